@@ -1,0 +1,3 @@
+#include "platform/mfc/CException.h"
+
+IMPLEMENT_DYNAMIC(CException, CObject)
