@@ -39,3 +39,14 @@ function(yb_tests)
     PROPERTIES ENVIRONMENT "YB_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
   set(YB_TARGET ${target} PARENT_SCOPE)
 endfunction()
+
+# yb_benchmark(<name> DEPENDS <targets>...)
+# Builds bench/<folder>/*.cpp into the benchmark program bench_<name>. It is built with the
+# rest but never run by the tests.
+function(yb_benchmark name)
+  cmake_parse_arguments(ARG "" "" "DEPENDS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  add_executable(bench_${name} ${sources})
+  target_link_libraries(bench_${name} PRIVATE ${ARG_DEPENDS} benchmark::benchmark)
+  set(YB_TARGET bench_${name} PARENT_SCOPE)
+endfunction()
