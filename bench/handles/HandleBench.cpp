@@ -23,7 +23,7 @@ BENCHMARK(BM_HandleAllocFree)->Arg(16)->Arg(4096);
 void BM_MallocFree(benchmark::State& state) {
   const auto size = static_cast<size_t>(state.range(0)) + 1;
   for (auto _ : state) {
-    void* block = std::malloc(size);
+    void* const block = std::malloc(size);
     benchmark::DoNotOptimize(block);
     std::free(block);
   }
