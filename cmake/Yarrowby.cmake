@@ -7,13 +7,15 @@ function(yb_folder_target out folder)
 endfunction()
 
 # yb_library([DEPENDS <targets>...] [EXCLUDE <files>...])
-# Builds the static library of the current folder from the sources directly in it. Includes are
-# written from the repository root ("core/Failure.h").
+# Builds the static library of the current folder from the sources in it and in its subfolders
+# ("core/geometry" is part of "core"). Includes are written from the repository root
+# ("core/Failure.h").
 function(yb_library)
   cmake_parse_arguments(ARG "" "" "DEPENDS;EXCLUDE" ${ARGN})
   file(RELATIVE_PATH folder ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
   yb_folder_target(target "${folder}")
-  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.c)
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp
+       ${CMAKE_CURRENT_SOURCE_DIR}/*.c)
   foreach(excluded IN LISTS ARG_EXCLUDE)
     list(REMOVE_ITEM sources ${CMAKE_CURRENT_SOURCE_DIR}/${excluded})
   endforeach()
@@ -24,14 +26,14 @@ function(yb_library)
 endfunction()
 
 # yb_tests(DEPENDS <targets>...)
-# Builds the GoogleTest executable of the current tests/<folder> from the sources in it and
-# registers its tests with CTest.
+# Builds the GoogleTest executable of the current tests/<folder> from the sources in it and its
+# subfolders, and registers its tests with CTest.
 function(yb_tests)
   cmake_parse_arguments(ARG "" "" "DEPENDS" ${ARGN})
   file(RELATIVE_PATH folder ${PROJECT_SOURCE_DIR}/tests ${CMAKE_CURRENT_SOURCE_DIR})
   yb_folder_target(name "${folder}")
   set(target ${name}_tests)
-  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   add_executable(${target} ${sources})
   target_link_libraries(${target} PRIVATE ${ARG_DEPENDS} GTest::gtest GTest::gmock GTest::gtest_main)
   gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST
