@@ -1,0 +1,89 @@
+#include "platform/mfc/CFile.h"
+
+#include <cerrno>
+
+#include <gtest/gtest.h>
+
+#include "tests/core/FileCallsTestFolder.h"
+
+namespace {
+
+int32_t CauseOf(auto&& operation) {
+  try {
+    operation();
+  } catch (const CFileException& failure) {
+    return failure.m_cause;
+  }
+  return CFileException::none;
+}
+
+class CFileTest : public ::testing::Test {
+ protected:
+  TestFolder folder;
+};
+
+TEST_F(CFileTest, OpenReportsTheCauseInsteadOfThrowing) {
+  CFile file;
+  CFileException failure;
+  EXPECT_FALSE(file.Open(folder.Path("missing").c_str(), CFile::modeRead, &failure));
+  EXPECT_EQ(failure.m_cause, CFileException::fileNotFound);
+  EXPECT_FALSE(file.Open(folder.Path("no/dir/f").c_str(), CFile::modeRead, &failure));
+  EXPECT_EQ(failure.m_cause, CFileException::fileNotFound);
+  EXPECT_FALSE(file.Open(folder.Path("").c_str(), CFile::modeRead, &failure));
+  EXPECT_EQ(failure.m_cause, CFileException::accessDenied);
+  EXPECT_FALSE(file.Open(folder.Path("missing").c_str(), CFile::modeRead));  // no cause wanted
+  EXPECT_EQ(file.m_hFile, CFile::hFileNull);
+}
+
+TEST_F(CFileTest, CreateWriteSeekReadRoundTrip) {
+  CFile file;
+  ASSERT_TRUE(file.Open(folder.Path("data").c_str(), CFile::modeReadWrite | CFile::modeCreate));
+  EXPECT_EQ(file.GetFilePath(), folder.Path("data"));
+  file.Write("hello world", 11);
+  EXPECT_EQ(file.GetLength(), 11u);
+  EXPECT_EQ(file.Seek(-5, CFile::end), 6);
+  char buffer[16] = {};
+  EXPECT_EQ(file.Read(buffer, 16), 5u);  // short at the end, no failure
+  EXPECT_STREQ(buffer, "world");
+  EXPECT_EQ(file.Read(buffer, 16), 0u);
+  file.SetLength(5);
+  EXPECT_EQ(file.GetLength(), 5u);
+  CFileStatus status;
+  EXPECT_TRUE(file.GetStatus(status));
+  EXPECT_EQ(status.m_size, 5);
+  EXPECT_GT(status.m_mtime, 0);
+  file.Close();
+  EXPECT_EQ(folder.Read("data"), (std::vector<uint8_t>{'h', 'e', 'l', 'l', 'o'}));
+}
+
+TEST_F(CFileTest, OperationsThrowTheirCause) {
+  const std::string path = folder.Write("ten", "0123456789");
+  CFile file;
+  ASSERT_TRUE(file.Open(path.c_str(), CFile::modeRead));
+  EXPECT_EQ(CauseOf([&] { file.Seek(-1, CFile::begin); }), CFileException::badSeek);
+  EXPECT_EQ(file.GetPosition(), 0u);
+  EXPECT_EQ(CauseOf([&] { file.Write("x", 1); }), CFileException::invalidFile);
+  file.Close();
+  EXPECT_EQ(CauseOf([&] { file.GetLength(); }), CFileException::invalidFile);
+  EXPECT_EQ(CauseOf([&] { CFile::Remove(folder.Path("missing").c_str()); }),
+            CFileException::fileNotFound);
+  folder.Write("other", "x");
+  EXPECT_EQ(CauseOf([&] { CFile::Rename(path.c_str(), folder.Path("other").c_str()); }),
+            CFileException::accessDenied);
+  EXPECT_EQ(folder.Read("other"), (std::vector<uint8_t>{'x'}));
+}
+
+TEST(CFileExceptionTest, ErrnoValuesMapToCauses) {
+  EXPECT_EQ(CFileException::OsErrorToException(0), CFileException::none);
+  EXPECT_EQ(CFileException::OsErrorToException(ENOENT), CFileException::fileNotFound);
+  EXPECT_EQ(CFileException::OsErrorToException(ENOTDIR), CFileException::badPath);
+  EXPECT_EQ(CFileException::OsErrorToException(EMFILE), CFileException::tooManyOpenFiles);
+  EXPECT_EQ(CFileException::OsErrorToException(EROFS), CFileException::accessDenied);
+  EXPECT_EQ(CFileException::OsErrorToException(EBADF), CFileException::invalidFile);
+  EXPECT_EQ(CFileException::OsErrorToException(ESPIPE), CFileException::badSeek);
+  EXPECT_EQ(CFileException::OsErrorToException(EIO), CFileException::hardIO);
+  EXPECT_EQ(CFileException::OsErrorToException(ENOSPC), CFileException::diskFull);
+  EXPECT_EQ(CFileException::OsErrorToException(EPROTO), CFileException::generic);
+}
+
+}  // namespace

@@ -1,0 +1,96 @@
+#include "platform/win32/FileIO.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include <gtest/gtest.h>
+
+#include "tests/core/FileCallsTestFolder.h"
+
+namespace {
+
+class FileIOTest : public ::testing::Test {
+ protected:
+  TestFolder folder;
+};
+
+TEST_F(FileIOTest, FailuresFoldIntoTheRuntimeReasons) {
+  errno = 0;
+  EXPECT_EQ(_open(folder.Path("missing").c_str(), _O_RDONLY), -1);
+  EXPECT_EQ(errno, ENOENT);
+  EXPECT_EQ(_open(folder.Path("no/such/dir/file").c_str(), _O_RDONLY), -1);
+  EXPECT_EQ(errno, ENOENT);
+  // A directory is not a file, even for reading.
+  EXPECT_EQ(_open(folder.Path("").c_str(), _O_RDONLY), -1);
+  EXPECT_EQ(errno, EACCES);
+  EXPECT_EQ(_unlink(folder.Path("").c_str()), -1);
+  EXPECT_EQ(errno, EACCES);
+  char byte = 0;
+  EXPECT_EQ(_read(9999, &byte, 1), -1);
+  EXPECT_EQ(errno, EBADF);
+  EXPECT_EQ(_filelength(9999), -1);
+  EXPECT_EQ(errno, EBADF);
+  EXPECT_EQ(_close(9999), -1);
+  EXPECT_EQ(errno, EBADF);
+}
+
+TEST_F(FileIOTest, BytesAreWrittenAsGivenAndReadBack) {
+  const std::string path = folder.Path("bytes");
+  const int fd = _creat(path.c_str(), _S_IREAD | _S_IWRITE);
+  ASSERT_GE(fd, 0);
+  const char text[] = "a\nb\r\nc";
+  EXPECT_EQ(_write(fd, text, 6), 6);
+  EXPECT_EQ(_close(fd), 0);
+  EXPECT_EQ(folder.Read("bytes"), (std::vector<uint8_t>{'a', '\n', 'b', '\r', '\n', 'c'}));
+
+  const int in = _open(path.c_str(), _O_RDONLY);
+  ASSERT_GE(in, 0);
+  EXPECT_EQ(_filelength(in), 6);
+  EXPECT_EQ(_eof(in), 0);
+  char buffer[10] = {};
+  EXPECT_EQ(_read(in, buffer, 10), 6);  // short at the end, no failure
+  EXPECT_EQ(_eof(in), 1);
+  EXPECT_EQ(_read(in, buffer, 10), 0);
+  EXPECT_EQ(_close(in), 0);
+}
+
+TEST_F(FileIOTest, SeekingBeforeTheStartFailsAndKeepsThePosition) {
+  const std::string path = folder.Write("ten", "0123456789");
+  const int fd = _open(path.c_str(), _O_RDWR);
+  ASSERT_GE(fd, 0);
+  EXPECT_EQ(_lseek(fd, 4, 0), 4);
+  EXPECT_EQ(_lseek(fd, -5, 1), -1);
+  EXPECT_EQ(errno, EINVAL);
+  EXPECT_EQ(_tell(fd), 4);
+  EXPECT_EQ(_lseek(fd, -3, 2), 7);
+  EXPECT_EQ(_lseek(fd, 0, 7), -1);
+  EXPECT_EQ(errno, EINVAL);
+  EXPECT_EQ(_chsize(fd, 3), 0);
+  EXPECT_EQ(_filelength(fd), 3);
+  _close(fd);
+}
+
+TEST_F(FileIOTest, RenameNeverReplacesAnExistingFile) {
+  folder.Write("old", "old");
+  folder.Write("taken", "keep");
+  EXPECT_EQ(RuntimeRename(folder.Path("old").c_str(), folder.Path("taken").c_str()), -1);
+  EXPECT_EQ(errno, EACCES);
+  EXPECT_EQ(folder.Read("taken"), (std::vector<uint8_t>{'k', 'e', 'e', 'p'}));
+  EXPECT_EQ(RuntimeRename(folder.Path("old").c_str(), folder.Path("new").c_str()), 0);
+  EXPECT_TRUE(folder.Exists("new"));
+  EXPECT_FALSE(folder.Exists("old"));
+  EXPECT_EQ(RuntimeRename(folder.Path("old").c_str(), folder.Path("other").c_str()), -1);
+  EXPECT_EQ(errno, ENOENT);
+}
+
+TEST_F(FileIOTest, ReadOnlyFilesRefuseWriting) {
+  if (!PermissionsApply()) GTEST_SKIP() << "permissions do not bind the superuser";
+  const std::string path = folder.Path("locked");
+  const int fd = _open(path.c_str(), _O_WRONLY | _O_CREAT, _S_IREAD);
+  ASSERT_GE(fd, 0);
+  _close(fd);
+  EXPECT_EQ(_open(path.c_str(), _O_WRONLY), -1);
+  EXPECT_EQ(errno, EACCES);
+}
+
+}  // namespace
