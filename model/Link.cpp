@@ -1,0 +1,311 @@
+#include "model/Link.h"
+
+#include <algorithm>
+
+#include "model/filing/ObjectReader.h"
+#include "model/filing/ObjectWriter.h"
+
+namespace {
+
+constexpr uint32_t kTagName = MakeTag("name");
+constexpr uint32_t kTagShow = MakeTag("show");
+constexpr uint32_t kTagShowName = MakeTag("shoN");
+constexpr uint32_t kTagHideName = MakeTag("hidN");
+
+}  // namespace
+
+TLink::TLink() = default;
+
+TLink::~TLink() {
+  // Nobody keeps a pointer to a link that is gone.
+  const std::vector<TLink*> linked = linked_;
+  for (TLink* other : linked)
+    other->RemoveOneWay(this);
+  FreeHandleIfAny(unread_);
+}
+
+void TLink::Initialize() {
+  TObject::Initialize();
+  identifier_ = 1;
+  numberText_ = "1";
+}
+
+void TLink::AddOneWay(TLink* object) {
+  if (std::find(linked_.begin(), linked_.end(), object) == linked_.end()) {
+    linked_.push_back(object);
+  }
+}
+
+void TLink::RemoveOneWay(TLink* object) {
+  std::erase(linked_, object);
+}
+
+void TLink::AddDependent(TLink* object) {
+  if (object == nullptr || object == this) return;
+  AddOneWay(object);
+  object->AddOneWay(this);
+}
+
+void TLink::RemoveDependent(TLink* object) {
+  if (object == nullptr) return;
+  RemoveOneWay(object);
+  object->RemoveOneWay(this);
+}
+
+void TLink::ForEachLinked(uint16_t value) {
+  // A notice may change the list; walk a copy.
+  const std::vector<TLink*> linked = linked_;
+  for (TLink* object : linked)
+    object->LinkedChanged(*this, value);
+}
+
+void TLink::LinkedChanged(TLink&, uint16_t) {}
+
+void TLink::Changed() {
+  if (owner_ != nullptr) owner_->ObjectChanged(*this);
+}
+
+LinkColour TLink::GetDisplayColour(const LinkColour& colour) const {
+  return owner_ != nullptr ? owner_->DisplayColour(colour) : colour;
+}
+
+uint16_t TLink::HasAction(uint32_t) {
+  return 0;
+}
+void TLink::DoAction(uint32_t) {}
+uint16_t TLink::GetIntProperty(uint32_t, int32_t&, void*) {
+  return 0;
+}
+void TLink::SetIntProperty(uint32_t, int32_t) {}
+uint16_t TLink::GetFlagProperty(uint32_t, uint16_t&, void*) {
+  return 0;
+}
+void TLink::SetFlagProperty(uint32_t, uint16_t) {}
+uint16_t TLink::GetStringProperty(uint32_t, Str255&, void*) {
+  return 0;
+}
+void TLink::SetStringProperty(uint32_t, const Str255&) {}
+uint16_t TLink::GetShortProperty(uint32_t, uint16_t&, void*) {
+  return 0;
+}
+void TLink::SetShortProperty(uint32_t, uint16_t) {}
+uint16_t TLink::GetColourProperty(uint32_t, LinkColour&, void*) {
+  return 0;
+}
+void TLink::SetColourProperty(uint32_t, const LinkColour&) {}
+uint16_t TLink::GetLongProperty(uint32_t, uint32_t&, void*) {
+  return 0;
+}
+void TLink::SetLongProperty(uint32_t, uint32_t) {}
+void TLink::ReportPropertyBlocks(uint32_t, uint16_t&, BlockCallback, ObjectCallback, void*, void*) {
+}
+void TLink::ReportPositionBlocks(BlockCallback, void*) {}
+
+uint16_t TLink::CanReadBlock(int16_t) {
+  return 0;
+}
+
+uint16_t TLink::ReadBlockContents(int16_t code, TObjectReader& reader) {
+  if (code == kBlockShortRecord) return 1;
+  if (code != kBlockLinkTexts) return 0;
+  reader.ReadString(description_);
+  Str255 number;
+  reader.ReadString(number);
+  numberText_ = number;
+  return 1;
+}
+
+void TLink::WriteBlockContents(int16_t code, TObjectWriter& writer) {
+  if (code != kBlockLinkTexts) return;
+  writer.PutString(description_, 1);
+  writer.PutString(numberText_, 1);
+}
+
+void TLink::ResolveReference(TObjectReader&, int16_t, uint16_t, TLink*) {}
+void TLink::EndReading(TObjectReader&) {}
+
+void TLink::WriteTo(TObjectWriter& writer, int16_t flag) {
+  if (writer.MarkWritten(this)) return;
+  if (flag != 0) {
+    writer.WriteBlock(*this, kBlockShortRecord);
+    return;
+  }
+  WriteFields(writer);
+}
+
+void TLink::WriteFields(TObjectWriter& writer) {
+  writer.WriteBlock(*this, kBlockLinkTexts);
+}
+
+void TLink::WriteClassTag(TObjectWriter& writer) {
+  writer.WriteTag(MakeTag("LINK"));
+}
+
+void TLink::ReaderNotice(TLink518&, TLink*) {}
+
+void TLink::KeepUnreadRecords(Handle records) {
+  if (records == nullptr) return;
+  if (unread_ == nullptr) unread_ = AllocHandle(0);
+  const uint32_t old = GetHandleByteSize(unread_);
+  const uint32_t added = GetHandleByteSize(records);
+  ResizeHandle(unread_, old + added);
+  CopyBytes(HandleData(records), HandleData(unread_) + old, added);
+}
+
+void TLink518::AddDependent(TLink* object) {
+  if (object != nullptr) objects_.push_back(object);
+}
+
+void TLink518::RemoveDependent(TLink* object) {
+  std::erase(objects_, object);
+}
+
+void TNamedLink::SetName(const Str255& name) {
+  name_ = name;
+}
+
+void TNamedLink::FillNamePlaceholder() {
+  Str255 name = name_;
+  const Str255 bullet("\xA5");
+  bool replaced = name.ReplaceAllCopy(bullet, Str255(GetNumberText()));
+  if (!replaced) replaced = name.ReplaceAllCopy(Str255("$"), Str255(GetNumberText()));
+  if (replaced) SetName(name);
+}
+
+uint16_t TNamedLink::GetStringProperty(uint32_t tag, Str255& value, void* extra) {
+  if (tag != kTagName) return THandlerLink::GetStringProperty(tag, value, extra);
+  value = name_;
+  return 1;
+}
+
+void TNamedLink::SetStringProperty(uint32_t tag, const Str255& value) {
+  if (tag != kTagName) {
+    THandlerLink::SetStringProperty(tag, value);
+    return;
+  }
+  SetName(value);
+  Changed();
+}
+
+uint16_t TNamedLink::ReadBlockContents(int16_t code, TObjectReader& reader) {
+  if (code != kBlockName) return THandlerLink::ReadBlockContents(code, reader);
+  reader.ReadString(name_);
+  return 1;
+}
+
+void TNamedLink::WriteBlockContents(int16_t code, TObjectWriter& writer) {
+  if (code != kBlockName) {
+    THandlerLink::WriteBlockContents(code, writer);
+    return;
+  }
+  writer.PutString(name_, 1);
+}
+
+void TNamedLink::WriteFields(TObjectWriter& writer) {
+  writer.WriteBlock(*this, kBlockName);
+  THandlerLink::WriteFields(writer);
+}
+
+void TDisplayLink::Initialize() {
+  TNamedLink::Initialize();
+  shown_ = 1;
+  nameShown_ = 0;
+  displayFlags_ = 0;
+}
+
+void TDisplayLink::SetName(const Str255& name) {
+  TNamedLink::SetName(name);
+  Changed();
+}
+
+uint16_t TDisplayLink::GetFlagProperty(uint32_t tag, uint16_t& value, void* extra) {
+  switch (tag) {
+    case kTagShow:
+      value = shown_;
+      return 1;
+    case kTagShowName:
+      value = nameShown_;
+      return 1;
+    case kTagHideName:
+      value = nameShown_ == 0 ? 1 : 0;
+      return 1;
+    default:
+      return TNamedLink::GetFlagProperty(tag, value, extra);
+  }
+}
+
+void TDisplayLink::SetFlagProperty(uint32_t tag, uint16_t value) {
+  uint16_t* field = nullptr;
+  uint16_t wanted = value != 0 ? 1 : 0;
+  switch (tag) {
+    case kTagShow:
+      field = &shown_;
+      break;
+    case kTagShowName:
+      field = &nameShown_;
+      break;
+    case kTagHideName:
+      field = &nameShown_;
+      wanted = value != 0 ? 0 : 1;
+      break;
+    default:
+      TNamedLink::SetFlagProperty(tag, value);
+      return;
+  }
+  if (*field == wanted) return;
+  *field = wanted;
+  Changed();
+}
+
+void TDisplayLink::ReportPropertyBlocks(uint32_t tag, uint16_t& found, BlockCallback blockCallback,
+                                        ObjectCallback objectCallback, void* blockContext,
+                                        void* objectContext) {
+  if (tag == kTagShow || tag == kTagHideName || tag == kTagShowName) {
+    blockCallback(kBlockDisplayFlags, blockContext);
+    return;
+  }
+  TNamedLink::ReportPropertyBlocks(tag, found, blockCallback, objectCallback, blockContext,
+                                   objectContext);
+}
+
+uint16_t TDisplayLink::ReadBlockContents(int16_t code, TObjectReader& reader) {
+  if (code != kBlockDisplayFlags) return TNamedLink::ReadBlockContents(code, reader);
+  shown_ = reader.ReadBoolean() ? 1 : 0;
+  nameShown_ = reader.ReadBoolean() ? 1 : 0;
+  displayFlags_ = static_cast<uint16_t>(reader.ReadInt());
+  return 1;
+}
+
+void TDisplayLink::WriteBlockContents(int16_t code, TObjectWriter& writer) {
+  if (code != kBlockDisplayFlags) {
+    TNamedLink::WriteBlockContents(code, writer);
+    return;
+  }
+  writer.WriteBoolean(static_cast<uint8_t>(shown_));
+  writer.WriteBoolean(static_cast<uint8_t>(nameShown_));
+  writer.WriteShort(static_cast<int16_t>(displayFlags_));
+}
+
+void TDisplayLink::WriteFields(TObjectWriter& writer) {
+  writer.WriteBlock(*this, kBlockDisplayFlags);
+  TNamedLink::WriteFields(writer);
+}
+
+uint16_t TSingleStyleLink::ReadBlockContents(int16_t code, TObjectReader& reader) {
+  if (code != kBlockLabelOffset) return TDisplayLink::ReadBlockContents(code, reader);
+  reader.ReadIntPoint(labelV_, labelH_);
+  return 1;
+}
+
+void TSingleStyleLink::WriteBlockContents(int16_t code, TObjectWriter& writer) {
+  if (code != kBlockLabelOffset) {
+    TDisplayLink::WriteBlockContents(code, writer);
+    return;
+  }
+  writer.WriteIntPoint(labelV_, labelH_);
+}
+
+void TSingleStyleLink::WriteFields(TObjectWriter& writer) {
+  writer.WriteBlock(*this, kBlockLabelOffset);
+  TDisplayLink::WriteFields(writer);
+}

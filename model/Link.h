@@ -1,0 +1,231 @@
+#pragma once
+// The roots of every world object. A link has an owner (the world that holds it), a numeric
+// identifier under which it is stored, and a list of the objects linked to it; it answers
+// properties by four-character tag and files itself as numbered blocks. Each class of the chain
+// answers its own tags and blocks and passes the rest to its base.
+//
+//   TLink (515) > THandlerLink (516) > TNamedLink (517) > TDisplayLink (400) > TSingleStyleLink
+//   (401)
+
+#include <cstdint>
+#include <vector>
+
+#include "core/Handle.h"
+#include "core/PString.h"
+#include "core/TObject.h"
+#include "core/Tag.h"
+
+class TLink;
+class TLink518;
+class TObjectReader;
+class TObjectWriter;
+
+// A colour of three 16-bit channels, kept in the order red, blue, green.
+struct LinkColour {
+  uint16_t red = 0;
+  uint16_t blue = 0;
+  uint16_t green = 0;
+  bool IsBlack() const { return red == 0 && blue == 0 && green == 0; }
+  friend bool operator==(const LinkColour&, const LinkColour&) = default;
+};
+
+// What a link asks of the world that owns it. The world fills it in; a link without an owner
+// falls back to neutral answers.
+class TLinkOwner {
+ public:
+  virtual ~TLinkOwner() = default;
+  // Redraw the object and mark the document modified.
+  virtual void ObjectChanged(TLink& object) = 0;
+  // The colour to draw an object of the given colour with.
+  virtual LinkColour DisplayColour(const LinkColour& colour) = 0;
+  // A thing's tracking was switched on.
+  virtual void TrackingEnabled() = 0;
+  // Snapping steps; 0.0 means no snapping.
+  virtual double GridSpacing() const = 0;
+  virtual double AngleStep() const = 0;
+};
+
+// The block codes of the link chain.
+inline constexpr int16_t kBlockLinkTexts = 5013;
+inline constexpr int16_t kBlockName = 5001;
+inline constexpr int16_t kBlockDisplayFlags = 5003;
+inline constexpr int16_t kBlockLabelOffset = 5218;
+inline constexpr int16_t kBlockShortRecord = 666;
+
+// Callbacks of ReportPropertyBlocks.
+using BlockCallback = void (*)(int16_t code, void* context);
+using ObjectCallback = void (*)(void* context);
+
+class TLink : public TObject {
+  DECLARE_CLASS_ID(515, TObject)
+
+ public:
+  TLink();
+  ~TLink() override;
+  TLink(const TLink&) = delete;
+  TLink& operator=(const TLink&) = delete;
+
+  // Runs on every new object after its constructor, also before its blocks are read.
+  virtual void Initialize();
+
+  // Identity in a stream and in the world.
+  int16_t GetIdentifier() const { return identifier_; }
+  virtual void SetIdentifier(int16_t identifier) { identifier_ = identifier; }
+  TLinkOwner* GetOwner() const { return owner_; }
+  void SetOwner(TLinkOwner* owner) { owner_ = owner; }
+  const Str255& GetDescription() const { return description_; }
+  void SetDescription(const Str255& text) { description_ = text; }
+  const Str31& GetNumberText() const { return numberText_; }
+  void SetNumberText(const Str31& text) { numberText_ = text; }
+
+  // The objects linked to this one. Linking is mutual: each enters the other's list once.
+  const std::vector<TLink*>& Linked() const { return linked_; }
+  virtual void AddDependent(TLink* object);
+  virtual void RemoveDependent(TLink* object);
+  // Gives every linked object the change notice with (this, value).
+  void ForEachLinked(uint16_t value);
+  virtual void LinkedChanged(TLink& source, uint16_t value);
+
+  virtual uint16_t IsThing() const { return 0; }
+  // Forwards to the owner's change notice; nothing without an owner.
+  void Changed();
+  // The owner's colour for drawing, or the colour itself without an owner.
+  LinkColour GetDisplayColour(const LinkColour& colour) const;
+
+  // Property protocol: getters answer 1 when the object handles the tag and leave the out value
+  // alone otherwise; setters ignore tags they do not handle.
+  virtual uint16_t HasAction(uint32_t tag);
+  virtual void DoAction(uint32_t tag);
+  virtual uint16_t GetIntProperty(uint32_t tag, int32_t& value, void* extra);
+  virtual void SetIntProperty(uint32_t tag, int32_t value);
+  virtual uint16_t GetFlagProperty(uint32_t tag, uint16_t& value, void* extra);
+  virtual void SetFlagProperty(uint32_t tag, uint16_t value);
+  virtual uint16_t GetStringProperty(uint32_t tag, Str255& value, void* extra);
+  virtual void SetStringProperty(uint32_t tag, const Str255& value);
+  virtual uint16_t GetShortProperty(uint32_t tag, uint16_t& value, void* extra);
+  virtual void SetShortProperty(uint32_t tag, uint16_t value);
+  virtual uint16_t GetColourProperty(uint32_t tag, LinkColour& value, void* extra);
+  virtual void SetColourProperty(uint32_t tag, const LinkColour& value);
+  virtual uint16_t GetLongProperty(uint32_t tag, uint32_t& value, void* extra);
+  virtual void SetLongProperty(uint32_t tag, uint32_t value);
+  // Names the stored blocks that hold a property; the link base reports nothing.
+  virtual void ReportPropertyBlocks(uint32_t tag, uint16_t& found, BlockCallback blockCallback,
+                                    ObjectCallback objectCallback, void* blockContext,
+                                    void* objectContext);
+  virtual void ReportPositionBlocks(BlockCallback blockCallback, void* blockContext);
+
+  // Filing.
+  virtual uint16_t CanReadBlock(int16_t code);
+  virtual uint16_t ReadBlockContents(int16_t code, TObjectReader& reader);
+  virtual void WriteBlockContents(int16_t code, TObjectWriter& writer);
+  virtual void ResolveReference(TObjectReader& reader, int16_t code, uint16_t kind, TLink* object);
+  virtual void EndReading(TObjectReader& reader);
+  // Writes the object once: flag 1 its short record (block 666) alone, flag 0 all its fields.
+  virtual void WriteTo(TObjectWriter& writer, int16_t flag);
+  virtual void WriteFields(TObjectWriter& writer);
+  virtual void WriteClassTag(TObjectWriter& writer);
+  // Given every object the reader read, with the table and the container.
+  virtual void ReaderNotice(TLink518& table, TLink* container);
+  // Keeps the text of records that no object read, so they survive a write.
+  virtual void KeepUnreadRecords(Handle records);
+  Handle UnreadRecords() const { return unread_; }
+
+ private:
+  void AddOneWay(TLink* object);
+  void RemoveOneWay(TLink* object);
+
+  TLinkOwner* owner_ = nullptr;
+  int16_t identifier_ = 1;
+  Str255 description_;
+  Str31 numberText_ = "1";
+  std::vector<TLink*> linked_;
+  Handle unread_ = nullptr;
+};
+
+// The table of objects that a reader has read: a link whose list holds them in order.
+class TLink518 : public TLink {
+  DECLARE_CLASS_ID(518, TLink)
+
+ public:
+  // Appends without linking back: the table only lists.
+  void AddDependent(TLink* object) override;
+  void RemoveDependent(TLink* object) override;
+  const std::vector<TLink*>& Objects() const { return objects_; }
+  void Clear() { objects_.clear(); }
+
+ private:
+  std::vector<TLink*> objects_;
+};
+
+// A link in the chain of command handlers.
+class THandlerLink : public TLink {
+  DECLARE_CLASS_ID(516, TLink)
+};
+
+// A link with a name.
+class TNamedLink : public THandlerLink {
+  DECLARE_CLASS_ID(517, THandlerLink)
+
+ public:
+  const Str255& GetName() const { return name_; }
+  virtual void SetName(const Str255& name);
+  // Replaces every 0xA5 of the name by the number text or, when the name holds none, every "$";
+  // the name changes only when something was replaced.
+  void FillNamePlaceholder();
+
+  uint16_t GetStringProperty(uint32_t tag, Str255& value, void* extra) override;
+  void SetStringProperty(uint32_t tag, const Str255& value) override;
+  uint16_t ReadBlockContents(int16_t code, TObjectReader& reader) override;
+  void WriteBlockContents(int16_t code, TObjectWriter& writer) override;
+  void WriteFields(TObjectWriter& writer) override;
+
+ private:
+  Str255 name_;
+};
+
+// A link that is shown in the world, optionally with its name.
+class TDisplayLink : public TNamedLink {
+  DECLARE_CLASS_ID(400, TNamedLink)
+
+ public:
+  uint16_t IsShown() const { return shown_; }
+  uint16_t IsNameShown() const { return nameShown_; }
+  uint16_t GetDisplayFlags() const { return displayFlags_; }
+  void SetDisplayFlags(uint16_t flags) { displayFlags_ = flags; }
+
+  void Initialize() override;
+  void SetName(const Str255& name) override;
+  uint16_t GetFlagProperty(uint32_t tag, uint16_t& value, void* extra) override;
+  void SetFlagProperty(uint32_t tag, uint16_t value) override;
+  void ReportPropertyBlocks(uint32_t tag, uint16_t& found, BlockCallback blockCallback,
+                            ObjectCallback objectCallback, void* blockContext,
+                            void* objectContext) override;
+  uint16_t ReadBlockContents(int16_t code, TObjectReader& reader) override;
+  void WriteBlockContents(int16_t code, TObjectWriter& writer) override;
+  void WriteFields(TObjectWriter& writer) override;
+
+ private:
+  uint16_t shown_ = 1;
+  uint16_t nameShown_ = 0;
+  uint16_t displayFlags_ = 0;
+};
+
+// A displayed link with one text style; keeps the offset of its name label.
+class TSingleStyleLink : public TDisplayLink {
+  DECLARE_CLASS_ID(401, TDisplayLink)
+
+ public:
+  int16_t LabelOffsetV() const { return labelV_; }
+  int16_t LabelOffsetH() const { return labelH_; }
+  void SetLabelOffset(int16_t v, int16_t h) {
+    labelV_ = v;
+    labelH_ = h;
+  }
+  uint16_t ReadBlockContents(int16_t code, TObjectReader& reader) override;
+  void WriteBlockContents(int16_t code, TObjectWriter& writer) override;
+  void WriteFields(TObjectWriter& writer) override;
+
+ private:
+  int16_t labelV_ = 0;
+  int16_t labelH_ = 0;
+};

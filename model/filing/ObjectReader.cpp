@@ -1,0 +1,518 @@
+#include "model/filing/ObjectReader.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "core/Failure.h"
+#include "model/filing/ChangeRecorder.h"
+#include "model/filing/ClassSource.h"
+
+namespace {
+
+// A sixth of a second between progress reports.
+constexpr auto kProgressInterval = std::chrono::milliseconds(167);
+constexpr int16_t kStandardBlocks[] = {5301, 5303, 5304, 5305, 5306};
+
+}  // namespace
+
+TObjectReader::TObjectReader() = default;
+
+TObjectReader::~TObjectReader() = default;
+
+void TObjectReader::Init(std::unique_ptr<FilerStream> stream, RealWidth realWidth, TLink* container,
+                         TChangeRecorder* before, TChangeRecorder* after) {
+  stream_ = std::move(stream);
+  realWidth_ = realWidth;
+  container_ = container;
+  before_ = before;
+  after_ = after;
+}
+
+void TObjectReader::Reset() {
+  fixups_.clear();
+  identifierMap_.clear();
+  table_.Clear();
+  owned_.clear();
+  storedIdentifier_ = -1;
+  current_ = nullptr;
+  blockEnd_ = -1;
+  lastReport_ = std::chrono::steady_clock::now();
+  lastReportedObjects_ = 0;
+}
+
+int32_t TObjectReader::BlockRemaining() const {
+  const int32_t position = stream_->GetPosition();
+  const int32_t end = blockEnd_ >= 0 ? blockEnd_ : stream_->GetLength();
+  return std::max(0, end - position);
+}
+
+void TObjectReader::Need(int32_t count) {
+  if (count < 0 || count > stream_->Remaining()) FailIfBadFormat(true);
+  if (blockEnd_ >= 0 && stream_->GetPosition() + count > blockEnd_) FailIfBadFormat(true);
+}
+
+void TObjectReader::FailIfBadFormat(bool bad) {
+  if (bad) ThrowFailure(kErrBadFormat, 0);
+}
+
+void TObjectReader::ReadRaw(void* bytes, int32_t count) {
+  Need(count);
+  stream_->Read(bytes, count);
+}
+
+void TObjectReader::ReadNumber(void* hostBytes, int32_t count) {
+  ReadRaw(hostBytes, count);
+  if (bigEndian_)
+    std::reverse(static_cast<uint8_t*>(hostBytes), static_cast<uint8_t*>(hostBytes) + count);
+}
+
+int32_t TObjectReader::ReadLong() {
+  int32_t value;
+  ReadNumber(&value, 4);
+  return value;
+}
+
+uint16_t TObjectReader::ReadWord() {
+  uint16_t value;
+  ReadNumber(&value, 2);
+  return value;
+}
+
+int32_t TObjectReader::ReadInt() {
+  if (extendedHeader_) return ReadLong();
+  return static_cast<int16_t>(ReadWord());
+}
+
+double TObjectReader::ReadReal() {
+  const auto n = static_cast<int32_t>(RealWidthBytes(realWidth_));
+  if (n == 0) return 0.0;
+  uint8_t bytes[10];
+  ReadRaw(bytes, n);
+  return DecodeReal(std::span<const uint8_t>(bytes, static_cast<size_t>(n)), realWidth_,
+                    bigEndian_);
+}
+
+void TObjectReader::ReadString(Str255& text) {
+  // The length is unsigned: a long stored string is cut, never misread as negative.
+  const uint16_t length = ReadWord();
+  text = Str255();
+  if (length == 0) return;
+  std::vector<uint8_t> stored(length);
+  ReadRaw(stored.data(), length);
+  const size_t kept = std::min<size_t>(length, 254);
+  for (size_t i = 0; i < kept; ++i)
+    text.AppendChar(static_cast<char>(RecodeFromStored(stored[i])));
+}
+
+void TObjectReader::ReadIntPoint(int16_t& first, int16_t& second) {
+  ReadNumber(&first, 2);
+  ReadNumber(&second, 2);
+}
+
+void TObjectReader::ReadTransform(double fields[6], int16_t& flag) {
+  const double identity[6] = {1.0, 0.0, 0.0, 0.0, 0.0, 1.0};
+  std::copy(identity, identity + 6, fields);
+  flag = 0;
+  const auto real = static_cast<int32_t>(RealWidthBytes(realWidth_));
+  const int32_t intSize = extendedHeader_ ? 4 : 2;
+  const int32_t remaining = BlockRemaining();
+  if (blockEnd_ >= 0 && real > 0 && remaining < 6 * real + intSize && remaining >= 3 * real) {
+    const double x = ReadReal();
+    const double y = ReadReal();
+    const double angle = ReadReal();
+    fields[0] = std::cos(angle);
+    fields[1] = std::sin(angle);
+    fields[2] = x;
+    fields[3] = y;
+    fields[4] = angle;
+    return;
+  }
+  for (int i = 0; i < 6; ++i)
+    fields[i] = ReadReal();
+  flag = ReadBoolean() ? 1 : 0;
+}
+
+void TObjectReader::ReadColor(LinkColour& colour) {
+  if (bigEndian_) {
+    colour.red = ReadWord();
+    colour.green = ReadWord();
+    colour.blue = ReadWord();
+    return;
+  }
+  uint16_t channels[3];
+  ReadRaw(channels, 6);
+  colour = {channels[0], channels[1], channels[2]};
+}
+
+void TObjectReader::ReadHandle(Handle handle) {
+  const int32_t length = ReadLong();
+  Need(length);
+  if (handle == nullptr) {
+    std::vector<uint8_t> skipped(static_cast<size_t>(length));
+    ReadRaw(skipped.data(), length);
+    return;
+  }
+  ResizeHandle(handle, static_cast<uint32_t>(length));
+  ReadRaw(HandleData(handle), length);
+}
+
+uint32_t TObjectReader::ReadUnitTag() {
+  uint8_t bytes[4];
+  ReadRaw(bytes, 4);
+  TranslateUnitTag(bytes);
+  uint32_t tag;
+  std::memcpy(&tag, bytes, 4);
+  return tag;
+}
+
+uint32_t TObjectReader::ReadTag() {
+  // Tags are stored as their characters in every kind, so they are read the same way.
+  uint32_t tag;
+  ReadRaw(&tag, 4);
+  return tag;
+}
+
+void TObjectReader::ReadPoint(double& x, double& y) {
+  x = ReadReal();
+  y = ReadReal();
+}
+
+void TObjectReader::ReadVector3(double& x, double& y, double& z) {
+  x = ReadReal();
+  y = ReadReal();
+  z = ReadReal();
+}
+
+void TObjectReader::ReadIdNameRecord(int16_t& id, int32_t& value, Str255& name) {
+  id = static_cast<int16_t>(ReadInt());
+  value = ReadLong();
+  ReadString(name);
+}
+
+void TObjectReader::ReadReference(TLink& object, uint16_t kind) {
+  const int32_t identifier = ReadInt();
+  fixups_.push_back({&object, code_, kind, identifier});
+}
+
+void TObjectReader::ForgetFixups(TLink* object) {
+  std::erase_if(fixups_, [object](const Fixup& f) { return f.referrer == object; });
+  std::erase_if(identifierMap_, [object](const IdentifierEntry& e) { return e.object == object; });
+  if (current_ == object) current_ = nullptr;
+}
+
+void TObjectReader::ReadHeader() {
+  char signature[4];
+  ReadRaw(signature, 4);
+  FailIfBadFormat(std::memcmp(signature, kStreamSignature, 4) != 0);
+  Str255 version;
+  ReadString(version);
+  const VersionInfo info = LookupVersion(
+      std::string_view(version.Chars(), static_cast<size_t>(version.Length())), version_);
+  version_ = info.number;
+  family3x_ = info.family3x;
+  extendedHeader_ = info.extendedHeader;
+  unversioned_ = info.unversioned;
+  if (!extendedHeader_) return;
+  Str255 unused;
+  ReadString(unused);
+  Str255 tag;
+  ReadString(tag);
+  const auto width =
+      ParseRealFormatTag(std::string_view(tag.Chars(), static_cast<size_t>(tag.Length())));
+  FailIfBadFormat(!width.has_value());
+  realWidth_ = *width;
+  for (int i = 0; i < 5; ++i)
+    ReadString(unused);
+}
+
+void TObjectReader::ReadCode() {
+  recordStart_ = stream_->GetPosition();
+  blockEnd_ = -1;
+  const int32_t value = ReadInt();
+  code_ = (value > -32767 && value <= 32767) ? static_cast<int16_t>(value)
+                                             : static_cast<int16_t>(kCodeOutOfRange);
+}
+
+int32_t TObjectReader::ReadBlockLength() {
+  if (!family3x_ || code_ == kCodeBoundary) return -1;
+  const int32_t length = ReadLong();
+  // A block must lie inside the stream; anything else is damage, found before anyone reads it.
+  FailIfBadFormat(length < 0 || length > stream_->Remaining());
+  blockEnd_ = stream_->GetPosition() + length;
+  return length;
+}
+
+bool TObjectReader::ReadBlock(TLink& object) {
+  const bool taken = object.ReadBlockContents(code_, *this) != 0;
+  if (taken) current_ = &object;
+  return taken;
+}
+
+bool TObjectReader::OfferBlock(TLink& object) {
+  if (object.CanReadBlock(code_) == 0) return false;
+  bool taken = true;
+  if (before_ != nullptr && after_ != nullptr) {
+    before_->WriteBlock(object, code_);
+    ReadBlock(object);
+    after_->NoteBlock(&object, code_);
+  } else {
+    taken = ReadBlock(object);
+  }
+  if (taken && object.GetIdentifier() != storedIdentifier_) {
+    identifierMap_.push_back({storedIdentifier_, &object});
+  }
+  return taken;
+}
+
+void TObjectReader::SkipBlock(int32_t length) {
+  FailIfBadFormat(!family3x_ || length < 0);
+  const int32_t codeSize = extendedHeader_ ? 4 : 2;
+  const int64_t next = static_cast<int64_t>(recordStart_) + codeSize + 4 + length;
+  FailIfBadFormat(next < 0 || next > stream_->GetLength());
+  blockEnd_ = -1;
+  stream_->SetPosition(static_cast<int32_t>(next));
+}
+
+bool TObjectReader::AtEnd() {
+  if (stream_->Remaining() <= 0) return true;
+  if (code_ != kCodeBoundary) return false;
+  const int32_t position = stream_->GetPosition();
+  const int32_t savedEnd = blockEnd_;
+  blockEnd_ = -1;
+  const int32_t next = ReadInt();
+  stream_->SetPosition(position);
+  blockEnd_ = savedEnd;
+  return next == kCodeBoundary;
+}
+
+TLink* TObjectReader::FindObject(int32_t identifier) {
+  for (TLink* object : table_.Objects()) {
+    if (object->GetIdentifier() == identifier) return object;
+  }
+  for (const IdentifierEntry& entry : identifierMap_) {
+    if (entry.stored == identifier) return entry.object;
+  }
+  if (container_ == nullptr) return nullptr;
+  if (container_->GetIdentifier() == identifier) return container_;
+  for (TLink* element : container_->Linked()) {
+    if (element->GetIdentifier() == identifier) return element;
+  }
+  return nullptr;
+}
+
+void TObjectReader::NotifyObjects() {
+  for (TLink* object : table_.Objects())
+    object->ReaderNotice(table_, container_);
+}
+
+void TObjectReader::EndObject() {
+  current_ = nullptr;
+}
+
+void TObjectReader::DropObject(TLink* object) {
+  ForgetFixups(object);
+  table_.RemoveDependent(object);
+  std::erase_if(owned_, [object](const std::unique_ptr<TLink>& p) { return p.get() == object; });
+}
+
+bool TObjectReader::CreateObjectForTag() {
+  const ClassSource& source = GetClassSource();
+  std::optional<std::vector<uint8_t>> table;
+  if (source.factTable) table = source.factTable();
+  if (!table) ThrowFailure(kErrOutOfMemory, 0);
+  current_ = nullptr;
+  const auto tag = LookupFactTable(*table, code_);
+  if (!tag) return false;
+  TLink* created = source.create ? source.create(*tag) : nullptr;
+  if (created == nullptr) ThrowFailure(kErrOutOfMemory, 0);
+  owned_.emplace_back(created);
+  try {
+    created->Initialize();
+    created->SetIdentifier(storedIdentifier_);
+    table_.AddDependent(created);
+    current_ = created;
+    // The block counts as read whatever the new object answers.
+    ReadBlock(*created);
+    current_ = created;
+  } catch (...) {
+    DropObject(created);
+    throw;
+  }
+  return true;
+}
+
+bool TObjectReader::ReadStandardBlock() {
+  if (std::find(std::begin(kStandardBlocks), std::end(kStandardBlocks), code_) ==
+      std::end(kStandardBlocks)) {
+    return false;
+  }
+  int16_t id;
+  int32_t value;
+  Str255 name;
+  switch (code_) {
+    case 5301:
+      ReadInt();
+      break;
+    case 5303:
+      ReadIdNameRecord(id, value, name);
+      break;
+    case 5304:
+      ReadBoolean();
+      break;
+    default:
+      ReadIdNameRecord(id, value, name);
+      ReadBoolean();
+      break;
+  }
+  return true;
+}
+
+bool TObjectReader::DispatchBlock() {
+  if (current_ != nullptr) return ReadBlock(*current_);
+  for (TLink* object : table_.Objects()) {
+    if (object->GetIdentifier() != storedIdentifier_) continue;
+    if (OfferBlock(*object)) return true;
+    break;
+  }
+  if (container_ != nullptr) {
+    if (OfferBlock(*container_)) return true;
+    const std::vector<TLink*> elements = container_->Linked();
+    for (TLink* element : elements) {
+      if (OfferBlock(*element)) return true;
+    }
+  }
+  return CreateObjectForTag();
+}
+
+void TObjectReader::ReportProgress(const ReadProgress& progress, bool force) {
+  if (!progress) return;
+  const auto now = std::chrono::steady_clock::now();
+  const auto objects = static_cast<int32_t>(table_.Objects().size());
+  if (!force && now - lastReport_ < kProgressInterval && objects <= lastReportedObjects_) return;
+  lastReport_ = now;
+  lastReportedObjects_ = objects;
+  bool cancel = false;
+  const int32_t length = stream_->GetLength();
+  progress(cancel, objects, length > 0 ? double(stream_->GetPosition()) / length : 1.0);
+  if (cancel) ThrowFailure(kErrReadCancelled, 0);
+}
+
+void TObjectReader::ReadRecord(const ReadProgress& progress) {
+  const int32_t length = ReadBlockLength();
+  ReportProgress(progress, false);
+  bool consumed = false;
+  try {
+    consumed = DispatchBlock();
+  } catch (const QVException& failure) {
+    if (failure.error() != kErrBlockAbandoned) throw;
+    consumed = false;
+  }
+  if (consumed) {
+    // The next block starts where this one ends, whatever the object read of it.
+    if (blockEnd_ >= 0) stream_->SetPosition(blockEnd_);
+    return;
+  }
+  if (ReadStandardBlock()) {
+    if (blockEnd_ >= 0) stream_->SetPosition(blockEnd_);
+    return;
+  }
+  if (code_ == kCodeShortRecord && length <= 0) return;
+  SkipBlock(length);
+}
+
+void TObjectReader::ReadAll(const ReadProgress& progress) {
+  Reset();
+  stream_->SetPosition(0);
+  ReadHeader();
+  current_ = nullptr;
+  code_ = kCodeBoundary;
+  while (!AtEnd()) {
+    if (code_ == kCodeBoundary) {
+      EndObject();
+      blockEnd_ = -1;
+      storedIdentifier_ = static_cast<int16_t>(ReadInt());
+      if (extendedHeader_) {
+        if (storedIdentifier_ == kCodeBoundary) break;
+        while (ReadTag() != MakeTag("    ")) {
+        }
+      }
+      ReadCode();
+      // An object all of whose blocks were left out is its identifier and the end code alone.
+      if (code_ == kCodeBoundary) continue;
+    }
+    ReadRecord(progress);
+    ReadCode();
+  }
+  EndObject();
+  ReportProgress(progress, true);
+}
+
+void TObjectReader::Complete(int16_t) {
+  try {
+    for (const Fixup& fixup : fixups_) {
+      fixup.referrer->ResolveReference(*this, fixup.code, fixup.kind, FindObject(fixup.identifier));
+    }
+    fixups_.clear();
+    NotifyObjects();
+    for (TLink* object : table_.Objects())
+      object->EndReading(*this);
+    if (container_ != nullptr) {
+      for (TLink* object : table_.Objects())
+        object->AddDependent(container_);
+    }
+  } catch (...) {
+    table_.Clear();
+    throw;
+  }
+}
+
+std::vector<std::unique_ptr<TLink>> TObjectReader::TakeObjects() {
+  std::vector<std::unique_ptr<TLink>> objects;
+  for (TLink* object : table_.Objects()) {
+    auto it = std::find_if(owned_.begin(), owned_.end(),
+                           [object](const std::unique_ptr<TLink>& p) { return p.get() == object; });
+    if (it == owned_.end()) continue;
+    objects.push_back(std::move(*it));
+    owned_.erase(it);
+  }
+  table_.Clear();
+  return objects;
+}
+
+std::unique_ptr<TObjectReader> ReadObjects(std::span<const uint8_t> bytes, int16_t kind,
+                                           int realFormat, TLink* container,
+                                           TChangeRecorder* before, TChangeRecorder* after,
+                                           const ReadProgress& progress) {
+  std::unique_ptr<TObjectReader> reader;
+  if (kind == 2) {
+    reader = std::make_unique<TObjectReaderKind2>();
+  } else if (kind == 1) {
+    reader = std::make_unique<TObjectReader>();
+  } else {
+    // The text world format has a reader of its own.
+    ThrowFailure(kErrBadFormat, 0);
+  }
+  if (bytes.size() > static_cast<size_t>(INT32_MAX)) ThrowFailure(kErrBadFormat, 0);
+  reader->Init(std::make_unique<MemoryFilerStream>(bytes), RealWidthFromFormat(realFormat),
+               container, before, after);
+  reader->ReadAll(progress);
+  return reader;
+}
+
+std::unique_ptr<TObjectReader> ReadObjects(Handle handle, int16_t kind, int realFormat,
+                                           TLink* container, TChangeRecorder* before,
+                                           TChangeRecorder* after, const ReadProgress& progress) {
+  FailIfNull(handle);
+  LockHandle(handle);
+  std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(HandleData(handle)),
+                                 GetHandleByteSize(handle));
+  try {
+    auto reader = ReadObjects(bytes, kind, realFormat, container, before, after, progress);
+    UnlockHandle(handle);
+    return reader;
+  } catch (...) {
+    UnlockHandle(handle);
+    throw;
+  }
+}

@@ -1,0 +1,157 @@
+#pragma once
+// Readers of object streams. The record loop reads each stored object's identifier and blocks;
+// a block goes to the object being read, else is offered to an existing object (one read earlier
+// under the same identifier, the container, the container's elements), else its code selects a
+// class through the 'FACT' table and a new object is made for it. References between objects are
+// resolved by Complete once everything is read.
+//
+// Every read is checked against what remains of the current block and of the stream: a damaged
+// stream fails with -25002 and is never read beyond its end.
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <span>
+#include <vector>
+
+#include "core/Handle.h"
+#include "core/PString.h"
+#include "model/Link.h"
+#include "model/filing/DocumentFormat.h"
+#include "model/filing/FilerStream.h"
+#include "model/filing/ObjectWriter.h"
+
+class TChangeRecorder;
+
+// Called while reading: set cancel to stop the read with -25008.
+using ReadProgress = std::function<void(bool& cancel, int32_t objectsRead, double fraction)>;
+
+class TObjectReader : public TFilerBase {
+  DECLARE_CLASS_ID(560, TFilerBase)
+
+ public:
+  TObjectReader();
+  ~TObjectReader() override;
+  TObjectReader(const TObjectReader&) = delete;
+  TObjectReader& operator=(const TObjectReader&) = delete;
+
+  void Init(std::unique_ptr<FilerStream> stream, RealWidth realWidth, TLink* container,
+            TChangeRecorder* before, TChangeRecorder* after);
+  void ReadAll(const ReadProgress& progress);
+  // Resolves references, ends reading on every object read and links them with the container.
+  void Complete(int16_t flag);
+  // The objects made while reading, in the order they were read; the caller owns them now.
+  std::vector<std::unique_ptr<TLink>> TakeObjects();
+  TLink518& Table() { return table_; }
+
+  int32_t GetVersion() const { return version_; }
+  RealWidth GetRealWidth() const { return realWidth_; }
+  bool IsUnversioned() const { return unversioned_; }
+  int16_t CurrentCode() const { return code_; }
+  // Bytes left in the current block (the rest of the stream when blocks carry no length).
+  int32_t BlockRemaining() const;
+
+  virtual void Reset();
+  TLink* FindObject(int32_t identifier);
+  virtual void NotifyObjects();
+  void ReadCode();
+  void ReadHeader();
+  int32_t ReadBlockLength();
+  bool ReadBlock(TLink& object);
+  virtual bool OfferBlock(TLink& object);
+  void SkipBlock(int32_t length);
+  bool AtEnd();
+  virtual void FailIfBadFormat(bool bad);
+
+  // Items.
+  double ReadReal();
+  int32_t ReadInt();
+  int32_t ReadLong();
+  uint16_t ReadWord();
+  void ReadString(Str255& text);
+  bool ReadBoolean() { return ReadInt() != 0; }
+  uint8_t ReadByte() { return static_cast<uint8_t>(ReadInt()); }
+  char ReadChar() { return static_cast<char>(ReadByte()); }
+  void ReadIntPoint(int16_t& first, int16_t& second);
+  // Six fields (cosine, sine, translation x and y, angle, scale) and the flag; starts from the
+  // identity. A block that holds only the older three reals (x, y, angle) gives the transform
+  // they describe at scale 1.
+  void ReadTransform(double fields[6], int16_t& flag);
+  void ReadColor(LinkColour& colour);
+  // Reads a stored handle into handle, resized to fit; a null handle skips the bytes.
+  void ReadHandle(Handle handle);
+  uint32_t ReadUnitTag();
+  uint32_t ReadTag();
+  void ReadPoint(double& x, double& y);
+  void ReadVector3(double& x, double& y, double& z);
+  void ReadIdNameRecord(int16_t& id, int32_t& value, Str255& name);
+  // Reads an identifier and notes that object refers to it; resolved by Complete.
+  void ReadReference(TLink& object, uint16_t kind);
+  void ForgetFixups(TLink* object);
+
+ protected:
+  int16_t storedIdentifier_ = -1;
+  TLink* current_ = nullptr;
+  TChangeRecorder* before_ = nullptr;
+  TChangeRecorder* after_ = nullptr;
+  bool bigEndian_ = false;
+  RealWidth realWidth_ = RealWidth::k80;
+
+ private:
+  struct Fixup {
+    TLink* referrer;
+    int16_t code;
+    uint16_t kind;
+    int32_t identifier;
+  };
+  struct IdentifierEntry {
+    int16_t stored;
+    TLink* object;
+  };
+
+  void Need(int32_t count);
+  void ReadRaw(void* bytes, int32_t count);
+  void ReadNumber(void* hostBytes, int32_t count);
+  void ReadRecord(const ReadProgress& progress);
+  bool DispatchBlock();
+  bool CreateObjectForTag();
+  bool ReadStandardBlock();
+  void EndObject();
+  void ReportProgress(const ReadProgress& progress, bool force);
+  void DropObject(TLink* object);
+
+  std::unique_ptr<FilerStream> stream_;
+  TLink* container_ = nullptr;
+  TLink518 table_;
+  std::vector<std::unique_ptr<TLink>> owned_;
+  std::vector<Fixup> fixups_;
+  std::vector<IdentifierEntry> identifierMap_;
+  int32_t recordStart_ = 0;
+  int32_t blockEnd_ = -1;
+  int16_t code_ = -1;
+  int32_t version_ = 5;
+  bool family3x_ = false;
+  bool extendedHeader_ = false;
+  bool unversioned_ = false;
+  std::chrono::steady_clock::time_point lastReport_;
+  int32_t lastReportedObjects_ = 0;
+};
+
+// The document reader: every number big-endian.
+class TObjectReaderKind2 : public TObjectReader {
+  DECLARE_CLASS_ID(570, TObjectReader)
+
+ public:
+  TObjectReaderKind2() { bigEndian_ = true; }
+};
+
+// Reads a stream: kind 2 big-endian, kind 1 host order. realFormat 0..3 picks the width of reals
+// for streams whose header does not name it. The caller runs Complete and takes the objects.
+std::unique_ptr<TObjectReader> ReadObjects(std::span<const uint8_t> bytes, int16_t kind,
+                                           int realFormat, TLink* container,
+                                           TChangeRecorder* before, TChangeRecorder* after,
+                                           const ReadProgress& progress);
+std::unique_ptr<TObjectReader> ReadObjects(Handle handle, int16_t kind, int realFormat,
+                                           TLink* container, TChangeRecorder* before,
+                                           TChangeRecorder* after, const ReadProgress& progress);

@@ -1,0 +1,275 @@
+#include "model/filing/ObjectWriter.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "core/Failure.h"
+#include "model/filing/DocumentFormat.h"
+
+TObjectWriter::~TObjectWriter() = default;
+
+void TObjectWriter::Init(FilerStream* stream) {
+  format3x_ = 1;
+  current_ = nullptr;
+  started_.clear();
+  skipFlag_ = 1;
+  if (stream == nullptr) {
+    ownStream_ = std::make_unique<MemoryFilerStream>();
+    stream = ownStream_.get();
+  }
+  stream_ = stream;
+}
+
+Handle TObjectWriter::TakeHandle() {
+  if (!ownStream_) return nullptr;
+  return ownStream_->MakeHandle();
+}
+
+bool TObjectWriter::MarkWritten(TLink* object) {
+  if (std::find(started_.begin(), started_.end(), object) != started_.end()) return true;
+  started_.push_back(object);
+  return false;
+}
+
+void TObjectWriter::WriteBlockFrame(TLink& object, int32_t code) {
+  WriteCode(code);
+  const int32_t lengthAt = stream_->GetPosition();
+  WriteLong(-1);
+  const int32_t contentsAt = stream_->GetPosition();
+  object.WriteBlockContents(static_cast<int16_t>(code), *this);
+  const int32_t end = stream_->GetPosition();
+  stream_->SetPosition(lengthAt);
+  WriteLong(end - contentsAt);
+  stream_->SetPosition(end);
+}
+
+void TObjectWriter::EndCurrentObject() {
+  if (current_ == nullptr) return;
+  WriteCode(kCodeBoundary);
+  ObjectBoundary();
+  current_ = nullptr;
+}
+
+void TObjectWriter::WriteBlock(TLink& object, int32_t code) {
+  if (&object != current_) {
+    EndCurrentObject();
+    current_ = &object;
+    ObjectBoundary();
+    WriteCode(object.GetIdentifier());
+    if (format3x_ != 0) {
+      object.WriteClassTag(*this);
+      WriteBytes(kBlankTag, 4);
+    }
+  }
+  if (skipFlag_ == 0 && code >= kCodeFirstUIBlock) return;
+  WriteBlockFrame(object, code);
+}
+
+void TObjectWriter::WriteContentsBlock(TLink& object) {
+  WriteBlock(object, kCodeContents);
+}
+
+void TObjectWriter::WriteHeader() {
+  WriteBytes(kStreamSignature, 4);
+  if (format3x_ == 0) {
+    WriteString(kVersionNative);
+    return;
+  }
+  WriteString(kVersion3X);
+  WriteString(kProgramVersion);
+  WriteFloatFormat();
+  WriteString(kSystemName);
+  for (int i = 0; i < kTrailingHeaderStrings; ++i)
+    WriteString(std::string_view());
+}
+
+void TObjectWriter::Finish() {
+  EndCurrentObject();
+  ObjectBoundary();
+  if (format3x_ != 0) WriteCode(kCodeBoundary);
+  stream_->Flush();
+}
+
+void TObjectWriter::WriteBytes(const void* bytes, int32_t count) {
+  stream_->Write(bytes, count);
+}
+
+void TObjectWriter::WriteNumber(const void* hostBytes, int32_t count) {
+  WriteBytes(hostBytes, count);
+}
+
+void TObjectWriter::WriteHandleBytes(Handle handle) {
+  if (handle == nullptr) return;
+  LockHandle(handle);
+  WriteBytes(HandleData(handle), static_cast<int32_t>(GetHandleByteSize(handle)));
+  UnlockHandle(handle);
+}
+
+void TObjectWriter::WriteDouble(double value) {
+  WriteNumber(&value, 8);
+}
+
+void TObjectWriter::WriteCode(int32_t value) {
+  if (format3x_ != 0) {
+    WriteLong(value);
+    return;
+  }
+  const auto word = static_cast<uint16_t>(static_cast<int16_t>(value));
+  WriteWord(word);
+}
+
+void TObjectWriter::WriteChar(char c) {
+  WriteCode(static_cast<signed char>(c));
+}
+
+void TObjectWriter::WriteLong(int32_t value) {
+  WriteNumber(&value, 4);
+}
+
+void TObjectWriter::WriteFloat(float value) {
+  WriteBytes(&value, 4);
+}
+
+void TObjectWriter::WriteTag(uint32_t tag) {
+  WriteBytes(&tag, 4);
+}
+
+void TObjectWriter::WriteShort(int16_t value) {
+  WriteCode(value);
+}
+
+void TObjectWriter::WriteBoolean(uint8_t value) {
+  WriteCode(value);
+}
+
+void TObjectWriter::PutString(const Str255& text, int16_t) {
+  WriteString(text);
+}
+
+void TObjectWriter::WriteString(const Str255& text) {
+  WriteString(std::string_view(text.Chars(), static_cast<size_t>(text.Length())));
+}
+
+void TObjectWriter::WriteString(std::string_view text) {
+  std::vector<uint8_t> stored(text.begin(), text.end());
+  for (uint8_t& c : stored)
+    c = RecodeToStored(c);
+  WriteWord(static_cast<uint16_t>(stored.size()));
+  WriteBytes(stored.data(), static_cast<int32_t>(stored.size()));
+}
+
+void TObjectWriter::WriteWord(uint16_t value) {
+  WriteNumber(&value, 2);
+}
+
+void TObjectWriter::WritePoint(double x, double y) {
+  WriteDouble(x);
+  WriteDouble(y);
+}
+
+void TObjectWriter::WriteVector3(double x, double y, double z) {
+  WriteDouble(x);
+  WriteDouble(y);
+  WriteDouble(z);
+}
+
+void TObjectWriter::WriteIntPoint(int16_t first, int16_t second) {
+  WriteNumber(&first, 2);
+  WriteNumber(&second, 2);
+}
+
+void TObjectWriter::WriteTransform(const double fields[6], int16_t flag) {
+  // Every kind writes the full form, which is what every reader reads.
+  for (int i = 0; i < 6; ++i)
+    WriteDouble(fields[i]);
+  WriteShort(flag);
+}
+
+void TObjectWriter::WriteColor(const LinkColour& colour) {
+  const uint16_t channels[3] = {colour.red, colour.blue, colour.green};
+  WriteBytes(channels, 6);
+}
+
+void TObjectWriter::WriteIdNameRecord(int16_t id, int32_t value, const Str255& name) {
+  WriteCode(id);
+  WriteLong(value);
+  PutString(name, 1);
+}
+
+void TObjectWriter::WriteHandle(Handle handle) {
+  if (handle == nullptr) {
+    WriteLong(0);
+    return;
+  }
+  WriteLong(static_cast<int32_t>(GetHandleByteSize(handle)));
+  WriteHandleBytes(handle);
+}
+
+void TObjectWriter::WriteFloatFormat() {
+  WriteString(RealFormatTagForSize(sizeof(double)));
+}
+
+void TNativeObjectWriter::Init(FilerStream* stream) {
+  TObjectWriter::Init(stream);
+  format3x_ = 0;
+  SetSkipFlag(0);
+}
+
+void TNativeObjectWriter::WriteCode(int32_t value) {
+  if (value < kNativeCodeMin || value > kNativeCodeMax) ThrowFailure(kErrCodeRange, 0);
+  TObjectWriter::WriteCode(value);
+}
+
+void TObjectWriterKind2::WriteNumber(const void* hostBytes, int32_t count) {
+  uint8_t reversed[8];
+  const auto* in = static_cast<const uint8_t*>(hostBytes);
+  for (int32_t i = 0; i < count; ++i)
+    reversed[i] = in[count - 1 - i];
+  WriteBytes(reversed, count);
+}
+
+void TObjectWriterKind2::WriteColor(const LinkColour& colour) {
+  WriteWord(colour.red);
+  WriteWord(colour.green);
+  WriteWord(colour.blue);
+}
+
+namespace {
+
+void WriteOneObject(TLink& object, TObjectWriter& writer, void*) {
+  object.WriteTo(writer, 0);
+}
+
+}  // namespace
+
+std::unique_ptr<TObjectWriter> WriteObjects(const std::vector<TLink*>* list, uint16_t flag,
+                                            TLink* object, int16_t kind, WriteCallback callback,
+                                            FilerStream* stream, void* data) {
+  std::unique_ptr<TObjectWriter> writer;
+  if (flag == 0) {
+    writer = std::make_unique<TNativeObjectWriter>();
+  } else if (kind == 2) {
+    writer = std::make_unique<TObjectWriterKind2>();
+  } else if (kind == 1) {
+    writer = std::make_unique<TObjectWriter>();
+  } else {
+    ThrowFailure(kErrBadFormat, 0);
+  }
+  writer->Init(stream);
+  writer->SetSkipFlag(flag);
+  writer->WriteHeader();
+  if (object != nullptr) callback(*object, *writer, data);
+  if (list != nullptr) {
+    for (TLink* element : *list) {
+      if (element != nullptr) callback(*element, *writer, data);
+    }
+  }
+  writer->Finish();
+  return writer;
+}
+
+std::unique_ptr<TObjectWriter> WriteObjectsDefault(const std::vector<TLink*>* list, uint16_t flag,
+                                                   TLink* object, int16_t kind,
+                                                   FilerStream* stream) {
+  return WriteObjects(list, flag, object, kind, WriteOneObject, stream, nullptr);
+}

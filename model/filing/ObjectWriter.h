@@ -1,0 +1,126 @@
+#pragma once
+// Writers of object streams. An object is written as its identifier, its class tags (full-header
+// streams only), its blocks and the code -1; each block is a code, a 32-bit length and the
+// contents that the object writes for that code. The kinds differ in byte order, code width and
+// header: kind 1 host order with 4-byte codes, kind 2 (documents) the same big-endian, the native
+// kind host order with 2-byte codes, a short header and without the blocks of codes 5000 and up.
+
+#include <cstdint>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+#include "core/Handle.h"
+#include "core/PString.h"
+#include "core/TObject.h"
+#include "model/Link.h"
+#include "model/filing/FilerStream.h"
+
+class TFilerBase : public TObject {
+  DECLARE_CLASS_ID(556, TObject)
+};
+
+class TObjectWriter : public TFilerBase {
+  DECLARE_CLASS_ID(557, TFilerBase)
+
+ public:
+  TObjectWriter() = default;
+  ~TObjectWriter() override;
+  TObjectWriter(const TObjectWriter&) = delete;
+  TObjectWriter& operator=(const TObjectWriter&) = delete;
+
+  // Writes to the stream, or to a memory stream of its own when the stream is null.
+  virtual void Init(FilerStream* stream);
+  // The bytes written into the writer's own memory, as a new handle the caller owns.
+  Handle TakeHandle();
+  FilerStream& Stream() { return *stream_; }
+  void SetSkipFlag(uint16_t flag) { skipFlag_ = flag; }
+  bool IsFullFormat() const { return format3x_ != 0; }
+
+  // Objects.
+  bool MarkWritten(TLink* object);
+  void WriteBlockFrame(TLink& object, int32_t code);
+  void WriteBlock(TLink& object, int32_t code);
+  void WriteContentsBlock(TLink& object);
+  virtual void WriteHeader();
+  void Finish();
+
+  // Items.
+  void WriteHandleBytes(Handle handle);
+  virtual void WriteDouble(double value);
+  virtual void WriteCode(int32_t value);
+  void WriteChar(char c);
+  virtual void WriteLong(int32_t value);
+  void WriteFloat(float value);
+  void WriteTag(uint32_t tag);
+  void WriteShort(int16_t value);
+  void WriteBoolean(uint8_t value);
+  void PutString(const Str255& text, int16_t flag);
+  void WriteString(const Str255& text);
+  void WriteString(std::string_view text);
+  virtual void WriteWord(uint16_t value);
+  void WritePoint(double x, double y);
+  void WriteVector3(double x, double y, double z);
+  // An integer point of two 16-bit values in memory order.
+  virtual void WriteIntPoint(int16_t first, int16_t second);
+  // A transform as its six fields (cosine, sine, translation x and y, angle, scale) and its flag.
+  void WriteTransform(const double fields[6], int16_t flag);
+  virtual void WriteColor(const LinkColour& colour);
+  void WriteIdNameRecord(int16_t id, int32_t value, const Str255& name);
+  void WriteHandle(Handle handle);
+  void WriteCodeValue(int32_t value, int32_t, int32_t) { WriteCode(value); }
+  void WriteFloatFormat();
+  void ObjectBoundary() {}
+  void Align(int) {}
+
+ protected:
+  void WriteBytes(const void* bytes, int32_t count);
+  // A number of 2, 4 or 8 bytes given in host order, reversed by the big-endian kind.
+  virtual void WriteNumber(const void* hostBytes, int32_t count);
+
+  uint16_t format3x_ = 0;
+
+ private:
+  void EndCurrentObject();
+
+  FilerStream* stream_ = nullptr;
+  std::unique_ptr<MemoryFilerStream> ownStream_;
+  std::vector<TLink*> started_;
+  TLink* current_ = nullptr;
+  uint16_t skipFlag_ = 0;
+};
+
+// The host-order stream for the clipboard and the solver.
+class TNativeObjectWriter : public TObjectWriter {
+  DECLARE_CLASS_ID(841, TObjectWriter)
+
+ public:
+  void Init(FilerStream* stream) override;
+  // Raises -25213 unless the value fits -32767..32767.
+  void WriteCode(int32_t value) override;
+};
+
+// The document writer: every number big-endian.
+class TObjectWriterKind2 : public TObjectWriter {
+  DECLARE_CLASS_ID(571, TObjectWriter)
+
+ public:
+  void WriteColor(const LinkColour& colour) override;
+
+ protected:
+  void WriteNumber(const void* hostBytes, int32_t count) override;
+};
+
+// Writes one object of a WriteObjects call.
+using WriteCallback = void (*)(TLink& object, TObjectWriter& writer, void* data);
+
+// Chooses and runs a writer: flag 0 the native writer, else kind 2 the document writer and kind 1
+// the host-order writer (any other kind raises -25002). The header, the object, then every object
+// of the list, then the end. The caller takes the handle when no stream was given.
+std::unique_ptr<TObjectWriter> WriteObjects(const std::vector<TLink*>* list, uint16_t flag,
+                                            TLink* object, int16_t kind, WriteCallback callback,
+                                            FilerStream* stream, void* data);
+// WriteObjects with each object's WriteTo(writer, 0).
+std::unique_ptr<TObjectWriter> WriteObjectsDefault(const std::vector<TLink*>* list, uint16_t flag,
+                                                   TLink* object, int16_t kind,
+                                                   FilerStream* stream);

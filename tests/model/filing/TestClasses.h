@@ -1,0 +1,147 @@
+#pragma once
+// Small world-object classes for the filing tests, registered with the readers' class source.
+
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "core/Failure.h"
+#include "model/Link.h"
+#include "model/filing/ClassSource.h"
+#include "model/filing/ObjectReader.h"
+#include "model/filing/ObjectWriter.h"
+
+namespace filing_test {
+
+inline constexpr int16_t kBlockValue = 1200;    // first block: selects the class
+inline constexpr int16_t kBlockPartner = 1201;  // a reference to another object
+inline constexpr int16_t kBlockFrame = 1202;    // a transform
+inline constexpr int16_t kBlockNote = 5100;     // editing data only
+inline constexpr int16_t kBlockWorld = 5204;    // taken by the existing world
+
+// A shape with a value, a partner, a transform and a note.
+class TTestShape : public TSingleStyleLink {
+  DECLARE_CLASS_ID(9001, TSingleStyleLink)
+
+ public:
+  static constexpr uint32_t kTag = MakeTag("TsSh");
+  double value = 0.0;
+  TLink* partner = nullptr;
+  int32_t partnerId = 0;
+  double frame[6] = {1, 0, 0, 0, 0, 1};
+  int16_t frameFlag = 0;
+  Str255 note;
+  int endReadings = 0;
+
+  uint16_t ReadBlockContents(int16_t code, TObjectReader& reader) override {
+    switch (code) {
+      case kBlockValue:
+        value = reader.ReadReal();
+        return 1;
+      case kBlockPartner:
+        reader.ReadReference(*this, 7);
+        return 1;
+      case kBlockFrame:
+        reader.ReadTransform(frame, frameFlag);
+        return 1;
+      case kBlockNote:
+        reader.ReadString(note);
+        return 1;
+      default:
+        return TSingleStyleLink::ReadBlockContents(code, reader);
+    }
+  }
+  void WriteBlockContents(int16_t code, TObjectWriter& writer) override {
+    switch (code) {
+      case kBlockValue:
+        writer.WriteDouble(value);
+        return;
+      case kBlockPartner:
+        writer.WriteCode(partner != nullptr ? partner->GetIdentifier() : partnerId);
+        return;
+      case kBlockFrame:
+        writer.WriteTransform(frame, frameFlag);
+        return;
+      case kBlockNote:
+        writer.PutString(note, 1);
+        return;
+      default:
+        TSingleStyleLink::WriteBlockContents(code, writer);
+    }
+  }
+  void WriteFields(TObjectWriter& writer) override {
+    writer.WriteBlock(*this, kBlockValue);
+    if (partner != nullptr || partnerId != 0) writer.WriteBlock(*this, kBlockPartner);
+    writer.WriteBlock(*this, kBlockFrame);
+    writer.WriteBlock(*this, kBlockNote);
+    TSingleStyleLink::WriteFields(writer);
+  }
+  void WriteClassTag(TObjectWriter& writer) override { writer.WriteTag(kTag); }
+  void ResolveReference(TObjectReader&, int16_t code, uint16_t kind, TLink* object) override {
+    if (code == kBlockPartner && kind == 7) partner = object;
+  }
+  void EndReading(TObjectReader&) override { ++endReadings; }
+};
+
+// A container that takes the world's own block when it is offered.
+class TTestWorld : public TLink {
+  DECLARE_CLASS_ID(9002, TLink)
+
+ public:
+  int32_t setting = 0;
+  uint16_t CanReadBlock(int16_t code) override {
+    return code == kBlockWorld ? 1 : TLink::CanReadBlock(code);
+  }
+  uint16_t ReadBlockContents(int16_t code, TObjectReader& reader) override {
+    if (code != kBlockWorld) return TLink::ReadBlockContents(code, reader);
+    setting = reader.ReadLong();
+    return 1;
+  }
+  void WriteBlockContents(int16_t code, TObjectWriter& writer) override {
+    if (code != kBlockWorld) return TLink::WriteBlockContents(code, writer);
+    writer.WriteLong(setting);
+  }
+  void WriteFields(TObjectWriter& writer) override {
+    writer.WriteBlock(*this, kBlockWorld);
+    TLink::WriteFields(writer);
+  }
+};
+
+// The 'FACT' table of the tests: block 1200 makes a test shape.
+inline std::vector<uint8_t> TestFactTable() {
+  std::vector<uint8_t> table(2 + 6);
+  const int16_t count = 1;
+  const int16_t code = kBlockValue;
+  const uint32_t tag = TTestShape::kTag;
+  std::memcpy(table.data(), &count, 2);
+  std::memcpy(table.data() + 2, &code, 2);
+  std::memcpy(table.data() + 4, &tag, 4);
+  return table;
+}
+
+inline void UseTestClasses() {
+  SetClassSource(
+      {[] { return std::optional<std::vector<uint8_t>>(TestFactTable()); },
+       [](uint32_t tag) -> TLink* { return tag == TTestShape::kTag ? new TTestShape : nullptr; }});
+}
+
+// The bytes of a handle, freeing it.
+inline std::vector<uint8_t> TakeBytes(TObjectWriter& writer) {
+  Handle handle = writer.TakeHandle();
+  const auto* data = reinterpret_cast<const uint8_t*>(HandleData(handle));
+  std::vector<uint8_t> bytes(data, data + GetHandleByteSize(handle));
+  FreeHandle(handle);
+  return bytes;
+}
+
+inline int16_t ErrorOf(auto&& code) {
+  try {
+    code();
+  } catch (const QVException& failure) {
+    return failure.error();
+  }
+  return 1;  // no failure
+}
+
+}  // namespace filing_test
