@@ -1,0 +1,99 @@
+// The document reader under arbitrary input: every outcome must be a read or a format failure.
+// Built as a libFuzzer entry; the test below replays the committed seeds and simple mutations of
+// them, so the reader runs over damaged input in every test run.
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include <gtest/gtest.h>
+
+#include "tests/model/filing/TestClasses.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  using namespace filing_test;
+  UseTestClasses();
+  TTestWorld world;
+  world.SetIdentifier(1);
+  for (int16_t kind : {2, 1}) {
+    try {
+      auto reader = ReadObjects(std::span<const uint8_t>(data, size), kind, 2, &world, nullptr,
+                                nullptr, nullptr);
+      reader->Complete(0);
+      auto objects = reader->TakeObjects();
+      for (auto& object : objects)
+        object->RemoveDependent(&world);
+    } catch (const QVException& failure) {
+      if (failure.error() != kErrBadFormat) std::abort();
+    }
+  }
+  SetClassSource({});
+  return 0;
+}
+
+namespace filing_test {
+namespace {
+
+std::filesystem::path CorpusFolder() {
+  const char* top = std::getenv("YB_SOURCE_DIR");
+  return std::filesystem::path(top != nullptr ? top : ".") / "tests/model/filing/corpus";
+}
+
+std::vector<std::vector<uint8_t>> Seeds() {
+  std::vector<std::vector<uint8_t>> seeds;
+  for (const auto& entry : std::filesystem::directory_iterator(CorpusFolder())) {
+    std::ifstream in(entry.path(), std::ios::binary);
+    seeds.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  return seeds;
+}
+
+TEST(DocumentFuzzTest, SeedsAndTheirMutationsReadOrFailCleanly) {
+  const auto seeds = Seeds();
+  ASSERT_GE(seeds.size(), 3u);
+  for (const auto& seed : seeds) {
+    LLVMFuzzerTestOneInput(seed.data(), seed.size());
+    for (size_t n = 0; n < seed.size(); ++n) {
+      LLVMFuzzerTestOneInput(seed.data(), n);
+      for (uint8_t value : {0x00, 0x7F, 0x80, 0xFF}) {
+        auto mutated = seed;
+        mutated[n] = value;
+        LLVMFuzzerTestOneInput(mutated.data(), mutated.size());
+      }
+    }
+  }
+}
+
+// Writes the seed corpus again: YB_WRITE_SEEDS=1 model_tests --gtest_filter='*WriteSeeds*'
+TEST(DocumentFuzzTest, WriteSeeds) {
+  if (std::getenv("YB_WRITE_SEEDS") == nullptr) GTEST_SKIP() << "seeds are committed";
+  InitHandlePool();
+  TTestWorld world;
+  world.SetIdentifier(1);
+  world.setting = 5;
+  TTestShape a, b;
+  a.SetIdentifier(3);
+  a.value = 1.5;
+  a.SetName("A\xB0");
+  a.note = "odd";
+  b.SetIdentifier(4);
+  b.partner = &a;
+  std::vector<TLink*> list{&a, &b};
+  const auto folder = CorpusFolder();
+  std::filesystem::create_directories(folder);
+  auto save = [&](const char* name, uint16_t flag, int16_t kind, TLink* object) {
+    auto writer = WriteObjectsDefault(&list, flag, object, kind, nullptr);
+    const auto bytes = TakeBytes(*writer);
+    std::ofstream(folder / name, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+  };
+  save("document.zoda", 1, 2, &world);
+  save("host-order.zoda", 1, 1, &world);
+  save("native.zoda", 0, 1, &world);
+  FreeHandlePool();
+}
+
+}  // namespace
+}  // namespace filing_test
