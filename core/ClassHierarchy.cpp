@@ -3,6 +3,8 @@
 #include <cstring>
 
 #include "core/Failure.h"
+#include "core/Resources.h"
+#include "core/Tag.h"
 
 namespace {
 
@@ -31,6 +33,13 @@ uint32_t FindPair(int16_t classId) {
 }
 
 }  // namespace
+
+void LoadClassHierarchy() {
+  FreeClassHierarchy();
+  Handle table = GetResourceHandle(MakeTag("HIER"), kClassHierarchyResourceId);
+  FailIfNull(table);
+  AdoptClassHierarchy(table);
+}
 
 void AdoptClassHierarchy(Handle table) {
   FreeClassHierarchy();

@@ -1,0 +1,647 @@
+#include "resources/compiler/ScriptCompiler.h"
+
+#include <algorithm>
+#include <bit>
+#include <cctype>
+#include <cerrno>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "platform/win32/ResourceText.h"
+
+namespace rc {
+
+static_assert(std::endian::native == std::endian::little,
+              "resources hold host-order values written little-endian");
+
+namespace {
+
+constexpr uint16_t kTypeBitmap = 2;
+constexpr uint16_t kTypeString = 6;
+constexpr uint16_t kTypeRcData = 10;
+constexpr size_t kBitmapFileHeaderSize = 14;
+
+char AsciiUpper(char c) {
+  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+std::string Upper(std::string_view text) {
+  std::string result(text);
+  for (char& c : result)
+    c = AsciiUpper(c);
+  return result;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Tokens
+
+enum class TokenKind { kEnd, kNumber, kString, kWord, kComma, kOpen, kClose };
+
+struct Token {
+  TokenKind kind = TokenKind::kEnd;
+  std::string text;  // the word, the number as written, or the string's bytes
+  int line = 0;
+};
+
+class Lexer {
+ public:
+  Lexer(std::string_view text, std::string path) : text_(text), path_(std::move(path)) {}
+
+  [[noreturn]] void Fail(int line, const std::string& message) const {
+    throw ScriptError(path_ + ":" + std::to_string(line) + ": " + message);
+  }
+
+  const std::string& Path() const { return path_; }
+  const std::map<std::string, std::string>& Defines() const { return defines_; }
+
+  Token Next() {
+    if (peeked_) {
+      peeked_ = false;
+      return peek_;
+    }
+    return Scan();
+  }
+
+  const Token& Peek() {
+    if (!peeked_) {
+      peek_ = Scan();
+      peeked_ = true;
+    }
+    return peek_;
+  }
+
+ private:
+  bool AtEnd() const { return pos_ >= text_.size(); }
+  char Current() const { return text_[pos_]; }
+
+  void SkipBlanksAndComments() {
+    while (!AtEnd()) {
+      const char c = Current();
+      if (c == '\n') {
+        ++line_;
+        ++pos_;
+        atLineStart_ = true;
+      } else if (c == ' ' || c == '\t' || c == '\r') {
+        ++pos_;
+      } else if (text_.substr(pos_, 2) == "//") {
+        while (!AtEnd() && Current() != '\n')
+          ++pos_;
+      } else if (text_.substr(pos_, 2) == "/*") {
+        const int startLine = line_;
+        pos_ += 2;
+        while (!AtEnd() && text_.substr(pos_, 2) != "*/") {
+          if (Current() == '\n') ++line_;
+          ++pos_;
+        }
+        if (AtEnd()) Fail(startLine, "comment is not closed");
+        pos_ += 2;
+      } else if (c == '#' && atLineStart_) {
+        Directive();
+      } else {
+        return;
+      }
+    }
+  }
+
+  // "#define NAME value" names a number for the rest of the script.
+  void Directive() {
+    const size_t end = std::min(text_.find('\n', pos_), text_.size());
+    std::istringstream line(std::string(text_.substr(pos_ + 1, end - pos_ - 1)));
+    std::string keyword, name, value, extra;
+    line >> keyword >> name >> value >> extra;
+    if (keyword != "define") Fail(line_, "unknown directive #" + keyword);
+    if (name.empty() || value.empty() || !extra.empty()) {
+      Fail(line_, "#define takes a name and one number");
+    }
+    if (defines_.count(name) != 0) Fail(line_, "#define " + name + " given twice");
+    defines_[name] = value;
+    pos_ = end;
+  }
+
+  Token Scan() {
+    SkipBlanksAndComments();
+    Token token;
+    token.line = line_;
+    if (AtEnd()) return token;
+    atLineStart_ = false;
+    const char c = Current();
+    if (c == ',') return Single(token, TokenKind::kComma);
+    if (c == '{') return Single(token, TokenKind::kOpen);
+    if (c == '}') return Single(token, TokenKind::kClose);
+    if (c == '"') return String(token);
+    if (c == '-' || c == '+' || c == '.' || (c >= '0' && c <= '9')) return Number(token);
+    if (c == '_' || std::isalpha(static_cast<unsigned char>(c))) return Word(token);
+    Fail(line_, std::string("unexpected character '") + c + "'");
+  }
+
+  Token Single(Token& token, TokenKind kind) {
+    token.kind = kind;
+    token.text = std::string(1, Current());
+    ++pos_;
+    return token;
+  }
+
+  Token Word(Token& token) {
+    const size_t start = pos_;
+    while (!AtEnd() && (Current() == '_' || std::isalnum(static_cast<unsigned char>(Current())))) {
+      ++pos_;
+    }
+    token.kind = TokenKind::kWord;
+    token.text = std::string(text_.substr(start, pos_ - start));
+    if (token.text == "BEGIN") token.kind = TokenKind::kOpen;
+    if (token.text == "END") token.kind = TokenKind::kClose;
+    return token;
+  }
+
+  Token Number(Token& token) {
+    const size_t start = pos_;
+    ++pos_;
+    while (!AtEnd() && (std::isalnum(static_cast<unsigned char>(Current())) || Current() == '.' ||
+                        Current() == '+' || Current() == '-')) {
+      // A sign only continues a number after an exponent mark.
+      if ((Current() == '+' || Current() == '-') && AsciiUpper(text_[pos_ - 1]) != 'E') break;
+      ++pos_;
+    }
+    token.kind = TokenKind::kNumber;
+    token.text = std::string(text_.substr(start, pos_ - start));
+    return token;
+  }
+
+  // A quoted text. The script is UTF-8; each character becomes its single byte. \xHH gives
+  // the byte HH itself.
+  Token String(Token& token) {
+    ++pos_;
+    token.kind = TokenKind::kString;
+    while (true) {
+      if (AtEnd() || Current() == '\n') Fail(token.line, "text is not closed");
+      const char c = Current();
+      if (c == '"') {
+        ++pos_;
+        return token;
+      }
+      if (c == '\\') {
+        token.text += Escape();
+        continue;
+      }
+      token.text += static_cast<char>(Utf8Character());
+    }
+  }
+
+  char Escape() {
+    ++pos_;
+    if (AtEnd()) Fail(line_, "text is not closed");
+    const char c = Current();
+    ++pos_;
+    switch (c) {
+      case 'n':
+        return '\n';
+      case 'r':
+        return '\r';
+      case 't':
+        return '\t';
+      case '0':
+        return '\0';
+      case '\\':
+        return '\\';
+      case '"':
+        return '"';
+      case 'x': {
+        if (pos_ + 2 > text_.size() || !std::isxdigit(static_cast<unsigned char>(text_[pos_])) ||
+            !std::isxdigit(static_cast<unsigned char>(text_[pos_ + 1]))) {
+          Fail(line_, "\\x takes two hexadecimal digits");
+        }
+        const int value = std::stoi(std::string(text_.substr(pos_, 2)), nullptr, 16);
+        pos_ += 2;
+        return static_cast<char>(value);
+      }
+      default:
+        Fail(line_, std::string("unknown escape \\") + c);
+    }
+  }
+
+  uint8_t Utf8Character() {
+    const auto lead = static_cast<uint8_t>(Current());
+    int extra = 0;
+    char32_t code = lead;
+    if (lead >= 0xF0 && lead < 0xF8) {
+      extra = 3;
+      code = lead & 0x07;
+    } else if (lead >= 0xE0) {
+      extra = 2;
+      code = lead & 0x0F;
+    } else if (lead >= 0xC0) {
+      extra = 1;
+      code = lead & 0x1F;
+    } else if (lead >= 0x80) {
+      Fail(line_, "the script is not valid UTF-8");
+    }
+    ++pos_;
+    for (int i = 0; i < extra; ++i) {
+      if (AtEnd() || (static_cast<uint8_t>(Current()) & 0xC0) != 0x80) {
+        Fail(line_, "the script is not valid UTF-8");
+      }
+      code = code << 6 | (static_cast<uint8_t>(Current()) & 0x3F);
+      ++pos_;
+    }
+    uint8_t byte = 0;
+    if (!ResourceCharFromUnicode(code, byte)) {
+      Fail(line_, "character U+" + Hex(code) + " has no single-byte form");
+    }
+    return byte;
+  }
+
+  static std::string Hex(char32_t code) {
+    std::ostringstream out;
+    out << std::hex << std::uppercase << static_cast<uint32_t>(code);
+    return out.str();
+  }
+
+  std::string_view text_;
+  std::string path_;
+  size_t pos_ = 0;
+  int line_ = 1;
+  bool atLineStart_ = true;
+  std::map<std::string, std::string> defines_;
+  Token peek_;
+  bool peeked_ = false;
+};
+
+// ---------------------------------------------------------------------------------------------
+// Values
+
+// How the values of a typed list are written.
+enum class Encoding {
+  kNone,
+  kByte,
+  kWord,
+  kLong,
+  kDouble,
+  kBigWord,
+  kBigLong,
+  kBigDouble,
+  kCountedString,
+  kCString,
+  kChars,
+  kTag
+};
+
+const std::map<std::string, Encoding>& Encodings() {
+  static const std::map<std::string, Encoding> encodings = {{"BYTE", Encoding::kByte},
+                                                            {"WORD", Encoding::kWord},
+                                                            {"LONG", Encoding::kLong},
+                                                            {"DOUBLE", Encoding::kDouble},
+                                                            {"BEWORD", Encoding::kBigWord},
+                                                            {"BELONG", Encoding::kBigLong},
+                                                            {"BEDOUBLE", Encoding::kBigDouble},
+                                                            {"PSTRING", Encoding::kCountedString},
+                                                            {"CSTRING", Encoding::kCString},
+                                                            {"CHARS", Encoding::kChars},
+                                                            {"TAG", Encoding::kTag}};
+  return encodings;
+}
+
+bool IsTextEncoding(Encoding encoding) {
+  return encoding == Encoding::kCountedString || encoding == Encoding::kCString ||
+         encoding == Encoding::kChars || encoding == Encoding::kTag;
+}
+
+void Append(std::vector<uint8_t>& out, uint64_t value, int size, bool bigEndian) {
+  for (int i = 0; i < size; ++i) {
+    const int shift = 8 * (bigEndian ? size - 1 - i : i);
+    out.push_back(static_cast<uint8_t>(value >> shift));
+  }
+}
+
+class Parser {
+ public:
+  Parser(Lexer& lexer, CompiledModule& module) : lexer_(lexer), module_(module) {}
+
+  void Run() {
+    while (lexer_.Peek().kind != TokenKind::kEnd)
+      Statement();
+  }
+
+ private:
+  [[noreturn]] void Fail(const Token& at, const std::string& message) {
+    lexer_.Fail(at.line, message);
+  }
+
+  Token Expect(TokenKind kind, const char* what) {
+    Token token = lexer_.Next();
+    if (token.kind != kind) Fail(token, std::string("expected ") + what + Found(token));
+    return token;
+  }
+
+  static std::string Found(const Token& token) {
+    return token.kind == TokenKind::kEnd ? " at the end of the script"
+                                         : ", found \"" + token.text + "\"";
+  }
+
+  // The value of a number token or of a #define'd word, within [low, high].
+  int64_t Integer(const Token& token, int64_t low, int64_t high) {
+    std::string text = token.text;
+    if (token.kind == TokenKind::kWord) {
+      const auto found = lexer_.Defines().find(token.text);
+      if (found == lexer_.Defines().end()) Fail(token, "unknown name \"" + token.text + "\"");
+      text = found->second;
+    } else if (token.kind != TokenKind::kNumber) {
+      Fail(token, "expected a number" + Found(token));
+    }
+    errno = 0;
+    char* end = nullptr;
+    const long long value = std::strtoll(text.c_str(), &end, 0);
+    if (errno != 0 || end == text.c_str() || *end != '\0') {
+      Fail(token, "\"" + text + "\" is not an integer");
+    }
+    if (value < low || value > high) {
+      Fail(token, text + " is outside " + std::to_string(low) + ".." + std::to_string(high));
+    }
+    return value;
+  }
+
+  double Real(const Token& token) {
+    if (token.kind != TokenKind::kNumber) Fail(token, "expected a number" + Found(token));
+    char* end = nullptr;
+    const double value = std::strtod(token.text.c_str(), &end);
+    if (end == token.text.c_str() || *end != '\0') {
+      Fail(token, "\"" + token.text + "\" is not a number");
+    }
+    return value;
+  }
+
+  ResourceKey Key(const Token& token) {
+    ResourceKey key;
+    if (token.kind == TokenKind::kNumber ||
+        (token.kind == TokenKind::kWord && lexer_.Defines().count(token.text) != 0)) {
+      key.id = static_cast<uint16_t>(Integer(token, 0, 0xFFFF));
+    } else if (token.kind == TokenKind::kWord || token.kind == TokenKind::kString) {
+      if (token.text.empty()) Fail(token, "a name cannot be empty");
+      if (token.text[0] == '#') Fail(token, "a text name cannot start with '#'");
+      key.text = token.text;
+    } else {
+      Fail(token, "expected a resource name" + Found(token));
+    }
+    return key;
+  }
+
+  void Statement() {
+    const Token first = lexer_.Next();
+    if (first.kind == TokenKind::kWord && first.text == "STRINGTABLE") return StringTable();
+    const ResourceKey name = Key(first);
+    const Token kind = lexer_.Next();
+    if (kind.kind == TokenKind::kWord) {
+      const std::string upper = Upper(kind.text);
+      if (upper == "BITMAP") return Add(kind, ResourceKey{kTypeBitmap, {}}, name, Bitmap());
+      if (upper == "RCDATA") return Add(kind, ResourceKey{kTypeRcData, {}}, name, Contents());
+      if (upper == "MENU" || upper == "MENUEX" || upper == "ACCELERATORS" || upper == "DIALOG" ||
+          upper == "DIALOGEX" || upper == "ICON" || upper == "CURSOR" || upper == "VERSIONINFO") {
+        Fail(kind, upper + " resources are not supported by this compiler yet");
+      }
+    }
+    const ResourceKey type = Key(kind);
+    Add(kind, type, name, Contents());
+  }
+
+  void Add(const Token& at, const ResourceKey& type, const ResourceKey& name,
+           std::vector<uint8_t> bytes) {
+    for (const CompiledResource& existing : module_.resources) {
+      if (existing.type.SameAs(type) && existing.name.SameAs(name)) {
+        Fail(at, "resource " + type.Describe() + " " + name.Describe() + " is defined twice");
+      }
+    }
+    module_.resources.push_back({type, name, std::move(bytes)});
+  }
+
+  // Either a file name (its bytes as they are) or a block of typed values.
+  std::vector<uint8_t> Contents() {
+    if (lexer_.Peek().kind == TokenKind::kString) return ReadIncluded(lexer_.Next());
+    Expect(TokenKind::kOpen, "BEGIN or a file name");
+    std::vector<uint8_t> bytes;
+    Encoding encoding = Encoding::kNone;
+    while (true) {
+      const Token token = lexer_.Next();
+      if (token.kind == TokenKind::kClose) return bytes;
+      if (token.kind == TokenKind::kEnd) Fail(token, "END is missing");
+      if (token.kind == TokenKind::kComma) continue;
+      if (token.kind == TokenKind::kWord) {
+        const auto found = Encodings().find(Upper(token.text));
+        if (found != Encodings().end()) {
+          encoding = found->second;
+          continue;
+        }
+      }
+      if (encoding == Encoding::kNone) Fail(token, "a value needs a type first (WORD, ...)");
+      Value(token, encoding, bytes);
+    }
+  }
+
+  void Value(const Token& token, Encoding encoding, std::vector<uint8_t>& out) {
+    if (IsTextEncoding(encoding) != (token.kind == TokenKind::kString)) {
+      Fail(token, IsTextEncoding(encoding) ? "expected a quoted text" + Found(token)
+                                           : "expected a number" + Found(token));
+    }
+    const std::string& text = token.text;
+    switch (encoding) {
+      case Encoding::kByte:
+        return Append(out, static_cast<uint64_t>(Integer(token, -128, 255)), 1, false);
+      case Encoding::kWord:
+      case Encoding::kBigWord:
+        return Append(out, static_cast<uint64_t>(Integer(token, -32768, 65535)), 2,
+                      encoding == Encoding::kBigWord);
+      case Encoding::kLong:
+      case Encoding::kBigLong:
+        return Append(out, static_cast<uint64_t>(Integer(token, INT32_MIN, UINT32_MAX)), 4,
+                      encoding == Encoding::kBigLong);
+      case Encoding::kDouble:
+      case Encoding::kBigDouble:
+        return Append(out, std::bit_cast<uint64_t>(Real(token)), 8,
+                      encoding == Encoding::kBigDouble);
+      case Encoding::kCountedString:
+        if (text.size() > 255) Fail(token, "a counted string holds at most 255 characters");
+        out.push_back(static_cast<uint8_t>(text.size()));
+        out.insert(out.end(), text.begin(), text.end());
+        return;
+      case Encoding::kCString:
+        if (text.find('\0') != std::string::npos) Fail(token, "a C string cannot hold \\0");
+        out.insert(out.end(), text.begin(), text.end());
+        out.push_back(0);
+        return;
+      case Encoding::kTag:
+        if (text.size() != 4) Fail(token, "a tag has exactly four characters");
+        [[fallthrough]];
+      case Encoding::kChars:
+        out.insert(out.end(), text.begin(), text.end());
+        return;
+      case Encoding::kNone:
+        break;
+    }
+  }
+
+  std::vector<uint8_t> ReadIncluded(const Token& fileName) {
+    const std::filesystem::path base = std::filesystem::path(lexer_.Path()).parent_path();
+    const std::filesystem::path path = base / fileName.text;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) Fail(fileName, "cannot read \"" + path.string() + "\"");
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+  }
+
+  // A bitmap file without its 14-byte file header, as the bitmap calls expect.
+  std::vector<uint8_t> Bitmap() {
+    const Token fileName = Expect(TokenKind::kString, "the bitmap's file name");
+    std::vector<uint8_t> bytes = ReadIncluded(fileName);
+    if (bytes.size() < kBitmapFileHeaderSize + 40 || bytes[0] != 'B' || bytes[1] != 'M') {
+      Fail(fileName, "\"" + fileName.text + "\" is not a bitmap file");
+    }
+    bytes.erase(bytes.begin(), bytes.begin() + kBitmapFileHeaderSize);
+    return bytes;
+  }
+
+  void StringTable() {
+    // Options between the keyword and BEGIN (language, characteristics) are accepted and
+    // ignored: the program has one language.
+    while (lexer_.Peek().kind != TokenKind::kOpen) {
+      const Token option = lexer_.Next();
+      if (option.kind == TokenKind::kEnd) Fail(option, "BEGIN is missing");
+    }
+    lexer_.Next();
+    while (true) {
+      const Token token = lexer_.Next();
+      if (token.kind == TokenKind::kClose) return;
+      if (token.kind == TokenKind::kEnd) Fail(token, "END is missing");
+      const auto id = static_cast<uint16_t>(Integer(token, 0, 0xFFFF));
+      if (lexer_.Peek().kind == TokenKind::kComma) lexer_.Next();
+      const Token text = Expect(TokenKind::kString, "the string's text");
+      if (text.text.size() > 0xFFFF) Fail(text, "a string holds at most 65535 characters");
+      if (!module_.strings.emplace(id, text.text).second) {
+        Fail(token, "string " + std::to_string(id) + " is defined twice");
+      }
+    }
+  }
+
+  Lexer& lexer_;
+  CompiledModule& module_;
+};
+
+// ---------------------------------------------------------------------------------------------
+// Output
+
+std::string CText(const std::string& text) {
+  std::string out = "\"";
+  for (const char c : text) {
+    const auto byte = static_cast<uint8_t>(c);
+    if (std::isalnum(byte) || c == ' ' || c == '_' || c == '.') {
+      out += c;
+    } else {
+      char escape[8];
+      std::snprintf(escape, sizeof escape, "\\%03o", byte);
+      out += escape;
+    }
+  }
+  return out + "\"";
+}
+
+}  // namespace
+
+bool ResourceKey::SameAs(const ResourceKey& other) const {
+  if (IsText() != other.IsText()) return false;
+  if (!IsText()) return id == other.id;
+  return Upper(text) == Upper(other.text);
+}
+
+std::string ResourceKey::Describe() const {
+  return IsText() ? "\"" + text + "\"" : std::to_string(id);
+}
+
+void CompileScript(std::string_view text, const std::string& path, CompiledModule& module) {
+  Lexer lexer(text, path);
+  Parser(lexer, module).Run();
+}
+
+void CompileScriptFile(const std::string& path, CompiledModule& module) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw ScriptError(path + ": cannot read the script");
+  const std::string text(std::istreambuf_iterator<char>(in), {});
+  CompileScript(text, path, module);
+}
+
+void FinishModule(CompiledModule& module) {
+  std::map<uint16_t, std::vector<uint8_t>> blocks;
+  for (const auto& [id, text] : module.strings) {
+    const uint16_t block = static_cast<uint16_t>(id / 16 + 1);
+    if (blocks.count(block) != 0) continue;
+    std::vector<uint8_t>& bytes = blocks[block];
+    for (uint32_t slot = 0; slot < 16; ++slot) {
+      const auto found = module.strings.find(static_cast<uint16_t>((block - 1) * 16 + slot));
+      const std::string entry = found != module.strings.end() ? found->second : std::string();
+      Append(bytes, entry.size(), 2, false);
+      for (const char c : entry) {
+        Append(bytes, ResourceCharToUnicode(static_cast<uint8_t>(c)), 2, false);
+      }
+    }
+  }
+  for (auto& [block, bytes] : blocks) {
+    const ResourceKey type{kTypeString, {}};
+    const ResourceKey name{block, {}};
+    for (const CompiledResource& existing : module.resources) {
+      if (existing.type.SameAs(type) && existing.name.SameAs(name)) {
+        throw ScriptError(module.fileName + ": string block " + std::to_string(block) +
+                          " is also defined as a resource");
+      }
+    }
+    module.resources.push_back({type, name, std::move(bytes)});
+  }
+  module.strings.clear();
+}
+
+std::string GenerateTableSource(const std::vector<CompiledModule>& modules,
+                                const std::string& symbol) {
+  std::ostringstream out;
+  out << "// Generated by the resource compiler from the resource scripts; do not edit.\n"
+      << "#include <cstdint>\n\n#include \"platform/win32/Resource.h\"\n\nnamespace {\n\n";
+  for (size_t m = 0; m < modules.size(); ++m) {
+    const CompiledModule& module = modules[m];
+    for (size_t r = 0; r < module.resources.size(); ++r) {
+      const std::vector<uint8_t>& bytes = module.resources[r].bytes;
+      if (bytes.empty()) continue;
+      out << "const uint8_t kData" << m << "_" << r << "[] = {";
+      for (size_t i = 0; i < bytes.size(); ++i) {
+        out << (i % 16 == 0 ? "\n    " : " ") << static_cast<int>(bytes[i]) << ",";
+      }
+      out << "};\n";
+    }
+    out << "const ResourceEntry kEntries" << m << "[] = {\n";
+    for (size_t r = 0; r < module.resources.size(); ++r) {
+      const CompiledResource& resource = module.resources[r];
+      out << "    {" << (resource.type.IsText() ? CText(resource.type.text) : "nullptr") << ", "
+          << resource.type.id << ", "
+          << (resource.name.IsText() ? CText(resource.name.text) : "nullptr") << ", "
+          << resource.name.id << ", ";
+      if (resource.bytes.empty()) {
+        out << "nullptr, 0},\n";
+      } else {
+        out << "kData" << m << "_" << r << ", " << resource.bytes.size() << "},\n";
+      }
+    }
+    if (module.resources.empty()) out << "    {nullptr, 0, nullptr, 0, nullptr, 0},\n";
+    out << "};\n\n";
+  }
+  out << "const ResourceModuleTable kModules[] = {\n";
+  for (size_t m = 0; m < modules.size(); ++m) {
+    out << "    {" << CText(modules[m].fileName) << ", kEntries" << m << ", "
+        << modules[m].resources.size() << "},\n";
+  }
+  if (modules.empty()) out << "    {\"\", nullptr, 0},\n";
+  out << "};\n\n}  // namespace\n\n"
+      << "const ResourceModuleTable* " << symbol << "(uint32_t& count) {\n"
+      << "  count = " << modules.size() << ";\n  return kModules;\n}\n";
+  return out.str();
+}
+
+}  // namespace rc
