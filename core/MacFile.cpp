@@ -101,7 +101,10 @@ int16_t TMacFile::Delete() {
 }
 
 int16_t TMacFile::Read(void* buffer, int32_t& count) {
-  if (!IsOpen()) return 0;
+  if (!IsOpen()) {
+    count = 0;
+    return 0;
+  }
   if (count < 0) {
     count = 0;
     return kErrIO;
@@ -120,7 +123,11 @@ int16_t TMacFile::Rename(const Str255& newName) {
 }
 
 int16_t TMacFile::Write(const void* buffer, int32_t& count) {
-  if (!IsOpen()) return 0;
+  // Writing to a closed file would lose the bytes without a word.
+  if (!IsOpen()) {
+    count = 0;
+    return kErrBadRefNum;
+  }
   if (count < 0) {
     count = 0;
     return kErrIO;

@@ -58,11 +58,12 @@ class TMacFile : public CObject {
   virtual int16_t OpenNamed(const Str255& name, uint16_t mode);
   virtual int16_t Delete();
   // Reads up to count bytes; count becomes what was read (0 after a failure). A short read at
-  // the end of the file is no failure. A closed file reads nothing and answers 0.
+  // the end of the file is no failure. A closed file reads nothing (count 0) and answers 0.
   virtual int16_t Read(void* buffer, int32_t& count);
   // Only a successful rename changes the object's name.
   virtual int16_t Rename(const Str255& newName);
-  // Writes count bytes; count is kept on success and becomes 0 after a failure.
+  // Writes count bytes; count is kept on success and becomes 0 after a failure. A closed file
+  // answers -51.
   virtual int16_t Write(const void* buffer, int32_t& count);
   virtual int16_t GetEOF(int32_t& length);
   virtual int16_t GetFPos(int32_t& position);

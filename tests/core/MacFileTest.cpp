@@ -87,6 +87,10 @@ TEST_F(MacFileTest, FailuresOnAClosedOrReadOnlyFileLeaveCountsAtZero) {
   char buffer[4] = {};
   int32_t count = 4;
   EXPECT_EQ(file.Read(buffer, count), 0);  // closed: nothing happens
+  EXPECT_EQ(count, 0);
+  count = 4;
+  EXPECT_EQ(file.Write("abcd", count), kErrBadRefNum);  // closed: the bytes would be lost
+  EXPECT_EQ(count, 0);
   ASSERT_EQ(file.Open(TMacFile::kRead), 0);
   count = 4;
   EXPECT_EQ(file.Write("abcd", count), kErrBadRefNum);
