@@ -293,7 +293,7 @@ void TDisplayLink::WriteFields(TObjectWriter& writer) {
 
 uint16_t TSingleStyleLink::ReadBlockContents(int16_t code, TObjectReader& reader) {
   if (code != kBlockLabelOffset) return TDisplayLink::ReadBlockContents(code, reader);
-  reader.ReadIntPoint(labelV_, labelH_);
+  reader.ReadIntPoint(labelOffset_);
   return 1;
 }
 
@@ -302,7 +302,7 @@ void TSingleStyleLink::WriteBlockContents(int16_t code, TObjectWriter& writer) {
     TDisplayLink::WriteBlockContents(code, writer);
     return;
   }
-  writer.WriteIntPoint(labelV_, labelH_);
+  writer.WriteIntPoint(labelOffset_);
 }
 
 void TSingleStyleLink::WriteFields(TObjectWriter& writer) {

@@ -14,6 +14,7 @@
 #include "core/PString.h"
 #include "core/TObject.h"
 #include "core/Tag.h"
+#include "core/geometry/IntRect.h"
 
 class TLink;
 class TLink518;
@@ -215,17 +216,13 @@ class TSingleStyleLink : public TDisplayLink {
   DECLARE_CLASS_ID(401, TDisplayLink)
 
  public:
-  int16_t LabelOffsetV() const { return labelV_; }
-  int16_t LabelOffsetH() const { return labelH_; }
-  void SetLabelOffset(int16_t v, int16_t h) {
-    labelV_ = v;
-    labelH_ = h;
-  }
+  // Added to the label anchor where the name label is drawn.
+  const QV_CPoint& GetLabelOffset() const { return labelOffset_; }
+  void SetLabelOffset(const QV_CPoint& offset) { labelOffset_ = offset; }
   uint16_t ReadBlockContents(int16_t code, TObjectReader& reader) override;
   void WriteBlockContents(int16_t code, TObjectWriter& writer) override;
   void WriteFields(TObjectWriter& writer) override;
 
  private:
-  int16_t labelV_ = 0;
-  int16_t labelH_ = 0;
+  QV_CPoint labelOffset_;
 };

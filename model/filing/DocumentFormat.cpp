@@ -1,10 +1,9 @@
 #include "model/filing/DocumentFormat.h"
 
-#include <array>
-#include <cfloat>
-#include <cstring>
+#include "core/geometry/ExtendedReal.h"
 
-static_assert(LDBL_MANT_DIG == 64, "stored 80-bit reals are read through the x87 long double");
+#include <array>
+#include <cstring>
 
 std::string_view RealFormatTag(RealWidth width) {
   switch (width) {
@@ -62,7 +61,7 @@ size_t RealWidthBytes(RealWidth width) {
     case RealWidth::k80:
       return 10;
     case RealWidth::k96:
-      break;
+      return 12;
   }
   return 0;
 }
@@ -169,7 +168,7 @@ uint32_t LoadBig32(const uint8_t* in) {
 
 double DecodeReal(std::span<const uint8_t> bytes, RealWidth width, bool bigEndian) {
   const size_t n = RealWidthBytes(width);
-  if (n == 0 || bytes.size() < n) return 0.0;
+  if (bytes.size() < n) return 0.0;
   uint8_t host[16] = {};
   for (size_t i = 0; i < n; ++i)
     host[i] = bigEndian ? bytes[n - 1 - i] : bytes[i];
@@ -184,13 +183,10 @@ double DecodeReal(std::span<const uint8_t> bytes, RealWidth width, bool bigEndia
       std::memcpy(&value, host, sizeof value);
       return value;
     }
-    case RealWidth::k80: {
-      long double value = 0.0L;
-      std::memcpy(&value, host, 10);
-      return static_cast<double>(value);
-    }
+    case RealWidth::k80:
+      return ExtendedToDouble(host);
     case RealWidth::k96:
       break;
   }
-  return 0.0;
+  return Extended96ToDouble(host);
 }

@@ -52,7 +52,7 @@ std::optional<RealWidth> ParseRealFormatTag(std::string_view tag);
 std::string_view RealFormatTagForSize(size_t bytes);
 // The caller's choice of real format as ReadObjects takes it: 0..3, anything else 64-bit.
 RealWidth RealWidthFromFormat(int format);
-// Bytes that one stored real of the width occupies (0 for 96-bit reals, which are not stored).
+// Bytes that one stored real of the width occupies.
 size_t RealWidthBytes(RealWidth width);
 
 // What a version string selects.
@@ -83,5 +83,5 @@ uint16_t LoadBig16(const uint8_t* in);
 uint32_t LoadBig32(const uint8_t* in);
 
 // A stored real of the given width as a double. The bytes are in host order, or big-endian when
-// bigEndian is set. A 96-bit real is not stored and yields 0.0.
+// bigEndian is set. Too few bytes yield 0.0.
 double DecodeReal(std::span<const uint8_t> bytes, RealWidth width, bool bigEndian);

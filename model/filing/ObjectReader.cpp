@@ -86,8 +86,7 @@ int32_t TObjectReader::ReadInt() {
 
 double TObjectReader::ReadReal() {
   const auto n = static_cast<int32_t>(RealWidthBytes(realWidth_));
-  if (n == 0) return 0.0;
-  uint8_t bytes[10];
+  uint8_t bytes[12];
   ReadRaw(bytes, n);
   return DecodeReal(std::span<const uint8_t>(bytes, static_cast<size_t>(n)), realWidth_,
                     bigEndian_);
@@ -105,32 +104,30 @@ void TObjectReader::ReadString(Str255& text) {
     text.AppendChar(static_cast<char>(RecodeFromStored(stored[i])));
 }
 
-void TObjectReader::ReadIntPoint(int16_t& first, int16_t& second) {
-  ReadNumber(&first, 2);
-  ReadNumber(&second, 2);
+void TObjectReader::ReadIntPoint(MacPoint& point) {
+  ReadNumber(&point.v, 2);
+  ReadNumber(&point.h, 2);
 }
 
-void TObjectReader::ReadTransform(double fields[6], int16_t& flag) {
-  const double identity[6] = {1.0, 0.0, 0.0, 0.0, 0.0, 1.0};
-  std::copy(identity, identity + 6, fields);
-  flag = 0;
+void TObjectReader::ReadTransform(Transform2D& transform) {
+  transform.SetIdentity();
   const auto real = static_cast<int32_t>(RealWidthBytes(realWidth_));
   const int32_t intSize = extendedHeader_ ? 4 : 2;
   const int32_t remaining = BlockRemaining();
-  if (blockEnd_ >= 0 && real > 0 && remaining < 6 * real + intSize && remaining >= 3 * real) {
+  if (blockEnd_ >= 0 && remaining < 6 * real + intSize && remaining >= 3 * real) {
     const double x = ReadReal();
     const double y = ReadReal();
     const double angle = ReadReal();
-    fields[0] = std::cos(angle);
-    fields[1] = std::sin(angle);
-    fields[2] = x;
-    fields[3] = y;
-    fields[4] = angle;
+    transform = Transform2D::FromVector3(x, y, angle);
     return;
   }
-  for (int i = 0; i < 6; ++i)
-    fields[i] = ReadReal();
-  flag = ReadBoolean() ? 1 : 0;
+  transform.cosine = ReadReal();
+  transform.sine = ReadReal();
+  transform.tx = ReadReal();
+  transform.ty = ReadReal();
+  transform.angle = ReadReal();
+  transform.scale = ReadReal();
+  transform.scaled = ReadBoolean() ? 1 : 0;
 }
 
 void TObjectReader::ReadColor(LinkColour& colour) {
@@ -173,15 +170,15 @@ uint32_t TObjectReader::ReadTag() {
   return tag;
 }
 
-void TObjectReader::ReadPoint(double& x, double& y) {
-  x = ReadReal();
-  y = ReadReal();
+void TObjectReader::ReadPoint(TVector& point) {
+  point.x = ReadReal();
+  point.y = ReadReal();
 }
 
-void TObjectReader::ReadVector3(double& x, double& y, double& z) {
-  x = ReadReal();
-  y = ReadReal();
-  z = ReadReal();
+void TObjectReader::ReadVector3(TVector3& vector) {
+  vector.x = ReadReal();
+  vector.y = ReadReal();
+  vector.r = ReadReal();
 }
 
 void TObjectReader::ReadIdNameRecord(int16_t& id, int32_t& value, Str255& name) {

@@ -73,18 +73,17 @@ class TObjectReader : public TFilerBase {
   bool ReadBoolean() { return ReadInt() != 0; }
   uint8_t ReadByte() { return static_cast<uint8_t>(ReadInt()); }
   char ReadChar() { return static_cast<char>(ReadByte()); }
-  void ReadIntPoint(int16_t& first, int16_t& second);
-  // Six fields (cosine, sine, translation x and y, angle, scale) and the flag; starts from the
-  // identity. A block that holds only the older three reals (x, y, angle) gives the transform
-  // they describe at scale 1.
-  void ReadTransform(double fields[6], int16_t& flag);
+  void ReadIntPoint(MacPoint& point);
+  // Six fields and the flag, starting from the identity. A block whose rest holds only the older
+  // three reals (x, y, angle) gives the rigid transform they describe.
+  void ReadTransform(Transform2D& transform);
   void ReadColor(LinkColour& colour);
   // Reads a stored handle into handle, resized to fit; a null handle skips the bytes.
   void ReadHandle(Handle handle);
   uint32_t ReadUnitTag();
   uint32_t ReadTag();
-  void ReadPoint(double& x, double& y);
-  void ReadVector3(double& x, double& y, double& z);
+  void ReadPoint(TVector& point);
+  void ReadVector3(TVector3& vector);
   void ReadIdNameRecord(int16_t& id, int32_t& value, Str255& name);
   // Reads an identifier and notes that object refers to it; resolved by Complete.
   void ReadReference(TLink& object, uint16_t kind);

@@ -162,27 +162,26 @@ void TObjectWriter::WriteWord(uint16_t value) {
   WriteNumber(&value, 2);
 }
 
-void TObjectWriter::WritePoint(double x, double y) {
-  WriteDouble(x);
-  WriteDouble(y);
+void TObjectWriter::WritePoint(const TVector& point) {
+  WriteDouble(point.x);
+  WriteDouble(point.y);
 }
 
-void TObjectWriter::WriteVector3(double x, double y, double z) {
-  WriteDouble(x);
-  WriteDouble(y);
-  WriteDouble(z);
+void TObjectWriter::WriteVector3(const TVector3& vector) {
+  WriteDouble(vector.x);
+  WriteDouble(vector.y);
+  WriteDouble(vector.r);
 }
 
-void TObjectWriter::WriteIntPoint(int16_t first, int16_t second) {
-  WriteNumber(&first, 2);
-  WriteNumber(&second, 2);
+void TObjectWriter::WriteIntPoint(const MacPoint& point) {
+  WriteNumber(&point.v, 2);
+  WriteNumber(&point.h, 2);
 }
 
-void TObjectWriter::WriteTransform(const double fields[6], int16_t flag) {
-  // Every kind writes the full form, which is what every reader reads.
-  for (int i = 0; i < 6; ++i)
-    WriteDouble(fields[i]);
-  WriteShort(flag);
+void TObjectWriter::WriteTransform(const Transform2D& t) {
+  for (double field : {t.cosine, t.sine, t.tx, t.ty, t.angle, t.scale})
+    WriteDouble(field);
+  WriteShort(static_cast<int16_t>(t.scaled));
 }
 
 void TObjectWriter::WriteColor(const LinkColour& colour) {

@@ -11,8 +11,11 @@
 #include <vector>
 
 #include "core/Handle.h"
+#include "core/MacTypes.h"
 #include "core/PString.h"
 #include "core/TObject.h"
+#include "core/geometry/Transform2D.h"
+#include "core/geometry/Vector.h"
 #include "model/Link.h"
 #include "model/filing/FilerStream.h"
 
@@ -59,12 +62,13 @@ class TObjectWriter : public TFilerBase {
   void WriteString(const Str255& text);
   void WriteString(std::string_view text);
   virtual void WriteWord(uint16_t value);
-  void WritePoint(double x, double y);
-  void WriteVector3(double x, double y, double z);
-  // An integer point of two 16-bit values in memory order.
-  virtual void WriteIntPoint(int16_t first, int16_t second);
-  // A transform as its six fields (cosine, sine, translation x and y, angle, scale) and its flag.
-  void WriteTransform(const double fields[6], int16_t flag);
+  void WritePoint(const TVector& point);
+  void WriteVector3(const TVector3& vector);
+  // An integer point: its two 16-bit halves, the one at the lower address first.
+  void WriteIntPoint(const MacPoint& point);
+  // A transform as its six fields in order and its flag. Every kind writes this form, because it
+  // is the form every reader reads.
+  void WriteTransform(const Transform2D& transform);
   virtual void WriteColor(const LinkColour& colour);
   void WriteIdNameRecord(int16_t id, int32_t value, const Str255& name);
   void WriteHandle(Handle handle);

@@ -94,11 +94,14 @@ TEST_F(DamagedStreamTest, EveryRealWidthIsReadFromItsTag) {
     ASSERT_EQ(ReadError(b.bytes), 1) << tag;
     EXPECT_EQ(Shape(0)->value, value) << tag;
   }
-  // 96-bit reals are not stored: they read as 0.0 and take no bytes.
+  // 96-bit reals take their 12 bytes, so what follows them is read in its place.
   Bytes b;
-  b.Header("YB3X", "IE96").Object(1).Long(kBlockValue).Long(0).Long(-1).Long(-1);
+  b.Header("YB3X", "IE96").Object(1).Long(kBlockValue).Long(12);
+  b.Word(0x4001).Word(0).Word(0xD800).Word(0).Word(0).Word(0);
+  b.Long(kBlockNote).Long(4).String("ok").Long(-1).Long(-1);
   ASSERT_EQ(ReadError(b.bytes), 1);
-  EXPECT_EQ(Shape(0)->value, 0.0);
+  EXPECT_EQ(Shape(0)->value, value);
+  EXPECT_TRUE(Shape(0)->note == Str255("ok"));
 }
 
 TEST_F(DamagedStreamTest, OutOfRangeCodeIsSkippedByItsLength) {

@@ -72,7 +72,10 @@ TEST(RealFormatTest, DecodesEveryWidthInBothByteOrders) {
   EXPECT_EQ(DecodeReal(single, RealWidth::k32, true), value);
   EXPECT_EQ(DecodeReal(dbl, RealWidth::k64, true), value);
   EXPECT_EQ(DecodeReal(ext, RealWidth::k80, true), value);
-  EXPECT_EQ(DecodeReal(dbl, RealWidth::k96, true), 0.0);
+  EXPECT_EQ(DecodeReal(dbl, RealWidth::k96, true), 0.0);  // too few bytes
+  // 96-bit: sign and exponent, two pad bytes, then the significand (big-endian).
+  const uint8_t wide[12] = {0x40, 0x01, 0, 0, 0xD8, 0, 0, 0, 0, 0, 0, 0};
+  EXPECT_EQ(DecodeReal(wide, RealWidth::k96, true), 6.75);
 }
 
 TEST(RealFormatTest, ExtendedBytesOfOneAreKnownBytes) {

@@ -41,14 +41,12 @@ class FilingTest : public ::testing::Test {
     first.value = 2.5;
     first.SetName("Arm\xB0");
     first.note = "tip";
-    first.SetLabelOffset(-4, 7);
+    first.SetLabelOffset(QV_CPoint(7, -4));
     first.SetFlagProperty(MakeTag("shoN"), 1);
     second.SetIdentifier(4);
     second.value = -0.125;
     second.partner = &first;
-    const double frame[6] = {0.0, 1.0, 3.0, -2.0, M_PI / 2, 2.0};
-    std::copy(frame, frame + 6, second.frame);
-    second.frameFlag = 1;
+    second.frame = Transform2D(0.0, 2.0, 3.0, -2.0, M_PI / 2, 2.0);
   }
 
   TTestShape first, second;
@@ -104,8 +102,8 @@ TEST_F(FilingTest, ColoursAndIntegerPointsFollowTheKind) {
    public:
     void WriteFields(TObjectWriter& writer) override { writer.WriteBlock(*this, 1300); }
     void WriteBlockContents(int16_t, TObjectWriter& writer) override {
-      writer.WriteColor({0x1122, 0x3344, 0x5566});  // red, blue, green
-      writer.WriteIntPoint(0x0102, 0x0304);
+      writer.WriteColor({0x1122, 0x3344, 0x5566});      // red, blue, green
+      writer.WriteIntPoint(QV_CPoint(0x0304, 0x0102));  // v first in memory
     }
   } painted;
   auto document = Write({&painted}, 1, 2);
@@ -139,15 +137,13 @@ void ExpectPairRoundTrips(const std::vector<std::unique_ptr<TLink>>& objects, bo
   EXPECT_EQ(a->value, 2.5);
   EXPECT_EQ(b->value, -0.125);
   EXPECT_EQ(b->partner, a);
-  EXPECT_EQ(b->frame[4], M_PI / 2);
-  EXPECT_EQ(b->frame[5], 2.0);
-  EXPECT_EQ(b->frameFlag, 1);
+  EXPECT_EQ(b->frame, Transform2D(0.0, 2.0, 3.0, -2.0, M_PI / 2, 2.0));
+  EXPECT_EQ(b->frame.scaled, 1);
   EXPECT_EQ(a->endReadings, 1);
   if (withUI) {
     EXPECT_TRUE(a->GetName() == Str255("Arm\xB0"));
     EXPECT_TRUE(a->note == Str255("tip"));
-    EXPECT_EQ(a->LabelOffsetV(), -4);
-    EXPECT_EQ(a->LabelOffsetH(), 7);
+    EXPECT_EQ(a->GetLabelOffset(), QV_CPoint(7, -4));
     EXPECT_EQ(a->IsNameShown(), 1);
   } else {
     EXPECT_TRUE(a->GetName().IsEmpty());
@@ -283,12 +279,8 @@ TEST_F(FilingTest, OldThreeRealTransformIsAccepted) {
   auto objects = Read(Write({&old}, 1, 2), 2);
   ASSERT_EQ(objects.size(), 1u);
   const auto& frame = static_cast<TTestShape*>(objects[0].get())->frame;
-  EXPECT_DOUBLE_EQ(frame[0], -1.0);
-  EXPECT_NEAR(frame[1], 0.0, 1e-15);
-  EXPECT_EQ(frame[2], 4.0);
-  EXPECT_EQ(frame[3], -1.0);
-  EXPECT_EQ(frame[4], M_PI);
-  EXPECT_EQ(frame[5], 1.0);
+  EXPECT_EQ(frame, Transform2D::FromVector3(4.0, -1.0, M_PI));
+  EXPECT_EQ(frame.scale, 1.0);
 }
 
 TEST_F(FilingTest, ChangeRecorderRestoresRecordedBlocks) {

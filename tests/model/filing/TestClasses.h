@@ -29,8 +29,7 @@ class TTestShape : public TSingleStyleLink {
   double value = 0.0;
   TLink* partner = nullptr;
   int32_t partnerId = 0;
-  double frame[6] = {1, 0, 0, 0, 0, 1};
-  int16_t frameFlag = 0;
+  Transform2D frame;
   Str255 note;
   int endReadings = 0;
 
@@ -43,7 +42,7 @@ class TTestShape : public TSingleStyleLink {
         reader.ReadReference(*this, 7);
         return 1;
       case kBlockFrame:
-        reader.ReadTransform(frame, frameFlag);
+        reader.ReadTransform(frame);
         return 1;
       case kBlockNote:
         reader.ReadString(note);
@@ -61,7 +60,7 @@ class TTestShape : public TSingleStyleLink {
         writer.WriteCode(partner != nullptr ? partner->GetIdentifier() : partnerId);
         return;
       case kBlockFrame:
-        writer.WriteTransform(frame, frameFlag);
+        writer.WriteTransform(frame);
         return;
       case kBlockNote:
         writer.PutString(note, 1);
