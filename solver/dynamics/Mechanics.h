@@ -1,0 +1,194 @@
+#pragma once
+// The constrained equations of motion of a planar rigid-body system in maximal coordinates.
+//
+// Every free body has three coordinates (x, y, rotation of its centre of mass). Constraint goals
+// become scalar rows J a = gamma on the accelerations; the multipliers come from the sparse
+// symmetric system (J W J') lambda = gamma - J W F with W the inverse mass matrix, so that a chain
+// costs linear time. One-sided goals (ropes, separators, limits) and limited drives make the
+// multipliers a bounded complementarity problem, solved by pivoting on the few bounded rows.
+// After each accepted step the integrator projects positions and velocities back onto the rows.
+
+#include <cstdint>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include <Eigen/Core>
+#include <Eigen/SparseCore>
+
+#include "solver/dynamics/Context.h"
+#include "solver/dynamics/Model.h"
+
+namespace yb::dynamics {
+
+// A failure of the mechanical system: bad input or a state the equations cannot continue from.
+struct DynamicsError {
+  int code;
+  std::string message;
+};
+
+// Error codes of the dynamics (a bad input, and an evaluation that produced no number).
+inline constexpr int kErrBadModel = -28700;
+inline constexpr int kErrNotANumber = -28701;
+inline constexpr int kErrSingular = -28702;
+inline constexpr int kErrNotBuilt = -28703;
+
+// A report made while running: redundant or inconsistent constraints.
+struct Warning {
+  enum class Kind : uint8_t { Redundant, Inconsistent } kind;
+  int constraint;
+  double time;
+};
+
+class Mechanics {
+ public:
+  explicit Mechanics(Model model);
+
+  const Model& GetModel() const { return model_; }
+  // Free coordinates: three per body that is neither the background nor anchored.
+  int DegreesOfFreedom() const { return dofCount_; }
+  // The integration state: coordinates then velocities, 2 * DegreesOfFreedom() values.
+  Eigen::VectorXd State() const;
+  void SetState(double time, const Eigen::VectorXd& state);
+  double Time() const { return time_; }
+
+  // d(state)/dt at the given time and state; the state becomes the current one.
+  void Derivative(double time, const Eigen::VectorXd& state, Eigen::VectorXd& derivative);
+  // Moves positions, then velocities, back onto the constraints (mass-weighted, so that the
+  // correction is the smallest in kinetic energy). Returns the largest position residual left.
+  double Project(double time, Eigen::VectorXd& state, double tolerance);
+  // The values whose sign changes the integrator locates inside a step: every activation
+  // condition, then every one-sided row not currently in contact.
+  void EventValues(double time, const Eigen::VectorXd& state, std::vector<double>& values);
+  // Called by the integrator after an accepted step (and after projection): refreshes which
+  // one-sided rows are in contact.
+  void AcceptState(double time, const Eigen::VectorXd& state);
+
+  // State of a body's reference point.
+  BodyState Body(int index) const;
+  int BodyCount() const { return static_cast<int>(model_.bodies.size()); }
+  // Kinetic plus the potential energy of line gravity fields and of springs with linear laws is
+  // not known in general; callers supply their own potential.
+  double KineticEnergy() const;
+  // World position and velocity of a point.
+  Eigen::Vector2d PointPosition(int point) const;
+  Eigen::Vector2d PointVelocity(int point) const;
+
+  double ConstraintForce(int constraint, Component component) const;
+  double ConstraintCoordinate(int constraint) const;
+  double ConstraintRate(int constraint) const;
+
+  const std::vector<Warning>& Warnings() const { return warnings_; }
+  // The rows found redundant when the row set last changed (constraint index per dropped row).
+  const std::vector<int>& RedundantConstraints() const { return redundant_; }
+
+ private:
+  enum class Level : uint8_t { Position, Velocity, Acceleration };
+  enum class Bound : uint8_t { Free, AtLower, AtUpper };
+
+  struct BodyKin {
+    int dof = -1;  // first state index, or -1 for fixed bodies
+    double angle = 0, omega = 0;
+  };
+  struct PointKin {
+    int dof = -1;
+    Eigen::Vector2d pos, vel, arm, quad;  // arm = R s; quad = -omega^2 R s
+    double angle = 0, omega = 0;          // the point's own direction and its rate
+    int body = 0;
+  };
+  struct Row {
+    int constraint = 0;
+    int goal = 0;
+    int sub = 0;  // which of the record's rows for this goal
+    Component component = Component::X;
+    Level level = Level::Position;
+    bool oneSided = false;                 // admissible side g >= 0, lambda >= 0
+    bool candidate = true;                 // takes part in the solve
+    double lower = -1e300, upper = 1e300;  // bounds on lambda
+    int begin = 0, count = 0;              // Jacobian entries
+    double g = 0;                          // position residual (position rows) or one-sided gap
+    double velocityTarget = 0;             // wanted J v
+    double gamma = 0;                      // wanted J a
+    double lambda = 0;
+    bool redundant = false;
+    bool saturated = false;
+  };
+  class RowBuilder;
+
+  void Unpack(const Eigen::VectorXd& state);
+  void UpdateKinematics();
+  void BuildRows(const Context& context);
+  void AddForces(const Context& context);
+  void AddGoalRows(const Context& context, int c);
+  void AddPositionRow(RowBuilder& b, const Context& ctx, const Constraint& record, const Goal& goal,
+                      int c, int goalIndex, double quantity);
+  static int64_t Key(int constraint, int goal, int sub) {
+    return (static_cast<int64_t>(constraint) << 32) | (goal << 16) | sub;
+  }
+  int64_t Key(const Row& row) const { return Key(row.constraint, row.goal, row.sub); }
+  double RowRate(const Row& row) const;
+  void SelectRows();
+  void ApplyForceGoal(const Context& context, int c, const Goal& goal, double value);
+  void ApplyFieldForces(const Context& context);
+  void AddPointForce(const PointKin& p, const Eigen::Vector2d& force);
+  void AddTorque(int body, double torque);
+  void FindRedundantRows();
+  // Solves (J W J') x = b over the candidate rows with x bounded per row; returns x per row.
+  void SolveBounded(const std::vector<int>& rows, const Eigen::VectorXd& b,
+                    const Eigen::VectorXd& lower, const Eigen::VectorXd& upper, Eigen::VectorXd& x);
+  Eigen::SparseMatrix<double> Jacobian(const std::vector<int>& rows) const;
+  void RefreshContacts();
+  void BuildAll(const Context& context);
+  double FrameAngle(const Context& context, const Constraint& record) const;
+  int FrameBody(const Constraint& record) const;
+  bool IsActive(const Context& context, int c) const;
+  static double Checked(double value, const Constraint& record);
+  static double Checked(double value, const std::string& name);
+
+  Model model_;
+  int dofCount_ = 0;
+  double time_ = 0;
+  std::vector<double> q_, v_;  // per body, centre of mass: x, y, rotation
+  Eigen::VectorXd velocity_;   // per free coordinate
+  std::vector<BodyKin> bodyKin_;
+  std::vector<PointKin> pointKin_;
+  Eigen::VectorXd invMass_;  // per free coordinate
+  Eigen::VectorXd force_;    // per free coordinate
+  std::vector<Row> rows_;
+  std::vector<std::pair<int, double>> entries_;
+  std::vector<int> active_;  // candidate rows of the last solve
+  std::vector<int> lastSignature_;
+  std::vector<int> solveRows_;  // active rows that are independent
+  std::vector<int> redundant_;
+  std::set<int64_t> redundantKeys_;
+  std::set<int64_t> saturatedKeys_;  // limited drives at their limit in the last evaluation
+  std::vector<Warning> warnings_;
+  std::set<int64_t> contacts_;           // one-sided rows in contact
+  std::vector<int64_t> oneSidedKeys_;    // every one-sided row the records can make
+  std::map<int64_t, int> rowOfKey_;      // rows of the last build
+  std::vector<double> gearReference_;    // per constraint: the no-slip coordinate at the start
+  std::vector<double> angleUnwrap_;      // per constraint: last line angle for gears
+  std::vector<double> constraintForce_;  // per constraint, three components
+  std::vector<double> nextConstraintForce_;
+  std::vector<double> coordinate_, rate_;  // per constraint
+  bool contactsKnown_ = false;
+};
+
+inline int Context::BodyCount() const {
+  return mechanics_.BodyCount();
+}
+inline BodyState Context::Body(int index) const {
+  return mechanics_.Body(index);
+}
+inline double Context::ConstraintForce(int constraint, Component component) const {
+  return mechanics_.ConstraintForce(constraint, component);
+}
+inline double Context::ConstraintCoordinate(int constraint) const {
+  return mechanics_.ConstraintCoordinate(constraint);
+}
+inline double Context::ConstraintRate(int constraint) const {
+  return mechanics_.ConstraintRate(constraint);
+}
+
+}  // namespace yb::dynamics

@@ -1,0 +1,192 @@
+#include "solver/dynamics/Simulation.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace yb::dynamics {
+
+Simulation::Simulation(Model model, RunSettings settings)
+    : mechanics_(std::move(model)), settings_(settings) {
+  if (!(settings_.animationStep > 0) || !std::isfinite(settings_.animationStep))
+    throw DynamicsError{kErrBadModel, "the animation step must be positive"};
+  if (settings_.integrator == IntegratorKind::Euler) settings_.variableStep = false;
+  settings_.SetStepsPerFrame(settings_.stepsPerFrame);
+  state_ = mechanics_.State();
+  // Start on the constraints, so that the first frame already closes.
+  mechanics_.Project(0.0, state_, settings_.EffectiveAssemblyError());
+  step_ = settings_.IntegrationStep() / 8;
+  activationCount_ = static_cast<int>(mechanics_.GetModel().constraints.size());
+  ConditionValues(0.0, state_, conditionValues_);
+}
+
+int Simulation::AddCondition(Value condition, bool pause) {
+  conditions_.push_back(std::move(condition));
+  pauses_.push_back(pause);
+  ConditionValues(time_, state_, conditionValues_);
+  return static_cast<int>(conditions_.size()) - 1;
+}
+
+void Simulation::ConditionValues(double time, const Eigen::VectorXd& state,
+                                 std::vector<double>& values) {
+  mechanics_.EventValues(time, state, values);
+  const Context context(mechanics_, time);
+  for (const Value& condition : conditions_)
+    values.push_back(condition(context));
+}
+
+// Activation and pause conditions count in both directions; one-sided gaps only when they
+// close (a gap that opens is handled by the contact solve).
+int Simulation::FirstCrossing(const std::vector<double>& before, const std::vector<double>& after,
+                              double& fraction) const {
+  int first = -1;
+  fraction = 2;
+  const int gaps = static_cast<int>(before.size() - conditions_.size());
+  for (int i = 0; i < static_cast<int>(before.size()); ++i) {
+    const bool isGap = i >= activationCount_ && i < gaps;
+    const bool crossed = isGap ? before[i] > 0 && after[i] <= 0 : (before[i] > 0) != (after[i] > 0);
+    if (!crossed) continue;
+    const double span = before[i] - after[i];
+    const double f = span != 0 ? std::clamp(before[i] / span, 0.0, 1.0) : 1.0;
+    if (f < fraction) {
+      fraction = f;
+      first = i;
+    }
+  }
+  return first;
+}
+
+void Simulation::Step(double h, Eigen::VectorXd& result, double& error) {
+  const int n = static_cast<int>(state_.size());
+  const int dof = n / 2;
+  const double t = time_;
+  auto f = [&](double at, const Eigen::VectorXd& y, Eigen::VectorXd& dy) {
+    ++statistics_.evaluations;
+    mechanics_.Derivative(at, y, dy);
+  };
+  f(t, state_, k1_);
+  if (settings_.integrator == IntegratorKind::Euler) {
+    // Semi-implicit: the new velocity moves the positions, which keeps oscillations bounded.
+    result = state_;
+    result.tail(dof) += h * k1_.tail(dof);
+    result.head(dof) += h * result.tail(dof);
+    error = 0;
+    return;
+  }
+  scratch_ = state_ + (h / 3) * k1_;
+  f(t + h / 3, scratch_, k2_);
+  scratch_ = state_ + (h / 6) * (k1_ + k2_);
+  f(t + h / 3, scratch_, k3_);
+  scratch_ = state_ + (h / 8) * (k1_ + 3 * k3_);
+  f(t + h / 2, scratch_, k4_);
+  scratch_ = state_ + (h / 2) * (k1_ - 3 * k3_ + 4 * k4_);
+  f(t + h, scratch_, k5_);
+  result = state_ + (h / 6) * (k1_ + 4 * k4_ + k5_);
+  // The estimate weighs a velocity error by what it moves the bodies in one animation step.
+  const Eigen::VectorXd estimate = (h / 30) * (2 * k1_ - 9 * k3_ + 8 * k4_ - k5_);
+  error = std::max(estimate.head(dof).lpNorm<Eigen::Infinity>(),
+                   settings_.animationStep * estimate.tail(dof).lpNorm<Eigen::Infinity>());
+  if (!std::isfinite(error)) error = HUGE_VAL;
+}
+
+// Finds the step at whose end the condition has just crossed, by regula falsi (Illinois) on the
+// step length, each trial a fresh step from the start.
+double Simulation::LocateCrossing(int index, double h, Eigen::VectorXd& result) {
+  ++statistics_.located;
+  std::vector<double> values;
+  double error;
+  double lo = 0, hi = h;
+  double fLo = conditionValues_[index];
+  Step(h, result, error);
+  ConditionValues(time_ + h, result, values);
+  double fHi = values[index];
+  const bool isGap = index >= activationCount_ &&
+                     index < static_cast<int>(conditionValues_.size() - conditions_.size());
+  auto crossed = [&](double v) { return isGap ? v <= 0 : (v > 0) != (fLo > 0); };
+  int side = 0;
+  const double tolerance = 1e-13 * std::max(1.0, std::abs(time_));
+  for (int iteration = 0; iteration < 200 && hi - lo > tolerance; ++iteration) {
+    double trial = fLo != fHi ? lo + (hi - lo) * fLo / (fLo - fHi) : 0.5 * (lo + hi);
+    if (!(trial > lo && trial < hi)) trial = 0.5 * (lo + hi);
+    Eigen::VectorXd y;
+    Step(trial, y, error);
+    ConditionValues(time_ + trial, y, values);
+    const double v = values[index];
+    if (crossed(v)) {
+      hi = trial;
+      fHi = v;
+      if (side == -1) fLo /= 2;
+      side = -1;
+    } else {
+      lo = trial;
+      fLo = v;
+      if (side == 1) fHi /= 2;
+      side = 1;
+    }
+  }
+  Step(hi, result, error);
+  return hi;
+}
+
+void Simulation::Accept(double h, Eigen::VectorXd& state) {
+  time_ += h;
+  state_ = state;
+  mechanics_.Project(time_, state_, settings_.EffectiveAssemblyError());
+  ++statistics_.accepted;
+}
+
+bool Simulation::AdvanceTo(double target) {
+  const bool variable =
+      settings_.variableStep && settings_.integrator == IntegratorKind::KuttaMerson;
+  const double fixed = settings_.IntegrationStep();
+  const double tolerance = settings_.EffectiveIntegratorError();
+  Eigen::VectorXd result;
+  std::vector<double> values;
+  while (time_ < target) {
+    const double remaining = target - time_;
+    if (remaining <= 1e-14 * std::max(1.0, std::abs(target))) {
+      time_ = target;
+      break;
+    }
+    double h = variable ? std::min({step_, remaining, fixed}) : std::min(fixed, remaining);
+    // A fixed step that would leave a sliver before the frame ends takes it in.
+    if (!variable && remaining - h < 1e-9 * fixed) h = remaining;
+    double error;
+    Step(h, result, error);
+    if (variable && error > tolerance) {
+      ++statistics_.rejected;
+      step_ = h * std::clamp(0.9 * std::pow(tolerance / error, 0.2), 0.1, 0.5);
+      if (step_ < 1e-14 * std::max(1.0, time_))
+        throw DynamicsError{kErrSingular, "the step became too small to meet the error"};
+      continue;
+    }
+    ConditionValues(time_ + h, result, values);
+    double fraction;
+    const int crossing = FirstCrossing(conditionValues_, values, fraction);
+    if (crossing >= 0) h = LocateCrossing(crossing, h, result);
+    Accept(h, result);
+    if (variable && crossing < 0) {
+      const double grow = error > 0 ? 0.9 * std::pow(tolerance / error, 0.2) : 4.0;
+      step_ = h * std::clamp(grow, 0.2, 4.0);
+    }
+    const std::vector<double> before = conditionValues_;
+    ConditionValues(time_, state_, conditionValues_);
+    if (crossing >= 0 && crossing >= static_cast<int>(before.size() - conditions_.size())) {
+      const int condition = crossing - static_cast<int>(before.size() - conditions_.size());
+      events_.push_back(ConditionEvent{condition, time_, static_cast<bool>(pauses_[condition])});
+      if (pauses_[condition]) return false;
+    }
+  }
+  return true;
+}
+
+bool Simulation::NextFrame(std::vector<BodyFrame>& frame) {
+  const bool running = AdvanceTo(time_ + settings_.animationStep);
+  frame.clear();
+  for (int i = 0; i < mechanics_.BodyCount(); ++i) {
+    const BodyState s = mechanics_.Body(i);
+    frame.push_back(BodyFrame{s.x, s.y, s.r, s.vx, s.vy, s.vr, std::cos(s.r), std::sin(s.r)});
+  }
+  return running;
+}
+
+}  // namespace yb::dynamics

@@ -1,0 +1,78 @@
+#pragma once
+// Runs a mechanical system in time: Euler with a fixed step, or Kutta-Merson (fourth order with
+// its embedded error estimate) with a fixed step or a step chosen under the integrator error.
+// After every accepted step positions and velocities are projected back onto the constraints.
+// Conditions that change sign inside a step (activation conditions, one-sided constraints coming
+// into contact, pause conditions) are located in time, and the step ends there.
+
+#include <functional>
+#include <vector>
+
+#include <Eigen/Core>
+
+#include "solver/dynamics/Mechanics.h"
+#include "solver/dynamics/RunSettings.h"
+
+namespace yb::dynamics {
+
+// The values recorded for every body each frame.
+struct BodyFrame {
+  double x, y, r, vx, vy, vr, cos, sin;
+};
+
+struct ConditionEvent {
+  int condition;
+  double time;
+  bool pause;
+};
+
+struct RunStatistics {
+  int64_t accepted = 0, rejected = 0, evaluations = 0, located = 0;
+};
+
+class Simulation {
+ public:
+  Simulation(Model model, RunSettings settings);
+
+  Mechanics& GetMechanics() { return mechanics_; }
+  const Mechanics& GetMechanics() const { return mechanics_; }
+  const RunSettings& Settings() const { return settings_; }
+  double Time() const { return time_; }
+  const RunStatistics& Statistics() const { return statistics_; }
+
+  // A condition is watched while the world runs: the time its value changes sign is found
+  // inside the step. A pause condition stops the run there.
+  int AddCondition(Value condition, bool pause);
+  const std::vector<ConditionEvent>& Events() const { return events_; }
+
+  // Integrates up to the given time, or until a pause condition changes sign. Returns false
+  // when paused.
+  bool AdvanceTo(double time);
+  // Runs one animation step; the frame's values are those at its end.
+  bool NextFrame(std::vector<BodyFrame>& frame);
+
+ private:
+  // One step from the current state; the error estimate is zero for Euler.
+  void Step(double h, Eigen::VectorXd& result, double& error);
+  void ConditionValues(double time, const Eigen::VectorXd& state, std::vector<double>& values);
+  // The first index whose value crosses in the way that counts, or -1.
+  int FirstCrossing(const std::vector<double>& before, const std::vector<double>& after,
+                    double& fraction) const;
+  double LocateCrossing(int index, double h, Eigen::VectorXd& result);
+  void Accept(double h, Eigen::VectorXd& state);
+
+  Mechanics mechanics_;
+  RunSettings settings_;
+  double time_ = 0;
+  Eigen::VectorXd state_;
+  double step_;  // the next variable step
+  std::vector<Value> conditions_;
+  std::vector<bool> pauses_;
+  std::vector<double> conditionValues_;
+  std::vector<ConditionEvent> events_;
+  int activationCount_ = 0;
+  RunStatistics statistics_;
+  Eigen::VectorXd k1_, k2_, k3_, k4_, k5_, scratch_;
+};
+
+}  // namespace yb::dynamics
