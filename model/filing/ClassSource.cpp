@@ -3,21 +3,18 @@
 #include <algorithm>
 #include <cstring>
 
-namespace {
+#include "core/ClassRegistry.h"
+#include "core/Resources.h"
+#include "core/Tag.h"
+#include "model/Link.h"
 
-ClassSource& Source() {
-  static ClassSource source;
-  return source;
-}
-
-}  // namespace
-
-void SetClassSource(ClassSource source) {
-  Source() = std::move(source);
-}
-
-const ClassSource& GetClassSource() {
-  return Source();
+std::optional<std::vector<uint8_t>> LoadFactTable() {
+  Handle handle = GetResourceHandle(MakeTag("FACT"), kFactTableId);
+  if (handle == nullptr) return std::nullopt;
+  const auto* bytes = reinterpret_cast<const uint8_t*>(HandleData(handle));
+  std::vector<uint8_t> table(bytes, bytes + GetHandleByteSize(handle));
+  ReleaseResourceHandle(handle);
+  return table;
 }
 
 std::optional<uint32_t> LookupFactTable(std::span<const uint8_t> table, int16_t code) {
@@ -36,4 +33,16 @@ std::optional<uint32_t> LookupFactTable(std::span<const uint8_t> table, int16_t 
     return tag;
   }
   return std::nullopt;
+}
+
+TLink* MapOldClassTag(uint32_t tag) {
+  const std::span<const uint32_t> tags = RegisteredClassTags();
+  if (std::find(tags.rbegin(), tags.rend(), tag) == tags.rend()) return nullptr;
+  TObject* object = CreateObjectByTag(tag);
+  if (object == nullptr) return nullptr;
+  if (!object->IsMemberClass(TLink::kClassID)) {
+    SafeDelete(object);
+    return nullptr;
+  }
+  return static_cast<TLink*>(object);
 }

@@ -314,14 +314,12 @@ void TObjectReader::DropObject(TLink* object) {
 }
 
 bool TObjectReader::CreateObjectForTag() {
-  const ClassSource& source = GetClassSource();
-  std::optional<std::vector<uint8_t>> table;
-  if (source.factTable) table = source.factTable();
+  const std::optional<std::vector<uint8_t>> table = LoadFactTable();
   if (!table) ThrowFailure(kErrOutOfMemory, 0);
   current_ = nullptr;
   const auto tag = LookupFactTable(*table, code_);
   if (!tag) return false;
-  TLink* created = source.create ? source.create(*tag) : nullptr;
+  TLink* created = MapOldClassTag(*tag);
   if (created == nullptr) ThrowFailure(kErrOutOfMemory, 0);
   owned_.emplace_back(created);
   try {

@@ -48,12 +48,13 @@ class DamagedStreamTest : public ::testing::Test {
  protected:
   void SetUp() override {
     InitHandlePool();
-    UseTestClasses();
+    classes = std::make_unique<TestClassScope>();
   }
   void TearDown() override {
-    SetClassSource({});
+    classes.reset();
     FreeHandlePool();
   }
+  std::unique_ptr<TestClassScope> classes;
   int16_t ReadError(const std::vector<uint8_t>& bytes, int realFormat = 2) {
     return ErrorOf([&] {
       auto reader = ReadObjects(bytes, 2, realFormat, nullptr, nullptr, nullptr, nullptr);

@@ -15,12 +15,13 @@ class FilingTest : public ::testing::Test {
  protected:
   void SetUp() override {
     InitHandlePool();
-    UseTestClasses();
+    classes = std::make_unique<TestClassScope>();
   }
   void TearDown() override {
-    SetClassSource({});
+    classes.reset();
     FreeHandlePool();
   }
+  std::unique_ptr<TestClassScope> classes;
 
   std::vector<uint8_t> Write(const std::vector<TLink*>& objects, uint16_t flag, int16_t kind) {
     auto writer = WriteObjectsDefault(&objects, flag, nullptr, kind, nullptr);
@@ -252,12 +253,17 @@ TEST_F(FilingTest, ObjectWithoutFactEntryIsSkippedWhole) {
 }
 
 TEST_F(FilingTest, MissingFactTableOrUnknownClassFails) {
+  class Unknown : public TTestShape {
+   public:
+    void WriteFields(TObjectWriter& writer) override {
+      writer.WriteBlock(*this, kBlockUnknownClass);
+    }
+  } unknown;
+  unknown.SetIdentifier(3);
+  EXPECT_EQ(ErrorOf([&] { Read(Write({&unknown}, 1, 2), 2); }), kErrOutOfMemory);
   first.SetIdentifier(3);
   const auto bytes = Write({&first}, 1, 2);
-  SetClassSource({[] { return std::optional<std::vector<uint8_t>>(); }, nullptr});
-  EXPECT_EQ(ErrorOf([&] { Read(bytes, 2); }), kErrOutOfMemory);
-  SetClassSource({[] { return std::optional<std::vector<uint8_t>>(TestFactTable()); },
-                  [](uint32_t) -> TLink* { return nullptr; }});
+  SetResourceModule1(nullptr);
   EXPECT_EQ(ErrorOf([&] { Read(bytes, 2); }), kErrOutOfMemory);
 }
 

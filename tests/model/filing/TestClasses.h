@@ -6,7 +6,9 @@
 #include <optional>
 #include <vector>
 
+#include "core/ClassRegistry.h"
 #include "core/Failure.h"
+#include "core/Resources.h"
 #include "model/Link.h"
 #include "model/filing/ClassSource.h"
 #include "model/filing/ObjectReader.h"
@@ -107,23 +109,52 @@ class TTestWorld : public TLink {
   }
 };
 
-// The 'FACT' table of the tests: block 1200 makes a test shape.
-inline std::vector<uint8_t> TestFactTable() {
-  std::vector<uint8_t> table(2 + 6);
-  const int16_t count = 1;
-  const int16_t code = kBlockValue;
-  const uint32_t tag = TTestShape::kTag;
-  std::memcpy(table.data(), &count, 2);
-  std::memcpy(table.data() + 2, &code, 2);
-  std::memcpy(table.data() + 4, &tag, 4);
+inline constexpr int16_t kBlockUnknownClass = 1210;  // 'FACT' names a class nobody registered
+
+// The 'FACT' table of the tests: block 1200 makes a test shape, block 1210 an unknown class.
+inline const std::vector<uint8_t>& TestFactTable() {
+  static const std::vector<uint8_t> table = [] {
+    std::vector<uint8_t> bytes(2 + 2 * 6);
+    const int16_t count = 2;
+    const int16_t codes[2] = {kBlockValue, kBlockUnknownClass};
+    const uint32_t tags[2] = {TTestShape::kTag, MakeTag("NoSh")};
+    std::memcpy(bytes.data(), &count, 2);
+    for (int i = 0; i < 2; ++i) {
+      std::memcpy(bytes.data() + 2 + 6 * i, &codes[i], 2);
+      std::memcpy(bytes.data() + 4 + 6 * i, &tags[i], 4);
+    }
+    return bytes;
+  }();
   return table;
 }
 
-inline void UseTestClasses() {
-  SetClassSource(
-      {[] { return std::optional<std::vector<uint8_t>>(TestFactTable()); },
-       [](uint32_t tag) -> TLink* { return tag == TTestShape::kTag ? new TTestShape : nullptr; }});
+inline TObject* NewTestShape() {
+  return new TTestShape;
 }
+
+// Registers the test shape with the class registry and offers the 'FACT' table as a resource,
+// for as long as it lives.
+class TestClassScope {
+ public:
+  TestClassScope() {
+    RegisterClassInfo("TTestShape", TTestShape::kTag, TTestShape::kClassID, NewTestShape,
+                      sizeof(TTestShape));
+    FreezeClassRegistry();
+    static const ResourceEntry entries[] = {
+        {"FACT", 0, nullptr, static_cast<uint16_t>(kFactTableId), TestFactTable().data(),
+         static_cast<uint32_t>(TestFactTable().size())}};
+    static const ResourceModuleTable table = {"filing-test.dll", entries, 1};
+    RegisterResourceModule(table);
+    SetResourceModule1(LoadResourceLibrary("filing-test.dll"));
+  }
+  ~TestClassScope() {
+    SetResourceModule1(nullptr);
+    UnregisterResourceModule("filing-test.dll");
+    FreeClassRegistry();
+  }
+  TestClassScope(const TestClassScope&) = delete;
+  TestClassScope& operator=(const TestClassScope&) = delete;
+};
 
 // The bytes of a handle, freeing it.
 inline std::vector<uint8_t> TakeBytes(TObjectWriter& writer) {
