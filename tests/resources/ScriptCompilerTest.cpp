@@ -1,0 +1,161 @@
+#include "resources/compiler/ScriptCompiler.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+rc::CompiledModule Compile(const std::string& script, const std::string& path = "test.rc") {
+  rc::CompiledModule module;
+  module.fileName = "test.dll";
+  rc::CompileScript(script, path, module);
+  return module;
+}
+
+// The bytes of the only resource a script defines.
+Bytes Only(const std::string& script) {
+  const rc::CompiledModule module = Compile(script);
+  EXPECT_EQ(module.resources.size(), 1u);
+  return module.resources.empty() ? Bytes() : module.resources[0].bytes;
+}
+
+// The message of the ScriptError a script raises, or "" when it compiles.
+std::string ErrorOf(const std::string& script, const std::string& path = "bad.rc") {
+  try {
+    Compile(script, path);
+  } catch (const rc::ScriptError& error) {
+    return error.what();
+  }
+  return "";
+}
+
+TEST(ScriptCompilerTest, TypedValuesInEachEncoding) {
+  EXPECT_EQ(Only("1 TEST BEGIN BYTE 1, -1, 255 END"), (Bytes{1, 0xFF, 0xFF}));
+  EXPECT_EQ(Only("1 TEST { WORD 0x1234 -2 BEWORD 0x1234 }"),
+            (Bytes{0x34, 0x12, 0xFE, 0xFF, 0x12, 0x34}));
+  EXPECT_EQ(Only("1 TEST BEGIN LONG 0x01020304 BELONG -2 END"),
+            (Bytes{4, 3, 2, 1, 0xFF, 0xFF, 0xFF, 0xFE}));
+  EXPECT_EQ(Only("1 TEST BEGIN DOUBLE 1.5 BEDOUBLE -2 END"),
+            (Bytes{0, 0, 0, 0, 0, 0, 0xF8, 0x3F, 0xC0, 0, 0, 0, 0, 0, 0, 0}));
+  EXPECT_EQ(Only("1 TEST BEGIN PSTRING \"ab\", \"\" CSTRING \"c\" CHARS \"de\" TAG \"mass\" END"),
+            (Bytes{2, 'a', 'b', 0, 'c', 0, 'd', 'e', 'm', 'a', 's', 's'}));
+  EXPECT_EQ(Only("1 TEST BEGIN END"), Bytes{});
+}
+
+TEST(ScriptCompilerTest, TextsAreSingleByteWithEscapes) {
+  EXPECT_EQ(Only("1 TEST BEGIN CHARS \"\xC2\xB0\xE2\x82\xAC\" END"), (Bytes{0xB0, 0x80}));
+  EXPECT_EQ(Only("1 TEST BEGIN CHARS \"\\x00\\xFC\\\"\\\\\\n\" END"),
+            (Bytes{0, 0xFC, '"', '\\', '\n'}));
+  EXPECT_EQ(Only("1 TEST BEGIN TAG \"\\xFC\\xEB\\xE4\\xEF\" END"), (Bytes{0xFC, 0xEB, 0xE4, 0xEF}));
+}
+
+TEST(ScriptCompilerTest, NamesTypesAndDefines) {
+  const rc::CompiledModule module = Compile(
+      "#define LIST 1100\n"
+      "// a comment\n"
+      "LIST STRD BEGIN BEWORD 0 END\n"
+      "/* another\n comment */ PLAYERMODE \"e C \" BEGIN WORD LIST BYTE 0 END\n"
+      "\"quoted name\" RCDATA BEGIN WORD LIST END\n");
+  ASSERT_EQ(module.resources.size(), 3u);
+  EXPECT_EQ(module.resources[0].name.id, 1100);
+  EXPECT_EQ(module.resources[0].type.text, "STRD");
+  EXPECT_EQ(module.resources[1].name.text, "PLAYERMODE");
+  EXPECT_EQ(module.resources[1].type.text, "e C ");
+  EXPECT_EQ(module.resources[1].bytes, (Bytes{0x4C, 0x04, 0x00}));
+  EXPECT_EQ(module.resources[2].type.id, 10);
+  EXPECT_EQ(module.resources[2].name.text, "quoted name");
+}
+
+TEST(ScriptCompilerTest, StringTableBecomesBlocksOfSixteen) {
+  rc::CompiledModule module =
+      Compile("STRINGTABLE BEGIN 17 \"Hi\" 18, \"\xE2\x82\xAC\" 40 \"x\" END");
+  rc::FinishModule(module);
+  ASSERT_EQ(module.resources.size(), 2u);
+  const rc::CompiledResource& block = module.resources[0];
+  EXPECT_EQ(block.type.id, 6);
+  EXPECT_EQ(block.name.id, 2);
+  Bytes expected = {0, 0, 2, 0, 'H', 0, 'i', 0, 1, 0, 0xAC, 0x20};
+  expected.resize(expected.size() + 2 * 13, 0);
+  EXPECT_EQ(block.bytes, expected);
+  EXPECT_EQ(module.resources[1].name.id, 3);
+  EXPECT_TRUE(module.strings.empty());
+}
+
+TEST(ScriptCompilerTest, IncludedFilesAndBitmaps) {
+  const std::filesystem::path folder = std::filesystem::temp_directory_path() / "yb_rc_test";
+  std::filesystem::create_directories(folder);
+  {
+    std::ofstream raw(folder / "raw.bin", std::ios::binary);
+    raw << "abc";
+    Bytes bitmap(14 + 40, 0);
+    bitmap[0] = 'B';
+    bitmap[1] = 'M';
+    bitmap[14] = 40;
+    std::ofstream image(folder / "image.bmp", std::ios::binary);
+    image.write(reinterpret_cast<const char*>(bitmap.data()), bitmap.size());
+  }
+  const std::string script = (folder / "lib.rc").string();
+  const rc::CompiledModule module =
+      Compile("5 \"dfft\" \"raw.bin\"\n 10 BITMAP \"image.bmp\"\n", script);
+  ASSERT_EQ(module.resources.size(), 2u);
+  EXPECT_EQ(module.resources[0].bytes, (Bytes{'a', 'b', 'c'}));
+  EXPECT_EQ(module.resources[1].type.id, 2);
+  ASSERT_EQ(module.resources[1].bytes.size(), 40u);
+  EXPECT_EQ(module.resources[1].bytes[0], 40);
+  EXPECT_NE(ErrorOf("11 BITMAP \"raw.bin\"", script).find("is not a bitmap file"),
+            std::string::npos);
+  EXPECT_NE(ErrorOf("12 DATA \"missing.bin\"", script).find("cannot read"), std::string::npos);
+  std::filesystem::remove_all(folder);
+}
+
+TEST(ScriptCompilerTest, MalformedScriptsAreRefusedWithTheirLine) {
+  EXPECT_EQ(ErrorOf("\n\n1 T BEGIN WORD 70000 END"), "bad.rc:3: 70000 is outside -32768..65535");
+  EXPECT_EQ(ErrorOf("1 T BEGIN BYTE 256 END"), "bad.rc:1: 256 is outside -128..255");
+  EXPECT_EQ(ErrorOf("1 T BEGIN 5 END"), "bad.rc:1: a value needs a type first (WORD, ...)");
+  EXPECT_EQ(ErrorOf("1 T BEGIN WORD \"x\" END"), "bad.rc:1: expected a number, found \"x\"");
+  EXPECT_EQ(ErrorOf("1 T BEGIN PSTRING 5 END"), "bad.rc:1: expected a quoted text, found \"5\"");
+  EXPECT_EQ(ErrorOf("1 T BEGIN WORD 1"), "bad.rc:1: END is missing");
+  EXPECT_EQ(ErrorOf("1 T BEGIN WORD COUNT END"), "bad.rc:1: unknown name \"COUNT\"");
+  EXPECT_EQ(ErrorOf("1 T BEGIN TAG \"abc\" END"), "bad.rc:1: a tag has exactly four characters");
+  EXPECT_EQ(ErrorOf("1 T BEGIN PSTRING \"" + std::string(256, 'a') + "\" END"),
+            "bad.rc:1: a counted string holds at most 255 characters");
+  EXPECT_EQ(ErrorOf("1 T BEGIN CHARS \"open\nEND"), "bad.rc:1: text is not closed");
+  EXPECT_EQ(ErrorOf("1 T BEGIN CHARS \"\xE4\xB8\xAD\" END"),
+            "bad.rc:1: character U+4E2D has no single-byte form");
+  EXPECT_EQ(ErrorOf("1 T BEGIN CHARS \"\xC3\" END"), "bad.rc:1: the script is not valid UTF-8");
+  EXPECT_EQ(ErrorOf("1 T BEGIN END\n1 t BEGIN END"), "bad.rc:2: resource \"t\" 1 is defined twice");
+  EXPECT_EQ(ErrorOf("STRINGTABLE BEGIN 5 \"a\" 5 \"b\" END"),
+            "bad.rc:1: string 5 is defined twice");
+  EXPECT_EQ(ErrorOf("100 MENU BEGIN END"),
+            "bad.rc:1: MENU resources are not supported by this compiler yet");
+  EXPECT_EQ(ErrorOf("#include \"x.h\"\n"), "bad.rc:1: unknown directive #include");
+  EXPECT_EQ(ErrorOf("/* open"), "bad.rc:1: comment is not closed");
+  EXPECT_EQ(ErrorOf("70000 T BEGIN END"), "bad.rc:1: 70000 is outside 0..65535");
+  EXPECT_EQ(ErrorOf("1 T BEGIN CHARS \"\\q\" END"), "bad.rc:1: unknown escape \\q");
+}
+
+TEST(ScriptCompilerTest, StringBlockClashingWithAResourceIsRefused) {
+  rc::CompiledModule module = Compile("STRINGTABLE BEGIN 1 \"a\" END\n1 RCDATA BEGIN END");
+  EXPECT_NO_THROW(rc::FinishModule(module));
+  module = Compile("STRINGTABLE BEGIN 1 \"a\" END\n1 6 BEGIN END");
+  EXPECT_THROW(rc::FinishModule(module), rc::ScriptError);
+  EXPECT_EQ(ErrorOf("1 \"#6\" BEGIN END"), "bad.rc:1: a text name cannot start with '#'");
+}
+
+TEST(ScriptCompilerTest, GeneratedTablesNameEveryResource) {
+  rc::CompiledModule module = Compile("10 HIER BEGIN WORD 0 257 0 END\n\"x y\" \"e C \" BEGIN END");
+  const std::string source = rc::GenerateTableSource({module}, "Tables");
+  EXPECT_NE(source.find("const ResourceModuleTable* Tables(uint32_t& count)"), std::string::npos);
+  EXPECT_NE(source.find("{\"HIER\", 0, nullptr, 10, kData0_0, 6}"), std::string::npos);
+  EXPECT_NE(source.find("{\"e C \", 0, \"x y\", 0, nullptr, 0}"), std::string::npos);
+  EXPECT_NE(source.find("{\"test.dll\", kEntries0, 2}"), std::string::npos);
+}
+
+}  // namespace
