@@ -1,12 +1,78 @@
 #include "app/TApp.h"
 
 #include <cinttypes>
+#include <iterator>
 
+#include "core/ClassHierarchy.h"
+#include "core/ClassRegistry.h"
 #include "core/Handle.h"
+#include "core/Resources.h"
+#include "resources/ResourceLibraries.h"
 
-void TApp::InitUnits() { InitHandlePool(); }
+namespace {
 
-void TApp::TermUnits() { FreeHandlePool(); }
+// One unit of the program: its start-up routine (class registrations or shared set-up) and
+// its terminator, either of which may be absent.
+struct Unit {
+  void (*init)();
+  void (*term)();
+};
+
+// The units in their binding order. The first registration of a tag wins, so this order is
+// part of what the program does: add each unit's line at its place.
+//   engine library; screen information; font cache; drawing objects; palette window;
+//   geometry defaults; joiner; slider-button formula; link classes; unit handler;
+//   global vector handler; gadget; mass; point; filing; world base; zero mass; centre-of-mass
+//   point; tables; basic masses; polygon; curved polygon; custom constraints; anchor; slot;
+//   curved slot; springs and dampers; gears; force and torque; pistons; pins, ropes and rods;
+//   in/outputs; input; external tables; output;
+//   -> class hierarchy table;
+//   lines; object converter; data tables; hot-point snapper; geometry manager; window layer;
+//   trackers; group; force fields; view clocks; text styles; run state; pause controls;
+//   file-version tag; export classes; video export.
+const Unit kUnits[] = {
+    {LoadClassHierarchy, nullptr},
+};
+
+}  // namespace
+
+void TApp::LoadResourceDlls() {
+  RegisterResourceLibraries();
+  SetResourceModule1(LoadResourceLibrary(kMainResourceLibrary));
+  SetResourceModule2(LoadResourceLibrary(kSecondResourceLibrary));
+  SetResourceModule3(LoadResourceLibrary(kErrorResourceLibrary));
+}
+
+void TApp::FreeResourceDlls() {
+  FreeResourceLibrary(GetResourceModule1());
+  FreeResourceLibrary(GetResourceModule2());
+  FreeResourceLibrary(GetResourceModule3());
+  SetResourceModule1(nullptr);
+  SetResourceModule2(nullptr);
+  SetResourceModule3(nullptr);
+}
+
+void TApp::InitUnits() {
+  InitHandlePool();
+  try {
+    for (const Unit& unit : kUnits) {
+      if (unit.init != nullptr) unit.init();
+    }
+    FreezeClassRegistry();
+  } catch (...) {
+    TermUnits();
+    throw;
+  }
+}
+
+void TApp::TermUnits() {
+  for (auto unit = std::rbegin(kUnits); unit != std::rend(kUnits); ++unit) {
+    if (unit->term != nullptr) unit->term();
+  }
+  FreeClassRegistry();
+  FreeClassHierarchy();
+  FreeHandlePool();
+}
 
 void TApp::ShowError(int16_t error, int32_t message) {
   if (error == kErrNone) return;

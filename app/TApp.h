@@ -1,6 +1,6 @@
 #pragma once
-// The application object: start-up and shut-down of the program's units, and the last stop of
-// the failure road.
+// The application object: the resource libraries, start-up and shut-down of the program's
+// units, and the last stop of the failure road.
 
 #include <cstdint>
 #include <cstdio>
@@ -14,10 +14,20 @@ class TApp : public TFailureReporter {
   TApp(const TApp&) = delete;
   TApp& operator=(const TApp&) = delete;
 
-  // At start-up, before any handle or registry use: builds the handle pool, then lets every
-  // unit register what it needs.
+  // Before any resource lookup: makes the main, second and error-text libraries the first,
+  // second and third resource search modules. A library that is missing leaves its module null;
+  // later lookups fail instead.
+  void LoadResourceDlls();
+  // At exit, after TermUnits: forgets the three modules.
+  void FreeResourceDlls();
+
+  // At start-up, before any handle, string list or registry use: builds the handle pool, runs
+  // every unit's set-up in its fixed order (the class registrations and the class hierarchy
+  // table among them), then freezes the class registry. A failure (a missing class hierarchy
+  // table raises -108) releases what was built and passes on.
   void InitUnits();
-  // At exit: releases what InitUnits built, in reverse order.
+  // At exit: the units' terminators, then the class registry, the class hierarchy table and
+  // the handle pool, in that order.
   void TermUnits();
 
   // Reports a failure to the user; error 0 shows nothing.

@@ -1,17 +1,47 @@
 // Yarrowby, the program.
 
+#include <cinttypes>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "app/TApp.h"
-#include "core/Handle.h"
+#include "core/ClassRegistry.h"
+#include "core/Failure.h"
 
 namespace {
 
-void PrintVersion() { std::printf("Yarrowby %s\n", YB_VERSION); }
+void PrintVersion() {
+  std::printf("Yarrowby %s\n", YB_VERSION);
+}
 
 void PrintUsage() {
   std::printf("Usage: yarrowby [--version] [--help]\n");
+}
+
+// A tag's four characters, with bytes outside printable ASCII as \xHH.
+std::string TagText(uint32_t tag) {
+  std::string text;
+  for (int i = 0; i < 4; ++i) {
+    const auto byte = static_cast<uint8_t>(tag >> (8 * i));
+    if (byte >= 0x20 && byte < 0x7F && byte != '\\') {
+      text += static_cast<char>(byte);
+    } else {
+      char escape[8];
+      std::snprintf(escape, sizeof escape, "\\x%02X", byte);
+      text += escape;
+    }
+  }
+  return text;
+}
+
+void PrintRegisteredClasses() {
+  std::printf("Registered classes: %" PRId32 "\n", ClassRegistryCount());
+  for (int32_t i = 0; i < ClassRegistryCount(); ++i) {
+    const TClassInfo& info = ClassInfoAt(i);
+    std::printf("  %-28s \"%s\" %" PRId16 "\n", info.name.c_str(), TagText(info.tag).c_str(),
+                info.classId);
+  }
 }
 
 }  // namespace
@@ -32,9 +62,17 @@ int main(int argc, char** argv) {
   }
 
   TApp app;
-  app.InitUnits();
+  app.LoadResourceDlls();
+  try {
+    app.InitUnits();
+  } catch (const QVException& failure) {
+    app.ShowError(failure.error(), failure.message());
+    app.FreeResourceDlls();
+    return 1;
+  }
   PrintVersion();
-  std::printf("Memory handles: %d records\n", kHandlePoolSize);
+  PrintRegisteredClasses();
   app.TermUnits();
+  app.FreeResourceDlls();
   return 0;
 }

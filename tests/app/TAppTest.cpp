@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include "core/ClassHierarchy.h"
+#include "core/ClassRegistry.h"
 #include "core/Handle.h"
+#include "core/Resources.h"
 
 namespace {
 
@@ -21,19 +24,46 @@ class TAppTest : public ::testing::Test {
   std::string Reported() {
     std::rewind(stream_);
     std::string text;
-    for (int c; (c = std::fgetc(stream_)) != EOF;) text += static_cast<char>(c);
+    for (int c; (c = std::fgetc(stream_)) != EOF;)
+      text += static_cast<char>(c);
     return text;
   }
 
   std::FILE* stream_ = nullptr;
 };
 
-TEST_F(TAppTest, UnitsBuildAndReleaseTheHandlePool) {
+TEST_F(TAppTest, UnitsBuildTheRegistryAndReleaseItInOrder) {
   TApp app(stream_);
+  app.LoadResourceDlls();
+  EXPECT_NE(GetResourceModule1(), nullptr);
+  EXPECT_NE(GetResourceModule3(), nullptr);
   app.InitUnits();
   Handle handle = AllocHandle(10);
   EXPECT_EQ(GetHandleByteSize(handle), 10u);
+  EXPECT_TRUE(IsClassRegistryFrozen());
+  EXPECT_TRUE(IsClassHierarchyLoaded());
+  EXPECT_TRUE(IsDescendantClassID(323, 320));
   app.TermUnits();
+  EXPECT_FALSE(IsClassRegistryFrozen());
+  EXPECT_FALSE(IsClassHierarchyLoaded());
+  app.FreeResourceDlls();
+  EXPECT_EQ(GetResourceModule1(), nullptr);
+  EXPECT_EQ(Reported(), "");
+}
+
+TEST_F(TAppTest, MissingHierarchyFailsStartUpAndReleasesWhatWasBuilt) {
+  TApp app(stream_);
+  app.FreeResourceDlls();
+  try {
+    app.InitUnits();
+    FAIL() << "start-up went on without the class hierarchy";
+  } catch (const QVException& failure) {
+    EXPECT_EQ(failure.error(), kErrOutOfMemory);
+  }
+  EXPECT_FALSE(IsClassRegistryFrozen());
+  EXPECT_FALSE(IsClassHierarchyLoaded());
+  // The handle pool is gone again: no record is left to hand out.
+  EXPECT_THROW(AllocHandle(1), QVException);
 }
 
 TEST_F(TAppTest, OutermostFailureIsReportedOnce) {
