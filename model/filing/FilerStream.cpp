@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "core/Failure.h"
+#include "core/Stream.h"
 #include "model/filing/DocumentFormat.h"
 
 namespace {
@@ -38,4 +39,26 @@ Handle MemoryFilerStream::MakeHandle() const {
   Handle handle = AllocHandle(static_cast<uint32_t>(bytes_.size()));
   if (!bytes_.empty()) std::memcpy(HandleData(handle), bytes_.data(), bytes_.size());
   return handle;
+}
+
+void TStreamFilerStream::Write(const void* bytes, int32_t count) {
+  stream_.Write(count, bytes);
+}
+
+void TStreamFilerStream::Read(void* bytes, int32_t count) {
+  if (count < 0 || count > Remaining()) ThrowFailure(kErrBadFormat, 0);
+  stream_.Read(count, bytes);
+}
+
+int32_t TStreamFilerStream::GetPosition() const {
+  return stream_.GetPosition();
+}
+
+void TStreamFilerStream::SetPosition(int32_t position) {
+  if (position < 0 || position > GetLength()) ThrowFailure(kErrBadFormat, 0);
+  stream_.SetPosition(position);
+}
+
+int32_t TStreamFilerStream::GetLength() const {
+  return stream_.GetLength();
 }

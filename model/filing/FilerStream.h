@@ -44,3 +44,20 @@ class MemoryFilerStream final : public FilerStream {
   std::vector<uint8_t> bytes_;
   int32_t position_ = 0;
 };
+
+class TStream;
+
+// A filer over one of the program's byte streams (a padding file stream, an aligned memory
+// stream): the stream does its own padding. The stream stays with the caller.
+class TStreamFilerStream final : public FilerStream {
+ public:
+  explicit TStreamFilerStream(TStream& stream) : stream_(stream) {}
+  void Write(const void* bytes, int32_t count) override;
+  void Read(void* bytes, int32_t count) override;
+  int32_t GetPosition() const override;
+  void SetPosition(int32_t position) override;
+  int32_t GetLength() const override;
+
+ private:
+  TStream& stream_;
+};
