@@ -1,0 +1,159 @@
+#pragma once
+// Device contexts. A context draws into a 32-bit pixel buffer that is a Cairo image surface: the
+// bitmap selected into a memory context, a page of a printer context, or any surface handed to
+// CreateSurfaceDC (the hook for window contexts: a window's context is a context on the screen
+// surface with the window's origin and its visible region as the base clip). A metafile context
+// has no pixels: it records what is drawn (Metafile.h).
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include <cairo.h>
+
+#include "platform/win32/GdiObjects.h"
+#include "platform/win32/GdiTypes.h"
+#include "platform/win32/Region.h"
+
+class MetafileRecorder;
+class PrinterJob;
+
+// What SaveDC keeps and RestoreDC puts back.
+struct DcState {
+  HPEN pen = nullptr;
+  HBRUSH brush = nullptr;
+  HFONT font = nullptr;
+  HBITMAP bitmap = nullptr;
+  HPALETTE palette = nullptr;
+  POINT position;
+  POINT brushOrigin;
+  COLORREF textColor = 0;
+  COLORREF backColor = RGB(255, 255, 255);
+  int32_t backMode = OPAQUE;
+  UINT textAlign = TA_LEFT | TA_TOP;
+  int32_t rop2 = R2_COPYPEN;
+  int32_t polyFillMode = ALTERNATE;
+  int32_t stretchMode = 1;
+  int32_t mapMode = MM_TEXT;
+  POINT windowOrigin;
+  POINT viewportOrigin;
+  SIZE windowExtent{1, 1};
+  SIZE viewportExtent{1, 1};
+  // The clip region in device coordinates of this context (before its surface origin); none
+  // means everything visible.
+  std::optional<RegionData> clip;
+};
+
+class DeviceContext {
+ public:
+  enum class Kind { Memory, Surface, Printer, Metafile };
+  DeviceContext(Kind kind);
+  ~DeviceContext();
+  DeviceContext(const DeviceContext&) = delete;
+  DeviceContext& operator=(const DeviceContext&) = delete;
+
+  Kind kind;
+  uintptr_t handle = 0;
+  DcState state;
+  std::vector<DcState> saved;
+
+  // Pixel target: the surface drawn into (not owned for a memory context: it is the selected
+  // bitmap's), the surface position of device point (0, 0), and the surface area this context
+  // may touch (all of it when none).
+  cairo_surface_t* surface = nullptr;
+  POINT origin;
+  std::optional<RegionData> visible;
+  int32_t dpi = 96;
+
+  std::unique_ptr<MetafileRecorder> recorder;
+  std::unique_ptr<PrinterJob> printer;
+
+  // Objects held by state and saved states are counted so that deleting them is deferred.
+  void Select(HGDIOBJ& slot, HGDIOBJ object);
+  void RetainState(const DcState& s);
+  void ReleaseState(const DcState& s);
+
+  // Mapping from logical to device coordinates (device: before the surface origin).
+  POINT ToDevice(POINT p) const;
+  POINT ToLogical(POINT p) const;
+  int32_t ScaleX(int32_t length) const;
+  int32_t ScaleY(int32_t length) const;
+  // The surface pixels this context may touch, in surface coordinates.
+  RegionData EffectiveClip() const;
+  bool HasPixels() const { return surface != nullptr; }
+  int32_t Width() const;
+  int32_t Height() const;
+};
+
+DeviceContext* LookupDC(HDC hdc);
+// Enters a new context in the table with the initial selections; answers its handle.
+HDC AddDeviceContext(std::unique_ptr<DeviceContext> dc);
+
+// The window-context hook: a context drawing into surface (RGB24 or ARGB32 image surface, held
+// by reference), with device (0, 0) at origin and drawing limited to visible (surface
+// coordinates). Changing origin and visible region later follows a window that moves or whose
+// uncovered area changes.
+HDC CreateSurfaceDC(cairo_surface_t* surface, POINT origin, const RegionData* visible);
+void SetSurfaceDCOrigin(HDC hdc, POINT origin, const RegionData* visible);
+cairo_surface_t* GetDCSurface(HDC hdc);
+
+// Contexts. A context compatible with null is a memory context compatible with the screen.
+HDC CreateCompatibleDC(HDC hdc);
+// A bitmap in the colour format of the context: monochrome while a memory context holds its
+// initial one-pixel monochrome bitmap, 32-bit otherwise (and for a null context).
+HBITMAP CreateCompatibleBitmap(HDC hdc, int32_t width, int32_t height);
+BOOL DeleteDC(HDC hdc);
+int32_t SaveDC(HDC hdc);
+// level > 0 restores that saved state; level < 0 counts back from the latest.
+BOOL RestoreDC(HDC hdc, int32_t level);
+HGDIOBJ SelectObject(HDC hdc, HGDIOBJ object);
+HGDIOBJ GetCurrentObject(HDC hdc, UINT type);
+int32_t GetDeviceCaps(HDC hdc, int32_t index);
+
+// State.
+COLORREF SetTextColor(HDC hdc, COLORREF color);
+COLORREF GetTextColor(HDC hdc);
+COLORREF SetBkColor(HDC hdc, COLORREF color);
+COLORREF GetBkColor(HDC hdc);
+int32_t SetBkMode(HDC hdc, int32_t mode);
+int32_t GetBkMode(HDC hdc);
+int32_t SetROP2(HDC hdc, int32_t mode);
+int32_t GetROP2(HDC hdc);
+UINT SetTextAlign(HDC hdc, UINT align);
+UINT GetTextAlign(HDC hdc);
+int32_t SetPolyFillMode(HDC hdc, int32_t mode);
+int32_t GetPolyFillMode(HDC hdc);
+int32_t SetStretchBltMode(HDC hdc, int32_t mode);
+BOOL SetBrushOrgEx(HDC hdc, int32_t x, int32_t y, POINT* previous);
+BOOL GetCurrentPositionEx(HDC hdc, POINT* out);
+
+// Mapping.
+int32_t SetMapMode(HDC hdc, int32_t mode);
+int32_t GetMapMode(HDC hdc);
+BOOL SetWindowOrgEx(HDC hdc, int32_t x, int32_t y, POINT* previous);
+BOOL SetViewportOrgEx(HDC hdc, int32_t x, int32_t y, POINT* previous);
+BOOL GetWindowOrgEx(HDC hdc, POINT* out);
+BOOL GetViewportOrgEx(HDC hdc, POINT* out);
+BOOL OffsetViewportOrgEx(HDC hdc, int32_t dx, int32_t dy, POINT* previous);
+BOOL OffsetWindowOrgEx(HDC hdc, int32_t dx, int32_t dy, POINT* previous);
+BOOL SetWindowExtEx(HDC hdc, int32_t x, int32_t y, SIZE* previous);
+BOOL SetViewportExtEx(HDC hdc, int32_t x, int32_t y, SIZE* previous);
+BOOL GetWindowExtEx(HDC hdc, SIZE* out);
+BOOL GetViewportExtEx(HDC hdc, SIZE* out);
+BOOL LPtoDP(HDC hdc, POINT* points, int32_t count);
+BOOL DPtoLP(HDC hdc, POINT* points, int32_t count);
+
+// Clipping (the region is copied; its coordinates are device coordinates).
+int32_t SelectClipRgn(HDC hdc, HRGN region);
+int32_t ExtSelectClipRgn(HDC hdc, HRGN region, int32_t mode);
+int32_t IntersectClipRect(HDC hdc, int32_t left, int32_t top, int32_t right, int32_t bottom);
+int32_t ExcludeClipRect(HDC hdc, int32_t left, int32_t top, int32_t right, int32_t bottom);
+int32_t GetClipBox(HDC hdc, RECT* out);
+// 1 and a copy of the clip region in the given region, 0 when there is none.
+int32_t GetClipRgn(HDC hdc, HRGN out);
+
+// Palettes: a 32-bit surface shows every colour as it is.
+HPALETTE SelectPalette(HDC hdc, HPALETTE palette, BOOL background);
+UINT RealizePalette(HDC hdc);
+COLORREF GetNearestColor(HDC hdc, COLORREF color);

@@ -1,0 +1,480 @@
+#include "platform/win32/DcDraw.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <vector>
+
+#include "platform/win32/DcRaster.h"
+#include "platform/win32/Metafile.h"
+
+namespace {
+
+int16_t W(int32_t v) {
+  return static_cast<int16_t>(v);
+}
+
+// Run lengths of the styled one-pixel pens: on, off, on, off...
+struct PenStyle {
+  const int32_t* runs;
+  int32_t count;
+};
+
+PenStyle StyleRuns(int32_t style) {
+  static constexpr int32_t kDash[] = {18, 6};
+  static constexpr int32_t kDot[] = {3, 3};
+  static constexpr int32_t kDashDot[] = {9, 6, 3, 6};
+  static constexpr int32_t kDashDotDot[] = {9, 3, 3, 3, 3, 3};
+  switch (style) {
+    case PS_DASH:
+      return {kDash, 2};
+    case PS_DOT:
+      return {kDot, 2};
+    case PS_DASHDOT:
+      return {kDashDot, 4};
+    case PS_DASHDOTDOT:
+      return {kDashDotDot, 6};
+    default:
+      return {nullptr, 0};
+  }
+}
+
+// The selected pen as the drawing calls need it.
+struct PenInfo {
+  bool visible = false;
+  int32_t width = 1;  // device pixels
+  int32_t style = PS_SOLID;
+  PaintSource source;
+};
+
+PenInfo CurrentPen(const DeviceContext& dc) {
+  PenInfo info;
+  const GdiPen* pen = LookupPen(dc.state.pen);
+  if (!pen || pen->style == PS_NULL) return info;
+  info.visible = true;
+  info.style = pen->style;
+  info.width = pen->width <= 1 ? 1 : std::max(1, dc.ScaleX(pen->width));
+  info.source = PaintSource::Solid(pen->color);
+  return info;
+}
+
+RECT Normalized(POINT a, POINT b) {
+  return RECT{std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y)};
+}
+
+RECT Grow(const RECT& r, int32_t by) {
+  return RECT{r.left - by, r.top - by, r.right + by, r.bottom + by};
+}
+
+RECT Limit(const RECT& r, const Raster& raster) {
+  return RECT{std::max(r.left, -1), std::max(r.top, -1), std::min(r.right, raster.Width() + 1),
+              std::min(r.bottom, raster.Height() + 1)};
+}
+
+// The pixels of a pen path: one-pixel lines by the integer line rule, wider ones by Cairo.
+RegionData StrokePath(const Raster& raster, const PenInfo& pen, const std::vector<POINT>& points,
+                      bool closed, RegionData* gaps) {
+  if (points.empty()) return {};
+  if (pen.width <= 1) {
+    const PenStyle style = StyleRuns(pen.style);
+    RegionData::Builder on;
+    RegionData::Builder off;
+    for (size_t i = 0; i + 1 < points.size(); ++i) {
+      LinePixels(points[i], points[i + 1], style.runs, style.count, on, gaps ? &off : nullptr);
+    }
+    if (closed && points.size() > 1) {
+      LinePixels(points.back(), points.front(), style.runs, style.count, on, gaps ? &off : nullptr);
+    }
+    RegionData drawn = on.Build();
+    if (gaps) *gaps = RegionData::Combine(off.Build(), drawn, RGN_DIFF);
+    return drawn;
+  }
+  RECT box{points[0].x, points[0].y, points[0].x, points[0].y};
+  for (const POINT& p : points) {
+    box = RECT{std::min(box.left, p.x), std::min(box.top, p.y), std::max(box.right, p.x),
+               std::max(box.bottom, p.y)};
+  }
+  box = Limit(Grow(box, pen.width + 1), raster);
+  return CairoCoverage(box, [&](cairo_t* cr) {
+    cairo_set_line_width(cr, pen.width);
+    cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+    cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+    cairo_move_to(cr, points[0].x + 0.5, points[0].y + 0.5);
+    for (size_t i = 1; i < points.size(); ++i) {
+      cairo_line_to(cr, points[i].x + 0.5, points[i].y + 0.5);
+    }
+    if (closed) cairo_close_path(cr);
+    cairo_stroke(cr);
+  });
+}
+
+// Draws a pen path, the gaps of a styled pen in the background colour when opaque.
+void DrawPath(DeviceContext& dc, Raster& raster, const PenInfo& pen,
+              const std::vector<POINT>& points, bool closed, RegionData* drawnOut = nullptr) {
+  if (!pen.visible) return;
+  const bool opaqueGaps = pen.style != PS_SOLID && dc.state.backMode == OPAQUE;
+  RegionData gaps;
+  RegionData drawn = StrokePath(raster, pen, points, closed, opaqueGaps ? &gaps : nullptr);
+  raster.Fill(drawn, pen.source, dc.state.rop2);
+  if (opaqueGaps) raster.Fill(gaps, PaintSource::Solid(dc.state.backColor), dc.state.rop2);
+  if (drawnOut) *drawnOut = RegionData::Combine(drawn, gaps, RGN_OR);
+}
+
+std::vector<POINT> ToSurface(const Raster& raster, const POINT* points, int32_t count) {
+  std::vector<POINT> out;
+  out.reserve(static_cast<size_t>(count));
+  for (int32_t i = 0; i < count; ++i)
+    out.push_back(raster.ToSurface(points[i]));
+  return out;
+}
+
+void RecordPoints(MetafileRecorder& recorder, uint16_t function, const POINT* points,
+                  int32_t count) {
+  std::vector<uint8_t> bytes;
+  PutWord(bytes, static_cast<uint16_t>(count));
+  for (int32_t i = 0; i < count; ++i) {
+    PutWord(bytes, static_cast<uint16_t>(points[i].x));
+    PutWord(bytes, static_cast<uint16_t>(points[i].y));
+  }
+  recorder.RecordBytes(function, bytes);
+}
+
+// Fills the interior and then paints the outline, so each pixel is painted once.
+void PaintShape(DeviceContext& dc, Raster& raster, const RegionData& interior,
+                const RegionData& outline, const PenInfo& pen) {
+  raster.Fill(interior, BrushSource(dc, dc.state.brush), dc.state.rop2);
+  if (pen.visible) raster.Fill(outline, pen.source, dc.state.rop2);
+}
+
+enum class ArcKind { Arc, Pie, Chord };
+
+BOOL DrawArc(HDC hdc, ArcKind kind, int32_t left, int32_t top, int32_t right, int32_t bottom,
+             int32_t xStart, int32_t yStart, int32_t xEnd, int32_t yEnd) {
+  DeviceContext* dc = LookupDC(hdc);
+  if (!dc) return FALSE;
+  if (dc->recorder) {
+    const uint16_t function =
+        kind == ArcKind::Arc ? META_ARC : (kind == ArcKind::Pie ? META_PIE : META_CHORD);
+    dc->recorder->Record(
+        function, {W(yEnd), W(xEnd), W(yStart), W(xStart), W(bottom), W(right), W(top), W(left)});
+    return TRUE;
+  }
+  Raster raster(*dc);
+  if (!raster.Ok()) return FALSE;
+  const RECT box =
+      Normalized(raster.ToSurface(POINT{left, top}), raster.ToSurface(POINT{right, bottom}));
+  const POINT s = raster.ToSurface(POINT{xStart, yStart});
+  const POINT e = raster.ToSurface(POINT{xEnd, yEnd});
+  const PenInfo pen = CurrentPen(*dc);
+  const double cx = (box.left + box.right) / 2.0;
+  const double cy = (box.top + box.bottom) / 2.0;
+  const double rx = (box.right - box.left) / 2.0;
+  const double ry = (box.bottom - box.top) / 2.0;
+  if (rx <= 0 || ry <= 0) return TRUE;
+  const double a1 = std::atan2((s.y - cy) / ry, (s.x - cx) / rx);
+  double a2 = std::atan2((e.y - cy) / ry, (e.x - cx) / rx);
+  if (a2 >= a1) a2 -= 2 * std::numbers::pi;  // counter-clockwise on the screen
+  auto path = [&](cairo_t* cr, double inset, bool closedShape) {
+    const double prx = std::max(rx - inset, 0.01);
+    const double pry = std::max(ry - inset, 0.01);
+    cairo_save(cr);
+    cairo_translate(cr, cx, cy);
+    cairo_scale(cr, prx, pry);
+    if (kind == ArcKind::Pie && closedShape) cairo_move_to(cr, 0, 0);
+    cairo_arc_negative(cr, 0, 0, 1, a1, a2);
+    if (closedShape) cairo_close_path(cr);
+    cairo_restore(cr);
+  };
+  const RECT bounds = Limit(Grow(box, pen.width + 1), raster);
+  RegionData outline;
+  if (pen.visible) {
+    outline = CairoCoverage(bounds, [&](cairo_t* cr) {
+      path(cr, pen.width / 2.0, kind != ArcKind::Arc);
+      cairo_set_line_width(cr, pen.width);
+      cairo_stroke(cr);
+    });
+  }
+  RegionData interior;
+  if (kind != ArcKind::Arc) {
+    interior = CairoCoverage(bounds, [&](cairo_t* cr) {
+      path(cr, 0, true);
+      cairo_fill(cr);
+    });
+    interior = RegionData::Combine(interior, outline, RGN_DIFF);
+  }
+  PaintShape(*dc, raster, interior, outline, pen);
+  return TRUE;
+}
+
+}  // namespace
+
+BOOL MoveToEx(HDC hdc, int32_t x, int32_t y, POINT* previous) {
+  DeviceContext* dc = LookupDC(hdc);
+  if (!dc) return FALSE;
+  if (dc->recorder) dc->recorder->Record(META_MOVETO, {W(y), W(x)});
+  if (previous) *previous = dc->state.position;
+  dc->state.position = POINT{x, y};
+  return TRUE;
+}
+
+BOOL LineTo(HDC hdc, int32_t x, int32_t y) {
+  DeviceContext* dc = LookupDC(hdc);
+  if (!dc) return FALSE;
+  const POINT from = dc->state.position;
+  dc->state.position = POINT{x, y};
+  if (dc->recorder) {
+    dc->recorder->Record(META_LINETO, {W(y), W(x)});
+    return TRUE;
+  }
+  Raster raster(*dc);
+  if (!raster.Ok()) return FALSE;
+  DrawPath(*dc, raster, CurrentPen(*dc), {raster.ToSurface(from), raster.ToSurface({x, y})}, false);
+  return TRUE;
+}
+
+BOOL Polyline(HDC hdc, const POINT* points, int32_t count) {
+  DeviceContext* dc = LookupDC(hdc);
+  if (!dc || !points || count < 2) return FALSE;
+  if (dc->recorder) {
+    RecordPoints(*dc->recorder, META_POLYLINE, points, count);
+    return TRUE;
+  }
+  Raster raster(*dc);
+  if (!raster.Ok()) return FALSE;
+  DrawPath(*dc, raster, CurrentPen(*dc), ToSurface(raster, points, count), false);
+  return TRUE;
+}
+
+BOOL Polygon(HDC hdc, const POINT* points, int32_t count) {
+  DeviceContext* dc = LookupDC(hdc);
+  if (!dc || !points || count < 2) return FALSE;
+  if (dc->recorder) {
+    RecordPoints(*dc->recorder, META_POLYGON, points, count);
+    return TRUE;
+  }
+  Raster raster(*dc);
+  if (!raster.Ok()) return FALSE;
+  const std::vector<POINT> surfacePoints = ToSurface(raster, points, count);
+  const PenInfo pen = CurrentPen(*dc);
+  RegionData outline;
+  if (pen.visible) outline = StrokePath(raster, pen, surfacePoints, true, nullptr);
+  const RegionData fill = RegionData::Combine(
+      RegionData::Polygon(surfacePoints, dc->state.polyFillMode), outline, RGN_DIFF);
+  raster.Fill(fill, BrushSource(*dc, dc->state.brush), dc->state.rop2);
+  DrawPath(*dc, raster, pen, surfacePoints, true);
+  return TRUE;
+}
+
+BOOL Rectangle(HDC hdc, int32_t left, int32_t top, int32_t right, int32_t bottom) {
+  DeviceContext* dc = LookupDC(hdc);
+  if (!dc) return FALSE;
+  if (dc->recorder) {
+    dc->recorder->Record(META_RECTANGLE, {W(bottom), W(right), W(top), W(left)});
+    return TRUE;
+  }
+  Raster raster(*dc);
+  if (!raster.Ok()) return FALSE;
+  const RECT r =
+      Normalized(raster.ToSurface(POINT{left, top}), raster.ToSurface(POINT{right, bottom}));
+  const PenInfo pen = CurrentPen(*dc);
+  if (!pen.visible) {
+    // Without a pen the filled area is one pixel narrower and shorter.
+    PaintShape(*dc, raster, RegionData::Rect(r.left, r.top, r.right - 1, r.bottom - 1), {}, pen);
+    return TRUE;
+  }
+  const int32_t w = pen.width;
+  const RegionData outer = RegionData::Rect(r.left, r.top, r.right, r.bottom);
+  RegionData inner;
+  if (r.right - r.left > 2 * w && r.bottom - r.top > 2 * w) {
+    inner = RegionData::Rect(r.left + w, r.top + w, r.right - w, r.bottom - w);
+  }
+  PaintShape(*dc, raster, inner, RegionData::Combine(outer, inner, RGN_DIFF), pen);
+  return TRUE;
+}
+
+BOOL RoundRect(HDC hdc, int32_t left, int32_t top, int32_t right, int32_t bottom, int32_t width,
+               int32_t height) {
+  DeviceContext* dc = LookupDC(hdc);
+  if (!dc) return FALSE;
+  if (dc->recorder) {
+    dc->recorder->Record(META_ROUNDRECT,
+                         {W(height), W(width), W(bottom), W(right), W(top), W(left)});
+    return TRUE;
+  }
+  Raster raster(*dc);
+  if (!raster.Ok()) return FALSE;
+  const RECT r =
+      Normalized(raster.ToSurface(POINT{left, top}), raster.ToSurface(POINT{right, bottom}));
+  const int32_t cw = dc->ScaleX(width);
+  const int32_t ch = dc->ScaleY(height);
+  const PenInfo pen = CurrentPen(*dc);
+  if (!pen.visible) {
+    PaintShape(*dc, raster, RegionData::RoundRect(r.left, r.top, r.right - 1, r.bottom - 1, cw, ch),
+               {}, pen);
+    return TRUE;
+  }
+  const int32_t w = pen.width;
+  const RegionData outer = RegionData::RoundRect(r.left, r.top, r.right, r.bottom, cw, ch);
+  RegionData inner;
+  if (r.right - r.left > 2 * w && r.bottom - r.top > 2 * w) {
+    inner = RegionData::RoundRect(r.left + w, r.top + w, r.right - w, r.bottom - w,
+                                  std::max(cw - 2 * w, 0), std::max(ch - 2 * w, 0));
+  }
+  PaintShape(*dc, raster, inner, RegionData::Combine(outer, inner, RGN_DIFF), pen);
+  return TRUE;
+}
+
+BOOL Ellipse(HDC hdc, int32_t left, int32_t top, int32_t right, int32_t bottom) {
+  DeviceContext* dc = LookupDC(hdc);
+  if (!dc) return FALSE;
+  if (dc->recorder) {
+    dc->recorder->Record(META_ELLIPSE, {W(bottom), W(right), W(top), W(left)});
+    return TRUE;
+  }
+  Raster raster(*dc);
+  if (!raster.Ok()) return FALSE;
+  const RECT r =
+      Normalized(raster.ToSurface(POINT{left, top}), raster.ToSurface(POINT{right, bottom}));
+  const PenInfo pen = CurrentPen(*dc);
+  if (!pen.visible) {
+    PaintShape(*dc, raster, RegionData::Ellipse(r.left, r.top, r.right - 1, r.bottom - 1), {}, pen);
+    return TRUE;
+  }
+  const int32_t w = pen.width;
+  const RegionData outer = RegionData::Ellipse(r.left, r.top, r.right, r.bottom);
+  RegionData inner;
+  if (r.right - r.left > 2 * w && r.bottom - r.top > 2 * w) {
+    inner = RegionData::Ellipse(r.left + w, r.top + w, r.right - w, r.bottom - w);
+  }
+  PaintShape(*dc, raster, inner, RegionData::Combine(outer, inner, RGN_DIFF), pen);
+  return TRUE;
+}
+
+BOOL Arc(HDC hdc, int32_t left, int32_t top, int32_t right, int32_t bottom, int32_t xStart,
+         int32_t yStart, int32_t xEnd, int32_t yEnd) {
+  return DrawArc(hdc, ArcKind::Arc, left, top, right, bottom, xStart, yStart, xEnd, yEnd);
+}
+
+BOOL Pie(HDC hdc, int32_t left, int32_t top, int32_t right, int32_t bottom, int32_t xStart,
+         int32_t yStart, int32_t xEnd, int32_t yEnd) {
+  return DrawArc(hdc, ArcKind::Pie, left, top, right, bottom, xStart, yStart, xEnd, yEnd);
+}
+
+BOOL Chord(HDC hdc, int32_t left, int32_t top, int32_t right, int32_t bottom, int32_t xStart,
+           int32_t yStart, int32_t xEnd, int32_t yEnd) {
+  return DrawArc(hdc, ArcKind::Chord, left, top, right, bottom, xStart, yStart, xEnd, yEnd);
+}
+
+namespace {
+
+// A region fill recorded into a metafile as pattern blits of its rectangles.
+void RecordRegionBlits(HDC hdc, const RegionData& region, HBRUSH brush, DWORD rop) {
+  HGDIOBJ previous = brush ? SelectObject(hdc, brush) : nullptr;
+  for (const RECT& r : region.Rects()) {
+    PatBlt(hdc, r.left, r.top, r.right - r.left, r.bottom - r.top, rop);
+  }
+  if (previous) SelectObject(hdc, previous);
+}
+
+// A device-coordinate region of a context moved to surface coordinates.
+RegionData OnSurface(const DeviceContext& dc, RegionData region) {
+  region.Offset(dc.origin.x, dc.origin.y);
+  return region;
+}
+
+}  // namespace
+
+int32_t FillRect(HDC hdc, const RECT* rect, HBRUSH brush) {
+  DeviceContext* dc = LookupDC(hdc);
+  if (!dc || !rect || !LookupBrush(brush)) return 0;
+  if (rect->right <= rect->left || rect->bottom <= rect->top) return 1;
+  if (dc->recorder) {
+    HGDIOBJ previous = SelectObject(hdc, brush);
+    PatBlt(hdc, rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top, PATCOPY);
+    SelectObject(hdc, previous);
+    return 1;
+  }
+  Raster raster(*dc);
+  if (!raster.Ok()) return 0;
+  const RECT r = Normalized(raster.ToSurface(POINT{rect->left, rect->top}),
+                            raster.ToSurface(POINT{rect->right, rect->bottom}));
+  raster.Fill(RegionData::Rect(r.left, r.top, r.right, r.bottom), BrushSource(*dc, brush),
+              R2_COPYPEN);
+  return 1;
+}
+
+int32_t FrameRect(HDC hdc, const RECT* rect, HBRUSH brush) {
+  DeviceContext* dc = LookupDC(hdc);
+  if (!dc || !rect || !LookupBrush(brush)) return 0;
+  if (rect->right <= rect->left || rect->bottom <= rect->top) return 1;
+  const RECT& r = *rect;
+  const RECT sides[4] = {{r.left, r.top, r.right, r.top + 1},
+                         {r.left, r.bottom - 1, r.right, r.bottom},
+                         {r.left, r.top + 1, r.left + 1, r.bottom - 1},
+                         {r.right - 1, r.top + 1, r.right, r.bottom - 1}};
+  for (const RECT& side : sides)
+    FillRect(hdc, &side, brush);
+  return 1;
+}
+
+BOOL InvertRect(HDC hdc, const RECT* rect) {
+  if (!rect) return FALSE;
+  return PatBlt(hdc, rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top,
+                DSTINVERT);
+}
+
+BOOL FillRgn(HDC hdc, HRGN region, HBRUSH brush) {
+  DeviceContext* dc = LookupDC(hdc);
+  const GdiRegion* rgn = LookupRegion(region);
+  if (!dc || !rgn || !LookupBrush(brush)) return FALSE;
+  if (dc->recorder) {
+    RecordRegionBlits(hdc, rgn->data, brush, PATCOPY);
+    return TRUE;
+  }
+  Raster raster(*dc);
+  if (!raster.Ok()) return FALSE;
+  raster.Fill(OnSurface(*dc, rgn->data), BrushSource(*dc, brush), R2_COPYPEN);
+  return TRUE;
+}
+
+BOOL PaintRgn(HDC hdc, HRGN region) {
+  DeviceContext* dc = LookupDC(hdc);
+  if (!dc) return FALSE;
+  return FillRgn(hdc, region, dc->state.brush);
+}
+
+BOOL InvertRgn(HDC hdc, HRGN region) {
+  DeviceContext* dc = LookupDC(hdc);
+  const GdiRegion* rgn = LookupRegion(region);
+  if (!dc || !rgn) return FALSE;
+  if (dc->recorder) {
+    RecordRegionBlits(hdc, rgn->data, nullptr, DSTINVERT);
+    return TRUE;
+  }
+  Raster raster(*dc);
+  if (!raster.Ok()) return FALSE;
+  raster.Fill(OnSurface(*dc, rgn->data), PaintSource::Solid(0), R2_NOT);
+  return TRUE;
+}
+
+BOOL FrameRgn(HDC hdc, HRGN region, HBRUSH brush, int32_t width, int32_t height) {
+  DeviceContext* dc = LookupDC(hdc);
+  const GdiRegion* rgn = LookupRegion(region);
+  if (!dc || !rgn || !LookupBrush(brush) || width < 1 || height < 1) return FALSE;
+  RegionData inner = rgn->data;
+  for (const POINT shift :
+       {POINT{width, 0}, POINT{-width, 0}, POINT{0, height}, POINT{0, -height}}) {
+    RegionData moved = rgn->data;
+    moved.Offset(shift.x, shift.y);
+    inner = RegionData::Combine(inner, moved, RGN_AND);
+  }
+  const RegionData frame = RegionData::Combine(rgn->data, inner, RGN_DIFF);
+  if (dc->recorder) {
+    RecordRegionBlits(hdc, frame, brush, PATCOPY);
+    return TRUE;
+  }
+  Raster raster(*dc);
+  if (!raster.Ok()) return FALSE;
+  raster.Fill(OnSurface(*dc, frame), BrushSource(*dc, brush), R2_COPYPEN);
+  return TRUE;
+}

@@ -1,0 +1,84 @@
+#pragma once
+// Pixel work shared by the drawing calls: shapes become regions of whole pixels in surface
+// coordinates, which are clipped and painted with a pen colour or a brush through one of the
+// sixteen binary raster operations. Every pixel of a shape is painted once, so an exclusive-or
+// drawing drawn twice restores the pixels exactly.
+
+#include <cstdint>
+#include <functional>
+
+#include <cairo.h>
+
+#include "platform/win32/Dc.h"
+
+// COLORREF (0x00bbggrr) to and from a surface pixel (0x00rrggbb).
+inline uint32_t ColorToPixel(COLORREF c) {
+  return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
+}
+inline COLORREF PixelToColor(uint32_t p) {
+  return ColorToPixel(p & 0xFFFFFF);
+}
+
+// The binary raster operation r (R2_BLACK .. R2_WHITE) of pen p and destination d.
+uint32_t ApplyRop2(int32_t r, uint32_t p, uint32_t d);
+// The ternary raster operation (truth table in bits 16-23) of pattern p, source s, destination d.
+uint32_t ApplyRop3(DWORD rop, uint32_t p, uint32_t s, uint32_t d);
+
+// What a shape is painted with.
+struct PaintSource {
+  enum class Kind { None, Solid, Pattern } kind = Kind::None;
+  uint32_t pixel = 0;         // Solid
+  POINT origin;               // Pattern: surface position of the pattern's (0, 0)
+  uint32_t pattern[64] = {};  // Pattern: 8x8 surface pixels
+  bool skip[64] = {};         // Pattern: pixels left alone (transparent hatch background)
+  bool anySkip = false;
+
+  static PaintSource Solid(COLORREF color);
+  uint32_t At(int32_t x, int32_t y) const {
+    return pattern[((y - origin.y) & 7) * 8 + ((x - origin.x) & 7)];
+  }
+  bool Skips(int32_t x, int32_t y) const {
+    return anySkip && skip[((y - origin.y) & 7) * 8 + ((x - origin.x) & 7)];
+  }
+};
+
+// The brush selected in dc as a paint source (kind None for a null brush).
+PaintSource BrushSource(const DeviceContext& dc, HBRUSH brush);
+
+// Pixel access to a context's surface for one drawing call.
+class Raster {
+ public:
+  explicit Raster(DeviceContext& dc);
+  ~Raster();
+  Raster(const Raster&) = delete;
+  Raster& operator=(const Raster&) = delete;
+
+  bool Ok() const { return data_ != nullptr; }
+  uint32_t* Row(int32_t y) const { return reinterpret_cast<uint32_t*>(data_ + y * stride_); }
+  const RegionData& Clip() const { return clip_; }
+  // Surface coordinates of a logical point.
+  POINT ToSurface(POINT logical) const;
+  POINT DeviceToSurface(POINT device) const;
+  // Paints the clipped shape (surface coordinates) with the source through rop2.
+  void Fill(const RegionData& shape, const PaintSource& source, int32_t rop2);
+  int32_t Width() const { return width_; }
+  int32_t Height() const { return height_; }
+
+ private:
+  DeviceContext& dc_;
+  unsigned char* data_ = nullptr;
+  int32_t stride_ = 0;
+  int32_t width_ = 0;
+  int32_t height_ = 0;
+  RegionData clip_;
+  bool monochrome_ = false;  // a monochrome bitmap keeps only black and white
+};
+
+// The pixels Cairo covers (without antialiasing) when draw runs with the context's device
+// translated so that user space is surface space; only bounds is examined.
+RegionData CairoCoverage(const RECT& bounds, const std::function<void(cairo_t*)>& draw);
+
+// The pixels of a one-pixel line from a to b, b left out; pattern holds the on and off run
+// lengths of a styled pen (empty for solid), and gaps receives the off pixels.
+void LinePixels(POINT a, POINT b, const int32_t* runs, int32_t runCount, RegionData::Builder& on,
+                RegionData::Builder* gaps);

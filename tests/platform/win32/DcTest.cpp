@@ -1,0 +1,416 @@
+// Pixel tests of the device context: the integer rules, raster operations, clipping, mapping and
+// state keeping.
+
+#include <gtest/gtest.h>
+
+#include "tests/platform/win32/GdiTestSupport.h"
+
+namespace {
+
+// The result of a binary raster operation from its truth table: bit (2p + d) of code - 1.
+COLORREF Rop2ByTable(int32_t code, COLORREF pen, COLORREF dst) {
+  COLORREF out = 0;
+  for (int bit = 0; bit < 24; ++bit) {
+    const int p = (pen >> bit) & 1;
+    const int d = (dst >> bit) & 1;
+    out |= static_cast<COLORREF>(((code - 1) >> (p * 2 + d)) & 1) << bit;
+  }
+  return out;
+}
+
+COLORREF Rop3ByTable(DWORD rop, COLORREF p, COLORREF s, COLORREF d) {
+  COLORREF out = 0;
+  for (int bit = 0; bit < 24; ++bit) {
+    const int index = (((p >> bit) & 1) << 2) | (((s >> bit) & 1) << 1) | ((d >> bit) & 1);
+    out |= static_cast<COLORREF>((rop >> (16 + index)) & 1) << bit;
+  }
+  return out;
+}
+
+TEST(DcLines, LineToLeavesOutTheEndPixel) {
+  MemoryCanvas canvas(20, 20);
+  MoveToEx(canvas.dc(), 2, 5, nullptr);
+  LineTo(canvas.dc(), 10, 5);
+  EXPECT_EQ(canvas.At(2, 5), kBlack);
+  EXPECT_EQ(canvas.At(9, 5), kBlack);
+  EXPECT_EQ(canvas.At(10, 5), kWhite);
+  EXPECT_EQ(canvas.Count(kBlack), 8);
+  POINT position;
+  GetCurrentPositionEx(canvas.dc(), &position);
+  EXPECT_EQ(position.x, 10);
+  // A diagonal has one pixel per step of its longer axis.
+  MoveToEx(canvas.dc(), 0, 10, nullptr);
+  LineTo(canvas.dc(), 6, 13);
+  EXPECT_EQ(canvas.Count(kBlack), 14);
+  EXPECT_EQ(canvas.At(6, 13), kWhite);
+}
+
+TEST(DcLines, PolylineJoinsWithoutDoublePaintingUnderXor) {
+  MemoryCanvas canvas(30, 30);
+  canvas.Scramble();
+  const std::vector<COLORREF> before = canvas.Pixels();
+  SetROP2(canvas.dc(), R2_XORPEN);
+  HPEN pen = CreatePen(PS_SOLID, 1, RGB(0x12, 0xF0, 0x0F));
+  HGDIOBJ old = SelectObject(canvas.dc(), pen);
+  const POINT path[] = {{2, 2}, {20, 4}, {25, 25}, {3, 20}};
+  Polyline(canvas.dc(), path, 4);
+  EXPECT_NE(canvas.Pixels(), before);
+  Polyline(canvas.dc(), path, 4);
+  EXPECT_EQ(canvas.Pixels(), before);
+  SelectObject(canvas.dc(), old);
+  DeleteObject(pen);
+}
+
+TEST(DcLines, DashedPenLeavesGapsOrFillsThemWhenOpaque) {
+  MemoryCanvas canvas(60, 4);
+  HPEN pen = CreatePen(PS_DASH, 1, kRed);
+  HGDIOBJ old = SelectObject(canvas.dc(), pen);
+  SetBkMode(canvas.dc(), TRANSPARENT);
+  MoveToEx(canvas.dc(), 0, 1, nullptr);
+  LineTo(canvas.dc(), 48, 1);
+  EXPECT_EQ(canvas.At(0, 1), kRed);
+  EXPECT_EQ(canvas.At(20, 1), kWhite);  // in the first gap
+  EXPECT_EQ(canvas.At(30, 1), kRed);
+  SetBkMode(canvas.dc(), OPAQUE);
+  SetBkColor(canvas.dc(), kBlue);
+  MoveToEx(canvas.dc(), 0, 2, nullptr);
+  LineTo(canvas.dc(), 48, 2);
+  EXPECT_EQ(canvas.At(20, 2), kBlue);
+  SelectObject(canvas.dc(), old);
+  DeleteObject(pen);
+}
+
+TEST(DcShapes, RectangleExcludesRightAndBottomEdges) {
+  MemoryCanvas canvas(20, 20);
+  HBRUSH brush = CreateSolidBrush(kRed);
+  HGDIOBJ old = SelectObject(canvas.dc(), brush);
+  Rectangle(canvas.dc(), 2, 3, 12, 10);
+  EXPECT_EQ(canvas.At(2, 3), kBlack);
+  EXPECT_EQ(canvas.At(11, 9), kBlack);
+  EXPECT_EQ(canvas.At(12, 5), kWhite);
+  EXPECT_EQ(canvas.At(5, 10), kWhite);
+  EXPECT_EQ(canvas.At(5, 5), kRed);
+  EXPECT_EQ(canvas.Count(kBlack) + canvas.Count(kRed), 10 * 7);
+  // Without a pen the filled area is one pixel smaller each way.
+  SelectObject(canvas.dc(), GetStockObject(NULL_PEN));
+  Rectangle(canvas.dc(), 14, 14, 18, 18);
+  EXPECT_EQ(canvas.At(16, 16), kRed);
+  EXPECT_EQ(canvas.At(17, 16), kWhite);
+  SelectObject(canvas.dc(), old);
+  DeleteObject(brush);
+}
+
+TEST(DcShapes, FillRectFrameRectAndInvertRect) {
+  MemoryCanvas canvas(20, 20);
+  HBRUSH brush = CreateSolidBrush(kBlue);
+  RECT r{4, 4, 8, 9};
+  FillRect(canvas.dc(), &r, brush);
+  EXPECT_EQ(canvas.Count(kBlue), 4 * 5);
+  EXPECT_EQ(canvas.At(8, 4), kWhite);
+  RECT frame{10, 10, 16, 15};
+  FrameRect(canvas.dc(), &frame, brush);
+  EXPECT_EQ(canvas.Count(kBlue), 20 + 2 * 6 + 2 * 3);
+  InvertRect(canvas.dc(), &r);
+  EXPECT_EQ(canvas.At(5, 5), RGB(255, 255, 0));
+  InvertRect(canvas.dc(), &r);
+  EXPECT_EQ(canvas.At(5, 5), kBlue);
+  DeleteObject(brush);
+}
+
+TEST(DcShapes, EllipseStaysInsideItsBoxAndIsSymmetric) {
+  MemoryCanvas canvas(30, 30);
+  HBRUSH brush = CreateSolidBrush(kRed);
+  HGDIOBJ old = SelectObject(canvas.dc(), brush);
+  Ellipse(canvas.dc(), 5, 5, 25, 19);
+  for (int y = 0; y < 30; ++y) {
+    for (int x = 0; x < 30; ++x) {
+      if (x < 5 || x >= 25 || y < 5 || y >= 19) {
+        ASSERT_EQ(canvas.At(x, y), kWhite);
+      }
+      ASSERT_EQ(canvas.At(x, y), canvas.At(29 - x, y)) << x << "," << y;  // box centre x 15
+    }
+  }
+  EXPECT_EQ(canvas.At(15, 12), kRed);
+  EXPECT_EQ(canvas.At(15, 5), kBlack);
+  EXPECT_EQ(canvas.At(5, 12), kBlack);
+  SelectObject(canvas.dc(), old);
+  DeleteObject(brush);
+}
+
+TEST(DcShapes, PolygonFillModes) {
+  MemoryCanvas canvas(40, 40);
+  SelectObject(canvas.dc(), GetStockObject(NULL_PEN));
+  SelectObject(canvas.dc(), GetStockObject(BLACK_BRUSH));
+  // A five-pointed star drawn in one stroke: its centre is covered twice.
+  const POINT star[] = {{20, 2}, {31, 36}, {2, 14}, {38, 14}, {9, 36}};
+  Polygon(canvas.dc(), star, 5);
+  EXPECT_EQ(canvas.At(20, 20), kWhite);
+  EXPECT_EQ(canvas.At(20, 8), kBlack);
+  SetPolyFillMode(canvas.dc(), WINDING);
+  Polygon(canvas.dc(), star, 5);
+  EXPECT_EQ(canvas.At(20, 20), kBlack);
+  // A square polygon fills like a rectangle: right and bottom edges out.
+  MemoryCanvas square(10, 10);
+  SelectObject(square.dc(), GetStockObject(NULL_PEN));
+  SelectObject(square.dc(), GetStockObject(BLACK_BRUSH));
+  const POINT box[] = {{2, 2}, {6, 2}, {6, 6}, {2, 6}};
+  Polygon(square.dc(), box, 4);
+  EXPECT_EQ(square.Count(kBlack), 16);
+}
+
+TEST(DcRop2, AllSixteenModesFollowTheirTruthTables) {
+  const COLORREF pen = RGB(0xF0, 0x3C, 0xA5);
+  const COLORREF dst = RGB(0xCC, 0x55, 0x0F);
+  for (int32_t mode = R2_BLACK; mode <= R2_WHITE; ++mode) {
+    MemoryCanvas canvas(4, 4, dst);
+    SetROP2(canvas.dc(), mode);
+    SetPixel(canvas.dc(), 0, 0, dst);
+    HBRUSH brush = CreateSolidBrush(pen);
+    SelectObject(canvas.dc(), GetStockObject(NULL_PEN));
+    HGDIOBJ old = SelectObject(canvas.dc(), brush);
+    Rectangle(canvas.dc(), 0, 0, 3, 3);  // fills 2x2 without a pen
+    EXPECT_EQ(canvas.At(1, 1), Rop2ByTable(mode, pen, dst)) << "mode " << mode;
+    EXPECT_EQ(canvas.At(2, 2), dst);
+    SelectObject(canvas.dc(), old);
+    DeleteObject(brush);
+  }
+}
+
+TEST(DcRop2, XorDrawingTwiceRestoresEveryPixel) {
+  MemoryCanvas canvas(64, 64);
+  canvas.Scramble();
+  const std::vector<COLORREF> before = canvas.Pixels();
+  HDC dc = canvas.dc();
+  SetROP2(dc, R2_XORPEN);
+  HPEN pen = CreatePen(PS_SOLID, 3, RGB(0x5A, 0xA5, 0x3C));
+  HBRUSH brush = CreateHatchBrush(HS_DIAGCROSS, RGB(0x81, 0x18, 0x42));
+  SelectObject(dc, pen);
+  SelectObject(dc, brush);
+  const POINT tri[] = {{5, 60}, {30, 2}, {60, 50}};
+  for (int pass = 0; pass < 2; ++pass) {
+    Ellipse(dc, 3, 3, 40, 30);
+    Rectangle(dc, 10, 20, 50, 60);
+    RoundRect(dc, 20, 5, 60, 35, 12, 10);
+    Polygon(dc, tri, 3);
+    Pie(dc, 0, 0, 50, 50, 50, 25, 25, 0);
+    MoveToEx(dc, 0, 63, nullptr);
+    LineTo(dc, 63, 0);
+  }
+  EXPECT_EQ(canvas.Pixels(), before);
+  SelectObject(dc, GetStockObject(BLACK_PEN));
+  SelectObject(dc, GetStockObject(WHITE_BRUSH));
+  DeleteObject(pen);
+  DeleteObject(brush);
+}
+
+TEST(DcBlit, GeneralRasterOperationsMatchTheTruthTable) {
+  const COLORREF pattern = RGB(0x0F, 0xF0, 0x33);
+  const COLORREF source = RGB(0x55, 0xAA, 0xC3);
+  const COLORREF dest = RGB(0x3C, 0x96, 0x69);
+  for (DWORD rop : {SRCCOPY, SRCAND, SRCINVERT, SRCPAINT, SRCERASE, NOTSRCCOPY, MERGECOPY,
+                    MERGEPAINT, PATINVERT, DSTINVERT, 0x00B8074Au, 0x00E20746u, 0x001C0000u}) {
+    MemoryCanvas from(4, 4, source);
+    MemoryCanvas to(4, 4, dest);
+    HBRUSH brush = CreateSolidBrush(pattern);
+    HGDIOBJ old = SelectObject(to.dc(), brush);
+    BitBlt(to.dc(), 1, 1, 2, 2, from.dc(), 0, 0, rop);
+    EXPECT_EQ(to.At(1, 1), Rop3ByTable(rop, pattern, source, dest)) << std::hex << rop;
+    EXPECT_EQ(to.At(3, 3), dest);
+    SelectObject(to.dc(), old);
+    DeleteObject(brush);
+  }
+}
+
+TEST(DcBlit, PatBltWhitenessBlacknessAndStretching) {
+  MemoryCanvas canvas(10, 10, kRed);
+  PatBlt(canvas.dc(), 0, 0, 5, 10, BLACKNESS);
+  PatBlt(canvas.dc(), 5, 0, 5, 5, WHITENESS);
+  EXPECT_EQ(canvas.At(4, 9), kBlack);
+  EXPECT_EQ(canvas.At(9, 4), kWhite);
+  EXPECT_EQ(canvas.At(9, 5), kRed);
+
+  MemoryCanvas small(2, 2);
+  SetPixel(small.dc(), 0, 0, kBlue);
+  MemoryCanvas big(8, 8);
+  StretchBlt(big.dc(), 0, 0, 4, 4, small.dc(), 0, 0, 2, 2, SRCCOPY);
+  EXPECT_EQ(big.Count(kBlue), 4);
+  EXPECT_EQ(big.At(1, 1), kBlue);
+  EXPECT_EQ(big.At(2, 2), kWhite);
+  // A negative width mirrors.
+  StretchBlt(big.dc(), 8, 4, -4, 4, small.dc(), 0, 0, 2, 2, SRCCOPY);
+  EXPECT_EQ(big.At(7, 4), kBlue);
+  EXPECT_EQ(big.At(4, 4), kWhite);
+}
+
+TEST(DcBlit, MonochromeBitmapsTakeTextAndBackgroundColours) {
+  const uint8_t bits[] = {0x80, 0, 0x00, 0};  // 2 rows of 2 pixels: one white pixel
+  HBITMAP mono = CreateBitmap(2, 2, 1, 1, bits);
+  HDC source = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(source, mono);
+  MemoryCanvas canvas(4, 4);
+  SetTextColor(canvas.dc(), kRed);
+  SetBkColor(canvas.dc(), kBlue);
+  BitBlt(canvas.dc(), 0, 0, 2, 2, source, 0, 0, SRCCOPY);
+  EXPECT_EQ(canvas.At(0, 0), kBlue);  // white bits take the background colour
+  EXPECT_EQ(canvas.At(1, 0), kRed);
+  // A bitmap compatible with a context still holding its first bitmap is monochrome.
+  HBITMAP compatible = CreateCompatibleBitmap(source, 4, 4);
+  BITMAP info;
+  GetObject(compatible, sizeof info, &info);
+  EXPECT_EQ(info.bmBitsPixel, 1);
+  DeleteObject(compatible);
+  SelectObject(source, old);
+  DeleteDC(source);
+  DeleteObject(mono);
+}
+
+TEST(DcBrushes, PatternAndHatchBrushesFollowTheBrushOrigin) {
+  const uint8_t bits[] = {0x7F, 0, 0xFF, 0, 0xFF, 0, 0xFF, 0, 0xFF, 0, 0xFF, 0, 0xFF, 0, 0xFF, 0};
+  HBITMAP mono = CreateBitmap(8, 8, 1, 1, bits);  // one black pixel at (0, 0)
+  HBRUSH pattern = CreatePatternBrush(mono);
+  MemoryCanvas canvas(16, 16);
+  SetTextColor(canvas.dc(), kRed);
+  RECT all{0, 0, 16, 16};
+  FillRect(canvas.dc(), &all, pattern);
+  EXPECT_EQ(canvas.At(0, 0), kRed);
+  EXPECT_EQ(canvas.At(8, 8), kRed);
+  EXPECT_EQ(canvas.Count(kRed), 4);
+  SetBrushOrgEx(canvas.dc(), 3, 2, nullptr);
+  FillRect(canvas.dc(), &all, pattern);
+  EXPECT_EQ(canvas.At(3, 2), kRed);
+  EXPECT_EQ(canvas.At(0, 0), kWhite);
+
+  HBRUSH hatch = CreateHatchBrush(HS_HORIZONTAL, kBlue);
+  MemoryCanvas lined(8, 8, kRed);
+  SetBkMode(lined.dc(), TRANSPARENT);
+  RECT box{0, 0, 8, 8};
+  FillRect(lined.dc(), &box, hatch);
+  EXPECT_EQ(lined.Count(kBlue), 8);
+  EXPECT_EQ(lined.Count(kRed), 56);
+  SetBkMode(lined.dc(), OPAQUE);
+  FillRect(lined.dc(), &box, hatch);
+  EXPECT_EQ(lined.Count(kWhite), 56);
+  DeleteObject(hatch);
+  DeleteObject(pattern);
+  DeleteObject(mono);
+}
+
+TEST(DcClipping, ClipRectanglesAndRegions) {
+  MemoryCanvas canvas(20, 20);
+  HDC dc = canvas.dc();
+  IntersectClipRect(dc, 2, 2, 18, 18);
+  ExcludeClipRect(dc, 5, 5, 10, 10);
+  RECT all{0, 0, 20, 20};
+  FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  EXPECT_EQ(canvas.At(1, 1), kWhite);
+  EXPECT_EQ(canvas.At(2, 2), kBlack);
+  EXPECT_EQ(canvas.At(7, 7), kWhite);
+  EXPECT_EQ(canvas.At(18, 18), kWhite);
+  EXPECT_EQ(canvas.Count(kBlack), 16 * 16 - 25);
+  RECT box;
+  GetClipBox(dc, &box);
+  EXPECT_EQ(box.left, 2);
+  EXPECT_EQ(box.right, 18);
+
+  HRGN round = CreateEllipticRgn(0, 0, 20, 20);
+  EXPECT_EQ(SelectClipRgn(dc, round), SIMPLEREGION + 1);  // an ellipse is many rectangles
+  DeleteObject(round);                                    // the context keeps its own copy
+  PatBlt(dc, 0, 0, 20, 20, WHITENESS);
+  EXPECT_EQ(canvas.At(7, 7), kWhite);
+  EXPECT_EQ(canvas.At(2, 2), kBlack);  // outside the ellipse, untouched
+  SelectClipRgn(dc, nullptr);
+  PatBlt(dc, 0, 0, 20, 20, WHITENESS);
+  EXPECT_EQ(canvas.Count(kWhite), 400);
+}
+
+TEST(DcState, SelectObjectSaveDcAndRestoreDc) {
+  MemoryCanvas canvas(10, 10);
+  HDC dc = canvas.dc();
+  HPEN red = CreatePen(PS_SOLID, 1, kRed);
+  EXPECT_EQ(SelectObject(dc, red), GetStockObject(BLACK_PEN));
+  const int32_t level = SaveDC(dc);
+  EXPECT_EQ(level, 1);
+  SelectObject(dc, GetStockObject(WHITE_PEN));
+  SetTextColor(dc, kBlue);
+  SetROP2(dc, R2_XORPEN);
+  IntersectClipRect(dc, 0, 0, 1, 1);
+  EXPECT_TRUE(RestoreDC(dc, -1));
+  EXPECT_EQ(GetCurrentObject(dc, OBJ_PEN), red);
+  EXPECT_EQ(GetTextColor(dc), kBlack);
+  EXPECT_EQ(GetROP2(dc), R2_COPYPEN);
+  EXPECT_FALSE(RestoreDC(dc, -1));  // nothing saved any more
+  // A pen deleted while selected keeps drawing until it is replaced, then it is gone.
+  const size_t objects = CountGdiObjects();
+  EXPECT_TRUE(DeleteObject(red));
+  MoveToEx(dc, 0, 5, nullptr);
+  LineTo(dc, 5, 5);
+  EXPECT_EQ(canvas.At(2, 5), kRed);
+  SelectObject(dc, GetStockObject(BLACK_PEN));
+  EXPECT_EQ(CountGdiObjects(), objects - 1);
+  EXPECT_EQ(GetObjectType(red), 0u);
+  EXPECT_FALSE(DeleteObject(red));
+}
+
+TEST(DcMapping, OriginsAndExtentsMoveAndScaleDrawing) {
+  MemoryCanvas canvas(40, 40);
+  HDC dc = canvas.dc();
+  SetViewportOrgEx(dc, 10, 10, nullptr);
+  SetPixel(dc, 0, 0, kRed);
+  EXPECT_EQ(canvas.At(10, 10), kRed);
+  SetMapMode(dc, MM_ANISOTROPIC);
+  SetWindowExtEx(dc, 1, 1, nullptr);
+  SetViewportExtEx(dc, 2, 3, nullptr);
+  RECT r{0, 0, 5, 5};
+  FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  EXPECT_EQ(canvas.Count(kBlack), 10 * 15);
+  POINT p{5, 5};
+  LPtoDP(dc, &p, 1);
+  EXPECT_EQ(p.x, 20);
+  EXPECT_EQ(p.y, 25);
+  DPtoLP(dc, &p, 1);
+  EXPECT_EQ(p.x, 5);
+  // Isotropic keeps one scale on both axes.
+  SetMapMode(dc, MM_ISOTROPIC);
+  SetWindowExtEx(dc, 100, 100, nullptr);
+  SetViewportExtEx(dc, 50, 20, nullptr);
+  SIZE extent;
+  GetViewportExtEx(dc, &extent);
+  EXPECT_EQ(extent.cx, 20);
+  EXPECT_EQ(extent.cy, 20);
+}
+
+TEST(DcSurface, AWindowContextDrawsAtItsOriginInsideItsVisibleRegion) {
+  cairo_surface_t* screen = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 50, 50);
+  const RegionData visible = RegionData::Rect(10, 10, 30, 30);
+  HDC dc = CreateSurfaceDC(screen, POINT{10, 10}, &visible);
+  ASSERT_NE(dc, nullptr);
+  RECT client{0, 0, 40, 40};
+  FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  cairo_surface_flush(screen);
+  const auto* data = cairo_image_surface_get_data(screen);
+  const int stride = cairo_image_surface_get_stride(screen);
+  auto at = [&](int x, int y) {
+    return *reinterpret_cast<const uint32_t*>(data + y * stride + x * 4) & 0xFFFFFF;
+  };
+  EXPECT_EQ(at(10, 10), 0xFFFFFFu);
+  EXPECT_EQ(at(29, 29), 0xFFFFFFu);
+  EXPECT_EQ(at(30, 30), 0u);
+  EXPECT_EQ(at(5, 5), 0u);
+  EXPECT_EQ(GetPixel(dc, 0, 0), kWhite);
+  DeleteDC(dc);
+  cairo_surface_destroy(screen);
+}
+
+TEST(DcHandles, StaleAndForeignHandlesAreRefused) {
+  HDC dc = CreateCompatibleDC(nullptr);
+  HBRUSH brush = CreateSolidBrush(kRed);
+  DeleteObject(brush);
+  EXPECT_EQ(SelectObject(dc, brush), nullptr);
+  EXPECT_EQ(SelectObject(dc, reinterpret_cast<HGDIOBJ>(dc)), nullptr);
+  DeleteDC(dc);
+  EXPECT_FALSE(DeleteDC(dc));
+  EXPECT_EQ(SetTextColor(dc, kRed), CLR_INVALID);
+  EXPECT_FALSE(Rectangle(dc, 0, 0, 1, 1));
+}
+
+}  // namespace
