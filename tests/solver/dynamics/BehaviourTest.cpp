@@ -1,0 +1,319 @@
+// One-sided constraints, events, drives, redundancy, run settings and bad input.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "solver/dynamics/Simulation.h"
+#include "tests/solver/dynamics/Scenes.h"
+
+namespace yb::dynamics {
+namespace {
+
+constexpr double g = scenes::kGravity;
+
+Value Constant(double v) {
+  return Value(v);
+}
+
+TEST(OneSided, SlackRopeLetsTheBobFallThenCatchesItAtTheLocatedInstant) {
+  Model model;
+  const int bob = model.AddBody(scenes::Disk(0.6, 0, 1, 0.05));
+  const int pivot = model.AddPoint(kBackground, 0, 0);
+  const int end = model.AddPoint(bob, 0, 0);
+  model.AddConstraint(MakeRod({pivot, end}, 1.0, RodType::Rope));
+  model.AddField(MakeLineGravity({bob}, g));
+  Simulation sim(model, RunSettings{});
+  const Mechanics& m = sim.GetMechanics();
+  // Free fall while slack.
+  sim.AdvanceTo(0.3);
+  EXPECT_NEAR(m.Body(bob).y, -g * 0.09 / 2, 1e-10);
+  EXPECT_NEAR(m.Body(bob).x, 0.6, 1e-12);
+  // Taut when the bob is 0.8 below the pivot; the radial speed is lost there.
+  const double taut = std::sqrt(2 * 0.8 / g);
+  double longest = 0;
+  for (int i = 1; i <= 30; ++i) {
+    sim.AdvanceTo(0.3 + i * 0.02);
+    longest = std::max(longest, (m.PointPosition(end) - m.PointPosition(pivot)).norm());
+  }
+  EXPECT_LE(longest, 1 + 1e-9);
+  EXPECT_GT(sim.Time(), taut);
+  const Eigen::Vector2d r = m.PointPosition(end);
+  const Eigen::Vector2d v = m.PointVelocity(end);
+  EXPECT_NEAR(r.norm(), 1.0, 1e-9);  // swinging on the taut rope
+  EXPECT_NEAR(r.dot(v), 0.0, 1e-8);
+  // The tangential speed kept at the catch: 0.6 of the fall speed; then energy is conserved.
+  const double fall = g * taut;
+  const double kept = 0.5 * (0.6 * fall) * (0.6 * fall) - g * 0.8;
+  EXPECT_NEAR(m.KineticEnergy() + g * m.Body(bob).y, kept, 1e-6);
+}
+
+TEST(OneSided, RotationalLimitStopsASwing) {
+  scenes::Pendulum pendulum(1.0);
+  Model model = pendulum.model;
+  const int hub = model.AddPoint(kBackground, 0, 0);
+  const int arm = model.AddPoint(pendulum.disk, 0, 1);
+  model.AddConstraint(MakeRotationalLimit(hub, arm, -0.5, 2.0));
+  Simulation sim(model, RunSettings{});
+  double lowest = 1, highest = -1;
+  for (int i = 1; i <= 75; ++i) {
+    sim.AdvanceTo(i / 30.0);
+    const double angle = sim.GetMechanics().Body(pendulum.disk).r;
+    lowest = std::min(lowest, angle);
+    if (i > 30) highest = std::max(highest, angle);
+  }
+  EXPECT_GE(lowest, -0.5 - 1e-9);
+  // The stop takes the swing's speed: it comes back only as far as the stop's mirror image,
+  // not to its release angle.
+  EXPECT_NEAR(highest, 0.5, 5e-3);
+}
+
+TEST(Pulley, AtwoodMachineAcceleratesAsTheMassesSay) {
+  Model model;
+  const int light = model.AddBody(scenes::Disk(-0.5, -1, 1, 0.05));
+  const int heavy = model.AddBody(scenes::Disk(0.5, -1, 3, 0.05));
+  const int a = model.AddPoint(light, 0, 0);
+  const int left = model.AddPoint(kBackground, -0.5, 0);
+  const int right = model.AddPoint(kBackground, 0.5, 0);
+  const int b = model.AddPoint(heavy, 0, 0);
+  const int rope = model.AddConstraint(MakeRod({a, left, right, b}, 3.0));
+  model.AddField(MakeLineGravity({light, heavy}, g));
+  Simulation sim(model, RunSettings{});
+  sim.AdvanceTo(0.4);
+  const double accel = g * (3.0 - 1.0) / 4.0;
+  EXPECT_NEAR(sim.GetMechanics().Body(heavy).y, -1 - accel * 0.16 / 2, 1e-10);
+  EXPECT_NEAR(sim.GetMechanics().Body(light).y, -1 + accel * 0.16 / 2, 1e-10);
+  // The rope tension holds the light mass: T = m (g + a).
+  EXPECT_NEAR(std::abs(sim.GetMechanics().ConstraintForce(rope, Component::X)), g + accel, 1e-8);
+}
+
+TEST(Events, ActivationConditionReleasesAtTheExactTime) {
+  Model model;
+  const int body = model.AddBody(scenes::Disk(0, 0, 1, 0.1));
+  const int anchor = model.AddPoint(kBackground, 0, 0);
+  const int centre = model.AddPoint(body, 0, 0);
+  Constraint pin = MakePin(anchor, centre);
+  pin.activation = Value::Formula([](const Context& c) { return 0.45 - c.Time(); });
+  model.AddConstraint(pin);
+  model.AddField(MakeLineGravity({body}, g));
+  Simulation sim(model, RunSettings{});
+  sim.AdvanceTo(1.0);
+  const double fall = 1.0 - 0.45;
+  EXPECT_NEAR(sim.GetMechanics().Body(body).y, -g * fall * fall / 2, 1e-10);
+}
+
+TEST(Events, PauseConditionStopsTheRunWhereItChangesSign) {
+  scenes::SpringMass scene(0.0);
+  Simulation sim(scene.model, RunSettings{});
+  const int mass = scene.mass;
+  sim.AddCondition(Value::Formula([mass](const Context& c) { return c.Body(mass).x - 1.0; }), true);
+  EXPECT_FALSE(sim.AdvanceTo(1.0));
+  // A quarter period after release the mass passes its rest position.
+  EXPECT_NEAR(sim.Time(), 2 * std::numbers::pi / 10 / 4, 1e-10);
+  ASSERT_EQ(sim.Events().size(), 1u);
+  EXPECT_TRUE(sim.Events()[0].pause);
+}
+
+TEST(Drives, TorqueLimitedMotorSlipsUnderTooLargeALoad) {
+  Model model;
+  const int wheel = model.AddBody(scenes::Disk(0, 0, 2, 0.5));  // moment 0.25
+  const int hub = model.AddPoint(kBackground, 0, 0);
+  const int centre = model.AddPoint(wheel, 0, 0);
+  model.AddConstraint(MakePin(hub, centre));
+  Constraint motor = MakeMotor(hub, centre, GoalType::Velocity, 1.0);
+  AddDriveLimit(motor, GoalType::Force, 2.0);
+  const int drive = model.AddConstraint(motor);
+  model.AddConstraint(MakeTorque(centre, -5.0));
+  Simulation sim(model, RunSettings{});
+  sim.AdvanceTo(0.05);
+  // Saturated at +2 against the -5 load: the wheel slows at 3 / 0.25.
+  EXPECT_NEAR(sim.GetMechanics().Body(wheel).vr, 1.0 - 12 * 0.05, 1e-9);
+  EXPECT_NEAR(sim.GetMechanics().ConstraintForce(drive, Component::Rotation), 2.0, 1e-9);
+}
+
+TEST(Drives, MotorWithinItsLimitHoldsItsSpeed) {
+  Model model;
+  const int wheel = model.AddBody(scenes::Disk(0, 0, 2, 0.5));
+  const int hub = model.AddPoint(kBackground, 0, 0);
+  const int centre = model.AddPoint(wheel, 0, 0);
+  model.AddConstraint(MakePin(hub, centre));
+  Constraint motor = MakeMotor(hub, centre, GoalType::Velocity, 1.0);
+  AddDriveLimit(motor, GoalType::Force, 10.0);
+  const int drive = model.AddConstraint(motor);
+  model.AddConstraint(MakeTorque(centre, -5.0));
+  Simulation sim(model, RunSettings{});
+  sim.AdvanceTo(0.5);
+  EXPECT_NEAR(sim.GetMechanics().Body(wheel).r, 0.5, 1e-10);
+  EXPECT_NEAR(sim.GetMechanics().ConstraintForce(drive, Component::Rotation), 5.0, 1e-9);
+}
+
+TEST(Drives, PowerDriveGivesKineticEnergyAtItsRate) {
+  Model model;
+  const int cart = model.AddBody(scenes::Disk(1, 0, 2, 0.1));
+  model.bodies[cart].vx = 1.0;
+  const int anchor = model.AddPoint(kBackground, 0, 0);
+  const int end = model.AddPoint(cart, 0, 0);
+  model.AddConstraint(MakeMotor(anchor, end, GoalType::Power, 3.0, false));
+  Simulation sim(model, RunSettings{});
+  sim.AdvanceTo(0.5);
+  EXPECT_NEAR(sim.GetMechanics().KineticEnergy(), 1.0 + 3.0 * 0.5, 1e-9);
+}
+
+TEST(Drives, AccelerationDriveAndPositionFormulaDrive) {
+  Model model;
+  const int slider = model.AddBody(scenes::Disk(1, 0, 1, 0.1));
+  const int anchor = model.AddPoint(kBackground, 0, 0);
+  const int end = model.AddPoint(slider, 0, 0);
+  model.AddConstraint(MakeSlot(anchor, end, true));
+  model.AddConstraint(MakeMotor(anchor, end, GoalType::Acceleration, 2.0, false));
+  Simulation sim(model, RunSettings{});
+  sim.AdvanceTo(0.5);
+  EXPECT_NEAR(sim.GetMechanics().Body(slider).x, 1 + 0.25, 1e-10);
+
+  Model driven;
+  const int crank = driven.AddBody(scenes::Bar(0, 0, 0, 1, 1));
+  const int hub = driven.AddPoint(kBackground, 0, 0);
+  const int centre = driven.AddPoint(crank, 0, 0);
+  driven.AddConstraint(MakePin(hub, centre));
+  driven.AddConstraint(
+      MakeMotor(hub, centre, GoalType::Position,
+                Value::Formula([](const Context& c) { return std::sin(c.Time()); })));
+  Simulation run(driven, RunSettings{});
+  run.AdvanceTo(1.0);
+  EXPECT_NEAR(run.GetMechanics().Body(crank).r, std::sin(1.0), 1e-10);
+  EXPECT_NEAR(run.GetMechanics().Body(crank).vr, std::cos(1.0), 1e-7);
+}
+
+TEST(Redundancy, DuplicatePinIsReportedAndChangesNothing) {
+  const double amplitude = 0.3;
+  scenes::Pendulum single(amplitude);
+  scenes::Pendulum doubled(amplitude);
+  doubled.model.AddConstraint(doubled.model.constraints[0]);
+  Simulation a(single.model, RunSettings{});
+  Simulation b(doubled.model, RunSettings{});
+  a.AdvanceTo(1.0);
+  b.AdvanceTo(1.0);
+  EXPECT_TRUE(a.GetMechanics().RedundantConstraints().empty());
+  EXPECT_FALSE(b.GetMechanics().RedundantConstraints().empty());
+  EXPECT_NEAR(a.GetMechanics().Body(single.disk).r, b.GetMechanics().Body(doubled.disk).r, 1e-10);
+}
+
+TEST(ConstraintForces, HangingPendulumPinCarriesTheWeightAndFormulasSeeIt) {
+  scenes::Pendulum pendulum(0.0);
+  // A force law that reads the pin's force: it must see the weight being carried.
+  double seen = 0;
+  pendulum.model.AddConstraint(
+      MakeTorque(pendulum.model.constraints[0].points[1], Value::Formula([&seen](const Context& c) {
+                   seen = c.ConstraintForce(0, Component::Y);
+                   return 0.0;
+                 })));
+  Simulation sim(pendulum.model, RunSettings{});
+  sim.AdvanceTo(0.1);
+  EXPECT_NEAR(std::abs(sim.GetMechanics().ConstraintForce(0, Component::Y)), g, 1e-9);
+  EXPECT_NEAR(std::abs(seen), g, 1e-9);
+}
+
+TEST(Fields, PlanetaryGravityKeepsACircularOrbit) {
+  Model model;
+  Body sun = scenes::Disk(0, 0, 1000, 0.1);
+  sun.anchored = 1;
+  const int s = model.AddBody(sun);
+  Body planet = scenes::Disk(1, 0, 1, 0.01);
+  planet.vy = std::sqrt(1000.0);  // G = 1: v^2 = G M / r
+  const int p = model.AddBody(planet);
+  model.AddField(MakePlanetaryGravity({s, p}, 1.0));
+  Simulation sim(model, RunSettings{});
+  const double period = 2 * std::numbers::pi / std::sqrt(1000.0);
+  sim.AdvanceTo(period);
+  EXPECT_NEAR(sim.GetMechanics().Body(p).x, 1.0, 1e-8);
+  EXPECT_NEAR(sim.GetMechanics().Body(p).y, 0.0, 1e-8);
+}
+
+TEST(Determinism, SameWorldGivesTheSameFramesBitForBit) {
+  scenes::DoublePendulum d;
+  Simulation a(d.model, RunSettings{});
+  Simulation b(d.model, RunSettings{});
+  std::vector<BodyFrame> fa, fb;
+  for (int i = 0; i < 20; ++i) {
+    a.NextFrame(fa);
+    b.NextFrame(fb);
+    ASSERT_EQ(fa.size(), fb.size());
+    for (size_t k = 0; k < fa.size(); ++k) {
+      EXPECT_EQ(fa[k].x, fb[k].x);
+      EXPECT_EQ(fa[k].vr, fb[k].vr);
+    }
+  }
+}
+
+TEST(RunSettingsTest, ModesSetTheirSwitches) {
+  RunSettings s;
+  s.SetRunMode(RunMode::Fast);
+  EXPECT_EQ(s.integrator, IntegratorKind::Euler);
+  EXPECT_FALSE(s.variableStep);
+  EXPECT_EQ(s.warnInaccurate, 1);
+  EXPECT_EQ(s.warnInconsistent, 0);
+  s.autoAnimationStep = false;
+  s.SetRunMode(RunMode::Standard);  // stored as accurate
+  EXPECT_EQ(s.mode, RunMode::Accurate);
+  EXPECT_EQ(s.integrator, IntegratorKind::KuttaMerson);
+  EXPECT_TRUE(s.variableStep);
+  EXPECT_TRUE(s.autoAnimationStep);
+  EXPECT_EQ(s.warnRedundant, 0);
+  EXPECT_EQ(s.warnInconsistent, 1);
+  s.variableStep = false;
+  s.SetRunMode(RunMode::Custom);  // changes nothing else
+  EXPECT_FALSE(s.variableStep);
+  s.SetStepsPerFrame(0);
+  EXPECT_EQ(s.stepsPerFrame, 1);
+  s.SetStepsPerFrame(4);
+  s.SetIntegrationStep(0.01);
+  EXPECT_FALSE(s.autoAnimationStep);
+  EXPECT_DOUBLE_EQ(s.animationStep, 0.04);
+  EXPECT_DOUBLE_EQ(s.IntegrationStep(), 0.01);
+}
+
+TEST(RunSettingsTest, EulerTakesStepsPerFrameFixedSteps) {
+  scenes::SpringMass scene(0.0);
+  RunSettings s;
+  s.SetRunMode(RunMode::Fast);
+  s.SetStepsPerFrame(10);
+  s.animationStep = 0.02;
+  Simulation sim(scene.model, s);
+  std::vector<BodyFrame> frame;
+  for (int i = 0; i < 50; ++i)
+    sim.NextFrame(frame);
+  EXPECT_EQ(sim.Statistics().accepted, 500);
+  EXPECT_NEAR(sim.Time(), 1.0, 1e-12);
+  // Semi-implicit Euler stays bounded and close for a step well below the period.
+  EXPECT_NEAR(frame[scene.mass].x - 1, scenes::SpringMass::Displacement(0, 1.0), 2e-3);
+}
+
+TEST(BadInput, RefusedWithAClearError) {
+  Model massless;
+  Body b;
+  b.mass = 0;
+  massless.AddBody(b);
+  try {
+    Mechanics m(massless);
+    FAIL();
+  } catch (const DynamicsError& e) {
+    EXPECT_EQ(e.code, kErrBadModel);
+  }
+  Model dangling;
+  dangling.AddConstraint(MakePin(0, 5));
+  EXPECT_THROW(Mechanics{dangling}, DynamicsError);
+
+  scenes::SpringMass scene(0.0);
+  scene.model.AddConstraint(MakeForce(
+      0, Value::Formula([](const Context& c) { return c.Time() > 0.1 ? NAN : 0.0; }), Constant(0)));
+  Simulation sim(scene.model, RunSettings{});
+  try {
+    sim.AdvanceTo(0.5);
+    FAIL();
+  } catch (const DynamicsError& e) {
+    EXPECT_EQ(e.code, kErrNotANumber);
+  }
+}
+
+}  // namespace
+}  // namespace yb::dynamics
