@@ -24,9 +24,49 @@ static_assert(std::endian::native == std::endian::little,
 namespace {
 
 constexpr uint16_t kTypeBitmap = 2;
+constexpr uint16_t kTypeMenu = 4;
 constexpr uint16_t kTypeString = 6;
+constexpr uint16_t kTypeAccelerator = 9;
 constexpr uint16_t kTypeRcData = 10;
 constexpr size_t kBitmapFileHeaderSize = 14;
+
+// Menu item flags as menu templates store them.
+constexpr uint16_t kMenuGrayed = 0x0001;
+constexpr uint16_t kMenuInactive = 0x0002;
+constexpr uint16_t kMenuChecked = 0x0008;
+constexpr uint16_t kMenuPopup = 0x0010;
+constexpr uint16_t kMenuBarBreak = 0x0020;
+constexpr uint16_t kMenuBreak = 0x0040;
+constexpr uint16_t kMenuEnd = 0x0080;
+constexpr uint16_t kMenuHelp = 0x4000;
+constexpr int kDeepestMenu = 16;
+
+// Accelerator entry flags.
+constexpr uint16_t kAccelVirtKey = 0x01;
+constexpr uint16_t kAccelNoInvert = 0x02;
+constexpr uint16_t kAccelShift = 0x04;
+constexpr uint16_t kAccelControl = 0x08;
+constexpr uint16_t kAccelAlt = 0x10;
+constexpr uint16_t kAccelLast = 0x80;
+
+// The virtual-key names an accelerator table may use.
+const std::map<std::string, uint16_t>& VirtualKeys() {
+  static const std::map<std::string, uint16_t> keys = [] {
+    std::map<std::string, uint16_t> table = {
+        {"VK_BACK", 0x08},     {"VK_TAB", 0x09},    {"VK_RETURN", 0x0D},   {"VK_ESCAPE", 0x1B},
+        {"VK_SPACE", 0x20},    {"VK_PRIOR", 0x21},  {"VK_NEXT", 0x22},     {"VK_END", 0x23},
+        {"VK_HOME", 0x24},     {"VK_LEFT", 0x25},   {"VK_UP", 0x26},       {"VK_RIGHT", 0x27},
+        {"VK_DOWN", 0x28},     {"VK_INSERT", 0x2D}, {"VK_DELETE", 0x2E},   {"VK_HELP", 0x2F},
+        {"VK_MULTIPLY", 0x6A}, {"VK_ADD", 0x6B},    {"VK_SUBTRACT", 0x6D}, {"VK_DECIMAL", 0x6E},
+        {"VK_DIVIDE", 0x6F}};
+    for (int i = 0; i < 10; ++i)
+      table["VK_NUMPAD" + std::to_string(i)] = 0x60 + i;
+    for (int i = 1; i <= 24; ++i)
+      table["VK_F" + std::to_string(i)] = 0x6F + i;
+    return table;
+  }();
+  return keys;
+}
 
 char AsciiUpper(char c) {
   return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
@@ -400,8 +440,12 @@ class Parser {
       const std::string upper = Upper(kind.text);
       if (upper == "BITMAP") return Add(kind, ResourceKey{kTypeBitmap, {}}, name, Bitmap());
       if (upper == "RCDATA") return Add(kind, ResourceKey{kTypeRcData, {}}, name, Contents());
-      if (upper == "MENU" || upper == "MENUEX" || upper == "ACCELERATORS" || upper == "DIALOG" ||
-          upper == "DIALOGEX" || upper == "ICON" || upper == "CURSOR" || upper == "VERSIONINFO") {
+      if (upper == "MENU") return Add(kind, ResourceKey{kTypeMenu, {}}, name, Menu());
+      if (upper == "ACCELERATORS") {
+        return Add(kind, ResourceKey{kTypeAccelerator, {}}, name, Accelerators());
+      }
+      if (upper == "MENUEX" || upper == "DIALOG" || upper == "DIALOGEX" || upper == "ICON" ||
+          upper == "CURSOR" || upper == "VERSIONINFO") {
         Fail(kind, upper + " resources are not supported by this compiler yet");
       }
     }
@@ -503,14 +547,153 @@ class Parser {
     return bytes;
   }
 
-  void StringTable() {
-    // Options between the keyword and BEGIN (language, characteristics) are accepted and
-    // ignored: the program has one language.
+  // Options between a kind's keyword and BEGIN (language, memory flags) are accepted and
+  // ignored: the program has one language and no memory classes.
+  void SkipToBlock() {
     while (lexer_.Peek().kind != TokenKind::kOpen) {
       const Token option = lexer_.Next();
       if (option.kind == TokenKind::kEnd) Fail(option, "BEGIN is missing");
     }
     lexer_.Next();
+  }
+
+  // Words (and the commas between them) up to the next item, as menu flags.
+  uint16_t MenuOptions() {
+    static const std::map<std::string, uint16_t> kOptions = {
+        {"GRAYED", kMenuGrayed},   {"INACTIVE", kMenuInactive},     {"CHECKED", kMenuChecked},
+        {"MENUBREAK", kMenuBreak}, {"MENUBARBREAK", kMenuBarBreak}, {"HELP", kMenuHelp}};
+    uint16_t flags = 0;
+    while (true) {
+      if (lexer_.Peek().kind == TokenKind::kComma) {
+        lexer_.Next();
+        continue;
+      }
+      if (lexer_.Peek().kind != TokenKind::kWord) return flags;
+      const auto found = kOptions.find(Upper(lexer_.Peek().text));
+      if (found == kOptions.end()) return flags;
+      flags |= found->second;
+      lexer_.Next();
+    }
+  }
+
+  static void AppendUtf16(std::vector<uint8_t>& out, const std::string& text) {
+    for (const char c : text)
+      Append(out, ResourceCharToUnicode(static_cast<uint8_t>(c)), 2, false);
+    Append(out, 0, 2, false);
+  }
+
+  // One level of a menu: items until END, the last one marked as the level's end.
+  void MenuLevel(std::vector<uint8_t>& out, int depth) {
+    if (depth > kDeepestMenu) Fail(lexer_.Peek(), "menus nest too deeply");
+    size_t lastFlags = std::string::npos;
+    while (true) {
+      const Token token = lexer_.Next();
+      if (token.kind == TokenKind::kClose) break;
+      if (token.kind == TokenKind::kEnd) Fail(token, "END is missing");
+      const std::string keyword = token.kind == TokenKind::kWord ? Upper(token.text) : "";
+      lastFlags = out.size();
+      if (keyword == "POPUP") {
+        const Token text = Expect(TokenKind::kString, "the popup's text");
+        Append(out, kMenuPopup | MenuOptions(), 2, false);
+        AppendUtf16(out, text.text);
+        Expect(TokenKind::kOpen, "BEGIN");
+        MenuLevel(out, depth + 1);
+      } else if (keyword == "MENUITEM") {
+        if (lexer_.Peek().kind == TokenKind::kWord && Upper(lexer_.Peek().text) == "SEPARATOR") {
+          lexer_.Next();
+          Append(out, 0, 2, false);
+          Append(out, 0, 2, false);
+          AppendUtf16(out, "");
+          continue;
+        }
+        const Token text = Expect(TokenKind::kString, "the item's text");
+        if (lexer_.Peek().kind == TokenKind::kComma) lexer_.Next();
+        const auto command = static_cast<uint16_t>(Integer(lexer_.Next(), 0, 0xFFFF));
+        Append(out, MenuOptions(), 2, false);
+        Append(out, command, 2, false);
+        AppendUtf16(out, text.text);
+      } else {
+        Fail(token, "expected MENUITEM, POPUP or END" + Found(token));
+      }
+    }
+    if (lastFlags == std::string::npos) Fail(lexer_.Peek(), "a menu level needs an item");
+    out[lastFlags] |= kMenuEnd;
+  }
+
+  // A menu template: a header of two zero words, then the items of the bar.
+  std::vector<uint8_t> Menu() {
+    SkipToBlock();
+    std::vector<uint8_t> bytes = {0, 0, 0, 0};
+    MenuLevel(bytes, 0);
+    return bytes;
+  }
+
+  // Entries of 8 bytes: flags, key, command and a zero word; the last entry's flags carry 0x80.
+  std::vector<uint8_t> Accelerators() {
+    SkipToBlock();
+    std::vector<uint8_t> bytes;
+    while (true) {
+      const Token event = lexer_.Next();
+      if (event.kind == TokenKind::kClose) break;
+      if (event.kind == TokenKind::kEnd) Fail(event, "END is missing");
+      if (lexer_.Peek().kind == TokenKind::kComma) lexer_.Next();
+      const auto command = static_cast<uint16_t>(Integer(lexer_.Next(), 0, 0xFFFF));
+      uint16_t flags = 0;
+      bool ascii = false;
+      while (lexer_.Peek().kind == TokenKind::kComma) {
+        lexer_.Next();
+        const Token option = Expect(TokenKind::kWord, "an accelerator option");
+        const std::string upper = Upper(option.text);
+        if (upper == "VIRTKEY")
+          flags |= kAccelVirtKey;
+        else if (upper == "ASCII")
+          ascii = true;
+        else if (upper == "NOINVERT")
+          flags |= kAccelNoInvert;
+        else if (upper == "SHIFT")
+          flags |= kAccelShift;
+        else if (upper == "CONTROL")
+          flags |= kAccelControl;
+        else if (upper == "ALT")
+          flags |= kAccelAlt;
+        else
+          Fail(option, "unknown accelerator option " + option.text);
+      }
+      if (ascii && (flags & kAccelVirtKey)) Fail(event, "an accelerator is ASCII or VIRTKEY");
+      Append(bytes, flags, 2, false);
+      Append(bytes, AcceleratorKey(event, (flags & kAccelVirtKey) != 0), 2, false);
+      Append(bytes, command, 2, false);
+      Append(bytes, 0, 2, false);
+    }
+    if (bytes.empty()) Fail(lexer_.Peek(), "an accelerator table needs an entry");
+    bytes[bytes.size() - 8] |= kAccelLast;
+    return bytes;
+  }
+
+  // "c" (a character; a virtual key is its upper-case letter), "^c" (the control character),
+  // a number, or a virtual-key name.
+  uint16_t AcceleratorKey(const Token& event, bool virtualKey) {
+    if (event.kind == TokenKind::kString) {
+      const std::string& text = event.text;
+      if (text.size() == 2 && text[0] == '^' && std::isalpha(static_cast<uint8_t>(text[1]))) {
+        if (virtualKey) Fail(event, "a control character is not a virtual key");
+        return static_cast<uint16_t>(AsciiUpper(text[1]) & 0x1F);
+      }
+      if (text.size() != 1) Fail(event, "an accelerator key is one character or ^ and a letter");
+      const auto c = static_cast<uint8_t>(text[0]);
+      return virtualKey ? static_cast<uint8_t>(AsciiUpper(static_cast<char>(c))) : c;
+    }
+    if (event.kind == TokenKind::kWord && lexer_.Defines().count(event.text) == 0) {
+      const auto found = VirtualKeys().find(Upper(event.text));
+      if (found == VirtualKeys().end()) Fail(event, "unknown key \"" + event.text + "\"");
+      if (!virtualKey) Fail(event, event.text + " needs VIRTKEY");
+      return found->second;
+    }
+    return static_cast<uint16_t>(Integer(event, 0, 0xFFFF));
+  }
+
+  void StringTable() {
+    SkipToBlock();
     while (true) {
       const Token token = lexer_.Next();
       if (token.kind == TokenKind::kClose) return;

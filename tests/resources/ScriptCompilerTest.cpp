@@ -133,12 +133,85 @@ TEST(ScriptCompilerTest, MalformedScriptsAreRefusedWithTheirLine) {
   EXPECT_EQ(ErrorOf("1 T BEGIN END\n1 t BEGIN END"), "bad.rc:2: resource \"t\" 1 is defined twice");
   EXPECT_EQ(ErrorOf("STRINGTABLE BEGIN 5 \"a\" 5 \"b\" END"),
             "bad.rc:1: string 5 is defined twice");
-  EXPECT_EQ(ErrorOf("100 MENU BEGIN END"),
-            "bad.rc:1: MENU resources are not supported by this compiler yet");
+  EXPECT_EQ(ErrorOf("100 DIALOG 0, 0, 10, 10 BEGIN END"),
+            "bad.rc:1: DIALOG resources are not supported by this compiler yet");
   EXPECT_EQ(ErrorOf("#include \"x.h\"\n"), "bad.rc:1: unknown directive #include");
   EXPECT_EQ(ErrorOf("/* open"), "bad.rc:1: comment is not closed");
   EXPECT_EQ(ErrorOf("70000 T BEGIN END"), "bad.rc:1: 70000 is outside 0..65535");
   EXPECT_EQ(ErrorOf("1 T BEGIN CHARS \"\\q\" END"), "bad.rc:1: unknown escape \\q");
+}
+
+// Little-endian words, then a NUL-terminated UTF-16 text.
+void Words(Bytes& out, std::initializer_list<uint16_t> words) {
+  for (const uint16_t word : words) {
+    out.push_back(static_cast<uint8_t>(word));
+    out.push_back(static_cast<uint8_t>(word >> 8));
+  }
+}
+void Utf16(Bytes& out, const std::u16string& text) {
+  for (const char16_t unit : text)
+    Words(out, {static_cast<uint16_t>(unit)});
+  Words(out, {0});
+}
+
+TEST(ScriptCompilerTest, MenuTemplateMarksTheEndOfEachLevel) {
+  const rc::CompiledModule module = Compile(
+      "20000 MENU DISCARDABLE\n"
+      "BEGIN\n"
+      "  POPUP \"&File\"\n"
+      "  BEGIN\n"
+      "    MENUITEM \"&New\\tCtrl+N\", 1001\n"
+      "    MENUITEM SEPARATOR\n"
+      "    POPUP \"Units\" BEGIN MENUITEM \"\xE2\x82\xAC\", 7, CHECKED GRAYED END\n"
+      "  END\n"
+      "  MENUITEM \"Help\" 2, HELP\n"
+      "END\n");
+  ASSERT_EQ(module.resources.size(), 1u);
+  EXPECT_EQ(module.resources[0].type.id, 4);
+  Bytes expected;
+  Words(expected, {0, 0, 0x0010});
+  Utf16(expected, u"&File");
+  Words(expected, {0, 1001});
+  Utf16(expected, u"&New\tCtrl+N");
+  Words(expected, {0, 0});
+  Utf16(expected, u"");
+  Words(expected, {0x0010 | 0x0080});
+  Utf16(expected, u"Units");
+  Words(expected, {0x0008 | 0x0001 | 0x0080, 7});
+  Utf16(expected, u"\u20AC");
+  Words(expected, {0x4000 | 0x0080, 2});
+  Utf16(expected, u"Help");
+  EXPECT_EQ(module.resources[0].bytes, expected);
+  EXPECT_EQ(ErrorOf("1 MENU BEGIN END"), "bad.rc:1: a menu level needs an item");
+  EXPECT_EQ(ErrorOf("1 MENU BEGIN POPUP \"a\" BEGIN END END"),
+            "bad.rc:1: a menu level needs an item");
+  EXPECT_EQ(ErrorOf("1 MENU BEGIN ITEM \"a\" END"),
+            "bad.rc:1: expected MENUITEM, POPUP or END, found \"ITEM\"");
+}
+
+TEST(ScriptCompilerTest, AcceleratorEntriesOfEightBytes) {
+  const Bytes bytes = Only(
+      "SHELL ACCELERATORS\n"
+      "BEGIN\n"
+      "  \"n\", 1001, VIRTKEY, CONTROL\n"
+      "  \"^C\", 1002\n"
+      "  VK_F1, 1003, VIRTKEY, SHIFT, NOINVERT\n"
+      "  65, 1004, ASCII, ALT\n"
+      "END\n");
+  Bytes expected;
+  Words(expected, {0x09, 'N', 1001, 0});
+  Words(expected, {0x00, 3, 1002, 0});
+  Words(expected, {0x07, 0x70, 1003, 0});
+  Words(expected, {0x10 | 0x80, 65, 1004, 0});
+  EXPECT_EQ(bytes, expected);
+  EXPECT_EQ(ErrorOf("A ACCELERATORS BEGIN END"), "bad.rc:1: an accelerator table needs an entry");
+  EXPECT_EQ(ErrorOf("A ACCELERATORS BEGIN VK_F1, 5 END"), "bad.rc:1: VK_F1 needs VIRTKEY");
+  EXPECT_EQ(ErrorOf("A ACCELERATORS BEGIN VK_NONE, 5, VIRTKEY END"),
+            "bad.rc:1: unknown key \"VK_NONE\"");
+  EXPECT_EQ(ErrorOf("A ACCELERATORS BEGIN \"a\", 5, CTRL END"),
+            "bad.rc:1: unknown accelerator option CTRL");
+  EXPECT_EQ(ErrorOf("A ACCELERATORS BEGIN \"ab\", 5 END"),
+            "bad.rc:1: an accelerator key is one character or ^ and a letter");
 }
 
 TEST(ScriptCompilerTest, StringBlockClashingWithAResourceIsRefused) {
