@@ -17,7 +17,7 @@ bool IsExponentForm(const std::string& text) {
   return text.find('e') != std::string::npos;
 }
 
-TEST(NumberTextTest, FixedNotationWhileADigitStillShows) {
+TEST(FormatNumberTest, FixedNotationWhileADigitStillShows) {
   EXPECT_EQ(Shown(2, 0.01), "0.01");
   EXPECT_EQ(Shown(2, 0.0099), "9.90e-03");
   EXPECT_EQ(Shown(2, 12345.6), "1.23e+04");
@@ -30,7 +30,7 @@ TEST(NumberTextTest, FixedNotationWhileADigitStillShows) {
   EXPECT_TRUE(IsExponentForm(Shown(3, 0.00099994)));
 }
 
-TEST(NumberTextTest, LargeValuesAndManyDigitsUseExponentForm) {
+TEST(FormatNumberTest, LargeValuesAndManyDigitsUseExponentForm) {
   EXPECT_EQ(Shown(3, 9999.9), "9999.900");
   EXPECT_EQ(Shown(3, -9999.9), "-9999.900");
   EXPECT_EQ(Shown(3, 10000), "1.000e+04");
@@ -39,7 +39,7 @@ TEST(NumberTextTest, LargeValuesAndManyDigitsUseExponentForm) {
   EXPECT_EQ(Shown(6, 1e-300), "1.000000e-300");
 }
 
-TEST(NumberTextTest, DigitCountsAreClampedSoTheTextFits) {
+TEST(FormatNumberTest, DigitCountsAreClampedSoTheTextFits) {
   EXPECT_EQ(Shown(-3, 2.4), "2");
   const std::string widest = Shown(32767, -1.2345678901234567e-300);
   EXPECT_LE(widest.size(), 255u);
@@ -50,12 +50,12 @@ TEST(NumberTextTest, DigitCountsAreClampedSoTheTextFits) {
   EXPECT_EQ(zeros.size(), static_cast<size_t>(2 + kMaxFormatDigits));
 }
 
-TEST(NumberTextTest, SpecialValuesAreShown) {
+TEST(FormatNumberTest, SpecialValuesAreShown) {
   EXPECT_EQ(Shown(2, std::numeric_limits<double>::infinity()), "inf");
   EXPECT_EQ(Shown(2, -std::numeric_limits<double>::quiet_NaN()), "-nan");
 }
 
-TEST(NumberTextTest, ParsesLikeTheRuntimeConversion) {
+TEST(FormatNumberTest, ParsesLikeTheRuntimeConversion) {
   double value = -1;
   EXPECT_TRUE(ParseNumber(Str255(""), value));
   EXPECT_EQ(value, 0.0);
@@ -70,7 +70,7 @@ TEST(NumberTextTest, ParsesLikeTheRuntimeConversion) {
   EXPECT_FALSE(ParseNumber(Str255("nan"), value)) << "only a NaN result reports failure";
 }
 
-TEST(NumberTextTest, RoundTripsThroughText) {
+TEST(FormatNumberTest, RoundTripsThroughText) {
   const double values[] = {0.1, -2.5, 1234.5678, 6.02214076e23, 1.7976931348623157e308};
   for (const double x : values) {
     double back = 0;
@@ -80,7 +80,7 @@ TEST(NumberTextTest, RoundTripsThroughText) {
 }
 
 // A user locale that writes the decimal point as a comma must not change stored or shown numbers.
-TEST(NumberTextTest, IgnoresTheProcessLocale) {
+TEST(FormatNumberTest, IgnoresTheProcessLocale) {
   const char* const commaLocales[] = {"de_DE.UTF-8", "fr_FR.UTF-8", "de_DE", "C.UTF-8"};
   const std::string saved = std::setlocale(LC_NUMERIC, nullptr);
   bool comma = false;
