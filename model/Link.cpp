@@ -215,7 +215,7 @@ void TDisplayLink::Initialize() {
 
 void TDisplayLink::SetName(const Str255& name) {
   TNamedLink::SetName(name);
-  Changed();
+  if (nameShown_ != 0) Changed();
 }
 
 uint16_t TDisplayLink::GetFlagProperty(uint32_t tag, uint16_t& value, void* extra) {

@@ -15,6 +15,7 @@
 #include "core/TObject.h"
 #include "core/Tag.h"
 #include "core/geometry/IntRect.h"
+#include "core/geometry/Vector.h"
 
 class TLink;
 class TLink518;
@@ -41,6 +42,8 @@ class TLinkOwner {
   virtual LinkColour DisplayColour(const LinkColour& colour) = 0;
   // A thing's tracking was switched on.
   virtual void TrackingEnabled() = 0;
+  // The screen point of a world point in the world's main view.
+  virtual MacPoint WorldToScreen(const TVector& point) = 0;
   // Snapping steps; 0.0 means no snapping.
   virtual double GridSpacing() const = 0;
   virtual double AngleStep() const = 0;
@@ -195,7 +198,10 @@ class TDisplayLink : public TNamedLink {
   void SetDisplayFlags(uint16_t flags) { displayFlags_ = flags; }
 
   void Initialize() override;
+  // Stores the name and redraws when the name label is shown.
   void SetName(const Str255& name) override;
+  // Where the name label goes; the display link has no place of its own.
+  virtual void GetLabelAnchor(QV_CPoint& anchor) { anchor = QV_CPoint(); }
   uint16_t GetFlagProperty(uint32_t tag, uint16_t& value, void* extra) override;
   void SetFlagProperty(uint32_t tag, uint16_t value) override;
   void ReportPropertyBlocks(uint32_t tag, uint16_t& found, BlockCallback blockCallback,

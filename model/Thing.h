@@ -1,0 +1,145 @@
+#pragma once
+// The common base of every object that stands in a world and is drawn there: bodies, points,
+// constraints, forces, lines. A thing adds two track switches, a colour and a large set of
+// operations with neutral defaults (placement, coordinate conversion, snapping, hot points,
+// vertex editing, shape checks) that the derived classes give meaning.
+
+#include <cstdint>
+#include <optional>
+
+#include "core/geometry/IntRect.h"
+#include "core/geometry/Transform2D.h"
+#include "core/geometry/Vector.h"
+#include "model/Link.h"
+
+class TThing;
+
+inline constexpr int16_t kBlockThingColour = 5004;
+
+using PartCallback = void (*)(TThing* part, void* context);
+using PartTest = bool (*)(TThing* part, void* data);
+
+class TThing : public TSingleStyleLink {
+  DECLARE_CLASS_ID(629, TSingleStyleLink)
+
+ public:
+  static constexpr uint32_t kTag = MakeTag("Ting");
+
+  void Initialize() override;
+  uint16_t IsThing() const override { return 1; }
+
+  uint16_t GetTrackMarks() const { return trackMarks_; }
+  uint16_t GetTrackLine() const { return trackLine_; }
+  const LinkColour& GetColour() const { return colour_; }
+  // 1 while the thing draws in whatever colour the drawing context holds.
+  uint16_t IsColourDefault() const { return colourIsDefault_; }
+  // The screen point of the previous track mark; none before the first one.
+  const std::optional<QV_CPoint>& LastTrackPoint() const { return lastTrackPoint_; }
+  void SetLastTrackPoint(const QV_CPoint& point) { lastTrackPoint_ = point; }
+
+  uint16_t GetFlagProperty(uint32_t tag, uint16_t& value, void* extra) override;
+  void SetFlagProperty(uint32_t tag, uint16_t value) override;
+  uint16_t GetColourProperty(uint32_t tag, LinkColour& value, void* extra) override;
+  void SetColourProperty(uint32_t tag, const LinkColour& value) override;
+  void ReportPropertyBlocks(uint32_t tag, uint16_t& found, BlockCallback blockCallback,
+                            ObjectCallback objectCallback, void* blockContext,
+                            void* objectContext) override;
+  void GetLabelAnchor(QV_CPoint& anchor) override { anchor = QV_CPoint(32767, 32767); }
+
+  uint16_t ReadBlockContents(int16_t code, TObjectReader& reader) override;
+  void WriteBlockContents(int16_t code, TObjectWriter& writer) override;
+  void WriteFields(TObjectWriter& writer) override;
+
+  // Placement and coordinates.
+  virtual void SetPlacement(const TVector3&) {}
+  virtual void MoveBy(const TVector&) {}
+  virtual void FollowAttachedObject(uint16_t) {}
+  virtual void ShapeChanged(uint16_t) {}
+  virtual void GetPlacement(TVector3& placement);
+  virtual void GetPosition(TVector& position);
+  virtual void LocalToWorld3(TVector3&) {}
+  virtual void LocalToWorld(TVector&) {}
+  virtual void WorldToLocal3(TVector3&) {}
+  virtual void WorldToLocal(TVector&) {}
+  virtual void LocalPointToWorld3(const MacPoint& p, TVector3& out);
+  virtual void LocalPointToWorld(const MacPoint& p, TVector& out);
+  virtual void WorldToScreenOwn(const TVector& point, MacPoint& out);
+  virtual void WorldToScreen(const TVector& point, MacPoint& out);
+  virtual void GetLocalToWorldTransform(Transform2D& t) { t = gIdentityTransform; }
+  virtual void GetWorldToLocalTransform(Transform2D& t) { t = gIdentityTransform; }
+  virtual void GetReferenceFrame(Transform2D&) {}
+  virtual void ComputeFrame() {}
+  virtual void PlacementChanged() { Update(); }
+  virtual void SetViewTransform(const Transform2D&) {}
+  virtual void Update() {}
+  virtual void SnapInFrame(TVector& point);
+  virtual uint16_t GetLocalBounds(TDoubleRect& bounds);
+  virtual void GetExtent(TVector& extent) { extent = TVector(0.0, 0.0); }
+  virtual void SnapToGrid(TVector& point);
+  virtual void SetAngle(double) {}
+  virtual void SnapAngle(double& angle);
+  virtual double GetBaseAngle() { return 0.0; }
+  virtual void GetReferencePoint(TVector& point) { point = TVector(0.0, 0.0); }
+  virtual uint16_t GetBounds(TDoubleRect& bounds);
+  virtual void GetDrawTransform(Transform2D&) {}
+  virtual void SetViewSize(const MacPoint&) {}
+  virtual void GetPlacementRelativeTo(TThing* other, TVector3& out);
+  virtual void GetPositionRelativeTo(TThing* other, TVector& out);
+  virtual uint16_t ThingQueryA() { return 1; }
+
+  // Hot points and vertices.
+  virtual uint16_t GetHotPoint(int16_t, TVector& point);
+  virtual uint16_t HasVertices() { return 0; }
+  virtual uint16_t HitVertexOrEdge(const MacPoint&, int32_t&, int16_t&, int16_t&) { return 0; }
+  virtual void ReportShapeBlocks(BlockCallback, void*) {}
+  virtual uint16_t HasSelectedVertex() { return 0; }
+  virtual void DeleteSelectedVertex() {}
+  virtual void SelectVertex(int16_t, int32_t) {}
+  virtual void DrawVertexMark(int16_t, int32_t, int32_t) {}
+  virtual void GetHotPointRect(int16_t index, MacRect& rect);
+  virtual uint16_t GetHotPointInWorld(int16_t index, TVector& point);
+  virtual uint16_t GetHotPointOnScreen(int16_t index, MacPoint& point);
+  virtual void InsertVertex(const int16_t&, const TVector&) {}
+  virtual void DeleteVertex(const int16_t&) {}
+  virtual void ThingHookN(int32_t, int32_t) {}
+  virtual int32_t GetHotPointCount() { return 0; }
+  virtual int32_t GetMinVertexCount() { return 0; }
+  virtual void CheckShape(uint16_t) {}
+  virtual uint16_t GetShapeError(uint16_t) { return 0; }
+  virtual void HighlightOutline(uint16_t) {}
+  virtual void PlaceParts() {}
+  virtual void ThingHookR(int32_t, int32_t) {}
+  virtual int32_t ThingQueryH(int32_t) { return 0; }
+  virtual uint16_t IsConvertible() { return 0; }
+  virtual uint16_t ThingQueryJ() { return 0; }
+  virtual void VerticesChanged() {}
+  virtual void DeleteAllVertices() {}
+  virtual uint16_t ThingQueryK() { return 1; }
+  virtual void AppendVertex(const TVector&) {}
+  virtual void GetAuxVector(TVector& v) { v = TVector(0.0, 0.0); }
+  virtual void GetTrackPoint(QV_CPoint& point) { GetLabelAnchor(point); }
+  virtual uint16_t FindSnapPoint(double, const TVector&, int32_t, int32_t, int32_t&, uint16_t&) {
+    return 0;
+  }
+  // The two names a script gives the hot point of the code, from the "hpAE" resource of
+  // GetScriptPointResource; 1 when found.
+  virtual uint16_t GetScriptPointNames(int16_t code, int32_t& foundCode, Str255& name1,
+                                       Str255& name2);
+  virtual uint16_t HasScriptPoints() { return 0; }
+  virtual int16_t GetScriptPointResource() { return 0; }
+  virtual void ForEachPart(PartCallback, void*) {}
+  TThing* FirstPartThat(PartTest test, void* data);
+  virtual uint16_t IsGeometryTag(uint32_t) { return 0; }
+
+ private:
+  void ApplyColourValue(const LinkColour& colour);
+
+  uint16_t trackMarks_ = 0;
+  uint16_t trackLine_ = 0;
+  std::optional<QV_CPoint> lastTrackPoint_;
+  LinkColour colour_;
+  uint16_t colourIsDefault_ = 0;
+};
+
+// Enters the classes of this folder in the class registry.
+void RegisterThingClasses();
