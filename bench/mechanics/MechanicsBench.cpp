@@ -1,0 +1,147 @@
+// Side by side: each reference mechanism in our solver (accurate mode) and in the peer engines,
+// at their default settings and at a smaller step, one after another in one process. Prints for
+// each engine and scene the error against the reference and the wall time per simulated second.
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "bench/mechanics/Peers.h"
+#include "solver/dynamics/Simulation.h"
+#include "tests/solver/dynamics/Scenes.h"
+
+namespace yb::dynamics::bench {
+
+void Print(const Result& r) {
+  std::printf("%-14s %-26s %-20s %12.3e %14.3e %s\n", r.scene.c_str(), r.engine.c_str(),
+              r.quantity.c_str(), r.error, r.secondsPerSecond, r.note.c_str());
+  std::fflush(stdout);
+}
+
+// Runs ours frame by frame; the probe sees the mechanics after every frame and keeps the worst
+// error.
+Result RunOurs(const std::string& scene, const std::string& quantity, Model model, double duration,
+               const std::function<double(const Mechanics&, double)>& probe) {
+  Result r;
+  r.scene = scene;
+  r.engine = "ours, accurate";
+  r.quantity = quantity;
+  const auto start = std::chrono::steady_clock::now();
+  try {
+    Simulation sim(std::move(model), RunSettings{});
+    const double frame = sim.Settings().animationStep;
+    for (int i = 1; i * frame <= duration + 1e-9; ++i) {
+      sim.AdvanceTo(i * frame);
+      r.error = std::max(r.error, probe(sim.GetMechanics(), sim.Time()));
+    }
+    r.note = std::to_string(sim.Statistics().accepted) + " steps";
+  } catch (const DynamicsError& e) {
+    r.note = "failed: " + e.message;
+  }
+  const double wall =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  r.secondsPerSecond = wall / duration;
+  return r;
+}
+
+double Energy(const Mechanics& m, double gravity) {
+  double e = m.KineticEnergy();
+  for (int i = 1; i < m.BodyCount(); ++i)
+    e += gravity * m.GetModel().bodies[i].mass * m.Body(i).y;
+  return e;
+}
+
+}  // namespace yb::dynamics::bench
+
+int main() {
+  using namespace yb::dynamics;
+  using namespace yb::dynamics::bench;
+  namespace sc = yb::dynamics::scenes;
+  std::printf("%-14s %-26s %-20s %12s %14s\n", "scene", "engine", "quantity", "error",
+              "s per sim s");
+  const double g = sc::kGravity;
+
+  for (double degrees : {10.0, 60.0}) {
+    const double amplitude = degrees * std::numbers::pi / 180;
+    const std::string name = "pendulum " + std::to_string(static_cast<int>(degrees));
+    sc::Pendulum p(amplitude);
+    const double e0 = Mechanics(p.model).KineticEnergy() + g * p.model.bodies[p.disk].y;
+    Print(RunOurs(name, "energy drift / mgL", p.model, 60,
+                  [&](const Mechanics& m, double) { return std::abs(Energy(m, g) - e0) / g; }));
+    for (const PeerRun& run : PeerRuns())
+      Print(RunPeer(run, name, "energy drift / mgL", p.model, 60, PeerProbe::Energy));
+  }
+  {
+    sc::DoublePendulum d;
+    const double e0 = Energy(Mechanics(d.model), g);
+    Print(RunOurs("double pend.", "energy drift / mgL", d.model, 60,
+                  [&](const Mechanics& m, double) { return std::abs(Energy(m, g) - e0) / g; }));
+    for (const PeerRun& run : PeerRuns())
+      Print(RunPeer(run, "double pend.", "energy drift / mgL", d.model, 60, PeerProbe::Energy));
+  }
+  {
+    sc::FourBar f(true);
+    auto probe = [&](const Mechanics& m, double) {
+      double closure = 0;
+      for (auto [a, b] : f.joints)
+        closure = std::max(closure, (m.PointPosition(a) - m.PointPosition(b)).norm());
+      const double rocker = std::abs(std::remainder(
+          m.Body(f.rocker).r - sc::FourBar::RockerAngle(m.Body(f.crank).r), 2 * std::numbers::pi));
+      return std::max(closure, rocker);
+    };
+    Print(RunOurs("four-bar motor", "closure, rocker (m|rad)", f.model, 10, probe));
+    for (const PeerRun& run : PeerRuns())
+      Print(RunPeer(run, "four-bar motor", "closure, rocker (m|rad)", f.model, 10,
+                    PeerProbe::FourBar));
+  }
+  {
+    sc::SliderCrank s;
+    auto probe = [&](const Mechanics& m, double) {
+      return std::abs(m.Body(s.slider).x - sc::SliderCrank::SliderPosition(m.Body(s.crank).r));
+    };
+    Print(RunOurs("slider-crank", "slider position (m)", s.model, 10, probe));
+    for (const PeerRun& run : PeerRuns())
+      Print(
+          RunPeer(run, "slider-crank", "slider position (m)", s.model, 10, PeerProbe::SliderCrank));
+  }
+  {
+    sc::Chain c(100);
+    auto probe = [&](const Mechanics& m, double) {
+      double worst = 0;
+      for (auto [a, b] : c.joints)
+        worst = std::max(worst, (m.PointPosition(a) - m.PointPosition(b)).norm());
+      return worst;
+    };
+    Print(RunOurs("chain 100", "joint separation (m)", c.model, 2, probe));
+    for (const PeerRun& run : PeerRuns())
+      Print(RunPeer(run, "chain 100", "joint separation (m)", c.model, 2, PeerProbe::Joints));
+  }
+  for (double damping : {0.0, 2.0}) {
+    sc::SpringMass s(damping);
+    const std::string name = damping > 0 ? "spring damped" : "spring";
+    auto probe = [&](const Mechanics& m, double t) {
+      return std::abs(m.Body(s.mass).x - sc::SpringMass::kRest -
+                      sc::SpringMass::Displacement(damping, t)) /
+             sc::SpringMass::kStretch;
+    };
+    Print(RunOurs(name, "displacement / amplitude", s.model, 10, probe));
+    for (const PeerRun& run : PeerRuns())
+      Print(RunSpringPeer(run, name, damping, 10));
+  }
+  {
+    sc::GearTrain train;
+    auto probe = [&](const Mechanics& m, double) {
+      const double w1 = m.Body(train.gear1).vr, w2 = m.Body(train.gear2).vr;
+      const double w3 = m.Body(train.gear3).vr, v = m.Body(train.rack).vx;
+      return std::max({std::abs(w2 / w1 + train.r1 / train.r2),
+                       std::abs(w3 / w2 + train.r2 / train.r3), std::abs(v / (w3 * train.r3) - 1)});
+    };
+    Print(RunOurs("gear train", "speed ratios", train.model, 10, probe));
+    std::printf("%-14s %s\n", "gear train",
+                "peers: not built (their gear joints need a different joint layout)");
+  }
+  return 0;
+}

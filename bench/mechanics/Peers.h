@@ -1,0 +1,54 @@
+#pragma once
+// The peer engines of the side-by-side benchmark, driven through one small interface. Each peer
+// world is built from our model (bodies, pins, rods, locked slots, velocity motors, line gravity),
+// so every engine runs the same mechanism.
+
+#include <cmath>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "solver/dynamics/Model.h"
+
+namespace yb::dynamics::bench {
+
+struct Result {
+  std::string scene, engine, quantity;
+  double error = 0, secondsPerSecond = 0;
+  std::string note;
+};
+
+enum class PeerProbe { Energy, FourBar, SliderCrank, Joints };
+
+struct PeerRun {
+  std::string engine;  // "box2d", "chipmunk", "mujoco"
+  std::string label;
+  double step;
+  int iterations;  // solver iterations where the engine has them
+};
+
+// The installed peers, each at its default settings and at a step that gives it a smaller error.
+std::vector<PeerRun> PeerRuns();
+
+// Centre-of-mass state of every model body (index 0, the background, stays at rest).
+struct PeerBody {
+  double x = 0, y = 0, angle = 0, vx = 0, vy = 0, w = 0;
+};
+
+class PeerWorld {
+ public:
+  virtual ~PeerWorld() = default;
+  virtual void Step() = 0;
+  virtual PeerBody Body(int index) const = 0;
+  // Energy where the engine computes it itself (reduced-coordinate engines); NaN otherwise.
+  virtual double Energy() const { return NAN; }
+};
+
+// A peer world of the model; k and c > 0 make the model's linear law a spring and damper.
+std::unique_ptr<PeerWorld> MakePeer(const PeerRun& run, const Model& model, double k, double c);
+
+Result RunPeer(const PeerRun& run, const std::string& scene, const std::string& quantity,
+               const Model& model, double duration, PeerProbe probe);
+Result RunSpringPeer(const PeerRun& run, const std::string& scene, double damping, double duration);
+
+}  // namespace yb::dynamics::bench
