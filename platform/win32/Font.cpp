@@ -26,6 +26,12 @@ struct FontFace {
   std::map<int32_t, FontMetrics> metrics;  // by requested device height
 };
 
+// fontconfig keeps a few blocks of its own configuration without a pointer to them until exit;
+// the leak checker of sanitizer builds is told that they are not ours.
+extern "C" const char* __lsan_default_suppressions() {
+  return "leak:libfontconfig.so\n";
+}
+
 GdiFont::GdiFont() : GdiObject(OBJ_FONT) {}
 GdiFont::~GdiFont() = default;
 

@@ -1,0 +1,184 @@
+// Metafiles: recording and then playing gives the pixels of drawing directly; the bits survive a
+// round trip and damaged bits are refused.
+
+#include <cstring>
+#include <functional>
+
+#include <gtest/gtest.h>
+
+#include "tests/platform/win32/GdiTestSupport.h"
+
+namespace {
+
+// A scene using every kind of record the program writes.
+void DrawScene(HDC dc) {
+  HPEN pen = CreatePen(PS_SOLID, 2, RGB(200, 30, 40));
+  HPEN dashed = CreatePen(PS_DOT, 1, RGB(0, 90, 0));
+  HBRUSH hatch = CreateHatchBrush(HS_CROSS, RGB(20, 20, 180));
+  const uint8_t bits[] = {0x55, 0, 0xAA, 0, 0x55, 0, 0xAA, 0, 0x55, 0, 0xAA, 0, 0x55, 0, 0xAA, 0};
+  HBITMAP mono = CreateBitmap(8, 8, 1, 1, bits);
+  HBRUSH pattern = CreatePatternBrush(mono);
+  LOGFONT log;
+  log.lfHeight = -14;
+  std::strcpy(log.lfFaceName, "Sans Serif");
+  HFONT font = CreateFontIndirect(&log);
+
+  HGDIOBJ oldPen = SelectObject(dc, pen);
+  HGDIOBJ oldBrush = SelectObject(dc, hatch);
+  HGDIOBJ oldFont = SelectObject(dc, font);
+  Rectangle(dc, 5, 5, 60, 40);
+  Ellipse(dc, 40, 20, 110, 70);
+  SelectObject(dc, pattern);
+  SetTextColor(dc, RGB(120, 0, 120));
+  SetBkColor(dc, RGB(250, 240, 200));
+  RoundRect(dc, 70, 5, 115, 30, 10, 10);
+  const POINT tri[] = {{10, 90}, {50, 50}, {70, 95}};
+  Polygon(dc, tri, 3);
+  SelectObject(dc, dashed);
+  MoveToEx(dc, 0, 99, nullptr);
+  LineTo(dc, 119, 45);
+  const POINT zig[] = {{80, 80}, {90, 95}, {100, 80}, {110, 95}};
+  Polyline(dc, zig, 4);
+  Arc(dc, 60, 60, 100, 100, 100, 80, 80, 60);
+  SetROP2(dc, R2_XORPEN);
+  Pie(dc, 5, 45, 45, 85, 45, 65, 25, 45);
+  SetROP2(dc, R2_COPYPEN);
+  SetBkMode(dc, TRANSPARENT);
+  TextOut(dc, 12, 10, "Metafile", 8);
+  SetTextAlign(dc, TA_BASELINE | TA_UPDATECP);
+  MoveToEx(dc, 20, 75, nullptr);
+  TextOut(dc, 0, 0, "A", 1);
+  TextOut(dc, 0, 0, "B", 1);
+  SetTextAlign(dc, TA_LEFT | TA_TOP);
+  PatBlt(dc, 100, 50, 15, 10, DSTINVERT);
+  SetPixel(dc, 1, 1, RGB(1, 2, 3));
+  SelectObject(dc, oldPen);
+  SelectObject(dc, oldBrush);
+  SelectObject(dc, oldFont);
+  DeleteObject(pen);
+  DeleteObject(dashed);
+  DeleteObject(hatch);
+  DeleteObject(pattern);
+  DeleteObject(mono);
+  DeleteObject(font);
+}
+
+// Records the drawing into a metafile and answers it.
+HMETAFILE Record(const std::function<void(HDC)>& draw) {
+  HDC recorder = CreateMetaFile(nullptr);
+  draw(recorder);
+  return CloseMetaFile(recorder);
+}
+
+TEST(Metafile, PlayingARecordingGivesTheDirectPixels) {
+  MemoryCanvas direct(120, 100);
+  DrawScene(direct.dc());
+  MemoryCanvas played(120, 100);
+  const size_t objects = CountGdiObjects();
+  HMETAFILE metafile = Record(DrawScene);
+  ASSERT_NE(metafile, nullptr);
+  ASSERT_TRUE(PlayMetaFile(played.dc(), metafile));
+  EXPECT_EQ(played.Pixels(), direct.Pixels());
+  // Playing leaves the context as it was and keeps none of the metafile's objects.
+  EXPECT_EQ(GetCurrentObject(played.dc(), OBJ_PEN), GetStockObject(BLACK_PEN));
+  EXPECT_EQ(GetROP2(played.dc()), R2_COPYPEN);
+  DeleteMetaFile(metafile);
+  EXPECT_EQ(CountGdiObjects(), objects);
+}
+
+TEST(Metafile, BlockTransfersAreRecordedWithTheirPixels) {
+  MemoryCanvas source(16, 16, kBlue);
+  SetPixel(source.dc(), 3, 4, kRed);
+  auto draw = [&](HDC dc) {
+    BitBlt(dc, 2, 2, 16, 16, source.dc(), 0, 0, SRCCOPY);
+    StretchBlt(dc, 30, 0, 32, 32, source.dc(), 0, 0, 16, 16, SRCINVERT);
+  };
+  MemoryCanvas direct(64, 40);
+  draw(direct.dc());
+  HMETAFILE metafile = Record(draw);
+  MemoryCanvas played(64, 40);
+  PlayMetaFile(played.dc(), metafile);
+  EXPECT_EQ(played.Pixels(), direct.Pixels());
+  EXPECT_EQ(played.At(5, 6), kRed);
+  DeleteMetaFile(metafile);
+}
+
+TEST(Metafile, BitsRoundTripAndCopiesPlayAlike) {
+  HMETAFILE metafile = Record(DrawScene);
+  const UINT size = GetMetaFileBitsEx(metafile, 0, nullptr);
+  ASSERT_GT(size, 18u);
+  std::vector<uint8_t> bits(size);
+  ASSERT_EQ(GetMetaFileBitsEx(metafile, size, bits.data()), size);
+  EXPECT_EQ(bits[0], 1);  // a metafile in memory
+  EXPECT_EQ(bits[2], 9);  // nine header words
+  uint32_t words = 0;
+  std::memcpy(&words, bits.data() + 6, 4);
+  EXPECT_EQ(words * 2, size);
+  HMETAFILE again = SetMetaFileBitsEx(size, bits.data());
+  ASSERT_NE(again, nullptr);
+  std::vector<uint8_t> back(size);
+  GetMetaFileBitsEx(again, size, back.data());
+  EXPECT_EQ(back, bits);
+  HMETAFILE copy = CopyMetaFile(again, nullptr);
+  MemoryCanvas a(120, 100);
+  MemoryCanvas b(120, 100);
+  PlayMetaFile(a.dc(), metafile);
+  PlayMetaFile(b.dc(), copy);
+  EXPECT_EQ(a.Pixels(), b.Pixels());
+  DeleteMetaFile(metafile);
+  DeleteMetaFile(again);
+  DeleteMetaFile(copy);
+}
+
+TEST(Metafile, DamagedBitsAreRefused) {
+  HMETAFILE metafile = Record(DrawScene);
+  std::vector<uint8_t> bits(GetMetaFileBitsEx(metafile, 0, nullptr));
+  GetMetaFileBitsEx(metafile, static_cast<UINT>(bits.size()), bits.data());
+  DeleteMetaFile(metafile);
+  // Cut short: the end record is missing.
+  EXPECT_EQ(SetMetaFileBitsEx(static_cast<UINT>(bits.size() - 8), bits.data()), nullptr);
+  // A record claiming more words than remain.
+  std::vector<uint8_t> bad = bits;
+  bad[18] = 0xFF;
+  bad[19] = 0xFF;
+  bad[20] = 0xFF;
+  EXPECT_EQ(SetMetaFileBitsEx(static_cast<UINT>(bad.size()), bad.data()), nullptr);
+  EXPECT_EQ(SetMetaFileBitsEx(10, bits.data()), nullptr);
+  // A polygon record whose point count runs past its record draws nothing and stops playback.
+  HMETAFILE polygon = Record([](HDC dc) {
+    const POINT tri[] = {{1, 1}, {8, 1}, {4, 8}};
+    Polygon(dc, tri, 3);
+  });
+  std::vector<uint8_t> poly(GetMetaFileBitsEx(polygon, 0, nullptr));
+  GetMetaFileBitsEx(polygon, static_cast<UINT>(poly.size()), poly.data());
+  DeleteMetaFile(polygon);
+  for (size_t at = 18; at + 8 < poly.size();) {
+    uint32_t words;
+    std::memcpy(&words, poly.data() + at, 4);
+    if (poly[at + 4] == 0x24 && poly[at + 5] == 0x03) poly[at + 6] = 200;  // the count
+    at += words * 2;
+  }
+  HMETAFILE broken = SetMetaFileBitsEx(static_cast<UINT>(poly.size()), poly.data());
+  ASSERT_NE(broken, nullptr);
+  MemoryCanvas canvas(10, 10);
+  EXPECT_FALSE(PlayMetaFile(canvas.dc(), broken));
+  EXPECT_EQ(canvas.Count(kWhite), 100);
+  DeleteMetaFile(broken);
+}
+
+TEST(Metafile, ObjectsDeletedWhileRecordingFreeTheirSlots) {
+  HDC recorder = CreateMetaFile(nullptr);
+  for (int i = 0; i < 50; ++i) {
+    HPEN pen = CreatePen(PS_SOLID, 1, RGB(i, 0, 0));
+    HGDIOBJ old = SelectObject(recorder, pen);
+    SelectObject(recorder, old);
+    DeleteObject(pen);
+  }
+  HMETAFILE metafile = CloseMetaFile(recorder);
+  std::vector<uint8_t> bits(GetMetaFileBitsEx(metafile, 0, nullptr));
+  GetMetaFileBitsEx(metafile, static_cast<UINT>(bits.size()), bits.data());
+  EXPECT_LE(bits[10], 2);  // object slots are reused, not grown per pen
+  DeleteMetaFile(metafile);
+}
+
+}  // namespace
