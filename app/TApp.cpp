@@ -7,6 +7,7 @@
 #include "core/ClassRegistry.h"
 #include "core/Handle.h"
 #include "core/Resources.h"
+#include "model/Thing.h"
 #include "resources/ResourceLibraries.h"
 
 namespace {
@@ -31,6 +32,7 @@ struct Unit {
 //   trackers; group; force fields; view clocks; text styles; run state; pause controls;
 //   file-version tag; export classes; video export.
 const Unit kUnits[] = {
+    {RegisterThingClasses, nullptr},
     {LoadClassHierarchy, nullptr},
 };
 

@@ -9,6 +9,7 @@
 #include "core/ClassRegistry.h"
 #include "core/Handle.h"
 #include "core/Resources.h"
+#include "core/TObject.h"
 
 namespace {
 
@@ -43,6 +44,19 @@ TEST_F(TAppTest, UnitsBuildTheRegistryAndReleaseItInOrder) {
   EXPECT_TRUE(IsClassRegistryFrozen());
   EXPECT_TRUE(IsClassHierarchyLoaded());
   EXPECT_TRUE(IsDescendantClassID(323, 320));
+  // A registered class is made from its tag, and the hierarchy table agrees with every
+  // identifier of its compiled chain.
+  ASSERT_GT(ClassRegistryCount(), 0);
+  for (int32_t i = 0; i < ClassRegistryCount(); ++i) {
+    const TClassInfo& info = ClassInfoAt(i);
+    TObject* object = CreateObjectByTag(info.tag);
+    ASSERT_NE(object, nullptr) << info.name;
+    EXPECT_EQ(object->GetClassID(), info.classId) << info.name;
+    for (int16_t depth = 0, id; (id = object->GetClassIDAt(depth)) != 0; ++depth) {
+      EXPECT_TRUE(object->IsKindOfClassID(id)) << info.name << " is not a kind of " << id;
+    }
+    object->Free();
+  }
   app.TermUnits();
   EXPECT_FALSE(IsClassRegistryFrozen());
   EXPECT_FALSE(IsClassHierarchyLoaded());
