@@ -4,6 +4,7 @@
 #include <cstring>
 #include <optional>
 
+#include "platform/win32/Bitmap.h"
 #include "platform/win32/Dc.h"
 #include "platform/win32/DcDraw.h"
 #include "platform/win32/Font.h"
@@ -213,62 +214,6 @@ GdiMetafile* LookupMetafile(HMETAFILE handle) {
   return LookupGdi<GdiMetafile>(handle, OBJ_METAFILE);
 }
 
-// Reads a packed DIB (header, colour table, bits) into a new bitmap; null when malformed.
-HBITMAP BitmapFromDib(std::span<const uint8_t> dib) {
-  if (dib.size() < 40 || ReadDword(dib.data()) < 40) return nullptr;
-  const uint32_t headerSize = ReadDword(dib.data());
-  const auto width = static_cast<int32_t>(ReadDword(dib.data() + 4));
-  const auto rawHeight = static_cast<int32_t>(ReadDword(dib.data() + 8));
-  const uint16_t bitCount = ReadWord(dib.data() + 14);
-  const uint32_t compression = ReadDword(dib.data() + 16);
-  uint32_t colorsUsed = ReadDword(dib.data() + 32);
-  if (width <= 0 || rawHeight == 0 || rawHeight == INT32_MIN || compression != 0) return nullptr;
-  if (bitCount != 1 && bitCount != 24 && bitCount != 32) return nullptr;
-  const int32_t height = std::abs(rawHeight);
-  if (static_cast<int64_t>(width) * height > (int64_t{1} << 27)) return nullptr;
-  if (bitCount == 1 && colorsUsed == 0) colorsUsed = 2;
-  if (bitCount != 1) colorsUsed = 0;
-  if (colorsUsed > 2 || headerSize > dib.size()) return nullptr;
-  const size_t tableBytes = size_t{colorsUsed} * 4;
-  const size_t rowBytes = ((static_cast<size_t>(width) * bitCount + 31) / 32) * 4;
-  const size_t bitsAt = headerSize + tableBytes;
-  if (bitsAt > dib.size() || rowBytes * height > dib.size() - bitsAt) return nullptr;
-  uint32_t table[2] = {0, 0xFFFFFF};
-  for (uint32_t i = 0; i < colorsUsed; ++i) {
-    const uint8_t* q = dib.data() + headerSize + i * 4;
-    table[i] = q[0] | (q[1] << 8) | (q[2] << 16);  // blue, green, red: already 0x00rrggbb
-  }
-  std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
-  for (int32_t y = 0; y < height; ++y) {
-    const int32_t row = rawHeight > 0 ? height - 1 - y : y;
-    const uint8_t* src = dib.data() + bitsAt + rowBytes * row;
-    for (int32_t x = 0; x < width; ++x) {
-      uint32_t p = 0;
-      if (bitCount == 1)
-        p = table[(src[x / 8] >> (7 - x % 8)) & 1];
-      else if (bitCount == 24)
-        p = src[x * 3] | (src[x * 3 + 1] << 8) | (src[x * 3 + 2] << 16);
-      else
-        p = ReadDword(src + x * 4) & 0xFFFFFF;
-      pixels[static_cast<size_t>(y) * width + x] = p;
-    }
-  }
-  const bool mono = bitCount == 1 && table[0] == 0 && table[1] == 0xFFFFFF;
-  if (mono) {
-    const int32_t stride = ((width + 15) / 16) * 2;
-    std::vector<uint8_t> bits(static_cast<size_t>(stride) * height, 0);
-    for (int32_t y = 0; y < height; ++y) {
-      for (int32_t x = 0; x < width; ++x) {
-        if (pixels[static_cast<size_t>(y) * width + x]) {
-          bits[static_cast<size_t>(y) * stride + x / 8] |= static_cast<uint8_t>(0x80 >> (x % 8));
-        }
-      }
-    }
-    return CreateBitmap(width, height, 1, 1, bits.data());
-  }
-  return CreateBitmap(width, height, 1, 32, pixels.data());
-}
-
 // Plays one metafile's records into a context.
 class Player {
  public:
@@ -447,7 +392,7 @@ bool Player::Play(uint16_t function) {
       return true;
     }
     case META_DIBCREATEPATTERNBRUSH: {
-      HBITMAP bitmap = BitmapFromDib(params_.subspan(4));
+      HBITMAP bitmap = CreateBitmapFromDib(params_.subspan(4));
       if (!bitmap) return false;
       Keep(CreatePatternBrush(bitmap));
       DeleteObject(bitmap);
@@ -572,7 +517,7 @@ bool Player::Play(uint16_t function) {
   }
   if (function == META_DIBSTRETCHBLT) {
     if (!Has(10)) return false;
-    HBITMAP bitmap = BitmapFromDib(params_.subspan(20));
+    HBITMAP bitmap = CreateBitmapFromDib(params_.subspan(20));
     if (!bitmap) return false;
     HDC memory = CreateCompatibleDC(hdc_);
     HGDIOBJ previous = SelectObject(memory, bitmap);
