@@ -14,14 +14,23 @@ constexpr uint32_t kTagHideName = MakeTag("hidN");
 
 }  // namespace
 
-TLink::TLink() = default;
+TLink::TLink() {
+  IList();
+}
 
 TLink::~TLink() {
   // Nobody keeps a pointer to a link that is gone.
-  const std::vector<TLink*> linked = linked_;
-  for (TLink* other : linked)
+  for (TLink* other : Linked())
     other->RemoveOneWay(this);
   FreeHandleIfAny(unread_);
+}
+
+std::vector<TLink*> TLink::Linked() const {
+  std::vector<TLink*> linked;
+  linked.reserve(static_cast<size_t>(GetCount()));
+  for (int32_t i = 1; i <= GetCount(); ++i)
+    linked.push_back(static_cast<TLink*>(At(i)));
+  return linked;
 }
 
 void TLink::Initialize() {
@@ -31,13 +40,15 @@ void TLink::Initialize() {
 }
 
 void TLink::AddOneWay(TLink* object) {
-  if (std::find(linked_.begin(), linked_.end(), object) == linked_.end()) {
-    linked_.push_back(object);
-  }
+  if (GetIdentityIndex(object) != -1) return;
+  // Straight into the array: linking is not a change that the owner hears of.
+  TObject* element = object;
+  InsertElementsBefore(GetCount() + 1, &element, 1);
 }
 
 void TLink::RemoveOneWay(TLink* object) {
-  std::erase(linked_, object);
+  const int32_t index = GetIdentityIndex(object);
+  if (index != -1) DeleteAt(index);
 }
 
 void TLink::AddDependent(TLink* object) {
@@ -54,8 +65,7 @@ void TLink::RemoveDependent(TLink* object) {
 
 void TLink::ForEachLinked(uint16_t value) {
   // A notice may change the list; walk a copy.
-  const std::vector<TLink*> linked = linked_;
-  for (TLink* object : linked)
+  for (TLink* object : Linked())
     object->LinkedChanged(*this, value);
 }
 
@@ -153,11 +163,14 @@ void TLink::KeepUnreadRecords(Handle records) {
 }
 
 void TLink518::AddDependent(TLink* object) {
-  if (object != nullptr) objects_.push_back(object);
+  if (object == nullptr) return;
+  TObject* element = object;
+  InsertElementsBefore(GetCount() + 1, &element, 1);
 }
 
 void TLink518::RemoveDependent(TLink* object) {
-  std::erase(objects_, object);
+  const int32_t index = GetIdentityIndex(object);
+  if (index != -1) DeleteAt(index);
 }
 
 void TNamedLink::SetName(const Str255& name) {

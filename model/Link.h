@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/Handle.h"
+#include "core/List.h"
 #include "core/PString.h"
 #include "core/TObject.h"
 #include "core/Tag.h"
@@ -60,8 +61,8 @@ inline constexpr int16_t kBlockShortRecord = 666;
 using BlockCallback = void (*)(int16_t code, void* context);
 using ObjectCallback = void (*)(void* context);
 
-class TLink : public TObject {
-  DECLARE_CLASS_ID(515, TObject)
+class TLink : public TList {
+  DECLARE_CLASS_ID(515, TList)
 
  public:
   TLink();
@@ -82,8 +83,9 @@ class TLink : public TObject {
   const Str31& GetNumberText() const { return numberText_; }
   void SetNumberText(const Str31& text) { numberText_ = text; }
 
-  // The objects linked to this one. Linking is mutual: each enters the other's list once.
-  const std::vector<TLink*>& Linked() const { return linked_; }
+  // The objects linked to this one, in order. Linking is mutual: each enters the other's list
+  // once.
+  std::vector<TLink*> Linked() const;
   virtual void AddDependent(TLink* object);
   virtual void RemoveDependent(TLink* object);
   // Gives every linked object the change notice with (this, value).
@@ -91,8 +93,9 @@ class TLink : public TObject {
   virtual void LinkedChanged(TLink& source, uint16_t value);
 
   virtual uint16_t IsThing() const { return 0; }
-  // Forwards to the owner's change notice; nothing without an owner.
-  void Changed();
+  // Forwards to the owner's change notice; nothing without an owner. Linking objects does not
+  // count as a change of the link.
+  void Changed() override;
   // The owner's colour for drawing, or the colour itself without an owner.
   LinkColour GetDisplayColour(const LinkColour& colour) const;
 
@@ -142,7 +145,6 @@ class TLink : public TObject {
   int16_t identifier_ = 1;
   Str255 description_;
   Str31 numberText_ = "1";
-  std::vector<TLink*> linked_;
   Handle unread_ = nullptr;
 };
 
@@ -151,14 +153,13 @@ class TLink518 : public TLink {
   DECLARE_CLASS_ID(518, TLink)
 
  public:
-  // Appends without linking back: the table only lists.
+  // The table only lists: its objects are not linked back, so nothing is unlinked either.
+  ~TLink518() override { DeleteAll(); }
+  // Appends without linking back.
   void AddDependent(TLink* object) override;
   void RemoveDependent(TLink* object) override;
-  const std::vector<TLink*>& Objects() const { return objects_; }
-  void Clear() { objects_.clear(); }
-
- private:
-  std::vector<TLink*> objects_;
+  std::vector<TLink*> Objects() const { return Linked(); }
+  void Clear() { DeleteAll(); }
 };
 
 // A link in the chain of command handlers.

@@ -383,7 +383,7 @@ bool TObjectReader::DispatchBlock() {
 void TObjectReader::ReportProgress(const ReadProgress& progress, bool force) {
   if (!progress) return;
   const auto now = std::chrono::steady_clock::now();
-  const auto objects = static_cast<int32_t>(table_.Objects().size());
+  const int32_t objects = table_.GetCount();
   if (!force && now - lastReport_ < kProgressInterval && objects <= lastReportedObjects_) return;
   lastReport_ = now;
   lastReportedObjects_ = objects;

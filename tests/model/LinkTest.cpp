@@ -1,0 +1,105 @@
+#include "model/Link.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class CountingOwner : public TLinkOwner {
+ public:
+  int changes = 0;
+  void ObjectChanged(TLink&) override { ++changes; }
+  LinkColour DisplayColour(const LinkColour& c) override { return {c.green, c.red, c.blue}; }
+  void TrackingEnabled() override {}
+  MacPoint WorldToScreen(const TVector&) override { return MacPoint(); }
+  double GridSpacing() const override { return 0.0; }
+  double AngleStep() const override { return 0.0; }
+};
+
+class Listener : public TSingleStyleLink {
+ public:
+  std::vector<std::pair<TLink*, uint16_t>> notices;
+  void LinkedChanged(TLink& source, uint16_t value) override {
+    notices.emplace_back(&source, value);
+  }
+};
+
+TEST(LinkTest, LinkingIsMutualOnceAndUndoneByDestruction) {
+  CountingOwner owner;
+  TLink world;
+  world.SetOwner(&owner);
+  Listener a, b;
+  world.AddDependent(&a);
+  world.AddDependent(&a);
+  a.AddDependent(&world);
+  world.AddDependent(nullptr);
+  world.AddDependent(&world);
+  EXPECT_EQ(world.Linked(), (std::vector<TLink*>{&a}));
+  EXPECT_EQ(a.Linked(), (std::vector<TLink*>{&world}));
+  EXPECT_EQ(owner.changes, 0);  // linking is no change of the link
+  {
+    Listener temporary;
+    world.AddDependent(&temporary);
+    EXPECT_EQ(world.GetCount(), 2);
+  }
+  EXPECT_EQ(world.Linked(), (std::vector<TLink*>{&a}));
+  world.AddDependent(&b);
+  world.ForEachLinked(1);
+  EXPECT_EQ(a.notices, (std::vector<std::pair<TLink*, uint16_t>>{{&world, 1}}));
+  EXPECT_EQ(b.notices.size(), 1u);
+  world.RemoveDependent(&a);
+  EXPECT_TRUE(a.Linked().empty());
+  EXPECT_EQ(world.Linked(), (std::vector<TLink*>{&b}));
+}
+
+TEST(LinkTest, TableListsWithoutLinkingBack) {
+  TLink518 table;
+  TLink object;
+  table.AddDependent(&object);
+  table.AddDependent(&object);
+  EXPECT_EQ(table.GetCount(), 2);
+  EXPECT_TRUE(object.Linked().empty());
+  EXPECT_TRUE(table.IsMemberClass(518));
+  EXPECT_TRUE(table.IsMemberClass(322));  // a link is a list
+}
+
+TEST(LinkTest, ChangesAndColoursGoThroughTheOwner) {
+  TDisplayLink link;
+  link.Initialize();
+  link.Changed();  // no owner: nothing
+  EXPECT_EQ(link.GetDisplayColour({1, 2, 3}), (LinkColour{1, 2, 3}));
+  CountingOwner owner;
+  link.SetOwner(&owner);
+  EXPECT_EQ(link.GetDisplayColour({1, 2, 3}), (LinkColour{3, 1, 2}));
+  link.SetName("quiet");  // name label hidden: no redraw
+  EXPECT_EQ(owner.changes, 0);
+  link.SetFlagProperty(MakeTag("hidN"), 0);
+  EXPECT_EQ(link.IsNameShown(), 1);
+  EXPECT_EQ(owner.changes, 1);
+  link.SetFlagProperty(MakeTag("shoN"), 1);  // unchanged
+  EXPECT_EQ(owner.changes, 1);
+  link.SetName("shown");
+  EXPECT_EQ(owner.changes, 2);
+  uint16_t value = 5;
+  EXPECT_EQ(link.GetFlagProperty(MakeTag("hidN"), value, nullptr), 1);
+  EXPECT_EQ(value, 0);
+  Str255 name;
+  EXPECT_EQ(link.GetStringProperty(MakeTag("name"), name, nullptr), 1);
+  EXPECT_TRUE(name == Str255("shown"));
+  EXPECT_EQ(link.GetStringProperty(MakeTag("desc"), name, nullptr), 0);
+}
+
+TEST(LinkTest, NamePlaceholderTakesTheNumberText) {
+  TNamedLink link;
+  link.SetNumberText("12");
+  link.SetName("Body \xA5 of \xA5");
+  link.FillNamePlaceholder();
+  EXPECT_TRUE(link.GetName() == Str255("Body 12 of 12"));
+  link.SetName("Pin $");
+  link.FillNamePlaceholder();
+  EXPECT_TRUE(link.GetName() == Str255("Pin 12"));
+  link.SetName("Plain");
+  link.FillNamePlaceholder();
+  EXPECT_TRUE(link.GetName() == Str255("Plain"));
+}
+
+}  // namespace
