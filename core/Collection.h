@@ -26,18 +26,36 @@ template <typename Result, typename... Args>
 class FunctionRef<Result(Args...)> {
  public:
   template <typename F>
-  requires(!std::is_same_v<std::remove_cvref_t<F>, FunctionRef>)
-      FunctionRef(F&& f)  // NOLINT: binds any callable
-      : object_(const_cast<void*>(static_cast<const void*>(&f))),
-        call_([](void* object, Args... args) -> Result {
-          return (*static_cast<std::remove_reference_t<F>*>(object))(std::forward<Args>(args)...);
-        }) {}
+  requires(!std::is_same_v<std::remove_cvref_t<F>, FunctionRef> &&
+           std::is_invocable_r_v<Result, F&, Args...>)
+      FunctionRef(F&& f) {  // NOLINT: binds any callable
+    using Target = std::remove_reference_t<F>;
+    if constexpr (std::is_function_v<Target> || std::is_pointer_v<Target>) {
+      // A plain function: kept as a function pointer, which is not an object pointer.
+      using Pointer = std::conditional_t<std::is_function_v<Target>, Target*, Target>;
+      bound_.function = reinterpret_cast<void (*)()>(static_cast<Pointer>(f));
+      call_ = [](Bound bound, Args... args) -> Result {
+        return static_cast<Result>(
+            reinterpret_cast<Pointer>(bound.function)(std::forward<Args>(args)...));
+      };
+    } else {
+      bound_.object = const_cast<void*>(static_cast<const void*>(&f));
+      call_ = [](Bound bound, Args... args) -> Result {
+        return static_cast<Result>(
+            (*static_cast<Target*>(bound.object))(std::forward<Args>(args)...));
+      };
+    }
+  }
 
-  Result operator()(Args... args) const { return call_(object_, std::forward<Args>(args)...); }
+  Result operator()(Args... args) const { return call_(bound_, std::forward<Args>(args)...); }
 
  private:
-  void* object_;
-  Result (*call_)(void*, Args...);
+  union Bound {
+    void* object;
+    void (*function)();
+  };
+  Bound bound_;
+  Result (*call_)(Bound, Args...);
 };
 
 }  // namespace collection_detail

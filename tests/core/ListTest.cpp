@@ -111,6 +111,22 @@ TEST(ListTest, FreeAllDeletesEveryObjectOnceEvenWhenTheyLeaveTheList) {
   EXPECT_EQ(destroyed, 8);
 }
 
+int gVisits = 0;
+void CountVisit(TObject*) {
+  ++gVisits;
+}
+
+TEST(ListTest, WalksTakePlainFunctionsToo) {
+  TList* list = TList::NewList();
+  list->Add(Fake(1));
+  list->Add(Fake(2));
+  gVisits = 0;
+  list->EachWithArgs(CountVisit);
+  list->EachWithArgs(&CountVisit);
+  EXPECT_EQ(gVisits, 4);
+  list->Free();
+}
+
 TEST(ListTest, SortOrdersLikeTheStandardSort) {
   std::mt19937 random(11);
   for (const int count : {0, 1, 2, 3, 4, 5, 13, 14, 40, 121, 122, 500}) {
