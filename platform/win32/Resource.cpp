@@ -1,7 +1,6 @@
 #include "platform/win32/Resource.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -44,9 +43,12 @@ Key KeyOf(LPCSTR value) {
     return {true, static_cast<uint16_t>(reinterpret_cast<uintptr_t>(value)), nullptr};
   }
   if (value[0] == '#' && value[1] != '\0') {
-    char* end = nullptr;
-    const unsigned long number = std::strtoul(value + 1, &end, 10);
-    if (*end == '\0' && number <= 0xFFFF) return {true, static_cast<uint16_t>(number), nullptr};
+    uint32_t number = 0;
+    const char* digit = value + 1;
+    for (; *digit >= '0' && *digit <= '9' && number <= 0xFFFF; ++digit) {
+      number = number * 10 + static_cast<uint32_t>(*digit - '0');
+    }
+    if (*digit == '\0' && number <= 0xFFFF) return {true, static_cast<uint16_t>(number), nullptr};
   }
   return {false, 0, value};
 }

@@ -86,6 +86,9 @@ TEST_F(ResourceTest, FindsByIntegerAndTextKeys) {
   EXPECT_EQ(FindResourceA(main_, MAKEINTRESOURCEA(1101), "STRD"), nullptr);
   EXPECT_EQ(FindResourceA(main_, MAKEINTRESOURCEA(4), "PLAYERMODE"), nullptr);
   EXPECT_EQ(FindResourceA(main_, "1100", "STRD"), nullptr);
+  EXPECT_EQ(FindResourceA(main_, "#1100x", "STRD"), nullptr);
+  EXPECT_EQ(FindResourceA(main_, "#66636", "STRD"), nullptr);  // 1100 + 65536 must not wrap
+  EXPECT_EQ(FindResourceA(main_, "#", "STRD"), nullptr);
 }
 
 TEST_F(ResourceTest, ForeignAndStaleHandlesAreRefused) {
