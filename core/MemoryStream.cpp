@@ -79,6 +79,16 @@ void TMemoryReadStream::Scan(const StreamScanCallback& callback, int32_t& positi
   position_ = position;
 }
 
+void TAlignedMemoryReadStream::WriteAt(int32_t position, int32_t count, const void* buffer) {
+  const int32_t before = position_;
+  TMemoryReadStream::WriteAt(position, count, buffer);
+  const int64_t end = int64_t{position} + count;
+  // The byte the position skipped is a pad byte: zero, whatever the handle held there.
+  if (count > 0 && end > before && ((end - before) & 1) && end < length_) {
+    HandleData(handle_)[end] = 0;
+  }
+}
+
 void TAlignedMemoryReadStream::SetPosition(int32_t position) {
   position_ = position + (position & 1);
 }

@@ -45,11 +45,13 @@ class TMemoryReadStream : public TStream {
 };
 
 // Reads and positions stay on even offsets: an odd skip or position takes one byte more, the
-// reading side of a padding file stream.
+// reading side of a padding file stream. A write that ends on an odd offset is followed by a
+// zero pad byte.
 class TAlignedMemoryReadStream : public TMemoryReadStream {
   DECLARE_CLASS_ID(383, TMemoryReadStream)
 
  public:
+  void WriteAt(int32_t position, int32_t count, const void* buffer) override;
   void SetPosition(int32_t position) override;
   void Skip(int32_t count) override;
 };

@@ -111,6 +111,18 @@ TEST_F(MemoryStreamTest, AlignedStreamsSkipPadBytes) {
   EXPECT_EQ(std::memcmp(buffer, "gh", 2), 0);
   EXPECT_EQ(stream->GetPosition(), 8);
   FreeHandle(handle);
+
+  // Writing pads odd blocks with a zero byte, whatever the handle held.
+  Handle image = AllocHandle(16);
+  std::memset(HandleData(image), 0xFF, 16);
+  auto writer = MakeReadStream(true, image);
+  writer->Write(3, "abc");
+  writer->Write(2, "de");
+  EXPECT_EQ(writer->GetPosition(), 6);
+  writer->Truncate();
+  EXPECT_EQ(std::vector<uint8_t>(HandleData(image), HandleData(image) + 6),
+            (std::vector<uint8_t>{'a', 'b', 'c', 0, 'd', 'e'}));
+  FreeHandle(image);
 }
 
 TEST_F(MemoryStreamTest, ScanHandsOutPairsUntilTheCallbackStops) {

@@ -73,17 +73,4 @@ TEST_F(CFileTest, OperationsThrowTheirCause) {
   EXPECT_EQ(folder.Read("other"), (std::vector<uint8_t>{'x'}));
 }
 
-TEST(CFileExceptionTest, ErrnoValuesMapToCauses) {
-  EXPECT_EQ(CFileException::OsErrorToException(0), CFileException::none);
-  EXPECT_EQ(CFileException::OsErrorToException(ENOENT), CFileException::fileNotFound);
-  EXPECT_EQ(CFileException::OsErrorToException(ENOTDIR), CFileException::badPath);
-  EXPECT_EQ(CFileException::OsErrorToException(EMFILE), CFileException::tooManyOpenFiles);
-  EXPECT_EQ(CFileException::OsErrorToException(EROFS), CFileException::accessDenied);
-  EXPECT_EQ(CFileException::OsErrorToException(EBADF), CFileException::invalidFile);
-  EXPECT_EQ(CFileException::OsErrorToException(ESPIPE), CFileException::badSeek);
-  EXPECT_EQ(CFileException::OsErrorToException(EIO), CFileException::hardIO);
-  EXPECT_EQ(CFileException::OsErrorToException(ENOSPC), CFileException::diskFull);
-  EXPECT_EQ(CFileException::OsErrorToException(EPROTO), CFileException::generic);
-}
-
 }  // namespace

@@ -14,26 +14,6 @@ class FileIOTest : public ::testing::Test {
   TestFolder folder;
 };
 
-TEST_F(FileIOTest, FailuresFoldIntoTheRuntimeReasons) {
-  errno = 0;
-  EXPECT_EQ(_open(folder.Path("missing").c_str(), _O_RDONLY), -1);
-  EXPECT_EQ(errno, ENOENT);
-  EXPECT_EQ(_open(folder.Path("no/such/dir/file").c_str(), _O_RDONLY), -1);
-  EXPECT_EQ(errno, ENOENT);
-  // A directory is not a file, even for reading.
-  EXPECT_EQ(_open(folder.Path("").c_str(), _O_RDONLY), -1);
-  EXPECT_EQ(errno, EACCES);
-  EXPECT_EQ(_unlink(folder.Path("").c_str()), -1);
-  EXPECT_EQ(errno, EACCES);
-  char byte = 0;
-  EXPECT_EQ(_read(9999, &byte, 1), -1);
-  EXPECT_EQ(errno, EBADF);
-  EXPECT_EQ(_filelength(9999), -1);
-  EXPECT_EQ(errno, EBADF);
-  EXPECT_EQ(_close(9999), -1);
-  EXPECT_EQ(errno, EBADF);
-}
-
 TEST_F(FileIOTest, BytesAreWrittenAsGivenAndReadBack) {
   const std::string path = folder.Path("bytes");
   const int fd = _creat(path.c_str(), _S_IREAD | _S_IWRITE);
@@ -81,16 +61,6 @@ TEST_F(FileIOTest, RenameNeverReplacesAnExistingFile) {
   EXPECT_FALSE(folder.Exists("old"));
   EXPECT_EQ(RuntimeRename(folder.Path("old").c_str(), folder.Path("other").c_str()), -1);
   EXPECT_EQ(errno, ENOENT);
-}
-
-TEST_F(FileIOTest, ReadOnlyFilesRefuseWriting) {
-  if (!PermissionsApply()) GTEST_SKIP() << "permissions do not bind the superuser";
-  const std::string path = folder.Path("locked");
-  const int fd = _open(path.c_str(), _O_WRONLY | _O_CREAT, _S_IREAD);
-  ASSERT_GE(fd, 0);
-  _close(fd);
-  EXPECT_EQ(_open(path.c_str(), _O_WRONLY), -1);
-  EXPECT_EQ(errno, EACCES);
 }
 
 }  // namespace
