@@ -41,6 +41,19 @@ class Context {
   int CurrentConstraint() const { return constraint_; }
   int BodyCount() const;
   BodyState Body(int index) const;
+  // The acceleration of a body's reference point and its angular acceleration, from the last
+  // evaluation of the equations of motion.
+  void BodyAcceleration(int index, double& ax, double& ay, double& ar) const;
+  int PointCount() const;
+  // World position (x, y, direction) and velocity of a point.
+  void PointState(int point, double p[3], double v[3]) const;
+  // The constraint with the identifier formulas use, or kNone.
+  int FindConstraint(int32_t id) const;
+  bool IsRotational(int constraint) const;
+  double Input(int number) const;  // 1-based; NaN when there is no such input
+  int InputCount() const;
+  double FrameStep() const;
+  const Model& GetModel() const;
   // Constraint force (or torque for kRotation) of a record from the last evaluation, in the
   // record's frame; zero for records that hold nothing.
   double ConstraintForce(int constraint, Component component) const;

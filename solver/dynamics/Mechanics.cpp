@@ -276,6 +276,20 @@ BodyState Mechanics::Body(int index) const {
   return s;
 }
 
+void Mechanics::BodyAcceleration(int index, double& ax, double& ay, double& ar) const {
+  ax = ay = ar = 0;
+  if (index < 0 || index >= BodyCount())
+    throw DynamicsError{kErrBadModel, "a formula names a body that does not exist"};
+  const int dof = bodyKin_[index].dof;
+  if (dof < 0 || acceleration_.size() != dofCount_) return;
+  const dynamics::Body& b = model_.bodies[index];
+  const double angle = q_[3 * index + 2], omega = v_[3 * index + 2];
+  const Vector2d arm = Rotate(angle, -b.comX, -b.comY);  // from the centre of mass to the point
+  ar = acceleration_[dof + 2];
+  ax = acceleration_[dof] - ar * arm.y() - omega * omega * arm.x();
+  ay = acceleration_[dof + 1] + ar * arm.x() - omega * omega * arm.y();
+}
+
 double Mechanics::KineticEnergy() const {
   double energy = 0;
   for (int i = 0; i < BodyCount(); ++i) {
@@ -820,6 +834,7 @@ void Mechanics::Derivative(double time, const Eigen::VectorXd& state, Eigen::Vec
   derivative.resize(2 * dofCount_);
   derivative.head(dofCount_) = velocity_;
   derivative.tail(dofCount_) = invMass_.cwiseProduct(total);
+  acceleration_ = derivative.tail(dofCount_);
   for (int i = 0; i < n; ++i) {
     Row& row = rows_[solveRows_[i]];
     row.lambda = lambda[i];

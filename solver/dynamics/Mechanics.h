@@ -8,6 +8,7 @@
 // multipliers a bounded complementarity problem, solved by pivoting on the few bounded rows.
 // After each accepted step the integrator projects positions and velocities back onto the rows.
 
+#include <cmath>
 #include <cstdint>
 #include <map>
 #include <set>
@@ -79,6 +80,11 @@ class Mechanics {
   double ConstraintCoordinate(int constraint) const;
   double ConstraintRate(int constraint) const;
 
+  void BodyAcceleration(int index, double& ax, double& ay, double& ar) const;
+  // The animation step, which formulas read as extdt().
+  double FrameStep() const { return frameStep_; }
+  void SetFrameStep(double step) { frameStep_ = step; }
+
   const std::vector<Warning>& Warnings() const { return warnings_; }
   // The rows found redundant when the row set last changed (constraint index per dropped row).
   const std::vector<int>& RedundantConstraints() const { return redundant_; }
@@ -149,8 +155,10 @@ class Mechanics {
   Model model_;
   int dofCount_ = 0;
   double time_ = 0;
-  std::vector<double> q_, v_;  // per body, centre of mass: x, y, rotation
-  Eigen::VectorXd velocity_;   // per free coordinate
+  std::vector<double> q_, v_;     // per body, centre of mass: x, y, rotation
+  Eigen::VectorXd velocity_;      // per free coordinate
+  Eigen::VectorXd acceleration_;  // per free coordinate, from the last evaluation
+  double frameStep_ = 0;
   std::vector<BodyKin> bodyKin_;
   std::vector<PointKin> pointKin_;
   Eigen::VectorXd invMass_;  // per free coordinate
@@ -183,6 +191,47 @@ inline BodyState Context::Body(int index) const {
 }
 inline double Context::ConstraintForce(int constraint, Component component) const {
   return mechanics_.ConstraintForce(constraint, component);
+}
+inline void Context::BodyAcceleration(int index, double& ax, double& ay, double& ar) const {
+  mechanics_.BodyAcceleration(index, ax, ay, ar);
+}
+inline int Context::PointCount() const {
+  return static_cast<int>(mechanics_.GetModel().points.size());
+}
+inline void Context::PointState(int point, double p[3], double v[3]) const {
+  const Eigen::Vector2d pos = mechanics_.PointPosition(point);
+  const Eigen::Vector2d vel = mechanics_.PointVelocity(point);
+  const int body = mechanics_.GetModel().points[point].body;
+  const BodyState b = mechanics_.Body(body);
+  p[0] = pos.x();
+  p[1] = pos.y();
+  p[2] = b.r + mechanics_.GetModel().points[point].r;
+  v[0] = vel.x();
+  v[1] = vel.y();
+  v[2] = b.vr;
+}
+inline int Context::FindConstraint(int32_t id) const {
+  const auto& constraints = mechanics_.GetModel().constraints;
+  for (size_t c = 0; c < constraints.size(); ++c)
+    if (constraints[c].id == id) return static_cast<int>(c);
+  return kNone;
+}
+inline bool Context::IsRotational(int constraint) const {
+  return mechanics_.GetModel().constraints[constraint].kind == ConstraintKind::Rotational;
+}
+inline double Context::Input(int number) const {
+  const auto& inputs = mechanics_.GetModel().inputs;
+  if (number < 1 || number > static_cast<int>(inputs.size())) return NAN;
+  return inputs[number - 1];
+}
+inline int Context::InputCount() const {
+  return static_cast<int>(mechanics_.GetModel().inputs.size());
+}
+inline double Context::FrameStep() const {
+  return mechanics_.FrameStep();
+}
+inline const Model& Context::GetModel() const {
+  return mechanics_.GetModel();
 }
 inline double Context::ConstraintCoordinate(int constraint) const {
   return mechanics_.ConstraintCoordinate(constraint);

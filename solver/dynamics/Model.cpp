@@ -23,6 +23,7 @@ int Model::AddPoint(int body, double x, double y, double r) {
 }
 
 int Model::AddConstraint(Constraint constraint) {
+  if (constraint.id == kNone) constraint.id = static_cast<int32_t>(constraints.size());
   constraints.push_back(std::move(constraint));
   return static_cast<int>(constraints.size()) - 1;
 }

@@ -42,6 +42,14 @@ class Value {
 inline constexpr int kBackground = 0;
 inline constexpr int kNone = -1;
 
+// The outline a body's record carries, in the body frame: a circle of diameter w, a w by h
+// rectangle centred on the reference point, or a polygon.
+struct Shape {
+  enum class Kind : uint8_t { None, Circle, Rectangle, Polygon } kind = Kind::None;
+  double w = 0, h = 0;
+  std::vector<double> xs, ys;
+};
+
 struct Body {
   // Position and velocity of the body's reference point, and its rotation.
   double x = 0, y = 0, r = 0;
@@ -52,6 +60,7 @@ struct Body {
   double staticFriction = 0, kineticFriction = 0, elasticity = 0, charge = 0;
   // Non-zero anchoring kinds hold the body to the background.
   int16_t anchored = 0;
+  Shape shape;
 };
 
 // A point fixed on a body, in the body frame relative to its reference point; r is the point's
@@ -115,6 +124,8 @@ struct Constraint {
   std::vector<double> curveX, curveY;
   bool closedCurve = false;
   std::string name;
+  // The identifier formulas name it by (Constraint[id]); the index when not given.
+  int32_t id = kNone;
 };
 
 // A field acts on its member bodies, each alone (self) or in every pair (self, other).
@@ -134,6 +145,8 @@ struct Model {
   std::vector<Point> points;
   std::vector<Constraint> constraints;
   std::vector<Field> fields;
+  // Current values of the inputs, Input[1] first.
+  std::vector<double> inputs;
 
   int AddBody(const Body& body);
   int AddPoint(int body, double x, double y, double r = 0);

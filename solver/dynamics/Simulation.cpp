@@ -11,6 +11,7 @@ Simulation::Simulation(Model model, RunSettings settings)
     throw DynamicsError{kErrBadModel, "the animation step must be positive"};
   if (settings_.integrator == IntegratorKind::Euler) settings_.variableStep = false;
   settings_.SetStepsPerFrame(settings_.stepsPerFrame);
+  mechanics_.SetFrameStep(settings_.animationStep);
   state_ = mechanics_.State();
   // Start on the constraints, so that the first frame already closes.
   mechanics_.Project(0.0, state_, settings_.EffectiveAssemblyError());

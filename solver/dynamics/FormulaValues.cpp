@@ -1,0 +1,234 @@
+#include "solver/dynamics/FormulaValues.h"
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <string>
+
+#include "solver/dynamics/Mechanics.h"
+#include "solver/formula/FormulaErrors.h"
+#include "solver/formula/FormulaProgram.h"
+
+namespace yb::dynamics {
+
+namespace {
+
+bool SameName(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::tolower(static_cast<unsigned char>(x)) ==
+                  std::tolower(static_cast<unsigned char>(y));
+         });
+}
+
+}  // namespace
+
+Value CompileFormula(std::string_view text) {
+  auto program = std::make_shared<FormulaProgram>();
+  int32_t position = 0;
+  const int32_t code = parse_equation(text, *program, &position);
+  if (code != kFormulaOk)
+    throw DynamicsError{FormulaErrorNumber(code), std::string(FormulaErrorText(code)) + " at " +
+                                                      std::to_string(position) + " in \"" +
+                                                      std::string(text) + "\""};
+  if (program->IsConstant()) {
+    double value = 0;
+    if (execute_program(*program, nullptr, value) == kFormulaOk) return Value(value);
+  }
+  return Value::Formula([program](const Context& context) {
+    const WorldEnvironment environment(context);
+    double value = 0;
+    const int32_t result = execute_program(*program, &environment, value);
+    if (result != kFormulaOk)
+      throw DynamicsError{FormulaErrorNumber(result), FormulaErrorText(result)};
+    return value;
+  });
+}
+
+int32_t WorldEnvironment::Time(double& out) const {
+  out = context_.Time();
+  return kFormulaOk;
+}
+
+int32_t WorldEnvironment::ExternalStep(double& out) const {
+  out = context_.FrameStep();
+  return kFormulaOk;
+}
+
+int32_t WorldEnvironment::Participant(int32_t which, FormulaObject& out) const {
+  const int body = which == 0 ? context_.Self() : context_.Other();
+  if (body == kNone) return kFormulaNoValue;
+  out = FormulaObject{FormulaObjectKind::kBody, body};
+  return kFormulaOk;
+}
+
+int32_t WorldEnvironment::FindObject(std::string_view name, int32_t number,
+                                     FormulaObject& out) const {
+  if (number >= 0) {
+    if (SameName(name, "body")) {
+      out = FormulaObject{FormulaObjectKind::kBody, number};
+      return number < context_.BodyCount() ? kFormulaOk : kFormulaUnknownObject;
+    }
+    if (SameName(name, "point")) {
+      out = FormulaObject{FormulaObjectKind::kPoint, number};
+      return number < context_.PointCount() ? kFormulaOk : kFormulaUnknownObject;
+    }
+    if (SameName(name, "constraint")) {
+      out = FormulaObject{FormulaObjectKind::kConstraint, number};
+      return context_.FindConstraint(number) != kNone ? kFormulaOk : kFormulaUnknownObject;
+    }
+    return kFormulaUnknownObject;
+  }
+  const auto& constraints = context_.GetModel().constraints;
+  for (const Constraint& c : constraints) {
+    if (!c.name.empty() && SameName(name, c.name)) {
+      out = FormulaObject{FormulaObjectKind::kConstraint, c.id};
+      return kFormulaOk;
+    }
+  }
+  return kFormulaUnknownObject;
+}
+
+int32_t WorldEnvironment::Member(const FormulaObject& object, FormulaMember member,
+                                 FormulaVector& out) const {
+  out = FormulaVector{};
+  switch (object.kind) {
+    case FormulaObjectKind::kBody: {
+      if (object.number < 0 || object.number >= context_.BodyCount()) return kFormulaUnknownObject;
+      const BodyState b = context_.Body(object.number);
+      switch (member) {
+        case FormulaMember::kPosition:
+          out = {b.x, b.y, b.r};
+          return kFormulaOk;
+        case FormulaMember::kVelocity:
+          out = {b.vx, b.vy, b.vr};
+          return kFormulaOk;
+        case FormulaMember::kAcceleration:
+          context_.BodyAcceleration(object.number, out.x, out.y, out.r);
+          return kFormulaOk;
+        case FormulaMember::kMass:
+          out.x = b.mass;
+          return kFormulaOk;
+        case FormulaMember::kCharge:
+          out.x = b.charge;
+          return kFormulaOk;
+        default:
+          return kFormulaNoValue;
+      }
+    }
+    case FormulaObjectKind::kPoint: {
+      if (object.number < 0 || object.number >= context_.PointCount()) return kFormulaUnknownObject;
+      double p[3], v[3];
+      context_.PointState(object.number, p, v);
+      if (member == FormulaMember::kPosition) {
+        out = {p[0], p[1], p[2]};
+        return kFormulaOk;
+      }
+      if (member == FormulaMember::kVelocity) {
+        out = {v[0], v[1], v[2]};
+        return kFormulaOk;
+      }
+      return kFormulaNoValue;
+    }
+    case FormulaObjectKind::kConstraint: {
+      const int c = context_.FindConstraint(object.number);
+      if (c == kNone) return kFormulaUnknownObject;
+      const bool rotational = context_.IsRotational(c);
+      double value;
+      if (member == FormulaMember::kDisplacement)
+        value = context_.ConstraintCoordinate(c);
+      else if (member == FormulaMember::kDisplacementRate)
+        value = context_.ConstraintRate(c);
+      else
+        return kFormulaNoValue;
+      (rotational ? out.r : out.x) = value;
+      return kFormulaOk;
+    }
+    default:
+      return kFormulaUnknownObject;
+  }
+}
+
+int32_t WorldEnvironment::InputValue(int32_t number, double& out) const {
+  if (number < 1 || number > context_.InputCount()) return kFormulaUnknownObject;
+  out = context_.Input(number);
+  return kFormulaOk;
+}
+
+// Group 0 is the whole world: every body but the background.
+int32_t WorldEnvironment::GroupCentreOfMass(int32_t group, FormulaVector& out) const {
+  if (group != 0) return kFormulaUnknownObject;
+  const Model& model = context_.GetModel();
+  double mass = 0, x = 0, y = 0;
+  for (int i = 1; i < context_.BodyCount(); ++i) {
+    const BodyState b = context_.Body(i);
+    const Body& record = model.bodies[i];
+    const double c = std::cos(b.r), s = std::sin(b.r);
+    x += b.mass * (b.x + c * record.comX - s * record.comY);
+    y += b.mass * (b.y + s * record.comX + c * record.comY);
+    mass += b.mass;
+  }
+  if (mass <= 0) return kFormulaNoValue;
+  out = {x / mass, y / mass, 0};
+  return kFormulaOk;
+}
+
+// The width of the body's outline across the direction.
+int32_t WorldEnvironment::Section(const FormulaObject& body, const FormulaVector& direction,
+                                  double& out) const {
+  if (body.kind != FormulaObjectKind::kBody || body.number < 0 ||
+      body.number >= context_.BodyCount())
+    return kFormulaUnknownObject;
+  const Shape& shape = context_.GetModel().bodies[body.number].shape;
+  const double length = std::hypot(direction.x, direction.y);
+  if (length == 0) {
+    out = 0;
+    return kFormulaOk;
+  }
+  // The normal to the direction, in the body frame.
+  const double angle = context_.Body(body.number).r;
+  const double wx = direction.x / length, wy = direction.y / length;
+  const double c = std::cos(angle), s = std::sin(angle);
+  const double nx = -(c * wy - s * wx), ny = c * wx + s * wy;
+  switch (shape.kind) {
+    case Shape::Kind::Circle:
+      out = shape.w;
+      return kFormulaOk;
+    case Shape::Kind::Rectangle:
+      out = std::abs(nx) * shape.w + std::abs(ny) * shape.h;
+      return kFormulaOk;
+    case Shape::Kind::Polygon: {
+      if (shape.xs.empty() || shape.xs.size() != shape.ys.size()) return kFormulaNoValue;
+      double lo = HUGE_VAL, hi = -HUGE_VAL;
+      for (size_t i = 0; i < shape.xs.size(); ++i) {
+        const double t = shape.xs[i] * nx + shape.ys[i] * ny;
+        lo = std::min(lo, t);
+        hi = std::max(hi, t);
+      }
+      out = hi - lo;
+      return kFormulaOk;
+    }
+    case Shape::Kind::None:
+      break;
+  }
+  return kFormulaNoValue;
+}
+
+int32_t WorldEnvironment::Interaction(FormulaInteraction query, const FormulaObject& field,
+                                      const FormulaObject& object, int32_t pair,
+                                      FormulaVector& out) const {
+  (void)field;
+  (void)pair;
+  out = FormulaVector{};
+  if (query == FormulaInteraction::kConstraintForce) {
+    if (object.kind != FormulaObjectKind::kConstraint) return kFormulaNoValue;
+    const int c = context_.FindConstraint(object.number);
+    if (c == kNone) return kFormulaUnknownObject;
+    out = {context_.ConstraintForce(c, Component::X), context_.ConstraintForce(c, Component::Y),
+           context_.ConstraintForce(c, Component::Rotation)};
+    return kFormulaOk;
+  }
+  // Contacts and per-pair field forces are not computed by this solver yet.
+  return kFormulaNoValue;
+}
+
+}  // namespace yb::dynamics
