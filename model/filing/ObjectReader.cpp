@@ -5,6 +5,8 @@
 #include <cstring>
 
 #include "core/Failure.h"
+#include "core/Resources.h"
+#include "core/Tag.h"
 #include "model/filing/ChangeRecorder.h"
 #include "model/filing/ClassSource.h"
 
@@ -510,4 +512,34 @@ std::unique_ptr<TObjectReader> ReadObjects(Handle handle, int16_t kind, int real
     UnlockHandle(handle);
     throw;
   }
+}
+
+std::unique_ptr<TObjectReader> ReadObjectsFromResource(int16_t id, TLink* container,
+                                                       TChangeRecorder* before,
+                                                       TChangeRecorder* after) {
+  int16_t kind = 0;
+  Handle resource = GetResourceHandle(MakeTag("ZAZU"), id);
+  if (resource == nullptr) {
+    kind = 2;
+    resource = GetResourceHandle(MakeTag("ZodA"), id);
+  }
+  FailIfNullResource(resource);
+  try {
+    auto reader = ReadObjects(resource, kind, 2, container, before, after, nullptr);
+    ReleaseResourceHandle(resource);
+    return reader;
+  } catch (const QVException& failure) {
+    ReleaseResourceHandle(resource);
+    if (failure.error() == kErrTextFormat || failure.error() == kErrBadFormat) {
+      ThrowFailure(kErrResourceFormat, failure.message());
+    }
+    throw;
+  }
+}
+
+std::unique_ptr<TObjectReader> ReadDefaultObjects(int16_t id, TLink* container) {
+  auto reader = ReadObjectsFromResource(id, container, nullptr, nullptr);
+  FailIfNull(reader.get());
+  reader->Complete(0);
+  return reader;
 }

@@ -154,3 +154,12 @@ std::unique_ptr<TObjectReader> ReadObjects(std::span<const uint8_t> bytes, int16
 std::unique_ptr<TObjectReader> ReadObjects(Handle handle, int16_t kind, int realFormat,
                                            TLink* container, TChangeRecorder* before,
                                            TChangeRecorder* after, const ReadProgress& progress);
+
+// Reads the default objects stored as a resource of the id: a "ZAZU" resource (the text world
+// format) when there is one, else a "ZodA" resource (a document stream). A damaged resource fails
+// with -25005; a missing one with the resource error.
+std::unique_ptr<TObjectReader> ReadObjectsFromResource(int16_t id, TLink* container,
+                                                       TChangeRecorder* before,
+                                                       TChangeRecorder* after);
+// Reads and completes the default objects of the id into the container.
+std::unique_ptr<TObjectReader> ReadDefaultObjects(int16_t id, TLink* container);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "core/Handle.h"
+#include "core/Resources.h"
 #include "model/filing/ChangeRecorder.h"
 #include "tests/model/filing/TestClasses.h"
 
@@ -340,6 +341,54 @@ TEST_F(FilingTest, ProgressCanCancel) {
   EXPECT_EQ(ErrorOf([&] { ReadObjects(bytes, 2, 2, nullptr, nullptr, nullptr, cancel); }),
             kErrReadCancelled);
   EXPECT_EQ(calls, 1);
+}
+
+}  // namespace
+}  // namespace filing_test
+
+namespace filing_test {
+namespace {
+
+class DefaultObjectsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    InitHandlePool();
+    classes = std::make_unique<TestClassScope>();
+  }
+  void TearDown() override {
+    SetResourceModule2(nullptr);
+    UnregisterResourceModule("defaults-test.dll");
+    classes.reset();
+    FreeHandlePool();
+  }
+  void Offer(const std::vector<ResourceEntry>& entries) {
+    table = {"defaults-test.dll", entries.data(), static_cast<uint32_t>(entries.size())};
+    RegisterResourceModule(table);
+    SetResourceModule2(LoadResourceLibrary("defaults-test.dll"));
+  }
+  std::unique_ptr<TestClassScope> classes;
+  ResourceModuleTable table{};
+};
+
+TEST_F(DefaultObjectsTest, StoredDocumentResourceIsReadIntoTheContainer) {
+  TTestShape shape;
+  shape.SetIdentifier(2);
+  shape.value = 3.0;
+  auto writer = WriteObjectsDefault(nullptr, 1, &shape, 2, nullptr);
+  const std::vector<uint8_t> stored = TakeBytes(*writer);
+  const std::vector<uint8_t> damaged(stored.begin(), stored.begin() + 20);
+  const std::vector<ResourceEntry> entries = {
+      {"ZodA", 0, nullptr, 128, stored.data(), static_cast<uint32_t>(stored.size())},
+      {"ZodA", 0, nullptr, 129, damaged.data(), static_cast<uint32_t>(damaged.size())}};
+  Offer(entries);
+  TTestWorld world;
+  auto reader = ReadDefaultObjects(128, &world);
+  auto objects = reader->TakeObjects();
+  ASSERT_EQ(objects.size(), 1u);
+  EXPECT_EQ(static_cast<TTestShape*>(objects[0].get())->value, 3.0);
+  EXPECT_EQ(world.Linked().size(), 1u);
+  EXPECT_EQ(ErrorOf([&] { ReadDefaultObjects(129, &world); }), kErrResourceFormat);
+  EXPECT_NE(ErrorOf([&] { ReadDefaultObjects(130, &world); }), 1);
 }
 
 }  // namespace
