@@ -91,6 +91,15 @@ uint16_t TLink::GetFlagProperty(uint32_t, uint16_t&, void*) {
   return 0;
 }
 void TLink::SetFlagProperty(uint32_t, uint16_t) {}
+uint16_t TLink::GetChoiceProperty(uint32_t, int16_t&, void*) {
+  return 0;
+}
+void TLink::SelectChoice(uint32_t) {}
+uint16_t TLink::GetNumberProperty(uint32_t, double&, void*) {
+  return 0;
+}
+void TLink::SetNumberProperty(uint32_t, const double&) {}
+void TLink::GetDependants(uint32_t, std::vector<TLink*>&) {}
 uint16_t TLink::GetStringProperty(uint32_t, Str255&, void*) {
   return 0;
 }

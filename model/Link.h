@@ -107,14 +107,24 @@ class TLink : public TList {
   virtual void SetIntProperty(uint32_t tag, int32_t value);
   virtual uint16_t GetFlagProperty(uint32_t tag, uint16_t& value, void* extra);
   virtual void SetFlagProperty(uint32_t tag, uint16_t value);
+  virtual uint16_t GetChoiceProperty(uint32_t tag, int16_t& value, void* extra);
+  virtual void SelectChoice(uint32_t tag);
   virtual uint16_t GetStringProperty(uint32_t tag, Str255& value, void* extra);
   virtual void SetStringProperty(uint32_t tag, const Str255& value);
+  virtual uint16_t GetNumberProperty(uint32_t tag, double& value, void* extra);
+  virtual void SetNumberProperty(uint32_t tag, const double& value);
   virtual uint16_t GetShortProperty(uint32_t tag, uint16_t& value, void* extra);
   virtual void SetShortProperty(uint32_t tag, uint16_t value);
   virtual uint16_t GetColourProperty(uint32_t tag, LinkColour& value, void* extra);
   virtual void SetColourProperty(uint32_t tag, const LinkColour& value);
   virtual uint16_t GetLongProperty(uint32_t tag, uint32_t& value, void* extra);
   virtual void SetLongProperty(uint32_t tag, uint32_t value);
+  // Does nothing: a tag without a property.
+  void SetBlankTag(uint32_t, uint16_t) {}
+  // Appends the further objects that a change of the tag concerns; the link base has none.
+  virtual void GetDependants(uint32_t tag, std::vector<TLink*>& list);
+  // Whether the object follows the geometry of another; the link base does not.
+  virtual uint16_t FollowsGeometry() { return 0; }
   // Names the stored blocks that hold a property; the link base reports nothing.
   virtual void ReportPropertyBlocks(uint32_t tag, uint16_t& found, BlockCallback blockCallback,
                                     ObjectCallback objectCallback, void* blockContext,
