@@ -476,6 +476,19 @@ void FormulaCompiler::Push(FormulaOp op, int32_t slotsChange, int32_t a, uint8_t
   instruction.a = a;
   instruction.value = value;
   program_.code_.push_back(instruction);
+  switch (op) {
+    case FormulaOp::kTime:
+    case FormulaOp::kExternalStep:
+    case FormulaOp::kInput:
+    case FormulaOp::kMember:
+    case FormulaOp::kGroupCofM:
+    case FormulaOp::kSection:
+    case FormulaOp::kInteraction:
+      program_.needsWorld_ = true;
+      break;
+    default:
+      break;
+  }
   depth_ += slotsChange;
   if (depth_ > program_.depth_) program_.depth_ = depth_;
 }
@@ -531,6 +544,66 @@ bool FormulaCompiler::FoldConstants(int32_t count) {
   FormulaInstruction constant;
   constant.value = out;
   code.push_back(constant);
+  return true;
+}
+
+// Gives the binary operation just pushed its constant operand, when one side is a single
+// constant: one instruction instead of three. The operands' code starts at leftStart and
+// rightStart.
+bool FormulaCompiler::FuseConstant(int32_t leftStart, int32_t rightStart) {
+  auto& code = program_.code_;
+  const int32_t op = Here() - 1;
+  const FormulaOp binary = code[op].op;
+  if (rightStart == op - 1 && code[op - 1].op == FormulaOp::kConst) {
+    FormulaOp fused = FormulaOp::kAddC;
+    switch (binary) {
+      case FormulaOp::kAdd:
+        fused = FormulaOp::kAddC;
+        break;
+      case FormulaOp::kSub:
+        fused = FormulaOp::kSubC;
+        break;
+      case FormulaOp::kMul:
+        fused = FormulaOp::kMulC;
+        break;
+      case FormulaOp::kDiv:
+        fused = FormulaOp::kDivC;
+        break;
+      case FormulaOp::kPow:
+        fused = FormulaOp::kPowC;
+        break;
+      default:
+        return false;
+    }
+    code[op - 1].op = fused;
+    code.pop_back();
+    return true;
+  }
+  if (leftStart < foldBarrier_ || rightStart != leftStart + 1 ||
+      code[leftStart].op != FormulaOp::kConst) {
+    return false;
+  }
+  FormulaOp fused = FormulaOp::kAddC;
+  switch (binary) {
+    case FormulaOp::kAdd:
+      fused = FormulaOp::kAddC;
+      break;
+    case FormulaOp::kMul:
+      fused = FormulaOp::kMulC;
+      break;
+    case FormulaOp::kSub:
+      fused = FormulaOp::kCSub;
+      break;
+    case FormulaOp::kDiv:
+      fused = FormulaOp::kCDiv;
+      break;
+    default:
+      return false;
+  }
+  const double value = code[leftStart].value;
+  code.erase(code.begin() + leftStart);
+  code.back().op = fused;
+  code.back().value = value;
   return true;
 }
 
@@ -624,7 +697,9 @@ bool FormulaCompiler::Emit(int32_t index, Type& type) {
 bool FormulaCompiler::EmitBinary(const Node& node, Type& type) {
   Type left = Type::kScalar;
   Type right = Type::kScalar;
+  const int32_t leftStart = Here();
   if (!Emit(node.a, left)) return false;
+  const int32_t rightStart = Here();
   if (!Emit(node.b, right)) return false;
   if (left == Type::kObject) return RefuseObject(node.a);
   if (right == Type::kObject) return RefuseObject(node.b);
@@ -667,7 +742,7 @@ bool FormulaCompiler::EmitBinary(const Node& node, Type& type) {
         type = Type::kVector;
       } else {
         Push(node.op == FormulaToken::kPlus ? FormulaOp::kAdd : FormulaOp::kSub, -1);
-        FoldConstants(2);
+        FoldConstants(2) || FuseConstant(leftStart, rightStart);
       }
       return true;
     case FormulaToken::kStar:
@@ -677,7 +752,7 @@ bool FormulaCompiler::EmitBinary(const Node& node, Type& type) {
         type = Type::kVector;
       } else {
         Push(FormulaOp::kMul, -1);
-        FoldConstants(2);
+        FoldConstants(2) || FuseConstant(leftStart, rightStart);
       }
       return true;
     case FormulaToken::kSlash:
@@ -687,13 +762,13 @@ bool FormulaCompiler::EmitBinary(const Node& node, Type& type) {
         type = Type::kVector;
       } else {
         Push(FormulaOp::kDiv, -1);
-        FoldConstants(2);
+        FoldConstants(2) || FuseConstant(leftStart, rightStart);
       }
       return true;
     case FormulaToken::kCaret:
       if (lv || rv) return Refuse(kFormulaTypeMismatch, node.position);
       Push(FormulaOp::kPow, -1);
-      FoldConstants(2);
+      FoldConstants(2) || FuseConstant(leftStart, rightStart);
       return true;
     default:
       return Refuse(kFormulaExpectedOperand, node.position);
@@ -841,11 +916,55 @@ bool FormulaCompiler::EmitMember(const Node& node, Type& type) {
   static constexpr const char* kComponents[] = {"x", "y", "r"};
   for (uint8_t i = 0; i < 3; ++i) {
     if (!FormulaNameEquals(node.name, kComponents[i])) continue;
-    Push(FormulaOp::kVComponent, -2, 0, i);
+    auto& code = program_.code_;
+    if (code.back().op == FormulaOp::kMember && Here() - 1 >= foldBarrier_) {
+      // One value of a member: ask for just that component.
+      code.back().op = FormulaOp::kMemberComponent;
+      code.back().b = i;
+      depth_ -= 2;
+    } else {
+      Push(FormulaOp::kVComponent, -2, 0, i);
+    }
     type = Type::kScalar;
     return true;
   }
   return Refuse(kFormulaUnknownMember, node.first);
+}
+
+int32_t FormulaProgram::Bind(const FormulaEnvironment& env) {
+  using Slot = FormulaEnvironment::Slot;
+  int32_t bound = 0;
+  for (FormulaInstruction& in : code_) {
+    const double* address = nullptr;
+    FormulaOp op = FormulaOp::kLoad;
+    switch (in.op) {
+      case FormulaOp::kTime:
+        address = env.Address(Slot::kTime, FormulaObject{}, FormulaMember::kPosition);
+        break;
+      case FormulaOp::kInput:
+        address =
+            env.Address(Slot::kInput, {FormulaObjectKind::kNumber, in.a}, FormulaMember::kPosition);
+        break;
+      case FormulaOp::kMember:
+      case FormulaOp::kMemberComponent: {
+        const FormulaObjectRef& ref = objects_[in.a];
+        if (ref.source != FormulaObjectRef::Source::kFixed) break;
+        const auto member = static_cast<FormulaMember>(in.sub);
+        address = env.Address(Slot::kMember, ref.object, member);
+        const bool scalar = member == FormulaMember::kMass || member == FormulaMember::kCharge;
+        if (address != nullptr && in.op == FormulaOp::kMemberComponent) address += in.b;
+        if (in.op == FormulaOp::kMember && !scalar) op = FormulaOp::kLoad3;
+        break;
+      }
+      default:
+        break;
+    }
+    if (address == nullptr) continue;
+    in.op = op;
+    in.address = address;
+    ++bound;
+  }
+  return bound;
 }
 
 int32_t parse_equation(std::string_view text, FormulaProgram& program, int32_t* errorPosition) {

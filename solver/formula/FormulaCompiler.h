@@ -81,6 +81,7 @@ class FormulaCompiler {
   void Push(FormulaOp op, int32_t slotsChange, int32_t a = 0, uint8_t sub = 0, int16_t b = -1,
             double value = 0.0);
   bool FoldConstants(int32_t count);
+  bool FuseConstant(int32_t leftStart, int32_t rightStart);
   int32_t Here() const { return static_cast<int32_t>(program_.code_.size()); }
   void PlaceLabel(int32_t jumpAt);
 

@@ -63,6 +63,18 @@ class FormulaEnvironment {
  public:
   virtual ~FormulaEnvironment() = default;
 
+  // Optional fast path: where the environment keeps a value, so that a bound program
+  // (FormulaProgram::Bind) reads it directly. For kMember the member of `object` (x, y, r
+  // consecutive for vectors); for kInput input `object.number`; for kTime the time (object
+  // unused). The address must stay valid and current until the environment binds again. The
+  // default keeps every value behind the queries below.
+  enum class Slot : uint8_t { kMember, kInput, kTime };
+  virtual const double* Address(Slot slot, const FormulaObject& object,
+                                FormulaMember member) const {
+    (void)slot, (void)object, (void)member;
+    return nullptr;
+  }
+
   // `time`: the simulation time in seconds.
   virtual int32_t Time(double& out) const = 0;
   // `extdt()`: the length of the current frame step in seconds.

@@ -26,12 +26,6 @@ int32_t ResolveObject(const FormulaProgram& program, int32_t index, const Formul
   return kFormulaUnknownObject;
 }
 
-bool NeedsEnvironment(FormulaOp op) {
-  return op == FormulaOp::kTime || op == FormulaOp::kExternalStep || op == FormulaOp::kInput ||
-         op == FormulaOp::kMember || op == FormulaOp::kGroupCofM || op == FormulaOp::kSection ||
-         op == FormulaOp::kInteraction;
-}
-
 bool IsCount(FormulaInteraction q) {
   return q == FormulaInteraction::kConstraintPairs || q == FormulaInteraction::kContactPairs ||
          q == FormulaInteraction::kCollisionPairs;
@@ -48,7 +42,6 @@ int32_t Run(const FormulaProgram& program, const FormulaEnvironment* env, double
   int32_t sp = 0;  // number of slots in use
   for (int32_t pc = 0; pc < size; ++pc) {
     const FormulaInstruction& in = code[pc];
-    if (env == nullptr && NeedsEnvironment(in.op)) return kFormulaNoProgram;
     switch (in.op) {
       case FormulaOp::kConst:
         s[sp++] = in.value;
@@ -131,6 +124,49 @@ int32_t Run(const FormulaProgram& program, const FormulaEnvironment* env, double
         s[sp++] = out;
         break;
       }
+      case FormulaOp::kAddC:
+        s[sp - 1] += in.value;
+        break;
+      case FormulaOp::kSubC:
+        s[sp - 1] -= in.value;
+        break;
+      case FormulaOp::kMulC:
+        s[sp - 1] *= in.value;
+        break;
+      case FormulaOp::kDivC:
+        if (in.value == 0.0) return kFormulaDivideByZero;
+        s[sp - 1] /= in.value;
+        break;
+      case FormulaOp::kCSub:
+        s[sp - 1] = in.value - s[sp - 1];
+        break;
+      case FormulaOp::kCDiv:
+        if (s[sp - 1] == 0.0) return kFormulaDivideByZero;
+        s[sp - 1] = in.value / s[sp - 1];
+        break;
+      case FormulaOp::kPowC: {
+        const int32_t status = FormulaPower(s[sp - 1], in.value, s[sp - 1]);
+        if (status != kFormulaOk) return status;
+        break;
+      }
+      case FormulaOp::kLoad:
+        s[sp++] = *in.address;
+        break;
+      case FormulaOp::kLoad3:
+        s[sp] = in.address[0], s[sp + 1] = in.address[1], s[sp + 2] = in.address[2];
+        sp += 3;
+        break;
+      case FormulaOp::kMemberComponent: {
+        FormulaObject object;
+        int32_t status = ResolveObject(program, in.a, env, object);
+        FormulaVector v;
+        if (status == kFormulaOk) status = env->Member(object, FormulaMember(in.sub), v);
+        if (status != kFormulaOk) return status;
+        const double value = in.b == 0 ? v.x : (in.b == 1 ? v.y : v.r);
+        if (!std::isfinite(value)) return kFormulaNoValue;
+        s[sp++] = value;
+        break;
+      }
       case FormulaOp::kVAdd:
         sp -= 3;
         s[sp - 3] += s[sp], s[sp - 2] += s[sp + 1], s[sp - 1] += s[sp + 2];
@@ -161,7 +197,7 @@ int32_t Run(const FormulaProgram& program, const FormulaEnvironment* env, double
       }
       case FormulaOp::kVLength:
         sp -= 2;
-        s[sp - 1] = std::hypot(s[sp - 1], s[sp]);
+        s[sp - 1] = std::sqrt(s[sp - 1] * s[sp - 1] + s[sp] * s[sp]);
         break;
       case FormulaOp::kVSquare:
         sp -= 2;
@@ -272,6 +308,7 @@ int32_t execute_program(const FormulaProgram& program, const FormulaEnvironment*
   if (!program.IsCompiled() || program.StackDepth() > FormulaProgram::kMaxStack) {
     return kFormulaNoProgram;
   }
+  if (program.NeedsWorld() && env == nullptr) return kFormulaNoProgram;
   double stack[FormulaProgram::kMaxStack];
   int32_t top = 0;
   const int32_t status = Run(program, env, stack, top);
@@ -289,9 +326,16 @@ int32_t execute_program(const FormulaProgram& program, const FormulaEnvironment*
 
 int32_t execute_program(const FormulaProgram& program, const FormulaEnvironment* env,
                         double& result) {
-  if (program.IsCompiled() && program.IsVector()) return kFormulaTypeMismatch;
-  FormulaValue value;
-  const int32_t status = execute_program(program, env, value);
-  if (status == kFormulaOk) result = value.x;
-  return status;
+  if (!program.IsCompiled() || program.StackDepth() > FormulaProgram::kMaxStack ||
+      (program.NeedsWorld() && env == nullptr)) {
+    return kFormulaNoProgram;
+  }
+  if (program.IsVector()) return kFormulaTypeMismatch;
+  double stack[FormulaProgram::kMaxStack];
+  int32_t top = 0;
+  const int32_t status = Run(program, env, stack, top);
+  if (status != kFormulaOk) return status;
+  if (!std::isfinite(stack[0])) return kFormulaOverflow;
+  result = stack[0];
+  return kFormulaOk;
 }

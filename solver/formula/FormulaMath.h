@@ -78,12 +78,21 @@ inline int32_t FormulaApplyFunction(FormulaFunction f, const double* v, int32_t 
 }
 
 // a ^ b: whole exponents of any sign, other exponents only for a >= 0; 0 ^ negative is a
-// division by zero.
+// division by zero. Small whole exponents (the force laws' ^2, ^(-2), ^3) multiply directly.
 inline int32_t FormulaPower(double a, double b, double& out) {
   if (a == 0.0 && b < 0.0) return kFormulaDivideByZero;
-  if (a < 0.0 && b != std::floor(b)) return kFormulaDomain;
-  if (b == 2.0) {
-    out = a * a;
+  const bool whole = b == std::floor(b);
+  if (a < 0.0 && !whole) return kFormulaDomain;
+  if (whole && std::fabs(b) <= 16.0) {
+    auto n = static_cast<int32_t>(std::fabs(b));
+    double base = a;
+    double product = 1.0;
+    while (n != 0) {
+      if ((n & 1) != 0) product *= base;
+      base *= base;
+      n >>= 1;
+    }
+    out = b < 0.0 ? 1.0 / product : product;
   } else {
     out = std::pow(a, b);
   }

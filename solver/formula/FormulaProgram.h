@@ -35,6 +35,14 @@ enum class FormulaOp : uint8_t {
   kAndJump,         // unless top > 0: top := 0, pc := a; else pop
   kOrJump,          // if top > 0: top := 1, pc := a; else pop
   kCall,            // scalar function `sub` (FormulaFunction) of `a` arguments
+  // a scalar operation with a constant operand: top := top op value, or value op top (kC...)
+  kAddC,
+  kSubC,
+  kMulC,
+  kDivC,
+  kPowC,
+  kCSub,
+  kCDiv,
   // vectors
   kVAdd,
   kVSub,
@@ -49,12 +57,15 @@ enum class FormulaOp : uint8_t {
   // the world
   kTime,
   kExternalStep,
-  kInput,        // push the value of input a
-  kMember,       // push member `sub` (FormulaMember) of object a: 3 slots, or 1 for scalars
-  kGroupCofM,    // group number -> vector
-  kSection,      // vector -> scalar, for object a
-  kInteraction,  // query `sub` (FormulaInteraction) on object a with field object b;
-                 // pair queries pop the pair index first; count queries push 1 slot
+  kInput,            // push the value of input a
+  kMember,           // push member `sub` (FormulaMember) of object a: 3 slots, or 1 for scalars
+  kMemberComponent,  // push component b (0 x, 1 y, 2 r) of vector member `sub` of object a
+  kLoad,             // push *address (a value the environment keeps, see FormulaProgram::Bind)
+  kLoad3,            // push address[0], address[1], address[2]
+  kGroupCofM,        // group number -> vector
+  kSection,          // vector -> scalar, for object a
+  kInteraction,      // query `sub` (FormulaInteraction) on object a with field object b;
+                     // pair queries pop the pair index first; count queries push 1 slot
 };
 
 // The scalar functions of kCall.
@@ -83,6 +94,7 @@ struct FormulaInstruction {
   int16_t b = -1;
   int32_t a = 0;
   double value = 0.0;
+  const double* address = nullptr;
 };
 
 // How an object operand is found when the program runs.
@@ -116,6 +128,15 @@ class FormulaProgram {
   const std::vector<FormulaObjectRef>& Objects() const { return objects_; }
   // True when the formula reads `time`, `extdt()` or an input.
   bool UsesTime() const { return usesTime_; }
+  // True when evaluation needs an environment.
+  bool NeedsWorld() const { return needsWorld_; }
+
+  // Reads the values the environment keeps at fixed addresses (FormulaEnvironment::Address)
+  // directly from now on, instead of asking for them at each evaluation: references to fixed
+  // objects, inputs and the time. `self`, `other` and names are still asked each time. The
+  // addresses must stay valid while the program is evaluated; bind again when they move. Answers
+  // the number of references bound.
+  int32_t Bind(const FormulaEnvironment& env);
 
  private:
   friend class FormulaCompiler;
@@ -124,6 +145,7 @@ class FormulaProgram {
   int32_t depth_ = 0;
   bool vector_ = false;
   bool usesTime_ = false;
+  bool needsWorld_ = false;
 };
 
 // Compiles text into program. Answers 0, or a compiler code (FormulaErrors.h) with the offset of

@@ -3,6 +3,7 @@
 // distinct values, and interaction answers that encode their arguments, so a test can tell which
 // object, field and pair a formula asked for.
 
+#include <array>
 #include <cmath>
 #include <map>
 #include <string>
@@ -33,6 +34,33 @@ class FormulaTestWorld : public FormulaEnvironment {
     inputs[5] = 0.6;
     inputs[12] = -1.5;
     groups[0] = {0.1, 1.9, 0.0};
+  }
+
+  // With `publish`, the values kept in stable storage are offered for binding: the time, inputs,
+  // body masses and constraint displacements.
+  const double* Address(Slot slot, const FormulaObject& object,
+                        FormulaMember member) const override {
+    if (!publish) return nullptr;
+    switch (slot) {
+      case Slot::kTime:
+        return &time;
+      case Slot::kInput: {
+        const auto it = inputs.find(object.number);
+        return it == inputs.end() ? nullptr : &it->second;
+      }
+      case Slot::kMember:
+        if (object.kind == FormulaObjectKind::kBody && member == FormulaMember::kMass) {
+          const auto it = bodies.find(object.number);
+          return it == bodies.end() ? nullptr : &it->second.mass;
+        }
+        if (object.kind == FormulaObjectKind::kConstraint &&
+            member == FormulaMember::kDisplacement) {
+          const auto it = displacement.find(object.number);
+          return it == displacement.end() ? nullptr : it->second.data();
+        }
+        return nullptr;
+    }
+    return nullptr;
   }
 
   int32_t Time(double& out) const override {
@@ -69,7 +97,7 @@ class FormulaTestWorld : public FormulaEnvironment {
       }
       const auto it = table.find(object.number);
       if (it == table.end()) return kFormulaUnknownObject;
-      out = it->second;
+      out = {it->second[0], it->second[1], it->second[2]};
       return kFormulaOk;
     }
     const WorldBody* body = Find(object);
@@ -145,11 +173,12 @@ class FormulaTestWorld : public FormulaEnvironment {
 
   std::map<int32_t, WorldBody> bodies;
   std::map<int32_t, WorldBody> points;
-  std::map<int32_t, FormulaVector> displacement;
-  std::map<int32_t, FormulaVector> rate;
+  std::map<int32_t, std::array<double, 3>> displacement;
+  std::map<int32_t, std::array<double, 3>> rate;
   std::map<int32_t, double> inputs;
   std::map<int32_t, FormulaVector> groups;
   std::map<std::string, FormulaObject> names{{"Wheel", {FormulaObjectKind::kBody, 5}}};
+  bool publish = false;
   double time = 1.25;
   double step = 0.02;
   int32_t self = 3;
