@@ -161,10 +161,27 @@ POINT Raster::DeviceToSurface(POINT device) const {
 
 void Raster::Fill(const RegionData& shape, const PaintSource& source, int32_t rop2) {
   if (!data_ || source.kind == PaintSource::Kind::None || shape.IsEmpty()) return;
-  const RegionData area = RegionData::Combine(shape, clip_, RGN_AND);
+  // A clip of one rectangle (the usual case) clamps each rectangle of the shape; anything else
+  // takes the region intersection.
+  RegionData area;
+  const std::vector<RECT>* rects = &shape.Rects();
+  std::vector<RECT> clamped;
+  if (clip_.Rects().size() == 1) {
+    const RECT& c = clip_.Rects().front();
+    clamped.reserve(rects->size());
+    for (const RECT& r : *rects) {
+      const RECT k{std::max(r.left, c.left), std::max(r.top, c.top), std::min(r.right, c.right),
+                   std::min(r.bottom, c.bottom)};
+      if (k.left < k.right && k.top < k.bottom) clamped.push_back(k);
+    }
+    rects = &clamped;
+  } else {
+    area = RegionData::Combine(shape, clip_, RGN_AND);
+    rects = &area.Rects();
+  }
   const bool plainCopy =
       source.kind == PaintSource::Kind::Solid && rop2 == R2_COPYPEN && !monochrome_;
-  for (const RECT& r : area.Rects()) {
+  for (const RECT& r : *rects) {
     for (int32_t y = r.top; y < r.bottom; ++y) {
       uint32_t* row = Row(y);
       if (plainCopy) {
