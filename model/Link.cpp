@@ -75,7 +75,7 @@ void TLink::Changed() {
   if (owner_ != nullptr) owner_->ObjectChanged(*this);
 }
 
-LinkColour TLink::GetDisplayColour(const LinkColour& colour) const {
+RGB16Color TLink::GetDisplayColour(const RGB16Color& colour) const {
   return owner_ != nullptr ? owner_->DisplayColour(colour) : colour;
 }
 
@@ -108,10 +108,10 @@ uint16_t TLink::GetShortProperty(uint32_t, uint16_t&, void*) {
   return 0;
 }
 void TLink::SetShortProperty(uint32_t, uint16_t) {}
-uint16_t TLink::GetColourProperty(uint32_t, LinkColour&, void*) {
+uint16_t TLink::GetColourProperty(uint32_t, RGB16Color&, void*) {
   return 0;
 }
-void TLink::SetColourProperty(uint32_t, const LinkColour&) {}
+void TLink::SetColourProperty(uint32_t, const RGB16Color&) {}
 uint16_t TLink::GetLongProperty(uint32_t, uint32_t&, void*) {
   return 0;
 }

@@ -17,20 +17,12 @@
 #include "core/Tag.h"
 #include "core/geometry/IntRect.h"
 #include "core/geometry/Vector.h"
+#include "core/port/Port.h"
 
 class TLink;
 class TLink518;
 class TObjectReader;
 class TObjectWriter;
-
-// A colour of three 16-bit channels, kept in the order red, blue, green.
-struct LinkColour {
-  uint16_t red = 0;
-  uint16_t blue = 0;
-  uint16_t green = 0;
-  bool IsBlack() const { return red == 0 && blue == 0 && green == 0; }
-  friend bool operator==(const LinkColour&, const LinkColour&) = default;
-};
 
 // What a link asks of the world that owns it. The world fills it in; a link without an owner
 // falls back to neutral answers.
@@ -40,7 +32,7 @@ class TLinkOwner {
   // Redraw the object and mark the document modified.
   virtual void ObjectChanged(TLink& object) = 0;
   // The colour to draw an object of the given colour with.
-  virtual LinkColour DisplayColour(const LinkColour& colour) = 0;
+  virtual RGB16Color DisplayColour(const RGB16Color& colour) = 0;
   // A thing's tracking was switched on.
   virtual void TrackingEnabled() = 0;
   // The screen point of a world point in the world's main view.
@@ -97,7 +89,7 @@ class TLink : public TList {
   // count as a change of the link.
   void Changed() override;
   // The owner's colour for drawing, or the colour itself without an owner.
-  LinkColour GetDisplayColour(const LinkColour& colour) const;
+  RGB16Color GetDisplayColour(const RGB16Color& colour) const;
 
   // Property protocol: getters answer 1 when the object handles the tag and leave the out value
   // alone otherwise; setters ignore tags they do not handle.
@@ -115,8 +107,8 @@ class TLink : public TList {
   virtual void SetNumberProperty(uint32_t tag, const double& value);
   virtual uint16_t GetShortProperty(uint32_t tag, uint16_t& value, void* extra);
   virtual void SetShortProperty(uint32_t tag, uint16_t value);
-  virtual uint16_t GetColourProperty(uint32_t tag, LinkColour& value, void* extra);
-  virtual void SetColourProperty(uint32_t tag, const LinkColour& value);
+  virtual uint16_t GetColourProperty(uint32_t tag, RGB16Color& value, void* extra);
+  virtual void SetColourProperty(uint32_t tag, const RGB16Color& value);
   virtual uint16_t GetLongProperty(uint32_t tag, uint32_t& value, void* extra);
   virtual void SetLongProperty(uint32_t tag, uint32_t value);
   // Does nothing: a tag without a property.

@@ -30,14 +30,14 @@ void RegisterThingClasses() {
 void TThing::Initialize() {
   trackMarks_ = 0;
   trackLine_ = 0;
-  colour_ = LinkColour();
+  colour_ = RGB16Color();
   colourIsDefault_ = 1;
   TSingleStyleLink::Initialize();
 }
 
-void TThing::ApplyColourValue(const LinkColour& colour) {
+void TThing::ApplyColourValue(const RGB16Color& colour) {
   colour_ = colour;
-  colourIsDefault_ = colour.IsBlack() ? 1 : 0;
+  colourIsDefault_ = colour == RGB16Color() ? 1 : 0;
 }
 
 uint16_t TThing::GetFlagProperty(uint32_t tag, uint16_t& value, void* extra) {
@@ -66,13 +66,13 @@ void TThing::SetFlagProperty(uint32_t tag, uint16_t value) {
   Changed();
 }
 
-uint16_t TThing::GetColourProperty(uint32_t tag, LinkColour& value, void* extra) {
+uint16_t TThing::GetColourProperty(uint32_t tag, RGB16Color& value, void* extra) {
   if (tag != kTagColour) return TSingleStyleLink::GetColourProperty(tag, value, extra);
   value = colour_;
   return 1;
 }
 
-void TThing::SetColourProperty(uint32_t tag, const LinkColour& value) {
+void TThing::SetColourProperty(uint32_t tag, const RGB16Color& value) {
   if (tag != kTagColour) {
     TSingleStyleLink::SetColourProperty(tag, value);
     return;
@@ -96,7 +96,7 @@ void TThing::ReportPropertyBlocks(uint32_t tag, uint16_t& found, BlockCallback b
 
 uint16_t TThing::ReadBlockContents(int16_t code, TObjectReader& reader) {
   if (code != kBlockThingColour) return TSingleStyleLink::ReadBlockContents(code, reader);
-  LinkColour colour;
+  RGB16Color colour;
   reader.ReadColor(colour);
   ApplyColourValue(colour);
   return 1;

@@ -30,7 +30,7 @@ class TThing : public TSingleStyleLink {
 
   uint16_t GetTrackMarks() const { return trackMarks_; }
   uint16_t GetTrackLine() const { return trackLine_; }
-  const LinkColour& GetColour() const { return colour_; }
+  const RGB16Color& GetColour() const { return colour_; }
   // 1 while the thing draws in whatever colour the drawing context holds.
   uint16_t IsColourDefault() const { return colourIsDefault_; }
   // The screen point of the previous track mark; none before the first one.
@@ -39,8 +39,8 @@ class TThing : public TSingleStyleLink {
 
   uint16_t GetFlagProperty(uint32_t tag, uint16_t& value, void* extra) override;
   void SetFlagProperty(uint32_t tag, uint16_t value) override;
-  uint16_t GetColourProperty(uint32_t tag, LinkColour& value, void* extra) override;
-  void SetColourProperty(uint32_t tag, const LinkColour& value) override;
+  uint16_t GetColourProperty(uint32_t tag, RGB16Color& value, void* extra) override;
+  void SetColourProperty(uint32_t tag, const RGB16Color& value) override;
   void ReportPropertyBlocks(uint32_t tag, uint16_t& found, BlockCallback blockCallback,
                             ObjectCallback objectCallback, void* blockContext,
                             void* objectContext) override;
@@ -132,12 +132,12 @@ class TThing : public TSingleStyleLink {
   virtual uint16_t IsGeometryTag(uint32_t) { return 0; }
 
  private:
-  void ApplyColourValue(const LinkColour& colour);
+  void ApplyColourValue(const RGB16Color& colour);
 
   uint16_t trackMarks_ = 0;
   uint16_t trackLine_ = 0;
   std::optional<QV_CPoint> lastTrackPoint_;
-  LinkColour colour_;
+  RGB16Color colour_;
   uint16_t colourIsDefault_ = 0;
 };
 

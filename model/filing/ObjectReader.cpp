@@ -132,7 +132,7 @@ void TObjectReader::ReadTransform(Transform2D& transform) {
   transform.scaled = ReadBoolean() ? 1 : 0;
 }
 
-void TObjectReader::ReadColor(LinkColour& colour) {
+void TObjectReader::ReadColor(RGB16Color& colour) {
   if (bigEndian_) {
     colour.red = ReadWord();
     colour.green = ReadWord();

@@ -77,7 +77,7 @@ class TObjectReader : public TFilerBase {
   // Six fields and the flag, starting from the identity. A block whose rest holds only the older
   // three reals (x, y, angle) gives the rigid transform they describe.
   void ReadTransform(Transform2D& transform);
-  void ReadColor(LinkColour& colour);
+  void ReadColor(RGB16Color& colour);
   // Reads a stored handle into handle, resized to fit; a null handle skips the bytes.
   void ReadHandle(Handle handle);
   uint32_t ReadUnitTag();

@@ -184,7 +184,7 @@ void TObjectWriter::WriteTransform(const Transform2D& t) {
   WriteShort(static_cast<int16_t>(t.scaled));
 }
 
-void TObjectWriter::WriteColor(const LinkColour& colour) {
+void TObjectWriter::WriteColor(const RGB16Color& colour) {
   const uint16_t channels[3] = {colour.red, colour.blue, colour.green};
   WriteBytes(channels, 6);
 }
@@ -227,7 +227,7 @@ void TObjectWriterKind2::WriteNumber(const void* hostBytes, int32_t count) {
   WriteBytes(reversed, count);
 }
 
-void TObjectWriterKind2::WriteColor(const LinkColour& colour) {
+void TObjectWriterKind2::WriteColor(const RGB16Color& colour) {
   WriteWord(colour.red);
   WriteWord(colour.green);
   WriteWord(colour.blue);

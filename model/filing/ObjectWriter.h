@@ -69,7 +69,7 @@ class TObjectWriter : public TFilerBase {
   // A transform as its six fields in order and its flag. Every kind writes this form, because it
   // is the form every reader reads.
   void WriteTransform(const Transform2D& transform);
-  virtual void WriteColor(const LinkColour& colour);
+  virtual void WriteColor(const RGB16Color& colour);
   void WriteIdNameRecord(int16_t id, int32_t value, const Str255& name);
   void WriteHandle(Handle handle);
   void WriteCodeValue(int32_t value, int32_t, int32_t) { WriteCode(value); }
@@ -109,7 +109,7 @@ class TObjectWriterKind2 : public TObjectWriter {
   DECLARE_CLASS_ID(571, TObjectWriter)
 
  public:
-  void WriteColor(const LinkColour& colour) override;
+  void WriteColor(const RGB16Color& colour) override;
 
  protected:
   void WriteNumber(const void* hostBytes, int32_t count) override;

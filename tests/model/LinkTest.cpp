@@ -8,7 +8,7 @@ class CountingOwner : public TLinkOwner {
  public:
   int changes = 0;
   void ObjectChanged(TLink&) override { ++changes; }
-  LinkColour DisplayColour(const LinkColour& c) override { return {c.green, c.red, c.blue}; }
+  RGB16Color DisplayColour(const RGB16Color& c) override { return {c.green, c.red, c.blue}; }
   void TrackingEnabled() override {}
   MacPoint WorldToScreen(const TVector&) override { return MacPoint(); }
   double GridSpacing() const override { return 0.0; }
@@ -66,10 +66,10 @@ TEST(LinkTest, ChangesAndColoursGoThroughTheOwner) {
   TDisplayLink link;
   link.Initialize();
   link.Changed();  // no owner: nothing
-  EXPECT_EQ(link.GetDisplayColour({1, 2, 3}), (LinkColour{1, 2, 3}));
+  EXPECT_EQ(link.GetDisplayColour({1, 2, 3}), (RGB16Color{1, 2, 3}));
   CountingOwner owner;
   link.SetOwner(&owner);
-  EXPECT_EQ(link.GetDisplayColour({1, 2, 3}), (LinkColour{3, 1, 2}));
+  EXPECT_EQ(link.GetDisplayColour({1, 2, 3}), (RGB16Color{3, 1, 2}));
   link.SetName("quiet");  // name label hidden: no redraw
   EXPECT_EQ(owner.changes, 0);
   link.SetFlagProperty(MakeTag("hidN"), 0);

@@ -20,7 +20,7 @@ class FakeOwner : public TLinkOwner {
   double grid = 0.25;
   double angleStep = 0.0;
   void ObjectChanged(TLink&) override { ++changes; }
-  LinkColour DisplayColour(const LinkColour& colour) override { return colour; }
+  RGB16Color DisplayColour(const RGB16Color& colour) override { return colour; }
   void TrackingEnabled() override { ++trackingNotices; }
   MacPoint WorldToScreen(const TVector& p) override {
     return MacPoint(static_cast<int16_t>(p.x * 10), static_cast<int16_t>(-p.y * 10));
@@ -62,9 +62,9 @@ TEST_F(ThingTest, BlackColourMeansTheDefaultColour) {
   thing.SetColourProperty(MakeTag("colr"), {0x100, 0, 0});
   EXPECT_EQ(thing.IsColourDefault(), 0);
   EXPECT_EQ(owner.changes, 1);
-  LinkColour read;
+  RGB16Color read;
   EXPECT_EQ(thing.GetColourProperty(MakeTag("colr"), read, nullptr), 1);
-  EXPECT_EQ(read, (LinkColour{0x100, 0, 0}));
+  EXPECT_EQ(read, (RGB16Color{0x100, 0, 0}));
   thing.SetColourProperty(MakeTag("colr"), {0, 0, 0});
   EXPECT_EQ(thing.IsColourDefault(), 1);
   EXPECT_EQ(thing.GetColourProperty(MakeTag("facP"), read, nullptr), 0);
@@ -139,7 +139,7 @@ TEST_F(ThingTest, ColourBlockRoundTripsInDocumentOrder) {
   world.AddDependent(&taker);
   ReadObjects(stored, 2, 2, &world, nullptr, nullptr, nullptr);
   FreeHandle(stored);
-  EXPECT_EQ(taker.GetColour(), (LinkColour{0x1111, 0x2222, 0x3333}));
+  EXPECT_EQ(taker.GetColour(), (RGB16Color{0x1111, 0x2222, 0x3333}));
   EXPECT_EQ(taker.IsColourDefault(), 0);
 }
 
