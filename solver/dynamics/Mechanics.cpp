@@ -672,16 +672,65 @@ void Mechanics::AddForces(const Context& context) {
   }
 }
 
-Eigen::SparseMatrix<double> Mechanics::Jacobian(const std::vector<int>& rows) const {
-  std::vector<Eigen::Triplet<double>> triplets;
+Eigen::VectorXd Mechanics::MulJ(const std::vector<int>& rows, const Eigen::VectorXd& x) const {
+  Eigen::VectorXd out(static_cast<int>(rows.size()));
+  for (size_t r = 0; r < rows.size(); ++r) {
+    const Row& row = rows_[rows[r]];
+    double sum = 0;
+    for (int i = row.begin; i < row.begin + row.count; ++i)
+      sum += entries_[i].second * x[entries_[i].first];
+    out[static_cast<int>(r)] = sum;
+  }
+  return out;
+}
+
+Eigen::VectorXd Mechanics::MulJt(const std::vector<int>& rows, const Eigen::VectorXd& y) const {
+  Eigen::VectorXd out = Eigen::VectorXd::Zero(dofCount_);
   for (size_t r = 0; r < rows.size(); ++r) {
     const Row& row = rows_[rows[r]];
     for (int i = row.begin; i < row.begin + row.count; ++i)
-      triplets.emplace_back(static_cast<int>(r), entries_[i].first, entries_[i].second);
+      out[entries_[i].first] += entries_[i].second * y[static_cast<int>(r)];
   }
-  Eigen::SparseMatrix<double> J(static_cast<int>(rows.size()), dofCount_);
-  J.setFromTriplets(triplets.begin(), triplets.end());
-  return J;
+  return out;
+}
+
+// Factorises J W J' over the rows. The matrix is assembled body by body from the rows that
+// touch each coordinate, so its cost follows the number of joints; its pattern only changes with
+// the row set, so the ordering and symbolic analysis are reused between evaluations.
+void Mechanics::Factorise(const std::vector<int>& rows) {
+  byDof_.resize(dofCount_);
+  for (auto& list : byDof_)
+    list.clear();
+  for (size_t r = 0; r < rows.size(); ++r) {
+    const Row& row = rows_[rows[r]];
+    for (int i = row.begin; i < row.begin + row.count; ++i)
+      byDof_[entries_[i].first].emplace_back(static_cast<int>(r), entries_[i].second);
+  }
+  triplets_.clear();
+  for (int dof = 0; dof < dofCount_; ++dof) {
+    const double w = invMass_[dof];
+    for (const auto& [ra, va] : byDof_[dof])
+      for (const auto& [rb, vb] : byDof_[dof])
+        if (ra >= rb) triplets_.emplace_back(ra, rb, va * w * vb);
+  }
+  const int n = static_cast<int>(rows.size());
+  schur_.resize(n, n);
+  schur_.setFromTriplets(triplets_.begin(), triplets_.end());
+  const bool samePattern =
+      factorised_ && pattern_.size() == static_cast<size_t>(schur_.nonZeros() + n + 1) &&
+      std::equal(schur_.outerIndexPtr(), schur_.outerIndexPtr() + n + 1, pattern_.begin()) &&
+      std::equal(schur_.innerIndexPtr(), schur_.innerIndexPtr() + schur_.nonZeros(),
+                 pattern_.begin() + n + 1);
+  if (!samePattern) {
+    ldlt_.analyzePattern(schur_);
+    pattern_.assign(schur_.outerIndexPtr(), schur_.outerIndexPtr() + n + 1);
+    pattern_.insert(pattern_.end(), schur_.innerIndexPtr(),
+                    schur_.innerIndexPtr() + schur_.nonZeros());
+    factorised_ = true;
+  }
+  ldlt_.factorize(schur_);
+  if (ldlt_.info() != Eigen::Success)
+    throw DynamicsError{kErrSingular, "the constraints cannot be solved together"};
 }
 
 void Mechanics::SelectRows() {
@@ -746,40 +795,38 @@ void Mechanics::SolveBounded(const std::vector<int>& rows, const Eigen::VectorXd
   const int n = static_cast<int>(rows.size());
   x = Eigen::VectorXd::Zero(n);
   if (n == 0) return;
-  const Eigen::SparseMatrix<double> J = Jacobian(rows);
   bool bounded = false;
   for (int i = 0; i < n; ++i)
     bounded = bounded || lower[i] > -kInfinity || upper[i] < kInfinity;
+  if (!bounded) {
+    Factorise(rows);
+    x = ldlt_.solve(b);
+    return;
+  }
   std::vector<Bound> state(n, Bound::Free);
-  const int maxIterations = bounded ? 4 * n + 10 : 1;
+  const int maxIterations = 4 * n + 10;
   for (int iteration = 0; iteration < maxIterations; ++iteration) {
-    std::vector<int> freeRows;
+    std::vector<int> freeRows, freeGlobal;
     Eigen::VectorXd clamped = Eigen::VectorXd::Zero(n);
     for (int i = 0; i < n; ++i) {
-      if (state[i] == Bound::Free)
+      if (state[i] == Bound::Free) {
         freeRows.push_back(i);
-      else
+        freeGlobal.push_back(rows[i]);
+      } else {
         clamped[i] = state[i] == Bound::AtLower ? lower[i] : upper[i];
+      }
     }
-    const Eigen::VectorXd pushed = J * invMass_.cwiseProduct(J.transpose() * clamped);
+    const Eigen::VectorXd pushed = MulJ(rows, invMass_.cwiseProduct(MulJt(rows, clamped)));
     x = clamped;
     if (!freeRows.empty()) {
-      std::vector<Eigen::Triplet<double>> triplets;
-      Eigen::SparseMatrix<double> selector(static_cast<int>(freeRows.size()), n);
+      Factorise(freeGlobal);
+      Eigen::VectorXd rhs(static_cast<int>(freeRows.size()));
       for (size_t r = 0; r < freeRows.size(); ++r)
-        triplets.emplace_back(static_cast<int>(r), freeRows[r], 1.0);
-      selector.setFromTriplets(triplets.begin(), triplets.end());
-      const Eigen::SparseMatrix<double> Jf = selector * J;
-      const Eigen::SparseMatrix<double> A = Jf * invMass_.asDiagonal() * Jf.transpose();
-      Eigen::SimplicialLDLT<Eigen::SparseMatrix<double>> ldlt(A);
-      if (ldlt.info() != Eigen::Success)
-        throw DynamicsError{kErrSingular, "the constraints cannot be solved together"};
-      const Eigen::VectorXd rhs = selector * (b - pushed);
-      const Eigen::VectorXd solution = ldlt.solve(rhs);
+        rhs[r] = b[freeRows[r]] - pushed[freeRows[r]];
+      const Eigen::VectorXd solution = ldlt_.solve(rhs);
       for (size_t r = 0; r < freeRows.size(); ++r)
         x[freeRows[r]] = solution[r];
     }
-    if (!bounded) return;
     // The free row furthest outside its bounds is clamped first.
     int worst = -1;
     double worstExcess = 0;
@@ -794,7 +841,7 @@ void Mechanics::SolveBounded(const std::vector<int>& rows, const Eigen::VectorXd
       state[worst] = x[worst] < lower[worst] ? Bound::AtLower : Bound::AtUpper;
       continue;
     }
-    const Eigen::VectorXd residual = J * invMass_.cwiseProduct(J.transpose() * x) - b;
+    const Eigen::VectorXd residual = MulJ(rows, invMass_.cwiseProduct(MulJt(rows, x))) - b;
     double worstResidual = 1e-12;
     for (int i = 0; i < n; ++i) {
       const double wrong = state[i] == Bound::AtLower   ? -residual[i]
@@ -819,9 +866,8 @@ void Mechanics::Derivative(double time, const Eigen::VectorXd& state, Eigen::Vec
   BuildRows(context);
   SelectRows();
   const int n = static_cast<int>(solveRows_.size());
-  const Eigen::SparseMatrix<double> J = Jacobian(solveRows_);
   Eigen::VectorXd b(n), lower(n), upper(n);
-  const Eigen::VectorXd free = J * invMass_.cwiseProduct(force_);
+  const Eigen::VectorXd free = MulJ(solveRows_, invMass_.cwiseProduct(force_));
   for (int i = 0; i < n; ++i) {
     const Row& row = rows_[solveRows_[i]];
     b[i] = row.gamma - free[i];
@@ -830,7 +876,7 @@ void Mechanics::Derivative(double time, const Eigen::VectorXd& state, Eigen::Vec
   }
   Eigen::VectorXd lambda;
   SolveBounded(solveRows_, b, lower, upper, lambda);
-  const Eigen::VectorXd total = force_ + J.transpose() * lambda;
+  const Eigen::VectorXd total = force_ + MulJt(solveRows_, lambda);
   derivative.resize(2 * dofCount_);
   derivative.head(dofCount_) = velocity_;
   derivative.tail(dofCount_) = invMass_.cwiseProduct(total);
@@ -882,7 +928,7 @@ double Mechanics::Project(double time, Eigen::VectorXd& state, double tolerance)
     const Eigen::VectorXd none = Eigen::VectorXd::Constant(n, kInfinity);
     Eigen::VectorXd delta;
     SolveBounded(rows, g.head(n), -none, none, delta);
-    const Eigen::VectorXd dq = -invMass_.cwiseProduct(Jacobian(rows).transpose() * delta);
+    const Eigen::VectorXd dq = -invMass_.cwiseProduct(MulJt(rows, delta));
     state.head(dofCount_) += dq;
     Unpack(state);
     UpdateKinematics();
@@ -908,7 +954,7 @@ double Mechanics::Project(double time, Eigen::VectorXd& state, double tolerance)
   }
   Eigen::VectorXd impulse;
   SolveBounded(rows, b, lower, upper, impulse);
-  if (n > 0) state.tail(dofCount_) += invMass_.cwiseProduct(Jacobian(rows).transpose() * impulse);
+  if (n > 0) state.tail(dofCount_) += invMass_.cwiseProduct(MulJt(rows, impulse));
   Unpack(state);
   UpdateKinematics();
   AcceptState(time, state);

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include <Eigen/Core>
+#include <Eigen/SparseCholesky>
 #include <Eigen/SparseCore>
 
 #include "solver/dynamics/Context.h"
@@ -143,7 +144,9 @@ class Mechanics {
   // Solves (J W J') x = b over the candidate rows with x bounded per row; returns x per row.
   void SolveBounded(const std::vector<int>& rows, const Eigen::VectorXd& b,
                     const Eigen::VectorXd& lower, const Eigen::VectorXd& upper, Eigen::VectorXd& x);
-  Eigen::SparseMatrix<double> Jacobian(const std::vector<int>& rows) const;
+  Eigen::VectorXd MulJ(const std::vector<int>& rows, const Eigen::VectorXd& x) const;
+  Eigen::VectorXd MulJt(const std::vector<int>& rows, const Eigen::VectorXd& y) const;
+  void Factorise(const std::vector<int>& rows);
   void RefreshContacts();
   void BuildAll(const Context& context);
   double FrameAngle(const Context& context, const Constraint& record) const;
@@ -180,7 +183,13 @@ class Mechanics {
   std::vector<double> constraintForce_;  // per constraint, three components
   std::vector<double> nextConstraintForce_;
   std::vector<double> coordinate_, rate_;  // per constraint
-  bool contactsKnown_ = false;
+  // The factorisation of J W J' and what it is built from, kept between evaluations.
+  std::vector<std::vector<std::pair<int, double>>> byDof_;
+  std::vector<Eigen::Triplet<double>> triplets_;
+  Eigen::SparseMatrix<double> schur_;
+  Eigen::SimplicialLDLT<Eigen::SparseMatrix<double>> ldlt_;
+  std::vector<int> pattern_;
+  bool factorised_ = false;
 };
 
 inline int Context::BodyCount() const {
