@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <new>
 #include <vector>
@@ -130,6 +131,8 @@ int32_t EngineSplineQuickInterpolate(SplineHandle spline, double* out, int32_t s
   if (curve.IsEmpty()) return kSplineNoCurve;
   const int32_t n = curve.PointCount();
   const int32_t spans = curve.IsClosed() ? n : n - 1;
+  // The count must fit the answer.
+  if (static_cast<int64_t>(spans) * (steps + 1) + 1 > INT32_MAX) return kSplineBadArgument;
   int32_t written = 0;
   auto put = [&](SplinePoint p) {
     out[2 * written] = p.x;
