@@ -122,14 +122,4 @@ TEST(FloatOpsTest, ComparisonsFollowIeeeRulesForNaN) {
   EXPECT_FALSE(NearlyEqual(1.0, 1.1, 0.1)) << "the tolerance itself is not nearly equal";
 }
 
-TEST(FloatOpsTest, SmallHelpers) {
-  EXPECT_EQ(ScaleByPowerOfTwo(3, 1.5), 12);
-  EXPECT_EQ(FTwice(1.25), 2.5);
-  EXPECT_EQ(FHalf(5), 2.5);
-  EXPECT_EQ(Midpoint(-1, 4), 1.5);
-  EXPECT_EQ(FMulInt(1.5, -4), -6);
-  // Only ratios of the scaled logarithm are used: the scale cancels.
-  EXPECT_NEAR(ScaledLog(1000) / ScaledLog(10), 3, 1e-12);
-}
-
 }  // namespace
