@@ -6,6 +6,7 @@
 
 #include <Eigen/QR>
 #include <Eigen/SparseCholesky>
+#include <memory>
 
 namespace yb::dynamics {
 
@@ -120,8 +121,13 @@ Mechanics::Mechanics(Model model) : model_(std::move(model)) {
     if (c.points.size() < needed)
       throw DynamicsError{kErrBadModel, "a constraint has too few points"};
     if (c.frameBody >= bodies) throw DynamicsError{kErrBadModel, "a frame body does not exist"};
-    if (c.kind == ConstraintKind::CurvedSlot)
-      throw DynamicsError{kErrNotBuilt, "curved slots are not available yet"};
+    if (c.kind == ConstraintKind::CurvedSlot) {
+      if (c.curveX.size() != c.curveY.size())
+        throw DynamicsError{kErrBadModel, "a curved slot's coordinates do not pair up"};
+      for (const Goal& goal : c.goals)
+        if (IsKinematic(goal.type) && goal.component != Component::Y)
+          throw DynamicsError{kErrNotBuilt, "a curved slot holds its points on the curve only"};
+    }
     if (c.kind == ConstraintKind::Gear && !(std::abs(c.ratio) > 0 && std::isfinite(c.ratio)))
       throw DynamicsError{kErrBadModel, "a gear needs a non-zero ratio"};
     if (c.kind == ConstraintKind::Gear && c.internal && std::abs(c.ratio - 1) < 1e-12)
@@ -140,6 +146,22 @@ Mechanics::Mechanics(Model model) : model_(std::move(model)) {
     invMass_[dof + 2] = 1.0 / model_.bodies[i].moment;
   }
   const size_t n = model_.constraints.size();
+  curves_.resize(n);
+  feet_.assign(n, SplineFoot{});
+  pendingFeet_ = feet_;
+  for (size_t c = 0; c < n; ++c) {
+    const Constraint& record = model_.constraints[c];
+    if (record.kind != ConstraintKind::CurvedSlot) continue;
+    std::vector<double> xy;
+    for (size_t i = 0; i < record.curveX.size(); ++i) {
+      xy.push_back(record.curveX[i]);
+      xy.push_back(record.curveY[i]);
+    }
+    curves_[c] = std::make_unique<CubicSpline>();
+    if (!curves_[c]->Build(xy.data(), static_cast<int32_t>(record.curveX.size()),
+                           record.closedCurve))
+      throw DynamicsError{kErrBadModel, "a curved slot needs two distinct points"};
+  }
   gearReference_.assign(n, 0.0);
   angleUnwrap_.assign(n, 0.0);
   constraintForce_.assign(3 * n, 0.0);
@@ -329,14 +351,16 @@ double Mechanics::Checked(double value, const Constraint& record) {
 
 int Mechanics::FrameBody(const Constraint& record) const {
   if (record.frameBody != kNone) return record.frameBody;
-  if (record.kind == ConstraintKind::Slot) return model_.points[record.points[0]].body;
+  if (record.kind == ConstraintKind::Slot || record.kind == ConstraintKind::CurvedSlot)
+    return model_.points[record.points[0]].body;
   return kNone;
 }
 
 double Mechanics::FrameAngle(const Context& context, const Constraint& record) const {
   double angle = Checked(record.frameAngle(context), record);
   if (record.frameBody != kNone) angle += bodyKin_[record.frameBody].angle;
-  if (record.kind == ConstraintKind::Slot) angle += pointKin_[record.points[0]].angle;
+  if (record.kind == ConstraintKind::Slot || record.kind == ConstraintKind::CurvedSlot)
+    angle += pointKin_[record.points[0]].angle;
   return angle;
 }
 
@@ -497,11 +521,58 @@ void Mechanics::AddGoalRows(const Context& context, int c) {
         emit(b, e.dot(d) + record.ratio * (p0.angle - rack.angle));
         break;
       }
-      case ConstraintKind::Force:
       case ConstraintKind::CurvedSlot:
+        for (size_t k = 1; k < record.points.size(); ++k) {
+          RowBuilder b(entries_);
+          emit(b, CurveDistance(context, c, p0, pointKin_[record.points[k]], b, k == 1));
+        }
+        break;
+      case ConstraintKind::Force:
         break;
     }
   }
+}
+
+// The signed distance of a point from the curve, which is held in the frame of the primary
+// point. Near the curve its gradient is the unit normal n at the foot, and its Hessian in the
+// curve's frame is -k t t' / (1 - k d) for the curvature k, which gives the velocity-product term.
+double Mechanics::CurveDistance(const Context& context, int c, const PointKin& origin,
+                                const PointKin& point, RowBuilder& b, bool keepFoot) {
+  const CubicSpline& curve = *curves_[c];
+  const Constraint& record = model_.constraints[c];
+  const int frameBody = FrameBody(record);
+  const double angle = FrameAngle(context, record);
+  const double w = bodyKin_[frameBody].omega;
+  const double cs = std::cos(angle), sn = std::sin(angle);
+  const Vector2d d = point.pos - origin.pos, dd = point.vel - origin.vel;
+  const Vector2d q(cs * d.x() + sn * d.y(), -sn * d.x() + cs * d.y());
+  const Vector2d rdd(cs * dd.x() + sn * dd.y(), -sn * dd.x() + cs * dd.y());
+  const Vector2d qdot = rdd - w * Perp(q);
+  const SplineFoot foot = curve.Nearest({q.x(), q.y()}, 1e-9, &feet_[c]);
+  if (keepFoot) pendingFeet_[c] = foot;
+  SplinePoint tangent;
+  curve.At(foot.t, &tangent);
+  Vector2d t(tangent.x, tangent.y);
+  const double speed = t.norm();
+  if (speed == 0) throw DynamicsError{kErrSingular, "a curved slot has no direction here"};
+  t /= speed;
+  const Vector2d n = Perp(t);
+  // Curvature from the change of the tangent along the curve.
+  const double h = 1e-6 * std::max(1.0, curve.Length());
+  SplinePoint ta, tb;
+  curve.At(foot.t - h, &ta);
+  curve.At(foot.t + h, &tb);
+  const Vector2d second((tb.x - ta.x) / (2 * h), (tb.y - ta.y) / (2 * h));
+  const double kappa = Cross(t * speed, second) / (speed * speed * speed);
+  const SplinePoint at = curve.At(foot.t);
+  const double distance = n.dot(q - Vector2d(at.x, at.y));
+  const Vector2d N(cs * n.x() - sn * n.y(), sn * n.x() + cs * n.y());
+  b.AddPoint(point, N);
+  b.AddPoint(origin, -N);
+  b.AddAngle(bodyKin_[frameBody].dof, -N.dot(Perp(d)));
+  const double tq = t.dot(qdot);
+  b.c += -w * N.dot(Perp(dd)) - w * n.dot(Perp(qdot)) - kappa * tq * tq / (1 - kappa * distance);
+  return distance;
 }
 
 void Mechanics::AddPositionRow(RowBuilder& b, const Context& context, const Constraint& record,
@@ -987,7 +1058,9 @@ void Mechanics::AcceptState(double time, const Eigen::VectorXd& state) {
     angleUnwrap_[c] +=
         std::remainder(std::atan2(d.y(), d.x()) - angleUnwrap_[c], 2 * std::numbers::pi);
   }
+  pendingFeet_ = feet_;
   BuildRows(context);
+  feet_ = pendingFeet_;
   RefreshContacts();
 }
 

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -21,6 +22,7 @@
 
 #include "solver/dynamics/Context.h"
 #include "solver/dynamics/Model.h"
+#include "solver/geometry/CubicSpline.h"
 
 namespace yb::dynamics {
 
@@ -130,6 +132,8 @@ class Mechanics {
   void AddGoalRows(const Context& context, int c);
   void AddPositionRow(RowBuilder& b, const Context& ctx, const Constraint& record, const Goal& goal,
                       int c, int goalIndex, double quantity);
+  double CurveDistance(const Context& context, int c, const PointKin& origin, const PointKin& point,
+                       RowBuilder& b, bool keepFoot);
   static int64_t Key(int constraint, int goal, int sub) {
     return (static_cast<int64_t>(constraint) << 32) | (goal << 16) | sub;
   }
@@ -190,6 +194,10 @@ class Mechanics {
   Eigen::SimplicialLDLT<Eigen::SparseMatrix<double>> ldlt_;
   std::vector<int> pattern_;
   bool factorised_ = false;
+  // Curved slots: the curve, and where the slider's foot was at the last accepted state (the
+  // search for the nearest point starts there so the slider does not jump between branches).
+  std::vector<std::unique_ptr<CubicSpline>> curves_;
+  std::vector<SplineFoot> feet_, pendingFeet_;
 };
 
 inline int Context::BodyCount() const {

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "solver/dynamics/Simulation.h"
+#include "solver/geometry/CubicSpline.h"
 #include "tests/solver/dynamics/Scenes.h"
 
 namespace yb::dynamics {
@@ -313,6 +314,68 @@ TEST(BadInput, RefusedWithAClearError) {
   } catch (const DynamicsError& e) {
     EXPECT_EQ(e.code, kErrNotANumber);
   }
+}
+
+}  // namespace
+}  // namespace yb::dynamics
+
+namespace yb::dynamics {
+namespace {
+
+// A bead on a wire: a curved slot in the background's frame, under gravity.
+struct Bead {
+  Model model;
+  int bead, slot;
+  Bead(std::vector<double> x, std::vector<double> y, bool closed, double startX, double startY,
+       double curveAngle = 0) {
+    bead = model.AddBody(scenes::Disk(startX, startY, 1, 0.01));
+    const int curvePoint = model.AddPoint(kBackground, 0, 0, curveAngle);
+    const int onBead = model.AddPoint(bead, 0, 0);
+    slot =
+        model.AddConstraint(MakeCurvedSlot(curvePoint, onBead, std::move(x), std::move(y), closed));
+    model.AddField(MakeLineGravity({bead}, scenes::kGravity));
+  }
+};
+
+TEST(CurvedSlot, StraightWireActsAsAnInclinedSlot) {
+  // A two-point curve turned by 30 degrees: the bead slides down at g sin 30.
+  const double angle = -std::numbers::pi / 6;
+  Bead wire({-1, 1}, {0, 0}, false, 0, 0, angle);
+  Simulation sim(wire.model, RunSettings{});
+  sim.AdvanceTo(0.5);
+  const double along = 0.5 * (scenes::kGravity / 2) * 0.25;  // s = a t^2 / 2, downhill
+  EXPECT_NEAR(sim.GetMechanics().Body(wire.bead).x, along * std::cos(angle), 1e-9);
+  EXPECT_NEAR(sim.GetMechanics().Body(wire.bead).y, along * std::sin(angle), 1e-9);
+}
+
+TEST(CurvedSlot, BeadOnAClosedWireStaysOnItAndKeepsItsEnergy) {
+  std::vector<double> x, y;
+  for (int i = 0; i < 24; ++i) {
+    x.push_back(std::cos(2 * std::numbers::pi * i / 24));
+    y.push_back(std::sin(2 * std::numbers::pi * i / 24));
+  }
+  Bead hoop(x, y, true, 1, 0);
+  CubicSpline curve;
+  std::vector<double> xy;
+  for (int i = 0; i < 24; ++i) {
+    xy.push_back(x[i]);
+    xy.push_back(y[i]);
+  }
+  ASSERT_TRUE(curve.Build(xy.data(), 24, true));
+  Simulation sim(hoop.model, RunSettings{});
+  const Mechanics& m = sim.GetMechanics();
+  const double start = m.KineticEnergy() + scenes::kGravity * m.Body(hoop.bead).y;
+  double off = 0, drift = 0, lowest = 1;
+  for (int i = 1; i <= 30; ++i) {
+    sim.AdvanceTo(i / 30.0);
+    const BodyState b = m.Body(hoop.bead);
+    off = std::max(off, curve.Nearest({b.x, b.y}, 0, nullptr).distance);
+    drift = std::max(drift, std::abs(m.KineticEnergy() + scenes::kGravity * b.y - start));
+    lowest = std::min(lowest, b.y);
+  }
+  EXPECT_LE(off, 1e-10);
+  EXPECT_LE(drift, 1e-8);
+  EXPECT_LT(lowest, -0.99);  // it passed the bottom of the hoop
 }
 
 }  // namespace
