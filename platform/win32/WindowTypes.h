@@ -61,8 +61,12 @@ struct MSG {
   POINT pt;
 };
 
-constexpr WORD LOWORD(uintptr_t value) { return static_cast<WORD>(value & 0xFFFF); }
-constexpr WORD HIWORD(uintptr_t value) { return static_cast<WORD>((value >> 16) & 0xFFFF); }
+constexpr WORD LOWORD(uintptr_t value) {
+  return static_cast<WORD>(value & 0xFFFF);
+}
+constexpr WORD HIWORD(uintptr_t value) {
+  return static_cast<WORD>((value >> 16) & 0xFFFF);
+}
 constexpr LPARAM MAKELPARAM(int32_t low, int32_t high) {
   return static_cast<LPARAM>(static_cast<int32_t>((static_cast<uint32_t>(high) << 16) |
                                                   (static_cast<uint32_t>(low) & 0xFFFF)));
@@ -72,7 +76,9 @@ constexpr LONG MAKELONG(int32_t low, int32_t high) {
                            (static_cast<uint32_t>(low) & 0xFFFF));
 }
 // Signed coordinates packed into a message's lParam.
-constexpr int32_t GET_X_LPARAM(LPARAM value) { return static_cast<int16_t>(value & 0xFFFF); }
+constexpr int32_t GET_X_LPARAM(LPARAM value) {
+  return static_cast<int16_t>(value & 0xFFFF);
+}
 constexpr int32_t GET_Y_LPARAM(LPARAM value) {
   return static_cast<int16_t>((value >> 16) & 0xFFFF);
 }

@@ -1,0 +1,333 @@
+#include "platform/win32/Clipboard.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "platform/win32/Window.h"
+#include "platform/win32/WindowInternal.h"
+#include "platform/win32/WindowPresenter.h"
+
+// ---------------------------------------------------------------------------------------------
+// Global memory.
+
+namespace {
+
+struct GlobalBlock {
+  std::vector<uint8_t> bytes;
+  int32_t locks = 0;
+};
+
+std::map<void*, std::unique_ptr<GlobalBlock>>& Blocks() {
+  static std::map<void*, std::unique_ptr<GlobalBlock>> blocks;
+  return blocks;
+}
+
+GlobalBlock* FindBlock(HGLOBAL handle) {
+  auto found = Blocks().find(handle);
+  return found == Blocks().end() ? nullptr : found->second.get();
+}
+
+}  // namespace
+
+HGLOBAL GlobalAlloc(UINT, size_t bytes) {
+  auto block = std::make_unique<GlobalBlock>();
+  block->bytes.assign(bytes, 0);  // always zeroed: nothing stale leaks onto the clipboard
+  void* handle = block.get();
+  Blocks().emplace(handle, std::move(block));
+  return handle;
+}
+
+HGLOBAL GlobalReAlloc(HGLOBAL handle, size_t bytes, UINT) {
+  GlobalBlock* block = FindBlock(handle);
+  if (!block || block->locks > 0) return nullptr;
+  block->bytes.resize(bytes, 0);
+  return handle;
+}
+
+void* GlobalLock(HGLOBAL handle) {
+  GlobalBlock* block = FindBlock(handle);
+  if (!block) return nullptr;
+  ++block->locks;
+  // A zero-sized block still answers a usable, unique address.
+  return block->bytes.empty() ? static_cast<void*>(block) : block->bytes.data();
+}
+
+BOOL GlobalUnlock(HGLOBAL handle) {
+  GlobalBlock* block = FindBlock(handle);
+  if (!block || block->locks == 0) return FALSE;
+  return --block->locks > 0 ? TRUE : FALSE;
+}
+
+size_t GlobalSize(HGLOBAL handle) {
+  const GlobalBlock* block = FindBlock(handle);
+  return block ? block->bytes.size() : 0;
+}
+
+HGLOBAL GlobalFree(HGLOBAL handle) {
+  if (!handle) return nullptr;
+  return Blocks().erase(handle) ? nullptr : handle;
+}
+
+// ---------------------------------------------------------------------------------------------
+// The clipboard.
+
+namespace {
+
+constexpr UINT kFirstRegisteredFormat = 0xC000;
+
+struct ClipboardState {
+  bool open = false;
+  HWND opener = nullptr;
+  HWND owner = nullptr;
+  bool changedSinceOpen = false;
+  std::vector<std::pair<UINT, HGLOBAL>> formats;  // in the order they were set
+  std::map<std::string, UINT> registered;
+  UINT nextRegistered = kFirstRegisteredFormat;
+  std::string lastDesktopText;  // what we last exchanged with the desktop, in UTF-8
+};
+
+ClipboardState& Clip() {
+  static ClipboardState state;
+  return state;
+}
+
+HGLOBAL Find(UINT format) {
+  for (const auto& [id, data] : Clip().formats)
+    if (id == format) return data;
+  return nullptr;
+}
+
+void Remove(UINT format) {
+  auto& formats = Clip().formats;
+  for (auto it = formats.begin(); it != formats.end(); ++it) {
+    if (it->first == format) {
+      GlobalFree(it->second);
+      formats.erase(it);
+      return;
+    }
+  }
+}
+
+HGLOBAL TextBlock(const std::string& text) {
+  const HGLOBAL block = GlobalAlloc(GHND, text.size() + 1);
+  std::memcpy(GlobalLock(block), text.c_str(), text.size() + 1);
+  GlobalUnlock(block);
+  return block;
+}
+
+std::string BlockText(HGLOBAL block) {
+  const size_t size = GlobalSize(block);
+  const char* bytes = static_cast<const char*>(GlobalLock(block));
+  if (!bytes) return {};
+  const std::string text(bytes, strnlen(bytes, size));
+  GlobalUnlock(block);
+  return text;
+}
+
+// Desktop text that changed since we last saw it becomes our CF_TEXT.
+void TakeDesktopText() {
+  WindowPresenter* presenter = GetWindowPresenter();
+  std::string text;
+  if (!presenter || !presenter->GetDesktopText(&text)) return;
+  ClipboardState& state = Clip();
+  if (text == state.lastDesktopText) return;
+  state.lastDesktopText = text;
+  for (auto& [id, data] : state.formats)
+    GlobalFree(data);
+  state.formats.clear();
+  state.owner = nullptr;
+  state.formats.emplace_back(CF_TEXT, TextBlock(Utf8ToWindows1252(text)));
+}
+
+void GiveDesktopText() {
+  WindowPresenter* presenter = GetWindowPresenter();
+  if (!presenter) return;
+  HGLOBAL text = Find(CF_TEXT);
+  if (!text) text = Find(CF_OEMTEXT);
+  if (!text) return;
+  const std::string utf8 = Windows1252ToUtf8(BlockText(text));
+  if (presenter->PutDesktopText(utf8)) Clip().lastDesktopText = utf8;
+}
+
+}  // namespace
+
+BOOL OpenClipboard(HWND owner) {
+  ClipboardState& state = Clip();
+  if (state.open) return FALSE;
+  state.open = true;
+  state.opener = owner;
+  state.changedSinceOpen = false;
+  TakeDesktopText();
+  return TRUE;
+}
+
+BOOL CloseClipboard() {
+  ClipboardState& state = Clip();
+  if (!state.open) return FALSE;
+  if (state.changedSinceOpen) GiveDesktopText();
+  state.open = false;
+  state.opener = nullptr;
+  return TRUE;
+}
+
+BOOL EmptyClipboard() {
+  ClipboardState& state = Clip();
+  if (!state.open) return FALSE;
+  for (auto& [id, data] : state.formats)
+    GlobalFree(data);
+  state.formats.clear();
+  state.owner = state.opener;
+  state.changedSinceOpen = true;
+  return TRUE;
+}
+
+HGLOBAL SetClipboardData(UINT format, HGLOBAL data) {
+  ClipboardState& state = Clip();
+  if (!state.open || format == 0) return nullptr;
+  if (data && !FindBlock(data)) return nullptr;
+  Remove(format);
+  state.formats.emplace_back(format, data);
+  state.changedSinceOpen = true;
+  return data;
+}
+
+HGLOBAL GetClipboardData(UINT format) {
+  if (!Clip().open) return nullptr;
+  if (HGLOBAL data = Find(format)) return data;
+  if (format == CF_TEXT) return Find(CF_OEMTEXT);
+  if (format == CF_OEMTEXT) return Find(CF_TEXT);
+  return nullptr;
+}
+
+BOOL IsClipboardFormatAvailable(UINT format) {
+  if (!Clip().open) TakeDesktopText();
+  if (Find(format)) return TRUE;
+  if (format == CF_TEXT) return Find(CF_OEMTEXT) ? TRUE : FALSE;
+  if (format == CF_OEMTEXT) return Find(CF_TEXT) ? TRUE : FALSE;
+  return FALSE;
+}
+
+int32_t CountClipboardFormats() {
+  return static_cast<int32_t>(Clip().formats.size());
+}
+
+UINT EnumClipboardFormats(UINT format) {
+  const auto& formats = Clip().formats;
+  if (format == 0) return formats.empty() ? 0 : formats.front().first;
+  for (size_t i = 0; i + 1 < formats.size(); ++i)
+    if (formats[i].first == format) return formats[i + 1].first;
+  return 0;
+}
+
+UINT RegisterClipboardFormat(const char* name) {
+  if (!name || !*name) return 0;
+  std::string key(name);
+  for (char& c : key)
+    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  ClipboardState& state = Clip();
+  auto found = state.registered.find(key);
+  if (found != state.registered.end()) return found->second;
+  const UINT id = state.nextRegistered++;
+  state.registered[key] = id;
+  return id;
+}
+
+HWND GetClipboardOwner() {
+  return Clip().owner;
+}
+
+void ResetClipboard() {
+  ClipboardState& state = Clip();
+  for (auto& [id, data] : state.formats)
+    GlobalFree(data);
+  state.formats.clear();
+  state.open = false;
+  state.opener = state.owner = nullptr;
+  state.lastDesktopText.clear();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Windows-1252 and UTF-8.
+
+namespace {
+
+// Code points of bytes 0x80 to 0x9F; 0 where Windows-1252 has no character.
+constexpr uint16_t kHighControls[32] = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+void AppendUtf8(std::string& out, uint32_t code) {
+  if (code < 0x80) {
+    out.push_back(static_cast<char>(code));
+  } else if (code < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (code >> 6)));
+    out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xE0 | (code >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+  }
+}
+
+char ByteOf(uint32_t code) {
+  if (code < 0x80 || (code >= 0xA0 && code < 0x100)) return static_cast<char>(code);
+  for (int i = 0; i < 32; ++i)
+    if (kHighControls[i] && kHighControls[i] == code) return static_cast<char>(0x80 + i);
+  return '?';
+}
+
+}  // namespace
+
+std::string Windows1252ToUtf8(const std::string& text) {
+  std::string out;
+  for (const char c : text) {
+    const auto byte = static_cast<uint8_t>(c);
+    uint32_t code = byte;
+    if (byte >= 0x80 && byte < 0xA0)
+      code = kHighControls[byte - 0x80] ? kHighControls[byte - 0x80] : '?';
+    AppendUtf8(out, code);
+  }
+  return out;
+}
+
+std::string Utf8ToWindows1252(const std::string& text) {
+  std::string out;
+  size_t i = 0;
+  while (i < text.size()) {
+    const auto lead = static_cast<uint8_t>(text[i]);
+    int extra = 0;
+    uint32_t code = lead;
+    if (lead >= 0xF0 && lead < 0xF8) {
+      extra = 3;
+      code = lead & 0x07;
+    } else if (lead >= 0xE0) {
+      extra = 2;
+      code = lead & 0x0F;
+    } else if (lead >= 0xC0) {
+      extra = 1;
+      code = lead & 0x1F;
+    } else if (lead >= 0x80) {
+      out.push_back('?');  // a stray continuation byte
+      ++i;
+      continue;
+    }
+    if (i + static_cast<size_t>(extra) >= text.size() + (extra ? 0 : 1)) {
+      out.push_back('?');
+      break;
+    }
+    bool valid = true;
+    for (int k = 1; k <= extra; ++k) {
+      const auto next = static_cast<uint8_t>(text[i + static_cast<size_t>(k)]);
+      if ((next & 0xC0) != 0x80) valid = false;
+      code = (code << 6) | (next & 0x3F);
+    }
+    out.push_back(valid ? ByteOf(code) : '?');
+    i += valid ? static_cast<size_t>(extra) + 1 : 1;
+  }
+  return out;
+}

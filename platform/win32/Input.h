@@ -1,0 +1,47 @@
+#pragma once
+// Mouse and keyboard input. Presenters and tests inject what the user does; the layer keeps the
+// physical (asynchronous) state at once, finds the target window (capture, hit testing, the
+// enabled state of the top-level window), sends WM_SETCURSOR and WM_MOUSEACTIVATE, detects double
+// clicks and queues the messages. The key state that GetKeyState answers follows the messages as
+// they are taken from the queue; GetAsyncKeyState answers the physical state, so tracking loops
+// that do not pump messages still see the button go up.
+
+#include <cstdint>
+
+#include "platform/win32/WindowTypes.h"
+
+using SHORT = int16_t;
+
+SHORT GetKeyState(int32_t virtualKey);
+SHORT GetAsyncKeyState(int32_t virtualKey);
+
+HWND SetCapture(HWND window);
+BOOL ReleaseCapture();
+HWND GetCapture();
+
+BOOL GetCursorPos(POINT* point);
+BOOL SetCursorPos(int32_t x, int32_t y);
+UINT GetDoubleClickTime();
+void MessageBeep(UINT type);
+// How many times MessageBeep was called, for tests.
+int32_t BeepCount();
+
+enum class MouseButton { kLeft, kRight, kMiddle };
+
+// Synthetic input at a screen point.
+void InjectMouseMove(POINT screen);
+void InjectMouseButton(MouseButton button, bool down, POINT screen);
+void InjectMouseWheel(POINT screen, int32_t delta);
+void InjectKey(int32_t virtualKey, bool down);
+// A character that no key of InjectKey produces (text from the desktop's input method).
+void InjectCharacter(uint8_t character);
+// Conveniences for tests: press and release at a point of a window's client area; press and
+// release a key.
+void InjectClick(HWND window, POINT client, MouseButton button = MouseButton::kLeft);
+void InjectKeyStroke(int32_t virtualKey);
+
+// The character TranslateMessage makes from a key with the current shift and control state, or
+// -1 for a key without one.
+int32_t CharacterOfKey(int32_t virtualKey);
+// For the message queue: an input message is being taken, so the synchronous state follows it.
+void NoteInputMessageTaken(const MSG& message);

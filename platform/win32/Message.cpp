@@ -1,0 +1,228 @@
+#include "platform/win32/Message.h"
+
+#include <chrono>
+#include <deque>
+#include <thread>
+
+#include "platform/win32/Clock.h"
+#include "platform/win32/Input.h"
+#include "platform/win32/Timer.h"
+#include "platform/win32/Window.h"
+#include "platform/win32/WindowInternal.h"
+#include "platform/win32/WindowPresenter.h"
+
+namespace {
+
+struct MessageQueue {
+  std::deque<MSG> posted;
+  std::deque<MSG> input;
+  bool quit = false;
+  int32_t quitCode = 0;
+  MSG last;
+  IdleScript idleScript;
+};
+
+MessageQueue& Queue() {
+  static MessageQueue queue;
+  return queue;
+}
+
+MSG Stamp(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  MSG out;
+  out.hwnd = window;
+  out.message = message;
+  out.wParam = wParam;
+  out.lParam = lParam;
+  out.time = GetTickCount();
+  GetCursorPos(&out.pt);
+  return out;
+}
+
+bool PassesWindowFilter(HWND target, HWND filter) {
+  if (!filter) return true;
+  if (filter == kThreadMessagesOnly) return target == nullptr;
+  return target == filter || IsChild(filter, target);
+}
+
+bool PassesRange(UINT message, UINT first, UINT last) {
+  if (first == 0 && last == 0) return true;
+  return message >= first && message <= last;
+}
+
+bool TakeFrom(std::deque<MSG>& queue, MSG* out, HWND filter, UINT first, UINT last, bool remove,
+              bool isInput) {
+  for (auto it = queue.begin(); it != queue.end(); ++it) {
+    if (!PassesWindowFilter(it->hwnd, filter) || !PassesRange(it->message, first, last)) continue;
+    *out = *it;
+    if (remove) {
+      queue.erase(it);
+      if (isInput) NoteInputMessageTaken(*out);
+    }
+    return true;
+  }
+  return false;
+}
+
+bool FindPaint(MSG* out, HWND filter, UINT first, UINT last) {
+  if (!PassesRange(WM_PAINT, first, last) || filter == kThreadMessagesOnly) return false;
+  for (HWND window : AllWindows()) {
+    const WindowRecord* record = FindWindowRecord(window);
+    if (!record || !IsShownOnScreen(*record)) continue;
+    if (record->update.IsEmpty() && !record->frameNeedsPaint) continue;
+    if (!PassesWindowFilter(window, filter)) continue;
+    *out = Stamp(window, WM_PAINT, 0, 0);
+    return true;
+  }
+  return false;
+}
+
+bool QueueHasWork() {
+  MSG probe;
+  return PeekMessage(&probe, nullptr, 0, 0, PM_NOREMOVE);
+}
+
+// Waits for something to do. False when nothing can ever arrive.
+bool WaitForWork() {
+  MessageQueue& queue = Queue();
+  if (queue.idleScript && queue.idleScript() && QueueHasWork()) return true;
+  WindowPresenter* presenter = GetWindowPresenter();
+  DWORD due = 0;
+  const bool haveTimer = NextTimerDue(&due);
+  if (VirtualClockInUse()) {
+    if (presenter) {
+      presenter->PollEvents();
+      if (QueueHasWork()) return true;
+    }
+    if (!haveTimer) return false;
+    const DWORD now = GetTickCount();
+    if (!TickReached(now, due)) AdvanceVirtualClock(due - now);
+    return true;
+  }
+  const DWORD now = GetTickCount();
+  const int32_t timeout =
+      haveTimer ? (TickReached(now, due) ? 0 : static_cast<int32_t>(due - now)) : -1;
+  if (presenter) {
+    if (presenter->WaitForEvents(timeout)) return true;
+    return haveTimer;
+  }
+  if (!haveTimer) return false;
+  std::this_thread::sleep_for(std::chrono::milliseconds(timeout));
+  return true;
+}
+
+}  // namespace
+
+LRESULT SendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  return DeliverMessage(window, message, wParam, lParam);
+}
+
+BOOL PostMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (window && !IsWindow(window)) return FALSE;
+  Queue().posted.push_back(Stamp(window, message, wParam, lParam));
+  return TRUE;
+}
+
+BOOL PostThreadMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  return PostMessage(nullptr, message, wParam, lParam);
+}
+
+void PostQuitMessage(int32_t exitCode) {
+  Queue().quit = true;
+  Queue().quitCode = exitCode;
+}
+
+void QueueInputMessage(const MSG& message) {
+  Queue().input.push_back(message);
+}
+
+BOOL PeekMessage(MSG* message, HWND window, UINT first, UINT last, UINT removeFlags) {
+  if (!message) return FALSE;
+  MessageQueue& queue = Queue();
+  const bool remove = removeFlags & PM_REMOVE;
+  MSG found;
+  bool have = TakeFrom(queue.posted, &found, window, first, last, remove, false) ||
+              TakeFrom(queue.input, &found, window, first, last, remove, true);
+  if (!have && queue.quit) {
+    found = Stamp(nullptr, WM_QUIT, static_cast<WPARAM>(queue.quitCode), 0);
+    if (remove) queue.quit = false;
+    have = true;
+  }
+  if (!have) have = FindPaint(&found, window, first, last);
+  if (!have && PassesRange(WM_TIMER, first, last)) have = TakeDueTimer(&found, window, remove);
+  if (!have) return FALSE;
+  if (found.message == WM_TIMER) GetCursorPos(&found.pt);
+  *message = found;
+  if (remove) queue.last = found;
+  return TRUE;
+}
+
+BOOL GetMessage(MSG* message, HWND window, UINT first, UINT last) {
+  for (;;) {
+    if (PeekMessage(message, window, first, last, PM_REMOVE))
+      return message->message == WM_QUIT ? FALSE : TRUE;
+    // Win32's error answer: a loop that would wait for an event that can never come ends.
+    if (!WaitForWork()) return -1;
+  }
+}
+
+BOOL WaitMessage() {
+  if (QueueHasWork()) return TRUE;
+  return WaitForWork() ? TRUE : FALSE;
+}
+
+LRESULT DispatchMessage(const MSG* message) {
+  if (!message) return 0;
+  if (message->message == WM_TIMER && message->lParam) {
+    const auto procedure = reinterpret_cast<TIMERPROC>(message->lParam);
+    procedure(message->hwnd, WM_TIMER, message->wParam, message->time);
+    return 0;
+  }
+  if (!message->hwnd) return 0;
+  return DeliverMessage(message->hwnd, message->message, message->wParam, message->lParam);
+}
+
+BOOL TranslateMessage(const MSG* message) {
+  if (!message || (message->message != WM_KEYDOWN && message->message != WM_SYSKEYDOWN))
+    return FALSE;
+  const int32_t character = CharacterOfKey(static_cast<int32_t>(message->wParam));
+  if (character < 0) return FALSE;
+  MSG out = *message;
+  out.message = message->message == WM_KEYDOWN ? WM_CHAR : WM_SYSCHAR;
+  out.wParam = static_cast<WPARAM>(character);
+  Queue().posted.push_front(out);
+  return TRUE;
+}
+
+DWORD GetMessageTime() {
+  return Queue().last.time;
+}
+
+DWORD GetMessagePos() {
+  const POINT& pt = Queue().last.pt;
+  return static_cast<DWORD>(MAKELONG(pt.x, pt.y));
+}
+
+void SetIdleScript(IdleScript script) {
+  Queue().idleScript = std::move(script);
+}
+
+void ForgetWindowMessages(HWND window) {
+  for (std::deque<MSG>* list : {&Queue().posted, &Queue().input}) {
+    for (auto it = list->begin(); it != list->end();) {
+      if (it->hwnd == window)
+        it = list->erase(it);
+      else
+        ++it;
+    }
+  }
+}
+
+void ResetMessageQueue() {
+  MessageQueue& queue = Queue();
+  queue.posted.clear();
+  queue.input.clear();
+  queue.quit = false;
+  queue.quitCode = 0;
+  queue.last = MSG{};
+  queue.idleScript = nullptr;
+}

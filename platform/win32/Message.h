@@ -1,0 +1,43 @@
+#pragma once
+// The message queue of the (single) user-interface thread: sent messages go straight to the
+// window procedure; posted and input messages wait in the queue; WM_PAINT is made while a window
+// has an update area and WM_TIMER while a timer is due, in Win32's order: posted messages first,
+// then input, then quit, then paint, then timers.
+
+#include <functional>
+
+#include "platform/win32/WindowMessages.h"
+#include "platform/win32/WindowTypes.h"
+
+LRESULT SendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// Null window: a message of the thread, seen only by GetMessage/PeekMessage.
+BOOL PostMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+BOOL PostThreadMessage(UINT message, WPARAM wParam, LPARAM lParam);
+void PostQuitMessage(int32_t exitCode);
+
+// Filters: a window (its messages and its descendants'), or null for every message, or
+// kThreadMessagesOnly for messages posted without a window; a range of message numbers, 0 and 0
+// for all. GetMessage waits (through the presenter, or by moving a virtual clock to the next
+// timer) and answers 0 for WM_QUIT; when nothing can ever arrive it answers -1 (loops written
+// `while (GetMessage(...) > 0)` then end instead of hanging).
+BOOL GetMessage(MSG* message, HWND window, UINT first, UINT last);
+BOOL PeekMessage(MSG* message, HWND window, UINT first, UINT last, UINT removeFlags);
+LRESULT DispatchMessage(const MSG* message);
+// Makes WM_CHAR (WM_SYSCHAR) from a key-down of a character key and posts it.
+BOOL TranslateMessage(const MSG* message);
+// Waits until a message is in the queue (or a timer is due); false when none can arrive.
+BOOL WaitMessage();
+// The message most recently retrieved: its time and cursor position.
+DWORD GetMessageTime();
+DWORD GetMessagePos();
+
+inline const HWND kThreadMessagesOnly = reinterpret_cast<HWND>(-1);
+
+// Puts a ready message at the end of the input queue; the input layer uses it after it has
+// found the target window.
+void QueueInputMessage(const MSG& message);
+
+// Called when GetMessage finds nothing to do and no presenter is set: a test's script of what
+// the user does next. It answers false when it has nothing more to do.
+using IdleScript = std::function<bool()>;
+void SetIdleScript(IdleScript script);

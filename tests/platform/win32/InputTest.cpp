@@ -1,0 +1,154 @@
+#include "platform/win32/Input.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/win32/Cursor.h"
+#include "tests/platform/win32/WindowTestSupport.h"
+
+using ::testing::ElementsAre;
+
+namespace {
+
+class InputTest : public WindowTest {};
+
+std::vector<UINT> Buttons(const MessageLog& log, HWND window) {
+  return log.Of(window, {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_RBUTTONDOWN,
+                         WM_RBUTTONUP, WM_RBUTTONDBLCLK});
+}
+
+TEST_F(InputTest, AClickReachesTheWindowUnderItInClientCoordinates) {
+  const HWND frame = TopLevel(100, 100, 200, 200);
+  const HWND child = Child(frame, 20, 30, 50, 50);
+  Pump();
+  Log().Clear();
+  InjectClick(child, {5, 6});
+  Pump();
+  EXPECT_THAT(Buttons(Log(), child), ElementsAre(WM_LBUTTONDOWN, WM_LBUTTONUP));
+  const auto downs = Log().All(WM_LBUTTONDOWN);
+  EXPECT_EQ(GET_X_LPARAM(downs[0].lParam), 5);
+  EXPECT_EQ(GET_Y_LPARAM(downs[0].lParam), 6);
+  EXPECT_EQ(downs[0].wParam & MK_LBUTTON, MK_LBUTTON);
+  // The cursor was asked for on the way, with the hit-test code and the mouse message.
+  const auto cursors = Log().All(WM_SETCURSOR);
+  ASSERT_FALSE(cursors.empty());
+  EXPECT_EQ(LOWORD(static_cast<uintptr_t>(cursors.back().lParam)), HTCLIENT);
+  EXPECT_TRUE(Buttons(Log(), frame).empty());
+}
+
+TEST_F(InputTest, DoubleClicksNeedTheClassStyleTheTimeAndTheSamePlace) {
+  const HWND plain = TopLevel(0, 0, 100, 100);
+  const HWND doubles = TopLevel(200, 0, 100, 100, WS_POPUP | WS_VISIBLE, kDoubleClickClass);
+  Pump();
+  Log().Clear();
+  InjectClick(doubles, {10, 10});
+  AdvanceVirtualClock(200);
+  InjectClick(doubles, {11, 10});
+  AdvanceVirtualClock(200);
+  InjectClick(doubles, {11, 10});  // a third click starts over
+  Pump();
+  EXPECT_THAT(Buttons(Log(), doubles), ElementsAre(WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK,
+                                                   WM_LBUTTONUP, WM_LBUTTONDOWN, WM_LBUTTONUP));
+  Log().Clear();
+  AdvanceVirtualClock(1000);
+  InjectClick(doubles, {10, 10});
+  AdvanceVirtualClock(501);  // too slow
+  InjectClick(doubles, {10, 10});
+  AdvanceVirtualClock(100);
+  InjectClick(doubles, {30, 30});  // too far
+  InjectClick(plain, {5, 5});
+  InjectClick(plain, {5, 5});  // no CS_DBLCLKS
+  Pump();
+  EXPECT_TRUE(Log().All(WM_LBUTTONDBLCLK).empty());
+}
+
+TEST_F(InputTest, CaptureSendsTheMouseToOneWindowWhereverItIs) {
+  const HWND left = TopLevel(0, 0, 100, 100);
+  const HWND right = TopLevel(200, 0, 100, 100);
+  Pump();
+  SetCapture(left);
+  Log().Clear();
+  InjectMouseMove({250, 50});
+  InjectMouseButton(MouseButton::kLeft, true, {250, 50});
+  Pump();
+  const auto moves = Log().All(WM_MOUSEMOVE);
+  ASSERT_EQ(moves.size(), 1u);
+  EXPECT_EQ(moves[0].window, left);
+  EXPECT_EQ(GET_X_LPARAM(moves[0].lParam), 250);
+  EXPECT_TRUE(Log().Of(right, {WM_MOUSEMOVE, WM_LBUTTONDOWN}).empty());
+  SetCapture(right);
+  EXPECT_EQ(Log().All(WM_CAPTURECHANGED).back().window, left);
+  ReleaseCapture();
+  EXPECT_EQ(GetCapture(), nullptr);
+  Log().Clear();
+  InjectMouseMove({50, 50});
+  Pump();
+  EXPECT_EQ(Log().All(WM_MOUSEMOVE).back().window, left);
+}
+
+TEST_F(InputTest, TheButtonStatePolledWithoutPumpingIsThePhysicalOne) {
+  const HWND window = TopLevel(0, 0, 100, 100);
+  Pump();
+  InjectMouseButton(MouseButton::kLeft, true, {10, 10});
+  // A tracking loop that has not read its messages yet still sees the button down ...
+  EXPECT_LT(GetAsyncKeyState(VK_LBUTTON), 0);
+  EXPECT_GE(GetKeyState(VK_LBUTTON), 0);
+  Pump();
+  EXPECT_LT(GetKeyState(VK_LBUTTON), 0);
+  // ... and up, before the message says so.
+  InjectMouseButton(MouseButton::kLeft, false, {10, 10});
+  EXPECT_EQ(GetAsyncKeyState(VK_LBUTTON), 0);
+  EXPECT_LT(GetKeyState(VK_LBUTTON), 0);
+  Pump();
+  EXPECT_GE(GetKeyState(VK_LBUTTON), 0);
+  (void)window;
+}
+
+TEST_F(InputTest, ADisabledWindowBeepsInsteadOfTakingTheClick) {
+  const HWND window = TopLevel(0, 0, 100, 100);
+  Pump();
+  EnableWindow(window, FALSE);
+  Log().Clear();
+  const int32_t beeps = BeepCount();
+  InjectClick(window, {10, 10});
+  Pump();
+  EXPECT_TRUE(Buttons(Log(), window).empty());
+  EXPECT_EQ(BeepCount(), beeps + 1);
+  const auto cursors = Log().All(WM_SETCURSOR);
+  ASSERT_FALSE(cursors.empty());
+  EXPECT_EQ(static_cast<int16_t>(LOWORD(static_cast<uintptr_t>(cursors.back().lParam))), HTERROR);
+}
+
+TEST_F(InputTest, KeysGoToTheFocusWindowAndAltMakesSystemKeys) {
+  const HWND frame = TopLevel(0, 0, 100, 100);
+  const HWND field = Child(frame, 0, 0, 50, 20);
+  SetFocus(field);
+  Pump();
+  Log().Clear();
+  InjectKeyStroke('X');
+  InjectKey(VK_MENU, true);
+  InjectKeyStroke('F');
+  InjectKey(VK_MENU, false);
+  Pump();
+  EXPECT_THAT(
+      Log().Of(field, {WM_KEYDOWN, WM_KEYUP, WM_SYSKEYDOWN, WM_SYSKEYUP}),
+      ElementsAre(WM_KEYDOWN, WM_KEYUP, WM_SYSKEYDOWN, WM_SYSKEYDOWN, WM_SYSKEYUP, WM_SYSKEYUP));
+  EXPECT_TRUE(Log().Of(frame, {WM_KEYDOWN}).empty());
+}
+
+TEST_F(InputTest, TheClassCursorIsSetOverTheClientArea) {
+  WNDCLASS windowClass;
+  windowClass.lpfnWndProc = RecordingProc;
+  windowClass.lpszClassName = "CrossCursor";
+  windowClass.hCursor = LoadCursor(nullptr, IDC_CROSS);
+  RegisterClass(&windowClass);
+  const HWND window = CreateWindowEx(0, "CrossCursor", "", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50,
+                                     nullptr, nullptr, nullptr);
+  ASSERT_NE(window, nullptr);
+  InjectMouseMove({10, 10});
+  CursorInfo info;
+  ASSERT_TRUE(DescribeCursor(GetCursor(), &info));
+  EXPECT_EQ(info.id, IDC_CROSS);
+  EXPECT_EQ(LoadCursor(nullptr, 12345), nullptr);
+}
+
+}  // namespace

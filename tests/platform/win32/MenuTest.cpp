@@ -1,0 +1,225 @@
+#include "platform/win32/Menu.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/win32/Accelerator.h"
+#include "platform/win32/Input.h"
+#include "tests/platform/win32/WindowTestSupport.h"
+
+namespace {
+
+class MenuTest : public WindowTest {};
+
+// File (Open 100, Save 101, separator, Recent > Clear 110), Edit (Undo 200).
+HMENU BuildBar() {
+  const HMENU bar = CreateMenu();
+  const HMENU file = CreatePopupMenu();
+  AppendMenu(file, MF_STRING, 100, "&Open...\tCtrl+O");
+  AppendMenu(file, MF_STRING, 101, "&Save");
+  AppendMenu(file, MF_SEPARATOR, 0, nullptr);
+  const HMENU recent = CreatePopupMenu();
+  AppendMenu(recent, MF_STRING, 110, "Clear");
+  AppendMenu(file, MF_POPUP, reinterpret_cast<UINT_PTR>(recent), "Recent");
+  const HMENU edit = CreatePopupMenu();
+  AppendMenu(edit, MF_STRING, 200, "&Undo");
+  AppendMenu(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), "&File");
+  AppendMenu(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(edit), "&Edit");
+  return bar;
+}
+
+TEST_F(MenuTest, ItemsAreFoundByCommandInSubmenusAndByPosition) {
+  const HMENU bar = BuildBar();
+  EXPECT_EQ(GetMenuItemCount(bar), 2);
+  const HMENU file = GetSubMenu(bar, 0);
+  EXPECT_EQ(GetMenuItemID(file, 1), 101u);
+  EXPECT_EQ(GetMenuItemID(file, 3), kMenuNotFound);  // a submenu
+  EXPECT_EQ(EnableMenuItem(bar, 110, MF_GRAYED), MF_ENABLED);
+  EXPECT_EQ(EnableMenuItem(bar, 110, MF_ENABLED), MF_GRAYED);
+  EXPECT_EQ(EnableMenuItem(bar, 999, MF_GRAYED), kMenuNotFound);
+  EXPECT_EQ(CheckMenuItem(bar, 101, MF_CHECKED), MF_UNCHECKED);
+  EXPECT_EQ(GetMenuState(bar, 101, MF_BYCOMMAND) & MF_CHECKED, MF_CHECKED);
+  EXPECT_EQ(GetMenuState(file, 3, MF_BYPOSITION) >> 8, 1u);  // the submenu's item count
+  char text[5];
+  EXPECT_EQ(GetMenuString(bar, 100, text, sizeof text, MF_BYCOMMAND), 4);
+  EXPECT_STREQ(text, "&Ope");
+  EXPECT_EQ(GetMenuString(bar, 100, nullptr, 0, MF_BYCOMMAND), 15);
+  DestroyMenu(bar);
+  EXPECT_FALSE(IsMenu(file));
+}
+
+TEST_F(MenuTest, ModifyKeepsThePlaceAndInsertGoesBeforeTheItem) {
+  const HMENU bar = BuildBar();
+  const HMENU file = GetSubMenu(bar, 0);
+  const UINT state = GetMenuState(bar, 101, MF_BYCOMMAND);
+  EXPECT_TRUE(ModifyMenu(bar, 101, MF_BYCOMMAND | state, 101, "Save &As"));
+  EXPECT_EQ(GetMenuItemText(file, 1, MF_BYPOSITION), "Save &As");
+  EXPECT_TRUE(InsertMenu(file, 101, MF_BYCOMMAND | MF_STRING, 102, "Close"));
+  EXPECT_EQ(GetMenuItemID(file, 1), 102u);
+  EXPECT_EQ(GetMenuItemID(file, 2), 101u);
+  EXPECT_TRUE(InsertMenu(file, 99, MF_BYPOSITION | MF_STRING, 103, "Last"));
+  EXPECT_EQ(GetMenuItemID(file, GetMenuItemCount(file) - 1), 103u);
+  EXPECT_TRUE(DeleteMenu(file, 102, MF_BYCOMMAND));
+  EXPECT_EQ(GetMenuItemID(file, 1), 101u);
+  EXPECT_FALSE(DeleteMenu(file, 102, MF_BYCOMMAND));
+  DestroyMenu(bar);
+}
+
+std::vector<uint8_t> Words(std::initializer_list<uint16_t> words) {
+  std::vector<uint8_t> out;
+  for (uint16_t word : words) {
+    out.push_back(static_cast<uint8_t>(word & 0xFF));
+    out.push_back(static_cast<uint8_t>(word >> 8));
+  }
+  return out;
+}
+
+TEST_F(MenuTest, ResourceTemplatesBuildMenusAndCutTemplatesAreRefused) {
+  // POPUP "F" { MENUITEM "O", 7; MENUITEM SEPARATOR }  MENUITEM "H", 9
+  const std::vector<uint8_t> bytes =
+      Words({0, 0, MF_POPUP, 'F', 0, 0, 7, 'O', 0, MF_END, 0, 0, MF_END, 9, 'H', 0});
+  const HMENU menu = LoadMenuIndirect(bytes);
+  ASSERT_NE(menu, nullptr);
+  ASSERT_EQ(GetMenuItemCount(menu), 2);
+  const HMENU popup = GetSubMenu(menu, 0);
+  EXPECT_EQ(GetMenuItemText(menu, 0, MF_BYPOSITION), "F");
+  EXPECT_EQ(GetMenuItemID(popup, 0), 7u);
+  EXPECT_EQ(GetMenuState(popup, 1, MF_BYPOSITION) & MF_SEPARATOR, MF_SEPARATOR);
+  EXPECT_EQ(GetMenuItemID(menu, 1), 9u);
+  for (size_t cut = 0; cut < bytes.size(); ++cut)
+    EXPECT_EQ(LoadMenuIndirect(std::span(bytes.data(), cut)), nullptr) << cut;
+}
+
+TEST_F(MenuTest, APopupMenuAnsweredByKeysPostsTheCommand) {
+  const HWND window = TopLevel(0, 0, 300, 300);
+  const HMENU bar = BuildBar();
+  const HMENU file = GetSubMenu(bar, 0);
+  EnableMenuItem(bar, 100, MF_GRAYED);
+  int32_t step = 0;
+  SetIdleScript([&] {
+    if (step++ > 0) return false;
+    InjectKeyStroke(VK_DOWN);  // Open (grayed, still selectable for the eye)
+    InjectKeyStroke(VK_DOWN);  // Save
+    InjectKeyStroke(VK_RETURN);
+    return true;
+  });
+  Pump();
+  Log().Clear();
+  EXPECT_TRUE(TrackPopupMenu(file, 0, 10, 10, 0, window, nullptr));
+  EXPECT_EQ(Log().Of(window).front(), WM_ENTERMENULOOP);
+  const auto init = Log().All(WM_INITMENUPOPUP);
+  ASSERT_EQ(init.size(), 1u);
+  EXPECT_EQ(reinterpret_cast<HMENU>(init[0].wParam), file);
+  const auto selects = Log().All(WM_MENUSELECT);
+  ASSERT_GE(selects.size(), 3u);
+  EXPECT_EQ(LOWORD(selects[1].wParam), 101);
+  EXPECT_EQ(HIWORD(selects.back().wParam), 0xFFFF);  // the menu closed
+  Pump();
+  const auto commands = Log().All(WM_COMMAND);
+  ASSERT_EQ(commands.size(), 1u);
+  EXPECT_EQ(LOWORD(commands[0].wParam), 101);
+  EXPECT_EQ(HIWORD(commands[0].wParam), 0);
+  EXPECT_EQ(GetActivePopupMenuWindow(), nullptr);
+  DestroyMenu(bar);
+}
+
+TEST_F(MenuTest, APopupMenuClosedByEscapeOrAGrayedChoiceCommandsNothing) {
+  const HWND window = TopLevel(0, 0, 300, 300);
+  const HMENU bar = BuildBar();
+  EnableMenuItem(bar, 100, MF_GRAYED);
+  std::vector<int32_t> keys{VK_DOWN, VK_RETURN, VK_ESCAPE};
+  SetIdleScript([&] {
+    if (keys.empty()) return false;
+    InjectKeyStroke(keys.front());
+    keys.erase(keys.begin());
+    return true;
+  });
+  EXPECT_FALSE(TrackPopupMenu(GetSubMenu(bar, 0), TPM_RETURNCMD, 0, 0, 0, window, nullptr));
+  Pump();
+  EXPECT_TRUE(Log().All(WM_COMMAND).empty());
+  DestroyMenu(bar);
+}
+
+TEST_F(MenuTest, AMouseClickOnTheMenuBarOpensItsMenuAndChoosesAnItem) {
+  const HWND window = TopLevel(0, 0, 300, 300, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+  const HMENU bar = BuildBar();
+  SetMenu(window, bar);
+  RECT client;
+  GetClientRect(window, &client);
+  EXPECT_EQ(client.bottom, 300 - 2 * GetSystemMetrics(SM_CYFRAME) - GetSystemMetrics(SM_CYCAPTION) -
+                               GetSystemMetrics(SM_CYMENU));
+  POINT origin{0, 0};
+  ClientToScreen(window, &origin);
+  // The Edit title sits after "File"; its menu opens below it with Undo first.
+  const POINT edit{origin.x + 50, origin.y - 5};
+  int32_t step = 0;
+  SetIdleScript([&] {
+    ++step;
+    if (step == 1) {
+      InjectMouseButton(MouseButton::kLeft, true, edit);
+      InjectMouseButton(MouseButton::kLeft, false, edit);
+      return true;
+    }
+    if (step == 2) {
+      const HWND popup = GetActivePopupMenuWindow();
+      if (!popup) return false;
+      RECT area;
+      GetWindowRect(popup, &area);
+      const POINT undo{area.left + 10, area.top + 5};
+      InjectMouseMove(undo);
+      InjectMouseButton(MouseButton::kLeft, true, undo);
+      InjectMouseButton(MouseButton::kLeft, false, undo);
+      return true;
+    }
+    return false;
+  });
+  MSG message;
+  while (GetMessage(&message, nullptr, 0, 0) > 0) {
+    DispatchMessage(&message);
+    if (message.message == WM_COMMAND) break;
+  }
+  const auto commands = Log().All(WM_COMMAND);
+  ASSERT_EQ(commands.size(), 1u);
+  EXPECT_EQ(LOWORD(commands[0].wParam), 200);
+  EXPECT_FALSE(Log().All(WM_INITMENU).empty());
+}
+
+TEST_F(MenuTest, AcceleratorsCommandUnlessTheirItemIsDisabled) {
+  const HWND window = TopLevel(0, 0, 100, 100);
+  const HMENU bar = BuildBar();
+  SetMenu(window, bar);
+  const ACCEL entries[] = {{FVIRTKEY | FCONTROL, 'O', 100}, {FVIRTKEY, VK_F1, 300}};
+  const HACCEL table = CreateAcceleratorTable(entries, 2);
+  Pump();
+  Log().Clear();
+  const auto press = [&](bool control, int32_t key) {
+    if (control) InjectKey(VK_CONTROL, true);
+    InjectKeyStroke(key);
+    if (control) InjectKey(VK_CONTROL, false);
+    MSG message;
+    while (PeekMessage(&message, nullptr, 0, 0, PM_REMOVE))
+      if (!TranslateAccelerator(window, table, &message)) DispatchMessage(&message);
+  };
+  press(true, 'O');
+  press(false, 'O');  // without Control: an ordinary key
+  press(false, VK_F1);
+  EnableMenuItem(bar, 100, MF_GRAYED);
+  press(true, 'O');
+  std::vector<uint32_t> commands;
+  for (const LoggedMessage& entry : Log().All(WM_COMMAND))
+    commands.push_back(static_cast<uint32_t>(entry.wParam));
+  EXPECT_EQ(commands, (std::vector<uint32_t>{0x10064, 0x1012C}));
+  DestroyAcceleratorTable(table);
+}
+
+TEST_F(MenuTest, AcceleratorResourcesNeedTheirClosingEntry) {
+  const std::vector<uint8_t> bytes = Words({FVIRTKEY, 'S', 101, 0, FVIRTKEY | 0x80, VK_F1, 7, 0});
+  const HACCEL table = LoadAcceleratorsIndirect(bytes);
+  ASSERT_NE(table, nullptr);
+  ACCEL out[4];
+  ASSERT_EQ(CopyAcceleratorTable(table, out, 4), 2);
+  EXPECT_EQ(out[1].fVirt, FVIRTKEY);
+  EXPECT_EQ(out[1].cmd, 7);
+  EXPECT_EQ(LoadAcceleratorsIndirect(std::span(bytes.data(), 12)), nullptr);
+}
+
+}  // namespace
