@@ -612,14 +612,12 @@ int32_t ExtSelectClipRgn(HDC hdc, HRGN region, int32_t mode) {
     s.clip.reset();
     return SIMPLEREGION;
   }
-  if (mode == RGN_COPY || !s.clip) {
-    if (mode == RGN_COPY || mode == RGN_AND || mode == RGN_OR) {
-      s.clip = rgn->data;
-    } else {
-      return ERROR;  // nothing to combine with
-    }
+  if (mode == RGN_COPY) {
+    s.clip = rgn->data;
   } else {
-    s.clip = RegionData::Combine(*s.clip, rgn->data, mode);
+    // Without a clip region everything is visible.
+    const RegionData all = RegionData::Rect(-(1 << 27), -(1 << 27), 1 << 27, 1 << 27);
+    s.clip = RegionData::Combine(s.clip ? *s.clip : all, rgn->data, mode);
   }
   return s.clip->Kind();
 }

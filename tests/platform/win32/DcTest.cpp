@@ -321,6 +321,12 @@ TEST(DcClipping, ClipRectanglesAndRegions) {
   SelectClipRgn(dc, nullptr);
   PatBlt(dc, 0, 0, 20, 20, WHITENESS);
   EXPECT_EQ(canvas.Count(kWhite), 400);
+  // Taking a region away from no clip leaves everything else visible.
+  HRGN hole = CreateRectRgn(5, 5, 10, 10);
+  ExtSelectClipRgn(dc, hole, RGN_DIFF);
+  DeleteObject(hole);
+  PatBlt(dc, 0, 0, 20, 20, BLACKNESS);
+  EXPECT_EQ(canvas.Count(kWhite), 25);
 }
 
 TEST(DcState, SelectObjectSaveDcAndRestoreDc) {
