@@ -38,9 +38,10 @@ inline constexpr int kErrNotANumber = -28701;
 inline constexpr int kErrSingular = -28702;
 inline constexpr int kErrNotBuilt = -28703;
 
-// A report made while running: redundant or inconsistent constraints.
+// A report made while running: redundant or inconsistent constraints, or a fixed step that could
+// not keep the integrator error (constraint kNone).
 struct Warning {
-  enum class Kind : uint8_t { Redundant, Inconsistent } kind;
+  enum class Kind : uint8_t { Redundant, Inconsistent, Inaccurate } kind;
   int constraint;
   double time;
 };

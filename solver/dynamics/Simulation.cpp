@@ -160,6 +160,9 @@ bool Simulation::AdvanceTo(double target) {
         throw DynamicsError{kErrSingular, "the step became too small to meet the error"};
       continue;
     }
+    if (!variable && settings_.integrator == IntegratorKind::KuttaMerson && error > tolerance &&
+        ownWarnings_.empty())
+      ownWarnings_.push_back(Warning{Warning::Kind::Inaccurate, kNone, time_});
     ConditionValues(time_ + h, result, values);
     double fraction;
     const int crossing = FirstCrossing(conditionValues_, values, fraction);
@@ -178,6 +181,24 @@ bool Simulation::AdvanceTo(double target) {
     }
   }
   return true;
+}
+
+std::vector<Warning> Simulation::Warnings() const {
+  std::vector<Warning> wanted;
+  auto add = [&](const Warning& w) {
+    const bool on = (w.kind == Warning::Kind::Redundant && settings_.warnRedundant != 0) ||
+                    (w.kind == Warning::Kind::Inconsistent && settings_.warnInconsistent != 0) ||
+                    (w.kind == Warning::Kind::Inaccurate && settings_.warnInaccurate != 0);
+    if (!on) return;
+    for (const Warning& seen : wanted)
+      if (seen.kind == w.kind && seen.constraint == w.constraint) return;
+    wanted.push_back(w);
+  };
+  for (const Warning& w : ownWarnings_)
+    add(w);
+  for (const Warning& w : mechanics_.Warnings())
+    add(w);
+  return wanted;
 }
 
 bool Simulation::NextFrame(std::vector<BodyFrame>& frame) {

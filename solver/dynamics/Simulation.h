@@ -44,6 +44,8 @@ class Simulation {
   // inside the step. A pause condition stops the run there.
   int AddCondition(Value condition, bool pause);
   const std::vector<ConditionEvent>& Events() const { return events_; }
+  // The reports the run settings' warning switches ask for, each kind and constraint once.
+  std::vector<Warning> Warnings() const;
 
   // Integrates up to the given time, or until a pause condition changes sign. Returns false
   // when paused.
@@ -72,6 +74,7 @@ class Simulation {
   std::vector<ConditionEvent> events_;
   int activationCount_ = 0;
   RunStatistics statistics_;
+  std::vector<Warning> ownWarnings_;
   Eigen::VectorXd k1_, k2_, k3_, k4_, k5_, scratch_;
 };
 

@@ -380,3 +380,74 @@ TEST(CurvedSlot, BeadOnAClosedWireStaysOnItAndKeepsItsEnergy) {
 
 }  // namespace
 }  // namespace yb::dynamics
+
+namespace yb::dynamics {
+namespace {
+
+TEST(Drives, ForceDriveStopsAcceleratingAtItsSpeedLimit) {
+  Model model;
+  const int cart = model.AddBody(scenes::Disk(1, 0, 2, 0.1));
+  const int anchor = model.AddPoint(kBackground, 0, 0);
+  const int end = model.AddPoint(cart, 0, 0);
+  Constraint drive = MakeMotor(anchor, end, GoalType::Force, 4.0, false);
+  AddDriveLimit(drive, GoalType::Velocity, 3.0);
+  model.AddConstraint(drive);
+  Simulation sim(model, RunSettings{});
+  sim.AdvanceTo(1.0);  // 2 m/s^2: still below the limit
+  EXPECT_NEAR(sim.GetMechanics().Body(cart).vx, 2.0, 1e-10);
+  sim.AdvanceTo(3.0);  // reaches 3 m/s at 1.5 s, then holds it
+  EXPECT_NEAR(sim.GetMechanics().Body(cart).vx, 3.0, 1e-9);
+  EXPECT_NEAR(sim.GetMechanics().Body(cart).x, 1 + 0.5 * 2 * 1.5 * 1.5 + 3 * 1.5, 1e-8);
+}
+
+TEST(OneSided, SeparatorKeepsTwoBodiesApart) {
+  // A body thrown at a fixed point stops at the separator's distance and stays out.
+  Model model;
+  Body ball = scenes::Disk(2, 0, 1, 0.1);
+  ball.vx = -1;
+  const int b = model.AddBody(ball);
+  const int post = model.AddPoint(kBackground, 0, 0);
+  const int centre = model.AddPoint(b, 0, 0);
+  model.AddConstraint(MakeRod({post, centre}, 1.0, RodType::Separator));
+  Simulation sim(model, RunSettings{});
+  sim.AdvanceTo(0.5);
+  EXPECT_NEAR(sim.GetMechanics().Body(b).x, 1.5, 1e-10);  // free until contact
+  sim.AdvanceTo(2.0);
+  EXPECT_NEAR(sim.GetMechanics().Body(b).x, 1.0, 1e-9);  // stopped at the separator
+  EXPECT_NEAR(sim.GetMechanics().Body(b).vx, 0.0, 1e-9);
+}
+
+}  // namespace
+}  // namespace yb::dynamics
+
+namespace yb::dynamics {
+namespace {
+
+TEST(Warnings, TheRunSettingsSwitchesChooseWhatIsReported) {
+  scenes::Pendulum doubled(0.3);
+  doubled.model.AddConstraint(doubled.model.constraints[0]);
+  RunSettings quiet;
+  RunSettings loud;
+  loud.warnRedundant = 1;
+  Simulation a(doubled.model, quiet);
+  Simulation b(doubled.model, loud);
+  a.AdvanceTo(0.2);
+  b.AdvanceTo(0.2);
+  EXPECT_TRUE(a.Warnings().empty());
+  ASSERT_EQ(b.Warnings().size(), 1u);
+  EXPECT_EQ(b.Warnings()[0].kind, Warning::Kind::Redundant);
+
+  // A fixed Kutta-Merson step far too long for a stiff spring misses the integrator error.
+  scenes::SpringMass spring(0.0);
+  RunSettings coarse;
+  coarse.variableStep = false;
+  coarse.animationStep = 0.1;
+  coarse.warnInaccurate = 1;
+  Simulation c(spring.model, coarse);
+  c.AdvanceTo(0.5);
+  ASSERT_FALSE(c.Warnings().empty());
+  EXPECT_EQ(c.Warnings()[0].kind, Warning::Kind::Inaccurate);
+}
+
+}  // namespace
+}  // namespace yb::dynamics
