@@ -5,6 +5,8 @@
 #include "core/ClassRegistry.h"
 #include "core/Resources.h"
 #include "core/geometry/Rounding.h"
+#include "core/port/PortRegion.h"
+#include "core/port/PortText.h"
 #include "model/filing/ObjectReader.h"
 #include "model/filing/ObjectWriter.h"
 
@@ -16,6 +18,11 @@ constexpr uint32_t kTagTrackLine = MakeTag("trkL");
 constexpr uint32_t kPositionTags[] = {MakeTag("p2_x"), MakeTag("p2_y"), MakeTag("p__x"),
                                       MakeTag("p__y"), MakeTag("p__r"), MakeTag("p_Wx"),
                                       MakeTag("p_Wy"), MakeTag("p_Wr"), MakeTag("fTwx")};
+
+constexpr RGB16Color kBlack{0, 0, 0};
+constexpr RGB16Color kWhite{0xFFFF, 0xFFFF, 0xFFFF};
+constexpr int16_t kOriginTextList = 1200;
+constexpr int16_t kOriginTextItem = 5;
 
 TObject* NewThing() {
   return new TThing;
@@ -113,6 +120,87 @@ void TThing::WriteBlockContents(int16_t code, TObjectWriter& writer) {
 void TThing::WriteFields(TObjectWriter& writer) {
   writer.WriteBlock(*this, kBlockThingColour);
   TSingleStyleLink::WriteFields(writer);
+}
+
+void TThing::Draw(const MacRect& area, uint16_t flags) {
+  const MacRect copy = area;
+  ApplyColour(static_cast<uint8_t>(flags));
+  DrawShape(copy, flags);
+  if (IsNameShown() != 0 && (flags & 1) == 0) DrawNameLabel();
+  SelectSystemFont();
+}
+
+void TThing::UseOwnColour() {
+  GetDisplayColour(colour_);
+  SetPortBackColor(colour_);
+}
+
+void TThing::ApplyColour(uint8_t flags) {
+  if ((flags & 8) != 0) {
+    UseOwnColour();
+    return;
+  }
+  if (colourIsDefault_ == 0) SetPortBackColor(colour_);
+}
+
+void TThing::DrawNameLabel() {
+  RGB16Color fore, back;
+  GetPortForeColor(fore);
+  GetPortBackColor(back);
+  SetPortBackColor(kBlack);
+  SetPortForeColor(kWhite);
+  QV_CPoint anchor;
+  GetLabelAnchor(anchor);
+  const QV_CPoint at = anchor + GetLabelOffset();
+  PortMoveTo(at.h, at.v);
+  PortDrawPString(GetName());
+  SetPortForeColor(fore);
+  SetPortBackColor(back);
+}
+
+void TThing::DrawTrackMark(const MacRect& area, uint16_t flags) {
+  DrawTrackLine(area, flags);
+  if (trackMarks_ == 0) return;
+  QV_CPoint point;
+  GetTrackPoint(point);
+  if (!MacRectContainsPoint(area, point.Packed())) return;
+  UseOwnColour();
+  PortSetPenSize(2, 2);
+  PortMoveTo(point.h - 1, point.v - 1);
+  RecordPolygonPoint(point.h - 1, point.v - 1);  // a line of length zero: a dot of the pen
+  PortSetPenSize(1, 1);
+}
+
+void TThing::DrawTrackLine(const MacRect&, uint16_t suppress) {
+  QV_CPoint current;
+  GetTrackPoint(current);
+  if (trackLine_ != 0 && suppress == 0 && lastTrackPoint_.has_value() &&
+      *lastTrackPoint_ != current) {
+    UseOwnColour();
+    PortMoveTo(lastTrackPoint_->h, lastTrackPoint_->v);
+    RecordPolygonPoint(current.h, current.v);
+  }
+  lastTrackPoint_ = current;
+}
+
+void TThing::DrawLabelledCross(const MacPoint& p) {
+  PortMoveTo(p.h - 5, p.v);
+  RecordPolygonPoint(p.h + 9, p.v);
+  PortMoveTo(p.h, p.v - 5);
+  RecordPolygonPoint(p.h, p.v + 9);
+  FontSpec saved;
+  RGB16Color savedColour;
+  GetPortFont(saved, savedColour);
+  FontSpec font = DefaultFont();
+  if (font.size == 0) font.size = 9;
+  SetPortFont(&font);
+  Str255 text;
+  GetIndString(text, kOriginTextList, kOriginTextItem);
+  FontInfoRec metrics;
+  GetPortFontMetrics(metrics);
+  PortMoveTo(p.h + 3, p.v + metrics.ascent + metrics.descent + 3);
+  PortDrawPString(text);
+  SetPortFont(&saved);
 }
 
 void TThing::GetPlacement(TVector3& placement) {

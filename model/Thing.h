@@ -50,6 +50,20 @@ class TThing : public TSingleStyleLink {
   void WriteBlockContents(int16_t code, TObjectWriter& writer) override;
   void WriteFields(TObjectWriter& writer) override;
 
+  // Drawing, through the current port.
+  void Draw(const MacRect& area, uint16_t flags);
+  // Sets the port's colour for the thing: with flag bit 3 always, else unless it is the default.
+  virtual void ApplyColour(uint8_t flags);
+  virtual void DrawShape(const MacRect&, uint16_t) {}
+  // The track line since the last track point and, when track marks are on, a 2 x 2 dot at the
+  // track point if it lies in the area. Non-zero flags leave the line out.
+  virtual void DrawTrackMark(const MacRect& area, uint16_t flags);
+  // Joins the last track point to the current one and remembers the current one. Nothing is
+  // joined before there is a last point.
+  virtual void DrawTrackLine(const MacRect& area, uint16_t suppress);
+  // A cross at p labelled with the origin text.
+  virtual void DrawLabelledCross(const MacPoint& p);
+
   // Placement and coordinates.
   virtual void SetPlacement(const TVector3&) {}
   virtual void MoveBy(const TVector&) {}
@@ -133,6 +147,8 @@ class TThing : public TSingleStyleLink {
 
  private:
   void ApplyColourValue(const RGB16Color& colour);
+  void UseOwnColour();
+  void DrawNameLabel();
 
   uint16_t trackMarks_ = 0;
   uint16_t trackLine_ = 0;

@@ -1,0 +1,80 @@
+// Track marks and lines of a thing, drawn into a memory bitmap and probed in pixels.
+
+#include "model/Thing.h"
+#include "tests/core/port/PortTestSupport.h"
+
+namespace {
+
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+constexpr COLORREF kRed = RGB(255, 0, 0);
+
+// A thing whose track point the test moves.
+class Mover : public TThing {
+ public:
+  QV_CPoint point{20, 10};
+  void GetTrackPoint(QV_CPoint& out) override { out = point; }
+};
+
+class ThingDrawTest : public PortTest {
+ protected:
+  void SetUp() override {
+    PortTest::SetUp();
+    mover.Initialize();
+    SetPortForeColor(RGB16Color{0xFFFF, 0, 0});
+  }
+  Mover mover;
+  const MacRect area{0, 0, kWidth, kHeight};
+};
+
+TEST_F(ThingDrawTest, FirstTrackLineStartsAtTheFirstTrackPointNotAtTheOrigin) {
+  mover.SetFlagProperty(MakeTag("trkL"), 1);
+  mover.DrawTrackMark(area, 0);
+  EXPECT_EQ(Count(kRed), 0);  // nothing to join yet
+  EXPECT_EQ(At(0, 0), kWhite);
+  mover.point = QV_CPoint(30, 10);
+  mover.DrawTrackMark(area, 0);
+  EXPECT_EQ(At(20, 10), kRed);
+  EXPECT_EQ(At(25, 10), kRed);
+  EXPECT_EQ(At(30, 10), kRed);
+  EXPECT_EQ(At(5, 5), kWhite);
+  EXPECT_EQ(mover.LastTrackPoint(), QV_CPoint(30, 10));
+}
+
+TEST_F(ThingDrawTest, SuppressedLineStillMovesTheLastPointAndMarksDrawADot) {
+  mover.SetFlagProperty(MakeTag("trkL"), 1);
+  mover.SetFlagProperty(MakeTag("trk_"), 1);
+  mover.DrawTrackMark(area, 0);
+  // A dot of the 2 x 2 pen, its top left one pixel up and left of the track point.
+  EXPECT_EQ(At(19, 9), kRed);
+  EXPECT_GE(Count(kRed), 1);
+  EXPECT_LE(Count(kRed), 4);
+  mover.point = QV_CPoint(40, 30);
+  mover.DrawTrackMark(area, 1);  // flags suppress the line, not the dot
+  EXPECT_EQ(At(30, 20), kWhite);
+  EXPECT_EQ(At(39, 29), kRed);
+  EXPECT_EQ(mover.LastTrackPoint(), QV_CPoint(40, 30));
+}
+
+TEST_F(ThingDrawTest, MarksOutsideTheAreaAreNotDrawn) {
+  mover.SetFlagProperty(MakeTag("trk_"), 1);
+  mover.DrawTrackMark(MacRect(0, 0, 10, 10), 0);
+  EXPECT_EQ(Count(kRed), 0);
+}
+
+TEST_F(ThingDrawTest, ColourGoesToTheBackgroundUnlessItIsTheDefault) {
+  SetPortBackColor(RGB16Color{0, 0xFF00, 0});
+  mover.ApplyColour(0);
+  RGB16Color back;
+  GetPortBackColor(back);
+  EXPECT_EQ(back, (RGB16Color{0, 0xFF00, 0}));  // default colour: the port keeps its own
+  mover.ApplyColour(8);
+  GetPortBackColor(back);
+  EXPECT_EQ(back, RGB16Color());  // flag 8: the thing's colour, default or not
+  mover.SetColourProperty(MakeTag("colr"), {0x1200, 0x3400, 0x5600});
+  SetPortBackColor(RGB16Color{0, 0xFF00, 0});
+  mover.ApplyColour(0);
+  GetPortBackColor(back);
+  EXPECT_EQ(back, (RGB16Color{0x1200, 0x3400, 0x5600}));
+}
+
+}  // namespace
