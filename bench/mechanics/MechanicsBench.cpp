@@ -21,17 +21,19 @@ void Print(const Result& r) {
   std::fflush(stdout);
 }
 
+using Probe = std::function<double(const Mechanics&, double)>;
+
 // Runs ours frame by frame; the probe sees the mechanics after every frame and keeps the worst
 // error.
 Result RunOurs(const std::string& scene, const std::string& quantity, Model model, double duration,
-               const std::function<double(const Mechanics&, double)>& probe) {
+               const Probe& probe, const RunSettings& settings, const std::string& label) {
   Result r;
   r.scene = scene;
-  r.engine = "ours, accurate";
+  r.engine = label;
   r.quantity = quantity;
   const auto start = std::chrono::steady_clock::now();
   try {
-    Simulation sim(std::move(model), RunSettings{});
+    Simulation sim(std::move(model), settings);
     const double frame = sim.Settings().animationStep;
     for (int i = 1; i * frame <= duration + 1e-9; ++i) {
       sim.AdvanceTo(i * frame);
@@ -45,6 +47,20 @@ Result RunOurs(const std::string& scene, const std::string& quantity, Model mode
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   r.secondsPerSecond = wall / duration;
   return r;
+}
+
+// Ours in accurate mode and with a custom integrator error near the peers' accuracy, then every
+// peer run.
+void RunAll(const std::string& scene, const std::string& quantity, const Model& model,
+            double duration, const Probe& probe, PeerProbe peerProbe) {
+  Print(RunOurs(scene, quantity, model, duration, probe, RunSettings{}, "ours, accurate"));
+  RunSettings custom;
+  custom.SetRunMode(RunMode::Custom);
+  custom.autoIntegratorError = false;
+  custom.integratorError = 1e-6;
+  Print(RunOurs(scene, quantity, model, duration, probe, custom, "ours, error 1e-6"));
+  for (const PeerRun& run : PeerRuns())
+    Print(RunPeer(run, scene, quantity, model, duration, peerProbe));
 }
 
 double Energy(const Mechanics& m, double gravity) {
@@ -68,19 +84,19 @@ int main() {
     const double amplitude = degrees * std::numbers::pi / 180;
     const std::string name = "pendulum " + std::to_string(static_cast<int>(degrees));
     sc::Pendulum p(amplitude);
-    const double e0 = Mechanics(p.model).KineticEnergy() + g * p.model.bodies[p.disk].y;
-    Print(RunOurs(name, "energy drift / mgL", p.model, 60,
-                  [&](const Mechanics& m, double) { return std::abs(Energy(m, g) - e0) / g; }));
-    for (const PeerRun& run : PeerRuns())
-      Print(RunPeer(run, name, "energy drift / mgL", p.model, 60, PeerProbe::Energy));
+    const double e0 = Energy(Mechanics(p.model), g);
+    RunAll(
+        name, "energy drift / mgL", p.model, 60,
+        [&](const Mechanics& m, double) { return std::abs(Energy(m, g) - e0) / g; },
+        PeerProbe::Energy);
   }
   {
     sc::DoublePendulum d;
     const double e0 = Energy(Mechanics(d.model), g);
-    Print(RunOurs("double pend.", "energy drift / mgL", d.model, 60,
-                  [&](const Mechanics& m, double) { return std::abs(Energy(m, g) - e0) / g; }));
-    for (const PeerRun& run : PeerRuns())
-      Print(RunPeer(run, "double pend.", "energy drift / mgL", d.model, 60, PeerProbe::Energy));
+    RunAll(
+        "double pend.", "energy drift / mgL", d.model, 60,
+        [&](const Mechanics& m, double) { return std::abs(Energy(m, g) - e0) / g; },
+        PeerProbe::Energy);
   }
   {
     sc::FourBar f(true);
@@ -92,20 +108,14 @@ int main() {
           m.Body(f.rocker).r - sc::FourBar::RockerAngle(m.Body(f.crank).r), 2 * std::numbers::pi));
       return std::max(closure, rocker);
     };
-    Print(RunOurs("four-bar motor", "closure, rocker (m|rad)", f.model, 10, probe));
-    for (const PeerRun& run : PeerRuns())
-      Print(RunPeer(run, "four-bar motor", "closure, rocker (m|rad)", f.model, 10,
-                    PeerProbe::FourBar));
+    RunAll("four-bar motor", "closure, rocker (m|rad)", f.model, 10, probe, PeerProbe::FourBar);
   }
   {
     sc::SliderCrank s;
     auto probe = [&](const Mechanics& m, double) {
       return std::abs(m.Body(s.slider).x - sc::SliderCrank::SliderPosition(m.Body(s.crank).r));
     };
-    Print(RunOurs("slider-crank", "slider position (m)", s.model, 10, probe));
-    for (const PeerRun& run : PeerRuns())
-      Print(
-          RunPeer(run, "slider-crank", "slider position (m)", s.model, 10, PeerProbe::SliderCrank));
+    RunAll("slider-crank", "slider position (m)", s.model, 10, probe, PeerProbe::SliderCrank);
   }
   {
     sc::Chain c(100);
@@ -115,9 +125,7 @@ int main() {
         worst = std::max(worst, (m.PointPosition(a) - m.PointPosition(b)).norm());
       return worst;
     };
-    Print(RunOurs("chain 100", "joint separation (m)", c.model, 2, probe));
-    for (const PeerRun& run : PeerRuns())
-      Print(RunPeer(run, "chain 100", "joint separation (m)", c.model, 2, PeerProbe::Joints));
+    RunAll("chain 100", "joint separation (m)", c.model, 2, probe, PeerProbe::Joints);
   }
   for (double damping : {0.0, 2.0}) {
     sc::SpringMass s(damping);
@@ -127,7 +135,14 @@ int main() {
                       sc::SpringMass::Displacement(damping, t)) /
              sc::SpringMass::kStretch;
     };
-    Print(RunOurs(name, "displacement / amplitude", s.model, 10, probe));
+    Print(RunOurs(name, "displacement / amplitude", s.model, 10, probe, RunSettings{},
+                  "ours, accurate"));
+    RunSettings custom;
+    custom.SetRunMode(RunMode::Custom);
+    custom.autoIntegratorError = false;
+    custom.integratorError = 1e-6;
+    Print(
+        RunOurs(name, "displacement / amplitude", s.model, 10, probe, custom, "ours, error 1e-6"));
     for (const PeerRun& run : PeerRuns())
       Print(RunSpringPeer(run, name, damping, 10));
   }
@@ -139,9 +154,7 @@ int main() {
       return std::max({std::abs(w2 / w1 + train.r1 / train.r2),
                        std::abs(w3 / w2 + train.r2 / train.r3), std::abs(v / (w3 * train.r3) - 1)});
     };
-    Print(RunOurs("gear train", "speed ratios", train.model, 10, probe));
-    std::printf("%-14s %s\n", "gear train",
-                "peers: not built (their gear joints need a different joint layout)");
+    RunAll("gear train", "speed ratios", train.model, 10, probe, PeerProbe::GearRatios);
   }
   return 0;
 }

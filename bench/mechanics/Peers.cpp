@@ -80,6 +80,7 @@ class Box2dWorld : public PeerWorld {
       bodies_.push_back(body);
     }
     std::map<std::pair<int, int>, b2RevoluteJoint*> pins;
+    std::map<int, b2Joint*> prismatics;
     for (const Constraint& c : model.constraints) {
       const int a = model.points[c.points[0]].body, b = model.points[c.points[1]].body;
       const Vec pa = WorldPoint(model, c.points[0]), pb = WorldPoint(model, c.points[1]);
@@ -97,7 +98,33 @@ class Box2dWorld : public PeerWorld {
         b2PrismaticJointDef def;
         def.Initialize(bodies_[a], bodies_[b], b2Vec2(pb.x, pb.y),
                        b2Vec2(std::cos(angle), std::sin(angle)));
+        prismatics[b] = world_.CreateJoint(&def);
+      } else if (c.kind == ConstraintKind::Gear && !c.internal) {
+        // coordinate1 + ratio coordinate2 stays constant: ratio = r2 / r1 for meshing gears.
+        const auto first = pins.find({kBackground, a}), second = pins.find({kBackground, b});
+        if (first == pins.end() || second == pins.end()) continue;
+        b2GearJointDef def;
+        def.bodyA = bodies_[a];
+        def.bodyB = bodies_[b];
+        def.joint1 = first->second;
+        def.joint2 = second->second;
+        def.ratio = 1 / c.ratio;
         world_.CreateJoint(&def);
+      } else if (c.kind == ConstraintKind::Rack) {
+        const auto pinion = pins.find({kBackground, a});
+        const auto rack = prismatics.find(b);
+        if (pinion == pins.end() || rack == prismatics.end()) continue;
+        b2GearJointDef def;
+        def.bodyA = bodies_[a];
+        def.bodyB = bodies_[b];
+        def.joint1 = pinion->second;
+        def.joint2 = rack->second;
+        def.ratio = -1 / c.ratio;
+        world_.CreateJoint(&def);
+      } else if (c.kind == ConstraintKind::Force && c.goals.size() == 2 &&
+                 c.goals[0].value.IsConstant() && c.goals[1].value.IsConstant()) {
+        loads_.push_back(
+            {bodies_[a], b2Vec2(c.goals[0].value.Constant(), c.goals[1].value.Constant())});
       } else if (c.kind == ConstraintKind::Rotational && c.goals[0].type == GoalType::Velocity) {
         const auto pin = pins.find({a, b});
         if (pin == pins.end()) continue;
@@ -116,7 +143,11 @@ class Box2dWorld : public PeerWorld {
       }
     }
   }
-  void Step() override { world_.Step(run_.step, run_.iterations, run_.iterations / 3 + 1); }
+  void Step() override {
+    for (auto& [body, force] : loads_)
+      body->ApplyForceToCenter(force, true);
+    world_.Step(run_.step, run_.iterations, run_.iterations / 3 + 1);
+  }
   PeerBody Body(int i) const override {
     const b2Body* b = bodies_[i];
     return {b->GetPosition().x,       b->GetPosition().y,       b->GetAngle(),
@@ -128,6 +159,7 @@ class Box2dWorld : public PeerWorld {
   b2World world_;
   std::vector<b2Body*> bodies_;
   b2Joint* spring_ = nullptr;
+  std::vector<std::pair<b2Body*, b2Vec2>> loads_;  // constant forces at centres
 };
 #endif
 
@@ -318,6 +350,12 @@ double Probe(PeerProbe probe, const Model& model, const PeerWorld& world, double
       }
       return worst;
     }
+    case PeerProbe::GearRatios: {
+      using T = scenes::GearTrain;
+      const double w1 = bodies[1].w, w2 = bodies[2].w, w3 = bodies[3].w, v = bodies[4].vx;
+      return std::max({std::abs(w2 / w1 + T::r1 / T::r2), std::abs(w3 / w2 + T::r2 / T::r3),
+                       std::abs(v / (w3 * T::r3) - 1)});
+    }
     case PeerProbe::SliderCrank:
       return std::abs(bodies[3].x - scenes::SliderCrank::SliderPosition(bodies[1].angle));
   }
@@ -389,6 +427,15 @@ std::unique_ptr<PeerWorld> MakePeer(const PeerRun& run, const Model& model, doub
 
 Result RunPeer(const PeerRun& run, const std::string& scene, const std::string& quantity,
                const Model& model, double duration, PeerProbe probe) {
+  if (run.engine == "chipmunk" && probe == PeerProbe::GearRatios) {
+    Result r;
+    r.scene = scene;
+    r.engine = run.engine + ", " + run.label;
+    r.quantity = quantity;
+    r.error = NAN;
+    r.note = "no rack joint";
+    return r;
+  }
   if (run.engine == "mujoco" && (!IsTree(model) || probe != PeerProbe::Energy)) {
     Result r;
     r.scene = scene;

@@ -18,7 +18,7 @@ struct Result {
   std::string note;
 };
 
-enum class PeerProbe { Energy, FourBar, SliderCrank, Joints };
+enum class PeerProbe { Energy, FourBar, SliderCrank, Joints, GearRatios };
 
 struct PeerRun {
   std::string engine;  // "box2d", "chipmunk", "mujoco"
