@@ -385,6 +385,33 @@ TEST(DcMapping, OriginsAndExtentsMoveAndScaleDrawing) {
   EXPECT_EQ(extent.cy, 20);
 }
 
+TEST(DcMapping, MetricModesConvertThroughTheResolution) {
+  MemoryCanvas canvas(10, 10);
+  SetMapMode(canvas.dc(), MM_HIMETRIC);
+  POINT p{2540, -5080};  // one inch right, two inches down (y grows upwards)
+  LPtoDP(canvas.dc(), &p, 1);
+  EXPECT_EQ(p.x, GetDeviceCaps(canvas.dc(), LOGPIXELSX));
+  EXPECT_EQ(p.y, 2 * GetDeviceCaps(canvas.dc(), LOGPIXELSY));
+  SetMapMode(canvas.dc(), MM_TEXT);
+  p = POINT{7, 8};
+  LPtoDP(canvas.dc(), &p, 1);
+  EXPECT_EQ(p.x, 7);
+}
+
+TEST(DcShapes, ArcsRunCounterClockwiseFromStartToEnd) {
+  MemoryCanvas canvas(41, 41);
+  // From the ray to the right round to the ray upwards: the upper right quarter.
+  Arc(canvas.dc(), 0, 0, 40, 40, 40, 20, 20, 0);
+  EXPECT_GT(canvas.Count(kBlack), 20);
+  for (int y = 0; y < 41; ++y) {
+    for (int x = 0; x < 41; ++x) {
+      if (canvas.At(x, y) != kBlack) continue;
+      EXPECT_GE(x, 19) << x << "," << y;
+      EXPECT_LE(y, 21) << x << "," << y;
+    }
+  }
+}
+
 TEST(DcSurface, AWindowContextDrawsAtItsOriginInsideItsVisibleRegion) {
   cairo_surface_t* screen = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 50, 50);
   const RegionData visible = RegionData::Rect(10, 10, 30, 30);
@@ -403,6 +430,12 @@ TEST(DcSurface, AWindowContextDrawsAtItsOriginInsideItsVisibleRegion) {
   EXPECT_EQ(at(30, 30), 0u);
   EXPECT_EQ(at(5, 5), 0u);
   EXPECT_EQ(GetPixel(dc, 0, 0), kWhite);
+  // The window moves: the same client drawing lands elsewhere.
+  SetSurfaceDCOrigin(dc, POINT{0, 30}, nullptr);
+  SetPixel(dc, 2, 2, kRed);
+  cairo_surface_flush(screen);
+  EXPECT_EQ(at(2, 32), 0xFF0000u);
+  EXPECT_EQ(GetPixel(dc, 2, 2), kRed);
   DeleteDC(dc);
   cairo_surface_destroy(screen);
 }
