@@ -392,6 +392,7 @@ void EnsurePopupClass() {
   WNDCLASS windowClass;
   windowClass.lpfnWndProc = CALLBACK_Popup;
   windowClass.lpszClassName = kPopupClass;
+  windowClass.cbWndExtra = sizeof(LONG_PTR);
   windowClass.background = 0x00F0F0F0;
   RegisterClass(&windowClass);
 }
@@ -462,6 +463,7 @@ BOOL TrackPopupMenu(HMENU menu, UINT flags, int32_t x, int32_t y, int32_t, HWND 
                                     size.cx, size.cy, owner, nullptr, menu);
   if (!popup) return FALSE;
   SetWindowLongPtr(popup, GWLP_USERDATA, -1);
+  SetWindowLongPtr(popup, 0, reinterpret_cast<LONG_PTR>(menu));
   ShowWindow(popup, SW_SHOWNA);
   const HWND outerPopup = Table().activePopup;
   Table().activePopup = popup;

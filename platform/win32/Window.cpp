@@ -1297,15 +1297,33 @@ WindowSurface* GetWindowSurface(HWND window) {
   return record ? record->surface.get() : nullptr;
 }
 
+WindowSurface::~WindowSurface() {
+  if (surface_) cairo_surface_destroy(surface_);
+}
+
 void WindowSurface::Resize(int32_t newWidth, int32_t newHeight) {
-  width = std::max(0, newWidth);
-  height = std::max(0, newHeight);
-  pixels.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0xFFFFFFFFu);
+  if (surface_) cairo_surface_destroy(surface_);
+  width_ = std::max(1, newWidth);
+  height_ = std::max(1, newHeight);
+  surface_ = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width_, height_);
+  cairo_t* cr = cairo_create(surface_);
+  cairo_set_source_rgb(cr, 1, 1, 1);
+  cairo_paint(cr);
+  cairo_destroy(cr);
 }
 
 uint32_t WindowSurface::Pixel(int32_t x, int32_t y) const {
-  if (x < 0 || y < 0 || x >= width || y >= height) return 0;
-  return pixels[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)];
+  if (!surface_ || x < 0 || y < 0 || x >= width_ || y >= height_) return 0;
+  cairo_surface_flush(surface_);
+  const unsigned char* data = cairo_image_surface_get_data(surface_);
+  const int32_t stride = cairo_image_surface_get_stride(surface_);
+  uint32_t value = 0;
+  std::memcpy(&value, data + static_cast<ptrdiff_t>(y) * stride + x * 4, sizeof value);
+  return value & 0x00FFFFFF;
+}
+
+bool WindowSurface::SavePng(const char* path) const {
+  return surface_ && path && cairo_surface_write_to_png(surface_, path) == CAIRO_STATUS_SUCCESS;
 }
 
 void ResetWindowSystem() {

@@ -1,4 +1,4 @@
-// The parts of DefWindowProc that paint or start modal loops.
+// The parts of DefWindowProc that start modal loops: menus from the mouse and from Alt keys.
 
 #include "platform/win32/Input.h"
 #include "platform/win32/Menu.h"
@@ -7,16 +7,6 @@
 #include "platform/win32/Window.h"
 #include "platform/win32/WindowInternal.h"
 #include "platform/win32/WindowPaint.h"
-
-void DefaultPaint(HWND window) {
-  TakeUpdateArea(window, 0, nullptr);
-}
-
-LRESULT DefaultEraseBackground(HWND, WPARAM) {
-  return 1;
-}
-
-void DefaultPaintFrame(HWND) {}
 
 LRESULT DefaultNonClientClick(HWND window, WPARAM hitTest, LPARAM screenPoint) {
   const POINT screen{GET_X_LPARAM(screenPoint), GET_Y_LPARAM(screenPoint)};

@@ -7,18 +7,34 @@
 #include <string>
 #include <vector>
 
+#include <cairo.h>
+
 #include "platform/win32/WindowTypes.h"
 
-// The pixels of a top-level window, the size of its window rectangle: 32-bit 0xAARRGGBB words,
-// row after row, stride in bytes (always width * 4 here).
-struct WindowSurface {
-  int32_t width = 0;
-  int32_t height = 0;
-  std::vector<uint32_t> pixels;
+// The pixels of a top-level window, the size of its window rectangle: a Cairo image surface in
+// 32-bit 0x00RRGGBB words. Device contexts of the window and its children draw into it; a
+// context that outlives a resize keeps the old surface alive and draws into nothing visible.
+class WindowSurface {
+ public:
+  WindowSurface() = default;
+  ~WindowSurface();
+  WindowSurface(const WindowSurface&) = delete;
+  WindowSurface& operator=(const WindowSurface&) = delete;
 
-  void Resize(int32_t newWidth, int32_t newHeight);
+  // A new white surface of that size.
+  void Resize(int32_t width, int32_t height);
+  int32_t Width() const { return width_; }
+  int32_t Height() const { return height_; }
+  // 0x00RRGGBB; 0 outside the surface.
   uint32_t Pixel(int32_t x, int32_t y) const;
-  int32_t Stride() const { return width * 4; }
+  cairo_surface_t* Cairo() const { return surface_; }
+  // Writes the surface as a PNG file; false when it cannot.
+  bool SavePng(const char* path) const;
+
+ private:
+  cairo_surface_t* surface_ = nullptr;
+  int32_t width_ = 0;
+  int32_t height_ = 0;
 };
 
 class WindowPresenter {

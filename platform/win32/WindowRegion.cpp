@@ -26,6 +26,13 @@ void OffsetRect(RECT* rect, int32_t dx, int32_t dy) {
   rect->bottom += dy;
 }
 
+void InflateRect(RECT* rect, int32_t dx, int32_t dy) {
+  rect->left -= dx;
+  rect->right += dx;
+  rect->top -= dy;
+  rect->bottom += dy;
+}
+
 bool EqualRect(const RECT& a, const RECT& b) {
   return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }

@@ -11,6 +11,7 @@ bool IsRectEmpty(const RECT& rect);
 bool IntersectRect(RECT* result, const RECT& a, const RECT& b);
 bool PtInRect(const RECT& rect, POINT point);
 void OffsetRect(RECT* rect, int32_t dx, int32_t dy);
+void InflateRect(RECT* rect, int32_t dx, int32_t dy);
 bool EqualRect(const RECT& a, const RECT& b);
 
 class WindowArea {
