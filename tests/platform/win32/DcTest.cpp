@@ -312,6 +312,11 @@ TEST(DcClipping, ClipRectanglesAndRegions) {
   EXPECT_EQ(box.left, 2);
   EXPECT_EQ(box.right, 18);
 
+  // Selecting a region answers its kind, not an object.
+  HRGN square = CreateRectRgn(0, 0, 20, 20);
+  EXPECT_EQ(reinterpret_cast<uintptr_t>(SelectObject(dc, square)),
+            static_cast<uintptr_t>(SIMPLEREGION));
+  DeleteObject(square);
   HRGN round = CreateEllipticRgn(0, 0, 20, 20);
   EXPECT_EQ(SelectClipRgn(dc, round), SIMPLEREGION + 1);  // an ellipse is many rectangles
   DeleteObject(round);                                    // the context keeps its own copy
