@@ -1006,6 +1006,17 @@ double Mechanics::Project(double time, Eigen::VectorXd& state, double tolerance)
   }
   if (residual > tolerance && worstRow >= 0)
     warnings_.push_back(Warning{Warning::Kind::Inconsistent, rows_[worstRow].constraint, time});
+  // A row left out as redundant must still hold once the others do; if it does not, the
+  // constraints contradict each other.
+  for (const Row& row : rows_) {
+    if (!row.redundant || !row.candidate || row.level != Level::Position) continue;
+    if (row.oneSided ? row.g >= -kContactGap : std::abs(row.g) <= std::max(tolerance, 1e-9))
+      continue;
+    bool known = false;
+    for (const Warning& w : warnings_)
+      known = known || (w.kind == Warning::Kind::Inconsistent && w.constraint == row.constraint);
+    if (!known) warnings_.push_back(Warning{Warning::Kind::Inconsistent, row.constraint, time});
+  }
 
   BuildRows(context);
   SelectRows();

@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "solver/dynamics/FormulaValues.h"
 #include "solver/dynamics/Simulation.h"
 #include "solver/geometry/CubicSpline.h"
 #include "tests/solver/dynamics/Scenes.h"
@@ -447,6 +448,110 @@ TEST(Warnings, TheRunSettingsSwitchesChooseWhatIsReported) {
   c.AdvanceTo(0.5);
   ASSERT_FALSE(c.Warnings().empty());
   EXPECT_EQ(c.Warnings()[0].kind, Warning::Kind::Inaccurate);
+}
+
+}  // namespace
+}  // namespace yb::dynamics
+
+namespace yb::dynamics {
+namespace {
+
+TEST(Redundancy, ContradictingPinsAreReportedInconsistent) {
+  Model model;
+  const int body = model.AddBody(scenes::Disk(0, 0, 1, 0.1));
+  const int here = model.AddPoint(kBackground, 0, 0);
+  const int there = model.AddPoint(kBackground, 0.1, 0);
+  const int centre = model.AddPoint(body, 0, 0);
+  model.AddConstraint(MakePin(here, centre));
+  const int second = model.AddConstraint(MakePin(there, centre));
+  RunSettings settings;
+  settings.warnRedundant = 1;
+  Simulation sim(model, settings);
+  sim.AdvanceTo(0.1);
+  bool inconsistent = false;
+  for (const Warning& w : sim.Warnings())
+    inconsistent =
+        inconsistent || (w.kind == Warning::Kind::Inconsistent && w.constraint == second);
+  EXPECT_TRUE(inconsistent);
+}
+
+TEST(Pin, WeldedBodiesMoveAsOne) {
+  Model model;
+  const int arm = model.AddBody(scenes::Bar(0.5, 0, 0, 1, 1));
+  const int weight = model.AddBody(scenes::Disk(1, 0, 2, 0.1));
+  const int pivot = model.AddPoint(kBackground, 0, 0);
+  const int armRoot = model.AddPoint(arm, -0.5, 0);
+  const int armTip = model.AddPoint(arm, 0.5, 0);
+  const int weightCentre = model.AddPoint(weight, 0, 0);
+  model.AddConstraint(MakePin(pivot, armRoot));
+  model.AddConstraint(MakePin(armTip, weightCentre, true));
+  model.AddField(MakeLineGravity({arm, weight}, scenes::kGravity));
+  Simulation sim(model, RunSettings{});
+  const Mechanics& m = sim.GetMechanics();
+  double twist = 0;
+  for (int i = 1; i <= 15; ++i) {
+    sim.AdvanceTo(i / 30.0);
+    twist = std::max(twist, std::abs(m.Body(weight).r - m.Body(arm).r));
+  }
+  EXPECT_LE(twist, 1e-12);
+  // Released horizontal, it starts as one rigid pendulum: arm (1 kg, 1 m) and disk (2 kg at
+  // 1 m, radius 0.1) about the pivot.
+  Mechanics start(model);
+  Eigen::VectorXd derivative;
+  start.Derivative(0, start.State(), derivative);
+  const double inertia = 1.0 / 3 + 2 * (1 + 0.01 / 2);
+  const double torque = scenes::kGravity * (0.5 * 1 + 1 * 2);
+  EXPECT_NEAR(derivative[6 + 2], -torque / inertia, 1e-9);
+  EXPECT_NEAR(derivative[6 + 5], -torque / inertia, 1e-9);
+}
+
+}  // namespace
+}  // namespace yb::dynamics
+
+namespace yb::dynamics {
+namespace {
+
+TEST(Fields, AirDragAndChargesFromTheirFormulaTexts) {
+  Model model;
+  Body falling = scenes::Disk(0, 0, 1, 0.1);
+  falling.vy = -0.1;
+  falling.shape.kind = Shape::Kind::Circle;
+  falling.shape.w = 0.2;
+  const int body = model.AddBody(falling);
+  model.AddField(MakeLineGravity({body}, scenes::kGravity));
+  Field air;
+  air.members = {body};
+  air.direction = CompileFormula("angle(self.v)");
+  air.goals.push_back(Goal{GoalType::Force, kEquality, Component::X,
+                           CompileFormula("-sqr(self.v)*section(self,self.v)*(0.5)")});
+  model.AddField(air);
+  Simulation sim(model, RunSettings{});
+  sim.AdvanceTo(8.0);
+  // Terminal speed where 0.5 * 0.2 * v^2 = m g.
+  EXPECT_NEAR(sim.GetMechanics().Body(body).vy, -std::sqrt(scenes::kGravity / 0.1), 1e-4);
+  EXPECT_NEAR(sim.GetMechanics().Body(body).vx, 0.0, 1e-12);
+
+  Model charges;
+  Body fixed = scenes::Disk(0, 0, 1, 0.1);
+  fixed.anchored = 1;
+  fixed.charge = 2;
+  Body free = scenes::Disk(0, 2, 0.5, 0.1);
+  free.charge = 3;
+  const int a = charges.AddBody(fixed);
+  const int b = charges.AddBody(free);
+  Field electric;
+  electric.pairwise = true;
+  electric.members = {a, b};
+  electric.goals.push_back(
+      Goal{GoalType::Force, kEquality, Component::X,
+           CompileFormula("self.charge * (1)/sqr(self.p-other.p) * other.charge")});
+  charges.AddField(electric);
+  Mechanics mechanics(charges);
+  Eigen::VectorXd derivative;
+  mechanics.Derivative(0, mechanics.State(), derivative);
+  // Like charges repel: 2 * 3 / 2^2 = 1.5 N upward on 0.5 kg.
+  EXPECT_NEAR(derivative[4], 3.0, 1e-12);
+  EXPECT_NEAR(derivative[3], 0.0, 1e-12);
 }
 
 }  // namespace
