@@ -313,21 +313,33 @@ void TDisplayLink::WriteFields(TObjectWriter& writer) {
   TNamedLink::WriteFields(writer);
 }
 
+void TSingleStyleLink::Initialize() {
+  TDisplayLink::Initialize();
+  font_ = DefaultFont();
+  textColour_ = RGB16Color();
+}
+
+void TSingleStyleLink::Draw(const MacRect&, uint16_t) {
+  SetPortFont(&font_);
+}
+
 uint16_t TSingleStyleLink::ReadBlockContents(int16_t code, TObjectReader& reader) {
-  if (code != kBlockLabelOffset) return TDisplayLink::ReadBlockContents(code, reader);
+  if (code != kBlockTextStyle) return TDisplayLink::ReadBlockContents(code, reader);
+  reader.ReadTextStyle(font_, textColour_);
   reader.ReadIntPoint(labelOffset_);
   return 1;
 }
 
 void TSingleStyleLink::WriteBlockContents(int16_t code, TObjectWriter& writer) {
-  if (code != kBlockLabelOffset) {
+  if (code != kBlockTextStyle) {
     TDisplayLink::WriteBlockContents(code, writer);
     return;
   }
+  writer.WriteTextStyle(font_, textColour_);
   writer.WriteIntPoint(labelOffset_);
 }
 
 void TSingleStyleLink::WriteFields(TObjectWriter& writer) {
-  writer.WriteBlock(*this, kBlockLabelOffset);
+  writer.WriteBlock(*this, kBlockTextStyle);
   TDisplayLink::WriteFields(writer);
 }

@@ -18,6 +18,7 @@
 #include "core/geometry/IntRect.h"
 #include "core/geometry/Vector.h"
 #include "core/port/Port.h"
+#include "core/port/PortText.h"
 
 class TLink;
 class TLink518;
@@ -46,7 +47,7 @@ class TLinkOwner {
 inline constexpr int16_t kBlockLinkTexts = 5013;
 inline constexpr int16_t kBlockName = 5001;
 inline constexpr int16_t kBlockDisplayFlags = 5003;
-inline constexpr int16_t kBlockLabelOffset = 5218;
+inline constexpr int16_t kBlockTextStyle = 5218;  // text style and label offset
 inline constexpr int16_t kBlockShortRecord = 666;
 
 // Callbacks of ReportPropertyBlocks.
@@ -220,11 +221,21 @@ class TDisplayLink : public TNamedLink {
   uint16_t displayFlags_ = 0;
 };
 
-// A displayed link with one text style; keeps the offset of its name label.
+// A displayed link with one text style (its font and colour); keeps the offset of its name label.
 class TSingleStyleLink : public TDisplayLink {
   DECLARE_CLASS_ID(401, TDisplayLink)
 
  public:
+  // Starts from the program's default font.
+  void Initialize() override;
+  const FontSpec& GetFont() const { return font_; }
+  const RGB16Color& GetTextColour() const { return textColour_; }
+  void SetTextStyle(const FontSpec& font, const RGB16Color& colour) {
+    font_ = font;
+    textColour_ = colour;
+  }
+  // Makes the style's font the port's.
+  virtual void Draw(const MacRect& area, uint16_t flags);
   // Added to the label anchor where the name label is drawn.
   const QV_CPoint& GetLabelOffset() const { return labelOffset_; }
   void SetLabelOffset(const QV_CPoint& offset) { labelOffset_ = offset; }
@@ -233,5 +244,7 @@ class TSingleStyleLink : public TDisplayLink {
   void WriteFields(TObjectWriter& writer) override;
 
  private:
+  FontSpec font_;
+  RGB16Color textColour_;
   QV_CPoint labelOffset_;
 };

@@ -126,6 +126,7 @@ void TThing::Draw(const MacRect& area, uint16_t flags) {
   const MacRect copy = area;
   ApplyColour(static_cast<uint8_t>(flags));
   DrawShape(copy, flags);
+  TSingleStyleLink::Draw(copy, flags);
   if (IsNameShown() != 0 && (flags & 1) == 0) DrawNameLabel();
   SelectSystemFont();
 }

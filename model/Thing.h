@@ -51,7 +51,7 @@ class TThing : public TSingleStyleLink {
   void WriteFields(TObjectWriter& writer) override;
 
   // Drawing, through the current port.
-  void Draw(const MacRect& area, uint16_t flags);
+  void Draw(const MacRect& area, uint16_t flags) override;
   // Sets the port's colour for the thing: with flag bit 3 always, else unless it is the default.
   virtual void ApplyColour(uint8_t flags);
   virtual void DrawShape(const MacRect&, uint16_t) {}

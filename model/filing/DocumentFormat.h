@@ -14,6 +14,7 @@
 inline constexpr int16_t kErrTextFormat = -25001;      // the text world format is damaged
 inline constexpr int16_t kErrBadFormat = -25002;       // a binary stream is damaged or unknown
 inline constexpr int16_t kErrResourceFormat = -25005;  // a stored default-objects resource is bad
+inline constexpr int16_t kErrRecordEnded = -25007;     // a record ended before its data
 inline constexpr int16_t kErrReadCancelled = -25008;   // the user cancelled a read
 inline constexpr int16_t kErrCodeRange = -25213;       // a code does not fit a 2-byte stream code
 inline constexpr int16_t kErrBlockAbandoned = -1;      // an object gave up one block only

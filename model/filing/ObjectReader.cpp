@@ -144,6 +144,17 @@ void TObjectReader::ReadColor(RGB16Color& colour) {
   colour = {channels[0], channels[1], channels[2]};
 }
 
+void TObjectReader::ReadTextStyle(FontSpec& font, RGB16Color& colour) {
+  font.style = static_cast<uint8_t>(ReadInt() >> 8);
+  font.size = static_cast<int16_t>(ReadInt());
+  ReadColor(colour);
+  Str255 name;
+  ReadString(name);
+  ImportFonts(name);
+  font.fontNumber = FontNumberFromName(name);
+  if (font.size == 0) font.size = GetDefaultFontSize();
+}
+
 void TObjectReader::ReadHandle(Handle handle) {
   const int32_t length = ReadLong();
   Need(length);
@@ -419,6 +430,16 @@ void TObjectReader::ReadRecord(const ReadProgress& progress) {
 }
 
 void TObjectReader::ReadAll(const ReadProgress& progress) {
+  try {
+    ReadRecords(progress);
+  } catch (const QVException& failure) {
+    // A record that ends too early without saying why is damage like any other.
+    if (failure.error() == kErrRecordEnded && failure.message() == 0) FailIfBadFormat(true);
+    throw;
+  }
+}
+
+void TObjectReader::ReadRecords(const ReadProgress& progress) {
   Reset();
   stream_->SetPosition(0);
   ReadHeader();

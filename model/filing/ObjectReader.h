@@ -17,6 +17,7 @@
 
 #include "core/Handle.h"
 #include "core/PString.h"
+#include "core/port/PortText.h"
 #include "model/Link.h"
 #include "model/filing/DocumentFormat.h"
 #include "model/filing/FilerStream.h"
@@ -78,6 +79,8 @@ class TObjectReader : public TFilerBase {
   // three reals (x, y, angle) gives the rigid transform they describe.
   void ReadTransform(Transform2D& transform);
   void ReadColor(RGB16Color& colour);
+  // A text style as WriteTextStyle stores it; a size of 0 becomes the default size.
+  void ReadTextStyle(FontSpec& font, RGB16Color& colour);
   // Reads a stored handle into handle, resized to fit; a null handle skips the bytes.
   void ReadHandle(Handle handle);
   uint32_t ReadUnitTag();
@@ -112,6 +115,7 @@ class TObjectReader : public TFilerBase {
   void Need(int32_t count);
   void ReadRaw(void* bytes, int32_t count);
   void ReadNumber(void* hostBytes, int32_t count);
+  void ReadRecords(const ReadProgress& progress);
   void ReadRecord(const ReadProgress& progress);
   bool DispatchBlock();
   bool CreateObjectForTag();

@@ -189,6 +189,16 @@ void TObjectWriter::WriteColor(const RGB16Color& colour) {
   WriteBytes(channels, 6);
 }
 
+void TObjectWriter::WriteTextStyle(const FontSpec& font, const RGB16Color& colour) {
+  WriteCode(static_cast<int32_t>(font.style) << 8);
+  WriteCode(font.size);
+  WriteColor(colour);
+  Str255 name;
+  FontNameFromNumber(font.fontNumber, name);
+  ExportFonts(name);
+  PutString(name, 1);
+}
+
 void TObjectWriter::WriteIdNameRecord(int16_t id, int32_t value, const Str255& name) {
   WriteCode(id);
   WriteLong(value);

@@ -16,6 +16,7 @@
 #include "core/TObject.h"
 #include "core/geometry/Transform2D.h"
 #include "core/geometry/Vector.h"
+#include "core/port/PortText.h"
 #include "model/Link.h"
 #include "model/filing/FilerStream.h"
 
@@ -70,6 +71,9 @@ class TObjectWriter : public TFilerBase {
   // is the form every reader reads.
   void WriteTransform(const Transform2D& transform);
   virtual void WriteColor(const RGB16Color& colour);
+  // A text style: its face byte shifted left by 8 and its size as codes, its colour, and the
+  // name of its font as documents know it.
+  void WriteTextStyle(const FontSpec& font, const RGB16Color& colour);
   void WriteIdNameRecord(int16_t id, int32_t value, const Str255& name);
   void WriteHandle(Handle handle);
   void WriteCodeValue(int32_t value, int32_t, int32_t) { WriteCode(value); }

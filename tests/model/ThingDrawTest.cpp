@@ -1,6 +1,8 @@
 // Track marks and lines of a thing, drawn into a memory bitmap and probed in pixels.
 
 #include "model/Thing.h"
+#include "model/filing/ObjectReader.h"
+#include "model/filing/ObjectWriter.h"
 #include "tests/core/port/PortTestSupport.h"
 
 namespace {
@@ -75,6 +77,47 @@ TEST_F(ThingDrawTest, ColourGoesToTheBackgroundUnlessItIsTheDefault) {
   mover.ApplyColour(0);
   GetPortBackColor(back);
   EXPECT_EQ(back, (RGB16Color{0x1200, 0x3400, 0x5600}));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(PortTest, TextStyleRoundTripsThroughADocument) {
+  TSingleStyleLink link;
+  link.Initialize();
+  link.SetIdentifier(4);
+  FontSpec font;
+  font.fontNumber = FontNumberFromName("Sans");
+  font.style = kStyleBold | kStyleItalic;
+  font.size = 14;
+  link.SetTextStyle(font, RGB16Color{0x100, 0x200, 0x300});
+  link.SetLabelOffset(QV_CPoint(3, -2));
+
+  struct Taker : TSingleStyleLink {
+    uint16_t CanReadBlock(int16_t) override { return 1; }
+  } taker;
+  taker.Initialize();
+  taker.SetIdentifier(4);
+  TLink world;
+  world.AddDependent(&taker);
+  std::vector<TLink*> list{&link};
+  auto writer = WriteObjectsDefault(&list, 1, nullptr, 2, nullptr);
+  Handle stored = writer->TakeHandle();
+  ReadObjects(stored, 2, 2, &world, nullptr, nullptr, nullptr);
+  FreeHandle(stored);
+  EXPECT_EQ(taker.GetFont(), font);
+  EXPECT_EQ(taker.GetTextColour(), (RGB16Color{0x100, 0x200, 0x300}));
+  EXPECT_EQ(taker.GetLabelOffset(), QV_CPoint(3, -2));
+
+  // A stored size of 0 reads as the default size.
+  font.size = 0;
+  link.SetTextStyle(font, RGB16Color());
+  writer = WriteObjectsDefault(&list, 1, nullptr, 2, nullptr);
+  stored = writer->TakeHandle();
+  ReadObjects(stored, 2, 2, &world, nullptr, nullptr, nullptr);
+  FreeHandle(stored);
+  EXPECT_EQ(taker.GetFont().size, GetDefaultFontSize());
 }
 
 }  // namespace

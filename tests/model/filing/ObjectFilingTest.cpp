@@ -40,6 +40,8 @@ class FilingTest : public ::testing::Test {
   // Two shapes, the second referring to the first.
   void MakePair() {
     first.SetIdentifier(3);
+    first.SetTextStyle(FontSpec{0, 0, 10}, RGB16Color{1, 2, 3});
+    second.SetTextStyle(FontSpec{0, kStyleBold, 12}, RGB16Color());
     first.value = 2.5;
     first.SetName("Arm\xB0");
     first.note = "tip";
