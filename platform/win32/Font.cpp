@@ -22,8 +22,8 @@ struct FontMetrics {
 };
 
 struct FontFace {
-  std::string family;
-  std::map<int32_t, FontMetrics> metrics;  // by requested device height
+  std::map<int32_t, FontMetrics> metrics;  // by em size in device pixels
+  std::map<int32_t, int32_t> emForCell;    // em size of a requested cell height
 };
 
 // fontconfig keeps a few blocks of its own configuration without a pointer to them until exit;
@@ -130,13 +130,19 @@ int32_t LayoutWidth(PangoLayout* layout) {
 
 // The em size in pixels for a requested height: negative is the character height, positive the
 // cell height (ascent plus descent), zero the default.
-int32_t EmSize(const GdiFont& font, int32_t deviceHeight, bool cellHeight) {
+int32_t EmSize(GdiFont& font, int32_t deviceHeight, bool cellHeight) {
   if (!cellHeight) return deviceHeight;
+  if (!font.face) font.face = std::make_unique<FontFace>();
+  auto it = font.face->emForCell.find(deviceHeight);
+  if (it != font.face->emForCell.end()) return it->second;
   LayoutPtr probe(MakeLayout(font, deviceHeight, "Xg"));
   PangoRectangle logical;
   pango_layout_get_pixel_extents(probe.p, nullptr, &logical);
-  if (logical.height <= 0) return deviceHeight;
-  return std::max(1, deviceHeight * deviceHeight / logical.height);
+  const int32_t em = logical.height <= 0
+                         ? deviceHeight
+                         : std::max(1, deviceHeight * deviceHeight / logical.height);
+  font.face->emForCell.emplace(deviceHeight, em);
+  return em;
 }
 
 // The pixel size a font draws at in a context.

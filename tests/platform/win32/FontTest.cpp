@@ -59,6 +59,19 @@ TEST(Font, MetricsAndExtentsFollowHeightWeightAndLength) {
   DeleteObject(bold);
 }
 
+TEST(Font, APositiveHeightAsksForTheCellHeight) {
+  MemoryCanvas canvas(10, 10);
+  for (int32_t height : {12, 20, 33}) {
+    HFONT font = MakeFont("Sans Serif", height);
+    HGDIOBJ old = SelectObject(canvas.dc(), font);
+    TEXTMETRIC tm;
+    GetTextMetrics(canvas.dc(), &tm);
+    EXPECT_NEAR(tm.tmHeight, height, 2) << height;
+    SelectObject(canvas.dc(), old);
+    DeleteObject(font);
+  }
+}
+
 TEST(Font, TextDrawsInTheTextColourInsideItsCell) {
   MemoryCanvas canvas(120, 40);
   HFONT font = MakeFont("Sans Serif", -16);
