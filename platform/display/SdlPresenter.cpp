@@ -1,0 +1,340 @@
+#include "platform/display/SdlPresenter.h"
+
+#include <SDL.h>
+
+#include <cstdlib>
+
+#include "platform/win32/Clipboard.h"
+#include "platform/win32/Cursor.h"
+#include "platform/win32/Input.h"
+#include "platform/win32/Message.h"
+#include "platform/win32/Window.h"
+
+namespace {
+
+int32_t VirtualKeyOf(SDL_Keycode key) {
+  if (key >= SDLK_a && key <= SDLK_z) return 'A' + (key - SDLK_a);
+  if (key >= SDLK_0 && key <= SDLK_9) return '0' + (key - SDLK_0);
+  if (key >= SDLK_F1 && key <= SDLK_F12) return VK_F1 + (key - SDLK_F1);
+  if (key >= SDLK_KP_1 && key <= SDLK_KP_9) return VK_NUMPAD0 + 1 + (key - SDLK_KP_1);
+  switch (key) {
+    case SDLK_KP_0:
+      return VK_NUMPAD0;
+    case SDLK_KP_PERIOD:
+      return VK_DECIMAL;
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER:
+      return VK_RETURN;
+    case SDLK_ESCAPE:
+      return VK_ESCAPE;
+    case SDLK_BACKSPACE:
+      return VK_BACK;
+    case SDLK_TAB:
+      return VK_TAB;
+    case SDLK_SPACE:
+      return VK_SPACE;
+    case SDLK_LEFT:
+      return VK_LEFT;
+    case SDLK_RIGHT:
+      return VK_RIGHT;
+    case SDLK_UP:
+      return VK_UP;
+    case SDLK_DOWN:
+      return VK_DOWN;
+    case SDLK_HOME:
+      return VK_HOME;
+    case SDLK_END:
+      return VK_END;
+    case SDLK_PAGEUP:
+      return VK_PRIOR;
+    case SDLK_PAGEDOWN:
+      return VK_NEXT;
+    case SDLK_INSERT:
+      return VK_INSERT;
+    case SDLK_DELETE:
+      return VK_DELETE;
+    case SDLK_LSHIFT:
+    case SDLK_RSHIFT:
+      return VK_SHIFT;
+    case SDLK_LCTRL:
+    case SDLK_RCTRL:
+      return VK_CONTROL;
+    case SDLK_LALT:
+    case SDLK_RALT:
+      return VK_MENU;
+    case SDLK_SEMICOLON:
+      return 0xBA;
+    case SDLK_EQUALS:
+      return 0xBB;
+    case SDLK_COMMA:
+      return 0xBC;
+    case SDLK_MINUS:
+      return 0xBD;
+    case SDLK_PERIOD:
+      return 0xBE;
+    case SDLK_SLASH:
+      return 0xBF;
+    case SDLK_BACKQUOTE:
+      return 0xC0;
+    case SDLK_LEFTBRACKET:
+      return 0xDB;
+    case SDLK_BACKSLASH:
+      return 0xDC;
+    case SDLK_RIGHTBRACKET:
+      return 0xDD;
+    case SDLK_QUOTE:
+      return 0xDE;
+    default:
+      return 0;
+  }
+}
+
+SDL_SystemCursor SystemCursorOf(uintptr_t shape) {
+  switch (shape) {
+    case IDC_IBEAM:
+      return SDL_SYSTEM_CURSOR_IBEAM;
+    case IDC_WAIT:
+      return SDL_SYSTEM_CURSOR_WAIT;
+    case IDC_CROSS:
+      return SDL_SYSTEM_CURSOR_CROSSHAIR;
+    case IDC_SIZENWSE:
+      return SDL_SYSTEM_CURSOR_SIZENWSE;
+    case IDC_SIZENESW:
+      return SDL_SYSTEM_CURSOR_SIZENESW;
+    case IDC_SIZEWE:
+      return SDL_SYSTEM_CURSOR_SIZEWE;
+    case IDC_SIZENS:
+      return SDL_SYSTEM_CURSOR_SIZENS;
+    case IDC_SIZEALL:
+      return SDL_SYSTEM_CURSOR_SIZEALL;
+    case IDC_NO:
+      return SDL_SYSTEM_CURSOR_NO;
+    case IDC_HAND:
+      return SDL_SYSTEM_CURSOR_HAND;
+    default:
+      return SDL_SYSTEM_CURSOR_ARROW;
+  }
+}
+
+POINT ScreenPointOf(HWND window, int32_t x, int32_t y) {
+  RECT rect;
+  GetWindowRect(window, &rect);
+  return POINT{rect.left + x, rect.top + y};
+}
+
+MouseButton ButtonOf(uint8_t button) {
+  if (button == SDL_BUTTON_RIGHT) return MouseButton::kRight;
+  if (button == SDL_BUTTON_MIDDLE) return MouseButton::kMiddle;
+  return MouseButton::kLeft;
+}
+
+}  // namespace
+
+bool DisplayAvailable() {
+  const char* x11 = std::getenv("DISPLAY");
+  const char* wayland = std::getenv("WAYLAND_DISPLAY");
+  return (x11 && *x11) || (wayland && *wayland);
+}
+
+std::unique_ptr<SdlPresenter> SdlPresenter::Create() {
+  if (!DisplayAvailable()) return nullptr;
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return nullptr;
+  SDL_DisplayMode mode;
+  if (SDL_GetDesktopDisplayMode(0, &mode) == 0) SetScreenSize(mode.w, mode.h);
+  SDL_StartTextInput();
+  return std::unique_ptr<SdlPresenter>(new SdlPresenter());
+}
+
+SdlPresenter::~SdlPresenter() {
+  for (auto& [window, desktop] : windows_)
+    if (desktop) SDL_DestroyWindow(desktop);
+  if (cursor_) SDL_FreeCursor(static_cast<SDL_Cursor*>(cursor_));
+  SDL_StopTextInput();
+  SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+SDL_Window* SdlPresenter::DesktopWindowOf(HWND window) const {
+  auto found = windows_.find(window);
+  return found == windows_.end() ? nullptr : found->second;
+}
+
+HWND SdlPresenter::WindowOfId(uint32_t id) const {
+  for (const auto& [window, desktop] : windows_)
+    if (desktop && SDL_GetWindowID(desktop) == id) return window;
+  return nullptr;
+}
+
+void SdlPresenter::TopLevelCreated(HWND window) {
+  windows_.try_emplace(window, nullptr);
+}
+
+void SdlPresenter::Show(HWND window) {
+  RECT rect;
+  GetWindowRect(window, &rect);
+  const int32_t width = std::max(1, rect.right - rect.left);
+  const int32_t height = std::max(1, rect.bottom - rect.top);
+  const std::string title = Windows1252ToUtf8(GetWindowTextString(window));
+  SDL_Window*& desktop = windows_[window];
+  if (!desktop) {
+    const DWORD style = static_cast<DWORD>(GetWindowLongPtr(window, GWL_STYLE));
+    Uint32 flags = SDL_WINDOW_SHOWN;
+    if ((style & WS_CAPTION) != WS_CAPTION) {
+      flags |= SDL_WINDOW_BORDERLESS;
+      if (GetWindow(window, GW_OWNER)) flags |= SDL_WINDOW_SKIP_TASKBAR | SDL_WINDOW_POPUP_MENU;
+    }
+    desktop = SDL_CreateWindow(title.c_str(), rect.left, rect.top, width, height, flags);
+    if (!desktop) return;
+  } else {
+    SDL_SetWindowTitle(desktop, title.c_str());
+    SDL_SetWindowPosition(desktop, rect.left, rect.top);
+    SDL_SetWindowSize(desktop, width, height);
+    SDL_ShowWindow(desktop);
+  }
+  SurfaceUpdated(window, RECT{0, 0, width, height});
+}
+
+void SdlPresenter::TopLevelChanged(HWND window) {
+  if (syncing_) return;
+  if (IsWindowVisible(window) && !IsIconic(window)) {
+    Show(window);
+    return;
+  }
+  auto found = windows_.find(window);
+  if (found != windows_.end() && found->second) {
+    SDL_DestroyWindow(found->second);
+    found->second = nullptr;
+  }
+}
+
+void SdlPresenter::TopLevelDestroyed(HWND window) {
+  auto found = windows_.find(window);
+  if (found == windows_.end()) return;
+  if (found->second) SDL_DestroyWindow(found->second);
+  windows_.erase(found);
+}
+
+void SdlPresenter::SurfaceUpdated(HWND window, const RECT&) {
+  SDL_Window* desktop = DesktopWindowOf(window);
+  WindowSurface* surface = GetWindowSurface(window);
+  if (!desktop || !surface || !surface->Cairo()) return;
+  cairo_surface_flush(surface->Cairo());
+  SDL_Surface* source = SDL_CreateRGBSurfaceWithFormatFrom(
+      cairo_image_surface_get_data(surface->Cairo()), surface->Width(), surface->Height(), 32,
+      cairo_image_surface_get_stride(surface->Cairo()), SDL_PIXELFORMAT_RGB888);
+  SDL_Surface* target = SDL_GetWindowSurface(desktop);
+  if (source && target) {
+    SDL_BlitSurface(source, nullptr, target, nullptr);
+    SDL_UpdateWindowSurface(desktop);
+  }
+  if (source) SDL_FreeSurface(source);
+}
+
+bool SdlPresenter::WaitForEvents(int32_t timeout) {
+  SDL_Event event;
+  const int got = timeout < 0 ? SDL_WaitEvent(&event) : SDL_WaitEventTimeout(&event, timeout);
+  if (!got) return false;
+  Handle(event);
+  PollEvents();
+  return true;
+}
+
+void SdlPresenter::PollEvents() {
+  SDL_Event event;
+  while (SDL_PollEvent(&event))
+    Handle(event);
+}
+
+void SdlPresenter::Handle(const SDL_Event& event) {
+  switch (event.type) {
+    case SDL_MOUSEMOTION: {
+      const HWND window = WindowOfId(event.motion.windowID);
+      if (window) InjectMouseMove(ScreenPointOf(window, event.motion.x, event.motion.y));
+      return;
+    }
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP: {
+      const HWND window = WindowOfId(event.button.windowID);
+      if (!window) return;
+      const POINT screen = ScreenPointOf(window, event.button.x, event.button.y);
+      InjectMouseMove(screen);
+      InjectMouseButton(ButtonOf(event.button.button), event.type == SDL_MOUSEBUTTONDOWN, screen);
+      return;
+    }
+    case SDL_MOUSEWHEEL: {
+      POINT cursor;
+      GetCursorPos(&cursor);
+      InjectMouseWheel(cursor, event.wheel.y * 120);
+      return;
+    }
+    case SDL_KEYDOWN:
+    case SDL_KEYUP: {
+      const int32_t key = VirtualKeyOf(event.key.keysym.sym);
+      if (key) InjectKey(key, event.type == SDL_KEYDOWN);
+      return;
+    }
+    case SDL_TEXTINPUT: {
+      // Plain ASCII comes from the keys; what only an input method types comes here.
+      for (const char c : Utf8ToWindows1252(event.text.text))
+        if (static_cast<uint8_t>(c) >= 0x80) InjectCharacter(static_cast<uint8_t>(c));
+      return;
+    }
+    case SDL_WINDOWEVENT: {
+      const HWND window = WindowOfId(event.window.windowID);
+      if (!window) return;
+      syncing_ = true;
+      switch (event.window.event) {
+        case SDL_WINDOWEVENT_CLOSE:
+          PostMessage(window, WM_CLOSE, 0, 0);
+          break;
+        case SDL_WINDOWEVENT_MOVED:
+          SetWindowPos(window, nullptr, event.window.data1, event.window.data2, 0, 0,
+                       SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+          break;
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+          SetWindowPos(window, nullptr, 0, 0, event.window.data1, event.window.data2,
+                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+          break;
+        case SDL_WINDOWEVENT_EXPOSED: {
+          RECT rect;
+          GetWindowRect(window, &rect);
+          SurfaceUpdated(window, RECT{0, 0, rect.right - rect.left, rect.bottom - rect.top});
+          break;
+        }
+        case SDL_WINDOWEVENT_FOCUS_GAINED:
+          if (IsWindowEnabled(window)) SetActiveWindow(window);
+          break;
+        default:
+          break;
+      }
+      syncing_ = false;
+      return;
+    }
+    default:
+      return;
+  }
+}
+
+void SdlPresenter::ShowCursorShape(uintptr_t shape) {
+  if (shape == cursorShape_ && cursor_) return;
+  SDL_Cursor* cursor = SDL_CreateSystemCursor(SystemCursorOf(shape));
+  if (!cursor) return;
+  SDL_SetCursor(cursor);
+  if (cursor_) SDL_FreeCursor(static_cast<SDL_Cursor*>(cursor_));
+  cursor_ = cursor;
+  cursorShape_ = shape;
+}
+
+bool SdlPresenter::PutDesktopText(const std::string& text) {
+  return SDL_SetClipboardText(text.c_str()) == 0;
+}
+
+bool SdlPresenter::GetDesktopText(std::string* text) {
+  if (!SDL_HasClipboardText()) return false;
+  char* copy = SDL_GetClipboardText();
+  if (!copy) return false;
+  if (text) *text = copy;
+  SDL_free(copy);
+  return true;
+}

@@ -1,0 +1,48 @@
+#pragma once
+// The presenter of a desktop session: every shown top-level window is a real window on the
+// desktop, showing its surface; the desktop's mouse, keyboard, text and window events become
+// this layer's input and messages; plain text goes to and from the desktop's clipboard.
+
+#include <map>
+#include <memory>
+#include <string>
+
+#include "platform/win32/WindowPresenter.h"
+
+struct SDL_Window;
+
+class SdlPresenter : public WindowPresenter {
+ public:
+  // Null when there is no display to show windows on.
+  static std::unique_ptr<SdlPresenter> Create();
+  ~SdlPresenter() override;
+  SdlPresenter(const SdlPresenter&) = delete;
+  SdlPresenter& operator=(const SdlPresenter&) = delete;
+
+  void TopLevelCreated(HWND window) override;
+  void TopLevelChanged(HWND window) override;
+  void TopLevelDestroyed(HWND window) override;
+  void SurfaceUpdated(HWND window, const RECT& area) override;
+  bool WaitForEvents(int32_t timeout) override;
+  void PollEvents() override;
+  void ShowCursorShape(uintptr_t shape) override;
+  bool PutDesktopText(const std::string& text) override;
+  bool GetDesktopText(std::string* text) override;
+
+  // The desktop window that shows a top-level window, or null while it is hidden.
+  SDL_Window* DesktopWindowOf(HWND window) const;
+
+ private:
+  SdlPresenter() = default;
+  void Handle(const union SDL_Event& event);
+  HWND WindowOfId(uint32_t id) const;
+  void Show(HWND window);
+
+  std::map<HWND, SDL_Window*> windows_;
+  bool syncing_ = false;
+  uintptr_t cursorShape_ = 0;
+  void* cursor_ = nullptr;
+};
+
+// True when a display is there to show real windows on (an X or Wayland session).
+bool DisplayAvailable();
