@@ -71,6 +71,19 @@ void TLink::ForEachLinked(uint16_t value) {
 
 void TLink::LinkedChanged(TLink&, uint16_t) {}
 
+TLink* TLink::SetDependent(TLink* old, TLink* object) {
+  if (object == old) return object;
+  RemoveDependent(old);
+  AddDependent(object);
+  return object;
+}
+
+void TLink::ObjectAttached(TLink*) {}
+
+void TLink::ObjectRemoved(TLink* object) {
+  RemoveDependent(object);
+}
+
 void TLink::Changed() {
   if (owner_ != nullptr) owner_->ObjectChanged(*this);
 }
@@ -184,6 +197,10 @@ void TLink518::RemoveDependent(TLink* object) {
 
 void TNamedLink::SetName(const Str255& name) {
   name_ = name;
+}
+
+bool TNamedLink::HasProperty(uint32_t tag) {
+  return tag == kTagName;
 }
 
 void TNamedLink::FillNamePlaceholder() {

@@ -84,6 +84,12 @@ class TLink : public TList {
   // Gives every linked object the change notice with (this, value).
   void ForEachLinked(uint16_t value);
   virtual void LinkedChanged(TLink& source, uint16_t value);
+  // Replaces the linked object old by object (either may be null) and answers object.
+  TLink* SetDependent(TLink* old, TLink* object);
+  // Told that an object was attached to this one; nothing in the link base.
+  virtual void ObjectAttached(TLink* object);
+  // Told that an object left the world: it is no longer linked to this one.
+  virtual void ObjectRemoved(TLink* object);
 
   virtual uint16_t IsThing() const { return 0; }
   // Forwards to the owner's change notice; nothing without an owner. Linking objects does not
@@ -176,6 +182,8 @@ class TNamedLink : public THandlerLink {
 
  public:
   const Str255& GetName() const { return name_; }
+  // True for the tags the named link answers.
+  virtual bool HasProperty(uint32_t tag);
   virtual void SetName(const Str255& name);
   // Replaces every 0xA5 of the name by the number text or, when the name holds none, every "$";
   // the name changes only when something was replaced.
@@ -200,6 +208,12 @@ class TDisplayLink : public TNamedLink {
   uint16_t IsNameShown() const { return nameShown_; }
   uint16_t GetDisplayFlags() const { return displayFlags_; }
   void SetDisplayFlags(uint16_t flags) { displayFlags_ = flags; }
+  bool IsStateBit0Set() const { return (displayFlags_ & 1) != 0; }
+  bool IsStateBit1Set() const { return (displayFlags_ & 2) != 0; }
+  void SetStateBit1(uint16_t on) { SetBit(2, on); }
+  void SetStateBit2(uint16_t on) { SetBit(4, on); }
+  // Clears bits 1 and 2, as at the end of a drag.
+  void ClearStateBits() { displayFlags_ &= static_cast<uint16_t>(~6u); }
 
   void Initialize() override;
   // Stores the name and redraws when the name label is shown.
@@ -216,6 +230,10 @@ class TDisplayLink : public TNamedLink {
   void WriteFields(TObjectWriter& writer) override;
 
  private:
+  void SetBit(uint16_t bit, uint16_t on) {
+    displayFlags_ = static_cast<uint16_t>(on != 0 ? displayFlags_ | bit : displayFlags_ & ~bit);
+  }
+
   uint16_t shown_ = 1;
   uint16_t nameShown_ = 0;
   uint16_t displayFlags_ = 0;

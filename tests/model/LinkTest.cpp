@@ -51,6 +51,35 @@ TEST(LinkTest, LinkingIsMutualOnceAndUndoneByDestruction) {
   EXPECT_EQ(world.Linked(), (std::vector<TLink*>{&b}));
 }
 
+TEST(LinkTest, DependentsAreReplacedAndRemoved) {
+  TLink holder, a, b;
+  EXPECT_EQ(holder.SetDependent(nullptr, &a), &a);
+  EXPECT_EQ(holder.SetDependent(&a, &b), &b);
+  EXPECT_EQ(holder.Linked(), (std::vector<TLink*>{&b}));
+  EXPECT_TRUE(a.Linked().empty());
+  EXPECT_EQ(holder.SetDependent(&b, &b), &b);
+  holder.ObjectRemoved(&b);
+  EXPECT_TRUE(holder.Linked().empty());
+  EXPECT_TRUE(b.Linked().empty());
+}
+
+TEST(LinkTest, DisplayStateBits) {
+  TDisplayLink link;
+  link.SetDisplayFlags(1);
+  EXPECT_TRUE(link.IsStateBit0Set());
+  link.SetStateBit1(1);
+  link.SetStateBit2(1);
+  EXPECT_EQ(link.GetDisplayFlags(), 7);
+  EXPECT_TRUE(link.IsStateBit1Set());
+  link.ClearStateBits();
+  EXPECT_EQ(link.GetDisplayFlags(), 1);
+  link.SetStateBit2(1);
+  link.SetStateBit2(0);
+  EXPECT_EQ(link.GetDisplayFlags(), 1);
+  EXPECT_TRUE(link.HasProperty(MakeTag("name")));
+  EXPECT_FALSE(link.HasProperty(MakeTag("show")));
+}
+
 TEST(LinkTest, TableListsWithoutLinkingBack) {
   TLink518 table;
   TLink object;
