@@ -75,8 +75,11 @@ bool CubicSpline::Build(const double* xy, int32_t n, bool closed) {
   if (!std::isfinite(total) || total <= 0.0) return false;
   const int32_t spans = closed ? m : m - 1;
   std::vector<double> h(spans);
-  for (int32_t j = 0; j < spans; ++j)
+  for (int32_t j = 0; j < spans; ++j) {
     h[j] = (j + 1 < m ? knot[j + 1] : total) - knot[j];
+    // A span shorter than the resolution of the parameter where it lies cannot be told apart.
+    if (!(h[j] > 0.0)) return false;
+  }
 
   // Derivatives at the distinct points: C2 continuity, natural or periodic ends.
   std::vector<Eigen::Triplet<double>> entries;
@@ -305,6 +308,8 @@ double CubicSpline::NextSample(double t, double deviation, double step) const {
   double t1 = seg.t1;
   const SplinePoint a = At(t);
   for (int32_t halving = 0; halving < 40; ++halving) {
+    // Halving below the resolution of t would stall: take the rest of the segment.
+    if (!(t1 > t)) return seg.t1;
     const SplinePoint b = At(t1);
     if (Distance(a, b) <= step) return t1;
     const double dt = t1 - t;
@@ -315,5 +320,5 @@ double CubicSpline::NextSample(double t, double deviation, double step) const {
     if (worst <= deviation) return t1;
     t1 = t + 0.5 * dt;
   }
-  return t1;
+  return t1 > t ? t1 : seg.t1;
 }

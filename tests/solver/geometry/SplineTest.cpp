@@ -220,6 +220,11 @@ TEST(Spline, SamplingForDrawing) {
 }
 
 TEST(Spline, BadInputGivesCodesAndKeepsTheCurve) {
+  // Points that differ by less than the parameter can resolve make no curve.
+  const std::vector<double> unresolvable = {0, 0, 1e12, 0, 1e12 + 1e-6, 1e-6};
+  Spline tiny(EngineNewSpline(0));
+  EXPECT_EQ(EngineSetSplinePoints(tiny.get(), 3, unresolvable.data()), kSplineBadPoints);
+
   EXPECT_EQ(EngineNewSpline(2), nullptr);
   EngineDeleteSpline(nullptr);
   const double p[2] = {0, 0};
