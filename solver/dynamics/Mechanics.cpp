@@ -370,18 +370,17 @@ bool Mechanics::IsActive(const Context& context, int c) const {
 }
 
 void Mechanics::BuildRows(const Context& context) {
+  rowsFromProjection_ = false;
   rows_.clear();
   entries_.clear();
   for (int c = 0; c < static_cast<int>(model_.constraints.size()); ++c) {
     if (!IsActive(context, c)) continue;
     AddGoalRows(context.WithConstraint(c), c);
   }
-  rowOfKey_.clear();
   for (size_t i = 0; i < rows_.size(); ++i) {
     Row& row = rows_[i];
     if (i > 0 && rows_[i - 1].constraint == row.constraint && rows_[i - 1].goal == row.goal)
       row.sub = rows_[i - 1].sub + 1;
-    rowOfKey_[Key(row)] = static_cast<int>(i);
     row.candidate = !row.oneSided || contacts_.count(Key(row)) > 0;
     row.redundant = redundantKeys_.count(Key(row)) > 0;
     row.saturated = saturatedKeys_.count(Key(row)) > 0;
@@ -785,18 +784,32 @@ void Mechanics::Factorise(const std::vector<int>& rows) {
         if (ra >= rb) triplets_.emplace_back(ra, rb, va * w * vb);
   }
   const int n = static_cast<int>(rows.size());
-  schur_.resize(n, n);
-  schur_.setFromTriplets(triplets_.begin(), triplets_.end());
-  const bool samePattern =
-      factorised_ && pattern_.size() == static_cast<size_t>(schur_.nonZeros() + n + 1) &&
-      std::equal(schur_.outerIndexPtr(), schur_.outerIndexPtr() + n + 1, pattern_.begin()) &&
-      std::equal(schur_.innerIndexPtr(), schur_.innerIndexPtr() + schur_.nonZeros(),
-                 pattern_.begin() + n + 1);
-  if (!samePattern) {
+  // Entries at the same places as last time: add the values into the kept pattern instead of
+  // sorting the entries again.
+  bool samePlaces = factorised_ && schur_.rows() == n && triplets_.size() == schurSlots_.size();
+  for (size_t i = 0; samePlaces && i < triplets_.size(); ++i)
+    samePlaces =
+        schurPlaces_[i].first == triplets_[i].row() && schurPlaces_[i].second == triplets_[i].col();
+  if (samePlaces) {
+    double* values = schur_.valuePtr();
+    std::fill(values, values + schur_.nonZeros(), 0.0);
+    for (size_t i = 0; i < triplets_.size(); ++i)
+      values[schurSlots_[i]] += triplets_[i].value();
+  } else {
+    schur_.resize(n, n);
+    schur_.setFromTriplets(triplets_.begin(), triplets_.end());
+    schurSlots_.resize(triplets_.size());
+    for (size_t i = 0; i < triplets_.size(); ++i) {
+      const int col = triplets_[i].col();
+      const int* begin = schur_.innerIndexPtr() + schur_.outerIndexPtr()[col];
+      const int* end = schur_.innerIndexPtr() + schur_.outerIndexPtr()[col + 1];
+      schurSlots_[i] = static_cast<int>(std::lower_bound(begin, end, triplets_[i].row()) -
+                                        schur_.innerIndexPtr());
+    }
+    schurPlaces_.resize(triplets_.size());
+    for (size_t i = 0; i < triplets_.size(); ++i)
+      schurPlaces_[i] = {triplets_[i].row(), triplets_[i].col()};
     ldlt_.analyzePattern(schur_);
-    pattern_.assign(schur_.outerIndexPtr(), schur_.outerIndexPtr() + n + 1);
-    pattern_.insert(pattern_.end(), schur_.innerIndexPtr(),
-                    schur_.innerIndexPtr() + schur_.nonZeros());
     factorised_ = true;
   }
   ldlt_.factorize(schur_);
@@ -973,12 +986,13 @@ double Mechanics::Project(double time, Eigen::VectorXd& state, double tolerance)
   Unpack(state);
   UpdateKinematics();
   const Context context(*this, time);
-  BuildRows(context);
-  RefreshContacts();
   double residual = 0;
   int worstRow = -1;
+  bool moved = true;  // the rows were built before the positions last changed
   for (int iteration = 0; iteration < 12; ++iteration) {
     BuildRows(context);
+    moved = false;
+    if (iteration == 0) RefreshContacts();
     SelectRows();
     std::vector<int> rows;
     Eigen::VectorXd g(static_cast<int>(solveRows_.size()));
@@ -1003,6 +1017,7 @@ double Mechanics::Project(double time, Eigen::VectorXd& state, double tolerance)
     state.head(dofCount_) += dq;
     Unpack(state);
     UpdateKinematics();
+    moved = true;
   }
   if (residual > tolerance && worstRow >= 0)
     warnings_.push_back(Warning{Warning::Kind::Inconsistent, rows_[worstRow].constraint, time});
@@ -1018,8 +1033,10 @@ double Mechanics::Project(double time, Eigen::VectorXd& state, double tolerance)
     if (!known) warnings_.push_back(Warning{Warning::Kind::Inconsistent, row.constraint, time});
   }
 
-  BuildRows(context);
-  SelectRows();
+  if (moved) {
+    BuildRows(context);
+    SelectRows();
+  }
   std::vector<int> rows;
   for (int i : solveRows_) {
     const Row& row = rows_[i];
@@ -1039,7 +1056,11 @@ double Mechanics::Project(double time, Eigen::VectorXd& state, double tolerance)
   if (n > 0) state.tail(dofCount_) += invMass_.cwiseProduct(MulJt(rows, impulse));
   Unpack(state);
   UpdateKinematics();
-  AcceptState(time, state);
+  // The rows were built at these positions; only the velocities changed since.
+  FinishAccept();
+  projectedTime_ = time;
+  projectedState_ = state;
+  rowsFromProjection_ = true;
   return residual;
 }
 
@@ -1047,21 +1068,23 @@ void Mechanics::RefreshContacts() {
   contacts_.clear();
   for (const Row& row : rows_) {
     if (!row.oneSided) continue;
-    const bool touching =
-        row.level == Level::Position
-            ? row.g <= kContactGap && RowRate(row) - row.velocityTarget <= kContactSpeed
-            : row.g <= kContactSpeed;
+    const bool touching = row.level == Level::Position
+                              ? row.g <= kContactGap && Gap(row, true) <= kContactSpeed
+                              : Gap(row, false) <= kContactSpeed;
     if (touching) contacts_.insert(Key(row));
   }
   for (Row& row : rows_)
     row.candidate = !row.oneSided || contacts_.count(Key(row)) > 0;
 }
 
-void Mechanics::AcceptState(double time, const Eigen::VectorXd& state) {
-  time_ = time;
-  Unpack(state);
-  UpdateKinematics();
-  const Context context(*this, time);
+// The gap of a one-sided row: its position residual, or its rate against the target (for rate
+// rows always, for position rows when asked), from the current velocities.
+double Mechanics::Gap(const Row& row, bool rate) const {
+  if (row.level == Level::Position && !rate) return row.g;
+  return RowRate(row) - row.velocityTarget;
+}
+
+void Mechanics::FinishAccept() {
   for (size_t c = 0; c < model_.constraints.size(); ++c) {
     const Constraint& record = model_.constraints[c];
     if (record.kind != ConstraintKind::Gear) continue;
@@ -1069,14 +1092,25 @@ void Mechanics::AcceptState(double time, const Eigen::VectorXd& state) {
     angleUnwrap_[c] +=
         std::remainder(std::atan2(d.y(), d.x()) - angleUnwrap_[c], 2 * std::numbers::pi);
   }
-  pendingFeet_ = feet_;
-  BuildRows(context);
   feet_ = pendingFeet_;
   RefreshContacts();
 }
 
+void Mechanics::AcceptState(double time, const Eigen::VectorXd& state) {
+  time_ = time;
+  Unpack(state);
+  UpdateKinematics();
+  const Context context(*this, time);
+  pendingFeet_ = feet_;
+  BuildRows(context);
+  FinishAccept();
+}
+
 void Mechanics::EventValues(double time, const Eigen::VectorXd& state,
                             std::vector<double>& values) {
+  // Right after a projection the rows are those of this state.
+  const bool current = rowsFromProjection_ && time == projectedTime_ &&
+                       state.size() == projectedState_.size() && state == projectedState_;
   time_ = time;
   Unpack(state);
   UpdateKinematics();
@@ -1086,13 +1120,16 @@ void Mechanics::EventValues(double time, const Eigen::VectorXd& state,
     values.push_back(
         Checked(model_.constraints[c].activation(context.WithConstraint(static_cast<int>(c))),
                 model_.constraints[c]));
-  BuildRows(context);
+  if (!current) BuildRows(context);
+  std::map<int64_t, int> rowOfKey;
+  for (size_t i = 0; i < rows_.size(); ++i)
+    if (rows_[i].oneSided) rowOfKey[Key(rows_[i])] = static_cast<int>(i);
   for (int64_t key : oneSidedKeys_) {
-    const auto found = rowOfKey_.find(key);
-    if (contacts_.count(key) > 0 || found == rowOfKey_.end())
+    const auto found = rowOfKey.find(key);
+    if (contacts_.count(key) > 0 || found == rowOfKey.end())
       values.push_back(1.0);
     else
-      values.push_back(rows_[found->second].g);
+      values.push_back(Gap(rows_[found->second], false));
   }
 }
 

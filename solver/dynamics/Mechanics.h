@@ -153,6 +153,8 @@ class Mechanics {
   Eigen::VectorXd MulJt(const std::vector<int>& rows, const Eigen::VectorXd& y) const;
   void Factorise(const std::vector<int>& rows);
   void RefreshContacts();
+  void FinishAccept();
+  double Gap(const Row& row, bool rate) const;
   void BuildAll(const Context& context);
   double FrameAngle(const Context& context, const Constraint& record) const;
   int FrameBody(const Constraint& record) const;
@@ -193,8 +195,12 @@ class Mechanics {
   std::vector<Eigen::Triplet<double>> triplets_;
   Eigen::SparseMatrix<double> schur_;
   Eigen::SimplicialLDLT<Eigen::SparseMatrix<double>> ldlt_;
-  std::vector<int> pattern_;
+  std::vector<std::pair<int, int>> schurPlaces_;  // the entries the kept pattern was built for
+  std::vector<int> schurSlots_;  // per entry of the assembly, its place in the pattern
   bool factorised_ = false;
+  double projectedTime_ = -1;
+  bool rowsFromProjection_ = false;  // rows_ were built by the last projection
+  Eigen::VectorXd projectedState_;
   // Curved slots: the curve, and where the slider's foot was at the last accepted state (the
   // search for the nearest point starts there so the slider does not jump between branches).
   std::vector<std::unique_ptr<CubicSpline>> curves_;
