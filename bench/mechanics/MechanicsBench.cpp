@@ -59,6 +59,10 @@ void RunAll(const std::string& scene, const std::string& quantity, const Model& 
   custom.autoIntegratorError = false;
   custom.integratorError = 1e-6;
   Print(RunOurs(scene, quantity, model, duration, probe, custom, "ours, error 1e-6"));
+  RunSettings fast;
+  fast.SetRunMode(RunMode::Fast);
+  fast.animationStep = 1.0 / 60;
+  Print(RunOurs(scene, quantity, model, duration, probe, fast, "ours, fast 1/60 s"));
   for (const PeerRun& run : PeerRuns())
     Print(RunPeer(run, scene, quantity, model, duration, peerProbe));
 }

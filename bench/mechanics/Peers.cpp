@@ -450,10 +450,12 @@ Result RunPeer(const PeerRun& run, const std::string& scene, const std::string& 
     if (!world) throw std::runtime_error("engine not built in");
     double energy0 = 0;
     double worst = Probe(probe, model, *world, energy0, true);
+    if (!std::isfinite(worst)) worst = 0;  // a ratio at rest has no value yet
     const int steps = static_cast<int>(std::lround(duration / run.step));
     for (int i = 0; i < steps; ++i) {
       world->Step();
-      worst = std::max(worst, Probe(probe, model, *world, energy0, false));
+      const double error = Probe(probe, model, *world, energy0, false);
+      worst = std::isfinite(error) ? std::max(worst, error) : HUGE_VAL;
     }
     return worst;
   });
