@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <limits>
 
+#include "platform/win32/FileIO.h"
+
 IMPLEMENT_DYNAMIC(CFileException, CException)
 IMPLEMENT_DYNAMIC(CFile, CObject)
 
@@ -60,11 +62,13 @@ void CFileException::ThrowOsError(int osError, const std::string& fileName) {
 
 namespace {
 
+// The full path in the program's character set.
 std::string FullPath(const char* fileName) {
   if (fileName[0] == '/') return fileName;
   char directory[PATH_MAX];
   if (::getcwd(directory, sizeof directory) == nullptr) return fileName;
-  std::string path = directory;
+  std::string path;
+  if (!FileNameFromSystem(directory, path)) return fileName;
   if (path.empty() || path.back() != '/') path += '/';
   return path + fileName;
 }
@@ -113,7 +117,7 @@ bool CFile::Open(const char* fileName, uint32_t openFlags, CFileException* error
   };
   if (fileName == nullptr || fileName[0] == '\0') return fail(ENOENT);
   if (m_hFile != hFileNull) return fail(EBUSY);
-  const int fd = ::open(fileName, PosixOpenFlags(openFlags), 0666);
+  const int fd = ::open(FileNameToSystem(fileName).c_str(), PosixOpenFlags(openFlags), 0666);
   if (fd < 0) return fail(errno);
   struct stat info;
   if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
@@ -221,7 +225,7 @@ bool CFile::GetStatus(CFileStatus& status) const {
 
 bool CFile::GetStatus(const char* fileName, CFileStatus& status) {
   struct stat info;
-  if (fileName == nullptr || ::stat(fileName, &info) != 0) return false;
+  if (fileName == nullptr || ::stat(FileNameToSystem(fileName).c_str(), &info) != 0) return false;
   FillStatus(info, status);
   status.m_szFullName = FullPath(fileName);
   return true;
@@ -229,18 +233,21 @@ bool CFile::GetStatus(const char* fileName, CFileStatus& status) {
 
 void CFile::Remove(const char* fileName) {
   if (fileName == nullptr) CFileException::ThrowOsError(ENOENT);
+  const std::string name = FileNameToSystem(fileName);
   struct stat info;
-  if (::lstat(fileName, &info) == 0 && S_ISDIR(info.st_mode)) {
+  if (::lstat(name.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
     CFileException::ThrowOsError(EACCES, fileName);
   }
-  if (::unlink(fileName) != 0) CFileException::ThrowOsError(errno, fileName);
+  if (::unlink(name.c_str()) != 0) CFileException::ThrowOsError(errno, fileName);
 }
 
 void CFile::Rename(const char* oldName, const char* newName) {
   if (oldName == nullptr || newName == nullptr) CFileException::ThrowOsError(ENOENT);
-  if (::renameat2(AT_FDCWD, oldName, AT_FDCWD, newName, RENAME_NOREPLACE) == 0) return;
+  const std::string from = FileNameToSystem(oldName);
+  const std::string to = FileNameToSystem(newName);
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return;
   if (errno != EINVAL && errno != ENOSYS) CFileException::ThrowOsError(errno, oldName);
   struct stat info;
-  if (::lstat(newName, &info) == 0) CFileException::ThrowOsError(EEXIST, oldName);
-  if (::rename(oldName, newName) != 0) CFileException::ThrowOsError(errno, oldName);
+  if (::lstat(to.c_str(), &info) == 0) CFileException::ThrowOsError(EEXIST, oldName);
+  if (::rename(from.c_str(), to.c_str()) != 0) CFileException::ThrowOsError(errno, oldName);
 }

@@ -1,7 +1,8 @@
 #pragma once
 // The framework's file object over POSIX descriptors, and the exception that reports its
-// failures by cause. Opening reports failure through its answer (and the cause it fills in);
-// every other operation throws a CFileException by value.
+// failures by cause. File names are the program's text (Windows-1252); the system sees UTF-8.
+// Opening reports failure through its answer (and the cause it fills in); every other operation
+// throws a CFileException by value.
 
 #include <cstdint>
 #include <ctime>

@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <limits>
 
+#include "platform/win32/ResourceText.h"
+
 namespace {
 
 // Folds the many reasons POSIX gives into the runtime's few.
@@ -71,10 +73,62 @@ int PosixFlags(int flags) {
 
 }  // namespace
 
+std::string FileNameToSystem(const char* name) {
+  std::string out;
+  if (name == nullptr) return out;
+  for (const char* p = name; *p != '\0'; ++p) {
+    const char32_t code = ResourceCharToUnicode(static_cast<uint8_t>(*p));
+    if (code < 0x80) {
+      out += static_cast<char>(code);
+    } else if (code < 0x800) {
+      out += static_cast<char>(0xC0 | (code >> 6));
+      out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+      out += static_cast<char>(0xE0 | (code >> 12));
+      out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+  }
+  return out;
+}
+
+bool FileNameFromSystem(const std::string& name, std::string& out) {
+  out.clear();
+  size_t i = 0;
+  while (i < name.size()) {
+    const auto lead = static_cast<uint8_t>(name[i]);
+    int extra = 0;
+    char32_t code = lead;
+    if (lead >= 0xF0 && lead < 0xF8) {
+      extra = 3, code = lead & 0x07;
+    } else if (lead >= 0xE0) {
+      extra = 2, code = lead & 0x0F;
+    } else if (lead >= 0xC0) {
+      extra = 1, code = lead & 0x1F;
+    } else if (lead >= 0x80) {
+      return false;
+    }
+    if (extra > 0 && i + extra >= name.size()) return false;
+    for (int k = 1; k <= extra; ++k) {
+      const auto next = static_cast<uint8_t>(name[i + k]);
+      if ((next & 0xC0) != 0x80) return false;
+      code = code << 6 | (next & 0x3F);
+    }
+    // The shortest form only, so that no byte can hide behind a longer one.
+    static constexpr char32_t kLeast[] = {0, 0x80, 0x800, 0x10000};
+    if (code < kLeast[extra]) return false;
+    uint8_t byte = 0;
+    if (!ResourceCharFromUnicode(code, byte) || byte == 0) return false;
+    out += static_cast<char>(byte);
+    i += 1 + extra;
+  }
+  return true;
+}
+
 int _open(const char* path, int flags, int permission) {
   if (path == nullptr) return Fail(EINVAL);
   const mode_t mode = (permission & _S_IWRITE) ? 0666 : 0444;
-  const int fd = ::open(path, PosixFlags(flags), mode);
+  const int fd = ::open(FileNameToSystem(path).c_str(), PosixFlags(flags), mode);
   if (fd < 0) return Fail(errno);
   struct stat status;
   if (::fstat(fd, &status) != 0 || S_ISDIR(status.st_mode)) {
@@ -182,19 +236,22 @@ int _close(int fd) {
 
 int _unlink(const char* path) {
   if (path == nullptr) return Fail(EINVAL);
+  const std::string name = FileNameToSystem(path);
   struct stat status;
-  if (::lstat(path, &status) == 0 && S_ISDIR(status.st_mode)) return Fail(EACCES);
-  if (::unlink(path) != 0) return Fail(errno);
+  if (::lstat(name.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) return Fail(EACCES);
+  if (::unlink(name.c_str()) != 0) return Fail(errno);
   return 0;
 }
 
 int RuntimeRename(const char* oldPath, const char* newPath) {
   if (oldPath == nullptr || newPath == nullptr) return Fail(EINVAL);
-  if (::renameat2(AT_FDCWD, oldPath, AT_FDCWD, newPath, RENAME_NOREPLACE) == 0) return 0;
+  const std::string from = FileNameToSystem(oldPath);
+  const std::string to = FileNameToSystem(newPath);
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
   if (errno != EINVAL && errno != ENOSYS) return Fail(errno);
   // A file system that cannot refuse to replace: check by hand.
   struct stat status;
-  if (::lstat(newPath, &status) == 0) return Fail(EEXIST);
-  if (::rename(oldPath, newPath) != 0) return Fail(errno);
+  if (::lstat(to.c_str(), &status) == 0) return Fail(EEXIST);
+  if (::rename(from.c_str(), to.c_str()) != 0) return Fail(errno);
   return 0;
 }

@@ -3,10 +3,11 @@
 // reason in errno, reduced to the few values the runtime reports: ENOENT (no such file or
 // directory), EACCES (not permitted, read-only, a directory, ...), EMFILE (no descriptor left),
 // EBADF (not an open descriptor), EINVAL (bad argument or position), ENOSPC (disk full) and EIO
-// for anything else. Paths are handed to the system byte for byte. There is no text mode: bytes
-// are read and written as given.
+// for anything else. Paths are the program's text (Windows-1252) and become UTF-8 only when they
+// reach the system. There is no text mode: bytes are read and written as given.
 
 #include <cstdint>
+#include <string>
 
 inline constexpr int _O_RDONLY = 0x0000;
 inline constexpr int _O_WRONLY = 0x0001;
@@ -42,3 +43,9 @@ int _close(int fd);
 int _unlink(const char* path);
 // Renames a file; 0 on success. An existing file of the new name is not replaced (EACCES).
 int RuntimeRename(const char* oldPath, const char* newPath);
+
+// A file name in the program's character set as the system's UTF-8 name.
+std::string FileNameToSystem(const char* name);
+// A system (UTF-8) name in the program's character set; false when a character has no byte there
+// or the name is not valid UTF-8 (out is then incomplete).
+bool FileNameFromSystem(const std::string& name, std::string& out);

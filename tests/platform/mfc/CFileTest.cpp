@@ -73,4 +73,17 @@ TEST_F(CFileTest, OperationsThrowTheirCause) {
   EXPECT_EQ(folder.Read("other"), (std::vector<uint8_t>{'x'}));
 }
 
+TEST_F(CFileTest, NamesInTheProgramsCharacterSetAreSystemUtf8Names) {
+  const std::string name = folder.Path("caf\xE9.yb");
+  CFile file;
+  ASSERT_TRUE(file.Open(name.c_str(), CFile::modeWrite | CFile::modeCreate));
+  EXPECT_EQ(file.GetFilePath(), name);
+  file.Close();
+  EXPECT_TRUE(folder.Exists("caf\xC3\xA9.yb"));
+  CFile::Rename(name.c_str(), folder.Path("th\xE9.yb").c_str());
+  EXPECT_TRUE(folder.Exists("th\xC3\xA9.yb"));
+  CFile::Remove(folder.Path("th\xE9.yb").c_str());
+  EXPECT_FALSE(folder.Exists("th\xC3\xA9.yb"));
+}
+
 }  // namespace

@@ -63,4 +63,34 @@ TEST_F(FileIOTest, RenameNeverReplacesAnExistingFile) {
   EXPECT_EQ(errno, ENOENT);
 }
 
+TEST_F(FileIOTest, NamesReachTheSystemAsUtf8) {
+  // "Übung €.yb" in the program's character set.
+  const std::string name =
+      "\xDC"
+      "bung \x80.yb";
+  EXPECT_EQ(FileNameToSystem(name.c_str()),
+            "\xC3\x9C"
+            "bung \xE2\x82\xAC.yb");
+  const int fd = _creat(folder.Path(name).c_str(), _S_IREAD | _S_IWRITE);
+  ASSERT_GE(fd, 0);
+  _close(fd);
+  EXPECT_TRUE(
+      folder.Exists("\xC3\x9C"
+                    "bung \xE2\x82\xAC.yb"));
+  EXPECT_EQ(_unlink(folder.Path(name).c_str()), 0);
+  EXPECT_FALSE(
+      folder.Exists("\xC3\x9C"
+                    "bung \xE2\x82\xAC.yb"));
+}
+
+TEST_F(FileIOTest, SystemNamesComeBackOnlyWhenTheCharacterSetHoldsThem) {
+  std::string out;
+  EXPECT_TRUE(FileNameFromSystem("/home/j\xC3\xBCrgen/\xE2\x82\xAC", out));
+  EXPECT_EQ(out, "/home/j\xFCrgen/\x80");
+  EXPECT_FALSE(FileNameFromSystem("\xE4\xB8\xAD", out));  // a character outside the set
+  EXPECT_FALSE(FileNameFromSystem("\xC0\xAF", out));      // an overlong '/'
+  EXPECT_FALSE(FileNameFromSystem("a\xC3", out));         // cut short
+  EXPECT_FALSE(FileNameFromSystem("\xFF", out));
+}
+
 }  // namespace
