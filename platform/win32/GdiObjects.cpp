@@ -14,9 +14,11 @@ struct ObjectTable {
   std::array<HBRUSH, 25> sysBrushes{};
 };
 
+// Never destroyed: contexts still alive at exit give their objects back to it while static
+// objects are being destroyed.
 ObjectTable& Table() {
-  static ObjectTable table;
-  return table;
+  static ObjectTable* table = new ObjectTable;
+  return *table;
 }
 
 // Largest bitmap accepted, in pixels: guards against sizes from bad data.
