@@ -649,9 +649,18 @@ bool FormulaCompiler::Emit(int32_t index, Type& type) {
       Type inner = Type::kScalar;
       if (!Emit(node.a, inner)) return false;
       if (inner == Type::kObject) return RefuseObject(node.a);
+      type = inner;
+      auto& code = program_.code_;
+      const FormulaOp last = code.back().op;
+      const bool scaled =
+          last == FormulaOp::kMulC || last == FormulaOp::kDivC || last == FormulaOp::kCDiv;
+      if (inner == Type::kScalar && scaled && Here() - 1 >= foldBarrier_) {
+        // -(x * c) is x * (-c) exactly: the sign goes into the constant.
+        code.back().value = -code.back().value;
+        return true;
+      }
       Push(inner == Type::kVector ? FormulaOp::kVNeg : FormulaOp::kNeg, 0);
       if (inner == Type::kScalar) FoldConstants(1);
-      type = inner;
       return true;
     }
     case Kind::kNot:

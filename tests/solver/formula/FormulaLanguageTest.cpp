@@ -67,6 +67,93 @@ TEST(FormulaArithmetic, AgreesWithMuParser) {
   }
 }
 
+// Random arithmetic over inputs and literals, evaluated here (plain and bound to the inputs'
+// storage) and by muParser. Divisors are inputs or literals, so no cancellation is amplified.
+class RandomArithmetic {
+ public:
+  explicit RandomArithmetic(uint32_t seed) : random_(seed) {}
+
+  // One expression in both spellings.
+  void Make(int depth, std::string& ours, std::string& theirs) {
+    const int pick = static_cast<int>(Next() % (depth <= 0 ? 2 : 9));
+    if (pick == 0) {
+      const std::string literal = std::to_string(0.5 + (Next() % 1000) / 700.0);
+      ours = theirs = literal;
+      return;
+    }
+    if (pick == 1) {
+      const int n = 1 + static_cast<int>(Next() % 4);
+      ours = "Input[" + std::to_string(n) + "]";
+      theirs = "i" + std::to_string(n);
+      return;
+    }
+    std::string a, b, c, d;
+    Make(depth - 1, a, b);
+    switch (pick) {
+      case 2:
+      case 3:
+      case 4: {
+        Make(depth - 1, c, d);
+        const char* op = pick == 2 ? "+" : (pick == 3 ? "-" : "*");
+        ours = "(" + a + op + c + ")";
+        theirs = "(" + b + op + d + ")";
+        return;
+      }
+      case 5:
+        Make(0, c, d);
+        ours = "(" + a + "/" + c + ")";
+        theirs = "(" + b + "/" + d + ")";
+        return;
+      case 6: {
+        const char* f = Next() % 2 == 0 ? "sin" : "cos";
+        ours = std::string(f) + "(" + a + ")";
+        theirs = std::string(f) + "(" + b + ")";
+        return;
+      }
+      case 7:
+        ours = "-(" + a + ")";
+        theirs = "-(" + b + ")";
+        return;
+      default: {
+        const char* power = Next() % 2 == 0 ? "2" : "3";
+        ours = "(" + a + ")^" + power;
+        theirs = "(" + b + ")^" + power;
+        return;
+      }
+    }
+  }
+
+ private:
+  uint32_t Next() { return random_ = random_ * 1664525u + 1013904223u, random_ >> 8; }
+  uint32_t random_;
+};
+
+TEST(FormulaArithmetic, RandomExpressionsAgreeWithMuParser) {
+  FormulaTestWorld world;
+  world.inputs = {{1, 0.75}, {2, -1.25}, {3, 2.5}, {4, 1.125}};
+  world.publish = true;
+  double i[5] = {0, 0.75, -1.25, 2.5, 1.125};
+  RandomArithmetic random(2024);
+  for (int trial = 0; trial < 300; ++trial) {
+    std::string ours, theirs;
+    random.Make(4, ours, theirs);
+    mu::Parser oracle;
+    for (int n = 1; n <= 4; ++n)
+      oracle.DefineVar("i" + std::to_string(n), &i[n]);
+    oracle.SetExpr(theirs);
+    const double expected = oracle.Eval();
+    FormulaProgram plain, bound;
+    ASSERT_EQ(parse_equation(ours, plain), kFormulaOk) << ours;
+    ASSERT_EQ(parse_equation(ours, bound), kFormulaOk) << ours;
+    bound.Bind(world);
+    double a = NAN, b = NAN;
+    ASSERT_EQ(execute_program(plain, &world, a), kFormulaOk) << ours;
+    ASSERT_EQ(execute_program(bound, &world, b), kFormulaOk) << ours;
+    EXPECT_EQ(a, b) << ours;
+    EXPECT_NEAR(a, expected, 1e-9 * (1.0 + std::fabs(expected))) << ours;
+  }
+}
+
 TEST(FormulaArithmetic, PrecedenceAndAssociativity) {
   EXPECT_EQ(Value("-2^2"), -4.0);    // unary minus below "^"
   EXPECT_EQ(Value("2^-1"), 0.5);     // a signed exponent needs no parentheses
