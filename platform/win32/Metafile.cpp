@@ -88,6 +88,11 @@ MetafileRecorder::MetafileRecorder() {
   AddGdiDeleteListener(ForgetEverywhere);
 }
 
+MetafileRecorder::~MetafileRecorder() {
+  auto& active = ActiveRecorders();
+  active.erase(std::remove(active.begin(), active.end(), this), active.end());
+}
+
 void MetafileRecorder::Record(uint16_t function, std::initializer_list<int16_t> words) {
   std::vector<uint8_t> bytes;
   for (int16_t word : words)

@@ -60,6 +60,9 @@ enum : uint16_t {
 class MetafileRecorder {
  public:
   MetafileRecorder();
+  ~MetafileRecorder();
+  MetafileRecorder(const MetafileRecorder&) = delete;
+  MetafileRecorder& operator=(const MetafileRecorder&) = delete;
   // A record of 16-bit words, given in file order.
   void Record(uint16_t function, std::initializer_list<int16_t> words);
   // A record whose parameters are raw bytes (padded to whole words).

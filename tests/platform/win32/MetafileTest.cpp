@@ -181,4 +181,14 @@ TEST(Metafile, ObjectsDeletedWhileRecordingFreeTheirSlots) {
   DeleteMetaFile(metafile);
 }
 
+TEST(Metafile, AContextDeletedWithoutClosingForgetsItsObjects) {
+  HDC recorder = CreateMetaFile(nullptr);
+  HPEN pen = CreatePen(PS_SOLID, 1, kRed);
+  SelectObject(recorder, pen);
+  DeleteDC(recorder);  // abandoned: never closed
+  EXPECT_EQ(GetObjectType(pen), static_cast<DWORD>(OBJ_PEN));
+  EXPECT_TRUE(DeleteObject(pen));  // tells no recorder that is gone
+  EXPECT_EQ(GetObjectType(pen), 0u);
+}
+
 }  // namespace
