@@ -206,6 +206,33 @@ TEST_F(PortTest, WithoutAContextNothingHappens) {
   EXPECT_EQ(GetROP2(dc_), R2_COPYPEN);
 }
 
+HWND releasedWindow = nullptr;
+HDC releasedDC = nullptr;
+void NoteRelease(HWND window, HDC dc) {
+  releasedWindow = window;
+  releasedDC = dc;
+}
+
+TEST_F(PortTest, HoldersCountThemselvesAndGiveContextsBackToTheirWindows) {
+  SetReleaseDCHook(NoteRelease);
+  const HWND window = reinterpret_cast<HWND>(uintptr_t{0x1234});
+  const int32_t before = PortDCHolder::LiveCount();
+  {
+    PortDCHolder plain(dc_);
+    PortDCHolder owned(dc_, window);
+    PortWindowHolder windowHolder(window);
+    EXPECT_EQ(PortDCHolder::LiveCount(), before + 2);
+    EXPECT_EQ(PortWindowHolder::LiveCount(), 1);
+    EXPECT_EQ(plain.Set(nullptr), dc_);
+  }
+  EXPECT_EQ(PortDCHolder::LiveCount(), before);
+  EXPECT_EQ(releasedWindow, window);
+  EXPECT_EQ(releasedDC, dc_);
+  SetReleaseDCHook(nullptr);
+  EXPECT_EQ(SetPortWindow(window), nullptr);
+  EXPECT_EQ(SetPortWindow(nullptr), window);
+}
+
 TEST(PortPalette, TheProgramPaletteIsTheColourGrid) {
   const PALETTEENTRY* entries = AppPaletteEntries();
   auto is = [](const PALETTEENTRY& e, int r, int g, int b) {
