@@ -233,6 +233,35 @@ TEST_F(PortTest, HoldersCountThemselvesAndGiveContextsBackToTheirWindows) {
   EXPECT_EQ(SetPortWindow(nullptr), window);
 }
 
+bool chooseAnswer = false;
+COLORREF chooseStart = 0;
+bool customAllStart = false;
+bool FakeChooseColor(COLORREF& color, COLORREF custom[16]) {
+  chooseStart = color;
+  customAllStart = true;
+  for (int i = 0; i < 16; ++i)
+    customAllStart = customAllStart && custom[i] == color;
+  color = RGB(255, 0, 51);
+  return chooseAnswer;
+}
+
+TEST(PortColorDialog, StartsFromTheColourAndWritesFullChannelsBack) {
+  SetChooseColorHook(FakeChooseColor);
+  RGB16Color color{0xFFFF, 0x8000, 0};  // red, blue, green
+  chooseAnswer = false;
+  EXPECT_FALSE(PortChooseColor(color));
+  EXPECT_EQ(chooseStart, RGB(255, 0, 127));
+  EXPECT_TRUE(customAllStart);
+  EXPECT_EQ(color.blue, 0x8000);  // unchanged when cancelled
+  chooseAnswer = true;
+  EXPECT_TRUE(PortChooseColor(color));
+  EXPECT_EQ(color.red, 0xFFFF);
+  EXPECT_EQ(color.green, 0);
+  EXPECT_EQ(color.blue, 51 * 257);
+  SetChooseColorHook(nullptr);
+  EXPECT_FALSE(PortChooseColor(color));
+}
+
 TEST(PortPalette, TheProgramPaletteIsTheColourGrid) {
   const PALETTEENTRY* entries = AppPaletteEntries();
   auto is = [](const PALETTEENTRY& e, int r, int g, int b) {
