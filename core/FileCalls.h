@@ -70,8 +70,8 @@ struct FileDialogRequest {
   std::string filter;
   uint16_t checkBoxState = 1;  // the shared check box, when the dialog shows one
 };
-// The chosen path, or nothing when the user cancelled. The answerer may change the request's
-// check-box state.
+// The chosen path in the program's character set, or nothing when the user cancelled. The
+// answerer may change the request's check-box state.
 using FileDialogAnswerer = std::function<std::optional<std::string>(FileDialogRequest&)>;
 void SetFileDialogAnswerer(FileDialogAnswerer answerer);
 

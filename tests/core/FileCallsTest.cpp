@@ -177,6 +177,19 @@ TEST_F(FileCallsTest, ShortAndForeignFilesAreNoDocument) {
   EXPECT_EQ(OpenDescriptorCount(), descriptors);
 }
 
+TEST_F(FileCallsTest, AnUnreadableHeaderRaisesItsErrorAfterClosing) {
+  // The process's own memory file opens, but reading its first page fails.
+  const int descriptors = OpenDescriptorCount();
+  int16_t error = 0;
+  try {
+    GetFileTypeOfPath("/proc/self/mem");
+  } catch (const QVException& failure) {
+    error = failure.error();
+  }
+  EXPECT_EQ(error, kErrIO);
+  EXPECT_EQ(OpenDescriptorCount(), descriptors);
+}
+
 TEST_F(FileCallsTest, PathsThatCannotBeOpenedAreJudgedByExtension) {
   EXPECT_EQ(GetFileTypeOfPath(folder.Path("world.vav").c_str()), kTextFileType);
   EXPECT_EQ(GetFileTypeOfPath(folder.Path("world.yb").c_str()), kDocumentFileType);
