@@ -1037,6 +1037,20 @@ double Mechanics::Project(double time, Eigen::VectorXd& state, double tolerance)
     BuildRows(context);
     SelectRows();
   }
+  SolveVelocities(state);
+  Unpack(state);
+  UpdateKinematics();
+  // The rows were built at these positions; only the velocities changed since.
+  FinishAccept();
+  projectedTime_ = time;
+  projectedState_ = state;
+  rowsFromProjection_ = true;
+  return residual;
+}
+
+// Velocities onto the rows built at the present positions: equalities exactly, one-sided rows in
+// contact so that they do not approach, by the smallest change in kinetic energy.
+void Mechanics::SolveVelocities(Eigen::VectorXd& state) {
   std::vector<int> rows;
   for (int i : solveRows_) {
     const Row& row = rows_[i];
@@ -1054,14 +1068,18 @@ double Mechanics::Project(double time, Eigen::VectorXd& state, double tolerance)
   Eigen::VectorXd impulse;
   SolveBounded(rows, b, lower, upper, impulse);
   if (n > 0) state.tail(dofCount_) += invMass_.cwiseProduct(MulJt(rows, impulse));
+}
+
+void Mechanics::ProjectVelocities(double time, Eigen::VectorXd& state) {
+  time_ = time;
   Unpack(state);
   UpdateKinematics();
-  // The rows were built at these positions; only the velocities changed since.
-  FinishAccept();
-  projectedTime_ = time;
-  projectedState_ = state;
-  rowsFromProjection_ = true;
-  return residual;
+  const Context context(*this, time);
+  BuildRows(context);
+  SelectRows();
+  SolveVelocities(state);
+  Unpack(state);
+  UpdateKinematics();
 }
 
 void Mechanics::RefreshContacts() {

@@ -63,6 +63,8 @@ class Mechanics {
   // Moves positions, then velocities, back onto the constraints (mass-weighted, so that the
   // correction is the smallest in kinetic energy). Returns the largest position residual left.
   double Project(double time, Eigen::VectorXd& state, double tolerance);
+  // Moves only the velocities onto the constraints, at the given positions.
+  void ProjectVelocities(double time, Eigen::VectorXd& state);
   // The values whose sign changes the integrator locates inside a step: every activation
   // condition, then every one-sided row not currently in contact.
   void EventValues(double time, const Eigen::VectorXd& state, std::vector<double>& values);
@@ -73,8 +75,8 @@ class Mechanics {
   // State of a body's reference point.
   BodyState Body(int index) const;
   int BodyCount() const { return static_cast<int>(model_.bodies.size()); }
-  // Kinetic plus the potential energy of line gravity fields and of springs with linear laws is
-  // not known in general; callers supply their own potential.
+  // The kinetic energy of all bodies. Potential energy depends on force laws given as formulas,
+  // so callers that know their laws add it themselves.
   double KineticEnergy() const;
   // World position and velocity of a point.
   Eigen::Vector2d PointPosition(int point) const;
@@ -153,6 +155,7 @@ class Mechanics {
   Eigen::VectorXd MulJt(const std::vector<int>& rows, const Eigen::VectorXd& y) const;
   void Factorise(const std::vector<int>& rows);
   void RefreshContacts();
+  void SolveVelocities(Eigen::VectorXd& state);
   void FinishAccept();
   double Gap(const Row& row, bool rate) const;
   void BuildAll(const Context& context);

@@ -66,9 +66,12 @@ void Simulation::Step(double h, Eigen::VectorXd& result, double& error) {
   };
   f(t, state_, k1_);
   if (settings_.integrator == IntegratorKind::Euler) {
-    // Semi-implicit: the new velocity moves the positions, which keeps oscillations bounded.
+    // Semi-implicit: the new velocity, made to satisfy the constraints where the bodies are,
+    // moves the positions. Keeping the velocity-product part of the accelerations out of the
+    // new velocity is what keeps a swinging body from gaining energy at every step.
     result = state_;
     result.tail(dof) += h * k1_.tail(dof);
+    mechanics_.ProjectVelocities(t, result);
     result.head(dof) += h * result.tail(dof);
     error = 0;
     return;
@@ -131,7 +134,8 @@ double Simulation::LocateCrossing(int index, double h, Eigen::VectorXd& result) 
 void Simulation::Accept(double h, Eigen::VectorXd& state) {
   time_ += h;
   state_ = state;
-  mechanics_.Project(time_, state_, settings_.EffectiveAssemblyError());
+  const double tolerance = settings_.EffectiveAssemblyError();
+  mechanics_.Project(time_, state_, tolerance);
   ++statistics_.accepted;
 }
 

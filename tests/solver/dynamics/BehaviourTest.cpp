@@ -556,3 +556,35 @@ TEST(Fields, AirDragAndChargesFromTheirFormulaTexts) {
 
 }  // namespace
 }  // namespace yb::dynamics
+
+namespace yb::dynamics {
+namespace {
+
+TEST(RunSettingsTest, FastModeNeverGainsEnergyOnAWideSwing) {
+  scenes::Pendulum pendulum(std::numbers::pi / 3);
+  RunSettings fast;
+  fast.SetRunMode(RunMode::Fast);
+  fast.animationStep = 1.0 / 60;
+  Simulation sim(pendulum.model, fast);
+  const Mechanics& m = sim.GetMechanics();
+  auto energy = [&] { return m.KineticEnergy() + scenes::kGravity * m.Body(pendulum.disk).y; };
+  const double start = energy();
+  double highest = start, separation = 0;
+  std::vector<BodyFrame> frame;
+  for (int i = 0; i < 300; ++i) {
+    sim.NextFrame(frame);
+    highest = std::max(highest, energy());
+    separation = std::max(
+        separation, m.PointPosition(pendulum.model.constraints[0].points[0]).cwiseAbs().maxCoeff() +
+                        (m.PointPosition(pendulum.model.constraints[0].points[1]) -
+                         m.PointPosition(pendulum.model.constraints[0].points[0]))
+                            .norm());
+  }
+  EXPECT_LE(highest - start, 1e-9);
+  EXPECT_LE(separation, 1e-8);
+  // Still swinging: a first-order step loses some energy, not all of it.
+  EXPECT_GT(energy() - (-scenes::kGravity * 1.0), 0.5 * (start + scenes::kGravity));
+}
+
+}  // namespace
+}  // namespace yb::dynamics
