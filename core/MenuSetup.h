@@ -1,6 +1,8 @@
 #pragma once
-// The process-wide flag that says whether the menus reflect the current state. Anything that
-// changes what is enabled clears it; the application's menu set-up runs again when it is clear.
+// The process-wide flags that say when the menus must be set up again: whether they reflect the
+// current state, whether their items changed, and whether the menu bar must be drawn again.
+// Anything that changes what is enabled clears the set-up flag; the application's menu set-up
+// runs again when it finds it clear.
 
 // Clears the menus-set-up flag.
 void InvalidateMenuSetup();
@@ -8,3 +10,13 @@ void InvalidateMenuSetup();
 void MarkMenusSetUp();
 // True when the flag is clear.
 bool MenusNeedSetup();
+
+// The menus-changed flag: items were added or removed.
+void MarkMenusChanged();
+void ClearMenusChanged();
+bool MenusChanged();
+
+// The redraw flag: set when the bar changed, cleared by RedrawMenuBar (MenuCommands.h).
+void InvalidateMenuBar();
+bool MenuBarNeedsRedraw();
+void ClearMenuBarRedraw();

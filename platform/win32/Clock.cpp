@@ -6,17 +6,22 @@ namespace {
 
 const std::chrono::steady_clock::time_point kProcessStart = std::chrono::steady_clock::now();
 bool gVirtual = false;
-DWORD gVirtualNow = 0;
+uint64_t gVirtualNow = 0;
 
 }  // namespace
 
-DWORD GetTickCount() {
+uint64_t GetTickCount64() {
   if (gVirtual) return gVirtualNow;
   const auto elapsed = std::chrono::steady_clock::now() - kProcessStart;
-  return static_cast<DWORD>(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count());
+  return static_cast<uint64_t>(
+      std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count());
 }
 
-void UseVirtualClock(DWORD start) {
+DWORD GetTickCount() {
+  return static_cast<DWORD>(GetTickCount64());
+}
+
+void UseVirtualClock(uint64_t start) {
   gVirtual = true;
   gVirtualNow = start;
 }

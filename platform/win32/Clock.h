@@ -6,11 +6,13 @@
 
 #include "platform/win32/WindowTypes.h"
 
-// Milliseconds since the process started (or the virtual clock's reading).
+// Milliseconds since the process started (or the virtual clock's reading); the 32-bit count
+// wraps after 49.7 days, the 64-bit one never in practice.
 DWORD GetTickCount();
+uint64_t GetTickCount64();
 
 // From now on the clock reads `start` and moves only through AdvanceVirtualClock.
-void UseVirtualClock(DWORD start = 0);
+void UseVirtualClock(uint64_t start = 0);
 // Moves the virtual clock forward; nothing else happens until messages are read.
 void AdvanceVirtualClock(DWORD milliseconds);
 // Back to the monotonic process clock.
