@@ -1,0 +1,316 @@
+// The rows each kind of constraint record makes of its goals: the quantity held, its Jacobian
+// and the velocity-product term of its second derivative.
+
+#include <cmath>
+#include <numbers>
+
+#include "solver/dynamics/Mechanics.h"
+#include "solver/dynamics/PlanarMath.h"
+
+namespace yb::dynamics {
+
+using namespace detail;
+
+// Collects one row's Jacobian entries and its velocity-product term c, so that the row's second
+// time derivative is J a + c.
+class Mechanics::RowBuilder {
+ public:
+  RowBuilder(std::vector<std::pair<int, double>>& entries) : entries_(entries) {
+    begin_ = static_cast<int>(entries.size());
+  }
+  void AddPoint(const PointKin& p, const Vector2d& w) {
+    if (p.dof >= 0) {
+      Add(p.dof, w.x());
+      Add(p.dof + 1, w.y());
+      Add(p.dof + 2, w.dot(Perp(p.arm)));
+    }
+    c += w.dot(p.quad);
+  }
+  void AddAngle(int dof, double k) {
+    if (dof >= 0) Add(dof + 2, k);
+  }
+  int Begin() const { return begin_; }
+  int Count() const { return static_cast<int>(entries_.size()) - begin_; }
+  void Scale(double s) {
+    for (size_t i = begin_; i < entries_.size(); ++i)
+      entries_[i].second *= s;
+    c *= s;
+  }
+  double c = 0;
+
+ private:
+  void Add(int dof, double value) { entries_.emplace_back(dof, value); }
+  std::vector<std::pair<int, double>>& entries_;
+  int begin_;
+};
+
+int Mechanics::FrameBody(const Constraint& record) const {
+  if (record.frameBody != kNone) return record.frameBody;
+  if (record.kind == ConstraintKind::Slot || record.kind == ConstraintKind::CurvedSlot)
+    return model_.points[record.points[0]].body;
+  return kNone;
+}
+
+double Mechanics::FrameAngle(const Context& context, const Constraint& record) const {
+  double angle = Checked(record.frameAngle(context), record);
+  if (record.frameBody != kNone) angle += bodyKin_[record.frameBody].angle;
+  if (record.kind == ConstraintKind::Slot || record.kind == ConstraintKind::CurvedSlot)
+    angle += pointKin_[record.points[0]].angle;
+  return angle;
+}
+
+bool Mechanics::IsActive(const Context& context, int c) const {
+  const Constraint& record = model_.constraints[c];
+  return Checked(record.activation(context.WithConstraint(c)), record) > 0;
+}
+
+void Mechanics::BuildRows(const Context& context) {
+  rowsFromProjection_ = false;
+  rows_.clear();
+  entries_.clear();
+  for (int c = 0; c < static_cast<int>(model_.constraints.size()); ++c) {
+    if (!IsActive(context, c)) continue;
+    AddGoalRows(context.WithConstraint(c), c);
+  }
+  for (size_t i = 0; i < rows_.size(); ++i) {
+    Row& row = rows_[i];
+    if (i > 0 && rows_[i - 1].constraint == row.constraint && rows_[i - 1].goal == row.goal)
+      row.sub = rows_[i - 1].sub + 1;
+    row.candidate = !row.oneSided || contacts_.count(Key(row)) > 0;
+    row.redundant = redundantKeys_.count(Key(row)) > 0;
+    row.saturated = saturatedKeys_.count(Key(row)) > 0;
+  }
+}
+
+// The quantity a goal holds, its Jacobian and velocity-product term, per kind.
+void Mechanics::AddGoalRows(const Context& context, int c) {
+  const Constraint& record = model_.constraints[c];
+  // A force goal marked as a limit bounds the drive's multiplier instead of loading the bodies.
+  double forceLimit = kInfinity;
+  bool kinematicDrive = false;
+  for (const Goal& goal : record.goals)
+    if (IsKinematic(goal.type) && goal.marking == kEquality) kinematicDrive = true;
+  for (const Goal& goal : record.goals)
+    if (goal.type == GoalType::Force && goal.marking != kEquality && kinematicDrive)
+      forceLimit = std::abs(Checked(goal.value(context), record));
+
+  for (int gi = 0; gi < static_cast<int>(record.goals.size()); ++gi) {
+    const Goal& goal = record.goals[gi];
+    if (!IsKinematic(goal.type)) continue;
+    const PointKin& p0 = pointKin_[record.points[0]];
+    auto emit = [&](RowBuilder& b, double quantity) {
+      AddPositionRow(b, context, record, goal, c, gi, quantity);
+      if (goal.marking == kEquality && forceLimit < kInfinity) {
+        rows_.back().lower = -forceLimit;
+        rows_.back().upper = forceLimit;
+      }
+    };
+    switch (record.kind) {
+      case ConstraintKind::Pin:
+      case ConstraintKind::Slot:
+      case ConstraintKind::Custom:
+      case ConstraintKind::Linear:
+        if (record.kind == ConstraintKind::Linear && goal.component == Component::X) {
+          const PointKin& p1 = pointKin_[record.points[1]];
+          const Vector2d d = p1.pos - p0.pos;
+          const double length = d.norm();
+          if (length == 0) throw DynamicsError{kErrSingular, "the ends of a drive coincide"};
+          const Vector2d u = d / length;
+          const Vector2d dv = p1.vel - p0.vel;
+          RowBuilder b(entries_);
+          b.AddPoint(p1, u);
+          b.AddPoint(p0, -u);
+          b.c += (dv.squaredNorm() - std::pow(u.dot(dv), 2)) / length;
+          emit(b, length);
+          break;
+        }
+        for (size_t k = 1; k < record.points.size(); ++k) {
+          const PointKin& pk = pointKin_[record.points[k]];
+          RowBuilder b(entries_);
+          if (goal.component == Component::Rotation) {
+            b.AddAngle(pk.dof, 1);
+            b.AddAngle(p0.dof, -1);
+            emit(b, pk.angle - p0.angle);
+            continue;
+          }
+          const int frameBody = FrameBody(record);
+          double angle = FrameAngle(context, record);
+          if (goal.component == Component::Y) angle += std::numbers::pi / 2;
+          const Vector2d e(std::cos(angle), std::sin(angle));
+          const Vector2d d = pk.pos - p0.pos;
+          const Vector2d dd = pk.vel - p0.vel;
+          b.AddPoint(pk, e);
+          b.AddPoint(p0, -e);
+          if (frameBody != kNone) {
+            const double w = bodyKin_[frameBody].omega;
+            b.AddAngle(bodyKin_[frameBody].dof, Perp(e).dot(d));
+            b.c += -w * w * e.dot(d) + 2 * w * Perp(e).dot(dd);
+          }
+          emit(b, e.dot(d));
+        }
+        break;
+      case ConstraintKind::Rotational: {
+        const PointKin& p1 = pointKin_[record.points[1]];
+        RowBuilder b(entries_);
+        b.AddAngle(p1.dof, 1);
+        b.AddAngle(p0.dof, -1);
+        emit(b, p1.angle - p0.angle);
+        break;
+      }
+      case ConstraintKind::Rod: {
+        RowBuilder b(entries_);
+        double length = 0;
+        for (size_t k = 1; k < record.points.size(); ++k) {
+          const PointKin& a = pointKin_[record.points[k - 1]];
+          const PointKin& e = pointKin_[record.points[k]];
+          const Vector2d d = e.pos - a.pos;
+          const double segment = d.norm();
+          if (segment == 0) throw DynamicsError{kErrSingular, "two points of a rod coincide"};
+          const Vector2d u = d / segment;
+          const Vector2d dv = e.vel - a.vel;
+          b.AddPoint(e, u);
+          b.AddPoint(a, -u);
+          b.c += (dv.squaredNorm() - std::pow(u.dot(dv), 2)) / segment;
+          length += segment;
+        }
+        emit(b, length);
+        break;
+      }
+      case ConstraintKind::Gear: {
+        // rho_a theta_a + rho_b theta_b - phi stays constant, phi being the angle of the line of
+        // centres: the contact points of both gears move alike across that line.
+        const PointKin& p1 = pointKin_[record.points[1]];
+        const double R = record.ratio;
+        const double rhoA = record.internal ? R / (R - 1) : R / (1 + R);
+        const double rhoB = record.internal ? 1 / (1 - R) : 1 / (1 + R);
+        const Vector2d d = p1.pos - p0.pos;
+        const Vector2d dd = p1.vel - p0.vel;
+        const double d2 = d.squaredNorm();
+        if (d2 == 0) throw DynamicsError{kErrSingular, "gear centres coincide"};
+        double phi = std::atan2(d.y(), d.x());
+        phi = angleUnwrap_[c] + std::remainder(phi - angleUnwrap_[c], 2 * std::numbers::pi);
+        RowBuilder b(entries_);
+        b.AddAngle(p0.dof, rhoA);
+        b.AddAngle(p1.dof, rhoB);
+        b.AddPoint(p1, -Perp(d) / d2);
+        b.AddPoint(p0, Perp(d) / d2);
+        b.c += 2 * d.dot(dd) * Cross(d, dd) / (d2 * d2);
+        emit(b, rhoA * p0.angle + rhoB * p1.angle - phi);
+        break;
+      }
+      case ConstraintKind::Rack: {
+        // The pinion's rim moves with the rack along the rack's direction.
+        const PointKin& rack = pointKin_[record.points[1]];
+        const Vector2d e(std::cos(rack.angle), std::sin(rack.angle));
+        const Vector2d d = p0.pos - rack.pos;
+        const Vector2d dd = p0.vel - rack.vel;
+        const double w = rack.omega;
+        RowBuilder b(entries_);
+        b.AddPoint(p0, e);
+        b.AddPoint(rack, -e);
+        b.AddAngle(rack.dof, Perp(e).dot(d));
+        b.c += -w * w * e.dot(d) + 2 * w * Perp(e).dot(dd);
+        b.AddAngle(p0.dof, record.ratio);
+        b.AddAngle(rack.dof, -record.ratio);
+        emit(b, e.dot(d) + record.ratio * (p0.angle - rack.angle));
+        break;
+      }
+      case ConstraintKind::CurvedSlot:
+        for (size_t k = 1; k < record.points.size(); ++k) {
+          RowBuilder b(entries_);
+          emit(b, CurveDistance(context, c, p0, pointKin_[record.points[k]], b, k == 1));
+        }
+        break;
+      case ConstraintKind::Force:
+        break;
+    }
+  }
+}
+
+// The signed distance of a point from the curve, which is held in the frame of the primary
+// point. Near the curve its gradient is the unit normal n at the foot, and its Hessian in the
+// curve's frame is -k t t' / (1 - k d) for the curvature k, which gives the velocity-product term.
+double Mechanics::CurveDistance(const Context& context, int c, const PointKin& origin,
+                                const PointKin& point, RowBuilder& b, bool keepFoot) {
+  const CubicSpline& curve = *curves_[c];
+  const Constraint& record = model_.constraints[c];
+  const int frameBody = FrameBody(record);
+  const double angle = FrameAngle(context, record);
+  const double w = bodyKin_[frameBody].omega;
+  const double cs = std::cos(angle), sn = std::sin(angle);
+  const Vector2d d = point.pos - origin.pos, dd = point.vel - origin.vel;
+  const Vector2d q(cs * d.x() + sn * d.y(), -sn * d.x() + cs * d.y());
+  const Vector2d rdd(cs * dd.x() + sn * dd.y(), -sn * dd.x() + cs * dd.y());
+  const Vector2d qdot = rdd - w * Perp(q);
+  const SplineFoot foot = curve.Nearest({q.x(), q.y()}, 1e-9, &feet_[c]);
+  if (keepFoot) pendingFeet_[c] = foot;
+  SplinePoint tangent;
+  curve.At(foot.t, &tangent);
+  Vector2d t(tangent.x, tangent.y);
+  const double speed = t.norm();
+  if (speed == 0) throw DynamicsError{kErrSingular, "a curved slot has no direction here"};
+  t /= speed;
+  const Vector2d n = Perp(t);
+  // Curvature from the change of the tangent along the curve.
+  const double h = 1e-6 * std::max(1.0, curve.Length());
+  SplinePoint ta, tb;
+  curve.At(foot.t - h, &ta);
+  curve.At(foot.t + h, &tb);
+  const Vector2d second((tb.x - ta.x) / (2 * h), (tb.y - ta.y) / (2 * h));
+  const double kappa = Cross(t * speed, second) / (speed * speed * speed);
+  const SplinePoint at = curve.At(foot.t);
+  const double distance = n.dot(q - Vector2d(at.x, at.y));
+  const Vector2d N(cs * n.x() - sn * n.y(), sn * n.x() + cs * n.y());
+  b.AddPoint(point, N);
+  b.AddPoint(origin, -N);
+  b.AddAngle(bodyKin_[frameBody].dof, -N.dot(Perp(d)));
+  const double tq = t.dot(qdot);
+  b.c += -w * N.dot(Perp(dd)) - w * n.dot(Perp(qdot)) - kappa * tq * tq / (1 - kappa * distance);
+  return distance;
+}
+
+void Mechanics::AddPositionRow(RowBuilder& b, const Context& context, const Constraint& record,
+                               const Goal& goal, int c, int goalIndex, double quantity) {
+  Row row;
+  row.constraint = c;
+  row.goal = goalIndex;
+  row.component = goal.component;
+  const bool noSlip = record.kind == ConstraintKind::Gear || record.kind == ConstraintKind::Rack;
+  double rate = 0;
+  for (int i = b.Begin(); i < b.Begin() + b.Count(); ++i)
+    rate += entries_[i].second * velocity_[entries_[i].first];
+  const double value = noSlip ? gearReference_[c] : Checked(goal.value(context), record);
+  row.oneSided = goal.marking != kEquality && !noSlip;
+  switch (goal.type) {
+    case GoalType::Position:
+      row.level = Level::Position;
+      row.g = quantity - value;
+      row.velocityTarget = noSlip ? 0 : FirstDerivative(goal.value, context);
+      row.gamma = -b.c + (noSlip ? 0 : SecondDerivative(goal.value, context));
+      break;
+    case GoalType::Velocity:
+      row.level = Level::Velocity;
+      row.g = rate - value;
+      row.velocityTarget = value;
+      row.gamma = -b.c + FirstDerivative(goal.value, context);
+      break;
+    default:
+      row.level = Level::Acceleration;
+      row.gamma = -b.c + value;
+      break;
+  }
+  // One-sided rows are turned so that the admissible side is g >= 0, pushed by lambda >= 0.
+  if (row.oneSided) {
+    const double sign = goal.marking == kUpperLimit ? -1.0 : 1.0;
+    b.Scale(sign);
+    row.g *= sign;
+    row.velocityTarget *= sign;
+    row.gamma = sign * row.gamma;
+    row.lower = 0;
+  }
+  row.begin = b.Begin();
+  row.count = b.Count();
+  rows_.push_back(row);
+}
+
+}  // namespace yb::dynamics

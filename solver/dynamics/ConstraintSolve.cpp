@@ -1,0 +1,245 @@
+// The constraint multipliers: assembly and factorisation of J W J', redundancy, and the bounded
+// solve for one-sided rows and limited drives.
+
+#include <algorithm>
+#include <cmath>
+
+#include <Eigen/QR>
+#include <Eigen/SparseCholesky>
+
+#include "solver/dynamics/Mechanics.h"
+#include "solver/dynamics/PlanarMath.h"
+
+namespace yb::dynamics {
+
+using namespace detail;
+
+double Mechanics::RowRate(const Row& row) const {
+  double rate = 0;
+  for (int i = row.begin; i < row.begin + row.count; ++i)
+    rate += entries_[i].second * velocity_[entries_[i].first];
+  return rate;
+}
+
+Eigen::VectorXd Mechanics::MulJ(const std::vector<int>& rows, const Eigen::VectorXd& x) const {
+  Eigen::VectorXd out(static_cast<int>(rows.size()));
+  for (size_t r = 0; r < rows.size(); ++r) {
+    const Row& row = rows_[rows[r]];
+    double sum = 0;
+    for (int i = row.begin; i < row.begin + row.count; ++i)
+      sum += entries_[i].second * x[entries_[i].first];
+    out[static_cast<int>(r)] = sum;
+  }
+  return out;
+}
+
+Eigen::VectorXd Mechanics::MulJt(const std::vector<int>& rows, const Eigen::VectorXd& y) const {
+  Eigen::VectorXd out = Eigen::VectorXd::Zero(dofCount_);
+  for (size_t r = 0; r < rows.size(); ++r) {
+    const Row& row = rows_[rows[r]];
+    for (int i = row.begin; i < row.begin + row.count; ++i)
+      out[entries_[i].first] += entries_[i].second * y[static_cast<int>(r)];
+  }
+  return out;
+}
+
+// Factorises J W J' over the rows. The matrix is assembled body by body from the rows that
+// touch each coordinate, so its cost follows the number of joints; its pattern only changes with
+// the row set, so the ordering and symbolic analysis are reused between evaluations.
+void Mechanics::Factorise(const std::vector<int>& rows) {
+  byDof_.resize(dofCount_);
+  for (auto& list : byDof_)
+    list.clear();
+  for (size_t r = 0; r < rows.size(); ++r) {
+    const Row& row = rows_[rows[r]];
+    for (int i = row.begin; i < row.begin + row.count; ++i)
+      byDof_[entries_[i].first].emplace_back(static_cast<int>(r), entries_[i].second);
+  }
+  triplets_.clear();
+  for (int dof = 0; dof < dofCount_; ++dof) {
+    const double w = invMass_[dof];
+    for (const auto& [ra, va] : byDof_[dof])
+      for (const auto& [rb, vb] : byDof_[dof])
+        if (ra >= rb) triplets_.emplace_back(ra, rb, va * w * vb);
+  }
+  const int n = static_cast<int>(rows.size());
+  // Entries at the same places as last time: add the values into the kept pattern instead of
+  // sorting the entries again.
+  bool samePlaces = factorised_ && schur_.rows() == n && triplets_.size() == schurSlots_.size();
+  for (size_t i = 0; samePlaces && i < triplets_.size(); ++i)
+    samePlaces =
+        schurPlaces_[i].first == triplets_[i].row() && schurPlaces_[i].second == triplets_[i].col();
+  if (samePlaces) {
+    double* values = schur_.valuePtr();
+    std::fill(values, values + schur_.nonZeros(), 0.0);
+    for (size_t i = 0; i < triplets_.size(); ++i)
+      values[schurSlots_[i]] += triplets_[i].value();
+  } else {
+    schur_.resize(n, n);
+    schur_.setFromTriplets(triplets_.begin(), triplets_.end());
+    schurSlots_.resize(triplets_.size());
+    for (size_t i = 0; i < triplets_.size(); ++i) {
+      const int col = triplets_[i].col();
+      const int* begin = schur_.innerIndexPtr() + schur_.outerIndexPtr()[col];
+      const int* end = schur_.innerIndexPtr() + schur_.outerIndexPtr()[col + 1];
+      schurSlots_[i] = static_cast<int>(std::lower_bound(begin, end, triplets_[i].row()) -
+                                        schur_.innerIndexPtr());
+    }
+    schurPlaces_.resize(triplets_.size());
+    for (size_t i = 0; i < triplets_.size(); ++i)
+      schurPlaces_[i] = {triplets_[i].row(), triplets_[i].col()};
+    ldlt_.analyzePattern(schur_);
+    factorised_ = true;
+  }
+  ldlt_.factorize(schur_);
+  if (ldlt_.info() != Eigen::Success)
+    throw DynamicsError{kErrSingular, "the constraints cannot be solved together"};
+}
+
+void Mechanics::SelectRows() {
+  std::vector<int> signature;
+  std::vector<int> candidates;
+  for (size_t i = 0; i < rows_.size(); ++i) {
+    if (!rows_[i].candidate) continue;
+    candidates.push_back(static_cast<int>(i));
+    signature.push_back(rows_[i].constraint);
+    signature.push_back(rows_[i].goal);
+    signature.push_back(rows_[i].sub);
+  }
+  if (signature != lastSignature_) {
+    lastSignature_ = signature;
+    active_ = candidates;
+    FindRedundantRows();
+  }
+  solveRows_.clear();
+  for (int i : candidates)
+    if (!rows_[i].redundant) solveRows_.push_back(i);
+}
+
+// Rows that depend on others are dropped from the solve (their multipliers stay zero) and
+// reported; consistent redundant constraints are then still satisfied by the others.
+void Mechanics::FindRedundantRows() {
+  redundantKeys_.clear();
+  redundant_.clear();
+  const int n = static_cast<int>(active_.size());
+  if (n == 0 || dofCount_ == 0) {
+    for (int i : active_)
+      redundantKeys_.insert(Key(rows_[i]));
+  } else {
+    Eigen::MatrixXd m = Eigen::MatrixXd::Zero(dofCount_, n);
+    for (int j = 0; j < n; ++j) {
+      const Row& row = rows_[active_[j]];
+      for (int i = row.begin; i < row.begin + row.count; ++i)
+        m(entries_[i].first, j) += entries_[i].second * std::sqrt(invMass_[entries_[i].first]);
+    }
+    Eigen::ColPivHouseholderQR<Eigen::MatrixXd> qr(m.rows(), m.cols());
+    qr.setThreshold(1e-10);
+    qr.compute(m);
+    const auto& permutation = qr.colsPermutation().indices();
+    for (int j = static_cast<int>(qr.rank()); j < n; ++j)
+      redundantKeys_.insert(Key(rows_[active_[permutation[j]]]));
+  }
+  for (Row& row : rows_)
+    row.redundant = redundantKeys_.count(Key(row)) > 0;
+  for (const Row& row : rows_) {
+    if (!row.redundant) continue;
+    if (std::find(redundant_.begin(), redundant_.end(), row.constraint) != redundant_.end())
+      continue;
+    redundant_.push_back(row.constraint);
+    warnings_.push_back(Warning{Warning::Kind::Redundant, row.constraint, time_});
+  }
+}
+
+// Bounded least-effort solve by pivoting: rows whose multiplier leaves its bounds are clamped
+// there; clamped rows whose residual shows they are no longer needed are freed again.
+void Mechanics::SolveBounded(const std::vector<int>& rows, const Eigen::VectorXd& b,
+                             const Eigen::VectorXd& lower, const Eigen::VectorXd& upper,
+                             Eigen::VectorXd& x) {
+  const int n = static_cast<int>(rows.size());
+  x = Eigen::VectorXd::Zero(n);
+  if (n == 0) return;
+  bool bounded = false;
+  for (int i = 0; i < n; ++i)
+    bounded = bounded || lower[i] > -kInfinity || upper[i] < kInfinity;
+  if (!bounded) {
+    Factorise(rows);
+    x = ldlt_.solve(b);
+    return;
+  }
+  std::vector<Bound> state(n, Bound::Free);
+  const int maxIterations = 4 * n + 10;
+  for (int iteration = 0; iteration < maxIterations; ++iteration) {
+    std::vector<int> freeRows, freeGlobal;
+    Eigen::VectorXd clamped = Eigen::VectorXd::Zero(n);
+    for (int i = 0; i < n; ++i) {
+      if (state[i] == Bound::Free) {
+        freeRows.push_back(i);
+        freeGlobal.push_back(rows[i]);
+      } else {
+        clamped[i] = state[i] == Bound::AtLower ? lower[i] : upper[i];
+      }
+    }
+    const Eigen::VectorXd pushed = MulJ(rows, invMass_.cwiseProduct(MulJt(rows, clamped)));
+    x = clamped;
+    if (!freeRows.empty()) {
+      Factorise(freeGlobal);
+      Eigen::VectorXd rhs(static_cast<int>(freeRows.size()));
+      for (size_t r = 0; r < freeRows.size(); ++r)
+        rhs[r] = b[freeRows[r]] - pushed[freeRows[r]];
+      const Eigen::VectorXd solution = ldlt_.solve(rhs);
+      for (size_t r = 0; r < freeRows.size(); ++r)
+        x[freeRows[r]] = solution[r];
+    }
+    // The free row furthest outside its bounds is clamped first.
+    int worst = -1;
+    double worstExcess = 0;
+    for (int i : freeRows) {
+      const double excess = std::max(lower[i] - x[i], x[i] - upper[i]);
+      if (excess > worstExcess * (1 + 1e-12) + 1e-14) {
+        worst = i;
+        worstExcess = excess;
+      }
+    }
+    if (worst >= 0) {
+      state[worst] = x[worst] < lower[worst] ? Bound::AtLower : Bound::AtUpper;
+      continue;
+    }
+    const Eigen::VectorXd residual = MulJ(rows, invMass_.cwiseProduct(MulJt(rows, x))) - b;
+    double worstResidual = 1e-12;
+    for (int i = 0; i < n; ++i) {
+      const double wrong = state[i] == Bound::AtLower   ? -residual[i]
+                           : state[i] == Bound::AtUpper ? residual[i]
+                                                        : 0.0;
+      if (wrong > worstResidual) {
+        worst = i;
+        worstResidual = wrong;
+      }
+    }
+    if (worst < 0) return;
+    state[worst] = Bound::Free;
+  }
+}
+
+// Velocities onto the rows built at the present positions: equalities exactly, one-sided rows in
+// contact so that they do not approach, by the smallest change in kinetic energy.
+void Mechanics::SolveVelocities(Eigen::VectorXd& state) {
+  std::vector<int> rows;
+  for (int i : solveRows_) {
+    const Row& row = rows_[i];
+    if (row.level == Level::Acceleration || row.saturated) continue;
+    rows.push_back(i);
+  }
+  const int n = static_cast<int>(rows.size());
+  Eigen::VectorXd b(n), lower(n), upper(n);
+  for (int k = 0; k < n; ++k) {
+    const Row& row = rows_[rows[k]];
+    b[k] = row.velocityTarget - RowRate(row);
+    lower[k] = row.oneSided ? 0.0 : -kInfinity;
+    upper[k] = kInfinity;
+  }
+  Eigen::VectorXd impulse;
+  SolveBounded(rows, b, lower, upper, impulse);
+  if (n > 0) state.tail(dofCount_) += invMass_.cwiseProduct(MulJt(rows, impulse));
+}
+
+}  // namespace yb::dynamics

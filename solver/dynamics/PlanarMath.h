@@ -1,0 +1,53 @@
+#pragma once
+// Small planar helpers shared by the parts of the equations of motion.
+
+#include <algorithm>
+#include <cmath>
+
+#include <Eigen/Core>
+
+#include "solver/dynamics/Context.h"
+#include "solver/dynamics/Model.h"
+
+namespace yb::dynamics::detail {
+
+using Eigen::Vector2d;
+
+inline Vector2d Perp(const Vector2d& a) {
+  return Vector2d(-a.y(), a.x());
+}
+inline double Cross(const Vector2d& a, const Vector2d& b) {
+  return a.x() * b.y() - a.y() * b.x();
+}
+inline Vector2d Rotate(double angle, double x, double y) {
+  const double c = std::cos(angle), s = std::sin(angle);
+  return Vector2d(c * x - s * y, s * x + c * y);
+}
+
+// Time derivatives of a goal value that depends on time, by central differences; constants have
+// none. The step balances truncation against rounding for smooth formulas.
+inline double FirstDerivative(const Value& value, const Context& context) {
+  if (value.IsConstant()) return 0.0;
+  const double h = 1e-5 * std::max(1.0, std::abs(context.Time()));
+  return (value(context.WithTime(context.Time() + h)) -
+          value(context.WithTime(context.Time() - h))) /
+         (2 * h);
+}
+
+inline double SecondDerivative(const Value& value, const Context& context) {
+  if (value.IsConstant()) return 0.0;
+  const double h = 1e-4 * std::max(1.0, std::abs(context.Time()));
+  const double t = context.Time();
+  return (value(context.WithTime(t + h)) - 2 * value(context) + value(context.WithTime(t - h))) /
+         (h * h);
+}
+
+inline bool IsKinematic(GoalType type) {
+  return type == GoalType::Position || type == GoalType::Velocity || type == GoalType::Acceleration;
+}
+
+inline constexpr double kInfinity = 1e300;
+inline constexpr double kContactGap = 1e-9;
+inline constexpr double kContactSpeed = 1e-9;
+
+}  // namespace yb::dynamics::detail
