@@ -93,12 +93,19 @@ int PosixOpenFlags(uint32_t flags) {
   return result;
 }
 
-void FillStatus(const struct stat& info, CFileStatus& status) {
-  status.m_ctime = info.st_ctime;
-  status.m_mtime = info.st_mtime;
-  status.m_atime = info.st_atime;
-  status.m_size = info.st_size;
-  status.m_attribute = (info.st_mode & 0222) == 0 ? 0x01 : 0x00;
+// The status of an open descriptor (name empty) or of a named file. The creation time is the
+// birth time where the file system keeps one, else the time the status last changed.
+bool ReadStatus(int fd, const char* name, CFileStatus& status) {
+  struct statx info;
+  const int flags = name[0] == '\0' ? AT_EMPTY_PATH : 0;
+  if (::statx(fd, name, flags, STATX_BASIC_STATS | STATX_BTIME, &info) != 0) return false;
+  const bool born = (info.stx_mask & STATX_BTIME) != 0 && info.stx_btime.tv_sec != 0;
+  status.m_ctime = born ? info.stx_btime.tv_sec : info.stx_ctime.tv_sec;
+  status.m_mtime = info.stx_mtime.tv_sec;
+  status.m_atime = info.stx_atime.tv_sec;
+  status.m_size = static_cast<int64_t>(info.stx_size);
+  status.m_attribute = (info.stx_mode & 0222) == 0 ? 0x01 : 0x00;
+  return true;
 }
 
 }  // namespace
@@ -216,17 +223,14 @@ void CFile::SetLength(uint32_t length) {
 }
 
 bool CFile::GetStatus(CFileStatus& status) const {
-  struct stat info;
-  if (::fstat(m_hFile, &info) != 0) return false;
-  FillStatus(info, status);
+  if (m_hFile == hFileNull || !ReadStatus(m_hFile, "", status)) return false;
   status.m_szFullName = m_strFileName;
   return true;
 }
 
 bool CFile::GetStatus(const char* fileName, CFileStatus& status) {
-  struct stat info;
-  if (fileName == nullptr || ::stat(FileNameToSystem(fileName).c_str(), &info) != 0) return false;
-  FillStatus(info, status);
+  if (fileName == nullptr || fileName[0] == '\0') return false;
+  if (!ReadStatus(AT_FDCWD, FileNameToSystem(fileName).c_str(), status)) return false;
   status.m_szFullName = FullPath(fileName);
   return true;
 }

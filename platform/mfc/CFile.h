@@ -46,7 +46,7 @@ class CFileException : public CException {
 };
 
 struct CFileStatus {
-  std::time_t m_ctime = 0;  // creation: the time the file's status last changed
+  std::time_t m_ctime = 0;  // creation (the last status change where no birth time is kept)
   std::time_t m_mtime = 0;  // last modification
   std::time_t m_atime = 0;  // last access
   int64_t m_size = 0;

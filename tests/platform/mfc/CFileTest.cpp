@@ -52,6 +52,11 @@ TEST_F(CFileTest, CreateWriteSeekReadRoundTrip) {
   EXPECT_TRUE(file.GetStatus(status));
   EXPECT_EQ(status.m_size, 5);
   EXPECT_GT(status.m_mtime, 0);
+  EXPECT_GT(status.m_ctime, 0);
+  CFileStatus byName;
+  EXPECT_TRUE(CFile::GetStatus(folder.Path("data").c_str(), byName));
+  EXPECT_EQ(byName.m_mtime, status.m_mtime);
+  EXPECT_FALSE(CFile::GetStatus(folder.Path("missing").c_str(), byName));
   file.Close();
   EXPECT_EQ(folder.Read("data"), (std::vector<uint8_t>{'h', 'e', 'l', 'l', 'o'}));
 }
