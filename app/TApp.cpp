@@ -43,6 +43,7 @@ void TApp::LoadResourceDlls() {
   SetResourceModule1(LoadResourceLibrary(kMainResourceLibrary));
   SetResourceModule2(LoadResourceLibrary(kSecondResourceLibrary));
   SetResourceModule3(LoadResourceLibrary(kErrorResourceLibrary));
+  InstallCursorResourceProbe();
 }
 
 void TApp::FreeResourceDlls() {

@@ -5,6 +5,7 @@
 
 #include "core/Failure.h"
 #include "core/Tag.h"
+#include "platform/win32/Cursor.h"
 
 namespace {
 
@@ -117,4 +118,33 @@ void LookupIndString(Str255& out, int16_t list, int16_t index) {
 void QV_GetIndString(Str255& out, int16_t list, int16_t index) {
   out = Str255();
   LoadTableString(out, static_cast<uint16_t>(list + index), true);
+}
+
+void InstallCursorResourceProbe() {
+  SetCursorResourceProbe([](const void* module, uintptr_t id) {
+    if (module == nullptr || id > 0xFFFF) return false;
+    const auto handle = static_cast<HMODULE>(const_cast<void*>(module));
+    return FindResourceA(handle, MAKEINTRESOURCEA(static_cast<uint16_t>(id)), RT_GROUP_CURSOR) !=
+           nullptr;
+  });
+}
+
+void LoadCursorWithFallback(TCursorHolder& holder, uint16_t id) {
+  uint16_t loadedId = id;
+  // Without a module the window layer answers standard cursors, which are not asked for here.
+  HCURSOR cursor = GetResourceModule1() != nullptr ? LoadCursor(GetResourceModule1(), id) : nullptr;
+  if (cursor == nullptr) {
+    loadedId = static_cast<uint16_t>(id < 26001 ? id + 26000 : id - 26000);
+    HMODULE module = FindResourceModule(MAKEINTRESOURCEA(loadedId), RT_GROUP_CURSOR);
+    if (module != nullptr) cursor = LoadCursor(module, loadedId);
+  }
+  if (cursor == nullptr) {
+    holder.id = 0;
+    holder.standard = 1;
+    holder.cursor = LoadCursor(nullptr, IDC_ARROW);
+    return;
+  }
+  holder.id = loadedId;
+  holder.standard = 0;
+  holder.cursor = cursor;
 }

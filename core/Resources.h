@@ -8,6 +8,7 @@
 
 #include "core/Handle.h"
 #include "core/PString.h"
+#include "core/geometry/CursorHolder.h"
 #include "platform/win32/Resource.h"
 
 // The module handles of the three libraries, stored at start-up.
@@ -33,3 +34,14 @@ void LookupIndString(Str255& out, int16_t list, int16_t index);
 // The string-table entry list + index (a 16-bit sum) of the main library, at most 255
 // characters; empty when there is none.
 void QV_GetIndString(Str255& out, int16_t list, int16_t index);
+
+// Makes the window layer's cursor loading find cursors in the resource modules: a module holds
+// cursor id when it holds a cursor group of that id. Installed at start-up, before any cursor
+// of the resources is loaded.
+void InstallCursorResourceProbe();
+
+// Loads cursor id into the holder: from the main library; failing that, the id moved by 26000
+// (up when id < 26001, else down) from the first module that holds a cursor group of it;
+// failing that, the standard arrow, recorded as id 0 with the standard flag set. A cursor from
+// the resources is recorded with its id (the one that loaded) and the standard flag clear.
+void LoadCursorWithFallback(TCursorHolder& holder, uint16_t id);

@@ -8,6 +8,7 @@
 #include "core/ClassHierarchy.h"
 #include "core/Failure.h"
 #include "core/Tag.h"
+#include "platform/win32/Cursor.h"
 
 namespace {
 
@@ -52,6 +53,8 @@ std::vector<uint8_t> BlockWith(int slot, const std::string& text) {
 }
 const std::vector<uint8_t> kMainBlock = BlockWith(1105 % 16, "fallback text");
 const std::vector<uint8_t> kSecondBlock = BlockWith(1205 % 16, "second fallback");
+// Only a cursor group's presence matters to the cursor calls.
+const uint8_t kCursorGroup[] = {0, 0, 2, 0, 0, 0};
 
 const ResourceEntry kMainEntries[] = {
     {"STRD", 0, nullptr, 1100, kThree.data(), static_cast<uint32_t>(kThree.size())},
@@ -60,12 +63,18 @@ const ResourceEntry kMainEntries[] = {
     {nullptr, 6, nullptr, 1105 / 16 + 1, kMainBlock.data(),
      static_cast<uint32_t>(kMainBlock.size())},
     {"HIER", 0, nullptr, 10, kHier, sizeof kHier},
+    {nullptr, 12, nullptr, 200, kCursorGroup, sizeof kCursorGroup},
+    {nullptr, 12, nullptr, 26200, kCursorGroup, sizeof kCursorGroup},
 };
 const ResourceEntry kSecondEntries[] = {
     {"STRD", 0, nullptr, 1100, kOther.data(), static_cast<uint32_t>(kOther.size())},
     {"STRD", 0, nullptr, 1200, kOther.data(), static_cast<uint32_t>(kOther.size())},
     {nullptr, 6, nullptr, 1205 / 16 + 1, kSecondBlock.data(),
      static_cast<uint32_t>(kSecondBlock.size())},
+    {nullptr, 12, nullptr, 26101, kCursorGroup, sizeof kCursorGroup},
+    {nullptr, 12, nullptr, 105, kCursorGroup, sizeof kCursorGroup},
+    // Not a cursor group: the fallback must not take it.
+    {nullptr, 1, nullptr, 26300, kCursorGroup, sizeof kCursorGroup},
 };
 const ResourceModuleTable kMain = {"res-main.dll", kMainEntries, std::size(kMainEntries)};
 const ResourceModuleTable kSecond = {"res-second.dll", kSecondEntries, std::size(kSecondEntries)};
@@ -79,8 +88,10 @@ class ResourcesTest : public ::testing::Test {
     SetResourceModule1(LoadResourceLibrary("res-main.dll"));
     SetResourceModule2(LoadResourceLibrary("res-second.dll"));
     SetResourceModule3(nullptr);
+    InstallCursorResourceProbe();
   }
   void TearDown() override {
+    SetCursorResourceProbe(nullptr);
     FreeClassHierarchy();
     SetResourceModule1(nullptr);
     SetResourceModule2(nullptr);
@@ -175,6 +186,56 @@ TEST_F(ResourcesTest, HierarchyLoadsFromTheLibraries) {
     EXPECT_EQ(failure.error(), kErrOutOfMemory);
   }
   EXPECT_FALSE(IsClassHierarchyLoaded());
+}
+
+// The module and id a holder's cursor stands for, or "standard <id>".
+std::string CursorOf(const TCursorHolder& holder) {
+  CursorInfo info;
+  if (!DescribeCursor(holder.cursor, &info)) return "no cursor";
+  if (info.standard) return "standard " + std::to_string(info.id);
+  const char* module = GetResourceLibraryName(static_cast<HMODULE>(const_cast<void*>(info.module)));
+  return std::string(module ? module : "?") + " " + std::to_string(info.id);
+}
+
+TEST_F(ResourcesTest, CursorsFallBackByMovingTheIdThenToTheArrow) {
+  TCursorHolder holder;
+  LoadCursorWithFallback(holder, 200);
+  EXPECT_EQ(holder.id, 200u);
+  EXPECT_EQ(holder.standard, 0u);
+  EXPECT_EQ(CursorOf(holder), "res-main.dll 200");
+
+  // Missing from the main library: moved up or down by 26000 and found wherever it is.
+  LoadCursorWithFallback(holder, 101);
+  EXPECT_EQ(holder.id, 26101u);
+  EXPECT_EQ(holder.standard, 0u);
+  EXPECT_EQ(CursorOf(holder), "res-second.dll 26101");
+  LoadCursorWithFallback(holder, 26105);
+  EXPECT_EQ(holder.id, 105u);
+  EXPECT_EQ(CursorOf(holder), "res-second.dll 105");
+  // 26001 is moved down, 26000 up.
+  LoadCursorWithFallback(holder, 26000);
+  EXPECT_EQ(holder.id, 0u);
+
+  // Present in the main library under both ids: the asked-for one wins.
+  LoadCursorWithFallback(holder, 26200);
+  EXPECT_EQ(holder.id, 26200u);
+
+  // Nowhere (26300 is a cursor image, not a group): the standard arrow.
+  for (const uint16_t missing : {uint16_t{300}, uint16_t{26001}, uint16_t{65535}}) {
+    LoadCursorWithFallback(holder, missing);
+    EXPECT_EQ(holder.id, 0u);
+    EXPECT_EQ(holder.standard, 1u);
+    EXPECT_EQ(CursorOf(holder), "standard " + std::to_string(IDC_ARROW));
+  }
+
+  // The libraries are the only source: without a main library the arrow's own number is not
+  // taken for a standard cursor.
+  SetResourceModule1(nullptr);
+  LoadCursorWithFallback(holder, static_cast<uint16_t>(IDC_ARROW));
+  EXPECT_EQ(holder.id, 0u);
+  EXPECT_EQ(holder.standard, 1u);
+  LoadCursorWithFallback(holder, 101);
+  EXPECT_EQ(holder.id, 26101u) << "the moved id is still searched for in every module";
 }
 
 }  // namespace
