@@ -16,6 +16,10 @@ class TMacFile;
 // completed reader, from which the caller takes the objects made.
 std::unique_ptr<TObjectReader> ReadDocument(Handle contents, uint32_t fileType, TLink* world);
 
+// Reads the whole of an open file into memory and then as ReadDocument. A file that cannot be
+// read raises its file error.
+std::unique_ptr<TObjectReader> ReadDocumentFile(TMacFile& file, uint32_t fileType, TLink* world);
+
 // Writes the world and then the objects of its list as a document into the open file, through a
 // stream that pads odd writes.
 void WriteDocument(TMacFile& file, TLink& world, const std::vector<TLink*>& objects);

@@ -193,6 +193,9 @@ void TObjectWriter::WriteTextStyle(const FontSpec& font, const RGB16Color& colou
   WriteCode(static_cast<int32_t>(font.style) << 8);
   WriteCode(font.size);
   WriteColor(colour);
+  // The default face must be in the face table before a number is turned into a name, or the
+  // first style written in a run names no face and later ones name the default.
+  GetDefaultFontSize();
   Str255 name;
   FontNameFromNumber(font.fontNumber, name);
   ExportFonts(name);

@@ -61,6 +61,15 @@ TEST_F(DocumentFilingTest, FileHoldsTheDocumentBytesAndReadsBackIntoTheWorld) {
   ASSERT_EQ(made.size(), 1u);
   EXPECT_TRUE(static_cast<TTestShape*>(made[0].get())->GetName() == Str255("odd"));
   EXPECT_EQ(target.Linked().size(), 1u);
+
+  TMacFile again(Str255(path.c_str()));
+  ASSERT_EQ(again.Open(TMacFile::kRead), 0);
+  TTestWorld other;
+  other.SetIdentifier(1);
+  auto fromFile = ReadDocumentFile(again, MakeTag("ZodA"), &other);
+  again.Close();
+  EXPECT_EQ(other.setting, 41);
+  EXPECT_EQ(fromFile->TakeObjects().size(), 1u);
 }
 
 }  // namespace
