@@ -1,0 +1,165 @@
+#include "core/Alert.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "core/NumberText.h"
+#include "core/Resources.h"
+#include "core/Tag.h"
+#include "platform/win32/MessageBox.h"
+#include "platform/win32/Window.h"
+
+namespace {
+
+constexpr char kProgramErrorText[] = "a program error occurred";
+constexpr char kAlertCaption[] = "Yarrowby";
+constexpr int kPlaceholderRounds = 32;
+constexpr uint32_t kErrorTableType = MakeTag("errs");
+constexpr uint32_t kEntrySize = 6;
+
+struct AlertState {
+  Str255 texts[4];
+  Str255 detail;
+  int16_t alertFree = 1;
+};
+
+AlertState& State() {
+  static AlertState state;
+  return state;
+}
+
+int16_t ReadInt16(const char* bytes) {
+  int16_t value = 0;
+  std::memcpy(&value, bytes, sizeof value);
+  return value;
+}
+
+// Shows the text in a message box with the alert-free flag cleared meanwhile.
+int32_t ShowBox(const Str255& text, UINT style) {
+  AlertState& state = State();
+  state.alertFree = 0;
+  const int32_t answer = MessageBox(GetActiveWindow(), text.AsCString(), kAlertCaption, style);
+  state.alertFree = 1;
+  return answer;
+}
+
+}  // namespace
+
+int16_t GetAlertFreeFlag() {
+  return State().alertFree;
+}
+void SetAlertFreeFlag(int16_t value) {
+  State().alertFree = value;
+}
+
+Str255& FailureDetailText() {
+  return State().detail;
+}
+
+void SetAlertTexts(const Str255& text0, const Str255& text1, const Str255& text2,
+                   const Str255& text3) {
+  AlertState& state = State();
+  state.texts[0] = text0.IsEmpty() ? Str255(kProgramErrorText) : text0;
+  state.texts[1] = text1;
+  state.texts[2] = text2;
+  state.texts[3] = text3;
+}
+
+const Str255& AlertText(int index) {
+  return State().texts[std::clamp(index, 0, 3)];
+}
+
+void BuildAlertText(Str255& out, int16_t alert) {
+  out = Str255();
+  GetIndString(out, kAlertTemplateList, alert);
+  for (int round = 0; round < kPlaceholderRounds; ++round) {
+    // The first '^' and the character after it; a '^' that is not followed by 0 to 3 uses up
+    // the round, so placeholders after it stay as they are.
+    const int caret = out.PosOfCString("^");
+    if (caret == 0 || caret >= out.Length()) return;
+    const char digit = static_cast<char>(*out.CharAt(caret + 1));
+    if (digit < '0' || digit > '3') continue;
+    const char placeholder[3] = {'^', digit, '\0'};
+    out.ReplaceAllCopy(Str255(placeholder), State().texts[digit - '0']);
+  }
+}
+
+int32_t ShowAlert(int16_t alert) {
+  Str255 text;
+  BuildAlertText(text, alert);
+  return ShowBox(text, MB_OK | MB_ICONEXCLAMATION);
+}
+
+bool AskYesNo(int16_t alert, int32_t) {
+  Str255 text;
+  BuildAlertText(text, alert);
+  return ShowBox(text, MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+bool AskYesNoDefault(int16_t alert) {
+  return AskYesNo(alert, 0);
+}
+
+bool LookupErrorText(int16_t error, int16_t table, Str255& out) {
+  const Handle resource = GetResourceHandle(kErrorTableType, table);
+  if (!resource) return false;
+  const uint32_t size = resource->size;
+  // The tables end with an entry that is never examined.
+  const uint32_t entries = size / kEntrySize > 0 ? size / kEntrySize - 1 : 0;
+  int16_t list = 0;
+  bool matched = false;
+  for (uint32_t i = 0; i < entries && !matched; ++i) {
+    const char* entry = HandleData(resource) + i * kEntrySize;
+    const int16_t low = ReadInt16(entry);
+    const int16_t high = ReadInt16(entry + 2);
+    const int16_t index = ReadInt16(entry + 4);
+    if (low == 0) list = index;
+    if (low <= error && error <= high) {
+      matched = true;
+      out = Str255();
+      if (index > 0) GetIndString(out, list, index);
+    }
+  }
+  ReleaseResourceHandle(resource);
+  return matched;
+}
+
+bool GetErrorText(int16_t error, int16_t table, Str255& out) {
+  return LookupErrorText(error, table, out);
+}
+
+bool GetErrorTextWithOverride(int16_t error, int16_t table, Str255& out) {
+  return LookupErrorText(error, static_cast<int16_t>(table + kOverrideTableOffset), out) ||
+         LookupErrorText(error, table, out);
+}
+
+bool GetErrorTextCWithOverride(int16_t error, int16_t table, char* out, int32_t capacity) {
+  Str255 text;
+  const bool found = GetErrorTextWithOverride(error, table, text);
+  if (out && capacity > 0) {
+    const int32_t length = std::min<int32_t>(text.Length(), capacity - 1);
+    std::memcpy(out, text.Chars(), static_cast<size_t>(length));
+    out[length] = '\0';
+  }
+  return found;
+}
+
+void ErrorAlert(int16_t error, int32_t message) {
+  const auto low = static_cast<int16_t>(message & 0xFFFF);
+  const auto high = static_cast<int16_t>((static_cast<uint32_t>(message) >> 16) & 0xFFFF);
+  int16_t alert = kAlertWithMessage;
+  Str255 messageText;
+  Str255 errorText;
+  Str255 recoveryText;
+  if (low == 0) {
+    alert = kAlertWithCommand;
+    GetCommandName(high, messageText);
+  } else {
+    GetIndString(messageText, high, low);
+  }
+  GetErrorTextWithOverride(error, kErrorTextTable, errorText);
+  GetErrorTextWithOverride(error, kRecoveryTextTable, recoveryText);
+  SetAlertTexts(errorText, recoveryText, messageText, FailureDetailText());
+  if (messageText.IsEmpty()) alert = kAlertWithoutMessage;
+  ShowAlert(alert);
+}

@@ -1,0 +1,51 @@
+#pragma once
+// Alerts: user-visible messages built from templates with the placeholders ^0 to ^3, shown in a
+// message box. A failure becomes an alert by looking its error number up in the "errs" tables,
+// choosing one of three templates and filling in the error text, a recovery text, the message
+// named by the failure's message reference and the detail text the failing operation set.
+
+#include <cstdint>
+
+#include "core/PString.h"
+
+// String list of the alert templates; alert number n is its item n.
+inline constexpr int16_t kAlertTemplateList = 1100;
+inline constexpr int16_t kAlertWithMessage = 128;
+inline constexpr int16_t kAlertWithCommand = 129;
+inline constexpr int16_t kAlertWithoutMessage = 130;
+// Error tables: texts of errors and of what to do about them; 1000 more is an override table.
+inline constexpr int16_t kErrorTextTable = 128;
+inline constexpr int16_t kRecoveryTextTable = 129;
+inline constexpr int16_t kOverrideTableOffset = 1000;
+
+// The flag the window layer tests in its window handling: 1, and 0 while an alert is up.
+int16_t GetAlertFreeFlag();
+void SetAlertFreeFlag(int16_t value);
+
+// The detail text an operation may fill before it raises; it becomes ^3 of an error alert.
+Str255& FailureDetailText();
+
+// ^0 = the first text, or "a program error occurred" when it is empty; ^1 to ^3 the others.
+void SetAlertTexts(const Str255& text0, const Str255& text1, const Str255& text2,
+                   const Str255& text3);
+const Str255& AlertText(int index);
+// Item `alert` of the template list with its placeholders filled.
+void BuildAlertText(Str255& out, int16_t alert);
+// Shows the alert with the exclamation icon and an OK button; answers the box's result.
+int32_t ShowAlert(int16_t alert);
+// Shows the alert as a question with Yes and No; true for Yes. The second argument is unused.
+bool AskYesNo(int16_t alert, int32_t unused);
+bool AskYesNoDefault(int16_t alert);
+
+// Searches the "errs" table of that id; true when an entry covers the error, with its text (if
+// it names one) in out.
+bool LookupErrorText(int16_t error, int16_t table, Str255& out);
+bool GetErrorText(int16_t error, int16_t table, Str255& out);
+// Table id + 1000 first, then the table itself.
+bool GetErrorTextWithOverride(int16_t error, int16_t table, Str255& out);
+// The same into a C text of `capacity` bytes (NUL included).
+bool GetErrorTextCWithOverride(int16_t error, int16_t table, char* out, int32_t capacity);
+
+// Shows the alert of a failure: error number and message reference (high word a string list or
+// command number, low word an item of it or 0 for the command's name).
+void ErrorAlert(int16_t error, int32_t message);
