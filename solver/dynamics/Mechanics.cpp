@@ -439,7 +439,12 @@ double Mechanics::Project(double time, Eigen::VectorXd& state, double tolerance)
   double residual = 0;
   int worstRow = -1;
   bool moved = true;  // the rows were built before the positions last changed
-  for (int iteration = 0; iteration < 12; ++iteration) {
+  // Newton steps on the positions; a step that makes the residuals worse is halved, so a state
+  // far off the constraints (a long fixed step) still comes back.
+  double previous = HUGE_VAL;
+  Eigen::VectorXd lastStep;
+  int halvings = 0;
+  for (int iteration = 0; iteration < 40; ++iteration) {
     BuildRows(context);
     moved = false;
     if (iteration == 0) RefreshContacts();
@@ -459,12 +464,25 @@ double Mechanics::Project(double time, Eigen::VectorXd& state, double tolerance)
       rows.push_back(i);
     }
     if (residual <= tolerance) break;
+    // The Newton direction always lowers the sum of squared residuals, so that sum decides.
+    const double merit = g.head(static_cast<int>(rows.size())).squaredNorm();
+    if (merit > previous && halvings < 20 && lastStep.size() == dofCount_) {
+      lastStep *= 0.5;
+      state.head(dofCount_) -= lastStep;
+      ++halvings;
+      Unpack(state);
+      UpdateKinematics();
+      moved = true;
+      continue;
+    }
+    previous = merit;
+    halvings = 0;
     const int n = static_cast<int>(rows.size());
     const Eigen::VectorXd none = Eigen::VectorXd::Constant(n, kInfinity);
     Eigen::VectorXd delta;
     SolveBounded(rows, g.head(n), -none, none, delta);
-    const Eigen::VectorXd dq = -invMass_.cwiseProduct(MulJt(rows, delta));
-    state.head(dofCount_) += dq;
+    lastStep = -invMass_.cwiseProduct(MulJt(rows, delta));
+    state.head(dofCount_) += lastStep;
     Unpack(state);
     UpdateKinematics();
     moved = true;
