@@ -3,6 +3,7 @@
 #include <cinttypes>
 #include <iterator>
 
+#include "core/Alert.h"
 #include "core/ClassHierarchy.h"
 #include "core/ClassRegistry.h"
 #include "core/Handle.h"
@@ -82,4 +83,5 @@ void TApp::ShowError(int16_t error, int32_t message) {
   std::fprintf(errorStream_, "Yarrowby: error %" PRId16 " (message %08" PRIX32 ")\n", error,
                static_cast<uint32_t>(message));
   std::fflush(errorStream_);
+  ErrorAlert(error, message);
 }

@@ -3,11 +3,15 @@
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "app/TApp.h"
 #include "core/ClassRegistry.h"
 #include "core/Failure.h"
+#include "platform/display/SdlPresenter.h"
+#include "platform/win32/Message.h"
+#include "platform/win32/Window.h"
 
 namespace {
 
@@ -44,6 +48,36 @@ void PrintRegisteredClasses() {
   }
 }
 
+LRESULT MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_DESTROY) {
+    PostQuitMessage(0);
+    return 0;
+  }
+  return DefWindowProc(window, message, wParam, lParam);
+}
+
+// With a display, the program's main window appears (empty so far) and the program runs until
+// it is closed; without one nothing is shown.
+void RunMainWindowWhenDisplayed() {
+  std::unique_ptr<SdlPresenter> presenter = SdlPresenter::Create();
+  if (!presenter) return;
+  SetWindowPresenter(presenter.get());
+  WNDCLASS windowClass;
+  windowClass.lpfnWndProc = MainWindowProc;
+  windowClass.lpszClassName = "YarrowbyMain";
+  RegisterClass(&windowClass);
+  const HWND window =
+      CreateWindowEx(0, "YarrowbyMain", "Yarrowby", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CW_USEDEFAULT,
+                     0, CW_USEDEFAULT, 0, nullptr, nullptr, nullptr);
+  MSG message;
+  while (window && GetMessage(&message, nullptr, 0, 0) > 0) {
+    TranslateMessage(&message);
+    DispatchMessage(&message);
+  }
+  ResetWindowSystem();
+  SetWindowPresenter(nullptr);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -72,6 +106,7 @@ int main(int argc, char** argv) {
   }
   PrintVersion();
   PrintRegisteredClasses();
+  RunMainWindowWhenDisplayed();
   app.TermUnits();
   app.FreeResourceDlls();
   return 0;

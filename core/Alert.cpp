@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "core/Failure.h"
 #include "core/NumberText.h"
 #include "core/Resources.h"
 #include "core/Tag.h"
@@ -26,6 +27,16 @@ struct AlertState {
 AlertState& State() {
   static AlertState state;
   return state;
+}
+
+// Reporting a failure must not fail: a lookup that raises (no memory for a resource copy, the
+// handle pool not built yet) leaves its text empty.
+template <class Step>
+void Quietly(Step step) {
+  try {
+    step();
+  } catch (const QVException&) {
+  }
 }
 
 int16_t ReadInt16(const char* bytes) {
@@ -71,7 +82,7 @@ const Str255& AlertText(int index) {
 
 void BuildAlertText(Str255& out, int16_t alert) {
   out = Str255();
-  GetIndString(out, kAlertTemplateList, alert);
+  Quietly([&] { GetIndString(out, kAlertTemplateList, alert); });
   for (int round = 0; round < kPlaceholderRounds; ++round) {
     // The first '^' and the character after it; a '^' that is not followed by 0 to 3 uses up
     // the round, so placeholders after it stay as they are.
@@ -101,7 +112,8 @@ bool AskYesNoDefault(int16_t alert) {
 }
 
 bool LookupErrorText(int16_t error, int16_t table, Str255& out) {
-  const Handle resource = GetResourceHandle(kErrorTableType, table);
+  Handle resource = nullptr;
+  Quietly([&] { resource = GetResourceHandle(kErrorTableType, table); });
   if (!resource) return false;
   const uint32_t size = resource->size;
   // The tables end with an entry that is never examined.
@@ -117,7 +129,7 @@ bool LookupErrorText(int16_t error, int16_t table, Str255& out) {
     if (low <= error && error <= high) {
       matched = true;
       out = Str255();
-      if (index > 0) GetIndString(out, list, index);
+      if (index > 0) Quietly([&] { GetIndString(out, list, index); });
     }
   }
   ReleaseResourceHandle(resource);
@@ -153,9 +165,9 @@ void ErrorAlert(int16_t error, int32_t message) {
   Str255 recoveryText;
   if (low == 0) {
     alert = kAlertWithCommand;
-    GetCommandName(high, messageText);
+    Quietly([&] { GetCommandName(high, messageText); });
   } else {
-    GetIndString(messageText, high, low);
+    Quietly([&] { GetIndString(messageText, high, low); });
   }
   GetErrorTextWithOverride(error, kErrorTextTable, errorText);
   GetErrorTextWithOverride(error, kRecoveryTextTable, recoveryText);
