@@ -15,6 +15,7 @@
 #include <sstream>
 
 #include "platform/win32/ResourceText.h"
+#include "resources/compiler/IconFiles.h"
 
 namespace rc {
 
@@ -23,11 +24,16 @@ static_assert(std::endian::native == std::endian::little,
 
 namespace {
 
+constexpr uint16_t kTypeCursor = 1;
 constexpr uint16_t kTypeBitmap = 2;
+constexpr uint16_t kTypeIcon = 3;
 constexpr uint16_t kTypeMenu = 4;
+constexpr uint16_t kTypeDialog = 5;
 constexpr uint16_t kTypeString = 6;
 constexpr uint16_t kTypeAccelerator = 9;
 constexpr uint16_t kTypeRcData = 10;
+constexpr uint16_t kTypeGroupCursor = 12;
+constexpr uint16_t kTypeGroupIcon = 14;
 constexpr size_t kBitmapFileHeaderSize = 14;
 
 // Menu item flags as menu templates store them.
@@ -79,10 +85,229 @@ std::string Upper(std::string_view text) {
   return result;
 }
 
+// Window, dialog and control styles by name, for the STYLE and EXSTYLE of dialogs and the
+// styles of their controls.
+const std::map<std::string, uint32_t>& StyleNames() {
+  static const std::map<std::string, uint32_t> names = {// windows
+                                                        {"WS_OVERLAPPED", 0x00000000},
+                                                        {"WS_POPUP", 0x80000000},
+                                                        {"WS_CHILD", 0x40000000},
+                                                        {"WS_CHILDWINDOW", 0x40000000},
+                                                        {"WS_MINIMIZE", 0x20000000},
+                                                        {"WS_VISIBLE", 0x10000000},
+                                                        {"WS_DISABLED", 0x08000000},
+                                                        {"WS_CLIPSIBLINGS", 0x04000000},
+                                                        {"WS_CLIPCHILDREN", 0x02000000},
+                                                        {"WS_MAXIMIZE", 0x01000000},
+                                                        {"WS_CAPTION", 0x00C00000},
+                                                        {"WS_BORDER", 0x00800000},
+                                                        {"WS_DLGFRAME", 0x00400000},
+                                                        {"WS_VSCROLL", 0x00200000},
+                                                        {"WS_HSCROLL", 0x00100000},
+                                                        {"WS_SYSMENU", 0x00080000},
+                                                        {"WS_THICKFRAME", 0x00040000},
+                                                        {"WS_GROUP", 0x00020000},
+                                                        {"WS_TABSTOP", 0x00010000},
+                                                        {"WS_MINIMIZEBOX", 0x00020000},
+                                                        {"WS_MAXIMIZEBOX", 0x00010000},
+                                                        {"WS_OVERLAPPEDWINDOW", 0x00CF0000},
+                                                        {"WS_POPUPWINDOW", 0x80880000},
+                                                        // extended window styles
+                                                        {"WS_EX_DLGMODALFRAME", 0x0001},
+                                                        {"WS_EX_NOPARENTNOTIFY", 0x0004},
+                                                        {"WS_EX_TOPMOST", 0x0008},
+                                                        {"WS_EX_ACCEPTFILES", 0x0010},
+                                                        {"WS_EX_TRANSPARENT", 0x0020},
+                                                        {"WS_EX_TOOLWINDOW", 0x0080},
+                                                        {"WS_EX_WINDOWEDGE", 0x0100},
+                                                        {"WS_EX_CLIENTEDGE", 0x0200},
+                                                        {"WS_EX_CONTEXTHELP", 0x0400},
+                                                        {"WS_EX_RIGHT", 0x1000},
+                                                        {"WS_EX_CONTROLPARENT", 0x10000},
+                                                        {"WS_EX_STATICEDGE", 0x20000},
+                                                        // dialogs
+                                                        {"DS_ABSALIGN", 0x0001},
+                                                        {"DS_SYSMODAL", 0x0002},
+                                                        {"DS_3DLOOK", 0x0004},
+                                                        {"DS_FIXEDSYS", 0x0008},
+                                                        {"DS_NOFAILCREATE", 0x0010},
+                                                        {"DS_LOCALEDIT", 0x0020},
+                                                        {"DS_SETFONT", 0x0040},
+                                                        {"DS_MODALFRAME", 0x0080},
+                                                        {"DS_NOIDLEMSG", 0x0100},
+                                                        {"DS_SETFOREGROUND", 0x0200},
+                                                        {"DS_CONTROL", 0x0400},
+                                                        {"DS_CENTER", 0x0800},
+                                                        {"DS_CENTERMOUSE", 0x1000},
+                                                        {"DS_CONTEXTHELP", 0x2000},
+                                                        // buttons
+                                                        {"BS_PUSHBUTTON", 0x0},
+                                                        {"BS_DEFPUSHBUTTON", 0x1},
+                                                        {"BS_CHECKBOX", 0x2},
+                                                        {"BS_AUTOCHECKBOX", 0x3},
+                                                        {"BS_RADIOBUTTON", 0x4},
+                                                        {"BS_3STATE", 0x5},
+                                                        {"BS_AUTO3STATE", 0x6},
+                                                        {"BS_GROUPBOX", 0x7},
+                                                        {"BS_USERBUTTON", 0x8},
+                                                        {"BS_AUTORADIOBUTTON", 0x9},
+                                                        {"BS_OWNERDRAW", 0xB},
+                                                        {"BS_LEFTTEXT", 0x20},
+                                                        {"BS_TEXT", 0x0},
+                                                        {"BS_ICON", 0x40},
+                                                        {"BS_BITMAP", 0x80},
+                                                        {"BS_LEFT", 0x100},
+                                                        {"BS_RIGHT", 0x200},
+                                                        {"BS_CENTER", 0x300},
+                                                        {"BS_TOP", 0x400},
+                                                        {"BS_BOTTOM", 0x800},
+                                                        {"BS_VCENTER", 0xC00},
+                                                        {"BS_PUSHLIKE", 0x1000},
+                                                        {"BS_MULTILINE", 0x2000},
+                                                        {"BS_NOTIFY", 0x4000},
+                                                        {"BS_FLAT", 0x8000},
+                                                        // edit fields
+                                                        {"ES_LEFT", 0x0},
+                                                        {"ES_CENTER", 0x1},
+                                                        {"ES_RIGHT", 0x2},
+                                                        {"ES_MULTILINE", 0x4},
+                                                        {"ES_UPPERCASE", 0x8},
+                                                        {"ES_LOWERCASE", 0x10},
+                                                        {"ES_PASSWORD", 0x20},
+                                                        {"ES_AUTOVSCROLL", 0x40},
+                                                        {"ES_AUTOHSCROLL", 0x80},
+                                                        {"ES_NOHIDESEL", 0x100},
+                                                        {"ES_OEMCONVERT", 0x400},
+                                                        {"ES_READONLY", 0x800},
+                                                        {"ES_WANTRETURN", 0x1000},
+                                                        {"ES_NUMBER", 0x2000},
+                                                        // static controls
+                                                        {"SS_LEFT", 0x0},
+                                                        {"SS_CENTER", 0x1},
+                                                        {"SS_RIGHT", 0x2},
+                                                        {"SS_ICON", 0x3},
+                                                        {"SS_BLACKRECT", 0x4},
+                                                        {"SS_GRAYRECT", 0x5},
+                                                        {"SS_WHITERECT", 0x6},
+                                                        {"SS_BLACKFRAME", 0x7},
+                                                        {"SS_GRAYFRAME", 0x8},
+                                                        {"SS_WHITEFRAME", 0x9},
+                                                        {"SS_SIMPLE", 0xB},
+                                                        {"SS_LEFTNOWORDWRAP", 0xC},
+                                                        {"SS_OWNERDRAW", 0xD},
+                                                        {"SS_BITMAP", 0xE},
+                                                        {"SS_ETCHEDHORZ", 0x10},
+                                                        {"SS_ETCHEDVERT", 0x11},
+                                                        {"SS_ETCHEDFRAME", 0x12},
+                                                        {"SS_NOPREFIX", 0x80},
+                                                        {"SS_NOTIFY", 0x100},
+                                                        {"SS_CENTERIMAGE", 0x200},
+                                                        {"SS_SUNKEN", 0x1000},
+                                                        // list boxes
+                                                        {"LBS_NOTIFY", 0x1},
+                                                        {"LBS_SORT", 0x2},
+                                                        {"LBS_NOREDRAW", 0x4},
+                                                        {"LBS_MULTIPLESEL", 0x8},
+                                                        {"LBS_OWNERDRAWFIXED", 0x10},
+                                                        {"LBS_OWNERDRAWVARIABLE", 0x20},
+                                                        {"LBS_HASSTRINGS", 0x40},
+                                                        {"LBS_USETABSTOPS", 0x80},
+                                                        {"LBS_NOINTEGRALHEIGHT", 0x100},
+                                                        {"LBS_MULTICOLUMN", 0x200},
+                                                        {"LBS_WANTKEYBOARDINPUT", 0x400},
+                                                        {"LBS_EXTENDEDSEL", 0x800},
+                                                        {"LBS_DISABLENOSCROLL", 0x1000},
+                                                        {"LBS_NOSEL", 0x4000},
+                                                        {"LBS_STANDARD", 0x00A00003},
+                                                        // combo boxes
+                                                        {"CBS_SIMPLE", 0x1},
+                                                        {"CBS_DROPDOWN", 0x2},
+                                                        {"CBS_DROPDOWNLIST", 0x3},
+                                                        {"CBS_OWNERDRAWFIXED", 0x10},
+                                                        {"CBS_OWNERDRAWVARIABLE", 0x20},
+                                                        {"CBS_AUTOHSCROLL", 0x40},
+                                                        {"CBS_OEMCONVERT", 0x80},
+                                                        {"CBS_SORT", 0x100},
+                                                        {"CBS_HASSTRINGS", 0x200},
+                                                        {"CBS_NOINTEGRALHEIGHT", 0x400},
+                                                        {"CBS_DISABLENOSCROLL", 0x800},
+                                                        {"CBS_UPPERCASE", 0x2000},
+                                                        {"CBS_LOWERCASE", 0x4000},
+                                                        // scroll bars
+                                                        {"SBS_HORZ", 0x0},
+                                                        {"SBS_VERT", 0x1}};
+  return names;
+}
+
+constexpr uint32_t kWsPopup = 0x80000000;
+constexpr uint32_t kWsChild = 0x40000000;
+constexpr uint32_t kWsVisible = 0x10000000;
+constexpr uint32_t kWsCaption = 0x00C00000;
+constexpr uint32_t kWsBorder = 0x00800000;
+constexpr uint32_t kWsVScroll = 0x00200000;
+constexpr uint32_t kWsSysMenu = 0x00080000;
+constexpr uint32_t kWsGroup = 0x00020000;
+constexpr uint32_t kWsTabStop = 0x00010000;
+constexpr uint32_t kDsSetFont = 0x0040;
+
+// The predefined control classes, stored as ordinals.
+constexpr uint16_t kClassButton = 0x80;
+constexpr uint16_t kClassEdit = 0x81;
+constexpr uint16_t kClassStatic = 0x82;
+constexpr uint16_t kClassListBox = 0x83;
+constexpr uint16_t kClassScrollBar = 0x84;
+constexpr uint16_t kClassComboBox = 0x85;
+
+const std::map<std::string, uint16_t>& PredefinedClasses() {
+  static const std::map<std::string, uint16_t> classes = {
+      {"BUTTON", kClassButton},   {"EDIT", kClassEdit},           {"STATIC", kClassStatic},
+      {"LISTBOX", kClassListBox}, {"SCROLLBAR", kClassScrollBar}, {"COMBOBOX", kClassComboBox}};
+  return classes;
+}
+
+// The control statements of a dialog other than CONTROL: their class, default style (besides
+// WS_CHILD | WS_VISIBLE) and whether a text comes before the id.
+struct ControlKind {
+  uint16_t classOrdinal;
+  uint32_t style;
+  bool hasText;
+};
+
+const std::map<std::string, ControlKind>& ControlKinds() {
+  static const std::map<std::string, ControlKind> kinds = {
+      {"LTEXT", {kClassStatic, 0x0 | kWsGroup, true}},
+      {"CTEXT", {kClassStatic, 0x1 | kWsGroup, true}},
+      {"RTEXT", {kClassStatic, 0x2 | kWsGroup, true}},
+      {"ICON", {kClassStatic, 0x3, true}},
+      {"PUSHBUTTON", {kClassButton, 0x0 | kWsTabStop, true}},
+      {"DEFPUSHBUTTON", {kClassButton, 0x1 | kWsTabStop, true}},
+      {"CHECKBOX", {kClassButton, 0x2 | kWsTabStop, true}},
+      {"AUTOCHECKBOX", {kClassButton, 0x3 | kWsTabStop, true}},
+      {"RADIOBUTTON", {kClassButton, 0x4 | kWsTabStop, true}},
+      {"STATE3", {kClassButton, 0x5 | kWsTabStop, true}},
+      {"AUTO3STATE", {kClassButton, 0x6 | kWsTabStop, true}},
+      {"GROUPBOX", {kClassButton, 0x7, true}},
+      {"AUTORADIOBUTTON", {kClassButton, 0x9 | kWsTabStop, true}},
+      {"EDITTEXT", {kClassEdit, kWsBorder | kWsTabStop, false}},
+      {"LISTBOX", {kClassListBox, 0x1 | kWsBorder | kWsVScroll, false}},
+      {"COMBOBOX", {kClassComboBox, 0x1 | kWsTabStop, false}},
+      {"SCROLLBAR", {kClassScrollBar, 0x0, false}}};
+  return kinds;
+}
+
+bool IsMemoryOption(const std::string& word) {
+  static const char* const kOptions[] = {"DISCARDABLE", "MOVEABLE", "FIXED",
+                                         "PURE",        "IMPURE",   "PRELOAD",
+                                         "LOADONCALL",  "SHARED",   "NONSHARED"};
+  const std::string upper = Upper(word);
+  return std::any_of(std::begin(kOptions), std::end(kOptions),
+                     [&](const char* option) { return upper == option; });
+}
+
 // ---------------------------------------------------------------------------------------------
 // Tokens
 
-enum class TokenKind { kEnd, kNumber, kString, kWord, kComma, kOpen, kClose };
+enum class TokenKind { kEnd, kNumber, kString, kWord, kComma, kOpen, kClose, kBar };
 
 struct Token {
   TokenKind kind = TokenKind::kEnd;
@@ -175,6 +400,7 @@ class Lexer {
     if (c == ',') return Single(token, TokenKind::kComma);
     if (c == '{') return Single(token, TokenKind::kOpen);
     if (c == '}') return Single(token, TokenKind::kClose);
+    if (c == '|') return Single(token, TokenKind::kBar);
     if (c == '"') return String(token);
     if (c == '-' || c == '+' || c == '.' || (c >= '0' && c <= '9')) return Number(token);
     if (c == '_' || std::isalpha(static_cast<unsigned char>(c))) return Word(token);
@@ -444,8 +670,9 @@ class Parser {
       if (upper == "ACCELERATORS") {
         return Add(kind, ResourceKey{kTypeAccelerator, {}}, name, Accelerators());
       }
-      if (upper == "MENUEX" || upper == "DIALOG" || upper == "DIALOGEX" || upper == "ICON" ||
-          upper == "CURSOR" || upper == "VERSIONINFO") {
+      if (upper == "DIALOG") return Add(kind, ResourceKey{kTypeDialog, {}}, name, Dialog());
+      if (upper == "ICON" || upper == "CURSOR") return IconOrCursor(kind, name, upper == "CURSOR");
+      if (upper == "MENUEX" || upper == "DIALOGEX" || upper == "VERSIONINFO") {
         Fail(kind, upper + " resources are not supported by this compiler yet");
       }
     }
@@ -690,6 +917,270 @@ class Parser {
       return found->second;
     }
     return static_cast<uint16_t>(Integer(event, 0, 0xFFFF));
+  }
+
+  // The memory options some kinds accept after their keyword mean nothing here.
+  void SkipMemoryOptions() {
+    while (lexer_.Peek().kind == TokenKind::kWord && IsMemoryOption(lexer_.Peek().text))
+      lexer_.Next();
+  }
+
+  void SkipComma() {
+    if (lexer_.Peek().kind == TokenKind::kComma) lexer_.Next();
+  }
+
+  // A coordinate or size in dialog units; a comma before it is optional.
+  uint16_t Coordinate() {
+    SkipComma();
+    return static_cast<uint16_t>(Integer(lexer_.Next(), -32768, 32767));
+  }
+
+  // Terms joined by "|", each a number, a style name or a #define'd name, or NOT and one of
+  // these: a plain term sets its bits in value, a NOT term clears them.
+  uint32_t Style(uint32_t value) {
+    while (true) {
+      bool clear = false;
+      if (lexer_.Peek().kind == TokenKind::kWord && Upper(lexer_.Peek().text) == "NOT") {
+        lexer_.Next();
+        clear = true;
+      }
+      const Token term = lexer_.Next();
+      uint32_t bits = 0;
+      if (term.kind == TokenKind::kWord && lexer_.Defines().count(term.text) == 0) {
+        const auto found = StyleNames().find(Upper(term.text));
+        if (found == StyleNames().end()) Fail(term, "unknown style \"" + term.text + "\"");
+        bits = found->second;
+      } else {
+        bits = static_cast<uint32_t>(Integer(term, INT32_MIN, UINT32_MAX));
+      }
+      value = clear ? value & ~bits : value | bits;
+      if (lexer_.Peek().kind != TokenKind::kBar) return value;
+      lexer_.Next();
+    }
+  }
+
+  // A name that is stored as 0xFFFF and an ordinal, or as a NUL-terminated UTF-16 text (an
+  // empty text is a single 0 word).
+  struct NameOrOrdinal {
+    bool ordinal = false;
+    uint16_t id = 0;
+    std::string text;
+  };
+
+  static void AppendNameOrOrdinal(std::vector<uint8_t>& out, const NameOrOrdinal& name) {
+    if (!name.ordinal) return AppendUtf16(out, name.text);
+    Append(out, 0xFFFF, 2, false);
+    Append(out, name.id, 2, false);
+  }
+
+  static NameOrOrdinal FromKey(const ResourceKey& key) {
+    return key.IsText() ? NameOrOrdinal{false, 0, key.text} : NameOrOrdinal{true, key.id, {}};
+  }
+
+  // A control's text: a quoted text, or a number naming a resource (an icon's or a bitmap's).
+  NameOrOrdinal ControlText(bool numberAllowed) {
+    const Token token = lexer_.Next();
+    if (token.kind == TokenKind::kString) return NameOrOrdinal{false, 0, token.text};
+    if (!numberAllowed) Fail(token, "expected the control's text" + Found(token));
+    return NameOrOrdinal{true, static_cast<uint16_t>(Integer(token, 0, 0xFFFF)), {}};
+  }
+
+  // One control record, aligned to four bytes from the start of the template: style, extended
+  // style, x, y, cx, cy, id, class, text, and an empty creation-data size.
+  void Control(std::vector<uint8_t>& out, const Token& keyword) {
+    const std::string upper = Upper(keyword.text);
+    NameOrOrdinal text;  // an empty text
+    NameOrOrdinal windowClass;
+    uint32_t style = kWsChild | kWsVisible;
+    if (upper == "CONTROL") {
+      text = ControlText(true);
+      SkipComma();
+      const auto id = static_cast<uint16_t>(Integer(lexer_.Next(), -32768, 65535));
+      SkipComma();
+      const Token classToken = lexer_.Next();
+      if (classToken.kind != TokenKind::kString && classToken.kind != TokenKind::kWord) {
+        Fail(classToken, "expected the control's class" + Found(classToken));
+      }
+      const auto predefined = PredefinedClasses().find(Upper(classToken.text));
+      if (predefined != PredefinedClasses().end()) {
+        windowClass = NameOrOrdinal{true, predefined->second, {}};
+      } else if (classToken.text.empty()) {
+        Fail(classToken, "a control's class cannot be empty");
+      } else {
+        windowClass.text = classToken.text;
+      }
+      SkipComma();
+      style = Style(style);
+      return ControlRecord(out, style, text, id, windowClass, true);
+    }
+    const auto kind = ControlKinds().find(upper);
+    if (kind == ControlKinds().end()) {
+      Fail(keyword, "expected a control or END" + Found(keyword));
+    }
+    if (kind->second.hasText) {
+      text = ControlText(upper == "ICON");
+      SkipComma();
+    }
+    const auto id = static_cast<uint16_t>(Integer(lexer_.Next(), -32768, 65535));
+    windowClass = NameOrOrdinal{true, kind->second.classOrdinal, {}};
+    ControlRecord(out, style | kind->second.style, text, id, windowClass, false);
+  }
+
+  // The position and size that end every control statement, then ", style" (unless the
+  // statement gave the style before them) and ", extended style", both optional; then the
+  // record.
+  void ControlRecord(std::vector<uint8_t>& out, uint32_t style, const NameOrOrdinal& text,
+                     uint16_t id, const NameOrOrdinal& windowClass, bool styleGiven) {
+    uint16_t box[4];
+    for (uint16_t& value : box)
+      value = Coordinate();
+    uint32_t exStyle = 0;
+    if (lexer_.Peek().kind == TokenKind::kComma) {
+      lexer_.Next();
+      if (styleGiven) {
+        exStyle = Style(0);
+      } else {
+        style = Style(style);
+      }
+      if (!styleGiven && lexer_.Peek().kind == TokenKind::kComma) {
+        lexer_.Next();
+        exStyle = Style(0);
+      }
+    }
+    out.resize((out.size() + 3) & ~size_t{3}, 0);
+    Append(out, style, 4, false);
+    Append(out, exStyle, 4, false);
+    for (const uint16_t value : box)
+      Append(out, value, 2, false);
+    Append(out, id, 2, false);
+    AppendNameOrOrdinal(out, windowClass);
+    AppendNameOrOrdinal(out, text);
+    Append(out, 0, 2, false);
+  }
+
+  // name DIALOG [memory options] x, y, cx, cy, then the dialog's statements (STYLE, EXSTYLE,
+  // CAPTION, FONT, MENU, CLASS), then its controls between BEGIN and END. Stored as a dialog
+  // template: style, extended style, control count, x, y, cx, cy, menu, class, title, the font
+  // when the style has DS_SETFONT, then the controls' records.
+  std::vector<uint8_t> Dialog() {
+    SkipMemoryOptions();
+    uint16_t box[4];
+    for (uint16_t& value : box)
+      value = Coordinate();
+    uint32_t style = kWsPopup | kWsBorder | kWsSysMenu;
+    uint32_t exStyle = 0;
+    std::string caption;
+    bool hasCaption = false;
+    bool hasFont = false;
+    uint16_t pointSize = 0;
+    std::string face;
+    ResourceKey menu;
+    ResourceKey windowClass;
+    bool hasMenu = false;
+    bool hasClass = false;
+    while (lexer_.Peek().kind != TokenKind::kOpen) {
+      const Token statement = lexer_.Next();
+      const std::string upper = statement.kind == TokenKind::kWord ? Upper(statement.text) : "";
+      if (upper == "STYLE") {
+        style = Style(0);
+      } else if (upper == "EXSTYLE") {
+        exStyle = Style(0);
+      } else if (upper == "CAPTION") {
+        caption = Expect(TokenKind::kString, "the caption").text;
+        hasCaption = true;
+      } else if (upper == "FONT") {
+        pointSize = static_cast<uint16_t>(Integer(lexer_.Next(), 1, 0xFFFF));
+        SkipComma();
+        face = Expect(TokenKind::kString, "the font's name").text;
+        if (face.empty()) Fail(statement, "a dialog's font needs a name");
+        hasFont = true;
+      } else if (upper == "MENU") {
+        menu = Key(lexer_.Next());
+        hasMenu = true;
+      } else if (upper == "CLASS") {
+        windowClass = Key(lexer_.Next());
+        hasClass = true;
+      } else if (upper == "LANGUAGE") {
+        Integer(lexer_.Next(), 0, 0xFFFF);
+        SkipComma();
+        Integer(lexer_.Next(), 0, 0xFFFF);
+      } else if (upper == "CHARACTERISTICS" || upper == "VERSION") {
+        Integer(lexer_.Next(), INT32_MIN, UINT32_MAX);
+      } else {
+        Fail(statement, "expected a dialog statement or BEGIN" + Found(statement));
+      }
+    }
+    lexer_.Next();
+    if (hasCaption) style |= kWsCaption;
+    if (hasFont) style |= kDsSetFont;
+    if ((style & kDsSetFont) && !hasFont) Fail(lexer_.Peek(), "DS_SETFONT needs a FONT statement");
+
+    uint32_t count = 0;
+    // The controls are aligned from the start of the template, so the header goes first.
+    std::vector<uint8_t> out;
+    Append(out, style, 4, false);
+    Append(out, exStyle, 4, false);
+    const size_t countAt = out.size();
+    Append(out, 0, 2, false);
+    for (const uint16_t value : box)
+      Append(out, value, 2, false);
+    // No menu and the standard dialog class are each a single 0 word.
+    AppendNameOrOrdinal(out, hasMenu ? FromKey(menu) : NameOrOrdinal{});
+    AppendNameOrOrdinal(out, hasClass ? FromKey(windowClass) : NameOrOrdinal{});
+    AppendUtf16(out, caption);
+    if (hasFont) {
+      Append(out, pointSize, 2, false);
+      AppendUtf16(out, face);
+    }
+    while (true) {
+      const Token token = lexer_.Next();
+      if (token.kind == TokenKind::kClose) break;
+      if (token.kind != TokenKind::kWord) {
+        Fail(token, token.kind == TokenKind::kEnd ? "END is missing"
+                                                  : "expected a control or END" + Found(token));
+      }
+      if (++count > 0xFFFF) Fail(token, "a dialog holds at most 65535 controls");
+      Control(out, token);
+    }
+    out[countAt] = static_cast<uint8_t>(count);
+    out[countAt + 1] = static_cast<uint8_t>(count >> 8);
+    return out;
+  }
+
+  // The highest integer name of a type in the module so far, 0 when there is none.
+  uint16_t HighestId(uint16_t type) const {
+    uint16_t highest = 0;
+    for (const CompiledResource& resource : module_.resources) {
+      if (!resource.type.IsText() && resource.type.id == type && !resource.name.IsText())
+        highest = std::max(highest, resource.name.id);
+    }
+    return highest;
+  }
+
+  // name ICON "file.ico" or name CURSOR "file.cur": the group under the name, and each image
+  // under the next free integer name of its type.
+  void IconOrCursor(const Token& at, const ResourceKey& name, bool cursor) {
+    SkipMemoryOptions();
+    const Token fileName =
+        Expect(TokenKind::kString, cursor ? "the cursor's file name" : "the icon's file name");
+    std::vector<IconImage> images;
+    try {
+      images = ReadIconFile(ReadIncluded(fileName), cursor);
+    } catch (const IconFileError& error) {
+      Fail(fileName, "\"" + fileName.text + "\": " + error.what());
+    }
+    const uint16_t imageType = cursor ? kTypeCursor : kTypeIcon;
+    const uint32_t first = HighestId(imageType) + 1u;
+    if (first + images.size() - 1 > 0xFFFF) Fail(at, "too many images of this kind");
+    std::vector<uint16_t> ids;
+    for (size_t i = 0; i < images.size(); ++i)
+      ids.push_back(static_cast<uint16_t>(first + i));
+    Add(at, ResourceKey{cursor ? kTypeGroupCursor : kTypeGroupIcon, {}}, name,
+        IconGroupResource(images, ids, cursor));
+    for (size_t i = 0; i < images.size(); ++i) {
+      Add(at, ResourceKey{imageType, {}}, ResourceKey{ids[i], {}},
+          IconImageResource(images[i], cursor));
+    }
   }
 
   void StringTable() {

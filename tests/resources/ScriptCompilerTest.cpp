@@ -133,8 +133,6 @@ TEST(ScriptCompilerTest, MalformedScriptsAreRefusedWithTheirLine) {
   EXPECT_EQ(ErrorOf("1 T BEGIN END\n1 t BEGIN END"), "bad.rc:2: resource \"t\" 1 is defined twice");
   EXPECT_EQ(ErrorOf("STRINGTABLE BEGIN 5 \"a\" 5 \"b\" END"),
             "bad.rc:1: string 5 is defined twice");
-  EXPECT_EQ(ErrorOf("100 DIALOG 0, 0, 10, 10 BEGIN END"),
-            "bad.rc:1: DIALOG resources are not supported by this compiler yet");
   EXPECT_EQ(ErrorOf("#include \"x.h\"\n"), "bad.rc:1: unknown directive #include");
   EXPECT_EQ(ErrorOf("/* open"), "bad.rc:1: comment is not closed");
   EXPECT_EQ(ErrorOf("70000 T BEGIN END"), "bad.rc:1: 70000 is outside 0..65535");
