@@ -1,5 +1,7 @@
 #include "core/TriState.h"
 
+#include "core/MenuCommands.h"
+
 TriState TriState::Toggled() const {
   if (value_ == kOn) return TriState(kOff);
   if (value_ == kOff) return TriState(kOn);
@@ -14,4 +16,15 @@ bool TriState::Accumulate(TriState other) {
     value_ = kMixed;
   }
   return value_ == kMixed;
+}
+
+void TriState::ShowInMenu(int16_t command, bool enabled) const {
+  constexpr uint8_t kMixedMark = '-';
+  if (value_ == kMixed) {
+    SetMenuItemMark(command, kMixedMark);
+    EnableCheckMenuCommand(command, enabled, true);
+    return;
+  }
+  SetMenuItemMark(command, kCheckMark);
+  EnableCheckMenuCommand(command, enabled, value_ == kOn);
 }

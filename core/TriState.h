@@ -28,6 +28,10 @@ class TriState {
   bool Accumulate(TriState other);
   bool AccumulateFlag(bool flag) { return Accumulate(FromFlag(flag)); }
 
+  // Shows the state on the menu item of the command and enables or grays it: mixed is the
+  // item checked with a "-" mark; otherwise the standard check mark, checked when on.
+  void ShowInMenu(int16_t command, bool enabled) const;
+
   bool operator==(const TriState&) const = default;
 
  private:
