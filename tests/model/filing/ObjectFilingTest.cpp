@@ -97,6 +97,14 @@ TEST_F(FilingTest, DocumentObjectBytesAreBigEndian) {
   const uint8_t note[] = {0, 0, 0x13, 0xEC, 0, 0, 0, 4, 0, 2, 0xA1, 0x43};
   const auto found = std::search(bytes.begin(), bytes.end(), note, note + sizeof note);
   EXPECT_NE(found, bytes.end());
+  // A string of three characters is followed by a pad byte, counted in its block's length.
+  shape.SetName("odd");
+  const auto named = Write({&shape}, 1, 2);
+  const uint8_t name[] = {0, 0, 0x13, 0x89, 0, 0, 0, 6, 0, 3, 'o', 'd', 'd'};
+  const auto at3 = std::search(named.begin(), named.end(), name, name + sizeof name);
+  ASSERT_NE(at3, named.end());
+  const uint8_t nextBlock[] = {0, 0, 0x13, 0x95};  // after the pad byte
+  EXPECT_EQ(0, std::memcmp(&*(at3 + sizeof name + 1), nextBlock, 4));
   const uint8_t tail[] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
   EXPECT_EQ(0, std::memcmp(bytes.data() + bytes.size() - 8, tail, 8));
 }
@@ -313,6 +321,27 @@ TEST_F(FilingTest, ChangeRecorderRestoresRecordedBlocks) {
   auto reader = ReadChanges(TakeBytes(recorder), &world);
   EXPECT_TRUE(first.note == Str255("before"));
   EXPECT_EQ(first.value, 9.0);  // only the recorded block came back
+  EXPECT_TRUE(reader->Table().Objects().empty());
+}
+
+TEST_F(FilingTest, ShortRecordsAreWrittenAloneAndTakenBack) {
+  first.SetIdentifier(3);
+  TChangeRecorder recorder;
+  recorder.Init(nullptr);
+  recorder.WriteHeader();
+  recorder.NoteObject(&first, true);
+  recorder.NoteObject(&second, false);
+  recorder.FlushWhole();
+  EXPECT_EQ(recorder.Pending(), (std::vector<TChangeRecorder::Entry>{{&second, -2}}));
+  recorder.Finish();
+  const auto bytes = TakeBytes(recorder);
+  // Header, identifier, class tag, blank tag, block 666 of length 0, end of object, end.
+  ASSERT_EQ(bytes.size(), 54u + 4 + 8 + 8 + 4);
+  const uint8_t record[] = {0x9A, 2, 0, 0, 0, 0, 0, 0};
+  EXPECT_EQ(0, std::memcmp(bytes.data() + 50 + 12, record, 8));
+  TTestWorld world;
+  world.AddDependent(&first);
+  auto reader = ReadChanges(bytes, &world);
   EXPECT_TRUE(reader->Table().Objects().empty());
 }
 
