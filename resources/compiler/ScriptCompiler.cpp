@@ -34,6 +34,10 @@ constexpr uint16_t kTypeAccelerator = 9;
 constexpr uint16_t kTypeRcData = 10;
 constexpr uint16_t kTypeGroupCursor = 12;
 constexpr uint16_t kTypeGroupIcon = 14;
+constexpr uint16_t kTypeVersion = 16;
+constexpr uint32_t kFixedInfoSignature = 0xFEEF04BD;
+constexpr uint32_t kFixedInfoVersion = 0x00010000;
+constexpr int kDeepestVersionBlock = 8;
 constexpr size_t kBitmapFileHeaderSize = 14;
 
 // Menu item flags as menu templates store them.
@@ -672,7 +676,10 @@ class Parser {
       }
       if (upper == "DIALOG") return Add(kind, ResourceKey{kTypeDialog, {}}, name, Dialog());
       if (upper == "ICON" || upper == "CURSOR") return IconOrCursor(kind, name, upper == "CURSOR");
-      if (upper == "MENUEX" || upper == "DIALOGEX" || upper == "VERSIONINFO") {
+      if (upper == "VERSIONINFO") {
+        return Add(kind, ResourceKey{kTypeVersion, {}}, name, VersionInfo());
+      }
+      if (upper == "MENUEX" || upper == "DIALOGEX") {
         Fail(kind, upper + " resources are not supported by this compiler yet");
       }
     }
@@ -1181,6 +1188,136 @@ class Parser {
       Add(at, ResourceKey{imageType, {}}, ResourceKey{ids[i], {}},
           IconImageResource(images[i], cursor));
     }
+  }
+
+  // Numbers and #define'd names joined by "|".
+  uint32_t Flags() {
+    uint32_t value = static_cast<uint32_t>(Integer(lexer_.Next(), INT32_MIN, UINT32_MAX));
+    while (lexer_.Peek().kind == TokenKind::kBar) {
+      lexer_.Next();
+      value |= static_cast<uint32_t>(Integer(lexer_.Next(), INT32_MIN, UINT32_MAX));
+    }
+    return value;
+  }
+
+  // "a, b, c, d" (missing parts are 0) as the two 32-bit halves a << 16 | b and c << 16 | d.
+  void VersionNumber(uint32_t& high, uint32_t& low) {
+    uint32_t parts[4] = {0, 0, 0, 0};
+    parts[0] = static_cast<uint32_t>(Integer(lexer_.Next(), 0, 0xFFFF));
+    for (int i = 1; i < 4 && lexer_.Peek().kind == TokenKind::kComma; ++i) {
+      lexer_.Next();
+      parts[i] = static_cast<uint32_t>(Integer(lexer_.Next(), 0, 0xFFFF));
+    }
+    high = parts[0] << 16 | parts[1];
+    low = parts[2] << 16 | parts[3];
+  }
+
+  // One node of a version block: its length (16 bits, the node and its children, without
+  // padding after them), the value's length (in characters with the NUL for a text, in bytes
+  // otherwise), its kind (1 text, 0 binary), its key as NUL-terminated UTF-16, zero bytes to a
+  // multiple of four, the value, then each child at a multiple of four. Every node starts at a
+  // multiple of four from the start of the block, so padding counted from the node's own start
+  // is the same.
+  std::vector<uint8_t> VersionNode(const Token& at, const std::string& key,
+                                   const std::vector<uint8_t>& value, uint16_t valueLength,
+                                   bool text, const std::vector<std::vector<uint8_t>>& children) {
+    std::vector<uint8_t> out;
+    Append(out, 0, 2, false);
+    Append(out, valueLength, 2, false);
+    Append(out, text ? 1 : 0, 2, false);
+    AppendUtf16(out, key);
+    out.resize((out.size() + 3) & ~size_t{3}, 0);
+    out.insert(out.end(), value.begin(), value.end());
+    for (const std::vector<uint8_t>& child : children) {
+      out.resize((out.size() + 3) & ~size_t{3}, 0);
+      out.insert(out.end(), child.begin(), child.end());
+    }
+    if (out.size() > 0xFFFF) Fail(at, "the version block \"" + key + "\" exceeds 65535 bytes");
+    out[0] = static_cast<uint8_t>(out.size());
+    out[1] = static_cast<uint8_t>(out.size() >> 8);
+    return out;
+  }
+
+  // BLOCK "key" BEGIN ... END and VALUE "key"[, "text" | , number, number ...] until END.
+  std::vector<std::vector<uint8_t>> VersionChildren(int depth) {
+    if (depth > kDeepestVersionBlock) Fail(lexer_.Peek(), "version blocks nest too deeply");
+    std::vector<std::vector<uint8_t>> children;
+    while (true) {
+      const Token token = lexer_.Next();
+      if (token.kind == TokenKind::kClose) return children;
+      if (token.kind == TokenKind::kEnd) Fail(token, "END is missing");
+      const std::string keyword = token.kind == TokenKind::kWord ? Upper(token.text) : "";
+      if (keyword != "BLOCK" && keyword != "VALUE") {
+        Fail(token, "expected BLOCK, VALUE or END" + Found(token));
+      }
+      const Token key = Expect(TokenKind::kString, "the key");
+      if (key.text.empty()) Fail(key, "a key cannot be empty");
+      if (keyword == "BLOCK") {
+        Expect(TokenKind::kOpen, "BEGIN");
+        children.push_back(VersionNode(key, key.text, {}, 0, true, VersionChildren(depth + 1)));
+        continue;
+      }
+      // No value, one text, or 16-bit numbers.
+      std::vector<uint8_t> value;
+      bool text = true;
+      uint16_t valueLength = 0;
+      if (lexer_.Peek().kind == TokenKind::kComma) {
+        lexer_.Next();
+        Token item = lexer_.Next();
+        if (item.kind == TokenKind::kString) {
+          AppendUtf16(value, item.text);
+          valueLength = static_cast<uint16_t>(value.size() / 2);
+          if (lexer_.Peek().kind == TokenKind::kComma) Fail(item, "a text value stands alone");
+        } else {
+          text = false;
+          while (true) {
+            Append(value, static_cast<uint64_t>(Integer(item, -32768, 65535)), 2, false);
+            if (lexer_.Peek().kind != TokenKind::kComma) break;
+            lexer_.Next();
+            item = lexer_.Next();
+          }
+          valueLength = static_cast<uint16_t>(value.size());
+        }
+      }
+      children.push_back(VersionNode(key, key.text, value, valueLength, text, {}));
+    }
+  }
+
+  // name VERSIONINFO, the fixed statements (FILEVERSION, PRODUCTVERSION, FILEFLAGSMASK,
+  // FILEFLAGS, FILEOS, FILETYPE, FILESUBTYPE), then the blocks. Stored as type 16: a root node
+  // "VS_VERSION_INFO" whose binary value is the 52-byte fixed part (signature, structure
+  // version, file version high and low, product version high and low, flags mask, flags, OS,
+  // type, subtype, and a file date of 0), with the blocks as its children.
+  std::vector<uint8_t> VersionInfo() {
+    SkipMemoryOptions();
+    uint32_t fixed[13] = {kFixedInfoSignature, kFixedInfoVersion};
+    while (lexer_.Peek().kind != TokenKind::kOpen) {
+      const Token statement = lexer_.Next();
+      const std::string upper = statement.kind == TokenKind::kWord ? Upper(statement.text) : "";
+      if (upper == "FILEVERSION") {
+        VersionNumber(fixed[2], fixed[3]);
+      } else if (upper == "PRODUCTVERSION") {
+        VersionNumber(fixed[4], fixed[5]);
+      } else if (upper == "FILEFLAGSMASK") {
+        fixed[6] = Flags();
+      } else if (upper == "FILEFLAGS") {
+        fixed[7] = Flags();
+      } else if (upper == "FILEOS") {
+        fixed[8] = Flags();
+      } else if (upper == "FILETYPE") {
+        fixed[9] = Flags();
+      } else if (upper == "FILESUBTYPE") {
+        fixed[10] = Flags();
+      } else {
+        Fail(statement, "expected a version statement or BEGIN" + Found(statement));
+      }
+    }
+    const Token open = lexer_.Next();
+    std::vector<uint8_t> value;
+    for (const uint32_t field : fixed)
+      Append(value, field, 4, false);
+    return VersionNode(open, "VS_VERSION_INFO", value, static_cast<uint16_t>(value.size()), false,
+                       VersionChildren(1));
   }
 
   void StringTable() {

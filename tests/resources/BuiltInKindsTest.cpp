@@ -1,5 +1,5 @@
-// Dialogs, icons and cursors compiled from scripts, read back in the layouts the window layer
-// reads.
+// Dialogs, icons, cursors and version blocks compiled from scripts, read back in the layouts the
+// window layer reads.
 
 #include <cstdint>
 #include <filesystem>
@@ -414,6 +414,127 @@ TEST(IconFilesTest, PngIconsPassThroughButNotPngCursors) {
   EXPECT_EQ(images[0].bitCount, 4) << "taken from the directory, as a PNG has no bitmap header";
   file[2] = 2;
   EXPECT_THROW(rc::ReadIconFile(file, true), rc::IconFileError);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Version blocks
+
+struct VersionNode {
+  std::string key;
+  bool text = false;
+  uint16_t valueLength = 0;
+  Bytes value;
+  std::vector<VersionNode> children;
+};
+
+uint16_t WordAt(const Bytes& bytes, size_t at) {
+  return static_cast<uint16_t>(bytes.at(at) | bytes.at(at + 1) << 8);
+}
+
+// Reads the node at offset as a version reader would, checking every length and alignment.
+VersionNode ReadNode(const Bytes& bytes, size_t offset) {
+  EXPECT_EQ(offset % 4, 0u) << "nodes start at multiples of four";
+  const size_t end = offset + WordAt(bytes, offset);
+  EXPECT_LE(end, bytes.size());
+  VersionNode node;
+  node.valueLength = WordAt(bytes, offset + 2);
+  node.text = WordAt(bytes, offset + 4) == 1;
+  size_t at = offset + 6;
+  for (uint16_t unit = WordAt(bytes, at); unit != 0; unit = WordAt(bytes, at)) {
+    node.key += static_cast<char>(unit);
+    at += 2;
+  }
+  at = (at + 2 + 3) & ~size_t{3};
+  const size_t valueBytes = node.text ? 2u * node.valueLength : node.valueLength;
+  node.value.assign(bytes.begin() + static_cast<long>(at),
+                    bytes.begin() + static_cast<long>(at + valueBytes));
+  at = (at + valueBytes + 3) & ~size_t{3};
+  while (at < end) {
+    node.children.push_back(ReadNode(bytes, at));
+    at = (at + WordAt(bytes, at) + 3) & ~size_t{3};
+  }
+  return node;
+}
+
+TEST(VersionCompilerTest, VersionBlockInTheStandardLayout) {
+  const rc::CompiledModule module = Compile(
+      "#define VOS_NT 0x40000\n"
+      "1 VERSIONINFO\n"
+      "FILEVERSION 3, 0, 0, 1\n"
+      "PRODUCTVERSION 3, 1\n"
+      "FILEFLAGSMASK 0x3F\n"
+      "FILEOS VOS_NT | 0x4\n"
+      "FILETYPE 1\n"
+      "BEGIN\n"
+      "  BLOCK \"B\" BEGIN VALUE \"A\", \"x\" END\n"
+      "  BLOCK \"StringFileInfo\"\n"
+      "  BEGIN\n"
+      "    BLOCK \"040904b0\"\n"
+      "    BEGIN\n"
+      "      VALUE \"InternalName\", \"Yarrowby\"\n"
+      "      VALUE \"ZIPCode\", \"\"\n"
+      "    END\n"
+      "  END\n"
+      "  BLOCK \"VarFileInfo\" BEGIN VALUE \"Translation\", 0x409, 1200 END\n"
+      "END\n");
+  ASSERT_EQ(module.resources.size(), 1u);
+  EXPECT_EQ(module.resources[0].type.id, 16);
+  const Bytes& bytes = module.resources[0].bytes;
+  ASSERT_GE(bytes.size(), 120u);
+  EXPECT_EQ(WordAt(bytes, 0), bytes.size()) << "the root spans the resource";
+
+  // The root: key, padding to 40, then the fixed part.
+  EXPECT_EQ(Bytes(bytes.begin() + 2, bytes.begin() + 8), (Bytes{52, 0, 0, 0, 'V', 0}));
+  const Bytes fixed = {0xBD, 0x04, 0xEF, 0xFE, 0, 0, 1, 0,  // signature, structure version
+                       0,    0,    3,    0,    1, 0, 0, 0,  // file version 3.0.0.1
+                       1,    0,    3,    0,    0, 0, 0, 0,  // product version 3.1.0.0
+                       0x3F, 0,    0,    0,    0, 0, 0, 0,  // flags mask, flags
+                       4,    0,    4,    0,    1, 0, 0, 0, 0, 0, 0, 0,  // OS, type, subtype
+                       0,    0,    0,    0,    0, 0, 0, 0};             // date
+  EXPECT_EQ(Bytes(bytes.begin() + 40, bytes.begin() + 92), fixed);
+  // The first block, exactly: a text node holding one text value.
+  EXPECT_EQ(Bytes(bytes.begin() + 92, bytes.begin() + 120),
+            (Bytes{28, 0, 0, 0, 1, 0, 'B', 0, 0, 0, 0, 0,                   // BLOCK "B"
+                   16, 0, 2, 0, 1, 0, 'A', 0, 0, 0, 0, 0, 'x', 0, 0, 0}));  // VALUE "A", "x"
+
+  const VersionNode root = ReadNode(bytes, 0);
+  EXPECT_EQ(root.key, "VS_VERSION_INFO");
+  EXPECT_FALSE(root.text);
+  ASSERT_EQ(root.children.size(), 3u);
+  const VersionNode& strings = root.children[1];
+  EXPECT_EQ(strings.key, "StringFileInfo");
+  ASSERT_EQ(strings.children.size(), 1u);
+  const VersionNode& table = strings.children[0];
+  EXPECT_EQ(table.key, "040904b0");
+  ASSERT_EQ(table.children.size(), 2u);
+  EXPECT_EQ(table.children[0].key, "InternalName");
+  EXPECT_TRUE(table.children[0].text);
+  EXPECT_EQ(table.children[0].valueLength, 9) << "characters with the NUL";
+  EXPECT_EQ(table.children[0].value[0], 'Y');
+  EXPECT_EQ(table.children[1].valueLength, 1);
+  const VersionNode& translation = root.children[2].children.at(0);
+  EXPECT_FALSE(translation.text);
+  EXPECT_EQ(translation.value, (Bytes{0x09, 0x04, 0xB0, 0x04}));
+}
+
+TEST(VersionCompilerTest, MalformedVersionBlocksAreRefused) {
+  EXPECT_EQ(ErrorOf("1 VERSIONINFO FILEVERSION 70000 BEGIN END"),
+            "bad.rc:1: 70000 is outside 0..65535");
+  EXPECT_EQ(ErrorOf("1 VERSIONINFO FILEDATE 1 BEGIN END"),
+            "bad.rc:1: expected a version statement or BEGIN, found \"FILEDATE\"");
+  EXPECT_EQ(ErrorOf("1 VERSIONINFO BEGIN VALUE \"a\", \"b\", \"c\" END"),
+            "bad.rc:1: a text value stands alone");
+  EXPECT_EQ(ErrorOf("1 VERSIONINFO BEGIN VALUE \"a\", 1, \"c\" END"),
+            "bad.rc:1: expected a number, found \"c\"");
+  EXPECT_EQ(ErrorOf("1 VERSIONINFO BEGIN STRING \"a\" END"),
+            "bad.rc:1: expected BLOCK, VALUE or END, found \"STRING\"");
+  EXPECT_EQ(ErrorOf("1 VERSIONINFO BEGIN BLOCK \"a\" BEGIN END"), "bad.rc:1: END is missing");
+  EXPECT_EQ(ErrorOf("1 VERSIONINFO BEGIN VALUE \"a\", \"" + std::string(40000, 'x') + "\" END"),
+            "bad.rc:1: the version block \"a\" exceeds 65535 bytes");
+  std::string deep = "1 VERSIONINFO BEGIN ";
+  for (int i = 0; i < 10; ++i)
+    deep += "BLOCK \"b\" BEGIN ";
+  EXPECT_EQ(ErrorOf(deep), "bad.rc:1: version blocks nest too deeply");
 }
 
 }  // namespace
