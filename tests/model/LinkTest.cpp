@@ -63,23 +63,6 @@ TEST(LinkTest, DependentsAreReplacedAndRemoved) {
   EXPECT_TRUE(b.Linked().empty());
 }
 
-TEST(LinkTest, DisplayStateBits) {
-  TDisplayLink link;
-  link.SetDisplayFlags(1);
-  EXPECT_TRUE(link.IsStateBit0Set());
-  link.SetStateBit1(1);
-  link.SetStateBit2(1);
-  EXPECT_EQ(link.GetDisplayFlags(), 7);
-  EXPECT_TRUE(link.IsStateBit1Set());
-  link.ClearStateBits();
-  EXPECT_EQ(link.GetDisplayFlags(), 1);
-  link.SetStateBit2(1);
-  link.SetStateBit2(0);
-  EXPECT_EQ(link.GetDisplayFlags(), 1);
-  EXPECT_TRUE(link.HasProperty(MakeTag("name")));
-  EXPECT_FALSE(link.HasProperty(MakeTag("show")));
-}
-
 TEST(LinkTest, TableListsWithoutLinkingBack) {
   TLink518 table;
   TLink object;
