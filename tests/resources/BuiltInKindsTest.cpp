@@ -9,6 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include "core/Resources.h"
+#include "platform/win32/Cursor.h"
+#include "platform/win32/Resource.h"
 #include "resources/compiler/IconFiles.h"
 #include "resources/compiler/ScriptCompiler.h"
 
@@ -366,6 +369,65 @@ TEST_F(IconCompilerTest, IconGroupKeepsTheDirectoryEntries) {
   ASSERT_NE(image, nullptr);
   EXPECT_EQ(image->bytes.size(), size) << "an icon image has no hot spot";
   EXPECT_NE(Find(module, 3, 3), nullptr);
+}
+
+// A compiled module registered with the resource calls, as the generated tables are.
+class RegisteredModule {
+ public:
+  explicit RegisteredModule(rc::CompiledModule module) : module_(std::move(module)) {
+    rc::FinishModule(module_);
+    for (const rc::CompiledResource& resource : module_.resources) {
+      entries_.push_back(
+          {resource.type.IsText() ? resource.type.text.c_str() : nullptr, resource.type.id,
+           resource.name.IsText() ? resource.name.text.c_str() : nullptr, resource.name.id,
+           resource.bytes.data(), static_cast<uint32_t>(resource.bytes.size())});
+    }
+    RegisterResourceModule(
+        {module_.fileName.c_str(), entries_.data(), static_cast<uint32_t>(entries_.size())});
+  }
+  ~RegisteredModule() { UnregisterResourceModule(module_.fileName.c_str()); }
+  HMODULE Handle() const { return LoadResourceLibrary(module_.fileName.c_str()); }
+
+ private:
+  rc::CompiledModule module_;
+  std::vector<ResourceEntry> entries_;
+};
+
+TEST_F(IconCompilerTest, CompiledCursorsLoadThroughTheResourceCalls) {
+  Write("hand.cur", IconFile(true, {32}));
+  const RegisteredModule library(Compile("1005 CURSOR \"hand.cur\"\n", Script()));
+  InitHandlePool();
+  SetResourceModule1(library.Handle());
+  InstallCursorResourceProbe();
+
+  // The group and its image, found and sized by the resource calls.
+  const HRSRC group = FindResource(library.Handle(), MAKEINTRESOURCEA(1005), RT_GROUP_CURSOR);
+  ASSERT_NE(group, nullptr);
+  EXPECT_EQ(SizeofResource(library.Handle(), group), 6u + 14u);
+  const auto* entry =
+      static_cast<const uint8_t*>(LockResource(LoadResource(library.Handle(), group)));
+  const uint16_t imageId = static_cast<uint16_t>(entry[6 + 12] | entry[6 + 13] << 8);
+  const HRSRC image = FindResource(library.Handle(), MAKEINTRESOURCEA(imageId), RT_CURSOR);
+  ASSERT_NE(image, nullptr);
+  EXPECT_EQ(SizeofResource(library.Handle(), image), 4u + 40u + 64u + 32u);
+
+  TCursorHolder holder;
+  LoadCursorWithFallback(holder, 1005);
+  EXPECT_EQ(holder.id, 1005u);
+  EXPECT_EQ(holder.standard, 0u);
+  CursorInfo info;
+  ASSERT_TRUE(DescribeCursor(holder.cursor, &info));
+  EXPECT_FALSE(info.standard);
+  EXPECT_EQ(info.id, 1005u);
+  // Cursor 27005 is not there; moved down by 26000 it is 1005, which is.
+  LoadCursorWithFallback(holder, 27005);
+  EXPECT_EQ(holder.id, 1005u);
+  LoadCursorWithFallback(holder, 1006);
+  EXPECT_EQ(holder.standard, 1u);
+
+  SetCursorResourceProbe(nullptr);
+  SetResourceModule1(nullptr);
+  FreeHandlePool();
 }
 
 TEST_F(IconCompilerTest, MalformedIconFilesAreRefused) {
