@@ -97,22 +97,22 @@ void Mechanics::Factorise(const std::vector<int>& rows) {
 }
 
 void Mechanics::SelectRows() {
-  std::vector<int> signature;
-  std::vector<int> candidates;
+  signature_.clear();
+  candidates_.clear();
   for (size_t i = 0; i < rows_.size(); ++i) {
     if (!rows_[i].candidate) continue;
-    candidates.push_back(static_cast<int>(i));
-    signature.push_back(rows_[i].constraint);
-    signature.push_back(rows_[i].goal);
-    signature.push_back(rows_[i].sub);
+    candidates_.push_back(static_cast<int>(i));
+    signature_.push_back(rows_[i].constraint);
+    signature_.push_back(rows_[i].goal);
+    signature_.push_back(rows_[i].sub);
   }
-  if (signature != lastSignature_) {
-    lastSignature_ = signature;
-    active_ = candidates;
+  if (signature_ != lastSignature_) {
+    lastSignature_ = signature_;
+    active_ = candidates_;
     FindRedundantRows();
   }
   solveRows_.clear();
-  for (int i : candidates)
+  for (int i : candidates_)
     if (!rows_[i].redundant) solveRows_.push_back(i);
 }
 

@@ -400,20 +400,34 @@ void Mechanics::Derivative(double time, const Eigen::VectorXd& state, Eigen::Vec
   BuildRows(context);
   SelectRows();
   const int n = static_cast<int>(solveRows_.size());
-  Eigen::VectorXd b(n), lower(n), upper(n);
-  const Eigen::VectorXd free = MulJ(solveRows_, invMass_.cwiseProduct(force_));
+  Eigen::VectorXd& b = solveB_;
+  Eigen::VectorXd& lower = solveLower_;
+  Eigen::VectorXd& upper = solveUpper_;
+  Eigen::VectorXd& lambda = solveX_;
+  b.resize(n);
+  lower.resize(n);
+  upper.resize(n);
+  free_ = invMass_.cwiseProduct(force_);
   for (int i = 0; i < n; ++i) {
     const Row& row = rows_[solveRows_[i]];
-    b[i] = row.gamma - free[i];
+    double pushed = 0;
+    for (int k = row.begin; k < row.begin + row.count; ++k)
+      pushed += entries_[k].second * free_[entries_[k].first];
+    b[i] = row.gamma - pushed;
     lower[i] = row.lower;
     upper[i] = row.upper;
   }
-  Eigen::VectorXd lambda;
   SolveBounded(solveRows_, b, lower, upper, lambda);
-  const Eigen::VectorXd total = force_ + MulJt(solveRows_, lambda);
   derivative.resize(2 * dofCount_);
   derivative.head(dofCount_) = velocity_;
-  derivative.tail(dofCount_) = invMass_.cwiseProduct(total);
+  auto acceleration = derivative.tail(dofCount_);
+  acceleration = force_;
+  for (int i = 0; i < n; ++i) {
+    const Row& row = rows_[solveRows_[i]];
+    for (int k = row.begin; k < row.begin + row.count; ++k)
+      acceleration[entries_[k].first] += entries_[k].second * lambda[i];
+  }
+  acceleration.array() *= invMass_.array();
   acceleration_ = derivative.tail(dofCount_);
   for (int i = 0; i < n; ++i) {
     Row& row = rows_[solveRows_[i]];

@@ -180,6 +180,8 @@ class Mechanics {
   std::vector<std::pair<int, double>> entries_;
   std::vector<int> active_;  // candidate rows of the last solve
   std::vector<int> lastSignature_;
+  std::vector<int> signature_, candidates_;                           // buffers of SelectRows
+  Eigen::VectorXd solveB_, solveLower_, solveUpper_, solveX_, free_;  // buffers of Derivative
   std::vector<int> solveRows_;  // active rows that are independent
   std::vector<int> redundant_;
   std::set<int64_t> redundantKeys_;
