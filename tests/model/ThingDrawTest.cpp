@@ -57,6 +57,16 @@ TEST_F(ThingDrawTest, SuppressedLineStillMovesTheLastPointAndMarksDrawADot) {
   EXPECT_EQ(mover.LastTrackPoint(), QV_CPoint(40, 30));
 }
 
+TEST_F(ThingDrawTest, LabelledCrossStrokes) {
+  mover.DrawLabelledCross(MacPoint(20, 20));
+  for (int d : {-5, 0, 9}) {
+    EXPECT_EQ(At(20 + d, 20), kRed) << d;
+    EXPECT_EQ(At(20, 20 + d), kRed) << d;
+  }
+  EXPECT_EQ(At(14, 20), kWhite);
+  EXPECT_EQ(At(20, 30), kWhite);
+}
+
 TEST_F(ThingDrawTest, MarksOutsideTheAreaAreNotDrawn) {
   mover.SetFlagProperty(MakeTag("trk_"), 1);
   mover.DrawTrackMark(MacRect(0, 0, 10, 10), 0);
