@@ -85,10 +85,17 @@ void Simulation::Step(double h, Eigen::VectorXd& result, double& error) {
   scratch_ = state_ + (h / 2) * (k1_ - 3 * k3_ + 4 * k4_);
   f(t + h, scratch_, k5_);
   result = state_ + (h / 6) * (k1_ + 4 * k4_ + k5_);
-  // The estimate weighs a velocity error by what it moves the bodies in one animation step.
+  // The estimate weighs a velocity error by what it moves the bodies in one animation step, and
+  // is relative where coordinates are larger than one unit, so that large worlds do not ask
+  // for more digits than the numbers hold.
   const Eigen::VectorXd estimate = (h / 30) * (2 * k1_ - 9 * k3_ + 8 * k4_ - k5_);
-  error = std::max(estimate.head(dof).lpNorm<Eigen::Infinity>(),
-                   settings_.animationStep * estimate.tail(dof).lpNorm<Eigen::Infinity>());
+  const double tau = settings_.animationStep;
+  error = 0;
+  for (int i = 0; i < dof; ++i) {
+    error = std::max(error, std::abs(estimate[i]) / std::max(1.0, std::abs(result[i])));
+    error = std::max(
+        error, tau * std::abs(estimate[dof + i]) / std::max(1.0, tau * std::abs(result[dof + i])));
+  }
   if (!std::isfinite(error)) error = HUGE_VAL;
 }
 
