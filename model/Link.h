@@ -140,6 +140,9 @@ class TLink : public TList {
   virtual void WriteTo(TObjectWriter& writer, int16_t flag);
   virtual void WriteFields(TObjectWriter& writer);
   virtual void WriteClassTag(TObjectWriter& writer);
+  // Run on the container of a reader around linking the objects read with it.
+  virtual void PrepareForReadObjects() {}
+  virtual void FinishReadObjects() {}
   // Given every object the reader read, with the table and the container.
   virtual void ReaderNotice(TLink518& table, TLink* container);
   // Keeps the text of records that no object read, so they survive a write.

@@ -472,12 +472,19 @@ void TObjectReader::Complete(int16_t) {
       fixup.referrer->ResolveReference(*this, fixup.code, fixup.kind, FindObject(fixup.identifier));
     }
     fixups_.clear();
+    for (ReferenceRecord* record : referenceRecords_) {
+      record->object = FindObject(record->identifier);
+      if (record->object == nullptr) record->identifier = 0;
+    }
+    referenceRecords_.clear();
     NotifyObjects();
     for (TLink* object : table_.Objects())
       object->EndReading(*this);
     if (container_ != nullptr) {
+      container_->PrepareForReadObjects();
       for (TLink* object : table_.Objects())
         object->AddDependent(container_);
+      container_->FinishReadObjects();
     }
   } catch (...) {
     table_.Clear();

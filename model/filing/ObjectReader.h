@@ -88,6 +88,13 @@ class TObjectReader : public TFilerBase {
   void ReadPoint(TVector& point);
   void ReadVector3(TVector3& vector);
   void ReadIdNameRecord(int16_t& id, int32_t& value, Str255& name);
+  // A reference kept outside the objects: Complete finds its object, or sets its identifier to 0
+  // when there is none. The record must live until then.
+  struct ReferenceRecord {
+    TLink* object = nullptr;
+    int16_t identifier = 0;
+  };
+  void AddReferenceRecord(ReferenceRecord& record) { referenceRecords_.push_back(&record); }
   // Reads an identifier and notes that object refers to it; resolved by Complete.
   void ReadReference(TLink& object, uint16_t kind);
   void ForgetFixups(TLink* object);
@@ -130,6 +137,7 @@ class TObjectReader : public TFilerBase {
   std::vector<std::unique_ptr<TLink>> owned_;
   std::vector<Fixup> fixups_;
   std::vector<IdentifierEntry> identifierMap_;
+  std::vector<ReferenceRecord*> referenceRecords_;
   int32_t recordStart_ = 0;
   int32_t blockEnd_ = -1;
   int16_t code_ = -1;

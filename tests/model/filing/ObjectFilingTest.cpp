@@ -220,6 +220,21 @@ TEST_F(FilingTest, BlocksGoToTheExistingWorld) {
   // Complete links every object read with the container.
   EXPECT_EQ(target.Linked().size(), 1u);
   EXPECT_EQ(target.Linked()[0], objects[0].get());
+  EXPECT_EQ(target.prepared, 1);
+  EXPECT_EQ(target.finished, 1);
+}
+
+TEST_F(FilingTest, ReferenceRecordsAreResolvedOrCleared) {
+  first.SetIdentifier(3);
+  auto reader = ReadObjects(Write({&first}, 1, 2), 2, 2, nullptr, nullptr, nullptr, nullptr);
+  TObjectReader::ReferenceRecord known{nullptr, 3}, unknown{&first, 99};
+  reader->AddReferenceRecord(known);
+  reader->AddReferenceRecord(unknown);
+  reader->Complete(0);
+  ASSERT_EQ(reader->Table().Objects().size(), 1u);
+  EXPECT_EQ(known.object, reader->Table().Objects()[0]);
+  EXPECT_EQ(unknown.object, nullptr);
+  EXPECT_EQ(unknown.identifier, 0);
 }
 
 TEST_F(FilingTest, ReferenceToAnIdentifierReadIntoAnotherObjectResolvesThroughTheMap) {

@@ -91,6 +91,13 @@ class TTestWorld : public TLink {
 
  public:
   int32_t setting = 0;
+  int prepared = 0;
+  int finished = 0;
+  void PrepareForReadObjects() override { ++prepared; }
+  void FinishReadObjects() override {
+    // Every object read is linked by now.
+    if (prepared == finished + 1) ++finished;
+  }
   uint16_t CanReadBlock(int16_t code) override {
     return code == kBlockWorld ? 1 : TLink::CanReadBlock(code);
   }
