@@ -1,5 +1,8 @@
 #include "core/Iterator.h"
 
+#include <algorithm>
+#include <random>
+#include <set>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -153,6 +156,40 @@ TEST(IteratorTest, ReinitialisingMovesTheIteratorToAnotherArray) {
   first->Free();
   iterator.Detach();
   second->Free();
+}
+
+// Random edits while iterating, including deletions of whole runs: every element present from
+// start to end is reached exactly once, and no element twice.
+TEST(IteratorTest, RandomEditsNeverSkipOrRepeatSurvivors) {
+  std::mt19937 random(3);
+  for (int round = 0; round < 200; ++round) {
+    TList* list = ListOfValues(20);
+    uintptr_t next = 21;
+    std::set<uintptr_t> removed;
+    std::multiset<uintptr_t> reached;
+    TArrayIterator iterator(list, round % 2 == 0);
+    for (void* e = iterator.FirstElement(); iterator.More(); e = iterator.NextElement()) {
+      reached.insert(reinterpret_cast<uintptr_t>(e));
+      const int32_t count = list->GetCount();
+      if (random() % 3 == 0 && count > 0) {
+        const int32_t at = 1 + static_cast<int32_t>(random() % count);
+        const int32_t n = std::min<int32_t>(count - at + 1, 1 + static_cast<int32_t>(random() % 3));
+        for (int32_t i = at; i < at + n; ++i)
+          removed.insert(reinterpret_cast<uintptr_t>(list->At(i)));
+        list->DeleteElementsAt(at, n);
+      } else if (random() % 2 == 0 && next < 60) {
+        list->InsertBefore(1 + static_cast<int32_t>(random() % (count + 1)), Fake(next++));
+      }
+    }
+    for (uintptr_t value = 1; value < next; ++value) {
+      EXPECT_LE(reached.count(value), 1u) << "round " << round;
+      if (value <= 20 && removed.count(value) == 0) {
+        EXPECT_EQ(reached.count(value), 1u) << "round " << round << " element " << value;
+      }
+    }
+    iterator.Detach();
+    list->Free();
+  }
 }
 
 }  // namespace
