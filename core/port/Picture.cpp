@@ -1,0 +1,234 @@
+#include "core/port/Picture.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+#include "core/port/Port.h"
+#include "core/port/WindowBinding.h"
+
+namespace {
+
+struct Recording {
+  PictureRec* picture = nullptr;
+  HDC metafileDC = nullptr;
+  HDC referenceDC = nullptr;
+  HDC savedDC = nullptr;
+  HWND savedWindow = nullptr;
+};
+
+Recording& Current() {
+  static Recording recording;
+  return recording;
+}
+
+constexpr int32_t kFitWidth = 320;
+constexpr int32_t kFitHeight = 240;
+constexpr int32_t kHundredthsOfMmPerInch = 2540;
+
+// Moves the stock-null object into `from` and the object it held into `to`.
+void MoveSelection(HDC from, HDC to, int32_t nullStock) {
+  if (!from || !to) return;
+  const HGDIOBJ held = SelectObject(from, GetStockObject(nullStock));
+  if (held) SelectObjectSaved(to, held);
+}
+
+// Ends the recording: pen and brush go back, the port gets its context and window back.
+HMETAFILE FinishRecording() {
+  Recording& recording = Current();
+  MoveSelection(recording.metafileDC, recording.savedDC, NULL_PEN);
+  MoveSelection(recording.metafileDC, recording.savedDC, NULL_BRUSH);
+  const HMETAFILE metafile = CloseMetaFile(recording.metafileDC);
+  if (recording.referenceDC) DeleteDC(recording.referenceDC);
+  SetPortDC(recording.savedDC);
+  SetPortWindow(recording.savedWindow);
+  SetRecordingMetafile(false);
+  recording = Recording{};
+  return metafile;
+}
+
+bool IsScaled(int32_t mapMode) {
+  return mapMode == MM_ISOTROPIC || mapMode == MM_ANISOTROPIC;
+}
+
+// Plays the picture into a memory context of the given size.
+void PlayInto(HDC memory, const PictureRec& picture, int32_t width, int32_t height) {
+  SaveDC(memory);
+  if (IsScaled(picture.mapMode)) {
+    SetMapMode(memory, MM_ANISOTROPIC);
+    SetWindowExtEx(memory, std::max(1, std::abs(picture.xExtent)),
+                   std::max(1, std::abs(picture.yExtent)), nullptr);
+    SetViewportExtEx(memory, width, height, nullptr);
+  } else {
+    SetViewportOrgEx(memory, -picture.frame.left, -picture.frame.top, nullptr);
+  }
+  PlayMetaFile(memory, picture.metafile);
+  RestoreDC(memory, -1);
+}
+
+void DropCache(PictureRec& picture) {
+  if (picture.mask) DeleteObject(picture.mask);
+  if (picture.image) DeleteObject(picture.image);
+  picture.mask = picture.image = nullptr;
+  picture.cachedWidth = picture.cachedHeight = -1;
+}
+
+// Builds the two images: the picture over black, and a mask that is white where it did not draw.
+void BuildCache(HDC dc, PictureRec& picture, int32_t width, int32_t height) {
+  DropCache(picture);
+  const HDC memory = CreateCompatibleDC(dc);
+  const HDC other = CreateCompatibleDC(dc);
+  picture.mask = CreateCompatibleBitmap(dc, width, height);
+  picture.image = CreateCompatibleBitmap(dc, width, height);
+  const HGDIOBJ oldMemory = SelectObject(memory, picture.mask);
+  const HGDIOBJ oldOther = SelectObject(other, picture.image);
+  PatBlt(memory, 0, 0, width, height, WHITENESS);
+  PlayInto(memory, picture, width, height);
+  PatBlt(other, 0, 0, width, height, BLACKNESS);
+  PlayInto(other, picture, width, height);
+  BitBlt(memory, 0, 0, width, height, other, 0, 0, SRCINVERT);
+  SelectObject(memory, oldMemory);
+  SelectObject(other, oldOther);
+  DeleteDC(memory);
+  DeleteDC(other);
+  picture.cachedWidth = width;
+  picture.cachedHeight = height;
+}
+
+void DrawTransparently(HDC dc, PictureRec& picture, const MacRect& destination) {
+  const int32_t width = destination.right - destination.left;
+  const int32_t height = destination.bottom - destination.top;
+  if (width <= 0 || height <= 0) return;
+  if (picture.cachedWidth != width || picture.cachedHeight != height)
+    BuildCache(dc, picture, width, height);
+  const HDC memory = CreateCompatibleDC(dc);
+  const HGDIOBJ old = SelectObject(memory, picture.mask);
+  BitBlt(dc, destination.left, destination.top, width, height, memory, 0, 0, SRCAND);
+  SelectObject(memory, picture.image);
+  BitBlt(dc, destination.left, destination.top, width, height, memory, 0, 0, SRCINVERT);
+  SelectObject(memory, old);
+  DeleteDC(memory);
+}
+
+void DrawOnPage(HDC dc, const PictureRec& picture, const MacRect& destination) {
+  const int32_t width = destination.right - destination.left;
+  const int32_t height = destination.bottom - destination.top;
+  SaveDC(dc);
+  if (IsScaled(picture.mapMode)) {
+    SetMapMode(dc, MM_ANISOTROPIC);
+    SetWindowExtEx(dc, std::max(1, std::abs(picture.xExtent)),
+                   std::max(1, std::abs(picture.yExtent)), nullptr);
+    SetViewportExtEx(dc, width, height, nullptr);
+    SetViewportOrgEx(dc, destination.left, destination.top, nullptr);
+  } else {
+    OffsetViewportOrgEx(dc, destination.left - picture.frame.left,
+                        destination.top - picture.frame.top, nullptr);
+  }
+  PlayMetaFile(dc, picture.metafile);
+  RestoreDC(dc, -1);
+}
+
+// The largest size within 320 x 240 with the aspect ratio of the extents.
+MacRect FitFrame(int32_t xExtent, int32_t yExtent) {
+  const double x = std::abs(static_cast<double>(xExtent));
+  const double y = std::abs(static_cast<double>(yExtent));
+  const double scale = std::max(x / kFitWidth, y / kFitHeight);
+  if (scale <= 0) return MacRect();
+  return MacRect(0, 0, static_cast<int16_t>(x / scale), static_cast<int16_t>(y / scale));
+}
+
+}  // namespace
+
+PictureRec* OpenPicture(const MacRect& frame) {
+  if (IsPictureRecording()) AbandonPictureRecording();
+  auto* picture = new PictureRec;
+  picture->frame = frame;
+  picture->xExtent = frame.right - frame.left;
+  picture->yExtent = frame.bottom - frame.top;
+  picture->mapMode = GetPortDC() ? GetMapMode(GetPortDC()) : MM_TEXT;
+  Recording& recording = Current();
+  recording.savedDC = GetPortDC();
+  recording.savedWindow = GetPortWindow();
+  recording.metafileDC = CreateMetaFile(nullptr);
+  if (!recording.metafileDC) {
+    delete picture;
+    recording = Recording{};
+    return nullptr;
+  }
+  recording.referenceDC = CreateCompatibleDC(nullptr);
+  recording.picture = picture;
+  SetPortDC(recording.metafileDC);
+  SetRecordingMetafile(true);
+  MoveSelection(recording.savedDC, recording.metafileDC, NULL_PEN);
+  MoveSelection(recording.savedDC, recording.metafileDC, NULL_BRUSH);
+  return picture;
+}
+
+HMETAFILE ClosePicture() {
+  if (!IsPictureRecording()) return nullptr;
+  PictureRec* picture = Current().picture;
+  const HMETAFILE metafile = FinishRecording();
+  picture->metafile = metafile;
+  return metafile;
+}
+
+bool IsPictureRecording() {
+  return Current().metafileDC != nullptr;
+}
+
+// The recording is discarded, but the port gets back the context it had, so that the binding
+// can still give it back to its window.
+void AbandonPictureRecording() {
+  if (!IsPictureRecording()) return;
+  const HMETAFILE metafile = FinishRecording();
+  if (metafile) DeleteMetaFile(metafile);
+}
+
+HDC PictureMetafileDC() {
+  return Current().metafileDC;
+}
+HDC PictureReferenceDC() {
+  return Current().referenceDC;
+}
+
+void DrawPicture(PictureRec* picture, const MacRect& destination, bool) {
+  const HDC dc = GetPortDC();
+  if (!picture || !dc || !picture->metafile) return;
+  if (GetUseSolidBrushes())
+    DrawOnPage(dc, *picture, destination);
+  else
+    DrawTransparently(dc, *picture, destination);
+}
+
+void KillPicture(PictureRec* picture) {
+  if (!picture) return;
+  if (Current().picture == picture) AbandonPictureRecording();
+  if (picture->metafile) DeleteMetaFile(picture->metafile);
+  DropCache(*picture);
+  delete picture;
+}
+
+PictureRec* PictureFromMetafile(int32_t mapMode, int32_t xExtent, int32_t yExtent,
+                                HMETAFILE metafile) {
+  auto* picture = new PictureRec;
+  picture->metafile = metafile ? CopyMetaFile(metafile, nullptr) : nullptr;
+  picture->mapMode = mapMode;
+  picture->xExtent = xExtent;
+  picture->yExtent = yExtent;
+  if (xExtent < 0 || yExtent < 0) {
+    picture->frame = FitFrame(xExtent, yExtent);
+    return picture;
+  }
+  // Extents in hundredths of a millimetre, shown at the screen's resolution.
+  const HDC screen = CreateCompatibleDC(nullptr);
+  const int32_t dpiX = GetDeviceCaps(screen, LOGPIXELSX);
+  const int32_t dpiY = GetDeviceCaps(screen, LOGPIXELSY);
+  DeleteDC(screen);
+  const int32_t width = static_cast<int32_t>(int64_t{xExtent} * dpiX / kHundredthsOfMmPerInch);
+  const int32_t height = static_cast<int32_t>(int64_t{yExtent} * dpiY / kHundredthsOfMmPerInch);
+  if (width > 0 && height > 0 && width <= INT16_MAX && height <= INT16_MAX)
+    picture->frame = MacRect(0, 0, static_cast<int16_t>(width), static_cast<int16_t>(height));
+  else
+    picture->frame = FitFrame(xExtent, yExtent);
+  return picture;
+}

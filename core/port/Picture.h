@@ -1,0 +1,44 @@
+#pragma once
+// Metafile pictures: drawing recorded into a metafile between OpenPicture and ClosePicture (every
+// selection mirrored into a reference context, because a recording context does not answer the
+// object it replaces), and pictures drawn back transparently, or mapped onto a printed page.
+
+#include <cstdint>
+
+#include "core/MacTypes.h"
+#include "platform/win32/Gdi.h"
+
+struct PictureRec {
+  MacRect frame;
+  int32_t bitmapId = 0;  // 0 for a metafile picture
+  int32_t mapMode = MM_TEXT;
+  int32_t xExtent = 0;
+  int32_t yExtent = 0;
+  HMETAFILE metafile = nullptr;
+  int32_t cachedWidth = -1;  // -1: no cached images
+  int32_t cachedHeight = -1;
+  HBITMAP mask = nullptr;
+  HBITMAP image = nullptr;
+};
+
+// Starts recording into a new picture of that frame (a recording in progress is discarded).
+PictureRec* OpenPicture(const MacRect& frame);
+// Ends the recording; answers its metafile (null when nothing was recorded).
+HMETAFILE ClosePicture();
+bool IsPictureRecording();
+// Discards a recording in progress: the metafile is closed and deleted and the port's context
+// and window cleared.
+void AbandonPictureRecording();
+// The recording context and its reference context while a picture is recorded.
+HDC PictureMetafileDC();
+HDC PictureReferenceDC();
+
+// Draws a picture into the current port's context at the destination: transparently where the
+// picture did not draw, or, while printing, mapped onto the destination.
+void DrawPicture(PictureRec* picture, const MacRect& destination, bool fromFrameworkResources);
+// Deletes the picture's metafile and cached images, and the record.
+void KillPicture(PictureRec* picture);
+// A picture of a metafile description (clipboard, import): the metafile is copied; the frame
+// comes from the extents.
+PictureRec* PictureFromMetafile(int32_t mapMode, int32_t xExtent, int32_t yExtent,
+                                HMETAFILE metafile);
