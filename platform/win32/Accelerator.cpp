@@ -86,6 +86,14 @@ HACCEL LoadAcceleratorsIndirect(std::span<const uint8_t> resource) {
   return nullptr;  // no closing entry: the resource is cut short
 }
 
+HACCEL LoadAccelerators(HMODULE module, LPCSTR name) {
+  const HRSRC resource = FindResource(module, name, RT_ACCELERATOR);
+  if (!resource) return nullptr;
+  const auto* bytes = static_cast<const uint8_t*>(LockResource(LoadResource(module, resource)));
+  if (!bytes) return nullptr;
+  return LoadAcceleratorsIndirect(std::span(bytes, SizeofResource(module, resource)));
+}
+
 int32_t TranslateAccelerator(HWND window, HACCEL table, const MSG* message) {
   const std::vector<ACCEL>* entries = Find(table);
   if (!entries || !message || !IsWindow(window)) return 0;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <span>
 
+#include "platform/win32/Resource.h"
 #include "platform/win32/WindowTypes.h"
 
 inline constexpr BYTE FVIRTKEY = 0x01;
@@ -26,4 +27,6 @@ int32_t CopyAcceleratorTable(HACCEL table, ACCEL* out, int32_t capacity);
 // A table from an ACCELERATORS resource (8-byte entries: flags, key, command, padding; the
 // entry with flag 0x80 is the last), every length checked; null when malformed.
 HACCEL LoadAcceleratorsIndirect(std::span<const uint8_t> resource);
+// The ACCELERATORS resource of that name in a resource module; null when missing or malformed.
+HACCEL LoadAccelerators(HMODULE module, LPCSTR name);
 int32_t TranslateAccelerator(HWND window, HACCEL table, const MSG* message);

@@ -365,6 +365,14 @@ HMENU LoadMenuIndirect(std::span<const uint8_t> menuTemplate) {
   return menu;
 }
 
+HMENU LoadMenu(HMODULE module, LPCSTR name) {
+  const HRSRC resource = FindResource(module, name, RT_MENU);
+  if (!resource) return nullptr;
+  const auto* bytes = static_cast<const uint8_t*>(LockResource(LoadResource(module, resource)));
+  if (!bytes) return nullptr;
+  return LoadMenuIndirect(std::span(bytes, SizeofResource(module, resource)));
+}
+
 // ---------------------------------------------------------------------------------------------
 // The popup menu loop.
 

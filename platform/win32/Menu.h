@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 
+#include "platform/win32/Resource.h"
 #include "platform/win32/WindowTypes.h"
 
 inline constexpr UINT MF_BYCOMMAND = 0x0000;
@@ -78,6 +79,8 @@ int32_t MenuBarDrawCount(HWND window);
 // A menu from a MENU resource template (16-bit flags, command and UTF-16 text per item), read
 // with every length checked; null when the template is malformed.
 HMENU LoadMenuIndirect(std::span<const uint8_t> menuTemplate);
+// The MENU resource of that name in a resource module; null when it is missing or malformed.
+HMENU LoadMenu(HMODULE module, LPCSTR name);
 
 // Shows a popup menu at a screen point and runs its modal loop. The owner receives
 // WM_INITMENUPOPUP first, WM_MENUSELECT as the selection moves and, when an enabled item is

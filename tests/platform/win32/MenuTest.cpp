@@ -89,6 +89,26 @@ TEST_F(MenuTest, ResourceTemplatesBuildMenusAndCutTemplatesAreRefused) {
     EXPECT_EQ(LoadMenuIndirect(std::span(bytes.data(), cut)), nullptr) << cut;
 }
 
+TEST_F(MenuTest, MenusAndAcceleratorsComeFromResourceModules) {
+  const std::vector<uint8_t> menu = Words({0, 0, MF_POPUP | MF_END, 'F', 0, MF_END, 7, 'O', 0});
+  const std::vector<uint8_t> keys = Words({FVIRTKEY | 0x80, VK_F1, 7, 0});
+  const ResourceEntry entries[] = {
+      {nullptr, 4, nullptr, 20000, menu.data(), static_cast<uint32_t>(menu.size())},
+      {nullptr, 9, "SHELL", 0, keys.data(), static_cast<uint32_t>(keys.size())}};
+  RegisterResourceModule(ResourceModuleTable{"menus-test.dll", entries, 2});
+  const HMODULE module = LoadResourceLibrary("menus-test.dll");
+  const HMENU loaded = LoadMenu(module, MAKEINTRESOURCEA(20000));
+  ASSERT_NE(loaded, nullptr);
+  EXPECT_EQ(GetMenuItemID(GetSubMenu(loaded, 0), 0), 7u);
+  EXPECT_EQ(LoadMenu(module, MAKEINTRESOURCEA(20001)), nullptr);
+  const HACCEL table = LoadAccelerators(module, "shell");
+  ASSERT_NE(table, nullptr);
+  EXPECT_EQ(CopyAcceleratorTable(table, nullptr, 0), 1);
+  DestroyAcceleratorTable(table);
+  DestroyMenu(loaded);
+  UnregisterResourceModule("menus-test.dll");
+}
+
 TEST_F(MenuTest, APopupMenuAnsweredByKeysPostsTheCommand) {
   const HWND window = TopLevel(0, 0, 300, 300);
   const HMENU bar = BuildBar();
