@@ -2,6 +2,8 @@
 // at their default settings and at a smaller step, one after another in one process. Prints for
 // each engine and scene the error against the reference and the wall time per simulated second.
 
+#include <benchmark/benchmark.h>
+
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -76,7 +78,8 @@ double Energy(const Mechanics& m, double gravity) {
 
 }  // namespace yb::dynamics::bench
 
-int main() {
+// Every scene in every engine, one after another.
+void RunTable() {
   using namespace yb::dynamics;
   using namespace yb::dynamics::bench;
   namespace sc = yb::dynamics::scenes;
@@ -160,5 +163,17 @@ int main() {
     };
     RunAll("gear train", "speed ratios", train.model, 10, probe, PeerProbe::GearRatios);
   }
+}
+
+int main(int argc, char** argv) {
+  // "--no-table" leaves out the side-by-side table and runs only the scaling benchmark.
+  bool table = true;
+  for (int i = 1; i < argc; ++i)
+    table = table && std::string(argv[i]) != "--no-table";
+  if (table) RunTable();
+  // Then how the cost of one evaluation grows with the size of the mechanism.
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
   return 0;
 }

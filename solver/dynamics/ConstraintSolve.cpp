@@ -4,8 +4,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include <Eigen/QR>
+#include <Eigen/OrderingMethods>
 #include <Eigen/SparseCholesky>
+#include <Eigen/SparseQR>
 
 #include "solver/dynamics/Mechanics.h"
 #include "solver/dynamics/PlanarMath.h"
@@ -126,15 +127,23 @@ void Mechanics::FindRedundantRows() {
     for (int i : active_)
       redundantKeys_.insert(Key(rows_[i]));
   } else {
-    Eigen::MatrixXd m = Eigen::MatrixXd::Zero(dofCount_, n);
+    // A sparse rank-revealing QR of (J W^1/2)': its column pivoting moves the rows that depend
+    // on others to the end, at a cost that follows the joints, not the cube of their number.
+    std::vector<Eigen::Triplet<double>> triplets;
     for (int j = 0; j < n; ++j) {
       const Row& row = rows_[active_[j]];
       for (int i = row.begin; i < row.begin + row.count; ++i)
-        m(entries_[i].first, j) += entries_[i].second * std::sqrt(invMass_[entries_[i].first]);
+        triplets.emplace_back(entries_[i].first, j,
+                              entries_[i].second * std::sqrt(invMass_[entries_[i].first]));
     }
-    Eigen::ColPivHouseholderQR<Eigen::MatrixXd> qr(m.rows(), m.cols());
-    qr.setThreshold(1e-10);
+    Eigen::SparseMatrix<double> m(dofCount_, n);
+    m.setFromTriplets(triplets.begin(), triplets.end());
+    m.makeCompressed();
+    Eigen::SparseQR<Eigen::SparseMatrix<double>, Eigen::COLAMDOrdering<int>> qr;
+    qr.setPivotThreshold(1e-10 * std::max(1.0, m.norm() / std::sqrt(static_cast<double>(n))));
     qr.compute(m);
+    if (qr.info() != Eigen::Success)
+      throw DynamicsError{kErrSingular, "the constraints cannot be examined"};
     const auto& permutation = qr.colsPermutation().indices();
     for (int j = static_cast<int>(qr.rank()); j < n; ++j)
       redundantKeys_.insert(Key(rows_[active_[permutation[j]]]));

@@ -611,3 +611,27 @@ TEST(RunSettingsTest, FastModeChainComesBackOntoItsJoints) {
 
 }  // namespace
 }  // namespace yb::dynamics
+
+namespace yb::dynamics {
+namespace {
+
+TEST(Gears, PinionInsideARingTurnsTheSameWayFaster) {
+  // Ring of radius 0.3 about the origin, pinion of radius 0.1 inside it at 0.2 m.
+  Model model;
+  const int ring = model.AddBody(scenes::Disk(0, 0, 2, 0.3));
+  const int pinion = model.AddBody(scenes::Disk(0.2, 0, 0.5, 0.1));
+  const int ringCentre = model.AddPoint(ring, 0, 0), ringAxle = model.AddPoint(kBackground, 0, 0);
+  const int pinionCentre = model.AddPoint(pinion, 0, 0);
+  const int pinionAxle = model.AddPoint(kBackground, 0.2, 0);
+  model.AddConstraint(MakePin(ringAxle, ringCentre));
+  model.AddConstraint(MakePin(pinionAxle, pinionCentre));
+  model.AddConstraint(MakeGear(ringCentre, pinionCentre, 0.3 / 0.1, true));
+  model.AddConstraint(MakeMotor(ringAxle, ringCentre, GoalType::Velocity, 1.0));
+  Simulation sim(model, RunSettings{});
+  sim.AdvanceTo(0.5);
+  EXPECT_NEAR(sim.GetMechanics().Body(pinion).vr, 3.0, 1e-12);
+  EXPECT_NEAR(sim.GetMechanics().Body(pinion).r, 1.5, 1e-10);
+}
+
+}  // namespace
+}  // namespace yb::dynamics
