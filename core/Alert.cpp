@@ -56,11 +56,8 @@ int32_t ShowBox(const Str255& text, UINT style) {
 
 }  // namespace
 
-int16_t GetAlertFreeFlag() {
+int16_t& AlertFreeFlag() {
   return State().alertFree;
-}
-void SetAlertFreeFlag(int16_t value) {
-  State().alertFree = value;
 }
 
 Str255& FailureDetailText() {

@@ -19,8 +19,7 @@ inline constexpr int16_t kRecoveryTextTable = 129;
 inline constexpr int16_t kOverrideTableOffset = 1000;
 
 // The flag the window layer tests in its window handling: 1, and 0 while an alert is up.
-int16_t GetAlertFreeFlag();
-void SetAlertFreeFlag(int16_t value);
+int16_t& AlertFreeFlag();
 
 // The detail text an operation may fill before it raises; it becomes ^3 of an error alert.
 Str255& FailureDetailText();

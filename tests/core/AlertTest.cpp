@@ -93,7 +93,7 @@ class AlertTest : public ::testing::Test {
       if (!box || answered_) return false;
       answered_ = true;
       shownText_ = GetWindowTextString(GetDlgItem(box, 0xFFFF));
-      flagWhileShown_ = GetAlertFreeFlag();
+      flagWhileShown_ = AlertFreeFlag();
       InjectKeyStroke(key);
       return true;
     });
@@ -147,7 +147,7 @@ TEST_F(AlertTest, AFailureWithAListMessageShowsAlert128WithAllFourTexts) {
   ErrorAlert(-34, 0x7F61000D);
   EXPECT_EQ(shownText_, "E:Disk full R:Free some space M:saving the world D:world.yb");
   EXPECT_EQ(flagWhileShown_, 0);
-  EXPECT_EQ(GetAlertFreeFlag(), 1);
+  EXPECT_EQ(AlertFreeFlag(), 1);
 }
 
 TEST_F(AlertTest, AFailureWithoutAMessageShowsAlert130) {
