@@ -7,7 +7,9 @@
 #include "core/ClassHierarchy.h"
 #include "core/ClassRegistry.h"
 #include "core/Handle.h"
+#include "core/MenuCommands.h"
 #include "core/Resources.h"
+#include "core/port/WindowBinding.h"
 #include "model/Thing.h"
 #include "resources/ResourceLibraries.h"
 
@@ -35,6 +37,7 @@ struct Unit {
 const Unit kUnits[] = {
     {RegisterThingClasses, nullptr},
     {LoadClassHierarchy, nullptr},
+    {InstallWindowBinding, FreeMenuItemMarks},  // window layer
 };
 
 }  // namespace
