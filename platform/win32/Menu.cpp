@@ -4,6 +4,7 @@
 #include <cstring>
 #include <map>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "platform/win32/Input.h"
@@ -454,14 +455,21 @@ HWND GetActivePopupMenuWindow() {
   return Table().activePopup;
 }
 
+namespace {
+// The bar position that WM_INITMENUPOPUP names for the menu being opened (0 for a popup menu).
+int32_t gOpeningBarPosition = 0;
+}  // namespace
+
 BOOL TrackPopupMenu(HMENU menu, UINT flags, int32_t x, int32_t y, int32_t, HWND owner,
                     const RECT*) {
   MenuRecord* record = FindMenuRecord(menu);
   if (!record || !IsWindow(owner)) return FALSE;
+  const int32_t position = std::exchange(gOpeningBarPosition, 0);
   const bool notify = !(flags & TPM_NONOTIFY);
   if (notify) {
     SendMessage(owner, WM_ENTERMENULOOP, TRUE, 0);
-    SendMessage(owner, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), MAKELPARAM(0, FALSE));
+    SendMessage(owner, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu),
+                MAKELPARAM(position, FALSE));
   }
   record = FindMenuRecord(menu);
   if (!record) return FALSE;
@@ -577,6 +585,7 @@ BOOL TrackMenuBarItem(HWND window, int32_t position) {
   if (!submenu) return FALSE;
   SendMessage(window, WM_INITMENU, reinterpret_cast<WPARAM>(bar), 0);
   const RECT item = MenuBarItemRect(window, position);
+  gOpeningBarPosition = position;
   return TrackPopupMenu(submenu, TPM_LEFTALIGN, item.left, item.bottom, 0, window, nullptr);
 }
 

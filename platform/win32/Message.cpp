@@ -132,7 +132,15 @@ void PostQuitMessage(int32_t exitCode) {
 }
 
 void QueueInputMessage(const MSG& message) {
-  Queue().input.push_back(message);
+  // Moves pile up faster than a busy program reads them: as in Win32, a move replaces a move for
+  // the same window that is still waiting at the end of the queue.
+  std::deque<MSG>& input = Queue().input;
+  if (message.message == WM_MOUSEMOVE && !input.empty() && input.back().message == WM_MOUSEMOVE &&
+      input.back().hwnd == message.hwnd) {
+    input.back() = message;
+    return;
+  }
+  input.push_back(message);
 }
 
 BOOL PeekMessage(MSG* message, HWND window, UINT first, UINT last, UINT removeFlags) {

@@ -118,6 +118,21 @@ TEST_F(InputTest, ADisabledWindowBeepsInsteadOfTakingTheClick) {
   EXPECT_EQ(static_cast<int16_t>(LOWORD(static_cast<uintptr_t>(cursors.back().lParam))), HTERROR);
 }
 
+TEST_F(InputTest, WaitingMovesMergeButClicksBetweenThemDoNot) {
+  const HWND window = TopLevel(0, 0, 100, 100);
+  Pump();
+  Log().Clear();
+  InjectMouseMove({10, 10});
+  InjectMouseMove({11, 10});
+  InjectMouseMove({12, 10});
+  InjectMouseButton(MouseButton::kLeft, true, {12, 10});
+  InjectMouseMove({13, 10});
+  Pump();
+  EXPECT_THAT(Log().Of(window, {WM_MOUSEMOVE, WM_LBUTTONDOWN}),
+              ElementsAre(WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_MOUSEMOVE));
+  EXPECT_EQ(GET_X_LPARAM(Log().All(WM_MOUSEMOVE).front().lParam), 12);
+}
+
 TEST_F(InputTest, KeysGoToTheFocusWindowAndAltMakesSystemKeys) {
   const HWND frame = TopLevel(0, 0, 100, 100);
   const HWND field = Child(frame, 0, 0, 50, 20);

@@ -201,6 +201,9 @@ TEST_F(MenuTest, AMouseClickOnTheMenuBarOpensItsMenuAndChoosesAnItem) {
   ASSERT_EQ(commands.size(), 1u);
   EXPECT_EQ(LOWORD(commands[0].wParam), 200);
   EXPECT_FALSE(Log().All(WM_INITMENU).empty());
+  const auto init = Log().All(WM_INITMENUPOPUP);
+  ASSERT_EQ(init.size(), 1u);
+  EXPECT_EQ(LOWORD(static_cast<uintptr_t>(init[0].lParam)), 1);  // Edit is bar position 1
 }
 
 TEST_F(MenuTest, AcceleratorsCommandUnlessTheirItemIsDisabled) {
