@@ -462,9 +462,9 @@ int32_t gOpeningBarPosition = 0;
 
 BOOL TrackPopupMenu(HMENU menu, UINT flags, int32_t x, int32_t y, int32_t, HWND owner,
                     const RECT*) {
+  const int32_t position = std::exchange(gOpeningBarPosition, 0);
   MenuRecord* record = FindMenuRecord(menu);
   if (!record || !IsWindow(owner)) return FALSE;
-  const int32_t position = std::exchange(gOpeningBarPosition, 0);
   const bool notify = !(flags & TPM_NONOTIFY);
   if (notify) {
     SendMessage(owner, WM_ENTERMENULOOP, TRUE, 0);
