@@ -199,6 +199,7 @@ int32_t FormulaCompiler::Compile(int32_t& position) {
     return errorCode_;
   }
   program_.vector_ = type == Type::kVector;
+  program_.Prepare();
   return kFormulaOk;
 }
 
@@ -505,7 +506,7 @@ bool FormulaCompiler::FoldConstants(int32_t count) {
   const int32_t op = Here() - 1;
   const int32_t first = op - count;
   if (first < foldBarrier_) return false;
-  double v[kMany];
+  double v[kMany] = {};
   for (int32_t i = 0; i < count; ++i) {
     if (code[first + i].op != FormulaOp::kConst) return false;
     v[i] = code[first + i].value;
@@ -650,17 +651,7 @@ bool FormulaCompiler::Emit(int32_t index, Type& type) {
       if (!Emit(node.a, inner)) return false;
       if (inner == Type::kObject) return RefuseObject(node.a);
       type = inner;
-      auto& code = program_.code_;
-      const FormulaOp last = code.back().op;
-      const bool scaled =
-          last == FormulaOp::kMulC || last == FormulaOp::kDivC || last == FormulaOp::kCDiv;
-      if (inner == Type::kScalar && scaled && Here() - 1 >= foldBarrier_) {
-        // -(x * c) is x * (-c) exactly: the sign goes into the constant.
-        code.back().value = -code.back().value;
-        return true;
-      }
-      Push(inner == Type::kVector ? FormulaOp::kVNeg : FormulaOp::kNeg, 0);
-      if (inner == Type::kScalar) FoldConstants(1);
+      EmitNegation(inner);
       return true;
     }
     case Kind::kNot:
@@ -703,11 +694,41 @@ bool FormulaCompiler::Emit(int32_t index, Type& type) {
   return false;
 }
 
+// Negates the value just emitted.
+void FormulaCompiler::EmitNegation(Type type) {
+  auto& code = program_.code_;
+  const FormulaOp last = code.back().op;
+  const bool scaled =
+      last == FormulaOp::kMulC || last == FormulaOp::kDivC || last == FormulaOp::kCDiv;
+  if (type == Type::kScalar && scaled && Here() - 1 >= foldBarrier_) {
+    // -(x * c) is x * (-c) exactly: the sign goes into the constant.
+    code.back().value = -code.back().value;
+    return;
+  }
+  Push(type == Type::kVector ? FormulaOp::kVNeg : FormulaOp::kNeg, 0);
+  if (type == Type::kScalar) FoldConstants(1);
+}
+
 bool FormulaCompiler::EmitBinary(const Node& node, Type& type) {
   Type left = Type::kScalar;
   Type right = Type::kScalar;
   const int32_t leftStart = Here();
-  if (!Emit(node.a, left)) return false;
+  // (-a) * b is -(a * b) and (-a) / b is -(a / b), to the last bit: the sign is applied to the
+  // product, where it can go into a constant factor ("-|self.v| * ... * (0.5)").
+  const bool product = node.kind == Kind::kBinary &&
+                       (node.op == FormulaToken::kStar || node.op == FormulaToken::kSlash);
+  bool negateLater = product && nodes_[node.a].kind == Kind::kNegate;
+  if (negateLater) {
+    const int32_t operand = nodes_[node.a].a;
+    if (!Emit(operand, left)) return false;
+    if (left == Type::kObject) return RefuseObject(operand);
+    if (left == Type::kVector) {
+      Push(FormulaOp::kVNeg, 0);
+      negateLater = false;
+    }
+  } else if (!Emit(node.a, left)) {
+    return false;
+  }
   const int32_t rightStart = Here();
   if (!Emit(node.b, right)) return false;
   if (left == Type::kObject) return RefuseObject(node.a);
@@ -763,6 +784,7 @@ bool FormulaCompiler::EmitBinary(const Node& node, Type& type) {
         Push(FormulaOp::kMul, -1);
         FoldConstants(2) || FuseConstant(leftStart, rightStart);
       }
+      if (negateLater) EmitNegation(type);
       return true;
     case FormulaToken::kSlash:
       if (rv) return Refuse(kFormulaTypeMismatch, node.position);
@@ -773,6 +795,7 @@ bool FormulaCompiler::EmitBinary(const Node& node, Type& type) {
         Push(FormulaOp::kDiv, -1);
         FoldConstants(2) || FuseConstant(leftStart, rightStart);
       }
+      if (negateLater) EmitNegation(type);
       return true;
     case FormulaToken::kCaret:
       if (lv || rv) return Refuse(kFormulaTypeMismatch, node.position);
@@ -973,6 +996,7 @@ int32_t FormulaProgram::Bind(const FormulaEnvironment& env) {
     in.address = address;
     ++bound;
   }
+  if (bound > 0) Prepare();
   return bound;
 }
 

@@ -75,6 +75,7 @@ class FormulaCompiler {
   bool EmitScalar(int32_t node);
   bool RefuseObject(int32_t node);
   bool EmitBinary(const Node& node, Type& type);
+  void EmitNegation(Type type);
   bool EmitCall(const Node& node, Type& type);
   bool EmitMember(const Node& node, Type& type);
   bool ObjectArgument(int32_t node, int32_t& object);

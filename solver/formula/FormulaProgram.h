@@ -11,6 +11,7 @@
 
 #include "solver/formula/FormulaEnvironment.h"
 #include "solver/formula/FormulaErrors.h"
+#include "solver/formula/FormulaSteps.h"
 
 // The operations of the machine. Scalars take one stack slot, vectors three (x, y, r).
 enum class FormulaOp : uint8_t {
@@ -124,6 +125,12 @@ class FormulaProgram {
   bool IsConstant() const { return code_.size() == 1 && code_[0].op == FormulaOp::kConst; }
   int32_t StackDepth() const { return depth_; }
   const std::vector<FormulaInstruction>& Code() const { return code_; }
+  // The steps evaluation runs: the code with common sequences merged (FormulaSteps.h), remade
+  // when compiling and binding.
+  const std::vector<FormulaStep>& Steps() const { return steps_; }
+  FormulaEntry Entry() const { return entry_; }
+  // The step of a one-step program (FormulaEntry kConstant to kReadMulK), kept at hand.
+  const FormulaStep& SingleStep() const { return single_; }
   // The objects the formula names, in order of first use (for dependency lists).
   const std::vector<FormulaObjectRef>& Objects() const { return objects_; }
   // True when the formula reads `time`, `extdt()` or an input.
@@ -140,12 +147,17 @@ class FormulaProgram {
 
  private:
   friend class FormulaCompiler;
+  // Makes the steps from the code (FormulaOptimizer.cpp).
+  void Prepare();
   std::vector<FormulaInstruction> code_;
+  std::vector<FormulaStep> steps_;
   std::vector<FormulaObjectRef> objects_;
   int32_t depth_ = 0;
   bool vector_ = false;
   bool usesTime_ = false;
   bool needsWorld_ = false;
+  FormulaEntry entry_ = FormulaEntry::kNone;
+  FormulaStep single_;
 };
 
 // Compiles text into program. Answers 0, or a compiler code (FormulaErrors.h) with the offset of
