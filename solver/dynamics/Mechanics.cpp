@@ -458,7 +458,7 @@ double Mechanics::Project(double time, Eigen::VectorXd& state, double tolerance)
   double previous = HUGE_VAL;
   Eigen::VectorXd lastStep;
   int halvings = 0;
-  for (int iteration = 0; iteration < 40; ++iteration) {
+  for (int iteration = 0; iteration < 100; ++iteration) {
     BuildRows(context);
     moved = false;
     if (iteration == 0) RefreshContacts();

@@ -598,7 +598,7 @@ TEST(RunSettingsTest, FastModeChainComesBackOntoItsJoints) {
   fast.animationStep = 1.0 / 60;
   Simulation sim(chain.model, fast);
   double separation = 0;
-  for (int i = 1; i <= 90; ++i) {
+  for (int i = 1; i <= 120; ++i) {
     sim.AdvanceTo(i / 60.0);
     for (auto [a, b] : chain.joints)
       separation = std::max(
