@@ -4,8 +4,10 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "core/Resources.h"
 #include "core/port/Port.h"
 #include "core/port/WindowBinding.h"
+#include "platform/win32/Bitmap.h"
 
 namespace {
 
@@ -22,6 +24,7 @@ Recording& Current() {
   return recording;
 }
 
+constexpr int32_t kBitmapPictureSize = 16;
 constexpr int32_t kFitWidth = 320;
 constexpr int32_t kFitHeight = 240;
 constexpr int32_t kHundredthsOfMmPerInch = 2540;
@@ -137,7 +140,37 @@ MacRect FitFrame(int32_t xExtent, int32_t yExtent) {
   return MacRect(0, 0, static_cast<int16_t>(x / scale), static_cast<int16_t>(y / scale));
 }
 
+PictureRec& SharedBitmapPicture() {
+  static PictureRec picture;
+  return picture;
+}
+
+void DrawBitmapPicture(HDC dc, const PictureRec& picture, const MacRect& destination,
+                       bool fromAnyLibrary) {
+  const HMODULE module = fromAnyLibrary ? nullptr : GetResourceModule1();
+  if (!fromAnyLibrary && !module) return;
+  const HBITMAP bitmap =
+      LoadBitmap(module, MAKEINTRESOURCEA(static_cast<uint16_t>(picture.bitmapId)));
+  if (!bitmap) return;
+  const HDC memory = CreateCompatibleDC(dc);
+  const HGDIOBJ old = SelectObject(memory, bitmap);
+  StretchBlt(dc, destination.left, destination.top, destination.right - destination.left,
+             destination.bottom - destination.top, memory, 0, 0, kBitmapPictureSize,
+             kBitmapPictureSize, SRCCOPY);
+  SelectObject(memory, old);
+  DeleteDC(memory);
+  DeleteObject(bitmap);
+}
+
 }  // namespace
+
+PictureRec* GetPicture(int32_t bitmapId) {
+  PictureRec& picture = SharedBitmapPicture();
+  picture = PictureRec{};
+  picture.frame = MacRect(0, 0, kBitmapPictureSize, kBitmapPictureSize);
+  picture.bitmapId = bitmapId;
+  return &picture;
+}
 
 PictureRec* OpenPicture(const MacRect& frame) {
   if (IsPictureRecording()) AbandonPictureRecording();
@@ -191,9 +224,14 @@ HDC PictureReferenceDC() {
   return Current().referenceDC;
 }
 
-void DrawPicture(PictureRec* picture, const MacRect& destination, bool) {
+void DrawPicture(PictureRec* picture, const MacRect& destination, bool fromFrameworkResources) {
   const HDC dc = GetPortDC();
-  if (!picture || !dc || !picture->metafile) return;
+  if (!picture || !dc) return;
+  if (picture->bitmapId != 0) {
+    DrawBitmapPicture(dc, *picture, destination, fromFrameworkResources);
+    return;
+  }
+  if (!picture->metafile) return;
   if (GetUseSolidBrushes())
     DrawOnPage(dc, *picture, destination);
   else
@@ -205,6 +243,10 @@ void KillPicture(PictureRec* picture) {
   if (Current().picture == picture) AbandonPictureRecording();
   if (picture->metafile) DeleteMetaFile(picture->metafile);
   DropCache(*picture);
+  if (picture == &SharedBitmapPicture()) {
+    *picture = PictureRec{};
+    return;
+  }
   delete picture;
 }
 

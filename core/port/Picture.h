@@ -34,9 +34,14 @@ HDC PictureMetafileDC();
 HDC PictureReferenceDC();
 
 // Draws a picture into the current port's context at the destination: transparently where the
-// picture did not draw, or, while printing, mapped onto the destination.
+// picture did not draw, or, while printing, mapped onto the destination. A bitmap picture is
+// stretched from 16 x 16, its bitmap taken from the main resource library (or, with the flag,
+// from whichever library holds it).
 void DrawPicture(PictureRec* picture, const MacRect& destination, bool fromFrameworkResources);
-// Deletes the picture's metafile and cached images, and the record.
+// The shared picture of a 16 x 16 bitmap resource (each call describes the newest id).
+PictureRec* GetPicture(int32_t bitmapId);
+// Deletes the picture's metafile and cached images, and the record (the shared bitmap picture
+// is only cleared).
 void KillPicture(PictureRec* picture);
 // A picture of a metafile description (clipboard, import): the metafile is copied; the frame
 // comes from the extents.

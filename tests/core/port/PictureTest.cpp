@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <vector>
+
+#include "core/Resources.h"
 #include "core/port/WindowBinding.h"
 #include "platform/win32/Window.h"
 #include "platform/win32/WindowPresenter.h"
@@ -111,6 +115,34 @@ TEST_F(PictureTest, PicturesDrawOnlyWhereTheyDrewAndKeepTheirImagesForOneSize) {
   DrawPicture(picture, MacRect(0, 0, 80, 80), false);
   EXPECT_EQ(picture->cachedWidth, 80);
   KillPicture(picture);
+}
+
+TEST_F(PictureTest, BitmapPicturesStretchTheirSixteenPixelsOntoTheDestination) {
+  // A 16 x 16 DIB of 24 bits per pixel, all green.
+  std::vector<uint8_t> dib(40 + 16 * 16 * 3, 0);
+  const auto put32 = [&](size_t at, int32_t value) { std::memcpy(&dib[at], &value, 4); };
+  put32(0, 40);
+  put32(4, 16);
+  put32(8, 16);
+  dib[12] = 1;
+  dib[14] = 24;
+  for (size_t i = 40; i < dib.size(); i += 3)
+    dib[i + 1] = 0xFF;
+  const ResourceEntry entries[] = {
+      {nullptr, 2, nullptr, 4242, dib.data(), static_cast<uint32_t>(dib.size())}};
+  RegisterResourceModule(ResourceModuleTable{"pictures-test.dll", entries, 1});
+  SetResourceModule1(LoadResourceLibrary("pictures-test.dll"));
+  PictureRec* picture = GetPicture(4242);
+  EXPECT_EQ(picture->frame.right, 16);
+  DrawPicture(picture, MacRect(0, 0, 32, 32), false);
+  EXPECT_EQ(Pixel(20, 20), 0x00FF00u);
+  EXPECT_EQ(Pixel(40, 40), 0xFFFFFFu);
+  EXPECT_EQ(GetPicture(4243), picture);                 // one shared record
+  DrawPicture(picture, MacRect(40, 40, 60, 60), true);  // no such bitmap anywhere: nothing
+  EXPECT_EQ(Pixel(50, 50), 0xFFFFFFu);
+  KillPicture(picture);
+  SetResourceModule1(nullptr);
+  UnregisterResourceModule("pictures-test.dll");
 }
 
 TEST_F(PictureTest, PicturesFromMetafileDescriptionsGetAFrameFromTheirExtents) {
