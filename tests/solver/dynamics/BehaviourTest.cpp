@@ -635,3 +635,25 @@ TEST(Gears, PinionInsideARingTurnsTheSameWayFaster) {
 
 }  // namespace
 }  // namespace yb::dynamics
+
+namespace yb::dynamics {
+namespace {
+
+TEST(Drives, PowerDriveStartsAtItsForceLimit) {
+  // From rest the drive pushes with its 6 N limit until 3 W / v falls below it at 0.5 m/s.
+  Model model;
+  const int cart = model.AddBody(scenes::Disk(1, 0, 2, 0.1));
+  const int anchor = model.AddPoint(kBackground, 0, 0);
+  const int end = model.AddPoint(cart, 0, 0);
+  Constraint drive = MakeMotor(anchor, end, GoalType::Power, 3.0, false);
+  AddDriveLimit(drive, GoalType::Force, 6.0);
+  model.AddConstraint(drive);
+  Simulation sim(model, RunSettings{});
+  sim.AdvanceTo(0.1);
+  EXPECT_NEAR(sim.GetMechanics().Body(cart).vx, 0.3, 1e-9);
+  sim.AdvanceTo(1.0);
+  EXPECT_NEAR(sim.GetMechanics().KineticEnergy(), 0.25 + 3.0 * (1.0 - 1.0 / 6), 1e-6);
+}
+
+}  // namespace
+}  // namespace yb::dynamics
