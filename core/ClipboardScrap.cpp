@@ -5,7 +5,7 @@
 
 #include "core/Tag.h"
 #include "platform/win32/Clipboard.h"
-#include "platform/win32/Metafile.h"
+#include "platform/win32/Gdi.h"
 
 namespace {
 
@@ -24,7 +24,7 @@ UINT PrivateFormat() {
 // The formats that carry a scrap type, in the order they are preferred when reading.
 std::vector<UINT> ReadFormats(uint32_t type) {
   if (type == kText) return {CF_OEMTEXT, CF_DSPTEXT, CF_TEXT};
-  if (type == kPicture) return {CF_METAFILEPICT, CF_DSPMETAFILEPICT};
+  if (type == kPicture) return {CF_METAFILEPICT, CF_DSPMETAFILEPICT, CF_BITMAP, CF_DSPBITMAP};
   return {};
 }
 
@@ -49,6 +49,26 @@ uint32_t HandleSize(Handle handle) {
 
 int16_t CopyIntoHandle(Handle data, const void* bytes, uint32_t size) {
   return SetHandleFromBytes(bytes, data, size) == 0 ? 0 : kErrClipboard;
+}
+
+// A bitmap becomes a picture record: anisotropic mapping, the bitmap's size as extents, and a
+// new metafile that draws the bitmap.
+int16_t PictureOfBitmap(Handle data, HBITMAP bitmap) {
+  BITMAP size;
+  if (!GetObject(bitmap, sizeof size, &size)) return kErrClipboard;
+  const HDC recorder = CreateMetaFile(nullptr);
+  const HDC source = CreateCompatibleDC(nullptr);
+  const HGDIOBJ old = SelectObject(source, bitmap);
+  StretchBlt(recorder, 0, 0, size.bmWidth, size.bmHeight, source, 0, 0, size.bmWidth, size.bmHeight,
+             SRCCOPY);
+  SelectObject(source, old);
+  DeleteDC(source);
+  METAFILEPICT picture;
+  picture.mm = MM_ANISOTROPIC;
+  picture.xExt = size.bmWidth;
+  picture.yExt = size.bmHeight;
+  picture.hMF = CloseMetaFile(recorder);
+  return CopyIntoHandle(data, &picture, sizeof picture);
 }
 
 }  // namespace
@@ -124,6 +144,7 @@ int16_t GetClipboardScrap(Handle data, uint32_t scrapType) {
   }
   if (!block) return kErrClipboard;
   if (!data) return 0;
+  if (GetObjectType(block) == OBJ_BITMAP) return PictureOfBitmap(data, static_cast<HBITMAP>(block));
   const size_t blockSize = GlobalSize(block);
   const auto* bytes = static_cast<const uint8_t*>(GlobalLock(block));
   int16_t result = kErrClipboard;

@@ -22,6 +22,7 @@ void ClearPendingScrap();
 int16_t PutClipboardScrap(uint32_t scrapType, Handle data);
 bool EmptyClipboardScrap();
 // With a null handle only reports whether the type is there. "TEXT" copies the text up to its
-// NUL; "PICT" copies the metafile picture record; "ZAZU" copies the byte count stored with it,
+// NUL; "PICT" copies the metafile picture record (a bitmap becomes a record of mapping mode 8,
+// its size and a new metafile that draws it); "ZAZU" copies the byte count stored with it,
 // which must fit inside the block.
 int16_t GetClipboardScrap(Handle data, uint32_t scrapType);

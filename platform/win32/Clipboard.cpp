@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/win32/GdiObjects.h"
 #include "platform/win32/Window.h"
 #include "platform/win32/WindowInternal.h"
 #include "platform/win32/WindowPresenter.h"
@@ -95,6 +96,14 @@ ClipboardState& Clip() {
   return state;
 }
 
+// The clipboard owns what it holds: memory blocks are freed, bitmaps deleted.
+void Release(UINT format, HGLOBAL data) {
+  if (format == CF_BITMAP || format == CF_DSPBITMAP)
+    DeleteObject(data);
+  else
+    GlobalFree(data);
+}
+
 HGLOBAL Find(UINT format) {
   for (const auto& [id, data] : Clip().formats)
     if (id == format) return data;
@@ -105,7 +114,7 @@ void Remove(UINT format) {
   auto& formats = Clip().formats;
   for (auto it = formats.begin(); it != formats.end(); ++it) {
     if (it->first == format) {
-      GlobalFree(it->second);
+      Release(it->first, it->second);
       formats.erase(it);
       return;
     }
@@ -137,7 +146,7 @@ void TakeDesktopText() {
   if (text == state.lastDesktopText) return;
   state.lastDesktopText = text;
   for (auto& [id, data] : state.formats)
-    GlobalFree(data);
+    Release(id, data);
   state.formats.clear();
   state.owner = nullptr;
   state.formats.emplace_back(CF_TEXT, TextBlock(Utf8ToWindows1252(text)));
@@ -178,7 +187,7 @@ BOOL EmptyClipboard() {
   ClipboardState& state = Clip();
   if (!state.open) return FALSE;
   for (auto& [id, data] : state.formats)
-    GlobalFree(data);
+    Release(id, data);
   state.formats.clear();
   state.owner = state.opener;
   state.changedSinceOpen = true;
@@ -188,7 +197,10 @@ BOOL EmptyClipboard() {
 HGLOBAL SetClipboardData(UINT format, HGLOBAL data) {
   ClipboardState& state = Clip();
   if (!state.open || format == 0) return nullptr;
-  if (data && !FindBlock(data)) return nullptr;
+  // Bitmap formats carry a bitmap of the graphics layer; every other format a memory block.
+  const bool bitmapFormat = format == CF_BITMAP || format == CF_DSPBITMAP;
+  if (data && bitmapFormat && GetObjectType(data) != OBJ_BITMAP) return nullptr;
+  if (data && !bitmapFormat && !FindBlock(data)) return nullptr;
   Remove(format);
   state.formats.emplace_back(format, data);
   state.changedSinceOpen = true;
@@ -243,7 +255,7 @@ HWND GetClipboardOwner() {
 void ResetClipboard() {
   ClipboardState& state = Clip();
   for (auto& [id, data] : state.formats)
-    GlobalFree(data);
+    Release(id, data);
   state.formats.clear();
   state.open = false;
   state.opener = state.owner = nullptr;

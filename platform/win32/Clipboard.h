@@ -34,8 +34,9 @@ inline constexpr UINT CF_DSPMETAFILEPICT = 0x0083;
 BOOL OpenClipboard(HWND owner);
 BOOL CloseClipboard();
 BOOL EmptyClipboard();
-// The clipboard owns `data` from now on (it frees it when emptied). Answers the data, or null
-// when the clipboard is not open.
+// The clipboard owns `data` from now on (it frees it when emptied): a memory block, or for
+// CF_BITMAP and CF_DSPBITMAP a bitmap of the graphics layer. Answers the data, or null when the
+// clipboard is not open or the data is not of the right kind.
 HGLOBAL SetClipboardData(UINT format, HGLOBAL data);
 // The data of a format while the clipboard is open; CF_TEXT and CF_OEMTEXT stand in for each
 // other. The clipboard keeps owning it.

@@ -8,7 +8,7 @@
 #include "core/Handle.h"
 #include "core/Tag.h"
 #include "platform/win32/Clipboard.h"
-#include "platform/win32/Metafile.h"
+#include "platform/win32/Gdi.h"
 #include "platform/win32/Window.h"
 
 namespace {
@@ -117,6 +117,30 @@ TEST_F(ClipboardScrapTest, PicturesGoOutWithAMetafileOfTheirOwn) {
   DeleteMetaFile(back.hMF);
   FreeHandle(in);
   FreeHandle(out);
+}
+
+TEST_F(ClipboardScrapTest, ABitmapIsReadAsAPictureThatDrawsIt) {
+  const HBITMAP bitmap = CreateCompatibleBitmap(nullptr, 6, 4);
+  OpenClipboard(nullptr);
+  EmptyClipboard();
+  ASSERT_EQ(SetClipboardData(CF_BITMAP, bitmap), bitmap);
+  EXPECT_EQ(SetClipboardData(CF_METAFILEPICT, bitmap), nullptr);  // not a memory block
+  CloseClipboard();
+  PrepareClipboardType(kPicture);
+  EXPECT_TRUE(HasPendingScrap());
+  const Handle in = AllocHandle(0);
+  ASSERT_EQ(GetClipboardScrap(in, kPicture), 0);
+  METAFILEPICT picture;
+  std::memcpy(&picture, HandleData(in), sizeof picture);
+  EXPECT_EQ(picture.mm, 8);
+  EXPECT_EQ(picture.xExt, 6);
+  EXPECT_EQ(picture.yExt, 4);
+  ASSERT_NE(picture.hMF, nullptr);
+  EXPECT_GT(GetMetaFileBitsEx(picture.hMF, 0, nullptr), 18u);  // more than the header
+  DeleteMetaFile(picture.hMF);
+  FreeHandle(in);
+  EmptyClipboardScrap();  // the clipboard deletes its bitmap
+  EXPECT_EQ(GetObjectType(bitmap), 0u);
 }
 
 TEST_F(ClipboardScrapTest, ABusyClipboardAnswersMinus46) {
