@@ -199,7 +199,7 @@ int32_t FormulaCompiler::Compile(int32_t& position) {
     return errorCode_;
   }
   program_.vector_ = type == Type::kVector;
-  program_.Prepare();
+  program_.Prepare(program_.code_);
   return kFormulaOk;
 }
 
@@ -965,8 +965,10 @@ bool FormulaCompiler::EmitMember(const Node& node, Type& type) {
 
 int32_t FormulaProgram::Bind(const FormulaEnvironment& env) {
   using Slot = FormulaEnvironment::Slot;
+  // The compiled code is kept as it is, so that binding again starts from every reference.
+  std::vector<FormulaInstruction> code = code_;
   int32_t bound = 0;
-  for (FormulaInstruction& in : code_) {
+  for (FormulaInstruction& in : code) {
     const double* address = nullptr;
     FormulaOp op = FormulaOp::kLoad;
     switch (in.op) {
@@ -996,7 +998,7 @@ int32_t FormulaProgram::Bind(const FormulaEnvironment& env) {
     in.address = address;
     ++bound;
   }
-  if (bound > 0) Prepare();
+  Prepare(code);
   return bound;
 }
 

@@ -269,6 +269,9 @@ class WorldQueries {
         top = *--sp * top / step->k;
         break;
 
+      case S::kMulMulK:
+        top = *--sp * top * step->k;
+        break;
       case S::kAddK:
         top += step->k;
         break;

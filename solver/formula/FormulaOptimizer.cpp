@@ -205,6 +205,7 @@ bool NeverFails(FormulaStepOp op) {
     case S::kAdd:
     case S::kSub:
     case S::kMul:
+    case S::kMulMulK:
     case S::kAddK:
     case S::kMulK:
     case S::kRSubK:
@@ -385,6 +386,11 @@ class Optimizer {
           last->k2 = step.k;
           return;
         }
+        if (last->op == S::kMul) {
+          last->op = S::kMulMulK;
+          last->k = step.k;
+          return;
+        }
         if (last->op == S::kNeg) {  // (-x) * k is x * (-k)
           Drop();
           return Add(WithConstant(S::kMulK, -step.k), lastDepth);
@@ -483,10 +489,15 @@ void FormulaOptimize(const std::vector<FormulaInstruction>& code, std::vector<Fo
   Optimizer(steps).Run(code);
 }
 
-void FormulaProgram::Prepare() {
-  FormulaOptimize(code_, steps_);
-  entry_ = vector_ ? FormulaEntry::kVector : FormulaEntry::kLoop;
+void FormulaProgram::Prepare(const std::vector<FormulaInstruction>& code) {
   single_ = FormulaStep{};
+  if (code.empty()) {  // nothing compiled
+    steps_.clear();
+    entry_ = FormulaEntry::kNone;
+    return;
+  }
+  FormulaOptimize(code, steps_);
+  entry_ = vector_ ? FormulaEntry::kVector : FormulaEntry::kLoop;
   if (vector_ || steps_.size() != 2) return;
   single_ = steps_[0];
   switch (steps_[0].op) {

@@ -147,8 +147,8 @@ class FormulaProgram {
 
  private:
   friend class FormulaCompiler;
-  // Makes the steps from the code (FormulaOptimizer.cpp).
-  void Prepare();
+  // Makes the steps from code, the compiled code or a bound copy (FormulaOptimizer.cpp).
+  void Prepare(const std::vector<FormulaInstruction>& code);
   std::vector<FormulaInstruction> code_;
   std::vector<FormulaStep> steps_;
   std::vector<FormulaObjectRef> objects_;

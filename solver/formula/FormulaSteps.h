@@ -45,6 +45,7 @@ enum class FormulaStepOp : uint8_t {
   kEqual,
   kNotEqual,
   kMulDivK,  // top := (second * top) / k
+  kMulMulK,  // top := (second * top) * k
   // the top with a constant operand
   kAddK,
   kMulK,

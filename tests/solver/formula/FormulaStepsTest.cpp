@@ -106,6 +106,7 @@ TEST_F(FormulaSteps, MergedStepsComputeTheArithmeticAsWritten) {
   // A product divided by a constant, and signs moved into constants.
   ExpectValue("cos(Input[5])*sin(Input[4])/1.5", std::cos(z) * std::sin(y) / 1.5);
   ExpectValue("-Input[2] * Input[4]", -x * y);
+  ExpectValue("cos(Input[5]) * sin(Input[4]) * 1.5", std::cos(z) * std::sin(y) * 1.5);
   ExpectValue("-Input[2] / 4", -x / 4);
   ExpectValue("2 / -Input[2]", 2 / -x);
   ExpectValue("-Input[2] + 1", -x + 1);
@@ -247,6 +248,37 @@ TEST_F(FormulaSteps, BranchesKeepTheirOwnSteps) {
   ExpectValue("if(Input[2] > 5, Input[4], 2) * 2", 6.0);
   ExpectValue("if(Input[2] > 4, Input[4] - 1, Input[5] * 2) + Input[2]", 2.0 + 6.0);
   ExpectFault("if(Input[2] > 5, Input[4] / Input[3], 2) * 2", kFormulaDivideByZero);
+}
+
+// A world whose values move to other storage, as arrays do when they grow.
+class MovingWorld : public FormulaTestWorld {
+ public:
+  const double* Address(Slot slot, const FormulaObject& object,
+                        FormulaMember member) const override {
+    if (slot == Slot::kInput && object.number == 2) return &storage[which];
+    return FormulaTestWorld::Address(slot, object, member);
+  }
+  double storage[2] = {4.0, -8.0};
+  int which = 0;
+};
+
+TEST(FormulaBindingAgain, FollowsValuesThatMoved) {
+  MovingWorld world;
+  FormulaProgram program;
+  ASSERT_EQ(parse_equation("(Input[2] - 1) * 2 + time", program), kFormulaOk);
+  double value = 0.0;
+  EXPECT_EQ(program.Bind(world), 1);
+  ASSERT_EQ(execute_program(program, &world, value), kFormulaOk);
+  EXPECT_EQ(value, 6.0 + world.time);
+  world.which = 1;
+  world.publish = true;  // the time is offered now as well
+  EXPECT_EQ(program.Bind(world), 2);
+  ASSERT_EQ(execute_program(program, &world, value), kFormulaOk);
+  EXPECT_EQ(value, -18.0 + world.time);
+  // Binding what was never compiled leaves nothing to run.
+  FormulaProgram empty;
+  EXPECT_EQ(empty.Bind(world), 0);
+  EXPECT_EQ(execute_program(empty, &world, value), kFormulaNoProgram);
 }
 
 // Random formulas over reads, constants, signs, comparisons and branches: the bound program,
