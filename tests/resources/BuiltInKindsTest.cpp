@@ -2,6 +2,7 @@
 // window layer reads.
 
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -290,9 +291,10 @@ Bytes IconFile(bool cursor, const std::vector<uint8_t>& sizes) {
 class IconCompilerTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder_ = std::filesystem::temp_directory_path() /
-              ("yb_rc_icons_" + std::to_string(reinterpret_cast<uintptr_t>(this)));
-    std::filesystem::create_directories(folder_);
+    // Tests run in parallel processes: each needs a folder of its own.
+    std::string pattern = (std::filesystem::temp_directory_path() / "yb_rc_icons_XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    folder_ = pattern;
   }
   void TearDown() override { std::filesystem::remove_all(folder_); }
 

@@ -1,6 +1,7 @@
 #include "resources/compiler/ScriptCompiler.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -89,8 +90,9 @@ TEST(ScriptCompilerTest, StringTableBecomesBlocksOfSixteen) {
 }
 
 TEST(ScriptCompilerTest, IncludedFilesAndBitmaps) {
-  const std::filesystem::path folder = std::filesystem::temp_directory_path() / "yb_rc_test";
-  std::filesystem::create_directories(folder);
+  std::string pattern = (std::filesystem::temp_directory_path() / "yb_rc_test_XXXXXX").string();
+  ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+  const std::filesystem::path folder = pattern;
   {
     std::ofstream raw(folder / "raw.bin", std::ios::binary);
     raw << "abc";
