@@ -44,10 +44,9 @@ Eigen::VectorXd Mechanics::MulJt(const std::vector<int>& rows, const Eigen::Vect
   return out;
 }
 
-// Factorises J W J' over the rows. The matrix is assembled body by body from the rows that
-// touch each coordinate, so its cost follows the number of joints; its pattern only changes with
-// the row set, so the ordering and symbolic analysis are reused between evaluations.
-void Mechanics::Factorise(const std::vector<int>& rows) {
+// The products of J W J' over the rows, assembled body by body from the rows that touch each
+// coordinate, so that their number follows the joints: (row, column, value) with row >= column.
+void Mechanics::AssembleProducts(const std::vector<int>& rows) {
   byDof_.resize(dofCount_);
   for (auto& list : byDof_)
     list.clear();
@@ -63,38 +62,98 @@ void Mechanics::Factorise(const std::vector<int>& rows) {
       for (const auto& [rb, vb] : byDof_[dof])
         if (ra >= rb) triplets_.emplace_back(ra, rb, va * w * vb);
   }
+}
+
+// Factorises J W J' over the rows. A factorisation of the very same matrix is kept, so that the
+// evaluation, the velocity projection and the next evaluation at one position share it.
+void Mechanics::Factorise(const std::vector<int>& rows) {
+  AssembleProducts(rows);
   const int n = static_cast<int>(rows.size());
-  // Entries at the same places as last time: add the values into the kept pattern instead of
-  // sorting the entries again.
-  bool samePlaces = factorised_ && schur_.rows() == n && triplets_.size() == schurSlots_.size();
-  for (size_t i = 0; samePlaces && i < triplets_.size(); ++i)
-    samePlaces =
-        schurPlaces_[i].first == triplets_[i].row() && schurPlaces_[i].second == triplets_[i].col();
-  if (samePlaces) {
-    double* values = schur_.valuePtr();
-    std::fill(values, values + schur_.nonZeros(), 0.0);
-    for (size_t i = 0; i < triplets_.size(); ++i)
-      values[schurSlots_[i]] += triplets_[i].value();
-  } else {
-    schur_.resize(n, n);
-    schur_.setFromTriplets(triplets_.begin(), triplets_.end());
-    schurSlots_.resize(triplets_.size());
+  denseNow_ = n <= denseLimit_;
+  if (denseNow_)
+    FactoriseDense(n);
+  else
+    FactoriseSparse(n);
+}
+
+void Mechanics::FactoriseDense(int n) {
+  dense_.setZero(n, n);
+  for (const auto& t : triplets_)
+    dense_(t.row(), t.col()) += t.value();
+  if (denseValid_ && denseFactored_.rows() == n && dense_ == denseFactored_) return;
+  denseValid_ = false;
+  llt_.compute(dense_);
+  if (llt_.info() != Eigen::Success)
+    throw DynamicsError{kErrSingular, "the constraints cannot be solved together"};
+  denseFactored_ = dense_;
+  denseValid_ = true;
+}
+
+// The sparse factorisation keeps, for each of the last few patterns, its ordering, symbolic
+// analysis and the place of every product in the matrix, so an evaluation only adds numbers.
+void Mechanics::FactoriseSparse(int n) {
+  ++factoriseCount_;
+  pattern_ = nullptr;
+  for (auto& candidate : patterns_) {
+    const SparsePattern& p = *candidate;
+    if (p.matrix.rows() != n || p.places.size() != triplets_.size()) continue;
+    bool same = true;
+    for (size_t i = 0; same && i < triplets_.size(); ++i)
+      same = p.places[i].first == triplets_[i].row() && p.places[i].second == triplets_[i].col();
+    if (same) {
+      pattern_ = candidate.get();
+      break;
+    }
+  }
+  if (pattern_ == nullptr) {
+    constexpr size_t kKeptPatterns = 4;
+    if (patterns_.size() < kKeptPatterns) {
+      patterns_.push_back(std::make_unique<SparsePattern>());
+      pattern_ = patterns_.back().get();
+    } else {
+      pattern_ =
+          std::min_element(patterns_.begin(), patterns_.end(), [](const auto& a, const auto& b) {
+            return a->lastUse < b->lastUse;
+          })->get();
+    }
+    SparsePattern& p = *pattern_;
+    p.matrix.resize(n, n);
+    p.matrix.setFromTriplets(triplets_.begin(), triplets_.end());
+    p.slots.resize(triplets_.size());
+    p.places.resize(triplets_.size());
     for (size_t i = 0; i < triplets_.size(); ++i) {
       const int col = triplets_[i].col();
-      const int* begin = schur_.innerIndexPtr() + schur_.outerIndexPtr()[col];
-      const int* end = schur_.innerIndexPtr() + schur_.outerIndexPtr()[col + 1];
-      schurSlots_[i] = static_cast<int>(std::lower_bound(begin, end, triplets_[i].row()) -
-                                        schur_.innerIndexPtr());
+      const int* begin = p.matrix.innerIndexPtr() + p.matrix.outerIndexPtr()[col];
+      const int* end = p.matrix.innerIndexPtr() + p.matrix.outerIndexPtr()[col + 1];
+      p.slots[i] = static_cast<int>(std::lower_bound(begin, end, triplets_[i].row()) -
+                                    p.matrix.innerIndexPtr());
+      p.places[i] = {triplets_[i].row(), col};
     }
-    schurPlaces_.resize(triplets_.size());
-    for (size_t i = 0; i < triplets_.size(); ++i)
-      schurPlaces_[i] = {triplets_[i].row(), triplets_[i].col()};
-    ldlt_.analyzePattern(schur_);
-    factorised_ = true;
+    p.factored.clear();
+    p.ldlt.analyzePattern(p.matrix);
   }
-  ldlt_.factorize(schur_);
-  if (ldlt_.info() != Eigen::Success)
+  SparsePattern& p = *pattern_;
+  p.lastUse = factoriseCount_;
+  double* values = p.matrix.valuePtr();
+  const int count = static_cast<int>(p.matrix.nonZeros());
+  std::fill(values, values + count, 0.0);
+  for (size_t i = 0; i < triplets_.size(); ++i)
+    values[p.slots[i]] += triplets_[i].value();
+  if (p.factored.size() == static_cast<size_t>(count) &&
+      std::equal(values, values + count, p.factored.begin()))
+    return;
+  p.factored.clear();
+  p.ldlt.factorize(p.matrix);
+  if (p.ldlt.info() != Eigen::Success)
     throw DynamicsError{kErrSingular, "the constraints cannot be solved together"};
+  p.factored.assign(values, values + count);
+}
+
+void Mechanics::SolveFactorised(const Eigen::VectorXd& b, Eigen::VectorXd& x) const {
+  if (denseNow_)
+    x = llt_.solve(b);
+  else
+    x = pattern_->ldlt.solve(b);
 }
 
 void Mechanics::SelectRows() {
@@ -172,7 +231,7 @@ void Mechanics::SolveBounded(const std::vector<int>& rows, const Eigen::VectorXd
     bounded = bounded || lower[i] > -kInfinity || upper[i] < kInfinity;
   if (!bounded) {
     Factorise(rows);
-    x = ldlt_.solve(b);
+    SolveFactorised(b, x);
     return;
   }
   std::vector<Bound> state(n, Bound::Free);
@@ -195,7 +254,8 @@ void Mechanics::SolveBounded(const std::vector<int>& rows, const Eigen::VectorXd
       Eigen::VectorXd rhs(static_cast<int>(freeRows.size()));
       for (size_t r = 0; r < freeRows.size(); ++r)
         rhs[r] = b[freeRows[r]] - pushed[freeRows[r]];
-      const Eigen::VectorXd solution = ldlt_.solve(rhs);
+      Eigen::VectorXd solution;
+      SolveFactorised(rhs, solution);
       for (size_t r = 0; r < freeRows.size(); ++r)
         x[freeRows[r]] = solution[r];
     }

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include <Eigen/Cholesky>
 #include <Eigen/Core>
 #include <Eigen/SparseCholesky>
 #include <Eigen/SparseCore>
@@ -94,6 +95,10 @@ class Mechanics {
   const std::vector<Warning>& Warnings() const { return warnings_; }
   // The rows found redundant when the row set last changed (constraint index per dropped row).
   const std::vector<int>& RedundantConstraints() const { return redundant_; }
+
+  // Row sets up to this size are solved with a dense factorisation, larger ones with the sparse
+  // one (whose cost follows the joints). Both give the same multipliers to rounding.
+  void SetDenseLimit(int rows) { denseLimit_ = rows; }
 
  private:
   enum class Level : uint8_t { Position, Velocity, Acceleration };
@@ -195,14 +200,31 @@ class Mechanics {
   std::vector<double> constraintForce_;  // per constraint, three components
   std::vector<double> nextConstraintForce_;
   std::vector<double> coordinate_, rate_;  // per constraint
-  // The factorisation of J W J' and what it is built from, kept between evaluations.
+  // The factorisation of J W J' and what it is built from, kept between evaluations. Small
+  // row sets are factorised dense; larger ones sparse, with the ordering and symbolic analysis
+  // of each recent pattern kept (evaluations and projections alternate between row sets).
+  struct SparsePattern {
+    std::vector<std::pair<int, int>> places;  // (row, column) of every assembled product
+    std::vector<int> slots;                   // per product, its place in the matrix values
+    Eigen::SparseMatrix<double> matrix;
+    std::vector<double> factored;  // the values the factorisation below was made of
+    Eigen::SimplicialLDLT<Eigen::SparseMatrix<double>> ldlt;
+    int64_t lastUse = 0;
+  };
+  void AssembleProducts(const std::vector<int>& rows);
+  void FactoriseDense(int n);
+  void FactoriseSparse(int n);
+  void SolveFactorised(const Eigen::VectorXd& b, Eigen::VectorXd& x) const;
   std::vector<std::vector<std::pair<int, double>>> byDof_;
   std::vector<Eigen::Triplet<double>> triplets_;
-  Eigen::SparseMatrix<double> schur_;
-  Eigen::SimplicialLDLT<Eigen::SparseMatrix<double>> ldlt_;
-  std::vector<std::pair<int, int>> schurPlaces_;  // the entries the kept pattern was built for
-  std::vector<int> schurSlots_;  // per entry of the assembly, its place in the pattern
-  bool factorised_ = false;
+  int denseLimit_ = 40;
+  bool denseNow_ = false;  // which factorisation the next solve uses
+  Eigen::MatrixXd dense_, denseFactored_;
+  Eigen::LLT<Eigen::MatrixXd> llt_;
+  bool denseValid_ = false;
+  std::vector<std::unique_ptr<SparsePattern>> patterns_;
+  SparsePattern* pattern_ = nullptr;
+  int64_t factoriseCount_ = 0;
   double projectedTime_ = -1;
   bool rowsFromProjection_ = false;  // rows_ were built by the last projection
   Eigen::VectorXd projectedState_;
