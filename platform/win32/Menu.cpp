@@ -10,6 +10,7 @@
 #include "platform/win32/Input.h"
 #include "platform/win32/MenuLayout.h"
 #include "platform/win32/Message.h"
+#include "platform/win32/ResourceText.h"
 #include "platform/win32/Window.h"
 #include "platform/win32/WindowInternal.h"
 #include "platform/win32/WindowPaint.h"
@@ -306,14 +307,17 @@ class TemplateReader {
     position_ += 2;
     return true;
   }
-  // A NUL-terminated UTF-16 text, kept as single bytes (characters beyond one byte become '?').
+  // A NUL-terminated UTF-16 text in the program's single-byte set; a character the set lacks
+  // becomes '?'.
   bool Text(std::string* out) {
     out->clear();
     for (;;) {
       uint16_t unit = 0;
       if (!Word(&unit)) return false;
       if (unit == 0) return true;
-      out->push_back(unit < 256 ? static_cast<char>(unit) : '?');
+      uint8_t byte = '?';
+      if (!ResourceCharFromUnicode(unit, byte)) byte = '?';
+      out->push_back(static_cast<char>(byte));
     }
   }
 

@@ -89,6 +89,15 @@ TEST_F(MenuTest, ResourceTemplatesBuildMenusAndCutTemplatesAreRefused) {
     EXPECT_EQ(LoadMenuIndirect(std::span(bytes.data(), cut)), nullptr) << cut;
 }
 
+TEST_F(MenuTest, TemplateTextsBecomeTheProgramsSingleByteCharacters) {
+  // MENUITEM "5 €…", 7 (MF_END) — the euro sign and the ellipsis are single bytes in the program.
+  const std::vector<uint8_t> bytes = Words({0, 0, MF_END, 7, '5', ' ', 0x20AC, 0x2026, 0x4E2D, 0});
+  const HMENU menu = LoadMenuIndirect(bytes);
+  ASSERT_NE(menu, nullptr);
+  EXPECT_EQ(GetMenuItemText(menu, 0, MF_BYPOSITION), "5 \x80\x85?");
+  DestroyMenu(menu);
+}
+
 TEST_F(MenuTest, MenusAndAcceleratorsComeFromResourceModules) {
   const std::vector<uint8_t> menu = Words({0, 0, MF_POPUP | MF_END, 'F', 0, MF_END, 7, 'O', 0});
   const std::vector<uint8_t> keys = Words({FVIRTKEY | 0x80, VK_F1, 7, 0});
