@@ -9,6 +9,7 @@
 #include "core/Handle.h"
 #include "core/MenuCommands.h"
 #include "core/Resources.h"
+#include "core/port/Port.h"
 #include "core/port/WindowBinding.h"
 #include "model/Thing.h"
 #include "resources/ResourceLibraries.h"
@@ -35,6 +36,7 @@ struct Unit {
 //   trackers; group; force fields; view clocks; text styles; run state; pause controls;
 //   file-version tag; export classes; video export.
 const Unit kUnits[] = {
+    {InitDrawingPort, FreeDrawingPort},  // font cache and drawing objects
     {RegisterThingClasses, nullptr},
     {LoadClassHierarchy, nullptr},
     {InstallWindowBinding, FreeMenuItemMarks},  // window layer

@@ -10,6 +10,7 @@
 #include "core/Handle.h"
 #include "core/Resources.h"
 #include "core/TObject.h"
+#include "core/port/Port.h"
 
 namespace {
 
@@ -44,6 +45,8 @@ TEST_F(TAppTest, UnitsBuildTheRegistryAndReleaseItInOrder) {
   EXPECT_TRUE(IsClassRegistryFrozen());
   EXPECT_TRUE(IsClassHierarchyLoaded());
   EXPECT_TRUE(IsDescendantClassID(323, 320));
+  EXPECT_NE(GetGlobalPort(), nullptr) << "the drawing port exists once the units are up";
+  EXPECT_EQ(GetCurrentPort(), GetGlobalPort());
   // A registered class is made from its tag, and the hierarchy table agrees with every
   // identifier of its compiled chain.
   ASSERT_GT(ClassRegistryCount(), 0);
