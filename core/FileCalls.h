@@ -23,7 +23,7 @@ inline constexpr uint32_t kNoFileType = 0;
 
 // Creates (or truncates) a file for reading and writing; reference is -1 after a failure.
 int16_t FSpCreate(const char* name, int16_t& reference);
-// FSpCreate on the specification's name; the reference is stored in its volume field. Creator
+// FSpCreate on the FSSpec's name; the reference is stored in its volume field. Creator
 // and type are not kept on this system.
 int16_t FSpCreateSpec(FSSpec& spec, uint32_t creator, uint32_t type);
 // Permission 3 read-write, 2 write-only, anything else read-only. reference is -1 after a failure.

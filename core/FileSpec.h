@@ -1,5 +1,5 @@
 #pragma once
-// File specifications and the name functions for paths. A specification names a file by its
+// FSSpec records and the name functions for paths. An FSSpec names a file by its
 // full path; its volume and parent directory are kept and compared but mean nothing on Linux.
 
 #include <cstdint>
@@ -10,7 +10,7 @@ struct FSSpec {
   int16_t vRefNum = 0;
   int32_t parID = 0;
   Str255 name;    // the full path
-  Str255 second;  // kept with the specification; only its equality matters
+  Str255 second;  // kept with the FSSpec; only its equality matters
 
   // Volume, parent and name cleared; the second string keeps its value.
   void Clear();
