@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "model/Formula.h"
 #include "model/filing/ObjectReader.h"
 #include "model/filing/ObjectWriter.h"
 
@@ -137,8 +138,37 @@ uint16_t TLink::CanReadBlock(int16_t) {
   return 0;
 }
 
+TFormula* TLink::GetFormulaProperty(uint32_t, double*, double*, int32_t*, uint16_t*) {
+  return nullptr;
+}
+
+void TLink::SetFormulaProperty(uint32_t, const TFormula&) {}
+
+uint16_t TLink::GetPositionProperty(uint32_t, TPositionField&, void*) {
+  return 0;
+}
+
+void TLink::SetPositionProperty(uint32_t, const TFormula&, int32_t, int32_t) {}
+
+uint16_t TLink::IsPositionProperty(uint32_t) {
+  return 0;
+}
+
+void TLink::WriteElements(TObjectWriter&) {}
+
+void TLink::ReadElements(int32_t count, TObjectReader& reader) {
+  for (int32_t i = 0; i < count; ++i)
+    reader.ReadNewFormula();
+}
+
 uint16_t TLink::ReadBlockContents(int16_t code, TObjectReader& reader) {
   if (code == kBlockShortRecord) return 1;
+  if (code == kBlockElements) {
+    const int32_t count = reader.ReadInt();
+    reader.FailIfBadFormat(count < 0);
+    ReadElements(count, reader);
+    return 1;
+  }
   if (code != kBlockLinkTexts) return 0;
   reader.ReadString(description_);
   Str255 number;
@@ -148,6 +178,11 @@ uint16_t TLink::ReadBlockContents(int16_t code, TObjectReader& reader) {
 }
 
 void TLink::WriteBlockContents(int16_t code, TObjectWriter& writer) {
+  if (code == kBlockElements) {
+    writer.WriteCode(CountElements());
+    WriteElements(writer);
+    return;
+  }
   if (code != kBlockLinkTexts) return;
   writer.PutString(description_, 1);
   writer.PutString(numberText_, 1);
@@ -166,6 +201,8 @@ void TLink::WriteTo(TObjectWriter& writer, int16_t flag) {
 }
 
 void TLink::WriteFields(TObjectWriter& writer) {
+  // Objects without recorded formulas leave the list out; readers take either.
+  if (CountElements() > 0) writer.WriteBlock(*this, kBlockElements);
   writer.WriteBlock(*this, kBlockLinkTexts);
 }
 

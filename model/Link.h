@@ -20,6 +20,7 @@
 #include "core/port/Port.h"
 #include "core/port/PortText.h"
 
+class TFormula;
 class TLink;
 class TLink518;
 class TObjectReader;
@@ -44,11 +45,23 @@ class TLinkOwner {
 };
 
 // The block codes of the link chain.
+inline constexpr int16_t kBlockElements = 1600;  // the recorded formulas of an object
 inline constexpr int16_t kBlockLinkTexts = 5013;
 inline constexpr int16_t kBlockName = 5001;
 inline constexpr int16_t kBlockDisplayFlags = 5003;
 inline constexpr int16_t kBlockTextStyle = 5218;  // text style and label offset
 inline constexpr int16_t kBlockShortRecord = 666;
+
+// What an object shows in a coordinate field for a position tag.
+struct TPositionField {
+  double value = 0.0;
+  TFormula* formula = nullptr;  // the object's quantity, or null
+  int32_t unitKind = 0;
+  double lower = 0.0;
+  double upper = 0.0;
+  uint16_t present = 0;
+  Str255 label;
+};
 
 // Callbacks of ReportPropertyBlocks.
 using BlockCallback = void (*)(int16_t code, void* context);
@@ -108,6 +121,16 @@ class TLink : public TList {
   virtual void SetFlagProperty(uint32_t tag, uint16_t value);
   virtual uint16_t GetChoiceProperty(uint32_t tag, int16_t& value, void* extra);
   virtual void SelectChoice(uint32_t tag);
+  // The quantity the object keeps for the tag, or null; the object fills in what it knows of the
+  // quantity's display (any of the pointers may be null).
+  virtual TFormula* GetFormulaProperty(uint32_t tag, double* first, double* second,
+                                       int32_t* dimension, uint16_t* flag);
+  virtual void SetFormulaProperty(uint32_t tag, const TFormula& formula);
+  virtual uint16_t GetPositionProperty(uint32_t tag, TPositionField& field, void* extra);
+  virtual void SetPositionProperty(uint32_t tag, const TFormula& formula, int32_t first,
+                                   int32_t second);
+  // Whether the tag names a property that places the object.
+  virtual uint16_t IsPositionProperty(uint32_t tag);
   virtual uint16_t GetStringProperty(uint32_t tag, Str255& value, void* extra);
   virtual void SetStringProperty(uint32_t tag, const Str255& value);
   virtual uint16_t GetNumberProperty(uint32_t tag, double& value, void* extra);
@@ -129,6 +152,13 @@ class TLink : public TList {
                                     ObjectCallback objectCallback, void* blockContext,
                                     void* objectContext);
   virtual void ReportPositionBlocks(BlockCallback blockCallback, void* blockContext);
+
+  // The recorded formulas of the object, filed as the element list of block 1600: a count, then
+  // each element as a formula item. The link base records nothing; readers read the items and
+  // drop them.
+  virtual int32_t CountElements() { return 0; }
+  virtual void WriteElements(TObjectWriter& writer);
+  virtual void ReadElements(int32_t count, TObjectReader& reader);
 
   // Filing.
   virtual uint16_t CanReadBlock(int16_t code);

@@ -7,6 +7,7 @@
 #include "core/Failure.h"
 #include "core/Resources.h"
 #include "core/Tag.h"
+#include "model/Formula.h"
 #include "model/filing/ChangeRecorder.h"
 #include "model/filing/ClassSource.h"
 
@@ -104,6 +105,57 @@ void TObjectReader::ReadString(Str255& text) {
   const size_t kept = std::min<size_t>(length, 254);
   for (size_t i = 0; i < kept; ++i)
     text.AppendChar(static_cast<char>(RecodeFromStored(stored[i])));
+}
+
+void TObjectReader::ReadFormula(TFormula& formula) {
+  if (ReadBoolean()) {
+    formula.SetConstant(ReadReal());
+    return;
+  }
+  Str255 stored;
+  ReadString(stored);
+  // A text never begins with "#"; a record's name always does.
+  if (stored.IsEmpty() || stored.Chars()[0] != '#') {
+    formula.SetFromPieces(stored);
+    return;
+  }
+  TFormulaRecord record;
+  Str255 text;
+  ReadFormulaRecordAfterName(stored, record, text);
+  formula.SetFromPieces(text, &record);
+}
+
+std::unique_ptr<TFormula> TObjectReader::ReadNewFormula() {
+  auto formula = std::make_unique<TFormula>();
+  ReadFormula(*formula);
+  return formula;
+}
+
+void TObjectReader::ReadFormulaRecord(TFormulaRecord& record, Str255& text) {
+  Str255 name;
+  ReadString(name);
+  ReadFormulaRecordAfterName(name, record, text);
+}
+
+void TObjectReader::ReadFormulaRecordAfterName(const Str255& name, TFormulaRecord& record,
+                                               Str255& text) {
+  int32_t count = 0;
+  FailIfBadFormat(!ParseFormulaRecordName(name, count, text));
+  FailIfBadFormat(ReadInt() != kFormulaRecordCode);
+  record = TFormulaRecord();
+  record.name = name;
+  record.first = ReadReal();
+  record.second = ReadReal();
+  record.kind = ReadLong();
+  // Every element takes a real and a long: a count the block cannot hold is damage, found
+  // before anything is allocated for it.
+  const int64_t elementBytes = static_cast<int64_t>(RealWidthBytes(realWidth_)) + 4;
+  FailIfBadFormat(static_cast<int64_t>(count) * elementBytes > BlockRemaining());
+  record.elements.resize(static_cast<size_t>(count));
+  for (TFormulaElement& element : record.elements) {
+    element.value = ReadReal();
+    element.code = ReadLong();
+  }
 }
 
 void TObjectReader::ReadIntPoint(MacPoint& point) {

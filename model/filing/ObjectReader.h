@@ -24,6 +24,8 @@
 #include "model/filing/ObjectWriter.h"
 
 class TChangeRecorder;
+class TFormula;
+struct TFormulaRecord;
 
 // Called while reading: set cancel to stop the read with -25008.
 using ReadProgress = std::function<void(bool& cancel, int32_t objectsRead, double fraction)>;
@@ -88,6 +90,13 @@ class TObjectReader : public TFilerBase {
   void ReadPoint(TVector& point);
   void ReadVector3(TVector3& vector);
   void ReadIdNameRecord(int16_t& id, int32_t& value, Str255& name);
+  // A formula item as WriteFormula stores it, into the formula. A damaged item fails with
+  // -25002 and leaves the formula unchanged.
+  void ReadFormula(TFormula& formula);
+  // The same into a new formula, which the caller owns (or drops, to skip the item).
+  std::unique_ptr<TFormula> ReadNewFormula();
+  // A record as WriteFormulaRecord stores it; its text (from the name) goes to text.
+  void ReadFormulaRecord(TFormulaRecord& record, Str255& text);
   // A reference kept outside the objects: Complete finds its object, or sets its identifier to 0
   // when there is none. The record must live until then.
   struct ReferenceRecord {
@@ -121,6 +130,7 @@ class TObjectReader : public TFilerBase {
 
   void Need(int32_t count);
   void ReadRaw(void* bytes, int32_t count);
+  void ReadFormulaRecordAfterName(const Str255& name, TFormulaRecord& record, Str255& text);
   void ReadNumber(void* hostBytes, int32_t count);
   void ReadRecords(const ReadProgress& progress);
   void ReadRecord(const ReadProgress& progress);

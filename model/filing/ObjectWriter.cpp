@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "core/Failure.h"
+#include "model/Formula.h"
 #include "model/filing/DocumentFormat.h"
 
 TObjectWriter::~TObjectWriter() = default;
@@ -156,6 +157,48 @@ void TObjectWriter::WriteString(std::string_view text) {
     c = RecodeToStored(c);
   WriteWord(static_cast<uint16_t>(stored.size()));
   WriteBytes(stored.data(), static_cast<int32_t>(stored.size()));
+}
+
+void TObjectWriter::WriteFormula(const TFormula* formula) {
+  if (formula == nullptr) {
+    WriteConstant(0.0);
+    return;
+  }
+  if (!formula->IsFormula()) {
+    WriteConstant(formula->GetValue());
+    return;
+  }
+  const TFormulaRecord* record = formula->GetRecord();
+  if (record != nullptr && record->IsFiled()) {
+    WriteShort(0);
+    WriteFormulaRecord(*record);
+    return;
+  }
+  Str255 text;
+  formula->GetText(text);
+  WriteFormulaText(text);
+}
+
+void TObjectWriter::WriteFormulaText(const Str255& text) {
+  WriteShort(0);
+  PutString(text, 1);
+}
+
+void TObjectWriter::WriteConstant(double value) {
+  WriteShort(1);
+  WriteDouble(value);
+}
+
+void TObjectWriter::WriteFormulaRecord(const TFormulaRecord& record) {
+  WriteString(record.name);
+  WriteCode(kFormulaRecordCode);
+  WriteDouble(record.first);
+  WriteDouble(record.second);
+  WriteLong(record.kind);
+  for (const TFormulaElement& element : record.elements) {
+    WriteDouble(element.value);
+    WriteLong(element.code);
+  }
 }
 
 void TObjectWriter::WriteWord(uint16_t value) {

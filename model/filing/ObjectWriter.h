@@ -20,6 +20,9 @@
 #include "model/Link.h"
 #include "model/filing/FilerStream.h"
 
+class TFormula;
+struct TFormulaRecord;
+
 class TFilerBase : public TObject {
   DECLARE_CLASS_ID(556, TObject)
 };
@@ -77,6 +80,14 @@ class TObjectWriter : public TFilerBase {
   void WriteIdNameRecord(int16_t id, int32_t value, const Str255& name);
   void WriteHandle(Handle handle);
   void WriteCodeValue(int32_t value, int32_t, int32_t) { WriteCode(value); }
+  // A formula item: 1 and the value for a constant (and for no formula, with the value 0), else
+  // 0 and the formula's record when it carries one that is filed, or its text.
+  void WriteFormula(const TFormula* formula);
+  void WriteFormulaText(const Str255& text);
+  void WriteConstant(double value);
+  // The record's name, the record code, its two numbers and its long, then each element's number
+  // and long. The count is not written: the name carries it.
+  void WriteFormulaRecord(const TFormulaRecord& record);
   void WriteFloatFormat();
   void ObjectBoundary() {}
   void Align(int) {}

@@ -9,6 +9,7 @@
 #include "core/ClassRegistry.h"
 #include "core/Failure.h"
 #include "core/Resources.h"
+#include "model/Formula.h"
 #include "model/Link.h"
 #include "model/filing/ClassSource.h"
 #include "model/filing/ObjectReader.h"
@@ -16,11 +17,12 @@
 
 namespace filing_test {
 
-inline constexpr int16_t kBlockValue = 1200;    // first block: selects the class
-inline constexpr int16_t kBlockPartner = 1201;  // a reference to another object
-inline constexpr int16_t kBlockFrame = 1202;    // a transform
-inline constexpr int16_t kBlockNote = 5100;     // editing data only
-inline constexpr int16_t kBlockWorld = 5204;    // taken by the existing world
+inline constexpr int16_t kBlockValue = 1200;       // first block: selects the class
+inline constexpr int16_t kBlockPartner = 1201;     // a reference to another object
+inline constexpr int16_t kBlockFrame = 1202;       // a transform
+inline constexpr int16_t kBlockQuantities = 1203;  // a count, then formula items
+inline constexpr int16_t kBlockNote = 5100;        // editing data only
+inline constexpr int16_t kBlockWorld = 5204;       // taken by the existing world
 
 // A shape with a value, a partner, a transform and a note.
 class TTestShape : public TSingleStyleLink {
@@ -33,7 +35,25 @@ class TTestShape : public TSingleStyleLink {
   int32_t partnerId = 0;
   Transform2D frame;
   Str255 note;
+  // Written only when there are any; a null entry is written as no formula.
+  std::vector<std::unique_ptr<TFormula>> quantities;
+  // The recorded formulas of the element list.
+  std::vector<TFormula> recorded;
+  // Readers keep the element list unless told to leave it to the link base, which drops it.
+  static inline bool dropElements = false;
   int endReadings = 0;
+
+  int32_t CountElements() override { return static_cast<int32_t>(recorded.size()); }
+  void WriteElements(TObjectWriter& writer) override {
+    for (const TFormula& formula : recorded)
+      writer.WriteFormula(&formula);
+  }
+  void ReadElements(int32_t count, TObjectReader& reader) override {
+    if (dropElements) return TSingleStyleLink::ReadElements(count, reader);
+    recorded.clear();
+    for (int32_t i = 0; i < count; ++i)
+      recorded.push_back(*reader.ReadNewFormula());
+  }
 
   uint16_t ReadBlockContents(int16_t code, TObjectReader& reader) override {
     switch (code) {
@@ -49,6 +69,14 @@ class TTestShape : public TSingleStyleLink {
       case kBlockNote:
         reader.ReadString(note);
         return 1;
+      case kBlockQuantities: {
+        const int32_t count = reader.ReadInt();
+        reader.FailIfBadFormat(count < 0 || count > reader.BlockRemaining());
+        quantities.clear();
+        for (int32_t i = 0; i < count; ++i)
+          quantities.push_back(reader.ReadNewFormula());
+        return 1;
+      }
       default:
         return TSingleStyleLink::ReadBlockContents(code, reader);
     }
@@ -67,6 +95,11 @@ class TTestShape : public TSingleStyleLink {
       case kBlockNote:
         writer.PutString(note, 1);
         return;
+      case kBlockQuantities:
+        writer.WriteCode(static_cast<int32_t>(quantities.size()));
+        for (const auto& formula : quantities)
+          writer.WriteFormula(formula.get());
+        return;
       default:
         TSingleStyleLink::WriteBlockContents(code, writer);
     }
@@ -76,6 +109,7 @@ class TTestShape : public TSingleStyleLink {
     if (partner != nullptr || partnerId != 0) writer.WriteBlock(*this, kBlockPartner);
     writer.WriteBlock(*this, kBlockFrame);
     writer.WriteBlock(*this, kBlockNote);
+    if (!quantities.empty()) writer.WriteBlock(*this, kBlockQuantities);
     TSingleStyleLink::WriteFields(writer);
   }
   void WriteClassTag(TObjectWriter& writer) override { writer.WriteTag(kTag); }
