@@ -44,71 +44,32 @@ Eigen::VectorXd Mechanics::MulJt(const std::vector<int>& rows, const Eigen::Vect
   return out;
 }
 
-// The products of J W J' over the rows, assembled body by body from the rows that touch each
-// coordinate, so that their number follows the joints: (row, column, value) with row >= column.
-void Mechanics::AssembleProducts(const std::vector<int>& rows) {
-  byDof_.resize(dofCount_);
-  for (auto& list : byDof_)
-    list.clear();
-  for (size_t r = 0; r < rows.size(); ++r) {
-    const Row& row = rows_[rows[r]];
-    for (int i = row.begin; i < row.begin + row.count; ++i)
-      byDof_[entries_[i].first].emplace_back(static_cast<int>(r), entries_[i].second);
-  }
-  triplets_.clear();
-  for (int dof = 0; dof < dofCount_; ++dof) {
-    const double w = invMass_[dof];
-    for (const auto& [ra, va] : byDof_[dof])
-      for (const auto& [rb, vb] : byDof_[dof])
-        if (ra >= rb) triplets_.emplace_back(ra, rb, va * w * vb);
-  }
-}
-
-// Factorises J W J' over the rows. A factorisation of the very same matrix is kept, so that the
-// evaluation, the velocity projection and the next evaluation at one position share it.
+// Factorises J W J' over the rows. The matrix is assembled body by body: a product for every
+// pair of entries of two rows on one coordinate, so its cost follows the joints.
 void Mechanics::Factorise(const std::vector<int>& rows) {
-  AssembleProducts(rows);
   const int n = static_cast<int>(rows.size());
-  denseNow_ = n <= denseLimit_;
-  if (denseNow_)
-    FactoriseDense(n);
-  else
-    FactoriseSparse(n);
-}
-
-void Mechanics::FactoriseDense(int n) {
-  dense_.setZero(n, n);
-  for (const auto& t : triplets_)
-    dense_(t.row(), t.col()) += t.value();
-  if (denseValid_ && denseFactored_.rows() == n && dense_ == denseFactored_) return;
-  denseValid_ = false;
-  llt_.compute(dense_);
-  if (llt_.info() != Eigen::Success)
-    throw DynamicsError{kErrSingular, "the constraints cannot be solved together"};
-  denseFactored_ = dense_;
-  denseValid_ = true;
-}
-
-// The sparse factorisation keeps, for each of the last few patterns, its ordering, symbolic
-// analysis and the place of every product in the matrix, so an evaluation only adds numbers.
-void Mechanics::FactoriseSparse(int n) {
+  structure_.clear();
+  flat_.clear();
+  for (int r : rows) {
+    const Row& row = rows_[r];
+    structure_.push_back(row.count);
+    for (int i = row.begin; i < row.begin + row.count; ++i) {
+      structure_.push_back(entries_[i].first);
+      flat_.push_back(entries_[i].second);
+    }
+  }
+  const bool dense = n <= denseLimit_;
   ++factoriseCount_;
   pattern_ = nullptr;
-  for (auto& candidate : patterns_) {
-    const SparsePattern& p = *candidate;
-    if (p.matrix.rows() != n || p.places.size() != triplets_.size()) continue;
-    bool same = true;
-    for (size_t i = 0; same && i < triplets_.size(); ++i)
-      same = p.places[i].first == triplets_[i].row() && p.places[i].second == triplets_[i].col();
-    if (same) {
+  for (auto& candidate : patterns_)
+    if (candidate->dense == dense && candidate->n == n && candidate->structure == structure_) {
       pattern_ = candidate.get();
       break;
     }
-  }
   if (pattern_ == nullptr) {
     constexpr size_t kKeptPatterns = 4;
     if (patterns_.size() < kKeptPatterns) {
-      patterns_.push_back(std::make_unique<SparsePattern>());
+      patterns_.push_back(std::make_unique<FactorPattern>());
       pattern_ = patterns_.back().get();
     } else {
       pattern_ =
@@ -116,44 +77,104 @@ void Mechanics::FactoriseSparse(int n) {
             return a->lastUse < b->lastUse;
           })->get();
     }
-    SparsePattern& p = *pattern_;
-    p.matrix.resize(n, n);
-    p.matrix.setFromTriplets(triplets_.begin(), triplets_.end());
-    p.slots.resize(triplets_.size());
-    p.places.resize(triplets_.size());
-    for (size_t i = 0; i < triplets_.size(); ++i) {
-      const int col = triplets_[i].col();
-      const int* begin = p.matrix.innerIndexPtr() + p.matrix.outerIndexPtr()[col];
-      const int* end = p.matrix.innerIndexPtr() + p.matrix.outerIndexPtr()[col + 1];
-      p.slots[i] = static_cast<int>(std::lower_bound(begin, end, triplets_[i].row()) -
-                                    p.matrix.innerIndexPtr());
-      p.places[i] = {triplets_[i].row(), col};
-    }
-    p.factored.clear();
-    p.ldlt.analyzePattern(p.matrix);
+    MakePattern(*pattern_, n, dense);
   }
-  SparsePattern& p = *pattern_;
+  FactorPattern& p = *pattern_;
   p.lastUse = factoriseCount_;
-  double* values = p.matrix.valuePtr();
-  const int count = static_cast<int>(p.matrix.nonZeros());
+  double* values = dense ? p.matrix.data() : p.upper.valuePtr();
+  const size_t count = dense ? static_cast<size_t>(n) * n : p.upper.nonZeros();
   std::fill(values, values + count, 0.0);
-  for (size_t i = 0; i < triplets_.size(); ++i)
-    values[p.slots[i]] += triplets_[i].value();
-  if (p.factored.size() == static_cast<size_t>(count) &&
-      std::equal(values, values + count, p.factored.begin()))
-    return;
+  for (const FactorPattern::Product& product : p.products)
+    values[product.slot] += flat_[product.a] * invMass_[product.dof] * flat_[product.b];
+  if (p.factored.size() == count && std::equal(values, values + count, p.factored.begin())) return;
   p.factored.clear();
-  p.ldlt.factorize(p.matrix);
-  if (p.ldlt.info() != Eigen::Success)
-    throw DynamicsError{kErrSingular, "the constraints cannot be solved together"};
+  bool success;
+  if (dense) {
+    p.llt.compute(p.matrix);
+    success = p.llt.info() == Eigen::Success;
+  } else {
+    p.ldlt.factorize(p.upper);
+    success = p.ldlt.info() == Eigen::Success;
+  }
+  if (!success) throw DynamicsError{kErrSingular, "the constraints cannot be solved together"};
   p.factored.assign(values, values + count);
 }
 
-void Mechanics::SolveFactorised(const Eigen::VectorXd& b, Eigen::VectorXd& x) const {
-  if (denseNow_)
-    x = llt_.solve(b);
-  else
-    x = pattern_->ldlt.solve(b);
+// The plan of a pattern: every product's place in the matrix values and, for the sparse
+// factorisation, a fill-reducing ordering of the rows and its symbolic analysis.
+void Mechanics::MakePattern(FactorPattern& p, int n, bool dense) {
+  p.structure = structure_;
+  p.n = n;
+  p.dense = dense;
+  p.factored.clear();
+  p.products.clear();
+  // The entries on each coordinate: (row, index into the row set's entries).
+  std::vector<std::vector<std::pair<int, int>>> byDof(dofCount_);
+  int flat = 0;
+  for (int r = 0, at = 0; r < n; ++r) {
+    const int count = structure_[at++];
+    for (int k = 0; k < count; ++k)
+      byDof[structure_[at++]].emplace_back(r, flat++);
+  }
+  std::vector<std::pair<int, int>> places;  // (row, column) of each product, row >= column
+  for (int dof = 0; dof < dofCount_; ++dof)
+    for (const auto& [ra, fa] : byDof[dof])
+      for (const auto& [rb, fb] : byDof[dof])
+        if (ra >= rb) {
+          p.products.push_back({fa, fb, dof, 0});
+          places.emplace_back(ra, rb);
+        }
+  if (dense) {
+    p.matrix.setZero(n, n);
+    for (size_t i = 0; i < places.size(); ++i)
+      p.products[i].slot = places[i].second * n + places[i].first;
+    return;
+  }
+  std::vector<Eigen::Triplet<double>> triplets;
+  for (const auto& [ra, rb] : places) {
+    triplets.emplace_back(ra, rb, 1.0);
+    triplets.emplace_back(rb, ra, 1.0);
+  }
+  Eigen::SparseMatrix<double> full(n, n);
+  full.setFromTriplets(triplets.begin(), triplets.end());
+  Eigen::PermutationMatrix<Eigen::Dynamic, Eigen::Dynamic, int> inverse;
+  Eigen::AMDOrdering<int>()(full, inverse);
+  const Eigen::PermutationMatrix<Eigen::Dynamic, Eigen::Dynamic, int> order = inverse.inverse();
+  p.order.assign(order.indices().data(), order.indices().data() + n);
+  triplets.clear();
+  for (auto& [ra, rb] : places) {
+    const int a = p.order[ra], b = p.order[rb];
+    ra = std::min(a, b);
+    rb = std::max(a, b);
+    triplets.emplace_back(ra, rb, 1.0);
+  }
+  p.upper.resize(n, n);
+  p.upper.setFromTriplets(triplets.begin(), triplets.end());
+  p.upper.makeCompressed();
+  for (size_t i = 0; i < places.size(); ++i) {
+    const auto [row, col] = places[i];
+    const int* begin = p.upper.innerIndexPtr() + p.upper.outerIndexPtr()[col];
+    const int* end = p.upper.innerIndexPtr() + p.upper.outerIndexPtr()[col + 1];
+    p.products[i].slot =
+        static_cast<int>(std::lower_bound(begin, end, row) - p.upper.innerIndexPtr());
+  }
+  p.ldlt.analyzePattern(p.upper);
+  p.permuted.resize(n);
+  p.solved.resize(n);
+}
+
+void Mechanics::SolveFactorised(const Eigen::VectorXd& b, Eigen::VectorXd& x) {
+  FactorPattern& p = *pattern_;
+  if (p.dense) {
+    x = p.llt.solve(b);
+    return;
+  }
+  for (int i = 0; i < p.n; ++i)
+    p.permuted[p.order[i]] = b[i];
+  p.solved = p.ldlt.solve(p.permuted);
+  x.resize(p.n);
+  for (int i = 0; i < p.n; ++i)
+    x[i] = p.solved[p.order[i]];
 }
 
 void Mechanics::SelectRows() {

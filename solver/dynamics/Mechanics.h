@@ -18,6 +18,7 @@
 
 #include <Eigen/Cholesky>
 #include <Eigen/Core>
+#include <Eigen/OrderingMethods>
 #include <Eigen/SparseCholesky>
 #include <Eigen/SparseCore>
 
@@ -188,6 +189,7 @@ class Mechanics {
   std::vector<int> signature_, candidates_;                           // buffers of SelectRows
   Eigen::VectorXd solveB_, solveLower_, solveUpper_, solveX_, free_;  // buffers of Derivative
   std::vector<int> solveRows_;  // active rows that are independent
+  std::vector<int> chordRows_;  // the rows the projection's factorisation was made for
   std::vector<int> redundant_;
   std::set<int64_t> redundantKeys_;
   std::set<int64_t> saturatedKeys_;  // limited drives at their limit in the last evaluation
@@ -200,30 +202,37 @@ class Mechanics {
   std::vector<double> constraintForce_;  // per constraint, three components
   std::vector<double> nextConstraintForce_;
   std::vector<double> coordinate_, rate_;  // per constraint
-  // The factorisation of J W J' and what it is built from, kept between evaluations. Small
-  // row sets are factorised dense; larger ones sparse, with the ordering and symbolic analysis
-  // of each recent pattern kept (evaluations and projections alternate between row sets).
-  struct SparsePattern {
-    std::vector<std::pair<int, int>> places;  // (row, column) of every assembled product
-    std::vector<int> slots;                   // per product, its place in the matrix values
-    Eigen::SparseMatrix<double> matrix;
-    std::vector<double> factored;  // the values the factorisation below was made of
-    Eigen::SimplicialLDLT<Eigen::SparseMatrix<double>> ldlt;
+  // The factorisation of J W J' and what it is built from, kept between evaluations. The
+  // matrix of a row set is assembled by a plan made once for its pattern: which Jacobian entries
+  // multiply into which place. Small row sets are factorised dense; larger ones sparse, with the
+  // fill-reducing ordering and symbolic analysis of the pattern kept. A few recent patterns are
+  // kept, since evaluations and projections alternate between row sets, and a factorisation is
+  // reused while its matrix is unchanged.
+  struct FactorPattern {
+    struct Product {
+      int a, b, dof, slot;  // entries a and b of the row set, through coordinate dof
+    };
+    std::vector<int> structure;  // per row: its entry count, then the coordinate of each entry
+    std::vector<Product> products;
+    int n = 0;
+    bool dense = false;
+    Eigen::MatrixXd matrix;  // dense: the lower triangle
+    Eigen::LLT<Eigen::MatrixXd> llt;
+    std::vector<int> order;             // sparse: the place of each row in the ordering
+    Eigen::SparseMatrix<double> upper;  // sparse: the reordered upper triangle
+    Eigen::SimplicialLDLT<Eigen::SparseMatrix<double>, Eigen::Upper, Eigen::NaturalOrdering<int>>
+        ldlt;
+    std::vector<double> factored;  // the values the factorisation was made of
+    Eigen::VectorXd permuted, solved;
     int64_t lastUse = 0;
   };
-  void AssembleProducts(const std::vector<int>& rows);
-  void FactoriseDense(int n);
-  void FactoriseSparse(int n);
-  void SolveFactorised(const Eigen::VectorXd& b, Eigen::VectorXd& x) const;
-  std::vector<std::vector<std::pair<int, double>>> byDof_;
-  std::vector<Eigen::Triplet<double>> triplets_;
+  void MakePattern(FactorPattern& pattern, int n, bool dense);
+  void SolveFactorised(const Eigen::VectorXd& b, Eigen::VectorXd& x);
+  std::vector<int> structure_;
+  std::vector<double> flat_;  // the Jacobian entries of the row set, row by row
   int denseLimit_ = 40;
-  bool denseNow_ = false;  // which factorisation the next solve uses
-  Eigen::MatrixXd dense_, denseFactored_;
-  Eigen::LLT<Eigen::MatrixXd> llt_;
-  bool denseValid_ = false;
-  std::vector<std::unique_ptr<SparsePattern>> patterns_;
-  SparsePattern* pattern_ = nullptr;
+  std::vector<std::unique_ptr<FactorPattern>> patterns_;
+  FactorPattern* pattern_ = nullptr;  // the factorisation the next solve uses
   int64_t factoriseCount_ = 0;
   double projectedTime_ = -1;
   bool rowsFromProjection_ = false;  // rows_ were built by the last projection
