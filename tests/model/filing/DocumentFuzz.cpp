@@ -98,6 +98,18 @@ TEST(DocumentFuzzTest, WriteSeeds) {
   save("document.zoda", 1, 2, &world);
   save("host-order.zoda", 1, 1, &world);
   save("native.zoda", 0, 1, &world);
+  // Formula items of every form: a constant, a text, a record, and the recorded-formula list.
+  TFormulaRecord record;
+  record.name = "parts";
+  record.elements = {{0.5, 1}, {2.0, 2}};
+  b.quantities.push_back(std::make_unique<TFormula>(4.0));
+  b.quantities.push_back(std::make_unique<TFormula>());
+  b.quantities.back()->SetFromPieces("Input[1] * 2");
+  b.quantities.push_back(std::make_unique<TFormula>());
+  b.quantities.back()->SetFromPieces("time", &record);
+  b.recorded.emplace_back();
+  b.recorded.back().SetFromPieces("A.charge");
+  save("formulas.zoda", 1, 2, &world);
   FreeHandlePool();
 }
 

@@ -154,9 +154,8 @@ TEST_F(FormulaFilingTest, DocumentItemsHaveTheirStoredForm) {
   // A record: 0, the name that carries the count and the text, code 3, two doubles, the long,
   // then each element's double and long.
   const std::vector<uint8_t> stored = {
-      0,    0,    0, 0, 0, 4, '#', '1', ':', 't', 0, 0, 0, 3,    0x40, 0, 0, 0, 0, 0, 0, 0,
-      0xBF, 0xE0, 0, 0, 0, 0, 0,   0,   1,   0,   0, 0, 0x3F, 0xF8, 0, 0,    0, 0, 0, 0, 0, 0,
-      0,    9};
+      0,    0, 0, 0, 0, 4, '#', '1', ':', 't', 0, 0,    0,    3, 0x40, 0, 0, 0, 0, 0, 0, 0, 0xBF,
+      0xE0, 0, 0, 0, 0, 0, 0,   1,   0,   0,   0, 0x3F, 0xF8, 0, 0,    0, 0, 0, 0, 0, 0, 0, 9};
   EXPECT_GE(Find(bytes, stored), 0);
 }
 
