@@ -94,6 +94,10 @@ void Mechanics::AddGoalRows(const Context& context, int c) {
     if (goal.type == GoalType::Force && goal.marking != kEquality && kinematicDrive)
       forceLimit = std::abs(Checked(goal.value(context), record));
 
+  // The record's frame, once for all its goals.
+  bool framed = false;
+  double frameAngle = 0;
+  Vector2d frameX(1, 0);
   for (int gi = 0; gi < static_cast<int>(record.goals.size()); ++gi) {
     const Goal& goal = record.goals[gi];
     if (!IsKinematic(goal.type)) continue;
@@ -134,9 +138,12 @@ void Mechanics::AddGoalRows(const Context& context, int c) {
             continue;
           }
           const int frameBody = FrameBody(record);
-          double angle = FrameAngle(context, record);
-          if (goal.component == Component::Y) angle += std::numbers::pi / 2;
-          const Vector2d e(std::cos(angle), std::sin(angle));
+          if (!framed) {
+            frameAngle = FrameAngle(context, record);
+            frameX = Vector2d(std::cos(frameAngle), std::sin(frameAngle));
+            framed = true;
+          }
+          const Vector2d e = goal.component == Component::Y ? Perp(frameX) : frameX;
           const Vector2d d = pk.pos - p0.pos;
           const Vector2d dd = pk.vel - p0.vel;
           b.AddPoint(pk, e);

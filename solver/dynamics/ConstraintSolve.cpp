@@ -44,6 +44,53 @@ Eigen::VectorXd Mechanics::MulJt(const std::vector<int>& rows, const Eigen::Vect
   return out;
 }
 
+namespace {
+
+// The Cholesky factor L (row by row) of a small symmetric matrix given by its lower triangle;
+// false when the matrix is not positive definite. Plain loops: at these sizes the work is a few
+// hundred operations, less than a general routine spends on dispatch.
+bool CholeskyInPlace(const Eigen::MatrixXd& a, std::vector<double>& l) {
+  const int n = static_cast<int>(a.rows());
+  l.assign(static_cast<size_t>(n) * n, 0.0);
+  for (int j = 0; j < n; ++j) {
+    const double* lj = l.data() + static_cast<size_t>(j) * n;
+    double s = a(j, j);
+    for (int k = 0; k < j; ++k)
+      s -= lj[k] * lj[k];
+    if (!(s > 0)) return false;
+    const double d = std::sqrt(s);
+    l[static_cast<size_t>(j) * n + j] = d;
+    for (int i = j + 1; i < n; ++i) {
+      double* li = l.data() + static_cast<size_t>(i) * n;
+      double t = a(i, j);
+      for (int k = 0; k < j; ++k)
+        t -= li[k] * lj[k];
+      li[j] = t / d;
+    }
+  }
+  return true;
+}
+
+void CholeskySolve(const std::vector<double>& l, int n, const Eigen::VectorXd& b,
+                   Eigen::VectorXd& x) {
+  x = b;
+  for (int i = 0; i < n; ++i) {
+    const double* li = l.data() + static_cast<size_t>(i) * n;
+    double t = x[i];
+    for (int k = 0; k < i; ++k)
+      t -= li[k] * x[k];
+    x[i] = t / li[i];
+  }
+  for (int i = n - 1; i >= 0; --i) {
+    double t = x[i];
+    for (int k = i + 1; k < n; ++k)
+      t -= l[static_cast<size_t>(k) * n + i] * x[k];
+    x[i] = t / l[static_cast<size_t>(i) * n + i];
+  }
+}
+
+}  // namespace
+
 // Factorises J W J' over the rows. The matrix is assembled body by body: a product for every
 // pair of entries of two rows on one coordinate, so its cost follows the joints.
 void Mechanics::Factorise(const std::vector<int>& rows) {
@@ -90,8 +137,7 @@ void Mechanics::Factorise(const std::vector<int>& rows) {
   p.factored.clear();
   bool success;
   if (dense) {
-    p.llt.compute(p.matrix);
-    success = p.llt.info() == Eigen::Success;
+    success = CholeskyInPlace(p.matrix, p.factor);
   } else {
     p.ldlt.factorize(p.upper);
     success = p.ldlt.info() == Eigen::Success;
@@ -166,7 +212,7 @@ void Mechanics::MakePattern(FactorPattern& p, int n, bool dense) {
 void Mechanics::SolveFactorised(const Eigen::VectorXd& b, Eigen::VectorXd& x) {
   FactorPattern& p = *pattern_;
   if (p.dense) {
-    x = p.llt.solve(b);
+    CholeskySolve(p.factor, p.n, b, x);
     return;
   }
   for (int i = 0; i < p.n; ++i)

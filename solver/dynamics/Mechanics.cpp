@@ -163,8 +163,14 @@ void Mechanics::Unpack(const Eigen::VectorXd& state) {
 
 void Mechanics::UpdateKinematics() {
   for (int i = 0; i < BodyCount(); ++i) {
-    bodyKin_[i].angle = q_[3 * i + 2];
-    bodyKin_[i].omega = v_[3 * i + 2];
+    BodyKin& k = bodyKin_[i];
+    if (k.angle != q_[3 * i + 2] || !k.turned) {
+      k.angle = q_[3 * i + 2];
+      k.cos = std::cos(k.angle);
+      k.sin = std::sin(k.angle);
+      k.turned = true;
+    }
+    k.omega = v_[3 * i + 2];
   }
   pointKin_.resize(model_.points.size());
   for (size_t k = 0; k < model_.points.size(); ++k) {
@@ -175,7 +181,9 @@ void Mechanics::UpdateKinematics() {
     PointKin& pk = pointKin_[k];
     pk.dof = bodyKin_[i].dof;
     pk.body = i;
-    pk.arm = Rotate(angle, p.x - b.comX, p.y - b.comY);
+    const double lx = p.x - b.comX, ly = p.y - b.comY;
+    pk.arm = Vector2d(bodyKin_[i].cos * lx - bodyKin_[i].sin * ly,
+                      bodyKin_[i].sin * lx + bodyKin_[i].cos * ly);
     pk.pos = Vector2d(q_[3 * i], q_[3 * i + 1]) + pk.arm;
     pk.vel = Vector2d(v_[3 * i], v_[3 * i + 1]) + omega * Perp(pk.arm);
     pk.quad = -omega * omega * pk.arm;
@@ -605,6 +613,8 @@ void Mechanics::EventValues(double time, const Eigen::VectorXd& state,
     values.push_back(
         Checked(model_.constraints[c].activation(context.WithConstraint(static_cast<int>(c))),
                 model_.constraints[c]));
+  // The rows are needed only for the gaps of one-sided rows.
+  if (oneSidedKeys_.empty()) return;
   if (!current) BuildRows(context);
   std::map<int64_t, int> rowOfKey;
   for (size_t i = 0; i < rows_.size(); ++i)

@@ -108,6 +108,8 @@ class Mechanics {
   struct BodyKin {
     int dof = -1;  // first state index, or -1 for fixed bodies
     double angle = 0, omega = 0;
+    double cos = 1, sin = 0;  // of the angle
+    bool turned = false;      // cos and sin are those of the angle
   };
   struct PointKin {
     int dof = -1;
@@ -216,8 +218,8 @@ class Mechanics {
     std::vector<Product> products;
     int n = 0;
     bool dense = false;
-    Eigen::MatrixXd matrix;  // dense: the lower triangle
-    Eigen::LLT<Eigen::MatrixXd> llt;
+    Eigen::MatrixXd matrix;             // dense: the lower triangle
+    std::vector<double> factor;         // dense: its Cholesky factor, row by row
     std::vector<int> order;             // sparse: the place of each row in the ordering
     Eigen::SparseMatrix<double> upper;  // sparse: the reordered upper triangle
     Eigen::SimplicialLDLT<Eigen::SparseMatrix<double>, Eigen::Upper, Eigen::NaturalOrdering<int>>
