@@ -38,7 +38,7 @@ bool IsPairQuery(FormulaInteraction q) {
 class WorldQueries {
  public:
   WorldQueries(const FormulaProgram& program, const FormulaEnvironment* env)
-      : program_(program), env_(env) {}
+      : program_(program), env_(env), keepMembers_(program.AsksMemberTwice()) {}
 
   // Answers 0 and the object in `out` (which may point to scratch), or the environment's code.
   int32_t Resolve(int32_t index, FormulaObject& scratch, const FormulaObject*& out) {
@@ -59,6 +59,7 @@ class WorldQueries {
   }
 
   int32_t Member(const FormulaObject& object, FormulaMember member, FormulaVector& out) {
+    if (!keepMembers_) return env_->Member(object, member, out);
     if (haveLast_ && lastMember_ == member && lastObject_.kind == object.kind &&
         lastObject_.number == object.number) {
       out = last_;
@@ -89,6 +90,7 @@ class WorldQueries {
   const FormulaEnvironment* env_;
   FormulaObject participant_[2];
   bool known_[2] = {false, false};
+  const bool keepMembers_;  // only programs that ask twice keep an answer
   bool haveLast_ = false;
   FormulaMember lastMember_ = FormulaMember::kPosition;
   FormulaObject lastObject_;
@@ -566,6 +568,26 @@ class WorldQueries {
         *sp++ = v.x;
         *sp++ = v.y;
         top = v.r;
+        break;
+      }
+      case S::kMemberSection: {
+        // The member is asked and checked first, as a step of its own would.
+        FormulaObject scratch;
+        const FormulaObject* object = nullptr;
+        int32_t status = world.Resolve(step->a, scratch, object);
+        FormulaVector v;
+        if (status == kFormulaOk) {
+          status = world.Member(*object, static_cast<FormulaMember>(step->sub), v);
+        }
+        if (status != kFormulaOk) return status;
+        if (!Finite(v)) return kFormulaNoValue;
+        status = world.Resolve(step->b, scratch, object);
+        double value = 0.0;
+        if (status == kFormulaOk) status = env->Section(*object, v, value);
+        if (status != kFormulaOk) return status;
+        if (!std::isfinite(value)) return kFormulaNoValue;
+        *sp++ = top;
+        top = value;
         break;
       }
       case S::kSection: {

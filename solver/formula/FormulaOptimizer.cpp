@@ -4,6 +4,7 @@
 // are the same faults. Nothing is merged across a jump target, where another path joins.
 
 #include <cmath>
+#include <cstdint>
 
 #include "solver/formula/FormulaProgram.h"
 #include "solver/formula/FormulaSteps.h"
@@ -413,6 +414,13 @@ class Optimizer {
           return Add(WithConstant(S::kRDivK, -step.k), lastDepth);
         }
         break;
+      case S::kSection:
+        if (last->op == S::kMember && step.a <= INT16_MAX) {
+          last->op = S::kMemberSection;
+          last->b = static_cast<int16_t>(step.a);
+          return;
+        }
+        break;
       case S::kVLength:
       case S::kVSquare: {
         const bool length = step.op == S::kVLength;
@@ -493,10 +501,27 @@ void FormulaProgram::Prepare(const std::vector<FormulaInstruction>& code) {
   single_ = FormulaStep{};
   if (code.empty()) {  // nothing compiled
     steps_.clear();
+    asksMemberTwice_ = false;
     entry_ = FormulaEntry::kNone;
     return;
   }
   FormulaOptimize(code, steps_);
+  asksMemberTwice_ = false;
+  const auto same = [this](const FormulaStep& a, const FormulaStep& b) {
+    const FormulaObjectRef& x = objects_[a.a];
+    const FormulaObjectRef& y = objects_[b.a];
+    return a.sub == b.sub && x.source == y.source && x.object.kind == y.object.kind &&
+           x.object.number == y.object.number && x.name == y.name;
+  };
+  const auto asks = [](const FormulaStep& step) {
+    return step.op == S::kMember || step.op == S::kMemberComponent || step.op == S::kMemberLength ||
+           step.op == S::kMemberSquare || step.op == S::kMemberSection;
+  };
+  for (size_t i = 0; i < steps_.size() && !asksMemberTwice_; ++i) {
+    for (size_t j = 0; j < i && asks(steps_[i]); ++j) {
+      if (asks(steps_[j]) && same(steps_[i], steps_[j])) asksMemberTwice_ = true;
+    }
+  }
   entry_ = vector_ ? FormulaEntry::kVector : FormulaEntry::kLoop;
   if (vector_ || steps_.size() != 2) return;
   single_ = steps_[0];

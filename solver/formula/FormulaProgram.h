@@ -129,6 +129,8 @@ class FormulaProgram {
   // when compiling and binding.
   const std::vector<FormulaStep>& Steps() const { return steps_; }
   FormulaEntry Entry() const { return entry_; }
+  // True when the steps ask the world for one member of one object more than once.
+  bool AsksMemberTwice() const { return asksMemberTwice_; }
   // The step of a one-step program (FormulaEntry kConstant to kReadMulK), kept at hand.
   const FormulaStep& SingleStep() const { return single_; }
   // The objects the formula names, in order of first use (for dependency lists).
@@ -157,6 +159,7 @@ class FormulaProgram {
   bool usesTime_ = false;
   bool needsWorld_ = false;
   FormulaEntry entry_ = FormulaEntry::kNone;
+  bool asksMemberTwice_ = false;
   FormulaStep single_;
 };
 

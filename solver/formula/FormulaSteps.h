@@ -101,8 +101,9 @@ enum class FormulaStepOp : uint8_t {
   kInput,
   kMember,
   kMemberComponent,
-  kMemberLength,  // |member| of a vector member, as kMember then kVLength
-  kMemberSquare,  // sqr(member), as kMember then kVSquare
+  kMemberLength,   // |member| of a vector member, as kMember then kVLength
+  kMemberSquare,   // sqr(member), as kMember then kVSquare
+  kMemberSection,  // section(object b, member), as kMember then kSection
   kGroupCofM,
   kSection,
   kInteraction,

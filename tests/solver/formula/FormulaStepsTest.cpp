@@ -235,6 +235,25 @@ TEST_F(FormulaSteps, VectorMembersAndParticipants) {
                  ((s.p.x - o.p.x) * (s.p.x - o.p.x) + (s.p.y - o.p.y) * (s.p.y - o.p.y)) * o.mass);
   ASSERT_EQ(execute_program(program, &world, value), kFormulaOk);
   EXPECT_EQ(world.participants, 4);  // asked again at the next evaluation
+  ASSERT_EQ(parse_equation("-|self.v|*section(self,self.v)*(0.5)", program), kFormulaOk);
+  world.participants = world.members = 0;
+  ASSERT_EQ(execute_program(program, &world, value), kFormulaOk);
+  EXPECT_EQ(world.participants, 1);
+  EXPECT_EQ(world.members, 1);
+}
+
+TEST_F(FormulaSteps, SectionOfAMember) {
+  const WorldBody& o = world.bodies[5];
+  const double across = o.section * (1.0 + std::fabs(o.v.y) / std::hypot(o.v.x, o.v.y));
+  ExpectValue("section(other, other.v)", across);
+  ExpectValue("2 * section(body[5], other.v) + 1", 2 * across + 1);
+  ExpectFault("section(Ghost, self.v)", kFormulaUnknownObject);
+  ExpectFault("section(self, Ghost.v)", kFormulaUnknownObject);
+  ExpectFault("section(self, body[42].v)", kFormulaUnknownObject);
+  // The member is checked before the section is asked for.
+  world.bodies[3].v.r = std::nan("");
+  ExpectFault("section(Ghost, self.v)", kFormulaNoValue);
+  ExpectFault("section(self, self.v)", kFormulaNoValue);
 }
 
 TEST_F(FormulaSteps, BranchesKeepTheirOwnSteps) {
