@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdlib>
 
+#include <strings.h>
+
 #include "core/Resources.h"
 #include "core/port/Port.h"
 #include "core/port/WindowBinding.h"
@@ -273,4 +275,120 @@ PictureRec* PictureFromMetafile(int32_t mapMode, int32_t xExtent, int32_t yExten
   else
     picture->frame = FitFrame(xExtent, yExtent);
   return picture;
+}
+
+const char* const kToolIconNames[kToolIconCount] = {"AnchorIcon",
+                                                    "RLockSpringCnstrIcon",
+                                                    "RSpringCnstrIcon",
+                                                    "PointIcon",
+                                                    "LockedPointIcon",
+                                                    "BasePointIcon",
+                                                    "COMIcon",
+                                                    "COMXIcon",
+                                                    "MinusIcon",
+                                                    "PlusIcon",
+                                                    "EyeIcon",
+                                                    "RLockDamperCnstrIcon",
+                                                    "RDamperCnstrIcon",
+                                                    "RPistonCnstrIcon",
+                                                    "RCnstrIcon",
+                                                    "RLockCnstrIcon",
+                                                    "PinIcon",
+                                                    "RotateIcon",
+                                                    "ButtonIcon",
+                                                    "BeadIcon",
+                                                    "PressedButtonIcon",
+                                                    "PinLockIcon",
+                                                    "GearIcon",
+                                                    "GearInternalIcon",
+                                                    "GearHiliteIcon",
+                                                    "GearInternalHiliteIcon",
+                                                    "FrameOfReferenceIcon"};
+
+namespace {
+
+HICON (&ToolIcons())[kToolIconCount] {
+  static HICON icons[kToolIconCount] = {};
+  return icons;
+}
+
+constexpr int32_t kIconSide = 32;
+// Destination AND NOT source: clears the image where the mask keeps the page.
+constexpr DWORD kDestinationAndNotSource = 0x00220326;
+
+// A 32 x 32 memory context compatible with dc, holding a bitmap of its own.
+class IconCanvas {
+ public:
+  explicit IconCanvas(HDC dc)
+      : dc_(CreateCompatibleDC(dc)), bitmap_(CreateCompatibleBitmap(dc, kIconSide, kIconSide)) {
+    if (dc_ && bitmap_) previous_ = SelectObject(dc_, bitmap_);
+  }
+  ~IconCanvas() {
+    if (previous_) SelectObject(dc_, previous_);
+    if (dc_) DeleteDC(dc_);
+    if (bitmap_) DeleteObject(bitmap_);
+  }
+  IconCanvas(const IconCanvas&) = delete;
+  IconCanvas& operator=(const IconCanvas&) = delete;
+  bool Ok() const { return previous_ != nullptr; }
+  HDC dc() const { return dc_; }
+
+ private:
+  HDC dc_;
+  HBITMAP bitmap_;
+  HGDIOBJ previous_ = nullptr;
+};
+
+// A printed page cannot take the screen's exclusive-or of the image, so the icon is composed
+// apart: the mask (black where the icon is opaque) ANDed onto the page, then the image, cleared
+// where the mask keeps the page, ORed onto it.
+bool DrawComposedIcon(HDC dc, HICON icon, int32_t left, int32_t top) {
+  IconCanvas mask(dc);
+  IconCanvas image(dc);
+  if (!mask.Ok() || !image.Ok()) return false;
+  if (!DrawIconEx(mask.dc(), 0, 0, icon, kIconSide, kIconSide, 0, nullptr, DI_MASK) ||
+      !DrawIconEx(image.dc(), 0, 0, icon, kIconSide, kIconSide, 0, nullptr, DI_IMAGE)) {
+    return false;
+  }
+  BitBlt(image.dc(), 0, 0, kIconSide, kIconSide, mask.dc(), 0, 0, kDestinationAndNotSource);
+  return StretchBlt(dc, left, top, kIconSide, kIconSide, mask.dc(), 0, 0, kIconSide, kIconSide,
+                    SRCAND) &&
+         StretchBlt(dc, left, top, kIconSide, kIconSide, image.dc(), 0, 0, kIconSide, kIconSide,
+                    SRCPAINT);
+}
+
+}  // namespace
+
+int LoadToolIcons() {
+  int found = 0;
+  for (int i = 0; i < kToolIconCount; ++i) {
+    ToolIcons()[i] = LoadAppIcon(kToolIconNames[i]);
+    found += ToolIcons()[i] != nullptr;
+  }
+  return found;
+}
+
+HICON GetToolIcon(const char* name) {
+  if (!name) return nullptr;
+  for (int i = 0; i < kToolIconCount; ++i) {
+    if (strcasecmp(kToolIconNames[i], name) == 0) return ToolIcons()[i];
+  }
+  return nullptr;
+}
+
+HICON LoadAppIcon(LPCSTR name) {
+  for (HMODULE module : {GetResourceModule1(), GetResourceModule2(), GetResourceModule3()}) {
+    if (!module) continue;
+    if (HICON icon = LoadIcon(module, name)) return icon;
+  }
+  return nullptr;
+}
+
+bool DrawIconMasked(HICON icon, int16_t h, int16_t v) {
+  const HDC dc = GetPortDC();
+  if (!icon || !dc) return false;
+  const int32_t left = h - kIconSide / 2;
+  const int32_t top = v - kIconSide / 2;
+  if (GetUseSolidBrushes()) return DrawComposedIcon(dc, icon, left, top);
+  return DrawIcon(dc, left, top, icon) != FALSE;
 }

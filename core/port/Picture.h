@@ -7,6 +7,7 @@
 
 #include "core/MacTypes.h"
 #include "platform/win32/Gdi.h"
+#include "platform/win32/Icon.h"
 
 struct PictureRec {
   MacRect frame;
@@ -47,3 +48,19 @@ void KillPicture(PictureRec* picture);
 // comes from the extents.
 PictureRec* PictureFromMetafile(int32_t mapMode, int32_t xExtent, int32_t yExtent,
                                 HMETAFILE metafile);
+
+// The program's tool icons, loaded by name from its resource libraries at start-up.
+inline constexpr int kToolIconCount = 27;
+extern const char* const kToolIconNames[kToolIconCount];
+// Loads every tool icon; one the libraries lack stays null. Answers how many were found.
+int LoadToolIcons();
+// The tool icon of that name (ASCII case ignored); null when it is not a tool icon or was not
+// found.
+HICON GetToolIcon(const char* name);
+// An icon of the program's resource libraries (searched main, second, errors), by name or
+// MAKEINTRESOURCE id; null when none holds it.
+HICON LoadAppIcon(LPCSTR name);
+// Draws the icon centred on (h, v) in the current port: directly, or while printing composed
+// with its mask in 32 x 32 memory contexts and stretched onto the page, so that the page keeps
+// what lies under the transparent parts. False for a null icon or without a port context.
+bool DrawIconMasked(HICON icon, int16_t h, int16_t v);
