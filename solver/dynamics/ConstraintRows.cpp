@@ -278,7 +278,9 @@ double Mechanics::CurveDistance(const Context& context, int c, const PointKin& o
 
 void Mechanics::AddPositionRow(RowBuilder& b, const Context& context, const Constraint& record,
                                const Goal& goal, int c, int goalIndex, double quantity) {
-  Row row;
+  // Built in place: a row is large, and a copy per row shows in every evaluation.
+  rows_.emplace_back();
+  Row& row = rows_.back();
   row.constraint = c;
   row.goal = goalIndex;
   row.component = goal.component;
@@ -317,7 +319,6 @@ void Mechanics::AddPositionRow(RowBuilder& b, const Context& context, const Cons
   }
   row.begin = b.Begin();
   row.count = b.Count();
-  rows_.push_back(row);
 }
 
 }  // namespace yb::dynamics

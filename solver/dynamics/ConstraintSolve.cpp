@@ -46,26 +46,27 @@ Eigen::VectorXd Mechanics::MulJt(const std::vector<int>& rows, const Eigen::Vect
 
 namespace {
 
-// The Cholesky factor L (row by row) of a small symmetric matrix given by its lower triangle;
-// false when the matrix is not positive definite. Plain loops: at these sizes the work is a few
-// hundred operations, less than a general routine spends on dispatch.
+// The Cholesky factor L (row by row) of a small symmetric matrix given by its lower triangle,
+// with the reciprocals of its diagonal in place of the diagonal (solves then multiply instead of
+// dividing); false when the matrix is not positive definite. Plain loops: at these sizes the
+// work is a few hundred operations, less than a general routine spends on dispatch.
 bool CholeskyInPlace(const Eigen::MatrixXd& a, std::vector<double>& l) {
   const int n = static_cast<int>(a.rows());
-  l.assign(static_cast<size_t>(n) * n, 0.0);
+  l.resize(static_cast<size_t>(n) * n);  // only the lower triangle is written and read
   for (int j = 0; j < n; ++j) {
     const double* lj = l.data() + static_cast<size_t>(j) * n;
     double s = a(j, j);
     for (int k = 0; k < j; ++k)
       s -= lj[k] * lj[k];
     if (!(s > 0)) return false;
-    const double d = std::sqrt(s);
-    l[static_cast<size_t>(j) * n + j] = d;
+    const double inverse = 1 / std::sqrt(s);
+    l[static_cast<size_t>(j) * n + j] = inverse;
     for (int i = j + 1; i < n; ++i) {
       double* li = l.data() + static_cast<size_t>(i) * n;
       double t = a(i, j);
       for (int k = 0; k < j; ++k)
         t -= li[k] * lj[k];
-      li[j] = t / d;
+      li[j] = t * inverse;
     }
   }
   return true;
@@ -79,13 +80,13 @@ void CholeskySolve(const std::vector<double>& l, int n, const Eigen::VectorXd& b
     double t = x[i];
     for (int k = 0; k < i; ++k)
       t -= li[k] * x[k];
-    x[i] = t / li[i];
+    x[i] = t * li[i];
   }
   for (int i = n - 1; i >= 0; --i) {
     double t = x[i];
     for (int k = i + 1; k < n; ++k)
       t -= l[static_cast<size_t>(k) * n + i] * x[k];
-    x[i] = t / l[static_cast<size_t>(i) * n + i];
+    x[i] = t * l[static_cast<size_t>(i) * n + i];
   }
 }
 
@@ -359,23 +360,32 @@ void Mechanics::SolveBounded(const std::vector<int>& rows, const Eigen::VectorXd
 // Velocities onto the rows built at the present positions: equalities exactly, one-sided rows in
 // contact so that they do not approach, by the smallest change in kinetic energy.
 void Mechanics::SolveVelocities(Eigen::VectorXd& state) {
-  std::vector<int> rows;
+  std::vector<int>& rows = velocityRows_;
+  rows.clear();
   for (int i : solveRows_) {
     const Row& row = rows_[i];
     if (row.level == Level::Acceleration || row.saturated) continue;
     rows.push_back(i);
   }
   const int n = static_cast<int>(rows.size());
-  Eigen::VectorXd b(n), lower(n), upper(n);
+  Eigen::VectorXd &b = solveB_, &lower = solveLower_, &upper = solveUpper_, &impulse = solveX_;
+  b.resize(n);
+  lower.resize(n);
+  upper.resize(n);
   for (int k = 0; k < n; ++k) {
     const Row& row = rows_[rows[k]];
     b[k] = row.velocityTarget - RowRate(row);
     lower[k] = row.oneSided ? 0.0 : -kInfinity;
     upper[k] = kInfinity;
   }
-  Eigen::VectorXd impulse;
   SolveBounded(rows, b, lower, upper, impulse);
-  if (n > 0) state.tail(dofCount_) += invMass_.cwiseProduct(MulJt(rows, impulse));
+  if (n == 0) return;
+  auto velocity = state.tail(dofCount_);
+  for (int k = 0; k < n; ++k) {
+    const Row& row = rows_[rows[k]];
+    for (int i = row.begin; i < row.begin + row.count; ++i)
+      velocity[entries_[i].first] += invMass_[entries_[i].first] * entries_[i].second * impulse[k];
+  }
 }
 
 }  // namespace yb::dynamics

@@ -464,15 +464,18 @@ double Mechanics::Project(double time, Eigen::VectorXd& state, double tolerance)
   // Newton steps on the positions; a step that makes the residuals worse is halved, so a state
   // far off the constraints (a long fixed step) still comes back.
   double previous = HUGE_VAL;
-  Eigen::VectorXd lastStep;
+  Eigen::VectorXd& lastStep = projectStep_;
+  lastStep.resize(0);
   int halvings = 0;
   for (int iteration = 0; iteration < 100; ++iteration) {
     BuildRows(context);
     moved = false;
     if (iteration == 0) RefreshContacts();
     SelectRows();
-    std::vector<int> rows;
-    Eigen::VectorXd g(static_cast<int>(solveRows_.size()));
+    std::vector<int>& rows = projectRows_;
+    rows.clear();
+    Eigen::VectorXd& g = projectResidual_;
+    g.resize(static_cast<int>(solveRows_.size()));
     residual = 0;
     for (int i : solveRows_) {
       const Row& row = rows_[i];
@@ -508,9 +511,15 @@ double Mechanics::Project(double time, Eigen::VectorXd& state, double tolerance)
       Factorise(rows);
       chordRows_ = rows;
     }
-    Eigen::VectorXd delta;
-    SolveFactorised(g.head(n), delta);
-    lastStep = -invMass_.cwiseProduct(MulJt(rows, delta));
+    g.conservativeResize(n);
+    Eigen::VectorXd& delta = solveX_;
+    SolveFactorised(g, delta);
+    lastStep.setZero(dofCount_);
+    for (int k = 0; k < n; ++k) {
+      const Row& row = rows_[rows[k]];
+      for (int i = row.begin; i < row.begin + row.count; ++i)
+        lastStep[entries_[i].first] -= invMass_[entries_[i].first] * entries_[i].second * delta[k];
+    }
     state.head(dofCount_) += lastStep;
     Unpack(state);
     UpdateKinematics();

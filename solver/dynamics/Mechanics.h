@@ -190,7 +190,9 @@ class Mechanics {
   std::vector<int> lastSignature_;
   std::vector<int> signature_, candidates_;                           // buffers of SelectRows
   Eigen::VectorXd solveB_, solveLower_, solveUpper_, solveX_, free_;  // buffers of Derivative
-  std::vector<int> solveRows_;  // active rows that are independent
+  std::vector<int> solveRows_;                   // active rows that are independent
+  std::vector<int> velocityRows_, projectRows_;  // buffers of the projections
+  Eigen::VectorXd projectResidual_, projectStep_;
   std::vector<int> chordRows_;  // the rows the projection's factorisation was made for
   std::vector<int> redundant_;
   std::set<int64_t> redundantKeys_;
