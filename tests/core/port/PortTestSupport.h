@@ -2,6 +2,7 @@
 // A drawing port bound to a white memory bitmap.
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 #include "core/port/Port.h"
 #include "core/port/PortShapes.h"
 #include "core/port/PortText.h"
+#include "tests/support/MemoryCanvas.h"
 
 class PortTest : public ::testing::Test {
  protected:
@@ -19,50 +21,24 @@ class PortTest : public ::testing::Test {
   void SetUp() override {
     InitHandlePool();
     InitDrawingPort();
-    dc_ = CreateCompatibleDC(nullptr);
-    bitmap_ = CreateCompatibleBitmap(nullptr, kWidth, kHeight);
-    old_ = SelectObject(dc_, bitmap_);
-    PatBlt(dc_, 0, 0, kWidth, kHeight, WHITENESS);
+    canvas_.emplace(kWidth, kHeight);
+    dc_ = canvas_->dc();
     SetPortDC(dc_);
   }
 
   void TearDown() override {
     SetPortDC(nullptr);
-    SelectObject(dc_, old_);
-    DeleteDC(dc_);
-    DeleteObject(bitmap_);
+    canvas_.reset();
     FreeDrawingPort();
     FreeHandlePool();
   }
 
-  COLORREF At(int32_t x, int32_t y) const {
-    cairo_surface_t* surface = GetDCSurface(dc_);
-    cairo_surface_flush(surface);
-    const unsigned char* row =
-        cairo_image_surface_get_data(surface) + y * cairo_image_surface_get_stride(surface);
-    const uint32_t p = reinterpret_cast<const uint32_t*>(row)[x];
-    return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
-  }
+  COLORREF At(int32_t x, int32_t y) const { return canvas_->At(x, y); }
+  std::vector<COLORREF> Pixels() const { return canvas_->Pixels(); }
+  int32_t Count(COLORREF color) const { return canvas_->Count(color); }
 
-  std::vector<COLORREF> Pixels() const {
-    std::vector<COLORREF> out;
-    for (int32_t y = 0; y < kHeight; ++y) {
-      for (int32_t x = 0; x < kWidth; ++x)
-        out.push_back(At(x, y));
-    }
-    return out;
-  }
-
-  int32_t Count(COLORREF color) const {
-    int32_t n = 0;
-    for (COLORREF c : Pixels())
-      n += c == color;
-    return n;
-  }
-
+  std::optional<MemoryCanvas> canvas_;
   HDC dc_ = nullptr;
-  HBITMAP bitmap_ = nullptr;
-  HGDIOBJ old_ = nullptr;
 };
 
 inline uint32_t Packed(int16_t h, int16_t v) {
