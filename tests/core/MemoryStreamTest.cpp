@@ -7,17 +7,9 @@
 
 #include "core/Failure.h"
 #include "core/MacFile.h"
+#include "tests/core/StreamTestSupport.h"
 
 namespace {
-
-int16_t ErrorOf(auto&& code) {
-  try {
-    code();
-  } catch (const QVException& failure) {
-    return failure.error();
-  }
-  return 1;  // no failure
-}
 
 class MemoryStreamTest : public ::testing::Test {
  protected:

@@ -7,29 +7,9 @@
 
 #include "core/Failure.h"
 #include "core/UnitHandler.h"
+#include "tests/core/StreamTestSupport.h"
 
 namespace {
-
-int16_t ErrorOf(auto&& code) {
-  try {
-    code();
-  } catch (const QVException& failure) {
-    return failure.error();
-  }
-  return 1;  // no failure
-}
-
-// Lengths are shown in centimetres (kind 1); every other kind as it is.
-class CentimetreUnits : public TUnitHandler {
- public:
-  double GetDisplayFactor(int32_t unitKind) override { return unitKind == 1 ? 100.0 : 1.0; }
-  void GetFormattedValue(int32_t unitKind, int16_t, int16_t, double value, Str255& out) override {
-    char text[64];
-    std::snprintf(text, sizeof text, "%g%s", value * GetDisplayFactor(unitKind),
-                  unitKind == 1 ? " cm" : "");
-    out.Assign(text);
-  }
-};
 
 template <typename T>
 void Append(std::vector<uint8_t>& bytes, T value) {

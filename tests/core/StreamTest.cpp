@@ -8,17 +8,9 @@
 #include "core/Failure.h"
 #include "core/MacFile.h"
 #include "tests/core/FileCallsTestFolder.h"
+#include "tests/core/StreamTestSupport.h"
 
 namespace {
-
-int16_t ErrorOf(auto&& code) {
-  try {
-    code();
-  } catch (const QVException& failure) {
-    return failure.error();
-  }
-  return 1;  // no failure
-}
 
 // A stream with only the base's Scan and Checksum, over a vector.
 class VectorStream : public TStream {

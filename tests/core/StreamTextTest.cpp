@@ -10,34 +10,9 @@
 #include "core/UnitHandler.h"
 #include "core/geometry/NumberText.h"
 #include "tests/core/FileCallsTestFolder.h"
+#include "tests/core/StreamTestSupport.h"
 
 namespace {
-
-int16_t ErrorOf(auto&& code) {
-  try {
-    code();
-  } catch (const QVException& failure) {
-    return failure.error();
-  }
-  return 1;  // no failure
-}
-
-// Lengths (kind 1) are shown in centimetres with their unit; the digits asked for are recorded.
-class CentimetreUnits : public TUnitHandler {
- public:
-  double GetDisplayFactor(int32_t unitKind) override { return unitKind == 1 ? 100.0 : 1.0; }
-  void GetFormattedValue(int32_t unitKind, int16_t style, int16_t digits, double value,
-                         Str255& out) override {
-    lastStyle = style;
-    lastDigits = digits;
-    char text[64];
-    std::snprintf(text, sizeof text, "%g%s", value * GetDisplayFactor(unitKind),
-                  unitKind == 1 ? " cm" : "");
-    out.Assign(text);
-  }
-  int16_t lastStyle = 0;
-  int16_t lastDigits = 0;
-};
 
 std::string Text(Handle handle) {
   return std::string(HandleData(handle), GetHandleByteSize(handle));
