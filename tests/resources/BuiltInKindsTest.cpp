@@ -2,9 +2,6 @@
 // window layer reads.
 
 #include <cstdint>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -15,26 +12,10 @@
 #include "platform/win32/Resource.h"
 #include "resources/compiler/IconFiles.h"
 #include "resources/compiler/ScriptCompiler.h"
+#include "tests/core/FileCallsTestFolder.h"
+#include "tests/resources/ScriptTestSupport.h"
 
 namespace {
-
-using Bytes = std::vector<uint8_t>;
-
-rc::CompiledModule Compile(const std::string& script, const std::string& path = "test.rc") {
-  rc::CompiledModule module;
-  module.fileName = "test.dll";
-  rc::CompileScript(script, path, module);
-  return module;
-}
-
-std::string ErrorOf(const std::string& script, const std::string& path = "bad.rc") {
-  try {
-    Compile(script, path);
-  } catch (const rc::ScriptError& error) {
-    return error.what();
-  }
-  return "";
-}
 
 // Reads a dialog template the way a dialog reader would, failing the test on any overrun.
 class TemplateReader {
@@ -290,22 +271,13 @@ Bytes IconFile(bool cursor, const std::vector<uint8_t>& sizes) {
 
 class IconCompilerTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    // Tests run in parallel processes: each needs a folder of its own.
-    std::string pattern = (std::filesystem::temp_directory_path() / "yb_rc_icons_XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    folder_ = pattern;
-  }
-  void TearDown() override { std::filesystem::remove_all(folder_); }
+  // Tests run in parallel processes: each has a folder of its own.
+  void SetUp() override { ASSERT_TRUE(folder_.ok()); }
 
-  void Write(const std::string& name, const Bytes& bytes) {
-    std::ofstream out(folder_ / name, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-  }
-  std::string Script() const { return (folder_ / "lib.rc").string(); }
+  void Write(const std::string& name, const Bytes& bytes) { folder_.Write(name, bytes); }
+  std::string Script() const { return folder_.Path("lib.rc"); }
 
-  std::filesystem::path folder_;
+  TestFolder folder_;
 };
 
 const rc::CompiledResource* Find(const rc::CompiledModule& module, uint16_t type, uint16_t id) {

@@ -1,40 +1,21 @@
 #include "resources/compiler/ScriptCompiler.h"
 
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "tests/core/FileCallsTestFolder.h"
+#include "tests/resources/ScriptTestSupport.h"
+
 namespace {
-
-using Bytes = std::vector<uint8_t>;
-
-rc::CompiledModule Compile(const std::string& script, const std::string& path = "test.rc") {
-  rc::CompiledModule module;
-  module.fileName = "test.dll";
-  rc::CompileScript(script, path, module);
-  return module;
-}
 
 // The bytes of the only resource a script defines.
 Bytes Only(const std::string& script) {
   const rc::CompiledModule module = Compile(script);
   EXPECT_EQ(module.resources.size(), 1u);
   return module.resources.empty() ? Bytes() : module.resources[0].bytes;
-}
-
-// The message of the ScriptError a script raises, or "" when it compiles.
-std::string ErrorOf(const std::string& script, const std::string& path = "bad.rc") {
-  try {
-    Compile(script, path);
-  } catch (const rc::ScriptError& error) {
-    return error.what();
-  }
-  return "";
 }
 
 TEST(ScriptCompilerTest, TypedValuesInEachEncoding) {
@@ -90,20 +71,15 @@ TEST(ScriptCompilerTest, StringTableBecomesBlocksOfSixteen) {
 }
 
 TEST(ScriptCompilerTest, IncludedFilesAndBitmaps) {
-  std::string pattern = (std::filesystem::temp_directory_path() / "yb_rc_test_XXXXXX").string();
-  ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-  const std::filesystem::path folder = pattern;
-  {
-    std::ofstream raw(folder / "raw.bin", std::ios::binary);
-    raw << "abc";
-    Bytes bitmap(14 + 40, 0);
-    bitmap[0] = 'B';
-    bitmap[1] = 'M';
-    bitmap[14] = 40;
-    std::ofstream image(folder / "image.bmp", std::ios::binary);
-    image.write(reinterpret_cast<const char*>(bitmap.data()), bitmap.size());
-  }
-  const std::string script = (folder / "lib.rc").string();
+  const TestFolder folder;
+  ASSERT_TRUE(folder.ok());
+  folder.Write("raw.bin", "abc");
+  Bytes bitmap(14 + 40, 0);
+  bitmap[0] = 'B';
+  bitmap[1] = 'M';
+  bitmap[14] = 40;
+  folder.Write("image.bmp", bitmap);
+  const std::string script = folder.Path("lib.rc");
   const rc::CompiledModule module =
       Compile("5 \"dfft\" \"raw.bin\"\n 10 BITMAP \"image.bmp\"\n", script);
   ASSERT_EQ(module.resources.size(), 2u);
@@ -114,7 +90,6 @@ TEST(ScriptCompilerTest, IncludedFilesAndBitmaps) {
   EXPECT_NE(ErrorOf("11 BITMAP \"raw.bin\"", script).find("is not a bitmap file"),
             std::string::npos);
   EXPECT_NE(ErrorOf("12 DATA \"missing.bin\"", script).find("cannot read"), std::string::npos);
-  std::filesystem::remove_all(folder);
 }
 
 TEST(ScriptCompilerTest, MalformedScriptsAreRefusedWithTheirLine) {
