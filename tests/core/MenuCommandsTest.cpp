@@ -6,23 +6,15 @@
 #include "platform/win32/Clock.h"
 #include "platform/win32/Menu.h"
 #include "platform/win32/Window.h"
+#include "tests/core/WindowTestSupport.h"
 
 namespace {
 
-LRESULT Plain(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  return DefWindowProc(window, message, wParam, lParam);
-}
-
 // A frame whose bar holds menu 101 at position 0 (12 fixed items) and menu 1 at position 3.
-class MenuCommandsTest : public ::testing::Test {
+class MenuCommandsTest : public MenuFrameTest {
  protected:
   void SetUp() override {
-    ResetWindowSystem();
-    WNDCLASS windowClass;
-    windowClass.lpfnWndProc = Plain;
-    windowClass.lpszClassName = "Frame";
-    RegisterClass(&windowClass);
-    bar_ = CreateMenu();
+    MenuFrameTest::SetUp();
     const HMENU file = CreatePopupMenu();
     for (int i = 0; i < 12; ++i)
       AppendMenu(file, MF_STRING, 200 + i, "Fixed");
@@ -33,21 +25,12 @@ class MenuCommandsTest : public ::testing::Test {
     AppendMenu(world, MF_STRING, 1100, "&Run");
     AppendMenu(world, MF_STRING, 0x4000 | 1101, "&Stop");
     AppendMenu(bar_, MF_POPUP, reinterpret_cast<UINT_PTR>(world), "&World");
-    frame_ = CreateWindowEx(0, "Frame", "Frame", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr, bar_,
-                            nullptr);
-    SetMenuFrame(frame_);
+    OpenFrame();
     SetMenu94Position(0);
     SetMaximizedChildQuery(nullptr);
     SetMenuBarShiftFlags(false, false);
     ClearPendingMenuEnables();
   }
-  void TearDown() override {
-    FreeMenuItemMarks();
-    SetMenuFrame(nullptr);
-    ResetWindowSystem();
-  }
-  HMENU bar_ = nullptr;
-  HWND frame_ = nullptr;
 };
 
 TEST_F(MenuCommandsTest, CommandNumbersOfMenuItemsFollowTheFixedTablesAndTheRunTimeRule) {

@@ -13,6 +13,7 @@
 #include "platform/win32/Metafile.h"
 #include "platform/win32/Window.h"
 #include "platform/win32/WindowPaint.h"
+#include "tests/core/WindowTestSupport.h"
 
 namespace {
 
@@ -31,16 +32,9 @@ TEST(TextStyleTest, RecordsAreTwelveBytesCopiedWholeFillerIncluded) {
   EXPECT_EQ(&style.Self(), &style);
 }
 
-LRESULT Plain(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  return DefWindowProc(window, message, wParam, lParam);
-}
-
 TEST(TextStyleTest, InvalidRectanglesOfThePortWindowAreMarkedForPainting) {
   ResetWindowSystem();
-  WNDCLASS windowClass;
-  windowClass.lpfnWndProc = Plain;
-  windowClass.lpszClassName = "PortWindow";
-  RegisterClass(&windowClass);
+  RegisterPlainWindowClass("PortWindow");
   const HWND window = CreateWindowEx(0, "PortWindow", "", WS_POPUP | WS_VISIBLE, 0, 0, 100, 100,
                                      nullptr, nullptr, nullptr);
   ValidateRect(window, nullptr);

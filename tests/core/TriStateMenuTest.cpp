@@ -6,38 +6,23 @@
 #include "core/TriState.h"
 #include "platform/win32/Menu.h"
 #include "platform/win32/Window.h"
+#include "tests/core/WindowTestSupport.h"
 
 namespace {
-
-LRESULT Plain(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  return DefWindowProc(window, message, wParam, lParam);
-}
 
 constexpr int16_t kShowNames = 1210;
 constexpr int16_t kShowTracks = 1211;  // in the bar with bit 0x4000 set
 
-class TriStateMenuTest : public ::testing::Test {
+class TriStateMenuTest : public MenuFrameTest {
  protected:
   void SetUp() override {
-    ResetWindowSystem();
-    WNDCLASS windowClass;
-    windowClass.lpfnWndProc = Plain;
-    windowClass.lpszClassName = "Frame";
-    RegisterClass(&windowClass);
-    bar_ = CreateMenu();
+    MenuFrameTest::SetUp();
     const HMENU view = CreatePopupMenu();
     AppendMenu(view, MF_STRING, kShowNames, "Show &Names");
     AppendMenu(view, MF_STRING, 0x4000 | kShowTracks, "Show &Tracks");
     AppendMenu(bar_, MF_POPUP, reinterpret_cast<UINT_PTR>(view), "&View");
-    frame_ = CreateWindowEx(0, "Frame", "Frame", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr, bar_,
-                            nullptr);
-    SetMenuFrame(frame_);
+    OpenFrame();
     ClearPendingMenuEnables();
-  }
-  void TearDown() override {
-    FreeMenuItemMarks();
-    SetMenuFrame(nullptr);
-    ResetWindowSystem();
   }
 
   // "checked", "unchecked" or "grayed ..." with "mark" when the item has an image of its own.
@@ -50,9 +35,6 @@ class TriStateMenuTest : public ::testing::Test {
     if (checkedImage != nullptr) text += " mark";
     return text;
   }
-
-  HMENU bar_ = nullptr;
-  HWND frame_ = nullptr;
 };
 
 TriState Over(std::initializer_list<bool> flags) {

@@ -9,12 +9,9 @@
 #include "core/port/WindowBinding.h"
 #include "platform/win32/Window.h"
 #include "platform/win32/WindowPresenter.h"
+#include "tests/core/WindowTestSupport.h"
 
 namespace {
-
-LRESULT Plain(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  return DefWindowProc(window, message, wParam, lParam);
-}
 
 class PictureTest : public ::testing::Test {
  protected:
@@ -22,10 +19,7 @@ class PictureTest : public ::testing::Test {
     ResetWindowSystem();
     InitDrawingPort();
     InstallWindowBinding();
-    WNDCLASS windowClass;
-    windowClass.lpfnWndProc = Plain;
-    windowClass.lpszClassName = "PictureWindow";
-    RegisterClass(&windowClass);
+    RegisterPlainWindowClass("PictureWindow");
     window_ = CreateWindowEx(0, "PictureWindow", "", WS_POPUP | WS_VISIBLE, 0, 0, 100, 100, nullptr,
                              nullptr, nullptr);
     InitWindowPort(&port_, window_);

@@ -5,12 +5,9 @@
 #include "core/port/Picture.h"
 #include "platform/win32/Window.h"
 #include "platform/win32/WindowPresenter.h"
+#include "tests/core/WindowTestSupport.h"
 
 namespace {
-
-LRESULT Plain(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  return DefWindowProc(window, message, wParam, lParam);
-}
 
 class CountingView : public TWrappedView {
  public:
@@ -29,10 +26,7 @@ class WindowBindingTest : public ::testing::Test {
     ResetWindowSystem();
     InitDrawingPort();
     InstallWindowBinding();
-    WNDCLASS windowClass;
-    windowClass.lpfnWndProc = Plain;
-    windowClass.lpszClassName = "PortWindow";
-    RegisterClass(&windowClass);
+    RegisterPlainWindowClass("PortWindow");
     window_ = CreateWindowEx(0, "PortWindow", "", WS_POPUP | WS_VISIBLE, 100, 100, 200, 150,
                              nullptr, nullptr, nullptr);
     InitWindowPort(&port_, window_);
