@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/win32/GdiObjects.h"
+#include "platform/win32/ResourceText.h"
 #include "platform/win32/Window.h"
 #include "platform/win32/WindowInternal.h"
 #include "platform/win32/WindowPresenter.h"
@@ -267,30 +268,16 @@ void ResetClipboard() {
 
 namespace {
 
-// Code points of bytes 0x80 to 0x9F; 0 where Windows-1252 has no character.
-constexpr uint16_t kHighControls[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-
-void AppendUtf8(std::string& out, uint32_t code) {
-  if (code < 0x80) {
-    out.push_back(static_cast<char>(code));
-  } else if (code < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (code >> 6)));
-    out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xE0 | (code >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-  }
+// The bytes Windows-1252 leaves unassigned are the only ones that map to C1 controls; the
+// desktop sees '?' for them.
+bool IsControlCode(char32_t code) {
+  return code >= 0x80 && code < 0xA0;
 }
 
-char ByteOf(uint32_t code) {
-  if (code < 0x80 || (code >= 0xA0 && code < 0x100)) return static_cast<char>(code);
-  for (int i = 0; i < 32; ++i)
-    if (kHighControls[i] && kHighControls[i] == code) return static_cast<char>(0x80 + i);
-  return '?';
+char ByteOf(char32_t code) {
+  uint8_t byte = 0;
+  if (IsControlCode(code) || !ResourceCharFromUnicode(code, byte)) return '?';
+  return static_cast<char>(byte);
 }
 
 }  // namespace
@@ -298,11 +285,8 @@ char ByteOf(uint32_t code) {
 std::string Windows1252ToUtf8(const std::string& text) {
   std::string out;
   for (const char c : text) {
-    const auto byte = static_cast<uint8_t>(c);
-    uint32_t code = byte;
-    if (byte >= 0x80 && byte < 0xA0)
-      code = kHighControls[byte - 0x80] ? kHighControls[byte - 0x80] : '?';
-    AppendUtf8(out, code);
+    const char32_t code = ResourceCharToUnicode(static_cast<uint8_t>(c));
+    AppendUtf8(out, IsControlCode(code) ? U'?' : code);
   }
   return out;
 }
@@ -311,35 +295,10 @@ std::string Utf8ToWindows1252(const std::string& text) {
   std::string out;
   size_t i = 0;
   while (i < text.size()) {
-    const auto lead = static_cast<uint8_t>(text[i]);
-    int extra = 0;
-    uint32_t code = lead;
-    if (lead >= 0xF0 && lead < 0xF8) {
-      extra = 3;
-      code = lead & 0x07;
-    } else if (lead >= 0xE0) {
-      extra = 2;
-      code = lead & 0x0F;
-    } else if (lead >= 0xC0) {
-      extra = 1;
-      code = lead & 0x1F;
-    } else if (lead >= 0x80) {
-      out.push_back('?');  // a stray continuation byte
-      ++i;
-      continue;
-    }
-    if (i + static_cast<size_t>(extra) >= text.size() + (extra ? 0 : 1)) {
-      out.push_back('?');
-      break;
-    }
-    bool valid = true;
-    for (int k = 1; k <= extra; ++k) {
-      const auto next = static_cast<uint8_t>(text[i + static_cast<size_t>(k)]);
-      if ((next & 0xC0) != 0x80) valid = false;
-      code = (code << 6) | (next & 0x3F);
-    }
-    out.push_back(valid ? ByteOf(code) : '?');
-    i += valid ? static_cast<size_t>(extra) + 1 : 1;
+    char32_t code = 0;
+    size_t length = 0;
+    out.push_back(DecodeUtf8(text, i, code, length) ? ByteOf(code) : '?');
+    i += length;
   }
   return out;
 }

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 
 #include "platform/win32/ResourceText.h"
@@ -74,53 +75,24 @@ int PosixFlags(int flags) {
 }  // namespace
 
 std::string FileNameToSystem(const char* name) {
-  std::string out;
-  if (name == nullptr) return out;
-  for (const char* p = name; *p != '\0'; ++p) {
-    const char32_t code = ResourceCharToUnicode(static_cast<uint8_t>(*p));
-    if (code < 0x80) {
-      out += static_cast<char>(code);
-    } else if (code < 0x800) {
-      out += static_cast<char>(0xC0 | (code >> 6));
-      out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-      out += static_cast<char>(0xE0 | (code >> 12));
-      out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (code & 0x3F));
-    }
-  }
-  return out;
+  if (name == nullptr) return std::string();
+  return Win1252ToUtf8(name, std::strlen(name));
 }
 
 bool FileNameFromSystem(const std::string& name, std::string& out) {
   out.clear();
   size_t i = 0;
   while (i < name.size()) {
-    const auto lead = static_cast<uint8_t>(name[i]);
-    int extra = 0;
-    char32_t code = lead;
-    if (lead >= 0xF0 && lead < 0xF8) {
-      extra = 3, code = lead & 0x07;
-    } else if (lead >= 0xE0) {
-      extra = 2, code = lead & 0x0F;
-    } else if (lead >= 0xC0) {
-      extra = 1, code = lead & 0x1F;
-    } else if (lead >= 0x80) {
-      return false;
-    }
-    if (extra > 0 && i + extra >= name.size()) return false;
-    for (int k = 1; k <= extra; ++k) {
-      const auto next = static_cast<uint8_t>(name[i + k]);
-      if ((next & 0xC0) != 0x80) return false;
-      code = code << 6 | (next & 0x3F);
-    }
+    char32_t code = 0;
+    size_t length = 0;
+    if (!DecodeUtf8(name, i, code, length)) return false;
     // The shortest form only, so that no byte can hide behind a longer one.
     static constexpr char32_t kLeast[] = {0, 0x80, 0x800, 0x10000};
-    if (code < kLeast[extra]) return false;
+    if (code < kLeast[length - 1]) return false;
     uint8_t byte = 0;
     if (!ResourceCharFromUnicode(code, byte) || byte == 0) return false;
     out += static_cast<char>(byte);
-    i += 1 + extra;
+    i += length;
   }
   return true;
 }

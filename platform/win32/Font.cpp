@@ -337,31 +337,6 @@ BOOL TextCall(HDC hdc, int32_t x, int32_t y, UINT options, const RECT* rect, con
 
 }  // namespace
 
-std::string Win1252ToUtf8(const char* text, size_t count) {
-  static constexpr uint16_t kHigh[32] = {
-      0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-      0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-      0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-  std::string out;
-  out.reserve(count);
-  for (size_t i = 0; i < count; ++i) {
-    const auto byte = static_cast<uint8_t>(text[i]);
-    uint32_t code = byte;
-    if (byte >= 0x80 && byte < 0xA0) code = kHigh[byte - 0x80];
-    if (code < 0x80) {
-      out.push_back(static_cast<char>(code));
-    } else if (code < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | (code >> 6)));
-      out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    } else {
-      out.push_back(static_cast<char>(0xE0 | (code >> 12)));
-      out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    }
-  }
-  return out;
-}
-
 std::string ResolvedFontFamily(HFONT handle) {
   const GdiFont* font = LookupFont(handle);
   if (!font) return {};

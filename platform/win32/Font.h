@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/win32/GdiTypes.h"
+#include "platform/win32/ResourceText.h"
 
 BOOL TextOut(HDC hdc, int32_t x, int32_t y, const char* text, int32_t count);
 // dx, when given, holds the advance of each character in logical units.
@@ -20,5 +21,3 @@ int32_t DrawText(HDC hdc, const char* text, int32_t count, RECT* rect, UINT form
 
 // The installed family that a font resolves to, for example "DejaVu Sans".
 std::string ResolvedFontFamily(HFONT font);
-// Windows-1252 bytes as UTF-8.
-std::string Win1252ToUtf8(const char* text, size_t count);

@@ -497,29 +497,10 @@ class Lexer {
   }
 
   uint8_t Utf8Character() {
-    const auto lead = static_cast<uint8_t>(Current());
-    int extra = 0;
-    char32_t code = lead;
-    if (lead >= 0xF0 && lead < 0xF8) {
-      extra = 3;
-      code = lead & 0x07;
-    } else if (lead >= 0xE0) {
-      extra = 2;
-      code = lead & 0x0F;
-    } else if (lead >= 0xC0) {
-      extra = 1;
-      code = lead & 0x1F;
-    } else if (lead >= 0x80) {
-      Fail(line_, "the script is not valid UTF-8");
-    }
-    ++pos_;
-    for (int i = 0; i < extra; ++i) {
-      if (AtEnd() || (static_cast<uint8_t>(Current()) & 0xC0) != 0x80) {
-        Fail(line_, "the script is not valid UTF-8");
-      }
-      code = code << 6 | (static_cast<uint8_t>(Current()) & 0x3F);
-      ++pos_;
-    }
+    char32_t code = 0;
+    size_t length = 0;
+    if (!DecodeUtf8(text_, pos_, code, length)) Fail(line_, "the script is not valid UTF-8");
+    pos_ += length;
     uint8_t byte = 0;
     if (!ResourceCharFromUnicode(code, byte)) {
       Fail(line_, "character U+" + Hex(code) + " has no single-byte form");
