@@ -1,6 +1,5 @@
 #include "core/NumberText.h"
 
-#include <locale.h>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -12,6 +11,7 @@
 
 #include "core/Resources.h"
 #include "core/Tag.h"
+#include "core/geometry/NumberFormat.h"
 
 namespace {
 
@@ -120,9 +120,7 @@ bool ParseDouble(const Str255& s, double* out) {
   if (!number.empty()) {
     char* end = nullptr;
     errno = 0;
-    // The C locale's point, whatever the process locale says.
-    static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", nullptr);
-    value = strtod_l(number.c_str(), &end, cLocale);
+    value = StrtodC(number.c_str(), &end);
     inRange = !(errno == ERANGE && std::isinf(value));
   }
   *out = value;
@@ -157,7 +155,7 @@ void FormatDouble(int32_t format, double x, Str255& out) {
   if (digits < 1) digits = 1;
   if (digits > 17) digits = 17;
   char text[64];
-  std::snprintf(text, sizeof text, "%.*g", digits, x);
+  FormatDoubleC(text, sizeof text, "%.*g", digits, x);
   out.Assign(text);
 }
 

@@ -33,7 +33,8 @@ void ParseShort(const Str255& s, int16_t& out, int16_t ignored, bool& ok);
 void ParseLongUnchecked(const Str255& s, int32_t& out);
 
 // x with the count of significant digits in the upper 16 bits of format (1 to 17; less is 1,
-// more is 17): plain notation where the exponent allows, exponent notation otherwise.
+// more is 17): plain notation where the exponent allows, exponent notation otherwise. The point
+// is always '.'.
 void FormatDouble(int32_t format, double x, Str255& out);
 
 // Removes the first c from text; replaces the first c by replacement. Unchanged when c does not

@@ -8,7 +8,7 @@
 #include "core/MacFile.h"
 #include "core/NumberText.h"
 #include "core/UnitHandler.h"
-#include "core/geometry/NumberText.h"
+#include "core/geometry/NumberFormat.h"
 
 namespace {
 

@@ -60,9 +60,12 @@ TEST(ParseDoubleTest, ThePointDoesNotDependOnTheLocale) {
   if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") == nullptr) GTEST_SKIP() << "no German locale";
   double out = 0;
   const bool ok = Double("2.5", out);
+  Str255 shown;
+  FormatDouble(3 << 16, 2.5, shown);
   std::setlocale(LC_NUMERIC, saved.c_str());
   EXPECT_TRUE(ok);
   EXPECT_EQ(out, 2.5);
+  EXPECT_STREQ(shown.Chars(), "2.5");  // shown as it is read back
 }
 
 TEST(ParseIntegerTest, LongsAndShorts) {

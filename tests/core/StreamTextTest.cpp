@@ -8,7 +8,7 @@
 #include "core/Failure.h"
 #include "core/MacFile.h"
 #include "core/UnitHandler.h"
-#include "core/geometry/NumberText.h"
+#include "core/geometry/NumberFormat.h"
 #include "tests/core/FileCallsTestFolder.h"
 #include "tests/core/StreamTestSupport.h"
 

@@ -1,8 +1,10 @@
 #pragma once
 // Numbers as the user sees them: a double shown with a given count of digits, in fixed notation
 // where that still shows a significant digit and in exponent notation otherwise, and text read
-// back as a number. Both ignore the process locale: the point is always '.'.
+// back as a number. Both ignore the process locale: the point is always '.'. The two locale-free
+// conversions under them serve every number the program stores or shows.
 
+#include <cstddef>
 #include <cstdint>
 
 #include "core/PString.h"
@@ -21,3 +23,9 @@ Str255 FormatNumber(int16_t digits, double x);
 // character that cannot continue a number; no number gives 0). False only when the result is a
 // quiet NaN.
 bool ParseNumber(const Str255& text, double& out);
+
+// strtod in the "C" locale: the point is '.', whatever the process locale says. end and errno as
+// strtod leaves them.
+double StrtodC(const char* text, char** end);
+// snprintf of one double with a count of digits ("%.*g" and the like) in the "C" locale.
+void FormatDoubleC(char* out, size_t size, const char* format, int digits, double x);

@@ -1,4 +1,4 @@
-#include "core/geometry/NumberText.h"
+#include "core/geometry/NumberFormat.h"
 
 #include <locale.h>
 #include <cmath>
@@ -43,15 +43,21 @@ bool UsesFixedNotation(int digits, double x) {
 
 }  // namespace
 
+double StrtodC(const char* text, char** end) {
+  return CLocale() != nullptr ? strtod_l(text, end, CLocale()) : std::strtod(text, end);
+}
+
+void FormatDoubleC(char* out, size_t size, const char* format, int digits, double x) {
+  CLocaleScope c;
+  std::snprintf(out, size, format, digits, x);
+}
+
 void FormatNumber(Str255& out, int16_t digits, double x) {
   int n = digits;
   if (n < 0) n = 0;
   if (n > kMaxFormatDigits) n = kMaxFormatDigits;
   char text[256];
-  {
-    CLocaleScope c;
-    std::snprintf(text, sizeof text, UsesFixedNotation(n, x) ? "%.*f" : "%.*e", n, x);
-  }
+  FormatDoubleC(text, sizeof text, UsesFixedNotation(n, x) ? "%.*f" : "%.*e", n, x);
   out.Assign(text);
 }
 
@@ -62,7 +68,6 @@ Str255 FormatNumber(int16_t digits, double x) {
 }
 
 bool ParseNumber(const Str255& text, double& out) {
-  out = CLocale() != nullptr ? strtod_l(text.Chars(), nullptr, CLocale())
-                             : std::strtod(text.Chars(), nullptr);
+  out = StrtodC(text.Chars(), nullptr);
   return ClassifyDouble(out) != kQuietNaN;
 }

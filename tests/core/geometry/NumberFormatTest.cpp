@@ -1,4 +1,4 @@
-#include "core/geometry/NumberText.h"
+#include "core/geometry/NumberFormat.h"
 
 #include <clocale>
 #include <cstring>
