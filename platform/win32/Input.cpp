@@ -73,14 +73,7 @@ UINT ClientMessage(MouseButton button, bool down) {
 }
 
 void Queue(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  MSG out;
-  out.hwnd = window;
-  out.message = message;
-  out.wParam = wParam;
-  out.lParam = lParam;
-  out.time = GetTickCount();
-  out.pt = State().cursor;
-  QueueInputMessage(out);
+  QueueInputMessage(StampMessage(window, message, wParam, lParam));
 }
 
 bool IsDoubleClick(HWND window, int32_t button, POINT screen) {

@@ -27,17 +27,6 @@ MessageQueue& Queue() {
   return queue;
 }
 
-MSG Stamp(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  MSG out;
-  out.hwnd = window;
-  out.message = message;
-  out.wParam = wParam;
-  out.lParam = lParam;
-  out.time = GetTickCount();
-  GetCursorPos(&out.pt);
-  return out;
-}
-
 bool PassesWindowFilter(HWND target, HWND filter) {
   if (!filter) return true;
   if (filter == kThreadMessagesOnly) return target == nullptr;
@@ -70,7 +59,7 @@ bool FindPaint(MSG* out, HWND filter, UINT first, UINT last) {
     if (!record || !IsShownOnScreen(*record)) continue;
     if (record->update.IsEmpty() && !record->frameNeedsPaint) continue;
     if (!PassesWindowFilter(window, filter)) continue;
-    *out = Stamp(window, WM_PAINT, 0, 0);
+    *out = StampMessage(window, WM_PAINT, 0, 0);
     return true;
   }
   return false;
@@ -118,7 +107,7 @@ LRESULT SendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 
 BOOL PostMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (window && !IsWindow(window)) return FALSE;
-  Queue().posted.push_back(Stamp(window, message, wParam, lParam));
+  Queue().posted.push_back(StampMessage(window, message, wParam, lParam));
   return TRUE;
 }
 
@@ -129,6 +118,17 @@ BOOL PostThreadMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 void PostQuitMessage(int32_t exitCode) {
   Queue().quit = true;
   Queue().quitCode = exitCode;
+}
+
+MSG StampMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  MSG out;
+  out.hwnd = window;
+  out.message = message;
+  out.wParam = wParam;
+  out.lParam = lParam;
+  out.time = GetTickCount();
+  GetCursorPos(&out.pt);
+  return out;
 }
 
 void QueueInputMessage(const MSG& message) {
@@ -151,7 +151,7 @@ BOOL PeekMessage(MSG* message, HWND window, UINT first, UINT last, UINT removeFl
   bool have = TakeFrom(queue.posted, &found, window, first, last, remove, false) ||
               TakeFrom(queue.input, &found, window, first, last, remove, true);
   if (!have && queue.quit) {
-    found = Stamp(nullptr, WM_QUIT, static_cast<WPARAM>(queue.quitCode), 0);
+    found = StampMessage(nullptr, WM_QUIT, static_cast<WPARAM>(queue.quitCode), 0);
     if (remove) queue.quit = false;
     have = true;
   }

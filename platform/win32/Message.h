@@ -33,6 +33,8 @@ DWORD GetMessagePos();
 
 inline const HWND kThreadMessagesOnly = reinterpret_cast<HWND>(-1);
 
+// A message addressed now: the clock's time and the cursor's position.
+MSG StampMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // Puts a ready message at the end of the input queue; the input layer uses it after it has
 // found the target window.
 void QueueInputMessage(const MSG& message);
