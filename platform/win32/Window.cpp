@@ -153,19 +153,21 @@ HWND NextWindowToActivate(HWND leaving) {
   return nullptr;
 }
 
+// The width of the border a window's style gives it on every side.
+int32_t FrameWidth(const WindowRecord& record) {
+  if (record.style & WS_THICKFRAME) return kThickFrame;
+  if (record.style & WS_DLGFRAME || record.exStyle & WS_EX_DLGMODALFRAME) return kDialogFrame;
+  if (record.style & WS_BORDER) return 1;
+  return 0;
+}
+
 LRESULT DefaultHitTest(const WindowRecord& record, POINT screen) {
   const RECT window = WindowScreenRect(record);
   if (!PtInRect(window, screen)) return HTNOWHERE;
   const RECT client = ClientScreenRect(record);
   if (PtInRect(client, screen)) return HTCLIENT;
   const RECT insets = NonClientInsets(record);
-  int32_t frame = 0;
-  if (record.style & WS_THICKFRAME)
-    frame = kThickFrame;
-  else if (record.style & WS_DLGFRAME || record.exStyle & WS_EX_DLGMODALFRAME)
-    frame = kDialogFrame;
-  else if (record.style & WS_BORDER)
-    frame = 1;
+  const int32_t frame = FrameWidth(record);
   const int32_t captionBottom =
       window.top + frame + ((record.style & WS_CAPTION) == WS_CAPTION ? kCaptionHeight : 0);
   if (screen.y >= window.top + frame && screen.y < captionBottom) return HTCAPTION;
@@ -221,13 +223,7 @@ WindowRecord* FindWindowRecord(HWND window) {
 
 RECT NonClientInsets(const WindowRecord& record) {
   RECT insets;
-  int32_t frame = 0;
-  if (record.style & WS_THICKFRAME)
-    frame = kThickFrame;
-  else if (record.style & WS_DLGFRAME || record.exStyle & WS_EX_DLGMODALFRAME)
-    frame = kDialogFrame;
-  else if (record.style & WS_BORDER)
-    frame = 1;
+  const int32_t frame = FrameWidth(record);
   insets.left = insets.top = insets.right = insets.bottom = frame;
   if ((record.style & WS_CAPTION) == WS_CAPTION) insets.top += kCaptionHeight;
   if (record.menu && !(record.style & WS_CHILD)) insets.top += kMenuBarHeight;
