@@ -146,6 +146,24 @@ void PaintShape(DeviceContext& dc, Raster& raster, const RegionData& interior,
   if (pen.visible) raster.Fill(outline, pen.source, dc.state.rop2);
 }
 
+// A closed shape in the surface bounds r, made by shape(bounds, inset): without a pen the filled
+// area is one pixel narrower and shorter; with one, the outline is the ring pen.width wide inside
+// r, and the interior is the shape inset by that width when there is room for it.
+template <typename Shape>
+void PaintClosedShape(DeviceContext& dc, Raster& raster, const RECT& r, Shape shape) {
+  const PenInfo pen = CurrentPen(dc);
+  if (!pen.visible) {
+    PaintShape(dc, raster, shape(RECT{r.left, r.top, r.right - 1, r.bottom - 1}, 0), {}, pen);
+    return;
+  }
+  const int32_t w = pen.width;
+  const RegionData outer = shape(r, 0);
+  RegionData inner;
+  if (r.right - r.left > 2 * w && r.bottom - r.top > 2 * w)
+    inner = shape(RECT{r.left + w, r.top + w, r.right - w, r.bottom - w}, w);
+  PaintShape(dc, raster, inner, RegionData::Combine(outer, inner, RGN_DIFF), pen);
+}
+
 enum class ArcKind { Arc, Pie, Chord };
 
 BOOL DrawArc(HDC hdc, ArcKind kind, int32_t left, int32_t top, int32_t right, int32_t bottom,
@@ -276,19 +294,9 @@ BOOL Rectangle(HDC hdc, int32_t left, int32_t top, int32_t right, int32_t bottom
   if (!raster.Ok()) return FALSE;
   const RECT r =
       Normalized(raster.ToSurface(POINT{left, top}), raster.ToSurface(POINT{right, bottom}));
-  const PenInfo pen = CurrentPen(*dc);
-  if (!pen.visible) {
-    // Without a pen the filled area is one pixel narrower and shorter.
-    PaintShape(*dc, raster, RegionData::Rect(r.left, r.top, r.right - 1, r.bottom - 1), {}, pen);
-    return TRUE;
-  }
-  const int32_t w = pen.width;
-  const RegionData outer = RegionData::Rect(r.left, r.top, r.right, r.bottom);
-  RegionData inner;
-  if (r.right - r.left > 2 * w && r.bottom - r.top > 2 * w) {
-    inner = RegionData::Rect(r.left + w, r.top + w, r.right - w, r.bottom - w);
-  }
-  PaintShape(*dc, raster, inner, RegionData::Combine(outer, inner, RGN_DIFF), pen);
+  PaintClosedShape(*dc, raster, r, [](const RECT& b, int32_t) {
+    return RegionData::Rect(b.left, b.top, b.right, b.bottom);
+  });
   return TRUE;
 }
 
@@ -307,20 +315,12 @@ BOOL RoundRect(HDC hdc, int32_t left, int32_t top, int32_t right, int32_t bottom
       Normalized(raster.ToSurface(POINT{left, top}), raster.ToSurface(POINT{right, bottom}));
   const int32_t cw = dc->ScaleX(width);
   const int32_t ch = dc->ScaleY(height);
-  const PenInfo pen = CurrentPen(*dc);
-  if (!pen.visible) {
-    PaintShape(*dc, raster, RegionData::RoundRect(r.left, r.top, r.right - 1, r.bottom - 1, cw, ch),
-               {}, pen);
-    return TRUE;
-  }
-  const int32_t w = pen.width;
-  const RegionData outer = RegionData::RoundRect(r.left, r.top, r.right, r.bottom, cw, ch);
-  RegionData inner;
-  if (r.right - r.left > 2 * w && r.bottom - r.top > 2 * w) {
-    inner = RegionData::RoundRect(r.left + w, r.top + w, r.right - w, r.bottom - w,
-                                  std::max(cw - 2 * w, 0), std::max(ch - 2 * w, 0));
-  }
-  PaintShape(*dc, raster, inner, RegionData::Combine(outer, inner, RGN_DIFF), pen);
+  PaintClosedShape(*dc, raster, r, [cw, ch](const RECT& b, int32_t inset) {
+    // The inner corners are smaller by the ring on both sides.
+    const int32_t w = inset > 0 ? std::max(cw - 2 * inset, 0) : cw;
+    const int32_t h = inset > 0 ? std::max(ch - 2 * inset, 0) : ch;
+    return RegionData::RoundRect(b.left, b.top, b.right, b.bottom, w, h);
+  });
   return TRUE;
 }
 
@@ -335,18 +335,9 @@ BOOL Ellipse(HDC hdc, int32_t left, int32_t top, int32_t right, int32_t bottom) 
   if (!raster.Ok()) return FALSE;
   const RECT r =
       Normalized(raster.ToSurface(POINT{left, top}), raster.ToSurface(POINT{right, bottom}));
-  const PenInfo pen = CurrentPen(*dc);
-  if (!pen.visible) {
-    PaintShape(*dc, raster, RegionData::Ellipse(r.left, r.top, r.right - 1, r.bottom - 1), {}, pen);
-    return TRUE;
-  }
-  const int32_t w = pen.width;
-  const RegionData outer = RegionData::Ellipse(r.left, r.top, r.right, r.bottom);
-  RegionData inner;
-  if (r.right - r.left > 2 * w && r.bottom - r.top > 2 * w) {
-    inner = RegionData::Ellipse(r.left + w, r.top + w, r.right - w, r.bottom - w);
-  }
-  PaintShape(*dc, raster, inner, RegionData::Combine(outer, inner, RGN_DIFF), pen);
+  PaintClosedShape(*dc, raster, r, [](const RECT& b, int32_t) {
+    return RegionData::Ellipse(b.left, b.top, b.right, b.bottom);
+  });
   return TRUE;
 }
 
