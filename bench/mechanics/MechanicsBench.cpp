@@ -51,10 +51,73 @@ Result RunOurs(const std::string& scene, const std::string& quantity, Model mode
   return r;
 }
 
-// Ours in accurate mode and with a custom integrator error near the peers' accuracy, then every
-// peer run.
+// With --sweep, ours at a range of integrator errors and animation steps instead of the table,
+// to choose the settings that match the peers' accuracy.
+bool sweep = false;
+
+void RunSweep(const std::string& scene, const std::string& quantity, const Model& model,
+              double duration, const Probe& probe) {
+  for (double frame : {1.0 / 30, 1.0 / 15, 0.1, 0.2})
+    for (double error : {1e-2, 1e-3, 1e-4}) {
+      RunSettings settings;
+      settings.SetRunMode(RunMode::Custom);
+      settings.autoIntegratorError = false;
+      settings.integratorError = error;
+      settings.animationStep = frame;
+      char label[64];
+      std::snprintf(label, sizeof label, "KM %.0e, frame %.3g s", error, frame);
+      Print(RunOurs(scene, quantity, model, duration, probe, settings, label));
+    }
+  for (double frame : {1.0 / 30, 1.0 / 60, 1.0 / 120}) {
+    RunSettings settings;
+    settings.SetRunMode(RunMode::Fast);
+    settings.animationStep = frame;
+    for (double assembly : {1e-8, 1e-4}) {
+      settings.autoAssemblyError = assembly == 1e-8;
+      settings.assemblyError = assembly;
+      char label[64];
+      std::snprintf(label, sizeof label, "fast %.3g s, asm %.0e", frame, assembly);
+      Print(RunOurs(scene, quantity, model, duration, probe, settings, label));
+    }
+  }
+}
+
+// A custom setting chosen from the sweep so that our error stays at or below a peer's at its
+// defaults: Kutta-Merson under the integrator error, frames of the given length, and an
+// assembly error far below any peer's joint error.
+struct Matched {
+  double error, frame;
+};
+
+RunSettings MatchedSettings(const Matched& m) {
+  RunSettings settings;
+  settings.SetRunMode(RunMode::Custom);
+  settings.autoIntegratorError = false;
+  settings.integratorError = m.error;
+  settings.animationStep = m.frame;
+  settings.autoAssemblyError = false;
+  settings.assemblyError = 1e-10;
+  return settings;
+}
+
+void PrintMatched(const std::string& scene, const std::string& quantity, const Model& model,
+                  double duration, const Probe& probe, const std::vector<Matched>& matched) {
+  for (const Matched& m : matched) {
+    char label[64];
+    std::snprintf(label, sizeof label, "ours, KM %.0e, %.3g s", m.error, m.frame);
+    Print(RunOurs(scene, quantity, model, duration, probe, MatchedSettings(m), label));
+  }
+}
+
+// Ours in accurate mode, with a custom integrator error of 1e-6, in fast mode and at the
+// settings matched to the peers' accuracy, then every peer run.
 void RunAll(const std::string& scene, const std::string& quantity, const Model& model,
-            double duration, const Probe& probe, PeerProbe peerProbe) {
+            double duration, const Probe& probe, PeerProbe peerProbe,
+            const std::vector<Matched>& matched) {
+  if (sweep) {
+    RunSweep(scene, quantity, model, duration, probe);
+    return;
+  }
   Print(RunOurs(scene, quantity, model, duration, probe, RunSettings{}, "ours, accurate"));
   RunSettings custom;
   custom.SetRunMode(RunMode::Custom);
@@ -65,6 +128,7 @@ void RunAll(const std::string& scene, const std::string& quantity, const Model& 
   fast.SetRunMode(RunMode::Fast);
   fast.animationStep = 1.0 / 60;
   Print(RunOurs(scene, quantity, model, duration, probe, fast, "ours, fast 1/60 s"));
+  PrintMatched(scene, quantity, model, duration, probe, matched);
   for (const PeerRun& run : PeerRuns())
     Print(RunPeer(run, scene, quantity, model, duration, peerProbe));
 }
@@ -92,18 +156,17 @@ void RunTable() {
     const std::string name = "pendulum " + std::to_string(static_cast<int>(degrees));
     sc::Pendulum p(amplitude);
     const double e0 = Energy(Mechanics(p.model), g);
-    RunAll(
-        name, "energy drift / mgL", p.model, 60,
-        [&](const Mechanics& m, double) { return std::abs(Energy(m, g) - e0) / g; },
-        PeerProbe::Energy);
+    // The first setting matches the game engines' error, the second MuJoCo's.
+    RunAll(name, "energy drift / mgL", p.model, 60,
+           [&](const Mechanics& m, double) { return std::abs(Energy(m, g) - e0) / g; },
+           PeerProbe::Energy, {{1e-2, 0.2}, {1e-2, 0.1}});
   }
   {
     sc::DoublePendulum d;
     const double e0 = Energy(Mechanics(d.model), g);
-    RunAll(
-        "double pend.", "energy drift / mgL", d.model, 60,
-        [&](const Mechanics& m, double) { return std::abs(Energy(m, g) - e0) / g; },
-        PeerProbe::Energy);
+    RunAll("double pend.", "energy drift / mgL", d.model, 60,
+           [&](const Mechanics& m, double) { return std::abs(Energy(m, g) - e0) / g; },
+           PeerProbe::Energy, {{1e-2, 0.2}});
   }
   {
     sc::FourBar f(true);
@@ -115,14 +178,16 @@ void RunTable() {
           m.Body(f.rocker).r - sc::FourBar::RockerAngle(m.Body(f.crank).r), 2 * std::numbers::pi));
       return std::max(closure, rocker);
     };
-    RunAll("four-bar motor", "closure, rocker (m|rad)", f.model, 10, probe, PeerProbe::FourBar);
+    RunAll("four-bar motor", "closure, rocker (m|rad)", f.model, 10, probe, PeerProbe::FourBar,
+           {{1e-2, 0.2}});
   }
   {
     sc::SliderCrank s;
     auto probe = [&](const Mechanics& m, double) {
       return std::abs(m.Body(s.slider).x - sc::SliderCrank::SliderPosition(m.Body(s.crank).r));
     };
-    RunAll("slider-crank", "slider position (m)", s.model, 10, probe, PeerProbe::SliderCrank);
+    RunAll("slider-crank", "slider position (m)", s.model, 10, probe, PeerProbe::SliderCrank,
+           {{1e-2, 0.2}});
   }
   {
     sc::Chain c(100);
@@ -132,7 +197,8 @@ void RunTable() {
         worst = std::max(worst, (m.PointPosition(a) - m.PointPosition(b)).norm());
       return worst;
     };
-    RunAll("chain 100", "joint separation (m)", c.model, 2, probe, PeerProbe::Joints);
+    RunAll("chain 100", "joint separation (m)", c.model, 2, probe, PeerProbe::Joints,
+           {{1e-2, 0.2}});
   }
   for (double damping : {0.0, 2.0}) {
     sc::SpringMass s(damping);
@@ -142,6 +208,10 @@ void RunTable() {
                       sc::SpringMass::Displacement(damping, t)) /
              sc::SpringMass::kStretch;
     };
+    if (sweep) {
+      RunSweep(name, "displacement / amplitude", s.model, 10, probe);
+      continue;
+    }
     Print(RunOurs(name, "displacement / amplitude", s.model, 10, probe, RunSettings{},
                   "ours, accurate"));
     RunSettings custom;
@@ -150,6 +220,12 @@ void RunTable() {
     custom.integratorError = 1e-6;
     Print(
         RunOurs(name, "displacement / amplitude", s.model, 10, probe, custom, "ours, error 1e-6"));
+    // The undamped spring: the first setting matches the game engines' error, the second
+    // MuJoCo's; the damped one meets all of them at once.
+    const std::vector<Matched> matched =
+        damping > 0 ? std::vector<Matched>{{1e-2, 0.1}}
+                    : std::vector<Matched>{{1e-2, 1.0 / 15}, {1e-2, 1.0 / 30}};
+    PrintMatched(name, "displacement / amplitude", s.model, 10, probe, matched);
     for (const PeerRun& run : PeerRuns())
       Print(RunSpringPeer(run, name, damping, 10));
   }
@@ -161,15 +237,18 @@ void RunTable() {
       return std::max({std::abs(w2 / w1 + train.r1 / train.r2),
                        std::abs(w3 / w2 + train.r2 / train.r3), std::abs(v / (w3 * train.r3) - 1)});
     };
-    RunAll("gear train", "speed ratios", train.model, 10, probe, PeerProbe::GearRatios);
+    RunAll("gear train", "speed ratios", train.model, 10, probe, PeerProbe::GearRatios,
+           {{1e-2, 0.2}});
   }
 }
 
 int main(int argc, char** argv) {
   // "--no-table" leaves out the side-by-side table and runs only the scaling benchmark.
   bool table = true;
-  for (int i = 1; i < argc; ++i)
+  for (int i = 1; i < argc; ++i) {
     table = table && std::string(argv[i]) != "--no-table";
+    yb::dynamics::bench::sweep = yb::dynamics::bench::sweep || std::string(argv[i]) == "--sweep";
+  }
   if (table) RunTable();
   // Then how the cost of one evaluation grows with the size of the mechanism.
   benchmark::Initialize(&argc, argv);
