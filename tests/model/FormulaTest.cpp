@@ -185,16 +185,4 @@ TEST(FormulaTest, RecordsAreNamedForTheirTextAndCountAndTravelWithTheFormula) {
   EXPECT_EQ(TextOf(tooLong), "time");
 }
 
-TEST(FormulaTest, RecordNamesParseOnlyInTheFormTheyAreMade) {
-  Str255 name;
-  ASSERT_TRUE(MakeFormulaRecordName("x+1", 12, name));
-  int32_t count = -1;
-  Str255 text;
-  ASSERT_TRUE(ParseFormulaRecordName(name, count, text));
-  EXPECT_EQ(count, 12);
-  EXPECT_TRUE(text == Str255("x+1"));
-  for (const char* bad : {"#", "#:x", "#+1:x", "#01:x", "#1x", "#1:", "#1:#2:x", "1:x", "#1 :x"})
-    EXPECT_FALSE(ParseFormulaRecordName(bad, count, text)) << bad;
-}
-
 }  // namespace
