@@ -489,6 +489,13 @@ class WorldQueries {
         sp -= 2;
         top = sp[0] * sp[0] + sp[1] * sp[1];
         break;
+      case S::kVSubSquare: {  // x1 y1 r1 x2 y2 | r2
+        sp -= 5;
+        const double dx = sp[0] - sp[3];
+        const double dy = sp[1] - sp[4];
+        top = dx * dx + dy * dy;
+        break;
+      }
       case S::kVAngle:
         sp -= 2;
         top = std::atan2(sp[1], sp[0]);

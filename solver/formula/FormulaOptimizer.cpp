@@ -432,6 +432,10 @@ class Optimizer {
           last->op = length ? S::kPushM3Length : S::kPushM3Square;
           return;
         }
+        if (!length && last->op == S::kVSub) {
+          last->op = S::kVSubSquare;
+          return;
+        }
         break;
       }
       case S::kAddM:

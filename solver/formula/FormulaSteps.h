@@ -93,6 +93,7 @@ enum class FormulaStepOp : uint8_t {
   kVDivide,
   kVLength,
   kVSquare,
+  kVSubSquare,  // sqr(a - b) of two vectors, as kVSub then kVSquare
   kVAngle,
   kVComponent,
   // the world, asked through the environment, as in FormulaOp
