@@ -9,6 +9,7 @@
 #include "core/Handle.h"
 #include "core/MenuCommands.h"
 #include "core/Resources.h"
+#include "core/port/Picture.h"
 #include "core/port/Port.h"
 #include "core/port/WindowBinding.h"
 #include "model/Thing.h"
@@ -37,6 +38,7 @@ struct Unit {
 //   file-version tag; export classes; video export.
 const Unit kUnits[] = {
     {InitDrawingPort, FreeDrawingPort},  // font cache and drawing objects
+    {LoadToolIcons, nullptr},            // tool icons (shared, live as long as the program)
     {RegisterThingClasses, nullptr},
     {LoadClassHierarchy, nullptr},
     {InstallWindowBinding, FreeMenuItemMarks},  // window layer

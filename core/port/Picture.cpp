@@ -359,13 +359,9 @@ bool DrawComposedIcon(HDC dc, HICON icon, int32_t left, int32_t top) {
 
 }  // namespace
 
-int LoadToolIcons() {
-  int found = 0;
-  for (int i = 0; i < kToolIconCount; ++i) {
+void LoadToolIcons() {
+  for (int i = 0; i < kToolIconCount; ++i)
     ToolIcons()[i] = LoadAppIcon(kToolIconNames[i]);
-    found += ToolIcons()[i] != nullptr;
-  }
-  return found;
 }
 
 HICON GetToolIcon(const char* name) {

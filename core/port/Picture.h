@@ -52,8 +52,8 @@ PictureRec* PictureFromMetafile(int32_t mapMode, int32_t xExtent, int32_t yExten
 // The program's tool icons, loaded by name from its resource libraries at start-up.
 inline constexpr int kToolIconCount = 27;
 extern const char* const kToolIconNames[kToolIconCount];
-// Loads every tool icon; one the libraries lack stays null. Answers how many were found.
-int LoadToolIcons();
+// Loads every tool icon; one the libraries lack stays null.
+void LoadToolIcons();
 // The tool icon of that name (ASCII case ignored); null when it is not a tool icon or was not
 // found.
 HICON GetToolIcon(const char* name);

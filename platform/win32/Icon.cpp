@@ -3,12 +3,10 @@
 #include <cairo.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <map>
 #include <optional>
-#include <string>
 #include <utility>
 
 #include "platform/win32/Dc.h"
@@ -28,10 +26,18 @@ struct IconEntry {
   bool shared = false;
 };
 
+// A shared icon and the image bytes it was made from.
+struct SharedIcon {
+  uintptr_t handle = 0;
+  std::vector<uint8_t> bytes;
+};
+
 struct IconTable {
   std::map<uintptr_t, IconEntry> byHandle;
-  // Shared icons by module and name (an integer name as "#n", a text name upper-cased).
-  std::map<std::pair<HMODULE, std::string>, uintptr_t> sharedOf;
+  // Shared icons by the resource bytes of their image. A module's tables may go away and others
+  // take their place, so a hit counts only when the bytes are still the same.
+  std::map<std::pair<const uint8_t*, size_t>, SharedIcon> sharedOf;
+  uintptr_t stockApplication = 0;
   uintptr_t nextHandle = 0x30000;
 };
 
@@ -227,17 +233,6 @@ std::optional<uint16_t> ChooseImage(std::span<const uint8_t> group) {
   return best;
 }
 
-std::string SharedKey(LPCSTR name) {
-  if (IS_INTRESOURCE(name)) return "#" + std::to_string(reinterpret_cast<uintptr_t>(name));
-  std::string key(name);
-  for (char& c : key)
-    c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  // "#123" names the integer 123, as it does for the resource calls.
-  if (key.size() > 1 && key[0] == '#')
-    key = "#" + std::to_string(std::strtoul(key.c_str() + 1, nullptr, 10));
-  return key;
-}
-
 // The stock application icon: a small window with a title bar, transparent around it.
 IconPixels StockApplicationIcon() {
   constexpr int32_t kSide = 32;
@@ -292,21 +287,27 @@ bool BlitBitmap(HDC dc, int32_t x, int32_t y, int32_t width, int32_t height, HBI
 HICON LoadIcon(HINSTANCE module, LPCSTR name) {
   if (!name) return nullptr;
   IconTable& table = Table();
-  const auto key = std::make_pair(module, SharedKey(name));
-  auto found = table.sharedOf.find(key);
-  if (found != table.sharedOf.end()) return reinterpret_cast<HICON>(found->second);
-  std::optional<IconPixels> pixels;
   if (!module) {
     if (reinterpret_cast<uintptr_t>(name) != IDI_APPLICATION) return nullptr;
-    pixels = StockApplicationIcon();
-  } else {
-    const std::optional<uint16_t> image = ChooseImage(ResourceBytes(module, name, RT_GROUP_ICON));
-    if (!image) return nullptr;
-    pixels = DecodeIconImage(ResourceBytes(module, MAKEINTRESOURCEA(*image), RT_ICON));
-    if (!pixels) return nullptr;
+    if (!table.stockApplication) {
+      table.stockApplication = reinterpret_cast<uintptr_t>(Register(StockApplicationIcon(), true));
+    }
+    return reinterpret_cast<HICON>(table.stockApplication);
   }
+  const std::optional<uint16_t> image = ChooseImage(ResourceBytes(module, name, RT_GROUP_ICON));
+  if (!image) return nullptr;
+  const std::span<const uint8_t> bytes = ResourceBytes(module, MAKEINTRESOURCEA(*image), RT_ICON);
+  const auto key = std::make_pair(bytes.data(), bytes.size());
+  auto found = table.sharedOf.find(key);
+  if (found != table.sharedOf.end() &&
+      std::equal(bytes.begin(), bytes.end(), found->second.bytes.begin(),
+                 found->second.bytes.end())) {
+    return reinterpret_cast<HICON>(found->second.handle);
+  }
+  std::optional<IconPixels> pixels = DecodeIconImage(bytes);
+  if (!pixels) return nullptr;
   const HICON icon = Register(std::move(*pixels), true);
-  table.sharedOf[key] = reinterpret_cast<uintptr_t>(icon);
+  table.sharedOf[key] = SharedIcon{reinterpret_cast<uintptr_t>(icon), {bytes.begin(), bytes.end()}};
   return icon;
 }
 

@@ -236,6 +236,29 @@ TEST_F(IconResourceTest, GroupGivesTheImageOfTheSystemSize) {
   EXPECT_EQ(LoadIcon(module_, "#100"), LoadIcon(module_, MAKEINTRESOURCEA(100)));
 }
 
+TEST_F(IconResourceTest, ReplacedLibraryGivesItsOwnImage) {
+  const HICON before = LoadIcon(module_, "PointIcon");
+  ASSERT_NE(before, nullptr);
+  // The same table registered again, now with a blue image: the old icon is not handed out.
+  std::vector<uint8_t> blue = IconDib(
+      32, 32, 4, [](int32_t, int32_t) { return 0x0000FFu; },
+      [](int32_t, int32_t) { return false; });
+  ASSERT_EQ(blue.size(), large_.size());
+  large_ = blue;
+  entries_[1].data = large_.data();
+  RegisterResourceModule(
+      {"icon-test.dll", entries_.data(), static_cast<uint32_t>(entries_.size())});
+  module_ = LoadResourceLibrary("icon-test.dll");
+  const HICON after = LoadIcon(module_, "PointIcon");
+  ASSERT_NE(after, nullptr);
+  EXPECT_NE(after, before);
+  IconPixels pixels;
+  ASSERT_TRUE(GetIconPixels(after, &pixels));
+  EXPECT_EQ(pixels.image[0], 0x0000FFu);
+  ASSERT_TRUE(GetIconPixels(before, &pixels));  // a shared icon stays valid
+  EXPECT_EQ(pixels.image[0], kRedPixel);
+}
+
 TEST_F(IconResourceTest, MissingOrMalformedIconsAreNull) {
   EXPECT_EQ(LoadIcon(module_, "NoSuchIcon"), nullptr);
   EXPECT_EQ(LoadIcon(module_, "Orphan"), nullptr);    // its image does not exist
