@@ -3,6 +3,8 @@
 // world is built from our model (bodies, pins, rods, locked slots, velocity motors, line gravity),
 // so every engine runs the same mechanism.
 
+#include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <memory>
 #include <string>
@@ -26,6 +28,22 @@ struct PeerRun {
   double step;
   int iterations;  // solver iterations where the engine has them
 };
+
+// The shortest wall time of a few runs of the work (one at least; more while they are short),
+// so that a row of the table does not depend on what else the machine did at one moment.
+template <typename Work>
+double ShortestTime(Work&& work) {
+  double best = HUGE_VAL, total = 0;
+  for (int i = 0; i < 5 && (i == 0 || total < 0.5); ++i) {
+    const auto start = std::chrono::steady_clock::now();
+    work();
+    const double wall =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    best = std::min(best, wall);
+    total += wall;
+  }
+  return best;
+}
 
 // The installed peers, each at its default settings and at a step that gives it a smaller error.
 std::vector<PeerRun> PeerRuns();

@@ -129,13 +129,22 @@ void Mechanics::Factorise(const std::vector<int>& rows) {
   }
   FactorPattern& p = *pattern_;
   p.lastUse = factoriseCount_;
+  // Products are grouped by their place, so each sum stays in a register; places that no
+  // product reaches keep the zero they were given when the pattern was made.
   double* values = dense ? p.matrix.data() : p.upper.valuePtr();
-  const size_t count = dense ? static_cast<size_t>(n) * n : p.upper.nonZeros();
-  std::fill(values, values + count, 0.0);
-  for (const FactorPattern::Product& product : p.products)
-    values[product.slot] += flat_[product.a] * invMass_[product.dof] * flat_[product.b];
-  if (p.factored.size() == count && std::equal(values, values + count, p.factored.begin())) return;
-  p.factored.clear();
+  const size_t groups = p.groupSlot.size();
+  bool changed = p.factored.size() != groups;
+  p.factored.resize(groups);
+  for (size_t group = 0, k = 0; group < groups; ++group) {
+    double sum = 0;
+    for (const int end = p.groupEnd[group]; static_cast<int>(k) < end; ++k) {
+      const FactorPattern::Product& product = p.products[k];
+      sum += flat_[product.a] * invMass_[product.dof] * flat_[product.b];
+    }
+    values[p.groupSlot[group]] = sum;
+    if (!changed && sum != p.factored[group]) changed = true;
+  }
+  if (!changed) return;
   bool success;
   if (dense) {
     success = CholeskyInPlace(p.matrix, p.factor);
@@ -143,8 +152,27 @@ void Mechanics::Factorise(const std::vector<int>& rows) {
     p.ldlt.factorize(p.upper);
     success = p.ldlt.info() == Eigen::Success;
   }
-  if (!success) throw DynamicsError{kErrSingular, "the constraints cannot be solved together"};
-  p.factored.assign(values, values + count);
+  if (!success) {
+    p.factored.clear();
+    throw DynamicsError{kErrSingular, "the constraints cannot be solved together"};
+  }
+  for (size_t group = 0; group < groups; ++group)
+    p.factored[group] = values[p.groupSlot[group]];
+}
+
+// Orders the products by their place, keeping their order within a place, and marks where
+// each place's products end.
+void Mechanics::GroupProducts(FactorPattern& p) {
+  std::stable_sort(p.products.begin(), p.products.end(),
+                   [](const auto& x, const auto& y) { return x.slot < y.slot; });
+  p.groupSlot.clear();
+  p.groupEnd.clear();
+  for (size_t k = 0; k < p.products.size(); ++k) {
+    if (k == 0 || p.products[k].slot != p.products[k - 1].slot)
+      p.groupSlot.push_back(p.products[k].slot);
+    if (k + 1 == p.products.size() || p.products[k + 1].slot != p.products[k].slot)
+      p.groupEnd.push_back(static_cast<int>(k) + 1);
+  }
 }
 
 // The plan of a pattern: every product's place in the matrix values and, for the sparse
@@ -175,6 +203,7 @@ void Mechanics::MakePattern(FactorPattern& p, int n, bool dense) {
     p.matrix.setZero(n, n);
     for (size_t i = 0; i < places.size(); ++i)
       p.products[i].slot = places[i].second * n + places[i].first;
+    GroupProducts(p);
     return;
   }
   std::vector<Eigen::Triplet<double>> triplets;
@@ -205,6 +234,7 @@ void Mechanics::MakePattern(FactorPattern& p, int n, bool dense) {
     p.products[i].slot =
         static_cast<int>(std::lower_bound(begin, end, row) - p.upper.innerIndexPtr());
   }
+  GroupProducts(p);
   p.ldlt.analyzePattern(p.upper);
   p.permuted.resize(n);
   p.solved.resize(n);

@@ -216,8 +216,9 @@ class Mechanics {
     struct Product {
       int a, b, dof, slot;  // entries a and b of the row set, through coordinate dof
     };
-    std::vector<int> structure;  // per row: its entry count, then the coordinate of each entry
-    std::vector<Product> products;
+    std::vector<int> structure;     // per row: its entry count, then the coordinate of each entry
+    std::vector<Product> products;  // by place
+    std::vector<int> groupSlot, groupEnd;  // per place: where it is, where its products end
     int n = 0;
     bool dense = false;
     Eigen::MatrixXd matrix;             // dense: the lower triangle
@@ -226,11 +227,12 @@ class Mechanics {
     Eigen::SparseMatrix<double> upper;  // sparse: the reordered upper triangle
     Eigen::SimplicialLDLT<Eigen::SparseMatrix<double>, Eigen::Upper, Eigen::NaturalOrdering<int>>
         ldlt;
-    std::vector<double> factored;  // the values the factorisation was made of
+    std::vector<double> factored;  // per place, the value the factorisation was made of
     Eigen::VectorXd permuted, solved;
     int64_t lastUse = 0;
   };
   void MakePattern(FactorPattern& pattern, int n, bool dense);
+  static void GroupProducts(FactorPattern& pattern);
   void SolveFactorised(const Eigen::VectorXd& b, Eigen::VectorXd& x);
   std::vector<int> structure_;
   std::vector<double> flat_;  // the Jacobian entries of the row set, row by row
