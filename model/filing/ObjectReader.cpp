@@ -96,13 +96,15 @@ double TObjectReader::ReadReal() {
 }
 
 void TObjectReader::ReadString(Str255& text) {
-  // The length is unsigned: a long stored string is cut, never misread as negative.
+  // The length is unsigned: a long stored string is cut, never misread as negative. A string
+  // keeps all that a counted string holds, so a full 255-character name or formula written by
+  // the program reads back whole.
   const uint16_t length = ReadWord();
   text = Str255();
   if (length == 0) return;
   std::vector<uint8_t> stored(length);
   ReadRaw(stored.data(), length);
-  const size_t kept = std::min<size_t>(length, 254);
+  const size_t kept = std::min<size_t>(length, Str255::kCapacity);
   for (size_t i = 0; i < kept; ++i)
     text.AppendChar(static_cast<char>(RecodeFromStored(stored[i])));
 }

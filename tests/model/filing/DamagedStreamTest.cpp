@@ -144,13 +144,13 @@ TEST_F(DamagedStreamTest, LengthsBeyondTheStreamFail) {
   EXPECT_EQ(ReadError(shortString.bytes), kErrBadFormat);
 }
 
-TEST_F(DamagedStreamTest, LongStringKeeps254CharactersAndStaysAligned) {
+TEST_F(DamagedStreamTest, LongStringKeeps255CharactersAndStaysAligned) {
   const std::string text(300, 'x');
   Bytes b;
   b.Header().Object(1).Long(kBlockValue).Long(8).Long(0x40100000).Long(0);
   b.Long(kBlockNote).Long(302).String(text).Long(kBlockName).Long(4).String("ok").Long(-1).Long(-1);
   ASSERT_EQ(ReadError(b.bytes), 1);
-  EXPECT_EQ(Shape(0)->note.Length(), 254);
+  EXPECT_EQ(Shape(0)->note.Length(), 255);
   EXPECT_TRUE(Shape(0)->GetName() == Str255("ok"));
 }
 

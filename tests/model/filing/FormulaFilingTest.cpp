@@ -105,13 +105,15 @@ ptrdiff_t Find(const std::vector<uint8_t>& bytes, const std::vector<uint8_t>& ne
 
 TEST_F(FormulaFilingTest, QuantitiesRoundTripThroughEveryKindByteForByte) {
   const TFormulaRecord record = Record({{1.25, 7}, {-3.0, 0x10000}});
-  std::vector<TFormula> formulas{Constant(2.5),
-                                 Constant(-1e-300),
-                                 Constant(TFormula::kNoValue),
-                                 Text("Input[4] * cos(Input[5])"),
-                                 Text("-(100) * (Constraint[3].dp.x - (0.5))", &record),
-                                 Text("1 +"),
-                                 Text("true")};
+  std::vector<TFormula> formulas{
+      Constant(2.5),
+      Constant(-1e-300),
+      Constant(TFormula::kNoValue),
+      Text("Input[4] * cos(Input[5])"),
+      Text("-(100) * (Constraint[3].dp.x - (0.5))", &record),
+      Text("1 +"),
+      Text("true"),
+      Text(("1" + std::string(252, ' ') + "+2").c_str())};  // 255 characters
   for (const TFormula& formula : formulas)
     shape.quantities.push_back(std::make_unique<TFormula>(formula));
   shape.quantities.push_back(nullptr);
