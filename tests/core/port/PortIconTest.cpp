@@ -1,4 +1,8 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
 
 #include "core/Resources.h"
 #include "core/port/Picture.h"
@@ -104,6 +108,43 @@ TEST_F(PortIconTest, PrintingComposesWithTheMaskOntoThePage) {
   // The page keeps what lies under every transparent pixel: nothing is inverted.
   EXPECT_EQ(At(50, 2), kGreen);
   EXPECT_EQ(Count(kRed), 32 * 48);
+}
+
+TEST_F(PortIconTest, PrintedPageKeepsItsBackgroundUnderTheMask) {
+  LoadToolIcons();
+  const std::filesystem::path pdf = std::filesystem::temp_directory_path() /
+                                    ("yb-icon-print-" + std::to_string(getpid()) + ".pdf");
+  const HDC printer = CreatePrinterDC(pdf.c_str(), 72, 64, 48);
+  ASSERT_NE(printer, nullptr);
+  DOCINFO info;
+  info.lpszDocName = "icons";
+  ASSERT_GT(StartDoc(printer, &info), 0);
+  ASSERT_GT(StartPage(printer), 0);
+  RECT all{0, 0, 64, 48};
+  HBRUSH green = CreateSolidBrush(kGreen);
+  FillRect(printer, &all, green);
+  DeleteObject(green);
+  SetPortDC(printer);
+  SetUseSolidBrushes(true);
+  EXPECT_TRUE(DrawIconMasked(GetToolIcon("PointIcon"), 20, 20));
+  cairo_surface_t* page = GetDCSurface(printer);
+  ASSERT_NE(page, nullptr);
+  cairo_surface_flush(page);
+  auto pixel = [&](int32_t x, int32_t y) {
+    const unsigned char* row =
+        cairo_image_surface_get_data(page) + y * cairo_image_surface_get_stride(page);
+    return reinterpret_cast<const uint32_t*>(row)[x] & 0xFFFFFF;
+  };
+  EXPECT_EQ(pixel(4, 4), 0xFF0000u);
+  EXPECT_EQ(pixel(19, 35), 0xFF0000u);
+  EXPECT_EQ(pixel(20, 20), 0x00C800u);
+  EXPECT_EQ(pixel(28, 5), 0x00C800u);  // under the inverting square
+  EXPECT_EQ(pixel(3, 4), 0x00C800u);
+  SetPortDC(dc_);
+  EXPECT_GT(EndPage(printer), 0);
+  EXPECT_GT(EndDoc(printer), 0);
+  DeleteDC(printer);
+  std::filesystem::remove(pdf);
 }
 
 TEST_F(PortIconTest, NullIconOrNoContextDrawsNothing) {
