@@ -268,7 +268,7 @@ HBITMAP ImageBitmap(const IconPixels& pixels) {
   return CreateBitmap(pixels.width, pixels.height, 1, 32, pixels.image.data());
 }
 
-// Stretches one bitmap of the icon onto dc through a memory context.
+// Stretches one bitmap of the icon onto dc through a memory context, then deletes the bitmap.
 bool BlitBitmap(HDC dc, int32_t x, int32_t y, int32_t width, int32_t height, HBITMAP bitmap,
                 const IconPixels& pixels, DWORD rop) {
   if (!bitmap) return false;
