@@ -42,6 +42,24 @@ uint32_t ToMono(uint32_t pixel) {
   return (r * 30 + g * 59 + b * 11) >= 128 * 100 ? 0xFFFFFF : 0;
 }
 
+// A logical rectangle in surface pixels: its top-left corner and size, and whether the mapping
+// mirrors it along either axis.
+struct SurfaceSpan {
+  int32_t left = 0;
+  int32_t top = 0;
+  int32_t width = 0;
+  int32_t height = 0;
+  bool mirrorX = false;
+  bool mirrorY = false;
+};
+
+SurfaceSpan ToSurfaceSpan(const Raster& raster, int32_t x, int32_t y, int32_t w, int32_t h) {
+  const POINT a = raster.ToSurface(POINT{x, y});
+  const POINT b = raster.ToSurface(POINT{x + w, y + h});
+  return SurfaceSpan{std::min(a.x, b.x),  std::min(a.y, b.y), std::abs(b.x - a.x),
+                     std::abs(b.y - a.y), b.x < a.x,          b.y < a.y};
+}
+
 // A source rectangle read out of a context in device pixels, normalised so that its rows run
 // top to bottom and left to right (a mirrored source is flipped here).
 struct SourceBlock {
@@ -55,14 +73,13 @@ bool ReadSource(DeviceContext& src, const DeviceContext& dst, int32_t x, int32_t
                 int32_t h, SourceBlock& out) {
   Raster raster(src);
   if (!raster.Ok()) return false;
-  const POINT a = raster.ToSurface(POINT{x, y});
-  const POINT b = raster.ToSurface(POINT{x + w, y + h});
-  const bool flipX = b.x < a.x;
-  const bool flipY = b.y < a.y;
-  const int32_t left = std::min(a.x, b.x);
-  const int32_t top = std::min(a.y, b.y);
-  out.width = std::abs(b.x - a.x);
-  out.height = std::abs(b.y - a.y);
+  const SurfaceSpan span = ToSurfaceSpan(raster, x, y, w, h);
+  const bool flipX = span.mirrorX;
+  const bool flipY = span.mirrorY;
+  const int32_t left = span.left;
+  const int32_t top = span.top;
+  out.width = span.width;
+  out.height = span.height;
   if (static_cast<int64_t>(out.width) * out.height > (int64_t{1} << 27)) return false;
   out.pixels.assign(static_cast<size_t>(out.width) * out.height, 0xFFFFFF);
   const bool monoToColour = IsMonochrome(src) && !IsMonochrome(dst);
@@ -193,14 +210,13 @@ BOOL StretchBlt(HDC destination, int32_t x, int32_t y, int32_t width, int32_t he
   }
   Raster raster(*dst);
   if (!raster.Ok()) return FALSE;
-  const POINT a = raster.ToSurface(POINT{x, y});
-  const POINT b = raster.ToSurface(POINT{x + width, y + height});
-  const bool mirrorX = b.x < a.x;
-  const bool mirrorY = b.y < a.y;
-  const int32_t left = std::min(a.x, b.x);
-  const int32_t top = std::min(a.y, b.y);
-  const int64_t dw = std::abs(b.x - a.x);
-  const int64_t dh = std::abs(b.y - a.y);
+  const SurfaceSpan span = ToSurfaceSpan(raster, x, y, width, height);
+  const bool mirrorX = span.mirrorX;
+  const bool mirrorY = span.mirrorY;
+  const int32_t left = span.left;
+  const int32_t top = span.top;
+  const int64_t dw = span.width;
+  const int64_t dh = span.height;
   if (dw == 0 || dh == 0) return TRUE;
   if (withSource && (block.width == 0 || block.height == 0)) return TRUE;
   PaintSource pattern;
