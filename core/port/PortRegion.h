@@ -55,7 +55,8 @@ POINT PolygonGetPoint(const PolygonRec* polygon, int32_t index);
 int32_t PolygonPointCount(const PolygonRec* polygon);
 void PolygonOffset(PolygonRec* polygon, int32_t dh, int32_t dv);
 void PortFramePolygon(const PolygonRec* polygon);
-// The pattern fills of Part-style pattern numbers, with no pen or with the port's pen.
+// Pattern fills by pattern number: the plain fill also takes the system colour patterns and
+// draws no outline; the outlined fill keeps the port's pen.
 void PortFillPolygonPattern(const PolygonRec* polygon, int16_t pattern);
 void PortFillPolygonPatternOutlined(const PolygonRec* polygon, int16_t pattern);
 // Crossing count of the open path (the last point is not joined to the first), in wide integers.
