@@ -49,12 +49,19 @@ TEST_F(FileCallsTest, OpenAndCreateReportTheirCodes) {
 }
 
 TEST_F(FileCallsTest, ReadOnlyFilesRefuseWritePermission) {
-  if (!PermissionsApply()) GTEST_SKIP() << "permissions do not bind the superuser";
   const std::string path = folder.Write("locked", "x");
   ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+  const OrdinaryUser user(folder);
+  if (!user.active()) GTEST_SKIP() << "the superuser may not take an ordinary identity here";
   int16_t reference = 0;
   EXPECT_EQ(FSpOpen(Spec(path), 3, reference), kErrWritePermission);
+  EXPECT_EQ(reference, -1);
+  EXPECT_EQ(FSpOpen(Spec(path), 2, reference), kErrWritePermission);
   EXPECT_EQ(FSpCreate(path.c_str(), reference), kErrWritePermission);
+  // The refusal is the file's own: it still opens for reading, and nothing was truncated.
+  ASSERT_EQ(FSpOpen(Spec(path), 1, reference), 0);
+  EXPECT_EQ(FSClose(reference), 0);
+  EXPECT_EQ(folder.Read("locked"), (std::vector<uint8_t>{'x'}));
 }
 
 TEST_F(FileCallsTest, BytesGoOutAsGivenWithoutLineEndTranslation) {

@@ -1,6 +1,7 @@
 #pragma once
 // A fresh temporary folder for tests that drive real files; removed with everything in it.
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -51,8 +52,39 @@ class TestFolder {
   std::string path_;
 };
 
-// Permission bits do not stop the superuser, so tests that need a file that cannot be written
-// skip when run as root.
-inline bool PermissionsApply() {
-  return ::geteuid() != 0;
-}
+// Permission bits do not stop the superuser. While an OrdinaryUser lives, a process running as
+// root takes the identity of "nobody" (its saved identity lets it return) and opens the test
+// folder to that user, so checks of permission refusals run as root too. Any other user is
+// already bound by the bits.
+class OrdinaryUser {
+ public:
+  explicit OrdinaryUser(const TestFolder& folder) {
+    if (::geteuid() != 0) {
+      active_ = true;
+      return;
+    }
+    if (!folder.ok() || ::chmod(folder.Path("").c_str(), 0755) != 0) return;
+    if (::setegid(kNobody) != 0) return;
+    if (::seteuid(kNobody) != 0) {
+      static_cast<void>(::setegid(0));
+      return;
+    }
+    switched_ = true;
+    active_ = true;
+  }
+  ~OrdinaryUser() {
+    if (!switched_) return;
+    static_cast<void>(::seteuid(0));
+    static_cast<void>(::setegid(0));
+  }
+  OrdinaryUser(const OrdinaryUser&) = delete;
+  OrdinaryUser& operator=(const OrdinaryUser&) = delete;
+
+  // False only when root could not give up its identity (no right to change it).
+  bool active() const { return active_; }
+
+ private:
+  static constexpr uid_t kNobody = 65534;
+  bool active_ = false;
+  bool switched_ = false;
+};
