@@ -87,14 +87,17 @@ void Simulation::Step(double h, Eigen::VectorXd& result, double& error) {
   result = state_ + (h / 6) * (k1_ + 4 * k4_ + k5_);
   // The estimate weighs a velocity error by what it moves the bodies in one animation step, and
   // is relative where coordinates are larger than one unit, so that large worlds do not ask
-  // for more digits than the numbers hold.
+  // for more digits than the numbers hold. It is relative to the smaller of the coordinate's
+  // values at the two ends of the step: a step that blew a coordinate up would otherwise measure
+  // its error against the blown-up value and pass.
   const Eigen::VectorXd estimate = (h / 30) * (2 * k1_ - 9 * k3_ + 8 * k4_ - k5_);
   const double tau = settings_.animationStep;
   error = 0;
+  auto scale = [&](int i) { return std::min(std::abs(state_[i]), std::abs(result[i])); };
   for (int i = 0; i < dof; ++i) {
-    error = std::max(error, std::abs(estimate[i]) / std::max(1.0, std::abs(result[i])));
-    error = std::max(
-        error, tau * std::abs(estimate[dof + i]) / std::max(1.0, tau * std::abs(result[dof + i])));
+    error = std::max(error, std::abs(estimate[i]) / std::max(1.0, scale(i)));
+    error =
+        std::max(error, tau * std::abs(estimate[dof + i]) / std::max(1.0, tau * scale(dof + i)));
   }
   if (!std::isfinite(error)) error = HUGE_VAL;
 }

@@ -126,6 +126,40 @@ TEST(Accuracy, HundredLinkChainStaysJoined) {
   EXPECT_LT(m.Body(chain.links.back()).y, -0.01);  // the free end falls
 }
 
+// A very loose error lets steps grow until one swings the chain far off; such a step must be
+// rejected and cut (its error measured against the coordinates it started from, not the
+// blown-up ones it ended at), not accepted and left to the projection.
+TEST(Accuracy, LooseErrorChainCutsItsStepsAndRunsOn) {
+  scenes::Chain chain(5);
+  RunSettings settings;
+  settings.SetRunMode(RunMode::Custom);
+  settings.autoIntegratorError = false;
+  settings.integratorError = 1;
+  settings.animationStep = 0.2;
+  settings.autoAssemblyError = false;
+  settings.assemblyError = 1e-10;
+  Simulation sim(chain.model, settings);
+  const Mechanics& m = sim.GetMechanics();
+  auto energy = [&] {
+    double e = m.KineticEnergy();
+    for (int link : chain.links)
+      e += scenes::kGravity * scenes::Chain::kMass * m.Body(link).y;
+    return e;
+  };
+  const double start = energy();
+  double separation = 0, gain = 0;
+  for (int frame = 1; frame <= 10; ++frame) {
+    ASSERT_NO_THROW(sim.AdvanceTo(frame * 0.2)) << frame;
+    separation = std::max(separation, JointSeparation(m, chain.joints));
+    gain = std::max(gain, energy() - start);
+  }
+  EXPECT_GT(sim.Statistics().rejected, 0);
+  EXPECT_LE(separation, 1e-9);
+  // Loose, but no energy from nowhere: a blown-up step would add joules; 0.01 J is a link's
+  // weight (about 1 N) raised by a centimetre.
+  EXPECT_LT(gain, 0.01);
+}
+
 TEST(Accuracy, SpringMassPeriodAmplitudeAndDecrement) {
   for (double damping : {0.0, 2.0}) {
     scenes::SpringMass scene(damping);
