@@ -369,6 +369,9 @@ void TDisplayLink::WriteFields(TObjectWriter& writer) {
 
 void TSingleStyleLink::Initialize() {
   TDisplayLink::Initialize();
+  // The default style is loaded on first use; a link made before anything asked for it must still
+  // take the loaded one, not the empty record.
+  GetDefaultFontSize();
   font_ = DefaultFont();
   textColour_ = RGB16Color();
 }

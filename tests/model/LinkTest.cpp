@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "core/port/PortText.h"
+
 namespace {
 
 class CountingOwner : public TLinkOwner {
@@ -112,6 +114,27 @@ TEST(LinkTest, NamePlaceholderTakesTheNumberText) {
   link.SetName("Plain");
   link.FillNamePlaceholder();
   EXPECT_TRUE(link.GetName() == Str255("Plain"));
+}
+
+TEST(LinkTest, TheFirstLinkMadeTakesTheLoadedDefaultStyle) {
+  // As in a fresh process: nothing has asked for the default style yet.
+  ResetFaceTable();
+  ResetDefaultFontSize();
+  DefaultFont() = FontSpec{};
+  FontNumberFromName(Str255("Some Other Face"));  // another face took number 0 first
+  Listener first;
+  first.Initialize();
+  const int16_t size = GetDefaultFontSize();
+  EXPECT_GT(size, 0);
+  EXPECT_EQ(first.GetFont().size, size);
+  EXPECT_EQ(first.GetFont(), DefaultFont());
+  Str255 face;
+  FontNameFromNumber(first.GetFont().fontNumber, face);
+  EXPECT_STRNE(face.Chars(), "Some Other Face");
+  EXPECT_GT(face.Length(), 0);
+  Listener later;
+  later.Initialize();
+  EXPECT_EQ(later.GetFont(), first.GetFont());
 }
 
 }  // namespace
