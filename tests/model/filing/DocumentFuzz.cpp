@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,8 +18,9 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace filing_test;
-  // Run alone, the entry sets its classes up once and keeps them.
-  if (!IsClassRegistryFrozen()) new TestClassScope;
+  // Run alone, the entry sets its classes up once and keeps them until the process ends.
+  static std::unique_ptr<TestClassScope> classes;
+  if (!IsClassRegistryFrozen()) classes = std::make_unique<TestClassScope>();
   TTestWorld world;
   world.SetIdentifier(1);
   for (int16_t kind : {2, 1}) {
@@ -78,7 +80,11 @@ std::map<std::string, std::vector<uint8_t>> WriteSeeds() {
   TTestWorld world;
   world.SetIdentifier(1);
   world.setting = 5;
+  // Initialized as the program makes them, the shapes carry the default text style, which is
+  // written the same however many faces the process has looked up before.
   TTestShape a, b;
+  a.Initialize();
+  b.Initialize();
   a.SetIdentifier(3);
   a.value = 1.5;
   a.SetName("A\xB0");
