@@ -192,6 +192,9 @@ void TThing::DrawLabelledCross(const MacPoint& p) {
   FontSpec saved;
   RGB16Color savedColour;
   GetPortFont(saved, savedColour);
+  // The default style is loaded on first use; the label must not take the empty record (face 0,
+  // whatever face that is) when it is the first text drawn.
+  GetDefaultFontSize();
   FontSpec font = DefaultFont();
   if (font.size == 0) font.size = 9;
   SetPortFont(&font);

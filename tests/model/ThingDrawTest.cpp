@@ -1,8 +1,10 @@
 // Track marks and lines of a thing, drawn into a memory bitmap and probed in pixels.
 
+#include "core/Resources.h"
 #include "model/Thing.h"
 #include "model/filing/ObjectReader.h"
 #include "model/filing/ObjectWriter.h"
+#include "platform/win32/Resource.h"
 #include "tests/core/port/PortTestSupport.h"
 
 namespace {
@@ -65,6 +67,35 @@ TEST_F(ThingDrawTest, LabelledCrossStrokes) {
   }
   EXPECT_EQ(At(14, 20), kWhite);
   EXPECT_EQ(At(20, 30), kWhite);
+}
+
+TEST_F(ThingDrawTest, TheOriginLabelTakesTheDefaultStyleEvenAsTheFirstTextDrawn) {
+  // A text list whose fifth item is the origin label.
+  static const uint8_t list[] = {0, 5, 0, 0, 0, 0, 6, 'O', 'r', 'i', 'g', 'i', 'n'};
+  static const ResourceEntry entries[] = {{"STRD", 0, nullptr, 1200, list, sizeof list}};
+  static const ResourceModuleTable table = {"thing-draw-test.dll", entries, 1};
+  RegisterResourceModule(table);
+  SetResourceModule1(LoadResourceLibrary("thing-draw-test.dll"));
+  // As in a fresh process: nothing has asked for the default style, another face took number 0.
+  ResetFaceTable();
+  ResetDefaultFontSize();
+  DefaultFont() = FontSpec{};
+  FontNumberFromName(Str255("Some Other Face"));
+  mover.DrawLabelledCross(MacPoint(10, 10));
+  const std::vector<COLORREF> first = Pixels();
+  int32_t labelPixels = 0;
+  for (int32_t y = 12; y < kHeight; ++y)
+    for (int32_t x = 13; x < kWidth; ++x)
+      labelPixels += At(x, y) != kWhite ? 1 : 0;
+  EXPECT_GT(labelPixels, 0);
+
+  GetDefaultFontSize();  // anything else may load it first
+  RECT all{0, 0, kWidth, kHeight};
+  FillRect(dc_, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  mover.DrawLabelledCross(MacPoint(10, 10));
+  EXPECT_EQ(Pixels(), first);
+  SetResourceModule1(nullptr);
+  UnregisterResourceModule("thing-draw-test.dll");
 }
 
 TEST_F(ThingDrawTest, MarksOutsideTheAreaAreNotDrawn) {
