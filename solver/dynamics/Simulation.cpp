@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 namespace yb::dynamics {
 
@@ -149,6 +150,20 @@ void Simulation::Accept(double h, Eigen::VectorXd& state) {
   ++statistics_.accepted;
 }
 
+// The variable step has shrunk to nothing: the motion changes too abruptly for the error
+// allowed, or, when the error allowed is large against the mechanism, inaccurate steps have fed
+// the motion until it ran away. Either way the run cannot go on, and the user is told what to
+// change.
+DynamicsError Simulation::StepTooSmall() const {
+  char text[200];
+  std::snprintf(text, sizeof text,
+                "the step became too small to meet the integrator error at t = %.6g s: the motion "
+                "is too abrupt for it, or ran away because the error allowed (%.3g) is too large "
+                "for the mechanism",
+                time_, settings_.EffectiveIntegratorError());
+  return DynamicsError{kErrSingular, text};
+}
+
 bool Simulation::AdvanceTo(double target) {
   const bool variable =
       settings_.variableStep && settings_.integrator == IntegratorKind::KuttaMerson;
@@ -170,8 +185,7 @@ bool Simulation::AdvanceTo(double target) {
     if (variable && error > tolerance) {
       ++statistics_.rejected;
       step_ = h * std::clamp(0.9 * std::pow(tolerance / error, 0.2), 0.1, 0.5);
-      if (step_ < 1e-14 * std::max(1.0, time_))
-        throw DynamicsError{kErrSingular, "the step became too small to meet the error"};
+      if (step_ < 1e-14 * std::max(1.0, time_)) throw StepTooSmall();
       continue;
     }
     if (!variable && settings_.integrator == IntegratorKind::KuttaMerson && error > tolerance &&

@@ -61,6 +61,7 @@ class Simulation {
   int FirstCrossing(const std::vector<double>& before, const std::vector<double>& after,
                     double& fraction) const;
   double LocateCrossing(int index, double h, Eigen::VectorXd& result);
+  DynamicsError StepTooSmall() const;
   void Accept(double h, Eigen::VectorXd& state);
 
   Mechanics mechanics_;

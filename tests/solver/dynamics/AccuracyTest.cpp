@@ -160,6 +160,27 @@ TEST(Accuracy, LooseErrorChainCutsItsStepsAndRunsOn) {
   EXPECT_LT(gain, 0.01);
 }
 
+// An error allowed far larger than the mechanism lets accepted steps feed the motion until it
+// runs away; the run then stops with an error that says so, not with a number-less state.
+TEST(Accuracy, RunawayUnderAHugeErrorIsRefusedWithTheReason) {
+  scenes::Chain chain(2);
+  RunSettings settings;
+  settings.SetRunMode(RunMode::Custom);
+  settings.autoIntegratorError = false;
+  settings.integratorError = 10;
+  settings.animationStep = 0.2;
+  Simulation sim(chain.model, settings);
+  try {
+    for (int frame = 1; frame <= 10; ++frame)
+      sim.AdvanceTo(frame * 0.2);
+    FAIL() << "the run went on";
+  } catch (const DynamicsError& e) {
+    EXPECT_EQ(e.code, kErrSingular);
+    EXPECT_NE(e.message.find("integrator error"), std::string::npos) << e.message;
+    EXPECT_NE(e.message.find("too large"), std::string::npos) << e.message;
+  }
+}
+
 TEST(Accuracy, SpringMassPeriodAmplitudeAndDecrement) {
   for (double damping : {0.0, 2.0}) {
     scenes::SpringMass scene(damping);
