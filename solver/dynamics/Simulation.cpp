@@ -15,7 +15,8 @@ Simulation::Simulation(Model model, RunSettings settings)
   mechanics_.SetFrameStep(settings_.animationStep);
   state_ = mechanics_.State();
   // Start on the constraints, so that the first frame already closes.
-  mechanics_.Project(0.0, state_, settings_.EffectiveAssemblyError());
+  const double residual = mechanics_.Project(0.0, state_, settings_.EffectiveAssemblyError());
+  if (!(residual <= settings_.EffectiveAssemblyError())) throw OffTheConstraints(residual);
   step_ = settings_.IntegrationStep() / 8;
   activationCount_ = static_cast<int>(mechanics_.GetModel().constraints.size());
   ConditionValues(0.0, state_, conditionValues_);
@@ -146,8 +147,23 @@ void Simulation::Accept(double h, Eigen::VectorXd& state) {
   time_ += h;
   state_ = state;
   const double tolerance = settings_.EffectiveAssemblyError();
-  mechanics_.Project(time_, state_, tolerance);
+  const double residual = mechanics_.Project(time_, state_, tolerance);
+  if (!(residual <= tolerance)) throw OffTheConstraints(residual);
   ++statistics_.accepted;
+}
+
+// The projection could not bring the positions back onto the constraints within the assembly
+// error. Going on would show a mechanism that has come apart as if it were sound, so the run
+// stops and says when, by how much, and what to change.
+DynamicsError Simulation::OffTheConstraints(double residual) const {
+  char text[300];
+  std::snprintf(text, sizeof text,
+                "the positions could not be brought back onto the constraints at t = %.6g s: a "
+                "constraint is still off by %.3g, more than the assembly error (%.3g); the "
+                "integration step may be too long for the motion, or the constraints cannot all "
+                "be met",
+                time_, residual, settings_.EffectiveAssemblyError());
+  return DynamicsError{kErrSingular, text};
 }
 
 // The variable step has shrunk to nothing: the motion changes too abruptly for the error

@@ -62,6 +62,7 @@ class Simulation {
                     double& fraction) const;
   double LocateCrossing(int index, double h, Eigen::VectorXd& result);
   DynamicsError StepTooSmall() const;
+  DynamicsError OffTheConstraints(double residual) const;
   void Accept(double h, Eigen::VectorXd& state);
 
   Mechanics mechanics_;

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <string>
 
 #include "solver/dynamics/FormulaValues.h"
 #include "solver/dynamics/Simulation.h"
@@ -607,6 +609,37 @@ TEST(RunSettingsTest, FastModeChainComesBackOntoItsJoints) {
   }
   EXPECT_LE(separation, 1e-7);
   EXPECT_TRUE(sim.GetMechanics().Warnings().empty());
+}
+
+TEST(RunSettingsTest, FastModeChainUnderALooseAssemblyErrorNeverComesApartSilently) {
+  // Long steps and a loose assembly error leave the projection too far off for its Newton steps;
+  // the fast mode reports no inconsistent constraints, so the run must either keep every joint
+  // within the error or stop and say why.
+  constexpr double kAssembly = 1e-3;
+  scenes::Chain chain(8);
+  RunSettings fast;
+  fast.SetRunMode(RunMode::Fast);
+  fast.animationStep = 0.1;
+  fast.autoAssemblyError = false;
+  fast.assemblyError = kAssembly;
+  Simulation sim(chain.model, fast);
+  const Mechanics& m = sim.GetMechanics();
+  for (int frame = 1; frame <= 20; ++frame) {
+    try {
+      sim.AdvanceTo(frame * 0.1);
+    } catch (const DynamicsError& e) {
+      EXPECT_EQ(e.code, kErrSingular);
+      EXPECT_NE(e.message.find("assembly error"), std::string::npos) << e.message;
+      char when[40];
+      std::snprintf(when, sizeof when, "t = %.6g s", sim.Time());
+      EXPECT_NE(e.message.find(when), std::string::npos) << e.message;
+      return;
+    }
+    for (auto [a, b] : chain.joints) {
+      const Eigen::Vector2d apart = m.PointPosition(a) - m.PointPosition(b);
+      ASSERT_LE(apart.cwiseAbs().maxCoeff(), kAssembly) << "frame " << frame;
+    }
+  }
 }
 
 }  // namespace
