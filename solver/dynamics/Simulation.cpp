@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 
 namespace yb::dynamics {
 
@@ -15,8 +16,9 @@ Simulation::Simulation(Model model, RunSettings settings)
   mechanics_.SetFrameStep(settings_.animationStep);
   state_ = mechanics_.State();
   // Start on the constraints, so that the first frame already closes.
-  const double residual = mechanics_.Project(0.0, state_, settings_.EffectiveAssemblyError());
-  if (!(residual <= settings_.EffectiveAssemblyError())) throw OffTheConstraints(residual);
+  const double tolerance = AssemblyTolerance(state_);
+  const double residual = mechanics_.Project(0.0, state_, tolerance);
+  if (!(residual <= tolerance)) throw OffTheConstraints(residual, tolerance);
   step_ = settings_.IntegrationStep() / 8;
   activationCount_ = static_cast<int>(mechanics_.GetModel().constraints.size());
   ConditionValues(0.0, state_, conditionValues_);
@@ -146,23 +148,32 @@ double Simulation::LocateCrossing(int index, double h, Eigen::VectorXd& result) 
 void Simulation::Accept(double h, Eigen::VectorXd& state) {
   time_ += h;
   state_ = state;
-  const double tolerance = settings_.EffectiveAssemblyError();
+  const double tolerance = AssemblyTolerance(state_);
   const double residual = mechanics_.Project(time_, state_, tolerance);
-  if (!(residual <= tolerance)) throw OffTheConstraints(residual);
+  if (!(residual <= tolerance)) throw OffTheConstraints(residual, tolerance);
   ++statistics_.accepted;
+}
+
+// The assembly error, but never below what the coordinates can resolve: far from the origin a
+// residual cannot be brought under a few units of rounding of the positions themselves.
+double Simulation::AssemblyTolerance(const Eigen::VectorXd& state) const {
+  const int dof = static_cast<int>(state.size()) / 2;
+  const double largest = dof > 0 ? state.head(dof).cwiseAbs().maxCoeff() : 0.0;
+  const double rounding = 64 * std::numeric_limits<double>::epsilon() * std::max(1.0, largest);
+  return std::max(settings_.EffectiveAssemblyError(), rounding);
 }
 
 // The projection could not bring the positions back onto the constraints within the assembly
 // error. Going on would show a mechanism that has come apart as if it were sound, so the run
 // stops and says when, by how much, and what to change.
-DynamicsError Simulation::OffTheConstraints(double residual) const {
+DynamicsError Simulation::OffTheConstraints(double residual, double tolerance) const {
   char text[300];
   std::snprintf(text, sizeof text,
                 "the positions could not be brought back onto the constraints at t = %.6g s: a "
                 "constraint is still off by %.3g, more than the assembly error (%.3g); the "
                 "integration step may be too long for the motion, or the constraints cannot all "
                 "be met",
-                time_, residual, settings_.EffectiveAssemblyError());
+                time_, residual, tolerance);
   return DynamicsError{kErrSingular, text};
 }
 

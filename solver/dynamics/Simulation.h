@@ -62,7 +62,8 @@ class Simulation {
                     double& fraction) const;
   double LocateCrossing(int index, double h, Eigen::VectorXd& result);
   DynamicsError StepTooSmall() const;
-  DynamicsError OffTheConstraints(double residual) const;
+  double AssemblyTolerance(const Eigen::VectorXd& state) const;
+  DynamicsError OffTheConstraints(double residual, double tolerance) const;
   void Accept(double h, Eigen::VectorXd& state);
 
   Mechanics mechanics_;

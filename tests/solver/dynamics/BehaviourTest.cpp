@@ -611,6 +611,24 @@ TEST(RunSettingsTest, FastModeChainComesBackOntoItsJoints) {
   EXPECT_TRUE(sim.GetMechanics().Warnings().empty());
 }
 
+TEST(RunSettingsTest, FarFromTheOriginTheAssemblyErrorGivesWayToRounding) {
+  // A pendulum 100 km out: its pin cannot close below the rounding of its coordinates, which is
+  // neither an inconsistency nor a failed projection.
+  constexpr double kFar = 1e5;
+  Model model;
+  const int disk = model.AddBody(scenes::Disk(kFar + 0.6, kFar - 0.8, 1.0, 0.05));
+  const int pivot = model.AddPoint(kBackground, kFar, kFar);
+  const int top = model.AddPoint(disk, 0, 1);
+  model.AddConstraint(MakePin(pivot, top));
+  model.AddField(MakeLineGravity({disk}, scenes::kGravity));
+  Simulation sim(model, RunSettings{});
+  ASSERT_NO_THROW(sim.AdvanceTo(0.5));
+  EXPECT_TRUE(sim.Warnings().empty());
+  const Mechanics& m = sim.GetMechanics();
+  EXPECT_LE((m.PointPosition(pivot) - m.PointPosition(top)).norm(), 1e-9);
+  EXPECT_LT(m.Body(disk).y, kFar - 0.9);  // it swung down
+}
+
 TEST(RunSettingsTest, FastModeChainUnderALooseAssemblyErrorNeverComesApartSilently) {
   // Long steps and a loose assembly error leave the projection too far off for its Newton steps;
   // the fast mode reports no inconsistent constraints, so the run must either keep every joint
