@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <initializer_list>
 #include <numbers>
 #include <vector>
 
@@ -164,6 +165,26 @@ void PaintClosedShape(DeviceContext& dc, Raster& raster, const RECT& r, Shape sh
   PaintShape(dc, raster, inner, RegionData::Combine(outer, inner, RGN_DIFF), pen);
 }
 
+// Draws a closed shape given by its bounding box in logical units: records it while a metafile
+// is being made, else paints it through PaintClosedShape with the box in surface units.
+template <typename Shape>
+BOOL DrawBoxShape(HDC hdc, uint16_t function, std::initializer_list<int16_t> parameters,
+                  int32_t left, int32_t top, int32_t right, int32_t bottom, Shape shape) {
+  DeviceContext* dc = LookupDC(hdc);
+  if (!dc) return FALSE;
+  if (dc->recorder) {
+    dc->recorder->Record(function, parameters);
+    return TRUE;
+  }
+  Raster raster(*dc);
+  if (!raster.Ok()) return FALSE;
+  const RECT r =
+      Normalized(raster.ToSurface(POINT{left, top}), raster.ToSurface(POINT{right, bottom}));
+  PaintClosedShape(*dc, raster, r,
+                   [&](const RECT& b, int32_t inset) { return shape(*dc, b, inset); });
+  return TRUE;
+}
+
 enum class ArcKind { Arc, Pie, Chord };
 
 BOOL DrawArc(HDC hdc, ArcKind kind, int32_t left, int32_t top, int32_t right, int32_t bottom,
@@ -284,61 +305,31 @@ BOOL Polygon(HDC hdc, const POINT* points, int32_t count) {
 }
 
 BOOL Rectangle(HDC hdc, int32_t left, int32_t top, int32_t right, int32_t bottom) {
-  DeviceContext* dc = LookupDC(hdc);
-  if (!dc) return FALSE;
-  if (dc->recorder) {
-    dc->recorder->Record(META_RECTANGLE, {W(bottom), W(right), W(top), W(left)});
-    return TRUE;
-  }
-  Raster raster(*dc);
-  if (!raster.Ok()) return FALSE;
-  const RECT r =
-      Normalized(raster.ToSurface(POINT{left, top}), raster.ToSurface(POINT{right, bottom}));
-  PaintClosedShape(*dc, raster, r, [](const RECT& b, int32_t) {
-    return RegionData::Rect(b.left, b.top, b.right, b.bottom);
-  });
-  return TRUE;
+  return DrawBoxShape(hdc, META_RECTANGLE, {W(bottom), W(right), W(top), W(left)}, left, top, right,
+                      bottom, [](DeviceContext&, const RECT& b, int32_t) {
+                        return RegionData::Rect(b.left, b.top, b.right, b.bottom);
+                      });
 }
 
 BOOL RoundRect(HDC hdc, int32_t left, int32_t top, int32_t right, int32_t bottom, int32_t width,
                int32_t height) {
-  DeviceContext* dc = LookupDC(hdc);
-  if (!dc) return FALSE;
-  if (dc->recorder) {
-    dc->recorder->Record(META_ROUNDRECT,
-                         {W(height), W(width), W(bottom), W(right), W(top), W(left)});
-    return TRUE;
-  }
-  Raster raster(*dc);
-  if (!raster.Ok()) return FALSE;
-  const RECT r =
-      Normalized(raster.ToSurface(POINT{left, top}), raster.ToSurface(POINT{right, bottom}));
-  const int32_t cw = dc->ScaleX(width);
-  const int32_t ch = dc->ScaleY(height);
-  PaintClosedShape(*dc, raster, r, [cw, ch](const RECT& b, int32_t inset) {
-    // The inner corners are smaller by the ring on both sides.
-    const int32_t w = inset > 0 ? std::max(cw - 2 * inset, 0) : cw;
-    const int32_t h = inset > 0 ? std::max(ch - 2 * inset, 0) : ch;
-    return RegionData::RoundRect(b.left, b.top, b.right, b.bottom, w, h);
-  });
-  return TRUE;
+  return DrawBoxShape(hdc, META_ROUNDRECT,
+                      {W(height), W(width), W(bottom), W(right), W(top), W(left)}, left, top, right,
+                      bottom, [width, height](DeviceContext& dc, const RECT& b, int32_t inset) {
+                        // The inner corners are smaller by the ring on both sides.
+                        const int32_t cw = dc.ScaleX(width);
+                        const int32_t ch = dc.ScaleY(height);
+                        const int32_t w = inset > 0 ? std::max(cw - 2 * inset, 0) : cw;
+                        const int32_t h = inset > 0 ? std::max(ch - 2 * inset, 0) : ch;
+                        return RegionData::RoundRect(b.left, b.top, b.right, b.bottom, w, h);
+                      });
 }
 
 BOOL Ellipse(HDC hdc, int32_t left, int32_t top, int32_t right, int32_t bottom) {
-  DeviceContext* dc = LookupDC(hdc);
-  if (!dc) return FALSE;
-  if (dc->recorder) {
-    dc->recorder->Record(META_ELLIPSE, {W(bottom), W(right), W(top), W(left)});
-    return TRUE;
-  }
-  Raster raster(*dc);
-  if (!raster.Ok()) return FALSE;
-  const RECT r =
-      Normalized(raster.ToSurface(POINT{left, top}), raster.ToSurface(POINT{right, bottom}));
-  PaintClosedShape(*dc, raster, r, [](const RECT& b, int32_t) {
-    return RegionData::Ellipse(b.left, b.top, b.right, b.bottom);
-  });
-  return TRUE;
+  return DrawBoxShape(hdc, META_ELLIPSE, {W(bottom), W(right), W(top), W(left)}, left, top, right,
+                      bottom, [](DeviceContext&, const RECT& b, int32_t) {
+                        return RegionData::Ellipse(b.left, b.top, b.right, b.bottom);
+                      });
 }
 
 BOOL Arc(HDC hdc, int32_t left, int32_t top, int32_t right, int32_t bottom, int32_t xStart,
