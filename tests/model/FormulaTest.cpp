@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "core/Failure.h"
+#include "core/UnitHandler.h"
 
 namespace {
 
@@ -91,7 +92,8 @@ TEST(FormulaTest, TextsAreCompiledAndEvaluatedOnDemand) {
   TFormula formula = Text("-(100) * (2 - (0.5))^2");
   EXPECT_TRUE(formula.IsFormula());
   EXPECT_EQ(TextOf(formula), "-(100) * (2 - (0.5))^2");
-  EXPECT_EQ(formula.GetValue(), TFormula::kNoValue);
+  // A text that names nothing of the world has its value as soon as it is set.
+  EXPECT_DOUBLE_EQ(formula.GetValue(), -225.0);
   EXPECT_FALSE(formula.NeedsWorld());
   EXPECT_DOUBLE_EQ(formula.Evaluate(nullptr), -225.0);
   EXPECT_DOUBLE_EQ(formula.GetValue(), -225.0);
@@ -116,6 +118,18 @@ TEST(FormulaTest, FormulasOfTheWorldNeedAnEnvironment) {
   EXPECT_EQ(ErrorOf([&] { formula.Evaluate(nullptr); }), FormulaErrorNumber(kFormulaNoProgram));
   EXPECT_EQ(formula.GetValue(), TFormula::kNoValue);
   EXPECT_DOUBLE_EQ(formula.Evaluate(&world), 21.5);
+  // A stored value replaces the current value and keeps the text; held, the formula keeps it
+  // through evaluation.
+  formula.StoreConstant(7.0);
+  EXPECT_TRUE(formula.IsFormula());
+  EXPECT_EQ(formula.GetValue(), 7.0);
+  formula.Hold(1);
+  EXPECT_EQ(formula.Evaluate(&world), 7.0);
+  formula.Hold(0);
+  EXPECT_DOUBLE_EQ(formula.Evaluate(&world), 21.5);
+  formula.SetIsFormula(0);
+  EXPECT_FALSE(formula.IsFormula());
+  EXPECT_DOUBLE_EQ(formula.GetValue(), 21.5);
 
   TFormula missing = Text("body[2].p.x");
   EXPECT_EQ(ErrorOf([&] { missing.Evaluate(&world); }), -28806);
@@ -177,12 +191,96 @@ TEST(FormulaTest, RecordsAreNamedForTheirTextAndCountAndTravelWithTheFormula) {
   formula.SetConstant(1.0);
   EXPECT_EQ(formula.GetRecord(), nullptr);
 
-  // A name must fit a stored string: the text then cannot take its whole length.
+  // A name must fit a stored string (all 255 characters): the text then cannot take its whole
+  // length.
+  EXPECT_EQ(kFormulaRecordNameLimit, 255);
   const std::string longest(kFormulaRecordNameLimit - 3, '1');
   EXPECT_NE(Text(longest.c_str(), &record).GetRecord(), nullptr);
   TFormula tooLong = Text("time");
   EXPECT_EQ(ErrorOf([&] { tooLong.SetFromPieces((longest + "1").c_str(), &record); }), -28811);
   EXPECT_EQ(TextOf(tooLong), "time");
+}
+
+// Shows lengths in centimetres.
+class Centimetres : public TUnitHandler {
+ public:
+  double GetDisplayFactor(int32_t unitKind) override { return unitKind == 0x1000000 ? 100.0 : 1.0; }
+  void GetFormattedValue(int32_t, int16_t, int16_t, double, Str255& out) override { out = ""; }
+};
+
+TEST(FormulaTest, TypedTextIsTakenInTheDisplayUnits) {
+  Centimetres units;
+  TFormula formula;
+  EXPECT_EQ(formula.SetFormattedText(" 250 ", &units, 0x1000000), 0);
+  EXPECT_FALSE(formula.IsFormula());
+  EXPECT_DOUBLE_EQ(formula.GetValue(), 2.5);
+
+  // A formula computes in display units; its unit record turns the result into metres.
+  const OneBody world;
+  EXPECT_EQ(formula.SetFormattedText("body[1].p.x * 50", &units, 0x1000000), 0);
+  ASSERT_NE(formula.GetUnits(), nullptr);
+  EXPECT_EQ(formula.GetUnits()->unitKind, 0x1000000);
+  EXPECT_DOUBLE_EQ(formula.Evaluate(&world), 1.0);
+  int32_t kind = 0;
+  EXPECT_EQ(formula.Compile(1.0, &kind), 0);
+  EXPECT_EQ(kind, 0x1000000);
+  EXPECT_DOUBLE_EQ(formula.Evaluate(&world), 100.0);
+
+  // Without a handler, or with a unit whose factor is unusable, nothing is converted.
+  EXPECT_EQ(formula.SetFormattedText("3", nullptr, 0x1000000), 0);
+  EXPECT_EQ(formula.GetValue(), 3.0);
+  EXPECT_EQ(formula.SetFormattedText("2 +", &units, 0x1000000), -28815);
+  EXPECT_TRUE(formula.IsFormula());
+  EXPECT_EQ(TextOf(formula), "2 +");
+}
+
+TEST(FormulaTest, CopiesComparisonsAndAppendedTerms) {
+  TFormula formula = Text("time");
+  formula.Assign(formula);
+  EXPECT_EQ(TextOf(formula), "time");
+  TFormula copy;
+  copy.Assign(formula);
+  EXPECT_TRUE(copy.Equals(formula));
+  EXPECT_FALSE(copy.Equals(TFormula(0.0)));
+  EXPECT_TRUE(TFormula(2.0).Equals(TFormula(2.0)));
+  EXPECT_FALSE(TFormula(2.0).Equals(TFormula(3.0)));
+
+  EXPECT_TRUE(TFormula(0.0).IsZeroConstant());
+  EXPECT_TRUE(TFormula(-1.0).IsNotPositiveConstant());
+  EXPECT_TRUE(TFormula(-1.0).IsNonZeroConstant());
+  EXPECT_FALSE(formula.IsNotPositiveConstant());
+  EXPECT_FALSE(formula.IsZeroConstant());
+
+  copy.AppendTerm(" * 2 + ");
+  copy.CombineTerms(TFormula(0.1));
+  EXPECT_EQ(TextOf(copy), "time * 2 + 0.100000000000000006");
+  copy.CombineTerms(Text("1"));
+  EXPECT_EQ(TextOf(copy), "time * 2 + 0.1000000000000000061");
+  const std::string full(250, '1');
+  TFormula longOne = Text(full.c_str());
+  EXPECT_EQ(ErrorOf([&] { longOne.AppendTerm("+12345"); }), -28811);
+  EXPECT_EQ(TextOf(longOne), full);
+
+  std::unique_ptr<TFormula> made = TFormula::New();
+  EXPECT_TRUE(made->IsZeroConstant());
+  DeleteFormula(made.release());
+  DeleteFormula(nullptr);
+}
+
+TEST(FormulaTest, TokensSplitAtOperatorsAndJoinBackToTheText) {
+  const std::string text = "constraintforce(^1,^0).x+body[12].p.r*1.5e-3<>-.25 <= Input[4]";
+  std::string joined;
+  std::vector<std::string> numbers;
+  std::vector<std::string> names;
+  for (const TFormulaToken& token : TokenizeFormula(text)) {
+    joined += token.text;
+    if (token.kind == TFormulaToken::Kind::kNumber) numbers.push_back(token.text);
+    if (token.kind == TFormulaToken::Kind::kName) names.push_back(token.text);
+  }
+  EXPECT_EQ(joined, text);
+  EXPECT_EQ(numbers, (std::vector<std::string>{"1", "0", "12", "1.5e-3", ".25", "4"}));
+  EXPECT_EQ(names, (std::vector<std::string>{"constraintforce", ".x", "body", ".p.r", "Input"}));
+  EXPECT_TRUE(TokenizeFormula("").empty());
 }
 
 }  // namespace
