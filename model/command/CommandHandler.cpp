@@ -1,0 +1,214 @@
+#include "model/command/CommandHandler.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "core/TickCount.h"
+#include "platform/win32/Input.h"
+#include "platform/win32/Message.h"
+#include "platform/win32/Timer.h"
+#include "platform/win32/Window.h"
+
+namespace {
+
+TCommandHandler*& ApplicationSlot() {
+  static TCommandHandler* application = nullptr;
+  return application;
+}
+
+struct IdleWalk {
+  int16_t phase;
+  int32_t now;
+  int32_t nextWait;
+};
+
+// One handler's share of an idle pass, and how long until it wants the next one.
+void IdleOne(TTargetHandler* handler, void* argument) {
+  auto& walk = *static_cast<IdleWalk*>(argument);
+  const int32_t frequency = handler->GetIdleFrequency();
+  if (frequency == TTargetHandler::kNeverIdle) return;
+  const int32_t last = handler->GetLastIdleTime();
+  const bool tooSoon = walk.phase == 1 && last != 0 && walk.now - last < frequency;
+  if (!tooSoon) {
+    if (handler->DoIdle(walk.phase) != 0) return;
+    handler->SetLastIdleTime(walk.now);
+  }
+  const int32_t idled = handler->GetLastIdleTime();
+  const int64_t wait =
+      idled == 0 ? frequency : std::max<int64_t>(0, int64_t{frequency} + idled - walk.now);
+  walk.nextWait = static_cast<int32_t>(std::min<int64_t>(walk.nextWait, wait));
+}
+
+// Raises a document's change count by one, to at least 1.
+void CountChange(TCommandCore& command) {
+  TCommandDocument* const document = command.GetDocument();
+  if (command.CausesChange() == 0 || document == nullptr) return;
+  const int32_t count = document->GetChangeCount();
+  document->SetChangeCount(count < 1 ? 1 : (count == INT32_MAX ? count : count + 1));
+}
+
+}  // namespace
+
+TCommandHandler::TCommandHandler(TCommandNesting& nesting) : nesting_(nesting) {
+  InitTargetHandler(nullptr);
+  ApplicationSlot() = this;
+}
+
+TCommandHandler::~TCommandHandler() {
+  if (idleTimer_ != 0) KillTimer(nullptr, idleTimer_);
+  for (TCommandCore* command : queue_)
+    DropCommand(command);
+  queue_.clear();
+  DropCommand(last_);
+  last_ = nullptr;
+  if (ApplicationSlot() == this) ApplicationSlot() = nullptr;
+}
+
+TCommandHandler* TCommandHandler::Application() {
+  return ApplicationSlot();
+}
+
+void TCommandHandler::DropCommand(TCommandCore* command) {
+  if (command != nullptr && command->IsFreeWhenDone() != 0) delete command;
+}
+
+void TCommandHandler::CommitLastCommand() {
+  TCommandCore* const last = last_;
+  if (last == nullptr) return;
+  last_ = nullptr;
+  if (last->IsPerformed() != 0) last->Commit();
+  DropCommand(last);
+}
+
+TCommandCore* TCommandHandler::GetNextCommand() {
+  return queue_.empty() ? nullptr : queue_.front();
+}
+
+void TCommandHandler::HandleCommand(TCommandCore* command) {
+  PerformQueuedCommand(command);
+}
+
+void TCommandHandler::PostCommand(TCommandCore* command) {
+  if (command != nullptr) queue_.push_back(command);
+}
+
+void TCommandHandler::PerformCommand(TCommandCore* command) {
+  if (command == nullptr) return;
+  const bool kept = command->CanUndo() != 0 || command->CausesChange() != 0;
+  if (kept) CommitLastCommand();
+  try {
+    command->Perform();
+  } catch (...) {
+    DropCommand(command);
+    throw;
+  }
+  if (!kept) {
+    DropCommand(command);
+    return;
+  }
+  last_ = command;
+  command->SetPerformed(1);
+  CountChange(*command);
+}
+
+void TCommandHandler::PerformQueuedCommand(TCommandCore* command) {
+  nesting_.Perform([this, command] { PerformCommand(command); });
+}
+
+bool TCommandHandler::PerformNextQueued() {
+  if (nesting_.Depth() != 0 || queue_.empty()) return false;
+  TCommandCore* const command = queue_.front();
+  queue_.pop_front();
+  PerformQueuedCommand(command);
+  return true;
+}
+
+void TCommandHandler::UndoOrRedoLast() {
+  nesting_.Perform([this] {
+    TCommandCore* const last = last_;
+    if (last == nullptr) return;
+    if (last->IsPerformed() != 0) {
+      last->Undo();
+      last->SetPerformed(0);
+    } else {
+      last->Redo();
+      last->SetPerformed(1);
+    }
+    CountChange(*last);
+  });
+}
+
+void TCommandHandler::InstallIdleHandler(TTargetHandler* handler, bool install) {
+  if (handler == nullptr) return;
+  if (install) {
+    handler->SetNextHandler(idleHead_);
+    idleHead_ = handler;
+    return;
+  }
+  idleHead_ = handler->RemoveFromChain(idleHead_);
+}
+
+void TCommandHandler::IdleChains(int16_t phase) {
+  const int32_t now = GetTickCount60();
+  if (phase == 1 && idleDueSet_ && !TickDeadlineReached(now, nextIdleDue_)) return;
+  IdleWalk walk{phase, now, kNeverIdle};
+  if (idleHead_ != nullptr) idleHead_->ForEachInChain(IdleOne, &walk);
+  TTargetHandler* const chain = target_ != nullptr ? target_ : this;
+  chain->ForEachInChain(IdleOne, &walk);
+  nextWait_ = walk.nextWait;
+  idleDueSet_ = nextWait_ != kNeverIdle;
+  nextIdleDue_ = idleDueSet_ ? now + nextWait_ : 0;
+  ScheduleIdle();
+}
+
+void TCommandHandler::ScheduleIdle() {
+  if (idleTimer_ != 0) KillTimer(nullptr, idleTimer_);
+  idleTimer_ = 0;
+  if (nextWait_ == kNeverIdle) return;
+  const int64_t milliseconds = int64_t{nextWait_} * 1000 / 60;
+  const auto interval = static_cast<UINT>(
+      std::min<int64_t>(milliseconds, std::numeric_limits<UINT>::max()));
+  idleTimer_ = SetTimer(nullptr, 0, interval, IdleTimerFired);
+}
+
+void TCommandHandler::IdleTimerFired(HWND, UINT, UINT_PTR, DWORD) {
+  if (TCommandHandler* application = Application()) application->IdleChains(1);
+}
+
+bool TCommandHandler::TrackWithPeek(int16_t, QV_CPoint& point) {
+  MSG message;
+  const bool taken = PeekMessage(&message, nullptr, 0, 0, PM_REMOVE) != 0;
+  if (taken) {
+    if (message.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int32_t>(message.wParam));
+    } else {
+      TranslateMessage(&message);
+      DispatchMessage(&message);
+    }
+  }
+  POINT cursor;
+  GetCursorPos(&cursor);
+  point = QV_CPoint(cursor);
+  return taken;
+}
+
+void TCommandHandler::BeginModalState() {
+  if (modalDepth_++ == 0 && mainFrame_ != nullptr) EnableWindow(mainFrame_, FALSE);
+}
+
+void TCommandHandler::EndModalState() {
+  if (modalDepth_ == 0) return;
+  if (--modalDepth_ == 0 && mainFrame_ != nullptr) EnableWindow(mainFrame_, TRUE);
+}
+
+void TCommandHandler::RunOneLoopPass() {
+  MSG message;
+  const BOOL result = GetMessage(&message, nullptr, 0, 0);
+  if (result == 0) {
+    PostQuitMessage(static_cast<int32_t>(message.wParam));
+    return;
+  }
+  if (result < 0) return;
+  TranslateMessage(&message);
+  DispatchMessage(&message);
+}

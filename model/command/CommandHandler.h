@@ -1,0 +1,97 @@
+#pragma once
+// The application's command handler, the last handler of every chain. It performs commands on
+// the failure road (a failure of the outermost command is reported once), queues posted commands
+// for the next pass of the event loop, keeps the one last command for undo and redo, holds the
+// current target where commands start, and gives idle time to the handlers of its chains through
+// a timer of the window layer's event loop.
+
+#include <cstdint>
+#include <deque>
+
+#include "core/CommandNesting.h"
+#include "model/command/CommandCore.h"
+#include "model/handler/TargetHandler.h"
+#include "platform/win32/WindowTypes.h"
+
+class TCommandHandler : public TTargetHandler {
+ public:
+  // The loop mode in which a command's tracking peeks at events.
+  static constexpr int16_t kTrackingLoopMode = 7;
+
+  // Becomes the process's application handler (Application) until it is destroyed.
+  explicit TCommandHandler(TCommandNesting& nesting);
+  // Deletes the queued commands and the last command that are to be freed when done.
+  ~TCommandHandler() override;
+
+  // The application's handler, or null when there is none.
+  static TCommandHandler* Application();
+
+  // The end of the chain.
+  void CommitLastCommand() override;
+  TCommandCore* GetLastCommand() override { return last_; }
+  // The command that the next pass of the event loop will perform; null when none is queued.
+  TCommandCore* GetNextCommand() override;
+  // Performs the command at once, on the failure road.
+  void HandleCommand(TCommandCore* command) override;
+  // Queues the command; it is performed at the outermost level of a later pass.
+  void PostCommand(TCommandCore* command) override;
+
+  // Performs one command: a command that can undo or causes a change first commits the last
+  // command and then becomes the last command, performed; its document counts a change. Any
+  // other command is deleted after it is performed when it is to be freed when done. A failure
+  // passes on, and the command is dropped.
+  void PerformCommand(TCommandCore* command);
+  // PerformCommand one nesting level deeper: at the outermost level a failure is shown (error 0
+  // silently) and ends there; inside another command it passes on unchanged.
+  void PerformQueuedCommand(TCommandCore* command);
+  // Performs the first queued command when no command is being performed; true when it did.
+  bool PerformNextQueued();
+  // Undoes the last command when it is performed, else redoes it; its document counts a change.
+  // Failures pass on.
+  void UndoOrRedoLast();
+
+  // The handler where commands start; the application's own handler when none was set.
+  TTargetHandler* GetTarget() const { return target_; }
+  void SetTarget(TTargetHandler* handler) { target_ = handler; }
+
+  // Idle. Handlers installed here get idle time before the application's own chain.
+  void InstallIdleHandler(TTargetHandler* handler, bool install);
+  TTargetHandler* IdleChainHead() const { return idleHead_; }
+  // Gives idle time to both chains (phase 0 after events, 1 while idling goes on), each handler
+  // as its idle frequency allows, at most once per idle interval in phase 1; then schedules the
+  // next call on a timer of the event loop.
+  void IdleChains(int16_t phase);
+  // Ticks until some handler wants idle time again; kNeverIdle when none does.
+  int32_t NextIdleWait() const { return nextWait_; }
+
+  // One pass of the tracking loop: takes and dispatches one waiting event; true when there was
+  // one. The point becomes the cursor position in screen coordinates.
+  bool TrackWithPeek(int16_t mode, QV_CPoint& point);
+
+  // The main frame window: the parent of progress dialogs and the host of their timer.
+  HWND GetMainFrame() const { return mainFrame_; }
+  void SetMainFrame(HWND frame) { mainFrame_ = frame; }
+  // While a modeless progress dialog is up the main frame takes no input; the states nest.
+  void BeginModalState();
+  void EndModalState();
+  // One pass of the event loop: waits for the next event and dispatches it. A quit request is
+  // put back for the outer loop.
+  void RunOneLoopPass();
+
+ private:
+  static void IdleTimerFired(HWND, UINT, UINT_PTR, DWORD);
+  void ScheduleIdle();
+  void DropCommand(TCommandCore* command);
+
+  TCommandNesting& nesting_;
+  std::deque<TCommandCore*> queue_;
+  TCommandCore* last_ = nullptr;
+  TTargetHandler* target_ = this;
+  TTargetHandler* idleHead_ = nullptr;
+  int32_t nextWait_ = kNeverIdle;
+  int32_t nextIdleDue_ = 0;
+  bool idleDueSet_ = false;
+  UINT_PTR idleTimer_ = 0;
+  HWND mainFrame_ = nullptr;
+  int32_t modalDepth_ = 0;
+};
