@@ -45,6 +45,18 @@ struct DcState {
   std::optional<RegionData> clip;
 };
 
+// Work done by the drawing calls on a context, kept so that tests and benchmarks can see that
+// drawing costs what lands on the surface and not what the shape measures: rows walked by scan
+// conversion, steps taken along one-pixel lines, pixels of Cairo coverage masks, pixels read
+// from the source of blits, and the most rectangles held by one region painted.
+struct DrawWork {
+  int64_t rows = 0;
+  int64_t lineSteps = 0;
+  int64_t maskPixels = 0;
+  int64_t sourcePixels = 0;
+  size_t largestRegion = 0;
+};
+
 class DeviceContext {
  public:
   enum class Kind { Memory, Surface, Printer, Metafile };
@@ -65,6 +77,8 @@ class DeviceContext {
   POINT origin;
   std::optional<RegionData> visible;
   int32_t dpi = 96;
+
+  DrawWork work;
 
   std::unique_ptr<MetafileRecorder> recorder;
   std::unique_ptr<PrinterJob> printer;

@@ -1,6 +1,8 @@
 // Single pixels and the block transfers with their ternary raster operations.
 
 #include <algorithm>
+#include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "platform/win32/DcDraw.h"
@@ -60,45 +62,89 @@ SurfaceSpan ToSurfaceSpan(const Raster& raster, int32_t x, int32_t y, int32_t w,
                      std::abs(b.y - a.y), b.x < a.x,          b.y < a.y};
 }
 
-// A source rectangle read out of a context in device pixels, normalised so that its rows run
-// top to bottom and left to right (a mirrored source is flipped here).
+// The block coordinate that destination pixel p samples along one axis, when the destination
+// run [start, start + length) shows a block of size pixels (mirrored when the mapping mirrors).
+int32_t Sample(int64_t p, int64_t start, int64_t length, int32_t size, bool mirror) {
+  const auto at = static_cast<int32_t>((2 * static_cast<__int128>(p - start) + 1) * size /
+                                       (2 * static_cast<__int128>(length)));
+  return mirror ? size - 1 - at : at;
+}
+
+// A source rectangle of a blit in device pixels, normalised so that its rows run top to bottom
+// and left to right (a mirrored source is flipped here). Only the window of it that the
+// destination needs and the source surface holds is read and kept; the rest reads as white,
+// as pixels off the source surface always do, so a block of any size costs at most a surface.
 struct SourceBlock {
-  std::vector<uint32_t> pixels;
   int32_t width = 0;
   int32_t height = 0;
-  uint32_t At(int32_t x, int32_t y) const { return pixels[static_cast<size_t>(y) * width + x]; }
+  RECT window{};
+  std::vector<uint32_t> pixels;  // the window's pixels, row by row
+  uint32_t At(int32_t x, int32_t y) const {
+    if (x < window.left || x >= window.right || y < window.top || y >= window.bottom) {
+      return 0xFFFFFF;
+    }
+    const auto stride = static_cast<size_t>(window.right - window.left);
+    return pixels[static_cast<size_t>(y - window.top) * stride +
+                  static_cast<size_t>(x - window.left)];
+  }
 };
 
-bool ReadSource(DeviceContext& src, const DeviceContext& dst, int32_t x, int32_t y, int32_t w,
-                int32_t h, SourceBlock& out) {
+// The surface columns [first, last) that block columns [from, to) come from, when the block's
+// column i is surface column origin + i, or origin + size - 1 - i when the block is flipped;
+// the same mapping takes surface columns back to block columns.
+std::pair<int64_t, int64_t> BlockToSurface(int64_t origin, int64_t size, bool flip, int64_t from,
+                                           int64_t to) {
+  if (flip) return {origin + size - to, origin + size - from};
+  return {origin + from, origin + to};
+}
+
+std::pair<int64_t, int64_t> SurfaceToBlock(int64_t origin, int64_t size, bool flip, int64_t from,
+                                           int64_t to) {
+  if (flip) return {origin + size - to, origin + size - from};
+  return {from - origin, to - origin};
+}
+
+// Reads the part `needed` (block coordinates) of the source rectangle x, y, w, h of src, as
+// the destination dst sees it (colour conversion between monochrome and colour).
+bool ReadSource(DeviceContext& src, DeviceContext& dst, int32_t x, int32_t y, int32_t w,
+                int32_t h, const RECT& needed, SourceBlock& out) {
   Raster raster(src);
   if (!raster.Ok()) return false;
   const SurfaceSpan span = ToSurfaceSpan(raster, x, y, w, h);
-  const bool flipX = span.mirrorX;
-  const bool flipY = span.mirrorY;
-  const int32_t left = span.left;
-  const int32_t top = span.top;
   out.width = span.width;
   out.height = span.height;
-  if (static_cast<int64_t>(out.width) * out.height > (int64_t{1} << 27)) return false;
-  out.pixels.assign(static_cast<size_t>(out.width) * out.height, 0xFFFFFF);
+  auto [sx0, sx1] =
+      BlockToSurface(span.left, span.width, span.mirrorX, std::max<int64_t>(needed.left, 0),
+                     std::min<int64_t>(needed.right, span.width));
+  auto [sy0, sy1] =
+      BlockToSurface(span.top, span.height, span.mirrorY, std::max<int64_t>(needed.top, 0),
+                     std::min<int64_t>(needed.bottom, span.height));
+  sx0 = std::max<int64_t>(sx0, 0);
+  sy0 = std::max<int64_t>(sy0, 0);
+  sx1 = std::min<int64_t>(sx1, raster.Width());
+  sy1 = std::min<int64_t>(sy1, raster.Height());
+  if (sx0 >= sx1 || sy0 >= sy1) return true;  // all of it off the source surface: white
+  const auto [bx0, bx1] = SurfaceToBlock(span.left, span.width, span.mirrorX, sx0, sx1);
+  const auto [by0, by1] = SurfaceToBlock(span.top, span.height, span.mirrorY, sy0, sy1);
+  out.window = RECT{static_cast<int32_t>(bx0), static_cast<int32_t>(by0),
+                    static_cast<int32_t>(bx1), static_cast<int32_t>(by1)};
+  const auto columns = static_cast<size_t>(sx1 - sx0);
+  out.pixels.assign(columns * static_cast<size_t>(sy1 - sy0), 0xFFFFFF);
+  dst.work.sourcePixels += static_cast<int64_t>(out.pixels.size());
   const bool monoToColour = IsMonochrome(src) && !IsMonochrome(dst);
   const bool colourToMono = !IsMonochrome(src) && IsMonochrome(dst);
   const uint32_t fore = ColorToPixel(dst.state.textColor);
   const uint32_t back = ColorToPixel(dst.state.backColor);
   const uint32_t srcBack = ColorToPixel(src.state.backColor);
-  for (int32_t j = 0; j < out.height; ++j) {
-    const int32_t sy = top + j;
-    if (sy < 0 || sy >= raster.Height()) continue;
-    const uint32_t* row = raster.Row(sy);
-    const int32_t oy = flipY ? out.height - 1 - j : j;
-    for (int32_t i = 0; i < out.width; ++i) {
-      const int32_t sx = left + i;
-      if (sx < 0 || sx >= raster.Width()) continue;
+  for (int64_t sy = sy0; sy < sy1; ++sy) {
+    const uint32_t* row = raster.Row(static_cast<int32_t>(sy));
+    const int64_t oy = span.mirrorY ? sy1 - 1 - sy : sy - sy0;
+    for (int64_t sx = sx0; sx < sx1; ++sx) {
       uint32_t pixel = row[sx] & 0xFFFFFF;
       if (monoToColour) pixel = pixel ? back : fore;
       if (colourToMono) pixel = pixel == srcBack ? 0xFFFFFF : 0;
-      out.pixels[static_cast<size_t>(oy) * out.width + (flipX ? out.width - 1 - i : i)] = pixel;
+      const int64_t ox = span.mirrorX ? sx1 - 1 - sx : sx - sx0;
+      out.pixels[static_cast<size_t>(oy) * columns + static_cast<size_t>(ox)] = pixel;
     }
   }
   return true;
@@ -180,67 +226,100 @@ BOOL BitBlt(HDC destination, int32_t x, int32_t y, int32_t width, int32_t height
   return StretchBlt(destination, x, y, width, height, source, xSource, ySource, width, height, rop);
 }
 
+namespace {
+
+// A blit into a metafile: the whole source block goes into the record as a bitmap, so it must
+// fit the record's 16-bit sizes.
+BOOL RecordStretchBlt(DeviceContext& dst, DeviceContext* src, int32_t x, int32_t y, int32_t width,
+                      int32_t height, int32_t xSource, int32_t ySource, int32_t widthSource,
+                      int32_t heightSource, DWORD rop) {
+  if (!src) {
+    RecordPatBlt(*dst.recorder, x, y, width, height, rop);
+    return TRUE;
+  }
+  SourceBlock block;
+  const RECT all{0, 0, INT32_MAX, INT32_MAX};
+  if (!ReadSource(*src, dst, xSource, ySource, widthSource, heightSource, all, block)) {
+    return FALSE;
+  }
+  // The record's sizes are 16 bits, and the bitmap is held whole in memory.
+  if (block.width > INT16_MAX || block.height > INT16_MAX ||
+      int64_t{block.width} * block.height > (int64_t{1} << 27)) {
+    return FALSE;
+  }
+  std::vector<uint8_t> bytes;
+  for (int16_t word : {Low(rop), High(rop), W(block.height), W(block.width), W(0), W(0),
+                       W(height), W(width), W(y), W(x)}) {
+    PutWord(bytes, static_cast<uint16_t>(word));
+  }
+  const std::vector<uint8_t> dib = PackDib(block);
+  bytes.insert(bytes.end(), dib.begin(), dib.end());
+  dst.recorder->RecordBytes(META_DIBSTRETCHBLT, bytes);
+  return TRUE;
+}
+
+}  // namespace
+
 BOOL StretchBlt(HDC destination, int32_t x, int32_t y, int32_t width, int32_t height, HDC source,
                 int32_t xSource, int32_t ySource, int32_t widthSource, int32_t heightSource,
                 DWORD rop) {
   DeviceContext* dst = LookupDC(destination);
   if (!dst) return FALSE;
   const bool withSource = UsesSource(rop);
-  SourceBlock block;
-  if (withSource) {
-    DeviceContext* src = LookupDC(source);
-    if (!src || !ReadSource(*src, *dst, xSource, ySource, widthSource, heightSource, block)) {
-      return FALSE;
-    }
-  }
+  DeviceContext* src = withSource ? LookupDC(source) : nullptr;
+  if (withSource && !src) return FALSE;
   if (dst->recorder) {
-    if (!withSource) {
-      RecordPatBlt(*dst->recorder, x, y, width, height, rop);
-      return TRUE;
-    }
-    std::vector<uint8_t> bytes;
-    for (int16_t word : {Low(rop), High(rop), W(block.height), W(block.width), W(0), W(0),
-                         W(height), W(width), W(y), W(x)}) {
-      PutWord(bytes, static_cast<uint16_t>(word));
-    }
-    const std::vector<uint8_t> dib = PackDib(block);
-    bytes.insert(bytes.end(), dib.begin(), dib.end());
-    dst->recorder->RecordBytes(META_DIBSTRETCHBLT, bytes);
-    return TRUE;
+    return RecordStretchBlt(*dst, src, x, y, width, height, xSource, ySource, widthSource,
+                            heightSource, rop);
   }
   Raster raster(*dst);
   if (!raster.Ok()) return FALSE;
   const SurfaceSpan span = ToSurfaceSpan(raster, x, y, width, height);
-  const bool mirrorX = span.mirrorX;
-  const bool mirrorY = span.mirrorY;
-  const int32_t left = span.left;
-  const int32_t top = span.top;
   const int64_t dw = span.width;
   const int64_t dh = span.height;
   if (dw == 0 || dh == 0) return TRUE;
-  if (withSource && (block.width == 0 || block.height == 0)) return TRUE;
+  // Only the destination pixels inside the clip box are visited, and only the source pixels
+  // they sample are read.
+  const RECT& clip = raster.ClipBox();
+  const RECT visible{std::max(span.left, clip.left), std::max(span.top, clip.top),
+                     static_cast<int32_t>(std::min<int64_t>(int64_t{span.left} + dw, clip.right)),
+                     static_cast<int32_t>(std::min<int64_t>(int64_t{span.top} + dh, clip.bottom))};
+  if (visible.left >= visible.right || visible.top >= visible.bottom) return TRUE;
+  SourceBlock block;
+  if (withSource) {
+    // The block size is needed to know which of its pixels are sampled: read it first.
+    const SurfaceSpan sourceSpan = [&] {
+      Raster sourceRaster(*src);
+      return ToSurfaceSpan(sourceRaster, xSource, ySource, widthSource, heightSource);
+    }();
+    if (sourceSpan.width == 0 || sourceSpan.height == 0) return TRUE;
+    auto range = [](int32_t first, int32_t last, int64_t start, int64_t length, int32_t size,
+                    bool mirror) {
+      const int32_t a = Sample(first, start, length, size, mirror);
+      const int32_t b = Sample(last - 1, start, length, size, mirror);
+      return std::pair<int32_t, int32_t>{std::min(a, b), std::max(a, b) + 1};
+    };
+    const auto [nx0, nx1] =
+        range(visible.left, visible.right, span.left, dw, sourceSpan.width, span.mirrorX);
+    const auto [ny0, ny1] =
+        range(visible.top, visible.bottom, span.top, dh, sourceSpan.height, span.mirrorY);
+    if (!ReadSource(*src, *dst, xSource, ySource, widthSource, heightSource,
+                    RECT{nx0, ny0, nx1, ny1}, block)) {
+      return FALSE;
+    }
+  }
   PaintSource pattern;
   if (UsesPattern(rop)) pattern = BrushSource(*dst, dst->state.brush);
   const bool mono = IsMonochrome(*dst);
-  const RegionData area = RegionData::Combine(
-      RegionData::Rect(left, top, static_cast<int32_t>(left + dw), static_cast<int32_t>(top + dh)),
-      raster.Clip(), RGN_AND);
+  RegionData area = RegionData::Rect(visible.left, visible.top, visible.right, visible.bottom);
+  if (raster.Clip().Rects().size() > 1) area = RegionData::Combine(area, raster.Clip(), RGN_AND);
   for (const RECT& r : area.Rects()) {
     for (int32_t py = r.top; py < r.bottom; ++py) {
       uint32_t* row = raster.Row(py);
-      int32_t sy = 0;
-      if (withSource) {
-        sy = static_cast<int32_t>((2 * (py - top) + 1) * int64_t{block.height} / (2 * dh));
-        if (mirrorY) sy = block.height - 1 - sy;
-      }
+      const int32_t sy = withSource ? Sample(py, span.top, dh, block.height, span.mirrorY) : 0;
       for (int32_t px = r.left; px < r.right; ++px) {
         uint32_t s = 0;
-        if (withSource) {
-          int32_t sx =
-              static_cast<int32_t>((2 * (px - left) + 1) * int64_t{block.width} / (2 * dw));
-          if (mirrorX) sx = block.width - 1 - sx;
-          s = block.At(sx, sy);
-        }
+        if (withSource) s = block.At(Sample(px, span.left, dw, block.width, span.mirrorX), sy);
         uint32_t p = 0;
         if (pattern.kind == PaintSource::Kind::Solid) p = pattern.pixel;
         if (pattern.kind == PaintSource::Kind::Pattern) {

@@ -16,12 +16,7 @@ int16_t W(int32_t v) {
 }
 
 // Run lengths of the styled one-pixel pens: on, off, on, off...
-struct PenStyle {
-  const int32_t* runs;
-  int32_t count;
-};
-
-PenStyle StyleRuns(int32_t style) {
+PenRuns StyleRuns(int32_t style) {
   static constexpr int32_t kDash[] = {18, 6};
   static constexpr int32_t kDot[] = {3, 3};
   static constexpr int32_t kDashDot[] = {9, 6, 3, 6};
@@ -63,13 +58,17 @@ RECT Normalized(POINT a, POINT b) {
   return RECT{std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y)};
 }
 
-RECT Grow(const RECT& r, int32_t by) {
-  return RECT{r.left - by, r.top - by, r.right + by, r.bottom + by};
+int32_t Saturate(int64_t v) {
+  return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
 }
 
-RECT Limit(const RECT& r, const Raster& raster) {
-  return RECT{std::max(r.left, -1), std::max(r.top, -1), std::min(r.right, raster.Width() + 1),
-              std::min(r.bottom, raster.Height() + 1)};
+RECT Grow(const RECT& r, int64_t dx, int64_t dy) {
+  return RECT{Saturate(r.left - dx), Saturate(r.top - dy), Saturate(r.right + dx),
+              Saturate(r.bottom + dy)};
+}
+
+RECT Grow(const RECT& r, int32_t by) {
+  return Grow(r, by, by);
 }
 
 // The pixels of a pen path: one-pixel lines by the integer line rule, wider ones by Cairo.
@@ -77,14 +76,17 @@ RegionData StrokePath(const Raster& raster, const PenInfo& pen, const std::vecto
                       bool closed, RegionData* gaps) {
   if (points.empty()) return {};
   if (pen.width <= 1) {
-    const PenStyle style = StyleRuns(pen.style);
+    const PenRuns style = StyleRuns(pen.style);
     RegionData::Builder on;
     RegionData::Builder off;
+    int64_t* steps = &raster.Work().lineSteps;
     for (size_t i = 0; i + 1 < points.size(); ++i) {
-      LinePixels(points[i], points[i + 1], style.runs, style.count, on, gaps ? &off : nullptr);
+      LinePixels(points[i], points[i + 1], style, raster.ClipBox(), steps, on,
+                 gaps ? &off : nullptr);
     }
     if (closed && points.size() > 1) {
-      LinePixels(points.back(), points.front(), style.runs, style.count, on, gaps ? &off : nullptr);
+      LinePixels(points.back(), points.front(), style, raster.ClipBox(), steps, on,
+                 gaps ? &off : nullptr);
     }
     RegionData drawn = on.Build();
     if (gaps) *gaps = RegionData::Combine(off.Build(), drawn, RGN_DIFF);
@@ -95,8 +97,7 @@ RegionData StrokePath(const Raster& raster, const PenInfo& pen, const std::vecto
     box = RECT{std::min(box.left, p.x), std::min(box.top, p.y), std::max(box.right, p.x),
                std::max(box.bottom, p.y)};
   }
-  box = Limit(Grow(box, pen.width + 1), raster);
-  return CairoCoverage(box, [&](cairo_t* cr) {
+  return raster.Coverage(Grow(box, pen.width + 1), [&](cairo_t* cr) {
     cairo_set_line_width(cr, pen.width);
     cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
     cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
@@ -180,8 +181,9 @@ BOOL DrawBoxShape(HDC hdc, uint16_t function, std::initializer_list<int16_t> par
   if (!raster.Ok()) return FALSE;
   const RECT r =
       Normalized(raster.ToSurface(POINT{left, top}), raster.ToSurface(POINT{right, bottom}));
-  PaintClosedShape(*dc, raster, r,
-                   [&](const RECT& b, int32_t inset) { return shape(*dc, b, inset); });
+  PaintClosedShape(*dc, raster, r, [&](const RECT& b, int32_t inset) {
+    return shape(*dc, b, inset, raster.Limit());
+  });
   return TRUE;
 }
 
@@ -224,10 +226,10 @@ BOOL DrawArc(HDC hdc, ArcKind kind, int32_t left, int32_t top, int32_t right, in
     if (closedShape) cairo_close_path(cr);
     cairo_restore(cr);
   };
-  const RECT bounds = Limit(Grow(box, pen.width + 1), raster);
+  const RECT bounds = Grow(box, pen.width + 1);
   RegionData outline;
   if (pen.visible) {
-    outline = CairoCoverage(bounds, [&](cairo_t* cr) {
+    outline = raster.Coverage(bounds, [&](cairo_t* cr) {
       path(cr, pen.width / 2.0, kind != ArcKind::Arc);
       cairo_set_line_width(cr, pen.width);
       cairo_stroke(cr);
@@ -235,7 +237,7 @@ BOOL DrawArc(HDC hdc, ArcKind kind, int32_t left, int32_t top, int32_t right, in
   }
   RegionData interior;
   if (kind != ArcKind::Arc) {
-    interior = CairoCoverage(bounds, [&](cairo_t* cr) {
+    interior = raster.Coverage(bounds, [&](cairo_t* cr) {
       path(cr, 0, true);
       cairo_fill(cr);
     });
@@ -298,7 +300,8 @@ BOOL Polygon(HDC hdc, const POINT* points, int32_t count) {
   RegionData outline;
   if (pen.visible) outline = StrokePath(raster, pen, surfacePoints, true, nullptr);
   const RegionData fill = RegionData::Combine(
-      RegionData::Polygon(surfacePoints, dc->state.polyFillMode), outline, RGN_DIFF);
+      RegionData::Polygon(surfacePoints, dc->state.polyFillMode, raster.Limit()), outline,
+      RGN_DIFF);
   raster.Fill(fill, BrushSource(*dc, dc->state.brush), dc->state.rop2);
   DrawPath(*dc, raster, pen, surfacePoints, true);
   return TRUE;
@@ -306,8 +309,9 @@ BOOL Polygon(HDC hdc, const POINT* points, int32_t count) {
 
 BOOL Rectangle(HDC hdc, int32_t left, int32_t top, int32_t right, int32_t bottom) {
   return DrawBoxShape(hdc, META_RECTANGLE, {W(bottom), W(right), W(top), W(left)}, left, top, right,
-                      bottom, [](DeviceContext&, const RECT& b, int32_t) {
-                        return RegionData::Rect(b.left, b.top, b.right, b.bottom);
+                      bottom, [](DeviceContext&, const RECT& b, int32_t, const ScanLimit& limit) {
+                        return RegionData::Rect(b.left, b.top, b.right, b.bottom)
+                            .Within(limit.box);
                       });
 }
 
@@ -315,20 +319,23 @@ BOOL RoundRect(HDC hdc, int32_t left, int32_t top, int32_t right, int32_t bottom
                int32_t height) {
   return DrawBoxShape(hdc, META_ROUNDRECT,
                       {W(height), W(width), W(bottom), W(right), W(top), W(left)}, left, top, right,
-                      bottom, [width, height](DeviceContext& dc, const RECT& b, int32_t inset) {
+                      bottom,
+                      [width, height](DeviceContext& dc, const RECT& b, int32_t inset,
+                                      const ScanLimit& limit) {
                         // The inner corners are smaller by the ring on both sides.
                         const int32_t cw = dc.ScaleX(width);
                         const int32_t ch = dc.ScaleY(height);
                         const int32_t w = inset > 0 ? std::max(cw - 2 * inset, 0) : cw;
                         const int32_t h = inset > 0 ? std::max(ch - 2 * inset, 0) : ch;
-                        return RegionData::RoundRect(b.left, b.top, b.right, b.bottom, w, h);
+                        return RegionData::RoundRect(b.left, b.top, b.right, b.bottom, w, h,
+                                                     limit);
                       });
 }
 
 BOOL Ellipse(HDC hdc, int32_t left, int32_t top, int32_t right, int32_t bottom) {
   return DrawBoxShape(hdc, META_ELLIPSE, {W(bottom), W(right), W(top), W(left)}, left, top, right,
-                      bottom, [](DeviceContext&, const RECT& b, int32_t) {
-                        return RegionData::Ellipse(b.left, b.top, b.right, b.bottom);
+                      bottom, [](DeviceContext&, const RECT& b, int32_t, const ScanLimit& limit) {
+                        return RegionData::Ellipse(b.left, b.top, b.right, b.bottom, limit);
                       });
 }
 
@@ -358,10 +365,37 @@ void RecordRegionBlits(HDC hdc, const RegionData& region, HBRUSH brush, DWORD ro
   if (previous) SelectObject(hdc, previous);
 }
 
+// The part of a device-coordinate region that can land on the clip box (grown by the margins),
+// still in device coordinates: the region is cut before any work proportional to its size.
+RegionData NearClip(const DeviceContext& dc, const Raster& raster, const RegionData& region,
+                    int32_t marginX = 0, int32_t marginY = 0) {
+  const RECT& c = raster.ClipBox();
+  return region.Within(RECT{Saturate(int64_t{c.left} - dc.origin.x - marginX),
+                            Saturate(int64_t{c.top} - dc.origin.y - marginY),
+                            Saturate(int64_t{c.right} - dc.origin.x + marginX),
+                            Saturate(int64_t{c.bottom} - dc.origin.y + marginY)});
+}
+
 // A device-coordinate region of a context moved to surface coordinates.
 RegionData OnSurface(const DeviceContext& dc, RegionData region) {
   region.Offset(dc.origin.x, dc.origin.y);
   return region;
+}
+
+// The frame of a region: its pixels within width columns or height rows of its outside.
+RegionData Frame(const RegionData& region, int32_t width, int32_t height) {
+  const RECT box = region.Box();
+  if (width >= int64_t{box.right} - box.left || height >= int64_t{box.bottom} - box.top) {
+    return region;  // no pixel is that far inside
+  }
+  RegionData inner = region;
+  for (const POINT shift :
+       {POINT{width, 0}, POINT{-width, 0}, POINT{0, height}, POINT{0, -height}}) {
+    RegionData moved = region;
+    moved.Offset(shift.x, shift.y);
+    inner = RegionData::Combine(inner, moved, RGN_AND);
+  }
+  return RegionData::Combine(region, inner, RGN_DIFF);
 }
 
 }  // namespace
@@ -415,7 +449,8 @@ BOOL FillRgn(HDC hdc, HRGN region, HBRUSH brush) {
   }
   Raster raster(*dc);
   if (!raster.Ok()) return FALSE;
-  raster.Fill(OnSurface(*dc, rgn->data), BrushSource(*dc, brush), R2_COPYPEN);
+  raster.Fill(OnSurface(*dc, NearClip(*dc, raster, rgn->data)), BrushSource(*dc, brush),
+              R2_COPYPEN);
   return TRUE;
 }
 
@@ -435,7 +470,7 @@ BOOL InvertRgn(HDC hdc, HRGN region) {
   }
   Raster raster(*dc);
   if (!raster.Ok()) return FALSE;
-  raster.Fill(OnSurface(*dc, rgn->data), PaintSource::Solid(0), R2_NOT);
+  raster.Fill(OnSurface(*dc, NearClip(*dc, raster, rgn->data)), PaintSource::Solid(0), R2_NOT);
   return TRUE;
 }
 
@@ -443,20 +478,15 @@ BOOL FrameRgn(HDC hdc, HRGN region, HBRUSH brush, int32_t width, int32_t height)
   DeviceContext* dc = LookupDC(hdc);
   const GdiRegion* rgn = LookupRegion(region);
   if (!dc || !rgn || !LookupBrush(brush) || width < 1 || height < 1) return FALSE;
-  RegionData inner = rgn->data;
-  for (const POINT shift :
-       {POINT{width, 0}, POINT{-width, 0}, POINT{0, height}, POINT{0, -height}}) {
-    RegionData moved = rgn->data;
-    moved.Offset(shift.x, shift.y);
-    inner = RegionData::Combine(inner, moved, RGN_AND);
-  }
-  const RegionData frame = RegionData::Combine(rgn->data, inner, RGN_DIFF);
   if (dc->recorder) {
-    RecordRegionBlits(hdc, frame, brush, PATCOPY);
+    RecordRegionBlits(hdc, Frame(rgn->data, width, height), brush, PATCOPY);
     return TRUE;
   }
   Raster raster(*dc);
   if (!raster.Ok()) return FALSE;
-  raster.Fill(OnSurface(*dc, frame), BrushSource(*dc, brush), R2_COPYPEN);
+  // Whether a pixel of the clip box is on the frame depends only on the region within width
+  // columns and height rows of it, so the region is cut that much beyond the box first.
+  const RegionData near = NearClip(*dc, raster, rgn->data, width, height);
+  raster.Fill(OnSurface(*dc, Frame(near, width, height)), BrushSource(*dc, brush), R2_COPYPEN);
   return TRUE;
 }

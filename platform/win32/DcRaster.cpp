@@ -130,6 +130,7 @@ Raster::Raster(DeviceContext& dc) : dc_(dc) {
   width_ = cairo_image_surface_get_width(dc.surface);
   height_ = cairo_image_surface_get_height(dc.surface);
   clip_ = dc.EffectiveClip();
+  clipBox_ = clip_.Box();
   if (dc.kind == DeviceContext::Kind::Memory) {
     const GdiBitmap* bitmap = LookupBitmap(dc.state.bitmap);
     monochrome_ = bitmap && bitmap->monochrome;
@@ -161,24 +162,12 @@ POINT Raster::DeviceToSurface(POINT device) const {
 
 void Raster::Fill(const RegionData& shape, const PaintSource& source, int32_t rop2) {
   if (!data_ || source.kind == PaintSource::Kind::None || shape.IsEmpty()) return;
-  // A clip of one rectangle (the usual case) clamps each rectangle of the shape; anything else
-  // takes the region intersection.
-  RegionData area;
-  const std::vector<RECT>* rects = &shape.Rects();
-  std::vector<RECT> clamped;
-  if (clip_.Rects().size() == 1) {
-    const RECT& c = clip_.Rects().front();
-    clamped.reserve(rects->size());
-    for (const RECT& r : *rects) {
-      const RECT k{std::max(r.left, c.left), std::max(r.top, c.top), std::min(r.right, c.right),
-                   std::min(r.bottom, c.bottom)};
-      if (k.left < k.right && k.top < k.bottom) clamped.push_back(k);
-    }
-    rects = &clamped;
-  } else {
-    area = RegionData::Combine(shape, clip_, RGN_AND);
-    rects = &area.Rects();
-  }
+  dc_.work.largestRegion = std::max(dc_.work.largestRegion, shape.Rects().size());
+  // Only the bands of the shape that meet the clip box are visited; a clip of more than one
+  // rectangle then takes the region intersection.
+  RegionData area = shape.Within(clipBox_);
+  if (clip_.Rects().size() > 1) area = RegionData::Combine(area, clip_, RGN_AND);
+  const std::vector<RECT>* rects = &area.Rects();
   const bool plainCopy =
       source.kind == PaintSource::Kind::Solid && rop2 == R2_COPYPEN && !monochrome_;
   for (const RECT& r : *rects) {
@@ -235,27 +224,117 @@ RegionData CairoCoverage(const RECT& bounds, const std::function<void(cairo_t*)>
   return builder.Build();
 }
 
-void LinePixels(POINT a, POINT b, const int32_t* runs, int32_t runCount, RegionData::Builder& on,
-                RegionData::Builder* gaps) {
+RegionData Raster::Coverage(const RECT& bounds,
+                            const std::function<void(cairo_t*)>& draw) const {
+  // Two pixels beyond the clip box, so that where Cairo cuts the shape at the mask's edges
+  // makes no difference to the pixels kept.
+  constexpr int32_t kMargin = 2;
+  const RECT cut{std::max(bounds.left, clipBox_.left - kMargin),
+                 std::max(bounds.top, clipBox_.top - kMargin),
+                 std::min(bounds.right, clipBox_.right + kMargin),
+                 std::min(bounds.bottom, clipBox_.bottom + kMargin)};
+  if (cut.left >= cut.right || cut.top >= cut.bottom) return {};
+  dc_.work.maskPixels += (int64_t{cut.right} - cut.left) * (int64_t{cut.bottom} - cut.top);
+  return CairoCoverage(cut, draw);
+}
+
+namespace {
+
+using Wide = __int128;
+
+// The smallest integer not below p / q, and the largest not above it, for q > 0.
+Wide CeilDiv(Wide p, Wide q) {
+  return p >= 0 ? (p + q - 1) / q : -((-p) / q);
+}
+Wide FloorDiv(Wide p, Wide q) {
+  return p >= 0 ? p / q : -((-p + q - 1) / q);
+}
+
+// The integer line rule in closed form. The longer axis moves every step; the shorter axis has
+// moved ceil((k q + r) / p) times after k steps. Along x (p = dx, q = dy) the error starts at
+// dx / 2, loses dy each step and gains dx on each move of y, staying in [0, dx); along y
+// (p = dy, q = dx) it starts at -(dy / 2), gains dx each step and loses dy on each move of x,
+// staying in (-dy, 0].
+struct LineRule {
+  int64_t p, q, r;
+  int64_t Moves(int64_t k) const { return static_cast<int64_t>(CeilDiv(Wide{k} * q + r, p)); }
+  // The first step after which the shorter axis has moved at least count times.
+  Wide FirstStepWith(Wide count) const {
+    if (q == 0) return count <= Moves(0) ? 0 : INT64_MAX;
+    return std::max<Wide>(FloorDiv((count - 1) * p - r, q) + 1, 0);
+  }
+};
+
+// The steps k (inclusive range) for which start + sign * moves(k) lies in [low, high].
+std::pair<Wide, Wide> StepsWithin(const LineRule& rule, int64_t start, int32_t sign, int64_t low,
+                                  int64_t high) {
+  const Wide least = sign > 0 ? Wide{low} - start : Wide{start} - high;
+  const Wide most = sign > 0 ? Wide{high} - start : Wide{start} - low;
+  return {rule.FirstStepWith(least), rule.FirstStepWith(most + 1) - 1};
+}
+
+}  // namespace
+
+void LinePixels(POINT a, POINT b, PenRuns style, const RECT& box, int64_t* steps,
+                RegionData::Builder& on, RegionData::Builder* gaps) {
   const int64_t dx = std::abs(int64_t{b.x} - a.x);
   const int64_t dy = std::abs(int64_t{b.y} - a.y);
   const int32_t sx = a.x < b.x ? 1 : -1;
   const int32_t sy = a.y < b.y ? 1 : -1;
-  const int64_t steps = std::max(dx, dy);
-  int64_t error = (dx > dy ? dx : -dy) / 2;
-  int32_t x = a.x;
-  int32_t y = a.y;
+  const int64_t total = std::max(dx, dy);
+  if (total == 0 || box.left >= box.right || box.top >= box.bottom) return;
+  const bool xMajor = dx > dy;
+  const LineRule rule = xMajor ? LineRule{dx, dy, -(dx / 2)} : LineRule{dy, dx, -(dy / 2)};
+  // The steps where the longer axis is inside the box, and those where the shorter one is.
+  const int64_t major = xMajor ? a.x : a.y;
+  const int64_t minor = xMajor ? a.y : a.x;
+  const int32_t majorSign = xMajor ? sx : sy;
+  const int32_t minorSign = xMajor ? sy : sx;
+  const int64_t majorLow = xMajor ? box.left : box.top;
+  const int64_t majorHigh = (xMajor ? box.right : box.bottom) - int64_t{1};
+  const int64_t minorLow = xMajor ? box.top : box.left;
+  const int64_t minorHigh = (xMajor ? box.bottom : box.right) - int64_t{1};
+  Wide first = majorSign > 0 ? Wide{majorLow} - major : Wide{major} - majorHigh;
+  Wide last = majorSign > 0 ? Wide{majorHigh} - major : Wide{major} - majorLow;
+  const auto [minorFirst, minorLast] = StepsWithin(rule, minor, minorSign, minorLow, minorHigh);
+  first = std::max({first, minorFirst, Wide{0}});
+  last = std::min({last, minorLast, Wide{total - 1}});
+  if (first > last) return;
+  const auto from = static_cast<int64_t>(first);
+  const auto to = static_cast<int64_t>(last);
+  if (steps) *steps += to - from + 1;
+  // The rule's state after `from` steps.
+  const int64_t moves = rule.Moves(from);
+  int64_t error = static_cast<int64_t>(Wide{moves} * rule.p - Wide{from} * rule.q - rule.r);
+  if (!xMajor) error = -error;
+  int64_t x = a.x + (xMajor ? from : moves) * sx;
+  int64_t y = a.y + (xMajor ? moves : from) * sy;
+  // The dash phase at that step: which run it falls in and how much of that run is left.
   int32_t run = 0;
-  int32_t left = runCount > 0 ? runs[0] : 0;
-  for (int64_t i = 0; i < steps; ++i) {
-    const bool drawn = runCount == 0 || (run % 2) == 0;
-    if (drawn)
-      on.Add(y, x, x + 1);
-    else if (gaps)
-      gaps->Add(y, x, x + 1);
-    if (runCount > 0 && --left == 0) {
-      run = (run + 1) % runCount;
-      left = runs[run];
+  int64_t left = 0;
+  if (style.count > 0) {
+    int64_t period = 0;
+    for (int32_t i = 0; i < style.count; ++i)
+      period += style.runs[i];
+    int64_t offset = from % period;
+    while (offset >= style.runs[run]) {
+      offset -= style.runs[run];
+      ++run;
+    }
+    left = style.runs[run] - offset;
+  }
+  for (int64_t i = from; i <= to; ++i) {
+    const bool inside = x >= box.left && x < box.right && y >= box.top && y < box.bottom;
+    const bool drawn = style.count == 0 || (run % 2) == 0;
+    const auto px = static_cast<int32_t>(x);
+    const auto py = static_cast<int32_t>(y);
+    if (inside && drawn)
+      on.Add(py, px, px + 1);
+    else if (inside && gaps)
+      gaps->Add(py, px, px + 1);
+    if (style.count > 0 && --left == 0) {
+      run = (run + 1) % style.count;
+      left = style.runs[run];
     }
     const int64_t e = error;
     if (e > -dx) {

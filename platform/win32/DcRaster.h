@@ -56,6 +56,13 @@ class Raster {
   bool Ok() const { return data_ != nullptr; }
   uint32_t* Row(int32_t y) const { return reinterpret_cast<uint32_t*>(data_ + y * stride_); }
   const RegionData& Clip() const { return clip_; }
+  // The bounding box of the clip: no drawing call does work for pixels outside it.
+  const RECT& ClipBox() const { return clipBox_; }
+  // Scan conversion limited to the clip box, its rows counted in the context's work.
+  ScanLimit Limit() const { return ScanLimit{clipBox_, &dc_.work.rows}; }
+  // What Cairo covers (CairoCoverage) inside bounds cut to the clip box.
+  RegionData Coverage(const RECT& bounds, const std::function<void(cairo_t*)>& draw) const;
+  DrawWork& Work() const { return dc_.work; }
   // Surface coordinates of a logical point.
   POINT ToSurface(POINT logical) const;
   POINT DeviceToSurface(POINT device) const;
@@ -71,6 +78,7 @@ class Raster {
   int32_t width_ = 0;
   int32_t height_ = 0;
   RegionData clip_;
+  RECT clipBox_;
   bool monochrome_ = false;  // a monochrome bitmap keeps only black and white
 };
 
@@ -78,7 +86,15 @@ class Raster {
 // translated so that user space is surface space; only bounds is examined.
 RegionData CairoCoverage(const RECT& bounds, const std::function<void(cairo_t*)>& draw);
 
-// The pixels of a one-pixel line from a to b, b left out; pattern holds the on and off run
-// lengths of a styled pen (empty for solid), and gaps receives the off pixels.
-void LinePixels(POINT a, POINT b, const int32_t* runs, int32_t runCount, RegionData::Builder& on,
-                RegionData::Builder* gaps);
+// Run lengths of a styled one-pixel pen: on, off, on, off... (none for a solid pen).
+struct PenRuns {
+  const int32_t* runs = nullptr;
+  int32_t count = 0;
+};
+
+// The pixels inside box of the one-pixel line from a to b, b left out; gaps receives the off
+// pixels of a styled pen. Only the steps whose longer-axis coordinate lies in the box are taken,
+// each starting with the error term and dash phase the whole line has there, so the pixels are
+// exactly the whole line's pixels inside the box; steps counts the steps taken.
+void LinePixels(POINT a, POINT b, PenRuns style, const RECT& box, int64_t* steps,
+                RegionData::Builder& on, RegionData::Builder* gaps);

@@ -36,9 +36,27 @@ void AppendBand(std::vector<RECT>& rects, int32_t y0, int32_t y1,
     rects.push_back(RECT{x0, y0, x1, y1});
 }
 
-// The pixels whose centres lie in [a, b) on a row.
-Interval CentreSpan(double a, double b) {
-  return {static_cast<int32_t>(std::ceil(a - 0.5)), static_cast<int32_t>(std::ceil(b - 0.5))};
+// The pixels whose centres lie in [a, b) on a row, cut to the limit's columns.
+Interval CentreSpan(double a, double b, const RECT& box) {
+  const double low = static_cast<double>(box.left) - 1.0;
+  const double high = static_cast<double>(box.right) + 1.0;
+  const auto first = static_cast<int64_t>(std::ceil(std::clamp(a, low, high) - 0.5));
+  const auto last = static_cast<int64_t>(std::ceil(std::clamp(b, low, high) - 0.5));
+  return {static_cast<int32_t>(std::max<int64_t>(first, box.left)),
+          static_cast<int32_t>(std::min<int64_t>(last, box.right))};
+}
+
+// The rows [first, last) of a shape spanning [top, bottom) that lie inside the limit; the rows
+// are counted here, as they are about to be walked.
+struct RowRange {
+  int32_t first;
+  int32_t last;
+};
+
+RowRange RowsWithin(int32_t top, int32_t bottom, const ScanLimit& limit) {
+  const RowRange range{std::max(top, limit.box.top), std::min(bottom, limit.box.bottom)};
+  if (limit.rows && range.first < range.last) *limit.rows += int64_t{range.last} - range.first;
+  return range;
 }
 
 bool Keep(int32_t mode, bool inA, bool inB) {
@@ -119,22 +137,24 @@ RegionData RegionData::Rect(int32_t left, int32_t top, int32_t right, int32_t bo
   return region;
 }
 
-RegionData RegionData::Ellipse(int32_t left, int32_t top, int32_t right, int32_t bottom) {
+RegionData RegionData::Ellipse(int32_t left, int32_t top, int32_t right, int32_t bottom,
+                               const ScanLimit& limit) {
   if (left > right) std::swap(left, right);
   if (top > bottom) std::swap(top, bottom);
   RegionData region;
-  if (right - left < 1 || bottom - top < 1) return region;
-  const double cx = (left + right) / 2.0;
-  const double cy = (top + bottom) / 2.0;
-  const double rx = (right - left) / 2.0;
-  const double ry = (bottom - top) / 2.0;
+  if (int64_t{right} - left < 1 || int64_t{bottom} - top < 1) return region;
+  const double cx = (static_cast<double>(left) + right) / 2.0;
+  const double cy = (static_cast<double>(top) + bottom) / 2.0;
+  const double rx = (static_cast<double>(right) - left) / 2.0;
+  const double ry = (static_cast<double>(bottom) - top) / 2.0;
   std::vector<Interval> row;
-  for (int32_t y = top; y < bottom; ++y) {
+  const RowRange rows = RowsWithin(top, bottom, limit);
+  for (int32_t y = rows.first; y < rows.last; ++y) {
     const double dy = (y + 0.5 - cy) / ry;
     row.clear();
     if (dy * dy < 1.0) {
       const double half = rx * std::sqrt(1.0 - dy * dy);
-      const Interval span = CentreSpan(cx - half, cx + half);
+      const Interval span = CentreSpan(cx - half, cx + half, limit.box);
       if (span.first < span.second) row.push_back(span);
     }
     AppendBand(region.rects_, y, y + 1, row);
@@ -143,15 +163,19 @@ RegionData RegionData::Ellipse(int32_t left, int32_t top, int32_t right, int32_t
 }
 
 RegionData RegionData::RoundRect(int32_t left, int32_t top, int32_t right, int32_t bottom,
-                                 int32_t cornerWidth, int32_t cornerHeight) {
+                                 int32_t cornerWidth, int32_t cornerHeight,
+                                 const ScanLimit& limit) {
   if (left > right) std::swap(left, right);
   if (top > bottom) std::swap(top, bottom);
   RegionData region;
-  if (right - left < 1 || bottom - top < 1) return region;
-  const double rx = std::min(std::abs(cornerWidth), right - left) / 2.0;
-  const double ry = std::min(std::abs(cornerHeight), bottom - top) / 2.0;
+  if (int64_t{right} - left < 1 || int64_t{bottom} - top < 1) return region;
+  const double width = static_cast<double>(right) - left;
+  const double height = static_cast<double>(bottom) - top;
+  const double rx = std::min(std::abs(static_cast<double>(cornerWidth)), width) / 2.0;
+  const double ry = std::min(std::abs(static_cast<double>(cornerHeight)), height) / 2.0;
   std::vector<Interval> row;
-  for (int32_t y = top; y < bottom; ++y) {
+  const RowRange rows = RowsWithin(top, bottom, limit);
+  for (int32_t y = rows.first; y < rows.last; ++y) {
     const double yc = y + 0.5;
     double inset = 0;
     if (ry > 0 && rx > 0) {
@@ -164,14 +188,15 @@ RegionData RegionData::RoundRect(int32_t left, int32_t top, int32_t right, int32
         inset = rx - rx * std::sqrt(1.0 - dy * dy);
     }
     row.clear();
-    const Interval span = CentreSpan(left + inset, right - inset);
+    const Interval span = CentreSpan(left + inset, right - inset, limit.box);
     if (span.first < span.second) row.push_back(span);
     AppendBand(region.rects_, y, y + 1, row);
   }
   return region;
 }
 
-RegionData RegionData::Polygon(std::span<const POINT> points, int32_t fillMode) {
+RegionData RegionData::Polygon(std::span<const POINT> points, int32_t fillMode,
+                               const ScanLimit& limit) {
   RegionData region;
   if (points.size() < 3) return region;
   int32_t top = points[0].y;
@@ -180,25 +205,37 @@ RegionData RegionData::Polygon(std::span<const POINT> points, int32_t fillMode) 
     top = std::min(top, p.y);
     bottom = std::max(bottom, p.y);
   }
+  const RowRange rows = RowsWithin(top, bottom, limit);
+  if (rows.first >= rows.last) return region;
+  // Only the edges that cross the rows to be walked take part.
+  struct Edge {
+    POINT a, b;
+  };
+  std::vector<Edge> edges;
+  const size_t n = points.size();
+  for (size_t i = 0; i < n; ++i) {
+    const POINT& a = points[i];
+    const POINT& b = points[(i + 1) % n];
+    if (a.y == b.y) continue;
+    if (std::max(a.y, b.y) <= rows.first || std::min(a.y, b.y) >= rows.last) continue;
+    edges.push_back(Edge{a, b});
+  }
   struct Crossing {
     double x;
     int winding;
   };
   std::vector<Crossing> crossings;
   std::vector<Interval> row;
-  const size_t n = points.size();
-  for (int32_t y = top; y < bottom; ++y) {
+  for (int32_t y = rows.first; y < rows.last; ++y) {
     const double yc = y + 0.5;
     crossings.clear();
-    for (size_t i = 0; i < n; ++i) {
-      const POINT& a = points[i];
-      const POINT& b = points[(i + 1) % n];
-      if (a.y == b.y) continue;
+    for (const auto& [a, b] : edges) {
       const bool down = a.y < b.y;
       const double y0 = down ? a.y : b.y;
       const double y1 = down ? b.y : a.y;
       if (yc < y0 || yc >= y1) continue;
-      const double x = a.x + (yc - a.y) * (b.x - a.x) / static_cast<double>(b.y - a.y);
+      const double x =
+          a.x + (yc - a.y) * (static_cast<double>(b.x) - a.x) / (static_cast<double>(b.y) - a.y);
       crossings.push_back(Crossing{x, down ? 1 : -1});
     }
     std::sort(crossings.begin(), crossings.end(),
@@ -209,7 +246,7 @@ RegionData RegionData::Polygon(std::span<const POINT> points, int32_t fillMode) 
       winding += crossings[i].winding;
       const bool inside = fillMode == WINDING ? winding != 0 : (i % 2) == 0;
       if (!inside) continue;
-      const Interval span = CentreSpan(crossings[i].x, crossings[i + 1].x);
+      const Interval span = CentreSpan(crossings[i].x, crossings[i + 1].x, limit.box);
       if (span.first >= span.second) continue;
       if (!row.empty() && span.first <= row.back().second) {
         row.back().second = std::max(row.back().second, span.second);
@@ -282,7 +319,27 @@ bool RegionData::Contains(int32_t x, int32_t y) const {
 
 bool RegionData::IntersectsRect(const RECT& rect) const {
   const RegionData probe = Rect(rect.left, rect.top, rect.right, rect.bottom);
-  return !Combine(*this, probe, RGN_AND).IsEmpty();
+  return !probe.IsEmpty() && !Within(probe.Rects().front()).IsEmpty();
+}
+
+RegionData RegionData::Within(const RECT& box) const {
+  RegionData out;
+  if (box.left >= box.right || box.top >= box.bottom) return out;
+  auto it = std::partition_point(rects_.begin(), rects_.end(),
+                                 [&box](const RECT& r) { return r.bottom <= box.top; });
+  std::vector<Interval> row;
+  while (it != rects_.end() && it->top < box.bottom) {
+    const int32_t top = it->top;
+    const int32_t bottom = it->bottom;
+    row.clear();
+    for (; it != rects_.end() && it->top == top; ++it) {
+      const int32_t left = std::max(it->left, box.left);
+      const int32_t right = std::min(it->right, box.right);
+      if (left < right) row.emplace_back(left, right);
+    }
+    AppendBand(out.rects_, std::max(top, box.top), std::min(bottom, box.bottom), row);
+  }
+  return out;
 }
 
 bool RegionData::operator==(const RegionData& other) const {

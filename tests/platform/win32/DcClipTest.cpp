@@ -1,0 +1,287 @@
+// Drawing under a clip: every primitive paints inside the clip exactly what it paints without
+// one, and a shape far larger than the surface costs what lands on the surface.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/win32/Dc.h"
+#include "platform/win32/DcRaster.h"
+#include "tests/platform/win32/GdiTestSupport.h"
+
+namespace {
+
+using Draw = std::function<void(HDC)>;
+
+struct Primitive {
+  std::string name;
+  Draw draw;
+};
+
+// Shapes that reach past every edge of a 48 x 40 canvas as well as shapes inside it.
+std::vector<Primitive> Primitives(HDC source) {
+  static const POINT star[] = {{24, -30}, {60, 70}, {-20, 10}, {70, 12}, {-5, 66}};
+  static const POINT path[] = {{-7, 3}, {50, 9}, {20, 45}, {3, 30}, {41, -8}};
+  auto line = [](int32_t style, int32_t width, int32_t mode) {
+    return [=](HDC dc) {
+      HPEN pen = CreatePen(style, width, RGB(0x12, 0xF0, 0x0F));
+      HGDIOBJ old = SelectObject(dc, pen);
+      SetBkMode(dc, mode);
+      SetBkColor(dc, RGB(0x40, 0x00, 0xC0));
+      Polyline(dc, path, 5);
+      MoveToEx(dc, -300, -211, nullptr);
+      LineTo(dc, 400, 173);
+      SelectObject(dc, old);
+      DeleteObject(pen);
+    };
+  };
+  auto withRegion = [](HRGN (*make)(), BOOL (*paint)(HDC, HRGN)) {
+    return [=](HDC dc) {
+      HRGN region = make();
+      paint(dc, region);
+      DeleteObject(region);
+    };
+  };
+  return {
+      {"Rectangle", [](HDC dc) { Rectangle(dc, -10, 5, 30, 90); }},
+      {"RoundRect", [](HDC dc) { RoundRect(dc, -10, -20, 44, 33, 40, 24); }},
+      {"Ellipse", [](HDC dc) { Ellipse(dc, -30, -12, 55, 37); }},
+      {"Arc", [](HDC dc) { Arc(dc, -6, 3, 44, 35, 60, 0, -40, 40); }},
+      {"Pie", [](HDC dc) { Pie(dc, -30, -12, 55, 37, 60, 0, -40, 40); }},
+      {"Chord", [](HDC dc) { Chord(dc, -30, -12, 55, 37, 0, -30, 0, 50); }},
+      {"Polygon", [](HDC dc) { Polygon(dc, star, 5); }},
+      {"PolygonWinding",
+       [](HDC dc) {
+         SetPolyFillMode(dc, WINDING);
+         Polygon(dc, star, 5);
+       }},
+      {"SolidLines", line(PS_SOLID, 1, OPAQUE)},
+      {"DashedLinesOpaque", line(PS_DASHDOT, 1, OPAQUE)},
+      {"DottedLinesTransparent", line(PS_DOT, 1, TRANSPARENT)},
+      {"WideLines", line(PS_SOLID, 5, OPAQUE)},
+      {"FillRgn", withRegion([] { return CreateEllipticRgn(-20, -9, 40, 51); },
+                             [](HDC dc, HRGN r) { return PaintRgn(dc, r); })},
+      {"FrameRgn", withRegion([] { return CreateEllipticRgn(-20, -9, 40, 51); },
+                              [](HDC dc, HRGN r) {
+                                return FrameRgn(dc, r,
+                                                static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)),
+                                                3, 2);
+                              })},
+      {"InvertRgn", withRegion([] { return CreateRoundRectRgn(-20, 3, 40, 61, 30, 30); },
+                               [](HDC dc, HRGN r) { return InvertRgn(dc, r); })},
+      {"PatBlt", [](HDC dc) { PatBlt(dc, -5, 7, 90, 21, PATINVERT); }},
+      {"BitBlt", [source](HDC dc) { BitBlt(dc, -9, 4, 50, 50, source, 3, -2, SRCINVERT); }},
+      {"StretchBltMirrored",
+       [source](HDC dc) { StretchBlt(dc, 60, -3, -71, 47, source, 2, 1, 30, 19, SRCCOPY); }},
+  };
+}
+
+// Draws with a hatched brush, so that fills show the brush origin and pattern.
+void Prepare(HDC dc, HBRUSH brush, HPEN pen, int32_t rop2) {
+  SelectObject(dc, brush);
+  SelectObject(dc, pen);
+  SetROP2(dc, rop2);
+  SetTextColor(dc, RGB(0x80, 0x10, 0x22));
+}
+
+TEST(DcClipFirst, ClippedDrawingIsUnclippedDrawingMaskedByTheClip) {
+  MemoryCanvas source(40, 30);
+  source.Scramble();
+  HBRUSH brush = CreateHatchBrush(HS_DIAGCROSS, RGB(0x33, 0x99, 0x11));
+  HPEN pen = CreatePen(PS_SOLID, 1, RGB(0xC0, 0x20, 0x90));
+  // A rectangle clip, and a clip of many rectangles with a hole.
+  HRGN round = CreateEllipticRgn(3, 2, 45, 37);
+  HRGN hole = CreateRectRgn(18, 15, 26, 22);
+  CombineRgn(round, round, hole, RGN_DIFF);
+  for (const Primitive& primitive : Primitives(source.dc())) {
+    int changed = 0;  // pixels changed inside the clips, over all cases of the primitive
+    for (const int32_t rop2 : {R2_COPYPEN, R2_XORPEN}) {
+      for (const bool complex : {false, true}) {
+        SCOPED_TRACE(primitive.name + (rop2 == R2_XORPEN ? " xor" : " copy") +
+                     (complex ? " region clip" : " rectangle clip"));
+        MemoryCanvas whole(48, 40);
+        MemoryCanvas clipped(48, 40);
+        whole.Scramble();
+        clipped.Scramble();
+        const std::vector<COLORREF> before = clipped.Pixels();
+        Prepare(whole.dc(), brush, pen, rop2);
+        Prepare(clipped.dc(), brush, pen, rop2);
+        if (complex)
+          SelectClipRgn(clipped.dc(), round);
+        else
+          IntersectClipRect(clipped.dc(), 7, 5, 33, 29);
+        primitive.draw(whole.dc());
+        primitive.draw(clipped.dc());
+        const std::vector<COLORREF> full = whole.Pixels();
+        const std::vector<COLORREF> cut = clipped.Pixels();
+        for (int32_t y = 0; y < 40; ++y) {
+          for (int32_t x = 0; x < 48; ++x) {
+            const size_t i = static_cast<size_t>(y * 48 + x);
+            const bool inside = complex ? PtInRegion(round, x, y) != FALSE
+                                        : x >= 7 && x < 33 && y >= 5 && y < 29;
+            ASSERT_EQ(cut[i], inside ? full[i] : before[i]) << x << "," << y;
+            changed += inside && cut[i] != before[i];
+          }
+        }
+        const bool paintsOver = primitive.name == "FillRgn" || primitive.name == "FrameRgn" ||
+                                primitive.name == "StretchBltMirrored";
+        if (rop2 == R2_XORPEN && !paintsOver) {
+          primitive.draw(clipped.dc());  // each pixel painted once: twice restores it
+          EXPECT_EQ(clipped.Pixels(), before);
+        }
+        SelectObject(whole.dc(), GetStockObject(BLACK_PEN));
+        SelectObject(clipped.dc(), GetStockObject(BLACK_PEN));
+      }
+    }
+    EXPECT_GT(changed, 20) << primitive.name;
+  }
+  DeleteObject(hole);
+  DeleteObject(round);
+  DeleteObject(pen);
+  DeleteObject(brush);
+}
+
+// The integer line rule stepped from the start, b left out: each step moves the longer axis,
+// and the shorter one when the error says so; styled pens run through on and off lengths.
+void SteppedLine(POINT a, POINT b, PenRuns style, RegionData::Builder& on,
+                 RegionData::Builder& off) {
+  const int64_t dx = std::abs(int64_t{b.x} - a.x);
+  const int64_t dy = std::abs(int64_t{b.y} - a.y);
+  int64_t error = (dx > dy ? dx : -dy) / 2;
+  POINT p = a;
+  int32_t run = 0;
+  int32_t left = style.count > 0 ? style.runs[0] : 0;
+  for (int64_t i = 0; i < std::max(dx, dy); ++i) {
+    (style.count == 0 || run % 2 == 0 ? on : off).Add(p.y, p.x, p.x + 1);
+    if (style.count > 0 && --left == 0) {
+      run = (run + 1) % style.count;
+      left = style.runs[run];
+    }
+    const int64_t e = error;
+    if (e > -dx) error -= dy, p.x += a.x < b.x ? 1 : -1;
+    if (e < dy) error += dx, p.y += a.y < b.y ? 1 : -1;
+  }
+}
+
+// One-pixel lines cut to a box keep the pixels and dash phase of the whole line there, for
+// lines of every slope and length, far outside the box too.
+TEST(DcClipFirst, LinesCutToABoxKeepTheWholeLinesPixels) {
+  static constexpr int32_t kRuns[] = {9, 6, 3, 6};
+  const RECT box{-5, 3, 17, 12};
+  uint32_t seed = 99;
+  auto next = [&seed](int32_t span) {
+    seed = seed * 1103515245u + 12345u;
+    return static_cast<int32_t>((seed >> 8) % static_cast<uint32_t>(2 * span + 1)) - span;
+  };
+  for (int trial = 0; trial < 400; ++trial) {
+    const int32_t reach = trial % 2 ? 40 : 3000;
+    const POINT a{next(reach), next(reach)};
+    const POINT b{next(reach), next(reach)};
+    const PenRuns style = trial % 3 ? PenRuns{kRuns, 4} : PenRuns{};
+    RegionData::Builder wholeOn, wholeOff, cutOn, cutOff;
+    int64_t steps = 0;
+    SteppedLine(a, b, style, wholeOn, wholeOff);
+    LinePixels(a, b, style, box, &steps, cutOn, &cutOff);
+    SCOPED_TRACE(std::to_string(a.x) + "," + std::to_string(a.y) + " to " +
+                 std::to_string(b.x) + "," + std::to_string(b.y));
+    EXPECT_EQ(wholeOn.Build().Within(box), cutOn.Build());
+    EXPECT_EQ(wholeOff.Build().Within(box), cutOff.Build());
+    EXPECT_LE(steps, 22);  // at most the box's width or height
+  }
+}
+
+// A surface of 16 x 16 pixels under a mapping that makes a logical unit 25,000 pixels.
+class HugeView : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SetMapMode(canvas.dc(), MM_ANISOTROPIC);
+    SetWindowExtEx(canvas.dc(), 1, 1, nullptr);
+    SetViewportExtEx(canvas.dc(), 25000, 25000, nullptr);
+    SetViewportOrgEx(canvas.dc(), 8, 8, nullptr);
+  }
+  const DrawWork& Work() const { return LookupDC(canvas.dc())->work; }
+
+  MemoryCanvas canvas{16, 16};
+};
+
+TEST_F(HugeView, ShapesAMillionPixelsAcrossCostWhatTheSurfaceShows) {
+  HBRUSH brush = CreateSolidBrush(kRed);
+  SelectObject(canvas.dc(), brush);
+  Ellipse(canvas.dc(), -20, -20, 20, 20);  // a million pixels across, the view at its centre
+  EXPECT_EQ(canvas.Count(kRed), 256);
+  RoundRect(canvas.dc(), -20, -20, 20, 20, 8, 8);
+  const POINT triangle[] = {{-20, 20}, {0, -20}, {20, 20}};
+  Polygon(canvas.dc(), triangle, 3);
+  const POINT wide[] = {{-20, -20}, {20, 20}, {20, -20}};
+  HPEN thick = CreatePen(PS_SOLID, 2, kBlue);  // two logical units: 50,000 pixels wide
+  SelectObject(canvas.dc(), thick);
+  Polyline(canvas.dc(), wide, 3);
+  EXPECT_EQ(canvas.Count(kBlue), 256);
+  Pie(canvas.dc(), -20, -20, 20, 20, 20, 0, 0, -20);
+  SelectObject(canvas.dc(), GetStockObject(BLACK_PEN));
+  SetMapMode(canvas.dc(), MM_TEXT);
+  HPEN dashed = CreatePen(PS_DASH, 1, kBlack);
+  SelectObject(canvas.dc(), dashed);
+  MoveToEx(canvas.dc(), -1000000, -999990, nullptr);
+  LineTo(canvas.dc(), 1000000, 1000010);
+  const DrawWork& work = Work();
+  EXPECT_LE(work.rows, 16 * 8);
+  EXPECT_LE(work.lineSteps, 16 * 2);  // the dashed line, and the triangle's sides
+  EXPECT_LE(work.maskPixels, 3 * 20 * 20);  // three masks, two pixels beyond each edge
+  EXPECT_LE(work.largestRegion, 16u * 4);
+  SelectObject(canvas.dc(), GetStockObject(BLACK_PEN));
+  DeleteObject(dashed);
+  DeleteObject(thick);
+  DeleteObject(brush);
+}
+
+TEST_F(HugeView, RegionsAndBlitsAMillionPixelsAcrossCostWhatTheSurfaceShows) {
+  SetMapMode(canvas.dc(), MM_TEXT);
+  SetViewportOrgEx(canvas.dc(), 0, 0, nullptr);
+  HRGN huge = CreateEllipticRgn(-500000, -500000, 500000, 500000);  // device coordinates
+  FillRgn(canvas.dc(), huge, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  EXPECT_EQ(canvas.Count(kBlack), 256);
+  InvertRgn(canvas.dc(), huge);
+  EXPECT_EQ(canvas.Count(kWhite), 256);
+  OffsetRgn(huge, 500005, 0);  // the left edge of the region is now at column 5
+  FrameRgn(canvas.dc(), huge, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)), 3, 3);
+  EXPECT_EQ(canvas.Count(kBlack), 3 * 16);
+  EXPECT_LE(Work().largestRegion, 16u * 4);
+  DeleteObject(huge);
+
+  // A 16 x 16 source shown a million pixels wide, and a million-pixel source rectangle.
+  MemoryCanvas source(16, 16);
+  source.Scramble();
+  StretchBlt(canvas.dc(), -500000, -500000, 1000000, 1000000, source.dc(), 0, 0, 16, 16, SRCCOPY);
+  EXPECT_EQ(canvas.Count(source.At(8, 8)), 256);
+  ASSERT_TRUE(BitBlt(canvas.dc(), -500000, -500000, 1000000, 1000000, source.dc(), -500000,
+                     -500000, SRCCOPY));
+  EXPECT_EQ(canvas.Pixels(), source.Pixels());
+  EXPECT_LE(Work().sourcePixels, 1 + 256);
+}
+
+TEST_F(HugeView, AMetafileWithAHugeMappingCostsWhatTheSurfaceShows) {
+  SetMapMode(canvas.dc(), MM_TEXT);
+  SetViewportOrgEx(canvas.dc(), 0, 0, nullptr);
+  HDC recorder = CreateMetaFile(nullptr);
+  SetMapMode(recorder, MM_ANISOTROPIC);
+  SetWindowExtEx(recorder, 1, 1, nullptr);
+  SetViewportExtEx(recorder, 30000, 30000, nullptr);
+  SelectObject(recorder, GetStockObject(BLACK_BRUSH));
+  Ellipse(recorder, -40, -40, 40, 40);
+  const POINT triangle[] = {{-40, 40}, {0, -40}, {40, 40}};
+  Polygon(recorder, triangle, 3);
+  HMETAFILE metafile = CloseMetaFile(recorder);
+  ASSERT_TRUE(PlayMetaFile(canvas.dc(), metafile));
+  EXPECT_EQ(canvas.Count(kBlack), 256);
+  EXPECT_LE(Work().rows, 16 * 6);
+  EXPECT_LE(Work().largestRegion, 16u * 4);
+  DeleteMetaFile(metafile);
+}
+
+}  // namespace
