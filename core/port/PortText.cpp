@@ -18,6 +18,9 @@ constexpr int16_t kFallbackSize = 8;
 
 struct TextGlobals {
   std::vector<std::string> faces;
+  // Faces below this count are kept whatever a read does; open counts unfinished reads.
+  size_t keptFaces = 0;
+  int32_t openTransactions = 0;
   std::array<FontCacheRow, kFontCacheRows> rows{};
   uint16_t lookups = 1;
   int32_t created = 0;
@@ -104,7 +107,43 @@ int16_t FontNumberFromName(const Str255& name) {
   }
   if (faces.size() >= kFaceTableSize) return 0;
   faces.push_back(key);
+  if (T().openTransactions == 0) T().keptFaces = faces.size();
   return static_cast<int16_t>(faces.size() - 1);
+}
+
+int16_t FaceTableCount() {
+  return static_cast<int16_t>(T().faces.size());
+}
+
+FaceTableTransaction::FaceTableTransaction() : mark_(T().faces.size()) {
+  ++T().openTransactions;
+}
+
+void FaceTableTransaction::Commit() {
+  if (!open_) return;
+  open_ = false;
+  TextGlobals& t = T();
+  --t.openTransactions;
+  t.keptFaces = std::max(t.keptFaces, t.faces.size());
+}
+
+FaceTableTransaction::~FaceTableTransaction() {
+  if (!open_) return;
+  TextGlobals& t = T();
+  --t.openTransactions;
+  const size_t kept = std::max(mark_, t.keptFaces);
+  if (t.faces.size() <= kept) return;
+  t.faces.resize(kept);
+  // A cached font of a forgotten face must not answer for the next face given its number.
+  for (FontCacheRow& row : t.rows) {
+    if (row.key.fontNumber < 0 || static_cast<size_t>(row.key.fontNumber) < kept) continue;
+    if (row.inUse > 0) {
+      row.key.fontNumber = -1;  // no request asks for it; ReleaseFont still finds the font
+      continue;
+    }
+    if (row.font && row.font != StockFont()) DeleteObject(row.font);
+    EmptyRow(row);
+  }
 }
 
 void FontNameFromNumber(int16_t number, Str255& out) {
@@ -116,6 +155,7 @@ void FontNameFromNumber(int16_t number, Str255& out) {
 
 void ResetFaceTable() {
   T().faces.clear();
+  T().keptFaces = 0;
 }
 
 void FontSpecToLogFont(const FontSpec& spec, LOGFONT& out) {

@@ -49,6 +49,26 @@ int16_t FontNumberFromName(const Str255& name);
 void FontNameFromNumber(int16_t number, Str255& out);
 // Clears the face table (start-up and tests).
 void ResetFaceTable();
+int16_t FaceTableCount();
+
+// Names entered into the face table while a document is read belong to that read until it
+// commits: when the read fails, the transaction ends uncommitted and the names it entered are
+// forgotten again (with any cached font made for them), so a damaged or refused document leaves
+// no trace in the table. Names entered before, by reads that committed, or while no read was
+// open, are never forgotten.
+class FaceTableTransaction {
+ public:
+  FaceTableTransaction();
+  ~FaceTableTransaction();
+  FaceTableTransaction(const FaceTableTransaction&) = delete;
+  FaceTableTransaction& operator=(const FaceTableTransaction&) = delete;
+  // The names entered so far stay for good.
+  void Commit();
+
+ private:
+  size_t mark_;
+  bool open_ = true;
+};
 
 // The face name is cut to what the font layer holds (31 characters).
 void FontSpecToLogFont(const FontSpec& spec, LOGFONT& out);

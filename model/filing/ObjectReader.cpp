@@ -37,6 +37,12 @@ void TObjectReader::Reset() {
   identifierMap_.clear();
   table_.Clear();
   owned_.clear();
+  tableLookup_.clear();
+  mappedLookup_.clear();
+  containerLookup_.clear();
+  containerLookupBuilt_ = false;
+  faces_.reset();
+  faces_.emplace();
   storedIdentifier_ = -1;
   current_ = nullptr;
   blockEnd_ = -1;
@@ -263,6 +269,21 @@ void TObjectReader::ForgetFixups(TLink* object) {
   std::erase_if(fixups_, [object](const Fixup& f) { return f.referrer == object; });
   std::erase_if(identifierMap_, [object](const IdentifierEntry& e) { return e.object == object; });
   if (current_ == object) current_ = nullptr;
+  RebuildLookups();
+}
+
+void TObjectReader::AddToTable(TLink* object) {
+  table_.AddDependent(object);
+  tableLookup_.try_emplace(object->GetIdentifier(), object);
+}
+
+void TObjectReader::RebuildLookups() {
+  tableLookup_.clear();
+  for (TLink* object : table_.Objects())
+    tableLookup_.try_emplace(object->GetIdentifier(), object);
+  mappedLookup_.clear();
+  for (const IdentifierEntry& entry : identifierMap_)
+    mappedLookup_.try_emplace(entry.stored, entry.object);
 }
 
 void TObjectReader::ReadHeader() {
@@ -325,6 +346,7 @@ bool TObjectReader::OfferBlock(TLink& object) {
   }
   if (taken && object.GetIdentifier() != storedIdentifier_) {
     identifierMap_.push_back({storedIdentifier_, &object});
+    mappedLookup_.try_emplace(storedIdentifier_, &object);
   }
   return taken;
 }
@@ -351,14 +373,14 @@ bool TObjectReader::AtEnd() {
 }
 
 TLink* TObjectReader::FindObject(int32_t identifier) {
-  for (TLink* object : table_.Objects()) {
-    if (object->GetIdentifier() == identifier) return object;
-  }
-  for (const IdentifierEntry& entry : identifierMap_) {
-    if (entry.stored == identifier) return entry.object;
-  }
+  if (const auto it = tableLookup_.find(identifier); it != tableLookup_.end()) return it->second;
+  if (const auto it = mappedLookup_.find(identifier); it != mappedLookup_.end()) return it->second;
   if (container_ == nullptr) return nullptr;
   if (container_->GetIdentifier() == identifier) return container_;
+  if (containerLookupBuilt_) {
+    const auto it = containerLookup_.find(identifier);
+    return it != containerLookup_.end() ? it->second : nullptr;
+  }
   for (TLink* element : container_->Linked()) {
     if (element->GetIdentifier() == identifier) return element;
   }
@@ -375,8 +397,8 @@ void TObjectReader::EndObject() {
 }
 
 void TObjectReader::DropObject(TLink* object) {
-  ForgetFixups(object);
   table_.RemoveDependent(object);
+  ForgetFixups(object);
   std::erase_if(owned_, [object](const std::unique_ptr<TLink>& p) { return p.get() == object; });
 }
 
@@ -392,7 +414,7 @@ bool TObjectReader::CreateObjectForTag() {
   try {
     created->Initialize();
     created->SetIdentifier(storedIdentifier_);
-    table_.AddDependent(created);
+    AddToTable(created);
     current_ = created;
     // The block counts as read whatever the new object answers.
     ReadBlock(*created);
@@ -432,10 +454,8 @@ bool TObjectReader::ReadStandardBlock() {
 
 bool TObjectReader::DispatchBlock() {
   if (current_ != nullptr) return ReadBlock(*current_);
-  for (TLink* object : table_.Objects()) {
-    if (object->GetIdentifier() != storedIdentifier_) continue;
-    if (OfferBlock(*object)) return true;
-    break;
+  if (const auto it = tableLookup_.find(storedIdentifier_); it != tableLookup_.end()) {
+    if (OfferBlock(*it->second)) return true;
   }
   if (container_ != nullptr) {
     if (OfferBlock(*container_)) return true;
@@ -514,6 +534,8 @@ void TObjectReader::ReadRecords(const ReadProgress& progress) {
       if (code_ == kCodeBoundary) continue;
     }
     ReadRecord(progress);
+    // A stream that ends with its last block, without the closing codes, has all its objects.
+    if (stream_->Remaining() <= 0) break;
     ReadCode();
   }
   EndObject();
@@ -522,6 +544,12 @@ void TObjectReader::ReadRecords(const ReadProgress& progress) {
 
 void TObjectReader::Complete(int16_t) {
   try {
+    // The container's elements do not change while references are resolved.
+    if (container_ != nullptr) {
+      for (TLink* element : container_->Linked())
+        containerLookup_.try_emplace(element->GetIdentifier(), element);
+      containerLookupBuilt_ = true;
+    }
     for (const Fixup& fixup : fixups_) {
       fixup.referrer->ResolveReference(*this, fixup.code, fixup.kind, FindObject(fixup.identifier));
     }
@@ -531,6 +559,8 @@ void TObjectReader::Complete(int16_t) {
       if (record->object == nullptr) record->identifier = 0;
     }
     referenceRecords_.clear();
+    containerLookup_.clear();
+    containerLookupBuilt_ = false;
     NotifyObjects();
     for (TLink* object : table_.Objects())
       object->EndReading(*this);
@@ -540,22 +570,31 @@ void TObjectReader::Complete(int16_t) {
         object->AddDependent(container_);
       container_->FinishReadObjects();
     }
+    if (faces_) faces_->Commit();
   } catch (...) {
+    containerLookup_.clear();
+    containerLookupBuilt_ = false;
     table_.Clear();
+    RebuildLookups();
     throw;
   }
 }
 
 std::vector<std::unique_ptr<TLink>> TObjectReader::TakeObjects() {
+  std::unordered_map<const TLink*, size_t> ownedAt;
+  for (size_t i = 0; i < owned_.size(); ++i)
+    ownedAt.emplace(owned_[i].get(), i);
   std::vector<std::unique_ptr<TLink>> objects;
   for (TLink* object : table_.Objects()) {
-    auto it = std::find_if(owned_.begin(), owned_.end(),
-                           [object](const std::unique_ptr<TLink>& p) { return p.get() == object; });
-    if (it == owned_.end()) continue;
-    objects.push_back(std::move(*it));
-    owned_.erase(it);
+    const auto it = ownedAt.find(object);
+    if (it == ownedAt.end()) continue;
+    objects.push_back(std::move(owned_[it->second]));
+    ownedAt.erase(it);
   }
+  std::erase(owned_, nullptr);
+  if (faces_ && !objects.empty()) faces_->Commit();
   table_.Clear();
+  RebuildLookups();
   return objects;
 }
 

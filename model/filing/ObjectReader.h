@@ -12,7 +12,9 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
+#include <unordered_map>
 #include <vector>
 
 #include "core/Handle.h"
@@ -140,6 +142,8 @@ class TObjectReader : public TFilerBase {
   void EndObject();
   void ReportProgress(const ReadProgress& progress, bool force);
   void DropObject(TLink* object);
+  void AddToTable(TLink* object);
+  void RebuildLookups();
 
   std::unique_ptr<FilerStream> stream_;
   TLink* container_ = nullptr;
@@ -148,6 +152,15 @@ class TObjectReader : public TFilerBase {
   std::vector<Fixup> fixups_;
   std::vector<IdentifierEntry> identifierMap_;
   std::vector<ReferenceRecord*> referenceRecords_;
+  // Lookups beside the ordered lists, so that dispatching a record and resolving a reference
+  // cost the same however many objects a stream holds: the first object of the table with an
+  // identifier, the first identifier-map entry of a stored identifier, and, while Complete
+  // resolves references, the first element of the container with an identifier. Identifiers
+  // of objects read do not change while they are read.
+  std::unordered_map<int32_t, TLink*> tableLookup_;
+  std::unordered_map<int32_t, TLink*> mappedLookup_;
+  std::unordered_map<int32_t, TLink*> containerLookup_;
+  bool containerLookupBuilt_ = false;
   int32_t recordStart_ = 0;
   int32_t blockEnd_ = -1;
   int16_t code_ = -1;
@@ -155,6 +168,9 @@ class TObjectReader : public TFilerBase {
   bool family3x_ = false;
   bool extendedHeader_ = false;
   bool unversioned_ = false;
+  // The faces this read entered, forgotten again unless Complete or TakeObjects keeps its
+  // objects.
+  std::optional<FaceTableTransaction> faces_;
   std::chrono::steady_clock::time_point lastReport_;
   int32_t lastReportedObjects_ = 0;
 };

@@ -27,9 +27,7 @@ Handle TObjectWriter::TakeHandle() {
 }
 
 bool TObjectWriter::MarkWritten(TLink* object) {
-  if (std::find(started_.begin(), started_.end(), object) != started_.end()) return true;
-  started_.push_back(object);
-  return false;
+  return !started_.insert(object).second;
 }
 
 void TObjectWriter::WriteBlockFrame(TLink& object, int32_t code) {

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "core/Handle.h"
@@ -104,7 +105,8 @@ class TObjectWriter : public TFilerBase {
 
   FilerStream* stream_ = nullptr;
   std::unique_ptr<MemoryFilerStream> ownStream_;
-  std::vector<TLink*> started_;
+  // The objects already started, looked up once per object written.
+  std::unordered_set<const TLink*> started_;
   TLink* current_ = nullptr;
   uint16_t skipFlag_ = 0;
 };

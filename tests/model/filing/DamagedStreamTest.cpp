@@ -114,6 +114,46 @@ TEST_F(DamagedStreamTest, OutOfRangeCodeIsSkippedByItsLength) {
   EXPECT_EQ(Shape(0)->value, 4.0);
 }
 
+TEST_F(DamagedStreamTest, AnUnknownLastBlockMayEndExactlyAtTheEndOfTheStream) {
+  Bytes b;
+  b.Header().Object(1).Long(kBlockValue).Long(8).Long(0x40100000).Long(0);
+  b.Long(1999).Long(4).Raw("tail");
+  ASSERT_EQ(ReadError(b.bytes), 1);
+  ASSERT_EQ(objects.size(), 1u);
+  EXPECT_EQ(Shape(0)->value, 4.0);
+  // One byte short, the block claims more than the stream holds.
+  b.bytes.pop_back();
+  EXPECT_EQ(ReadError(b.bytes), kErrBadFormat);
+}
+
+TEST_F(DamagedStreamTest, AFailedReadLeavesNoFaceNamesBehind) {
+  TTestShape shape;
+  shape.Initialize();
+  shape.SetIdentifier(1);
+  shape.SetTextStyle(FontSpec{FontNumberFromName("Read Face"), 0, 12}, RGB16Color());
+  auto writer = WriteObjectsDefault(nullptr, 1, &shape, 2, nullptr);
+  const std::vector<uint8_t> whole = TakeBytes(*writer);
+  ResetFaceTable();
+  const int16_t before = FaceTableCount();
+  // Cut inside the last block, after the style block: the face name is read, then the stream
+  // fails.
+  for (size_t cut = whole.size() - 12; cut < whole.size() - 8; ++cut) {
+    const std::vector<uint8_t> part(whole.begin(), whole.begin() + static_cast<ptrdiff_t>(cut));
+    ASSERT_EQ(ReadError(part), kErrBadFormat) << cut;
+    EXPECT_EQ(FaceTableCount(), before) << cut;
+  }
+  ASSERT_EQ(ReadError(whole), 1);
+  Str255 face;
+  FontNameFromNumber(Shape(0)->GetFont().fontNumber, face);
+  EXPECT_TRUE(face == Str255("Read Face"));
+  const int16_t kept = FaceTableCount();
+  EXPECT_EQ(kept, before + 1);
+  // The read that succeeded keeps its face whatever later reads do.
+  objects.clear();
+  EXPECT_EQ(ReadError(std::vector<uint8_t>(whole.begin(), whole.end() - 10)), kErrBadFormat);
+  EXPECT_EQ(FaceTableCount(), kept);
+}
+
 TEST_F(DamagedStreamTest, OlderLayoutCannotSkipAnUnknownBlock) {
   Bytes b;
   b.Raw("ZodA").String("RE25").Word(1).Word(1999).Word(0).Word(0xFFFF);

@@ -11,6 +11,7 @@
 #include "core/Resources.h"
 #include "model/Formula.h"
 #include "model/Link.h"
+#include "model/Thing.h"
 #include "model/filing/ClassSource.h"
 #include "model/filing/ObjectReader.h"
 #include "model/filing/ObjectWriter.h"
@@ -42,6 +43,8 @@ class TTestShape : public TSingleStyleLink {
   // Readers keep the element list unless told to leave it to the link base, which drops it.
   static inline bool dropElements = false;
   int endReadings = 0;
+  // Blocks of the shape's own codes that it read.
+  int blocksRead = 0;
 
   int32_t CountElements() override { return static_cast<int32_t>(recorded.size()); }
   void WriteElements(TObjectWriter& writer) override {
@@ -56,6 +59,7 @@ class TTestShape : public TSingleStyleLink {
   }
 
   uint16_t ReadBlockContents(int16_t code, TObjectReader& reader) override {
+    if (code >= kBlockValue && code <= kBlockQuantities) ++blocksRead;
     switch (code) {
       case kBlockValue:
         value = reader.ReadReal();
@@ -152,15 +156,16 @@ class TTestWorld : public TLink {
 
 inline constexpr int16_t kBlockUnknownClass = 1210;  // 'FACT' names a class nobody registered
 
-// The 'FACT' table of the tests: block 1200 makes a test shape, block 1210 an unknown class.
+// The 'FACT' table of the tests: the program's own entry (a thing's colour block makes a
+// TThing), block 1200 makes a test shape and block 1210 an unknown class.
 inline const std::vector<uint8_t>& TestFactTable() {
   static const std::vector<uint8_t> table = [] {
-    std::vector<uint8_t> bytes(2 + 2 * 6);
-    const int16_t count = 2;
-    const int16_t codes[2] = {kBlockValue, kBlockUnknownClass};
-    const uint32_t tags[2] = {TTestShape::kTag, MakeTag("NoSh")};
-    std::memcpy(bytes.data(), &count, 2);
-    for (int i = 0; i < 2; ++i) {
+    constexpr int16_t kCount = 3;
+    const int16_t codes[kCount] = {kBlockThingColour, kBlockValue, kBlockUnknownClass};
+    const uint32_t tags[kCount] = {TThing::kTag, TTestShape::kTag, MakeTag("NoSh")};
+    std::vector<uint8_t> bytes(2 + kCount * 6);
+    std::memcpy(bytes.data(), &kCount, 2);
+    for (int i = 0; i < kCount; ++i) {
       std::memcpy(bytes.data() + 2 + 6 * i, &codes[i], 2);
       std::memcpy(bytes.data() + 4 + 6 * i, &tags[i], 4);
     }
@@ -173,11 +178,13 @@ inline TObject* NewTestShape() {
   return new TTestShape;
 }
 
-// Registers the test shape with the class registry and offers the 'FACT' table as a resource,
-// for as long as it lives.
+// Registers the program's classes of this folder and the test shape with the class registry,
+// and offers the 'FACT' table as a resource, for as long as it lives. The handle pool must be
+// set up for the readers to load the table.
 class TestClassScope {
  public:
   TestClassScope() {
+    RegisterThingClasses();
     RegisterClassInfo("TTestShape", TTestShape::kTag, TTestShape::kClassID, NewTestShape,
                       sizeof(TTestShape));
     FreezeClassRegistry();
