@@ -336,11 +336,20 @@ void Mechanics::ApplyForceGoal(const Context& context, int c, const Goal& goal, 
   AddPointForce(p0, value * Vector2d(std::cos(angle), std::sin(angle)));
 }
 
+// A body's position in a field formula (self.p, other.p) is its reference point, as everywhere
+// else in formulas: the point the body record places and the user sees. A field on one body
+// alone (a gravity line, air resistance) acts at the centre of mass, as a uniform field does. A
+// field between two bodies measures their distance between reference points, so it acts there,
+// along the line between them, with the torque that follows about the centre of mass: the force
+// then derives from a potential of that distance, and a body whose reference point lies off its
+// centre of mass keeps its energy and angular momentum in orbit.
 void Mechanics::ApplyFieldForces(const Context& context) {
   for (const Field& field : model_.fields) {
     for (int self : field.members) {
-      if (bodyKin_[self].dof < 0) continue;
       const int dof = bodyKin_[self].dof;
+      if (dof < 0) continue;
+      // Where the force acts, from the centre of mass.
+      Vector2d arm(0, 0);
       auto apply = [&](const Context& ctx, double angle) {
         for (const Goal& goal : field.goals) {
           if (goal.type != GoalType::Force) continue;
@@ -350,8 +359,10 @@ void Mechanics::ApplyFieldForces(const Context& context) {
             continue;
           }
           const double a = angle + (goal.component == Component::Y ? std::numbers::pi / 2 : 0.0);
-          force_[dof] += value * std::cos(a);
-          force_[dof + 1] += value * std::sin(a);
+          const Vector2d force = value * Vector2d(std::cos(a), std::sin(a));
+          force_[dof] += force.x();
+          force_[dof + 1] += force.y();
+          force_[dof + 2] += Cross(arm, force);
         }
       };
       if (!field.pairwise) {
@@ -359,9 +370,11 @@ void Mechanics::ApplyFieldForces(const Context& context) {
         apply(ctx, Checked(field.direction(ctx), field.name));
         continue;
       }
+      const BodyState s = Body(self);
+      arm = Vector2d(s.x - q_[3 * self], s.y - q_[3 * self + 1]);
       for (int other : field.members) {
         if (other == self) continue;
-        const BodyState s = Body(self), o = Body(other);
+        const BodyState o = Body(other);
         if (s.x == o.x && s.y == o.y) continue;  // no line between them
         apply(context.WithSelf(self, other), std::atan2(s.y - o.y, s.x - o.x));
       }
@@ -479,7 +492,15 @@ double Mechanics::Project(double time, Eigen::VectorXd& state, double tolerance)
     residual = 0;
     for (int i : solveRows_) {
       const Row& row = rows_[i];
-      if (row.level != Level::Position || row.saturated) continue;
+      if (row.saturated) continue;
+      if (row.level != Level::Position) {
+        // A drive's coordinate stays where its own goal took it: the correction moves the
+        // other coordinates, so a velocity motor's crank does not fall behind its angle.
+        if (row.oneSided) continue;
+        g[static_cast<int>(rows.size())] = 0;
+        rows.push_back(i);
+        continue;
+      }
       if (row.oneSided && row.g >= 0) continue;
       g[static_cast<int>(rows.size())] = row.g;
       if (std::abs(row.g) > residual) {

@@ -57,6 +57,8 @@ class Mechanics {
   int DegreesOfFreedom() const { return dofCount_; }
   // The integration state: coordinates then velocities, 2 * DegreesOfFreedom() values.
   Eigen::VectorXd State() const;
+  // Whether a free coordinate is a rotation (the others are lengths).
+  static bool IsAngle(int coordinate) { return coordinate % 3 == 2; }
   void SetState(double time, const Eigen::VectorXd& state);
   double Time() const { return time_; }
 

@@ -156,9 +156,13 @@ void Simulation::Accept(double h, Eigen::VectorXd& state) {
 
 // The assembly error, but never below what the coordinates can resolve: far from the origin a
 // residual cannot be brought under a few units of rounding of the positions themselves.
+// Only lengths count: an angle is no length, and a crank that has turned many times must close
+// its loop as tightly as a new one.
 double Simulation::AssemblyTolerance(const Eigen::VectorXd& state) const {
   const int dof = static_cast<int>(state.size()) / 2;
-  const double largest = dof > 0 ? state.head(dof).cwiseAbs().maxCoeff() : 0.0;
+  double largest = 0;
+  for (int i = 0; i < dof; ++i)
+    if (!Mechanics::IsAngle(i)) largest = std::max(largest, std::abs(state[i]));
   const double rounding = 64 * std::numeric_limits<double>::epsilon() * std::max(1.0, largest);
   return std::max(settings_.EffectiveAssemblyError(), rounding);
 }
