@@ -1,5 +1,7 @@
 #include "platform/win32/Bitmap.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <vector>
 
@@ -16,7 +18,7 @@ uint32_t ReadDword(const uint8_t* p) {
 
 }  // namespace
 
-HBITMAP CreateBitmapFromDib(std::span<const uint8_t> dib) {
+HBITMAP CreateBitmapFromDibPart(std::span<const uint8_t> dib, const RECT& part) {
   if (dib.size() < 40 || ReadDword(dib.data()) < 40) return nullptr;
   const uint32_t headerSize = ReadDword(dib.data());
   const auto width = static_cast<int32_t>(ReadDword(dib.data() + 4));
@@ -27,7 +29,6 @@ HBITMAP CreateBitmapFromDib(std::span<const uint8_t> dib) {
   if (width <= 0 || rawHeight == 0 || rawHeight == INT32_MIN || compression != 0) return nullptr;
   if (bitCount != 1 && bitCount != 24 && bitCount != 32) return nullptr;
   const int32_t height = std::abs(rawHeight);
-  if (static_cast<int64_t>(width) * height > (int64_t{1} << 27)) return nullptr;
   if (bitCount == 1 && colorsUsed == 0) colorsUsed = 2;
   if (bitCount != 1) colorsUsed = 0;
   if (colorsUsed > 2 || headerSize > dib.size()) return nullptr;
@@ -40,35 +41,45 @@ HBITMAP CreateBitmapFromDib(std::span<const uint8_t> dib) {
     const uint8_t* q = dib.data() + headerSize + i * 4;
     table[i] = q[0] | (q[1] << 8) | (q[2] << 16);  // blue, green, red: already 0x00rrggbb
   }
-  std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
-  for (int32_t y = 0; y < height; ++y) {
+  const int32_t left = std::max(part.left, 0);
+  const int32_t top = std::max(part.top, 0);
+  const int32_t right = std::min(part.right, width);
+  const int32_t bottom = std::min(part.bottom, height);
+  if (left >= right || top >= bottom) return nullptr;
+  const bool mono = bitCount == 1 && table[0] == 0 && table[1] == 0xFFFFFF;
+  HBITMAP handle = CreateBitmap(right - left, bottom - top, 1, mono ? 1 : 32, nullptr);
+  GdiBitmap* bitmap = LookupBitmap(handle);
+  if (!bitmap) return nullptr;
+  // Decoded straight into the bitmap: a monochrome bitmap keeps black and white pixels too.
+  cairo_surface_flush(bitmap->surface);
+  for (int32_t y = top; y < bottom; ++y) {
     const int32_t row = rawHeight > 0 ? height - 1 - y : y;
     const uint8_t* src = dib.data() + bitsAt + rowBytes * row;
-    for (int32_t x = 0; x < width; ++x) {
+    uint32_t* out = bitmap->Row(y - top);
+    for (int32_t x = left; x < right; ++x) {
       uint32_t p = 0;
       if (bitCount == 1)
         p = table[(src[x / 8] >> (7 - x % 8)) & 1];
       else if (bitCount == 24)
-        p = src[x * 3] | (src[x * 3 + 1] << 8) | (src[x * 3 + 2] << 16);
+        p = src[size_t{3} * x] | (src[size_t{3} * x + 1] << 8) | (src[size_t{3} * x + 2] << 16);
       else
-        p = ReadDword(src + x * 4) & 0xFFFFFF;
-      pixels[static_cast<size_t>(y) * width + x] = p;
+        p = ReadDword(src + static_cast<size_t>(x) * 4) & 0xFFFFFF;
+      out[x - left] = p;
     }
   }
-  const bool mono = bitCount == 1 && table[0] == 0 && table[1] == 0xFFFFFF;
-  if (mono) {
-    const int32_t stride = ((width + 15) / 16) * 2;
-    std::vector<uint8_t> bits(static_cast<size_t>(stride) * height, 0);
-    for (int32_t y = 0; y < height; ++y) {
-      for (int32_t x = 0; x < width; ++x) {
-        if (pixels[static_cast<size_t>(y) * width + x]) {
-          bits[static_cast<size_t>(y) * stride + x / 8] |= static_cast<uint8_t>(0x80 >> (x % 8));
-        }
-      }
-    }
-    return CreateBitmap(width, height, 1, 1, bits.data());
-  }
-  return CreateBitmap(width, height, 1, 32, pixels.data());
+  cairo_surface_mark_dirty(bitmap->surface);
+  return handle;
+}
+
+bool DibDimensions(std::span<const uint8_t> dib, int64_t& width, int64_t& height) {
+  if (dib.size() < 12) return false;
+  width = static_cast<int32_t>(ReadDword(dib.data() + 4));
+  height = std::abs(int64_t{static_cast<int32_t>(ReadDword(dib.data() + 8))});
+  return true;
+}
+
+HBITMAP CreateBitmapFromDib(std::span<const uint8_t> dib) {
+  return CreateBitmapFromDibPart(dib, RECT{0, 0, INT32_MAX, INT32_MAX});
 }
 
 HBITMAP LoadBitmap(HINSTANCE module, LPCSTR name) {

@@ -93,6 +93,25 @@ MetafileRecorder::~MetafileRecorder() {
   active.erase(std::remove(active.begin(), active.end(), this), active.end());
 }
 
+void MetafileSlots::Reset(size_t count) {
+  std::vector<size_t> all(count);
+  for (size_t i = 0; i < count; ++i)
+    all[i] = i;
+  free_ = decltype(free_)(std::greater<>(), std::move(all));
+  size_ = count;
+}
+
+size_t MetafileSlots::Take() {
+  if (free_.empty()) return size_++;
+  const size_t slot = free_.top();
+  free_.pop();
+  return slot;
+}
+
+void MetafileSlots::Free(size_t slot) {
+  if (slot < size_) free_.push(slot);
+}
+
 void MetafileRecorder::Record(uint16_t function, std::initializer_list<int16_t> words) {
   std::vector<uint8_t> bytes;
   for (int16_t word : words)
@@ -122,7 +141,7 @@ void MetafileRecorder::Forget(HGDIOBJ object) {
   auto it = slots_.find(object);
   if (it == slots_.end()) return;
   Record(META_DELETEOBJECT, {static_cast<int16_t>(it->second)});
-  used_[static_cast<size_t>(it->second)] = false;
+  table_.Free(static_cast<size_t>(it->second));
   slots_.erase(it);
 }
 
@@ -176,15 +195,15 @@ int32_t MetafileRecorder::Create(HGDIOBJ object) {
   } else {
     return -1;
   }
+  // Records number slots in 16 bits: an object beyond them cannot be recorded.
+  const size_t slot = table_.Take();
+  if (slot > static_cast<size_t>(INT16_MAX)) {
+    table_.Free(slot);
+    return -1;
+  }
   RecordBytes(function, bytes);
-  auto freeSlot = std::find(used_.begin(), used_.end(), false);
-  const auto slot = static_cast<int32_t>(freeSlot - used_.begin());
-  if (freeSlot == used_.end())
-    used_.push_back(true);
-  else
-    *freeSlot = true;
-  slots_[object] = slot;
-  return slot;
+  slots_[object] = static_cast<int32_t>(slot);
+  return static_cast<int32_t>(slot);
 }
 
 std::vector<uint8_t> MetafileRecorder::Finish() {
@@ -197,7 +216,7 @@ std::vector<uint8_t> MetafileRecorder::Finish() {
   PutWord(bits, 9);                                                     // header words
   PutWord(bits, 0x300);
   PutDword(bits, totalWords);
-  PutWord(bits, static_cast<uint16_t>(used_.size()));
+  PutWord(bits, static_cast<uint16_t>(table_.Size()));
   PutDword(bits, maxRecord_);
   PutWord(bits, 0);
   bits.insert(bits.end(), records_.begin(), records_.end());
@@ -233,7 +252,9 @@ class Player {
     if (bits_.size() < kHeaderBytes) return false;
     const uint16_t type = ReadWord(bits_.data());
     if ((type != 1 && type != 2) || ReadWord(bits_.data() + 2) != 9) return false;
-    objects_.assign(ReadWord(bits_.data() + 10), nullptr);
+    const uint16_t count = ReadWord(bits_.data() + 10);
+    objects_.assign(count, nullptr);
+    slots_.Reset(count);
     const int32_t level = SaveDC(hdc_);
     bool ok = false;
     size_t at = kHeaderBytes;
@@ -258,12 +279,12 @@ class Player {
   int16_t P(size_t i) const { return static_cast<int16_t>(ReadWord(params_.data() + i * 2)); }
   uint32_t P32(size_t i) const { return ReadDword(params_.data() + i * 2); }
 
+  // A created object takes the lowest free slot; one that could not be created takes none.
   void Keep(HGDIOBJ object) {
-    auto free = std::find(objects_.begin(), objects_.end(), nullptr);
-    if (free == objects_.end())
-      objects_.push_back(object);
-    else
-      *free = object;
+    if (!object) return;
+    const size_t slot = slots_.Take();
+    if (slot >= objects_.size()) objects_.resize(slot + 1, nullptr);
+    objects_[slot] = object;
   }
 
   HGDIOBJ Object(int16_t index) const {
@@ -287,6 +308,7 @@ class Player {
   std::span<const uint8_t> bits_;
   std::span<const uint8_t> params_;
   std::vector<HGDIOBJ> objects_;
+  MetafileSlots slots_;
 };
 
 bool Player::Play(uint16_t function) {
@@ -334,6 +356,7 @@ bool Player::Play(uint16_t function) {
       if (HGDIOBJ object = Object(index)) {
         DeleteObject(object);
         objects_[static_cast<size_t>(index)] = nullptr;
+        slots_.Free(static_cast<size_t>(index));
       }
       return true;
     }
@@ -397,7 +420,15 @@ bool Player::Play(uint16_t function) {
       return true;
     }
     case META_DIBCREATEPATTERNBRUSH: {
-      HBITMAP bitmap = CreateBitmapFromDib(params_.subspan(4));
+      // A brush takes the top-left 8 x 8 pixels of its pattern, so only those are decoded; the
+      // bits must still lie within the record, and a pattern larger than any brush needs is
+      // refused.
+      const std::span<const uint8_t> dib = params_.subspan(4);
+      int64_t width = 0;
+      int64_t height = 0;
+      if (!DibDimensions(dib, width, height)) return false;
+      if (width > kMaxMetafilePatternSide || height > kMaxMetafilePatternSide) return false;
+      HBITMAP bitmap = CreateBitmapFromDibPart(dib, RECT{0, 0, 8, 8});
       if (!bitmap) return false;
       Keep(CreatePatternBrush(bitmap));
       DeleteObject(bitmap);
@@ -522,11 +553,24 @@ bool Player::Play(uint16_t function) {
   }
   if (function == META_DIBSTRETCHBLT) {
     if (!Has(10)) return false;
-    HBITMAP bitmap = CreateBitmapFromDib(params_.subspan(20));
+    // Only the source rectangle of the bitmap is decoded; what lies off the bitmap reads as
+    // white either way.
+    const std::span<const uint8_t> dib = params_.subspan(20);
+    int64_t width = 0;
+    int64_t height = 0;
+    if (!DibDimensions(dib, width, height)) return false;
+    const int32_t x = P(5);
+    const int32_t y = P(4);
+    RECT part{std::max(std::min(x, x + P(3)), 0), std::max(std::min(y, y + P(2)), 0),
+              static_cast<int32_t>(std::min<int64_t>(std::max(x, x + P(3)), width)),
+              static_cast<int32_t>(std::min<int64_t>(std::max(y, y + P(2)), height))};
+    if (part.left >= part.right || part.top >= part.bottom) part = RECT{0, 0, 1, 1};
+    HBITMAP bitmap = CreateBitmapFromDibPart(dib, part);
     if (!bitmap) return false;
     HDC memory = CreateCompatibleDC(hdc_);
     HGDIOBJ previous = SelectObject(memory, bitmap);
-    StretchBlt(hdc_, P(9), P(8), P(7), P(6), memory, P(5), P(4), P(3), P(2), P32(0));
+    StretchBlt(hdc_, P(9), P(8), P(7), P(6), memory, x - part.left, y - part.top, P(3), P(2),
+               P32(0));
     SelectObject(memory, previous);
     DeleteDC(memory);
     DeleteObject(bitmap);

@@ -4,7 +4,9 @@
 // Recording and then playing gives the pixels that drawing directly gives.
 
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
+#include <queue>
 #include <span>
 #include <unordered_map>
 #include <vector>
@@ -56,6 +58,22 @@ enum : uint16_t {
   META_DIBSTRETCHBLT = 0x0B41,
 };
 
+// The object table of a metafile: a new object takes the lowest free slot, as every player of
+// metafiles expects, found without walking the table.
+class MetafileSlots {
+ public:
+  // A table of count free slots.
+  void Reset(size_t count);
+  // The lowest free slot, the table growing by one when every slot is taken.
+  size_t Take();
+  void Free(size_t slot);
+  size_t Size() const { return size_; }
+
+ private:
+  size_t size_ = 0;
+  std::priority_queue<size_t, std::vector<size_t>, std::greater<>> free_;
+};
+
 // The recording half of a metafile context.
 class MetafileRecorder {
  public:
@@ -80,7 +98,7 @@ class MetafileRecorder {
   int32_t Create(HGDIOBJ object);
   std::vector<uint8_t> records_;
   std::unordered_map<HGDIOBJ, int32_t> slots_;
-  std::vector<bool> used_;
+  MetafileSlots table_;
   uint32_t maxRecord_ = 3;
 };
 
@@ -91,6 +109,10 @@ void PutDword(std::vector<uint8_t>& out, uint32_t value);
 HDC CreateMetaFile(const char* file);  // only memory metafiles: file must be null
 HMETAFILE CloseMetaFile(HDC hdc);
 BOOL DeleteMetaFile(HMETAFILE metafile);
+// Plays the records into the context; FALSE when a record is malformed or beyond what playback
+// takes (a pattern brush bitmap over kMaxMetafilePatternSide pixels a side), playback stopping
+// there.
+inline constexpr int64_t kMaxMetafilePatternSide = 1024;
 BOOL PlayMetaFile(HDC hdc, HMETAFILE metafile);
 // A copy held in memory (file must be null).
 HMETAFILE CopyMetaFile(HMETAFILE metafile, const char* file);

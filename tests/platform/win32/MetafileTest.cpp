@@ -3,6 +3,7 @@
 
 #include <cstring>
 #include <functional>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -178,6 +179,171 @@ TEST(Metafile, ObjectsDeletedWhileRecordingFreeTheirSlots) {
   std::vector<uint8_t> bits(GetMetaFileBitsEx(metafile, 0, nullptr));
   GetMetaFileBitsEx(metafile, static_cast<UINT>(bits.size()), bits.data());
   EXPECT_LE(bits[10], 2);  // object slots are reused, not grown per pen
+  DeleteMetaFile(metafile);
+}
+
+// Metafile bits made by hand: the header, the records given (function and parameter bytes) and
+// the end record.
+struct HandRecord {
+  uint16_t function;
+  std::vector<uint8_t> bytes;
+};
+
+void Put16(std::vector<uint8_t>& out, uint32_t v) {
+  out.push_back(static_cast<uint8_t>(v));
+  out.push_back(static_cast<uint8_t>(v >> 8));
+}
+void Put32(std::vector<uint8_t>& out, uint32_t v) {
+  Put16(out, v & 0xFFFF);
+  Put16(out, v >> 16);
+}
+
+HMETAFILE HandMade(const std::vector<HandRecord>& records) {
+  std::vector<uint8_t> body;
+  for (const HandRecord& r : records) {
+    Put32(body, 3 + static_cast<uint32_t>((r.bytes.size() + 1) / 2));
+    Put16(body, r.function);
+    body.insert(body.end(), r.bytes.begin(), r.bytes.end());
+    if (r.bytes.size() % 2) body.push_back(0);
+  }
+  Put32(body, 3);
+  Put16(body, 0);
+  std::vector<uint8_t> bits;
+  for (uint32_t word : {1u, 9u, 0x300u})
+    Put16(bits, word);
+  Put32(bits, static_cast<uint32_t>((18 + body.size()) / 2));
+  Put16(bits, 1);
+  Put32(bits, 0);
+  Put16(bits, 0);
+  bits.insert(bits.end(), body.begin(), body.end());
+  return SetMetaFileBitsEx(static_cast<UINT>(bits.size()), bits.data());
+}
+
+// A pattern brush record over a 1-bit DIB of width x height whose top-left 8 x 8 pixels are a
+// checkerboard (white where x + y is odd) and whose other pixels are all white; rows stored
+// holds how many rows of bits the record carries.
+HandRecord PatternBrushRecord(int32_t width, int32_t height, int32_t rowsStored) {
+  std::vector<uint8_t> bytes;
+  Put16(bytes, BS_PATTERN);
+  Put16(bytes, 0);
+  Put32(bytes, 40);
+  Put32(bytes, static_cast<uint32_t>(width));
+  Put32(bytes, static_cast<uint32_t>(height));
+  Put16(bytes, 1);
+  Put16(bytes, 1);
+  for (int i = 0; i < 6; ++i)
+    Put32(bytes, 0);
+  Put32(bytes, 0);  // black
+  Put32(bytes, 0xFFFFFF);  // white
+  const size_t rowBytes = ((static_cast<size_t>(width) + 31) / 32) * 4;
+  for (int32_t stored = 0; stored < rowsStored; ++stored) {
+    const int32_t y = height - 1 - stored;  // bottom-up
+    std::vector<uint8_t> row(rowBytes, 0xFF);
+    if (y < 8) row[0] = y % 2 ? 0xAA : 0x55;
+    bytes.insert(bytes.end(), row.begin(), row.end());
+  }
+  return HandRecord{META_DIBCREATEPATTERNBRUSH, bytes};
+}
+
+HandRecord Words(uint16_t function, std::initializer_list<uint16_t> words) {
+  std::vector<uint8_t> bytes;
+  for (uint16_t w : words)
+    Put16(bytes, w);
+  return HandRecord{function, bytes};
+}
+
+TEST(Metafile, PatternBrushesTakeTheCornerOfTheirBitmapUpToALimit) {
+  auto play = [](const HandRecord& brush, MemoryCanvas& canvas) {
+    HMETAFILE metafile = HandMade({brush, Words(META_SELECTOBJECT, {0}),
+                                   Words(META_PATBLT, {0x0021, 0x00F0, 16, 16, 0, 0})});
+    EXPECT_NE(metafile, nullptr);
+    const BOOL played = PlayMetaFile(canvas.dc(), metafile);
+    DeleteMetaFile(metafile);
+    return played;
+  };
+  for (const int32_t side : {8, 1024}) {
+    MemoryCanvas canvas(16, 16, kRed);
+    EXPECT_TRUE(play(PatternBrushRecord(side, side, side), canvas)) << side;
+    for (int32_t y = 0; y < 16; ++y) {
+      for (int32_t x = 0; x < 16; ++x)
+        ASSERT_EQ(canvas.At(x, y), (x + y) % 2 ? kWhite : kBlack) << side << ": " << x << "," << y;
+    }
+  }
+  // Larger than any brush needs, or bits that the record does not hold: playback stops there.
+  MemoryCanvas wide(16, 16, kRed);
+  EXPECT_FALSE(play(PatternBrushRecord(kMaxMetafilePatternSide + 1, 8, 8), wide));
+  MemoryCanvas tall(16, 16, kRed);
+  EXPECT_FALSE(play(PatternBrushRecord(8, 1 << 20, 8), tall));
+  MemoryCanvas shortBits(16, 16, kRed);
+  EXPECT_FALSE(play(PatternBrushRecord(64, 64, 63), shortBits));
+  EXPECT_EQ(shortBits.Count(kRed), 256);
+}
+
+TEST(Metafile, ANewObjectTakesTheLowestFreeSlotInRecordingAndPlayback) {
+  auto draw = [](HDC dc) {
+    const COLORREF colours[] = {kRed, RGB(0, 160, 0), kBlue};
+    HPEN pens[3];
+    for (int i = 0; i < 3; ++i) {
+      pens[i] = CreatePen(PS_SOLID, 1, colours[i]);
+      SelectObject(dc, pens[i]);
+      MoveToEx(dc, 0, i, nullptr);
+      LineTo(dc, 10, i);
+    }
+    SelectObject(dc, pens[0]);
+    DeleteObject(pens[1]);  // its slot is free again
+    HPEN yellow = CreatePen(PS_SOLID, 1, RGB(250, 220, 0));
+    SelectObject(dc, yellow);
+    MoveToEx(dc, 0, 3, nullptr);
+    LineTo(dc, 10, 3);
+    SelectObject(dc, pens[2]);
+    MoveToEx(dc, 0, 4, nullptr);
+    LineTo(dc, 10, 4);
+    SelectObject(dc, GetStockObject(BLACK_PEN));
+    DeleteObject(yellow);
+    DeleteObject(pens[0]);
+    DeleteObject(pens[2]);
+  };
+  MemoryCanvas direct(10, 5);
+  draw(direct.dc());
+  MemoryCanvas played(10, 5);
+  HMETAFILE metafile = Record(draw);
+  ASSERT_TRUE(PlayMetaFile(played.dc(), metafile));
+  EXPECT_EQ(played.Pixels(), direct.Pixels());
+  EXPECT_EQ(played.At(5, 3), RGB(250, 220, 0));
+  std::vector<uint8_t> bits(GetMetaFileBitsEx(metafile, 0, nullptr));
+  GetMetaFileBitsEx(metafile, static_cast<UINT>(bits.size()), bits.data());
+  EXPECT_EQ(bits[10], 4);  // three pens, the stock pen; the fourth pen reused a slot
+  DeleteMetaFile(metafile);
+}
+
+TEST(Metafile, ABlitRecordReadsOnlyItsSourceRectangleAndWhiteOffTheBitmap) {
+  // A 4 x 2 24-bit DIB, bottom row blue, top row red; its source rectangle starts a pixel to
+  // the left of the bitmap.
+  std::vector<uint8_t> bytes;
+  for (uint16_t w : {0x0020u, 0x00CCu, 2u, 3u, 0u, 0xFFFFu, 2u, 3u, 0u, 0u})
+    Put16(bytes, w);
+  Put32(bytes, 40);
+  Put32(bytes, 4);
+  Put32(bytes, 2);
+  Put16(bytes, 1);
+  Put16(bytes, 24);
+  for (int i = 0; i < 6; ++i)
+    Put32(bytes, 0);
+  for (int row = 0; row < 2; ++row) {
+    for (int x = 0; x < 4; ++x) {
+      if (row == 0)
+        bytes.insert(bytes.end(), {255, 0, 0});
+      else
+        bytes.insert(bytes.end(), {0, 0, 255});
+    }
+  }
+  HMETAFILE metafile = HandMade({HandRecord{META_DIBSTRETCHBLT, bytes}});
+  ASSERT_NE(metafile, nullptr);
+  MemoryCanvas canvas(3, 2, kBlack);
+  ASSERT_TRUE(PlayMetaFile(canvas.dc(), metafile));
+  EXPECT_EQ(canvas.At(0, 0), kWhite);  // off the bitmap
+  EXPECT_EQ(canvas.At(1, 0), kRed);
+  EXPECT_EQ(canvas.At(2, 1), kBlue);
   DeleteMetaFile(metafile);
 }
 
