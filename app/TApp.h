@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "core/CommandNesting.h"
+#include "model/command/CommandHandler.h"
 
 class TApp : public TFailureReporter {
  public:
@@ -39,8 +40,11 @@ class TApp : public TFailureReporter {
     nesting_.Perform(command);
   }
   int CommandNestingDepth() const { return nesting_.Depth(); }
+  // The last handler of every chain: performs, queues, undoes and redoes commands.
+  TCommandHandler& Commands() { return commands_; }
 
  private:
   std::FILE* errorStream_;
   TCommandNesting nesting_{*this};
+  TCommandHandler commands_{nesting_};
 };

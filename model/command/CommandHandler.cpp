@@ -49,7 +49,8 @@ void CountChange(TCommandCore& command) {
 
 }  // namespace
 
-TCommandHandler::TCommandHandler(TCommandNesting& nesting) : nesting_(nesting) {
+TCommandHandler::TCommandHandler(TCommandNesting& nesting)
+    : nesting_(nesting), previous_(ApplicationSlot()) {
   InitTargetHandler(nullptr);
   ApplicationSlot() = this;
 }
@@ -61,7 +62,7 @@ TCommandHandler::~TCommandHandler() {
   queue_.clear();
   DropCommand(last_);
   last_ = nullptr;
-  if (ApplicationSlot() == this) ApplicationSlot() = nullptr;
+  if (ApplicationSlot() == this) ApplicationSlot() = previous_;
 }
 
 TCommandHandler* TCommandHandler::Application() {

@@ -18,7 +18,8 @@ class TCommandHandler : public TTargetHandler {
   // The loop mode in which a command's tracking peeks at events.
   static constexpr int16_t kTrackingLoopMode = 7;
 
-  // Becomes the process's application handler (Application) until it is destroyed.
+  // Becomes the process's application handler (Application) until it is destroyed; the one it
+  // replaced is the application handler again afterwards.
   explicit TCommandHandler(TCommandNesting& nesting);
   // Deletes the queued commands and the last command that are to be freed when done.
   ~TCommandHandler() override;
@@ -84,6 +85,7 @@ class TCommandHandler : public TTargetHandler {
   void DropCommand(TCommandCore* command);
 
   TCommandNesting& nesting_;
+  TCommandHandler* previous_;
   std::deque<TCommandCore*> queue_;
   TCommandCore* last_ = nullptr;
   TTargetHandler* target_ = this;
