@@ -28,12 +28,14 @@ Str255 ToStr255(std::string_view text) {
 
 // The whole text is one decimal number (blanks around it allowed).
 bool ParsePlainNumber(std::string_view text, double& value) {
-  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+  while (!text.empty() && text.front() == ' ')
+    text.remove_prefix(1);
+  while (!text.empty() && text.back() == ' ')
+    text.remove_suffix(1);
   if (!text.empty() && text.front() == '+') text.remove_prefix(1);
   if (text.empty()) return false;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value,
-                                            std::chars_format::general);
+  const auto [end, error] =
+      std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::general);
   return error == std::errc() && end == text.data() + text.size();
 }
 
@@ -239,22 +241,27 @@ std::vector<TFormulaToken> TokenizeFormula(std::string_view text) {
     Kind kind = Kind::kOperator;
     if (c == ' ' || c == '\t') {
       kind = Kind::kSpace;
-      while (at(i) == ' ' || at(i) == '\t') ++i;
+      while (at(i) == ' ' || at(i) == '\t')
+        ++i;
     } else if (isDigit(c) || (c == '.' && isDigit(at(i + 1)))) {
       kind = Kind::kNumber;
-      while (isDigit(at(i))) ++i;
+      while (isDigit(at(i)))
+        ++i;
       if (at(i) == '.') ++i;
-      while (isDigit(at(i))) ++i;
+      while (isDigit(at(i)))
+        ++i;
       const char sign = at(i + 1);
       if ((at(i) == 'e' || at(i) == 'E') &&
           (isDigit(sign) || ((sign == '+' || sign == '-') && isDigit(at(i + 2))))) {
         i += isDigit(sign) ? 1 : 2;
-        while (isDigit(at(i))) ++i;
+        while (isDigit(at(i)))
+          ++i;
       }
     } else if (isNameChar(c) || (c == '.' && std::isalpha(static_cast<unsigned char>(at(i + 1))))) {
       kind = Kind::kName;
       ++i;
-      while (isNameChar(at(i)) || (at(i) == '.' && isNameChar(at(i + 1)))) ++i;
+      while (isNameChar(at(i)) || (at(i) == '.' && isNameChar(at(i + 1))))
+        ++i;
     } else {
       ++i;
       const char next = at(i);

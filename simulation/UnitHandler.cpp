@@ -25,8 +25,10 @@ TObject* CreateUnitHandler() {
 }
 
 std::string_view Trim(std::string_view text) {
-  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+  while (!text.empty() && text.front() == ' ')
+    text.remove_prefix(1);
+  while (!text.empty() && text.back() == ' ')
+    text.remove_suffix(1);
   return text;
 }
 
@@ -161,8 +163,7 @@ void TWorldUnitHandler::GetUnitName(int32_t signedCode, Str255& out) const {
     if (part.power < 0) ++below;
   }
   std::string name = numerator.empty() && !denominator.empty() ? "1" : numerator;
-  if (!denominator.empty())
-    name += below > 1 ? "/(" + denominator + ")" : "/" + denominator;
+  if (!denominator.empty()) name += below > 1 ? "/(" + denominator + ")" : "/" + denominator;
   out.Assign(name.substr(0, static_cast<size_t>(Str255::kCapacity)).c_str());
 }
 
@@ -220,7 +221,8 @@ bool TWorldUnitHandler::ReadQuantity(const Str255& text, int32_t code, double& v
   }
   Str255 shown;
   GetUnitName(code, shown);
-  if (shown.IsEmpty() || word != std::string_view(shown.Chars(), static_cast<size_t>(shown.Length())))
+  if (shown.IsEmpty() ||
+      word != std::string_view(shown.Chars(), static_cast<size_t>(shown.Length())))
     return false;
   ConvertFromUser(code, &number);
   value = number;
@@ -316,8 +318,7 @@ void TWorldUnitHandler::SetIndexProperty(uint32_t tag, int16_t value) {
     SetUnitSystem(value);
     return;
   }
-  if (const TUnitQuantity* quantity = FindUnitQuantityByTag(tag))
-    SetUnit(quantity->number, value);
+  if (const TUnitQuantity* quantity = FindUnitQuantityByTag(tag)) SetUnit(quantity->number, value);
 }
 
 uint16_t TWorldUnitHandler::GetShortProperty(uint32_t tag, uint16_t& value, void* extra) {
@@ -337,8 +338,8 @@ void TWorldUnitHandler::SetShortProperty(uint32_t tag, uint16_t value) {
 }
 
 void RegisterUnitHandler() {
-  RegisterClassInfo("TUnitHandler", kUnitHandlerTag, TWorldUnitHandler::kClassID,
-                    CreateUnitHandler, sizeof(TWorldUnitHandler));
+  RegisterClassInfo("TUnitHandler", kUnitHandlerTag, TWorldUnitHandler::kClassID, CreateUnitHandler,
+                    sizeof(TWorldUnitHandler));
   GlobalHandler() = std::make_unique<TWorldUnitHandler>();
 }
 

@@ -18,21 +18,21 @@ constexpr double kMile = 1609.344;           // international statute mile: 5280
 constexpr double kMil = 0.0000254;           // a thousandth of an inch
 constexpr double kSpeedOfLight = 299792458;  // m/s, exact by the SI definition of the metre
 constexpr double kJulianYear = 31557600;     // 365.25 days of 86400 s (IAU)
-constexpr double kLightYear = kSpeedOfLight * kJulianYear;  // IAU: 9 460 730 472 580 800 m
-constexpr double kAstronomicalUnit = 149597870700.0;        // IAU 2012 resolution B2
+constexpr double kLightYear = kSpeedOfLight * kJulianYear;      // IAU: 9 460 730 472 580 800 m
+constexpr double kAstronomicalUnit = 149597870700.0;            // IAU 2012 resolution B2
 constexpr double kParsec = kAstronomicalUnit * 648000.0 / kPi;  // IAU 2015 resolution B2
-constexpr double kPound = 0.45359237;        // international avoirdupois pound (1959)
-constexpr double kStandardGravity = 9.80665;  // m/s^2, 3rd CGPM (1901)
+constexpr double kPound = 0.45359237;                      // international avoirdupois pound (1959)
+constexpr double kStandardGravity = 9.80665;               // m/s^2, 3rd CGPM (1901)
 constexpr double kPoundForce = kPound * kStandardGravity;  // 4.4482216152605 N
 constexpr double kSlug = kPoundForce / kFoot;  // the mass a pound-force accelerates 1 ft/s^2
 constexpr double kPoundal = kPound * kFoot;    // 1 lb ft/s^2
 constexpr double kDalton = 1.66053906660e-27;  // kg, atomic mass unit, CODATA 2018
 constexpr double kStatcoulomb = 1.0 / (10.0 * kSpeedOfLight);  // Gaussian unit of charge, in C
-constexpr double kElectronVolt = 1.602176634e-19;  // J, exact by the SI definition (2019)
-constexpr double kKilocalorie = 4184.0;      // thermochemical kilocalorie
-constexpr double kBtu = 1055.05585262;       // International Table BTU (1956)
+constexpr double kElectronVolt = 1.602176634e-19;            // J, exact by the SI definition (2019)
+constexpr double kKilocalorie = 4184.0;                      // thermochemical kilocalorie
+constexpr double kBtu = 1055.05585262;                       // International Table BTU (1956)
 constexpr double kHorsepower = 550.0 * kFoot * kPoundForce;  // mechanical: 550 ft lbf/s
-constexpr double kMilePerHour = kMile / 3600.0;  // 0.44704 m/s
+constexpr double kMilePerHour = kMile / 3600.0;              // 0.44704 m/s
 
 constexpr TUnitDefinition kDistance[] = {
     {1, 1.0, "m", "meters", {"meter", "meters"}},
@@ -66,7 +66,11 @@ constexpr TUnitDefinition kTime[] = {
     {4, 0.001, "ms", "milliseconds", {"millisecond", "milliseconds"}},
     {5, kJulianYear, "yr", "years", {"year", "years"}},
     {6, 1e-6, "\xB5s", "microseconds", {"microsecond", "microseconds"}},
-    {7, 1.0, "sec", "seconds (sec)", {"second sec", "seconds sec", "second (sec)", "seconds (sec)"}},
+    {7,
+     1.0,
+     "sec",
+     "seconds (sec)",
+     {"second sec", "seconds sec", "second (sec)", "seconds (sec)"}},
     {8, 3600.0, "hr", "hours (hr)", {"hour hr", "hours hr", "hour (hr)", "hours (hr)"}},
     {9, 86400.0, "d", "days", {"day", "days"}},
 };
@@ -90,9 +94,15 @@ constexpr TUnitDefinition kForce[] = {
     {2, kPoundForce, "lbf", "pounds", {"pound", "pounds"}},
     {3, 1e-5, "dyn", "dynes", {"dyne", "dynes"}},
     {4, kPoundal, "pdl", "poundals", {"poundal", "poundals"}},
-    {5, kStandardGravity / 1000.0, "gf", "grams (force)",
+    {5,
+     kStandardGravity / 1000.0,
+     "gf",
+     "grams (force)",
      {"gram force", "grams force", "gram (force)", "grams (force)"}},
-    {6, kStandardGravity, "kgf", "kilograms (force)",
+    {6,
+     kStandardGravity,
+     "kgf",
+     "kilograms (force)",
      {"kilogram force", "kilograms force", "kilogram (force)", "kilograms (force)"}},
 };
 constexpr TUnitDefinition kEnergy[] = {
@@ -100,7 +110,10 @@ constexpr TUnitDefinition kEnergy[] = {
     {1, 1.0, "J", "joules", {"joule", "joules"}},
     {2, 3.6e6, "kWh", "kilowatt hours", {"kilowatt hour", "kilowatt hours"}},
     {3, kKilocalorie, "kcal", "kilocalories", {"kilocalorie", "kilocalories"}},
-    {4, kBtu, "BTU", "british thermal units",
+    {4,
+     kBtu,
+     "BTU",
+     "british thermal units",
      {"british thermal unit", "british thermal units", "btu", "btus"}},
     {5, kElectronVolt, "eV", "electron volts", {"electron volt", "electron volts"}},
     {6, kElectronVolt * 1e6, "MeV", "mev", {"mega electron volt", "mega electron volts", "mev"}},
@@ -154,8 +167,10 @@ constexpr TUnitSystemDefinition kSystems[] = {
 };
 
 std::string_view Trim(std::string_view text) {
-  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+  while (!text.empty() && text.front() == ' ')
+    text.remove_prefix(1);
+  while (!text.empty() && text.back() == ' ')
+    text.remove_suffix(1);
   return text;
 }
 

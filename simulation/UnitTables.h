@@ -14,10 +14,10 @@ inline constexpr int kUnitQuantityCount = 12;
 
 struct TUnitDefinition {
   int16_t index = 0;
-  double size = 1.0;            // internal units in one of this unit
-  const char* symbol = "";      // for labels, Windows-1252
-  const char* name = "";        // as a script reads it back
-  const char* words[4] = {};    // accepted when typed (lower case)
+  double size = 1.0;          // internal units in one of this unit
+  const char* symbol = "";    // for labels, Windows-1252
+  const char* name = "";      // as a script reads it back
+  const char* words[4] = {};  // accepted when typed (lower case)
 };
 
 struct TUnitQuantity {

@@ -1,0 +1,169 @@
+#include "simulation/GeometryManager.h"
+
+#include <algorithm>
+
+#include "core/ClassRegistry.h"
+#include "core/Failure.h"
+#include "core/List.h"
+#include "simulation/FormulaWorld.h"
+
+namespace {
+
+class TRegistration : public TGeometryRegistration {
+ public:
+  TRegistration(std::vector<TLink*> targets, int16_t command)
+      : targets(std::move(targets)), command(command) {}
+  std::vector<TLink*> targets;
+  int16_t command;
+};
+
+class TObjectRecord : public TGeometryObjectRecord {
+ public:
+  explicit TObjectRecord(std::vector<TLink*> objects) : objects(std::move(objects)) {}
+  std::vector<TLink*> objects;
+};
+
+TObject* CreateGeometryManager() {
+  return new TWorldGeometryManager();
+}
+
+TGeometryManagerHook* ManagerOf(TObject* item) {
+  if (!item->IsMemberClass(TWorldGeometryManager::kClassID)) return nullptr;
+  return static_cast<TWorldGeometryManager*>(item);
+}
+
+void AppendOnce(std::vector<TLink*>& list, TLink* object) {
+  if (std::find(list.begin(), list.end(), object) == list.end()) list.push_back(object);
+}
+
+[[noreturn]] void FailFormula(int32_t code) {
+  ThrowFailure(static_cast<int16_t>(FormulaErrorNumber(code)), 0);
+}
+
+}  // namespace
+
+std::vector<TLink*> TWorldGeometryManager::LinksOf(TList& list) {
+  std::vector<TLink*> links;
+  for (int32_t i = 1; i <= list.GetCount(); ++i) {
+    TObject* object = list.At(i);
+    if (object != nullptr && object->IsMemberClass(TLink::kClassID))
+      links.push_back(static_cast<TLink*>(object));
+  }
+  return links;
+}
+
+std::vector<TLink*> TWorldGeometryManager::WithJoined(const std::vector<TLink*>& objects) {
+  std::vector<TLink*> all = objects;
+  if (assembly_ == nullptr) return all;
+  std::vector<TLink*> joined;
+  assembly_->CollectJoined(objects, joined);
+  for (TLink* object : joined)
+    AppendOnce(all, object);
+  return all;
+}
+
+void TWorldGeometryManager::Assemble(const std::vector<TLink*>& objects, int16_t flag) {
+  if (assembly_ != nullptr && !objects.empty()) assembly_->Assemble(objects, flag);
+}
+
+void TWorldGeometryManager::Prepare(TList& targets, int16_t withJoined, int16_t) {
+  const std::vector<TLink*> targetLinks = LinksOf(targets);
+  const std::vector<TLink*> objects = withJoined != 0 ? WithJoined(targetLinks) : targetLinks;
+  prepared_.clear();
+  for (TLink* object : objects) {
+    for (const uint32_t tag : kGeometryTags) {
+      const TFormula* formula = object->GetFormulaProperty(tag, nullptr, nullptr, nullptr, nullptr);
+      if (formula != nullptr) prepared_.push_back({object, tag, *formula});
+    }
+  }
+}
+
+void TWorldGeometryManager::SwapPreparedGeometry() {
+  for (Snapshot& snapshot : prepared_) {
+    const TFormula* present =
+        snapshot.object->GetFormulaProperty(snapshot.tag, nullptr, nullptr, nullptr, nullptr);
+    if (present == nullptr) continue;
+    TFormula replaced = *present;
+    snapshot.object->SetFormulaProperty(snapshot.tag, snapshot.formula);
+    snapshot.formula = std::move(replaced);
+  }
+}
+
+std::unique_ptr<TGeometryRegistration> TWorldGeometryManager::Register(TList& targets,
+                                                                       int16_t commandNumber) {
+  return std::make_unique<TRegistration>(LinksOf(targets), commandNumber);
+}
+
+void TWorldGeometryManager::Finish(TGeometryRegistration& registration) {
+  const auto& registered = static_cast<TRegistration&>(registration);
+  Assemble(registered.targets, 0);
+}
+
+void TWorldGeometryManager::Relink(TList& targets, int16_t withJoined, int16_t, int16_t recompute,
+                                   void*, TList& geometryList) {
+  const std::vector<TLink*> targetLinks = LinksOf(targets);
+  const std::vector<TLink*> objects = withJoined != 0 ? WithJoined(targetLinks) : targetLinks;
+  for (TLink* object : objects) {
+    if (!geometryList.Contains(object)) geometryList.InsertLast(object);
+    if (recompute != 0) AppendOnce(pending_, object);
+  }
+}
+
+void TWorldGeometryManager::CheckFormula(const TFormula& formula, int16_t, int16_t) {
+  if (!formula.IsFormula()) return;
+  if (formula.CompileError() != 0) ThrowFailure(static_cast<int16_t>(formula.CompileError()), 0);
+  for (const FormulaObjectRef& reference : formula.Program().Objects()) {
+    if (reference.source == FormulaObjectRef::Source::kSelf ||
+        reference.source == FormulaObjectRef::Source::kOther ||
+        reference.object.kind == FormulaObjectKind::kNumber)
+      continue;
+    if (formulaWorld_ == nullptr) FailFormula(kFormulaNoProgram);
+    int32_t code = kFormulaOk;
+    if (reference.source == FormulaObjectRef::Source::kNamed) {
+      FormulaObject found;
+      code = formulaWorld_->FindObject(reference.name, reference.object.number, found);
+    } else {
+      FormulaVector position;
+      code = formulaWorld_->Member(reference.object, FormulaMember::kPosition, position);
+    }
+    if (code == kFormulaUnknownObject) FailFormula(code);
+  }
+}
+
+void TWorldGeometryManager::Flush(int16_t flag) {
+  std::vector<TLink*> work;
+  work.swap(pending_);
+  Assemble(work, flag);
+}
+
+void TWorldGeometryManager::UpdateObject(int16_t flag) {
+  Assemble(moved_, flag);
+}
+
+void TWorldGeometryManager::RemoveObjects() {
+  moved_.clear();
+}
+
+std::unique_ptr<TGeometryObjectRecord> TWorldGeometryManager::AddObjects(TList& objects) {
+  for (TLink* object : LinksOf(objects))
+    AppendOnce(moved_, object);
+  return std::make_unique<TObjectRecord>(LinksOf(objects));
+}
+
+void TWorldGeometryManager::RefreshRecord(TGeometryObjectRecord& record) {
+  Assemble(static_cast<TObjectRecord&>(record).objects, 0);
+}
+
+void RegisterGeometryManager() {
+  RegisterClassInfo("TWorldGeometryManager", kGeometryManagerTag, TWorldGeometryManager::kClassID,
+                    CreateGeometryManager, sizeof(TWorldGeometryManager));
+  InstallGeometryManagerHook(ManagerOf);
+  // The queries formulas make of the geometry: answered by the geometry layer once it installs
+  // its own; until then they have no value.
+  GeometryCallbacks() = TGeometryCallbacks();
+}
+
+void FreeGeometryManager() {
+  InstallGeometryManagerHook(nullptr);
+  GeometryCallbacks() = TGeometryCallbacks();
+}

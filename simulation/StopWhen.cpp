@@ -1,0 +1,174 @@
+#include "simulation/StopWhen.h"
+
+#include "core/ClassRegistry.h"
+#include "model/filing/ObjectReader.h"
+#include "model/filing/ObjectWriter.h"
+
+namespace {
+
+constexpr uint32_t kTagAppend = MakeTag("PWNs");
+// The smallest stored size of one condition: a constant formula (code and double) and an action.
+constexpr int32_t kSmallestStoredCondition = 4;
+
+TObject* CreateStopWhen() {
+  return new TStopWhen();
+}
+
+std::unique_ptr<TPauseCondition> NewCondition() {
+  auto condition = std::make_unique<TPauseCondition>();
+  condition->SetFromPieces("time > 1.0");
+  return condition;
+}
+
+}  // namespace
+
+void TStopWhen::SetConditionCount(int32_t count) {
+  if (count < 0) count = 0;
+  while (GetConditionCount() > count)
+    RemoveCondition(GetConditionCount());
+  while (GetConditionCount() < count)
+    conditions_.push_back(NewCondition());
+}
+
+TPauseCondition* TStopWhen::GetCondition(int32_t number) {
+  if (number < 1 || number > GetConditionCount()) return nullptr;
+  return conditions_[static_cast<size_t>(number - 1)].get();
+}
+
+void TStopWhen::RemoveCondition(int32_t number) {
+  TPauseCondition* condition = GetCondition(number);
+  if (condition == nullptr) return;
+  const bool wasStop = condition->action == kPauseActionStop;
+  conditions_.erase(conditions_.begin() + (number - 1));
+  if (wasStop) StopActionLeft();
+}
+
+void TStopWhen::SetAction(int32_t number, int16_t action) {
+  TPauseCondition* condition = GetCondition(number);
+  if (condition == nullptr) return;
+  if (action < 0) {
+    RemoveCondition(number);
+    return;
+  }
+  const bool wasStop = condition->action == kPauseActionStop;
+  condition->action = action;
+  if (wasStop && action != kPauseActionStop) StopActionLeft();
+}
+
+void TStopWhen::StopActionLeft() {
+  if (host_ != nullptr) host_->ClearStopFrame();
+}
+
+int16_t TStopWhen::TestConditions(const FormulaEnvironment* world, int16_t frame) {
+  int16_t taken = -1;
+  for (const auto& condition : conditions_) {
+    const bool holds = condition->Evaluate(world) > 0.0;
+    const bool becameTrue = holds && !condition->held;
+    condition->held = holds;
+    if (!becameTrue) continue;
+    if (condition->action == kPauseActionStop && host_ != nullptr) host_->SetStopFrame(frame);
+    if (taken < 0) taken = condition->action;
+  }
+  return taken;
+}
+
+void TStopWhen::ClearMarks() {
+  for (const auto& condition : conditions_)
+    condition->held = false;
+}
+
+int32_t TStopWhen::NumberOfTag(uint32_t tag, char kind) const {
+  if ((tag & 0xFFFFFF) != (MakeTag("PWe ") & 0xFFFF) + (static_cast<uint32_t>(kind) << 16))
+    return 0;
+  const int32_t number = static_cast<int32_t>(tag >> 24) - '0' + 1;
+  return number >= 1 && number <= GetConditionCount() ? number : 0;
+}
+
+uint16_t TStopWhen::HasAction(uint32_t tag) {
+  return tag == kTagAppend ? 1 : TLink::HasAction(tag);
+}
+
+void TStopWhen::DoAction(uint32_t tag) {
+  if (tag != kTagAppend) {
+    TLink::DoAction(tag);
+    return;
+  }
+  SetConditionCount(GetConditionCount() + 1);
+}
+
+TFormula* TStopWhen::GetFormulaProperty(uint32_t tag, double* first, double* second,
+                                        int32_t* dimension, uint16_t* flag) {
+  const int32_t number = NumberOfTag(tag, 'e');
+  if (number == 0) return TLink::GetFormulaProperty(tag, first, second, dimension, flag);
+  if (dimension != nullptr) *dimension = 0;
+  return GetCondition(number);
+}
+
+void TStopWhen::SetFormulaProperty(uint32_t tag, const TFormula& formula) {
+  TPauseCondition* condition = GetCondition(NumberOfTag(tag, 'e'));
+  if (condition == nullptr) {
+    TLink::SetFormulaProperty(tag, formula);
+    return;
+  }
+  condition->Assign(formula);
+  condition->held = false;
+}
+
+uint16_t TStopWhen::GetIndexProperty(uint32_t tag, int16_t& value, uint16_t& enabled) {
+  TPauseCondition* condition = GetCondition(NumberOfTag(tag, 'm'));
+  if (condition == nullptr) return 0;
+  value = condition->action;
+  enabled = 1;
+  return 1;
+}
+
+void TStopWhen::SetIndexProperty(uint32_t tag, int16_t value) {
+  const int32_t number = NumberOfTag(tag, 'm');
+  if (number != 0) SetAction(number, value);
+}
+
+uint16_t TStopWhen::CanReadBlock(int16_t code) {
+  return code == kBlockPauseControls ? 1 : 0;
+}
+
+uint16_t TStopWhen::ReadBlockContents(int16_t code, TObjectReader& reader) {
+  if (code != kBlockPauseControls) return TLink::ReadBlockContents(code, reader);
+  const int32_t count = reader.ReadInt();
+  // A count the block cannot hold is damage, found before anything is made.
+  reader.FailIfBadFormat(count < 0 || count > reader.BlockRemaining() / kSmallestStoredCondition);
+  std::vector<std::unique_ptr<TPauseCondition>> read;
+  for (int32_t i = 0; i < count; ++i) {
+    auto condition = std::make_unique<TPauseCondition>();
+    reader.ReadFormula(*condition);
+    condition->action = static_cast<int16_t>(reader.ReadInt());
+    read.push_back(std::move(condition));
+  }
+  conditions_ = std::move(read);
+  return 1;
+}
+
+void TStopWhen::WriteBlockContents(int16_t code, TObjectWriter& writer) {
+  if (code != kBlockPauseControls) {
+    TLink::WriteBlockContents(code, writer);
+    return;
+  }
+  writer.WriteCode(GetConditionCount());
+  for (const auto& condition : conditions_) {
+    writer.WriteFormula(condition.get());
+    writer.WriteCode(condition->action);
+  }
+}
+
+void TStopWhen::WriteFields(TObjectWriter& writer) {
+  // Only the block it reads back: the conditions are all a pause-control holder keeps.
+  writer.WriteBlock(*this, kBlockPauseControls);
+}
+
+void TStopWhen::WriteClassTag(TObjectWriter& writer) {
+  writer.WriteTag(kStopWhenTag);
+}
+
+void RegisterStopWhen() {
+  RegisterClassInfo("TStopWhen", kStopWhenTag, TStopWhen::kClassID, CreateStopWhen,
+                    sizeof(TStopWhen));
+}
