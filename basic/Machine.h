@@ -1,0 +1,94 @@
+#pragma once
+// The virtual machine: runs a loaded module's procedure in a run context. Locals and operands
+// share one value stack; procedure frames record where each procedure's locals begin. Errors
+// are C++ exceptions inside the machine only, caught by the loop and turned into On Error jumps
+// or the run's final error.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "basic/Builtins.h"
+#include "basic/Engine.h"
+
+namespace basic {
+
+class Machine : public BuiltinHost {
+ public:
+  explicit Machine(ScriptRunContext& context);
+  // Runs the context's entry to its end; the outcome is left in the context.
+  void Run();
+
+  RandomState& Random() override { return random_; }
+  int32_t ShowMessage(const std::string& text) override;
+
+ private:
+  struct Frame {
+    int32_t proc = 0;
+    int32_t returnPc = 0;  // in the caller
+    int32_t base = 0;      // first local on the stack
+    int32_t handlerMode = 0;  // 0 none, 1 resume next, 2 go to handlerPc
+    int32_t handlerPc = 0;
+    bool inHandler = false;
+    int32_t errorPc = 0;  // where the error being handled happened, in this procedure
+  };
+  struct StopRun {};
+  enum class Access { kGet, kSet, kCall };
+
+  // Machine.cpp: the loop and errors.
+  void Execute(int32_t pc);
+  bool HandleError(const ScriptError& error, int32_t& pc);
+  void Resume(int32_t mode, int32_t target, int32_t& pc);
+  int32_t NextStatement(const ProcInfo& proc, int32_t pc) const;
+  int32_t StatementStart(const ProcInfo& proc, int32_t pc) const;
+  void Yield();
+  void Print(const Value& value, int32_t mode);
+  void Show(int32_t kind, const std::string& text);
+
+  // MachineCalls.cpp: procedures, variables, arrays and loops.
+  void InitGlobals();
+  void EnterProc(int32_t proc, int32_t argc, int32_t returnPc);
+  int32_t LeaveProc();
+  Value& Var(int32_t ref);
+  void StoreVar(int32_t ref, Value value);
+  void StoreLocal(int32_t slot, Value value);
+  Value Typed(const SlotInfo& slot, Value value);
+  Value NewArray(const SlotInfo& slot, const Value* bounds, int32_t dims, const ArrayRep* keep);
+  Value& Element(int32_t ref, const Value* indexes, int32_t count);
+  Value Default(const SlotInfo& slot);
+  bool ForPrep(const LoopInfo& loop);
+  bool ForNext(const LoopInfo& loop);
+  bool EachStep(const LoopInfo& loop, bool first);
+  void Append(int32_t ref, const Value& tail);
+
+  // MachineMembers.cpp: members of the program's objects.
+  Value CallMember(const Value& object, int32_t nameIndex, Access access, Value* args,
+                   int32_t argc, bool wantResult);
+  Value CallNamed(const Value& object, std::string_view key, Access access, Value* args,
+                  int32_t argc, bool wantResult);
+  const MemberDef* Choose(const std::vector<const MemberDef*>& candidates, Access access,
+                          const Value* args, int32_t argc, bool wantResult);
+  int ArgFit(const MemberDef& member, size_t i, const Value& value);
+  Value Dispatch(const Value& object, const MemberDef& member, Access access, Value* args,
+                 int32_t argc);
+
+  ScriptRunContext& context_;
+  ScriptModule& module_;
+  ScriptEngine& engine_;
+  const CodeImage& image_;
+  std::vector<Value> stack_;
+  int32_t sp_ = 0;  // first free stack slot
+  std::vector<Frame> frames_;
+  std::vector<Value> globals_;
+  std::vector<Value> outs_;
+  std::vector<uint8_t> outValid_;
+  ScriptFrame frame_;
+  int32_t errNumber_ = 0;
+  std::string errText_;
+  int32_t yieldCountdown_ = 1;
+  RandomState random_;
+  std::string line_;
+  Value emptyString_;
+};
+
+}  // namespace basic

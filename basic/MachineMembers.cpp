@@ -1,0 +1,149 @@
+// Members of the program's objects: choosing the registered member for a call, filling the call
+// frame (0 result, 1 receiver, 2 onward arguments), calling the library's dispatch callback and
+// taking back the result, by-reference arguments and any error it raised.
+
+#include "basic/Machine.h"
+
+namespace basic {
+
+Value ReadElement(const Value& array, const Value* indexes, int32_t count);
+
+Value Machine::CallMember(const Value& object, int32_t nameIndex, Access access, Value* args,
+                          int32_t argc, bool wantResult) {
+  const std::string& key = image_.names[nameIndex];
+  if (object.type() == VType::kArray && key.empty() && access == Access::kCall)
+    return ReadElement(object, args, argc);
+  return CallNamed(object, key, access, args, argc, wantResult);
+}
+
+Value Machine::CallNamed(const Value& object, std::string_view key, Access access, Value* args,
+                         int32_t argc, bool wantResult) {
+  if (object.type() != VType::kObject) Raise(424);
+  if (object.RawObject() == nullptr) Raise(91);
+  const std::vector<const MemberDef*> candidates = engine_.FindMember(object.ObjectClass(), key);
+  if (candidates.empty()) Raise(438);
+  const MemberDef* member = Choose(candidates, access, args, argc, wantResult);
+  if (member == nullptr) Raise(450);
+  return Dispatch(object, *member, access, args, argc);
+}
+
+const MemberDef* Machine::Choose(const std::vector<const MemberDef*>& candidates, Access access,
+                                 const Value* args, int32_t argc, bool wantResult) {
+  const MemberDef* best = nullptr;
+  int bestScore = -1;
+  for (const MemberDef* m : candidates) {
+    int score = 0;
+    const bool property = m->kind == MemberKind::kProperty;
+    switch (access) {
+      case Access::kGet:
+        if (property && m->getId != kScriptNoId) score = 3;
+        else if (m->kind == MemberKind::kFunction && m->least == 0) score = 2;
+        else continue;
+        break;
+      case Access::kSet:
+        if (!property || m->setId == kScriptNoId || argc != 1) continue;
+        score = 3;
+        break;
+      case Access::kCall:
+        if (property) {
+          if (argc != 0 || m->getId == kScriptNoId) continue;
+          score = 1;
+          break;
+        }
+        if (argc < m->least || argc > m->most || argc > static_cast<int32_t>(m->args.size())) continue;
+        if (wantResult && m->kind == MemberKind::kSub) continue;
+        score = (m->kind == MemberKind::kFunction) == wantResult ? 2 : 1;
+        break;
+    }
+    score *= 1000;
+    if (access == Access::kCall && !property) {
+      bool fits = true;
+      for (int32_t i = 0; i < argc && fits; ++i) {
+        const int fit = ArgFit(*m, i, args[i]);
+        fits = fit >= 0;
+        score += fit;
+      }
+      if (!fits) continue;
+    }
+    if (score > bestScore) {
+      bestScore = score;
+      best = m;
+    }
+  }
+  return best;
+}
+
+// How well a value fits a registered argument: -1 not at all, 1 by conversion, 2 or 3 well.
+int Machine::ArgFit(const MemberDef& member, size_t i, const Value& value) {
+  const int16_t type = member.args[i].first & 0x3FF;
+  const VType v = value.type();
+  if (type == kScriptObject) {
+    if (v == VType::kEmpty) return 1;
+    if (v != VType::kObject) return -1;
+    const int32_t wanted = engine_.ArgClass(member, i);
+    if (wanted < 0 || value.RawObject() == nullptr) return 2;
+    if (value.ObjectClass() == wanted) return 3;
+    return engine_.DerivesFrom(value.ObjectClass(), wanted) ? 2 : -1;
+  }
+  if (v == VType::kObject || v == VType::kArray) return -1;
+  if (type == kScriptString) return v == VType::kString ? 2 : 1;
+  if (v != VType::kString) return 2;
+  double number = 0;
+  return ParseNumber(value.RawString(), number) ? 1 : -1;
+}
+
+Value Machine::Dispatch(const Value& object, const MemberDef& member, Access access, Value* args,
+                        int32_t argc) {
+  if (--yieldCountdown_ <= 0) Yield();
+  std::vector<Value>& slots = frame_.slots;
+  slots.clear();
+  slots.resize(static_cast<size_t>(argc) + 2);
+  slots[1] = object;
+  for (int32_t i = 0; i < argc; ++i) {
+    const int16_t type = (access == Access::kSet ? member.resultType : member.args[i].first) & 0x3FF;
+    if (type == kScriptObject) {
+      if (args[i].type() != VType::kObject && args[i].type() != VType::kEmpty) Raise(13);
+      slots[i + 2] = args[i];
+    } else {
+      slots[i + 2] = args[i].ConvertTo(static_cast<VType>(type));
+    }
+  }
+  uint16_t id = member.id;
+  if (member.kind == MemberKind::kProperty) id = access == Access::kSet ? member.setId : member.getId;
+  const LibraryInfo& library = engine_.libraries[member.library];
+  context_.strings.clear();
+  try {
+    library.dispatch(&context_, id, argc + 1, &frame_);
+  } catch (...) {
+    // The program's callback must not throw; if it does, the script sees an error, not a crash.
+    context_.strings.clear();
+    Raise(51);
+  }
+  context_.strings.clear();
+  if (context_.stopRequested) throw StopRun{};
+  if (context_.pendingError) {
+    context_.pendingError = false;
+    throw ScriptError{context_.pendingNumber, std::move(context_.pendingText)};
+  }
+  std::fill(outValid_.begin(), outValid_.end(), 0);
+  if (outs_.size() < static_cast<size_t>(argc)) {
+    outs_.resize(argc);
+    outValid_.resize(argc);
+  }
+  for (int32_t i = 0; i < argc && access != Access::kSet; ++i) {
+    if (!(member.args[i].first & kScriptByRef)) continue;
+    outs_[i] = slots[i + 2];
+    outValid_[i] = 1;
+  }
+  if (access == Access::kSet) return Value();
+  const int16_t resultType = member.resultType & 0x3FF;
+  if (member.kind == MemberKind::kSub || resultType == 0) return Value();
+  if (resultType == kScriptObject) {
+    void* pointer = slots[0].type() == VType::kObject ? slots[0].RawObject() : nullptr;
+    return Value::Object(pointer, engine_.ResultClass(member));
+  }
+  if (slots[0].type() == VType::kObject) Raise(13);
+  return slots[0].ConvertTo(static_cast<VType>(resultType));
+}
+
+}  // namespace basic
