@@ -116,10 +116,7 @@ void Machine::StoreLocal(int32_t slot, Value value) {
 // A value converted to a variable's declared type. An object keeps its pointer and takes the
 // declared class when the two are related, so members of the declared class can be called.
 Value Machine::Typed(const SlotInfo& slot, Value value) {
-  if (slot.type == VType::kEmpty) {
-    if (value.type() == VType::kArray) Raise(13);
-    return value;
-  }
+  if (slot.type == VType::kEmpty) return value;  // a Variant takes anything, arrays too
   if (slot.type != VType::kObject) {
     if (value.type() == VType::kObject) Raise(13);
     return value.ConvertTo(slot.type);

@@ -100,10 +100,11 @@ void Parser::ParseProc(ModuleAst& module, bool isFunction) {
   proc.line = Cur().line;
   proc.column = Cur().column;
   proc.isFunction = isFunction;
+  const Token& nameToken = Cur();
   proc.name = ExpectName(isFunction ? "a function name" : "a sub name");
   proc.key = Lower(proc.name);
   for (const Proc& other : module.procs)
-    if (other.key == proc.key) Fail("'" + proc.name + "' is already defined");
+    if (other.key == proc.key) FailAt(nameToken, "'" + proc.name + "' is already defined");
   if (Accept(Tok::kLParen) && !Accept(Tok::kRParen)) {
     do {
       proc.params.push_back(ParseParam());

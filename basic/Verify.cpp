@@ -94,11 +94,11 @@ class ProcVerifier {
     Check(slot->isArray == array, "an array used as a scalar or the reverse");
   }
 
-  void Loop(int32_t index) {
+  void Loop(int32_t index, int32_t hidden) {
     Check(index >= 0 && index < static_cast<int32_t>(image_.loops.size()), "a loop index");
     const LoopInfo& loop = image_.loops[index];
     VarRef(loop.var, false);
-    Check(loop.hidden >= 0 && loop.hidden + 3 <= Locals(), "a loop's hidden variables");
+    Check(loop.hidden >= 0 && loop.hidden + hidden <= Locals(), "a loop's hidden variables");
   }
 
   void Step(int32_t pc) {
@@ -161,11 +161,11 @@ class ProcVerifier {
       }
       case Op::kOut: VarRef(a, false); Check(b >= 0 && b < 64, "an argument index"); break;
       case Op::kForPrep: case Op::kEachPrep:
-        Loop(a);
+        Loop(a, in.op == Op::kEachPrep ? 3 : 2);
         pops = in.op == Op::kEachPrep ? 1 : 0;
         jump = b;
         break;
-      case Op::kForNext: case Op::kEachNext: Loop(a); jump = b; break;
+      case Op::kForNext: case Op::kEachNext: Loop(a, in.op == Op::kEachNext ? 3 : 2); jump = b; break;
       case Op::kPrint: Check(a >= 0 && a <= 3, "a print mode"); pops = a == 3 ? 0 : 1; break;
       case Op::kOnError:
         Check(a >= 0 && a <= 2, "an error mode");
