@@ -180,7 +180,8 @@ int32_t FormulaCompiler::Compile(int32_t& position) {
     return errorCode_;
   }
   if (lexer_.Token() == FormulaToken::kEnd) return kFormulaEmpty;
-  const int32_t root = ParseExpression();
+  // The formula itself is no level of nesting: its brackets and signs count from 1.
+  const int32_t root = ParseOr();
   if (root >= 0 && lexer_.Token() != FormulaToken::kEnd) {
     Fail(kFormulaUnexpectedText, lexer_.Start());
   }

@@ -24,6 +24,35 @@ char Lower(char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
+// The power of ten of the first significant digit of a well-formed number text ("0.05" -> -2,
+// "12e3" -> 4); a number that does not fit a double is too small for one when this is negative.
+int64_t LeadingPower(std::string_view text) {
+  int64_t power = 0;
+  bool found = false;
+  bool fraction = false;
+  size_t i = 0;
+  for (; i < text.size() && (IsDigit(text[i]) || text[i] == '.'); ++i) {
+    if (text[i] == '.') {
+      fraction = true;
+    } else if (fraction) {
+      if (!found) --power;
+      if (!found && text[i] != '0') found = true;
+    } else if (found || text[i] != '0') {
+      if (found) ++power;
+      found = true;
+    }
+  }
+  int64_t exponent = 0;
+  bool negative = false;
+  if (i < text.size()) {
+    ++i;  // past the "e"
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    for (; i < text.size() && exponent < 100000; ++i)
+      exponent = exponent * 10 + (text[i] - '0');
+  }
+  return power + (negative ? -exponent : exponent);
+}
+
 }  // namespace
 
 bool FormulaNameEquals(std::string_view a, std::string_view b) {
@@ -144,7 +173,13 @@ int32_t FormulaLexer::ReadNumber() {
   const char* first = text_.data() + start_;
   const char* last = text_.data() + pos_;
   const auto [end, error] = std::from_chars(first, last, number_);
-  if (error != std::errc() || end != last || !std::isfinite(number_)) return kFormulaBadNumber;
+  // Below the smallest double a number is 0, as it is in any arithmetic on doubles; above the
+  // largest there is no number to take.
+  const bool underflow = error == std::errc::result_out_of_range &&
+                         LeadingPower(std::string_view(first, last - first)) < 0;
+  if (underflow) number_ = 0.0;
+  if ((error != std::errc() && !underflow) || end != last || !std::isfinite(number_))
+    return kFormulaBadNumber;
   token_ = FormulaToken::kNumber;
   end_ = pos_;
   return kFormulaOk;

@@ -223,6 +223,32 @@ TEST(FormulaErrors, MalformedTextGivesCodeAndPosition) {
   EXPECT_EQ(Compile(std::string(150, '(') + "1" + std::string(150, ')')).code, kFormulaTooComplex);
 }
 
+// The limits docs/formula-language.md states, at the limit and one past it.
+TEST(FormulaErrors, DocumentedLimitsHoldExactly) {
+  const auto nested = [](int depth) {
+    return std::string(depth, '(') + "1" + std::string(depth, ')');
+  };
+  EXPECT_EQ(Compile(nested(100)).code, kFormulaOk);
+  EXPECT_EQ(Compile(nested(101)).code, kFormulaTooComplex);
+  EXPECT_EQ(Compile(std::string(100, '-') + "1").code, kFormulaOk);
+  EXPECT_EQ(Compile(std::string(101, '-') + "1").code, kFormulaTooComplex);
+  const auto listOf = [](int count) {
+    std::string text = "max(1";
+    for (int i = 2; i <= count; ++i)
+      text += "," + std::to_string(i);
+    return text + ")";
+  };
+  EXPECT_EQ(Value(listOf(64)), 64.0);
+  EXPECT_EQ(Compile(listOf(65)).code, kFormulaArgumentCount);
+  EXPECT_EQ(Compile("min(1)").code, kFormulaArgumentCount);
+  // Below the smallest double a literal is 0; above the largest it is malformed.
+  EXPECT_EQ(Value("1e-400"), 0.0);
+  EXPECT_EQ(Value("0." + std::string(400, '0') + "1 + 2"), 2.0);
+  EXPECT_EQ(Value("4e-320 * 1e300"), 4e-320 * 1e300);
+  EXPECT_EQ(Compile("1e999").code, kFormulaBadNumber);
+  EXPECT_EQ(Compile("1" + std::string(400, '0')).code, kFormulaBadNumber);
+}
+
 TEST(FormulaErrors, FailedCompileLeavesNoProgram) {
   FormulaProgram program;
   ASSERT_EQ(parse_equation("1+2", program), kFormulaOk);

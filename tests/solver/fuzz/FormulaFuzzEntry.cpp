@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "solver/formula/FormulaProgram.h"
+#include "tests/solver/fuzz/FormulaFuzzEntry.h"
 
 namespace {
 
@@ -55,7 +56,7 @@ class FuzzWorld : public FormulaEnvironment {
 }  // namespace
 
 // 0 when the compiler and evaluator kept every promise on this text, else which one broke.
-int FormulaFuzzCheck(const uint8_t* data, size_t size) {
+int FormulaFuzzCheck(const uint8_t* data, size_t size, FormulaFuzzReach* reach) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   FormulaProgram program;
   int32_t position = -1;
@@ -66,9 +67,11 @@ int FormulaFuzzCheck(const uint8_t* data, size_t size) {
     return program.IsCompiled() ? 3 : 0;
   }
   if (!program.IsCompiled() || program.StackDepth() > FormulaProgram::kMaxStack) return 4;
+  if (reach != nullptr) ++reach->compiled;
   const FuzzWorld world;
   FormulaValue value;
   const int32_t status = execute_program(program, &world, value);
+  if (reach != nullptr) ++(status == kFormulaOk ? reach->evaluated : reach->faulted);
   if (status == kFormulaOk) {
     const bool finite = std::isfinite(value.x) && std::isfinite(value.y) && std::isfinite(value.r);
     return finite ? 0 : 5;
@@ -77,6 +80,6 @@ int FormulaFuzzCheck(const uint8_t* data, size_t size) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  if (FormulaFuzzCheck(data, size) != 0) __builtin_trap();
+  if (FormulaFuzzCheck(data, size, nullptr) != 0) __builtin_trap();
   return 0;
 }

@@ -11,12 +11,12 @@
 #include <string>
 #include <vector>
 
-int FormulaFuzzCheck(const uint8_t* data, size_t size);
+#include "tests/solver/fuzz/FormulaFuzzEntry.h"
 
 namespace {
 
-int Feed(const std::string& text) {
-  return FormulaFuzzCheck(reinterpret_cast<const uint8_t*>(text.data()), text.size());
+int Feed(const std::string& text, FormulaFuzzReach* reach = nullptr) {
+  return FormulaFuzzCheck(reinterpret_cast<const uint8_t*>(text.data()), text.size(), reach);
 }
 
 std::vector<std::string> Seeds() {
@@ -37,8 +37,9 @@ TEST(FormulaFuzzReplay, SeedsAndTheirMutations) {
   uint32_t random = 12345;
   auto next = [&random] { return random = random * 1103515245u + 12345u, random >> 8; };
   const std::string alphabet = "()[]|.,+-*/^<>=!0123456789eE abxyzpvr\t\xff";
+  FormulaFuzzReach reach;
   for (const std::string& seed : seeds) {
-    EXPECT_EQ(Feed(seed), 0);
+    EXPECT_EQ(Feed(seed, &reach), 0);
     for (int round = 0; round < 40; ++round) {
       std::string text = seed;
       if (text.empty()) text = "0";
@@ -61,6 +62,11 @@ TEST(FormulaFuzzReplay, SeedsAndTheirMutations) {
       EXPECT_EQ(Feed(seed.substr(0, length)), 0);
     }
   }
+  // The seeds reach the evaluator, both to values and to faults, not only the compiler's
+  // refusals.
+  EXPECT_GE(reach.compiled, static_cast<int>(seeds.size()) / 2);
+  EXPECT_GE(reach.evaluated, static_cast<int>(seeds.size()) / 3);
+  EXPECT_GT(reach.faulted, 0);
 }
 
 TEST(FormulaFuzzReplay, PathologicalTexts) {
