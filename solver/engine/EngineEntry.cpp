@@ -1,16 +1,25 @@
 #include "solver/engine/EngineEntry.h"
 
+#include <memory>
 #include <new>
+#include <optional>
 
-// The library's worlds. The reader and the run road fill them in; until a world has been read,
-// running answers kEngineNoWorld and reading refuses every stream.
+#include "solver/dynamics/Mechanics.h"
+#include "solver/stream/StreamReader.h"
+#include "solver/stream/WorldRun.h"
+
+// A document's world: empty until a stream has been read into it.
 struct EngineWorld {
-  bool loaded = false;
+  std::optional<yb::stream::WorldRun> run;
 };
 
 namespace {
 
+// The library keeps no state of its own beyond whether it was started: every world belongs to
+// the caller that made it.
 bool initialised = false;
+
+constexpr double kDefaultOverlapError = 1e-3;
 
 }  // namespace
 
@@ -39,29 +48,37 @@ int32_t free_world(EngineWorld* world) {
 
 int32_t clear_world(EngineWorld* world) {
   if (world == nullptr) return kEngineBadArgument;
-  world->loaded = false;
+  world->run.reset();
   return kEngineOk;
 }
 
 int32_t read_world(EngineWorld* world, const uint8_t* bytes, int32_t count) {
-  if (world == nullptr || (bytes == nullptr && count != 0) || count < 0) return kEngineBadArgument;
-  world->loaded = false;
-  return kEngineCannotRead;
+  if (world == nullptr || count < 0 || (bytes == nullptr && count != 0)) return kEngineBadArgument;
+  world->run.reset();
+  try {
+    world->run.emplace(yb::stream::StreamModel(yb::stream::ReadStream(bytes, count)));
+  } catch (const yb::stream::StreamError& error) {
+    return error.code;
+  } catch (const std::bad_alloc&) {
+    return kEngineOutOfMemory;
+  }
+  return kEngineOk;
 }
 
-int32_t run_world(EngineWorld* world, const uint8_t*, int32_t, uint8_t*, int32_t,
-                  EngineProgressCallback, int32_t* status) {
-  if (world == nullptr) return kEngineBadArgument;
-  if (status != nullptr) {
-    status[0] = kEngineNoWorld;
-    status[1] = -1;
-    status[2] = -1;
-  }
-  return kEngineNoWorld;
+int32_t run_world(EngineWorld* world, const uint8_t* inputs, int32_t inputBytes, uint8_t* history,
+                  int32_t historyBytes, EngineProgressCallback progress, int32_t* status) {
+  int32_t ownStatus[kStatusWords];
+  int32_t* record = status != nullptr ? status : ownStatus;
+  record[1] = record[2] = -1;
+  if (world == nullptr) return record[0] = kEngineBadArgument;
+  if (!world->run) return record[0] = kEngineNoWorld;
+  return world->run->Run(inputs, inputBytes, history, historyBytes, progress, record);
 }
 
 int32_t unlock_world(EngineWorld* world) {
-  return world == nullptr ? kEngineBadArgument : kEngineOk;
+  if (world == nullptr) return kEngineBadArgument;
+  if (world->run) world->run->Unlock();
+  return kEngineOk;
 }
 
 int32_t suggest_external_dt(EngineWorld* world, double* animationStep, double* integratorError,
@@ -69,15 +86,19 @@ int32_t suggest_external_dt(EngineWorld* world, double* animationStep, double* i
   if (world == nullptr || animationStep == nullptr || integratorError == nullptr ||
       overlapError == nullptr || assemblyError == nullptr)
     return kEngineBadArgument;
-  *animationStep = 1.0 / 30.0;
-  *integratorError = 1e-12;
-  *overlapError = 1e-3;
-  *assemblyError = 1e-13;
+  const yb::dynamics::RunSettings settings =
+      world->run ? world->run->Model().Settings() : yb::dynamics::RunSettings{};
+  *animationStep = settings.animationStep;
+  *integratorError = settings.EffectiveIntegratorError();
+  *overlapError = settings.autoOverlapError ? kDefaultOverlapError : settings.overlapError;
+  *assemblyError = settings.EffectiveAssemblyError();
   return kEngineOk;
 }
 
 int32_t engine_value(EngineWorld* world, int32_t which, double* value) {
   if (world == nullptr || value == nullptr || (which != 1 && which != 2)) return kEngineBadArgument;
-  *value = which == 1 ? 1e-13 : 1e-3;
+  double step, integrator, overlap, assembly;
+  suggest_external_dt(world, &step, &integrator, &overlap, &assembly);
+  *value = which == 1 ? assembly : overlap;
   return kEngineOk;
 }

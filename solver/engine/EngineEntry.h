@@ -62,10 +62,12 @@ inline constexpr int32_t kInputRecordBytes = 12;
 // for none).
 inline constexpr int32_t kStatusWords = 3;
 
-// Called by run_world after each frame it writes. The status record is the run's; the pairs are
-// (the frame just written, the last frame the block has room for), (its time, the time of that
-// last frame) and (integration steps accepted, steps rejected) since the world was read. A
-// non-zero answer stops the run: run_world then answers kEngineContinue with the frame kept.
+// Called by run_world after each frame it computes (also those computed again without being
+// written, when the world starts over). The status record is the run's; the pairs are (the frame
+// reached, the frame the call is heading for), (the time reached, that frame's time) and
+// (integration steps accepted, steps rejected) since the world started. A non-zero answer stops
+// the call: run_world then answers kEngineContinue, keeping every frame written, and the next
+// call goes on from there.
 using EngineProgressCallback = int32_t (*)(int32_t* status, double frame, double lastFrame,
                                            double time, double lastTime, double accepted,
                                            double rejected);

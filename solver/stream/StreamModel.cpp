@@ -1,0 +1,446 @@
+#include "solver/stream/StreamModel.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <unordered_map>
+#include <utility>
+
+#include "solver/dynamics/Mechanics.h"
+#include "solver/engine/EngineEntry.h"
+#include "solver/formula/FormulaErrors.h"
+
+namespace yb::stream {
+
+using dynamics::Component;
+using dynamics::ConstraintKind;
+using dynamics::GoalType;
+
+namespace {
+
+constexpr double kNoValue = std::numeric_limits<double>::max();
+
+[[noreturn]] void Refuse(int32_t code, const std::string& message) {
+  throw StreamError{code, message};
+}
+
+std::string Where(const char* kind, int16_t id) {
+  return std::string(kind) + " " + std::to_string(id);
+}
+
+// What a formula sees before the world exists: the time 0, the inputs, and nothing of the world.
+class StartEnvironment : public FormulaEnvironment {
+ public:
+  StartEnvironment(const InputTable& inputs, double step) : inputs_(inputs), step_(step) {}
+  int32_t Time(double& out) const override {
+    out = 0;
+    return kFormulaOk;
+  }
+  int32_t ExternalStep(double& out) const override {
+    out = step_;
+    return kFormulaOk;
+  }
+  int32_t Participant(int32_t, FormulaObject&) const override { return kFormulaNoValue; }
+  int32_t FindObject(std::string_view, int32_t, FormulaObject&) const override {
+    return kFormulaNoValue;
+  }
+  int32_t Member(const FormulaObject&, FormulaMember, FormulaVector&) const override {
+    return kFormulaNoValue;
+  }
+  int32_t InputValue(int32_t number, double& out) const override {
+    return inputs_.Get(number, out) ? kFormulaOk : kFormulaUnknownObject;
+  }
+  int32_t GroupCentreOfMass(int32_t, FormulaVector&) const override { return kFormulaNoValue; }
+  int32_t Section(const FormulaObject&, const FormulaVector&, double&) const override {
+    return kFormulaNoValue;
+  }
+  int32_t Interaction(FormulaInteraction, const FormulaObject&, const FormulaObject&, int32_t,
+                      FormulaVector&) const override {
+    return kFormulaNoValue;
+  }
+
+ private:
+  const InputTable& inputs_;
+  double step_;
+};
+
+bool IsZero(const CompiledItem& item) {
+  return !item.program && item.constant == 0.0;
+}
+
+std::vector<std::pair<double, double>> TablePoints(const TableRecord& table) {
+  std::vector<std::pair<double, double>> points;
+  for (size_t i = 0; i + 1 < table.values.size(); i += 2)
+    points.emplace_back(table.values[i], table.values[i + 1]);
+  return points;
+}
+
+// Two gears in mesh arrive as the pair of contact points, one on each gear, placed from the
+// centres and the ratio of the radii. The gear constraint needs the centres (the bodies'
+// reference points), the ratio of the radii and whether the second gear is a ring around the
+// contact: both are read off the contact points where the world starts.
+void MakeGear(dynamics::Model& model, std::vector<int>& bodyPoints, dynamics::Constraint& gear) {
+  const dynamics::Point contactA = model.points[static_cast<size_t>(gear.points[0])];
+  const dynamics::Point contactB = model.points[static_cast<size_t>(gear.points[1])];
+  const dynamics::Body& a = model.bodies[static_cast<size_t>(contactA.body)];
+  const dynamics::Body& b = model.bodies[static_cast<size_t>(contactB.body)];
+  const double radiusA = std::hypot(contactA.x, contactA.y);
+  const double radiusB = std::hypot(contactB.x, contactB.y);
+  if (contactA.body == contactB.body || radiusA == 0 || radiusB == 0)
+    throw dynamics::DynamicsError{dynamics::kErrBadModel,
+                                  gear.name + ": the gears' contact points do not make a mesh"};
+  const double ax = std::cos(a.r) * contactA.x - std::sin(a.r) * contactA.y;
+  const double ay = std::sin(a.r) * contactA.x + std::cos(a.r) * contactA.y;
+  const double contactX = a.x + ax, contactY = a.y + ay;
+  const double toB = (contactX - b.x) * ax + (contactY - b.y) * ay;
+  for (int& point : gear.points) {
+    const int body = model.points[static_cast<size_t>(point)].body;
+    int& centre = bodyPoints[static_cast<size_t>(body)];
+    if (centre < 0) centre = model.AddPoint(body, 0, 0, 0);
+    point = centre;
+  }
+  gear.kind = ConstraintKind::Gear;
+  gear.ratio = radiusA / radiusB;
+  gear.internal = toB > 0;
+  gear.goals.assign(1, dynamics::Goal{GoalType::Position, dynamics::kEquality, Component::X,
+                                      dynamics::Value(gear.ratio)});
+}
+
+}  // namespace
+
+StreamModel::StreamModel(StreamWorld world) : world_(std::move(world)) {
+  settings_ = world_.settings.value_or(dynamics::RunSettings{});
+  binding_ = std::make_shared<Binding>();
+  binding_->bodyIds.push_back(kBackgroundId);
+  binding_->bodyIndex[kBackgroundId] = 0;
+  for (const BodyRecord& body : world_.bodies) {
+    binding_->bodyIndex[body.id] = static_cast<int>(binding_->bodyIds.size());
+    binding_->bodyIds.push_back(body.id);
+  }
+  for (const PointRecord& point : world_.points) {
+    binding_->pointIndex[point.id] = static_cast<int>(binding_->pointIds.size());
+    binding_->pointIds.push_back(point.id);
+  }
+  for (const BodyRecord& body : world_.bodies) {
+    auto& items = bodyItems_.emplace_back();
+    for (int i = 0; i < kBodyItemCount; ++i)
+      items[static_cast<size_t>(i)] = Compile(body.items[static_cast<size_t>(i)], Where("body", body.id));
+  }
+  for (const PointRecord& point : world_.points) {
+    const std::string where = Where("point", point.id);
+    pointItems_.push_back({Compile(point.x, where), Compile(point.y, where), Compile(point.r, where)});
+  }
+  for (const ConstraintRecord& record : world_.constraints)
+    PlanConstraint(record);
+  for (const ElementList& list : world_.elements)
+    for (const FormulaItem& item : list.items)
+      recorded_.push_back(RecordedValue{list.id, Compile(item, Where("object", list.id))});
+}
+
+CompiledItem StreamModel::Compile(const FormulaItem& item, const std::string& where) const {
+  CompiledItem compiled;
+  if (item.isConstant) {
+    compiled.constant = item.value;
+    return compiled;
+  }
+  auto program = std::make_shared<FormulaProgram>();
+  int32_t position = 0;
+  const int32_t code = parse_equation(item.text, *program, &position);
+  if (code != kFormulaOk)
+    Refuse(code, where + ": " + FormulaErrorText(code) + " at " + std::to_string(position) +
+                     " in \"" + item.text + "\"");
+  CheckReferences(*program, where);
+  double value = 0;
+  if (program->IsConstant() && execute_program(*program, nullptr, value) == kFormulaOk) {
+    compiled.constant = value;
+    return compiled;
+  }
+  compiled.program = std::move(program);
+  return compiled;
+}
+
+// Every object a formula names by kind and identifier must be in the stream; constraints are
+// checked against the records read.
+void StreamModel::CheckReferences(const FormulaProgram& program, const std::string& where) const {
+  for (const FormulaObjectRef& ref : program.Objects()) {
+    if (ref.source != FormulaObjectRef::Source::kFixed) continue;
+    const int32_t id = ref.object.number;
+    bool found = true;
+    switch (ref.object.kind) {
+      case FormulaObjectKind::kBody:
+        found = binding_->Body(id) >= 0;
+        break;
+      case FormulaObjectKind::kPoint:
+        found = binding_->Point(id) >= 0;
+        break;
+      case FormulaObjectKind::kConstraint:
+        found = std::any_of(world_.constraints.begin(), world_.constraints.end(),
+                            [id](const ConstraintRecord& c) { return c.id == id; });
+        break;
+      default:
+        break;
+    }
+    if (!found)
+      Refuse(kFormulaUnknownObject, where + ": a formula names object " + std::to_string(id) +
+                                        ", which is not in the world");
+  }
+}
+
+void StreamModel::PlanConstraint(const ConstraintRecord& record) {
+  const std::string where = Where("constraint", record.id);
+  ConstraintPlan plan;
+  plan.id = record.id;
+  plan.attached = record.attached;
+  plan.frameObject = record.frameObject;
+  plan.frameAngle = Compile(record.primaryQuantity, where);
+  plan.activation = Compile(record.activation, where);
+  bool kinematic = false, posX = false, posY = false, rotationOnly = true, positionOnly = true;
+  for (const GoalRecord& g : record.goals) {
+    const auto type = static_cast<GoalType>(g.type);
+    const auto component = static_cast<Component>(g.component);
+    plan.goals.push_back({type, g.marking, component, Compile(g.value, where)});
+    kinematic = kinematic || type != GoalType::Force;
+    posX = posX || (type == GoalType::Position && component == Component::X);
+    posY = posY || (type == GoalType::Position && component == Component::Y);
+    rotationOnly = rotationOnly && component == Component::Rotation;
+    positionOnly = positionOnly && (type == GoalType::Position || component != Component::X);
+  }
+  // A record without goals holds nothing (a constraint absorbed into a joined body).
+  if (plan.goals.empty()) return;
+
+  auto isGroup = [&](int16_t id) {
+    return std::any_of(world_.groups.begin(), world_.groups.end(),
+                       [id](const GroupRecord& g) { return g.id == id && !g.collision; });
+  };
+  if (record.attached.empty()) {
+    if (!isGroup(record.related) || kinematic)
+      Refuse(kEngineBadModel, where + " has goals but nothing they act on");
+    plan.role = ConstraintPlan::Role::Field;
+    plan.group = record.related;
+    plan.pairwise = record.frameObject == kNoObject;
+    plans_.push_back(std::move(plan));
+    return;
+  }
+
+  auto pointRecord = [&](int16_t id) -> const PointRecord* {
+    for (const PointRecord& p : world_.points)
+      if (p.id == id) return &p;
+    return nullptr;
+  };
+  const PointRecord* primary = pointRecord(record.attached[0]);
+  const size_t n = record.attached.size();
+  if (n == 1) {
+    if (kinematic) Refuse(kEngineBadModel, where + " holds one object against nothing");
+    plan.kind = ConstraintKind::Force;
+    plan.useFrame = true;
+  } else if (primary != nullptr && primary->spline) {
+    plan.kind = ConstraintKind::CurvedSlot;
+    plan.curveTable = primary->table;
+    plan.closedCurve = primary->splineType == 1;
+  } else if (n == 2 && primary != nullptr && primary->gearContact && posY && !posX) {
+    plan.kind = ConstraintKind::Gear;
+    plan.gear = true;
+  } else if (rotationOnly) {
+    plan.kind = ConstraintKind::Rotational;
+  } else if (posX && posY) {
+    bool zero = true;
+    for (const auto& g : plan.goals)
+      if (g.component != Component::Rotation) zero = zero && IsZero(g.value);
+    plan.kind = zero ? ConstraintKind::Pin : ConstraintKind::Custom;
+    plan.useFrame = !zero;
+  } else if (posY) {
+    plan.kind = ConstraintKind::Slot;
+  } else if (positionOnly && posX) {
+    plan.kind = ConstraintKind::Rod;
+  } else {
+    plan.kind = ConstraintKind::Linear;
+  }
+  if (plan.kind == ConstraintKind::CurvedSlot && plan.curveTable == kNoObject)
+    Refuse(kEngineBadModel, where + " is a curved slot without its curve");
+  constraintIds_.push_back(record.id);
+  plans_.push_back(std::move(plan));
+}
+
+dynamics::Value StreamModel::MakeValue(const CompiledItem& item,
+                                       const std::shared_ptr<const InputTable>& inputs) const {
+  if (!item.program) return dynamics::Value(item.constant);
+  return dynamics::Value::Formula(
+      [program = item.program, binding = binding_, inputs](const dynamics::Context& context) {
+        const StreamEnvironment environment(context, *binding, *inputs);
+        double value = 0;
+        const int32_t result = execute_program(*program, &environment, value);
+        if (result != kFormulaOk)
+          throw dynamics::DynamicsError{FormulaErrorNumber(result), FormulaErrorText(result)};
+        return value;
+      });
+}
+
+double StreamModel::StartValue(const CompiledItem& item, const InputTable& inputs,
+                               const std::string& where) const {
+  if (!item.program) return item.constant;
+  const StartEnvironment environment(inputs, settings_.animationStep);
+  double value = 0;
+  const int32_t result = execute_program(*item.program, &environment, value);
+  if (result != kFormulaOk)
+    throw dynamics::DynamicsError{FormulaErrorNumber(result),
+                                  where + ": a starting value cannot be evaluated (" +
+                                      FormulaErrorText(result) + ")"};
+  return value;
+}
+
+double StreamModel::Evaluate(const CompiledItem& item, const dynamics::Context& context,
+                             const InputTable& inputs) const {
+  if (!item.program) return item.constant;
+  const StreamEnvironment environment(context, *binding_, inputs);
+  double value = 0;
+  return execute_program(*item.program, &environment, value) == kFormulaOk ? value : kNoValue;
+}
+
+// The bodies a field acts on, as model indices.
+std::vector<int> StreamModel::Members(const GroupRecord& group) const {
+  std::vector<char> listed(binding_->bodyIds.size(), 0);
+  for (int16_t id : group.members) {
+    const int index = binding_->Body(id);
+    if (index > 0) listed[static_cast<size_t>(index)] = 1;
+  }
+  std::vector<int> members;
+  for (size_t i = 1; i < listed.size(); ++i) {
+    // Pairs name what they include; otherwise the list names what is in or what is out.
+    const bool in = group.mode == 2 ? (!group.includes || listed[i] != 0)
+                                    : (listed[i] != 0) == group.includes;
+    if (in) members.push_back(static_cast<int>(i));
+  }
+  return members;
+}
+
+// A constraint may attach to a body itself: it then acts at the body's reference point.
+int StreamModel::PointFor(dynamics::Model& model, std::vector<int>& bodyPoints, int16_t id,
+                          const std::vector<int>& pointIndex) const {
+  const int point = binding_->Point(id);
+  if (point >= 0) return pointIndex[static_cast<size_t>(point)];
+  const int body = binding_->Body(id);
+  int& cached = bodyPoints[static_cast<size_t>(body)];
+  if (cached < 0) cached = model.AddPoint(body, 0, 0, 0);
+  return cached;
+}
+
+dynamics::Model StreamModel::Build(const std::shared_ptr<const InputTable>& inputs) const {
+  dynamics::Model model;
+  for (size_t b = 0; b < world_.bodies.size(); ++b) {
+    const BodyRecord& record = world_.bodies[b];
+    const std::string where = Where("body", record.id);
+    auto value = [&](BodyItem item) {
+      return StartValue(bodyItems_[b][item], *inputs, where);
+    };
+    dynamics::Body body;
+    body.x = value(kBodyX);
+    body.y = value(kBodyY);
+    body.r = value(kBodyRotation);
+    body.vx = value(kBodyVx);
+    body.vy = value(kBodyVy);
+    body.vr = value(kBodyVr);
+    body.mass = value(kBodyMass);
+    body.moment = value(kBodyMoment);
+    body.comX = value(kBodyComX);
+    body.comY = value(kBodyComY);
+    body.staticFriction = value(kBodyStaticFriction);
+    body.kineticFriction = value(kBodyKineticFriction);
+    body.elasticity = value(kBodyElasticity);
+    body.charge = value(kBodyCharge);
+    body.anchored = record.anchored;
+    if (body.anchored == 0 && !(body.mass > 0 && body.moment > 0))
+      throw dynamics::DynamicsError{dynamics::kErrBadModel,
+                                    where + ": a free body needs a positive mass and moment"};
+    switch (record.shape) {
+      case BodyRecord::Shape::Circle:
+        body.shape.kind = dynamics::Shape::Kind::Circle;
+        break;
+      case BodyRecord::Shape::Rectangle:
+        body.shape.kind = dynamics::Shape::Kind::Rectangle;
+        break;
+      case BodyRecord::Shape::Polygon:
+        body.shape.kind = dynamics::Shape::Kind::Polygon;
+        for (const TableRecord& t : world_.tables)
+          if (t.id == record.table)
+            for (const auto& [x, y] : TablePoints(t)) {
+              body.shape.xs.push_back(x);
+              body.shape.ys.push_back(y);
+            }
+        break;
+      case BodyRecord::Shape::None:
+        break;
+    }
+    body.shape.w = record.width;
+    body.shape.h = record.height;
+    model.AddBody(body);
+  }
+
+  std::vector<int> pointIndex;
+  for (size_t p = 0; p < world_.points.size(); ++p) {
+    const PointRecord& record = world_.points[p];
+    const std::string where = Where("point", record.id);
+    // A point on no body stays where it is in the world.
+    const int body = record.body == kNoObject ? dynamics::kBackground : binding_->Body(record.body);
+    pointIndex.push_back(model.AddPoint(body, StartValue(pointItems_[p][0], *inputs, where),
+                                        StartValue(pointItems_[p][1], *inputs, where),
+                                        StartValue(pointItems_[p][2], *inputs, where)));
+  }
+
+  std::vector<int> bodyPoints(model.bodies.size(), -1);
+  for (const ConstraintPlan& plan : plans_) {
+    auto goalsOf = [&](std::vector<dynamics::Goal>& goals) {
+      for (const auto& g : plan.goals)
+        goals.push_back(dynamics::Goal{g.type, g.marking, g.component, MakeValue(g.value, inputs)});
+    };
+    if (plan.role == ConstraintPlan::Role::Field) {
+      dynamics::Field field;
+      field.pairwise = plan.pairwise;
+      for (const GroupRecord& g : world_.groups)
+        if (g.id == plan.group) field.members = Members(g);
+      field.direction = MakeValue(plan.frameAngle, inputs);
+      goalsOf(field.goals);
+      // Fields have no activation of their own: a goal gives nothing while the record is off.
+      if (plan.activation.program || plan.activation.constant <= 0)
+        for (dynamics::Goal& goal : field.goals)
+          goal.value = dynamics::Value::Formula(
+              [goal = goal.value, on = MakeValue(plan.activation, inputs)](
+                  const dynamics::Context& c) { return on(c) > 0 ? goal(c) : 0.0; });
+      field.name = Where("field", plan.id);
+      model.AddField(std::move(field));
+      continue;
+    }
+    dynamics::Constraint constraint;
+    constraint.kind = plan.kind;
+    constraint.id = plan.id;
+    constraint.name = Where("constraint", plan.id);
+    constraint.activation = MakeValue(plan.activation, inputs);
+    for (int16_t id : plan.attached)
+      constraint.points.push_back(PointFor(model, bodyPoints, id, pointIndex));
+    if (plan.useFrame) {
+      if (plan.frameObject != kNoObject) {
+        const int point = binding_->Point(plan.frameObject);
+        constraint.frameBody = point >= 0 ? model.points[static_cast<size_t>(pointIndex[static_cast<size_t>(point)])].body
+                                          : binding_->Body(plan.frameObject);
+      }
+      constraint.frameAngle = MakeValue(plan.frameAngle, inputs);
+    }
+    goalsOf(constraint.goals);
+    if (plan.kind == ConstraintKind::CurvedSlot) {
+      for (const TableRecord& t : world_.tables)
+        if (t.id == plan.curveTable)
+          for (const auto& [x, y] : TablePoints(t)) {
+            constraint.curveX.push_back(x);
+            constraint.curveY.push_back(y);
+          }
+      constraint.closedCurve = plan.closedCurve;
+      if (constraint.curveX.size() < 2)
+        throw dynamics::DynamicsError{dynamics::kErrBadModel,
+                                      constraint.name + ": a curve needs two points or more"};
+    }
+    if (plan.gear) MakeGear(model, bodyPoints, constraint);
+    model.AddConstraint(std::move(constraint));
+  }
+  return model;
+}
+
+}  // namespace yb::stream
