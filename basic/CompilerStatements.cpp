@@ -119,6 +119,7 @@ void Compiler::CompileCallStatement(const Stmt& stmt) {
   }
   if (callee.kind == ExprKind::kMember) {
     CompileMemberCall(callee, args, false);
+    Emit(Op::kPop);
     return;
   }
   if (callee.kind == ExprKind::kName) {

@@ -23,6 +23,13 @@ Value Machine::CallNamed(const Value& object, std::string_view key, Access acces
   const std::vector<const MemberDef*> candidates = engine_.FindMember(object.ObjectClass(), key);
   if (candidates.empty()) Raise(438);
   const MemberDef* member = Choose(candidates, access, args, argc, wantResult);
+  if (member == nullptr && access == Access::kCall && argc > 0) {
+    // coll.Items(2): a member without arguments, then its result's default member with them.
+    if (const MemberDef* getter = Choose(candidates, Access::kGet, nullptr, 0, true)) {
+      const Value inner = Dispatch(object, *getter, Access::kGet, nullptr, 0);
+      return CallNamed(inner, "", Access::kCall, args, argc, wantResult);
+    }
+  }
   if (member == nullptr) Raise(450);
   return Dispatch(object, *member, access, args, argc);
 }
