@@ -39,6 +39,8 @@ constexpr uint32_t kFixedInfoSignature = 0xFEEF04BD;
 constexpr uint32_t kFixedInfoVersion = 0x00010000;
 constexpr int kDeepestVersionBlock = 8;
 constexpr size_t kBitmapFileHeaderSize = 14;
+// Scripts and the files they include are small; anything larger is not one.
+constexpr std::uintmax_t kLargestFile = 64u << 20;
 
 // Menu item flags as menu templates store them.
 constexpr uint16_t kMenuGrayed = 0x0001;
@@ -76,6 +78,37 @@ const std::map<std::string, uint16_t>& VirtualKeys() {
     return table;
   }();
   return keys;
+}
+
+// The bytes of a regular file of at most kLargestFile bytes; otherwise problem says why not.
+// Folders, devices, pipes and standard input are refused before anything is read from them, so
+// the compiler neither waits for input nor grows without end.
+std::vector<uint8_t> ReadWholeFile(const std::filesystem::path& path, std::string& problem) {
+  problem.clear();
+  std::error_code error;
+  const std::filesystem::file_status status = std::filesystem::status(path, error);
+  if (error) {
+    problem = error.message();
+    return {};
+  }
+  if (!std::filesystem::is_regular_file(status)) {
+    problem = std::filesystem::is_directory(status) ? "it is a folder" : "it is not a plain file";
+    return {};
+  }
+  const std::uintmax_t size = std::filesystem::file_size(path, error);
+  if (error) {
+    problem = error.message();
+    return {};
+  }
+  if (size > kLargestFile) {
+    problem = "it is larger than " + std::to_string(kLargestFile >> 20) + " MB";
+    return {};
+  }
+  std::ifstream in(path, std::ios::binary);
+  std::vector<uint8_t> bytes(static_cast<size_t>(size));
+  if (!in || !in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size)))
+    problem = "it cannot be opened or read";
+  return bytes;
 }
 
 char AsciiUpper(char c) {
@@ -584,10 +617,18 @@ class Parser {
     lexer_.Fail(at.line, message);
   }
 
+  // Every quoted text taken this way ends up NUL-terminated (a menu item, a caption, a key) or
+  // names a file, so a NUL inside it would cut it short.
   Token Expect(TokenKind kind, const char* what) {
     Token token = lexer_.Next();
     if (token.kind != kind) Fail(token, std::string("expected ") + what + Found(token));
+    if (kind == TokenKind::kString) RefuseNul(token);
     return token;
+  }
+
+  void RefuseNul(const Token& token) {
+    if (token.kind == TokenKind::kString && token.text.find('\0') != std::string::npos)
+      Fail(token, "this text cannot hold \\0");
   }
 
   static std::string Found(const Token& token) {
@@ -617,14 +658,41 @@ class Parser {
     return value;
   }
 
+  // A decimal number that a double holds: digits with an optional point, sign and exponent.
+  // Texts that strtod would also take ("inf", "nan", hexadecimal) are refused, as is a number
+  // too large for a double; one too small for it is 0 or the nearest subnormal.
   double Real(const Token& token) {
     if (token.kind != TokenKind::kNumber) Fail(token, "expected a number" + Found(token));
+    const std::string& text = token.text;
+    if (!IsDecimalNumber(text)) Fail(token, "\"" + text + "\" is not a number");
+    errno = 0;
     char* end = nullptr;
-    const double value = std::strtod(token.text.c_str(), &end);
-    if (end == token.text.c_str() || *end != '\0') {
-      Fail(token, "\"" + token.text + "\" is not a number");
-    }
+    const double value = std::strtod(text.c_str(), &end);
+    if (end != text.c_str() + text.size()) Fail(token, "\"" + text + "\" is not a number");
+    if (!std::isfinite(value)) Fail(token, text + " is too large for a DOUBLE");
     return value;
+  }
+
+  static bool IsDecimalNumber(const std::string& text) {
+    size_t i = 0;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+    size_t digits = 0;
+    for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i)
+      ++digits;
+    if (i < text.size() && text[i] == '.') {
+      for (++i; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i)
+        ++digits;
+    }
+    if (digits == 0) return false;
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+      ++i;
+      if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+      size_t exponent = 0;
+      for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i)
+        ++exponent;
+      if (exponent == 0) return false;
+    }
+    return i == text.size();
   }
 
   ResourceKey Key(const Token& token) {
@@ -634,6 +702,7 @@ class Parser {
       key.id = static_cast<uint16_t>(Integer(token, 0, 0xFFFF));
     } else if (token.kind == TokenKind::kWord || token.kind == TokenKind::kString) {
       if (token.text.empty()) Fail(token, "a name cannot be empty");
+      RefuseNul(token);
       if (token.text[0] == '#') Fail(token, "a text name cannot start with '#'");
       key.text = token.text;
     } else {
@@ -680,7 +749,7 @@ class Parser {
 
   // Either a file name (its bytes as they are) or a block of typed values.
   std::vector<uint8_t> Contents() {
-    if (lexer_.Peek().kind == TokenKind::kString) return ReadIncluded(lexer_.Next());
+    if (lexer_.Peek().kind == TokenKind::kString) return ReadIncluded(Expect(TokenKind::kString, ""));
     Expect(TokenKind::kOpen, "BEGIN or a file name");
     std::vector<uint8_t> bytes;
     Encoding encoding = Encoding::kNone;
@@ -744,11 +813,13 @@ class Parser {
   }
 
   std::vector<uint8_t> ReadIncluded(const Token& fileName) {
+    if (fileName.text.empty()) Fail(fileName, "a file name cannot be empty");
     const std::filesystem::path base = std::filesystem::path(lexer_.Path()).parent_path();
     const std::filesystem::path path = base / fileName.text;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) Fail(fileName, "cannot read \"" + path.string() + "\"");
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+    std::string problem;
+    std::vector<uint8_t> bytes = ReadWholeFile(path, problem);
+    if (!problem.empty()) Fail(fileName, "cannot read \"" + path.string() + "\": " + problem);
+    return bytes;
   }
 
   // A bitmap file without its 14-byte file header, as the bitmap calls expect.
@@ -968,7 +1039,10 @@ class Parser {
   // A control's text: a quoted text, or a number naming a resource (an icon's or a bitmap's).
   NameOrOrdinal ControlText(bool numberAllowed) {
     const Token token = lexer_.Next();
-    if (token.kind == TokenKind::kString) return NameOrOrdinal{false, 0, token.text};
+    if (token.kind == TokenKind::kString) {
+      RefuseNul(token);
+      return NameOrOrdinal{false, 0, token.text};
+    }
     if (!numberAllowed) Fail(token, "expected the control's text" + Found(token));
     return NameOrOrdinal{true, static_cast<uint16_t>(Integer(token, 0, 0xFFFF)), {}};
   }
@@ -1246,6 +1320,7 @@ class Parser {
         lexer_.Next();
         Token item = lexer_.Next();
         if (item.kind == TokenKind::kString) {
+          RefuseNul(item);
           AppendUtf16(value, item.text);
           valueLength = static_cast<uint16_t>(value.size() / 2);
           if (lexer_.Peek().kind == TokenKind::kComma) Fail(item, "a text value stands alone");
@@ -1357,10 +1432,11 @@ void CompileScript(std::string_view text, const std::string& path, CompiledModul
 }
 
 void CompileScriptFile(const std::string& path, CompiledModule& module) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw ScriptError(path + ": cannot read the script");
-  const std::string text(std::istreambuf_iterator<char>(in), {});
-  CompileScript(text, path, module);
+  std::string problem;
+  const std::vector<uint8_t> bytes = ReadWholeFile(path, problem);
+  if (!problem.empty()) throw ScriptError(path + ": cannot read the script: " + problem);
+  CompileScript(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), path,
+                module);
 }
 
 void FinishModule(CompiledModule& module) {

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -48,6 +49,10 @@ int main(int argc, char** argv) {
     }
   } catch (const rc::ScriptError& error) {
     std::fprintf(stderr, "%s\n", error.what());
+    return 1;
+  } catch (const std::exception& error) {
+    // Nothing the scripts hold should get here; say what happened rather than abort.
+    std::fprintf(stderr, "yb_rc: %s\n", error.what());
     return 1;
   }
 

@@ -1,6 +1,7 @@
 #include "resources/compiler/ScriptCompiler.h"
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -90,6 +91,63 @@ TEST(ScriptCompilerTest, IncludedFilesAndBitmaps) {
   EXPECT_NE(ErrorOf("11 BITMAP \"raw.bin\"", script).find("is not a bitmap file"),
             std::string::npos);
   EXPECT_NE(ErrorOf("12 DATA \"missing.bin\"", script).find("cannot read"), std::string::npos);
+}
+
+// Only plain files are read, so the compiler neither stops on a folder nor waits on a device.
+TEST(ScriptCompilerTest, IncludedNamesThatAreNoPlainFileAreRefusedWithTheirLine) {
+  const TestFolder folder;
+  ASSERT_TRUE(folder.ok());
+  const std::string script = folder.Path("lib.rc");
+  EXPECT_EQ(ErrorOf("\n1 DATA \"\"", script), script + ":2: a file name cannot be empty");
+  EXPECT_EQ(ErrorOf("1 DATA \".\"", script),
+            script + ":1: cannot read \"" + folder.Path(".") + "\": it is a folder");
+  EXPECT_EQ(ErrorOf("1 DATA \"/dev/zero\"", script),
+            script + ":1: cannot read \"/dev/zero\": it is not a plain file");
+  EXPECT_EQ(ErrorOf("1 BITMAP \"/dev/stdin\"", script),
+            script + ":1: cannot read \"/dev/stdin\": it is not a plain file");
+  rc::CompiledModule module;
+  try {
+    rc::CompileScriptFile("/dev/stdin", module);
+    ADD_FAILURE() << "standard input was read as a script";
+  } catch (const rc::ScriptError& error) {
+    EXPECT_STREQ(error.what(), "/dev/stdin: cannot read the script: it is not a plain file");
+  }
+  EXPECT_THROW(rc::CompileScriptFile(folder.Path(""), module), rc::ScriptError);
+}
+
+TEST(ScriptCompilerTest, NumbersMustBeWholeAndFinite) {
+  for (const char* bad : {"1.5", "12abc", "0x", "1e3"}) {
+    EXPECT_EQ(ErrorOf(std::string("1 T BEGIN WORD ") + bad + " END"),
+              std::string("bad.rc:1: \"") + bad + "\" is not an integer");
+  }
+  EXPECT_EQ(ErrorOf("1 T BEGIN DOUBLE 1e999 END"), "bad.rc:1: 1e999 is too large for a DOUBLE");
+  for (const char* bad : {"-nan", "+inf", "-infinity", "0x1p3", "1e", ".", "1.5.2"}) {
+    EXPECT_EQ(ErrorOf(std::string("1 T BEGIN DOUBLE ") + bad + " END"),
+              std::string("bad.rc:1: \"") + bad + "\" is not a number");
+  }
+  const rc::CompiledModule module = Compile("1 T BEGIN DOUBLE -2.5e-1, 1e-400, BEDOUBLE .5 END");
+  ASSERT_EQ(module.resources[0].bytes.size(), 24u);
+  double values[2];
+  std::memcpy(values, module.resources[0].bytes.data(), 16);
+  EXPECT_EQ(values[0], -0.25);
+  EXPECT_EQ(values[1], 0.0);
+  EXPECT_EQ(module.resources[0].bytes[16], 0x3F);  // 0.5 big-endian: 3F E0 00 ...
+  EXPECT_EQ(module.resources[0].bytes[17], 0xE0);
+}
+
+// A NUL would end a menu item, a caption or a name early, and the rest would read as more
+// items; counted data may hold it.
+TEST(ScriptCompilerTest, TerminatedTextsCannotHoldNul) {
+  EXPECT_EQ(ErrorOf("1 MENU BEGIN MENUITEM \"ab\\0cd\", 5 END"),
+            "bad.rc:1: this text cannot hold \\0");
+  EXPECT_EQ(ErrorOf("1 MENU BEGIN POPUP \"a\\0\" BEGIN MENUITEM \"x\", 1 END END"),
+            "bad.rc:1: this text cannot hold \\0");
+  EXPECT_EQ(ErrorOf("\"na\\0me\" T BEGIN END"), "bad.rc:1: this text cannot hold \\0");
+  EXPECT_EQ(ErrorOf("1 DIALOG 0, 0, 10, 10\nCAPTION \"a\\0b\"\nBEGIN END"),
+            "bad.rc:2: this text cannot hold \\0");
+  EXPECT_EQ(ErrorOf("1 T BEGIN CSTRING \"a\\0\" END"), "bad.rc:1: a C string cannot hold \\0");
+  const rc::CompiledModule module = Compile("1 T BEGIN PSTRING \"a\\0\" CHARS \"\\0\" END");
+  EXPECT_EQ(module.resources[0].bytes, (Bytes{2, 'a', 0, 0}));
 }
 
 TEST(ScriptCompilerTest, MalformedScriptsAreRefusedWithTheirLine) {
