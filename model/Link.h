@@ -21,6 +21,7 @@
 #include "core/port/PortText.h"
 
 class TFormula;
+class TGeometryObjectCache;
 class TLink;
 class TLink518;
 class TObjectReader;
@@ -147,6 +148,13 @@ class TLink : public TList {
   virtual void GetDependants(uint32_t tag, std::vector<TLink*>& list);
   // Whether the object follows the geometry of another; the link base does not.
   virtual uint16_t FollowsGeometry() { return 0; }
+  // Formula changes. Appends the objects whose formulas read this object (the link base has
+  // none), those recomputed first to the first list and the others to the second.
+  virtual void AddFormulaDependants(uint16_t, std::vector<TLink*>&, std::vector<TLink*>&) {}
+  // Told 0 when a formula change starts and 1 when it ends; nothing in the link base.
+  virtual void SetFormulaUpdate(uint16_t) {}
+  // Takes the formula of the tag during a formula change, with the change's geometry cache.
+  virtual void SetCachedFormula(uint32_t, const TFormula&, TGeometryObjectCache*) {}
   // Names the stored blocks that hold a property; the link base reports nothing.
   virtual void ReportPropertyBlocks(uint32_t tag, uint16_t& found, BlockCallback blockCallback,
                                     ObjectCallback objectCallback, void* blockContext,

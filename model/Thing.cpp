@@ -91,6 +91,11 @@ void TThing::SetColourProperty(uint32_t tag, const RGB16Color& value) {
 void TThing::ReportPropertyBlocks(uint32_t tag, uint16_t& found, BlockCallback blockCallback,
                                   ObjectCallback objectCallback, void* blockContext,
                                   void* objectContext) {
+  // The colour lives in a block of its own, so a colour change saves only that block for undo.
+  if (tag == kTagColour) {
+    blockCallback(kBlockThingColour, blockContext);
+    return;
+  }
   for (uint32_t position : kPositionTags) {
     if (tag != position) continue;
     ReportPositionBlocks(blockCallback, blockContext);

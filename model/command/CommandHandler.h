@@ -77,7 +77,7 @@ class TCommandHandler : public TTargetHandler {
   void EndModalState();
   // One pass of the event loop: waits for the next event and dispatches it. A quit request is
   // put back for the outer loop.
-  void RunOneLoopPass();
+  static void RunOneLoopPass();
 
  private:
   static void IdleTimerFired(HWND, UINT, UINT_PTR, DWORD);

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "core/Handle.h"
@@ -48,6 +49,18 @@ class TTestWorld : public TLink, public TActionContext {
   }
 
   TThing& Thing(size_t i) { return *things.at(i); }
+
+  // Adds a thing of a class of the test's own.
+  template <class T, class... Arguments>
+  T& Add(int16_t identifier, Arguments&&... arguments) {
+    auto thing = std::make_unique<T>(std::forward<Arguments>(arguments)...);
+    thing->Initialize();
+    thing->SetIdentifier(identifier);
+    AddDependent(thing.get());
+    T& added = *thing;
+    things.push_back(std::move(thing));
+    return added;
+  }
 
   // The document bytes of the world's objects.
   std::vector<uint8_t> DocumentBytes() {
