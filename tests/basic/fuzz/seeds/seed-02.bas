@@ -1,0 +1,5 @@
+Sub Main()
+  Do
+    n = n + 1
+  Loop
+End Sub

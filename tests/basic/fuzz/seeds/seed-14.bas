@@ -1,0 +1,3 @@
+Sub Main()
+  Print 1 +
+End Sub
