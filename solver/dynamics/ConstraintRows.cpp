@@ -76,9 +76,11 @@ void Mechanics::BuildRows(const Context& context) {
     Row& row = rows_[i];
     if (i > 0 && rows_[i - 1].constraint == row.constraint && rows_[i - 1].goal == row.goal)
       row.sub = rows_[i - 1].sub + 1;
-    row.candidate = !row.oneSided || contacts_.count(Key(row)) > 0;
-    row.redundant = redundantKeys_.count(Key(row)) > 0;
-    row.saturated = saturatedKeys_.count(Key(row)) > 0;
+    row.slot = goalSlot_[goalOffset_[row.constraint] + row.goal] + row.sub;
+    const uint8_t flags = slotFlags_[row.slot];
+    row.candidate = !row.oneSided || (flags & kContact) != 0;
+    row.redundant = (flags & kRedundant) != 0;
+    row.saturated = (flags & kSaturated) != 0;
   }
 }
 

@@ -6,7 +6,6 @@
 
 #include <Eigen/OrderingMethods>
 #include <Eigen/SparseCholesky>
-#include <Eigen/SparseQR>
 
 #include "solver/dynamics/Mechanics.h"
 #include "solver/dynamics/PlanarMath.h"
@@ -277,36 +276,13 @@ void Mechanics::SelectRows() {
 // Rows that depend on others are dropped from the solve (their multipliers stay zero) and
 // reported; consistent redundant constraints are then still satisfied by the others.
 void Mechanics::FindRedundantRows() {
-  redundantKeys_.clear();
   redundant_.clear();
-  const int n = static_cast<int>(active_.size());
-  if (n == 0 || dofCount_ == 0) {
-    for (int i : active_)
-      redundantKeys_.insert(Key(rows_[i]));
-  } else {
-    // A sparse rank-revealing QR of (J W^1/2)': its column pivoting moves the rows that depend
-    // on others to the end, at a cost that follows the joints, not the cube of their number.
-    std::vector<Eigen::Triplet<double>> triplets;
-    for (int j = 0; j < n; ++j) {
-      const Row& row = rows_[active_[j]];
-      for (int i = row.begin; i < row.begin + row.count; ++i)
-        triplets.emplace_back(entries_[i].first, j,
-                              entries_[i].second * std::sqrt(invMass_[entries_[i].first]));
-    }
-    Eigen::SparseMatrix<double> m(dofCount_, n);
-    m.setFromTriplets(triplets.begin(), triplets.end());
-    m.makeCompressed();
-    Eigen::SparseQR<Eigen::SparseMatrix<double>, Eigen::COLAMDOrdering<int>> qr;
-    qr.setPivotThreshold(1e-10 * std::max(1.0, m.norm() / std::sqrt(static_cast<double>(n))));
-    qr.compute(m);
-    if (qr.info() != Eigen::Success)
-      throw DynamicsError{kErrSingular, "the constraints cannot be examined"};
-    const auto& permutation = qr.colsPermutation().indices();
-    for (int j = static_cast<int>(qr.rank()); j < n; ++j)
-      redundantKeys_.insert(Key(rows_[active_[permutation[j]]]));
-  }
   for (Row& row : rows_)
-    row.redundant = redundantKeys_.count(Key(row)) > 0;
+    if (row.redundant) SetFlag(row, kRedundant, false);
+  std::vector<char> dependent;
+  MarkDependentRows(active_, dependent);
+  for (size_t j = 0; j < active_.size(); ++j)
+    if (dependent[j]) SetFlag(rows_[active_[j]], kRedundant, true);
   for (const Row& row : rows_) {
     if (!row.redundant) continue;
     if (std::find(redundant_.begin(), redundant_.end(), row.constraint) != redundant_.end())
@@ -314,6 +290,107 @@ void Mechanics::FindRedundantRows() {
     redundant_.push_back(row.constraint);
     warnings_.push_back(Warning{Warning::Kind::Redundant, row.constraint, time_});
   }
+}
+
+namespace {
+
+// The LDL' factorisation of a symmetric positive semidefinite matrix, given by its upper
+// triangle in compressed columns, that leaves out every row whose pivot is no more than a
+// small part of its diagonal: what is left is the factorisation of the matrix without those
+// rows, so the rows left out are exactly those that depend on the ones before them. Up-looking,
+// along the elimination tree, so that a matrix whose factor does not fill in costs its size.
+void DropDependentPivots(const Eigen::SparseMatrix<double>& upper, std::vector<char>& dropped) {
+  // A pivot this small against its diagonal is a row within 1e-6 rad of the others' span: at
+  // most rounding for rows that truly depend, far below any mechanism that can still move.
+  constexpr double kDependent = 1e-12;
+  const int n = static_cast<int>(upper.cols());
+  const int* ap = upper.outerIndexPtr();
+  const int* ai = upper.innerIndexPtr();
+  const double* ax = upper.valuePtr();
+  std::vector<int> parent(n, -1), flag(n), count(n, 0), lp(n + 1, 0);
+  for (int k = 0; k < n; ++k) {
+    flag[k] = k;
+    for (int p = ap[k]; p < ap[k + 1]; ++p)
+      for (int i = ai[p]; i < k && flag[i] != k; i = parent[i]) {
+        if (parent[i] == -1) parent[i] = k;
+        ++count[i];
+        flag[i] = k;
+      }
+  }
+  for (int k = 0; k < n; ++k)
+    lp[k + 1] = lp[k] + count[k];
+  std::vector<int> li(lp[n]), pattern(n);
+  std::vector<double> lx(lp[n]), d(n, 0.0), y(n, 0.0);
+  dropped.assign(n, 0);
+  std::fill(count.begin(), count.end(), 0);
+  for (int k = 0; k < n; ++k) {
+    int top = n;
+    flag[k] = k;
+    for (int p = ap[k]; p < ap[k + 1]; ++p) {
+      int i = ai[p];
+      if (i > k) continue;
+      y[i] += ax[p];
+      int length = 0;
+      for (; flag[i] != k; i = parent[i]) {
+        pattern[length++] = i;
+        flag[i] = k;
+      }
+      while (length > 0)
+        pattern[--top] = pattern[--length];
+    }
+    const double diagonal = y[k];
+    d[k] = y[k];
+    y[k] = 0;
+    for (; top < n; ++top) {
+      const int i = pattern[top];
+      const double yi = y[i];
+      y[i] = 0;
+      if (dropped[i]) continue;  // a row left out takes no part
+      for (int p = lp[i]; p < lp[i] + count[i]; ++p)
+        y[li[p]] -= lx[p] * yi;
+      const double l = yi / d[i];
+      d[k] -= l * yi;
+      li[lp[i] + count[i]] = k;
+      lx[lp[i] + count[i]] = l;
+      ++count[i];
+    }
+    if (!(d[k] > kDependent * diagonal)) dropped[k] = 1;
+  }
+}
+
+}  // namespace
+
+void Mechanics::MarkDependentRows(const std::vector<int>& rows,
+                                  std::vector<char>& dependent) const {
+  const int n = static_cast<int>(rows.size());
+  dependent.assign(n, 0);
+  if (n == 0) return;
+  // J W J' by products of the entries that share a coordinate.
+  std::vector<std::vector<std::pair<int, double>>> byDof(dofCount_);
+  for (int r = 0; r < n; ++r) {
+    const Row& row = rows_[rows[r]];
+    for (int i = row.begin; i < row.begin + row.count; ++i)
+      byDof[entries_[i].first].emplace_back(r, entries_[i].second);
+  }
+  std::vector<Eigen::Triplet<double>> triplets;
+  for (int r = 0; r < n; ++r)
+    triplets.emplace_back(r, r, 0.0);  // a row on no free coordinate has a zero diagonal
+  for (int dof = 0; dof < dofCount_; ++dof)
+    for (const auto& [ra, va] : byDof[dof])
+      for (const auto& [rb, vb] : byDof[dof])
+        triplets.emplace_back(ra, rb, va * invMass_[dof] * vb);
+  Eigen::SparseMatrix<double> full(n, n);
+  full.setFromTriplets(triplets.begin(), triplets.end());
+  Eigen::PermutationMatrix<Eigen::Dynamic, Eigen::Dynamic, int> inverse;
+  Eigen::AMDOrdering<int>()(full, inverse);
+  const Eigen::PermutationMatrix<Eigen::Dynamic, Eigen::Dynamic, int> order = inverse.inverse();
+  Eigen::SparseMatrix<double> upper(n, n);
+  upper.selfadjointView<Eigen::Upper>() = full.selfadjointView<Eigen::Upper>().twistedBy(order);
+  upper.makeCompressed();
+  std::vector<char> dropped;
+  DropDependentPivots(upper, dropped);
+  for (int r = 0; r < n; ++r)
+    dependent[r] = dropped[order.indices()[r]];
 }
 
 // Bounded least-effort solve by pivoting: rows whose multiplier leaves its bounds are clamped

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <map>
 #include <memory>
 #include <numbers>
 
@@ -88,6 +87,17 @@ Mechanics::Mechanics(Model model) : model_(std::move(model)) {
                            record.closedCurve))
       throw DynamicsError{kErrBadModel, "a curved slot needs two distinct points"};
   }
+  int slots = 0;
+  for (size_t c = 0; c < n; ++c) {
+    const Constraint& record = model_.constraints[c];
+    goalOffset_.push_back(static_cast<int>(goalSlot_.size()));
+    for (const Goal& goal : record.goals) {
+      goalSlot_.push_back(slots);
+      slots += RowsOfGoal(record, goal);
+    }
+  }
+  slotFlags_.assign(slots, 0);
+  rowOfSlot_.assign(slots, -1);
   gearReference_.assign(n, 0.0);
   angleUnwrap_.assign(n, 0.0);
   constraintForce_.assign(3 * n, 0.0);
@@ -111,23 +121,53 @@ Mechanics::Mechanics(Model model) : model_(std::move(model)) {
     if (record.kind == ConstraintKind::Gear || record.kind == ConstraintKind::Rack)
       gearReference_[row.constraint] = row.g;
   }
+  // One-sided rows whose closing gap the integrator locates (a curved slot's is not).
   for (size_t c = 0; c < n; ++c) {
     const Constraint& record = model_.constraints[c];
-    if (record.kind == ConstraintKind::Gear || record.kind == ConstraintKind::Rack) continue;
+    if (record.kind == ConstraintKind::Gear || record.kind == ConstraintKind::Rack ||
+        record.kind == ConstraintKind::CurvedSlot)
+      continue;
     for (size_t gi = 0; gi < record.goals.size(); ++gi) {
       const Goal& goal = record.goals[gi];
-      if (!IsKinematic(goal.type) || goal.marking == kEquality) continue;
-      int subs = static_cast<int>(record.points.size()) - 1;
-      if (record.kind == ConstraintKind::Rotational || record.kind == ConstraintKind::Rod ||
-          (record.kind == ConstraintKind::Linear && goal.component == Component::X))
-        subs = 1;
-      if (record.kind == ConstraintKind::Force || record.kind == ConstraintKind::CurvedSlot)
-        subs = 0;
-      for (int k = 0; k < subs; ++k)
-        oneSidedKeys_.push_back(Key(c, gi, k));
+      if (goal.marking == kEquality) continue;
+      const int first = goalSlot_[goalOffset_[c] + gi];
+      for (int k = 0; k < RowsOfGoal(record, goal); ++k)
+        oneSidedSlots_.push_back(first + k);
     }
   }
   RefreshContacts();
+}
+
+// How many rows a goal makes: one per point after the primary for goals held point by point,
+// one for goals on the record as a whole; none for loads.
+int Mechanics::RowsOfGoal(const Constraint& record, const Goal& goal) {
+  if (!IsKinematic(goal.type)) return 0;
+  const int perPoint = static_cast<int>(record.points.size()) - 1;
+  switch (record.kind) {
+    case ConstraintKind::Pin:
+    case ConstraintKind::Slot:
+    case ConstraintKind::Custom:
+    case ConstraintKind::CurvedSlot:
+      return perPoint;
+    case ConstraintKind::Linear:
+      return goal.component == Component::X ? 1 : perPoint;
+    case ConstraintKind::Rotational:
+    case ConstraintKind::Rod:
+    case ConstraintKind::Gear:
+    case ConstraintKind::Rack:
+      return 1;
+    case ConstraintKind::Force:
+      return 0;
+  }
+  return 0;
+}
+
+void Mechanics::SetFlag(Row& row, RowFlag flag, bool on) {
+  uint8_t& flags = slotFlags_[row.slot];
+  flags = on ? flags | flag : flags & ~flag;
+  if (flag == kContact) row.candidate = !row.oneSided || on;
+  if (flag == kRedundant) row.redundant = on;
+  if (flag == kSaturated) row.saturated = on;
 }
 
 Eigen::VectorXd Mechanics::State() const {
@@ -453,11 +493,8 @@ void Mechanics::Derivative(double time, const Eigen::VectorXd& state, Eigen::Vec
   for (int i = 0; i < n; ++i) {
     Row& row = rows_[solveRows_[i]];
     row.lambda = lambda[i];
-    row.saturated = !row.oneSided && (lambda[i] <= row.lower || lambda[i] >= row.upper);
-    if (row.saturated)
-      saturatedKeys_.insert(Key(row));
-    else
-      saturatedKeys_.erase(Key(row));
+    const bool saturated = !row.oneSided && (lambda[i] <= row.lower || lambda[i] >= row.upper);
+    if (saturated != row.saturated) SetFlag(row, kSaturated, saturated);
     nextConstraintForce_[3 * row.constraint + static_cast<int>(row.component)] += lambda[i];
   }
   constraintForce_.swap(nextConstraintForce_);
@@ -587,17 +624,17 @@ void Mechanics::ProjectVelocities(double time, Eigen::VectorXd& state) {
   UpdateKinematics();
 }
 
+// A one-sided row that the records do not make at present (an inactive record) is not in contact.
 void Mechanics::RefreshContacts() {
-  contacts_.clear();
-  for (const Row& row : rows_) {
+  for (int slot : oneSidedSlots_)
+    slotFlags_[slot] &= ~kContact;
+  for (Row& row : rows_) {
     if (!row.oneSided) continue;
     const bool touching = row.level == Level::Position
                               ? row.g <= kContactGap && Gap(row, true) <= kContactSpeed
                               : Gap(row, false) <= kContactSpeed;
-    if (touching) contacts_.insert(Key(row));
+    SetFlag(row, kContact, touching);
   }
-  for (Row& row : rows_)
-    row.candidate = !row.oneSided || contacts_.count(Key(row)) > 0;
 }
 
 // The gap of a one-sided row: its position residual, or its rate against the target (for rate
@@ -644,17 +681,18 @@ void Mechanics::EventValues(double time, const Eigen::VectorXd& state,
         Checked(model_.constraints[c].activation(context.WithConstraint(static_cast<int>(c))),
                 model_.constraints[c]));
   // The rows are needed only for the gaps of one-sided rows.
-  if (oneSidedKeys_.empty()) return;
+  if (oneSidedSlots_.empty()) return;
   if (!current) BuildRows(context);
-  std::map<int64_t, int> rowOfKey;
+  for (int slot : oneSidedSlots_)
+    rowOfSlot_[slot] = -1;
   for (size_t i = 0; i < rows_.size(); ++i)
-    if (rows_[i].oneSided) rowOfKey[Key(rows_[i])] = static_cast<int>(i);
-  for (int64_t key : oneSidedKeys_) {
-    const auto found = rowOfKey.find(key);
-    if (contacts_.count(key) > 0 || found == rowOfKey.end())
+    if (rows_[i].oneSided) rowOfSlot_[rows_[i].slot] = static_cast<int>(i);
+  for (int slot : oneSidedSlots_) {
+    const int row = rowOfSlot_[slot];
+    if ((slotFlags_[slot] & kContact) != 0 || row < 0)
       values.push_back(1.0);
     else
-      values.push_back(Gap(rows_[found->second], false));
+      values.push_back(Gap(rows_[row], false));
   }
 }
 

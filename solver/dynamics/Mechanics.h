@@ -10,9 +10,7 @@
 
 #include <cmath>
 #include <cstdint>
-#include <map>
 #include <memory>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -119,10 +117,13 @@ class Mechanics {
     double angle = 0, omega = 0;          // the point's own direction and its rate
     int body = 0;
   };
+  // What a row keeps from one build to the next, by its slot.
+  enum RowFlag : uint8_t { kContact = 1, kRedundant = 2, kSaturated = 4 };
   struct Row {
     int constraint = 0;
     int goal = 0;
-    int sub = 0;  // which of the record's rows for this goal
+    int sub = 0;   // which of the record's rows for this goal
+    int slot = 0;  // the place of (constraint, goal, sub) among all the rows the records can make
     Component component = Component::X;
     Level level = Level::Position;
     bool oneSided = false;                 // admissible side g >= 0, lambda >= 0
@@ -147,10 +148,8 @@ class Mechanics {
                       int c, int goalIndex, double quantity);
   double CurveDistance(const Context& context, int c, const PointKin& origin, const PointKin& point,
                        RowBuilder& b, bool keepFoot);
-  static int64_t Key(int constraint, int goal, int sub) {
-    return (static_cast<int64_t>(constraint) << 32) | (goal << 16) | sub;
-  }
-  int64_t Key(const Row& row) const { return Key(row.constraint, row.goal, row.sub); }
+  static int RowsOfGoal(const Constraint& record, const Goal& goal);
+  void SetFlag(Row& row, RowFlag flag, bool on);
   double RowRate(const Row& row) const;
   void SelectRows();
   void ApplyForceGoal(const Context& context, int c, const Goal& goal, double value);
@@ -158,6 +157,9 @@ class Mechanics {
   void AddPointForce(const PointKin& p, const Eigen::Vector2d& force);
   void AddTorque(int body, double torque);
   void FindRedundantRows();
+  // Marks the rows of the set that depend on the others (in the mass metric), by a sparse
+  // factorisation of J W J' that drops the rows whose pivots vanish.
+  void MarkDependentRows(const std::vector<int>& rows, std::vector<char>& dependent) const;
   // Solves (J W J') x = b over the candidate rows with x bounded per row; returns x per row.
   void SolveBounded(const std::vector<int>& rows, const Eigen::VectorXd& b,
                     const Eigen::VectorXd& lower, const Eigen::VectorXd& upper, Eigen::VectorXd& x);
@@ -197,12 +199,14 @@ class Mechanics {
   Eigen::VectorXd projectResidual_, projectStep_;
   std::vector<int> chordRows_;  // the rows the projection's factorisation was made for
   std::vector<int> redundant_;
-  std::set<int64_t> redundantKeys_;
-  std::set<int64_t> saturatedKeys_;  // limited drives at their limit in the last evaluation
+  // Row slots: per constraint the slot of its first goal's first row, per goal (all records'
+  // goals in order) its first slot; and per slot the row flags that outlive a build (in contact,
+  // redundant, a limited drive at its limit in the last evaluation).
+  std::vector<int> goalOffset_, goalSlot_;
+  std::vector<uint8_t> slotFlags_;
+  std::vector<int> oneSidedSlots_;  // every one-sided row the records can make
+  std::vector<int> rowOfSlot_;      // buffer of EventValues
   std::vector<Warning> warnings_;
-  std::set<int64_t> contacts_;           // one-sided rows in contact
-  std::vector<int64_t> oneSidedKeys_;    // every one-sided row the records can make
-  std::map<int64_t, int> rowOfKey_;      // rows of the last build
   std::vector<double> gearReference_;    // per constraint: the no-slip coordinate at the start
   std::vector<double> angleUnwrap_;      // per constraint: last line angle for gears
   std::vector<double> constraintForce_;  // per constraint, three components
