@@ -1,5 +1,7 @@
 #include "solver/stream/StreamEnvironment.h"
 
+#include "solver/dynamics/Mechanics.h"
+
 #include "solver/formula/FormulaErrors.h"
 #include "solver/formula/FormulaLexer.h"
 

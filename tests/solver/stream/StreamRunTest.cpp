@@ -1,0 +1,262 @@
+// Worlds handed over as streams and run into a history block, checked against the closed forms
+// of the mechanisms, and runs cut into many calls checked against uninterrupted ones.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "tests/solver/stream/EngineHarness.h"
+#include "tests/solver/stream/StreamScenes.h"
+
+namespace yb::stream::testing {
+namespace {
+
+constexpr double kPi = std::numbers::pi;
+
+double Wrap(double angle) {
+  return std::remainder(angle, 2 * kPi);
+}
+
+TEST(StreamRun, PendulumSwingsWithTheExactPeriodAndKeepsItsEnergy) {
+  for (const double degrees : {10.0, 60.0}) {
+    Pendulum p;
+    p.theta0 = degrees * kPi / 180;
+    constexpr int kFrames = 60;
+    EngineRun run(p.Stream(kFrames));
+    ASSERT_EQ(run.readResult, kEngineOk);
+    History history(4, 8);  // grows as the engine asks
+    ASSERT_EQ(run.RunTo(history, 2 * kFrames + 1), kEngineOk);
+    EXPECT_EQ(history.Word(kHistoryWordFloatSize), kHistoryFloatSize);
+    // A frame is x, y, rotation, vx, vy, angular velocity, cos, sin.
+    for (int frame : {0, kFrames, 2 * kFrames}) {
+      EXPECT_NEAR(history.Value(frame, 2), p.theta0, 1e-8 * p.theta0) << degrees << " " << frame;
+      EXPECT_NEAR(history.Value(frame, 5), 0.0, 1e-7) << frame;
+    }
+    EXPECT_NEAR(history.Value(kFrames / 2, 2), -p.theta0, 1e-8 * p.theta0);
+    EXPECT_NEAR(history.Value(kFrames / 4, 5), -history.Value(3 * kFrames / 4, 5), 1e-7);
+    auto energy = [&](int f) {
+      const double vx = history.Value(f, 3), vy = history.Value(f, 4), w = history.Value(f, 5);
+      return 0.5 * p.mass * (vx * vx + vy * vy) + 0.5 * p.Moment() * w * w +
+             p.mass * p.g * history.Value(f, 1);
+    };
+    const double e0 = energy(0);
+    for (int f = 1; f <= 2 * kFrames; ++f)
+      ASSERT_NEAR(energy(f), e0, 1e-7 * std::abs(e0)) << f;
+    for (int f = 0; f <= 2 * kFrames; f += 7) {
+      EXPECT_DOUBLE_EQ(history.Value(f, 6), std::cos(history.Value(f, 2)));
+      EXPECT_DOUBLE_EQ(history.Value(f, 7), std::sin(history.Value(f, 2)));
+      // The rod keeps its length: the disk stays 1 m from the pivot.
+      EXPECT_NEAR(std::hypot(history.Value(f, 0), history.Value(f, 1)), p.length, 1e-10);
+    }
+  }
+}
+
+TEST(StreamRun, FourBarFollowsItsMotorAndTheClosedFormRocker) {
+  FourBar bar;
+  const double step = 1.0 / 60;
+  EngineRun run(bar.Stream(step));
+  ASSERT_EQ(run.readResult, kEngineOk);
+  History history(200, 24);
+  ASSERT_EQ(run.RunTo(history, 121), kEngineOk);
+  for (int f = 0; f <= 120; ++f) {
+    const double t = f * step;
+    const double crank = history.Value(f, 2);
+    EXPECT_NEAR(Wrap(crank - (bar.start + 2 * kPi * t)), 0.0, 1e-8) << f;
+    EXPECT_NEAR(Wrap(history.Value(f, 16 + 2) - bar.RockerAngle(crank)), 0.0, 1e-8) << f;
+    // Loop closure: the coupler's far end meets the rocker's.
+    const double cx = history.Value(f, 8) + bar.coupler * history.Value(f, 8 + 6);
+    const double cy = history.Value(f, 8 + 1) + bar.coupler * history.Value(f, 8 + 7);
+    const double rx = history.Value(f, 16) + bar.rocker * history.Value(f, 16 + 6);
+    const double ry = history.Value(f, 16 + 1) + bar.rocker * history.Value(f, 16 + 7);
+    EXPECT_NEAR(std::hypot(cx - rx, cy - ry), 0.0, 1e-10) << f;
+  }
+}
+
+TEST(StreamRun, SpringMassFollowsTheOscillatorWithAndWithoutDamping) {
+  for (const double damping : {0.0, 0.4}) {
+    SpringMass spring;
+    spring.c = damping;
+    const double period = 2 * kPi / spring.Omega();
+    const double step = period / 40;
+    EngineRun run(spring.Stream(step));
+    ASSERT_EQ(run.readResult, kEngineOk);
+    History history(100, 8);
+    ASSERT_EQ(run.RunTo(history, 81), kEngineOk);
+    for (int f = 0; f <= 80; ++f)
+      ASSERT_NEAR(history.Value(f, 0), spring.X(f * step), 1e-8) << damping << " " << f;
+    EXPECT_NEAR(history.Value(40, 0) - spring.rest, spring.stretch * std::exp(-damping / 2 * period),
+                1e-8);
+  }
+}
+
+TEST(StreamRun, InputsReachTheWorldBeforeEveryFrameAndRecordedFormulasAreWritten) {
+  const double step = 0.1;
+  EngineRun run(InputWorld(step));
+  ASSERT_EQ(run.readResult, kEngineOk);
+  // 8 body values, the input's recorded value, the pause condition and a position.
+  History history(40, 11);
+  run.SetInputs({{60, 2.0}});
+  ASSERT_EQ(run.RunTo(history, 11), kEngineOk);
+  run.SetInputs({{60, 5.0}});
+  ASSERT_EQ(run.RunTo(history, 21), kEngineOk);
+  const double mass = 2.0;
+  for (int f = 0; f <= 20; ++f) {
+    const double t = f * step;
+    const double x = t <= 1.0 ? 2.0 * t * t / (2 * mass)
+                              : 0.5 + 1.0 * (t - 1) + 5.0 * (t - 1) * (t - 1) / (2 * mass);
+    EXPECT_NEAR(history.Value(f, 0), x, 1e-9) << f;
+    // Frame 0 and frames 1..10 were computed with the first value, the later ones with the next.
+    EXPECT_EQ(history.Value(f, 8), f <= 10 ? 2.0 : 5.0) << f;
+    EXPECT_EQ(history.Value(f, 9), t > 0.5 + 1e-9 ? 1.0 : 0.0) << f;
+    EXPECT_DOUBLE_EQ(history.Value(f, 10), history.Value(f, 0));
+  }
+  // Without the input's record the force cannot be evaluated: the run stops and says why.
+  run.SetInputs({});
+  EXPECT_EQ(run.RunTo(history, 22), 1193);
+}
+
+// A run cut by a full block, by a progress callback that stops, and by keeping only frame 0 gives
+// the frames of an uninterrupted run, bit for bit.
+int32_t StopEveryThird(int32_t*, double frame, double, double, double, double, double) {
+  return static_cast<int>(frame) % 3 == 2 ? 1 : 0;
+}
+
+TEST(StreamRun, RunsCutIntoPiecesGiveTheFramesOfOneRun) {
+  const Pendulum p;
+  const auto stream = p.Stream(30);
+  EngineRun whole(stream);
+  History reference(100, 8);
+  ASSERT_EQ(whole.RunTo(reference, 61), kEngineOk);
+
+  EngineRun split(stream);
+  History small(1, 8);
+  int full = 0;
+  while (small.Frames() < 61) {
+    const int32_t result = split.Step(small, StopEveryThird);
+    if (result == kEngineStoreFull) {
+      ++full;
+      const auto before = small.bytes;
+      EXPECT_EQ(split.Step(small), kEngineStoreFull);  // nothing changes until it grows
+      EXPECT_EQ(small.bytes, before);
+      small.Grow(3);
+      continue;
+    }
+    ASSERT_TRUE(result == kEngineOk || result == kEngineContinue) << result;
+  }
+  EXPECT_GT(full, 10);
+  EXPECT_EQ(std::vector<uint8_t>(small.bytes.begin(), small.bytes.end()),
+            std::vector<uint8_t>(reference.bytes.begin(), reference.bytes.begin() +
+                                                              static_cast<long>(small.bytes.size())));
+
+  // The program keeps only frame 0: the world starts again and writes the same frames.
+  reference.SetWord(kHistoryWordFrameCount, 1);
+  std::fill(reference.bytes.begin() + kHistoryHeaderBytes + 64, reference.bytes.end(), 0);
+  ASSERT_EQ(whole.RunTo(reference, 61), kEngineOk);
+  EngineRun fresh(stream);
+  History again(100, 8);
+  ASSERT_EQ(fresh.RunTo(again, 61), kEngineOk);
+  EXPECT_EQ(reference.bytes, again.bytes);
+  // A block recorded earlier is continued: the world computes up to its last frame first.
+  EngineRun later(stream);
+  History partial = again;
+  partial.SetWord(kHistoryWordFrameCount, 40);
+  ASSERT_EQ(later.RunTo(partial, 61), kEngineOk);
+  EXPECT_EQ(partial.bytes, again.bytes);
+}
+
+TEST(StreamRun, BlockLaidOutWithThreeValuesPerBodyGetsThree) {
+  FourBar bar;
+  EngineRun run(bar.Stream(1.0 / 30));
+  History three(20, 9);
+  ASSERT_EQ(run.RunTo(three, 11), kEngineOk);
+  EngineRun eight(bar.Stream(1.0 / 30));
+  History full(20, 24);
+  ASSERT_EQ(eight.RunTo(full, 11), kEngineOk);
+  for (int f = 0; f <= 10; ++f)
+    for (int b = 0; b < 3; ++b)
+      for (int v = 0; v < 3; ++v)
+        EXPECT_EQ(three.Value(f, 3 * b + v), full.Value(f, 8 * b + v));
+  // Any other count does not fit the world.
+  EngineRun wrong(bar.Stream(1.0 / 30));
+  History odd(20, 10);
+  EXPECT_EQ(wrong.Step(odd), kEngineBadArgument);
+  EXPECT_EQ(odd.Frames(), 0);
+}
+
+TEST(StreamRun, MarkedBlockKeepsFrameZeroAndGoesRoundTheRest) {
+  const Pendulum p;
+  EngineRun run(p.Stream(30));
+  History ring(5, 8);
+  ASSERT_EQ(run.RunTo(ring, 5), kEngineOk);
+  const std::vector<uint8_t> frameZero(ring.bytes.begin() + kHistoryHeaderBytes,
+                                       ring.bytes.begin() + kHistoryHeaderBytes + 64);
+  ring.SetWord(kHistoryWordMark, 4);
+  ASSERT_EQ(run.RunTo(ring, 12), kEngineOk);
+  EngineRun straight(p.Stream(30));
+  History all(20, 8);
+  ASSERT_EQ(straight.RunTo(all, 12), kEngineOk);
+  EXPECT_TRUE(std::equal(frameZero.begin(), frameZero.end(), ring.bytes.begin() + kHistoryHeaderBytes));
+  // Frame f >= 1 is in slot 1 + (f - 1) % 4: frames 8..11 are the last four.
+  for (int f = 8; f <= 11; ++f)
+    for (int v = 0; v < 8; ++v)
+      EXPECT_EQ(ring.Value(1 + (f - 1) % 4, v), all.Value(f, v)) << f;
+}
+
+TEST(StreamRun, RedundantConstraintsAreReportedOnlyWhenTheSwitchAsks) {
+  for (const int16_t warn : {0, 1}) {
+    StreamBuilder s;
+    s.Body(10, 0.0, -1.0, 0.0, 1.0, 0.1);
+    s.Point(20, 0, 0.0, 0.0);
+    s.Point(21, 10, 0.0, 1.0);
+    s.Constraint(30, {20, 21}, {PinY(), PinX()});
+    s.Constraint(31, {20, 21}, {PinY(), PinX()});
+    s.LineGravity(40, 41, 9.81);
+    s.Object(50).RunSettings(kIntegratorKuttaMerson, kModeCustom, true, 0.05, 1, 1e-10, 1e-12, warn);
+    EngineRun run(s.Finish());
+    ASSERT_EQ(run.readResult, kEngineOk);
+    History history(10, 8);
+    std::vector<int32_t> answers, named;
+    for (int i = 0; i < 4; ++i) {
+      answers.push_back(run.Step(history));
+      EXPECT_EQ(run.status[0], answers.back());
+      named.push_back(run.status[1]);
+    }
+    EXPECT_EQ(history.Frames(), 4);  // a warning comes with its frame written
+    // Each redundant constraint is reported once, naming it.
+    int reports = 0;
+    for (size_t i = 0; i < answers.size(); ++i) {
+      if (answers[i] == kEngineOk) continue;
+      ++reports;
+      EXPECT_EQ(answers[i], kEngineWarnRedundant);
+      EXPECT_TRUE(named[i] == 30 || named[i] == 31) << named[i];
+    }
+    EXPECT_EQ(reports > 0, warn != 0);
+  }
+}
+
+TEST(StreamRun, EntryPointsRefuseWhatTheyCannotUse) {
+  EXPECT_EQ(read_world(nullptr, nullptr, 0), kEngineBadArgument);
+  EngineRun run(Pendulum().Stream(30));
+  History history(10, 8);
+  int32_t status[kStatusWords];
+  EXPECT_EQ(run_world(run.World(), nullptr, 0, history.bytes.data(), 40, nullptr, status),
+            kEngineBadArgument);
+  EXPECT_EQ(run_world(run.World(), nullptr, -12, history.bytes.data(),
+                      static_cast<int32_t>(history.bytes.size()), nullptr, status),
+            kEngineBadArgument);
+  ASSERT_EQ(clear_world(run.World()), kEngineOk);
+  EXPECT_EQ(run_world(run.World(), nullptr, 0, history.bytes.data(),
+                      static_cast<int32_t>(history.bytes.size()), nullptr, status),
+            kEngineNoWorld);
+  EXPECT_EQ(status[0], kEngineNoWorld);
+  EXPECT_EQ(unlock_world(run.World()), kEngineOk);
+  double value = 0;
+  EXPECT_EQ(engine_value(run.World(), 3, &value), kEngineBadArgument);
+  ASSERT_EQ(engine_value(run.World(), 1, &value), kEngineOk);
+  EXPECT_GT(value, 0.0);
+}
+
+}  // namespace
+}  // namespace yb::stream::testing
