@@ -95,7 +95,10 @@ int BasicFuzzCheck(const uint8_t* data, size_t size, uint32_t& reached) {
   int broken = 0;
   if (ScriptCompile(&request) != kScriptCompiled) {
     reached |= 2;
-    const size_t lines = 1 + static_cast<size_t>(std::count(text.begin(), text.end(), '\n'));
+    // Lines end with LF, CR LF or a lone CR, as the tokenizer counts them.
+    size_t lines = 1;
+    for (size_t i = 0; i < text.size(); ++i)
+      if (text[i] == '\n' || (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n'))) ++lines;
     if (request.code != nullptr || request.errorMessage.empty() || request.errorLine < 1 ||
         static_cast<size_t>(request.errorLine) > lines + 1 || request.errorColumn < 0)
       broken = 1;

@@ -1,0 +1,2 @@
+Sub Main(0 =T 00 1[Doubsrint òÿÿÿ 
+    Canse (
