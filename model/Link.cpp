@@ -41,7 +41,6 @@ void TLink::Initialize() {
 }
 
 void TLink::AddOneWay(TLink* object) {
-  if (GetIdentityIndex(object) != -1) return;
   // Straight into the array: linking is not a change that the owner hears of.
   TObject* element = object;
   InsertElementsBefore(GetCount() + 1, &element, 1);
@@ -54,6 +53,11 @@ void TLink::RemoveOneWay(TLink* object) {
 
 void TLink::AddDependent(TLink* object) {
   if (object == nullptr || object == this) return;
+  // Linking is mutual, so the shorter list tells whether the two are linked already: linking
+  // many objects to one world costs each only a look at its own list.
+  const bool linked = GetCount() <= object->GetCount() ? GetIdentityIndex(object) != -1
+                                                       : object->GetIdentityIndex(this) != -1;
+  if (linked) return;
   AddOneWay(object);
   object->AddOneWay(this);
 }
