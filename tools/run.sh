@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds a release and starts Yarrowby. Arguments go to the program.
+# The first run compiles the program: a few minutes on 2 cores.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
-"$top/tools/install-deps.sh"
+"$top/tools/install-deps.sh" run
 
 build="$top/build/release"
-cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DYB_BENCH=OFF
+echo "==> Building Yarrowby in $build ([done/total] counts the steps)"
+cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DYB_TESTS=OFF -DYB_BENCH=OFF \
+  >/dev/null
 cmake --build "$build" --target yarrowby
 exec "$build/app/yarrowby" "$@"
