@@ -153,37 +153,6 @@ HWND NextWindowToActivate(HWND leaving) {
   return nullptr;
 }
 
-// The width of the border a window's style gives it on every side.
-int32_t FrameWidth(const WindowRecord& record) {
-  if (record.style & WS_THICKFRAME) return kThickFrame;
-  if (record.style & WS_DLGFRAME || record.exStyle & WS_EX_DLGMODALFRAME) return kDialogFrame;
-  if (record.style & WS_BORDER) return 1;
-  return 0;
-}
-
-LRESULT DefaultHitTest(const WindowRecord& record, POINT screen) {
-  const RECT window = WindowScreenRect(record);
-  if (!PtInRect(window, screen)) return HTNOWHERE;
-  const RECT client = ClientScreenRect(record);
-  if (PtInRect(client, screen)) return HTCLIENT;
-  const RECT insets = NonClientInsets(record);
-  const int32_t frame = FrameWidth(record);
-  const int32_t captionBottom =
-      window.top + frame + ((record.style & WS_CAPTION) == WS_CAPTION ? kCaptionHeight : 0);
-  if (screen.y >= window.top + frame && screen.y < captionBottom) return HTCAPTION;
-  if (record.menu && !(record.style & WS_CHILD) && screen.y >= captionBottom &&
-      screen.y < captionBottom + kMenuBarHeight)
-    return HTMENU;
-  if ((record.style & WS_VSCROLL) && screen.x >= client.right &&
-      screen.x < window.right - insets.right + kScrollBarSize && screen.y >= client.top &&
-      screen.y < client.bottom)
-    return HTVSCROLL;
-  if ((record.style & WS_HSCROLL) && screen.y >= client.bottom && screen.x >= client.left &&
-      screen.x < client.right)
-    return HTHSCROLL;
-  return HTBORDER;
-}
-
 ScrollState* ScrollOf(HWND window, int32_t bar) {
   WindowRecord* record = FindWindowRecord(window);
   if (!record || (bar != SB_HORZ && bar != SB_VERT)) return nullptr;
@@ -219,6 +188,13 @@ WindowRecord* FindWindowRecord(HWND window) {
   auto& windows = System().windows;
   auto found = windows.find(reinterpret_cast<uintptr_t>(window));
   return found == windows.end() ? nullptr : found->second.get();
+}
+
+int32_t FrameWidth(const WindowRecord& record) {
+  if (record.style & WS_THICKFRAME) return kThickFrame;
+  if (record.style & WS_DLGFRAME || record.exStyle & WS_EX_DLGMODALFRAME) return kDialogFrame;
+  if (record.style & WS_BORDER) return 1;
+  return 0;
 }
 
 RECT NonClientInsets(const WindowRecord& record) {
@@ -1270,8 +1246,13 @@ LRESULT DefWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_NCPAINT:
       DefaultPaintFrame(window);
       return 0;
+    case WM_NCACTIVATE:
+      record->frameNeedsPaint = true;  // the caption shows whether the window is active
+      return TRUE;
     case WM_NCLBUTTONDOWN:
       return DefaultNonClientClick(window, wParam, lParam);
+    case WM_SYSCOMMAND:
+      return DefaultSystemCommand(window, wParam, lParam);
     case WM_SYSKEYDOWN:
       return DefaultSystemKey(window, wParam, lParam);
     default:

@@ -1,4 +1,5 @@
-// The frames this layer draws around windows: border, caption, menu bar and scroll bars.
+// The frames this layer draws around windows: border, caption with its boxes, menu bar and
+// scroll bars; and which part of the frame a point is on.
 
 #include <algorithm>
 
@@ -55,7 +56,143 @@ void DrawScrollBar(HDC dc, const RECT& track, const ScrollState& state, bool ver
   Fill(dc, box, kThumb);
 }
 
+bool HasCaption(const WindowRecord& record) {
+  return (record.style & WS_CAPTION) == WS_CAPTION;
+}
+
+// The caption bar in window coordinates; empty without one.
+RECT CaptionRect(const WindowRecord& record) {
+  if (!HasCaption(record)) return RECT{};
+  const int32_t frame = FrameWidth(record);
+  const int32_t width = record.rect.right - record.rect.left;
+  return RECT{frame, frame, std::max(frame, width - frame), frame + GetSystemMetrics(SM_CYCAPTION)};
+}
+
+// Sizing edges follow the thick frame; near a corner the edge sizes both ways.
+LRESULT SizingEdge(const WindowRecord& record, POINT at) {
+  if (!(record.style & WS_THICKFRAME) || record.maximized || record.minimized) return HTNOWHERE;
+  const int32_t frame = FrameWidth(record);
+  const int32_t corner = GetSystemMetrics(SM_CYCAPTION);
+  const int32_t width = record.rect.right - record.rect.left;
+  const int32_t height = record.rect.bottom - record.rect.top;
+  const bool left = at.x < frame, right = at.x >= width - frame;
+  const bool top = at.y < frame, bottom = at.y >= height - frame;
+  if (!left && !right && !top && !bottom) return HTNOWHERE;
+  const bool nearLeft = at.x < corner, nearRight = at.x >= width - corner;
+  const bool nearTop = at.y < corner, nearBottom = at.y >= height - corner;
+  if ((top && nearLeft) || (left && nearTop)) return HTTOPLEFT;
+  if ((top && nearRight) || (right && nearTop)) return HTTOPRIGHT;
+  if ((bottom && nearLeft) || (left && nearBottom)) return HTBOTTOMLEFT;
+  if ((bottom && nearRight) || (right && nearBottom)) return HTBOTTOMRIGHT;
+  if (left) return HTLEFT;
+  if (right) return HTRIGHT;
+  return top ? HTTOP : HTBOTTOM;
+}
+
+void DrawLine(HDC dc, int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
+  MoveToEx(dc, x1, y1, nullptr);
+  LineTo(dc, x2, y2);
+}
+
+// A caption box: a raised (or, held down, sunken) button with its glyph.
+void DrawCaptionBox(HDC dc, const WindowRecord& record, LRESULT box) {
+  RECT rect = CaptionBoxRect(record, box);
+  if (IsRectEmpty(rect)) return;
+  const bool pressed = record.pressedBox == box;
+  Fill(dc, rect, kFace);
+  const HPEN light = CreatePen(PS_SOLID, 1, pressed ? kBorder : RGB(255, 255, 255));
+  const HPEN dark = CreatePen(PS_SOLID, 1, pressed ? RGB(255, 255, 255) : kBorder);
+  const HPEN glyph = CreatePen(PS_SOLID, 1, RGB(0, 0, 0));
+  const HGDIOBJ old = SelectObject(dc, light);
+  DrawLine(dc, rect.left, rect.bottom - 1, rect.left, rect.top);
+  LineTo(dc, rect.right - 1, rect.top);
+  SelectObject(dc, dark);
+  LineTo(dc, rect.right - 1, rect.bottom - 1);
+  LineTo(dc, rect.left, rect.bottom - 1);
+  SelectObject(dc, glyph);
+  InflateRect(&rect, -4, -4);
+  if (pressed) OffsetRect(&rect, 1, 1);
+  switch (box) {
+    case HTCLOSE:  // a cross
+      for (int32_t d = 0; d < 2; ++d) {
+        DrawLine(dc, rect.left + d, rect.top, rect.right + d, rect.bottom);
+        DrawLine(dc, rect.left + d, rect.bottom - 1, rect.right + d, rect.top - 1);
+      }
+      break;
+    case HTMINBUTTON:  // a bar at the bottom
+      DrawLine(dc, rect.left, rect.bottom - 1, rect.right, rect.bottom - 1);
+      DrawLine(dc, rect.left, rect.bottom - 2, rect.right, rect.bottom - 2);
+      break;
+    default:
+      if (record.maximized) {  // two overlapping windows: restore
+        Rectangle(dc, rect.left + 2, rect.top, rect.right, rect.bottom - 2);
+        Rectangle(dc, rect.left, rect.top + 3, rect.right - 2, rect.bottom);
+      } else {  // one window with its caption: maximize
+        Rectangle(dc, rect.left, rect.top, rect.right, rect.bottom);
+        DrawLine(dc, rect.left, rect.top + 1, rect.right, rect.top + 1);
+      }
+      break;
+  }
+  SelectObject(dc, old);
+  DeleteObject(light);
+  DeleteObject(dark);
+  DeleteObject(glyph);
+}
+
 }  // namespace
+
+RECT CaptionBoxRect(const WindowRecord& record, LRESULT box) {
+  if (!HasCaption(record) || !(record.style & WS_SYSMENU)) return RECT{};
+  const bool child = record.style & WS_CHILD;
+  const bool hasMinimize = !child && (record.style & WS_MINIMIZEBOX);
+  const bool hasMaximize = !child && (record.style & WS_MAXIMIZEBOX);
+  const RECT caption = CaptionRect(record);
+  const int32_t size = GetSystemMetrics(SM_CYCAPTION) - 4;
+  // Right to left: close, then maximize and minimize side by side.
+  int32_t right = caption.right - 2;
+  if (box != HTCLOSE) {
+    if (!hasMinimize && !hasMaximize) return RECT{};
+    right -= size + 2;
+    if (box == HTMINBUTTON) {
+      if (!hasMinimize) return RECT{};
+      if (hasMaximize) right -= size;
+    } else if (box != HTMAXBUTTON || !hasMaximize) {
+      return RECT{};
+    }
+  }
+  const RECT rect{right - size, caption.top + 2, right, caption.top + 2 + size};
+  // A caption too narrow for its boxes shows none.
+  return rect.left < caption.left ? RECT{} : rect;
+}
+
+LRESULT DefaultHitTest(const WindowRecord& record, POINT screen) {
+  const RECT window = WindowScreenRect(record);
+  if (!PtInRect(window, screen)) return HTNOWHERE;
+  const RECT client = ClientScreenRect(record);
+  if (PtInRect(client, screen)) return HTCLIENT;
+  const POINT at{screen.x - window.left, screen.y - window.top};
+  const LRESULT edge = SizingEdge(record, at);
+  if (edge != HTNOWHERE) return edge;
+  const RECT caption = CaptionRect(record);
+  if (PtInRect(caption, at)) {
+    for (const LRESULT box : {HTCLOSE, HTMAXBUTTON, HTMINBUTTON})
+      if (PtInRect(CaptionBoxRect(record, box), at)) return box;
+    return HTCAPTION;
+  }
+  const RECT insets = NonClientInsets(record);
+  const int32_t barTop = HasCaption(record) ? caption.bottom : FrameWidth(record);
+  if (record.menu && !(record.style & WS_CHILD) && at.y >= barTop &&
+      at.y < barTop + GetSystemMetrics(SM_CYMENU))
+    return HTMENU;
+  if ((record.style & WS_VSCROLL) && screen.x >= client.right &&
+      screen.x < window.right - insets.right + GetSystemMetrics(SM_CXVSCROLL) &&
+      screen.y >= client.top && screen.y < client.bottom)
+    return HTVSCROLL;
+  if ((record.style & WS_HSCROLL) && screen.y >= client.bottom && screen.x >= client.left &&
+      screen.x < client.right)
+    return HTHSCROLL;
+  return HTBORDER;
+}
 
 void DefaultPaintFrame(HWND window) {
   const WindowRecord* record = FindWindowRecord(window);
@@ -79,18 +216,19 @@ void DefaultPaintFrame(HWND window) {
     FrameRect(dc, &outer, brush);
     DeleteObject(brush);
   }
-  int32_t y = (record->style & WS_THICKFRAME) ? GetSystemMetrics(SM_CYFRAME)
-              : (record->style & WS_DLGFRAME) ? GetSystemMetrics(SM_CYDLGFRAME)
-              : (record->style & WS_BORDER)   ? 1
-                                              : 0;
-  if ((record->style & WS_CAPTION) == WS_CAPTION) {
-    const RECT caption{y, y, outer.right - y, y + GetSystemMetrics(SM_CYCAPTION)};
+  if (HasCaption(*record)) {
+    const RECT caption = CaptionRect(*record);
     const bool active = GetActiveWindow() == window;
     Fill(dc, caption, active ? kActiveCaption : kInactiveCaption);
     RECT text = caption;
     text.left += 6;
+    // The title stops before the boxes.
+    for (const LRESULT box : {HTCLOSE, HTMAXBUTTON, HTMINBUTTON}) {
+      const RECT boxRect = CaptionBoxRect(*record, box);
+      if (!IsRectEmpty(boxRect)) text.right = std::min(text.right, boxRect.left - 2);
+      DrawCaptionBox(dc, *record, box);
+    }
     Label(dc, text, record->text, RGB(255, 255, 255), DT_LEFT);
-    y = caption.bottom;
   }
   if (record->menu && !(record->style & WS_CHILD)) {
     const MenuRecord* bar = FindMenuRecord(record->menu);

@@ -45,6 +45,7 @@ struct WindowRecord {
   WindowArea update;  // client coordinates
   bool eraseNeeded = false;
   bool frameNeedsPaint = false;
+  LRESULT pressedBox = 0;  // the caption box held down, drawn sunken (HTNOWHERE: none)
   ScrollState scroll[2];
   // The pixels of a top-level window; children draw into their top-level window's surface.
   std::shared_ptr<WindowSurface> surface;
@@ -52,6 +53,8 @@ struct WindowRecord {
 
 // The record of a live window, or null.
 WindowRecord* FindWindowRecord(HWND window);
+// The width of the border a window's style gives it on every side.
+int32_t FrameWidth(const WindowRecord& record);
 // The frame widths this layer gives a style: left, top (caption and menu bar included), right
 // and bottom insets of the client area inside the window rectangle.
 RECT NonClientInsets(const WindowRecord& record);
@@ -95,5 +98,12 @@ void ReleaseCaptureOf(HWND window);
 void DefaultPaint(HWND window);
 LRESULT DefaultEraseBackground(HWND window, WPARAM dc);
 void DefaultPaintFrame(HWND window);
+// Which part of the window a screen point is on (HT* codes): the client area, or the part of the
+// frame this layer draws there.
+LRESULT DefaultHitTest(const WindowRecord& record, POINT screen);
+// A caption box (HTCLOSE, HTMAXBUTTON, HTMINBUTTON) in window coordinates; empty when the window
+// has none.
+RECT CaptionBoxRect(const WindowRecord& record, LRESULT box);
 LRESULT DefaultNonClientClick(HWND window, WPARAM hitTest, LPARAM screenPoint);
+LRESULT DefaultSystemCommand(HWND window, WPARAM command, LPARAM screenPoint);
 LRESULT DefaultSystemKey(HWND window, WPARAM key, LPARAM flags);

@@ -147,7 +147,27 @@ inline constexpr LRESULT HTSYSMENU = 3;
 inline constexpr LRESULT HTMENU = 5;
 inline constexpr LRESULT HTHSCROLL = 6;
 inline constexpr LRESULT HTVSCROLL = 7;
+inline constexpr LRESULT HTMINBUTTON = 8;
+inline constexpr LRESULT HTMAXBUTTON = 9;
+inline constexpr LRESULT HTLEFT = 10;
+inline constexpr LRESULT HTRIGHT = 11;
+inline constexpr LRESULT HTTOP = 12;
+inline constexpr LRESULT HTTOPLEFT = 13;
+inline constexpr LRESULT HTTOPRIGHT = 14;
+inline constexpr LRESULT HTBOTTOM = 15;
+inline constexpr LRESULT HTBOTTOMLEFT = 16;
+inline constexpr LRESULT HTBOTTOMRIGHT = 17;
 inline constexpr LRESULT HTBORDER = 18;
+inline constexpr LRESULT HTCLOSE = 20;
+
+// WM_SYSCOMMAND commands (the low four bits are the system's own). SC_SIZE adds which edge is
+// dragged, 1 to 8 in the order of HTLEFT to HTBOTTOMRIGHT.
+inline constexpr WPARAM SC_SIZE = 0xF000;
+inline constexpr WPARAM SC_MOVE = 0xF010;
+inline constexpr WPARAM SC_MINIMIZE = 0xF020;
+inline constexpr WPARAM SC_MAXIMIZE = 0xF030;
+inline constexpr WPARAM SC_CLOSE = 0xF060;
+inline constexpr WPARAM SC_RESTORE = 0xF120;
 
 // Mouse key flags in wParam.
 inline constexpr WPARAM MK_LBUTTON = 0x0001;
