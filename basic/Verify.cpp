@@ -106,7 +106,8 @@ class ProcVerifier {
     const int32_t depth = depth_[pc - proc_.codeStart];
     int32_t pops = 0, pushes = 0;
     bool next = true;
-    int32_t jump = -1;
+    int32_t jump = -1;  // a jump target, checked whatever its value
+    bool jumps = false;
     const auto a = in.a, b = in.b;
     switch (in.op) {
       case Op::kConst: Check(a >= 0 && a < static_cast<int32_t>(image_.constants.size()), "a constant index"); pushes = 1; break;
@@ -132,8 +133,8 @@ class ProcVerifier {
       case Op::kErase: VarRef(a, true); break;
       case Op::kPop: pops = 1; break;
       case Op::kNeg: case Op::kNot: pops = 1; pushes = 1; break;
-      case Op::kJump: next = false; jump = a; break;
-      case Op::kJumpFalse: case Op::kJumpTrue: pops = 1; jump = a; break;
+      case Op::kJump: next = false; jump = a; jumps = true; break;
+      case Op::kJumpFalse: case Op::kJumpTrue: pops = 1; jump = a; jumps = true; break;
       case Op::kCall:
         Check(a >= 0 && a < static_cast<int32_t>(image_.procs.size()), "a procedure index");
         Check(b == image_.procs[a].paramCount, "an argument count");
@@ -164,8 +165,9 @@ class ProcVerifier {
         Loop(a, in.op == Op::kEachPrep ? 3 : 2);
         pops = in.op == Op::kEachPrep ? 1 : 0;
         jump = b;
+        jumps = true;
         break;
-      case Op::kForNext: case Op::kEachNext: Loop(a, in.op == Op::kEachNext ? 3 : 2); jump = b; break;
+      case Op::kForNext: case Op::kEachNext: Loop(a, in.op == Op::kEachNext ? 3 : 2); jump = b; jumps = true; break;
       case Op::kPrint: Check(a >= 0 && a <= 3, "a print mode"); pops = a == 3 ? 0 : 1; break;
       case Op::kOnError:
         Check(a >= 0 && a <= 2, "an error mode");
@@ -190,7 +192,7 @@ class ProcVerifier {
     const int32_t after = depth - pops + pushes;
     Check(after <= 4096, "the operand stack grows too deep");
     if (next) Flow(pc + 1, after);
-    if (jump >= 0 || in.op == Op::kJump) Flow(jump, after);
+    if (jumps) Flow(jump, after);
   }
 
   CodeImage& image_;
