@@ -25,8 +25,9 @@ std::string Describe(int16_t id) {
   return "object " + std::to_string(id);
 }
 
+// "ZodA", then the version "3" as a string: its length, the character and a pad byte.
 void ReadHeader(StreamCursor& in) {
-  if (in.Remaining() < 4 || std::memcmp(in.Position(), "ZodA", 4) != 0)
+  if (in.Remaining() < 8 || std::memcmp(in.Position(), "ZodA", 4) != 0)
     Fail("the stream does not begin with an object stream header");
   in.Skip(4);
   if (in.String() != "3") Fail("the stream is not a native object stream of version 3");
@@ -140,8 +141,8 @@ void ReadConstraint(StreamCursor& in, ObjectBlocks& object) {
   for (int16_t& id : record.attached)
     id = in.Code();
   const int16_t goals = in.Code();
-  // The smallest goal is three flags and a constant: 2 + 2 + 2 + 2 + 8 bytes.
-  in.Expect(goals, 16, "goals");
+  // The smallest goal is three flags and an empty text: 2 + 2 + 2 + 2 + 2 bytes.
+  in.Expect(goals, 10, "goals");
   for (int16_t i = 0; i < goals; ++i)
     record.goals.push_back(ReadGoal(in));
 }
@@ -168,8 +169,8 @@ void ReadElements(StreamCursor& in, ObjectBlocks& object) {
   ElementList& list = object.elements.emplace();
   list.id = object.id;
   const int16_t count = in.Code();
-  // The smallest formula item is a flag and a double.
-  in.Expect(count, 10, "recorded formulas");
+  // The smallest formula item is a flag and an empty text.
+  in.Expect(count, 4, "recorded formulas");
   for (int16_t i = 0; i < count; ++i)
     list.items.push_back(in.Formula());
 }
