@@ -228,8 +228,9 @@ BOOL BitBlt(HDC destination, int32_t x, int32_t y, int32_t width, int32_t height
 
 namespace {
 
-// A blit into a metafile: the whole source block goes into the record as a bitmap, so it must
-// fit the record's 16-bit sizes.
+// A blit into a metafile: the whole source block goes into the record as a bitmap.
+constexpr int64_t kMaxRecordedBlitPixels = int64_t{1} << 24;
+
 BOOL RecordStretchBlt(DeviceContext& dst, DeviceContext* src, int32_t x, int32_t y, int32_t width,
                       int32_t height, int32_t xSource, int32_t ySource, int32_t widthSource,
                       int32_t heightSource, DWORD rop) {
@@ -237,14 +238,21 @@ BOOL RecordStretchBlt(DeviceContext& dst, DeviceContext* src, int32_t x, int32_t
     RecordPatBlt(*dst.recorder, x, y, width, height, rop);
     return TRUE;
   }
+  // The record's sizes are 16 bits, and the record holds the whole block: at most the pixels
+  // of a 4096 x 4096 bitmap.
+  {
+    Raster sourceRaster(*src);
+    if (!sourceRaster.Ok()) return FALSE;
+    const SurfaceSpan span = ToSurfaceSpan(sourceRaster, xSource, ySource, widthSource,
+                                           heightSource);
+    if (span.width > INT16_MAX || span.height > INT16_MAX ||
+        int64_t{span.width} * span.height > kMaxRecordedBlitPixels) {
+      return FALSE;
+    }
+  }
   SourceBlock block;
   const RECT all{0, 0, INT32_MAX, INT32_MAX};
   if (!ReadSource(*src, dst, xSource, ySource, widthSource, heightSource, all, block)) {
-    return FALSE;
-  }
-  // The record's sizes are 16 bits, and the bitmap is held whole in memory.
-  if (block.width > INT16_MAX || block.height > INT16_MAX ||
-      int64_t{block.width} * block.height > (int64_t{1} << 27)) {
     return FALSE;
   }
   std::vector<uint8_t> bytes;

@@ -37,6 +37,8 @@ COLORREF GetPixel(HDC hdc, int32_t x, int32_t y);
 BOOL PatBlt(HDC hdc, int32_t x, int32_t y, int32_t width, int32_t height, DWORD rop);
 BOOL BitBlt(HDC destination, int32_t x, int32_t y, int32_t width, int32_t height, HDC source,
             int32_t xSource, int32_t ySource, DWORD rop);
+// Into a metafile context the source block is recorded whole: FALSE when it is over 4096 x 4096
+// pixels or 32767 pixels a side.
 BOOL StretchBlt(HDC destination, int32_t x, int32_t y, int32_t width, int32_t height, HDC source,
                 int32_t xSource, int32_t ySource, int32_t widthSource, int32_t heightSource,
                 DWORD rop);

@@ -256,6 +256,7 @@ class Player {
     objects_.assign(count, nullptr);
     slots_.Reset(count);
     const int32_t level = SaveDC(hdc_);
+    base_ = level;
     bool ok = false;
     size_t at = kHeaderBytes;
     while (at + 6 <= bits_.size()) {
@@ -309,6 +310,7 @@ class Player {
   std::span<const uint8_t> params_;
   std::vector<HGDIOBJ> objects_;
   MetafileSlots slots_;
+  int32_t base_ = 0;  // the level of the state saved when playback began
 };
 
 bool Player::Play(uint16_t function) {
@@ -342,9 +344,15 @@ bool Player::Play(uint16_t function) {
     case META_SETTEXTALIGN:
       SetTextAlign(hdc_, static_cast<uint16_t>(P(0)));
       return true;
-    case META_RESTOREDC:
-      RestoreDC(hdc_, P(0));
+    case META_RESTOREDC: {
+      // Only states the metafile saved: never the player's own nor its caller's, which the
+      // player puts back when it ends.
+      const DeviceContext* dc = LookupDC(hdc_);
+      const auto depth = static_cast<int32_t>(dc ? dc->saved.size() : 0);
+      const int32_t level = P(0);
+      if ((level < 0 ? depth + level + 1 : level) > base_) RestoreDC(hdc_, level);
       return true;
+    }
     case META_SELECTOBJECT:
       SelectObject(hdc_, Object(P(0)));
       return true;
