@@ -113,9 +113,11 @@ void TWorldGeometryManager::CheckFormula(const TFormula& formula, int16_t, int16
   if (!formula.IsFormula()) return;
   if (formula.CompileError() != 0) ThrowFailure(static_cast<int16_t>(formula.CompileError()), 0);
   for (const FormulaObjectRef& reference : formula.Program().Objects()) {
+    // self and other are the members of a field, and a plain number is no object.
     if (reference.source == FormulaObjectRef::Source::kSelf ||
         reference.source == FormulaObjectRef::Source::kOther ||
-        reference.object.kind == FormulaObjectKind::kNumber)
+        (reference.source == FormulaObjectRef::Source::kFixed &&
+         reference.object.kind == FormulaObjectKind::kNumber))
       continue;
     if (formulaWorld_ == nullptr) FailFormula(kFormulaNoProgram);
     int32_t code = kFormulaOk;

@@ -50,7 +50,7 @@ TEST_F(HistoryStoreTest, GrowsAndKeepsItsHeader) {
   EXPECT_EQ(store.GetBlockSize(), 44u + 12 * 1000 * 8);
   EXPECT_EQ(store.HeaderWord(kHistoryWordFrameCount), 12);
   EXPECT_EQ(store.GetTimeStep(), 0.02);
-  EXPECT_EQ(store.GetValue(11, 999), 1199.0);
+  EXPECT_EQ(store.GetValue(11, 999), 2099.0);
   EXPECT_EQ(store.GetValue(12, 0), kHistoryNoValue);
   EXPECT_EQ(store.GetValue(11, -1), kHistoryNoValue);
 
@@ -207,7 +207,7 @@ TEST_F(HistoryStoreTest, RawBlocksAndByteOrderRoundTrip) {
             (std::vector<uint8_t>{0, 0, 0, 5}));
   EXPECT_EQ(raw[44 + 8], 0x3F);  // 1.0, the second value of frame 0
   EXPECT_EQ(raw[raw.size() - 1], 64);
-  EXPECT_EQ(raw[raw.size() - 13], 3);
+  EXPECT_EQ(raw[raw.size() - 9], 3);
 
   THistoryStore copy;
   ASSERT_EQ(copy.LoadRawBlock(raw), 0);

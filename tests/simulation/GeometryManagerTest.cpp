@@ -1,0 +1,143 @@
+#include "simulation/GeometryManager.h"
+
+#include <gtest/gtest.h>
+
+#include "core/Failure.h"
+#include "core/List.h"
+#include "simulation/FormulaWorld.h"
+
+namespace {
+
+// An object placed by three formulas, as points are.
+class TPlaced : public TLink {
+ public:
+  TFormula* GetFormulaProperty(uint32_t tag, double*, double*, int32_t*, uint16_t*) override {
+    for (int i = 0; i < 3; ++i)
+      if (tag == kGeometryTags[3 + i]) return &place[i];
+    return nullptr;
+  }
+  void SetFormulaProperty(uint32_t tag, const TFormula& formula) override {
+    if (TFormula* kept = GetFormulaProperty(tag, nullptr, nullptr, nullptr, nullptr))
+      kept->Assign(formula);
+  }
+  TFormula place[3];
+};
+
+// Joins a to b, and records what it was asked to assemble.
+class Assembly : public TGeometryAssembly {
+ public:
+  void CollectJoined(const std::vector<TLink*>& targets, std::vector<TLink*>& joined) override {
+    for (TLink* target : targets)
+      if (target == a) joined.push_back(b);
+  }
+  void Assemble(const std::vector<TLink*>& objects, int16_t flag) override {
+    assembled.push_back({objects, flag});
+  }
+  TLink* a = nullptr;
+  TLink* b = nullptr;
+  std::vector<std::pair<std::vector<TLink*>, int16_t>> assembled;
+};
+
+class GeometryManagerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    assembly.a = &a;
+    assembly.b = &b;
+    manager.SetAssembly(&assembly);
+    targets.IList();
+    targets.InsertLast(&a);
+    a.place[0].SetConstant(1.0);
+    b.place[0].SetConstant(2.0);
+  }
+  void TearDown() override { targets.DeleteAll(); }
+  TPlaced a;
+  TPlaced b;
+  Assembly assembly;
+  TWorldGeometryManager manager;
+  TList targets;
+};
+
+TEST_F(GeometryManagerTest, PreparedGeometryOfTargetsAndJoinedObjectsIsUndone) {
+  manager.Prepare(targets, 1, 1);
+  ASSERT_TRUE(manager.HasPreparedGeometry());
+  a.place[0].SetConstant(10.0);
+  b.place[0].SetFromPieces("time * 2");
+  manager.SwapPreparedGeometry();  // undo
+  EXPECT_EQ(a.place[0].GetValue(), 1.0);
+  EXPECT_FALSE(b.place[0].IsFormula());
+  EXPECT_EQ(b.place[0].GetValue(), 2.0);
+  manager.SwapPreparedGeometry();  // redo
+  EXPECT_EQ(a.place[0].GetValue(), 10.0);
+  EXPECT_TRUE(b.place[0].IsFormula());
+
+  // Without the joined objects, only the target is remembered.
+  manager.Prepare(targets, 0, 1);
+  b.place[0].SetConstant(5.0);
+  manager.SwapPreparedGeometry();
+  EXPECT_EQ(b.place[0].GetValue(), 5.0);
+}
+
+TEST_F(GeometryManagerTest, RegisteredTargetsAndRelinkedFormulasAreAssembled) {
+  const auto registration = manager.Register(targets, 1151);
+  ASSERT_NE(registration, nullptr);
+  manager.Finish(*registration);
+  ASSERT_EQ(assembly.assembled.size(), 1u);
+  EXPECT_EQ(assembly.assembled[0].first, std::vector<TLink*>{&a});
+
+  TList geometry;
+  geometry.IList();
+  EXPECT_EQ(manager.HasPendingWork(), 0);
+  manager.Relink(targets, 1, 1, 1, nullptr, geometry);
+  EXPECT_EQ(geometry.GetCount(), 2);
+  EXPECT_EQ(manager.HasPendingWork(), 1);
+  manager.Flush(0);
+  EXPECT_EQ(manager.HasPendingWork(), 0);
+  ASSERT_EQ(assembly.assembled.size(), 2u);
+  EXPECT_EQ(assembly.assembled[1].first, (std::vector<TLink*>{&a, &b}));
+  geometry.DeleteAll();
+
+  // Objects being dragged: added, updated as new, removed.
+  const auto record = manager.AddObjects(targets);
+  manager.UpdateObject(1);
+  EXPECT_EQ(assembly.assembled.back().second, 1);
+  manager.RefreshRecord(*record);
+  EXPECT_EQ(assembly.assembled.size(), 4u);
+  manager.RemoveObjects();
+  manager.UpdateObject(0);
+  EXPECT_EQ(assembly.assembled.size(), 4u);
+}
+
+TEST_F(GeometryManagerTest, FormulasMustNameObjectsTheWorldHolds) {
+  TFormulaWorld world;
+  TFormulaObjectState wheel;
+  wheel.number = 1;
+  wheel.name = "Wheel";
+  world.SetObject(wheel);
+  manager.SetFormulaWorld(&world);
+  TFormula formula;
+  formula.SetFromPieces("Wheel.p.x + body[1].v.y + self.mass * 0 + time");
+  EXPECT_NO_THROW(manager.CheckFormula(formula, 0, 0));
+  formula.SetFromPieces("Gone.p.x");
+  EXPECT_THROW(manager.CheckFormula(formula, 0, 0), QVException);
+  formula.SetFromPieces("body[2].p.x");
+  EXPECT_THROW(manager.CheckFormula(formula, 0, 0), QVException);
+  formula.SetFromPieces("1 +");
+  EXPECT_THROW(manager.CheckFormula(formula, 0, 0), QVException);
+  formula.SetConstant(3.0);
+  EXPECT_NO_THROW(manager.CheckFormula(formula, 0, 0));
+}
+
+TEST(GeometryManagerHookTest, TheObjectModelFindsTheManagerThroughTheHook) {
+  EXPECT_EQ(GeometryManagerOf(nullptr), nullptr);
+  TWorldGeometryManager manager;
+  TLink other;
+  InstallGeometryManagerHook(nullptr);
+  EXPECT_EQ(GeometryManagerOf(&manager), nullptr);
+  RegisterGeometryManager();
+  EXPECT_EQ(GeometryManagerOf(&manager), static_cast<TGeometryManagerHook*>(&manager));
+  EXPECT_EQ(GeometryManagerOf(&other), nullptr);
+  FreeGeometryManager();
+  EXPECT_EQ(GeometryManagerOf(&manager), nullptr);
+}
+
+}  // namespace
