@@ -96,7 +96,7 @@ TEST(StreamRead, MalformedStreamsAreRefusedWithTheirError) {
       {"object without its end",
        [] {
          auto bytes = Base().Finish();
-         bytes.resize(bytes.size() - 2);
+         bytes.erase(bytes.end() - 2, bytes.end());
          return bytes;
        },
        kEngineCannotRead},
@@ -225,9 +225,12 @@ TEST(StreamRead, EveryTruncationIsRefusedUnlessItEndsAnObject) {
     ASSERT_EQ(new_world(&world), kEngineOk);
     const int32_t result = read_world(world, prefix.data(), static_cast<int32_t>(n));
     const bool whole = n == 8 || std::find(ends.begin(), ends.end(), n) != ends.end();
-    if (!whole) EXPECT_EQ(result, kEngineCannotRead) << n;
     // A whole prefix may still name objects that come later.
-    if (whole) EXPECT_TRUE(result == kEngineOk || result == kEngineCannotRead) << n;
+    if (whole) {
+      EXPECT_TRUE(result == kEngineOk || result == kEngineCannotRead) << n;
+    } else {
+      EXPECT_EQ(result, kEngineCannotRead) << n;
+    }
     free_world(world);
   }
 }
