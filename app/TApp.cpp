@@ -14,6 +14,10 @@
 #include "core/port/WindowBinding.h"
 #include "model/Thing.h"
 #include "resources/ResourceLibraries.h"
+#include "simulation/Engine.h"
+#include "simulation/GeometryManager.h"
+#include "simulation/StopWhen.h"
+#include "simulation/UnitHandler.h"
 
 namespace {
 
@@ -37,11 +41,15 @@ struct Unit {
 //   trackers; group; force fields; view clocks; text styles; run state; pause controls;
 //   file-version tag; export classes; video export.
 const Unit kUnits[] = {
+    {LoadEngineLibrary, FreeEngineLibrary},  // engine library
     {InitDrawingPort, FreeDrawingPort},  // font cache and drawing objects
     {LoadToolIcons, nullptr},            // tool icons (shared, live as long as the program)
     {RegisterThingClasses, nullptr},
+    {RegisterUnitHandler, FreeUnitHandler},  // unit handler and the global one
     {LoadClassHierarchy, nullptr},
+    {RegisterGeometryManager, FreeGeometryManager},
     {InstallWindowBinding, FreeMenuItemMarks},  // window layer
+    {RegisterStopWhen, nullptr},                // pause controls
 };
 
 }  // namespace
