@@ -1,7 +1,10 @@
 // Evaluating the formulas the program generates most, against muParser on the same arithmetic
 // (world references become muParser variables). Compare Ours/<name> (bound to the world's
 // arrays, as in a run) and OursUnbound/<name> (every reference asked through the environment)
-// with MuParser/<name>. The program refuses to run when the two sides disagree on a value.
+// with MuParser/<name>. Quantity/<name> evaluates the same text through the program's formula
+// quantity (TFormula::Evaluate, unbound): its time against OursUnbound/<name> is what the
+// quantity layer adds to each evaluation. The program refuses to run when the sides disagree on
+// a value.
 
 #include <benchmark/benchmark.h>
 #include <muParser.h>
@@ -12,6 +15,7 @@
 #include <iterator>
 #include <string>
 
+#include "model/Formula.h"
 #include "solver/formula/FormulaProgram.h"
 
 namespace {
@@ -141,6 +145,21 @@ void Ours(benchmark::State& state, const Pair& pair, bool bound) {
   }
 }
 
+// The same text as a formula quantity, evaluated as the program evaluates one.
+void Quantity(benchmark::State& state, const Pair& pair) {
+  const BenchWorld world;
+  TFormula formula;
+  formula.SetFromPieces(Str255(pair.ours));
+  if (formula.CompileError() != 0 || formula.Compile(1.0, nullptr) != 0) {
+    state.SkipWithError("does not compile");
+    return;
+  }
+  for (auto _ : state) {
+    const double result = formula.Evaluate(&world);
+    benchmark::DoNotOptimize(result);
+  }
+}
+
 // muParser with variables holding the same values the references read.
 struct MuSetup {
   explicit MuSetup(const BenchWorld& w)
@@ -193,6 +212,12 @@ bool SameResults() {
       same = false;
       continue;
     }
+    TFormula quantity;
+    quantity.SetFromPieces(Str255(pair.ours));
+    if (quantity.Evaluate(&world) != ours) {
+      std::fprintf(stderr, "%s: the quantity does not give the program's value\n", pair.name);
+      same = false;
+    }
     const double theirs = mu.parser.Eval();
     if (std::fabs(ours - theirs) > 1e-12 * std::max(1.0, std::fabs(theirs))) {
       std::fprintf(stderr, "%s: %.17g here, %.17g in muParser\n", pair.name, ours, theirs);
@@ -210,6 +235,7 @@ int main(int argc, char** argv) {
     benchmark::RegisterBenchmark((std::string("Ours/") + pair.name).c_str(), Ours, pair, true);
     benchmark::RegisterBenchmark((std::string("OursUnbound/") + pair.name).c_str(), Ours, pair,
                                  false);
+    benchmark::RegisterBenchmark((std::string("Quantity/") + pair.name).c_str(), Quantity, pair);
     benchmark::RegisterBenchmark((std::string("MuParser/") + pair.name).c_str(), MuParser, pair);
   }
   benchmark::Initialize(&argc, argv);
