@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdlib>
+#include <vector>
+
 #include "tests/platform/win32/GdiTestSupport.h"
 
 namespace {
@@ -415,6 +419,102 @@ TEST(DcShapes, ArcsRunCounterClockwiseFromStartToEnd) {
       EXPECT_LE(y, 21) << x << "," << y;
     }
   }
+}
+
+TEST(DcLines, ADashedPenInTransparentModeLeavesItsGapsUntouched) {
+  MemoryCanvas canvas(80, 8);
+  canvas.Scramble();
+  const std::vector<COLORREF> before = canvas.Pixels();
+  HPEN dash = CreatePen(PS_DASH, 1, kRed);  // 18 on, 6 off
+  HPEN dot = CreatePen(PS_DOT, 1, kBlue);   // 3 on, 3 off
+  SetBkMode(canvas.dc(), TRANSPARENT);
+  SetBkColor(canvas.dc(), RGB(1, 2, 3));
+  HGDIOBJ old = SelectObject(canvas.dc(), dash);
+  MoveToEx(canvas.dc(), 0, 2, nullptr);
+  LineTo(canvas.dc(), 72, 2);
+  SelectObject(canvas.dc(), dot);
+  MoveToEx(canvas.dc(), 1, 0, nullptr);
+  LineTo(canvas.dc(), 8, 7);
+  for (int32_t y = 0; y < 8; ++y) {
+    for (int32_t x = 0; x < 80; ++x) {
+      COLORREF expected = before[static_cast<size_t>(y * 80 + x)];
+      if (y == 2 && x < 72 && x % 24 < 18) expected = kRed;
+      if (x == y + 1 && y < 7 && y % 6 < 3) expected = kBlue;
+      ASSERT_EQ(canvas.At(x, y), expected) << x << "," << y;
+    }
+  }
+  SelectObject(canvas.dc(), old);
+  DeleteObject(dash);
+  DeleteObject(dot);
+}
+
+// Where a pixel centre lies against the ellipse of the box 5, 3, 65, 35 (centre 35, 19, radii
+// 30 and 16): on its one-pixel outline, inside it, or outside.
+constexpr double kCx = 35, kCy = 19, kRx = 30, kRy = 16;
+double EllipseMeasure(int32_t x, int32_t y, double inset) {
+  const double dx = (x + 0.5 - kCx) / (kRx - inset);
+  const double dy = (y + 0.5 - kCy) / (kRy - inset);
+  return dx * dx + dy * dy;
+}
+bool OnOutline(int32_t x, int32_t y) {
+  return EllipseMeasure(x, y, -0.25) <= 1.0 && EllipseMeasure(x, y, 1.75) >= 1.0;
+}
+
+TEST(DcShapes, ArcPieAndChordPutTheirPixelsOnTheEllipseOfTheirBox) {
+  HBRUSH brush = CreateSolidBrush(kRed);
+  // A whole ellipse: every outline pixel lies on it, and every point of it has a pixel.
+  MemoryCanvas arc(70, 40);
+  Arc(arc.dc(), 5, 3, 65, 35, 65, 19, 65, 19);
+  for (int32_t y = 0; y < 40; ++y) {
+    for (int32_t x = 0; x < 70; ++x) {
+      if (arc.At(x, y) != kBlack) continue;
+      ASSERT_TRUE(OnOutline(x, y)) << x << "," << y;
+    }
+  }
+  for (int degrees = 0; degrees < 360; degrees += 5) {
+    const double t = degrees * 3.14159265358979 / 180;
+    const auto x = static_cast<int32_t>(kCx + (kRx - 0.5) * std::cos(t));
+    const auto y = static_cast<int32_t>(kCy + (kRy - 0.5) * std::sin(t));
+    int found = 0;
+    for (int32_t j = -1; j <= 1; ++j) {
+      for (int32_t i = -1; i <= 1; ++i)
+        found += arc.At(x + i, y + j) == kBlack;
+    }
+    EXPECT_GT(found, 0) << degrees;
+  }
+  // The upper right quarter as a pie: its arc, the two radii to the centre, the brush inside.
+  MemoryCanvas pie(70, 40);
+  SelectObject(pie.dc(), brush);
+  Pie(pie.dc(), 5, 3, 65, 35, 65, 19, 35, 3);
+  for (int32_t y = 0; y < 40; ++y) {
+    for (int32_t x = 0; x < 70; ++x) {
+      if (pie.At(x, y) != kBlack) continue;
+      const bool onArc = OnOutline(x, y) && x >= kCx - 1 && y <= kCy;
+      const bool onRadius = (std::abs(y + 0.5 - kCy) <= 1 && x >= kCx - 1) ||
+                            (std::abs(x + 0.5 - kCx) <= 1 && y <= kCy);
+      ASSERT_TRUE(onArc || onRadius) << x << "," << y;
+    }
+  }
+  EXPECT_EQ(pie.At(45, 14), kRed);
+  EXPECT_EQ(pie.At(25, 24), kWhite);
+  EXPECT_EQ(pie.At(64, 18), kBlack);  // where the arc meets the box
+  // The same quarter as a chord: the arc and the straight line joining its ends.
+  MemoryCanvas chord(70, 40);
+  SelectObject(chord.dc(), brush);
+  Chord(chord.dc(), 5, 3, 65, 35, 65, 19, 35, 3);
+  for (int32_t y = 0; y < 40; ++y) {
+    for (int32_t x = 0; x < 70; ++x) {
+      if (chord.At(x, y) != kBlack) continue;
+      const double u = (x + 0.5 - kCx) / kRx;
+      const double v = (kCy - y - 0.5) / kRy;
+      const bool onArc = OnOutline(x, y) && u >= -0.05 && v >= -0.1;
+      const bool onLine = std::abs(u + v - 1.0) * kRy <= 1.2 && u >= -0.05 && v >= -0.1;
+      ASSERT_TRUE(onArc || onLine) << x << "," << y;
+    }
+  }
+  EXPECT_EQ(chord.At(59, 12), kRed);    // between the chord and the arc
+  EXPECT_EQ(chord.At(44, 14), kWhite);  // on the centre's side of the chord
+  DeleteObject(brush);
 }
 
 TEST(DcSurface, AWindowContextDrawsAtItsOriginInsideItsVisibleRegion) {

@@ -2,8 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "platform/win32/Accelerator.h"
 #include "platform/win32/Input.h"
+#include "platform/win32/MenuLayout.h"
+#include "platform/win32/WindowPresenter.h"
 #include "tests/platform/win32/WindowTestSupport.h"
 
 namespace {
@@ -213,6 +218,107 @@ TEST_F(MenuTest, AMouseClickOnTheMenuBarOpensItsMenuAndChoosesAnItem) {
   const auto init = Log().All(WM_INITMENUPOPUP);
   ASSERT_EQ(init.size(), 1u);
   EXPECT_EQ(LOWORD(static_cast<uintptr_t>(init[0].lParam)), 1);  // Edit is bar position 1
+}
+
+// Runs a popup menu answering with its command, pressing the keys one idle turn at a time;
+// `open` receives, for each key, whether the menu was still open before it was pressed.
+UINT TrackWithKeys(HWND window, HMENU menu, std::vector<int32_t> keys, std::vector<bool>* open) {
+  size_t next = 0;
+  SetIdleScript([&] {
+    if (next >= keys.size()) return false;
+    if (open) open->push_back(GetActivePopupMenuWindow() != nullptr);
+    InjectKeyStroke(keys[next++]);
+    return true;
+  });
+  const auto chosen = static_cast<UINT>(TrackPopupMenu(menu, TPM_RETURNCMD, 0, 0, 0, window,
+                                                       nullptr));
+  SetIdleScript(nullptr);
+  return chosen;
+}
+
+TEST_F(MenuTest, EnterChoosesOnlyAnEnabledSelectionAndClosesAMenuWithoutOne) {
+  const HWND window = TopLevel(0, 0, 200, 200);
+  const HMENU menu = CreatePopupMenu();
+  AppendMenu(menu, MF_STRING | MF_GRAYED, 1, "Grayed");
+  AppendMenu(menu, MF_STRING, 2, "Plain");
+  // Enter on the grayed item leaves the menu open; the next item is then chosen.
+  std::vector<bool> open;
+  EXPECT_EQ(TrackWithKeys(window, menu, {VK_DOWN, VK_RETURN, VK_DOWN, VK_RETURN}, &open), 2u);
+  EXPECT_EQ(open, (std::vector<bool>{true, true, true, true}));
+  // Enter with nothing selected closes the menu: the Escape meant to close it is never needed.
+  open.clear();
+  EXPECT_EQ(TrackWithKeys(window, menu, {VK_RETURN, VK_ESCAPE}, &open), 0u);
+  EXPECT_EQ(open, (std::vector<bool>{true}));
+  DestroyMenu(menu);
+}
+
+TEST_F(MenuTest, ArrowsInAOneItemMenuSelectItsItem) {
+  const HWND window = TopLevel(0, 0, 200, 200);
+  const HMENU menu = CreatePopupMenu();
+  AppendMenu(menu, MF_STRING, 7, "Only");
+  EXPECT_EQ(TrackWithKeys(window, menu, {VK_DOWN, VK_RETURN}, nullptr), 7u);
+  EXPECT_EQ(TrackWithKeys(window, menu, {VK_UP, VK_RETURN}, nullptr), 7u);
+  EXPECT_EQ(TrackWithKeys(window, menu, {VK_DOWN, VK_DOWN, VK_UP, VK_RETURN}, nullptr), 7u);
+  DestroyMenu(menu);
+}
+
+TEST_F(MenuTest, RemovingALaterItemRemovesExactlyThatItem) {
+  const HMENU menu = CreatePopupMenu();
+  const HMENU sub = CreatePopupMenu();
+  AppendMenu(sub, MF_STRING, 50, "Inner");
+  for (UINT id = 1; id <= 4; ++id)
+    AppendMenu(menu, MF_STRING, id, ("Item " + std::to_string(id)).c_str());
+  AppendMenu(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(sub), "Sub");
+  auto ids = [menu] {
+    std::vector<UINT> out;
+    for (int32_t i = 0; i < GetMenuItemCount(menu); ++i)
+      out.push_back(GetMenuItemID(menu, i));
+    return out;
+  };
+  EXPECT_TRUE(RemoveMenu(menu, 2, MF_BYPOSITION));
+  EXPECT_EQ(ids(), (std::vector<UINT>{1, 2, 4, kMenuNotFound}));
+  EXPECT_EQ(GetMenuItemText(menu, 2, MF_BYPOSITION), "Item 4");
+  EXPECT_TRUE(RemoveMenu(menu, 4, MF_BYCOMMAND));
+  EXPECT_EQ(ids(), (std::vector<UINT>{1, 2, kMenuNotFound}));
+  EXPECT_FALSE(RemoveMenu(menu, 3, MF_BYPOSITION));  // past the end: nothing changes
+  EXPECT_EQ(GetMenuItemCount(menu), 3);
+  // Removing a submenu item keeps the submenu; deleting it destroys it.
+  EXPECT_TRUE(RemoveMenu(menu, 2, MF_BYPOSITION));
+  EXPECT_TRUE(IsMenu(sub));
+  AppendMenu(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(sub), "Sub");
+  EXPECT_TRUE(DeleteMenu(menu, 2, MF_BYPOSITION));
+  EXPECT_FALSE(IsMenu(sub));
+  EXPECT_EQ(ids(), (std::vector<UINT>{1, 2}));
+  DestroyMenu(menu);
+}
+
+TEST_F(MenuTest, RedrawingTheMenuBarRepaintsTheFrame) {
+  const HWND window = TopLevel(0, 0, 300, 200, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+  const HMENU bar = BuildBar();
+  SetMenu(window, bar);
+  Pump();
+  Log().Clear();
+  Pump();
+  EXPECT_TRUE(Log().All(WM_NCPAINT).empty());  // nothing to repaint
+  // A longer title shows once the bar is redrawn.
+  const RECT edit = MenuBarItemRect(window, 1);
+  RECT frame;
+  GetWindowRect(window, &frame);
+  const int32_t y = (edit.top + edit.bottom) / 2 - frame.top;
+  auto barRow = [&] {
+    std::vector<uint32_t> row;
+    for (int32_t x = edit.left - frame.left; x < edit.left - frame.left + 120; ++x)
+      row.push_back(GetWindowSurface(window)->Pixel(x, y));
+    return row;
+  };
+  const std::vector<uint32_t> before = barRow();
+  ModifyMenu(bar, 1, MF_BYPOSITION | MF_POPUP, reinterpret_cast<UINT_PTR>(GetSubMenu(bar, 1)),
+             "&Edit Everything Here");
+  EXPECT_TRUE(DrawMenuBar(window));
+  Pump();
+  EXPECT_FALSE(Log().All(WM_NCPAINT).empty());
+  EXPECT_NE(barRow(), before);
+  EXPECT_EQ(MenuBarDrawCount(window), 1);
 }
 
 TEST_F(MenuTest, AcceleratorsCommandUnlessTheirItemIsDisabled) {
