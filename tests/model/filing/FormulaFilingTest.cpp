@@ -113,7 +113,9 @@ TEST_F(FormulaFilingTest, QuantitiesRoundTripThroughEveryKindByteForByte) {
       Text("-(100) * (Constraint[3].dp.x - (0.5))", &record),
       Text("1 +"),
       Text("true"),
-      Text(("1" + std::string(252, ' ') + "+2").c_str())};  // 255 characters
+      Text(("1" + std::string(252, ' ') + "+2").c_str()),  // 255 characters
+      // A record name of all 255 characters: "#2:" and a text of 252.
+      Text(("3" + std::string(249, ' ') + "+4").c_str(), &record)};
   for (const TFormula& formula : formulas)
     shape.quantities.push_back(std::make_unique<TFormula>(formula));
   shape.quantities.push_back(nullptr);
