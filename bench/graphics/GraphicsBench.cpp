@@ -2,6 +2,7 @@
 // shapes on a surface of the same size; items are pixels touched.
 
 #include <cmath>
+#include <vector>
 
 #include <benchmark/benchmark.h>
 
@@ -210,6 +211,69 @@ void BM_CairoWideLines(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * 64 * (kSize - 20) * 5);
 }
 BENCHMARK(BM_CairoWideLines);
+
+// Shapes a million pixels across under a clip of side N: an ellipse, a triangle, a region, a
+// dashed line and a stretched blit. Drawing clips first, so the time follows N (items are the
+// clip's pixels) and not the shapes.
+void BM_GdiHugeShapesUnderClip(benchmark::State& state) {
+  Canvas canvas;
+  Canvas source;
+  const int side = static_cast<int>(state.range(0));
+  IntersectClipRect(canvas.dc(), 100, 100, 100 + side, 100 + side);
+  HBRUSH brush = CreateSolidBrush(RGB(200, 30, 50));
+  HPEN dashed = CreatePen(PS_DASH, 1, RGB(0, 0, 0));
+  HGDIOBJ oldBrush = SelectObject(canvas.dc(), brush);
+  HGDIOBJ oldPen = SelectObject(canvas.dc(), dashed);
+  HRGN region = CreateRectRgn(-1000000, -1000000, 1000000, 1000000);
+  const POINT triangle[] = {{-1000000, 1000000}, {300, -1000000}, {1000000, 1000000}};
+  for (auto _ : state) {
+    Ellipse(canvas.dc(), -1000000, -1000000, 1000000, 1000000);
+    Polygon(canvas.dc(), triangle, 3);
+    InvertRgn(canvas.dc(), region);
+    MoveToEx(canvas.dc(), -1000000, -999900, nullptr);
+    LineTo(canvas.dc(), 1000000, 1000100);
+    StretchBlt(canvas.dc(), -1000000, -1000000, 2000000, 2000000, source.dc(), 0, 0, kSize,
+               kSize, SRCINVERT);
+  }
+  state.SetItemsProcessed(state.iterations() * side * side);
+  SelectObject(canvas.dc(), oldBrush);
+  SelectObject(canvas.dc(), oldPen);
+  DeleteObject(region);
+  DeleteObject(dashed);
+  DeleteObject(brush);
+}
+BENCHMARK(BM_GdiHugeShapesUnderClip)->Arg(16)->Arg(64)->Arg(256);
+
+// Playing a metafile that makes N pens and keeps them all: each takes the lowest free slot of
+// the object table, found without walking the table, so the time per pen stays the same as N
+// grows.
+void BM_MetafilePens(benchmark::State& state) {
+  const int count = static_cast<int>(state.range(0));
+  std::vector<uint8_t> bits;
+  auto word = [&bits](uint32_t value) {
+    bits.push_back(static_cast<uint8_t>(value));
+    bits.push_back(static_cast<uint8_t>(value >> 8));
+  };
+  const uint32_t total = 9 + 8 * static_cast<uint32_t>(count) + 3;
+  for (uint32_t value : {1u, 9u, 0x300u, total & 0xFFFF, total >> 16, 0u, 8u, 0u, 0u})
+    word(value);
+  for (int i = 0; i < count; ++i) {
+    for (uint32_t value : {8u, 0u, uint32_t{META_CREATEPENINDIRECT}, uint32_t{PS_SOLID}, 1u, 0u,
+                           static_cast<uint32_t>(i & 0xFF), 0u})
+      word(value);
+  }
+  for (uint32_t value : {3u, 0u, 0u})
+    word(value);
+  HMETAFILE metafile = SetMetaFileBitsEx(static_cast<UINT>(bits.size()), bits.data());
+  Canvas canvas;
+  for (auto _ : state) {
+    const BOOL played = PlayMetaFile(canvas.dc(), metafile);
+    benchmark::DoNotOptimize(played);
+  }
+  state.SetItemsProcessed(state.iterations() * count);
+  DeleteMetaFile(metafile);
+}
+BENCHMARK(BM_MetafilePens)->Arg(10000)->Arg(40000)->Arg(120000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
