@@ -47,7 +47,7 @@ void TFormulaProgressState::Start(int16_t command) {
 bool FormulaProgressCheck(void* opaque, double start, double reached, double total) {
   auto& state = *static_cast<TFormulaProgressState*>(opaque);
   const int32_t now = GetTickCount60();
-  if (now - state.nextCheck <= 0) return false;
+  if (!TickDeadlineReached(now, state.nextCheck) || now == state.nextCheck) return false;
   try {
     TCommandHandler* const application = TCommandHandler::Application();
     if (TCountDialog::DialogUp() == 0) {
