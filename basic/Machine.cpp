@@ -46,88 +46,113 @@ void Machine::Run() {
   globals_.clear();
 }
 
+// The hot loop keeps the stack top in a local pointer and hands it back to sp_ before anything
+// that looks at the stack from outside (calls, members, errors). Every slot above the top is
+// Empty, so a push only copies in and a pop clears.
 void Machine::Execute(int32_t pc) {
+  Value* const bottom = stack_.data();
+  Value* sp = bottom + sp_;
   for (;;) {
     try {
       const Instr* const code = image_.code.data();
-      Value* locals = &stack_[frames_.back().base];
+      const Value* const constants = image_.constants.data();
+      Value* locals = bottom + frames_.back().base;
+      const SlotInfo* slots = image_.procs[frames_.back().proc].locals.data();
+#define YB_SYNC() (sp_ = static_cast<int32_t>(sp - bottom))
+#define YB_RELOAD() (sp = bottom + sp_)
       for (;;) {
         const Instr& in = code[pc++];
         switch (in.op) {
-          case Op::kConst: stack_[sp_++] = image_.constants[in.a]; break;
-          case Op::kNothing: stack_[sp_++] = Value::Object(nullptr, -1); break;
-          case Op::kLoadLocal: stack_[sp_++] = locals[in.a]; break;
+          case Op::kConst: *sp++ = constants[in.a]; break;
+          case Op::kNothing: *sp++ = Value::Object(nullptr, -1); break;
+          case Op::kLoadLocal: *sp++ = locals[in.a]; break;
           case Op::kStoreLocal: {
             Value& slot = locals[in.a];
-            Value& top = stack_[--sp_];
-            if (slot.type() == top.type() && slot.type() != VType::kObject) slot = std::move(top);
-            else StoreLocal(in.a, std::move(top));
+            Value& top = *--sp;
+            if (slot.type() == top.type() && slot.type() != VType::kObject) {
+              slot = std::move(top);
+            } else {
+              YB_SYNC();
+              slot = Typed(slots[in.a], std::move(top));
+            }
+            top.Clear();
             break;
           }
-          case Op::kLoadGlobal: stack_[sp_++] = globals_[in.a]; break;
-          case Op::kStoreGlobal: StoreVar(GlobalRef(in.a), std::move(stack_[--sp_])); break;
-          case Op::kAppend: Append(in.a, stack_[sp_ - 1]); stack_[--sp_] = Value(); break;
+          case Op::kLoadGlobal: *sp++ = globals_[in.a]; break;
+          case Op::kStoreGlobal:
+            --sp;
+            YB_SYNC();
+            StoreVar(GlobalRef(in.a), std::move(*sp));
+            sp->Clear();
+            break;
+          case Op::kAppend:
+            YB_SYNC();
+            Append(in.a, sp[-1]);
+            (--sp)->Clear();
+            break;
           case Op::kLoadHost: {
             const auto& [object, cls] = module_.hostObjects[in.a];
-            stack_[sp_++] = Value::Object(object, cls);
+            *sp++ = Value::Object(object, cls);
             break;
           }
           case Op::kLoadElem: {
-            sp_ -= in.b;
-            Value element = Element(in.a, &stack_[sp_], in.b);
-            for (int32_t i = 0; i < in.b; ++i) stack_[sp_ + i] = Value();
-            stack_[sp_++] = std::move(element);
+            sp -= in.b;
+            YB_SYNC();
+            Value element = Element(in.a, sp, in.b);
+            for (int32_t i = 0; i < in.b; ++i) sp[i].Clear();
+            *sp++ = std::move(element);
             break;
           }
           case Op::kStoreElem: {
-            Value value = std::move(stack_[--sp_]);
-            sp_ -= in.b;
-            Value& element = Element(in.a, &stack_[sp_], in.b);
-            const ArrayRep* rep = Var(in.a).RawArray();
+            Value value = std::move(*--sp);
+            sp -= in.b;
+            YB_SYNC();
+            Value& element = Element(in.a, sp, in.b);
             SlotInfo slot;
-            slot.type = rep->element;
+            slot.type = Var(in.a).RawArray()->element;
             element = Typed(slot, std::move(value));
-            for (int32_t i = 0; i < in.b; ++i) stack_[sp_ + i] = Value();
+            for (int32_t i = 0; i < in.b; ++i) sp[i].Clear();
             break;
           }
           case Op::kDimArray:
           case Op::kReDim: {
             const int32_t dims = in.b & 0xFF;
-            sp_ -= 2 * dims;
-            const SlotInfo& slot = in.a >= 0 ? image_.procs[frames_.back().proc].locals[in.a]
-                                             : image_.globals[-1 - in.a];
+            sp -= 2 * dims;
+            YB_SYNC();
+            const SlotInfo& slot = in.a >= 0 ? slots[in.a] : image_.globals[-1 - in.a];
             const bool keep = in.op == Op::kReDim && (in.b & kPreserve);
             Value& var = Var(in.a);
-            Value array = NewArray(slot, &stack_[sp_], dims, keep && var.type() == VType::kArray ? var.RawArray() : nullptr);
+            Value array = NewArray(slot, sp, dims, keep && var.type() == VType::kArray ? var.RawArray() : nullptr);
             var = std::move(array);
-            for (int32_t i = 0; i < 2 * dims; ++i) stack_[sp_ + i] = Value();
+            for (int32_t i = 0; i < 2 * dims; ++i) sp[i].Clear();
             break;
           }
-          case Op::kErase: {
-            const SlotInfo& slot = in.a >= 0 ? image_.procs[frames_.back().proc].locals[in.a]
-                                             : image_.globals[-1 - in.a];
-            Var(in.a) = NewArray(slot, nullptr, 0, nullptr);
+          case Op::kErase:
+            Var(in.a) = NewArray(in.a >= 0 ? slots[in.a] : image_.globals[-1 - in.a], nullptr, 0, nullptr);
             break;
-          }
-          case Op::kPop: stack_[--sp_] = Value(); break;
+          case Op::kPop: (--sp)->Clear(); break;
           case Op::kAdd:
           case Op::kSub:
           case Op::kMul: {
-            Value& left = stack_[sp_ - 2];
-            const Value& right = stack_[sp_ - 1];
-            if (IsWhole(left.type()) && IsWhole(right.type())) {
+            Value& left = sp[-2];
+            const Value& right = sp[-1];
+            const VType lt = left.type(), rt = right.type();
+            if (IsWhole(lt) && IsWhole(rt)) {
               const int64_t a = left.RawInt(), b = right.RawInt();
               const int64_t r = in.op == Op::kAdd ? a + b : in.op == Op::kSub ? a - b : a * b;
-              left = WholeResult(r, left.type() == VType::kLong || right.type() == VType::kLong);
-            } else if (left.type() == VType::kDouble && right.type() == VType::kDouble) {
-              const double a = left.RawDouble(), b = right.RawDouble();
+              left = WholeResult(r, lt == VType::kLong || rt == VType::kLong);
+            } else if ((lt == VType::kDouble || IsWhole(lt)) && (rt == VType::kDouble || IsWhole(rt))) {
+              const double a = lt == VType::kDouble ? left.RawDouble() : left.RawInt();
+              const double b = rt == VType::kDouble ? right.RawDouble() : right.RawInt();
               const double r = in.op == Op::kAdd ? a + b : in.op == Op::kSub ? a - b : a * b;
               if (!std::isfinite(r)) Raise(6);
-              left = Value::Double(r);
+              if (lt == VType::kDouble) left.SetRawDouble(r);
+              else left = Value::Double(r);
             } else {
+              YB_SYNC();
               left = Binary(in.op, left, right);
             }
-            stack_[--sp_] = Value();
+            (--sp)->Clear();
             break;
           }
           case Op::kLt:
@@ -136,12 +161,13 @@ void Machine::Execute(int32_t pc) {
           case Op::kGe:
           case Op::kEq:
           case Op::kNe: {
-            Value& left = stack_[sp_ - 2];
-            const Value& right = stack_[sp_ - 1];
+            Value& left = sp[-2];
+            const Value& right = sp[-1];
             int c;
             if (IsWhole(left.type()) && IsWhole(right.type())) {
               c = left.RawInt() < right.RawInt() ? -1 : left.RawInt() > right.RawInt() ? 1 : 0;
             } else {
+              YB_SYNC();
               c = Compare(left, right);
             }
             bool r = false;
@@ -154,51 +180,65 @@ void Machine::Execute(int32_t pc) {
               default: r = c != 0; break;
             }
             left = Value::Boolean(r);
-            stack_[--sp_] = Value();
+            (--sp)->Clear();
             break;
           }
           case Op::kDiv: case Op::kIntDiv: case Op::kMod: case Op::kPow: case Op::kConcat:
           case Op::kIs: case Op::kAnd: case Op::kOr: case Op::kXor: case Op::kEqv: case Op::kImp: {
-            Value& left = stack_[sp_ - 2];
-            left = Binary(in.op, left, stack_[sp_ - 1]);
-            stack_[--sp_] = Value();
+            YB_SYNC();
+            Value& left = sp[-2];
+            left = Binary(in.op, left, sp[-1]);
+            (--sp)->Clear();
             break;
           }
-          case Op::kNeg: stack_[sp_ - 1] = Negate(stack_[sp_ - 1]); break;
-          case Op::kNot: stack_[sp_ - 1] = Not(stack_[sp_ - 1]); break;
+          case Op::kNeg: sp[-1] = Negate(sp[-1]); break;
+          case Op::kNot: sp[-1] = Not(sp[-1]); break;
           case Op::kJump:
-            if (in.a < pc && --yieldCountdown_ == 0) Yield();
+            if (in.a < pc && --yieldCountdown_ == 0) YB_SYNC(), Yield();
             pc = in.a;
             break;
           case Op::kJumpFalse:
           case Op::kJumpTrue: {
-            Value& top = stack_[--sp_];
-            const bool truth = top.type() == VType::kBoolean ? top.RawInt() != 0 : top.ToBoolean();
-            top = Value();
+            Value& top = *--sp;
+            bool truth;
+            if (top.type() == VType::kBoolean) {
+              truth = top.RawInt() != 0;
+            } else {
+              YB_SYNC();
+              truth = top.ToBoolean();
+            }
+            top.Clear();
             if (truth == (in.op == Op::kJumpTrue)) {
-              if (in.a < pc && --yieldCountdown_ == 0) Yield();
+              if (in.a < pc && --yieldCountdown_ == 0) YB_SYNC(), Yield();
               pc = in.a;
             }
             break;
           }
           case Op::kCall:
+            YB_SYNC();
             if (--yieldCountdown_ == 0) Yield();
             EnterProc(in.a, in.b, pc);
+            YB_RELOAD();
             pc = image_.procs[in.a].codeStart;
-            locals = &stack_[frames_.back().base];
+            locals = bottom + frames_.back().base;
+            slots = image_.procs[in.a].locals.data();
             break;
           case Op::kReturn: {
+            YB_SYNC();
             const int32_t back = LeaveProc();
             if (back < 0) return;
+            YB_RELOAD();
             pc = back;
-            locals = &stack_[frames_.back().base];
+            locals = bottom + frames_.back().base;
+            slots = image_.procs[frames_.back().proc].locals.data();
             break;
           }
           case Op::kBuiltin: {
-            sp_ -= in.b;
-            Value result = CallBuiltin(static_cast<Builtin>(in.a), &stack_[sp_], in.b, *this);
-            for (int32_t i = 0; i < in.b; ++i) stack_[sp_ + i] = Value();
-            stack_[sp_++] = std::move(result);
+            sp -= in.b;
+            YB_SYNC();
+            Value result = CallBuiltin(static_cast<Builtin>(in.a), sp, in.b, *this);
+            for (int32_t i = 0; i < in.b; ++i) sp[i].Clear();
+            *sp++ = std::move(result);
             break;
           }
           case Op::kMemberGet:
@@ -207,41 +247,65 @@ void Machine::Execute(int32_t pc) {
           case Op::kDefault: {
             const MemberSite& site = image_.sites[in.a];
             const int32_t argc = site.argc + (in.op == Op::kMemberSet ? 1 : 0);
-            sp_ -= argc + 1;
+            sp -= argc + 1;
+            YB_SYNC();
             const Access access = in.op == Op::kMemberSet ? Access::kSet
                                   : in.op == Op::kMemberGet ? Access::kGet : Access::kCall;
-            Value result = CallMember(stack_[sp_], site.name, access, &stack_[sp_ + 1], argc,
-                                      site.wantResult);
-            for (int32_t i = 0; i <= argc; ++i) stack_[sp_ + i] = Value();
-            if (in.op != Op::kMemberSet) stack_[sp_++] = std::move(result);
-            locals = &stack_[frames_.back().base];
+            Value result = CallMember(*sp, site.name, access, sp + 1, argc, site.wantResult);
+            for (int32_t i = 0; i <= argc; ++i) sp[i].Clear();
+            if (in.op != Op::kMemberSet) *sp++ = std::move(result);
             break;
           }
           case Op::kOut:
-            if (static_cast<size_t>(in.b) < outValid_.size() && outValid_[in.b])
+            if (static_cast<size_t>(in.b) < outValid_.size() && outValid_[in.b]) {
+              YB_SYNC();
               StoreVar(in.a, outs_[in.b]);
+            }
             break;
           case Op::kForPrep:
+            YB_SYNC();
             if (!ForPrep(image_.loops[in.a])) pc = in.b;
             break;
-          case Op::kForNext:
+          case Op::kForNext: {
+            YB_SYNC();
             if (--yieldCountdown_ == 0) Yield();
-            if (ForNext(image_.loops[in.a])) pc = in.b;
+            const LoopInfo& loop = image_.loops[in.a];
+            if (loop.var >= 0) {
+              // The common counted loop: a Long or Integer variable stepped by a whole number.
+              Value& var = locals[loop.var];
+              const Value* hidden = locals + loop.hidden;
+              const VType t = var.type();
+              if (IsWhole(t) && slots[loop.var].type == t && IsWhole(hidden[0].type()) &&
+                  IsWhole(hidden[1].type())) {
+                const int64_t next = static_cast<int64_t>(var.RawInt()) + hidden[1].RawInt();
+                const bool narrow = t == VType::kInteger;
+                if (narrow ? (next < -32768 || next > 32767) : (next < INT32_MIN || next > INT32_MAX)) Raise(6);
+                var.SetRawInt(static_cast<int32_t>(next));
+                if (hidden[1].RawInt() >= 0 ? next <= hidden[0].RawInt() : next >= hidden[0].RawInt()) pc = in.b;
+                break;
+              }
+            }
+            if (ForNext(loop)) pc = in.b;
             break;
+          }
           case Op::kEachPrep:
-            locals[image_.loops[in.a].hidden] = std::move(stack_[--sp_]);
+            locals[image_.loops[in.a].hidden] = std::move(*--sp);
+            sp->Clear();
+            YB_SYNC();
             if (!EachStep(image_.loops[in.a], true)) pc = in.b;
             break;
           case Op::kEachNext:
+            YB_SYNC();
             if (--yieldCountdown_ == 0) Yield();
             if (EachStep(image_.loops[in.a], false)) pc = in.b;
             break;
           case Op::kPrint:
+            YB_SYNC();
             if (in.a == 3) {
               Print(Value(), 3);
             } else {
-              Print(stack_[sp_ - 1], in.a);
-              stack_[--sp_] = Value();
+              Print(sp[-1], in.a);
+              (--sp)->Clear();
             }
             break;
           case Op::kOnError: {
@@ -252,28 +316,37 @@ void Machine::Execute(int32_t pc) {
             errText_.clear();
             break;
           }
-          case Op::kResume: Resume(in.a, in.b, pc); break;
+          case Op::kResume:
+            YB_SYNC();
+            Resume(in.a, in.b, pc);
+            break;
           case Op::kErrGet:
-            if (in.a == 0) stack_[sp_++] = Value::Long(errNumber_);
-            else stack_[sp_++] = Value::String(errText_);
+            if (in.a == 0) *sp++ = Value::Long(errNumber_);
+            else *sp++ = Value::String(errText_);
             break;
           case Op::kErrRaise: {
-            sp_ -= in.b;
-            const int32_t number = stack_[sp_].ToLong();
-            std::string text = in.b >= 3 ? stack_[sp_ + 2].ToString() : ErrorText(number);
-            for (int32_t i = 0; i < in.b; ++i) stack_[sp_ + i] = Value();
+            sp -= in.b;
+            YB_SYNC();
+            const int32_t number = sp[0].ToLong();
+            std::string text = in.b >= 3 ? sp[2].ToString() : ErrorText(number);
+            for (int32_t i = 0; i < in.b; ++i) sp[i].Clear();
             throw ScriptError{number, std::move(text)};
           }
           case Op::kErrClear:
             errNumber_ = 0;
             errText_.clear();
             break;
-          case Op::kEnd: throw StopRun{};
+          case Op::kEnd: YB_SYNC(); throw StopRun{};
           case Op::kCount: Raise(51);
         }
       }
+#undef YB_SYNC
+#undef YB_RELOAD
     } catch (const ScriptError& error) {
+      // The operands of the failed instruction may sit above the last synchronised top.
+      sp_ = std::max(sp_, static_cast<int32_t>(sp - bottom));
       if (!HandleError(error, pc)) return;
+      sp = bottom + sp_;
     }
   }
 }

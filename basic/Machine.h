@@ -72,6 +72,17 @@ class Machine : public BuiltinHost {
   Value Dispatch(const Value& object, const MemberDef& member, Access access, Value* args,
                  int32_t argc);
 
+  // Members found for (class, name, kind of call), when the name has one registration only.
+  struct CachedMember {
+    int32_t cls = -2;
+    const char* key = nullptr;
+    Access access = Access::kGet;
+    int32_t argc = 0;
+    bool wantResult = false;
+    const MemberDef* member = nullptr;
+  };
+  static constexpr size_t kMemberCacheSize = 64;
+
   ScriptRunContext& context_;
   ScriptModule& module_;
   ScriptEngine& engine_;
@@ -89,6 +100,7 @@ class Machine : public BuiltinHost {
   RandomState random_;
   std::string line_;
   Value emptyString_;
+  CachedMember memberCache_[kMemberCacheSize];
 };
 
 }  // namespace basic

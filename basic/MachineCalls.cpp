@@ -69,7 +69,10 @@ void Machine::EnterProc(int32_t index, int32_t argc, int32_t returnPc) {
   const auto locals = static_cast<int32_t>(proc.locals.size());
   if (static_cast<size_t>(base) + locals + proc.maxStack + 1 > stack_.size() || frames_.size() >= 100000)
     Raise(28);
-  for (int32_t i = 0; i < argc; ++i) stack_[base + i] = Typed(proc.locals[i], std::move(stack_[base + i]));
+  for (int32_t i = 0; i < argc; ++i) {
+    Value& arg = stack_[base + i];
+    if (arg.type() != proc.locals[i].type || arg.type() == VType::kObject) arg = Typed(proc.locals[i], std::move(arg));
+  }
   for (int32_t i = argc; i < locals; ++i) stack_[base + i] = Default(proc.locals[i]);
   Frame frame;
   frame.proc = index;
@@ -83,15 +86,18 @@ int32_t Machine::LeaveProc() {
   const Frame frame = frames_.back();
   const ProcInfo& proc = image_.procs[frame.proc];
   Value result = proc.isFunction ? std::move(stack_[frame.base + proc.resultSlot]) : Value();
-  if (outs_.size() < static_cast<size_t>(proc.paramCount)) {
-    outs_.resize(proc.paramCount);
-    outValid_.resize(proc.paramCount);
-  }
-  std::fill(outValid_.begin(), outValid_.end(), 0);
-  for (int32_t i = 0; i < proc.paramCount; ++i) {
-    if (!proc.byRef[i]) continue;
-    outValid_[i] = 1;
-    outs_[i] = std::move(stack_[frame.base + i]);
+  // By-reference parameters go back only where the caller takes them (kOut follows the call).
+  if (frame.returnPc >= 0 && image_.code[frame.returnPc].op == Op::kOut) {
+    if (outs_.size() < static_cast<size_t>(proc.paramCount)) {
+      outs_.resize(proc.paramCount);
+      outValid_.resize(proc.paramCount);
+    }
+    std::fill(outValid_.begin(), outValid_.end(), 0);
+    for (int32_t i = 0; i < proc.paramCount; ++i) {
+      if (!proc.byRef[i]) continue;
+      outValid_[i] = 1;
+      outs_[i] = std::move(stack_[frame.base + i]);
+    }
   }
   for (int32_t i = frame.base; i < sp_; ++i) stack_[i] = Value();
   sp_ = frame.base;
@@ -116,7 +122,8 @@ void Machine::StoreLocal(int32_t slot, Value value) {
 // A value converted to a variable's declared type. An object keeps its pointer and takes the
 // declared class when the two are related, so members of the declared class can be called.
 Value Machine::Typed(const SlotInfo& slot, Value value) {
-  if (slot.type == VType::kEmpty) return value;  // a Variant takes anything, arrays too
+  if (slot.type == VType::kEmpty) return value;
+  if (slot.type == value.type() && slot.type != VType::kObject) return value;  // a Variant takes anything, arrays too
   if (slot.type != VType::kObject) {
     if (value.type() == VType::kObject) Raise(13);
     return value.ConvertTo(slot.type);

@@ -20,7 +20,13 @@ Value Machine::CallNamed(const Value& object, std::string_view key, Access acces
                          int32_t argc, bool wantResult) {
   if (object.type() != VType::kObject) Raise(424);
   if (object.RawObject() == nullptr) Raise(91);
-  const std::vector<const MemberDef*> candidates = engine_.FindMember(object.ObjectClass(), key);
+  const int32_t cls = object.ObjectClass();
+  const size_t hash = (static_cast<size_t>(cls) * 31 + reinterpret_cast<uintptr_t>(key.data()) / 8) % kMemberCacheSize;
+  CachedMember& cached = memberCache_[hash];
+  if (cached.cls == cls && cached.key == key.data() && cached.access == access && cached.argc == argc &&
+      cached.wantResult == wantResult)
+    return Dispatch(object, *cached.member, access, args, argc);
+  const std::vector<const MemberDef*> candidates = engine_.FindMember(cls, key);
   if (candidates.empty()) Raise(438);
   const MemberDef* member = Choose(candidates, access, args, argc, wantResult);
   if (member == nullptr && access == Access::kCall && argc > 0) {
@@ -31,6 +37,7 @@ Value Machine::CallNamed(const Value& object, std::string_view key, Access acces
     }
   }
   if (member == nullptr) Raise(450);
+  if (candidates.size() == 1) cached = CachedMember{cls, key.data(), access, argc, wantResult, member};
   return Dispatch(object, *member, access, args, argc);
 }
 
@@ -103,8 +110,8 @@ Value Machine::Dispatch(const Value& object, const MemberDef& member, Access acc
                         int32_t argc) {
   if (--yieldCountdown_ <= 0) Yield();
   std::vector<Value>& slots = frame_.slots;
-  slots.clear();
   slots.resize(static_cast<size_t>(argc) + 2);
+  slots[0].Clear();
   slots[1] = object;
   for (int32_t i = 0; i < argc; ++i) {
     const int16_t type = (access == Access::kSet ? member.resultType : member.args[i].first) & 0x3FF;
@@ -132,7 +139,7 @@ Value Machine::Dispatch(const Value& object, const MemberDef& member, Access acc
     context_.pendingError = false;
     throw ScriptError{context_.pendingNumber, std::move(context_.pendingText)};
   }
-  std::fill(outValid_.begin(), outValid_.end(), 0);
+  for (int32_t i = 0; i < argc && static_cast<size_t>(i) < outValid_.size(); ++i) outValid_[i] = 0;
   if (outs_.size() < static_cast<size_t>(argc)) {
     outs_.resize(argc);
     outValid_.resize(argc);

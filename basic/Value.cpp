@@ -142,10 +142,17 @@ Value Value::Array(ArrayRep* rep) {
   return r;
 }
 
-void Value::RetainArray(ArrayRep* rep) { ++rep->refs; }
+void Value::RetainShared() const {
+  if (type_ == VType::kString) ++u_.s->refs;
+  else ++u_.a->refs;
+}
 
-void Value::ReleaseArray(ArrayRep* rep) {
-  if (--rep->refs == 0) delete rep;
+void Value::ReleaseShared() {
+  if (type_ == VType::kString) {
+    if (--u_.s->refs == 0) delete u_.s;
+  } else if (--u_.a->refs == 0) {
+    delete u_.a;
+  }
 }
 
 double Value::ToDouble() const {

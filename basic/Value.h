@@ -68,6 +68,15 @@ class Value {
   }
   ~Value() { Release(); }
 
+  // Makes this value Empty.
+  void Clear() {
+    Release();
+    type_ = VType::kEmpty;
+  }
+  // Changes the number of a value that already holds that type (Integer, Long or Boolean; Double).
+  void SetRawInt(int32_t v) { u_.i = v; }
+  void SetRawDouble(double v) { u_.d = v; }
+
   static Value Integer(int16_t v) { Value r(VType::kInteger); r.u_.i = v; return r; }
   static Value Long(int32_t v) { Value r(VType::kLong); r.u_.i = v; return r; }
   static Value Double(double v) { Value r(VType::kDouble); r.u_.d = v; return r; }
@@ -108,19 +117,15 @@ class Value {
 
  private:
   explicit Value(VType type) : type_(type), cls_(-1) { u_.d = 0; }
+  bool Shared() const { return type_ == VType::kString || type_ == VType::kArray; }
   void Retain() const {
-    if (type_ == VType::kString) ++u_.s->refs;
-    else if (type_ == VType::kArray) RetainArray(u_.a);
+    if (Shared()) RetainShared();
   }
   void Release() {
-    if (type_ == VType::kString) {
-      if (--u_.s->refs == 0) delete u_.s;
-    } else if (type_ == VType::kArray) {
-      ReleaseArray(u_.a);
-    }
+    if (Shared()) ReleaseShared();
   }
-  static void RetainArray(ArrayRep* rep);
-  static void ReleaseArray(ArrayRep* rep);
+  void RetainShared() const;
+  void ReleaseShared();
 
   VType type_;
   int32_t cls_;
