@@ -66,12 +66,13 @@ bool Mechanics::IsActive(const Context& context, int c) const {
 
 void Mechanics::BuildRows(const Context& context) {
   rowsFromProjection_ = false;
-  rows_.clear();
+  builtRows_ = 0;
   entries_.clear();
   for (int c = 0; c < static_cast<int>(model_.constraints.size()); ++c) {
     if (!IsActive(context, c)) continue;
     AddGoalRows(context.WithConstraint(c), c);
   }
+  rows_.resize(builtRows_);
   for (size_t i = 0; i < rows_.size(); ++i) {
     Row& row = rows_[i];
     if (i > 0 && rows_[i - 1].constraint == row.constraint && rows_[i - 1].goal == row.goal)
@@ -105,10 +106,10 @@ void Mechanics::AddGoalRows(const Context& context, int c) {
     if (!IsKinematic(goal.type)) continue;
     const PointKin& p0 = pointKin_[record.points[0]];
     auto emit = [&](RowBuilder& b, double quantity) {
-      AddPositionRow(b, context, record, goal, c, gi, quantity);
+      Row& row = AddPositionRow(b, context, record, goal, c, gi, quantity);
       if (goal.marking == kEquality && forceLimit < kInfinity) {
-        rows_.back().lower = -forceLimit;
-        rows_.back().upper = forceLimit;
+        row.lower = -forceLimit;
+        row.upper = forceLimit;
       }
     };
     switch (record.kind) {
@@ -142,7 +143,7 @@ void Mechanics::AddGoalRows(const Context& context, int c) {
           const int frameBody = FrameBody(record);
           if (!framed) {
             frameAngle = FrameAngle(context, record);
-            frameX = Vector2d(std::cos(frameAngle), std::sin(frameAngle));
+            if (frameAngle != 0) frameX = Vector2d(std::cos(frameAngle), std::sin(frameAngle));
             framed = true;
           }
           const Vector2d e = goal.component == Component::Y ? Perp(frameX) : frameX;
@@ -278,14 +279,26 @@ double Mechanics::CurveDistance(const Context& context, int c, const PointKin& o
   return distance;
 }
 
-void Mechanics::AddPositionRow(RowBuilder& b, const Context& context, const Constraint& record,
-                               const Goal& goal, int c, int goalIndex, double quantity) {
-  // Built in place: a row is large, and a copy per row shows in every evaluation.
-  rows_.emplace_back();
-  Row& row = rows_.back();
+Mechanics::Row& Mechanics::AddPositionRow(RowBuilder& b, const Context& context,
+                                          const Constraint& record, const Goal& goal, int c,
+                                          int goalIndex, double quantity) {
+  // Built in place over the row of the last build, every field set: a row is large, and a copy
+  // or a clearing per row shows in every evaluation.
+  if (builtRows_ == static_cast<int>(rows_.size())) rows_.emplace_back();
+  Row& row = rows_[builtRows_++];
   row.constraint = c;
   row.goal = goalIndex;
+  row.sub = 0;
+  row.slot = 0;
   row.component = goal.component;
+  row.candidate = true;
+  row.lower = -kInfinity;
+  row.upper = kInfinity;
+  row.g = 0;
+  row.velocityTarget = 0;
+  row.lambda = 0;
+  row.redundant = false;
+  row.saturated = false;
   const bool noSlip = record.kind == ConstraintKind::Gear || record.kind == ConstraintKind::Rack;
   double rate = 0;
   for (int i = b.Begin(); i < b.Begin() + b.Count(); ++i)
@@ -321,6 +334,7 @@ void Mechanics::AddPositionRow(RowBuilder& b, const Context& context, const Cons
   }
   row.begin = b.Begin();
   row.count = b.Count();
+  return row;
 }
 
 }  // namespace yb::dynamics

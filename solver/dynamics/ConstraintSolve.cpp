@@ -95,14 +95,20 @@ void CholeskySolve(const std::vector<double>& l, int n, const Eigen::VectorXd& b
 // pair of entries of two rows on one coordinate, so its cost follows the joints.
 void Mechanics::Factorise(const std::vector<int>& rows) {
   const int n = static_cast<int>(rows.size());
-  structure_.clear();
-  flat_.clear();
-  for (int r : rows) {
+  size_t total = 0;
+  for (int r : rows)
+    total += rows_[r].count;
+  structure_.resize(rows.size() + total);
+  flat_.resize(total);
+  weighted_.resize(total);
+  for (size_t at = 0, k = 0; int r : rows) {
     const Row& row = rows_[r];
-    structure_.push_back(row.count);
-    for (int i = row.begin; i < row.begin + row.count; ++i) {
-      structure_.push_back(entries_[i].first);
-      flat_.push_back(entries_[i].second);
+    structure_[at++] = row.count;
+    for (int i = row.begin; i < row.begin + row.count; ++i, ++k) {
+      const auto [dof, value] = entries_[i];
+      structure_[at++] = dof;
+      flat_[k] = value;
+      weighted_[k] = value * invMass_[dof];
     }
   }
   const bool dense = n <= denseLimit_;
@@ -136,10 +142,8 @@ void Mechanics::Factorise(const std::vector<int>& rows) {
   p.factored.resize(groups);
   for (size_t group = 0, k = 0; group < groups; ++group) {
     double sum = 0;
-    for (const int end = p.groupEnd[group]; static_cast<int>(k) < end; ++k) {
-      const FactorPattern::Product& product = p.products[k];
-      sum += flat_[product.a] * invMass_[product.dof] * flat_[product.b];
-    }
+    for (const int end = p.groupEnd[group]; static_cast<int>(k) < end; ++k)
+      sum += weighted_[p.pairs[k].first] * flat_[p.pairs[k].second];
     values[p.groupSlot[group]] = sum;
     if (!changed && sum != p.factored[group]) changed = true;
   }
@@ -164,6 +168,9 @@ void Mechanics::Factorise(const std::vector<int>& rows) {
 void Mechanics::GroupProducts(FactorPattern& p) {
   std::stable_sort(p.products.begin(), p.products.end(),
                    [](const auto& x, const auto& y) { return x.slot < y.slot; });
+  p.pairs.clear();
+  for (const FactorPattern::Product& product : p.products)
+    p.pairs.emplace_back(product.a, product.b);
   p.groupSlot.clear();
   p.groupEnd.clear();
   for (size_t k = 0; k < p.products.size(); ++k) {

@@ -183,6 +183,15 @@ Eigen::VectorXd Mechanics::State() const {
   return state;
 }
 
+double Mechanics::LengthScale(int coordinate) const {
+  if (!IsAngle(coordinate)) return 1.0;
+  // The coordinate's body: free bodies take three coordinates each, in order.
+  for (int i = 0; i < BodyCount(); ++i)
+    if (bodyKin_[i].dof == coordinate - 2)
+      return std::sqrt(model_.bodies[i].moment / model_.bodies[i].mass);
+  return 1.0;
+}
+
 void Mechanics::SetState(double time, const Eigen::VectorXd& state) {
   time_ = time;
   Unpack(state);
@@ -258,7 +267,11 @@ BodyState Mechanics::Body(int index) const {
     throw DynamicsError{kErrBadModel, "a formula names a body that does not exist"};
   const dynamics::Body& b = model_.bodies[index];
   const double angle = q_[3 * index + 2], omega = v_[3 * index + 2];
-  const Vector2d arm = Rotate(angle, b.comX, b.comY);
+  // Formulas ask for bodies many times an evaluation: the rotation of the present angle is kept.
+  const BodyKin& k = bodyKin_[index];
+  const Vector2d arm = k.turned && k.angle == angle
+                           ? Vector2d(k.cos * b.comX - k.sin * b.comY, k.sin * b.comX + k.cos * b.comY)
+                           : Rotate(angle, b.comX, b.comY);
   BodyState s;
   s.x = q_[3 * index] - arm.x();
   s.y = q_[3 * index + 1] - arm.y();

@@ -57,6 +57,9 @@ class Mechanics {
   Eigen::VectorXd State() const;
   // Whether a free coordinate is a rotation (the others are lengths).
   static bool IsAngle(int coordinate) { return coordinate % 3 == 2; }
+  // What a change of one unit in a free coordinate moves the body's mass by, in lengths: 1 for
+  // a length, the radius of gyration for a rotation.
+  double LengthScale(int coordinate) const;
   void SetState(double time, const Eigen::VectorXd& state);
   double Time() const { return time_; }
 
@@ -144,7 +147,7 @@ class Mechanics {
   void BuildRows(const Context& context);
   void AddForces(const Context& context);
   void AddGoalRows(const Context& context, int c);
-  void AddPositionRow(RowBuilder& b, const Context& ctx, const Constraint& record, const Goal& goal,
+  Row& AddPositionRow(RowBuilder& b, const Context& ctx, const Constraint& record, const Goal& goal,
                       int c, int goalIndex, double quantity);
   double CurveDistance(const Context& context, int c, const PointKin& origin, const PointKin& point,
                        RowBuilder& b, bool keepFoot);
@@ -189,6 +192,7 @@ class Mechanics {
   Eigen::VectorXd invMass_;  // per free coordinate
   Eigen::VectorXd force_;    // per free coordinate
   std::vector<Row> rows_;
+  int builtRows_ = 0;  // rows made so far by the build in progress
   std::vector<std::pair<int, double>> entries_;
   std::vector<int> active_;  // candidate rows of the last solve
   std::vector<int> lastSignature_;
@@ -224,6 +228,7 @@ class Mechanics {
     };
     std::vector<int> structure;     // per row: its entry count, then the coordinate of each entry
     std::vector<Product> products;  // by place
+    std::vector<std::pair<int, int>> pairs;  // the entries a and b of each product, by place
     std::vector<int> groupSlot, groupEnd;  // per place: where it is, where its products end
     int n = 0;
     bool dense = false;
@@ -241,7 +246,8 @@ class Mechanics {
   static void GroupProducts(FactorPattern& pattern);
   void SolveFactorised(const Eigen::VectorXd& b, Eigen::VectorXd& x);
   std::vector<int> structure_;
-  std::vector<double> flat_;  // the Jacobian entries of the row set, row by row
+  std::vector<double> flat_;      // the Jacobian entries of the row set, row by row
+  std::vector<double> weighted_;  // the same, each times the inverse mass of its coordinate
   int denseLimit_ = 40;
   std::vector<std::unique_ptr<FactorPattern>> patterns_;
   FactorPattern* pattern_ = nullptr;  // the factorisation the next solve uses

@@ -15,6 +15,8 @@ Simulation::Simulation(Model model, RunSettings settings)
   settings_.SetStepsPerFrame(settings_.stepsPerFrame);
   mechanics_.SetFrameStep(settings_.animationStep);
   state_ = mechanics_.State();
+  for (int i = 0; i < mechanics_.DegreesOfFreedom(); ++i)
+    lengthScale_.push_back(mechanics_.LengthScale(i));
   // Start on the constraints, so that the first frame already closes.
   const double tolerance = AssemblyTolerance(state_);
   const double residual = mechanics_.Project(0.0, state_, tolerance);
@@ -89,19 +91,27 @@ void Simulation::Step(double h, Eigen::VectorXd& result, double& error) {
   scratch_ = state_ + (h / 2) * (k1_ - 3 * k3_ + 4 * k4_);
   f(t + h, scratch_, k5_);
   result = state_ + (h / 6) * (k1_ + 4 * k4_ + k5_);
-  // The estimate weighs a velocity error by what it moves the bodies in one animation step, and
-  // is relative where coordinates are larger than one unit, so that large worlds do not ask
-  // for more digits than the numbers hold. It is relative to the smaller of the coordinate's
-  // values at the two ends of the step: a step that blew a coordinate up would otherwise measure
-  // its error against the blown-up value and pass.
+  // The integrator error is a length: a rotation's error counts by what it moves the body's mass
+  // (its radius of gyration), and a velocity error by what it moves the bodies in one animation
+  // step. The estimate is relative where lengths are larger than one unit, so that large worlds
+  // do not ask for more digits than the numbers hold; it is relative to the smaller of the
+  // values at the two ends of the step, since a step that blew a coordinate up would otherwise
+  // measure its error against the blown-up value and pass. An angle is no length: a crank that
+  // has turned many times is held as tightly as a new one. The radius of gyration turns only
+  // small rotations into lengths, so under a loose error a rotation error of a radian or more
+  // still counts as too large.
   const Eigen::VectorXd estimate = (h / 30) * (2 * k1_ - 9 * k3_ + 8 * k4_ - k5_);
   const double tau = settings_.animationStep;
+  const double tolerance = settings_.EffectiveIntegratorError();
   error = 0;
   auto scale = [&](int i) { return std::min(std::abs(state_[i]), std::abs(result[i])); };
   for (int i = 0; i < dof; ++i) {
-    error = std::max(error, std::abs(estimate[i]) / std::max(1.0, scale(i)));
-    error =
-        std::max(error, tau * std::abs(estimate[dof + i]) / std::max(1.0, tau * scale(dof + i)));
+    const bool angle = Mechanics::IsAngle(i);
+    const double length = angle ? std::max(lengthScale_[i], std::min(tolerance, 1.0)) : 1.0;
+    const double size = angle ? 1.0 : std::max(1.0, scale(i));
+    error = std::max(error, length * std::abs(estimate[i]) / size);
+    error = std::max(error, length * tau * std::abs(estimate[dof + i]) /
+                                std::max(1.0, length * tau * scale(dof + i)));
   }
   if (!std::isfinite(error)) error = HUGE_VAL;
 }
