@@ -121,32 +121,55 @@ void DeviceContext::ReleaseState(const DcState& s) {
   }
 }
 
+namespace {
+
+// Device coordinates stay within this bound, so that a mapping that sends a point far beyond any
+// surface neither wraps round nor overflows where drawing adds a surface origin or takes the
+// difference of two coordinates.
+constexpr int64_t kDeviceLimit = (int64_t{1} << 30) - (int64_t{1} << 20);
+
+int32_t ClampDevice(int64_t v) {
+  return static_cast<int32_t>(std::clamp(v, -kDeviceLimit, kDeviceLimit));
+}
+
+int32_t Saturate(int64_t v) {
+  return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
+}
+
+// d * to / from rounded to nearest, without overflow for any 32-bit extents.
+int64_t MapLength(int64_t d, int32_t to, int32_t from) {
+  if (from == 0) return 0;
+  __int128 n = static_cast<__int128>(d) * to;
+  __int128 q = from;
+  if (q < 0) n = -n, q = -q;
+  const __int128 r = n >= 0 ? (n + q / 2) / q : -((-n + q / 2) / q);
+  return static_cast<int64_t>(std::clamp<__int128>(r, INT64_MIN / 2, INT64_MAX / 2));
+}
+
+}  // namespace
+
 POINT DeviceContext::ToDevice(POINT p) const {
   const DcState& s = state;
+  const int64_t dx = int64_t{p.x} - s.windowOrigin.x;
+  const int64_t dy = int64_t{p.y} - s.windowOrigin.y;
   if (s.mapMode == MM_TEXT) {
-    return POINT{p.x - s.windowOrigin.x + s.viewportOrigin.x,
-                 p.y - s.windowOrigin.y + s.viewportOrigin.y};
+    return POINT{ClampDevice(dx + s.viewportOrigin.x), ClampDevice(dy + s.viewportOrigin.y)};
   }
-  const int64_t x =
-      RoundDiv(int64_t{p.x - s.windowOrigin.x} * s.viewportExtent.cx, s.windowExtent.cx);
-  const int64_t y =
-      RoundDiv(int64_t{p.y - s.windowOrigin.y} * s.viewportExtent.cy, s.windowExtent.cy);
-  return POINT{static_cast<int32_t>(x + s.viewportOrigin.x),
-               static_cast<int32_t>(y + s.viewportOrigin.y)};
+  const int64_t x = MapLength(dx, s.viewportExtent.cx, s.windowExtent.cx);
+  const int64_t y = MapLength(dy, s.viewportExtent.cy, s.windowExtent.cy);
+  return POINT{ClampDevice(x + s.viewportOrigin.x), ClampDevice(y + s.viewportOrigin.y)};
 }
 
 POINT DeviceContext::ToLogical(POINT p) const {
   const DcState& s = state;
+  const int64_t dx = int64_t{p.x} - s.viewportOrigin.x;
+  const int64_t dy = int64_t{p.y} - s.viewportOrigin.y;
   if (s.mapMode == MM_TEXT) {
-    return POINT{p.x - s.viewportOrigin.x + s.windowOrigin.x,
-                 p.y - s.viewportOrigin.y + s.windowOrigin.y};
+    return POINT{Saturate(dx + s.windowOrigin.x), Saturate(dy + s.windowOrigin.y)};
   }
-  const int64_t x =
-      RoundDiv(int64_t{p.x - s.viewportOrigin.x} * s.windowExtent.cx, s.viewportExtent.cx);
-  const int64_t y =
-      RoundDiv(int64_t{p.y - s.viewportOrigin.y} * s.windowExtent.cy, s.viewportExtent.cy);
-  return POINT{static_cast<int32_t>(x + s.windowOrigin.x),
-               static_cast<int32_t>(y + s.windowOrigin.y)};
+  const int64_t x = MapLength(dx, s.windowExtent.cx, s.viewportExtent.cx);
+  const int64_t y = MapLength(dy, s.windowExtent.cy, s.viewportExtent.cy);
+  return POINT{Saturate(x + s.windowOrigin.x), Saturate(y + s.windowOrigin.y)};
 }
 
 int32_t DeviceContext::ScaleX(int32_t length) const {

@@ -161,7 +161,7 @@ void PaintClosedShape(DeviceContext& dc, Raster& raster, const RECT& r, Shape sh
   const int32_t w = pen.width;
   const RegionData outer = shape(r, 0);
   RegionData inner;
-  if (r.right - r.left > 2 * w && r.bottom - r.top > 2 * w)
+  if (int64_t{r.right} - r.left > 2 * int64_t{w} && int64_t{r.bottom} - r.top > 2 * int64_t{w})
     inner = shape(RECT{r.left + w, r.top + w, r.right - w, r.bottom - w}, w);
   PaintShape(dc, raster, inner, RegionData::Combine(outer, inner, RGN_DIFF), pen);
 }

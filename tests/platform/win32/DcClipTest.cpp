@@ -265,6 +265,20 @@ TEST_F(HugeView, RegionsAndBlitsAMillionPixelsAcrossCostWhatTheSurfaceShows) {
   EXPECT_LE(Work().sourcePixels, 1 + 256);
 }
 
+TEST_F(HugeView, ShapesMappedBeyondThirtyTwoBitsNeitherWrapNorOverflow) {
+  SetViewportExtEx(canvas.dc(), INT32_MAX, INT32_MAX, nullptr);
+  HBRUSH brush = CreateSolidBrush(kRed);
+  SelectObject(canvas.dc(), brush);
+  Ellipse(canvas.dc(), -20, -20, 20, 20);  // some 10^11 pixels across
+  EXPECT_EQ(canvas.Count(kRed), 256);
+  POINT far{30000, -30000};
+  LPtoDP(canvas.dc(), &far, 1);
+  EXPECT_GT(far.x, 1 << 29);  // far off, on the side it lies
+  EXPECT_LT(far.y, -(1 << 29));
+  SelectObject(canvas.dc(), GetStockObject(WHITE_BRUSH));
+  DeleteObject(brush);
+}
+
 TEST_F(HugeView, AMetafileWithAHugeMappingCostsWhatTheSurfaceShows) {
   SetMapMode(canvas.dc(), MM_TEXT);
   SetViewportOrgEx(canvas.dc(), 0, 0, nullptr);
