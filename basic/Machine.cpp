@@ -107,6 +107,8 @@ void Machine::Execute(int32_t pc) {
             Value value = std::move(*--sp);
             sp -= in.b;
             YB_SYNC();
+            // An element never holds an array, so arrays cannot contain themselves.
+            if (value.type() == VType::kArray) Raise(13);
             Value& element = Element(in.a, sp, in.b);
             SlotInfo slot;
             slot.type = Var(in.a).RawArray()->element;
