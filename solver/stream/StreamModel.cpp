@@ -28,10 +28,13 @@ std::string Where(const char* kind, int16_t id) {
   return std::string(kind) + " " + std::to_string(id);
 }
 
-// What a formula sees before the world exists: the time 0, the inputs, and nothing of the world.
+// What a formula sees while the world is set up: the time 0, the inputs, and the bodies set up
+// before it (a gear's contact point is placed from both gears' centres).
 class StartEnvironment : public FormulaEnvironment {
  public:
-  StartEnvironment(const InputTable& inputs, double step) : inputs_(inputs), step_(step) {}
+  StartEnvironment(const InputTable& inputs, double step, const Binding& binding,
+                   const std::vector<dynamics::Body>& bodies)
+      : inputs_(inputs), step_(step), binding_(binding), bodies_(bodies) {}
   int32_t Time(double& out) const override {
     out = 0;
     return kFormulaOk;
@@ -44,8 +47,28 @@ class StartEnvironment : public FormulaEnvironment {
   int32_t FindObject(std::string_view, int32_t, FormulaObject&) const override {
     return kFormulaNoValue;
   }
-  int32_t Member(const FormulaObject&, FormulaMember, FormulaVector&) const override {
-    return kFormulaNoValue;
+  int32_t Member(const FormulaObject& object, FormulaMember member,
+                 FormulaVector& out) const override {
+    if (object.kind != FormulaObjectKind::kBody) return kFormulaNoValue;
+    const int index = binding_.Body(object.number);
+    if (index < 0 || index >= static_cast<int>(bodies_.size())) return kFormulaNoValue;
+    const dynamics::Body& b = bodies_[static_cast<size_t>(index)];
+    switch (member) {
+      case FormulaMember::kPosition:
+        out = {b.x, b.y, b.r};
+        return kFormulaOk;
+      case FormulaMember::kVelocity:
+        out = {b.vx, b.vy, b.vr};
+        return kFormulaOk;
+      case FormulaMember::kMass:
+        out = {b.mass, 0, 0};
+        return kFormulaOk;
+      case FormulaMember::kCharge:
+        out = {b.charge, 0, 0};
+        return kFormulaOk;
+      default:
+        return kFormulaNoValue;
+    }
   }
   int32_t InputValue(int32_t number, double& out) const override {
     return inputs_.Get(number, out) ? kFormulaOk : kFormulaUnknownObject;
@@ -62,6 +85,8 @@ class StartEnvironment : public FormulaEnvironment {
  private:
   const InputTable& inputs_;
   double step_;
+  const Binding& binding_;
+  const std::vector<dynamics::Body>& bodies_;
 };
 
 bool IsZero(const CompiledItem& item) {
@@ -276,9 +301,10 @@ dynamics::Value StreamModel::MakeValue(const CompiledItem& item,
 }
 
 double StreamModel::StartValue(const CompiledItem& item, const InputTable& inputs,
+                               const std::vector<dynamics::Body>& bodies,
                                const std::string& where) const {
   if (!item.program) return item.constant;
-  const StartEnvironment environment(inputs, settings_.animationStep);
+  const StartEnvironment environment(inputs, settings_.animationStep, *binding_, bodies);
   double value = 0;
   const int32_t result = execute_program(*item.program, &environment, value);
   if (result != kFormulaOk)
@@ -330,7 +356,7 @@ dynamics::Model StreamModel::Build(const std::shared_ptr<const InputTable>& inpu
     const BodyRecord& record = world_.bodies[b];
     const std::string where = Where("body", record.id);
     auto value = [&](BodyItem item) {
-      return StartValue(bodyItems_[b][item], *inputs, where);
+      return StartValue(bodyItems_[b][item], *inputs, model.bodies, where);
     };
     dynamics::Body body;
     body.x = value(kBodyX);
@@ -381,9 +407,10 @@ dynamics::Model StreamModel::Build(const std::shared_ptr<const InputTable>& inpu
     const std::string where = Where("point", record.id);
     // A point on no body stays where it is in the world.
     const int body = record.body == kNoObject ? dynamics::kBackground : binding_->Body(record.body);
-    pointIndex.push_back(model.AddPoint(body, StartValue(pointItems_[p][0], *inputs, where),
-                                        StartValue(pointItems_[p][1], *inputs, where),
-                                        StartValue(pointItems_[p][2], *inputs, where)));
+    auto value = [&](int item) {
+      return StartValue(pointItems_[p][static_cast<size_t>(item)], *inputs, model.bodies, where);
+    };
+    pointIndex.push_back(model.AddPoint(body, value(0), value(1), value(2)));
   }
 
   std::vector<int> bodyPoints(model.bodies.size(), -1);

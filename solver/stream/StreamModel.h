@@ -88,7 +88,7 @@ class StreamModel {
   dynamics::Value MakeValue(const CompiledItem& item,
                             const std::shared_ptr<const InputTable>& inputs) const;
   double StartValue(const CompiledItem& item, const InputTable& inputs,
-                    const std::string& where) const;
+                    const std::vector<dynamics::Body>& bodies, const std::string& where) const;
   int PointFor(dynamics::Model& model, std::vector<int>& bodyPoints, int16_t id,
                const std::vector<int>& pointIndex) const;
   std::vector<int> Members(const GroupRecord& group) const;

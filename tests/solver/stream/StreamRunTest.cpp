@@ -166,6 +166,18 @@ TEST(StreamRun, RunsCutIntoPiecesGiveTheFramesOfOneRun) {
   EXPECT_EQ(partial.bytes, again.bytes);
 }
 
+TEST(StreamRun, GearsReadFromTheirContactPointsTurnAtTheRatioOfTheirRadii) {
+  EngineRun run(Gears());
+  ASSERT_EQ(run.readResult, kEngineOk);
+  History history(40, 16);
+  ASSERT_EQ(run.RunTo(history, 21), kEngineOk);
+  for (int f = 1; f <= 20; ++f) {
+    EXPECT_NEAR(history.Value(f, 5), 1.0, 1e-9) << f;
+    EXPECT_NEAR(history.Value(f, 8 + 5), -2.0, 1e-9) << f;
+    EXPECT_NEAR(history.Value(f, 8 + 2), -2.0 * history.Value(f, 2), 1e-9) << f;
+  }
+}
+
 TEST(StreamRun, BlockLaidOutWithThreeValuesPerBodyGetsThree) {
   FourBar bar;
   EngineRun run(bar.Stream(1.0 / 30));

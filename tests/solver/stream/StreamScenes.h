@@ -139,4 +139,24 @@ inline std::vector<uint8_t> InputWorld(double step) {
   return s.Finish();
 }
 
+// Two gears in mesh (radii 1 and 0.5), the first driven by a motor.
+inline std::vector<uint8_t> Gears() {
+  StreamBuilder s;
+  s.Body(10, 0.0, 0.0, 0.0, 1.0, 0.5).CircleSize(2.0);
+  s.Body(11, 1.5, 0.0, 0.0, 0.5, 0.06).CircleSize(1.0);
+  s.Point(20, 0, 0.0, 0.0);
+  s.Point(21, 10, 0.0, 0.0);
+  s.Point(22, 0, 1.5, 0.0);
+  s.Point(23, 11, 0.0, 0.0);
+  s.Point(24, 10, F("cos(body[10].p.r)*1+sin(body[10].p.r)*0"), 0.0, 0.0, 1502);
+  s.Point(25, 11, -0.5, 0.0, 0.0, 1502);
+  s.Constraint(30, {20, 21}, {PinY(), PinX()});
+  s.Constraint(31, {22, 23}, {PinY(), PinX()});
+  s.Constraint(32, {21, 23}, {{1, 0, 0, F(2.0)}}, -1, 0.0, 0.0);  // the gear's own rod, off
+  s.Constraint(33, {24, 25}, {PinY()});
+  s.Constraint(34, {20, 21}, {{2, 0, 2, F(1.0)}});
+  s.Object(50).RunSettings(kIntegratorKuttaMerson, kModeAccurate, true, 0.05, 1, 1e-9, 1e-12);
+  return s.Finish();
+}
+
 }  // namespace yb::stream::testing
