@@ -10,6 +10,7 @@
 #include "core/port/Port.h"
 #include "core/port/WindowBinding.h"
 #include "platform/win32/Bitmap.h"
+#include "platform/win32/WindowRegion.h"
 
 namespace {
 
@@ -78,39 +79,69 @@ void DropCache(PictureRec& picture) {
   picture.cachedWidth = picture.cachedHeight = -1;
 }
 
-// Builds the two images: the picture over black, and a mask that is white where it did not draw.
-void BuildCache(HDC dc, PictureRec& picture, int32_t width, int32_t height) {
+// A context drawing into the bitmap selected in memory as if the bitmap were the whole
+// destination, with the destination point `at` on the bitmap's top-left pixel. The shift lies
+// below the context's mapping, so a metafile setting its own origins keeps it.
+HDC PartContext(HDC memory, POINT at) {
+  return CreateSurfaceDC(GetDCSurface(memory), POINT{-at.x, -at.y}, nullptr);
+}
+
+// Builds the two images of the part of a destination of the given size: the picture over
+// black, and a mask that is white where it did not draw.
+void BuildCache(HDC dc, PictureRec& picture, int32_t width, int32_t height, const RECT& part) {
   DropCache(picture);
+  const int32_t partWidth = part.right - part.left;
+  const int32_t partHeight = part.bottom - part.top;
   const HDC memory = CreateCompatibleDC(dc);
   const HDC other = CreateCompatibleDC(dc);
-  picture.mask = CreateCompatibleBitmap(dc, width, height);
-  picture.image = CreateCompatibleBitmap(dc, width, height);
+  picture.mask = CreateCompatibleBitmap(dc, partWidth, partHeight);
+  picture.image = CreateCompatibleBitmap(dc, partWidth, partHeight);
   const HGDIOBJ oldMemory = SelectObject(memory, picture.mask);
   const HGDIOBJ oldOther = SelectObject(other, picture.image);
-  PatBlt(memory, 0, 0, width, height, WHITENESS);
-  PlayInto(memory, picture, width, height);
-  PatBlt(other, 0, 0, width, height, BLACKNESS);
-  PlayInto(other, picture, width, height);
-  BitBlt(memory, 0, 0, width, height, other, 0, 0, SRCINVERT);
+  const POINT at{part.left, part.top};
+  const HDC maskPart = PartContext(memory, at);
+  const HDC imagePart = PartContext(other, at);
+  PatBlt(maskPart, part.left, part.top, partWidth, partHeight, WHITENESS);
+  PlayInto(maskPart, picture, width, height);
+  PatBlt(imagePart, part.left, part.top, partWidth, partHeight, BLACKNESS);
+  PlayInto(imagePart, picture, width, height);
+  DeleteDC(maskPart);
+  DeleteDC(imagePart);
+  BitBlt(memory, 0, 0, partWidth, partHeight, other, 0, 0, SRCINVERT);
   SelectObject(memory, oldMemory);
   SelectObject(other, oldOther);
   DeleteDC(memory);
   DeleteDC(other);
   picture.cachedWidth = width;
   picture.cachedHeight = height;
+  picture.cachedPart = part;
 }
 
+// Only the part of the destination inside the context's clip is composed and copied, so a
+// picture zoomed far beyond the window costs what the window shows of it.
 void DrawTransparently(HDC dc, PictureRec& picture, const MacRect& destination) {
   const int32_t width = destination.right - destination.left;
   const int32_t height = destination.bottom - destination.top;
   if (width <= 0 || height <= 0) return;
-  if (picture.cachedWidth != width || picture.cachedHeight != height)
-    BuildCache(dc, picture, width, height);
+  RECT clip;
+  if (GetClipBox(dc, &clip) == ERROR) return;
+  const RECT part{std::max(clip.left - destination.left, 0), std::max(clip.top - destination.top, 0),
+                  std::min(clip.right - destination.left, width),
+                  std::min(clip.bottom - destination.top, height)};
+  if (part.left >= part.right || part.top >= part.bottom) return;
+  if (picture.cachedWidth != width || picture.cachedHeight != height ||
+      !EqualRect(picture.cachedPart, part)) {
+    BuildCache(dc, picture, width, height, part);
+  }
   const HDC memory = CreateCompatibleDC(dc);
   const HGDIOBJ old = SelectObject(memory, picture.mask);
-  BitBlt(dc, destination.left, destination.top, width, height, memory, 0, 0, SRCAND);
+  const int32_t x = destination.left + part.left;
+  const int32_t y = destination.top + part.top;
+  const int32_t partWidth = part.right - part.left;
+  const int32_t partHeight = part.bottom - part.top;
+  BitBlt(dc, x, y, partWidth, partHeight, memory, 0, 0, SRCAND);
   SelectObject(memory, picture.image);
-  BitBlt(dc, destination.left, destination.top, width, height, memory, 0, 0, SRCINVERT);
+  BitBlt(dc, x, y, partWidth, partHeight, memory, 0, 0, SRCINVERT);
   SelectObject(memory, old);
   DeleteDC(memory);
 }

@@ -16,8 +16,11 @@ struct PictureRec {
   int32_t xExtent = 0;
   int32_t yExtent = 0;
   HMETAFILE metafile = nullptr;
-  int32_t cachedWidth = -1;  // -1: no cached images
+  // The cached images: of the part cachedPart of a destination cachedWidth x cachedHeight
+  // (the part that was visible), with -1 for no cached images.
+  int32_t cachedWidth = -1;
   int32_t cachedHeight = -1;
+  RECT cachedPart{};
   HBITMAP mask = nullptr;
   HBITMAP image = nullptr;
 };

@@ -139,6 +139,30 @@ TEST_F(PictureTest, BitmapPicturesStretchTheirSixteenPixelsOntoTheDestination) {
   UnregisterResourceModule("pictures-test.dll");
 }
 
+// A picture drawn thousands of times larger than the window composes only the window's part.
+TEST_F(PictureTest, AZoomedPictureComposesOnlyWhatTheWindowShows) {
+  PictureRec* recorded = BlueSquare();
+  PictureRec* scaled = PictureFromMetafile(MM_ANISOTROPIC, 40, 40, recorded->metafile);
+  // The square, a quarter of the picture across, spans [-5000, 5000) on both axes.
+  DrawPicture(scaled, MacRect(-15000, -15000, 25000, 25000), false);
+  EXPECT_EQ(Pixel(0, 0), 0x0000FFu);
+  EXPECT_EQ(Pixel(99, 99), 0x0000FFu);
+  BITMAP cached;
+  ASSERT_GT(GetObject(scaled->mask, sizeof cached, &cached), 0);
+  EXPECT_EQ(cached.bmWidth, 100);
+  EXPECT_EQ(cached.bmHeight, 100);
+  // Its edge in view: blue up to it, the window's own pixels beyond.
+  const HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+  const RECT all{0, 0, 100, 100};
+  FillRect(GetPortDC(), &all, red);
+  DeleteObject(red);
+  DrawPicture(scaled, MacRect(-19950, -19950, 20050, 20050), false);
+  EXPECT_EQ(Pixel(49, 49), 0x0000FFu);
+  EXPECT_EQ(Pixel(50, 50), 0xFF0000u);
+  KillPicture(scaled);
+  KillPicture(recorded);
+}
+
 TEST_F(PictureTest, PicturesFromMetafileDescriptionsGetAFrameFromTheirExtents) {
   PictureRec* recorded = BlueSquare();
   PictureRec* ratio = PictureFromMetafile(MM_ANISOTROPIC, -400, -100, recorded->metafile);
