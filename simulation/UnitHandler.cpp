@@ -11,6 +11,8 @@
 
 #include "core/ClassRegistry.h"
 #include "core/geometry/NumberFormat.h"
+#include "model/filing/ObjectReader.h"
+#include "model/filing/ObjectWriter.h"
 #include "simulation/DimensionCode.h"
 
 namespace {
@@ -335,6 +337,39 @@ void TWorldUnitHandler::SetShortProperty(uint32_t tag, uint16_t value) {
     return;
   }
   SetIndexProperty(tag, static_cast<int16_t>(value));
+}
+
+uint16_t TWorldUnitHandler::ReadBlockContents(int16_t code, TObjectReader& reader) {
+  if (code != kBlockUnitSettings) return TLink::ReadBlockContents(code, reader);
+  system_ = static_cast<int16_t>(reader.ReadInt());
+  digits_ = static_cast<int16_t>(reader.ReadInt());
+  format_ = static_cast<int16_t>(reader.ReadInt());
+  for (int16_t& unit : units_)
+    unit = static_cast<int16_t>(reader.ReadInt());
+  wrapAngles_ = reader.ReadInt() != 0;
+  return 1;
+}
+
+void TWorldUnitHandler::WriteBlockContents(int16_t code, TObjectWriter& writer) {
+  if (code != kBlockUnitSettings) {
+    TLink::WriteBlockContents(code, writer);
+    return;
+  }
+  writer.WriteCode(system_);
+  writer.WriteCode(digits_);
+  writer.WriteCode(format_);
+  for (const int16_t unit : units_)
+    writer.WriteCode(unit);
+  writer.WriteCode(wrapAngles_ ? 1 : 0);
+}
+
+void TWorldUnitHandler::WriteFields(TObjectWriter& writer) {
+  writer.WriteBlock(*this, kBlockUnitSettings);
+  TLink::WriteFields(writer);
+}
+
+void TWorldUnitHandler::WriteClassTag(TObjectWriter& writer) {
+  writer.WriteTag(kUnitHandlerTag);
 }
 
 void RegisterUnitHandler() {

@@ -27,6 +27,9 @@ inline constexpr uint32_t kTagFormatFixed = MakeTag("   X");
 inline constexpr uint32_t kTagFormatFloating = MakeTag("   L");
 inline constexpr uint32_t kTagFormatAutomatic = MakeTag("   A");
 inline constexpr uint32_t kTagUnitSystem = MakeTag("DMSS");
+// The block that keeps the settings in documents: the unit system, the digits, the format, the
+// unit of each quantity in quantity order and the angle wrapping, each a short.
+inline constexpr int16_t kBlockUnitSettings = 5380;
 
 class TWorldUnitHandler : public TLink, public TUnitHandler {
   DECLARE_CLASS_ID(384, TLink)
@@ -85,6 +88,12 @@ class TWorldUnitHandler : public TLink, public TUnitHandler {
   void SetIndexProperty(uint32_t tag, int16_t value);
   uint16_t GetShortProperty(uint32_t tag, uint16_t& value, void* extra) override;
   void SetShortProperty(uint32_t tag, uint16_t value) override;
+
+  // Filing.
+  uint16_t ReadBlockContents(int16_t code, TObjectReader& reader) override;
+  void WriteBlockContents(int16_t code, TObjectWriter& writer) override;
+  void WriteFields(TObjectWriter& writer) override;
+  void WriteClassTag(TObjectWriter& writer) override;
 
  private:
   // The size of the display unit of the code in internal units.

@@ -14,14 +14,15 @@
 #include "model/filing/ObjectWriter.h"
 #include "simulation/Engine.h"
 #include "simulation/StopWhen.h"
+#include "simulation/UnitHandler.h"
 
 namespace simulation_test {
 
 inline const std::vector<uint8_t>& ClassTable() {
   static const std::vector<uint8_t> table = [] {
-    constexpr int16_t kCount = 2;
-    const int16_t codes[kCount] = {kBlockPauseControls, kBlockRunSettings};
-    const uint32_t tags[kCount] = {kStopWhenTag, kEngineTag};
+    constexpr int16_t kCount = 3;
+    const int16_t codes[kCount] = {kBlockPauseControls, kBlockRunSettings, kBlockUnitSettings};
+    const uint32_t tags[kCount] = {kStopWhenTag, kEngineTag, kUnitHandlerTag};
     std::vector<uint8_t> bytes(2 + kCount * 6);
     std::memcpy(bytes.data(), &kCount, 2);
     for (int i = 0; i < kCount; ++i) {
@@ -39,6 +40,7 @@ class FilingScope {
     InitHandlePool();
     LoadEngineLibrary();
     RegisterStopWhen();
+    RegisterUnitHandler();
     FreezeClassRegistry();
     static const ResourceEntry entries[] = {
         {"FACT", 0, nullptr, static_cast<uint16_t>(kFactTableId), ClassTable().data(),
@@ -51,6 +53,7 @@ class FilingScope {
     SetResourceModule1(nullptr);
     UnregisterResourceModule("simulation-test.dll");
     FreeClassRegistry();
+    FreeUnitHandler();
     FreeEngineLibrary();
     FreeHandlePool();
   }

@@ -7,6 +7,7 @@
 
 #include "core/Tag.h"
 #include "simulation/DimensionCode.h"
+#include "tests/simulation/FilingScope.h"
 
 namespace {
 
@@ -230,6 +231,26 @@ TEST(UnitHandlerTest, TypedQuantitiesTakeTheDisplayUnitOrTheirOwn) {
   EXPECT_FALSE(read("ft", kDimensionLength));
   EXPECT_FALSE(read("3 kg", kDimensionLength));
   EXPECT_EQ(value, -1.0);
+}
+
+TEST(UnitHandlerTest, SettingsAreFiledAndTheGlobalHandlerLivesWithItsRegistration) {
+  simulation_test::FilingScope scope;
+  ASSERT_NE(GetGlobalUnitHandler(), nullptr);
+  TWorldUnitHandler units;
+  units.SetUnitSystem(8);
+  units.SetUnit(kQuantityTime, 3);
+  units.SetDigits(7);
+  units.SetNumberFormat(kNumberFormatFloating);
+  units.SetWrapAngles(true);
+  const auto read = scope.RoundTrip<TWorldUnitHandler>(units);
+  ASSERT_NE(read, nullptr);
+  EXPECT_EQ(read->GetUnitSystem(), 0);
+  for (int quantity = 1; quantity <= kUnitQuantityCount; ++quantity)
+    EXPECT_EQ(read->GetUnit(quantity), units.GetUnit(quantity)) << quantity;
+  EXPECT_EQ(read->GetDigits(), 7);
+  EXPECT_EQ(read->GetNumberFormat(), kNumberFormatFloating);
+  EXPECT_TRUE(read->WrapsAngles());
+  EXPECT_EQ(Name(*read, kDimensionAcceleration), "ft/h\xB2");
 }
 
 }  // namespace
