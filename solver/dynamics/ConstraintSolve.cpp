@@ -388,9 +388,34 @@ void Mechanics::MarkDependentRows(const std::vector<int>& rows,
         triplets.emplace_back(ra, rb, va * invMass_[dof] * vb);
   Eigen::SparseMatrix<double> full(n, n);
   full.setFromTriplets(triplets.begin(), triplets.end());
+  // The fill-reducing order is chosen for the records, each record's rows kept together: of
+  // two records that repeat each other, the later in that order has all its rows dropped, so one
+  // record is reported, not a row of each.
+  std::vector<int> node(model_.constraints.size(), -1), nodeOfRow(n);
+  int nodes = 0;
+  for (int r = 0; r < n; ++r) {
+    int& id = node[rows_[rows[r]].constraint];
+    if (id < 0) id = nodes++;
+    nodeOfRow[r] = id;
+  }
+  std::vector<Eigen::Triplet<double>> links;
+  for (int k = 0; k < full.outerSize(); ++k)
+    for (Eigen::SparseMatrix<double>::InnerIterator it(full, k); it; ++it)
+      links.emplace_back(nodeOfRow[it.row()], nodeOfRow[it.col()], 1.0);
+  Eigen::SparseMatrix<double> graph(nodes, nodes);
+  graph.setFromTriplets(links.begin(), links.end());
   Eigen::PermutationMatrix<Eigen::Dynamic, Eigen::Dynamic, int> inverse;
-  Eigen::AMDOrdering<int>()(full, inverse);
-  const Eigen::PermutationMatrix<Eigen::Dynamic, Eigen::Dynamic, int> order = inverse.inverse();
+  Eigen::AMDOrdering<int>()(graph, inverse);
+  const Eigen::PermutationMatrix<Eigen::Dynamic, Eigen::Dynamic, int> nodeOrder = inverse.inverse();
+  std::vector<int> byPlace(n);
+  for (int r = 0; r < n; ++r)
+    byPlace[r] = r;
+  std::stable_sort(byPlace.begin(), byPlace.end(), [&](int a, int b) {
+    return nodeOrder.indices()[nodeOfRow[a]] < nodeOrder.indices()[nodeOfRow[b]];
+  });
+  Eigen::PermutationMatrix<Eigen::Dynamic, Eigen::Dynamic, int> order(n);
+  for (int place = 0; place < n; ++place)
+    order.indices()[byPlace[place]] = place;
   Eigen::SparseMatrix<double> upper(n, n);
   upper.selfadjointView<Eigen::Upper>() = full.selfadjointView<Eigen::Upper>().twistedBy(order);
   upper.makeCompressed();

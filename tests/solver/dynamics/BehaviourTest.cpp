@@ -202,6 +202,27 @@ TEST(Redundancy, DuplicatePinIsReportedAndChangesNothing) {
   EXPECT_NEAR(a.GetMechanics().Body(single.disk).r, b.GetMechanics().Body(doubled.disk).r, 1e-10);
 }
 
+TEST(Redundancy, DoubledJointInALongChainIsTheOnlyOneReported) {
+  // Long enough for the sparse factorisation; closed loops and plain chains have none.
+  scenes::Chain single(60);
+  scenes::Chain doubled(60);
+  const int twin = doubled.model.AddConstraint(doubled.model.constraints[30]);
+  Mechanics a(single.model), b(doubled.model);
+  Eigen::VectorXd da, db;
+  a.Derivative(0, a.State(), da);
+  b.Derivative(0, b.State(), db);
+  EXPECT_TRUE(a.RedundantConstraints().empty());
+  ASSERT_EQ(b.RedundantConstraints().size(), 1u);
+  const int reported = b.RedundantConstraints()[0];
+  EXPECT_TRUE(reported == 30 || reported == twin) << reported;
+  EXPECT_LE((da - db).cwiseAbs().maxCoeff(), 1e-9 * da.cwiseAbs().maxCoeff());
+  scenes::FourBar linkage(true);
+  Mechanics loop(linkage.model);
+  Eigen::VectorXd dl;
+  loop.Derivative(0, loop.State(), dl);
+  EXPECT_TRUE(loop.RedundantConstraints().empty());
+}
+
 TEST(ConstraintForces, HangingPendulumPinCarriesTheWeightAndFormulasSeeIt) {
   scenes::Pendulum pendulum(0.0);
   // A force law that reads the pin's force: it must see the weight being carried.
