@@ -78,6 +78,22 @@ TEST_F(EngineTest, ReadWorldAnswersHonestly) {
   EXPECT_FALSE(IsHandleLocked(store.GetBlock()));
 }
 
+TEST_F(EngineTest, TheSolverReadsTheStreamTheEngineWrites) {
+  TEngine engine;
+  engine.SelectChoice(MakeTag("Fas/"));
+  engine.SetIntProperty(MakeTag("spfr"), 3);
+  const std::vector<TLink*> objects{&engine};
+  auto writer = WriteObjectsDefault(&objects, 0, &engine, 1, nullptr);
+  Handle handle = writer->TakeHandle();
+  const auto* bytes = reinterpret_cast<const uint8_t*>(HandleData(handle));
+  const std::vector<uint8_t> stream(bytes, bytes + GetHandleByteSize(handle));
+  FreeHandle(handle);
+  EXPECT_EQ(engine.ReadWorld(stream.data(), static_cast<int32_t>(stream.size())), 0);
+  // Cut anywhere inside the settings, the stream is refused, never read past its end.
+  for (size_t cut = 9; cut + 2 < stream.size(); cut += 7)
+    EXPECT_EQ(engine.ReadWorld(stream.data(), static_cast<int32_t>(cut)), -25002) << cut;
+}
+
 TEST_F(EngineTest, RunSettingsFollowTheirChoices) {
   TEngine engine;
   int16_t selected = 0;
