@@ -7,6 +7,7 @@
 
 #include "core/Tag.h"
 #include "simulation/DimensionCode.h"
+#include "simulation/FormulaDisplay.h"
 #include "tests/simulation/FilingScope.h"
 
 namespace {
@@ -207,6 +208,23 @@ TEST(UnitHandlerTest, ValuesAreFormattedInEachFormatWithTheirUnits) {
   int32_t digits = 0;
   EXPECT_EQ(units.GetIntProperty(kTagDigits, digits, nullptr), 1);
   EXPECT_EQ(digits, -5);
+}
+
+TEST(UnitHandlerTest, QuantitiesShowInTheUnitsTheyWereTypedIn) {
+  TWorldUnitHandler units;
+  units.SetUnitSystem(2);
+  units.SelectChoice(kTagFormatFixed);
+  TFormula formula;
+  ASSERT_EQ(formula.SetFormattedText("250", &units, static_cast<int32_t>(kDimensionLength)), 0);
+  Str255 shown;
+  FormatFormulaForDisplay(formula, &units, static_cast<int32_t>(kDimensionLength), 1, shown);
+  EXPECT_EQ(Text(shown), "250.0");
+  FormatFormulaForDisplay(formula, nullptr, static_cast<int32_t>(kDimensionLength), 2, shown);
+  EXPECT_EQ(Text(shown), "2.50");
+  ASSERT_EQ(formula.SetFormattedText("time * 10", &units, static_cast<int32_t>(kDimensionLength)),
+            0);
+  FormatFormulaForDisplay(formula, &units, static_cast<int32_t>(kDimensionLength), 1, shown);
+  EXPECT_EQ(Text(shown), "time * 10");
 }
 
 TEST(UnitHandlerTest, TypedQuantitiesTakeTheDisplayUnitOrTheirOwn) {
