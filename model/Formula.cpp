@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <new>
 #include <string>
@@ -170,7 +171,7 @@ void TFormula::Recompile() {
 int16_t TFormula::SetFormattedText(const Str255& text, TUnitHandler* handler, int32_t unitCode) {
   double toDisplay = handler != nullptr ? handler->GetDisplayFactor(unitCode) : 1.0;
   // A unit without a usable factor converts nothing, rather than dividing by zero.
-  if (!(toDisplay > 0.0) || toDisplay == kNoValue) toDisplay = 1.0;
+  if (!(toDisplay > 0.0) || !std::isfinite(toDisplay)) toDisplay = 1.0;
   const double fromDisplay = 1.0 / toDisplay;
   double number = 0.0;
   if (ParsePlainNumber(View(text), number)) {

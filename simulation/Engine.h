@@ -87,7 +87,8 @@ class TEngine : public TLink {
   const yb::dynamics::RunSettings& Settings() const { return settings_; }
   void SetRunMode(int16_t mode);
 
-  // Property protocol.
+  // Property protocol. The extra argument of the getters, when not null, is a uint16_t that
+  // receives whether the setting can be edited now.
   uint16_t GetChoiceProperty(uint32_t tag, int16_t& value, void* enabled) override;
   void SelectChoice(uint32_t tag) override;
   uint16_t GetFlagProperty(uint32_t tag, uint16_t& value, void* enabled) override;
