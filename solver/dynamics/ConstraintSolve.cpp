@@ -284,8 +284,10 @@ void Mechanics::SelectRows() {
 // reported; consistent redundant constraints are then still satisfied by the others.
 void Mechanics::FindRedundantRows() {
   redundant_.clear();
+  for (uint8_t& flags : slotFlags_)
+    flags &= ~kRedundant;
   for (Row& row : rows_)
-    if (row.redundant) SetFlag(row, kRedundant, false);
+    row.redundant = false;
   std::vector<char> dependent;
   MarkDependentRows(active_, dependent);
   for (size_t j = 0; j < active_.size(); ++j)

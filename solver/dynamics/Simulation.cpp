@@ -98,8 +98,9 @@ void Simulation::Step(double h, Eigen::VectorXd& result, double& error) {
   // values at the two ends of the step, since a step that blew a coordinate up would otherwise
   // measure its error against the blown-up value and pass. An angle is no length: a crank that
   // has turned many times is held as tightly as a new one. The radius of gyration turns only
-  // small rotations into lengths, so under a loose error a rotation error of a radian or more
-  // still counts as too large.
+  // small rotations into lengths, so under an error allowed that is loose against the bodies a
+  // rotation error counts at least as its size in radians (a step that spins a link round is
+  // still cut).
   const Eigen::VectorXd estimate = (h / 30) * (2 * k1_ - 9 * k3_ + 8 * k4_ - k5_);
   const double tau = settings_.animationStep;
   const double tolerance = settings_.EffectiveIntegratorError();
