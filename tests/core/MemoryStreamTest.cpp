@@ -67,6 +67,20 @@ TEST_F(MemoryStreamTest, WritingBehindThePositionKeepsTheLaterEnd) {
   FreeHandle(handle);
 }
 
+TEST_F(MemoryStreamTest, TruncatingBeyondTheEndGrowsTheHandleWithZeros) {
+  Handle handle = Text("abc");
+  auto stream = MakeReadStream(false, handle);
+  stream->SetPosition(6);
+  stream->Truncate();
+  ASSERT_EQ(GetHandleByteSize(handle), 6u);
+  EXPECT_EQ(std::memcmp(HandleData(handle), "abc\0\0\0", 6), 0);
+  EXPECT_EQ(stream->GetLength(), 6);
+  char read[3] = {1, 1, 1};
+  stream->ReadAt(3, 3, read);
+  EXPECT_EQ(std::memcmp(read, "\0\0\0", 3), 0);
+  FreeHandle(handle);
+}
+
 TEST_F(MemoryStreamTest, ReadsPastTheEndOrOutsideFailAndNothingMoves) {
   Handle handle = Text("0123456789");
   auto stream = MakeReadStream(false, handle);

@@ -78,6 +78,37 @@ TEST_F(CFileTest, OperationsThrowTheirCause) {
   EXPECT_EQ(folder.Read("other"), (std::vector<uint8_t>{'x'}));
 }
 
+// A shorter document saved over a longer one must not keep the old tail; opening an existing
+// file without truncation keeps every byte not written over.
+TEST_F(CFileTest, CreatingTruncatesUnlessToldNotTo) {
+  const std::string path = folder.Write("doc", "0123456789");
+  CFile file;
+  ASSERT_TRUE(
+      file.Open(path.c_str(), CFile::modeWrite | CFile::modeCreate | CFile::modeNoTruncate));
+  file.Write("ab", 2);
+  file.Close();
+  EXPECT_EQ(folder.Read("doc"),
+            (std::vector<uint8_t>{'a', 'b', '2', '3', '4', '5', '6', '7', '8', '9'}));
+  ASSERT_TRUE(file.Open(path.c_str(), CFile::modeReadWrite));
+  file.Write("X", 1);
+  file.Close();
+  EXPECT_EQ(folder.Read("doc").size(), 10u);
+  ASSERT_TRUE(file.Open(path.c_str(), CFile::modeWrite | CFile::modeCreate));
+  EXPECT_EQ(file.GetLength(), 0u);
+  file.Write("new", 3);
+  file.Close();
+  EXPECT_EQ(folder.Read("doc"), (std::vector<uint8_t>{'n', 'e', 'w'}));
+}
+
+TEST_F(CFileTest, AReadTheSystemRefusesRaisesItsCause) {
+  const std::string path = folder.Write("out", "abc");
+  CFile file;
+  ASSERT_TRUE(file.Open(path.c_str(), CFile::modeWrite));
+  char buffer[4];
+  EXPECT_EQ(CauseOf([&] { file.Read(buffer, 3); }), CFileException::invalidFile);
+  EXPECT_EQ(file.GetPosition(), 0u);
+}
+
 TEST_F(CFileTest, NamesInTheProgramsCharacterSetAreSystemUtf8Names) {
   const std::string name = folder.Path("caf\xE9.yb");
   CFile file;

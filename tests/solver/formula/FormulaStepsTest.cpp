@@ -242,6 +242,50 @@ TEST_F(FormulaSteps, VectorMembersAndParticipants) {
   EXPECT_EQ(world.members, 1);
 }
 
+TEST_F(FormulaSteps, ArithmeticOnComputedVectors) {
+  const WorldBody& s = world.bodies[3];
+  const WorldBody& o = world.bodies[5];
+  const double dx = s.p.x - o.p.x, dy = s.p.y - o.p.y, dr = s.p.r - o.p.r;
+  ExpectValue("|self.p - other.p|", std::sqrt(dx * dx + dy * dy));
+  const double vx = s.v.x + o.v.x, vy = s.v.y + o.v.y;
+  ExpectValue("sqr(self.v + other.v)", vx * vx + vy * vy);
+  ExpectValue("1 + (time > 1)", 2.0);
+  ExpectValue("(Input[2] < 1) + 2", 2.0);
+  ExpectValue("0.5 + (not Input[2] > 5)", 1.5);
+  // A scaled vector has every component scaled, whichever side the number stands on.
+  for (const char* text :
+       {"(self.p - other.p) * 2.5", "2.5 * (self.p - other.p)", "(self.p - other.p) / 0.4"}) {
+    FormulaProgram program;
+    ASSERT_EQ(parse_equation(text, program), kFormulaOk) << text;
+    FormulaValue value;
+    ASSERT_EQ(execute_program(program, &world, value), kFormulaOk) << text;
+    EXPECT_TRUE(value.isVector) << text;
+    EXPECT_DOUBLE_EQ(value.x, 2.5 * dx) << text;
+    EXPECT_DOUBLE_EQ(value.y, 2.5 * dy) << text;
+    EXPECT_DOUBLE_EQ(value.r, 2.5 * dr) << text;
+  }
+}
+
+// A formula of one step answers the same through the evaluation that can give a vector as
+// through the one that gives a number.
+TEST_F(FormulaSteps, OneStepFormulasAgreeInBothEvaluations) {
+  for (const char* text : {"2.5", "time", "Input[2]", "-Input[4]", "self.mass", "other.v.y",
+                           "Constraint[3].dp.r", "1 + time"}) {
+    for (const bool bind : {false, true}) {
+      FormulaProgram program;
+      ASSERT_EQ(parse_equation(text, program), kFormulaOk) << text;
+      if (bind) program.Bind(world);
+      double scalar = 0.0;
+      FormulaValue value;
+      ASSERT_EQ(execute_program(program, &world, scalar), kFormulaOk) << text;
+      ASSERT_EQ(execute_program(program, &world, value), kFormulaOk) << text;
+      EXPECT_FALSE(value.isVector) << text;
+      EXPECT_EQ(value.x, scalar) << text << (bind ? " bound" : "");
+      EXPECT_NE(scalar, 0.0) << text;
+    }
+  }
+}
+
 TEST_F(FormulaSteps, SectionOfAMember) {
   const WorldBody& o = world.bodies[5];
   const double across = o.section * (1.0 + std::fabs(o.v.y) / std::hypot(o.v.x, o.v.y));
