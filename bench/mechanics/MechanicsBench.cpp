@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "bench/mechanics/Peers.h"
+#include "bench/mechanics/StreamRoad.h"
 #include "solver/dynamics/Simulation.h"
 #include "tests/solver/dynamics/Scenes.h"
 
@@ -136,6 +137,12 @@ void RunAll(const std::string& scene, const std::string& quantity, const Model& 
     Print(RunPeer(run, scene, quantity, model, duration, peerProbe));
 }
 
+// The scene handed over as the world's stream and run into a history block, in accurate mode.
+void RunRoad(const std::string& scene, const Model& model, const StreamExtras& extras,
+             double duration) {
+  if (!sweep) Print(RunStreamRoad(scene, model, extras, duration, RunSettings{}));
+}
+
 double Energy(const Mechanics& m, double gravity) {
   double e = m.KineticEnergy();
   for (int i = 1; i < m.BodyCount(); ++i)
@@ -163,6 +170,7 @@ void RunTable() {
     RunAll(name, "energy drift / mgL", p.model, 60,
            [&](const Mechanics& m, double) { return std::abs(Energy(m, g) - e0) / g; },
            PeerProbe::Energy, {{1e-1, 0.2}, {1e-2, 0.1}});
+    RunRoad(name, p.model, {g, {}}, 60);
   }
   {
     sc::DoublePendulum d;
@@ -171,6 +179,7 @@ void RunTable() {
     RunAll("double pend.", "energy drift / mgL", d.model, 60,
            [&](const Mechanics& m, double) { return std::abs(Energy(m, g) - e0) / g; },
            PeerProbe::Energy, {{1e-1, 0.2}, {1e-2, 0.2}});
+    RunRoad("double pend.", d.model, {g, {}}, 60);
   }
   {
     sc::FourBar f(true);
@@ -184,6 +193,7 @@ void RunTable() {
     };
     RunAll("four-bar motor", "closure, rocker (m|rad)", f.model, 10, probe, PeerProbe::FourBar,
            {{1e-1, 0.2}});
+    RunRoad("four-bar motor", f.model, {}, 10);
   }
   {
     sc::SliderCrank s;
@@ -192,6 +202,7 @@ void RunTable() {
     };
     RunAll("slider-crank", "slider position (m)", s.model, 10, probe, PeerProbe::SliderCrank,
            {{1e-1, 0.2}});
+    RunRoad("slider-crank", s.model, {g, {}}, 10);
   }
   {
     sc::Chain c(100);
@@ -202,6 +213,7 @@ void RunTable() {
       return worst;
     };
     RunAll("chain 100", "joint separation (m)", c.model, 2, probe, PeerProbe::Joints, {});
+    RunRoad("chain 100", c.model, {g, {}}, 2);
   }
   for (double damping : {0.0, 2.0}) {
     sc::SpringMass s(damping);
@@ -231,6 +243,15 @@ void RunTable() {
     PrintMatched(name, "displacement / amplitude", s.model, 10, probe, matched);
     for (const PeerRun& run : PeerRuns())
       Print(RunSpringPeer(run, name, damping, 10));
+    // The spring's and the damper's laws travel as formula texts.
+    StreamExtras extras;
+    char law[160];
+    std::snprintf(law, sizeof law, "-(%.17g)*(Constraint[3000].dp.x-(%.17g))",
+                  sc::SpringMass::kStiffness, sc::SpringMass::kRest);
+    extras.laws[0] = law;
+    std::snprintf(law, sizeof law, "-(%.17g)*Constraint[3001].dv.x", damping);
+    if (damping > 0) extras.laws[1] = law;
+    RunRoad(name, s.model, extras, 10);
   }
   {
     sc::GearTrain train;

@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "solver/dynamics/RunSettings.h"
+
 namespace yb::stream::testing {
 
 // A formula item: a constant or a text.
@@ -144,7 +146,19 @@ class StreamBuilder {
       b.Formula(f);
     return Block(1600, b);
   }
-  // The run settings the engine object writes (block 1900).
+  // The run settings the engine object writes (block 1900), every field as given.
+  StreamBuilder& RunSettings(const dynamics::RunSettings& r) {
+    Bytes b;
+    b.Code(static_cast<int16_t>(r.integrator)).Code(static_cast<int16_t>(r.mode));
+    b.Code(r.variableStep).Code(r.autoAnimationStep).Double(r.animationStep).Code(r.stepsPerFrame);
+    b.Code(r.autoIntegratorError).Double(r.integratorError);
+    b.Code(r.autoOverlapError).Double(r.overlapError);
+    b.Code(r.autoAssemblyError).Double(r.assemblyError);
+    b.Code(r.autoSignificantDigits).Code(r.significantDigits);
+    b.Code(r.warnInaccurate).Code(r.warnOverlap).Code(r.warnRedundant).Code(r.warnInconsistent);
+    return Block(1900, b);
+  }
+  // The run settings the engine object writes (block 1900), with the errors given.
   StreamBuilder& RunSettings(int16_t integrator, int16_t mode, bool variable, double step,
                              int16_t stepsPerFrame, double integratorError, double assemblyError,
                              int16_t warnRedundant = 0, int16_t warnInconsistent = 1) {
