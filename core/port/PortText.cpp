@@ -4,6 +4,7 @@
 #include <array>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/Handle.h"
@@ -394,10 +395,12 @@ void ImportFonts(Str255& name) {
 
 void ExportFonts(Str255& name) {
   const std::string key(name.Chars(), static_cast<size_t>(name.Length()));
-  std::string result = Setting("ExportFonts", key.c_str(), key);
+  const std::string result = Setting("ExportFonts", key.c_str(), key);
   GetDefaultFontSize();
   Str255 face;
   FontNameFromNumber(T().defaultFont.fontNumber, face);
-  if (result == std::string(face.Chars(), static_cast<size_t>(face.Length()))) result = "A";
-  name.Assign(result.c_str());
+  // The local default face is stored as "A", which every reader maps to its own default.
+  const bool isDefault =
+      result == std::string_view(face.Chars(), static_cast<size_t>(face.Length()));
+  name.Assign(isDefault ? "A" : result.c_str());
 }
