@@ -144,6 +144,10 @@ void TCommandHandler::InstallIdleHandler(TTargetHandler* handler, bool install) 
   if (install) {
     handler->SetNextHandler(idleHead_);
     idleHead_ = handler;
+    // The new handler gets its idle time from the next pass of the event loop.
+    nextWait_ = 0;
+    idleDueSet_ = false;
+    ScheduleIdle();
     return;
   }
   idleHead_ = handler->RemoveFromChain(idleHead_);

@@ -55,7 +55,8 @@ class TCommandHandler : public TTargetHandler {
   TTargetHandler* GetTarget() const { return target_; }
   void SetTarget(TTargetHandler* handler) { target_ = handler; }
 
-  // Idle. Handlers installed here get idle time before the application's own chain.
+  // Idle. Handlers installed here get idle time before the application's own chain, the first
+  // time from the next pass of the event loop.
   void InstallIdleHandler(TTargetHandler* handler, bool install);
   TTargetHandler* IdleChainHead() const { return idleHead_; }
   // Gives idle time to both chains (phase 0 after events, 1 while idling goes on), each handler
