@@ -347,6 +347,26 @@ TEST(Metafile, ABlitRecordReadsOnlyItsSourceRectangleAndWhiteOffTheBitmap) {
   DeleteMetaFile(metafile);
 }
 
+// Records name object slots in 16 bits: an object past the last slot is refused instead of being
+// recorded under a slot number that wraps round.
+TEST(Metafile, ObjectsBeyondTheSixteenBitSlotsAreRefused) {
+  HDC recorder = CreateMetaFile(nullptr);
+  std::vector<HPEN> pens;
+  for (int i = 0; i <= INT16_MAX; ++i) {
+    pens.push_back(CreatePen(PS_SOLID, 1, RGB(i & 0xFF, 0, 0)));
+    ASSERT_NE(SelectObject(recorder, pens.back()), nullptr) << i;
+  }
+  pens.push_back(CreatePen(PS_SOLID, 1, kRed));
+  EXPECT_EQ(SelectObject(recorder, pens.back()), nullptr);
+  EXPECT_EQ(SelectObject(recorder, GetStockObject(BLACK_PEN)), nullptr);  // it needs a slot too
+  HMETAFILE metafile = CloseMetaFile(recorder);
+  for (HPEN pen : pens)
+    DeleteObject(pen);
+  MemoryCanvas canvas(2, 2);
+  EXPECT_TRUE(PlayMetaFile(canvas.dc(), metafile));
+  DeleteMetaFile(metafile);
+}
+
 TEST(Metafile, AContextDeletedWithoutClosingForgetsItsObjects) {
   HDC recorder = CreateMetaFile(nullptr);
   HPEN pen = CreatePen(PS_SOLID, 1, kRed);
