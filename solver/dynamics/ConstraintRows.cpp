@@ -39,7 +39,11 @@ class Mechanics::RowBuilder {
   double c = 0;
 
  private:
-  void Add(int dof, double value) { entries_.emplace_back(dof, value); }
+  // Entries that are exactly zero (a world-frame pin row on the other axis, a point at the
+  // centre of mass on the rotation) are left out: they add nothing but work to every product.
+  void Add(int dof, double value) {
+    if (value != 0) entries_.emplace_back(dof, value);
+  }
   std::vector<std::pair<int, double>>& entries_;
   int begin_;
 };
