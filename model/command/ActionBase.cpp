@@ -123,8 +123,7 @@ void TActionBase::InitAction(int16_t commandNumber, TCommandView* view, TActionC
   redoReader_.reset();
   done_ = 0;
   context_ = context;
-  InitCommand(commandNumber, context != nullptr ? context->GetDocument() : nullptr, view,
-              nullptr);
+  InitCommand(commandNumber, context != nullptr ? context->GetDocument() : nullptr, view, nullptr);
   SetCanUndo(canUndo);
   SetCausesChange(1);
   if (canUndo == 0) return;

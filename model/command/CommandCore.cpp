@@ -50,8 +50,7 @@ void TCommandCore::TrackFeedback(const QV_CPoint& anchor, const QV_CPoint& next,
 TCommandCore* TCommandCore::TrackMouse(int16_t phase, const QV_CPoint& anchor,
                                        const QV_CPoint& previous, const QV_CPoint& next,
                                        bool moved) {
-  const bool inside =
-      view_ != nullptr && view_->TrackMouse(phase, anchor, previous, next, moved);
+  const bool inside = view_ != nullptr && view_->TrackMouse(phase, anchor, previous, next, moved);
   if (phase == 2 && !inside) return nullptr;
   return this;
 }

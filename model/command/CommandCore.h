@@ -89,8 +89,7 @@ class TCommandCore : public TObject {
   virtual int16_t UndoTextNumber() const;
   // One pass of the application's tracking loop; true when the mouse button is up.
   virtual bool TrackingDone();
-  virtual void TrackConstrain(const QV_CPoint& anchor, const QV_CPoint& previous,
-                              QV_CPoint& next);
+  virtual void TrackConstrain(const QV_CPoint& anchor, const QV_CPoint& previous, QV_CPoint& next);
   virtual void TrackFeedback(const QV_CPoint& anchor, const QV_CPoint& next, bool turnOn,
                              bool moved);
   // The command to go on tracking with: this one, or null at a release outside the view (or
@@ -124,8 +123,7 @@ class TSmallCommand : public TCommandCore {
 
  public:
   // InitCommand with the can-undo and causes-change flags cleared.
-  void Init(int16_t commandNumber, TCommandDocument* document, TCommandView* view,
-            TObject* notify);
+  void Init(int16_t commandNumber, TCommandDocument* document, TCommandView* view, TObject* notify);
   // Runs DoIt.
   void Perform() override { DoIt(); }
   // The command's work; nothing here.

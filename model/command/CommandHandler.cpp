@@ -171,8 +171,8 @@ void TCommandHandler::ScheduleIdle() {
   idleTimer_ = 0;
   if (nextWait_ == kNeverIdle) return;
   const int64_t milliseconds = int64_t{nextWait_} * 1000 / 60;
-  const auto interval = static_cast<UINT>(
-      std::min<int64_t>(milliseconds, std::numeric_limits<UINT>::max()));
+  const auto interval =
+      static_cast<UINT>(std::min<int64_t>(milliseconds, std::numeric_limits<UINT>::max()));
   idleTimer_ = SetTimer(nullptr, 0, interval, IdleTimerFired);
 }
 

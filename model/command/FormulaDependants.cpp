@@ -12,8 +12,8 @@ enum class Mark : uint8_t { kOpen, kDone };
 
 struct Node {
   Mark mark = Mark::kOpen;
-  bool reached = false;    // named as a reader by some object of the walk
-  bool inFirst = false;    // named in a first list at least once
+  bool reached = false;  // named as a reader by some object of the walk
+  bool inFirst = false;  // named in a first list at least once
 };
 
 // One object whose readers are being walked, and how far.

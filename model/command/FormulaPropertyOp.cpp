@@ -52,8 +52,8 @@ void TFormulaPropertyOp::FreeParts() {
   dependantsCollected_ = 0;
 }
 
-void TFormulaPropertyOp::InitValue(int16_t commandNumber, TActionContext* context,
-                                   uint16_t canUndo, uint32_t tag, const TFormula* formula) {
+void TFormulaPropertyOp::InitValue(int16_t commandNumber, TActionContext* context, uint16_t canUndo,
+                                   uint32_t tag, const TFormula* formula) {
   FreeParts();
   try {
     InitTagged(commandNumber, context, canUndo, tag);
@@ -225,8 +225,8 @@ void TFormulaPropertyOp::Perform() {
   if (GetContext() != nullptr) GetContext()->EndUpdate();
 }
 
-void TNumberPropertyOp::InitValue(int16_t commandNumber, TActionContext* context,
-                                  uint16_t canUndo, uint32_t tag, double value) {
+void TNumberPropertyOp::InitValue(int16_t commandNumber, TActionContext* context, uint16_t canUndo,
+                                  uint32_t tag, double value) {
   TFormulaPropertyOp::InitValue(commandNumber, context, canUndo, tag, nullptr);
   Formula().SetConstant(value);
   value_ = value;

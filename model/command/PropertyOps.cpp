@@ -35,8 +35,7 @@ TPropertyOp::TPropertyOp() = default;
 
 TPropertyOp::~TPropertyOp() = default;
 
-void TPropertyOp::InitPropertyOp(int16_t commandNumber, TActionContext* context,
-                                 uint16_t canUndo) {
+void TPropertyOp::InitPropertyOp(int16_t commandNumber, TActionContext* context, uint16_t canUndo) {
   targets_.reset();
   InitAction(commandNumber, nullptr, context, canUndo);
   targets_.reset(new (std::nothrow) TLink518);
@@ -93,15 +92,16 @@ TPropertyOpBase::TPropertyOpBase() = default;
 
 TPropertyOpBase::~TPropertyOpBase() = default;
 
-void TPropertyOpBase::InitTagged(int16_t commandNumber, TActionContext* context,
-                                 uint16_t canUndo, uint32_t tag) {
+void TPropertyOpBase::InitTagged(int16_t commandNumber, TActionContext* context, uint16_t canUndo,
+                                 uint32_t tag) {
   geometryManager_ = nullptr;
   registration_.reset();
   geometryFlag_ = 0;
   InitPropertyOp(commandNumber, context, canUndo);
   SetKeepsSelection(1);
   tag_ = tag;
-  if (context != nullptr) geometryManager_ = GeometryManagerOf(context->FindItem(kGeometryManagerTag));
+  if (context != nullptr)
+    geometryManager_ = GeometryManagerOf(context->FindItem(kGeometryManagerTag));
 }
 
 void TPropertyOpBase::ObjectNoted(TLink*) {}
@@ -225,8 +225,8 @@ void TFlagPropertyOp::ApplyTo(TLink* object) {
   object->SetFlagProperty(GetTag(), value_);
 }
 
-void TChoicePropertyOp::InitValue(int16_t commandNumber, TActionContext* context,
-                                  uint16_t canUndo, uint32_t tag) {
+void TChoicePropertyOp::InitValue(int16_t commandNumber, TActionContext* context, uint16_t canUndo,
+                                  uint32_t tag) {
   InitTagged(commandNumber, context, canUndo, tag);
 }
 
@@ -234,8 +234,8 @@ void TChoicePropertyOp::ApplyTo(TLink* object) {
   object->SelectChoice(GetTag());
 }
 
-void TStringPropertyOp::InitValue(int16_t commandNumber, TActionContext* context,
-                                  uint16_t canUndo, uint32_t tag, const Str255& value) {
+void TStringPropertyOp::InitValue(int16_t commandNumber, TActionContext* context, uint16_t canUndo,
+                                  uint32_t tag, const Str255& value) {
   InitTagged(commandNumber, context, canUndo, tag);
   value_ = value;
 }
@@ -244,8 +244,8 @@ void TStringPropertyOp::ApplyTo(TLink* object) {
   object->SetStringProperty(GetTag(), value_);
 }
 
-void TColourPropertyOp::InitValue(int16_t commandNumber, TActionContext* context,
-                                  uint16_t canUndo, uint32_t tag, const RGB16Color& value) {
+void TColourPropertyOp::InitValue(int16_t commandNumber, TActionContext* context, uint16_t canUndo,
+                                  uint32_t tag, const RGB16Color& value) {
   InitTagged(commandNumber, context, canUndo, tag);
   value_ = value;
 }
@@ -264,8 +264,8 @@ void TIntPropertyOp::ApplyTo(TLink* object) {
   object->SetIntProperty(GetTag(), value_);
 }
 
-void TShortPropertyOp::InitValue(int16_t commandNumber, TActionContext* context,
-                                 uint16_t canUndo, uint32_t tag, uint16_t value) {
+void TShortPropertyOp::InitValue(int16_t commandNumber, TActionContext* context, uint16_t canUndo,
+                                 uint32_t tag, uint16_t value) {
   InitTagged(commandNumber, context, canUndo, tag);
   value_ = value;
 }

@@ -3,8 +3,8 @@
 #include <map>
 
 #include "core/Failure.h"
-#include "model/command/FormulaDependants.h"
 #include "model/Link.h"
+#include "model/command/FormulaDependants.h"
 
 namespace {
 

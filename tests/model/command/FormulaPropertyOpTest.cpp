@@ -20,14 +20,13 @@ class TFormulaThing : public TThing {
                             ObjectCallback objectCallback, void* blockContext,
                             void* objectContext) override {
     if (tag != kValueTag) {
-      return TThing::ReportPropertyBlocks(tag, found, blockCallback, objectCallback,
-                                          blockContext, objectContext);
+      return TThing::ReportPropertyBlocks(tag, found, blockCallback, objectCallback, blockContext,
+                                          objectContext);
     }
     blockCallback(kBlockValue, blockContext);
     objectCallback(objectContext);
   }
-  void AddFormulaDependants(uint16_t, std::vector<TLink*>& first,
-                            std::vector<TLink*>&) override {
+  void AddFormulaDependants(uint16_t, std::vector<TLink*>& first, std::vector<TLink*>&) override {
     for (TFormulaThing* thing : all_)
       if (thing->reads == this) first.push_back(thing);
   }

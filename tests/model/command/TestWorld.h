@@ -37,8 +37,8 @@ class TTestWorld : public TLink, public TActionContext {
       auto thing = std::make_unique<TThing>();
       thing->Initialize();
       thing->SetIdentifier(static_cast<int16_t>(i + 2));
-      thing->SetColourProperty(MakeTag("colr"), RGB16Color{static_cast<uint16_t>(0x1000 * (i + 1)),
-                                                           0x0202, 0x0303});
+      thing->SetColourProperty(MakeTag("colr"),
+                               RGB16Color{static_cast<uint16_t>(0x1000 * (i + 1)), 0x0202, 0x0303});
       AddDependent(thing.get());
       things.push_back(std::move(thing));
     }
@@ -108,8 +108,7 @@ class TTestWorld : public TLink, public TActionContext {
   void EndUpdate() override { ++endUpdates; }
   void RefreshToolColours() override { ++toolRefreshes; }
   void RecomputeFormulas(const std::vector<TLink*>& first, const std::vector<TLink*>& second,
-                         TGeometryObjectCache*, RecomputeProgress progress,
-                         void* state) override {
+                         TGeometryObjectCache*, RecomputeProgress progress, void* state) override {
     recomputed = first;
     recomputed.insert(recomputed.end(), second.begin(), second.end());
     if (recompute) recompute(progress, state);

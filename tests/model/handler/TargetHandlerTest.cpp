@@ -14,7 +14,9 @@ namespace {
 // Counts its deletions, so tests see who deleted it.
 class TCountedCommand : public TSmallCommand {
  public:
-  explicit TCountedCommand(int* deletions) : deletions_(deletions) { Init(5, nullptr, nullptr, nullptr); }
+  explicit TCountedCommand(int* deletions) : deletions_(deletions) {
+    Init(5, nullptr, nullptr, nullptr);
+  }
   ~TCountedCommand() override { ++*deletions_; }
 
  private:

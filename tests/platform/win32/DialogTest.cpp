@@ -42,8 +42,8 @@ class TemplateWriter {
     Word(0);  // the standard class
     Text(title);
   }
-  void Item(uint32_t style, uint16_t id, uint16_t classOrdinal, const std::string& text,
-            int16_t x, int16_t y) {
+  void Item(uint32_t style, uint16_t id, uint16_t classOrdinal, const std::string& text, int16_t x,
+            int16_t y) {
     Align();
     Long(style | WS_CHILD | WS_VISIBLE);
     Long(0);
@@ -155,10 +155,10 @@ TEST_F(DialogTest, DamagedTemplatesMakeNoDialog) {
   writer.Text("NoSuchClass");
   writer.Text("");
   writer.Word(0);
-  EXPECT_EQ(CreateDialogIndirectParam(writer.bytes.data(),
-                                      static_cast<uint32_t>(writer.bytes.size()), nullptr,
-                                      RecordingDialogProc, 0),
-            nullptr);
+  EXPECT_EQ(
+      CreateDialogIndirectParam(writer.bytes.data(), static_cast<uint32_t>(writer.bytes.size()),
+                                nullptr, RecordingDialogProc, 0),
+      nullptr);
   EXPECT_EQ(CreateDialogParam(nullptr, MAKEINTRESOURCEA(11111), nullptr, RecordingDialogProc, 0),
             nullptr);
 }
