@@ -319,6 +319,13 @@ BOOL StretchBlt(HDC destination, int32_t x, int32_t y, int32_t width, int32_t he
   PaintSource pattern;
   if (UsesPattern(rop)) pattern = BrushSource(*dst, dst->state.brush);
   const bool mono = IsMonochrome(*dst);
+  // The source column each visible destination column samples, worked out once.
+  std::vector<int32_t> columns;
+  if (withSource) {
+    columns.reserve(static_cast<size_t>(visible.right - visible.left));
+    for (int32_t px = visible.left; px < visible.right; ++px)
+      columns.push_back(Sample(px, span.left, dw, block.width, span.mirrorX));
+  }
   RegionData area = RegionData::Rect(visible.left, visible.top, visible.right, visible.bottom);
   if (raster.Clip().Rects().size() > 1) area = RegionData::Combine(area, raster.Clip(), RGN_AND);
   for (const RECT& r : area.Rects()) {
@@ -327,7 +334,7 @@ BOOL StretchBlt(HDC destination, int32_t x, int32_t y, int32_t width, int32_t he
       const int32_t sy = withSource ? Sample(py, span.top, dh, block.height, span.mirrorY) : 0;
       for (int32_t px = r.left; px < r.right; ++px) {
         uint32_t s = 0;
-        if (withSource) s = block.At(Sample(px, span.left, dw, block.width, span.mirrorX), sy);
+        if (withSource) s = block.At(columns[static_cast<size_t>(px - visible.left)], sy);
         uint32_t p = 0;
         if (pattern.kind == PaintSource::Kind::Solid) p = pattern.pixel;
         if (pattern.kind == PaintSource::Kind::Pattern) {
