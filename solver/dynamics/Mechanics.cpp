@@ -183,13 +183,12 @@ Eigen::VectorXd Mechanics::State() const {
   return state;
 }
 
-double Mechanics::LengthScale(int coordinate) const {
-  if (!IsAngle(coordinate)) return 1.0;
-  // The coordinate's body: free bodies take three coordinates each, in order.
+std::vector<double> Mechanics::LengthScales() const {
+  std::vector<double> scales(dofCount_, 1.0);
   for (int i = 0; i < BodyCount(); ++i)
-    if (bodyKin_[i].dof == coordinate - 2)
-      return std::sqrt(model_.bodies[i].moment / model_.bodies[i].mass);
-  return 1.0;
+    if (bodyKin_[i].dof >= 0)
+      scales[bodyKin_[i].dof + 2] = std::sqrt(model_.bodies[i].moment / model_.bodies[i].mass);
+  return scales;
 }
 
 void Mechanics::SetState(double time, const Eigen::VectorXd& state) {

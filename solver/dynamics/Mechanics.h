@@ -57,9 +57,9 @@ class Mechanics {
   Eigen::VectorXd State() const;
   // Whether a free coordinate is a rotation (the others are lengths).
   static bool IsAngle(int coordinate) { return coordinate % 3 == 2; }
-  // What a change of one unit in a free coordinate moves the body's mass by, in lengths: 1 for
+  // Per free coordinate, what a change of one unit moves the body's mass by, in lengths: 1 for
   // a length, the radius of gyration for a rotation.
-  double LengthScale(int coordinate) const;
+  std::vector<double> LengthScales() const;
   void SetState(double time, const Eigen::VectorXd& state);
   double Time() const { return time_; }
 

@@ -15,8 +15,7 @@ Simulation::Simulation(Model model, RunSettings settings)
   settings_.SetStepsPerFrame(settings_.stepsPerFrame);
   mechanics_.SetFrameStep(settings_.animationStep);
   state_ = mechanics_.State();
-  for (int i = 0; i < mechanics_.DegreesOfFreedom(); ++i)
-    lengthScale_.push_back(mechanics_.LengthScale(i));
+  lengthScale_ = mechanics_.LengthScales();
   // Start on the constraints, so that the first frame already closes.
   const double tolerance = AssemblyTolerance(state_);
   const double residual = mechanics_.Project(0.0, state_, tolerance);
