@@ -33,6 +33,10 @@ enum class Op : uint8_t {
   kJump,       // pc := a
   kJumpFalse,  // pop; unless true, pc := a
   kJumpTrue,   // pop; if true, pc := a
+  kCompareJump,  // compare with the operator b & 0xFF (kEq ... kGe) the top two values, or with
+                 // kCompareConst set the top and constants[b >> 10]; pop them; when the result
+                 // equals bit 8 of b, pc := a. A comparison and a conditional jump in one.
+  kBinaryConst,  // top := top op constants[a], op = b (kAdd ... kGe): an operator and its constant
   kCall,       // call procs[a] with b arguments; pushes the result (Empty for a Sub)
   kReturn,
   kBuiltin,    // call builtin function a with b arguments; pushes the result
@@ -56,6 +60,7 @@ enum class Op : uint8_t {
 };
 
 inline constexpr int32_t kPreserve = 0x100;
+inline constexpr int32_t kCompareConst = 0x200;
 
 // A variable reference in an operand: a local slot (>= 0) or global g as -1 - g.
 inline constexpr int32_t GlobalRef(int32_t g) { return -1 - g; }

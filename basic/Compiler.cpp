@@ -177,6 +177,34 @@ int32_t Compiler::Constant(const Value& value) {
 }
 
 int32_t Compiler::Emit(Op op, int32_t a, int32_t b) {
+  // Peephole: an operator whose right operand is a constant takes it as its operand, and a
+  // comparison followed by a conditional jump becomes one instruction. Nothing jumps into the
+  // middle of an expression, so the instructions joined are always run together; the check on
+  // statement starts keeps what error handlers resume at.
+  const bool joinable = static_cast<int32_t>(image_.code.size()) > info_->codeStart &&
+                        (info_->statements.empty() || info_->statements.back() != Here());
+  if (joinable && op >= Op::kAdd && op <= Op::kGe && op != Op::kIs &&
+      image_.code.back().op == Op::kConst && Here() - 1 > info_->codeStart &&
+      (info_->statements.empty() || info_->statements.back() != Here() - 1)) {
+    Instr& last = image_.code.back();
+    last.op = Op::kBinaryConst;
+    last.b = static_cast<int32_t>(op);
+    return Here() - 1;
+  }
+  if (joinable && (op == Op::kJumpFalse || op == Op::kJumpTrue)) {
+    Instr& last = image_.code.back();
+    const int32_t sense = (op == Op::kJumpTrue ? 1 : 0) << 8;
+    const bool compare = last.op >= Op::kEq && last.op <= Op::kGe;
+    const bool compareConst = last.op == Op::kBinaryConst && last.b >= static_cast<int32_t>(Op::kEq) &&
+                              last.b <= static_cast<int32_t>(Op::kGe) && last.a < (1 << 21);
+    if (compare || compareConst) {
+      last.b = compare ? static_cast<int32_t>(last.op) | sense
+                       : last.b | sense | kCompareConst | (last.a << 10);
+      last.op = Op::kCompareJump;
+      last.a = a;
+      return Here() - 1;
+    }
+  }
   image_.code.push_back(Instr{op, a, b});
   image_.lines.push_back(line_);
   return Here() - 1;

@@ -15,6 +15,47 @@ constexpr int32_t kYieldInterval = 1024;
 
 bool IsWhole(VType t) { return t == VType::kInteger || t == VType::kLong; }
 
+// +, - and * on two numbers without the general road when both are whole or Double.
+inline void Arithmetic(Op op, Value& left, const Value& right) {
+  const VType lt = left.type(), rt = right.type();
+  if (IsWhole(lt) && IsWhole(rt)) {
+    const int64_t a = left.RawInt(), b = right.RawInt();
+    const int64_t r = op == Op::kAdd ? a + b : op == Op::kSub ? a - b : a * b;
+    if (lt == VType::kInteger && rt == VType::kInteger && r >= -32768 && r <= 32767)
+      left.SetNumber(VType::kInteger, static_cast<int32_t>(r));
+    else if (r >= INT32_MIN && r <= INT32_MAX)
+      left.SetNumber(VType::kLong, static_cast<int32_t>(r));
+    else
+      left.SetDouble(static_cast<double>(r));
+  } else if ((lt == VType::kDouble || IsWhole(lt)) && (rt == VType::kDouble || IsWhole(rt))) {
+    const double a = lt == VType::kDouble ? left.RawDouble() : left.RawInt();
+    const double b = rt == VType::kDouble ? right.RawDouble() : right.RawInt();
+    const double r = op == Op::kAdd ? a + b : op == Op::kSub ? a - b : a * b;
+    if (!std::isfinite(r)) Raise(6);
+    left.SetDouble(r);
+  } else {
+    left = Binary(op, left, right);
+  }
+}
+
+// A comparison operator applied; whole numbers without the general road.
+inline bool Compared(Op op, const Value& left, const Value& right) {
+  int c;
+  if (IsWhole(left.type()) && IsWhole(right.type())) {
+    c = left.RawInt() < right.RawInt() ? -1 : left.RawInt() > right.RawInt() ? 1 : 0;
+  } else {
+    c = Compare(left, right);
+  }
+  switch (op) {
+    case Op::kLt: return c < 0;
+    case Op::kLe: return c <= 0;
+    case Op::kGt: return c > 0;
+    case Op::kGe: return c >= 0;
+    case Op::kEq: return c == 0;
+    default: return c != 0;
+  }
+}
+
 }  // namespace
 
 Machine::Machine(ScriptRunContext& context)
@@ -29,6 +70,7 @@ void Machine::Run() {
   stack_.assign(static_cast<size_t>(std::max(context_.stackSize, 64)), Value());
   sp_ = 0;
   frames_.clear();
+  frames_.reserve(64);
   try {
     InitGlobals();
     EnterProc(context_.entry, 0, -1);
@@ -44,6 +86,63 @@ void Machine::Run() {
   frames_.clear();
   stack_.clear();
   globals_.clear();
+}
+
+// Procedure frames: the loop calls these on every call and return.
+void Machine::EnterProc(int32_t index, int32_t argc, int32_t returnPc) {
+  const ProcInfo& proc = image_.procs[index];
+  const int32_t base = sp_ - argc;
+  const auto locals = static_cast<int32_t>(proc.locals.size());
+  if (static_cast<size_t>(base) + locals + proc.maxStack + 1 > stack_.size() || frames_.size() >= 100000)
+    Raise(28);
+  for (int32_t i = 0; i < argc; ++i) {
+    Value& arg = stack_[base + i];
+    if (arg.type() != proc.locals[i].type || arg.type() == VType::kObject) arg = Typed(proc.locals[i], std::move(arg));
+  }
+  for (int32_t i = argc; i < locals; ++i) {
+    const SlotInfo& slot = proc.locals[i];
+    Value& local = stack_[base + i];
+    switch (slot.isArray ? VType::kArray : slot.type) {
+      case VType::kInteger:
+      case VType::kLong:
+        local.Clear();
+        local.SetNumber(slot.type, 0);
+        break;
+      case VType::kEmpty: local.Clear(); break;
+      default: local = Default(slot); break;
+    }
+  }
+  Frame frame;
+  frame.proc = index;
+  frame.returnPc = returnPc;
+  frame.base = base;
+  frames_.push_back(frame);
+  sp_ = base + locals;
+}
+
+int32_t Machine::LeaveProc() {
+  const Frame& frame = frames_.back();
+  const ProcInfo& proc = image_.procs[frame.proc];
+  Value result = proc.isFunction ? std::move(stack_[frame.base + proc.resultSlot]) : Value();
+  // By-reference parameters go back only where the caller takes them (kOut follows the call).
+  if (frame.returnPc >= 0 && image_.code[frame.returnPc].op == Op::kOut) {
+    if (outs_.size() < static_cast<size_t>(proc.paramCount)) {
+      outs_.resize(proc.paramCount);
+      outValid_.resize(proc.paramCount);
+    }
+    std::fill(outValid_.begin(), outValid_.end(), 0);
+    for (int32_t i = 0; i < proc.paramCount; ++i) {
+      if (!proc.byRef[i]) continue;
+      outValid_[i] = 1;
+      outs_[i] = std::move(stack_[frame.base + i]);
+    }
+  }
+  for (int32_t i = frame.base; i < sp_; ++i) stack_[i].Clear();
+  sp_ = frame.base;
+  const int32_t back = frame.returnPc;
+  frames_.pop_back();
+  stack_[sp_++] = std::move(result);
+  return back;
 }
 
 // The hot loop keeps the stack top in a local pointer and hands it back to sp_ before anything
@@ -135,26 +234,19 @@ void Machine::Execute(int32_t pc) {
           case Op::kPop: (--sp)->Clear(); break;
           case Op::kAdd:
           case Op::kSub:
-          case Op::kMul: {
-            Value& left = sp[-2];
-            const Value& right = sp[-1];
-            const VType lt = left.type(), rt = right.type();
-            if (IsWhole(lt) && IsWhole(rt)) {
-              const int64_t a = left.RawInt(), b = right.RawInt();
-              const int64_t r = in.op == Op::kAdd ? a + b : in.op == Op::kSub ? a - b : a * b;
-              left = WholeResult(r, lt == VType::kLong || rt == VType::kLong);
-            } else if ((lt == VType::kDouble || IsWhole(lt)) && (rt == VType::kDouble || IsWhole(rt))) {
-              const double a = lt == VType::kDouble ? left.RawDouble() : left.RawInt();
-              const double b = rt == VType::kDouble ? right.RawDouble() : right.RawInt();
-              const double r = in.op == Op::kAdd ? a + b : in.op == Op::kSub ? a - b : a * b;
-              if (!std::isfinite(r)) Raise(6);
-              if (lt == VType::kDouble) left.SetRawDouble(r);
-              else left = Value::Double(r);
-            } else {
-              YB_SYNC();
-              left = Binary(in.op, left, right);
-            }
+          case Op::kMul:
+            YB_SYNC();
+            Arithmetic(in.op, sp[-2], sp[-1]);
             (--sp)->Clear();
+            break;
+          case Op::kBinaryConst: {
+            const Op op = static_cast<Op>(in.b);
+            Value& left = sp[-1];
+            const Value& right = constants[in.a];
+            YB_SYNC();
+            if (op == Op::kAdd || op == Op::kSub || op == Op::kMul) Arithmetic(op, left, right);
+            else if (op >= Op::kEq && op <= Op::kGe) left = Value::Boolean(Compared(op, left, right));
+            else left = Binary(op, left, right);
             break;
           }
           case Op::kLt:
@@ -163,26 +255,24 @@ void Machine::Execute(int32_t pc) {
           case Op::kGe:
           case Op::kEq:
           case Op::kNe: {
-            Value& left = sp[-2];
-            const Value& right = sp[-1];
-            int c;
-            if (IsWhole(left.type()) && IsWhole(right.type())) {
-              c = left.RawInt() < right.RawInt() ? -1 : left.RawInt() > right.RawInt() ? 1 : 0;
-            } else {
-              YB_SYNC();
-              c = Compare(left, right);
-            }
-            bool r = false;
-            switch (in.op) {
-              case Op::kLt: r = c < 0; break;
-              case Op::kLe: r = c <= 0; break;
-              case Op::kGt: r = c > 0; break;
-              case Op::kGe: r = c >= 0; break;
-              case Op::kEq: r = c == 0; break;
-              default: r = c != 0; break;
-            }
-            left = Value::Boolean(r);
+            if (!IsWhole(sp[-2].type()) || !IsWhole(sp[-1].type())) YB_SYNC();
+            const bool r = Compared(in.op, sp[-2], sp[-1]);
             (--sp)->Clear();
+            sp[-1] = Value::Boolean(r);
+            break;
+          }
+          case Op::kCompareJump: {
+            const bool constant = (in.b & kCompareConst) != 0;
+            const Value& right = constant ? constants[in.b >> 10] : sp[-1];
+            Value& left = constant ? sp[-1] : sp[-2];
+            if (!IsWhole(left.type()) || !IsWhole(right.type())) YB_SYNC();
+            const bool r = Compared(static_cast<Op>(in.b & 0xFF), left, right);
+            (--sp)->Clear();
+            if (!constant) (--sp)->Clear();
+            if (r == ((in.b & 0x100) != 0)) {
+              if (in.a < pc && --yieldCountdown_ == 0) YB_SYNC(), Yield();
+              pc = in.a;
+            }
             break;
           }
           case Op::kDiv: case Op::kIntDiv: case Op::kMod: case Op::kPow: case Op::kConcat:

@@ -63,49 +63,6 @@ void Machine::InitGlobals() {
   }
 }
 
-void Machine::EnterProc(int32_t index, int32_t argc, int32_t returnPc) {
-  const ProcInfo& proc = image_.procs[index];
-  const int32_t base = sp_ - argc;
-  const auto locals = static_cast<int32_t>(proc.locals.size());
-  if (static_cast<size_t>(base) + locals + proc.maxStack + 1 > stack_.size() || frames_.size() >= 100000)
-    Raise(28);
-  for (int32_t i = 0; i < argc; ++i) {
-    Value& arg = stack_[base + i];
-    if (arg.type() != proc.locals[i].type || arg.type() == VType::kObject) arg = Typed(proc.locals[i], std::move(arg));
-  }
-  for (int32_t i = argc; i < locals; ++i) stack_[base + i] = Default(proc.locals[i]);
-  Frame frame;
-  frame.proc = index;
-  frame.returnPc = returnPc;
-  frame.base = base;
-  frames_.push_back(frame);
-  sp_ = base + locals;
-}
-
-int32_t Machine::LeaveProc() {
-  const Frame frame = frames_.back();
-  const ProcInfo& proc = image_.procs[frame.proc];
-  Value result = proc.isFunction ? std::move(stack_[frame.base + proc.resultSlot]) : Value();
-  // By-reference parameters go back only where the caller takes them (kOut follows the call).
-  if (frame.returnPc >= 0 && image_.code[frame.returnPc].op == Op::kOut) {
-    if (outs_.size() < static_cast<size_t>(proc.paramCount)) {
-      outs_.resize(proc.paramCount);
-      outValid_.resize(proc.paramCount);
-    }
-    std::fill(outValid_.begin(), outValid_.end(), 0);
-    for (int32_t i = 0; i < proc.paramCount; ++i) {
-      if (!proc.byRef[i]) continue;
-      outValid_[i] = 1;
-      outs_[i] = std::move(stack_[frame.base + i]);
-    }
-  }
-  for (int32_t i = frame.base; i < sp_; ++i) stack_[i] = Value();
-  sp_ = frame.base;
-  frames_.pop_back();
-  stack_[sp_++] = std::move(result);
-  return frame.returnPc;
-}
-
 Value& Machine::Var(int32_t ref) {
   return ref >= 0 ? stack_[frames_.back().base + ref] : globals_[-1 - ref];
 }

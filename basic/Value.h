@@ -45,24 +45,31 @@ struct ArrayRep;
 
 class Value {
  public:
-  Value() : type_(VType::kEmpty), cls_(-1) { u_.d = 0; }
-  Value(const Value& other) : type_(other.type_), cls_(other.cls_), u_(other.u_) { Retain(); }
-  Value(Value&& other) noexcept : type_(other.type_), cls_(other.cls_), u_(other.u_) {
+  Value() : type_(VType::kEmpty), shared_(false), cls_(-1) { u_.d = 0; }
+  Value(const Value& other) : type_(other.type_), shared_(other.shared_), cls_(other.cls_), u_(other.u_) {
+    Retain();
+  }
+  Value(Value&& other) noexcept
+      : type_(other.type_), shared_(other.shared_), cls_(other.cls_), u_(other.u_) {
     other.type_ = VType::kEmpty;
+    other.shared_ = false;
   }
   Value& operator=(const Value& other) {
-    if (this != &other) {
+    if (!shared_ && !other.shared_) {
+      type_ = other.type_, cls_ = other.cls_, u_ = other.u_;
+    } else if (this != &other) {
       other.Retain();
       Release();
-      type_ = other.type_, cls_ = other.cls_, u_ = other.u_;
+      type_ = other.type_, shared_ = other.shared_, cls_ = other.cls_, u_ = other.u_;
     }
     return *this;
   }
   Value& operator=(Value&& other) noexcept {
     if (this != &other) {
       Release();
-      type_ = other.type_, cls_ = other.cls_, u_ = other.u_;
+      type_ = other.type_, shared_ = other.shared_, cls_ = other.cls_, u_ = other.u_;
       other.type_ = VType::kEmpty;
+      other.shared_ = false;
     }
     return *this;
   }
@@ -72,10 +79,20 @@ class Value {
   void Clear() {
     Release();
     type_ = VType::kEmpty;
+    shared_ = false;
   }
   // Changes the number of a value that already holds that type (Integer, Long or Boolean; Double).
   void SetRawInt(int32_t v) { u_.i = v; }
   void SetRawDouble(double v) { u_.d = v; }
+  // Overwrites a value that holds no string or array with a number.
+  void SetNumber(VType type, int32_t v) {
+    type_ = type;
+    u_.i = v;
+  }
+  void SetDouble(double v) {
+    type_ = VType::kDouble;
+    u_.d = v;
+  }
 
   static Value Integer(int16_t v) { Value r(VType::kInteger); r.u_.i = v; return r; }
   static Value Long(int32_t v) { Value r(VType::kLong); r.u_.i = v; return r; }
@@ -104,7 +121,9 @@ class Value {
   const std::string& RawString() const { return u_.s->text; }
   ArrayRep* RawArray() const { return u_.a; }
   // The string for appending in place, when no other value shares it.
-  std::string* UniqueString() { return type_ == VType::kString && u_.s->refs == 1 ? &u_.s->text : nullptr; }
+  std::string* UniqueString() {
+    return type_ == VType::kString && u_.s->refs == 1 ? &u_.s->text : nullptr;
+  }
 
   // Conversions with the usual rules; they raise 13 (type mismatch) or 6 (overflow).
   double ToDouble() const;
@@ -116,8 +135,11 @@ class Value {
   Value ConvertTo(VType type) const;
 
  private:
-  explicit Value(VType type) : type_(type), cls_(-1) { u_.d = 0; }
-  bool Shared() const { return type_ == VType::kString || type_ == VType::kArray; }
+  explicit Value(VType type)
+      : type_(type), shared_(type == VType::kString || type == VType::kArray), cls_(-1) {
+    u_.d = 0;
+  }
+  bool Shared() const { return shared_; }
   void Retain() const {
     if (Shared()) RetainShared();
   }
@@ -128,6 +150,7 @@ class Value {
   void ReleaseShared();
 
   VType type_;
+  bool shared_;  // holds a string or an array, so copies count references
   int32_t cls_;
   union {
     int32_t i;

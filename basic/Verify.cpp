@@ -135,6 +135,25 @@ class ProcVerifier {
       case Op::kNeg: case Op::kNot: pops = 1; pushes = 1; break;
       case Op::kJump: next = false; jump = a; jumps = true; break;
       case Op::kJumpFalse: case Op::kJumpTrue: pops = 1; jump = a; jumps = true; break;
+      case Op::kCompareJump: {
+        const int32_t op = b & 0xFF;
+        const bool constant = (b & kCompareConst) != 0;
+        Check(b >= 0 && op >= static_cast<int32_t>(Op::kEq) && op <= static_cast<int32_t>(Op::kGe),
+              "a comparison");
+        Check(!constant || (b >> 10) < static_cast<int32_t>(image_.constants.size()), "a constant index");
+        Check(constant || (b >> 10) == 0, "a comparison");
+        pops = constant ? 1 : 2;
+        jump = a;
+        jumps = true;
+        break;
+      }
+      case Op::kBinaryConst:
+        Check(a >= 0 && a < static_cast<int32_t>(image_.constants.size()), "a constant index");
+        Check(b >= static_cast<int32_t>(Op::kAdd) && b <= static_cast<int32_t>(Op::kGe) &&
+                  b != static_cast<int32_t>(Op::kIs), "an operator");
+        pops = 1;
+        pushes = 1;
+        break;
       case Op::kCall:
         Check(a >= 0 && a < static_cast<int32_t>(image_.procs.size()), "a procedure index");
         Check(b == image_.procs[a].paramCount, "an argument count");

@@ -93,7 +93,7 @@ ScriptEngine* MakeEngine(ScriptDescription*& description) {
 
 double Seconds(const std::function<void()>& run) {
   double best = 1e300;
-  for (int i = 0; i < 3; ++i) {
+  for (int i = 0; i < 5; ++i) {
     const auto start = std::chrono::steady_clock::now();
     run();
     best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
