@@ -10,6 +10,7 @@
 namespace {
 
 constexpr int32_t kTrailerBytes = 24;
+constexpr int kHeaderWords = kHistoryHeaderBytes / 4;
 constexpr uint64_t kLargestBlock = 0x7FFFFFFF;
 
 uint64_t LoadBig64(const uint8_t* bytes) {
@@ -110,24 +111,24 @@ uint32_t THistoryStore::GetBlockSize() const {
 
 int32_t THistoryStore::HeaderWord(int word) const {
   int32_t value = 0;
-  if (word < 1 || word > 11) return 0;
-  std::memcpy(&value, HandleData(block_) + 4 * (word - 1), 4);
+  if (word < 0 || word >= kHeaderWords) return 0;
+  std::memcpy(&value, HandleData(block_) + 4 * word, 4);
   return value;
 }
 
 void THistoryStore::SetHeaderWord(int word, int32_t value) {
-  if (word < 1 || word > 11) return;
-  std::memcpy(HandleData(block_) + 4 * (word - 1), &value, 4);
+  if (word < 0 || word >= kHeaderWords) return;
+  std::memcpy(HandleData(block_) + 4 * word, &value, 4);
 }
 
 double THistoryStore::GetTimeStep() const {
   double step = 0.0;
-  std::memcpy(&step, HandleData(block_) + 4 * (kHistoryWordTimeStep - 1), 8);
+  std::memcpy(&step, HandleData(block_) + 4 * kHistoryWordTimeStep, 8);
   return step;
 }
 
 void THistoryStore::SetTimeStep(double seconds) {
-  std::memcpy(HandleData(block_) + 4 * (kHistoryWordTimeStep - 1), &seconds, 8);
+  std::memcpy(HandleData(block_) + 4 * kHistoryWordTimeStep, &seconds, 8);
 }
 
 int32_t THistoryStore::GetFirstFrame() const {
@@ -255,11 +256,11 @@ void THistoryStore::PrepareForLoadedBlock() {
 std::vector<uint8_t> THistoryStore::RawBlock() const {
   const uint64_t data = BytesForSlots(SlotsInUse());
   std::vector<uint8_t> raw(kHistoryHeaderBytes + data + kTrailerBytes, 0);
-  for (int word = 1; word <= 11; ++word) {
+  for (int word = 0; word < kHeaderWords; ++word) {
     if (word == kHistoryWordTimeStep || word == kHistoryWordTimeStep + 1) continue;
-    StoreBig32(&raw[4 * (word - 1)], static_cast<uint32_t>(HeaderWord(word)));
+    StoreBig32(&raw[4 * word], static_cast<uint32_t>(HeaderWord(word)));
   }
-  StoreBig64(&raw[4 * (kHistoryWordTimeStep - 1)], std::bit_cast<uint64_t>(GetTimeStep()));
+  StoreBig64(&raw[4 * kHistoryWordTimeStep], std::bit_cast<uint64_t>(GetTimeStep()));
   const char* values = HandleData(block_) + kHistoryHeaderBytes;
   for (uint64_t at = 0; at < data; at += 8) {
     uint64_t bits = 0;
@@ -282,7 +283,7 @@ int16_t THistoryStore::LoadRawBlock(std::span<const uint8_t> bytes) {
   const auto frames = static_cast<int32_t>(LoadBig32(end - 8));
   const auto values = static_cast<int32_t>(LoadBig32(end - 12));
   const auto own = static_cast<int32_t>(LoadBig32(end - 16));
-  const auto mark = static_cast<int32_t>(LoadBig32(bytes.data() + 4 * (kHistoryWordMark - 1)));
+  const auto mark = static_cast<int32_t>(LoadBig32(bytes.data() + 4 * kHistoryWordMark));
   if (frames < 0 || values < 0 || mark < 0) return kErrBadFormat;
   // The values held: every frame, or frame 0 and the ring of a marked history.
   const int64_t slots = mark > 0 ? std::min<int64_t>(frames, int64_t{mark} + 1) : frames;
@@ -298,14 +299,14 @@ int16_t THistoryStore::LoadRawBlock(std::span<const uint8_t> bytes) {
   SetValuesPerFrame(values);
   SetHeaderWord(kHistoryWordMark, mark);
   SetFrameCount(frames);
-  for (int word = 1; word <= 11; ++word) {
+  for (int word = 0; word < kHeaderWords; ++word) {
     if (word == kHistoryWordTimeStep || word == kHistoryWordTimeStep + 1) continue;
     if (word == kHistoryWordFrameCount || word == kHistoryWordValuesPerFrame) continue;
-    SetHeaderWord(word, static_cast<int32_t>(LoadBig32(bytes.data() + 4 * (word - 1))));
+    SetHeaderWord(word, static_cast<int32_t>(LoadBig32(bytes.data() + 4 * word)));
   }
   SetHeaderWord(kHistoryWordFloatSize, kHistoryFloatSize);
   SetHeaderWord(kHistoryWordMark, mark);
-  SetTimeStep(std::bit_cast<double>(LoadBig64(bytes.data() + 4 * (kHistoryWordTimeStep - 1))));
+  SetTimeStep(std::bit_cast<double>(LoadBig64(bytes.data() + 4 * kHistoryWordTimeStep)));
   char* data = HandleData(block_) + kHistoryHeaderBytes;
   const uint8_t* source = bytes.data() + kHistoryHeaderBytes;
   const int64_t count = slots * values;
@@ -320,12 +321,12 @@ int16_t THistoryStore::LoadRawBlock(std::span<const uint8_t> bytes) {
 
 void THistoryStore::SwapBlockBytes() {
   auto* bytes = reinterpret_cast<uint8_t*>(HandleData(block_));
-  for (int word = 1; word <= 11; ++word) {
+  for (int word = 0; word < kHeaderWords; ++word) {
     if (word == kHistoryWordTimeStep + 1) continue;
     if (word == kHistoryWordTimeStep) {
-      Reverse(bytes + 4 * (word - 1), 8);
+      Reverse(bytes + 4 * word, 8);
     } else {
-      Reverse(bytes + 4 * (word - 1), 4);
+      Reverse(bytes + 4 * word, 4);
     }
   }
   const uint64_t data = static_cast<uint64_t>(bigEndianSlots_) *

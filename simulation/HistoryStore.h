@@ -1,10 +1,10 @@
 #pragma once
-// The recorded frames of a run. One block holds a header of eleven 32-bit words and then the
-// frames, each one double per recorded value; the solver writes new frames straight into it (the
-// layout is the solver's, see solver/engine/EngineEntry.h): word 1 the float size code (64),
-// words 2 and 3 the time step of a frame, word 8 the mark, word 9 the frame count, word 10 the
-// values per frame. Without a mark frame f lies in slot f; with a mark m the block keeps frame 0
-// and the last m - 1 frames only, frame f >= 1 in slot 1 + (f - 1) % m.
+// The recorded frames of a run. One block holds a header of eleven 32-bit words (numbered from 0)
+// and then the frames, each one double per recorded value; the solver writes new frames straight
+// into it (the layout is the solver's, see solver/engine/EngineEntry.h): word 1 the float size
+// code (64), words 2 and 3 the time step of a frame, word 8 the mark, word 9 the frame count,
+// word 10 the values per frame. Without a mark frame f lies in slot f; with a mark m the block
+// keeps frame 0 and the last m - 1 frames only, frame f >= 1 in slot 1 + (f - 1) % m.
 //
 // Cursors read the values of one frame in order; every read is checked against the block, so a
 // cursor left on a frame that is no longer held answers "no value" instead of reading past it.
@@ -90,7 +90,7 @@ class THistoryStore {
   Handle GetBlock() const { return block_; }
   uint32_t GetBlockSize() const;
   int32_t GetFloatSizeCode() const { return HeaderWord(kHistoryWordFloatSize); }
-  int32_t HeaderWord(int word) const;  // word 1..11
+  int32_t HeaderWord(int word) const;  // word 0..10
   void SetHeaderWord(int word, int32_t value);
   double GetTimeStep() const;
   void SetTimeStep(double seconds);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "core/Failure.h"
+#include "model/Formula.h"
 #include "simulation/HistoryStore.h"
 #include "tests/simulation/FilingScope.h"
 
@@ -92,6 +93,77 @@ TEST_F(EngineTest, TheSolverReadsTheStreamTheEngineWrites) {
   // Cut anywhere inside the settings, the stream is refused, never read past its end.
   for (size_t cut = 9; cut + 2 < stream.size(); cut += 7)
     EXPECT_EQ(engine.ReadWorld(stream.data(), static_cast<int32_t>(cut)), -25002) << cut;
+}
+
+// A free disk as the bodies write one for the solver: 16 quantities (position, velocity, mass,
+// moment, centre of mass, frictions, elasticity, charge, anchoring), two words and its size.
+class TFreeDisk : public TLink {
+ public:
+  void WriteFields(TObjectWriter& writer) override {
+    writer.WriteBlock(*this, 1200);
+    writer.WriteBlock(*this, 1202);
+  }
+  void WriteBlockContents(int16_t code, TObjectWriter& writer) override {
+    if (code == 1202) {
+      writer.WriteDouble(0.2);
+      writer.WriteDouble(0.2);
+      return;
+    }
+    const double values[16] = {1.0, 2.0, 0.0, 0.5, -0.25, 0.0, 1.0, 0.005,
+                               0.0, 0.0, 0.0, 0.0, 0.5,   0.0, 0.0, 0.0};
+    for (const double value : values) {
+      const TFormula constant(value);
+      writer.WriteFormula(&constant);
+    }
+    writer.WriteCode(0);
+    writer.WriteCode(0);
+  }
+};
+
+TEST_F(EngineTest, ARunFillsTheHistoryThroughStoreFullAndGrowth) {
+  TEngine engine;
+  engine.SelectChoice(MakeTag("Acc/"));
+  engine.SetIdentifier(1);
+  TFreeDisk disk;
+  disk.SetIdentifier(2);
+  const std::vector<TLink*> objects{&engine, &disk};
+  auto writer = WriteObjectsDefault(&objects, 0, nullptr, 1, nullptr);
+  Handle handle = writer->TakeHandle();
+  const auto* bytes = reinterpret_cast<const uint8_t*>(HandleData(handle));
+  const std::vector<uint8_t> stream(bytes, bytes + GetHandleByteSize(handle));
+  FreeHandle(handle);
+  ASSERT_EQ(engine.ClearWorld(), 0);
+  ASSERT_EQ(engine.ReadWorld(stream.data(), static_cast<int32_t>(stream.size())), 0);
+
+  // Room for four frames of x, y and rotation: the fifth finds the store full.
+  THistoryStore store;
+  store.SetValuesPerFrame(3);
+  store.Resize(44 + 4 * 3 * 8);
+  int32_t status[kStatusWords] = {};
+  TInputRecords inputs;
+  int fulls = 0;
+  while (store.GetFrameCount() < 12) {
+    const int16_t error = engine.Run(inputs.Bytes(), inputs.Size(), store.GetBlock(),
+                                     static_cast<int32_t>(store.GetBlockSize()), nullptr, status);
+    if (error == kErrStoreFull) {
+      ++fulls;
+      ASSERT_EQ(store.GetFrameCount(), 4);
+      store.MakeRoom();
+      continue;
+    }
+    ASSERT_EQ(error, 0);
+  }
+  EXPECT_EQ(fulls, 1);
+  // The disk moves with its velocity: x = 1 + 0.5 t, y = 2 - 0.25 t.
+  const double step = store.GetTimeStep();
+  ASSERT_GT(step, 0.0);
+  for (int32_t frame = 0; frame < 12; ++frame) {
+    THistoryCursor& cursor = store.PositionAtFrame(frame);
+    EXPECT_NEAR(ReadHistoryValueAndAdvance(cursor), 1.0 + 0.5 * frame * step, 1e-9) << frame;
+    EXPECT_NEAR(ReadHistoryValueAndAdvance(cursor), 2.0 - 0.25 * frame * step, 1e-9) << frame;
+    EXPECT_NEAR(ReadHistoryValue(cursor), 0.0, 1e-12);
+  }
+  EXPECT_EQ(engine.Unlock(), 0);
 }
 
 TEST_F(EngineTest, RunSettingsFollowTheirChoices) {

@@ -145,9 +145,9 @@ std::vector<uint8_t> RawBlock(int32_t code, int32_t frames, int32_t values,
     for (int i = 0; i < 4; ++i)
       out[at + i] = static_cast<uint8_t>(value >> (24 - 8 * i));
   };
-  put32(raw, 0, static_cast<uint32_t>(code));
-  put32(raw, 32, static_cast<uint32_t>(frames));
-  put32(raw, 36, static_cast<uint32_t>(values));
+  put32(raw, 4, static_cast<uint32_t>(code));
+  put32(raw, 36, static_cast<uint32_t>(frames));
+  put32(raw, 40, static_cast<uint32_t>(values));
   for (const auto& real : reals)
     raw.insert(raw.end(), real.begin(), real.end());
   const size_t trailer = raw.size();
@@ -203,7 +203,7 @@ TEST_F(HistoryStoreTest, RawBlocksAndByteOrderRoundTrip) {
   const std::vector<uint8_t> raw = store.RawBlock();
   ASSERT_EQ(raw.size(), 44u + 5 * 3 * 8 + 24);
   // Big-endian: the frame count word, a value, and the trailer's float size code.
-  EXPECT_EQ((std::vector<uint8_t>(raw.begin() + 32, raw.begin() + 36)),
+  EXPECT_EQ((std::vector<uint8_t>(raw.begin() + 36, raw.begin() + 40)),
             (std::vector<uint8_t>{0, 0, 0, 5}));
   EXPECT_EQ(raw[44 + 8], 0x3F);  // 1.0, the second value of frame 0
   EXPECT_EQ(raw[raw.size() - 1], 64);
