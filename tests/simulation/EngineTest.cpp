@@ -163,6 +163,20 @@ TEST_F(EngineTest, ARunFillsTheHistoryThroughStoreFullAndGrowth) {
     EXPECT_NEAR(ReadHistoryValueAndAdvance(cursor), 2.0 - 0.25 * frame * step, 1e-9) << frame;
     EXPECT_NEAR(ReadHistoryValue(cursor), 0.0, 1e-12);
   }
+
+  // Marked, the store keeps frame 0 and lets the oldest of the others go as the run goes on.
+  store.SetMark(true);
+  const uint32_t size = store.GetBlockSize();
+  while (store.GetFrameCount() < 30)
+    ASSERT_EQ(engine.Run(inputs.Bytes(), inputs.Size(), store.GetBlock(),
+                         static_cast<int32_t>(store.GetBlockSize()), nullptr, status),
+              0);
+  EXPECT_EQ(store.GetBlockSize(), size);
+  EXPECT_EQ(store.GetFirstFrame(), 30 - 11 + 1);
+  EXPECT_EQ(store.GetValue(5, 0), kHistoryNoValue);
+  EXPECT_NEAR(store.GetValue(0, 1), 2.0, 1e-12);
+  for (int32_t frame = store.GetFirstFrame(); frame < 30; ++frame)
+    EXPECT_NEAR(store.GetValue(frame, 0), 1.0 + 0.5 * frame * step, 1e-9) << frame;
   EXPECT_EQ(engine.Unlock(), 0);
 }
 
