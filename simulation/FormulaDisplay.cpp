@@ -13,5 +13,5 @@ void FormatFormulaForDisplay(const TFormula& formula, const TWorldUnitHandler* u
     FormatNumber(out, digits, formula.GetValue());
     return;
   }
-  units->FormatValue(dimension, 0, digits, formula.GetValue(), out);
+  units->FormatValue(dimension, 1, digits, formula.GetValue(), out);
 }

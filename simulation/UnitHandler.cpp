@@ -187,13 +187,13 @@ void TWorldUnitHandler::FormatNumberWithDigits(double value, int16_t digits, Str
 void TWorldUnitHandler::FormatValue(int32_t code, int16_t option, int16_t maxDigits, double value,
                                     Str255& out) const {
   ConvertToDisplay(code, &value);
-  FormatNumberWithDigits(value, std::min(digits_, maxDigits), out);
-  if (option == 0) return;
-  Str255 name;
-  GetUnitName(code, name);
-  if (name.IsEmpty() || out.Length() + 1 + name.Length() > Str255::kCapacity) return;
-  out.AppendChar(' ');
-  out.Append(name);
+  const int16_t digits = std::min(digits_, maxDigits);
+  if (option != 0) {
+    FormatNumberWithDigits(value, digits, out);
+    return;
+  }
+  // Labels (rulers, marks) take the compact automatic form whatever the document's format.
+  FormatNumber(out, static_cast<int16_t>(std::clamp<int>(digits, 0, kMaxFormatDigits)), value);
 }
 
 void TWorldUnitHandler::GetFormattedValue(int32_t code, int16_t option, int16_t maxDigits,

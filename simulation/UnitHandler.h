@@ -52,8 +52,10 @@ class TWorldUnitHandler : public TLink, public TUnitHandler {
 
   // The unit's name for a label ("m", "kg\xB7m\xB2", "N\xB7m"); empty for code 0 and "no unit".
   void GetUnitName(int32_t code, Str255& out) const;
-  // The value in the display units of the code, written in the handler's format with
-  // min(digits, maxDigits) digits; with a non-zero option the unit name follows after a blank.
+  // The value in the display units of the code with min(digits, maxDigits) digits: in the
+  // handler's number format for a non-zero option (text and data written for the user), in the
+  // automatic format for option 0 (labels such as the rulers'). The number stands alone, so that
+  // what is written can be read back; GetUnitName gives the label.
   void FormatValue(int32_t code, int16_t option, int16_t maxDigits, double value,
                    Str255& out) const;
   void GetFormattedValue(int32_t code, int16_t option, int16_t maxDigits, double value,

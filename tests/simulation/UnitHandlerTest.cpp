@@ -185,26 +185,28 @@ TEST(UnitHandlerTest, ValuesAreFormattedInEachFormatWithTheirUnits) {
   EXPECT_EQ(chosen, 1);
   EXPECT_EQ(units.GetChoiceProperty(kTagFormatAutomatic, chosen, nullptr), 1);
   EXPECT_EQ(chosen, 0);
-  EXPECT_EQ(Formatted(units, kDimensionLength, 1, 32767, 1.5), "150.000 cm");
-  EXPECT_EQ(Formatted(units, kDimensionLength, 0, 1, 1.5), "150.0");
+  EXPECT_EQ(Formatted(units, kDimensionLength, 1, 32767, 1.5), "150.000");
+  EXPECT_EQ(Formatted(units, kDimensionLength, 1, 1, 1.5), "150.0");
   EXPECT_EQ(Formatted(units, 0, 1, 32767, 1.5), "1.500");
 
   units.SelectChoice(kTagFormatFloating);
   EXPECT_EQ(units.GetNumberFormat(), kNumberFormatFloating);
-  EXPECT_EQ(Formatted(units, kDimensionMass, 1, 32767, 2.0), "2.000e+03 g");
+  EXPECT_EQ(Formatted(units, kDimensionMass, 1, 32767, 2.0), "2.000e+03");
+  // Labels take the automatic form whatever the format.
+  EXPECT_EQ(Formatted(units, kDimensionLength, 0, 32767, 0.5), "50.000");
 
   units.SelectChoice(kTagFormatAutomatic);
-  EXPECT_EQ(Formatted(units, kDimensionLength, 0, 32767, 0.5), "50.000");
-  EXPECT_EQ(Formatted(units, kDimensionLength, 0, 32767, 5e6), "5.000e+08");
+  EXPECT_EQ(Formatted(units, kDimensionLength, 1, 32767, 0.5), "50.000");
+  EXPECT_EQ(Formatted(units, kDimensionLength, 1, 32767, 5e6), "5.000e+08");
 
   // Huge values and silly digit counts stay whole numbers in a counted string.
   units.SelectChoice(kTagFormatFixed);
   units.SetDigits(200);
-  const std::string huge = Formatted(units, 0, 0, 32767, 1e300);
+  const std::string huge = Formatted(units, 0, 1, 32767, 1e300);
   EXPECT_EQ(huge.substr(0, 2), "1.");
   EXPECT_NE(huge.find("e+300"), std::string::npos);
   units.SetDigits(-5);
-  EXPECT_EQ(Formatted(units, 0, 0, 32767, 2.5), "2");
+  EXPECT_EQ(Formatted(units, 0, 1, 32767, 2.5), "2");
   int32_t digits = 0;
   EXPECT_EQ(units.GetIntProperty(kTagDigits, digits, nullptr), 1);
   EXPECT_EQ(digits, -5);
