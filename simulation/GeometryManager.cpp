@@ -78,6 +78,14 @@ void TWorldGeometryManager::Prepare(TList& targets, int16_t withJoined, int16_t)
   }
 }
 
+void TWorldGeometryManager::ObjectRemoved(TLink* object) {
+  TLink::ObjectRemoved(object);
+  std::erase(pending_, object);
+  std::erase(moved_, object);
+  std::erase_if(prepared_,
+                [object](const Snapshot& snapshot) { return snapshot.object == object; });
+}
+
 void TWorldGeometryManager::SwapPreparedGeometry() {
   for (Snapshot& snapshot : prepared_) {
     const TFormula* present =

@@ -56,6 +56,9 @@ class TWorldGeometryManager : public TLink, public TGeometryManagerHook {
   std::unique_ptr<TGeometryObjectRecord> AddObjects(TList& objects) override;
   void RefreshRecord(TGeometryObjectRecord& record) override;
 
+  // An object left the world: the manager forgets it.
+  void ObjectRemoved(TLink* object) override;
+
   // Undo and redo of a prepared command: puts the remembered geometry back, remembering what it
   // replaces, so that a second call redoes.
   void SwapPreparedGeometry();

@@ -105,6 +105,24 @@ TEST_F(GeometryManagerTest, RegisteredTargetsAndRelinkedFormulasAreAssembled) {
   manager.RemoveObjects();
   manager.UpdateObject(0);
   EXPECT_EQ(assembly.assembled.size(), 4u);
+
+  // An object that leaves the world is forgotten: nothing waits on it, nothing restores it.
+  TList both;
+  both.IList();
+  both.InsertLast(&a);
+  both.InsertLast(&b);
+  manager.Prepare(both, 0, 1);
+  const auto dragged = manager.AddObjects(both);
+  manager.Relink(both, 0, 1, 1, nullptr, geometry);
+  manager.ObjectRemoved(&b);
+  EXPECT_EQ(manager.MovedObjects(), std::vector<TLink*>{&a});
+  b.place[0].SetConstant(99.0);
+  manager.SwapPreparedGeometry();
+  EXPECT_EQ(b.place[0].GetValue(), 99.0);
+  manager.Flush(0);
+  EXPECT_EQ(assembly.assembled.back().first, std::vector<TLink*>{&a});
+  both.DeleteAll();
+  geometry.DeleteAll();
 }
 
 TEST_F(GeometryManagerTest, FormulasMustNameObjectsTheWorldHolds) {
