@@ -82,8 +82,10 @@ class Box2dWorld : public PeerWorld {
     std::map<std::pair<int, int>, b2RevoluteJoint*> pins;
     std::map<int, b2Joint*> prismatics;
     for (const Constraint& c : model.constraints) {
-      const int a = model.points[c.points[0]].body, b = model.points[c.points[1]].body;
-      const Vec pa = WorldPoint(model, c.points[0]), pb = WorldPoint(model, c.points[1]);
+      // A force has one point: the second end is then the first.
+      const int second = c.points.size() > 1 ? c.points[1] : c.points[0];
+      const int a = model.points[c.points[0]].body, b = model.points[second].body;
+      const Vec pa = WorldPoint(model, c.points[0]), pb = WorldPoint(model, second);
       if (c.kind == ConstraintKind::Pin) {
         b2RevoluteJointDef def;
         def.Initialize(bodies_[a], bodies_[b], b2Vec2(pa.x, pa.y));
@@ -186,8 +188,10 @@ class ChipmunkWorld : public PeerWorld {
     }
     bool spring = false;
     for (const Constraint& c : model.constraints) {
-      const int a = model.points[c.points[0]].body, b = model.points[c.points[1]].body;
-      const Vec pa = WorldPoint(model, c.points[0]), pb = WorldPoint(model, c.points[1]);
+      // A force has one point: the second end is then the first.
+      const int second = c.points.size() > 1 ? c.points[1] : c.points[0];
+      const int a = model.points[c.points[0]].body, b = model.points[second].body;
+      const Vec pa = WorldPoint(model, c.points[0]), pb = WorldPoint(model, second);
       cpBody* A = bodies_[a];
       cpBody* B = bodies_[b];
       if (c.kind == ConstraintKind::Pin) {
