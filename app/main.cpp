@@ -2,6 +2,7 @@
 
 #include <cinttypes>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -41,6 +42,7 @@ std::string TagText(uint32_t tag) {
 
 void PrintRegisteredClasses() {
   std::printf("Registered classes: %" PRId32 "\n", ClassRegistryCount());
+  std::printf("  %-28s %-6s %s\n", "Class", "Tag", "Id");
   for (int32_t i = 0; i < ClassRegistryCount(); ++i) {
     const TClassInfo& info = ClassInfoAt(i);
     std::printf("  %-28s \"%s\" %" PRId16 "\n", info.name.c_str(), TagText(info.tag).c_str(),
@@ -57,10 +59,23 @@ LRESULT MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
 }
 
 // With a display, the program's main window appears (empty so far) and the program runs until
-// it is closed; without one nothing is shown.
-void RunMainWindowWhenDisplayed() {
-  std::unique_ptr<SdlPresenter> presenter = SdlPresenter::Create();
-  if (!presenter) return;
+// it is closed; without one the program says that no window was opened. Answers false when a
+// display was there but no window could be opened on it.
+bool RunMainWindowWhenDisplayed() {
+  if (!DisplayAvailable()) {
+    std::printf("No display (neither DISPLAY nor WAYLAND_DISPLAY is set), so no window was "
+                "opened.\n");
+    return true;
+  }
+  std::string why;
+  std::unique_ptr<SdlPresenter> presenter = SdlPresenter::Create(&why);
+  if (!presenter) {
+    const char* display = std::getenv("DISPLAY");
+    if (!display || !*display) display = std::getenv("WAYLAND_DISPLAY");
+    std::fprintf(stderr, "yarrowby: no window could be opened on the display \"%s\" (%s)\n",
+                 display, why.c_str());
+    return false;
+  }
   SetWindowPresenter(presenter.get());
   WNDCLASS windowClass;
   windowClass.lpfnWndProc = MainWindowProc;
@@ -76,6 +91,8 @@ void RunMainWindowWhenDisplayed() {
   }
   ResetWindowSystem();
   SetWindowPresenter(nullptr);
+  if (!window) std::fprintf(stderr, "yarrowby: the main window could not be created\n");
+  return window != nullptr;
 }
 
 }  // namespace
@@ -106,8 +123,9 @@ int main(int argc, char** argv) {
   }
   PrintVersion();
   PrintRegisteredClasses();
-  RunMainWindowWhenDisplayed();
+  std::fflush(stdout);
+  const bool shown = RunMainWindowWhenDisplayed();
   app.TermUnits();
   app.FreeResourceDlls();
-  return 0;
+  return shown ? 0 : 1;
 }

@@ -10,6 +10,9 @@
 #include "platform/win32/Message.h"
 #include "platform/win32/Window.h"
 
+// Last: on X11 it brings Xlib, whose macros would clash with names above.
+#include <SDL_syswm.h>
+
 namespace {
 
 int32_t VirtualKeyOf(SDL_Keycode key) {
@@ -116,10 +119,12 @@ SDL_SystemCursor SystemCursorOf(uintptr_t shape) {
   }
 }
 
-POINT ScreenPointOf(HWND window, int32_t x, int32_t y) {
-  RECT rect;
-  GetWindowRect(window, &rect);
-  return POINT{rect.left + x, rect.top + y};
+// Where a mouse event happened on the screen, without the desktop's own report: its place in
+// the desktop window plus where that window is now.
+POINT ScreenPointOf(SDL_Window* desktop, int32_t x, int32_t y) {
+  int left = 0, top = 0;
+  SDL_GetWindowPosition(desktop, &left, &top);
+  return POINT{left + x, top + y};
 }
 
 MouseButton ButtonOf(uint8_t button) {
@@ -136,14 +141,32 @@ bool DisplayAvailable() {
   return (x11 && *x11) || (wayland && *wayland);
 }
 
-std::unique_ptr<SdlPresenter> SdlPresenter::Create() {
-  if (!DisplayAvailable()) return nullptr;
+std::unique_ptr<SdlPresenter> SdlPresenter::Create(std::string* why) {
+  if (!DisplayAvailable()) {
+    if (why) *why = "no display is set";
+    return nullptr;
+  }
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  // Only a desktop shows windows. Without this, SDL falls back to drawing off screen when the
+  // display cannot be reached, and the program would wait for a window nobody can see. (The
+  // user's SDL_VIDEODRIVER still wins.)
+  SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11,wayland");
   SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
-  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return nullptr;
+  // Our surfaces are copied to the desktop window as they are; without this SDL first creates a
+  // hidden OpenGL window to decide whether a texture would be faster, loading the GL driver.
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+  // A click that brings a window into focus also acts on it, as the layer's own activation
+  // (WM_MOUSEACTIVATE) decides; SDL would drop a press that comes just after the focus.
+  SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+    if (why) *why = SDL_GetError();
+    return nullptr;
+  }
   SDL_DisplayMode mode;
   if (SDL_GetDesktopDisplayMode(0, &mode) == 0) SetScreenSize(mode.w, mode.h);
   SDL_StartTextInput();
+  // The desktop's raw pointer events carry screen positions (see EventPoint).
+  SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
   return std::unique_ptr<SdlPresenter>(new SdlPresenter());
 }
 
@@ -178,12 +201,13 @@ void SdlPresenter::Show(HWND window) {
   const std::string title = Windows1252ToUtf8(GetWindowTextString(window));
   SDL_Window*& desktop = windows_[window];
   if (!desktop) {
+    // The layer draws every window's frame itself (caption, boxes, sizing edges), and that frame
+    // works whether or not a window manager runs; the desktop adds none, so no window shows two
+    // title bars.
+    Uint32 flags = SDL_WINDOW_SHOWN | SDL_WINDOW_BORDERLESS;
     const DWORD style = static_cast<DWORD>(GetWindowLongPtr(window, GWL_STYLE));
-    Uint32 flags = SDL_WINDOW_SHOWN;
-    if ((style & WS_CAPTION) != WS_CAPTION) {
-      flags |= SDL_WINDOW_BORDERLESS;
-      if (GetWindow(window, GW_OWNER)) flags |= SDL_WINDOW_SKIP_TASKBAR | SDL_WINDOW_POPUP_MENU;
-    }
+    if ((style & WS_CAPTION) != WS_CAPTION && GetWindow(window, GW_OWNER))
+      flags |= SDL_WINDOW_SKIP_TASKBAR | SDL_WINDOW_POPUP_MENU;
     desktop = SDL_CreateWindow(title.c_str(), rect.left, rect.top, width, height, flags);
     if (!desktop) return;
   } else {
@@ -191,21 +215,44 @@ void SdlPresenter::Show(HWND window) {
     SDL_SetWindowPosition(desktop, rect.left, rect.top);
     SDL_SetWindowSize(desktop, width, height);
     SDL_ShowWindow(desktop);
+    if (SDL_GetWindowFlags(desktop) & SDL_WINDOW_MINIMIZED) SDL_RestoreWindow(desktop);
+  }
+  // The active window comes to the front, also where no window manager raises it.
+  if (GetActiveWindow() == window && raised_ != window) {
+    SDL_RaiseWindow(desktop);
+    raised_ = window;
+  } else if (GetActiveWindow() != window && raised_ == window) {
+    raised_ = nullptr;
   }
   SurfaceUpdated(window, RECT{0, 0, width, height});
 }
 
 void SdlPresenter::TopLevelChanged(HWND window) {
   if (syncing_) return;
+  auto found = windows_.find(window);
+  SDL_Window* desktop = found == windows_.end() ? nullptr : found->second;
   if (IsWindowVisible(window) && !IsIconic(window)) {
     Show(window);
     return;
   }
-  auto found = windows_.find(window);
-  if (found != windows_.end() && found->second) {
-    SDL_DestroyWindow(found->second);
-    found->second = nullptr;
+  if (!desktop) return;
+  // A minimized window stays a desktop window, so that the desktop can give it back. Where
+  // nothing on the desktop minimizes windows it stays in view, and a click restores it.
+  if (IsWindowVisible(window)) {
+    SDL_MinimizeWindow(desktop);
+    return;
   }
+  SDL_DestroyWindow(desktop);
+  found->second = nullptr;
+  if (raised_ == window) raised_ = nullptr;
+}
+
+void SdlPresenter::RestoreIfMinimized(HWND window) {
+  if (!IsIconic(window)) return;
+  syncing_ = true;
+  ShowWindow(window, SW_RESTORE);
+  syncing_ = false;
+  Show(window);
 }
 
 void SdlPresenter::TopLevelDestroyed(HWND window) {
@@ -248,16 +295,23 @@ void SdlPresenter::PollEvents() {
 
 void SdlPresenter::Handle(const SDL_Event& event) {
   switch (event.type) {
+    case SDL_SYSWMEVENT:
+      NotePointer(event.syswm.msg);
+      return;
     case SDL_MOUSEMOTION: {
       const HWND window = WindowOfId(event.motion.windowID);
-      if (window) InjectMouseMove(ScreenPointOf(window, event.motion.x, event.motion.y));
+      if (window) InjectMouseMove(EventPoint(window, event.motion.x, event.motion.y));
       return;
     }
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP: {
       const HWND window = WindowOfId(event.button.windowID);
       if (!window) return;
-      const POINT screen = ScreenPointOf(window, event.button.x, event.button.y);
+      if (event.type == SDL_MOUSEBUTTONDOWN && IsIconic(window)) {
+        RestoreIfMinimized(window);
+        return;
+      }
+      const POINT screen = EventPoint(window, event.button.x, event.button.y);
       InjectMouseMove(screen);
       InjectMouseButton(ButtonOf(event.button.button), event.type == SDL_MOUSEBUTTONDOWN, screen);
       return;
@@ -305,6 +359,13 @@ void SdlPresenter::Handle(const SDL_Event& event) {
         case SDL_WINDOWEVENT_FOCUS_GAINED:
           if (IsWindowEnabled(window)) SetActiveWindow(window);
           break;
+        case SDL_WINDOWEVENT_MINIMIZED:
+          if (!IsIconic(window)) ShowWindow(window, SW_MINIMIZE);
+          break;
+        case SDL_WINDOWEVENT_RESTORED:
+          syncing_ = false;
+          RestoreIfMinimized(window);
+          break;
         default:
           break;
       }
@@ -314,6 +375,34 @@ void SdlPresenter::Handle(const SDL_Event& event) {
     default:
       return;
   }
+}
+
+void SdlPresenter::NotePointer(const SDL_SysWMmsg* message) {
+#if defined(SDL_VIDEO_DRIVER_X11)
+  if (!message || message->subsystem != SDL_SYSWM_X11) return;
+  const XEvent& x = message->msg.x11.event;
+  if (x.type == MotionNotify) {
+    pointer_ = POINT{x.xmotion.x_root, x.xmotion.y_root};
+  } else if (x.type == ButtonPress || x.type == ButtonRelease) {
+    pointer_ = POINT{x.xbutton.x_root, x.xbutton.y_root};
+  } else {
+    return;
+  }
+  havePointer_ = true;
+#else
+  (void)message;
+#endif
+}
+
+POINT SdlPresenter::EventPoint(HWND window, int32_t x, int32_t y) {
+  // The desktop's own screen position of the event that SDL is about to report: the event's place
+  // in the window is relative to where the window was when the event was made, which differs from
+  // where it is now while the window follows the mouse (moved by its caption).
+  if (havePointer_) {
+    havePointer_ = false;
+    return pointer_;
+  }
+  return ScreenPointOf(DesktopWindowOf(window), x, y);
 }
 
 void SdlPresenter::ShowCursorShape(uintptr_t shape) {

@@ -10,11 +10,12 @@
 #include "platform/win32/WindowPresenter.h"
 
 struct SDL_Window;
+struct SDL_SysWMmsg;
 
 class SdlPresenter : public WindowPresenter {
  public:
-  // Null when there is no display to show windows on.
-  static std::unique_ptr<SdlPresenter> Create();
+  // Null when there is no display to show windows on; `why` then says what failed.
+  static std::unique_ptr<SdlPresenter> Create(std::string* why = nullptr);
   ~SdlPresenter() override;
   SdlPresenter(const SdlPresenter&) = delete;
   SdlPresenter& operator=(const SdlPresenter&) = delete;
@@ -37,9 +38,18 @@ class SdlPresenter : public WindowPresenter {
   void Handle(const union SDL_Event& event);
   HWND WindowOfId(uint32_t id) const;
   void Show(HWND window);
+  // Keeps the screen position of the desktop's next mouse event, where the desktop reports one.
+  void NotePointer(const SDL_SysWMmsg* message);
+  // The screen position of a mouse event at (x, y) in a window's desktop window.
+  POINT EventPoint(HWND window, int32_t x, int32_t y);
+  // Gives a minimized window back its place (the desktop showed it again, or it was clicked).
+  void RestoreIfMinimized(HWND window);
 
   std::map<HWND, SDL_Window*> windows_;
   bool syncing_ = false;
+  HWND raised_ = nullptr;  // the active window, once brought to the front
+  POINT pointer_;
+  bool havePointer_ = false;
   uintptr_t cursorShape_ = 0;
   void* cursor_ = nullptr;
 };

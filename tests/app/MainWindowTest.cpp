@@ -1,0 +1,210 @@
+// The program's main window on a desktop without a window manager (a bare virtual X server, as
+// a newcomer may meet it): it moves by its caption and closes by its close box, and the program
+// then ends cleanly, with the leak check on in sanitizer builds.
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <thread>
+
+#include "platform/win32/Window.h"
+
+// Last: Xlib's macros (None, Status, ...) would clash with the names above.
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+
+namespace {
+
+constexpr char kTestName[] = "MainWindow.MovesByItsCaptionAndClosesByItsCloseBox";
+// Set in the copy of this test that runs under the virtual display.
+constexpr char kUnderVirtualDisplay[] = "YB_MAIN_WINDOW_UNDER_XVFB";
+
+using Clock = std::chrono::steady_clock;
+
+void Pause(int milliseconds) {
+  std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+std::string SelfPath() {
+  char path[4096];
+  const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+  if (length <= 0) return {};
+  path[length] = '\0';
+  return path;
+}
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream file(path);
+  return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+std::string Suppressions() {
+  const char* source = std::getenv("YB_SOURCE_DIR");
+  return std::string(source ? source : ".") + "/tools/lsan-suppressions.txt";
+}
+
+// The program, started with the leak check on; its output goes to a file.
+class Program {
+ public:
+  explicit Program(const std::string& output) {
+    pid_ = fork();
+    if (pid_ != 0) return;
+    const std::string lsan = "suppressions=" + Suppressions();
+    setenv("ASAN_OPTIONS", "detect_leaks=1:abort_on_error=1", 1);
+    setenv("LSAN_OPTIONS", lsan.c_str(), 1);
+    if (!freopen(output.c_str(), "w", stdout) || !freopen(output.c_str(), "a", stderr)) _exit(126);
+    execl(YB_PROGRAM, YB_PROGRAM, static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  ~Program() {
+    if (pid_ > 0 && !exited_) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+    }
+  }
+  Program(const Program&) = delete;
+  Program& operator=(const Program&) = delete;
+
+  bool Started() const { return pid_ > 0; }
+  // Waits at most `milliseconds` for the program to end; true once it has.
+  bool WaitForExit(int milliseconds) {
+    const auto end = Clock::now() + std::chrono::milliseconds(milliseconds);
+    while (!exited_ && Clock::now() < end) {
+      exited_ = waitpid(pid_, &status_, WNOHANG) == pid_;
+      if (!exited_) Pause(20);
+    }
+    return exited_;
+  }
+  int ExitStatus() const { return status_; }
+
+ private:
+  pid_t pid_ = -1;
+  bool exited_ = false;
+  int status_ = 0;
+};
+
+struct Placement {
+  int x = 0, y = 0, width = 0, height = 0;
+};
+
+// The program's window as the X server shows it: the mapped top-level window of the default
+// size. With no window manager, its position is its place on the screen.
+bool FindMainWindow(Display* display, Placement* found) {
+  Window root, parent, *children = nullptr;
+  unsigned count = 0;
+  if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count))
+    return false;
+  bool any = false;
+  for (unsigned i = 0; i < count && !any; ++i) {
+    XWindowAttributes attributes;
+    if (!XGetWindowAttributes(display, children[i], &attributes)) continue;
+    if (attributes.map_state != IsViewable || attributes.width != 640) continue;
+    *found = Placement{attributes.x, attributes.y, attributes.width, attributes.height};
+    any = true;
+  }
+  if (children) XFree(children);
+  return any;
+}
+
+template <class Done>
+bool Within(int milliseconds, Done done) {
+  const auto end = Clock::now() + std::chrono::milliseconds(milliseconds);
+  while (Clock::now() < end) {
+    if (done()) return true;
+    Pause(20);
+  }
+  return done();
+}
+
+void PointerTo(Display* display, int x, int y) {
+  XTestFakeMotionEvent(display, -1, x, y, CurrentTime);
+  XFlush(display);
+  Pause(15);
+}
+
+void LeftButton(Display* display, bool down) {
+  XTestFakeButtonEvent(display, 1, down ? True : False, CurrentTime);
+  XFlush(display);
+  Pause(15);
+}
+
+void RunUnderVirtualDisplay() {
+  if (std::system("command -v xvfb-run >/dev/null 2>&1") != 0)
+    GTEST_SKIP() << "xvfb-run is not installed, so the main window cannot be driven on a virtual "
+                    "display (tools/packages/test-windows.txt lists the xvfb package)";
+  char output[] = "/tmp/yb-mainwindow-XXXXXX";
+  const int fd = mkstemp(output);
+  ASSERT_GE(fd, 0);
+  close(fd);
+  const std::string command = std::string(kUnderVirtualDisplay) +
+                              "=1 LSAN_OPTIONS=suppressions='" + Suppressions() +
+                              "' xvfb-run -a -s '-screen 0 1024x768x24' '" + SelfPath() +
+                              "' --gtest_filter=" + kTestName + " >" + output + " 2>&1";
+  EXPECT_EQ(std::system(command.c_str()), 0) << "under the virtual display:\n" << ReadAll(output);
+  std::remove(output);
+}
+
+TEST(MainWindow, MovesByItsCaptionAndClosesByItsCloseBox) {
+  // Always on a display of its own without a window manager, never on the user's desktop.
+  if (!std::getenv(kUnderVirtualDisplay)) {
+    RunUnderVirtualDisplay();
+    return;
+  }
+  Display* display = XOpenDisplay(nullptr);
+  ASSERT_NE(display, nullptr);
+  char output[] = "/tmp/yb-program-XXXXXX";
+  const int fd = mkstemp(output);
+  ASSERT_GE(fd, 0);
+  close(fd);
+  {
+    Program program(output);
+    ASSERT_TRUE(program.Started());
+    Placement before;
+    ASSERT_TRUE(Within(20000, [&] { return FindMainWindow(display, &before); }))
+        << "the main window never appeared:\n"
+        << ReadAll(output);
+
+    // Drag the caption by (60, 40), in steps as a hand would.
+    const int caption = GetSystemMetrics(SM_CYCAPTION);
+    const int frame = GetSystemMetrics(SM_CXFRAME);
+    const int grabX = before.x + 100, grabY = before.y + frame + caption / 2;
+    PointerTo(display, grabX, grabY);
+    LeftButton(display, true);
+    for (int step = 1; step <= 6; ++step)
+      PointerTo(display, grabX + 10 * step, grabY + 40 * step / 6);
+    LeftButton(display, false);
+    Placement after;
+    EXPECT_TRUE(Within(5000, [&] {
+      return FindMainWindow(display, &after) && after.x == before.x + 60 &&
+             after.y == before.y + 40;
+    })) << "the window is at (" << after.x << ", " << after.y << "), was at (" << before.x
+        << ", " << before.y << ")";
+
+    // The close box sits at the right end of the caption.
+    const int box = caption - 4;
+    const int closeX = after.x + after.width - frame - 2 - box / 2;
+    const int closeY = after.y + frame + 2 + box / 2;
+    bool ended = false;
+    for (int attempt = 0; attempt < 3 && !ended; ++attempt) {
+      PointerTo(display, closeX, closeY);
+      LeftButton(display, true);
+      LeftButton(display, false);
+      ended = program.WaitForExit(5000);
+    }
+    ASSERT_TRUE(ended) << "the close box did not end the program:\n" << ReadAll(output);
+    EXPECT_TRUE(WIFEXITED(program.ExitStatus()) && WEXITSTATUS(program.ExitStatus()) == 0)
+        << "the program ended with status " << program.ExitStatus() << ":\n"
+        << ReadAll(output);
+  }
+  std::remove(output);
+  XCloseDisplay(display);
+}
+
+}  // namespace
