@@ -272,6 +272,12 @@ void TObjectReader::ForgetFixups(TLink* object) {
   RebuildLookups();
 }
 
+bool TObjectReader::KeepFaces() {
+  // An object that outlives the read may now name faces this read enters.
+  if (faces_) faces_->Commit();
+  return true;
+}
+
 void TObjectReader::AddToTable(TLink* object) {
   table_.AddDependent(object);
   tableLookup_.try_emplace(object->GetIdentifier(), object);
@@ -458,10 +464,10 @@ bool TObjectReader::DispatchBlock() {
     if (OfferBlock(*it->second)) return true;
   }
   if (container_ != nullptr) {
-    if (OfferBlock(*container_)) return true;
+    if (OfferBlock(*container_)) return KeepFaces();
     const std::vector<TLink*> elements = container_->Linked();
     for (TLink* element : elements) {
-      if (OfferBlock(*element)) return true;
+      if (OfferBlock(*element)) return KeepFaces();
     }
   }
   return CreateObjectForTag();
@@ -592,7 +598,7 @@ std::vector<std::unique_ptr<TLink>> TObjectReader::TakeObjects() {
     ownedAt.erase(it);
   }
   std::erase(owned_, nullptr);
-  if (faces_ && !objects.empty()) faces_->Commit();
+  if (faces_) faces_->Commit();
   table_.Clear();
   RebuildLookups();
   return objects;

@@ -143,6 +143,7 @@ class TObjectReader : public TFilerBase {
   void ReportProgress(const ReadProgress& progress, bool force);
   void DropObject(TLink* object);
   void AddToTable(TLink* object);
+  bool KeepFaces();
   void RebuildLookups();
 
   std::unique_ptr<FilerStream> stream_;
@@ -169,7 +170,7 @@ class TObjectReader : public TFilerBase {
   bool extendedHeader_ = false;
   bool unversioned_ = false;
   // The faces this read entered, forgotten again unless Complete or TakeObjects keeps its
-  // objects.
+  // objects, or a block went into an object that was there before the read.
   std::optional<FaceTableTransaction> faces_;
   std::chrono::steady_clock::time_point lastReport_;
   int32_t lastReportedObjects_ = 0;

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -126,14 +127,23 @@ TEST_F(DamagedStreamTest, AnUnknownLastBlockMayEndExactlyAtTheEndOfTheStream) {
   EXPECT_EQ(ReadError(b.bytes), kErrBadFormat);
 }
 
-TEST_F(DamagedStreamTest, AFailedReadLeavesNoFaceNamesBehind) {
+// A document whose shape names the face, written with a face the table already holds and then
+// renamed in place, so that reading it enters a face the table does not hold yet.
+std::vector<uint8_t> DocumentWithNewFace(const std::string& written, const std::string& read) {
   TTestShape shape;
   shape.Initialize();
   shape.SetIdentifier(1);
-  shape.SetTextStyle(FontSpec{FontNumberFromName("Read Face"), 0, 12}, RGB16Color());
+  shape.SetTextStyle(FontSpec{FontNumberFromName(Str255(written.c_str())), 0, 12}, RGB16Color());
   auto writer = WriteObjectsDefault(nullptr, 1, &shape, 2, nullptr);
-  const std::vector<uint8_t> whole = TakeBytes(*writer);
-  ResetFaceTable();
+  std::vector<uint8_t> bytes = TakeBytes(*writer);
+  const auto at = std::search(bytes.begin(), bytes.end(), written.begin(), written.end());
+  EXPECT_NE(at, bytes.end());
+  std::copy(read.begin(), read.end(), at);
+  return bytes;
+}
+
+TEST_F(DamagedStreamTest, AFailedReadLeavesNoFaceNamesBehind) {
+  const std::vector<uint8_t> whole = DocumentWithNewFace("Read Face 1", "Read Face 2");
   const int16_t before = FaceTableCount();
   // Cut inside the last block, after the style block: the face name is read, then the stream
   // fails.
@@ -145,13 +155,34 @@ TEST_F(DamagedStreamTest, AFailedReadLeavesNoFaceNamesBehind) {
   ASSERT_EQ(ReadError(whole), 1);
   Str255 face;
   FontNameFromNumber(Shape(0)->GetFont().fontNumber, face);
-  EXPECT_TRUE(face == Str255("Read Face"));
+  EXPECT_TRUE(face == Str255("Read Face 2"));
   const int16_t kept = FaceTableCount();
   EXPECT_EQ(kept, before + 1);
   // The read that succeeded keeps its face whatever later reads do.
   objects.clear();
   EXPECT_EQ(ReadError(std::vector<uint8_t>(whole.begin(), whole.end() - 10)), kErrBadFormat);
   EXPECT_EQ(FaceTableCount(), kept);
+}
+
+// A block read into an object that was there before keeps the faces the read enters, even when
+// the read then fails: the object may name them.
+TEST_F(DamagedStreamTest, AFailedReadIntoExistingObjectsKeepsTheirFaces) {
+  class Existing : public TTestShape {
+   public:
+    uint16_t CanReadBlock(int16_t code) override { return code == kBlockValue; }
+  } existing;
+  existing.Initialize();
+  existing.SetIdentifier(1);
+  TTestWorld world;
+  world.AddDependent(&existing);
+  const std::vector<uint8_t> whole = DocumentWithNewFace("Kept Face 1", "Kept Face 2");
+  const std::vector<uint8_t> cut(whole.begin(), whole.end() - 10);
+  EXPECT_EQ(ErrorOf([&] { ReadObjects(cut, 2, 2, &world, nullptr, nullptr, nullptr); }),
+            kErrBadFormat);
+  Str255 face;
+  FontNameFromNumber(existing.GetFont().fontNumber, face);
+  EXPECT_TRUE(face == Str255("Kept Face 2"));
+  world.RemoveDependent(&existing);
 }
 
 TEST_F(DamagedStreamTest, OlderLayoutCannotSkipAnUnknownBlock) {

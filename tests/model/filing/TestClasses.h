@@ -141,9 +141,11 @@ class TTestWorld : public TLink {
   }
   uint16_t ReadBlockContents(int16_t code, TObjectReader& reader) override {
     if (code != kBlockWorld) return TLink::ReadBlockContents(code, reader);
+    ++blocksTaken;
     setting = reader.ReadLong();
     return 1;
   }
+  int blocksTaken = 0;
   void WriteBlockContents(int16_t code, TObjectWriter& writer) override {
     if (code != kBlockWorld) return TLink::WriteBlockContents(code, writer);
     writer.WriteLong(setting);
