@@ -125,7 +125,8 @@ struct ScriptModule {
 };
 
 struct ScriptFrame {
-  std::vector<basic::Value> slots;
+  std::vector<basic::Value> slots;  // only grows; the first `used` are this call's
+  int32_t used = 0;
   ScriptRunContext* call = nullptr;
 };
 

@@ -91,10 +91,15 @@ std::string Fixed(double magnitude, const Pattern& p) {
   while (static_cast<int>(fraction.size()) > p.minDecimals && !fraction.empty() && fraction.back() == '0')
     fraction.pop_back();
   if (whole == "0" && p.integerZeros == 0) whole.clear();
-  while (static_cast<int>(whole.size()) < p.integerZeros) whole.insert(0, "0");
+  if (static_cast<int>(whole.size()) < p.integerZeros)
+    whole.insert(whole.begin(), static_cast<size_t>(p.integerZeros) - whole.size(), '0');
   if (p.grouping) whole = Group(whole);
-  if (whole.empty() && fraction.empty()) whole = "0";
-  return fraction.empty() ? whole : whole + "." + fraction;
+  if (whole.empty() && fraction.empty()) whole.push_back('0');
+  if (!fraction.empty()) {
+    whole += '.';
+    whole += fraction;
+  }
+  return whole;
 }
 
 std::string Scientific(double magnitude, const Pattern& p) {

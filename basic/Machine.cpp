@@ -62,7 +62,8 @@ Machine::Machine(ScriptRunContext& context)
     : context_(context),
       module_(*context.module),
       engine_(*context.module->engine),
-      image_(context.module->image) {
+      image_(context.module->image),
+      siteCache_(context.module->image.sites.size()) {
   frame_.call = &context;
 }
 
@@ -343,7 +344,7 @@ void Machine::Execute(int32_t pc) {
             YB_SYNC();
             const Access access = in.op == Op::kMemberSet ? Access::kSet
                                   : in.op == Op::kMemberGet ? Access::kGet : Access::kCall;
-            Value result = CallMember(*sp, site.name, access, sp + 1, argc, site.wantResult);
+            Value result = CallSite(in.a, *sp, access, sp + 1, argc);
             for (int32_t i = 0; i <= argc; ++i) sp[i].Clear();
             if (in.op != Op::kMemberSet) *sp++ = std::move(result);
             break;

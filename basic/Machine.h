@@ -33,7 +33,17 @@ class Machine : public BuiltinHost {
     int32_t errorPc = 0;  // where the error being handled happened, in this procedure
   };
   struct StopRun {};
+
   enum class Access { kGet, kSet, kCall };
+  // Members found for (class, name, kind of call), when the name has one registration only.
+  struct CachedMember {
+    int32_t cls = -2;
+    const char* key = nullptr;
+    Access access = Access::kGet;
+    int32_t argc = 0;
+    bool wantResult = false;
+    const MemberDef* member = nullptr;
+  };
 
   // Machine.cpp: the loop and errors.
   void Execute(int32_t pc);
@@ -62,25 +72,16 @@ class Machine : public BuiltinHost {
   void Append(int32_t ref, const Value& tail);
 
   // MachineMembers.cpp: members of the program's objects.
-  Value CallMember(const Value& object, int32_t nameIndex, Access access, Value* args,
-                   int32_t argc, bool wantResult);
   Value CallNamed(const Value& object, std::string_view key, Access access, Value* args,
-                  int32_t argc, bool wantResult);
+                  int32_t argc, bool wantResult, CachedMember* site = nullptr);
+  // A member call of the code, through the site's own cache.
+  Value CallSite(int32_t site, const Value& object, Access access, Value* args, int32_t argc);
   const MemberDef* Choose(const std::vector<const MemberDef*>& candidates, Access access,
                           const Value* args, int32_t argc, bool wantResult);
   int ArgFit(const MemberDef& member, size_t i, const Value& value);
   Value Dispatch(const Value& object, const MemberDef& member, Access access, Value* args,
                  int32_t argc);
 
-  // Members found for (class, name, kind of call), when the name has one registration only.
-  struct CachedMember {
-    int32_t cls = -2;
-    const char* key = nullptr;
-    Access access = Access::kGet;
-    int32_t argc = 0;
-    bool wantResult = false;
-    const MemberDef* member = nullptr;
-  };
   static constexpr size_t kMemberCacheSize = 64;
 
   ScriptRunContext& context_;
@@ -101,6 +102,7 @@ class Machine : public BuiltinHost {
   std::string line_;
   Value emptyString_;
   CachedMember memberCache_[kMemberCacheSize];
+  std::vector<CachedMember> siteCache_;  // per member site of the code
 };
 
 }  // namespace basic

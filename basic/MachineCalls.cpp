@@ -169,7 +169,7 @@ bool Machine::ForNext(const LoopInfo& loop) {
 
 bool Machine::EachStep(const LoopInfo& loop, bool first) {
   Value* hidden = &stack_[frames_.back().base + loop.hidden];
-  const Value collection = hidden[0];
+  const Value& collection = hidden[0];  // the stack never moves while the machine runs
   const bool isArray = collection.type() == VType::kArray;
   if (first) {
     if (isArray) {

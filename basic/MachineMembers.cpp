@@ -8,24 +8,30 @@ namespace basic {
 
 Value ReadElement(const Value& array, const Value* indexes, int32_t count);
 
-Value Machine::CallMember(const Value& object, int32_t nameIndex, Access access, Value* args,
-                          int32_t argc, bool wantResult) {
-  const std::string& key = image_.names[nameIndex];
+Value Machine::CallSite(int32_t siteIndex, const Value& object, Access access, Value* args,
+                        int32_t argc) {
+  CachedMember& cached = siteCache_[siteIndex];
+  if (object.type() == VType::kObject && object.RawObject() != nullptr && cached.cls == object.ObjectClass())
+    return Dispatch(object, *cached.member, access, args, argc);
+  const MemberSite& site = image_.sites[siteIndex];
+  const std::string& key = image_.names[site.name];
   if (object.type() == VType::kArray && key.empty() && access == Access::kCall)
     return ReadElement(object, args, argc);
-  return CallNamed(object, key, access, args, argc, wantResult);
+  return CallNamed(object, key, access, args, argc, site.wantResult, &cached);
 }
 
 Value Machine::CallNamed(const Value& object, std::string_view key, Access access, Value* args,
-                         int32_t argc, bool wantResult) {
+                         int32_t argc, bool wantResult, CachedMember* site) {
   if (object.type() != VType::kObject) Raise(424);
   if (object.RawObject() == nullptr) Raise(91);
   const int32_t cls = object.ObjectClass();
   const size_t hash = (static_cast<size_t>(cls) * 31 + reinterpret_cast<uintptr_t>(key.data()) / 8) % kMemberCacheSize;
   CachedMember& cached = memberCache_[hash];
   if (cached.cls == cls && cached.key == key.data() && cached.access == access && cached.argc == argc &&
-      cached.wantResult == wantResult)
+      cached.wantResult == wantResult) {
+    if (site != nullptr) *site = cached;
     return Dispatch(object, *cached.member, access, args, argc);
+  }
   const std::vector<const MemberDef*> candidates = engine_.FindMember(cls, key);
   if (candidates.empty()) Raise(438);
   const MemberDef* member = Choose(candidates, access, args, argc, wantResult);
@@ -37,7 +43,10 @@ Value Machine::CallNamed(const Value& object, std::string_view key, Access acces
     }
   }
   if (member == nullptr) Raise(450);
-  if (candidates.size() == 1) cached = CachedMember{cls, key.data(), access, argc, wantResult, member};
+  if (candidates.size() == 1) {
+    cached = CachedMember{cls, key.data(), access, argc, wantResult, member};
+    if (site != nullptr) *site = cached;
+  }
   return Dispatch(object, *member, access, args, argc);
 }
 
@@ -110,13 +119,16 @@ Value Machine::Dispatch(const Value& object, const MemberDef& member, Access acc
                         int32_t argc) {
   if (--yieldCountdown_ <= 0) Yield();
   std::vector<Value>& slots = frame_.slots;
-  slots.resize(static_cast<size_t>(argc) + 2);
+  frame_.used = argc + 2;
+  if (slots.size() < static_cast<size_t>(frame_.used)) slots.resize(frame_.used);
   slots[0].Clear();
   slots[1] = object;
   for (int32_t i = 0; i < argc; ++i) {
     const int16_t type = (access == Access::kSet ? member.resultType : member.args[i].first) & 0x3FF;
     if (type == kScriptObject) {
       if (args[i].type() != VType::kObject && args[i].type() != VType::kEmpty) Raise(13);
+      slots[i + 2] = args[i];
+    } else if (args[i].type() == static_cast<VType>(type)) {
       slots[i + 2] = args[i];
     } else {
       slots[i + 2] = args[i].ConvertTo(static_cast<VType>(type));
@@ -125,7 +137,7 @@ Value Machine::Dispatch(const Value& object, const MemberDef& member, Access acc
   uint16_t id = member.id;
   if (member.kind == MemberKind::kProperty) id = access == Access::kSet ? member.setId : member.getId;
   const LibraryInfo& library = engine_.libraries[member.library];
-  context_.strings.clear();
+  if (!context_.strings.empty()) context_.strings.clear();
   try {
     library.dispatch(&context_, id, argc + 1, &frame_);
   } catch (...) {
@@ -133,7 +145,7 @@ Value Machine::Dispatch(const Value& object, const MemberDef& member, Access acc
     context_.strings.clear();
     Raise(51);
   }
-  context_.strings.clear();
+  if (!context_.strings.empty()) context_.strings.clear();
   if (context_.stopRequested) throw StopRun{};
   if (context_.pendingError) {
     context_.pendingError = false;
@@ -157,6 +169,7 @@ Value Machine::Dispatch(const Value& object, const MemberDef& member, Access acc
     return Value::Object(pointer, engine_.ResultClass(member));
   }
   if (slots[0].type() == VType::kObject) Raise(13);
+  if (slots[0].type() == static_cast<VType>(resultType)) return std::move(slots[0]);
   return slots[0].ConvertTo(static_cast<VType>(resultType));
 }
 

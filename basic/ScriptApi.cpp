@@ -30,7 +30,7 @@ void DeleteModuleWhenDone(ScriptModule* module) {
 }
 
 Value* Slot(ScriptFrame* frame, int32_t index) {
-  if (frame == nullptr || index < 0 || static_cast<size_t>(index) >= frame->slots.size()) return nullptr;
+  if (frame == nullptr || index < 0 || index >= frame->used) return nullptr;
   return &frame->slots[index];
 }
 
