@@ -268,9 +268,9 @@ BodyState Mechanics::Body(int index) const {
   const double angle = q_[3 * index + 2], omega = v_[3 * index + 2];
   // Formulas ask for bodies many times an evaluation: the rotation of the present angle is kept.
   const BodyKin& k = bodyKin_[index];
-  const Vector2d arm = k.turned && k.angle == angle
-                           ? Vector2d(k.cos * b.comX - k.sin * b.comY, k.sin * b.comX + k.cos * b.comY)
-                           : Rotate(angle, b.comX, b.comY);
+  const Vector2d arm = k.turned && k.angle == angle ? Vector2d(k.cos * b.comX - k.sin * b.comY,
+                                                               k.sin * b.comX + k.cos * b.comY)
+                                                    : Rotate(angle, b.comX, b.comY);
   BodyState s;
   s.x = q_[3 * index] - arm.x();
   s.y = q_[3 * index + 1] - arm.y();
@@ -403,6 +403,9 @@ void Mechanics::ApplyFieldForces(const Context& context) {
       // Where the force acts, from the centre of mass.
       Vector2d arm(0, 0);
       auto apply = [&](const Context& ctx, double angle) {
+        // Component X along the angle, Y across it; a field along the axes needs no rotation.
+        const Vector2d along =
+            angle == 0 ? Vector2d(1, 0) : Vector2d(std::cos(angle), std::sin(angle));
         for (const Goal& goal : field.goals) {
           if (goal.type != GoalType::Force) continue;
           const double value = Checked(goal.value(ctx), field.name);
@@ -410,8 +413,7 @@ void Mechanics::ApplyFieldForces(const Context& context) {
             force_[dof + 2] += value;
             continue;
           }
-          const double a = angle + (goal.component == Component::Y ? std::numbers::pi / 2 : 0.0);
-          const Vector2d force = value * Vector2d(std::cos(a), std::sin(a));
+          const Vector2d force = value * (goal.component == Component::Y ? Perp(along) : along);
           force_[dof] += force.x();
           force_[dof + 1] += force.y();
           force_[dof + 2] += Cross(arm, force);

@@ -229,7 +229,7 @@ class Mechanics {
     std::vector<int> structure;     // per row: its entry count, then the coordinate of each entry
     std::vector<Product> products;  // by place
     std::vector<std::pair<int, int>> pairs;  // the entries a and b of each product, by place
-    std::vector<int> groupSlot, groupEnd;  // per place: where it is, where its products end
+    std::vector<int> groupSlot, groupEnd;    // per place: where it is, where its products end
     int n = 0;
     bool dense = false;
     Eigen::MatrixXd matrix;             // dense: the lower triangle

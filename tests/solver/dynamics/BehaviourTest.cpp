@@ -750,9 +750,8 @@ TEST(Fields, SatelliteWithItsReferencePointOffItsCentreKeepsItsOrbit) {
   Field gravity;
   gravity.pairwise = true;
   gravity.members = {s, p};
-  gravity.goals.push_back(
-      Goal{GoalType::Force, kEquality, Component::X,
-           CompileFormula("-self.mass*(1)/sqr(self.p-other.p)*other.mass")});
+  gravity.goals.push_back(Goal{GoalType::Force, kEquality, Component::X,
+                               CompileFormula("-self.mass*(1)/sqr(self.p-other.p)*other.mass")});
   model.AddField(gravity);
   Simulation sim(model, RunSettings{});
   const Mechanics& m = sim.GetMechanics();
@@ -760,7 +759,8 @@ TEST(Fields, SatelliteWithItsReferencePointOffItsCentreKeepsItsOrbit) {
     const BodyState b = m.Body(p);
     const Eigen::Vector2d arm(-0.5 * std::sin(b.r), 0.5 * std::cos(b.r));
     const Eigen::Vector2d c = Eigen::Vector2d(b.x, b.y) + arm;
-    const Eigen::Vector2d v = Eigen::Vector2d(b.vx, b.vy) + b.vr * Eigen::Vector2d(-arm.y(), arm.x());
+    const Eigen::Vector2d v =
+        Eigen::Vector2d(b.vx, b.vy) + b.vr * Eigen::Vector2d(-arm.y(), arm.x());
     return c.x() * v.y() - c.y() * v.x() + satellite.moment * b.vr;
   };
   auto energy = [&] { return m.KineticEnergy() - 1000 / std::hypot(m.Body(p).x, m.Body(p).y); };
