@@ -232,8 +232,8 @@ void BM_GdiHugeShapesUnderClip(benchmark::State& state) {
     InvertRgn(canvas.dc(), region);
     MoveToEx(canvas.dc(), -1000000, -999900, nullptr);
     LineTo(canvas.dc(), 1000000, 1000100);
-    StretchBlt(canvas.dc(), -1000000, -1000000, 2000000, 2000000, source.dc(), 0, 0, kSize,
-               kSize, SRCINVERT);
+    StretchBlt(canvas.dc(), -1000000, -1000000, 2000000, 2000000, source.dc(), 0, 0, kSize, kSize,
+               SRCINVERT);
   }
   state.SetItemsProcessed(state.iterations() * side * side);
   SelectObject(canvas.dc(), oldBrush);

@@ -125,7 +125,8 @@ void DrawTransparently(HDC dc, PictureRec& picture, const MacRect& destination) 
   if (width <= 0 || height <= 0) return;
   RECT clip;
   if (GetClipBox(dc, &clip) == ERROR) return;
-  const RECT part{std::max(clip.left - destination.left, 0), std::max(clip.top - destination.top, 0),
+  const RECT part{std::max(clip.left - destination.left, 0),
+                  std::max(clip.top - destination.top, 0),
                   std::min(clip.right - destination.left, width),
                   std::min(clip.bottom - destination.top, height)};
   if (part.left >= part.right || part.top >= part.bottom) return;

@@ -196,11 +196,11 @@ RegionData DeviceContext::EffectiveClip() const {
   // Regions are cut to the surface before they are combined, so a clip region far larger than
   // the surface costs each drawing call only its bands over the surface.
   const RECT surface{0, 0, Width(), Height()};
-  RegionData clip = visible ? visible->Within(surface)
-                            : RegionData::Rect(0, 0, surface.right, surface.bottom);
+  RegionData clip =
+      visible ? visible->Within(surface) : RegionData::Rect(0, 0, surface.right, surface.bottom);
   if (state.clip) {
-    RegionData user = state.clip->Within(RECT{-origin.x, -origin.y, surface.right - origin.x,
-                                              surface.bottom - origin.y});
+    RegionData user = state.clip->Within(
+        RECT{-origin.x, -origin.y, surface.right - origin.x, surface.bottom - origin.y});
     user.Offset(origin.x, origin.y);
     clip = RegionData::Combine(clip, user, RGN_AND);
   }

@@ -106,8 +106,8 @@ std::pair<int64_t, int64_t> SurfaceToBlock(int64_t origin, int64_t size, bool fl
 
 // Reads the part `needed` (block coordinates) of the source rectangle x, y, w, h of src, as
 // the destination dst sees it (colour conversion between monochrome and colour).
-bool ReadSource(DeviceContext& src, DeviceContext& dst, int32_t x, int32_t y, int32_t w,
-                int32_t h, const RECT& needed, SourceBlock& out) {
+bool ReadSource(DeviceContext& src, DeviceContext& dst, int32_t x, int32_t y, int32_t w, int32_t h,
+                const RECT& needed, SourceBlock& out) {
   Raster raster(src);
   if (!raster.Ok()) return false;
   const SurfaceSpan span = ToSurfaceSpan(raster, x, y, w, h);
@@ -126,8 +126,8 @@ bool ReadSource(DeviceContext& src, DeviceContext& dst, int32_t x, int32_t y, in
   if (sx0 >= sx1 || sy0 >= sy1) return true;  // all of it off the source surface: white
   const auto [bx0, bx1] = SurfaceToBlock(span.left, span.width, span.mirrorX, sx0, sx1);
   const auto [by0, by1] = SurfaceToBlock(span.top, span.height, span.mirrorY, sy0, sy1);
-  out.window = RECT{static_cast<int32_t>(bx0), static_cast<int32_t>(by0),
-                    static_cast<int32_t>(bx1), static_cast<int32_t>(by1)};
+  out.window = RECT{static_cast<int32_t>(bx0), static_cast<int32_t>(by0), static_cast<int32_t>(bx1),
+                    static_cast<int32_t>(by1)};
   const auto columns = static_cast<size_t>(sx1 - sx0);
   out.pixels.assign(columns * static_cast<size_t>(sy1 - sy0), 0xFFFFFF);
   dst.work.sourcePixels += static_cast<int64_t>(out.pixels.size());
@@ -243,8 +243,8 @@ BOOL RecordStretchBlt(DeviceContext& dst, DeviceContext* src, int32_t x, int32_t
   {
     Raster sourceRaster(*src);
     if (!sourceRaster.Ok()) return FALSE;
-    const SurfaceSpan span = ToSurfaceSpan(sourceRaster, xSource, ySource, widthSource,
-                                           heightSource);
+    const SurfaceSpan span =
+        ToSurfaceSpan(sourceRaster, xSource, ySource, widthSource, heightSource);
     if (span.width > INT16_MAX || span.height > INT16_MAX ||
         int64_t{span.width} * span.height > kMaxRecordedBlitPixels) {
       return FALSE;
@@ -256,8 +256,8 @@ BOOL RecordStretchBlt(DeviceContext& dst, DeviceContext* src, int32_t x, int32_t
     return FALSE;
   }
   std::vector<uint8_t> bytes;
-  for (int16_t word : {Low(rop), High(rop), W(block.height), W(block.width), W(0), W(0),
-                       W(height), W(width), W(y), W(x)}) {
+  for (int16_t word : {Low(rop), High(rop), W(block.height), W(block.width), W(0), W(0), W(height),
+                       W(width), W(y), W(x)}) {
     PutWord(bytes, static_cast<uint16_t>(word));
   }
   const std::vector<uint8_t> dib = PackDib(block);

@@ -310,26 +310,23 @@ BOOL Polygon(HDC hdc, const POINT* points, int32_t count) {
 BOOL Rectangle(HDC hdc, int32_t left, int32_t top, int32_t right, int32_t bottom) {
   return DrawBoxShape(hdc, META_RECTANGLE, {W(bottom), W(right), W(top), W(left)}, left, top, right,
                       bottom, [](DeviceContext&, const RECT& b, int32_t, const ScanLimit& limit) {
-                        return RegionData::Rect(b.left, b.top, b.right, b.bottom)
-                            .Within(limit.box);
+                        return RegionData::Rect(b.left, b.top, b.right, b.bottom).Within(limit.box);
                       });
 }
 
 BOOL RoundRect(HDC hdc, int32_t left, int32_t top, int32_t right, int32_t bottom, int32_t width,
                int32_t height) {
-  return DrawBoxShape(hdc, META_ROUNDRECT,
-                      {W(height), W(width), W(bottom), W(right), W(top), W(left)}, left, top, right,
-                      bottom,
-                      [width, height](DeviceContext& dc, const RECT& b, int32_t inset,
-                                      const ScanLimit& limit) {
-                        // The inner corners are smaller by the ring on both sides.
-                        const int32_t cw = dc.ScaleX(width);
-                        const int32_t ch = dc.ScaleY(height);
-                        const int32_t w = inset > 0 ? std::max(cw - 2 * inset, 0) : cw;
-                        const int32_t h = inset > 0 ? std::max(ch - 2 * inset, 0) : ch;
-                        return RegionData::RoundRect(b.left, b.top, b.right, b.bottom, w, h,
-                                                     limit);
-                      });
+  return DrawBoxShape(
+      hdc, META_ROUNDRECT, {W(height), W(width), W(bottom), W(right), W(top), W(left)}, left, top,
+      right, bottom,
+      [width, height](DeviceContext& dc, const RECT& b, int32_t inset, const ScanLimit& limit) {
+        // The inner corners are smaller by the ring on both sides.
+        const int32_t cw = dc.ScaleX(width);
+        const int32_t ch = dc.ScaleY(height);
+        const int32_t w = inset > 0 ? std::max(cw - 2 * inset, 0) : cw;
+        const int32_t h = inset > 0 ? std::max(ch - 2 * inset, 0) : ch;
+        return RegionData::RoundRect(b.left, b.top, b.right, b.bottom, w, h, limit);
+      });
 }
 
 BOOL Ellipse(HDC hdc, int32_t left, int32_t top, int32_t right, int32_t bottom) {

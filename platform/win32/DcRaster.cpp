@@ -224,8 +224,7 @@ RegionData CairoCoverage(const RECT& bounds, const std::function<void(cairo_t*)>
   return builder.Build();
 }
 
-RegionData Raster::Coverage(const RECT& bounds,
-                            const std::function<void(cairo_t*)>& draw) const {
+RegionData Raster::Coverage(const RECT& bounds, const std::function<void(cairo_t*)>& draw) const {
   // Two pixels beyond the clip box, so that where Cairo cuts the shape at the mask's edges
   // makes no difference to the pixels kept.
   constexpr int32_t kMargin = 2;

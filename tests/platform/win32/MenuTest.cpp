@@ -230,8 +230,8 @@ UINT TrackWithKeys(HWND window, HMENU menu, std::vector<int32_t> keys, std::vect
     InjectKeyStroke(keys[next++]);
     return true;
   });
-  const auto chosen = static_cast<UINT>(TrackPopupMenu(menu, TPM_RETURNCMD, 0, 0, 0, window,
-                                                       nullptr));
+  const auto chosen =
+      static_cast<UINT>(TrackPopupMenu(menu, TPM_RETURNCMD, 0, 0, 0, window, nullptr));
   SetIdleScript(nullptr);
   return chosen;
 }

@@ -233,7 +233,7 @@ HandRecord PatternBrushRecord(int32_t width, int32_t height, int32_t rowsStored)
   Put16(bytes, 1);
   for (int i = 0; i < 6; ++i)
     Put32(bytes, 0);
-  Put32(bytes, 0);  // black
+  Put32(bytes, 0);         // black
   Put32(bytes, 0xFFFFFF);  // white
   const size_t rowBytes = ((static_cast<size_t>(width) + 31) / 32) * 4;
   for (int32_t stored = 0; stored < rowsStored; ++stored) {
@@ -254,8 +254,8 @@ HandRecord Words(uint16_t function, std::initializer_list<uint16_t> words) {
 
 TEST(Metafile, PatternBrushesTakeTheCornerOfTheirBitmapUpToALimit) {
   auto play = [](const HandRecord& brush, MemoryCanvas& canvas) {
-    HMETAFILE metafile = HandMade({brush, Words(META_SELECTOBJECT, {0}),
-                                   Words(META_PATBLT, {0x0021, 0x00F0, 16, 16, 0, 0})});
+    HMETAFILE metafile = HandMade(
+        {brush, Words(META_SELECTOBJECT, {0}), Words(META_PATBLT, {0x0021, 0x00F0, 16, 16, 0, 0})});
     EXPECT_NE(metafile, nullptr);
     const BOOL played = PlayMetaFile(canvas.dc(), metafile);
     DeleteMetaFile(metafile);

@@ -48,11 +48,9 @@ size_t ListRecords(const std::vector<uint8_t>& bits, std::set<uint16_t>& functio
 bool WorkFollowsTheCanvas(const DrawWork& work, size_t records, size_t size) {
   const auto n = static_cast<int64_t>(records);
   const auto bytes = static_cast<int64_t>(size);
-  return work.rows <= 4 * n * kHeight &&
-         work.lineSteps <= (bytes / 4 + n) * (kWidth + kHeight) &&
+  return work.rows <= 4 * n * kHeight && work.lineSteps <= (bytes / 4 + n) * (kWidth + kHeight) &&
          work.maskPixels <= 2 * n * (kWidth + 4) * (kHeight + 4) &&
-         work.sourcePixels <= 8 * bytes &&
-         work.largestRegion <= size_t{4} * kWidth * kHeight;
+         work.sourcePixels <= 8 * bytes && work.largestRegion <= size_t{4} * kWidth * kHeight;
 }
 
 }  // namespace
@@ -74,8 +72,7 @@ MetafileFuzzReach MetafileFuzzPlay(const uint8_t* data, size_t size) {
     reach.playedToEnd = PlayMetaFile(canvas.dc(), metafile) != FALSE;
     reach.objectsMade = deletions;
     const bool restored = GetCurrentObject(canvas.dc(), OBJ_PEN) == GetStockObject(BLACK_PEN) &&
-                          GetROP2(canvas.dc()) == R2_COPYPEN &&
-                          GetMapMode(canvas.dc()) == MM_TEXT;
+                          GetROP2(canvas.dc()) == R2_COPYPEN && GetMapMode(canvas.dc()) == MM_TEXT;
     if (!restored) reach.broken = 2;
     if (CountGdiObjects() != objects) reach.broken = 3;
     if (!WorkFollowsTheCanvas(LookupDC(canvas.dc())->work, records, size)) reach.broken = 4;

@@ -54,16 +54,46 @@ TEST(MetafileFuzzReplay, SeedsPlayEveryKindOfRecordAndMakeObjects) {
     EXPECT_EQ(reach.broken, 0) << name;
     played.insert(reach.functions.begin(), reach.functions.end());
   }
-  for (const uint16_t function :
-       {META_SAVEDC, META_REALIZEPALETTE, META_SETBKMODE, META_SETMAPMODE, META_SETROP2,
-        META_SETPOLYFILLMODE, META_SETSTRETCHBLTMODE, META_RESTOREDC, META_SELECTOBJECT,
-        META_SETTEXTALIGN, META_DIBCREATEPATTERNBRUSH, META_DELETEOBJECT, META_SETBKCOLOR,
-        META_SETTEXTCOLOR, META_SETWINDOWORG, META_SETWINDOWEXT, META_SETVIEWPORTORG,
-        META_SETVIEWPORTEXT, META_LINETO, META_MOVETO, META_SELECTPALETTE, META_CREATEPALETTE,
-        META_CREATEPENINDIRECT, META_CREATEFONTINDIRECT, META_CREATEBRUSHINDIRECT, META_POLYGON,
-        META_POLYLINE, META_EXCLUDECLIPRECT, META_INTERSECTCLIPRECT, META_ELLIPSE,
-        META_RECTANGLE, META_SETPIXEL, META_TEXTOUT, META_ROUNDRECT, META_PATBLT, META_ARC,
-        META_PIE, META_CHORD, META_EXTTEXTOUT, META_DIBSTRETCHBLT}) {
+  for (const uint16_t function : {META_SAVEDC,
+                                  META_REALIZEPALETTE,
+                                  META_SETBKMODE,
+                                  META_SETMAPMODE,
+                                  META_SETROP2,
+                                  META_SETPOLYFILLMODE,
+                                  META_SETSTRETCHBLTMODE,
+                                  META_RESTOREDC,
+                                  META_SELECTOBJECT,
+                                  META_SETTEXTALIGN,
+                                  META_DIBCREATEPATTERNBRUSH,
+                                  META_DELETEOBJECT,
+                                  META_SETBKCOLOR,
+                                  META_SETTEXTCOLOR,
+                                  META_SETWINDOWORG,
+                                  META_SETWINDOWEXT,
+                                  META_SETVIEWPORTORG,
+                                  META_SETVIEWPORTEXT,
+                                  META_LINETO,
+                                  META_MOVETO,
+                                  META_SELECTPALETTE,
+                                  META_CREATEPALETTE,
+                                  META_CREATEPENINDIRECT,
+                                  META_CREATEFONTINDIRECT,
+                                  META_CREATEBRUSHINDIRECT,
+                                  META_POLYGON,
+                                  META_POLYLINE,
+                                  META_EXCLUDECLIPRECT,
+                                  META_INTERSECTCLIPRECT,
+                                  META_ELLIPSE,
+                                  META_RECTANGLE,
+                                  META_SETPIXEL,
+                                  META_TEXTOUT,
+                                  META_ROUNDRECT,
+                                  META_PATBLT,
+                                  META_ARC,
+                                  META_PIE,
+                                  META_CHORD,
+                                  META_EXTTEXTOUT,
+                                  META_DIBSTRETCHBLT}) {
     EXPECT_TRUE(played.contains(function)) << "no seed plays record 0x" << std::hex << function;
   }
 }
@@ -138,8 +168,9 @@ std::map<std::string, std::function<void(HDC)>> SeedScenes(HDC source) {
     for (uint32_t i = 0; i < 64; ++i)
       colours[i] = i * 0x030507;
     HBITMAP colour = CreateBitmap(8, 8, 1, 32, colours);
-    HBRUSH brushes[] = {CreateSolidBrush(RGB(250, 200, 0)), CreateHatchBrush(HS_CROSS, RGB(0, 0, 0)),
-                        CreatePatternBrush(mono), CreatePatternBrush(colour)};
+    HBRUSH brushes[] = {CreateSolidBrush(RGB(250, 200, 0)),
+                        CreateHatchBrush(HS_CROSS, RGB(0, 0, 0)), CreatePatternBrush(mono),
+                        CreatePatternBrush(colour)};
     SelectObject(dc, pens[0]);
     SelectObject(dc, brushes[0]);
     Rectangle(dc, 2, 2, 20, 14);
