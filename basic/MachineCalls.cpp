@@ -191,8 +191,13 @@ bool Machine::EachStep(const LoopInfo& loop, bool first) {
     return true;
   }
   if (index > count) return false;
-  Value arg = Value::Long(index);
-  StoreVar(loop.var, CallNamed(collection, "item", Access::kCall, &arg, 1, true));
+  Value arg = index <= 32767 ? Value::Integer(static_cast<int16_t>(index)) : Value::Long(index);
+  Value item = CallNamed(collection, "item", Access::kCall, &arg, 1, true);
+  Value& var = Var(loop.var);
+  if (item.type() == VType::kObject && var.type() == VType::kObject && item.ObjectClass() == var.ObjectClass())
+    var = std::move(item);  // the declared class already: nothing to convert
+  else
+    StoreVar(loop.var, std::move(item));
   return true;
 }
 
