@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include <gtest/gtest.h>
@@ -140,9 +141,10 @@ TEST_F(FileCallsTest, RenameAndDeleteThroughTheFileClass) {
 }
 
 std::vector<uint8_t> Header(std::initializer_list<uint8_t> afterSignature, size_t size) {
-  std::vector<uint8_t> bytes = {'Z', 'o', 'd', 'A'};
-  bytes.insert(bytes.end(), afterSignature);
-  bytes.resize(size, 0);
+  std::vector<uint8_t> bytes(std::max(size, 4 + afterSignature.size()), 0);
+  std::memcpy(bytes.data(), "ZodA", 4);
+  std::copy(afterSignature.begin(), afterSignature.end(), bytes.begin() + 4);
+  bytes.resize(size);
   return bytes;
 }
 

@@ -60,8 +60,8 @@ class HandlePool : public ::testing::Test {
 // ---- Readers ----
 
 std::vector<uint8_t> Selected(ResourceReader reader, const uint8_t* data, size_t size) {
-  std::vector<uint8_t> seed{static_cast<uint8_t>(reader)};
-  seed.insert(seed.end(), data, data + size);
+  std::vector<uint8_t> seed(size + 1, static_cast<uint8_t>(reader));
+  std::copy(data, data + size, seed.begin() + 1);
   return seed;
 }
 

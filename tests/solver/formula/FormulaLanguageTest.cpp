@@ -84,7 +84,7 @@ class RandomArithmetic {
     if (pick == 1) {
       const int n = 1 + static_cast<int>(Next() % 4);
       ours = "Input[" + std::to_string(n) + "]";
-      theirs = "i" + std::to_string(n);
+      theirs = std::string("i").append(std::to_string(n));
       return;
     }
     std::string a, b, c, d;
@@ -139,7 +139,7 @@ TEST(FormulaArithmetic, RandomExpressionsAgreeWithMuParser) {
     random.Make(4, ours, theirs);
     mu::Parser oracle;
     for (int n = 1; n <= 4; ++n)
-      oracle.DefineVar("i" + std::to_string(n), &i[n]);
+      oracle.DefineVar(std::string("i").append(std::to_string(n)), &i[n]);
     oracle.SetExpr(theirs);
     const double expected = oracle.Eval();
     FormulaProgram plain, bound;
@@ -235,18 +235,18 @@ TEST(FormulaErrors, DocumentedLimitsHoldExactly) {
   const auto listOf = [](int count) {
     std::string text = "max(1";
     for (int i = 2; i <= count; ++i)
-      text += "," + std::to_string(i);
-    return text + ")";
+      text.append(",").append(std::to_string(i));
+    return text.append(")");
   };
   EXPECT_EQ(Value(listOf(64)), 64.0);
   EXPECT_EQ(Compile(listOf(65)).code, kFormulaArgumentCount);
   EXPECT_EQ(Compile("min(1)").code, kFormulaArgumentCount);
   // Below the smallest double a literal is 0; above the largest it is malformed.
   EXPECT_EQ(Value("1e-400"), 0.0);
-  EXPECT_EQ(Value("0." + std::string(400, '0') + "1 + 2"), 2.0);
+  EXPECT_EQ(Value(std::string("0.").append(400, '0').append("1 + 2")), 2.0);
   EXPECT_EQ(Value("4e-320 * 1e300"), 4e-320 * 1e300);
   EXPECT_EQ(Compile("1e999").code, kFormulaBadNumber);
-  EXPECT_EQ(Compile("1" + std::string(400, '0')).code, kFormulaBadNumber);
+  EXPECT_EQ(Compile(std::string("1").append(400, '0')).code, kFormulaBadNumber);
 }
 
 TEST(FormulaErrors, FailedCompileLeavesNoProgram) {

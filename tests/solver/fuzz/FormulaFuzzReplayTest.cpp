@@ -42,7 +42,7 @@ TEST(FormulaFuzzReplay, SeedsAndTheirMutations) {
     EXPECT_EQ(Feed(seed, &reach), 0);
     for (int round = 0; round < 40; ++round) {
       std::string text = seed;
-      if (text.empty()) text = "0";
+      if (text.empty()) text.push_back('0');
       const size_t at = next() % text.size();
       switch (next() % 3) {
         case 0:
