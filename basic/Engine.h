@@ -32,6 +32,7 @@ struct MemberDef {
   int16_t most = 0;
   std::vector<std::pair<int16_t, std::string>> args;  // type code and class name
   int32_t library = -1;  // whose dispatch callback serves it, set when registered
+  bool byRef = false;    // some argument is passed by reference
   // Classes named above, resolved on first use (-2 not yet).
   mutable int32_t resultCls = -2;
   mutable std::vector<int32_t> argClasses;

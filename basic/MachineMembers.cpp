@@ -152,14 +152,16 @@ Value Machine::Dispatch(const Value& object, const MemberDef& member, Access acc
     throw ScriptError{context_.pendingNumber, std::move(context_.pendingText)};
   }
   for (int32_t i = 0; i < argc && static_cast<size_t>(i) < outValid_.size(); ++i) outValid_[i] = 0;
-  if (outs_.size() < static_cast<size_t>(argc)) {
-    outs_.resize(argc);
-    outValid_.resize(argc);
-  }
-  for (int32_t i = 0; i < argc && access != Access::kSet; ++i) {
-    if (!(member.args[i].first & kScriptByRef)) continue;
-    outs_[i] = slots[i + 2];
-    outValid_[i] = 1;
+  if (member.byRef && access != Access::kSet) {
+    if (outs_.size() < static_cast<size_t>(argc)) {
+      outs_.resize(argc);
+      outValid_.resize(argc);
+    }
+    for (int32_t i = 0; i < argc; ++i) {
+      if (!(member.args[i].first & kScriptByRef)) continue;
+      outs_[i] = slots[i + 2];
+      outValid_[i] = 1;
+    }
   }
   if (access == Access::kSet) return Value();
   const int16_t resultType = member.resultType & 0x3FF;

@@ -72,6 +72,7 @@ void AddMethod(ScriptBuilder* builder, MemberKind kind, uint16_t flags, const ch
       return;
     }
     member.args.emplace_back(arg.type, Text(arg.className));
+    member.byRef = member.byRef || (arg.type & kScriptByRef) != 0;
   }
   cls->members.push_back(std::move(member));
 }
