@@ -97,8 +97,10 @@ TEST_F(WindowFrameTest, CaptionBoxesMaximizeRestoreMinimizeAndClose) {
   const RECT outer = RectOf(window);
   const WindowSurface* surface = GetWindowSurface(window);
   EXPECT_EQ(surface->Pixel(close.x - outer.left, close.y - outer.top), 0x000000u);
-  const uint32_t bar = surface->Pixel(caption.x - outer.left, outer.top + 5 - outer.top);
+  const uint32_t bar = surface->Pixel(caption.x - outer.left, caption.y - outer.top - 8);
+  EXPECT_EQ(bar, surface->Pixel(minimize.x - outer.left - 12, caption.y - outer.top - 8));
   EXPECT_NE(surface->Pixel(maximize.x - outer.left, maximize.y - outer.top), bar);
+  EXPECT_NE(surface->Pixel(minimize.x - outer.left, minimize.y - outer.top), bar);
 
   const RECT normal = RectOf(window);
   Click(maximize);
