@@ -421,6 +421,7 @@ void Machine::Execute(int32_t pc) {
             sp -= in.b;
             YB_SYNC();
             const int32_t number = sp[0].ToLong();
+            if (number == 0) Raise(5);  // error 0 is no error: raising it is a mistake of its own
             std::string text = in.b >= 3 ? sp[2].ToString() : ErrorText(number);
             for (int32_t i = 0; i < in.b; ++i) sp[i].Clear();
             throw ScriptError{number, std::move(text)};

@@ -22,6 +22,8 @@ Sub Main()
   Print Err.Number; " "; Err.Description
   Err.Raise 1234, "here", "My own error"
   Print Err.Number; " "; Err.Description
+  Err.Raise 0
+  Print Err.Number; " "; Err.Description
   On Error GoTo Retry
   v = 0
   Print 100 \ v
