@@ -381,10 +381,14 @@ void SdlPresenter::NotePointer(const SDL_SysWMmsg* message) {
 #if defined(SDL_VIDEO_DRIVER_X11)
   if (!message || message->subsystem != SDL_SYSWM_X11) return;
   const XEvent& x = message->msg.x11.event;
+  // Every X event that SDL turns into a mouse event keeps the pointer's screen position; one
+  // that SDL drops is overwritten by the next.
   if (x.type == MotionNotify) {
     pointer_ = POINT{x.xmotion.x_root, x.xmotion.y_root};
   } else if (x.type == ButtonPress || x.type == ButtonRelease) {
     pointer_ = POINT{x.xbutton.x_root, x.xbutton.y_root};
+  } else if (x.type == EnterNotify || x.type == LeaveNotify) {
+    pointer_ = POINT{x.xcrossing.x_root, x.xcrossing.y_root};
   } else {
     return;
   }
