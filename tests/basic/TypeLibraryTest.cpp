@@ -119,6 +119,10 @@ void Dispatch(ScriptRunContext* call, uint32_t methodId, int32_t highest, Script
       ScriptReturnDouble(frame, 0, shape->radius);
       break;
     case 22: ScriptReturnObject(frame, 0, shape); break;  // AsCircle: the same object, typed
+    case 23: ReturnText(call, frame, 0, "any shape"); break;    // Pick(Shape)
+    case 24: ReturnText(call, frame, 0, "a circle"); break;     // Pick(Circle)
+    case 25: ScriptReturnInteger(frame, 0, 42); break;          // Run as a function
+    case 26: shape->serial = -1; break;                         // Run as a statement
     default: break;  // an id nobody registered does nothing
   }
 }
@@ -140,6 +144,10 @@ ScriptDescription* Describe() {
   ScriptDefineFunction(b, 0, "Find", 14, kScriptString, nullptr, 1, 1, {{kScriptString}});
   ScriptDefineSub(b, 0, "Fail", 15, 1, 1, {{kScriptInteger}});
   ScriptDefineFunction(b, 0, "AsCircle", 22, kScriptObject, "TestLib.Circle", 0, 0, {});
+  ScriptDefineFunction(b, 0, "Pick", 23, kScriptString, nullptr, 1, 1, {{kScriptObject, "TestLib.Shape"}});
+  ScriptDefineFunction(b, 0, "Pick", 24, kScriptString, nullptr, 1, 1, {{kScriptObject, "TestLib.Circle"}});
+  ScriptDefineFunction(b, 0, "Run", 25, kScriptInteger, nullptr, 0, 0, {});
+  ScriptDefineSub(b, 0, "Run", 26, 0, 0, {});
   ScriptDefineClass(b, "Circle", kScriptNoId, "Shape");
   ScriptDefineProperty(b, 0, "Radius", 20, 21, kScriptDouble, nullptr);
   ScriptDefineCollectionClass(b, 1, "Shapes", kScriptNoId, nullptr);
@@ -211,6 +219,18 @@ TEST_F(TypeLibrary, MethodsWithOverloadsOptionalAndByReferenceArguments) {
   // Resize without its optional argument sees highest index 2, with it 3.
   EXPECT_NE(std::find(g_lab.log.begin(), g_lab.log.end(), "11:2"), g_lab.log.end());
   EXPECT_NE(std::find(g_lab.log.begin(), g_lab.log.end(), "11:3"), g_lab.log.end());
+}
+
+TEST_F(TypeLibrary, OverloadsChosenByArgumentClassAndByUse) {
+  const ScriptOutcome o = Run(
+      "Dim c As Circle, s As Shape\n"
+      "Set s = Lab.Shapes(1): Set c = Lab.Shapes(2)\n"
+      "Print s.Pick(s); \" / \"; s.Pick(c); \" / \"; s.Run\n"
+      "s.Run\n"
+      "Print s.Serial");
+  ASSERT_TRUE(o.compiled) << o.compileError;
+  EXPECT_FALSE(o.failed) << o.errorText;
+  EXPECT_EQ(o.output, "any shape / a circle / 42\n-1\n");
 }
 
 TEST_F(TypeLibrary, CollectionWalkedWithForEachAndTheDefaultMember) {
@@ -297,6 +317,29 @@ TEST_F(TypeLibrary, MisusedMembersAreRunTimeErrors) {
     EXPECT_TRUE(o.failed);
     EXPECT_EQ(std::to_string(o.errorNumber), c[1]);
   }
+}
+
+// The application's global object as the program describes it: class ".YB", object "YB".
+TEST(TypeDescriptions, TheGlobalObjectOfADotClass) {
+  static int application;
+  ScriptBuilder* b = ScriptBeginDescription();
+  ScriptDefineClass(b, ".YB", kScriptNoId, nullptr);
+  ScriptDefineProperty(b, 0, "Version", kScriptNoId, 1, kScriptString, nullptr);
+  ScriptDefineGlobal(b, "YB", kScriptObject, ".YB", &application);
+  ScriptDescription* description = nullptr;
+  ASSERT_NE(ScriptFinishDescription(b, &description, nullptr), 0);
+  uint16_t status = 0;
+  ScriptEngine* engine = ScriptNewEngine(3, 0, &status, nullptr, nullptr);
+  ASSERT_EQ(ScriptRegisterLibrary(engine, "DE22YBApp", description,
+                                  +[](ScriptRunContext* call, uint32_t id, int32_t, ScriptFrame* frame) {
+                                    if ((id & 0xFFFF) == 1 && ScriptArgObject(frame, 1) == &application)
+                                      ScriptReturnString(frame, 0, ScriptMakeString(call, "2.5"));
+                                  }),
+            0);
+  const ScriptOutcome o = RunScript("Sub Main()\n  Print \"Version \"; YB.Version\nEnd Sub\n", engine);
+  EXPECT_EQ(o.output, "Version 2.5\n");
+  ScriptFreeDescription(description);
+  ScriptEndEngine(engine);
 }
 
 TEST(TypeDescriptions, RefusedWhenMalformedOrRegisteredTwice) {
