@@ -271,7 +271,7 @@ void Machine::Execute(int32_t pc) {
             (--sp)->Clear();
             if (!constant) (--sp)->Clear();
             if (r == ((in.b & 0x100) != 0)) {
-              if (in.a < pc && --yieldCountdown_ == 0) YB_SYNC(), Yield();
+              if (in.a < pc && --yieldCountdown_ <= 0) YB_SYNC(), Yield();
               pc = in.a;
             }
             break;
@@ -287,7 +287,7 @@ void Machine::Execute(int32_t pc) {
           case Op::kNeg: sp[-1] = Negate(sp[-1]); break;
           case Op::kNot: sp[-1] = Not(sp[-1]); break;
           case Op::kJump:
-            if (in.a < pc && --yieldCountdown_ == 0) YB_SYNC(), Yield();
+            if (in.a < pc && --yieldCountdown_ <= 0) YB_SYNC(), Yield();
             pc = in.a;
             break;
           case Op::kJumpFalse:
@@ -302,14 +302,14 @@ void Machine::Execute(int32_t pc) {
             }
             top.Clear();
             if (truth == (in.op == Op::kJumpTrue)) {
-              if (in.a < pc && --yieldCountdown_ == 0) YB_SYNC(), Yield();
+              if (in.a < pc && --yieldCountdown_ <= 0) YB_SYNC(), Yield();
               pc = in.a;
             }
             break;
           }
           case Op::kCall:
             YB_SYNC();
-            if (--yieldCountdown_ == 0) Yield();
+            if (--yieldCountdown_ <= 0) Yield();
             EnterProc(in.a, in.b, pc);
             YB_RELOAD();
             pc = image_.procs[in.a].codeStart;
@@ -361,7 +361,7 @@ void Machine::Execute(int32_t pc) {
             break;
           case Op::kForNext: {
             YB_SYNC();
-            if (--yieldCountdown_ == 0) Yield();
+            if (--yieldCountdown_ <= 0) Yield();
             const LoopInfo& loop = image_.loops[in.a];
             if (loop.var >= 0) {
               // The common counted loop: a Long or Integer variable stepped by a whole number.
@@ -389,7 +389,7 @@ void Machine::Execute(int32_t pc) {
             break;
           case Op::kEachNext:
             YB_SYNC();
-            if (--yieldCountdown_ == 0) Yield();
+            if (--yieldCountdown_ <= 0) Yield();
             if (EachStep(image_.loops[in.a], false)) pc = in.b;
             break;
           case Op::kPrint:

@@ -117,7 +117,10 @@ int Machine::ArgFit(const MemberDef& member, size_t i, const Value& value) {
 
 Value Machine::Dispatch(const Value& object, const MemberDef& member, Access access, Value* args,
                         int32_t argc) {
-  if (--yieldCountdown_ <= 0) Yield();
+  // A member call may take long (a whole simulation run), so it counts for many loop turns:
+  // the program gets its break check at least every 16 calls.
+  yieldCountdown_ -= 64;
+  if (yieldCountdown_ <= 0) Yield();
   std::vector<Value>& slots = frame_.slots;
   frame_.used = argc + 2;
   if (slots.size() < static_cast<size_t>(frame_.used)) slots.resize(frame_.used);

@@ -71,6 +71,33 @@ TEST(RunControl, EndlessLoopsAreStoppedThroughTheYieldCallback) {
   ScriptEndEngine(engine);
 }
 
+// A member call may run long inside the program, so member calls reach the yield callback far
+// sooner than plain loop turns do: at least once every 16 calls.
+TEST(RunControl, MemberCallsReachTheYieldCallbackOften) {
+  static int yields = 0;
+  static int calls = 0;
+  uint16_t status = 0;
+  ScriptEngine* engine = ScriptNewEngine(3, 0, &status, nullptr, nullptr);
+  ScriptControl(engine, kScriptSetYield, 0, reinterpret_cast<void*>(+[](ScriptRunContext*) { ++yields; }));
+  ScriptBuilder* b = ScriptBeginDescription();
+  ScriptDefineClass(b, "Clock", kScriptNoId, nullptr);
+  ScriptDefineSub(b, 0, "Tick", 1, 0, 0, {});
+  static int clock;
+  ScriptDefineGlobal(b, "Timepiece", kScriptObject, "Clock", &clock);
+  ScriptDescription* description = nullptr;
+  ScriptFinishDescription(b, &description, nullptr);
+  ScriptRegisterLibrary(engine, "Clocks", description, +[](ScriptRunContext*, uint32_t, int32_t, ScriptFrame*) { ++calls; });
+  std::string script = "Sub Main()\n";
+  for (int i = 0; i < 48; ++i) script += "  Timepiece.Tick\n";  // no loop: only the calls count
+  const Loaded loaded = Load(engine, (script + "End Sub\n").c_str());
+  EXPECT_EQ(ScriptRun(loaded.context), 0);
+  EXPECT_EQ(calls, 48);
+  EXPECT_GE(yields, 3);
+  Free(loaded);
+  ScriptFreeDescription(description);
+  ScriptEndEngine(engine);
+}
+
 TEST(RunControl, DeepRecursionEndsInAnErrorNotACrash) {
   uint16_t status = 0;
   ScriptEngine* engine = ScriptNewEngine(3, 0, &status, nullptr, nullptr);
