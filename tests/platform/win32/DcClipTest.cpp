@@ -54,6 +54,9 @@ std::vector<Primitive> Primitives(HDC source) {
       {"Arc", [](HDC dc) { Arc(dc, -6, 3, 44, 35, 60, 0, -40, 40); }},
       {"Pie", [](HDC dc) { Pie(dc, -30, -12, 55, 37, 60, 0, -40, 40); }},
       {"Chord", [](HDC dc) { Chord(dc, -30, -12, 55, 37, 0, -30, 0, 50); }},
+      {"HugePie", [](HDC dc) { Pie(dc, -70000, -70000, 70040, 70040, 60, 0, -40, 40); }},
+      {"HugeChord", [](HDC dc) { Chord(dc, -70000, -70000, 70040, 70040, 60, 0, -20, 40); }},
+      {"HugeArc", [](HDC dc) { Arc(dc, 12, -100000, 200012, 100030, 0, 0, 0, 0); }},
       {"Polygon", [](HDC dc) { Polygon(dc, star, 5); }},
       {"PolygonWinding",
        [](HDC dc) {
@@ -236,6 +239,50 @@ TEST_F(HugeView, ShapesAMillionPixelsAcrossCostWhatTheSurfaceShows) {
   SelectObject(canvas.dc(), GetStockObject(BLACK_PEN));
   DeleteObject(dashed);
   DeleteObject(thick);
+  DeleteObject(brush);
+}
+
+TEST_F(HugeView, ArcsPiesAndChordsAMillionPixelsAcrossKeepTheirSectorsAndSides) {
+  HBRUSH brush = CreateSolidBrush(kRed);
+  SelectObject(canvas.dc(), brush);
+  // The upper right quarter, its corner at the view's centre (8, 8): the radii run along row 8
+  // and column 8.
+  Pie(canvas.dc(), -20, -20, 20, 20, 20, 0, 0, -20);
+  for (int32_t y = 0; y < 16; ++y) {
+    for (int32_t x = 0; x < 16; ++x) {
+      COLORREF expected = kWhite;
+      if (x > 8 && y < 8) expected = kRed;
+      if ((y == 8 && x >= 8) || (x == 8 && y <= 8)) expected = kBlack;
+      ASSERT_EQ(canvas.At(x, y), expected) << "pie " << x << "," << y;
+    }
+  }
+  // From the upper right round to the lower left: the chord is the diagonal through the
+  // centre, and the arc's side of it is the upper left.
+  PatBlt(canvas.dc(), -1, -1, 2, 2, WHITENESS);  // 50,000 pixels: the whole view
+  Chord(canvas.dc(), -20, -20, 20, 20, 20, -20, -20, 20);
+  for (int32_t y = 0; y < 16; ++y) {
+    for (int32_t x = 0; x < 16; ++x) {
+      if (x + y > 13 && x + y < 18) continue;  // along the chord
+      ASSERT_EQ(canvas.At(x, y), x + y <= 13 ? kRed : kWhite) << "chord " << x << "," << y;
+    }
+  }
+  EXPECT_EQ(canvas.At(8, 8), kBlack);
+  // The upper right quarter as a chord: the view lies in its sector but on the centre's side of
+  // the chord, so the chord leaves it alone.
+  PatBlt(canvas.dc(), -1, -1, 2, 2, WHITENESS);
+  Chord(canvas.dc(), -20, -20, 20, 20, 20, 0, 0, -20);
+  EXPECT_EQ(canvas.Count(kWhite), 256);
+  // The left edge of a whole ellipse crossing the view: one column of pen.
+  SetMapMode(canvas.dc(), MM_TEXT);
+  SetViewportOrgEx(canvas.dc(), 0, 0, nullptr);
+  PatBlt(canvas.dc(), 0, 0, 16, 16, WHITENESS);
+  Arc(canvas.dc(), 4, -500000, 1000004, 500000, 0, 0, 0, 0);
+  EXPECT_EQ(canvas.Count(kBlack), 16);
+  EXPECT_EQ(canvas.At(4, 0), kBlack);
+  EXPECT_EQ(canvas.At(4, 15), kBlack);
+  EXPECT_EQ(Work().maskPixels, 0);     // no Cairo path of the whole curve
+  EXPECT_LE(Work().rows, 4 * 3 * 16);  // four calls, at most three ellipses of 16 rows each
+  SelectObject(canvas.dc(), GetStockObject(WHITE_BRUSH));
   DeleteObject(brush);
 }
 
