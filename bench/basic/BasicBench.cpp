@@ -37,16 +37,16 @@ const Program kPrograms[] = {
      "  Next\n  Print Len(s)\nEnd Sub\n",
      "Dim i As Integer\nDim s As String\nFor i = 1 To 200000\n  s = s & Chr(65 + i Mod 26)\nNext\n"
      "Print Len(s)\n"},
-    {"recursive calls, Fib(27)",
+    {"recursive calls, Fib(30)",
      "Function Fib(n As Long) As Long\n  If n < 2 Then Fib = n Else Fib = Fib(n - 1) + Fib(n - 2)\n"
-     "End Function\nSub Main()\n  Print Fib(27)\nEnd Sub\n",
+     "End Function\nSub Main()\n  Print Fib(30)\nEnd Sub\n",
      "Function Fib(n As Integer) As Integer\n  If n < 2 Then Return n\n  Return Fib(n - 1) + Fib(n - 2)\n"
-     "End\nPrint Fib(27)\n"},
-    {"collection walk, 1 million",
-     "Sub Main()\n  Dim it As Item, k As Long, total As Double\n  For k = 1 To 10000\n"
+     "End\nPrint Fib(30)\n"},
+    {"collection walk, 3 million",
+     "Sub Main()\n  Dim it As Item, k As Long, total As Double\n  For k = 1 To 30000\n"
      "    For Each it In Items\n      total = total + it.Value\n    Next\n  Next\n  Print total\nEnd Sub\n",
      "Public Sub Main()\nDim items As New Float[]\nDim i As Integer\nDim k As Integer\nDim v As Float\n"
-     "Dim total As Float\nFor i = 1 To 100\n  items.Add(i * 0.5)\nNext\nFor k = 1 To 10000\n"
+     "Dim total As Float\nFor i = 1 To 100\n  items.Add(i * 0.5)\nNext\nFor k = 1 To 30000\n"
      "  For Each v In items\n    total = total + v\n  Next\nNext\nPrint total\nEnd\n"},
 };
 
