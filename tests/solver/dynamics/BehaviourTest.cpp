@@ -223,6 +223,30 @@ TEST(Redundancy, DoubledJointInALongChainIsTheOnlyOneReported) {
   EXPECT_TRUE(loop.RedundantConstraints().empty());
 }
 
+TEST(Redundancy, ThirdBarOfAParallelogramIsReportedOnce) {
+  // Three parallel bars of 0.5 m between the ground and a 1 m coupler: one joint row depends on
+  // the others without repeating any of them.
+  constexpr double kBar = 0.5, kAngle = 1.0;
+  const double cx = kBar * std::cos(kAngle), cy = kBar * std::sin(kAngle);
+  Model model;
+  const int coupler = model.AddBody(scenes::Bar(cx + 0.5, cy, 0, 1, 1));
+  const std::vector<double> grounds = {0, 1, 0.5};
+  const std::vector<double> ends = {-0.5, 0.5, 0};
+  for (size_t k = 0; k < grounds.size(); ++k) {
+    const int bar = model.AddBody(scenes::Bar(grounds[k] + cx / 2, cy / 2, kAngle, 1, kBar));
+    model.AddConstraint(
+        MakePin(model.AddPoint(kBackground, grounds[k], 0), model.AddPoint(bar, -kBar / 2, 0)));
+    model.AddConstraint(
+        MakePin(model.AddPoint(bar, kBar / 2, 0), model.AddPoint(coupler, ends[k], 0)));
+  }
+  model.AddField(MakeLineGravity({1, 2, 3, 4}, scenes::kGravity));
+  Simulation sim(model, RunSettings{});
+  sim.AdvanceTo(0.2);
+  EXPECT_EQ(sim.GetMechanics().RedundantConstraints().size(), 1u);
+  EXPECT_LT(sim.GetMechanics().Body(coupler).y, cy);  // it swings down, still parallel
+  EXPECT_NEAR(sim.GetMechanics().Body(coupler).r, 0.0, 1e-10);
+}
+
 TEST(ConstraintForces, HangingPendulumPinCarriesTheWeightAndFormulasSeeIt) {
   scenes::Pendulum pendulum(0.0);
   // A force law that reads the pin's force: it must see the weight being carried.
