@@ -63,7 +63,8 @@ Machine::Machine(ScriptRunContext& context)
       module_(*context.module),
       engine_(*context.module->engine),
       image_(context.module->image),
-      siteCache_(context.module->image.sites.size()) {
+      siteCache_(context.module->image.sites.size()),
+      itemCache_(context.module->image.loops.size()) {
   frame_.call = &context;
 }
 

@@ -103,6 +103,7 @@ class Machine : public BuiltinHost {
   Value emptyString_;
   CachedMember memberCache_[kMemberCacheSize];
   std::vector<CachedMember> siteCache_;  // per member site of the code
+  std::vector<CachedMember> itemCache_;  // the Item member per For Each loop
 };
 
 }  // namespace basic

@@ -192,7 +192,10 @@ bool Machine::EachStep(const LoopInfo& loop, bool first) {
   }
   if (index > count) return false;
   Value arg = index <= 32767 ? Value::Integer(static_cast<int16_t>(index)) : Value::Long(index);
-  Value item = CallNamed(collection, "item", Access::kCall, &arg, 1, true);
+  CachedMember& cached = itemCache_[&loop - image_.loops.data()];
+  Value item = cached.cls == collection.ObjectClass() && collection.RawObject() != nullptr
+                   ? Dispatch(collection, *cached.member, Access::kCall, &arg, 1)
+                   : CallNamed(collection, "item", Access::kCall, &arg, 1, true, &cached);
   Value& var = Var(loop.var);
   if (item.type() == VType::kObject && var.type() == VType::kObject && item.ObjectClass() == var.ObjectClass())
     var = std::move(item);  // the declared class already: nothing to convert
