@@ -369,6 +369,41 @@ void DropDependentPivots(const Eigen::SparseMatrix<double>& upper, std::vector<c
 
 }  // namespace
 
+// A fill-reducing order of the rows (the new place of each) chosen for their records, each
+// record's rows kept together: of two records that repeat each other, the later in that order
+// has all its rows dropped, so one record is reported, not a row of each.
+Eigen::VectorXi Mechanics::RecordOrder(const std::vector<int>& rows,
+                                       const Eigen::SparseMatrix<double>& full) const {
+  const int n = static_cast<int>(rows.size());
+  std::vector<int> node(model_.constraints.size(), -1), nodeOfRow(n);
+  int nodes = 0;
+  for (int r = 0; r < n; ++r) {
+    int& id = node[rows_[rows[r]].constraint];
+    if (id < 0) id = nodes++;
+    nodeOfRow[r] = id;
+  }
+  std::vector<Eigen::Triplet<double>> links;
+  for (int k = 0; k < full.outerSize(); ++k)
+    for (Eigen::SparseMatrix<double>::InnerIterator it(full, k); it; ++it)
+      links.emplace_back(nodeOfRow[it.row()], nodeOfRow[it.col()], 1.0);
+  Eigen::SparseMatrix<double> graph(nodes, nodes);
+  graph.setFromTriplets(links.begin(), links.end());
+  Eigen::PermutationMatrix<Eigen::Dynamic, Eigen::Dynamic, int> inverse;
+  Eigen::AMDOrdering<int>()(graph, inverse);
+  const Eigen::PermutationMatrix<Eigen::Dynamic, Eigen::Dynamic, int> nodeOrder = inverse.inverse();
+  const Eigen::VectorXi& placeOfNode = nodeOrder.indices();
+  std::vector<int> byPlace(n);
+  for (int r = 0; r < n; ++r)
+    byPlace[r] = r;
+  std::stable_sort(byPlace.begin(), byPlace.end(), [&](int a, int b) {
+    return placeOfNode[nodeOfRow[a]] < placeOfNode[nodeOfRow[b]];
+  });
+  Eigen::VectorXi place(n);
+  for (int k = 0; k < n; ++k)
+    place[byPlace[k]] = k;
+  return place;
+}
+
 void Mechanics::MarkDependentRows(const std::vector<int>& rows,
                                   std::vector<char>& dependent) const {
   const int n = static_cast<int>(rows.size());
@@ -390,34 +425,8 @@ void Mechanics::MarkDependentRows(const std::vector<int>& rows,
         triplets.emplace_back(ra, rb, va * invMass_[dof] * vb);
   Eigen::SparseMatrix<double> full(n, n);
   full.setFromTriplets(triplets.begin(), triplets.end());
-  // The fill-reducing order is chosen for the records, each record's rows kept together: of
-  // two records that repeat each other, the later in that order has all its rows dropped, so one
-  // record is reported, not a row of each.
-  std::vector<int> node(model_.constraints.size(), -1), nodeOfRow(n);
-  int nodes = 0;
-  for (int r = 0; r < n; ++r) {
-    int& id = node[rows_[rows[r]].constraint];
-    if (id < 0) id = nodes++;
-    nodeOfRow[r] = id;
-  }
-  std::vector<Eigen::Triplet<double>> links;
-  for (int k = 0; k < full.outerSize(); ++k)
-    for (Eigen::SparseMatrix<double>::InnerIterator it(full, k); it; ++it)
-      links.emplace_back(nodeOfRow[it.row()], nodeOfRow[it.col()], 1.0);
-  Eigen::SparseMatrix<double> graph(nodes, nodes);
-  graph.setFromTriplets(links.begin(), links.end());
-  Eigen::PermutationMatrix<Eigen::Dynamic, Eigen::Dynamic, int> inverse;
-  Eigen::AMDOrdering<int>()(graph, inverse);
-  const Eigen::PermutationMatrix<Eigen::Dynamic, Eigen::Dynamic, int> nodeOrder = inverse.inverse();
-  std::vector<int> byPlace(n);
-  for (int r = 0; r < n; ++r)
-    byPlace[r] = r;
-  std::stable_sort(byPlace.begin(), byPlace.end(), [&](int a, int b) {
-    return nodeOrder.indices()[nodeOfRow[a]] < nodeOrder.indices()[nodeOfRow[b]];
-  });
   Eigen::PermutationMatrix<Eigen::Dynamic, Eigen::Dynamic, int> order(n);
-  for (int place = 0; place < n; ++place)
-    order.indices()[byPlace[place]] = place;
+  order.indices() = RecordOrder(rows, full);
   Eigen::SparseMatrix<double> upper(n, n);
   upper.selfadjointView<Eigen::Upper>() = full.selfadjointView<Eigen::Upper>().twistedBy(order);
   upper.makeCompressed();

@@ -163,6 +163,8 @@ class Mechanics {
   // Marks the rows of the set that depend on the others (in the mass metric), by a sparse
   // factorisation of J W J' that drops the rows whose pivots vanish.
   void MarkDependentRows(const std::vector<int>& rows, std::vector<char>& dependent) const;
+  Eigen::VectorXi RecordOrder(const std::vector<int>& rows,
+                              const Eigen::SparseMatrix<double>& full) const;
   // Solves (J W J') x = b over the candidate rows with x bounded per row; returns x per row.
   void SolveBounded(const std::vector<int>& rows, const Eigen::VectorXd& b,
                     const Eigen::VectorXd& lower, const Eigen::VectorXd& upper, Eigen::VectorXd& x);
