@@ -587,17 +587,28 @@ void TObjectReader::Complete(int16_t) {
 }
 
 std::vector<std::unique_ptr<TLink>> TObjectReader::TakeObjects() {
-  std::unordered_map<const TLink*, size_t> ownedAt;
-  for (size_t i = 0; i < owned_.size(); ++i)
-    ownedAt.emplace(owned_[i].get(), i);
+  const std::vector<TLink*> read = table_.Objects();
   std::vector<std::unique_ptr<TLink>> objects;
-  for (TLink* object : table_.Objects()) {
-    const auto it = ownedAt.find(object);
-    if (it == ownedAt.end()) continue;
-    objects.push_back(std::move(owned_[it->second]));
-    ownedAt.erase(it);
+  const auto sameObject = [](const TLink* a, const std::unique_ptr<TLink>& b) {
+    return a == b.get();
+  };
+  if (std::equal(read.begin(), read.end(), owned_.begin(), owned_.end(), sameObject)) {
+    // The usual case: the table holds the objects made, in the order they were made.
+    objects = std::move(owned_);
+    owned_.clear();
+  } else {
+    std::unordered_map<const TLink*, size_t> ownedAt;
+    ownedAt.reserve(owned_.size());
+    for (size_t i = 0; i < owned_.size(); ++i)
+      ownedAt.emplace(owned_[i].get(), i);
+    for (TLink* object : read) {
+      const auto it = ownedAt.find(object);
+      if (it == ownedAt.end()) continue;
+      objects.push_back(std::move(owned_[it->second]));
+      ownedAt.erase(it);
+    }
+    std::erase(owned_, nullptr);
   }
-  std::erase(owned_, nullptr);
   if (faces_) faces_->Commit();
   table_.Clear();
   RebuildLookups();
