@@ -303,7 +303,11 @@ dynamics::Value StreamModel::MakeValue(const CompiledItem& item,
 double StreamModel::StartValue(const CompiledItem& item, const InputTable& inputs,
                                const std::vector<dynamics::Body>& bodies,
                                const std::string& where) const {
-  if (!item.program) return item.constant;
+  if (!item.program) {
+    if (!std::isfinite(item.constant))
+      throw dynamics::DynamicsError{dynamics::kErrBadModel, where + ": a starting value is not a number"};
+    return item.constant;
+  }
   const StartEnvironment environment(inputs, settings_.animationStep, *binding_, bodies);
   double value = 0;
   const int32_t result = execute_program(*item.program, &environment, value);
