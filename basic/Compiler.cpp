@@ -105,6 +105,13 @@ void Compiler::CompileProc(const Proc& proc, ProcInfo& info) {
     if (image_.code[at].op == Op::kJump) image_.code[at].a = found->second;
   }
   info.codeEnd = Here();
+  // A jump to a return returns at once.
+  for (int32_t pc = info.codeStart; pc < info.codeEnd; ++pc) {
+    Instr& in = image_.code[pc];
+    if (in.op == Op::kJump && in.a >= info.codeStart && in.a < info.codeEnd &&
+        image_.code[in.a].op == Op::kReturn)
+      in = Instr{Op::kReturn, 0, 0};
+  }
 }
 
 int32_t Compiler::AddLocal(const std::string& key, SlotInfo slot) {
