@@ -174,14 +174,12 @@ POINT DeviceContext::ToLogical(POINT p) const {
 
 int32_t DeviceContext::ScaleX(int32_t length) const {
   if (state.mapMode == MM_TEXT) return length;
-  return static_cast<int32_t>(
-      std::abs(RoundDiv(int64_t{length} * state.viewportExtent.cx, state.windowExtent.cx)));
+  return ClampDevice(std::abs(MapLength(length, state.viewportExtent.cx, state.windowExtent.cx)));
 }
 
 int32_t DeviceContext::ScaleY(int32_t length) const {
   if (state.mapMode == MM_TEXT) return length;
-  return static_cast<int32_t>(
-      std::abs(RoundDiv(int64_t{length} * state.viewportExtent.cy, state.windowExtent.cy)));
+  return ClampDevice(std::abs(MapLength(length, state.viewportExtent.cy, state.windowExtent.cy)));
 }
 
 int32_t DeviceContext::Width() const {

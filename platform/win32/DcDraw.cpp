@@ -276,8 +276,11 @@ void HugeArcRegions(const Raster& raster, ArcKind kind, const RECT& box, const A
   if (pen.visible) {
     const int32_t w = pen.width;
     const RegionData outer = RegionData::Ellipse(box.left, box.top, box.right, box.bottom, limit);
-    const RegionData inner =
-        RegionData::Ellipse(box.left + w, box.top + w, box.right - w, box.bottom - w, limit);
+    RegionData inner;
+    if (int64_t{box.right} - box.left > 2 * int64_t{w} &&
+        int64_t{box.bottom} - box.top > 2 * int64_t{w}) {
+      inner = RegionData::Ellipse(box.left + w, box.top + w, box.right - w, box.bottom - w, limit);
+    }
     outline = KeepArcPart(RegionData::Combine(outer, inner, RGN_DIFF), arc, false);
     if (kind != ArcKind::Arc) {
       const ArcShape inset{arc.cx, arc.cy, arc.rx - w / 2.0, arc.ry - w / 2.0, arc.a1, arc.a2};
