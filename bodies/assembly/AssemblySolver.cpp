@@ -205,6 +205,11 @@ void TAssemblySolver::AddPlacement(TAssemblyConstraint* constraint, AssemblyOwne
   if (constraint != nullptr) constraint->AddPlacement(FindFrame(owner), at);
 }
 
+TAssemblyConstraint* TAssemblySolver::Adopt(std::unique_ptr<TAssemblyConstraint> constraint) {
+  Invalidate();
+  return Append(std::move(constraint));
+}
+
 void TAssemblySolver::GetDragValues(double& a, double& b, double& c) const {
   if (driver_ == nullptr) {
     a = b = c = 0.0;

@@ -68,6 +68,8 @@ class TAssemblySolver : public TPlainObject {
   TDragController* AddSlideDrag(AssemblyOwner owner, const Frame2D& frame, const TVector& start,
                                 const TVector& direction);
   void AddPlacement(TAssemblyConstraint* constraint, AssemblyOwner owner, const TVector3& at);
+  // Takes a condition made elsewhere (one that no maker makes, such as TSameAngle).
+  TAssemblyConstraint* Adopt(std::unique_ptr<TAssemblyConstraint> constraint);
   void GetDragValues(double& a, double& b, double& c) const;
   static void SetActive(TDragController* controller, uint32_t active);
   void NewMousePoint(TDragController* controller, const TVector& point);

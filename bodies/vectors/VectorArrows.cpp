@@ -1,0 +1,76 @@
+// What the arrows do for the vector bases: hold, count, file and load their formulas.
+
+#include "bodies/vectors/VectorArrows.h"
+
+#include "bodies/vectors/VectorThing.h"
+#include "model/filing/ObjectWriter.h"
+#include "simulation/HistoryStore.h"
+
+void TVectorArrow::LoadRecordedValues(int32_t, THistoryCursor&) {}
+
+int16_t TVectorArrow::WriteFormulas(TObjectWriter&) {
+  return 0;
+}
+
+bool TVectorArrow::GetValue(TVector& value) {
+  TFormula* x = nullptr;
+  TFormula* y = nullptr;
+  TFormula* rotation = nullptr;
+  owner_.GetVelocityFormulas(x, y, rotation);
+  if (x == nullptr || y == nullptr) return false;
+  value = {x->GetValue(), y->GetValue()};
+  return true;
+}
+
+void TVectorArrow::Drag(const TVector& vector) {
+  if (index_ == 0) owner_.SetInitialVelocity(vector);
+}
+
+bool TVectorArrow::IsDrawnOnlyWithResults() {
+  return !(index_ == 0 && owner_.IsBody());
+}
+
+void TVectorArrow692::Rebuild() {
+  if (!stale_) return;
+  for (int i = 0; i < 2; ++i) {
+    uint16_t resolved = 0;
+    uint16_t fieldVector = 0;
+    const Str255 text =
+        owner_.BuildVectorFormula(index_, static_cast<int16_t>(i), resolved, fieldVector);
+    present_[i] = !text.IsEmpty();
+    if (present_[i])
+      components_[i].SetFromPieces(text);
+    else
+      components_[i].SetConstant(0.0);
+  }
+  stale_ = false;
+}
+
+int16_t TVectorArrow692::FormulaCount() {
+  Rebuild();
+  return static_cast<int16_t>((present_[0] ? 1 : 0) + (present_[1] ? 1 : 0));
+}
+
+void TVectorArrow692::LoadRecordedValues(int32_t, THistoryCursor& cursor) {
+  Rebuild();
+  for (int i = 0; i < 2; ++i) {
+    if (present_[i]) components_[i].StoreConstant(ReadHistoryValueAndAdvance(cursor));
+  }
+}
+
+int16_t TVectorArrow692::WriteFormulas(TObjectWriter& writer) {
+  Rebuild();
+  int16_t count = 0;
+  for (int i = 0; i < 2; ++i) {
+    if (!present_[i]) continue;
+    writer.WriteFormula(&components_[i]);
+    ++count;
+  }
+  return count;
+}
+
+bool TVectorArrow692::GetValue(TVector& value) {
+  Rebuild();
+  value = {components_[0].GetValue(), components_[1].GetValue()};
+  return true;
+}
