@@ -140,6 +140,8 @@ struct ScriptRunContext {
   bool failed = false;
   bool stopped = false;
   bool stopRequested = false;
+  bool running = false;
+  bool freeAfterRun = false;  // freed by a member call of its own run: freed when the run ends
   int32_t errorNumber = 0;
   int32_t errorLine = 0;
   std::string errorText;

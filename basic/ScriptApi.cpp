@@ -240,7 +240,7 @@ ScriptRunContext* ScriptNewRunContext(ScriptModule* module, const ScriptEntrySpe
 }
 
 int16_t ScriptRun(ScriptRunContext* context) {
-  if (context == nullptr) return 1;
+  if (context == nullptr || context->running) return 1;  // a context runs once at a time
   ScriptEngine* engine = context->module->engine;
   context->failed = context->stopped = context->stopRequested = context->pendingError = false;
   context->errorNumber = context->errorLine = 0;
@@ -252,6 +252,7 @@ int16_t ScriptRun(ScriptRunContext* context) {
     return 1;
   }
   engine->running.push_back(context);
+  context->running = true;
   try {
     context->machine = std::make_unique<basic::Machine>(*context);
     context->machine->Run();
@@ -262,12 +263,19 @@ int16_t ScriptRun(ScriptRunContext* context) {
   }
   context->machine.reset();
   context->ran = true;
+  context->running = false;
   engine->running.pop_back();
-  return context->failed ? 1 : 0;
+  const int16_t result = context->failed ? 1 : 0;
+  if (context->freeAfterRun) ScriptFreeRunContext(context);
+  return result;
 }
 
 void ScriptFreeRunContext(ScriptRunContext* context) {
   if (context == nullptr) return;
+  if (context->running) {
+    context->freeAfterRun = true;
+    return;
+  }
   ScriptModule* module = context->module;
   delete context;
   --module->contexts;

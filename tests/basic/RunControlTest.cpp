@@ -98,6 +98,34 @@ TEST(RunControl, MemberCallsReachTheYieldCallbackOften) {
   ScriptEndEngine(engine);
 }
 
+// A member call that frees or starts again the very context that is running: the context is
+// freed once its run ends, and a second run of it while it runs is refused.
+ScriptRunContext* g_self = nullptr;
+int16_t g_again = 0;
+
+TEST(RunControl, TheRunningContextIsNeitherFreedNorRunTwice) {
+  uint16_t status = 0;
+  ScriptEngine* engine = ScriptNewEngine(3, 0, &status, nullptr, nullptr);
+  ScriptBuilder* b = ScriptBeginDescription();
+  ScriptDefineClass(b, "Self", kScriptNoId, nullptr);
+  ScriptDefineSub(b, 0, "Drop", 1, 0, 0, {});
+  static int self;
+  ScriptDefineGlobal(b, "Me2", kScriptObject, "Self", &self);
+  ScriptDescription* description = nullptr;
+  ScriptFinishDescription(b, &description, nullptr);
+  ScriptRegisterLibrary(engine, "SelfLib", description, +[](ScriptRunContext*, uint32_t, int32_t, ScriptFrame*) {
+    g_again = ScriptRun(g_self);
+    ScriptFreeRunContext(g_self);
+  });
+  const Loaded loaded = Load(engine, "Sub Main()\n  Me2.Drop\n  Print \"still running\"\nEnd Sub\n");
+  g_self = loaded.context;
+  EXPECT_EQ(ScriptRun(loaded.context), 0);  // under the sanitizers: no use after free
+  EXPECT_EQ(g_again, 1);
+  ScriptUnloadModule(loaded.module);
+  ScriptFreeDescription(description);
+  ScriptEndEngine(engine);
+}
+
 TEST(RunControl, DeepRecursionEndsInAnErrorNotACrash) {
   uint16_t status = 0;
   ScriptEngine* engine = ScriptNewEngine(3, 0, &status, nullptr, nullptr);
