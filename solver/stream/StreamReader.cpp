@@ -4,7 +4,6 @@
 #include <cstring>
 #include <string>
 #include <unordered_map>
-#include <unordered_set>
 
 namespace yb::stream {
 
@@ -313,19 +312,21 @@ enum class Kind : uint8_t { Missing, Other, Body, Point, Table, Constraint, Grou
 
 class References {
  public:
+  // Objects the solver does not use may share an identifier (nothing refers to them); an
+  // identifier that names a body, point, table, constraint or group must name only it.
   explicit References(const StreamWorld& world) {
     for (int16_t id : world.objects)
       kinds_[id] = Kind::Other;
     for (const BodyRecord& b : world.bodies)
-      kinds_[b.id] = Kind::Body;
+      Enter(b.id, Kind::Body);
     for (const PointRecord& p : world.points)
-      kinds_[p.id] = Kind::Point;
+      Enter(p.id, Kind::Point);
     for (const TableRecord& t : world.tables)
-      kinds_[t.id] = Kind::Table;
+      Enter(t.id, Kind::Table);
     for (const ConstraintRecord& c : world.constraints)
-      kinds_[c.id] = Kind::Constraint;
+      Enter(c.id, Kind::Constraint);
     for (const GroupRecord& g : world.groups)
-      kinds_[g.id] = Kind::Group;
+      Enter(g.id, Kind::Group);
   }
 
   void Expect(int16_t id, std::initializer_list<Kind> kinds, bool noneAllowed,
@@ -337,6 +338,12 @@ class References {
   }
 
  private:
+  void Enter(int16_t id, Kind kind) {
+    Kind& entry = kinds_[id];
+    if (entry != Kind::Other) Fail("two objects are " + Describe(id));
+    entry = kind;
+  }
+
   Kind KindOf(int16_t id) const {
     // The background body is there even when the stream leaves it out.
     if (id == kBackgroundId) return Kind::Body;
@@ -385,12 +392,10 @@ StreamWorld ReadStream(const uint8_t* bytes, int64_t count) {
   StreamCursor in(bytes, count);
   ReadHeader(in);
   StreamWorld world;
-  std::unordered_set<int16_t> seen;
   while (!in.AtEnd()) {
     const int16_t id = in.Code();
     // An end mark where an object would begin closes the stream.
     if (id == kEndOfObject) break;
-    if (!seen.insert(id).second) Fail("two objects are " + Describe(id));
     world.objects.push_back(id);
     Collect(ReadObject(in, id), world);
   }

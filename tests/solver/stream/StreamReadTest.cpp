@@ -136,7 +136,7 @@ TEST(StreamRead, MalformedStreamsAreRefusedWithTheirError) {
        [] { return WithBlock(1701, Bytes().Code(2).Code(-3)); }, kEngineCannotRead},
       {"table larger than its block",
        [] { return WithBlock(1701, Bytes().Code(200).Code(200).Double(1)); }, kEngineCannotRead},
-      {"two objects with one identifier",
+      {"two points with one identifier",
        [] {
          StreamBuilder s = Base();
          s.Point(21, 10, 0.0, 0.0);
@@ -241,6 +241,8 @@ TEST(StreamRead, BlocksTheSolverDoesNotUseAreSkippedByTheirLength) {
   t.Object(31).Block(1234, Bytes().Double(1).Code(5)).Block(5005, Bytes().Code(1));
   t.Block(666, Bytes());
   t.Object(32);  // an object with no blocks at all
+  t.Object(32);  // objects the solver does not use may share an identifier
+  t.Object(0);   // the background, whose blocks are all the editor's
   EXPECT_EQ(Read(t.Finish()), kEngineOk);
   // An end mark where an object would begin closes the stream.
   auto closed = base;
