@@ -13,6 +13,9 @@
 
 namespace basic {
 
+// An element of an array value read with its indexes; raises 9 outside the bounds.
+Value ReadElement(const Value& array, const Value* indexes, int32_t count);
+
 class Machine : public BuiltinHost {
  public:
   explicit Machine(ScriptRunContext& context);

@@ -6,8 +6,6 @@
 
 namespace basic {
 
-Value ReadElement(const Value& array, const Value* indexes, int32_t count);
-
 Value Machine::CallSite(int32_t siteIndex, const Value& object, Access access, Value* args,
                         int32_t argc) {
   CachedMember& cached = siteCache_[siteIndex];

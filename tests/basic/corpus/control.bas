@@ -67,4 +67,6 @@ Sub Main()
   Print "skipped"
 Skip:
   Print "end"
+  ' A message box goes to the program's output hook; a hook that answers 0 counts as OK (1).
+  Print MsgBox("Proceed?") = 1
 End Sub
