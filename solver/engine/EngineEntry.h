@@ -99,13 +99,16 @@ int32_t read_world(EngineWorld* world, const uint8_t* bytes, int32_t count);
 // object of the stream records (its element list, an input's value), in stream order. The input records (inputBytes of them at most, up to the record with
 // identifier 0) are applied before every step. When the block has no room for the frame the
 // answer is kEngineStoreFull and nothing changes: the program grows the block and calls again,
-// and the run goes on exactly as if it had not been interrupted. A history block whose frame
-// count is 0, or 1 after the program kept only frame 0, starts the world again from frame 0.
+// and the run goes on exactly as if it had not been interrupted. A block that holds fewer frames
+// than the world has computed (0, or only frame 0 kept) or more (a history recorded earlier)
+// starts the world again from frame 0 and computes, without writing, up to its last frame.
 int32_t run_world(EngineWorld* world, const uint8_t* inputs, int32_t inputBytes, uint8_t* history,
                   int32_t historyBytes, EngineProgressCallback progress, int32_t* status);
 
-// Ends a run call sequence after a failure or a move back along the recorded frames: the world
-// keeps its state, and the next run_world goes on from the last frame written.
+// Ends a run call sequence after a failure or a move back along the recorded frames. A state that
+// a failed call left half-stepped is dropped (the next run_world starts again and computes up to
+// the block's last frame); an intact state is kept, and the next run_world goes on from the last
+// frame written.
 int32_t unlock_world(EngineWorld* world);
 
 // The values the automatic run settings take for the world read (or for an empty world): the

@@ -166,6 +166,35 @@ TEST(StreamRun, RunsCutIntoPiecesGiveTheFramesOfOneRun) {
   EXPECT_EQ(partial.bytes, again.bytes);
 }
 
+// Two bodies in a pairwise field whose formula names self and other: the field must see the
+// stream's identifiers, pull each body towards the other, and keep a circular orbit circular.
+TEST(StreamRun, PairwiseFieldKeepsTwoBodiesOnACircularOrbit) {
+  const double G = 1, M = 100, m = 1, r = 10;
+  const double v = std::sqrt(G * (M + m) / r);
+  StreamBuilder s;
+  s.Body(10, r, 0.0, 0.0, m, 0.1, 0.0, 0.0, 0.0, v * M / (M + m));
+  s.Body(11, 0.0, 0.0, 0.0, M, 10.0, 0.0, 0.0, 0.0, -v * m / (M + m));
+  s.Group(40, 1, true, -1, {10, 11});
+  s.Constraint(41, {}, {{0, 0, 0, F("-self.mass*(1)/sqr(self.p-other.p)*other.mass")}}, -1, 0.0,
+               1.0, 40);
+  s.Object(60).Elements({F("|body[10].p-body[11].p|")});
+  const double period = 2 * kPi * r / v;
+  s.Object(50).RunSettings(kIntegratorKuttaMerson, kModeAccurate, true, period / 40, 1, 1e-12,
+                           1e-13);
+  EngineRun run(s.Finish());
+  ASSERT_EQ(run.readResult, kEngineOk);
+  History history(50, 17);
+  ASSERT_EQ(run.RunTo(history, 41), kEngineOk);
+  for (int f = 0; f <= 40; ++f) {
+    EXPECT_NEAR(history.Value(f, 16), r, 1e-8) << f;
+    // The centre of mass stays at rest.
+    EXPECT_NEAR(m * history.Value(f, 3) + M * history.Value(f, 8 + 3), 0.0, 1e-9) << f;
+    EXPECT_NEAR(m * history.Value(f, 4) + M * history.Value(f, 8 + 4), 0.0, 1e-9) << f;
+  }
+  EXPECT_NEAR(history.Value(40, 0), history.Value(0, 0), 1e-6);
+  EXPECT_NEAR(history.Value(20, 0) - history.Value(20, 8), -r, 1e-6);
+}
+
 TEST(StreamRun, GearsReadFromTheirContactPointsTurnAtTheRatioOfTheirRadii) {
   EngineRun run(Gears());
   ASSERT_EQ(run.readResult, kEngineOk);
