@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "basic/Bytecode.h"
@@ -99,6 +100,7 @@ struct ScriptEngine {
   std::vector<basic::HostGlobal> globals;
   ScriptYield yield = nullptr;
   ScriptOutput output = nullptr;
+  ScriptObjectHooks hooks;
   void* owner = nullptr;
   std::vector<ScriptRunContext*> running;  // the innermost run last
   int32_t modules = 0;                     // loaded modules not yet unloaded
@@ -150,6 +152,7 @@ struct ScriptRunContext {
   int32_t pendingNumber = 0;
   std::string pendingText;
   std::vector<std::string> strings;  // string handles of the current member call, 1-based
+  std::unordered_set<void*> held;    // objects referenced for the run (ScriptObjectHooks)
   std::unique_ptr<basic::Machine> machine;
 
   ~ScriptRunContext();

@@ -169,6 +169,8 @@ Value Machine::Dispatch(const Value& object, const MemberDef& member, Access acc
   if (member.kind == MemberKind::kSub || resultType == 0) return Value();
   if (resultType == kScriptObject) {
     void* pointer = slots[0].type() == VType::kObject ? slots[0].RawObject() : nullptr;
+    if (pointer != nullptr && engine_.hooks.addRef != nullptr && context_.held.insert(pointer).second)
+      engine_.hooks.addRef(pointer);
     return Value::Object(pointer, engine_.ResultClass(member));
   }
   if (slots[0].type() == VType::kObject) Raise(13);

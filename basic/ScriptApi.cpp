@@ -69,6 +69,9 @@ intptr_t ScriptControl(ScriptEngine* engine, int16_t code, intptr_t, void* point
   switch (code) {
     case kScriptSetYield: engine->yield = reinterpret_cast<ScriptYield>(pointer); return 0;
     case kScriptSetOutput: engine->output = reinterpret_cast<ScriptOutput>(pointer); return 0;
+    case kScriptSetObjectHooks:
+      engine->hooks = pointer != nullptr ? *static_cast<const ScriptObjectHooks*>(pointer) : ScriptObjectHooks{};
+      return 0;
     case kScriptSetOwner: {
       void* previous = engine->owner;
       engine->owner = pointer;
@@ -262,6 +265,10 @@ int16_t ScriptRun(ScriptRunContext* context) {
     context->errorText = basic::ErrorText(7);
   }
   context->machine.reset();
+  // Objects the run held go back only now: no value of the run refers to them any more.
+  if (engine->hooks.release != nullptr)
+    for (void* object : context->held) engine->hooks.release(object);
+  context->held.clear();
   context->ran = true;
   context->running = false;
   engine->running.pop_back();

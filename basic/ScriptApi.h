@@ -97,6 +97,15 @@ inline constexpr int16_t kScriptRunErrorLine = 6;     // on a context: the error
 inline constexpr int16_t kScriptSetStackSize = 9;     // on a context: value slots (0x2000)
 inline constexpr int16_t kScriptSetYield = 10;        // on the engine: ScriptYield
 inline constexpr int16_t kScriptStop = 11;            // on a context: number 1 stops the run
+inline constexpr int16_t kScriptSetObjectHooks = 12;  // on the engine: ScriptObjectHooks
+
+// Optional: the engine takes one reference on every object a member call hands it and gives
+// them all back when the run ends, so an object a script still holds is never freed, and its
+// address never reused for another object, while the script runs.
+struct ScriptObjectHooks {
+  void (*addRef)(void* object) = nullptr;
+  void (*release)(void* object) = nullptr;
+};
 
 // Ordinal 2: (3, 0, status, 0, 0). Null, with a nonzero status, on failure.
 ScriptEngine* ScriptNewEngine(int16_t mode, int16_t flags, uint16_t* status, void* reserved1,

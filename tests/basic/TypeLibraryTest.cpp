@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -340,6 +341,36 @@ TEST(TypeDescriptions, TheGlobalObjectOfADotClass) {
   EXPECT_EQ(o.output, "Version 2.5\n");
   ScriptFreeDescription(description);
   ScriptEndEngine(engine);
+}
+
+// With the object hooks set, every object a member call hands the script is referenced once for
+// the run and given back when it ends.
+TEST_F(TypeLibrary, ObjectsHeldByARunAreReferencedUntilItEnds) {
+  static int references[2];
+  static int peak[2];
+  ScriptObjectHooks hooks;
+  static int collection = 0;  // references on the Shapes collection object
+  hooks.addRef = +[](void* object) {
+    if (object == &g_shapes_tag) return void(++collection);
+    const auto i = static_cast<Shape*>(object) - g_lab.shapes.data();
+    peak[i] = std::max(peak[i], ++references[i]);
+  };
+  hooks.release = +[](void* object) {
+    if (object == &g_shapes_tag) return void(--collection);
+    --references[static_cast<Shape*>(object) - g_lab.shapes.data()];
+  };
+  ScriptControl(engine_, kScriptSetObjectHooks, 0, &hooks);
+  const ScriptOutcome o = Run(
+      "Dim s As Shape, k As Integer\n"
+      "For k = 1 To 3\n  For Each s In Lab.Shapes\n  Next\nNext\n"
+      "Set s = Lab.Shapes(1)");
+  ASSERT_TRUE(o.compiled) << o.compileError;
+  EXPECT_FALSE(o.failed) << o.errorText;
+  EXPECT_EQ(peak[0], 1);
+  EXPECT_EQ(peak[1], 1);
+  EXPECT_EQ(references[0], 0);
+  EXPECT_EQ(references[1], 0);
+  EXPECT_EQ(collection, 0);
 }
 
 TEST(TypeDescriptions, RefusedWhenMalformedOrRegisteredTwice) {
