@@ -1,0 +1,96 @@
+#pragma once
+// What the world asks of the simulation: its engine (the solver's copy of the world and the run
+// call) and its recorded-frame store. The simulation fills the hooks at start-up; the world never
+// sees the engine or the store classes themselves, and tests give it engines of their own.
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "core/Handle.h"
+#include "solver/engine/EngineEntry.h"
+
+class TLink;
+
+// Failures of the run road.
+inline constexpr int16_t kErrStoreIsFull = -28798;
+inline constexpr int16_t kErrSolverMemory = -28797;
+inline constexpr int16_t kErrRunGoesOn = -27898;
+inline constexpr int16_t kErrWarningFirst = -27899;
+inline constexpr int16_t kErrWarningLast = -27800;
+inline constexpr int16_t kErrRunRefused = -25008;
+inline constexpr int16_t kErrFrameRange = -25213;
+inline constexpr int16_t kErrNoDefaults = -25005;
+
+// One record of a frame: an object and how many values of each frame are its own.
+struct TFrameColumn {
+  int32_t valueCount = 0;
+  int16_t objectId = 0;
+};
+
+// The recorded frames of a world.
+class TFrameStore {
+ public:
+  virtual ~TFrameStore() = default;
+  virtual int32_t FrameCount() const = 0;
+  // Sets the frame count, sizing the block for it (at least its minimum); -108 when memory runs
+  // out.
+  virtual void SetFrameCount(int32_t count) = 0;
+  // The first frame still held (0 unless old frames were dropped); the last is FrameCount() - 1.
+  virtual int32_t FirstHeldFrame() const = 0;
+  int32_t LastFrame() const { return FrameCount() - 1; }
+  virtual int16_t CurrentFrame() const = 0;
+  virtual void SetCurrentFrame(int16_t frame) = 0;
+  // The block the solver writes frames into and its size in bytes.
+  virtual Handle Block() const = 0;
+  virtual uint32_t BlockBytes() const = 0;
+  // Resizes the block to bytes (never below its header).
+  virtual void Resize(uint32_t bytes) = 0;
+  // Grows the block by its increment; -108 when memory is low.
+  virtual void MakeRoom() = 0;
+  virtual bool HasMark() const = 0;
+  // Mark at the last frame, from which on old frames are dropped; or clear it.
+  virtual void SetMark(bool set) = 0;
+  virtual int32_t ValuesPerFrame() const = 0;
+  virtual void SetValuesPerFrame(int32_t count) = 0;
+  // The read mode word: set, answering the previous one.
+  virtual int16_t SetReadMode(int16_t mode) = 0;
+  // The store's read position: at the first value of the frame, then moved on by n values.
+  virtual void PositionAtFrame(int32_t frame) = 0;
+  virtual void Advance(int32_t n) = 0;
+  // The value at the read position.
+  virtual double ReadValue() const = 0;
+  // The value of a held frame; a very large number when it is not held.
+  virtual double Value(int32_t frame, int32_t index) const = 0;
+  // The store's own list of what a frame holds, used instead of the world's pause controls
+  // while the world's column-list flag is set.
+  virtual std::vector<TFrameColumn>& Columns() = 0;
+  // Forgets every frame, the mark and the current frame.
+  virtual void Clear() = 0;
+};
+
+// The solver's side of one world.
+class TSolverEngine {
+ public:
+  virtual ~TSolverEngine() = default;
+  // Each answers 0 or the program's error number.
+  virtual int16_t ClearWorld() = 0;
+  virtual int16_t ReadWorld(const uint8_t* bytes, int32_t count) = 0;
+  virtual int16_t Run(const uint8_t* inputs, int32_t inputBytes, Handle block, int32_t blockBytes,
+                      EngineProgressCallback progress, int32_t* status) = 0;
+  virtual int16_t Unlock() = 0;
+  // Seconds between frames.
+  virtual double TimeStep() = 0;
+};
+
+struct TRunBridgeHooks {
+  // A new empty store.
+  std::unique_ptr<TFrameStore> (*makeStore)() = nullptr;
+  // The solver side of an engine object the world adopted (class 406), or null when the object
+  // is no engine.
+  std::unique_ptr<TSolverEngine> (*engineFor)(TLink& engine) = nullptr;
+};
+
+// Installed by the simulation at start-up; the world asks these.
+void SetRunBridgeHooks(const TRunBridgeHooks& hooks);
+const TRunBridgeHooks& RunBridgeHooks();

@@ -1,0 +1,134 @@
+#include "model/world/RunCommand.h"
+
+#include <algorithm>
+
+#include "core/Failure.h"
+#include "core/TickCount.h"
+#include "model/world/WorldDoc.h"
+
+namespace {
+
+TCommand*& CurrentRunCommand() {
+  static TCommand* current = nullptr;
+  return current;
+}
+
+// Makes the command current for a slice and puts the previous one back after it.
+class CurrentScope {
+ public:
+  explicit CurrentScope(TCommand* command) : previous_(CurrentRunCommand()) {
+    CurrentRunCommand() = command;
+  }
+  ~CurrentScope() { CurrentRunCommand() = previous_; }
+  CurrentScope(const CurrentScope&) = delete;
+  CurrentScope& operator=(const CurrentScope&) = delete;
+
+ private:
+  TCommand* previous_;
+};
+
+}  // namespace
+
+TCommand::~TCommand() {
+  if (CurrentRunCommand() == this) CurrentRunCommand() = nullptr;
+  if (world_ != nullptr) world_->RemoveRunningCommand(this);
+}
+
+TCommand* TCommand::Current() {
+  return CurrentRunCommand();
+}
+
+void TCommand::SetUp(int16_t commandNumber, TCommandDocument* document, TWorldDoc* world,
+                     int16_t target, uint16_t exact, uint16_t stopOthers) {
+  InitCommand(commandNumber, document, nullptr, nullptr);
+  // Running changes no objects: nothing to undo.
+  SetCanUndo(0);
+  SetCausesChange(0);
+  world_ = world;
+  target_ = target < 0 ? -1 : target;
+  exact_ = exact;
+  stopped_ = 0;
+  if (stopOthers != 0) world_->StopRunning();
+  world_->AddRunningCommand(this);
+}
+
+void TCommand::Perform() {
+  if (world_ == nullptr || Current() != nullptr) return;
+  if (world_->CanStartRun(this) == 0) {
+    // Selected objects were let go of; the next pass may start.
+    if (world_->CanStartRun(this) == 0) return;
+  }
+  while (!RunSlice(kSliceTicks)) {
+  }
+}
+
+int16_t TCommand::NextFrame(int16_t current) {
+  if (exact_ != 0) {
+    world_->SetRunState(kRunIdle);
+    return target_;
+  }
+  if (target_ == kNoStopFrame || target_ > current) {
+    world_->SetRunState(kRunForward);
+    return std::min(target_, world_->NextStepFrame());
+  }
+  world_->SetRunState(kRunBackward);
+  return std::max(target_, world_->NextStepFrame());
+}
+
+bool TCommand::Recover(int16_t error) {
+  if (error == kErrRunGoesOn) return true;
+  if (error >= kErrLinkedDocumentFirst && error <= kErrLinkedDocumentLast) {
+    firstFrame_ = 0;
+    return true;
+  }
+  return false;
+}
+
+bool TCommand::RunSlice(int32_t ticks) {
+  if (world_ == nullptr || done_ != 0) return true;
+  TFrameStore* store = world_->GetStore();
+  const int32_t framesBefore = store != nullptr ? store->FrameCount() : 0;
+  const int32_t deadline = GetTickCount60() + ticks;
+  CurrentScope scope(this);
+  int16_t current = world_->CurrentFrame();
+  try {
+    while (stopped_ == 0 && done_ == 0 && (ticks == 0 || GetTickCount60() - deadline < 0)) {
+      const int16_t next = NextFrame(current);
+      if (world_->GetStopFrame() < next || next < 0) {
+        done_ = 1;
+        break;
+      }
+      try {
+        world_->RunToFrame(next, RunProgressCallback);
+      } catch (const QVException& failure) {
+        if (!Recover(failure.error())) throw;
+        continue;
+      }
+      world_->ShowFrame(next, 0);
+      // A step that reaches the target, or makes no progress, ends the run.
+      if (next == target_ || next == current) done_ = 1;
+      current = next;
+    }
+  } catch (...) {
+    done_ = 1;
+    world_->SetRunState(kRunIdle);
+    throw;
+  }
+  if (stopped_ != 0) done_ = 1;
+  if (done_ != 0) world_->SetRunState(kRunIdle);
+  store = world_->GetStore();
+  if (store != nullptr && store->FrameCount() > framesBefore) world_->DocumentChanged();
+  return done_ != 0;
+}
+
+int32_t TCommand::RunProgressCallback(int32_t*, double frame, double, double, double, double,
+                                      double) {
+  TCommand* command = Current();
+  if (command == nullptr) return 1;
+  const int32_t now = GetTickCount60();
+  if (now - command->lastReport_ >= kProgressTicks) {
+    command->lastReport_ = now;
+    command->reportedFrame_ = frame;
+  }
+  return (command->stopped_ != 0 || command->done_ != 0) ? 1 : 0;
+}

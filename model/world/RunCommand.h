@@ -1,0 +1,71 @@
+#pragma once
+// The run command: made by the world for Run, Reset, play back, show frame 0 and the two steps.
+// Performed, it asks the world for the next frame to reach, one play step at a time or straight
+// to its target, runs the solver to it and shows it, until it reaches the target, passes the
+// world's stop frame or is stopped.
+
+#include <cstdint>
+
+#include "model/command/CommandCore.h"
+#include "solver/engine/EngineEntry.h"
+
+class TWorldDoc;
+
+// Failures a link to another document raises while it is told a frame: shown, and the run goes
+// on.
+inline constexpr int16_t kErrLinkedDocumentFirst = -1717;
+inline constexpr int16_t kErrLinkedDocumentLast = -1716;
+
+class TCommand : public TCommandCore {
+  DECLARE_CLASS_ID(582, TCommandCore)
+
+ public:
+  // Ticks of one time slice, and between progress reports.
+  static constexpr int32_t kSliceTicks = 60;
+  static constexpr int32_t kProgressTicks = 10;
+
+  TCommand() = default;
+  ~TCommand() override;
+
+  // Stores world, target (a negative one as -1) and exact flag, clears the stop flag, stops the
+  // world's other runs when asked and enters the running list.
+  void SetUp(int16_t commandNumber, TCommandDocument* document, TWorldDoc* world, int16_t target,
+             uint16_t exact, uint16_t stopOthers);
+  TWorldDoc* GetWorld() const { return world_; }
+  int16_t GetTarget() const { return target_; }
+  uint16_t IsExact() const { return exact_; }
+  void Stop() { stopped_ = 1; }
+  uint16_t IsStopped() const { return stopped_; }
+  uint16_t IsDone() const { return done_; }
+  // The world went away first.
+  void ForgetWorld() { world_ = nullptr; }
+
+  // Runs to the target in slices; the progress callback and the stop flag give control back.
+  void Perform() override;
+  // One slice: steps until the deadline (none when ticks is 0), the target, the stop frame or a
+  // stop. Answers whether the command is done.
+  bool RunSlice(int32_t ticks);
+
+  // The run command now running, if any: the progress callback reports to it.
+  static TCommand* Current();
+  // The solver's progress callback: stop (non-zero) when no run command is current or the
+  // current one is stopped or done.
+  static int32_t RunProgressCallback(int32_t* status, double frame, double lastFrame, double time,
+                                     double lastTime, double accepted, double rejected);
+  // What the last report said: the frame reached.
+  double GetReportedFrame() const { return reportedFrame_; }
+
+ private:
+  int16_t NextFrame(int16_t current);
+  // A failure of one step; answers whether the run goes on.
+  bool Recover(int16_t error);
+
+  TWorldDoc* world_ = nullptr;
+  int16_t target_ = -1;
+  uint16_t exact_ = 0;
+  uint16_t stopped_ = 0;
+  uint16_t done_ = 0;
+  uint16_t firstFrame_ = 1;
+  int32_t lastReport_ = 0;
+  double reportedFrame_ = -1.0;
+};

@@ -1,0 +1,70 @@
+#include "model/world/WorldBases.h"
+
+#include <algorithm>
+
+#include "model/filing/ObjectReader.h"
+#include "model/filing/ObjectWriter.h"
+
+int16_t TObjectCollection::NextStepFrame() {
+  const int32_t next = CurrentFrame() + 1;
+  const int32_t count = GetStore() != nullptr ? GetStore()->FrameCount() : next;
+  return static_cast<int16_t>(std::clamp(next, 0, std::max(count, 0)));
+}
+
+uint16_t TObjectCollection::CanReadBlock(int16_t code) {
+  if (code == kBlockWorldScale) return 1;
+  return TCollectionLink::CanReadBlock(code);
+}
+
+uint16_t TObjectCollection::ReadBlockContents(int16_t code, TObjectReader& reader) {
+  if (code != kBlockWorldScale) return TCollectionLink::ReadBlockContents(code, reader);
+  reader.ReadFormula(scale_);
+  return 1;
+}
+
+void TObjectCollection::WriteBlockContents(int16_t code, TObjectWriter& writer) {
+  if (code != kBlockWorldScale) return TCollectionLink::WriteBlockContents(code, writer);
+  writer.WriteFormula(&scale_);
+}
+
+void TObjectCollection::WriteFields(TObjectWriter& writer) {
+  writer.WriteBlock(*this, kBlockWorldScale);
+  TCollectionLink::WriteFields(writer);
+}
+
+void TWorldBase::Select(TLink* object) {
+  if (object == nullptr || std::find(selection_.begin(), selection_.end(), object) != selection_.end())
+    return;
+  selection_.push_back(object);
+}
+
+void TWorldBase::DeselectAll() {
+  while (!selection_.empty())
+    selection_.pop_back();
+  Changed();
+}
+
+void TWorldBase::ResetForDefaults() {
+  defaultsAnchor_ = nullptr;
+}
+
+uint16_t TWorldBase::CanReadBlock(int16_t code) {
+  if (code == kBlockWorldDefaults) return 1;
+  return TObjectCollection::CanReadBlock(code);
+}
+
+uint16_t TWorldBase::ReadBlockContents(int16_t code, TObjectReader& reader) {
+  if (code != kBlockWorldDefaults) return TObjectCollection::ReadBlockContents(code, reader);
+  // The block carries the skip frames of a new world.
+  const int32_t skip = reader.ReadInt();
+  reader.FailIfBadFormat(skip < 1 || skip > 99);
+  SetSkipFrames(static_cast<int16_t>(skip));
+  defaultsAnchor_ = this;
+  return 1;
+}
+
+void TWorldBase::ObjectRemoved(TLink* object) {
+  std::erase(selection_, object);
+  if (defaultsAnchor_ == object) defaultsAnchor_ = nullptr;
+  TObjectCollection::ObjectRemoved(object);
+}

@@ -1,0 +1,268 @@
+#include "model/world/WorldDoc.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "core/Failure.h"
+#include "model/command/CommandCore.h"
+#include "model/filing/ObjectReader.h"
+#include "model/world/RunCommand.h"
+#include "model/world/WorldParticipants.h"
+
+namespace {
+
+constexpr uint32_t kTagSkipFrames = MakeTag("sk p");
+constexpr uint32_t kTagTracking = MakeTag("st b");
+constexpr uint32_t kTagScale = MakeTag("zSca");
+constexpr uint32_t kTagViewWidth = MakeTag("zWin");
+
+// Class identifiers of the roles the world keeps lists of.
+constexpr int16_t kEngineClass = 406;
+constexpr int16_t kUnitHandlerClass = 384;
+constexpr int16_t kFrameListenerClass = 411;
+constexpr int16_t kInputClass = 444;
+constexpr int16_t kOutputClass = 533;
+constexpr int16_t kGadgetClass = 398;
+constexpr int16_t kPauseControlClass = 469;
+
+constexpr double kDefaultSnapDistance = 0.1;
+
+void AddOnce(std::vector<TLink*>& list, TLink* object) {
+  if (std::find(list.begin(), list.end(), object) == list.end()) list.push_back(object);
+}
+
+}  // namespace
+
+TWorldDoc::TWorldDoc() = default;
+
+TWorldDoc::~TWorldDoc() {
+  SetClosing(1);
+  for (TCommand* command : running_)
+    command->ForgetWorld();
+  running_.clear();
+  firstRunning_ = nullptr;
+  // The objects go before the world's lists: each tells the objects linked to it.
+  while (!owned_.empty()) {
+    std::unique_ptr<TLink> object = std::move(owned_.back());
+    owned_.pop_back();
+    RemoveDependent(object.get());
+  }
+  FreeHandleIfAny(inputBuffer_);
+}
+
+void TWorldDoc::InitWorld(int16_t) {
+  stopFrame_ = kNoStopFrame;
+  clickWord_ = 1;
+  dropOldFrames_ = 1;
+  askBeforeDropping_ = 1;
+  outputDisplay_ = 2;
+  doublePrecision_ = 1;
+  selectionMarksStale_ = 1;
+  windowStateWord_ = 1;
+  angleSnap_ = 1;
+  useStoredDistance_ = 1;
+  snapDistance_ = kDefaultSnapDistance;
+  Initialize();
+  SetIdentifier(kWorldIdentifier);
+  Str255 number;
+  NumToString(kWorldIdentifier, number);
+  SetNumberText(Str31(number.AsCString()));
+  running_.clear();
+  frameListeners_.clear();
+  pauseControls_.assign(1, this);
+  inputs_.clear();
+  outputs_.clear();
+  otherGadgets_.clear();
+  viewObjects_.clear();
+  inputBuffer_ = FreeHandleIfAny(inputBuffer_);
+  inputBuffer_ = AllocHandle(kInitialInputBytes);
+  inputCount_ = 0;
+  ResetForDefaults();
+  auto reader = ReadDefaultObjects(kWorldDefaultsResource, this);
+  AdoptObjects(reader->TakeObjects());
+  if (GetDefaultsAnchor() == nullptr) ThrowFailure(kErrNoDefaults, 0);
+}
+
+// Objects ------------------------------------------------------------------------------------
+
+void TWorldDoc::AdoptObjects(std::vector<std::unique_ptr<TLink>> objects) {
+  for (auto& object : objects)
+    AdoptObject(std::move(object));
+}
+
+void TWorldDoc::AdoptObject(std::unique_ptr<TLink> object) {
+  if (!object) return;
+  TLink& adopted = *object;
+  owned_.push_back(std::move(object));
+  AddDependent(&adopted);
+  AdoptChild(adopted);
+  WorldChanged();
+}
+
+void TWorldDoc::AdoptChild(TLink& object) {
+  if (object.IsMemberClass(kEngineClass)) {
+    engineObject_ = &object;
+    if (RunBridgeHooks().engineFor != nullptr) engine_ = RunBridgeHooks().engineFor(object);
+  }
+  if (object.IsMemberClass(kUnitHandlerClass)) unitHandler_ = &object;
+  if (object.IsMemberClass(kFrameListenerClass)) AddOnce(frameListeners_, &object);
+  if (object.IsMemberClass(kPauseControlClass)) AddOnce(pauseControls_, &object);
+  if (object.IsMemberClass(kInputClass)) {
+    AddOnce(inputs_, &object);
+  } else if (object.IsMemberClass(kOutputClass)) {
+    AddOnce(outputs_, &object);
+  } else if (object.IsMemberClass(kGadgetClass)) {
+    AddOnce(otherGadgets_, &object);
+  }
+  if (const auto* participant = dynamic_cast<const TFrameParticipant*>(&object)) {
+    if (participant->FixedFrameValues() == 3) AddOnce(bodies_, &object);
+    if (participant->FixedFrameValues() == 8) AddOnce(eightValue_, &object);
+  }
+}
+
+void TWorldDoc::ForgetObject(TLink* object) {
+  for (auto* list : {&viewObjects_, &pauseControls_, &inputs_, &outputs_, &otherGadgets_,
+                     &bodies_, &eightValue_, &frameListeners_})
+    std::erase(*list, object);
+  if (engineObject_ == object) {
+    engineObject_ = nullptr;
+    engine_.reset();
+  }
+  if (unitHandler_ == object) unitHandler_ = nullptr;
+}
+
+void TWorldDoc::RemoveObject(TLink* object) {
+  const auto it = std::find_if(owned_.begin(), owned_.end(),
+                               [object](const auto& owned) { return owned.get() == object; });
+  if (it == owned_.end()) return;
+  std::unique_ptr<TLink> removed = std::move(*it);
+  owned_.erase(it);
+  ForgetObject(object);
+  // Everything linked to the object forgets it (groups drop their entries).
+  for (TLink* linked : removed->Linked())
+    linked->ObjectRemoved(object);
+  ObjectRemoved(object);
+  WorldChanged();
+}
+
+std::vector<TLink*> TWorldDoc::Objects() const {
+  std::vector<TLink*> objects;
+  objects.reserve(owned_.size());
+  for (const auto& object : owned_)
+    objects.push_back(object.get());
+  return objects;
+}
+
+TLink* TWorldDoc::FindObject(int32_t identifier) const {
+  if (identifier == GetIdentifier()) return const_cast<TWorldDoc*>(this);
+  for (const auto& object : owned_) {
+    if (object->GetIdentifier() == identifier) return object.get();
+  }
+  return nullptr;
+}
+
+void TWorldDoc::UpdateViewObject(TLink* object, uint16_t add) {
+  if (object == nullptr) return;
+  if (add != 0) {
+    AddOnce(viewObjects_, object);
+    return;
+  }
+  std::erase(viewObjects_, object);
+}
+
+void TWorldDoc::SetEngine(std::unique_ptr<TSolverEngine> engine) {
+  engine_ = std::move(engine);
+  solverWorldLoaded_ = 0;
+}
+
+void TWorldDoc::DocumentChanged() {
+  if (GetDocument() == nullptr) return;
+  GetDocument()->SetChangeCount(GetDocument()->GetChangeCount() + 1);
+}
+
+// Properties ---------------------------------------------------------------------------------
+
+uint16_t TWorldDoc::GetShortProperty(uint32_t tag, uint16_t& value, void* extra) {
+  if (tag == kTagSkipFrames) {
+    value = static_cast<uint16_t>(GetSkipFrames());
+    return 1;
+  }
+  if (tag == kTagTracking) {
+    value = static_cast<uint16_t>(GetTrackingWord());
+    if (extra != nullptr) *static_cast<uint16_t*>(extra) = GetTrackingWord() >= 1 ? 1 : 0;
+    return 1;
+  }
+  return TWorldBase::GetShortProperty(tag, value, extra);
+}
+
+void TWorldDoc::SetShortProperty(uint32_t tag, uint16_t value) {
+  if (tag == kTagSkipFrames) return SetSkipFrames(static_cast<int16_t>(value));
+  if (tag == kTagTracking) return SetTrackingWord(static_cast<int16_t>(value));
+  TWorldBase::SetShortProperty(tag, value);
+}
+
+uint16_t TWorldDoc::GetFlagProperty(uint32_t tag, uint16_t& value, void* extra) {
+  if (tag == kTagTracking) {
+    value = GetTrackingWord() >= 1 ? 1 : 0;
+    return 1;
+  }
+  return TWorldBase::GetFlagProperty(tag, value, extra);
+}
+
+uint16_t TWorldDoc::GetNumberProperty(uint32_t tag, double& value, void* extra) {
+  if (tag == kTagScale) {
+    value = Scale().GetValue() / kPixelsPerMetre;
+    return 1;
+  }
+  if (tag == kTagViewWidth) {
+    const double scale = Scale().GetValue();
+    value = scale > 0.0 ? viewWidth_ / scale : 0.0;
+    return 1;
+  }
+  return TWorldBase::GetNumberProperty(tag, value, extra);
+}
+
+void TWorldDoc::SetNumberProperty(uint32_t tag, const double& value) {
+  if (tag == kTagScale) {
+    SetScale(kPixelsPerMetre * value);
+    return;
+  }
+  if (tag == kTagViewWidth) {
+    // A width of 0 or less has no scale: it is ignored like a scale of 0 or less.
+    if (value > 0.0) SetScale(viewWidth_ / value);
+    return;
+  }
+  TWorldBase::SetNumberProperty(tag, value);
+}
+
+bool TWorldDoc::SetScale(double scale) {
+  if (!(scale > 0.0) || !std::isfinite(scale)) return false;
+  Scale().SetConstant(scale);
+  Changed();
+  return true;
+}
+
+// Small operations -----------------------------------------------------------------------------
+
+double TWorldDoc::RotationStep() const {
+  return angleSnap_ != 0 ? std::numbers::pi / 36.0 : 0.0;
+}
+
+double TWorldDoc::SnappingDistance() const {
+  if (angleSnap_ != 0 && useStoredDistance_ == 0) return snapDistance_;
+  // The view's spacing values come with the main view; without one the distance is 1.
+  return 1.0;
+}
+
+bool TWorldDoc::IsReadyToPlay() const {
+  return canPlay_ != 0 && GetStore() != nullptr && GetStore()->FrameCount() >= 1;
+}
+
+void TWorldDoc::ClearMarks() {
+  marksWord_ = 0;
+  for (TLink* member : pauseControls_) {
+    if (auto* participant = dynamic_cast<TFrameParticipant*>(member))
+      participant->MarkFrames(-1, 0, -1);
+  }
+}

@@ -1,0 +1,224 @@
+#pragma once
+// The world object: the root of one simulation document. It owns every object of the simulation
+// (its elements are its objects), the solver side of its engine, the recorded-frame store, the
+// inputs whose values go to the solver, the pause controls and the run commands made for it.
+//
+// Contents, by file:
+//   WorldDoc.cpp     construction, InitWorld, adopting objects, properties, small operations
+//   WorldStream.cpp  the hand-over to the solver, frame changes, walking recorded frames
+//   WorldRun.cpp     run commands, the running list, running the solver to a frame
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "core/Handle.h"
+#include "model/world/RunBridge.h"
+#include "model/world/WorldBases.h"
+#include "model/world/WorldHost.h"
+
+class TCommand;
+
+// The identifier of every world, and the resource of the default objects.
+inline constexpr int16_t kWorldIdentifier = 10000;
+inline constexpr int16_t kWorldDefaultsResource = 10;
+inline constexpr int16_t kNoStopFrame = 32767;
+inline constexpr int16_t kDropFramesAlert = 1504;
+
+// Run commands.
+inline constexpr int16_t kCmdRun = 1031;
+inline constexpr int16_t kCmdReset = 1032;
+inline constexpr int16_t kCmdPlayBackToStart = 1036;
+inline constexpr int16_t kCmdShowFrameZero = 1042;
+inline constexpr int16_t kCmdStepForward = 1101;
+inline constexpr int16_t kCmdStepBack = 1102;
+
+// Run states.
+inline constexpr int32_t kRunIdle = 0;
+inline constexpr int32_t kRunForward = 1;
+inline constexpr int32_t kRunBackward = 2;
+
+class TWorldDoc : public TWorldBase {
+  DECLARE_CLASS_ID(450, TWorldBase)
+
+ public:
+  // Bytes of one input value record, and of the buffer made at initialisation (29 inputs and
+  // the end mark).
+  static constexpr int32_t kInputRecordSize = 12;
+  static constexpr int32_t kInitialInputBytes = 360;
+  // Pixels per metre at 72 pixels per inch.
+  static constexpr double kPixelsPerMetre = 2834.64576;
+
+  TWorldDoc();
+  ~TWorldDoc() override;
+
+  // Sets up a new world: lists, input buffer, the default objects of resource 10.
+  void InitWorld(int16_t argument);
+
+  // The world's objects ------------------------------------------------------------------
+  // Takes the objects into the world: each is linked with it and kept in its lists by role.
+  void AdoptObjects(std::vector<std::unique_ptr<TLink>> objects);
+  void AdoptObject(std::unique_ptr<TLink> object);
+  // Files each object into the lists of its role.
+  void AdoptChild(TLink& object);
+  // Removes the object from the world and its lists and deletes it; every object linked to it
+  // forgets it.
+  void RemoveObject(TLink* object);
+  // Every object of the world in order (the world's elements).
+  std::vector<TLink*> Objects() const;
+  TLink* FindObject(int32_t identifier) const;
+  const std::vector<TLink*>& Inputs() const { return inputs_; }
+  const std::vector<TLink*>& Outputs() const { return outputs_; }
+  const std::vector<TLink*>& PauseControls() const { return pauseControls_; }
+  const std::vector<TLink*>& Bodies() const { return bodies_; }
+  const std::vector<TLink*>& EightValueObjects() const { return eightValue_; }
+  const std::vector<TLink*>& FrameListeners() const { return frameListeners_; }
+  const std::vector<TLink*>& ViewObjects() const { return viewObjects_; }
+  // Appends the object to the view objects unless it is there (add set), or removes it.
+  void UpdateViewObject(TLink* object, uint16_t add);
+  TLink* GetEngineObject() const { return engineObject_; }
+  TSolverEngine* GetEngine() const { return engine_.get(); }
+  // Gives the world a solver side of its own (tests, and worlds whose engine is not an object).
+  void SetEngine(std::unique_ptr<TSolverEngine> engine);
+  TLink* GetUnitHandler() const { return unitHandler_; }
+
+  // Host and document ----------------------------------------------------------------------
+  TWorldHost& Host() const { return *host_; }
+  void SetHost(TWorldHost* host) { host_ = host != nullptr ? host : &TWorldHost::Default(); }
+  // The document's change count plus one.
+  void DocumentChanged();
+
+  // Properties -------------------------------------------------------------------------------
+  uint16_t GetShortProperty(uint32_t tag, uint16_t& value, void* extra) override;
+  void SetShortProperty(uint32_t tag, uint16_t value) override;
+  uint16_t GetFlagProperty(uint32_t tag, uint16_t& value, void* extra) override;
+  uint16_t GetNumberProperty(uint32_t tag, double& value, void* extra) override;
+  void SetNumberProperty(uint32_t tag, const double& value) override;
+  // The main view's width in pixels, which "zWin" divides; 0 without a main view.
+  int32_t GetViewWidth() const { return viewWidth_; }
+  void SetViewWidth(int32_t pixels) { viewWidth_ = pixels; }
+
+  // Settings and small operations -------------------------------------------------------------
+  int16_t GetStopFrameField() const { return stopFrame_; }
+  uint16_t GetAngleSnap() const { return angleSnap_; }
+  void SetAngleSnap(uint16_t on) { angleSnap_ = on; }
+  double GetStoredSnapDistance() const { return snapDistance_; }
+  int32_t GetOutputDisplay() const { return outputDisplay_; }
+  uint16_t GetDropOldFrames() const { return dropOldFrames_; }
+  void SetDropOldFrames(uint16_t on) { dropOldFrames_ = on; }
+  uint16_t GetAskBeforeDropping() const { return askBeforeDropping_; }
+  void SetAskBeforeDropping(uint16_t on) { askBeforeDropping_ = on; }
+  uint16_t GetColumnList() const { return columnList_; }
+  void SetColumnList(uint16_t on) { columnList_ = on; }
+  uint16_t GetCanPlay() const { return canPlay_; }
+  void SetCanPlay(uint16_t on) { canPlay_ = on; }
+  uint16_t GetClickWord() const { return clickWord_; }
+  uint16_t GetDoublePrecisionWord() const { return doublePrecision_; }
+  uint16_t GetSelectionMarksStale() const { return selectionMarksStale_; }
+  uint16_t GetWindowStateWord() const { return windowStateWord_; }
+  uint16_t GetUseStoredDistance() const { return useStoredDistance_; }
+  // Bytes of the input value buffer.
+  uint32_t InputBufferBytes() const { return inputBuffer_ ? GetHandleByteSize(inputBuffer_) : 0; }
+  // pi/36 with the angle snap, else 0.
+  double RotationStep() const;
+  // The stored distance with the angle snap and without the use of the view's spacing; 1.0
+  // without a main view otherwise.
+  double SnappingDistance() const;
+  bool IsReadyToPlay() const;
+  void ClearMarks();
+  // Stored with every recorded frame: the world adds no values of its own.
+  int32_t FrameValueCount() const { return 0; }
+
+  // The hand-over to the solver (WorldStream.cpp) ----------------------------------------------
+  uint16_t IsSolverWorldLoaded() const { return solverWorldLoaded_; }
+  // Any change of the world: the runs stop and the solver's copy is stale.
+  void WorldChanged();
+  // Writes the world as a native stream and hands it to the solver, unless it is there already;
+  // sizes an empty store's frames.
+  void LoadEngineWorld();
+  // The native stream of the world, as LoadEngineWorld hands it over.
+  std::vector<uint8_t> NativeStream();
+  void FrameChanged(int16_t frame);
+  using FrameCallback = std::function<void(int16_t frame, TFrameStore& store)>;
+  // Calls back for each recorded frame from first to last with the store's read position at the
+  // object's first value of the frame.
+  void ForEachRecordedFrame(int16_t first, int16_t last, TLink* object,
+                            const FrameCallback& callback);
+  // Makes the frame current and brings every object to it.
+  void ShowFrame(int16_t frame, uint16_t fullRedraw);
+  // Forgets the recorded frames (see the definition for when).
+  void ResetHistory(uint16_t force);
+  void SetResetGuard(uint16_t on) { resetGuard_ = on; }
+
+  // Running (WorldRun.cpp) -----------------------------------------------------------------------
+  int32_t GetRunState() const { return runState_; }
+  void SetRunState(int32_t state) { runState_ = state; }
+  void DoCommand(int16_t commandNumber, uint16_t stopOthers);
+  std::unique_ptr<TCommand> MakeRunCommand(int16_t commandNumber, uint16_t stopOthers);
+  std::unique_ptr<TCommand> NewRunCommand(int16_t commandNumber, int16_t target,
+                                             uint16_t exact, uint16_t stopOthers);
+  void StopRunning();
+  void AddRunningCommand(TCommand* command);
+  void RemoveRunningCommand(TCommand* command);
+  TCommand* FirstRunningCommand() const { return firstRunning_; }
+  const std::vector<TCommand*>& RunningCommands() const { return running_; }
+  uint16_t CanStartRun(TCommand* command);
+  double CurrentTime() const;
+  uint16_t PrepareRunTo(int32_t frame);
+  void NotifyFrame(int32_t frame);
+  void RunToFrame(int32_t frame, EngineProgressCallback progress);
+  void OfferToDropFrames();
+  void SetStopFrame(int16_t frame);
+  int16_t GetStopFrame();
+  int16_t NextStepFrame() override;
+  // The input value records of the last solver call.
+  std::vector<uint8_t> InputRecords() const;
+
+ private:
+  void CollectInputValues();
+  // Handles a failed solver step; answers whether the loop goes on.
+  bool HandleRunFailure(int16_t error, const int32_t* status);
+  void GrowStore();
+  void ForgetObject(TLink* object);
+  bool SetScale(double scale);
+
+  TWorldHost* host_ = &TWorldHost::Default();
+  std::vector<std::unique_ptr<TLink>> owned_;
+  std::unique_ptr<TSolverEngine> engine_;
+
+  TCommand* firstRunning_ = nullptr;
+  std::vector<TCommand*> running_;
+  uint16_t startAtFrameZero_ = 0;
+  int16_t stopFrame_ = 0;
+  uint16_t clickWord_ = 0;
+  TLink* engineObject_ = nullptr;
+  std::vector<TLink*> viewObjects_;
+  uint16_t solverWorldLoaded_ = 0;
+  int32_t runState_ = kRunIdle;
+  uint16_t dropOldFrames_ = 0;
+  uint16_t askBeforeDropping_ = 0;
+  Handle inputBuffer_ = nullptr;
+  int32_t inputCount_ = 0;
+  std::vector<TLink*> pauseControls_;
+  std::vector<TLink*> inputs_;
+  std::vector<TLink*> outputs_;
+  std::vector<TLink*> otherGadgets_;
+  std::vector<TLink*> bodies_;
+  std::vector<TLink*> eightValue_;
+  std::vector<TLink*> frameListeners_;
+  uint16_t canPlay_ = 0;
+  int32_t outputDisplay_ = 2;
+  uint16_t doublePrecision_ = 0;
+  uint16_t selectionMarksStale_ = 0;
+  uint16_t marksWord_ = 0;
+  uint16_t windowStateWord_ = 1;
+  TLink* unitHandler_ = nullptr;
+  uint16_t angleSnap_ = 0;
+  uint16_t useStoredDistance_ = 1;
+  double snapDistance_ = 0.0;
+  uint16_t columnList_ = 0;
+  uint16_t resetGuard_ = 0;
+  uint16_t trackReset_ = 0;
+  int32_t viewWidth_ = 0;
+};

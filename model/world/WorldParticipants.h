@@ -1,0 +1,49 @@
+#pragma once
+// What the world asks of the objects it runs with. An object takes part by deriving from the
+// interface of its role as well as from its link class: the world finds the role when it adopts
+// the object.
+
+#include <cstdint>
+
+// An object whose values each recorded frame holds.
+class TFrameParticipant {
+ public:
+  // The values every frame holds for the object before the values of the pause controls: 3 for
+  // a body (x, y, rotation), 8 for an object that records its full state, else 0.
+  virtual int32_t FixedFrameValues() const { return 0; }
+  // The values a member of the pause-control list adds to every frame.
+  virtual int32_t FrameValueCount() const { return 0; }
+  // Told the frame now shown and the frames held.
+  virtual void FrameChanged(int16_t /*frame*/, int16_t /*first*/, int16_t /*last*/) {}
+  // Told to forget its marks, with (-1, 0, -1).
+  virtual void MarkFrames(int16_t /*frame*/, int16_t /*first*/, int16_t /*last*/) {}
+
+ protected:
+  ~TFrameParticipant() = default;
+};
+
+// An input whose value goes to the solver before every solver call.
+class TRunInput {
+ public:
+  // Kind 5: the input takes its value from a table by time.
+  static constexpr int16_t kTableInput = 5;
+  // Brings the value up to date from whatever the input is linked to.
+  virtual void WriteLinkedValue() {}
+  virtual int16_t InputKind() const { return 0; }
+  virtual bool HasTable() const { return false; }
+  // Takes the value of the table at the time.
+  virtual void TakeTableValue(double /*time*/) {}
+  virtual double InputValue() const = 0;
+
+ protected:
+  ~TRunInput() = default;
+};
+
+// An object told the frame the solver is about to compute.
+class TFrameListener {
+ public:
+  virtual void TargetFrame(int32_t frame) = 0;
+
+ protected:
+  ~TFrameListener() = default;
+};

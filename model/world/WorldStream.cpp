@@ -1,0 +1,139 @@
+// The hand-over of the world to the solver, frame changes and walks over recorded frames.
+
+#include <algorithm>
+
+#include "core/Failure.h"
+#include "model/filing/ObjectWriter.h"
+#include "model/world/RunCommand.h"
+#include "model/world/WorldDoc.h"
+#include "model/world/WorldParticipants.h"
+
+namespace {
+
+// The most values a frame may hold: the store and the solver count them in 16 bits.
+constexpr int64_t kMostValuesPerFrame = 32767;
+
+int32_t FrameValueCountOf(const TLink* object) {
+  const auto* participant = dynamic_cast<const TFrameParticipant*>(object);
+  return participant != nullptr ? participant->FrameValueCount() : 0;
+}
+
+}  // namespace
+
+void TWorldDoc::WorldChanged() {
+  if (solverWorldLoaded_ != 0 || GetStore() == nullptr) ResetHistory(0);
+  solverWorldLoaded_ = 0;
+}
+
+void TWorldDoc::ResetHistory(uint16_t force) {
+  if (resetGuard_ != 0) return;
+  if (force == 0 && GetStore() != nullptr && solverWorldLoaded_ == 0) return;
+  StopRunning();
+  solverWorldLoaded_ = 0;
+  if (GetStore() == nullptr && RunBridgeHooks().makeStore != nullptr)
+    SetStore(RunBridgeHooks().makeStore());
+  TFrameStore* store = GetStore();
+  if (store == nullptr) return;
+  const bool atNoFrame = store->CurrentFrame() == -1;
+  store->Clear();
+  if (!atNoFrame) FrameChanged(-1);
+}
+
+std::vector<uint8_t> TWorldDoc::NativeStream() {
+  const std::vector<TLink*> objects = Objects();
+  auto writer = WriteObjectsDefault(&objects, 0, this, 1, nullptr);
+  Handle handle = writer->TakeHandle();
+  const auto* bytes = reinterpret_cast<const uint8_t*>(HandleData(handle));
+  std::vector<uint8_t> stream(bytes, bytes + GetHandleByteSize(handle));
+  FreeHandle(handle);
+  return stream;
+}
+
+void TWorldDoc::LoadEngineWorld() {
+  if (solverWorldLoaded_ != 0) return;
+  FailIfNull(engine_.get());
+  const std::vector<uint8_t> stream = NativeStream();
+  FailIfError(engine_->ClearWorld());
+  FailIfError(engine_->ReadWorld(stream.data(), static_cast<int32_t>(stream.size())));
+  TFrameStore* store = GetStore();
+  if (store != nullptr && store->FrameCount() == 0) {
+    int64_t values = 3 * static_cast<int64_t>(bodies_.size()) +
+                     8 * static_cast<int64_t>(eightValue_.size());
+    for (const TLink* member : pauseControls_)
+      values += FrameValueCountOf(member);
+    if (values > kMostValuesPerFrame) ThrowFailure(kErrOutOfMemory, 0);
+    store->SetValuesPerFrame(static_cast<int32_t>(values));
+  }
+  solverWorldLoaded_ = 1;
+}
+
+void TWorldDoc::FrameChanged(int16_t frame) {
+  if (frame < 0) frame = -1;
+  if (frame == -1) {
+    ClearMarks();
+    trackReset_ = 0;
+  }
+  const auto first = static_cast<int16_t>(FirstHeldFrame());
+  const auto last = static_cast<int16_t>(LastFrame());
+  for (TLink* member : pauseControls_) {
+    if (auto* participant = dynamic_cast<TFrameParticipant*>(member))
+      participant->FrameChanged(frame, first, last);
+  }
+  const std::vector<TLink*> views = viewObjects_;
+  for (TLink* object : views) {
+    if (auto* participant = dynamic_cast<TFrameParticipant*>(object))
+      participant->FrameChanged(frame, first, last);
+  }
+}
+
+void TWorldDoc::ShowFrame(int16_t frame, uint16_t) {
+  TFrameStore* store = GetStore();
+  if (store == nullptr) return;
+  store->SetCurrentFrame(frame);
+  const auto first = static_cast<int16_t>(FirstHeldFrame());
+  const auto last = static_cast<int16_t>(LastFrame());
+  for (const auto* list : {&bodies_, &eightValue_}) {
+    for (TLink* object : *list) {
+      if (auto* participant = dynamic_cast<TFrameParticipant*>(object))
+        participant->FrameChanged(frame, first, last);
+    }
+  }
+  FrameChanged(frame);
+}
+
+void TWorldDoc::ForEachRecordedFrame(int16_t first, int16_t last, TLink* object,
+                                     const FrameCallback& callback) {
+  TFrameStore* store = GetStore();
+  if (store == nullptr) return;
+  const int32_t from = std::max<int32_t>(first, store->FirstHeldFrame());
+  const int32_t to = std::min<int32_t>(last, store->LastFrame());
+  if (from > to) return;
+  // An object's values are found by counting back from the end of the frame.
+  int32_t offset = store->ValuesPerFrame();
+  bool found = false;
+  if (columnList_ == 0) {
+    for (auto it = pauseControls_.rbegin(); it != pauseControls_.rend() && !found; ++it) {
+      offset -= FrameValueCountOf(*it);
+      found = *it == object;
+    }
+  } else {
+    const std::vector<TFrameColumn>& columns = store->Columns();
+    for (auto it = columns.rbegin(); it != columns.rend() && !found; ++it) {
+      offset -= it->valueCount;
+      found = object != nullptr && it->objectId == object->GetIdentifier();
+    }
+  }
+  if (!found) return;
+  const int16_t mode = store->SetReadMode(1);
+  try {
+    for (int32_t frame = from; frame <= to; ++frame) {
+      store->PositionAtFrame(frame);
+      store->Advance(offset);
+      callback(static_cast<int16_t>(frame), *store);
+    }
+  } catch (...) {
+    store->SetReadMode(mode);
+    throw;
+  }
+  store->SetReadMode(mode);
+}
