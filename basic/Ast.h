@@ -121,6 +121,7 @@ struct Param {
   std::string name;
   std::string key;
   TypeRef type;
+  bool isArray = false;  // name(): the caller's array itself
   bool byRef = true;
   bool optional = false;
   ExprPtr defaultValue;

@@ -88,7 +88,9 @@ void Compiler::CompileProc(const Proc& proc, ProcInfo& info) {
   exitProc_.clear();
   info.codeStart = Here();
   for (const Param& param : proc.params) {
-    AddLocal(param.key, MakeSlot(param.type, nullptr, proc.line, proc.column));
+    SlotInfo slot = MakeSlot(param.type, nullptr, proc.line, proc.column);
+    slot.isArray = param.isArray;
+    AddLocal(param.key, std::move(slot));
   }
   if (proc.isFunction) {
     info.resultSlot = AddLocal("", MakeSlot(proc.result, nullptr, proc.line, proc.column));

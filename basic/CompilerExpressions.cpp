@@ -160,11 +160,6 @@ void Compiler::CompileBuiltin(const Expr& at, Builtin id, const std::vector<Expr
   const auto count = static_cast<int32_t>(args.size());
   if (count < info.least || count > info.most)
     Fail(at.line, at.column, "Wrong number of arguments for '" + at.name + "'");
-  if (id == Builtin::kUBound || id == Builtin::kLBound) {
-    const Expr& array = *args[0];
-    const Sym sym = array.kind == ExprKind::kName ? Resolve(array.key) : Sym{};
-    if (!sym.isArray) Fail(array.line, array.column, "'" + at.name + "' needs an array variable");
-  }
   CompileArgs(args);
   Emit(Op::kBuiltin, static_cast<int32_t>(id), count);
 }

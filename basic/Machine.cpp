@@ -99,7 +99,8 @@ void Machine::EnterProc(int32_t index, int32_t argc, int32_t returnPc) {
     Raise(28);
   for (int32_t i = 0; i < argc; ++i) {
     Value& arg = stack_[base + i];
-    if (arg.type() != proc.locals[i].type || arg.type() == VType::kObject) arg = Typed(proc.locals[i], std::move(arg));
+    const SlotInfo& slot = proc.locals[i];
+    if (arg.type() != slot.type || arg.type() == VType::kObject || slot.isArray) arg = Typed(slot, std::move(arg));
   }
   for (int32_t i = argc; i < locals; ++i) {
     const SlotInfo& slot = proc.locals[i];

@@ -79,6 +79,11 @@ void Machine::StoreLocal(int32_t slot, Value value) {
 // A value converted to a variable's declared type. An object keeps its pointer and takes the
 // declared class when the two are related, so members of the declared class can be called.
 Value Machine::Typed(const SlotInfo& slot, Value value) {
+  if (slot.isArray) {
+    // An array parameter: the caller's array itself, so the procedure's changes are the caller's.
+    if (value.type() != VType::kArray) Raise(13);
+    return value;
+  }
   if (slot.type == VType::kEmpty) return value;
   if (slot.type == value.type() && slot.type != VType::kObject) return value;  // a Variant takes anything, arrays too
   if (slot.type != VType::kObject) {

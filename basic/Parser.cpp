@@ -134,6 +134,11 @@ Param Parser::ParseParam() {
   else AcceptWord("byref");
   param.name = ExpectName("a parameter name");
   param.key = Lower(param.name);
+  if (Accept(Tok::kLParen)) {
+    Expect(Tok::kRParen, "')' after an array parameter's name");
+    if (!param.byRef) Fail("An array parameter cannot be ByVal");
+    param.isArray = true;
+  }
   if (IsWord("as")) param.type = ParseAsType();
   if (Accept(Tok::kEq)) {
     if (!param.optional) Fail("Only an Optional parameter can have a default value");

@@ -8,12 +8,22 @@ Function Total(values) As Double
   Next
 End Function
 
+' An array parameter is the caller's array: changes made through it are the caller's.
+Sub Scale(values() As Double, factor As Double)
+  Dim i As Integer
+  For i = LBound(values) To UBound(values)
+    values(i) = values(i) * factor
+  Next
+End Sub
+
 Sub Main()
   Dim a(5) As Double, i As Integer, j As Integer
   For i = 0 To UBound(a)
     a(i) = i * 1.5
   Next
   Print LBound(a); " "; UBound(a); " "; a(4); " "; Total(a)
+  Scale a, 2
+  Print a(4); " "; Total(a)
   For i = 1 To 3
     For j = 1 To 2
       table(i, j) = i * 10 + j
