@@ -3,6 +3,7 @@
 #include <cinttypes>
 #include <iterator>
 
+#include "bodies/BodyClasses.h"
 #include "core/Alert.h"
 #include "core/ClassHierarchy.h"
 #include "core/ClassRegistry.h"
@@ -46,6 +47,7 @@ const Unit kUnits[] = {
     {LoadToolIcons, nullptr},            // tool icons (shared, live as long as the program)
     {RegisterThingClasses, nullptr},
     {RegisterUnitHandler, FreeUnitHandler},  // unit handler and the global one
+    {RegisterBodyClasses, FreeBodyClasses},  // mass
     {LoadClassHierarchy, nullptr},
     {RegisterGeometryManager, FreeGeometryManager},
     {InstallWindowBinding, FreeMenuItemMarks},  // window layer

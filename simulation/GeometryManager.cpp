@@ -40,7 +40,20 @@ void AppendOnce(std::vector<TLink*>& list, TLink* object) {
   ThrowFailure(static_cast<int16_t>(FormulaErrorNumber(code)), 0);
 }
 
+TGeometryAssembly*& Installed() {
+  static TGeometryAssembly* installed = nullptr;
+  return installed;
+}
+
 }  // namespace
+
+void InstallGeometryAssembly(TGeometryAssembly* assembly) {
+  Installed() = assembly;
+}
+
+TGeometryAssembly* InstalledGeometryAssembly() {
+  return Installed();
+}
 
 std::vector<TLink*> TWorldGeometryManager::LinksOf(TList& list) {
   std::vector<TLink*> links;
@@ -54,16 +67,18 @@ std::vector<TLink*> TWorldGeometryManager::LinksOf(TList& list) {
 
 std::vector<TLink*> TWorldGeometryManager::WithJoined(const std::vector<TLink*>& objects) {
   std::vector<TLink*> all = objects;
-  if (assembly_ == nullptr) return all;
+  TGeometryAssembly* assembly = Assembly();
+  if (assembly == nullptr) return all;
   std::vector<TLink*> joined;
-  assembly_->CollectJoined(objects, joined);
+  assembly->CollectJoined(objects, joined);
   for (TLink* object : joined)
     AppendOnce(all, object);
   return all;
 }
 
 void TWorldGeometryManager::Assemble(const std::vector<TLink*>& objects, int16_t flag) {
-  if (assembly_ != nullptr && !objects.empty()) assembly_->Assemble(objects, flag);
+  TGeometryAssembly* assembly = Assembly();
+  if (assembly != nullptr && !objects.empty()) assembly->Assemble(objects, flag);
 }
 
 void TWorldGeometryManager::Prepare(TList& targets, int16_t withJoined, int16_t) {

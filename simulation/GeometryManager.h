@@ -27,6 +27,11 @@ class TGeometryAssembly {
   virtual void Assemble(const std::vector<TLink*>& objects, int16_t flag) = 0;
 };
 
+// The assembly that every manager without one of its own uses: the bodies layer installs it at
+// start-up and removes it (null) at shut-down.
+void InstallGeometryAssembly(TGeometryAssembly* assembly);
+TGeometryAssembly* InstalledGeometryAssembly();
+
 // The tags whose formulas place an object: bodies "pM_x", "pM_y", "pM_r"; points "p__x",
 // "p__y", "p__r".
 inline constexpr uint32_t kGeometryTags[] = {MakeTag("pM_x"), MakeTag("pM_y"), MakeTag("pM_r"),
@@ -38,7 +43,11 @@ class TWorldGeometryManager : public TLink, public TGeometryManagerHook {
  public:
   TWorldGeometryManager() = default;
 
+  // An assembly of the manager's own, in place of the installed one (null: the installed one).
   void SetAssembly(TGeometryAssembly* assembly) { assembly_ = assembly; }
+  TGeometryAssembly* Assembly() const {
+    return assembly_ != nullptr ? assembly_ : InstalledGeometryAssembly();
+  }
   // The world's formulas are checked against (null: formulas naming objects cannot be checked and
   // are refused with -28803).
   void SetFormulaWorld(const FormulaEnvironment* world) { formulaWorld_ = world; }

@@ -159,3 +159,36 @@ TEST(GeometryManagerHookTest, TheObjectModelFindsTheManagerThroughTheHook) {
 }
 
 }  // namespace
+
+TEST(GeometryManagerAssemblyTest, ManagersUseTheInstalledAssemblyUnlessGivenTheirOwn) {
+  TPlaced a;
+  TPlaced b;
+  Assembly installed;
+  installed.a = &a;
+  installed.b = &b;
+  InstallGeometryAssembly(&installed);
+  TWorldGeometryManager manager;
+  TList targets;
+  targets.IList();
+  targets.InsertLast(&a);
+  manager.Finish(*manager.Register(targets, 1151));
+  ASSERT_EQ(installed.assembled.size(), 1u);
+
+  Assembly own;
+  manager.SetAssembly(&own);
+  manager.Finish(*manager.Register(targets, 1151));
+  EXPECT_EQ(installed.assembled.size(), 1u);
+  EXPECT_EQ(own.assembled.size(), 1u);
+
+  // Without any assembly there is nothing joined and nothing to move.
+  manager.SetAssembly(nullptr);
+  InstallGeometryAssembly(nullptr);
+  TList geometry;
+  geometry.IList();
+  manager.Relink(targets, 1, 1, 1, nullptr, geometry);
+  EXPECT_EQ(geometry.GetCount(), 1);
+  manager.Flush(0);
+  EXPECT_EQ(installed.assembled.size(), 1u);
+  geometry.DeleteAll();
+  targets.DeleteAll();
+}

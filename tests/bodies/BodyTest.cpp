@@ -1,0 +1,312 @@
+// The body base class and its vector-display bases, through the class registry, the program's
+// resource library and the document filing.
+
+#include "bodies/Body.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "bodies/BodyClasses.h"
+#include "core/ClassRegistry.h"
+#include "core/Failure.h"
+#include "core/Handle.h"
+#include "core/Resources.h"
+#include "model/filing/ClassSource.h"
+#include "model/filing/ObjectReader.h"
+#include "model/filing/ObjectWriter.h"
+#include "resources/ResourceLibraries.h"
+#include "simulation/Engine.h"
+#include "simulation/StopWhen.h"
+#include "simulation/UnitHandler.h"
+
+namespace {
+
+std::string Text(const Str255& text) {
+  return {text.Chars(), static_cast<size_t>(text.Length())};
+}
+
+std::string TextOf(const TFormula& formula) {
+  Str255 text;
+  formula.GetText(text);
+  return Text(text);
+}
+
+// A shape of fixed area whose moment modes give m (w^2 + h^2) / 12 for a 2 x 1 rectangle,
+// m w^2 / 3 and 0.
+class TTestShape : public TMass {
+ public:
+  void ComputeArea() override { SetArea(area); }
+  double MomentForMode2() override { return GetMass() * 5.0 / 12.0; }
+  double MomentForMode3() override { return GetMass() * 4.0 / 3.0; }
+  double area = 2.0;
+};
+
+class TTestPoint : public TVectorPointBase {};
+
+class BodyTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    InitHandlePool();
+    RegisterResourceLibraries();
+    SetResourceModule1(LoadResourceLibrary(kMainResourceLibrary));
+    RegisterThingClasses();
+    LoadEngineLibrary();
+    RegisterStopWhen();
+    RegisterUnitHandler();
+    RegisterBodyClasses();
+    FreezeClassRegistry();
+  }
+  void TearDown() override {
+    FreeBodyClasses();
+    FreeClassRegistry();
+    FreeUnitHandler();
+    FreeEngineLibrary();
+    SetResourceModule1(nullptr);
+    FreeHandlePool();
+  }
+
+  static std::vector<uint8_t> Document(TLink& object) {
+    const std::vector<TLink*> objects{&object};
+    auto writer = WriteObjectsDefault(&objects, 1, nullptr, 2, nullptr);
+    Handle handle = writer->TakeHandle();
+    const auto* data = reinterpret_cast<const uint8_t*>(HandleData(handle));
+    std::vector<uint8_t> bytes(data, data + GetHandleByteSize(handle));
+    FreeHandle(handle);
+    return bytes;
+  }
+
+  static std::unique_ptr<TMass> ReadBody(const std::vector<uint8_t>& bytes) {
+    auto reader = ReadObjects(bytes, 2, 1, nullptr, nullptr, nullptr, nullptr);
+    reader->Complete(0);
+    auto read = reader->TakeObjects();
+    if (read.size() != 1 || !read[0]->IsMemberClass(TMass::kClassID)) return nullptr;
+    return std::unique_ptr<TMass>(static_cast<TMass*>(read[0].release()));
+  }
+
+  TGlobalVectorHandler handler;
+};
+
+}  // namespace
+
+TEST_F(BodyTest, ABodyMadeThroughTheRegistryStartsWithUnitMassAndSharedPatterns) {
+  EXPECT_EQ(ClassIdFromTag(kMassTag), 523);
+  std::unique_ptr<TObject> made(CreateObjectByTag(kMassTag));
+  ASSERT_NE(made, nullptr);
+  ASSERT_TRUE(made->IsMemberClass(TMass::kClassID));
+  EXPECT_TRUE(made->IsMemberClass(TVectorMassBase::kClassID));
+  EXPECT_TRUE(made->IsMemberClass(TVectorThing::kClassID));
+  EXPECT_EQ(made->GetClassIDAt(1), 690);
+  auto& body = static_cast<TMass&>(*made);
+  body.Initialize();
+  EXPECT_EQ(body.GetArea(), 1.0);
+  EXPECT_EQ(body.GetDensity(), 1.0);
+  EXPECT_FALSE(body.IsMassValid());
+  EXPECT_EQ(body.GetMass(), 1.0);
+  EXPECT_TRUE(body.IsMassValid());
+  EXPECT_EQ(Text(body.GetKindName()), "Body");
+  EXPECT_TRUE(body.HasProperty(kMassTag));
+  EXPECT_EQ(body.GetPatternNumber(), 11);
+  ASSERT_NE(TMass::PatternTable(), nullptr);
+  EXPECT_EQ(TMass::PatternTable()[23], 34);
+  // Labels come from the resource library.
+  EXPECT_EQ(Text(TMass::BodyLabel(3443)), "x");
+  EXPECT_EQ(Text(TMass::BodyLabel(3444)), "y");
+  EXPECT_EQ(Text(TMass::BodyLabel(3450)), "Radius");
+  EXPECT_EQ(Text(TMass::BodyLabel(3453)), "Width");
+  EXPECT_TRUE(TMass::BodyLabel(3454).IsEmpty());
+}
+
+TEST_F(BodyTest, TheClassTableMakesEveryStoredClassFromItsFirstBlock) {
+  const auto table = LoadFactTable();
+  ASSERT_TRUE(table.has_value());
+  const struct {
+    int16_t code;
+    int16_t classId;
+  } expected[] = {{5005, TMass::kClassID},
+                  {kBlockBodyVectorFlags, TMass::kClassID},
+                  {kBlockPauseControls, TStopWhen::kClassID},
+                  {kBlockRunSettings, TEngine::kClassID},
+                  {kBlockUnitSettings, TWorldUnitHandler::kClassID}};
+  for (const auto& entry : expected) {
+    const auto tag = LookupFactTable(*table, entry.code);
+    ASSERT_TRUE(tag.has_value()) << entry.code;
+    std::unique_ptr<TLink> made(MapOldClassTag(*tag));
+    ASSERT_NE(made, nullptr) << entry.code;
+    EXPECT_TRUE(made->IsMemberClass(entry.classId)) << entry.code;
+  }
+}
+
+TEST_F(BodyTest, MassPropertiesAreComputedFromWhatIsGiven) {
+  TTestShape shape;
+  shape.Initialize();
+  shape.SetDensity(3.0);
+  EXPECT_EQ(shape.GetMass(), 6.0);
+  EXPECT_DOUBLE_EQ(shape.GetMoment(), 2.5);
+  shape.SetMomentModeValue(3);
+  shape.InvalidateMassProperties();
+  EXPECT_DOUBLE_EQ(shape.GetMoment(), 8.0);
+
+  // A given constant mass: a change of shape gives a new density, an area of 0 keeps the old.
+  shape.SetMassGiven(1);
+  shape.SetMass(4.0);
+  shape.area = 8.0;
+  shape.InvalidateMassProperties();
+  EXPECT_EQ(shape.GetDensity(), 0.5);
+  EXPECT_EQ(shape.GetMass(), 4.0);
+  shape.area = 0.0;
+  shape.InvalidateMassProperties();
+  EXPECT_EQ(shape.GetDensity(), 0.5);
+
+  // A moment mode outside 2 to 4 counts as a given moment.
+  shape.SetMomentModeValue(7);
+  shape.InvalidateMassProperties();
+  const double before = shape.GetMoment();
+  EXPECT_TRUE(shape.IsMomentGiven());
+  EXPECT_EQ(shape.GetMomentModeValue(), kMomentGiven);
+  EXPECT_EQ(shape.GetMoment(), before);
+
+  // A mass given by a formula text forces a given moment and computes nothing.
+  TTestShape byFormula;
+  byFormula.Initialize();
+  byFormula.SetMassText("2 * 3");
+  byFormula.GetMoment();
+  EXPECT_EQ(byFormula.GetMomentModeValue(), kMomentGiven);
+  EXPECT_EQ(byFormula.GetMomentFormula()->GetValue(), 0.0);
+
+  shape.SetLocalBounds(TDoubleRect(-1, 2, 3, -4));
+  shape.ComputeExtent();
+  EXPECT_EQ(shape.ExtentSquared(), 16.0);
+}
+
+TEST_F(BodyTest, ShownFramesReplaceValuesAndKeepFormulaTexts) {
+  TMass body;
+  body.Initialize();
+  body.PositionX()->SetFromPieces("1 + 1");
+  body.ShowFrameState({3.0, 4.0, 0.5}, {1.0, 2.0, 0.25}, 0.8, 0.6);
+  EXPECT_TRUE(body.PositionX()->IsFormula());
+  EXPECT_EQ(TextOf(*body.PositionX()), "1 + 1");
+  EXPECT_EQ(body.PositionX()->GetValue(), 3.0);
+  EXPECT_EQ(body.PositionY()->GetValue(), 4.0);
+  EXPECT_EQ(body.VelocityRotation()->GetValue(), 0.25);
+  EXPECT_TRUE(body.IsShownValid());
+  EXPECT_EQ(body.ShownTransform().cosine, 0.8);
+  EXPECT_EQ(body.ShownTransform().tx, 3.0);
+  EXPECT_EQ(body.ShownTransform().angle, 0.5);
+}
+
+TEST_F(BodyTest, VectorCommandsMakeAndDeleteArrows) {
+  TMass body;
+  body.Initialize();
+  body.SetDescription("body[3]");
+  // Outside a world there is no vector handler to make arrows with.
+  EXPECT_THROW(body.SetVectorShown(1, 1, 0, 0), QVException);
+  body.AdoptWorld(&handler, 0);
+
+  uint16_t enabled = 0;
+  uint16_t mark = 1;
+  ASSERT_TRUE(body.GetCommandState(kCmdShowAcceleration, enabled, mark));
+  EXPECT_EQ(mark, 0);
+  body.DoCommandValue(kCmdShowVelocity, 1);
+  body.DoCommandValue(kCmdShowAcceleration, 1);
+  body.DoCommandValue(kCmdShowForce, 1);
+  body.DoCommandValue(kCmdShowGravity, 1);
+  body.DoCommandValue(kCmdShowContact, 1);
+  EXPECT_EQ(body.ArrowCount(), 5);
+  ASSERT_TRUE(body.GetCommandState(kCmdShowGravity, enabled, mark));
+  EXPECT_EQ(mark, 1);
+  EXPECT_TRUE(body.HasArrow(3));  // no gravity field: the uniform form
+  EXPECT_FALSE(body.GetCommandState(1031, enabled, mark));
+
+  auto* force = dynamic_cast<TVectorArrow692*>(body.GetArrow(2));
+  ASSERT_NE(force, nullptr);
+  EXPECT_EQ(force->FormulaCount(), 2);
+  EXPECT_EQ(TextOf(force->Component(0)), "body[3].mass * body[3].a.x");
+  EXPECT_EQ(TextOf(force->Component(1)), "body[3].mass * body[3].a.y");
+  // Without an active gravity field the gravity vector has no formula to record.
+  EXPECT_EQ(body.GetArrow(3)->FormulaCount(), 0);
+  EXPECT_EQ(body.CountElements(), 4);
+
+  // The velocity arrow shows and sets the initial velocity.
+  body.DragVector(0, {3.0, -4.0});
+  TVector velocity{0, 0};
+  ASSERT_TRUE(body.GetVectorValue(0, velocity));
+  EXPECT_EQ(velocity, TVector(3.0, -4.0));
+  EXPECT_EQ(body.VelocityY()->GetValue(), -4.0);
+  EXPECT_FALSE(body.GetVectorValue(11, velocity));
+
+  // The option keeps the velocity arrow when the menu hides it; remove-all spares it too.
+  body.SetVectorOption(0, 1);
+  body.DoCommandValue(kCmdShowVelocity, 0);
+  EXPECT_TRUE(body.HasArrow(0));
+  body.DoCommandValue(kCmdRemoveVectors, 1);
+  EXPECT_EQ(body.ArrowCount(), 1);
+  EXPECT_TRUE(body.HasArrow(0));
+  EXPECT_EQ(body.AreVectorsSuppressed(), 1);
+  EXPECT_EQ(body.IsVectorShown(1), 0);
+  // Showing a vector from the menu lifts the suppression.
+  body.DoCommandValue(kCmdShowAcceleration, 1);
+  EXPECT_EQ(body.AreVectorsSuppressed(), 0);
+  EXPECT_EQ(body.ArrowCount(), 2);
+  body.SetArrow(1, body.NewArrow(1));
+  EXPECT_EQ(body.ArrowCount(), 2);
+
+  TTestPoint point;
+  point.Initialize();
+  point.SetDescription("P");
+  point.AdoptWorld(&handler, 1);  // points ignore the velocity option
+  EXPECT_FALSE(point.HasArrow(0));
+  point.DoCommandValue(kCmdShowForce, 1);
+  point.DoCommandValue(kCmdShowGravity, 1);  // not a point's command
+  EXPECT_EQ(point.ArrowCount(), 1);
+  uint16_t resolved = 1;
+  uint16_t field = 1;
+  EXPECT_EQ(Text(point.BuildVectorFormula(2, 1, resolved, field)), "constraintforce(P).y");
+  EXPECT_EQ(Text(point.BuildVectorFormula(0, 0, resolved, field)), "P.v.x");
+  EXPECT_EQ(resolved + field, 0);
+}
+
+TEST_F(BodyTest, VectorFlagsAndRecordedFormulasRoundTrip) {
+  TMass body;
+  body.Initialize();
+  body.SetDescription("body[1]");
+  body.AdoptWorld(&handler, 0);
+  body.DoCommandValue(kCmdShowAcceleration, 1);
+  body.DoCommandValue(kCmdShowForce, 1);
+  body.DoCommandValue(kCmdShowElectrostatic, 1);
+  body.DoCommandValue(kCmdShowFriction, 1);
+  body.DoCommandValue(kCmdShowCustomField, 1);
+  const std::vector<uint8_t> bytes = Document(body);
+  EXPECT_EQ(body.RecordedFormulaCount(), 4);
+
+  const auto read = ReadBody(bytes);
+  ASSERT_NE(read, nullptr);
+  for (const int16_t index : {1, 2, 7, 10})
+    EXPECT_EQ(read->IsVectorShown(index), 1) << index;
+  EXPECT_EQ(read->IsVectorShown(0), 0);
+  EXPECT_EQ(read->ShowsCustomVector(), 1);
+  EXPECT_EQ(read->RecordedFormulaCount(), 4);
+  // Read outside a world: the arrows wait for the world's vector handler.
+  EXPECT_EQ(read->ArrowCount(), 0);
+  EXPECT_EQ(read->AreArrowsPending(), 1);
+  read->SetDescription("body[1]");
+  read->AdoptWorld(&handler, 0);
+  EXPECT_EQ(read->ArrowCount(), 5);
+  EXPECT_TRUE(read->HasArrow(5));
+  EXPECT_EQ(read->CountElements(), 4);
+  EXPECT_EQ(Document(*read), bytes);
+
+  // A damaged count of recorded formulas must not make the element list read past its block.
+  std::vector<uint8_t> damaged = bytes;
+  const uint8_t count[] = {0x00, 0x00, 0x00, 0x04, 0x00, 0x00, 0x00, 0x00};
+  auto at = std::search(damaged.begin(), damaged.end(), std::begin(count), std::end(count));
+  ASSERT_NE(at, damaged.end());
+  at[0] = at[1] = at[2] = 0xFF;
+  at[3] = 0xFB;  // -5
+  const auto repaired = ReadBody(damaged);
+  ASSERT_NE(repaired, nullptr);
+  EXPECT_EQ(repaired->RecordedFormulaCount(), 0);
+  EXPECT_EQ(repaired->IsVectorShown(2), 1);
+}
