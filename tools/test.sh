@@ -2,7 +2,7 @@
 # Installs what is missing, builds everything with AddressSanitizer and UndefinedBehaviorSanitizer
 # and runs every test. The build folder is kept, so a second run only rebuilds what changed.
 # The first run compiles everything: about 11 minutes on 2 cores, and build/test takes about
-# 1 GB.
+# 1.5 GB.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 start=$SECONDS
