@@ -293,6 +293,16 @@ TEST(StreamRun, EntryPointsRefuseWhatTheyCannotUse) {
             kEngineNoWorld);
   EXPECT_EQ(status[0], kEngineNoWorld);
   EXPECT_EQ(unlock_world(run.World()), kEngineOk);
+  // The settings in force are the stream's while a world is read, the accurate mode's without.
+  double step = 0, integrator = 0, overlap = 0, assembly = 0;
+  ASSERT_EQ(suggest_external_dt(run.World(), &step, &integrator, &overlap, &assembly), kEngineOk);
+  EXPECT_EQ(step, 1.0 / 30);
+  const auto stream = Pendulum().Stream(30);
+  ASSERT_EQ(read_world(run.World(), stream.data(), static_cast<int32_t>(stream.size())), kEngineOk);
+  ASSERT_EQ(suggest_external_dt(run.World(), &step, &integrator, &overlap, &assembly), kEngineOk);
+  EXPECT_DOUBLE_EQ(step, Pendulum().Period() / 30);
+  EXPECT_EQ(integrator, 1e-12);
+  EXPECT_EQ(assembly, 1e-13);
   double value = 0;
   EXPECT_EQ(engine_value(run.World(), 3, &value), kEngineBadArgument);
   ASSERT_EQ(engine_value(run.World(), 1, &value), kEngineOk);
