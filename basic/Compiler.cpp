@@ -43,20 +43,34 @@ void Compiler::DeclareModule() {
         Fail(decl.line, decl.column, "'" + decl.name + "' is already defined");
       if (stmt->kind == StmtKind::kConst) {
         Value value = Fold(*stmt->args[i]);
-        if (decl.type.type != VType::kEmpty && decl.type.type != VType::kObject) value = value.ConvertTo(decl.type.type);
+        if (decl.type.type != VType::kEmpty && decl.type.type != VType::kObject)
+          value = Convert(value, decl.type.type, decl);
         globalConsts_[decl.key] = std::move(value);
         continue;
       }
       SlotInfo slot = MakeSlot(decl.type, &decl, decl.line, decl.column);
+      int64_t total = 1;
       for (const auto& [lower, upper] : decl.bounds) {
-        const int32_t lo = lower ? Fold(*lower).ToLong() : 0;
-        const int32_t hi = Fold(*upper).ToLong();
-        if (hi < lo - 1) Fail(decl.line, decl.column, "Array bounds are reversed");
+        const int32_t lo = lower ? Convert(Fold(*lower), VType::kLong, decl).RawInt() : 0;
+        const int32_t hi = Convert(Fold(*upper), VType::kLong, decl).RawInt();
+        if (static_cast<int64_t>(hi) < static_cast<int64_t>(lo) - 1)
+          Fail(decl.line, decl.column, "Array bounds are reversed");
+        total *= static_cast<int64_t>(hi) - lo + 1;
+        if (total > kMaxArrayElements) Fail(decl.line, decl.column, "Array '" + decl.name + "' is too large");
         slot.bounds.emplace_back(lo, hi);
       }
       globals_[decl.key] = static_cast<int32_t>(image_.globals.size());
       image_.globals.push_back(std::move(slot));
     }
+  }
+}
+
+// A constant converted for a declaration; a value that does not convert is a compile error there.
+Value Compiler::Convert(const Value& value, VType type, const VarDecl& decl) const {
+  try {
+    return value.ConvertTo(type);
+  } catch (const ScriptError& error) {
+    Fail(decl.line, decl.column, "'" + decl.name + "': " + error.text);
   }
 }
 

@@ -53,6 +53,7 @@ class Compiler {
   int32_t Name(const std::string& text);
   int32_t Constant(const Value& value);
   Value Fold(const Expr& expr);
+  Value Convert(const Value& value, VType type, const VarDecl& decl) const;
   [[noreturn]] void Fail(int32_t line, int32_t column, const std::string& message) const;
 
   // Statements (CompilerStatements.cpp).

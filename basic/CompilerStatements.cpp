@@ -163,13 +163,8 @@ void Compiler::CompileConst(const Stmt& stmt) {
     if (locals_.count(decl.key) || localConsts_.count(decl.key))
       Fail(decl.line, decl.column, "'" + decl.name + "' is already defined");
     Value value = Fold(*stmt.args[i]);
-    if (decl.type.type != VType::kEmpty && decl.type.type != VType::kObject) {
-      try {
-        value = value.ConvertTo(decl.type.type);
-      } catch (const ScriptError& error) {
-        Fail(decl.line, decl.column, "Constant '" + decl.name + "': " + error.text);
-      }
-    }
+    if (decl.type.type != VType::kEmpty && decl.type.type != VType::kObject)
+      value = Convert(value, decl.type.type, decl);
     localConsts_[decl.key] = std::move(value);
   }
 }

@@ -157,6 +157,7 @@ class Lexer {
         ++pos_;
       }
       text += c;
+      if (text.size() > kMaxStringLength) Fail("String too long");
     }
     Add(Tok::kString).text = std::move(text);
   }

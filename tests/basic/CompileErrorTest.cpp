@@ -32,6 +32,9 @@ TEST(BasicCompileErrors, PlaceAndMessage) {
       {"Sub Main()\nEnd Sub\nSub main()\nEnd Sub", 3, 5, "'main' is already defined"},
       {"Sub Main()\n  Print Len(1, 2)\nEnd Sub", 2, 9, "Wrong number of arguments for 'Len'"},
       {"Sub F(a, b)\nEnd Sub\nSub Main()\n  F 1\nEnd Sub", 4, 3, "Argument 'b' of 'F' is not optional"},
+      {"Dim a(1E+12)\nSub Main()\nEnd Sub", 1, 5, "'a': Overflow"},
+      {"Dim a(100000, 100000)\nSub Main()\nEnd Sub", 1, 5, "Array 'a' is too large"},
+      {"Const Small As Integer = 40000\nSub Main()\nEnd Sub", 1, 7, "'Small': Overflow"},
   };
   const std::string deep = "Sub Main()\n  x = " + std::string(300, '(') + "1" + std::string(300, ')') + "\nEnd Sub";
   const std::string long_chain = "Sub Main()\n  x = 1" + [] {
