@@ -377,7 +377,7 @@ uint16_t ScriptMakeString(ScriptEngine* engine, const char* text) {
 void ScriptRaiseError(ScriptRunContext* call, int16_t, int32_t number, const char* text) {
   if (call == nullptr) return;
   call->pendingError = true;
-  call->pendingNumber = number;
+  call->pendingNumber = number != 0 ? number : 5;  // error 0 would read as no error at all
   call->pendingText = text != nullptr ? text : basic::ErrorText(number);
 }
 
