@@ -171,7 +171,7 @@ Value Machine::Dispatch(const Value& object, const MemberDef& member, Access acc
     void* pointer = slots[0].type() == VType::kObject ? slots[0].RawObject() : nullptr;
     if (pointer != nullptr && engine_.hooks.addRef != nullptr && context_.held.insert(pointer).second)
       engine_.hooks.addRef(pointer);
-    return Value::Object(pointer, engine_.ResultClass(member));
+    return Value::Object(pointer, member.resultCls >= 0 ? member.resultCls : engine_.ResultClass(member));
   }
   if (slots[0].type() == VType::kObject) Raise(13);
   if (slots[0].type() == static_cast<VType>(resultType)) return std::move(slots[0]);
