@@ -87,6 +87,7 @@ void Mechanics::BuildRows(const Context& context) {
     row.redundant = (flags & kRedundant) != 0;
     row.saturated = (flags & kSaturated) != 0;
   }
+  if (!colliders_.empty()) BuildContactRows();
 }
 
 // The quantity a goal holds, its Jacobian and velocity-product term, per kind.
@@ -303,6 +304,9 @@ Mechanics::Row& Mechanics::AddPositionRow(RowBuilder& b, const Context& context,
   row.lambda = 0;
   row.redundant = false;
   row.saturated = false;
+  row.contact = -1;
+  row.friction = false;
+  row.compliance = 0;
   const bool noSlip = record.kind == ConstraintKind::Gear || record.kind == ConstraintKind::Rack;
   double rate = 0;
   for (int i = b.Begin(); i < b.Begin() + b.Count(); ++i)

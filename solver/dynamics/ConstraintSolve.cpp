@@ -145,8 +145,12 @@ void Mechanics::Factorise(const std::vector<int>& rows) {
     for (const int end = p.groupEnd[group]; static_cast<int>(k) < end; ++k)
       sum += weighted_[p.pairs[k].first] * flat_[p.pairs[k].second];
     values[p.groupSlot[group]] = sum;
-    if (!changed && sum != p.factored[group]) changed = true;
   }
+  // Contact rows carry a small compliance on their diagonal.
+  for (int r = 0; r < n; ++r)
+    if (rows_[rows[r]].compliance != 0) values[p.diagonal[r]] += rows_[rows[r]].compliance;
+  for (size_t group = 0; group < groups && !changed; ++group)
+    changed = values[p.groupSlot[group]] != p.factored[group];
   if (!changed) return;
   bool success;
   if (dense) {
@@ -205,10 +209,13 @@ void Mechanics::MakePattern(FactorPattern& p, int n, bool dense) {
           p.products.push_back({fa, fb, dof, 0});
           places.emplace_back(ra, rb);
         }
+  p.diagonal.resize(n);
   if (dense) {
     p.matrix.setZero(n, n);
     for (size_t i = 0; i < places.size(); ++i)
       p.products[i].slot = places[i].second * n + places[i].first;
+    for (int r = 0; r < n; ++r)
+      p.diagonal[r] = r * n + r;
     GroupProducts(p);
     return;
   }
@@ -230,6 +237,8 @@ void Mechanics::MakePattern(FactorPattern& p, int n, bool dense) {
     rb = std::max(a, b);
     triplets.emplace_back(ra, rb, 1.0);
   }
+  for (int r = 0; r < n; ++r)
+    triplets.emplace_back(p.order[r], p.order[r], 1.0);  // every row has its diagonal place
   p.upper.resize(n, n);
   p.upper.setFromTriplets(triplets.begin(), triplets.end());
   p.upper.makeCompressed();
@@ -239,6 +248,13 @@ void Mechanics::MakePattern(FactorPattern& p, int n, bool dense) {
     const int* end = p.upper.innerIndexPtr() + p.upper.outerIndexPtr()[col + 1];
     p.products[i].slot =
         static_cast<int>(std::lower_bound(begin, end, row) - p.upper.innerIndexPtr());
+  }
+  for (int r = 0; r < n; ++r) {
+    const int place = p.order[r];
+    const int* begin = p.upper.innerIndexPtr() + p.upper.outerIndexPtr()[place];
+    const int* end = p.upper.innerIndexPtr() + p.upper.outerIndexPtr()[place + 1];
+    p.diagonal[r] =
+        static_cast<int>(std::lower_bound(begin, end, place) - p.upper.innerIndexPtr());
   }
   GroupProducts(p);
   p.ldlt.analyzePattern(p.upper);
@@ -266,13 +282,17 @@ void Mechanics::SelectRows() {
   for (size_t i = 0; i < rows_.size(); ++i) {
     if (!rows_[i].candidate) continue;
     candidates_.push_back(static_cast<int>(i));
+    // Contact rows are never dropped as redundant: their compliance keeps them solvable.
+    if (rows_[i].contact >= 0) continue;
     signature_.push_back(rows_[i].constraint);
     signature_.push_back(rows_[i].goal);
     signature_.push_back(rows_[i].sub);
   }
   if (signature_ != lastSignature_) {
     lastSignature_ = signature_;
-    active_ = candidates_;
+    active_.clear();
+    for (int i : candidates_)
+      if (rows_[i].contact < 0) active_.push_back(i);
     FindRedundantRows();
   }
   solveRows_.clear();
@@ -491,7 +511,9 @@ void Mechanics::SolveBounded(const std::vector<int>& rows, const Eigen::VectorXd
       state[worst] = x[worst] < lower[worst] ? Bound::AtLower : Bound::AtUpper;
       continue;
     }
-    const Eigen::VectorXd residual = MulJ(rows, invMass_.cwiseProduct(MulJt(rows, x))) - b;
+    Eigen::VectorXd residual = MulJ(rows, invMass_.cwiseProduct(MulJt(rows, x))) - b;
+    for (int i = 0; i < n; ++i)
+      residual[i] += rows_[rows[i]].compliance * x[i];
     double worstResidual = 1e-12;
     for (int i = 0; i < n; ++i) {
       const double wrong = state[i] == Bound::AtLower   ? -residual[i]

@@ -54,6 +54,7 @@ class Context {
   int InputCount() const;
   double FrameStep() const;
   const Model& GetModel() const;
+  const Mechanics& GetMechanics() const { return mechanics_; }
   // Constraint force (or torque for kRotation) of a record from the last evaluation, in the
   // record's frame; zero for records that hold nothing.
   double ConstraintForce(int constraint, Component component) const;

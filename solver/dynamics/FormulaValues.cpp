@@ -227,8 +227,50 @@ int32_t WorldEnvironment::Interaction(FormulaInteraction query, const FormulaObj
            context_.ConstraintForce(c, Component::Rotation)};
     return kFormulaOk;
   }
-  // Contacts and per-pair field forces are not computed by this solver yet.
-  return kFormulaNoValue;
+  if (query == FormulaInteraction::kConstraintPairs ||
+      query == FormulaInteraction::kConstraintForcePair)
+    return kFormulaNoValue;  // per-pair field forces are not computed by this solver
+  return Contact(query, object, pair, out);
+}
+
+// The contact queries of a body: how many pairs touch it or struck it, and per pair (from 1) the
+// force, friction or impulse on it and where it acts. A pair beyond the count answers zero, so a
+// display formula may add a body's contact force to its collision impulse, or take a collision's
+// place where no contact has one.
+int32_t WorldEnvironment::Contact(FormulaInteraction query, const FormulaObject& object,
+                                  int32_t pair, FormulaVector& out) const {
+  if (object.kind != FormulaObjectKind::kBody) return kFormulaNoValue;
+  if (object.number < 0 || object.number >= context_.BodyCount()) return kFormulaUnknownObject;
+  const Mechanics& mechanics = context_.GetMechanics();
+  const int body = object.number;
+  Mechanics::ContactReport report;
+  out = FormulaVector{};
+  auto vector = [&](const Eigen::Vector2d& v) {
+    out = {v.x(), v.y(), 0};
+    return kFormulaOk;
+  };
+  switch (query) {
+    case FormulaInteraction::kContactPairs:
+      out.x = mechanics.ContactPairCount(body);
+      return kFormulaOk;
+    case FormulaInteraction::kCollisionPairs:
+      out.x = mechanics.CollisionPairCount(body);
+      return kFormulaOk;
+    case FormulaInteraction::kContactForcePair:
+      return mechanics.ContactPair(body, pair, report) ? vector(report.force) : kFormulaOk;
+    case FormulaInteraction::kFrictionForcePair:
+      return mechanics.ContactPair(body, pair, report) ? vector(report.friction) : kFormulaOk;
+    case FormulaInteraction::kContactPair:
+      return mechanics.ContactPair(body, pair, report) ? vector(report.location) : kFormulaOk;
+    case FormulaInteraction::kCollisionImpulsePair:
+      return mechanics.CollisionPair(body, pair, report) ? vector(report.impulse)
+                                                         : kFormulaOk;
+    case FormulaInteraction::kCollisionPair:
+      return mechanics.CollisionPair(body, pair, report) ? vector(report.location)
+                                                         : kFormulaOk;
+    default:
+      return kFormulaNoValue;
+  }
 }
 
 }  // namespace yb::dynamics

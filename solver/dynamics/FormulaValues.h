@@ -35,6 +35,8 @@ class WorldEnvironment : public FormulaEnvironment {
                       const FormulaObject& object, int32_t pair, FormulaVector& out) const override;
 
  private:
+  int32_t Contact(FormulaInteraction query, const FormulaObject& object, int32_t pair,
+                  FormulaVector& out) const;
   const Context& context_;
 };
 

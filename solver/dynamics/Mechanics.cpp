@@ -105,6 +105,7 @@ Mechanics::Mechanics(Model model) : model_(std::move(model)) {
   rate_.assign(n, 0.0);
   velocity_ = State().tail(dofCount_);
   UpdateKinematics();
+  SetUpContacts();
   for (size_t c = 0; c < n; ++c) {
     const Constraint& record = model_.constraints[c];
     if (record.kind == ConstraintKind::Gear) {
@@ -117,6 +118,7 @@ Mechanics::Mechanics(Model model) : model_(std::move(model)) {
   Context context(*this, 0.0);
   BuildRows(context);
   for (const Row& row : rows_) {
+    if (row.contact >= 0) continue;
     const Constraint& record = model_.constraints[row.constraint];
     if (record.kind == ConstraintKind::Gear || record.kind == ConstraintKind::Rack)
       gearReference_[row.constraint] = row.g;
@@ -163,8 +165,10 @@ int Mechanics::RowsOfGoal(const Constraint& record, const Goal& goal) {
 }
 
 void Mechanics::SetFlag(Row& row, RowFlag flag, bool on) {
-  uint8_t& flags = slotFlags_[row.slot];
-  flags = on ? flags | flag : flags & ~flag;
+  if (row.slot >= 0) {
+    uint8_t& flags = slotFlags_[row.slot];
+    flags = on ? flags | flag : flags & ~flag;
+  }
   if (flag == kContact) row.candidate = !row.oneSided || on;
   if (flag == kRedundant) row.redundant = on;
   if (flag == kSaturated) row.saturated = on;
@@ -466,6 +470,25 @@ void Mechanics::AddForces(const Context& context) {
   }
 }
 
+// The right-hand side of the multipliers' system for the rows to solve: what each row's
+// acceleration must be, less what the applied forces alone would give it.
+void Mechanics::ComputeB() {
+  const int n = static_cast<int>(solveRows_.size());
+  solveB_.resize(n);
+  solveLower_.resize(n);
+  solveUpper_.resize(n);
+  free_ = invMass_.cwiseProduct(force_);
+  for (int i = 0; i < n; ++i) {
+    const Row& row = rows_[solveRows_[i]];
+    double pushed = 0;
+    for (int k = row.begin; k < row.begin + row.count; ++k)
+      pushed += entries_[k].second * free_[entries_[k].first];
+    solveB_[i] = row.gamma - pushed;
+    solveLower_[i] = row.lower;
+    solveUpper_[i] = row.upper;
+  }
+}
+
 void Mechanics::Derivative(double time, const Eigen::VectorXd& state, Eigen::VectorXd& derivative) {
   time_ = time;
   Unpack(state);
@@ -474,25 +497,9 @@ void Mechanics::Derivative(double time, const Eigen::VectorXd& state, Eigen::Vec
   AddForces(context);
   BuildRows(context);
   SelectRows();
+  SolveAccelerations();
   const int n = static_cast<int>(solveRows_.size());
-  Eigen::VectorXd& b = solveB_;
-  Eigen::VectorXd& lower = solveLower_;
-  Eigen::VectorXd& upper = solveUpper_;
-  Eigen::VectorXd& lambda = solveX_;
-  b.resize(n);
-  lower.resize(n);
-  upper.resize(n);
-  free_ = invMass_.cwiseProduct(force_);
-  for (int i = 0; i < n; ++i) {
-    const Row& row = rows_[solveRows_[i]];
-    double pushed = 0;
-    for (int k = row.begin; k < row.begin + row.count; ++k)
-      pushed += entries_[k].second * free_[entries_[k].first];
-    b[i] = row.gamma - pushed;
-    lower[i] = row.lower;
-    upper[i] = row.upper;
-  }
-  SolveBounded(solveRows_, b, lower, upper, lambda);
+  const Eigen::VectorXd& lambda = solveX_;
   derivative.resize(2 * dofCount_);
   derivative.head(dofCount_) = velocity_;
   auto acceleration = derivative.tail(dofCount_);
@@ -509,6 +516,7 @@ void Mechanics::Derivative(double time, const Eigen::VectorXd& state, Eigen::Vec
     row.lambda = lambda[i];
     const bool saturated = !row.oneSided && (lambda[i] <= row.lower || lambda[i] >= row.upper);
     if (saturated != row.saturated) SetFlag(row, kSaturated, saturated);
+    if (row.contact >= 0) continue;
     nextConstraintForce_[3 * row.constraint + static_cast<int>(row.component)] += lambda[i];
   }
   constraintForce_.swap(nextConstraintForce_);
@@ -534,7 +542,10 @@ double Mechanics::Project(double time, Eigen::VectorXd& state, double tolerance)
   for (int iteration = 0; iteration < 100; ++iteration) {
     BuildRows(context);
     moved = false;
-    if (iteration == 0) RefreshContacts();
+    if (iteration == 0) {
+      RefreshContacts();
+      ReportOverlap(time);
+    }
     SelectRows();
     std::vector<int>& rows = projectRows_;
     rows.clear();
@@ -597,7 +608,7 @@ double Mechanics::Project(double time, Eigen::VectorXd& state, double tolerance)
     UpdateKinematics();
     moved = true;
   }
-  if (residual > tolerance && worstRow >= 0)
+  if (residual > tolerance && worstRow >= 0 && rows_[worstRow].contact < 0)
     warnings_.push_back(Warning{Warning::Kind::Inconsistent, rows_[worstRow].constraint, time});
   // A row left out as redundant must still hold once the others do; if it does not, the
   // constraints contradict each other.
@@ -615,6 +626,7 @@ double Mechanics::Project(double time, Eigen::VectorXd& state, double tolerance)
     BuildRows(context);
     SelectRows();
   }
+  ResolveImpacts(state);
   SolveVelocities(state);
   Unpack(state);
   UpdateKinematics();
@@ -642,8 +654,9 @@ void Mechanics::ProjectVelocities(double time, Eigen::VectorXd& state) {
 void Mechanics::RefreshContacts() {
   for (int slot : oneSidedSlots_)
     slotFlags_[slot] &= ~kContact;
+  RefreshContactFlags();
   for (Row& row : rows_) {
-    if (!row.oneSided) continue;
+    if (!row.oneSided || row.contact >= 0) continue;
     const bool touching = row.level == Level::Position
                               ? row.g <= kContactGap && Gap(row, true) <= kContactSpeed
                               : Gap(row, false) <= kContactSpeed;
@@ -694,13 +707,13 @@ void Mechanics::EventValues(double time, const Eigen::VectorXd& state,
     values.push_back(
         Checked(model_.constraints[c].activation(context.WithConstraint(static_cast<int>(c))),
                 model_.constraints[c]));
-  // The rows are needed only for the gaps of one-sided rows.
-  if (oneSidedSlots_.empty()) return;
+  // The rows are needed only for the gaps of one-sided rows and contacts.
+  if (oneSidedSlots_.empty() && colliders_.empty()) return;
   if (!current) BuildRows(context);
   for (int slot : oneSidedSlots_)
     rowOfSlot_[slot] = -1;
   for (size_t i = 0; i < rows_.size(); ++i)
-    if (rows_[i].oneSided) rowOfSlot_[rows_[i].slot] = static_cast<int>(i);
+    if (rows_[i].oneSided && rows_[i].contact < 0) rowOfSlot_[rows_[i].slot] = static_cast<int>(i);
   for (int slot : oneSidedSlots_) {
     const int row = rowOfSlot_[slot];
     if ((slotFlags_[slot] & kContact) != 0 || row < 0)
@@ -708,6 +721,7 @@ void Mechanics::EventValues(double time, const Eigen::VectorXd& state,
     else
       values.push_back(Gap(rows_[row], false));
   }
+  if (!colliders_.empty()) ContactEventValues(values);
 }
 
 }  // namespace yb::dynamics

@@ -20,6 +20,8 @@
 #include <Eigen/SparseCholesky>
 #include <Eigen/SparseCore>
 
+#include "solver/contact/BroadPhase.h"
+#include "solver/contact/ContactShape.h"
 #include "solver/dynamics/Context.h"
 #include "solver/dynamics/Model.h"
 #include "solver/geometry/CubicSpline.h"
@@ -38,10 +40,11 @@ inline constexpr int kErrNotANumber = -28701;
 inline constexpr int kErrSingular = -28702;
 inline constexpr int kErrNotBuilt = -28703;
 
-// A report made while running: redundant or inconsistent constraints, or a fixed step that could
-// not keep the integrator error (constraint kNone).
+// A report made while running: redundant or inconsistent constraints, a fixed step that could
+// not keep the integrator error, or bodies found overlapping by more than the overlap error
+// (constraint kNone for the last two).
 struct Warning {
-  enum class Kind : uint8_t { Redundant, Inconsistent, Inaccurate } kind;
+  enum class Kind : uint8_t { Redundant, Inconsistent, Inaccurate, Overlap } kind;
   int constraint;
   double time;
 };
@@ -100,6 +103,29 @@ class Mechanics {
   // The rows found redundant when the row set last changed (constraint index per dropped row).
   const std::vector<int>& RedundantConstraints() const { return redundant_; }
 
+  // Contacts, as the contact formula functions read them: per body, the pairs of bodies it
+  // touches (forces of the last evaluation), or the pairs that struck it since the frame began
+  // (impulses). Pairs are numbered from 1.
+  struct ContactReport {
+    int other = kNone;
+    Eigen::Vector2d location{0, 0};
+    Eigen::Vector2d force{0, 0};     // the normal force on the body (contacts)
+    Eigen::Vector2d friction{0, 0};  // the friction force on the body (contacts)
+    Eigen::Vector2d impulse{0, 0};   // the impulse on the body (collisions)
+  };
+  int ContactPairCount(int body) const;
+  bool ContactPair(int body, int pair, ContactReport& out) const;
+  int CollisionPairCount(int body) const;
+  bool CollisionPair(int body, int pair, ContactReport& out) const;
+  bool HasContacts() const { return !colliders_.empty(); }
+  // Forgets the collisions recorded so far (a new frame begins).
+  void ClearCollisions() { impacts_.clear(); }
+  // The longest step over which no body can pass through another: a tenth of the thinnest
+  // outline over the fastest speed of any outline's points. Infinite without collisions.
+  double ContactStepLimit() const;
+  // Overlaps deeper than this are reported.
+  void SetOverlapError(double error) { overlapError_ = error; }
+
   // Row sets up to this size are solved with a dense factorisation, larger ones with the sparse
   // one (whose cost follows the joints). Both give the same multipliers to rounding.
   void SetDenseLimit(int rows) { denseLimit_ = rows; }
@@ -139,6 +165,11 @@ class Mechanics {
     double lambda = 0;
     bool redundant = false;
     bool saturated = false;
+    // Contact rows: the contact point (normal rows) or manifold (friction rows) they stand for,
+    // and the small compliance that keeps a statically indeterminate stack solvable.
+    int contact = -1;
+    bool friction = false;
+    double compliance = 0;
   };
   class RowBuilder;
 
@@ -175,6 +206,52 @@ class Mechanics {
   void SolveVelocities(Eigen::VectorXd& state);
   void FinishAccept();
   double Gap(const Row& row, bool rate) const;
+  // Contacts (ContactRows.cpp): find pairs, narrow phase, prepare rows, solve with friction,
+  // store what happened; impacts resolved at the state a collision was located at.
+  using ContactKey = std::pair<uint64_t, uint64_t>;  // the bodies, then pieces and features
+  struct ContactPoint {
+    int manifold = 0;
+    ContactKey key;
+    Eigen::Vector2d point{0, 0};
+    double separation = 0;
+    int row = -1;
+    double force = 0;  // the normal multiplier of the last evaluation
+  };
+  struct ContactManifold {
+    int a = 0, b = 0;  // bodies; the normal runs from a to b
+    ContactKey key;            // the bodies and the pieces
+    int first = 0, count = 0;  // its points
+    Eigen::Vector2d normal{0, 1}, tangent{1, 0}, centre{0, 0};
+    double staticFriction = 0, kineticFriction = 0, elasticity = 0;
+    int frictionRow = -1;
+    int slide = 0;          // the direction of sliding along the tangent, 0 while it sticks
+    double friction = 0;    // the tangential force on b of the last evaluation
+    bool touching = false;  // one of its points is in contact
+  };
+  struct Impact {
+    int a, b;
+    Eigen::Vector2d location, impulse;  // the impulse on b
+  };
+  struct Touch {
+    int a, b;
+    Eigen::Vector2d location, force, friction;  // the forces on b
+  };
+  void SetUpContacts();
+  bool Collides(int a, int b) const;
+  void FindContacts();
+  void BuildContactRows();
+  void ContactJacobian(int body, const Eigen::Vector2d& point, const Eigen::Vector2d& direction,
+                       double& c);
+  void RefreshContactFlags();
+  double ManifoldSlip(const ContactManifold& m) const;
+  void ApplyKineticFriction();
+  void AddContactForce(int body, const Eigen::Vector2d& point, const Eigen::Vector2d& force);
+  bool StoreContactForces(std::vector<char>& kinetic);
+  void ResolveImpacts(Eigen::VectorXd& state);
+  void ContactEventValues(std::vector<double>& values) const;
+  void ReportOverlap(double time);
+  void SolveAccelerations();
+  void ComputeB();
   void BuildAll(const Context& context);
   double FrameAngle(const Context& context, const Constraint& record) const;
   int FrameBody(const Constraint& record) const;
@@ -232,6 +309,7 @@ class Mechanics {
     std::vector<Product> products;  // by place
     std::vector<std::pair<int, int>> pairs;  // the entries a and b of each product, by place
     std::vector<int> groupSlot, groupEnd;    // per place: where it is, where its products end
+    std::vector<int> diagonal;               // per row: where its diagonal is
     int n = 0;
     bool dense = false;
     Eigen::MatrixXd matrix;             // dense: the lower triangle
@@ -261,6 +339,25 @@ class Mechanics {
   // search for the nearest point starts there so the slider does not jump between branches).
   std::vector<std::unique_ptr<CubicSpline>> curves_;
   std::vector<SplineFoot> feet_, pendingFeet_;
+  // Contacts: the outline of every body that may collide, the pairs joined by a constraint
+  // (which never collide), and per step the points and manifolds found with the pair
+  // bookkeeping that outlives a step (which points touch, which manifolds slide and which way).
+  std::vector<contact::BodyOutline> outlines_;
+  std::vector<int> colliders_;
+  std::vector<uint64_t> joined_;
+  double margin_ = 0;  // how near two outlines come before their points are followed
+  double overlapError_ = 1e-3;
+  contact::BroadPhase broadPhase_;
+  std::vector<contact::Box> boxes_;
+  std::vector<std::pair<int, int>> pairs_;
+  std::vector<ContactPoint> contactPoints_;
+  std::vector<ContactManifold> manifolds_;
+  std::vector<ContactKey> touching_;
+  std::vector<std::pair<ContactKey, int>> sliding_;
+  std::vector<Impact> impacts_;
+  std::vector<Touch> touches_;  // of the last evaluation of the accelerations
+  double thinnest_ = HUGE_VAL;
+  Eigen::VectorXd baseForce_;
 };
 
 inline int Context::BodyCount() const {

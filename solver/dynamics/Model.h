@@ -48,6 +48,8 @@ struct Shape {
   enum class Kind : uint8_t { None, Circle, Rectangle, Polygon } kind = Kind::None;
   double w = 0, h = 0;
   std::vector<double> xs, ys;
+  // A polygon whose edges are curved: its outline is the closed spline through the vertices.
+  bool curved = false;
 };
 
 struct Body {
@@ -139,12 +141,24 @@ struct Field {
   std::string name;
 };
 
+// Which pairs of bodies collide, as the world's collision group says: pairs with the reference
+// body of the listed bodies (mode 0), pairs of two listed bodies (mode 1), or the listed pairs
+// (mode 2, the members one pair after the other). The list names the pairs that collide, or,
+// when it does not include, the pairs that do not.
+struct CollisionGroup {
+  int16_t mode = 2;
+  bool includes = true;
+  int reference = kNone;
+  std::vector<int> members;  // body indices; kNone for a member that is no body
+};
+
 struct Model {
   Model();  // holds the background body
   std::vector<Body> bodies;
   std::vector<Point> points;
   std::vector<Constraint> constraints;
   std::vector<Field> fields;
+  std::vector<CollisionGroup> collisionGroups;
   // Current values of the inputs, Input[1] first.
   std::vector<double> inputs;
 

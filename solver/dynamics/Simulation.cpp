@@ -14,6 +14,7 @@ Simulation::Simulation(Model model, RunSettings settings)
   if (settings_.integrator == IntegratorKind::Euler) settings_.variableStep = false;
   settings_.SetStepsPerFrame(settings_.stepsPerFrame);
   mechanics_.SetFrameStep(settings_.animationStep);
+  mechanics_.SetOverlapError(settings_.overlapError);
   state_ = mechanics_.State();
   lengthScale_ = mechanics_.LengthScales();
   // Start on the constraints, so that the first frame already closes.
@@ -212,6 +213,7 @@ bool Simulation::AdvanceTo(double target) {
   const double tolerance = settings_.EffectiveIntegratorError();
   Eigen::VectorXd result;
   std::vector<double> values;
+  mechanics_.ClearCollisions();
   while (time_ < target) {
     const double remaining = target - time_;
     if (remaining <= 1e-14 * std::max(1.0, std::abs(target))) {
@@ -221,6 +223,8 @@ bool Simulation::AdvanceTo(double target) {
     double h = variable ? std::min({step_, remaining, fixed}) : std::min(fixed, remaining);
     // A fixed step that would leave a sliver before the frame ends takes it in.
     if (!variable && remaining - h < 1e-9 * fixed) h = remaining;
+    // No step may carry a body through another.
+    h = std::min(h, mechanics_.ContactStepLimit());
     double error;
     Step(h, result, error);
     if (variable && error > tolerance) {
@@ -249,6 +253,8 @@ bool Simulation::AdvanceTo(double target) {
       if (pauses_[condition]) return false;
     }
   }
+  // The contact forces the formulas read are those of the state reached.
+  if (mechanics_.HasContacts()) mechanics_.Derivative(time_, state_, k1_);
   return true;
 }
 
@@ -257,7 +263,8 @@ std::vector<Warning> Simulation::Warnings() const {
   auto add = [&](const Warning& w) {
     const bool on = (w.kind == Warning::Kind::Redundant && settings_.warnRedundant != 0) ||
                     (w.kind == Warning::Kind::Inconsistent && settings_.warnInconsistent != 0) ||
-                    (w.kind == Warning::Kind::Inaccurate && settings_.warnInaccurate != 0);
+                    (w.kind == Warning::Kind::Inaccurate && settings_.warnInaccurate != 0) ||
+                    (w.kind == Warning::Kind::Overlap && settings_.warnOverlap != 0);
     if (!on) return;
     for (const Warning& seen : wanted)
       if (seen.kind == w.kind && seen.constraint == w.constraint) return;

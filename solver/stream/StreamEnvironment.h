@@ -12,6 +12,7 @@
 #include "solver/dynamics/Context.h"
 #include "solver/dynamics/FormulaValues.h"
 #include "solver/formula/FormulaEnvironment.h"
+#include "solver/formula/FormulaErrors.h"
 
 namespace yb::stream {
 
@@ -67,7 +68,10 @@ class StreamEnvironment : public FormulaEnvironment {
   int32_t Interaction(FormulaInteraction query, const FormulaObject& field,
                       const FormulaObject& object, int32_t pair,
                       FormulaVector& out) const override {
-    return world_.Interaction(query, field, object, pair, out);
+    FormulaObject indexed = object;
+    if (object.kind == FormulaObjectKind::kBody && !ToIndex(object, indexed))
+      return kFormulaUnknownObject;
+    return world_.Interaction(query, field, indexed, pair, out);
   }
 
  private:

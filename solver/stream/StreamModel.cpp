@@ -402,6 +402,7 @@ dynamics::Model StreamModel::Build(const std::shared_ptr<const InputTable>& inpu
     }
     body.shape.w = record.width;
     body.shape.h = record.height;
+    body.shape.curved = record.curved;
     model.AddBody(body);
   }
 
@@ -470,6 +471,13 @@ dynamics::Model StreamModel::Build(const std::shared_ptr<const InputTable>& inpu
     }
     if (plan.gear) MakeGear(model, bodyPoints, constraint);
     model.AddConstraint(std::move(constraint));
+  }
+  for (const GroupRecord& g : world_.groups) {
+    if (!g.collision) continue;
+    dynamics::CollisionGroup group{g.mode, g.includes, binding_->Body(g.reference), {}};
+    for (int16_t id : g.members)
+      group.members.push_back(binding_->Body(id));
+    model.collisionGroups.push_back(std::move(group));
   }
   return model;
 }

@@ -44,6 +44,8 @@ int32_t WarningCode(dynamics::Warning::Kind kind) {
       return kEngineWarnInconsistent;
     case dynamics::Warning::Kind::Inaccurate:
       return kEngineWarnInaccurate;
+    case dynamics::Warning::Kind::Overlap:
+      return kEngineWarnOverlap;
   }
   return kEngineWarnInaccurate;
 }

@@ -1,0 +1,170 @@
+#include "solver/contact/NarrowPhase.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace yb::contact {
+
+using Eigen::Vector2d;
+
+namespace {
+
+struct WorldPolygon {
+  std::vector<Vector2d> v, n;
+};
+
+void Place(const PlacedPiece& p, WorldPolygon& out) {
+  out.v.clear();
+  out.n.clear();
+  for (const Vector2d& v : p.piece->vertices)
+    out.v.push_back(p.World(v));
+  for (const Vector2d& n : p.piece->normals)
+    out.n.push_back(p.Turn(n));
+}
+
+bool Circles(const Vector2d& ca, double ra, const Vector2d& cb, double rb, double margin,
+             Manifold& out) {
+  const Vector2d d = cb - ca;
+  const double distance = d.norm();
+  const double separation = distance - ra - rb;
+  if (separation > margin) return false;
+  out.normal = distance > 0 ? Vector2d(d / distance) : Vector2d(0, 1);
+  out.count = 1;
+  out.points[0] = {ca + out.normal * (ra + separation / 2), separation, 0};
+  return true;
+}
+
+// A polygon against a circle; the normal runs from the polygon to the circle.
+bool PolygonCircle(const WorldPolygon& p, const Vector2d& c, double r, double margin,
+                   Manifold& out) {
+  const size_t n = p.v.size();
+  double deepest = -HUGE_VAL;
+  size_t face = 0;
+  for (size_t i = 0; i < n; ++i) {
+    const double s = p.n[i].dot(c - p.v[i]);
+    if (s > deepest) {
+      deepest = s;
+      face = i;
+    }
+  }
+  if (deepest - r > margin) return false;
+  Vector2d normal = p.n[face];
+  double distance = deepest;
+  int feature = static_cast<int>(face);
+  if (deepest > 0) {
+    // Outside: the nearest point of the boundary, on an edge or at a corner.
+    double best = HUGE_VAL;
+    for (size_t i = 0; i < n; ++i) {
+      const Vector2d a = p.v[i], e = p.v[(i + 1) % n] - a;
+      const double t = std::clamp(e.dot(c - a) / e.squaredNorm(), 0.0, 1.0);
+      const Vector2d d = c - (a + t * e);
+      const double length = d.norm();
+      if (length < best) {
+        best = length;
+        normal = length > 0 ? Vector2d(d / length) : p.n[i];
+        feature = t <= 0 ? static_cast<int>(n + i) : t >= 1 ? static_cast<int>(n + (i + 1) % n)
+                                                             : static_cast<int>(i);
+      }
+    }
+    distance = best;
+  }
+  const double separation = distance - r;
+  if (separation > margin) return false;
+  out.normal = normal;
+  out.count = 1;
+  out.points[0] = {c - normal * (r + separation / 2), separation, feature};
+  return true;
+}
+
+// The face of a whose supporting line leaves b furthest outside, and that separation.
+double DeepestFace(const WorldPolygon& a, const WorldPolygon& b, size_t& face) {
+  double best = -HUGE_VAL;
+  face = 0;
+  for (size_t i = 0; i < a.v.size(); ++i) {
+    double s = HUGE_VAL;
+    for (const Vector2d& v : b.v)
+      s = std::min(s, a.n[i].dot(v - a.v[i]));
+    if (s > best) {
+      best = s;
+      face = i;
+    }
+  }
+  return best;
+}
+
+bool Polygons(const WorldPolygon& a, const WorldPolygon& b, double margin, Manifold& out) {
+  size_t faceA, faceB;
+  const double sa = DeepestFace(a, b, faceA);
+  if (sa > margin) return false;
+  const double sb = DeepestFace(b, a, faceB);
+  if (sb > margin) return false;
+  // The reference face is a's unless b's separates clearly more, so that the choice does not
+  // flicker between two nearly equal faces.
+  double scale = 0;
+  for (const Vector2d& v : a.v)
+    scale = std::max(scale, v.cwiseAbs().maxCoeff());
+  const bool flip = sb > sa + 1e-9 * std::max(1.0, scale);
+  const WorldPolygon& ref = flip ? b : a;
+  const WorldPolygon& inc = flip ? a : b;
+  const size_t face = flip ? faceB : faceA;
+  const Vector2d normal = ref.n[face];
+  // The incident edge: the one whose normal opposes the reference normal most.
+  size_t edge = 0;
+  double most = HUGE_VAL;
+  for (size_t i = 0; i < inc.n.size(); ++i) {
+    const double d = inc.n[i].dot(normal);
+    if (d < most) {
+      most = d;
+      edge = i;
+    }
+  }
+  Vector2d clip[2] = {inc.v[edge], inc.v[(edge + 1) % inc.v.size()]};
+  int ids[2] = {static_cast<int>(edge), static_cast<int>((edge + 1) % inc.v.size())};
+  const Vector2d r1 = ref.v[face], r2 = ref.v[(face + 1) % ref.v.size()];
+  const Vector2d tangent = (r2 - r1).normalized();
+  // Clip the incident edge to the side lines of the reference face.
+  auto clipTo = [&](const Vector2d& side, double offset) {
+    const double d0 = side.dot(clip[0]) - offset, d1 = side.dot(clip[1]) - offset;
+    if (d0 > 0 && d1 > 0) return false;
+    if (d0 > 0 || d1 > 0) {
+      const int outside = d0 > 0 ? 0 : 1;
+      const double t = d0 / (d0 - d1);
+      clip[outside] = clip[0] + t * (clip[1] - clip[0]);
+    }
+    return true;
+  };
+  if (!clipTo(-tangent, -tangent.dot(r1)) || !clipTo(tangent, tangent.dot(r2))) return false;
+  out.normal = flip ? Vector2d(-normal) : normal;
+  out.count = 0;
+  for (int k = 0; k < 2; ++k) {
+    const double separation = normal.dot(clip[k] - r1);
+    if (separation > margin) continue;
+    const Vector2d mid = clip[k] - normal * (separation / 2);
+    const int feature = (flip ? 1 << 20 : 0) | static_cast<int>(face) << 10 | ids[k];
+    out.points[out.count++] = {mid, separation, feature};
+  }
+  return out.count > 0;
+}
+
+}  // namespace
+
+bool Collide(const PlacedPiece& a, const PlacedPiece& b, double margin, Manifold& out) {
+  out.count = 0;
+  const ConvexPiece& pa = *a.piece;
+  const ConvexPiece& pb = *b.piece;
+  if (pa.circle && pb.circle)
+    return Circles(a.World(pa.centre), pa.radius, b.World(pb.centre), pb.radius, margin, out);
+  WorldPolygon wa, wb;
+  if (!pa.circle) Place(a, wa);
+  if (!pb.circle) Place(b, wb);
+  if (pb.circle) return PolygonCircle(wa, b.World(pb.centre), pb.radius, margin, out);
+  if (pa.circle) {
+    if (!PolygonCircle(wb, a.World(pa.centre), pa.radius, margin, out)) return false;
+    out.normal = -out.normal;
+    return true;
+  }
+  return Polygons(wa, wb, margin, out);
+}
+
+}  // namespace yb::contact

@@ -1,0 +1,42 @@
+#pragma once
+// Where two convex pieces touch or nearly touch: the normal from the first to the second, and up
+// to two points, each with its separation along the normal (negative where they overlap) and a
+// feature number that names the pair of features it comes from, so that a contact keeps its
+// identity from one step to the next.
+
+#include <Eigen/Core>
+
+#include "solver/contact/ContactShape.h"
+
+namespace yb::contact {
+
+// A piece placed in the world.
+struct PlacedPiece {
+  const ConvexPiece* piece = nullptr;
+  Eigen::Vector2d position{0, 0};  // the body's centre of mass
+  double cos = 1, sin = 0;         // of the body's rotation
+  Eigen::Vector2d World(const Eigen::Vector2d& local) const {
+    return position + Eigen::Vector2d(cos * local.x() - sin * local.y(),
+                                      sin * local.x() + cos * local.y());
+  }
+  Eigen::Vector2d Turn(const Eigen::Vector2d& local) const {
+    return Eigen::Vector2d(cos * local.x() - sin * local.y(), sin * local.x() + cos * local.y());
+  }
+};
+
+struct ManifoldPoint {
+  Eigen::Vector2d point{0, 0};  // midway between the two surfaces
+  double separation = 0;
+  int feature = 0;
+};
+
+struct Manifold {
+  Eigen::Vector2d normal{0, 1};
+  int count = 0;
+  ManifoldPoint points[2];
+};
+
+// Fills the manifold with the points closer than `margin` and answers whether there is any.
+bool Collide(const PlacedPiece& a, const PlacedPiece& b, double margin, Manifold& out);
+
+}  // namespace yb::contact

@@ -1,0 +1,496 @@
+// Collisions and contacts: which bodies may collide, the contact points found each build (broad
+// phase, then narrow phase per pair of convex pieces), their rows (a one-sided row per point on
+// the normal, a friction row per manifold while it sticks), kinetic friction while it slides,
+// impacts with restitution at the state a collision was located at, and what the contact
+// formula functions read.
+
+#include <algorithm>
+#include <cmath>
+
+#include "solver/contact/NarrowPhase.h"
+#include "solver/dynamics/Mechanics.h"
+#include "solver/dynamics/PlanarMath.h"
+
+namespace yb::dynamics {
+
+using namespace detail;
+
+namespace {
+
+// Below this tangential speed a contact sticks (its friction row holds it).
+constexpr double kSlideSpeed = 1e-7;
+// The compliance of contact rows, relative to their own diagonal: enough that rows repeating
+// each other in a stack stay solvable, far below anything a frame shows.
+constexpr double kContactCompliance = 1e-10;
+
+uint64_t PairKey(int a, int b) {
+  return static_cast<uint64_t>(a) << 32 | static_cast<uint32_t>(b);
+}
+
+// A pair's coefficient from its two bodies': the geometric mean, so that two equal bodies keep
+// their value and a body without friction or bounce gives none.
+double Combined(double a, double b) {
+  return std::sqrt(std::max(0.0, a) * std::max(0.0, b));
+}
+
+bool Listed(const std::vector<int>& members, int body) {
+  return std::find(members.begin(), members.end(), body) != members.end();
+}
+
+// Whether the group lets bodies a and b collide, read as the world's group record reads.
+bool GroupApplies(const CollisionGroup& g, int a, int b) {
+  switch (g.mode) {
+    case 0:
+      if (g.reference == a) return Listed(g.members, b) == g.includes;
+      if (g.reference == b) return Listed(g.members, a) == g.includes;
+      return false;
+    case 1:
+      return (Listed(g.members, a) && Listed(g.members, b)) == g.includes;
+    case 2: {
+      bool listed = false;
+      for (size_t k = 0; k + 1 < g.members.size(); k += 2)
+        listed = listed || (g.members[k] == a && g.members[k + 1] == b) ||
+                 (g.members[k] == b && g.members[k + 1] == a);
+      return listed == g.includes;
+    }
+    default:
+      return false;
+  }
+}
+
+bool JoinsBodies(ConstraintKind kind) {
+  switch (kind) {
+    case ConstraintKind::Pin:
+    case ConstraintKind::Slot:
+    case ConstraintKind::CurvedSlot:
+    case ConstraintKind::Custom:
+    case ConstraintKind::Gear:
+    case ConstraintKind::Rack:
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+void Mechanics::SetUpContacts() {
+  if (model_.collisionGroups.empty()) return;
+  outlines_.resize(BodyCount());
+  for (int i = 1; i < BodyCount(); ++i) {
+    const dynamics::Body& b = model_.bodies[i];
+    outlines_[i] = contact::MakeOutline(b.shape, b.comX, b.comY);
+    if (outlines_[i].Empty()) continue;
+    colliders_.push_back(i);
+    thinnest_ = std::min(thinnest_, outlines_[i].thickness);
+  }
+  if (colliders_.empty()) return;
+  margin_ = 0.25 * thinnest_;
+  // Bodies joined by a joint never collide with each other.
+  for (const Constraint& record : model_.constraints) {
+    if (!JoinsBodies(record.kind)) continue;
+    for (size_t i = 0; i < record.points.size(); ++i)
+      for (size_t j = i + 1; j < record.points.size(); ++j) {
+        const int a = model_.points[record.points[i]].body;
+        const int b = model_.points[record.points[j]].body;
+        if (a != b) joined_.push_back(PairKey(std::min(a, b), std::max(a, b)));
+      }
+  }
+  std::sort(joined_.begin(), joined_.end());
+  joined_.erase(std::unique(joined_.begin(), joined_.end()), joined_.end());
+}
+
+bool Mechanics::Collides(int a, int b) const {
+  if (bodyKin_[a].dof < 0 && bodyKin_[b].dof < 0) return false;
+  if (std::binary_search(joined_.begin(), joined_.end(), PairKey(a, b))) return false;
+  for (const CollisionGroup& g : model_.collisionGroups)
+    if (GroupApplies(g, a, b)) return true;
+  return false;
+}
+
+// Find pairs and narrow phase: every pair of pieces of colliding bodies closer than the margin.
+void Mechanics::FindContacts() {
+  contactPoints_.clear();
+  manifolds_.clear();
+  if (colliders_.empty()) return;
+  boxes_.clear();
+  for (int i : colliders_) {
+    const double r = outlines_[i].reach + margin_ / 2;
+    const double x = q_[3 * i], y = q_[3 * i + 1];
+    boxes_.push_back(contact::Box{x - r, y - r, x + r, y + r, i});
+  }
+  broadPhase_.FindPairs(boxes_, pairs_);
+  contact::Manifold found;
+  for (const auto& [a, b] : pairs_) {
+    if (!Collides(a, b)) continue;
+    const auto& piecesA = outlines_[a].pieces;
+    const auto& piecesB = outlines_[b].pieces;
+    for (size_t pa = 0; pa < piecesA.size(); ++pa) {
+      const contact::PlacedPiece placedA{&piecesA[pa], Vector2d(q_[3 * a], q_[3 * a + 1]),
+                                         bodyKin_[a].cos, bodyKin_[a].sin};
+      for (size_t pb = 0; pb < piecesB.size(); ++pb) {
+        const contact::PlacedPiece placedB{&piecesB[pb], Vector2d(q_[3 * b], q_[3 * b + 1]),
+                                           bodyKin_[b].cos, bodyKin_[b].sin};
+        if (!contact::Collide(placedA, placedB, margin_, found)) continue;
+        ContactManifold m;
+        m.a = a;
+        m.b = b;
+        m.key = {PairKey(a, b), static_cast<uint64_t>(pa) << 42 | static_cast<uint64_t>(pb) << 21};
+        m.first = static_cast<int>(contactPoints_.size());
+        m.count = found.count;
+        m.normal = found.normal;
+        m.tangent = Perp(found.normal);
+        m.centre.setZero();
+        const dynamics::Body& ba = model_.bodies[a];
+        const dynamics::Body& bb = model_.bodies[b];
+        m.staticFriction = Combined(ba.staticFriction, bb.staticFriction);
+        m.kineticFriction = Combined(ba.kineticFriction, bb.kineticFriction);
+        m.elasticity = Combined(ba.elasticity, bb.elasticity);
+        for (int k = 0; k < found.count; ++k) {
+          ContactPoint p;
+          p.manifold = static_cast<int>(manifolds_.size());
+          p.key = {m.key.first, m.key.second | static_cast<uint64_t>(found.points[k].feature)};
+          p.point = found.points[k].point;
+          p.separation = found.points[k].separation;
+          m.centre += p.point / found.count;
+          contactPoints_.push_back(p);
+        }
+        const auto slide = std::lower_bound(
+            sliding_.begin(), sliding_.end(), std::make_pair(m.key, -2),
+            [](const auto& x, const auto& y) { return x < y; });
+        m.slide = slide != sliding_.end() && slide->first == m.key ? slide->second : 0;
+        manifolds_.push_back(m);
+      }
+    }
+  }
+}
+
+// Appends the entries of a force along `direction` at a world point of a body, and adds the
+// velocity-product term of that point's motion to c.
+void Mechanics::ContactJacobian(int body, const Vector2d& point, const Vector2d& direction,
+                                double& c) {
+  const Vector2d arm = point - Vector2d(q_[3 * body], q_[3 * body + 1]);
+  const double omega = v_[3 * body + 2];
+  c += direction.dot(-omega * omega * arm);
+  const int dof = bodyKin_[body].dof;
+  if (dof < 0) return;
+  if (direction.x() != 0) entries_.emplace_back(dof, direction.x());
+  if (direction.y() != 0) entries_.emplace_back(dof + 1, direction.y());
+  const double turn = Cross(arm, direction);
+  if (turn != 0) entries_.emplace_back(dof + 2, turn);
+}
+
+// Prepare: a one-sided row per point, a friction row per manifold, after the records' rows.
+void Mechanics::BuildContactRows() {
+  FindContacts();
+  auto add = [&](int contactIndex, bool friction, const Vector2d& direction,
+                 const ContactManifold& m, const Vector2d& point) -> Row& {
+    if (builtRows_ == static_cast<int>(rows_.size())) rows_.emplace_back();
+    Row& row = rows_[builtRows_++];
+    row = Row{};
+    row.constraint = kNone;
+    row.slot = -1;
+    row.contact = contactIndex;
+    row.friction = friction;
+    row.begin = static_cast<int>(entries_.size());
+    double c = 0;
+    ContactJacobian(m.b, point, direction, c);
+    ContactJacobian(m.a, point, -direction, c);
+    row.count = static_cast<int>(entries_.size()) - row.begin;
+    row.gamma = -c;
+    double diagonal = 0;
+    for (int i = row.begin; i < row.begin + row.count; ++i)
+      diagonal += entries_[i].second * entries_[i].second * invMass_[entries_[i].first];
+    row.compliance = kContactCompliance * diagonal;
+    return row;
+  };
+  for (size_t k = 0; k < contactPoints_.size(); ++k) {
+    ContactPoint& p = contactPoints_[k];
+    ContactManifold& m = manifolds_[p.manifold];
+    Row& row = add(static_cast<int>(k), false, m.normal, m, p.point);
+    row.level = Level::Position;
+    row.oneSided = true;
+    row.lower = 0;
+    row.g = p.separation;
+    row.candidate = std::binary_search(touching_.begin(), touching_.end(), p.key);
+    m.touching = m.touching || row.candidate;
+    p.row = builtRows_ - 1;
+  }
+  for (size_t k = 0; k < manifolds_.size(); ++k) {
+    ContactManifold& m = manifolds_[k];
+    if (!(m.staticFriction > 0 || m.kineticFriction > 0)) continue;
+    Row& row = add(static_cast<int>(k), true, m.tangent, m, m.centre);
+    row.level = Level::Velocity;
+    row.candidate = m.touching && m.slide == 0;
+    m.frictionRow = builtRows_ - 1;
+  }
+  rows_.resize(builtRows_);
+}
+
+// The tangential speed of b against a at the manifold's centre.
+double Mechanics::ManifoldSlip(const ContactManifold& m) const {
+  auto velocity = [&](int body) {
+    const Vector2d arm = m.centre - Vector2d(q_[3 * body], q_[3 * body + 1]);
+    return Vector2d(v_[3 * body], v_[3 * body + 1]) + v_[3 * body + 2] * Perp(arm);
+  };
+  return m.tangent.dot(velocity(m.b) - velocity(m.a));
+}
+
+// After a step: which points touch (closed and not opening), and which manifolds slide.
+void Mechanics::RefreshContactFlags() {
+  if (colliders_.empty()) return;
+  touching_.clear();
+  for (ContactManifold& m : manifolds_)
+    m.touching = false;
+  for (ContactPoint& p : contactPoints_) {
+    Row& row = rows_[p.row];
+    const bool touching = row.g <= kContactGap && RowRate(row) <= kContactSpeed;
+    row.candidate = touching;
+    if (!touching) continue;
+    touching_.push_back(p.key);
+    manifolds_[p.manifold].touching = true;
+  }
+  std::sort(touching_.begin(), touching_.end());
+  sliding_.clear();
+  for (ContactManifold& m : manifolds_) {
+    const double slip = ManifoldSlip(m);
+    m.slide = m.touching && std::abs(slip) > kSlideSpeed ? (slip > 0 ? 1 : -1) : 0;
+    if (m.slide != 0) sliding_.emplace_back(m.key, m.slide);
+    if (m.frictionRow >= 0) rows_[m.frictionRow].candidate = m.touching && m.slide == 0;
+  }
+  std::sort(sliding_.begin(), sliding_.end());
+}
+
+void Mechanics::AddContactForce(int body, const Vector2d& point, const Vector2d& force) {
+  const int dof = bodyKin_[body].dof;
+  if (dof < 0) return;
+  const Vector2d arm = point - Vector2d(q_[3 * body], q_[3 * body + 1]);
+  force_[dof] += force.x();
+  force_[dof + 1] += force.y();
+  force_[dof + 2] += Cross(arm, force);
+}
+
+// Sliding manifolds: friction opposes the slip, at each point by its normal force.
+void Mechanics::ApplyKineticFriction() {
+  for (ContactManifold& m : manifolds_) {
+    if (!m.touching || m.slide == 0) continue;
+    m.friction = 0;
+    for (int k = m.first; k < m.first + m.count; ++k) {
+      const double f = -m.slide * m.kineticFriction * contactPoints_[k].force;
+      m.friction += f;
+      AddContactForce(m.b, contactPoints_[k].point, f * m.tangent);
+      AddContactForce(m.a, contactPoints_[k].point, -f * m.tangent);
+    }
+  }
+}
+
+// Store: the normal forces and friction of the solve just made. Answers whether another round
+// is needed: a normal force changed the friction bounds, or a sticking manifold reached its
+// static bound and now slides with kinetic friction.
+bool Mechanics::StoreContactForces(std::vector<char>& kinetic) {
+  double change = 0, largest = 0;
+  bool switched = false;
+  std::vector<double> normal(manifolds_.size(), 0.0);
+  for (ContactPoint& p : contactPoints_) {
+    const Row& row = rows_[p.row];
+    const double f = row.candidate ? row.lambda : 0.0;
+    change = std::max(change, std::abs(f - p.force));
+    largest = std::max(largest, std::abs(f));
+    p.force = f;
+    normal[p.manifold] += f;
+  }
+  for (size_t k = 0; k < manifolds_.size(); ++k) {
+    ContactManifold& m = manifolds_[k];
+    if (m.frictionRow < 0 || !rows_[m.frictionRow].candidate) continue;
+    Row& row = rows_[m.frictionRow];
+    m.friction = row.lambda;
+    const double bound = m.staticFriction * normal[k];
+    if (!kinetic[k] && bound > 0 && std::abs(row.lambda) >= bound * (1 - 1e-12)) {
+      kinetic[k] = 1;
+      switched = true;
+    }
+    const double limit = (kinetic[k] ? m.kineticFriction : m.staticFriction) * normal[k];
+    row.lower = -limit;
+    row.upper = limit;
+  }
+  return switched || change > 1e-12 * std::max(1.0, largest);
+}
+
+// Solve: the multipliers of all rows, records and contacts in one system. Friction bounds and
+// kinetic friction depend on the normal forces, so the solve is repeated until they agree.
+void Mechanics::SolveAccelerations() {
+  if (manifolds_.empty()) {
+    ComputeB();
+    SolveBounded(solveRows_, solveB_, solveLower_, solveUpper_, solveX_);
+    return;
+  }
+  baseForce_ = force_;
+  std::vector<char> kinetic(manifolds_.size(), 0);
+  for (ContactPoint& p : contactPoints_)
+    p.force = 0;
+  for (ContactManifold& m : manifolds_) {
+    m.friction = 0;
+    if (m.frictionRow >= 0) rows_[m.frictionRow].lower = rows_[m.frictionRow].upper = 0;
+  }
+  for (int round = 0; round < 30; ++round) {
+    force_ = baseForce_;
+    ApplyKineticFriction();
+    ComputeB();
+    SolveBounded(solveRows_, solveB_, solveLower_, solveUpper_, solveX_);
+    for (size_t i = 0; i < solveRows_.size(); ++i)
+      rows_[solveRows_[i]].lambda = solveX_[static_cast<int>(i)];
+    if (!StoreContactForces(kinetic)) break;
+  }
+  touches_.clear();
+  for (const ContactManifold& m : manifolds_) {
+    if (!m.touching) continue;
+    Touch t{m.a, m.b, Vector2d::Zero(), Vector2d::Zero(), m.friction * m.tangent};
+    double total = 0;
+    for (int k = m.first; k < m.first + m.count; ++k) {
+      const ContactPoint& p = contactPoints_[k];
+      total += p.force;
+      t.location += p.point;
+    }
+    t.location /= m.count;
+    t.force = total * m.normal;
+    touches_.push_back(t);
+  }
+}
+
+// Impacts at the state a collision was located at, manifold by manifold, the fastest approach
+// first: each manifold's points leave with their approach speed times the pair's elasticity
+// (slower approaches stop), while the joints hold. One manifold at a time carries momentum
+// along a row of bodies, as a Newton's cradle does.
+void Mechanics::ResolveImpacts(Eigen::VectorXd& state) {
+  if (manifolds_.empty()) return;
+  // Below this approach speed an impact does not bounce: resting contacts do not chatter.
+  const double restSpeed = frameStep_ > 0 ? overlapError_ / frameStep_ : 0.0;
+  std::vector<int> rows;
+  Eigen::VectorXd b, lower, upper, impulse;
+  const int limit = 20 * static_cast<int>(manifolds_.size()) + 20;
+  for (int round = 0; round < limit; ++round) {
+    int worst = -1;
+    double worstRate = -kContactSpeed;
+    for (const ContactPoint& p : contactPoints_) {
+      if (p.separation > kContactGap) continue;
+      const double rate = RowRate(rows_[p.row]);
+      if (rate < worstRate) {
+        worstRate = rate;
+        worst = p.manifold;
+      }
+    }
+    if (worst < 0) return;
+    const ContactManifold& m = manifolds_[worst];
+    rows.clear();
+    for (int i : solveRows_) {
+      const Row& row = rows_[i];
+      if (row.contact < 0 && !row.oneSided && row.level != Level::Acceleration && !row.saturated)
+        rows.push_back(i);
+    }
+    const int joints = static_cast<int>(rows.size());
+    for (int k = m.first; k < m.first + m.count; ++k)
+      if (contactPoints_[k].separation <= kContactGap) rows.push_back(contactPoints_[k].row);
+    const int n = static_cast<int>(rows.size());
+    b.resize(n);
+    lower.resize(n);
+    upper.resize(n);
+    for (int k = 0; k < n; ++k) {
+      const Row& row = rows_[rows[k]];
+      const double rate = RowRate(row);
+      upper[k] = kInfinity;
+      if (k < joints) {
+        b[k] = row.velocityTarget - rate;
+        lower[k] = -kInfinity;
+        continue;
+      }
+      const double bounce = rate < -restSpeed ? m.elasticity : 0.0;
+      b[k] = -(1 + bounce) * std::min(rate, 0.0);
+      lower[k] = 0;
+    }
+    SolveBounded(rows, b, lower, upper, impulse);
+    auto velocity = state.tail(dofCount_);
+    for (int k = 0; k < n; ++k) {
+      const Row& row = rows_[rows[k]];
+      for (int i = row.begin; i < row.begin + row.count; ++i)
+        velocity[entries_[i].first] += invMass_[entries_[i].first] * entries_[i].second * impulse[k];
+      if (k >= joints && impulse[k] != 0)
+        impacts_.push_back(Impact{m.a, m.b, contactPoints_[row.contact].point,
+                                  impulse[k] * m.normal});
+    }
+    velocity_ = velocity;
+  }
+}
+
+// Two event values: the nearest approach of points not in contact (a collision when it closes),
+// and the slowest slip of sliding manifolds along their direction (they stop when it closes).
+void Mechanics::ContactEventValues(std::vector<double>& values) const {
+  double gap = margin_;
+  for (const ContactPoint& p : contactPoints_)
+    if (!rows_[p.row].candidate) gap = std::min(gap, p.separation + kContactGap);
+  double slip = 1.0;
+  for (const ContactManifold& m : manifolds_)
+    if (m.touching && m.slide != 0) slip = std::min(slip, m.slide * ManifoldSlip(m));
+  values.push_back(gap);
+  values.push_back(slip);
+}
+
+void Mechanics::ReportOverlap(double time) {
+  for (const ContactPoint& p : contactPoints_) {
+    if (p.separation >= -overlapError_) continue;
+    for (const Warning& w : warnings_)
+      if (w.kind == Warning::Kind::Overlap) return;
+    warnings_.push_back(Warning{Warning::Kind::Overlap, kNone, time});
+    return;
+  }
+}
+
+double Mechanics::ContactStepLimit() const {
+  double fastest = 0;
+  for (int i : colliders_) {
+    if (bodyKin_[i].dof < 0) continue;
+    const double speed = std::hypot(v_[3 * i], v_[3 * i + 1]) +
+                         std::abs(v_[3 * i + 2]) * outlines_[i].reach;
+    fastest = std::max(fastest, speed);
+  }
+  return fastest > 0 ? 0.1 * thinnest_ / fastest : HUGE_VAL;
+}
+
+int Mechanics::ContactPairCount(int body) const {
+  int count = 0;
+  for (const Touch& t : touches_)
+    count += t.a == body || t.b == body ? 1 : 0;
+  return count;
+}
+
+bool Mechanics::ContactPair(int body, int pair, ContactReport& out) const {
+  for (const Touch& t : touches_) {
+    if (t.a != body && t.b != body) continue;
+    if (--pair > 0) continue;
+    const double sign = t.b == body ? 1.0 : -1.0;
+    out = ContactReport{t.b == body ? t.a : t.b, t.location, sign * t.force, sign * t.friction,
+                        Vector2d::Zero()};
+    return true;
+  }
+  return false;
+}
+
+int Mechanics::CollisionPairCount(int body) const {
+  int count = 0;
+  for (const Impact& i : impacts_)
+    count += i.a == body || i.b == body ? 1 : 0;
+  return count;
+}
+
+bool Mechanics::CollisionPair(int body, int pair, ContactReport& out) const {
+  for (const Impact& i : impacts_) {
+    if (i.a != body && i.b != body) continue;
+    if (--pair > 0) continue;
+    const double sign = i.b == body ? 1.0 : -1.0;
+    out = ContactReport{i.b == body ? i.a : i.b, i.location, Vector2d::Zero(), Vector2d::Zero(),
+                        sign * i.impulse};
+    return true;
+  }
+  return false;
+}
+
+}  // namespace yb::dynamics
