@@ -97,29 +97,28 @@ void Machine::EnterProc(int32_t index, int32_t argc, int32_t returnPc) {
   const auto locals = static_cast<int32_t>(proc.locals.size());
   if (static_cast<size_t>(base) + locals + proc.maxStack + 1 > stack_.size() || frames_.size() >= 100000)
     Raise(28);
+  Value* const frame = stack_.data() + base;
+  const SlotInfo* const slots = proc.locals.data();
   for (int32_t i = 0; i < argc; ++i) {
-    Value& arg = stack_[base + i];
-    const SlotInfo& slot = proc.locals[i];
-    if (arg.type() != slot.type || arg.type() == VType::kObject || slot.isArray) arg = Typed(slot, std::move(arg));
+    const SlotInfo& slot = slots[i];
+    Value& arg = frame[i];
+    if ((arg.type() != slot.type && slot.type != VType::kEmpty) || arg.type() == VType::kObject || slot.isArray)
+      arg = Typed(slot, std::move(arg));
   }
   for (int32_t i = argc; i < locals; ++i) {
-    const SlotInfo& slot = proc.locals[i];
-    Value& local = stack_[base + i];
+    const SlotInfo& slot = slots[i];
+    Value& local = frame[i];
+    local.Clear();
     switch (slot.isArray ? VType::kArray : slot.type) {
       case VType::kInteger:
       case VType::kLong:
-        local.Clear();
-        local.SetNumber(slot.type, 0);
-        break;
-      case VType::kEmpty: local.Clear(); break;
+      case VType::kBoolean: local.SetNumber(slot.type, 0); break;
+      case VType::kDouble: local.SetDouble(0); break;
+      case VType::kEmpty: break;
       default: local = Default(slot); break;
     }
   }
-  Frame frame;
-  frame.proc = index;
-  frame.returnPc = returnPc;
-  frame.base = base;
-  frames_.push_back(frame);
+  frames_.push_back(Frame{index, returnPc, base, 0, 0, false, 0});
   sp_ = base + locals;
 }
 
