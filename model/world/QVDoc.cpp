@@ -1,0 +1,85 @@
+#include "model/world/QVDoc.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+#include "core/Failure.h"
+#include "core/FileCalls.h"
+#include "model/filing/DocumentFiling.h"
+
+namespace {
+
+// The file a save writes before it takes the document's place.
+std::string SavingPath(const std::string& path) {
+  return path + ".saving";
+}
+
+// File names travel as counted strings: a path that does not fit is refused, never cut.
+Str255 FileName(const std::string& path) {
+  if (path.size() > Str255::kCapacity) ThrowFailure(kErrIO, 0);
+  return Str255(path.c_str());
+}
+
+// Closes the file when the scope ends, however it ends.
+class FileCloser {
+ public:
+  explicit FileCloser(TMacFile& file) : file_(file) {}
+  ~FileCloser() {
+    if (file_.IsOpen()) file_.Close();
+  }
+  FileCloser(const FileCloser&) = delete;
+  FileCloser& operator=(const FileCloser&) = delete;
+
+ private:
+  TMacFile& file_;
+};
+
+}  // namespace
+
+TQVDoc::TQVDoc() : world_(std::make_unique<TWorldDoc>()) {
+  world_->SetDocument(this);
+  world_->InitWorld(0);
+}
+
+TQVDoc::~TQVDoc() = default;
+
+std::unique_ptr<TMacFile> TQVDoc::MakeFile() {
+  return std::make_unique<TMacFile>();
+}
+
+void TQVDoc::ReadDocument(const std::string& path) {
+  const uint32_t type = GetFileTypeOfPath(path.c_str());
+  // Only binary documents have a reader so far; anything else is no document of ours.
+  if (type != kDocumentFileType) ThrowFailure(kErrBadFormat, 0);
+  std::unique_ptr<TMacFile> file = MakeFile();
+  FailIfError(file->OpenNamed(FileName(path), TMacFile::kRead));
+  FileCloser closer(*file);
+  auto reader = ReadDocumentFile(*file, type, world_.get());
+  world_->AdoptObjects(reader->TakeObjects());
+  changes_ = 0;
+}
+
+void TQVDoc::WriteDocument(const std::string& path) {
+  const std::string saving = SavingPath(path);
+  {
+    std::unique_ptr<TMacFile> file = MakeFile();
+    FailIfError(file->CreateNamed(FileName(saving), TMacFile::kWrite | TMacFile::kCreate));
+    try {
+      FileCloser closer(*file);
+      ::WriteDocument(*file, *world_, world_->Objects());
+      FailIfError(file->Close());
+    } catch (...) {
+      std::error_code ignored;
+      std::filesystem::remove(saving, ignored);
+      throw;
+    }
+  }
+  std::error_code error;
+  std::filesystem::rename(saving, path, error);
+  if (error) {
+    std::filesystem::remove(saving, error);
+    ThrowFailure(kErrIO, 0);
+  }
+  changes_ = 0;
+}

@@ -1,0 +1,116 @@
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include <gtest/gtest.h>
+
+#include "model/world/QVDoc.h"
+#include "tests/model/world/WorldTestSupport.h"
+
+namespace world_test {
+namespace {
+
+// A file that reports a full disk once more than a number of bytes were written.
+class TFullDiskFile : public TMacFile {
+ public:
+  explicit TFullDiskFile(int32_t room) : room_(room) {}
+  int16_t Write(const void* buffer, int32_t& count) override {
+    if (count > room_) {
+      count = 0;
+      return kErrDiskFull;
+    }
+    room_ -= count;
+    return TMacFile::Write(buffer, count);
+  }
+
+ private:
+  int32_t room_;
+};
+
+class TTestDocument : public TQVDoc {
+ public:
+  int32_t room = -1;
+
+ protected:
+  std::unique_ptr<TMacFile> MakeFile() override {
+    if (room < 0) return TQVDoc::MakeFile();
+    return std::make_unique<TFullDiskFile>(room);
+  }
+};
+
+std::vector<uint8_t> FileBytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+class QVDocTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    scope = std::make_unique<WorldScope>();
+    folder = std::filesystem::temp_directory_path() /
+             ("yb-world-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+              "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::create_directories(folder);
+  }
+  void TearDown() override {
+    std::filesystem::remove_all(folder);
+    scope.reset();
+  }
+  void Fill(TQVDoc& document) {
+    for (int16_t i = 2; i <= 4; ++i) {
+      auto object = std::make_unique<TTestObject>();
+      object->Initialize();
+      object->SetIdentifier(i);
+      object->value = i * 0.5;
+      document.World().AdoptObject(std::move(object));
+    }
+    auto group = std::make_unique<TGroup>();
+    group->Initialize();
+    group->SetIdentifier(5);
+    group->Include(document.World().FindObject(3));
+    document.World().AdoptObject(std::move(group));
+  }
+  std::unique_ptr<WorldScope> scope;
+  std::filesystem::path folder;
+};
+
+TEST_F(QVDocTest, SavedDocumentOpensAgainByteForByte) {
+  const std::string path = (folder / "world.yb").string();
+  TQVDoc document;
+  Fill(document);
+  document.World().SetNumberProperty(MakeTag("zSca"), 0.5);
+  document.WriteDocument(path);
+  const std::vector<uint8_t> saved = FileBytes(path);
+  EXPECT_FALSE(std::filesystem::exists(path + ".saving"));
+
+  TQVDoc reopened;
+  reopened.ReadDocument(path);
+  ASSERT_EQ(reopened.World().Objects().size(), 4u);
+  auto* group = dynamic_cast<TGroup*>(reopened.World().FindObject(5));
+  ASSERT_NE(group, nullptr);
+  EXPECT_EQ(group->AppliesTo(reopened.World().FindObject(3)), 1);
+  double scale = 0.0;
+  reopened.World().GetNumberProperty(MakeTag("zSca"), scale, nullptr);
+  EXPECT_DOUBLE_EQ(scale, 0.5);
+  const std::string again = (folder / "again.yb").string();
+  reopened.WriteDocument(again);
+  EXPECT_EQ(FileBytes(again), saved);
+}
+
+TEST_F(QVDocTest, SaveThatFailsPartWayKeepsTheOldDocument) {
+  const std::string path = (folder / "world.yb").string();
+  TTestDocument document;
+  Fill(document);
+  document.WriteDocument(path);
+  const std::vector<uint8_t> before = FileBytes(path);
+  ASSERT_GT(before.size(), 100u);
+
+  document.World().RemoveObject(document.World().FindObject(4));
+  document.room = 80;
+  EXPECT_EQ(ErrorOf([&] { document.WriteDocument(path); }), kErrDiskFull);
+  EXPECT_EQ(FileBytes(path), before);
+  EXPECT_FALSE(std::filesystem::exists(path + ".saving"));
+}
+
+}  // namespace
+}  // namespace world_test
