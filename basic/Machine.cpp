@@ -1,4 +1,4 @@
-// The machine's loop, its error handling and its output.
+// The machine's loop, its procedure frames, its error handling and its output.
 
 #include "basic/Machine.h"
 

@@ -48,7 +48,9 @@ class Machine : public BuiltinHost {
     const MemberDef* member = nullptr;
   };
 
-  // Machine.cpp: the loop and errors.
+  // Machine.cpp: the loop, procedure frames and errors.
+  void EnterProc(int32_t proc, int32_t argc, int32_t returnPc);
+  int32_t LeaveProc();
   void Execute(int32_t pc);
   bool HandleError(const ScriptError& error, int32_t& pc);
   void Resume(int32_t mode, int32_t target, int32_t& pc);
@@ -58,10 +60,8 @@ class Machine : public BuiltinHost {
   void Print(const Value& value, int32_t mode);
   void Show(int32_t kind, const std::string& text);
 
-  // MachineCalls.cpp: procedures, variables, arrays and loops.
+  // MachineCalls.cpp: variables, arrays and loops.
   void InitGlobals();
-  void EnterProc(int32_t proc, int32_t argc, int32_t returnPc);
-  int32_t LeaveProc();
   Value& Var(int32_t ref);
   void StoreVar(int32_t ref, Value value);
   void StoreLocal(int32_t slot, Value value);

@@ -1,4 +1,4 @@
-// The machine's procedures, variables, arrays and loops.
+// The machine's variables, arrays and loops.
 
 #include <algorithm>
 
