@@ -129,6 +129,192 @@ class TMass : public TVectorMassBase {
   // Puts the body at a new position, keeping formula texts (only their current values change).
   void StorePosition(const TVector3& position);
 
+  // ==== Properties, materials, filing and shared behaviour ====
+  // Contents:
+  //   6. Properties by tag, set rules, moment modes, centre of mass   BodyProperties.cpp
+  //      Materials                                                    BodyMaterials.cpp
+  //   7. Filing: blocks 5005, 1200, 5029, 5023, 5254, 5030; the recorded charge  BodyFiling.cpp
+  //   8. Transforms, coordinates, moves, hit tests, joins, attachments           BodyBehaviour.cpp
+  //   9. Inputs driving properties                                              BodyInputs.cpp
+
+  // ---- 6. Properties ----
+  using FormulaCallback = void (*)(TFormula* formula, void* context);
+  uint16_t GetFlagProperty(uint32_t tag, uint16_t& value, void* extra) override;
+  void SetFlagProperty(uint32_t tag, uint16_t value) override;
+  uint16_t GetChoiceProperty(uint32_t tag, int16_t& value, void* extra) override;
+  void SelectChoice(uint32_t tag) override;
+  // The quantity of the tag with its dimension word; lowest admits 0 for mass, moment, elasticity
+  // and the frictions.
+  TFormula* GetFormulaProperty(uint32_t tag, double* lowest, double* second, int32_t* dimension,
+                               uint16_t* flag) override;
+  void SetFormulaProperty(uint32_t tag, const TFormula& source) override;
+  void SetPositionProperty(uint32_t tag, const TFormula& formula, int32_t first,
+                           int32_t second) override;
+  uint16_t IsPositionProperty(uint32_t tag) override;
+  // Properties that property sheets and inputs address by number (17 x, 18 y).
+  virtual uint16_t GetPropertyById(int16_t id, TPositionField& field);
+  virtual uint32_t TagForPropertyId(int16_t id);
+  // A real number with its lowest value, dimension word and whether it may be edited.
+  virtual uint16_t GetRealProperty(uint32_t tag, double& value, double& lowest,
+                                   int32_t& dimension, uint16_t& editable);
+  virtual void SetRealProperty(uint32_t tag, const double* value);
+  uint16_t GetNumberProperty(uint32_t tag, double& value, void* extra) override;
+  void SetNumberProperty(uint32_t tag, const double& value) override;
+  uint16_t GetShortProperty(uint32_t tag, uint16_t& value, void* extra) override;
+  void SetShortProperty(uint32_t tag, uint16_t value) override;
+  uint16_t GetColourProperty(uint32_t tag, RGB16Color& value, void* extra) override;
+  void SetColourProperty(uint32_t tag, const RGB16Color& value) override;
+  virtual void ForEachFormula(FormulaCallback callback, void* context);
+  virtual void ForEachPositionFormula(FormulaCallback callback, void* context);
+  // A quantity of the body was edited: transforms, centre of mass, charge sign and moment follow.
+  virtual void FormulaChanged(TFormula* formula);
+  // The property change of commands; a position made constant is locked in the assembly (null:
+  // no assembly at hand).
+  virtual void ChangeProperty(uint32_t tagOrId, const TFormula* source,
+                              class TAssemblySolver* assembly);
+  // Copies the source into one of the body's quantities and reports the change.
+  void AssignQuantity(const TFormula& source, TFormula& target);
+  // The 1-based index of the fill pattern in the pattern table; setting clamps to 1..24.
+  int16_t GetPatternIndex() const;
+  void SetPatternIndex(int16_t index);
+  // Materials: a "mate" resource of the index applied to density, frictions, elasticity, charge.
+  virtual void ApplyMaterial(int16_t index);
+  virtual void ClearMaterial();
+  virtual int16_t CheckMaterial();
+  virtual void SetMomentMode(int16_t mode);
+  virtual int16_t GetMomentMode();
+  int16_t GetMaterial() const { return material_; }
+  // The moment quantity's value as it stands, computing nothing.
+  double CurrentMomentValue() const { return moment_->GetValue(); }
+  // Centre of mass.
+  virtual void UpdateCentroid();
+  virtual void COMChanged();
+  virtual void SetCOMConstants(const TVector& offset);
+  virtual void GetCOMFormulas(TFormula*& x, TFormula*& y);
+  virtual TVector GetCOMVector();
+  uint16_t IsCOMAutomatic() const { return comAutomatic_; }
+  bool IsCentroidValid() const { return centroidValid_ != 0; }
+  void SetCentroidValid(uint16_t valid) { centroidValid_ = valid; }
+  void GetPositionFormulas(TFormula* out[3]) const;
+
+  // ---- 7. Filing ----
+  static constexpr int16_t kBlockDisplay = 5005;
+  static constexpr int16_t kBlockSolverRecord = 1200;
+  static constexpr int16_t kBlockCOMMode = 5029;
+  static constexpr int16_t kBlockPositionValues = 5023;
+  static constexpr int16_t kBlockInitialVelocity = 5254;
+  static constexpr int16_t kBlockGeometryRefresh = 5030;
+  uint16_t ReadBlockContents(int16_t code, TObjectReader& reader) override;
+  void WriteBlockContents(int16_t code, TObjectWriter& writer) override;
+  void WriteFields(TObjectWriter& writer) override;
+  int32_t CountElements() override;
+  void WriteElements(TObjectWriter& writer) override;
+  void ReadElements(int32_t count, TObjectReader& reader) override;
+  void LoadRecordedValues(int32_t frame, THistoryCursor& cursor) override;
+  void ReportPropertyBlocks(uint32_t tag, uint16_t& found, BlockCallback blockCallback,
+                            ObjectCallback objectCallback, void* blockContext,
+                            void* objectContext) override;
+  void ReportPositionBlocks(BlockCallback blockCallback, void* blockContext) override;
+  virtual void ReportSolverBlocks(BlockCallback callback, void* context);
+  virtual void ReportGeometryBlocks(BlockCallback callback, void* context);
+  // What reading block 5030 sets off: bounds, extent and screen data made again.
+  virtual void RefreshGeometry();
+  void ReadDisplayBlock(TObjectReader& reader);
+  void ReadSolverRecord(TObjectReader& reader);
+
+  // ---- 8. Shared behaviour ----
+  void ValidateShownTransform();
+  const Transform2D& GetShownTransform();
+  const Transform2D& GetInverseTransform();
+  virtual void ValidateScreenTransform(const Transform2D& view);
+  // Takes a screen transform as valid; what is computed from it goes stale.
+  void SetScreenTransform(const Transform2D& transform);
+  const Transform2D& GetScreenTransform() const { return screenTransform_; }
+  const Transform2D& GetScreenInverse();
+  bool IsScreenValid() const { return screenValid_ != 0; }
+  // Stale screen data of the body and, when it had any, of its attachments.
+  virtual void InvalidateScreenCache();
+  virtual void GetScreenCorners(std::array<MacPoint, 4>& corners);
+  void GetPlacement(TVector3& placement) override;
+  void GetPosition(TVector& position) override;
+  void LocalToWorld3(TVector3& p) override;
+  void LocalToWorld(TVector& p) override;
+  void WorldToLocal3(TVector3& p) override;
+  void WorldToLocal(TVector& p) override;
+  TVector ScreenToLocal(const MacPoint& point);
+  double GetRotationValue() const;
+  TVector GetLocalSize() const;
+  TVector GetCOMOffset() const;
+  TVector GetCOMWorld();
+  void SetPlacement(const TVector3& p) override;
+  void MoveBy(const TVector& d) override;
+  void GeometryChanged(uint16_t changed);
+  void ShapeChanged(uint16_t changed) override;
+  virtual bool HitTestLocal(const TVector& p);
+  virtual bool HitTest(const MacPoint& point);
+  virtual bool HitTestRect(const MacRect& rect);
+  // The corner handle under the point: 0 top-left, 3 bottom-right, 1 top-right, 2 bottom-left.
+  virtual bool HitHandle(const MacPoint& point, int32_t& handle);
+  virtual bool IsTinyOnScreen();
+  const MacPoint& GetScreenPoint();
+  virtual MacPoint GetCOMScreenPoint();
+  MacPoint BodyToScreenPoint(const TVector& local) const;
+  virtual void SetAnchored(int32_t kind);
+  int32_t GetAnchored() const { return anchored_; }
+  virtual bool IsAnchored();
+  int16_t GetAnchorCode();
+  // The background for an anchored body, else the last body of the join chain.
+  virtual TThing* GetRootBody();
+  virtual bool IsJoinedWith(TThing* other);
+  // Joins this body to another; a join that would close a ring is refused.
+  virtual void JoinTo(TMass* body);
+  bool IsJoinedOrAnchored();
+  // The body this one is attached to; a link that would close a ring is refused.
+  virtual void SetAttachedBody(TThing* body);
+  TMass* GetAttachedBody() const { return attachedBody_; }
+  virtual bool IsInAttachChain(TMass* body);
+  virtual void AddAttachment(TLink* object);
+  virtual void RemoveAttachment(TLink* object);
+  void ForEachAttachment(void (*callback)(TLink* object, void* context), void* context);
+  void ObjectRemoved(TLink* object) override;
+  virtual void UpdateChargeSign();
+  int32_t GetChargeSign() const { return chargeSign_; }
+  TVector3 GetVelocityValues() const;
+  virtual double GetShapeWidth() { return 0.0; }
+  virtual double GetShapeHeight() { return 0.0; }
+  virtual double GetShapeRadius() { return 0.0; }
+  [[noreturn]] void FailWithDescription(int16_t error, int32_t message);
+  // The world the body lies in, or null.
+  class TWorldDoc* GetWorld() const;
+  bool IsInWorld() const { return GetWorld() != nullptr; }
+
+  // ---- 9. Inputs ----
+  // Binds the property of the attach code to an input's formula template and reports its value
+  // and a default range in display units; 0 for codes that are not a body's.
+  virtual uint16_t AttachInput(int16_t code, const Str255& first, const Str255& second,
+                               double& value, double& value2, double& low, double& high,
+                               double& low2, double& high2);
+  static Str255 InMenuName() { return "InMassMenu"; }
+  static Str255 OutMenuName() { return "OutMassMenu"; }
+  // The binding step: a constant reports its value, then the formula reads the template in the
+  // world's units.
+  void BindInput(TFormula& formula, const Str255& text, double& value, int32_t dimension);
+  // A value in internal units to the world's display units of the dimension.
+  void ToDisplay(int32_t dimension, double& value) const;
+  // The world's snapping step; 0 outside a world.
+  double GridStep() const;
+  // The rectangle around every body of the world (left, top, right, bottom; y up).
+  TDoubleRect WorldBounds() const;
+  // The square around the body's reference point that holds its bounds whatever its rotation.
+  TDoubleRect GetWorldBoundsSquare() const;
+  // ==== end of properties, materials, filing and shared behaviour ====
+
+  // ==== Polygon bodies ====
+  // The stored area, computing nothing: a shape computing its area starts from it.
+  double GetStoredArea() const { return area_; }
+  // A shape whose extent is not that of its bounds (the farthest vertex) stores its own.
+  void SetExtentSquared(double value) { extentSquared_ = value; }
+
  private:
   void ResetFields();
   void DeleteFormulas();

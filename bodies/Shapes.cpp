@@ -1,0 +1,46 @@
+// The shapes with formula-valued dimensions: registration and lifecycle.
+
+#include "bodies/Shapes.h"
+
+#include <new>
+
+#include "core/ClassRegistry.h"
+
+namespace {
+
+template <class Shape>
+TObject* CreateShape() {
+  return new (std::nothrow) Shape();
+}
+
+}  // namespace
+
+void TBasicMass::RegisterClasses() {
+  RegisterClassInfo("TBasicMass", TBasicMass::kTag, TBasicMass::kClassID, CreateShape<TBasicMass>,
+                    sizeof(TBasicMass));
+  RegisterClassInfo("TOval", TOval::kTag, TOval::kClassID, CreateShape<TOval>, sizeof(TOval));
+  RegisterClassInfo("TRectangle", TRectangle::kTag, TRectangle::kClassID, CreateShape<TRectangle>,
+                    sizeof(TRectangle));
+}
+
+void TBasicMass::Initialize() {
+  TMass::Initialize();
+  equalSides_ = 0;
+  size_ = TVector(0.0, 0.0);
+}
+
+void TRectangle::Initialize() {
+  heightFormula_.reset();
+  widthFormula_.reset();
+  TBasicMass::Initialize();
+  heightFormula_ = TFormula::New();
+  widthFormula_ = TFormula::New();
+}
+
+void TOval::Initialize() {
+  showRadiusLine_ = 1;
+  radiusFormula_.reset();
+  TBasicMass::Initialize();
+  equalSides_ = 1;
+  radiusFormula_ = TFormula::New();
+}
