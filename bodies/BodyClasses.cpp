@@ -2,9 +2,13 @@
 
 #include "bodies/Body.h"
 #include "bodies/assembly/BodyAssembly.h"
+#include "bodies/lines/Line.h"
+#include "bodies/points/Point.h"
 
 void RegisterBodyClasses() {
   TMass::RegisterClass();
+  RegisterPointClasses();
+  RegisterLineClasses();
   InstallGeometryAssembly(&ProgramBodyAssembly());
 }
 

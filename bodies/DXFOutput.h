@@ -1,0 +1,25 @@
+#pragma once
+// What bodies, points and lines write a DXF drawing through. The drawing export implements it;
+// coordinates go in internal units with their dimension word and are converted by the writer.
+
+#include <cstdint>
+
+#include "core/PString.h"
+
+class TDXFOutput {
+ public:
+  // Entity kinds.
+  static constexpr int16_t kPoint = 1;
+  static constexpr int16_t kPolyline = 2;
+  static constexpr int16_t kLine = 3;
+  static constexpr int16_t kVertex = 6;
+
+  virtual ~TDXFOutput() = default;
+  // Group 0 with the entity's name, then group 8 with the layer (the default layer when the
+  // name is empty).
+  virtual void BeginEntity(int16_t kind, const Str255& layer) = 0;
+  // One group: its code and a value converted by the dimension word.
+  virtual void WriteValue(int16_t group, double value, int32_t dimension) = 0;
+  // Groups 10, 20 and 30 (first = 0) or 11, 21 and 31 (first = 1).
+  virtual void WriteCoords(double x, double y, double z, int32_t dimension, int16_t first = 0) = 0;
+};
