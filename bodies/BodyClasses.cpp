@@ -1,6 +1,8 @@
 #include "bodies/BodyClasses.h"
 
+#include "bodies/Background.h"
 #include "bodies/Body.h"
+#include "bodies/Shapes.h"
 #include "bodies/assembly/BodyAssembly.h"
 #include "bodies/lines/Line.h"
 #include "bodies/points/Point.h"
@@ -9,6 +11,8 @@ void RegisterBodyClasses() {
   TMass::RegisterClass();
   RegisterPointClasses();
   RegisterLineClasses();
+  TZeroMass::RegisterClass();
+  TBasicMass::RegisterClasses();
   InstallGeometryAssembly(&ProgramBodyAssembly());
 }
 
