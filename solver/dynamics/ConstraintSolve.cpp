@@ -49,7 +49,7 @@ namespace {
 // with the reciprocals of its diagonal in place of the diagonal (solves then multiply instead of
 // dividing); false when the matrix is not positive definite. Plain loops: at these sizes the
 // work is a few hundred operations, less than a general routine spends on dispatch.
-bool CholeskyInPlace(const Eigen::MatrixXd& a, std::vector<double>& l) {
+bool CholeskyInPlace(const Eigen::MatrixXd& a, std::vector<double>& l, double smallest) {
   const int n = static_cast<int>(a.rows());
   l.resize(static_cast<size_t>(n) * n);  // only the lower triangle is written and read
   for (int j = 0; j < n; ++j) {
@@ -57,7 +57,7 @@ bool CholeskyInPlace(const Eigen::MatrixXd& a, std::vector<double>& l) {
     double s = a(j, j);
     for (int k = 0; k < j; ++k)
       s -= lj[k] * lj[k];
-    if (!(s > 0)) return false;
+    if (!(s > smallest * a(j, j))) return false;
     const double inverse = 1 / std::sqrt(s);
     l[static_cast<size_t>(j) * n + j] = inverse;
     for (int i = j + 1; i < n; ++i) {
@@ -146,25 +146,40 @@ void Mechanics::Factorise(const std::vector<int>& rows) {
       sum += weighted_[p.pairs[k].first] * flat_[p.pairs[k].second];
     values[p.groupSlot[group]] = sum;
   }
-  // Contact rows carry a small compliance on their diagonal.
-  for (int r = 0; r < n; ++r)
-    if (rows_[rows[r]].compliance != 0) values[p.diagonal[r]] += rows_[rows[r]].compliance;
   for (size_t group = 0; group < groups && !changed; ++group)
     changed = values[p.groupSlot[group]] != p.factored[group];
   if (!changed) return;
-  bool success;
-  if (dense) {
-    success = CholeskyInPlace(p.matrix, p.factor);
-  } else {
-    p.ldlt.factorize(p.upper);
-    success = p.ldlt.info() == Eigen::Success;
-  }
-  if (!success) {
-    p.factored.clear();
-    throw DynamicsError{kErrSingular, "the constraints cannot be solved together"};
-  }
   for (size_t group = 0; group < groups; ++group)
     p.factored[group] = values[p.groupSlot[group]];
+  // Contact rows may repeat each other (a box resting on two others): a pivot that is a tiny
+  // part of its diagonal shows it, and their small compliance then makes the system solvable.
+  bool contacts = false;
+  for (int r : rows)
+    contacts = contacts || rows_[r].compliance != 0;
+  p.regularised = false;
+  if (FactoriseValues(p, contacts ? 1e-9 : 0.0)) return;
+  if (contacts) {
+    for (int r = 0; r < n; ++r)
+      values[p.diagonal[r]] += rows_[rows[r]].compliance;
+    p.regularised = true;
+    if (FactoriseValues(p, 0.0)) return;
+  }
+  p.factored.clear();
+  throw DynamicsError{kErrSingular, "the constraints cannot be solved together"};
+}
+
+// Factorises the pattern's present values; false when a pivot is not above `smallest` times
+// its diagonal.
+bool Mechanics::FactoriseValues(FactorPattern& p, double smallest) {
+  if (p.dense) return CholeskyInPlace(p.matrix, p.factor, smallest);
+  p.ldlt.factorize(p.upper);
+  if (p.ldlt.info() != Eigen::Success) return false;
+  if (smallest == 0) return true;
+  const double* values = p.upper.valuePtr();
+  const auto d = p.ldlt.vectorD();
+  for (int r = 0; r < p.n; ++r)
+    if (!(d[p.order[r]] > smallest * values[p.diagonal[r]])) return false;
+  return true;
 }
 
 // Orders the products by their place, keeping their order within a place, and marks where
@@ -512,8 +527,9 @@ void Mechanics::SolveBounded(const std::vector<int>& rows, const Eigen::VectorXd
       continue;
     }
     Eigen::VectorXd residual = MulJ(rows, invMass_.cwiseProduct(MulJt(rows, x))) - b;
-    for (int i = 0; i < n; ++i)
-      residual[i] += rows_[rows[i]].compliance * x[i];
+    if (pattern_ != nullptr && pattern_->regularised)
+      for (int i = 0; i < n; ++i)
+        residual[i] += rows_[rows[i]].compliance * x[i];
     double worstResidual = 1e-12;
     for (int i = 0; i < n; ++i) {
       const double wrong = state[i] == Bound::AtLower   ? -residual[i]

@@ -229,7 +229,7 @@ void Mechanics::BuildContactRows() {
 
 // The tangential speed of b against a at the manifold's centre.
 double Mechanics::ManifoldSlip(const ContactManifold& m) const {
-  auto velocity = [&](int body) {
+  auto velocity = [&](int body) -> Vector2d {
     const Vector2d arm = m.centre - Vector2d(q_[3 * body], q_[3 * body + 1]);
     return Vector2d(v_[3 * body], v_[3 * body + 1]) + v_[3 * body + 2] * Perp(arm);
   };

@@ -310,6 +310,7 @@ class Mechanics {
     std::vector<std::pair<int, int>> pairs;  // the entries a and b of each product, by place
     std::vector<int> groupSlot, groupEnd;    // per place: where it is, where its products end
     std::vector<int> diagonal;               // per row: where its diagonal is
+    bool regularised = false;                // contact rows' compliance is on the diagonal
     int n = 0;
     bool dense = false;
     Eigen::MatrixXd matrix;             // dense: the lower triangle
@@ -324,6 +325,7 @@ class Mechanics {
   };
   void MakePattern(FactorPattern& pattern, int n, bool dense);
   static void GroupProducts(FactorPattern& pattern);
+  static bool FactoriseValues(FactorPattern& pattern, double smallest);
   void SolveFactorised(const Eigen::VectorXd& b, Eigen::VectorXd& x);
   std::vector<int> structure_;
   std::vector<double> flat_;      // the Jacobian entries of the row set, row by row

@@ -42,5 +42,58 @@ TEST(ContactPhysics, BallBouncesWithTheEnergyRatioOfItsElasticitySquared) {
   for (int f = 0; f < 150; ++f) ASSERT_GT(Value(history, f, 1, 1), r - 1e-6) << f;
 }
 
+// A box on an anchored incline: below the friction angle it holds still, above it slides with
+// a = g (sin t - mu_k cos t).
+TEST(ContactPhysics, BoxOnAnInclineHoldsBelowTheFrictionAngleAndSlidesAbove) {
+  const Material material{0.5, 0.3, 0};
+  for (const double degrees : {20.0, 35.0}) {
+    const double t = degrees * std::numbers::pi / 180;
+    const double c = std::cos(t), s = std::sin(t);
+    ContactWorld w;
+    w.Box(10, 0, 0, t, 40, 1, 1, material, 1);
+    // The box's centre 0.6 above the incline's centre line, across its surface.
+    w.Box(11, -0.6 * s, 0.6 * c, t, 0.2, 0.2, 1, material);
+    w.Gravity(kG).AllCollide(20);
+    EngineRun run(w.Finish(1.0 / 20));
+    ASSERT_EQ(run.readResult, kEngineOk);
+    History history(8, 16);
+    ASSERT_EQ(run.RunTo(history, 41), kEngineOk);
+    const double a = std::tan(t) < material.staticFriction
+                         ? 0.0
+                         : kG * (s - material.kineticFriction * c);
+    for (int f = 0; f <= 40; f += 5) {
+      const double time = f / 20.0;
+      const double dx = Value(history, f, 1, 0) + 0.6 * s, dy = Value(history, f, 1, 1) - 0.6 * c;
+      const double along = -(dx * c + dy * s);  // down the slope
+      const double across = -dx * s + dy * c;
+      const double expected = 0.5 * a * time * time;
+      ASSERT_NEAR(along, expected, a == 0 ? 1e-9 : 1e-6 * std::max(1.0, expected))
+          << degrees << " at " << time;
+      ASSERT_NEAR(across, 0.0, 1e-9) << degrees << " at " << time;
+      ASSERT_NEAR(Value(history, f, 1, 2), t, 1e-9) << degrees << " at " << time;
+    }
+  }
+}
+
+// Five equal balls in a row, the first striking the other four at rest and touching: the first
+// stops and the last leaves with its speed.
+TEST(ContactPhysics, NewtonsCradleCarriesTheMomentumToTheLastBall) {
+  const double r = 0.1, v = 1.5;
+  ContactWorld w;
+  w.Ball(10, -0.5, 0, r, 1, {0, 0, 1}, v, 0);
+  for (int k = 1; k < 5; ++k)
+    w.Ball(static_cast<int16_t>(10 + k), 2 * r * k, 0, r, 1, {0, 0, 1});
+  w.AllCollide(20);
+  EngineRun run(w.Finish(1.0 / 10));
+  ASSERT_EQ(run.readResult, kEngineOk);
+  History history(8, 40);
+  ASSERT_EQ(run.RunTo(history, 11), kEngineOk);
+  for (int k = 0; k < 4; ++k)
+    EXPECT_NEAR(Value(history, 10, k, 3), 0.0, 1e-6) << k;
+  EXPECT_NEAR(Value(history, 10, 4, 3), v, 1e-6);
+  // The last ball left when the first arrived, after 0.5 m at v.
+  EXPECT_NEAR(Value(history, 10, 4, 0), 0.8 + v * (1.0 - 0.5 / v), 1e-6);
+}
+
 }  // namespace
 }  // namespace yb::stream::testing
