@@ -1,6 +1,6 @@
 // The program's main window on a desktop without a window manager (a bare virtual X server, as
-// a newcomer may meet it): it moves by its caption and closes by its close box, and the program
-// then ends cleanly, with the leak check on in sanitizer builds.
+// a newcomer may meet it): it moves by its caption, minimizes and comes back, and closes by its
+// close box, and the program then ends cleanly, with the leak check on in sanitizer builds.
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -187,15 +187,23 @@ TEST(MainWindow, MovesByItsCaptionAndClosesByItsCloseBox) {
     })) << "the window is at (" << after.x << ", " << after.y << "), was at (" << before.x
         << ", " << before.y << ")";
 
-    // The close box sits at the right end of the caption.
+    // The close box sits at the right end of the caption, the minimize box two boxes left of it.
     const int box = caption - 4;
     const int closeX = after.x + after.width - frame - 2 - box / 2;
     const int closeY = after.y + frame + 2 + box / 2;
-    bool ended = false;
-    for (int attempt = 0; attempt < 3 && !ended; ++attempt) {
-      PointerTo(display, closeX, closeY);
+    const auto click = [&](int x, int y) {
+      PointerTo(display, x, y);
       LeftButton(display, true);
       LeftButton(display, false);
+    };
+    // Minimized where nothing on the desktop hides it, the window stays in view, and the next
+    // click only gives it back instead of reaching the close box.
+    click(closeX - 2 * box - 2, closeY);
+    click(closeX, closeY);
+    EXPECT_FALSE(program.WaitForExit(1500)) << "the first click closed a minimized window";
+    bool ended = false;
+    for (int attempt = 0; attempt < 3 && !ended; ++attempt) {
+      click(closeX, closeY);
       ended = program.WaitForExit(5000);
     }
     ASSERT_TRUE(ended) << "the close box did not end the program:\n" << ReadAll(output);
