@@ -3,8 +3,24 @@
 #include "bodies/vectors/VectorArrows.h"
 
 #include "bodies/vectors/VectorThing.h"
+#include "core/port/Port.h"
+#include "core/port/PortShapes.h"
 #include "model/filing/ObjectWriter.h"
 #include "simulation/HistoryStore.h"
+
+void TGlobalVectorHandler::PreparePen(PenState& saved) {
+  PortGetPenState(saved);
+  PortSetPenSize(1, 1);
+}
+
+void TGlobalVectorHandler::DrawMarker(const MacPoint& point) {
+  MacRect rect;
+  rect.left = static_cast<int16_t>(point.h - 2);
+  rect.top = static_cast<int16_t>(point.v - 2);
+  rect.right = static_cast<int16_t>(point.h + 2);
+  rect.bottom = static_cast<int16_t>(point.v + 2);
+  PortFrameOval(rect);
+}
 
 void TVectorArrow::LoadRecordedValues(int32_t, THistoryCursor&) {}
 

@@ -40,6 +40,21 @@ class TGlobalVectorHandler : public TLink {
   virtual int16_t GetFieldNumber(int16_t) { return 0; }
   // A field counts as uniform when its uniform test holds or it is not active.
   virtual bool IsUniformField(TLink*) { return true; }
+  // Saves the pen and sets the handler's pen size and label font.
+  virtual void PreparePen(PenState& saved);
+  // The marker of a zero vector: a small circle around the point.
+  virtual void DrawMarker(const MacPoint& point);
+};
+
+// What a world gives the things it holds for their vectors.
+class TVectorWorld {
+ public:
+  virtual ~TVectorWorld() = default;
+  // The world's vector handler, or null while it has none.
+  virtual TGlobalVectorHandler* GetVectorHandler() = 0;
+  // True while a recorded frame is shown (set when a frame from the history is shown, cleared
+  // when the world returns to its initial state).
+  virtual bool ShowsRecordedFrames() = 0;
 };
 
 class TVectorArrow {
@@ -69,6 +84,15 @@ class TVectorArrow {
   virtual void Notify() {}
   // False only for the velocity arrow of a body, which is shown before any result exists.
   virtual bool IsDrawnOnlyWithResults();
+  // Drawing from the anchor (screen and world point); the vector display draws the arrow.
+  virtual void Draw(const MacPoint&, const TVector&) {}
+  virtual void DrawFeedback(const MacPoint&, const TVector&) {}
+  // Whether the point hits the arrow drawn from the anchor, and which part.
+  virtual bool HitTest(const MacPoint&, const MacPoint&, const TVector&, int16_t& part) {
+    part = 0;
+    return false;
+  }
+  virtual RGB16Color GetColour() { return RGB16Color{0, 0, 0}; }
 
  protected:
   int16_t index_;

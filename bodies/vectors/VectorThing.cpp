@@ -160,7 +160,7 @@ void TVectorThing::DeleteAllArrows(uint16_t clearMenuFlags, uint16_t includeOpti
 }
 
 void TVectorThing::AttachVectorHandler() {
-  if (vectorHandler_ == nullptr) vectorHandler_ = worldHandler_;
+  if (vectorHandler_ == nullptr && world_ != nullptr) vectorHandler_ = world_->GetVectorHandler();
 }
 
 void TVectorThing::UpdateFieldVectors() {
@@ -168,8 +168,9 @@ void TVectorThing::UpdateFieldVectors() {
   fieldVectorsResolved_ = 0;
 }
 
-void TVectorThing::AdoptWorld(TGlobalVectorHandler* handler, uint16_t velocityOption) {
-  worldHandler_ = handler;
+void TVectorThing::AdoptWorld(TVectorWorld* world, uint16_t velocityOption) {
+  world_ = world;
+  TGlobalVectorHandler* handler = world != nullptr ? world->GetVectorHandler() : nullptr;
   if (vectorHandler_ == nullptr && handler != nullptr) {
     vectorHandler_ = handler;
     UpdateFieldVectors();

@@ -11,6 +11,7 @@
 //   3. TVectorMassBase (690): field-force vectors and their forms,
 //      a body's vector formulas                                       VectorMassBase.cpp
 //   4. TVectorPointBase (691): a point's vector formulas              VectorMassBase.cpp
+//   5. Drawing and hit testing of the arrows                          VectorDrawing.cpp
 //
 // Vector indices: 0 velocity, 1 acceleration, 2 total force (bodies) or constraint force
 // (points), 3 and 6 gravity (uniform and pairwise form), 4 air resistance, 5 and 8 custom field
@@ -94,12 +95,26 @@ class TVectorThing : public TThing {
   virtual bool MarksZeroVectors() { return true; }
   virtual bool IsBody() { return false; }
 
-  // The world tells a thing it was adopted: the world's vector handler (may be null) and its
-  // preference "svvP" for the velocity vector.
-  void AdoptWorld(TGlobalVectorHandler* handler, uint16_t velocityOption);
-  // Where AttachVectorHandler looks: the handler of the world that holds the thing.
-  void SetWorldVectorHandler(TGlobalVectorHandler* handler) { worldHandler_ = handler; }
+  // The world tells a thing it was adopted, with its preference "svvP" for the velocity vector.
+  void AdoptWorld(TVectorWorld* world, uint16_t velocityOption);
+  // The world that holds the thing (AttachVectorHandler takes its handler).
+  void SetVectorWorld(TVectorWorld* world) { world_ = world; }
   TGlobalVectorHandler* GetVectorHandler() const { return vectorHandler_; }
+
+  // ---- 5. Drawing and hit testing ----
+  void Draw(const MacRect& area, uint16_t flags) override;
+  // Where the arrows start, on screen and in the world: the thing's position.
+  virtual void GetVectorAnchor(MacPoint& screen, TVector& world);
+  virtual void DrawVectorMarker() {}
+  virtual void DrawVectors(const MacRect& area, uint16_t drawMode);
+  virtual void DrawVectorFeedback(int16_t index);
+  virtual bool HitTestVectors(const MacPoint&, int16_t& part) {
+    part = 0;
+    return false;
+  }
+  virtual bool GetVectorHandleRect(MacRect&) { return false; }
+  // True while vector feedback is being drawn.
+  static bool IsDrawingVectorFeedback();
 
   // Vector commands 5700 to 5709: enabled and check mark; false for other commands.
   virtual bool GetCommandState(int16_t command, uint16_t& enabled, uint16_t& mark);
@@ -136,7 +151,7 @@ class TVectorThing : public TThing {
   void ArrowsAfterRead(bool anyShown);
 
   TGlobalVectorHandler* vectorHandler_ = nullptr;
-  TGlobalVectorHandler* worldHandler_ = nullptr;
+  TVectorWorld* world_ = nullptr;
   uint16_t vectorsSuppressed_ = 0;
   int16_t arrowCount_ = 0;
   std::array<std::unique_ptr<TVectorArrow>, kVectorCount> arrows_;
@@ -183,6 +198,13 @@ class TVectorMassBase : public TVectorThing {
     function(5254, data);
   }
   virtual void MoveVector(int16_t from, int16_t to, uint16_t shown);
+
+  void DrawVectorMarker() override;
+  bool HitTestVectors(const MacPoint& point, int16_t& part) override;
+  // The square 3 pixels around the anchor.
+  bool GetVectorHandleRect(MacRect& rect) override;
+  // Tracking feedback of a body whose velocity vector is optioned but not shown from the menu.
+  void DrawVelocityFeedback(const MacRect& area, uint16_t before, uint16_t after);
 
   uint16_t ShowsGravityVector() const { return showGravity_; }
   uint16_t ShowsCustomVector() const { return showCustom_; }

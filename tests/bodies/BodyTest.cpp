@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "bodies/BodyClasses.h"
+#include "core/port/Port.h"
 #include "core/ClassRegistry.h"
 #include "core/Failure.h"
 #include "core/Handle.h"
@@ -45,6 +46,39 @@ class TTestShape : public TMass {
 };
 
 class TTestPoint : public TVectorPointBase {};
+
+class TTestWorld : public TVectorWorld {
+ public:
+  TGlobalVectorHandler* GetVectorHandler() override { return &handler; }
+  bool ShowsRecordedFrames() override { return results; }
+  TGlobalVectorHandler handler;
+  bool results = false;
+};
+
+// Arrows that count how often they are drawn.
+template <class Arrow>
+class TCountingArrow : public Arrow {
+ public:
+  TCountingArrow(int16_t index, TVectorThing& owner, TGlobalVectorHandler& handler, int& draws)
+      : Arrow(index, owner, handler), draws_(draws) {}
+  void Draw(const MacPoint&, const TVector&) override { ++draws_; }
+
+ private:
+  int& draws_;
+};
+
+class TDrawnBody : public TMass {
+ public:
+  std::unique_ptr<TVectorArrow> NewFormulaArrow(int16_t index) override {
+    return std::make_unique<TCountingArrow<TVectorArrow692>>(index, *this, *GetVectorHandler(),
+                                                             draws);
+  }
+  std::unique_ptr<TVectorArrow> NewVelocityArrow(int16_t index) override {
+    return std::make_unique<TCountingArrow<TVectorArrow>>(index, *this, *GetVectorHandler(),
+                                                          draws);
+  }
+  int draws = 0;
+};
 
 class BodyTest : public ::testing::Test {
  protected:
@@ -86,7 +120,7 @@ class BodyTest : public ::testing::Test {
     return std::unique_ptr<TMass>(static_cast<TMass*>(read[0].release()));
   }
 
-  TGlobalVectorHandler handler;
+  TTestWorld world;
 };
 
 }  // namespace
@@ -203,7 +237,8 @@ TEST_F(BodyTest, VectorCommandsMakeAndDeleteArrows) {
   body.SetDescription("body[3]");
   // Outside a world there is no vector handler to make arrows with.
   EXPECT_THROW(body.SetVectorShown(1, 1, 0, 0), QVException);
-  body.AdoptWorld(&handler, 0);
+  body.AdoptWorld(&world, 0);
+  EXPECT_EQ(body.GetVectorHandler(), &world.handler);
 
   uint16_t enabled = 0;
   uint16_t mark = 1;
@@ -256,7 +291,7 @@ TEST_F(BodyTest, VectorCommandsMakeAndDeleteArrows) {
   TTestPoint point;
   point.Initialize();
   point.SetDescription("P");
-  point.AdoptWorld(&handler, 1);  // points ignore the velocity option
+  point.AdoptWorld(&world, 1);  // points ignore the velocity option
   EXPECT_FALSE(point.HasArrow(0));
   point.DoCommandValue(kCmdShowForce, 1);
   point.DoCommandValue(kCmdShowGravity, 1);  // not a point's command
@@ -272,7 +307,7 @@ TEST_F(BodyTest, VectorFlagsAndRecordedFormulasRoundTrip) {
   TMass body;
   body.Initialize();
   body.SetDescription("body[1]");
-  body.AdoptWorld(&handler, 0);
+  body.AdoptWorld(&world, 0);
   body.DoCommandValue(kCmdShowAcceleration, 1);
   body.DoCommandValue(kCmdShowForce, 1);
   body.DoCommandValue(kCmdShowElectrostatic, 1);
@@ -292,7 +327,7 @@ TEST_F(BodyTest, VectorFlagsAndRecordedFormulasRoundTrip) {
   EXPECT_EQ(read->ArrowCount(), 0);
   EXPECT_EQ(read->AreArrowsPending(), 1);
   read->SetDescription("body[1]");
-  read->AdoptWorld(&handler, 0);
+  read->AdoptWorld(&world, 0);
   EXPECT_EQ(read->ArrowCount(), 5);
   EXPECT_TRUE(read->HasArrow(5));
   EXPECT_EQ(read->CountElements(), 4);
@@ -309,4 +344,41 @@ TEST_F(BodyTest, VectorFlagsAndRecordedFormulasRoundTrip) {
   ASSERT_NE(repaired, nullptr);
   EXPECT_EQ(repaired->RecordedFormulaCount(), 0);
   EXPECT_EQ(repaired->IsVectorShown(2), 1);
+}
+
+TEST_F(BodyTest, BeforeResultsOnlyTheVelocityArrowIsDrawn) {
+  InitDrawingPort();
+  TDrawnBody body;
+  body.Initialize();
+  body.AdoptWorld(&world, 0);
+  body.DoCommandValue(kCmdShowVelocity, 1);
+  body.DoCommandValue(kCmdShowAcceleration, 1);
+  body.SetVectorOption(1, 0);
+  const MacRect area(0, 0, 100, 100);
+  body.DrawVectors(area, 0);
+  EXPECT_EQ(body.draws, 1);
+  world.results = true;
+  body.DrawVectors(area, 0);
+  EXPECT_EQ(body.draws, 3);
+  body.DrawVectors(area, 2);  // bits 0 and 1 of the mode leave the arrows out
+  EXPECT_EQ(body.draws, 3);
+  // An optioned arrow that the menu hides records values but is not drawn.
+  body.SetVectorOption(0, 1);
+  body.DoCommandValue(kCmdShowVelocity, 0);
+  ASSERT_TRUE(body.HasArrow(0));
+  body.DrawVectors(area, 0);
+  EXPECT_EQ(body.draws, 4);
+  body.DoCommandValue(kCmdRemoveVectors, 1);
+  body.DrawVectors(area, 0);
+  EXPECT_EQ(body.draws, 4);
+
+  // The optioned velocity of a selected body, at rest, is grabbed in the square around its
+  // anchor (the origin, at the screen origin without a view).
+  int16_t part = 0;
+  EXPECT_FALSE(body.HitTestVectors(MacPoint(2, 2), part));
+  body.SetDisplayFlags(1);
+  EXPECT_TRUE(body.HitTestVectors(MacPoint(3, -3), part));
+  EXPECT_EQ(part, 1);
+  EXPECT_FALSE(body.HitTestVectors(MacPoint(4, 0), part));
+  FreeDrawingPort();
 }
