@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/solver/contact/ContactScenes.h"
+#include "tests/solver/stream/StreamScenes.h"
 
 namespace yb::stream::testing {
 namespace {
@@ -93,6 +94,117 @@ TEST(ContactPhysics, NewtonsCradleCarriesTheMomentumToTheLastBall) {
   EXPECT_NEAR(Value(history, 10, 4, 3), v, 1e-6);
   // The last ball left when the first arrived, after 0.5 m at v.
   EXPECT_NEAR(Value(history, 10, 4, 0), 0.8 + v * (1.0 - 0.5 / v), 1e-6);
+}
+
+// A pyramid of boxes on an anchored floor, each box resting on two below it, stands still: the
+// contacts of a statically indeterminate stack neither jitter nor creep.
+TEST(ContactPhysics, PyramidOfBoxesStandsStill) {
+  constexpr int kRows = 4;
+  const double size = 0.5, gap = 0.05;
+  const Material material{0.6, 0.5, 0};
+  ContactWorld w;
+  w.Box(10, 0, -0.5, 0, 20, 1, 1, material, 1);
+  int16_t id = 11;
+  for (int row = 0; row < kRows; ++row)
+    for (int k = 0; k < kRows - row; ++k) {
+      const double x = (k - (kRows - row - 1) / 2.0) * (size + gap);
+      w.Box(id++, x, size / 2 + row * size, 0, size, size, 1, material);
+    }
+  w.Gravity(kG).AllCollide(100);
+  EngineRun run(w.Finish(1.0 / 30));
+  ASSERT_EQ(run.readResult, kEngineOk);
+  const int bodies = static_cast<int>(w.bodies.size());
+  History history(8, 8 * bodies);
+  ASSERT_EQ(run.RunTo(history, 61), kEngineOk);
+  for (int b = 1; b < bodies; ++b) {
+    EXPECT_NEAR(Value(history, 60, b, 0), Value(history, 0, b, 0), 1e-9) << b;
+    EXPECT_NEAR(Value(history, 60, b, 1), Value(history, 0, b, 1), 1e-9) << b;
+    EXPECT_NEAR(Value(history, 60, b, 2), 0.0, 1e-9) << b;
+    EXPECT_NEAR(Value(history, 60, b, 4), 0.0, 1e-9) << b;
+  }
+}
+
+// A thin wall stops a small fast ball: no step may carry it through.
+TEST(ContactPhysics, FastSmallBallDoesNotTunnelThroughAThinWall) {
+  ContactWorld w;
+  w.Box(10, 1, 0, 0, 0.01, 2, 1, {0, 0, 1}, 1);
+  w.Ball(11, 0, 0, 0.005, 0.01, {0, 0, 1}, 200, 0);
+  w.AllCollide(20);
+  EngineRun run(w.Finish(1.0 / 10, 1e-3, 1e-6));
+  ASSERT_EQ(run.readResult, kEngineOk);
+  History history(8, 16);
+  ASSERT_EQ(run.RunTo(history, 3), kEngineOk);
+  EXPECT_NEAR(Value(history, 2, 1, 3), -200, 1e-6);
+  EXPECT_LT(Value(history, 2, 1, 0), 1 - 0.005 - 0.005);
+}
+
+// Two bodies joined by a pin never collide, though their outlines overlap: the bar swings
+// through the post it hangs from like a free pendulum.
+TEST(ContactPhysics, JoinedBodiesNeverCollide) {
+  ContactWorld w;
+  w.Box(10, 0, 0, 0, 0.2, 0.2, 1, {0.5, 0.5, 0}, 1);
+  // A bar 1 m long from the post's centre, horizontal.
+  w.Box(11, 0.5, 0, 0, 1, 0.05, 1, {0.5, 0.5, 0});
+  w.s.Point(30, 10, 0.0, 0.0);
+  w.s.Point(31, 11, -0.5, 0.0);
+  w.s.Constraint(32, {30, 31}, {PinY(), PinX()});
+  w.Gravity(kG).AllCollide(20);
+  EngineRun run(w.Finish(1.0 / 30));
+  ASSERT_EQ(run.readResult, kEngineOk);
+  History history(8, 16);
+  ASSERT_EQ(run.RunTo(history, 31), kEngineOk);
+  // A bar about one end turns its energy into swing: 1/2 I w^2 = m g (L/2) sin(-angle).
+  const double moment = (1.0 + 0.05 * 0.05) / 12 + 0.25;
+  for (int f = 1; f <= 30; ++f) {
+    const double angle = Value(history, f, 1, 2), w = Value(history, f, 1, 5);
+    ASSERT_NEAR(0.5 * moment * w * w, -kG * 0.5 * std::sin(angle), 1e-6) << f;
+  }
+  EXPECT_LT(Value(history, 15, 1, 2), -1.0);  // well past the post's edge
+}
+
+// The collision group decides: a ball falls onto the floor or through it as the group's
+// record includes or excludes the pair, in each of the record's modes.
+TEST(ContactPhysics, CollisionGroupIncludesAndExcludesAsItsRecordSays) {
+  struct Case {
+    int16_t mode;
+    bool includes;
+    std::vector<int16_t> members;
+    int16_t reference;
+    bool collides;
+  };
+  const std::vector<Case> cases = {
+      {2, true, {10, 11}, -1, true},   {2, true, {11, 12}, -1, false},
+      {2, false, {11, 10}, -1, false}, {2, false, {11, 12}, -1, true},
+      {1, true, {10, 11}, -1, true},   {1, true, {11, 12}, -1, false},
+      {1, false, {}, -1, true},        {1, false, {10, 11}, -1, false},
+      {0, true, {11}, 10, true},       {0, false, {11}, 10, false},
+      {0, true, {11}, 12, false},
+  };
+  for (const Case& c : cases) {
+    ContactWorld w;
+    w.Box(10, 0, -0.5, 0, 4, 1, 1, {0, 0, 0}, 1);
+    w.Ball(11, 0, 0.6, 0.1, 1, {0, 0, 0});
+    w.Ball(12, 3, 0.6, 0.1, 1, {0, 0, 0});
+    w.Gravity(kG).CollisionGroup(20, c.mode, c.includes, c.members, c.reference);
+    EngineRun run(w.Finish(1.0 / 10));
+    ASSERT_EQ(run.readResult, kEngineOk);
+    History history(8, 24);
+    ASSERT_EQ(run.RunTo(history, 11), kEngineOk);
+    const double y = Value(history, 10, 1, 1);
+    if (c.collides)
+      EXPECT_NEAR(y, 0.1, 1e-9) << c.mode << " " << c.includes;
+    else
+      EXPECT_NEAR(y, 0.6 - 0.5 * kG, 1e-9) << c.mode << " " << c.includes;
+  }
+  // Without a collision group nothing collides.
+  ContactWorld w;
+  w.Box(10, 0, -0.5, 0, 4, 1, 1, {0, 0, 0}, 1);
+  w.Ball(11, 0, 0.6, 0.1, 1, {0, 0, 0});
+  w.Gravity(kG);
+  EngineRun run(w.Finish(1.0 / 10));
+  History history(8, 16);
+  ASSERT_EQ(run.RunTo(history, 11), kEngineOk);
+  EXPECT_NEAR(Value(history, 10, 1, 1), 0.6 - 0.5 * kG, 1e-9);
 }
 
 }  // namespace
