@@ -3,6 +3,9 @@
 #include "bodies/Background.h"
 #include "bodies/Body.h"
 #include "bodies/Shapes.h"
+#include "bodies/CurvedPolygon.h"
+#include "bodies/Polygon.h"
+#include "bodies/Table.h"
 #include "bodies/assembly/BodyAssembly.h"
 #include "bodies/lines/Line.h"
 #include "bodies/points/Point.h"
@@ -13,6 +16,9 @@ void RegisterBodyClasses() {
   RegisterLineClasses();
   TZeroMass::RegisterClass();
   TBasicMass::RegisterClasses();
+  TTable::RegisterClasses();
+  TPolygon::RegisterClass();
+  TCurvPoly::RegisterClass();
   InstallGeometryAssembly(&ProgramBodyAssembly());
 }
 
