@@ -14,11 +14,13 @@
 #include "core/port/Port.h"
 #include "core/port/WindowBinding.h"
 #include "model/Thing.h"
+#include "model/world/Group.h"
 #include "resources/ResourceLibraries.h"
 #include "simulation/Engine.h"
 #include "simulation/GeometryManager.h"
 #include "simulation/StopWhen.h"
 #include "simulation/UnitHandler.h"
+#include "simulation/WorldBridge.h"
 
 namespace {
 
@@ -48,9 +50,11 @@ const Unit kUnits[] = {
     {RegisterThingClasses, nullptr},
     {RegisterUnitHandler, FreeUnitHandler},  // unit handler and the global one
     {RegisterBodyClasses, FreeBodyClasses},  // mass
+    {InstallWorldBridge, nullptr},           // world base: its engine and recorded frames
     {LoadClassHierarchy, nullptr},
     {RegisterGeometryManager, FreeGeometryManager},
     {InstallWindowBinding, FreeMenuItemMarks},  // window layer
+    {RegisterGroupClasses, nullptr},            // group
     {RegisterStopWhen, nullptr},                // pause controls
 };
 

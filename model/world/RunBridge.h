@@ -64,7 +64,7 @@ class TFrameStore {
   virtual double Value(int32_t frame, int32_t index) const = 0;
   // The store's own list of what a frame holds, used instead of the world's pause controls
   // while the world's column-list flag is set.
-  virtual std::vector<TFrameColumn>& Columns() = 0;
+  virtual std::vector<TFrameColumn> Columns() const = 0;
   // Forgets every frame, the mark and the current frame.
   virtual void Clear() = 0;
 };

@@ -117,7 +117,7 @@ void TWorldDoc::ForEachRecordedFrame(int16_t first, int16_t last, TLink* object,
       found = *it == object;
     }
   } else {
-    const std::vector<TFrameColumn>& columns = store->Columns();
+    const std::vector<TFrameColumn> columns = store->Columns();
     for (auto it = columns.rbegin(); it != columns.rend() && !found; ++it) {
       offset -= it->valueCount;
       found = object != nullptr && it->objectId == object->GetIdentifier();

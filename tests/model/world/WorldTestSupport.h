@@ -137,7 +137,7 @@ class TTestStore final : public TFrameStore {
   void Advance(int32_t n) override { readOffset += n; }
   double ReadValue() const override { return Value(readFrame, readOffset); }
   double Value(int32_t frame, int32_t index) const override { return frame * 100.0 + index; }
-  std::vector<TFrameColumn>& Columns() override { return columns; }
+  std::vector<TFrameColumn> Columns() const override { return columns; }
   void Clear() override {
     frames = 0;
     mark = 0;
