@@ -117,6 +117,7 @@ void TMass::Initialize() {
                           &charge_, &anchorFormula1_, &anchorFormula2_})
       *formula = TFormula::New();
     attachments_ = std::make_unique<TList>();
+    attachments_->IList();
   } catch (...) {
     // Nothing half made stays behind; the creator frees the body.
     DeleteFormulas();
