@@ -84,6 +84,8 @@ void TMass::ApplyMaterial(int16_t index) {
 }
 
 void TMass::ClearMaterial() {
+  // The body keeps the mass it has: bring it up to date before it counts as given.
+  if (massGiven_ == 0) GetMassFormula();
   material_ = 0;
   massGiven_ = 1;
 }
