@@ -127,6 +127,7 @@ void WorldRun::WriteFrame(uint8_t* slot, const Layout& layout) {
   const dynamics::Context context(mechanics, simulation_->Time());
   for (const RecordedValue& value : model_.Recorded())
     *out++ = model_.Evaluate(value.item, context, *inputs_);
+  if (frame_.empty()) return;  // a world with nothing recorded has no frame bytes to copy
   std::memcpy(slot, frame_.data(), frame_.size() * sizeof(double));
 }
 
