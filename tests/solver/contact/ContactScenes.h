@@ -48,9 +48,9 @@ class ContactWorld {
   // A polygon body whose vertices (body frame) are in a point table written just before it.
   ContactWorld& Polygon(int16_t id, int16_t table, double x, double y, double mass,
                         double moment, Material m, const std::vector<double>& xy,
-                        bool curved = false) {
+                        bool curved = false, int16_t anchored = 0) {
     s.Table(table, 2, xy);
-    Body(id, x, y, 0, mass, moment, m);
+    Body(id, x, y, 0, mass, moment, m, 0, 0, 0, anchored);
     s.Block(1201, Bytes().Code(table));
     if (curved) s.Block(1205, Bytes().Code(1));
     return *this;
