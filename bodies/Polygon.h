@@ -71,7 +71,7 @@ class TPolygon : public TMass {
   // The solver library's refusal of a shape without area, as a program error.
   static constexpr int16_t kErrDegenerateShape = -27989;
   // A pasted vertex list longer than a polygon may hold.
-  static constexpr int16_t kErrTooManyVertices = -25114;
+  static constexpr int16_t kErrTooManyVertices = -25116;
   static constexpr int32_t kMaxPastedVertices = 2046;
   // Snap kinds: a vertex and the middle of an edge.
   static constexpr int32_t kSnapVertex = 14;
