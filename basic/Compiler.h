@@ -83,6 +83,7 @@ class Compiler {
   void CompileProcCall(const Expr& at, int32_t proc, const std::vector<ExprPtr>& args);
   void CompileBuiltin(const Expr& at, Builtin id, const std::vector<ExprPtr>& args);
   void CompileArgs(const std::vector<ExprPtr>& args);
+  void CheckMemberArgs(const Expr& at, const std::vector<ExprPtr>& args) const;
   void CompileOuts(const std::vector<ExprPtr>& args, const std::vector<uint8_t>* byRef);
   void CompileIndexes(const Expr& at, const std::vector<ExprPtr>& args);
   int32_t VarRef(const Sym& sym) const;

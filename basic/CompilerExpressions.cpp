@@ -116,6 +116,7 @@ void Compiler::CompileApply(const Expr& expr, bool wantResult) {
       Fail(callee.line, callee.column, "Sub, Function or array '" + callee.name + "' is not defined");
   }
   // The default member of an object: coll(1) is coll.Item(1).
+  CheckMemberArgs(expr, expr.args);
   CompileExpr(callee);
   CompileArgs(expr.args);
   MemberSite site;
@@ -128,6 +129,7 @@ void Compiler::CompileApply(const Expr& expr, bool wantResult) {
 }
 
 void Compiler::CompileMemberCall(const Expr& member, const std::vector<ExprPtr>& args, bool wantResult) {
+  CheckMemberArgs(member, args);
   CompileExpr(*member.target);
   CompileArgs(args);
   MemberSite site;
@@ -166,6 +168,10 @@ void Compiler::CompileBuiltin(const Expr& at, Builtin id, const std::vector<Expr
 
 void Compiler::CompileArgs(const std::vector<ExprPtr>& args) {
   for (const ExprPtr& arg : args) CompileExpr(*arg);
+}
+
+void Compiler::CheckMemberArgs(const Expr& at, const std::vector<ExprPtr>& args) const {
+  if (args.size() > 30) Fail(at.line, at.column, "A member call takes at most 30 arguments");
 }
 
 // After a call, variables passed to by-reference parameters take the values that came back.

@@ -91,6 +91,7 @@ void Compiler::CompileAssign(const Stmt& stmt) {
   }
   if (member->kind != ExprKind::kMember || IsErrObject(*member->target))
     Fail(target.line, target.column, "Cannot assign to this expression");
+  if (args) CheckMemberArgs(*member, *args);
   CompileExpr(*member->target);
   if (args) CompileArgs(*args);
   CompileExpr(*stmt.value);

@@ -107,6 +107,7 @@ void Parser::ParseProc(ModuleAst& module, bool isFunction) {
     if (other.key == proc.key) FailAt(nameToken, "'" + proc.name + "' is already defined");
   if (Accept(Tok::kLParen) && !Accept(Tok::kRParen)) {
     do {
+      if (proc.params.size() == 60) Fail("A procedure has at most 60 parameters");
       proc.params.push_back(ParseParam());
       for (size_t i = 0; i + 1 < proc.params.size(); ++i)
         if (proc.params[i].key == proc.params.back().key)

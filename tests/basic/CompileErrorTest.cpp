@@ -35,6 +35,8 @@ TEST(BasicCompileErrors, PlaceAndMessage) {
       {"Dim a(1E+12)\nSub Main()\nEnd Sub", 1, 5, "'a': Overflow"},
       {"Dim a(100000, 100000)\nSub Main()\nEnd Sub", 1, 5, "Array 'a' is too large"},
       {"Const Small As Integer = 40000\nSub Main()\nEnd Sub", 1, 7, "'Small': Overflow"},
+      {"Sub Main()\n  Dim o As Object\n  o.Go 1,2,3,4,5,6,7,8,9,10,1,2,3,4,5,6,7,8,9,20,1,2,3,4,5,6,7,8,9,30,1\nEnd Sub",
+       3, 4, "at most 30 arguments"},
   };
   const std::string deep = "Sub Main()\n  x = " + std::string(300, '(') + "1" + std::string(300, ')') + "\nEnd Sub";
   const std::string long_chain = "Sub Main()\n  x = 1" + [] {
