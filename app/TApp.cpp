@@ -14,6 +14,7 @@
 #include "core/port/Port.h"
 #include "core/port/WindowBinding.h"
 #include "model/Thing.h"
+#include "model/filing/LinkClasses.h"
 #include "model/world/Group.h"
 #include "resources/ResourceLibraries.h"
 #include "simulation/Engine.h"
@@ -48,6 +49,7 @@ const Unit kUnits[] = {
     {InitDrawingPort, FreeDrawingPort},  // font cache and drawing objects
     {LoadToolIcons, nullptr},            // tool icons (shared, live as long as the program)
     {RegisterThingClasses, nullptr},
+    {RegisterLinkClasses, nullptr},          // link classes
     {RegisterUnitHandler, FreeUnitHandler},  // unit handler and the global one
     {RegisterBodyClasses, FreeBodyClasses},  // mass
     {InstallWorldBridge, nullptr},           // world base: its engine and recorded frames
