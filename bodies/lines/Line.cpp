@@ -18,6 +18,7 @@ namespace {
 constexpr int32_t kDimLength = 0x01000000;
 constexpr int16_t kExportDXF = 4;
 constexpr uint16_t kThickMode = 4;
+constexpr int16_t kHitReach = 5;
 
 bool Within(const MacPoint& a, const MacPoint& b, int32_t reach) {
   return std::abs(a.h - b.h) <= reach && std::abs(a.v - b.v) <= reach;
@@ -228,10 +229,12 @@ void TLine::SetSelected(uint16_t selected, uint16_t redraw) {
 
 bool TLine::HitTest(const MacPoint& point) {
   UpdateScreenPoints();
-  const MacRect box(static_cast<int16_t>(std::min(screenEnd1_.h, screenEnd2_.h) - 2),
-                    static_cast<int16_t>(std::min(screenEnd1_.v, screenEnd2_.v) - 2),
-                    static_cast<int16_t>(std::max(screenEnd1_.h, screenEnd2_.h) + 3),
-                    static_cast<int16_t>(std::max(screenEnd1_.v, screenEnd2_.v) + 3));
+  // The box around the ends only rejects far clicks quickly: it is as wide as the tolerance, so
+  // that a level line is hit up to 5 pixels away like any other.
+  const MacRect box(static_cast<int16_t>(std::min(screenEnd1_.h, screenEnd2_.h) - kHitReach),
+                    static_cast<int16_t>(std::min(screenEnd1_.v, screenEnd2_.v) - kHitReach),
+                    static_cast<int16_t>(std::max(screenEnd1_.h, screenEnd2_.h) + kHitReach + 1),
+                    static_cast<int16_t>(std::max(screenEnd1_.v, screenEnd2_.v) + kHitReach + 1));
   if (!InRect(box, point)) return false;
   return HitTestLine(point.h - screenEnd1_.h, point.v - screenEnd1_.v,
                      screenEnd2_.h - screenEnd1_.h, screenEnd2_.v - screenEnd1_.v);

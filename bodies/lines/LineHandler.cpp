@@ -23,9 +23,10 @@ TLineHandler::~TLineHandler() {
 
 void TLineHandler::Initialize() {
   THandlerLink::Initialize();
-  lines_ = std::make_unique<TList>();
-  selected_ = std::make_unique<TList>();
-  scratch_ = std::make_unique<TList>();
+  for (auto* list : {&lines_, &selected_, &scratch_}) {
+    *list = std::make_unique<TList>();
+    (*list)->IList();
+  }
 }
 
 void TLineHandler::SetLineSelected(TLink* object, uint16_t selected) {

@@ -23,7 +23,8 @@ TObject* TAnchor::CreateObject() {
 
 void TAnchor::SetKind(int32_t kind) {
   kind_ = kind;
-  if (GetBody() != nullptr) GetBody()->SetAnchored(kind);
+  // The background is never anchored: it does not move anyway.
+  if (IsRealBody(GetBody())) GetBody()->SetAnchored(kind);
 }
 
 void TAnchor::AttachToBody(TMass* body) {

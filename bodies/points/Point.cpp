@@ -38,6 +38,7 @@ void TPoint::Initialize() {
   try {
     TVectorPointBase::Initialize();
     constraints_ = std::make_unique<TList>();
+    constraints_->IList();
     x_ = TFormula::New();
     y_ = TFormula::New();
     rotation_ = TFormula::New();

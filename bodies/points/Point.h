@@ -249,6 +249,7 @@ class TPoint : public TVectorPointBase {
   uint16_t ReadBlockContents(int16_t code, TObjectReader& reader) override;
   void WriteBlockContents(int16_t code, TObjectWriter& writer) override;
   void WriteFields(TObjectWriter& writer) override;
+  void WriteClassTag(TObjectWriter& writer) override;
   void ResolveReference(TObjectReader& reader, int16_t code, uint16_t kind,
                         TLink* object) override;
 

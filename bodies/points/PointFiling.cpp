@@ -21,6 +21,11 @@ void TPoint::WriteFields(TObjectWriter& writer) {
   TVectorPointBase::WriteFields(writer);
 }
 
+void TPoint::WriteClassTag(TObjectWriter& writer) {
+  writer.WriteTag(kPointTag);
+  TVectorPointBase::WriteClassTag(writer);
+}
+
 void TPoint::WriteBlockContents(int16_t code, TObjectWriter& writer) {
   const int32_t bodyReference = body_ != nullptr ? body_->GetIdentifier() : kNoObject;
   switch (code) {
