@@ -1,0 +1,256 @@
+// A world of a rectangle and a circle with starting velocities, made through the program's
+// classes, saved, opened again, handed to the solver and run: the recorded frames follow the
+// closed form of a constant force, weight and torque acting on the masses and moments the shapes
+// compute, and showing a frame puts each body where the frame says.
+
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <numbers>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "bodies/Background.h"
+#include "bodies/BodyClasses.h"
+#include "bodies/BodyTags.h"
+#include "bodies/Shapes.h"
+#include "core/ClassRegistry.h"
+#include "core/Handle.h"
+#include "core/Resources.h"
+#include "model/filing/ClassSource.h"
+#include "model/filing/ObjectReader.h"
+#include "model/filing/ObjectWriter.h"
+#include "model/world/Group.h"
+#include "model/world/QVDoc.h"
+#include "simulation/Engine.h"
+#include "simulation/WorldBridge.h"
+
+namespace {
+
+using namespace body_tags;
+
+constexpr int16_t kBlockConstraint = 1310;
+constexpr double kGravity = 9.81;
+constexpr double kPush = 3.0;    // newtons along x on every body
+constexpr double kTwist = 1.0;   // newton metres on every body
+
+// A per-body force field on the members of its group: a push along x, the weight along y and a
+// torque, as the solver reads a field's record.
+class TTestField : public TNamedLink {
+  DECLARE_CLASS_ID(9411, TNamedLink)
+
+ public:
+  static constexpr uint32_t kTag = MakeTag("TsFl");
+  int16_t groupId = 0;
+
+  uint16_t ReadBlockContents(int16_t code, TObjectReader& reader) override {
+    if (code != kBlockConstraint) return TNamedLink::ReadBlockContents(code, reader);
+    TFormula skipped;
+    reader.ReadInt();
+    reader.ReadFormula(skipped);
+    reader.ReadFormula(skipped);
+    reader.ReadInt();
+    groupId = static_cast<int16_t>(reader.ReadInt());
+    reader.ReadFormula(skipped);
+    reader.ReadInt();
+    const int32_t goals = reader.ReadInt();
+    for (int32_t i = 0; i < goals; ++i) {
+      for (int j = 0; j < 3; ++j) reader.ReadInt();
+      reader.ReadFormula(skipped);
+    }
+    return 1;
+  }
+  void WriteBlockContents(int16_t code, TObjectWriter& writer) override {
+    if (code != kBlockConstraint) return TNamedLink::WriteBlockContents(code, writer);
+    const TFormula zero(0.0);
+    const TFormula one(1.0);
+    writer.WriteCode(0);  // turned by the ground body: a per-body field
+    writer.WriteFormula(&zero);
+    writer.WriteFormula(&one);  // always active
+    writer.WriteCode(0);
+    writer.WriteCode(groupId);
+    writer.WriteFormula(&zero);
+    writer.WriteCode(0);  // nothing attached
+    TFormula weight;
+    weight.SetFromPieces("-9.81 * self.mass");
+    const TFormula push(kPush);
+    const TFormula twist(kTwist);
+    writer.WriteCode(3);
+    using Goal = std::pair<int16_t, const TFormula*>;
+    for (const auto& [component, formula] : {Goal{0, &push}, Goal{1, &weight}, Goal{2, &twist}}) {
+      writer.WriteCode(0);  // a force
+      writer.WriteCode(0);
+      writer.WriteCode(component);
+      writer.WriteFormula(formula);
+    }
+  }
+  void WriteFields(TObjectWriter& writer) override {
+    writer.WriteBlock(*this, kBlockConstraint);
+    TNamedLink::WriteFields(writer);
+  }
+};
+
+TObject* NewField() { return new TTestField; }
+
+// The class table of the stored objects and the world's default objects.
+std::vector<uint8_t> FactTable() {
+  const std::pair<int16_t, uint32_t> entries[] = {
+      {kBlockRectangleFormulas, TRectangle::kTag}, {kBlockRadiusLine, TOval::kTag},
+      {kBlockBackground, TZeroMass::kTag},        {kBlockGroup, TGroup::kTag},
+      {kBlockRunSettings, kEngineTag},            {kBlockConstraint, TTestField::kTag}};
+  const auto count = static_cast<int16_t>(std::size(entries));
+  std::vector<uint8_t> bytes(2 + 6 * static_cast<size_t>(count));
+  std::memcpy(bytes.data(), &count, 2);
+  for (size_t i = 0; i < std::size(entries); ++i) {
+    std::memcpy(bytes.data() + 2 + 6 * i, &entries[i].first, 2);
+    std::memcpy(bytes.data() + 4 + 6 * i, &entries[i].second, 4);
+  }
+  return bytes;
+}
+
+std::vector<uint8_t> Defaults() {
+  std::vector<uint8_t> bytes = {'Z', 'o', 'd', 'A', 0, 4, 'Y', 'B', '3', 'X', 0, 11};
+  for (char c : std::string("Version 2.5")) bytes.push_back(static_cast<uint8_t>(c));
+  bytes.insert(bytes.end(), {0, 0, 4, 'I', 'E', '6', '4', 0, 9});
+  for (char c : std::string("MSWindows")) bytes.push_back(static_cast<uint8_t>(c));
+  bytes.insert(bytes.end(), {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x27, 0x10, ' ', ' ', ' ', ' ', 0,
+                             0, 0x27, 0x11, 0, 0, 0, 4, 0, 0, 0, 1});
+  bytes.insert(bytes.end(), 8, 0xFF);
+  return bytes;
+}
+
+// Where a body starts and what acts on it.
+struct Motion {
+  double x, y, r, vx, vy, w, mass, moment;
+  double X(double t) const { return x + vx * t + 0.5 * kPush / mass * t * t; }
+  double Y(double t) const { return y + vy * t - 0.5 * kGravity * t * t; }
+  double R(double t) const { return r + w * t + 0.5 * kTwist / moment * t * t; }
+};
+
+class ShapeRunTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    InitHandlePool();
+    LoadEngineLibrary();
+    RegisterGroupClasses();
+    RegisterBodyClasses();
+    RegisterClassInfo("TTestField", TTestField::kTag, TTestField::kClassID, NewField,
+                      sizeof(TTestField));
+    FreezeClassRegistry();
+    InstallWorldBridge();
+    entries[0] = {"FACT", 0, nullptr, static_cast<uint16_t>(kFactTableId), fact.data(),
+                  static_cast<uint32_t>(fact.size())};
+    entries[1] = {"ZodA", 0, nullptr, static_cast<uint16_t>(kWorldDefaultsResource),
+                  defaults.data(), static_cast<uint32_t>(defaults.size())};
+    table = {"shape-run-test.dll", entries, 2};
+    RegisterResourceModule(table);
+    SetResourceModule1(LoadResourceLibrary("shape-run-test.dll"));
+    path = std::filesystem::temp_directory_path() /
+           ("yb-shape-run-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+            "-" + std::to_string(reinterpret_cast<uintptr_t>(this)) + ".yb");
+  }
+  void TearDown() override {
+    std::filesystem::remove(path);
+    SetResourceModule1(nullptr);
+    UnregisterResourceModule("shape-run-test.dll");
+    SetRunBridgeHooks({});
+    FreeBodyClasses();
+    FreeClassRegistry();
+    FreeEngineLibrary();
+    FreeHandlePool();
+  }
+  template <class T>
+  static T& Add(TWorldDoc& world, int16_t identifier) {
+    auto object = std::make_unique<T>();
+    object->Initialize();
+    object->SetIdentifier(identifier);
+    T& added = *object;
+    world.AdoptObject(std::move(object));
+    return added;
+  }
+  static void Set(TMass& body, uint32_t tag, double value) {
+    body.SetFormulaProperty(tag, TFormula(value));
+  }
+
+  std::vector<uint8_t> fact = FactTable();
+  std::vector<uint8_t> defaults = Defaults();
+  ResourceEntry entries[2];
+  ResourceModuleTable table;
+  std::filesystem::path path;
+};
+
+TEST_F(ShapeRunTest, SavedShapesFollowTheClosedFormOfTheirMassesAndMoments) {
+  {
+    TQVDoc document;
+    TWorldDoc& world = document.World();
+    Add<TEngine>(world, 1);
+    Add<TZeroMass>(world, 0);
+    TRectangle& rectangle = Add<TRectangle>(world, 2);
+    rectangle.SetNumberProperty(kTagWidth, 2.0);
+    rectangle.SetNumberProperty(kTagHeight, 1.0);
+    Set(rectangle, kTagMass, 6.0);
+    Set(rectangle, kTagPosY, 10.0);
+    Set(rectangle, kTagVelX, 1.0);
+    Set(rectangle, kTagVelY, 2.0);
+    Set(rectangle, kTagVelRot, 0.5);
+    TOval& circle = Add<TOval>(world, 3);
+    circle.SetNumberProperty(kTagRadius, 0.5);  // unit density: its mass is its area
+    Set(circle, kTagPosX, 5.0);
+    Set(circle, kTagVelX, -1.0);
+    Set(circle, kTagVelY, 3.0);
+    TGroup& group = Add<TGroup>(world, 4);
+    group.SetMode(1, 1);
+    group.Include(&rectangle);
+    group.Include(&circle);
+    Add<TTestField>(world, 5).groupId = 4;
+    document.WriteDocument(path.string());
+  }
+  TQVDoc document;
+  document.ReadDocument(path.string());
+  TWorldDoc& world = document.World();
+  ASSERT_EQ(world.EightValueObjects().size(), 2u);
+  auto* rectangle = dynamic_cast<TRectangle*>(world.FindObject(2));
+  auto* circle = dynamic_cast<TOval*>(world.FindObject(3));
+  ASSERT_NE(rectangle, nullptr);
+  ASSERT_NE(circle, nullptr);
+  ASSERT_NE(dynamic_cast<TZeroMass*>(world.FindObject(0)), nullptr);
+
+  const double circleMass = std::numbers::pi * 0.25;
+  EXPECT_DOUBLE_EQ(circle->GetMass(), circleMass);
+  const Motion motions[2] = {{0.0, 10.0, 0.0, 1.0, 2.0, 0.5, 6.0, 2.5},
+                             {5.0, 0.0, 0.0, -1.0, 3.0, 0.0, circleMass, 0.125 * circleMass}};
+  EXPECT_DOUBLE_EQ(rectangle->GetMoment(), motions[0].moment);
+  EXPECT_DOUBLE_EQ(circle->GetMoment(), motions[1].moment);
+
+  constexpr int16_t kFrames = 20;
+  world.RunToFrame(kFrames, nullptr);
+  TFrameStore& store = *world.GetStore();
+  ASSERT_EQ(store.FrameCount(), kFrames + 1);
+  ASSERT_EQ(store.ValuesPerFrame(), 16);
+  const double step = world.GetEngine()->TimeStep();
+  ASSERT_GT(step, 0.0);
+  for (int32_t frame : {0, 1, 7, int32_t{kFrames}}) {
+    const double t = frame * step;
+    for (int body = 0; body < 2; ++body) {
+      const Motion& m = motions[body];
+      const int32_t at = 8 * body;
+      EXPECT_NEAR(store.Value(frame, at + 0), m.X(t), 1e-9) << frame << " body " << body;
+      EXPECT_NEAR(store.Value(frame, at + 1), m.Y(t), 1e-9) << frame << " body " << body;
+      EXPECT_NEAR(store.Value(frame, at + 2), m.R(t), 1e-9) << frame << " body " << body;
+      EXPECT_NEAR(store.Value(frame, at + 4), m.vy - kGravity * t, 1e-9) << frame;
+    }
+  }
+
+  // Showing a frame puts each body at its recorded place; its formulas keep what they were.
+  world.ShowFrame(kFrames, 1);
+  const double t = kFrames * step;
+  EXPECT_NEAR(circle->PositionX()->GetValue(), motions[1].X(t), 1e-9);
+  EXPECT_NEAR(rectangle->GetRotationValue(), motions[0].R(t), 1e-9);
+  TVector3 placement;
+  rectangle->GetPlacement(placement);
+  EXPECT_NEAR(placement.y, motions[0].Y(t), 1e-9);
+  EXPECT_NEAR(rectangle->VelocityY()->GetValue(), motions[0].vy - kGravity * t, 1e-9);
+}
+
+}  // namespace
