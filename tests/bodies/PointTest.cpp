@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <numbers>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,12 +17,15 @@
 #include "core/ClassRegistry.h"
 #include "core/Handle.h"
 #include "core/Resources.h"
+#include "core/port/Picture.h"
+#include "core/port/Port.h"
 #include "model/filing/ObjectReader.h"
 #include "model/filing/ObjectWriter.h"
 #include "model/world/WorldDoc.h"
 #include "resources/ResourceLibraries.h"
 #include "simulation/Engine.h"
 #include "simulation/UnitHandler.h"
+#include "tests/support/MemoryCanvas.h"
 
 namespace {
 
@@ -426,4 +430,67 @@ TEST_F(PointTest, LinesAreHitNearTheSegmentAndTheNearestFreeEndIsFound) {
   slanted->MoveTo({0.0, 0.0});
   EXPECT_EQ(slanted->GetEndPoint1(), TVector(-50.0, 50.0));
   EXPECT_EQ(slanted->GetEndPoint2(), TVector(50.0, -50.0));
+}
+
+namespace {
+
+// The same world with a drawing port bound to a white memory bitmap and the tool icons loaded.
+class PointDrawTest : public PointTest {
+ protected:
+  void SetUp() override {
+    PointTest::SetUp();
+    InitDrawingPort();
+    canvas.emplace(64, 48);
+    SetPortDC(canvas->dc());
+    LoadToolIcons();
+    body->ValidateScreenTransform(Transform2D(1.0, 0.0, 0.0, 0.0, 0.0, 1.0, 0));
+  }
+  void TearDown() override {
+    SetPortDC(nullptr);
+    canvas.reset();
+    FreeDrawingPort();
+    PointTest::TearDown();
+  }
+  std::optional<MemoryCanvas> canvas;
+};
+
+}  // namespace
+
+TEST_F(PointDrawTest, ThePointIconIsDrawnAtItsScreenPointUnlessAConstraintHidesIt) {
+  ASSERT_NE(GetToolIcon("PointIcon"), nullptr);
+  for (const char* name : {"LockedPointIcon", "COMIcon", "COMXIcon", "AnchorIcon"})
+    EXPECT_NE(GetToolIcon(name), nullptr) << name;
+
+  TPoint* point = AddPoint(kPointTag, 7, body, {20.0, -20.0, 0.0});
+  const MacPoint at = point->GetScreenPoint();
+  ASSERT_EQ(at, MacPoint(20, 20));
+  const MacRect area(0, 0, 64, 48);
+  point->Draw(area, 0);
+  const COLORREF black = RGB(0, 0, 0);
+  const COLORREF white = RGB(255, 255, 255);
+  EXPECT_EQ(canvas->At(20, 20), black);
+  EXPECT_EQ(canvas->At(20, 16), black);
+  EXPECT_EQ(canvas->At(16, 16), white);
+  EXPECT_EQ(canvas->At(27, 20), white);
+
+  // A locked point is a square: its corner is drawn.
+  point->SetLocked(1);
+  point->Draw(area, 0);
+  EXPECT_EQ(canvas->At(16, 16), black);
+
+  // A point outside the grown area draws nothing.
+  TPoint* far = AddPoint(kPointTag, 8, body, {60.0, -44.0, 0.0});
+  const int32_t before = canvas->Count(black);
+  far->Draw(MacRect(0, 0, 30, 30), 0);
+  EXPECT_EQ(canvas->Count(black), before);
+
+  // A constraint that hides the icon leaves the bitmap as it was.
+  auto hiding = std::make_unique<TFakeConstraint>();
+  hiding->hideIcon = true;
+  far->AddConstraint(hiding.get());
+  far->Draw(area, 0);
+  EXPECT_EQ(canvas->Count(black), before);
+  far->RemoveConstraint(hiding.get());
+  far->Draw(area, 0);
+  EXPECT_GT(canvas->Count(black), before);
 }
