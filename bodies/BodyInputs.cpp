@@ -42,9 +42,22 @@ TWorldUnitHandler* UnitsOf(const TWorldDoc* world) {
 
 }  // namespace
 
+namespace {
+
+// The formula reads the template; until the run evaluates it, it keeps the value it had, so the
+// body stays where it is and its mass properties stay usable.
+void TakeTemplate(TFormula& formula, const Str255& text, TWorldUnitHandler* units,
+                  int32_t dimension) {
+  const double before = formula.GetValue();
+  formula.SetFormattedText(text, units, dimension);
+  if (formula.GetValue() == TFormula::kNoValue) formula.StoreConstant(before);
+}
+
+}  // namespace
+
 void TMass::BindInput(TFormula& formula, const Str255& text, double& value, int32_t dimension) {
   if (!formula.IsFormula()) value = formula.GetValue();
-  formula.SetFormattedText(text, UnitsOf(GetWorld()), dimension);
+  TakeTemplate(formula, text, UnitsOf(GetWorld()), dimension);
   FormulaChanged(&formula);
 }
 
@@ -165,7 +178,7 @@ uint16_t TMass::AttachInput(int16_t code, const Str255& first, const Str255& sec
       const int32_t dimension = mass ? kDimMass : kDimMoment;
       value = mass ? GetMass() : GetMoment();
       ToDisplay(dimension, value);
-      (mass ? *mass_ : *moment_).SetFormattedText(first, UnitsOf(GetWorld()), dimension);
+      TakeTemplate(mass ? *mass_ : *moment_, first, UnitsOf(GetWorld()), dimension);
       if (!mass) momentGiven_ = 1;
       low = value / 100.0;
       high = value;
