@@ -49,9 +49,12 @@ std::unique_ptr<TMacFile> TQVDoc::MakeFile() {
 }
 
 void TQVDoc::ReadDocument(const std::string& path) {
+  // Documents of this program and of its sibling ("RE25", "RE25S" and older) share the binary
+  // reader; the sibling's store 32-bit reals, which the reader takes from the type. Text worlds
+  // have no reader here.
   const uint32_t type = GetFileTypeOfPath(path.c_str());
-  // Only binary documents have a reader so far; anything else is no document of ours.
-  if (type != kDocumentFileType) ThrowFailure(kErrBadFormat, 0);
+  if (type == kTextFileType) ThrowFailure(kErrTextFormat, 0);
+  if (type != kDocumentFileType && type != kSiblingFileType) ThrowFailure(kErrBadFormat, 0);
   std::unique_ptr<TMacFile> file = MakeFile();
   FailIfError(file->OpenNamed(FileName(path), TMacFile::kRead));
   FileCloser closer(*file);

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/FileCalls.h"
 #include "model/world/QVDoc.h"
 #include "tests/model/world/WorldTestSupport.h"
 
@@ -110,6 +111,24 @@ TEST_F(QVDocTest, SaveThatFailsPartWayKeepsTheOldDocument) {
   EXPECT_EQ(ErrorOf([&] { document.WriteDocument(path); }), kErrDiskFull);
   EXPECT_EQ(FileBytes(path), before);
   EXPECT_FALSE(std::filesystem::exists(path + ".saving"));
+}
+
+TEST_F(QVDocTest, SiblingDocumentsOpenWithTheirShortReals) {
+  // An "RE25" document: 2-byte codes, blocks without lengths, 32-bit reals, big-endian.
+  const std::vector<uint8_t> bytes = {'Z', 'o', 'd', 'A', 0, 4, 'R', 'E', '2', '5', 0, 2,
+                                      0x04, 0xB0, 0x3F, 0xC0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF};
+  const std::filesystem::path path = folder / "old.yb";
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  ASSERT_EQ(GetFileTypeOfPath(path.string().c_str()), kSiblingFileType);
+  TQVDoc document;
+  document.ReadDocument(path.string());
+  auto* object = dynamic_cast<TTestObject*>(document.World().FindObject(2));
+  ASSERT_NE(object, nullptr);
+  EXPECT_DOUBLE_EQ(object->value, 1.5);
+
+  std::ofstream(folder / "text.yb", std::ios::binary) << "ZAZU 1;";
+  EXPECT_EQ(ErrorOf([&] { document.ReadDocument((folder / "text.yb").string()); }), kErrTextFormat);
 }
 
 }  // namespace
