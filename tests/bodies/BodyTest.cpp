@@ -20,6 +20,7 @@
 #include "model/filing/ObjectWriter.h"
 #include "resources/ResourceLibraries.h"
 #include "simulation/Engine.h"
+#include "simulation/HistoryStore.h"
 #include "simulation/StopWhen.h"
 #include "simulation/UnitHandler.h"
 
@@ -381,4 +382,29 @@ TEST_F(BodyTest, BeforeResultsOnlyTheVelocityArrowIsDrawn) {
   EXPECT_EQ(part, 1);
   EXPECT_FALSE(body.HitTestVectors(MacPoint(4, 0), part));
   FreeDrawingPort();
+}
+
+TEST_F(BodyTest, ArrowsTakeTheirRecordedValuesInIndexOrder) {
+  TMass body;
+  body.Initialize();
+  body.SetDescription("body[2]");
+  body.AdoptWorld(&world, 0);
+  body.DoCommandValue(kCmdShowForce, 1);
+  body.DoCommandValue(kCmdShowAcceleration, 1);
+  THistoryStore store;
+  store.SetValuesPerFrame(4);
+  store.SetFrameCount(1);
+  for (int32_t v = 0; v < 4; ++v)
+    ASSERT_TRUE(store.SetValue(0, v, v + 1.0));
+  THistoryCursor& cursor = store.PositionAtFrame(0);
+  body.LoadRecordedValues(0, cursor);
+  TVector acceleration{0, 0};
+  TVector force{0, 0};
+  ASSERT_TRUE(body.GetVectorValue(1, acceleration));
+  ASSERT_TRUE(body.GetVectorValue(2, force));
+  EXPECT_EQ(acceleration, TVector(1.0, 2.0));
+  EXPECT_EQ(force, TVector(3.0, 4.0));
+  EXPECT_EQ(cursor.Offset(), 4);
+  // The formulas keep their texts for the next run.
+  EXPECT_EQ(TextOf(static_cast<TVectorArrow692*>(body.GetArrow(1))->Component(1)), "body[2].a.y");
 }
