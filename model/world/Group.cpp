@@ -40,7 +40,12 @@ void RegisterGroupClasses() {
 // TPairList
 
 TGroupEntry TPairList::Normal(TLink* a, TLink* b) {
-  if (b == nullptr || std::less<TLink*>()(a, b)) return {a, b};
+  // Members in the order of their identifiers (addresses only between equal ones), so that a
+  // document stores a pair the same way however its objects lie in memory.
+  if (b == nullptr) return {a, b};
+  const int32_t idA = IdentifierOf(a);
+  const int32_t idB = IdentifierOf(b);
+  if (idA < idB || (idA == idB && std::less<TLink*>()(a, b))) return {a, b};
   return {b, a};
 }
 

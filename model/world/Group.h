@@ -23,7 +23,7 @@ struct TGroupEntry {
 };
 
 // The sorted entries of a group, 1-based. Pairs are kept in normal form (the two members in the
-// order of their addresses), ordered by the first member's identifier and then the second's;
+// order of their identifiers), ordered by the first member's identifier and then the second's;
 // when either entry has no second member, entries with the same first identifier compare equal.
 class TPairList : public TDynamicArray {
   DECLARE_CLASS_ID(437, TDynamicArray)
