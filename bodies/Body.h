@@ -314,6 +314,8 @@ class TMass : public TVectorMassBase {
   double GetStoredArea() const { return area_; }
   // A shape whose extent is not that of its bounds (the farthest vertex) stores its own.
   void SetExtentSquared(double value) { extentSquared_ = value; }
+  uint16_t IsFilled() const { return filled_; }
+  int16_t GetPenSize() const { return penSize_; }
 
  private:
   void ResetFields();

@@ -12,7 +12,7 @@
 //   4. Filing: the table link, legacy blocks                    PolygonFiling.cpp
 //   5. Vertex properties, commands, copy and paste as text      PolygonVertices.cpp
 //   6. Resize by a corner                                       PolygonResize.cpp
-//   7. Screen outline                                           PolygonOutline.cpp
+//   7. Screen outline and drawing                               PolygonOutline.cpp
 
 #include <cstdint>
 #include <memory>
@@ -203,9 +203,14 @@ class TPolygon : public TMass {
   void EndResize();
   bool IsResizing() const { return resize_ != nullptr; }
 
-  // ---- 7. Screen outline ----
+  // ---- 7. Screen outline and drawing ----
   // Brings the outline up to date for the view transform (world to screen).
   virtual void UpdateOutline(const Transform2D& view);
+  void InvalidateScreenCache() override;
+  // Draws the outline made last: mode 0 fills with the body's pattern and frames it; mode bit 1
+  // frames only; mode bit 2 traces the edges with the pen, leaving out the closing edge. inset
+  // moves the outline by (inset, inset) while it is drawn.
+  virtual void DrawShape(const MacRect& rect, uint16_t mode, uint16_t outline, int16_t inset);
   const PolygonRec& GetOutline() const { return outline_; }
   // True when the outline has no point or its box lies inside the rectangle.
   bool IsEnclosedBy(const MacRect& rect) const;
@@ -234,6 +239,7 @@ class TPolygon : public TMass {
   TTable* vertexTable_ = nullptr;
   uint16_t shapeInvalid_ = 0;
   PolygonRec outline_;
+  uint16_t outlineValid_ = 0;
   std::unique_ptr<ResizeRecord> resize_;
   int32_t selectedVertex_ = 0;
   uint32_t vertexTag_ = MakeTag("ppLV");

@@ -3,13 +3,47 @@
 #include <algorithm>
 
 #include "bodies/Polygon.h"
+#include "core/port/Port.h"
 
 // ---- 7. Screen outline -------------------------------------------------------------------------
 
 void TPolygon::UpdateOutline(const Transform2D& view) {
-  if (IsScreenValid()) return;
-  ValidateScreenTransform(view);
+  if (!IsScreenValid()) {
+    ValidateScreenTransform(view);
+    outlineValid_ = 0;
+  }
+  if (outlineValid_ != 0) return;
   SetOutlinePoints(VertexList());
+  outlineValid_ = 1;
+}
+
+void TPolygon::InvalidateScreenCache() {
+  TMass::InvalidateScreenCache();
+  outlineValid_ = 0;
+}
+
+void TPolygon::DrawShape(const MacRect&, uint16_t mode, uint16_t outline, int16_t inset) {
+  if (outline_.points.empty()) return;
+  const bool plain = (mode & 3) == 0;
+  const int16_t pattern = GetPatternNumber();
+  if (plain && IsFilled() != 0 && outline != 0) {
+    PortFillPolygonPatternOutlined(&outline_, pattern);
+    return;
+  }
+  if (inset != 0) PolygonOffset(&outline_, inset, inset);
+  if (outline != 0) {
+    if ((mode & 2) != 0) {
+      // Traced edge by edge, so that a polygon being recorded takes the points; the closing
+      // edge is left to the caller.
+      const std::vector<POINT>& p = outline_.points;
+      PortMoveTo(p[0].x, p[0].y);
+      for (size_t i = 1; i + 1 < p.size(); ++i) RecordPolygonPoint(p[i].x, p[i].y);
+    } else {
+      PortFramePolygon(&outline_);
+    }
+  }
+  if (IsFilled() != 0 && plain) PortFillPolygonPattern(&outline_, pattern);
+  if (inset != 0) PolygonOffset(&outline_, -inset, -inset);
 }
 
 void TPolygon::SetOutlinePoints(const std::vector<TVector>& points) {

@@ -30,6 +30,8 @@
 #include "solver/engine/EngineEntry.h"
 #include "tests/solver/stream/EngineHarness.h"
 #include "tests/solver/stream/StreamBuilder.h"
+#include "tests/support/MemoryCanvas.h"
+#include "core/port/Port.h"
 
 namespace {
 
@@ -481,4 +483,41 @@ TEST_F(PolygonTest, PolygonBodiesHandedToTheSolverFallWithTheirMassCentreAndMome
       EXPECT_NEAR(torque * half / r, e.moment, 1e-12 * e.moment) << e.index << " " << f;
     }
   }
+}
+
+// The outline drawn into a memory bitmap: a filled square, and a traced one whose closing edge
+// is left out.
+TEST_F(PolygonTest, TheOutlineIsDrawnFilledOrTracedWhereTheViewPutsIt) {
+  InitDrawingPort();
+  MemoryCanvas canvas(64, 48);
+  SetPortDC(canvas.dc());
+  SetPortForeColor(RGB16Color{0, 0, 0});
+  // World (0, 0) at screen (20, 30), ten pixels a unit: the square covers h 20..40, v 10..30.
+  const Transform2D view(10, 0, 20, -30, 0, 10);
+  TShape filled = MakeShape(kSquare);
+  filled.body->UpdateOutline(view);
+  EXPECT_EQ(filled.body->GetOutline().box, MacRect(20, 10, 40, 30));
+  EXPECT_TRUE(filled.body->IsEnclosedBy(MacRect(0, 0, 64, 48)));
+  EXPECT_FALSE(filled.body->IsEnclosedBy(MacRect(25, 0, 64, 48)));
+  filled.body->DrawShape(MacRect(0, 0, 64, 48), 0, 1, 0);
+  const COLORREF white = RGB(255, 255, 255);
+  EXPECT_NE(canvas.At(20, 20), white);  // the frame, all round
+  EXPECT_NE(canvas.At(30, 10), white);
+  EXPECT_EQ(canvas.At(45, 20), white);
+  EXPECT_EQ(canvas.At(30, 35), white);
+
+  MemoryCanvas traced(64, 48);
+  SetPortDC(traced.dc());
+  filled.body->DrawShape(MacRect(0, 0, 64, 48), 2, 1, 0);
+  EXPECT_NE(traced.At(30, 30), white);  // the first edge, along the bottom
+  EXPECT_NE(traced.At(40, 20), white);  // the right edge
+  EXPECT_EQ(traced.At(20, 20), white);  // the closing edge is not drawn
+  EXPECT_EQ(traced.At(30, 20), white);  // nor the inside
+
+  // Moving the body makes the outline again at the next update.
+  filled.body->MoveBy(TVector(1, 0));
+  filled.body->UpdateOutline(view);
+  EXPECT_EQ(filled.body->GetOutline().box, MacRect(30, 10, 50, 30));
+  SetPortDC(nullptr);
+  FreeDrawingPort();
 }
