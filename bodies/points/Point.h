@@ -241,6 +241,9 @@ class TPoint : public TVectorPointBase {
                             ObjectCallback objectCallback, void* blockContext,
                             void* objectContext) override;
   void ReportPositionBlocks(BlockCallback blockCallback, void* blockContext) override;
+  // An object that reads a coordinate of the point (a meter, a formula) also depends on the
+  // point's body and on the bodies of the points its constraints join.
+  virtual void LinkPropertyUser(uint32_t tagOrRow, TLink* user);
   virtual void ReportFormulaBlocks(BlockCallback callback, void* context);
   // Calls the function on the x, y and rotation formulas, in that order.
   void ForEachFormula(void (*function)(TFormula*, void*), void* context);

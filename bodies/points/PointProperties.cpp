@@ -217,6 +217,23 @@ void TPoint::ReportPositionBlocks(BlockCallback blockCallback, void* blockContex
   ReportFormulaBlocks(blockCallback, blockContext);
 }
 
+void TPoint::LinkPropertyUser(uint32_t tagOrRow, TLink* user) {
+  if (user == nullptr) return;
+  AddDependent(user);
+  const bool row = tagOrRow >= kRowLocalX && tagOrRow <= kRowWorldY;
+  if (!row && !IsCoordinateTag(tagOrRow) && tagOrRow != kTagSecondX && tagOrRow != kTagSecondY)
+    return;
+  if (body_ != nullptr) user->AddDependent(body_);
+  ForEachConstraint([user](TPointConstraintHooks& hooks, TLink*) {
+    TList* points = hooks.OwnPoints();
+    for (int32_t i = 1; points != nullptr && i <= points->GetCount(); ++i) {
+      TObject* item = points->At(i);
+      if (item == nullptr || !item->IsMemberClass(TPoint::kClassID)) continue;
+      if (TMass* body = static_cast<TPoint*>(item)->GetBody()) user->AddDependent(body);
+    }
+  });
+}
+
 void TPoint::ReportFormulaBlocks(BlockCallback callback, void* context) {
   if (callback != nullptr) callback(kBlockPositionValues, context);
 }

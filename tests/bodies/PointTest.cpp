@@ -200,6 +200,32 @@ TEST_F(PointTest, RemovingTheBodyLeavesThePointOnTheBackgroundWithItsWorldPositi
   EXPECT_NEAR(point->GetWorldXY().x, before.x, 1e-12);
 }
 
+TEST_F(PointTest, ADroppedPointLandsOnTheBodyUnderItOrOnTheBackground) {
+  body->StorePosition({5.0, 5.0, 0.0});
+  TPoint* point = AddPoint(kPointTag, 7, background, {0.0, 0.0, 0.0});
+  point->MoveToWorldPosition({5.5, 4.5, 0.0});
+  ASSERT_EQ(point->GetBody(), body);
+  ExpectNear(point->GetLocalXY(), {0.5, -0.5});
+  point->MoveToWorldPosition({9.0, 9.0, 0.0});
+  ASSERT_EQ(point->GetBody(), background);
+  ExpectNear(point->GetWorldXY(), {9.0, 9.0});
+
+  // A centre-of-mass point never goes onto a body.
+  auto* com = static_cast<TCOMPoint*>(AddPoint(kCOMPointTag, 8, background, {0, 0, 0}));
+  com->MoveToWorldPosition({5.0, 5.0, 0.0});
+  EXPECT_EQ(com->GetBody(), background);
+
+  // A formula moving the point off its body's outline marks it outside.
+  point->MoveToWorldPosition({5.0, 5.0, 0.0});
+  ASSERT_EQ(point->GetBody(), body);
+  TFormula far;
+  far.SetFromPieces("3 + 0");
+  far.StoreConstant(3.0);
+  point->SetFormulaProperty(kTagLocalX, far);
+  EXPECT_EQ(point->GetBody(), body);
+  EXPECT_EQ(point->GetOutsideFlag(), 1);
+}
+
 TEST_F(PointTest, HoldKeepsTheCoordinatesOfEveryPointOfAPointListConstraint) {
   TPoint* first = AddPoint(kPointTag, 7, body, {0.1, 0.2, 0.0});
   TPoint* second = AddPoint(kPointTag, 8, body, {0.3, 0.4, 0.0});
