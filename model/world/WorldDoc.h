@@ -111,6 +111,8 @@ class TWorldDoc : public TWorldBase {
   void SetAskBeforeDropping(uint16_t on) { askBeforeDropping_ = on; }
   uint16_t GetColumnList() const { return columnList_; }
   void SetColumnList(uint16_t on) { columnList_ = on; }
+  uint16_t GetStartAtFrameZero() const { return startAtFrameZero_; }
+  void SetStartAtFrameZero(uint16_t on) { startAtFrameZero_ = on; }
   uint16_t GetCanPlay() const { return canPlay_; }
   void SetCanPlay(uint16_t on) { canPlay_ = on; }
   uint16_t GetClickWord() const { return clickWord_; }

@@ -37,6 +37,7 @@ void TWorldDoc::ResetHistory(uint16_t force) {
   const bool atNoFrame = store->CurrentFrame() == -1;
   store->Clear();
   if (!atNoFrame) FrameChanged(-1);
+  if (startAtFrameZero_ != 0) DoCommand(kCmdShowFrameZero, 0);
 }
 
 std::vector<uint8_t> TWorldDoc::NativeStream() {

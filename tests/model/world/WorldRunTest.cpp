@@ -251,5 +251,32 @@ TEST_F(WorldRunTest, RecordedFramesAreWalkedAtTheObjectsOffset) {
   EXPECT_EQ(store->readMode, 7);
 }
 
+TEST_F(WorldRunTest, ResetTellsThePauseControlsAndAsksForFrameZero) {
+  TTestPauseControl& control = Add<TTestPauseControl>(4);
+  world->RunToFrame(2, nullptr);
+  world->ShowFrame(2, 1);
+  world->FrameChanged(-2);
+  EXPECT_EQ(control.framesShown, (std::vector<int16_t>{2, -1}));
+  world->SetStartAtFrameZero(1);
+  world->ResetHistory(1);
+  EXPECT_EQ(store->frames, 0);
+  EXPECT_EQ(control.framesShown.back(), -1);
+  ASSERT_EQ(host.posted.size(), 1u);
+  EXPECT_EQ(host.posted[0]->GetCommandNumber(), kCmdShowFrameZero);
+}
+
+TEST_F(WorldRunTest, RunStartsOnlyForTheFirstCommandWithNothingSelected) {
+  TTestObject& object = Add<TTestObject>(2);
+  auto first = world->MakeRunCommand(kCmdRun, 0);
+  auto second = world->MakeRunCommand(kCmdStepForward, 0);
+  EXPECT_EQ(world->CanStartRun(second.get()), 0);
+  world->Select(&object);
+  EXPECT_EQ(world->CanStartRun(first.get()), 0);
+  EXPECT_TRUE(world->Selection().empty());
+  EXPECT_EQ(world->CanStartRun(first.get()), 1);
+  first.reset();
+  EXPECT_EQ(world->FirstRunningCommand(), second.get());
+}
+
 }  // namespace
 }  // namespace world_test
