@@ -11,6 +11,7 @@
 #include "bodies/BodyTags.h"
 #include "core/ClassRegistry.h"
 #include "core/Failure.h"
+#include "core/Resources.h"
 #include "core/StreamText.h"
 #include "model/filing/ObjectReader.h"
 #include "model/filing/ObjectWriter.h"
@@ -145,6 +146,16 @@ uint16_t TCurvPoly::GetRealProperty(uint32_t tag, double& value, double& lowest,
   if (curved_ != 0 && point_ref::SameKind(tag, point_ref::kHotFrame) && !point_ref::IsX(tag))
     dimension = body_tags::kDimAngle;
   return handled;
+}
+
+uint16_t TCurvPoly::GetStringProperty(uint32_t tag, Str255& value, void* extra) {
+  const bool first = tag == MakeTag("ppp1");
+  if (!first && tag != MakeTag("ppp2")) return TPolygon::GetStringProperty(tag, value, extra);
+  LookupIndString(value, kCoordinateLabels,
+                  static_cast<int16_t>((first ? 1 : 2) + (curved_ != 0 ? 2 : 0)));
+  // The angle's label is the letter of the angle sign in the program's character set.
+  if (value == Str255("t")) value = Str255("\xD8");
+  return 1;
 }
 
 uint16_t TCurvPoly::ReadBlockContents(int16_t code, TObjectReader& reader) {

@@ -52,6 +52,8 @@ class TCurvPoly : public TPolygon {
   void SetFlagProperty(uint32_t tag, uint16_t value) override;
   uint16_t GetRealProperty(uint32_t tag, double& value, double& lowest, int32_t& dimension,
                            uint16_t& editable) override;
+  // "ppp1" and "ppp2": the labels of the coordinates, distance and angle while curved.
+  uint16_t GetStringProperty(uint32_t tag, Str255& value, void* extra) override;
   uint16_t ReadBlockContents(int16_t code, TObjectReader& reader) override;
   void WriteBlockContents(int16_t code, TObjectWriter& writer) override;
   void WriteFields(TObjectWriter& writer) override;

@@ -73,6 +73,9 @@ class TPolygon : public TMass {
   // A pasted vertex list longer than a polygon may hold.
   static constexpr int16_t kErrTooManyVertices = -25116;
   static constexpr int32_t kMaxPastedVertices = 2046;
+  // The labels of the vertex coordinates, and the number of the rotation property.
+  static constexpr int16_t kCoordinateLabels = 24577;
+  static constexpr int16_t kPropertyRotation = 19;
   // Snap kinds: a vertex and the middle of an edge.
   static constexpr int32_t kSnapVertex = 14;
   static constexpr int32_t kSnapEdgeMiddle = 15;
@@ -175,6 +178,11 @@ class TPolygon : public TMass {
   void ChangeProperty(uint32_t tagOrId, const TFormula* source,
                       TAssemblySolver* assembly) override;
   uint16_t IsPositionProperty(uint32_t tag) override;
+  // Outside vertex editing, number 19 is the rotation.
+  uint16_t GetPropertyById(int16_t id, TPositionField& field) override;
+  uint32_t TagForPropertyId(int16_t id) override;
+  // "ppt1" and "ppt2": the labels of a vertex's two coordinates.
+  uint16_t GetStringProperty(uint32_t tag, Str255& value, void* extra) override;
   uint16_t HasAction(uint32_t tag) override;
   void DoAction(uint32_t tag) override;
   uint32_t GetVertexTag() const { return vertexTag_; }

@@ -10,6 +10,7 @@
 #include "core/ClipboardScrap.h"
 #include "core/Failure.h"
 #include "core/Handle.h"
+#include "core/Resources.h"
 #include "core/StreamText.h"
 #include "model/Formula.h"
 #include "model/world/WorldDoc.h"
@@ -144,6 +145,27 @@ uint16_t TPolygon::IsPositionProperty(uint32_t tag) {
       tag == kTagPasteVertices)
     return 1;
   return TMass::IsPositionProperty(tag);
+}
+
+uint16_t TPolygon::GetPropertyById(int16_t id, TPositionField& field) {
+  if (id != kPropertyRotation) return TMass::GetPropertyById(id, field);
+  field.formula = Rotation();
+  field.value = field.formula->GetValue();
+  field.unitKind = body_tags::kDimAngle;
+  field.label = BodyLabel(3449);
+  field.present = 1;
+  return 1;
+}
+
+uint32_t TPolygon::TagForPropertyId(int16_t id) {
+  return id == kPropertyRotation ? body_tags::kTagPosRot : TMass::TagForPropertyId(id);
+}
+
+uint16_t TPolygon::GetStringProperty(uint32_t tag, Str255& value, void* extra) {
+  if (tag == MakeTag("ppt1")) LookupIndString(value, kCoordinateLabels, 1);
+  if (tag == MakeTag("ppt2")) LookupIndString(value, kCoordinateLabels, 2);
+  const uint16_t handled = TMass::GetStringProperty(tag, value, extra);
+  return tag == MakeTag("ppt1") || tag == MakeTag("ppt2") ? 1 : handled;
 }
 
 uint16_t TPolygon::HasAction(uint32_t tag) {

@@ -275,6 +275,12 @@ TEST_F(PolygonTest, VertexTagsReadAndSetInTheirFrames) {
   EXPECT_EQ(Real(*square.body, Make(kWorld, 2, false)), 20.0);
   EXPECT_EQ(Real(*square.body, Make(kLocal, 3, false)), 2.0);
   EXPECT_EQ(Real(*square.body, Make(kLocal, 9, true)), 0.0);  // no such vertex
+  Str255 label;
+  EXPECT_EQ(square.body->GetStringProperty(MakeTag("ppt2"), label, nullptr), 1);
+  EXPECT_EQ(label, Str255("y"));
+  TPositionField rotation;
+  ASSERT_EQ(square.body->GetPropertyById(TPolygon::kPropertyRotation, rotation), 1);
+  EXPECT_EQ(rotation.formula, square.body->Rotation());
 
   const double y = 22.5;
   square.body->SetRealProperty(Make(kWorld, 3, false), &y);
@@ -389,7 +395,11 @@ TEST_F(PolygonTest, ACurvedPolygonSamplesItsSplineAndFilesItsFlag) {
   // vertices' side of the bounds that include the origin.
   EXPECT_GT(body.GetArea(), flatArea);
   EXPECT_LE(body.LocalBounds().left, 0.0);
-  // In the hot-point frame a vertex is its length and polar angle.
+  // In the hot-point frame a vertex is its length and polar angle, and so are its labels.
+  Str255 label;
+  ASSERT_EQ(body.GetStringProperty(MakeTag("ppp2"), label, nullptr), 1);
+  EXPECT_EQ(label, Str255("\xD8"));
+
   using namespace point_ref;
   EXPECT_NEAR(Real(body, Make(kHotFrame, 3, true)), std::sqrt(8.0), 1e-12);
   EXPECT_NEAR(Real(body, Make(kHotFrame, 3, false)), std::numbers::pi / 4, 1e-12);
