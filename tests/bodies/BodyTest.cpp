@@ -56,6 +56,20 @@ class TTestWorld : public TVectorWorld {
   bool results = false;
 };
 
+// A world whose gravity acts between pairs of bodies.
+class TPairGravityHandler : public TGlobalVectorHandler {
+ public:
+  TLink* GetGravityField() override { return &gravity; }
+  bool IsUniformField(TLink*) override { return false; }
+  TLink gravity;
+};
+
+class TPairGravityWorld : public TTestWorld {
+ public:
+  TGlobalVectorHandler* GetVectorHandler() override { return &pairHandler; }
+  TPairGravityHandler pairHandler;
+};
+
 // Arrows that count how often they are drawn.
 template <class Arrow>
 class TCountingArrow : public Arrow {
@@ -407,4 +421,30 @@ TEST_F(BodyTest, ArrowsTakeTheirRecordedValuesInIndexOrder) {
   EXPECT_EQ(cursor.Offset(), 4);
   // The formulas keep their texts for the next run.
   EXPECT_EQ(TextOf(static_cast<TVectorArrow692*>(body.GetArrow(1))->Component(1)), "body[2].a.y");
+}
+
+TEST_F(BodyTest, AGravityVectorMovesToThePairwiseFormWhenTheWorldsFieldIsPairwise) {
+  TMass body;
+  body.Initialize();
+  body.AdoptWorld(&world, 0);
+  body.DoCommandValue(kCmdShowGravity, 1);
+  ASSERT_TRUE(body.HasArrow(3));
+  const auto read = ReadBody(Document(body));
+  ASSERT_NE(read, nullptr);
+  EXPECT_EQ(read->IsVectorShown(3), 1);
+  EXPECT_EQ(read->ArrowCount(), 0);
+
+  TPairGravityWorld pairWorld;
+  read->AdoptWorld(&pairWorld, 0);
+  EXPECT_EQ(read->IsGravityUniform(), 0);
+  EXPECT_FALSE(read->HasArrow(3));
+  EXPECT_TRUE(read->HasArrow(6));
+  EXPECT_EQ(read->IsVectorShown(6), 1);
+  EXPECT_EQ(read->IsVectorShown(3), 0);
+  uint16_t enabled = 0;
+  uint16_t mark = 0;
+  ASSERT_TRUE(read->GetCommandState(kCmdShowGravity, enabled, mark));
+  EXPECT_EQ(mark, 1);
+  read->DoCommandValue(kCmdShowGravity, 0);
+  EXPECT_EQ(read->ArrowCount(), 0);
 }
