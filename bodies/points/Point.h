@@ -290,6 +290,8 @@ class TPoint : public TVectorPointBase {
   MacPoint screenPoint_{};
   TVector screenPosition_{0.0, 0.0};
   uint16_t cacheValid_ = 0;
+  // The body's screen transform the cache was computed with.
+  Transform2D cachedScreen_;
   uint16_t locked_ = 0;
   uint16_t hold_ = 0;
 };

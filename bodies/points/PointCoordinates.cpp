@@ -156,8 +156,12 @@ TVector3 TPoint::GetBodyVelocity() {
 // ---- Screen cache ---------------------------------------------------------------------------------
 
 void TPoint::UpdateCache() {
-  if (cacheValid_ != 0 || body_ == nullptr) return;
+  if (body_ == nullptr) return;
+  // The body does not tell its points when its view or position changes: a cache computed with
+  // another screen transform is stale too.
   const Transform2D screen = body_->GetScreenTransform();
+  if (cacheValid_ != 0 && screen == cachedScreen_) return;
+  cachedScreen_ = screen;
   screenPosition_ = Transform2D::ApplyToVector(screen, GetLocalXY());
   screenPoint_ = screenPosition_.ToPoint();
   cacheValid_ = 1;

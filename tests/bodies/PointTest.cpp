@@ -176,6 +176,11 @@ TEST_F(PointTest, TheScreenPointComesFromAScaledBodyFrameAndGoesBackThroughItsIn
   ExpectNear(onScreen, {100.0 + 40.0 * world.x, -200.0 + 40.0 * world.y});
   EXPECT_EQ(point->GetScreenPoint(), onScreen.ToPoint());
   ExpectNear(Transform2D::ApplyToVector(point->GetScreenInverse(), onScreen), point->GetLocalXY());
+
+  // The body moves: the point's screen position follows at once.
+  body->StorePosition({2.0, -1.0, kPi / 6});
+  body->ValidateScreenTransform(view);
+  ExpectNear(point->GetCachedScreenPosition(), {onScreen.x + 40.0, onScreen.y});
 }
 
 TEST_F(PointTest, RemovingTheBodyLeavesThePointOnTheBackgroundWithItsWorldPositionAsConstants) {
