@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "core/List.h"
 #include "core/geometry/Transform2D.h"
@@ -165,6 +166,9 @@ class TLineHandler : public THandlerLink {
   // lines) on, leaving out except; end is 1 for end 1 and 0 for end 2. Null when none.
   TLine* FindNearestFreeEnd(const TVector& point, const TLine* except, int32_t& index,
                             int16_t& end) const;
+  // The objects of the line template (resource 2549), read into the handler's world; the
+  // caller takes them.
+  std::vector<std::unique_ptr<TLink>> ReadLineTemplate();
   // The adoption notices of the world: lines join the lists, and leave them when they go.
   void AdoptChild(TLink& object);
   void ObjectRemoved(TLink* object) override;

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "bodies/lines/Line.h"
+#include "core/Failure.h"
 #include "model/filing/ObjectReader.h"
 #include "model/filing/ObjectWriter.h"
 #include "model/world/WorldDoc.h"
@@ -97,6 +98,16 @@ TLine* TLineHandler::FindNearestFreeEnd(const TVector& point, const TLine* excep
     if (best == 0.0 && bestLine == line) return line;
   }
   return bestLine;
+}
+
+std::vector<std::unique_ptr<TLink>> TLineHandler::ReadLineTemplate() {
+  TLink* container = nullptr;
+  for (TLink* linked : Linked())
+    if (linked->IsMemberClass(TWorldDoc::kClassID)) container = linked;
+  auto reader = ReadObjectsFromResource(kLineTemplateResource, container, nullptr, nullptr);
+  FailIfNull(reader.get());
+  reader->Complete(0);
+  return reader->TakeObjects();
 }
 
 void TLineHandler::AdoptChild(TLink& object) {

@@ -457,6 +457,12 @@ TEST_F(PointTest, LinesAreHitNearTheSegmentAndTheNearestFreeEndIsFound) {
   EXPECT_EQ(handler->GetLines()->GetCount(), 1);
   EXPECT_EQ(world->FindObject(11), nullptr);
 
+  // A new line comes from the template of the resource library.
+  auto made = handler->ReadLineTemplate();
+  ASSERT_EQ(made.size(), 1u);
+  ASSERT_TRUE(made[0]->IsMemberClass(TLine::kClassID));
+  EXPECT_EQ(static_cast<TLine&>(*made[0]).GetEndPoint2(), TVector(1.0, 0.0));
+
   // Moving keeps length and direction.
   slanted->MoveTo({0.0, 0.0});
   EXPECT_EQ(slanted->GetEndPoint1(), TVector(-50.0, 50.0));
