@@ -1,0 +1,327 @@
+#pragma once
+// The constraint spine: every constraint a world holds derives from TCnstr, which keeps the
+// objects it is attached to, the goals it hands to the solver and its activation condition, and
+// files them in block 1310. The drawn levels add what the user sees and edits; the two-point base
+// adds one quantity that follows the distance of its ends.
+//
+// Contents:
+//   1. TCnstrGoal (366): a goal formula with its type, limit and component     ConstraintGoals.cpp
+//   2. TCnstr (367): attachments, primary and reference objects, activation    Constraint.cpp
+//      filing of blocks 1310, 5031 and 5232                                     ConstraintFiling.cpp
+//   3. TCustomConstraint (368): goals only, never lost with its objects        ConstraintGoals.cpp
+//   4. TUICnstr (369), TLockableCnstr (370), TConstraint (670): extra goals,
+//      lock, goal preparation and marking, blocks 5233, 5019, 5229            DrawnConstraint.cpp
+//   5. TTwoPointConstraint (671): the quantity "a___" and its correction       TwoPointConstraint.cpp
+//   Registration of the classes of this folder                                 ConstraintClasses.cpp
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "core/geometry/Vector.h"
+#include "model/Formula.h"
+#include "model/Thing.h"
+
+class TObjectReader;
+class TObjectWriter;
+
+inline constexpr uint32_t kConstraintClassTag = MakeTag("CSTR");
+inline constexpr uint32_t kUIConstraintTag = MakeTag("UICn");
+// The custom constraint's registry tag is four bytes outside the printable range.
+inline constexpr uint32_t kCustomConstraintTag = 0xFCEBE4EFu;
+
+inline constexpr uint32_t kTagActivation = MakeTag("A Eq");
+inline constexpr uint32_t kTagAlwaysActive = MakeTag("A Al");
+inline constexpr uint32_t kTagActiveWhen = MakeTag("A Wh");
+inline constexpr uint32_t kTagQuantity = MakeTag("a___");
+inline constexpr uint32_t kTagLocked = MakeTag("loCk");
+inline constexpr uint32_t kTagToBody = MakeTag("toMa");
+inline constexpr uint32_t kTagPivot = MakeTag("pivo");
+inline constexpr uint32_t kTagFirstEndId = MakeTag("IDp1");
+inline constexpr uint32_t kTagSecondEndId = MakeTag("IDp2");
+
+// Goal types, limit markings and components as the solver reads them.
+enum class GoalType : uint8_t { kForce = 0, kPosition = 1, kVelocity = 2, kAcceleration = 3,
+                                kPower = 4 };
+enum class GoalComponent : uint8_t { kX = 0, kY = 1, kRotation = 2 };
+
+// ---- 1. Goal ----
+class TCnstrGoal : public TFormula {
+  DECLARE_CLASS_ID(366, TFormula)
+
+ public:
+  int32_t type = 0;       // GoalType
+  int32_t limit = 0;      // 0 an equality, 1 a lower and 2 an upper limit (rods: the rope type)
+  int32_t component = 0;  // GoalComponent
+
+  void Clear();
+  void Write(TObjectWriter& writer) const;
+  void Read(TObjectReader& reader);
+};
+
+// ---- 2. Constraint root ----
+class TCnstr : public TThing {
+  DECLARE_CLASS_ID(367, TThing)
+
+ public:
+  static constexpr int16_t kBlockRecord = 1310;
+  static constexpr int16_t kBlockActive = 5031;
+  static constexpr int16_t kBlockAttached = 5232;
+  // Commands of every constraint: the second quantity and the activation condition.
+  static constexpr int16_t kCmdEditSecond = 5398;
+  static constexpr int16_t kCmdEditActivation = 5399;
+
+  TCnstr() = default;
+  ~TCnstr() override;
+  void Initialize() override;
+  void WriteClassTag(TObjectWriter& writer) override;
+  virtual Str255 GetTypeName() const { return "Constraint"; }
+
+  // Attachments. The first attached object is the primary one.
+  void AttachObject(TLink* object);
+  void DetachObject(TLink* object);
+  virtual void AttachObjectAndUpdate(TLink* object);
+  const std::vector<TLink*>& Attached() const { return attached_; }
+  int32_t AttachedCount() const { return static_cast<int32_t>(attached_.size()); }
+  bool IsAttachedTo(const TLink* object) const;
+  TLink* GetPrimaryObject() const { return primary_; }
+  TLink* GetReferenceObject() const { return reference_; }
+  TLink* GetOtherObject(const TLink* object) const;
+  virtual int32_t RequiredAttachments() const { return 2; }
+  // Whether deleting the objects of the list leaves fewer attachments than the kind needs.
+  virtual bool LosesAttachments(const std::vector<TLink*>& deleted) const;
+  virtual void ChooseReferenceObject(TLink* candidate);
+  // The bodies of the two ends; the enclosing one first.
+  virtual void GetEndBodies(TLink*& first, TLink*& second) const;
+
+  // Geometry through the attached objects.
+  double PathLength() const;
+  double AngleDifference() const;
+  TVector EndToEnd() const;
+  void GetLocalToWorldTransform(Transform2D& t) override;
+
+  // Activation.
+  uint16_t Activate(uint16_t redraw);
+  void Deactivate(uint16_t redraw);
+  virtual bool CanActivate() const { return active_ == 0; }
+  bool IsActive() const { return active_ != 0; }
+  bool IsInactive() const { return active_ == 0; }
+  virtual bool IsAlwaysActive() const;
+  virtual void SetAlwaysActive(uint16_t flag);
+  TFormula& Activation() { return *activation_; }
+  TFormula& SecondQuantity() { return *second_; }
+  int16_t GetConditionMode() const { return conditionMode_; }
+  void SetDisplayMode(int16_t mode) { displayMode_ = mode; }
+  int16_t GetDisplayMode() const { return displayMode_; }
+  TLink* GetRelatedObject() const { return related_; }
+  void SetRelatedObject(TLink* object) { related_ = object; }
+
+  // The quantity filed for the primary object: its rotation, or the shared default.
+  virtual const TFormula& PrimaryQuantity() const;
+  void SetPrimaryQuantity(const TFormula* value);
+  void SetPrimaryQuantityValue(double value);
+  // The object filed first in block 1310; none at this level.
+  virtual TLink* RelatedObjectQuery() const { return nullptr; }
+
+  // Goals.
+  std::vector<std::unique_ptr<TCnstrGoal>>& Goals() { return goals_; }
+  TCnstrGoal& Goal(int32_t oneBased) { return *goals_.at(static_cast<size_t>(oneBased - 1)); }
+  void ResizeGoals(int32_t count);
+  virtual void ReadGoals(int32_t count, TObjectReader& reader);
+  // The constraint's fields changed in a way the solver or the drawing depends on.
+  virtual void MarkChanged();
+
+  // Properties.
+  TFormula* GetFormulaProperty(uint32_t tag, double* first, double* second, int32_t* dimension,
+                               uint16_t* flag) override;
+  void SetFormulaProperty(uint32_t tag, const TFormula& formula) override;
+  uint16_t GetShortProperty(uint32_t tag, uint16_t& value, void* extra) override;
+  void SetShortProperty(uint32_t tag, uint16_t value) override;
+  uint16_t GetChoiceProperty(uint32_t tag, int16_t& value, void* extra) override;
+  void SelectChoice(uint32_t tag) override;
+
+  // Filing.
+  uint16_t ReadBlockContents(int16_t code, TObjectReader& reader) override;
+  void WriteBlockContents(int16_t code, TObjectWriter& writer) override;
+  void WriteFields(TObjectWriter& writer) override;
+  void ResolveReference(TObjectReader& reader, int16_t code, uint16_t kind,
+                        TLink* object) override;
+  void ObjectRemoved(TLink* object) override;
+
+ protected:
+  virtual void AttachHook(TLink* object);
+  virtual void DetachHook(TLink* object);
+  virtual void Recompute() {}
+  virtual void WriteRecord(TObjectWriter& writer);
+  void WriteAttachedList(TObjectWriter& writer) const;
+  void ReadAttachedList(TObjectReader& reader);
+
+ private:
+  void Announce();
+  bool YieldsTo(TLink* current, TLink* candidate) const;
+
+  std::unique_ptr<TFormula> activation_;
+  std::unique_ptr<TFormula> second_;
+  std::unique_ptr<TFormula> primaryQuantity_;
+  int16_t conditionMode_ = 0;
+  TLink* related_ = nullptr;
+  std::vector<TLink*> attached_;
+  TLink* reference_ = nullptr;
+  TLink* primary_ = nullptr;
+  std::vector<std::unique_ptr<TCnstrGoal>> goals_;
+  uint16_t active_ = 0;
+  int16_t displayMode_ = 1;
+};
+
+// ---- 3. Custom constraint ----
+class TCustomConstraint : public TCnstr {
+  DECLARE_CLASS_ID(368, TCnstr)
+
+ public:
+  static TObject* CreateObject();
+  bool LosesAttachments(const std::vector<TLink*>&) const override { return false; }
+};
+
+// ---- 4. Drawn levels ----
+class TUICnstr : public TCnstr {
+  DECLARE_CLASS_ID(369, TCnstr)
+
+ public:
+  static constexpr int16_t kBlockDisplay = 5233;
+  static constexpr int16_t kBlockAlwaysActive = 5019;
+  static constexpr int16_t kBlockExtraGoals = 5229;
+  static constexpr int16_t kNoKindBlock = -1;
+
+  static TObject* CreateObject();
+  void Initialize() override;
+
+  virtual int32_t KindGoalCount() const { return 1; }
+  virtual void MarkGoals() {}
+  virtual int16_t KindBlockCode() const { return kNoKindBlock; }
+  virtual void ReadKindBlock(TObjectReader&) {}
+  virtual void WriteKindBlock(TObjectWriter&) {}
+  // Brings the goal list into the form the solver receives.
+  void PrepareGoals();
+  int16_t GetExtraGoals() const { return extraGoals_; }
+  void SetExtraGoals(int16_t count) { extraGoals_ = count < 0 ? 0 : count; MarkChanged(); }
+  bool GoalsPrepared() const { return goalsPrepared_ != 0; }
+
+  void MarkChanged() override;
+  bool IsAlwaysActive() const override { return alwaysActive_ != 0; }
+  void SetAlwaysActive(uint16_t flag) override;
+  void SetShortProperty(uint32_t tag, uint16_t value) override;
+  void SelectChoice(uint32_t tag) override;
+  TFormula* GetFormulaProperty(uint32_t tag, double* first, double* second, int32_t* dimension,
+                               uint16_t* flag) override;
+  void SetFormulaProperty(uint32_t tag, const TFormula& formula) override;
+  uint16_t GetShortProperty(uint32_t tag, uint16_t& value, void* extra) override;
+  // The object that answers a point tag: the primary object or the other end.
+  virtual TLink* PointTagObject(uint32_t tag, uint32_t& askedTag) const;
+  void ReadGoals(int32_t count, TObjectReader& reader) override;
+
+  uint16_t ReadBlockContents(int16_t code, TObjectReader& reader) override;
+  void WriteBlockContents(int16_t code, TObjectWriter& writer) override;
+  void WriteFields(TObjectWriter& writer) override;
+
+ protected:
+  void WriteRecord(TObjectWriter& writer) override;
+
+ private:
+  uint16_t goalsPrepared_ = 0;
+  int16_t extraGoals_ = 0;
+  uint16_t alwaysActive_ = 0;
+};
+
+class TLockableCnstr : public TUICnstr {
+  DECLARE_CLASS_ID(370, TUICnstr)
+
+ public:
+  void Initialize() override;
+  virtual uint16_t IsLocked() const { return locked_; }
+  virtual void SetLocked(uint16_t flag) { locked_ = flag != 0 ? 1 : 0; }
+  int32_t KindGoalCount() const override { return TUICnstr::KindGoalCount() + (IsLocked() ? 2 : 0); }
+  // Locked and its condition can be true.
+  bool IsValidLock() const;
+  uint16_t GetShortProperty(uint32_t tag, uint16_t& value, void* extra) override;
+  void SetShortProperty(uint32_t tag, uint16_t value) override;
+  uint16_t GetChoiceProperty(uint32_t tag, int16_t& value, void* extra) override;
+  void SelectChoice(uint32_t tag) override;
+
+ protected:
+  void WriteLockPart(TObjectWriter& writer) const;
+  void ReadLockPart(TObjectReader& reader);
+
+ private:
+  uint16_t locked_ = 0;
+};
+
+class TConstraint : public TLockableCnstr {
+  DECLARE_CLASS_ID(670, TLockableCnstr)
+
+ public:
+  void Initialize() override;
+  bool IsRotational() const { return rotational_ != 0; }
+  void SetRotational(uint16_t flag) { rotational_ = flag != 0 ? 1 : 0; }
+  double GetSize() const { return size_; }
+  void SetSize(double size) { size_ = size; }
+  TLink* RelatedObjectQuery() const override { return IsRotational() ? constraintRelated_ : nullptr; }
+  void SetConstraintRelated(TLink* object) { constraintRelated_ = object; }
+  // Whether the kind asks for its third-from-last goal to be marked (a rotation).
+  virtual bool MarksFirstGoal() const { return false; }
+  void MarkGoals() override;
+  virtual Str255 GetOutMenuName() const {
+    return IsRotational() ? "OutRConstrMenu" : "OutLConstrMenu";
+  }
+  void ObjectRemoved(TLink* object) override;
+  uint16_t GetNumberProperty(uint32_t tag, double& value, void* extra) override;
+
+ private:
+  uint16_t rotational_ = 0;
+  double size_ = 12.0;
+  TLink* constraintRelated_ = nullptr;
+};
+
+// ---- 5. Two-point base ----
+class TTwoPointConstraint : public TConstraint {
+  DECLARE_CLASS_ID(671, TConstraint)
+
+ public:
+  static constexpr int16_t kCmdEditQuantity = 5397;
+
+  void Initialize() override;
+  virtual int32_t QuantityUnit() const { return 0; }
+  virtual bool HasQuantity() const { return false; }
+  // Whether the quantity stays as it is although the ends are difference apart from it.
+  virtual bool KeepsQuantity(double /*difference*/) const { return true; }
+  // After reading: the quantity follows the distance of the two ends when they no longer agree.
+  virtual void AdjustQuantityToGeometry();
+  TFormula& Quantity() { return *quantity_; }
+  bool QuantityRead() const { return quantityRead_ != 0; }
+
+  TFormula* GetFormulaProperty(uint32_t tag, double* first, double* second, int32_t* dimension,
+                               uint16_t* flag) override;
+  void SetFormulaProperty(uint32_t tag, const TFormula& formula) override;
+  void ReadKindBlock(TObjectReader& reader) override;
+  void WriteKindBlock(TObjectWriter& writer) override;
+
+ protected:
+  // What reading the kind's block leaves behind: the next adjustment compares.
+  void SetQuantityRead() { quantityRead_ = 1; }
+
+ private:
+  std::unique_ptr<TFormula> quantity_;
+  uint16_t quantityRead_ = 0;
+};
+
+// ---- Registration ----
+// Enters TXCnstr's place, TCustomConstraint and TUICnstr in the class registry and makes the
+// shared goal prototype and default quantity.
+void RegisterCustomConstraintClasses();
+void FreeCustomConstraintGlobals();
+// The size new drawn constraints take; start-up settles it once every class is registered.
+double DefaultConstraintSize();
+void SetDefaultConstraintSize(double size);
+// Scratch goal that takes stored goals beyond those a constraint keeps.
+TCnstrGoal& SharedGoalPrototype();
+// The quantity filed for a constraint without a primary object.
+const TFormula& DefaultPrimaryQuantity();

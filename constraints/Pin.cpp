@@ -1,0 +1,93 @@
+// The pin joint: its goals hold the attached points together in x and y, and with the weld flag
+// also in rotation; the mode chooses how that rotation goal is written.
+
+#include "constraints/Pin.h"
+
+#include "core/ClassRegistry.h"
+#include "model/filing/ObjectReader.h"
+#include "model/filing/ObjectWriter.h"
+
+TObject* TPin::CreateObject() { return new TPin; }
+
+void RegisterPinClasses() {
+  RegisterClassInfo("TPin", kPinTag, TPin::kClassID, TPin::CreateObject, sizeof(TPin));
+}
+
+void TPin::Initialize() {
+  TConstraint::Initialize();
+  SetRotational(1);
+  TConstraint::SetLocked(1);
+  mode_ = 0;
+  weld_ = 0;
+}
+
+void TPin::SetMode(uint16_t mode) {
+  mode_ = mode != 0 ? 1 : 0;
+  MarkChanged();
+}
+
+void TPin::SetWeld(uint16_t weld) {
+  weld_ = weld != 0 ? 1 : 0;
+  MarkChanged();
+}
+
+// The points carry no weld flag of their own here, so the pin's flag is the one that counts.
+void TPin::AttachHook(TLink* object) { TConstraint::AttachHook(object); }
+
+void TPin::MarkGoals() {
+  TConstraint::MarkGoals();
+  if (weld_ == 0) return;
+  const int32_t index = GetExtraGoals() + KindGoalCount() - 2;
+  if (index <= GetExtraGoals() || index > static_cast<int32_t>(Goals().size())) return;
+  TCnstrGoal& rotation = Goal(index);
+  if (mode_ == 0) rotation.SetConstant(0.0);
+  else rotation.SetFromPieces("(0)");
+}
+
+bool TPin::IsChoiceEnabled(uint32_t tag) const {
+  if (tag == kTagPinMode || tag == kTagPinOther || tag == kTagPinWelded) return weld_ != 0;
+  return true;
+}
+
+uint16_t TPin::GetShortProperty(uint32_t tag, uint16_t& value, void* extra) {
+  if (tag == kTagLocked) return 0;
+  return TConstraint::GetShortProperty(tag, value, extra);
+}
+
+void TPin::SetShortProperty(uint32_t tag, uint16_t value) {
+  if (tag == kTagLocked) return;
+  TConstraint::SetShortProperty(tag, value);
+}
+
+uint16_t TPin::GetChoiceProperty(uint32_t tag, int16_t& value, void* extra) {
+  if (tag == kTagPinMode) value = weld_ == 0 ? 1 : mode_;
+  else if (tag == kTagPinOther) value = weld_ == 0 ? 0 : (mode_ == 0 ? 1 : 0);
+  else if (tag == kTagPinWelded) value = weld_;
+  else return TConstraint::GetChoiceProperty(tag, value, extra);
+  return 1;
+}
+
+void TPin::SelectChoice(uint32_t tag) {
+  if (tag == kTagPinMode) return SetMode(1);
+  if (tag == kTagPinOther) return SetMode(0);
+  TConstraint::SelectChoice(tag);
+}
+
+void TPin::WriteKindBlock(TObjectWriter& writer) { WriteLockPart(writer); }
+void TPin::ReadKindBlock(TObjectReader& reader) { ReadLockPart(reader); }
+
+void TPin::WriteFields(TObjectWriter& writer) {
+  TConstraint::WriteFields(writer);
+  writer.WriteBlock(*this, kBlockMode);
+}
+
+void TPin::WriteBlockContents(int16_t code, TObjectWriter& writer) {
+  if (code != kBlockMode) return TConstraint::WriteBlockContents(code, writer);
+  writer.WriteCode(mode_);
+}
+
+uint16_t TPin::ReadBlockContents(int16_t code, TObjectReader& reader) {
+  if (code != kBlockMode) return TConstraint::ReadBlockContents(code, reader);
+  mode_ = reader.ReadBoolean() ? 1 : 0;
+  return 1;
+}

@@ -1,0 +1,63 @@
+#pragma once
+// The pin: holds its attached points together, one point per body, all at the pin's place; with
+// its weld flag set it also holds their rotations together.
+//
+// Contents (Pin.cpp): the goals, the weld flag shared with the points, the mode, filing of
+// blocks 5230 and 5246, and the registration of the pin.
+
+#include "constraints/Constraint.h"
+
+inline constexpr uint32_t kPinTag = MakeTag("pin_");
+inline constexpr uint32_t kTagPinMode = MakeTag("pinM");
+inline constexpr uint32_t kTagPinOther = MakeTag("pinO");
+inline constexpr uint32_t kTagPinWelded = MakeTag("pinS");
+
+class TPin : public TConstraint {
+  DECLARE_CLASS_ID(678, TConstraint)
+
+ public:
+  static constexpr int16_t kBlockKind = 5230;
+  static constexpr int16_t kBlockMode = 5246;
+  static constexpr int16_t kCmdEditActivation = 5240;
+
+  static TObject* CreateObject();
+  void Initialize() override;
+
+  uint16_t GetMode() const { return mode_; }
+  void SetMode(uint16_t mode);
+  uint16_t GetWeld() const { return weld_; }
+  void SetWeld(uint16_t weld);
+  // The lock reads as set always: a pin is fixed to its bodies' frames.
+  uint16_t IsLocked() const override { return 1; }
+  void SetLocked(uint16_t) override { TConstraint::SetLocked(1); }
+  int32_t KindGoalCount() const override { return weld_ + 2; }
+  bool MarksFirstGoal() const override { return weld_ != 0; }
+  void MarkGoals() override;
+  int16_t GetKindNumber() const { return weld_ != 0 ? 2523 : 2524; }
+  Str255 GetInMenuName() const { return "InPinMenu"; }
+  Str255 GetOutMenuName() const override { return "OutPinMenu"; }
+
+  uint16_t GetShortProperty(uint32_t tag, uint16_t& value, void* extra) override;
+  void SetShortProperty(uint32_t tag, uint16_t value) override;
+  uint16_t GetChoiceProperty(uint32_t tag, int16_t& value, void* extra) override;
+  void SelectChoice(uint32_t tag) override;
+  // Whether a choice can be picked now: the mode choices only on a welding pin.
+  bool IsChoiceEnabled(uint32_t tag) const;
+
+  int16_t KindBlockCode() const override { return kBlockKind; }
+  void ReadKindBlock(TObjectReader& reader) override;
+  void WriteKindBlock(TObjectWriter& writer) override;
+  uint16_t ReadBlockContents(int16_t code, TObjectReader& reader) override;
+  void WriteBlockContents(int16_t code, TObjectWriter& writer) override;
+  void WriteFields(TObjectWriter& writer) override;
+
+ protected:
+  void AttachHook(TLink* object) override;
+
+ private:
+  uint16_t mode_ = 0;
+  uint16_t weld_ = 0;
+};
+
+// Enters the pin in the class registry (the first class of the pins, ropes and rods).
+void RegisterPinClasses();
