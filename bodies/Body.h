@@ -307,6 +307,17 @@ class TMass : public TVectorMassBase {
   TDoubleRect WorldBounds() const;
   // The square around the body's reference point that holds its bounds whatever its rotation.
   TDoubleRect GetWorldBoundsSquare() const;
+
+  // ---- 10. Drawing (BodyDrawing.cpp) ----
+  // The thing's drawing of the shape: the body with its outline pen.
+  void DrawShape(const MacRect& area, uint16_t flags) override;
+  // Bit 0 of flags: outline only; bit 1: no picture. Answers 3 when no marks are drawn.
+  virtual int32_t DrawBody(const MacRect& rect, int32_t flags);
+  // Shapes draw their outline (outline set) and fill here, moved by inset on both axes.
+  virtual void DrawShape(const MacRect& rect, uint16_t mode, uint16_t outline, int16_t inset);
+  // The port's pen takes the body's own colour, or its fill colour.
+  void UseOutlineColour();
+  void UseFillColour();
   // ==== end of properties, materials, filing and shared behaviour ====
 
   // ==== Polygon bodies ====

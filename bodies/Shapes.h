@@ -9,11 +9,13 @@
 //   3. Dimension properties by tag, inputs                      ShapeProperties.cpp
 //   4. Filing: blocks 5041, 5007, 5042, 1203, 1202, 5214;
 //      the recorded frames a shape shows                        ShapeFiling.cpp
+//   5. Drawing: outline polygon, oval, radius line              ShapeDrawing.cpp
 
 #include <cstdint>
 #include <memory>
 
 #include "bodies/Body.h"
+#include "core/port/PortRegion.h"
 #include "model/world/WorldParticipants.h"
 
 inline constexpr int16_t kBlockRectangleFormulas = 5041;
@@ -62,6 +64,9 @@ class TBasicMass : public TMass, public TFrameParticipant {
   virtual bool FindSnapPoint(const TVector& world, double d, TSnapResult& result);
   // Non-positive dimensions fail the run when failures are asked for.
   void CheckShape(uint16_t fail) override;
+  // Nothing while the mode asks for a valid size (bit 1) and the size is not.
+  void DrawShape(const MacRect& rect, uint16_t mode, uint16_t outline, int16_t inset) override;
+  using TMass::DrawShape;
 
   // ---- 4. Filing and recorded frames ----
   uint16_t ReadBlockContents(int16_t code, TObjectReader& reader) override;
@@ -104,6 +109,11 @@ class TRectangle : public TBasicMass {
   double MomentForMode3() override { return 2.0 * MomentForMode2(); }
   double MomentForMode4() override { return 0.8 * MomentForMode2(); }
   bool FindSnapPoint(const TVector& world, double d, TSnapResult& result) override;
+  // The outline is made again whenever the screen transform is.
+  void ValidateScreenTransform(const Transform2D& view) override;
+  void DrawShape(const MacRect& rect, uint16_t mode, uint16_t outline, int16_t inset) override;
+  using TMass::DrawShape;
+  const PolygonRec& Outline() const { return outline_; }
   uint16_t GetHotPoint(int16_t index, TVector& point) override;
   int32_t GetHotPointCount() override { return 4; }
   void CheckShape(uint16_t fail) override;
@@ -150,6 +160,9 @@ class TRectangle : public TBasicMass {
  private:
   // A dimension given through a property: the formula takes the source, the size its value.
   void ChangeDimension(uint32_t tag, const TFormula* source);
+  void RebuildOutline();
+
+  PolygonRec outline_;
 
   std::unique_ptr<TFormula> heightFormula_;
   std::unique_ptr<TFormula> widthFormula_;
@@ -177,6 +190,9 @@ class TOval : public TBasicMass {
   double MomentForMode4() override { return MomentAbout(0.4); }
   bool HitTestLocal(const TVector& p) override;
   void CheckShape(uint16_t fail) override;
+  // The circle, its fill and the line from the centre to the rim at local angle 0.
+  void DrawShape(const MacRect& rect, uint16_t mode, uint16_t outline, int16_t inset) override;
+  using TMass::DrawShape;
 
   // ---- 3. Properties ----
   uint16_t GetFlagProperty(uint32_t tag, uint16_t& value, void* extra) override;

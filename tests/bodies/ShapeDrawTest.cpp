@@ -1,0 +1,106 @@
+// Rectangles and circles drawn into a memory bitmap and probed in pixels.
+
+#include <numbers>
+#include <optional>
+
+#include <gtest/gtest.h>
+
+#include "bodies/BodyTags.h"
+#include "bodies/Shapes.h"
+#include "core/Handle.h"
+#include "core/Resources.h"
+#include "resources/ResourceLibraries.h"
+#include "tests/support/MemoryCanvas.h"
+
+namespace {
+
+using namespace body_tags;
+
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+constexpr COLORREF kBlack = RGB(0, 0, 0);
+constexpr COLORREF kRed = RGB(255, 0, 0);
+
+class ShapeDrawTest : public ::testing::Test {
+ protected:
+  static constexpr int16_t kWidth = 64;
+  static constexpr int16_t kHeight = 48;
+  void SetUp() override {
+    InitHandlePool();
+    RegisterResourceLibraries();
+    SetResourceModule1(LoadResourceLibrary(kMainResourceLibrary));
+    InitDrawingPort();
+    TMass::RegisterClass();
+    canvas.emplace(kWidth, kHeight);
+    SetPortDC(canvas->dc());
+  }
+  void TearDown() override {
+    SetPortDC(nullptr);
+    canvas.reset();
+    TMass::TermClass();
+    FreeDrawingPort();
+    SetResourceModule1(nullptr);
+    FreeHandlePool();
+  }
+  // A shape at (x, y) in a view of one pixel a unit with the world origin at the top left.
+  template <class Shape>
+  static void Place(Shape& shape, double x, double y, double rotation) {
+    shape.SetPlacement({x, y, rotation});
+    shape.ValidateScreenTransform(Transform2D());
+  }
+  COLORREF At(int32_t x, int32_t y) const { return canvas->At(x, y); }
+
+  std::optional<MemoryCanvas> canvas;
+  const MacRect area{0, 0, kWidth, kHeight};
+};
+
+TEST_F(ShapeDrawTest, AFilledRectangleIsPaintedInItsFillColourAndFramedInItsOwn) {
+  TRectangle rectangle;
+  rectangle.Initialize();
+  rectangle.SetNumberProperty(kTagWidth, 20.0);
+  rectangle.SetNumberProperty(kTagHeight, 10.0);
+  rectangle.SetShortProperty(kTagFillPattern, 1);  // solid
+  rectangle.SetColourProperty(kTagFillColour, RGB16Color{0xFFFF, 0, 0});
+  Place(rectangle, 30.0, -20.0, 0.0);
+  const RGB16Color pen{0, 0, 0xFFFF};
+  SetPortForeColor(pen);
+  rectangle.DrawShape(area, 0);
+  EXPECT_EQ(At(30, 20), kRed);
+  EXPECT_EQ(At(25, 17), kRed);
+  EXPECT_EQ(At(20, 15), kBlack);
+  EXPECT_EQ(At(20, 20), kBlack);
+  EXPECT_EQ(At(30, 15), kBlack);
+  EXPECT_EQ(At(45, 20), kWhite);
+  EXPECT_EQ(At(30, 28), kWhite);
+  RGB16Color after{0, 0, 0};
+  GetPortForeColor(after);
+  EXPECT_EQ(RGB16ToColorRef(after), RGB16ToColorRef(pen));
+
+  // Turned a quarter, the outline stands upright.
+  Place(rectangle, 30.0, -20.0, std::numbers::pi / 2);
+  const MacRect box = rectangle.Outline().box;
+  EXPECT_EQ(box.right - box.left, 10);
+  EXPECT_EQ(box.bottom - box.top, 20);
+}
+
+TEST_F(ShapeDrawTest, AnUnfilledCircleIsFramedWithItsRadiusLine) {
+  TOval circle;
+  circle.Initialize();
+  circle.SetNumberProperty(kTagRadius, 5.0);
+  circle.SetShortProperty(kTagFillPattern, 0);
+  Place(circle, 10.0, -10.0, 0.0);
+  circle.DrawShape(area, 0);
+  EXPECT_EQ(At(12, 10), kBlack);  // the radius line
+  EXPECT_EQ(At(14, 10), kBlack);
+  EXPECT_EQ(At(10, 12), kWhite);  // inside, not filled
+  EXPECT_EQ(At(10, 5), kBlack);   // the rim
+  EXPECT_EQ(At(30, 30), kWhite);
+
+  // Without the radius line, only the rim.
+  circle.SetFlagProperty(kTagRadiusLine, 0);
+  Place(circle, 40.0, -30.0, 0.0);
+  circle.DrawShape(area, 0);
+  EXPECT_EQ(At(42, 30), kWhite);
+  EXPECT_EQ(At(40, 25), kBlack);
+}
+
+}  // namespace
