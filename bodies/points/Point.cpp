@@ -146,6 +146,27 @@ void TPoint::PassToConstraints(uint16_t value) {
   ForEachConstraint([value](TPointConstraintHooks& hooks, TLink*) { hooks.PassValue(value); });
 }
 
+TLink* TPoint::FindThat(bool (*test)(TLink* object, void* argument), void* argument) {
+  if (test(this, argument)) return this;
+  if (body_ != nullptr && test(body_, argument)) return body_;
+  TLink* found = nullptr;
+  ForEachConstraint([&](TPointConstraintHooks&, TLink* constraint) {
+    if (found == nullptr && test(constraint, argument)) found = constraint;
+  });
+  return found;
+}
+
+bool TPoint::IsLinkedEverywhere(TLink* object) const {
+  const auto linkedTo = [object](const TLink* other) { return other->GetIdentityIndex(object) != -1; };
+  if (body_ != nullptr && body_->GetIdentifier() != kBackgroundIdentifier && !linkedTo(body_))
+    return false;
+  bool everywhere = true;
+  ForEachConstraint([&](TPointConstraintHooks&, TLink* constraint) {
+    everywhere = everywhere && linkedTo(constraint);
+  });
+  return everywhere && linkedTo(this);
+}
+
 bool TPoint::HasFixingConstraint() const {
   return FirstConstraintThat([](TPointConstraintHooks& hooks) {
            return hooks.IsInactive() && hooks.IsFixing();

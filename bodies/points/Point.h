@@ -149,6 +149,11 @@ class TPoint : public TVectorPointBase {
   template <class Test>
   TLink* FirstConstraintThat(Test test) const;
   virtual void PassToConstraints(uint16_t value);
+  // The point, else its body, else the first constraint for which the test answers yes.
+  TLink* FindThat(bool (*test)(TLink* object, void* argument), void* argument);
+  // Whether the object is linked to the point's real body and to every constraint of the point
+  // as well as to the point.
+  virtual bool IsLinkedEverywhere(TLink* object) const;
   virtual bool HasFixingConstraint() const;
   virtual bool AnyConstraintClaims();
   virtual bool AllConstraintsAgree();

@@ -247,6 +247,14 @@ TEST_F(PointTest, HoldKeepsTheCoordinatesOfEveryPointOfAPointListConstraint) {
   EXPECT_EQ(second->GetLocalPosition(), TVector3(0.3, 0.4, 0.0));
   first->EndHold(1);
   EXPECT_FALSE(second->IsHeld());
+  // The search runs over the point, its body, then its constraints.
+  const auto isConstraint = [](TLink* object, void*) {
+    return object->IsMemberClass(TFakeConstraint::kClassID);
+  };
+  EXPECT_EQ(first->FindThat(isConstraint, nullptr), constraint.get());
+  EXPECT_EQ(second->FindThat(isConstraint, nullptr), nullptr);
+  const auto isBody = [](TLink* object, void*) { return object->IsMemberClass(kBodyClassId); };
+  EXPECT_EQ(first->FindThat(isBody, nullptr), body);
   second->SetLocalPosition({6.0, 6.0, 1.0});
   EXPECT_EQ(second->GetLocalPosition(), TVector3(6.0, 6.0, 1.0));
   first->RemoveConstraint(constraint.get());
