@@ -9,7 +9,7 @@
 //   1. Registration, lifecycle, the vertex table                Polygon.cpp
 //   2. Mass properties, re-centring, extent, run checks         PolygonGeometry.cpp
 //   3. Hit tests, hot points, vertex operations, snapping       PolygonGeometry.cpp
-//   4. Filing: the table link, legacy blocks                    PolygonFiling.cpp
+//   4. Filing: the table link, legacy blocks, recorded frames   PolygonFiling.cpp
 //   5. Vertex properties, commands, copy and paste as text      PolygonVertices.cpp
 //   6. Resize by a corner                                       PolygonResize.cpp
 //   7. Screen outline and drawing                               PolygonOutline.cpp
@@ -22,6 +22,7 @@
 #include "bodies/Table.h"
 #include "core/geometry/Transform2D.h"
 #include "core/port/PortRegion.h"
+#include "model/world/WorldParticipants.h"
 
 class TTextOutStream;
 class TUnitHandler;
@@ -54,7 +55,7 @@ constexpr uint32_t Make(uint32_t kind, int32_t index, bool x) {
 
 }  // namespace point_ref
 
-class TPolygon : public TMass {
+class TPolygon : public TMass, public TFrameParticipant {
   DECLARE_CLASS_ID(535, TMass)
 
  public:
@@ -170,6 +171,9 @@ class TPolygon : public TMass {
   void WriteFields(TObjectWriter& writer) override;
   void ForEachFormula(FormulaCallback callback, void* context) override;
   const TVector& GetLegacyVector() const { return legacyVector_; }
+  // A polygon records its full state in every frame and shows the frame's state when told.
+  int32_t FixedFrameValues() const override { return 8; }
+  void FrameChanged(int16_t frame, int16_t first, int16_t last) override;
 
   // ---- 5. Vertex properties, commands, copy and paste ----
   uint16_t GetRealProperty(uint32_t tag, double& value, double& lowest, int32_t& dimension,

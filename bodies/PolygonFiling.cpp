@@ -1,6 +1,9 @@
 // TPolygon: the vertex-table link of block 1201 and the blocks of old documents.
 
+#include <algorithm>
+
 #include "bodies/Polygon.h"
+#include "model/world/WorldDoc.h"
 #include "model/Formula.h"
 #include "model/filing/ObjectReader.h"
 #include "model/filing/ObjectWriter.h"
@@ -82,4 +85,20 @@ void TPolygon::ForEachFormula(FormulaCallback callback, void* context) {
   TMass::ForEachFormula(callback, context);
   for (auto* formula : {&auxFormula1_, &auxFormula2_, &auxFormula3_})
     if (*formula) callback(formula->get(), context);
+}
+
+void TPolygon::FrameChanged(int16_t frame, int16_t first, int16_t last) {
+  const TWorldDoc* world = GetWorld();
+  TFrameStore* store = world != nullptr ? world->GetStore() : nullptr;
+  if (store == nullptr || frame < 0 || frame < first || frame > last) return;
+  // The solver writes the bodies first, each with its eight values in the world's order.
+  const std::vector<TLink*>& bodies = world->EightValueObjects();
+  const auto at = std::find(bodies.begin(), bodies.end(), static_cast<const TLink*>(this));
+  if (at == bodies.end()) return;
+  const int32_t offset = 3 * static_cast<int32_t>(world->Bodies().size()) +
+                         8 * static_cast<int32_t>(at - bodies.begin());
+  double v[8];
+  for (int32_t i = 0; i < 8; ++i) v[i] = store->Value(frame, offset + i);
+  ShowFrameState({v[0], v[1], v[2]}, {v[3], v[4], v[5]}, v[6], v[7]);
+  InvalidateScreenCache();
 }

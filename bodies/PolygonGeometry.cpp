@@ -110,7 +110,12 @@ void TPolygon::UpdateCentroid() {
     ComputeMassProperties(area, moment, c);
     const TVector3 position = GetPositionValues();
     const TVector d(c.x - position.x, c.y - position.y);
-    if (IsCOMAutomatic() == 0) ShiftCOMOffset(d);
+    // A centre of mass set by the user keeps its place on the shape; an automatic one stays on
+    // the centroid, which the vertices carry to c - d in the body frame.
+    if (IsCOMAutomatic() == 0)
+      ShiftCOMOffset(d);
+    else
+      SetCOMConstants(TVector(c.x - d.x, c.y - d.y));
     if (d.x != 0.0 || d.y != 0.0) {
       // The vertices move; an outline made from them follows.
       for (int32_t i = 1; i <= vertexTable_->GetCount(); ++i) {

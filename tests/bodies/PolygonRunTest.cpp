@@ -1,0 +1,265 @@
+// An L-shaped polygon and a curved polygon with their vertex tables, made through the program's
+// classes, saved in a document, opened again, handed to the solver and run: the recorded frames
+// follow the closed form of a push, the weight and a torque acting on the mass, centre of mass
+// and moment of inertia that the shapes give.
+
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "bodies/Background.h"
+#include "bodies/BodyClasses.h"
+#include "bodies/BodyTags.h"
+#include "bodies/CurvedPolygon.h"
+#include "bodies/Polygon.h"
+#include "core/ClassRegistry.h"
+#include "core/Handle.h"
+#include "core/Resources.h"
+#include "model/filing/ClassSource.h"
+#include "model/filing/ObjectReader.h"
+#include "model/filing/ObjectWriter.h"
+#include "model/world/Group.h"
+#include "model/world/QVDoc.h"
+#include "simulation/Engine.h"
+#include "simulation/WorldBridge.h"
+
+namespace {
+
+using namespace body_tags;
+
+constexpr int16_t kBlockConstraint = 1310;
+constexpr double kGravity = 9.81;
+constexpr double kPush = 3.0;   // newtons along x on every body
+constexpr double kTwist = 1.0;  // newton metres on every body
+
+// A per-body force field on the members of its group: a push along x, the weight along y and a
+// torque, as the solver reads a field's record.
+class TTestField : public TNamedLink {
+  DECLARE_CLASS_ID(9421, TNamedLink)
+
+ public:
+  static constexpr uint32_t kTag = MakeTag("TsPF");
+  int16_t groupId = 0;
+
+  uint16_t ReadBlockContents(int16_t code, TObjectReader& reader) override {
+    if (code != kBlockConstraint) return TNamedLink::ReadBlockContents(code, reader);
+    TFormula skipped;
+    reader.ReadInt();
+    reader.ReadFormula(skipped);
+    reader.ReadFormula(skipped);
+    reader.ReadInt();
+    groupId = static_cast<int16_t>(reader.ReadInt());
+    reader.ReadFormula(skipped);
+    reader.ReadInt();
+    const int32_t goals = reader.ReadInt();
+    for (int32_t i = 0; i < goals; ++i) {
+      for (int j = 0; j < 3; ++j) reader.ReadInt();
+      reader.ReadFormula(skipped);
+    }
+    return 1;
+  }
+  void WriteBlockContents(int16_t code, TObjectWriter& writer) override {
+    if (code != kBlockConstraint) return TNamedLink::WriteBlockContents(code, writer);
+    const TFormula zero(0.0);
+    const TFormula one(1.0);
+    writer.WriteCode(0);  // turned by the ground body: a per-body field
+    writer.WriteFormula(&zero);
+    writer.WriteFormula(&one);  // always active
+    writer.WriteCode(0);
+    writer.WriteCode(groupId);
+    writer.WriteFormula(&zero);
+    writer.WriteCode(0);  // nothing attached
+    TFormula weight;
+    weight.SetFromPieces("-9.81 * self.mass");
+    const TFormula push(kPush);
+    const TFormula twist(kTwist);
+    writer.WriteCode(3);
+    using Goal = std::pair<int16_t, const TFormula*>;
+    for (const auto& [component, formula] : {Goal{0, &push}, Goal{1, &weight}, Goal{2, &twist}}) {
+      writer.WriteCode(0);  // a force
+      writer.WriteCode(0);
+      writer.WriteCode(component);
+      writer.WriteFormula(formula);
+    }
+  }
+  void WriteFields(TObjectWriter& writer) override {
+    writer.WriteBlock(*this, kBlockConstraint);
+    TNamedLink::WriteFields(writer);
+  }
+};
+
+TObject* NewField() { return new TTestField; }
+
+// The class table of the stored objects and the world's default objects.
+std::vector<uint8_t> FactTable() {
+  const std::pair<int16_t, uint32_t> entries[] = {
+      {TTable::kBlockContents, kTableTag},   {TPolygon::kBlockVertexTable, kPolygonTag},
+      {TCurvPoly::kBlockCurved, kCurvedPolygonTag}, {kBlockBackground, TZeroMass::kTag},
+      {kBlockGroup, TGroup::kTag},           {kBlockRunSettings, kEngineTag},
+      {kBlockConstraint, TTestField::kTag}};
+  const auto count = static_cast<int16_t>(std::size(entries));
+  std::vector<uint8_t> bytes(2 + 6 * static_cast<size_t>(count));
+  std::memcpy(bytes.data(), &count, 2);
+  for (size_t i = 0; i < std::size(entries); ++i) {
+    std::memcpy(bytes.data() + 2 + 6 * i, &entries[i].first, 2);
+    std::memcpy(bytes.data() + 4 + 6 * i, &entries[i].second, 4);
+  }
+  return bytes;
+}
+
+std::vector<uint8_t> Defaults() {
+  std::vector<uint8_t> bytes = {'Z', 'o', 'd', 'A', 0, 4, 'Y', 'B', '3', 'X', 0, 11};
+  for (char c : std::string("Version 2.5")) bytes.push_back(static_cast<uint8_t>(c));
+  bytes.insert(bytes.end(), {0, 0, 4, 'I', 'E', '6', '4', 0, 9});
+  for (char c : std::string("MSWindows")) bytes.push_back(static_cast<uint8_t>(c));
+  bytes.insert(bytes.end(), {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x27, 0x10, ' ', ' ', ' ', ' ', 0,
+                             0, 0x27, 0x11, 0, 0, 0, 4, 0, 0, 0, 1});
+  bytes.insert(bytes.end(), 8, 0xFF);
+  return bytes;
+}
+
+class PolygonRunTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    InitHandlePool();
+    LoadEngineLibrary();
+    RegisterGroupClasses();
+    RegisterBodyClasses();
+    RegisterClassInfo("TTestField", TTestField::kTag, TTestField::kClassID, NewField,
+                      sizeof(TTestField));
+    FreezeClassRegistry();
+    InstallWorldBridge();
+    entries[0] = {"FACT", 0, nullptr, static_cast<uint16_t>(kFactTableId), fact.data(),
+                  static_cast<uint32_t>(fact.size())};
+    entries[1] = {"ZodA", 0, nullptr, static_cast<uint16_t>(kWorldDefaultsResource),
+                  defaults.data(), static_cast<uint32_t>(defaults.size())};
+    table = {"polygon-run-test.dll", entries, 2};
+    RegisterResourceModule(table);
+    SetResourceModule1(LoadResourceLibrary("polygon-run-test.dll"));
+    path = std::filesystem::temp_directory_path() /
+           ("yb-polygon-run-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+            "-" + std::to_string(reinterpret_cast<uintptr_t>(this)) + ".yb");
+  }
+  void TearDown() override {
+    std::filesystem::remove(path);
+    SetResourceModule1(nullptr);
+    UnregisterResourceModule("polygon-run-test.dll");
+    SetRunBridgeHooks({});
+    FreeBodyClasses();
+    FreeClassRegistry();
+    FreeEngineLibrary();
+    FreeHandlePool();
+  }
+  template <class T>
+  static T& Add(TWorldDoc& world, int16_t identifier) {
+    auto object = std::make_unique<T>();
+    object->Initialize();
+    object->SetIdentifier(identifier);
+    T& added = *object;
+    world.AdoptObject(std::move(object));
+    return added;
+  }
+  // A polygon of the class with its own vertex table, both in the world.
+  template <class T>
+  static T& AddPolygon(TWorldDoc& world, int16_t identifier, const std::vector<TVector>& points) {
+    TTable& vertices = Add<TTable>(world, static_cast<int16_t>(identifier + 1));
+    for (const TVector& p : points) vertices.AppendPoint(p);
+    T& body = Add<T>(world, identifier);
+    body.LinkVertexTable(&vertices);
+    return body;
+  }
+
+  std::vector<uint8_t> fact = FactTable();
+  std::vector<uint8_t> defaults = Defaults();
+  ResourceEntry entries[2];
+  ResourceModuleTable table;
+  std::filesystem::path path;
+};
+
+}  // namespace
+
+TEST_F(PolygonRunTest, SavedPolygonsFallWithTheMassCentreAndMomentOfTheirShapes) {
+  {
+    TQVDoc document;
+    TWorldDoc& world = document.World();
+    Add<TEngine>(world, 1);
+    Add<TZeroMass>(world, 0);
+    // The L as drawn: its reference point stays at the corner, its centre of mass at (1.1, 1.1).
+    auto& l = AddPolygon<TPolygon>(world, 2, {{0, 0}, {3, 0}, {3, 1}, {1, 1}, {1, 3}, {0, 3}});
+    l.ShapeChanged(1);
+    auto& round = AddPolygon<TCurvPoly>(world, 4, {{4, -1}, {6, -1}, {6, 1}, {4, 1}});
+    round.SetFlagProperty(MakeTag("curv"), 1);
+    round.SetCentroidValid(0);
+    round.RecentreAndBound();
+    TGroup& group = Add<TGroup>(world, 6);
+    group.SetMode(1, 1);
+    group.Include(&round);
+    group.Include(&l);
+    Add<TTestField>(world, 7).groupId = 6;
+    document.WriteDocument(path.string());
+  }
+  TQVDoc document;
+  document.ReadDocument(path.string());
+  TWorldDoc& world = document.World();
+  ASSERT_EQ(world.EightValueObjects().size(), 2u);
+  auto* l = dynamic_cast<TPolygon*>(world.FindObject(2));
+  auto* round = dynamic_cast<TCurvPoly*>(world.FindObject(4));
+  ASSERT_NE(l, nullptr);
+  ASSERT_NE(round, nullptr);
+  ASSERT_TRUE(round->IsCurved());
+  ASSERT_EQ(round->GetCurvePoints()->GetCount(), 40);
+
+  // The closed forms: the L from its two rectangles; the curve from the triangles its samples
+  // make with its centre, the body's origin by symmetry.
+  const double lMoment = 2.5 + 3 * 0.52 + 10.0 / 12.0 + 2 * 1.17;
+  double roundMass = 0.0;
+  double roundMoment = 0.0;
+  const TTable& curve = *round->GetCurvePoints();
+  for (int32_t i = 1; i <= curve.GetCount(); ++i) {
+    const TVector a = curve.GetPoint(i);
+    const TVector b = curve.GetPoint(i == curve.GetCount() ? 1 : i + 1);
+    const double cross = a.x * b.y - b.x * a.y;
+    roundMass += cross / 2.0;
+    roundMoment +=
+        cross * (a.x * a.x + a.x * b.x + b.x * b.x + a.y * a.y + a.y * b.y + b.y * b.y) / 12.0;
+  }
+  EXPECT_NEAR(l->GetMass(), 5.0, 1e-12 * 5.0);
+  EXPECT_NEAR(l->GetMoment(), lMoment, 1e-12 * lMoment);
+  EXPECT_NEAR(l->GetCOMVector().x, 1.1, 1e-12);
+  EXPECT_NEAR(round->GetMass(), roundMass, 1e-12 * roundMass);
+  EXPECT_NEAR(round->GetMoment(), roundMoment, 1e-12 * roundMoment);
+  EXPECT_NEAR(round->GetPositionValues().x, 5.0, 1e-15);
+  EXPECT_NEAR(round->GetPositionValues().y, 0.0, 1e-15);
+  EXPECT_NEAR(round->GetCOMVector().x, 0.0, 1e-15);
+
+  constexpr int16_t kFrames = 20;
+  world.RunToFrame(kFrames, nullptr);
+  TFrameStore& store = *world.GetStore();
+  ASSERT_EQ(store.FrameCount(), kFrames + 1);
+  const double step = world.GetEngine()->TimeStep();
+  ASSERT_GT(step, 0.0);
+  for (int32_t frame = 1; frame <= kFrames; ++frame) {
+    const double t = frame * step;
+    const double half = t * t / 2.0;
+    // The L's centre of mass accelerates; its reference point turns about it.
+    const double r = store.Value(frame, 2);
+    EXPECT_NEAR(r, kTwist / lMoment * half, 1e-12) << frame;
+    const double cx = store.Value(frame, 0) + 1.1 * std::cos(r) - 1.1 * std::sin(r);
+    const double cy = store.Value(frame, 1) + 1.1 * std::sin(r) + 1.1 * std::cos(r);
+    EXPECT_NEAR(cx, 1.1 + kPush / 5.0 * half, 1e-12) << frame;
+    EXPECT_NEAR(cy, 1.1 - kGravity * half, 1e-12) << frame;
+    // The curve's centre of mass is its reference point.
+    EXPECT_NEAR(store.Value(frame, 8), 5.0 + kPush / roundMass * half, 1e-12) << frame;
+    EXPECT_NEAR(store.Value(frame, 9), -kGravity * half, 1e-12) << frame;
+    EXPECT_NEAR(store.Value(frame, 10), kTwist / roundMoment * half, 1e-12) << frame;
+  }
+
+  // Showing a frame puts the polygons where it says.
+  world.ShowFrame(kFrames, 1);
+  EXPECT_EQ(round->GetPositionValues(),
+            TVector3(store.Value(kFrames, 8), store.Value(kFrames, 9), store.Value(kFrames, 10)));
+  EXPECT_EQ(l->GetRotationValue(), store.Value(kFrames, 2));
+}
