@@ -211,6 +211,19 @@ TEST_F(AssemblySolver, UnreachableGoalsEndTheSolveInsteadOfLoopingOrSpoilingFram
   const double error = solver.Solve(nullptr, nullptr, 1e-9, records, count, pushed);
   EXPECT_GT(error, 1.0);
   EXPECT_TRUE(std::isfinite(solver.BodyFrameAt(1)->GetWorldFrame().x));
+
+  // A body at an undefined place: the error is not a number, never convergence, and the step
+  // that would spread it to the other body is not taken.
+  TAssemblySolver undefined;
+  int c = 0, d = 0;
+  undefined.MakeBodyFrame(&c, Frame2D(std::nan(""), 0, 0));
+  undefined.MakeBodyFrame(&d, Frame2D(3, 0, 0));
+  TAssemblyConstraint* link = undefined.AddDistance(&undefined, 1.0);
+  undefined.AddPlacement(link, &c, {0, 0, 0});
+  undefined.AddPlacement(link, &d, {0, 0, 0});
+  EXPECT_TRUE(std::isnan(undefined.Solve(nullptr, nullptr, 1e-9, records, count, pushed)));
+  EXPECT_EQ(pushed, 0u);
+  EXPECT_EQ(undefined.BodyFrameAt(1)->GetWorldFrame().x, 3.0);
 }
 
 TEST_F(AssemblyDrags, FrameDragStepRules) {
