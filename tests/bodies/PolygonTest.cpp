@@ -27,9 +27,6 @@
 #include "simulation/Engine.h"
 #include "simulation/StopWhen.h"
 #include "simulation/UnitHandler.h"
-#include "solver/engine/EngineEntry.h"
-#include "tests/solver/stream/EngineHarness.h"
-#include "tests/solver/stream/StreamBuilder.h"
 #include "tests/support/MemoryCanvas.h"
 #include "core/port/Port.h"
 
@@ -416,83 +413,6 @@ TEST_F(PolygonTest, ACurvedPolygonSamplesItsSplineAndFilesItsFlag) {
   // Switched off, the vertices serve again.
   body.SetFlagProperty(MakeTag("curv"), 0);
   EXPECT_NEAR(body.GetArea(), flatArea, 1e-12);
-}
-
-// An L and a curved polygon, written by the program's classes into the solver's stream beside a
-// line gravity and a constant force and torque on each, fall as their closed forms say: the
-// centre of mass accelerates by F / m - g and the body turns by tau t^2 / (2 I), with m and I
-// the mass and moment of the shape.
-TEST_F(PolygonTest, PolygonBodiesHandedToTheSolverFallWithTheirMassCentreAndMoment) {
-  using namespace yb::stream::testing;
-  TShape l = MakeShape(kL);
-  l.body->SetIdentifier(10);
-  l.table->SetIdentifier(11);
-  l.body->SetCentroidValid(0);
-  l.body->RecentreAndBound();
-  ASSERT_NEAR(l.body->GetPositionValues().x, 1.1, 1e-15);
-
-  TShape round = MakeShape({{-1, -1}, {1, -1}, {1, 1}, {-1, 1}}, kCurvedPolygonTag);
-  round.body->SetIdentifier(12);
-  round.table->SetIdentifier(13);
-  round.body->SetFlagProperty(MakeTag("curv"), 1);
-  // The sampled curve's area and unit-density polar moment about its centroid (the origin, by
-  // symmetry), from the triangles it makes with the origin.
-  double curveArea = 0.0;
-  double curveMoment = 0.0;
-  const TTable& curve = *static_cast<TCurvPoly&>(*round.body).GetCurvePoints();
-  for (int32_t i = 1; i <= curve.GetCount(); ++i) {
-    const TVector a = curve.GetPoint(i);
-    const TVector b = curve.GetPoint(i == curve.GetCount() ? 1 : i + 1);
-    const double cross = a.x * b.y - b.x * a.y;
-    curveArea += cross / 2.0;
-    curveMoment += cross * (a.x * a.x + a.x * b.x + b.x * b.x + a.y * a.y + a.y * b.y + b.y * b.y) /
-                   12.0;
-  }
-
-  std::vector<TLink*> objects{l.body.get(), round.body.get()};
-  auto writer = WriteObjectsDefault(&objects, 0, nullptr, 2, nullptr);
-  Handle handle = writer->TakeHandle();
-  const auto* data = reinterpret_cast<const uint8_t*>(HandleData(handle));
-  std::vector<uint8_t> stream(data, data + GetHandleByteSize(handle));
-  FreeHandle(handle);
-
-  const double g = 9.81;
-  const double fx = 3.0;
-  const double fy = 40.0;
-  const double torque = 2.0;
-  StreamBuilder rest;
-  rest.LineGravity(40, 41, g);
-  for (int16_t body : {int16_t{10}, int16_t{12}})
-    rest.Constraint(static_cast<int16_t>(body + 32), {body},
-                    {{0, 0, 0, F(fx)}, {0, 0, 1, F(fy)}, {0, 0, 2, F(torque)}});
-  rest.Object(50).RunSettings(3, 2, false, 0.05, 1, 1e-12, 1e-13);
-  const std::vector<uint8_t> tail = rest.Finish();
-  stream.insert(stream.end(), tail.begin() + 8, tail.end());
-
-  EngineRun run(stream);
-  ASSERT_EQ(run.readResult, kEngineOk);
-  History history(30, 16);
-  ASSERT_EQ(run.RunTo(history, 21), kEngineOk);
-  struct Expected {
-    int index;
-    TVector start;
-    double mass;
-    double moment;
-  };
-  for (const Expected& e : {Expected{0, TVector(1.1, 1.1), 5.0, kLMoment},
-                            Expected{8, TVector(0, 0), curveArea, curveMoment}}) {
-    for (int f = 1; f <= 20; ++f) {
-      const double t = 0.05 * f;
-      const double half = t * t / 2.0;
-      const double x = history.Value(f, e.index);
-      const double y = history.Value(f, e.index + 1);
-      const double r = history.Value(f, e.index + 2);
-      // Mass and moment as the motion gives them, against the shape's closed forms.
-      EXPECT_NEAR(fx * half / (x - e.start.x), e.mass, 1e-12 * e.mass) << e.index << " " << f;
-      EXPECT_NEAR(fy * half / (y - e.start.y + g * half), e.mass, 1e-12 * e.mass) << f;
-      EXPECT_NEAR(torque * half / r, e.moment, 1e-12 * e.moment) << e.index << " " << f;
-    }
-  }
 }
 
 // The outline drawn into a memory bitmap: a filled square, and a traced one whose closing edge
