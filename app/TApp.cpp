@@ -4,6 +4,7 @@
 #include <iterator>
 
 #include "bodies/BodyClasses.h"
+#include "constraints/ConstraintClasses.h"
 #include "core/Alert.h"
 #include "core/ClassHierarchy.h"
 #include "core/ClassRegistry.h"
@@ -53,11 +54,14 @@ const Unit kUnits[] = {
     {RegisterUnitHandler, FreeUnitHandler},  // unit handler and the global one
     {RegisterBodyClasses, FreeBodyClasses},  // mass
     {InstallWorldBridge, nullptr},           // world base: its engine and recorded frames
+    {RegisterCustomConstraintClasses, FreeCustomConstraintGlobals},  // custom constraints
+    {RegisterPinClasses, nullptr},                                   // pins, ropes and rods
     {LoadClassHierarchy, nullptr},
     {RegisterGeometryManager, FreeGeometryManager},
     {InstallWindowBinding, FreeMenuItemMarks},  // window layer
     {RegisterGroupClasses, nullptr},            // group
     {RegisterStopWhen, nullptr},                // pause controls
+    {SettleDefaultConstraintSize, nullptr},     // file-version tag: the size of new constraints
 };
 
 }  // namespace
