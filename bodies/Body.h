@@ -318,6 +318,13 @@ class TMass : public TVectorMassBase {
   // The port's pen takes the body's own colour, or its fill colour.
   void UseOutlineColour();
   void UseFillColour();
+  // A change of selection state shows as inverted squares at the screen corners.
+  virtual void HighlightSelection(const MacRect& rect, int16_t oldState, int16_t newState);
+  // The dashed line from a point's screen position to where it meets the body (local point);
+  // nothing unless the point lies outside.
+  virtual void DrawConnectionLine(const MacPoint& from, const TVector& local, uint16_t outside);
+  // Where the connection line of a point at the local point meets the body: its origin.
+  virtual TVector ConnectionTarget(const TVector&) { return {0.0, 0.0}; }
   // ==== end of properties, materials, filing and shared behaviour ====
 
   // ==== Polygon bodies ====

@@ -32,3 +32,30 @@ int32_t TMass::DrawBody(const MacRect& rect, int32_t flags) {
   // The marks at the centre of mass need their icons, which the resources do not hold yet.
   return 3;
 }
+
+void TMass::HighlightSelection(const MacRect&, int16_t oldState, int16_t newState) {
+  if (oldState == newState) return;
+  std::array<MacPoint, 4> corners;
+  GetScreenCorners(corners);
+  // A square around the first corner, moved from corner to corner; corners that coincide
+  // invert nothing, so that no square is inverted back.
+  MacRect square(static_cast<int16_t>(corners[0].h - 2), static_cast<int16_t>(corners[0].v - 2),
+                 static_cast<int16_t>(corners[0].h + 3), static_cast<int16_t>(corners[0].v + 3));
+  InvertRect(square);
+  for (size_t i = 1; i < corners.size(); ++i) {
+    const int16_t dh = static_cast<int16_t>(corners[i].h - corners[i - 1].h);
+    const int16_t dv = static_cast<int16_t>(corners[i].v - corners[i - 1].v);
+    if (dh == 0 && dv == 0) continue;
+    square.Offset(dh, dv);
+    InvertRect(square);
+  }
+}
+
+void TMass::DrawConnectionLine(const MacPoint& from, const TVector& local, uint16_t outside) {
+  if (outside == 0) return;
+  const MacPoint to = BodyToScreenPoint(ConnectionTarget(local));
+  SetDashedPen(true);
+  PortMoveTo(from.h, from.v);
+  PortLineTo(to.h - from.h, to.v - from.v);
+  SetDashedPen(false);
+}

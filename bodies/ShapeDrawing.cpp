@@ -93,6 +93,11 @@ void TRectangle::DrawShape(const MacRect& rect, uint16_t mode, uint16_t outline,
   TBasicMass::DrawShape(rect, mode, outline, inset);
 }
 
+TVector TRectangle::ConnectionTarget(const TVector& local) {
+  const TDoubleRect& b = LocalBounds();
+  return {std::clamp(local.x, b.left, b.right), std::clamp(local.y, b.bottom, b.top)};
+}
+
 // ---- TOval -----------------------------------------------------------------------------------
 
 void TOval::DrawShape(const MacRect& rect, uint16_t mode, uint16_t outline, int16_t inset) {
@@ -117,4 +122,12 @@ void TOval::DrawShape(const MacRect& rect, uint16_t mode, uint16_t outline, int1
   const MacPoint rim = BodyToScreenPoint({radius, 0.0});
   PortMoveTo(centre.h - inset, centre.v - inset);
   PortLineTo(rim.h - centre.h, rim.v - centre.v);
+}
+
+TVector TOval::ConnectionTarget(const TVector& local) {
+  const double lengthSquared = local.x * local.x + local.y * local.y;
+  // The centre itself has no direction: the line ends there.
+  if (lengthSquared == 0.0) return local;
+  const double toRim = std::sqrt(ExtentSquared() / lengthSquared);
+  return {local.x * toRim, local.y * toRim};
 }

@@ -2,6 +2,8 @@
 
 #include "bodies/ShapePainting.h"
 
+#include <cstring>
+
 #include "core/port/PortRegion.h"
 #include "core/port/PortShapes.h"
 
@@ -44,4 +46,16 @@ PortColourSaver::~PortColourSaver() {
   SetPortForeColor(fore_);
   SetPortBackColor(back_);
   PortSetPenState(pen_);
+}
+
+void InvertRect(const MacRect& rect) {
+  PortInvertRect(rect);
+}
+
+void SetDashedPen(bool dashed) {
+  // The pen's style is the pattern's first 16-bit word: 0 solid, 1 dashed.
+  const int16_t style = dashed ? 1 : 0;
+  uint8_t pattern[8] = {};
+  std::memcpy(pattern, &style, sizeof style);
+  PortSetPenPattern(pattern);
 }

@@ -13,6 +13,9 @@ void PaintOvalPattern(const MacRect& rect, int16_t patternNumber);
 void FrameOval(const MacRect& rect);
 void PaintPolygonPattern(const PolygonRec& polygon, int16_t patternNumber);
 void FramePolygon(const PolygonRec& polygon);
+void InvertRect(const MacRect& rect);
+// The pen draws dashed lines, or solid ones again.
+void SetDashedPen(bool dashed);
 
 // Restores the port's pen and fill colours and its pen size when drawing leaves the scope, also
 // on a failure.

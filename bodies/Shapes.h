@@ -114,6 +114,8 @@ class TRectangle : public TBasicMass {
   void DrawShape(const MacRect& rect, uint16_t mode, uint16_t outline, int16_t inset) override;
   using TMass::DrawShape;
   const PolygonRec& Outline() const { return outline_; }
+  // The nearest point of the rectangle: the local point held inside the bounds.
+  TVector ConnectionTarget(const TVector& local) override;
   uint16_t GetHotPoint(int16_t index, TVector& point) override;
   int32_t GetHotPointCount() override { return 4; }
   void CheckShape(uint16_t fail) override;
@@ -192,6 +194,8 @@ class TOval : public TBasicMass {
   void CheckShape(uint16_t fail) override;
   // The circle, its fill and the line from the centre to the rim at local angle 0.
   void DrawShape(const MacRect& rect, uint16_t mode, uint16_t outline, int16_t inset) override;
+  // The rim in the direction of the local point.
+  TVector ConnectionTarget(const TVector& local) override;
   using TMass::DrawShape;
 
   // ---- 3. Properties ----

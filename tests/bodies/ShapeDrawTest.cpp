@@ -1,6 +1,7 @@
 // Rectangles and circles drawn into a memory bitmap and probed in pixels.
 
 #include <numbers>
+#include <utility>
 #include <optional>
 
 #include <gtest/gtest.h>
@@ -101,6 +102,48 @@ TEST_F(ShapeDrawTest, AnUnfilledCircleIsFramedWithItsRadiusLine) {
   circle.DrawShape(area, 0);
   EXPECT_EQ(At(42, 30), kWhite);
   EXPECT_EQ(At(40, 25), kBlack);
+}
+
+TEST_F(ShapeDrawTest, SelectionInvertsCornerSquaresAndConnectionLinesAreDashed) {
+  TRectangle rectangle;
+  rectangle.Initialize();
+  rectangle.SetNumberProperty(kTagWidth, 20.0);
+  rectangle.SetNumberProperty(kTagHeight, 10.0);
+  Place(rectangle, 30.0, -20.0, 0.0);
+  rectangle.HighlightSelection(area, 0, 1);
+  for (const auto& [h, v] : {std::pair{18, 13}, std::pair{22, 17}, std::pair{42, 27},
+                             std::pair{38, 13}, std::pair{18, 27}})
+    EXPECT_EQ(At(h, v), kBlack) << h << "," << v;
+  EXPECT_EQ(At(23, 18), kWhite);
+  rectangle.HighlightSelection(area, 1, 1);  // no change of state draws nothing
+  rectangle.HighlightSelection(area, 1, 0);
+  EXPECT_EQ(At(18, 13), kWhite);
+  EXPECT_EQ(At(42, 27), kWhite);
+
+  // Flat: two pairs of corners coincide, so the square of the first is inverted twice.
+  rectangle.SetNumberProperty(kTagHeight, 0.0);
+  Place(rectangle, 30.0, -40.0, 0.0);
+  rectangle.HighlightSelection(area, 0, 1);
+  EXPECT_EQ(At(20, 40), kWhite);
+  EXPECT_EQ(At(40, 40), kBlack);
+
+  // A point left of the body meets it at the middle of its left side.
+  rectangle.SetNumberProperty(kTagHeight, 10.0);
+  Place(rectangle, 60.0, -20.0, 0.0);
+  rectangle.DrawConnectionLine(MacPoint(2, 20), {-58.0, 0.0}, 1);
+  int black = 0;
+  for (int h = 2; h < 50; ++h) black += At(h, 20) == kBlack ? 1 : 0;
+  EXPECT_GT(black, 24);
+  EXPECT_LT(black, 48);  // dashed
+  EXPECT_EQ(At(55, 20), kWhite);
+  rectangle.DrawConnectionLine(MacPoint(25, 30), {-25.0, -10.0}, 0);
+  EXPECT_EQ(At(25, 30), kWhite);
+
+  TOval circle;
+  circle.Initialize();
+  circle.SetNumberProperty(kTagRadius, 4.0);
+  Place(circle, 10.0, -10.0, 0.0);
+  EXPECT_EQ(circle.ConnectionTarget({0.0, -8.0}), TVector(0.0, -4.0));
 }
 
 }  // namespace
