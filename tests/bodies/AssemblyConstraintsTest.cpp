@@ -254,6 +254,17 @@ TEST(AssemblyConstraints, RopesLocksAndKeyedAngles) {
   system.Clear();
   EXPECT_DOUBLE_EQ(rope.WriteResiduals(&system), 1.0);
 
+  // Grips at one place have no direction to pull along: a zero row, never NaN.
+  b->SetFrame(Frame2D(3.0, 0.0, 0.0));
+  TDistanceConstraint together(&owner, 1.0);
+  together.AddPlacement(a, {0.0, 0.0, 0.0});
+  together.AddPlacement(b, {-3.0, 0.0, 0.0});
+  LinearSystem togetherSystem(6, 1);
+  const auto togetherRows = Jacobian(together, togetherSystem);
+  for (double v : togetherRows[0])
+    EXPECT_EQ(v, 0.0);
+  b->SetFrame(Frame2D(3.0, 0.0, 2 * kPi + 0.1));
+
   // One grip: no error, one zero row, dropped when owned.
   TDistanceConstraint lonely(&owner, 1.0);
   lonely.AddPlacement(a, {0.0, 0.0, 0.0});
