@@ -468,6 +468,8 @@ bool Machine::HandleError(const ScriptError& error, int32_t& pc) {
       f.errorPc = at;
       pc = f.handlerPc;
     }
+    // A handler that resumes the failing statement loops without a jump back: count it too.
+    if (--yieldCountdown_ <= 0) Yield();
     return true;
   }
   context_.failed = true;

@@ -49,6 +49,7 @@ TEST(RunControl, EndlessLoopsAreStoppedThroughTheYieldCallback) {
       "Sub Main()\n  While True: Wend\nEnd Sub\n",
       "Sub Main()\nAgain:\n  GoTo Again\nEnd Sub\n",
       "Sub Main()\n  On Error Resume Next\n  Do\n    x = 1 / 0\n  Loop\nEnd Sub\n",
+      "Sub Main()\n  On Error GoTo Again\n  x = 1 / 0\n  Exit Sub\nAgain:\n  Resume\nEnd Sub\n",
       "Sub R(n As Long)\n  If n > 100 Then Exit Sub\n  R n + 1\n  R n + 1\nEnd Sub\nSub Main()\n  Do: R 1: Loop\nEnd Sub\n",
   };
   uint16_t status = 0;
