@@ -19,10 +19,15 @@ void AppendOnce(std::vector<TLink*>& list, TLink* object) {
     list.push_back(object);
 }
 
-// A body's frame, and a lock on each position quantity that holds a formula text.
+// A body's frame, and a lock on each position quantity that holds a formula text. An anchored
+// body does not move.
 void AddBody(TAssemblySolver& solver, TMass& body) {
   const TVector3 at = body.GetPositionValues();
   const Frame2D frame(at.x, at.y, at.r);
+  if (body.IsAnchored()) {
+    solver.MakeFixedFrame(&body, frame, &body);
+    return;
+  }
   solver.MakeBodyFrame(&body, frame);
   if (body.PositionX()->IsFormula()) solver.AddXLock(&body, frame, at.x);
   if (body.PositionY()->IsFormula()) solver.AddYLock(&body, frame, at.y);

@@ -1,7 +1,8 @@
 #pragma once
 // The geometry manager's assembly: brings the objects joined to moved or changed objects to their
-// places through the assembly solver. Every body stands for three solve variables, and each of
-// its position quantities that holds a formula text locks that coordinate at the formula's value;
+// places through the assembly solver. Every body that is not anchored stands for three solve
+// variables, and each of its position quantities that holds a formula text locks that coordinate
+// at the formula's value;
 // other world objects (the constraints) take part through TAssemblyParticipant.
 
 #include <vector>

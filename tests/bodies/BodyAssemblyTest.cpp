@@ -87,3 +87,17 @@ TEST_F(BodyAssemblyTest, AGeometryThatCannotBeAssembledIsRefused) {
     EXPECT_EQ(failure.error(), kErrCannotAssemble);
   }
 }
+
+TEST_F(BodyAssemblyTest, AnAnchoredBodyStaysAndTheOtherFollows) {
+  a.StorePosition({1.0, 1.0, 0.5});
+  a.SetAnchored(1);
+  ASSERT_TRUE(a.IsAnchored());
+  b.StorePosition({4.0, 0.0, 0.0});
+  TTestPin pin(a, {0.0, 0.0}, b, {1.0, 0.0});
+  TBodyAssembly assembly;
+  assembly.Assemble({&a, &b, &pin}, 0);
+  EXPECT_EQ(a.GetPositionValues(), TVector3(1.0, 1.0, 0.5));
+  const TVector3 at = b.GetPositionValues();
+  EXPECT_NEAR(at.x + std::cos(at.r), 1.0, 1e-9);
+  EXPECT_NEAR(at.y + std::sin(at.r), 1.0, 1e-9);
+}
