@@ -140,8 +140,8 @@ void TCurvPoly::SetFlagProperty(uint32_t tag, uint16_t value) {
   Changed();
 }
 
-uint16_t TCurvPoly::GetRealProperty(uint32_t tag, double& value, double& lowest,
-                                    int32_t& dimension, uint16_t& editable) {
+uint16_t TCurvPoly::GetRealProperty(uint32_t tag, double& value, double& lowest, int32_t& dimension,
+                                    uint16_t& editable) {
   const uint16_t handled = TPolygon::GetRealProperty(tag, value, lowest, dimension, editable);
   if (curved_ != 0 && point_ref::SameKind(tag, point_ref::kHotFrame) && !point_ref::IsX(tag))
     dimension = body_tags::kDimAngle;
@@ -180,6 +180,11 @@ void TCurvPoly::WriteFields(TObjectWriter& writer) {
   // The curve is not written: it is made again from the vertices.
   writer.WriteBlock(*this, kBlockCurved);
   TPolygon::WriteFields(writer);
+}
+
+void TCurvPoly::ReportGeometryBlocks(BlockCallback callback, void* context) {
+  TPolygon::ReportGeometryBlocks(callback, context);
+  callback(kBlockCurved, context);
 }
 
 void TCurvPoly::LinkVertexTable(TTable* table) {

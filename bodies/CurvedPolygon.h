@@ -57,6 +57,7 @@ class TCurvPoly : public TPolygon {
   uint16_t ReadBlockContents(int16_t code, TObjectReader& reader) override;
   void WriteBlockContents(int16_t code, TObjectWriter& writer) override;
   void WriteFields(TObjectWriter& writer) override;
+  void ReportGeometryBlocks(BlockCallback callback, void* context) override;
   void LinkVertexTable(TTable* table) override;
   // In the hot-point frame of a curved body a vertex is (length, angle) about the body origin.
   TVector HotPointToFrame(const TVector& point) override;

@@ -38,17 +38,25 @@ constexpr uint32_t Kind(char a, char b) {
   return static_cast<uint32_t>(static_cast<uint8_t>(a)) |
          static_cast<uint32_t>(static_cast<uint8_t>(b)) << 8;
 }
-inline constexpr uint32_t kWorld = Kind('p', 'p');      // world coordinates
-inline constexpr uint32_t kHotFrame = Kind('h', 'p');   // the hot-point frame
-inline constexpr uint32_t kLocal = Kind('l', 'p');      // body coordinates
-inline constexpr uint32_t kQuietHot = Kind('h', 'q');   // as "hp", set without the shape warning
-inline constexpr uint32_t kInsert = Kind('N', 'S');     // command: insert after the index
-inline constexpr uint32_t kDelete = Kind('D', 'L');     // command: delete the index
+inline constexpr uint32_t kWorld = Kind('p', 'p');     // world coordinates
+inline constexpr uint32_t kHotFrame = Kind('h', 'p');  // the hot-point frame
+inline constexpr uint32_t kLocal = Kind('l', 'p');     // body coordinates
+inline constexpr uint32_t kQuietHot = Kind('h', 'q');  // as "hp", set without the shape warning
+inline constexpr uint32_t kInsert = Kind('N', 'S');    // command: insert after the index
+inline constexpr uint32_t kDelete = Kind('D', 'L');    // command: delete the index
 
-constexpr uint32_t KindOf(uint32_t tag) { return tag & 0xFFFFu; }
-constexpr bool SameKind(uint32_t tag, uint32_t kind) { return KindOf(tag) == kind; }
-constexpr int32_t GetIndex(uint32_t tag) { return static_cast<int32_t>((tag >> 16) & 0x7FFFu); }
-constexpr bool IsX(uint32_t tag) { return (tag & 0x80000000u) != 0; }
+constexpr uint32_t KindOf(uint32_t tag) {
+  return tag & 0xFFFFu;
+}
+constexpr bool SameKind(uint32_t tag, uint32_t kind) {
+  return KindOf(tag) == kind;
+}
+constexpr int32_t GetIndex(uint32_t tag) {
+  return static_cast<int32_t>((tag >> 16) & 0x7FFFu);
+}
+constexpr bool IsX(uint32_t tag) {
+  return (tag & 0x80000000u) != 0;
+}
 constexpr uint32_t Make(uint32_t kind, int32_t index, bool x) {
   return kind | (static_cast<uint32_t>(index) & 0x7FFFu) << 16 | (x ? 0x80000000u : 0u);
 }
@@ -65,6 +73,8 @@ class TPolygon : public TMass, public TFrameParticipant {
   static constexpr int16_t kBlockLegacyPosition = 5027;
   static constexpr int16_t kBlockLegacyFormulas = 5032;
   static constexpr int16_t kBlockLegacyCentroid = 5043;
+  // Stands for the vertex table's own block in the lists of blocks a change concerns.
+  static constexpr int16_t kBlockShapeTable = -2;
   // Error raised when a polygon has fewer than three vertices before a run or a deletion.
   static constexpr int16_t kErrTooFewVertices = -25113;
   // Answered by CheckShapeForRun for a shape the solver library refused.
@@ -165,11 +175,16 @@ class TPolygon : public TMass, public TFrameParticipant {
   // ---- 4. Filing ----
   uint16_t ReadBlockContents(int16_t code, TObjectReader& reader) override;
   void WriteBlockContents(int16_t code, TObjectWriter& writer) override;
-  void ResolveReference(TObjectReader& reader, int16_t code, uint16_t kind,
-                        TLink* object) override;
+  void ResolveReference(TObjectReader& reader, int16_t code, uint16_t kind, TLink* object) override;
   void WriteTo(TObjectWriter& writer, int16_t flag) override;
   void WriteFields(TObjectWriter& writer) override;
   void ForEachFormula(FormulaCallback callback, void* context) override;
+  // A vertex coordinate is stored with the position and the shape (code -2: the vertex table).
+  void ReportPropertyBlocks(uint32_t tag, uint16_t& found, BlockCallback blockCallback,
+                            ObjectCallback objectCallback, void* blockContext,
+                            void* objectContext) override;
+  void ReportShapeBlocks(BlockCallback callback, void* context) override;
+  void ReportGeometryBlocks(BlockCallback callback, void* context) override;
   const TVector& GetLegacyVector() const { return legacyVector_; }
   // A polygon records its full state in every frame and shows the frame's state when told.
   int32_t FixedFrameValues() const override { return 8; }
@@ -179,8 +194,7 @@ class TPolygon : public TMass, public TFrameParticipant {
   uint16_t GetRealProperty(uint32_t tag, double& value, double& lowest, int32_t& dimension,
                            uint16_t& editable) override;
   void SetRealProperty(uint32_t tag, const double* value) override;
-  void ChangeProperty(uint32_t tagOrId, const TFormula* source,
-                      TAssemblySolver* assembly) override;
+  void ChangeProperty(uint32_t tagOrId, const TFormula* source, TAssemblySolver* assembly) override;
   uint16_t IsPositionProperty(uint32_t tag) override;
   // Outside vertex editing, number 19 is the rotation.
   uint16_t GetPropertyById(int16_t id, TPositionField& field) override;
@@ -236,9 +250,9 @@ class TPolygon : public TMass, public TFrameParticipant {
 
  private:
   struct ResizeRecord {
-    TVector grab;              // the grab point in the anchor frame
-    TVector negatedCentroid;   // at the start
-    Transform2D anchorFrame;   // origin at the anchor, turned by the body's rotation
+    TVector grab;             // the grab point in the anchor frame
+    TVector negatedCentroid;  // at the start
+    Transform2D anchorFrame;  // origin at the anchor, turned by the body's rotation
     Transform2D inverseFrame;
     double rotation = 0.0;
     std::vector<TVector> offsets;  // vertices from the anchor, body frame

@@ -3,10 +3,10 @@
 #include <algorithm>
 
 #include "bodies/Polygon.h"
-#include "model/world/WorldDoc.h"
 #include "model/Formula.h"
 #include "model/filing/ObjectReader.h"
 #include "model/filing/ObjectWriter.h"
+#include "model/world/WorldDoc.h"
 
 // ---- 4. Filing ---------------------------------------------------------------------------------
 
@@ -60,8 +60,7 @@ void TPolygon::WriteBlockContents(int16_t code, TObjectWriter& writer) {
   TMass::WriteBlockContents(code, writer);
 }
 
-void TPolygon::ResolveReference(TObjectReader& reader, int16_t code, uint16_t kind,
-                                TLink* object) {
+void TPolygon::ResolveReference(TObjectReader& reader, int16_t code, uint16_t kind, TLink* object) {
   if (code != kBlockVertexTable) {
     TMass::ResolveReference(reader, code, kind, object);
     return;
@@ -87,6 +86,31 @@ void TPolygon::ForEachFormula(FormulaCallback callback, void* context) {
     if (*formula) callback(formula->get(), context);
 }
 
+void TPolygon::ReportPropertyBlocks(uint32_t tag, uint16_t& found, BlockCallback blockCallback,
+                                    ObjectCallback objectCallback, void* blockContext,
+                                    void* objectContext) {
+  using namespace point_ref;
+  if (!SameKind(tag, kWorld) && !SameKind(tag, kHotFrame) && !SameKind(tag, kLocal)) {
+    TMass::ReportPropertyBlocks(tag, found, blockCallback, objectCallback, blockContext,
+                                objectContext);
+    return;
+  }
+  ReportPositionBlocks(blockCallback, blockContext);
+  ReportShapeBlocks(blockCallback, blockContext);
+  objectCallback(objectContext);
+  found = 1;
+}
+
+void TPolygon::ReportShapeBlocks(BlockCallback callback, void* context) {
+  callback(kBlockShapeTable, context);
+}
+
+void TPolygon::ReportGeometryBlocks(BlockCallback callback, void* context) {
+  TMass::ReportGeometryBlocks(callback, context);
+  callback(kBlockPositionValues, context);
+  callback(kBlockVertexTable, context);
+}
+
 void TPolygon::FrameChanged(int16_t frame, int16_t first, int16_t last) {
   const TWorldDoc* world = GetWorld();
   TFrameStore* store = world != nullptr ? world->GetStore() : nullptr;
@@ -98,7 +122,8 @@ void TPolygon::FrameChanged(int16_t frame, int16_t first, int16_t last) {
   const int32_t offset = 3 * static_cast<int32_t>(world->Bodies().size()) +
                          8 * static_cast<int32_t>(at - bodies.begin());
   double v[8];
-  for (int32_t i = 0; i < 8; ++i) v[i] = store->Value(frame, offset + i);
+  for (int32_t i = 0; i < 8; ++i)
+    v[i] = store->Value(frame, offset + i);
   ShowFrameState({v[0], v[1], v[2]}, {v[3], v[4], v[5]}, v[6], v[7]);
   InvalidateScreenCache();
 }

@@ -36,7 +36,8 @@ std::vector<TVector> TPolygon::VertexList() {
   if (table == nullptr) return points;
   const int32_t n = table->GetCount();
   points.reserve(static_cast<size_t>(n));
-  for (int32_t i = 1; i <= n; ++i) points.push_back(table->GetPoint(i));
+  for (int32_t i = 1; i <= n; ++i)
+    points.push_back(table->GetPoint(i));
   return points;
 }
 
@@ -55,8 +56,8 @@ void TPolygon::ComputeMassProperties(double& area, double& moment, TVector& cent
   }
   shapeInvalid_ = 0;
   double c[2] = {0.0, 0.0};
-  const int32_t code = area_cofm(block.data(), static_cast<int32_t>(points.size()), &area,
-                                 &moment, c);
+  const int32_t code =
+      area_cofm(block.data(), static_cast<int32_t>(points.size()), &area, &moment, c);
   const int16_t error = MapEngineError(code);
   if (error == kErrDegenerateShape) {
     // A shape without area keeps the stored area and is flagged; a run refuses it later.
@@ -358,7 +359,8 @@ void TPolygon::ExportVertices(int32_t n,
   // The caller's count never reaches past the table.
   const int32_t count = std::min(n, vertexTable_->GetCount());
   constexpr int32_t kLength = 0x01000000;
-  for (int32_t i = 1; i <= count; ++i) output(vertexTable_->GetPoint(i), kLength, context);
+  for (int32_t i = 1; i <= count; ++i)
+    output(vertexTable_->GetPoint(i), kLength, context);
 }
 
 void TPolygon::BeginHoldPosition(uint16_t& previous) {

@@ -37,7 +37,8 @@ void TPolygon::DrawShape(const MacRect&, uint16_t mode, uint16_t outline, int16_
       // edge is left to the caller.
       const std::vector<POINT>& p = outline_.points;
       PortMoveTo(p[0].x, p[0].y);
-      for (size_t i = 1; i + 1 < p.size(); ++i) RecordPolygonPoint(p[i].x, p[i].y);
+      for (size_t i = 1; i + 1 < p.size(); ++i)
+        RecordPolygonPoint(p[i].x, p[i].y);
     } else {
       PortFramePolygon(&outline_);
     }
@@ -62,12 +63,12 @@ void TPolygon::SetOutlinePoints(const std::vector<TVector>& points) {
   // Closed by repeating the first point.
   screenPoints.push_back(screenPoints.front());
   // The box is the true bounds of the points, in every direction.
-  const auto [left, right] = std::minmax_element(
-      screenPoints.begin(), screenPoints.end(),
-      [](const POINT& a, const POINT& b) { return a.x < b.x; });
-  const auto [top, bottom] = std::minmax_element(
-      screenPoints.begin(), screenPoints.end(),
-      [](const POINT& a, const POINT& b) { return a.y < b.y; });
+  const auto [left, right] =
+      std::minmax_element(screenPoints.begin(), screenPoints.end(),
+                          [](const POINT& a, const POINT& b) { return a.x < b.x; });
+  const auto [top, bottom] =
+      std::minmax_element(screenPoints.begin(), screenPoints.end(),
+                          [](const POINT& a, const POINT& b) { return a.y < b.y; });
   outline_.box = MacRect(static_cast<int16_t>(left->x), static_cast<int16_t>(top->y),
                          static_cast<int16_t>(right->x), static_cast<int16_t>(bottom->y));
   outline_.size = static_cast<int16_t>(12 + 8 * std::min<size_t>(screenPoints.size(), 4094));

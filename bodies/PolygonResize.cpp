@@ -48,7 +48,8 @@ void TPolygon::BeginResize(const TVector& anchor, const TVector& grab) {
   WorldToLocal(a);
   const int32_t n = vertexTable_->GetCount();
   record->offsets.reserve(static_cast<size_t>(n));
-  for (int32_t i = 1; i <= n; ++i) record->offsets.push_back(vertexTable_->GetPoint(i) - a);
+  for (int32_t i = 1; i <= n; ++i)
+    record->offsets.push_back(vertexTable_->GetPoint(i) - a);
   resize_ = std::move(record);
 }
 
@@ -61,8 +62,8 @@ void TPolygon::ResizeTo(const TVector& world, uint16_t keepMinimum) {
   for (double* c : {&q.x, &q.y})
     if (std::fabs(*c) < m) *c = *c >= 0.0 ? m : -m;
   const TVector s(AxisScale(q.x, r.grab.x), AxisScale(q.y, r.grab.y));
-  const int32_t n = std::min<int32_t>(vertexTable_->GetCount(),
-                                      static_cast<int32_t>(r.offsets.size()));
+  const int32_t n =
+      std::min<int32_t>(vertexTable_->GetCount(), static_cast<int32_t>(r.offsets.size()));
   for (int32_t i = 1; i <= n; ++i) {
     const TVector& o = r.offsets[static_cast<size_t>(i - 1)];
     vertexTable_->SetPoint(i, TVector(o.x * s.x, o.y * s.y));
@@ -77,7 +78,8 @@ void TPolygon::ResizeTo(const TVector& world, uint16_t keepMinimum) {
   LocalToWorld(origin);
   SetPlacement(TVector3(origin, r.rotation));
   const TVector d(c.x + r.negatedCentroid.x, c.y + r.negatedCentroid.y);
-  for (int32_t i = 1; i <= n; ++i) vertexTable_->SetPoint(i, vertexTable_->GetPoint(i) - d);
+  for (int32_t i = 1; i <= n; ++i)
+    vertexTable_->SetPoint(i, vertexTable_->GetPoint(i) - d);
   InvalidateMassProperties();
   InvalidateScreenCache();
   ComputeExtent();

@@ -91,9 +91,10 @@ TVector TPolygon::HotPointFromUser(const TVector& point, TUnitHandler* converter
   return p;
 }
 
-uint16_t TPolygon::GetRealProperty(uint32_t tag, double& value, double& lowest,
-                                   int32_t& dimension, uint16_t& editable) {
-  if (!IsCoordinateKind(tag)) return TMass::GetRealProperty(tag, value, lowest, dimension, editable);
+uint16_t TPolygon::GetRealProperty(uint32_t tag, double& value, double& lowest, int32_t& dimension,
+                                   uint16_t& editable) {
+  if (!IsCoordinateKind(tag))
+    return TMass::GetRealProperty(tag, value, lowest, dimension, editable);
   TVector vertex;
   value = 0.0;
   if (GetVertex(point_ref::GetIndex(tag), vertex)) {
@@ -129,8 +130,7 @@ void TPolygon::SetRealProperty(uint32_t tag, const double* value) {
   ForEachLinked(1);
 }
 
-void TPolygon::ChangeProperty(uint32_t tagOrId, const TFormula* source,
-                              TAssemblySolver* assembly) {
+void TPolygon::ChangeProperty(uint32_t tagOrId, const TFormula* source, TAssemblySolver* assembly) {
   if (!IsCoordinateKind(tagOrId)) {
     TMass::ChangeProperty(tagOrId, source, assembly);
     return;
@@ -254,7 +254,8 @@ void TPolygon::ReplaceVertices(const std::vector<TVector>& points) {
     converted.push_back(p);
   }
   ClearVertices();
-  for (const TVector& p : converted) vertexTable_->AppendPoint(p);
+  for (const TVector& p : converted)
+    vertexTable_->AppendPoint(p);
   InvalidateScreenCache();
   VerticesChanged();
   ShapeChanged(1);

@@ -61,7 +61,8 @@ void TTable::ReadContents(TObjectReader& reader) {
   if (n * realBytes > reader.BlockRemaining()) ThrowFailure(kErrBadFormat, 0);
   std::vector<double> values;
   values.reserve(static_cast<size_t>(n));
-  for (int64_t k = 0; k < n; ++k) values.push_back(reader.ReadReal());
+  for (int64_t k = 0; k < n; ++k)
+    values.push_back(reader.ReadReal());
   columns_ = static_cast<int16_t>(columns);
   rows_ = static_cast<int16_t>(rows);
   values_ = std::move(values);
@@ -73,7 +74,8 @@ void TTable::WriteContents(TObjectWriter& writer) const {
   const size_t n = static_cast<size_t>(columns_) * static_cast<size_t>(rows_);
   // The values are written as the counts promise; a table whose values fall short (its rows
   // were read without columns) writes zeros for the missing ones.
-  for (size_t k = 0; k < n; ++k) writer.WriteDouble(k < values_.size() ? values_[k] : 0.0);
+  for (size_t k = 0; k < n; ++k)
+    writer.WriteDouble(k < values_.size() ? values_[k] : 0.0);
 }
 
 uint16_t TTable::ReadBlockContents(int16_t code, TObjectReader& reader) {

@@ -20,6 +20,7 @@
 #include "core/Failure.h"
 #include "core/Handle.h"
 #include "core/Resources.h"
+#include "core/port/Port.h"
 #include "model/Thing.h"
 #include "model/filing/ObjectReader.h"
 #include "model/filing/ObjectWriter.h"
@@ -28,7 +29,6 @@
 #include "simulation/StopWhen.h"
 #include "simulation/UnitHandler.h"
 #include "tests/support/MemoryCanvas.h"
-#include "core/port/Port.h"
 
 namespace {
 
@@ -73,7 +73,8 @@ class PolygonTest : public ::testing::Test {
     shape.table.reset(static_cast<TTable*>(CreateObjectByTag(kTableTag)));
     shape.table->Initialize();
     shape.table->SetIdentifier(2);
-    for (const TVector& v : vertices) shape.table->AppendPoint(v);
+    for (const TVector& v : vertices)
+      shape.table->AppendPoint(v);
     shape.body.reset(static_cast<TPolygon*>(CreateObjectByTag(tag)));
     shape.body->Initialize();
     shape.body->SetIdentifier(1);
@@ -114,10 +115,14 @@ class PolygonTest : public ::testing::Test {
     const auto at = std::search(bytes.begin(), bytes.end(), link, link + 4);
     const auto afterLink = at + 8 + 4;  // code, length, the table's identifier
     const auto size = static_cast<uint32_t>(contents.size());
-    std::vector<uint8_t> block{0, 0, static_cast<uint8_t>(code >> 8),
+    std::vector<uint8_t> block{0,
+                               0,
+                               static_cast<uint8_t>(code >> 8),
                                static_cast<uint8_t>(code & 0xFF),
-                               static_cast<uint8_t>(size >> 24), static_cast<uint8_t>(size >> 16),
-                               static_cast<uint8_t>(size >> 8), static_cast<uint8_t>(size)};
+                               static_cast<uint8_t>(size >> 24),
+                               static_cast<uint8_t>(size >> 16),
+                               static_cast<uint8_t>(size >> 8),
+                               static_cast<uint8_t>(size)};
     block.insert(block.end(), contents.begin(), contents.end());
     bytes.insert(afterLink, block.begin(), block.end());
     return bytes;
@@ -128,7 +133,8 @@ class PolygonTest : public ::testing::Test {
     for (double v : values) {
       uint64_t bits;
       std::memcpy(&bits, &v, 8);
-      for (int shift = 56; shift >= 0; shift -= 8) out.push_back(static_cast<uint8_t>(bits >> shift));
+      for (int shift = 56; shift >= 0; shift -= 8)
+        out.push_back(static_cast<uint8_t>(bits >> shift));
     }
     return out;
   }
@@ -136,7 +142,8 @@ class PolygonTest : public ::testing::Test {
   static Points Vertices(TPolygon& body) {
     Points points;
     TVector v;
-    for (int32_t i = 1; body.GetVertex(i, v); ++i) points.push_back(v);
+    for (int32_t i = 1; body.GetVertex(i, v); ++i)
+      points.push_back(v);
     return points;
   }
 
@@ -257,8 +264,8 @@ TEST_F(PolygonTest, OldDocumentBlocksAreReadIntoTheirPlaces) {
   EXPECT_EQ(recentred.body->GetPositionValues(), TVector3(1, 1, 0));
 
   // An old position block: a position that is dropped, then the vector kept.
-  TShape old = Read(WithBlock(bytes, TPolygon::kBlockLegacyPosition,
-                              BigEndianDoubles({5, 6, 0.5, 1.25, -2.5})));
+  TShape old = Read(
+      WithBlock(bytes, TPolygon::kBlockLegacyPosition, BigEndianDoubles({5, 6, 0.5, 1.25, -2.5})));
   ASSERT_NE(old.body, nullptr);
   EXPECT_EQ(old.body->GetLegacyVector(), TVector(1.25, -2.5));
   EXPECT_EQ(old.body->GetPositionValues(), TVector3(0, 0, 0));
@@ -286,6 +293,18 @@ TEST_F(PolygonTest, VertexTagsReadAndSetInTheirFrames) {
   // The area follows the moved vertex: a trapezoid of parallel sides 2 and 2.5.
   EXPECT_NEAR(square.body->GetArea(), 4.5, 1e-12);
 
+  // A vertex coordinate is stored with the position values and the vertex table.
+  std::vector<int16_t> blocks;
+  uint16_t found = 0;
+  auto note = [](int16_t code, void* list) {
+    static_cast<std::vector<int16_t>*>(list)->push_back(code);
+  };
+  square.body->ReportPropertyBlocks(
+      Make(kLocal, 1, true), found, note, [](void*) {}, &blocks, nullptr);
+  EXPECT_EQ(found, 1);
+  EXPECT_EQ(blocks,
+            (std::vector<int16_t>{TMass::kBlockPositionValues, TPolygon::kBlockShapeTable}));
+
   // Insert duplicates the vertex, delete removes it; deleting below three is refused.
   EXPECT_EQ(square.body->HasAction(Make(kInsert, 4, false)), 1);
   EXPECT_EQ(square.body->HasAction(Make(kInsert, 5, false)), 0);
@@ -296,8 +315,7 @@ TEST_F(PolygonTest, VertexTagsReadAndSetInTheirFrames) {
   square.body->DoAction(Make(kDelete, 4, false));
   EXPECT_EQ(square.body->HasAction(Make(kDelete, 1, false)), 0);
   square.body->SelectHotPoint(1);
-  EXPECT_EQ(ErrorOf([&] { square.body->DeleteSelectedHotPoint(); }),
-            TPolygon::kErrTooFewVertices);
+  EXPECT_EQ(ErrorOf([&] { square.body->DeleteSelectedHotPoint(); }), TPolygon::kErrTooFewVertices);
   EXPECT_EQ(square.body->GetHotPointCount(), 3);
 }
 
@@ -350,7 +368,8 @@ TEST_F(PolygonTest, ACornerResizeScalesAboutTheAnchorAndRefusesWhatCannotScale) 
   square.body->ResizeTo(TVector(4, 1), 0);
   square.body->EndResize();
   Points world = Vertices(*square.body);
-  for (TVector& v : world) square.body->LocalToWorld(v);
+  for (TVector& v : world)
+    square.body->LocalToWorld(v);
   const Points expected{{0, 0}, {4, 0}, {4, 1}, {0, 1}};
   ASSERT_EQ(world.size(), expected.size());
   for (size_t i = 0; i < world.size(); ++i) {
@@ -374,7 +393,8 @@ TEST_F(PolygonTest, ACurvedPolygonSamplesItsSplineAndFilesItsFlag) {
   for (const auto& [n, steps] : {std::pair{3, 10}, {50, 8}, {250, 2}}) {
     Points circle;
     for (int i = 0; i < n; ++i)
-      circle.emplace_back(std::cos(2 * std::numbers::pi * i / n), std::sin(2 * std::numbers::pi * i / n));
+      circle.emplace_back(std::cos(2 * std::numbers::pi * i / n),
+                          std::sin(2 * std::numbers::pi * i / n));
     TShape curve = MakeShape(circle, kCurvedPolygonTag);
     auto& body = static_cast<TCurvPoly&>(*curve.body);
     body.SetFlagProperty(MakeTag("curv"), 1);

@@ -65,10 +65,12 @@ class TableTest : public ::testing::Test {
     return std::unique_ptr<TTable>(static_cast<TTable*>(read[0].release()));
   }
 
-  static std::unique_ptr<TTable> Make(const std::vector<TVector>& points, uint32_t tag = kTableTag) {
+  static std::unique_ptr<TTable> Make(const std::vector<TVector>& points,
+                                      uint32_t tag = kTableTag) {
     std::unique_ptr<TTable> table(static_cast<TTable*>(CreateObjectByTag(tag)));
     table->Initialize();
-    for (const TVector& p : points) table->AppendPoint(p);
+    for (const TVector& p : points)
+      table->AppendPoint(p);
     return table;
   }
 
