@@ -55,6 +55,7 @@ const Unit kUnits[] = {
     {RegisterBodyClasses, FreeBodyClasses},  // mass
     {InstallWorldBridge, nullptr},           // world base: its engine and recorded frames
     {RegisterCustomConstraintClasses, FreeCustomConstraintGlobals},  // custom constraints
+    {RegisterSpringClasses, nullptr},                                // springs and dampers
     {RegisterPinClasses, nullptr},                                   // pins, ropes and rods
     {LoadClassHierarchy, nullptr},
     {RegisterGeometryManager, FreeGeometryManager},

@@ -4,6 +4,7 @@
 
 void RegisterCustomConstraintClasses();
 void FreeCustomConstraintGlobals();
+void RegisterSpringClasses();
 void RegisterPinClasses();
 // Start-up's last word on the size of new constraints, once every class is registered.
 void SettleDefaultConstraintSize();

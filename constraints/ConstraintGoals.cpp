@@ -4,6 +4,7 @@
 
 #include "constraints/Constraint.h"
 #include "constraints/ConstraintClasses.h"
+#include "constraints/Springs.h"
 #include "core/ClassRegistry.h"
 #include "model/filing/ObjectReader.h"
 #include "model/filing/ObjectWriter.h"
@@ -54,6 +55,8 @@ TCnstrGoal& SharedGoalPrototype() {
 }
 
 void RegisterCustomConstraintClasses() {
+  RegisterClassInfo("TXCnstr", kXConstraintTag, TXCnstr::kClassID, TXCnstr::CreateObject,
+                    sizeof(TXCnstr));
   SetDefaultConstraintSize(kRegisteredConstraintSize);
   RegisterClassInfo("TCustomConstraint", kCustomConstraintTag, TCustomConstraint::kClassID,
                     TCustomConstraint::CreateObject, sizeof(TCustomConstraint));

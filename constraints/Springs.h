@@ -1,0 +1,189 @@
+#pragma once
+// Springs and dampers: force laws between the two ends of a two-point constraint, written as
+// formula text into the kind's goal, which the solver evaluates every step. The two-point
+// quantity "a___" is the law's constant (k or c).
+//
+// Contents:
+//   TXCnstr (645): the exponent                                             Springs.cpp
+//   TSpringBase (646), TLSpring (647), TLDampSpring (648), TRSpring (649),
+//   TRDampSpring (650): rest value, spring damping, damper constant         Springs.cpp
+//   TDamperBase (651), TLDamper (652), TRDamper (653)                        Springs.cpp
+//   Goal texts, units, hit tests in the drawing frame                        SpringLaws.cpp
+//   Filing: the kind blocks and block 5312; registration                     SpringFiling.cpp
+
+#include <memory>
+#include <string>
+
+#include "constraints/Constraint.h"
+
+inline constexpr uint32_t kXConstraintTag = MakeTag("expC");
+inline constexpr uint32_t kLSpringTag = MakeTag("spng");
+inline constexpr uint32_t kLDampSpringTag = MakeTag("dS_L");
+inline constexpr uint32_t kRSpringTag = MakeTag("spnR");
+inline constexpr uint32_t kRDampSpringTag = MakeTag("dS_R");
+inline constexpr uint32_t kLDamperTag = MakeTag("damp");
+inline constexpr uint32_t kRDamperTag = MakeTag("damR");
+
+inline constexpr uint32_t kTagExponent = MakeTag("exp ");
+inline constexpr uint32_t kTagRestValue = MakeTag("b___");
+inline constexpr uint32_t kTagDamping = MakeTag("damp");
+
+// Unit codes of the laws.
+inline constexpr uint32_t kUnitForce = 0x11E00000;
+inline constexpr uint32_t kUnitEnergy = 0x12E00000;
+inline constexpr uint32_t kUnitTorque = 0x12E00001;
+inline constexpr uint32_t kUnitLength = 0x01000000;
+inline constexpr uint32_t kUnitAngle = 0x00010000;
+inline constexpr uint32_t kUnitAngularVelocity = 0x00F10000;
+inline constexpr uint32_t kUnitVelocity = 0x01F00000;
+inline constexpr uint32_t kUnitMassPerTime = 0x10F00000;
+
+class TXCnstr : public TTwoPointConstraint {
+  DECLARE_CLASS_ID(645, TTwoPointConstraint)
+
+ public:
+  static TObject* CreateObject();
+  void Initialize() override;
+  int16_t GetExponent() const { return exponent_; }
+  virtual void SetExponent(int16_t exponent) { exponent_ = exponent; }
+  // The law written into the kind's first goal; empty when the kind has none.
+  virtual std::string LawText() { return {}; }
+  // Whether the frame point (x along, y across) hits the drawn shape.
+  virtual bool HitsShape(double /*x*/, double /*y*/) const { return false; }
+  virtual int16_t GetKindNumber() const { return 0; }
+  virtual Str255 GetInMenuName() const { return ""; }
+  void MarkGoals() override;
+  uint16_t GetShortProperty(uint32_t tag, uint16_t& value, void* extra) override;
+  void SetShortProperty(uint32_t tag, uint16_t value) override;
+  void ReadKindBlock(TObjectReader& reader) override;
+  void WriteKindBlock(TObjectWriter& writer) override;
+
+ protected:
+  // ".dp.x" or ".dp.r", and the identifier's reference "Constraint[n]".
+  std::string Reference() const;
+  std::string Axis() const { return IsRotational() ? "r" : "x"; }
+  virtual void ReadOwnItems(TObjectReader&) {}
+  virtual void WriteOwnItems(TObjectWriter&) {}
+
+ private:
+  int16_t exponent_ = 0;
+};
+
+class TSpringBase : public TXCnstr {
+  DECLARE_CLASS_ID(646, TXCnstr)
+
+ public:
+  void Initialize() override;
+  void SetExponent(int16_t exponent) override;
+  virtual void ResetRestValue() {}
+  TFormula& RestValue() { return *rest_; }
+  TFormula& SpringDamping() { return *springDamping_; }
+  // The formula "damp" names: the spring damping, or a damper constant of the kind's own.
+  virtual TFormula& DampingProperty() { return *springDamping_; }
+  uint32_t DampingUnit() const;
+  std::string LawText() override;
+  TFormula* GetFormulaProperty(uint32_t tag, double* first, double* second, int32_t* dimension,
+                               uint16_t* flag) override;
+  void SetFormulaProperty(uint32_t tag, const TFormula& formula) override;
+  static constexpr int16_t kBlockSpringDamping = 5312;
+  uint16_t ReadBlockContents(int16_t code, TObjectReader& reader) override;
+  void WriteBlockContents(int16_t code, TObjectWriter& writer) override;
+  void WriteFields(TObjectWriter& writer) override;
+
+ protected:
+  void ReadOwnItems(TObjectReader& reader) override;
+  void WriteOwnItems(TObjectWriter& writer) override;
+
+ private:
+  std::unique_ptr<TFormula> rest_;
+  std::unique_ptr<TFormula> springDamping_;
+};
+
+class TLSpring : public TSpringBase {
+  DECLARE_CLASS_ID(647, TSpringBase)
+
+ public:
+  static TObject* CreateObject();
+  int32_t QuantityUnit() const override;
+  int16_t KindBlockCode() const override { return 5207; }
+  int16_t GetKindNumber() const override { return 2509; }
+  Str255 GetInMenuName() const override { return "InSpringMenu"; }
+  void ResetRestValue() override;
+  bool HitsShape(double x, double y) const override;
+  static constexpr int16_t kCoilCount = 4;
+};
+
+class TLDampSpring : public TLSpring {
+  DECLARE_CLASS_ID(648, TLSpring)
+
+ public:
+  static TObject* CreateObject();
+  void Initialize() override;
+  int16_t KindBlockCode() const override { return 5020; }
+  int16_t GetKindNumber() const override { return 2543; }
+  Str255 GetInMenuName() const override { return "InDampSpringMenu"; }
+  TFormula& DampingProperty() override { return *damper_; }
+  std::string LawText() override;
+  bool HitsShape(double x, double y) const override;
+
+ protected:
+  void ReadOwnItems(TObjectReader& reader) override;
+  void WriteOwnItems(TObjectWriter& writer) override;
+
+ private:
+  std::unique_ptr<TFormula> damper_;
+};
+
+class TRSpring : public TSpringBase {
+  DECLARE_CLASS_ID(649, TSpringBase)
+
+ public:
+  static TObject* CreateObject();
+  void Initialize() override;
+  int32_t QuantityUnit() const override;
+  int16_t KindBlockCode() const override { return 5219; }
+  int16_t GetKindNumber() const override { return 2518; }
+  Str255 GetInMenuName() const override { return "InRSpringMenu"; }
+};
+
+class TRDampSpring : public TRSpring {
+  DECLARE_CLASS_ID(650, TRSpring)
+
+ public:
+  static TObject* CreateObject();
+  int16_t KindBlockCode() const override { return 5021; }
+  int16_t GetKindNumber() const override { return 2544; }
+};
+
+class TDamperBase : public TXCnstr {
+  DECLARE_CLASS_ID(651, TXCnstr)
+
+ public:
+  std::string LawText() override;
+  Str255 GetInMenuName() const override { return "InDamperMenu"; }
+};
+
+class TLDamper : public TDamperBase {
+  DECLARE_CLASS_ID(652, TDamperBase)
+
+ public:
+  static TObject* CreateObject();
+  int32_t QuantityUnit() const override;
+  int16_t KindBlockCode() const override { return 5220; }
+  int16_t GetKindNumber() const override { return 2516; }
+  bool HitsShape(double x, double y) const override;
+};
+
+class TRDamper : public TDamperBase {
+  DECLARE_CLASS_ID(653, TDamperBase)
+
+ public:
+  static TObject* CreateObject();
+  void Initialize() override;
+  int32_t QuantityUnit() const override;
+  int16_t KindBlockCode() const override { return 5221; }
+  int16_t GetKindNumber() const override { return 2517; }
+};
+
+// Enters the six kinds in the class registry.
+void RegisterSpringClasses();

@@ -1,0 +1,190 @@
+// Springs and dampers: the force laws they hand to the solver as text, the exponent's effect on
+// the rest value, units, hit tests, and a spring-mass run against its closed form with and
+// without damping.
+
+#include <cmath>
+#include <numbers>
+
+#include "core/Failure.h"
+#include "tests/constraints/RunTestSupport.h"
+
+namespace {
+
+using namespace body_tags;
+using namespace constraint_runs;
+
+std::string LawOf(TXCnstr& c) {
+  c.MarkChanged();
+  c.PrepareGoals();
+  Str255 text;
+  c.Goal(c.GetExtraGoals() + 1).GetText(text);
+  return std::string(text.Chars(), static_cast<size_t>(text.Length()));
+}
+
+template <class T>
+std::unique_ptr<T> Make(int16_t identifier) {
+  auto c = std::make_unique<T>();
+  c->Initialize();
+  c->SetIdentifier(identifier);
+  return c;
+}
+
+TEST(SpringLawTest, GoalTextsFollowTheLawWithExponentRestValueAndDamping) {
+  auto spring = Make<TLSpring>(3);
+  spring->Quantity().SetFromPieces("K");
+  spring->RestValue().SetFromPieces("L");
+  EXPECT_EQ(LawOf(*spring), "-(K) * (Constraint[3].dp.x - (L))");
+  EXPECT_EQ(spring->Goal(1).type, 0);
+  EXPECT_EQ(spring->Goal(1).component, 0);
+  spring->SpringDamping().SetFromPieces("a+b");
+  // The damping coefficient is bracketed: "a+b" multiplies the velocity as a whole.
+  EXPECT_EQ(LawOf(*spring), "-((K) * (Constraint[3].dp.x - (L)))-((a+b) * Constraint[3].dv.x)");
+  spring->SpringDamping().SetConstant(0.0);
+  spring->SetExponent(2);
+  EXPECT_EQ(LawOf(*spring), "-(K) * (Constraint[3].dp.x - (L))^2");
+  spring->SetExponent(-2);
+  EXPECT_EQ(LawOf(*spring), "-(K) * (Constraint[3].dp.x - (L))^(-2)");
+
+  auto rotational = Make<TRDampSpring>(4);
+  rotational->Quantity().SetFromPieces("K");
+  rotational->RestValue().SetFromPieces("L");
+  rotational->SetFormulaProperty(kTagDamping, TFormula(0.5));
+  EXPECT_EQ(LawOf(*rotational), "-((K) * (Constraint[4].dp.r - (L)))-((0.5) * Constraint[4].dv.r)");
+  EXPECT_EQ(rotational->Goal(1).component, 2);
+
+  auto both = Make<TLDampSpring>(5);
+  both->Quantity().SetFromPieces("K");
+  both->RestValue().SetFromPieces("L");
+  both->SetFormulaProperty(kTagDamping, TFormula(2.0));
+  EXPECT_EQ(LawOf(*both), "-(K) * (Constraint[5].dp.x - (L))-(2) * Constraint[5].dv.x");
+
+  auto damper = Make<TLDamper>(6);
+  damper->Quantity().SetFromPieces("K");
+  damper->SetExponent(2);
+  EXPECT_EQ(LawOf(*damper), "-(K) * Constraint[6].dv.x^2");
+  auto rdamper = Make<TRDamper>(7);
+  rdamper->Quantity().SetFromPieces("K");
+  rdamper->SetExponent(-1);
+  EXPECT_EQ(LawOf(*rdamper), "-(K) * Constraint[7].dv.r^(-1)");
+
+  // A law past the formula limit is refused rather than cut.
+  spring->Quantity().SetFromPieces(std::string(200, '1').c_str());
+  spring->RestValue().SetFromPieces(std::string(100, '2').c_str());
+  EXPECT_THROW(LawOf(*spring), QVException);
+}
+
+TEST(SpringLawTest, ExponentChangesResetAConstantRestValueOnly) {
+  TPoint a, b;
+  a.Initialize();
+  b.Initialize();
+  a.SetLocalPosition({0.0, 0.0, 0.0});
+  b.SetLocalPosition({3.0, 4.0, 0.0});
+  auto spring = Make<TLSpring>(1);
+  spring->AttachObject(&a);
+  spring->AttachObject(&b);
+  spring->RestValue().SetConstant(2.0);
+  spring->SetShortProperty(kTagExponent, 2);
+  EXPECT_EQ(spring->RestValue().GetValue(), 2.0);
+  spring->SetShortProperty(kTagExponent, static_cast<uint16_t>(-1));
+  EXPECT_EQ(spring->RestValue().GetValue(), 0.0);
+  uint16_t flag = 1;
+  spring->GetFormulaProperty(kTagRestValue, nullptr, nullptr, nullptr, &flag);
+  EXPECT_EQ(flag, 0);
+  spring->SetFormulaProperty(kTagRestValue, TFormula(7.0));
+  EXPECT_EQ(spring->RestValue().GetValue(), 0.0);
+  spring->SetShortProperty(kTagExponent, 1);
+  EXPECT_EQ(spring->RestValue().GetValue(), 5.0);
+  spring->RestValue().SetFromPieces("2*time");
+  spring->SetShortProperty(kTagExponent, static_cast<uint16_t>(-1));
+  EXPECT_TRUE(spring->RestValue().IsFormula());
+  spring->DetachObject(&b);
+  spring->DetachObject(&a);
+}
+
+TEST(SpringLawTest, UnitsAndHitTests) {
+  auto spring = Make<TLSpring>(1);
+  EXPECT_EQ(spring->QuantityUnit(), static_cast<int32_t>(DimensionProduct(kUnitForce, DimensionPower(kUnitLength, -1))));
+  int32_t unit = 0;
+  spring->GetFormulaProperty(kTagDamping, nullptr, nullptr, &unit, nullptr);
+  EXPECT_EQ(unit, static_cast<int32_t>(kUnitMassPerTime));
+  auto rotational = Make<TRSpring>(2);
+  rotational->GetFormulaProperty(kTagRestValue, nullptr, nullptr, &unit, nullptr);
+  EXPECT_EQ(unit, static_cast<int32_t>(kUnitAngle));
+  rotational->GetFormulaProperty(kTagDamping, nullptr, nullptr, &unit, nullptr);
+  EXPECT_EQ(unit, static_cast<int32_t>(DimensionQuotient(kUnitTorque, kUnitAngularVelocity)));
+
+  auto both = Make<TLDampSpring>(3);
+  EXPECT_TRUE(both->HitsShape(0.5, 1.2));
+  EXPECT_FALSE(spring->HitsShape(0.5, 1.2));
+  EXPECT_TRUE(spring->HitsShape(1.0 / 6.0, 1.1));
+  EXPECT_FALSE(spring->HitsShape(0.16, 0.0));
+  auto damper = Make<TLDamper>(4);
+  EXPECT_TRUE(damper->HitsShape(0.43, -1.1));
+  EXPECT_FALSE(damper->HitsShape(0.64, 0.0));
+}
+
+// A 1 kg box on a spring of k = 100 N/m and rest length 1 m from a point of the background,
+// let go 0.5 m stretched: x(t) = 1 + 0.5 cos(10 t); with c = 2 N s/m it decays as e^(-t).
+class SpringRunTest : public ConstraintRunTest {
+ protected:
+  void RunSpring(bool damped) {
+    {
+      TQVDoc document;
+      TWorldDoc& world = document.World();
+      Add<TEngine>(world, 1);
+      TZeroMass& background = Add<TZeroMass>(world, 0);
+      TRectangle& box = Add<TRectangle>(world, 2);
+      box.SetNumberProperty(kTagWidth, 0.1);
+      box.SetNumberProperty(kTagHeight, 0.1);
+      box.SetMass(1.0);
+      box.SetFormulaProperty(kTagPosX, TFormula(1.5));
+      box.SetFormulaProperty(kTagPosY, TFormula(0.0));
+      TPoint& fixed = Add<TPoint>(world, 3);
+      fixed.AttachToBody(&background);
+      fixed.SetLocalPosition({0.0, 0.0, 0.0});
+      TPoint& end = Add<TPoint>(world, 4);
+      end.AttachToBody(&box);
+      end.SetLocalPosition({0.0, 0.0, 0.0});
+      TXCnstr* spring = nullptr;
+      if (damped) {
+        TLDampSpring& s = Add<TLDampSpring>(world, 5);
+        s.SetFormulaProperty(kTagDamping, TFormula(2.0));
+        spring = &s;
+      } else {
+        spring = &Add<TLSpring>(world, 5);
+      }
+      spring->SetShortProperty(kTagAlwaysActive, 1);
+      spring->AttachObject(&fixed);
+      spring->AttachObject(&end);
+      spring->SetFormulaProperty(kTagQuantity, TFormula(100.0));
+      spring->SetFormulaProperty(kTagRestValue, TFormula(1.0));
+      document.WriteDocument(path.string());
+    }
+    TQVDoc document;
+    document.ReadDocument(path.string());
+    TWorldDoc& world = document.World();
+    auto* box = dynamic_cast<TRectangle*>(world.FindObject(2));
+    auto* spring = dynamic_cast<TXCnstr*>(world.FindObject(5));
+    ASSERT_NE(box, nullptr);
+    ASSERT_NE(spring, nullptr);
+    EXPECT_EQ(spring->Quantity().GetValue(), 100.0);
+    const double step = world.GetEngine()->TimeStep();
+    constexpr int16_t kFrames = 60;
+    world.RunToFrame(kFrames, nullptr);
+    ASSERT_EQ(world.GetStore()->FrameCount(), kFrames + 1);
+    const double wd = damped ? std::sqrt(99.0) : 10.0;
+    for (int16_t frame = 0; frame <= kFrames; ++frame) {
+      world.ShowFrame(frame, 1);
+      const double t = frame * step;
+      const double expected = damped
+          ? 1.0 + 0.5 * std::exp(-t) * (std::cos(wd * t) + std::sin(wd * t) / wd)
+          : 1.0 + 0.5 * std::cos(wd * t);
+      EXPECT_NEAR(box->PositionX()->GetValue(), expected, 1e-6) << frame;
+    }
+  }
+};
+
+TEST_F(SpringRunTest, ASpringMassOscillatesAtItsNaturalFrequency) { RunSpring(false); }
+TEST_F(SpringRunTest, ADampedSpringMassDecaysAtItsDecrement) { RunSpring(true); }
+
+}  // namespace
