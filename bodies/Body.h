@@ -325,6 +325,9 @@ class TMass : public TVectorMassBase {
   virtual void DrawConnectionLine(const MacPoint& from, const TVector& local, uint16_t outside);
   // Where the connection line of a point at the local point meets the body: its origin.
   virtual TVector ConnectionTarget(const TVector&) { return {0.0, 0.0}; }
+  // Marquee selection: the body lies inside the screen rectangle (its origin, for a body
+  // without a shape of its own).
+  virtual bool IsEnclosedBy(const MacRect& rect) { return HitTestRect(rect); }
   // ==== end of properties, materials, filing and shared behaviour ====
 
   // ==== Polygon bodies ====

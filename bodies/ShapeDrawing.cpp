@@ -36,6 +36,15 @@ void TBasicMass::DrawShape(const MacRect& rect, uint16_t mode, uint16_t outline,
   TMass::DrawShape(rect, mode, outline, inset);
 }
 
+void TBasicMass::DrawSketchFeedback(const MacPoint& press, const MacPoint& current) {
+  if (press.h == current.h || press.v == current.v) return;
+  MacRect rect(std::min(press.h, current.h), std::min(press.v, current.v),
+               std::max(press.h, current.h), std::max(press.v, current.v));
+  rect.right = Clamp16(rect.right + 1);
+  rect.bottom = Clamp16(rect.bottom + 1);
+  FrameRect(rect);
+}
+
 // ---- TRectangle ------------------------------------------------------------------------------
 
 void TRectangle::ValidateScreenTransform(const Transform2D& view) {
@@ -98,6 +107,12 @@ TVector TRectangle::ConnectionTarget(const TVector& local) {
   return {std::clamp(local.x, b.left, b.right), std::clamp(local.y, b.bottom, b.top)};
 }
 
+bool TRectangle::IsEnclosedBy(const MacRect& rect) {
+  if (rect.left >= rect.right || rect.top >= rect.bottom) return true;
+  MacRect common;
+  return MacRect::Intersect(outline_.box, rect, common) && common == outline_.box;
+}
+
 // ---- TOval -----------------------------------------------------------------------------------
 
 void TOval::DrawShape(const MacRect& rect, uint16_t mode, uint16_t outline, int16_t inset) {
@@ -130,4 +145,28 @@ TVector TOval::ConnectionTarget(const TVector& local) {
   if (lengthSquared == 0.0) return local;
   const double toRim = std::sqrt(ExtentSquared() / lengthSquared);
   return {local.x * toRim, local.y * toRim};
+}
+
+bool TOval::IsEnclosedBy(const MacRect& rect) {
+  const Transform2D& screen = GetScreenTransform();
+  const double cx = screen.tx;
+  const double cy = screen.ty;  // y up: the screen's v is -cy
+  const double r = screen.scale * radiusFormula_->GetValue();
+  if (r == 0.0)
+    return rect.left <= cx && cx <= rect.right && rect.top <= -cy && -cy <= rect.bottom;
+  return rect.left <= cx - r && rect.top <= -(cy + r) && rect.right >= cx + r &&
+         rect.bottom >= r - cy;
+}
+
+void TOval::DrawSketchFeedback(const MacPoint& press, const MacPoint& current) {
+  if (press == current) return;
+  const auto h = static_cast<int16_t>(press.h + 1);
+  const auto v = static_cast<int16_t>(press.v + 1);
+  const MacRect rect(std::min(h, current.h), std::min(v, current.v), std::max(h, current.h),
+                     std::max(v, current.v));
+  FrameOval(rect);
+  const int32_t centreH = (rect.left + rect.right) / 2;
+  const int32_t centreV = (rect.top + rect.bottom) / 2;
+  PortMoveTo(centreH, centreV);
+  PortLineTo((rect.right - rect.left) / 2 - 1, 0);
 }

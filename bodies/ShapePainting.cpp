@@ -48,6 +48,10 @@ PortColourSaver::~PortColourSaver() {
   PortSetPenState(pen_);
 }
 
+void FrameRect(const MacRect& rect) {
+  PortFrameRect(rect);
+}
+
 void InvertRect(const MacRect& rect) {
   PortInvertRect(rect);
 }

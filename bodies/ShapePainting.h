@@ -14,6 +14,7 @@ void FrameOval(const MacRect& rect);
 void PaintPolygonPattern(const PolygonRec& polygon, int16_t patternNumber);
 void FramePolygon(const PolygonRec& polygon);
 void InvertRect(const MacRect& rect);
+void FrameRect(const MacRect& rect);
 // The pen draws dashed lines, or solid ones again.
 void SetDashedPen(bool dashed);
 

@@ -67,6 +67,8 @@ class TBasicMass : public TMass, public TFrameParticipant {
   // Nothing while the mode asks for a valid size (bit 1) and the size is not.
   void DrawShape(const MacRect& rect, uint16_t mode, uint16_t outline, int16_t inset) override;
   using TMass::DrawShape;
+  // The shape in the rectangle two screen points span while it is sketched.
+  virtual void DrawSketchFeedback(const MacPoint& press, const MacPoint& current);
 
   // ---- 4. Filing and recorded frames ----
   uint16_t ReadBlockContents(int16_t code, TObjectReader& reader) override;
@@ -116,6 +118,8 @@ class TRectangle : public TBasicMass {
   const PolygonRec& Outline() const { return outline_; }
   // The nearest point of the rectangle: the local point held inside the bounds.
   TVector ConnectionTarget(const TVector& local) override;
+  // Enclosed when its outline's box lies in the rectangle; an empty rectangle encloses it.
+  bool IsEnclosedBy(const MacRect& rect) override;
   uint16_t GetHotPoint(int16_t index, TVector& point) override;
   int32_t GetHotPointCount() override { return 4; }
   void CheckShape(uint16_t fail) override;
@@ -196,6 +200,8 @@ class TOval : public TBasicMass {
   void DrawShape(const MacRect& rect, uint16_t mode, uint16_t outline, int16_t inset) override;
   // The rim in the direction of the local point.
   TVector ConnectionTarget(const TVector& local) override;
+  bool IsEnclosedBy(const MacRect& rect) override;
+  void DrawSketchFeedback(const MacPoint& press, const MacPoint& current) override;
   using TMass::DrawShape;
 
   // ---- 3. Properties ----

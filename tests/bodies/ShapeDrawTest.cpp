@@ -146,4 +146,38 @@ TEST_F(ShapeDrawTest, SelectionInvertsCornerSquaresAndConnectionLinesAreDashed) 
   EXPECT_EQ(circle.ConnectionTarget({0.0, -8.0}), TVector(0.0, -4.0));
 }
 
+TEST_F(ShapeDrawTest, MarqueesEncloseShapesAndSketchesShowTheirOutline) {
+  TRectangle rectangle;
+  rectangle.Initialize();
+  rectangle.SetNumberProperty(kTagWidth, 20.0);
+  rectangle.SetNumberProperty(kTagHeight, 10.0);
+  Place(rectangle, 30.0, -20.0, 0.0);
+  EXPECT_TRUE(rectangle.IsEnclosedBy(MacRect(19, 14, 41, 26)));
+  EXPECT_TRUE(rectangle.IsEnclosedBy(MacRect(20, 15, 40, 25)));
+  EXPECT_FALSE(rectangle.IsEnclosedBy(MacRect(21, 14, 41, 26)));
+  EXPECT_TRUE(rectangle.IsEnclosedBy(MacRect(5, 5, 5, 5)));  // an empty marquee
+
+  TOval circle;
+  circle.Initialize();
+  circle.SetNumberProperty(kTagRadius, 5.0);
+  Place(circle, 10.0, -10.0, 0.0);
+  EXPECT_TRUE(circle.IsEnclosedBy(MacRect(5, 5, 15, 15)));
+  EXPECT_FALSE(circle.IsEnclosedBy(MacRect(6, 5, 15, 15)));
+  EXPECT_FALSE(circle.IsEnclosedBy(MacRect(5, 5, 15, 14)));
+  circle.SetNumberProperty(kTagRadius, 0.0);
+  Place(circle, 10.0, -10.0, 0.0);
+  EXPECT_TRUE(circle.IsEnclosedBy(MacRect(10, 10, 20, 20)));
+  EXPECT_FALSE(circle.IsEnclosedBy(MacRect(11, 10, 20, 20)));
+
+  rectangle.DrawSketchFeedback(MacPoint(15, 10), MacPoint(5, 5));
+  EXPECT_EQ(At(5, 5), kBlack);
+  EXPECT_EQ(At(15, 10), kBlack);
+  EXPECT_EQ(At(10, 8), kWhite);
+  rectangle.DrawSketchFeedback(MacPoint(5, 30), MacPoint(25, 30));  // no height: nothing
+  EXPECT_EQ(At(15, 30), kWhite);
+  circle.DrawSketchFeedback(MacPoint(30, 5), MacPoint(50, 25));
+  EXPECT_EQ(At(44, 15), kBlack);  // the radius from the centre to the right
+  EXPECT_EQ(At(40, 20), kWhite);
+}
+
 }  // namespace
