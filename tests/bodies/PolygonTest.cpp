@@ -212,6 +212,13 @@ TEST_F(PolygonTest, ASquareIsReCentredOnItsCentroidAndBoundedByItsVertices) {
   EXPECT_FALSE(square.body->HitTestLocal(TVector(1.011, 0.3)));
   EXPECT_TRUE(square.body->HitTestLocal(TVector(0.2, -0.7)));
 
+  // An export asked for more vertices than there are gets those there are.
+  Points exported;
+  square.body->ExportVertices(
+      10, [](const TVector& p, int32_t, void* list) { static_cast<Points*>(list)->push_back(p); },
+      &exported);
+  EXPECT_EQ(exported, Vertices(*square.body));
+
   // Fewer than three vertices: no library call, the stored values and no move.
   TShape two = MakeShape({{0, 0}, {2, 0}});
   two.body->SetCentroidValid(0);
