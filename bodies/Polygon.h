@@ -136,6 +136,12 @@ class TPolygon : public TMass, public TFrameParticipant {
   // Drops a last vertex equal to the first; with strict, fewer than three vertices fail.
   virtual void CheckBeforeRun(uint16_t strict);
   int16_t CheckShapeForRun(uint16_t strict);
+  // The thing's run checks: CheckBeforeRun and CheckShapeForRun.
+  void CheckShape(uint16_t strict) override { CheckBeforeRun(strict); }
+  uint16_t GetShapeError(uint16_t strict) override {
+    return static_cast<uint16_t>(CheckShapeForRun(strict));
+  }
+  uint16_t IsConvertible() override { return 1; }
   void AfterConversion();
 
   // ---- 3. Hit tests, hot points, vertex operations, snapping ----
@@ -219,6 +225,11 @@ class TPolygon : public TMass, public TFrameParticipant {
   void SelectHotPoint(int32_t index);
   // Deletes the selected vertex; a polygon of three vertices refuses.
   void DeleteSelectedHotPoint();
+  // The thing's vertex selection: a selected body with a selected vertex.
+  uint16_t HasSelectedVertex() override;
+  void SelectVertex(int16_t index, int32_t) override { SelectHotPoint(index); }
+  void DeleteSelectedVertex() override { DeleteSelectedHotPoint(); }
+  void DeleteAllVertices() override { ClearVertices(); }
 
   // ---- 6. Resize by a corner ----
   // Starts a resize that keeps the world point anchor and moves grab.

@@ -275,6 +275,10 @@ void TPolygon::SelectHotPoint(int32_t index) {
   Changed();
 }
 
+uint16_t TPolygon::HasSelectedVertex() {
+  return IsStateBit0Set() && selectedVertex_ != 0 ? 1 : 0;
+}
+
 void TPolygon::DeleteSelectedHotPoint() {
   if (selectedVertex_ == 0 || vertexTable_ == nullptr) return;
   if (vertexTable_->GetCount() <= 3) ThrowFailure(kErrTooFewVertices, 0x7F610009);

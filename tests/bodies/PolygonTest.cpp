@@ -236,6 +236,8 @@ TEST_F(PolygonTest, AShapeWithoutAreaIsFlaggedAndRefusedForARunButNotRaised) {
   EXPECT_TRUE(line.body->IsShapeInvalid());
   EXPECT_EQ(centroid, TVector(0, 0));
   EXPECT_EQ(line.body->CheckShapeForRun(1), TPolygon::kErrBadShape);
+  TThing& thing = *line.body;
+  EXPECT_EQ(static_cast<int16_t>(thing.GetShapeError(1)), TPolygon::kErrBadShape);
 
   // A last vertex equal to the first is dropped, and too few remain for a strict check.
   TShape closed = MakeShape({{0, 0}, {1, 0}, {0, 0}});
@@ -322,6 +324,9 @@ TEST_F(PolygonTest, VertexTagsReadAndSetInTheirFrames) {
   square.body->DoAction(Make(kDelete, 4, false));
   EXPECT_EQ(square.body->HasAction(Make(kDelete, 1, false)), 0);
   square.body->SelectHotPoint(1);
+  EXPECT_EQ(square.body->HasSelectedVertex(), 0);  // the body itself is not selected
+  square.body->SetDisplayFlags(1);
+  EXPECT_EQ(square.body->HasSelectedVertex(), 1);
   EXPECT_EQ(ErrorOf([&] { square.body->DeleteSelectedHotPoint(); }), TPolygon::kErrTooFewVertices);
   EXPECT_EQ(square.body->GetHotPointCount(), 3);
 }
