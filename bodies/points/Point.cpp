@@ -78,6 +78,10 @@ void TPoint::ObjectAttached(TLink* object) {
     AttachToBody(static_cast<TMass*>(object));
 }
 
+void TPoint::DrawConnectionToBody() {
+  if (body_ != nullptr) body_->DrawConnectionLine(GetScreenPoint(), GetLocalXY(), outside_);
+}
+
 void TPoint::BodyChanged(TLink* object) {
   if (object != nullptr && object == body_) AnnounceChange();
 }

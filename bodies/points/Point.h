@@ -281,6 +281,8 @@ class TPoint : public TVectorPointBase {
   // The constraint hooks of a constraint in the list; null for one without them.
   static TPointConstraintHooks* HooksOf(TObject* constraint);
   void DrawPointIcon(const MacRect& area, int16_t inset, const char* iconName);
+  // The body's dashed line to the point while the point lies outside it.
+  void DrawConnectionToBody();
   void InvertAround(int16_t before, int16_t after);
 
  private:

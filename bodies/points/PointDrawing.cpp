@@ -38,10 +38,13 @@ void TPoint::Draw(const MacRect& area, uint16_t mode) {
   ForEachConstraint([&](TPointConstraintHooks& hooks, TLink*) {
     hooks.BeforePointDrawing(context, mode, *this, context.showIcon);
   });
+  // The dashed line to the body runs even when a constraint hides the icon.
+  DrawConnectionToBody();
   if (context.showIcon != 0) DrawPointIcon(area, 4, locked_ != 0 ? "LockedPointIcon" : "PointIcon");
   ForEachConstraint([&](TPointConstraintHooks& hooks, TLink*) {
     hooks.AfterPointDrawing(context, mode, *this);
   });
+  DrawVectors(area, mode);
 }
 
 void TPoint::Highlight(uint16_t oldState, uint16_t newState) {

@@ -539,3 +539,19 @@ TEST_F(PointDrawTest, ThePointIconIsDrawnAtItsScreenPointUnlessAConstraintHidesI
   far->Draw(area, 0);
   EXPECT_GT(canvas->Count(black), before);
 }
+
+TEST_F(PointDrawTest, APointOutsideItsBodyIsJoinedToItByADashedLineEvenWithItsIconHidden) {
+  TPoint* point = AddPoint(kPointTag, 7, body, {30.0, -20.0, 0.0});
+  auto hiding = std::make_unique<TFakeConstraint>();
+  hiding->hideIcon = true;
+  point->AddConstraint(hiding.get());
+  const MacRect area(0, 0, 64, 48);
+  point->Draw(area, 0);
+  EXPECT_EQ(canvas->Count(RGB(0, 0, 0)), 0);
+  point->SetOutsideFlag(1);
+  point->Draw(area, 0);
+  EXPECT_GT(canvas->Count(RGB(0, 0, 0)), 10);
+  // The icon stays hidden: its upper bar is not drawn.
+  EXPECT_EQ(canvas->At(30, 16), RGB(255, 255, 255));
+  point->RemoveConstraint(hiding.get());
+}
