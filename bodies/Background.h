@@ -28,6 +28,7 @@ class TZeroMass : public TMass {
   // ---- 1. Lifecycle and commands ----
   void Initialize() override;
   Str255 GetKindName() const override { return "Background"; }
+  ScriptKind GetScriptKind() const override { return ScriptKind::kBackground; }
   void SetShowAxes(uint16_t show);
   uint16_t GetShowAxes() const { return showAxes_; }
   // Command 1076 is enabled and checked while the axes show.

@@ -6,6 +6,7 @@
 #include <numbers>
 
 #include "bodies/BodyMaterial.h"
+#include "bodies/BodyScripting.h"
 #include "tests/bodies/ShapeTestSupport.h"
 
 namespace shape_test {
@@ -323,6 +324,31 @@ TEST_F(BodyPropertiesTest, AChargeGivenByAFormulaIsRecordedAndShownFrameByFrame)
   const auto read = ReadOne<TRectangle>(Document(*body));
   ASSERT_NE(read, nullptr);
   EXPECT_EQ(read->CountElements(), 1);
+}
+
+TEST_F(BodyPropertiesTest, ScriptObjectsComeFromTheScriptingLayersMakerOnce) {
+  static int made = 0;
+  static TMass::ScriptKind lastKind = TMass::ScriptKind::kBody;
+  made = 0;
+  auto rectangle = Rectangle(1.0, 1.0);
+  EXPECT_EQ(rectangle->GetScriptObject(&made), nullptr);  // no scripting layer yet
+  InstallBodyScriptMaker([](TMass&, TMass::ScriptKind kind, void*) {
+    ++made;
+    lastKind = kind;
+    return std::make_unique<TObject>();
+  });
+  EXPECT_EQ(rectangle->GetScriptObject(nullptr), nullptr);  // no owner asks
+  TObject* object = rectangle->GetScriptObject(&made);
+  ASSERT_NE(object, nullptr);
+  EXPECT_EQ(rectangle->GetScriptObject(&made), object);
+  EXPECT_EQ(made, 1);
+  EXPECT_EQ(lastKind, TMass::ScriptKind::kRectangle);
+  Circle(1.0)->GetScriptObject(&made);
+  EXPECT_EQ(lastKind, TMass::ScriptKind::kCircle);
+  Make<TZeroMass>()->GetScriptObject(&made);
+  EXPECT_EQ(lastKind, TMass::ScriptKind::kBackground);
+  EXPECT_EQ(made, 3);
+  InstallBodyScriptMaker(nullptr);
 }
 
 }  // namespace
