@@ -13,6 +13,7 @@
 
 #include "bodies/Body.h"
 #include "bodies/BodyClasses.h"
+#include "bodies/DXFOutput.h"
 #include "bodies/lines/Line.h"
 #include "core/ClassRegistry.h"
 #include "core/Handle.h"
@@ -60,6 +61,22 @@ class TFakeConstraint : public TLink, public TPointConstraintHooks {
   bool IsFixing() override { return fixing; }
   bool IsInactive() override { return inactive; }
   TList* OwnPoints() override { return &points; }
+};
+
+// A drawing export that writes its entities as text.
+class TDXFRecorder : public TDXFOutput {
+ public:
+  std::string text;
+  void BeginEntity(int16_t kind, const Str255&) override {
+    text += "entity " + std::to_string(kind) + ";";
+  }
+  void WriteValue(int16_t group, double value, int32_t) override {
+    text += std::to_string(group) + "=" + std::to_string(value) + ";";
+  }
+  void WriteCoords(double x, double y, double z, int32_t dimension, int16_t first) override {
+    text += "at" + std::to_string(first) + " " + std::to_string(x) + " " + std::to_string(y) +
+            " " + std::to_string(z) + (dimension == kDimLength ? " m;" : " ?;");
+  }
 };
 
 class PointTest : public ::testing::Test {
@@ -390,6 +407,11 @@ TEST_F(PointTest, APointIsHitInASevenPixelSquareAndTheCentreOfMassInANineSquare)
   EXPECT_TRUE(point->SnapTest(0.1, {10.05, -20.05}, world, local, found));
   EXPECT_EQ(found, 1);
   EXPECT_FALSE(point->SnapTest(0.1, {10.2, -20.0}, world, local, found));
+
+  // Drawing export: a POINT entity at the world position.
+  TDXFRecorder dxf;
+  EXPECT_TRUE(point->ExportDXF(dxf, 4));
+  EXPECT_EQ(dxf.text, "entity 1;at0 10.000000 -20.000000 0.000000 m;");
 }
 
 TEST_F(PointTest, ConstraintsDrawAroundThePointAndMayHideItsIcon) {
@@ -470,6 +492,13 @@ TEST_F(PointTest, LinesAreHitNearTheSegmentAndTheNearestFreeEndIsFound) {
   ASSERT_EQ(made.size(), 1u);
   ASSERT_TRUE(made[0]->IsMemberClass(TLine::kClassID));
   EXPECT_EQ(static_cast<TLine&>(*made[0]).GetEndPoint2(), TVector(1.0, 0.0));
+
+  // Drawing export: one LINE entity with both ends, lengths converted.
+  TDXFRecorder dxf;
+  EXPECT_FALSE(slanted->ExportDXF(dxf, 3));
+  EXPECT_TRUE(slanted->ExportDXF(dxf, 4));
+  EXPECT_EQ(dxf.text, "entity 3;at0 0.000000 0.000000 0.000000 m;at1 100.000000 -100.000000 "
+                      "0.000000 m;");
 
   // Moving keeps length and direction.
   slanted->MoveTo({0.0, 0.0});
