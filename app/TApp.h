@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "core/CommandNesting.h"
+#include "platform/win32/WindowTypes.h"
 #include "model/command/CommandHandler.h"
 
 class TApp : public TFailureReporter {
@@ -42,6 +43,13 @@ class TApp : public TFailureReporter {
   int CommandNestingDepth() const { return nesting_.Depth(); }
   // The last handler of every chain: performs, queues, undoes and redoes commands.
   TCommandHandler& Commands() { return commands_; }
+
+  // The program's event loop, with the main frame as the parent of progress dialogs while it
+  // runs. Before each event every queued command is performed (a failure is reported once and
+  // the loop goes on); when the events run out after some were handled, the handlers of the
+  // idle chains get their time, and later idle time comes through the event loop's timer.
+  // Answers the exit code of WM_QUIT, or -1 when no event can arrive any more.
+  int32_t RunEventLoop(HWND mainFrame);
 
  private:
   std::FILE* errorStream_;

@@ -3,13 +3,15 @@
 #include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/TApp.h"
+#include "core/Alert.h"
 #include "core/ClassRegistry.h"
 #include "core/Failure.h"
+#include "model/world/QVDoc.h"
 #include "platform/display/SdlPresenter.h"
 #include "platform/win32/Message.h"
 #include "platform/win32/Window.h"
@@ -21,7 +23,35 @@ void PrintVersion() {
 }
 
 void PrintUsage() {
-  std::printf("Usage: yarrowby [--version] [--help]\n");
+  std::printf("Usage: yarrowby [--version] [--help] [document.yb]\n");
+}
+
+// What the command line asks for.
+struct CommandLine {
+  bool version = false;
+  bool help = false;
+  std::string document;
+};
+
+// Answers false, having said why, when the command line cannot be followed.
+bool ParseCommandLine(int argc, char** argv, CommandLine& line) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string argument = argv[i];
+    if (argument == "--version") {
+      line.version = true;
+    } else if (argument == "--help") {
+      line.help = true;
+    } else if (argument.size() > 1 && argument[0] == '-') {
+      std::fprintf(stderr, "yarrowby: unknown argument \"%s\"\n", argv[i]);
+      return false;
+    } else if (!line.document.empty()) {
+      std::fprintf(stderr, "yarrowby: one document at a time: \"%s\" was not opened\n", argv[i]);
+      return false;
+    } else {
+      line.document = argument;
+    }
+  }
+  return true;
 }
 
 // A tag's four characters, with bytes outside printable ASCII as \xHH.
@@ -50,6 +80,38 @@ void PrintRegisteredClasses() {
   }
 }
 
+// The name a class was registered with, or its identifier when it has none.
+std::string ClassName(int16_t classId) {
+  for (int32_t i = 0; i < ClassRegistryCount(); ++i) {
+    const TClassInfo& info = ClassInfoAt(i);
+    if (info.classId == classId) return info.name.c_str();
+  }
+  return "class " + std::to_string(classId);
+}
+
+// Reads the document named on the command line. A failure goes the alert road (the alert on
+// the display, the error on standard error) with the file's name, and answers null.
+std::unique_ptr<TQVDoc> OpenDocument(TApp& app, const std::string& path) {
+  try {
+    auto document = std::make_unique<TQVDoc>();
+    document->ReadDocument(path);
+    return document;
+  } catch (const QVException& failure) {
+    std::fprintf(stderr, "yarrowby: the document \"%s\" could not be opened\n", path.c_str());
+    app.ShowError(failure.error() != kErrNone ? failure.error() : kErrIO, failure.message());
+    return nullptr;
+  }
+}
+
+void PrintWorld(const std::string& path, TQVDoc& document) {
+  const std::vector<TLink*> objects = document.World().Objects();
+  std::printf("Opened %s: %zu objects\n", path.c_str(), objects.size());
+  for (const TLink* object : objects) {
+    std::printf("  %-28s %" PRId16 "\n", ClassName(object->GetClassID()).c_str(),
+                object->GetIdentifier());
+  }
+}
+
 LRESULT MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_DESTROY) {
     PostQuitMessage(0);
@@ -61,7 +123,7 @@ LRESULT MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
 // With a display, the program's main window appears (empty so far) and the program runs until
 // it is closed; without one the program says that no window was opened. Answers false when a
 // display was there but no window could be opened on it.
-bool RunMainWindowWhenDisplayed() {
+bool RunMainWindowWhenDisplayed(TApp& app) {
   if (!DisplayAvailable()) {
     std::printf("No display (neither DISPLAY nor WAYLAND_DISPLAY is set), so no window was "
                 "opened.\n");
@@ -84,11 +146,7 @@ bool RunMainWindowWhenDisplayed() {
   const HWND window =
       CreateWindowEx(0, "YarrowbyMain", "Yarrowby", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CW_USEDEFAULT,
                      0, CW_USEDEFAULT, 0, nullptr, nullptr, nullptr);
-  MSG message;
-  while (window && GetMessage(&message, nullptr, 0, 0) > 0) {
-    TranslateMessage(&message);
-    DispatchMessage(&message);
-  }
+  if (window) app.RunEventLoop(window);
   ResetWindowSystem();
   SetWindowPresenter(nullptr);
   if (!window) std::fprintf(stderr, "yarrowby: the main window could not be created\n");
@@ -98,18 +156,18 @@ bool RunMainWindowWhenDisplayed() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--version") == 0) {
-      PrintVersion();
-      return 0;
-    }
-    if (std::strcmp(argv[i], "--help") == 0) {
-      PrintUsage();
-      return 0;
-    }
-    std::fprintf(stderr, "yarrowby: unknown argument \"%s\"\n", argv[i]);
+  CommandLine line;
+  if (!ParseCommandLine(argc, argv, line)) {
     PrintUsage();
     return 2;
+  }
+  if (line.version) {
+    PrintVersion();
+    return 0;
+  }
+  if (line.help) {
+    PrintUsage();
+    return 0;
   }
 
   TApp app;
@@ -123,8 +181,21 @@ int main(int argc, char** argv) {
   }
   PrintVersion();
   PrintRegisteredClasses();
+  std::unique_ptr<TQVDoc> document;
+  if (!line.document.empty()) {
+    document = OpenDocument(app, line.document);
+    // Without a display the error on standard error is all the user sees: stop there. With
+    // one, the alert was shown and the program goes on.
+    if (!document && !DisplayAvailable()) {
+      app.TermUnits();
+      app.FreeResourceDlls();
+      return 1;
+    }
+    if (document && !DisplayAvailable()) PrintWorld(line.document, *document);
+  }
   std::fflush(stdout);
-  const bool shown = RunMainWindowWhenDisplayed();
+  const bool shown = RunMainWindowWhenDisplayed(app);
+  document.reset();
   app.TermUnits();
   app.FreeResourceDlls();
   return shown ? 0 : 1;
