@@ -7,6 +7,7 @@
 
 #include "bodies/BodyMaterial.h"
 #include "bodies/BodyScripting.h"
+#include "bodies/assembly/AssemblyEntry.h"
 #include "tests/bodies/ShapeTestSupport.h"
 
 namespace shape_test {
@@ -324,6 +325,32 @@ TEST_F(BodyPropertiesTest, AChargeGivenByAFormulaIsRecordedAndShownFrameByFrame)
   const auto read = ReadOne<TRectangle>(Document(*body));
   ASSERT_NE(read, nullptr);
   EXPECT_EQ(read->CountElements(), 1);
+}
+
+TEST_F(BodyPropertiesTest, APositionMadeConstantByACommandIsLockedInTheAssembly) {
+  TAssemblySolver* solver = nullptr;
+  ASSERT_EQ(AssemblyCreate(0, solver), 0);
+  auto body = Rectangle(1.0, 1.0);
+  body->SetPlacement({3.0, 2.0, 0.25});
+  const TFormula five(5.0);
+  body->ChangeProperty(kTagPosX, &five, solver);
+  EXPECT_EQ(body->PositionX()->GetValue(), 5.0);
+  // A position given as a formula text is the formula's business: no lock.
+  auto other = Rectangle(1.0, 1.0);
+  TFormula text;
+  text.SetFromPieces("1 + 1");
+  other->ChangeProperty(kTagPosY, &text, solver);
+  TFrameRecord* records = nullptr;
+  int32_t count = 0;
+  uint32_t pushed = 0;
+  double error = 0.0;
+  ASSERT_EQ(AssemblySolve(solver, nullptr, nullptr, 1e-10, records, count, pushed, error), 0);
+  ASSERT_EQ(count, 1);
+  EXPECT_EQ(records[0].owner, static_cast<const void*>(body.get()));
+  EXPECT_NEAR(records[0].world.x, 5.0, 1e-10);
+  EXPECT_NEAR(records[0].world.y, 2.0, 1e-10);
+  EXPECT_NEAR(records[0].world.angle, 0.25, 1e-10);
+  AssemblyFree(solver);
 }
 
 TEST_F(BodyPropertiesTest, ScriptObjectsComeFromTheScriptingLayersMakerOnce) {
