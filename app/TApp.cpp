@@ -57,6 +57,7 @@ const Unit kUnits[] = {
     {InstallWorldBridge, nullptr},           // world base: its engine and recorded frames
     {RegisterCustomConstraintClasses, FreeCustomConstraintGlobals},  // custom constraints
     {RegisterSpringClasses, nullptr},                                // springs and dampers
+    {RegisterPistonClasses, nullptr},                                // pistons
     {RegisterPinRopeRodClasses, nullptr},                            // pins, ropes and rods
     {LoadClassHierarchy, nullptr},
     {RegisterGeometryManager, FreeGeometryManager},

@@ -26,8 +26,16 @@ double AngleOf(TLink* object) {
 }  // namespace
 
 TCnstr::~TCnstr() {
-  // The attached objects stay; they only forget this constraint.
-  while (!attached_.empty()) DetachObject(attached_.back());
+  // The attached objects stay and forget this constraint; one that went first (a world takes
+  // its objects down in any order) is no longer linked and is left alone.
+  while (!attached_.empty()) {
+    TLink* object = attached_.back();
+    if (GetIdentityIndex(object) != -1) {
+      DetachObject(object);
+    } else {
+      attached_.pop_back();
+    }
+  }
 }
 
 void TCnstr::Initialize() {

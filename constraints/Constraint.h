@@ -293,6 +293,8 @@ class TTwoPointConstraint : public TConstraint {
   virtual bool HasQuantity() const { return false; }
   // Whether the quantity stays as it is although the ends are difference apart from it.
   virtual bool KeepsQuantity(double /*difference*/) const { return true; }
+  // What the quantity stands for, measured on the ends: their distance by default.
+  virtual double MeasuredQuantity() const { return PathLength(); }
   // After reading: the quantity follows the distance of the two ends when they no longer agree.
   virtual void AdjustQuantityToGeometry();
   TFormula& Quantity() { return *quantity_; }
@@ -303,6 +305,8 @@ class TTwoPointConstraint : public TConstraint {
   void SetFormulaProperty(uint32_t tag, const TFormula& formula) override;
   void ReadKindBlock(TObjectReader& reader) override;
   void WriteKindBlock(TObjectWriter& writer) override;
+  // Once every object is read and placed, the quantity is compared with the ends.
+  void EndReading(TObjectReader& reader) override;
 
  protected:
   // What reading the kind's block leaves behind: the next adjustment compares.

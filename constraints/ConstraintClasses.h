@@ -6,5 +6,7 @@ void RegisterCustomConstraintClasses();
 void FreeCustomConstraintGlobals();
 void RegisterSpringClasses();
 void RegisterPinClasses();
+void RegisterPinRopeRodClasses();
+void RegisterPistonClasses();
 // Start-up's last word on the size of new constraints, once every class is registered.
 void SettleDefaultConstraintSize();

@@ -35,7 +35,7 @@ void TTwoPointConstraint::AdjustQuantityToGeometry() {
   if (quantityRead_ == 0) return;
   quantityRead_ = 0;
   if (!HasQuantity() || AttachedCount() != 2) return;
-  const double current = PathLength();
+  const double current = MeasuredQuantity();
   const double difference = current - quantity_->GetValue();
   if (NearlyEqual(quantity_->GetValue(), current)) return;
   if (KeepsQuantity(difference)) return;
@@ -79,4 +79,9 @@ void TTwoPointConstraint::ReadKindBlock(TObjectReader& reader) {
   reader.ReadFormula(*quantity_);
   MarkChanged();
   quantityRead_ = 1;
+}
+
+void TTwoPointConstraint::EndReading(TObjectReader& reader) {
+  TConstraint::EndReading(reader);
+  AdjustQuantityToGeometry();
 }

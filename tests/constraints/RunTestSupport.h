@@ -17,6 +17,8 @@
 #include "bodies/points/Point.h"
 #include "constraints/ConstraintClasses.h"
 #include "constraints/Pin.h"
+#include "constraints/Pistons.h"
+#include "constraints/Ropes.h"
 #include "constraints/Springs.h"
 #include "simulation/DimensionCode.h"
 #include "core/ClassRegistry.h"
@@ -93,7 +95,10 @@ inline std::vector<uint8_t> FactTable() {
       {kBlockGroup, TGroup::kTag},                 {kBlockRunSettings, kEngineTag},
       {TCnstr::kBlockRecord, TWeightField::kTag},  {TPoint::kBlockSolverRecord, kPointTag},
       {TPin::kBlockKind, kPinTag},                 {5207, kLSpringTag},
-      {5220, kLDamperTag},                         {5020, kLDampSpringTag}};
+      {5220, kLDamperTag},                         {5020, kLDampSpringTag},
+      {TLRope::kBlockKind, kRopeTag},              {5257, kRodTag},
+      {TRRope::kBlockKind, kRotationalRopeTag},    {5255, kLPistonTag},
+      {5258, kRPistonTag}};
   const auto count = static_cast<int16_t>(std::size(entries));
   std::vector<uint8_t> bytes(2 + 6 * static_cast<size_t>(count));
   std::memcpy(bytes.data(), &count, 2);
@@ -125,7 +130,8 @@ class ConstraintRunTest : public ::testing::Test {
     RegisterBodyClasses();
     RegisterCustomConstraintClasses();
     RegisterSpringClasses();
-    RegisterPinClasses();
+    RegisterPinRopeRodClasses();
+    RegisterPistonClasses();
     SettleDefaultConstraintSize();
     RegisterClassInfo("TWeightField", TWeightField::kTag, TWeightField::kClassID, NewField,
                       sizeof(TWeightField));
@@ -152,6 +158,24 @@ class ConstraintRunTest : public ::testing::Test {
     FreeClassRegistry();
     FreeEngineLibrary();
     FreeHandlePool();
+  }
+  // A box of the mass, its reference point at (x, y).
+  static TRectangle& AddBox(TWorldDoc& world, int16_t identifier, double mass, double x,
+                            double y) {
+    TRectangle& box = Add<TRectangle>(world, identifier);
+    box.SetNumberProperty(kTagWidth, 0.1);
+    box.SetNumberProperty(kTagHeight, 0.1);
+    box.SetMass(mass);
+    box.SetFormulaProperty(kTagPosX, TFormula(x));
+    box.SetFormulaProperty(kTagPosY, TFormula(y));
+    return box;
+  }
+  // A point at (x, y) of the body's frame.
+  static TPoint& AddPoint(TWorldDoc& world, int16_t identifier, TMass& body, double x, double y) {
+    TPoint& point = Add<TPoint>(world, identifier);
+    point.AttachToBody(&body);
+    point.SetLocalPosition({x, y, 0.0});
+    return point;
   }
   template <class T>
   static T& Add(TWorldDoc& world, int16_t identifier) {

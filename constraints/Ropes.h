@@ -1,0 +1,105 @@
+#pragma once
+// Ropes, separators and rods keep the distance of their ends (or the path length over more than
+// two points: a pulley line) at, below or above their length; the rotational rope bounds the
+// relative rotation of the bodies it joins.
+//
+// Contents:
+//   TLRope (680): type, acting test, amplitude of the drawn slack, goals     Ropes.cpp
+//   TRod (681): a rigid TLRope under its own class and blocks                Ropes.cpp
+//   TRRope (679): lower and upper rotation limits                            Ropes.cpp
+//   Filing of blocks 5256/5222, 5257/5239 and 5223; registration            RopeFiling.cpp
+
+#include <memory>
+
+#include "constraints/Constraint.h"
+
+inline constexpr uint32_t kRopeTag = MakeTag("rope");
+inline constexpr uint32_t kRodTag = MakeTag("TRod");
+inline constexpr uint32_t kRotationalRopeTag = MakeTag("lckR");
+inline constexpr uint32_t kTagRopeType = MakeTag("tyRo");
+inline constexpr uint32_t kTagRopeElasticity = MakeTag("eLas");
+inline constexpr uint32_t kTagMinRotation = MakeTag("minR");
+inline constexpr uint32_t kTagMaxRotation = MakeTag("maxR");
+
+class TLRope : public TTwoPointConstraint {
+  DECLARE_CLASS_ID(680, TTwoPointConstraint)
+
+ public:
+  enum Type : int32_t { kRigid = 0, kSeparator = 1, kRope = 2 };
+  static constexpr int16_t kBlockKind = 5256;
+  static constexpr int16_t kBlockOldKind = 5222;
+  static constexpr int16_t kCmdEditActivation = 5310;
+  static constexpr int16_t kCmdEditLength = 5311;
+  static constexpr int16_t kCmdEditElasticity = 5312;
+
+  static TObject* CreateObject();
+  void Initialize() override;
+  int32_t GetType() const { return type_; }
+  void SetType(int32_t type);
+  double GetAmplitude() const { return amplitude_; }
+  // Brings the length in line after reading, then measures the slack or compression the
+  // drawing shows.
+  void UpdateAmplitude();
+  // Whether the rope acts with its ends where they are now.
+  bool IsActing() const;
+  bool HitsShape(double x, double y) const;
+  virtual int16_t GetKindNumber() const;
+  Str255 GetInMenuName() const { return "InRopeMenu"; }
+
+  int32_t QuantityUnit() const override { return 0x01000000; }
+  bool HasQuantity() const override { return AttachedCount() < 3; }
+  bool KeepsQuantity(double) const override { return type_ == kSeparator || type_ == kRope; }
+  void MarkGoals() override;
+  TFormula* GetFormulaProperty(uint32_t tag, double* first, double* second, int32_t* dimension,
+                               uint16_t* flag) override;
+  void SetFormulaProperty(uint32_t tag, const TFormula& formula) override;
+  uint16_t GetShortProperty(uint32_t tag, uint16_t& value, void* extra) override;
+  void SetShortProperty(uint32_t tag, uint16_t value) override;
+
+  int16_t KindBlockCode() const override { return kBlockKind; }
+  virtual int16_t OldKindBlockCode() const { return kBlockOldKind; }
+  void ReadKindBlock(TObjectReader& reader) override;
+  void WriteKindBlock(TObjectWriter& writer) override;
+  uint16_t ReadBlockContents(int16_t code, TObjectReader& reader) override;
+
+ private:
+  int32_t type_ = kRigid;
+  double amplitude_ = 1.0;
+};
+
+class TRod : public TLRope {
+  DECLARE_CLASS_ID(681, TLRope)
+
+ public:
+  static TObject* CreateObject();
+  int16_t KindBlockCode() const override { return 5257; }
+  int16_t OldKindBlockCode() const override { return 5239; }
+  int16_t GetKindNumber() const override { return 2504; }
+};
+
+class TRRope : public TConstraint {
+  DECLARE_CLASS_ID(679, TConstraint)
+
+ public:
+  static constexpr int16_t kBlockKind = 5223;
+  static TObject* CreateObject();
+  void Initialize() override;
+  TFormula& MinRotation() { return *minR_; }
+  TFormula& MaxRotation() { return *maxR_; }
+  int32_t KindGoalCount() const override { return TConstraint::KindGoalCount() + 1; }
+  void MarkGoals() override;
+  Str255 GetInMenuName() const { return "InRRopeMenu"; }
+  TFormula* GetFormulaProperty(uint32_t tag, double* first, double* second, int32_t* dimension,
+                               uint16_t* flag) override;
+  void SetFormulaProperty(uint32_t tag, const TFormula& formula) override;
+  int16_t KindBlockCode() const override { return kBlockKind; }
+  void ReadKindBlock(TObjectReader& reader) override;
+  void WriteKindBlock(TObjectWriter& writer) override;
+
+ private:
+  std::unique_ptr<TFormula> minR_;
+  std::unique_ptr<TFormula> maxR_;
+};
+
+// Enters the pin, TLRope, TRRope and TRod in the class registry, in that order.
+void RegisterPinRopeRodClasses();
