@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "bodies/BodyTags.h"
+#include "bodies/ShapePainting.h"
 #include "core/ClassRegistry.h"
 #include "core/Failure.h"
 #include "core/Resources.h"
@@ -302,4 +303,19 @@ void TCurvPoly::ResizeTo(const TVector& world, uint16_t keepMinimum) {
   InvalidateScreenCache();
   VerticesChanged();
   ComputeExtent();
+}
+
+void TCurvPoly::DrawShape(const MacRect& rect, uint16_t mode, uint16_t outline, int16_t inset) {
+  if (curved_ == 0 || (mode & 2) == 0 || outline == 0) {
+    TPolygon::DrawShape(rect, mode, outline, inset);
+    return;
+  }
+  PolygonRec& shape = OutlineRecord();
+  if (!shape.points.empty()) {
+    if (inset != 0) PolygonOffset(&shape, inset, inset);
+    UseOutlineColour();
+    FramePolygon(shape);
+    if (inset != 0) PolygonOffset(&shape, -inset, -inset);
+  }
+  TMass::DrawShape(rect, mode, outline, inset);
 }

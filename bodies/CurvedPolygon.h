@@ -75,6 +75,8 @@ class TCurvPoly : public TPolygon {
   bool HitTestLocal(const TVector& p) override;
   void ShapeChanged(uint16_t changed) override;
   void ResizeTo(const TVector& world, uint16_t keepMinimum) override;
+  // A traced curve is framed whole: it has no edge to leave out.
+  void DrawShape(const MacRect& rect, uint16_t mode, uint16_t outline, int16_t inset) override;
 
  private:
   struct SplineDeleter {

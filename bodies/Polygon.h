@@ -241,16 +241,17 @@ class TPolygon : public TMass, public TFrameParticipant {
   bool IsResizing() const { return resize_ != nullptr; }
 
   // ---- 7. Screen outline and drawing ----
-  // Brings the outline up to date for the view transform (world to screen).
+  // The screen transform, and with it the outline: the vertices on the screen, closed.
+  void ValidateScreenTransform(const Transform2D& view) override;
   virtual void UpdateOutline(const Transform2D& view);
   void InvalidateScreenCache() override;
-  // Draws the outline made last: mode 0 fills with the body's pattern and frames it; mode bit 1
-  // frames only; mode bit 2 traces the edges with the pen, leaving out the closing edge. inset
-  // moves the outline by (inset, inset) while it is drawn.
-  virtual void DrawShape(const MacRect& rect, uint16_t mode, uint16_t outline, int16_t inset);
   const PolygonRec& GetOutline() const { return outline_; }
   // True when the outline has no point or its box lies inside the rectangle.
   bool IsEnclosedBy(const MacRect& rect) const;
+  // Mode 0 fills the outline with the body's pattern and frames it as it stands; mode bit 1
+  // frames only; mode bit 2 traces the edges with the pen, leaving out the closing edge. Framing
+  // and tracing move the outline by (inset, inset) while they draw.
+  void DrawShape(const MacRect& rect, uint16_t mode, uint16_t outline, int16_t inset) override;
 
  protected:
   // Sets the outline to the screen images of the points, closed by repeating the first.
@@ -258,6 +259,8 @@ class TPolygon : public TMass, public TFrameParticipant {
   std::vector<TVector> VertexList();
   void NoteVertexTag(uint32_t tag) { vertexTag_ = tag; }
   bool IsHoldingPosition() const { return holdPosition_ != 0; }
+  void DrawOutline(uint16_t mode, uint16_t outline, int16_t inset);
+  PolygonRec& OutlineRecord() { return outline_; }
 
  private:
   struct ResizeRecord {

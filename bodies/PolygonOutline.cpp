@@ -3,18 +3,21 @@
 #include <algorithm>
 
 #include "bodies/Polygon.h"
+#include "bodies/ShapePainting.h"
 #include "core/port/Port.h"
 
 // ---- 7. Screen outline -------------------------------------------------------------------------
 
-void TPolygon::UpdateOutline(const Transform2D& view) {
-  if (!IsScreenValid()) {
-    ValidateScreenTransform(view);
-    outlineValid_ = 0;
-  }
-  if (outlineValid_ != 0) return;
+void TPolygon::ValidateScreenTransform(const Transform2D& view) {
+  const bool wasValid = IsScreenValid();
+  TMass::ValidateScreenTransform(view);
+  if (wasValid && outlineValid_ != 0) return;
   SetOutlinePoints(VertexList());
   outlineValid_ = 1;
+}
+
+void TPolygon::UpdateOutline(const Transform2D& view) {
+  ValidateScreenTransform(view);
 }
 
 void TPolygon::InvalidateScreenCache() {
@@ -22,16 +25,20 @@ void TPolygon::InvalidateScreenCache() {
   outlineValid_ = 0;
 }
 
-void TPolygon::DrawShape(const MacRect&, uint16_t mode, uint16_t outline, int16_t inset) {
-  if (outline_.points.empty()) return;
-  const bool plain = (mode & 3) == 0;
-  const int16_t pattern = GetPatternNumber();
-  if (plain && IsFilled() != 0 && outline != 0) {
-    PortFillPolygonPatternOutlined(&outline_, pattern);
-    return;
+void TPolygon::DrawShape(const MacRect& rect, uint16_t mode, uint16_t outline, int16_t inset) {
+  if (!outline_.points.empty()) DrawOutline(mode, outline, inset);
+  TMass::DrawShape(rect, mode, outline, inset);
+}
+
+void TPolygon::DrawOutline(uint16_t mode, uint16_t outline, int16_t inset) {
+  const bool fills = (mode & 3) == 0 && IsFilled() != 0;
+  if (inset != 0 && !(fills && outline != 0)) PolygonOffset(&outline_, inset, inset);
+  if (fills) {
+    UseFillColour();
+    PaintPolygonPattern(outline_, GetPatternNumber());
   }
-  if (inset != 0) PolygonOffset(&outline_, inset, inset);
   if (outline != 0) {
+    UseOutlineColour();
     if ((mode & 2) != 0) {
       // Traced edge by edge, so that a polygon being recorded takes the points; the closing
       // edge is left to the caller.
@@ -40,11 +47,10 @@ void TPolygon::DrawShape(const MacRect&, uint16_t mode, uint16_t outline, int16_
       for (size_t i = 1; i + 1 < p.size(); ++i)
         RecordPolygonPoint(p[i].x, p[i].y);
     } else {
-      PortFramePolygon(&outline_);
+      FramePolygon(outline_);
     }
   }
-  if (IsFilled() != 0 && plain) PortFillPolygonPattern(&outline_, pattern);
-  if (inset != 0) PolygonOffset(&outline_, -inset, -inset);
+  if (inset != 0 && !(fills && outline != 0)) PolygonOffset(&outline_, -inset, -inset);
 }
 
 void TPolygon::SetOutlinePoints(const std::vector<TVector>& points) {

@@ -476,6 +476,20 @@ TEST_F(PolygonTest, TheOutlineIsDrawnFilledOrTracedWhereTheViewPutsIt) {
   EXPECT_EQ(traced.At(20, 20), white);  // the closing edge is not drawn
   EXPECT_EQ(traced.At(30, 20), white);  // nor the inside
 
+  // A curve traced is framed whole.
+  TShape curve = MakeShape(kSquare, kCurvedPolygonTag);
+  curve.body->SetFlagProperty(MakeTag("curv"), 1);
+  curve.body->UpdateOutline(view);
+  MemoryCanvas round(64, 48);
+  SetPortDC(round.dc());
+  curve.body->DrawShape(MacRect(0, 0, 64, 48), 2, 1, 0);
+  const MacRect box = curve.body->GetOutline().box;
+  EXPECT_LT(box.left, 20);  // the curve bulges past the square's sides
+  const int32_t middle = (box.top + box.bottom) / 2;
+  EXPECT_NE(round.At(box.left, middle), white);
+  EXPECT_NE(round.At(box.right, middle), white);
+  SetPortDC(traced.dc());
+
   // Moving the body makes the outline again at the next update.
   filled.body->MoveBy(TVector(1, 0));
   filled.body->UpdateOutline(view);
