@@ -2,6 +2,7 @@
 
 #include "bodies/lines/Line.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -19,6 +20,18 @@ constexpr int32_t kDimLength = 0x01000000;
 constexpr int16_t kExportDXF = 4;
 constexpr uint16_t kThickMode = 4;
 constexpr int16_t kHitReach = 5;
+
+// Puts the port's pen back as it was when the drawing is done, even when it fails.
+class PenSaver {
+ public:
+  PenSaver() { PortGetPenState(saved_); }
+  ~PenSaver() { PortSetPenState(saved_); }
+  PenSaver(const PenSaver&) = delete;
+  PenSaver& operator=(const PenSaver&) = delete;
+
+ private:
+  PenState saved_{};
+};
 
 bool Within(const MacPoint& a, const MacPoint& b, int32_t reach) {
   return std::abs(a.h - b.h) <= reach && std::abs(a.v - b.v) <= reach;
@@ -279,13 +292,15 @@ void TLine::DrawShape(const MacRect&, uint16_t mode) {
 
 void TLine::DrawLine(uint16_t mode) {
   UpdateScreenPoints();
+  const PenSaver pen;
   if ((mode & kThickMode) != 0) return DrawThickLine(screenEnd1_, screenEnd2_);
   PortSetPenSize(1, 1);
   PortMoveTo(screenEnd1_.h, screenEnd1_.v);
-  PortLineTo(screenEnd2_.h, screenEnd2_.v);
+  PortLineTo(screenEnd2_.h - screenEnd1_.h, screenEnd2_.v - screenEnd1_.v);
 }
 
 void TLine::DrawThickLine(MacPoint p1, MacPoint p2) {
+  const PenSaver pen;
   PortSetPenSize(2, 2);
   // A line that rises to the right is drawn a pixel higher, so that the pen's square sits on it.
   if ((p2.h < p1.h && p2.v >= p1.v) || (p2.h >= p1.h && p2.v < p1.v)) {
@@ -293,10 +308,11 @@ void TLine::DrawThickLine(MacPoint p1, MacPoint p2) {
     p2.v = static_cast<int16_t>(p2.v - 1);
   }
   PortMoveTo(p1.h, p1.v);
-  PortLineTo(p2.h, p2.v);
+  PortLineTo(p2.h - p1.h, p2.v - p1.v);
 }
 
 void TLine::DrawHandles() {
+  const PenSaver pen;
   PortSetPenMode(R2_NOTXORPEN);
   DrawLine(kThickMode);
   PortSetPenSize(1, 1);

@@ -16,6 +16,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "bodies/vectors/VectorThing.h"
 #include "core/List.h"
@@ -327,8 +328,8 @@ TLink* TPoint::FirstConstraintThat(Test test) const {
 
 // ---- 6. Placement in a world ----
 // Puts the point at the world position on the last body that contains it and is not already
-// tied to the point by one of its constraints, else on the background. sameBodyToo clear: the
-// position is set for the same body too.
+// tied to the point by one of its constraints, else on the background. With keepOnSameBody set,
+// a point that stays on its body keeps its coordinates.
 void PlacePointInWorld(TWorldDoc& world, TPoint& point, const TVector3& position,
                        uint16_t keepOnSameBody);
 // A point's coordinates changed: the outside flag follows, or the point is placed afresh.

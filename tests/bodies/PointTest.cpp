@@ -584,3 +584,25 @@ TEST_F(PointDrawTest, APointOutsideItsBodyIsJoinedToItByADashedLineEvenWithItsIc
   EXPECT_EQ(canvas->At(30, 16), RGB(255, 255, 255));
   point->RemoveConstraint(hiding.get());
 }
+
+TEST_F(PointDrawTest, ALineIsDrawnBetweenItsScreenEndsAndThePenComesBack) {
+  auto* line = Add<TLine>(kLineTag, 11);
+  line->SetEndPoint1({4.0, -10.0}, 1);
+  line->SetEndPoint2({40.0, -10.0}, 1);
+  ASSERT_EQ(line->GetScreenEnd1(), MacPoint(4, 10));
+  PenState before{};
+  PortGetPenState(before);
+  line->DrawLine(0);
+  EXPECT_EQ(canvas->At(20, 10), RGB(0, 0, 0));
+  EXPECT_EQ(canvas->At(20, 11), RGB(255, 255, 255));
+  const int32_t thin = canvas->Count(RGB(0, 0, 0));
+  EXPECT_GE(thin, 36);
+  // Thick: two pixels wide.
+  line->DrawLine(4);
+  EXPECT_GE(canvas->Count(RGB(0, 0, 0)), 2 * thin - 2);
+  line->DrawHandles();
+  PenState after{};
+  PortGetPenState(after);
+  EXPECT_EQ(after.size, before.size);
+  EXPECT_EQ(after.mode, before.mode);
+}
