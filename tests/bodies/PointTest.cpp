@@ -315,6 +315,15 @@ TEST_F(PointTest, WorldCoordinatesAreWithheldOrLockedAsTheFormulasAndConstraints
   EXPECT_EQ(field.formula, point->LocalY());
   EXPECT_EQ(paired, 1);
   EXPECT_EQ(point->GetRowTag(kRowWorldY), kTagWorldY);
+
+  // An input takes over a coordinate with its formula text and hears the value it had.
+  double value1 = -1.0;
+  double value2 = -1.0;
+  ASSERT_EQ(point->AttachInput(kInputPointR, "0.5 * 3", "", value1, value2), 1);
+  EXPECT_EQ(value1, 3.0);
+  EXPECT_TRUE(point->LocalRotation()->IsFormula());
+  EXPECT_EQ(TextOf(*point->LocalRotation()), "0.5 * 3");
+  EXPECT_EQ(point->AttachInput(5201, "1", "", value1, value2), 0);
 }
 
 TEST_F(PointTest, PointsCentreOfMassPointsAnchorsAndLinesReadBackByteForByte) {
