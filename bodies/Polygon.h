@@ -252,6 +252,8 @@ class TPolygon : public TMass, public TFrameParticipant {
   // frames only; mode bit 2 traces the edges with the pen, leaving out the closing edge. Framing
   // and tracing move the outline by (inset, inset) while they draw.
   void DrawShape(const MacRect& rect, uint16_t mode, uint16_t outline, int16_t inset) override;
+  // The handle of a vertex: its square inverted when it is the selected vertex, else framed.
+  void DrawVertexMark(int16_t index, int32_t, int32_t) override;
 
  protected:
   // Sets the outline to the screen images of the points, closed by repeating the first.

@@ -81,6 +81,18 @@ void TPolygon::SetOutlinePoints(const std::vector<TVector>& points) {
   outline_.points = std::move(screenPoints);
 }
 
+void TPolygon::DrawVertexMark(int16_t index, int32_t, int32_t) {
+  TVector vertex;
+  if (index <= 0 || !GetVertex(index, vertex)) return;
+  const MacPoint p = BodyToScreenPoint(vertex);
+  const MacRect square(static_cast<int16_t>(p.h - 3), static_cast<int16_t>(p.v - 3),
+                       static_cast<int16_t>(p.h + 3), static_cast<int16_t>(p.v + 3));
+  if (index == selectedVertex_)
+    InvertRect(square);
+  else
+    FrameRect(square);
+}
+
 bool TPolygon::IsEnclosedBy(const MacRect& rect) const {
   if (outline_.points.empty()) return true;
   const MacRect& b = outline_.box;

@@ -476,6 +476,17 @@ TEST_F(PolygonTest, TheOutlineIsDrawnFilledOrTracedWhereTheViewPutsIt) {
   EXPECT_EQ(traced.At(20, 20), white);  // the closing edge is not drawn
   EXPECT_EQ(traced.At(30, 20), white);  // nor the inside
 
+  // Vertex handles: the selected one inverted, the others framed.
+  MemoryCanvas handles(64, 48);
+  SetPortDC(handles.dc());
+  filled.body->SelectHotPoint(3);
+  filled.body->DrawVertexMark(1, 0, 0);
+  filled.body->DrawVertexMark(3, 0, 0);
+  EXPECT_NE(handles.At(17, 30), white);  // the frame round vertex 1 at (20, 30)
+  EXPECT_EQ(handles.At(20, 30), white);
+  EXPECT_NE(handles.At(40, 10), white);  // vertex 3 at (40, 10), inverted
+  EXPECT_EQ(handles.At(30, 20), white);
+
   // A curve traced is framed whole.
   TShape curve = MakeShape(kSquare, kCurvedPolygonTag);
   curve.body->SetFlagProperty(MakeTag("curv"), 1);
