@@ -44,41 +44,29 @@ LOCKED_POINT = """
 ................
 ................"""
 
-COM = """
-................
-.....######.....
-....#oooo###....
-...#ooooo####...
-..#oooooo#####..
-..#oooooo#####..
-..#oooooo#####..
-..#############.
-..#############.
-..#####oooooo#..
-..#####oooooo#..
-..#####oooooo#..
-...####ooooo#...
-....###oooo#....
-.....######.....
-................"""
+def centre_of_mass(crossed):
+    """The centre-of-mass mark: a ring of quarters, black and white; crossed out and grey while
+    the solver has not yet computed it."""
+    inside = lambda x, y: (x - 7.5) ** 2 + (y - 7.5) ** 2 <= 6.4 ** 2
+    rows = []
+    for y in range(16):
+        row = ''
+        for x in range(16):
+            if not inside(x, y):
+                row += '.'
+            elif not all(inside(x + dx, y + dy) for dx, dy in ((1, 0), (-1, 0), (0, 1), (0, -1))):
+                row += '#'
+            elif crossed and abs(x - y) <= 0 or crossed and abs(x + y - 15) <= 0:
+                row += '#'
+            else:
+                dark = (x >= 8) == (y < 8)
+                row += ('g' if crossed else '#') if dark else 'o'
+        rows.append(row)
+    return '\n'.join(rows)
 
-COMX = """
-................
-.....######.....
-....#oooogggg...
-...##ooooggg##..
-..#o##ooogg##g..
-..#oo##oog##gg..
-..#ooo####ggg#..
-..#gggg##ggggg#.
-..#gggg##ggggg#.
-..#ggg####ooo#..
-..#gg##goo##o#..
-..#g##gggoo##...
-...##ggggooo##..
-....ggggoooo#...
-.....######.....
-................"""
+
+COM = centre_of_mass(False)
+COMX = centre_of_mass(True)
 
 ANCHOR = """
 .......##.......
