@@ -328,9 +328,13 @@ void Mechanics::SolveAccelerations() {
   std::vector<char> kinetic(manifolds_.size(), 0);
   for (ContactPoint& p : contactPoints_)
     p.force = 0;
+  // The first round lets friction hold whatever it must, which is the answer wherever every
+  // contact sticks within its bound; the rounds after bound it by the normal forces found.
   for (ContactManifold& m : manifolds_) {
     m.friction = 0;
-    if (m.frictionRow >= 0) rows_[m.frictionRow].lower = rows_[m.frictionRow].upper = 0;
+    if (m.frictionRow < 0) continue;
+    rows_[m.frictionRow].lower = -kInfinity;
+    rows_[m.frictionRow].upper = kInfinity;
   }
   for (int round = 0; round < 30; ++round) {
     force_ = baseForce_;

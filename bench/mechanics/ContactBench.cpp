@@ -1,0 +1,439 @@
+// Collisions side by side: each contact scene in our solver and in the peer engines, one after
+// another in one process. Prints per scene and engine the error against the physics (or the
+// scene's own measure) and the wall time per step, with each peer's time over ours. The rows run
+// once, as a benchmark of a single iteration, after the mechanism table.
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "bench/mechanics/Peers.h"
+#include "solver/dynamics/Simulation.h"
+
+#ifdef YB_HAVE_BOX2D
+#include <box2d/box2d.h>
+#endif
+#ifdef YB_HAVE_CHIPMUNK
+#include <chipmunk/chipmunk.h>
+#endif
+
+namespace yb::dynamics::bench {
+namespace {
+
+constexpr double kG = 9.81;
+
+// A body of a contact scene: a circle (radius) or a box (w by h), placed at its centre.
+struct SceneBody {
+  bool circle = false;
+  double radius = 0, w = 0, h = 0;
+  double x = 0, y = 0, angle = 0, vx = 0, vy = 0;
+  double mass = 1;
+  bool fixed = false;
+  double staticFriction = 0, kineticFriction = 0, elasticity = 0;
+  double Moment() const { return circle ? 0.5 * mass * radius * radius : mass * (w * w + h * h) / 12; }
+};
+
+struct Scene {
+  std::vector<SceneBody> bodies;
+  double gravity = kG;
+  double step = 1.0 / 60;  // per frame
+};
+
+// One engine's run of a scene, frame by frame.
+class ContactEngine {
+ public:
+  virtual ~ContactEngine() = default;
+  virtual void Frame() = 0;
+  virtual PeerBody Body(int index) const = 0;  // scene index
+};
+
+class Ours : public ContactEngine {
+ public:
+  Ours(const Scene& scene, const RunSettings& settings) : step_(scene.step) {
+    Model model;
+    std::vector<int> members;
+    for (const SceneBody& b : scene.bodies) {
+      dynamics::Body body;
+      body.x = b.x;
+      body.y = b.y;
+      body.r = b.angle;
+      body.vx = b.vx;
+      body.vy = b.vy;
+      body.mass = b.mass;
+      body.moment = b.Moment();
+      body.anchored = b.fixed ? 1 : 0;
+      body.staticFriction = b.staticFriction;
+      body.kineticFriction = b.kineticFriction;
+      body.elasticity = b.elasticity;
+      body.shape.kind = b.circle ? Shape::Kind::Circle : Shape::Kind::Rectangle;
+      body.shape.w = b.circle ? 2 * b.radius : b.w;
+      body.shape.h = b.circle ? 2 * b.radius : b.h;
+      members.push_back(model.AddBody(body));
+    }
+    if (scene.gravity != 0) model.AddField(MakeLineGravity(members, scene.gravity));
+    model.collisionGroups.push_back(CollisionGroup{1, false, kNone, {}});
+    RunSettings s = settings;
+    s.animationStep = scene.step;
+    sim_ = std::make_unique<Simulation>(std::move(model), s);
+  }
+  void Frame() override {
+    ++frames_;
+    sim_->AdvanceTo(frames_ * step_);
+  }
+  PeerBody Body(int index) const override {
+    const BodyState s = sim_->GetMechanics().Body(index + 1);
+    return {s.x, s.y, s.r, s.vx, s.vy, s.vr};
+  }
+
+ private:
+  double step_;
+  int frames_ = 0;
+  std::unique_ptr<Simulation> sim_;
+};
+
+#ifdef YB_HAVE_BOX2D
+// Box2D mixes friction as the geometric mean and restitution as the larger of the two; it has
+// one friction coefficient, so a scene that slides gives it the kinetic one.
+class Box2D : public ContactEngine {
+ public:
+  Box2D(const Scene& scene, int iterations, bool sliding)
+      : world_(b2Vec2(0, static_cast<float>(-scene.gravity))),
+        step_(static_cast<float>(scene.step)),
+        iterations_(iterations) {
+    for (const SceneBody& b : scene.bodies) {
+      b2BodyDef def;
+      def.type = b.fixed ? b2_staticBody : b2_dynamicBody;
+      def.position.Set(static_cast<float>(b.x), static_cast<float>(b.y));
+      def.angle = static_cast<float>(b.angle);
+      def.linearVelocity.Set(static_cast<float>(b.vx), static_cast<float>(b.vy));
+      def.bullet = true;
+      b2Body* body = world_.CreateBody(&def);
+      b2CircleShape circle;
+      b2PolygonShape box;
+      b2FixtureDef fixture;
+      if (b.circle) {
+        circle.m_radius = static_cast<float>(b.radius);
+        fixture.shape = &circle;
+      } else {
+        box.SetAsBox(static_cast<float>(b.w / 2), static_cast<float>(b.h / 2));
+        fixture.shape = &box;
+      }
+      const double area = b.circle ? M_PI * b.radius * b.radius : b.w * b.h;
+      fixture.density = static_cast<float>(b.mass / area);
+      fixture.friction = static_cast<float>(sliding ? b.kineticFriction : b.staticFriction);
+      fixture.restitution = static_cast<float>(b.elasticity);
+      body->CreateFixture(&fixture);
+      bodies_.push_back(body);
+    }
+  }
+  void Frame() override { world_.Step(step_, iterations_, iterations_ / 2 + 1); }
+  PeerBody Body(int index) const override {
+    const b2Body* b = bodies_[index];
+    return {b->GetPosition().x, b->GetPosition().y, b->GetAngle(),
+            b->GetLinearVelocity().x, b->GetLinearVelocity().y, b->GetAngularVelocity()};
+  }
+
+ private:
+  b2World world_;
+  float step_;
+  int iterations_;
+  std::vector<b2Body*> bodies_;
+};
+#endif
+
+#ifdef YB_HAVE_CHIPMUNK
+// Chipmunk multiplies the two shapes' friction and elasticity, so each shape gets the square
+// root of the pair's value.
+class Chipmunk : public ContactEngine {
+ public:
+  Chipmunk(const Scene& scene, int iterations, bool sliding) : step_(scene.step) {
+    space_ = cpSpaceNew();
+    cpSpaceSetIterations(space_, iterations);
+    cpSpaceSetGravity(space_, cpv(0, -scene.gravity));
+    for (const SceneBody& b : scene.bodies) {
+      cpBody* body = b.fixed ? cpBodyNewStatic() : cpBodyNew(b.mass, b.Moment());
+      cpBodySetPosition(body, cpv(b.x, b.y));
+      cpBodySetAngle(body, b.angle);
+      cpBodySetVelocity(body, cpv(b.vx, b.vy));
+      cpSpaceAddBody(space_, body);
+      cpShape* shape = b.circle ? cpCircleShapeNew(body, b.radius, cpvzero)
+                                : cpBoxShapeNew(body, b.w, b.h, 0);
+      cpShapeSetFriction(shape, std::sqrt(sliding ? b.kineticFriction : b.staticFriction));
+      cpShapeSetElasticity(shape, std::sqrt(b.elasticity));
+      cpSpaceAddShape(space_, shape);
+      bodies_.push_back(body);
+      shapes_.push_back(shape);
+    }
+  }
+  ~Chipmunk() override {
+    for (cpShape* s : shapes_) {
+      cpSpaceRemoveShape(space_, s);
+      cpShapeFree(s);
+    }
+    for (cpBody* b : bodies_) {
+      if (cpBodyGetType(b) != CP_BODY_TYPE_STATIC) cpSpaceRemoveBody(space_, b);
+      cpBodyFree(b);
+    }
+    cpSpaceFree(space_);
+  }
+  Chipmunk(const Chipmunk&) = delete;
+  Chipmunk& operator=(const Chipmunk&) = delete;
+  void Frame() override { cpSpaceStep(space_, step_); }
+  PeerBody Body(int index) const override {
+    const cpBody* b = bodies_[index];
+    const cpVect p = cpBodyGetPosition(b), v = cpBodyGetVelocity(b);
+    return {p.x, p.y, cpBodyGetAngle(b), v.x, v.y, cpBodyGetAngularVelocity(b)};
+  }
+
+ private:
+  double step_;
+  cpSpace* space_;
+  std::vector<cpBody*> bodies_;
+  std::vector<cpShape*> shapes_;
+};
+#endif
+
+struct Row {
+  std::string engine;
+  double error = NAN, secondsPerStep = NAN;
+  std::string note;
+};
+
+using Factory = std::function<std::unique_ptr<ContactEngine>()>;
+// Runs the frames and measures; the probe sees the engine after every frame and answers the
+// error so far.
+using Probe = std::function<double(const ContactEngine&, int frame)>;
+
+Row Measure(const std::string& engine, const Factory& make, int frames, const Probe& probe) {
+  Row row;
+  row.engine = engine;
+  try {
+    const double wall = ShortestTime([&] {
+      std::unique_ptr<ContactEngine> e = make();
+      for (int f = 1; f <= frames; ++f) {
+        e->Frame();
+        if (probe) row.error = probe(*e, f);
+      }
+    });
+    row.secondsPerStep = wall / frames;
+  } catch (const DynamicsError& e) {
+    row.note = "failed: " + e.message;
+  }
+  return row;
+}
+
+void PrintScene(const std::string& scene, const std::string& quantity,
+                const std::vector<Row>& rows) {
+  const double ours = rows.empty() ? NAN : rows.front().secondsPerStep;
+  for (const Row& r : rows)
+    std::printf("%-22s %-18s %-26s %12.3e %12.3e %10.3g %s\n", scene.c_str(), r.engine.c_str(),
+                quantity.c_str(), r.error, r.secondsPerStep, r.secondsPerStep / ours,
+                r.note.c_str());
+  std::fflush(stdout);
+}
+
+// Ours, then each peer at its default iterations and at more.
+std::vector<Row> RunEngines(const Scene& scene, int frames, const Probe& probe, bool sliding,
+                            const RunSettings& settings) {
+  std::vector<Row> rows;
+  rows.push_back(Measure("ours", [&] { return std::make_unique<Ours>(scene, settings); }, frames,
+                         probe));
+#ifdef YB_HAVE_BOX2D
+  for (int iterations : {8, 40})
+    rows.push_back(Measure("box2d " + std::to_string(iterations) + " it",
+                           [&] { return std::make_unique<Box2D>(scene, iterations, sliding); },
+                           frames, probe));
+#endif
+#ifdef YB_HAVE_CHIPMUNK
+  for (int iterations : {10, 50})
+    rows.push_back(Measure("chipmunk " + std::to_string(iterations) + " it",
+                           [&] { return std::make_unique<Chipmunk>(scene, iterations, sliding); },
+                           frames, probe));
+#endif
+  return rows;
+}
+
+RunSettings Accurate() {
+  RunSettings s;
+  s.SetRunMode(RunMode::Custom);
+  s.autoIntegratorError = false;
+  s.integratorError = 1e-9;
+  s.autoAssemblyError = false;
+  s.assemblyError = 1e-12;
+  return s;
+}
+
+SceneBody Floor(double y, double width = 200) {
+  SceneBody f;
+  f.w = width;
+  f.h = 1;
+  f.x = 0;
+  f.y = y - 0.5;
+  f.fixed = true;
+  f.staticFriction = f.kineticFriction = 0.6;
+  return f;
+}
+
+Scene Pyramid(int rows) {
+  Scene scene;
+  scene.bodies.push_back(Floor(0));
+  const double size = 0.5, gap = 0.005;
+  for (int row = 0; row < rows; ++row)
+    for (int k = 0; k < rows - row; ++k) {
+      SceneBody b;
+      b.w = b.h = size;
+      b.x = (k - (rows - row - 1) / 2.0) * (size + gap);
+      b.y = size / 2 + row * size;
+      b.staticFriction = b.kineticFriction = 0.6;
+      scene.bodies.push_back(b);
+    }
+  return scene;
+}
+
+void PyramidRows() {
+  const Scene small = Pyramid(20);
+  const int top = static_cast<int>(small.bodies.size()) - 1;
+  const double start = small.bodies[top].y;
+  PrintScene("pyramid 20, 500 frames", "top box drop (m)",
+             RunEngines(small, 500,
+                        [&](const ContactEngine& e, int) { return start - e.Body(top).y; }, false,
+                        Accurate()));
+  const Scene large = Pyramid(100);
+  PrintScene("pyramid 100", "(time per step)", RunEngines(large, 5, nullptr, false, Accurate()));
+}
+
+void BounceRows() {
+  const double e = 0.5;
+  Scene scene;
+  scene.bodies.push_back(Floor(0));
+  scene.bodies.back().elasticity = e;
+  SceneBody ball;
+  ball.circle = true;
+  ball.radius = 0.1;
+  ball.y = 1.1;
+  ball.elasticity = e;
+  scene.bodies.push_back(ball);
+  scene.step = 1.0 / 240;  // frames fine enough to see each apex
+  // The apex heights above the floor; the error is the worst ratio of successive apexes
+  // against e^2.
+  std::vector<double> apexes;
+  double last = 0, previous = 0;
+  auto probe = [&](const ContactEngine& engine, int frame) {
+    if (frame == 1) apexes.clear();
+    // The apex from the frame nearest it: its height plus what its upward speed still climbs.
+    const PeerBody b = engine.Body(1);
+    if (previous > 0 && b.vy <= 0) apexes.push_back(b.y - ball.radius + b.vy * b.vy / (2 * kG));
+    const double vy = b.vy;
+    previous = vy;
+    last = 0;
+    for (size_t k = 1; k < apexes.size() && k <= 3; ++k)
+      last = std::max(last, std::abs(apexes[k] / apexes[k - 1] - e * e));
+    return apexes.size() < 2 ? NAN : last;
+  };
+  PrintScene("ball bounce e=0.5", "apex ratio - e^2", RunEngines(scene, 720, probe, false,
+                                                                 Accurate()));
+}
+
+void InclineRows() {
+  for (const double degrees : {20.0, 35.0}) {
+    const double t = degrees * M_PI / 180, c = std::cos(t), s = std::sin(t);
+    Scene scene;
+    SceneBody slope;
+    slope.w = 40;
+    slope.h = 1;
+    slope.angle = t;
+    slope.fixed = true;
+    slope.staticFriction = 0.5;
+    slope.kineticFriction = 0.3;
+    scene.bodies.push_back(slope);
+    SceneBody box = slope;
+    box.fixed = false;
+    box.w = box.h = 0.2;
+    box.x = -0.6 * s;
+    box.y = 0.6 * c;
+    scene.bodies.push_back(box);
+    const bool slides = std::tan(t) > slope.staticFriction;
+    const double a = slides ? kG * (s - slope.kineticFriction * c) : 0.0;
+    auto probe = [&](const ContactEngine& engine, int frame) {
+      const double time = frame * scene.step;
+      const PeerBody b = engine.Body(1);
+      const double along = -((b.x - box.x) * c + (b.y - box.y) * s);
+      const double expected = 0.5 * a * time * time;
+      return slides ? std::abs(along - expected) / expected : std::abs(along);
+    };
+    PrintScene(slides ? "incline 35, slides" : "incline 20, holds",
+               slides ? "distance error (rel)" : "distance moved (m)",
+               RunEngines(scene, 120, probe, slides, Accurate()));
+  }
+}
+
+void CradleRows() {
+  const double v = 1.0;
+  Scene scene;
+  scene.gravity = 0;
+  for (int k = 0; k < 5; ++k) {
+    SceneBody ball;
+    ball.circle = true;
+    ball.radius = 0.1;
+    ball.x = k == 0 ? -0.5 : 0.2 * k;
+    ball.vx = k == 0 ? v : 0;
+    ball.elasticity = 1;
+    scene.bodies.push_back(ball);
+  }
+  auto probe = [&](const ContactEngine& engine, int) {
+    double worst = std::abs(engine.Body(4).vx - v) / v;
+    for (int k = 0; k < 4; ++k)
+      worst = std::max(worst, std::abs(engine.Body(k).vx) / v);
+    return worst;
+  };
+  PrintScene("newton's cradle 5", "speed error (rel)", RunEngines(scene, 60, probe, false,
+                                                                 Accurate()));
+}
+
+void PourRows() {
+  Scene scene;
+  scene.bodies.push_back(Floor(0, 12));
+  for (const double x : {-6.0, 6.0}) {
+    SceneBody wall = Floor(0, 1);
+    wall.w = 1;
+    wall.h = 40;
+    wall.x = x;
+    wall.y = 20;
+    scene.bodies.push_back(wall);
+  }
+  for (int k = 0; k < 1000; ++k) {
+    SceneBody ball;
+    ball.circle = true;
+    ball.radius = 0.1;
+    ball.x = -5 + 0.25 * (k % 40) + 0.01 * (k / 40 % 2);
+    ball.y = 1 + 0.25 * (k / 40);
+    ball.mass = 0.1;
+    ball.staticFriction = ball.kineticFriction = 0.4;
+    ball.elasticity = 0.2;
+    scene.bodies.push_back(ball);
+  }
+  RunSettings fast;
+  fast.SetRunMode(RunMode::Fast);
+  PrintScene("1000 circles poured", "(time per step)", RunEngines(scene, 30, nullptr, false, fast));
+}
+
+void ContactTable(benchmark::State& state) {
+  for (auto _ : state) {
+    std::printf("\n%-22s %-18s %-26s %12s %12s %10s\n", "contact scene", "engine", "quantity",
+                "error", "s per step", "/ ours");
+    BounceRows();
+    InclineRows();
+    CradleRows();
+    PyramidRows();
+    PourRows();
+  }
+}
+BENCHMARK(ContactTable)->Iterations(1)->Unit(benchmark::kSecond);
+
+}  // namespace
+}  // namespace yb::dynamics::bench
