@@ -2,6 +2,7 @@
 
 #include <cinttypes>
 #include <iterator>
+#include <string>
 
 #include "bodies/BodyClasses.h"
 #include "constraints/ConstraintClasses.h"
@@ -57,6 +58,7 @@ const Unit kUnits[] = {
     {InstallWorldBridge, nullptr},           // world base: its engine and recorded frames
     {RegisterCustomConstraintClasses, FreeCustomConstraintGlobals},  // custom constraints
     {RegisterSpringClasses, nullptr},                                // springs and dampers
+    {RegisterForceClasses, nullptr},                                 // force and torque
     {RegisterPistonClasses, nullptr},                                // pistons
     {RegisterPinRopeRodClasses, nullptr},                            // pins, ropes and rods
     {LoadClassHierarchy, nullptr},
@@ -110,37 +112,15 @@ void TApp::TermUnits() {
 
 void TApp::ShowError(int16_t error, int32_t message) {
   if (error == kErrNone) return;
-  // The error table's text, when it has one, says what the number means.
+  // The error table's text, when it has one, says what the number means; the detail text says
+  // what was being done. The detail belongs to this failure alone, so it is used up here.
   char text[256] = "";
   GetErrorTextCWithOverride(error, kErrorTextTable, text, sizeof text);
-  std::fprintf(errorStream_, "Yarrowby: error %" PRId16 " (message %08" PRIX32 ")%s%s\n", error,
-               static_cast<uint32_t>(message), text[0] != '\0' ? ": " : "", text);
+  const std::string detail = FailureDetailText().AsCString();
+  std::fprintf(errorStream_, "Yarrowby: error %" PRId16 " (message %08" PRIX32 ")%s%s%s%s\n",
+               error, static_cast<uint32_t>(message), text[0] != '\0' ? ": " : "", text,
+               detail.empty() ? "" : " ", detail.c_str());
   std::fflush(errorStream_);
   ErrorAlert(error, message);
-}
-
-int32_t TApp::RunEventLoop(HWND mainFrame) {
-  commands_.SetMainFrame(mainFrame);
-  // Idle time is due once the events that arrived since the last idle pass are handled.
-  bool idleDue = true;
-  int32_t exitCode = -1;
-  for (;;) {
-    while (commands_.PerformNextQueued()) {
-    }
-    MSG message;
-    if (idleDue && PeekMessage(&message, nullptr, 0, 0, PM_NOREMOVE) == 0) {
-      idleDue = false;
-      commands_.IdleChains(0);
-      continue;  // an idle handler may have posted a command
-    }
-    const BOOL result = GetMessage(&message, nullptr, 0, 0);
-    if (result == 0) exitCode = static_cast<int32_t>(message.wParam);
-    if (result <= 0) break;
-    TranslateMessage(&message);
-    DispatchMessage(&message);
-    // Repainting and timers (the idle timer among them) are not the user's doing.
-    if (message.message != WM_PAINT && message.message != WM_TIMER) idleDue = true;
-  }
-  commands_.SetMainFrame(nullptr);
-  return exitCode;
+  FailureDetailText() = Str255();
 }

@@ -8,5 +8,6 @@ void RegisterSpringClasses();
 void RegisterPinClasses();
 void RegisterPinRopeRodClasses();
 void RegisterPistonClasses();
+void RegisterForceClasses();
 // Start-up's last word on the size of new constraints, once every class is registered.
 void SettleDefaultConstraintSize();

@@ -16,6 +16,7 @@
 #include "bodies/Shapes.h"
 #include "bodies/points/Point.h"
 #include "constraints/ConstraintClasses.h"
+#include "constraints/Forces.h"
 #include "constraints/Pin.h"
 #include "constraints/Pistons.h"
 #include "constraints/Ropes.h"
@@ -98,7 +99,8 @@ inline std::vector<uint8_t> FactTable() {
       {5220, kLDamperTag},                         {5020, kLDampSpringTag},
       {TLRope::kBlockKind, kRopeTag},              {5257, kRodTag},
       {TRRope::kBlockKind, kRotationalRopeTag},    {5255, kLPistonTag},
-      {5258, kRPistonTag}};
+      {5258, kRPistonTag},                         {TForce::kBlockKind, kForceTag},
+      {TTorque::kBlockKind, kTorqueTag}};
   const auto count = static_cast<int16_t>(std::size(entries));
   std::vector<uint8_t> bytes(2 + 6 * static_cast<size_t>(count));
   std::memcpy(bytes.data(), &count, 2);
@@ -132,6 +134,7 @@ class ConstraintRunTest : public ::testing::Test {
     RegisterSpringClasses();
     RegisterPinRopeRodClasses();
     RegisterPistonClasses();
+    RegisterForceClasses();
     SettleDefaultConstraintSize();
     RegisterClassInfo("TWeightField", TWeightField::kTag, TWeightField::kClassID, NewField,
                       sizeof(TWeightField));

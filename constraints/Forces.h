@@ -1,0 +1,83 @@
+#pragma once
+// A force pushes one body at one point with a vector given as two components or as magnitude
+// and direction; a torque turns a body with one moment. Both hand the solver force goals.
+//
+// Contents (Forces.cpp): TForceBase (665), TForce (666) with SetPolar and its goals, TTorque
+// (667); filing of blocks 5227 and 5228; registration.
+
+#include <memory>
+#include <vector>
+
+#include "constraints/Constraint.h"
+
+inline constexpr uint32_t kForceTag = MakeTag("forc");
+inline constexpr uint32_t kTorqueTag = MakeTag("torq");
+inline constexpr uint32_t kTagForceX = MakeTag("Fx__");
+inline constexpr uint32_t kTagForceY = MakeTag("Fy__");
+inline constexpr uint32_t kTagForceLength = MakeTag("Fl__");
+inline constexpr uint32_t kTagForceAngle = MakeTag("Fr__");
+inline constexpr uint32_t kTagPolar = MakeTag("polr");
+inline constexpr uint32_t kTagCartesian = MakeTag("cart");
+
+class TForceBase : public TConstraint {
+  DECLARE_CLASS_ID(665, TConstraint)
+
+ public:
+  int32_t RequiredAttachments() const override { return 1; }
+  bool CanActivate() const override { return false; }
+};
+
+class TForce : public TForceBase {
+  DECLARE_CLASS_ID(666, TForceBase)
+
+ public:
+  static constexpr int16_t kBlockKind = 5227;
+  static TObject* CreateObject();
+  void Initialize() override;
+  bool IsPolar() const { return polar_ != 0; }
+  // Converts the pair in force into the other pair and switches to it.
+  void SetPolar(uint16_t polar);
+  TFormula& Fx() { return *fx_; }
+  TFormula& Fy() { return *fy_; }
+  TFormula& Fl() { return *fl_; }
+  TFormula& Fr() { return *fr_; }
+  double GetArrowScale() const { return arrowScale_; }
+  // A menu command of the force: the mode it sets and the unit of each quantity it then
+  // edits, in order; empty for a command the force does not take.
+  std::vector<int32_t> ApplyCommand(int16_t command);
+  int16_t GetKindNumber() const { return 2506; }
+
+  void ChooseReferenceObject(TLink*) override;
+  TLink* RelatedObjectQuery() const override;
+  int32_t KindGoalCount() const override { return IsPolar() ? 1 : 2; }
+  void MarkGoals() override;
+  TFormula* GetFormulaProperty(uint32_t tag, double* first, double* second, int32_t* dimension,
+                               uint16_t* flag) override;
+  void SetFormulaProperty(uint32_t tag, const TFormula& formula) override;
+  uint16_t GetChoiceProperty(uint32_t tag, int16_t& value, void* extra) override;
+  void SelectChoice(uint32_t tag) override;
+  int16_t KindBlockCode() const override { return kBlockKind; }
+  void ReadKindBlock(TObjectReader& reader) override;
+  void WriteKindBlock(TObjectWriter& writer) override;
+
+ private:
+  uint16_t polar_ = 0;
+  std::unique_ptr<TFormula> fx_, fy_, fl_, fr_;
+  double arrowScale_ = 1.0;
+};
+
+class TTorque : public TTwoPointConstraint {
+  DECLARE_CLASS_ID(667, TTwoPointConstraint)
+
+ public:
+  static constexpr int16_t kBlockKind = 5228;
+  static TObject* CreateObject();
+  void Initialize() override;
+  int32_t QuantityUnit() const override { return 0x12E00001; }
+  void MarkGoals() override;
+  int16_t GetKindNumber() const { return 2507; }
+  int16_t KindBlockCode() const override { return kBlockKind; }
+};
+
+// Enters TForce and TTorque in the class registry.
+void RegisterForceClasses();
