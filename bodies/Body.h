@@ -313,6 +313,8 @@ class TMass : public TVectorMassBase {
   void DrawShape(const MacRect& area, uint16_t flags) override;
   // Bit 0 of flags: outline only; bit 1: no picture. Answers 3 when no marks are drawn.
   virtual int32_t DrawBody(const MacRect& rect, int32_t flags);
+  // The charge sign or the centre-of-mass mark at the centre of mass, as the body shows them.
+  void DrawMarks();
   // Shapes draw their outline (outline set) and fill here, moved by inset on both axes.
   virtual void DrawShape(const MacRect& rect, uint16_t mode, uint16_t outline, int16_t inset);
   // The port's pen takes the body's own colour, or its fill colour.

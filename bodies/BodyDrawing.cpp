@@ -2,6 +2,7 @@
 
 #include "bodies/Body.h"
 #include "bodies/ShapePainting.h"
+#include "core/port/Picture.h"
 
 void TMass::DrawShape(const MacRect& area, uint16_t flags) {
   const PortColourSaver saver;
@@ -29,8 +30,23 @@ int32_t TMass::DrawBody(const MacRect& rect, int32_t flags) {
     DrawShape(rect, mode, 1, penSize_ != 1 ? static_cast<int16_t>(-(penSize_ >> 1)) : 0);
     PortSetPenSize(1, 1);
   }
-  // The marks at the centre of mass need their icons, which the resources do not hold yet.
-  return 3;
+  if ((flags & 3) != 0) return 3;
+  DrawMarks();
+  return 0;
+}
+
+void TMass::DrawMarks() {
+  const char* mark = nullptr;
+  if (showChargeMark_ != 0) {
+    if (chargeSign_ == 0) mark = "MinusIcon";
+    else if (chargeSign_ == 2) mark = "PlusIcon";
+    else if (showCentreMark_ != 0) mark = "COMIcon";
+  } else if (showCentreMark_ != 0) {
+    mark = "COMIcon";
+  }
+  if (mark == nullptr) return;
+  const MacPoint at = GetCOMScreenPoint();
+  DrawIconMasked(GetToolIcon(mark), at.h, at.v);
 }
 
 void TMass::HighlightSelection(const MacRect&, int16_t oldState, int16_t newState) {

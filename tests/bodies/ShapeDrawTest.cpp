@@ -10,6 +10,7 @@
 #include "bodies/Shapes.h"
 #include "core/Handle.h"
 #include "core/Resources.h"
+#include "core/port/Picture.h"
 #include "resources/ResourceLibraries.h"
 #include "tests/support/MemoryCanvas.h"
 
@@ -178,6 +179,31 @@ TEST_F(ShapeDrawTest, MarqueesEncloseShapesAndSketchesShowTheirOutline) {
   circle.DrawSketchFeedback(MacPoint(30, 5), MacPoint(50, 25));
   EXPECT_EQ(At(44, 15), kBlack);  // the radius from the centre to the right
   EXPECT_EQ(At(40, 20), kWhite);
+}
+
+TEST_F(ShapeDrawTest, TheChargeSignIsMarkedAtTheCentreOfMass) {
+  LoadToolIcons();
+  TRectangle rectangle;
+  rectangle.Initialize();
+  rectangle.SetNumberProperty(kTagWidth, 40.0);
+  rectangle.SetNumberProperty(kTagHeight, 30.0);
+  rectangle.SetShortProperty(kTagFillPattern, 0);
+  rectangle.SetFlagProperty(kTagShowCharge, 1);
+  rectangle.SetFormulaProperty(kTagCharge, TFormula(-1.0));
+  Place(rectangle, 32.0, -24.0, 0.0);
+  rectangle.DrawShape(area, 0);
+  EXPECT_EQ(At(32, 22), kBlack);  // the minus sign's bar
+  EXPECT_EQ(At(31, 18), kWhite);
+  rectangle.SetFormulaProperty(kTagCharge, TFormula(2.0));
+  rectangle.DrawShape(area, 0);
+  EXPECT_EQ(At(31, 18), kBlack);  // the plus sign's upright
+  // Drawing the outline alone leaves the marks out.
+  SetPortDC(nullptr);
+  canvas.emplace(kWidth, kHeight);
+  SetPortDC(canvas->dc());
+  rectangle.DrawShape(area, 1);
+  EXPECT_EQ(At(31, 18), kWhite);
+  EXPECT_EQ(At(12, 9), kBlack);
 }
 
 }  // namespace
