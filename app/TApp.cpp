@@ -124,3 +124,29 @@ void TApp::ShowError(int16_t error, int32_t message) {
   ErrorAlert(error, message);
   FailureDetailText() = Str255();
 }
+
+int32_t TApp::RunEventLoop(HWND mainFrame) {
+  commands_.SetMainFrame(mainFrame);
+  // Idle time is due once the events that arrived since the last idle pass are handled.
+  bool idleDue = true;
+  int32_t exitCode = -1;
+  for (;;) {
+    while (commands_.PerformNextQueued()) {
+    }
+    MSG message;
+    if (idleDue && PeekMessage(&message, nullptr, 0, 0, PM_NOREMOVE) == 0) {
+      idleDue = false;
+      commands_.IdleChains(0);
+      continue;  // an idle handler may have posted a command
+    }
+    const BOOL result = GetMessage(&message, nullptr, 0, 0);
+    if (result == 0) exitCode = static_cast<int32_t>(message.wParam);
+    if (result <= 0) break;
+    TranslateMessage(&message);
+    DispatchMessage(&message);
+    // Repainting and timers (the idle timer among them) are not the user's doing.
+    if (message.message != WM_PAINT && message.message != WM_TIMER) idleDue = true;
+  }
+  commands_.SetMainFrame(nullptr);
+  return exitCode;
+}

@@ -7,11 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "app/OpenDocument.h"
 #include "app/TApp.h"
-#include "core/Alert.h"
 #include "core/ClassRegistry.h"
 #include "core/Failure.h"
-#include "model/world/QVDoc.h"
 #include "platform/display/SdlPresenter.h"
 #include "platform/win32/Message.h"
 #include "platform/win32/Window.h"
@@ -89,20 +88,6 @@ std::string ClassName(int16_t classId) {
   return "class " + std::to_string(classId);
 }
 
-// Reads the document named on the command line. A failure goes the alert road (the alert on
-// the display, the error on standard error) with the file's name, and answers null.
-std::unique_ptr<TQVDoc> OpenDocument(TApp& app, const std::string& path) {
-  try {
-    auto document = std::make_unique<TQVDoc>();
-    document->ReadDocument(path);
-    return document;
-  } catch (const QVException& failure) {
-    std::fprintf(stderr, "yarrowby: the document \"%s\" could not be opened\n", path.c_str());
-    app.ShowError(failure.error() != kErrNone ? failure.error() : kErrIO, failure.message());
-    return nullptr;
-  }
-}
-
 void PrintWorld(const std::string& path, TQVDoc& document) {
   const std::vector<TLink*> objects = document.World().Objects();
   std::printf("Opened %s: %zu objects\n", path.c_str(), objects.size());
@@ -120,10 +105,11 @@ LRESULT MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
   return DefWindowProc(window, message, wParam, lParam);
 }
 
-// With a display, the program's main window appears (empty so far) and the program runs until
-// it is closed; without one the program says that no window was opened. Answers false when a
-// display was there but no window could be opened on it.
-bool RunMainWindowWhenDisplayed(TApp& app) {
+// With a display, the program's main window appears (empty so far), the document named on the
+// command line (if any) is opened on the first pass of the event loop, and the program runs
+// until the window is closed; without one the program says that no window was opened. Answers
+// false when a display was there but no window could be opened on it.
+bool RunMainWindowWhenDisplayed(TApp& app, TOpenDocumentCommand* open) {
   if (!DisplayAvailable()) {
     std::printf("No display (neither DISPLAY nor WAYLAND_DISPLAY is set), so no window was "
                 "opened.\n");
@@ -146,7 +132,10 @@ bool RunMainWindowWhenDisplayed(TApp& app) {
   const HWND window =
       CreateWindowEx(0, "YarrowbyMain", "Yarrowby", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CW_USEDEFAULT,
                      0, CW_USEDEFAULT, 0, nullptr, nullptr, nullptr);
-  if (window) app.RunEventLoop(window);
+  if (window) {
+    if (open != nullptr) app.Commands().PostCommand(open);
+    app.RunEventLoop(window);
+  }
   ResetWindowSystem();
   SetWindowPresenter(nullptr);
   if (!window) std::fprintf(stderr, "yarrowby: the main window could not be created\n");
@@ -181,21 +170,22 @@ int main(int argc, char** argv) {
   }
   PrintVersion();
   PrintRegisteredClasses();
-  std::unique_ptr<TQVDoc> document;
-  if (!line.document.empty()) {
-    document = OpenDocument(app, line.document);
-    // Without a display the error on standard error is all the user sees: stop there. With
-    // one, the alert was shown and the program goes on.
-    if (!document && !DisplayAvailable()) {
+  std::unique_ptr<TOpenDocumentCommand> open;
+  if (!line.document.empty()) open = std::make_unique<TOpenDocumentCommand>(line.document);
+  // Without a display the error on standard error is all the user sees of a document that
+  // cannot be read: the program stops there. With one, the alert shows over the main window.
+  if (open && !DisplayAvailable()) {
+    app.Commands().HandleCommand(open.get());
+    if (open->Document() == nullptr) {
       app.TermUnits();
       app.FreeResourceDlls();
       return 1;
     }
-    if (document && !DisplayAvailable()) PrintWorld(line.document, *document);
+    PrintWorld(line.document, *open->Document());
   }
   std::fflush(stdout);
-  const bool shown = RunMainWindowWhenDisplayed(app);
-  document.reset();
+  const bool shown = RunMainWindowWhenDisplayed(app, open.get());
+  open.reset();
   app.TermUnits();
   app.FreeResourceDlls();
   return shown ? 0 : 1;
