@@ -61,7 +61,9 @@ TEST(ContactFormula, OverlapBeyondTheOverlapErrorIsReported) {
     History history(8, 16);
     const int32_t result = run.RunTo(history, 5);
     EXPECT_EQ(result, sunk > 1e-3 ? kEngineWarnOverlap : kEngineOk) << sunk;
-    if (result == kEngineWarnOverlap) ASSERT_EQ(run.RunTo(history, 5), kEngineOk);
+    if (result == kEngineWarnOverlap) {
+      ASSERT_EQ(run.RunTo(history, 5), kEngineOk);
+    }
     EXPECT_NEAR(Value(history, 4, 1, 1), 0.25, 1e-9) << sunk;  // pushed out, then resting
   }
 }
