@@ -275,6 +275,16 @@ class TConstraint : public TLockableCnstr {
   void ObjectRemoved(TLink* object) override;
   uint16_t GetNumberProperty(uint32_t tag, double& value, void* extra) override;
 
+  // Hit tests on the screen. A line segment is hit within 5 pixels of it; a constraint segment
+  // from a to b is not hit within 3 pixels of its ends (they belong to the attached objects),
+  // and elsewhere by its line or, with curves allowed, by the kind's drawn shape.
+  static bool HitTestLine(const MacPoint& offset, const MacPoint& segment);
+  bool HitsSegment(const MacPoint& a, const MacPoint& b, const MacPoint& mouse,
+                   bool curves) const;
+  // Whether a point of the drawing frame (x along from 0 to 1, y across in sizes) hits the
+  // kind's drawn shape.
+  virtual bool HitsShape(double /*x*/, double /*y*/) const { return false; }
+
  private:
   uint16_t rotational_ = 0;
   double size_ = 12.0;

@@ -3,6 +3,8 @@
 // lock and a rotation hand to the solver.
 
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
 
 #include "bodies/points/Point.h"
 #include "constraints/Constraint.h"
@@ -271,4 +273,41 @@ uint16_t TConstraint::GetNumberProperty(uint32_t tag, double& value, void* extra
     return 1;
   }
   return TLockableCnstr::GetNumberProperty(tag, value, extra);
+}
+
+// ---- Hit tests ---------------------------------------------------------------------------------
+
+bool TConstraint::HitTestLine(const MacPoint& offset, const MacPoint& segment) {
+  if (segment.v == 0) return std::abs(offset.v) <= 5;
+  if (segment.h == 0) return std::abs(offset.h) <= 5;
+  const auto e1 = static_cast<int32_t>(static_cast<double>(offset.h) / segment.h * segment.v -
+                                       offset.v);
+  const auto e2 = static_cast<int32_t>(static_cast<double>(offset.v) / segment.v * segment.h -
+                                       offset.h);
+  return std::min(std::abs(e1), std::abs(e2)) < 5;
+}
+
+bool TConstraint::HitsSegment(const MacPoint& a, const MacPoint& b, const MacPoint& mouse,
+                              bool curves) const {
+  auto near = [&mouse](const MacPoint& end) {
+    return std::abs(mouse.h - end.h) <= 3 && std::abs(mouse.v - end.v) <= 3;
+  };
+  if (near(a) || near(b)) return false;
+  const MacPoint offset(static_cast<int16_t>(mouse.h - a.h), static_cast<int16_t>(mouse.v - a.v));
+  const MacPoint segment(static_cast<int16_t>(b.h - a.h), static_cast<int16_t>(b.v - a.v));
+  if (HitTestLine(offset, segment)) {
+    const int32_t left = std::min(a.h, b.h) - 5, right = std::max(a.h, b.h) + 5;
+    const int32_t top = std::min(a.v, b.v) - 5, bottom = std::max(a.v, b.v) + 5;
+    if (mouse.h >= left && mouse.h < right && mouse.v >= top && mouse.v < bottom) return true;
+  }
+  if (!curves) return false;
+  const double length2 = static_cast<double>(segment.h) * segment.h +
+                         static_cast<double>(segment.v) * segment.v;
+  if (length2 == 0.0 || size_ == 0.0) return false;
+  const double x = (offset.h * static_cast<double>(segment.h) + offset.v * static_cast<double>(segment.v)) / length2;
+  // Screen y runs down: across is measured to the left of the segment as the frame's y is.
+  const double across = (offset.v * static_cast<double>(segment.h) - offset.h * static_cast<double>(segment.v)) /
+                        std::sqrt(length2);
+  if (x < 0.0 || x >= 1.0) return false;
+  return HitsShape(x, -across / size_);
 }

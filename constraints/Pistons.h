@@ -82,7 +82,7 @@ class TLPiston : public TPiston {
   static TObject* CreateObject();
   int16_t GetKindNumber() const override { return 2512; }
   Str255 GetInMenuName() const { return "InActuatorMenu"; }
-  bool HitsShape(double x, double y) const;
+  bool HitsShape(double x, double y) const override;
 };
 
 class TRPiston : public TPiston {

@@ -42,7 +42,7 @@ class TLRope : public TTwoPointConstraint {
   void UpdateAmplitude();
   // Whether the rope acts with its ends where they are now.
   bool IsActing() const;
-  bool HitsShape(double x, double y) const;
+  bool HitsShape(double x, double y) const override;
   virtual int16_t GetKindNumber() const;
   Str255 GetInMenuName() const { return "InRopeMenu"; }
 

@@ -49,7 +49,6 @@ class TXCnstr : public TTwoPointConstraint {
   // The law written into the kind's first goal; empty when the kind has none.
   virtual std::string LawText() { return {}; }
   // Whether the frame point (x along, y across) hits the drawn shape.
-  virtual bool HitsShape(double /*x*/, double /*y*/) const { return false; }
   virtual int16_t GetKindNumber() const { return 0; }
   virtual Str255 GetInMenuName() const { return ""; }
   void MarkGoals() override;

@@ -188,3 +188,25 @@ TEST_F(SpringRunTest, ASpringMassOscillatesAtItsNaturalFrequency) { RunSpring(fa
 TEST_F(SpringRunTest, ADampedSpringMassDecaysAtItsDecrement) { RunSpring(true); }
 
 }  // namespace
+
+namespace {
+
+// Screen hits: the ends belong to the attached objects, the line is hit within 5 pixels, and a
+// spring's coil is hit across its drawn width (12 pixels a size).
+TEST(ConstraintHitTest, SegmentsEndsAndDrawnShapes) {
+  SetDefaultConstraintSize(12.0);
+  auto spring = Make<TLSpring>(1);
+  const MacPoint a(0, 0), b(100, 0);
+  EXPECT_FALSE(spring->HitsSegment(a, b, MacPoint(2, 0), false));
+  EXPECT_FALSE(spring->HitsSegment(a, b, MacPoint(98, 1), true));
+  EXPECT_TRUE(spring->HitsSegment(a, b, MacPoint(50, 4), false));
+  EXPECT_FALSE(spring->HitsSegment(a, b, MacPoint(50, 10), false));
+  EXPECT_TRUE(spring->HitsSegment(a, b, MacPoint(50, 10), true));
+  EXPECT_FALSE(spring->HitsSegment(a, b, MacPoint(50, 14), true));
+  EXPECT_FALSE(spring->HitsSegment(a, b, MacPoint(10, 10), true));
+  EXPECT_TRUE(TConstraint::HitTestLine(MacPoint(30, 33), MacPoint(100, 100)));
+  EXPECT_FALSE(TConstraint::HitTestLine(MacPoint(30, 40), MacPoint(100, 100)));
+  EXPECT_TRUE(TConstraint::HitTestLine(MacPoint(5, 90), MacPoint(0, 100)));
+}
+
+}  // namespace
