@@ -85,8 +85,10 @@ TEST_F(OpenDocumentTest, AFileThatCannotBeReadIsShownOnceByName) {
   app_->Commands().HandleCommand(&open);
   EXPECT_EQ(open.Document(), nullptr);
   ASSERT_EQ(alerts_.size(), 1u);
-  EXPECT_NE(alerts_[0].find("\"" + damaged.string() + "\" was not opened"), std::string::npos)
-      << alerts_[0];
+  std::string named = damaged.string();
+  named.insert(0, 1, '"');
+  named.append("\" was not opened");
+  EXPECT_NE(alerts_[0].find(named), std::string::npos) << alerts_[0];
   const std::string reported = Reported();
   EXPECT_NE(reported.find(damaged.string()), std::string::npos) << reported;
   EXPECT_EQ(reported.find('\n'), reported.size() - 1) << "reported once: " << reported;
