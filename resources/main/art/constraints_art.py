@@ -1,0 +1,77 @@
+#!/usr/bin/env python3
+"""Draws the icons rotational constraints show at their primary point: a coiled spring, a damper
+and a motor, each with a locked variant that carries a bar across its foot. Each picture is a
+grid of characters as in points_art.py, which writes the files; run it from this folder to write
+the files that constraints.rc names.
+"""
+from points_art import write_icon
+
+SPRING = """
+................
+.....######.....
+...##oooooo##...
+..#oo######oo#..
+.#o##......##o#.
+.#o#..####..#o#.
+#o#..#oooo#..#o#
+#o#.#o####o#.#o#
+#o#.#o#..#o#.#o#
+#o#.#o#.##o#.#o#
+#o#..#o#oo#..#o#
+.#o#..#oo#...#o#
+.#o##..##...#o#.
+..#oo#.....#o#..
+...##.......#...
+................"""
+
+DAMPER = """
+................
+......####......
+....##oooo##....
+...#oo####oo#...
+..#o#......#o#..
+.#o#...##...#o#.
+.#o#..#oo#..#o#.
+#o#..#oooo#..#o#
+#o#..#oooo#..#o#
+.#o#..#oo#..#o#.
+.#o#...##...#o#.
+..#o#......#o#..
+...#oo####oo#...
+....##oooo##....
+......####......
+................"""
+
+MOTOR = """
+................
+......####......
+....##oooo##....
+...#oo####oo#...
+..#o#..##..#o#..
+.#o#..#oo#..#o#.
+.#o#..#oo#..#o#.
+#o#.##oooo##.#o#
+#o#.#oooooo#.#o#
+.#o#..#oo#..#o#.
+.#o#..#oo#..##..
+..#o#..##..#oo#.
+...#oo####oooo#.
+....##oooo##oo#.
+......####..##..
+................"""
+
+
+def locked(picture):
+    """The same picture with a bar across its foot: the constraint turns with its body."""
+    rows = picture.strip('\n').split('\n')
+    rows[-2] = '################'
+    rows[-1] = '#oooooooooooooo#'
+    return '\n' + '\n'.join(rows)
+
+
+if __name__ == '__main__':
+    write_icon('rotational-spring.ico', SPRING)
+    write_icon('rotational-spring-locked.ico', locked(SPRING))
+    write_icon('rotational-damper.ico', DAMPER)
+    write_icon('rotational-damper-locked.ico', locked(DAMPER))
+    write_icon('motor.ico', MOTOR)
