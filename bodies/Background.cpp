@@ -101,8 +101,8 @@ void TZeroMass::ValidateScreenTransform(const Transform2D& view) {
   if (IsScreenValid()) return;
   const Transform2D old = GetScreenTransform();
   SetScreenTransform(view);
-  const bool viewMoved = old.tx != view.tx || old.ty != view.ty || old.angle != view.angle ||
-                         old.scale != view.scale;
+  const bool viewMoved =
+      old.tx != view.tx || old.ty != view.ty || old.angle != view.angle || old.scale != view.scale;
   if (boundsDirty_ != 0 || viewMoved) ComputeBoundsFromView();
   if (axesDirty_ != 0) ComputeAxes(view);
 }

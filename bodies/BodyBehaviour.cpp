@@ -98,7 +98,8 @@ void TMass::InvalidateScreenCache() {
   screenValid_ = screenInverseValid_ = cornersValid_ = 0;
   ForEachAttachment(
       [](TLink* object, void*) {
-        if (object->IsMemberClass(TMass::kClassID)) static_cast<TMass*>(object)->InvalidateScreenCache();
+        if (object->IsMemberClass(TMass::kClassID))
+          static_cast<TMass*>(object)->InvalidateScreenCache();
       },
       nullptr);
 }
@@ -106,8 +107,8 @@ void TMass::InvalidateScreenCache() {
 void TMass::GetScreenCorners(std::array<MacPoint, 4>& corners) {
   if (cornersValid_ == 0) {
     const TDoubleRect& b = localBounds_;
-    const TVector local[4] = {{b.left, b.top}, {b.right, b.bottom}, {b.right, b.top},
-                              {b.left, b.bottom}};
+    const TVector local[4] = {
+        {b.left, b.top}, {b.right, b.bottom}, {b.right, b.top}, {b.left, b.bottom}};
     for (size_t i = 0; i < 4; ++i)
       Transform2D::ToScreenPoint(screenTransform_, local[i], screenCorners_[i]);
     cornersValid_ = 1;
@@ -235,10 +236,9 @@ bool TMass::HitHandle(const MacPoint& point, int32_t& handle) {
   constexpr int32_t kHandleOfCorner[4] = {0, 3, 1, 2};
   for (size_t i = 0; i < 4; ++i) {
     const MacPoint& c = corners[i];
-    const MacRect square(static_cast<int16_t>(c.h - kHandleReach),
-                         static_cast<int16_t>(c.v - kHandleReach),
-                         static_cast<int16_t>(c.h + kHandleReach),
-                         static_cast<int16_t>(c.v + kHandleReach));
+    const MacRect square(
+        static_cast<int16_t>(c.h - kHandleReach), static_cast<int16_t>(c.v - kHandleReach),
+        static_cast<int16_t>(c.h + kHandleReach), static_cast<int16_t>(c.v + kHandleReach));
     if (!RectContains(square, point)) continue;
     handle = kHandleOfCorner[i];
     return true;
@@ -306,7 +306,7 @@ TThing* TMass::GetRootBody() {
       TWorldDoc* world = GetWorld();
       TLink* background = world != nullptr ? world->FindObject(0) : nullptr;
       return background != nullptr && background->IsThing() != 0 ? static_cast<TThing*>(background)
-                                                                  : body;
+                                                                 : body;
     }
     if (body->joinedTo_ == nullptr) break;
     body = body->joinedTo_;

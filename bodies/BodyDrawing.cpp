@@ -38,9 +38,12 @@ int32_t TMass::DrawBody(const MacRect& rect, int32_t flags) {
 void TMass::DrawMarks() {
   const char* mark = nullptr;
   if (showChargeMark_ != 0) {
-    if (chargeSign_ == 0) mark = "MinusIcon";
-    else if (chargeSign_ == 2) mark = "PlusIcon";
-    else if (showCentreMark_ != 0) mark = "COMIcon";
+    if (chargeSign_ == 0)
+      mark = "MinusIcon";
+    else if (chargeSign_ == 2)
+      mark = "PlusIcon";
+    else if (showCentreMark_ != 0)
+      mark = "COMIcon";
   } else if (showCentreMark_ != 0) {
     mark = "COMIcon";
   }

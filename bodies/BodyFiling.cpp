@@ -41,7 +41,8 @@ void TMass::WriteBlockContents(int16_t code, TObjectWriter& writer) {
       uint16_t marks = 0;
       TVectorMassBase::GetFlagProperty(kTagThingTrackLine, line, nullptr);
       TVectorMassBase::GetFlagProperty(kTagThingTrackMarks, marks, nullptr);
-      const int32_t bits = (trackOutline_ != 0 ? 1 : 0) | (line != 0 ? 2 : 0) | (marks != 0 ? 4 : 0);
+      const int32_t bits =
+          (trackOutline_ != 0 ? 1 : 0) | (line != 0 ? 2 : 0) | (marks != 0 ? 4 : 0);
       writer.WriteCode(bits);
       writer.WriteCode(material_);
       writer.WriteCode(static_cast<int16_t>(momentMode_));
@@ -50,9 +51,9 @@ void TMass::WriteBlockContents(int16_t code, TObjectWriter& writer) {
     case kBlockSolverRecord:
       for (const TFormula* formula :
            {posX_.get(), posY_.get(), posRot_.get(), velX_.get(), velY_.get(), velRot_.get(),
-            GetMassFormula(), GetMomentFormula(), comX_.get(), comY_.get(),
-            staticFriction_.get(), kineticFriction_.get(), elasticity_.get(), charge_.get(),
-            anchorFormula1_.get(), anchorFormula2_.get()})
+            GetMassFormula(), GetMomentFormula(), comX_.get(), comY_.get(), staticFriction_.get(),
+            kineticFriction_.get(), elasticity_.get(), charge_.get(), anchorFormula1_.get(),
+            anchorFormula2_.get()})
         writer.WriteFormula(formula);
       writer.WriteCode(static_cast<int16_t>(recordWord_));
       writer.WriteCode(static_cast<int16_t>(anchored_));

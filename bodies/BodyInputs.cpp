@@ -62,7 +62,8 @@ void TMass::BindInput(TFormula& formula, const Str255& text, double& value, int3
 }
 
 void TMass::ToDisplay(int32_t dimension, double& value) const {
-  if (const TWorldUnitHandler* units = UnitsOf(GetWorld())) units->ConvertToDisplay(dimension, &value);
+  if (const TWorldUnitHandler* units = UnitsOf(GetWorld()))
+    units->ConvertToDisplay(dimension, &value);
 }
 
 double TMass::GridStep() const {
@@ -72,8 +73,8 @@ double TMass::GridStep() const {
 
 TDoubleRect TMass::GetWorldBoundsSquare() const {
   const TDoubleRect& b = localBounds_;
-  const double r = std::max({std::fabs(b.left), std::fabs(b.top), std::fabs(b.right),
-                             std::fabs(b.bottom)});
+  const double r =
+      std::max({std::fabs(b.left), std::fabs(b.top), std::fabs(b.right), std::fabs(b.bottom)});
   const double x = posX_->GetValue();
   const double y = posY_->GetValue();
   return {x - r, y + r, x + r, y - r};
@@ -100,9 +101,9 @@ TDoubleRect TMass::WorldBounds() const {
   return all;
 }
 
-uint16_t TMass::AttachInput(int16_t code, const Str255& first, const Str255& second,
-                            double& value, double& value2, double& low, double& high,
-                            double& low2, double& high2) {
+uint16_t TMass::AttachInput(int16_t code, const Str255& first, const Str255& second, double& value,
+                            double& value2, double& low, double& high, double& low2,
+                            double& high2) {
   constexpr double kTurn = 2.0 * std::numbers::pi;
   switch (code) {
     case kAttachX:

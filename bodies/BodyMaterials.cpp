@@ -23,7 +23,8 @@ uint8_t LowByte(const uint8_t* number, int word) {
 // The material resource of the index, released when the holder goes.
 class MaterialResource {
  public:
-  explicit MaterialResource(int16_t index) : handle_(GetResourceHandle(kTagMaterialResource, index)) {}
+  explicit MaterialResource(int16_t index)
+      : handle_(GetResourceHandle(kTagMaterialResource, index)) {}
   ~MaterialResource() {
     if (handle_ != nullptr) ReleaseResourceHandle(handle_);
   }
@@ -98,9 +99,8 @@ int16_t TMass::CheckMaterial() {
       return !formula.IsFormula() && formula.GetValue() == value;
     };
     const bool still = GetDensity() == values[0] && !mass_->IsFormula() &&
-                       holds(*staticFriction_, values[1]) &&
-                       holds(*kineticFriction_, values[2]) && holds(*elasticity_, values[3]) &&
-                       holds(*charge_, values[4]);
+                       holds(*staticFriction_, values[1]) && holds(*kineticFriction_, values[2]) &&
+                       holds(*elasticity_, values[3]) && holds(*charge_, values[4]);
     if (still) {
       result = material_;
     } else {

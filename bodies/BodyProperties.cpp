@@ -90,34 +90,68 @@ TFormula* TMass::GetFormulaProperty(uint32_t tag, double* lowest, double* second
     int32_t dimension;
     bool nonNegative;
   };
-  static constexpr Entry kEntries[] = {
-      {kTagMass, kDimMass, true},          {kTagMoment, kDimMoment, true},
-      {kTagElasticity, 0, true},           {kTagStaticFriction, 0, true},
-      {kTagKineticFriction, 0, true},      {kTagFriction, 0, true},
-      {kTagCharge, kDimCharge, false},     {kTagPosX, kDimLength, false},
-      {kTagPosY, kDimLength, false},       {kTagPosRot, kDimAngle, false},
-      {kTagVelX, kDimVelocity, false},     {kTagVelY, kDimVelocity, false},
-      {kTagVelRot, kDimAngularVelocity, false}, {kTagCOMX, kDimLength, false},
-      {kTagCOMY, kDimLength, false}};
+  static constexpr Entry kEntries[] = {{kTagMass, kDimMass, true},
+                                       {kTagMoment, kDimMoment, true},
+                                       {kTagElasticity, 0, true},
+                                       {kTagStaticFriction, 0, true},
+                                       {kTagKineticFriction, 0, true},
+                                       {kTagFriction, 0, true},
+                                       {kTagCharge, kDimCharge, false},
+                                       {kTagPosX, kDimLength, false},
+                                       {kTagPosY, kDimLength, false},
+                                       {kTagPosRot, kDimAngle, false},
+                                       {kTagVelX, kDimVelocity, false},
+                                       {kTagVelY, kDimVelocity, false},
+                                       {kTagVelRot, kDimAngularVelocity, false},
+                                       {kTagCOMX, kDimLength, false},
+                                       {kTagCOMY, kDimLength, false}};
   for (const Entry& entry : kEntries) {
     if (entry.tag != tag) continue;
     TFormula* formula = nullptr;
     switch (tag) {
-      case kTagMass: formula = GetMassFormula(); break;
-      case kTagMoment: formula = GetMomentFormula(); break;
-      case kTagElasticity: formula = elasticity_.get(); break;
-      case kTagStaticFriction: formula = staticFriction_.get(); break;
+      case kTagMass:
+        formula = GetMassFormula();
+        break;
+      case kTagMoment:
+        formula = GetMomentFormula();
+        break;
+      case kTagElasticity:
+        formula = elasticity_.get();
+        break;
+      case kTagStaticFriction:
+        formula = staticFriction_.get();
+        break;
       case kTagKineticFriction:
-      case kTagFriction: formula = kineticFriction_.get(); break;
-      case kTagCharge: formula = charge_.get(); break;
-      case kTagPosX: formula = posX_.get(); break;
-      case kTagPosY: formula = posY_.get(); break;
-      case kTagPosRot: formula = posRot_.get(); break;
-      case kTagVelX: formula = velX_.get(); break;
-      case kTagVelY: formula = velY_.get(); break;
-      case kTagVelRot: formula = velRot_.get(); break;
-      case kTagCOMX: formula = comX_.get(); break;
-      default: formula = comY_.get(); break;
+      case kTagFriction:
+        formula = kineticFriction_.get();
+        break;
+      case kTagCharge:
+        formula = charge_.get();
+        break;
+      case kTagPosX:
+        formula = posX_.get();
+        break;
+      case kTagPosY:
+        formula = posY_.get();
+        break;
+      case kTagPosRot:
+        formula = posRot_.get();
+        break;
+      case kTagVelX:
+        formula = velX_.get();
+        break;
+      case kTagVelY:
+        formula = velY_.get();
+        break;
+      case kTagVelRot:
+        formula = velRot_.get();
+        break;
+      case kTagCOMX:
+        formula = comX_.get();
+        break;
+      default:
+        formula = comY_.get();
+        break;
     }
     if (dimension != nullptr) *dimension = entry.dimension;
     if (entry.nonNegative && lowest != nullptr) *lowest = 0.0;
@@ -139,12 +173,24 @@ void TMass::AssignQuantity(const TFormula& source, TFormula& target) {
 
 void TMass::SetFormulaProperty(uint32_t tag, const TFormula& source) {
   switch (tag) {
-    case kTagPosX: AssignQuantity(source, *posX_); return;
-    case kTagPosY: AssignQuantity(source, *posY_); return;
-    case kTagPosRot: AssignQuantity(source, *posRot_); return;
-    case kTagVelX: AssignQuantity(source, *velX_); return;
-    case kTagVelY: AssignQuantity(source, *velY_); return;
-    case kTagVelRot: AssignQuantity(source, *velRot_); return;
+    case kTagPosX:
+      AssignQuantity(source, *posX_);
+      return;
+    case kTagPosY:
+      AssignQuantity(source, *posY_);
+      return;
+    case kTagPosRot:
+      AssignQuantity(source, *posRot_);
+      return;
+    case kTagVelX:
+      AssignQuantity(source, *velX_);
+      return;
+    case kTagVelY:
+      AssignQuantity(source, *velY_);
+      return;
+    case kTagVelRot:
+      AssignQuantity(source, *velRot_);
+      return;
     case kTagMass:
       SetMassFormula(&source);
       ClearMaterial();
@@ -162,8 +208,8 @@ void TMass::SetFormulaProperty(uint32_t tag, const TFormula& source) {
     case kTagStaticFriction:
     case kTagKineticFriction:
     case kTagCharge: {
-      TFormula* target = tag == kTagElasticity       ? elasticity_.get()
-                         : tag == kTagStaticFriction ? staticFriction_.get()
+      TFormula* target = tag == kTagElasticity        ? elasticity_.get()
+                         : tag == kTagStaticFriction  ? staticFriction_.get()
                          : tag == kTagKineticFriction ? kineticFriction_.get()
                                                       : charge_.get();
       AssignQuantity(source, *target);
@@ -195,8 +241,7 @@ void TMass::SetPositionProperty(uint32_t tag, const TFormula& formula, int32_t f
 }
 
 uint16_t TMass::IsPositionProperty(uint32_t tag) {
-  if (tag == kTagPosX || tag == kTagPosY || tag == kTagPosRot || tag == kTagCOMX ||
-      tag == kTagCOMY)
+  if (tag == kTagPosX || tag == kTagPosY || tag == kTagPosRot || tag == kTagCOMX || tag == kTagCOMY)
     return 1;
   return TVectorMassBase::IsPositionProperty(tag);
 }
@@ -219,11 +264,10 @@ uint32_t TMass::TagForPropertyId(int16_t id) {
 }
 
 void TMass::ForEachFormula(FormulaCallback callback, void* context) {
-  for (TFormula* formula :
-       {anchorFormula1_.get(), anchorFormula2_.get(), posX_.get(), posY_.get(), posRot_.get(),
-        velX_.get(), velY_.get(), velRot_.get(), mass_.get(), moment_.get(), comX_.get(),
-        comY_.get(), staticFriction_.get(), kineticFriction_.get(), elasticity_.get(),
-        charge_.get()})
+  for (TFormula* formula : {anchorFormula1_.get(), anchorFormula2_.get(), posX_.get(), posY_.get(),
+                            posRot_.get(), velX_.get(), velY_.get(), velRot_.get(), mass_.get(),
+                            moment_.get(), comX_.get(), comY_.get(), staticFriction_.get(),
+                            kineticFriction_.get(), elasticity_.get(), charge_.get()})
     callback(formula, context);
 }
 
@@ -270,9 +314,12 @@ void TMass::ChangeProperty(uint32_t tagOrId, const TFormula* source, TAssemblySo
     AssignQuantity(*source, target);
     if (target.IsFormula() || assembly == nullptr) return;
     const Frame2D frame(position.x, position.y, position.r, shown.cosine, shown.sine);
-    if (isX) FailIfError(AssemblyXLock(assembly, this, frame, value));
-    else if (isY) FailIfError(AssemblyYLock(assembly, this, frame, value));
-    else FailIfError(AssemblyAngleLock(assembly, this, frame, value));
+    if (isX)
+      FailIfError(AssemblyXLock(assembly, this, frame, value));
+    else if (isY)
+      FailIfError(AssemblyYLock(assembly, this, frame, value));
+    else
+      FailIfError(AssemblyAngleLock(assembly, this, frame, value));
     return;
   }
   if (tagOrId == kTagTwx) return;

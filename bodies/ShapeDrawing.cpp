@@ -152,8 +152,7 @@ bool TOval::IsEnclosedBy(const MacRect& rect) {
   const double cx = screen.tx;
   const double cy = screen.ty;  // y up: the screen's v is -cy
   const double r = screen.scale * radiusFormula_->GetValue();
-  if (r == 0.0)
-    return rect.left <= cx && cx <= rect.right && rect.top <= -cy && -cy <= rect.bottom;
+  if (r == 0.0) return rect.left <= cx && cx <= rect.right && rect.top <= -cy && -cy <= rect.bottom;
   return rect.left <= cx - r && rect.top <= -(cy + r) && rect.right >= cx + r &&
          rect.bottom >= r - cy;
 }

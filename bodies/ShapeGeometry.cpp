@@ -48,7 +48,8 @@ bool TBasicMass::FindSnapPoint(const TVector& world, double d, TSnapResult& resu
   TVector target = world;
   WorldToLocal(target);
   const TDoubleRect& b = LocalBounds();
-  return TrySnap({0.0, b.top}, target, d, 6, result) ||
+  // The body's reference point first, then the middles of the sides.
+  return TrySnap({0.0, 0.0}, target, d, 1, result) || TrySnap({0.0, b.top}, target, d, 6, result) ||
          TrySnap({0.0, b.bottom}, target, d, 7, result) ||
          TrySnap({b.left, 0.0}, target, d, 8, result) ||
          TrySnap({b.right, 0.0}, target, d, 9, result);
@@ -102,9 +103,8 @@ bool TRectangle::FindSnapPoint(const TVector& world, double d, TSnapResult& resu
       TrySnap({b.right, b.bottom}, target, d, 5, result))
     return true;
   // The centres of the circles of the short side's diameter that touch the long side's ends.
-  if (b.top - b.right > d &&
-      (TrySnap({0.0, b.top - b.right}, target, d, 10, result) ||
-       TrySnap({0.0, b.right - b.top}, target, d, 11, result)))
+  if (b.top - b.right > d && (TrySnap({0.0, b.top - b.right}, target, d, 10, result) ||
+                              TrySnap({0.0, b.right - b.top}, target, d, 11, result)))
     return true;
   return b.right - b.top > d && (TrySnap({b.top - b.right, 0.0}, target, d, 12, result) ||
                                  TrySnap({b.right - b.top, 0.0}, target, d, 13, result));
@@ -113,11 +113,21 @@ bool TRectangle::FindSnapPoint(const TVector& world, double d, TSnapResult& resu
 uint16_t TRectangle::GetHotPoint(int16_t index, TVector& point) {
   const TDoubleRect& b = LocalBounds();
   switch (index) {
-    case 1: point = {b.right, b.top}; return 1;
-    case 2: point = {b.right, b.bottom}; return 1;
-    case 3: point = {b.left, b.bottom}; return 1;
-    case 4: point = {b.left, b.top}; return 1;
-    default: point = {0.0, 0.0}; return 0;
+    case 1:
+      point = {b.right, b.top};
+      return 1;
+    case 2:
+      point = {b.right, b.bottom};
+      return 1;
+    case 3:
+      point = {b.left, b.bottom};
+      return 1;
+    case 4:
+      point = {b.left, b.top};
+      return 1;
+    default:
+      point = {0.0, 0.0};
+      return 0;
   }
 }
 
@@ -168,6 +178,5 @@ bool TOval::HitTestLocal(const TVector& p) {
 void TOval::CheckShape(uint16_t fail) {
   TBasicMass::CheckShape(fail);
   if (fail == 0) return;
-  if (!(radiusFormula_->GetValue() > 0.0))
-    FailWithDescription(kErrRadiusNotPositive, 0);
+  if (!(radiusFormula_->GetValue() > 0.0)) FailWithDescription(kErrRadiusNotPositive, 0);
 }

@@ -41,7 +41,8 @@ TFormula* TRectangle::GetFormulaProperty(uint32_t tag, double* lowest, double* s
 
 void TRectangle::ChangeDimension(uint32_t tag, const TFormula* source) {
   const double value = source != nullptr ? source->GetValue() : 0.0;
-  if (source != nullptr) AssignQuantity(*source, tag == kTagWidth ? *widthFormula_ : *heightFormula_);
+  if (source != nullptr)
+    AssignQuantity(*source, tag == kTagWidth ? *widthFormula_ : *heightFormula_);
   SetRealProperty(tag, &value);
 }
 
@@ -120,19 +121,30 @@ uint16_t TRectangle::IsPositionProperty(uint32_t tag) {
 uint16_t TRectangle::GetPropertyById(int16_t id, TPositionField& field) {
   field.present = 0;
   switch (id) {
-    case kPropertyFirstDimension: FillField(field, heightFormula_.get(), 3442, kDimLength); return 1;
-    case kPropertySecondDimension: FillField(field, widthFormula_.get(), 3453, kDimLength); return 1;
-    case kPropertyRectangleRotation: FillField(field, Rotation(), 3438, kDimAngle); return 1;
-    default: return TBasicMass::GetPropertyById(id, field);
+    case kPropertyFirstDimension:
+      FillField(field, heightFormula_.get(), 3442, kDimLength);
+      return 1;
+    case kPropertySecondDimension:
+      FillField(field, widthFormula_.get(), 3453, kDimLength);
+      return 1;
+    case kPropertyRectangleRotation:
+      FillField(field, Rotation(), 3438, kDimAngle);
+      return 1;
+    default:
+      return TBasicMass::GetPropertyById(id, field);
   }
 }
 
 uint32_t TRectangle::TagForPropertyId(int16_t id) {
   switch (id) {
-    case kPropertyFirstDimension: return kTagHeight;
-    case kPropertySecondDimension: return kTagWidth;
-    case kPropertyRectangleRotation: return kTagPosRot;
-    default: return TBasicMass::TagForPropertyId(id);
+    case kPropertyFirstDimension:
+      return kTagHeight;
+    case kPropertySecondDimension:
+      return kTagWidth;
+    case kPropertyRectangleRotation:
+      return kTagPosRot;
+    default:
+      return TBasicMass::TagForPropertyId(id);
   }
 }
 
@@ -141,8 +153,10 @@ void TRectangle::FormulaChanged(TFormula* formula) {
     TBasicMass::FormulaChanged(formula);
     return;
   }
-  if (formula == heightFormula_.get()) size_.y = formula->GetValue();
-  else size_.x = formula->GetValue();
+  if (formula == heightFormula_.get())
+    size_.y = formula->GetValue();
+  else
+    size_.x = formula->GetValue();
   InvalidateShownTransform();
   ForEachLinked(1);
   ShapeChanged(1);
@@ -226,7 +240,8 @@ void TOval::SetFlagProperty(uint32_t tag, uint16_t value) {
 
 TFormula* TOval::GetFormulaProperty(uint32_t tag, double* lowest, double* second,
                                     int32_t* dimension, uint16_t* flag) {
-  if (tag != kTagRadius) return TBasicMass::GetFormulaProperty(tag, lowest, second, dimension, flag);
+  if (tag != kTagRadius)
+    return TBasicMass::GetFormulaProperty(tag, lowest, second, dimension, flag);
   if (dimension != nullptr) *dimension = kDimLength;
   if (flag != nullptr) *flag = 1;
   return radiusFormula_.get();
@@ -265,7 +280,8 @@ void TOval::ChangeProperty(uint32_t tagOrId, const TFormula* source, TAssemblySo
 
 uint16_t TOval::GetRealProperty(uint32_t tag, double& value, double& lowest, int32_t& dimension,
                                 uint16_t& editable) {
-  if (tag != kTagRadius) return TBasicMass::GetRealProperty(tag, value, lowest, dimension, editable);
+  if (tag != kTagRadius)
+    return TBasicMass::GetRealProperty(tag, value, lowest, dimension, editable);
   value = LocalBounds().right;
   lowest = 0.0;
   dimension = kDimLength;
@@ -305,17 +321,25 @@ uint16_t TOval::IsPositionProperty(uint32_t tag) {
 uint16_t TOval::GetPropertyById(int16_t id, TPositionField& field) {
   field.present = 0;
   switch (id) {
-    case kPropertyFirstDimension: FillField(field, radiusFormula_.get(), 3450, kDimLength); return 1;
-    case kPropertySecondDimension: FillField(field, Rotation(), 3449, kDimAngle); return 1;
-    default: return TBasicMass::GetPropertyById(id, field);
+    case kPropertyFirstDimension:
+      FillField(field, radiusFormula_.get(), 3450, kDimLength);
+      return 1;
+    case kPropertySecondDimension:
+      FillField(field, Rotation(), 3449, kDimAngle);
+      return 1;
+    default:
+      return TBasicMass::GetPropertyById(id, field);
   }
 }
 
 uint32_t TOval::TagForPropertyId(int16_t id) {
   switch (id) {
-    case kPropertyFirstDimension: return kTagRadius;
-    case kPropertySecondDimension: return kTagPosRot;
-    default: return TBasicMass::TagForPropertyId(id);
+    case kPropertyFirstDimension:
+      return kTagRadius;
+    case kPropertySecondDimension:
+      return kTagPosRot;
+    default:
+      return TBasicMass::TagForPropertyId(id);
   }
 }
 
@@ -369,9 +393,9 @@ void TOval::ReportGeometryBlocks(BlockCallback callback, void* context) {
   callback(kBlockRadiusFormula, context);
 }
 
-uint16_t TOval::AttachInput(int16_t code, const Str255& first, const Str255& second,
-                            double& value, double& value2, double& low, double& high,
-                            double& low2, double& high2) {
+uint16_t TOval::AttachInput(int16_t code, const Str255& first, const Str255& second, double& value,
+                            double& value2, double& low, double& high, double& low2,
+                            double& high2) {
   if (code != kAttachRadius)
     return TBasicMass::AttachInput(code, first, second, value, value2, low, high, low2, high2);
   BindInput(*radiusFormula_, first, value, kDimLength);

@@ -30,8 +30,9 @@ inline constexpr int16_t kErrHeightNotPositive = -25120;
 inline constexpr int16_t kErrWidthNotPositive = -25121;
 inline constexpr int16_t kErrRadiusNotPositive = -25122;
 
-// Snapping point kinds: side middles (6 top, 7 bottom, 8 left, 9 right), corners (2 top-left,
-// 3 top-right, 4 bottom-left, 5 bottom-right), centres of the end circles (10 to 13).
+// Snapping point kinds: 1 the body's reference point, side middles (6 top, 7 bottom, 8 left, 9
+// right), corners (2 top-left, 3 top-right, 4 bottom-left, 5 bottom-right), centres of the end
+// circles (10 to 13).
 struct TSnapResult {
   TVector local{0, 0};
   TVector world{0, 0};
@@ -136,8 +137,7 @@ class TRectangle : public TBasicMass {
   void SetRealProperty(uint32_t tag, const double* value) override;
   uint16_t GetNumberProperty(uint32_t tag, double& value, void* extra) override;
   void SetNumberProperty(uint32_t tag, const double& value) override;
-  void ChangeProperty(uint32_t tagOrId, const TFormula* source,
-                      TAssemblySolver* assembly) override;
+  void ChangeProperty(uint32_t tagOrId, const TFormula* source, TAssemblySolver* assembly) override;
   uint16_t IsPositionProperty(uint32_t tag) override;
   uint16_t GetPropertyById(int16_t id, TPositionField& field) override;
   uint32_t TagForPropertyId(int16_t id) override;
@@ -219,8 +219,7 @@ class TOval : public TBasicMass {
   void SetRealProperty(uint32_t tag, const double* value) override;
   uint16_t GetNumberProperty(uint32_t tag, double& value, void* extra) override;
   void SetNumberProperty(uint32_t tag, const double& value) override;
-  void ChangeProperty(uint32_t tagOrId, const TFormula* source,
-                      TAssemblySolver* assembly) override;
+  void ChangeProperty(uint32_t tagOrId, const TFormula* source, TAssemblySolver* assembly) override;
   uint16_t IsPositionProperty(uint32_t tag) override;
   uint16_t GetPropertyById(int16_t id, TPositionField& field) override;
   uint32_t TagForPropertyId(int16_t id) override;

@@ -39,21 +39,21 @@ TEST_F(BodyPropertiesTest, EveryFormulaTagGetsAndSetsItsQuantity) {
     uint32_t tag;
     int32_t dimension;
     bool nonNegative;
-  } tags[] = {{kTagMass, kDimMass, true},          {kTagMoment, kDimMoment, true},
-              {kTagElasticity, 0, true},           {kTagStaticFriction, 0, true},
-              {kTagKineticFriction, 0, true},      {kTagCharge, kDimCharge, false},
-              {kTagPosX, kDimLength, false},       {kTagPosY, kDimLength, false},
-              {kTagPosRot, kDimAngle, false},      {kTagVelX, kDimVelocity, false},
-              {kTagVelY, kDimVelocity, false},     {kTagVelRot, kDimAngularVelocity, false},
-              {kTagCOMX, kDimLength, false},       {kTagCOMY, kDimLength, false}};
+  } tags[] = {{kTagMass, kDimMass, true},      {kTagMoment, kDimMoment, true},
+              {kTagElasticity, 0, true},       {kTagStaticFriction, 0, true},
+              {kTagKineticFriction, 0, true},  {kTagCharge, kDimCharge, false},
+              {kTagPosX, kDimLength, false},   {kTagPosY, kDimLength, false},
+              {kTagPosRot, kDimAngle, false},  {kTagVelX, kDimVelocity, false},
+              {kTagVelY, kDimVelocity, false}, {kTagVelRot, kDimAngularVelocity, false},
+              {kTagCOMX, kDimLength, false},   {kTagCOMY, kDimLength, false}};
   double value = 0.5;
   for (const auto& entry : tags) {
     value += 1.0;
     body->SetFormulaProperty(entry.tag, TFormula(value));
     double lowest = -7.0;
     int32_t dimension = -1;
-    const TFormula* formula = body->GetFormulaProperty(entry.tag, &lowest, nullptr, &dimension,
-                                                       nullptr);
+    const TFormula* formula =
+        body->GetFormulaProperty(entry.tag, &lowest, nullptr, &dimension, nullptr);
     ASSERT_NE(formula, nullptr) << entry.tag;
     EXPECT_EQ(formula->GetValue(), value) << entry.tag;
     EXPECT_EQ(dimension, entry.dimension) << entry.tag;
@@ -262,8 +262,8 @@ TEST_F(BodyPropertiesTest, InputsBindPropertiesAndReportTheirRanges) {
   EXPECT_EQ(value, -3.0);
 
   auto circle = Circle(0.5);
-  ASSERT_EQ(circle->AttachInput(5228, Str255("input[7]"), Str255(), value, value2, low, high,
-                                low2, high2),
+  ASSERT_EQ(circle->AttachInput(5228, Str255("input[7]"), Str255(), value, value2, low, high, low2,
+                                high2),
             1);
   EXPECT_EQ(value, 0.5);
   EXPECT_EQ(TextOf(*circle->RadiusFormula()), "input[7]");

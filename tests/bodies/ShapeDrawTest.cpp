@@ -1,8 +1,8 @@
 // Rectangles and circles drawn into a memory bitmap and probed in pixels.
 
 #include <numbers>
-#include <utility>
 #include <optional>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -133,7 +133,8 @@ TEST_F(ShapeDrawTest, SelectionInvertsCornerSquaresAndConnectionLinesAreDashed) 
   Place(rectangle, 60.0, -20.0, 0.0);
   rectangle.DrawConnectionLine(MacPoint(2, 20), {-58.0, 0.0}, 1);
   int black = 0;
-  for (int h = 2; h < 50; ++h) black += At(h, 20) == kBlack ? 1 : 0;
+  for (int h = 2; h < 50; ++h)
+    black += At(h, 20) == kBlack ? 1 : 0;
   EXPECT_GT(black, 24);
   EXPECT_LT(black, 48);  // dashed
   EXPECT_EQ(At(55, 20), kWhite);

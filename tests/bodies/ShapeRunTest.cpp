@@ -32,8 +32,8 @@ using namespace body_tags;
 
 constexpr int16_t kBlockConstraint = 1310;
 constexpr double kGravity = 9.81;
-constexpr double kPush = 3.0;    // newtons along x on every body
-constexpr double kTwist = 1.0;   // newton metres on every body
+constexpr double kPush = 3.0;   // newtons along x on every body
+constexpr double kTwist = 1.0;  // newton metres on every body
 
 // A per-body force field on the members of its group: a push along x, the weight along y and a
 // torque, as the solver reads a field's record.
@@ -56,7 +56,8 @@ class TTestField : public TNamedLink {
     reader.ReadInt();
     const int32_t goals = reader.ReadInt();
     for (int32_t i = 0; i < goals; ++i) {
-      for (int j = 0; j < 3; ++j) reader.ReadInt();
+      for (int j = 0; j < 3; ++j)
+        reader.ReadInt();
       reader.ReadFormula(skipped);
     }
     return 1;
@@ -91,14 +92,18 @@ class TTestField : public TNamedLink {
   }
 };
 
-TObject* NewField() { return new TTestField; }
+TObject* NewField() {
+  return new TTestField;
+}
 
 // The class table of the stored objects and the world's default objects.
 std::vector<uint8_t> FactTable() {
-  const std::pair<int16_t, uint32_t> entries[] = {
-      {kBlockRectangleFormulas, TRectangle::kTag}, {kBlockRadiusLine, TOval::kTag},
-      {kBlockBackground, TZeroMass::kTag},        {kBlockGroup, TGroup::kTag},
-      {kBlockRunSettings, kEngineTag},            {kBlockConstraint, TTestField::kTag}};
+  const std::pair<int16_t, uint32_t> entries[] = {{kBlockRectangleFormulas, TRectangle::kTag},
+                                                  {kBlockRadiusLine, TOval::kTag},
+                                                  {kBlockBackground, TZeroMass::kTag},
+                                                  {kBlockGroup, TGroup::kTag},
+                                                  {kBlockRunSettings, kEngineTag},
+                                                  {kBlockConstraint, TTestField::kTag}};
   const auto count = static_cast<int16_t>(std::size(entries));
   std::vector<uint8_t> bytes(2 + 6 * static_cast<size_t>(count));
   std::memcpy(bytes.data(), &count, 2);
@@ -111,11 +116,13 @@ std::vector<uint8_t> FactTable() {
 
 std::vector<uint8_t> Defaults() {
   std::vector<uint8_t> bytes = {'Z', 'o', 'd', 'A', 0, 4, 'Y', 'B', '3', 'X', 0, 11};
-  for (char c : std::string("Version 2.5")) bytes.push_back(static_cast<uint8_t>(c));
+  for (char c : std::string("Version 2.5"))
+    bytes.push_back(static_cast<uint8_t>(c));
   bytes.insert(bytes.end(), {0, 0, 4, 'I', 'E', '6', '4', 0, 9});
-  for (char c : std::string("MSWindows")) bytes.push_back(static_cast<uint8_t>(c));
-  bytes.insert(bytes.end(), {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x27, 0x10, ' ', ' ', ' ', ' ', 0,
-                             0, 0x27, 0x11, 0, 0, 0, 4, 0, 0, 0, 1});
+  for (char c : std::string("MSWindows"))
+    bytes.push_back(static_cast<uint8_t>(c));
+  bytes.insert(bytes.end(), {0,   0,   0, 0, 0,    0,    0, 0, 0, 0, 0, 0x27, 0x10, ' ', ' ',
+                             ' ', ' ', 0, 0, 0x27, 0x11, 0, 0, 0, 4, 0, 0,    0,    1});
   bytes.insert(bytes.end(), 8, 0xFF);
   return bytes;
 }
@@ -139,9 +146,11 @@ class ShapeRunTest : public ::testing::Test {
                       sizeof(TTestField));
     FreezeClassRegistry();
     InstallWorldBridge();
-    entries[0] = {"FACT", 0, nullptr, static_cast<uint16_t>(kFactTableId), fact.data(),
-                  static_cast<uint32_t>(fact.size())};
-    entries[1] = {"ZodA", 0, nullptr, static_cast<uint16_t>(kWorldDefaultsResource),
+    entries[0] = {"FACT",      0,
+                  nullptr,     static_cast<uint16_t>(kFactTableId),
+                  fact.data(), static_cast<uint32_t>(fact.size())};
+    entries[1] = {"ZodA",          0,
+                  nullptr,         static_cast<uint16_t>(kWorldDefaultsResource),
                   defaults.data(), static_cast<uint32_t>(defaults.size())};
     table = {"shape-run-test.dll", entries, 2};
     RegisterResourceModule(table);

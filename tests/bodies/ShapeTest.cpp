@@ -107,6 +107,7 @@ TEST_F(ShapeTest, SnappingPointsAreTriedInTheirOrder) {
   EXPECT_EQ(kindAt(*rectangle, {1.0, 0.2}, 0.5), 13);
   EXPECT_NE(kindAt(*rectangle, {-1.0, 0.0}, 1.0), 12);
   EXPECT_EQ(kindAt(*rectangle, {0.3, 0.3}, 0.1), 0);
+  EXPECT_EQ(kindAt(*rectangle, {0.05, -0.1}, 0.1), 1);  // the reference point, edges included
 
   // The world point goes through the body's frame: turned a quarter, the top middle lies left.
   rectangle->SetPlacement({10.0, 0.0, std::numbers::pi / 2});
@@ -336,8 +337,8 @@ TEST_F(ShapeTest, TheSolverStreamCarriesOnlyTheSizeAndTheBodyRecord) {
   EXPECT_EQ(record.constants[1], -2.0);
   EXPECT_EQ(record.constants[3], 4.0);
   EXPECT_EQ(record.texts[5], "1 / 2");
-  EXPECT_EQ(record.constants[6], 6.0);   // mass
-  EXPECT_EQ(record.constants[7], 2.5);   // moment m (w^2 + h^2) / 12
+  EXPECT_EQ(record.constants[6], 6.0);    // mass
+  EXPECT_EQ(record.constants[7], 2.5);    // moment m (w^2 + h^2) / 12
   EXPECT_EQ(record.constants[10], 0.25);  // static friction
   EXPECT_EQ(record.recordWord, 0);
   EXPECT_EQ(record.anchored, -2);

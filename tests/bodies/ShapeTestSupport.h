@@ -109,7 +109,8 @@ class ShapeFixture : public ::testing::Test {
 
   // The blocks of the one object of a stream, from its first block (whose code is given) to the
   // end mark. Document blocks have 4-byte big-endian codes, native ones 2-byte host-order codes.
-  static std::vector<Block> Blocks(const std::vector<uint8_t>& bytes, int32_t first, bool document) {
+  static std::vector<Block> Blocks(const std::vector<uint8_t>& bytes, int32_t first,
+                                   bool document) {
     const size_t codeBytes = document ? 4 : 2;
     std::vector<Block> blocks;
     for (size_t at = 0; at + codeBytes <= bytes.size(); ++at) {
@@ -130,7 +131,8 @@ class ShapeFixture : public ::testing::Test {
 
   static std::vector<int32_t> Codes(const std::vector<Block>& blocks) {
     std::vector<int32_t> codes;
-    for (const Block& block : blocks) codes.push_back(block.code);
+    for (const Block& block : blocks)
+      codes.push_back(block.code);
     return codes;
   }
 
@@ -144,7 +146,8 @@ class ShapeFixture : public ::testing::Test {
     uint32_t value = 0;
     if (at + 4 > bytes.size()) return -1;
     if (bigEndian) {
-      for (size_t i = 0; i < 4; ++i) value = (value << 8) | bytes[at + i];
+      for (size_t i = 0; i < 4; ++i)
+        value = (value << 8) | bytes[at + i];
     } else {
       std::memcpy(&value, bytes.data() + at, 4);
     }
