@@ -49,6 +49,7 @@ class TZeroMass : public TMass {
   void GetYAxis(MacPoint& from, MacPoint& to) const { from = yAxisFrom_, to = yAxisTo_; }
   // The background never moves, is never hit and is never anchored or attached.
   void SetPlacement(const TVector3&) override {}
+  void SetShownFrame(const TVector3&, double, double) override {}
   void MoveBy(const TVector&) override {}
   void LocalToWorld3(TVector3&) override {}
   void LocalToWorld(TVector&) override {}

@@ -247,6 +247,10 @@ class TMass : public TVectorMassBase {
   TVector GetCOMOffset() const;
   TVector GetCOMWorld();
   void SetPlacement(const TVector3& p) override;
+  // The placement with the cosine and sine of its angle worked out already: the shown transform
+  // takes them as they are and is valid at once.
+  virtual void SetShownFrame(const TVector3& p, double cosine, double sine);
+  void SetRotationValue(double rotation);
   void MoveBy(const TVector& d) override;
   void GeometryChanged(uint16_t changed);
   void ShapeChanged(uint16_t changed) override;

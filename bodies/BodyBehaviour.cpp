@@ -179,6 +179,18 @@ void TMass::SetPlacement(const TVector3& p) {
   InvalidateScreenCache();
 }
 
+void TMass::SetShownFrame(const TVector3& p, double cosine, double sine) {
+  SetPlacement(p);
+  shownTransform_ = Transform2D(cosine, sine, p.x, p.y, p.r, 1.0, 0);
+  shownValid_ = 1;
+}
+
+void TMass::SetRotationValue(double rotation) {
+  posRot_->StoreConstant(rotation);
+  InvalidateShownTransform();
+  InvalidateScreenCache();
+}
+
 void TMass::MoveBy(const TVector& d) {
   posX_->StoreConstant(posX_->GetValue() + d.x);
   posY_->StoreConstant(posY_->GetValue() + d.y);

@@ -164,6 +164,16 @@ TEST_F(ShapeTest, HitsUseTheMarginAndHandlesTheirOrder) {
   ten->ValidateScreenTransform(Transform2D());
   EXPECT_FALSE(ten->IsTinyOnScreen());
 
+  // A frame placed with its cosine and sine takes them as they are.
+  flat->SetShownFrame({100.0, -50.0, 0.5}, 0.0, 1.0);
+  EXPECT_TRUE(flat->IsShownValid());
+  EXPECT_EQ(flat->ShownTransform().cosine, 0.0);
+  EXPECT_EQ(flat->GetRotationValue(), 0.5);
+  flat->SetRotationValue(0.0);
+  EXPECT_FALSE(flat->IsShownValid());
+  EXPECT_EQ(flat->GetShownTransform().sine, 0.0);
+  flat->ValidateScreenTransform(Transform2D());
+
   // A moved body's screen data goes stale and is made again.
   flat->MoveBy({10.0, 0.0});
   EXPECT_FALSE(flat->IsScreenValid());
