@@ -274,6 +274,9 @@ uint32_t GetFileTypeOfPath(const char* path) {
 bool IsUnversionedDocument() {
   return gUnversionedDocument;
 }
+void SetUnversionedDocument(bool on) {
+  gUnversionedDocument = on;
+}
 bool IsSiblingFormatDocument() {
   return gSiblingFormat;
 }

@@ -57,6 +57,8 @@ uint32_t GetFileTypeOfPath(const char* path);
 // Set by GetFileTypeOfPath for the document readers: a world document without a version word,
 // and a document of the sibling format. Both are cleared when a path is tested.
 bool IsUnversionedDocument();
+// The document readers set the first when they read an empty version.
+void SetUnversionedDocument(bool on);
 bool IsSiblingFormatDocument();
 
 // The file dialog. The window layer supplies the real dialog through the answerer; without one

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
 #include "core/Failure.h"
+#include "core/FileCalls.h"
 #include "core/Resources.h"
 #include "core/Tag.h"
 #include "model/Formula.h"
@@ -48,6 +50,10 @@ void TObjectReader::Reset() {
   blockEnd_ = -1;
   lastReport_ = std::chrono::steady_clock::now();
   lastReportedObjects_ = 0;
+}
+
+bool TObjectReader::IsUnversioned() const {
+  return IsUnversionedDocument();
 }
 
 int32_t TObjectReader::BlockRemaining() const {
@@ -303,7 +309,9 @@ void TObjectReader::ReadHeader() {
   version_ = info.number;
   family3x_ = info.family3x;
   extendedHeader_ = info.extendedHeader;
-  unversioned_ = info.unversioned;
+  // An empty version marks the document unversioned for every later reader, as the file type
+  // test does.
+  if (info.unversioned) SetUnversionedDocument(true);
   if (!extendedHeader_) return;
   Str255 unused;
   ReadString(unused);
@@ -529,9 +537,13 @@ void TObjectReader::ReadRecords(const ReadProgress& progress) {
     if (code_ == kCodeBoundary) {
       EndObject();
       blockEnd_ = -1;
-      storedIdentifier_ = static_cast<int16_t>(ReadInt());
+      // The identifier is compared at its full width: 0x0000FFFF in a stream of 4-byte codes is
+      // no end mark, and an identifier beyond the 16 bits of objects is damage.
+      const int32_t identifier = ReadInt();
+      FailIfBadFormat(identifier < INT16_MIN || identifier > INT16_MAX);
+      storedIdentifier_ = static_cast<int16_t>(identifier);
       if (extendedHeader_) {
-        if (storedIdentifier_ == kCodeBoundary) break;
+        if (identifier == kCodeBoundary) break;
         while (ReadTag() != MakeTag("    ")) {
         }
       }

@@ -52,7 +52,9 @@ class TObjectReader : public TFilerBase {
 
   int32_t GetVersion() const { return version_; }
   RealWidth GetRealWidth() const { return realWidth_; }
-  bool IsUnversioned() const { return unversioned_; }
+  // The program-wide unversioned-document flag, set by the file type test and by reading an
+  // empty version.
+  bool IsUnversioned() const;
   int16_t CurrentCode() const { return code_; }
   // Bytes left in the current block (the rest of the stream when blocks carry no length).
   int32_t BlockRemaining() const;
@@ -168,7 +170,6 @@ class TObjectReader : public TFilerBase {
   int32_t version_ = 5;
   bool family3x_ = false;
   bool extendedHeader_ = false;
-  bool unversioned_ = false;
   // The faces this read entered, forgotten again unless Complete or TakeObjects keeps its
   // objects, or a block went into an object that was there before the read.
   std::optional<FaceTableTransaction> faces_;
