@@ -100,7 +100,7 @@ TEST_F(FilingTest, DocumentObjectBytesAreBigEndian) {
   // A string of three characters is followed by a pad byte, counted in its block's length.
   shape.SetName("odd");
   const auto named = Write({&shape}, 1, 2);
-  const uint8_t name[] = {0, 0, 0x13, 0x89, 0, 0, 0, 6, 0, 3, 'o', 'd', 'd'};
+  const uint8_t name[] = {0, 0, 0x13, 0x97, 0, 0, 0, 6, 0, 3, 'o', 'd', 'd'};
   const auto at3 = std::search(named.begin(), named.end(), name, name + sizeof name);
   ASSERT_NE(at3, named.end());
   const uint8_t nextBlock[] = {0, 0, 0x13, 0x95};  // after the pad byte
