@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <string>
@@ -279,6 +280,8 @@ SceneBody Floor(double y, double width = 200) {
   return f;
 }
 
+constexpr int kPyramidFrames = 500;
+
 Scene Pyramid(int rows) {
   Scene scene;
   scene.bodies.push_back(Floor(0));
@@ -300,11 +303,11 @@ void PyramidRows() {
   const int top = static_cast<int>(small.bodies.size()) - 1;
   const double start = small.bodies[top].y;
   PrintScene("pyramid 20, 500 frames", "top box drop (m)",
-             RunEngines(small, 500,
+             RunEngines(small, kPyramidFrames,
                         [&](const ContactEngine& e, int) { return start - e.Body(top).y; }, false,
                         Accurate()));
   const Scene large = Pyramid(100);
-  PrintScene("pyramid 100", "(time per step)", RunEngines(large, 5, nullptr, false, Accurate()));
+  PrintScene("pyramid 100", "(time per step)", RunEngines(large, 2, nullptr, false, Accurate()));
 }
 
 void BounceRows() {
@@ -423,6 +426,13 @@ void PourRows() {
 }
 
 void ContactTable(benchmark::State& state) {
+  if (const char* only = std::getenv("YB_CONTACT_ONLY")) {
+    for (auto _ : state) {
+      if (std::string(only) == "pyramid") PyramidRows();
+      if (std::string(only) == "pour") PourRows();
+    }
+    return;
+  }
   for (auto _ : state) {
     std::printf("\n%-22s %-18s %-26s %12s %12s %10s\n", "contact scene", "engine", "quantity",
                 "error", "s per step", "/ ours");
