@@ -1,6 +1,7 @@
 #include "model/world/WorldBases.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "model/filing/ObjectReader.h"
 #include "model/filing/ObjectWriter.h"
@@ -12,23 +13,38 @@ int16_t TObjectCollection::NextStepFrame() {
 }
 
 uint16_t TObjectCollection::CanReadBlock(int16_t code) {
-  if (code == kBlockWorldScale) return 1;
+  if (code == kBlockWorldView) return 1;
   return TCollectionLink::CanReadBlock(code);
 }
 
 uint16_t TObjectCollection::ReadBlockContents(int16_t code, TObjectReader& reader) {
-  if (code != kBlockWorldScale) return TCollectionLink::ReadBlockContents(code, reader);
-  reader.ReadFormula(scale_);
+  if (code != kBlockWorldView) return TCollectionLink::ReadBlockContents(code, reader);
+  reader.ReadInt();
+  Str255 name;
+  reader.ReadString(name);
+  reader.ReadInt();
+  const double scale = reader.ReadReal();
+  horizontalOffset_ = reader.ReadReal();
+  verticalOffset_ = reader.ReadReal();
+  reader.ReadInt();
+  // A view without a scale keeps the one the world has.
+  if (scale > 0.0 && std::isfinite(scale)) scale_.SetConstant(scale);
   return 1;
 }
 
 void TObjectCollection::WriteBlockContents(int16_t code, TObjectWriter& writer) {
-  if (code != kBlockWorldScale) return TCollectionLink::WriteBlockContents(code, writer);
-  writer.WriteFormula(&scale_);
+  if (code != kBlockWorldView) return TCollectionLink::WriteBlockContents(code, writer);
+  writer.WriteCode(0);
+  writer.WriteString(Str255("Home"));
+  writer.WriteCode(0);
+  writer.WriteDouble(scale_.GetValue());
+  writer.WriteDouble(horizontalOffset_);
+  writer.WriteDouble(verticalOffset_);
+  writer.WriteCode(0);
 }
 
 void TObjectCollection::WriteFields(TObjectWriter& writer) {
-  writer.WriteBlock(*this, kBlockWorldScale);
+  writer.WriteBlock(*this, kBlockWorldView);
   TCollectionLink::WriteFields(writer);
 }
 
@@ -61,6 +77,16 @@ uint16_t TWorldBase::ReadBlockContents(int16_t code, TObjectReader& reader) {
   SetSkipFrames(static_cast<int16_t>(skip));
   defaultsAnchor_ = this;
   return 1;
+}
+
+void TWorldBase::WriteBlockContents(int16_t code, TObjectWriter& writer) {
+  if (code != kBlockWorldDefaults) return TObjectCollection::WriteBlockContents(code, writer);
+  writer.WriteCode(GetSkipFrames());
+}
+
+void TWorldBase::WriteFields(TObjectWriter& writer) {
+  writer.WriteBlock(*this, kBlockWorldDefaults);
+  TObjectCollection::WriteFields(writer);
 }
 
 void TWorldBase::ObjectRemoved(TLink* object) {

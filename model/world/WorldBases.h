@@ -15,10 +15,11 @@
 
 class TCommandDocument;
 
-// The block that the default objects give the world base: it marks them read.
+// The world base's settings (the frames of a play step); the default objects give it too, which
+// marks them read.
 inline constexpr int16_t kBlockWorldDefaults = 10001;
-// The block of the object collection's scale quantity.
-inline constexpr int16_t kBlockWorldScale = 5010;
+// The world's view: its name, its scale and the offsets of its origin.
+inline constexpr int16_t kBlockWorldView = 5010;
 
 class TCollectionLink : public THandlerLink {
   DECLARE_CLASS_ID(520, THandlerLink)
@@ -55,6 +56,12 @@ class TObjectCollection : public TCollectionLink {
   void SetClosing(uint16_t on) { closing_ = on; }
   TFormula& Scale() { return scale_; }
   const TFormula& Scale() const { return scale_; }
+  double GetHorizontalOffset() const { return horizontalOffset_; }
+  double GetVerticalOffset() const { return verticalOffset_; }
+  void SetOffsets(double horizontal, double vertical) {
+    horizontalOffset_ = horizontal;
+    verticalOffset_ = vertical;
+  }
 
   // The next frame of a play step while the world steps or is idle: one play step on.
   virtual int16_t NextStepFrame();
@@ -67,6 +74,8 @@ class TObjectCollection : public TCollectionLink {
  private:
   uint16_t closing_ = 0;
   TFormula scale_;
+  double horizontalOffset_ = 0.0;
+  double verticalOffset_ = 0.0;
 };
 
 class TWorldBase : public TObjectCollection {
@@ -92,6 +101,8 @@ class TWorldBase : public TObjectCollection {
 
   uint16_t CanReadBlock(int16_t code) override;
   uint16_t ReadBlockContents(int16_t code, TObjectReader& reader) override;
+  void WriteBlockContents(int16_t code, TObjectWriter& writer) override;
+  void WriteFields(TObjectWriter& writer) override;
   void ObjectRemoved(TLink* object) override;
 
  private:

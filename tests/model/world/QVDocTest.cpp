@@ -80,6 +80,7 @@ TEST_F(QVDocTest, SavedDocumentOpensAgainByteForByte) {
   TQVDoc document;
   Fill(document);
   document.World().SetNumberProperty(MakeTag("zSca"), 0.5);
+  document.World().SetShortProperty(MakeTag("sk p"), 4);
   document.WriteDocument(path);
   const std::vector<uint8_t> saved = FileBytes(path);
   EXPECT_FALSE(std::filesystem::exists(path + ".saving"));
@@ -93,6 +94,7 @@ TEST_F(QVDocTest, SavedDocumentOpensAgainByteForByte) {
   double scale = 0.0;
   reopened.World().GetNumberProperty(MakeTag("zSca"), scale, nullptr);
   EXPECT_DOUBLE_EQ(scale, 0.5);
+  EXPECT_EQ(reopened.World().GetSkipFrames(), 4);
   const std::string again = (folder / "again.yb").string();
   reopened.WriteDocument(again);
   EXPECT_EQ(FileBytes(again), saved);
