@@ -155,9 +155,8 @@ void Mechanics::FindContacts() {
           m.centre += p.point / found.count;
           contactPoints_.push_back(p);
         }
-        const auto slide = std::lower_bound(
-            sliding_.begin(), sliding_.end(), std::make_pair(m.key, -2),
-            [](const auto& x, const auto& y) { return x < y; });
+        const auto slide =
+            std::lower_bound(sliding_.begin(), sliding_.end(), std::make_pair(m.key, -2));
         m.slide = slide != sliding_.end() && slide->first == m.key ? slide->second : 0;
         manifolds_.push_back(m);
       }
@@ -290,7 +289,8 @@ void Mechanics::ApplyKineticFriction() {
 bool Mechanics::StoreContactForces(std::vector<char>& kinetic) {
   double change = 0, largest = 0;
   bool switched = false;
-  std::vector<double> normal(manifolds_.size(), 0.0);
+  std::vector<double>& normal = manifoldNormal_;
+  normal.assign(manifolds_.size(), 0.0);
   for (ContactPoint& p : contactPoints_) {
     const Row& row = rows_[p.row];
     const double f = row.candidate ? row.lambda : 0.0;

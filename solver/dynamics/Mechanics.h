@@ -358,6 +358,7 @@ class Mechanics {
   std::vector<std::pair<ContactKey, int>> sliding_;
   std::vector<Impact> impacts_;
   std::vector<Touch> touches_;  // of the last evaluation of the accelerations
+  std::vector<double> manifoldNormal_;  // buffer of StoreContactForces
   double thinnest_ = HUGE_VAL;
   Eigen::VectorXd baseForce_;
 };
