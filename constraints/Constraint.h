@@ -225,6 +225,9 @@ class TUICnstr : public TCnstr {
 
  protected:
   void WriteRecord(TObjectWriter& writer) override;
+  // A stored goal of the kind's own, read before it is dropped; the kind may learn from it
+  // what it keeps nowhere else.
+  virtual void KindGoalRead(const TCnstrGoal&) {}
 
  private:
   uint16_t goalsPrepared_ = 0;

@@ -73,7 +73,10 @@ void TUICnstr::ReadGoals(int32_t count, TObjectReader& reader) {
   ResizeGoals(extraGoals_);
   for (int32_t i = 0; i < count; ++i) {
     if (i < extraGoals_) Goals()[static_cast<size_t>(i)]->Read(reader);
-    else SharedGoalPrototype().Read(reader);
+    else {
+      SharedGoalPrototype().Read(reader);
+      KindGoalRead(SharedGoalPrototype());
+    }
   }
   goalsPrepared_ = 0;
 }

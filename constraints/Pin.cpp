@@ -44,6 +44,12 @@ void TPin::MarkGoals() {
   else rotation.SetFromPieces("(0)");
 }
 
+void TPin::KindGoalRead(const TCnstrGoal& goal) {
+  if (goal.type == static_cast<int32_t>(GoalType::kPosition) &&
+      goal.component == static_cast<int32_t>(GoalComponent::kRotation))
+    weld_ = 1;
+}
+
 bool TPin::IsChoiceEnabled(uint32_t tag) const {
   if (tag == kTagPinMode || tag == kTagPinOther || tag == kTagPinWelded) return weld_ != 0;
   return true;

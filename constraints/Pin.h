@@ -53,6 +53,9 @@ class TPin : public TConstraint {
 
  protected:
   void AttachHook(TLink* object) override;
+  // The points keep no weld flag in this program, so a stored rotation goal tells that the pin
+  // welds.
+  void KindGoalRead(const TCnstrGoal& goal) override;
 
  private:
   uint16_t mode_ = 0;

@@ -3,6 +3,8 @@
 // meant only for the user interface.
 
 #include <cmath>
+#include <fstream>
+#include <iterator>
 #include <numbers>
 
 #include "tests/constraints/RunTestSupport.h"
@@ -110,6 +112,77 @@ TEST_F(ForceTest, ABoxPushedAndTurnedFollowsNewtonsLaws) {
     EXPECT_NEAR(box->PositionX()->GetValue(), 0.5 * kForce * t * t, 1e-6) << frame;
     EXPECT_NEAR(box->GetRotationValue(), 0.5 * kTorque / moment * t * t, 1e-6) << frame;
   }
+}
+
+}  // namespace
+
+namespace {
+
+std::vector<char> FileBytes(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return std::vector<char>(std::istreambuf_iterator<char>(in), {});
+}
+
+// A world holding every kind written, opened again and written once more: the two documents
+// are the same byte for byte, whatever each kind files.
+TEST_F(ForceTest, EveryKindReadsBackByteForByte) {
+  const std::filesystem::path again = path.string() + ".again";
+  {
+    TQVDoc written;
+    TWorldDoc& world = written.World();
+    Add<TEngine>(world, 1);
+    TZeroMass& background = Add<TZeroMass>(world, 0);
+    TRectangle& box = AddBox(world, 2, 1.0, 1.0, 1.0);
+    int16_t id = 10;
+    auto ends = [&](TCnstr& c) {
+      c.AttachObject(&AddPoint(world, id++, background, 0.0, 0.0));
+      c.AttachObject(&AddPoint(world, id++, box, 0.5, 0.0));
+    };
+    TPin& pin = Add<TPin>(world, 40);
+    pin.SetWeld(1);
+    pin.SetMode(1);
+    ends(pin);
+    TLDampSpring& spring = Add<TLDampSpring>(world, 41);
+    spring.SetExponent(2);
+    spring.SetFormulaProperty(kTagDamping, TFormula(0.5));
+    ends(spring);
+    TRDamper& damper = Add<TRDamper>(world, 42);
+    damper.SetLocked(1);
+    ends(damper);
+    TLRope& rope = Add<TLRope>(world, 43);
+    rope.SetType(TLRope::kSeparator);
+    ends(rope);
+    TRRope& limits = Add<TRRope>(world, 44);
+    limits.SetFormulaProperty(kTagMinRotation, TFormula(-1.0));
+    ends(limits);
+    TRPiston& motor = Add<TRPiston>(world, 45);
+    motor.SetShortProperty(kTagDriveKind, TPiston::kVelocity);
+    ends(motor);
+    TForce& force = Add<TForce>(world, 46);
+    force.AttachObject(&AddPoint(world, id++, box, 0.0, 0.0));
+    force.Fx().SetConstant(2.0);
+    force.SetPolar(1);
+    force.SetShortProperty(kTagAlwaysActive, 1);
+    TTorque& torque = Add<TTorque>(world, 47);
+    torque.Quantity().SetFromPieces("sin(time)");
+    ends(torque);
+    written.WriteDocument(path.string());
+  }
+  TQVDoc read;
+  read.ReadDocument(path.string());
+  auto* pin = dynamic_cast<TPin*>(read.World().FindObject(40));
+  auto* force = dynamic_cast<TForce*>(read.World().FindObject(46));
+  ASSERT_NE(pin, nullptr);
+  ASSERT_NE(force, nullptr);
+  EXPECT_EQ(pin->GetMode(), 1);
+  EXPECT_TRUE(force->IsPolar());
+  EXPECT_TRUE(force->IsAlwaysActive());
+  read.WriteDocument(again.string());
+  const std::vector<char> first = FileBytes(path), second = FileBytes(again);
+  std::filesystem::remove(again);
+  for (size_t i = 0; i < std::min(first.size(), second.size()); ++i)
+    ASSERT_EQ(first[i], second[i]) << "first difference at byte " << i;
+  EXPECT_EQ(first.size(), second.size());
 }
 
 }  // namespace

@@ -100,7 +100,8 @@ inline std::vector<uint8_t> FactTable() {
       {TLRope::kBlockKind, kRopeTag},              {5257, kRodTag},
       {TRRope::kBlockKind, kRotationalRopeTag},    {5255, kLPistonTag},
       {5258, kRPistonTag},                         {TForce::kBlockKind, kForceTag},
-      {TTorque::kBlockKind, kTorqueTag}};
+      {TTorque::kBlockKind, kTorqueTag},           {5219, kRSpringTag},
+      {5021, kRDampSpringTag},                     {5221, kRDamperTag}};
   const auto count = static_cast<int16_t>(std::size(entries));
   std::vector<uint8_t> bytes(2 + 6 * static_cast<size_t>(count));
   std::memcpy(bytes.data(), &count, 2);
