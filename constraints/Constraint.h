@@ -11,8 +11,9 @@
 //   3. TCustomConstraint (368): goals only, never lost with its objects        ConstraintGoals.cpp
 //   4. TUICnstr (369), TLockableCnstr (370), TConstraint (670): extra goals,
 //      lock, goal preparation and marking, blocks 5233, 5019, 5229            DrawnConstraint.cpp
+//      hit tests of lines, segments and drawn shapes on the screen            DrawnConstraint.cpp
 //   5. TTwoPointConstraint (671): the quantity "a___" and its correction       TwoPointConstraint.cpp
-//   Registration of the classes of this folder                                 ConstraintClasses.cpp
+//   Registration of the spine and its shared objects                           ConstraintGoals.cpp
 
 #include <cstdint>
 #include <memory>
@@ -109,6 +110,7 @@ class TCnstr : public TThing {
   virtual bool IsAlwaysActive() const;
   virtual void SetAlwaysActive(uint16_t flag);
   TFormula& Activation() { return *activation_; }
+  const TFormula& Activation() const { return *activation_; }
   TFormula& SecondQuantity() { return *second_; }
   int16_t GetConditionMode() const { return conditionMode_; }
   void SetDisplayMode(int16_t mode) { displayMode_ = mode; }
@@ -330,11 +332,7 @@ class TTwoPointConstraint : public TConstraint {
   uint16_t quantityRead_ = 0;
 };
 
-// ---- Registration ----
-// Enters TXCnstr's place, TCustomConstraint and TUICnstr in the class registry and makes the
-// shared goal prototype and default quantity.
-void RegisterCustomConstraintClasses();
-void FreeCustomConstraintGlobals();
+// ---- Shared objects (ConstraintGoals.cpp; registration in ConstraintClasses.h) ----
 // The size new drawn constraints take; start-up settles it once every class is registered.
 double DefaultConstraintSize();
 void SetDefaultConstraintSize(double size);

@@ -200,8 +200,7 @@ void TLockableCnstr::Initialize() {
 }
 
 bool TLockableCnstr::IsValidLock() const {
-  auto& self = const_cast<TLockableCnstr&>(*this);
-  return IsLocked() != 0 && (self.Activation().IsFormula() || self.Activation().GetValue() > 0.0);
+  return IsLocked() != 0 && (Activation().IsFormula() || Activation().GetValue() > 0.0);
 }
 
 uint16_t TLockableCnstr::GetShortProperty(uint32_t tag, uint16_t& value, void* extra) {
