@@ -19,10 +19,13 @@ std::string TextOf(const TFormula& formula) {
   return std::string(text.Chars(), static_cast<size_t>(text.Length()));
 }
 
+// Pieces are appended one by one: the texts grow in one buffer.
 std::string Power(int16_t e) {
-  if (e == 1) return "";
-  if (e > 1) return "^" + std::to_string(e);
-  return "^(" + std::to_string(e) + ")";
+  std::string text;
+  if (e == 1) return text;
+  text.append(e > 1 ? "^" : "^(").append(std::to_string(e));
+  if (e < 0) text.append(")");
+  return text;
 }
 
 }  // namespace
@@ -49,12 +52,12 @@ std::string TSpringBase::LawText() {
   const bool damped = !springDamping_->IsZeroConstant();
   const std::string damping =
       damped ? "-((" + TextOf(*springDamping_) + ") * " + Reference() + ".dv." + Axis() + ")" : "";
-  if (e == 0) return "(" + TextOf(Quantity()) + ")" + damping;
+  if (e == 0) return std::string("(").append(TextOf(Quantity())).append(")").append(damping);
   std::string text = "-(";
   if (damped) text += "(";
   text += TextOf(Quantity()) + ") * (" + Reference() + ".dp." + Axis() + " - (" +
           TextOf(*rest_) + "))" + Power(e);
-  if (damped) text += ")" + damping;
+  if (damped) text.append(")").append(damping);
   return text;
 }
 

@@ -48,8 +48,8 @@ void TTwoPointConstraint::AdjustQuantityToGeometry() {
   quantity_->GetText(old);
   char number[64];
   std::snprintf(number, sizeof number, "%+.10g", difference);
-  const std::string text =
-      "(" + std::string(old.Chars(), old.Length()) + ")" + number;
+  std::string text("(");
+  text.append(old.Chars(), static_cast<size_t>(old.Length())).append(")").append(number);
   // A text past the formula limit would be cut: the quantity is better left as it stands.
   if (text.size() > kFormulaTextLimit) return;
   quantity_->SetFromPieces(Str255(text.c_str()));
