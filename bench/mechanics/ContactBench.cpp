@@ -51,6 +51,8 @@ class ContactEngine {
   virtual ~ContactEngine() = default;
   virtual void Frame() = 0;
   virtual PeerBody Body(int index) const = 0;  // scene index
+  // What the engine says of where its time went.
+  virtual std::string Note() const { return {}; }
 };
 
 class Ours : public ContactEngine {
@@ -89,6 +91,16 @@ class Ours : public ContactEngine {
   PeerBody Body(int index) const override {
     const BodyState s = sim_->GetMechanics().Body(index + 1);
     return {s.x, s.y, s.r, s.vx, s.vy, s.vr};
+  }
+  // Seconds per frame in each contact stage.
+  std::string Note() const override {
+    const Mechanics::ContactStageTimes& t = sim_->GetMechanics().ContactTimes();
+    char text[200];
+    std::snprintf(text, sizeof text,
+                  "pairs %.2g narrow %.2g prepare %.2g solve %.2g impacts %.2g s/frame",
+                  t.findPairs / frames_, t.narrowPhase / frames_, t.prepare / frames_,
+                  t.solve / frames_, t.impacts / frames_);
+    return text;
   }
 
  private:
@@ -220,6 +232,7 @@ Row Measure(const std::string& engine, const Factory& make, int frames, const Pr
         e->Frame();
         if (probe) row.error = probe(*e, f);
       }
+      row.note = e->Note();
     });
     row.secondsPerStep = wall / frames;
   } catch (const DynamicsError& e) {

@@ -5,6 +5,7 @@
 // formula functions read.
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 
 #include "solver/contact/NarrowPhase.h"
@@ -22,6 +23,21 @@ constexpr double kSlideSpeed = 1e-7;
 // The compliance of contact rows, relative to their own diagonal: enough that rows repeating
 // each other in a stack stay solvable, far below anything a frame shows.
 constexpr double kContactCompliance = 1e-10;
+
+// Adds the wall time from its making to its end to a stage's total.
+class StageTimer {
+ public:
+  explicit StageTimer(double& total) : total_(total), start_(std::chrono::steady_clock::now()) {}
+  ~StageTimer() {
+    total_ += std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
+  }
+  StageTimer(const StageTimer&) = delete;
+  StageTimer& operator=(const StageTimer&) = delete;
+
+ private:
+  double& total_;
+  std::chrono::steady_clock::time_point start_;
+};
 
 uint64_t PairKey(int a, int b) {
   return static_cast<uint64_t>(a) << 32 | static_cast<uint32_t>(b);
@@ -113,13 +129,17 @@ void Mechanics::FindContacts() {
   contactPoints_.clear();
   manifolds_.clear();
   if (colliders_.empty()) return;
-  boxes_.clear();
-  for (int i : colliders_) {
-    const double r = outlines_[i].reach + margin_ / 2;
-    const double x = q_[3 * i], y = q_[3 * i + 1];
-    boxes_.push_back(contact::Box{x - r, y - r, x + r, y + r, i});
+  {
+    const StageTimer timer(contactTimes_.findPairs);
+    boxes_.clear();
+    for (int i : colliders_) {
+      const double r = outlines_[i].reach + margin_ / 2;
+      const double x = q_[3 * i], y = q_[3 * i + 1];
+      boxes_.push_back(contact::Box{x - r, y - r, x + r, y + r, i});
+    }
+    broadPhase_.FindPairs(boxes_, pairs_);
   }
-  broadPhase_.FindPairs(boxes_, pairs_);
+  const StageTimer timer(contactTimes_.narrowPhase);
   contact::Manifold found;
   for (const auto& [a, b] : pairs_) {
     if (!Collides(a, b)) continue;
@@ -182,6 +202,7 @@ void Mechanics::ContactJacobian(int body, const Vector2d& point, const Vector2d&
 // Prepare: a one-sided row per point, a friction row per manifold, after the records' rows.
 void Mechanics::BuildContactRows() {
   FindContacts();
+  const StageTimer timer(contactTimes_.prepare);
   auto add = [&](int contactIndex, bool friction, const Vector2d& direction,
                  const ContactManifold& m, const Vector2d& point) -> Row& {
     if (builtRows_ == static_cast<int>(rows_.size())) rows_.emplace_back();
@@ -324,6 +345,7 @@ void Mechanics::SolveAccelerations() {
     SolveBounded(solveRows_, solveB_, solveLower_, solveUpper_, solveX_);
     return;
   }
+  const StageTimer timer(contactTimes_.solve);
   baseForce_ = force_;
   std::vector<char> kinetic(manifolds_.size(), 0);
   for (ContactPoint& p : contactPoints_)
@@ -367,6 +389,7 @@ void Mechanics::SolveAccelerations() {
 // along a row of bodies, as a Newton's cradle does.
 void Mechanics::ResolveImpacts(Eigen::VectorXd& state) {
   if (manifolds_.empty()) return;
+  const StageTimer timer(contactTimes_.impacts);
   // Below this approach speed an impact does not bounce: resting contacts do not chatter.
   const double restSpeed = frameStep_ > 0 ? overlapError_ / frameStep_ : 0.0;
   std::vector<int> rows;

@@ -118,6 +118,11 @@ class Mechanics {
   int CollisionPairCount(int body) const;
   bool CollisionPair(int body, int pair, ContactReport& out) const;
   bool HasContacts() const { return !colliders_.empty(); }
+  // Wall seconds spent in each contact stage since the world was made.
+  struct ContactStageTimes {
+    double findPairs = 0, narrowPhase = 0, prepare = 0, solve = 0, impacts = 0;
+  };
+  const ContactStageTimes& ContactTimes() const { return contactTimes_; }
   // Forgets the collisions recorded so far (a new frame begins).
   void ClearCollisions() { impacts_.clear(); }
   // The longest step over which no body can pass through another: a tenth of the thinnest
@@ -359,6 +364,7 @@ class Mechanics {
   std::vector<Impact> impacts_;
   std::vector<Touch> touches_;  // of the last evaluation of the accelerations
   std::vector<double> manifoldNormal_;  // buffer of StoreContactForces
+  ContactStageTimes contactTimes_;
   double thinnest_ = HUGE_VAL;
   Eigen::VectorXd baseForce_;
 };
