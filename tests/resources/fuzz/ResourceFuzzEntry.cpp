@@ -208,12 +208,11 @@ int ReadSelectedResourceForFuzzing(const uint8_t* data, size_t size) {
   return ReadResourceForFuzzing(reader, data + 1, size - 1);
 }
 
-int CompileScriptForFuzzing(const uint8_t* data, size_t size) {
+int CompileScriptForFuzzing(const uint8_t* data, size_t size, const std::string& path) {
   rc::CompiledModule module;
   module.fileName = "fuzz.dll";
   try {
-    rc::CompileScript(std::string_view(reinterpret_cast<const char*>(data), size), "fuzz.rc",
-                      module);
+    rc::CompileScript(std::string_view(reinterpret_cast<const char*>(data), size), path, module);
     rc::FinishModule(module);
   } catch (const rc::ScriptError& error) {
     if (!NamesItsLine(error.what())) Broken("a refused script is named with its line");

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 // The readers, in the order of the selector byte that starts a reader input.
 enum class ResourceReader : uint8_t {
@@ -28,4 +29,5 @@ int ReadSelectedResourceForFuzzing(const uint8_t* data, size_t size);
 // Compiles the bytes as a script and loads what it compiled back through the readers. Answers
 // the number of resources compiled, or -1 when the script was refused (with a "file:line: "
 // message, as every refusal must be).
-int CompileScriptForFuzzing(const uint8_t* data, size_t size);
+// `path` names the script, so that the files it includes are looked for beside it.
+int CompileScriptForFuzzing(const uint8_t* data, size_t size, const std::string& path = "fuzz.rc");

@@ -44,10 +44,15 @@ std::vector<uint8_t> ReadWhole(const std::filesystem::path& path) {
   return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-Seeds SeedsIn(const std::filesystem::path& folder) {
+// The regular files of a folder whose names end in `extension` (all of them when it is empty);
+// the resource folders also hold art sources and icon files that are not scripts.
+Seeds SeedsIn(const std::filesystem::path& folder, const std::string& extension = {}) {
   Seeds seeds;
-  for (const auto& entry : std::filesystem::directory_iterator(folder))
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    if (!entry.is_regular_file()) continue;
+    if (!extension.empty() && entry.path().extension() != extension) continue;
     seeds[entry.path().filename().string()] = ReadWhole(entry.path());
+  }
   return seeds;
 }
 
@@ -179,7 +184,7 @@ TEST_F(ResourceFuzzReplay, CommittedReaderSeedsAreWhatTheProgramHolds) {
 Seeds ScriptSeeds() {
   Seeds seeds = SeedsIn(SeedFolder("scripts"));
   for (const char* library : {"main", "second", "errors"}) {
-    for (const auto& [name, text] : SeedsIn(SourceFolder() / "resources" / library))
+    for (const auto& [name, text] : SeedsIn(SourceFolder() / "resources" / library, ".rc"))
       seeds[std::string(library) + "/" + name] = text;
   }
   return seeds;
@@ -188,8 +193,13 @@ Seeds ScriptSeeds() {
 TEST(ScriptFuzzReplay, EveryScriptSeedCompiles) {
   const Seeds seeds = ScriptSeeds();
   ASSERT_GE(seeds.size(), 10u);
-  for (const auto& [name, text] : seeds)
-    EXPECT_GT(CompileScriptForFuzzing(text.data(), text.size()), 0) << name;
+  for (const auto& [name, text] : seeds) {
+    // A library's script includes its icon files by paths relative to its own folder.
+    const std::filesystem::path path = SourceFolder() / "resources" / name;
+    const bool library = std::filesystem::is_regular_file(path);
+    EXPECT_GT(CompileScriptForFuzzing(text.data(), text.size(), library ? path.string() : "fuzz.rc"), 0)
+        << name;
+  }
 }
 
 TEST(ScriptFuzzReplay, ScriptSeedsCutAndChangedAreCompiledOrRefusedWithTheirLine) {
