@@ -34,9 +34,9 @@ void TMass::RegisterClass() {
   RegisterClassInfo("TMass", kMassTag, kClassID, CreateObject, sizeof(TMass));
   for (const int16_t id : kLabelOrder)
     LookupIndString(Labels()[static_cast<size_t>(id - kFirstLabel)], id, 0);
-  auto table = std::unique_ptr<int16_t[]>(new (std::nothrow) int16_t[kPatternCount]);
+  auto table = std::unique_ptr<int16_t[]>(new (std::nothrow) int16_t[kBodyPatternCount]);
   FailIfNull(table.get());
-  for (int32_t i = 0; i < kPatternCount; ++i)
+  for (int32_t i = 0; i < kBodyPatternCount; ++i)
     table[static_cast<size_t>(i)] = static_cast<int16_t>(kFirstPatternNumber + i);
   Patterns() = std::move(table);
 }

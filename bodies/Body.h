@@ -25,7 +25,7 @@ class TPictGadget;
 inline constexpr uint32_t kMassTag = MakeTag("mass");
 
 // Fill patterns of bodies: 24 entries holding the pattern numbers 11 to 34.
-inline constexpr int32_t kPatternCount = 24;
+inline constexpr int32_t kBodyPatternCount = 24;
 inline constexpr int16_t kFirstPatternNumber = 11;
 
 // Moment modes: the moment is given, or computed by MomentForMode2, 3 or 4.

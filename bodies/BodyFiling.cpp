@@ -115,7 +115,7 @@ void TMass::ReadDisplayBlock(TObjectReader& reader) {
   penSize_ = static_cast<int16_t>(reader.ReadInt());
   filled_ = reader.ReadBoolean() ? 1 : 0;
   // A stored number outside the table is brought into it.
-  SetPatternIndex(static_cast<int16_t>(std::clamp(reader.ReadInt(), 1, kPatternCount)));
+  SetPatternIndex(static_cast<int16_t>(std::clamp(reader.ReadInt(), 1, kBodyPatternCount)));
   reader.ReadColor(colour_);
   showChargeMark_ = reader.ReadBoolean() ? 1 : 0;
   showCentreMark_ = reader.ReadBoolean() ? 1 : 0;

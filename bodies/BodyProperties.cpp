@@ -434,7 +434,7 @@ void TMass::SetPatternIndex(int16_t index) {
   // The pointer must stay inside the table whatever number a caller or a file gives.
   const int16_t* table = PatternTable();
   if (table == nullptr) return;
-  fillPattern_ = table + (std::clamp<int16_t>(index, 1, kPatternCount) - 1);
+  fillPattern_ = table + (std::clamp<int16_t>(index, 1, kBodyPatternCount) - 1);
 }
 
 uint16_t TMass::GetColourProperty(uint32_t tag, RGB16Color& value, void* extra) {
