@@ -252,11 +252,21 @@ void PrintScene(const std::string& scene, const std::string& quantity,
 }
 
 // Ours, then each peer at its default iterations and at more.
+// Ours is left out of a scene (its row says so) unless YB_CONTACT_LARGE is set.
+constexpr bool kLargeOurs = true;
+
 std::vector<Row> RunEngines(const Scene& scene, int frames, const Probe& probe, bool sliding,
-                            const RunSettings& settings) {
+                            const RunSettings& settings, bool large = false) {
   std::vector<Row> rows;
-  rows.push_back(Measure("ours", [&] { return std::make_unique<Ours>(scene, settings); }, frames,
-                         probe));
+  if (large && std::getenv("YB_CONTACT_LARGE") == nullptr) {
+    Row skipped;
+    skipped.engine = "ours";
+    skipped.note = "not run: minutes per frame; set YB_CONTACT_LARGE=1 to run it";
+    rows.push_back(skipped);
+  } else {
+    rows.push_back(Measure("ours", [&] { return std::make_unique<Ours>(scene, settings); },
+                           frames, probe));
+  }
 #ifdef YB_HAVE_BOX2D
   for (int iterations : {8, 40})
     rows.push_back(Measure("box2d " + std::to_string(iterations) + " it",
@@ -321,8 +331,11 @@ void PyramidRows() {
              RunEngines(small, kPyramidFrames,
                         [&](const ContactEngine& e, int) { return start - e.Body(top).y; }, false,
                         Accurate()));
+  // Our solve pivots its bounded rows one at a time, each with a factorisation: at 5050 boxes a
+  // frame takes minutes, so ours runs here only when asked.
   const Scene large = Pyramid(100);
-  PrintScene("pyramid 100", "(time per step)", RunEngines(large, 2, nullptr, false, Accurate()));
+  std::vector<Row> rows = RunEngines(large, 2, nullptr, false, Accurate(), kLargeOurs);
+  PrintScene("pyramid 100", "(time per step)", rows);
 }
 
 void BounceRows() {
