@@ -71,11 +71,11 @@ TEST(PString, InsertTruncatesAtTheCapacity) {
 
   Str31 cut(std::string(30, 'b').c_str());
   cut.InsertCString("XYZ", 2);
-  EXPECT_EQ(Text(cut), "bXYZ" + std::string(27, 'b')) << "the tail is cut at the capacity";
+  EXPECT_EQ(Text(cut), std::string("bXYZ").append(27, 'b')) << "the tail is cut at the capacity";
 
   Str31 overflow("abc");
   overflow.InsertCString(std::string(40, 'Z').c_str(), 2);
-  EXPECT_EQ(Text(overflow), "a" + std::string(30, 'Z')) << "the inserted text itself is cut";
+  EXPECT_EQ(Text(overflow), std::string("a").append(30, 'Z')) << "the inserted text itself is cut";
   ExpectTerminated(overflow);
 
   Str255 self("ab");
@@ -246,7 +246,7 @@ TEST(PString, ReplaceAllCopyReplacesEveryOriginalOccurrence) {
   EXPECT_EQ(Text(none), "abc");
   Str31 cut("abab");
   EXPECT_TRUE(cut.ReplaceAllCopy(Str255("b"), Str255(std::string(20, 'B').c_str())));
-  EXPECT_EQ(Text(cut), "a" + std::string(20, 'B') + "a" + std::string(9, 'B'));
+  EXPECT_EQ(Text(cut), std::string("a").append(20, 'B').append("a").append(9, 'B'));
 }
 
 TEST(PString, JoinPartsStopsAtTheFirstEmptyPart) {

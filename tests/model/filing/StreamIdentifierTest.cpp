@@ -23,7 +23,7 @@ void Text(std::vector<uint8_t>& bytes, std::string_view text, bool counted = tru
     bytes.push_back(0);
     bytes.push_back(static_cast<uint8_t>(text.size()));
   }
-  bytes.insert(bytes.end(), text.begin(), text.end());
+  for (const char c : text) bytes.push_back(static_cast<uint8_t>(c));
   if (counted && text.size() % 2 != 0) bytes.push_back(0);
 }
 
