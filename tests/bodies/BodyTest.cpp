@@ -23,6 +23,7 @@
 #include "simulation/HistoryStore.h"
 #include "simulation/StopWhen.h"
 #include "simulation/UnitHandler.h"
+#include "tests/bodies/ShapeTestSupport.h"
 
 namespace {
 
@@ -95,27 +96,8 @@ class TDrawnBody : public TMass {
   int draws = 0;
 };
 
-class BodyTest : public ::testing::Test {
+class BodyTest : public shape_test::BodyProgramTest {
  protected:
-  void SetUp() override {
-    InitHandlePool();
-    RegisterResourceLibraries();
-    SetResourceModule1(LoadResourceLibrary(kMainResourceLibrary));
-    RegisterThingClasses();
-    LoadEngineLibrary();
-    RegisterStopWhen();
-    RegisterUnitHandler();
-    RegisterBodyClasses();
-    FreezeClassRegistry();
-  }
-  void TearDown() override {
-    FreeBodyClasses();
-    FreeClassRegistry();
-    FreeUnitHandler();
-    FreeEngineLibrary();
-    SetResourceModule1(nullptr);
-    FreeHandlePool();
-  }
 
   static std::vector<uint8_t> Document(TLink& object) {
     const std::vector<TLink*> objects{&object};

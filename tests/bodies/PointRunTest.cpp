@@ -4,9 +4,6 @@
 // falls.
 
 #include <cmath>
-#include <cstring>
-#include <filesystem>
-#include <string>
 
 #include <gtest/gtest.h>
 
@@ -16,15 +13,11 @@
 #include "bodies/Shapes.h"
 #include "bodies/points/Point.h"
 #include "core/ClassRegistry.h"
-#include "core/Handle.h"
-#include "core/Resources.h"
-#include "model/filing/ClassSource.h"
 #include "model/filing/ObjectReader.h"
 #include "model/filing/ObjectWriter.h"
 #include "model/world/Group.h"
-#include "model/world/QVDoc.h"
 #include "simulation/Engine.h"
-#include "simulation/WorldBridge.h"
+#include "tests/support/WorldRun.h"
 
 namespace {
 
@@ -83,75 +76,22 @@ class TWeightField : public TNamedLink {
 
 TObject* NewField() { return new TWeightField; }
 
-std::vector<uint8_t> FactTable() {
-  const std::pair<int16_t, uint32_t> entries[] = {
-      {kBlockRectangleFormulas, TRectangle::kTag}, {kBlockBackground, TZeroMass::kTag},
-      {kBlockGroup, TGroup::kTag},                 {kBlockRunSettings, kEngineTag},
-      {kBlockConstraint, TWeightField::kTag},      {TPoint::kBlockSolverRecord, kPointTag},
-      {TAnchor::kBlockKind, kAnchorTag}};
-  const auto count = static_cast<int16_t>(std::size(entries));
-  std::vector<uint8_t> bytes(2 + 6 * static_cast<size_t>(count));
-  std::memcpy(bytes.data(), &count, 2);
-  for (size_t i = 0; i < std::size(entries); ++i) {
-    std::memcpy(bytes.data() + 2 + 6 * i, &entries[i].first, 2);
-    std::memcpy(bytes.data() + 4 + 6 * i, &entries[i].second, 4);
-  }
-  return bytes;
-}
-
-// An empty stream of default objects: the header and its end.
-std::vector<uint8_t> Defaults() {
-  std::vector<uint8_t> bytes = {'Z', 'o', 'd', 'A', 0, 4, 'Y', 'B', '3', 'X', 0, 11};
-  for (char c : std::string("Version 2.5")) bytes.push_back(static_cast<uint8_t>(c));
-  bytes.insert(bytes.end(), {0, 0, 4, 'I', 'E', '6', '4', 0, 9});
-  for (char c : std::string("MSWindows")) bytes.push_back(static_cast<uint8_t>(c));
-  bytes.insert(bytes.end(), {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x27, 0x10, ' ', ' ', ' ', ' ', 0,
-                             0, 0x27, 0x11, 0, 0, 0, 4, 0, 0, 0, 1});
-  bytes.insert(bytes.end(), 8, 0xFF);
-  return bytes;
-}
-
-class PointRunTest : public ::testing::Test {
+class PointRunTest : public world_run::WorldRunTest {
  protected:
-  void SetUp() override {
-    InitHandlePool();
-    LoadEngineLibrary();
-    RegisterGroupClasses();
+  PointRunTest()
+      : WorldRunTest("point-run-test.dll", {{kBlockRectangleFormulas, TRectangle::kTag},
+                                            {kBlockBackground, TZeroMass::kTag},
+                                            {kBlockGroup, TGroup::kTag},
+                                            {kBlockRunSettings, kEngineTag},
+                                            {kBlockConstraint, TWeightField::kTag},
+                                            {TPoint::kBlockSolverRecord, kPointTag},
+                                            {TAnchor::kBlockKind, kAnchorTag}}) {}
+  void RegisterClasses() override {
     RegisterBodyClasses();
     RegisterClassInfo("TWeightField", TWeightField::kTag, TWeightField::kClassID, NewField,
                       sizeof(TWeightField));
-    FreezeClassRegistry();
-    InstallWorldBridge();
-    entries[0] = {"FACT", 0, nullptr, static_cast<uint16_t>(kFactTableId), fact.data(),
-                  static_cast<uint32_t>(fact.size())};
-    entries[1] = {"ZodA", 0, nullptr, static_cast<uint16_t>(kWorldDefaultsResource),
-                  defaults.data(), static_cast<uint32_t>(defaults.size())};
-    table = {"point-run-test.dll", entries, 2};
-    RegisterResourceModule(table);
-    SetResourceModule1(LoadResourceLibrary("point-run-test.dll"));
-    path = std::filesystem::temp_directory_path() /
-           ("yb-point-run-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-            "-" + std::to_string(reinterpret_cast<uintptr_t>(this)) + ".yb");
   }
-  void TearDown() override {
-    std::filesystem::remove(path);
-    SetResourceModule1(nullptr);
-    UnregisterResourceModule("point-run-test.dll");
-    SetRunBridgeHooks({});
-    FreeBodyClasses();
-    FreeClassRegistry();
-    FreeEngineLibrary();
-    FreeHandlePool();
-  }
-  template <class T>
-  static T& Add(TWorldDoc& world, int16_t identifier) {
-    auto object = std::make_unique<T>();
-    object->Initialize();
-    object->SetIdentifier(identifier);
-    T& added = *object;
-    world.AdoptObject(std::move(object));
-    return added;
-  }
+  void FreeClasses() override { FreeBodyClasses(); }
   static TRectangle& AddBox(TWorldDoc& world, int16_t identifier, double x, double y) {
     TRectangle& box = Add<TRectangle>(world, identifier);
     box.SetNumberProperty(kTagWidth, 1.0);
@@ -160,19 +100,11 @@ class PointRunTest : public ::testing::Test {
     box.SetFormulaProperty(kTagPosY, TFormula(y));
     return box;
   }
-
-  std::vector<uint8_t> fact = FactTable();
-  std::vector<uint8_t> defaults = Defaults();
-  ResourceEntry entries[2];
-  ResourceModuleTable table;
-  std::filesystem::path path;
 };
 
 TEST_F(PointRunTest, APointTurnsWithItsSpinningBodyAndAnAnchoredBodyStaysWhileAFreeOneFalls) {
   constexpr double kSpin = 2.0;
-  {
-    TQVDoc document;
-    TWorldDoc& world = document.World();
+  const auto document = SaveAndReopen([](TWorldDoc& world) {
     Add<TEngine>(world, 1);
     TZeroMass& background = Add<TZeroMass>(world, 0);
     TRectangle& spinning = AddBox(world, 2, 1.0, 2.0);
@@ -192,11 +124,8 @@ TEST_F(PointRunTest, APointTurnsWithItsSpinningBodyAndAnAnchoredBodyStaysWhileAF
     group.Include(&held);
     group.Include(&falling);
     Add<TWeightField>(world, 8).groupId = 7;
-    document.WriteDocument(path.string());
-  }
-  TQVDoc document;
-  document.ReadDocument(path.string());
-  TWorldDoc& world = document.World();
+  });
+  TWorldDoc& world = document->World();
   auto* spinning = dynamic_cast<TRectangle*>(world.FindObject(2));
   auto* point = dynamic_cast<TPoint*>(world.FindObject(3));
   auto* held = dynamic_cast<TRectangle*>(world.FindObject(4));

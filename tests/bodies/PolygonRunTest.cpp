@@ -4,9 +4,7 @@
 // and moment of inertia that the shapes give.
 
 #include <cmath>
-#include <cstring>
-#include <filesystem>
-#include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -16,15 +14,11 @@
 #include "bodies/CurvedPolygon.h"
 #include "bodies/Polygon.h"
 #include "core/ClassRegistry.h"
-#include "core/Handle.h"
-#include "core/Resources.h"
-#include "model/filing/ClassSource.h"
 #include "model/filing/ObjectReader.h"
 #include "model/filing/ObjectWriter.h"
 #include "model/world/Group.h"
-#include "model/world/QVDoc.h"
 #include "simulation/Engine.h"
-#include "simulation/WorldBridge.h"
+#include "tests/support/WorldRun.h"
 
 namespace {
 
@@ -96,81 +90,23 @@ TObject* NewField() {
   return new TTestField;
 }
 
-// The class table of the stored objects and the world's default objects.
-std::vector<uint8_t> FactTable() {
-  const std::pair<int16_t, uint32_t> entries[] = {{TTable::kBlockContents, kTableTag},
-                                                  {TPolygon::kBlockVertexTable, kPolygonTag},
-                                                  {TCurvPoly::kBlockCurved, kCurvedPolygonTag},
-                                                  {kBlockBackground, TZeroMass::kTag},
-                                                  {kBlockGroup, TGroup::kTag},
-                                                  {kBlockRunSettings, kEngineTag},
-                                                  {kBlockConstraint, TTestField::kTag}};
-  const auto count = static_cast<int16_t>(std::size(entries));
-  std::vector<uint8_t> bytes(2 + 6 * static_cast<size_t>(count));
-  std::memcpy(bytes.data(), &count, 2);
-  for (size_t i = 0; i < std::size(entries); ++i) {
-    std::memcpy(bytes.data() + 2 + 6 * i, &entries[i].first, 2);
-    std::memcpy(bytes.data() + 4 + 6 * i, &entries[i].second, 4);
-  }
-  return bytes;
-}
-
-std::vector<uint8_t> Defaults() {
-  std::vector<uint8_t> bytes = {'Z', 'o', 'd', 'A', 0, 4, 'Y', 'B', '3', 'X', 0, 11};
-  for (char c : std::string("Version 2.5"))
-    bytes.push_back(static_cast<uint8_t>(c));
-  bytes.insert(bytes.end(), {0, 0, 4, 'I', 'E', '6', '4', 0, 9});
-  for (char c : std::string("MSWindows"))
-    bytes.push_back(static_cast<uint8_t>(c));
-  bytes.insert(bytes.end(), {0,   0,   0, 0, 0,    0,    0, 0, 0, 0, 0, 0x27, 0x10, ' ', ' ',
-                             ' ', ' ', 0, 0, 0x27, 0x11, 0, 0, 0, 4, 0, 0,    0,    1});
-  bytes.insert(bytes.end(), 8, 0xFF);
-  return bytes;
-}
-
-class PolygonRunTest : public ::testing::Test {
+class PolygonRunTest : public world_run::WorldRunTest {
  protected:
-  void SetUp() override {
-    InitHandlePool();
-    LoadEngineLibrary();
-    RegisterGroupClasses();
+  PolygonRunTest()
+      : WorldRunTest("polygon-run-test.dll", {{TTable::kBlockContents, kTableTag},
+                                              {TPolygon::kBlockVertexTable, kPolygonTag},
+                                              {TCurvPoly::kBlockCurved, kCurvedPolygonTag},
+                                              {kBlockBackground, TZeroMass::kTag},
+                                              {kBlockGroup, TGroup::kTag},
+                                              {kBlockRunSettings, kEngineTag},
+                                              {kBlockConstraint, TTestField::kTag}}) {}
+  void RegisterClasses() override {
     RegisterBodyClasses();
     RegisterClassInfo("TTestField", TTestField::kTag, TTestField::kClassID, NewField,
                       sizeof(TTestField));
-    FreezeClassRegistry();
-    InstallWorldBridge();
-    entries[0] = {"FACT",      0,
-                  nullptr,     static_cast<uint16_t>(kFactTableId),
-                  fact.data(), static_cast<uint32_t>(fact.size())};
-    entries[1] = {"ZodA",          0,
-                  nullptr,         static_cast<uint16_t>(kWorldDefaultsResource),
-                  defaults.data(), static_cast<uint32_t>(defaults.size())};
-    table = {"polygon-run-test.dll", entries, 2};
-    RegisterResourceModule(table);
-    SetResourceModule1(LoadResourceLibrary("polygon-run-test.dll"));
-    path = std::filesystem::temp_directory_path() /
-           ("yb-polygon-run-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-            "-" + std::to_string(reinterpret_cast<uintptr_t>(this)) + ".yb");
   }
-  void TearDown() override {
-    std::filesystem::remove(path);
-    SetResourceModule1(nullptr);
-    UnregisterResourceModule("polygon-run-test.dll");
-    SetRunBridgeHooks({});
-    FreeBodyClasses();
-    FreeClassRegistry();
-    FreeEngineLibrary();
-    FreeHandlePool();
-  }
-  template <class T>
-  static T& Add(TWorldDoc& world, int16_t identifier) {
-    auto object = std::make_unique<T>();
-    object->Initialize();
-    object->SetIdentifier(identifier);
-    T& added = *object;
-    world.AdoptObject(std::move(object));
-    return added;
-  }
+  void FreeClasses() override { FreeBodyClasses(); }
+
   // A polygon of the class with its own vertex table, both in the world.
   template <class T>
   static T& AddPolygon(TWorldDoc& world, int16_t identifier, const std::vector<TVector>& points) {
@@ -181,20 +117,12 @@ class PolygonRunTest : public ::testing::Test {
     body.LinkVertexTable(&vertices);
     return body;
   }
-
-  std::vector<uint8_t> fact = FactTable();
-  std::vector<uint8_t> defaults = Defaults();
-  ResourceEntry entries[2];
-  ResourceModuleTable table;
-  std::filesystem::path path;
 };
 
 }  // namespace
 
 TEST_F(PolygonRunTest, SavedPolygonsFallWithTheMassCentreAndMomentOfTheirShapes) {
-  {
-    TQVDoc document;
-    TWorldDoc& world = document.World();
+  const auto document = SaveAndReopen([](TWorldDoc& world) {
     Add<TEngine>(world, 1);
     Add<TZeroMass>(world, 0);
     // The L as drawn: its reference point stays at the corner, its centre of mass at (1.1, 1.1).
@@ -209,11 +137,8 @@ TEST_F(PolygonRunTest, SavedPolygonsFallWithTheMassCentreAndMomentOfTheirShapes)
     group.Include(&round);
     group.Include(&l);
     Add<TTestField>(world, 7).groupId = 6;
-    document.WriteDocument(path.string());
-  }
-  TQVDoc document;
-  document.ReadDocument(path.string());
-  TWorldDoc& world = document.World();
+  });
+  TWorldDoc& world = document->World();
   ASSERT_EQ(world.EightValueObjects().size(), 2u);
   auto* l = dynamic_cast<TPolygon*>(world.FindObject(2));
   auto* round = dynamic_cast<TCurvPoly*>(world.FindObject(4));

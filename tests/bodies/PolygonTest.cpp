@@ -28,6 +28,7 @@
 #include "simulation/Engine.h"
 #include "simulation/StopWhen.h"
 #include "simulation/UnitHandler.h"
+#include "tests/bodies/ShapeTestSupport.h"
 #include "tests/support/MemoryCanvas.h"
 
 namespace {
@@ -46,27 +47,8 @@ struct TShape {
   std::unique_ptr<TPolygon> body;
 };
 
-class PolygonTest : public ::testing::Test {
+class PolygonTest : public shape_test::BodyProgramTest {
  protected:
-  void SetUp() override {
-    InitHandlePool();
-    RegisterResourceLibraries();
-    SetResourceModule1(LoadResourceLibrary(kMainResourceLibrary));
-    RegisterThingClasses();
-    LoadEngineLibrary();
-    RegisterStopWhen();
-    RegisterUnitHandler();
-    RegisterBodyClasses();
-    FreezeClassRegistry();
-  }
-  void TearDown() override {
-    FreeBodyClasses();
-    FreeClassRegistry();
-    FreeUnitHandler();
-    FreeEngineLibrary();
-    SetResourceModule1(nullptr);
-    FreeHandlePool();
-  }
 
   static TShape MakeShape(const Points& vertices, uint32_t tag = kPolygonTag) {
     TShape shape;

@@ -34,7 +34,8 @@ struct Block {
   size_t end;
 };
 
-class ShapeFixture : public ::testing::Test {
+// The program's resources, units and body classes in place, as at start-up, for each test.
+class BodyProgramTest : public ::testing::Test {
  protected:
   void SetUp() override {
     InitHandlePool();
@@ -55,6 +56,10 @@ class ShapeFixture : public ::testing::Test {
     SetResourceModule1(nullptr);
     FreeHandlePool();
   }
+};
+
+class ShapeFixture : public BodyProgramTest {
+ protected:
 
   // A shape made as the file reader makes it: through the registry by its tag, then initialised.
   template <class Shape>

@@ -21,30 +21,12 @@
 #include "simulation/Engine.h"
 #include "simulation/StopWhen.h"
 #include "simulation/UnitHandler.h"
+#include "tests/bodies/ShapeTestSupport.h"
 
 namespace {
 
-class TableTest : public ::testing::Test {
+class TableTest : public shape_test::BodyProgramTest {
  protected:
-  void SetUp() override {
-    InitHandlePool();
-    RegisterResourceLibraries();
-    SetResourceModule1(LoadResourceLibrary(kMainResourceLibrary));
-    RegisterThingClasses();
-    LoadEngineLibrary();
-    RegisterStopWhen();
-    RegisterUnitHandler();
-    RegisterBodyClasses();
-    FreezeClassRegistry();
-  }
-  void TearDown() override {
-    FreeBodyClasses();
-    FreeClassRegistry();
-    FreeUnitHandler();
-    FreeEngineLibrary();
-    SetResourceModule1(nullptr);
-    FreeHandlePool();
-  }
 
   // kind 2 a document, flag 0 the solver's native stream.
   static std::vector<uint8_t> Write(TLink& object, uint16_t flag = 1) {

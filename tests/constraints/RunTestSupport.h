@@ -4,9 +4,6 @@
 // live elsewhere) that writes the record such a field writes.
 
 #include <cmath>
-#include <cstring>
-#include <filesystem>
-#include <string>
 
 #include <gtest/gtest.h>
 
@@ -23,15 +20,11 @@
 #include "constraints/Springs.h"
 #include "simulation/DimensionCode.h"
 #include "core/ClassRegistry.h"
-#include "core/Handle.h"
-#include "core/Resources.h"
-#include "model/filing/ClassSource.h"
 #include "model/filing/ObjectReader.h"
 #include "model/filing/ObjectWriter.h"
 #include "model/world/Group.h"
-#include "model/world/QVDoc.h"
 #include "simulation/Engine.h"
-#include "simulation/WorldBridge.h"
+#include "tests/support/WorldRun.h"
 
 namespace constraint_runs {
 
@@ -90,46 +83,30 @@ class TWeightField : public TNamedLink {
 
 inline TObject* NewField() { return new TWeightField; }
 
-inline std::vector<uint8_t> FactTable() {
-  const std::pair<int16_t, uint32_t> entries[] = {
-      {kBlockRectangleFormulas, TRectangle::kTag}, {kBlockBackground, TZeroMass::kTag},
-      {kBlockGroup, TGroup::kTag},                 {kBlockRunSettings, kEngineTag},
-      {TCnstr::kBlockRecord, TWeightField::kTag},  {TPoint::kBlockSolverRecord, kPointTag},
-      {TPin::kBlockKind, kPinTag},                 {5207, kLSpringTag},
-      {5220, kLDamperTag},                         {5020, kLDampSpringTag},
-      {TLRope::kBlockKind, kRopeTag},              {5257, kRodTag},
-      {TRRope::kBlockKind, kRotationalRopeTag},    {5255, kLPistonTag},
-      {5258, kRPistonTag},                         {TForce::kBlockKind, kForceTag},
-      {TTorque::kBlockKind, kTorqueTag},           {5219, kRSpringTag},
-      {5021, kRDampSpringTag},                     {5221, kRDamperTag}};
-  const auto count = static_cast<int16_t>(std::size(entries));
-  std::vector<uint8_t> bytes(2 + 6 * static_cast<size_t>(count));
-  std::memcpy(bytes.data(), &count, 2);
-  for (size_t i = 0; i < std::size(entries); ++i) {
-    std::memcpy(bytes.data() + 2 + 6 * i, &entries[i].first, 2);
-    std::memcpy(bytes.data() + 4 + 6 * i, &entries[i].second, 4);
-  }
-  return bytes;
-}
-
-// An empty stream of default objects: the header and its end.
-inline std::vector<uint8_t> Defaults() {
-  std::vector<uint8_t> bytes = {'Z', 'o', 'd', 'A', 0, 4, 'Y', 'B', '3', 'X', 0, 11};
-  for (char c : std::string("Version 2.5")) bytes.push_back(static_cast<uint8_t>(c));
-  bytes.insert(bytes.end(), {0, 0, 4, 'I', 'E', '6', '4', 0, 9});
-  for (char c : std::string("MSWindows")) bytes.push_back(static_cast<uint8_t>(c));
-  bytes.insert(bytes.end(), {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x27, 0x10, ' ', ' ', ' ', ' ', 0,
-                             0, 0x27, 0x11, 0, 0, 0, 4, 0, 0, 0, 1});
-  bytes.insert(bytes.end(), 8, 0xFF);
-  return bytes;
-}
-
-class ConstraintRunTest : public ::testing::Test {
+class ConstraintRunTest : public world_run::WorldRunTest {
  protected:
-  void SetUp() override {
-    InitHandlePool();
-    LoadEngineLibrary();
-    RegisterGroupClasses();
+  ConstraintRunTest()
+      : WorldRunTest("constraint-run-test.dll", {{kBlockRectangleFormulas, TRectangle::kTag},
+                                                 {kBlockBackground, TZeroMass::kTag},
+                                                 {kBlockGroup, TGroup::kTag},
+                                                 {kBlockRunSettings, kEngineTag},
+                                                 {TCnstr::kBlockRecord, TWeightField::kTag},
+                                                 {TPoint::kBlockSolverRecord, kPointTag},
+                                                 {TPin::kBlockKind, kPinTag},
+                                                 {5207, kLSpringTag},
+                                                 {5220, kLDamperTag},
+                                                 {5020, kLDampSpringTag},
+                                                 {TLRope::kBlockKind, kRopeTag},
+                                                 {5257, kRodTag},
+                                                 {TRRope::kBlockKind, kRotationalRopeTag},
+                                                 {5255, kLPistonTag},
+                                                 {5258, kRPistonTag},
+                                                 {TForce::kBlockKind, kForceTag},
+                                                 {TTorque::kBlockKind, kTorqueTag},
+                                                 {5219, kRSpringTag},
+                                                 {5021, kRDampSpringTag},
+                                                 {5221, kRDamperTag}}) {}
+  void RegisterClasses() override {
     RegisterBodyClasses();
     RegisterCustomConstraintClasses();
     RegisterSpringClasses();
@@ -139,30 +116,12 @@ class ConstraintRunTest : public ::testing::Test {
     SettleDefaultConstraintSize();
     RegisterClassInfo("TWeightField", TWeightField::kTag, TWeightField::kClassID, NewField,
                       sizeof(TWeightField));
-    FreezeClassRegistry();
-    InstallWorldBridge();
-    entries[0] = {"FACT", 0, nullptr, static_cast<uint16_t>(kFactTableId), fact.data(),
-                  static_cast<uint32_t>(fact.size())};
-    entries[1] = {"ZodA", 0, nullptr, static_cast<uint16_t>(kWorldDefaultsResource),
-                  defaults.data(), static_cast<uint32_t>(defaults.size())};
-    table = {"constraint-run-test.dll", entries, 2};
-    RegisterResourceModule(table);
-    SetResourceModule1(LoadResourceLibrary("constraint-run-test.dll"));
-    path = std::filesystem::temp_directory_path() /
-           ("yb-constraint-run-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-            "-" + std::to_string(reinterpret_cast<uintptr_t>(this)) + ".yb");
   }
-  void TearDown() override {
-    std::filesystem::remove(path);
-    SetResourceModule1(nullptr);
-    UnregisterResourceModule("constraint-run-test.dll");
-    SetRunBridgeHooks({});
+  void FreeClasses() override {
     FreeCustomConstraintGlobals();
     FreeBodyClasses();
-    FreeClassRegistry();
-    FreeEngineLibrary();
-    FreeHandlePool();
   }
+
   // A box of the mass, its reference point at (x, y).
   static TRectangle& AddBox(TWorldDoc& world, int16_t identifier, double mass, double x,
                             double y) {
@@ -181,21 +140,6 @@ class ConstraintRunTest : public ::testing::Test {
     point.SetLocalPosition({x, y, 0.0});
     return point;
   }
-  template <class T>
-  static T& Add(TWorldDoc& world, int16_t identifier) {
-    auto object = std::make_unique<T>();
-    object->Initialize();
-    object->SetIdentifier(identifier);
-    T& added = *object;
-    world.AdoptObject(std::move(object));
-    return added;
-  }
-
-  std::vector<uint8_t> fact = FactTable();
-  std::vector<uint8_t> defaults = Defaults();
-  ResourceEntry entries[2];
-  ResourceModuleTable table;
-  std::filesystem::path path;
 };
 
 }  // namespace constraint_runs

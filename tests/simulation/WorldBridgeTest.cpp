@@ -4,23 +4,17 @@
 #include "simulation/WorldBridge.h"
 
 #include <cmath>
-#include <cstring>
-#include <filesystem>
-#include <string>
 
 #include <gtest/gtest.h>
 
 #include "core/ClassRegistry.h"
-#include "core/Handle.h"
-#include "core/Resources.h"
 #include "model/Formula.h"
-#include "model/filing/ClassSource.h"
 #include "model/filing/ObjectReader.h"
 #include "model/filing/ObjectWriter.h"
 #include "model/world/Group.h"
-#include "model/world/QVDoc.h"
 #include "model/world/WorldParticipants.h"
 #include "simulation/Engine.h"
+#include "tests/support/WorldRun.h"
 
 namespace {
 
@@ -118,95 +112,31 @@ class TTestField : public TNamedLink {
 TObject* NewBody() { return new TTestBody; }
 TObject* NewField() { return new TTestField; }
 
-std::vector<uint8_t> FactTable() {
-  const int16_t codes[] = {kBlockBody, kBlockConstraint, kBlockGroup, kBlockRunSettings};
-  const uint32_t tags[] = {TTestBody::kTag, TTestField::kTag, TGroup::kTag, kEngineTag};
-  const int16_t count = 4;
-  std::vector<uint8_t> bytes(2 + count * 6);
-  std::memcpy(bytes.data(), &count, 2);
-  for (int i = 0; i < count; ++i) {
-    std::memcpy(bytes.data() + 2 + 6 * i, &codes[i], 2);
-    std::memcpy(bytes.data() + 4 + 6 * i, &tags[i], 4);
-  }
-  return bytes;
-}
-
-// The world's default objects: the world's own defaults block, as the program's resource 10.
-std::vector<uint8_t> Defaults() {
-  std::vector<uint8_t> bytes = {'Z', 'o', 'd', 'A', 0, 4, 'Y', 'B', '3', 'X', 0, 11};
-  for (char c : std::string("Version 2.5")) bytes.push_back(static_cast<uint8_t>(c));
-  bytes.insert(bytes.end(), {0, 0, 4, 'I', 'E', '6', '4', 0, 9});
-  for (char c : std::string("MSWindows")) bytes.push_back(static_cast<uint8_t>(c));
-  bytes.insert(bytes.end(), {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x27, 0x10, ' ', ' ', ' ', ' ', 0,
-                             0, 0x27, 0x11, 0, 0, 0, 4, 0, 0, 0, 1});
-  bytes.insert(bytes.end(), 8, 0xFF);
-  return bytes;
-}
-
-class WorldBridgeTest : public ::testing::Test {
+class WorldBridgeTest : public world_run::WorldRunTest {
  protected:
-  void SetUp() override {
-    InitHandlePool();
-    LoadEngineLibrary();
-    RegisterGroupClasses();
+  WorldBridgeTest()
+      : WorldRunTest("world-bridge-test.dll", {{kBlockBody, TTestBody::kTag},
+                                               {kBlockConstraint, TTestField::kTag},
+                                               {kBlockGroup, TGroup::kTag},
+                                               {kBlockRunSettings, kEngineTag}}) {}
+  void RegisterClasses() override {
     RegisterClassInfo("TTestBody", TTestBody::kTag, TTestBody::kClassID, NewBody,
                       sizeof(TTestBody));
     RegisterClassInfo("TTestField", TTestField::kTag, TTestField::kClassID, NewField,
                       sizeof(TTestField));
-    FreezeClassRegistry();
-    InstallWorldBridge();
-    entries[0] = {"FACT", 0, nullptr, static_cast<uint16_t>(kFactTableId), fact.data(),
-                  static_cast<uint32_t>(fact.size())};
-    entries[1] = {"ZodA", 0, nullptr, static_cast<uint16_t>(kWorldDefaultsResource),
-                  defaults.data(), static_cast<uint32_t>(defaults.size())};
-    table = {"world-bridge-test.dll", entries, 2};
-    RegisterResourceModule(table);
-    SetResourceModule1(LoadResourceLibrary("world-bridge-test.dll"));
-    path = std::filesystem::temp_directory_path() /
-           ("yb-world-bridge-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-            ".yb");
   }
-  void TearDown() override {
-    std::filesystem::remove(path);
-    SetResourceModule1(nullptr);
-    UnregisterResourceModule("world-bridge-test.dll");
-    SetRunBridgeHooks({});
-    FreeClassRegistry();
-    FreeEngineLibrary();
-    FreeHandlePool();
-  }
-  template <class T>
-  T& Add(TWorldDoc& world, int16_t identifier) {
-    auto object = std::make_unique<T>();
-    object->Initialize();
-    object->SetIdentifier(identifier);
-    T& added = *object;
-    world.AdoptObject(std::move(object));
-    return added;
-  }
-
-  std::vector<uint8_t> fact = FactTable();
-  std::vector<uint8_t> defaults = Defaults();
-  ResourceEntry entries[2];
-  ResourceModuleTable table;
-  std::filesystem::path path;
 };
 
 TEST_F(WorldBridgeTest, SavedWorldRunsAsBodiesUnderAConstantForce) {
-  {
-    TQVDoc document;
-    TWorldDoc& world = document.World();
+  const auto document = SaveAndReopen([](TWorldDoc& world) {
     Add<TEngine>(world, 1);
     TTestBody& body = Add<TTestBody>(world, 2);
     TGroup& group = Add<TGroup>(world, 3);
     group.SetMode(1, 1);
     group.Include(&body);
     Add<TTestField>(world, 4).groupId = 3;
-    document.WriteDocument(path.string());
-  }
-  TQVDoc document;
-  document.ReadDocument(path.string());
-  TWorldDoc& world = document.World();
+  });
+  TWorldDoc& world = document->World();
   ASSERT_NE(world.GetEngine(), nullptr);
   ASSERT_EQ(world.Bodies().size(), 1u);
   ASSERT_NE(world.GetStore(), nullptr);
