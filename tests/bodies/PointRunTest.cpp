@@ -13,8 +13,6 @@
 #include "bodies/Shapes.h"
 #include "bodies/points/Point.h"
 #include "core/ClassRegistry.h"
-#include "model/filing/ObjectReader.h"
-#include "model/filing/ObjectWriter.h"
 #include "model/world/Group.h"
 #include "simulation/Engine.h"
 #include "tests/support/WorldRun.h"
@@ -23,58 +21,9 @@ namespace {
 
 using namespace body_tags;
 
-constexpr int16_t kBlockConstraint = 1310;
+using world_run::TWeightField;
+
 constexpr double kGravity = 9.81;
-
-// The weight of every body of its group, as the solver reads a field's record.
-class TWeightField : public TNamedLink {
-  DECLARE_CLASS_ID(9412, TNamedLink)
-
- public:
-  static constexpr uint32_t kTag = MakeTag("TsWt");
-  int16_t groupId = 0;
-
-  uint16_t ReadBlockContents(int16_t code, TObjectReader& reader) override {
-    if (code != kBlockConstraint) return TNamedLink::ReadBlockContents(code, reader);
-    TFormula skipped;
-    reader.ReadInt();
-    reader.ReadFormula(skipped);
-    reader.ReadFormula(skipped);
-    reader.ReadInt();
-    groupId = static_cast<int16_t>(reader.ReadInt());
-    reader.ReadFormula(skipped);
-    reader.ReadInt();
-    reader.ReadInt();
-    for (int j = 0; j < 3; ++j) reader.ReadInt();
-    reader.ReadFormula(skipped);
-    return 1;
-  }
-  void WriteBlockContents(int16_t code, TObjectWriter& writer) override {
-    if (code != kBlockConstraint) return TNamedLink::WriteBlockContents(code, writer);
-    const TFormula zero(0.0);
-    const TFormula one(1.0);
-    writer.WriteCode(0);  // a per-body field
-    writer.WriteFormula(&zero);
-    writer.WriteFormula(&one);  // always active
-    writer.WriteCode(0);
-    writer.WriteCode(groupId);
-    writer.WriteFormula(&zero);
-    writer.WriteCode(0);
-    TFormula weight;
-    weight.SetFromPieces("-9.81 * self.mass");
-    writer.WriteCode(1);  // one goal: a force along y
-    writer.WriteCode(0);
-    writer.WriteCode(0);
-    writer.WriteCode(1);
-    writer.WriteFormula(&weight);
-  }
-  void WriteFields(TObjectWriter& writer) override {
-    writer.WriteBlock(*this, kBlockConstraint);
-    TNamedLink::WriteFields(writer);
-  }
-};
-
-TObject* NewField() { return new TWeightField; }
 
 class PointRunTest : public world_run::WorldRunTest {
  protected:
@@ -83,14 +32,9 @@ class PointRunTest : public world_run::WorldRunTest {
                                             {kBlockBackground, TZeroMass::kTag},
                                             {kBlockGroup, TGroup::kTag},
                                             {kBlockRunSettings, kEngineTag},
-                                            {kBlockConstraint, TWeightField::kTag},
                                             {TPoint::kBlockSolverRecord, kPointTag},
                                             {TAnchor::kBlockKind, kAnchorTag}}) {}
-  void RegisterClasses() override {
-    RegisterBodyClasses();
-    RegisterClassInfo("TWeightField", TWeightField::kTag, TWeightField::kClassID, NewField,
-                      sizeof(TWeightField));
-  }
+  void RegisterClasses() override { RegisterBodyClasses(); }
   void FreeClasses() override { FreeBodyClasses(); }
   static TRectangle& AddBox(TWorldDoc& world, int16_t identifier, double x, double y) {
     TRectangle& box = Add<TRectangle>(world, identifier);

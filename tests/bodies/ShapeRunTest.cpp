@@ -13,8 +13,6 @@
 #include "bodies/BodyTags.h"
 #include "bodies/Shapes.h"
 #include "core/ClassRegistry.h"
-#include "model/filing/ObjectReader.h"
-#include "model/filing/ObjectWriter.h"
 #include "model/world/Group.h"
 #include "simulation/Engine.h"
 #include "tests/support/WorldRun.h"
@@ -23,71 +21,11 @@ namespace {
 
 using namespace body_tags;
 
-constexpr int16_t kBlockConstraint = 1310;
+using world_run::TWeightField;
+
 constexpr double kGravity = 9.81;
 constexpr double kPush = 3.0;   // newtons along x on every body
 constexpr double kTwist = 1.0;  // newton metres on every body
-
-// A per-body force field on the members of its group: a push along x, the weight along y and a
-// torque, as the solver reads a field's record.
-class TTestField : public TNamedLink {
-  DECLARE_CLASS_ID(9411, TNamedLink)
-
- public:
-  static constexpr uint32_t kTag = MakeTag("TsFl");
-  int16_t groupId = 0;
-
-  uint16_t ReadBlockContents(int16_t code, TObjectReader& reader) override {
-    if (code != kBlockConstraint) return TNamedLink::ReadBlockContents(code, reader);
-    TFormula skipped;
-    reader.ReadInt();
-    reader.ReadFormula(skipped);
-    reader.ReadFormula(skipped);
-    reader.ReadInt();
-    groupId = static_cast<int16_t>(reader.ReadInt());
-    reader.ReadFormula(skipped);
-    reader.ReadInt();
-    const int32_t goals = reader.ReadInt();
-    for (int32_t i = 0; i < goals; ++i) {
-      for (int j = 0; j < 3; ++j)
-        reader.ReadInt();
-      reader.ReadFormula(skipped);
-    }
-    return 1;
-  }
-  void WriteBlockContents(int16_t code, TObjectWriter& writer) override {
-    if (code != kBlockConstraint) return TNamedLink::WriteBlockContents(code, writer);
-    const TFormula zero(0.0);
-    const TFormula one(1.0);
-    writer.WriteCode(0);  // turned by the ground body: a per-body field
-    writer.WriteFormula(&zero);
-    writer.WriteFormula(&one);  // always active
-    writer.WriteCode(0);
-    writer.WriteCode(groupId);
-    writer.WriteFormula(&zero);
-    writer.WriteCode(0);  // nothing attached
-    TFormula weight;
-    weight.SetFromPieces("-9.81 * self.mass");
-    const TFormula push(kPush);
-    const TFormula twist(kTwist);
-    writer.WriteCode(3);
-    using Goal = std::pair<int16_t, const TFormula*>;
-    for (const auto& [component, formula] : {Goal{0, &push}, Goal{1, &weight}, Goal{2, &twist}}) {
-      writer.WriteCode(0);  // a force
-      writer.WriteCode(0);
-      writer.WriteCode(component);
-      writer.WriteFormula(formula);
-    }
-  }
-  void WriteFields(TObjectWriter& writer) override {
-    writer.WriteBlock(*this, kBlockConstraint);
-    TNamedLink::WriteFields(writer);
-  }
-};
-
-TObject* NewField() {
-  return new TTestField;
-}
 
 // Where a body starts and what acts on it.
 struct Motion {
@@ -104,13 +42,8 @@ class ShapeRunTest : public world_run::WorldRunTest {
                                             {kBlockRadiusLine, TOval::kTag},
                                             {kBlockBackground, TZeroMass::kTag},
                                             {kBlockGroup, TGroup::kTag},
-                                            {kBlockRunSettings, kEngineTag},
-                                            {kBlockConstraint, TTestField::kTag}}) {}
-  void RegisterClasses() override {
-    RegisterBodyClasses();
-    RegisterClassInfo("TTestField", TTestField::kTag, TTestField::kClassID, NewField,
-                      sizeof(TTestField));
-  }
+                                            {kBlockRunSettings, kEngineTag}}) {}
+  void RegisterClasses() override { RegisterBodyClasses(); }
   void FreeClasses() override { FreeBodyClasses(); }
 
   static void Set(TMass& body, uint32_t tag, double value) {
@@ -139,7 +72,9 @@ TEST_F(ShapeRunTest, SavedShapesFollowTheClosedFormOfTheirMassesAndMoments) {
     group.SetMode(1, 1);
     group.Include(&rectangle);
     group.Include(&circle);
-    Add<TTestField>(world, 5).groupId = 4;
+    TWeightField& field = Add<TWeightField>(world, 5);
+    field.groupId = 4;
+    field.goals = {{0, TFormula(kPush)}, {1, TWeightField::Weight()}, {2, TFormula(kTwist)}};
   });
   TWorldDoc& world = document->World();
   ASSERT_EQ(world.EightValueObjects().size(), 2u);

@@ -19,7 +19,6 @@
 namespace {
 
 constexpr int16_t kBlockBody = 1200;
-constexpr int16_t kBlockConstraint = 1310;
 constexpr double kMass = 2.0;
 constexpr double kGravity = 9.81;
 
@@ -64,66 +63,17 @@ class TTestBody : public TNamedLink, public TFrameParticipant {
   }
 };
 
-// A per-body field pulling the members of its group down with the weight of a body of kMass.
-class TTestField : public TNamedLink {
-  DECLARE_CLASS_ID(9402, TNamedLink)
-
- public:
-  static constexpr uint32_t kTag = MakeTag("TsFd");
-  int16_t groupId = 0;
-
-  uint16_t ReadBlockContents(int16_t code, TObjectReader& reader) override {
-    if (code != kBlockConstraint) return TNamedLink::ReadBlockContents(code, reader);
-    reader.ReadInt();
-    TFormula skipped;
-    reader.ReadFormula(skipped);
-    reader.ReadFormula(skipped);
-    reader.ReadInt();
-    groupId = static_cast<int16_t>(reader.ReadInt());
-    reader.ReadFormula(skipped);
-    reader.ReadInt();
-    reader.ReadInt();
-    for (int i = 0; i < 3; ++i)
-      reader.ReadInt();
-    reader.ReadFormula(skipped);
-    return 1;
-  }
-  void WriteBlockContents(int16_t code, TObjectWriter& writer) override {
-    if (code != kBlockConstraint) return TNamedLink::WriteBlockContents(code, writer);
-    writer.WriteCode(0);            // turned by the ground body: a per-body field
-    WriteConstant(writer, 0.0);     // angle
-    WriteConstant(writer, 1.0);     // always active
-    writer.WriteCode(0);
-    writer.WriteCode(groupId);      // the bodies it acts on
-    WriteConstant(writer, 0.0);
-    writer.WriteCode(0);            // nothing attached
-    writer.WriteCode(1);            // one goal: a force along y
-    writer.WriteCode(0);
-    writer.WriteCode(0);
-    writer.WriteCode(1);
-    WriteConstant(writer, -kMass * kGravity);
-  }
-  void WriteFields(TObjectWriter& writer) override {
-    writer.WriteBlock(*this, kBlockConstraint);
-    TNamedLink::WriteFields(writer);
-  }
-};
-
 TObject* NewBody() { return new TTestBody; }
-TObject* NewField() { return new TTestField; }
 
 class WorldBridgeTest : public world_run::WorldRunTest {
  protected:
   WorldBridgeTest()
       : WorldRunTest("world-bridge-test.dll", {{kBlockBody, TTestBody::kTag},
-                                               {kBlockConstraint, TTestField::kTag},
                                                {kBlockGroup, TGroup::kTag},
                                                {kBlockRunSettings, kEngineTag}}) {}
   void RegisterClasses() override {
     RegisterClassInfo("TTestBody", TTestBody::kTag, TTestBody::kClassID, NewBody,
                       sizeof(TTestBody));
-    RegisterClassInfo("TTestField", TTestField::kTag, TTestField::kClassID, NewField,
-                      sizeof(TTestField));
   }
 };
 
@@ -134,7 +84,10 @@ TEST_F(WorldBridgeTest, SavedWorldRunsAsBodiesUnderAConstantForce) {
     TGroup& group = Add<TGroup>(world, 3);
     group.SetMode(1, 1);
     group.Include(&body);
-    Add<TTestField>(world, 4).groupId = 3;
+    // The weight of a body of kMass, whatever the body's own mass.
+    world_run::TWeightField& field = Add<world_run::TWeightField>(world, 4);
+    field.groupId = 3;
+    field.goals = {{1, TFormula(-kMass * kGravity)}};
   });
   TWorldDoc& world = document->World();
   ASSERT_NE(world.GetEngine(), nullptr);

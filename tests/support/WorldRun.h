@@ -1,7 +1,8 @@
 #pragma once
 // A world run end to end: the engine and the bridge to it installed, a resource module holding
-// the class table of the objects a test stores and an empty set of world defaults, and a file
-// the world is saved in and opened from, so what the solver gets is what a document reads back.
+// the class table of the objects a test stores and an empty set of world defaults, a force field
+// on a group of bodies, and a file the world is saved in and opened from, so what the solver
+// gets is what a document reads back.
 
 #include <cstring>
 #include <filesystem>
@@ -16,7 +17,10 @@
 #include "core/ClassRegistry.h"
 #include "core/Handle.h"
 #include "core/Resources.h"
+#include "model/Formula.h"
 #include "model/filing/ClassSource.h"
+#include "model/filing/ObjectReader.h"
+#include "model/filing/ObjectWriter.h"
 #include "model/world/Group.h"
 #include "model/world/QVDoc.h"
 #include "simulation/Engine.h"
@@ -53,13 +57,89 @@ inline std::vector<uint8_t> EmptyDefaults() {
   return bytes;
 }
 
+// The block a constraint's solver record is written in.
+inline constexpr int16_t kBlockFieldRecord = 1310;
+
+// A per-body force field as the solver reads its record: turned by the ground body, always
+// active, acting on every body of its group with one force or torque per goal. It pulls with the
+// body's weight unless a test gives it other goals; the force fields of the program are not
+// linked into every test folder, so this writes the record one would.
+class TWeightField : public TNamedLink {
+  DECLARE_CLASS_ID(9420, TNamedLink)
+
+ public:
+  static constexpr uint32_t kTag = MakeTag("TsWf");
+  // What a goal drives: 0 the force along x, 1 along y, 2 the torque.
+  struct Goal {
+    int16_t component;
+    TFormula formula;
+  };
+  static TFormula Weight() {
+    TFormula weight;
+    weight.SetFromPieces("-9.81 * self.mass");
+    return weight;
+  }
+
+  int16_t groupId = 0;
+  std::vector<Goal> goals{{1, Weight()}};
+
+  uint16_t ReadBlockContents(int16_t code, TObjectReader& reader) override {
+    if (code != kBlockFieldRecord) return TNamedLink::ReadBlockContents(code, reader);
+    TFormula skipped;
+    reader.ReadInt();
+    reader.ReadFormula(skipped);
+    reader.ReadFormula(skipped);
+    reader.ReadInt();
+    groupId = static_cast<int16_t>(reader.ReadInt());
+    reader.ReadFormula(skipped);
+    reader.ReadInt();
+    goals.resize(static_cast<size_t>(reader.ReadInt()));
+    for (Goal& goal : goals) {
+      reader.ReadInt();
+      reader.ReadInt();
+      goal.component = static_cast<int16_t>(reader.ReadInt());
+      reader.ReadFormula(goal.formula);
+    }
+    return 1;
+  }
+  void WriteBlockContents(int16_t code, TObjectWriter& writer) override {
+    if (code != kBlockFieldRecord) return TNamedLink::WriteBlockContents(code, writer);
+    const TFormula zero(0.0);
+    const TFormula one(1.0);
+    writer.WriteCode(0);  // turned by the ground body: a per-body field
+    writer.WriteFormula(&zero);
+    writer.WriteFormula(&one);  // always active
+    writer.WriteCode(0);
+    writer.WriteCode(groupId);  // the bodies it acts on
+    writer.WriteFormula(&zero);
+    writer.WriteCode(0);  // nothing attached
+    writer.WriteCode(static_cast<int16_t>(goals.size()));
+    for (const Goal& goal : goals) {
+      writer.WriteCode(0);  // a force
+      writer.WriteCode(0);
+      writer.WriteCode(goal.component);
+      writer.WriteFormula(&goal.formula);
+    }
+  }
+  void WriteFields(TObjectWriter& writer) override {
+    writer.WriteBlock(*this, kBlockFieldRecord);
+    TNamedLink::WriteFields(writer);
+  }
+};
+
+inline TObject* NewWeightField() {
+  return new TWeightField;
+}
+
 // A fixture whose tests build a world, save it, open it again and run it. A test folder names
 // its resource module (a file name, also the stem of the saved file), lists its class table and
-// registers the classes its objects need; the group classes are always there.
+// registers the classes its objects need; the group classes and the field are always there.
 class WorldRunTest : public ::testing::Test {
  protected:
-  WorldRunTest(std::string module, std::vector<ClassEntry> classes)
-      : module_(std::move(module)), fact_(ClassTable(classes)) {}
+  WorldRunTest(std::string module, std::vector<ClassEntry> classes) : module_(std::move(module)) {
+    classes.emplace_back(kBlockFieldRecord, TWeightField::kTag);
+    fact_ = ClassTable(classes);
+  }
 
   // Called between the group classes and the freezing of the registry.
   virtual void RegisterClasses() = 0;
@@ -70,6 +150,8 @@ class WorldRunTest : public ::testing::Test {
     InitHandlePool();
     LoadEngineLibrary();
     RegisterGroupClasses();
+    RegisterClassInfo("TWeightField", TWeightField::kTag, TWeightField::kClassID, NewWeightField,
+                      sizeof(TWeightField));
     RegisterClasses();
     FreezeClassRegistry();
     InstallWorldBridge();
