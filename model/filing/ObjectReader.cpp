@@ -12,6 +12,7 @@
 #include "model/Formula.h"
 #include "model/filing/ChangeRecorder.h"
 #include "model/filing/ClassSource.h"
+#include "model/filing/ObjectReaderText.h"
 
 namespace {
 
@@ -304,14 +305,7 @@ void TObjectReader::ReadHeader() {
   FailIfBadFormat(std::memcmp(signature, kStreamSignature, 4) != 0);
   Str255 version;
   ReadString(version);
-  const VersionInfo info = LookupVersion(
-      std::string_view(version.Chars(), static_cast<size_t>(version.Length())), version_);
-  version_ = info.number;
-  family3x_ = info.family3x;
-  extendedHeader_ = info.extendedHeader;
-  // An empty version marks the document unversioned for every later reader, as the file type
-  // test does.
-  if (info.unversioned) SetUnversionedDocument(true);
+  ApplyVersion(version);
   if (!extendedHeader_) return;
   Str255 unused;
   ReadString(unused);
@@ -323,6 +317,17 @@ void TObjectReader::ReadHeader() {
   realWidth_ = *width;
   for (int i = 0; i < 5; ++i)
     ReadString(unused);
+}
+
+void TObjectReader::ApplyVersion(const Str255& version) {
+  const VersionInfo info = LookupVersion(
+      std::string_view(version.Chars(), static_cast<size_t>(version.Length())), version_);
+  version_ = info.number;
+  family3x_ = info.family3x;
+  extendedHeader_ = info.extendedHeader;
+  // An empty version marks the document unversioned for every later reader, as the file type
+  // test does.
+  if (info.unversioned) SetUnversionedDocument(true);
 }
 
 void TObjectReader::ReadCode() {
@@ -408,6 +413,12 @@ void TObjectReader::NotifyObjects() {
 
 void TObjectReader::EndObject() {
   current_ = nullptr;
+}
+
+TLink* TObjectReader::ObjectForStoredIdentifier() {
+  if (current_ != nullptr) return current_;
+  const auto it = tableLookup_.find(storedIdentifier_);
+  return it != tableLookup_.end() ? it->second : nullptr;
 }
 
 void TObjectReader::DropObject(TLink* object) {
@@ -637,12 +648,15 @@ std::unique_ptr<TObjectReader> ReadObjects(std::span<const uint8_t> bytes, int16
   } else if (kind == 1) {
     reader = std::make_unique<TObjectReader>();
   } else {
-    // The text world format has a reader of its own.
-    ThrowFailure(kErrBadFormat, 0);
+    reader = std::make_unique<TObjectReaderKind0>();
   }
   if (bytes.size() > static_cast<size_t>(INT32_MAX)) ThrowFailure(kErrBadFormat, 0);
-  reader->Init(std::make_unique<MemoryFilerStream>(bytes), RealWidthFromFormat(realFormat),
-               container, before, after);
+  std::unique_ptr<FilerStream> stream;
+  if (kind == 1 || kind == 2)
+    stream = std::make_unique<MemoryFilerStream>(bytes);
+  else
+    stream = std::make_unique<TextFilerStream>(bytes);
+  reader->Init(std::move(stream), RealWidthFromFormat(realFormat), container, before, after);
   reader->ReadAll(progress);
   return reader;
 }

@@ -62,45 +62,46 @@ class TObjectReader : public TFilerBase {
   virtual void Reset();
   TLink* FindObject(int32_t identifier);
   virtual void NotifyObjects();
-  void ReadCode();
-  void ReadHeader();
-  int32_t ReadBlockLength();
-  bool ReadBlock(TLink& object);
+  virtual void ReadCode();
+  virtual void ReadHeader();
+  virtual int32_t ReadBlockLength();
+  virtual bool ReadBlock(TLink& object);
   virtual bool OfferBlock(TLink& object);
-  void SkipBlock(int32_t length);
-  bool AtEnd();
+  virtual void SkipBlock(int32_t length);
+  virtual bool AtEnd();
   virtual void FailIfBadFormat(bool bad);
 
   // Items.
-  double ReadReal();
-  int32_t ReadInt();
-  int32_t ReadLong();
-  uint16_t ReadWord();
-  void ReadString(Str255& text);
+  // Virtual so that a reader of another encoding supplies the same items.
+  virtual double ReadReal();
+  virtual int32_t ReadInt();
+  virtual int32_t ReadLong();
+  virtual uint16_t ReadWord();
+  virtual void ReadString(Str255& text);
   bool ReadBoolean() { return ReadInt() != 0; }
   uint8_t ReadByte() { return static_cast<uint8_t>(ReadInt()); }
-  char ReadChar() { return static_cast<char>(ReadByte()); }
-  void ReadIntPoint(MacPoint& point);
+  virtual char ReadChar() { return static_cast<char>(ReadByte()); }
+  virtual void ReadIntPoint(MacPoint& point);
   // Six fields and the flag, starting from the identity. A block whose rest holds only the older
   // three reals (x, y, angle) gives the rigid transform they describe.
-  void ReadTransform(Transform2D& transform);
-  void ReadColor(RGB16Color& colour);
+  virtual void ReadTransform(Transform2D& transform);
+  virtual void ReadColor(RGB16Color& colour);
   // A text style as WriteTextStyle stores it; a size of 0 becomes the default size.
   void ReadTextStyle(FontSpec& font, RGB16Color& colour);
   // Reads a stored handle into handle, resized to fit; a null handle skips the bytes.
   void ReadHandle(Handle handle);
-  uint32_t ReadUnitTag();
-  uint32_t ReadTag();
+  virtual uint32_t ReadUnitTag();
+  virtual uint32_t ReadTag();
   void ReadPoint(TVector& point);
   void ReadVector3(TVector3& vector);
   void ReadIdNameRecord(int16_t& id, int32_t& value, Str255& name);
   // A formula item as WriteFormula stores it, into the formula. A damaged item fails with
   // -25002 and leaves the formula unchanged.
-  void ReadFormula(TFormula& formula);
+  virtual void ReadFormula(TFormula& formula);
   // The same into a new formula, which the caller owns (or drops, to skip the item).
   std::unique_ptr<TFormula> ReadNewFormula();
   // A record as WriteFormulaRecord stores it; its text (from the name) goes to text.
-  void ReadFormulaRecord(TFormulaRecord& record, Str255& text);
+  virtual void ReadFormulaRecord(TFormulaRecord& record, Str255& text);
   // A reference kept outside the objects: Complete finds its object, or sets its identifier to 0
   // when there is none. The record must live until then.
   struct ReferenceRecord {
@@ -120,6 +121,19 @@ class TObjectReader : public TFilerBase {
   bool bigEndian_ = false;
   RealWidth realWidth_ = RealWidth::k80;
 
+  FilerStream& Stream() { return *stream_; }
+  // Checks that count bytes remain in the block and the stream, then reads them.
+  void ReadRaw(void* bytes, int32_t count);
+  // Ends the current block at end, or lets it run to the stream's end when end is -1.
+  void SetBlockEnd(int32_t end) { blockEnd_ = end; }
+  int32_t RecordStart() const { return recordStart_; }
+  // Takes the version token of a header: its number, family and header form.
+  void ApplyVersion(const Str255& version);
+  bool HasExtendedHeader() const { return extendedHeader_; }
+  virtual void EndObject();
+  // The object that the stored identifier being read belongs to, if one was read or found.
+  TLink* ObjectForStoredIdentifier();
+
  private:
   struct Fixup {
     TLink* referrer;
@@ -133,7 +147,6 @@ class TObjectReader : public TFilerBase {
   };
 
   void Need(int32_t count);
-  void ReadRaw(void* bytes, int32_t count);
   void ReadFormulaRecordAfterName(const Str255& name, TFormulaRecord& record, Str255& text);
   void ReadNumber(void* hostBytes, int32_t count);
   void ReadRecords(const ReadProgress& progress);
@@ -141,7 +154,6 @@ class TObjectReader : public TFilerBase {
   bool DispatchBlock();
   bool CreateObjectForTag();
   bool ReadStandardBlock();
-  void EndObject();
   void ReportProgress(const ReadProgress& progress, bool force);
   void DropObject(TLink* object);
   void AddToTable(TLink* object);
@@ -185,8 +197,9 @@ class TObjectReaderKind2 : public TObjectReader {
   TObjectReaderKind2() { bigEndian_ = true; }
 };
 
-// Reads a stream: kind 2 big-endian, kind 1 host order. realFormat 0..3 picks the width of reals
-// for streams whose header does not name it. The caller runs Complete and takes the objects.
+// Reads a stream: kind 2 big-endian, kind 1 host order, any other kind the text world format
+// (TObjectReaderKind0). realFormat 0..3 picks the width of reals for streams whose header does
+// not name it. The caller runs Complete and takes the objects.
 std::unique_ptr<TObjectReader> ReadObjects(std::span<const uint8_t> bytes, int16_t kind,
                                            int realFormat, TLink* container,
                                            TChangeRecorder* before, TChangeRecorder* after,
