@@ -1,6 +1,8 @@
 // Opening a document as a command of the application: the document read, or one alert that
 // names the file that could not be read.
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -76,7 +78,7 @@ TEST_F(OpenDocumentTest, TheSampleOpensWithItsObjects) {
 TEST_F(OpenDocumentTest, AFileThatCannotBeReadIsShownOnceByName) {
   const std::filesystem::path damaged =
       std::filesystem::temp_directory_path() /
-      ("yb-damaged-" + std::to_string(reinterpret_cast<uintptr_t>(this)) + ".yb");
+      ("yb-damaged-" + std::to_string(::getpid()) + ".yb");
   {
     std::ofstream out(damaged, std::ios::binary);
     out << "ZodA but nothing after it";

@@ -2,6 +2,8 @@
 // and the committed file opens and runs as its physics says. After a deliberate change of the
 // document format, YB_UPDATE_SAMPLES=1 makes this test write the sample afresh.
 
+#include <unistd.h>
+
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -36,7 +38,8 @@ class SampleWorldTest : public ::testing::Test {
     app_.LoadResourceDlls();
     app_.InitUnits();
     written_ = std::filesystem::temp_directory_path() /
-               ("yb-sample-" + std::to_string(reinterpret_cast<uintptr_t>(this)) + ".yb");
+               ("yb-sample-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
+                "-" + std::to_string(::getpid()) + ".yb");
   }
   void TearDown() override {
     std::filesystem::remove(written_);

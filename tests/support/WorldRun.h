@@ -4,6 +4,7 @@
 // on a group of bodies, and a file the world is saved in and opened from, so what the solver
 // gets is what a document reads back.
 
+#include <unistd.h>
 #include <cstring>
 #include <filesystem>
 #include <functional>
@@ -164,12 +165,13 @@ class WorldRunTest : public ::testing::Test {
     table_ = {module_.c_str(), entries_, 2};
     RegisterResourceModule(table_);
     SetResourceModule1(LoadResourceLibrary(module_.c_str()));
-    // Test binaries may run side by side under different seeds, and tests of one binary
-    // side by side under a sharding runner: the seed and the fixture's address keep them apart.
+    // Tests run side by side in processes of their own, whose heaps may hand out the same
+    // addresses: the test's own name and the process keep their files apart.
+    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
     path = std::filesystem::temp_directory_path() /
            ("yb-" + std::filesystem::path(module_).stem().string() + "-" +
-            std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-            std::to_string(reinterpret_cast<uintptr_t>(this)) + ".yb");
+            test->test_suite_name() + "." + test->name() + "-" + std::to_string(::getpid()) +
+            ".yb");
   }
   void TearDown() override {
     std::filesystem::remove(path);
