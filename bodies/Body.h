@@ -56,6 +56,9 @@ class TMass : public TVectorMassBase {
   // The recorded position (x, y, rotation), velocity and the cosine and sine of the rotation.
   virtual void ShowFrameState(const TVector3& position, const TVector3& velocity, double cosine,
                               double sine);
+  // Shows the body's eight recorded values of the frame, when the world's store holds the frame
+  // and the body is one of the world's eight-value objects; the shapes' frame notices call it.
+  void ShowRecordedFrame(int16_t frame, int16_t first, int16_t last);
   // Marks the shown transform and everything computed from it as stale.
   void InvalidateShownTransform();
   const Transform2D& ShownTransform() const { return shownTransform_; }

@@ -112,18 +112,5 @@ void TPolygon::ReportGeometryBlocks(BlockCallback callback, void* context) {
 }
 
 void TPolygon::FrameChanged(int16_t frame, int16_t first, int16_t last) {
-  const TWorldDoc* world = GetWorld();
-  TFrameStore* store = world != nullptr ? world->GetStore() : nullptr;
-  if (store == nullptr || frame < 0 || frame < first || frame > last) return;
-  // The solver writes the bodies first, each with its eight values in the world's order.
-  const std::vector<TLink*>& bodies = world->EightValueObjects();
-  const auto at = std::find(bodies.begin(), bodies.end(), static_cast<const TLink*>(this));
-  if (at == bodies.end()) return;
-  const int32_t offset = 3 * static_cast<int32_t>(world->Bodies().size()) +
-                         8 * static_cast<int32_t>(at - bodies.begin());
-  double v[8];
-  for (int32_t i = 0; i < 8; ++i)
-    v[i] = store->Value(frame, offset + i);
-  ShowFrameState({v[0], v[1], v[2]}, {v[3], v[4], v[5]}, v[6], v[7]);
-  InvalidateScreenCache();
+  ShowRecordedFrame(frame, first, last);
 }
