@@ -1,7 +1,11 @@
 #include "app/OpenDocument.h"
 
+#include <filesystem>
+#include <system_error>
+
 #include "core/Alert.h"
 #include "core/Failure.h"
+#include "core/MacFile.h"
 
 TOpenDocumentCommand::TOpenDocumentCommand(std::string path) : path_(std::move(path)) {
   InitCommand(0, nullptr, nullptr, nullptr);
@@ -12,6 +16,12 @@ TOpenDocumentCommand::TOpenDocumentCommand(std::string path) : path_(std::move(p
 
 void TOpenDocumentCommand::Perform() {
   document_.reset();
+  std::error_code ignored;
+  if (std::filesystem::is_directory(path_, ignored)) {
+    const std::string detail = "\"" + path_ + "\" is a folder, not a document.";
+    FailureDetailText() = Str255(detail.c_str());
+    ThrowFailure(kErrNotAFile, 0);
+  }
   auto document = std::make_unique<TQVDoc>();
   try {
     document->ReadDocument(path_);
@@ -21,4 +31,5 @@ void TOpenDocumentCommand::Perform() {
     throw;
   }
   document_ = std::move(document);
+  if (opened_) opened_(*document_);
 }

@@ -2,6 +2,7 @@
 // Opening a document file as a command of the application: performed on the failure road, so
 // a file that cannot be read is shown once through an alert that names it.
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -18,6 +19,9 @@ class TOpenDocumentCommand : public TCommandCore {
   // no document is kept.
   void Perform() override;
 
+  // Called with the document once it is read, e.g. to name it in the window's title.
+  void OnOpened(std::function<void(TQVDoc&)> opened) { opened_ = std::move(opened); }
+
   const std::string& Path() const { return path_; }
   // The document read, or null when the command was not performed or failed.
   TQVDoc* Document() const { return document_.get(); }
@@ -26,4 +30,5 @@ class TOpenDocumentCommand : public TCommandCore {
  private:
   std::string path_;
   std::unique_ptr<TQVDoc> document_;
+  std::function<void(TQVDoc&)> opened_;
 };

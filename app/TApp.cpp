@@ -113,13 +113,22 @@ void TApp::TermUnits() {
 void TApp::ShowError(int16_t error, int32_t message) {
   if (error == kErrNone) return;
   // The error table's text, when it has one, says what the number means; the detail text says
-  // what was being done. The detail belongs to this failure alone, so it is used up here.
+  // what was being done. The detail belongs to this failure alone, so it is used up here. The
+  // words come first; the numbers, for a report of the fault, after them.
   char text[256] = "";
   GetErrorTextCWithOverride(error, kErrorTextTable, text, sizeof text);
+  std::string line = text;
   const std::string detail = FailureDetailText().AsCString();
-  std::fprintf(errorStream_, "Yarrowby: error %" PRId16 " (message %08" PRIX32 ")%s%s%s%s\n",
-               error, static_cast<uint32_t>(message), text[0] != '\0' ? ": " : "", text,
-               detail.empty() ? "" : " ", detail.c_str());
+  if (!detail.empty()) line += (line.empty() ? "" : " ") + detail;
+  if (line.empty()) line = "The program met an error it has no text for.";
+  char numbers[48];
+  if (message != 0) {
+    std::snprintf(numbers, sizeof numbers, " (error %" PRId16 ", message %08" PRIX32 ")", error,
+                  static_cast<uint32_t>(message));
+  } else {
+    std::snprintf(numbers, sizeof numbers, " (error %" PRId16 ")", error);
+  }
+  std::fprintf(errorStream_, "Yarrowby: %s%s\n", line.c_str(), numbers);
   std::fflush(errorStream_);
   ErrorAlert(error, message);
   FailureDetailText() = Str255();

@@ -3,6 +3,7 @@
 #include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,13 +23,18 @@ void PrintVersion() {
 }
 
 void PrintUsage() {
-  std::printf("Usage: yarrowby [--version] [--help] [document.yb]\n");
+  std::printf(
+      "Usage: yarrowby [--version] [--help] [--list-classes] [--list-objects] [document.yb]\n"
+      "  --list-classes  list the classes the program registered at start-up\n"
+      "  --list-objects  list the objects of the document that was opened\n");
 }
 
 // What the command line asks for.
 struct CommandLine {
   bool version = false;
   bool help = false;
+  bool listClasses = false;
+  bool listObjects = false;
   std::string document;
 };
 
@@ -40,6 +46,10 @@ bool ParseCommandLine(int argc, char** argv, CommandLine& line) {
       line.version = true;
     } else if (argument == "--help") {
       line.help = true;
+    } else if (argument == "--list-classes") {
+      line.listClasses = true;
+    } else if (argument == "--list-objects") {
+      line.listObjects = true;
     } else if (argument.size() > 1 && argument[0] == '-') {
       std::fprintf(stderr, "yarrowby: unknown argument \"%s\"\n", argv[i]);
       return false;
@@ -97,6 +107,12 @@ void PrintWorld(const std::string& path, TQVDoc& document) {
   }
 }
 
+// The main window's title names the document it shows.
+void NameDocumentInTitle(HWND window, const std::string& path) {
+  const std::string name = std::filesystem::path(path).filename().string();
+  SetWindowText(window, ("Yarrowby - " + name).c_str());
+}
+
 LRESULT MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_DESTROY) {
     PostQuitMessage(0);
@@ -111,8 +127,8 @@ LRESULT MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
 // false when a display was there but no window could be opened on it.
 bool RunMainWindowWhenDisplayed(TApp& app, TOpenDocumentCommand* open) {
   if (!DisplayAvailable()) {
-    std::printf("No display (neither DISPLAY nor WAYLAND_DISPLAY is set), so no window was "
-                "opened.\n");
+    std::fprintf(stderr, "yarrowby: no display (neither DISPLAY nor WAYLAND_DISPLAY is set), so "
+                         "no window was opened.\n");
     return true;
   }
   std::string why;
@@ -120,7 +136,9 @@ bool RunMainWindowWhenDisplayed(TApp& app, TOpenDocumentCommand* open) {
   if (!presenter) {
     const char* display = std::getenv("DISPLAY");
     if (!display || !*display) display = std::getenv("WAYLAND_DISPLAY");
-    std::fprintf(stderr, "yarrowby: no window could be opened on the display \"%s\" (%s)\n",
+    std::fprintf(stderr,
+                 "yarrowby: no window could be opened on the display \"%s\" (%s). Check that "
+                 "the display is running and that this user may use it (XAUTHORITY, xhost).\n",
                  display, why.c_str());
     return false;
   }
@@ -133,7 +151,10 @@ bool RunMainWindowWhenDisplayed(TApp& app, TOpenDocumentCommand* open) {
       CreateWindowEx(0, "YarrowbyMain", "Yarrowby", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CW_USEDEFAULT,
                      0, CW_USEDEFAULT, 0, nullptr, nullptr, nullptr);
   if (window) {
-    if (open != nullptr) app.Commands().PostCommand(open);
+    if (open != nullptr) {
+      open->OnOpened([window, open](TQVDoc&) { NameDocumentInTitle(window, open->Path()); });
+      app.Commands().PostCommand(open);
+    }
     app.RunEventLoop(window);
   }
   ResetWindowSystem();
@@ -168,8 +189,7 @@ int main(int argc, char** argv) {
     app.FreeResourceDlls();
     return 1;
   }
-  PrintVersion();
-  PrintRegisteredClasses();
+  if (line.listClasses) PrintRegisteredClasses();
   std::unique_ptr<TOpenDocumentCommand> open;
   if (!line.document.empty()) open = std::make_unique<TOpenDocumentCommand>(line.document);
   // Without a display the error on standard error is all the user sees of a document that
@@ -181,7 +201,7 @@ int main(int argc, char** argv) {
       app.FreeResourceDlls();
       return 1;
     }
-    PrintWorld(line.document, *open->Document());
+    if (line.listObjects) PrintWorld(line.document, *open->Document());
   }
   std::fflush(stdout);
   const bool shown = RunMainWindowWhenDisplayed(app, open.get());

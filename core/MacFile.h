@@ -22,6 +22,8 @@ inline constexpr int16_t kErrFileNotFound = -43;
 inline constexpr int16_t kErrVolumeLocked = -46;
 inline constexpr int16_t kErrBadRefNum = -51;
 inline constexpr int16_t kErrWritePermission = -61;
+// A folder was named where a file was expected.
+inline constexpr int16_t kErrNotAFile = -1302;
 
 // The code a file exception's cause stands for. A cause the table does not know is an
 // input/output error: a failure never reads as success.

@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 
+#include <cstdio>
 #include <cstdlib>
 
 #include "platform/win32/Clipboard.h"
@@ -14,6 +15,33 @@
 #include <SDL_syswm.h>
 
 namespace {
+
+#if defined(SDL_VIDEO_DRIVER_X11)
+// Xlib's own handler ends the program on any error of a request. A request that reaches a
+// desktop window the desktop has already let go of (a window closed while its last changes were
+// still on the way) costs nothing but that request: the program goes on, and says so once.
+int KeepGoingOnXError(Display* display, XErrorEvent* error) {
+  static bool told = false;
+  if (!told) {
+    char text[128] = "";
+    XGetErrorText(display, error->error_code, text, sizeof text);
+    std::fprintf(stderr, "yarrowby: the display refused a request (%s); going on\n", text);
+    told = true;
+  }
+  return 0;
+}
+#endif
+
+// The video subsystem, started again once when the first start fails: a desktop session that is
+// still coming up may refuse the first connection for a passing reason.
+bool StartVideo(std::string* why) {
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) return true;
+  const std::string first = SDL_GetError();
+  SDL_Delay(200);
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) return true;
+  if (why) *why = first + "; again: " + SDL_GetError();
+  return false;
+}
 
 int32_t VirtualKeyOf(SDL_Keycode key) {
   if (key >= SDLK_a && key <= SDLK_z) return 'A' + (key - SDLK_a);
@@ -158,10 +186,10 @@ std::unique_ptr<SdlPresenter> SdlPresenter::Create(std::string* why) {
   // A click that brings a window into focus also acts on it, as the layer's own activation
   // (WM_MOUSEACTIVATE) decides; SDL would drop a press that comes just after the focus.
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
-  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-    if (why) *why = SDL_GetError();
-    return nullptr;
-  }
+  if (!StartVideo(why)) return nullptr;
+#if defined(SDL_VIDEO_DRIVER_X11)
+  XSetErrorHandler(KeepGoingOnXError);
+#endif
   SDL_DisplayMode mode;
   if (SDL_GetDesktopDisplayMode(0, &mode) == 0) SetScreenSize(mode.w, mode.h);
   SDL_StartTextInput();
@@ -171,10 +199,20 @@ std::unique_ptr<SdlPresenter> SdlPresenter::Create(std::string* why) {
 }
 
 SdlPresenter::~SdlPresenter() {
+  SDL_StopTextInput();
+  if (cursor_) SDL_FreeCursor(static_cast<SDL_Cursor*>(cursor_));
   for (auto& [window, desktop] : windows_)
     if (desktop) SDL_DestroyWindow(desktop);
-  if (cursor_) SDL_FreeCursor(static_cast<SDL_Cursor*>(cursor_));
-  SDL_StopTextInput();
+#if defined(SDL_VIDEO_DRIVER_X11)
+  // The answers to the last requests are taken here, while the program's handler hears them.
+  // SDL's own teardown would hand the connection back to Xlib's handler, which ends the process
+  // with a failure on a request that reached a window already gone; the connection is instead
+  // closed with the process, which is the last thing that happens after a presenter ends.
+  if (xDisplay_) {
+    XSync(static_cast<Display*>(xDisplay_), False);
+    return;
+  }
+#endif
   SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 
@@ -210,6 +248,7 @@ void SdlPresenter::Show(HWND window) {
       flags |= SDL_WINDOW_SKIP_TASKBAR | SDL_WINDOW_POPUP_MENU;
     desktop = SDL_CreateWindow(title.c_str(), rect.left, rect.top, width, height, flags);
     if (!desktop) return;
+    NoteXDisplay(desktop);
   } else {
     SDL_SetWindowTitle(desktop, title.c_str());
     SDL_SetWindowPosition(desktop, rect.left, rect.top);
@@ -375,6 +414,18 @@ void SdlPresenter::Handle(const SDL_Event& event) {
     default:
       return;
   }
+}
+
+void SdlPresenter::NoteXDisplay(SDL_Window* desktop) {
+#if defined(SDL_VIDEO_DRIVER_X11)
+  if (xDisplay_) return;
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (SDL_GetWindowWMInfo(desktop, &info) && info.subsystem == SDL_SYSWM_X11)
+    xDisplay_ = info.info.x11.display;
+#else
+  (void)desktop;
+#endif
 }
 
 void SdlPresenter::NotePointer(const SDL_SysWMmsg* message) {

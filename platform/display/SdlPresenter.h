@@ -39,6 +39,7 @@ class SdlPresenter : public WindowPresenter {
   HWND WindowOfId(uint32_t id) const;
   void Show(HWND window);
   // Keeps the screen position of the desktop's next mouse event, where the desktop reports one.
+  void NoteXDisplay(SDL_Window* desktop);
   void NotePointer(const SDL_SysWMmsg* message);
   // The screen position of a mouse event at (x, y) in a window's desktop window.
   POINT EventPoint(HWND window, int32_t x, int32_t y);
@@ -46,6 +47,8 @@ class SdlPresenter : public WindowPresenter {
   void RestoreIfMinimized(HWND window);
 
   std::map<HWND, SDL_Window*> windows_;
+  // The X connection SDL uses (a Display*), known once a desktop window exists; null elsewhere.
+  void* xDisplay_ = nullptr;
   bool syncing_ = false;
   HWND raised_ = nullptr;  // the active window, once brought to the front
   POINT pointer_;

@@ -166,7 +166,8 @@ TEST_F(EventLoopTest, AFailingCommandIsShownOnceAndTheLoopGoesOn) {
   ASSERT_EQ(boxes.size(), 1u) << "one alert for one failure";
   EXPECT_NE(boxes[0].find("file"), std::string::npos) << "the error's own text: " << boxes[0];
   const std::string reported = Reported();
-  EXPECT_EQ(reported.rfind("Yarrowby: error -43 (message 00000000): ", 0), 0u) << reported;
+  EXPECT_EQ(reported.rfind("Yarrowby: The file could not be found.", 0), 0u) << reported;
+  EXPECT_EQ(reported.find(" (error -43)\n"), reported.size() - 13) << reported;
   EXPECT_EQ(reported.find('\n'), reported.size() - 1) << "reported once: " << reported;
 }
 

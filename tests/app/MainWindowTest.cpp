@@ -1,5 +1,5 @@
 // The program's main window on a desktop without a window manager (a bare virtual X server, as
-// a newcomer may meet it): it moves by its caption, minimizes and comes back, and closes by its
+// a newcomer may meet it): it names the document it opened, moves by its caption, minimizes and comes back, and closes by its
 // close box, and the program then ends cleanly, with the leak check on in sanitizer builds.
 
 #include <gtest/gtest.h>
@@ -53,14 +53,14 @@ std::string Suppressions() {
 // The program, started with the leak check on; its output goes to a file.
 class Program {
  public:
-  explicit Program(const std::string& output) {
+  Program(const std::string& output, const std::string& document) {
     pid_ = fork();
     if (pid_ != 0) return;
     const std::string lsan = "suppressions=" + Suppressions();
     setenv("ASAN_OPTIONS", "detect_leaks=1:abort_on_error=1", 1);
     setenv("LSAN_OPTIONS", lsan.c_str(), 1);
     if (!freopen(output.c_str(), "w", stdout) || !freopen(output.c_str(), "a", stderr)) _exit(126);
-    execl(YB_PROGRAM, YB_PROGRAM, static_cast<char*>(nullptr));
+    execl(YB_PROGRAM, YB_PROGRAM, document.c_str(), static_cast<char*>(nullptr));
     _exit(127);
   }
   ~Program() {
@@ -96,7 +96,7 @@ struct Placement {
 
 // The program's window as the X server shows it: the mapped top-level window of the default
 // size. With no window manager, its position is its place on the screen.
-bool FindMainWindow(Display* display, Placement* found) {
+bool FindMainWindow(Display* display, Placement* found, std::string* title = nullptr) {
   Window root, parent, *children = nullptr;
   unsigned count = 0;
   if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count))
@@ -108,6 +108,11 @@ bool FindMainWindow(Display* display, Placement* found) {
     if (attributes.map_state != IsViewable || attributes.width != 640) continue;
     *found = Placement{attributes.x, attributes.y, attributes.width, attributes.height};
     any = true;
+    char* name = nullptr;
+    if (title && XFetchName(display, children[i], &name) && name) {
+      *title = name;
+      XFree(name);
+    }
   }
   if (children) XFree(children);
   return any;
@@ -164,12 +169,17 @@ TEST(MainWindow, MovesByItsCaptionAndClosesByItsCloseBox) {
   ASSERT_GE(fd, 0);
   close(fd);
   {
-    Program program(output);
+    Program program(output, YB_SAMPLES_DIR "/spring-and-pin.yb");
     ASSERT_TRUE(program.Started());
     Placement before;
     ASSERT_TRUE(Within(20000, [&] { return FindMainWindow(display, &before); }))
         << "the main window never appeared:\n"
         << ReadAll(output);
+    // The document named on the command line is opened in the event loop and named in the title.
+    std::string title;
+    EXPECT_TRUE(Within(20000, [&] {
+      return FindMainWindow(display, &before, &title) && title == "Yarrowby - spring-and-pin.yb";
+    })) << "the title is \"" << title << "\"";
 
     // Drag the caption by (60, 40), in steps as a hand would.
     const int caption = GetSystemMetrics(SM_CYCAPTION);

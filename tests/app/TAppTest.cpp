@@ -86,7 +86,7 @@ TEST_F(TAppTest, MissingHierarchyFailsStartUpAndReleasesWhatWasBuilt) {
 TEST_F(TAppTest, OutermostFailureIsReportedOnce) {
   TApp app(stream_);
   app.PerformQueuedCommand([&] { app.PerformQueuedCommand([] { ThrowFailure(-43, 0); }); });
-  EXPECT_EQ(Reported(), "Yarrowby: error -43 (message 00000000)\n");
+  EXPECT_EQ(Reported(), "Yarrowby: The program met an error it has no text for. (error -43)\n");
   EXPECT_EQ(app.CommandNestingDepth(), 0);
 }
 
