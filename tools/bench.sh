@@ -4,6 +4,28 @@
 # Extra Google Benchmark options can be given in BENCH_OPTIONS, e.g. --benchmark_filter=Ours.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
+
+usage() {
+  echo "Usage: tools/bench.sh [NAME...]"
+  echo "Builds the benchmarks in release and runs those named (all when none is named)."
+  echo "Extra Google Benchmark options go in BENCH_OPTIONS, e.g. BENCH_OPTIONS=--benchmark_filter=Ours."
+  echo "Benchmarks:"
+  for folder in "$top"/bench/*/; do
+    [[ -f "$folder/CMakeLists.txt" ]] && echo "  $(basename "$folder")"
+  done
+}
+for argument in "$@"; do
+  if [[ $argument == -h || $argument == --help ]]; then
+    usage
+    exit 0
+  fi
+  if [[ $argument == -* ]]; then
+    echo "Unknown option \"$argument\"" >&2
+    usage >&2
+    exit 2
+  fi
+done
+
 "$top/tools/install-deps.sh" run bench
 
 build="$top/build/bench"

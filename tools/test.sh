@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything with AddressSanitizer and UndefinedBehaviorSanitizer
 # and runs every test. The build folder is kept, so a second run only rebuilds what changed.
-# The first run compiles everything: about 11 minutes on 2 cores, and build/test takes about
-# 1.5 GB.
+# The first run compiles everything: see README.md for what it costs; tools/slow-units.sh lists
+# the slowest files of the last build.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 start=$SECONDS
@@ -21,11 +21,13 @@ fi
 build="$top/build/test"
 step "Configuring $build"
 cmake -S "$top" -B "$build" -G Ninja \
-  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g" \
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1" \
   -DYB_SANITIZE=ON -DYB_TESTS=ON -DYB_BENCH=OFF >/dev/null
 
 step "Building (the first time takes minutes; [done/total] counts the steps)"
+built=$SECONDS
 cmake --build "$build"
+echo "    built in $((SECONDS - built)) s"
 
 step "Running the tests"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
@@ -33,5 +35,7 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 # Leaks of the system's desktop libraries (session bus, X, fonts) are not ours to mend; ours are
 # still reported.
 export LSAN_OPTIONS="suppressions=$top/tools/lsan-suppressions.txt:print_suppressions=0"
+tested=$SECONDS
 ctest --test-dir "$build" --output-on-failure -j "$(nproc)"
+echo "    tests ran in $((SECONDS - tested)) s"
 step "All tests passed"

@@ -3,11 +3,14 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <map>
 #include <sstream>
 #include <stdexcept>
+
+#include <unistd.h>
 
 #include "tests/solver/dynamics/Scenes.h"
 
@@ -250,10 +253,15 @@ class ChipmunkWorld : public PeerWorld {
 class MujocoWorld : public PeerWorld {
  public:
   MujocoWorld(const PeerRun& run, const std::string& xml) {
-    const std::string path = "/tmp/yb-bench-mujoco.xml";
+    // The peer reads its model from a file: a private one, gone once read.
+    char path[] = "/tmp/yb-bench-mujoco-XXXXXX";
+    const int descriptor = mkstemp(path);
+    if (descriptor < 0) throw std::runtime_error("no temporary file for the MuJoCo model");
+    close(descriptor);
     std::ofstream(path) << xml;
     char error[1000] = "";
-    model_ = mj_loadXML(path.c_str(), nullptr, error, sizeof error);
+    model_ = mj_loadXML(path, nullptr, error, sizeof error);
+    std::remove(path);
     if (!model_) throw std::runtime_error(error);
     model_->opt.timestep = run.step;
     model_->opt.integrator = run.iterations == 4 ? mjINT_RK4 : mjINT_EULER;
