@@ -32,6 +32,23 @@ int KeepGoingOnXError(Display* display, XErrorEvent* error) {
 }
 #endif
 
+#if defined(SDL_VIDEO_DRIVER_X11)
+// A window manager that follows the desktop conventions names its check window on the root.
+bool WindowManagerRuns(Display* display) {
+  const Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", True);
+  if (check == None) return false;
+  Atom type = None;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  const int status = XGetWindowProperty(display, DefaultRootWindow(display), check, 0, 1, False,
+                                        AnyPropertyType, &type, &format, &count, &after, &data);
+  const bool found = status == Success && type != None && count == 1;
+  if (data) XFree(data);
+  return found;
+}
+#endif
+
 // The video subsystem, started again once when the first start fails: a desktop session that is
 // still coming up may refuse the first connection for a passing reason.
 bool StartVideo(std::string* why) {
@@ -249,6 +266,8 @@ void SdlPresenter::Show(HWND window) {
     desktop = SDL_CreateWindow(title.c_str(), rect.left, rect.top, width, height, flags);
     if (!desktop) return;
     NoteXDisplay(desktop);
+    // The frame was drawn before the desktop said whether it can minimize: drawn again.
+    if (!windowManager_) SendMessage(window, WM_NCPAINT, 1, 0);
   } else {
     SDL_SetWindowTitle(desktop, title.c_str());
     SDL_SetWindowPosition(desktop, rect.left, rect.top);
@@ -256,10 +275,8 @@ void SdlPresenter::Show(HWND window) {
     SDL_ShowWindow(desktop);
     if (SDL_GetWindowFlags(desktop) & SDL_WINDOW_MINIMIZED) SDL_RestoreWindow(desktop);
   }
-  // The active window comes to the front, also where no window manager raises it.
   if (GetActiveWindow() == window && raised_ != window) {
-    SDL_RaiseWindow(desktop);
-    raised_ = window;
+    Raise(window, desktop);
   } else if (GetActiveWindow() != window && raised_ == window) {
     raised_ = nullptr;
   }
@@ -299,6 +316,20 @@ void SdlPresenter::TopLevelDestroyed(HWND window) {
   if (found == windows_.end()) return;
   if (found->second) SDL_DestroyWindow(found->second);
   windows_.erase(found);
+  if (raised_ != window) return;
+  // The window that had the keyboard is gone (an alert that was answered): the keyboard goes
+  // back to the window now active, which no window manager would do here.
+  raised_ = nullptr;
+  const HWND active = GetActiveWindow();
+  if (SDL_Window* desktop = active ? DesktopWindowOf(active) : nullptr) Raise(active, desktop);
+}
+
+void SdlPresenter::Raise(HWND window, SDL_Window* desktop) {
+  // The active window comes to the front and takes the keyboard, also where no window manager
+  // raises windows or hands the keyboard on.
+  SDL_RaiseWindow(desktop);
+  if (!windowManager_) SDL_SetWindowInputFocus(desktop);
+  raised_ = window;
 }
 
 void SdlPresenter::SurfaceUpdated(HWND window, const RECT&) {
@@ -421,8 +452,10 @@ void SdlPresenter::NoteXDisplay(SDL_Window* desktop) {
   if (xDisplay_) return;
   SDL_SysWMinfo info;
   SDL_VERSION(&info.version);
-  if (SDL_GetWindowWMInfo(desktop, &info) && info.subsystem == SDL_SYSWM_X11)
-    xDisplay_ = info.info.x11.display;
+  if (!SDL_GetWindowWMInfo(desktop, &info) || info.subsystem != SDL_SYSWM_X11) return;
+  Display* display = info.info.x11.display;
+  xDisplay_ = display;
+  windowManager_ = WindowManagerRuns(display);
 #else
   (void)desktop;
 #endif

@@ -29,6 +29,8 @@ class SdlPresenter : public WindowPresenter {
   void ShowCursorShape(uintptr_t shape) override;
   bool PutDesktopText(const std::string& text) override;
   bool GetDesktopText(std::string* text) override;
+  // Without a window manager an X desktop cannot give a minimized window back.
+  bool CanMinimize() const override { return windowManager_; }
 
   // The desktop window that shows a top-level window, or null while it is hidden.
   SDL_Window* DesktopWindowOf(HWND window) const;
@@ -40,6 +42,7 @@ class SdlPresenter : public WindowPresenter {
   void Show(HWND window);
   // Keeps the screen position of the desktop's next mouse event, where the desktop reports one.
   void NoteXDisplay(SDL_Window* desktop);
+  void Raise(HWND window, SDL_Window* desktop);
   void NotePointer(const SDL_SysWMmsg* message);
   // The screen position of a mouse event at (x, y) in a window's desktop window.
   POINT EventPoint(HWND window, int32_t x, int32_t y);
@@ -49,6 +52,8 @@ class SdlPresenter : public WindowPresenter {
   std::map<HWND, SDL_Window*> windows_;
   // The X connection SDL uses (a Display*), known once a desktop window exists; null elsewhere.
   void* xDisplay_ = nullptr;
+  // Whether a window manager runs on the desktop (known once a window exists on X).
+  bool windowManager_ = true;
   bool syncing_ = false;
   HWND raised_ = nullptr;  // the active window, once brought to the front
   POINT pointer_;

@@ -1269,6 +1269,11 @@ WindowPresenter* GetWindowPresenter() {
   return System().presenter;
 }
 
+bool DesktopCanMinimize() {
+  const WindowPresenter* presenter = System().presenter;
+  return presenter == nullptr || presenter->CanMinimize();
+}
+
 WindowSurface* GetWindowSurface(HWND window) {
   const WindowRecord* record = FindWindowRecord(GetAncestorTopLevel(window));
   return record ? record->surface.get() : nullptr;

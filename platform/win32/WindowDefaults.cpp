@@ -11,6 +11,7 @@
 #include "platform/win32/Window.h"
 #include "platform/win32/WindowInternal.h"
 #include "platform/win32/WindowPaint.h"
+#include "platform/win32/WindowPresenter.h"
 #include "platform/win32/WindowRegion.h"
 
 namespace {
@@ -181,6 +182,7 @@ LRESULT DefaultNonClientClick(HWND window, WPARAM hitTest, LPARAM screenPoint) {
     }
     return 0;
   }
+  if (hit == HTMINBUTTON && !DesktopCanMinimize()) return 0;
   if (hit == HTCLOSE || hit == HTMINBUTTON || hit == HTMAXBUTTON) {
     if (!TrackCaptionBox(window, hit)) return 0;
     const WPARAM command = hit == HTCLOSE       ? SC_CLOSE
@@ -202,7 +204,7 @@ LRESULT DefaultSystemCommand(HWND window, WPARAM command, LPARAM screenPoint) {
       SendMessage(window, WM_CLOSE, 0, 0);
       return 0;
     case SC_MINIMIZE:
-      ShowWindow(window, SW_MINIMIZE);
+      if (DesktopCanMinimize()) ShowWindow(window, SW_MINIMIZE);
       return 0;
     case SC_MAXIMIZE:
       ShowWindow(window, SW_MAXIMIZE);

@@ -12,11 +12,13 @@
 #include "platform/win32/Window.h"
 #include "platform/win32/WindowDc.h"
 #include "platform/win32/WindowInternal.h"
+#include "platform/win32/WindowPresenter.h"
 
 namespace {
 
 constexpr COLORREF kBorder = RGB(96, 96, 96);
 constexpr COLORREF kFace = RGB(224, 224, 224);
+constexpr COLORREF kDisabledGlyph = RGB(160, 160, 160);
 constexpr COLORREF kActiveCaption = RGB(40, 84, 150);
 constexpr COLORREF kInactiveCaption = RGB(140, 148, 160);
 constexpr COLORREF kThumb = RGB(160, 160, 160);
@@ -99,10 +101,12 @@ void DrawCaptionBox(HDC dc, const WindowRecord& record, LRESULT box) {
   RECT rect = CaptionBoxRect(record, box);
   if (IsRectEmpty(rect)) return;
   const bool pressed = record.pressedBox == box;
+  // A box that cannot act is drawn greyed, the way a disabled button is.
+  const bool disabled = box == HTMINBUTTON && !DesktopCanMinimize();
   Fill(dc, rect, kFace);
   const HPEN light = CreatePen(PS_SOLID, 1, pressed ? kBorder : RGB(255, 255, 255));
   const HPEN dark = CreatePen(PS_SOLID, 1, pressed ? RGB(255, 255, 255) : kBorder);
-  const HPEN glyph = CreatePen(PS_SOLID, 1, RGB(0, 0, 0));
+  const HPEN glyph = CreatePen(PS_SOLID, 1, disabled ? kDisabledGlyph : RGB(0, 0, 0));
   const HGDIOBJ old = SelectObject(dc, light);
   DrawLine(dc, rect.left, rect.bottom - 1, rect.left, rect.top);
   LineTo(dc, rect.right - 1, rect.top);

@@ -57,10 +57,15 @@ class WindowPresenter {
   // Plain text exchanged with the desktop's clipboard, in UTF-8; false when there is none.
   virtual bool PutDesktopText(const std::string& text) = 0;
   virtual bool GetDesktopText(std::string* text) = 0;
+  // Whether the desktop can take a window out of view and give it back (a window manager with
+  // a list of windows does); where it cannot, windows offer no minimize box that works.
+  virtual bool CanMinimize() const { return true; }
 };
 
 // The current presenter, or null (nothing is shown and no event arrives from outside).
 void SetWindowPresenter(WindowPresenter* presenter);
 WindowPresenter* GetWindowPresenter();
+// Whether windows can be minimized: true without a presenter (windows kept in memory).
+bool DesktopCanMinimize();
 // The surface of a top-level window (of the window's top-level ancestor), or null.
 WindowSurface* GetWindowSurface(HWND window);

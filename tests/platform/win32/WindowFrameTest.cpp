@@ -245,4 +245,53 @@ TEST_F(WindowFrameTest, BoxesAndSizingFollowTheStyle) {
   EXPECT_EQ(HitAt(bare, POINT{bareRect.right - 10, bareRect.top + 10}), HTCAPTION);
 }
 
+// A desktop without a window manager: it shows windows but cannot give a minimized one back.
+class DesktopWithoutWindowManager : public WindowPresenter {
+ public:
+  void TopLevelCreated(HWND) override {}
+  void TopLevelChanged(HWND) override {}
+  void TopLevelDestroyed(HWND) override {}
+  void SurfaceUpdated(HWND, const RECT&) override {}
+  bool WaitForEvents(int32_t) override { return false; }
+  void PollEvents() override {}
+  void ShowCursorShape(uintptr_t) override {}
+  bool PutDesktopText(const std::string&) override { return false; }
+  bool GetDesktopText(std::string*) override { return false; }
+  bool CanMinimize() const override { return false; }
+};
+
+TEST_F(WindowFrameTest, WhereTheDesktopCannotMinimizeTheBoxIsGreyedAndNeverPressed) {
+  DesktopWithoutWindowManager desktop;
+  SetWindowPresenter(&desktop);
+  const HWND window = Framed();
+  Pump();
+  const POINT minimize = Find(window, HTMINBUTTON);
+  ASSERT_NE(minimize.x, -1) << "the box stays, so the caption keeps its layout";
+  const RECT outer = RectOf(window);
+  const WindowSurface* surface = GetWindowSurface(window);
+  // The glyph's bar lies across the bottom of the box: its upper row is 6 pixels above the
+  // box's lower edge, one lower when the box is drawn pressed.
+  int32_t last = minimize.y;
+  while (HitAt(window, POINT{minimize.x, last + 1}) == HTMINBUTTON) ++last;
+  const auto glyphPixel = [&] {
+    return surface->Pixel(minimize.x - outer.left, last - 5 - outer.top);
+  };
+  EXPECT_EQ(glyphPixel(), 0xA0A0A0u) << "the glyph is grey, not black";
+
+  Log().Clear();
+  Click(minimize);
+  EXPECT_FALSE(IsIconic(window));
+  EXPECT_TRUE(Log().Of(window, {WM_SYSCOMMAND}).empty()) << "the box does nothing";
+  EXPECT_EQ(glyphPixel(), 0xA0A0A0u) << "and is not left drawn pressed";
+  SendMessage(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  EXPECT_FALSE(IsIconic(window)) << "nor does the system command";
+
+  // The next press on the caption acts at once: the window moves.
+  const POINT caption = Find(window, HTCAPTION);
+  DragTo(caption, POINT{caption.x + 30, caption.y + 20});
+  EXPECT_EQ(RectOf(window).left, outer.left + 30);
+  SetWindowPresenter(nullptr);
+  DestroyWindow(window);
+}
+
 }  // namespace
