@@ -5,6 +5,7 @@
 #include "bodies/points/Point.h"
 #include "constraints/ConstraintClasses.h"
 #include "constraints/Constraint.h"
+#include "constraints/Pin.h"
 #include "model/world/Joiner.h"
 
 namespace {
@@ -15,15 +16,6 @@ TCnstr* AsConstraint(TLink* object) {
 
 TPoint* AsPoint(TLink* object) {
   return IsKindOfSafe(object, TPoint::kClassID) ? static_cast<TPoint*>(object) : nullptr;
-}
-
-void ConstraintsOfPoint(const TPoint& point, std::vector<TLink*>& out) {
-  TList* list = point.Constraints();
-  if (list == nullptr) return;
-  for (int32_t i = 1; i <= list->GetCount(); ++i) {
-    if (TCnstr* constraint = AsConstraint(static_cast<TLink*>(list->At(i))))
-      out.push_back(constraint);
-  }
 }
 
 }  // namespace
@@ -39,10 +31,7 @@ void InstallJoinerHooks() {
     TCnstr* constraint = AsConstraint(object);
     return constraint != nullptr && constraint->IsInactive() && constraint->CanActivate();
   };
-  hooks.constraintsReached = [](TLink* object, std::vector<TLink*>& out) {
-    if (AsConstraint(object) != nullptr) out.push_back(object);
-    else if (TPoint* point = AsPoint(object)) ConstraintsOfPoint(*point, out);
-  };
+  hooks.isJoint = [](TLink* object) { return IsKindOfSafe(object, TPin::kClassID); };
   hooks.setActive = [](TLink* object, uint16_t on) {
     TCnstr* constraint = AsConstraint(object);
     if (constraint == nullptr) return;
@@ -52,9 +41,26 @@ void InstallJoinerHooks() {
   hooks.pointsOf = [](TLink* object, std::vector<TLink*>& out) {
     if (AsPoint(object) != nullptr) out.push_back(object);
   };
+  hooks.constraintsOfPoint = [](TLink* object, std::vector<TLink*>& out) {
+    TPoint* point = AsPoint(object);
+    TList* list = point != nullptr ? point->Constraints() : nullptr;
+    if (list == nullptr) return;
+    for (int32_t i = 1; i <= list->GetCount(); ++i) {
+      if (TCnstr* constraint = AsConstraint(static_cast<TLink*>(list->At(i))))
+        out.push_back(constraint);
+    }
+  };
   hooks.bodyOf = [](TLink* point) -> TLink* { return AsPoint(point)->GetBody(); };
   // Points of one class are of one kind.
   hooks.pointKind = [](TLink* point) -> int32_t { return point->GetClassIDAt(0); };
-  hooks.attachments = [](TLink* point) { return AsPoint(point)->ConstraintCount(); };
+  hooks.attach = [](TLink* joint, TLink* point) {
+    if (TCnstr* constraint = AsConstraint(joint)) constraint->AttachObjectAndUpdate(point);
+  };
+  hooks.detachAll = [](TLink* joint) {
+    TCnstr* constraint = AsConstraint(joint);
+    if (constraint == nullptr) return;
+    while (!constraint->Attached().empty()) constraint->DetachObject(constraint->Attached().back());
+    constraint->MarkChanged();
+  };
   SetJoinerHooks(std::move(hooks));
 }
