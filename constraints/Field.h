@@ -344,8 +344,8 @@ struct SampleField {
   int16_t kind = 0;
   Str255 forceX, forceY, torque;
 };
-// Reads sample n; false when there is none or it is shorter than its kind. A text without its
-// terminator ends at its field's end.
+// Reads sample n; false when there is none, it is shorter than its kind or its kind is unknown.
+// A text without its terminator ends at its field's end.
 bool LoadSampleField(int16_t number, SampleField& sample);
 
 // Enters the collision group, the four field groups and the four field constraints in the class

@@ -45,11 +45,12 @@ bool LoadSampleField(int16_t number, SampleField& sample) {
     LockHandle(handle);
     const auto* bytes = reinterpret_cast<const uint8_t*>(HandleData(handle));
     std::memcpy(&sample.kind, bytes, sizeof sample.kind);
+    // A sample of a kind the field does not know is not one.
+    found = sample.kind >= TCustomCnstr::kNone && sample.kind <= TCustomCnstr::kField;
     sample.forceX = SampleText(bytes, size, kSampleKindBytes);
     sample.forceY = SampleText(bytes, size, kSampleKindBytes + kSampleTextField);
     sample.torque = SampleText(bytes, size, kSampleKindBytes + 2 * kSampleTextField);
     UnlockHandle(handle);
-    found = true;
   }
   ReleaseResourceHandle(handle);
   return found;

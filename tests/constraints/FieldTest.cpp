@@ -295,11 +295,13 @@ TEST_F(FieldTest, ShortSampleResourcesAreReadWithinTheirBytes) {
   unterminated[0] = 1;
   unterminated[1] = 0;
   std::vector<uint8_t> tiny = {1};
+  std::vector<uint8_t> unknownKind = {9, 0, 'a', 0};
   const ResourceEntry entries[] = {
       {"cfS1", 0, nullptr, 2, truncated.data(), static_cast<uint32_t>(truncated.size())},
       {"cfS1", 0, nullptr, 3, unterminated.data(), static_cast<uint32_t>(unterminated.size())},
-      {"cfS1", 0, nullptr, 4, tiny.data(), static_cast<uint32_t>(tiny.size())}};
-  const ResourceModuleTable table{"field-samples.dll", entries, 3};
+      {"cfS1", 0, nullptr, 4, tiny.data(), static_cast<uint32_t>(tiny.size())},
+      {"cfS1", 0, nullptr, 5, unknownKind.data(), static_cast<uint32_t>(unknownKind.size())}};
+  const ResourceModuleTable table{"field-samples.dll", entries, 4};
   RegisterResourceModule(table);
   HMODULE previous = GetResourceModule2();
   SetResourceModule2(LoadResourceLibrary("field-samples.dll"));
@@ -313,6 +315,7 @@ TEST_F(FieldTest, ShortSampleResourcesAreReadWithinTheirBytes) {
   EXPECT_EQ(sample.forceX.Length(), 70);
   EXPECT_EQ(sample.torque.Length(), 70);
   EXPECT_FALSE(LoadSampleField(4, sample));
+  EXPECT_FALSE(LoadSampleField(5, sample));
 
   SetResourceModule2(previous);
   UnregisterResourceModule("field-samples.dll");
@@ -495,10 +498,10 @@ TEST_F(FieldTest, ProjectileWithLinearDragFollowsTheClosedForm) {
   const double step = world.GetEngine()->TimeStep();
   for (int32_t frame = 0; frame <= kFrames; ++frame) {
     const double t = frame * step, e = std::exp(-k * t);
-    EXPECT_NEAR(store.Value(frame, 0), kVx / k * (1.0 - e), 1e-6) << frame;
-    EXPECT_NEAR(store.Value(frame, 1), (kVy + g / k) / k * (1.0 - e) - g / k * t, 1e-6) << frame;
-    EXPECT_NEAR(store.Value(frame, 3), kVx * e, 1e-6) << frame;
-    EXPECT_NEAR(store.Value(frame, 4), (kVy + g / k) * e - g / k, 1e-6) << frame;
+    EXPECT_NEAR(store.Value(frame, 0), kVx / k * (1.0 - e), 1e-9) << frame;
+    EXPECT_NEAR(store.Value(frame, 1), (kVy + g / k) / k * (1.0 - e) - g / k * t, 1e-9) << frame;
+    EXPECT_NEAR(store.Value(frame, 3), kVx * e, 1e-9) << frame;
+    EXPECT_NEAR(store.Value(frame, 4), (kVy + g / k) * e - g / k, 1e-9) << frame;
   }
 }
 
@@ -525,8 +528,8 @@ TEST_F(FieldTest, OppositeChargesOrbitWithTheClosedFormPeriod) {
   TFrameStore& store = *world.GetStore();
   for (int32_t frame = 0; frame <= frames; ++frame) {
     const double angle = 2.0 * std::numbers::pi * frame * step / period;
-    EXPECT_NEAR(store.Value(frame, 8), kDistance / 2 * std::cos(angle), 1e-6) << frame;
-    EXPECT_NEAR(store.Value(frame, 9), kDistance / 2 * std::sin(angle), 1e-6) << frame;
+    EXPECT_NEAR(store.Value(frame, 8), kDistance / 2 * std::cos(angle), 1e-9) << frame;
+    EXPECT_NEAR(store.Value(frame, 9), kDistance / 2 * std::sin(angle), 1e-9) << frame;
     EXPECT_NEAR(store.Value(frame, 0), -store.Value(frame, 8), 1e-9) << frame;
   }
 }
@@ -556,10 +559,10 @@ TEST_F(FieldTest, BodiesOfTheCollisionGroupBounceWhileOthersPassThrough) {
   // a meets b when their centres are a diameter apart, at t = 0.8.
   const double meet = 1.0 - 2.0 * kRadius;
   const double t = frames * step;
-  EXPECT_NEAR(store.Value(frames, 0), meet, 1e-6);
-  EXPECT_NEAR(store.Value(frames, 3), 0.0, 1e-6);
-  EXPECT_NEAR(store.Value(frames, 8), 1.0 + (t - meet), 1e-6);
-  EXPECT_NEAR(store.Value(frames, 11), 1.0, 1e-6);
+  EXPECT_NEAR(store.Value(frames, 0), meet, 1e-9);
+  EXPECT_NEAR(store.Value(frames, 3), 0.0, 1e-9);
+  EXPECT_NEAR(store.Value(frames, 8), 1.0 + (t - meet), 1e-9);
+  EXPECT_NEAR(store.Value(frames, 11), 1.0, 1e-9);
   EXPECT_NEAR(store.Value(frames, 16), 3.0 - t, 1e-9);
   EXPECT_NEAR(store.Value(frames, 19), -1.0, 1e-9);
 }
