@@ -118,8 +118,11 @@ void TCollideCommand::InitCollide(int16_t command, TCollisionGroup* group, TWorl
   world_ = world;
 }
 
-// The group as a whole, before and after: undo and redo give back its pairs.
+// The edit check comes before anything is recorded, so that an abandoned edit leaves the world
+// and its recorded frames as they were. Then the group as a whole, before and after: undo and
+// redo give back its pairs.
 void TCollideCommand::BeforePrepare() {
+  CheckWorldEdit(*world_);
   if (UndoRecorder() != nullptr && RedoRecorder() != nullptr)
     NoteChange(group_, TChangeRecorder::kWholeObject);
 }

@@ -101,15 +101,10 @@ class TFieldGroup : public TGroup {
 // One field group per kind: each differs only in the code of its own block.
 template <int16_t ClassId, int16_t Block>
 class TFieldGroupOf : public TFieldGroup {
+  DECLARE_CLASS_ID(ClassId, TFieldGroup)
+
  public:
-  static constexpr int16_t kClassID = ClassId;
   static constexpr int16_t kBlock = Block;
-  bool IsMemberClass(int16_t id) const override {
-    return id == kClassID || TFieldGroup::IsMemberClass(id);
-  }
-  int16_t GetClassIDAt(int16_t depth) const override {
-    return depth == 0 ? kClassID : TFieldGroup::GetClassIDAt(depth - 1);
-  }
   static TObject* CreateObject() { return new TFieldGroupOf; }
   void Initialize() override {
     TFieldGroup::Initialize();

@@ -21,7 +21,9 @@
 #include "core/Failure.h"
 #include "model/world/Group.h"
 #include "model/filing/ObjectWriter.h"
+#include "model/world/RunCommand.h"
 #include "model/world/WorldEditContext.h"
+#include "model/world/WorldHost.h"
 #include "resources/ResourceLibraries.h"
 #include "simulation/Engine.h"
 #include "tests/support/WorldRun.h"
@@ -469,6 +471,56 @@ TEST_F(FieldTest, CollideCommandUndoesAndRedoesTheGroupByteForByte) {
   TCollisionGroup loose;
   loose.Initialize();
   EXPECT_THROW(std::unique_ptr<TCommandCore>(loose.DoMenuCommand(kCmdDontCollide)), QVException);
+}
+
+// A world that holds recorded frames asks before it is edited; the edit is abandoned either way,
+// and a yes queues the reset.
+class TAnsweringHost final : public TWorldHost {
+ public:
+  bool answer = true;
+  std::vector<int16_t> asked;
+  std::vector<std::unique_ptr<TCommandCore>> posted;
+  bool AskYesNo(int16_t alert) override {
+    asked.push_back(alert);
+    return answer;
+  }
+  void PostCommand(TCommandCore* command) override { posted.emplace_back(command); }
+};
+
+TEST_F(FieldTest, EditsOfAWorldWithRecordedFramesAreAbandonedAfterAskingToReset) {
+  const auto document = SaveAndReopen([](TWorldDoc& world) {
+    AddGround(world);
+    AddCircle(world, 2, 0.0, 0.0, 0.0, 0.0);
+    AddCircle(world, 3, 1.0, 0.0, 0.0, 0.0);
+    Add<TCollisionGroup>(world, 4).SetMode(2, 1);
+    AddField<TGravCnstr, TGravGroup>(world, 6, 5);
+  });
+  TWorldDoc& world = document->World();
+  TAnsweringHost host;
+  world.SetHost(&host);
+  world.RunToFrame(3, nullptr);
+  auto* group = dynamic_cast<TCollisionGroup*>(world.FindObject(4));
+  world.Select(world.FindObject(2));
+  world.Select(world.FindObject(3));
+
+  std::unique_ptr<TCommandCore> command(group->DoMenuCommand(kCmdCollide));
+  try {
+    command->Perform();
+    ADD_FAILURE() << "the edit went through";
+  } catch (const QVException& failure) {
+    EXPECT_EQ(failure.error(), kErrNone);
+  }
+  EXPECT_EQ(group->Entries()->GetCount(), 0);
+  ASSERT_EQ(host.asked, std::vector<int16_t>{kEditRecordedWorldAlert});
+  ASSERT_EQ(host.posted.size(), 1u);
+  EXPECT_EQ(host.posted[0]->GetCommandNumber(), kCmdReset);
+
+  host.answer = false;
+  auto* gravity = dynamic_cast<TGravCnstr*>(world.FindObject(6));
+  EXPECT_THROW(gravity->DoMenuCommand(TGravCnstr::kCommand), QVException);
+  EXPECT_EQ(host.asked.size(), 2u);
+  EXPECT_EQ(host.posted.size(), 1u);
+  world.SetHost(nullptr);
 }
 
 // ---- Worlds run by the solver ------------------------------------------------------------------
