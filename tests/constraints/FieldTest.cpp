@@ -557,6 +557,43 @@ TEST_F(FieldTest, ProjectileWithLinearDragFollowsTheClosedForm) {
   }
 }
 
+// A ball coasting through air whose resistance grows with the square of its speed slows as
+// v0 / (1 + k v0 t); a ball pushed by a custom field of constant force speeds up uniformly.
+TEST_F(FieldTest, QuadraticDragAndACustomPushFollowTheClosedForms) {
+  constexpr double kDrag = 0.6, kSpeed = 5.0, kPush = 1.5;
+  const auto document = SaveAndReopen([=](TWorldDoc& world) {
+    AddGround(world);
+    TOval& coasting = AddCircle(world, 2, 0.0, 0.0, kSpeed, 0.0);
+    TOval& pushed = AddCircle(world, 3, 0.0, 1.0, 0.0, 0.0);
+    auto& air = AddField<TAirCnstr, TAirGroup>(world, 5, 4);
+    air.SetNumberProperty(kTagAirQuadraticCoefficient, kDrag);
+    air.SelectChoice(kTagAirQuadratic);
+    auto* airGroup = dynamic_cast<TAirGroup*>(world.FindObject(4));
+    airGroup->SetMode(1, 1);
+    airGroup->Include(&coasting);
+    auto& custom = AddField<TCustomCnstr, TCustomGroup>(world, 7, 6);
+    custom.SelectChoice(kTagCustomField);
+    TFormula push(kPush);
+    custom.SetFormulaProperty(kTagCustomForceX, push);
+    auto* customGroup = dynamic_cast<TCustomGroup*>(world.FindObject(6));
+    customGroup->SetMode(1, 1);
+    customGroup->Include(&pushed);
+  });
+  TWorldDoc& world = document->World();
+  const double k = kDrag * 2.0 * kRadius;
+  constexpr int16_t kFrames = 40;
+  world.RunToFrame(kFrames, nullptr);
+  TFrameStore& store = *world.GetStore();
+  const double step = world.GetEngine()->TimeStep();
+  for (int32_t frame = 0; frame <= kFrames; ++frame) {
+    const double t = frame * step;
+    EXPECT_NEAR(store.Value(frame, 0), std::log1p(k * kSpeed * t) / k, 1e-9) << frame;
+    EXPECT_NEAR(store.Value(frame, 3), kSpeed / (1.0 + k * kSpeed * t), 1e-9) << frame;
+    EXPECT_NEAR(store.Value(frame, 8), kPush * t * t / 2.0, 1e-9) << frame;
+    EXPECT_NEAR(store.Value(frame, 9), 1.0, 1e-12) << frame;
+  }
+}
+
 // Two opposite charges of equal mass circle their centre of mass.
 TEST_F(FieldTest, OppositeChargesOrbitWithTheClosedFormPeriod) {
   constexpr double kDistance = 1.0, kConstant = 2.0;
