@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 #include "constraints/Field.h"
 #include "core/Failure.h"

@@ -211,6 +211,12 @@ TEST_F(FieldTest, FieldsSwitchedOffFileNoGoalsAndTellTheirGroup) {
   air.SelectChoice(kTagAirNone);
   air.GetStringProperty(kTagAirKindText, kindName, nullptr);
   EXPECT_TRUE(kindName.IsEmpty());
+
+  // A group that leaves the world leaves its field without one.
+  world.RemoveObject(group);
+  EXPECT_EQ(gravity.GetRelatedObject(), nullptr);
+  gravity.SelectChoice(kTagGravLine);
+  EXPECT_EQ(PreparedGoals(gravity).size(), 1u);
 }
 
 TEST_F(FieldTest, CustomFieldGivesOneGoalPerWrittenFormula) {

@@ -94,6 +94,13 @@ TEST_F(JoinerTest, OffersJoiningForTwoFreePointsOfDifferentBodiesOnly) {
   // Three free points are not a pair.
   world.Select(&PointAt(world, 6));
   EXPECT_FALSE(joiner->MenuState().canJoin);
+  // Nor are two points of different kinds.
+  world.DeselectAll();
+  TCOMPoint& centre = Add<TCOMPoint>(world, 8);
+  centre.AttachToBody(dynamic_cast<TMass*>(world.FindObject(3)));
+  world.Select(&PointAt(world, 4));
+  world.Select(&centre);
+  EXPECT_FALSE(joiner->MenuState().canJoin);
 
   world.DeselectAll();
   world.Select(&PointAt(world, 4));
