@@ -15,6 +15,7 @@
 #include "bodies/BodyClasses.h"
 #include "bodies/BodyTags.h"
 #include "bodies/Shapes.h"
+#include "bodies/points/Point.h"
 #include "constraints/CollisionGroup.h"
 #include "constraints/ConstraintClasses.h"
 #include "constraints/Field.h"
@@ -55,6 +56,7 @@ class FieldTest : public world_run::WorldRunTest {
                                         {kBlockBackground, TZeroMass::kTag},
                                         {kBlockGroup, TGroup::kTag},
                                         {kBlockRunSettings, kEngineTag},
+                                        {TPoint::kBlockSolverRecord, kPointTag},
                                         {kBlockCollisionGroup, kCollisionGroupTag},
                                         {TGravGroup::kBlock, kGravGroupTag},
                                         {TAirGroup::kBlock, kAirGroupTag},
@@ -131,6 +133,15 @@ TEST_F(FieldTest, GoalTextsCarryEighteenDigitNumbersExactly) {
   EXPECT_EQ(goals[0]->component, 1);
   EXPECT_EQ(goals[0]->type, 0);
   EXPECT_EQ(gravity.RelatedObjectQuery(), world.FindObject(0));
+  gravity.SetName("Gravity");
+  gravity.SetNumberText("3");
+  EXPECT_EQ(gravity.GetDisplayName(), Str255("Gravity [3]"));
+  ClearPendingMenuEnables();
+  gravity.DoSetupMenus();
+  ASSERT_EQ(PendingMenuEnables().size(), 1u);
+  EXPECT_EQ(PendingMenuEnables()[0].command, TGravCnstr::kCommand);
+  EXPECT_EQ(PendingMenuEnables()[0].enabled, 1);
+  ClearPendingMenuEnables();
 
   gravity.SetNumberProperty(kTagPlanetaryConstant, 6.674e-11);
   gravity.SelectChoice(kTagGravPlanetary);
@@ -630,7 +641,8 @@ TEST_F(FieldTest, OppositeChargesOrbitWithTheClosedFormPeriod) {
 }
 
 // Two balls of the collision group meet head on and swap their velocities; a third, outside the
-// group, passes through the one it meets.
+// group, passes through the one it meets. A pair with a point, as older documents may hold, is
+// no pair of bodies and changes nothing.
 TEST_F(FieldTest, BodiesOfTheCollisionGroupBounceWhileOthersPassThrough) {
   const auto document = SaveAndReopen([](TWorldDoc& world) {
     AddGround(world);
@@ -642,9 +654,12 @@ TEST_F(FieldTest, BodiesOfTheCollisionGroupBounceWhileOthersPassThrough) {
       ball->SetFormulaProperty(kTagStaticFriction, TFormula(0.0));
       ball->SetFormulaProperty(kTagKineticFriction, TFormula(0.0));
     }
+    TPoint& point = Add<TPoint>(world, 6);
+    point.AttachToBody(&c);
     TCollisionGroup& group = Add<TCollisionGroup>(world, 5);
     group.SetMode(2, 1);
     group.IncludePair(&a, &b);
+    group.IncludePair(&b, &point);
   });
   TWorldDoc& world = document->World();
   const double step = world.GetEngine()->TimeStep();
