@@ -5,7 +5,9 @@
 #include <string>
 
 #include "bodies/BodyClasses.h"
+#include "constraints/CollisionGroup.h"
 #include "constraints/ConstraintClasses.h"
+#include "constraints/Field.h"
 #include "core/Alert.h"
 #include "core/ClassHierarchy.h"
 #include "core/ClassRegistry.h"
@@ -18,6 +20,7 @@
 #include "model/Thing.h"
 #include "model/filing/LinkClasses.h"
 #include "model/world/Group.h"
+#include "model/world/Joiner.h"
 #include "platform/win32/Message.h"
 #include "resources/ResourceLibraries.h"
 #include "simulation/Engine.h"
@@ -52,6 +55,7 @@ const Unit kUnits[] = {
     {InitDrawingPort, FreeDrawingPort},  // font cache and drawing objects
     {LoadToolIcons, nullptr},            // tool icons (shared, live as long as the program)
     {RegisterThingClasses, nullptr},
+    {RegisterJoinerClass, nullptr},          // joiner
     {RegisterLinkClasses, nullptr},          // link classes
     {RegisterUnitHandler, FreeUnitHandler},  // unit handler and the global one
     {RegisterBodyClasses, FreeBodyClasses},  // mass
@@ -65,6 +69,8 @@ const Unit kUnits[] = {
     {RegisterGeometryManager, FreeGeometryManager},
     {InstallWindowBinding, FreeMenuItemMarks},  // window layer
     {RegisterGroupClasses, nullptr},            // group
+    {RegisterFieldClasses, nullptr},            // force fields
+    {InstallJoinerHooks, nullptr},              // what the joiner asks of points and constraints
     {RegisterStopWhen, nullptr},                // pause controls
     {SettleDefaultConstraintSize, nullptr},     // file-version tag: the size of new constraints
 };

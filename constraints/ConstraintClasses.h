@@ -16,5 +16,7 @@ void RegisterPinClasses();
 void RegisterPinRopeRodClasses();
 void RegisterPistonClasses();
 void RegisterForceClasses();
+// Fills the joiner's hooks with what points, bodies and constraints answer (JoinerHooks.cpp).
+void InstallJoinerHooks();
 // Start-up's last word on the size of new constraints, once every class is registered.
 void SettleDefaultConstraintSize();

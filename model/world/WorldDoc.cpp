@@ -7,7 +7,9 @@
 #include "core/Failure.h"
 #include "model/command/CommandCore.h"
 #include "model/filing/ObjectReader.h"
+#include "model/world/Joiner.h"
 #include "model/world/RunCommand.h"
+#include "model/world/WorldEditContext.h"
 #include "model/world/WorldParticipants.h"
 
 namespace {
@@ -82,6 +84,13 @@ void TWorldDoc::InitWorld(int16_t) {
   auto reader = ReadDefaultObjects(kWorldDefaultsResource, this);
   AdoptObjects(reader->TakeObjects());
   if (GetDefaultsAnchor() == nullptr) ThrowFailure(kErrNoDefaults, 0);
+  joiner_ = std::make_unique<TJoiner>();
+  joiner_->InitJoiner(this);
+}
+
+TWorldEditContext& TWorldDoc::EditContext() {
+  if (!editContext_) editContext_ = std::make_unique<TWorldEditContext>(*this);
+  return *editContext_;
 }
 
 // Objects ------------------------------------------------------------------------------------

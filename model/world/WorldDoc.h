@@ -19,6 +19,8 @@
 #include "model/world/WorldHost.h"
 
 class TCommand;
+class TJoiner;
+class TWorldEditContext;
 
 // The identifier of every world, and the resource of the default objects.
 inline constexpr int16_t kWorldIdentifier = 10000;
@@ -82,6 +84,10 @@ class TWorldDoc : public TWorldBase {
   // Gives the world a solver side of its own (tests, and worlds whose engine is not an object).
   void SetEngine(std::unique_ptr<TSolverEngine> engine);
   TLink* GetUnitHandler() const { return unitHandler_; }
+
+  // The joiner of the world's selection, and the context the world's undoable actions work in.
+  TJoiner* GetJoiner() const { return joiner_.get(); }
+  TWorldEditContext& EditContext();
 
   // Host and document ----------------------------------------------------------------------
   TWorldHost& Host() const { return *host_; }
@@ -188,6 +194,8 @@ class TWorldDoc : public TWorldBase {
   TWorldHost* host_ = &TWorldHost::Default();
   std::vector<std::unique_ptr<TLink>> owned_;
   std::unique_ptr<TSolverEngine> engine_;
+  std::unique_ptr<TWorldEditContext> editContext_;
+  std::unique_ptr<TJoiner> joiner_;
 
   TCommand* firstRunning_ = nullptr;
   std::vector<TCommand*> running_;
