@@ -269,6 +269,34 @@ TEST_F(BodyPropertiesTest, InputsBindPropertiesAndReportTheirRanges) {
   EXPECT_EQ(TextOf(*circle->RadiusFormula()), "input[7]");
 }
 
+TEST_F(BodyPropertiesTest, EachInputDrivesItsOwnPropertyFromItsCurrentValue) {
+  auto body = Rectangle(2.0, 1.0);
+  body->SetPlacement({3.0, -4.0, 0.0});
+  double value = 0, value2 = 0, low = 0, high = 0, low2 = 0, high2 = 0;
+  const auto attach = [&](int16_t code, const char* text) {
+    value = -99.0;
+    return body->AttachInput(code, Str255(text), Str255(), value, value2, low, high, low2, high2);
+  };
+  ASSERT_EQ(attach(5201, "input[1]"), 1);
+  EXPECT_EQ(value, 3.0);
+  ASSERT_EQ(attach(5202, "input[2]"), 1);
+  EXPECT_EQ(value, -4.0);
+  EXPECT_EQ(TextOf(*body->PositionX()), "input[1]");
+  EXPECT_EQ(TextOf(*body->PositionY()), "input[2]");
+
+  // The coefficients start the input where they stand.
+  body->StaticFriction()->SetConstant(0.35);
+  body->KineticFriction()->SetConstant(0.25);
+  body->Elasticity()->SetConstant(0.65);
+  ASSERT_EQ(attach(5213, "input[3]"), 1);
+  EXPECT_EQ(value, 0.35);
+  ASSERT_EQ(attach(5214, "input[4]"), 1);
+  EXPECT_EQ(value, 0.25);
+  ASSERT_EQ(attach(5215, "input[5]"), 1);
+  EXPECT_EQ(value, 0.65);
+  EXPECT_EQ(TextOf(*body->Elasticity()), "input[5]");
+}
+
 TEST_F(BodyPropertiesTest, JoinAndAttachChainsNeverCloseARing) {
   auto a = Rectangle(1.0, 1.0);
   auto b = Rectangle(1.0, 1.0);
