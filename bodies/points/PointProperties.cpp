@@ -225,12 +225,8 @@ void TPoint::LinkPropertyUser(uint32_t tagOrRow, TLink* user) {
     return;
   if (body_ != nullptr) user->AddDependent(body_);
   ForEachConstraint([user](TPointConstraintHooks& hooks, TLink*) {
-    TList* points = hooks.OwnPoints();
-    for (int32_t i = 1; points != nullptr && i <= points->GetCount(); ++i) {
-      TObject* item = points->At(i);
-      if (item == nullptr || !item->IsMemberClass(TPoint::kClassID)) continue;
-      if (TMass* body = static_cast<TPoint*>(item)->GetBody()) user->AddDependent(body);
-    }
+    for (TPoint* held : hooks.OwnPoints())
+      if (TMass* body = held != nullptr ? held->GetBody() : nullptr) user->AddDependent(body);
   });
 }
 
