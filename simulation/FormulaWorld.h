@@ -26,6 +26,19 @@ struct TGeometryCallbacks {
 };
 TGeometryCallbacks& GeometryCallbacks();
 
+class TLink;
+struct TFormulaObjectState;
+
+// Fills the state of one world object as formulas see it (its kind, number, name and values);
+// answers false for an object that formulas do not name. The layers that know the objects install
+// one each at start-up (InstallFormulaObjectDescriber); null removes it.
+using FormulaObjectDescriber = bool (*)(TLink& object, TFormulaObjectState& state);
+void InstallFormulaObjectDescriber(FormulaObjectDescriber describer);
+void RemoveFormulaObjectDescriber(FormulaObjectDescriber describer);
+// The state of the object by the first installed describer that knows it; constraints, which no
+// describer needs to know, are named by kind and number with no values.
+bool DescribeFormulaObject(TLink& object, TFormulaObjectState& state);
+
 struct TFormulaObjectState {
   FormulaObjectKind kind = FormulaObjectKind::kBody;
   int32_t number = 0;
@@ -63,6 +76,11 @@ class TFormulaWorld : public FormulaEnvironment {
 
   // The world the geometry callbacks are given.
   void SetGeometryContext(const void* context) { geometryContext_ = context; }
+  // Forgets every object and interaction record, keeping time, inputs and context.
+  void ClearObjects() {
+    objects_.clear();
+    interactions_.clear();
+  }
 
   // FormulaEnvironment.
   int32_t Time(double& out) const override;

@@ -227,7 +227,7 @@ class TPoint : public TVectorPointBase {
   bool IsCacheValid() const { return cacheValid_ != 0; }
   virtual void PositionChanged();
   // A formula of the point changed: its position and what is linked to it follow.
-  virtual void FormulaChanged(TFormula* formula);
+  void FormulaChanged(TFormula* formula) override;
 
   // ---- 3. Properties ----
   virtual bool HasPointTag(uint32_t tag) const;
@@ -260,7 +260,7 @@ class TPoint : public TVectorPointBase {
   virtual void LinkPropertyUser(uint32_t tagOrRow, TLink* user);
   virtual void ReportFormulaBlocks(BlockCallback callback, void* context);
   // Calls the function on the x, y and rotation formulas, in that order.
-  void ForEachFormula(void (*function)(TFormula*, void*), void* context);
+  void ForEachFormula(void (*function)(TFormula*, void*), void* context) override;
 
   // ---- 4. Filing ----
   uint16_t ReadBlockContents(int16_t code, TObjectReader& reader) override;

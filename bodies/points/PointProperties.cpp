@@ -54,8 +54,7 @@ void TPoint::SetFormulaProperty(uint32_t tag, const TFormula& formula) {
                      : tag == kTagLocalR ? rotation_.get()
                                          : nullptr;
   if (target == nullptr) return;
-  if (&formula != target) target->Assign(formula);
-  FormulaChanged(target);
+  AssignFormula(formula, *target);
   // A new rotation moves nothing the world places.
   if (tag == kTagLocalR) return;
   if (TWorldDoc* world = GetWorld()) PointChangedInWorld(*world, *this, 1);

@@ -139,6 +139,9 @@ void TWorldDoc::RemoveObject(TLink* object) {
   std::unique_ptr<TLink> removed = std::move(*it);
   owned_.erase(it);
   ForgetObject(object);
+  // The geometry manager keeps no object that left.
+  if (geometryManager_ && geometryManager_->IsMemberClass(TLink::kClassID))
+    static_cast<TLink*>(geometryManager_.get())->ObjectRemoved(object);
   // Everything linked to the object forgets it (groups drop their entries).
   for (TLink* linked : removed->Linked())
     linked->ObjectRemoved(object);
