@@ -242,6 +242,26 @@ TEST_F(WorldCommandTest, TheGeometryManagerBindsAFormulaToTheObjectsItNamesWhenR
   geometry.DeleteAll();
 }
 
+TEST_F(WorldCommandTest, AnObjectThatLeavesTheWorldLeavesItsGeometryManagerToo) {
+  MakePendulum();
+  TRectangle* dragged = AddBox(6, {5.0, 0.0, 0.0}, {0.2, 0.2});
+  TGeometryManagerHook* manager = GeometryManagerOf(World().FindItem(kGeometryManagerTag));
+  ASSERT_NE(manager, nullptr);
+  TList objects;
+  objects.IList();
+  objects.InsertLast(dragged);
+  objects.InsertLast(bob);
+  const auto record = manager->AddObjects(objects);
+  objects.DeleteAll();
+  World().RemoveObject(dragged);
+  // The manager brings what it still moves to its place: the bob alone, nothing freed.
+  manager->UpdateObject(0);
+  manager->RemoveObjects();
+  EXPECT_EQ(World().FindObject(6), nullptr);
+  EXPECT_NEAR(bob->GetPositionValues().x, 1.0, 1e-9);
+  EXPECT_NEAR(bob->GetPositionValues().y, 0.0, 1e-9);
+}
+
 TEST_F(WorldCommandTest, FormulasReadingEachOtherInACircleAreRefusedAndTheWorldIsLeftAsItWas) {
   MakePendulum();
   TRectangle* first = AddBox(6, {5.0, 0.0, 0.0}, {0.2, 0.2});
