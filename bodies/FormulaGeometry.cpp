@@ -23,6 +23,14 @@ FormulaVector VectorOf(const TVector3& v) {
   return {v.x, v.y, v.r};
 }
 
+// Outside a run a body or point has its initial velocity but no acceleration yet, and no
+// extent (that is a constraint's).
+void OnlyDuringARun(TFormulaObjectState& state) {
+  state.hasAcceleration = false;
+  state.hasDisplacement = false;
+  state.hasDisplacementRate = false;
+}
+
 bool DescribeBodyOrPoint(TLink& object, TFormulaObjectState& state) {
   if (object.IsMemberClass(TMass::kClassID)) {
     auto& body = static_cast<TMass&>(object);
@@ -35,6 +43,7 @@ bool DescribeBodyOrPoint(TLink& object, TFormulaObjectState& state) {
     state.mass = body.GetMass();
     state.charge = body.Charge() != nullptr ? body.Charge()->GetValue() : 0.0;
     state.hasMass = true;
+    OnlyDuringARun(state);
     return true;
   }
   if (object.IsMemberClass(TPoint::kClassID)) {
@@ -45,6 +54,7 @@ bool DescribeBodyOrPoint(TLink& object, TFormulaObjectState& state) {
     state.name = NameOf(point);
     state.position = VectorOf(point.GetWorldPosition());
     state.velocity = VectorOf(point.GetBodyVelocity());
+    OnlyDuringARun(state);
     return true;
   }
   return false;

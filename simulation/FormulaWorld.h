@@ -51,6 +51,11 @@ struct TFormulaObjectState {
   double mass = 0.0;
   double charge = 0.0;
   bool hasMass = false;  // points and constraints have no mass or charge
+  // Values that only some objects have, or that are known only during a run: a query of a
+  // member whose flag is clear has no value.
+  bool hasAcceleration = true;
+  bool hasDisplacement = true;
+  bool hasDisplacementRate = true;
 };
 
 class TFormulaWorld : public FormulaEnvironment {

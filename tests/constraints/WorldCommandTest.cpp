@@ -18,6 +18,7 @@
 #include "core/List.h"
 #include "constraints/ConstraintClasses.h"
 #include "constraints/Pin.h"
+#include "constraints/Springs.h"
 #include "core/ClassHierarchy.h"
 #include "core/ClassRegistry.h"
 #include "core/Failure.h"
@@ -306,6 +307,39 @@ TEST_F(WorldCommandTest, GeometryFunctionsOfFormulasHaveValuesOutsideARun) {
   // Groups other than the whole world are known only to a run.
   TFormula other = FormulaOf("GroupCofM(3).x");
   EXPECT_THROW(other.Evaluate(manager->FormulaWorld()), QVException);
+}
+
+TEST_F(WorldCommandTest, FormulasSeeTheExtentOfConstraintsButNothingARunAloneKnows) {
+  MakePendulum();
+  auto* from = Add<TPoint>(kPointTag, 8);
+  from->AttachToBody(background);
+  from->SetLocalPosition({1.0, 1.0, 0.0});
+  auto* to = Add<TPoint>(kPointTag, 9);
+  to->AttachToBody(background);
+  to->SetLocalPosition({4.0, 5.0, 0.0});
+  auto* spring = Add<TLSpring>(kLSpringTag, 10);
+  spring->AttachObject(from);
+  spring->AttachObject(to);
+  TGeometryManagerHook* manager = GeometryManagerOf(World().FindItem(kGeometryManagerTag));
+  ASSERT_NE(manager, nullptr);
+
+  TFormula length = FormulaOf("Constraint[10].dp.x");
+  EXPECT_NEAR(length.Evaluate(manager->FormulaWorld()), 5.0, 1e-12);
+  TFormula pinLength = FormulaOf("Constraint[5].dp.x + point[4].p.x");
+  EXPECT_NEAR(pinLength.Evaluate(manager->FormulaWorld()), 0.0, 1e-12);
+  for (const char* text : {"Constraint[10].dv.x", "body[2].a.x", "point[9].a.y", "body[2].dp.x"}) {
+    TFormula unknown = FormulaOf(text);
+    try {
+      unknown.Evaluate(manager->FormulaWorld());
+      ADD_FAILURE() << text << " has a value outside a run";
+    } catch (const QVException& failure) {
+      EXPECT_EQ(failure.error(), FormulaErrorNumber(kFormulaNoValue)) << text;
+    }
+  }
+  // A formula naming the spring is accepted by a command, and follows its length.
+  TRectangle* marker = AddBox(11, {0.0, 0.0, 0.0}, {0.1, 0.1});
+  FormulaCommand(kTagPosX, FormulaOf("Constraint[10].dp.x * 2"), {marker})->Perform();
+  EXPECT_NEAR(marker->GetPositionValues().x, 10.0, 1e-12);
 }
 
 }  // namespace
