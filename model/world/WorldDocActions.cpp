@@ -210,16 +210,19 @@ void TWorldDoc::RefreshWorldFormulas() {
   // nothing ends the refresh (formulas that read each other in a circle stop after the last).
   for (size_t pass = 0; pass <= readers.size(); ++pass) {
     bool changed = false;
+    // The world is read again only after a value changed.
+    const FormulaEnvironment* environment = manager->FormulaWorld();
     for (TLink* object : readers) {
       for (TFormula* formula : FormulasOf(*object)) {
         if (!formula->NeedsWorld()) continue;
         const double before = formula->GetValue();
         try {
-          if (formula->Evaluate(manager->FormulaWorld()) == before) continue;
+          if (formula->Evaluate(environment) == before) continue;
         } catch (const QVException&) {
           continue;
         }
         object->FormulaChanged(formula);
+        environment = manager->FormulaWorld();
         changed = true;
       }
     }
