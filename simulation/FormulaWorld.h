@@ -64,6 +64,7 @@ class TFormulaWorld : public FormulaEnvironment {
   void SetExternalStep(double step) { externalStep_ = step; }
   void SetInput(int32_t number, double value) { inputs_[number] = value; }
   void RemoveInput(int32_t number) { inputs_.erase(number); }
+  void ClearInputs() { inputs_.clear(); }
 
   // Adds or replaces the object of that kind and number.
   void SetObject(const TFormulaObjectState& state);

@@ -6,6 +6,7 @@
 #include "core/Failure.h"
 #include "core/List.h"
 #include "model/world/WorldDoc.h"
+#include "model/world/WorldParticipants.h"
 #include "simulation/FormulaWorld.h"
 
 namespace {
@@ -134,6 +135,11 @@ const FormulaEnvironment* TWorldGeometryManager::FormulaWorld() {
   documentWorld_.ClearObjects();
   documentWorld_.SetTime(world_->CurrentTime());
   documentWorld_.SetGeometryContext(world_);
+  documentWorld_.ClearInputs();
+  for (TLink* object : world_->Inputs()) {
+    if (const auto* input = dynamic_cast<const TRunInput*>(object))
+      documentWorld_.SetInput(object->GetIdentifier(), input->InputValue());
+  }
   for (TLink* object : world_->Objects()) {
     TFormulaObjectState state;
     if (DescribeFormulaObject(*object, state)) documentWorld_.SetObject(state);
