@@ -193,6 +193,8 @@ class TWorldDoc : public TWorldBase, public TActionContext {
   TList* CurrentSelection() override { return currentSelection_; }
   TList* SwapSelection(TList* selection) override;
   int16_t SwapStateWord(int16_t value) override;
+  // The world owns the selections it is given to keep (KeepSelection) and frees one that is
+  // forgotten or discarded while it is not the current one.
   uint16_t OwnsSelections() const override { return 1; }
   void DiscardSelection(TList* selection) override;
   void KeepSelection(TList* selection) override;

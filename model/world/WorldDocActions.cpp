@@ -105,13 +105,19 @@ int16_t TWorldDoc::SwapStateWord(int16_t value) {
   return previous;
 }
 
-// The world owns every selection it keeps; a list it does not keep is its holder's.
+// A selection handed to the world to keep is the world's from then on: it is freed when it is
+// forgotten while not current, or with the world.
 void TWorldDoc::DiscardSelection(TList* selection) {
   if (selection == nullptr || selection == currentSelection_) return;
   std::erase_if(keptSelections_, [selection](const auto& kept) { return kept.get() == selection; });
 }
 
-void TWorldDoc::KeepSelection(TList*) {}
+void TWorldDoc::KeepSelection(TList* selection) {
+  if (selection == nullptr) return;
+  const bool kept = std::any_of(keptSelections_.begin(), keptSelections_.end(),
+                                [selection](const auto& own) { return own.get() == selection; });
+  if (!kept) keptSelections_.emplace_back(selection);
+}
 
 void TWorldDoc::ForgetSelection(TList* selection) {
   DiscardSelection(selection);

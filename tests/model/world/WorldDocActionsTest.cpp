@@ -120,7 +120,7 @@ TEST_F(WorldDocActionsTest, RecomputationStopsWhenAskedAndFailsWithoutAWorldToRe
   }
 }
 
-TEST_F(WorldDocActionsTest, TheEditStateTheStateWordAndTheSelectionSlotAreTheWorldsOwn) {
+TEST_F(WorldDocActionsTest, TheEditStateTheStateWordAndTheKeptSelectionsAreTheWorldsOwn) {
   TActionContext& context = *world;
   EXPECT_EQ(&context.ContextLink(), world.get());
   context.EditState().mode = TEditState::kUndoing;
@@ -128,14 +128,24 @@ TEST_F(WorldDocActionsTest, TheEditStateTheStateWordAndTheSelectionSlotAreTheWor
   EXPECT_EQ(context.SwapStateWord(5), 0);
   EXPECT_EQ(context.SwapStateWord(0), 5);
 
-  TList selection;
-  selection.IList();
-  EXPECT_EQ(context.SwapSelection(&selection), nullptr);
-  EXPECT_EQ(context.CurrentSelection(), &selection);
-  // The current selection is never discarded.
-  context.DiscardSelection(&selection);
-  EXPECT_EQ(context.SwapSelection(nullptr), &selection);
+  // A selection handed over to keep is the world's: forgetting it frees it, but not while it
+  // is current.
+  auto made = std::make_unique<TList>();
+  made->IList();
+  TList* selection = made.release();
+  context.KeepSelection(selection);
+  context.KeepSelection(selection);
+  EXPECT_EQ(context.SwapSelection(selection), nullptr);
+  EXPECT_EQ(context.CurrentSelection(), selection);
+  context.ForgetSelection(selection);
+  EXPECT_EQ(selection->GetCount(), 0);  // still there
+  EXPECT_EQ(context.SwapSelection(nullptr), selection);
   EXPECT_EQ(context.CurrentSelection(), nullptr);
+  context.ForgetSelection(selection);
+  // One kept and never forgotten goes with the world.
+  auto other = std::make_unique<TList>();
+  other->IList();
+  context.KeepSelection(other.release());
 }
 
 }  // namespace
