@@ -13,7 +13,9 @@
 #include "bodies/Background.h"
 #include "bodies/BodyClasses.h"
 #include "bodies/BodyTags.h"
+#include "bodies/Polygon.h"
 #include "bodies/Shapes.h"
+#include "bodies/Table.h"
 #include "bodies/points/Point.h"
 #include "core/List.h"
 #include "constraints/ConstraintClasses.h"
@@ -304,6 +306,15 @@ TEST_F(WorldCommandTest, GeometryFunctionsOfFormulasHaveValuesOutsideARun) {
   EXPECT_NEAR(across.Evaluate(manager->FormulaWorld()), 2.0, 1e-12);
   TFormula ballAcross = FormulaOf("section(body[4], body[3].p)");
   EXPECT_NEAR(ballAcross.Evaluate(manager->FormulaWorld()), 0.5, 1e-12);
+  // A polygon's width is the spread of its vertices across the direction.
+  auto* table = Add<TTable>(kTableTag, 7);
+  for (const TVector& vertex : {TVector(0.0, 0.0), TVector(2.0, 0.0), TVector(0.0, 1.0)})
+    table->AppendPoint(vertex);
+  auto* triangle = Add<TPolygon>(kPolygonTag, 6);
+  triangle->SetCentroidValid(1);
+  triangle->LinkVertexTable(table);
+  TFormula triangleAcross = FormulaOf("section(body[6], body[2].p)");
+  EXPECT_NEAR(triangleAcross.Evaluate(manager->FormulaWorld()), 1.0, 1e-12);
   // Groups other than the whole world are known only to a run.
   TFormula other = FormulaOf("GroupCofM(3).x");
   EXPECT_THROW(other.Evaluate(manager->FormulaWorld()), QVException);
