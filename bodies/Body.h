@@ -167,10 +167,10 @@ class TMass : public TVectorMassBase {
   void SetShortProperty(uint32_t tag, uint16_t value) override;
   uint16_t GetColourProperty(uint32_t tag, RGB16Color& value, void* extra) override;
   void SetColourProperty(uint32_t tag, const RGB16Color& value) override;
-  virtual void ForEachFormula(FormulaCallback callback, void* context);
+  void ForEachFormula(FormulaCallback callback, void* context) override;
   virtual void ForEachPositionFormula(FormulaCallback callback, void* context);
   // A quantity of the body was edited: transforms, centre of mass, charge sign and moment follow.
-  virtual void FormulaChanged(TFormula* formula);
+  void FormulaChanged(TFormula* formula) override;
   // The property change of commands; a position made constant is locked in the assembly (null:
   // no assembly at hand).
   virtual void ChangeProperty(uint32_t tagOrId, const TFormula* source,

@@ -4,6 +4,7 @@
 #include "bodies/Body.h"
 #include "bodies/Shapes.h"
 #include "bodies/CurvedPolygon.h"
+#include "bodies/FormulaGeometry.h"
 #include "bodies/Polygon.h"
 #include "bodies/Table.h"
 #include "bodies/assembly/BodyAssembly.h"
@@ -20,9 +21,11 @@ void RegisterBodyClasses() {
   TPolygon::RegisterClass();
   TCurvPoly::RegisterClass();
   InstallGeometryAssembly(&ProgramBodyAssembly());
+  InstallFormulaGeometry();
 }
 
 void FreeBodyClasses() {
+  RemoveFormulaGeometry();
   InstallGeometryAssembly(nullptr);
   TMass::TermClass();
 }

@@ -161,14 +161,7 @@ TFormula* TMass::GetFormulaProperty(uint32_t tag, double* lowest, double* second
 }
 
 void TMass::AssignQuantity(const TFormula& source, TFormula& target) {
-  if (&source == &target) {
-    FormulaChanged(&target);
-    return;
-  }
-  const bool heldText = target.IsFormula();
-  target.Assign(source);
-  FormulaChanged(&target);
-  if (heldText) ForEachLinked(1);
+  AssignFormula(source, target);
 }
 
 void TMass::SetFormulaProperty(uint32_t tag, const TFormula& source) {

@@ -11,7 +11,7 @@
 #include "model/filing/ObjectReader.h"
 #include "model/filing/ObjectWriter.h"
 #include "model/world/WorldDoc.h"
-#include "model/world/WorldEditContext.h"
+#include "model/world/WorldEditCheck.h"
 
 namespace {
 
@@ -113,7 +113,7 @@ void TCollisionGroup::WriteOwnBlock(TObjectWriter& writer) { writer.Align(4); }
 
 void TCollideCommand::InitCollide(int16_t command, TCollisionGroup* group, TWorldDoc* world) {
   if (group == nullptr || world == nullptr) ThrowFailure(kErrOutOfMemory, 0);
-  InitAction(command, nullptr, &world->EditContext(), 1);
+  InitAction(command, nullptr, world, 1);
   group_ = group;
   world_ = world;
 }

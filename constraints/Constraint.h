@@ -13,12 +13,14 @@
 //      lock, goal preparation and marking, blocks 5233, 5019, 5229            DrawnConstraint.cpp
 //      hit tests of lines, segments and drawn shapes on the screen            DrawnConstraint.cpp
 //   5. TTwoPointConstraint (671): the quantity "a___" and its correction       TwoPointConstraint.cpp
+//   What constraints answer to the points they hang on                         ConstraintPointHooks.cpp
 //   Registration of the spine and its shared objects                           ConstraintGoals.cpp
 
 #include <cstdint>
 #include <memory>
 #include <vector>
 
+#include "bodies/points/Point.h"
 #include "core/geometry/Vector.h"
 #include "model/Formula.h"
 #include "model/Thing.h"
@@ -61,7 +63,7 @@ class TCnstrGoal : public TFormula {
 };
 
 // ---- 2. Constraint root ----
-class TCnstr : public TThing {
+class TCnstr : public TThing, public TPointConstraintHooks {
   DECLARE_CLASS_ID(367, TThing)
 
  public:
@@ -106,7 +108,7 @@ class TCnstr : public TThing {
   void Deactivate(uint16_t redraw);
   virtual bool CanActivate() const { return active_ == 0; }
   bool IsActive() const { return active_ != 0; }
-  bool IsInactive() const { return active_ == 0; }
+  bool IsInactive() const override { return active_ == 0; }
   virtual bool IsAlwaysActive() const;
   virtual void SetAlwaysActive(uint16_t flag);
   TFormula& Activation() { return *activation_; }
@@ -149,6 +151,15 @@ class TCnstr : public TThing {
   void ResolveReference(TObjectReader& reader, int16_t code, uint16_t kind,
                         TLink* object) override;
   void ObjectRemoved(TLink* object) override;
+
+  // What the constraint answers to its points: it keeps an attached point on its body and holds
+  // its attached points together; a point that moves or changes makes its measured geometry
+  // stale.
+  bool ClaimsPoint(TPoint& point) override { return IsAttachedTo(&point); }
+  bool AgreesWith(TPoint& point) override { return IsAttachedTo(&point); }
+  std::vector<TPoint*> OwnPoints() override;
+  void PointMoved(TPoint& point) override;
+  void PointChanged(TPoint& point) override;
 
  protected:
   virtual void AttachHook(TLink* object);
@@ -244,6 +255,9 @@ class TLockableCnstr : public TUICnstr {
   void Initialize() override;
   virtual uint16_t IsLocked() const { return locked_; }
   virtual void SetLocked(uint16_t flag) { locked_ = flag != 0 ? 1 : 0; }
+  // A locked constraint fixes its points to its bodies' frames: while it acts (inactive), the
+  // world coordinates of its points cannot be edited.
+  bool IsFixing() const override { return IsLocked() != 0; }
   int32_t KindGoalCount() const override { return TUICnstr::KindGoalCount() + (IsLocked() ? 2 : 0); }
   // Locked and its condition can be true.
   bool IsValidLock() const;
@@ -289,6 +303,15 @@ class TConstraint : public TLockableCnstr {
   // Whether a point of the drawing frame (x along from 0 to 1, y across in sizes) hits the
   // kind's drawn shape.
   virtual bool HitsShape(double /*x*/, double /*y*/) const { return false; }
+
+  // A rotational constraint stands on its primary point: it draws its own icon there in place
+  // of the point's, and a hit on that point is a hit on the constraint (only while inactive).
+  virtual const char* PointIconName() const;
+  void BeforePointDrawing(DrawContext& context, uint16_t mode, TPoint& point,
+                          uint16_t& show) override;
+  void AfterPointDrawing(DrawContext& context, uint16_t mode, TPoint& point) override;
+  TPoint* HitPoint() override;
+  bool HitsAt(int32_t h, int32_t v) override;
 
  private:
   uint16_t rotational_ = 0;

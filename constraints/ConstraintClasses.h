@@ -11,6 +11,10 @@
 
 void RegisterCustomConstraintClasses();
 void FreeCustomConstraintGlobals();
+// What formulas see of constraints outside a run (ConstraintFormulaState.cpp); the custom
+// constraints' registration installs it and the release of their globals removes it.
+void InstallConstraintFormulaState();
+void RemoveConstraintFormulaState();
 void RegisterSpringClasses();
 void RegisterPinClasses();
 void RegisterPinRopeRodClasses();

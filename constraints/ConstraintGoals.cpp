@@ -65,9 +65,11 @@ void RegisterCustomConstraintClasses() {
   gGoalPrototype = std::make_unique<TCnstrGoal>();
   gGoalPrototype->Clear();
   gDefaultQuantity = TFormula::New();
+  InstallConstraintFormulaState();
 }
 
 void FreeCustomConstraintGlobals() {
+  RemoveConstraintFormulaState();
   gGoalPrototype.reset();
   gDefaultQuantity.reset();
 }

@@ -12,7 +12,7 @@
 #include "model/filing/ObjectReader.h"
 #include "model/filing/ObjectWriter.h"
 #include "model/world/WorldDoc.h"
-#include "model/world/WorldEditContext.h"
+#include "model/world/WorldEditCheck.h"
 
 namespace {
 

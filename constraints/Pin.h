@@ -36,6 +36,7 @@ class TPin : public TConstraint {
   int16_t GetKindNumber() const { return weld_ != 0 ? 2523 : 2524; }
   Str255 GetInMenuName() const { return "InPinMenu"; }
   Str255 GetOutMenuName() const override { return "OutPinMenu"; }
+  const char* PointIconName() const override { return weld_ != 0 ? "PinLockIcon" : "PinIcon"; }
 
   uint16_t GetShortProperty(uint32_t tag, uint16_t& value, void* extra) override;
   void SetShortProperty(uint32_t tag, uint16_t value) override;

@@ -11,7 +11,9 @@
 
 #include "core/Tag.h"
 
+class FormulaEnvironment;
 class TFormula;
+class TLink;
 class TList;
 class TObject;
 
@@ -71,6 +73,12 @@ class TGeometryManagerHook {
   virtual std::unique_ptr<TGeometryObjectRecord> AddObjects(TList& objects) = 0;
   // Brings the objects of a record to the geometry they are joined to.
   virtual void RefreshRecord(TGeometryObjectRecord& record) = 0;
+  // The world the manager keeps consistent (its formulas are checked and evaluated against it);
+  // null detaches it. Nothing for a manager without formulas.
+  virtual void AttachWorld(TLink*) {}
+  // The world as formulas see it now (the objects as the editor places them), or null when the
+  // manager has no world.
+  virtual const FormulaEnvironment* FormulaWorld() { return nullptr; }
 
  protected:
   TGeometryManagerHook() = default;

@@ -404,3 +404,35 @@ void TSingleStyleLink::WriteFields(TObjectWriter& writer) {
   writer.WriteBlock(*this, kBlockTextStyle);
   TDisplayLink::WriteFields(writer);
 }
+
+// ---- Formulas -----------------------------------------------------------------------------------
+
+void TLink::AddFormulaDependants(uint16_t, std::vector<TLink*>& first, std::vector<TLink*>&) {
+  std::vector<TLink*> readers;
+  for (TLink* linked : Linked())
+    linked->CollectFormulaReaders(*this, readers);
+  for (TLink* reader : readers)
+    if (reader != this && std::find(first.begin(), first.end(), reader) == first.end())
+      first.push_back(reader);
+}
+
+void TLink::SetCachedFormula(uint32_t tag, const TFormula& formula, TGeometryObjectCache*) {
+  SetFormulaProperty(tag, formula);
+}
+
+void TLink::ForEachFormula(void (*)(TFormula*, void*), void*) {}
+
+void TLink::FormulaChanged(TFormula*) {
+  ForEachLinked(1);
+}
+
+void TLink::AssignFormula(const TFormula& source, TFormula& target) {
+  if (&source == &target) {
+    FormulaChanged(&target);
+    return;
+  }
+  const bool heldText = target.IsFormula();
+  target.Assign(source);
+  FormulaChanged(&target);
+  if (heldText) ForEachLinked(1);
+}

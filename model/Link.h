@@ -148,13 +148,27 @@ class TLink : public TList {
   virtual void GetDependants(uint32_t tag, std::vector<TLink*>& list);
   // Whether the object follows the geometry of another; the link base does not.
   virtual uint16_t FollowsGeometry() { return 0; }
-  // Formula changes. Appends the objects whose formulas read this object (the link base has
-  // none), those recomputed first to the first list and the others to the second.
-  virtual void AddFormulaDependants(uint16_t, std::vector<TLink*>&, std::vector<TLink*>&) {}
+  // Formula changes. Appends the objects whose formulas read this object, those recomputed
+  // first to the first list and the others to the second: the link base asks the collections it
+  // is linked to (its world) for the readers and puts them into the first list.
+  virtual void AddFormulaDependants(uint16_t flag, std::vector<TLink*>& first,
+                                    std::vector<TLink*>& second);
+  // A collection answers the objects among its own whose formulas name the object; others
+  // answer none.
+  virtual void CollectFormulaReaders(TLink&, std::vector<TLink*>&) {}
   // Told 0 when a formula change starts and 1 when it ends; nothing in the link base.
   virtual void SetFormulaUpdate(uint16_t) {}
-  // Takes the formula of the tag during a formula change, with the change's geometry cache.
-  virtual void SetCachedFormula(uint32_t, const TFormula&, TGeometryObjectCache*) {}
+  // Takes the formula of the tag during a formula change, with the change's geometry cache; the
+  // link base sets it as the property of the tag.
+  virtual void SetCachedFormula(uint32_t tag, const TFormula& formula, TGeometryObjectCache*);
+  // Every formula quantity the object owns, in a fixed order; the link base owns none.
+  virtual void ForEachFormula(void (*function)(TFormula*, void*), void* context);
+  // One of the object's formulas changed: the link base tells its linked objects (1).
+  virtual void FormulaChanged(TFormula* formula);
+  // Copies source into the object's formula target and tells the object of the change; when the
+  // target held a formula text before, the linked objects hear of it too (what read the old
+  // text may read something else now). A source that is the target only reports the change.
+  void AssignFormula(const TFormula& source, TFormula& target);
   // Names the stored blocks that hold a property; the link base reports nothing.
   virtual void ReportPropertyBlocks(uint32_t tag, uint16_t& found, BlockCallback blockCallback,
                                     ObjectCallback objectCallback, void* blockContext,

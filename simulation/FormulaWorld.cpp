@@ -1,6 +1,9 @@
 #include "simulation/FormulaWorld.h"
 
+#include <algorithm>
 #include <cctype>
+
+#include "model/Link.h"
 
 #include "solver/formula/FormulaErrors.h"
 
@@ -31,6 +34,46 @@ bool KindOfName(std::string_view name, FormulaObjectKind& kind) {
 }
 
 }  // namespace
+
+namespace {
+
+std::vector<FormulaObjectDescriber>& Describers() {
+  static std::vector<FormulaObjectDescriber> describers;
+  return describers;
+}
+
+constexpr int16_t kConstraintClass = 367;
+
+}  // namespace
+
+void InstallFormulaObjectDescriber(FormulaObjectDescriber describer) {
+  if (describer == nullptr) return;
+  auto& describers = Describers();
+  if (std::find(describers.begin(), describers.end(), describer) == describers.end())
+    describers.push_back(describer);
+}
+
+void RemoveFormulaObjectDescriber(FormulaObjectDescriber describer) {
+  std::erase(Describers(), describer);
+}
+
+bool DescribeFormulaObject(TLink& object, TFormulaObjectState& state) {
+  for (FormulaObjectDescriber describer : Describers())
+    if (describer(object, state)) return true;
+  if (!object.IsMemberClass(kConstraintClass)) return false;
+  // A constraint no layer describes: known by kind and number, its extent unknown.
+  state = TFormulaObjectState();
+  state.kind = FormulaObjectKind::kConstraint;
+  state.number = object.GetIdentifier();
+  state.hasAcceleration = false;
+  state.hasDisplacement = false;
+  state.hasDisplacementRate = false;
+  if (object.IsMemberClass(TNamedLink::kClassID)) {
+    const Str255& name = static_cast<TNamedLink&>(object).GetName();
+    state.name.assign(name.Chars(), static_cast<size_t>(name.Length()));
+  }
+  return true;
+}
 
 TGeometryCallbacks& GeometryCallbacks() {
   static TGeometryCallbacks callbacks;
@@ -115,12 +158,15 @@ int32_t TFormulaWorld::Member(const FormulaObject& object, FormulaMember member,
       out = state->velocity;
       return kFormulaOk;
     case FormulaMember::kAcceleration:
+      if (!state->hasAcceleration) return kFormulaNoValue;
       out = state->acceleration;
       return kFormulaOk;
     case FormulaMember::kDisplacement:
+      if (!state->hasDisplacement) return kFormulaNoValue;
       out = state->displacement;
       return kFormulaOk;
     case FormulaMember::kDisplacementRate:
+      if (!state->hasDisplacementRate) return kFormulaNoValue;
       out = state->displacementRate;
       return kFormulaOk;
     case FormulaMember::kMass:

@@ -26,6 +26,19 @@ struct TGeometryCallbacks {
 };
 TGeometryCallbacks& GeometryCallbacks();
 
+class TLink;
+struct TFormulaObjectState;
+
+// Fills the state of one world object as formulas see it (its kind, number, name and values);
+// answers false for an object that formulas do not name. The layers that know the objects install
+// one each at start-up (InstallFormulaObjectDescriber); null removes it.
+using FormulaObjectDescriber = bool (*)(TLink& object, TFormulaObjectState& state);
+void InstallFormulaObjectDescriber(FormulaObjectDescriber describer);
+void RemoveFormulaObjectDescriber(FormulaObjectDescriber describer);
+// The state of the object by the first installed describer that knows it; constraints, which no
+// describer needs to know, are named by kind and number with no values.
+bool DescribeFormulaObject(TLink& object, TFormulaObjectState& state);
+
 struct TFormulaObjectState {
   FormulaObjectKind kind = FormulaObjectKind::kBody;
   int32_t number = 0;
@@ -38,6 +51,11 @@ struct TFormulaObjectState {
   double mass = 0.0;
   double charge = 0.0;
   bool hasMass = false;  // points and constraints have no mass or charge
+  // Values that only some objects have, or that are known only during a run: a query of a
+  // member whose flag is clear has no value.
+  bool hasAcceleration = true;
+  bool hasDisplacement = true;
+  bool hasDisplacementRate = true;
 };
 
 class TFormulaWorld : public FormulaEnvironment {
@@ -46,6 +64,7 @@ class TFormulaWorld : public FormulaEnvironment {
   void SetExternalStep(double step) { externalStep_ = step; }
   void SetInput(int32_t number, double value) { inputs_[number] = value; }
   void RemoveInput(int32_t number) { inputs_.erase(number); }
+  void ClearInputs() { inputs_.clear(); }
 
   // Adds or replaces the object of that kind and number.
   void SetObject(const TFormulaObjectState& state);
@@ -63,6 +82,11 @@ class TFormulaWorld : public FormulaEnvironment {
 
   // The world the geometry callbacks are given.
   void SetGeometryContext(const void* context) { geometryContext_ = context; }
+  // Forgets every object and interaction record, keeping time, inputs and context.
+  void ClearObjects() {
+    objects_.clear();
+    interactions_.clear();
+  }
 
   // FormulaEnvironment.
   int32_t Time(double& out) const override;

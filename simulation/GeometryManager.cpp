@@ -5,6 +5,8 @@
 #include "core/ClassRegistry.h"
 #include "core/Failure.h"
 #include "core/List.h"
+#include "model/world/WorldDoc.h"
+#include "model/world/WorldParticipants.h"
 #include "simulation/FormulaWorld.h"
 
 namespace {
@@ -122,9 +124,60 @@ void TWorldGeometryManager::Finish(TGeometryRegistration& registration) {
   Assemble(registered.targets, 0);
 }
 
-void TWorldGeometryManager::Relink(TList& targets, int16_t withJoined, int16_t, int16_t recompute,
-                                   void*, TList& geometryList) {
+void TWorldGeometryManager::AttachWorld(TLink* world) {
+  world_ = world != nullptr && world->IsMemberClass(TWorldDoc::kClassID)
+               ? static_cast<TWorldDoc*>(world)
+               : nullptr;
+}
+
+const FormulaEnvironment* TWorldGeometryManager::FormulaWorld() {
+  if (world_ == nullptr) return nullptr;
+  documentWorld_.ClearObjects();
+  documentWorld_.SetTime(world_->CurrentTime());
+  documentWorld_.SetGeometryContext(world_);
+  documentWorld_.ClearInputs();
+  for (TLink* object : world_->Inputs()) {
+    if (const auto* input = dynamic_cast<const TRunInput*>(object))
+      documentWorld_.SetInput(object->GetIdentifier(), input->InputValue());
+  }
+  for (TLink* object : world_->Objects()) {
+    TFormulaObjectState state;
+    if (DescribeFormulaObject(*object, state)) documentWorld_.SetObject(state);
+  }
+  return &documentWorld_;
+}
+
+namespace {
+
+struct FormulaList {
+  std::vector<TFormula*> formulas;
+};
+
+void CollectFormula(TFormula* formula, void* context) {
+  if (formula != nullptr) static_cast<FormulaList*>(context)->formulas.push_back(formula);
+}
+
+}  // namespace
+
+// The targets' formulas are bound anew to the objects they name: each formula that reads the
+// world takes its value from the world as it is now, and its object hears of the change, before
+// anything that reads the targets is recomputed. The targets (and what is joined to them) go to
+// the geometry list, and with recompute set they wait for the next flush.
+void TWorldGeometryManager::Relink(TList& targets, int16_t withJoined, int16_t withFormulas,
+                                   int16_t recompute, void*, TList& geometryList) {
   const std::vector<TLink*> targetLinks = LinksOf(targets);
+  const FormulaEnvironment* world = withFormulas != 0 ? FormulaWorld() : nullptr;
+  if (world != nullptr) {
+    for (TLink* target : targetLinks) {
+      FormulaList list;
+      target->ForEachFormula(CollectFormula, &list);
+      for (TFormula* formula : list.formulas) {
+        if (!formula->NeedsWorld()) continue;
+        const double before = formula->GetValue();
+        if (formula->Evaluate(FormulaWorld()) != before) target->FormulaChanged(formula);
+      }
+    }
+  }
   const std::vector<TLink*> objects = withJoined != 0 ? WithJoined(targetLinks) : targetLinks;
   for (TLink* object : objects) {
     if (!geometryList.Contains(object)) geometryList.InsertLast(object);
@@ -135,6 +188,7 @@ void TWorldGeometryManager::Relink(TList& targets, int16_t withJoined, int16_t, 
 void TWorldGeometryManager::CheckFormula(const TFormula& formula, int16_t, int16_t) {
   if (!formula.IsFormula()) return;
   if (formula.CompileError() != 0) ThrowFailure(static_cast<int16_t>(formula.CompileError()), 0);
+  const FormulaEnvironment* world = formulaWorld_ != nullptr ? formulaWorld_ : FormulaWorld();
   for (const FormulaObjectRef& reference : formula.Program().Objects()) {
     // self and other are the members of a field, and a plain number is no object.
     if (reference.source == FormulaObjectRef::Source::kSelf ||
@@ -142,14 +196,14 @@ void TWorldGeometryManager::CheckFormula(const TFormula& formula, int16_t, int16
         (reference.source == FormulaObjectRef::Source::kFixed &&
          reference.object.kind == FormulaObjectKind::kNumber))
       continue;
-    if (formulaWorld_ == nullptr) FailFormula(kFormulaNoProgram);
+    if (world == nullptr) FailFormula(kFormulaNoProgram);
     int32_t code = kFormulaOk;
     if (reference.source == FormulaObjectRef::Source::kNamed) {
       FormulaObject found;
-      code = formulaWorld_->FindObject(reference.name, reference.object.number, found);
+      code = world->FindObject(reference.name, reference.object.number, found);
     } else {
       FormulaVector position;
-      code = formulaWorld_->Member(reference.object, FormulaMember::kPosition, position);
+      code = world->Member(reference.object, FormulaMember::kPosition, position);
     }
     if (code == kFormulaUnknownObject) FailFormula(code);
   }
@@ -183,12 +237,10 @@ void RegisterGeometryManager() {
   RegisterClassInfo("TWorldGeometryManager", kGeometryManagerTag, TWorldGeometryManager::kClassID,
                     CreateGeometryManager, sizeof(TWorldGeometryManager));
   InstallGeometryManagerHook(ManagerOf);
-  // The queries formulas make of the geometry: answered by the geometry layer once it installs
-  // its own; until then they have no value.
-  GeometryCallbacks() = TGeometryCallbacks();
+  // The queries formulas make of the geometry are the bodies layer's, installed with its
+  // classes (before or after this).
 }
 
 void FreeGeometryManager() {
   InstallGeometryManagerHook(nullptr);
-  GeometryCallbacks() = TGeometryCallbacks();
 }

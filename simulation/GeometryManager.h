@@ -15,6 +15,9 @@
 #include "model/Formula.h"
 #include "model/GeometryManagerHook.h"
 #include "model/Link.h"
+#include "simulation/FormulaWorld.h"
+
+class TWorldDoc;
 
 // What the assembly layer does for the manager.
 class TGeometryAssembly {
@@ -48,9 +51,13 @@ class TWorldGeometryManager : public TLink, public TGeometryManagerHook {
   TGeometryAssembly* Assembly() const {
     return assembly_ != nullptr ? assembly_ : InstalledGeometryAssembly();
   }
-  // The world's formulas are checked against (null: formulas naming objects cannot be checked and
-  // are refused with -28803).
+  // The world's formulas are checked against, in place of the attached world's own (null: the
+  // attached world's; without either, formulas naming objects are refused with -28803).
   void SetFormulaWorld(const FormulaEnvironment* world) { formulaWorld_ = world; }
+  // The world whose objects the manager's formula world holds.
+  void AttachWorld(TLink* world) override;
+  // The attached world's objects as they are now, with the world's time; null without a world.
+  const FormulaEnvironment* FormulaWorld() override;
 
   void Prepare(TList& targets, int16_t withJoined, int16_t withFormulas) override;
   std::unique_ptr<TGeometryRegistration> Register(TList& targets, int16_t commandNumber) override;
@@ -87,6 +94,8 @@ class TWorldGeometryManager : public TLink, public TGeometryManagerHook {
 
   TGeometryAssembly* assembly_ = nullptr;
   const FormulaEnvironment* formulaWorld_ = nullptr;
+  TWorldDoc* world_ = nullptr;
+  TFormulaWorld documentWorld_;
   std::vector<Snapshot> prepared_;
   std::vector<TLink*> pending_;
   std::vector<TLink*> moved_;

@@ -228,12 +228,8 @@ template <class Step>
 void ForEachHeldPoint(const TPoint& point, Step step) {
   point.ForEachConstraint([&step](TPointConstraintHooks& hooks, TLink* constraint) {
     if (!constraint->IsMemberClass(kPointListConstraintClass)) return;
-    TList* points = hooks.OwnPoints();
-    if (points == nullptr) return;
-    for (int32_t i = 1; i <= points->GetCount(); ++i) {
-      TObject* item = points->At(i);
-      if (item != nullptr && item->IsMemberClass(TPoint::kClassID)) step(*static_cast<TPoint*>(item));
-    }
+    for (TPoint* held : hooks.OwnPoints())
+      if (held != nullptr) step(*held);
   });
 }
 

@@ -73,8 +73,8 @@ inline constexpr int16_t kCmdToggleCOM = 1105;
 inline constexpr int16_t kExportDXF = 4;
 
 // What a constraint hung on a point answers when the point draws, moves or is asked about its
-// constraints. Constraints implement it; the defaults are those of a constraint that takes no
-// part.
+// constraints. The constraint family implements it; the defaults are those of a constraint that
+// takes no part.
 class TPointConstraintHooks {
  public:
   // The point's drawing: a constraint may clear showIcon to hide the point's icon.
@@ -86,24 +86,32 @@ class TPointConstraintHooks {
   };
 
   virtual ~TPointConstraintHooks() = default;
+  // Before the point's icon is drawn (mode 4 while the point is highlighted): a constraint that
+  // draws itself on the point clears show.
   virtual void BeforePointDrawing(DrawContext&, uint16_t /*mode*/, TPoint&, uint16_t& /*show*/) {}
+  // After the point's icon: what the constraint draws on the point.
   virtual void AfterPointDrawing(DrawContext&, uint16_t /*mode*/, TPoint&) {}
+  // The point's position changed (the constraint's drawn geometry follows it).
   virtual void PointMoved(TPoint&) {}
+  // The point changed otherwise (its body, its attachment).
   virtual void PointChanged(TPoint&) {}
   virtual void PointStateChanged(TPoint&, uint16_t) {}
   virtual bool ShowsOwnState() { return false; }
   virtual void PointSelectionChanged(uint16_t) {}
-  // The point whose hit the constraint reports, and whether (h, v) hits it there.
+  // The point whose hit the constraint reports, and whether the screen point (h, v) hits the
+  // constraint there.
   virtual TPoint* HitPoint() { return nullptr; }
   virtual bool HitsAt(int32_t, int32_t) { return false; }
-  // Whether the constraint fixes its points (only counts while it is inactive).
-  virtual bool IsFixing() { return false; }
-  virtual bool IsInactive() { return false; }
+  // Whether the constraint fixes its points in the world (only counts while it is inactive).
+  virtual bool IsFixing() const { return false; }
+  virtual bool IsInactive() const { return false; }
+  // Whether the constraint keeps the point on its body when the point moves.
   virtual bool ClaimsPoint(TPoint&) { return false; }
   virtual bool AgreesWith(TPoint&) { return true; }
   virtual void PassValue(uint16_t) {}
-  // The points of a constraint that keeps a list of its own (class 367); null for others.
-  virtual TList* OwnPoints() { return nullptr; }
+  // The points the constraint holds together (a constraint of class 367 keeps them in its
+  // attachments); empty for others.
+  virtual std::vector<TPoint*> OwnPoints() { return {}; }
   // The propagated link operation.
   virtual void Propagate(TLink*, int32_t, int32_t) {}
 };
@@ -219,7 +227,7 @@ class TPoint : public TVectorPointBase {
   bool IsCacheValid() const { return cacheValid_ != 0; }
   virtual void PositionChanged();
   // A formula of the point changed: its position and what is linked to it follow.
-  virtual void FormulaChanged(TFormula* formula);
+  void FormulaChanged(TFormula* formula) override;
 
   // ---- 3. Properties ----
   virtual bool HasPointTag(uint32_t tag) const;
@@ -252,7 +260,7 @@ class TPoint : public TVectorPointBase {
   virtual void LinkPropertyUser(uint32_t tagOrRow, TLink* user);
   virtual void ReportFormulaBlocks(BlockCallback callback, void* context);
   // Calls the function on the x, y and rotation formulas, in that order.
-  void ForEachFormula(void (*function)(TFormula*, void*), void* context);
+  void ForEachFormula(void (*function)(TFormula*, void*), void* context) override;
 
   // ---- 4. Filing ----
   uint16_t ReadBlockContents(int16_t code, TObjectReader& reader) override;

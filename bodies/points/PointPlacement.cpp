@@ -10,14 +10,8 @@ namespace {
 // Whether one of the point's constraints already ties it to another point on the body.
 bool TiedToBody(const TPoint& point, const TMass* body) {
   return point.FirstConstraintThat([&point, body](TPointConstraintHooks& hooks) {
-           TList* points = hooks.OwnPoints();
-           if (points == nullptr) return false;
-           for (int32_t i = 1; i <= points->GetCount(); ++i) {
-             TObject* item = points->At(i);
-             if (item == &point || item == nullptr || !item->IsMemberClass(TPoint::kClassID))
-               continue;
-             if (static_cast<TPoint*>(item)->GetBody() == body) return true;
-           }
+           for (TPoint* other : hooks.OwnPoints())
+             if (other != nullptr && other != &point && other->GetBody() == body) return true;
            return false;
          }) != nullptr;
 }

@@ -54,8 +54,7 @@ void TPoint::SetFormulaProperty(uint32_t tag, const TFormula& formula) {
                      : tag == kTagLocalR ? rotation_.get()
                                          : nullptr;
   if (target == nullptr) return;
-  if (&formula != target) target->Assign(formula);
-  FormulaChanged(target);
+  AssignFormula(formula, *target);
   // A new rotation moves nothing the world places.
   if (tag == kTagLocalR) return;
   if (TWorldDoc* world = GetWorld()) PointChangedInWorld(*world, *this, 1);
@@ -225,12 +224,8 @@ void TPoint::LinkPropertyUser(uint32_t tagOrRow, TLink* user) {
     return;
   if (body_ != nullptr) user->AddDependent(body_);
   ForEachConstraint([user](TPointConstraintHooks& hooks, TLink*) {
-    TList* points = hooks.OwnPoints();
-    for (int32_t i = 1; points != nullptr && i <= points->GetCount(); ++i) {
-      TObject* item = points->At(i);
-      if (item == nullptr || !item->IsMemberClass(TPoint::kClassID)) continue;
-      if (TMass* body = static_cast<TPoint*>(item)->GetBody()) user->AddDependent(body);
-    }
+    for (TPoint* held : hooks.OwnPoints())
+      if (TMass* body = held != nullptr ? held->GetBody() : nullptr) user->AddDependent(body);
   });
 }
 

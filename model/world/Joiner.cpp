@@ -11,7 +11,7 @@
 #include "model/filing/ChangeRecorder.h"
 #include "model/filing/ObjectReader.h"
 #include "model/world/WorldDoc.h"
-#include "model/world/WorldEditContext.h"
+#include "model/world/WorldEditCheck.h"
 
 namespace {
 
@@ -188,7 +188,7 @@ TCommandCore* TJoiner::DoMenuCommand(int16_t command, uint16_t& handled) {
 
 void TSeparateAction::InitJoinerAction(int16_t command, TWorldDoc* world, TJoiner* joiner) {
   if (world == nullptr || joiner == nullptr) ThrowFailure(kErrOutOfMemory, 0);
-  InitAction(command, nullptr, &world->EditContext(), 1);
+  InitAction(command, nullptr, world, 1);
   joiner_ = joiner;
 }
 

@@ -9,7 +9,6 @@
 #include "model/filing/ObjectReader.h"
 #include "model/world/Joiner.h"
 #include "model/world/RunCommand.h"
-#include "model/world/WorldEditContext.h"
 #include "model/world/WorldParticipants.h"
 
 namespace {
@@ -88,10 +87,6 @@ void TWorldDoc::InitWorld(int16_t) {
   joiner_->InitJoiner(this);
 }
 
-TWorldEditContext& TWorldDoc::EditContext() {
-  if (!editContext_) editContext_ = std::make_unique<TWorldEditContext>(*this);
-  return *editContext_;
-}
 
 // Objects ------------------------------------------------------------------------------------
 
@@ -148,6 +143,9 @@ void TWorldDoc::RemoveObject(TLink* object) {
   std::unique_ptr<TLink> removed = std::move(*it);
   owned_.erase(it);
   ForgetObject(object);
+  // The geometry manager keeps no object that left.
+  if (geometryManager_ && geometryManager_->IsMemberClass(TLink::kClassID))
+    static_cast<TLink*>(geometryManager_.get())->ObjectRemoved(object);
   // Everything linked to the object forgets it (groups drop their entries).
   for (TLink* linked : removed->Linked())
     linked->ObjectRemoved(object);

@@ -7,6 +7,8 @@
 //   WorldDoc.cpp     construction, InitWorld, adopting objects, properties, small operations
 //   WorldStream.cpp  the hand-over to the solver, frame changes, walking recorded frames
 //   WorldRun.cpp     run commands, the running list, running the solver to a frame
+//   WorldDocActions.cpp  what commands ask of the world: edit state, selections, notices, the
+//                        geometry manager, the readers of formulas and their recomputation
 
 #include <cstdint>
 #include <functional>
@@ -14,13 +16,14 @@
 #include <vector>
 
 #include "core/Handle.h"
+#include "model/command/ActionContext.h"
 #include "model/world/RunBridge.h"
 #include "model/world/WorldBases.h"
 #include "model/world/WorldHost.h"
 
 class TCommand;
 class TJoiner;
-class TWorldEditContext;
+struct FormulaObjectRef;
 
 // The identifier of every world, and the resource of the default objects.
 inline constexpr int16_t kWorldIdentifier = 10000;
@@ -41,7 +44,7 @@ inline constexpr int32_t kRunIdle = 0;
 inline constexpr int32_t kRunForward = 1;
 inline constexpr int32_t kRunBackward = 2;
 
-class TWorldDoc : public TWorldBase {
+class TWorldDoc : public TWorldBase, public TActionContext {
   DECLARE_CLASS_ID(450, TWorldBase)
 
  public:
@@ -87,7 +90,6 @@ class TWorldDoc : public TWorldBase {
 
   // The joiner of the world's selection, and the context the world's undoable actions work in.
   TJoiner* GetJoiner() const { return joiner_.get(); }
-  TWorldEditContext& EditContext();
 
   // Host and document ----------------------------------------------------------------------
   TWorldHost& Host() const { return *host_; }
@@ -183,7 +185,52 @@ class TWorldDoc : public TWorldBase {
   // The input value records of the last solver call.
   std::vector<uint8_t> InputRecords() const;
 
+  // What commands ask of the world (WorldDocActions.cpp) ------------------------------------------
+  using TWorldBase::Changed;
+  using TCollectionLink::GetDocument;
+  TLink& ContextLink() override { return *this; }
+  TCommandDocument* GetDocument() override { return TCollectionLink::GetDocument(); }
+  TEditState& EditState() override { return editState_; }
+  std::vector<TLink*> Objects() override;
+  // The geometry manager ("wGMr") that the world made for itself, when the class is registered.
+  TObject* FindItem(uint32_t classTag) override;
+  TList* CurrentSelection() override { return currentSelection_; }
+  TList* SwapSelection(TList* selection) override;
+  int16_t SwapStateWord(int16_t value) override;
+  // The world owns the selections it is given to keep (KeepSelection) and frees one that is
+  // forgotten or discarded while it is not the current one.
+  uint16_t OwnsSelections() const override { return 1; }
+  void DiscardSelection(TList* selection) override;
+  void KeepSelection(TList* selection) override;
+  void ForgetSelection(TList* selection) override;
+  // A command's work is done (0), or undone or redone: the solver's copy of the world is stale,
+  // and the formulas that read other objects follow them.
+  void Changed(int16_t flag) override;
+  void RedrawAll(int16_t first, int16_t second) override;
+  void EndUpdate() override;
+  void RefreshToolColours() override {}
+  // Evaluates the world-reading formulas of the objects of both lists, in order, against the
+  // world as formulas see it now, and tells each object of its changed formulas. Raises -25107
+  // when progress asks to stop; a formula that cannot be evaluated raises its error.
+  void RecomputeFormulas(const std::vector<TLink*>& first, const std::vector<TLink*>& second,
+                         TGeometryObjectCache* cache, RecomputeProgress progress,
+                         void* progressState) override;
+  // The objects of the world whose formulas name the object.
+  void CollectFormulaReaders(TLink& object, std::vector<TLink*>& readers) override;
+  // Whether a formula reference names the object (by kind and number, or by name).
+  static bool ReferenceNames(const FormulaObjectRef& reference, TLink& object);
+
  private:
+  void MakeGeometryManager();
+  // Evaluates every formula that reads the world until none changes; a formula that cannot be
+  // evaluated keeps its value.
+  void RefreshWorldFormulas();
+  std::unique_ptr<TObject> geometryManager_;
+  TEditState editState_;
+  int16_t stateWord_ = 0;
+  TList* currentSelection_ = nullptr;
+  std::vector<std::unique_ptr<TList>> keptSelections_;
+
   void CollectInputValues();
   // Handles a failed solver step; answers whether the loop goes on.
   bool HandleRunFailure(int16_t error, const int32_t* status);
@@ -194,7 +241,6 @@ class TWorldDoc : public TWorldBase {
   TWorldHost* host_ = &TWorldHost::Default();
   std::vector<std::unique_ptr<TLink>> owned_;
   std::unique_ptr<TSolverEngine> engine_;
-  std::unique_ptr<TWorldEditContext> editContext_;
   std::unique_ptr<TJoiner> joiner_;
 
   TCommand* firstRunning_ = nullptr;

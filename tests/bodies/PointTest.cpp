@@ -38,31 +38,6 @@ std::string TextOf(const TFormula& formula) {
   return {text.Chars(), static_cast<size_t>(text.Length())};
 }
 
-// A constraint hung on points: it records the hooks in the order they run, may hide the icon,
-// keeps a point list of its own (class 367) and answers the fixing question as told.
-class TFakeConstraint : public TLink, public TPointConstraintHooks {
-  DECLARE_CLASS_ID(367, TLink)
-
- public:
-  std::vector<std::string>* log = nullptr;
-  bool hideIcon = false;
-  bool fixing = false;
-  bool inactive = false;
-  TList points;
-
-  TFakeConstraint() { points.IList(); }
-  void BeforePointDrawing(DrawContext&, uint16_t, TPoint&, uint16_t& show) override {
-    if (log != nullptr) log->push_back("before");
-    if (hideIcon) show = 0;
-  }
-  void AfterPointDrawing(DrawContext&, uint16_t, TPoint&) override {
-    if (log != nullptr) log->push_back("after");
-  }
-  bool IsFixing() override { return fixing; }
-  bool IsInactive() override { return inactive; }
-  TList* OwnPoints() override { return &points; }
-};
-
 // A drawing export that writes its entities as text.
 class TDXFRecorder : public TDXFOutput {
  public:
@@ -248,36 +223,7 @@ TEST_F(PointTest, ADroppedPointLandsOnTheBodyUnderItOrOnTheBackground) {
   EXPECT_EQ(point->GetOutsideFlag(), 1);
 }
 
-TEST_F(PointTest, HoldKeepsTheCoordinatesOfEveryPointOfAPointListConstraint) {
-  TPoint* first = AddPoint(kPointTag, 7, body, {0.1, 0.2, 0.0});
-  TPoint* second = AddPoint(kPointTag, 8, body, {0.3, 0.4, 0.0});
-  auto constraint = std::make_unique<TFakeConstraint>();
-  constraint->points.Add(first);
-  constraint->points.Add(second);
-  first->AddConstraint(constraint.get());
-
-  first->BeginHold(1);
-  EXPECT_TRUE(second->IsHeld());
-  second->SetWorldPosition({5.0, 5.0, 1.0});
-  second->SetLocalPosition({6.0, 6.0, 1.0});
-  second->SetRotation(2.0);
-  EXPECT_EQ(second->GetLocalPosition(), TVector3(0.3, 0.4, 0.0));
-  first->EndHold(1);
-  EXPECT_FALSE(second->IsHeld());
-  // The search runs over the point, its body, then its constraints.
-  const auto isConstraint = [](TLink* object, void*) {
-    return object->IsMemberClass(TFakeConstraint::kClassID);
-  };
-  EXPECT_EQ(first->FindThat(isConstraint, nullptr), constraint.get());
-  EXPECT_EQ(second->FindThat(isConstraint, nullptr), nullptr);
-  const auto isBody = [](TLink* object, void*) { return object->IsMemberClass(kBodyClassId); };
-  EXPECT_EQ(first->FindThat(isBody, nullptr), body);
-  second->SetLocalPosition({6.0, 6.0, 1.0});
-  EXPECT_EQ(second->GetLocalPosition(), TVector3(6.0, 6.0, 1.0));
-  first->RemoveConstraint(constraint.get());
-}
-
-TEST_F(PointTest, WorldCoordinatesAreWithheldOrLockedAsTheFormulasAndConstraintsSay) {
+TEST_F(PointTest, WorldCoordinatesAreWithheldWhileTheFormulasHoldTexts) {
   TPoint* point = AddPoint(kPointTag, 7, background, {1.0, 2.0, 0.5});
   double value = 0.0;
   int32_t dimension = 0;
@@ -293,21 +239,9 @@ TEST_F(PointTest, WorldCoordinatesAreWithheldOrLockedAsTheFormulasAndConstraints
   ASSERT_EQ(point->GetValueProperty(kTagWorldR, value, dimension, editable), 1);
   EXPECT_EQ(editable, 0);
   EXPECT_EQ(dimension, kDimAngle);
-
-  // An inactive fixing constraint freezes the world coordinates.
   point->LocalRotation()->SetConstant(0.5);
-  auto constraint = std::make_unique<TFakeConstraint>();
-  constraint->fixing = true;
-  constraint->inactive = true;
-  point->AddConstraint(constraint.get());
-  ASSERT_EQ(point->GetValueProperty(kTagWorldR, value, dimension, editable), 1);
-  EXPECT_EQ(editable, 0);
-  point->SetValueProperty(kTagWorldR, 3.0);
-  EXPECT_EQ(point->LocalRotation()->GetValue(), 0.5);
-  constraint->inactive = false;
   point->SetValueProperty(kTagWorldR, 3.0);
   EXPECT_EQ(point->LocalRotation()->GetValue(), 3.0);
-  point->RemoveConstraint(constraint.get());
 
   TPositionField field;
   uint16_t paired = 0;
@@ -423,17 +357,8 @@ TEST_F(PointTest, APointIsHitInASevenPixelSquareAndTheCentreOfMassInANineSquare)
   EXPECT_EQ(dxf.text, "entity 1;at0 10.000000 -20.000000 0.000000 m;");
 }
 
-TEST_F(PointTest, ConstraintsDrawAroundThePointAndMayHideItsIcon) {
+TEST_F(PointTest, ALockedPointNamesItsOwnKind) {
   TPoint* point = AddPoint(kPointTag, 7, body, {0.0, 0.0, 0.0});
-  std::vector<std::string> log;
-  auto first = std::make_unique<TFakeConstraint>();
-  auto second = std::make_unique<TFakeConstraint>();
-  first->log = second->log = &log;
-  second->hideIcon = true;
-  point->AddConstraint(first.get());
-  point->AddConstraint(second.get());
-  point->Draw(MacRect(0, 0, 10, 10), 0);
-  EXPECT_EQ(log, (std::vector<std::string>{"before", "before", "after", "after"}));
   EXPECT_EQ(point->GetKindResourceID(), 2505);
   point->SetLocked(1);
   EXPECT_EQ(point->GetKindResourceID(), 2540);
@@ -539,7 +464,7 @@ class PointDrawTest : public PointTest {
 
 }  // namespace
 
-TEST_F(PointDrawTest, ThePointIconIsDrawnAtItsScreenPointUnlessAConstraintHidesIt) {
+TEST_F(PointDrawTest, ThePointIconIsDrawnAtItsScreenPointInsideTheGrownArea) {
   ASSERT_NE(GetToolIcon("PointIcon"), nullptr);
   for (const char* name : {"LockedPointIcon", "COMIcon", "COMXIcon", "AnchorIcon"})
     EXPECT_NE(GetToolIcon(name), nullptr) << name;
@@ -566,32 +491,6 @@ TEST_F(PointDrawTest, ThePointIconIsDrawnAtItsScreenPointUnlessAConstraintHidesI
   const int32_t before = canvas->Count(black);
   far->Draw(MacRect(0, 0, 30, 30), 0);
   EXPECT_EQ(canvas->Count(black), before);
-
-  // A constraint that hides the icon leaves the bitmap as it was.
-  auto hiding = std::make_unique<TFakeConstraint>();
-  hiding->hideIcon = true;
-  far->AddConstraint(hiding.get());
-  far->Draw(area, 0);
-  EXPECT_EQ(canvas->Count(black), before);
-  far->RemoveConstraint(hiding.get());
-  far->Draw(area, 0);
-  EXPECT_GT(canvas->Count(black), before);
-}
-
-TEST_F(PointDrawTest, APointOutsideItsBodyIsJoinedToItByADashedLineEvenWithItsIconHidden) {
-  TPoint* point = AddPoint(kPointTag, 7, body, {30.0, -20.0, 0.0});
-  auto hiding = std::make_unique<TFakeConstraint>();
-  hiding->hideIcon = true;
-  point->AddConstraint(hiding.get());
-  const MacRect area(0, 0, 64, 48);
-  point->Draw(area, 0);
-  EXPECT_EQ(canvas->Count(RGB(0, 0, 0)), 0);
-  point->SetOutsideFlag(1);
-  point->Draw(area, 0);
-  EXPECT_GT(canvas->Count(RGB(0, 0, 0)), 10);
-  // The icon stays hidden: its upper bar is not drawn.
-  EXPECT_EQ(canvas->At(30, 16), RGB(255, 255, 255));
-  point->RemoveConstraint(hiding.get());
 }
 
 TEST_F(PointDrawTest, ALineIsDrawnBetweenItsScreenEndsAndThePenComesBack) {

@@ -23,7 +23,7 @@
 #include "model/world/Group.h"
 #include "model/filing/ObjectWriter.h"
 #include "model/world/RunCommand.h"
-#include "model/world/WorldEditContext.h"
+#include "model/world/WorldEditCheck.h"
 #include "model/world/WorldHost.h"
 #include "resources/ResourceLibraries.h"
 #include "simulation/Engine.h"

@@ -4,6 +4,8 @@
 
 #include "core/Failure.h"
 #include "core/List.h"
+#include "model/world/WorldDoc.h"
+#include "model/world/WorldParticipants.h"
 #include "simulation/FormulaWorld.h"
 
 namespace {
@@ -143,6 +145,51 @@ TEST_F(GeometryManagerTest, FormulasMustNameObjectsTheWorldHolds) {
   EXPECT_THROW(manager.CheckFormula(formula, 0, 0), QVException);
   formula.SetConstant(3.0);
   EXPECT_NO_THROW(manager.CheckFormula(formula, 0, 0));
+}
+
+// An input control of a world (class 444) with its current value.
+class TInput : public TLink, public TRunInput {
+ public:
+  bool IsMemberClass(int16_t id) const override { return id == 444 || TLink::IsMemberClass(id); }
+  double InputValue() const override { return value; }
+  double value = 0.0;
+};
+
+// A world object formulas know as body 8, wherever it is.
+bool DescribeAsBodyEight(TLink& object, TFormulaObjectState& state) {
+  if (object.GetIdentifier() != 8) return false;
+  state = TFormulaObjectState();
+  state.number = 8;
+  state.position = FormulaVector{2.5, 0.0, 0.0};
+  return true;
+}
+
+TEST(GeometryManagerWorldTest, AManagerReadsItsWorldsObjectsAndInputsAsTheyAreNow) {
+  TWorldDoc world;
+  auto input = std::make_unique<TInput>();
+  input->SetIdentifier(7);
+  input->value = 1.5;
+  TInput& control = *input;
+  world.AdoptObject(std::move(input));
+  TWorldGeometryManager manager;
+  TFormula formula;
+  formula.SetFromPieces("Input[7] * 2 + body[8].p.x");
+  // Without a world a formula naming an object cannot be checked.
+  EXPECT_EQ(manager.FormulaWorld(), nullptr);
+  EXPECT_THROW(manager.CheckFormula(formula, 0, 0), QVException);
+
+  manager.AttachWorld(&world);
+  EXPECT_THROW(manager.CheckFormula(formula, 0, 0), QVException);
+  auto placed = std::make_unique<TPlaced>();
+  placed->SetIdentifier(8);
+  world.AdoptObject(std::move(placed));
+  InstallFormulaObjectDescriber(DescribeAsBodyEight);
+  EXPECT_NO_THROW(manager.CheckFormula(formula, 0, 0));
+  EXPECT_EQ(formula.Evaluate(manager.FormulaWorld()), 5.5);
+  control.value = -1.0;
+  EXPECT_EQ(formula.Evaluate(manager.FormulaWorld()), 0.5);
+  RemoveFormulaObjectDescriber(DescribeAsBodyEight);
+  EXPECT_THROW(formula.Evaluate(manager.FormulaWorld()), QVException);
 }
 
 TEST(GeometryManagerHookTest, TheObjectModelFindsTheManagerThroughTheHook) {
