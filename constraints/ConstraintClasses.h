@@ -4,6 +4,8 @@
 //
 //   RegisterCustomConstraintClasses  TXCnstr, TCustomConstraint, TUICnstr; the shared goal
 //                                    prototype and default quantity    ConstraintGoals.cpp
+//   RegisterSlotClasses              TSlot                              Slot.cpp
+//   RegisterCurvedSlotClasses        TCurvedSlot, TSplinePoint          CurvedSlot.cpp
 //   RegisterSpringClasses            the six springs and dampers       SpringFiling.cpp
 //   RegisterPinRopeRodClasses        TPin, TLRope, TRRope, TRod         RopeFiling.cpp
 //   RegisterPistonClasses            TPiston, TLPiston, TRPiston        Pistons.cpp
@@ -11,6 +13,8 @@
 
 void RegisterCustomConstraintClasses();
 void FreeCustomConstraintGlobals();
+void RegisterSlotClasses();
+void RegisterCurvedSlotClasses();
 void RegisterSpringClasses();
 void RegisterPinClasses();
 void RegisterPinRopeRodClasses();
