@@ -4,72 +4,16 @@
 
 #include <numbers>
 
-#include "bodies/Table.h"
-#include "constraints/CurvedSlot.h"
-#include "constraints/Slot.h"
-#include "constraints/SplinePoint.h"
-#include "tests/constraints/RunTestSupport.h"
+#include "tests/constraints/SlotTestSupport.h"
 
 namespace {
 
 using namespace body_tags;
 using constraint_runs::kGravity;
-using world_run::TWeightField;
 
 constexpr double kAngle = std::numbers::pi / 6.0;  // the track falls 30 degrees to the right
 
-class SlotRunTest : public world_run::WorldRunTest {
- protected:
-  SlotRunTest()
-      : WorldRunTest("slot-run-test.dll", {{kBlockRectangleFormulas, TRectangle::kTag},
-                                           {kBlockBackground, TZeroMass::kTag},
-                                           {kBlockGroup, TGroup::kTag},
-                                           {kBlockRunSettings, kEngineTag},
-                                           {TPoint::kBlockSolverRecord, kPointTag},
-                                           {TTable::kBlockContents, kTableTag},
-                                           {TSlot::kBlockKind, kSlotTag},
-                                           {TCurvedSlot::kBlockKind, kCurvedSlotTag},
-                                           {TSplinePoint::kBlockSpline, kSplinePointTag}}) {}
-  void RegisterClasses() override {
-    RegisterBodyClasses();
-    RegisterCustomConstraintClasses();
-    RegisterSlotClasses();
-    RegisterCurvedSlotClasses();
-    SettleDefaultConstraintSize();
-  }
-  void FreeClasses() override { FreeCustomConstraintGlobals(); }
-
-  // A small box of 1 kg whose reference point and centre of mass are at (x, y), with a point
-  // there, in a world with gravity on it.
-  static TRectangle& AddFallingBox(TWorldDoc& world, double x, double y) {
-    TRectangle& box = Add<TRectangle>(world, 2);
-    box.SetNumberProperty(kTagWidth, 0.1);
-    box.SetNumberProperty(kTagHeight, 0.1);
-    box.SetMass(1.0);
-    box.SetFormulaProperty(kTagPosX, TFormula(x));
-    box.SetFormulaProperty(kTagPosY, TFormula(y));
-    TGroup& group = Add<TGroup>(world, 8);
-    group.SetMode(1, 1);
-    group.Include(&box);
-    Add<TWeightField>(world, 9).groupId = 8;
-    return box;
-  }
-
-  // Runs the opened world for the frames and hands each shown frame and its time to check.
-  static void RunAndCheck(TWorldDoc& world, double seconds,
-                          const std::function<void(int16_t, double)>& check) {
-    const double step = world.GetEngine()->TimeStep();
-    ASSERT_GT(step, 0.0);
-    const auto frames = static_cast<int16_t>(std::ceil(seconds / step));
-    world.RunToFrame(frames, nullptr);
-    ASSERT_NE(world.GetStore(), nullptr);
-    ASSERT_EQ(world.GetStore()->FrameCount(), frames + 1);
-    for (int16_t frame = 0; frame <= frames; ++frame) {
-      world.ShowFrame(frame, 1);
-      check(frame, frame * step);
-    }
-  }
-};
+using SlotRunTest = slot_tests::SlotFixture;
 
 TEST_F(SlotRunTest, ABlockOnAnInclinedSlotSlidesDownWithGTimesTheSineOfTheAngle) {
   {
