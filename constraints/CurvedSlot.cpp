@@ -135,9 +135,8 @@ void TCurvedSlot::InvalidateCurve(uint16_t notify) {
 
 void TCurvedSlot::CloseIfEnded() {
   const int32_t n = ControlPointCount();
-  if (n < 2) return;
-  const int32_t type = ControlPoint(1) == ControlPoint(n) ? kClosed : kOpen;
-  if (type != splineType_) SetSplineType(type);
+  if (n < 2 || IsClosed()) return;
+  if (ControlPoint(1) == ControlPoint(n)) SetSplineType(kClosed);
 }
 
 uint16_t TCurvedSlot::BeginSuspend() {

@@ -72,7 +72,8 @@ class TCurvedSlot : public TSlot {
   void SetPolar(bool polar);
   // The curve changed: every cache goes, and with notify the constraint is marked changed.
   void InvalidateCurve(uint16_t notify);
-  // An open curve whose last control point equals its first becomes closed, and the other way.
+  // An open curve whose last control point equals its first becomes closed; a closed curve
+  // stays closed.
   void CloseIfEnded();
   // While suspended, position and angle changes do not reach the slot.
   uint16_t BeginSuspend();
