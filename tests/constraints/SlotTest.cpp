@@ -6,6 +6,9 @@
 #include <numbers>
 
 #include "bodies/assembly/AssemblyEntry.h"
+#include "core/Resources.h"
+#include "core/port/Picture.h"
+#include "resources/ResourceLibraries.h"
 #include "tests/constraints/SlotTestSupport.h"
 
 namespace {
@@ -319,6 +322,77 @@ TEST_F(SlotTest, SlotsReadBackByteForByte) {
   for (size_t i = 0; i < std::min(first.size(), second.size()); ++i)
     ASSERT_EQ(first[i], second[i]) << "first difference at byte " << i;
   EXPECT_EQ(first.size(), second.size());
+}
+
+}  // namespace
+
+namespace {
+
+// The marks and kind texts come from the program's main resource library.
+class SlotResourcesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    InitHandlePool();
+    RegisterResourceLibraries();
+    SetResourceModule1(LoadResourceLibrary(kMainResourceLibrary));
+  }
+  void TearDown() override {
+    SetResourceModule1(nullptr);
+    FreeHandlePool();
+  }
+};
+
+TEST_F(SlotResourcesTest, KindsHaveTextsAndHeldPointsShowThePinMark) {
+  for (int16_t kind : {2536, 2538, 2539, 2546, 2548}) {
+    Handle text = GetResourceHandle(MakeTag("hCmd"), kind);
+    ASSERT_NE(text, nullptr) << kind;
+    const auto* bytes = reinterpret_cast<const uint8_t*>(HandleData(text));
+    EXPECT_GT(bytes[0], 10) << kind;
+    EXPECT_EQ(GetHandleByteSize(text), 1 + bytes[0]) << kind;
+    ReleaseResourceHandle(text);
+  }
+  LoadToolIcons();
+  ASSERT_NE(GetToolIcon("PinIcon"), nullptr);
+  ASSERT_NE(GetToolIcon("PinLockIcon"), nullptr);
+
+  TRectangle body;
+  body.Initialize();
+  body.SetNumberProperty(kTagWidth, 40.0);
+  body.SetNumberProperty(kTagHeight, 20.0);
+  body.SetPlacement({30.0, -20.0, 0.0});
+  body.ValidateScreenTransform(Transform2D());
+  TPoint primary, held;
+  for (TPoint* point : {&primary, &held}) {
+    point->Initialize();
+    point->AttachToBody(&body);
+  }
+  held.SetLocalPosition({10.0, 0.0, 0.0});
+  TSlot slot;
+  slot.Initialize();
+  slot.AttachObject(&primary);
+  slot.AttachObject(&held);
+  for (uint16_t locked : {0, 1}) {
+    slot.SetLocked(locked);
+    CanvasPort port(64, 48);
+    TPointConstraintHooks::DrawContext context{MacRect(0, 0, 64, 48), 0, &held, 1};
+    uint16_t show = 1;
+    slot.BeforePointDrawing(context, 0, held, show);
+    EXPECT_EQ(show, 0) << "the slot's mark replaces the point's icon";
+    // The head's rim above the point; the keyed mark's key bar reaches wider than the head.
+    EXPECT_TRUE(port.IsInk(40, 16)) << locked;
+    EXPECT_EQ(port.IsInk(33, 19), locked != 0);
+    show = 1;
+    slot.BeforePointDrawing(context, 0, primary, show);
+    EXPECT_EQ(show, 0) << "the primary point shows as the line";
+    EXPECT_TRUE(port.IsInk(20, 18));
+  }
+  slot.Activate(0);
+  uint16_t show = 1;
+  TPointConstraintHooks::DrawContext context{MacRect(0, 0, 64, 48), 0, &held, 1};
+  slot.BeforePointDrawing(context, 0, held, show);
+  EXPECT_EQ(show, 1) << "an active slot leaves its points as they are";
+  slot.DetachObject(&held);
+  slot.DetachObject(&primary);
 }
 
 }  // namespace
