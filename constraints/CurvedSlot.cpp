@@ -94,7 +94,7 @@ void TCurvedSlot::Initialize() {
   pointsPerSpan_ = 10;
   controls_.clear();
   controlsValid_ = samplesValid_ = samplingFailed_ = boundsValid_ = extensionsValid_ = 0;
-  sampleCount_ = 0;
+  sampleCount_ = sampleHint_ = 0;
   TSlot::Initialize();
   spline_.reset(EngineNewSpline(kOpen));
   FailIfNull(spline_.get());
@@ -305,7 +305,38 @@ uint16_t TCurvedSlot::GetHotPoint(int16_t index, TVector& point) {
   return 1;
 }
 
+uint16_t TCurvedSlot::IsPositionProperty(uint32_t tag) {
+  return IsControlPointReference(tag) ? 1 : TSlot::IsPositionProperty(tag);
+}
+
+void TCurvedSlot::ReportPropertyBlocks(uint32_t tag, uint16_t& found, BlockCallback blockCallback,
+                                       ObjectCallback objectCallback, void* blockContext,
+                                       void* objectContext) {
+  if (!IsControlPointReference(tag))
+    return TSlot::ReportPropertyBlocks(tag, found, blockCallback, objectCallback, blockContext,
+                                       objectContext);
+  blockCallback(kBlockKind, blockContext);
+  objectCallback(objectContext);
+  found = 1;
+}
+
+bool TCurvedSlot::EnablesCommand(int16_t command) const {
+  if (command == kCmdExportOutline || command == kCmdExportPicture) return true;
+  if (command == 1800 || command == 1801) return IsStateBit0Set() && !IsMemoryLow();
+  return false;
+}
+
 // ---- Control-point editing -------------------------------------------------------------------
+
+void TCurvedSlot::AppendVertex(const TVector& point) {
+  if (table_ == nullptr) return;
+  table_->AppendPoint(point);
+  InvalidateCurve(1);
+}
+
+uint16_t TCurvedSlot::HasSelectedVertex() {
+  return IsStateBit0Set() && selectedVertex_ != 0 ? 1 : 0;
+}
 
 void TCurvedSlot::SelectVertex(int16_t, int32_t index) {
   selectedVertex_ = index;
@@ -525,7 +556,7 @@ void TCurvedSlot::WriteKindBlock(TObjectWriter& writer) {
   TSlot::WriteKindBlock(writer);
   writer.WriteCode(splineType_);
   writer.WriteCode(table_ != nullptr ? table_->GetIdentifier() : kNoObject);
-  writer.WriteLong(sampleCount_);
+  writer.WriteLong(samplesValid_ != 0 ? sampleCount_ : sampleHint_);
 }
 
 // The stored sample count is only a hint of the room the samples take: it is kept within what
@@ -535,8 +566,8 @@ void TCurvedSlot::ReadKindBlock(TObjectReader& reader) {
   SetSplineType(reader.ReadInt() != 0 ? kClosed : kOpen);
   reader.ReadReference(*this, 0);
   const int32_t stored = reader.ReadLong();
-  const int32_t hint = stored < 0 ? 0 : std::min(stored, kMaxSamples);
-  samples_.reserve(static_cast<size_t>(hint) * 2);
+  sampleHint_ = stored < 0 ? 0 : std::min(stored, kMaxSamples);
+  samples_.reserve(static_cast<size_t>(sampleHint_) * 2);
   InvalidateCurve(1);
 }
 

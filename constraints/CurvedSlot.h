@@ -99,6 +99,23 @@ class TCurvedSlot : public TSlot {
   uint16_t GetHotPoint(int16_t index, TVector& point) override;
   int32_t GetHotPointCount() override { return ControlPointCount(); }
   int32_t GetMinVertexCount() override { return 2; }
+  uint16_t HasVertices() override { return 1; }
+  // A curve can become lines; the line converter builds one through these.
+  uint16_t IsConvertible() override { return 1; }
+  void AppendVertex(const TVector& point) override;
+  void DeleteAllVertices() override { DeleteAllControlPoints(); }
+  // A selected vertex of a selected curve can be deleted.
+  uint16_t HasSelectedVertex() override;
+  // The curve's commands: export (1711, 1712) always, the line conversions (1800, 1801) while
+  // the curve is selected and memory lasts.
+  bool EnablesCommand(int16_t command) const;
+  // A coordinate of a control point places the curve, as its table block stores it.
+  uint16_t IsPositionProperty(uint32_t tag) override;
+  void ReportPropertyBlocks(uint32_t tag, uint16_t& found, BlockCallback blockCallback,
+                            ObjectCallback objectCallback, void* blockContext,
+                            void* objectContext) override;
+  // The screen point of the curve's origin: the spline point, else the primary point.
+  MacPoint GetOriginScreenPoint() const;
   void SelectVertex(int16_t part, int32_t index) override;
   int32_t GetSelectedVertex() const { return selectedVertex_; }
   void DeleteSelectedVertex() override;
@@ -207,12 +224,17 @@ class TCurvedSlot : public TSlot {
   uint16_t controlsValid_ = 0;
   double stepFloor_ = 0.0;
   double floorDivisor_ = 30.0;
-  double deviationTolerance_ = 0.08;
-  double stepTolerance_ = 0.15;
-  double hitTolerance_ = 0.01;
+  double deviationTolerance_ = kDefaultDeviation;
+  double stepTolerance_ = kDefaultStep;
+  double hitTolerance_ = kDefaultHit;
+  static constexpr double kDefaultDeviation = 0.08;
+  static constexpr double kDefaultStep = 0.15;
+  static constexpr double kDefaultHit = 0.01;
 
   std::vector<double> samples_;
   int32_t sampleCount_ = 0;
+  // The count filed while no samples are at hand: the last one the curve had or was read with.
+  int32_t sampleHint_ = 0;
   uint16_t samplesValid_ = 0;
   uint16_t samplingFailed_ = 0;
   std::vector<POINT> screenPoints_;

@@ -116,10 +116,22 @@ void TCurvedSlot::ComputeViewRectangle(const MacRect& view) {
   }
 }
 
-// A few pixels of the view, measured in the world.
+MacPoint TCurvedSlot::GetOriginScreenPoint() const {
+  if (TSplinePoint* point = GetSplinePoint()) return point->GetScreenPoint();
+  if (TPoint* point = PrimaryPoint()) return point->GetScreenPoint();
+  return MacPoint(0, 0);
+}
+
+// A few pixels of the view, measured in the world. A curve not on the screen (exported before it
+// was ever shown) takes the fixed tolerances instead.
 void TCurvedSlot::ComputeTolerances() {
   const TMass* body = SlotBody();
-  if (body == nullptr) return;
+  if (body == nullptr || !body->IsScreenValid()) {
+    deviationTolerance_ = kDefaultDeviation;
+    stepTolerance_ = kDefaultStep;
+    hitTolerance_ = kDefaultHit;
+    return;
+  }
   auto pixels = [this](int16_t k) {
     TVector a = ScreenToCurve(MacPoint(0, 0));
     TVector b = ScreenToCurve(MacPoint(k, 0));
@@ -168,7 +180,7 @@ void TCurvedSlot::Sample() {
       samples_.resize(static_cast<size_t>(total + kGrowthSamples) * 2);
     }
     if (outgrown) continue;
-    sampleCount_ = total;
+    sampleCount_ = sampleHint_ = total;
     samples_.resize(static_cast<size_t>(total) * 2);
     samplesValid_ = 1;
     samplingFailed_ = 0;

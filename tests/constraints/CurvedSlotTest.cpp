@@ -189,6 +189,31 @@ TEST_F(CurvedSlotTest, ControlPointsAreEditedThroughTheirReferencesAndAnglesWrap
   EXPECT_NEAR(slot->ControlPoint(1).x, 5.0 * std::cos(10.0 * kPi / 180.0), 1e-12);
 }
 
+TEST_F(CurvedSlotTest, AsAVertexChainTheCurveTakesPointsAndOffersItsCommands) {
+  Build({{0, 0}});
+  EXPECT_EQ(slot->IsConvertible(), 1);
+  EXPECT_EQ(slot->HasVertices(), 1);
+  slot->AppendVertex({5, 5});
+  EXPECT_EQ(Table(), (std::vector<TVector>{{0, 0}, {5, 5}}));
+  EXPECT_TRUE(slot->EnablesCommand(kCmdExportOutline));
+  EXPECT_FALSE(slot->EnablesCommand(1800)) << "only while the curve is selected";
+  slot->SelectVertex(1, 2);
+  EXPECT_EQ(slot->HasSelectedVertex(), 0);
+  slot->SetDisplayFlags(1);
+  EXPECT_TRUE(slot->EnablesCommand(1801));
+  EXPECT_EQ(slot->HasSelectedVertex(), 1);
+  uint16_t found = 0;
+  std::vector<int16_t> blocks;
+  slot->ReportPropertyBlocks(
+      Ref('p', 'p', 1, true), found,
+      [](int16_t code, void* list) { static_cast<std::vector<int16_t>*>(list)->push_back(code); },
+      [](void*) {}, &blocks, nullptr);
+  EXPECT_EQ(found, 1);
+  EXPECT_EQ(blocks, std::vector<int16_t>{TCurvedSlot::kBlockKind});
+  slot->DeleteAllVertices();
+  EXPECT_EQ(slot->ControlPointCount(), 0);
+}
+
 TEST_F(CurvedSlotTest, InsertAndDeleteCommandsKeepAtLeastTwoPoints) {
   Build({{0, 0}, {10, 0}, {20, 5}});
   using point_ref::kDelete;
@@ -539,6 +564,13 @@ TEST_F(CurvedSlotTest, TheDXFPolylineHoldsTheCurveAsItIsNow) {
   slot->ExportDXF(again, kExportDXF);
   EXPECT_EQ(again.values[1], (std::pair<int16_t, double>{70, 1.0}));
   EXPECT_NEAR(again.coordinates.front().x, 5.0, 1e-9);
+
+  // Off the screen the curve is sampled at its fixed fine tolerances, not at a stale view's.
+  box->InvalidateScreenCache();
+  slot->InvalidateCurve(0);
+  TDXFRecorder unseen;
+  slot->ExportDXF(unseen, kExportDXF);
+  EXPECT_GT(unseen.coordinates.size(), 2 * again.coordinates.size());
 }
 
 std::vector<char> FileBytes(const std::filesystem::path& file) {
@@ -573,8 +605,6 @@ TEST_F(CurvedSlotTest, CurvedSlotsReadBackByteForByte) {
   uint16_t value = 0;
   EXPECT_EQ(curve->GetShortProperty(kTagPerSpan, value, nullptr), 1);
   EXPECT_EQ(value, 7);
-  curve->PrepareDrawing(MacRect(0, 0, 100, 100));
-  EXPECT_EQ(curve->SampleCount(), samples);
   read.WriteDocument(again.string());
   const std::vector<char> first = FileBytes(path), second = FileBytes(again);
   std::filesystem::remove(again);
@@ -606,7 +636,18 @@ TEST_F(CurvedSlotTest, AStoredSampleCountOutOfRangeDoesNotFailTheReading) {
     TQVDoc read;
     EXPECT_EQ(FailureOf([&] { read.ReadDocument(path.string()); }), 0) << stored;
     auto* curve = dynamic_cast<TCurvedSlot*>(read.World().FindObject(7));
+    auto* body = dynamic_cast<TMass*>(read.World().FindObject(2));
     ASSERT_NE(curve, nullptr);
+    ASSERT_NE(body, nullptr);
+    // Filed again as a count the curve can hold.
+    read.WriteDocument(path.string());
+    const std::vector<char> rewritten = FileBytes(path);
+    ASSERT_EQ(rewritten.size(), bytes.size());
+    int32_t filed = 0;
+    for (int i = 0; i < 4; ++i) filed = filed << 8 | static_cast<uint8_t>(rewritten[count + i]);
+    EXPECT_GE(filed, 0);
+    EXPECT_LE(filed, TCurvedSlot::kMaxSamples);
+    body->ValidateScreenTransform(Transform2D());
     curve->PrepareDrawing(MacRect(0, 0, 100, 100));
     EXPECT_EQ(curve->SampleCount(), samples);
   }
