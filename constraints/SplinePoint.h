@@ -45,6 +45,10 @@ class TSplinePoint : public TPoint {
   int32_t ControlPointCount();
   uint16_t IsLocked() const override { return splineType_ == 0 ? kLockOpen : kLockClosed; }
   void SetRotation(double angle) override;
+  // The quantities an older document stored with the point (0 to 2), as they were read.
+  const TFormula& LegacyQuantity(int index) const {
+    return *(index == 0 ? legacy1_ : index == 1 ? legacy2_ : legacy3_);
+  }
 
   void ObjectRemoved(TLink* object) override;
   void FormulaChanged(TFormula* formula) override;

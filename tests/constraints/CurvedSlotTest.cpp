@@ -11,6 +11,7 @@
 #include "bodies/Polygon.h"
 #include "core/ClipboardScrap.h"
 #include "core/Failure.h"
+#include "model/filing/ObjectWriter.h"
 #include "tests/constraints/SlotTestSupport.h"
 
 namespace {
@@ -651,6 +652,84 @@ TEST_F(CurvedSlotTest, AStoredSampleCountOutOfRangeDoesNotFailTheReading) {
     curve->PrepareDrawing(MacRect(0, 0, 100, 100));
     EXPECT_EQ(curve->SampleCount(), samples);
   }
+}
+
+}  // namespace
+
+namespace {
+
+// What older documents stored and the program no longer writes: three quantities with a spline
+// point, a frame with a curved slot.
+class TOlderSplinePoint : public TSplinePoint {
+ public:
+  void WriteFields(TObjectWriter& writer) override {
+    TSplinePoint::WriteFields(writer);
+    writer.WriteBlock(*this, kBlockLegacyQuantities);
+  }
+  void WriteBlockContents(int16_t code, TObjectWriter& writer) override {
+    if (code != kBlockLegacyQuantities) return TSplinePoint::WriteBlockContents(code, writer);
+    writer.WriteConstant(1.0);
+    writer.WriteConstant(2.0);
+    writer.WriteFormulaText("time");
+  }
+};
+
+class TOlderCurvedSlot : public TCurvedSlot {
+ public:
+  void WriteFields(TObjectWriter& writer) override {
+    TCurvedSlot::WriteFields(writer);
+    writer.WriteBlock(*this, kBlockLegacyFrame);
+  }
+  void WriteBlockContents(int16_t code, TObjectWriter& writer) override {
+    if (code != kBlockLegacyFrame) return TCurvedSlot::WriteBlockContents(code, writer);
+    writer.WriteVector3({1.0, 2.0, 3.0});
+    writer.WritePoint({4.0, 5.0});
+  }
+};
+
+bool HoldsBlock(const std::vector<char>& bytes, int16_t code) {
+  const char pattern[] = {0, 0, static_cast<char>(code >> 8), static_cast<char>(code & 0xFF)};
+  return std::search(bytes.begin(), bytes.end(), std::begin(pattern), std::end(pattern)) !=
+         bytes.end();
+}
+
+using OlderCurvedSlotTest = CurvedSlotTest;
+
+TEST_F(OlderCurvedSlotTest, BlocksOfOlderDocumentsAreReadAndNotKept) {
+  {
+    TQVDoc written;
+    TWorldDoc& world = written.World();
+    Add<TEngine>(world, 1);
+    Add<TZeroMass>(world, 0);
+    TRectangle& a = AddBox(world, 2, 50.0, -50.0, 80.0, 80.0);
+    TTable& points = Add<TTable>(world, 4);
+    for (TVector p : {TVector(0, 0), TVector(10, 5), TVector(20, -5)}) points.AppendPoint(p);
+    auto& origin = AddPoint<TOlderSplinePoint>(world, 5, a, 1.0, 2.0, 0.5);
+    auto& follower = AddPoint(world, 6, a, 3.0, 0.0, 0.0);
+    auto& curve = Add<TOlderCurvedSlot>(world, 7);
+    curve.AttachObject(&origin);
+    curve.AttachObject(&follower);
+    curve.SetPointTable(&points);
+    written.WriteDocument(path.string());
+  }
+  const std::vector<char> older = FileBytes(path);
+  ASSERT_TRUE(HoldsBlock(older, TSplinePoint::kBlockLegacyQuantities));
+  ASSERT_TRUE(HoldsBlock(older, TCurvedSlot::kBlockLegacyFrame));
+  TQVDoc read;
+  ASSERT_EQ(FailureOf([&] { read.ReadDocument(path.string()); }), 0);
+  auto* curve = dynamic_cast<TCurvedSlot*>(read.World().FindObject(7));
+  auto* origin = dynamic_cast<TSplinePoint*>(read.World().FindObject(5));
+  ASSERT_NE(curve, nullptr);
+  ASSERT_NE(origin, nullptr);
+  EXPECT_EQ(curve->ControlPointCount(), 3);
+  EXPECT_EQ(origin->GetLocalPosition().x, 1.0);
+  EXPECT_EQ(origin->LegacyQuantity(0).GetValue(), 1.0);
+  EXPECT_EQ(origin->LegacyQuantity(1).GetValue(), 2.0);
+  EXPECT_TRUE(origin->LegacyQuantity(2).IsFormula());
+  read.WriteDocument(path.string());
+  const std::vector<char> newer = FileBytes(path);
+  EXPECT_FALSE(HoldsBlock(newer, TSplinePoint::kBlockLegacyQuantities));
+  EXPECT_FALSE(HoldsBlock(newer, TCurvedSlot::kBlockLegacyFrame));
 }
 
 }  // namespace
