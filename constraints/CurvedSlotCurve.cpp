@@ -150,6 +150,9 @@ void TCurvedSlot::ComputeTolerances() {
 // of times; after that the sampling has failed and the control polygon is drawn.
 void TCurvedSlot::Sample() {
   if (samplesValid_ != 0 || table_ == nullptr || !spline_) return;
+  // Until a sampling succeeds there are no samples: a failed one leaves none behind.
+  sampleCount_ = 0;
+  samples_.clear();
   double extent = 0.0;
   for (size_t i = 0; i + 1 < controls_.size(); i += 2)
     extent = std::max({extent, std::fabs(controls_[i]), std::fabs(controls_[i + 1])});
@@ -169,23 +172,26 @@ void TCurvedSlot::Sample() {
           viewRect_.top, viewRect_.right, viewRect_.bottom, &more, &stateA, &stateB, 0);
       if (written < 1) {
         samplingFailed_ = 1;
+        samples_.clear();
         return;
       }
       total += written;
       if (more == 0) break;
-      if (total + kGrowthSamples > kMaxSamples) {
+      // The room grows up to what the curve may hold; past that it starts again, coarser.
+      if (total >= kMaxSamples) {
         outgrown = true;
         break;
       }
-      samples_.resize(static_cast<size_t>(total + kGrowthSamples) * 2);
+      samples_.resize(static_cast<size_t>(std::min(total + kGrowthSamples, kMaxSamples)) * 2);
     }
     if (outgrown) continue;
+    samplingFailed_ = 0;
     sampleCount_ = sampleHint_ = total;
     samples_.resize(static_cast<size_t>(total) * 2);
     samplesValid_ = 1;
-    samplingFailed_ = 0;
     return;
   }
+  samples_.clear();
   samplingFailed_ = 1;
 }
 
