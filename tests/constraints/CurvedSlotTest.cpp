@@ -190,31 +190,6 @@ TEST_F(CurvedSlotTest, ControlPointsAreEditedThroughTheirReferencesAndAnglesWrap
   EXPECT_NEAR(slot->ControlPoint(1).x, 5.0 * std::cos(10.0 * kPi / 180.0), 1e-12);
 }
 
-TEST_F(CurvedSlotTest, AsAVertexChainTheCurveTakesPointsAndOffersItsCommands) {
-  Build({{0, 0}});
-  EXPECT_EQ(slot->IsConvertible(), 1);
-  EXPECT_EQ(slot->HasVertices(), 1);
-  slot->AppendVertex({5, 5});
-  EXPECT_EQ(Table(), (std::vector<TVector>{{0, 0}, {5, 5}}));
-  EXPECT_TRUE(slot->EnablesCommand(kCmdExportOutline));
-  EXPECT_FALSE(slot->EnablesCommand(1800)) << "only while the curve is selected";
-  slot->SelectVertex(1, 2);
-  EXPECT_EQ(slot->HasSelectedVertex(), 0);
-  slot->SetDisplayFlags(1);
-  EXPECT_TRUE(slot->EnablesCommand(1801));
-  EXPECT_EQ(slot->HasSelectedVertex(), 1);
-  uint16_t found = 0;
-  std::vector<int16_t> blocks;
-  slot->ReportPropertyBlocks(
-      Ref('p', 'p', 1, true), found,
-      [](int16_t code, void* list) { static_cast<std::vector<int16_t>*>(list)->push_back(code); },
-      [](void*) {}, &blocks, nullptr);
-  EXPECT_EQ(found, 1);
-  EXPECT_EQ(blocks, std::vector<int16_t>{TCurvedSlot::kBlockKind});
-  slot->DeleteAllVertices();
-  EXPECT_EQ(slot->ControlPointCount(), 0);
-}
-
 TEST_F(CurvedSlotTest, InsertAndDeleteCommandsKeepAtLeastTwoPoints) {
   Build({{0, 0}, {10, 0}, {20, 5}});
   using point_ref::kDelete;
