@@ -260,12 +260,13 @@ bool TSlot::HitObject(const MacPoint& mouse, TLink*& hit) {
 
 bool TSlot::HitsForSelection(const MacPoint& mouse) { return IsInactive() && HitsLine(mouse); }
 
-// The primary point draws the slot in place of its icon; the others show the pin icon while
-// the slot is inactive.
-void TSlot::BeforePointDrawing(DrawContext&, uint16_t mode, TPoint& point, uint16_t& show) {
+// The primary point draws the slot (its line, or a curved slot's curve) in place of its icon;
+// the others show the pin icon while the slot is inactive.
+void TSlot::BeforePointDrawing(DrawContext& context, uint16_t mode, TPoint& point,
+                               uint16_t& show) {
   if (IsPrimary(&point)) {
     show = 0;
-    if ((mode & kHighlighted) == 0 || !IsInactive()) DrawSlotLine(mode);
+    if ((mode & kHighlighted) == 0 || !IsInactive()) DrawShape(context.area, mode);
     return;
   }
   if (!IsInactive()) return;

@@ -393,6 +393,17 @@ TEST_F(CurvedSlotTest, TheCurveIsDrawnThroughItsPointsAndOnToTheEdges) {
     EXPECT_GT(off, 3.0);
     EXPECT_TRUE(edgeInk(port)) << "the extensions reach the view's edge";
   }
+  {
+    // The spline point shows the curve in place of its icon, not a straight slot's line.
+    CanvasPort port(100, 100);
+    TPointConstraintHooks::DrawContext context{view, 0, origin, 1};
+    uint16_t show = 1;
+    slot->BeforePointDrawing(context, 0, *origin, show);
+    EXPECT_EQ(show, 0);
+    EXPECT_TRUE(port.IsInk(50, 10));
+    EXPECT_FALSE(port.IsInk(30, 48));
+    EXPECT_FALSE(port.IsInk(30, 51));
+  }
   slot->SetSplineType(TCurvedSlot::kClosed);
   {
     CanvasPort port(100, 100);
