@@ -299,6 +299,11 @@ void TCurvedSlot::DoAction(uint32_t tag) {
 
 int16_t TCurvedSlot::GetKindNumber() const { return AttachedCount() < 2 ? 2548 : 2546; }
 
+int32_t TCurvedSlot::KindGoalCount() const {
+  if (splinePoint_ == nullptr || table_ == nullptr) return 0;
+  return TSlot::KindGoalCount();
+}
+
 uint16_t TCurvedSlot::GetHotPoint(int16_t index, TVector& point) {
   if (index < 1 || index > ControlPointCount()) return 0;
   point = ControlPoint(index);

@@ -96,6 +96,9 @@ class TCurvedSlot : public TSlot {
   uint16_t HasAction(uint32_t tag) override;
   void DoAction(uint32_t tag) override;
   int16_t GetKindNumber() const override;
+  // The solver knows the curve through the spline point and its table: without them the curved
+  // slot hands it no goals of its own, rather than goals it would take for a straight slot's.
+  int32_t KindGoalCount() const override;
   uint16_t GetHotPoint(int16_t index, TVector& point) override;
   int32_t GetHotPointCount() override { return ControlPointCount(); }
   int32_t GetMinVertexCount() override { return 2; }

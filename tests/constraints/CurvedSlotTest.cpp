@@ -166,6 +166,28 @@ TEST_F(CurvedSlotTest, TheTypeTagsChooseOpenOrClosedAndThePolarTableComesWithClo
   EXPECT_FALSE(slot->IsPolar());
 }
 
+// The solver finds the curve through the spline point's table; a curved slot without them gives
+// it no goals, so that it never runs as a straight slot.
+TEST_F(CurvedSlotTest, OnlyACurveWithItsSplinePointAndTableHasGoals) {
+  Build({{0, 0}, {10, 0}});
+  slot->PrepareGoals();
+  ASSERT_EQ(slot->Goals().size(), 1u);
+  EXPECT_EQ(slot->Goal(1).type, 1);
+  EXPECT_EQ(slot->Goal(1).component, 1);
+  slot->SetPointTable(nullptr);
+  slot->PrepareGoals();
+  EXPECT_TRUE(slot->Goals().empty());
+  slot->SetPointTable(table);
+  TCurvedSlot plain;
+  plain.Initialize();
+  plain.AttachObject(follower);
+  plain.AttachObject(&AddPoint(document->World(), 30, *box, 0.0, 0.0, 0.0));
+  plain.SetPointTable(table);
+  plain.PrepareGoals();
+  EXPECT_TRUE(plain.Goals().empty());
+  plain.SetPointTable(nullptr);
+}
+
 TEST_F(CurvedSlotTest, ControlPointsAreEditedThroughTheirReferencesAndAnglesWrap) {
   Build({{3, 4}, {10, 0}, {0, 10}});
   double value = 0.0;
