@@ -120,29 +120,12 @@ class CurvedSlotTest : public slot_tests::SlotFixture {
   TCurvedSlot* slot = nullptr;
 };
 
-TEST_F(CurvedSlotTest, ANewCurvedSlotIsOpenCartesianAndEmpty) {
-  TCurvedSlot fresh;
-  fresh.Initialize();
-  uint16_t value = 9;
-  EXPECT_TRUE(fresh.GetFlagProperty(kTagOpen, value, nullptr));
-  EXPECT_EQ(value, 1);
-  fresh.GetFlagProperty(kTagCartesian, value, nullptr);
-  EXPECT_EQ(value, 1);
-  fresh.GetFlagProperty(kTagExport, value, nullptr);
-  EXPECT_EQ(value, 0);
-  EXPECT_EQ(fresh.GetPointTable(), nullptr);
-  EXPECT_EQ(fresh.ControlPointCount(), 0);
-  EXPECT_EQ(fresh.GetShortProperty(kTagPerSpan, value, nullptr), 0)
-      << "the count exists only while interpolated export is on";
-  EXPECT_EQ(value, 10);
-  EXPECT_EQ(fresh.GetKindNumber(), 2548);
-  EXPECT_EQ(fresh.GetMinVertexCount(), 2);
-}
-
 // Each type tag selects its own state whatever value it is given; the closed curve's table
 // shows radius and angle, and the spline point follows the type in its lock answer.
 TEST_F(CurvedSlotTest, TheTypeTagsChooseOpenOrClosedAndThePolarTableComesWithClosing) {
   Build({{0, 0}, {10, 0}, {10, 10}});
+  EXPECT_FALSE(slot->IsClosed()) << "a new curve is open";
+  EXPECT_FALSE(slot->IsPolar());
   EXPECT_EQ(slot->GetKindNumber(), 2546);
   EXPECT_EQ(slot->GetSplinePoint(), origin);
   EXPECT_EQ(origin->GetPointTable(), table);
@@ -666,8 +649,8 @@ TEST_F(CurvedSlotTest, AStoredSampleCountOutOfRangeDoesNotFailTheReading) {
 
 namespace {
 
-// What older documents stored and the program no longer writes: three quantities with a spline
-// point, a frame with a curved slot.
+// What older documents stored with a spline point and the program no longer writes: three
+// quantities.
 class TOlderSplinePoint : public TSplinePoint {
  public:
   void WriteFields(TObjectWriter& writer) override {
@@ -682,19 +665,6 @@ class TOlderSplinePoint : public TSplinePoint {
   }
 };
 
-class TOlderCurvedSlot : public TCurvedSlot {
- public:
-  void WriteFields(TObjectWriter& writer) override {
-    TCurvedSlot::WriteFields(writer);
-    writer.WriteBlock(*this, kBlockLegacyFrame);
-  }
-  void WriteBlockContents(int16_t code, TObjectWriter& writer) override {
-    if (code != kBlockLegacyFrame) return TCurvedSlot::WriteBlockContents(code, writer);
-    writer.WriteVector3({1.0, 2.0, 3.0});
-    writer.WritePoint({4.0, 5.0});
-  }
-};
-
 bool HoldsBlock(const std::vector<char>& bytes, int16_t code) {
   const char pattern[] = {0, 0, static_cast<char>(code >> 8), static_cast<char>(code & 0xFF)};
   return std::search(bytes.begin(), bytes.end(), std::begin(pattern), std::end(pattern)) !=
@@ -703,7 +673,7 @@ bool HoldsBlock(const std::vector<char>& bytes, int16_t code) {
 
 using OlderCurvedSlotTest = CurvedSlotTest;
 
-TEST_F(OlderCurvedSlotTest, BlocksOfOlderDocumentsAreReadAndNotKept) {
+TEST_F(OlderCurvedSlotTest, QuantitiesOfOlderSplinePointsAreReadAndNotWrittenAgain) {
   {
     TQVDoc written;
     TWorldDoc& world = written.World();
@@ -714,7 +684,7 @@ TEST_F(OlderCurvedSlotTest, BlocksOfOlderDocumentsAreReadAndNotKept) {
     for (TVector p : {TVector(0, 0), TVector(10, 5), TVector(20, -5)}) points.AppendPoint(p);
     auto& origin = AddPoint<TOlderSplinePoint>(world, 5, a, 1.0, 2.0, 0.5);
     auto& follower = AddPoint(world, 6, a, 3.0, 0.0, 0.0);
-    auto& curve = Add<TOlderCurvedSlot>(world, 7);
+    auto& curve = Add<TCurvedSlot>(world, 7);
     curve.AttachObject(&origin);
     curve.AttachObject(&follower);
     curve.SetPointTable(&points);
@@ -722,7 +692,6 @@ TEST_F(OlderCurvedSlotTest, BlocksOfOlderDocumentsAreReadAndNotKept) {
   }
   const std::vector<char> older = FileBytes(path);
   ASSERT_TRUE(HoldsBlock(older, TSplinePoint::kBlockLegacyQuantities));
-  ASSERT_TRUE(HoldsBlock(older, TCurvedSlot::kBlockLegacyFrame));
   TQVDoc read;
   ASSERT_EQ(FailureOf([&] { read.ReadDocument(path.string()); }), 0);
   auto* curve = dynamic_cast<TCurvedSlot*>(read.World().FindObject(7));
@@ -737,7 +706,6 @@ TEST_F(OlderCurvedSlotTest, BlocksOfOlderDocumentsAreReadAndNotKept) {
   read.WriteDocument(path.string());
   const std::vector<char> newer = FileBytes(path);
   EXPECT_FALSE(HoldsBlock(newer, TSplinePoint::kBlockLegacyQuantities));
-  EXPECT_FALSE(HoldsBlock(newer, TCurvedSlot::kBlockLegacyFrame));
 }
 
 }  // namespace
