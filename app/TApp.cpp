@@ -61,6 +61,8 @@ const Unit kUnits[] = {
     {RegisterBodyClasses, FreeBodyClasses},  // mass
     {InstallWorldBridge, nullptr},           // world base: its engine and recorded frames
     {RegisterCustomConstraintClasses, FreeCustomConstraintGlobals},  // custom constraints
+    {RegisterSlotClasses, nullptr},                                  // slot
+    {RegisterCurvedSlotClasses, nullptr},                            // curved slot
     {RegisterSpringClasses, nullptr},                                // springs and dampers
     {RegisterForceClasses, nullptr},                                 // force and torque
     {RegisterPistonClasses, nullptr},                                // pistons

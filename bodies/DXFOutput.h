@@ -13,6 +13,8 @@ class TDXFOutput {
   static constexpr int16_t kPolyline = 2;
   static constexpr int16_t kLine = 3;
   static constexpr int16_t kVertex = 6;
+  // SEQEND: ends the vertices of a POLYLINE.
+  static constexpr int16_t kSequenceEnd = 7;
 
   virtual ~TDXFOutput() = default;
   // Group 0 with the entity's name, then group 8 with the layer (the default layer when the

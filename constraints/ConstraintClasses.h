@@ -4,6 +4,8 @@
 //
 //   RegisterCustomConstraintClasses  TXCnstr, TCustomConstraint, TUICnstr; the shared goal
 //                                    prototype and default quantity    ConstraintGoals.cpp
+//   RegisterSlotClasses              TSlot                              Slot.cpp
+//   RegisterCurvedSlotClasses        TCurvedSlot, TSplinePoint          CurvedSlot.cpp
 //   RegisterSpringClasses            the six springs and dampers       SpringFiling.cpp
 //   RegisterPinRopeRodClasses        TPin, TLRope, TRRope, TRod         RopeFiling.cpp
 //   RegisterPistonClasses            TPiston, TLPiston, TRPiston        Pistons.cpp
@@ -15,6 +17,8 @@ void FreeCustomConstraintGlobals();
 // constraints' registration installs it and the release of their globals removes it.
 void InstallConstraintFormulaState();
 void RemoveConstraintFormulaState();
+void RegisterSlotClasses();
+void RegisterCurvedSlotClasses();
 void RegisterSpringClasses();
 void RegisterPinClasses();
 void RegisterPinRopeRodClasses();
