@@ -17,7 +17,7 @@ class TMass;
 
 inline constexpr uint32_t kSlotTag = MakeTag("slot");
 
-class TSlot : public TLockableCnstr, public TPointConstraintHooks {
+class TSlot : public TLockableCnstr {
   DECLARE_CLASS_ID(616, TLockableCnstr)
 
  public:
@@ -107,8 +107,6 @@ class TSlot : public TLockableCnstr, public TPointConstraintHooks {
   // ---- Point hooks ----
   void BeforePointDrawing(DrawContext& context, uint16_t mode, TPoint& point,
                           uint16_t& show) override;
-  using TCnstr::IsInactive;
-  bool IsInactive() override { return TCnstr::IsInactive(); }
 
  protected:
   void AttachHook(TLink* object) override;
