@@ -113,6 +113,7 @@ class TCnstr : public TThing {
   const TFormula& Activation() const { return *activation_; }
   TFormula& SecondQuantity() { return *second_; }
   int16_t GetConditionMode() const { return conditionMode_; }
+  void SetConditionMode(int16_t mode) { conditionMode_ = mode; }
   void SetDisplayMode(int16_t mode) { displayMode_ = mode; }
   int16_t GetDisplayMode() const { return displayMode_; }
   TLink* GetRelatedObject() const { return related_; }

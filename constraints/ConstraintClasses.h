@@ -8,6 +8,8 @@
 //   RegisterPinRopeRodClasses        TPin, TLRope, TRRope, TRod         RopeFiling.cpp
 //   RegisterPistonClasses            TPiston, TLPiston, TRPiston        Pistons.cpp
 //   RegisterForceClasses             TForce, TTorque                    Forces.cpp
+//   RegisterGearClasses              TGear, TGearCnstr, TGearCnstrPoint GearContacts.cpp
+//   RegisterConverterClasses         TObjectConverter                   ObjectConverter.cpp
 
 void RegisterCustomConstraintClasses();
 void FreeCustomConstraintGlobals();
@@ -16,5 +18,7 @@ void RegisterPinClasses();
 void RegisterPinRopeRodClasses();
 void RegisterPistonClasses();
 void RegisterForceClasses();
+void RegisterGearClasses();
+void RegisterConverterClasses();
 // Start-up's last word on the size of new constraints, once every class is registered.
 void SettleDefaultConstraintSize();
