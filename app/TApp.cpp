@@ -58,10 +58,12 @@ const Unit kUnits[] = {
     {InstallWorldBridge, nullptr},           // world base: its engine and recorded frames
     {RegisterCustomConstraintClasses, FreeCustomConstraintGlobals},  // custom constraints
     {RegisterSpringClasses, nullptr},                                // springs and dampers
+    {RegisterGearClasses, nullptr},                                  // gears
     {RegisterForceClasses, nullptr},                                 // force and torque
     {RegisterPistonClasses, nullptr},                                // pistons
     {RegisterPinRopeRodClasses, nullptr},                            // pins, ropes and rods
     {LoadClassHierarchy, nullptr},
+    {RegisterConverterClasses, nullptr},  // object converter
     {RegisterGeometryManager, FreeGeometryManager},
     {InstallWindowBinding, FreeMenuItemMarks},  // window layer
     {RegisterGroupClasses, nullptr},            // group
