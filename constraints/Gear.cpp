@@ -23,7 +23,8 @@ constexpr double kConcentricTolerance = 0.001;
 constexpr int32_t kUnitLength = 0x01000000;
 constexpr int32_t kUnitAngle = 0x00010000;
 constexpr uint16_t kModeHighlighted = 0x10;
-constexpr uint8_t kInactivePattern[8] = {0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55};
+// The port takes a pattern's first word as its pen style: dotted, the look of what does not act.
+constexpr uint8_t kInactivePattern[8] = {static_cast<uint8_t>(PS_DOT), 0, 0, 0, 0, 0, 0, 0};
 
 TMass* BodyOf(TLink* object) {
   if (auto* point = dynamic_cast<TPoint*>(object)) return point->GetBody();

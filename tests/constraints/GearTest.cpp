@@ -24,6 +24,7 @@
 #include "core/Handle.h"
 #include "model/filing/ObjectWriter.h"
 #include "simulation/Engine.h"
+#include "model/world/WorldHost.h"
 #include "tests/support/WorldRun.h"
 
 namespace {
@@ -440,6 +441,40 @@ TEST_F(GearTest, ADocumentOfGearsReadsBackByteForByte) {
   EXPECT_TRUE(internal->Activation().IsNonZeroConstant());
   read->WriteDocument(path.string());
   EXPECT_EQ(FileBytes(path), first);
+}
+
+// The update keeps the points at the centres; an internal pair that no longer meshes keeps its
+// ratio, tells the user and refuses to be made inactive.
+TEST_F(GearTest, UpdateCentresThePointsAndGuardsAnInternalPair) {
+  struct RecordingHost : TWorldHost {
+    std::vector<std::pair<int16_t, int32_t>> shown;
+    void ShowError(int16_t error, int32_t message) override { shown.emplace_back(error, message); }
+  } host;
+  TQVDoc document;
+  TWorldDoc& world = document.World();
+  world.SetHost(&host);
+  TGear& gear = WheelPair(world, 2.0, 1.0, 0.0);
+  auto* point = static_cast<TPoint*>(world.FindObject(6));
+  point->SetLocalPosition({0.5, 0.25, 0.0});
+  gear.Update();
+  EXPECT_NEAR(point->GetWorldXY().x, 0.0, 1e-12);
+  EXPECT_NEAR(point->GetWorldXY().y, 0.0, 1e-12);
+  EXPECT_EQ(gear.Ratio().GetValue(), 2.0);
+  EXPECT_TRUE(host.shown.empty());
+
+  gear.SetShortProperty(kTagGearRatioAuto, 0);
+  gear.SetFormulaProperty(kTagGearRatio, TFormula(1.0005));
+  gear.SetShortProperty(kTagGearInternal, 1);
+  gear.Activate(0);
+  // The second wheel moves away from the first.
+  static_cast<TOval*>(world.FindObject(5))->SetFormulaProperty(kTagPosX, TFormula(1.0));
+  EXPECT_EQ(ErrorOf([&] { gear.Deactivate(0); }), TGear::kErrGearRatio);
+  EXPECT_TRUE(gear.IsActive());
+  gear.Update();
+  EXPECT_EQ(gear.Ratio().GetValue(), 1.0005);
+  ASSERT_EQ(host.shown.size(), 1u);
+  EXPECT_EQ(host.shown[0].second, 32578 << 16 | 53);
+  world.SetHost(nullptr);
 }
 
 // A motor turns wheel 1 (r = 0.2 m) at one turn a second; it drives wheel 2 (r = 0.1 m), which
