@@ -222,6 +222,13 @@ void TGear::ObjectRemoved(TLink* object) {
   TTwoPointConstraint::ObjectRemoved(object);
 }
 
+void TGear::GetDependants(uint32_t tag, std::vector<TLink*>& list) {
+  TTwoPointConstraint::GetDependants(tag, list);
+  for (TLink* companion : {static_cast<TLink*>(contact_), static_cast<TLink*>(firstPoint_),
+                           static_cast<TLink*>(secondPoint_)})
+    if (companion != nullptr) list.push_back(companion);
+}
+
 // ---- Constraint behaviour ----------------------------------------------------------------------
 
 TFormula* TGear::QuantityForCommand(int16_t command, int32_t& unit) {

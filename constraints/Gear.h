@@ -104,6 +104,8 @@ class TGear : public TTwoPointConstraint {
   // A companion made for the gear takes its free place.
   void CompanionAdded(TLink* companion);
   void ObjectRemoved(TLink* object) override;
+  // A change of the gear concerns its companions too: they file what the gear decides.
+  void GetDependants(uint32_t tag, std::vector<TLink*>& list) override;
 
   // ---- Constraint behaviour ----
   int16_t GetKindNumber() const { return 2552; }

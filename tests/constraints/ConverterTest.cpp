@@ -17,6 +17,7 @@
 #include "constraints/ObjectConverter.h"
 #include "core/ClassRegistry.h"
 #include "core/Handle.h"
+#include "core/MenuCommands.h"
 #include "core/Resources.h"
 #include "model/world/WorldDoc.h"
 #include "resources/ResourceLibraries.h"
@@ -227,9 +228,25 @@ TEST_F(ConverterTest, MenusCommandsAndPrototypes) {
   EXPECT_EQ(converter->DoMenuCommand(1711, handled), nullptr);
   EXPECT_FALSE(handled);
 
-  // Three lines into the curved prototype.
+  // The line commands are offered by the number of selected lines.
+  const auto enabled = [](int16_t command) {
+    for (const PendingMenuEnable& entry : PendingMenuEnables())
+      if (entry.command == command) return entry.enabled != 0;
+    return false;
+  };
+  ClearPendingMenuEnables();
   Line(20, {0, 0}, {30, 0});
+  converter->DoSetupMenus();
+  EXPECT_TRUE(enabled(TObjectConverter::kCmdLinesToCurve));
+  EXPECT_TRUE(enabled(TObjectConverter::kCmdConvertMenu));
+  EXPECT_FALSE(enabled(TObjectConverter::kCmdLinesToPolygon));
+  ClearPendingMenuEnables();
+
+  // Three lines into the curved prototype.
   Line(21, {30, 0}, {15, 25});
+  converter->DoSetupMenus();
+  EXPECT_TRUE(enabled(TObjectConverter::kCmdLinesToPolygon));
+  ClearPendingMenuEnables();
   Line(22, {15, 25}, {0, 0});
   auto command = Run(TObjectConverter::kCmdLinesToCurve);
   ASSERT_NE(command, nullptr);

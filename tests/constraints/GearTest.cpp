@@ -2,6 +2,7 @@
 // records the gear and its companions hand the solver, a document read back byte for byte, and
 // a motor-driven gear train with a rack run by the solver against the closed form.
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <functional>
@@ -156,6 +157,17 @@ TEST_F(GearTest, TheAutomaticRatioIsTheRatioOfTheCircles) {
   rack.Ratio().SetConstant(5.0);
   rack.ApplyAutomaticRatio();
   EXPECT_EQ(rack.Ratio().GetValue(), 1.0);
+  // A circle without a size gives no ratio rather than a division by zero.
+  static_cast<TOval*>(world.FindObject(5))->SetNumberProperty(kTagRadius, 0.0);
+  gear.ApplyAutomaticRatio();
+  EXPECT_EQ(gear.Ratio().GetValue(), 1.0);
+  static_cast<TOval*>(world.FindObject(5))->SetNumberProperty(kTagRadius, 1.0);
+  // A change of the gear concerns its companions.
+  std::vector<TLink*> dependants;
+  gear.GetDependants(kTagGearRatio, dependants);
+  EXPECT_NE(std::find(dependants.begin(), dependants.end(), gear.GetContact()), dependants.end());
+  EXPECT_NE(std::find(dependants.begin(), dependants.end(), gear.GetSecondContactPoint()),
+            dependants.end());
   // Choosing the automatic ratio makes it a constant again.
   gear.SetShortProperty(kTagGearRatioAuto, 0);
   gear.SetFormulaProperty(kTagGearRatio, TFormula(3.0));
