@@ -95,7 +95,8 @@ std::vector<TLink*> TConversionCommand::PutBack(const std::vector<uint8_t>& imag
 void TConversionCommand::Adopt(std::vector<std::unique_ptr<TLink>> objects,
                                std::vector<int16_t>& identifiers) {
   int32_t next = 0;
-  for (TLink* object : world_->Objects()) next = std::max<int32_t>(next, object->GetIdentifier());
+  for (TLink* object : world_->Objects())
+    next = std::max<int32_t>(next, object->GetIdentifier());
   if (next + static_cast<int32_t>(objects.size()) >= INT16_MAX) ThrowFailure(kErrOutOfMemory, 0);
   TLineHandler* handler = LineHandlerOf(*world_);
   for (auto& object : objects) {
@@ -115,7 +116,8 @@ void TLinesToShapeCommand::Init(int16_t command, TWorldDoc* world, TLineHandler*
   InitConversion(command, world, converter);
   if (handler == nullptr || lines.empty()) ThrowFailure(kErrOutOfMemory, 0);
   handler_ = handler;
-  for (const TLine* line : lines) lines_.push_back(line->GetIdentifier());
+  for (const TLine* line : lines)
+    lines_.push_back(line->GetIdentifier());
   auto reader = ReadObjectsFromResource(resource, nullptr, nullptr, nullptr);
   FailIfNull(reader.get());
   reader->Complete(0);
@@ -136,7 +138,8 @@ void TLinesToShapeCommand::Convert() {
   for (TLink* object : FindAll(*world_, lines_))
     if (object->IsMemberClass(TLine::kClassID)) lines.push_back(static_cast<TLine*>(object));
   const auto clearFlags = [&lines] {
-    for (TLine* line : lines) line->SetJoined(0);
+    for (TLine* line : lines)
+      line->SetJoined(0);
   };
   try {
     converter_->ChainLines(lines, *shape_);
@@ -167,7 +170,8 @@ void TShapesToLinesCommand::Init(int16_t command, TWorldDoc* world, TObjectConve
                                  const std::vector<TThing*>& shapes) {
   InitConversion(command, world, converter);
   if (shapes.empty()) ThrowFailure(kErrOutOfMemory, 0);
-  for (const TThing* shape : shapes) shapes_.push_back(shape->GetIdentifier());
+  for (const TThing* shape : shapes)
+    shapes_.push_back(shape->GetIdentifier());
 }
 
 void TShapesToLinesCommand::Convert() {
@@ -177,7 +181,8 @@ void TShapesToLinesCommand::Convert() {
   for (auto shape = shapes.rbegin(); shape != shapes.rend(); ++shape) {
     if ((*shape)->IsThing() == 0) continue;
     auto& thing = static_cast<TThing&>(**shape);
-    for (auto& line : converter_->ShapeToLines(thing)) lines.emplace_back(std::move(line));
+    for (auto& line : converter_->ShapeToLines(thing))
+      lines.emplace_back(std::move(line));
     sources.insert(sources.begin(), thing.GetIdentifier());
     // A polygon's vertices go with it.
     if (auto* polygon = dynamic_cast<TPolygon*>(&thing); polygon && polygon->GetVertices())

@@ -20,8 +20,6 @@ namespace {
 
 constexpr double kUnitRatioTolerance = 0.001;
 constexpr double kConcentricTolerance = 0.001;
-constexpr int32_t kUnitLength = 0x01000000;
-constexpr int32_t kUnitAngle = 0x00010000;
 constexpr uint16_t kModeHighlighted = 0x10;
 // The port takes a pattern's first word as its pen style: dotted, the look of what does not act.
 constexpr uint8_t kInactivePattern[8] = {static_cast<uint8_t>(PS_DOT), 0, 0, 0, 0, 0, 0, 0};
@@ -31,7 +29,9 @@ TMass* BodyOf(TLink* object) {
   return dynamic_cast<TMass*>(object);
 }
 
-int32_t SolverNumberOf(const TMass* body) { return body != nullptr ? body->GetIdentifier() : 0; }
+int32_t SolverNumberOf(const TMass* body) {
+  return body != nullptr ? body->GetIdentifier() : 0;
+}
 
 bool IsBackground(const TMass* body) {
   return body == nullptr || body->GetIdentifier() == kBackgroundIdentifier;
@@ -50,11 +50,12 @@ double CircleRadius(TMass* body) {
   return oval->GetShapeRadius();
 }
 
-std::string Format(const char* pattern, int32_t a, int32_t b, const std::string& text) {
-  const int size = std::snprintf(nullptr, 0, pattern, a, b, text.c_str());
-  std::string out(static_cast<size_t>(size), '\0');
-  std::snprintf(out.data(), out.size() + 1, pattern, a, b, text.c_str());
-  return out;
+// "(body[to].p.x-body[from].p.x)/(divisor)": one coordinate of the vector between two bodies'
+// centres, divided.
+std::string Component(char axis, int32_t from, int32_t to, const std::string& divisor) {
+  const std::string member = std::string(".p.") + axis;
+  return "(body[" + std::to_string(to) + "]" + member + "-body[" + std::to_string(from) + "]" +
+         member + ")/(" + divisor + ")";
 }
 
 // "cos(body[a].p.r)*p+sin(body[a].p.r)*q" and its y companion.
@@ -70,7 +71,9 @@ std::string RotatedY(int32_t a, const std::string& p, const std::string& q) {
 
 }  // namespace
 
-TObject* TGear::CreateObject() { return new TGear; }
+TObject* TGear::CreateObject() {
+  return new TGear;
+}
 
 TGear::~TGear() {
   // The companions are world objects of their own: they only forget their gear.
@@ -146,14 +149,10 @@ std::string TGear::RatioText(const TFormula& ratio) {
 GearContactTexts TGear::ContactFormula(int32_t a, int32_t b, const std::string& d1,
                                        const std::string& d2) {
   GearContactTexts texts;
-  std::string p = Format("(body[%d].p.x-body[%d].p.x)/(%s)", b, a, d1);
-  std::string q = Format("(body[%d].p.y-body[%d].p.y)/(%s)", b, a, d1);
-  texts.x1 = RotatedX(a, p, q);
-  texts.y1 = RotatedY(a, p, q);
-  p = Format("(body[%d].p.x-body[%d].p.x)/(%s)", a, b, d2);
-  q = Format("(body[%d].p.y-body[%d].p.y)/(%s)", a, b, d2);
-  texts.x2 = RotatedX(b, p, q);
-  texts.y2 = RotatedY(b, p, q);
+  texts.x1 = RotatedX(a, Component('x', a, b, d1), Component('y', a, b, d1));
+  texts.y1 = RotatedY(a, Component('x', a, b, d1), Component('y', a, b, d1));
+  texts.x2 = RotatedX(b, Component('x', b, a, d2), Component('y', b, a, d2));
+  texts.y2 = RotatedY(b, Component('x', b, a, d2), Component('y', b, a, d2));
   return texts;
 }
 
@@ -174,12 +173,14 @@ void TGear::RatioFormula(const TFormula& ratio, uint16_t internal, int16_t /*int
   // All four are checked first, so that a refusal leaves both points as they were.
   for (const std::string* text : {&texts.x1, &texts.y1, &texts.x2, &texts.y2})
     if (text->size() > kMaxContactText) ThrowFailure(kErrContactFormula, kMsgContactFormula);
-  first->X().SetFormattedText(Str255(texts.x1.c_str()), nullptr, kUnitLength);
-  first->Y().SetFormattedText(Str255(texts.y1.c_str()), nullptr, kUnitLength);
-  first->R().SetFormattedText("0", nullptr, kUnitAngle);
-  second->X().SetFormattedText(Str255(texts.x2.c_str()), nullptr, kUnitLength);
-  second->Y().SetFormattedText(Str255(texts.y2.c_str()), nullptr, kUnitLength);
-  second->R().SetFormattedText("0", nullptr, kUnitAngle);
+  const auto length = static_cast<int32_t>(kDimensionLength);
+  const auto angle = static_cast<int32_t>(kDimensionAngle);
+  first->X().SetFormattedText(Str255(texts.x1.c_str()), nullptr, length);
+  first->Y().SetFormattedText(Str255(texts.y1.c_str()), nullptr, length);
+  first->R().SetFormattedText("0", nullptr, angle);
+  second->X().SetFormattedText(Str255(texts.x2.c_str()), nullptr, length);
+  second->Y().SetFormattedText(Str255(texts.y2.c_str()), nullptr, length);
+  second->R().SetFormattedText("0", nullptr, angle);
 }
 
 // ---- Companions ------------------------------------------------------------------------------
@@ -209,8 +210,10 @@ void TGear::CompanionAdded(TLink* companion) {
   }
   auto* point = dynamic_cast<TGearCnstrPoint*>(companion);
   if (point == nullptr) return;
-  if (firstPoint_ == nullptr) SetContactPoint(0, point);
-  else if (secondPoint_ == nullptr) SetContactPoint(1, point);
+  if (firstPoint_ == nullptr)
+    SetContactPoint(0, point);
+  else if (secondPoint_ == nullptr)
+    SetContactPoint(1, point);
 }
 
 void TGear::ObjectRemoved(TLink* object) {
@@ -295,8 +298,8 @@ void TGear::Update() {
   ratio_->SetConstant(before);
   for (TLink* linked : Linked()) {
     if (auto* world = dynamic_cast<TWorldDoc*>(linked)) {
-      world->Host().ShowError(kErrGearRatio, static_cast<int32_t>(kAlertList) << 16 |
-                                                 kAlertRatioRestored);
+      world->Host().ShowError(kErrGearRatio,
+                              static_cast<int32_t>(kAlertList) << 16 | kAlertRatioRestored);
       return;
     }
   }
@@ -321,8 +324,10 @@ void TGear::DrawShape(const MacRect& /*area*/, uint16_t mode) {
     if (object->IsThing()) static_cast<TThing*>(object)->GetPosition(at);
     WorldToScreen(at, ends[end]);
     TMass* body = BodyOf(object);
-    if (IsBackground(body)) centres[end] = ends[end];
-    else WorldToScreen(CentreOf(body), centres[end]);
+    if (IsBackground(body))
+      centres[end] = ends[end];
+    else
+      WorldToScreen(CentreOf(body), centres[end]);
   }
   const bool highlighted = (mode & kModeHighlighted) != 0;
   if (ShowsRod()) {
@@ -354,12 +359,18 @@ void TGear::DrawShape(const MacRect& /*area*/, uint16_t mode) {
 // ---- Properties ------------------------------------------------------------------------------
 
 uint16_t TGear::GetShortProperty(uint32_t tag, uint16_t& value, void* extra) {
-  if (tag == kTagGearShowCentres) value = showCentres_;
-  else if (tag == kTagGearShowRod) value = showRod_;
-  else if (tag == kTagGearRodAlways) value = rodAlwaysActive_;
-  else if (tag == kTagGearRatioAuto) value = ratioAutomatic_;
-  else if (tag == kTagGearInternal) value = internal_;
-  else return TTwoPointConstraint::GetShortProperty(tag, value, extra);
+  if (tag == kTagGearShowCentres)
+    value = showCentres_;
+  else if (tag == kTagGearShowRod)
+    value = showRod_;
+  else if (tag == kTagGearRodAlways)
+    value = rodAlwaysActive_;
+  else if (tag == kTagGearRatioAuto)
+    value = ratioAutomatic_;
+  else if (tag == kTagGearInternal)
+    value = internal_;
+  else
+    return TTwoPointConstraint::GetShortProperty(tag, value, extra);
   return 1;
 }
 
@@ -436,8 +447,8 @@ void TGear::SelectChoice(uint32_t tag) {
   Redraw();
 }
 
-TFormula* TGear::GetFormulaProperty(uint32_t tag, double* first, double* second,
-                                    int32_t* dimension, uint16_t* flag) {
+TFormula* TGear::GetFormulaProperty(uint32_t tag, double* first, double* second, int32_t* dimension,
+                                    uint16_t* flag) {
   if (tag == kTagGearRod) {
     if (flag != nullptr) *flag = rodAlwaysActive_ == 0 ? 1 : 0;
     if (dimension != nullptr) *dimension = 0;
@@ -498,8 +509,8 @@ void TGear::ReportPropertyBlocks(uint32_t tag, uint16_t& found, BlockCallback bl
     if (blockCallback != nullptr) blockCallback(kBlockKind, blockContext);
     return;
   }
-  TTwoPointConstraint::ReportPropertyBlocks(tag, found, blockCallback, objectCallback,
-                                            blockContext, objectContext);
+  TTwoPointConstraint::ReportPropertyBlocks(tag, found, blockCallback, objectCallback, blockContext,
+                                            objectContext);
 }
 
 bool TGear::IsPropertyAvailable(uint32_t tag) const {

@@ -6,13 +6,12 @@
 // The gear's own record doubles as a rod that can hold the distance of the centres.
 //
 // Contents:
-//   1. TGear (436): ratio, automatic ratio, internal pair, rod, the contact formulas   Gear.cpp
-//      properties, commands, goals, update, drawing                                 Gear.cpp
-//      filing of blocks 5403, 5404 and 1310, companions and fix-ups                 GearFiling.cpp
-//   2. TGearCnstr (434), TGearCnstrPoint (435): the companions and their records,
-//      blocks 5405, 1310, 5406 and 1502; registration                                GearContacts.cpp
+//   1. TGear (436): ratio, automatic ratio, internal pair, rod, contact formulas   Gear.cpp
+//      properties, commands, goals, update, drawing                              Gear.cpp
+//      filing of blocks 5403, 5404 and 1310, companions and fix-ups              GearFiling.cpp
+//   2. TGearCnstr (434), TGearCnstrPoint (435): the companions and their
+//      records, blocks 5405, 1310, 5406 and 1502; registration                   GearContacts.cpp
 
-#include <array>
 #include <memory>
 #include <string>
 
@@ -154,15 +153,16 @@ class TGear : public TTwoPointConstraint {
   void WriteBlockContents(int16_t code, TObjectWriter& writer) override;
   void WriteFields(TObjectWriter& writer) override;
   void WriteTo(TObjectWriter& writer, int16_t flag) override;
-  void ResolveReference(TObjectReader& reader, int16_t code, uint16_t kind,
-                        TLink* object) override;
+  void ResolveReference(TObjectReader& reader, int16_t code, uint16_t kind, TLink* object) override;
 
  protected:
   void WriteRecord(TObjectWriter& writer) override;
 
  private:
   // The contact point on the end's body: the first for end 0, the second for end 1.
-  TGearCnstrPoint* ContactPointOf(int32_t end) const { return end == 0 ? firstPoint_ : secondPoint_; }
+  TGearCnstrPoint* ContactPointOf(int32_t end) const {
+    return end == 0 ? firstPoint_ : secondPoint_;
+  }
   TPoint* AttachedPoint(int32_t end) const;
   // Refuses a constant ratio whose contact texts would divide by zero.
   void CheckDivisors(const TFormula& ratio, uint16_t internal) const;
@@ -234,8 +234,7 @@ class TGearCnstrPoint : public TLink {
   uint16_t ReadBlockContents(int16_t code, TObjectReader& reader) override;
   void WriteBlockContents(int16_t code, TObjectWriter& writer) override;
   void WriteFields(TObjectWriter& writer) override;
-  void ResolveReference(TObjectReader& reader, int16_t code, uint16_t kind,
-                        TLink* object) override;
+  void ResolveReference(TObjectReader& reader, int16_t code, uint16_t kind, TLink* object) override;
 
  private:
   TGear* owner_ = nullptr;

@@ -40,7 +40,9 @@ void RegisterGearClasses() {
 
 // ---- TGearCnstr ------------------------------------------------------------------------------
 
-TObject* TGearCnstr::CreateObject() { return new TGearCnstr; }
+TObject* TGearCnstr::CreateObject() {
+  return new TGearCnstr;
+}
 
 void TGearCnstr::Initialize() {
   owner_ = nullptr;
@@ -55,11 +57,9 @@ void TGearCnstr::ObjectRemoved(TLink* object) {
 }
 
 void TGearCnstr::WriteFields(TObjectWriter& writer) {
-  if (owner_ != nullptr) {
-    if (owner_->IsRatioAutomatic()) owner_->ApplyAutomaticRatio();
-    // Only brings the ratio up to date; a pair that cannot mesh is refused where it is edited.
-    if (owner_->IsInternal() && !owner_->Ratio().IsFormula()) owner_->CheckInternalRatio();
-  }
+  // The record carries the gear's state as it is now; a pair that cannot mesh is refused where
+  // it is edited, not here.
+  if (owner_ != nullptr && owner_->IsRatioAutomatic()) owner_->ApplyAutomaticRatio();
   writer.WriteBlock(*this, kBlockMarker);
   writer.WriteBlock(*this, TCnstr::kBlockRecord);
   TLink::WriteFields(writer);
@@ -101,8 +101,10 @@ void TGearCnstr::ReadRecord(TObjectReader& reader) {
   if (goals < 0) ThrowFailure(kErrBadData, 0);
   // One goal is kept; any further one is read past.
   for (int32_t i = 0; i < goals; ++i) {
-    if (i == 0) goal_->Read(reader);
-    else SharedGoalPrototype().Read(reader);
+    if (i == 0)
+      goal_->Read(reader);
+    else
+      SharedGoalPrototype().Read(reader);
   }
 }
 
@@ -123,7 +125,9 @@ uint16_t TGearCnstr::ReadBlockContents(int16_t code, TObjectReader& reader) {
 
 // ---- TGearCnstrPoint -------------------------------------------------------------------------
 
-TObject* TGearCnstrPoint::CreateObject() { return new TGearCnstrPoint; }
+TObject* TGearCnstrPoint::CreateObject() {
+  return new TGearCnstrPoint;
+}
 
 void TGearCnstrPoint::Initialize() {
   owner_ = nullptr;

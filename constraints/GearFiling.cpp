@@ -97,7 +97,8 @@ void TGear::WriteRecord(TObjectWriter& writer) {
   writer.WriteFormula(&SecondQuantity());
   WriteAttachedList(writer);
   writer.WriteCode(static_cast<int32_t>(Goals().size()));
-  for (const auto& goal : Goals()) goal->Write(writer);
+  for (const auto& goal : Goals())
+    goal->Write(writer);
 }
 
 void TGear::ReadRecord(TObjectReader& reader) {
@@ -134,7 +135,8 @@ void TGear::ResolveReference(TObjectReader& reader, int16_t code, uint16_t kind,
   for (int32_t end = 0; end < 2; ++end) {
     TGearCnstrPoint* contactPoint = ContactPointOf(end);
     TPoint* attached = AttachedPoint(end);
-    if (contactPoint != nullptr && attached == object && contactPoint->GetAttachedPoint() == nullptr)
+    if (contactPoint != nullptr && attached == object &&
+        contactPoint->GetAttachedPoint() == nullptr)
       contactPoint->SetAttachedPoint(attached);
   }
 }

@@ -19,7 +19,9 @@
 
 namespace {
 
-double Distance(const TVector& a, const TVector& b) { return std::hypot(b.x - a.x, b.y - a.y); }
+double Distance(const TVector& a, const TVector& b) {
+  return std::hypot(b.x - a.x, b.y - a.y);
+}
 
 // The vertex chain of a shape. A polygon body keeps its vertices in its own frame: it is put at
 // the origin while world points are appended, and re-centred on them afterwards.
@@ -33,16 +35,22 @@ void BeginVertices(TThing& shape) {
 }
 
 void EndVertices(TThing& shape) {
-  if (auto* polygon = dynamic_cast<TPolygon*>(&shape)) polygon->AfterConversion();
-  else shape.VerticesChanged();
+  if (auto* polygon = dynamic_cast<TPolygon*>(&shape))
+    polygon->AfterConversion();
+  else
+    shape.VerticesChanged();
   shape.ShapeChanged(1);
 }
 
-bool IsClosedChain(TThing& shape) { return dynamic_cast<TPolygon*>(&shape) != nullptr; }
+bool IsClosedChain(TThing& shape) {
+  return dynamic_cast<TPolygon*>(&shape) != nullptr;
+}
 
 }  // namespace
 
-TObject* TObjectConverter::CreateObject() { return new TObjectConverter; }
+TObject* TObjectConverter::CreateObject() {
+  return new TObjectConverter;
+}
 
 void RegisterConverterClasses() {
   RegisterClassInfo("TObjectConverter", kObjectConverterTag, TObjectConverter::kClassID,
@@ -136,14 +144,16 @@ void TObjectConverter::RetireIfPoint(TLine& line) {
 
 void TObjectConverter::RetirePointLines(const std::vector<TLine*>& lines) {
   if (lines.size() < 2) return;
-  for (auto line = lines.rbegin(); line != lines.rend(); ++line) RetireIfPoint(**line);
+  for (auto line = lines.rbegin(); line != lines.rend(); ++line)
+    RetireIfPoint(**line);
 }
 
 TLine* TObjectConverter::FindNearestFreeEnd(const TVector& point, const TLine* current,
                                             const std::vector<TLine*>& lines, size_t& position,
                                             bool& end1) const {
   // Positions count from 1; used lines at the search position are passed over for good.
-  while (position <= lines.size() && lines[position - 1]->IsJoined() != 0) ++position;
+  while (position <= lines.size() && lines[position - 1]->IsJoined() != 0)
+    ++position;
   TLine* best = nullptr;
   double nearest = 0.0;
   for (size_t i = position; i <= lines.size(); ++i) {
@@ -233,7 +243,8 @@ std::vector<std::unique_ptr<TLine>> TObjectConverter::ShapeToLines(TThing& shape
   if (handler == nullptr || count <= 0) return made;
   auto newLine = [&](int16_t from, int16_t to, bool always) {
     TVector a, b;
-    const bool ends = shape.GetHotPointInWorld(from, a) != 0 && shape.GetHotPointInWorld(to, b) != 0;
+    const bool ends =
+        shape.GetHotPointInWorld(from, a) != 0 && shape.GetHotPointInWorld(to, b) != 0;
     if (!ends && !always) return;
     std::unique_ptr<TLine> line;
     for (auto& object : handler->ReadLineTemplate()) {

@@ -75,7 +75,8 @@ class ConverterTest : public ::testing::Test {
   // A selected polygon body through the points, with its vertex table.
   TPolygon* Polygon(int16_t identifier, const Points& vertices) {
     auto* table = Add<TTable>(kTableTag, static_cast<int16_t>(identifier + 1));
-    for (const TVector& v : vertices) table->AppendPoint(v);
+    for (const TVector& v : vertices)
+      table->AppendPoint(v);
     auto* polygon = Add<TPolygon>(kPolygonTag, identifier);
     polygon->SetCentroidValid(1);
     polygon->LinkVertexTable(table);

@@ -64,7 +64,8 @@ class GearDrawTest : public ::testing::Test {
   }
   int32_t BlackOnTheRod() const {
     int32_t n = 0;
-    for (int32_t x = 20; x < 40; ++x) n += canvas->At(x, 20) == kBlack;
+    for (int32_t x = 20; x < 40; ++x)
+      n += canvas->At(x, 20) == kBlack;
     return n;
   }
 

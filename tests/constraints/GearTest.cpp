@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <functional>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <numbers>
 #include <string>
@@ -24,8 +24,8 @@
 #include "core/Failure.h"
 #include "core/Handle.h"
 #include "model/filing/ObjectWriter.h"
-#include "simulation/Engine.h"
 #include "model/world/WorldHost.h"
+#include "simulation/Engine.h"
 #include "tests/support/WorldRun.h"
 
 namespace {
@@ -356,7 +356,7 @@ TEST_F(GearTest, SolverRecordsOfTheGearAndItsContactConstraint) {
   EXPECT_EQ(Get16(bytes, at + 2), 22);
   EXPECT_EQ(Get16(bytes, at + 4), 23);
   EXPECT_EQ(Get16(bytes, at + 6), 1);
-  EXPECT_EQ(Get16(bytes, at + 8), 1);   // position
+  EXPECT_EQ(Get16(bytes, at + 8), 1);  // position
   EXPECT_EQ(Get16(bytes, at + 10), 0);
   EXPECT_EQ(Get16(bytes, at + 12), 1);  // on y
   // An active gear withholds the contact goal.
@@ -514,8 +514,9 @@ TEST_F(GearTest, AGearTrainWithARackKeepsItsRatios) {
     motor.Quantity().SetConstant(kSpin);
     motor.AttachObject(&ground1);
     motor.AttachObject(world.FindObject(4));
-    ASSERT_EQ(gear.GetFormulaProperty(kTagGearRatio, nullptr, nullptr, nullptr, nullptr)->GetValue(),
-              2.0);
+    ASSERT_EQ(
+        gear.GetFormulaProperty(kTagGearRatio, nullptr, nullptr, nullptr, nullptr)->GetValue(),
+        2.0);
     // The rack: its centre 0.15 m below wheel 2, so that a ratio of 2 puts the contact on the
     // wheel's rim.
     TRectangle& rack = AddBar(world, 40, 1.0, 0.1, r1 + r2, -0.15);
