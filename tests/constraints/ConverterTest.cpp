@@ -212,13 +212,6 @@ TEST_F(ConverterTest, EndsWithinTheJoinDistanceMeetInOneVertex) {
 }
 
 TEST_F(ConverterTest, MenusCommandsAndPrototypes) {
-  int16_t id = -1;
-  EXPECT_TRUE(TObjectConverter::GetPrototypeResource(TObjectConverter::kCmdLinesToPolygon, id));
-  EXPECT_EQ(id, 2511);
-  EXPECT_TRUE(TObjectConverter::GetPrototypeResource(TObjectConverter::kCmdLinesToCurve, id));
-  EXPECT_EQ(id, 2548);
-  EXPECT_FALSE(TObjectConverter::GetPrototypeResource(TObjectConverter::kCmdShapesToLines, id));
-  EXPECT_EQ(id, 0);
   EXPECT_EQ(converter->GetLineHandler(), handler);
   EXPECT_EQ(converter->GetJoinTolerance(), 1.0);
 

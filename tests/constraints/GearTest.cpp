@@ -319,9 +319,6 @@ TEST_F(GearTest, SettingsCommandsAndTexts) {
   EXPECT_EQ(gear.Quantity().GetValue(), 1.0);
   gear.SetShortProperty(kTagAlwaysActive, 0);
   EXPECT_FALSE(gear.IsCompleteForSolver());
-  EXPECT_TRUE(TGear::IsInHandleArea(0.1, 0.0));
-  EXPECT_FALSE(TGear::IsInHandleArea(0.9, 0.05));
-  EXPECT_FALSE(TGear::IsInHandleArea(0.5, 0.1));
 }
 
 // The gear's record carries the rod in place of its activation and one position goal; the
