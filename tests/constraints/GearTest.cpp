@@ -550,6 +550,14 @@ TEST_F(GearTest, AGearTrainWithARackKeepsItsRatios) {
     EXPECT_NEAR(rack->PositionX()->GetValue(), r1 + r2 + wheel2->GetRotationValue() * r2, 1e-9)
         << frame;
     EXPECT_NEAR(rack->PositionY()->GetValue(), -0.15, 1e-9) << frame;
+    // The speed ratios hold to the solver's accuracy.
+    const auto speed = [](TMass& body, uint32_t tag) {
+      return body.GetFormulaProperty(tag, nullptr, nullptr, nullptr, nullptr)->GetValue();
+    };
+    const double w1 = speed(*wheel1, kTagVelRot), w2 = speed(*wheel2, kTagVelRot);
+    EXPECT_NEAR(w1, kSpin, 1e-12) << frame;
+    EXPECT_NEAR(w2 / w1, -r1 / r2, 1e-12) << frame;
+    EXPECT_NEAR(speed(*rack, kTagVelX) / (w2 * r2), 1.0, 1e-12) << frame;
   }
 }
 
