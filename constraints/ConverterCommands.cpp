@@ -49,14 +49,18 @@ void TConversionCommand::InitConversion(int16_t command, TWorldDoc* world,
 void TConversionCommand::Perform() {
   Convert();
   SetPerformed(1);
+  // A conversion that found nothing to convert has nothing to undo.
+  if (putIn_.empty() && takenOut_.empty()) SetCanUndo(0);
 }
 
 void TConversionCommand::Undo() {
+  if (CanUndo() == 0) return;
   const std::vector<TLink*> restored = PutBack(image_);
   SelectRestored(restored, true);
 }
 
 void TConversionCommand::Redo() {
+  if (CanUndo() == 0) return;
   const std::vector<TLink*> restored = PutBack(image_);
   SelectRestored(restored, false);
 }

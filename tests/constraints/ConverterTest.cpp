@@ -151,8 +151,27 @@ TEST_F(ConverterTest, APolygonBecomesItsEdgesAndComesBackOnUndo) {
   command->Redo();
   EXPECT_TRUE(Polygons().empty());
   EXPECT_EQ(Lines().size(), 4u);
+
+  // The edges chain back into a polygon with the same corners.
+  for (TLine* line : Lines()) line->SetSelected(1, 0);
+  auto back2 = Run(TObjectConverter::kCmdLinesToPolygon);
+  ASSERT_NE(back2, nullptr);
+  EXPECT_TRUE(Lines().empty());
+  ASSERT_EQ(Polygons().size(), 1u);
+  ExpectPoints(WorldVertices(*Polygons()[0]), kRectangle);
+  // Both undone, last first, and redone.
+  back2->Undo();
+  EXPECT_EQ(Lines().size(), 4u);
+  EXPECT_TRUE(Polygons().empty());
   command->Undo();
-  EXPECT_EQ(Polygons().size(), 1u);
+  EXPECT_TRUE(Lines().empty());
+  ASSERT_EQ(Polygons().size(), 1u);
+  ExpectPoints(WorldVertices(*Polygons()[0]), kRectangle);
+  command->Redo();
+  back2->Redo();
+  EXPECT_TRUE(Lines().empty());
+  ASSERT_EQ(Polygons().size(), 1u);
+  ExpectPoints(WorldVertices(*Polygons()[0]), kRectangle);
 }
 
 // Lines drawn in any order and direction chain into one polygon with each corner once.
@@ -274,6 +293,10 @@ TEST_F(ConverterTest, DroppedCommandsLeaveTheWorldAlone) {
   static_cast<TLine*>(world->FindObject(21))->SetSelected(0, 0);
   auto command = Run(TObjectConverter::kCmdLinesToCurve);
   ASSERT_NE(command, nullptr);
+  EXPECT_EQ(Lines().size(), 2u);
+  EXPECT_EQ(Polygons().size(), 1u);
+  EXPECT_EQ(command->CanUndo(), 0);
+  command->Undo();
   EXPECT_EQ(Lines().size(), 2u);
   EXPECT_EQ(Polygons().size(), 1u);
 }
