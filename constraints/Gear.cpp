@@ -143,7 +143,10 @@ std::string TGear::RatioText(const TFormula& ratio) {
   }
   char number[40];
   std::snprintf(number, sizeof number, "%.17g", ratio.GetValue());
-  return number;
+  // The formula language writes a positive exponent without its sign.
+  std::string text(number);
+  if (const size_t plus = text.find("e+"); plus != std::string::npos) text.erase(plus + 1, 1);
+  return text;
 }
 
 GearContactTexts TGear::ContactFormula(int32_t a, int32_t b, const std::string& d1,

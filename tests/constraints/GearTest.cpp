@@ -203,6 +203,15 @@ TEST_F(GearTest, ContactTextsFollowTheRatioAndTheBodies) {
   // A ratio is written so that it reads back as the same number, however small.
   EXPECT_EQ(TGear::RatioText(TFormula(1e-7)), "9.9999999999999995e-08");
   EXPECT_EQ(std::stod(TGear::RatioText(TFormula(1.0 / 3.0))), 1.0 / 3.0);
+  EXPECT_EQ(TGear::RatioText(TFormula(2e20)), "2e20");
+  for (double ratio : {1e-7, 2e20, 1.0 / 3.0}) {
+    TFormula text;
+    text.SetFromPieces(Str255(TGear::RatioText(TFormula(ratio)).c_str()));
+    EXPECT_EQ(text.CompileError(), 0) << ratio;
+  }
+  TFormula malformed;
+  malformed.SetFromPieces("1e");
+  EXPECT_NE(malformed.CompileError(), 0);
   // An internal pair divides by the difference.
   gear.SetShortProperty(kTagGearInternal, 1);
   gear.PrepareGoals();
