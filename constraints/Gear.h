@@ -124,6 +124,7 @@ class TGear : public TTwoPointConstraint {
   void QuantityChanged(const TFormula* quantity);
   // The handle area of the drawing frame.
   static bool IsInHandleArea(double x, double y);
+  bool HitsShape(double x, double y) const override { return IsInHandleArea(x, y); }
   // Puts the attached points at their bodies' centres and renews the automatic ratio; an
   // internal pair that no longer meshes keeps its previous ratio and the user is told.
   void Update() override;
