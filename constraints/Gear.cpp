@@ -206,6 +206,17 @@ void TGear::SetContactPoint(int32_t end, TGearCnstrPoint* point) {
   if (TPoint* attached = AttachedPoint(end)) point->SetAttachedPoint(attached);
 }
 
+void TGear::AttachHook(TLink* object) {
+  TTwoPointConstraint::AttachHook(object);
+  for (int32_t end = 0; end < 2; ++end) {
+    TGearCnstrPoint* contactPoint = ContactPointOf(end);
+    TPoint* attached = AttachedPoint(end);
+    if (contactPoint != nullptr && attached == object &&
+        contactPoint->GetAttachedPoint() == nullptr)
+      contactPoint->SetAttachedPoint(attached);
+  }
+}
+
 void TGear::CompanionAdded(TLink* companion) {
   if (auto* contact = dynamic_cast<TGearCnstr*>(companion)) {
     if (contact_ == nullptr) SetContact(contact);

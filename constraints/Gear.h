@@ -158,6 +158,9 @@ class TGear : public TTwoPointConstraint {
 
  protected:
   void WriteRecord(TObjectWriter& writer) override;
+  // A point attached at an end becomes the attached point of that end's contact point when it
+  // has none, whichever came first.
+  void AttachHook(TLink* object) override;
 
  private:
   // The contact point on the end's body: the first for end 0, the second for end 1.

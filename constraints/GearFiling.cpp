@@ -16,9 +16,8 @@ constexpr int16_t kErrBadData = -25002;
 constexpr uint16_t kRefContact = 1;
 constexpr uint16_t kRefFirstPoint = 2;
 constexpr uint16_t kRefSecondPoint = 3;
-// Reference kinds of block 1310, as the constraint root reads them.
+// The related object's reference kind in block 1310, as the constraint root reads it.
 constexpr uint16_t kRefRelated = 1;
-constexpr uint16_t kRefAttached = 2;
 
 int32_t IdentifierOf(const TLink* object) {
   return object != nullptr ? object->GetIdentifier() : kNoObject;
@@ -129,14 +128,6 @@ void TGear::ResolveReference(TObjectReader& reader, int16_t code, uint16_t kind,
     }
     return;
   }
+  // An attached point found after the companions reaches its contact point when it is attached.
   TTwoPointConstraint::ResolveReference(reader, code, kind, object);
-  if ((code != kBlockRecord && code != kBlockAttached) || kind != kRefAttached) return;
-  // An attached point found after the companions goes to the matching contact point.
-  for (int32_t end = 0; end < 2; ++end) {
-    TGearCnstrPoint* contactPoint = ContactPointOf(end);
-    TPoint* attached = AttachedPoint(end);
-    if (contactPoint != nullptr && attached == object &&
-        contactPoint->GetAttachedPoint() == nullptr)
-      contactPoint->SetAttachedPoint(attached);
-  }
 }

@@ -136,6 +136,18 @@ class GearTest : public world_run::WorldRunTest {
     gear.CompanionAdded(&Add<TGearCnstrPoint>(world, static_cast<int16_t>(id + 3)));
     return gear;
   }
+  // Companions made before the points are attached take them as they come.
+  static TGear& AddGearCompanionsFirst(TWorldDoc& world, int16_t id, TPoint& first,
+                                       TPoint& second) {
+    TGear& gear = Add<TGear>(world, id);
+    gear.SetShortProperty(kTagAlwaysActive, 1);
+    gear.CompanionAdded(&Add<TGearCnstr>(world, static_cast<int16_t>(id + 1)));
+    gear.CompanionAdded(&Add<TGearCnstrPoint>(world, static_cast<int16_t>(id + 2)));
+    gear.CompanionAdded(&Add<TGearCnstrPoint>(world, static_cast<int16_t>(id + 3)));
+    gear.AttachObject(&first);
+    gear.AttachObject(&second);
+    return gear;
+  }
   // Two wheels of the radii on points at their centres, geared; the second wheel at (distance, 0).
   TGear& WheelPair(TWorldDoc& world, double r1, double r2, double distance) {
     TOval& a = AddWheel(world, 3, r1, 0.0, 0.0);
@@ -527,7 +539,8 @@ TEST_F(GearTest, AGearTrainWithARackKeepsItsRatios) {
     // wheel's rim.
     TRectangle& rack = AddBar(world, 40, 1.0, 0.1, r1 + r2, -0.15);
     TPoint& rackPoint = AddPoint(world, 41, rack, 0.0, 0.0);
-    TGear& rackGear = AddGear(world, 50, *static_cast<TPoint*>(world.FindObject(6)), rackPoint);
+    TGear& rackGear =
+        AddGearCompanionsFirst(world, 50, *static_cast<TPoint*>(world.FindObject(6)), rackPoint);
     rackGear.SetShortProperty(kTagGearRatioAuto, 0);
     rackGear.SetFormulaProperty(kTagGearRatio, TFormula(2.0));
     TCustomConstraint& slot = Add<TCustomConstraint>(world, 60);
