@@ -6,6 +6,7 @@
 
 #include "bodies/Polygon.h"
 #include "bodies/lines/Line.h"
+#include "bodies/points/Point.h"
 #include "constraints/ObjectConverter.h"
 #include "core/Failure.h"
 #include "core/Handle.h"
@@ -187,6 +188,13 @@ void TShapesToLinesCommand::Convert() {
     auto& thing = static_cast<TThing&>(**shape);
     for (auto& line : converter_->ShapeToLines(thing))
       lines.emplace_back(std::move(line));
+    // The points on the shape stay in the world, without their body until an undo.
+    for (TLink* linked : thing.Linked()) {
+      auto* point = dynamic_cast<TPoint*>(linked);
+      if (point != nullptr && point->GetBody() == &thing)
+        points_.push_back(
+            {point->GetIdentifier(), thing.GetIdentifier(), point->GetLocalPosition()});
+    }
     sources.insert(sources.begin(), thing.GetIdentifier());
     // A polygon's vertices go with it.
     if (auto* polygon = dynamic_cast<TPolygon*>(&thing); polygon && polygon->GetVertices())
@@ -200,6 +208,13 @@ void TShapesToLinesCommand::Convert() {
 
 void TShapesToLinesCommand::SelectRestored(const std::vector<TLink*>& objects, bool original) {
   if (!original) return;
+  for (const PointOnShape& on : points_) {
+    auto* point = dynamic_cast<TPoint*>(world_->FindObject(on.point));
+    auto* body = dynamic_cast<TMass*>(world_->FindObject(on.shape));
+    if (point == nullptr || body == nullptr) continue;
+    point->AttachToBody(body);
+    point->SetLocalPosition(on.local);
+  }
   for (TLink* object : objects)
     if (std::find(shapes_.begin(), shapes_.end(), object->GetIdentifier()) != shapes_.end())
       world_->Select(object);

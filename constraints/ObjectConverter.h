@@ -151,8 +151,16 @@ class TShapesToLinesCommand : public TConversionCommand {
   void SelectRestored(const std::vector<TLink*>& objects, bool original) override;
 
  private:
+  // A point that sat on a shape: it is put back on the shape when the conversion is undone.
+  struct PointOnShape {
+    int16_t point;
+    int16_t shape;
+    TVector3 local;
+  };
+
   // The shapes by identifier: the command holds no world object of its own.
   std::vector<int16_t> shapes_;
+  std::vector<PointOnShape> points_;
 };
 
 // Enters TObjectConverter in the class registry.

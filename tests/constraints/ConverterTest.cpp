@@ -13,6 +13,7 @@
 #include "bodies/Polygon.h"
 #include "bodies/Table.h"
 #include "bodies/lines/Line.h"
+#include "bodies/points/Point.h"
 #include "constraints/ConstraintClasses.h"
 #include "constraints/ObjectConverter.h"
 #include "core/ClassRegistry.h"
@@ -128,7 +129,10 @@ class ConverterTest : public ::testing::Test {
 const Points kRectangle{{0, 0}, {40, 0}, {40, 20}, {0, 20}};
 
 TEST_F(ConverterTest, APolygonBecomesItsEdgesAndComesBackOnUndo) {
-  Polygon(10, kRectangle);
+  TPolygon* polygon = Polygon(10, kRectangle);
+  auto* point = Add<TPoint>(kPointTag, 12);
+  point->AttachToBody(polygon);
+  point->SetLocalPosition({5.0, 4.0, 0.0});
   auto command = Run(TObjectConverter::kCmdShapesToLines);
   ASSERT_NE(command, nullptr);
   EXPECT_TRUE(Polygons().empty());
@@ -147,13 +151,18 @@ TEST_F(ConverterTest, APolygonBecomesItsEdgesAndComesBackOnUndo) {
   EXPECT_EQ(back.GetIdentifier(), 10);
   ExpectPoints(WorldVertices(back), kRectangle);
   EXPECT_EQ(world->Selection().size(), 1u);
+  // The point that sat on the polygon sits on it again.
+  EXPECT_EQ(point->GetBody(), &back);
+  EXPECT_NEAR(point->GetWorldXY().x, 5.0, 1e-12);
+  EXPECT_NEAR(point->GetWorldXY().y, 4.0, 1e-12);
 
   command->Redo();
   EXPECT_TRUE(Polygons().empty());
   EXPECT_EQ(Lines().size(), 4u);
 
   // The edges chain back into a polygon with the same corners.
-  for (TLine* line : Lines()) line->SetSelected(1, 0);
+  for (TLine* line : Lines())
+    line->SetSelected(1, 0);
   auto back2 = Run(TObjectConverter::kCmdLinesToPolygon);
   ASSERT_NE(back2, nullptr);
   EXPECT_TRUE(Lines().empty());
