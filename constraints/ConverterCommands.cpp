@@ -48,6 +48,9 @@ void TConversionCommand::InitConversion(int16_t command, TWorldDoc* world,
 }
 
 void TConversionCommand::Perform() {
+  // The conversion runs once; performing again is doing it again from the image.
+  if (converted_) return Redo();
+  converted_ = true;
   Convert();
   SetPerformed(1);
   // A conversion that found nothing to convert has nothing to undo.
@@ -55,13 +58,13 @@ void TConversionCommand::Perform() {
 }
 
 void TConversionCommand::Undo() {
-  if (CanUndo() == 0) return;
+  if (CanUndo() == 0 || IsPerformed() == 0) return;
   const std::vector<TLink*> restored = PutBack(image_);
   SelectRestored(restored, true);
 }
 
 void TConversionCommand::Redo() {
-  if (CanUndo() == 0) return;
+  if (CanUndo() == 0 || IsPerformed() != 0) return;
   const std::vector<TLink*> restored = PutBack(image_);
   SelectRestored(restored, false);
 }

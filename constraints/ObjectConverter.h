@@ -116,6 +116,7 @@ class TConversionCommand : public TCommandCore {
   // The image of the set that is out of the world: the old objects after the conversion and
   // after a redo, the new ones after an undo.
   std::vector<uint8_t> image_;
+  bool converted_ = false;
 };
 
 class TLinesToShapeCommand : public TConversionCommand {

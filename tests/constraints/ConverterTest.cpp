@@ -157,6 +157,7 @@ TEST_F(ConverterTest, APolygonBecomesItsEdgesAndComesBackOnUndo) {
   EXPECT_NEAR(point->GetWorldXY().y, 4.0, 1e-12);
 
   command->Redo();
+  command->Redo();  // once done, doing it again changes nothing
   EXPECT_TRUE(Polygons().empty());
   EXPECT_EQ(Lines().size(), 4u);
 
