@@ -261,8 +261,12 @@ void StreamModel::PlanConstraint(const ConstraintRecord& record) {
     rotationOnly = rotationOnly && component == Component::Rotation;
     positionOnly = positionOnly && (type == GoalType::Position || component != Component::X);
   }
-  // A record without goals holds nothing (a constraint absorbed into a joined body).
+  // A record without goals holds nothing (a constraint absorbed into a joined body), nor does one
+  // that lost an attached object.
   if (plan.goals.empty()) return;
+  if (std::find(record.attached.begin(), record.attached.end(), kNoObject) !=
+      record.attached.end())
+    return;
 
   auto isGroup = [&](int16_t id) {
     return std::any_of(world_.groups.begin(), world_.groups.end(),

@@ -1,6 +1,7 @@
-// A gear pair of a circle and a bar, as the world writes it into the solver stream, meshes as a
-// rack and pinion: the bar moves along the pinion's tangent at the contact by the pinion's
-// radius for every radian it turns, whichever of the two contact points comes first.
+// Gear records as the world writes them into the solver stream: a pair of a circle and a bar
+// meshes as a rack and pinion, the bar moving along the pinion's tangent at the contact by the
+// pinion's radius for every radian it turns, whichever contact point comes first; and a contact
+// record that lost its contact points is set aside.
 
 #include <gtest/gtest.h>
 
@@ -45,6 +46,26 @@ TEST(RackStream, ABarMeshedWithACircleMovesAsARack) {
       EXPECT_NEAR(history.Value(f, 8 + 1), -0.75, 1e-9) << f;
     }
   }
+}
+
+// A contact record whose gear is gone names no contact points; it is set aside and the rest of
+// the world runs.
+TEST(RackStream, AContactRecordWithoutItsPointsIsSetAside) {
+  StreamBuilder s;
+  s.Body(10, 0.0, 0.0, 0.0, 1.0, 0.125, 0.0, 0.0, 0.0, 0.0, 2.0).CircleSize(1.0);
+  s.Constraint(32, {-1, -1}, {PinY()});
+  s.Object(50).RunSettings(kIntegratorKuttaMerson, kModeAccurate, true, 0.05, 1, 1e-9, 1e-12);
+  EngineRun run(s.Finish());
+  ASSERT_EQ(run.readResult, kEngineOk);
+  History history(20, 8);
+  ASSERT_EQ(run.RunTo(history, 11), kEngineOk);
+  EXPECT_NEAR(history.Value(10, 2), 2.0 * 10 * 0.05, 1e-9);
+  // Still refused: an attached reference to an object the stream does not hold.
+  StreamBuilder wrong;
+  wrong.Body(10, 0.0, 0.0, 0.0, 1.0, 0.125).CircleSize(1.0);
+  wrong.Constraint(32, {77, -1}, {PinY()});
+  EngineRun refused(wrong.Finish());
+  EXPECT_NE(refused.readResult, kEngineOk);
 }
 
 }  // namespace
