@@ -314,6 +314,7 @@ class TTwoPointConstraint : public TConstraint {
   // After reading: the quantity follows the distance of the two ends when they no longer agree.
   virtual void AdjustQuantityToGeometry();
   TFormula& Quantity() { return *quantity_; }
+  const TFormula& Quantity() const { return *quantity_; }
   bool QuantityRead() const { return quantityRead_ != 0; }
 
   TFormula* GetFormulaProperty(uint32_t tag, double* first, double* second, int32_t* dimension,

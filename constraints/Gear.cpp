@@ -267,8 +267,7 @@ TFormula* TGear::QuantityForCommand(int16_t command, int32_t& unit) {
 }
 
 bool TGear::IsCompleteForSolver() const {
-  auto& self = const_cast<TGear&>(*this);
-  return !self.Quantity().IsFormula() && !Activation().IsNotPositiveConstant();
+  return !Quantity().IsFormula() && !Activation().IsNotPositiveConstant();
 }
 
 void TGear::Deactivate(uint16_t redraw) {
