@@ -20,6 +20,8 @@
 #include "core/Handle.h"
 #include "core/MenuCommands.h"
 #include "core/Resources.h"
+#include "model/filing/ObjectReader.h"
+#include "model/filing/ObjectWriter.h"
 #include "model/world/WorldDoc.h"
 #include "resources/ResourceLibraries.h"
 #include "simulation/Engine.h"
@@ -276,6 +278,22 @@ TEST_F(ConverterTest, MenusCommandsAndPrototypes) {
   ASSERT_EQ(Polygons().size(), 1u);
   EXPECT_NE(dynamic_cast<TCurvPoly*>(Polygons()[0]), nullptr);
   ExpectPoints(WorldVertices(*Polygons()[0]), {{0, 0}, {30, 0}, {15, 25}});
+}
+
+// The converter files its empty block and is made again from it by the program's class table.
+TEST_F(ConverterTest, TheConverterReadsBackFromADocument) {
+  const std::vector<TLink*> objects{converter};
+  auto writer = WriteObjectsDefault(&objects, 1, nullptr, 2, nullptr);
+  Handle handle = writer->TakeHandle();
+  const auto* data = reinterpret_cast<const uint8_t*>(HandleData(handle));
+  const std::vector<uint8_t> bytes(data, data + GetHandleByteSize(handle));
+  FreeHandle(handle);
+  auto reader = ReadObjects(bytes, 2, 1, nullptr, nullptr, nullptr, nullptr);
+  reader->Complete(0);
+  const auto read = reader->TakeObjects();
+  ASSERT_EQ(read.size(), 1u);
+  EXPECT_TRUE(read[0]->IsMemberClass(TObjectConverter::kClassID));
+  EXPECT_EQ(read[0]->GetIdentifier(), 3);
 }
 
 // Commands that are made and dropped, or that find nothing to chain, delete nothing.

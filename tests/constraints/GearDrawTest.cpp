@@ -1,5 +1,6 @@
-// A gear drawn into a memory canvas: the rod between the centres, solid while the rod acts and
-// in the inactive look while it never does, and the icons at the centres, the ring gear's own.
+// A gear with the program's resources: drawn into a memory canvas (the rod between the centres,
+// solid while the rod acts and in the inactive look while it never does, and the icons at the
+// centres, the ring gear's own), and made again from a document by the program's class table.
 
 #include <optional>
 
@@ -11,10 +12,13 @@
 #include "bodies/points/Point.h"
 #include "constraints/ConstraintClasses.h"
 #include "constraints/Gear.h"
+#include "core/ClassRegistry.h"
 #include "core/Handle.h"
 #include "core/Resources.h"
 #include "core/port/Picture.h"
 #include "core/port/Port.h"
+#include "model/filing/ObjectReader.h"
+#include "model/filing/ObjectWriter.h"
 #include "resources/ResourceLibraries.h"
 #include "tests/support/MemoryCanvas.h"
 
@@ -37,6 +41,8 @@ class GearDrawTest : public ::testing::Test {
     LoadToolIcons();
     TMass::RegisterClass();
     RegisterCustomConstraintClasses();
+    RegisterGearClasses();
+    FreezeClassRegistry();
     canvas.emplace(kWidth, kHeight);
     SetPortDC(canvas->dc());
     // Wheels at (10, 20) and (50, 20) on the screen: one pixel a unit, y upwards.
@@ -58,6 +64,7 @@ class GearDrawTest : public ::testing::Test {
     canvas.reset();
     FreeCustomConstraintGlobals();
     TMass::TermClass();
+    FreeClassRegistry();
     FreeDrawingPort();
     SetResourceModule1(nullptr);
     FreeHandlePool();
@@ -111,6 +118,40 @@ TEST_F(GearDrawTest, TheRodAndTheCentreIcons) {
   gear.SetShortProperty(kTagGearShowCentres, 0);
   gear.DrawShape(area, 0);
   EXPECT_EQ(canvas->Count(kWhite), kWidth * kHeight);
+}
+
+// A gear and its companions, filed as a document, are made again by the program's class table.
+TEST_F(GearDrawTest, TheProgramsClassTableMakesTheGearAndItsCompanions) {
+  TGearCnstr contact;
+  contact.Initialize();
+  contact.SetIdentifier(21);
+  TGearCnstrPoint first, second;
+  first.Initialize();
+  first.SetIdentifier(22);
+  second.Initialize();
+  second.SetIdentifier(23);
+  gear.SetIdentifier(20);
+  gear.CompanionAdded(&contact);
+  gear.CompanionAdded(&first);
+  gear.CompanionAdded(&second);
+  const std::vector<TLink*> objects{&gear};
+  auto writer = WriteObjectsDefault(&objects, 1, nullptr, 2, nullptr);
+  Handle handle = writer->TakeHandle();
+  const auto* data = reinterpret_cast<const uint8_t*>(HandleData(handle));
+  const std::vector<uint8_t> bytes(data, data + GetHandleByteSize(handle));
+  FreeHandle(handle);
+  auto reader = ReadObjects(bytes, 2, 1, nullptr, nullptr, nullptr, nullptr);
+  reader->Complete(0);
+  const auto read = reader->TakeObjects();
+  int gears = 0, contacts = 0, points = 0;
+  for (const auto& object : read) {
+    gears += object->IsMemberClass(TGear::kClassID);
+    contacts += object->IsMemberClass(TGearCnstr::kClassID);
+    points += object->IsMemberClass(TGearCnstrPoint::kClassID);
+  }
+  EXPECT_EQ(gears, 1);
+  EXPECT_EQ(contacts, 1);
+  EXPECT_EQ(points, 2);
 }
 
 }  // namespace
