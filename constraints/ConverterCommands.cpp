@@ -130,13 +130,10 @@ void TLinesToShapeCommand::Init(int16_t command, TWorldDoc* world, TLineHandler*
   FailIfNull(reader.get());
   reader->Complete(0);
   prototype_ = reader->TakeObjects();
-  for (const auto& object : prototype_) {
-    if (object->IsThing() == 0) continue;
-    auto* thing = static_cast<TThing*>(object.get());
-    if (thing->IsConvertible() != 0) {
-      shape_ = thing;
-      break;
-    }
+  // The first object is the shape; the rest (its vertex table) come with it.
+  if (!prototype_.empty() && prototype_.front()->IsThing() != 0) {
+    auto* thing = static_cast<TThing*>(prototype_.front().get());
+    if (thing->IsConvertible() != 0) shape_ = thing;
   }
   if (shape_ == nullptr) ThrowFailure(kErrOutOfMemory, 0);
 }

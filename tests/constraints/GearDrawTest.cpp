@@ -152,6 +152,10 @@ TEST_F(GearDrawTest, TheProgramsClassTableMakesTheGearAndItsCompanions) {
   EXPECT_EQ(gears, 1);
   EXPECT_EQ(contacts, 1);
   EXPECT_EQ(points, 2);
+  // The kind's resource is there for the display to look up.
+  Handle kind = GetResourceHandle(MakeTag("hCmd"), gear.GetKindNumber());
+  EXPECT_NE(kind, nullptr);
+  if (kind != nullptr) ReleaseResourceHandle(kind);
 }
 
 }  // namespace
