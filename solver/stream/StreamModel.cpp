@@ -106,11 +106,11 @@ std::vector<std::pair<double, double>> TablePoints(const TableRecord& table) {
 // reference points), the ratio of the radii and whether the second gear is a ring around the
 // contact: both are read off the contact points where the world starts.
 //
-// A pair in which exactly one body is a circle is a rack and pinion: the circle is the pinion,
+// A circle meshed with a rectangle or a polygon is a rack and pinion: the circle is the pinion,
 // of the radius its contact point gives, and the other body is the rack, which moves along the
 // tangent of the pinion at the contact.
 void MakeGear(dynamics::Model& model, std::vector<int>& bodyPoints, dynamics::Constraint& gear,
-              const std::function<bool(int body)>& isCircle) {
+              const std::function<BodyRecord::Shape(int body)>& shapeOf) {
   const dynamics::Point contactA = model.points[static_cast<size_t>(gear.points[0])];
   const dynamics::Point contactB = model.points[static_cast<size_t>(gear.points[1])];
   const double radiusA = std::hypot(contactA.x, contactA.y);
@@ -128,8 +128,13 @@ void MakeGear(dynamics::Model& model, std::vector<int>& bodyPoints, dynamics::Co
     if (centre < 0) centre = model.AddPoint(body, 0, 0, 0);
     return centre;
   };
-  const bool circleA = isCircle(contactA.body), circleB = isCircle(contactB.body);
-  if (circleA != circleB) {
+  using Shape = BodyRecord::Shape;
+  const Shape shapeA = shapeOf(contactA.body), shapeB = shapeOf(contactB.body);
+  const bool circleA = shapeA == Shape::Circle, circleB = shapeB == Shape::Circle;
+  const auto isRack = [](Shape shape) {
+    return shape == Shape::Rectangle || shape == Shape::Polygon;
+  };
+  if ((circleA && isRack(shapeB)) || (circleB && isRack(shapeA))) {
     const dynamics::Point& pinionContact = circleA ? contactA : contactB;
     const dynamics::Body& pinion = circleA ? a : b;
     const dynamics::Body& rack = circleA ? b : a;
@@ -508,8 +513,8 @@ dynamics::Model StreamModel::Build(const std::shared_ptr<const InputTable>& inpu
       MakeGear(model, bodyPoints, constraint, [&](int body) {
         const auto id = binding_->bodyIds.at(static_cast<size_t>(body));
         for (const BodyRecord& record : world_.bodies)
-          if (record.id == id) return record.shape == BodyRecord::Shape::Circle;
-        return false;
+          if (record.id == id) return record.shape;
+        return BodyRecord::Shape::None;
       });
     }
     model.AddConstraint(std::move(constraint));
