@@ -583,4 +583,48 @@ TEST_F(GearTest, AGearTrainWithARackKeepsItsRatios) {
   }
 }
 
+// A ring of radius 0.4 about the origin and a wheel of radius 0.1 inside it, both pinned, the
+// wheel turned by a motor: the ring turns the same way at a quarter of the wheel's speed.
+TEST_F(GearTest, ARingGearTurnsWithTheWheelInsideIt) {
+  constexpr double kRing = 0.4, kWheel = 0.1, kSpin = 2.0 * std::numbers::pi;
+  auto document = SaveAndReopen([&](TWorldDoc& world) {
+    Add<TEngine>(world, 1);
+    TZeroMass& background = Add<TZeroMass>(world, 0);
+    TGear& gear = WheelPair(world, kRing, kWheel, kRing - kWheel);
+    gear.SetShortProperty(kTagGearInternal, 1);
+    gear.SelectChoice(kTagGearFirstInternal);
+    for (int16_t end = 0; end < 2; ++end) {
+      TPin& pin = Add<TPin>(world, static_cast<int16_t>(10 + 2 * end));
+      pin.SetShortProperty(kTagAlwaysActive, 1);
+      pin.AttachObject(&AddPoint(world, static_cast<int16_t>(11 + 2 * end), background,
+                                 end == 0 ? 0.0 : kRing - kWheel, 0.0));
+      pin.AttachObject(world.FindObject(end == 0 ? 4 : 6));
+    }
+    TRPiston& motor = Add<TRPiston>(world, 14);
+    motor.SetShortProperty(kTagAlwaysActive, 1);
+    motor.SetShortProperty(kTagLimitKind, static_cast<uint16_t>(-1));
+    motor.SetShortProperty(kTagDriveKind, TPiston::kVelocity);
+    motor.Quantity().SetConstant(kSpin);
+    motor.AttachObject(world.FindObject(13));
+    motor.AttachObject(world.FindObject(6));
+  });
+  TWorldDoc& world = document->World();
+  auto* ring = dynamic_cast<TOval*>(world.FindObject(3));
+  auto* wheel = dynamic_cast<TOval*>(world.FindObject(5));
+  ASSERT_NE(ring, nullptr);
+  ASSERT_NE(wheel, nullptr);
+  constexpr int16_t kFrames = 10;
+  world.RunToFrame(kFrames, nullptr);
+  ASSERT_EQ(world.GetStore()->FrameCount(), kFrames + 1);
+  for (int16_t frame = 1; frame <= kFrames; ++frame) {
+    world.ShowFrame(frame, 1);
+    const double w1 =
+        ring->GetFormulaProperty(kTagVelRot, nullptr, nullptr, nullptr, nullptr)->GetValue();
+    const double w2 =
+        wheel->GetFormulaProperty(kTagVelRot, nullptr, nullptr, nullptr, nullptr)->GetValue();
+    EXPECT_NEAR(w2, kSpin, 1e-12) << frame;
+    EXPECT_NEAR(w1 / w2, kWheel / kRing, 1e-12) << frame;
+  }
+}
+
 }  // namespace
