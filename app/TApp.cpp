@@ -64,10 +64,12 @@ const Unit kUnits[] = {
     {RegisterSlotClasses, nullptr},                                  // slot
     {RegisterCurvedSlotClasses, nullptr},                            // curved slot
     {RegisterSpringClasses, nullptr},                                // springs and dampers
+    {RegisterGearClasses, nullptr},                                  // gears
     {RegisterForceClasses, nullptr},                                 // force and torque
     {RegisterPistonClasses, nullptr},                                // pistons
     {RegisterPinRopeRodClasses, nullptr},                            // pins, ropes and rods
     {LoadClassHierarchy, nullptr},
+    {RegisterConverterClasses, nullptr},  // object converter
     {RegisterGeometryManager, FreeGeometryManager},
     {InstallWindowBinding, FreeMenuItemMarks},  // window layer
     {RegisterGroupClasses, nullptr},            // group

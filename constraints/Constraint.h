@@ -115,6 +115,7 @@ class TCnstr : public TThing, public TPointConstraintHooks {
   const TFormula& Activation() const { return *activation_; }
   TFormula& SecondQuantity() { return *second_; }
   int16_t GetConditionMode() const { return conditionMode_; }
+  void SetConditionMode(int16_t mode) { conditionMode_ = mode; }
   void SetDisplayMode(int16_t mode) { displayMode_ = mode; }
   int16_t GetDisplayMode() const { return displayMode_; }
   TLink* GetRelatedObject() const { return related_; }
@@ -336,6 +337,7 @@ class TTwoPointConstraint : public TConstraint {
   // After reading: the quantity follows the distance of the two ends when they no longer agree.
   virtual void AdjustQuantityToGeometry();
   TFormula& Quantity() { return *quantity_; }
+  const TFormula& Quantity() const { return *quantity_; }
   bool QuantityRead() const { return quantityRead_ != 0; }
 
   TFormula* GetFormulaProperty(uint32_t tag, double* first, double* second, int32_t* dimension,

@@ -10,6 +10,8 @@
 //   RegisterPinRopeRodClasses        TPin, TLRope, TRRope, TRod         RopeFiling.cpp
 //   RegisterPistonClasses            TPiston, TLPiston, TRPiston        Pistons.cpp
 //   RegisterForceClasses             TForce, TTorque                    Forces.cpp
+//   RegisterGearClasses              TGear, TGearCnstr, TGearCnstrPoint GearContacts.cpp
+//   RegisterConverterClasses         TObjectConverter                   ObjectConverter.cpp
 
 void RegisterCustomConstraintClasses();
 void FreeCustomConstraintGlobals();
@@ -26,5 +28,7 @@ void RegisterPistonClasses();
 void RegisterForceClasses();
 // Fills the joiner's hooks with what points, bodies and constraints answer (JoinerHooks.cpp).
 void InstallJoinerHooks();
+void RegisterGearClasses();
+void RegisterConverterClasses();
 // Start-up's last word on the size of new constraints, once every class is registered.
 void SettleDefaultConstraintSize();

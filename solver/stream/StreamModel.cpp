@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <unordered_map>
 #include <utility>
@@ -104,26 +105,61 @@ std::vector<std::pair<double, double>> TablePoints(const TableRecord& table) {
 // centres and the ratio of the radii. The gear constraint needs the centres (the bodies'
 // reference points), the ratio of the radii and whether the second gear is a ring around the
 // contact: both are read off the contact points where the world starts.
-void MakeGear(dynamics::Model& model, std::vector<int>& bodyPoints, dynamics::Constraint& gear) {
+//
+// A circle meshed with a rectangle or a polygon is a rack and pinion: the circle is the pinion,
+// of the radius its contact point gives, and the other body is the rack, which moves along the
+// tangent of the pinion at the contact.
+void MakeGear(dynamics::Model& model, std::vector<int>& bodyPoints, dynamics::Constraint& gear,
+              const std::function<BodyRecord::Shape(int body)>& shapeOf) {
   const dynamics::Point contactA = model.points[static_cast<size_t>(gear.points[0])];
   const dynamics::Point contactB = model.points[static_cast<size_t>(gear.points[1])];
-  const dynamics::Body& a = model.bodies[static_cast<size_t>(contactA.body)];
-  const dynamics::Body& b = model.bodies[static_cast<size_t>(contactB.body)];
   const double radiusA = std::hypot(contactA.x, contactA.y);
   const double radiusB = std::hypot(contactB.x, contactB.y);
   if (contactA.body == contactB.body || radiusA == 0 || radiusB == 0)
     throw dynamics::DynamicsError{dynamics::kErrBadModel,
                                   gear.name + ": the gears' contact points do not make a mesh"};
+  const dynamics::Body& a = model.bodies[static_cast<size_t>(contactA.body)];
+  const dynamics::Body& b = model.bodies[static_cast<size_t>(contactB.body)];
   const double ax = std::cos(a.r) * contactA.x - std::sin(a.r) * contactA.y;
   const double ay = std::sin(a.r) * contactA.x + std::cos(a.r) * contactA.y;
   const double contactX = a.x + ax, contactY = a.y + ay;
-  const double toB = (contactX - b.x) * ax + (contactY - b.y) * ay;
-  for (int& point : gear.points) {
-    const int body = model.points[static_cast<size_t>(point)].body;
+  auto centreOf = [&](int body) {
     int& centre = bodyPoints[static_cast<size_t>(body)];
     if (centre < 0) centre = model.AddPoint(body, 0, 0, 0);
-    point = centre;
+    return centre;
+  };
+  using Shape = BodyRecord::Shape;
+  const Shape shapeA = shapeOf(contactA.body), shapeB = shapeOf(contactB.body);
+  const bool circleA = shapeA == Shape::Circle, circleB = shapeB == Shape::Circle;
+  const auto isRack = [](Shape shape) {
+    return shape == Shape::Rectangle || shape == Shape::Polygon;
+  };
+  if ((circleA && isRack(shapeB)) || (circleB && isRack(shapeA))) {
+    const dynamics::Point& pinionContact = circleA ? contactA : contactB;
+    const dynamics::Body& pinion = circleA ? a : b;
+    const dynamics::Body& rack = circleA ? b : a;
+    const double radius = circleA ? radiusA : radiusB;
+    // The rim's direction of motion at the contact for a positive turn of the pinion.
+    const double cx = std::cos(pinion.r) * pinionContact.x - std::sin(pinion.r) * pinionContact.y;
+    const double cy = std::sin(pinion.r) * pinionContact.x + std::cos(pinion.r) * pinionContact.y;
+    const double direction = std::atan2(cx, -cy);
+    const int rackPoint = model.AddPoint(circleA ? contactB.body : contactA.body,
+                                         std::cos(rack.r) * (pinion.x + cx - rack.x) +
+                                             std::sin(rack.r) * (pinion.y + cy - rack.y),
+                                         -std::sin(rack.r) * (pinion.x + cx - rack.x) +
+                                             std::cos(rack.r) * (pinion.y + cy - rack.y),
+                                         direction - rack.r);
+    const dynamics::Constraint made =
+        dynamics::MakeRack(centreOf(circleA ? contactA.body : contactB.body), rackPoint, radius);
+    gear.kind = made.kind;
+    gear.points = made.points;
+    gear.ratio = made.ratio;
+    gear.goals = made.goals;
+    return;
   }
+  const double toB = (contactX - b.x) * ax + (contactY - b.y) * ay;
+  for (int& point : gear.points)
+    point = centreOf(model.points[static_cast<size_t>(point)].body);
   gear.kind = ConstraintKind::Gear;
   gear.ratio = radiusA / radiusB;
   gear.internal = toB > 0;
@@ -230,8 +266,12 @@ void StreamModel::PlanConstraint(const ConstraintRecord& record) {
     rotationOnly = rotationOnly && component == Component::Rotation;
     positionOnly = positionOnly && (type == GoalType::Position || component != Component::X);
   }
-  // A record without goals holds nothing (a constraint absorbed into a joined body).
+  // A record without goals holds nothing (a constraint absorbed into a joined body), nor does one
+  // that lost an attached object.
   if (plan.goals.empty()) return;
+  if (std::find(record.attached.begin(), record.attached.end(), kNoObject) !=
+      record.attached.end())
+    return;
 
   auto isGroup = [&](int16_t id) {
     return std::any_of(world_.groups.begin(), world_.groups.end(),
@@ -469,7 +509,14 @@ dynamics::Model StreamModel::Build(const std::shared_ptr<const InputTable>& inpu
         throw dynamics::DynamicsError{dynamics::kErrBadModel,
                                       constraint.name + ": a curve needs two points or more"};
     }
-    if (plan.gear) MakeGear(model, bodyPoints, constraint);
+    if (plan.gear) {
+      MakeGear(model, bodyPoints, constraint, [&](int body) {
+        const auto id = binding_->bodyIds.at(static_cast<size_t>(body));
+        for (const BodyRecord& record : world_.bodies)
+          if (record.id == id) return record.shape;
+        return BodyRecord::Shape::None;
+      });
+    }
     model.AddConstraint(std::move(constraint));
   }
   for (const GroupRecord& g : world_.groups) {
