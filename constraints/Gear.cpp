@@ -299,12 +299,15 @@ bool TGear::IsInHandleArea(double x, double y) {
 }
 
 void TGear::Update() {
+  if (updating_) return;
+  updating_ = true;
   for (int32_t end = 0; end < 2; ++end) {
     TPoint* point = AttachedPoint(end);
     if (point == nullptr || IsBackground(point->GetBody())) continue;
     const TVector centre = CentreOf(point->GetBody());
     point->SetWorldPosition(TVector3(centre.x, centre.y, point->GetWorldRotation()));
   }
+  updating_ = false;
   const double before = ratio_->GetValue();
   if (IsRatioAutomatic()) ApplyAutomaticRatio();
   if (!IsInternal() || ratio_->IsFormula() || CheckInternalRatio()) return;

@@ -175,6 +175,8 @@ class TGear : public TTwoPointConstraint {
   void Redraw();
   void ReadRecord(TObjectReader& reader);
 
+  // Set while Update moves the points onto the centres: each move tells this gear again.
+  bool updating_ = false;
   uint16_t ratioAutomatic_ = 1;
   std::unique_ptr<TFormula> ratio_;
   uint16_t rodAlwaysActive_ = 0;
