@@ -72,9 +72,9 @@ Result RunStreamRoad(const std::string& scene, const Model& model, const StreamE
   const int bodies = static_cast<int>(model.bodies.size()) - 1;
   const int frames = static_cast<int>(std::floor(duration / settings.animationStep + 1e-9)) + 1;
   std::vector<double> code(static_cast<size_t>(frames) * 3 * static_cast<size_t>(bodies));
-  double codeWall = 0, roadWall = 0;
+  double codeTime = 0, roadTime = 0;
   try {
-    codeWall = ShortestTime([&] {
+    codeTime = ShortestTime([&] {
       Simulation sim(model, settings);
       for (int f = 0; f < frames; ++f) {
         if (f > 0) sim.AdvanceTo(f * settings.animationStep);
@@ -93,7 +93,7 @@ Result RunStreamRoad(const std::string& scene, const Model& model, const StreamE
   const int32_t values = 8 * bodies;
   std::vector<uint8_t> history(kHistoryHeaderBytes + static_cast<size_t>(frames) * values * 8);
   int32_t result = kEngineOk;
-  roadWall = ShortestTime([&] {
+  roadTime = ShortestTime([&] {
     std::fill(history.begin(), history.end(), 0);
     std::memcpy(history.data() + kHistoryWordValuesPerFrame * 4, &values, 4);
     init_engine();
@@ -122,9 +122,9 @@ Result RunStreamRoad(const std::string& scene, const Model& model, const StreamE
         r.error = std::max(
             r.error, std::abs(recorded - code[(static_cast<size_t>(f) * bodies + b) * 3 + v]));
       }
-  r.secondsPerSecond = roadWall / duration;
+  r.secondsPerSecond = roadTime / duration;
   char note[64];
-  std::snprintf(note, sizeof note, "road / code %.3f", roadWall / codeWall);
+  std::snprintf(note, sizeof note, "road / code %.3f", roadTime / codeTime);
   r.note = note;
   return r;
 }
