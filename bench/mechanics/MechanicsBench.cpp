@@ -277,6 +277,13 @@ void RunTable() {
     };
     RunAll("gear train", "speed ratios", train.model, 10, probe, PeerProbe::GearRatios,
            {{1e-2, 0.2}});
+    // The world's stream has no rack: the road runs the train's gears and motor alone.
+    Model gears = train.model;
+    std::erase_if(gears.constraints, [](const Constraint& c) {
+      return c.kind == ConstraintKind::Rack || c.kind == ConstraintKind::Slot ||
+             c.kind == ConstraintKind::Force;
+    });
+    RunRoad("gears alone", gears, {}, 10);
   }
 }
 
