@@ -105,6 +105,12 @@ Mechanics::Mechanics(Model model) : model_(std::move(model)) {
   rate_.assign(n, 0.0);
   for (size_t c = 0; c < n; ++c) {
     const Constraint& record = model_.constraints[c];
+    // Only force, torque and power goals load the bodies; limits bound drives instead.
+    bool loads = false;
+    for (const Goal& goal : record.goals)
+      loads = loads || (goal.marking == kEquality &&
+                        (goal.type == GoalType::Force || goal.type == GoalType::Power));
+    if (loads) loading_.push_back(static_cast<int>(c));
     const bool measured = record.kind == ConstraintKind::Rotational ||
                           record.kind == ConstraintKind::Linear ||
                           record.kind == ConstraintKind::Rod;
@@ -452,7 +458,7 @@ void Mechanics::AddForces(const Context& context) {
   force_.setZero();
   nextConstraintForce_.assign(constraintForce_.size(), 0.0);
   ApplyFieldForces(context);
-  for (int c = 0; c < static_cast<int>(model_.constraints.size()); ++c) {
+  for (const int c : loading_) {
     if (!IsActive(context, c)) continue;
     const Constraint& record = model_.constraints[c];
     const Context ctx = context.WithConstraint(c);

@@ -313,6 +313,7 @@ class Mechanics {
   std::vector<double> nextConstraintForce_;
   std::vector<double> coordinate_, rate_;  // per constraint
   std::vector<int> measured_;              // the records whose coordinate and rate mean something
+  std::vector<int> loading_;               // the records with goals that load the bodies
   // The factorisation of J W J' and what it is built from, kept between evaluations. The
   // matrix of a row set is assembled by a plan made once for its pattern: which Jacobian entries
   // multiply into which place. Small row sets are factorised dense; larger ones sparse, with the
