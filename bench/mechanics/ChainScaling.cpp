@@ -36,7 +36,13 @@ void ChainEvaluation(benchmark::State& state) {
   }
   state.SetComplexityN(links);
 }
-BENCHMARK(ChainEvaluation)->Arg(100)->Arg(200)->Arg(400)->Arg(800)->Arg(1600)->Complexity(benchmark::oN);
+BENCHMARK(ChainEvaluation)
+    ->Arg(100)
+    ->Arg(200)
+    ->Arg(400)
+    ->Arg(800)
+    ->Arg(1600)
+    ->Complexity(benchmark::oN);
 
 // The first evaluation of a new mechanics: the redundancy check of the row set, then one
 // evaluation.
@@ -57,7 +63,13 @@ void ChainFirstEvaluation(benchmark::State& state) {
   }
   state.SetComplexityN(links);
 }
-BENCHMARK(ChainFirstEvaluation)->Arg(100)->Arg(200)->Arg(400)->Arg(800)->Arg(1600)->Complexity(benchmark::oN);
+BENCHMARK(ChainFirstEvaluation)
+    ->Arg(100)
+    ->Arg(200)
+    ->Arg(400)
+    ->Arg(800)
+    ->Arg(1600)
+    ->Complexity(benchmark::oN);
 
 // The chain of 100 links released horizontal, in accurate mode, over the simulated time given
 // in tenths of a second: seconds of computing per simulated second (from the processor time),

@@ -176,9 +176,10 @@ void RunTable() {
     // mode does).
     std::vector<Matched> matched{{1e-1, 0.2}, {1e-2, 0.1}};
     if (degrees < 45) matched.push_back({1e-15, 0.1});
-    RunAll(name, "energy drift / mgL", p.model, 60,
-           [&](const Mechanics& m, double) { return std::abs(Energy(m, g) - e0) / g; },
-           PeerProbe::Energy, matched);
+    RunAll(
+        name, "energy drift / mgL", p.model, 60,
+        [&](const Mechanics& m, double) { return std::abs(Energy(m, g) - e0) / g; },
+        PeerProbe::Energy, matched);
     RunRoad(name, p.model, {g, {}}, 60);
   }
   if (Wanted("double pend.")) {

@@ -229,7 +229,7 @@ class Mechanics {
     double force = 0;  // the normal multiplier of the last evaluation
   };
   struct ContactManifold {
-    int a = 0, b = 0;  // bodies; the normal runs from a to b
+    int a = 0, b = 0;          // bodies; the normal runs from a to b
     ContactKey key;            // the bodies and the pieces
     int first = 0, count = 0;  // its points
     Eigen::Vector2d normal{0, 1}, tangent{1, 0}, centre{0, 0};
@@ -288,7 +288,7 @@ class Mechanics {
   std::vector<int> lastSignature_;
   std::vector<int> signature_, candidates_;                           // buffers of SelectRows
   Eigen::VectorXd solveB_, solveLower_, solveUpper_, solveX_, free_;  // buffers of Derivative
-  std::vector<int> solveRows_;                   // active rows that are independent
+  std::vector<int> solveRows_;     // active rows that are independent
   bool linearProjection_ = false;  // the last evaluation's rows are all plain equalities
   Eigen::VectorXd tangentAcross_;  // buffer of KeepTangentPart
   std::vector<int> velocityRows_, projectRows_;  // buffers of the projections
@@ -339,8 +339,8 @@ class Mechanics {
     Eigen::SimplicialLDLT<Eigen::SparseMatrix<double>, Eigen::Upper, Eigen::NaturalOrdering<int>>
         ldlt;
     std::vector<double> factored;  // per place, the value the factorisation was made of
-    Eigen::VectorXd permuted;  // the right-hand side in the factor's order, solved in place
-    Eigen::VectorXd pivots;    // sparse: D of the factorisation L D L'
+    Eigen::VectorXd permuted;      // the right-hand side in the factor's order, solved in place
+    Eigen::VectorXd pivots;        // sparse: D of the factorisation L D L'
     int64_t lastUse = 0;
   };
   void MakePattern(FactorPattern& pattern, int n, bool dense);
@@ -377,7 +377,7 @@ class Mechanics {
   std::vector<ContactKey> touching_;
   std::vector<std::pair<ContactKey, int>> sliding_;
   std::vector<Impact> impacts_;
-  std::vector<Touch> touches_;  // of the last evaluation of the accelerations
+  std::vector<Touch> touches_;          // of the last evaluation of the accelerations
   std::vector<double> manifoldNormal_;  // buffer of StoreContactForces
   ContactStageTimes contactTimes_;
   double thinnest_ = HUGE_VAL;

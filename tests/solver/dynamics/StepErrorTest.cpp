@@ -33,7 +33,8 @@ TEST(StepError, MotionAlongThePinIsKeptWhole) {
   estimate *= 1e-9;
   const Eigen::VectorXd before = estimate;
   ASSERT_TRUE(disk.mechanics.KeepTangentPart(estimate));
-  EXPECT_LE((estimate - before).lpNorm<Eigen::Infinity>(), 1e-12 * before.lpNorm<Eigen::Infinity>());
+  EXPECT_LE((estimate - before).lpNorm<Eigen::Infinity>(),
+            1e-12 * before.lpNorm<Eigen::Infinity>());
 }
 
 TEST(StepError, WhatThePinTakesOutIsNoError) {
@@ -90,10 +91,10 @@ TEST(StepError, AMechanismTheMotorMovesWhollyStepsFrameByFrame) {
     sim.AdvanceTo(frame / 30.0);
     for (auto [a, b] : linkage.joints)
       closure = std::max(closure, (m.PointPosition(a) - m.PointPosition(b)).norm());
-    rocker = std::max(rocker, std::abs(std::remainder(
-                                  m.Body(linkage.rocker).r -
-                                      scenes::FourBar::RockerAngle(m.Body(linkage.crank).r),
-                                  scenes::kTwoPi)));
+    rocker = std::max(
+        rocker, std::abs(std::remainder(m.Body(linkage.rocker).r -
+                                            scenes::FourBar::RockerAngle(m.Body(linkage.crank).r),
+                                        scenes::kTwoPi)));
   }
   // A few steps at the start, while the step grows from its first guess; then one a frame
   // (it took 45 a frame when the whole estimate counted).
