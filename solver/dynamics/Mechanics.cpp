@@ -672,6 +672,12 @@ bool Mechanics::KeepTangentPart(Eigen::VectorXd& estimate) {
     double* part = estimate.data() + half * dofCount_;
     for (int r = 0; r < n; ++r) {
       const Row& row = rows_[solveRows_[r]];
+      // The positions' projection leaves a drive's coordinate where the step took it: its
+      // error stays, and only the position rows' is taken out.
+      if (half == 0 && row.level != Level::Position) {
+        across[r] = 0;
+        continue;
+      }
       double sum = 0;
       for (int i = row.begin; i < row.begin + row.count; ++i)
         sum += entries_[i].second * part[entries_[i].first];

@@ -73,7 +73,8 @@ class Mechanics {
   double Project(double time, Eigen::VectorXd& state, double tolerance);
   // The part of an error estimate of the state (positions, then velocities) that the projection
   // after the step keeps: the estimate with what moves across the constraints taken out, in the
-  // mass metric, by the rows and factorisation of the last evaluation. False, and the estimate
+  // mass metric, by the rows and factorisation of the last evaluation (a drive's coordinate,
+  // which the positions' projection keeps, is not taken out of the positions). False, and the estimate
   // left whole, when that evaluation's rows are not all plain equalities (limits, contacts,
   // bounded drives), whose projection is not a linear map.
   bool KeepTangentPart(Eigen::VectorXd& estimate);

@@ -103,6 +103,25 @@ TEST(StepError, AMechanismTheMotorMovesWhollyStepsFrameByFrame) {
   EXPECT_LE(rocker, 1e-8);
 }
 
+TEST(StepError, AMotorWhoseSpeedChangesIsIntegratedToTheError) {
+  // The projection keeps a velocity motor's coordinate where the step took it, so that
+  // coordinate's error stays and must count: the crank follows the integral of its speed.
+  scenes::FourBar linkage(true);
+  Goal& drive = linkage.model.constraints[4].goals[0];
+  ASSERT_EQ(drive.type, GoalType::Velocity);
+  drive.value = Value::Formula(
+      [](const Context& c) { return scenes::kTwoPi * (1 + 0.5 * std::sin(3 * c.Time())); });
+  Simulation sim(linkage.model, RunSettings{});
+  double lag = 0;
+  for (int frame = 1; frame <= 60; ++frame) {
+    sim.AdvanceTo(frame / 30.0);
+    const double t = sim.Time();
+    const double angle = 0.5 + scenes::kTwoPi * (t + (1 - std::cos(3 * t)) / 6);
+    lag = std::max(lag, std::abs(sim.GetMechanics().Body(linkage.crank).r - angle));
+  }
+  EXPECT_LE(lag, 1e-9);
+}
+
 TEST(StepError, EachCrossingIsReportedOnce) {
   // A pendulum passes the vertical every half period; the state located just past a crossing
   // must not be taken back over it by the projection and found again by the next step.
