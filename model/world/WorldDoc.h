@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "core/Handle.h"
+#include "model/world/RecordLayout.h"
 #include "model/world/RunBridge.h"
 #include "model/world/WorldBases.h"
 #include "model/world/WorldHost.h"
@@ -129,8 +130,6 @@ class TWorldDoc : public TWorldBase {
   double SnappingDistance() const;
   bool IsReadyToPlay() const;
   void ClearMarks();
-  // Stored with every recorded frame: the world adds no values of its own.
-  int32_t FrameValueCount() const { return 0; }
 
   // The hand-over to the solver (WorldStream.cpp) ----------------------------------------------
   uint16_t IsSolverWorldLoaded() const { return solverWorldLoaded_; }
@@ -142,6 +141,13 @@ class TWorldDoc : public TWorldBase {
   // The native stream of the world, as LoadEngineWorld hands it over.
   std::vector<uint8_t> NativeStream();
   void FrameChanged(int16_t frame);
+  // What each recorded frame holds, as the solver writes it: the layout the store's frames were
+  // recorded with, else the one the world's objects give now.
+  const TRecordLayout& RecordLayout();
+  // Where the values of a body, or the element values of an object, start in a frame; -1 when
+  // the world records none for it.
+  int32_t BodyValueOffset(const TLink* object);
+  int32_t RecordedValueOffset(const TLink* object);
   using FrameCallback = std::function<void(int16_t frame, TFrameStore& store)>;
   // Calls back for each recorded frame from first to last with the store's read position at the
   // object's first value of the frame.
@@ -172,6 +178,8 @@ class TWorldDoc : public TWorldBase {
   void RunToFrame(int32_t frame, EngineProgressCallback progress);
   void OfferToDropFrames();
   void SetStopFrame(int16_t frame);
+  // No stop frame any more.
+  void ClearStopFrame() { stopFrame_ = kNoStopFrame; }
   int16_t GetStopFrame();
   int16_t NextStepFrame() override;
   // The input value records of the last solver call.
@@ -222,5 +230,6 @@ class TWorldDoc : public TWorldBase {
   uint16_t columnList_ = 0;
   uint16_t resetGuard_ = 0;
   uint16_t trackReset_ = 0;
+  std::unique_ptr<TRecordLayout> recordLayout_;
   int32_t viewWidth_ = 0;
 };
