@@ -33,6 +33,14 @@ const TRecordLayout& TWorldDoc::RecordLayout() {
     objects.insert(objects.begin(), this);
     recordLayout_ = std::make_unique<TRecordLayout>(TRecordLayout::Of(objects));
   }
+  // A store laid out for the bodies' positions alone keeps that form.
+  yb::stream::FrameLayout& frame = recordLayout_->frame;
+  const TFrameStore* store = GetStore();
+  if (store != nullptr && store->ValuesPerFrame() != frame.ValuesPerFrame()) {
+    const auto stored =
+        yb::stream::FrameLayout::ForBlock(store->ValuesPerFrame(), frame.bodies, frame.recorded);
+    if (stored.valuesPerBody != 0) frame = stored;
+  }
   return *recordLayout_;
 }
 
