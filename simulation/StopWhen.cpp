@@ -139,7 +139,7 @@ TStopWhenHost* TStopWhen::Host() {
   if (host_ != nullptr) return host_;
   TWorldDoc* world = GetWorld();
   if (world == nullptr) return nullptr;
-  worldHost_ = std::make_unique<TWorldStopHost>(*world);
+  if (!worldHost_ || &worldHost_->World() != world) worldHost_ = std::make_unique<TWorldStopHost>(*world);
   return worldHost_.get();
 }
 

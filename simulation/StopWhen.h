@@ -56,6 +56,7 @@ class TStopWhenHost {
 class TWorldStopHost final : public TStopWhenHost {
  public:
   explicit TWorldStopHost(TWorldDoc& world) : world_(world) {}
+  TWorldDoc& World() const { return world_; }
   void SetStopFrame(int16_t frame) override;
   void ClearStopFrame() override;
   void Pause() override;
