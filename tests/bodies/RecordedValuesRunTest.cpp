@@ -45,8 +45,8 @@ class RecordedValuesRunTest : public world_run::WorldRunTest {
   }
   void FreeClasses() override { FreeBodyClasses(); }
 
-  // A box without a description whose charge is a formula, a plain circle after it, and a
-  // pause-control holder with two conditions.
+  // A box without a description whose charge is a formula, a circle after it described by its
+  // formula name whose charge is a formula too, and a pause-control holder with two conditions.
   static void Build(TWorldDoc& world) {
     Add<TEngine>(world, 1);
     Add<TZeroMass>(world, 0);
@@ -58,6 +58,8 @@ class RecordedValuesRunTest : public world_run::WorldRunTest {
     TOval& plain = Add<TOval>(world, kPlainId);
     plain.SetNumberProperty(kTagRadius, 0.5);
     plain.SetFormulaProperty(kTagPosY, TFormula(4.0));
+    plain.SetDescription("body[3]");
+    plain.SetFormulaProperty(kTagCharge, Formula("0 - 1.5"));
     TStopWhen& pause = Add<TStopWhen>(world, kPauseId);
     pause.SetConditionCount(2);
     pause.GetCondition(1)->SetFromPieces("body[2].p.x > 0.5");
@@ -81,13 +83,14 @@ TEST_F(RecordedValuesRunTest, EachObjectFindsItsValuesWhereTheSolverWroteThem) {
   world.RunToFrame(kFrames, nullptr);
   TFrameStore& store = *world.GetStore();
   ASSERT_EQ(store.FrameCount(), kFrames + 1);
-  // Two bodies of 8 values, the recorded charge, the two conditions.
-  ASSERT_EQ(store.ValuesPerFrame(), 2 * 8 + 1 + 2);
+  // Two bodies of 8 values, the two recorded charges, the two conditions.
+  ASSERT_EQ(store.ValuesPerFrame(), 2 * 8 + 1 + 1 + 2);
   EXPECT_EQ(world.BodyValueOffset(charged), 0);
   EXPECT_EQ(world.BodyValueOffset(plain), 8);
   EXPECT_EQ(world.BodyValueOffset(pause), -1);
   EXPECT_EQ(world.RecordedValueOffset(charged), 16);
-  EXPECT_EQ(world.RecordedValueOffset(pause), 17);
+  EXPECT_EQ(world.RecordedValueOffset(plain), 17);
+  EXPECT_EQ(world.RecordedValueOffset(pause), 18);
 
   const double step = world.GetEngine()->TimeStep();
   ASSERT_GT(step, 0.0);
@@ -98,8 +101,9 @@ TEST_F(RecordedValuesRunTest, EachObjectFindsItsValuesWhereTheSolverWroteThem) {
     EXPECT_NEAR(store.Value(frame, 8 + 1), 4.0, 1e-12) << frame;
     EXPECT_DOUBLE_EQ(store.Value(frame, 8 + 6), 1.0) << frame;  // the circle's cosine
     EXPECT_DOUBLE_EQ(store.Value(frame, 16), 6.0) << frame;
-    EXPECT_DOUBLE_EQ(store.Value(frame, 17), x > 0.5 ? 1.0 : 0.0) << frame;
-    EXPECT_DOUBLE_EQ(store.Value(frame, 18), -1.0) << frame;
+    EXPECT_DOUBLE_EQ(store.Value(frame, 17), -1.5) << frame;
+    EXPECT_DOUBLE_EQ(store.Value(frame, 18), x > 0.5 ? 1.0 : 0.0) << frame;
+    EXPECT_DOUBLE_EQ(store.Value(frame, 19), -1.0) << frame;
   }
 
   // The walk over recorded frames stands at the holder's first value.
@@ -128,14 +132,15 @@ TEST_F(RecordedValuesRunTest, BodiesThatWantTheirPositionAloneShareTheShortLayou
   world.LoadEngineWorld();
   TFrameStore& store = *world.GetStore();
   ASSERT_EQ(store.FrameCount(), 0);
-  store.SetValuesPerFrame(2 * 3 + 3);
+  store.SetValuesPerFrame(2 * 3 + 4);
   world.RunToFrame(3, nullptr);
   ASSERT_EQ(store.FrameCount(), 4);
   const double step = world.GetEngine()->TimeStep();
   EXPECT_NEAR(store.Value(3, 0), kSpeed * 3 * step, 1e-12);
   EXPECT_NEAR(store.Value(3, 3 + 1), 4.0, 1e-12);
   EXPECT_DOUBLE_EQ(store.Value(3, 6), 6.0);
-  EXPECT_DOUBLE_EQ(store.Value(3, 8), -1.0);
+  EXPECT_DOUBLE_EQ(store.Value(3, 7), -1.5);
+  EXPECT_DOUBLE_EQ(store.Value(3, 9), -1.0);
   world.ShowFrame(3, 1);
   auto* charged = dynamic_cast<TRectangle*>(world.FindObject(kChargedId));
   ASSERT_NE(charged, nullptr);
