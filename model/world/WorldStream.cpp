@@ -33,10 +33,11 @@ const TRecordLayout& TWorldDoc::RecordLayout() {
     objects.insert(objects.begin(), this);
     recordLayout_ = std::make_unique<TRecordLayout>(TRecordLayout::Of(objects));
   }
-  // A store laid out for the bodies' positions alone keeps that form.
+  // Frames recorded with the bodies' positions alone keep that form.
   yb::stream::FrameLayout& frame = recordLayout_->frame;
   const TFrameStore* store = GetStore();
-  if (store != nullptr && store->ValuesPerFrame() != frame.ValuesPerFrame()) {
+  if (store != nullptr && store->FrameCount() > 0 &&
+      store->ValuesPerFrame() != frame.ValuesPerFrame()) {
     const auto stored =
         yb::stream::FrameLayout::ForBlock(store->ValuesPerFrame(), frame.bodies, frame.recorded);
     if (stored.valuesPerBody != 0) frame = stored;
