@@ -31,6 +31,8 @@ void TStopWhen::SetConditionCount(int32_t count) {
     RemoveCondition(GetConditionCount());
   while (GetConditionCount() < count)
     conditions_.push_back(NewCondition());
+  // What the solver records has changed.
+  Changed();
 }
 
 TPauseCondition* TStopWhen::GetCondition(int32_t number) {
@@ -44,6 +46,7 @@ void TStopWhen::RemoveCondition(int32_t number) {
   const bool wasStop = condition->action == kPauseActionStop;
   conditions_.erase(conditions_.begin() + (number - 1));
   if (wasStop) StopActionLeft();
+  Changed();
 }
 
 void TStopWhen::SetAction(int32_t number, int16_t action) {
@@ -97,8 +100,10 @@ void TStopWhen::TestFrame(int16_t frame) {
   if (store == nullptr || frame < store->FirstHeldFrame() || frame > store->LastFrame()) return;
   const int32_t offset = world->RecordedValueOffset(this);
   if (offset < 0) return;
+  // Conditions added since the frames were recorded have no values yet: they do not hold.
+  const int32_t recorded = world->RecordLayout().RecordedCount(this);
   std::vector<double> values;
-  for (int32_t i = 0; i < GetConditionCount(); ++i)
+  for (int32_t i = 0; i < recorded && i < GetConditionCount(); ++i)
     values.push_back(store->Value(frame, offset + i));
   const int16_t action = TestValues(values, frame);
   TStopWhenHost* host = Host();
@@ -139,7 +144,8 @@ TStopWhenHost* TStopWhen::Host() {
   if (host_ != nullptr) return host_;
   TWorldDoc* world = GetWorld();
   if (world == nullptr) return nullptr;
-  if (!worldHost_ || &worldHost_->World() != world) worldHost_ = std::make_unique<TWorldStopHost>(*world);
+  if (!worldHost_ || &worldHost_->World() != world)
+    worldHost_ = std::make_unique<TWorldStopHost>(*world);
   return worldHost_.get();
 }
 
@@ -201,6 +207,7 @@ void TStopWhen::SetFormulaProperty(uint32_t tag, const TFormula& formula) {
   }
   condition->Assign(formula);
   condition->held = false;
+  Changed();
 }
 
 uint16_t TStopWhen::GetIndexProperty(uint32_t tag, int16_t& value, uint16_t& enabled) {

@@ -21,8 +21,9 @@ TRecordLayout TRecordLayout::Of(const std::vector<TLink*>& objects) {
       layout.bodyNumber.emplace(object, layout.frame.bodies++);
       allShort = allShort && bodyValues == yb::stream::FrameLayout::kShortBodyValues;
     }
-    layout.recordedStart.emplace(object, layout.frame.recorded);
-    layout.frame.recorded += object->CountElements();
+    const int32_t count = object->CountElements();
+    layout.recorded.emplace(object, Recorded{layout.frame.recorded, count});
+    layout.frame.recorded += count;
   }
   layout.frame.valuesPerBody = layout.frame.bodies > 0 && allShort
                                    ? yb::stream::FrameLayout::kShortBodyValues
@@ -36,6 +37,11 @@ int64_t TRecordLayout::BodyOffset(const TLink* object) const {
 }
 
 int64_t TRecordLayout::RecordedOffset(const TLink* object) const {
-  const auto it = recordedStart.find(object);
-  return it != recordedStart.end() ? frame.RecordedOffset(it->second) : -1;
+  const auto it = recorded.find(object);
+  return it != recorded.end() ? frame.RecordedOffset(it->second.start) : -1;
+}
+
+int32_t TRecordLayout::RecordedCount(const TLink* object) const {
+  const auto it = recorded.find(object);
+  return it != recorded.end() ? it->second.count : 0;
 }
