@@ -16,6 +16,7 @@
 #include "bodies/Shapes.h"
 #include "bodies/points/Point.h"
 #include "constraints/Pin.h"
+#include "core/Failure.h"
 #include "model/world/QVDoc.h"
 #include "model/world/RunCommand.h"
 #include "simulation/Engine.h"
@@ -208,6 +209,21 @@ TEST_F(NewDocumentRunTest, ARunStopsWhereThePendulumsAngleFallsBelowZero) {
   world.DoCommand(kCmdRun, 1);
   EXPECT_EQ(PerformQueued(10), 1);
   EXPECT_EQ(store.FrameCount(), expected + 1);
+}
+
+TEST_F(NewDocumentRunTest, AConditionNamingNoObjectOfTheWorldStopsTheRunWithItsError) {
+  TQVDoc document;
+  TWorldDoc& world = document.World();
+  AddPendulumAndChargedBox(world);
+  AddCondition(PauseControls(world), "body[42].p.r < 0", kPauseActionStop);
+  int16_t error = 0;
+  try {
+    world.RunToFrame(3, nullptr);
+  } catch (const QVException& failure) {
+    error = failure.error();
+  }
+  EXPECT_EQ(error, -28806);  // a reference to an object the world does not hold
+  EXPECT_EQ(world.IsSolverWorldLoaded(), 0);
 }
 
 TEST_F(NewDocumentRunTest, APauseEndsTheRunOnceAndTheNextStepGoesOn) {
