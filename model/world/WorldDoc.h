@@ -17,6 +17,7 @@
 
 #include "core/Handle.h"
 #include "model/command/ActionContext.h"
+#include "model/world/RecordLayout.h"
 #include "model/world/RunBridge.h"
 #include "model/world/WorldBases.h"
 #include "model/world/WorldHost.h"
@@ -137,8 +138,6 @@ class TWorldDoc : public TWorldBase, public TActionContext {
   double SnappingDistance() const;
   bool IsReadyToPlay() const;
   void ClearMarks();
-  // Stored with every recorded frame: the world adds no values of its own.
-  int32_t FrameValueCount() const { return 0; }
 
   // The hand-over to the solver (WorldStream.cpp) ----------------------------------------------
   uint16_t IsSolverWorldLoaded() const { return solverWorldLoaded_; }
@@ -150,6 +149,13 @@ class TWorldDoc : public TWorldBase, public TActionContext {
   // The native stream of the world, as LoadEngineWorld hands it over.
   std::vector<uint8_t> NativeStream();
   void FrameChanged(int16_t frame);
+  // What each recorded frame holds, as the solver writes it: the layout the store's frames were
+  // recorded with, else the one the world's objects give now.
+  const TRecordLayout& RecordLayout();
+  // Where the values of a body, or the element values of an object, start in a frame; -1 when
+  // the world records none for it.
+  int32_t BodyValueOffset(const TLink* object);
+  int32_t RecordedValueOffset(const TLink* object);
   using FrameCallback = std::function<void(int16_t frame, TFrameStore& store)>;
   // Calls back for each recorded frame from first to last with the store's read position at the
   // object's first value of the frame.
@@ -180,6 +186,8 @@ class TWorldDoc : public TWorldBase, public TActionContext {
   void RunToFrame(int32_t frame, EngineProgressCallback progress);
   void OfferToDropFrames();
   void SetStopFrame(int16_t frame);
+  // No stop frame any more.
+  void ClearStopFrame() { stopFrame_ = kNoStopFrame; }
   int16_t GetStopFrame();
   int16_t NextStepFrame() override;
   // The input value records of the last solver call.
@@ -276,5 +284,6 @@ class TWorldDoc : public TWorldBase, public TActionContext {
   uint16_t columnList_ = 0;
   uint16_t resetGuard_ = 0;
   uint16_t trackReset_ = 0;
+  std::unique_ptr<TRecordLayout> recordLayout_;
   int32_t viewWidth_ = 0;
 };

@@ -89,18 +89,11 @@ int32_t WorldRun::ReadLayout(uint8_t* history, int32_t historyBytes, Layout& lay
   if (layout.frameCount < 0 || layout.frameCount > kLastFrame + 1 || layout.mark < 0 ||
       (floatSize != 0 && floatSize != kHistoryFloatSize))
     return kEngineBadArgument;
-  const int32_t bodies = model_.BodyCount();
-  const int32_t recorded = model_.RecordedCount();
-  const int32_t full = 8 * bodies + recorded;
-  if (layout.valuesPerFrame == 0 && layout.frameCount == 0) layout.valuesPerFrame = full;
-  if (layout.valuesPerFrame == full) {
-    layout.perBody = 8;
-  } else if (layout.valuesPerFrame == 3 * bodies + recorded) {
-    layout.perBody = 3;
-  } else {
-    return kEngineBadArgument;
-  }
-  return kEngineOk;
+  const FrameLayout full{model_.BodyCount(), FrameLayout::kFullBodyValues, model_.RecordedCount()};
+  if (layout.valuesPerFrame == 0 && layout.frameCount == 0)
+    layout.valuesPerFrame = static_cast<int32_t>(full.ValuesPerFrame());
+  layout.frame = FrameLayout::ForBlock(layout.valuesPerFrame, full.bodies, full.recorded);
+  return layout.frame.valuesPerBody != 0 ? kEngineOk : kEngineBadArgument;
 }
 
 void WorldRun::Advance() {
@@ -120,13 +113,15 @@ void WorldRun::WriteFrame(uint8_t* slot, const Layout& layout) {
   double* out = frame_.data();
   for (int b = 1; b <= model_.BodyCount(); ++b) {
     const dynamics::BodyState s = mechanics.Body(b);
-    const double values[8] = {s.x, s.y, s.r, s.vx, s.vy, s.vr, std::cos(s.r), std::sin(s.r)};
-    std::memcpy(out, values, static_cast<size_t>(layout.perBody) * sizeof(double));
-    out += layout.perBody;
+    const double values[FrameLayout::kFullBodyValues] = {s.x,  s.y,  s.r,           s.vx,
+                                                         s.vy, s.vr, std::cos(s.r), std::sin(s.r)};
+    std::memcpy(out + layout.frame.BodyOffset(b - 1), values,
+                static_cast<size_t>(layout.frame.valuesPerBody) * sizeof(double));
   }
   const dynamics::Context context(mechanics, simulation_->Time());
+  int64_t k = 0;
   for (const RecordedValue& value : model_.Recorded())
-    *out++ = model_.Evaluate(value.item, context, *inputs_);
+    out[layout.frame.RecordedOffset(k++)] = model_.Evaluate(value.item, context, *inputs_);
   if (frame_.empty()) return;  // a world with nothing recorded has no frame bytes to copy
   std::memcpy(slot, frame_.data(), frame_.size() * sizeof(double));
 }

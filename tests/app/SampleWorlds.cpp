@@ -35,7 +35,6 @@ TPoint& AddPoint(TWorldDoc& world, int16_t identifier, TMass& body, const TVecto
 std::unique_ptr<TQVDoc> MakeSpringAndPin() {
   auto document = std::make_unique<TQVDoc>();
   TWorldDoc& world = document->World();
-  Add<TEngine>(world, kEngineId);
   TZeroMass& background = Add<TZeroMass>(world, kBackgroundId);
 
   TRectangle& box = Add<TRectangle>(world, kBoxId);

@@ -13,7 +13,7 @@ namespace sample_worlds {
 inline constexpr char kSpringAndPinFile[] = "spring-and-pin.yb";
 
 // Identifiers of the sample's objects.
-inline constexpr int16_t kEngineId = 1;
+inline constexpr int16_t kEngineId = 1;  // the world's own engine, one of its default objects
 inline constexpr int16_t kBackgroundId = 0;
 inline constexpr int16_t kBoxId = 2;
 inline constexpr int16_t kSpringId = 5;
