@@ -53,6 +53,12 @@ std::vector<uint8_t> WriteWorld(TWorldDoc& world) {
   return TakeBytes(*writer);
 }
 
+// Counts a broken promise and says which.
+void Break(HistoryFuzzReach& reach, const char* why) {
+  std::fprintf(stderr, "broken: %s\n", why);
+  ++reach.broken;
+}
+
 bool Refusal(int16_t error) {
   return error == kErrTextFormat || error == kErrBadFormat;
 }
@@ -72,12 +78,13 @@ void LoadRaw(std::span<const uint8_t> bytes, HistoryFuzzReach& reach) {
   try {
     result = store.LoadRawBlock(bytes);
   } catch (const QVException& failure) {
+    // The inputs are small: memory running out would be a size taken from them unchecked.
     result = failure.error();
-    if (result != kErrOutOfMemory) ++reach.broken;
+    Break(reach, "a stored block raised a failure");
   }
   if (result != 0) {
-    if (!Refusal(result) && result != kErrOutOfMemory) ++reach.broken;
-    if (store.RawBlock() != before) ++reach.broken;
+    if (!Refusal(result)) Break(reach, "a stored block was refused with an unknown failure");
+    if (store.RawBlock() != before) Break(reach, "a refused block changed the store");
     return;
   }
   reach.rawLoaded = true;
@@ -87,7 +94,8 @@ void LoadRaw(std::span<const uint8_t> bytes, HistoryFuzzReach& reach) {
       static_cast<void>(store.GetValue(f, v));
   const std::vector<uint8_t> again = store.RawBlock();
   THistoryStore copy;
-  if (copy.LoadRawBlock(again) != 0 || copy.RawBlock() != again) ++reach.broken;
+  if (copy.LoadRawBlock(again) != 0 || copy.RawBlock() != again)
+    Break(reach, "a loaded store's block does not load to itself");
 }
 
 // The bytes as a document read into a world: read, or refused as damaged; a history taken is
@@ -101,13 +109,13 @@ void ReadWorld(std::span<const uint8_t> bytes, HistoryFuzzReach& reach) {
     reader->TakeObjects();
     reach.documentRead = true;
   } catch (const QVException& failure) {
-    if (failure.error() != kErrBadFormat && failure.error() != kErrOutOfMemory) {
-      std::fprintf(stderr, "unexpected failure %d\n", failure.error());
-      ++reach.broken;
+    if (failure.error() != kErrBadFormat) {
+      std::fprintf(stderr, "failure %d\n", failure.error());
+      Break(reach, "the document failed with an unknown failure");
     }
   }
   for (int16_t error : host.shown)
-    if (!Refusal(error)) ++reach.broken;
+    if (!Refusal(error)) Break(reach, "the world showed an unknown failure");
   const TFrameStore& store = *world->GetStore();
   reach.historyRead = world->GetHistoryRead() != 0;
   reach.frames = store.FrameCount();
@@ -119,10 +127,12 @@ void ReadWorld(std::span<const uint8_t> bytes, HistoryFuzzReach& reach) {
   try {
     ReadObjects(written, 2, 1, reread.get(), nullptr, nullptr, nullptr)->Complete(0);
   } catch (const QVException&) {
-    ++reach.broken;
+    Break(reach, "the world's history saved does not read back");
     return;
   }
-  if (!otherHost.shown.empty() || reread->GetStore()->RawBlock() != store.RawBlock()) ++reach.broken;
+  // A history without frames holds nothing to keep, and is not saved.
+  const bool kept = store.FrameCount() == 0 || reread->GetStore()->RawBlock() == store.RawBlock();
+  if (!otherHost.shown.empty() || !kept) Break(reach, "the world's history saved reads back otherwise");
 }
 
 }  // namespace
