@@ -52,7 +52,15 @@ void TXCnstr::MarkGoals() {
   if (law.empty()) return;
   // Values are checked as they are entered; a law read from a damaged document may still be
   // too long, and a cut law would be another law.
-  if (law.size() > kLawTextLimit) ThrowFailure(kErrFormulaTooLong, 0);
+  if (law.size() > kLawTextLimit) {
+    char detail[200];
+    std::snprintf(detail, sizeof detail,
+                  "The force law of constraint %d needs %zu characters; a law holds at most %zu. "
+                  "Use shorter formulas.",
+                  GetIdentifier(), law.size(), kLawTextLimit);
+    FailureDetailText() = Str255(detail);
+    ThrowFailure(kErrFormulaTooLong, 0);
+  }
   goal.SetFromPieces(Str255(law.c_str()));
 }
 

@@ -68,10 +68,17 @@ TEST(SpringLawTest, GoalTextsFollowTheLawWithExponentRestValueAndDamping) {
   rdamper->SetExponent(-1);
   EXPECT_EQ(LawOf(*rdamper), "-(K) * Constraint[7].dv.r^(-1)");
 
-  // A law past the formula limit is refused rather than cut.
+  // A law past the formula limit (formulas set past the entry's check, as a foreign document may
+  // hold them) is refused rather than cut, naming the constraint and the limit.
   spring->Quantity().SetFromPieces(std::string(200, '1').c_str());
   spring->RestValue().SetFromPieces(std::string(100, '2').c_str());
+  FailureDetailText() = Str255();
   EXPECT_THROW(LawOf(*spring), QVException);
+  const std::string detail(FailureDetailText().Chars(),
+                           static_cast<size_t>(FailureDetailText().Length()));
+  EXPECT_NE(detail.find("constraint 3"), std::string::npos) << detail;
+  EXPECT_NE(detail.find("255"), std::string::npos) << detail;
+  FailureDetailText() = Str255();
 }
 
 TEST(SpringLawTest, ExponentChangesResetAConstantRestValueOnly) {
