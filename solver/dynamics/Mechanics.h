@@ -32,6 +32,9 @@ namespace yb::dynamics {
 struct DynamicsError {
   int code;
   std::string message;
+  // The bodies the failure concerns (model indices), or kNone.
+  int body = kNone;
+  int otherBody = kNone;
 };
 
 // Error codes of the dynamics (a bad input, and an evaluation that produced no number).
@@ -39,6 +42,9 @@ inline constexpr int kErrBadModel = -28700;
 inline constexpr int kErrNotANumber = -28701;
 inline constexpr int kErrSingular = -28702;
 inline constexpr int kErrNotBuilt = -28703;
+// A collider too thin for the speeds of the world: no step the solver takes is short enough to
+// keep bodies from passing through it.
+inline constexpr int kErrTooThin = -27893;
 
 // A report made while running: redundant or inconsistent constraints, a fixed step that could
 // not keep the integrator error, or bodies found overlapping by more than the overlap error
@@ -135,6 +141,10 @@ class Mechanics {
   // The longest step over which no body can pass through another: a tenth of the thinnest
   // outline over the fastest speed of any outline's points. Infinite without collisions.
   double ContactStepLimit() const;
+  // The thinnest collider and the fastest (model indices; kNone without collisions): the bodies
+  // that set the limit.
+  int ThinnestCollider() const { return thinnestBody_; }
+  int FastestCollider() const;
   // Overlaps deeper than this are reported.
   void SetOverlapError(double error) { overlapError_ = error; }
 
@@ -382,6 +392,7 @@ class Mechanics {
   std::vector<double> manifoldNormal_;  // buffer of StoreContactForces
   ContactStageTimes contactTimes_;
   double thinnest_ = HUGE_VAL;
+  int thinnestBody_ = kNone;
   Eigen::VectorXd baseForce_;
 };
 

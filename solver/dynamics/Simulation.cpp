@@ -220,6 +220,28 @@ DynamicsError Simulation::StepTooSmall() const {
   return DynamicsError{kErrSingular, text};
 }
 
+// The run takes at most this many steps for one integration step: a contact that needs more
+// would keep a frame from ever finishing.
+constexpr double kSmallestStepFraction = 1e-5;
+
+double Simulation::SmallestStep() const {
+  return std::max(kSmallestStepFraction * settings_.IntegrationStep(),
+                  1e-14 * std::max(1.0, time_));
+}
+
+DynamicsError Simulation::TooThin(double needed) const {
+  char text[300];
+  std::snprintf(text, sizeof text,
+                "at t = %.6g s a body is too thin for the speeds reached: keeping bodies from "
+                "passing through it would need steps of %.3g s, shorter than the smallest the "
+                "run takes (%.3g s); make it thicker, or the bodies slower",
+                time_, needed, SmallestStep());
+  DynamicsError error{kErrTooThin, text};
+  error.body = mechanics_.ThinnestCollider();
+  error.otherBody = mechanics_.FastestCollider();
+  return error;
+}
+
 bool Simulation::AdvanceTo(double target) {
   const bool variable =
       settings_.variableStep && settings_.integrator == IntegratorKind::KuttaMerson;
@@ -238,7 +260,13 @@ bool Simulation::AdvanceTo(double target) {
     // A fixed step that would leave a sliver before the frame ends takes it in.
     if (!variable && remaining - h < 1e-9 * fixed) h = remaining;
     // No step may carry a body through another.
-    h = std::min(h, mechanics_.ContactStepLimit());
+    const double limit = mechanics_.ContactStepLimit();
+    if (limit < SmallestStep()) {
+      if (!allowThin_) throw TooThin(limit);
+      h = std::min(h, SmallestStep());
+    } else {
+      h = std::min(h, limit);
+    }
     double error;
     Step(h, result, error);
     if (variable && error > tolerance) {

@@ -99,6 +99,7 @@ int32_t WorldRun::ReadLayout(uint8_t* history, int32_t historyBytes, Layout& lay
 void WorldRun::Advance() {
   if (frames_ == 0) {
     simulation_ = std::make_unique<dynamics::Simulation>(model_.Build(inputs_), model_.Settings());
+    if (allowThin_) simulation_->AllowThinColliders();
   } else {
     simulation_->AdvanceTo(frames_ * model_.Settings().animationStep);
   }
@@ -173,6 +174,10 @@ int32_t WorldRun::RunFrame(const uint8_t* inputs, int32_t inputBytes, uint8_t* h
     }
     broken_ = false;
   } catch (const dynamics::DynamicsError& error) {
+    if (error.body > 0) status[1] = model_.BodyId(error.body);
+    if (error.otherBody > 0) status[2] = model_.BodyId(error.otherBody);
+    // Told of a thin collider, the program may go on: the world then runs at the smallest steps.
+    if (error.code == dynamics::kErrTooThin) allowThin_ = true;
     return LibraryCode(error.code);
   } catch (const std::bad_alloc&) {
     return kEngineOutOfMemory;

@@ -59,6 +59,8 @@ class WorldRun {
   std::unique_ptr<dynamics::Simulation> simulation_;
   int32_t frames_ = 0;
   bool broken_ = false;
+  // Set once a thin collider was reported: the program that calls again goes on with it.
+  bool allowThin_ = false;
   std::vector<std::pair<dynamics::Warning::Kind, int>> reported_;
   std::vector<double> frame_;
 };
