@@ -13,10 +13,10 @@
 
 #include "model/Formula.h"
 #include "model/Link.h"
+#include "model/world/WorldDoc.h"  // the world's no-stop frame
 
 inline constexpr uint32_t kStopWhenTag = MakeTag("Stop");
 inline constexpr int16_t kBlockPauseControls = 5006;
-inline constexpr int16_t kNoStopFrame = 32767;
 
 enum PauseAction : int16_t {
   kPauseActionPause = 0,
