@@ -118,6 +118,7 @@ TEST_F(BodyDetailsTest, PolygonsAreHitInsideAndWithinATolerancePropertionalToThe
   auto& curve = static_cast<TCurvPoly&>(*curved.body);
   EXPECT_TRUE(curve.HitTestLocal({1.0, 1.0}));
   EXPECT_TRUE(curve.HitTestLocal({0.2, 1.7}));
+  EXPECT_TRUE(curve.HitTestLocal({1.0, -0.01}));  // within the sides' tolerance
   EXPECT_FALSE(curve.HitTestLocal({1.0, -0.1}));
   curve.SetFlagProperty(MakeTag("curv"), 1);
   EXPECT_TRUE(curve.HitTestLocal({1.0, 1.0}));
