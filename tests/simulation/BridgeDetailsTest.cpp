@@ -3,6 +3,7 @@
 // recorded-frame store when its history is cleared.
 
 #include <cstring>
+#include <string>
 
 #include <gtest/gtest.h>
 
@@ -40,6 +41,13 @@ TEST(BridgeDetailsTest, UnitChoicesReadAsShortsAndTypedQuantitiesMayEndInSpaces)
   EXPECT_DOUBLE_EQ(value, 0.025);
   EXPECT_TRUE(read("  3 ft   ", kDimensionLength));
   EXPECT_DOUBLE_EQ(value, 0.9144);
+  // A derived quantity is read in the unit it is shown in, spaces around it or not.
+  Str255 shown;
+  units.GetUnitName(static_cast<int32_t>(kDimensionAcceleration), shown);
+  const std::string name(shown.Chars(), static_cast<size_t>(shown.Length()));
+  ASSERT_FALSE(name.empty());
+  EXPECT_TRUE(read(("4 " + name + "  ").c_str(), kDimensionAcceleration)) << name;
+  EXPECT_DOUBLE_EQ(value, 4.0);
   units.SetUnitSystem(2);
   EXPECT_TRUE(read("250  ", kDimensionLength));
   EXPECT_DOUBLE_EQ(value, 2.5);
