@@ -169,19 +169,23 @@ TEST_F(ConstraintDetailsTest, AlwaysActiveSwitchedOffAndActivationNotices) {
 TEST_F(ConstraintDetailsTest, ASegmentIsNotHitAlongItsLineBeyondItsEnds) {
   TQVDoc document;
   TWorldDoc& world = document.World();
+  // A spring's coil and a piston's body, whose drawn shape runs the segment's whole length.
   TLSpring& spring = Add<TLSpring>(world, 5);
-  for (const bool curves : {false, true}) {
-    const MacPoint a(0, 0), b(100, 0);
-    EXPECT_TRUE(spring.HitsSegment(a, b, MacPoint(50, 4), curves)) << curves;
-    EXPECT_TRUE(spring.HitsSegment(a, b, MacPoint(104, 0), curves)) << curves;
-    for (const int16_t h : {-10, -6, 106, 110, 150})
-      EXPECT_FALSE(spring.HitsSegment(a, b, MacPoint(h, 0), curves)) << h << " " << curves;
-    EXPECT_FALSE(spring.HitsSegment(a, b, MacPoint(102, 1), curves)) << curves;  // the end's
-    // A slanted segment: the same along its line past either end.
-    const MacPoint c(0, 0), d(60, 80);
-    EXPECT_TRUE(spring.HitsSegment(c, d, MacPoint(30, 40), curves)) << curves;
-    EXPECT_FALSE(spring.HitsSegment(c, d, MacPoint(75, 100), curves)) << curves;
-    EXPECT_FALSE(spring.HitsSegment(c, d, MacPoint(-15, -20), curves)) << curves;
+  TLPiston& piston = Add<TLPiston>(world, 6);
+  for (TConstraint* kind : std::vector<TConstraint*>{&spring, &piston}) {
+    for (const bool curves : {false, true}) {
+      const MacPoint a(0, 0), b(100, 0);
+      EXPECT_TRUE(kind->HitsSegment(a, b, MacPoint(50, 4), curves)) << curves;
+      EXPECT_TRUE(kind->HitsSegment(a, b, MacPoint(104, 0), curves)) << curves;
+      for (const int16_t h : {-10, -6, 106, 110, 150})
+        EXPECT_FALSE(kind->HitsSegment(a, b, MacPoint(h, 0), curves)) << h << " " << curves;
+      EXPECT_FALSE(kind->HitsSegment(a, b, MacPoint(102, 1), curves)) << curves;  // the end's
+      // A slanted segment: the same along its line past either end.
+      const MacPoint c(0, 0), d(60, 80);
+      EXPECT_TRUE(kind->HitsSegment(c, d, MacPoint(30, 40), curves)) << curves;
+      EXPECT_FALSE(kind->HitsSegment(c, d, MacPoint(75, 100), curves)) << curves;
+      EXPECT_FALSE(kind->HitsSegment(c, d, MacPoint(-15, -20), curves)) << curves;
+    }
   }
 }
 
