@@ -77,16 +77,19 @@ TEST_F(AssemblyDetails, ACurveWhoseDirectionVanishesStillGivesANumber) {
 }
 
 TEST_F(AssemblyDetails, ALockTurningItsBodyBeforeTheFirstPassIsSeenByTheOtherConditions) {
-  // The body's point (1, 0) is pinned where it is; a lock turns the body a quarter: the body
-  // must move so that the point stays.
+  // The body's point (1, 0) is pinned where it is, and the pin solved; then a lock turns the
+  // body a quarter: the body must move so that the point stays.
   TAssemblySolver solver;
   solver.MakeFixedFrame(&ground, Frame2D(), &ground);
   solver.MakeBodyFrame(&body, Frame2D(0, 0, 0));
   TAssemblyConstraint* pin = nullptr;
   ASSERT_EQ(AssemblyCoincident(&solver, &solver, &ground, {1, 0}, pin), 0);
   ASSERT_EQ(AssemblyAddPlacement(&solver, pin, &body, TVector3(1, 0, 0)), 0);
-  ASSERT_EQ(AssemblyAngleLock(&solver, &body, Frame2D(), kPi / 2), 0);
   double error = 1;
+  EXPECT_EQ(Solve(solver, error)[0].world, Frame2D(0, 0, 0));
+  EXPECT_EQ(error, 0.0);
+
+  ASSERT_EQ(AssemblyAngleLock(&solver, &body, Frame2D(), kPi / 2), 0);
   const TFrameRecord* records = Solve(solver, error);
   EXPECT_LE(error, 1e-10);
   const Frame2D turned = records[0].world;
