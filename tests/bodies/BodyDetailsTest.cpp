@@ -111,7 +111,7 @@ TEST_F(BodyDetailsTest, TheBackgroundsBoundsFollowAViewScrolledAlongOneAxis) {
   EXPECT_EQ(down.bottom, -20.0);
 }
 
-TEST_F(BodyDetailsTest, PolygonsAreHitInsideAndWithinATolerancePropertionalToTheirSize) {
+TEST_F(BodyDetailsTest, PolygonsAreHitInsideAndWithinAToleranceProportionalToTheirSize) {
   // A straight-sided curved polygon is hit where its vertices enclose, not where its curve would.
   const std::vector<TVector> square{{0, 0}, {2, 0}, {2, 2}, {0, 2}};
   TShapeWithTable curved = MakePolygon(square, kCurvedPolygonTag);
@@ -166,7 +166,7 @@ TEST_F(BodyDetailsTest, MovingALinesSecondEndMovesItsCentreAndTellsItsLinks) {
   EXPECT_TRUE(line->HitTest(MacPoint(50, 30)));
   EXPECT_FALSE(line->HitTest(MacPoint(104, 0)));
 
-  // Moved without notice, the line keeps its old centre until told.
+  // Moved without notice, the links hear nothing.
   line->SetEndPoint2({0.0, -60.0}, 0);
   EXPECT_EQ(watcher.notices, 1);
   line->RemoveDependent(&watcher);
