@@ -150,6 +150,20 @@ TEST_F(ConstraintDetailsTest, AlwaysActiveSwitchedOffAndActivationNotices) {
   EXPECT_EQ(when, 1);
   EXPECT_NE(pin.GetFormulaProperty(kTagActivation, nullptr, nullptr, nullptr, nullptr), nullptr);
 
+  // Choosing to act on a condition leaves always active as well, and shows the condition for
+  // editing.
+  pin.SetShortProperty(kTagAlwaysActive, 1);
+  pin.SelectChoice(kTagActiveWhen);
+  EXPECT_FALSE(pin.IsAlwaysActive());
+  ASSERT_EQ(pin.GetShortProperty(kTagAlwaysActive, flag, nullptr), 1);
+  EXPECT_EQ(flag, 0);
+  const TFormula* condition =
+      pin.GetFormulaProperty(kTagActivation, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(condition, nullptr);
+  Str255 text;
+  condition->GetText(text);
+  EXPECT_TRUE(PStringEqualsCString(text, "false"));
+
   // Only a change of state with redraw asked for is announced.
   const auto announced = [&watcher](const std::function<void()>& change) {
     const int before = watcher.notices;
