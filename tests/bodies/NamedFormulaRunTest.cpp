@@ -158,6 +158,27 @@ TEST_F(NamedFormulaRunTest, FormulasNamingObjectsRunAsTheyReadAndTheDocumentKeep
   EXPECT_EQ(TextOf(pause->GetCondition(1)), "Ball.p.x > 0.5");
 }
 
+TEST_F(NamedFormulaRunTest, ABodyKnownOnlyByItsDescriptionRecordsItsCharge) {
+  // The body writes what it records under its description, which need not be a name the user
+  // gave.
+  const auto document = SaveAndReopen([](TWorldDoc& world) {
+    Add<TEngine>(world, 1);
+    Add<TZeroMass>(world, 0);
+    TOval& puck = Add<TOval>(world, kBallId);
+    puck.SetDescription("Puck");
+    puck.SetNumberProperty(kTagRadius, 0.25);
+    puck.SetFormulaProperty(kTagCharge, Formula("0 - 2.5"));
+  });
+  TWorldDoc& world = document->World();
+  constexpr int16_t kFrames = 3;
+  world.RunToFrame(kFrames, nullptr);
+  TFrameStore& store = *world.GetStore();
+  ASSERT_EQ(store.FrameCount(), kFrames + 1);
+  ASSERT_EQ(store.ValuesPerFrame(), 8 + 1);
+  for (int32_t frame = 0; frame <= kFrames; ++frame)
+    EXPECT_DOUBLE_EQ(store.Value(frame, 8), -2.5) << frame;
+}
+
 TEST_F(NamedFormulaRunTest, ANameThatNamesNothingIsRefusedWhereItIsEntered) {
   const auto document = SaveAndReopen(Build);
   TWorldDoc& world = document->World();
