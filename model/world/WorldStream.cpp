@@ -168,6 +168,16 @@ void TWorldDoc::ShowFrame(int16_t frame, uint16_t) {
         participant->FrameChanged(frame, first, last);
     }
   }
+  // Other objects that record values (a gear's formula quantities) take theirs; the pause
+  // controls and the view objects hear of the frame below.
+  for (TLink* object : Objects()) {
+    auto* participant = dynamic_cast<TFrameParticipant*>(object);
+    if (participant == nullptr || participant->FixedFrameValues() != 0 ||
+        std::find(pauseControls_.begin(), pauseControls_.end(), object) != pauseControls_.end() ||
+        std::find(viewObjects_.begin(), viewObjects_.end(), object) != viewObjects_.end())
+      continue;
+    participant->FrameChanged(frame, first, last);
+  }
   FrameChanged(frame);
   if (frame < 0) return;
   // Every object shows the frame now: the pause controls test it.
