@@ -1,6 +1,7 @@
 #include "solver/stream/StreamModel.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <functional>
 #include <limits>
@@ -29,13 +30,30 @@ std::string Where(const char* kind, int16_t id) {
   return std::string(kind) + " " + std::to_string(id);
 }
 
-// What a formula sees while the world is set up: the time 0, the inputs, and the bodies set up
-// before it (a gear's contact point is placed from both gears' centres).
+// How deep the places of points may be given by other points while the world is set up; deeper
+// chains (points that place each other in a circle) have no value.
+constexpr int kMostNestedPoints = 16;
+
+// The points of the stream and their compiled places, for the starting values that name them.
+struct StartPoints {
+  const std::vector<PointRecord>& records;
+  const std::vector<std::array<CompiledItem, 3>>& items;
+};
+
+// What a formula sees while the world is set up: the time 0, the inputs, the bodies set up
+// before it (a gear's contact point is placed from both gears' centres), and the points on those
+// bodies.
 class StartEnvironment : public FormulaEnvironment {
  public:
   StartEnvironment(const InputTable& inputs, double step, const Binding& binding,
-                   const std::vector<dynamics::Body>& bodies)
-      : inputs_(inputs), step_(step), binding_(binding), bodies_(bodies) {}
+                   const std::vector<dynamics::Body>& bodies, const StartPoints& points,
+                   int depth = 0)
+      : inputs_(inputs),
+        step_(step),
+        binding_(binding),
+        bodies_(bodies),
+        points_(points),
+        depth_(depth) {}
   int32_t Time(double& out) const override {
     out = 0;
     return kFormulaOk;
@@ -50,6 +68,7 @@ class StartEnvironment : public FormulaEnvironment {
   }
   int32_t Member(const FormulaObject& object, FormulaMember member,
                  FormulaVector& out) const override {
+    if (object.kind == FormulaObjectKind::kPoint) return PointMember(object.number, member, out);
     if (object.kind != FormulaObjectKind::kBody) return kFormulaNoValue;
     const int index = binding_.Body(object.number);
     if (index < 0 || index >= static_cast<int>(bodies_.size())) return kFormulaNoValue;
@@ -84,10 +103,46 @@ class StartEnvironment : public FormulaEnvironment {
   }
 
  private:
+  // A point whose body is set up already: its place on the body turned into the world, and the
+  // velocity the body gives it there.
+  int32_t PointMember(int32_t id, FormulaMember member, FormulaVector& out) const {
+    const int index = binding_.Point(id);
+    if (index < 0 || static_cast<size_t>(index) >= points_.records.size() ||
+        depth_ >= kMostNestedPoints)
+      return kFormulaNoValue;
+    const PointRecord& record = points_.records[static_cast<size_t>(index)];
+    const int body = record.body == kNoObject ? dynamics::kBackground : binding_.Body(record.body);
+    if (body < 0 || static_cast<size_t>(body) >= bodies_.size()) return kFormulaNoValue;
+    double local[3] = {};
+    const StartEnvironment inner(inputs_, step_, binding_, bodies_, points_, depth_ + 1);
+    for (size_t i = 0; i < 3; ++i) {
+      const CompiledItem& item = points_.items[static_cast<size_t>(index)][i];
+      local[i] = item.constant;
+      if (!item.program) continue;
+      const int32_t result = execute_program(*item.program, &inner, local[i]);
+      if (result != kFormulaOk) return result;
+    }
+    const dynamics::Body& b = bodies_[static_cast<size_t>(body)];
+    const double ax = std::cos(b.r) * local[0] - std::sin(b.r) * local[1];
+    const double ay = std::sin(b.r) * local[0] + std::cos(b.r) * local[1];
+    switch (member) {
+      case FormulaMember::kPosition:
+        out = {b.x + ax, b.y + ay, b.r + local[2]};
+        return kFormulaOk;
+      case FormulaMember::kVelocity:
+        out = {b.vx - b.vr * ay, b.vy + b.vr * ax, b.vr};
+        return kFormulaOk;
+      default:
+        return kFormulaNoValue;
+    }
+  }
+
   const InputTable& inputs_;
   double step_;
   const Binding& binding_;
   const std::vector<dynamics::Body>& bodies_;
+  const StartPoints& points_;
+  int depth_;
 };
 
 bool IsZero(const CompiledItem& item) {
@@ -348,7 +403,8 @@ double StreamModel::StartValue(const CompiledItem& item, const InputTable& input
       throw dynamics::DynamicsError{dynamics::kErrBadModel, where + ": a starting value is not a number"};
     return item.constant;
   }
-  const StartEnvironment environment(inputs, settings_.animationStep, *binding_, bodies);
+  const StartPoints points{world_.points, pointItems_};
+  const StartEnvironment environment(inputs, settings_.animationStep, *binding_, bodies, points);
   double value = 0;
   const int32_t result = execute_program(*item.program, &environment, value);
   if (result != kFormulaOk)

@@ -78,8 +78,7 @@ class NamedFormulaRunTest : public world_run::WorldRunTest {
   }
 
   // A charged ball moving along x, a peg on the background, a box placed and moved by formulas
-  // that name the ball, its charge twice the ball's, and a pause control watching all three by
-  // name.
+  // that name both, its charge twice the ball's, and a pause control watching all three by name.
   static void Build(TWorldDoc& world) {
     Add<TEngine>(world, 1);
     TZeroMass& background = Add<TZeroMass>(world, 0);
@@ -97,7 +96,7 @@ class NamedFormulaRunTest : public world_run::WorldRunTest {
     box.SetNumberProperty(kTagWidth, 0.2);
     box.SetNumberProperty(kTagHeight, 0.2);
     box.SetFormulaProperty(kTagPosX, Formula("Ball.p.x + 1"));
-    box.SetFormulaProperty(kTagPosY, Formula("ball.p.y + 5"));
+    box.SetFormulaProperty(kTagPosY, Formula("peg.p.y + 1"));
     box.SetFormulaProperty(kTagVelX, Formula("BALL.v.x"));
     box.SetFormulaProperty(kTagCharge, Formula("Ball.charge * 2"));
     TStopWhen& pause = Add<TStopWhen>(world, kPauseId);
@@ -143,12 +142,12 @@ TEST_F(NamedFormulaRunTest, FormulasNamingObjectsRunAsTheyReadAndTheDocumentKeep
     const double x = kSpeed * frame * step;
     EXPECT_NEAR(store.Value(frame, 0), x, 1e-12) << frame;
     EXPECT_NEAR(store.Value(frame, 8), x + 1.0, 1e-12) << frame;
-    EXPECT_NEAR(store.Value(frame, 8 + 1), 5.0, 1e-12) << frame;
+    EXPECT_NEAR(store.Value(frame, 8 + 1), kPegY + 1.0, 1e-12) << frame;
     EXPECT_NEAR(store.Value(frame, 8 + 3), kSpeed, 1e-12) << frame;
     EXPECT_DOUBLE_EQ(store.Value(frame, 16), 6.0) << frame;
     EXPECT_DOUBLE_EQ(store.Value(frame, 17), 12.0) << frame;
     EXPECT_DOUBLE_EQ(store.Value(frame, 18), x > 0.5 ? 1.0 : 0.0) << frame;
-    EXPECT_NEAR(store.Value(frame, 19), 1.0 + (5.0 - kPegY), 1e-12) << frame;
+    EXPECT_NEAR(store.Value(frame, 19), 2.0, 1e-12) << frame;
   }
 
   // The run changed no text: the objects still show what the user typed.
