@@ -206,7 +206,11 @@ void TObjectWriter::WriteNamedFormulaRecord(const TFormulaRecord& record) {
     return;
   }
   const std::string_view view(text.Chars(), static_cast<size_t>(text.Length()));
-  WriteString("#" + std::to_string(count) + ":" + SolverFormulaText(view, *namer_));
+  std::string name(1, '#');
+  name += std::to_string(count);
+  name += ':';
+  name += SolverFormulaText(view, *namer_);
+  WriteString(name);
   WriteRecordNumbers(record);
 }
 

@@ -34,7 +34,7 @@ std::string SolverFormulaText(std::string_view text, const TFormulaNamer& namer)
   if (parse_equation(text, program) != kFormulaOk) return std::string(text);
   std::string out;
   size_t copied = 0;
-  // References are listed in the order they stand in the text, each once.
+  // The compiler lists every reference where it stands, in the order of the text.
   for (const FormulaObjectRef& ref : program.Objects()) {
     if (ref.source != FormulaObjectRef::Source::kNamed || ref.textStart < 0) continue;
     const auto start = static_cast<size_t>(ref.textStart);

@@ -30,14 +30,22 @@ std::string Where(const char* kind, int16_t id) {
   return std::string(kind) + " " + std::to_string(id);
 }
 
-// How deep the places of points may be given by other points while the world is set up; deeper
-// chains (points that place each other in a circle) have no value.
-constexpr int kMostNestedPoints = 16;
-
 // The points of the stream and their compiled places, for the starting values that name them.
+// While one starting value is evaluated, each point's place on its body is worked out once; a
+// point whose place needs itself (points that place each other in a circle) has no value.
 struct StartPoints {
+  StartPoints(const std::vector<PointRecord>& pointRecords,
+              const std::vector<std::array<CompiledItem, 3>>& pointItems)
+      : records(pointRecords), items(pointItems), state(pointRecords.size(), kUnknown),
+        result(pointRecords.size(), kFormulaOk), local(pointRecords.size()) {}
+
+  enum State : uint8_t { kUnknown, kWorking, kDone };
   const std::vector<PointRecord>& records;
   const std::vector<std::array<CompiledItem, 3>>& items;
+  std::vector<State> state;
+  // Once done: kFormulaOk with the place in local, or why there is none.
+  std::vector<int32_t> result;
+  std::vector<std::array<double, 3>> local;
 };
 
 // What a formula sees while the world is set up: the time 0, the inputs, the bodies set up
@@ -46,14 +54,8 @@ struct StartPoints {
 class StartEnvironment : public FormulaEnvironment {
  public:
   StartEnvironment(const InputTable& inputs, double step, const Binding& binding,
-                   const std::vector<dynamics::Body>& bodies, const StartPoints& points,
-                   int depth = 0)
-      : inputs_(inputs),
-        step_(step),
-        binding_(binding),
-        bodies_(bodies),
-        points_(points),
-        depth_(depth) {}
+                   const std::vector<dynamics::Body>& bodies, StartPoints& points)
+      : inputs_(inputs), step_(step), binding_(binding), bodies_(bodies), points_(points) {}
   int32_t Time(double& out) const override {
     out = 0;
     return kFormulaOk;
@@ -107,21 +109,13 @@ class StartEnvironment : public FormulaEnvironment {
   // velocity the body gives it there.
   int32_t PointMember(int32_t id, FormulaMember member, FormulaVector& out) const {
     const int index = binding_.Point(id);
-    if (index < 0 || static_cast<size_t>(index) >= points_.records.size() ||
-        depth_ >= kMostNestedPoints)
-      return kFormulaNoValue;
-    const PointRecord& record = points_.records[static_cast<size_t>(index)];
+    if (index < 0 || static_cast<size_t>(index) >= points_.records.size()) return kFormulaNoValue;
+    const auto p = static_cast<size_t>(index);
+    const PointRecord& record = points_.records[p];
     const int body = record.body == kNoObject ? dynamics::kBackground : binding_.Body(record.body);
     if (body < 0 || static_cast<size_t>(body) >= bodies_.size()) return kFormulaNoValue;
-    double local[3] = {};
-    const StartEnvironment inner(inputs_, step_, binding_, bodies_, points_, depth_ + 1);
-    for (size_t i = 0; i < 3; ++i) {
-      const CompiledItem& item = points_.items[static_cast<size_t>(index)][i];
-      local[i] = item.constant;
-      if (!item.program) continue;
-      const int32_t result = execute_program(*item.program, &inner, local[i]);
-      if (result != kFormulaOk) return result;
-    }
+    if (const int32_t result = PlacePoint(p); result != kFormulaOk) return result;
+    const std::array<double, 3>& local = points_.local[p];
     const dynamics::Body& b = bodies_[static_cast<size_t>(body)];
     const double ax = std::cos(b.r) * local[0] - std::sin(b.r) * local[1];
     const double ay = std::sin(b.r) * local[0] + std::cos(b.r) * local[1];
@@ -137,12 +131,27 @@ class StartEnvironment : public FormulaEnvironment {
     }
   }
 
+  // Works out the point's place on its body from its formulas, once.
+  int32_t PlacePoint(size_t p) const {
+    if (points_.state[p] == StartPoints::kDone) return points_.result[p];
+    if (points_.state[p] == StartPoints::kWorking) return kFormulaNoValue;
+    points_.state[p] = StartPoints::kWorking;
+    int32_t result = kFormulaOk;
+    for (size_t i = 0; i < 3 && result == kFormulaOk; ++i) {
+      const CompiledItem& item = points_.items[p][i];
+      points_.local[p][i] = item.constant;
+      if (item.program) result = execute_program(*item.program, this, points_.local[p][i]);
+    }
+    points_.result[p] = result;
+    points_.state[p] = StartPoints::kDone;
+    return result;
+  }
+
   const InputTable& inputs_;
   double step_;
   const Binding& binding_;
   const std::vector<dynamics::Body>& bodies_;
-  const StartPoints& points_;
-  int depth_;
+  StartPoints& points_;
 };
 
 bool IsZero(const CompiledItem& item) {
@@ -403,7 +412,7 @@ double StreamModel::StartValue(const CompiledItem& item, const InputTable& input
       throw dynamics::DynamicsError{dynamics::kErrBadModel, where + ": a starting value is not a number"};
     return item.constant;
   }
-  const StartPoints points{world_.points, pointItems_};
+  StartPoints points(world_.points, pointItems_);
   const StartEnvironment environment(inputs, settings_.animationStep, *binding_, bodies, points);
   double value = 0;
   const int32_t result = execute_program(*item.program, &environment, value);

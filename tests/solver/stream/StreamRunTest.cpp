@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <string>
 
 #include "tests/solver/stream/EngineHarness.h"
 #include "tests/solver/stream/StreamScenes.h"
@@ -338,6 +339,26 @@ TEST(StreamRun, StartingValuesNamingAPointTakeItFromItsTurningBody) {
   EXPECT_NEAR(history.Value(0, 10), kQuarter, 1e-12);
   EXPECT_NEAR(history.Value(0, 11), -2.0, 1e-12);
   EXPECT_NEAR(history.Value(0, 12), 3.0, 1e-12);
+}
+
+TEST(StreamRun, PointsPlacedByAChainOfPointsHaveTheirPlace) {
+  // Each point of the chain stands one to the right of the next; each names the next three
+  // times, so every place is worked out once however often it is asked for.
+  constexpr int16_t kFirst = 100, kLinks = 40;
+  StreamBuilder chain;
+  chain.Body(10, "point[100].p.x", "point[100].p.y", 0.0, 1.0, 0.1).CircleSize(0.2);
+  for (int16_t k = 0; k < kLinks; ++k) {
+    const std::string next = "point[" + std::to_string(kFirst + k + 1) + "].p";
+    chain.Point(static_cast<int16_t>(kFirst + k), 0, next + ".x + 1 + 0 * " + next + ".r",
+                next + ".y * 1");
+  }
+  chain.Point(kFirst + kLinks, 0, 0.5, 2.0);
+  EngineRun chained(chain.Finish());
+  ASSERT_EQ(chained.readResult, kEngineOk);
+  History placed(4, 8);
+  ASSERT_EQ(chained.RunTo(placed, 1), kEngineOk);
+  EXPECT_DOUBLE_EQ(placed.Value(0, 0), kLinks + 0.5);
+  EXPECT_DOUBLE_EQ(placed.Value(0, 1), 2.0);
 }
 
 TEST(StreamRun, PointsPlacingEachOtherInACircleHaveNoStartingValue) {
