@@ -158,7 +158,19 @@ void TMass::ShowRecordedFrame(int16_t frame, int16_t first, int16_t last) {
     v[7] = std::sin(v[2]);
   }
   ShowFrameState({v[0], v[1], v[2]}, {v[3], v[4], v[5]}, v[6], v[7]);
+  ShowRecordedCharge(*world, *store, frame);
   InvalidateScreenCache();
+}
+
+// A charge given by a formula was recorded as the first value of the body's element list; a
+// charge that became a formula after the frames were recorded has no value in them.
+void TMass::ShowRecordedCharge(TWorldDoc& world, TFrameStore& store, int16_t frame) {
+  if (!charge_->IsFormula() || world.RecordLayout().RecordedCount(this) < 1) return;
+  const int32_t offset = world.RecordedValueOffset(this);
+  if (offset < 0) return;
+  charge_->StoreConstant(store.Value(frame, offset));
+  const double value = charge_->GetValue();
+  chargeSign_ = value > 0.0 ? 2 : value < 0.0 ? 0 : 1;
 }
 
 void TMass::ShowFrameState(const TVector3& position, const TVector3& velocity, double cosine,

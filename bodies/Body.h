@@ -347,6 +347,8 @@ class TMass : public TVectorMassBase {
   virtual ScriptKind GetScriptKind() const { return ScriptKind::kBody; }
 
  private:
+  // A charge given by a formula takes its recorded value of the frame.
+  void ShowRecordedCharge(class TWorldDoc& world, class TFrameStore& store, int16_t frame);
   std::unique_ptr<TObject> scriptObject_;
 
  public:

@@ -115,13 +115,19 @@ TEST_F(RecordedValuesRunTest, EachObjectFindsItsValuesWhereTheSolverWroteThem) {
   EXPECT_EQ(first.front(), 0.0);
   EXPECT_EQ(first.back(), 1.0);
 
-  // Showing a frame puts each body where its own values say.
+  // Showing a frame puts each body where its own values say, and gives each charge formula its
+  // recorded value while the formula keeps its text.
+  charged->Charge()->StoreConstant(0.0);
+  plain->Charge()->StoreConstant(0.0);
   world.ShowFrame(kFrames, 1);
   TVector3 placement;
   charged->GetPlacement(placement);
   EXPECT_NEAR(placement.x, kSpeed * kFrames * step, 1e-12);
   plain->GetPlacement(placement);
   EXPECT_NEAR(placement.y, 4.0, 1e-12);
+  EXPECT_EQ(charged->Charge()->GetValue(), 6.0);
+  EXPECT_EQ(plain->Charge()->GetValue(), -1.5);
+  EXPECT_TRUE(charged->Charge()->IsFormula());
 }
 
 TEST_F(RecordedValuesRunTest, BodiesThatWantTheirPositionAloneShareTheShortLayout) {
