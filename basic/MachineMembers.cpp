@@ -4,6 +4,8 @@
 
 #include "basic/Machine.h"
 
+#include <algorithm>
+
 namespace basic {
 
 Value Machine::CallSite(int32_t siteIndex, const Value& object, Access access, Value* args,
@@ -119,20 +121,21 @@ Value Machine::Dispatch(const Value& object, const MemberDef& member, Access acc
   // the program gets its break check at least every 16 calls.
   yieldCountdown_ -= 64;
   if (yieldCountdown_ <= 0) Yield();
-  std::vector<Value>& slots = frame_.slots;
   frame_.used = argc + 2;
-  if (slots.size() < static_cast<size_t>(frame_.used)) slots.resize(frame_.used);
+  if (frame_.slots.size() < static_cast<size_t>(frame_.used)) frame_.slots.resize(frame_.used);
+  Value* const slots = frame_.slots.data();
   slots[0].Clear();
   slots[1] = object;
   for (int32_t i = 0; i < argc; ++i) {
     const int16_t type = (access == Access::kSet ? member.resultType : member.args[i].first) & 0x3FF;
-    if (type == kScriptObject) {
-      if (args[i].type() != VType::kObject && args[i].type() != VType::kEmpty) Raise(13);
-      slots[i + 2] = args[i];
-    } else if (args[i].type() == static_cast<VType>(type)) {
-      slots[i + 2] = args[i];
+    const Value& arg = args[i];
+    if (arg.type() == static_cast<VType>(type)) {
+      slots[i + 2] = arg;
+    } else if (type == kScriptObject) {
+      if (arg.type() != VType::kEmpty) Raise(13);
+      slots[i + 2] = arg;
     } else {
-      slots[i + 2] = args[i].ConvertTo(static_cast<VType>(type));
+      slots[i + 2] = arg.ConvertTo(static_cast<VType>(type));
     }
   }
   uint16_t id = member.id;
@@ -152,7 +155,8 @@ Value Machine::Dispatch(const Value& object, const MemberDef& member, Access acc
     context_.pendingError = false;
     throw ScriptError{context_.pendingNumber, std::move(context_.pendingText)};
   }
-  for (int32_t i = 0; i < argc && static_cast<size_t>(i) < outValid_.size(); ++i) outValid_[i] = 0;
+  // Arguments of this call come back by reference only where the member says so.
+  if (!outValid_.empty()) std::fill_n(outValid_.begin(), std::min(static_cast<size_t>(argc), outValid_.size()), 0);
   if (member.byRef && access != Access::kSet) {
     if (outs_.size() < static_cast<size_t>(argc)) {
       outs_.resize(argc);

@@ -113,7 +113,7 @@ class Value {
     return type_ == VType::kInteger || type_ == VType::kLong || type_ == VType::kDouble ||
            type_ == VType::kBoolean || type_ == VType::kEmpty;
   }
-  int32_t RawInt() const { return u_.i; }
+  int32_t RawInt() const { return static_cast<int32_t>(u_.i); }
   double RawDouble() const { return u_.d; }
   void* RawObject() const { return u_.o; }
   int32_t ObjectClass() const { return cls_; }
@@ -152,8 +152,10 @@ class Value {
   VType type_;
   bool shared_;  // holds a string or an array, so copies count references
   int32_t cls_;
+  // Whole numbers fill all eight bytes, so a value written and soon copied whole is read back
+  // from one store instead of two (a partial write stalls the copy that follows it).
   union {
-    int32_t i;
+    int64_t i;
     double d;
     void* o;
     StringRep* s;
