@@ -15,34 +15,45 @@ constexpr int32_t kYieldInterval = 1024;
 
 bool IsWhole(VType t) { return t == VType::kInteger || t == VType::kLong; }
 
-// +, - and * on two numbers without the general road when both are whole or Double.
-inline void Arithmetic(Op op, Value& left, const Value& right) {
+bool IsNumber(VType t) { return IsWhole(t) || t == VType::kDouble; }
+bool IsArithmetic(Op op) { return op == Op::kAdd || op == Op::kSub || op == Op::kMul; }
+bool IsComparison(Op op) { return op >= Op::kEq && op <= Op::kGe; }
+
+// +, - and * of two whole or Double numbers into `result`, typed as the general road types them.
+// False, with `result` untouched, for other operands or a Double result out of range: the general
+// road then takes the operation and raises what it must. `result` may be `left`.
+inline bool QuickArithmetic(Op op, const Value& left, const Value& right, Value& result) {
   const VType lt = left.type(), rt = right.type();
   if (IsWhole(lt) && IsWhole(rt)) {
     const int64_t a = left.RawInt(), b = right.RawInt();
     const int64_t r = op == Op::kAdd ? a + b : op == Op::kSub ? a - b : a * b;
     if (lt == VType::kInteger && rt == VType::kInteger && r >= -32768 && r <= 32767)
-      left.SetNumber(VType::kInteger, static_cast<int32_t>(r));
+      result.SetNumber(VType::kInteger, static_cast<int32_t>(r));
     else if (r >= INT32_MIN && r <= INT32_MAX)
-      left.SetNumber(VType::kLong, static_cast<int32_t>(r));
+      result.SetNumber(VType::kLong, static_cast<int32_t>(r));
     else
-      left.SetDouble(static_cast<double>(r));
-  } else if ((lt == VType::kDouble || IsWhole(lt)) && (rt == VType::kDouble || IsWhole(rt))) {
-    const double a = lt == VType::kDouble ? left.RawDouble() : left.RawInt();
-    const double b = rt == VType::kDouble ? right.RawDouble() : right.RawInt();
-    const double r = op == Op::kAdd ? a + b : op == Op::kSub ? a - b : a * b;
-    if (!std::isfinite(r)) Raise(6);
-    left.SetDouble(r);
-  } else {
-    left = Binary(op, left, right);
+      result.SetDouble(static_cast<double>(r));
+    return true;
   }
+  if (!IsNumber(lt) || !IsNumber(rt)) return false;
+  const double a = lt == VType::kDouble ? left.RawDouble() : left.RawInt();
+  const double b = rt == VType::kDouble ? right.RawDouble() : right.RawInt();
+  const double r = op == Op::kAdd ? a + b : op == Op::kSub ? a - b : a * b;
+  if (!std::isfinite(r)) return false;
+  result.SetDouble(r);
+  return true;
 }
 
-// A comparison operator applied; whole numbers without the general road.
+// A comparison operator applied; numbers without the general road, which never fails for them.
 inline bool Compared(Op op, const Value& left, const Value& right) {
   int c;
-  if (IsWhole(left.type()) && IsWhole(right.type())) {
+  const VType lt = left.type(), rt = right.type();
+  if (IsWhole(lt) && IsWhole(rt)) {
     c = left.RawInt() < right.RawInt() ? -1 : left.RawInt() > right.RawInt() ? 1 : 0;
+  } else if (IsNumber(lt) && IsNumber(rt)) {
+    const double a = lt == VType::kDouble ? left.RawDouble() : left.RawInt();
+    const double b = rt == VType::kDouble ? right.RawDouble() : right.RawInt();
+    c = a < b ? -1 : a > b ? 1 : 0;
   } else {
     c = Compare(left, right);
   }
@@ -54,6 +65,22 @@ inline bool Compared(Op op, const Value& left, const Value& right) {
     case Op::kEq: return c == 0;
     default: return c != 0;
   }
+}
+
+// The pair instruction `in` and the one after it make, or `in`'s own operation when they make
+// none. A load followed by a load followed by an operator with a constant leaves the second load
+// to pair with the operator.
+Op PairOf(const Instr& in, const Instr& next, const Instr* after) {
+  const auto withConstant = [](const Instr& i) {
+    return i.op == Op::kBinaryConst || (i.op == Op::kCompareJump && (i.b & kCompareConst) != 0);
+  };
+  if (in.op == Op::kLoadLocal) {
+    if (next.op == Op::kBinaryConst) return Op::kLocalBinaryConst;
+    if (next.op == Op::kCompareJump && (next.b & kCompareConst) != 0) return Op::kLocalCompareJump;
+    if (next.op == Op::kLoadLocal && (after == nullptr || !withConstant(*after))) return Op::kLoadLocal2;
+  }
+  if (IsArithmetic(in.op) && next.op == Op::kStoreLocal) return Op::kArithmeticStore;
+  return in.op;
 }
 
 }  // namespace
@@ -71,6 +98,18 @@ Machine::Machine(ScriptRunContext& context)
 }
 
 void Machine::MakePlans() {
+  // The loop runs a copy of the code in which neighbouring instructions that often follow each
+  // other are paired. The second of a pair stays as it was, so a jump to it still lands on it.
+  code_ = image_.code;
+  for (const ProcInfo& proc : image_.procs) {
+    for (int32_t pc = proc.codeStart; pc + 1 < proc.codeEnd; ++pc) {
+      const Instr& in = image_.code[pc];
+      const Op pair = PairOf(in, image_.code[pc + 1], pc + 2 < proc.codeEnd ? &image_.code[pc + 2] : nullptr);
+      if (pair == in.op) continue;
+      code_[pc].op = pair;
+      if (pair == Op::kArithmeticStore) code_[pc].b = static_cast<int32_t>(in.op);
+    }
+  }
   plans_.reserve(image_.procs.size());
   for (const ProcInfo& proc : image_.procs) {
     ProcPlan plan;
@@ -208,7 +247,7 @@ void Machine::Execute(int32_t start) {
 // compiler keeps them in registers. Every slot above the top is Empty, so a push only copies in
 // and a pop clears.
 void Machine::Loop() {
-  const Instr* const code = image_.code.data();
+  const Instr* const code = code_.data();
   const Instr* ip = code + pc_;
   Value* sp = stack_.data() + sp_;
   Value* locals = stack_.data() + frames_.back().base;
@@ -296,18 +335,74 @@ void Machine::Loop() {
       case Op::kAdd:
       case Op::kSub:
       case Op::kMul:
-        YB_SYNC();
-        Arithmetic(in.op, sp[-2], sp[-1]);
+        if (!QuickArithmetic(in.op, sp[-2], sp[-1], sp[-2])) {
+          YB_SYNC();
+          sp[-2] = Binary(in.op, sp[-2], sp[-1]);
+        }
         (--sp)->Clear();
         break;
       case Op::kBinaryConst: {
         const Op op = static_cast<Op>(in.b);
         Value& left = sp[-1];
         const Value& right = constants_[in.a];
+        if (IsArithmetic(op) && QuickArithmetic(op, left, right, left)) break;
+        if (IsComparison(op) && IsNumber(left.type()) && IsNumber(right.type())) {
+          left = Value::Boolean(Compared(op, left, right));
+          break;
+        }
         YB_SYNC();
-        if (op == Op::kAdd || op == Op::kSub || op == Op::kMul) Arithmetic(op, left, right);
-        else if (op >= Op::kEq && op <= Op::kGe) left = Value::Boolean(Compared(op, left, right));
+        if (IsComparison(op)) left = Value::Boolean(Compared(op, left, right));
         else left = Binary(op, left, right);
+        break;
+      }
+      case Op::kLocalBinaryConst: {
+        const Value& left = locals[in.a];
+        const Op op = static_cast<Op>(ip->b);
+        const Value& right = constants_[ip->a];
+        Value result;
+        if (IsArithmetic(op) ? QuickArithmetic(op, left, right, result)
+                             : IsComparison(op) && IsNumber(left.type()) && IsNumber(right.type())) {
+          if (!IsArithmetic(op)) result = Value::Boolean(Compared(op, left, right));
+          *sp++ = std::move(result);
+          ++ip;
+          break;
+        }
+        *sp++ = left;
+        break;
+      }
+      case Op::kLocalCompareJump: {
+        const Value& left = locals[in.a];
+        const Instr& next = *ip;
+        const Value& right = constants_[next.b >> 10];
+        if (!IsNumber(left.type()) || !IsNumber(right.type())) {
+          *sp++ = left;
+          break;
+        }
+        ++ip;
+        if (Compared(static_cast<Op>(next.b & 0xFF), left, right) == ((next.b & 0x100) != 0)) YB_JUMP(next.a);
+        break;
+      }
+      case Op::kLoadLocal2:
+        *sp++ = locals[in.a];
+        *sp++ = locals[ip->a];
+        ++ip;
+        break;
+      case Op::kArithmeticStore: {
+        const Op op = static_cast<Op>(in.b);
+        Value& target = locals[ip->a];
+        Value result;
+        if (QuickArithmetic(op, sp[-2], sp[-1], result) && result.type() == target.type()) {
+          target = std::move(result);
+          (--sp)->Clear();
+          (--sp)->Clear();
+          ++ip;
+          break;
+        }
+        if (!QuickArithmetic(op, sp[-2], sp[-1], sp[-2])) {
+          YB_SYNC();
+          sp[-2] = Binary(op, sp[-2], sp[-1]);
+        }
+        (--sp)->Clear();
         break;
       }
       case Op::kLt:
@@ -316,7 +411,7 @@ void Machine::Loop() {
       case Op::kGe:
       case Op::kEq:
       case Op::kNe: {
-        if (!IsWhole(sp[-2].type()) || !IsWhole(sp[-1].type())) YB_SYNC();
+        if (!IsNumber(sp[-2].type()) || !IsNumber(sp[-1].type())) YB_SYNC();
         const bool r = Compared(in.op, sp[-2], sp[-1]);
         (--sp)->Clear();
         sp[-1] = Value::Boolean(r);
@@ -326,7 +421,7 @@ void Machine::Loop() {
         const bool constant = (in.b & kCompareConst) != 0;
         const Value& right = constant ? constants_[in.b >> 10] : sp[-1];
         Value& left = constant ? sp[-1] : sp[-2];
-        if (!IsWhole(left.type()) || !IsWhole(right.type())) YB_SYNC();
+        if (!IsNumber(left.type()) || !IsNumber(right.type())) YB_SYNC();
         const bool r = Compared(static_cast<Op>(in.b & 0xFF), left, right);
         (--sp)->Clear();
         if (!constant) (--sp)->Clear();

@@ -117,6 +117,7 @@ class Machine : public BuiltinHost {
   ScriptEngine& engine_;
   const CodeImage& image_;
   const Value* const constants_;
+  std::vector<Instr> code_;  // the image's code with neighbours paired (MakePlans)
   std::vector<ProcPlan> plans_;
   std::vector<VType> loopWhole_;  // per loop: the Integer or Long type of its local variable, else kEmpty
   std::vector<Value> stack_;
