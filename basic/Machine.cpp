@@ -230,28 +230,30 @@ int32_t Machine::LeaveProc() {
 // Runs from `start` until the entry returns; an error goes to its handler, and the loop goes on
 // from there, or ends the run.
 void Machine::Execute(int32_t start) {
-  pc_ = start;
+  ip_ = code_.data() + start;
   for (;;) {
     try {
       Loop();
       return;
     } catch (const ScriptError& error) {
-      if (!HandleError(error, pc_)) return;
+      int32_t pc = static_cast<int32_t>(ip_ - code_.data());
+      if (!HandleError(error, pc)) return;
+      ip_ = code_.data() + pc;
     }
   }
 }
 
 // The hot loop keeps the instruction pointer and the stack top in locals and hands both back to
-// pc_ and sp_ before anything that may fail or looks at the stack from outside (calls, members,
+// ip_ and sp_ before anything that may fail or looks at the stack from outside (calls, members,
 // errors). No handler sits in this function and few values stay live across its calls, so the
 // compiler keeps them in registers. Every slot above the top is Empty, so a push only copies in
 // and a pop clears.
 void Machine::Loop() {
   const Instr* const code = code_.data();
-  const Instr* ip = code + pc_;
+  const Instr* ip = ip_;
   Value* sp = stack_.data() + sp_;
   Value* locals = stack_.data() + frames_.back().base;
-#define YB_SYNC() (sp_ = static_cast<int32_t>(sp - stack_.data()), pc_ = static_cast<int32_t>(ip - code))
+#define YB_SYNC() (sp_ = static_cast<int32_t>(sp - stack_.data()), ip_ = ip)
 #define YB_RELOAD() (sp = stack_.data() + sp_)
 #define YB_JUMP(target)                                              \
   do {                                                               \
@@ -508,8 +510,7 @@ void Machine::Loop() {
       case Op::kMemberCall:
       case Op::kMemberSet:
       case Op::kDefault: {
-        const MemberSite& site = image_.sites[in.a];
-        const int32_t argc = site.argc + (in.op == Op::kMemberSet ? 1 : 0);
+        const int32_t argc = image_.sites[in.a].argc + (in.op == Op::kMemberSet ? 1 : 0);
         sp -= argc + 1;
         YB_SYNC();
         const Access access = in.op == Op::kMemberSet ? Access::kSet
@@ -564,7 +565,7 @@ void Machine::Loop() {
       case Op::kEachNext:
         YB_SYNC();
         if (--yieldCountdown_ <= 0) Yield();
-        if (EachStep(image_.loops[in.a], false)) ip = code + in.b;
+        if (EachNext(in.a, locals)) ip = code + in.b;
         break;
       case Op::kPrint:
         YB_SYNC();
@@ -583,11 +584,13 @@ void Machine::Loop() {
         errText_.clear();
         break;
       }
-      case Op::kResume:
+      case Op::kResume: {
         YB_SYNC();
-        Resume(in.a, in.b, pc_);
-        ip = code + pc_;
+        int32_t pc = static_cast<int32_t>(ip - code);
+        Resume(in.a, in.b, pc);
+        ip = code + pc;
         break;
+      }
       case Op::kErrGet:
         if (in.a == 0) *sp++ = Value::Long(errNumber_);
         else *sp++ = Value::String(errText_);
@@ -615,6 +618,28 @@ void Machine::Loop() {
 #undef YB_SYNC
 #undef YB_RELOAD
 #undef YB_JUMP
+}
+
+// The next turn of a For Each loop; false when it is done.
+bool Machine::EachNext(int32_t index, Value* locals) {
+  const LoopInfo& loop = image_.loops[index];
+  Value* const hidden = locals + loop.hidden;  // the collection, its count and the index
+  const CachedMember& cached = itemCache_[index];
+  if (loop.var < 0 || hidden[0].type() != VType::kObject || hidden[0].RawObject() == nullptr ||
+      cached.cls != hidden[0].ObjectClass())
+    return EachStep(loop, false);
+  // The next item of a collection whose Item member is known: straight to the member.
+  const int32_t next = hidden[2].RawInt() + 1;
+  hidden[2].SetRawInt(next);
+  if (next > hidden[1].RawInt()) return false;
+  Value arg = next <= 32767 ? Value::Integer(static_cast<int16_t>(next)) : Value::Long(next);
+  Value item = Dispatch(hidden[0], *cached.member, Access::kCall, &arg, 1);
+  Value& var = locals[loop.var];
+  if (item.type() == VType::kObject && var.type() == VType::kObject && item.ObjectClass() == var.ObjectClass())
+    var = std::move(item);  // the declared class already: nothing to convert
+  else
+    StoreLocal(loop.var, std::move(item));
+  return true;
 }
 
 bool Machine::HandleError(const ScriptError& error, int32_t& pc) {

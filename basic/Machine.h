@@ -76,6 +76,7 @@ class Machine : public BuiltinHost {
   int32_t LeaveProc();
   void Execute(int32_t start);
   void Loop();
+  bool EachNext(int32_t index, Value* locals);
   bool HandleError(const ScriptError& error, int32_t& pc);
   void Resume(int32_t mode, int32_t target, int32_t& pc);
   int32_t NextStatement(const ProcInfo& proc, int32_t pc) const;
@@ -108,6 +109,10 @@ class Machine : public BuiltinHost {
   int ArgFit(const MemberDef& member, size_t i, const Value& value);
   Value Dispatch(const Value& object, const MemberDef& member, Access access, Value* args,
                  int32_t argc);
+  Value Passed(VType type, const Value& arg);
+  void AfterCall();
+  void TakeOuts(const MemberDef& member, Access access, int32_t argc);
+  Value ObjectResult(const MemberDef& member);
 
   static constexpr size_t kMemberCacheSize = 64;
   static constexpr size_t kMaxFrames = 100000;  // calls deeper than this are out of stack space
@@ -122,7 +127,7 @@ class Machine : public BuiltinHost {
   std::vector<VType> loopWhole_;  // per loop: the Integer or Long type of its local variable, else kEmpty
   std::vector<Value> stack_;
   int32_t sp_ = 0;  // first free stack slot
-  int32_t pc_ = 0;  // the next instruction, as the loop last handed it over
+  const Instr* ip_ = nullptr;  // the next instruction of code_, as the loop last handed it over
   std::vector<Frame> frames_;
   std::vector<Value> globals_;
   std::vector<Value> outs_;
