@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "basic/Bytecode.h"
+#include "basic/Compiler.h"
 #include "basic/ScriptApi.h"
 
 namespace {
@@ -88,6 +90,24 @@ TEST_F(CodeImage, CodeOfAnotherEngineVersionIsRefused) {
   std::vector<uint8_t> other = bytes_;
   other[4] = 0x7F;  // the format version follows the four-byte magic
   EXPECT_EQ(LoadAndRun(other), "refused 2");
+}
+
+// The machine pairs instructions of loaded code under operation numbers of its own; kept code
+// that holds one of them is damaged, never run.
+TEST_F(CodeImage, CodeHoldingTheMachinesOwnInstructionsIsRefused) {
+  basic::CompileEnvironment environment;
+  environment.knowsClass = [](const std::string&) { return false; };
+  environment.knowsGlobal = [](const std::string&) { return false; };
+  const basic::CodeImage image = basic::CompileText(kScript, environment);
+  EXPECT_EQ(LoadAndRun(basic::WriteImage(image)), "total 30\n");
+  g_printed.clear();
+  for (auto op = static_cast<int>(basic::Op::kCount); op <= static_cast<int>(basic::Op::kArithmeticStore); ++op) {
+    for (size_t at = 0; at < image.code.size(); ++at) {
+      basic::CodeImage changed = image;
+      changed.code[at].op = static_cast<basic::Op>(op);
+      EXPECT_EQ(LoadAndRun(basic::WriteImage(changed)), "refused 1") << "op " << op << " at " << at;
+    }
+  }
 }
 
 TEST_F(CodeImage, EntriesAreFoundByNameCountAndKind) {
