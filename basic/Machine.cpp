@@ -506,15 +506,24 @@ void Machine::Loop() {
         *sp++ = std::move(result);
         break;
       }
-      case Op::kMemberGet:
+      case Op::kMemberGet: {
+        // A property read (never with arguments): the result takes the object's place.
+        Value& object = sp[-1];
+        YB_SYNC();
+        const CachedMember& cached = siteCache_[in.a];
+        Value result = object.type() == VType::kObject && object.RawObject() != nullptr && cached.cls == object.ObjectClass()
+                           ? Dispatch(object, *cached.member, Access::kGet, nullptr, 0)
+                           : CallSite(in.a, object, Access::kGet, nullptr, 0);
+        object = std::move(result);
+        break;
+      }
       case Op::kMemberCall:
       case Op::kMemberSet:
       case Op::kDefault: {
         const int32_t argc = image_.sites[in.a].argc + (in.op == Op::kMemberSet ? 1 : 0);
         sp -= argc + 1;
         YB_SYNC();
-        const Access access = in.op == Op::kMemberSet ? Access::kSet
-                              : in.op == Op::kMemberGet ? Access::kGet : Access::kCall;
+        const Access access = in.op == Op::kMemberSet ? Access::kSet : Access::kCall;
         // The site's cache, checked here: a hit goes straight to the member.
         const CachedMember& cached = siteCache_[in.a];
         Value result = sp->type() == VType::kObject && sp->RawObject() != nullptr && cached.cls == sp->ObjectClass()

@@ -149,7 +149,10 @@ Value Machine::Dispatch(const Value& object, const MemberDef& member, Access acc
   if (access == Access::kSet || member.kind == MemberKind::kSub) return Value();
   const auto resultType = static_cast<VType>(member.resultType & 0x3FF);
   if (resultType == VType::kEmpty) return Value();
-  if (resultType == VType::kObject) return ObjectResult(member);
+  if (resultType == VType::kObject) {
+    if (engine_.hooks.addRef != nullptr || member.resultCls < 0) return ObjectResult(member);
+    return Value::Object(slots[0].type() == VType::kObject ? slots[0].RawObject() : nullptr, member.resultCls);
+  }
   if (slots[0].type() == resultType) return std::move(slots[0]);
   if (slots[0].type() == VType::kObject) Raise(13);
   return slots[0].ConvertTo(resultType);
