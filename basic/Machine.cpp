@@ -130,15 +130,18 @@ void Machine::MakePlans() {
   }
   // A counted loop whose variable is a local declared Integer or Long steps without conversions.
   // Loops are found through their instructions; one that two procedures would share (only
-  // possible in doctored code) takes the general road.
+  // possible in doctored code) takes the general road. Instructions no path reaches were never
+  // verified, so their indexes are checked here.
   constexpr VType kUnseen = VType::kArray;
   loopWhole_.assign(image_.loops.size(), kUnseen);
   for (const ProcInfo& proc : image_.procs) {
     for (int32_t pc = proc.codeStart; pc < proc.codeEnd; ++pc) {
       const Instr& in = image_.code[pc];
       if (in.op != Op::kForPrep && in.op != Op::kForNext) continue;
+      if (in.a < 0 || static_cast<size_t>(in.a) >= image_.loops.size()) continue;
       const int32_t var = image_.loops[in.a].var;
-      const VType type = var >= 0 ? proc.locals[var].type : VType::kEmpty;
+      const bool local = var >= 0 && static_cast<size_t>(var) < proc.locals.size();
+      const VType type = local ? proc.locals[var].type : VType::kEmpty;
       VType& seen = loopWhole_[in.a];
       seen = seen == kUnseen || seen == type ? type : VType::kEmpty;
     }
@@ -381,7 +384,8 @@ void Machine::Loop() {
           break;
         }
         ++ip;
-        if (Compared(static_cast<Op>(next.b & 0xFF), left, right) == ((next.b & 0x100) != 0)) YB_JUMP(next.a);
+        const bool r = Compared(static_cast<Op>(next.b & 0xFF), left, right);
+        if (r == ((next.b & 0x100) != 0)) YB_JUMP(next.a);
         break;
       }
       case Op::kLoadLocal2:
@@ -511,8 +515,9 @@ void Machine::Loop() {
         Value& object = sp[-1];
         YB_SYNC();
         const CachedMember& cached = siteCache_[in.a];
-        Value result = object.type() == VType::kObject && object.RawObject() != nullptr && cached.cls == object.ObjectClass()
-                           ? Dispatch(object, *cached.member, Access::kGet, nullptr, 0)
+        const bool hit = object.type() == VType::kObject && object.RawObject() != nullptr &&
+                         cached.cls == object.ObjectClass();
+        Value result = hit ? Dispatch(object, *cached.member, Access::kGet, nullptr, 0)
                            : CallSite(in.a, object, Access::kGet, nullptr, 0);
         object = std::move(result);
         break;
@@ -526,8 +531,9 @@ void Machine::Loop() {
         const Access access = in.op == Op::kMemberSet ? Access::kSet : Access::kCall;
         // The site's cache, checked here: a hit goes straight to the member.
         const CachedMember& cached = siteCache_[in.a];
-        Value result = sp->type() == VType::kObject && sp->RawObject() != nullptr && cached.cls == sp->ObjectClass()
-                           ? Dispatch(*sp, *cached.member, access, sp + 1, argc)
+        const bool hit =
+            sp->type() == VType::kObject && sp->RawObject() != nullptr && cached.cls == sp->ObjectClass();
+        Value result = hit ? Dispatch(*sp, *cached.member, access, sp + 1, argc)
                            : CallSite(in.a, *sp, access, sp + 1, argc);
         for (int32_t i = 0; i <= argc; ++i) sp[i].Clear();
         if (in.op != Op::kMemberSet) *sp++ = std::move(result);

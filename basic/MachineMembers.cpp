@@ -130,7 +130,8 @@ Value Machine::Dispatch(const Value& object, const MemberDef& member, Access acc
   slots[0].Clear();
   slots[1] = object;
   for (int32_t i = 0; i < argc; ++i) {
-    const auto type = static_cast<VType>((access == Access::kSet ? member.resultType : member.args[i].first) & 0x3FF);
+    const int16_t code = access == Access::kSet ? member.resultType : member.args[i].first;
+    const auto type = static_cast<VType>(code & 0x3FF);
     if (args[i].type() == type) slots[i + 2] = args[i];
     else slots[i + 2] = Passed(type, args[i]);
   }

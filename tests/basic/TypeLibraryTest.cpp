@@ -275,7 +275,8 @@ TEST_F(TypeLibrary, EveryWalkCallsItemForEachIndexAndStopsAtItsErrors) {
   // count; then the second walk begins.
   ASSERT_GE(g_lab.log.size(), 9u);
   const std::vector<std::string> first(g_lab.log.begin(), g_lab.log.begin() + 9);
-  EXPECT_EQ(first, (std::vector<std::string>{"40:1", "30:1", "31:2", "2:1", "31:2", "2:1", "31:2", "2:1", "40:1"}));
+  EXPECT_EQ(first, (std::vector<std::string>{"40:1", "30:1", "31:2", "2:1", "31:2", "2:1", "31:2",
+                                             "2:1", "40:1"}));
 }
 
 TEST_F(TypeLibrary, ObjectsTypedByTheRegisteredResultClass) {
