@@ -56,7 +56,14 @@ enum class Op : uint8_t {
   kErrRaise,   // pop b arguments (number, source, description) and raise
   kErrClear,
   kEnd,        // end the script
-  kCount
+  kCount,
+  // Pairs the machine makes of loaded code; never stored, so a stored image holding one is
+  // refused. Each does its own instruction and the one after it in one step when the operands
+  // take the quick road, and otherwise its own instruction only, the next then running as it is.
+  kLocalBinaryConst,  // kLoadLocal a, then the kBinaryConst after it
+  kLocalCompareJump,  // kLoadLocal a, then the kCompareJump with a constant after it
+  kLoadLocal2,        // kLoadLocal a, then the kLoadLocal after it
+  kArithmeticStore,   // the operator b (kAdd, kSub or kMul), then the kStoreLocal after it
 };
 
 inline constexpr int32_t kPreserve = 0x100;

@@ -37,6 +37,20 @@ class Machine : public BuiltinHost {
   };
   struct StopRun {};
 
+  // What a call of a procedure needs, worked out once per run.
+  struct ProcPlan {
+    int32_t codeStart = 0;
+    int32_t params = 0;
+    int32_t locals = 0;
+    int32_t need = 0;     // stack slots of a frame: locals, operands and the result
+    int32_t result = -1;  // the result's local; -1 for a Sub
+    // No parameter or local is an array and no parameter is an object, so a call whose arguments
+    // already hold the parameters' types only copies the locals' start values.
+    bool quick = false;
+    std::vector<VType> paramTypes;  // kEmpty takes anything
+    std::vector<Value> start;       // start values of the locals after the parameters
+  };
+
   enum class Access { kGet, kSet, kCall };
   // Members found for (class, name, kind of call), when the name has one registration only.
   struct CachedMember {
@@ -49,9 +63,20 @@ class Machine : public BuiltinHost {
   };
 
   // Machine.cpp: the loop, procedure frames and errors.
+  void MakePlans();
+  static bool ArgsFit(const ProcPlan& plan, const Value* args) {
+    for (int32_t i = 0; i < plan.params; ++i) {
+      const VType wanted = plan.paramTypes[i];
+      if (wanted != VType::kEmpty && args[i].type() != wanted) return false;
+    }
+    return true;
+  }
+  const SlotInfo& LocalSlot(int32_t slot) const { return image_.procs[frames_.back().proc].locals[slot]; }
   void EnterProc(int32_t proc, int32_t argc, int32_t returnPc);
   int32_t LeaveProc();
-  void Execute(int32_t pc);
+  void Execute(int32_t start);
+  void Loop();
+  bool EachNext(int32_t index, Value* locals);
   bool HandleError(const ScriptError& error, int32_t& pc);
   void Resume(int32_t mode, int32_t target, int32_t& pc);
   int32_t NextStatement(const ProcInfo& proc, int32_t pc) const;
@@ -84,15 +109,25 @@ class Machine : public BuiltinHost {
   int ArgFit(const MemberDef& member, size_t i, const Value& value);
   Value Dispatch(const Value& object, const MemberDef& member, Access access, Value* args,
                  int32_t argc);
+  Value Passed(VType type, const Value& arg);
+  void AfterCall();
+  void TakeOuts(const MemberDef& member, Access access, int32_t argc);
+  Value ObjectResult(const MemberDef& member);
 
   static constexpr size_t kMemberCacheSize = 64;
+  static constexpr size_t kMaxFrames = 100000;  // calls deeper than this are out of stack space
 
   ScriptRunContext& context_;
   ScriptModule& module_;
   ScriptEngine& engine_;
   const CodeImage& image_;
+  const Value* const constants_;
+  std::vector<Instr> code_;  // the image's code with neighbours paired (MakePlans)
+  std::vector<ProcPlan> plans_;
+  std::vector<VType> loopWhole_;  // per loop: the Integer or Long type of its local variable, else kEmpty
   std::vector<Value> stack_;
   int32_t sp_ = 0;  // first free stack slot
+  const Instr* ip_ = nullptr;  // the next instruction of code_, as the loop last handed it over
   std::vector<Frame> frames_;
   std::vector<Value> globals_;
   std::vector<Value> outs_;

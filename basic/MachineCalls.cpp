@@ -186,7 +186,7 @@ bool Machine::EachStep(const LoopInfo& loop, bool first) {
       hidden[2] = Value::Long(1);
     }
   } else {
-    hidden[2] = Value::Long(hidden[2].RawInt() + 1);
+    hidden[2].SetRawInt(hidden[2].RawInt() + 1);
   }
   const int32_t index = hidden[2].RawInt();
   const int32_t count = hidden[1].RawInt();

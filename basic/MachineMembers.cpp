@@ -4,6 +4,8 @@
 
 #include "basic/Machine.h"
 
+#include <algorithm>
+
 namespace basic {
 
 Value Machine::CallSite(int32_t siteIndex, const Value& object, Access access, Value* args,
@@ -113,69 +115,89 @@ int Machine::ArgFit(const MemberDef& member, size_t i, const Value& value) {
   return ParseNumber(value.RawString(), number) ? 1 : -1;
 }
 
+// A member call: the frame filled, the library's callback called, and its result taken back.
+// What few calls need (conversions, by-reference arguments, strings, errors) is done out of line.
 Value Machine::Dispatch(const Value& object, const MemberDef& member, Access access, Value* args,
                         int32_t argc) {
   // A member call may take long (a whole simulation run), so it counts for many loop turns:
   // the program gets its break check at least every 16 calls.
   yieldCountdown_ -= 64;
   if (yieldCountdown_ <= 0) Yield();
-  std::vector<Value>& slots = frame_.slots;
-  frame_.used = argc + 2;
-  if (slots.size() < static_cast<size_t>(frame_.used)) slots.resize(frame_.used);
+  const int32_t used = argc + 2;
+  if (frame_.slots.size() < static_cast<size_t>(used)) frame_.slots.resize(used);
+  frame_.used = used;
+  Value* const slots = frame_.slots.data();
   slots[0].Clear();
   slots[1] = object;
   for (int32_t i = 0; i < argc; ++i) {
-    const int16_t type = (access == Access::kSet ? member.resultType : member.args[i].first) & 0x3FF;
-    if (type == kScriptObject) {
-      if (args[i].type() != VType::kObject && args[i].type() != VType::kEmpty) Raise(13);
-      slots[i + 2] = args[i];
-    } else if (args[i].type() == static_cast<VType>(type)) {
-      slots[i + 2] = args[i];
-    } else {
-      slots[i + 2] = args[i].ConvertTo(static_cast<VType>(type));
-    }
+    const int16_t code = access == Access::kSet ? member.resultType : member.args[i].first;
+    const auto type = static_cast<VType>(code & 0x3FF);
+    if (args[i].type() == type) slots[i + 2] = args[i];
+    else slots[i + 2] = Passed(type, args[i]);
   }
   uint16_t id = member.id;
   if (member.kind == MemberKind::kProperty) id = access == Access::kSet ? member.setId : member.getId;
-  const LibraryInfo& library = engine_.libraries[member.library];
   if (!context_.strings.empty()) context_.strings.clear();
   try {
-    library.dispatch(&context_, id, argc + 1, &frame_);
+    engine_.libraries[member.library].dispatch(&context_, id, argc + 1, &frame_);
   } catch (...) {
     // The program's callback must not throw; if it does, the script sees an error, not a crash.
     context_.strings.clear();
     Raise(51);
   }
+  if (!context_.strings.empty() || context_.stopRequested || context_.pendingError) AfterCall();
+  if (member.byRef || !outValid_.empty()) TakeOuts(member, access, argc);
+  if (access == Access::kSet || member.kind == MemberKind::kSub) return Value();
+  const auto resultType = static_cast<VType>(member.resultType & 0x3FF);
+  if (resultType == VType::kEmpty) return Value();
+  if (resultType == VType::kObject) {
+    if (engine_.hooks.addRef != nullptr || member.resultCls < 0) return ObjectResult(member);
+    return Value::Object(slots[0].type() == VType::kObject ? slots[0].RawObject() : nullptr, member.resultCls);
+  }
+  if (slots[0].type() == resultType) return std::move(slots[0]);
+  if (slots[0].type() == VType::kObject) Raise(13);
+  return slots[0].ConvertTo(resultType);
+}
+
+// An argument that does not hold its registered type, as the member takes it.
+Value Machine::Passed(VType type, const Value& arg) {
+  if (type != VType::kObject) return arg.ConvertTo(type);
+  if (arg.type() != VType::kEmpty) Raise(13);
+  return arg;
+}
+
+// What a member call left besides its result: strings to free, a stop, an error to raise.
+void Machine::AfterCall() {
   if (!context_.strings.empty()) context_.strings.clear();
   if (context_.stopRequested) throw StopRun{};
   if (context_.pendingError) {
     context_.pendingError = false;
     throw ScriptError{context_.pendingNumber, std::move(context_.pendingText)};
   }
-  for (int32_t i = 0; i < argc && static_cast<size_t>(i) < outValid_.size(); ++i) outValid_[i] = 0;
-  if (member.byRef && access != Access::kSet) {
-    if (outs_.size() < static_cast<size_t>(argc)) {
-      outs_.resize(argc);
-      outValid_.resize(argc);
-    }
-    for (int32_t i = 0; i < argc; ++i) {
-      if (!(member.args[i].first & kScriptByRef)) continue;
-      outs_[i] = slots[i + 2];
-      outValid_[i] = 1;
-    }
+}
+
+// The arguments a member call gives back by reference, for the kOut instructions after it.
+void Machine::TakeOuts(const MemberDef& member, Access access, int32_t argc) {
+  std::fill_n(outValid_.begin(), std::min(static_cast<size_t>(argc), outValid_.size()), 0);
+  if (!member.byRef || access == Access::kSet) return;
+  if (outs_.size() < static_cast<size_t>(argc)) {
+    outs_.resize(argc);
+    outValid_.resize(argc);
   }
-  if (access == Access::kSet) return Value();
-  const int16_t resultType = member.resultType & 0x3FF;
-  if (member.kind == MemberKind::kSub || resultType == 0) return Value();
-  if (resultType == kScriptObject) {
-    void* pointer = slots[0].type() == VType::kObject ? slots[0].RawObject() : nullptr;
-    if (pointer != nullptr && engine_.hooks.addRef != nullptr && context_.held.insert(pointer).second)
-      engine_.hooks.addRef(pointer);
-    return Value::Object(pointer, member.resultCls >= 0 ? member.resultCls : engine_.ResultClass(member));
+  for (int32_t i = 0; i < argc; ++i) {
+    if (!(member.args[i].first & kScriptByRef)) continue;
+    outs_[i] = frame_.slots[i + 2];
+    outValid_[i] = 1;
   }
-  if (slots[0].type() == VType::kObject) Raise(13);
-  if (slots[0].type() == static_cast<VType>(resultType)) return std::move(slots[0]);
-  return slots[0].ConvertTo(static_cast<VType>(resultType));
+}
+
+// An object a member call returned, typed by the member's result class and held for the run.
+Value Machine::ObjectResult(const MemberDef& member) {
+  const Value& result = frame_.slots[0];
+  void* pointer = result.type() == VType::kObject ? result.RawObject() : nullptr;
+  if (pointer != nullptr && engine_.hooks.addRef != nullptr && context_.held.insert(pointer).second)
+    engine_.hooks.addRef(pointer);
+  return Value::Object(pointer, member.resultCls >= 0 ? member.resultCls : engine_.ResultClass(member));
 }
 
 }  // namespace basic

@@ -299,6 +299,9 @@ void* ScriptArgObject(ScriptFrame* frame, int32_t index) {
 }
 
 int16_t ScriptArgInteger(ScriptFrame* frame, int32_t index) {
+  // The argument mostly holds the registered type already: no conversion, nothing to catch.
+  const Value* slot = Slot(frame, index);
+  if (slot != nullptr && slot->type() == VType::kInteger) return static_cast<int16_t>(slot->RawInt());
   return ReadArg<int16_t>(frame, index, [](const Value& v) { return v.ToInteger(); });
 }
 
@@ -307,11 +310,18 @@ int16_t ScriptArgBoolean(ScriptFrame* frame, int32_t index) {
 }
 
 int32_t ScriptArgLong(ScriptFrame* frame, int32_t index) {
+  const Value* slot = Slot(frame, index);
+  if (slot != nullptr && (slot->type() == VType::kLong || slot->type() == VType::kInteger)) return slot->RawInt();
   return ReadArg<int32_t>(frame, index, [](const Value& v) { return v.ToLong(); });
 }
 
 void ScriptArgDouble(ScriptFrame* frame, int32_t index, double* value) {
   if (value == nullptr) return;
+  const Value* slot = Slot(frame, index);
+  if (slot != nullptr && slot->type() == VType::kDouble) {
+    *value = slot->RawDouble();
+    return;
+  }
   *value = ReadArg<double>(frame, index, [](const Value& v) { return v.ToDouble(); });
 }
 

@@ -143,12 +143,12 @@ Value Value::Array(ArrayRep* rep) {
 }
 
 void Value::RetainShared() const {
-  if (type_ == VType::kString) ++u_.s->refs;
+  if (type() == VType::kString) ++u_.s->refs;
   else ++u_.a->refs;
 }
 
 void Value::ReleaseShared() {
-  if (type_ == VType::kString) {
+  if (type() == VType::kString) {
     if (--u_.s->refs == 0) delete u_.s;
   } else if (--u_.a->refs == 0) {
     delete u_.a;
@@ -156,7 +156,7 @@ void Value::ReleaseShared() {
 }
 
 double Value::ToDouble() const {
-  switch (type_) {
+  switch (type()) {
     case VType::kEmpty: return 0;
     case VType::kInteger:
     case VType::kLong:
@@ -174,7 +174,7 @@ double Value::ToDouble() const {
 }
 
 int32_t Value::ToLong() const {
-  if (type_ == VType::kLong || type_ == VType::kInteger || type_ == VType::kBoolean) return u_.i;
+  if (type() == VType::kLong || type() == VType::kInteger || type() == VType::kBoolean) return RawInt();
   const double d = RoundHalfEven(ToDouble());
   if (!(d >= -2147483648.0 && d <= 2147483647.0)) Raise(6);
   return static_cast<int32_t>(d);
@@ -187,7 +187,7 @@ int16_t Value::ToInteger() const {
 }
 
 bool Value::ToBoolean() const {
-  if (type_ == VType::kString) {
+  if (type() == VType::kString) {
     const std::string word = Lower(u_.s->text);
     if (word == "true") return true;
     if (word == "false") return false;
@@ -196,7 +196,7 @@ bool Value::ToBoolean() const {
 }
 
 std::string Value::ToString() const {
-  switch (type_) {
+  switch (type()) {
     case VType::kEmpty: return "";
     case VType::kInteger:
     case VType::kLong: return std::to_string(u_.i);
@@ -210,7 +210,7 @@ std::string Value::ToString() const {
 }
 
 Value Value::ConvertTo(VType type) const {
-  if (type == type_ || type == VType::kEmpty) return *this;
+  if (type == this->type() || type == VType::kEmpty) return *this;
   switch (type) {
     case VType::kInteger: return Integer(ToInteger());
     case VType::kLong: return Long(ToLong());
@@ -218,7 +218,7 @@ Value Value::ConvertTo(VType type) const {
     case VType::kString: return String(ToString());
     case VType::kBoolean: return Boolean(ToBoolean());
     case VType::kObject:
-      if (type_ == VType::kEmpty) return Object(nullptr, -1);
+      if (this->type() == VType::kEmpty) return Object(nullptr, -1);
       Raise(424);
     case VType::kEmpty:
     case VType::kArray: break;

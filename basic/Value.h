@@ -45,31 +45,24 @@ struct ArrayRep;
 
 class Value {
  public:
-  Value() : type_(VType::kEmpty), shared_(false), cls_(-1) { u_.d = 0; }
-  Value(const Value& other) : type_(other.type_), shared_(other.shared_), cls_(other.cls_), u_(other.u_) {
-    Retain();
-  }
-  Value(Value&& other) noexcept
-      : type_(other.type_), shared_(other.shared_), cls_(other.cls_), u_(other.u_) {
-    other.type_ = VType::kEmpty;
-    other.shared_ = false;
-  }
+  Value() : head_(Head(VType::kEmpty)) { u_.i = 0; }
+  Value(const Value& other) : head_(other.head_), u_(other.u_) { Retain(); }
+  Value(Value&& other) noexcept : head_(other.head_), u_(other.u_) { other.head_ = Head(VType::kEmpty); }
   Value& operator=(const Value& other) {
-    if (!shared_ && !other.shared_) {
-      type_ = other.type_, cls_ = other.cls_, u_ = other.u_;
+    if (!Shared() && !other.Shared()) {
+      head_ = other.head_, u_ = other.u_;
     } else if (this != &other) {
       other.Retain();
       Release();
-      type_ = other.type_, shared_ = other.shared_, cls_ = other.cls_, u_ = other.u_;
+      head_ = other.head_, u_ = other.u_;
     }
     return *this;
   }
   Value& operator=(Value&& other) noexcept {
     if (this != &other) {
       Release();
-      type_ = other.type_, shared_ = other.shared_, cls_ = other.cls_, u_ = other.u_;
-      other.type_ = VType::kEmpty;
-      other.shared_ = false;
+      head_ = other.head_, u_ = other.u_;
+      other.head_ = Head(VType::kEmpty);
     }
     return *this;
   }
@@ -78,19 +71,18 @@ class Value {
   // Makes this value Empty.
   void Clear() {
     Release();
-    type_ = VType::kEmpty;
-    shared_ = false;
+    head_ = Head(VType::kEmpty);
   }
   // Changes the number of a value that already holds that type (Integer, Long or Boolean; Double).
   void SetRawInt(int32_t v) { u_.i = v; }
   void SetRawDouble(double v) { u_.d = v; }
   // Overwrites a value that holds no string or array with a number.
   void SetNumber(VType type, int32_t v) {
-    type_ = type;
+    head_ = Head(type);
     u_.i = v;
   }
   void SetDouble(double v) {
-    type_ = VType::kDouble;
+    head_ = Head(VType::kDouble);
     u_.d = v;
   }
 
@@ -104,25 +96,26 @@ class Value {
   static Value Object(void* object, int32_t cls) {
     Value r(VType::kObject);
     r.u_.o = object;
-    r.cls_ = cls;
+    r.head_ = Head(VType::kObject, cls);
     return r;
   }
 
-  VType type() const { return type_; }
+  VType type() const { return static_cast<VType>(head_ & 0xFF); }
   bool IsNumeric() const {
-    return type_ == VType::kInteger || type_ == VType::kLong || type_ == VType::kDouble ||
-           type_ == VType::kBoolean || type_ == VType::kEmpty;
+    const VType t = type();
+    return t == VType::kInteger || t == VType::kLong || t == VType::kDouble || t == VType::kBoolean ||
+           t == VType::kEmpty;
   }
-  int32_t RawInt() const { return u_.i; }
+  int32_t RawInt() const { return static_cast<int32_t>(u_.i); }
   double RawDouble() const { return u_.d; }
   void* RawObject() const { return u_.o; }
-  int32_t ObjectClass() const { return cls_; }
-  void SetObjectClass(int32_t cls) { cls_ = cls; }
+  int32_t ObjectClass() const { return static_cast<int32_t>(head_ >> 32); }
+  void SetObjectClass(int32_t cls) { head_ = (head_ & 0xFFFFFFFFu) | ClassBits(cls); }
   const std::string& RawString() const { return u_.s->text; }
   ArrayRep* RawArray() const { return u_.a; }
   // The string for appending in place, when no other value shares it.
   std::string* UniqueString() {
-    return type_ == VType::kString && u_.s->refs == 1 ? &u_.s->text : nullptr;
+    return type() == VType::kString && u_.s->refs == 1 ? &u_.s->text : nullptr;
   }
 
   // Conversions with the usual rules; they raise 13 (type mismatch) or 6 (overflow).
@@ -135,11 +128,21 @@ class Value {
   Value ConvertTo(VType type) const;
 
  private:
-  explicit Value(VType type)
-      : type_(type), shared_(type == VType::kString || type == VType::kArray), cls_(-1) {
-    u_.d = 0;
+  explicit Value(VType type) : head_(Head(type)) { u_.i = 0; }
+
+  // The head word: the type in the low byte, bit 8 set when the value holds a string or an array
+  // (so copies count references), the class of an object in the high half. One word, so a value
+  // is written and copied as two whole words: a value written in parts and soon read whole
+  // stalls the read.
+  static constexpr uint64_t kSharedBit = 0x100;
+  static constexpr uint64_t ClassBits(int32_t cls) {
+    return static_cast<uint64_t>(static_cast<uint32_t>(cls)) << 32;
   }
-  bool Shared() const { return shared_; }
+  static constexpr uint64_t Head(VType type, int32_t cls = -1) {
+    const bool shared = type == VType::kString || type == VType::kArray;
+    return static_cast<uint64_t>(type) | (shared ? kSharedBit : 0) | ClassBits(cls);
+  }
+  bool Shared() const { return (head_ & kSharedBit) != 0; }
   void Retain() const {
     if (Shared()) RetainShared();
   }
@@ -149,11 +152,10 @@ class Value {
   void RetainShared() const;
   void ReleaseShared();
 
-  VType type_;
-  bool shared_;  // holds a string or an array, so copies count references
-  int32_t cls_;
+  uint64_t head_;
+  // Whole numbers fill all eight bytes too.
   union {
-    int32_t i;
+    int64_t i;
     double d;
     void* o;
     StringRep* s;

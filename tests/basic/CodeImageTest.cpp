@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "basic/Bytecode.h"
+#include "basic/Compiler.h"
 #include "basic/ScriptApi.h"
 
 namespace {
@@ -88,6 +90,49 @@ TEST_F(CodeImage, CodeOfAnotherEngineVersionIsRefused) {
   std::vector<uint8_t> other = bytes_;
   other[4] = 0x7F;  // the format version follows the four-byte magic
   EXPECT_EQ(LoadAndRun(other), "refused 2");
+}
+
+// The machine pairs instructions of loaded code under operation numbers of its own; kept code
+// that holds one of them is damaged, never run.
+TEST_F(CodeImage, CodeHoldingTheMachinesOwnInstructionsIsRefused) {
+  basic::CompileEnvironment environment;
+  environment.knowsClass = [](const std::string&) { return false; };
+  environment.knowsGlobal = [](const std::string&) { return false; };
+  const basic::CodeImage image = basic::CompileText(kScript, environment);
+  EXPECT_EQ(LoadAndRun(basic::WriteImage(image)), "total 30\n");
+  g_printed.clear();
+  const auto first = static_cast<int>(basic::Op::kCount);
+  const auto last = static_cast<int>(basic::Op::kArithmeticStore);
+  for (int op = first; op <= last; ++op) {
+    for (size_t at = 0; at < image.code.size(); ++at) {
+      basic::CodeImage changed = image;
+      changed.code[at].op = static_cast<basic::Op>(op);
+      EXPECT_EQ(LoadAndRun(basic::WriteImage(changed)), "refused 1") << "op " << op << " at " << at;
+    }
+  }
+}
+
+// An instruction no path reaches is never checked by the loader: one with indexes out of every
+// table, left after a procedure's last return, changes nothing.
+TEST_F(CodeImage, InstructionsNoPathReachesAreLeftAlone) {
+  basic::CompileEnvironment environment;
+  environment.knowsClass = [](const std::string&) { return false; };
+  environment.knowsGlobal = [](const std::string&) { return false; };
+  for (const basic::Op op : {basic::Op::kForNext, basic::Op::kForPrep, basic::Op::kLoadLocal}) {
+    basic::CodeImage image = basic::CompileText(kScript, environment);
+    basic::ProcInfo& last = image.procs.back();
+    ASSERT_EQ(last.codeEnd, static_cast<int32_t>(image.code.size()));
+    image.code.push_back(basic::Instr{op, 1 << 20, 1 << 20});
+    image.lines.push_back(image.lines.back());
+    ++last.codeEnd;
+    if (op == basic::Op::kLoadLocal) {  // a pair of loads, the second out of range
+      image.code.push_back(basic::Instr{basic::Op::kLoadLocal, 1 << 20, 0});
+      image.lines.push_back(image.lines.back());
+      ++last.codeEnd;
+    }
+    g_printed.clear();
+    EXPECT_EQ(LoadAndRun(basic::WriteImage(image)), "total 30\n") << static_cast<int>(op);
+  }
 }
 
 TEST_F(CodeImage, EntriesAreFoundByNameCountAndKind) {

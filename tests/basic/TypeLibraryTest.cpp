@@ -247,6 +247,38 @@ TEST_F(TypeLibrary, CollectionWalkedWithForEachAndTheDefaultMember) {
   EXPECT_EQ(o.output, "2 5 box;wheel; box\nTrue\n");
 }
 
+// The loop asks for the count once per walk and each item once, in order, through the
+// callback; an error the Item member raises stops at the For Each; variables of the derived class
+// or of no type take the items as they come.
+TEST_F(TypeLibrary, EveryWalkCallsItemForEachIndexAndStopsAtItsErrors) {
+  g_lab.shapes.push_back({"cone", 4.0, false, 9, false, 0});
+  const ScriptOutcome o = Run(
+      "Dim c As Circle, v, k As Integer, names As String\n"
+      "For k = 1 To 2\n"
+      "  For Each c In Lab.Shapes\n    names = names & c.Name & \";\"\n  Next\n"
+      "  For Each v In Lab.Shapes\n    names = names & v.Size & \";\"\n  Next\n"
+      "Next\n"
+      "Print names\n"
+      "On Error Resume Next\n"
+      "For Each c In Lab.Shapes\n"
+      "  c.Fail 5\n"
+      "  Print \"after \"; Err.Number\n"
+      "Next\n"
+      "On Error GoTo 0\n"
+      "For Each v In Lab.Shapes\n  v.Fail 1\nNext");
+  ASSERT_TRUE(o.compiled) << o.compileError;
+  EXPECT_EQ(o.output, "box;wheel;cone;2;3;4;box;wheel;cone;2;3;4;\nafter 999\nafter 999\nafter 999\n");
+  EXPECT_TRUE(o.failed);
+  EXPECT_EQ(o.errorNumber, 901);
+  EXPECT_EQ(o.errorLine, 19);
+  // The first walk: the collection, its count, then each item before its use and none past the
+  // count; then the second walk begins.
+  ASSERT_GE(g_lab.log.size(), 9u);
+  const std::vector<std::string> first(g_lab.log.begin(), g_lab.log.begin() + 9);
+  EXPECT_EQ(first, (std::vector<std::string>{"40:1", "30:1", "31:2", "2:1", "31:2", "2:1", "31:2",
+                                             "2:1", "40:1"}));
+}
+
 TEST_F(TypeLibrary, ObjectsTypedByTheRegisteredResultClass) {
   // Radius is a member of Circle only: it is reached through AsCircle's result class, or by
   // assigning to a variable declared as the derived class; the program checks the object kind.
