@@ -10,6 +10,7 @@
 #include "platform/win32/Input.h"
 #include "platform/win32/Menu.h"
 #include "platform/win32/WindowInternal.h"
+#include "platform/win32/WindowPlacement.h"
 #include "platform/win32/WindowPresenter.h"
 
 namespace {
@@ -767,7 +768,13 @@ BOOL ShowWindow(HWND window, int32_t command) {
       area = parent->rect;
     else if (parent)
       GetClientRect(parent->handle, &area);
-    record->rect = area;
+    // The window may move its maximised place and size (WM_GETMINMAXINFO).
+    const MINMAXINFO limits = QueryMinMaxInfo(window, area);
+    record = FindWindowRecord(window);
+    if (!record) return wasVisible;
+    record->rect = {limits.ptMaxPosition.x, limits.ptMaxPosition.y,
+                    limits.ptMaxPosition.x + limits.ptMaxSize.x,
+                    limits.ptMaxPosition.y + limits.ptMaxSize.y};
     record->maximized = true;
     record->minimized = false;
     record->style |= WS_MAXIMIZE;
@@ -1182,6 +1189,8 @@ LRESULT DefWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
       DestroyWindow(window);
       return 0;
+    case WM_QUERYENDSESSION:
+      return TRUE;
     case WM_SETTEXT:
       record->text = lParam ? reinterpret_cast<const char*>(lParam) : "";
       record->frameNeedsPaint = true;
