@@ -48,9 +48,10 @@ TOwlView::~TOwlView() {
     view->SetWindow(nullptr);
     delete view;
   }
-  if (nextViewer_ || GetClipboardViewer() == m_hWnd) {
-    ChangeClipboardChain(m_hWnd, nextViewer_);
-    nextViewer_ = nullptr;
+  // The window is gone by now; its handle still names it in the chain.
+  if (viewerWindow_) {
+    ChangeClipboardChain(viewerWindow_, nextViewer_);
+    viewerWindow_ = nextViewer_ = nullptr;
   }
 }
 
@@ -89,7 +90,8 @@ bool TOwlView::IsChildMaximized() {
 }
 
 void TOwlView::JoinClipboardViewerChain() {
-  if (!m_hWnd) return;
+  if (!m_hWnd || viewerWindow_) return;
+  viewerWindow_ = m_hWnd;
   nextViewer_ = SetClipboardViewer(m_hWnd);
 }
 

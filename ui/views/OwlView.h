@@ -83,6 +83,7 @@ class TOwlView : public CView {
   bool notSizing_ = true;
   bool notMoving_ = true;
   HWND nextViewer_ = nullptr;
+  HWND viewerWindow_ = nullptr;  // this window's handle while it is in the chain
 };
 
 class TOwlWindow : public TOwlView {
