@@ -370,6 +370,10 @@ void TOwlSubview::SetTargetView(TWrappedWindow* view) {
   if (current == this || current == old) SetCurrentTarget(targetView_);
 }
 
+void TOwlSubview::ActivateWithWindow(int16_t on, int16_t) {
+  Activate(on != 0);
+}
+
 void TOwlSubview::Erase() {
   if (!Focus()) return;
   const HDC dc = GetPortDC();

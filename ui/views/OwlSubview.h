@@ -71,7 +71,10 @@ class TOwlSubview : public TWrappedWindow {
   void Centre(bool horizontally, bool vertically, bool menusOff);
   // Staggering is what the derived window kinds do; nothing here.
   virtual void Stagger(int32_t /*dh*/, int32_t /*dv*/, const MacRect* /*area*/) {}
-  void SetTargetView(TWrappedWindow* view);
+  virtual void SetTargetView(TWrappedWindow* view);
+  // Activation together with the window that carries the object.
+  virtual void ActivateWithWindow(int16_t on, int16_t withWindow);
+  void SetActive(bool on) { active_ = on; }
   TWrappedWindow* GetTargetView() const { return targetView_; }
   void Erase();
   void ShowNow();

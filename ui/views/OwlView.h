@@ -126,7 +126,8 @@ class TOwlWindow : public TOwlView {
   TWrappedWindow* windowView_ = nullptr;
 };
 
-// What a document window asks of the child frame that holds it, filled in by the frame.
+// What a document window asks of the child frame that holds it: to forget the window object
+// when the window goes.
 class TWindowObjectHolder {
  public:
   virtual void ForgetWindowObject() = 0;
