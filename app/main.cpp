@@ -9,12 +9,15 @@
 #include <vector>
 
 #include "app/OpenDocument.h"
+#include "app/frames/DocumentWindows.h"
+#include "app/frames/MainFrame.h"
 #include "app/TApp.h"
 #include "core/ClassRegistry.h"
 #include "core/Failure.h"
 #include "platform/display/SdlPresenter.h"
 #include "platform/win32/Message.h"
 #include "platform/win32/Window.h"
+#include "ui/views/WindowBuilder.h"
 
 namespace {
 
@@ -113,14 +116,6 @@ void NameDocumentInTitle(HWND window, const std::string& path) {
   SetWindowText(window, ("Yarrowby - " + name).c_str());
 }
 
-LRESULT MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_DESTROY) {
-    PostQuitMessage(0);
-    return 0;
-  }
-  return DefWindowProc(window, message, wParam, lParam);
-}
-
 // With a display, the program's main window appears (empty so far), the document named on the
 // command line (if any) is opened on the first pass of the event loop, and the program runs
 // until the window is closed; without one the program says that no window was opened. Answers
@@ -143,24 +138,34 @@ bool RunMainWindowWhenDisplayed(TApp& app, TOpenDocumentCommand* open) {
     return false;
   }
   SetWindowPresenter(presenter.get());
-  WNDCLASS windowClass;
-  windowClass.lpfnWndProc = MainWindowProc;
-  windowClass.lpszClassName = "YarrowbyMain";
-  RegisterClass(&windowClass);
-  const HWND window =
-      CreateWindowEx(0, "YarrowbyMain", "Yarrowby", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CW_USEDEFAULT,
-                     0, CW_USEDEFAULT, 0, nullptr, nullptr, nullptr);
-  if (window) {
-    if (open != nullptr) {
-      open->OnOpened([window, open](TQVDoc&) { NameDocumentInTitle(window, open->Path()); });
-      app.Commands().PostCommand(open);
+  bool created = false;
+  {
+    TWorldDocTemplate documentTemplate;
+    std::unique_ptr<TWorldWindowDocument> document;
+    auto* frame = new CMainFrame;  // deleted with its window
+    if (frame->CreateMainWindow()) {
+      created = true;
+      InstallWindowLayer(frame);
+      const HWND window = frame->m_hWnd;
+      if (open != nullptr) {
+        // The document read opens in a document window of the main frame.
+        open->OnOpened([&document, &documentTemplate, window, open](TQVDoc&) {
+          NameDocumentInTitle(window, open->Path());
+          document = std::make_unique<TWorldWindowDocument>(open->TakeDocument(), open->Path());
+          documentTemplate.AddDocument(document.get());
+          if (!OpenWindow(kDocumentWindowKind, document.get())) ThrowFailure(kErrOutOfMemory, 0);
+        });
+        app.Commands().PostCommand(open);
+      }
+      app.RunEventLoop(window);
     }
-    app.RunEventLoop(window);
+    // The windows go first: their window objects leave the document as they go.
+    ResetWindowSystem();
+    document.reset();
   }
-  ResetWindowSystem();
   SetWindowPresenter(nullptr);
-  if (!window) std::fprintf(stderr, "yarrowby: the main window could not be created\n");
-  return window != nullptr;
+  if (!created) std::fprintf(stderr, "yarrowby: the main window could not be created\n");
+  return created;
 }
 
 }  // namespace

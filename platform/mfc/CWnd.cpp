@@ -93,8 +93,8 @@ LRESULT CWndProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   const CWnd::CurrentMessage saved = object->current_;
   object->current_ = {message, wParam, lParam};
   const LRESULT result = object->WindowProc(message, wParam, lParam);
-  if (message == WM_NCDESTROY) return result;  // the object may be gone
-  object->current_ = saved;
+  // The window may be gone by now, and the object with it (PostNcDestroy).
+  if (CWnd::FromHandlePermanent(window) == object) object->current_ = saved;
   return result;
 }
 

@@ -162,4 +162,14 @@ TEST_F(FrameTest, HandleMapFindsTheObjectAndOwnerFallsBackToTheParent) {
   EXPECT_TRUE(IsWindow(client));
 }
 
+TEST_F(FrameTest, AFrameClosedFromInsideItsOwnMessageIsGoneCleanly) {
+  CFrameWnd* frame = docTemplate_.CreateNewFrame(&document_, nullptr);
+  ASSERT_NE(frame, nullptr);
+  const HWND window = frame->m_hWnd;
+  // The close box: the system command closes, the close destroys, all inside one message.
+  ::SendMessage(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+  EXPECT_FALSE(IsWindow(window));
+  EXPECT_EQ(Events().back(), "frame deleted");
+}
+
 }  // namespace
