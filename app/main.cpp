@@ -17,7 +17,6 @@
 #include "platform/display/SdlPresenter.h"
 #include "platform/win32/Message.h"
 #include "platform/win32/Window.h"
-#include "ui/views/WindowBuilder.h"
 
 namespace {
 
@@ -140,8 +139,7 @@ bool RunMainWindowWhenDisplayed(TApp& app, TOpenDocumentCommand* open) {
   SetWindowPresenter(presenter.get());
   bool created = false;
   {
-    TWorldDocTemplate documentTemplate;
-    std::unique_ptr<TWorldWindowDocument> document;
+    TDocumentWindows documents;
     auto* frame = new CMainFrame;  // deleted with its window
     if (frame->CreateMainWindow()) {
       created = true;
@@ -149,11 +147,9 @@ bool RunMainWindowWhenDisplayed(TApp& app, TOpenDocumentCommand* open) {
       const HWND window = frame->m_hWnd;
       if (open != nullptr) {
         // The document read opens in a document window of the main frame.
-        open->OnOpened([&document, &documentTemplate, window, open](TQVDoc&) {
+        open->OnOpened([&documents, window, open](TQVDoc&) {
           NameDocumentInTitle(window, open->Path());
-          document = std::make_unique<TWorldWindowDocument>(open->TakeDocument(), open->Path());
-          documentTemplate.AddDocument(document.get());
-          if (!OpenWindow(kDocumentWindowKind, document.get())) ThrowFailure(kErrOutOfMemory, 0);
+          documents.Open(open->TakeDocument(), open->Path());
         });
         app.Commands().PostCommand(open);
       }
@@ -161,7 +157,6 @@ bool RunMainWindowWhenDisplayed(TApp& app, TOpenDocumentCommand* open) {
     }
     // The windows go first: their window objects leave the document as they go.
     ResetWindowSystem();
-    document.reset();
   }
   SetWindowPresenter(nullptr);
   if (!created) std::fprintf(stderr, "yarrowby: the main window could not be created\n");
