@@ -1256,6 +1256,7 @@ LRESULT DefWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
       DefaultPaintFrame(window);
       return 0;
     case WM_NCACTIVATE:
+      record->captionActive = wParam != 0;
       record->frameNeedsPaint = true;  // the caption shows whether the window is active
       return TRUE;
     case WM_NCLBUTTONDOWN:

@@ -45,6 +45,7 @@ struct WindowRecord {
   WindowArea update;  // client coordinates
   bool eraseNeeded = false;
   bool frameNeedsPaint = false;
+  bool captionActive = false;  // the last WM_NCACTIVATE: the caption is drawn active
   LRESULT pressedBox = 0;  // the caption box held down, drawn sunken (HTNOWHERE: none)
   ScrollState scroll[2];
   // The pixels of a top-level window; children draw into their top-level window's surface.

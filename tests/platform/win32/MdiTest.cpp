@@ -4,6 +4,7 @@
 #include "platform/win32/Clipboard.h"
 #include "platform/win32/Mdi.h"
 #include "platform/win32/WindowPlacement.h"
+#include "platform/win32/WindowPresenter.h"
 #include "platform/win32/WindowRegion.h"
 #include "tests/platform/win32/WindowTestSupport.h"
 
@@ -67,6 +68,42 @@ TEST_F(MdiTest, ActivationTellsBothDocumentWindowsAndBringsTheNewOneForward) {
   // When the active one goes, another becomes active.
   DestroyWindow(second);
   EXPECT_EQ(Active(), first);
+}
+
+TEST_F(MdiTest, TheActiveDocumentWindowsCaptionIsDrawnActiveAndOffersMaximising) {
+  const HWND first = Document(0, 0);
+  const HWND second = Document(220, 0);
+  const auto captionPixel = [this](HWND window) {
+    RECT rect;
+    GetWindowRect(window, &rect);
+    RECT frame;
+    GetWindowRect(frame_, &frame);
+    return GetWindowSurface(frame_)->Pixel(rect.left - frame.left + 20,
+                                           rect.top - frame.top + GetSystemMetrics(SM_CYFRAME) + 3);
+  };
+  SendMessage(client_, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(first), 0);
+  Pump();
+  const uint32_t active = captionPixel(first);
+  const uint32_t inactive = captionPixel(second);
+  EXPECT_NE(active, inactive);
+  SendMessage(client_, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(second), 0);
+  Pump();
+  EXPECT_EQ(captionPixel(second), active);
+  EXPECT_EQ(captionPixel(first), inactive);
+
+  // The caption has a maximise box; clicking it maximises the window inside the client.
+  RECT rect;
+  GetWindowRect(second, &rect);
+  bool found = false;
+  for (int32_t x = rect.left; x < rect.right && !found; ++x)
+    for (int32_t y = rect.top; y < rect.top + 24 && !found; ++y)
+      if (SendMessage(second, WM_NCHITTEST, 0, MAKELPARAM(x, y)) == HTMAXBUTTON) found = true;
+  EXPECT_TRUE(found);
+  SendMessage(second, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+  EXPECT_TRUE(IsZoomed(second));
+  BOOL maximised = FALSE;
+  EXPECT_EQ(Active(&maximised), second);
+  EXPECT_TRUE(maximised);
 }
 
 TEST_F(MdiTest, MaximisedStateFollowsActivationAndRestoreGivesTheOldPlaceBack) {
