@@ -270,6 +270,7 @@ BOOL SetMenu(HWND window, HMENU menu) {
   WindowRecord* record = FindWindowRecord(window);
   if (!record || (record->style & WS_CHILD) || (menu && !IsMenu(menu))) return FALSE;
   record->menu = menu;
+  NoteWindowLayoutChanged();
   SetWindowPos(window, nullptr, 0, 0, 0, 0,
                SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
   return TRUE;

@@ -40,6 +40,23 @@ WindowSystem& System() {
   return system;
 }
 
+uint64_t& LayoutGeneration() {
+  static uint64_t generation = 0;
+  return generation;
+}
+
+// Visible areas by window, worked out for the current layout.
+struct VisibleAreaCache {
+  uint64_t generation = UINT64_MAX;
+  std::unordered_map<uintptr_t, WindowArea> client;
+  std::unordered_map<uintptr_t, WindowArea> whole;
+};
+
+VisibleAreaCache& AreaCache() {
+  static VisibleAreaCache cache;
+  return cache;
+}
+
 std::string Lower(const char* text) {
   std::string out(text ? text : "");
   for (char& c : out)
@@ -59,6 +76,7 @@ WindowRecord& Desktop() {
     record->className = "#32769";
     record->style = WS_VISIBLE;
     record->rect = {0, 0, system.screenWidth, system.screenHeight};
+    NoteWindowLayoutChanged();
     system.desktop = record->handle;
     system.windows.emplace(reinterpret_cast<uintptr_t>(record->handle), std::move(record));
   }
@@ -76,6 +94,7 @@ void Notify(HWND window, void (WindowPresenter::*event)(HWND)) {
 }
 
 void RemoveFromSiblings(WindowRecord& record) {
+  NoteWindowLayoutChanged();
   WindowRecord* parent = FindWindowRecord(record.parent);
   if (!parent) return;
   auto& list = parent->children;
@@ -84,6 +103,7 @@ void RemoveFromSiblings(WindowRecord& record) {
 
 // Puts the window at `position` among its siblings: HWND_TOP, HWND_BOTTOM or after a sibling.
 void PlaceInZOrder(WindowRecord& record, HWND insertAfter) {
+  NoteWindowLayoutChanged();
   WindowRecord* parent = FindWindowRecord(record.parent);
   if (!parent) return;
   RemoveFromSiblings(record);
@@ -251,7 +271,39 @@ LRESULT DeliverMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
   return record->procedure(window, message, wParam, lParam);
 }
 
+void NoteWindowLayoutChanged() {
+  ++LayoutGeneration();
+}
+
+uint64_t WindowLayoutGeneration() {
+  return LayoutGeneration();
+}
+
+namespace {
+
+WindowArea ComputeVisibleScreenArea(const WindowRecord& record, bool wholeWindow);
+
+}  // namespace
+
 WindowArea VisibleScreenArea(const WindowRecord& record, bool wholeWindow) {
+  VisibleAreaCache& cache = AreaCache();
+  if (cache.generation != LayoutGeneration()) {
+    cache.client.clear();
+    cache.whole.clear();
+    cache.generation = LayoutGeneration();
+  }
+  auto& areas = wholeWindow ? cache.whole : cache.client;
+  const auto key = reinterpret_cast<uintptr_t>(record.handle);
+  const auto found = areas.find(key);
+  if (found != areas.end()) return found->second;
+  WindowArea area = ComputeVisibleScreenArea(record, wholeWindow);
+  areas.emplace(key, area);
+  return area;
+}
+
+namespace {
+
+WindowArea ComputeVisibleScreenArea(const WindowRecord& record, bool wholeWindow) {
   WindowArea area;
   if (!IsShownOnScreen(record) || record.minimized) return area;
   area.Add(wholeWindow ? WindowScreenRect(record) : ClientScreenRect(record));
@@ -261,25 +313,31 @@ WindowArea VisibleScreenArea(const WindowRecord& record, bool wholeWindow) {
   while (parent) {
     if (parent->handle != Desktop().handle) area.IntersectWith(ClientScreenRect(*parent));
     if (child->style & WS_CLIPSIBLINGS || parent->handle == Desktop().handle) {
+      std::vector<RECT> front;
       for (HWND sibling : parent->children) {
         if (sibling == child->handle) break;
-        const WindowRecord* front = FindWindowRecord(sibling);
-        if (front && (front->style & WS_VISIBLE)) area.Subtract(WindowScreenRect(*front));
+        const WindowRecord* other = FindWindowRecord(sibling);
+        if (other && (other->style & WS_VISIBLE)) front.push_back(WindowScreenRect(*other));
       }
+      area.SubtractAll(front);
     }
     child = parent;
     parent = FindWindowRecord(parent->parent);
   }
   if (record.style & WS_CLIPCHILDREN || !wholeWindow) {
     if (record.style & WS_CLIPCHILDREN) {
+      std::vector<RECT> inside;
       for (HWND handle : record.children) {
         const WindowRecord* inner = FindWindowRecord(handle);
-        if (inner && (inner->style & WS_VISIBLE)) area.Subtract(WindowScreenRect(*inner));
+        if (inner && (inner->style & WS_VISIBLE)) inside.push_back(WindowScreenRect(*inner));
       }
+      area.SubtractAll(inside);
     }
   }
   return area;
 }
+
+}  // namespace
 
 void InvalidateWholeWindow(HWND window) {
   WindowRecord* record = FindWindowRecord(window);
@@ -499,6 +557,7 @@ BOOL DestroyWindow(HWND window) {
   }
   for (HWND handle : subtree)
     system.windows.erase(reinterpret_cast<uintptr_t>(handle));
+  NoteWindowLayoutChanged();
   return TRUE;
 }
 
@@ -520,6 +579,7 @@ void SetScreenSize(int32_t width, int32_t height) {
   system.screenWidth = width;
   system.screenHeight = height;
   Desktop().rect = {0, 0, width, height};
+  NoteWindowLayoutChanged();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -541,6 +601,7 @@ HWND SetParent(HWND window, HWND newParent) {
   const bool wasTop = IsTopLevel(*record);
   RemoveFromSiblings(*record);
   record->parent = parent->handle;
+  NoteWindowLayoutChanged();
   PlaceInZOrder(*record, HWND_TOP);
   if (wasTop && !IsTopLevel(*record)) {
     if (System().presenter) System().presenter->TopLevelDestroyed(window);
@@ -698,6 +759,7 @@ BOOL SetWindowPos(HWND window, HWND insertAfter, int32_t x, int32_t y, int32_t w
   if (!(flags & SWP_NOZORDER)) PlaceInZOrder(*record, position.hwndInsertAfter);
   if (flags & SWP_SHOWWINDOW) record->style |= WS_VISIBLE;
   if (flags & SWP_HIDEWINDOW) record->style &= ~WS_VISIBLE;
+  NoteWindowLayoutChanged();
   const bool isVisible = record->style & WS_VISIBLE;
   if (record->surface && sized) record->surface->Resize(position.cx, position.cy);
 
@@ -793,6 +855,7 @@ BOOL ShowWindow(HWND window, int32_t command) {
     record->style &= ~(WS_MAXIMIZE | WS_MINIMIZE);
     resize = true;
   }
+  NoteWindowLayoutChanged();
   if (resize && record->surface)
     record->surface->Resize(record->rect.right - record->rect.left,
                             record->rect.bottom - record->rect.top);
@@ -1002,9 +1065,11 @@ LONG_PTR SetWindowLongPtr(HWND window, int32_t index, LONG_PTR value) {
       return old;
     case GWL_STYLE:
       record->style = static_cast<DWORD>(value);
+      NoteWindowLayoutChanged();
       return old;
     case GWL_EXSTYLE:
       record->exStyle = static_cast<DWORD>(value);
+      NoteWindowLayoutChanged();
       return old;
     case GWLP_USERDATA:
       record->userData = value;
@@ -1094,6 +1159,7 @@ BOOL ShowScrollBar(HWND window, int32_t bar, BOOL show) {
   const DWORD style = show ? (record->style | bits) : (record->style & ~bits);
   if (style == record->style) return TRUE;
   record->style = style;
+  NoteWindowLayoutChanged();
   SetWindowPos(window, nullptr, 0, 0, 0, 0,
                SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
   return TRUE;
@@ -1325,6 +1391,7 @@ void ResetWindowSystem() {
     DestroyWindow(top);
   system.classes.clear();
   system.classNames.clear();
+  NoteWindowLayoutChanged();
   system.active = nullptr;
   system.focus = nullptr;
   system.cascade = 0;

@@ -1,6 +1,7 @@
 #include "platform/win32/WindowDc.h"
 
 #include <map>
+#include <unordered_map>
 
 #include "platform/win32/Dc.h"
 #include "platform/win32/DcDraw.h"
@@ -24,11 +25,7 @@ std::map<HDC, WindowDcRecord>& Contexts() {
 }
 
 RegionData ToRegion(const WindowArea& area) {
-  RegionData out;
-  for (const RECT& rect : area.Rects())
-    out = RegionData::Combine(out, RegionData::Rect(rect.left, rect.top, rect.right, rect.bottom),
-                              RGN_OR);
-  return out;
+  return WindowAreaRegion(area);
 }
 
 // A context on the top-level surface: origin at the client area (or the window) and the given
@@ -91,16 +88,53 @@ BOOL EndPaint(HWND, const PAINTSTRUCT* paint) {
   return TRUE;
 }
 
-HDC GetDC(HWND window) {
+namespace {
+
+// The clip regions of window contexts, worked out once for the current layout of the windows.
+struct ContextRegionCache {
+  uint64_t generation = UINT64_MAX;
+  std::unordered_map<uintptr_t, RegionData> client;
+  std::unordered_map<uintptr_t, RegionData> whole;
+};
+
+ContextRegionCache& RegionCache() {
+  static ContextRegionCache cache;
+  return cache;
+}
+
+// A context whose limit is all of the window that can be seen.
+HDC MakeWindowContext(HWND window, bool wholeWindow) {
   const WindowRecord* record = FindWindowRecord(window);
-  if (!record) return nullptr;
-  return MakeContext(window, false, VisibleScreenArea(*record, false));
+  const WindowRecord* top = FindWindowRecord(GetAncestorTopLevel(window));
+  if (!record || !top || !top->surface) return nullptr;
+  ContextRegionCache& cache = RegionCache();
+  if (cache.generation != WindowLayoutGeneration()) {
+    cache.client.clear();
+    cache.whole.clear();
+    cache.generation = WindowLayoutGeneration();
+  }
+  auto& regions = wholeWindow ? cache.whole : cache.client;
+  const auto key = reinterpret_cast<uintptr_t>(window);
+  auto found = regions.find(key);
+  const RECT topScreen = WindowScreenRect(*top);
+  WindowArea visible = VisibleScreenArea(*record, wholeWindow);
+  visible.Offset(-topScreen.left, -topScreen.top);
+  if (found == regions.end()) found = regions.emplace(key, ToRegion(visible)).first;
+  const RECT own = wholeWindow ? WindowScreenRect(*record) : ClientScreenRect(*record);
+  const POINT origin{own.left - topScreen.left, own.top - topScreen.top};
+  const HDC dc = CreateSurfaceDC(top->surface->Cairo(), origin, &found->second);
+  if (dc) Contexts()[dc] = WindowDcRecord{window, visible.Bounds()};
+  return dc;
+}
+
+}  // namespace
+
+HDC GetDC(HWND window) {
+  return MakeWindowContext(window, false);
 }
 
 HDC GetWindowDC(HWND window) {
-  const WindowRecord* record = FindWindowRecord(window);
-  if (!record) return nullptr;
-  return MakeContext(window, true, VisibleScreenArea(*record, true));
+  return MakeWindowContext(window, true);
 }
 
 int32_t ReleaseDC(HWND, HDC dc) {

@@ -52,6 +52,11 @@ struct WindowRecord {
   std::shared_ptr<WindowSurface> surface;
 };
 
+// Every change of a window's place, size, style, z-order or tree calls this; what was worked
+// out from the layout of the windows (visible areas) is valid while the count stays.
+void NoteWindowLayoutChanged();
+uint64_t WindowLayoutGeneration();
+
 // The record of a live window, or null.
 WindowRecord* FindWindowRecord(HWND window);
 // The width of the border a window's style gives it on every side.
