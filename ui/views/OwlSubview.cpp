@@ -267,11 +267,6 @@ bool TOwlSubview::IsShown() const {
   return port && IsWindowVisible(port->Window());
 }
 
-TWindowPort* TOwlSubview::GetPort() const {
-  if (PrintingInProgress()) return TWrappedWindow::GetPort();
-  return TWrappedWindow::GetPort();
-}
-
 bool TOwlSubview::ReplaceTargetView(TWrappedWindow* removed, TWrappedWindow* replacement) {
   if (targetView_ != removed) return false;
   SetTargetView(replacement);

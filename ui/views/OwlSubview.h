@@ -55,7 +55,6 @@ class TOwlSubview : public TWrappedWindow {
   void Update() override;
   void Show(bool show, bool invalidate) override;
   bool IsShown() const override;
-  TWindowPort* GetPort() const override;
   TWrappedWindow* GetWindowObject() override { return this; }
   bool ReplaceTargetView(TWrappedWindow* removed, TWrappedWindow* replacement) override;
   bool HandleMouseDown(const TViewPoint& point, TMouseEvent* event, int32_t hint,

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/ClipboardScrap.h"
 #include "core/MenuSetup.h"
 #include "core/MouseButton.h"
 #include "core/TextStyle.h"
@@ -10,6 +11,7 @@
 #include "platform/mfc/CDocument.h"
 #include "platform/mfc/CFrameWnd.h"
 #include "platform/mfc/CView.h"
+#include "platform/win32/DcDraw.h"
 #include "platform/win32/Window.h"
 #include "platform/win32/WindowPaint.h"
 #include "ui/views/OwlView.h"
@@ -599,6 +601,37 @@ bool TWrappedWindow::DoSetCursor(const MacPoint& portPoint, RegionRec* cursorReg
                 static_cast<int16_t>(portPoint.v + 1));
   RegionUnion(cursorRegion, scratch, cursorRegion);
   return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Clipboard and outlines.
+
+int16_t TWrappedWindow::GetScrap(Handle data, uint32_t scrapType) {
+  return GetClipboardScrap(data, scrapType);
+}
+
+void TWrappedWindow::FrameOutline(const TViewPoint&, const TViewPoint&, const TViewRect& rect,
+                                  bool draw) {
+  if (!draw || !Focus()) return;
+  MacRect portRect;
+  OffsetByPortOrigin(rect, portRect);
+  PenState saved;
+  PortGetPenState(saved);
+  // The pen pattern whose first 16-bit word (in memory order) is 1: the dashed style.
+  const uint8_t dashed[8] = {1, 0, 0, 0, 0, 0, 0, 0};
+  PortSetPenPattern(dashed);
+  // Four lines: the pen's dashes run along them (a box shape's border is drawn solid).
+  if (const HDC dc = GetPortDC(); dc && portRect.right > portRect.left &&
+                                  portRect.bottom > portRect.top) {
+    const int32_t right = portRect.right - 1;
+    const int32_t bottom = portRect.bottom - 1;
+    MoveToEx(dc, portRect.left, portRect.top, nullptr);
+    LineTo(dc, right, portRect.top);
+    LineTo(dc, right, bottom);
+    LineTo(dc, portRect.left, bottom);
+    LineTo(dc, portRect.left, portRect.top);
+  }
+  PortSetPenState(saved);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -12,6 +12,7 @@
 #include <memory>
 #include <vector>
 
+#include "core/Handle.h"
 #include "core/port/PortRegion.h"
 #include "core/port/WindowBinding.h"
 #include "model/handler/TargetHandler.h"
@@ -134,6 +135,14 @@ class TWrappedWindow : public TTargetHandler, public TWrappedView {
                                        int32_t hint);
   virtual TWrappedWindow* FindCursorView(const TViewPoint& point, RegionRec* cursorRegion);
   virtual bool DoSetCursor(const MacPoint& portPoint, RegionRec* cursorRegion);
+
+  // Clipboard and outlines.
+  // Reads the clipboard's data of the scrap type into the handle; an error code, 0 when read.
+  virtual int16_t GetScrap(Handle data, uint32_t scrapType);
+  // With `draw` set, frames the rectangle (view coordinates) in the port with a dashed pen; the
+  // two points are the corners the user dragged between.
+  virtual void FrameOutline(const TViewPoint& from, const TViewPoint& to, const TViewRect& rect,
+                            bool draw);
 
   // Window and port.
   virtual TWindowPort* GetPort() const;

@@ -233,5 +233,29 @@ TEST_F(WrappedWindowTest, MovingAViewMovesItsWindowAndItsPlaceInThePort) {
   EXPECT_EQ(point, (TViewPoint{5, 6}));
 }
 
+TEST_F(WrappedWindowTest, AnOutlineIsFramedDashedOnlyWhenAsked) {
+  TTestView* view = Place(root_, "canvas", 10, 10, 200, 100, 5, 5, RGB(255, 255, 255));
+  Pump();
+  RECT rect;
+  GetWindowRect(view->GetWindowHandle(), &rect);
+  RECT hostRect;
+  GetWindowRect(host_->m_hWnd, &hostRect);
+  const int32_t dx = rect.left - hostRect.left;
+  const int32_t dy = rect.top - hostRect.top;
+  const auto blackOnTopEdge = [&] {
+    int32_t black = 0;
+    for (int32_t x = 20; x < 120; ++x)
+      if (Pixel(dx + x, dy + 20) == 0) ++black;
+    return black;
+  };
+  view->FrameOutline(TViewPoint{20, 20}, TViewPoint{120, 60}, TViewRect{20, 20, 60, 120}, false);
+  EXPECT_EQ(blackOnTopEdge(), 0);
+  view->FrameOutline(TViewPoint{20, 20}, TViewPoint{120, 60}, TViewRect{20, 20, 60, 120}, true);
+  const int32_t black = blackOnTopEdge();
+  EXPECT_GT(black, 20);   // drawn
+  EXPECT_LT(black, 95);   // with gaps: dashed
+  EXPECT_EQ(Pixel(dx + 70, dy + 40), 0xFFFFFFu);  // not filled
+}
+
 }  // namespace
 }  // namespace view_test
