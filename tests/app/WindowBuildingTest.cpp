@@ -268,4 +268,28 @@ TEST_F(WindowBuildingTest, TheSampleShowsInADocumentFrameThatPaintsTakesClicksAn
   EXPECT_FALSE(IsWindow(frameWindow));
 }
 
+TEST_F(WindowBuildingTest, TheCloseBoxOfADocumentFrameAsksItsWindowObject) {
+  class TRefusingDocument : public TWindowDocument {
+   public:
+    bool MayClose() override { return agrees; }
+    bool agrees = false;
+  } document;
+  documents_->Template().AddDocument(&document);
+  TOwlSubview* first = OpenWindow(kDocumentWindowKind, &document_);
+  TOwlSubview* second = OpenWindow(kDocumentWindowKind, &document);
+  ASSERT_NE(first, nullptr);
+  ASSERT_NE(second, nullptr);
+  first->SelectWindow();
+  const HWND frame = document.GetWindowFrame()->m_hWnd;
+  // The frame of the window that is not current: its own window object decides.
+  SendMessage(frame, WM_SYSCOMMAND, SC_CLOSE, 0);
+  EXPECT_TRUE(IsWindow(frame));
+  EXPECT_EQ(TOwlSubview::CurrentWindow(), second);
+  document.agrees = true;
+  SendMessage(frame, WM_SYSCOMMAND, SC_CLOSE, 0);
+  EXPECT_FALSE(IsWindow(frame));
+  EXPECT_TRUE(document.Windows().empty());
+  ASSERT_EQ(document_.Windows().size(), 1u);
+}
+
 }  // namespace
