@@ -280,7 +280,13 @@ TEST_F(WindowBuildingTest, TheCloseBoxOfADocumentFrameAsksItsWindowObject) {
   ASSERT_NE(first, nullptr);
   ASSERT_NE(second, nullptr);
   first->SelectWindow();
+  // The keyboard goes to the window brought forward.
+  const HWND firstFrame = document_.GetWindowFrame()->m_hWnd;
+  EXPECT_TRUE(GetFocus() == firstFrame || IsChild(firstFrame, GetFocus()));
+  second->SelectWindow();
   const HWND frame = document.GetWindowFrame()->m_hWnd;
+  EXPECT_TRUE(GetFocus() == frame || IsChild(frame, GetFocus()));
+  first->SelectWindow();
   // The frame of the window that is not current: its own window object decides.
   SendMessage(frame, WM_SYSCOMMAND, SC_CLOSE, 0);
   EXPECT_TRUE(IsWindow(frame));

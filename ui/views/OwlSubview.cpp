@@ -301,12 +301,16 @@ bool TOwlSubview::HandleMouseDownInPart(TWindowPart part, const TViewPoint& poin
 }
 
 void TOwlSubview::SelectWindow() {
-  const HWND frame = FrameWindow();
-  if (auto* child = dynamic_cast<CMDIChildWnd*>(CWnd::FromHandlePermanent(frame)))
-    child->MDIActivate();
-  else if (frame)
-    BringWindowToTop(frame);
+  // Activated first: the window it takes over from hands the keyboard to the main frame, and
+  // bringing the frame forward then gives it to this window.
   Activate(true);
+  const HWND frame = FrameWindow();
+  if (auto* child = dynamic_cast<CMDIChildWnd*>(CWnd::FromHandlePermanent(frame))) {
+    child->MDIActivate();
+  } else if (frame) {
+    BringWindowToTop(frame);
+    SetFocus(frame);
+  }
 }
 
 TWrappedWindow* TOwlSubview::FindSubviewAt(const TViewPoint& point, void* argument) {
