@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "app/OpenDocument.h"
+#include "app/TApp.h"
 #include "app/frames/DocumentWindows.h"
 #include "app/frames/MainFrame.h"
-#include "app/TApp.h"
 #include "core/ClassRegistry.h"
 #include "core/Failure.h"
 #include "platform/display/SdlPresenter.h"
@@ -115,10 +115,10 @@ void NameDocumentInTitle(HWND window, const std::string& path) {
   SetWindowText(window, ("Yarrowby - " + name).c_str());
 }
 
-// With a display, the program's main window appears (empty so far), the document named on the
-// command line (if any) is opened on the first pass of the event loop, and the program runs
-// until the window is closed; without one the program says that no window was opened. Answers
-// false when a display was there but no window could be opened on it.
+// With a display, the program's main frame appears, the document named on the command line (if
+// any) is opened on the first pass of the event loop into a document window of its own, and the
+// program runs until the main frame is closed; without one the program says that no window was
+// opened. Answers false when a display was there but no window could be opened on it.
 bool RunMainWindowWhenDisplayed(TApp& app, TOpenDocumentCommand* open) {
   if (!DisplayAvailable()) {
     std::fprintf(stderr, "yarrowby: no display (neither DISPLAY nor WAYLAND_DISPLAY is set), so "
