@@ -14,6 +14,7 @@
 #include "app/frames/ChildFrame.h"
 #include "app/frames/DocumentWindows.h"
 #include "app/frames/MainFrame.h"
+#include "core/Failure.h"
 #include "core/port/Port.h"
 #include "core/port/WindowBinding.h"
 #include "platform/win32/Clipboard.h"
@@ -296,6 +297,21 @@ TEST_F(WindowBuildingTest, TheCloseBoxOfADocumentFrameAsksItsWindowObject) {
   EXPECT_FALSE(IsWindow(frame));
   EXPECT_TRUE(document.Windows().empty());
   ASSERT_EQ(document_.Windows().size(), 1u);
+}
+
+TEST_F(WindowBuildingTest, AWindowThatCannotBeMadeIsOutOfMemoryAndLeavesNoKindPending) {
+  TWindowBuilderHooks none;  // the main frame makes no document window
+  SetWindowBuilderHooks(none);
+  const int32_t before = ClientChildren();
+  try {
+    OpenWindow(kClipboardWindowKind, &document_);
+    ADD_FAILURE() << "no failure was raised";
+  } catch (const QVException& failure) {
+    EXPECT_EQ(failure.error(), kErrOutOfMemory);
+  }
+  EXPECT_EQ(PendingWindowKind(), 0);
+  EXPECT_EQ(ClientChildren(), before);
+  InstallWindowLayer(main_);
 }
 
 }  // namespace
