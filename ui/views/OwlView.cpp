@@ -202,6 +202,7 @@ void TOwlView::OnMove(int32_t x, int32_t y) {
 
 void TOwlView::OnClick(UINT message, WPARAM keys, LPARAM point) {
   const bool doubleClick = message == WM_LBUTTONDBLCLK;
+  const HWND self = m_hWnd;
   TWrappedWindow* view = MessageView();
   if (view) {
     const int32_t x = GET_X_LPARAM(point);
@@ -234,7 +235,8 @@ void TOwlView::OnClick(UINT message, WPARAM keys, LPARAM point) {
       }
     }
   }
-  if (!doubleClick && IsWindow(m_hWnd)) Default();
+  // The command may have closed the window, and this object with it.
+  if (!doubleClick && IsWindow(self) && CWnd::FromHandlePermanent(self) == this) Default();
 }
 
 void TOwlView::OnCharacter(WPARAM character, LPARAM data) {

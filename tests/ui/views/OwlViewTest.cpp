@@ -188,5 +188,22 @@ TEST_F(OwlViewTest, ViewWindowsKeepTheClipboardViewerChainWhole) {
   EXPECT_EQ(GetClipboardViewer(), nullptr);
 }
 
+// A view whose click closes the window it is in.
+class TClosingView : public TTestView {
+ public:
+  using TTestView::TTestView;
+  TCommandCore* DoMouseCommand(const MacPoint&, TMouseEvent*, int32_t) override {
+    return GetWindowObject()->DoMenuCommand(TOwlSubview::kCloseWindowCommand);
+  }
+};
+
+TEST_F(OwlViewTest, AClickWhoseCommandClosesTheWindowEndsCleanly) {
+  auto* view = Place<TClosingView>(root_, "closer", 10, 10, 50, 50);
+  root_->Activate(true);
+  const HWND rootWindow = root_->GetWindowHandle();
+  SendMessage(view->GetWindowHandle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  EXPECT_FALSE(IsWindow(rootWindow));
+}
+
 }  // namespace
 }  // namespace view_test
