@@ -27,6 +27,7 @@ struct WindowSystem {
   std::unordered_map<uintptr_t, std::unique_ptr<WindowRecord>> windows;
   uintptr_t nextHandle = 0x10000;
   HWND desktop = nullptr;
+  WindowRecord* desktopRecord = nullptr;  // never destroyed once made
   HWND active = nullptr;
   HWND focus = nullptr;
   int32_t screenWidth = 1280;
@@ -70,6 +71,7 @@ HWND NewHandle() {
 
 WindowRecord& Desktop() {
   WindowSystem& system = System();
+  if (system.desktopRecord) return *system.desktopRecord;
   if (!system.desktop) {
     auto record = std::make_unique<WindowRecord>();
     record->handle = NewHandle();
@@ -80,7 +82,8 @@ WindowRecord& Desktop() {
     system.desktop = record->handle;
     system.windows.emplace(reinterpret_cast<uintptr_t>(record->handle), std::move(record));
   }
-  return *system.windows.at(reinterpret_cast<uintptr_t>(system.desktop));
+  system.desktopRecord = system.windows.at(reinterpret_cast<uintptr_t>(system.desktop)).get();
+  return *system.desktopRecord;
 }
 
 bool IsTopLevel(const WindowRecord& record) {
@@ -272,6 +275,7 @@ LRESULT DeliverMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
 }
 
 void NoteWindowLayoutChanged() {
+  SettleWindowContexts();
   ++LayoutGeneration();
 }
 
@@ -310,14 +314,20 @@ WindowArea ComputeVisibleScreenArea(const WindowRecord& record, bool wholeWindow
   // Inside every ancestor's client area; siblings in front clip when asked to.
   const WindowRecord* child = &record;
   const WindowRecord* parent = FindWindowRecord(record.parent);
+  const HWND desktop = Desktop().handle;
   while (parent) {
-    if (parent->handle != Desktop().handle) area.IntersectWith(ClientScreenRect(*parent));
-    if (child->style & WS_CLIPSIBLINGS || parent->handle == Desktop().handle) {
+    // Siblings are placed in the parent's client area: its corner is worked out once.
+    const RECT parentClient = ClientScreenRect(*parent);
+    if (parent->handle != desktop) area.IntersectWith(parentClient);
+    if (child->style & WS_CLIPSIBLINGS || parent->handle == desktop) {
       std::vector<RECT> front;
       for (HWND sibling : parent->children) {
         if (sibling == child->handle) break;
         const WindowRecord* other = FindWindowRecord(sibling);
-        if (other && (other->style & WS_VISIBLE)) front.push_back(WindowScreenRect(*other));
+        if (!other || !(other->style & WS_VISIBLE)) continue;
+        RECT rect = other->rect;
+        OffsetRect(&rect, parentClient.left, parentClient.top);
+        front.push_back(rect);
       }
       area.SubtractAll(front);
     }
@@ -326,10 +336,14 @@ WindowArea ComputeVisibleScreenArea(const WindowRecord& record, bool wholeWindow
   }
   if (record.style & WS_CLIPCHILDREN || !wholeWindow) {
     if (record.style & WS_CLIPCHILDREN) {
+      const RECT client = ClientScreenRect(record);
       std::vector<RECT> inside;
       for (HWND handle : record.children) {
         const WindowRecord* inner = FindWindowRecord(handle);
-        if (inner && (inner->style & WS_VISIBLE)) inside.push_back(WindowScreenRect(*inner));
+        if (!inner || !(inner->style & WS_VISIBLE)) continue;
+        RECT rect = inner->rect;
+        OffsetRect(&rect, client.left, client.top);
+        inside.push_back(rect);
       }
       area.SubtractAll(inside);
     }
@@ -578,8 +592,8 @@ void SetScreenSize(int32_t width, int32_t height) {
   WindowSystem& system = System();
   system.screenWidth = width;
   system.screenHeight = height;
-  Desktop().rect = {0, 0, width, height};
   NoteWindowLayoutChanged();
+  Desktop().rect = {0, 0, width, height};
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -600,8 +614,8 @@ HWND SetParent(HWND window, HWND newParent) {
   const HWND old = record->parent;
   const bool wasTop = IsTopLevel(*record);
   RemoveFromSiblings(*record);
-  record->parent = parent->handle;
   NoteWindowLayoutChanged();
+  record->parent = parent->handle;
   PlaceInZOrder(*record, HWND_TOP);
   if (wasTop && !IsTopLevel(*record)) {
     if (System().presenter) System().presenter->TopLevelDestroyed(window);
@@ -755,11 +769,11 @@ BOOL SetWindowPos(HWND window, HWND insertAfter, int32_t x, int32_t y, int32_t w
   const bool moved = newRect.left != record->rect.left || newRect.top != record->rect.top;
   const bool sized = (newRect.right - newRect.left) != (record->rect.right - record->rect.left) ||
                      (newRect.bottom - newRect.top) != (record->rect.bottom - record->rect.top);
+  NoteWindowLayoutChanged();
   record->rect = newRect;
   if (!(flags & SWP_NOZORDER)) PlaceInZOrder(*record, position.hwndInsertAfter);
   if (flags & SWP_SHOWWINDOW) record->style |= WS_VISIBLE;
   if (flags & SWP_HIDEWINDOW) record->style &= ~WS_VISIBLE;
-  NoteWindowLayoutChanged();
   const bool isVisible = record->style & WS_VISIBLE;
   if (record->surface && sized) record->surface->Resize(position.cx, position.cy);
 
@@ -834,6 +848,7 @@ BOOL ShowWindow(HWND window, int32_t command) {
     const MINMAXINFO limits = QueryMinMaxInfo(window, area);
     record = FindWindowRecord(window);
     if (!record) return wasVisible;
+    NoteWindowLayoutChanged();
     record->rect = {limits.ptMaxPosition.x, limits.ptMaxPosition.y,
                     limits.ptMaxPosition.x + limits.ptMaxSize.x,
                     limits.ptMaxPosition.y + limits.ptMaxSize.y};
@@ -844,18 +859,19 @@ BOOL ShowWindow(HWND window, int32_t command) {
     resize = true;
   } else if (command == SW_MINIMIZE || command == SW_SHOWMINIMIZED) {
     if (!record->maximized && !record->minimized) record->restoreRect = record->rect;
+    NoteWindowLayoutChanged();
     record->minimized = true;
     record->style |= WS_MINIMIZE;
     sizeKind = SIZE_MINIMIZED;
     resize = true;
   } else if ((command == SW_RESTORE || command == SW_SHOWNORMAL) &&
              (record->maximized || record->minimized)) {
+    NoteWindowLayoutChanged();
     record->rect = record->restoreRect;
     record->maximized = record->minimized = false;
     record->style &= ~(WS_MAXIMIZE | WS_MINIMIZE);
     resize = true;
   }
-  NoteWindowLayoutChanged();
   if (resize && record->surface)
     record->surface->Resize(record->rect.right - record->rect.left,
                             record->rect.bottom - record->rect.top);
@@ -1064,12 +1080,12 @@ LONG_PTR SetWindowLongPtr(HWND window, int32_t index, LONG_PTR value) {
       record->id = value;
       return old;
     case GWL_STYLE:
-      record->style = static_cast<DWORD>(value);
       NoteWindowLayoutChanged();
+      record->style = static_cast<DWORD>(value);
       return old;
     case GWL_EXSTYLE:
-      record->exStyle = static_cast<DWORD>(value);
       NoteWindowLayoutChanged();
+      record->exStyle = static_cast<DWORD>(value);
       return old;
     case GWLP_USERDATA:
       record->userData = value;
@@ -1158,8 +1174,8 @@ BOOL ShowScrollBar(HWND window, int32_t bar, BOOL show) {
   if (bar == SB_VERT || bar == SB_BOTH) bits |= WS_VSCROLL;
   const DWORD style = show ? (record->style | bits) : (record->style & ~bits);
   if (style == record->style) return TRUE;
-  record->style = style;
   NoteWindowLayoutChanged();
+  record->style = style;
   SetWindowPos(window, nullptr, 0, 0, 0, 0,
                SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
   return TRUE;

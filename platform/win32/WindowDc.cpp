@@ -1,6 +1,7 @@
 #include "platform/win32/WindowDc.h"
 
 #include <map>
+#include <memory>
 #include <unordered_map>
 
 #include "platform/win32/Dc.h"
@@ -17,6 +18,7 @@ namespace {
 struct WindowDcRecord {
   HWND window = nullptr;
   RECT surfaceArea;  // what the context may have touched, in surface coordinates
+  bool settled = true;  // false while its visible region is not worked out: nothing was drawn
 };
 
 std::map<HDC, WindowDcRecord>& Contexts() {
@@ -50,6 +52,7 @@ void Finish(HDC dc) {
   const WindowDcRecord record = found->second;
   Contexts().erase(found);
   DeleteDC(dc);
+  if (!record.settled) return;  // never drawn into
   const HWND top = GetAncestorTopLevel(record.window);
   WindowPresenter* presenter = GetWindowPresenter();
   if (presenter && top && !IsRectEmpty(record.surfaceArea))
@@ -102,11 +105,8 @@ ContextRegionCache& RegionCache() {
   return cache;
 }
 
-// A context whose limit is all of the window that can be seen.
-HDC MakeWindowContext(HWND window, bool wholeWindow) {
-  const WindowRecord* record = FindWindowRecord(window);
-  const WindowRecord* top = FindWindowRecord(GetAncestorTopLevel(window));
-  if (!record || !top || !top->surface) return nullptr;
+// The visible region of a window's context, for the current layout of the windows.
+const RegionData& WindowRegion(HWND window, bool wholeWindow, const RECT& topScreen) {
   ContextRegionCache& cache = RegionCache();
   if (cache.generation != WindowLayoutGeneration()) {
     cache.client.clear();
@@ -116,18 +116,48 @@ HDC MakeWindowContext(HWND window, bool wholeWindow) {
   auto& regions = wholeWindow ? cache.whole : cache.client;
   const auto key = reinterpret_cast<uintptr_t>(window);
   auto found = regions.find(key);
+  if (found == regions.end()) {
+    const WindowRecord* record = FindWindowRecord(window);
+    WindowArea visible = record ? VisibleScreenArea(*record, wholeWindow) : WindowArea();
+    visible.Offset(-topScreen.left, -topScreen.top);
+    found = regions.emplace(key, ToRegion(visible)).first;
+  }
+  return found->second;
+}
+
+// A context whose limit is all of the window that can be seen. The limit is worked out when a
+// drawing call first needs it, or before the windows' layout next changes, whichever comes
+// first: a context taken only to be given back (as views do when they focus) costs little.
+HDC MakeWindowContext(HWND window, bool wholeWindow) {
+  const WindowRecord* record = FindWindowRecord(window);
+  const WindowRecord* top = FindWindowRecord(GetAncestorTopLevel(window));
+  if (!record || !top || !top->surface) return nullptr;
   const RECT topScreen = WindowScreenRect(*top);
-  WindowArea visible = VisibleScreenArea(*record, wholeWindow);
-  visible.Offset(-topScreen.left, -topScreen.top);
-  if (found == regions.end()) found = regions.emplace(key, ToRegion(visible)).first;
   const RECT own = wholeWindow ? WindowScreenRect(*record) : ClientScreenRect(*record);
   const POINT origin{own.left - topScreen.left, own.top - topScreen.top};
-  const HDC dc = CreateSurfaceDC(top->surface->Cairo(), origin, &found->second);
-  if (dc) Contexts()[dc] = WindowDcRecord{window, visible.Bounds()};
+  auto holder = std::make_shared<HDC>(nullptr);
+  const HDC dc = CreateSurfaceDCDeferred(
+      top->surface->Cairo(), origin, [window, wholeWindow, topScreen, holder]() {
+        const RegionData& region = WindowRegion(window, wholeWindow, topScreen);
+        const auto found = Contexts().find(*holder);
+        if (found != Contexts().end()) {
+          found->second.surfaceArea = region.Box();
+          found->second.settled = true;
+        }
+        return region;
+      });
+  if (!dc) return nullptr;
+  *holder = dc;
+  Contexts()[dc] = WindowDcRecord{window, RECT{}, false};
   return dc;
 }
 
 }  // namespace
+
+void SettleWindowContexts() {
+  for (auto& [dc, record] : Contexts())
+    if (!record.settled) SettleSurfaceDCVisible(dc);
+}
 
 HDC GetDC(HWND window) {
   return MakeWindowContext(window, false);

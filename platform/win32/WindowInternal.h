@@ -54,8 +54,12 @@ struct WindowRecord {
 
 // Every change of a window's place, size, style, z-order or tree calls this; what was worked
 // out from the layout of the windows (visible areas) is valid while the count stays.
+// It is called before the change is made.
 void NoteWindowLayoutChanged();
 uint64_t WindowLayoutGeneration();
+// Window contexts whose visible region is still to be worked out get it from the layout as it
+// is now (WindowDc.cpp).
+void SettleWindowContexts();
 
 // The record of a live window, or null.
 WindowRecord* FindWindowRecord(HWND window);

@@ -262,13 +262,15 @@ void TWrappedWindow::Resize(int32_t width, int32_t height, bool invalidate) {
   GetFrame(oldFrame);
   const TViewPoint change{width - size_.h, height - size_.v};
   size_ = {width, height};
+  // The focus goes first: the context bound to the old size is given back before the window
+  // changes, so it never has to be worked out for a layout that is already gone.
+  InvalidateFocus();
   if (port_) {
     // The window follows without invalidating its parent: the bands below say what changed.
     port_->portRect = MacRect(0, 0, NarrowTo16(width), NarrowTo16(height));
     SizePortWindow(port_.get(), NarrowTo16(width), NarrowTo16(height), false);
     if (invalidate && port_->Window()) InvalidateRect(port_->Window(), nullptr, TRUE);
   }
-  InvalidateFocus();
   ResetCursorRegion();
   TViewRect newFrame;
   GetFrame(newFrame);

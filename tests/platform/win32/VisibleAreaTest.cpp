@@ -62,4 +62,27 @@ TEST_F(VisibleAreaTest, ContextsFollowEveryChangeOfTheWindowsAround) {
   EXPECT_EQ(Pixel(top, 160, 110), 0xFF00FFu);
 }
 
+TEST_F(VisibleAreaTest, AContextKeepsTheAreaItsWindowHadWhenItWasTaken) {
+  const HWND top = TopLevel(0, 0, 300, 200, WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN);
+  const HWND below =
+      CreateWindowEx(0, kRecorderClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 10, 10, 100,
+                     100, top, nullptr, nullptr);
+  const HWND above =
+      CreateWindowEx(0, kRecorderClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 20, 20, 50,
+                     50, top, nullptr, nullptr);
+  Pump();
+  const HDC early = GetDC(below);  // taken while the other window covers part of it
+  MoveWindow(above, 200, 10, 50, 50, FALSE);
+  RECT all{0, 0, 100, 100};
+  const HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+  FillRect(early, &all, red);
+  ReleaseDC(below, early);
+  EXPECT_EQ(Pixel(top, 15, 15), 0xFF0000u);
+  EXPECT_NE(Pixel(top, 30, 30), 0xFF0000u);
+  // A context taken now reaches the part that came free.
+  FillThrough(below, RGB(255, 0, 0));
+  EXPECT_EQ(Pixel(top, 30, 30), 0xFF0000u);
+  DeleteObject(red);
+}
+
 }  // namespace
