@@ -10,6 +10,8 @@
 
 #include "app/OpenDocument.h"
 #include "app/TApp.h"
+#include "app/frames/DocumentWindows.h"
+#include "app/frames/MainFrame.h"
 #include "core/ClassRegistry.h"
 #include "core/Failure.h"
 #include "platform/display/SdlPresenter.h"
@@ -113,18 +115,10 @@ void NameDocumentInTitle(HWND window, const std::string& path) {
   SetWindowText(window, ("Yarrowby - " + name).c_str());
 }
 
-LRESULT MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_DESTROY) {
-    PostQuitMessage(0);
-    return 0;
-  }
-  return DefWindowProc(window, message, wParam, lParam);
-}
-
-// With a display, the program's main window appears (empty so far), the document named on the
-// command line (if any) is opened on the first pass of the event loop, and the program runs
-// until the window is closed; without one the program says that no window was opened. Answers
-// false when a display was there but no window could be opened on it.
+// With a display, the program's main frame appears, the document named on the command line (if
+// any) is opened on the first pass of the event loop into a document window of its own, and the
+// program runs until the main frame is closed; without one the program says that no window was
+// opened. Answers false when a display was there but no window could be opened on it.
 bool RunMainWindowWhenDisplayed(TApp& app, TOpenDocumentCommand* open) {
   if (!DisplayAvailable()) {
     std::fprintf(stderr, "yarrowby: no display (neither DISPLAY nor WAYLAND_DISPLAY is set), so "
@@ -143,24 +137,30 @@ bool RunMainWindowWhenDisplayed(TApp& app, TOpenDocumentCommand* open) {
     return false;
   }
   SetWindowPresenter(presenter.get());
-  WNDCLASS windowClass;
-  windowClass.lpfnWndProc = MainWindowProc;
-  windowClass.lpszClassName = "YarrowbyMain";
-  RegisterClass(&windowClass);
-  const HWND window =
-      CreateWindowEx(0, "YarrowbyMain", "Yarrowby", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CW_USEDEFAULT,
-                     0, CW_USEDEFAULT, 0, nullptr, nullptr, nullptr);
-  if (window) {
-    if (open != nullptr) {
-      open->OnOpened([window, open](TQVDoc&) { NameDocumentInTitle(window, open->Path()); });
-      app.Commands().PostCommand(open);
+  bool created = false;
+  {
+    TDocumentWindows documents;
+    auto* frame = new CMainFrame;  // deleted with its window
+    if (frame->CreateMainWindow()) {
+      created = true;
+      InstallWindowLayer(frame);
+      const HWND window = frame->m_hWnd;
+      if (open != nullptr) {
+        // The document read opens in a document window of the main frame.
+        open->OnOpened([&documents, window, open](TQVDoc&) {
+          NameDocumentInTitle(window, open->Path());
+          documents.Open(open->TakeDocument(), open->Path());
+        });
+        app.Commands().PostCommand(open);
+      }
+      app.RunEventLoop(window);
     }
-    app.RunEventLoop(window);
+    // The windows go first: their window objects leave the document as they go.
+    ResetWindowSystem();
   }
-  ResetWindowSystem();
   SetWindowPresenter(nullptr);
-  if (!window) std::fprintf(stderr, "yarrowby: the main window could not be created\n");
-  return window != nullptr;
+  if (!created) std::fprintf(stderr, "yarrowby: the main window could not be created\n");
+  return created;
 }
 
 }  // namespace

@@ -107,6 +107,12 @@ void InstallWindowBinding() {
   SetSelectObjectHook(SelectObjectSaved);
 }
 
+void ReleaseBoundPortContext() {
+  ReleaseBoundContext();
+  SetPortDC(nullptr);
+  SetPortWindow(nullptr);
+}
+
 void BindPortToWindow(TWindowPort* port) {
   if (!port) return;
   if (IsPictureRecording()) AbandonPictureRecording();

@@ -45,6 +45,10 @@ void GetWindowLayerWords(uint16_t* first, uint16_t* second);
 void InstallWindowBinding();
 
 void BindPortToWindow(TWindowPort* port);
+// Gives a context that the binding obtained back to its window (stock pen and brush selected
+// back first) and clears the port's window and context; a context set by someone else is only
+// forgotten.
+void ReleaseBoundPortContext();
 void BeginPortDrawing(TWindowPort* port);
 void EndPortDrawing();
 int16_t PortDrawingNesting();

@@ -60,6 +60,9 @@ class TCommandCore : public TObject {
   TObject* GetObjectToNotify() const { return notify_; }
   const QV_CPoint& GetMousePoint() const { return mousePoint_; }
   void SetMousePoint(const QV_CPoint& point) { mousePoint_ = point; }
+  // Set when a single click in a view made the command.
+  uint16_t IsStartedByClick() const { return startedByClick_; }
+  void SetStartedByClick(uint16_t on) { startedByClick_ = on; }
 
   uint16_t IsPerformed() const { return performed_; }
   void SetPerformed(uint16_t on) { performed_ = on; }
@@ -113,6 +116,7 @@ class TCommandCore : public TObject {
   uint16_t viewPresent_ = 0;
   uint16_t fixedView_ = 1;
   QV_CPoint mousePoint_;
+  uint16_t startedByClick_ = 0;
   TObject* notify_ = nullptr;
   int16_t commandNumber_ = 0;
 };

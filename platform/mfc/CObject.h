@@ -48,3 +48,16 @@ class CObject {
       #class_name, static_cast<int32_t>(sizeof(class_name)), 0xFFFF, nullptr,             \
       RUNTIME_CLASS(base_class_name)};                                                    \
   const CRuntimeClass* class_name::GetRuntimeClass() const { return RUNTIME_CLASS(class_name); }
+
+// Inside a class body: a run-time class whose objects can be made by name (CreateObject).
+#define DECLARE_DYNCREATE(class_name) \
+  DECLARE_DYNAMIC(class_name)         \
+  static CObject* CreateObject();
+
+// In one source file: the record with a create function, which needs a default constructor.
+#define IMPLEMENT_DYNCREATE(class_name, base_class_name)                                  \
+  CObject* class_name::CreateObject() { return new class_name; }                          \
+  const CRuntimeClass class_name::class##class_name = {                                   \
+      #class_name, static_cast<int32_t>(sizeof(class_name)), 0xFFFF,                      \
+      class_name::CreateObject, RUNTIME_CLASS(base_class_name)};                          \
+  const CRuntimeClass* class_name::GetRuntimeClass() const { return RUNTIME_CLASS(class_name); }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/win32/GdiObjects.h"
+#include "platform/win32/Message.h"
 #include "platform/win32/ResourceText.h"
 #include "platform/win32/Window.h"
 #include "platform/win32/WindowInternal.h"
@@ -90,6 +91,7 @@ struct ClipboardState {
   std::map<std::string, UINT> registered;
   UINT nextRegistered = kFirstRegisteredFormat;
   std::string lastDesktopText;  // what we last exchanged with the desktop, in UTF-8
+  HWND viewer = nullptr;        // the head of the clipboard-viewer chain
 };
 
 ClipboardState& Clip() {
@@ -178,10 +180,39 @@ BOOL OpenClipboard(HWND owner) {
 BOOL CloseClipboard() {
   ClipboardState& state = Clip();
   if (!state.open) return FALSE;
-  if (state.changedSinceOpen) GiveDesktopText();
+  const bool changed = state.changedSinceOpen;
+  if (changed) GiveDesktopText();
   state.open = false;
   state.opener = nullptr;
+  // Every viewer hears of a change: the head is told, and each viewer passes it on.
+  if (changed && state.viewer) SendMessage(state.viewer, WM_DRAWCLIPBOARD, 0, 0);
   return TRUE;
+}
+
+HWND SetClipboardViewer(HWND window) {
+  ClipboardState& state = Clip();
+  if (!IsWindow(window)) return nullptr;
+  const HWND next = state.viewer;
+  state.viewer = window;
+  SendMessage(window, WM_DRAWCLIPBOARD, 0, 0);
+  return next;
+}
+
+BOOL ChangeClipboardChain(HWND removed, HWND next) {
+  ClipboardState& state = Clip();
+  if (!removed) return FALSE;
+  if (state.viewer == removed) {
+    state.viewer = next;
+    return TRUE;
+  }
+  if (state.viewer)
+    SendMessage(state.viewer, WM_CHANGECBCHAIN, reinterpret_cast<WPARAM>(removed),
+                reinterpret_cast<LPARAM>(next));
+  return TRUE;
+}
+
+HWND GetClipboardViewer() {
+  return Clip().viewer;
 }
 
 BOOL EmptyClipboard() {
@@ -261,6 +292,7 @@ void ResetClipboard() {
   state.open = false;
   state.opener = state.owner = nullptr;
   state.lastDesktopText.clear();
+  state.viewer = nullptr;
 }
 
 // ---------------------------------------------------------------------------------------------

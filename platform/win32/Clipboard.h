@@ -49,6 +49,16 @@ UINT EnumClipboardFormats(UINT format);
 UINT RegisterClipboardFormat(const char* name);
 HWND GetClipboardOwner();
 
+// The clipboard-viewer chain. A new viewer becomes the head and answers the old head, which it
+// keeps as its next viewer; it is sent WM_DRAWCLIPBOARD at once and whenever the clipboard is
+// closed after a change, and passes that message on to its next viewer. ChangeClipboardChain
+// takes a viewer out: the head is replaced directly, otherwise the head hears WM_CHANGECBCHAIN
+// (the removed window, the one after it), which each viewer passes on until the removed
+// window's predecessor repairs its link.
+HWND SetClipboardViewer(HWND window);
+BOOL ChangeClipboardChain(HWND removed, HWND next);
+HWND GetClipboardViewer();
+
 // Text conversion at the desktop edge: the program's texts are Windows-1252 bytes.
 std::string Windows1252ToUtf8(const std::string& text);
 // Characters without a Windows-1252 byte become '?'.

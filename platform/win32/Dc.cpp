@@ -191,6 +191,10 @@ int32_t DeviceContext::Height() const {
 }
 
 RegionData DeviceContext::EffectiveClip() const {
+  if (visibleSource) {
+    visible = visibleSource();
+    visibleSource = nullptr;
+  }
   // Regions are cut to the surface before they are combined, so a clip region far larger than
   // the surface costs each drawing call only its bands over the surface.
   const RECT surface{0, 0, Width(), Height()};
@@ -222,10 +226,26 @@ HDC CreateSurfaceDC(cairo_surface_t* surface, POINT origin, const RegionData* vi
   return AddDeviceContext(std::move(dc));
 }
 
+HDC CreateSurfaceDCDeferred(cairo_surface_t* surface, POINT origin,
+                            std::function<RegionData()> source) {
+  const HDC hdc = CreateSurfaceDC(surface, origin, nullptr);
+  if (DeviceContext* dc = Live(hdc)) dc->visibleSource = std::move(source);
+  return hdc;
+}
+
+bool SettleSurfaceDCVisible(HDC hdc) {
+  DeviceContext* dc = Live(hdc);
+  if (!dc || !dc->visibleSource) return false;
+  dc->visible = dc->visibleSource();
+  dc->visibleSource = nullptr;
+  return true;
+}
+
 void SetSurfaceDCOrigin(HDC hdc, POINT origin, const RegionData* visible) {
   DeviceContext* dc = Live(hdc);
   if (!dc || dc->kind != DeviceContext::Kind::Surface) return;
   dc->origin = origin;
+  dc->visibleSource = nullptr;
   if (visible)
     dc->visible = *visible;
   else

@@ -6,6 +6,7 @@
 // has no pixels: it records what is drawn (Metafile.h).
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -75,7 +76,10 @@ class DeviceContext {
   // may touch (all of it when none).
   cairo_surface_t* surface = nullptr;
   POINT origin;
-  std::optional<RegionData> visible;
+  // Worked out when first needed, by visibleSource when it is set (a window's context that is
+  // never drawn into never needs it).
+  mutable std::optional<RegionData> visible;
+  mutable std::function<RegionData()> visibleSource;
   int32_t dpi = 96;
 
   DrawWork work;
@@ -110,6 +114,12 @@ HDC AddDeviceContext(std::unique_ptr<DeviceContext> dc);
 // uncovered area changes.
 HDC CreateSurfaceDC(cairo_surface_t* surface, POINT origin, const RegionData* visible);
 void SetSurfaceDCOrigin(HDC hdc, POINT origin, const RegionData* visible);
+// The same, with the visible region worked out by `source` when a drawing call first needs it,
+// or when SettleSurfaceDCVisible is called.
+HDC CreateSurfaceDCDeferred(cairo_surface_t* surface, POINT origin,
+                            std::function<RegionData()> source);
+// Works out a deferred visible region now; answers whether one was still to be worked out.
+bool SettleSurfaceDCVisible(HDC hdc);
 cairo_surface_t* GetDCSurface(HDC hdc);
 
 // Contexts. A context compatible with null is a memory context compatible with the screen.

@@ -269,6 +269,7 @@ bool GetMenuItemBitmaps(HMENU menu, UINT item, UINT flags, void** unchecked, voi
 BOOL SetMenu(HWND window, HMENU menu) {
   WindowRecord* record = FindWindowRecord(window);
   if (!record || (record->style & WS_CHILD) || (menu && !IsMenu(menu))) return FALSE;
+  NoteWindowLayoutChanged();
   record->menu = menu;
   SetWindowPos(window, nullptr, 0, 0, 0, 0,
                SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);

@@ -10,6 +10,7 @@
 #include "platform/win32/Input.h"
 #include "platform/win32/Menu.h"
 #include "platform/win32/WindowInternal.h"
+#include "platform/win32/WindowPlacement.h"
 #include "platform/win32/WindowPresenter.h"
 
 namespace {
@@ -26,6 +27,7 @@ struct WindowSystem {
   std::unordered_map<uintptr_t, std::unique_ptr<WindowRecord>> windows;
   uintptr_t nextHandle = 0x10000;
   HWND desktop = nullptr;
+  WindowRecord* desktopRecord = nullptr;  // never destroyed once made
   HWND active = nullptr;
   HWND focus = nullptr;
   int32_t screenWidth = 1280;
@@ -37,6 +39,23 @@ struct WindowSystem {
 WindowSystem& System() {
   static WindowSystem system;
   return system;
+}
+
+uint64_t& LayoutGeneration() {
+  static uint64_t generation = 0;
+  return generation;
+}
+
+// Visible areas by window, worked out for the current layout.
+struct VisibleAreaCache {
+  uint64_t generation = UINT64_MAX;
+  std::unordered_map<uintptr_t, WindowArea> client;
+  std::unordered_map<uintptr_t, WindowArea> whole;
+};
+
+VisibleAreaCache& AreaCache() {
+  static VisibleAreaCache cache;
+  return cache;
 }
 
 std::string Lower(const char* text) {
@@ -52,16 +71,19 @@ HWND NewHandle() {
 
 WindowRecord& Desktop() {
   WindowSystem& system = System();
+  if (system.desktopRecord) return *system.desktopRecord;
   if (!system.desktop) {
     auto record = std::make_unique<WindowRecord>();
     record->handle = NewHandle();
     record->className = "#32769";
     record->style = WS_VISIBLE;
     record->rect = {0, 0, system.screenWidth, system.screenHeight};
+    NoteWindowLayoutChanged();
     system.desktop = record->handle;
     system.windows.emplace(reinterpret_cast<uintptr_t>(record->handle), std::move(record));
   }
-  return *system.windows.at(reinterpret_cast<uintptr_t>(system.desktop));
+  system.desktopRecord = system.windows.at(reinterpret_cast<uintptr_t>(system.desktop)).get();
+  return *system.desktopRecord;
 }
 
 bool IsTopLevel(const WindowRecord& record) {
@@ -75,6 +97,7 @@ void Notify(HWND window, void (WindowPresenter::*event)(HWND)) {
 }
 
 void RemoveFromSiblings(WindowRecord& record) {
+  NoteWindowLayoutChanged();
   WindowRecord* parent = FindWindowRecord(record.parent);
   if (!parent) return;
   auto& list = parent->children;
@@ -83,6 +106,7 @@ void RemoveFromSiblings(WindowRecord& record) {
 
 // Puts the window at `position` among its siblings: HWND_TOP, HWND_BOTTOM or after a sibling.
 void PlaceInZOrder(WindowRecord& record, HWND insertAfter) {
+  NoteWindowLayoutChanged();
   WindowRecord* parent = FindWindowRecord(record.parent);
   if (!parent) return;
   RemoveFromSiblings(record);
@@ -250,35 +274,84 @@ LRESULT DeliverMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
   return record->procedure(window, message, wParam, lParam);
 }
 
+void NoteWindowLayoutChanged() {
+  SettleWindowContexts();
+  ++LayoutGeneration();
+}
+
+uint64_t WindowLayoutGeneration() {
+  return LayoutGeneration();
+}
+
+namespace {
+
+WindowArea ComputeVisibleScreenArea(const WindowRecord& record, bool wholeWindow);
+
+}  // namespace
+
 WindowArea VisibleScreenArea(const WindowRecord& record, bool wholeWindow) {
+  VisibleAreaCache& cache = AreaCache();
+  if (cache.generation != LayoutGeneration()) {
+    cache.client.clear();
+    cache.whole.clear();
+    cache.generation = LayoutGeneration();
+  }
+  auto& areas = wholeWindow ? cache.whole : cache.client;
+  const auto key = reinterpret_cast<uintptr_t>(record.handle);
+  const auto found = areas.find(key);
+  if (found != areas.end()) return found->second;
+  WindowArea area = ComputeVisibleScreenArea(record, wholeWindow);
+  areas.emplace(key, area);
+  return area;
+}
+
+namespace {
+
+WindowArea ComputeVisibleScreenArea(const WindowRecord& record, bool wholeWindow) {
   WindowArea area;
   if (!IsShownOnScreen(record) || record.minimized) return area;
   area.Add(wholeWindow ? WindowScreenRect(record) : ClientScreenRect(record));
   // Inside every ancestor's client area; siblings in front clip when asked to.
   const WindowRecord* child = &record;
   const WindowRecord* parent = FindWindowRecord(record.parent);
+  const HWND desktop = Desktop().handle;
   while (parent) {
-    if (parent->handle != Desktop().handle) area.IntersectWith(ClientScreenRect(*parent));
-    if (child->style & WS_CLIPSIBLINGS || parent->handle == Desktop().handle) {
+    // Siblings are placed in the parent's client area: its corner is worked out once.
+    const RECT parentClient = ClientScreenRect(*parent);
+    if (parent->handle != desktop) area.IntersectWith(parentClient);
+    if (child->style & WS_CLIPSIBLINGS || parent->handle == desktop) {
+      std::vector<RECT> front;
       for (HWND sibling : parent->children) {
         if (sibling == child->handle) break;
-        const WindowRecord* front = FindWindowRecord(sibling);
-        if (front && (front->style & WS_VISIBLE)) area.Subtract(WindowScreenRect(*front));
+        const WindowRecord* other = FindWindowRecord(sibling);
+        if (!other || !(other->style & WS_VISIBLE)) continue;
+        RECT rect = other->rect;
+        OffsetRect(&rect, parentClient.left, parentClient.top);
+        front.push_back(rect);
       }
+      area.SubtractAll(front);
     }
     child = parent;
     parent = FindWindowRecord(parent->parent);
   }
   if (record.style & WS_CLIPCHILDREN || !wholeWindow) {
     if (record.style & WS_CLIPCHILDREN) {
+      const RECT client = ClientScreenRect(record);
+      std::vector<RECT> inside;
       for (HWND handle : record.children) {
         const WindowRecord* inner = FindWindowRecord(handle);
-        if (inner && (inner->style & WS_VISIBLE)) area.Subtract(WindowScreenRect(*inner));
+        if (!inner || !(inner->style & WS_VISIBLE)) continue;
+        RECT rect = inner->rect;
+        OffsetRect(&rect, client.left, client.top);
+        inside.push_back(rect);
       }
+      area.SubtractAll(inside);
     }
   }
   return area;
 }
+
+}  // namespace
 
 void InvalidateWholeWindow(HWND window) {
   WindowRecord* record = FindWindowRecord(window);
@@ -498,6 +571,7 @@ BOOL DestroyWindow(HWND window) {
   }
   for (HWND handle : subtree)
     system.windows.erase(reinterpret_cast<uintptr_t>(handle));
+  NoteWindowLayoutChanged();
   return TRUE;
 }
 
@@ -518,6 +592,7 @@ void SetScreenSize(int32_t width, int32_t height) {
   WindowSystem& system = System();
   system.screenWidth = width;
   system.screenHeight = height;
+  NoteWindowLayoutChanged();
   Desktop().rect = {0, 0, width, height};
 }
 
@@ -539,6 +614,7 @@ HWND SetParent(HWND window, HWND newParent) {
   const HWND old = record->parent;
   const bool wasTop = IsTopLevel(*record);
   RemoveFromSiblings(*record);
+  NoteWindowLayoutChanged();
   record->parent = parent->handle;
   PlaceInZOrder(*record, HWND_TOP);
   if (wasTop && !IsTopLevel(*record)) {
@@ -693,6 +769,7 @@ BOOL SetWindowPos(HWND window, HWND insertAfter, int32_t x, int32_t y, int32_t w
   const bool moved = newRect.left != record->rect.left || newRect.top != record->rect.top;
   const bool sized = (newRect.right - newRect.left) != (record->rect.right - record->rect.left) ||
                      (newRect.bottom - newRect.top) != (record->rect.bottom - record->rect.top);
+  NoteWindowLayoutChanged();
   record->rect = newRect;
   if (!(flags & SWP_NOZORDER)) PlaceInZOrder(*record, position.hwndInsertAfter);
   if (flags & SWP_SHOWWINDOW) record->style |= WS_VISIBLE;
@@ -767,7 +844,14 @@ BOOL ShowWindow(HWND window, int32_t command) {
       area = parent->rect;
     else if (parent)
       GetClientRect(parent->handle, &area);
-    record->rect = area;
+    // The window may move its maximised place and size (WM_GETMINMAXINFO).
+    const MINMAXINFO limits = QueryMinMaxInfo(window, area);
+    record = FindWindowRecord(window);
+    if (!record) return wasVisible;
+    NoteWindowLayoutChanged();
+    record->rect = {limits.ptMaxPosition.x, limits.ptMaxPosition.y,
+                    limits.ptMaxPosition.x + limits.ptMaxSize.x,
+                    limits.ptMaxPosition.y + limits.ptMaxSize.y};
     record->maximized = true;
     record->minimized = false;
     record->style |= WS_MAXIMIZE;
@@ -775,12 +859,14 @@ BOOL ShowWindow(HWND window, int32_t command) {
     resize = true;
   } else if (command == SW_MINIMIZE || command == SW_SHOWMINIMIZED) {
     if (!record->maximized && !record->minimized) record->restoreRect = record->rect;
+    NoteWindowLayoutChanged();
     record->minimized = true;
     record->style |= WS_MINIMIZE;
     sizeKind = SIZE_MINIMIZED;
     resize = true;
   } else if ((command == SW_RESTORE || command == SW_SHOWNORMAL) &&
              (record->maximized || record->minimized)) {
+    NoteWindowLayoutChanged();
     record->rect = record->restoreRect;
     record->maximized = record->minimized = false;
     record->style &= ~(WS_MAXIMIZE | WS_MINIMIZE);
@@ -994,9 +1080,11 @@ LONG_PTR SetWindowLongPtr(HWND window, int32_t index, LONG_PTR value) {
       record->id = value;
       return old;
     case GWL_STYLE:
+      NoteWindowLayoutChanged();
       record->style = static_cast<DWORD>(value);
       return old;
     case GWL_EXSTYLE:
+      NoteWindowLayoutChanged();
       record->exStyle = static_cast<DWORD>(value);
       return old;
     case GWLP_USERDATA:
@@ -1086,6 +1174,7 @@ BOOL ShowScrollBar(HWND window, int32_t bar, BOOL show) {
   if (bar == SB_VERT || bar == SB_BOTH) bits |= WS_VSCROLL;
   const DWORD style = show ? (record->style | bits) : (record->style & ~bits);
   if (style == record->style) return TRUE;
+  NoteWindowLayoutChanged();
   record->style = style;
   SetWindowPos(window, nullptr, 0, 0, 0, 0,
                SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
@@ -1182,6 +1271,8 @@ LRESULT DefWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
       DestroyWindow(window);
       return 0;
+    case WM_QUERYENDSESSION:
+      return TRUE;
     case WM_SETTEXT:
       record->text = lParam ? reinterpret_cast<const char*>(lParam) : "";
       record->frameNeedsPaint = true;
@@ -1247,6 +1338,7 @@ LRESULT DefWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
       DefaultPaintFrame(window);
       return 0;
     case WM_NCACTIVATE:
+      record->captionActive = wParam != 0;
       record->frameNeedsPaint = true;  // the caption shows whether the window is active
       return TRUE;
     case WM_NCLBUTTONDOWN:
@@ -1315,6 +1407,7 @@ void ResetWindowSystem() {
     DestroyWindow(top);
   system.classes.clear();
   system.classNames.clear();
+  NoteWindowLayoutChanged();
   system.active = nullptr;
   system.focus = nullptr;
   system.cascade = 0;

@@ -1,6 +1,8 @@
 #include "platform/win32/WindowDc.h"
 
 #include <map>
+#include <memory>
+#include <unordered_map>
 
 #include "platform/win32/Dc.h"
 #include "platform/win32/DcDraw.h"
@@ -16,6 +18,7 @@ namespace {
 struct WindowDcRecord {
   HWND window = nullptr;
   RECT surfaceArea;  // what the context may have touched, in surface coordinates
+  bool settled = true;  // false while its visible region is not worked out: nothing was drawn
 };
 
 std::map<HDC, WindowDcRecord>& Contexts() {
@@ -24,11 +27,7 @@ std::map<HDC, WindowDcRecord>& Contexts() {
 }
 
 RegionData ToRegion(const WindowArea& area) {
-  RegionData out;
-  for (const RECT& rect : area.Rects())
-    out = RegionData::Combine(out, RegionData::Rect(rect.left, rect.top, rect.right, rect.bottom),
-                              RGN_OR);
-  return out;
+  return WindowAreaRegion(area);
 }
 
 // A context on the top-level surface: origin at the client area (or the window) and the given
@@ -53,6 +52,7 @@ void Finish(HDC dc) {
   const WindowDcRecord record = found->second;
   Contexts().erase(found);
   DeleteDC(dc);
+  if (!record.settled) return;  // never drawn into
   const HWND top = GetAncestorTopLevel(record.window);
   WindowPresenter* presenter = GetWindowPresenter();
   if (presenter && top && !IsRectEmpty(record.surfaceArea))
@@ -91,16 +91,80 @@ BOOL EndPaint(HWND, const PAINTSTRUCT* paint) {
   return TRUE;
 }
 
-HDC GetDC(HWND window) {
+namespace {
+
+// The clip regions of window contexts, worked out once for the current layout of the windows.
+struct ContextRegionCache {
+  uint64_t generation = UINT64_MAX;
+  std::unordered_map<uintptr_t, RegionData> client;
+  std::unordered_map<uintptr_t, RegionData> whole;
+};
+
+ContextRegionCache& RegionCache() {
+  static ContextRegionCache cache;
+  return cache;
+}
+
+// The visible region of a window's context, for the current layout of the windows.
+const RegionData& WindowRegion(HWND window, bool wholeWindow, const RECT& topScreen) {
+  ContextRegionCache& cache = RegionCache();
+  if (cache.generation != WindowLayoutGeneration()) {
+    cache.client.clear();
+    cache.whole.clear();
+    cache.generation = WindowLayoutGeneration();
+  }
+  auto& regions = wholeWindow ? cache.whole : cache.client;
+  const auto key = reinterpret_cast<uintptr_t>(window);
+  auto found = regions.find(key);
+  if (found == regions.end()) {
+    const WindowRecord* record = FindWindowRecord(window);
+    WindowArea visible = record ? VisibleScreenArea(*record, wholeWindow) : WindowArea();
+    visible.Offset(-topScreen.left, -topScreen.top);
+    found = regions.emplace(key, ToRegion(visible)).first;
+  }
+  return found->second;
+}
+
+// A context whose limit is all of the window that can be seen. The limit is worked out when a
+// drawing call first needs it, or before the windows' layout next changes, whichever comes
+// first: a context taken only to be given back (as views do when they focus) costs little.
+HDC MakeWindowContext(HWND window, bool wholeWindow) {
   const WindowRecord* record = FindWindowRecord(window);
-  if (!record) return nullptr;
-  return MakeContext(window, false, VisibleScreenArea(*record, false));
+  const WindowRecord* top = FindWindowRecord(GetAncestorTopLevel(window));
+  if (!record || !top || !top->surface) return nullptr;
+  const RECT topScreen = WindowScreenRect(*top);
+  const RECT own = wholeWindow ? WindowScreenRect(*record) : ClientScreenRect(*record);
+  const POINT origin{own.left - topScreen.left, own.top - topScreen.top};
+  auto holder = std::make_shared<HDC>(nullptr);
+  const HDC dc = CreateSurfaceDCDeferred(
+      top->surface->Cairo(), origin, [window, wholeWindow, topScreen, holder]() {
+        const RegionData& region = WindowRegion(window, wholeWindow, topScreen);
+        const auto found = Contexts().find(*holder);
+        if (found != Contexts().end()) {
+          found->second.surfaceArea = region.Box();
+          found->second.settled = true;
+        }
+        return region;
+      });
+  if (!dc) return nullptr;
+  *holder = dc;
+  Contexts()[dc] = WindowDcRecord{window, RECT{}, false};
+  return dc;
+}
+
+}  // namespace
+
+void SettleWindowContexts() {
+  for (auto& [dc, record] : Contexts())
+    if (!record.settled) SettleSurfaceDCVisible(dc);
+}
+
+HDC GetDC(HWND window) {
+  return MakeWindowContext(window, false);
 }
 
 HDC GetWindowDC(HWND window) {
-  const WindowRecord* record = FindWindowRecord(window);
-  if (!record) return nullptr;
-  return MakeContext(window, true, VisibleScreenArea(*record, true));
+  return MakeWindowContext(window, true);
 }
 
 int32_t ReleaseDC(HWND, HDC dc) {

@@ -11,6 +11,7 @@
 #include "platform/win32/Window.h"
 #include "platform/win32/WindowInternal.h"
 #include "platform/win32/WindowPaint.h"
+#include "platform/win32/WindowPlacement.h"
 #include "platform/win32/WindowPresenter.h"
 #include "platform/win32/WindowRegion.h"
 
@@ -83,27 +84,21 @@ bool TrackLeftButton(HWND window, Move move, POINT* released) {
   return completed;
 }
 
-// The smallest window a user can size to: room for the caption's boxes and the frame.
-SIZE MinimumTrackSize(const WindowRecord& record) {
-  const RECT insets = NonClientInsets(record);
-  return SIZE{std::max(112, insets.left + insets.right), insets.top + insets.bottom};
-}
-
 // The window rectangle after the cursor moved by (dx, dy) from where a move (HTCAPTION) or a
 // sizing drag of an edge or corner began.
-RECT DraggedRect(RECT rect, LRESULT hit, int32_t dx, int32_t dy, SIZE minimum) {
+RECT DraggedRect(RECT rect, LRESULT hit, int32_t dx, int32_t dy, SIZE minimum, SIZE maximum) {
   if (hit == HTCAPTION) {
     OffsetRect(&rect, dx, dy);
     return rect;
   }
   if (hit == HTLEFT || hit == HTTOPLEFT || hit == HTBOTTOMLEFT)
-    rect.left = std::min(rect.left + dx, rect.right - minimum.cx);
+    rect.left = std::clamp(rect.left + dx, rect.right - maximum.cx, rect.right - minimum.cx);
   if (hit == HTRIGHT || hit == HTTOPRIGHT || hit == HTBOTTOMRIGHT)
-    rect.right = std::max(rect.right + dx, rect.left + minimum.cx);
+    rect.right = std::clamp(rect.right + dx, rect.left + minimum.cx, rect.left + maximum.cx);
   if (hit == HTTOP || hit == HTTOPLEFT || hit == HTTOPRIGHT)
-    rect.top = std::min(rect.top + dy, rect.bottom - minimum.cy);
+    rect.top = std::clamp(rect.top + dy, rect.bottom - maximum.cy, rect.bottom - minimum.cy);
   if (hit == HTBOTTOM || hit == HTBOTTOMLEFT || hit == HTBOTTOMRIGHT)
-    rect.bottom = std::max(rect.bottom + dy, rect.top + minimum.cy);
+    rect.bottom = std::clamp(rect.bottom + dy, rect.top + minimum.cy, rect.top + maximum.cy);
   return rect;
 }
 
@@ -112,7 +107,14 @@ void TrackMoveOrSize(HWND window, LRESULT hit, POINT start) {
   const WindowRecord* record = FindWindowRecord(window);
   if (!record || record->maximized || record->minimized) return;
   const RECT original = record->rect;
-  const SIZE minimum = MinimumTrackSize(*record);
+  // The window's own limits (WM_GETMINMAXINFO) hold while it is dragged.
+  RECT area{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  if (record->style & WS_CHILD) GetClientRect(record->parent, &area);
+  const MINMAXINFO limits = QueryMinMaxInfo(window, area);
+  if (!IsWindow(window)) return;
+  const SIZE minimum{limits.ptMinTrackSize.x, limits.ptMinTrackSize.y};
+  const SIZE maximum{std::max(minimum.cx, limits.ptMaxTrackSize.x),
+                     std::max(minimum.cy, limits.ptMaxTrackSize.y)};
   const auto place = [window](const RECT& rect) {
     SetWindowPos(window, nullptr, rect.left, rect.top, rect.right - rect.left,
                  rect.bottom - rect.top, SWP_NOZORDER | SWP_NOACTIVATE);
@@ -120,7 +122,7 @@ void TrackMoveOrSize(HWND window, LRESULT hit, POINT start) {
   POINT released;
   const bool completed = TrackLeftButton(
       window,
-      [&](POINT at) { place(DraggedRect(original, hit, at.x - start.x, at.y - start.y, minimum)); },
+      [&](POINT at) { place(DraggedRect(original, hit, at.x - start.x, at.y - start.y, minimum, maximum)); },
       &released);
   if (!completed && IsWindow(window)) place(original);
 }

@@ -149,7 +149,8 @@ RECT CaptionBoxRect(const WindowRecord& record, LRESULT box) {
   if (!HasCaption(record) || !(record.style & WS_SYSMENU)) return RECT{};
   const bool child = record.style & WS_CHILD;
   const bool hasMinimize = !child && (record.style & WS_MINIMIZEBOX);
-  const bool hasMaximize = !child && (record.style & WS_MAXIMIZEBOX);
+  // Document windows maximise inside their parent; only top-level windows minimise.
+  const bool hasMaximize = (record.style & WS_MAXIMIZEBOX) != 0;
   const RECT caption = CaptionRect(record);
   const int32_t size = GetSystemMetrics(SM_CYCAPTION) - 4;
   // Right to left: close, then maximize and minimize side by side.
@@ -222,7 +223,9 @@ void DefaultPaintFrame(HWND window) {
   }
   if (HasCaption(*record)) {
     const RECT caption = CaptionRect(*record);
-    const bool active = GetActiveWindow() == window;
+    // A child window with a caption (a document window) shows what WM_NCACTIVATE last said.
+    const bool active = (record->style & WS_CHILD) ? record->captionActive
+                                                   : GetActiveWindow() == window;
     Fill(dc, caption, active ? kActiveCaption : kInactiveCaption);
     RECT text = caption;
     text.left += 6;

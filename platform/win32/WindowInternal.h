@@ -45,11 +45,21 @@ struct WindowRecord {
   WindowArea update;  // client coordinates
   bool eraseNeeded = false;
   bool frameNeedsPaint = false;
+  bool captionActive = false;  // the last WM_NCACTIVATE: the caption is drawn active
   LRESULT pressedBox = 0;  // the caption box held down, drawn sunken (HTNOWHERE: none)
   ScrollState scroll[2];
   // The pixels of a top-level window; children draw into their top-level window's surface.
   std::shared_ptr<WindowSurface> surface;
 };
+
+// Every change of a window's place, size, style, z-order or tree calls this; what was worked
+// out from the layout of the windows (visible areas) is valid while the count stays.
+// It is called before the change is made.
+void NoteWindowLayoutChanged();
+uint64_t WindowLayoutGeneration();
+// Window contexts whose visible region is still to be worked out get it from the layout as it
+// is now (WindowDc.cpp).
+void SettleWindowContexts();
 
 // The record of a live window, or null.
 WindowRecord* FindWindowRecord(HWND window);

@@ -21,12 +21,15 @@ inline constexpr UINT WM_GETTEXT = 0x000D;
 inline constexpr UINT WM_GETTEXTLENGTH = 0x000E;
 inline constexpr UINT WM_PAINT = 0x000F;
 inline constexpr UINT WM_CLOSE = 0x0010;
+inline constexpr UINT WM_QUERYENDSESSION = 0x0011;
 inline constexpr UINT WM_QUIT = 0x0012;
 inline constexpr UINT WM_ERASEBKGND = 0x0014;
 inline constexpr UINT WM_SHOWWINDOW = 0x0018;
 inline constexpr UINT WM_ACTIVATEAPP = 0x001C;
 inline constexpr UINT WM_SETCURSOR = 0x0020;
 inline constexpr UINT WM_MOUSEACTIVATE = 0x0021;
+inline constexpr UINT WM_CHILDACTIVATE = 0x0022;
+inline constexpr UINT WM_GETMINMAXINFO = 0x0024;
 inline constexpr UINT WM_WINDOWPOSCHANGING = 0x0046;
 inline constexpr UINT WM_WINDOWPOSCHANGED = 0x0047;
 inline constexpr UINT WM_NCCREATE = 0x0081;
@@ -73,6 +76,18 @@ inline constexpr UINT WM_ENTERMENULOOP = 0x0211;
 inline constexpr UINT WM_EXITMENULOOP = 0x0212;
 inline constexpr UINT WM_KEYFIRST = 0x0100;
 inline constexpr UINT WM_KEYLAST = 0x0109;
+inline constexpr UINT WM_MDICREATE = 0x0220;
+inline constexpr UINT WM_MDIDESTROY = 0x0221;
+inline constexpr UINT WM_MDIACTIVATE = 0x0222;
+inline constexpr UINT WM_MDIRESTORE = 0x0223;
+inline constexpr UINT WM_MDINEXT = 0x0224;
+inline constexpr UINT WM_MDIMAXIMIZE = 0x0225;
+inline constexpr UINT WM_MDITILE = 0x0226;
+inline constexpr UINT WM_MDICASCADE = 0x0227;
+inline constexpr UINT WM_MDIICONARRANGE = 0x0228;
+inline constexpr UINT WM_MDIGETACTIVE = 0x0229;
+inline constexpr UINT WM_DRAWCLIPBOARD = 0x0308;
+inline constexpr UINT WM_CHANGECBCHAIN = 0x030D;
 inline constexpr UINT WM_USER = 0x0400;
 
 // Window styles.
@@ -287,6 +302,15 @@ struct WNDCLASS {
   const char* lpszClassName = nullptr;
 };
 inline constexpr uint32_t kNoBackground = 0xFFFFFFFF;
+
+// The limits a window is asked for (WM_GETMINMAXINFO) before it is sized or maximised.
+struct MINMAXINFO {
+  POINT ptReserved;
+  POINT ptMaxSize;
+  POINT ptMaxPosition;
+  POINT ptMinTrackSize;
+  POINT ptMaxTrackSize;
+};
 
 struct CREATESTRUCT {
   void* lpCreateParams = nullptr;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/win32/Region.h"
+
 bool IsRectEmpty(const RECT& rect) {
   return rect.left >= rect.right || rect.top >= rect.bottom;
 }
@@ -85,6 +87,49 @@ void WindowArea::Subtract(const RECT& rect) {
 void WindowArea::Subtract(const WindowArea& other) {
   for (const RECT& rect : other.rects_)
     Subtract(rect);
+}
+
+namespace {
+
+// The union of rectangles, merged pairwise so that each band merge stays small.
+RegionData UnionOf(const std::vector<RECT>& rects) {
+  std::vector<RegionData> parts;
+  parts.reserve(rects.size());
+  for (const RECT& rect : rects)
+    if (!IsRectEmpty(rect)) parts.push_back(RegionData::Rect(rect.left, rect.top, rect.right, rect.bottom));
+  if (parts.empty()) return RegionData();
+  while (parts.size() > 1) {
+    std::vector<RegionData> merged;
+    merged.reserve((parts.size() + 1) / 2);
+    for (size_t i = 0; i + 1 < parts.size(); i += 2)
+      merged.push_back(RegionData::Combine(parts[i], parts[i + 1], RGN_OR));
+    if (parts.size() % 2) merged.push_back(std::move(parts.back()));
+    parts.swap(merged);
+  }
+  return std::move(parts.front());
+}
+
+}  // namespace
+
+RegionData WindowAreaRegion(const WindowArea& area) {
+  return UnionOf(area.Rects());
+}
+
+void WindowArea::SubtractAll(const std::vector<RECT>& rects) {
+  if (rects_.empty()) return;
+  const RECT bounds = Bounds();
+  std::vector<RECT> meeting;
+  for (const RECT& rect : rects) {
+    RECT common;
+    if (IntersectRect(&common, rect, bounds)) meeting.push_back(common);
+  }
+  if (meeting.size() < 8) {
+    for (const RECT& rect : meeting)
+      Subtract(rect);
+    return;
+  }
+  const RegionData rest = RegionData::Combine(UnionOf(rects_), UnionOf(meeting), RGN_DIFF);
+  rects_ = rest.Rects();
 }
 
 void WindowArea::IntersectWith(const RECT& rect) {

@@ -24,6 +24,9 @@ class WindowArea {
   void Add(const WindowArea& other);
   void Subtract(const RECT& rect);
   void Subtract(const WindowArea& other);
+  // Takes away many rectangles at once (the children or siblings of a window): as fast for a
+  // thousand as the one-by-one way is for a few.
+  void SubtractAll(const std::vector<RECT>& rects);
   void IntersectWith(const RECT& rect);
   void Offset(int32_t dx, int32_t dy);
 
@@ -38,3 +41,7 @@ class WindowArea {
  private:
   std::vector<RECT> rects_;
 };
+
+class RegionData;
+// The same pixels as a region (the clip region of a window's device context).
+RegionData WindowAreaRegion(const WindowArea& area);

@@ -294,4 +294,35 @@ TEST_F(WindowFrameTest, WhereTheDesktopCannotMinimizeTheBoxIsGreyedAndNeverPress
   DestroyWindow(window);
 }
 
+TEST_F(WindowFrameTest, SizingAndMaximisingKeepToTheLimitsTheWindowGives) {
+  Log().handlers[WM_GETMINMAXINFO] = [](HWND, WPARAM, LPARAM lParam) -> LRESULT {
+    auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+    info->ptMinTrackSize = {250, 180};
+    info->ptMaxTrackSize = {350, 260};
+    info->ptMaxPosition = {10, 20};
+    info->ptMaxSize = {500, 400};
+    return 0;
+  };
+  const HWND window = Framed();
+  RECT rect;
+  GetWindowRect(window, &rect);
+  const POINT corner{rect.right - 2, rect.bottom - 2};
+  ASSERT_EQ(HitAt(window, corner), HTBOTTOMRIGHT);
+  DragTo(corner, POINT{corner.x + 400, corner.y + 400});
+  GetWindowRect(window, &rect);
+  EXPECT_EQ(rect.right - rect.left, 350);
+  EXPECT_EQ(rect.bottom - rect.top, 260);
+  DragTo(POINT{rect.right - 2, rect.bottom - 2}, POINT{rect.left + 20, rect.top + 20});
+  GetWindowRect(window, &rect);
+  EXPECT_EQ(rect.right - rect.left, 250);
+  EXPECT_EQ(rect.bottom - rect.top, 180);
+
+  ShowWindow(window, SW_MAXIMIZE);
+  GetWindowRect(window, &rect);
+  EXPECT_EQ(rect.left, 10);
+  EXPECT_EQ(rect.top, 20);
+  EXPECT_EQ(rect.right, 510);
+  EXPECT_EQ(rect.bottom, 420);
+}
+
 }  // namespace

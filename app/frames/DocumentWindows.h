@@ -1,0 +1,54 @@
+#pragma once
+// A world document as the window layer sees it, the template that gives its windows their
+// frames, the documents the program shows, and the start-up step that connects the window layer
+// to the application.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "model/world/QVDoc.h"
+#include "platform/mfc/CDocument.h"
+#include "ui/views/WindowDocument.h"
+
+class CMainFrame;
+class TOwlSubview;
+
+class TWorldWindowDocument : public TWindowDocument {
+ public:
+  // Takes the document read from the path; titled with the file's name.
+  TWorldWindowDocument(std::unique_ptr<TQVDoc> document, const std::string& path);
+  TQVDoc& Document() { return *document_; }
+
+ private:
+  std::unique_ptr<TQVDoc> document_;
+};
+
+// Document frames are CChildFrame windows showing a TOwlWindow.
+class TWorldDocTemplate : public CDocTemplate {
+ public:
+  TWorldDocTemplate();
+};
+
+// The documents the program shows, each in a document window of the main frame.
+class TDocumentWindows {
+ public:
+  TDocumentWindows() = default;
+  // The documents close their windows first.
+  ~TDocumentWindows();
+  TDocumentWindows(const TDocumentWindows&) = delete;
+  TDocumentWindows& operator=(const TDocumentWindows&) = delete;
+
+  // Shows the document read from the path in a new document window (kind 1000); raises -108
+  // when the window cannot be made. Answers the window object.
+  TOwlSubview* Open(std::unique_ptr<TQVDoc> document, const std::string& path);
+  TWorldDocTemplate& Template() { return template_; }
+
+ private:
+  TWorldDocTemplate template_;
+  std::vector<std::unique_ptr<TWorldWindowDocument>> documents_;
+};
+
+// The window layer's services, the window builder's hooks and the group views, with this main
+// frame as the main frame.
+void InstallWindowLayer(CMainFrame* mainFrame);

@@ -1,0 +1,61 @@
+#pragma once
+// Documents and their templates: a document knows its template and the views that show it; a
+// template knows which document, frame and view classes belong together and makes a new frame
+// (with its view) for a document.
+
+#include <string>
+#include <vector>
+
+#include "platform/mfc/CWnd.h"
+
+class CFrameWnd;
+class CView;
+
+class CDocument : public CCmdTarget {
+  DECLARE_DYNAMIC(CDocument)
+
+ public:
+  CDocument() = default;
+  ~CDocument() override;
+
+  CDocTemplate* GetDocTemplate() const { return m_pDocTemplate; }
+  void SetDocTemplate(CDocTemplate* docTemplate) { m_pDocTemplate = docTemplate; }
+  const std::string& GetTitle() const { return m_strTitle; }
+  // Sets the title and names the frames of the views after it.
+  virtual void SetTitle(const char* title);
+
+  void AddView(CView* view);
+  void RemoveView(CView* view);
+  const std::vector<CView*>& GetViews() const { return views_; }
+
+ private:
+  CDocTemplate* m_pDocTemplate = nullptr;
+  std::string m_strTitle;
+  std::vector<CView*> views_;
+};
+
+class CDocTemplate : public CCmdTarget {
+  DECLARE_DYNAMIC(CDocTemplate)
+
+ public:
+  // A frame of frameClass is loaded with the resources numbered resourceId (its menu, title,
+  // accelerators, where there are any) and shows a view of viewClass.
+  CDocTemplate(UINT resourceId, const CRuntimeClass* documentClass,
+               const CRuntimeClass* frameClass, const CRuntimeClass* viewClass);
+  ~CDocTemplate() override;
+
+  // A new frame, created, holding a new view of the document; null when the frame class cannot
+  // be made or its window cannot be created (the frame object is then gone too).
+  virtual CFrameWnd* CreateNewFrame(CDocument* document, CFrameWnd* other);
+  void AddDocument(CDocument* document);
+  void RemoveDocument(CDocument* document);
+  const std::vector<CDocument*>& GetDocuments() const { return documents_; }
+
+  UINT m_nIDResource = 0;
+  const CRuntimeClass* m_pDocClass = nullptr;
+  const CRuntimeClass* m_pFrameClass = nullptr;
+  const CRuntimeClass* m_pViewClass = nullptr;
+
+ private:
+  std::vector<CDocument*> documents_;
+};

@@ -1,0 +1,266 @@
+#include "platform/mfc/CFrameWnd.h"
+
+#include "platform/mfc/CDocument.h"
+#include "platform/mfc/CView.h"
+#include "platform/win32/Accelerator.h"
+#include "platform/win32/Mdi.h"
+#include "platform/win32/Message.h"
+#include "platform/win32/Window.h"
+
+IMPLEMENT_DYNCREATE(CFrameWnd, CWnd)
+IMPLEMENT_DYNCREATE(CMDIFrameWnd, CFrameWnd)
+IMPLEMENT_DYNCREATE(CMDIChildWnd, CFrameWnd)
+
+namespace {
+
+CFrameWnd* gMainFrame = nullptr;
+
+const char* TitleOf(const CCreateContext* context) {
+  if (context && context->m_pCurrentDoc) return context->m_pCurrentDoc->GetTitle().c_str();
+  return "";
+}
+
+}  // namespace
+
+void SetMainFrame(CFrameWnd* frame) {
+  gMainFrame = frame;
+}
+
+CFrameWnd* GetMainFrame() {
+  return gMainFrame;
+}
+
+// ---------------------------------------------------------------------------------------------
+
+CFrameWnd::~CFrameWnd() {
+  if (gMainFrame == this) gMainFrame = nullptr;
+  if (ownsAccelerators_) DestroyAcceleratorTable(accelerators_);
+}
+
+BOOL CFrameWnd::LoadFrame(UINT, DWORD style, CWnd* parent, CCreateContext* context) {
+  const RECT rect{CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT};
+  return Create(nullptr, TitleOf(context), style & ~FWS_ADDTOTITLE, rect, parent, nullptr, 0,
+                context);
+}
+
+BOOL CFrameWnd::Create(const char* className, const char* title, DWORD style, const RECT& rect,
+                       CWnd* parent, const char*, DWORD exStyle, CCreateContext* context) {
+  const bool useDefault = rect.left == CW_USEDEFAULT;
+  return CreateEx(exStyle, className, title, style, rect.left, useDefault ? 0 : rect.top,
+                  useDefault ? CW_USEDEFAULT : rect.right - rect.left,
+                  useDefault ? 0 : rect.bottom - rect.top, parent ? parent->m_hWnd : nullptr,
+                  nullptr, context);
+}
+
+CWnd* CFrameWnd::CreateView(CCreateContext* context, UINT id) {
+  if (!context || !context->m_pNewViewClass) return nullptr;
+  CObject* made = context->m_pNewViewClass->CreateObject();
+  auto* view = dynamic_cast<CWnd*>(made);
+  if (!view) {
+    delete made;
+    return nullptr;
+  }
+  const RECT rect{0, 0, 0, 0};
+  // A view that cannot be created deletes itself (PostNcDestroy).
+  if (!view->Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, rect, this, id, context))
+    return nullptr;
+  return view;
+}
+
+BOOL CFrameWnd::OnCreateClient(CREATESTRUCT*, CCreateContext* context) {
+  if (!context || !context->m_pNewViewClass) return TRUE;
+  CWnd* view = CreateView(context);
+  if (!view) return FALSE;
+  if (auto* asView = dynamic_cast<CView*>(view)) SetActiveView(asView, FALSE);
+  return TRUE;
+}
+
+void CFrameWnd::RecalcLayout(BOOL) {
+  const HWND pane = GetDlgItem(m_hWnd, static_cast<int32_t>(AFX_IDW_PANE_FIRST));
+  if (!pane) return;
+  RECT client;
+  GetClientRect(&client);
+  ::MoveWindow(pane, 0, 0, client.right, client.bottom, TRUE);
+}
+
+void CFrameWnd::SetActiveView(CView* view, BOOL notify) {
+  activeView_ = view;
+  if (view && notify && view->m_hWnd) ::SetFocus(view->m_hWnd);
+}
+
+void CFrameWnd::SetAccelerators(HACCEL table) {
+  if (ownsAccelerators_) DestroyAcceleratorTable(accelerators_);
+  accelerators_ = table;
+  ownsAccelerators_ = table != nullptr;
+}
+
+BOOL CFrameWnd::PreTranslateMessage(MSG* message) {
+  if (!accelerators_ || !message) return FALSE;
+  if (message->message < WM_KEYFIRST || message->message > WM_KEYLAST) return FALSE;
+  return TranslateAccelerator(m_hWnd, accelerators_, message) != 0;
+}
+
+BOOL CFrameWnd::OnCmdMsg(UINT id, int32_t code, void* extra) {
+  if (activeView_ && activeView_->OnCmdMsg(id, code, extra)) return TRUE;
+  if (CWnd::OnCmdMsg(id, code, extra)) return TRUE;
+  CDocument* document = activeView_ ? activeView_->GetDocument() : nullptr;
+  return document && document->OnCmdMsg(id, code, extra);
+}
+
+int32_t CFrameWnd::OnCreateHelper(CREATESTRUCT* create, CCreateContext* context) {
+  if (CWnd::OnCreate(create) == -1) return -1;
+  if (!OnCreateClient(create, context)) return -1;
+  RecalcLayout();
+  return 0;
+}
+
+BOOL CFrameWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+  switch (message) {
+    case WM_CREATE: {
+      auto* create = reinterpret_cast<CREATESTRUCT*>(lParam);
+      *result = OnCreateHelper(create, create ? static_cast<CCreateContext*>(create->lpCreateParams)
+                                              : nullptr);
+      return TRUE;
+    }
+    case WM_SIZE:
+      *result = Default();
+      RecalcLayout();
+      return TRUE;
+    case WM_SETFOCUS:
+      *result = Default();
+      if (activeView_ && activeView_->m_hWnd) ::SetFocus(activeView_->m_hWnd);
+      return TRUE;
+    default:
+      return CWnd::OnWndMsg(message, wParam, lParam, result);
+  }
+}
+
+void CFrameWnd::PostNcDestroy() {
+  delete this;
+}
+
+// ---------------------------------------------------------------------------------------------
+
+BOOL CMDIFrameWnd::OnCreateClient(CREATESTRUCT* create, CCreateContext*) {
+  return CreateClient(create);
+}
+
+BOOL CMDIFrameWnd::CreateClient(CREATESTRUCT*) {
+  RegisterMdiClientClass();
+  RECT client;
+  GetClientRect(&client);
+  CLIENTCREATESTRUCT clientCreate;
+  m_hWndMDIClient = CreateWindowEx(
+      0, kMdiClientClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, client.right,
+      client.bottom, m_hWnd,
+      reinterpret_cast<HMENU>(static_cast<uintptr_t>(AFX_IDW_PANE_FIRST)), &clientCreate);
+  return m_hWndMDIClient != nullptr;
+}
+
+void CMDIFrameWnd::RecalcLayout(BOOL) {
+  if (!m_hWndMDIClient) return;
+  RECT client;
+  GetClientRect(&client);
+  ::MoveWindow(m_hWndMDIClient, 0, 0, client.right, client.bottom, TRUE);
+}
+
+CFrameWnd* CMDIFrameWnd::GetActiveFrame() {
+  CMDIChildWnd* child = MDIGetActive();
+  return child ? static_cast<CFrameWnd*>(child) : this;
+}
+
+CMDIChildWnd* CMDIFrameWnd::MDIGetActive(BOOL* maximized) const {
+  BOOL zoomed = FALSE;
+  const auto active = reinterpret_cast<HWND>(
+      ::SendMessage(m_hWndMDIClient, WM_MDIGETACTIVE, 0, reinterpret_cast<LPARAM>(&zoomed)));
+  if (maximized) *maximized = zoomed;
+  return dynamic_cast<CMDIChildWnd*>(FromHandlePermanent(active));
+}
+
+void CMDIFrameWnd::MDIActivate(CWnd* child) {
+  if (child) ::SendMessage(m_hWndMDIClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(child->m_hWnd), 0);
+}
+
+void CMDIFrameWnd::MDIMaximize(CWnd* child) {
+  if (child) ::SendMessage(m_hWndMDIClient, WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(child->m_hWnd), 0);
+}
+
+void CMDIFrameWnd::MDIRestore(CWnd* child) {
+  if (child) ::SendMessage(m_hWndMDIClient, WM_MDIRESTORE, reinterpret_cast<WPARAM>(child->m_hWnd), 0);
+}
+
+void CMDIFrameWnd::MDITile(WPARAM how) {
+  ::SendMessage(m_hWndMDIClient, WM_MDITILE, how, 0);
+}
+
+void CMDIFrameWnd::MDICascade() {
+  ::SendMessage(m_hWndMDIClient, WM_MDICASCADE, 0, 0);
+}
+
+void CMDIFrameWnd::MDIIconArrange() {
+  ::SendMessage(m_hWndMDIClient, WM_MDIICONARRANGE, 0, 0);
+}
+
+BOOL CMDIFrameWnd::OnCmdMsg(UINT id, int32_t code, void* extra) {
+  if (CMDIChildWnd* child = MDIGetActive(); child && child->OnCmdMsg(id, code, extra)) return TRUE;
+  return CFrameWnd::OnCmdMsg(id, code, extra);
+}
+
+LRESULT CMDIFrameWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  return ::DefFrameProc(m_hWnd, m_hWndMDIClient, message, wParam, lParam);
+}
+
+// ---------------------------------------------------------------------------------------------
+
+BOOL CMDIChildWnd::LoadFrame(UINT, DWORD style, CWnd* parent, CCreateContext* context) {
+  auto* main = dynamic_cast<CMDIFrameWnd*>(parent ? parent : GetMainFrame());
+  if (!main || !main->m_hWndMDIClient) {
+    PostNcDestroy();
+    return FALSE;
+  }
+  RECT area;
+  ::GetClientRect(main->m_hWndMDIClient, &area);
+  const DWORD childStyle = (style & ~(FWS_ADDTOTITLE | WS_VISIBLE | WS_POPUP)) | WS_CHILD |
+                           WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+  static int32_t cascade = 0;  // where the next document frame starts, as the desktop does
+  const int32_t offset = cascade;
+  cascade = (cascade + 24) % 168;
+  return CreateEx(0, nullptr, TitleOf(context), childStyle, offset, offset,
+                  std::max<int32_t>(200, area.right * 3 / 4), std::max<int32_t>(150, area.bottom * 3 / 4),
+                  main->m_hWndMDIClient, nullptr, context);
+}
+
+CMDIFrameWnd* CMDIChildWnd::GetMDIFrame() const {
+  const HWND client = ::GetParent(m_hWnd);
+  return dynamic_cast<CMDIFrameWnd*>(FromHandlePermanent(::GetParent(client)));
+}
+
+void CMDIChildWnd::MDIActivate() {
+  ::SendMessage(::GetParent(m_hWnd), WM_MDIACTIVATE, reinterpret_cast<WPARAM>(m_hWnd), 0);
+}
+
+void CMDIChildWnd::MDIMaximize() {
+  ::SendMessage(::GetParent(m_hWnd), WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(m_hWnd), 0);
+}
+
+void CMDIChildWnd::MDIRestore() {
+  ::SendMessage(::GetParent(m_hWnd), WM_MDIRESTORE, reinterpret_cast<WPARAM>(m_hWnd), 0);
+}
+
+void CMDIChildWnd::MDIDestroy() {
+  ::SendMessage(::GetParent(m_hWnd), WM_MDIDESTROY, reinterpret_cast<WPARAM>(m_hWnd), 0);
+}
+
+BOOL CMDIChildWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+  if (message == WM_MDIACTIVATE) {
+    if (reinterpret_cast<HWND>(lParam) == m_hWnd && GetActiveView())
+      ::SetFocus(GetActiveView()->m_hWnd);
+    *result = 0;
+    return TRUE;
+  }
+  return CFrameWnd::OnWndMsg(message, wParam, lParam, result);
+}
+
+LRESULT CMDIChildWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  return ::DefMDIChildProc(m_hWnd, message, wParam, lParam);
+}

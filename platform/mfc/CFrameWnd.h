@@ -1,0 +1,100 @@
+#pragma once
+// Frames: windows that hold a client view (made from the creation context), a menu, an
+// accelerator table, and that route commands to their active view first. The multiple-document
+// frame holds an MDI client whose children are document frames (CMDIChildWnd).
+
+#include "platform/mfc/CWnd.h"
+
+class CView;
+
+// Style bit asking the frame to name itself after its document.
+inline constexpr DWORD FWS_ADDTOTITLE = 0x00008000;
+
+class CFrameWnd : public CWnd {
+  DECLARE_DYNCREATE(CFrameWnd)
+
+ public:
+  CFrameWnd() = default;
+  ~CFrameWnd() override;
+
+  // Creates the frame window with the menu and accelerators of the resource, when there are
+  // such resources, and its client from the context.
+  virtual BOOL LoadFrame(UINT resourceId, DWORD style, CWnd* parent, CCreateContext* context);
+  BOOL Create(const char* className, const char* title, DWORD style, const RECT& rect,
+              CWnd* parent, const char* menuName, DWORD exStyle, CCreateContext* context);
+
+  // Makes the context's view class as the pane AFX_IDW_PANE_FIRST; null when it cannot.
+  CWnd* CreateView(CCreateContext* context, UINT id = AFX_IDW_PANE_FIRST);
+  // The client of a frame: a view from the context, when it names a view class.
+  virtual BOOL OnCreateClient(CREATESTRUCT* create, CCreateContext* context);
+  // The pane fills the client area.
+  virtual void RecalcLayout(BOOL notify = TRUE);
+
+  CView* GetActiveView() const { return activeView_; }
+  void SetActiveView(CView* view, BOOL notify = TRUE);
+  virtual CFrameWnd* GetActiveFrame() { return this; }
+
+  void SetAccelerators(HACCEL table);
+  HACCEL GetDefaultAccelerator() const { return accelerators_; }
+
+  // Keys that the frame's accelerators turn into commands are taken here.
+  BOOL PreTranslateMessage(MSG* message) override;
+  // The active view first, then the frame itself.
+  BOOL OnCmdMsg(UINT id, int32_t code, void* extra) override;
+  BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+  void PostNcDestroy() override;
+
+ protected:
+  int32_t OnCreateHelper(CREATESTRUCT* create, CCreateContext* context);
+
+ private:
+  CView* activeView_ = nullptr;
+  HACCEL accelerators_ = nullptr;
+  bool ownsAccelerators_ = false;
+};
+
+class CMDIFrameWnd : public CFrameWnd {
+  DECLARE_DYNCREATE(CMDIFrameWnd)
+
+ public:
+  HWND m_hWndMDIClient = nullptr;
+
+  // The client of a multiple-document frame is the MDI client.
+  BOOL OnCreateClient(CREATESTRUCT* create, CCreateContext* context) override;
+  BOOL CreateClient(CREATESTRUCT* create);
+  void RecalcLayout(BOOL notify = TRUE) override;
+  CFrameWnd* GetActiveFrame() override;
+
+  class CMDIChildWnd* MDIGetActive(BOOL* maximized = nullptr) const;
+  void MDIActivate(CWnd* child);
+  void MDIMaximize(CWnd* child);
+  void MDIRestore(CWnd* child);
+  void MDITile(WPARAM how = 0);
+  void MDICascade();
+  void MDIIconArrange();
+
+  // Commands go to the active document frame first, then to this frame.
+  BOOL OnCmdMsg(UINT id, int32_t code, void* extra) override;
+  LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+};
+
+class CMDIChildWnd : public CFrameWnd {
+  DECLARE_DYNCREATE(CMDIChildWnd)
+
+ public:
+  // A document frame inside the main frame's MDI client (the main frame is the parent given, or
+  // the application's main window).
+  BOOL LoadFrame(UINT resourceId, DWORD style, CWnd* parent, CCreateContext* context) override;
+  CMDIFrameWnd* GetMDIFrame() const;
+  void MDIActivate();
+  void MDIMaximize();
+  void MDIRestore();
+  void MDIDestroy();
+
+  BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+  LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+};
+
+// The frame new document frames go into when none is given; set by the application.
+void SetMainFrame(CFrameWnd* frame);
+CFrameWnd* GetMainFrame();

@@ -1,0 +1,355 @@
+#include "platform/mfc/CWnd.h"
+
+#include <map>
+#include <memory>
+#include <unordered_map>
+
+#include "platform/mfc/CFrameWnd.h"
+#include "platform/win32/Menu.h"
+#include "platform/win32/Message.h"
+#include "platform/win32/Window.h"
+#include "platform/win32/WindowPaint.h"
+
+IMPLEMENT_DYNAMIC(CCmdTarget, CObject)
+IMPLEMENT_DYNCREATE(CWnd, CCmdTarget)
+
+namespace {
+
+std::unordered_map<HWND, CWnd*>& HandleMap() {
+  static std::unordered_map<HWND, CWnd*> map;
+  return map;
+}
+
+// Temporary objects never own their window: they let go of it before they go.
+struct TemporaryDeleter {
+  void operator()(CWnd* window) const {
+    window->m_hWnd = nullptr;
+    delete window;
+  }
+};
+using TemporaryWnd = std::unique_ptr<CWnd, TemporaryDeleter>;
+
+std::map<HWND, TemporaryWnd>& TempMap() {
+  static std::map<HWND, TemporaryWnd> map;
+  return map;
+}
+
+// The object whose window is being created: the first message of the new window attaches it.
+struct Creation {
+  CWnd* window = nullptr;
+  bool attached = false;
+};
+Creation* gCreation = nullptr;
+
+void RegisterCWndClass() {
+  if (GetClassInfo(kCWndClass, nullptr)) return;
+  WNDCLASS windowClass;
+  windowClass.style = CS_DBLCLKS;
+  windowClass.lpfnWndProc = CWndProcedure;
+  windowClass.lpszClassName = kCWndClass;
+  RegisterClass(&windowClass);
+}
+
+}  // namespace
+
+BOOL CCmdTarget::OnCmdMsg(UINT, int32_t, void*) {
+  return FALSE;
+}
+
+// ---------------------------------------------------------------------------------------------
+
+void CCmdUI::Enable(BOOL enable) {
+  if (m_hMenu) EnableMenuItem(m_hMenu, m_nIndex, MF_BYPOSITION | (enable ? MF_ENABLED : MF_GRAYED));
+  m_bEnableChanged = TRUE;
+}
+
+void CCmdUI::SetCheck(int32_t check) {
+  if (m_hMenu) CheckMenuItem(m_hMenu, m_nIndex, MF_BYPOSITION | (check ? MF_CHECKED : MF_UNCHECKED));
+}
+
+void CCmdUI::SetText(const char* text) {
+  if (!m_hMenu) return;
+  const UINT state = GetMenuState(m_hMenu, m_nIndex, MF_BYPOSITION);
+  ModifyMenu(m_hMenu, m_nIndex, MF_BYPOSITION | MF_STRING | (state & (MF_GRAYED | MF_CHECKED)),
+             m_nID, text);
+}
+
+BOOL CCmdUI::DoUpdate(CCmdTarget* target) {
+  m_bEnableChanged = FALSE;
+  if (!target) return FALSE;
+  return target->OnCmdMsg(m_nID, CN_UPDATE_COMMAND_UI, this);
+}
+
+// ---------------------------------------------------------------------------------------------
+
+LRESULT CWndProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  CWnd* object = CWnd::FromHandlePermanent(window);
+  if (!object && gCreation && !gCreation->attached) {
+    object = gCreation->window;
+    gCreation->attached = true;
+    object->Attach(window);
+  }
+  if (!object) return DefWindowProc(window, message, wParam, lParam);
+  const CWnd::CurrentMessage saved = object->current_;
+  object->current_ = {message, wParam, lParam};
+  const LRESULT result = object->WindowProc(message, wParam, lParam);
+  // The window may be gone by now, and the object with it (PostNcDestroy).
+  if (CWnd::FromHandlePermanent(window) == object) object->current_ = saved;
+  return result;
+}
+
+CWnd::~CWnd() {
+  if (!m_hWnd) return;
+  const HWND window = Detach();
+  ::DestroyWindow(window);
+}
+
+CWnd* CWnd::FromHandlePermanent(HWND window) {
+  const auto found = HandleMap().find(window);
+  return found == HandleMap().end() ? nullptr : found->second;
+}
+
+CWnd* CWnd::FromHandle(HWND window) {
+  if (!window || !IsWindow(window)) return nullptr;
+  if (CWnd* permanent = FromHandlePermanent(window)) return permanent;
+  TemporaryWnd& temporary = TempMap()[window];
+  if (!temporary) {
+    temporary.reset(new CWnd);
+    temporary->m_hWnd = window;  // not in the handle map: it never receives messages
+  }
+  return temporary.get();
+}
+
+void CWnd::DeleteTempMap() {
+  TempMap().clear();
+}
+
+BOOL CWnd::Attach(HWND window) {
+  if (!window || m_hWnd || FromHandlePermanent(window)) return FALSE;
+  m_hWnd = window;
+  HandleMap()[window] = this;
+  return TRUE;
+}
+
+HWND CWnd::Detach() {
+  const HWND window = m_hWnd;
+  if (window) HandleMap().erase(window);
+  m_hWnd = nullptr;
+  return window;
+}
+
+BOOL CWnd::Create(const char* className, const char* windowName, DWORD style, const RECT& rect,
+                  CWnd* parent, UINT id, CCreateContext* context) {
+  return CreateEx(0, className, windowName, style | WS_CHILD, rect.left, rect.top,
+                  rect.right - rect.left, rect.bottom - rect.top, parent ? parent->m_hWnd : nullptr,
+                  reinterpret_cast<HMENU>(static_cast<uintptr_t>(id)), context);
+}
+
+BOOL CWnd::CreateEx(DWORD exStyle, const char* className, const char* windowName, DWORD style,
+                    int32_t x, int32_t y, int32_t width, int32_t height, HWND parent,
+                    HMENU idOrMenu, void* param) {
+  RegisterCWndClass();
+  CREATESTRUCT create;
+  create.dwExStyle = exStyle;
+  create.lpszClass = className ? className : kCWndClass;
+  create.lpszName = windowName;
+  create.style = static_cast<LONG>(style);
+  create.x = x;
+  create.y = y;
+  create.cx = width;
+  create.cy = height;
+  create.hwndParent = parent;
+  create.hMenu = idOrMenu;
+  create.lpCreateParams = param;
+  if (!PreCreateWindow(create)) {
+    PostNcDestroy();
+    return FALSE;
+  }
+  // Windows of another class reach the object only when its procedure is ours; those are
+  // attached after creation instead.
+  Creation creation{this, false};
+  Creation* outer = gCreation;
+  gCreation = &creation;
+  const HWND window =
+      CreateWindowEx(create.dwExStyle, create.lpszClass, create.lpszName,
+                     static_cast<DWORD>(create.style), create.x, create.y, create.cx, create.cy,
+                     create.hwndParent, create.hMenu, create.lpCreateParams);
+  gCreation = outer;
+  if (!window) {
+    if (!creation.attached) PostNcDestroy();
+    return FALSE;
+  }
+  if (!creation.attached) Attach(window);
+  return TRUE;
+}
+
+BOOL CWnd::PreCreateWindow(CREATESTRUCT&) {
+  return TRUE;
+}
+
+BOOL CWnd::DestroyWindow() {
+  if (!m_hWnd) return FALSE;
+  return ::DestroyWindow(m_hWnd);
+}
+
+void CWnd::PostNcDestroy() {}
+
+LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  LRESULT result = 0;
+  if (OnWndMsg(message, wParam, lParam, &result)) return result;
+  return DefWindowProc(message, wParam, lParam);
+}
+
+BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+  switch (message) {
+    case WM_CREATE:
+      *result = OnCreate(reinterpret_cast<CREATESTRUCT*>(lParam));
+      return TRUE;
+    case WM_DESTROY:
+      OnDestroy();
+      return TRUE;
+    case WM_NCDESTROY:
+      OnNcDestroy();
+      *result = 0;
+      return TRUE;
+    case WM_COMMAND:
+      if (OnCommand(wParam, lParam)) {
+        *result = 0;
+        return TRUE;
+      }
+      return FALSE;
+    case WM_INITMENUPOPUP:
+      OnInitMenuPopup(reinterpret_cast<HMENU>(wParam), LOWORD(static_cast<uintptr_t>(lParam)),
+                      HIWORD(static_cast<uintptr_t>(lParam)));
+      *result = 0;
+      return TRUE;
+    default:
+      return FALSE;
+  }
+}
+
+LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  return ::DefWindowProc(m_hWnd, message, wParam, lParam);
+}
+
+LRESULT CWnd::Default() {
+  return DefWindowProc(current_.message, current_.wParam, current_.lParam);
+}
+
+BOOL CWnd::PreTranslateMessage(MSG*) {
+  return FALSE;
+}
+
+BOOL CWnd::OnCommand(WPARAM wParam, LPARAM) {
+  return OnCmdMsg(LOWORD(wParam), CN_COMMAND, nullptr);
+}
+
+int32_t CWnd::OnCreate(CREATESTRUCT*) {
+  return static_cast<int32_t>(Default());
+}
+
+void CWnd::OnDestroy() {
+  Default();
+}
+
+void CWnd::OnNcDestroy() {
+  const HWND window = m_hWnd;
+  ::DefWindowProc(window, WM_NCDESTROY, 0, 0);
+  Detach();
+  TempMap().erase(window);
+  PostNcDestroy();
+}
+
+void CWnd::OnInitMenuPopup(HMENU menu, UINT, BOOL systemMenu) {
+  if (systemMenu || !menu) return;
+  // Commands of a frame's menus are routed from the frame; other windows route themselves.
+  CCmdTarget* target = this;
+  if (CFrameWnd* frame = dynamic_cast<CFrameWnd*>(this); !frame && GetParentFrame())
+    target = GetParentFrame();
+  const int32_t count = GetMenuItemCount(menu);
+  for (int32_t i = 0; i < count; ++i) {
+    const UINT id = GetMenuItemID(menu, i);
+    if (id == 0 || id == static_cast<UINT>(-1)) continue;  // separators and pop-ups
+    CCmdUI item;
+    item.m_nID = id;
+    item.m_nIndex = static_cast<UINT>(i);
+    item.m_hMenu = menu;
+    item.DoUpdate(target);
+  }
+}
+
+CWnd* CWnd::GetParent() const {
+  return FromHandle(::GetParent(m_hWnd));
+}
+
+CWnd* CWnd::SetParent(CWnd* parent) {
+  return FromHandle(::SetParent(m_hWnd, parent ? parent->m_hWnd : nullptr));
+}
+
+CWnd* CWnd::GetOwner() const {
+  if (owner_ && IsWindow(owner_)) return FromHandle(owner_);
+  return GetParent();
+}
+
+void CWnd::SetOwner(CWnd* owner) {
+  owner_ = owner ? owner->m_hWnd : nullptr;
+}
+
+CFrameWnd* CWnd::GetParentFrame() const {
+  for (HWND window = ::GetParent(m_hWnd); window; window = ::GetParent(window)) {
+    if (auto* frame = dynamic_cast<CFrameWnd*>(FromHandlePermanent(window))) return frame;
+  }
+  return nullptr;
+}
+
+CWnd* CWnd::GetTopWindow() const {
+  return FromHandle(::GetTopWindow(m_hWnd));
+}
+
+BOOL CWnd::ShowWindow(int32_t command) {
+  return ::ShowWindow(m_hWnd, command);
+}
+
+void CWnd::MoveWindow(int32_t x, int32_t y, int32_t width, int32_t height, BOOL repaint) {
+  ::MoveWindow(m_hWnd, x, y, width, height, repaint);
+}
+
+void CWnd::GetWindowRect(RECT* rect) const {
+  ::GetWindowRect(m_hWnd, rect);
+}
+
+void CWnd::GetClientRect(RECT* rect) const {
+  ::GetClientRect(m_hWnd, rect);
+}
+
+void CWnd::SetWindowText(const char* text) {
+  ::SetWindowText(m_hWnd, text);
+}
+
+std::string CWnd::GetWindowText() const {
+  return GetWindowTextString(m_hWnd);
+}
+
+void CWnd::Invalidate(BOOL erase) {
+  ::InvalidateRect(m_hWnd, nullptr, erase);
+}
+
+void CWnd::UpdateWindow() {
+  ::UpdateWindow(m_hWnd);
+}
+
+BOOL CWnd::IsWindowVisible() const {
+  return ::IsWindowVisible(m_hWnd);
+}
+
+int32_t CWnd::GetDlgCtrlID() const {
+  return ::GetDlgCtrlID(m_hWnd);
+}
+
+LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  return ::SendMessage(m_hWnd, message, wParam, lParam);
+}
+
+BOOL CWnd::PostMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  return ::PostMessage(m_hWnd, message, wParam, lParam);
+}

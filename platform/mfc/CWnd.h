@@ -1,0 +1,149 @@
+#pragma once
+// Window objects over the window layer: a CWnd is attached to one window handle (the handle map
+// finds the object of a handle), receives the window's messages through WindowProc and
+// OnWndMsg, hands what it does not handle to Default, and hears PostNcDestroy once the window is
+// gone. Commands travel through OnCmdMsg; menu items are brought up to date through CCmdUI.
+
+#include <cstdint>
+#include <string>
+
+#include "platform/mfc/CObject.h"
+#include "platform/win32/WindowMessages.h"
+#include "platform/win32/WindowTypes.h"
+
+class CDocument;
+class CDocTemplate;
+class CFrameWnd;
+class CView;
+class CWnd;
+
+// What the frame and document machinery hands to window creation: the view class to make in a
+// new frame, the document, its template, the last view made and the frame being built.
+struct CCreateContext {
+  const CRuntimeClass* m_pNewViewClass = nullptr;
+  CDocument* m_pCurrentDoc = nullptr;
+  CDocTemplate* m_pNewDocTemplate = nullptr;
+  CView* m_pLastView = nullptr;
+  CFrameWnd* m_pCurrentFrame = nullptr;
+};
+
+// OnCmdMsg codes: perform the command, or bring its interface (a CCmdUI) up to date.
+inline constexpr int32_t CN_COMMAND = 0;
+inline constexpr int32_t CN_UPDATE_COMMAND_UI = -1;
+
+// The identifiers the frames give their parts.
+inline constexpr UINT AFX_IDW_PANE_FIRST = 0xE900;
+inline constexpr UINT AFX_IDW_STATUS_BAR = 0xE801;
+
+class CCmdUI;
+
+class CCmdTarget : public CObject {
+  DECLARE_DYNAMIC(CCmdTarget)
+
+ public:
+  // Performs the command (CN_COMMAND) or updates its interface (CN_UPDATE_COMMAND_UI, with the
+  // CCmdUI as extra); answers whether this target handled it. Nothing here.
+  virtual BOOL OnCmdMsg(UINT id, int32_t code, void* extra);
+};
+
+// One menu item being brought up to date before its menu opens.
+class CCmdUI {
+ public:
+  UINT m_nID = 0;
+  UINT m_nIndex = 0;
+  HMENU m_hMenu = nullptr;
+  BOOL m_bEnableChanged = FALSE;
+
+  void Enable(BOOL enable = TRUE);
+  void SetCheck(int32_t check = 1);
+  void SetText(const char* text);
+  // Asks the target to update the item; answers whether some target did.
+  BOOL DoUpdate(CCmdTarget* target);
+};
+
+class CWnd : public CCmdTarget {
+  DECLARE_DYNCREATE(CWnd)
+
+ public:
+  CWnd() = default;
+  // A window still attached is destroyed (its messages no longer reach this object).
+  ~CWnd() override;
+  CWnd(const CWnd&) = delete;
+  CWnd& operator=(const CWnd&) = delete;
+
+  HWND m_hWnd = nullptr;
+  HWND GetSafeHwnd() const { return m_hWnd; }
+
+  // The object attached to a handle, or null.
+  static CWnd* FromHandlePermanent(HWND window);
+  // The attached object, or a temporary one that lives until DeleteTempMap or the window's end.
+  static CWnd* FromHandle(HWND window);
+  static void DeleteTempMap();
+  BOOL Attach(HWND window);
+  HWND Detach();
+
+  // Creation. A null class name is the layer's own class (double clicks, white background).
+  // The context reaches WM_CREATE as the creation parameter. When creation fails the object
+  // hears PostNcDestroy, so objects that delete themselves there are gone.
+  virtual BOOL Create(const char* className, const char* windowName, DWORD style,
+                      const RECT& rect, CWnd* parent, UINT id, CCreateContext* context = nullptr);
+  BOOL CreateEx(DWORD exStyle, const char* className, const char* windowName, DWORD style,
+                int32_t x, int32_t y, int32_t width, int32_t height, HWND parent, HMENU idOrMenu,
+                void* param);
+  virtual BOOL PreCreateWindow(CREATESTRUCT& create);
+  virtual BOOL DestroyWindow();
+  virtual void PostNcDestroy();
+
+  // Messages: WindowProc gives OnWndMsg the first word, then DefWindowProc.
+  virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+  virtual BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
+  virtual LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+  // Default processing of the message being handled now.
+  LRESULT Default();
+  virtual BOOL PreTranslateMessage(MSG* message);
+  virtual BOOL OnCommand(WPARAM wParam, LPARAM lParam);
+
+  // Relations: the owner falls back to the parent.
+  CWnd* GetParent() const;
+  CWnd* SetParent(CWnd* parent);
+  CWnd* GetOwner() const;
+  void SetOwner(CWnd* owner);
+  // The nearest ancestor that is a frame, or null.
+  CFrameWnd* GetParentFrame() const;
+  CWnd* GetTopWindow() const;
+
+  // Conveniences over the window layer.
+  BOOL ShowWindow(int32_t command);
+  void MoveWindow(int32_t x, int32_t y, int32_t width, int32_t height, BOOL repaint = TRUE);
+  void GetWindowRect(RECT* rect) const;
+  void GetClientRect(RECT* rect) const;
+  void SetWindowText(const char* text);
+  std::string GetWindowText() const;
+  void Invalidate(BOOL erase = TRUE);
+  void UpdateWindow();
+  BOOL IsWindowVisible() const;
+  int32_t GetDlgCtrlID() const;
+  LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+  BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+
+ protected:
+  int32_t OnCreate(CREATESTRUCT* create);
+  void OnDestroy();
+  void OnNcDestroy();
+  // Brings the items of a menu about to open up to date through OnCmdMsg.
+  void OnInitMenuPopup(HMENU menu, UINT index, BOOL systemMenu);
+
+ private:
+  friend LRESULT CWndProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  struct CurrentMessage {
+    UINT message = 0;
+    WPARAM wParam = 0;
+    LRESULT lParam = 0;
+  };
+  CurrentMessage current_;
+  HWND owner_ = nullptr;
+};
+
+// The procedure of every window made through CWnd: it routes to the attached object.
+LRESULT CWndProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+inline constexpr char kCWndClass[] = "YbWnd";

@@ -1,0 +1,33 @@
+#pragma once
+// The multiple-document client: a child window of a frame that holds document windows (its
+// children), keeps which one is active, and maximises, restores, tiles, cascades and arranges
+// them. Document windows use DefMDIChildProc and frames DefFrameProc for what they do not
+// handle themselves.
+
+#include "platform/win32/WindowMessages.h"
+#include "platform/win32/WindowTypes.h"
+
+inline constexpr char kMdiClientClass[] = "MDICLIENT";
+
+struct CLIENTCREATESTRUCT {
+  HMENU hWindowMenu = nullptr;
+  UINT idFirstChild = 0;
+};
+
+// WM_MDITILE flags.
+inline constexpr WPARAM MDITILE_VERTICAL = 0x0000;
+inline constexpr WPARAM MDITILE_HORIZONTAL = 0x0001;
+
+// Registers the client's window class once; CreateWindowEx(kMdiClientClass, ...) then makes one.
+void RegisterMdiClientClass();
+
+// Messages to the client (SendMessage):
+//   WM_MDIACTIVATE (child): the child becomes the active one, in front, with the focus; the child
+//     that loses and the child that gains activation are both sent WM_MDIACTIVATE (the losing
+//     child, the gaining child). A maximised active child hands its maximised state over.
+//   WM_MDIGETACTIVE (0, BOOL* maximised or 0): the active child, or null.
+//   WM_MDIMAXIMIZE, WM_MDIRESTORE (child); WM_MDIDESTROY (child); WM_MDINEXT (child, 0 next or
+//     1 previous);
+//   WM_MDITILE (MDITILE_*), WM_MDICASCADE, WM_MDIICONARRANGE: arrange the shown children.
+LRESULT DefMDIChildProc(HWND child, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT DefFrameProc(HWND frame, HWND client, UINT message, WPARAM wParam, LPARAM lParam);

@@ -1,0 +1,264 @@
+// The multiple-document client, window placement and the clipboard-viewer chain, driven by
+// messages as a frame and its document windows send them.
+
+#include "platform/win32/Clipboard.h"
+#include "platform/win32/Mdi.h"
+#include "platform/win32/WindowPlacement.h"
+#include "platform/win32/WindowPresenter.h"
+#include "platform/win32/WindowRegion.h"
+#include "tests/platform/win32/WindowTestSupport.h"
+
+namespace {
+
+class MdiTest : public WindowTest {
+ protected:
+  void SetUp() override {
+    WindowTest::SetUp();
+    RegisterMdiClientClass();
+    WNDCLASS childClass;
+    childClass.lpfnWndProc = [](HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+      MessageLog::Get().entries.push_back({window, message, wParam, lParam});
+      return DefMDIChildProc(window, message, wParam, lParam);
+    };
+    childClass.lpszClassName = "DocumentWindow";
+    RegisterClass(&childClass);
+    frame_ = TopLevel(0, 0, 600, 400, WS_POPUP | WS_VISIBLE);
+    CLIENTCREATESTRUCT create;
+    client_ = CreateWindowEx(0, kMdiClientClass, "", WS_CHILD | WS_VISIBLE, 0, 0, 600, 400, frame_,
+                             nullptr, &create);
+  }
+  HWND Document(int32_t x, int32_t y) {
+    return CreateWindowEx(0, "DocumentWindow", "doc", WS_CHILD | WS_VISIBLE | WS_OVERLAPPEDWINDOW,
+                          x, y, 200, 150, client_, nullptr, nullptr);
+  }
+  HWND Active(BOOL* maximised = nullptr) {
+    return reinterpret_cast<HWND>(
+        SendMessage(client_, WM_MDIGETACTIVE, 0, reinterpret_cast<LPARAM>(maximised)));
+  }
+  static RECT ParentRect(HWND window) {
+    WINDOWPLACEMENT placement;
+    GetWindowPlacement(window, &placement);
+    return placement.rcNormalPosition;
+  }
+  HWND frame_ = nullptr;
+  HWND client_ = nullptr;
+};
+
+TEST_F(MdiTest, ActivationTellsBothDocumentWindowsAndBringsTheNewOneForward) {
+  const HWND first = Document(0, 0);
+  const HWND second = Document(30, 30);
+  SendMessage(client_, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(first), 0);
+  EXPECT_EQ(Active(), first);
+  Log().Clear();
+  SendMessage(client_, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(second), 0);
+  EXPECT_EQ(Active(), second);
+  EXPECT_EQ(GetTopWindow(client_), second);
+  const std::vector<LoggedMessage> notes = Log().All(WM_MDIACTIVATE);
+  ASSERT_EQ(notes.size(), 2u);
+  EXPECT_EQ(notes[0].window, first);
+  EXPECT_EQ(notes[1].window, second);
+  for (const LoggedMessage& note : notes) {
+    EXPECT_EQ(reinterpret_cast<HWND>(note.wParam), first);
+    EXPECT_EQ(reinterpret_cast<HWND>(note.lParam), second);
+  }
+  // Activating the active window again says nothing.
+  Log().Clear();
+  SendMessage(client_, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(second), 0);
+  EXPECT_TRUE(Log().All(WM_MDIACTIVATE).empty());
+  // When the active one goes, another becomes active.
+  DestroyWindow(second);
+  EXPECT_EQ(Active(), first);
+}
+
+TEST_F(MdiTest, TheActiveDocumentWindowsCaptionIsDrawnActiveAndOffersMaximising) {
+  const HWND first = Document(0, 0);
+  const HWND second = Document(220, 0);
+  const auto captionPixel = [this](HWND window) {
+    RECT rect;
+    GetWindowRect(window, &rect);
+    RECT frame;
+    GetWindowRect(frame_, &frame);
+    return GetWindowSurface(frame_)->Pixel(rect.left - frame.left + 20,
+                                           rect.top - frame.top + GetSystemMetrics(SM_CYFRAME) + 3);
+  };
+  SendMessage(client_, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(first), 0);
+  Pump();
+  const uint32_t active = captionPixel(first);
+  const uint32_t inactive = captionPixel(second);
+  EXPECT_NE(active, inactive);
+  SendMessage(client_, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(second), 0);
+  Pump();
+  EXPECT_EQ(captionPixel(second), active);
+  EXPECT_EQ(captionPixel(first), inactive);
+
+  // The caption has a maximise box; clicking it maximises the window inside the client.
+  RECT rect;
+  GetWindowRect(second, &rect);
+  bool found = false;
+  for (int32_t x = rect.left; x < rect.right && !found; ++x)
+    for (int32_t y = rect.top; y < rect.top + 24 && !found; ++y)
+      if (SendMessage(second, WM_NCHITTEST, 0, MAKELPARAM(x, y)) == HTMAXBUTTON) found = true;
+  EXPECT_TRUE(found);
+  SendMessage(second, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+  EXPECT_TRUE(IsZoomed(second));
+  BOOL maximised = FALSE;
+  EXPECT_EQ(Active(&maximised), second);
+  EXPECT_TRUE(maximised);
+}
+
+TEST_F(MdiTest, MaximisedStateFollowsActivationAndRestoreGivesTheOldPlaceBack) {
+  const HWND first = Document(10, 20);
+  const HWND second = Document(40, 50);
+  SendMessage(client_, WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(first), 0);
+  BOOL maximised = FALSE;
+  EXPECT_EQ(Active(&maximised), first);
+  EXPECT_TRUE(maximised);
+  RECT rect;
+  GetWindowRect(first, &rect);
+  EXPECT_EQ(rect.right - rect.left, 600);
+  EXPECT_EQ(rect.bottom - rect.top, 400);
+
+  SendMessage(client_, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(second), 0);
+  EXPECT_TRUE(IsZoomed(second));
+  EXPECT_FALSE(IsZoomed(first));
+  EXPECT_EQ(ParentRect(first).left, 10);
+
+  SendMessage(client_, WM_MDIRESTORE, reinterpret_cast<WPARAM>(second), 0);
+  EXPECT_FALSE(IsZoomed(second));
+  EXPECT_EQ(ParentRect(second).left, 40);
+  EXPECT_EQ(ParentRect(second).top, 50);
+}
+
+TEST_F(MdiTest, TileCoversTheClientWithoutOverlapAndCascadeSteps) {
+  const HWND windows[] = {Document(0, 0), Document(5, 5), Document(9, 9), Document(12, 12)};
+  SendMessage(client_, WM_MDITILE, MDITILE_VERTICAL, 0);
+  int64_t area = 0;
+  for (HWND window : windows) {
+    const RECT rect = ParentRect(window);
+    area += int64_t{rect.right - rect.left} * (rect.bottom - rect.top);
+    for (HWND other : windows) {
+      if (other == window) continue;
+      RECT overlap;
+      const RECT otherRect = ParentRect(other);
+      EXPECT_FALSE(IntersectRect(&overlap, rect, otherRect));
+    }
+  }
+  EXPECT_EQ(area, 600 * 400);
+
+  SendMessage(client_, WM_MDICASCADE, 0, 0);
+  std::vector<int32_t> lefts;
+  for (HWND window = GetTopWindow(client_); window; window = GetWindow(window, GW_HWNDNEXT))
+    lefts.push_back(ParentRect(window).left);
+  ASSERT_EQ(lefts.size(), 4u);
+  for (size_t i = 1; i < lefts.size(); ++i)
+    EXPECT_LT(lefts[i], lefts[i - 1]);  // the front window is the one furthest in
+  EXPECT_EQ(lefts.back(), 0);
+}
+
+TEST_F(MdiTest, MinimisedWindowsLineUpAlongTheBottom) {
+  const HWND first = Document(100, 100);
+  const HWND second = Document(200, 100);
+  CloseWindow(first);
+  CloseWindow(second);
+  EXPECT_TRUE(IsWindow(first));
+  EXPECT_TRUE(IsIconic(first));
+  SendMessage(client_, WM_MDIICONARRANGE, 0, 0);
+  RECT a, b;
+  GetWindowRect(first, &a);
+  GetWindowRect(second, &b);
+  EXPECT_EQ(a.bottom, 400);
+  EXPECT_EQ(b.bottom, 400);
+  EXPECT_NE(a.left, b.left);
+}
+
+TEST_F(MdiTest, PlacementSurvivesMaximisingAndIsGivenBack) {
+  const HWND window = Document(30, 40);
+  ShowWindow(window, SW_MAXIMIZE);
+  WINDOWPLACEMENT placement;
+  ASSERT_TRUE(GetWindowPlacement(window, &placement));
+  EXPECT_EQ(placement.showCmd, static_cast<UINT>(SW_SHOWMAXIMIZED));
+  EXPECT_EQ(placement.rcNormalPosition.left, 30);
+  EXPECT_EQ(placement.rcNormalPosition.bottom, 190);
+
+  placement.showCmd = SW_SHOWNORMAL;
+  placement.rcNormalPosition = {5, 6, 105, 86};
+  ASSERT_TRUE(SetWindowPlacement(window, &placement));
+  EXPECT_FALSE(IsZoomed(window));
+  const RECT rect = ParentRect(window);
+  EXPECT_EQ(rect.left, 5);
+  EXPECT_EQ(rect.top, 6);
+  EXPECT_EQ(rect.right, 105);
+  EXPECT_EQ(rect.bottom, 86);
+}
+
+// A viewer as programs write them: it keeps the next viewer, passes changes on and repairs the
+// chain when a viewer leaves.
+std::map<HWND, HWND>& NextViewers() {
+  static std::map<HWND, HWND> next;
+  return next;
+}
+
+LRESULT ViewerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  MessageLog::Get().entries.push_back({window, message, wParam, lParam});
+  HWND& next = NextViewers()[window];
+  if (message == WM_DRAWCLIPBOARD) {
+    if (next) SendMessage(next, message, wParam, lParam);
+    return 0;
+  }
+  if (message == WM_CHANGECBCHAIN) {
+    if (reinterpret_cast<HWND>(wParam) == next)
+      next = reinterpret_cast<HWND>(lParam);
+    else if (next)
+      SendMessage(next, message, wParam, lParam);
+    return 0;
+  }
+  return DefWindowProc(window, message, wParam, lParam);
+}
+
+TEST_F(MdiTest, EveryViewerOfTheChainHearsEachClipboardChange) {
+  NextViewers().clear();
+  WNDCLASS viewerClass;
+  viewerClass.lpfnWndProc = ViewerProc;
+  viewerClass.lpszClassName = "Viewer";
+  RegisterClass(&viewerClass);
+  const HWND viewers[] = {
+      CreateWindowEx(0, "Viewer", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr),
+      CreateWindowEx(0, "Viewer", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr),
+      CreateWindowEx(0, "Viewer", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr)};
+  for (HWND viewer : viewers) {
+    Log().Clear();
+    NextViewers()[viewer] = SetClipboardViewer(viewer);
+    EXPECT_EQ(Log().All(WM_DRAWCLIPBOARD).size(), 1u);  // the newcomer draws at once
+  }
+  EXPECT_EQ(GetClipboardViewer(), viewers[2]);
+
+  const auto copy = [] {
+    OpenClipboard(nullptr);
+    EmptyClipboard();
+    SetClipboardData(CF_TEXT, GlobalAlloc(GHND, 4));
+    CloseClipboard();
+  };
+  Log().Clear();
+  copy();
+  for (HWND viewer : viewers)
+    EXPECT_EQ(Log().Of(viewer, {WM_DRAWCLIPBOARD}).size(), 1u);
+
+  // Opening and closing without a change tells nobody.
+  Log().Clear();
+  OpenClipboard(nullptr);
+  CloseClipboard();
+  EXPECT_TRUE(Log().All(WM_DRAWCLIPBOARD).empty());
+
+  // The middle viewer leaves: its predecessor links past it.
+  ChangeClipboardChain(viewers[1], NextViewers()[viewers[1]]);
+  EXPECT_EQ(NextViewers()[viewers[2]], viewers[0]);
+  Log().Clear();
+  copy();
+  EXPECT_EQ(Log().Of(viewers[0], {WM_DRAWCLIPBOARD}).size(), 1u);
+  EXPECT_TRUE(Log().Of(viewers[1], {WM_DRAWCLIPBOARD}).empty());
+  // The head leaves: the chain starts at its successor.
+  ChangeClipboardChain(viewers[2], NextViewers()[viewers[2]]);
+  EXPECT_EQ(GetClipboardViewer(), viewers[0]);
+}
+
+}  // namespace
