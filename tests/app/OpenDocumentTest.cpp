@@ -19,7 +19,7 @@
 #include "platform/win32/Message.h"
 #include "platform/win32/MessageBox.h"
 #include "platform/win32/Window.h"
-#include "tests/app/SampleWorlds.h"
+#include "tools/samples/SampleWorlds.h"
 
 namespace {
 
