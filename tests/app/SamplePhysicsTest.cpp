@@ -248,17 +248,24 @@ TEST_F(SamplePhysicsTest, ProjectileWithLinearDragLandsAtTheClosedFormRange) {
   EXPECT_LT(x(landing), kVx * 2.0 * kVy / g);
 }
 
-TEST_F(SamplePhysicsTest, PulleyLiftsTheLighterLoadWithTheAtwoodAcceleration) {
+// The rope makes one body of the two boxes, moving by x: the heavy box's weight less the light
+// one's pulls it down against the spring, so x(t) = A (1 - cos w t) with A = (m2 - m1) g / k and
+// w^2 = k / (m1 + m2).
+TEST_F(SamplePhysicsTest, PulleyBobsWithThePeriodOfBothMassesOnTheSpring) {
   using namespace pulley;
   const auto document = Open(kFile);
   TWorldDoc& world = document->World();
   auto& light = Find<TRectangle>(world, kLightId);
   auto& heavy = Find<TRectangle>(world, kHeavyId);
-  const double a = kGravity * (kHeavyMass - kLightMass) / (kHeavyMass + kLightMass);
-  RunAndShow(world, 0.6, [&](int16_t frame, double t) {
-    EXPECT_NEAR(Centre(light).y, -kDrop + 0.5 * a * t * t, 1e-9) << frame;
-    EXPECT_NEAR(Centre(heavy).y, -kDrop - 0.5 * a * t * t, 1e-9) << frame;
+  const double amplitude = (kHeavyMass - kLightMass) * kGravity / kStiffness;
+  const double omega = std::sqrt(kStiffness / (kHeavyMass + kLightMass));
+  const double period = 2.0 * std::numbers::pi / omega;
+  RunAndShow(world, 1.5 * period, [&](int16_t frame, double t) {
+    const double x = amplitude * (1.0 - std::cos(omega * t));
+    EXPECT_NEAR(Centre(light).y, -kDrop + x, 1e-9) << frame;
+    EXPECT_NEAR(Centre(heavy).y, -kDrop - x, 1e-9) << frame;
     EXPECT_NEAR(Centre(light).x, -0.5, 1e-9) << frame;
+    EXPECT_NEAR(Centre(heavy).x, 0.5, 1e-9) << frame;
   });
 }
 

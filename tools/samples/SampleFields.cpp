@@ -1,5 +1,5 @@
 // The bundled worlds moved by force fields: charges, a thrown ball in air and a pulley under
-// gravity.
+// gravity and a spring.
 
 #include <cmath>
 
@@ -7,6 +7,7 @@
 #include "bodies/BodyTags.h"
 #include "constraints/Field.h"
 #include "constraints/Ropes.h"
+#include "constraints/Springs.h"
 #include "tools/samples/SampleBuilder.h"
 #include "tools/samples/SampleWorlds.h"
 
@@ -87,6 +88,12 @@ std::unique_ptr<TQVDoc> MakePulley() {
   rope.AttachObject(&AddPoint(world, 8, heavy, {0.0, 0.0}));
   rope.Quantity().SetConstant(2.0 * kDrop + 1.0);
   AddGravity(world, 10, 9, kGravity);
+  TLSpring& spring = Add<TLSpring>(world, kAnchorSpringId);
+  spring.SetShortProperty(kTagAlwaysActive, 1);
+  spring.AttachObject(&AddPoint(world, 11, background, {0.5, -2.0 * kDrop}));
+  spring.AttachObject(&AddPoint(world, 12, heavy, {0.0, 0.0}));
+  spring.SetFormulaProperty(kTagQuantity, TFormula(kStiffness));
+  spring.SetFormulaProperty(kTagRestValue, TFormula(kDrop));
   return document;
 }
 

@@ -159,15 +159,19 @@ std::unique_ptr<TQVDoc> MakeProjectileWithDrag();
 
 // ---- Pulley ----
 // Boxes of kLightMass and kHeavyMass hung kDrop below two pulley points of the background a metre
-// apart, on one rope over both, let go at rest under gravity.
+// apart, on one rope over both; the heavy one is also held by a spring of kStiffness to a point of
+// the background kDrop below it, slack at the start. Let go at rest under gravity, the two bob up
+// and down together, the rope always taut and neither box reaching a pulley.
 namespace pulley {
 inline constexpr char kFile[] = "pulley.yb";
 inline constexpr double kLightMass = 1.0;
 inline constexpr double kHeavyMass = 2.0;
 inline constexpr double kDrop = 1.0;
+inline constexpr double kStiffness = 30.0;
 inline constexpr int16_t kLightId = 2;
 inline constexpr int16_t kHeavyId = 3;
 inline constexpr int16_t kRopeId = 4;
+inline constexpr int16_t kAnchorSpringId = 13;
 }  // namespace pulley
 std::unique_ptr<TQVDoc> MakePulley();
 
