@@ -121,6 +121,8 @@ struct CodeImage {
 // The serialized form: bytes to image and back. ReadImage throws ScriptError 1 (damaged) or
 // 2 (other version) with a message; it verifies every index and the stack depth of every path.
 std::vector<uint8_t> WriteImage(const CodeImage& image);
+// The bytes of compiled code around the tables' bytes: the header with their size and checksum.
+std::vector<uint8_t> SealImage(const std::vector<uint8_t>& payload);
 CodeImage ReadImage(const uint8_t* bytes, size_t size);
 // Checks an image's instructions against its tables and computes each procedure's stack depth.
 void VerifyImage(CodeImage& image);

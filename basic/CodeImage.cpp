@@ -147,14 +147,17 @@ std::vector<uint8_t> WriteImage(const CodeImage& image) {
   w.I32(static_cast<int32_t>(image.code.size()));
   for (const Instr& in : image.code) w.U8(static_cast<uint8_t>(in.op)), w.I32(in.a), w.I32(in.b);
   for (int32_t line : image.lines) w.I32(line);
+  return SealImage(w.bytes);
+}
 
+std::vector<uint8_t> SealImage(const std::vector<uint8_t>& payload) {
   std::vector<uint8_t> out(kMagic, kMagic + 4);
   Writer header;
   header.I32(kImageFormat);
-  header.I32(static_cast<int32_t>(w.bytes.size()));
-  header.I32(static_cast<int32_t>(Checksum(w.bytes.data(), w.bytes.size())));
+  header.I32(static_cast<int32_t>(payload.size()));
+  header.I32(static_cast<int32_t>(Checksum(payload.data(), payload.size())));
   out.insert(out.end(), header.bytes.begin(), header.bytes.end());
-  out.insert(out.end(), w.bytes.begin(), w.bytes.end());
+  out.insert(out.end(), payload.begin(), payload.end());
   return out;
 }
 

@@ -3,6 +3,7 @@
 #include "bodies/Body.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "core/ClassRegistry.h"
 #include "core/Failure.h"
@@ -142,18 +143,20 @@ void TMass::InvalidateShownTransform() {
 }
 
 void TMass::ShowRecordedFrame(int16_t frame, int16_t first, int16_t last) {
-  const TWorldDoc* world = GetWorld();
+  TWorldDoc* world = GetWorld();
   TFrameStore* store = world != nullptr ? world->GetStore() : nullptr;
   if (store == nullptr || frame < 0 || frame < first || frame > last) return;
-  // The solver writes the bodies first, each with its values in the order the world holds them.
-  const std::vector<TLink*>& bodies = world->EightValueObjects();
-  const auto at = std::find(bodies.begin(), bodies.end(), static_cast<const TLink*>(this));
-  if (at == bodies.end()) return;
-  const int32_t offset = 3 * static_cast<int32_t>(world->Bodies().size()) +
-                         8 * static_cast<int32_t>(at - bodies.begin());
-  double v[8];
-  for (int32_t i = 0; i < 8; ++i)
+  const int32_t offset = world->BodyValueOffset(this);
+  if (offset < 0) return;
+  // Frames with the position alone give no velocities; the rotation gives its cosine and sine.
+  double v[8] = {};
+  const int32_t count = world->RecordLayout().frame.valuesPerBody;
+  for (int32_t i = 0; i < count && i < 8; ++i)
     v[i] = store->Value(frame, offset + i);
+  if (count < 8) {
+    v[6] = std::cos(v[2]);
+    v[7] = std::sin(v[2]);
+  }
   ShowFrameState({v[0], v[1], v[2]}, {v[3], v[4], v[5]}, v[6], v[7]);
   InvalidateScreenCache();
 }

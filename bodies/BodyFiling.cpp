@@ -170,7 +170,7 @@ int32_t TMass::CountElements() {
 
 void TMass::WriteElements(TObjectWriter& writer) {
   if (charge_->IsFormula()) {
-    Str255 text = GetDescription();
+    Str255 text = FormulaReference("body");
     text.AppendCString(".charge");
     writer.WriteFormulaText(text);
   }

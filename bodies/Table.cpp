@@ -53,12 +53,12 @@ void TTable::ReadContents(TObjectReader& reader) {
   values_.clear();
   const int32_t columns = reader.ReadInt();
   const int32_t rows = reader.ReadInt();
-  if (columns < 0 || rows < 0 || columns > kMaxRows || rows > kMaxRows)
-    ThrowFailure(kErrBadFormat, 0);
-  // The product in 64 bits, checked against the block before anything is allocated.
+  // Damage is the reader's to report: each kind of stream fails in its own way.
+  reader.FailIfBadFormat(columns < 0 || rows < 0 || columns > kMaxRows || rows > kMaxRows);
+  // The product in 64 bits, checked against the block before anything is allocated: a stored
+  // real takes at least a byte in every kind of stream (a digit and its separator in a text).
   const int64_t n = static_cast<int64_t>(columns) * rows;
-  const auto realBytes = static_cast<int64_t>(RealWidthBytes(reader.GetRealWidth()));
-  if (n * realBytes > reader.BlockRemaining()) ThrowFailure(kErrBadFormat, 0);
+  reader.FailIfBadFormat(n > reader.BlockRemaining());
   std::vector<double> values;
   values.reserve(static_cast<size_t>(n));
   for (int64_t k = 0; k < n; ++k)

@@ -9,8 +9,6 @@
 namespace {
 
 constexpr int16_t kNoObject = -1;
-// A damaged stream: a count below zero.
-constexpr int16_t kErrBadData = -25002;
 // Reference kinds of block 1310: the related object and the attached objects.
 constexpr uint16_t kRefRelated = 1;
 constexpr uint16_t kRefAttached = 2;
@@ -64,7 +62,7 @@ void TCnstr::WriteAttachedList(TObjectWriter& writer) const {
 void TCnstr::ReadAttachedList(TObjectReader& reader) {
   while (!attached_.empty()) DetachObject(attached_.back());
   const int32_t count = reader.ReadInt();
-  if (count < 0) ThrowFailure(kErrBadData, 0);
+  reader.FailIfBadFormat(count < 0);
   for (int32_t i = 0; i < count; ++i) reader.ReadReference(*this, kRefAttached);
 }
 
@@ -91,7 +89,7 @@ uint16_t TCnstr::ReadBlockContents(int16_t code, TObjectReader& reader) {
       reader.ReadFormula(*second_);
       ReadAttachedList(reader);
       const int32_t goals = reader.ReadInt();
-      if (goals < 0) ThrowFailure(kErrBadData, 0);
+      reader.FailIfBadFormat(goals < 0);
       ReadGoals(goals, reader);
       Recompute();
       return 1;

@@ -130,6 +130,9 @@ void TUICnstr::SetShortProperty(uint32_t tag, uint16_t value) {
 
 void TUICnstr::SelectChoice(uint32_t tag) {
   TCnstr::SelectChoice(tag);
+  // The condition chosen is a formula now: the constraint no longer acts regardless of it, and
+  // the condition is shown for editing.
+  if (tag == kTagActiveWhen) SetAlwaysActive(0);
   if (tag == kTagAlwaysActive) MarkChanged();
 }
 

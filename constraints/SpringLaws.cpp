@@ -1,16 +1,24 @@
 // The force laws of springs and dampers as formula text for the solver, and the hit tests of
 // the drawn linear kinds in their drawing frame.
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdint>
 
 #include "constraints/Springs.h"
+#include "core/Alert.h"
 #include "core/Failure.h"
 
 namespace {
 
-// A goal text longer than a stored formula would be cut, and the law with it.
-constexpr size_t kFormulaTextLimit = 255;
 constexpr int16_t kErrFormulaTooLong = -28811;
+// The longest texts of the parts of a law that change without a value being entered: an
+// identifier ("-32768"), an exponent ("^(-32768)" is the longest power) and a number's text
+// ("-1.7976931348623157e+308").
+constexpr int16_t kLongestExponent = INT16_MIN;
+constexpr size_t kLongestIdentifier = 6;
+constexpr size_t kLongestNumber = 24;
 constexpr double kHitTolerance = 1.1;
 
 std::string TextOf(const TFormula& formula) {
@@ -42,13 +50,72 @@ void TXCnstr::MarkGoals() {
   if (IsRotational()) goal.component = static_cast<int32_t>(GoalComponent::kRotation);
   const std::string law = LawText();
   if (law.empty()) return;
-  if (law.size() > kFormulaTextLimit) ThrowFailure(kErrFormulaTooLong, 0);
+  // Values are checked as they are entered; a law read from a damaged document may still be
+  // too long, and a cut law would be another law.
+  if (law.size() > kLawTextLimit) {
+    char detail[200];
+    std::snprintf(detail, sizeof detail,
+                  "The force law of constraint %d needs %zu characters; a law holds at most %zu. "
+                  "Use shorter formulas.",
+                  GetIdentifier(), law.size(), kLawTextLimit);
+    FailureDetailText() = Str255(detail);
+    ThrowFailure(kErrFormulaTooLong, 0);
+  }
   goal.SetFromPieces(Str255(law.c_str()));
 }
 
+size_t TXCnstr::LawLengthBound() {
+  const std::string law = LawTextFor(kLongestExponent);
+  if (law.empty()) return 0;
+  size_t bound = law.size();
+  const std::string reference = Reference();
+  const size_t digits = reference.size() - std::string("Constraint[]").size();
+  for (size_t at = law.find(reference); at != std::string::npos; at = law.find(reference, at + 1))
+    bound += kLongestIdentifier - std::min(digits, kLongestIdentifier);
+  for (TFormula* piece : LawPieces()) {
+    if (piece->IsFormula()) continue;
+    bound += kLongestNumber - std::min(TextOf(*piece).size(), kLongestNumber);
+  }
+  return bound;
+}
+
+void TXCnstr::AssignLawPiece(TFormula& piece, const TFormula& value) {
+  TFormula kept;
+  kept.Assign(piece);
+  piece.Assign(value);
+  const size_t bound = LawLengthBound();
+  if (bound <= kLawTextLimit) return;
+  piece.Assign(kept);
+  char detail[200];
+  std::snprintf(detail, sizeof detail,
+                "A force law of a spring or damper holds at most %zu characters; with this value "
+                "it could need %zu. Use a shorter formula.",
+                kLawTextLimit, bound);
+  FailureDetailText() = Str255(detail);
+  ThrowFailure(kErrFormulaTooLong, 0);
+}
+
+void TXCnstr::SetFormulaProperty(uint32_t tag, const TFormula& formula) {
+  if (tag != kTagQuantity) return TTwoPointConstraint::SetFormulaProperty(tag, formula);
+  AssignLawPiece(Quantity(), formula);
+  MarkChanged();
+}
+
+std::vector<TFormula*> TSpringBase::LawPieces() {
+  std::vector<TFormula*> pieces = TXCnstr::LawPieces();
+  pieces.push_back(rest_.get());
+  if (!springDamping_->IsZeroConstant()) pieces.push_back(springDamping_.get());
+  return pieces;
+}
+
+std::vector<TFormula*> TLDampSpring::LawPieces() {
+  std::vector<TFormula*> pieces = TLSpring::LawPieces();
+  pieces.push_back(damper_.get());
+  return pieces;
+}
+
 // Exponent 0 is a constant force: the quantity itself, with the damping term when damped.
-std::string TSpringBase::LawText() {
-  const int16_t e = GetExponent();
+std::string TSpringBase::LawTextFor(int16_t e) {
   const bool damped = !springDamping_->IsZeroConstant();
   const std::string damping =
       damped ? "-((" + TextOf(*springDamping_) + ") * " + Reference() + ".dv." + Axis() + ")" : "";
@@ -61,12 +128,12 @@ std::string TSpringBase::LawText() {
   return text;
 }
 
-std::string TLDampSpring::LawText() {
-  return TLSpring::LawText() + "-(" + TextOf(*damper_) + ") * " + Reference() + ".dv." + Axis();
+std::string TLDampSpring::LawTextFor(int16_t e) {
+  return TLSpring::LawTextFor(e) + "-(" + TextOf(*damper_) + ") * " + Reference() + ".dv." +
+         Axis();
 }
 
-std::string TDamperBase::LawText() {
-  const int16_t e = GetExponent();
+std::string TDamperBase::LawTextFor(int16_t e) {
   if (e == 0) return TextOf(Quantity());
   return "-(" + TextOf(Quantity()) + ") * " + Reference() + ".dv." + Axis() + Power(e);
 }

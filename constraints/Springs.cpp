@@ -75,11 +75,11 @@ TFormula* TSpringBase::GetFormulaProperty(uint32_t tag, double* first, double* s
 void TSpringBase::SetFormulaProperty(uint32_t tag, const TFormula& formula) {
   if (tag == kTagRestValue) {
     if (GetExponent() <= 0) return;
-    rest_->Assign(formula);
+    AssignLawPiece(*rest_, formula);
     return MarkChanged();
   }
   if (tag == kTagDamping) {
-    DampingProperty().Assign(formula);
+    AssignLawPiece(DampingProperty(), formula);
     return MarkChanged();
   }
   TXCnstr::SetFormulaProperty(tag, formula);

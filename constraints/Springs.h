@@ -13,6 +13,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "constraints/Constraint.h"
 
@@ -47,7 +48,16 @@ class TXCnstr : public TTwoPointConstraint {
   int16_t GetExponent() const { return exponent_; }
   virtual void SetExponent(int16_t exponent) { exponent_ = exponent; }
   // The law written into the kind's first goal; empty when the kind has none.
-  virtual std::string LawText() { return {}; }
+  std::string LawText() { return LawTextFor(GetExponent()); }
+  virtual std::string LawTextFor(int16_t /*exponent*/) { return {}; }
+  // A law holds what a stored formula holds.
+  static constexpr size_t kLawTextLimit = 255;
+  // The longest the law can grow without a value being entered: under another exponent, with an
+  // identifier of six characters and with each constant piece set afresh (a rest length that
+  // follows the ends) to the longest text of a number.
+  size_t LawLengthBound();
+  // The quantity, checked as a piece of the law.
+  void SetFormulaProperty(uint32_t tag, const TFormula& formula) override;
   // Whether the frame point (x along, y across) hits the drawn shape.
   virtual int16_t GetKindNumber() const { return 0; }
   virtual Str255 GetInMenuName() const { return ""; }
@@ -61,6 +71,12 @@ class TXCnstr : public TTwoPointConstraint {
   // ".dp.x" or ".dp.r", and the identifier's reference "Constraint[n]".
   std::string Reference() const;
   std::string Axis() const { return IsRotational() ? "r" : "x"; }
+  // The formulas whose texts the law holds.
+  virtual std::vector<TFormula*> LawPieces() { return {&Quantity()}; }
+  // Assigns an entered value to a piece of the law. A value with which the law could outgrow
+  // its limit is refused with -28811 and a detail text naming the limit; the piece keeps its
+  // value.
+  void AssignLawPiece(TFormula& piece, const TFormula& value);
   virtual void ReadOwnItems(TObjectReader&) {}
   virtual void WriteOwnItems(TObjectWriter&) {}
 
@@ -80,7 +96,7 @@ class TSpringBase : public TXCnstr {
   // The formula "damp" names: the spring damping, or a damper constant of the kind's own.
   virtual TFormula& DampingProperty() { return *springDamping_; }
   uint32_t DampingUnit() const;
-  std::string LawText() override;
+  std::string LawTextFor(int16_t exponent) override;
   TFormula* GetFormulaProperty(uint32_t tag, double* first, double* second, int32_t* dimension,
                                uint16_t* flag) override;
   void SetFormulaProperty(uint32_t tag, const TFormula& formula) override;
@@ -92,6 +108,7 @@ class TSpringBase : public TXCnstr {
  protected:
   void ReadOwnItems(TObjectReader& reader) override;
   void WriteOwnItems(TObjectWriter& writer) override;
+  std::vector<TFormula*> LawPieces() override;
 
  private:
   std::unique_ptr<TFormula> rest_;
@@ -122,12 +139,13 @@ class TLDampSpring : public TLSpring {
   int16_t GetKindNumber() const override { return 2543; }
   Str255 GetInMenuName() const override { return "InDampSpringMenu"; }
   TFormula& DampingProperty() override { return *damper_; }
-  std::string LawText() override;
+  std::string LawTextFor(int16_t exponent) override;
   bool HitsShape(double x, double y) const override;
 
  protected:
   void ReadOwnItems(TObjectReader& reader) override;
   void WriteOwnItems(TObjectWriter& writer) override;
+  std::vector<TFormula*> LawPieces() override;
 
  private:
   std::unique_ptr<TFormula> damper_;
@@ -158,7 +176,7 @@ class TDamperBase : public TXCnstr {
   DECLARE_CLASS_ID(651, TXCnstr)
 
  public:
-  std::string LawText() override;
+  std::string LawTextFor(int16_t exponent) override;
   Str255 GetInMenuName() const override { return "InDamperMenu"; }
 };
 

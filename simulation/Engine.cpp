@@ -350,6 +350,10 @@ void TEngine::SetNumberProperty(uint32_t tag, const double& value) {
   SettingsChanged();
 }
 
+uint16_t TEngine::CanReadBlock(int16_t code) {
+  return code == kBlockRunSettings ? 1 : TLink::CanReadBlock(code);
+}
+
 uint16_t TEngine::ReadBlockContents(int16_t code, TObjectReader& reader) {
   if (code != kBlockRunSettings) return TLink::ReadBlockContents(code, reader);
   yb::dynamics::RunSettings read;

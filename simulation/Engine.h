@@ -100,7 +100,9 @@ class TEngine : public TLink {
   uint16_t GetNumberProperty(uint32_t tag, double& value, void* extra) override;
   void SetNumberProperty(uint32_t tag, const double& value) override;
 
-  // Filing: the run settings block, also read by the solver.
+  // Filing: the run settings block, also read by the solver. A world has one engine: the
+  // settings of a document read into a world go to the engine it has.
+  uint16_t CanReadBlock(int16_t code) override;
   uint16_t ReadBlockContents(int16_t code, TObjectReader& reader) override;
   void WriteBlockContents(int16_t code, TObjectWriter& writer) override;
   void WriteFields(TObjectWriter& writer) override;

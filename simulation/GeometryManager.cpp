@@ -5,6 +5,7 @@
 #include "core/ClassRegistry.h"
 #include "core/Failure.h"
 #include "core/List.h"
+#include "model/filing/ObjectWriter.h"
 #include "model/world/WorldDoc.h"
 #include "model/world/WorldParticipants.h"
 #include "simulation/FormulaWorld.h"
@@ -231,6 +232,23 @@ std::unique_ptr<TGeometryObjectRecord> TWorldGeometryManager::AddObjects(TList& 
 
 void TWorldGeometryManager::RefreshRecord(TGeometryObjectRecord& record) {
   Assemble(static_cast<TObjectRecord&>(record).objects, 0);
+}
+
+uint16_t TWorldGeometryManager::CanReadBlock(int16_t code) {
+  return code == kBlockGeometryManager ? 1 : TLink::CanReadBlock(code);
+}
+
+uint16_t TWorldGeometryManager::ReadBlockContents(int16_t code, TObjectReader& reader) {
+  return code == kBlockGeometryManager ? 1 : TLink::ReadBlockContents(code, reader);
+}
+
+void TWorldGeometryManager::WriteFields(TObjectWriter& writer) {
+  writer.WriteBlock(*this, kBlockGeometryManager);
+  TLink::WriteFields(writer);
+}
+
+void TWorldGeometryManager::WriteClassTag(TObjectWriter& writer) {
+  writer.WriteTag(kGeometryManagerTag);
 }
 
 void RegisterGeometryManager() {

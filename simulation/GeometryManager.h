@@ -40,6 +40,9 @@ TGeometryAssembly* InstalledGeometryAssembly();
 inline constexpr uint32_t kGeometryTags[] = {MakeTag("pM_x"), MakeTag("pM_y"), MakeTag("pM_r"),
                                              MakeTag("p__x"), MakeTag("p__y"), MakeTag("p__r")};
 
+// The manager's own block: empty, it names the manager among a world's stored objects.
+inline constexpr int16_t kBlockGeometryManager = 5712;
+
 class TWorldGeometryManager : public TLink, public TGeometryManagerHook {
   DECLARE_CLASS_ID(712, TLink)
 
@@ -74,6 +77,13 @@ class TWorldGeometryManager : public TLink, public TGeometryManagerHook {
 
   // An object left the world: the manager forgets it.
   void ObjectRemoved(TLink* object) override;
+
+  // Filing: the manager's block makes one among a world's default objects; a world has one, so
+  // the manager of a document read into a world is the one the world has.
+  uint16_t CanReadBlock(int16_t code) override;
+  uint16_t ReadBlockContents(int16_t code, TObjectReader& reader) override;
+  void WriteFields(TObjectWriter& writer) override;
+  void WriteClassTag(TObjectWriter& writer) override;
 
   // Undo and redo of a prepared command: puts the remembered geometry back, remembering what it
   // replaces, so that a second call redoes.

@@ -285,36 +285,49 @@ int16_t THistoryStore::LoadRawBlock(std::span<const uint8_t> bytes) {
   const auto own = static_cast<int32_t>(LoadBig32(end - 16));
   const auto mark = static_cast<int32_t>(LoadBig32(bytes.data() + 4 * kHistoryWordMark));
   if (frames < 0 || values < 0 || mark < 0) return kErrBadFormat;
-  // The values held: every frame, or frame 0 and the ring of a marked history.
+  // The values held: every frame, or frame 0 and the ring of a marked history. Both counts come
+  // from the file, so their products are taken in 128 bits: nothing a file holds can wrap them.
   const int64_t slots = mark > 0 ? std::min<int64_t>(frames, int64_t{mark} + 1) : frames;
-  const uint64_t stored = static_cast<uint64_t>(slots) * static_cast<uint64_t>(values) *
-                          RealWidthBytes(WidthOf(format));
-  if (stored != bytes.size() - kHistoryHeaderBytes - kTrailerBytes) return kErrBadFormat;
-  if (static_cast<uint64_t>(slots) * static_cast<uint64_t>(values) * 8 + kHistoryHeaderBytes >
-      kLargestBlock)
-    return kErrBadFormat;
+  const size_t width = RealWidthBytes(WidthOf(format));
+  const unsigned __int128 count =
+      static_cast<unsigned __int128>(slots) * static_cast<unsigned __int128>(values);
+  if (count * width != bytes.size() - kHistoryHeaderBytes - kTrailerBytes) return kErrBadFormat;
+  if (count * 8 + kHistoryHeaderBytes > kLargestBlock) return kErrBadFormat;
+  const auto data = static_cast<uint32_t>(count * 8);
 
-  // Everything checked: only now does the store change.
-  PrepareForLoadedBlock();
-  SetValuesPerFrame(values);
-  SetHeaderWord(kHistoryWordMark, mark);
-  SetFrameCount(frames);
+  // The new block is made whole beside the present one and takes its place only when it is
+  // complete, so a block that is refused (or memory that runs out) leaves the store as it was.
+  // It holds what was stored and the minimum room, never room for frames that were not stored.
+  const uint32_t size =
+      kHistoryHeaderBytes + std::max<uint32_t>(data, static_cast<uint32_t>(kHistoryMinimumDataBytes));
+  Handle block = AllocHandle(size);
+  char* target = HandleData(block);
+  std::memset(target, 0, size);
   for (int word = 0; word < kHeaderWords; ++word) {
     if (word == kHistoryWordTimeStep || word == kHistoryWordTimeStep + 1) continue;
-    if (word == kHistoryWordFrameCount || word == kHistoryWordValuesPerFrame) continue;
-    SetHeaderWord(word, static_cast<int32_t>(LoadBig32(bytes.data() + 4 * word)));
+    const auto value = static_cast<int32_t>(LoadBig32(bytes.data() + 4 * word));
+    std::memcpy(target + 4 * word, &value, 4);
   }
-  SetHeaderWord(kHistoryWordFloatSize, kHistoryFloatSize);
-  SetHeaderWord(kHistoryWordMark, mark);
-  SetTimeStep(std::bit_cast<double>(LoadBig64(bytes.data() + 4 * kHistoryWordTimeStep)));
-  char* data = HandleData(block_) + kHistoryHeaderBytes;
+  const auto put = [target](int word, int32_t value) { std::memcpy(target + 4 * word, &value, 4); };
+  put(kHistoryWordFloatSize, kHistoryFloatSize);
+  put(kHistoryWordFrameCount, frames);
+  put(kHistoryWordValuesPerFrame, values);
+  put(kHistoryWordMark, mark);
+  const double step = std::bit_cast<double>(LoadBig64(bytes.data() + 4 * kHistoryWordTimeStep));
+  std::memcpy(target + 4 * kHistoryWordTimeStep, &step, sizeof step);
   const uint8_t* source = bytes.data() + kHistoryHeaderBytes;
-  const int64_t count = slots * values;
-  const size_t width = RealWidthBytes(WidthOf(format));
-  for (int64_t i = 0; i < count; ++i, source += width) {
+  for (uint32_t at = 0; at < data; at += 8, source += width) {
     const double value = DecodeReal(std::span<const uint8_t>(source, width), WidthOf(format), true);
-    std::memcpy(data + i * 8, &value, sizeof value);
+    std::memcpy(target + kHistoryHeaderBytes + at, &value, sizeof value);
   }
+
+  if (IsHandleLocked(block_)) LockHandle(block);
+  UnlockHandle(block_);
+  FreeHandle(block_);
+  block_ = block;
+  bigEndianSlots_ = -1;
+  currentFrame_ = -1;
+  cursors_.clear();
   ownField_ = static_cast<int16_t>(own);
   return 0;
 }

@@ -3,12 +3,15 @@
 #include "core/ClassRegistry.h"
 #include "model/filing/ObjectReader.h"
 #include "model/filing/ObjectWriter.h"
+#include "model/world/WorldDoc.h"
 
 namespace {
 
 constexpr uint32_t kTagAppend = MakeTag("PWNs");
 // The smallest stored size of one condition: a constant formula (code and double) and an action.
 constexpr int32_t kSmallestStoredCondition = 4;
+// The value the solver records for a formula it could not evaluate.
+constexpr double kNoValue = 1.0e308;
 
 TObject* CreateStopWhen() {
   return new TStopWhen();
@@ -28,6 +31,8 @@ void TStopWhen::SetConditionCount(int32_t count) {
     RemoveCondition(GetConditionCount());
   while (GetConditionCount() < count)
     conditions_.push_back(NewCondition());
+  // What the solver records has changed.
+  Changed();
 }
 
 TPauseCondition* TStopWhen::GetCondition(int32_t number) {
@@ -41,6 +46,7 @@ void TStopWhen::RemoveCondition(int32_t number) {
   const bool wasStop = condition->action == kPauseActionStop;
   conditions_.erase(conditions_.begin() + (number - 1));
   if (wasStop) StopActionLeft();
+  Changed();
 }
 
 void TStopWhen::SetAction(int32_t number, int16_t action) {
@@ -56,20 +62,109 @@ void TStopWhen::SetAction(int32_t number, int16_t action) {
 }
 
 void TStopWhen::StopActionLeft() {
-  if (host_ != nullptr) host_->ClearStopFrame();
+  if (TStopWhenHost* host = Host(); host != nullptr) host->ClearStopFrame();
+}
+
+bool TStopWhen::Acts(TPauseCondition& condition, bool holds, int16_t frame) {
+  const bool becameTrue = holds && !condition.held;
+  condition.held = holds;
+  if (!becameTrue) return false;
+  TStopWhenHost* host = Host();
+  if (condition.action == kPauseActionStop && host != nullptr) host->SetStopFrame(frame);
+  return true;
 }
 
 int16_t TStopWhen::TestConditions(const FormulaEnvironment* world, int16_t frame) {
   int16_t taken = -1;
   for (const auto& condition : conditions_) {
     const bool holds = condition->Evaluate(world) > 0.0;
-    const bool becameTrue = holds && !condition->held;
-    condition->held = holds;
-    if (!becameTrue) continue;
-    if (condition->action == kPauseActionStop && host_ != nullptr) host_->SetStopFrame(frame);
-    if (taken < 0) taken = condition->action;
+    if (Acts(*condition, holds, frame) && taken < 0) taken = condition->action;
   }
   return taken;
+}
+
+int16_t TStopWhen::TestValues(const std::vector<double>& values, int16_t frame) {
+  int16_t taken = -1;
+  for (size_t i = 0; i < conditions_.size(); ++i) {
+    // The value meaning "none" (a condition the solver could not evaluate) is no reason to stop,
+    // nor is a value that is not a number.
+    const bool holds = i < values.size() && values[i] > 0.0 && values[i] < kNoValue;
+    if (Acts(*conditions_[i], holds, frame) && taken < 0) taken = conditions_[i]->action;
+  }
+  return taken;
+}
+
+void TStopWhen::TestFrame(int16_t frame) {
+  TWorldDoc* world = GetWorld();
+  TFrameStore* store = world != nullptr ? world->GetStore() : nullptr;
+  if (store == nullptr || frame < store->FirstHeldFrame() || frame > store->LastFrame()) return;
+  const int32_t offset = world->RecordedValueOffset(this);
+  if (offset < 0) return;
+  // Conditions added since the frames were recorded have no values yet: they do not hold.
+  const int32_t recorded = world->RecordLayout().RecordedCount(this);
+  std::vector<double> values;
+  for (int32_t i = 0; i < recorded && i < GetConditionCount(); ++i)
+    values.push_back(store->Value(frame, offset + i));
+  const int16_t action = TestValues(values, frame);
+  TStopWhenHost* host = Host();
+  if (host == nullptr) return;
+  switch (action) {
+    case kPauseActionPause:
+      host->Pause();
+      break;
+    case kPauseActionReset:
+    case kPauseActionLoop:
+      host->Reset(action == kPauseActionLoop);
+      break;
+    default:  // a stop has set the stop frame already; nothing acted
+      break;
+  }
+}
+
+void TStopWhen::FrameChanged(int16_t frame, int16_t, int16_t) {
+  if (frame < 0) ClearMarks();
+}
+
+void TStopWhen::MarkFrames(int16_t, int16_t, int16_t) {
+  ClearMarks();
+}
+
+void TStopWhen::WriteElements(TObjectWriter& writer) {
+  for (const auto& condition : conditions_)
+    writer.WriteFormula(condition.get());
+}
+
+TWorldDoc* TStopWhen::GetWorld() const {
+  for (TLink* linked : Linked())
+    if (linked->IsMemberClass(TWorldDoc::kClassID)) return static_cast<TWorldDoc*>(linked);
+  return nullptr;
+}
+
+TStopWhenHost* TStopWhen::Host() {
+  if (host_ != nullptr) return host_;
+  TWorldDoc* world = GetWorld();
+  if (world == nullptr) return nullptr;
+  if (!worldHost_ || &worldHost_->World() != world)
+    worldHost_ = std::make_unique<TWorldStopHost>(*world);
+  return worldHost_.get();
+}
+
+void TWorldStopHost::SetStopFrame(int16_t frame) {
+  world_.SetStopFrame(frame);
+}
+
+void TWorldStopHost::ClearStopFrame() {
+  world_.ClearStopFrame();
+}
+
+void TWorldStopHost::Pause() {
+  world_.StopRunning();
+}
+
+void TWorldStopHost::Reset(bool runAgain) {
+  world_.StopRunning();
+  world_.DoCommand(kCmdReset, 1);
+  if (runAgain) world_.DoCommand(kCmdRun, 0);
 }
 
 void TStopWhen::ClearMarks() {
@@ -112,6 +207,7 @@ void TStopWhen::SetFormulaProperty(uint32_t tag, const TFormula& formula) {
   }
   condition->Assign(formula);
   condition->held = false;
+  Changed();
 }
 
 uint16_t TStopWhen::GetIndexProperty(uint32_t tag, int16_t& value, uint16_t& enabled) {
@@ -160,8 +256,10 @@ void TStopWhen::WriteBlockContents(int16_t code, TObjectWriter& writer) {
 }
 
 void TStopWhen::WriteFields(TObjectWriter& writer) {
-  // Only the block it reads back: the conditions are all a pause-control holder keeps.
+  // The conditions, then the same conditions as the element list that the solver records with
+  // every frame (readers drop it: the conditions block is what a holder reads back).
   writer.WriteBlock(*this, kBlockPauseControls);
+  if (CountElements() > 0) writer.WriteBlock(*this, kBlockElements);
 }
 
 void TStopWhen::WriteClassTag(TObjectWriter& writer) {

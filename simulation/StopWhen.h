@@ -5,7 +5,11 @@
 // '0' for the first. "PWNs" appends one with the condition "time > 1.0" and the action pause.
 //
 // The stop action asks the world to stop at the frame; while no condition has the stop action
-// any more, the world's stop frame goes back to 32767 (no stop).
+// any more, the world's stop frame goes back to 32767 (no stop). Pause ends the runs at the frame;
+// reset ends them and goes back to frame 0; loop does the same and runs again.
+//
+// The solver evaluates the conditions with every frame it computes (they are the holder's element
+// list), so a holder in a world tests the values recorded with the frame the world shows.
 
 #include <cstdint>
 #include <memory>
@@ -13,10 +17,11 @@
 
 #include "model/Formula.h"
 #include "model/Link.h"
+#include "model/world/WorldDoc.h"
+#include "model/world/WorldParticipants.h"
 
 inline constexpr uint32_t kStopWhenTag = MakeTag("Stop");
 inline constexpr int16_t kBlockPauseControls = 5006;
-inline constexpr int16_t kNoStopFrame = 32767;
 
 enum PauseAction : int16_t {
   kPauseActionPause = 0,
@@ -41,14 +46,33 @@ class TStopWhenHost {
   virtual void SetStopFrame(int16_t frame) = 0;
   // No stop frame any more (32767).
   virtual void ClearStopFrame() = 0;
+  // Ends the runs at the frame shown.
+  virtual void Pause() {}
+  // Ends the runs and goes back to frame 0; with runAgain set, runs again from there.
+  virtual void Reset(bool /*runAgain*/) {}
 };
 
-class TStopWhen : public TLink {
+// The host of a holder that belongs to a world: the world's own stop frame, runs and commands.
+class TWorldStopHost final : public TStopWhenHost {
+ public:
+  explicit TWorldStopHost(TWorldDoc& world) : world_(world) {}
+  TWorldDoc& World() const { return world_; }
+  void SetStopFrame(int16_t frame) override;
+  void ClearStopFrame() override;
+  void Pause() override;
+  void Reset(bool runAgain) override;
+
+ private:
+  TWorldDoc& world_;
+};
+
+class TStopWhen : public TLink, public TFrameParticipant {
   DECLARE_CLASS_ID(469, TLink)
 
  public:
   TStopWhen() = default;
 
+  // A host of the holder's own; without one, the holder acts on the world it belongs to.
   void SetHost(TStopWhenHost* host) { host_ = host; }
 
   int32_t GetConditionCount() const { return static_cast<int32_t>(conditions_.size()); }
@@ -65,8 +89,19 @@ class TStopWhen : public TLink {
   // test acts, in order; the answer is the first action taken, or -1 when none. A stop asks the
   // host to stop at frame. A condition that cannot be evaluated raises its formula's failure.
   int16_t TestConditions(const FormulaEnvironment* world, int16_t frame);
+  // The same test over the values of the conditions, in order (a value above 0 holds; a missing
+  // value does not).
+  int16_t TestValues(const std::vector<double>& values, int16_t frame);
   // Forgets which conditions held (the run starts again).
   void ClearMarks();
+
+  // In a world: the conditions are recorded with every frame; a frame shown is tested with the
+  // values recorded for it, and the first action taken acts on the world's runs.
+  int32_t CountElements() override { return GetConditionCount(); }
+  void WriteElements(TObjectWriter& writer) override;
+  void FrameChanged(int16_t frame, int16_t first, int16_t last) override;
+  void MarkFrames(int16_t frame, int16_t first, int16_t last) override;
+  void TestFrame(int16_t frame) override;
 
   // Properties.
   uint16_t HasAction(uint32_t tag) override;
@@ -90,9 +125,15 @@ class TStopWhen : public TLink {
   int32_t NumberOfTag(uint32_t tag, char kind) const;
   // After a condition stopped having the stop action.
   void StopActionLeft();
+  // The host given, else the world's; null outside a world.
+  TStopWhenHost* Host();
+  TWorldDoc* GetWorld() const;
+  // A condition found to hold (or not) at the frame; answers whether it acts now.
+  bool Acts(TPauseCondition& condition, bool holds, int16_t frame);
 
   std::vector<std::unique_ptr<TPauseCondition>> conditions_;
   TStopWhenHost* host_ = nullptr;
+  std::unique_ptr<TWorldStopHost> worldHost_;
 };
 
 // Registers TStopWhen.

@@ -339,6 +339,10 @@ void TWorldUnitHandler::SetShortProperty(uint32_t tag, uint16_t value) {
   SetIndexProperty(tag, static_cast<int16_t>(value));
 }
 
+uint16_t TWorldUnitHandler::CanReadBlock(int16_t code) {
+  return code == kBlockUnitSettings ? 1 : TLink::CanReadBlock(code);
+}
+
 uint16_t TWorldUnitHandler::ReadBlockContents(int16_t code, TObjectReader& reader) {
   if (code != kBlockUnitSettings) return TLink::ReadBlockContents(code, reader);
   system_ = static_cast<int16_t>(reader.ReadInt());

@@ -91,7 +91,9 @@ class TWorldUnitHandler : public TLink, public TUnitHandler {
   uint16_t GetShortProperty(uint32_t tag, uint16_t& value, void* extra) override;
   void SetShortProperty(uint32_t tag, uint16_t value) override;
 
-  // Filing.
+  // Filing. A world has one unit handler: the settings of a document read into a world go to
+  // the handler it has.
+  uint16_t CanReadBlock(int16_t code) override;
   uint16_t ReadBlockContents(int16_t code, TObjectReader& reader) override;
   void WriteBlockContents(int16_t code, TObjectWriter& writer) override;
   void WriteFields(TObjectWriter& writer) override;

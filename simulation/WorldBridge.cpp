@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "model/Link.h"
 #include "model/world/RunBridge.h"
 #include "simulation/Engine.h"
 #include "simulation/HistoryStore.h"
@@ -40,6 +41,25 @@ class THistoryFrameStore final : public TFrameStore {
     store_.SetMark(false);
     store_.SetFrameCount(0);
     store_.SetCurrentFrame(-1);
+  }
+  std::vector<uint8_t> RawBlock() const override { return store_.RawBlock(); }
+  int16_t LoadRawBlock(std::span<const uint8_t> bytes) override {
+    return store_.LoadRawBlock(bytes);
+  }
+  std::vector<TFrameCursor> Cursors() const override {
+    std::vector<TFrameCursor> cursors;
+    for (const auto& cursor : store_.StoredCursors()) {
+      const int16_t served =
+          cursor->object != nullptr ? cursor->object->GetIdentifier() : cursor->ownerId;
+      cursors.push_back({cursor->index, served});
+    }
+    return cursors;
+  }
+  void AddCursor(const TFrameCursor& record) override {
+    auto cursor = std::make_unique<THistoryCursor>();
+    cursor->index = record.index;
+    cursor->ownerId = record.objectId;
+    store_.StoredCursors().push_back(std::move(cursor));
   }
 
  private:

@@ -1,6 +1,6 @@
 // Collisions side by side: each contact scene in our solver and in the peer engines, one after
 // another in one process. Prints per scene and engine the error against the physics (or the
-// scene's own measure) and the wall time per step, with each peer's time over ours. The rows run
+// scene's own measure) and the processor time per step, with each peer's time over ours. The rows run
 // once, as a benchmark of a single iteration, after the mechanism table.
 
 #include <benchmark/benchmark.h>
@@ -226,7 +226,7 @@ Row Measure(const std::string& engine, const Factory& make, int frames, const Pr
   Row row;
   row.engine = engine;
   try {
-    const double wall = ShortestTime([&] {
+    const double spent = ShortestTime([&] {
       std::unique_ptr<ContactEngine> e = make();
       for (int f = 1; f <= frames; ++f) {
         e->Frame();
@@ -234,7 +234,7 @@ Row Measure(const std::string& engine, const Factory& make, int frames, const Pr
       }
       row.note = e->Note();
     });
-    row.secondsPerStep = wall / frames;
+    row.secondsPerStep = spent / frames;
   } catch (const DynamicsError& e) {
     row.note = "failed: " + e.message;
   }

@@ -1,6 +1,5 @@
 #include "bench/mechanics/Peers.h"
 
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>

@@ -40,9 +40,9 @@ bool TAssemblyConstraint::ShouldDrop(double tolerance) {
 void TCoordinateLock::WriteJacobian(LinearSystem& system) {
   const int32_t index = Index();
   if (index < 0) return;
-  double* row = nullptr;
+  SparseRow* row = nullptr;
   system.NextRowCoefficients(row);
-  if (row != nullptr) WriteCoefficient(row + 3 * static_cast<int64_t>(index));
+  if (row != nullptr) WriteCoefficient(*row, 3 * static_cast<int64_t>(index));
 }
 
 double TCoordinateLock::WriteResiduals(LinearSystem* system) {
@@ -108,7 +108,7 @@ double TDistanceConstraint::WriteResiduals(LinearSystem* system) {
 
 void TDistanceConstraint::WriteJacobian(LinearSystem& system) {
   if (PlacementCount() < 2 || !IsActive()) return;
-  double* row = nullptr;
+  SparseRow* row = nullptr;
   system.NextRowCoefficients(row);
   if (row == nullptr) return;
   for (size_t i = 1; i < placements_.size(); ++i) {

@@ -62,7 +62,7 @@ class TCoordinateLock : public TAssemblyConstraint {
   double WriteResiduals(LinearSystem* system) override;
   bool IsImmovable() override { return frame_ == nullptr || frame_->IsFixed(); }
 
-  virtual void WriteCoefficient(double* columns) = 0;
+  virtual void WriteCoefficient(SparseRow& row, int64_t first) = 0;
   virtual double Residual() = 0;
 
  protected:
@@ -76,7 +76,7 @@ class TXLock : public TCoordinateLock {
  public:
   using TCoordinateLock::TCoordinateLock;
   bool Snap() override;
-  void WriteCoefficient(double* columns) override { columns[0] = 1.0; }
+  void WriteCoefficient(SparseRow& row, int64_t first) override { row[first] = 1.0; }
   double Residual() override { return frame_->GetWorldFrame().x - value_; }
 };
 
@@ -84,7 +84,7 @@ class TYLock : public TCoordinateLock {
  public:
   using TCoordinateLock::TCoordinateLock;
   bool Snap() override;
-  void WriteCoefficient(double* columns) override { columns[1] = 1.0; }
+  void WriteCoefficient(SparseRow& row, int64_t first) override { row[first + 1] = 1.0; }
   double Residual() override { return frame_->GetWorldFrame().y - value_; }
 };
 
@@ -92,7 +92,7 @@ class TAngleLock : public TCoordinateLock {
  public:
   using TCoordinateLock::TCoordinateLock;
   bool Snap() override;
-  void WriteCoefficient(double* columns) override { columns[2] = 1.0; }
+  void WriteCoefficient(SparseRow& row, int64_t first) override { row[first + 2] = 1.0; }
   double Residual() override { return frame_->GetWorldFrame().angle - value_; }
 };
 

@@ -176,10 +176,10 @@ bool TPlacement::SameBaseAs(TPlacement& other) {
   return true;
 }
 
-void AddToColumns(double* row, int32_t index, const TVector3& values) {
+void AddToColumns(SparseRow* row, int32_t index, const TVector3& values) {
   if (row == nullptr || index < 0) return;
-  double* columns = row + 3 * static_cast<int64_t>(index);
-  columns[0] += values.x;
-  columns[1] += values.y;
-  columns[2] += values.r;
+  const int64_t first = 3 * static_cast<int64_t>(index);
+  (*row)[first] += values.x;
+  (*row)[first + 1] += values.y;
+  (*row)[first + 2] += values.r;
 }

@@ -164,14 +164,36 @@ class TPlacement : public TPlainObject {
 
 // ---- 4. Linear system ------------------------------------------------------------------------
 
-// The largest system, in the bytes the row block would take ((columns x 8 + 4) x rows): beyond it
-// allocation fails with -108 as the system always has.
-inline constexpr int64_t kLinearSystemByteLimit = 65500;
+// The most unknowns (three per moving body: every body a world can number) and equations a
+// system may have; beyond them the linkage is refused as too large, whatever memory there is.
+inline constexpr int64_t kMostAssemblyUnknowns = 3 * 32768;
+inline constexpr int64_t kMostAssemblyEquations = 1 << 20;
+// Systems whose dense rows take fewer bytes than this ((columns x 8 + 4) x rows) are solved dense
+// by a complete orthogonal decomposition; larger ones sparse (GeometryEntry.h).
+inline constexpr int64_t kDenseSystemBytes = 65500;
+
+// One row of a system: its coefficients by column. A row touches the three columns of a few
+// bodies, so it keeps them as a short list.
+class SparseRow {
+ public:
+  // The coefficient of the column, 0 until set. The reference stays valid until the next call.
+  double& operator[](int64_t column);
+  void Clear() { entries_.clear(); }
+  struct Entry {
+    int32_t column;
+    double value;
+  };
+  const std::vector<Entry>& Entries() const { return entries_; }
+
+ private:
+  std::vector<Entry> entries_;
+};
 
 class LinearSystem : public TPlainObject {
  public:
   LinearSystem() = default;
-  // Raises -108 when the system is too large.
+  // Raises -25104 (cannot assemble) with a detail naming the counts when the system is too
+  // large.
   LinearSystem(int32_t colCount, int32_t rowCount) { Allocate(colCount, rowCount); }
 
   void Allocate(int32_t colCount, int32_t rowCount);
@@ -181,26 +203,28 @@ class LinearSystem : public TPlainObject {
   void Clear();
   void Rewind() { cursor_ = 0; }
   // The row (clamped to 0 .. rows - 1) and its right-hand side; both null when there are no rows.
-  void GetRow(int32_t row, double*& coefficients, double*& rhs);
+  void GetRow(int32_t row, SparseRow*& coefficients, double*& rhs);
   // Hands out the row at the cursor and advances; past the end the last row again. A system
   // without rows hands out none: both pointers null and -1.
-  int32_t NextRow(double*& coefficients, double*& rhs);
-  int32_t NextRowCoefficients(double*& coefficients);
+  int32_t NextRow(SparseRow*& coefficients, double*& rhs);
+  int32_t NextRowCoefficients(SparseRow*& coefficients);
   int32_t NextRowRightSide(double*& rhs);
-  // Solves rows . solution = rhs through the solver library; the solution starts at zero.
+  // Solves rows . solution = rhs, the least-squares answer of smallest norm, through the solver
+  // library; the solution starts at zero and stays zero when the library refuses the system.
   const double* Solve();
   const double* Solution() const { return solution_.data(); }
 
  private:
-  std::vector<double> matrix_;
-  std::vector<double*> rows_;
+  void SolveDense();
+  void SolveSparse();
+
+  std::vector<SparseRow> rows_;
   std::vector<double> rhs_;
   std::vector<double> solution_;
-  std::vector<int32_t> pivots_;
   int32_t rowCount_ = 0;
   int32_t colCount_ = 0;
   int32_t cursor_ = 0;
 };
 
 // Adds a Jacobian row into the three columns of a body; nothing for a negative index.
-void AddToColumns(double* row, int32_t index, const TVector3& values);
+void AddToColumns(SparseRow* row, int32_t index, const TVector3& values);

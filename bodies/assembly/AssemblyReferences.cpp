@@ -17,14 +17,14 @@ void WriteRightSide(LinearSystem* system, double r) {
   if (rhs != nullptr) *rhs = r;
 }
 
-double* TakeRow(LinearSystem& system) {
-  double* row = nullptr;
+SparseRow* TakeRow(LinearSystem& system) {
+  SparseRow* row = nullptr;
   system.NextRowCoefficients(row);
   return row;
 }
 
 // Writes -weight into the point body's angle column and +weight into the reference's.
-void WriteAngleRow(double* row, int32_t pointIndex, int32_t refIndex, double weight) {
+void WriteAngleRow(SparseRow* row, int32_t pointIndex, int32_t refIndex, double weight) {
   AddToColumns(row, pointIndex, {0.0, 0.0, -weight});
   AddToColumns(row, refIndex, {0.0, 0.0, weight});
 }
@@ -79,7 +79,7 @@ double TPointOnLine::PointResidual(LinearSystem* system, TPlacement& point, int3
 }
 
 void TPointOnLine::WritePointJacobian(LinearSystem& system, TPlacement& point, int32_t index) {
-  double* row = TakeRow(system);
+  SparseRow* row = TakeRow(system);
   const double xl = reference_.WorldToLocalX(point.GetWorldPosition());
   if (index >= 0) {
     AddToColumns(row, index,
@@ -136,7 +136,7 @@ double TPointOnSpline::PointResidual(LinearSystem* system, TPlacement& point, in
 }
 
 void TPointOnSpline::WritePointJacobian(LinearSystem& system, TPlacement& point, int32_t index) {
-  double* row = TakeRow(system);
+  SparseRow* row = TakeRow(system);
   const TVector p = point.GetWorldPosition();
   TVector d{0.0, 0.0};
   TVector t{1.0, 0.0};
@@ -186,13 +186,13 @@ double TCoincidentPoints::PointResidual(LinearSystem* system, TPlacement& point,
 
 void TCoincidentPoints::WritePointJacobian(LinearSystem& system, TPlacement& point, int32_t index) {
   if (index < 0 && refIndex_ < 0) return;
-  double* rowX = TakeRow(system);
+  SparseRow* rowX = TakeRow(system);
   AddToColumns(rowX, refIndex_, refRowX_);
   if (index >= 0) {
     const TVector3 jx = point.JacobianX();
     AddToColumns(rowX, index, {-jx.x, -jx.y, -jx.r});
   }
-  double* rowY = TakeRow(system);
+  SparseRow* rowY = TakeRow(system);
   AddToColumns(rowY, refIndex_, refRowY_);
   if (index >= 0) {
     const TVector3 jy = point.JacobianY();

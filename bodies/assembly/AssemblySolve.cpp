@@ -9,6 +9,8 @@
 
 namespace {
 
+constexpr int32_t kMostHistory = 1024;
+
 int32_t Report(AssemblyProgress progress, void* context, double initial, double current,
                double tolerance) {
   return progress != nullptr ? progress(context, initial, current, tolerance) : 0;
@@ -40,7 +42,9 @@ void TAssemblySolver::Prepare() {
 
   const int64_t limit = 3 * int64_t{equations} * equations;
   iterationLimit_ = static_cast<int32_t>(std::clamp<int64_t>(limit, 5, INT32_MAX));
-  history_.assign(static_cast<size_t>(std::max(iterationLimit_ / 4, 4)), 0.0);
+  // The stall test looks back over a quarter of the limit, at most kMostHistory passes: a large
+  // system that stops improving for that long has stalled.
+  history_.assign(static_cast<size_t>(std::clamp(iterationLimit_ / 4, 4, kMostHistory)), 0.0);
   ResetHistory();
 
   bool snapped = false;

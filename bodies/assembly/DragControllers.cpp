@@ -172,7 +172,7 @@ void TPointDrag::WriteJacobian(LinearSystem& system) {
   if (active_ == 0) return;
   const int32_t index = grip_.GetBaseIndex();
   auto row = [&system]() {
-    double* r = nullptr;
+    SparseRow* r = nullptr;
     system.NextRowCoefficients(r);
     return r;
   };

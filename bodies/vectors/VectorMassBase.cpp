@@ -28,6 +28,15 @@ Str255 NumberText(int32_t n) {
 
 }  // namespace
 
+Str255 TVectorThing::FormulaReference(const char* kind) {
+  if (!GetDescription().IsEmpty()) return GetDescription();
+  Str255 text(kind);
+  text.AppendChar('[');
+  text.AppendNumber(GetIdentifier());
+  text.AppendChar(']');
+  return text;
+}
+
 void TVectorMassBase::Initialize() {
   TThing::Initialize();
   InitFields();
@@ -43,7 +52,7 @@ void TVectorMassBase::InitFields() {
 
 Str255 TVectorMassBase::BuildVectorFormula(int16_t index, int16_t component, uint16_t& resolved,
                                            uint16_t& fieldVector) {
-  const Str255& name = GetDescription();
+  const Str255 name = FormulaReference("body");
   Str255 text;
   if (index == 1) {
     text = name;
@@ -74,7 +83,7 @@ Str255 TVectorPointBase::BuildVectorFormula(int16_t index, int16_t component, ui
                                             uint16_t& fieldVector) {
   resolved = 0;
   fieldVector = 0;
-  const Str255& name = GetDescription();
+  const Str255 name = FormulaReference("point");
   Str255 text;
   if (index == 0 || index == 1) {
     text = name;

@@ -63,6 +63,9 @@ class TVectorThing : public TThing {
   virtual void FieldChanged(TLink*) {}
   virtual void RefreshArrows();
   virtual int16_t GetObjectNumber() { return 0; }
+  // What formulas call the thing: its description, or kind[n] by its identifier when it has none
+  // (the solver knows objects by kind and number, never by an empty name).
+  Str255 FormulaReference(const char* kind);
   // The formula text of one component (0 x, else y) of the vector of the index.
   virtual Str255 BuildVectorFormula(int16_t index, int16_t component, uint16_t& resolved,
                                     uint16_t& fieldVector);

@@ -96,11 +96,17 @@ void TObjectReaderKind0::SkipSeparators(bool toLineEnd) {
 
 void TObjectReaderKind0::ReadToken(Str255& token) {
   token = Str255();
+  tokenCut_ = false;
   SkipSeparators();
   // A token must begin before the end: a text cut short is damage.
   const uint8_t first = Get();
-  const auto append = [&token](uint8_t byte) {
-    if (token.Length() >= Str255::kCapacity) ThrowFailure(kErrTextFormat, kMessageTokenTooLong);
+  // A token keeps what a stored string holds, as the binary reader does; the rest is read and
+  // passed over.
+  const auto append = [this, &token](uint8_t byte) {
+    if (token.Length() >= Str255::kCapacity) {
+      tokenCut_ = true;
+      return;
+    }
     token.AppendChar(static_cast<char>(byte));
   };
   if (first == '"') {
@@ -114,6 +120,12 @@ void TObjectReaderKind0::ReadToken(Str255& token) {
   append(first);
   for (int byte = Peek(); byte >= 0 && !IsSeparator(byte); byte = Peek())
     append(Get());
+}
+
+void TObjectReaderKind0::ReadNumberToken(Str255& token) {
+  ReadToken(token);
+  // A number cut short would be another number.
+  FailIfBadFormat(tokenCut_);
 }
 
 void TObjectReaderKind0::Reset() {
@@ -212,7 +224,7 @@ bool TObjectReaderKind0::AtEnd() {
 
 double TObjectReaderKind0::ReadReal() {
   Str255 token;
-  ReadToken(token);
+  ReadNumberToken(token);
   double value = 0;
   FailIfBadFormat(!ParseDouble(token, &value));
   return value;
@@ -221,7 +233,7 @@ double TObjectReaderKind0::ReadReal() {
 int32_t TObjectReaderKind0::ReadLong() {
   if (binary_ != 0) return TObjectReader::ReadLong();
   Str255 token;
-  ReadToken(token);
+  ReadNumberToken(token);
   const char* chars = token.Chars();
   const int length = token.Length();
   int i = 0;

@@ -29,10 +29,6 @@ class TextFilerStream final : public FilerStream {
   int32_t position_ = 0;
 };
 
-// The message of the -25001 raised for a string token longer than a stored string holds: such a
-// token is refused, never cut.
-inline constexpr int32_t kMessageTokenTooLong = 1;
-
 class TObjectReaderKind0 : public TObjectReader {
   DECLARE_CLASS_ID(564, TObjectReader)
 
@@ -75,12 +71,17 @@ class TObjectReaderKind0 : public TObjectReader {
   // Passes over separators and comments; with toLineEnd, also over the line end that follows
   // (a carriage return and its line feed, or a lone line feed).
   void SkipSeparators(bool toLineEnd = false);
-  // One token, quoted or bare, after the separators before it.
+  // One token, quoted or bare, after the separators before it: its first 255 characters, the
+  // rest passed over.
   void ReadToken(Str255& token);
+  // A token that must be a number whole: one longer than a stored string is damage.
+  void ReadNumberToken(Str255& token);
   void ReadFormulaRecordAfterName(const Str255& name, TFormulaRecord& record, Str255& text);
   uint32_t ReadFourCharToken();
 
   uint16_t binary_ = 0;
+  // Whether the last token was longer than a stored string.
+  bool tokenCut_ = false;
   // Whether the current record holds raw bytes, and where its contents start.
   bool rawRecord_ = false;
   int32_t contentsStart_ = 0;

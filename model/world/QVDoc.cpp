@@ -58,6 +58,7 @@ void TQVDoc::ReadDocument(const std::string& path) {
   std::unique_ptr<TMacFile> file = MakeFile();
   FailIfError(file->OpenNamed(FileName(path), TMacFile::kRead));
   FileCloser closer(*file);
+  world_->StartDocumentRead();
   auto reader = ReadDocumentFile(*file, type, world_.get());
   world_->AdoptObjects(reader->TakeObjects());
   changes_ = 0;

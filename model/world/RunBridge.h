@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <vector>
 
 #include "core/Handle.h"
@@ -25,6 +26,13 @@ inline constexpr int16_t kErrNoDefaults = -25005;
 // One record of a frame: an object and how many values of each frame are its own.
 struct TFrameColumn {
   int32_t valueCount = 0;
+  int16_t objectId = 0;
+};
+
+// A cursor kept with the recorded frames: its index and the identifier of the object it serves
+// (0 for none).
+struct TFrameCursor {
+  int16_t index = 0;
   int16_t objectId = 0;
 };
 
@@ -67,6 +75,17 @@ class TFrameStore {
   virtual std::vector<TFrameColumn> Columns() const = 0;
   // Forgets every frame, the mark and the current frame.
   virtual void Clear() = 0;
+
+  // Filing. A store that keeps nothing worth filing answers an empty block and no cursors and
+  // refuses every block it is given.
+  // The history as one stored block: its header and held values big-endian, then a 24-byte
+  // trailer (own field, values per frame, frame count, float size code).
+  virtual std::vector<uint8_t> RawBlock() const { return {}; }
+  // Loads a stored block: 0, or the failure (-25001 an unknown float format, -25002 sizes that
+  // do not agree with the bytes) with the store unchanged. -108 is raised when memory runs out.
+  virtual int16_t LoadRawBlock(std::span<const uint8_t> /*bytes*/) { return -25002; }
+  virtual std::vector<TFrameCursor> Cursors() const { return {}; }
+  virtual void AddCursor(const TFrameCursor& /*cursor*/) {}
 };
 
 // The solver's side of one world.

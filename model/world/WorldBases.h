@@ -29,6 +29,8 @@ class TCollectionLink : public THandlerLink {
   void SetDocument(TCommandDocument* document) { document_ = document; }
   TFrameStore* GetStore() const { return store_.get(); }
   void SetStore(std::unique_ptr<TFrameStore> store) { store_ = std::move(store); }
+  // The store, which the caller owns now; the link is left without one.
+  std::unique_ptr<TFrameStore> TakeStore() { return std::move(store_); }
   int16_t GetSkipFrames() const { return skipFrames_; }
   void SetSkipFrames(int16_t frames) { skipFrames_ = frames; }
 

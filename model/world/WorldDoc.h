@@ -9,14 +9,17 @@
 //   WorldRun.cpp     run commands, the running list, running the solver to a frame
 //   WorldDocActions.cpp  what commands ask of the world: edit state, selections, notices, the
 //                        geometry manager, the readers of formulas and their recomputation
+//   WorldHistory.cpp the recorded history in documents
 
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <vector>
 
 #include "core/Handle.h"
 #include "model/command/ActionContext.h"
+#include "model/world/RecordLayout.h"
 #include "model/world/RunBridge.h"
 #include "model/world/WorldBases.h"
 #include "model/world/WorldHost.h"
@@ -30,6 +33,15 @@ inline constexpr int16_t kWorldIdentifier = 10000;
 inline constexpr int16_t kWorldDefaultsResource = 10;
 inline constexpr int16_t kNoStopFrame = 32767;
 inline constexpr int16_t kDropFramesAlert = 1504;
+
+// Document blocks of the recorded history: the cursors, the store in primitives, the store as
+// one stored block (two codes), and two empty codes that are accepted and skipped.
+inline constexpr int16_t kBlockHistoryCursors = 5402;
+inline constexpr int16_t kBlockHistoryPrimitives = 19997;
+inline constexpr int16_t kBlockHistoryRaw = 19998;
+inline constexpr int16_t kBlockHistoryRawOther = 19999;
+inline constexpr int16_t kBlockHistoryEmpty = 20;
+inline constexpr int16_t kBlockHistoryEmptyOther = 21;
 
 // Run commands.
 inline constexpr int16_t kCmdRun = 1031;
@@ -137,8 +149,6 @@ class TWorldDoc : public TWorldBase, public TActionContext {
   double SnappingDistance() const;
   bool IsReadyToPlay() const;
   void ClearMarks();
-  // Stored with every recorded frame: the world adds no values of its own.
-  int32_t FrameValueCount() const { return 0; }
 
   // The hand-over to the solver (WorldStream.cpp) ----------------------------------------------
   uint16_t IsSolverWorldLoaded() const { return solverWorldLoaded_; }
@@ -150,6 +160,13 @@ class TWorldDoc : public TWorldBase, public TActionContext {
   // The native stream of the world, as LoadEngineWorld hands it over.
   std::vector<uint8_t> NativeStream();
   void FrameChanged(int16_t frame);
+  // What each recorded frame holds, as the solver writes it: the layout the store's frames were
+  // recorded with, else the one the world's objects give now.
+  const TRecordLayout& RecordLayout();
+  // Where the values of a body, or the element values of an object, start in a frame; -1 when
+  // the world records none for it.
+  int32_t BodyValueOffset(const TLink* object);
+  int32_t RecordedValueOffset(const TLink* object);
   using FrameCallback = std::function<void(int16_t frame, TFrameStore& store)>;
   // Calls back for each recorded frame from first to last with the store's read position at the
   // object's first value of the frame.
@@ -160,6 +177,21 @@ class TWorldDoc : public TWorldBase, public TActionContext {
   // Forgets the recorded frames (see the definition for when).
   void ResetHistory(uint16_t force);
   void SetResetGuard(uint16_t on) { resetGuard_ = on; }
+
+  // The recorded history in documents (WorldHistory.cpp) ----------------------------------------
+  uint16_t CanReadBlock(int16_t code) override;
+  uint16_t ReadBlockContents(int16_t code, TObjectReader& reader) override;
+  void WriteBlockContents(int16_t code, TObjectWriter& writer) override;
+  // The world's blocks, then the history (its store block and its cursors) when it holds frames.
+  void WriteFields(TObjectWriter& writer) override;
+  // Each answers 1 when the code is one of the history blocks, 0 for the caller to handle it.
+  uint16_t WriteHistoryBlock(int16_t code, TObjectWriter& writer);
+  uint16_t ReadHistoryBlock(int16_t code, TObjectReader& reader);
+  // Called before a document is read into the world: its first history block is still to come.
+  void StartDocumentRead() { metFirstHistory_ = 0; }
+  // The histories read before the current one, the latest first.
+  const std::vector<std::unique_ptr<TFrameStore>>& EarlierStores() const { return earlierStores_; }
+  uint16_t GetHistoryRead() const { return historyRead_; }
 
   // Running (WorldRun.cpp) -----------------------------------------------------------------------
   int32_t GetRunState() const { return runState_; }
@@ -180,6 +212,8 @@ class TWorldDoc : public TWorldBase, public TActionContext {
   void RunToFrame(int32_t frame, EngineProgressCallback progress);
   void OfferToDropFrames();
   void SetStopFrame(int16_t frame);
+  // No stop frame any more.
+  void ClearStopFrame() { stopFrame_ = kNoStopFrame; }
   int16_t GetStopFrame();
   int16_t NextStepFrame() override;
   // The input value records of the last solver call.
@@ -235,6 +269,12 @@ class TWorldDoc : public TWorldBase, public TActionContext {
   // Handles a failed solver step; answers whether the loop goes on.
   bool HandleRunFailure(int16_t error, const int32_t* status);
   void GrowStore();
+  // Loads a stored history block into the world's store, or into a fresh one that takes its
+  // place when the document has given a history already; a refused block is shown and changes
+  // nothing.
+  void LoadHistory(std::span<const uint8_t> raw);
+  void ReadHistoryCursors(TObjectReader& reader);
+  std::vector<uint8_t> ReadPrimitiveHistory(TObjectReader& reader);
   void ForgetObject(TLink* object);
   bool SetScale(double scale);
 
@@ -276,5 +316,9 @@ class TWorldDoc : public TWorldBase, public TActionContext {
   uint16_t columnList_ = 0;
   uint16_t resetGuard_ = 0;
   uint16_t trackReset_ = 0;
+  std::unique_ptr<TRecordLayout> recordLayout_;
   int32_t viewWidth_ = 0;
+  std::vector<std::unique_ptr<TFrameStore>> earlierStores_;
+  uint16_t historyRead_ = 0;
+  uint16_t metFirstHistory_ = 0;
 };

@@ -8,13 +8,15 @@
 // An object whose values each recorded frame holds.
 class TFrameParticipant {
  public:
-  // The values every frame holds for the object before the values of the pause controls: 3 for
-  // a body (x, y, rotation), 8 for an object that records its full state, else 0.
+  // Non-zero for a body: the solver records its state with every frame, ahead of every element
+  // list; 3 when only its position is wanted (x, y, rotation), 8 for its full state. The values
+  // an object records beyond that are its element list (TLink::CountElements).
   virtual int32_t FixedFrameValues() const { return 0; }
-  // The values a member of the pause-control list adds to every frame.
-  virtual int32_t FrameValueCount() const { return 0; }
   // Told the frame now shown and the frames held.
   virtual void FrameChanged(int16_t /*frame*/, int16_t /*first*/, int16_t /*last*/) {}
+  // A member of the pause-control list, once a shown frame has reached every object: tests the
+  // frame.
+  virtual void TestFrame(int16_t /*frame*/) {}
   // Told to forget its marks, with (-1, 0, -1).
   virtual void MarkFrames(int16_t /*frame*/, int16_t /*first*/, int16_t /*last*/) {}
 

@@ -13,9 +13,9 @@ namespace {
 // The most values a frame may hold: the store and the solver count them in 16 bits.
 constexpr int64_t kMostValuesPerFrame = 32767;
 
-int32_t FrameValueCountOf(const TLink* object) {
-  const auto* participant = dynamic_cast<const TFrameParticipant*>(object);
-  return participant != nullptr ? participant->FrameValueCount() : 0;
+// A count that a frame cannot hold stands in for every offset beyond it.
+int32_t OffsetOrNone(int64_t offset) {
+  return offset >= 0 && offset <= kMostValuesPerFrame ? static_cast<int32_t>(offset) : -1;
 }
 
 }  // namespace
@@ -23,6 +23,34 @@ int32_t FrameValueCountOf(const TLink* object) {
 void TWorldDoc::WorldChanged() {
   if (solverWorldLoaded_ != 0 || GetStore() == nullptr) ResetHistory(0);
   solverWorldLoaded_ = 0;
+  // The objects may record other values now; frames recorded before keep their layout.
+  if (GetStore() == nullptr || GetStore()->FrameCount() == 0) recordLayout_.reset();
+}
+
+const TRecordLayout& TWorldDoc::RecordLayout() {
+  if (!recordLayout_) {
+    std::vector<TLink*> objects = Objects();
+    objects.insert(objects.begin(), this);
+    recordLayout_ = std::make_unique<TRecordLayout>(TRecordLayout::Of(objects));
+  }
+  // Frames recorded with the bodies' positions alone keep that form.
+  yb::stream::FrameLayout& frame = recordLayout_->frame;
+  const TFrameStore* store = GetStore();
+  if (store != nullptr && store->FrameCount() > 0 &&
+      store->ValuesPerFrame() != frame.ValuesPerFrame()) {
+    const auto stored =
+        yb::stream::FrameLayout::ForBlock(store->ValuesPerFrame(), frame.bodies, frame.recorded);
+    if (stored.valuesPerBody != 0) frame = stored;
+  }
+  return *recordLayout_;
+}
+
+int32_t TWorldDoc::BodyValueOffset(const TLink* object) {
+  return OffsetOrNone(RecordLayout().BodyOffset(object));
+}
+
+int32_t TWorldDoc::RecordedValueOffset(const TLink* object) {
+  return OffsetOrNone(RecordLayout().RecordedOffset(object));
 }
 
 void TWorldDoc::ResetHistory(uint16_t force) {
@@ -36,6 +64,7 @@ void TWorldDoc::ResetHistory(uint16_t force) {
   if (store == nullptr) return;
   const bool atNoFrame = store->CurrentFrame() == -1;
   store->Clear();
+  recordLayout_.reset();
   if (!atNoFrame) FrameChanged(-1);
   if (startAtFrameZero_ != 0) DoCommand(kCmdShowFrameZero, 0);
 }
@@ -53,18 +82,19 @@ std::vector<uint8_t> TWorldDoc::NativeStream() {
 void TWorldDoc::LoadEngineWorld() {
   if (solverWorldLoaded_ != 0) return;
   FailIfNull(engine_.get());
+  TFrameStore* store = GetStore();
+  const bool sizing = store != nullptr && store->FrameCount() == 0;
+  if (sizing) {
+    // The frames to come are laid out as the objects are now; a frame the store and the solver
+    // cannot count is refused before anything is handed over.
+    recordLayout_.reset();
+    if (RecordLayout().frame.ValuesPerFrame() > kMostValuesPerFrame)
+      ThrowFailure(kErrOutOfMemory, 0);
+  }
   const std::vector<uint8_t> stream = NativeStream();
   FailIfError(engine_->ClearWorld());
   FailIfError(engine_->ReadWorld(stream.data(), static_cast<int32_t>(stream.size())));
-  TFrameStore* store = GetStore();
-  if (store != nullptr && store->FrameCount() == 0) {
-    int64_t values = 3 * static_cast<int64_t>(bodies_.size()) +
-                     8 * static_cast<int64_t>(eightValue_.size());
-    for (const TLink* member : pauseControls_)
-      values += FrameValueCountOf(member);
-    if (values > kMostValuesPerFrame) ThrowFailure(kErrOutOfMemory, 0);
-    store->SetValuesPerFrame(static_cast<int32_t>(values));
-  }
+  if (sizing) store->SetValuesPerFrame(static_cast<int32_t>(RecordLayout().frame.ValuesPerFrame()));
   solverWorldLoaded_ = 1;
 }
 
@@ -100,6 +130,12 @@ void TWorldDoc::ShowFrame(int16_t frame, uint16_t) {
     }
   }
   FrameChanged(frame);
+  if (frame < 0) return;
+  // Every object shows the frame now: the pause controls test it.
+  const std::vector<TLink*> controls = pauseControls_;
+  for (TLink* member : controls) {
+    if (auto* participant = dynamic_cast<TFrameParticipant*>(member)) participant->TestFrame(frame);
+  }
 }
 
 void TWorldDoc::ForEachRecordedFrame(int16_t first, int16_t last, TLink* object,
@@ -109,15 +145,14 @@ void TWorldDoc::ForEachRecordedFrame(int16_t first, int16_t last, TLink* object,
   const int32_t from = std::max<int32_t>(first, store->FirstHeldFrame());
   const int32_t to = std::min<int32_t>(last, store->LastFrame());
   if (from > to) return;
-  // An object's values are found by counting back from the end of the frame.
   int32_t offset = store->ValuesPerFrame();
   bool found = false;
   if (columnList_ == 0) {
-    for (auto it = pauseControls_.rbegin(); it != pauseControls_.rend() && !found; ++it) {
-      offset -= FrameValueCountOf(*it);
-      found = *it == object;
-    }
+    offset = RecordedValueOffset(object);
+    found = offset >= 0;
   } else {
+    // The store's own records: an object's values are found by counting back from the end of
+    // the frame.
     const std::vector<TFrameColumn> columns = store->Columns();
     for (auto it = columns.rbegin(); it != columns.rend() && !found; ++it) {
       offset -= it->valueCount;

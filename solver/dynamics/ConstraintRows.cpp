@@ -308,9 +308,6 @@ Mechanics::Row& Mechanics::AddPositionRow(RowBuilder& b, const Context& context,
   row.friction = false;
   row.compliance = 0;
   const bool noSlip = record.kind == ConstraintKind::Gear || record.kind == ConstraintKind::Rack;
-  double rate = 0;
-  for (int i = b.Begin(); i < b.Begin() + b.Count(); ++i)
-    rate += entries_[i].second * velocity_[entries_[i].first];
   const double value = noSlip ? gearReference_[c] : Checked(goal.value(context), record);
   row.oneSided = goal.marking != kEquality && !noSlip;
   switch (goal.type) {
@@ -320,12 +317,16 @@ Mechanics::Row& Mechanics::AddPositionRow(RowBuilder& b, const Context& context,
       row.velocityTarget = noSlip ? 0 : FirstDerivative(goal.value, context);
       row.gamma = -b.c + (noSlip ? 0 : SecondDerivative(goal.value, context));
       break;
-    case GoalType::Velocity:
+    case GoalType::Velocity: {
+      double rate = 0;
+      for (int i = b.Begin(); i < b.Begin() + b.Count(); ++i)
+        rate += entries_[i].second * velocity_[entries_[i].first];
       row.level = Level::Velocity;
       row.g = rate - value;
       row.velocityTarget = value;
       row.gamma = -b.c + FirstDerivative(goal.value, context);
       break;
+    }
     default:
       row.level = Level::Acceleration;
       row.gamma = -b.c + value;

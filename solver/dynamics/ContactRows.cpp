@@ -98,7 +98,10 @@ void Mechanics::SetUpContacts() {
     outlines_[i] = contact::MakeOutline(b.shape, b.comX, b.comY);
     if (outlines_[i].Empty()) continue;
     colliders_.push_back(i);
-    thinnest_ = std::min(thinnest_, outlines_[i].thickness);
+    if (outlines_[i].thickness < thinnest_) {
+      thinnest_ = outlines_[i].thickness;
+      thinnestBody_ = i;
+    }
   }
   if (colliders_.empty()) return;
   margin_ = 0.25 * thinnest_;
@@ -471,15 +474,35 @@ void Mechanics::ReportOverlap(double time) {
   }
 }
 
+namespace {
+
+double OutlineSpeed(const std::vector<double>& v, int body, double reach) {
+  return std::hypot(v[3 * body], v[3 * body + 1]) + std::abs(v[3 * body + 2]) * reach;
+}
+
+}  // namespace
+
 double Mechanics::ContactStepLimit() const {
   double fastest = 0;
   for (int i : colliders_) {
     if (bodyKin_[i].dof < 0) continue;
-    const double speed = std::hypot(v_[3 * i], v_[3 * i + 1]) +
-                         std::abs(v_[3 * i + 2]) * outlines_[i].reach;
-    fastest = std::max(fastest, speed);
+    fastest = std::max(fastest, OutlineSpeed(v_, i, outlines_[i].reach));
   }
   return fastest > 0 ? 0.1 * thinnest_ / fastest : HUGE_VAL;
+}
+
+int Mechanics::FastestCollider() const {
+  double fastest = 0;
+  int body = kNone;
+  for (int i : colliders_) {
+    if (bodyKin_[i].dof < 0) continue;
+    const double speed = OutlineSpeed(v_, i, outlines_[i].reach);
+    if (speed > fastest) {
+      fastest = speed;
+      body = i;
+    }
+  }
+  return body;
 }
 
 int Mechanics::ContactPairCount(int body) const {

@@ -103,6 +103,19 @@ Mechanics::Mechanics(Model model) : model_(std::move(model)) {
   constraintForce_.assign(3 * n, 0.0);
   coordinate_.assign(n, 0.0);
   rate_.assign(n, 0.0);
+  for (size_t c = 0; c < n; ++c) {
+    const Constraint& record = model_.constraints[c];
+    // Only force, torque and power goals load the bodies; limits bound drives instead.
+    bool loads = false;
+    for (const Goal& goal : record.goals)
+      loads = loads || (goal.marking == kEquality &&
+                        (goal.type == GoalType::Force || goal.type == GoalType::Power));
+    if (loads) loading_.push_back(static_cast<int>(c));
+    const bool measured = record.kind == ConstraintKind::Rotational ||
+                          record.kind == ConstraintKind::Linear ||
+                          record.kind == ConstraintKind::Rod;
+    if (measured && record.points.size() >= 2) measured_.push_back(static_cast<int>(c));
+  }
   velocity_ = State().tail(dofCount_);
   UpdateKinematics();
   SetUpContacts();
@@ -229,24 +242,25 @@ void Mechanics::UpdateKinematics() {
     const Point& p = model_.points[k];
     const dynamics::Body& b = model_.bodies[p.body];
     const int i = p.body;
+    const BodyKin& bk = bodyKin_[i];
     const double angle = q_[3 * i + 2], omega = v_[3 * i + 2];
-    PointKin& pk = pointKin_[k];
-    pk.dof = bodyKin_[i].dof;
-    pk.body = i;
+    // Worked out in locals and stored once: every evaluation does this for every point.
     const double lx = p.x - b.comX, ly = p.y - b.comY;
-    pk.arm = Vector2d(bodyKin_[i].cos * lx - bodyKin_[i].sin * ly,
-                      bodyKin_[i].sin * lx + bodyKin_[i].cos * ly);
-    pk.pos = Vector2d(q_[3 * i], q_[3 * i + 1]) + pk.arm;
-    pk.vel = Vector2d(v_[3 * i], v_[3 * i + 1]) + omega * Perp(pk.arm);
-    pk.quad = -omega * omega * pk.arm;
+    const double ax = bk.cos * lx - bk.sin * ly, ay = bk.sin * lx + bk.cos * ly;
+    PointKin& pk = pointKin_[k];
+    pk.dof = bk.dof;
+    pk.body = i;
+    pk.arm = Vector2d(ax, ay);
+    pk.pos = Vector2d(q_[3 * i] + ax, q_[3 * i + 1] + ay);
+    pk.vel = Vector2d(v_[3 * i] - omega * ay, v_[3 * i + 1] + omega * ax);
+    pk.quad = Vector2d(-omega * omega * ax, -omega * omega * ay);
     pk.angle = angle + p.r;
     pk.omega = omega;
   }
   // Coordinates and rates of two-ended records, which force laws read.
-  for (size_t c = 0; c < model_.constraints.size(); ++c) {
+  for (const int c : measured_) {
     const Constraint& record = model_.constraints[c];
     coordinate_[c] = rate_[c] = 0;
-    if (record.points.size() < 2) continue;
     if (record.kind == ConstraintKind::Rotational) {
       const PointKin& a = pointKin_[record.points[0]];
       const PointKin& b = pointKin_[record.points[1]];
@@ -444,7 +458,7 @@ void Mechanics::AddForces(const Context& context) {
   force_.setZero();
   nextConstraintForce_.assign(constraintForce_.size(), 0.0);
   ApplyFieldForces(context);
-  for (int c = 0; c < static_cast<int>(model_.constraints.size()); ++c) {
+  for (const int c : loading_) {
     if (!IsActive(context, c)) continue;
     const Constraint& record = model_.constraints[c];
     const Context ctx = context.WithConstraint(c);
@@ -499,6 +513,15 @@ void Mechanics::Derivative(double time, const Eigen::VectorXd& state, Eigen::Vec
   SelectRows();
   SolveAccelerations();
   const int n = static_cast<int>(solveRows_.size());
+  linearProjection_ = manifolds_.empty() && pattern_ != nullptr && pattern_->n == n;
+  for (int i = 0; i < n && linearProjection_; ++i) {
+    const Row& row = rows_[solveRows_[i]];
+    linearProjection_ = !row.oneSided && !row.saturated && row.contact < 0 &&
+                        row.level != Level::Acceleration && row.lower <= -kInfinity &&
+                        row.upper >= kInfinity;
+  }
+  chordReady_ = linearProjection_;
+  if (chordReady_) chordRows_ = solveRows_;
   const Eigen::VectorXd& lambda = solveX_;
   derivative.resize(2 * dofCount_);
   derivative.head(dofCount_) = velocity_;
@@ -590,7 +613,9 @@ double Mechanics::Project(double time, Eigen::VectorXd& state, double tolerance)
     previous = merit;
     halvings = 0;
     const int n = static_cast<int>(rows.size());
-    if (iteration == 0 || slow || rows != chordRows_) {
+    // The first step may start from the last evaluation's factorisation of the same rows.
+    const bool fresh = iteration == 0 && !(chordReady_ && rows == chordRows_);
+    if (fresh || slow || rows != chordRows_) {
       Factorise(rows);
       chordRows_ = rows;
     }
@@ -636,6 +661,36 @@ double Mechanics::Project(double time, Eigen::VectorXd& state, double tolerance)
   projectedState_ = state;
   rowsFromProjection_ = true;
   return residual;
+}
+
+bool Mechanics::KeepTangentPart(Eigen::VectorXd& estimate) {
+  if (!linearProjection_ || solveRows_.empty()) return linearProjection_;
+  const int n = static_cast<int>(solveRows_.size());
+  Eigen::VectorXd& across = tangentAcross_;
+  across.resize(n);
+  for (int half = 0; half < 2; ++half) {
+    double* part = estimate.data() + half * dofCount_;
+    for (int r = 0; r < n; ++r) {
+      const Row& row = rows_[solveRows_[r]];
+      // The positions' projection leaves a drive's coordinate where the step took it: its
+      // error stays, and only the position rows' is taken out.
+      if (half == 0 && row.level != Level::Position) {
+        across[r] = 0;
+        continue;
+      }
+      double sum = 0;
+      for (int i = row.begin; i < row.begin + row.count; ++i)
+        sum += entries_[i].second * part[entries_[i].first];
+      across[r] = sum;
+    }
+    SolveFactorised(across, across);
+    for (int r = 0; r < n; ++r) {
+      const Row& row = rows_[solveRows_[r]];
+      for (int i = row.begin; i < row.begin + row.count; ++i)
+        part[entries_[i].first] -= invMass_[entries_[i].first] * entries_[i].second * across[r];
+    }
+  }
+  return true;
 }
 
 void Mechanics::ProjectVelocities(double time, Eigen::VectorXd& state) {

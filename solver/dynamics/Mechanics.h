@@ -32,6 +32,9 @@ namespace yb::dynamics {
 struct DynamicsError {
   int code;
   std::string message;
+  // The bodies the failure concerns (model indices), or kNone.
+  int body = kNone;
+  int otherBody = kNone;
 };
 
 // Error codes of the dynamics (a bad input, and an evaluation that produced no number).
@@ -39,6 +42,9 @@ inline constexpr int kErrBadModel = -28700;
 inline constexpr int kErrNotANumber = -28701;
 inline constexpr int kErrSingular = -28702;
 inline constexpr int kErrNotBuilt = -28703;
+// A collider too thin for the speeds of the world: no step the solver takes is short enough to
+// keep bodies from passing through it.
+inline constexpr int kErrTooThin = -27893;
 
 // A report made while running: redundant or inconsistent constraints, a fixed step that could
 // not keep the integrator error, or bodies found overlapping by more than the overlap error
@@ -71,6 +77,13 @@ class Mechanics {
   // Moves positions, then velocities, back onto the constraints (mass-weighted, so that the
   // correction is the smallest in kinetic energy). Returns the largest position residual left.
   double Project(double time, Eigen::VectorXd& state, double tolerance);
+  // The part of an error estimate of the state (positions, then velocities) that the projection
+  // after the step keeps: the estimate with what moves across the constraints taken out, in the
+  // mass metric, by the rows and factorisation of the last evaluation (a drive's coordinate,
+  // which the positions' projection keeps, is not taken out of the positions). False, and the estimate
+  // left whole, when that evaluation's rows are not all plain equalities (limits, contacts,
+  // bounded drives), whose projection is not a linear map.
+  bool KeepTangentPart(Eigen::VectorXd& estimate);
   // Moves only the velocities onto the constraints, at the given positions.
   void ProjectVelocities(double time, Eigen::VectorXd& state);
   // The values whose sign changes the integrator locates inside a step: every activation
@@ -128,6 +141,10 @@ class Mechanics {
   // The longest step over which no body can pass through another: a tenth of the thinnest
   // outline over the fastest speed of any outline's points. Infinite without collisions.
   double ContactStepLimit() const;
+  // The thinnest collider and the fastest (model indices; kNone without collisions): the bodies
+  // that set the limit.
+  int ThinnestCollider() const { return thinnestBody_; }
+  int FastestCollider() const;
   // Overlaps deeper than this are reported.
   void SetOverlapError(double error) { overlapError_ = error; }
 
@@ -223,7 +240,7 @@ class Mechanics {
     double force = 0;  // the normal multiplier of the last evaluation
   };
   struct ContactManifold {
-    int a = 0, b = 0;  // bodies; the normal runs from a to b
+    int a = 0, b = 0;          // bodies; the normal runs from a to b
     ContactKey key;            // the bodies and the pieces
     int first = 0, count = 0;  // its points
     Eigen::Vector2d normal{0, 1}, tangent{1, 0}, centre{0, 0};
@@ -282,10 +299,16 @@ class Mechanics {
   std::vector<int> lastSignature_;
   std::vector<int> signature_, candidates_;                           // buffers of SelectRows
   Eigen::VectorXd solveB_, solveLower_, solveUpper_, solveX_, free_;  // buffers of Derivative
-  std::vector<int> solveRows_;                   // active rows that are independent
+  std::vector<int> solveRows_;     // active rows that are independent
+  bool linearProjection_ = false;  // the last evaluation's rows are all plain equalities
+  Eigen::VectorXd tangentAcross_;  // buffer of KeepTangentPart
   std::vector<int> velocityRows_, projectRows_;  // buffers of the projections
   Eigen::VectorXd projectResidual_, projectStep_;
   std::vector<int> chordRows_;  // the rows the projection's factorisation was made for
+  // The present factorisation is that of chordRows_ at the last evaluation's positions, which the
+  // projection after a step starts from: they lie within the step's error of the positions it
+  // corrects.
+  bool chordReady_ = false;
   std::vector<int> redundant_;
   // Row slots: per constraint the slot of its first goal's first row, per goal (all records'
   // goals in order) its first slot; and per slot the row flags that outlive a build (in contact,
@@ -300,6 +323,8 @@ class Mechanics {
   std::vector<double> constraintForce_;  // per constraint, three components
   std::vector<double> nextConstraintForce_;
   std::vector<double> coordinate_, rate_;  // per constraint
+  std::vector<int> measured_;              // the records whose coordinate and rate mean something
+  std::vector<int> loading_;               // the records with goals that load the bodies
   // The factorisation of J W J' and what it is built from, kept between evaluations. The
   // matrix of a row set is assembled by a plan made once for its pattern: which Jacobian entries
   // multiply into which place. Small row sets are factorised dense; larger ones sparse, with the
@@ -325,7 +350,8 @@ class Mechanics {
     Eigen::SimplicialLDLT<Eigen::SparseMatrix<double>, Eigen::Upper, Eigen::NaturalOrdering<int>>
         ldlt;
     std::vector<double> factored;  // per place, the value the factorisation was made of
-    Eigen::VectorXd permuted, solved;
+    Eigen::VectorXd permuted;      // the right-hand side in the factor's order, solved in place
+    Eigen::VectorXd pivots;        // sparse: D of the factorisation L D L'
     int64_t lastUse = 0;
   };
   void MakePattern(FactorPattern& pattern, int n, bool dense);
@@ -362,10 +388,11 @@ class Mechanics {
   std::vector<ContactKey> touching_;
   std::vector<std::pair<ContactKey, int>> sliding_;
   std::vector<Impact> impacts_;
-  std::vector<Touch> touches_;  // of the last evaluation of the accelerations
+  std::vector<Touch> touches_;          // of the last evaluation of the accelerations
   std::vector<double> manifoldNormal_;  // buffer of StoreContactForces
   ContactStageTimes contactTimes_;
   double thinnest_ = HUGE_VAL;
+  int thinnestBody_ = kNone;
   Eigen::VectorXd baseForce_;
 };
 

@@ -101,7 +101,21 @@ void Simulation::Step(double h, Eigen::VectorXd& result, double& error) {
   // small rotations into lengths, so under an error allowed that is loose against the bodies a
   // rotation error counts at least as its size in radians (a step that spins a link round is
   // still cut).
-  const Eigen::VectorXd estimate = (h / 30) * (2 * k1_ - 9 * k3_ + 8 * k4_ - k5_);
+  // What moves the bodies across the constraints is taken out again by the projection after the
+  // step, so it is no error of the state kept: the part along the constraints counts. That holds
+  // while the part taken out is small against the bodies (the projection is then linear); a
+  // larger one, under a loose error, counts whole, so that steps do not grow until the
+  // projection bends the motion.
+  Eigen::VectorXd estimate = (h / 30) * (2 * k1_ - 9 * k3_ + 8 * k4_ - k5_);
+  whole_ = estimate;
+  if (mechanics_.KeepTangentPart(estimate)) {
+    bool small = true;
+    for (int i = 0; i < dof && small; ++i) {
+      const double length = Mechanics::IsAngle(i) ? lengthScale_[i] : 1.0;
+      small = length * std::abs(whole_[i] - estimate[i]) <= 1e-3 * lengthScale_[i - i % 3 + 2];
+    }
+    if (!small) estimate = whole_;
+  }
   const double tau = settings_.animationStep;
   const double tolerance = settings_.EffectiveIntegratorError();
   error = 0;
@@ -206,6 +220,28 @@ DynamicsError Simulation::StepTooSmall() const {
   return DynamicsError{kErrSingular, text};
 }
 
+// The run takes at most this many steps for one integration step: a contact that needs more
+// would keep a frame from ever finishing.
+constexpr double kSmallestStepFraction = 1e-5;
+
+double Simulation::SmallestStep() const {
+  return std::max(kSmallestStepFraction * settings_.IntegrationStep(),
+                  1e-14 * std::max(1.0, time_));
+}
+
+DynamicsError Simulation::TooThin(double needed) const {
+  char text[300];
+  std::snprintf(text, sizeof text,
+                "at t = %.6g s a body is too thin for the speeds reached: keeping bodies from "
+                "passing through it would need steps of %.3g s, shorter than the smallest the "
+                "run takes (%.3g s); make it thicker, or the bodies slower",
+                time_, needed, SmallestStep());
+  DynamicsError error{kErrTooThin, text};
+  error.body = mechanics_.ThinnestCollider();
+  error.otherBody = mechanics_.FastestCollider();
+  return error;
+}
+
 bool Simulation::AdvanceTo(double target) {
   const bool variable =
       settings_.variableStep && settings_.integrator == IntegratorKind::KuttaMerson;
@@ -224,7 +260,13 @@ bool Simulation::AdvanceTo(double target) {
     // A fixed step that would leave a sliver before the frame ends takes it in.
     if (!variable && remaining - h < 1e-9 * fixed) h = remaining;
     // No step may carry a body through another.
-    h = std::min(h, mechanics_.ContactStepLimit());
+    const double limit = mechanics_.ContactStepLimit();
+    if (limit < SmallestStep()) {
+      if (!allowThin_) throw TooThin(limit);
+      h = std::min(h, SmallestStep());
+    } else {
+      h = std::min(h, limit);
+    }
     double error;
     Step(h, result, error);
     if (variable && error > tolerance) {
@@ -247,6 +289,17 @@ bool Simulation::AdvanceTo(double target) {
     }
     const std::vector<double> before = conditionValues_;
     ConditionValues(time_, state_, conditionValues_);
+    // The located state lies just past a condition's crossing, and the projection may bring the
+    // value back over it by rounding; the next step would then report the same crossing again.
+    // It has happened, so the value counts on its far side. (A gap that opens again is no
+    // event: one that closes again is, and the contacts deal with it.)
+    const bool gap = crossing >= activationCount_ &&
+                     crossing < static_cast<int>(before.size() - conditions_.size());
+    if (crossing >= 0 && !gap) {
+      double& value = conditionValues_[crossing];
+      if ((value > 0) == (before[crossing] > 0))
+        value = before[crossing] > 0 ? 0.0 : std::numeric_limits<double>::denorm_min();
+    }
     if (crossing >= 0 && crossing >= static_cast<int>(before.size() - conditions_.size())) {
       const int condition = crossing - static_cast<int>(before.size() - conditions_.size());
       events_.push_back(ConditionEvent{condition, time_, static_cast<bool>(pauses_[condition])});

@@ -48,8 +48,14 @@ class Simulation {
   std::vector<Warning> Warnings() const;
 
   // Integrates up to the given time, or until a pause condition changes sign. Returns false
-  // when paused.
+  // when paused. A collider too thin for the speeds reached (a step below SmallestStep would be
+  // needed to keep bodies from passing through it) raises kErrTooThin naming it and the fastest
+  // body, unless thin colliders were allowed: then the steps stay at the smallest, and a body may
+  // pass through it.
   bool AdvanceTo(double time);
+  // The shortest step the run takes: a contact needing shorter ones is refused.
+  double SmallestStep() const;
+  void AllowThinColliders() { allowThin_ = true; }
   // Runs one animation step; the frame's values are those at its end.
   bool NextFrame(std::vector<BodyFrame>& frame);
 
@@ -62,6 +68,7 @@ class Simulation {
                     double& fraction) const;
   double LocateCrossing(int index, double h, Eigen::VectorXd& result);
   DynamicsError StepTooSmall() const;
+  DynamicsError TooThin(double needed) const;
   double AssemblyTolerance(const Eigen::VectorXd& state) const;
   DynamicsError OffTheConstraints(double residual, double tolerance) const;
   void Accept(double h, Eigen::VectorXd& state);
@@ -79,7 +86,9 @@ class Simulation {
   RunStatistics statistics_;
   std::vector<Warning> ownWarnings_;
   Eigen::VectorXd k1_, k2_, k3_, k4_, k5_, scratch_;
+  Eigen::VectorXd whole_;  // a step's error estimate before the projection's part is taken out
   std::vector<double> lengthScale_;  // per free coordinate, for the error estimate
+  bool allowThin_ = false;
 };
 
 }  // namespace yb::dynamics

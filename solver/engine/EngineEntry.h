@@ -33,6 +33,11 @@ inline constexpr int32_t kEngineWarnInaccurate = 2102;    // a fixed step missed
 inline constexpr int32_t kEngineWarnOverlap = 2103;       // bodies overlap beyond the overlap error
 inline constexpr int32_t kEngineWarnRedundant = 2104;     // redundant constraints
 inline constexpr int32_t kEngineWarnInconsistent = 2105;  // constraints that cannot all be met
+// A collider too thin for the speeds reached: words 1 and 2 of the status record name it and the
+// fastest body. Unlike the other warnings it is answered before the frame, which is not written;
+// when the program calls again, the world starts over and runs with the smallest steps it takes,
+// through which a body may pass.
+inline constexpr int32_t kEngineWarnTooThin = 2106;
 inline constexpr int32_t kEngineWarningFirst = 2100;      // every code of this range is a warning
 inline constexpr int32_t kEngineWarningLast = 2199;
 inline constexpr int32_t kEngineCannotRead = 4997;  // a truncated, inconsistent or absurd stream

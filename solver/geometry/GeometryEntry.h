@@ -30,3 +30,14 @@ int32_t gaussjfull(double** rows, double* rhs, int32_t* pivots, int32_t rowCount
                    int32_t* rank, int32_t* cursor, int32_t flags);
 int32_t gaussback(double** rows, double* solution, double* rhs, int32_t* pivots, int32_t rowCount,
                   int32_t colCount, int32_t cursor);
+
+// The same least-squares answer of smallest norm for a large sparse system, in time that grows
+// about linearly with the rows for the chains and trees of a linkage: the matrix is given row by
+// row (row i holds the entries rowStarts[i] .. rowStarts[i + 1] - 1 of columns and values; a
+// column outside 0 .. colCount - 1 is refused). The rows are solved through their normal
+// equations, kept positive definite by a shift far below the rows' own scale, so redundant rows
+// do no harm; one refinement pass recovers the digits the shift costs. Every one of the colCount
+// unknowns is written (zeros on failure).
+int32_t sparse_least_squares(const int32_t* rowStarts, const int32_t* columns, const double* values,
+                             const double* rhs, int32_t rowCount, int32_t colCount,
+                             double* solution);

@@ -43,6 +43,8 @@ class StreamModel {
   int BodyCount() const { return static_cast<int>(world_.bodies.size()); }
   int RecordedCount() const { return static_cast<int>(recorded_.size()); }
   const std::vector<RecordedValue>& Recorded() const { return recorded_; }
+  // The stream identifier of model body b (1 the first body of the stream; for reports).
+  int16_t BodyId(int b) const { return world_.bodies[static_cast<size_t>(b - 1)].id; }
   // The stream identifier of model constraint c (for reports).
   int16_t ConstraintId(int c) const { return constraintIds_[static_cast<size_t>(c)]; }
 

@@ -81,6 +81,11 @@ void ReadShapeSize(StreamCursor& in, ObjectBlocks& object, BodyRecord::Shape sha
   }
   body.width = in.Double();
   body.height = in.Double();
+  // A size is a length: not below zero and finite. How thin a body may be for the speeds it
+  // meets is the run's to judge.
+  const auto length = [](double v) { return v >= 0 && v < 1e300; };
+  if (!length(body.width) || !length(body.height))
+    Fail(Describe(object.id) + " has a shape size that is not a length");
 }
 
 void ReadPoint(StreamCursor& in, ObjectBlocks& object, bool gearContact) {

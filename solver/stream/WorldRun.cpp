@@ -89,23 +89,17 @@ int32_t WorldRun::ReadLayout(uint8_t* history, int32_t historyBytes, Layout& lay
   if (layout.frameCount < 0 || layout.frameCount > kLastFrame + 1 || layout.mark < 0 ||
       (floatSize != 0 && floatSize != kHistoryFloatSize))
     return kEngineBadArgument;
-  const int32_t bodies = model_.BodyCount();
-  const int32_t recorded = model_.RecordedCount();
-  const int32_t full = 8 * bodies + recorded;
-  if (layout.valuesPerFrame == 0 && layout.frameCount == 0) layout.valuesPerFrame = full;
-  if (layout.valuesPerFrame == full) {
-    layout.perBody = 8;
-  } else if (layout.valuesPerFrame == 3 * bodies + recorded) {
-    layout.perBody = 3;
-  } else {
-    return kEngineBadArgument;
-  }
-  return kEngineOk;
+  const FrameLayout full{model_.BodyCount(), FrameLayout::kFullBodyValues, model_.RecordedCount()};
+  if (layout.valuesPerFrame == 0 && layout.frameCount == 0)
+    layout.valuesPerFrame = static_cast<int32_t>(full.ValuesPerFrame());
+  layout.frame = FrameLayout::ForBlock(layout.valuesPerFrame, full.bodies, full.recorded);
+  return layout.frame.valuesPerBody != 0 ? kEngineOk : kEngineBadArgument;
 }
 
 void WorldRun::Advance() {
   if (frames_ == 0) {
     simulation_ = std::make_unique<dynamics::Simulation>(model_.Build(inputs_), model_.Settings());
+    if (allowThin_) simulation_->AllowThinColliders();
   } else {
     simulation_->AdvanceTo(frames_ * model_.Settings().animationStep);
   }
@@ -120,13 +114,15 @@ void WorldRun::WriteFrame(uint8_t* slot, const Layout& layout) {
   double* out = frame_.data();
   for (int b = 1; b <= model_.BodyCount(); ++b) {
     const dynamics::BodyState s = mechanics.Body(b);
-    const double values[8] = {s.x, s.y, s.r, s.vx, s.vy, s.vr, std::cos(s.r), std::sin(s.r)};
-    std::memcpy(out, values, static_cast<size_t>(layout.perBody) * sizeof(double));
-    out += layout.perBody;
+    const double values[FrameLayout::kFullBodyValues] = {s.x,  s.y,  s.r,           s.vx,
+                                                         s.vy, s.vr, std::cos(s.r), std::sin(s.r)};
+    std::memcpy(out + layout.frame.BodyOffset(b - 1), values,
+                static_cast<size_t>(layout.frame.valuesPerBody) * sizeof(double));
   }
   const dynamics::Context context(mechanics, simulation_->Time());
+  int64_t k = 0;
   for (const RecordedValue& value : model_.Recorded())
-    *out++ = model_.Evaluate(value.item, context, *inputs_);
+    out[layout.frame.RecordedOffset(k++)] = model_.Evaluate(value.item, context, *inputs_);
   if (frame_.empty()) return;  // a world with nothing recorded has no frame bytes to copy
   std::memcpy(slot, frame_.data(), frame_.size() * sizeof(double));
 }
@@ -178,6 +174,10 @@ int32_t WorldRun::RunFrame(const uint8_t* inputs, int32_t inputBytes, uint8_t* h
     }
     broken_ = false;
   } catch (const dynamics::DynamicsError& error) {
+    if (error.body > 0) status[1] = model_.BodyId(error.body);
+    if (error.otherBody > 0) status[2] = model_.BodyId(error.otherBody);
+    // Told of a thin collider, the program may go on: the world then runs at the smallest steps.
+    if (error.code == dynamics::kErrTooThin) allowThin_ = true;
     return LibraryCode(error.code);
   } catch (const std::bad_alloc&) {
     return kEngineOutOfMemory;

@@ -14,6 +14,7 @@
 
 #include "solver/dynamics/Simulation.h"
 #include "solver/engine/EngineEntry.h"
+#include "solver/stream/FrameLayout.h"
 #include "solver/stream/StreamModel.h"
 
 namespace yb::stream {
@@ -35,7 +36,7 @@ class WorldRun {
  private:
   struct Layout {
     int32_t valuesPerFrame = 0;
-    int32_t perBody = 8;
+    FrameLayout frame;
     int32_t frameCount = 0;
     int32_t mark = 0;
   };
@@ -58,6 +59,8 @@ class WorldRun {
   std::unique_ptr<dynamics::Simulation> simulation_;
   int32_t frames_ = 0;
   bool broken_ = false;
+  // Set once a thin collider was reported: the program that calls again goes on with it.
+  bool allowThin_ = false;
   std::vector<std::pair<dynamics::Warning::Kind, int>> reported_;
   std::vector<double> frame_;
 };

@@ -7,10 +7,12 @@
 #include <functional>
 #include <memory>
 #include <numbers>
+#include <string>
 #include <vector>
 
 #include "bodies/assembly/AssemblyConstraints.h"
 #include "bodies/assembly/DragControllers.h"
+#include "core/Alert.h"
 #include "core/Failure.h"
 #include "core/geometry/FloatOps.h"
 #include "solver/geometry/SplineEntry.h"
@@ -35,7 +37,7 @@ std::vector<double> Residuals(TAssemblyConstraint& c, LinearSystem& system) {
   c.WriteResiduals(&system);
   std::vector<double> r;
   for (int32_t i = 0; i < system.RowCount(); ++i) {
-    double* row = nullptr;
+    SparseRow* row = nullptr;
     double* rhs = nullptr;
     system.GetRow(i, row, rhs);
     r.push_back(*rhs);
@@ -49,10 +51,13 @@ std::vector<std::vector<double>> Jacobian(TAssemblyConstraint& c, LinearSystem& 
   c.WriteJacobian(system);
   std::vector<std::vector<double>> rows;
   for (int32_t i = 0; i < system.RowCount(); ++i) {
-    double* row = nullptr;
+    SparseRow* row = nullptr;
     double* rhs = nullptr;
     system.GetRow(i, row, rhs);
-    rows.emplace_back(row, row + system.ColCount());
+    std::vector<double> dense(static_cast<size_t>(system.ColCount()), 0.0);
+    for (const SparseRow::Entry& entry : row->Entries())
+      dense.at(static_cast<size_t>(entry.column)) += entry.value;
+    rows.push_back(std::move(dense));
   }
   return rows;
 }
@@ -133,18 +138,24 @@ TEST(AssemblyFrames, PlacementJacobianOnAQuarterTurnedBase) {
 }
 
 TEST(AssemblyLinearSystem, SizeLimitRowsAndSolution) {
-  EXPECT_NO_THROW(LinearSystem(81, 100));
+  // Systems far beyond the dense rows of old are allocated; only a mechanism larger than any
+  // world can number is refused, with a detail that names its size.
+  EXPECT_NO_THROW(LinearSystem(82, 100));
+  EXPECT_NO_THROW(LinearSystem(3 * 5000, 3 * 5000));
+  FailureDetailText() = Str255();
   try {
-    LinearSystem tooLarge(82, 100);
-    FAIL() << "a system of 66000 bytes was allocated";
+    LinearSystem tooLarge(1 << 20, 1 << 12);
+    FAIL() << "a system of a million unknowns was allocated";
   } catch (const QVException& failure) {
-    EXPECT_EQ(failure.error(), -108);
+    EXPECT_EQ(failure.error(), kErrCannotAssemble);
+    EXPECT_NE(std::string(FailureDetailText().AsCString()).find("too large"), std::string::npos);
   }
-  // Counts whose byte size wraps in 32 bits are refused too.
-  EXPECT_THROW(LinearSystem(1 << 20, 1 << 12), QVException);
+  FailureDetailText() = Str255();
+  EXPECT_THROW(LinearSystem(6, (1 << 20) + 1), QVException);
+  FailureDetailText() = Str255();
 
   LinearSystem empty(6, 0);
-  double* row = nullptr;
+  SparseRow* row = nullptr;
   double* rhs = nullptr;
   EXPECT_EQ(empty.NextRow(row, rhs), -1);
   EXPECT_EQ(row, nullptr);
@@ -154,12 +165,12 @@ TEST(AssemblyLinearSystem, SizeLimitRowsAndSolution) {
   // keeps handing out the last row once past the end.
   LinearSystem system(3, 2);
   EXPECT_EQ(system.NextRow(row, rhs), 0);
-  row[0] = row[1] = 1.0;
+  (*row)[0] = (*row)[1] = 1.0;
   *rhs = 2.0;
   EXPECT_EQ(system.NextRow(row, rhs), 1);
-  row[2] = 1.0;
+  (*row)[2] = 1.0;
   *rhs = 3.0;
-  double* again = nullptr;
+  SparseRow* again = nullptr;
   EXPECT_EQ(system.NextRow(again, rhs), 1);
   EXPECT_EQ(again, row);
   const double* x = system.Solve();
@@ -171,6 +182,29 @@ TEST(AssemblyLinearSystem, SizeLimitRowsAndSolution) {
   x = system.Solve();
   EXPECT_EQ(x[0], 0.0);
   EXPECT_EQ(x[2], 0.0);
+}
+
+// A system too large for dense rows: a chain of differences x[i+1] - x[i] = 1 for 3000
+// unknowns, with one redundant copy of the first row and nothing fixing x[0]. The smallest
+// solution is the chain centred on 0: x[i] = i - (n - 1) / 2.
+TEST(AssemblyLinearSystem, LargeSystemsGetTheSmallestLeastSquaresSolution) {
+  constexpr int32_t kUnknowns = 3000;
+  LinearSystem system(kUnknowns, kUnknowns);
+  SparseRow* row = nullptr;
+  double* rhs = nullptr;
+  for (int32_t i = 0; i + 1 < kUnknowns; ++i) {
+    system.NextRow(row, rhs);
+    (*row)[i + 1] += 1.0;
+    (*row)[i] -= 1.0;
+    *rhs = 1.0;
+  }
+  system.NextRow(row, rhs);
+  (*row)[1] = 2.0;
+  (*row)[0] = -2.0;
+  *rhs = 2.0;
+  const double* x = system.Solve();
+  for (int32_t i = 0; i < kUnknowns; i += 499)
+    EXPECT_NEAR(x[i], i - (kUnknowns - 1) / 2.0, 1e-7) << i;
 }
 
 TEST(AssemblyConstraints, EveryConditionsRowsAreTheDerivativesOfItsResiduals) {

@@ -118,6 +118,55 @@ TEST_F(AssemblySolver, NothingToSolveConvergesAtOnce) {
   EXPECT_EQ(error, 1e-9 + 1.0);
 }
 
+// A ladder of four-bar loops, each a parallelogram of unit rockers on pivots 2 apart and a
+// coupler of length 2 between their tips, the first rocker held at 60 degrees: 6n + 3 equations
+// on as many unknowns. Fifty loops are far beyond what dense rows could hold.
+TEST_F(AssemblySolver, ALadderOfFiftyFourBarLoopsAssembles) {
+  constexpr int kLoops = 50;
+  const double theta = kPi / 3;
+  constexpr double d = 0.02;  // every body moved from its place, as an edit leaves it
+  int ground = 0;
+  std::vector<int> rockers(kLoops + 1);
+  std::vector<int> couplers(kLoops);
+  TAssemblySolver solver;
+  solver.MakeFixedFrame(&ground, Frame2D(), &ground);
+  for (int i = 0; i <= kLoops; ++i)
+    solver.MakeBodyFrame(&rockers[i], Frame2D(2.0 * i + d, -d, theta + d));
+  for (int i = 0; i < kLoops; ++i)
+    solver.MakeBodyFrame(&couplers[i],
+                         Frame2D(2.0 * i + std::cos(theta) - d, std::sin(theta) + d, -d));
+  auto pin = [&solver](const void* reference, const TVector& at, const void* body,
+                       const TVector& local) {
+    solver.AddPlacement(solver.AddCoincident(&solver, reference, at), body, TVector3(local));
+  };
+  for (int i = 0; i <= kLoops; ++i)
+    pin(&ground, {2.0 * i, 0.0}, &rockers[i], {0.0, 0.0});
+  for (int i = 0; i < kLoops; ++i) {
+    pin(&rockers[i], {1.0, 0.0}, &couplers[i], {0.0, 0.0});
+    pin(&rockers[i + 1], {1.0, 0.0}, &couplers[i], {2.0, 0.0});
+  }
+  solver.AddAngleLock(&rockers[0], Frame2D(), theta);
+
+  TFrameRecord* records = nullptr;
+  int32_t count = 0;
+  uint32_t pushed = 0;
+  const double error = solver.Solve(nullptr, nullptr, 1e-10, records, count, pushed);
+  EXPECT_LE(error, 1e-10);
+  EXPECT_EQ(solver.EquationCount(), 6 * kLoops + 3);
+  ASSERT_EQ(count, 2 * kLoops + 2);
+  // Every rocker turns with the first, every coupler stays level between their tips.
+  for (int i = 0; i <= kLoops; ++i) {
+    const Frame2D& rocker = records[i].world;
+    EXPECT_NEAR(rocker.x, 2.0 * i, 1e-9) << i;
+    EXPECT_NEAR(rocker.angle, theta, 1e-8) << i;
+  }
+  for (int i = 0; i < kLoops; ++i) {
+    const Frame2D& coupler = records[kLoops + 1 + i].world;
+    EXPECT_NEAR(coupler.x, 2.0 * i + std::cos(theta), 1e-9) << i;
+    EXPECT_NEAR(coupler.y, std::sin(theta), 1e-9) << i;
+  }
+}
+
 TEST_F(AssemblySolver, FourBarLinkageAssemblesFromAPerturbedStart) {
   FourBar linkage;
   TAssemblySolver solver;

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cstring>
 #include <random>
+#include <span>
+#include <string>
 #include <vector>
 
 #include "bodies/BodyClasses.h"
@@ -152,6 +154,27 @@ TEST_F(TableTest, DamagedCountsAreRefusedAndColumnsWithoutValuesHoldNoPoint) {
   EXPECT_EQ(read->GetCount(), 0);
   EXPECT_FALSE(read->ContainsPoint(TVector(1, 1)));
   EXPECT_THROW(read->GetPoint(1), QVException);
+}
+
+TEST_F(TableTest, TextTablesReadWithShortNumbersAndDamageIsTheTextReadersFailure) {
+  const auto readText = [](const std::string& records) -> int16_t {
+    const std::string text = "ZAZU YB30 5 " + records + " -1";
+    try {
+      auto reader = ReadObjects(std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()),
+                                0, 1, nullptr, nullptr, nullptr, nullptr);
+      reader->Complete(0);
+      const auto read = reader->TakeObjects();
+      if (read.size() != 1 || !read[0]->IsMemberClass(TTable::kClassID)) return 1;
+      return static_cast<TTable&>(*read[0]).GetCount() == 2 ? 0 : 2;
+    } catch (const QVException& failure) {
+      return failure.error();
+    }
+  };
+  // Two points of one digit each: fewer bytes than two binary reals a value.
+  EXPECT_EQ(readText("1701; 2, 6 2 2 0 0 1 1"), 0);
+  EXPECT_EQ(readText("1701; 2, 6 2 -1 0 0 1 1"), -25001);
+  EXPECT_EQ(readText("1701; 2, 6 2 32000 0 0 1 1"), -25001);
+  EXPECT_EQ(readText("1701; 2, 6 -2 2 0 0 1 1"), -25001);
 }
 
 TEST_F(TableTest, PointOperationsKeepPointsInStepAndRefuseIndicesOutside) {

@@ -2,6 +2,7 @@
 // pin hands to the solver in block 1310 byte for byte, and the two-point quantity's correction.
 
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -12,6 +13,8 @@
 #include "constraints/ConstraintClasses.h"
 #include "constraints/Pin.h"
 #include "core/Handle.h"
+#include "core/Failure.h"
+#include "model/filing/ObjectReaderText.h"
 #include "model/filing/ObjectWriter.h"
 
 namespace {
@@ -244,3 +247,29 @@ TEST_F(ConstraintTest, TwoPointQuantityFollowsTheEndsWithoutOutgrowingTheFormula
 }
 
 }  // namespace
+
+namespace {
+
+// The failure of reading the block's contents from a text, or 0.
+int16_t TextBlockError(TLink& object, int16_t code, const std::string& text) {
+  TObjectReaderKind0 reader;
+  const std::span bytes(reinterpret_cast<const uint8_t*>(text.data()), text.size());
+  reader.Init(std::make_unique<TextFilerStream>(bytes), RealWidth::k64, nullptr, nullptr, nullptr);
+  try {
+    object.ReadBlockContents(code, reader);
+  } catch (const QVException& failure) {
+    return failure.error();
+  }
+  return 0;
+}
+
+}  // namespace
+
+TEST_F(ConstraintTest, DamagedCountsInATextAreTheTextReadersFailure) {
+  TPin pin;
+  pin.Initialize();
+  EXPECT_EQ(TextBlockError(pin, TCnstr::kBlockAttached, "0 "), 0);
+  EXPECT_EQ(TextBlockError(pin, TCnstr::kBlockAttached, "-1 "), kErrTextFormat);
+  // The record with its goal count below zero.
+  EXPECT_EQ(TextBlockError(pin, TCnstr::kBlockRecord, "-1 0 1 0 -1 0 0 -1 "), kErrTextFormat);
+}

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "core/Alert.h"
 #include "core/Failure.h"
 #include "tests/constraints/RunTestSupport.h"
 
@@ -67,10 +68,17 @@ TEST(SpringLawTest, GoalTextsFollowTheLawWithExponentRestValueAndDamping) {
   rdamper->SetExponent(-1);
   EXPECT_EQ(LawOf(*rdamper), "-(K) * Constraint[7].dv.r^(-1)");
 
-  // A law past the formula limit is refused rather than cut.
+  // A law past the formula limit (formulas set past the entry's check, as a foreign document may
+  // hold them) is refused rather than cut, naming the constraint and the limit.
   spring->Quantity().SetFromPieces(std::string(200, '1').c_str());
   spring->RestValue().SetFromPieces(std::string(100, '2').c_str());
+  FailureDetailText() = Str255();
   EXPECT_THROW(LawOf(*spring), QVException);
+  const std::string detail(FailureDetailText().Chars(),
+                           static_cast<size_t>(FailureDetailText().Length()));
+  EXPECT_NE(detail.find("constraint 3"), std::string::npos) << detail;
+  EXPECT_NE(detail.find("255"), std::string::npos) << detail;
+  FailureDetailText() = Str255();
 }
 
 TEST(SpringLawTest, ExponentChangesResetAConstantRestValueOnly) {
@@ -179,13 +187,114 @@ class SpringRunTest : public ConstraintRunTest {
       const double expected = damped
           ? 1.0 + 0.5 * std::exp(-t) * (std::cos(wd * t) + std::sin(wd * t) / wd)
           : 1.0 + 0.5 * std::cos(wd * t);
-      EXPECT_NEAR(box->PositionX()->GetValue(), expected, 1e-6) << frame;
+      // Period, amplitude and decrement good to 1e-8: the swing of 0.5 m is off by no more than
+      // 1e-8 of itself for each radian of phase it has run through.
+      EXPECT_NEAR(box->PositionX()->GetValue(), expected, 1e-8 * 0.5 * (1.0 + wd * t)) << frame;
     }
   }
 };
 
 TEST_F(SpringRunTest, ASpringMassOscillatesAtItsNaturalFrequency) { RunSpring(false); }
 TEST_F(SpringRunTest, ADampedSpringMassDecaysAtItsDecrement) { RunSpring(true); }
+
+}  // namespace
+
+namespace {
+
+// A formula text of exactly n characters: "1+1+...", or "11+1+..." for an even n.
+TFormula FormulaOfLength(size_t n) {
+  std::string text = n % 2 == 1 ? "1" : "11";
+  while (text.size() < n)
+    text += "+1";
+  TFormula formula;
+  formula.SetFromPieces(text.c_str());
+  return formula;
+}
+
+int16_t ErrorSetting(TLink& object, uint32_t tag, const TFormula& formula) {
+  try {
+    object.SetFormulaProperty(tag, formula);
+  } catch (const QVException& failure) {
+    return failure.error();
+  }
+  return 0;
+}
+
+// The longest formula the property takes now, entered; 0 when it takes none.
+size_t FillToLimit(TLink& object, uint32_t tag) {
+  for (size_t n = Str255::kCapacity; n > 0; --n) {
+    if (ErrorSetting(object, tag, FormulaOfLength(n)) == 0) return n;
+  }
+  return 0;
+}
+
+TEST(SpringLawTest, AValueThatWouldMakeTheLawTooLongIsRefusedWhereItIsEntered) {
+  auto spring = Make<TLSpring>(3);
+  ASSERT_EQ(ErrorSetting(*spring, kTagQuantity, FormulaOfLength(141)), 0);
+  FailureDetailText() = Str255();
+  EXPECT_EQ(ErrorSetting(*spring, kTagRestValue, FormulaOfLength(121)), -28811);
+  const std::string detail(FailureDetailText().Chars(),
+                           static_cast<size_t>(FailureDetailText().Length()));
+  EXPECT_NE(detail.find("255"), std::string::npos) << detail;
+  FailureDetailText() = Str255();
+  // The refused value is not kept: the rest length is what it was, and the law still fits.
+  EXPECT_FALSE(spring->RestValue().IsFormula());
+  EXPECT_LE(LawOf(*spring).size(), 255u);
+  EXPECT_EQ(ErrorSetting(*spring, kTagRestValue, FormulaOfLength(21)), 0);
+}
+
+class SpringLimitTest : public ConstraintRunTest {};
+
+// Every formula of every kind filled to the longest it takes, under the exponent and identifier
+// that make the law longest: the world still saves, and opens with the same laws.
+TEST_F(SpringLimitTest, KindsFilledToTheirLimitsStillSave) {
+  struct Kind {
+    int16_t identifier;
+    std::vector<uint32_t> tags;
+  };
+  const std::vector<Kind> kinds = {
+      {32767, {kTagQuantity, kTagRestValue, kTagDamping}},
+      {32766, {kTagRestValue, kTagDamping, kTagQuantity}},
+      {32765, {kTagDamping, kTagQuantity, kTagRestValue}},
+      {32764, {kTagQuantity, kTagDamping, kTagRestValue}},
+      {32763, {kTagQuantity}},
+      {32762, {kTagQuantity}},
+  };
+  std::vector<std::string> laws;
+  const auto document = SaveAndReopen([&](TWorldDoc& world) {
+    TZeroMass& background = Add<TZeroMass>(world, 0);
+    TPoint& a = AddPoint(world, 1, background, 0.0, 0.0);
+    TPoint& b = AddPoint(world, 2, background, 1.0, 0.0);
+    std::vector<TXCnstr*> made = {&Add<TLSpring>(world, kinds[0].identifier),
+                                  &Add<TRSpring>(world, kinds[1].identifier),
+                                  &Add<TLDampSpring>(world, kinds[2].identifier),
+                                  &Add<TRDampSpring>(world, kinds[3].identifier),
+                                  &Add<TLDamper>(world, kinds[4].identifier),
+                                  &Add<TRDamper>(world, kinds[5].identifier)};
+    for (size_t k = 0; k < made.size(); ++k) {
+      TXCnstr& c = *made[k];
+      c.AttachObject(&a);
+      c.AttachObject(&b);
+      // The pieces share the law's room: the first takes the most it can, the others what is
+      // left.
+      EXPECT_GT(FillToLimit(c, kinds[k].tags[0]), 100u) << k;
+      for (size_t t = 1; t < kinds[k].tags.size(); ++t)
+        FillToLimit(c, kinds[k].tags[t]);
+      // Every exponent keeps the law within its limit.
+      for (int16_t e : {int16_t{-32768}, int16_t{0}, int16_t{2}}) {
+        c.SetShortProperty(kTagExponent, static_cast<uint16_t>(e));
+        EXPECT_LE(LawOf(c).size(), TXCnstr::kLawTextLimit) << k << " " << e;
+      }
+      c.SetShortProperty(kTagExponent, static_cast<uint16_t>(int16_t{-32768}));
+      laws.push_back(LawOf(c));
+    }
+  });
+  for (size_t k = 0; k < kinds.size(); ++k) {
+    auto* c = dynamic_cast<TXCnstr*>(document->World().FindObject(kinds[k].identifier));
+    ASSERT_NE(c, nullptr) << k;
+    EXPECT_EQ(LawOf(*c), laws[k]) << k;
+  }
+}
 
 }  // namespace
 

@@ -35,6 +35,7 @@
 #include "model/world/QVDoc.h"
 #include "model/world/RunBridge.h"
 #include "resources/ResourceLibraries.h"
+#include "simulation/StopWhen.h"
 #include "simulation/Engine.h"
 #include "simulation/GeometryManager.h"
 #include "simulation/UnitHandler.h"
@@ -78,6 +79,7 @@ class WorldCommandTest : public ::testing::Test {
     LoadClassHierarchy();
     RegisterGeometryManager();
     RegisterGroupClasses();
+    RegisterStopWhen();
     SettleDefaultConstraintSize();
     FreezeClassRegistry();
     document = std::make_unique<TQVDoc>();

@@ -1,7 +1,9 @@
 #include "simulation/HistoryStore.h"
 
 #include <bit>
+#include <cstdint>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -192,6 +194,50 @@ TEST_F(HistoryStoreTest, StoredHistoriesReadBackInEveryFloatFormat) {
   EXPECT_EQ(store.LoadRawBlock(RawBlock(64, 0x20000000, 0x20000000, dbl)), -25002);
   EXPECT_EQ(store.GetFrameCount(), 3);
   EXPECT_EQ(store.GetValue(2, 1), 201.0);
+}
+
+TEST_F(HistoryStoreTest, StoredCountsWhoseProductWrapsAreRefused) {
+  THistoryStore store;
+  store.SetValuesPerFrame(2);
+  Fill(store, 3);
+  // 1073764994 frames of 2147437309 doubles: in 64 bits the byte count wraps to the 537552
+  // bytes that follow the header.
+  std::vector<uint8_t> raw = RawBlock(64, 1073764994, 2147437309, {});
+  raw.insert(raw.begin() + 44, 537552, 0);
+  EXPECT_EQ(store.LoadRawBlock(raw), -25002);
+  EXPECT_EQ(store.GetFrameCount(), 3);
+  EXPECT_EQ(store.GetValuesPerFrame(), 2);
+  EXPECT_EQ(store.GetValue(2, 1), 201.0);
+}
+
+TEST_F(HistoryStoreTest, LoadedBlocksReserveOnlyWhatWasStored) {
+  // Header and trailer alone: no frames, 26.8 million values per frame.
+  THistoryStore store;
+  ASSERT_EQ(store.LoadRawBlock(RawBlock(64, 0, 26800000, {})), 0);
+  EXPECT_EQ(store.GetFrameCount(), 0);
+  EXPECT_EQ(store.GetValuesPerFrame(), 26800000);
+  EXPECT_LE(store.GetBlockSize(), 44u + kHistoryMinimumDataBytes);
+  EXPECT_EQ(store.GetValue(0, 0), kHistoryNoValue);
+}
+
+TEST_F(HistoryStoreTest, BlockRefusedForWantOfMemoryLeavesTheStoreAsItWas) {
+  THistoryStore store;
+  store.SetValuesPerFrame(2);
+  store.SetOwnField(5);
+  Fill(store, 3);
+  store.StoredCursors().push_back(std::make_unique<THistoryCursor>());
+  const std::vector<uint8_t> before = store.RawBlock();
+  // 20000 frames of 2 doubles: 320000 bytes, more than the heap then grants.
+  std::vector<uint8_t> raw = RawBlock(64, 20000, 2, {});
+  raw.insert(raw.begin() + 44, 20000 * 2 * 8, 0x3F);
+  SetHeapCeiling(100000);
+  EXPECT_EQ(ErrorOf([&] { store.LoadRawBlock(raw); }), -108);
+  SetHeapCeiling(SIZE_MAX);
+  EXPECT_EQ(store.RawBlock(), before);
+  EXPECT_EQ(store.StoredCursors().size(), 1u);
+  ASSERT_EQ(store.LoadRawBlock(raw), 0);
+  EXPECT_EQ(store.GetFrameCount(), 20000);
+  EXPECT_TRUE(store.StoredCursors().empty());
 }
 
 TEST_F(HistoryStoreTest, RawBlocksAndByteOrderRoundTrip) {

@@ -1,6 +1,8 @@
 #include "simulation/StopWhen.h"
 
+#include <cmath>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -88,6 +90,52 @@ TEST(StopWhenTest, ConditionsActWhenTheyBecomeTrue) {
   // A condition naming an object the world does not hold fails clearly.
   stop.GetCondition(1)->SetFromPieces("body[3].p.x > 0");
   EXPECT_THROW(stop.TestConditions(&world, 9), QVException);
+}
+
+TEST(StopWhenTest, RecordedValuesActWhenTheyBecomeTrueAndNoneNeverActs) {
+  TStopWhen stop;
+  World host;
+  stop.SetHost(&host);
+  stop.SetConditionCount(3);
+  stop.SetAction(1, kPauseActionStop);
+  stop.SetAction(3, kPauseActionReset);
+  // The value meaning "none", a value that is not a number and a missing value do not hold.
+  EXPECT_EQ(stop.TestValues({1.7976931348623157e308, std::nan(""), 0.0}, 4), -1);
+  EXPECT_EQ(stop.TestValues({0.0, 0.5}, 5), kPauseActionPause);
+  EXPECT_EQ(host.stopFrame, kNoStopFrame);
+  EXPECT_EQ(stop.TestValues({1.0, 0.5, 2.0}, 6), kPauseActionStop);
+  EXPECT_EQ(host.stopFrame, 6);
+  EXPECT_EQ(stop.TestValues({1.0, 0.5, 2.0}, 7), -1);
+  // Shown frame -1 (the history was reset) forgets what held.
+  stop.FrameChanged(-1, 0, -1);
+  EXPECT_EQ(stop.TestValues({0.0, 0.0, 2.0}, 8), kPauseActionReset);
+}
+
+TEST(StopWhenTest, TheConditionsAreTheElementListTheSolverRecords) {
+  simulation_test::FilingScope scope;
+  TStopWhen stop;
+  stop.SetConditionCount(2);
+  stop.GetCondition(2)->SetFromPieces("body[3].p.r < 0");
+  EXPECT_EQ(stop.CountElements(), 2);
+  // Handed to the solver (blocks of 5000 and above left out): the element list alone.
+  std::vector<TLink*> objects{&stop};
+  auto writer = WriteObjectsDefault(&objects, 0, nullptr, 1, nullptr);
+  Handle handle = writer->TakeHandle();
+  const std::string stream(HandleData(handle), GetHandleByteSize(handle));
+  FreeHandle(handle);
+  auto occurrences = [&stream](const std::string& text) {
+    int count = 0;
+    for (size_t at = stream.find(text); at != std::string::npos; at = stream.find(text, at + 1))
+      ++count;
+    return count;
+  };
+  EXPECT_EQ(occurrences("time > 1.0"), 1);
+  EXPECT_EQ(occurrences("body[3].p.r < 0"), 1);
+  // A document keeps both: read back, the conditions come from their own block once.
+  const auto read = scope.RoundTrip<TStopWhen>(stop);
+  ASSERT_NE(read, nullptr);
+  ASSERT_EQ(read->GetConditionCount(), 2);
+  EXPECT_EQ(TextOf(*read->GetCondition(2)), "body[3].p.r < 0");
 }
 
 TEST(StopWhenTest, ConditionsAreFiledInTheirBlock) {

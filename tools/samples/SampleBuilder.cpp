@@ -5,7 +5,6 @@
 #include "bodies/Background.h"
 #include "bodies/BodyTags.h"
 #include "constraints/Field.h"
-#include "simulation/Engine.h"
 
 namespace sample_worlds {
 
@@ -19,7 +18,6 @@ constexpr double kBarHeight = 0.05;
 }  // namespace
 
 TZeroMass& AddGround(TWorldDoc& world) {
-  Add<TEngine>(world, 1);
   return Add<TZeroMass>(world, 0);
 }
 

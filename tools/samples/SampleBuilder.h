@@ -26,7 +26,7 @@ T& Add(TWorldDoc& world, int16_t identifier) {
   return added;
 }
 
-// The engine (identifier 1) with its default run settings, and the background (identifier 0).
+// The background (identifier 0). The engine comes with the world's default objects.
 TZeroMass& AddGround(TWorldDoc& world);
 
 // A point at (x, y) of the body's frame, turned by r.

@@ -17,7 +17,7 @@ namespace sample_worlds {
 
 inline constexpr double kGravity = 9.81;
 
-// Every world, the engine is 1 and the background 0.
+// In every world the engine is 1 (one of the world's default objects) and the background 0.
 inline constexpr int16_t kEngineId = 1;
 inline constexpr int16_t kBackgroundId = 0;
 

@@ -213,11 +213,18 @@ TEST_F(WorldRunTest, RunStopsAtTheStopFrame) {
 }
 
 TEST_F(WorldRunTest, ValuesPerFrameAreSummedOnceAndRefusedWhenTooMany) {
-  Add<TTestObject>(2, 3);
-  Add<TTestObject>(3, 8);
+  // Bodies that all want their position alone record 3 values each; with one that wants its
+  // full state, every body records 8, as the solver writes them. Then every element value.
+  TTestObject& body = Add<TTestObject>(2, 3);
+  Add<TTestObject>(3, 3);
   Add<TTestPauseControl>(4, 0, 2);
   world->LoadEngineWorld();
-  EXPECT_EQ(store->valuesPerFrame, 13);
+  EXPECT_EQ(store->valuesPerFrame, 3 + 3 + 2);
+  world->ResetHistory(1);
+  body.fixedValues = 8;
+  world->WorldChanged();
+  world->LoadEngineWorld();
+  EXPECT_EQ(store->valuesPerFrame, 8 + 8 + 2);
   world->RunToFrame(2, nullptr);
   world->ResetHistory(1);
   Add<TTestPauseControl>(5, 0, 40000);

@@ -44,7 +44,13 @@ class TTestObject : public TNamedLink, public TFrameParticipant, public TRunInpu
   std::vector<int16_t> framesShown;
 
   int32_t FixedFrameValues() const override { return fixedValues; }
-  int32_t FrameValueCount() const override { return valueCount; }
+  // The values it records with every frame: its element list.
+  int32_t CountElements() override { return valueCount; }
+  void WriteElements(TObjectWriter& writer) override {
+    const TFormula zero(0.0);
+    for (int32_t i = 0; i < valueCount; ++i)
+      writer.WriteFormula(&zero);
+  }
   void FrameChanged(int16_t frame, int16_t, int16_t) override { framesShown.push_back(frame); }
   double InputValue() const override { return value; }
   void TargetFrame(int32_t frame) override {

@@ -1,6 +1,7 @@
 // Collisions run through the stream road, against the physics a teacher expects.
 
 #include <cmath>
+#include <limits>
 #include <numbers>
 
 #include <gtest/gtest.h>
@@ -136,6 +137,43 @@ TEST(ContactPhysics, FastSmallBallDoesNotTunnelThroughAThinWall) {
   ASSERT_EQ(run.RunTo(history, 3), kEngineOk);
   EXPECT_NEAR(Value(history, 2, 1, 3), -200, 1e-6);
   EXPECT_LT(Value(history, 2, 1, 0), 1 - 0.005 - 0.005);
+}
+
+// A ball far thinner than any step the run takes could follow is refused before its frame,
+// naming it (the thinnest) and the fastest body; the frames before it stay as they were. A ball
+// thick enough for its speed runs on.
+TEST(ContactPhysics, AColliderTooThinForItsSpeedIsRefusedByName) {
+  for (const double radius : {1e-12, 4.8e-59}) {
+    ContactWorld w;
+    w.Box(10, 0, -0.5, 0, 10, 1, 1, {0, 0, 0}, 1);
+    w.Ball(11, 0, 0.5, radius, 1.0, {0, 0, 0});
+    w.Ball(12, 2, 0.5, 0.1, 1.0, {0, 0, 0}, 0, -3);
+    w.Gravity(kG).AllCollide(20);
+    EngineRun run(w.Finish(1.0 / 50));
+    ASSERT_EQ(run.readResult, kEngineOk);
+    History history(8, 24);
+    ASSERT_EQ(run.RunTo(history, 1), kEngineOk);
+    EXPECT_EQ(run.RunTo(history, 2), kEngineWarnTooThin) << radius;
+    EXPECT_EQ(run.status[0], kEngineWarnTooThin);
+    EXPECT_EQ(run.status[1], 11);
+    EXPECT_EQ(run.status[2], 12);
+    EXPECT_EQ(history.Frames(), 1);
+  }
+}
+
+TEST(ContactPhysics, ShapeSizesThatAreNoLengthsAreRefusedByTheReader) {
+  for (const double size : {-1.0, std::numeric_limits<double>::infinity(),
+                            std::numeric_limits<double>::quiet_NaN(), 1e301}) {
+    ContactWorld w;
+    w.Body(11, 0, 0.5, 0, 1.0, 1.0, {0, 0, 0});
+    w.s.RectangleSize(0.5, size);
+    EngineRun run(w.Finish(1.0 / 50));
+    EXPECT_EQ(run.readResult, kEngineCannotRead) << size;
+  }
+  ContactWorld w;
+  w.Body(11, 0, 0.5, 0, 1.0, 1.0, {0, 0, 0});
+  w.s.CircleSize(0.0);
+  EXPECT_EQ(EngineRun(w.Finish(1.0 / 50)).readResult, kEngineOk);
 }
 
 // Two bodies joined by a pin never collide, though their outlines overlap: the bar swings

@@ -96,6 +96,12 @@ WorldFuzzReach WorldFuzzRead(const uint8_t* data, size_t size) {
       }
       if (status[0] != result) ++reach.broken;
       if (!KnownRunCode(result)) ++reach.broken;
+      // A collider too thin for the speeds is reported before its frame: the run stops there,
+      // as it does when the user declines to go on.
+      if (result == kEngineWarnTooThin) {
+        ++reach.failedRuns;
+        break;
+      }
       if (result == kEngineOk || (result >= kEngineWarningFirst && result <= kEngineWarningLast)) {
         ++reach.frames;
         continue;

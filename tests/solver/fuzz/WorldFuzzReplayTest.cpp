@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -154,6 +156,24 @@ TEST(WorldFuzzReplay, SeedsCutShortOrChangedKeepEveryPromise) {
   EXPECT_GT(accepted, 50);
   EXPECT_GT(ran, 30);
   EXPECT_GT(failed + accepted, ran);
+}
+
+// One byte of a seed changed to make a colliding circle about 1e-290 across: the run is refused
+// at the first frame that would need steps too short to follow it, instead of grinding on.
+TEST(WorldFuzzReplay, ACircleMadeVanishinglyThinByOneByteEndsItsRun) {
+  std::vector<uint8_t> seed = CommittedSeeds().at("machine.zoda");
+  // The circle's size block holds its diameter twice; the first is the one that counts.
+  const double diameter[2] = {0.3, 0.3};
+  uint8_t pattern[16];
+  std::memcpy(pattern, diameter, 16);
+  const auto at = std::search(seed.begin(), seed.end(), std::begin(pattern), std::end(pattern));
+  ASSERT_NE(at, seed.end());
+  at[7] = 0x03;  // the exponent's high bits: 0.3 becomes about 2.6e-290
+  const WorldFuzzReach reach = WorldFuzzRead(seed.data(), seed.size());
+  EXPECT_TRUE(reach.accepted);
+  EXPECT_EQ(reach.failedRuns, 1);
+  EXPECT_LT(reach.frames, 3);
+  EXPECT_EQ(reach.broken, 0);
 }
 
 // The committed seeds are exactly what the test stream writer writes, so the fuzzing starts from
