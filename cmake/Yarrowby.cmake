@@ -45,10 +45,6 @@ function(yb_tests)
     return()
   endif()
   add_executable(${target} ${sources})
-  # Test files are assertions around calls into the libraries, where the work is done: in the
-  # test build they are optimized lightly, which halves their compile time, while the libraries
-  # they test keep the build's optimization.
-  target_compile_options(${target} PRIVATE $<$<CONFIG:RelWithDebInfo>:-Og>)
   target_link_libraries(${target} PRIVATE ${ARG_DEPENDS} GTest::gtest GTest::gmock GTest::gtest_main)
   gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST
     WORKING_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}

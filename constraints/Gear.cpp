@@ -312,13 +312,16 @@ void TGear::Update() {
   if (IsRatioAutomatic()) ApplyAutomaticRatio();
   if (!IsInternal() || ratio_->IsFormula() || CheckInternalRatio()) return;
   ratio_->SetConstant(before);
+  if (TWorldDoc* world = GetWorld())
+    world->Host().ShowError(kErrGearRatio,
+                            static_cast<int32_t>(kAlertList) << 16 | kAlertRatioRestored);
+}
+
+TWorldDoc* TGear::GetWorld() const {
   for (TLink* linked : Linked()) {
-    if (auto* world = dynamic_cast<TWorldDoc*>(linked)) {
-      world->Host().ShowError(kErrGearRatio,
-                              static_cast<int32_t>(kAlertList) << 16 | kAlertRatioRestored);
-      return;
-    }
+    if (auto* world = dynamic_cast<TWorldDoc*>(linked)) return world;
   }
+  return nullptr;
 }
 
 void TGear::QuantityChanged(const TFormula* quantity) {

@@ -9,17 +9,21 @@
 //   1. TGear (436): ratio, automatic ratio, internal pair, rod, contact formulas   Gear.cpp
 //      properties, commands, goals, update, drawing                              Gear.cpp
 //      filing of blocks 5403, 5404 and 1310, companions and fix-ups              GearFiling.cpp
+//      recorded values: the rod and the ratio when they are formulas             GearFiling.cpp
 //   2. TGearCnstr (434), TGearCnstrPoint (435): the companions and their
 //      records, blocks 5405, 1310, 5406 and 1502; registration                   GearContacts.cpp
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "constraints/Constraint.h"
+#include "model/world/WorldParticipants.h"
 
 class TGearCnstr;
 class TGearCnstrPoint;
 class TPoint;
+class TWorldDoc;
 
 inline constexpr uint32_t kGearTag = MakeTag("Gear");
 inline constexpr uint32_t kGearContactTag = MakeTag("GCst");
@@ -44,7 +48,7 @@ struct GearContactTexts {
   std::string x1, y1, x2, y2;
 };
 
-class TGear : public TTwoPointConstraint {
+class TGear : public TTwoPointConstraint, public TFrameParticipant {
   DECLARE_CLASS_ID(436, TTwoPointConstraint)
 
  public:
@@ -156,6 +160,15 @@ class TGear : public TTwoPointConstraint {
   void WriteTo(TObjectWriter& writer, int16_t flag) override;
   void ResolveReference(TObjectReader& reader, int16_t code, uint16_t kind, TLink* object) override;
 
+  // ---- Recorded values (GearFiling.cpp) ----
+  // The rod quantity and the ratio, each when it is a formula, go to the solver ahead of the
+  // base's values, and every recorded frame holds their values.
+  int32_t CountElements() override;
+  void WriteElements(TObjectWriter& writer) override;
+  // A recorded frame shown: each formula quantity takes its value of that frame, keeping its
+  // text.
+  void FrameChanged(int16_t frame, int16_t first, int16_t last) override;
+
  protected:
   void WriteRecord(TObjectWriter& writer) override;
   // A point attached at an end becomes the attached point of that end's contact point when it
@@ -168,6 +181,10 @@ class TGear : public TTwoPointConstraint {
     return end == 0 ? firstPoint_ : secondPoint_;
   }
   TPoint* AttachedPoint(int32_t end) const;
+  // The world the gear belongs to, or null.
+  TWorldDoc* GetWorld() const;
+  // The quantities that record values, in the order of their values.
+  std::vector<TFormula*> RecordedQuantities() const;
   // Refuses a constant ratio whose contact texts would divide by zero.
   void CheckDivisors(const TFormula& ratio, uint16_t internal) const;
   void SetContact(TGearCnstr* contact);

@@ -7,6 +7,7 @@
 #include "core/Failure.h"
 #include "model/filing/ObjectReader.h"
 #include "model/filing/ObjectWriter.h"
+#include "model/world/WorldDoc.h"
 
 namespace {
 
@@ -130,4 +131,37 @@ void TGear::ResolveReference(TObjectReader& reader, int16_t code, uint16_t kind,
   }
   // An attached point found after the companions reaches its contact point when it is attached.
   TTwoPointConstraint::ResolveReference(reader, code, kind, object);
+}
+
+// ---- Recorded values -------------------------------------------------------------------------
+
+std::vector<TFormula*> TGear::RecordedQuantities() const {
+  std::vector<TFormula*> quantities;
+  for (TFormula* quantity : {rod_.get(), ratio_.get()}) {
+    if (quantity->IsFormula()) quantities.push_back(quantity);
+  }
+  return quantities;
+}
+
+int32_t TGear::CountElements() {
+  return TTwoPointConstraint::CountElements() + static_cast<int32_t>(RecordedQuantities().size());
+}
+
+void TGear::WriteElements(TObjectWriter& writer) {
+  for (const TFormula* quantity : RecordedQuantities())
+    writer.WriteFormula(quantity);
+  TTwoPointConstraint::WriteElements(writer);
+}
+
+void TGear::FrameChanged(int16_t frame, int16_t first, int16_t last) {
+  TWorldDoc* world = GetWorld();
+  TFrameStore* store = world != nullptr ? world->GetStore() : nullptr;
+  if (store == nullptr || frame < 0 || frame < first || frame > last) return;
+  const int32_t offset = world->RecordedValueOffset(this);
+  if (offset < 0) return;
+  // A quantity that became a formula after the frames were recorded has no value in them.
+  const int32_t recorded = world->RecordLayout().RecordedCount(this);
+  const std::vector<TFormula*> quantities = RecordedQuantities();
+  for (int32_t i = 0; i < recorded && i < static_cast<int32_t>(quantities.size()); ++i)
+    quantities[static_cast<size_t>(i)]->StoreConstant(store->Value(frame, offset + i));
 }

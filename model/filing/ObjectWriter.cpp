@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 #include "core/Failure.h"
 #include "model/Formula.h"
 #include "model/filing/DocumentFormat.h"
+#include "model/filing/SolverFormulaText.h"
 
 TObjectWriter::~TObjectWriter() = default;
 
@@ -169,7 +171,11 @@ void TObjectWriter::WriteFormula(const TFormula* formula) {
   const TFormulaRecord* record = formula->GetRecord();
   if (record != nullptr && record->IsFiled()) {
     WriteShort(0);
-    WriteFormulaRecord(*record);
+    if (namer_ != nullptr) {
+      WriteNamedFormulaRecord(*record);
+    } else {
+      WriteFormulaRecord(*record);
+    }
     return;
   }
   Str255 text;
@@ -179,7 +185,33 @@ void TObjectWriter::WriteFormula(const TFormula* formula) {
 
 void TObjectWriter::WriteFormulaText(const Str255& text) {
   WriteShort(0);
-  PutString(text, 1);
+  WriteTextOfFormula(text);
+}
+
+void TObjectWriter::WriteTextOfFormula(const Str255& text) {
+  if (namer_ == nullptr) {
+    PutString(text, 1);
+    return;
+  }
+  // The solver's form may be longer than a stored string holds; the stream's strings hold it.
+  WriteString(SolverFormulaText(std::string_view(text.Chars(), static_cast<size_t>(text.Length())),
+                                *namer_));
+}
+
+void TObjectWriter::WriteNamedFormulaRecord(const TFormulaRecord& record) {
+  int32_t count = 0;
+  Str255 text;
+  if (!ParseFormulaRecordName(record.name, count, text)) {
+    WriteFormulaRecord(record);
+    return;
+  }
+  const std::string_view view(text.Chars(), static_cast<size_t>(text.Length()));
+  std::string name(1, '#');
+  name += std::to_string(count);
+  name += ':';
+  name += SolverFormulaText(view, *namer_);
+  WriteString(name);
+  WriteRecordNumbers(record);
 }
 
 void TObjectWriter::WriteConstant(double value) {
@@ -189,6 +221,10 @@ void TObjectWriter::WriteConstant(double value) {
 
 void TObjectWriter::WriteFormulaRecord(const TFormulaRecord& record) {
   WriteString(record.name);
+  WriteRecordNumbers(record);
+}
+
+void TObjectWriter::WriteRecordNumbers(const TFormulaRecord& record) {
   WriteCode(kFormulaRecordCode);
   WriteDouble(record.first);
   WriteDouble(record.second);
@@ -297,7 +333,8 @@ void WriteOneObject(TLink& object, TObjectWriter& writer, void*) {
 
 std::unique_ptr<TObjectWriter> WriteObjects(const std::vector<TLink*>* list, uint16_t flag,
                                             TLink* object, int16_t kind, WriteCallback callback,
-                                            FilerStream* stream, void* data) {
+                                            FilerStream* stream, void* data,
+                                            const TFormulaNamer* namer) {
   std::unique_ptr<TObjectWriter> writer;
   if (flag == 0) {
     writer = std::make_unique<TNativeObjectWriter>();
@@ -310,6 +347,7 @@ std::unique_ptr<TObjectWriter> WriteObjects(const std::vector<TLink*>* list, uin
   }
   writer->Init(stream);
   writer->SetSkipFlag(flag);
+  writer->SetFormulaNamer(namer);
   writer->WriteHeader();
   if (object != nullptr) callback(*object, *writer, data);
   if (list != nullptr) {
@@ -323,6 +361,7 @@ std::unique_ptr<TObjectWriter> WriteObjects(const std::vector<TLink*>* list, uin
 
 std::unique_ptr<TObjectWriter> WriteObjectsDefault(const std::vector<TLink*>* list, uint16_t flag,
                                                    TLink* object, int16_t kind,
-                                                   FilerStream* stream) {
-  return WriteObjects(list, flag, object, kind, WriteOneObject, stream, nullptr);
+                                                   FilerStream* stream,
+                                                   const TFormulaNamer* namer) {
+  return WriteObjects(list, flag, object, kind, WriteOneObject, stream, nullptr, namer);
 }

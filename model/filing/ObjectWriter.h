@@ -22,6 +22,7 @@
 #include "model/filing/FilerStream.h"
 
 class TFormula;
+class TFormulaNamer;
 struct TFormulaRecord;
 
 class TFilerBase : public TObject {
@@ -43,6 +44,10 @@ class TObjectWriter : public TFilerBase {
   Handle TakeHandle();
   FilerStream& Stream() { return *stream_; }
   void SetSkipFlag(uint16_t flag) { skipFlag_ = flag; }
+  // With a namer, every formula text is written as the solver reads it: objects named by kind
+  // and identifier rather than by name (SolverFormulaText). Null writes texts as they are. The
+  // namer stays the caller's and must outlive the writing.
+  void SetFormulaNamer(const TFormulaNamer* namer) { namer_ = namer; }
   bool IsFullFormat() const { return format3x_ != 0; }
 
   // Objects.
@@ -84,6 +89,7 @@ class TObjectWriter : public TFilerBase {
   // A formula item: 1 and the value for a constant (and for no formula, with the value 0), else
   // 0 and the formula's record when it carries one that is filed, or its text.
   void WriteFormula(const TFormula* formula);
+  // A formula item holding the text.
   void WriteFormulaText(const Str255& text);
   void WriteConstant(double value);
   // The record's name, the record code, its two numbers and its long, then each element's number
@@ -102,8 +108,15 @@ class TObjectWriter : public TFilerBase {
 
  private:
   void EndCurrentObject();
+  // A text for a formula item: the namer's form of it when there is a namer.
+  void WriteTextOfFormula(const Str255& text);
+  // A record whose text is written as the namer gives it.
+  void WriteNamedFormulaRecord(const TFormulaRecord& record);
+  // What follows a record's name: the record code, its numbers and its elements.
+  void WriteRecordNumbers(const TFormulaRecord& record);
 
   FilerStream* stream_ = nullptr;
+  const TFormulaNamer* namer_ = nullptr;
   std::unique_ptr<MemoryFilerStream> ownStream_;
   // The objects already started, looked up once per object written.
   std::unordered_set<const TLink*> started_;
@@ -137,11 +150,14 @@ using WriteCallback = void (*)(TLink& object, TObjectWriter& writer, void* data)
 
 // Chooses and runs a writer: flag 0 the native writer, else kind 2 the document writer and kind 1
 // the host-order writer (any other kind raises -25002). The header, the object, then every object
-// of the list, then the end. The caller takes the handle when no stream was given.
+// of the list, then the end. The caller takes the handle when no stream was given. A namer, when
+// given, writes the formula texts as the solver reads them (SetFormulaNamer).
 std::unique_ptr<TObjectWriter> WriteObjects(const std::vector<TLink*>* list, uint16_t flag,
                                             TLink* object, int16_t kind, WriteCallback callback,
-                                            FilerStream* stream, void* data);
+                                            FilerStream* stream, void* data,
+                                            const TFormulaNamer* namer = nullptr);
 // WriteObjects with each object's WriteTo(writer, 0).
 std::unique_ptr<TObjectWriter> WriteObjectsDefault(const std::vector<TLink*>* list, uint16_t flag,
                                                    TLink* object, int16_t kind,
-                                                   FilerStream* stream);
+                                                   FilerStream* stream,
+                                                   const TFormulaNamer* namer = nullptr);

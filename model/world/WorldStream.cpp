@@ -3,10 +3,14 @@
 #include <algorithm>
 
 #include "core/Failure.h"
+#include "model/GeometryManagerHook.h"
 #include "model/filing/ObjectWriter.h"
+#include "model/filing/SolverFormulaText.h"
 #include "model/world/RunCommand.h"
 #include "model/world/WorldDoc.h"
 #include "model/world/WorldParticipants.h"
+#include "solver/formula/FormulaErrors.h"
+#include "solver/formula/FormulaLexer.h"
 
 namespace {
 
@@ -17,6 +21,37 @@ constexpr int64_t kMostValuesPerFrame = 32767;
 int32_t OffsetOrNone(int64_t offset) {
   return offset >= 0 && offset <= kMostValuesPerFrame ? static_cast<int32_t>(offset) : -1;
 }
+
+// Names in formulas as the world's formulas see them: by the formula world of the geometry
+// manager, which checked them when they were entered. A name the formula world does not know may
+// still be an object's description, which the program writes into what an object records (a
+// body's "Ball.charge"); the formula world then says what kind of object it is.
+class TWorldFormulaNamer : public TFormulaNamer {
+ public:
+  TWorldFormulaNamer(const FormulaEnvironment* world, std::vector<TLink*> objects)
+      : world_(world), objects_(std::move(objects)) {}
+
+  bool Resolve(std::string_view name, int32_t number, FormulaObject& object) const override {
+    if (world_ == nullptr) return false;
+    if (world_->FindObject(name, number, object) == kFormulaOk) return true;
+    if (number >= 0) return false;
+    for (TLink* link : objects_) {
+      const Str255& description = link->GetDescription();
+      if (!FormulaNameEquals(
+              std::string_view(description.Chars(), static_cast<size_t>(description.Length())),
+              name))
+        continue;
+      for (const char* kind : {"body", "point", "constraint"}) {
+        if (world_->FindObject(kind, link->GetIdentifier(), object) == kFormulaOk) return true;
+      }
+    }
+    return false;
+  }
+
+ private:
+  const FormulaEnvironment* world_;
+  std::vector<TLink*> objects_;
+};
 
 }  // namespace
 
@@ -71,7 +106,11 @@ void TWorldDoc::ResetHistory(uint16_t force) {
 
 std::vector<uint8_t> TWorldDoc::NativeStream() {
   const std::vector<TLink*> objects = Objects();
-  auto writer = WriteObjectsDefault(&objects, 0, this, 1, nullptr);
+  // The solver knows objects by kind and identifier only: formulas that name an object by its
+  // name reach it in that form.
+  TGeometryManagerHook* manager = GeometryManagerOf(FindItem(kGeometryManagerTag));
+  const TWorldFormulaNamer namer(manager != nullptr ? manager->FormulaWorld() : nullptr, objects);
+  auto writer = WriteObjectsDefault(&objects, 0, this, 1, nullptr, &namer);
   Handle handle = writer->TakeHandle();
   const auto* bytes = reinterpret_cast<const uint8_t*>(HandleData(handle));
   std::vector<uint8_t> stream(bytes, bytes + GetHandleByteSize(handle));
@@ -128,6 +167,16 @@ void TWorldDoc::ShowFrame(int16_t frame, uint16_t) {
       if (auto* participant = dynamic_cast<TFrameParticipant*>(object))
         participant->FrameChanged(frame, first, last);
     }
+  }
+  // Other objects that record values (a gear's formula quantities) take theirs; the pause
+  // controls and the view objects hear of the frame below.
+  for (TLink* object : Objects()) {
+    auto* participant = dynamic_cast<TFrameParticipant*>(object);
+    if (participant == nullptr || participant->FixedFrameValues() != 0 ||
+        std::find(pauseControls_.begin(), pauseControls_.end(), object) != pauseControls_.end() ||
+        std::find(viewObjects_.begin(), viewObjects_.end(), object) != viewObjects_.end())
+      continue;
+    participant->FrameChanged(frame, first, last);
   }
   FrameChanged(frame);
   if (frame < 0) return;

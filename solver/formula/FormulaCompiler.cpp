@@ -393,6 +393,8 @@ int32_t FormulaCompiler::ParseName() {
     ref.object.number = -1;
     ref.name = std::string(name);
   }
+  ref.textStart = position;
+  ref.textEnd = position + static_cast<int32_t>(name.size());
   program_.objects_.push_back(ref);
   return AddNode(Kind::kObject, position, static_cast<int32_t>(program_.objects_.size()) - 1);
 }
@@ -444,6 +446,7 @@ int32_t FormulaCompiler::ParseIndexed(std::string_view name, int32_t position) {
   }
   if (!Advance()) return -1;
   if (lexer_.Token() != FormulaToken::kCloseBracket) return Fail(kFormulaMissingClose, position);
+  const int32_t end = lexer_.End();
   if (!Advance()) return -1;
   const int32_t number = static_cast<int32_t>(value);
   if (FormulaNameEquals(name, "input")) {
@@ -463,6 +466,8 @@ int32_t FormulaCompiler::ParseIndexed(std::string_view name, int32_t position) {
     ref.source = FormulaObjectRef::Source::kNamed;
     ref.name = std::string(name);
   }
+  ref.textStart = position;
+  ref.textEnd = end;
   program_.objects_.push_back(ref);
   return AddNode(Kind::kObject, position, static_cast<int32_t>(program_.objects_.size()) - 1);
 }

@@ -104,6 +104,10 @@ struct FormulaObjectRef {
   Source source = Source::kFixed;
   FormulaObject object;  // kFixed: the object; kNamed: the number given with the name (-1 none)
   std::string name;      // kNamed: the name or kind as written
+  // Where the reference stands in the text, [textStart, textEnd) in bytes, with its bracketed
+  // number when it has one; -1 for a plain number standing for an object.
+  int32_t textStart = -1;
+  int32_t textEnd = -1;
 };
 
 // The value of a formula: a scalar, or a vector (x, y, r).

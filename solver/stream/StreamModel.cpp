@@ -1,6 +1,7 @@
 #include "solver/stream/StreamModel.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <functional>
 #include <limits>
@@ -29,13 +30,32 @@ std::string Where(const char* kind, int16_t id) {
   return std::string(kind) + " " + std::to_string(id);
 }
 
-// What a formula sees while the world is set up: the time 0, the inputs, and the bodies set up
-// before it (a gear's contact point is placed from both gears' centres).
+// The points of the stream and their compiled places, for the starting values that name them.
+// While one starting value is evaluated, each point's place on its body is worked out once; a
+// point whose place needs itself (points that place each other in a circle) has no value.
+struct StartPoints {
+  StartPoints(const std::vector<PointRecord>& pointRecords,
+              const std::vector<std::array<CompiledItem, 3>>& pointItems)
+      : records(pointRecords), items(pointItems), state(pointRecords.size(), kUnknown),
+        result(pointRecords.size(), kFormulaOk), local(pointRecords.size()) {}
+
+  enum State : uint8_t { kUnknown, kWorking, kDone };
+  const std::vector<PointRecord>& records;
+  const std::vector<std::array<CompiledItem, 3>>& items;
+  std::vector<State> state;
+  // Once done: kFormulaOk with the place in local, or why there is none.
+  std::vector<int32_t> result;
+  std::vector<std::array<double, 3>> local;
+};
+
+// What a formula sees while the world is set up: the time 0, the inputs, the bodies set up
+// before it (a gear's contact point is placed from both gears' centres), and the points on those
+// bodies.
 class StartEnvironment : public FormulaEnvironment {
  public:
   StartEnvironment(const InputTable& inputs, double step, const Binding& binding,
-                   const std::vector<dynamics::Body>& bodies)
-      : inputs_(inputs), step_(step), binding_(binding), bodies_(bodies) {}
+                   const std::vector<dynamics::Body>& bodies, StartPoints& points)
+      : inputs_(inputs), step_(step), binding_(binding), bodies_(bodies), points_(points) {}
   int32_t Time(double& out) const override {
     out = 0;
     return kFormulaOk;
@@ -50,6 +70,7 @@ class StartEnvironment : public FormulaEnvironment {
   }
   int32_t Member(const FormulaObject& object, FormulaMember member,
                  FormulaVector& out) const override {
+    if (object.kind == FormulaObjectKind::kPoint) return PointMember(object.number, member, out);
     if (object.kind != FormulaObjectKind::kBody) return kFormulaNoValue;
     const int index = binding_.Body(object.number);
     if (index < 0 || index >= static_cast<int>(bodies_.size())) return kFormulaNoValue;
@@ -84,10 +105,53 @@ class StartEnvironment : public FormulaEnvironment {
   }
 
  private:
+  // A point whose body is set up already: its place on the body turned into the world, and the
+  // velocity the body gives it there.
+  int32_t PointMember(int32_t id, FormulaMember member, FormulaVector& out) const {
+    const int index = binding_.Point(id);
+    if (index < 0 || static_cast<size_t>(index) >= points_.records.size()) return kFormulaNoValue;
+    const auto p = static_cast<size_t>(index);
+    const PointRecord& record = points_.records[p];
+    const int body = record.body == kNoObject ? dynamics::kBackground : binding_.Body(record.body);
+    if (body < 0 || static_cast<size_t>(body) >= bodies_.size()) return kFormulaNoValue;
+    if (const int32_t result = PlacePoint(p); result != kFormulaOk) return result;
+    const std::array<double, 3>& local = points_.local[p];
+    const dynamics::Body& b = bodies_[static_cast<size_t>(body)];
+    const double ax = std::cos(b.r) * local[0] - std::sin(b.r) * local[1];
+    const double ay = std::sin(b.r) * local[0] + std::cos(b.r) * local[1];
+    switch (member) {
+      case FormulaMember::kPosition:
+        out = {b.x + ax, b.y + ay, b.r + local[2]};
+        return kFormulaOk;
+      case FormulaMember::kVelocity:
+        out = {b.vx - b.vr * ay, b.vy + b.vr * ax, b.vr};
+        return kFormulaOk;
+      default:
+        return kFormulaNoValue;
+    }
+  }
+
+  // Works out the point's place on its body from its formulas, once.
+  int32_t PlacePoint(size_t p) const {
+    if (points_.state[p] == StartPoints::kDone) return points_.result[p];
+    if (points_.state[p] == StartPoints::kWorking) return kFormulaNoValue;
+    points_.state[p] = StartPoints::kWorking;
+    int32_t result = kFormulaOk;
+    for (size_t i = 0; i < 3 && result == kFormulaOk; ++i) {
+      const CompiledItem& item = points_.items[p][i];
+      points_.local[p][i] = item.constant;
+      if (item.program) result = execute_program(*item.program, this, points_.local[p][i]);
+    }
+    points_.result[p] = result;
+    points_.state[p] = StartPoints::kDone;
+    return result;
+  }
+
   const InputTable& inputs_;
   double step_;
   const Binding& binding_;
   const std::vector<dynamics::Body>& bodies_;
+  StartPoints& points_;
 };
 
 bool IsZero(const CompiledItem& item) {
@@ -348,7 +412,8 @@ double StreamModel::StartValue(const CompiledItem& item, const InputTable& input
       throw dynamics::DynamicsError{dynamics::kErrBadModel, where + ": a starting value is not a number"};
     return item.constant;
   }
-  const StartEnvironment environment(inputs, settings_.animationStep, *binding_, bodies);
+  StartPoints points(world_.points, pointItems_);
+  const StartEnvironment environment(inputs, settings_.animationStep, *binding_, bodies, points);
   double value = 0;
   const int32_t result = execute_program(*item.program, &environment, value);
   if (result != kFormulaOk)

@@ -628,3 +628,87 @@ TEST_F(GearTest, ARingGearTurnsWithTheWheelInsideIt) {
 }
 
 }  // namespace
+
+namespace {
+
+// A rod quantity and a ratio given as formulas go to the solver with every frame; showing a
+// frame gives each its recorded value and leaves its text.
+TEST_F(GearTest, FormulaQuantitiesOfAGearAreRecordedWithEveryFrame) {
+  constexpr double kBig = 0.2, kSmall = 0.1, kSpin = 3.0;
+  auto document = SaveAndReopen([&](TWorldDoc& world) {
+    Add<TEngine>(world, 1);
+    TZeroMass& background = Add<TZeroMass>(world, 0);
+    TGear& gear = WheelPair(world, kBig, kSmall, kBig + kSmall);
+    gear.SetShortProperty(kTagGearRatioAuto, 0);
+    TFormula ratio;
+    ratio.SetFromPieces("0.2/0.1");
+    gear.SetFormulaProperty(kTagGearRatio, ratio);
+    TFormula rod;
+    rod.SetFromPieces("0 - time");  // never holds: the pins hold the centres
+    gear.SetFormulaProperty(kTagGearRod, rod);
+    for (int16_t end = 0; end < 2; ++end) {
+      TPin& pin = Add<TPin>(world, static_cast<int16_t>(10 + 2 * end));
+      pin.SetShortProperty(kTagAlwaysActive, 1);
+      pin.AttachObject(&AddPoint(world, static_cast<int16_t>(11 + 2 * end), background,
+                                 end == 0 ? 0.0 : kBig + kSmall, 0.0));
+      pin.AttachObject(world.FindObject(end == 0 ? 4 : 6));
+    }
+    TRPiston& motor = Add<TRPiston>(world, 14);
+    motor.SetShortProperty(kTagAlwaysActive, 1);
+    motor.SetShortProperty(kTagLimitKind, static_cast<uint16_t>(-1));
+    motor.SetShortProperty(kTagDriveKind, TPiston::kVelocity);
+    motor.Quantity().SetConstant(kSpin);
+    motor.AttachObject(world.FindObject(11));
+    motor.AttachObject(world.FindObject(4));
+  });
+  TWorldDoc& world = document->World();
+  auto* gear = dynamic_cast<TGear*>(world.FindObject(20));
+  auto* big = dynamic_cast<TOval*>(world.FindObject(3));
+  auto* small = dynamic_cast<TOval*>(world.FindObject(5));
+  ASSERT_NE(gear, nullptr);
+  ASSERT_NE(big, nullptr);
+  ASSERT_NE(small, nullptr);
+  ASSERT_TRUE(gear->Ratio().IsFormula());
+  ASSERT_TRUE(gear->RodQuantity().IsFormula());
+  EXPECT_EQ(gear->CountElements(), 2);
+
+  constexpr int16_t kFrames = 8;
+  world.RunToFrame(kFrames, nullptr);
+  TFrameStore& store = *world.GetStore();
+  ASSERT_EQ(store.FrameCount(), kFrames + 1);
+  // Two wheels of 8 values, then the gear's rod and ratio.
+  ASSERT_EQ(store.ValuesPerFrame(), 2 * 8 + 2);
+  ASSERT_EQ(world.RecordedValueOffset(gear), 16);
+  const double step = world.GetEngine()->TimeStep();
+  ASSERT_GT(step, 0.0);
+  for (int16_t frame = 0; frame <= kFrames; ++frame) {
+    EXPECT_NEAR(store.Value(frame, 16), -frame * step, 1e-12) << frame;
+    EXPECT_DOUBLE_EQ(store.Value(frame, 17), 2.0) << frame;
+  }
+  for (int16_t frame = 1; frame <= kFrames; ++frame) {
+    world.ShowFrame(frame, 1);
+    EXPECT_NEAR(gear->RodQuantity().GetValue(), -frame * step, 1e-12) << frame;
+    EXPECT_DOUBLE_EQ(gear->Ratio().GetValue(), 2.0) << frame;
+    // The pair turns as the recorded ratio says.
+    const double w1 =
+        big->GetFormulaProperty(kTagVelRot, nullptr, nullptr, nullptr, nullptr)->GetValue();
+    const double w2 =
+        small->GetFormulaProperty(kTagVelRot, nullptr, nullptr, nullptr, nullptr)->GetValue();
+    EXPECT_NEAR(w1, kSpin, 1e-9) << frame;
+    EXPECT_NEAR(w2 / w1, -gear->Ratio().GetValue(), 1e-9) << frame;
+  }
+  EXPECT_EQ(TextOf(gear->Ratio()), "0.2/0.1");
+  EXPECT_EQ(TextOf(gear->RodQuantity()), "0 - time");
+}
+
+TEST_F(GearTest, ConstantQuantitiesOfAGearRecordNothing) {
+  TQVDoc document;
+  TGear& gear = WheelPair(document.World(), 0.2, 0.1, 0.3);
+  EXPECT_EQ(gear.CountElements(), 0);
+  TFormula rod;
+  rod.SetFromPieces("time - 1");
+  gear.SetFormulaProperty(kTagGearRod, rod);
+  EXPECT_EQ(gear.CountElements(), 1);
+}
+
+}  // namespace

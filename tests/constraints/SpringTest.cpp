@@ -7,6 +7,7 @@
 
 #include "core/Alert.h"
 #include "core/Failure.h"
+#include "simulation/GeometryManager.h"
 #include "tests/constraints/RunTestSupport.h"
 
 namespace {
@@ -132,10 +133,25 @@ TEST(SpringLawTest, UnitsAndHitTests) {
 }
 
 // A 1 kg box on a spring of k = 100 N/m and rest length 1 m from a point of the background,
-// let go 0.5 m stretched: x(t) = 1 + 0.5 cos(10 t); with c = 2 N s/m it decays as e^(-t).
+// let go 0.5 m stretched: x(t) = 1 + 0.5 cos(10 t); with c = 2 N s/m it decays as e^(-t). The
+// spring's constant and rest length may be formulas that name the box and a mark by name.
 class SpringRunTest : public ConstraintRunTest {
  protected:
-  void RunSpring(bool damped) {
+  void RegisterClasses() override {
+    ConstraintRunTest::RegisterClasses();
+    RegisterGeometryManager();
+  }
+  void FreeClasses() override {
+    FreeGeometryManager();
+    ConstraintRunTest::FreeClasses();
+  }
+  static TFormula Named(const char* text) {
+    TFormula formula;
+    formula.SetFromPieces(text);
+    return formula;
+  }
+
+  void RunSpring(bool damped, bool named = false) {
     {
       TQVDoc document;
       TWorldDoc& world = document.World();
@@ -164,8 +180,18 @@ class SpringRunTest : public ConstraintRunTest {
       spring->SetShortProperty(kTagAlwaysActive, 1);
       spring->AttachObject(&fixed);
       spring->AttachObject(&end);
-      spring->SetFormulaProperty(kTagQuantity, TFormula(100.0));
-      spring->SetFormulaProperty(kTagRestValue, TFormula(1.0));
+      if (named) {
+        box.SetName("Box");
+        TPoint& mark = Add<TPoint>(world, 6);
+        mark.SetName("Mark");
+        mark.AttachToBody(&background);
+        mark.SetLocalPosition({1.0, 5.0, 0.0});
+        spring->SetFormulaProperty(kTagQuantity, Named("100 * Box.mass"));
+        spring->SetFormulaProperty(kTagRestValue, Named("mark.p.x"));
+      } else {
+        spring->SetFormulaProperty(kTagQuantity, TFormula(100.0));
+        spring->SetFormulaProperty(kTagRestValue, TFormula(1.0));
+      }
       document.WriteDocument(path.string());
     }
     TQVDoc document;
@@ -175,7 +201,9 @@ class SpringRunTest : public ConstraintRunTest {
     auto* spring = dynamic_cast<TXCnstr*>(world.FindObject(5));
     ASSERT_NE(box, nullptr);
     ASSERT_NE(spring, nullptr);
-    EXPECT_EQ(spring->Quantity().GetValue(), 100.0);
+    if (!named) {
+      EXPECT_EQ(spring->Quantity().GetValue(), 100.0);
+    }
     const double step = world.GetEngine()->TimeStep();
     constexpr int16_t kFrames = 60;
     world.RunToFrame(kFrames, nullptr);
@@ -196,6 +224,9 @@ class SpringRunTest : public ConstraintRunTest {
 
 TEST_F(SpringRunTest, ASpringMassOscillatesAtItsNaturalFrequency) { RunSpring(false); }
 TEST_F(SpringRunTest, ADampedSpringMassDecaysAtItsDecrement) { RunSpring(true); }
+TEST_F(SpringRunTest, ASpringWhoseFormulasNameTheBoxAndAMarkOscillatesAlike) {
+  RunSpring(false, true);
+}
 
 }  // namespace
 

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <string>
 
 #include "tests/solver/stream/EngineHarness.h"
 #include "tests/solver/stream/StreamScenes.h"
@@ -307,6 +308,70 @@ TEST(StreamRun, EntryPointsRefuseWhatTheyCannotUse) {
   EXPECT_EQ(engine_value(run.World(), 3, &value), kEngineBadArgument);
   ASSERT_EQ(engine_value(run.World(), 1, &value), kEngineOk);
   EXPECT_GT(value, 0.0);
+}
+
+}  // namespace
+}  // namespace yb::stream::testing
+
+namespace yb::stream::testing {
+namespace {
+
+// Starting values may name points: a point takes its place and velocity from its body, which
+// is set up before the bodies after it.
+TEST(StreamRun, StartingValuesNamingAPointTakeItFromItsTurningBody) {
+  constexpr double kQuarter = 1.5707963267948966;
+  StreamBuilder s;
+  s.Body(10, 1.0, 2.0, kQuarter, 1.0, 0.1, 0, 0, 0.0, 0.0, 2.0).CircleSize(0.2);
+  s.Body(11, "point[20].p.x", "point[20].p.y + 1", "point[20].p.r", 1.0, 0.1, 0, 0,
+         "point[20].v.x", "point[21].p.y", 0.0)
+      .CircleSize(0.2);
+  s.Point(20, 10, 1.0, 0.0);
+  // A point on the background placed by the point on the body.
+  s.Point(21, 0, 0.0, "point[20].p.x * 3");
+  EngineRun run(s.Finish());
+  ASSERT_EQ(run.readResult, kEngineOk);
+  History history(4, 16);
+  ASSERT_EQ(run.RunTo(history, 1), kEngineOk);
+  // The point stands at (1, 0) on the body turned a quarter: (1, 3) in the world, moving with
+  // the body's spin of 2 at (-2, 0).
+  EXPECT_NEAR(history.Value(0, 8), 1.0, 1e-12);
+  EXPECT_NEAR(history.Value(0, 9), 4.0, 1e-12);
+  EXPECT_NEAR(history.Value(0, 10), kQuarter, 1e-12);
+  EXPECT_NEAR(history.Value(0, 11), -2.0, 1e-12);
+  EXPECT_NEAR(history.Value(0, 12), 3.0, 1e-12);
+}
+
+TEST(StreamRun, PointsPlacedByAChainOfPointsHaveTheirPlace) {
+  // Each point of the chain stands one to the right of the next; each names the next three
+  // times, so every place is worked out once however often it is asked for.
+  constexpr int16_t kFirst = 100, kLinks = 40;
+  StreamBuilder chain;
+  chain.Body(10, "point[100].p.x", "point[100].p.y", 0.0, 1.0, 0.1).CircleSize(0.2);
+  for (int16_t k = 0; k < kLinks; ++k) {
+    const std::string next = "point[" + std::to_string(kFirst + k + 1) + "].p";
+    chain.Point(static_cast<int16_t>(kFirst + k), 0, next + ".x + 1 + 0 * " + next + ".r",
+                next + ".y * 1");
+  }
+  chain.Point(kFirst + kLinks, 0, 0.5, 2.0);
+  EngineRun chained(chain.Finish());
+  ASSERT_EQ(chained.readResult, kEngineOk);
+  History placed(4, 8);
+  ASSERT_EQ(chained.RunTo(placed, 1), kEngineOk);
+  EXPECT_DOUBLE_EQ(placed.Value(0, 0), kLinks + 0.5);
+  EXPECT_DOUBLE_EQ(placed.Value(0, 1), 2.0);
+}
+
+TEST(StreamRun, PointsPlacingEachOtherInACircleHaveNoStartingValue) {
+  StreamBuilder s;
+  s.Body(10, "point[20].p.x", 0.0, 0.0, 1.0, 0.1).CircleSize(0.2);
+  s.Point(20, 0, "point[21].p.x", 0.0);
+  s.Point(21, 0, "point[20].p.x", 0.0);
+  EngineRun run(s.Finish());
+  ASSERT_EQ(run.readResult, kEngineOk);
+  History history(4, 8);
+  const int32_t result = run.RunTo(history, 1);
+  EXPECT_NE(result, kEngineOk);
+  EXPECT_EQ(history.Frames(), 0);
 }
 
 }  // namespace
