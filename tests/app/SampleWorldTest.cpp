@@ -1,9 +1,11 @@
-// The bundled sample world: what the program writes today is the committed file, byte for byte,
-// and the committed file opens and runs as its physics says. After a deliberate change of the
-// document format, YB_UPDATE_SAMPLES=1 makes this test write the sample afresh.
+// The bundled sample worlds: what the program writes today is each committed file, byte for
+// byte, and the spring-and-pin world opens and runs as its physics says. After a deliberate change
+// of the document format, YB_UPDATE_SAMPLES=1 makes this test write the samples afresh (as does
+// the yb_make_samples program).
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -15,13 +17,12 @@
 
 #include <gtest/gtest.h>
 
-#include "app/TApp.h"
 #include "bodies/Shapes.h"
 #include "bodies/points/Point.h"
 #include "constraints/Pin.h"
 #include "constraints/Springs.h"
-#include "simulation/Engine.h"
-#include "tests/app/SampleWorlds.h"
+#include "tests/app/SampleFixture.h"
+#include "tools/samples/SampleWorlds.h"
 
 namespace {
 
@@ -32,47 +33,75 @@ std::vector<uint8_t> FileBytes(const std::filesystem::path& path) {
   return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
 
-class SampleWorldTest : public ::testing::Test {
+class SampleFileTest : public SampleFixture, public ::testing::WithParamInterface<SampleWorld> {
  protected:
   void SetUp() override {
-    app_.LoadResourceDlls();
-    app_.InitUnits();
+    SampleFixture::SetUp();
     written_ = std::filesystem::temp_directory_path() /
-               ("yb-sample-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
-                "-" + std::to_string(::getpid()) + ".yb");
+               ("yb-sample-" + std::filesystem::path(GetParam().file).stem().string() + "-" +
+                std::to_string(::getpid()) + ".yb");
   }
   void TearDown() override {
     std::filesystem::remove(written_);
-    app_.TermUnits();
-    app_.FreeResourceDlls();
+    SampleFixture::TearDown();
   }
 
-  TApp app_;
   std::filesystem::path written_;
-  const std::filesystem::path committed_ = std::filesystem::path(YB_SAMPLES_DIR) / kSpringAndPinFile;
 };
 
-TEST_F(SampleWorldTest, CommittedSampleIsWhatTheProgramWritesToday) {
-  MakeSpringAndPin()->WriteDocument(written_.string());
+TEST_P(SampleFileTest, CommittedSampleIsWhatTheProgramWritesToday) {
+  const std::filesystem::path committed = Committed(GetParam().file);
+  GetParam().make()->WriteDocument(written_.string());
   const std::vector<uint8_t> today = FileBytes(written_);
   ASSERT_GT(today.size(), 100u);
   // A second world made the same way is written the same way: nothing depends on addresses.
-  MakeSpringAndPin()->WriteDocument(written_.string());
+  GetParam().make()->WriteDocument(written_.string());
   ASSERT_EQ(FileBytes(written_), today);
   const char* update = std::getenv("YB_UPDATE_SAMPLES");
   if (update != nullptr && std::string(update) == "1") {
-    std::filesystem::copy_file(written_, committed_,
+    std::filesystem::copy_file(written_, committed,
                                std::filesystem::copy_options::overwrite_existing);
   }
-  EXPECT_EQ(FileBytes(committed_), today)
-      << committed_ << " differs from what the program writes; if the format changed on "
-      << "purpose, run this test with YB_UPDATE_SAMPLES=1 and commit the file";
+  EXPECT_EQ(FileBytes(committed), today)
+      << committed << " differs from what the program writes; if the format changed on "
+      << "purpose, run yb_make_samples samples (or this test with YB_UPDATE_SAMPLES=1) and "
+      << "commit the file";
 }
 
-TEST_F(SampleWorldTest, CommittedSampleOpensAndRunsAsItsPhysicsSays) {
-  TQVDoc document;
-  document.ReadDocument(committed_.string());
-  TWorldDoc& world = document.World();
+// A sample read back and written again gives the same bytes: nothing is lost on the way.
+TEST_P(SampleFileTest, CommittedSampleReadsBackToTheSameBytes) {
+  const auto document = Open(GetParam().file);
+  document->WriteDocument(written_.string());
+  EXPECT_EQ(FileBytes(written_), FileBytes(Committed(GetParam().file)));
+}
+
+INSTANTIATE_TEST_SUITE_P(Bundled, SampleFileTest,
+                         ::testing::ValuesIn(AllSampleWorlds().begin(), AllSampleWorlds().end()),
+                         [](const ::testing::TestParamInfo<SampleWorld>& info) {
+                           std::string name = std::filesystem::path(info.param.file).stem();
+                           std::erase(name, '-');
+                           return name;
+                         });
+
+// Every sample in the folder is one the program makes, so none goes stale unseen.
+TEST(SampleFolder, HoldsExactlyTheBundledWorlds) {
+  std::vector<std::string> files;
+  for (const auto& entry : std::filesystem::directory_iterator(YB_SAMPLES_DIR)) {
+    files.push_back(entry.path().filename().string());
+  }
+  std::vector<std::string> bundled;
+  for (const SampleWorld& sample : AllSampleWorlds())
+    bundled.emplace_back(sample.file);
+  std::sort(files.begin(), files.end());
+  std::sort(bundled.begin(), bundled.end());
+  EXPECT_EQ(files, bundled);
+}
+
+using SpringAndPinTest = SampleFixture;
+
+TEST_F(SpringAndPinTest, CommittedSampleOpensAndRunsAsItsPhysicsSays) {
+  const auto document = Open(kSpringAndPinFile);
+  TWorldDoc& world = document->World();
   auto* box = dynamic_cast<TRectangle*>(world.FindObject(kBoxId));
   auto* spring = dynamic_cast<TLSpring*>(world.FindObject(kSpringId));
   auto* wheel = dynamic_cast<TOval*>(world.FindObject(kWheelId));
@@ -91,23 +120,14 @@ TEST_F(SampleWorldTest, CommittedSampleOpensAndRunsAsItsPhysicsSays) {
   EXPECT_EQ(pin->GetPrimaryObject(), fixed);
   EXPECT_EQ(pin->Attached().back(), pinned);
 
-  ASSERT_NE(world.GetEngine(), nullptr);
-  const double step = world.GetEngine()->TimeStep();
-  ASSERT_GT(step, 0.0);
-  constexpr int16_t kFrames = 60;
-  world.RunToFrame(kFrames, nullptr);
-  ASSERT_NE(world.GetStore(), nullptr);
-  ASSERT_EQ(world.GetStore()->FrameCount(), kFrames + 1);
-  for (int16_t frame = 0; frame <= kFrames; ++frame) {
-    world.ShowFrame(frame, 1);
-    const double t = frame * step;
+  RunAndShow(world, 2.0, [&](int16_t frame, double t) {
     EXPECT_NEAR(box->PositionX()->GetValue(), 1.0 + 0.5 * std::cos(10.0 * t), 1e-6) << frame;
     // Nothing turns the wheel faster or slower, and the pin holds it to the origin.
     EXPECT_NEAR(wheel->GetRotationValue(), kWheelSpin * t, 1e-5) << frame;
     const TVector a = fixed->GetWorldXY();
     const TVector b = pinned->GetWorldXY();
     EXPECT_NEAR(std::hypot(b.x - a.x, b.y - a.y), 0.0, 1e-6) << frame;
-  }
+  });
 }
 
 }  // namespace

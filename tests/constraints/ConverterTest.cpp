@@ -15,6 +15,7 @@
 #include "bodies/lines/Line.h"
 #include "bodies/points/Point.h"
 #include "constraints/ConstraintClasses.h"
+#include "constraints/CurvedSlot.h"
 #include "constraints/ObjectConverter.h"
 #include "core/ClassRegistry.h"
 #include "core/Handle.h"
@@ -41,7 +42,11 @@ class ConverterTest : public ::testing::Test {
     LoadEngineLibrary();
     RegisterUnitHandler();
     RegisterBodyClasses();
+    RegisterCustomConstraintClasses();
+    RegisterSlotClasses();
+    RegisterCurvedSlotClasses();
     RegisterConverterClasses();
+    SettleDefaultConstraintSize();
     FreezeClassRegistry();
     world = std::make_unique<TWorldDoc>();
     handler = Add<TLineHandler>(kLineHandlerTag, 2);
@@ -49,6 +54,7 @@ class ConverterTest : public ::testing::Test {
   }
   void TearDown() override {
     world.reset();
+    FreeCustomConstraintGlobals();
     FreeBodyClasses();
     FreeClassRegistry();
     FreeUnitHandler();
@@ -96,6 +102,18 @@ class ConverterTest : public ::testing::Test {
     for (TLink* object : world->Objects())
       if (auto* polygon = dynamic_cast<TPolygon*>(object)) found.push_back(polygon);
     return found;
+  }
+  std::vector<TCurvedSlot*> Curves() const {
+    std::vector<TCurvedSlot*> found;
+    for (TLink* object : world->Objects())
+      if (auto* curve = dynamic_cast<TCurvedSlot*>(object)) found.push_back(curve);
+    return found;
+  }
+  static Points ControlPoints(const TCurvedSlot& curve) {
+    Points points;
+    for (int32_t i = 1; i <= curve.ControlPointCount(); ++i)
+      points.push_back(curve.ControlPoint(i));
+    return points;
   }
   static Points WorldVertices(TPolygon& polygon) {
     Points points;
@@ -267,7 +285,7 @@ TEST_F(ConverterTest, MenusCommandsAndPrototypes) {
   EXPECT_FALSE(enabled(TObjectConverter::kCmdLinesToPolygon));
   ClearPendingMenuEnables();
 
-  // Three lines into the curved prototype.
+  // Three lines into the curved prototype: a curved slot through their ends.
   Line(21, {30, 0}, {15, 25});
   converter->DoSetupMenus();
   EXPECT_TRUE(enabled(TObjectConverter::kCmdLinesToPolygon));
@@ -275,9 +293,51 @@ TEST_F(ConverterTest, MenusCommandsAndPrototypes) {
   Line(22, {15, 25}, {0, 0});
   auto command = Run(TObjectConverter::kCmdLinesToCurve);
   ASSERT_NE(command, nullptr);
-  ASSERT_EQ(Polygons().size(), 1u);
-  EXPECT_NE(dynamic_cast<TCurvPoly*>(Polygons()[0]), nullptr);
-  ExpectPoints(WorldVertices(*Polygons()[0]), {{0, 0}, {30, 0}, {15, 25}});
+  EXPECT_TRUE(Polygons().empty());
+  EXPECT_TRUE(Lines().empty());
+  ASSERT_EQ(Curves().size(), 1u);
+  ASSERT_NE(Curves()[0]->GetPointTable(), nullptr);
+  ExpectPoints(ControlPoints(*Curves()[0]), {{0, 0}, {30, 0}, {15, 25}});
+}
+
+// One line makes a curve of its two ends; the curve, selected, goes back to lines, one per span,
+// and each command undoes to the world before it.
+TEST_F(ConverterTest, ALineBecomesACurvedSlotAndTheCurveBecomesItsSpans) {
+  Line(20, {0, 0}, {30, 10});
+  auto toCurve = Run(TObjectConverter::kCmdLinesToCurve);
+  ASSERT_NE(toCurve, nullptr);
+  EXPECT_TRUE(Lines().empty());
+  ASSERT_EQ(Curves().size(), 1u);
+  ExpectPoints(ControlPoints(*Curves()[0]), {{0, 0}, {30, 10}});
+  toCurve->Undo();
+  EXPECT_TRUE(Curves().empty());
+  ASSERT_EQ(Lines().size(), 1u);
+  EXPECT_EQ(Lines()[0]->GetEndPoint2(), TVector(30, 10));
+  toCurve->Redo();
+  ASSERT_EQ(Curves().size(), 1u);
+  EXPECT_TRUE(Lines().empty());
+
+  // Two more control points, and the open curve of four becomes three lines.
+  TCurvedSlot& curve = *Curves()[0];
+  curve.AppendVertex({60, 0});
+  curve.AppendVertex({90, 10});
+  const int16_t curveId = curve.GetIdentifier();
+  world->Select(&curve);
+  auto toLines = Run(TObjectConverter::kCmdShapesToLines);
+  ASSERT_NE(toLines, nullptr);
+  EXPECT_TRUE(Curves().empty());
+  const std::vector<TLine*> lines = Lines();
+  const Points ends{{0, 0}, {30, 10}, {60, 0}, {90, 10}};
+  ASSERT_EQ(lines.size(), 3u);
+  for (size_t i = 0; i < 3; ++i) {
+    EXPECT_EQ(lines[i]->GetEndPoint1(), ends[i]) << i;
+    EXPECT_EQ(lines[i]->GetEndPoint2(), ends[i + 1]) << i;
+  }
+  toLines->Undo();
+  EXPECT_TRUE(Lines().empty());
+  ASSERT_EQ(Curves().size(), 1u);
+  EXPECT_EQ(Curves()[0]->GetIdentifier(), curveId);
+  ExpectPoints(ControlPoints(*Curves()[0]), ends);
 }
 
 // The converter files its empty block and is made again from it by the program's class table.
@@ -319,7 +379,7 @@ TEST_F(ConverterTest, DroppedCommandsLeaveTheWorldAlone) {
 
   // One line is too few for a polygon: the world stays as it is.
   static_cast<TLine*>(world->FindObject(21))->SetSelected(0, 0);
-  auto command = Run(TObjectConverter::kCmdLinesToCurve);
+  auto command = Run(TObjectConverter::kCmdLinesToPolygon);
   ASSERT_NE(command, nullptr);
   EXPECT_EQ(Lines().size(), 2u);
   EXPECT_EQ(Polygons().size(), 1u);

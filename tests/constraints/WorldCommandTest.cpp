@@ -19,6 +19,7 @@
 #include "bodies/points/Point.h"
 #include "core/List.h"
 #include "constraints/ConstraintClasses.h"
+#include "constraints/ObjectConverter.h"
 #include "constraints/Pin.h"
 #include "constraints/Springs.h"
 #include "core/ClassHierarchy.h"
@@ -77,6 +78,7 @@ class WorldCommandTest : public ::testing::Test {
     RegisterSpringClasses();
     RegisterPinRopeRodClasses();
     LoadClassHierarchy();
+    RegisterConverterClasses();
     RegisterGeometryManager();
     RegisterGroupClasses();
     RegisterStopWhen();

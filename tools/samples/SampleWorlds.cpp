@@ -1,41 +1,20 @@
-#include "tests/app/SampleWorlds.h"
+#include "tools/samples/SampleWorlds.h"
+
+#include <array>
 
 #include "bodies/Background.h"
 #include "bodies/BodyTags.h"
-#include "bodies/Shapes.h"
-#include "bodies/points/Point.h"
-#include "constraints/Pin.h"
 #include "constraints/Springs.h"
-#include "simulation/Engine.h"
+#include "tools/samples/SampleBuilder.h"
 
 namespace sample_worlds {
-namespace {
 
 using namespace body_tags;
-
-template <class T>
-T& Add(TWorldDoc& world, int16_t identifier) {
-  auto object = std::make_unique<T>();
-  object->Initialize();
-  object->SetIdentifier(identifier);
-  T& added = *object;
-  world.AdoptObject(std::move(object));
-  return added;
-}
-
-TPoint& AddPoint(TWorldDoc& world, int16_t identifier, TMass& body, const TVector& where) {
-  TPoint& point = Add<TPoint>(world, identifier);
-  point.AttachToBody(&body);
-  point.SetLocalPosition({where.x, where.y, 0.0});
-  return point;
-}
-
-}  // namespace
 
 std::unique_ptr<TQVDoc> MakeSpringAndPin() {
   auto document = std::make_unique<TQVDoc>();
   TWorldDoc& world = document->World();
-  TZeroMass& background = Add<TZeroMass>(world, kBackgroundId);
+  TZeroMass& background = AddGround(world);
 
   TRectangle& box = Add<TRectangle>(world, kBoxId);
   box.SetNumberProperty(kTagWidth, 0.1);
@@ -60,11 +39,24 @@ std::unique_ptr<TQVDoc> MakeSpringAndPin() {
   wheel.SetFormulaProperty(kTagVelRot, TFormula(kWheelSpin));
   TPoint& fixed = AddPoint(world, kWheelFixedPointId, background, {0.0, 0.0});
   TPoint& pinned = AddPoint(world, kWheelPinnedPointId, wheel, {0.0, kWheelArm});
-  TPin& pin = Add<TPin>(world, kWheelPinId);
-  pin.SetShortProperty(kTagAlwaysActive, 1);
-  pin.AttachObject(&fixed);
-  pin.AttachObject(&pinned);
+  AddPin(world, kWheelPinId, fixed, pinned);
   return document;
+}
+
+std::span<const SampleWorld> AllSampleWorlds() {
+  static constexpr std::array<SampleWorld, 10> kWorlds = {{
+      {kSpringAndPinFile, MakeSpringAndPin},
+      {pendulum::kFile, MakePendulum},
+      {double_pendulum::kFile, MakeDoublePendulum},
+      {four_bar::kFile, MakeFourBarLinkage},
+      {slider_crank::kFile, MakeSliderCrank},
+      {gear_train::kFile, MakeGearTrainAndRack},
+      {cam_follower::kFile, MakeCamFollower},
+      {charges::kFile, MakeChargesInOrbit},
+      {projectile::kFile, MakeProjectileWithDrag},
+      {pulley::kFile, MakePulley},
+  }};
+  return kWorlds;
 }
 
 }  // namespace sample_worlds
