@@ -30,7 +30,7 @@
 #include "platform/win32/WindowPaint.h"
 #include "platform/win32/WindowPlacement.h"
 #include "platform/win32/WindowPresenter.h"
-#include "tests/app/SampleWorlds.h"
+#include "tools/samples/SampleWorlds.h"
 #include "ui/views/MouseEvent.h"
 #include "ui/views/OwlSubview.h"
 #include "ui/views/OwlView.h"
