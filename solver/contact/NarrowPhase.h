@@ -28,6 +28,10 @@ struct ManifoldPoint {
   Eigen::Vector2d point{0, 0};  // midway between the two surfaces
   double separation = 0;
   int feature = 0;
+  // The radius of curvature of each outline at the point (the first piece's, the second's): a
+  // circle's radius, zero at a corner, infinite on a straight edge. How the point moves along
+  // the outlines as the bodies turn follows from them.
+  double radiusA = 0, radiusB = 0;
 };
 
 struct Manifold {

@@ -545,6 +545,7 @@ double Mechanics::Project(double time, Eigen::VectorXd& state, double tolerance)
     if (iteration == 0) {
       RefreshContacts();
       ReportOverlap(time);
+      RememberClosedContacts();
     }
     SelectRows();
     std::vector<int>& rows = projectRows_;

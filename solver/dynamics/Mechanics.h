@@ -219,6 +219,7 @@ class Mechanics {
     ContactKey key;
     Eigen::Vector2d point{0, 0};
     double separation = 0;
+    double radiusA = 0, radiusB = 0;  // of curvature of each outline there
     int row = -1;
     double force = 0;  // the normal multiplier of the last evaluation
   };
@@ -247,11 +248,13 @@ class Mechanics {
   void BuildContactRows();
   void ContactJacobian(int body, const Eigen::Vector2d& point, const Eigen::Vector2d& direction,
                        double& c);
+  double RollingTerm(const ContactManifold& m, const ContactPoint& p) const;
   void RefreshContactFlags();
   double ManifoldSlip(const ContactManifold& m) const;
   void ApplyKineticFriction();
   void AddContactForce(int body, const Eigen::Vector2d& point, const Eigen::Vector2d& force);
   bool StoreContactForces(std::vector<char>& kinetic);
+  void RememberClosedContacts();
   void ResolveImpacts(Eigen::VectorXd& state);
   void ContactEventValues(std::vector<double>& values) const;
   void ReportOverlap(double time);
@@ -360,6 +363,9 @@ class Mechanics {
   std::vector<ContactPoint> contactPoints_;
   std::vector<ContactManifold> manifolds_;
   std::vector<ContactKey> touching_;
+  std::vector<ContactKey> leaving_;  // within the contact gap at the last state, and opening
+  // The points within the contact gap where a projection began, before the joints moved them.
+  std::vector<ContactKey> closedBefore_;
   std::vector<std::pair<ContactKey, int>> sliding_;
   std::vector<Impact> impacts_;
   std::vector<Touch> touches_;  // of the last evaluation of the accelerations
