@@ -23,6 +23,8 @@ constexpr double kSlideSpeed = 1e-7;
 // The compliance of contact rows, relative to their own diagonal: enough that rows repeating
 // each other in a stack stay solvable, far below anything a frame shows.
 constexpr double kContactCompliance = 1e-10;
+// What a contact's projection can reach, relative to the smaller of the two bodies.
+constexpr double kReachable = 1e-10;
 
 // Adds the wall time from its making to its end to a stage's total.
 class StageTimer {
@@ -259,6 +261,7 @@ void Mechanics::BuildContactRows() {
     row.oneSided = true;
     row.lower = 0;
     row.g = p.separation;
+    row.reachable = kReachable * std::min(outlines_[m.a].reach, outlines_[m.b].reach);
     row.candidate = std::binary_search(touching_.begin(), touching_.end(), p.key);
     m.touching = m.touching || row.candidate;
     p.row = builtRows_ - 1;

@@ -175,6 +175,10 @@ class Mechanics {
     int contact = -1;
     bool friction = false;
     double compliance = 0;
+    // Contact rows: the overlap their projection can always bring them within. The rows of a
+    // stack repeat each other, and their compliance makes the last digits converge slowly: a
+    // tiny part of the bodies' size, far below anything seen, is what they are held to.
+    double reachable = 0;
   };
   class RowBuilder;
 
@@ -206,7 +210,10 @@ class Mechanics {
                     const Eigen::VectorXd& lower, const Eigen::VectorXd& upper, Eigen::VectorXd& x);
   Eigen::VectorXd MulJ(const std::vector<int>& rows, const Eigen::VectorXd& x) const;
   Eigen::VectorXd MulJt(const std::vector<int>& rows, const Eigen::VectorXd& y) const;
-  void Factorise(const std::vector<int>& rows);
+  // Factorises J W J' over the rows; rows marked in `held` (their multipliers fixed by the
+  // caller) are kept in the pattern as rows of the identity, so that a pivoting solve whose
+  // bounded rows come and go refactorises values only.
+  void Factorise(const std::vector<int>& rows, const std::vector<char>* held = nullptr);
   void RefreshContacts();
   void SolveVelocities(Eigen::VectorXd& state);
   void FinishAccept();
@@ -312,11 +319,13 @@ class Mechanics {
   struct FactorPattern {
     struct Product {
       int a, b, dof, slot;  // entries a and b of the row set, through coordinate dof
+      int rowA = 0, rowB = 0;  // the rows of those entries
     };
     std::vector<int> structure;     // per row: its entry count, then the coordinate of each entry
     std::vector<Product> products;  // by place
     std::vector<std::pair<int, int>> pairs;  // the entries a and b of each product, by place
     std::vector<int> groupSlot, groupEnd;    // per place: where it is, where its products end
+    std::vector<std::pair<int, int>> groupRows;  // per place: the two rows it joins
     std::vector<int> diagonal;               // per row: where its diagonal is
     bool regularised = false;                // contact rows' compliance is on the diagonal
     int n = 0;

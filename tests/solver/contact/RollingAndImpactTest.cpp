@@ -151,8 +151,9 @@ TEST_P(Rolling, DiscRollsDownAnInclineWithoutSlip) {
     const double along = moved.dot(down), speed = Eigen::Vector2d(s.vx, s.vy).dot(down);
     // Fixed steps place a uniformly accelerated body h / t ahead: measured where that is below
     // a percent.
-    if (mode == RunMode::Accurate || t >= 2)
+    if (mode == RunMode::Accurate || t >= 2) {
       EXPECT_NEAR(along, 0.5 * a * t * t, Allowed(mode, 0.5 * a * t * t)) << Name(mode) << t;
+    }
     EXPECT_NEAR(moved.dot(normal), 0.0, Allowed(mode, r)) << Name(mode) << t;
     EXPECT_NEAR(speed, a * t, Allowed(mode, a * t)) << Name(mode) << t;
     // No slip: the rim at the contact stands still.
