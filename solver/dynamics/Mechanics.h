@@ -125,9 +125,10 @@ class Mechanics {
   const ContactStageTimes& ContactTimes() const { return contactTimes_; }
   // Forgets the collisions recorded so far (a new frame begins).
   void ClearCollisions() { impacts_.clear(); }
-  // The longest step over which no body can pass through another: a tenth of the thinnest
-  // outline over the fastest speed of any outline's points. Infinite without collisions.
-  double ContactStepLimit() const;
+  // The longest step, up to h, over which no body can pass through another: for every pair of
+  // bodies that could meet within h, a tenth of the thinner outline over the speed at which
+  // their outlines can close. Infinite without collisions or when no pair can meet.
+  double ContactStepLimit(double h);
   // Overlaps deeper than this are reported.
   void SetOverlapError(double error) { overlapError_ = error; }
 
@@ -265,6 +266,8 @@ class Mechanics {
   void ResolveImpacts(Eigen::VectorXd& state);
   void ContactEventValues(std::vector<double>& values) const;
   void ReportOverlap(double time);
+  double OutlineSpeed(int body, double h) const;
+  contact::Box OutlineBox(int body) const;
   void SolveAccelerations();
   void ComputeB();
   void BuildAll(const Context& context);
@@ -367,6 +370,10 @@ class Mechanics {
   double margin_ = 0;  // how near two outlines come before their points are followed
   double overlapError_ = 1e-3;
   contact::BroadPhase broadPhase_;
+  contact::BroadPhase sweepPhase_;  // of the step limit: boxes grown by the way bodies travel
+  std::vector<contact::Box> sweptBoxes_;
+  std::vector<std::pair<int, int>> sweptPairs_;
+  std::vector<double> speeds_;  // per body, of the step limit
   std::vector<contact::Box> boxes_;
   std::vector<std::pair<int, int>> pairs_;
   std::vector<ContactPoint> contactPoints_;

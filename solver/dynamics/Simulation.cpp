@@ -224,7 +224,7 @@ bool Simulation::AdvanceTo(double target) {
     // A fixed step that would leave a sliver before the frame ends takes it in.
     if (!variable && remaining - h < 1e-9 * fixed) h = remaining;
     // No step may carry a body through another.
-    h = std::min(h, mechanics_.ContactStepLimit());
+    h = std::min(h, mechanics_.ContactStepLimit(h));
     double error;
     Step(h, result, error);
     if (variable && error > tolerance) {
