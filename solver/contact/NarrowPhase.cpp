@@ -11,8 +11,9 @@ using Eigen::Vector2d;
 namespace {
 
 struct WorldPolygon {
-  const ConvexPiece* piece = nullptr;
-  std::vector<Vector2d> v, n;
+  const ConvexPiece* piece;
+  std::vector<Vector2d>& v;
+  std::vector<Vector2d>& n;
 };
 
 void Place(const PlacedPiece& p, WorldPolygon& out) {
@@ -169,13 +170,15 @@ bool Polygons(const WorldPolygon& a, const WorldPolygon& b, double margin, Manif
 
 }  // namespace
 
-bool Collide(const PlacedPiece& a, const PlacedPiece& b, double margin, Manifold& out) {
+bool Collide(const PlacedPiece& a, const PlacedPiece& b, double margin, Manifold& out,
+             CollideScratch& scratch) {
   out.count = 0;
   const ConvexPiece& pa = *a.piece;
   const ConvexPiece& pb = *b.piece;
   if (pa.circle && pb.circle)
     return Circles(a.World(pa.centre), pa.radius, b.World(pb.centre), pb.radius, margin, out);
-  WorldPolygon wa, wb;
+  WorldPolygon wa{nullptr, scratch.vertices[0], scratch.normals[0]};
+  WorldPolygon wb{nullptr, scratch.vertices[1], scratch.normals[1]};
   if (!pa.circle) Place(a, wa);
   if (!pb.circle) Place(b, wb);
   if (pb.circle) return PolygonCircle(wa, b.World(pb.centre), pb.radius, margin, out);

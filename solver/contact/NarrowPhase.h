@@ -4,6 +4,8 @@
 // feature number that names the pair of features it comes from, so that a contact keeps its
 // identity from one step to the next.
 
+#include <vector>
+
 #include <Eigen/Core>
 
 #include "solver/contact/ContactShape.h"
@@ -40,7 +42,14 @@ struct Manifold {
   ManifoldPoint points[2];
 };
 
+// Room for the two polygons placed in the world, kept by a caller that collides many pairs so
+// that a test allocates nothing.
+struct CollideScratch {
+  std::vector<Eigen::Vector2d> vertices[2], normals[2];
+};
+
 // Fills the manifold with the points closer than `margin` and answers whether there is any.
-bool Collide(const PlacedPiece& a, const PlacedPiece& b, double margin, Manifold& out);
+bool Collide(const PlacedPiece& a, const PlacedPiece& b, double margin, Manifold& out,
+             CollideScratch& scratch);
 
 }  // namespace yb::contact

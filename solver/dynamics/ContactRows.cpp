@@ -153,7 +153,7 @@ void Mechanics::FindContacts() {
       for (size_t pb = 0; pb < piecesB.size(); ++pb) {
         const contact::PlacedPiece placedB{&piecesB[pb], Vector2d(q_[3 * b], q_[3 * b + 1]),
                                            bodyKin_[b].cos, bodyKin_[b].sin};
-        if (!contact::Collide(placedA, placedB, margin_, found)) continue;
+        if (!contact::Collide(placedA, placedB, margin_, found, collideScratch_)) continue;
         ContactManifold m;
         m.a = a;
         m.b = b;

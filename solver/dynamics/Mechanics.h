@@ -22,6 +22,7 @@
 
 #include "solver/contact/BroadPhase.h"
 #include "solver/contact/ContactShape.h"
+#include "solver/contact/NarrowPhase.h"
 #include "solver/dynamics/Context.h"
 #include "solver/dynamics/Model.h"
 #include "solver/geometry/CubicSpline.h"
@@ -370,6 +371,7 @@ class Mechanics {
   double margin_ = 0;  // how near two outlines come before their points are followed
   double overlapError_ = 1e-3;
   contact::BroadPhase broadPhase_;
+  contact::CollideScratch collideScratch_;
   contact::BroadPhase sweepPhase_;  // of the step limit: boxes grown by the way bodies travel
   std::vector<contact::Box> sweptBoxes_;
   std::vector<std::pair<int, int>> sweptPairs_;
