@@ -268,6 +268,7 @@ class Mechanics {
   void ContactEventValues(std::vector<double>& values) const;
   void ReportOverlap(double time);
   double OutlineSpeed(int body, double h) const;
+  double ClosingSpeed(int a, int b, double h) const;
   contact::Box OutlineBox(int body) const;
   void SolveAccelerations();
   void ComputeB();
