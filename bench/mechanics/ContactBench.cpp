@@ -1,7 +1,9 @@
 // Collisions side by side: each contact scene in our solver and in the peer engines, one after
-// another in one process. Prints per scene and engine the error against the physics (or the
-// scene's own measure) and the processor time per step, with each peer's time over ours. The rows run
-// once, as a benchmark of a single iteration, after the mechanism table.
+// another in one process. Every engine runs as its own users run it: ours at the default settings
+// of each run mode, the peers at their default iterations (and at more), bullets only for small
+// fast bodies. Prints per scene and engine the error against the physics (or the scene's own
+// measure) beside the processor time per step, and our time over each peer's. The rows run once, as
+// a benchmark of a single iteration, after the mechanism table.
 
 #include <benchmark/benchmark.h>
 
@@ -35,6 +37,7 @@ struct SceneBody {
   double x = 0, y = 0, angle = 0, vx = 0, vy = 0;
   double mass = 1;
   bool fixed = false;
+  bool bullet = false;  // small and fast: the peers that sweep such bodies are told to
   double staticFriction = 0, kineticFriction = 0, elasticity = 0;
   double Moment() const { return circle ? 0.5 * mass * radius * radius : mass * (w * w + h * h) / 12; }
 };
@@ -111,7 +114,8 @@ class Ours : public ContactEngine {
 
 #ifdef YB_HAVE_BOX2D
 // Box2D mixes friction as the geometric mean and restitution as the larger of the two; it has
-// one friction coefficient, so a scene that slides gives it the kinetic one.
+// one friction coefficient, so a scene that slides gives it the kinetic one. Its default is 8
+// velocity and 3 position iterations.
 class Box2D : public ContactEngine {
  public:
   Box2D(const Scene& scene, int iterations, bool sliding)
@@ -124,7 +128,7 @@ class Box2D : public ContactEngine {
       def.position.Set(static_cast<float>(b.x), static_cast<float>(b.y));
       def.angle = static_cast<float>(b.angle);
       def.linearVelocity.Set(static_cast<float>(b.vx), static_cast<float>(b.vy));
-      def.bullet = true;
+      def.bullet = b.bullet;
       b2Body* body = world_.CreateBody(&def);
       b2CircleShape circle;
       b2PolygonShape box;
@@ -144,7 +148,7 @@ class Box2D : public ContactEngine {
       bodies_.push_back(body);
     }
   }
-  void Frame() override { world_.Step(step_, iterations_, iterations_ / 2 + 1); }
+  void Frame() override { world_.Step(step_, iterations_, 3); }
   PeerBody Body(int index) const override {
     const b2Body* b = bodies_[index];
     return {b->GetPosition().x, b->GetPosition().y, b->GetAngle(),
@@ -243,29 +247,54 @@ Row Measure(const std::string& engine, const Factory& make, int frames, const Pr
 
 void PrintScene(const std::string& scene, const std::string& quantity,
                 const std::vector<Row>& rows) {
-  const double ours = rows.empty() ? NAN : rows.front().secondsPerStep;
   for (const Row& r : rows)
-    std::printf("%-22s %-18s %-26s %12.3e %12.3e %10.3g %s\n", scene.c_str(), r.engine.c_str(),
-                quantity.c_str(), r.error, r.secondsPerStep, r.secondsPerStep / ours,
-                r.note.c_str());
+    std::printf("%-22s %-18s %-26s %12.3e %12.3e %s\n", scene.c_str(), r.engine.c_str(),
+                quantity.c_str(), r.error, r.secondsPerStep, r.note.c_str());
+  // Our time over each peer's, per run mode of ours.
+  for (const Row& ours : rows) {
+    if (ours.engine.rfind("ours", 0) != 0) continue;
+    std::string ratios;
+    for (const Row& peer : rows) {
+      if (peer.engine.rfind("ours", 0) == 0) continue;
+      char text[80];
+      std::snprintf(text, sizeof text, "  %s %.3g", peer.engine.c_str(),
+                    ours.secondsPerStep / peer.secondsPerStep);
+      ratios += text;
+    }
+    std::printf("%-22s %-18s time over peers:%s\n", scene.c_str(), ours.engine.c_str(),
+                ratios.c_str());
+  }
   std::fflush(stdout);
 }
 
-// Ours, then each peer at its default iterations and at more.
-// Ours is left out of a scene (its row says so) unless YB_CONTACT_LARGE is set.
-constexpr bool kLargeOurs = true;
+RunSettings DefaultsOf(RunMode mode) {
+  RunSettings s;
+  s.SetRunMode(mode);
+  return s;
+}
+
+// Ours in each run mode at its default settings, then each peer at its default iterations and
+// at more. Ours is left out of a large scene, in the modes named (its row says so), unless
+// YB_CONTACT_LARGE is set: there a frame still takes seconds to minutes.
+enum class Large { No, ForAccurate, ForBoth };
 
 std::vector<Row> RunEngines(const Scene& scene, int frames, const Probe& probe, bool sliding,
-                            const RunSettings& settings, bool large = false) {
+                            Large large = Large::No) {
   std::vector<Row> rows;
-  if (large && std::getenv("YB_CONTACT_LARGE") == nullptr) {
-    Row skipped;
-    skipped.engine = "ours";
-    skipped.note = "not run: minutes per frame; set YB_CONTACT_LARGE=1 to run it";
-    rows.push_back(skipped);
-  } else {
-    rows.push_back(Measure("ours", [&] { return std::make_unique<Ours>(scene, settings); },
-                           frames, probe));
+  for (const RunMode mode : {RunMode::Fast, RunMode::Accurate}) {
+    const std::string name = mode == RunMode::Fast ? "ours fast" : "ours accurate";
+    const bool skipped = large == Large::ForBoth || (large == Large::ForAccurate &&
+                                                     mode == RunMode::Accurate);
+    if (skipped && std::getenv("YB_CONTACT_LARGE") == nullptr) {
+      Row skipped;
+      skipped.engine = name;
+      skipped.note = "not run: set YB_CONTACT_LARGE=1 to run it";
+      rows.push_back(skipped);
+      continue;
+    }
+    const RunSettings settings = DefaultsOf(mode);
+    rows.push_back(Measure(name, [&] { return std::make_unique<Ours>(scene, settings); }, frames,
+                           probe));
   }
 #ifdef YB_HAVE_BOX2D
   for (int iterations : {8, 40})
@@ -280,16 +309,6 @@ std::vector<Row> RunEngines(const Scene& scene, int frames, const Probe& probe, 
                            frames, probe));
 #endif
   return rows;
-}
-
-RunSettings Accurate() {
-  RunSettings s;
-  s.SetRunMode(RunMode::Custom);
-  s.autoIntegratorError = false;
-  s.integratorError = 1e-9;
-  s.autoAssemblyError = false;
-  s.assemblyError = 1e-12;
-  return s;
 }
 
 SceneBody Floor(double y, double width = 200) {
@@ -329,13 +348,14 @@ void PyramidRows() {
   const double start = small.bodies[top].y;
   PrintScene("pyramid 20, 500 frames", "top box drop (m)",
              RunEngines(small, kPyramidFrames,
-                        [&](const ContactEngine& e, int) { return start - e.Body(top).y; }, false,
-                        Accurate()));
-  // Our solve pivots its bounded rows one at a time, each with a factorisation: at 5050 boxes a
-  // frame takes minutes, so ours runs here only when asked.
+                        [&](const ContactEngine& e, int) { return start - e.Body(top).y; }, false));
   const Scene large = Pyramid(100);
-  std::vector<Row> rows = RunEngines(large, 2, nullptr, false, Accurate(), kLargeOurs);
-  PrintScene("pyramid 100", "(time per step)", rows);
+  const int largeTop = static_cast<int>(large.bodies.size()) - 1;
+  const double largeStart = large.bodies[largeTop].y;
+  std::vector<Row> rows = RunEngines(
+      large, 10, [&](const ContactEngine& e, int) { return largeStart - e.Body(largeTop).y; },
+      false, Large::ForBoth);
+  PrintScene("pyramid 100, 10 frames", "top box drop (m)", rows);
 }
 
 void BounceRows() {
@@ -366,8 +386,7 @@ void BounceRows() {
       last = std::max(last, std::abs(apexes[k] / apexes[k - 1] - e * e));
     return apexes.size() < 2 ? NAN : last;
   };
-  PrintScene("ball bounce e=0.5", "apex ratio - e^2", RunEngines(scene, 720, probe, false,
-                                                                 Accurate()));
+  PrintScene("ball bounce e=0.5", "apex ratio - e^2", RunEngines(scene, 720, probe, false));
 }
 
 void InclineRows() {
@@ -399,7 +418,7 @@ void InclineRows() {
     };
     PrintScene(slides ? "incline 35, slides" : "incline 20, holds",
                slides ? "distance error (rel)" : "distance moved (m)",
-               RunEngines(scene, 120, probe, slides, Accurate()));
+               RunEngines(scene, 120, probe, slides));
   }
 }
 
@@ -422,8 +441,7 @@ void CradleRows() {
       worst = std::max(worst, std::abs(engine.Body(k).vx) / v);
     return worst;
   };
-  PrintScene("newton's cradle 5", "speed error (rel)", RunEngines(scene, 60, probe, false,
-                                                                 Accurate()));
+  PrintScene("newton's cradle 5", "speed error (rel)", RunEngines(scene, 60, probe, false));
 }
 
 void PourRows() {
@@ -448,9 +466,7 @@ void PourRows() {
     ball.elasticity = 0.2;
     scene.bodies.push_back(ball);
   }
-  RunSettings fast;
-  fast.SetRunMode(RunMode::Fast);
-  PrintScene("1000 circles poured", "(time per step)", RunEngines(scene, 30, nullptr, false, fast));
+  PrintScene("1000 circles poured", "(time per step)", RunEngines(scene, 30, nullptr, false, Large::ForAccurate));
 }
 
 void ContactTable(benchmark::State& state) {
@@ -462,8 +478,8 @@ void ContactTable(benchmark::State& state) {
     return;
   }
   for (auto _ : state) {
-    std::printf("\n%-22s %-18s %-26s %12s %12s %10s\n", "contact scene", "engine", "quantity",
-                "error", "s per step", "/ ours");
+    std::printf("\n%-22s %-18s %-26s %12s %12s\n", "contact scene", "engine", "quantity",
+                "error", "s per step");
     BounceRows();
     InclineRows();
     CradleRows();

@@ -90,7 +90,29 @@ std::vector<Vector2d> SampleCurve(const std::vector<Vector2d>& vertices) {
   return out;
 }
 
+// The radius of the circle through each vertex and its two neighbours: the curvature of the
+// sampled curve there.
+std::vector<double> Bends(const std::vector<Vector2d>& p) {
+  const size_t n = p.size();
+  std::vector<double> bends(n);
+  for (size_t i = 0; i < n; ++i) {
+    const Vector2d a = p[(i + n - 1) % n] - p[i], b = p[(i + 1) % n] - p[i];
+    const double turn = std::abs(Cross(a, b));
+    bends[i] = turn > 0 ? a.norm() * b.norm() * (a - b).norm() / (2 * turn) : HUGE_VAL;
+  }
+  return bends;
+}
+
 }  // namespace
+
+double ConvexPiece::RadiusAt(size_t edge, double t) const {
+  if (circle) return radius;
+  if (!bend.empty()) {
+    const size_t n = bend.size();
+    return (1 - t) * bend[edge % n] + t * bend[(edge + 1) % n];
+  }
+  return t <= 0 || t >= 1 ? 0.0 : HUGE_VAL;
+}
 
 double SignedArea(const std::vector<Vector2d>& polygon) {
   double area = 0;
@@ -174,6 +196,7 @@ BodyOutline MakeOutline(const dynamics::Shape& shape, double comX, double comY) 
     if (SignedArea(polygon) < 0) std::reverse(polygon.begin(), polygon.end());
     if (IsConvex(polygon)) {
       outline.pieces.push_back(PolygonPiece(polygon));
+      if (shape.curved) outline.pieces.back().bend = Bends(polygon);
     } else {
       for (auto& triangle : Triangulate(polygon))
         outline.pieces.push_back(PolygonPiece(std::move(triangle)));

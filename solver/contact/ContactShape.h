@@ -18,6 +18,12 @@ struct ConvexPiece {
   Eigen::Vector2d centre{0, 0};            // circles
   std::vector<Eigen::Vector2d> vertices;   // polygons, counter-clockwise
   std::vector<Eigen::Vector2d> normals;    // polygons: outward normal of the edge from vertex i
+  // Curved outlines: the radius of curvature of the curve at each vertex, so that a point
+  // rolling along the chords moves as it would along the curve. Empty for straight edges.
+  std::vector<double> bend;
+  // The radius of curvature at a point of edge i, a fraction t along it from vertex i: infinite
+  // inside a straight edge, zero at a corner.
+  double RadiusAt(size_t edge, double t) const;
 };
 
 struct BodyOutline {

@@ -11,10 +11,13 @@ using Eigen::Vector2d;
 namespace {
 
 struct WorldPolygon {
-  std::vector<Vector2d> v, n;
+  const ConvexPiece* piece;
+  std::vector<Vector2d>& v;
+  std::vector<Vector2d>& n;
 };
 
 void Place(const PlacedPiece& p, WorldPolygon& out) {
+  out.piece = p.piece;
   out.v.clear();
   out.n.clear();
   for (const Vector2d& v : p.piece->vertices)
@@ -31,7 +34,7 @@ bool Circles(const Vector2d& ca, double ra, const Vector2d& cb, double rb, doubl
   if (separation > margin) return false;
   out.normal = distance > 0 ? Vector2d(d / distance) : Vector2d(0, 1);
   out.count = 1;
-  out.points[0] = {ca + out.normal * (ra + separation / 2), separation, 0};
+  out.points[0] = {ca + out.normal * (ra + separation / 2), separation, 0, ra, rb};
   return true;
 }
 
@@ -52,6 +55,13 @@ bool PolygonCircle(const WorldPolygon& p, const Vector2d& c, double r, double ma
   Vector2d normal = p.n[face];
   double distance = deepest;
   int feature = static_cast<int>(face);
+  // Where on the polygon's outline the circle touches: an edge and the fraction along it.
+  auto along = [&](size_t i) {
+    const Vector2d a = p.v[i], e = p.v[(i + 1) % n] - a;
+    return std::clamp(e.dot(c - a) / e.squaredNorm(), 0.0, 1.0);
+  };
+  size_t edge = face;
+  double at = along(face);
   if (deepest > 0) {
     // Outside: the nearest point of the boundary, on an edge or at a corner.
     double best = HUGE_VAL;
@@ -65,6 +75,8 @@ bool PolygonCircle(const WorldPolygon& p, const Vector2d& c, double r, double ma
         normal = length > 0 ? Vector2d(d / length) : p.n[i];
         feature = t <= 0 ? static_cast<int>(n + i) : t >= 1 ? static_cast<int>(n + (i + 1) % n)
                                                              : static_cast<int>(i);
+        edge = i;
+        at = t;
       }
     }
     distance = best;
@@ -73,7 +85,9 @@ bool PolygonCircle(const WorldPolygon& p, const Vector2d& c, double r, double ma
   if (separation > margin) return false;
   out.normal = normal;
   out.count = 1;
-  out.points[0] = {c - normal * (r + separation / 2), separation, feature};
+  // Inside, the circle's centre is nearest the deepest face's line: that face is the one touched.
+  const double radius = deepest > 0 ? p.piece->RadiusAt(edge, at) : p.piece->RadiusAt(face, 0.5);
+  out.points[0] = {c - normal * (r + separation / 2), separation, feature, radius, r};
   return true;
 }
 
@@ -121,20 +135,26 @@ bool Polygons(const WorldPolygon& a, const WorldPolygon& b, double margin, Manif
   }
   Vector2d clip[2] = {inc.v[edge], inc.v[(edge + 1) % inc.v.size()]};
   int ids[2] = {static_cast<int>(edge), static_cast<int>((edge + 1) % inc.v.size())};
+  // The radii of curvature at each point: an incident corner on the reference face, or where
+  // clipped, the reference face's corner on the incident edge.
+  double incRadius[2] = {inc.piece->RadiusAt(edge, 0), inc.piece->RadiusAt(edge, 1)};
+  double refRadius[2] = {ref.piece->RadiusAt(face, 0.5), ref.piece->RadiusAt(face, 0.5)};
   const Vector2d r1 = ref.v[face], r2 = ref.v[(face + 1) % ref.v.size()];
   const Vector2d tangent = (r2 - r1).normalized();
   // Clip the incident edge to the side lines of the reference face.
-  auto clipTo = [&](const Vector2d& side, double offset) {
+  auto clipTo = [&](const Vector2d& side, double offset, double end) {
     const double d0 = side.dot(clip[0]) - offset, d1 = side.dot(clip[1]) - offset;
     if (d0 > 0 && d1 > 0) return false;
     if (d0 > 0 || d1 > 0) {
       const int outside = d0 > 0 ? 0 : 1;
       const double t = d0 / (d0 - d1);
       clip[outside] = clip[0] + t * (clip[1] - clip[0]);
+      incRadius[outside] = inc.piece->RadiusAt(edge, t);
+      refRadius[outside] = ref.piece->RadiusAt(face, end);
     }
     return true;
   };
-  if (!clipTo(-tangent, -tangent.dot(r1)) || !clipTo(tangent, tangent.dot(r2))) return false;
+  if (!clipTo(-tangent, -tangent.dot(r1), 0) || !clipTo(tangent, tangent.dot(r2), 1)) return false;
   out.normal = flip ? Vector2d(-normal) : normal;
   out.count = 0;
   for (int k = 0; k < 2; ++k) {
@@ -142,26 +162,30 @@ bool Polygons(const WorldPolygon& a, const WorldPolygon& b, double margin, Manif
     if (separation > margin) continue;
     const Vector2d mid = clip[k] - normal * (separation / 2);
     const int feature = (flip ? 1 << 20 : 0) | static_cast<int>(face) << 10 | ids[k];
-    out.points[out.count++] = {mid, separation, feature};
+    out.points[out.count++] = {mid, separation, feature, flip ? incRadius[k] : refRadius[k],
+                               flip ? refRadius[k] : incRadius[k]};
   }
   return out.count > 0;
 }
 
 }  // namespace
 
-bool Collide(const PlacedPiece& a, const PlacedPiece& b, double margin, Manifold& out) {
+bool Collide(const PlacedPiece& a, const PlacedPiece& b, double margin, Manifold& out,
+             CollideScratch& scratch) {
   out.count = 0;
   const ConvexPiece& pa = *a.piece;
   const ConvexPiece& pb = *b.piece;
   if (pa.circle && pb.circle)
     return Circles(a.World(pa.centre), pa.radius, b.World(pb.centre), pb.radius, margin, out);
-  WorldPolygon wa, wb;
+  WorldPolygon wa{nullptr, scratch.vertices[0], scratch.normals[0]};
+  WorldPolygon wb{nullptr, scratch.vertices[1], scratch.normals[1]};
   if (!pa.circle) Place(a, wa);
   if (!pb.circle) Place(b, wb);
   if (pb.circle) return PolygonCircle(wa, b.World(pb.centre), pb.radius, margin, out);
   if (pa.circle) {
     if (!PolygonCircle(wb, a.World(pa.centre), pa.radius, margin, out)) return false;
     out.normal = -out.normal;
+    std::swap(out.points[0].radiusA, out.points[0].radiusB);
     return true;
   }
   return Polygons(wa, wb, margin, out);

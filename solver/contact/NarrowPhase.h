@@ -4,6 +4,8 @@
 // feature number that names the pair of features it comes from, so that a contact keeps its
 // identity from one step to the next.
 
+#include <vector>
+
 #include <Eigen/Core>
 
 #include "solver/contact/ContactShape.h"
@@ -28,6 +30,10 @@ struct ManifoldPoint {
   Eigen::Vector2d point{0, 0};  // midway between the two surfaces
   double separation = 0;
   int feature = 0;
+  // The radius of curvature of each outline at the point (the first piece's, the second's): a
+  // circle's radius, zero at a corner, infinite on a straight edge. How the point moves along
+  // the outlines as the bodies turn follows from them.
+  double radiusA = 0, radiusB = 0;
 };
 
 struct Manifold {
@@ -36,7 +42,14 @@ struct Manifold {
   ManifoldPoint points[2];
 };
 
+// Room for the two polygons placed in the world, kept by a caller that collides many pairs so
+// that a test allocates nothing.
+struct CollideScratch {
+  std::vector<Eigen::Vector2d> vertices[2], normals[2];
+};
+
 // Fills the manifold with the points closer than `margin` and answers whether there is any.
-bool Collide(const PlacedPiece& a, const PlacedPiece& b, double margin, Manifold& out);
+bool Collide(const PlacedPiece& a, const PlacedPiece& b, double margin, Manifold& out,
+             CollideScratch& scratch);
 
 }  // namespace yb::contact

@@ -93,7 +93,7 @@ void CholeskySolve(const std::vector<double>& l, int n, const Eigen::VectorXd& b
 
 // Factorises J W J' over the rows. The matrix is assembled body by body: a product for every
 // pair of entries of two rows on one coordinate, so its cost follows the joints.
-void Mechanics::Factorise(const std::vector<int>& rows) {
+void Mechanics::Factorise(const std::vector<int>& rows, const std::vector<char>* held) {
   const int n = static_cast<int>(rows.size());
   size_t total = 0;
   for (int r : rows)
@@ -147,6 +147,11 @@ void Mechanics::Factorise(const std::vector<int>& rows) {
       sum += weighted_[p.pairs[k].first] * flat_[p.pairs[k].second];
     values[p.groupSlot[group]] = sum;
   }
+  if (held != nullptr)
+    for (size_t group = 0; group < groups; ++group) {
+      const auto [a, b] = p.groupRows[group];
+      if ((*held)[a] || (*held)[b]) values[p.groupSlot[group]] = a == b ? 1.0 : 0.0;
+    }
   for (size_t group = 0; group < groups && !changed; ++group)
     changed = values[p.groupSlot[group]] != p.factored[group];
   if (!changed) return;
@@ -161,7 +166,7 @@ void Mechanics::Factorise(const std::vector<int>& rows) {
   if (FactoriseValues(p, contacts ? 1e-9 : 0.0)) return;
   if (contacts) {
     for (int r = 0; r < n; ++r)
-      values[p.diagonal[r]] += rows_[rows[r]].compliance;
+      if (held == nullptr || !(*held)[r]) values[p.diagonal[r]] += rows_[rows[r]].compliance;
     p.regularised = true;
     if (FactoriseValues(p, 0.0)) return;
   }
@@ -194,9 +199,12 @@ void Mechanics::GroupProducts(FactorPattern& p) {
     p.pairs.emplace_back(product.a, product.b);
   p.groupSlot.clear();
   p.groupEnd.clear();
+  p.groupRows.clear();
   for (size_t k = 0; k < p.products.size(); ++k) {
-    if (k == 0 || p.products[k].slot != p.products[k - 1].slot)
+    if (k == 0 || p.products[k].slot != p.products[k - 1].slot) {
       p.groupSlot.push_back(p.products[k].slot);
+      p.groupRows.emplace_back(p.products[k].rowA, p.products[k].rowB);
+    }
     if (k + 1 == p.products.size() || p.products[k + 1].slot != p.products[k].slot)
       p.groupEnd.push_back(static_cast<int>(k) + 1);
   }
@@ -223,7 +231,7 @@ void Mechanics::MakePattern(FactorPattern& p, int n, bool dense) {
     for (const auto& [ra, fa] : byDof[dof])
       for (const auto& [rb, fb] : byDof[dof])
         if (ra >= rb) {
-          p.products.push_back({fa, fb, dof, 0});
+          p.products.push_back({fa, fb, dof, 0, ra, rb});
           places.emplace_back(ra, rb);
         }
   p.diagonal.resize(n);
@@ -492,6 +500,9 @@ void Mechanics::MarkDependentRows(const std::vector<int>& rows,
     dependent[r] = dropped[order.indices()[r]];
 }
 
+// Rows at least this part of the furthest one outside their bounds are clamped with it.
+constexpr double kBlockClamp = 0.5;
+
 // Bounded least-effort solve by pivoting: rows whose multiplier leaves its bounds are clamped
 // there; clamped rows whose residual shows they are no longer needed are freed again.
 void Mechanics::SolveBounded(const std::vector<int>& rows, const Eigen::VectorXd& b,
@@ -509,29 +520,31 @@ void Mechanics::SolveBounded(const std::vector<int>& rows, const Eigen::VectorXd
     return;
   }
   std::vector<Bound> state(n, Bound::Free);
+  // Clamped rows stay in the factorised pattern as rows of the identity: a pivot changes only
+  // the values, never the pattern and its ordering.
+  std::vector<char> held(n, 0);
+  std::vector<int> freeRows;
+  Eigen::VectorXd clamped(n), rhs(n), solution;
   const int maxIterations = 4 * n + 10;
   for (int iteration = 0; iteration < maxIterations; ++iteration) {
-    std::vector<int> freeRows, freeGlobal;
-    Eigen::VectorXd clamped = Eigen::VectorXd::Zero(n);
+    freeRows.clear();
+    clamped.setZero();
     for (int i = 0; i < n; ++i) {
-      if (state[i] == Bound::Free) {
+      held[i] = state[i] != Bound::Free;
+      if (!held[i])
         freeRows.push_back(i);
-        freeGlobal.push_back(rows[i]);
-      } else {
+      else
         clamped[i] = state[i] == Bound::AtLower ? lower[i] : upper[i];
-      }
     }
     const Eigen::VectorXd pushed = MulJ(rows, invMass_.cwiseProduct(MulJt(rows, clamped)));
     x = clamped;
     if (!freeRows.empty()) {
-      Factorise(freeGlobal);
-      Eigen::VectorXd rhs(static_cast<int>(freeRows.size()));
-      for (size_t r = 0; r < freeRows.size(); ++r)
-        rhs[r] = b[freeRows[r]] - pushed[freeRows[r]];
-      Eigen::VectorXd solution;
+      Factorise(rows, &held);
+      for (int i = 0; i < n; ++i)
+        rhs[i] = held[i] ? 0.0 : b[i] - pushed[i];
       SolveFactorised(rhs, solution);
-      for (size_t r = 0; r < freeRows.size(); ++r)
-        x[freeRows[r]] = solution[r];
+      for (int i : freeRows)
+        x[i] = solution[i];
     }
     // The free row furthest outside its bounds is clamped first.
     int worst = -1;
@@ -544,7 +557,13 @@ void Mechanics::SolveBounded(const std::vector<int>& rows, const Eigen::VectorXd
       }
     }
     if (worst >= 0) {
-      state[worst] = x[worst] < lower[worst] ? Bound::AtLower : Bound::AtUpper;
+      // With it, every row nearly as far outside: a stack's rows leave their bounds together,
+      // and one pivot each would cost a factorisation per row.
+      for (int i : freeRows) {
+        const double excess = std::max(lower[i] - x[i], x[i] - upper[i]);
+        if (i == worst || excess > kBlockClamp * worstExcess)
+          state[i] = x[i] < lower[i] ? Bound::AtLower : Bound::AtUpper;
+      }
       continue;
     }
     Eigen::VectorXd residual = MulJ(rows, invMass_.cwiseProduct(MulJt(rows, x))) - b;

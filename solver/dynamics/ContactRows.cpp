@@ -23,6 +23,8 @@ constexpr double kSlideSpeed = 1e-7;
 // The compliance of contact rows, relative to their own diagonal: enough that rows repeating
 // each other in a stack stay solvable, far below anything a frame shows.
 constexpr double kContactCompliance = 1e-10;
+// What a contact's projection can reach, relative to the smaller of the two bodies.
+constexpr double kReachable = 1e-10;
 
 // Adds the wall time from its making to its end to a stage's total.
 class StageTimer {
@@ -154,7 +156,7 @@ void Mechanics::FindContacts() {
       for (size_t pb = 0; pb < piecesB.size(); ++pb) {
         const contact::PlacedPiece placedB{&piecesB[pb], Vector2d(q_[3 * b], q_[3 * b + 1]),
                                            bodyKin_[b].cos, bodyKin_[b].sin};
-        if (!contact::Collide(placedA, placedB, margin_, found)) continue;
+        if (!contact::Collide(placedA, placedB, margin_, found, collideScratch_)) continue;
         ContactManifold m;
         m.a = a;
         m.b = b;
@@ -175,6 +177,8 @@ void Mechanics::FindContacts() {
           p.key = {m.key.first, m.key.second | static_cast<uint64_t>(found.points[k].feature)};
           p.point = found.points[k].point;
           p.separation = found.points[k].separation;
+          p.radiusA = found.points[k].radiusA;
+          p.radiusB = found.points[k].radiusB;
           m.centre += p.point / found.count;
           contactPoints_.push_back(p);
         }
@@ -200,6 +204,30 @@ void Mechanics::ContactJacobian(int body, const Vector2d& point, const Vector2d&
   if (direction.y() != 0) entries_.emplace_back(dof + 1, direction.y());
   const double turn = Cross(arm, direction);
   if (turn != 0) entries_.emplace_back(dof + 2, turn);
+}
+
+// The part of a contact gap's second derivative that comes from the contact point moving along
+// both outlines, beyond what the velocity products of a point fixed on each body give. Each
+// outline is taken as its circle of curvature at the point (radius rA, rB; the normal runs from
+// a to b): the gap is then the distance of the two centres of curvature, fixed on their bodies,
+// less the radii. With s the slip of b against a along the tangent and wA, wB the angular
+// velocities, it comes to (s^2 + 2 s (wA rA + wB rB) - rA rB (wA - wB)^2) / (rA + rB), which
+// for a straight edge of a (rA infinite) is 2 s wA - rB (wA - wB)^2: a disc rolling on a floor
+// keeps its full weight on it, and a corner sliding on a turning face feels its Coriolis part.
+double Mechanics::RollingTerm(const ContactManifold& m, const ContactPoint& p) const {
+  auto velocity = [&](int body) -> Vector2d {
+    const Vector2d arm = p.point - Vector2d(q_[3 * body], q_[3 * body + 1]);
+    return Vector2d(v_[3 * body], v_[3 * body + 1]) + v_[3 * body + 2] * Perp(arm);
+  };
+  const double s = m.tangent.dot(velocity(m.b) - velocity(m.a));
+  const double wA = v_[3 * m.a + 2], wB = v_[3 * m.b + 2];
+  const double rA = p.radiusA, rB = p.radiusB;
+  const bool flatA = !std::isfinite(rA), flatB = !std::isfinite(rB);
+  if (flatA && flatB) return 0;  // two straight edges meet only at corners
+  if (flatA) return 2 * s * wA - rB * (wA - wB) * (wA - wB);
+  if (flatB) return 2 * s * wB - rA * (wA - wB) * (wA - wB);
+  if (rA + rB <= 0) return 0;  // two corners: the normal turns with no curvature to follow
+  return (s * s + 2 * s * (wA * rA + wB * rB) - rA * rB * (wA - wB) * (wA - wB)) / (rA + rB);
 }
 
 // Prepare: a one-sided row per point, a friction row per manifold, after the records' rows.
@@ -231,10 +259,12 @@ void Mechanics::BuildContactRows() {
     ContactPoint& p = contactPoints_[k];
     ContactManifold& m = manifolds_[p.manifold];
     Row& row = add(static_cast<int>(k), false, m.normal, m, p.point);
+    row.gamma -= RollingTerm(m, p);
     row.level = Level::Position;
     row.oneSided = true;
     row.lower = 0;
     row.g = p.separation;
+    row.reachable = kReachable * std::min(outlines_[m.a].reach, outlines_[m.b].reach);
     row.candidate = std::binary_search(touching_.begin(), touching_.end(), p.key);
     m.touching = m.touching || row.candidate;
     p.row = builtRows_ - 1;
@@ -263,17 +293,20 @@ double Mechanics::ManifoldSlip(const ContactManifold& m) const {
 void Mechanics::RefreshContactFlags() {
   if (colliders_.empty()) return;
   touching_.clear();
+  leaving_.clear();
   for (ContactManifold& m : manifolds_)
     m.touching = false;
   for (ContactPoint& p : contactPoints_) {
     Row& row = rows_[p.row];
     const bool touching = row.g <= kContactGap && RowRate(row) <= kContactSpeed;
     row.candidate = touching;
+    if (!touching && row.g <= kContactGap) leaving_.push_back(p.key);
     if (!touching) continue;
     touching_.push_back(p.key);
     manifolds_[p.manifold].touching = true;
   }
   std::sort(touching_.begin(), touching_.end());
+  std::sort(leaving_.begin(), leaving_.end());
   sliding_.clear();
   for (ContactManifold& m : manifolds_) {
     const double slip = ManifoldSlip(m);
@@ -386,15 +419,30 @@ void Mechanics::SolveAccelerations() {
   }
 }
 
+void Mechanics::RememberClosedContacts() {
+  closedBefore_.clear();
+  for (const ContactPoint& p : contactPoints_)
+    if (p.separation <= kContactGap) closedBefore_.push_back(p.key);
+  std::sort(closedBefore_.begin(), closedBefore_.end());
+}
+
 // Impacts at the state a collision was located at, manifold by manifold, the fastest approach
 // first: each manifold's points leave with their approach speed times the pair's elasticity
 // (slower approaches stop), while the joints hold. One manifold at a time carries momentum
-// along a row of bodies, as a Newton's cradle does.
+// along a row of bodies, as a Newton's cradle does. Friction acts in the impact as it does in
+// contact: the tangential impulse stops the slip where static friction can hold it (at most us
+// times the normal impulse), else it is uk times the normal impulse against the slip.
 void Mechanics::ResolveImpacts(Eigen::VectorXd& state) {
   if (manifolds_.empty()) return;
   const StageTimer timer(contactTimes_.impacts);
   // Below this approach speed an impact does not bounce: resting contacts do not chatter.
   const double restSpeed = frameStep_ > 0 ? overlapError_ / frameStep_ : 0.0;
+  // A point struck: within the contact gap, or within it before the joints' position correction
+  // moved the bodies apart.
+  auto struck = [&](const ContactPoint& p) {
+    return p.separation <= kContactGap ||
+           std::binary_search(closedBefore_.begin(), closedBefore_.end(), p.key);
+  };
   std::vector<int> rows;
   Eigen::VectorXd b, lower, upper, impulse;
   const int limit = 20 * static_cast<int>(manifolds_.size()) + 20;
@@ -402,14 +450,14 @@ void Mechanics::ResolveImpacts(Eigen::VectorXd& state) {
     int worst = -1;
     double worstRate = -kContactSpeed;
     for (const ContactPoint& p : contactPoints_) {
-      if (p.separation > kContactGap) continue;
+      if (!struck(p)) continue;
       const double rate = RowRate(rows_[p.row]);
       if (rate < worstRate) {
         worstRate = rate;
         worst = p.manifold;
       }
     }
-    if (worst < 0) return;
+    if (worst < 0) break;
     const ContactManifold& m = manifolds_[worst];
     rows.clear();
     for (int i : solveRows_) {
@@ -419,7 +467,9 @@ void Mechanics::ResolveImpacts(Eigen::VectorXd& state) {
     }
     const int joints = static_cast<int>(rows.size());
     for (int k = m.first; k < m.first + m.count; ++k)
-      if (contactPoints_[k].separation <= kContactGap) rows.push_back(contactPoints_[k].row);
+      if (struck(contactPoints_[k])) rows.push_back(contactPoints_[k].row);
+    const int friction = m.frictionRow >= 0 ? static_cast<int>(rows.size()) : -1;
+    if (friction >= 0) rows.push_back(m.frictionRow);
     const int n = static_cast<int>(rows.size());
     b.resize(n);
     lower.resize(n);
@@ -428,8 +478,8 @@ void Mechanics::ResolveImpacts(Eigen::VectorXd& state) {
       const Row& row = rows_[rows[k]];
       const double rate = RowRate(row);
       upper[k] = kInfinity;
-      if (k < joints) {
-        b[k] = row.velocityTarget - rate;
+      if (k < joints || k == friction) {
+        b[k] = (k < joints ? row.velocityTarget : 0.0) - rate;
         lower[k] = -kInfinity;
         continue;
       }
@@ -437,26 +487,52 @@ void Mechanics::ResolveImpacts(Eigen::VectorXd& state) {
       b[k] = -(1 + bounce) * std::min(rate, 0.0);
       lower[k] = 0;
     }
-    SolveBounded(rows, b, lower, upper, impulse);
+    // The friction bound follows the normal impulse, which the friction impulse changes in turn
+    // (a corner struck obliquely): solve until they agree.
+    bool sliding = false;
+    double normal = 0;
+    for (int pass = 0; pass < 20; ++pass) {
+      SolveBounded(rows, b, lower, upper, impulse);
+      double total = 0;
+      for (int k = joints; k < n; ++k)
+        if (k != friction) total += impulse[k];
+      if (friction < 0) break;
+      const double held = std::abs(impulse[friction]);
+      sliding = sliding || held > m.staticFriction * total * (1 + 1e-12) + 1e-300;
+      const bool settled = pass > 0 && std::abs(total - normal) <= 1e-13 * std::abs(total);
+      normal = total;
+      if (!sliding || settled) break;
+      lower[friction] = -m.kineticFriction * total;
+      upper[friction] = m.kineticFriction * total;
+    }
+    double total = 0;
+    for (int k = joints; k < n; ++k)
+      if (k != friction) total += impulse[k];
     auto velocity = state.tail(dofCount_);
     for (int k = 0; k < n; ++k) {
       const Row& row = rows_[rows[k]];
       for (int i = row.begin; i < row.begin + row.count; ++i)
         velocity[entries_[i].first] += invMass_[entries_[i].first] * entries_[i].second * impulse[k];
-      if (k >= joints && impulse[k] != 0)
-        impacts_.push_back(Impact{m.a, m.b, contactPoints_[row.contact].point,
-                                  impulse[k] * m.normal});
+      if (k < joints || k == friction || impulse[k] == 0) continue;
+      // The friction impulse is reported shared among the points as the normal one is.
+      Vector2d onB = impulse[k] * m.normal;
+      if (friction >= 0 && total > 0) onB += impulse[friction] * impulse[k] / total * m.tangent;
+      impacts_.push_back(Impact{m.a, m.b, contactPoints_[row.contact].point, onB});
     }
     velocity_ = velocity;
   }
+  closedBefore_.clear();
 }
 
 // Two event values: the nearest approach of points not in contact (a collision when it closes),
 // and the slowest slip of sliding manifolds along their direction (they stop when it closes).
 void Mechanics::ContactEventValues(std::vector<double>& values) const {
   double gap = margin_;
+  // A collision is located where the outlines meet. Points that were within the contact gap
+  // and leaving when the step began are left out: they must not hide the approach of others.
   for (const ContactPoint& p : contactPoints_)
-    if (!rows_[p.row].candidate) gap = std::min(gap, p.separation + kContactGap);
+    if (!rows_[p.row].candidate && !std::binary_search(leaving_.begin(), leaving_.end(), p.key))
+      gap = std::min(gap, p.separation);
   double slip = 1.0;
   for (const ContactManifold& m : manifolds_)
     if (m.touching && m.slide != 0) slip = std::min(slip, m.slide * ManifoldSlip(m));
@@ -474,21 +550,87 @@ void Mechanics::ReportOverlap(double time) {
   }
 }
 
-namespace {
-
-double OutlineSpeed(const std::vector<double>& v, int body, double reach) {
-  return std::hypot(v[3 * body], v[3 * body + 1]) + std::abs(v[3 * body + 2]) * reach;
+// The box around a body's outline where it is now (a long floor's box is no taller than it).
+contact::Box Mechanics::OutlineBox(int body) const {
+  const contact::PlacedPiece placed{nullptr, Vector2d(q_[3 * body], q_[3 * body + 1]),
+                                    bodyKin_[body].cos, bodyKin_[body].sin};
+  contact::Box box{HUGE_VAL, HUGE_VAL, -HUGE_VAL, -HUGE_VAL, body};
+  auto add = [&](const Vector2d& p, double r) {
+    box.minX = std::min(box.minX, p.x() - r);
+    box.minY = std::min(box.minY, p.y() - r);
+    box.maxX = std::max(box.maxX, p.x() + r);
+    box.maxY = std::max(box.maxY, p.y() + r);
+  };
+  for (const contact::ConvexPiece& piece : outlines_[body].pieces) {
+    if (piece.circle) add(placed.World(piece.centre), piece.radius);
+    for (const Vector2d& v : piece.vertices)
+      add(placed.World(v), 0);
+  }
+  return box;
 }
 
-}  // namespace
+// How fast any point of a body's outline can move during a step of length h: its speed now,
+// and what its acceleration of the last evaluation adds over the step.
+double Mechanics::OutlineSpeed(int body, double h) const {
+  const double reach = outlines_[body].reach;
+  double speed = std::hypot(v_[3 * body], v_[3 * body + 1]) + std::abs(v_[3 * body + 2]) * reach;
+  const int dof = bodyKin_[body].dof;
+  if (acceleration_.size() == dofCount_)
+    speed += h * (std::hypot(acceleration_[dof], acceleration_[dof + 1]) +
+                  std::abs(acceleration_[dof + 2]) * reach);
+  return speed;
+}
 
-double Mechanics::ContactStepLimit() const {
-  double fastest = 0;
+// How fast two outlines can close on each other during a step of length h: their relative
+// velocity and acceleration, and each one's turning (bodies falling side by side close at most
+// by their turning).
+double Mechanics::ClosingSpeed(int a, int b, double h) const {
+  auto linear = [&](int body, int k) {
+    const int dof = bodyKin_[body].dof;
+    if (dof < 0) return 0.0;
+    const double accel = acceleration_.size() == dofCount_ ? acceleration_[dof + k] : 0.0;
+    return v_[3 * body + k] + h * accel;
+  };
+  auto turning = [&](int body) {
+    const int dof = bodyKin_[body].dof;
+    if (dof < 0) return 0.0;
+    const double accel = acceleration_.size() == dofCount_ ? std::abs(acceleration_[dof + 2]) : 0.0;
+    return (std::abs(v_[3 * body + 2]) + h * accel) * outlines_[body].reach;
+  };
+  // The relative velocity at the end of the step bounds it over the step only with the change
+  // along the way counted too: the larger of the relative speeds now and at the end.
+  const double now = std::hypot(v_[3 * b] - v_[3 * a], v_[3 * b + 1] - v_[3 * a + 1]);
+  const double end = std::hypot(linear(b, 0) - linear(a, 0), linear(b, 1) - linear(a, 1));
+  return std::max(now, end) + turning(a) + turning(b);
+}
+
+// Only pairs that can meet within the step limit it: each body's box grows by twice the way its
+// outline can travel in the step, and a pair whose grown boxes overlap may close by a tenth of
+// the thinner outline per step. A fast body far from everything, or bodies at rest on each
+// other, leave the step as it is.
+double Mechanics::ContactStepLimit(double h) {
+  double limit = HUGE_VAL;
+  if (colliders_.empty() || !(h > 0)) return limit;
+  sweptBoxes_.clear();
+  speeds_.assign(BodyCount(), 0.0);
   for (int i : colliders_) {
-    if (bodyKin_[i].dof < 0) continue;
-    fastest = std::max(fastest, OutlineSpeed(v_, i, outlines_[i].reach));
+    if (bodyKin_[i].dof >= 0) speeds_[i] = OutlineSpeed(i, h);
+    contact::Box box = OutlineBox(i);
+    const double grow = margin_ / 2 + 2 * speeds_[i] * h;
+    box.minX -= grow;
+    box.minY -= grow;
+    box.maxX += grow;
+    box.maxY += grow;
+    sweptBoxes_.push_back(box);
   }
-  return fastest > 0 ? 0.1 * thinnest_ / fastest : HUGE_VAL;
+  sweepPhase_.FindPairs(sweptBoxes_, sweptPairs_);
+  for (const auto& [a, b] : sweptPairs_) {
+    const double closing = ClosingSpeed(a, b, h);
+    if (!(closing > 0) || !Collides(a, b)) continue;
+    const double thinner = std::min(outlines_[a].thickness, outlines_[b].thickness);
+    limit = std::min(limit, 0.1 * thinner / closing);
+  }
+  return limit;
 }
 
 int Mechanics::FastestCollider() const {
@@ -496,7 +638,7 @@ int Mechanics::FastestCollider() const {
   int body = kNone;
   for (int i : colliders_) {
     if (bodyKin_[i].dof < 0) continue;
-    const double speed = OutlineSpeed(v_, i, outlines_[i].reach);
+    const double speed = OutlineSpeed(i, 0.0);
     if (speed > fastest) {
       fastest = speed;
       body = i;

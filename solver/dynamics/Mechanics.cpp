@@ -568,6 +568,7 @@ double Mechanics::Project(double time, Eigen::VectorXd& state, double tolerance)
     if (iteration == 0) {
       RefreshContacts();
       ReportOverlap(time);
+      RememberClosedContacts();
     }
     SelectRows();
     std::vector<int>& rows = projectRows_;
@@ -588,7 +589,9 @@ double Mechanics::Project(double time, Eigen::VectorXd& state, double tolerance)
       }
       if (row.oneSided && row.g >= 0) continue;
       g[static_cast<int>(rows.size())] = row.g;
-      if (std::abs(row.g) > residual) {
+      // A contact within what its projection can reach counts as closed (see `reachable`).
+      const bool reached = row.contact >= 0 && std::abs(row.g) <= row.reachable;
+      if (!reached && std::abs(row.g) > residual) {
         residual = std::abs(row.g);
         worstRow = i;
       }

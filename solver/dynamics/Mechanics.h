@@ -22,6 +22,7 @@
 
 #include "solver/contact/BroadPhase.h"
 #include "solver/contact/ContactShape.h"
+#include "solver/contact/NarrowPhase.h"
 #include "solver/dynamics/Context.h"
 #include "solver/dynamics/Model.h"
 #include "solver/geometry/CubicSpline.h"
@@ -138,9 +139,10 @@ class Mechanics {
   const ContactStageTimes& ContactTimes() const { return contactTimes_; }
   // Forgets the collisions recorded so far (a new frame begins).
   void ClearCollisions() { impacts_.clear(); }
-  // The longest step over which no body can pass through another: a tenth of the thinnest
-  // outline over the fastest speed of any outline's points. Infinite without collisions.
-  double ContactStepLimit() const;
+  // The longest step, up to h, over which no body can pass through another: for every pair of
+  // bodies that could meet within h, a tenth of the thinner outline over the speed at which
+  // their outlines can close. Infinite without collisions or when no pair can meet.
+  double ContactStepLimit(double h);
   // The thinnest collider and the fastest (model indices; kNone without collisions): the bodies
   // that set the limit.
   int ThinnestCollider() const { return thinnestBody_; }
@@ -192,6 +194,10 @@ class Mechanics {
     int contact = -1;
     bool friction = false;
     double compliance = 0;
+    // Contact rows: the overlap their projection can always bring them within. The rows of a
+    // stack repeat each other, and their compliance makes the last digits converge slowly: a
+    // tiny part of the bodies' size, far below anything seen, is what they are held to.
+    double reachable = 0;
   };
   class RowBuilder;
 
@@ -223,7 +229,10 @@ class Mechanics {
                     const Eigen::VectorXd& lower, const Eigen::VectorXd& upper, Eigen::VectorXd& x);
   Eigen::VectorXd MulJ(const std::vector<int>& rows, const Eigen::VectorXd& x) const;
   Eigen::VectorXd MulJt(const std::vector<int>& rows, const Eigen::VectorXd& y) const;
-  void Factorise(const std::vector<int>& rows);
+  // Factorises J W J' over the rows; rows marked in `held` (their multipliers fixed by the
+  // caller) are kept in the pattern as rows of the identity, so that a pivoting solve whose
+  // bounded rows come and go refactorises values only.
+  void Factorise(const std::vector<int>& rows, const std::vector<char>* held = nullptr);
   void RefreshContacts();
   void SolveVelocities(Eigen::VectorXd& state);
   void FinishAccept();
@@ -236,6 +245,7 @@ class Mechanics {
     ContactKey key;
     Eigen::Vector2d point{0, 0};
     double separation = 0;
+    double radiusA = 0, radiusB = 0;  // of curvature of each outline there
     int row = -1;
     double force = 0;  // the normal multiplier of the last evaluation
   };
@@ -264,14 +274,19 @@ class Mechanics {
   void BuildContactRows();
   void ContactJacobian(int body, const Eigen::Vector2d& point, const Eigen::Vector2d& direction,
                        double& c);
+  double RollingTerm(const ContactManifold& m, const ContactPoint& p) const;
   void RefreshContactFlags();
   double ManifoldSlip(const ContactManifold& m) const;
   void ApplyKineticFriction();
   void AddContactForce(int body, const Eigen::Vector2d& point, const Eigen::Vector2d& force);
   bool StoreContactForces(std::vector<char>& kinetic);
+  void RememberClosedContacts();
   void ResolveImpacts(Eigen::VectorXd& state);
   void ContactEventValues(std::vector<double>& values) const;
   void ReportOverlap(double time);
+  double OutlineSpeed(int body, double h) const;
+  double ClosingSpeed(int a, int b, double h) const;
+  contact::Box OutlineBox(int body) const;
   void SolveAccelerations();
   void ComputeB();
   void BuildAll(const Context& context);
@@ -334,11 +349,13 @@ class Mechanics {
   struct FactorPattern {
     struct Product {
       int a, b, dof, slot;  // entries a and b of the row set, through coordinate dof
+      int rowA = 0, rowB = 0;  // the rows of those entries
     };
     std::vector<int> structure;     // per row: its entry count, then the coordinate of each entry
     std::vector<Product> products;  // by place
     std::vector<std::pair<int, int>> pairs;  // the entries a and b of each product, by place
     std::vector<int> groupSlot, groupEnd;    // per place: where it is, where its products end
+    std::vector<std::pair<int, int>> groupRows;  // per place: the two rows it joins
     std::vector<int> diagonal;               // per row: where its diagonal is
     bool regularised = false;                // contact rows' compliance is on the diagonal
     int n = 0;
@@ -381,11 +398,19 @@ class Mechanics {
   double margin_ = 0;  // how near two outlines come before their points are followed
   double overlapError_ = 1e-3;
   contact::BroadPhase broadPhase_;
+  contact::CollideScratch collideScratch_;
+  contact::BroadPhase sweepPhase_;  // of the step limit: boxes grown by the way bodies travel
+  std::vector<contact::Box> sweptBoxes_;
+  std::vector<std::pair<int, int>> sweptPairs_;
+  std::vector<double> speeds_;  // per body, of the step limit
   std::vector<contact::Box> boxes_;
   std::vector<std::pair<int, int>> pairs_;
   std::vector<ContactPoint> contactPoints_;
   std::vector<ContactManifold> manifolds_;
   std::vector<ContactKey> touching_;
+  std::vector<ContactKey> leaving_;  // within the contact gap at the last state, and opening
+  // The points within the contact gap where a projection began, before the joints moved them.
+  std::vector<ContactKey> closedBefore_;
   std::vector<std::pair<ContactKey, int>> sliding_;
   std::vector<Impact> impacts_;
   std::vector<Touch> touches_;          // of the last evaluation of the accelerations

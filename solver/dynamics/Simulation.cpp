@@ -260,7 +260,7 @@ bool Simulation::AdvanceTo(double target) {
     // A fixed step that would leave a sliver before the frame ends takes it in.
     if (!variable && remaining - h < 1e-9 * fixed) h = remaining;
     // No step may carry a body through another.
-    const double limit = mechanics_.ContactStepLimit();
+    const double limit = mechanics_.ContactStepLimit(h);
     if (limit < SmallestStep()) {
       if (!allowThin_) throw TooThin(limit);
       h = std::min(h, SmallestStep());

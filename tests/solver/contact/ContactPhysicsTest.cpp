@@ -77,6 +77,24 @@ TEST(ContactPhysics, BoxOnAnInclineHoldsBelowTheFrictionAngleAndSlidesAbove) {
   }
 }
 
+// A ball striking the floor obliquely with a friction that can hold it leaves with its rim at
+// rest on the floor: vx' = 2 vx / 3 and w' = -2 vx / 3r, the normal speed times e.
+TEST(ContactPhysics, ObliqueBounceStopsTheSlipOfTheRim) {
+  const double r = 0.1, e = 0.6, vx = 2, vy = -3;
+  const Material material{1.0, 0.8, e};
+  ContactWorld w;
+  w.Box(10, 0, -0.5, 0, 10, 1, 1, material, 1);
+  w.Ball(11, 0, r + 0.005, r, 0.5, material, vx, vy);
+  w.AllCollide(20);
+  EngineRun run(w.Finish(1.0 / 60));
+  ASSERT_EQ(run.readResult, kEngineOk);
+  History history(8, 16);
+  ASSERT_EQ(run.RunTo(history, 4), kEngineOk);
+  EXPECT_NEAR(Value(history, 3, 1, 3), 2 * vx / 3, 1e-9);
+  EXPECT_NEAR(Value(history, 3, 1, 4), -e * vy, 1e-9);
+  EXPECT_NEAR(Value(history, 3, 1, 5), -2 * vx / (3 * r), 1e-9);
+}
+
 // Five equal balls in a row, the first striking the other four at rest and touching: the first
 // stops and the last leaves with its speed.
 TEST(ContactPhysics, NewtonsCradleCarriesTheMomentumToTheLastBall) {

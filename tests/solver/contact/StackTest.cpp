@@ -1,0 +1,137 @@
+// Stacks at the settings a user gets: pyramids of boxes stand in both run modes, and a fast
+// body far away does not make the stack's steps shorter.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "solver/dynamics/Simulation.h"
+
+namespace yb::dynamics {
+namespace {
+
+constexpr double g = 9.81;
+
+struct Pyramid {
+  Model model;
+  std::vector<int> boxes;
+  explicit Pyramid(int rows) {
+    Body floor;
+    floor.anchored = 1;
+    floor.y = -0.5;
+    floor.shape.kind = Shape::Kind::Rectangle;
+    floor.shape.w = 200;
+    floor.shape.h = 1;
+    floor.staticFriction = floor.kineticFriction = 0.6;
+    model.AddBody(floor);
+    const double size = 0.5, gap = 0.025;
+    for (int row = 0; row < rows; ++row)
+      for (int k = 0; k < rows - row; ++k) {
+        Body box;
+        box.x = (k - (rows - row - 1) / 2.0) * (size + gap);
+        box.y = size / 2 + row * size;
+        box.mass = 1;
+        box.moment = size * size / 6;
+        box.shape.kind = Shape::Kind::Rectangle;
+        box.shape.w = box.shape.h = size;
+        box.staticFriction = box.kineticFriction = 0.6;
+        boxes.push_back(model.AddBody(box));
+      }
+    model.AddField(MakeLineGravity(boxes, g));
+    CollisionGroup all;
+    all.mode = 1;
+    all.includes = false;
+    model.collisionGroups.push_back(all);
+  }
+};
+
+RunSettings Defaults(RunMode mode) {
+  RunSettings settings;
+  settings.SetRunMode(mode);
+  return settings;
+}
+
+// Every box where it was put, to a nanometre in accurate mode and a micrometre in fast mode.
+void ExpectStanding(int rows, RunMode mode, double seconds) {
+  const Pyramid pyramid(rows);
+  Simulation sim(pyramid.model, Defaults(mode));
+  ASSERT_NO_THROW(sim.AdvanceTo(seconds)) << rows << " rows";
+  const double allowed = mode == RunMode::Accurate ? 1e-9 : 1e-6;
+  for (int box : pyramid.boxes) {
+    const BodyState s = sim.GetMechanics().Body(box);
+    const Body& start = pyramid.model.bodies[box];
+    ASSERT_NEAR(s.x, start.x, allowed) << rows << " rows, box " << box;
+    ASSERT_NEAR(s.y, start.y, allowed) << rows << " rows, box " << box;
+    ASSERT_NEAR(s.r, 0.0, allowed) << rows << " rows, box " << box;
+  }
+}
+
+TEST(Stacks, PyramidOfTwelveRowsStandsTenSecondsAtTheDefaultSettings) {
+  ExpectStanding(12, RunMode::Accurate, 10);
+  ExpectStanding(12, RunMode::Fast, 10);
+}
+
+TEST(Stacks, PyramidOfTwentyRowsStandsTenSecondsInFastMode) {
+  ExpectStanding(20, RunMode::Fast, 10);
+}
+
+// A 1 cm ball at 200 m/s, 50 m from a small pyramid and flying away from it: the pyramid's
+// steps stay as they were, in evaluations of the equations of motion.
+TEST(Stacks, FastBallFarAwayLeavesTheStacksStepsAlone) {
+  for (const RunMode mode : {RunMode::Accurate, RunMode::Fast}) {
+    auto evaluations = [&](bool ball) {
+      Pyramid pyramid(4);
+      if (ball) {
+        Body b;
+        b.x = -50;
+        b.y = 30;
+        b.vx = -200;
+        b.mass = 0.01;
+        b.moment = 0.5 * 0.01 * 0.005 * 0.005;
+        b.shape.kind = Shape::Kind::Circle;
+        b.shape.w = 0.01;
+        pyramid.model.AddBody(b);
+      }
+      Simulation sim(pyramid.model, Defaults(mode));
+      sim.AdvanceTo(1.0);
+      return sim.Statistics().evaluations;
+    };
+    const auto alone = evaluations(false), withBall = evaluations(true);
+    EXPECT_LT(withBall, 2 * alone) << (mode == RunMode::Fast ? "fast" : "accurate");
+  }
+}
+
+// The same ball flying at a thin wall near it still cannot pass through: the pair that can
+// meet keeps its short steps.
+TEST(Stacks, FastBallStillStopsAtAThinWallBesideTheStack) {
+  Pyramid pyramid(3);
+  Body wall;
+  wall.anchored = 1;
+  wall.x = 10;
+  wall.y = 1;
+  wall.shape.kind = Shape::Kind::Rectangle;
+  wall.shape.w = 0.01;
+  wall.shape.h = 2;
+  wall.elasticity = 1;
+  pyramid.model.AddBody(wall);
+  Body ball;
+  ball.x = 9;
+  ball.y = 1;
+  ball.vx = 200;
+  ball.mass = 0.01;
+  ball.moment = 0.5 * 0.01 * 0.005 * 0.005;
+  ball.elasticity = 1;
+  ball.shape.kind = Shape::Kind::Circle;
+  ball.shape.w = 0.01;
+  const int b = pyramid.model.AddBody(ball);
+  for (const RunMode mode : {RunMode::Accurate, RunMode::Fast}) {
+    Simulation sim(pyramid.model, Defaults(mode));
+    sim.AdvanceTo(0.02);
+    const BodyState s = sim.GetMechanics().Body(b);
+    EXPECT_NEAR(s.vx, -200, 1e-6 * 200) << (mode == RunMode::Fast ? "fast" : "accurate");
+    EXPECT_LT(s.x, 10 - 0.005 - 0.005);
+  }
+}
+
+}  // namespace
+}  // namespace yb::dynamics
