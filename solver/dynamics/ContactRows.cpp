@@ -100,10 +100,7 @@ void Mechanics::SetUpContacts() {
     outlines_[i] = contact::MakeOutline(b.shape, b.comX, b.comY);
     if (outlines_[i].Empty()) continue;
     colliders_.push_back(i);
-    if (outlines_[i].thickness < thinnest_) {
-      thinnest_ = outlines_[i].thickness;
-      thinnestBody_ = i;
-    }
+    thinnest_ = std::min(thinnest_, outlines_[i].thickness);
   }
   if (colliders_.empty()) return;
   margin_ = 0.25 * thinnest_;
@@ -610,6 +607,7 @@ double Mechanics::ClosingSpeed(int a, int b, double h) const {
 // other, leave the step as it is.
 double Mechanics::ContactStepLimit(double h) {
   double limit = HUGE_VAL;
+  limitingPair_ = {kNone, kNone};
   if (colliders_.empty() || !(h > 0)) return limit;
   sweptBoxes_.clear();
   speeds_.assign(BodyCount(), 0.0);
@@ -628,23 +626,14 @@ double Mechanics::ContactStepLimit(double h) {
     const double closing = ClosingSpeed(a, b, h);
     if (!(closing > 0) || !Collides(a, b)) continue;
     const double thinner = std::min(outlines_[a].thickness, outlines_[b].thickness);
-    limit = std::min(limit, 0.1 * thinner / closing);
+    const double pairLimit = 0.1 * thinner / closing;
+    if (pairLimit >= limit) continue;
+    limit = pairLimit;
+    // The pair that sets the limit, the thinner body first.
+    const bool aThinner = outlines_[a].thickness <= outlines_[b].thickness;
+    limitingPair_ = {aThinner ? a : b, aThinner ? b : a};
   }
   return limit;
-}
-
-int Mechanics::FastestCollider() const {
-  double fastest = 0;
-  int body = kNone;
-  for (int i : colliders_) {
-    if (bodyKin_[i].dof < 0) continue;
-    const double speed = OutlineSpeed(i, 0.0);
-    if (speed > fastest) {
-      fastest = speed;
-      body = i;
-    }
-  }
-  return body;
 }
 
 int Mechanics::ContactPairCount(int body) const {

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <Eigen/Cholesky>
@@ -143,10 +144,9 @@ class Mechanics {
   // bodies that could meet within h, a tenth of the thinner outline over the speed at which
   // their outlines can close. Infinite without collisions or when no pair can meet.
   double ContactStepLimit(double h);
-  // The thinnest collider and the fastest (model indices; kNone without collisions): the bodies
-  // that set the limit.
-  int ThinnestCollider() const { return thinnestBody_; }
-  int FastestCollider() const;
+  // The pair of bodies that set the last limit, the thinner first (model indices; kNone when no
+  // pair limited the step).
+  std::pair<int, int> LimitingPair() const { return limitingPair_; }
   // Overlaps deeper than this are reported.
   void SetOverlapError(double error) { overlapError_ = error; }
 
@@ -417,7 +417,7 @@ class Mechanics {
   std::vector<double> manifoldNormal_;  // buffer of StoreContactForces
   ContactStageTimes contactTimes_;
   double thinnest_ = HUGE_VAL;
-  int thinnestBody_ = kNone;
+  std::pair<int, int> limitingPair_{kNone, kNone};
   Eigen::VectorXd baseForce_;
 };
 

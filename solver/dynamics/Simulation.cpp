@@ -237,8 +237,9 @@ DynamicsError Simulation::TooThin(double needed) const {
                 "run takes (%.3g s); make it thicker, or the bodies slower",
                 time_, needed, SmallestStep());
   DynamicsError error{kErrTooThin, text};
-  error.body = mechanics_.ThinnestCollider();
-  error.otherBody = mechanics_.FastestCollider();
+  // The thinner body of the pair that would need such steps, and the body it closes on.
+  error.body = mechanics_.LimitingPair().first;
+  error.otherBody = mechanics_.LimitingPair().second;
   return error;
 }
 
