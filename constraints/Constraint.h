@@ -28,8 +28,9 @@ class TObjectWriter;
 
 inline constexpr uint32_t kConstraintClassTag = MakeTag("CSTR");
 inline constexpr uint32_t kUIConstraintTag = MakeTag("UICn");
-// The custom constraint's registry tag is four bytes outside the printable range.
-inline constexpr uint32_t kCustomConstraintTag = 0xFCEBE4EFu;
+// The custom constraint's registry tag is four bytes outside the printable range, taken in
+// memory order as every tag is (the class table names it by the same bytes).
+inline constexpr uint32_t kCustomConstraintTag = MakeTag("\xFC\xEB\xE4\xEF");
 
 inline constexpr uint32_t kTagActivation = MakeTag("A Eq");
 inline constexpr uint32_t kTagAlwaysActive = MakeTag("A Al");

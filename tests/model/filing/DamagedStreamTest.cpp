@@ -115,13 +115,18 @@ TEST_F(DamagedStreamTest, OutOfRangeCodeIsSkippedByItsLength) {
   EXPECT_EQ(Shape(0)->value, 4.0);
 }
 
-TEST_F(DamagedStreamTest, AnUnknownLastBlockMayEndExactlyAtTheEndOfTheStream) {
+TEST_F(DamagedStreamTest, AnUnknownLastBlockMayEndRightBeforeTheClosingCodes) {
   Bytes b;
   b.Header().Object(1).Long(kBlockValue).Long(8).Long(0x40100000).Long(0);
   b.Long(1999).Long(4).Raw("tail");
-  ASSERT_EQ(ReadError(b.bytes), 1);
+  Bytes whole = b;
+  whole.Long(-1).Long(-1);
+  ASSERT_EQ(ReadError(whole.bytes), 1);
   ASSERT_EQ(objects.size(), 1u);
   EXPECT_EQ(Shape(0)->value, 4.0);
+  // A document that stops with its last block, before the object's end and the end of the
+  // object list, was cut short: what follows it is lost, so it is not taken as whole.
+  EXPECT_EQ(ReadError(b.bytes), kErrBadFormat);
   // One byte short, the block claims more than the stream holds.
   b.bytes.pop_back();
   EXPECT_EQ(ReadError(b.bytes), kErrBadFormat);
