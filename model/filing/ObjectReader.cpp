@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <string>
 
 #include "core/Failure.h"
 #include "core/FileCalls.h"
@@ -226,6 +227,9 @@ void TObjectReader::ReadTextStyle(FontSpec& font, RGB16Color& colour) {
   ReadColor(colour);
   Str255 name;
   ReadString(name);
+  // A face name ends at its first NUL, as the font layer takes it; cut here, the name is
+  // mapped once, as it will be when read again.
+  name.Assign(std::string(name.Chars(), static_cast<size_t>(name.Length())).c_str());
   ImportFonts(name);
   font.fontNumber = FontNumberFromName(name);
   if (font.size == 0) font.size = GetDefaultFontSize();

@@ -58,6 +58,9 @@ class TObjectReader : public TFilerBase {
   int16_t CurrentCode() const { return code_; }
   // Bytes left in the current block (the rest of the stream when blocks carry no length).
   int32_t BlockRemaining() const;
+  // Whether the current block is known to hold more than was read of it (never in streams
+  // whose blocks carry no length).
+  bool MoreInBlock() const { return blockEnd_ >= 0 && BlockRemaining() > 0; }
   // Bytes left in the stream, whatever block is being read.
   int32_t StreamRemaining() const;
   // A stored count of items that follow in the stream, each at least bytesEach long: a count

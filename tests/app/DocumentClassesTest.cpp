@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -24,7 +25,7 @@
 
 namespace {
 
-using program_documents::ClassIdsOf;
+using program_documents::ClassesById;
 using program_documents::ReadBytes;
 
 class DocumentClassesTest : public ::testing::Test {
@@ -66,13 +67,6 @@ class DocumentClassesTest : public ::testing::Test {
   std::filesystem::path path_;
 };
 
-// Registered classes that the program never makes as an object of a world of their own: the
-// bases of the kinds the tools make (each stored under its first kind's class), and the geometry
-// manager, which a world keeps beside its objects.
-const std::set<std::string> kNotWorldObjects = {"TLink",      "TNamedLink", "TSingleStyleLink",
-                                                "TBasicMass", "TXCnstr",    "TPiston",
-                                                "TWorldGeometryManager"};
-
 TEST_F(DocumentClassesTest, EveryClassOfAWorldIsSavedAndOpenedAgainObjectForObject) {
   const std::vector<uint8_t> empty = [&] {
     TQVDoc document;
@@ -80,16 +74,11 @@ TEST_F(DocumentClassesTest, EveryClassOfAWorldIsSavedAndOpenedAgainObjectForObje
     return ReadBytes(path_);
   }();
   int stored = 0;
-  for (int32_t i = 0; i < ClassRegistryCount(); ++i) {
-    const TClassInfo& info = ClassInfoAt(i);
-    if (kNotWorldObjects.contains(info.name)) continue;
-    SCOPED_TRACE(info.name);
-    std::unique_ptr<TLink> object = program_documents::MakeAsCreated(info.tag);
-    ASSERT_NE(object, nullptr);
+  for (const std::string& name : program_documents::WorldClassNames()) {
+    SCOPED_TRACE(name);
     TQVDoc document;
-    object->SetIdentifier(program_documents::kFirstFreeIdentifier);
-    document.World().AdoptObject(std::move(object));
-    const std::vector<int16_t> classes = ClassIdsOf(document.World());
+    program_documents::BuildOneClassWorld(document.World(), name);
+    const std::map<int16_t, int16_t> classes = ClassesById(document.World());
     std::vector<uint8_t> first, second;
     std::unique_ptr<TQVDoc> reopened;
     try {
@@ -100,10 +89,36 @@ TEST_F(DocumentClassesTest, EveryClassOfAWorldIsSavedAndOpenedAgainObjectForObje
     }
     ++stored;
     EXPECT_NE(first, empty);
-    EXPECT_EQ(ClassIdsOf(reopened->World()), classes);
+    EXPECT_EQ(ClassesById(reopened->World()), classes);
     EXPECT_EQ(program_documents::FirstDifference(second, first), -1);
   }
-  EXPECT_EQ(stored, ClassRegistryCount() - static_cast<int32_t>(kNotWorldObjects.size()));
+  EXPECT_EQ(stored, ClassRegistryCount() -
+                        static_cast<int32_t>(program_documents::kNotWorldObjects.size()));
+}
+
+TEST_F(DocumentClassesTest, AWorldOfEveryClassIsSavedOpenedAgainAndRun) {
+  TQVDoc document;
+  program_documents::BuildEveryClassWorld(document.World());
+  const std::map<int16_t, int16_t> classes = ClassesById(document.World());
+  std::set<int16_t> distinct;
+  for (const auto& [identifier, classId] : classes) distinct.insert(classId);
+  ASSERT_EQ(distinct.size(), program_documents::WorldClassNames().size() - 1);
+  std::vector<uint8_t> first, second;
+  std::unique_ptr<TQVDoc> reopened = SaveAndReopen(document, first, second);
+  EXPECT_EQ(ClassesById(reopened->World()), classes);
+  EXPECT_EQ(program_documents::FirstDifference(second, first), -1);
+
+  // The solver takes the world as it was read, and runs it.
+  TWorldDoc& world = reopened->World();
+  ASSERT_NE(world.GetEngine(), nullptr);
+  constexpr int16_t kFrames = 3;
+  try {
+    world.RunToFrame(kFrames, nullptr);
+  } catch (const QVException& failure) {
+    FAIL() << "the run failed with " << failure.error();
+  }
+  ASSERT_NE(world.GetStore(), nullptr);
+  EXPECT_EQ(world.GetStore()->FrameCount(), kFrames + 1);
 }
 
 }  // namespace
