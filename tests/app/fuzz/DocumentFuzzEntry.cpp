@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
-#include <span>
 
 #include "app/TApp.h"
 #include "core/Failure.h"
@@ -22,31 +21,6 @@ bool RefusesDocument(int16_t error) {
   return error == kErrBadFormat;
 }
 
-// Opens the bytes into the document's world as the program opens a document file.
-void Open(TQVDoc& document, std::span<const uint8_t> bytes) {
-  Handle contents = AllocHandle(static_cast<uint32_t>(bytes.size()));
-  try {
-    if (!bytes.empty()) std::memcpy(HandleData(contents), bytes.data(), bytes.size());
-    auto reader = ReadDocument(contents, kDocumentFileType, &document.World());
-    document.World().AdoptObjects(reader->TakeObjects());
-    FreeHandle(contents);
-  } catch (...) {
-    FreeHandle(contents);
-    throw;
-  }
-}
-
-// The document as the program saves it.
-std::vector<uint8_t> Save(TQVDoc& document) {
-  const std::vector<TLink*> objects = document.World().Objects();
-  auto writer = WriteObjectsDefault(&objects, 1, &document.World(), 2, nullptr);
-  Handle handle = writer->TakeHandle();
-  const auto* data = reinterpret_cast<const uint8_t*>(HandleData(handle));
-  std::vector<uint8_t> bytes(data, data + GetHandleByteSize(handle));
-  FreeHandle(handle);
-  return bytes;
-}
-
 std::string Describe(const char* step, const QVException& failure) {
   return std::string(step) + ": failure " + std::to_string(failure.error());
 }
@@ -57,7 +31,7 @@ std::unique_ptr<TQVDoc> OpenForFuzzing(const uint8_t* data, size_t size,
   auto document = std::make_unique<TQVDoc>();
   const size_t before = document->World().Objects().size();
   try {
-    Open(*document, std::span<const uint8_t>(data, size));
+    OpenDocumentBytes(*document, std::vector<uint8_t>(data, data + size));
   } catch (const QVException& failure) {
     if (!RefusesDocument(failure.error())) reach.broken.push_back(Describe("open", failure));
     return nullptr;
@@ -96,13 +70,13 @@ DocumentFuzzReach FuzzRoundTripDocument(const uint8_t* data, size_t size) {
   if (first == nullptr) return reach;
   const char* step = "save";
   try {
-    const std::vector<uint8_t> saved = Save(*first);
+    const std::vector<uint8_t> saved = SaveDocumentBytes(*first);
     first.reset();
     step = "open the saved document";
     TQVDoc second;
-    Open(second, saved);
+    OpenDocumentBytes(second, saved);
     step = "save again";
-    const std::vector<uint8_t> again = Save(second);
+    const std::vector<uint8_t> again = SaveDocumentBytes(second);
     reach.savedTwice = true;
     if (again != saved) reach.broken.push_back("the second save differs from the first");
   } catch (const QVException& failure) {
@@ -113,10 +87,27 @@ DocumentFuzzReach FuzzRoundTripDocument(const uint8_t* data, size_t size) {
   return reach;
 }
 
-std::vector<uint8_t> SaveOpenedDocument(const std::vector<uint8_t>& bytes) {
-  DocumentFuzzReach reach;
-  std::unique_ptr<TQVDoc> document = OpenForFuzzing(bytes.data(), bytes.size(), reach);
-  return document != nullptr ? Save(*document) : std::vector<uint8_t>();
+void OpenDocumentBytes(TQVDoc& document, const std::vector<uint8_t>& bytes) {
+  Handle contents = AllocHandle(static_cast<uint32_t>(bytes.size()));
+  try {
+    if (!bytes.empty()) std::memcpy(HandleData(contents), bytes.data(), bytes.size());
+    auto reader = ReadDocument(contents, kDocumentFileType, &document.World());
+    document.World().AdoptObjects(reader->TakeObjects());
+    FreeHandle(contents);
+  } catch (...) {
+    FreeHandle(contents);
+    throw;
+  }
+}
+
+std::vector<uint8_t> SaveDocumentBytes(TQVDoc& document) {
+  const std::vector<TLink*> objects = document.World().Objects();
+  auto writer = WriteObjectsDefault(&objects, 1, &document.World(), 2, nullptr);
+  Handle handle = writer->TakeHandle();
+  const auto* data = reinterpret_cast<const uint8_t*>(HandleData(handle));
+  std::vector<uint8_t> bytes(data, data + GetHandleByteSize(handle));
+  FreeHandle(handle);
+  return bytes;
 }
 
 #if defined(YB_DOCUMENT_FUZZER) || defined(YB_DOCUMENT_ROUND_TRIP_FUZZER)

@@ -11,6 +11,7 @@
 #include <vector>
 
 class TApp;
+class TQVDoc;
 
 // The program as it starts, for as long as the object lives.
 class ProgramFuzzSetup {
@@ -41,6 +42,8 @@ DocumentFuzzReach FuzzOpenDocument(const uint8_t* data, size_t size);
 // saved and saves again: the second save must write the bytes of the first.
 DocumentFuzzReach FuzzRoundTripDocument(const uint8_t* data, size_t size);
 
-// The bytes of the world of a document opened from the bytes, saved as the program saves it
-// (empty when they are not accepted); for the tests that check what the fuzzing starts from.
-std::vector<uint8_t> SaveOpenedDocument(const std::vector<uint8_t>& bytes);
+// Opens the bytes into the document's world as the program opens a document file's contents.
+void OpenDocumentBytes(TQVDoc& document, const std::vector<uint8_t>& bytes);
+
+// The document's world as the program saves it into a file.
+std::vector<uint8_t> SaveDocumentBytes(TQVDoc& document);

@@ -132,6 +132,40 @@ TEST_F(DamagedStreamTest, AnUnknownLastBlockMayEndRightBeforeTheClosingCodes) {
   EXPECT_EQ(ReadError(b.bytes), kErrBadFormat);
 }
 
+TEST_F(DamagedStreamTest, ADocumentEndsWithItsEndMarkAndEveryObjectHasABlock) {
+  Bytes whole;
+  whole.Header().Object(1).Long(kBlockValue).Long(8).Long(0x40100000).Long(0).Long(-1).Long(-1);
+  ASSERT_EQ(ReadError(whole.bytes), 1);
+  ASSERT_EQ(objects.size(), 1u);
+  // Cut where the object ends, the list has lost its end mark (and whatever followed).
+  std::vector<uint8_t> cut = whole.bytes;
+  cut.resize(cut.size() - 4);
+  EXPECT_EQ(ReadError(cut), kErrBadFormat);
+  cut.resize(cut.size() - 4);
+  EXPECT_EQ(ReadError(cut), kErrBadFormat);
+  // An object that ends before its first block is the mark of damage, not an object.
+  Bytes empty;
+  empty.Header().Object(1).Long(-1).Long(-1);
+  EXPECT_EQ(ReadError(empty.bytes), kErrBadFormat);
+  // Nothing is stored under an identifier below the end mark's.
+  Bytes below;
+  below.Header().Object(-2).Long(kBlockValue).Long(8).Long(0x40100000).Long(0).Long(-1).Long(-1);
+  EXPECT_EQ(ReadError(below.bytes), kErrBadFormat);
+  // A document of no objects is its header and the end mark.
+  EXPECT_EQ(ReadError(Bytes().Header().Long(-1).bytes), 1);
+  EXPECT_TRUE(objects.empty());
+}
+
+TEST_F(DamagedStreamTest, NoBlockIsWrittenUnderTheEndOfObjectCode) {
+  TTestShape shape;
+  shape.Initialize();
+  shape.SetIdentifier(1);
+  auto writer = std::make_unique<TObjectWriterKind2>();
+  writer->Init(nullptr);
+  writer->WriteHeader();
+  EXPECT_EQ(ErrorOf([&] { writer->WriteBlock(shape, -1); }), kErrCodeRange);
+}
+
 // A document whose shape names the face, written with a face the table already holds and then
 // renamed in place, so that reading it enters a face the table does not hold yet.
 std::vector<uint8_t> DocumentWithNewFace(const std::string& written, const std::string& read) {
