@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include "app/TApp.h"
+#include "constraints/Pin.h"
 #include "core/ClassRegistry.h"
 #include "core/Failure.h"
 #include "model/Link.h"
@@ -119,6 +120,29 @@ TEST_F(DocumentClassesTest, AWorldOfEveryClassIsSavedOpenedAgainAndRun) {
   }
   ASSERT_NE(world.GetStore(), nullptr);
   EXPECT_EQ(world.GetStore()->FrameCount(), kFrames + 1);
+}
+
+TEST_F(DocumentClassesTest, APinKeepsItsWeldActiveOrNot) {
+  for (const bool active : {false, true}) {
+    for (const uint16_t weld : {0, 1}) {
+      SCOPED_TRACE(testing::Message() << "active " << active << ", weld " << weld);
+      TQVDoc document;
+      program_documents::BuildOneClassWorld(document.World(), "TPin");
+      auto* pin = dynamic_cast<TPin*>(document.World().FindObject(22));
+      ASSERT_NE(pin, nullptr);
+      pin->SetWeld(weld);
+      pin->SelectChoice(kTagPinMode);
+      if (active) pin->Activate(0);
+      std::vector<uint8_t> first, second;
+      std::unique_ptr<TQVDoc> reopened = SaveAndReopen(document, first, second);
+      const auto* read = dynamic_cast<TPin*>(reopened->World().FindObject(22));
+      ASSERT_NE(read, nullptr);
+      EXPECT_EQ(read->GetWeld(), weld);
+      EXPECT_EQ(read->IsActive(), active);
+      EXPECT_EQ(read->GetMode(), 1);
+      EXPECT_EQ(program_documents::FirstDifference(second, first), -1);
+    }
+  }
 }
 
 }  // namespace
