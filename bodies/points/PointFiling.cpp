@@ -102,3 +102,11 @@ void TPoint::ResolveReference(TObjectReader& reader, int16_t code, uint16_t kind
   if (object != nullptr && object->IsMemberClass(kBodyClassId))
     AttachToBody(static_cast<TMass*>(object));
 }
+
+void TPoint::EndReading(TObjectReader& reader) {
+  TVectorPointBase::EndReading(reader);
+  if (GetBody() != nullptr) return;
+  TLink* background = reader.FindObject(kBackgroundIdentifier);
+  if (background != nullptr && background->IsMemberClass(kBodyClassId))
+    AttachToBody(static_cast<TMass*>(background));
+}

@@ -306,6 +306,25 @@ TEST_F(DocumentFuzzReplay, APointOnSomethingThatIsNoBodyIsReadOnTheBackground) {
 
 namespace {
 
+TEST_F(DocumentFuzzReplay, APointWhoseRecordIsLostIsReadOnTheBackground) {
+  // Points whose class is told by another block than the solver record.
+  for (const char* name : {"TAnchor", "TCOMPoint"}) {
+    SCOPED_TRACE(name);
+    // The point's solver record, which names its body, under a code no class reads.
+    const std::vector<uint8_t> stored = Replaced(
+        Saved([name](TWorldDoc& world) { program_documents::BuildOneClassWorld(world, name); }),
+        std::string("\0\0\x05\xDC", 4), std::string("\0\0\x13\x86", 4));
+    const DocumentFuzzReach reach = FuzzRoundTripDocument(stored.data(), stored.size());
+    EXPECT_TRUE(reach.savedTwice);
+    EXPECT_EQ(reach.broken, std::vector<std::string>());
+    TQVDoc document;
+    OpenDocumentBytes(document, stored);
+    const auto* point = dynamic_cast<TPoint*>(document.World().FindObject(22));
+    ASSERT_NE(point, nullptr);
+    EXPECT_EQ(point->GetBody(), document.World().FindObject(0));
+  }
+}
+
 // The display block of a drawn constraint stores the count of its extra goals first.
 std::string DisplayBlockWithExtraGoals(uint32_t count) {
   std::string bytes("\0\0\x14\x71\0\0\0\x08", 8);
