@@ -55,6 +55,8 @@ class TCnstrGoal : public TFormula {
   int32_t type = 0;       // GoalType
   int32_t limit = 0;      // 0 an equality, 1 a lower and 2 an upper limit (rods: the rope type)
   int32_t component = 0;  // GoalComponent
+  // The fewest bytes a filed goal takes in any stream: its three codes and its formula's flag.
+  static constexpr int32_t kLeastFiledBytes = 4;
 
   void Clear();
   void Write(TObjectWriter& writer) const;

@@ -14,10 +14,8 @@ constexpr int16_t kErrBadData = -25002;
 // Reference kinds of block 1310: the related object and the attached objects.
 constexpr uint16_t kRefRelated = 1;
 constexpr uint16_t kRefAttached = 2;
-// The fewest bytes a filed reference and a filed goal take in any stream: a code, and three
-// codes with a formula's flag.
+// The fewest bytes a filed reference takes in any stream: a code.
 constexpr int32_t kLeastReferenceBytes = 1;
-constexpr int32_t kLeastGoalBytes = 4;
 
 int32_t IdentifierOf(const TLink* object) {
   return object != nullptr ? object->GetIdentifier() : kNoObject;
@@ -97,7 +95,7 @@ uint16_t TCnstr::ReadBlockContents(int16_t code, TObjectReader& reader) {
       ReadAttachedList(reader);
       const int32_t goals = reader.ReadInt();
       if (goals < 0) ThrowFailure(kErrBadData, 0);
-      reader.FailIfCountExceedsStream(goals, kLeastGoalBytes);
+      reader.FailIfCountExceedsStream(goals, TCnstrGoal::kLeastFiledBytes);
       ReadGoals(goals, reader);
       Recompute();
       return 1;

@@ -20,15 +20,12 @@ constexpr uint32_t kTagIdentifier = MakeTag("ID__");
 constexpr uint8_t kDisplayBitTrackMarks = 1;
 constexpr uint8_t kDisplayBitTrackLine = 2;
 
-// The fewest bytes a filed goal takes in any stream: its three codes and its formula's flag.
-constexpr int32_t kLeastGoalBytes = 4;
-
 // A stored count of extra goals. The goals themselves are filed in the solver record that
 // follows, so a count the rest of the stream cannot hold is damage; a count below zero means
 // none, as it always has.
 int16_t ReadExtraGoalCount(TObjectReader& reader) {
   const int32_t count = std::max<int32_t>(reader.ReadInt(), 0);
-  reader.FailIfCountExceedsStream(count, kLeastGoalBytes);
+  reader.FailIfCountExceedsStream(count, TCnstrGoal::kLeastFiledBytes);
   reader.FailIfBadFormat(count > INT16_MAX);
   return static_cast<int16_t>(count);
 }
