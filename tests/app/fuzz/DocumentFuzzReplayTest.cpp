@@ -325,6 +325,16 @@ TEST_F(DocumentFuzzReplay, APointWhoseRecordIsLostIsReadOnTheBackground) {
   }
 }
 
+TEST_F(DocumentFuzzReplay, APolygonWithAVertexThatIsNoNumberIsSavedAsRead) {
+  // The vertex table's corners at x = 6 become no number.
+  const std::vector<uint8_t> stored = Replaced(
+      Saved([](TWorldDoc& world) { program_documents::BuildOneClassWorld(world, "TPolygon"); }),
+      std::string("\x40\x18\0\0\0\0\0\0", 8), std::string("\x7F\xF8\0\0\0\0\0\0", 8));
+  const DocumentFuzzReach reach = FuzzRoundTripDocument(stored.data(), stored.size());
+  EXPECT_TRUE(reach.savedTwice);
+  EXPECT_EQ(reach.broken, std::vector<std::string>());
+}
+
 // The display block of a drawn constraint stores the count of its extra goals first.
 std::string DisplayBlockWithExtraGoals(uint32_t count) {
   std::string bytes("\0\0\x14\x71\0\0\0\x08", 8);
