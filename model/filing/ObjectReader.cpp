@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <set>
 #include <string>
 
 #include "core/Failure.h"
@@ -625,6 +626,7 @@ void TObjectReader::Complete(int16_t) {
     referenceRecords_.clear();
     containerLookup_.clear();
     containerLookupBuilt_ = false;
+    SeparateSharedIdentifiers();
     NotifyObjects();
     for (TLink* object : table_.Objects())
       object->EndReading(*this);
@@ -642,6 +644,33 @@ void TObjectReader::Complete(int16_t) {
     RebuildLookups();
     throw;
   }
+}
+
+void TObjectReader::SeparateSharedIdentifiers() {
+  if (!RequiresWholeStream()) return;
+  std::set<int32_t> taken;
+  if (container_ != nullptr) {
+    taken.insert(container_->GetIdentifier());
+    for (const TLink* element : container_->Linked()) taken.insert(element->GetIdentifier());
+  }
+  std::vector<TLink*> shared;
+  for (TLink* object : table_.Objects()) {
+    if (!taken.insert(object->GetIdentifier()).second) shared.push_back(object);
+  }
+  if (shared.empty()) return;
+  int32_t next = *taken.rbegin() + 1;
+  for (TLink* object : shared) {
+    while (next <= INT16_MAX && taken.contains(next)) ++next;
+    if (next > INT16_MAX) {
+      next = 1;
+      while (next <= INT16_MAX && taken.contains(next)) ++next;
+    }
+    // More objects than identifiers: no document of the program.
+    FailIfBadFormat(next > INT16_MAX);
+    object->SetIdentifier(static_cast<int16_t>(next));
+    taken.insert(next);
+  }
+  RebuildLookups();
 }
 
 std::vector<std::unique_ptr<TLink>> TObjectReader::TakeObjects() {

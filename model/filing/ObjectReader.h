@@ -163,6 +163,11 @@ class TObjectReader : public TFilerBase {
   void ReadRecords(const ReadProgress& progress);
   // At an object boundary: whether the end mark of the object list comes next.
   bool EndMarkFollows();
+  // Once references are resolved (to the first object read under an identifier): every object
+  // read under an identifier that an earlier one or the container's holds takes a free one, so
+  // that a document saved again names each object once. The program never writes such a
+  // document; streams it keeps in memory are left as they are.
+  void SeparateSharedIdentifiers();
   void ReadRecord(const ReadProgress& progress);
   bool DispatchBlock();
   bool CreateObjectForTag();

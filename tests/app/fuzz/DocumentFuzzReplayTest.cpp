@@ -335,6 +335,30 @@ TEST_F(DocumentFuzzReplay, APolygonWithAVertexThatIsNoNumberIsSavedAsRead) {
   EXPECT_EQ(reach.broken, std::vector<std::string>());
 }
 
+TEST_F(DocumentFuzzReplay, ObjectsStoredUnderOneIdentifierAreNamedOnceWhenRead) {
+  // Both points of the pin stored as 23: references find the first; the second takes an
+  // identifier of its own.
+  const std::vector<uint8_t> stored = Saved([](TWorldDoc& world) {
+    program_documents::BuildOneClassWorld(world, "TPin");
+    world.FindObject(24)->SetIdentifier(23);
+  });
+  const DocumentFuzzReach reach = FuzzRoundTripDocument(stored.data(), stored.size());
+  EXPECT_TRUE(reach.savedTwice);
+  EXPECT_EQ(reach.broken, std::vector<std::string>());
+  TQVDoc document;
+  OpenDocumentBytes(document, stored);
+  std::set<int16_t> identifiers;
+  int points = 0;
+  for (TLink* object : document.World().Objects()) {
+    EXPECT_TRUE(identifiers.insert(object->GetIdentifier()).second) << object->GetIdentifier();
+    points += dynamic_cast<TPoint*>(object) != nullptr ? 1 : 0;
+  }
+  EXPECT_EQ(points, 2);
+  const auto* pin = dynamic_cast<TCnstr*>(document.World().FindObject(22));
+  ASSERT_NE(pin, nullptr);
+  EXPECT_EQ(pin->GetPrimaryObject(), document.World().FindObject(23));
+}
+
 // The display block of a drawn constraint stores the count of its extra goals first.
 std::string DisplayBlockWithExtraGoals(uint32_t count) {
   std::string bytes("\0\0\x14\x71\0\0\0\x08", 8);
