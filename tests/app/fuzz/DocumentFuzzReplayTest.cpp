@@ -152,6 +152,17 @@ TEST_F(DocumentFuzzReplay, EveryCutOfAOneClassDocumentIsRefused) {
   EXPECT_GT(ExpectEveryCutRefused(everyClass, 7), 2000);
 }
 
+// Documents the round trip once found broken, kept as they were found.
+TEST_F(DocumentFuzzReplay, FoundDocumentsKeepEveryPromise) {
+  const Documents found = DocumentsIn(SourceFolder("tests/app/fuzz/document-regressions"));
+  ASSERT_FALSE(found.empty());
+  for (const auto& [name, document] : found) {
+    const DocumentFuzzReach reach = FuzzRoundTripDocument(document.data(), document.size());
+    EXPECT_TRUE(reach.savedTwice) << name;
+    EXPECT_EQ(reach.broken, std::vector<std::string>()) << name;
+  }
+}
+
 TEST_F(DocumentFuzzReplay, ChangedSeedsKeepEveryPromise) {
   uint32_t random = 2718;
   auto next = [&random] { return random = random * 1103515245u + 12345u, random >> 8; };
