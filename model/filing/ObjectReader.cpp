@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
-#include <set>
+#include <map>
 #include <string>
 
 #include "core/Failure.h"
@@ -648,27 +648,33 @@ void TObjectReader::Complete(int16_t) {
 
 void TObjectReader::SeparateSharedIdentifiers() {
   if (!RequiresWholeStream()) return;
-  std::set<int32_t> taken;
+  // Each identifier with the object that holds it first; an object read may be linked with the
+  // container already, and so be met twice.
+  std::map<int32_t, const TLink*> holders;
   if (container_ != nullptr) {
-    taken.insert(container_->GetIdentifier());
-    for (const TLink* element : container_->Linked()) taken.insert(element->GetIdentifier());
+    holders.emplace(container_->GetIdentifier(), container_);
+    for (const TLink* element : container_->Linked())
+      holders.emplace(element->GetIdentifier(), element);
   }
   std::vector<TLink*> shared;
   for (TLink* object : table_.Objects()) {
-    if (!taken.insert(object->GetIdentifier()).second) shared.push_back(object);
+    const auto [holder, added] = holders.emplace(object->GetIdentifier(), object);
+    if (!added && holder->second != object &&
+        std::find(shared.begin(), shared.end(), object) == shared.end())
+      shared.push_back(object);
   }
   if (shared.empty()) return;
-  int32_t next = *taken.rbegin() + 1;
+  int32_t next = holders.rbegin()->first + 1;
   for (TLink* object : shared) {
-    while (next <= INT16_MAX && taken.contains(next)) ++next;
+    while (next <= INT16_MAX && holders.contains(next)) ++next;
     if (next > INT16_MAX) {
       next = 1;
-      while (next <= INT16_MAX && taken.contains(next)) ++next;
+      while (next <= INT16_MAX && holders.contains(next)) ++next;
     }
     // More objects than identifiers: no document of the program.
     FailIfBadFormat(next > INT16_MAX);
     object->SetIdentifier(static_cast<int16_t>(next));
-    taken.insert(next);
+    holders.emplace(next, object);
   }
   RebuildLookups();
 }
