@@ -30,6 +30,7 @@ inline constexpr int16_t kFirstPatternNumber = 11;
 
 // Moment modes: the moment is given, or computed by MomentForMode2, 3 or 4.
 inline constexpr int32_t kMomentGiven = 1;
+inline constexpr int32_t kLastMomentMode = 4;
 
 class TMass : public TVectorMassBase {
   DECLARE_CLASS_ID(523, TVectorMassBase)

@@ -125,8 +125,9 @@ void TMass::ReadDisplayBlock(TObjectReader& reader) {
   TVectorMassBase::SetFlagProperty(kTagThingTrackMarks, (bits & 4) != 0 ? 1 : 0);
   material_ = static_cast<int16_t>(reader.ReadInt());
   if (material_ == 0) massGiven_ = 1;
+  // A mode the body does not know means a given moment, as the moment computation takes it.
   momentMode_ = reader.ReadInt();
-  if (momentMode_ == 0) momentMode_ = kMomentGiven;
+  if (momentMode_ < kMomentGiven || momentMode_ > kLastMomentMode) momentMode_ = kMomentGiven;
   Changed();
 }
 

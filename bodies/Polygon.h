@@ -81,6 +81,8 @@ class TPolygon : public TMass, public TFrameParticipant {
   static constexpr int16_t kErrBadShape = -25212;
   // The solver library's refusal of a shape without area, as a program error.
   static constexpr int16_t kErrDegenerateShape = -27989;
+  // The solver library's refusal of a shape with a coordinate that is no finite number.
+  static constexpr int16_t kErrShapeNotFinite = -27987;
   // A pasted vertex list longer than a polygon may hold.
   static constexpr int16_t kErrTooManyVertices = -25116;
   static constexpr int32_t kMaxPastedVertices = 2046;

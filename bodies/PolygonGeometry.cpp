@@ -63,6 +63,13 @@ void TPolygon::ComputeMassProperties(double& area, double& moment, TVector& cent
     // A shape without area keeps the stored area and is flagged; a run refuses it later.
     shapeInvalid_ = 1;
     c[0] = c[1] = 0.0;
+  } else if (error == kErrShapeNotFinite) {
+    // So does a shape with a vertex that is no number (a document may hold one): its area and
+    // moment stay as stored, and it can still be shown and saved.
+    shapeInvalid_ = 1;
+    area = GetStoredArea();
+    moment = CurrentMomentValue();
+    c[0] = c[1] = 0.0;
   } else if (error != 0) {
     area = std::fabs(area);
     ThrowFailure(error, 0);

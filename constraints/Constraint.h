@@ -30,8 +30,9 @@ class TObjectWriter;
 
 inline constexpr uint32_t kConstraintClassTag = MakeTag("CSTR");
 inline constexpr uint32_t kUIConstraintTag = MakeTag("UICn");
-// The custom constraint's registry tag is four bytes outside the printable range.
-inline constexpr uint32_t kCustomConstraintTag = 0xFCEBE4EFu;
+// The custom constraint's registry tag is four bytes outside the printable range, taken in
+// memory order as every tag is (the class table names it by the same bytes).
+inline constexpr uint32_t kCustomConstraintTag = MakeTag("\xFC\xEB\xE4\xEF");
 
 inline constexpr uint32_t kTagActivation = MakeTag("A Eq");
 inline constexpr uint32_t kTagAlwaysActive = MakeTag("A Al");
@@ -56,6 +57,8 @@ class TCnstrGoal : public TFormula {
   int32_t type = 0;       // GoalType
   int32_t limit = 0;      // 0 an equality, 1 a lower and 2 an upper limit (rods: the rope type)
   int32_t component = 0;  // GoalComponent
+  // The fewest bytes a filed goal takes in any stream: its three codes and its formula's flag.
+  static constexpr int32_t kLeastFiledBytes = 4;
 
   void Clear();
   void Write(TObjectWriter& writer) const;

@@ -12,6 +12,8 @@ constexpr int16_t kNoObject = -1;
 // Reference kinds of block 1310: the related object and the attached objects.
 constexpr uint16_t kRefRelated = 1;
 constexpr uint16_t kRefAttached = 2;
+// The fewest bytes a filed reference takes in any stream: a code.
+constexpr int32_t kLeastReferenceBytes = 1;
 
 int32_t IdentifierOf(const TLink* object) {
   return object != nullptr ? object->GetIdentifier() : kNoObject;
@@ -63,6 +65,7 @@ void TCnstr::ReadAttachedList(TObjectReader& reader) {
   while (!attached_.empty()) DetachObject(attached_.back());
   const int32_t count = reader.ReadInt();
   reader.FailIfBadFormat(count < 0);
+  reader.FailIfCountExceedsStream(count, kLeastReferenceBytes);
   for (int32_t i = 0; i < count; ++i) reader.ReadReference(*this, kRefAttached);
 }
 
@@ -90,6 +93,7 @@ uint16_t TCnstr::ReadBlockContents(int16_t code, TObjectReader& reader) {
       ReadAttachedList(reader);
       const int32_t goals = reader.ReadInt();
       reader.FailIfBadFormat(goals < 0);
+      reader.FailIfCountExceedsStream(goals, TCnstrGoal::kLeastFiledBytes);
       ReadGoals(goals, reader);
       Recompute();
       return 1;

@@ -20,6 +20,16 @@ constexpr uint32_t kTagIdentifier = MakeTag("ID__");
 constexpr uint8_t kDisplayBitTrackMarks = 1;
 constexpr uint8_t kDisplayBitTrackLine = 2;
 
+// A stored count of extra goals. The goals themselves are filed in the solver record that
+// follows, so a count the rest of the stream cannot hold is damage; a count below zero means
+// none, as it always has.
+int16_t ReadExtraGoalCount(TObjectReader& reader) {
+  const int32_t count = std::max<int32_t>(reader.ReadInt(), 0);
+  reader.FailIfCountExceedsStream(count, TCnstrGoal::kLeastFiledBytes);
+  reader.FailIfBadFormat(count > INT16_MAX);
+  return static_cast<int16_t>(count);
+}
+
 void MarkGoal(TCnstrGoal& goal, GoalType type, GoalComponent component) {
   goal.type = static_cast<int32_t>(type);
   goal.component = static_cast<int32_t>(component);
@@ -70,6 +80,8 @@ void TUICnstr::WriteRecord(TObjectWriter& writer) {
 // The user's extra goals are kept; the kind's own are made again from its fields when the
 // constraint is next filed, so what was stored for them is read and dropped.
 void TUICnstr::ReadGoals(int32_t count, TObjectReader& reader) {
+  // The record files every extra goal: it holds no more than it filed.
+  extraGoals_ = static_cast<int16_t>(std::min<int32_t>(extraGoals_, count));
   ResizeGoals(extraGoals_);
   for (int32_t i = 0; i < count; ++i) {
     if (i < extraGoals_) Goals()[static_cast<size_t>(i)]->Read(reader);
@@ -137,7 +149,7 @@ void TUICnstr::SelectChoice(uint32_t tag) {
 }
 
 void TUICnstr::WriteFields(TObjectWriter& writer) {
-  writer.WriteBlock(*this, KindBlockCode());
+  if (KindBlockCode() != kNoKindBlock) writer.WriteBlock(*this, KindBlockCode());
   writer.WriteBlock(*this, kBlockDisplay);
   writer.WriteBlock(*this, kBlockAlwaysActive);
   TCnstr::WriteFields(writer);
@@ -173,7 +185,7 @@ uint16_t TUICnstr::ReadBlockContents(int16_t code, TObjectReader& reader) {
   }
   switch (code) {
     case kBlockDisplay: {
-      extraGoals_ = static_cast<int16_t>(std::max<int32_t>(reader.ReadInt(), 0));
+      extraGoals_ = ReadExtraGoalCount(reader);
       const uint8_t bits = reader.ReadByte();
       SetFlagProperty(MakeTag("trk_"), (bits & kDisplayBitTrackMarks) != 0 ? 1 : 0);
       SetFlagProperty(MakeTag("trkL"), (bits & kDisplayBitTrackLine) != 0 ? 1 : 0);
@@ -183,7 +195,7 @@ uint16_t TUICnstr::ReadBlockContents(int16_t code, TObjectReader& reader) {
       SetAlwaysActive(reader.ReadInt() != 0 ? 1 : 0);
       return 1;
     case kBlockExtraGoals:
-      extraGoals_ = static_cast<int16_t>(std::max<int32_t>(reader.ReadInt(), 0));
+      extraGoals_ = ReadExtraGoalCount(reader);
       return 1;
     case kBlockRecord: {
       const uint16_t handled = TCnstr::ReadBlockContents(code, reader);

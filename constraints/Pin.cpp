@@ -87,13 +87,18 @@ void TPin::WriteFields(TObjectWriter& writer) {
   writer.WriteBlock(*this, kBlockMode);
 }
 
+// The mode, then the weld flag: the goals show the weld only while the pin is inactive, so the
+// flag is kept beside the mode, where a reader of the mode alone passes it by.
 void TPin::WriteBlockContents(int16_t code, TObjectWriter& writer) {
   if (code != kBlockMode) return TConstraint::WriteBlockContents(code, writer);
   writer.WriteCode(mode_);
+  writer.WriteCode(weld_);
 }
 
 uint16_t TPin::ReadBlockContents(int16_t code, TObjectReader& reader) {
   if (code != kBlockMode) return TConstraint::ReadBlockContents(code, reader);
   mode_ = reader.ReadBoolean() ? 1 : 0;
+  // Documents that keep the mode alone leave the flag as the stored goals told it.
+  if (reader.MoreInBlock()) weld_ = reader.ReadBoolean() ? 1 : 0;
   return 1;
 }

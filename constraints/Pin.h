@@ -54,8 +54,8 @@ class TPin : public TConstraint {
 
  protected:
   void AttachHook(TLink* object) override;
-  // The points keep no weld flag in this program, so a stored rotation goal tells that the pin
-  // welds.
+  // The points keep no weld flag in this program; in documents that do not keep the pin's flag
+  // beside its mode, a stored rotation goal tells that the pin welds.
   void KindGoalRead(const TCnstrGoal& goal) override;
 
  private:

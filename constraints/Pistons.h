@@ -13,7 +13,8 @@
 
 #include "constraints/Constraint.h"
 
-inline constexpr uint32_t kPistonTag = 0xE56374FBu;
+// The piston base's tag: four bytes outside the printable range, in memory order.
+inline constexpr uint32_t kPistonTag = MakeTag("\xE5\x63\x74\xFB");
 inline constexpr uint32_t kLPistonTag = MakeTag("pist");
 inline constexpr uint32_t kRPistonTag = MakeTag("pisR");
 inline constexpr uint32_t kTagDriveKind = MakeTag("kres");

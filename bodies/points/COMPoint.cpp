@@ -85,7 +85,11 @@ void TCOMPoint::WriteBlockContents(int16_t code, TObjectWriter& writer) {
 
 uint16_t TCOMPoint::ReadBlockContents(int16_t code, TObjectReader& reader) {
   if (code == kBlockMarker) return 1;
-  return TPoint::ReadBlockContents(code, reader);
+  const uint16_t taken = TPoint::ReadBlockContents(code, reader);
+  // The point is written turned by nothing, whatever was stored: read so, the constraints on it
+  // file the same rotation as it does, each time it is saved.
+  if (code == kBlockSolverRecord) LocalRotation()->SetConstant(0.0);
+  return taken;
 }
 
 void TCOMPoint::LoadRecordedValues(int32_t frame, THistoryCursor& cursor) {

@@ -269,6 +269,9 @@ class TPoint : public TVectorPointBase {
   void WriteClassTag(TObjectWriter& writer) override;
   void ResolveReference(TObjectReader& reader, int16_t code, uint16_t kind,
                         TLink* object) override;
+  // A point that read no body reference at all belongs on the background, as one stored on no
+  // body does.
+  void EndReading(TObjectReader& reader) override;
 
   // ---- 5. Display ----
   void Draw(const MacRect& area, uint16_t mode) override;

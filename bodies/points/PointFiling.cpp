@@ -94,9 +94,19 @@ void TPoint::ResolveReference(TObjectReader& reader, int16_t code, uint16_t kind
                               TLink* object) {
   if (code != kBlockSolverRecord && code != kBlockPositionValues)
     return TVectorPointBase::ResolveReference(reader, code, kind, object);
-  // A point stored on no body is fixed in the world: it belongs on the background.
-  if (object == nullptr) object = reader.FindObject(kBackgroundIdentifier);
-  // A reference to anything but a body is ignored.
+  // A point stored on no body is fixed in the world: it belongs on the background. So does a
+  // point whose reference names something that is not a body, as it is written on no body and
+  // read on the background from then on.
+  if (object == nullptr || !object->IsMemberClass(kBodyClassId))
+    object = reader.FindObject(kBackgroundIdentifier);
   if (object != nullptr && object->IsMemberClass(kBodyClassId))
     AttachToBody(static_cast<TMass*>(object));
+}
+
+void TPoint::EndReading(TObjectReader& reader) {
+  TVectorPointBase::EndReading(reader);
+  if (GetBody() != nullptr) return;
+  TLink* background = reader.FindObject(kBackgroundIdentifier);
+  if (background != nullptr && background->IsMemberClass(kBodyClassId))
+    AttachToBody(static_cast<TMass*>(background));
 }

@@ -46,6 +46,8 @@ class TChangeReader : public TObjectReader {
   // Takes a block only into the object stored under the same identifier.
   bool OfferBlock(TLink& object) override;
   void NotifyObjects() override {}
+  // An undo image is read as far as it was recorded.
+  bool RequiresWholeStream() const override { return false; }
   // A damaged record is dropped silently.
   void FailIfBadFormat(bool bad) override;
 };

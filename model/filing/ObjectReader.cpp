@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <map>
+#include <string>
 
 #include "core/Failure.h"
 #include "core/FileCalls.h"
@@ -49,6 +51,7 @@ void TObjectReader::Reset() {
   storedIdentifier_ = -1;
   current_ = nullptr;
   blockEnd_ = -1;
+  endMarkRequired_ = false;
   lastReport_ = std::chrono::steady_clock::now();
   lastReportedObjects_ = 0;
 }
@@ -61,6 +64,14 @@ int32_t TObjectReader::BlockRemaining() const {
   const int32_t position = stream_->GetPosition();
   const int32_t end = blockEnd_ >= 0 ? blockEnd_ : stream_->GetLength();
   return std::max(0, end - position);
+}
+
+int32_t TObjectReader::StreamRemaining() const {
+  return std::max(0, stream_->Remaining());
+}
+
+void TObjectReader::FailIfCountExceedsStream(int64_t count, int32_t bytesEach) {
+  FailIfBadFormat(count < 0 || count * std::max(bytesEach, 1) > StreamRemaining());
 }
 
 void TObjectReader::Need(int32_t count) {
@@ -217,6 +228,9 @@ void TObjectReader::ReadTextStyle(FontSpec& font, RGB16Color& colour) {
   ReadColor(colour);
   Str255 name;
   ReadString(name);
+  // A face name ends at its first NUL, as the font layer takes it; cut here, the name is
+  // mapped once, as it will be when read again.
+  name.Assign(std::string(name.Chars(), static_cast<size_t>(name.Length())).c_str());
   ImportFonts(name);
   font.fontNumber = FontNumberFromName(name);
   if (font.size == 0) font.size = GetDefaultFontSize();
@@ -317,6 +331,7 @@ void TObjectReader::ReadHeader() {
   realWidth_ = *width;
   for (int i = 0; i < 5; ++i)
     ReadString(unused);
+  endMarkRequired_ = RequiresWholeStream();
 }
 
 void TObjectReader::ApplyVersion(const Str255& version) {
@@ -544,6 +559,7 @@ void TObjectReader::ReadRecords(const ReadProgress& progress) {
   ReadHeader();
   current_ = nullptr;
   code_ = kCodeBoundary;
+  bool endMarkRead = false;
   while (!AtEnd()) {
     if (code_ == kCodeBoundary) {
       EndObject();
@@ -552,23 +568,43 @@ void TObjectReader::ReadRecords(const ReadProgress& progress) {
       // no end mark, and an identifier beyond the 16 bits of objects is damage.
       const int32_t identifier = ReadInt();
       FailIfBadFormat(identifier < INT16_MIN || identifier > INT16_MAX);
+      // In a whole stream no object has an identifier below the end mark's.
+      FailIfBadFormat(endMarkRequired_ && identifier < kCodeBoundary);
       storedIdentifier_ = static_cast<int16_t>(identifier);
       if (extendedHeader_) {
-        if (identifier == kCodeBoundary) break;
+        if (identifier == kCodeBoundary) {
+          endMarkRead = true;
+          break;
+        }
         while (ReadTag() != MakeTag("    ")) {
         }
       }
       ReadCode();
-      // An object all of whose blocks were left out is its identifier and the end code alone.
-      if (code_ == kCodeBoundary) continue;
+      // An object all of whose blocks were left out is its identifier and the end code alone;
+      // only native streams leave blocks out.
+      if (code_ == kCodeBoundary) {
+        FailIfBadFormat(endMarkRequired_);
+        continue;
+      }
     }
     ReadRecord(progress);
-    // A stream that ends with its last block, without the closing codes, has all its objects.
+    // A stream that ends with its last block, without the closing codes, has all its objects
+    // unless its header promised the end mark.
     if (stream_->Remaining() <= 0) break;
     ReadCode();
   }
+  if (endMarkRequired_ && !endMarkRead) FailIfBadFormat(!EndMarkFollows());
   EndObject();
   ReportProgress(progress, true);
+}
+
+bool TObjectReader::EndMarkFollows() {
+  if (code_ != kCodeBoundary || stream_->Remaining() < 4) return false;
+  const int32_t position = stream_->GetPosition();
+  blockEnd_ = -1;
+  const int32_t next = ReadInt();
+  stream_->SetPosition(position);
+  return next == kCodeBoundary;
 }
 
 void TObjectReader::Complete(int16_t) {
@@ -590,6 +626,7 @@ void TObjectReader::Complete(int16_t) {
     referenceRecords_.clear();
     containerLookup_.clear();
     containerLookupBuilt_ = false;
+    SeparateSharedIdentifiers();
     NotifyObjects();
     for (TLink* object : table_.Objects())
       object->EndReading(*this);
@@ -607,6 +644,39 @@ void TObjectReader::Complete(int16_t) {
     RebuildLookups();
     throw;
   }
+}
+
+void TObjectReader::SeparateSharedIdentifiers() {
+  if (!RequiresWholeStream()) return;
+  // Each identifier with the object that holds it first; an object read may be linked with the
+  // container already, and so be met twice.
+  std::map<int32_t, const TLink*> holders;
+  if (container_ != nullptr) {
+    holders.emplace(container_->GetIdentifier(), container_);
+    for (const TLink* element : container_->Linked())
+      holders.emplace(element->GetIdentifier(), element);
+  }
+  std::vector<TLink*> shared;
+  for (TLink* object : table_.Objects()) {
+    const auto [holder, added] = holders.emplace(object->GetIdentifier(), object);
+    if (!added && holder->second != object &&
+        std::find(shared.begin(), shared.end(), object) == shared.end())
+      shared.push_back(object);
+  }
+  if (shared.empty()) return;
+  int32_t next = holders.rbegin()->first + 1;
+  for (TLink* object : shared) {
+    while (next <= INT16_MAX && holders.contains(next)) ++next;
+    if (next > INT16_MAX) {
+      next = 1;
+      while (next <= INT16_MAX && holders.contains(next)) ++next;
+    }
+    // More objects than identifiers: no document of the program.
+    FailIfBadFormat(next > INT16_MAX);
+    object->SetIdentifier(static_cast<int16_t>(next));
+    holders.emplace(next, object);
+  }
+  RebuildLookups();
 }
 
 std::vector<std::unique_ptr<TLink>> TObjectReader::TakeObjects() {

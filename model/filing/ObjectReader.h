@@ -58,6 +58,14 @@ class TObjectReader : public TFilerBase {
   int16_t CurrentCode() const { return code_; }
   // Bytes left in the current block (the rest of the stream when blocks carry no length).
   int32_t BlockRemaining() const;
+  // Whether the current block is known to hold more than was read of it (never in streams
+  // whose blocks carry no length).
+  bool MoreInBlock() const { return blockEnd_ >= 0 && BlockRemaining() > 0; }
+  // Bytes left in the stream, whatever block is being read.
+  int32_t StreamRemaining() const;
+  // A stored count of items that follow in the stream, each at least bytesEach long: a count
+  // the rest of the stream cannot hold is damage.
+  void FailIfCountExceedsStream(int64_t count, int32_t bytesEach);
 
   virtual void Reset();
   TLink* FindObject(int32_t identifier);
@@ -130,6 +138,9 @@ class TObjectReader : public TFilerBase {
   // Takes the version token of a header: its number, family and header form.
   void ApplyVersion(const Str255& version);
   bool HasExtendedHeader() const { return extendedHeader_; }
+  // Whether a stream with the full header must be whole: every object with a block, and the
+  // end mark of the object list. Streams the program itself keeps in memory may be cut.
+  virtual bool RequiresWholeStream() const { return true; }
   virtual void EndObject();
   // The object that the stored identifier being read belongs to, if one was read or found.
   TLink* ObjectForStoredIdentifier();
@@ -150,6 +161,13 @@ class TObjectReader : public TFilerBase {
   void ReadFormulaRecordAfterName(const Str255& name, TFormulaRecord& record, Str255& text);
   void ReadNumber(void* hostBytes, int32_t count);
   void ReadRecords(const ReadProgress& progress);
+  // At an object boundary: whether the end mark of the object list comes next.
+  bool EndMarkFollows();
+  // Once references are resolved (to the first object read under an identifier): every object
+  // read under an identifier that an earlier one or the container's holds takes a free one, so
+  // that a document saved again names each object once. The program never writes such a
+  // document; streams it keeps in memory are left as they are.
+  void SeparateSharedIdentifiers();
   void ReadRecord(const ReadProgress& progress);
   bool DispatchBlock();
   bool CreateObjectForTag();
@@ -182,6 +200,8 @@ class TObjectReader : public TFilerBase {
   int32_t version_ = 5;
   bool family3x_ = false;
   bool extendedHeader_ = false;
+  // The binary header read was a full one, so the stream ends with the end mark.
+  bool endMarkRequired_ = false;
   // The faces this read entered, forgotten again unless Complete or TakeObjects keeps its
   // objects, or a block went into an object that was there before the read.
   std::optional<FaceTableTransaction> faces_;

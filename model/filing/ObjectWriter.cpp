@@ -52,6 +52,9 @@ void TObjectWriter::EndCurrentObject() {
 }
 
 void TObjectWriter::WriteBlock(TLink& object, int32_t code) {
+  // Every reader takes this code for the end of the object: a block under it would cut the
+  // object short and misread the rest of the stream.
+  if (code == kCodeBoundary) ThrowFailure(kErrCodeRange, 0);
   if (&object != current_) {
     EndCurrentObject();
     current_ = &object;

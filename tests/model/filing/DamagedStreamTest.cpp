@@ -115,16 +115,55 @@ TEST_F(DamagedStreamTest, OutOfRangeCodeIsSkippedByItsLength) {
   EXPECT_EQ(Shape(0)->value, 4.0);
 }
 
-TEST_F(DamagedStreamTest, AnUnknownLastBlockMayEndExactlyAtTheEndOfTheStream) {
+TEST_F(DamagedStreamTest, AnUnknownLastBlockMayEndRightBeforeTheClosingCodes) {
   Bytes b;
   b.Header().Object(1).Long(kBlockValue).Long(8).Long(0x40100000).Long(0);
   b.Long(1999).Long(4).Raw("tail");
-  ASSERT_EQ(ReadError(b.bytes), 1);
+  Bytes whole = b;
+  whole.Long(-1).Long(-1);
+  ASSERT_EQ(ReadError(whole.bytes), 1);
   ASSERT_EQ(objects.size(), 1u);
   EXPECT_EQ(Shape(0)->value, 4.0);
+  // A document that stops with its last block, before the object's end and the end of the
+  // object list, was cut short: what follows it is lost, so it is not taken as whole.
+  EXPECT_EQ(ReadError(b.bytes), kErrBadFormat);
   // One byte short, the block claims more than the stream holds.
   b.bytes.pop_back();
   EXPECT_EQ(ReadError(b.bytes), kErrBadFormat);
+}
+
+TEST_F(DamagedStreamTest, ADocumentEndsWithItsEndMarkAndEveryObjectHasABlock) {
+  Bytes whole;
+  whole.Header().Object(1).Long(kBlockValue).Long(8).Long(0x40100000).Long(0).Long(-1).Long(-1);
+  ASSERT_EQ(ReadError(whole.bytes), 1);
+  ASSERT_EQ(objects.size(), 1u);
+  // Cut where the object ends, the list has lost its end mark (and whatever followed).
+  std::vector<uint8_t> cut = whole.bytes;
+  cut.resize(cut.size() - 4);
+  EXPECT_EQ(ReadError(cut), kErrBadFormat);
+  cut.resize(cut.size() - 4);
+  EXPECT_EQ(ReadError(cut), kErrBadFormat);
+  // An object that ends before its first block is the mark of damage, not an object.
+  Bytes empty;
+  empty.Header().Object(1).Long(-1).Long(-1);
+  EXPECT_EQ(ReadError(empty.bytes), kErrBadFormat);
+  // Nothing is stored under an identifier below the end mark's.
+  Bytes below;
+  below.Header().Object(-2).Long(kBlockValue).Long(8).Long(0x40100000).Long(0).Long(-1).Long(-1);
+  EXPECT_EQ(ReadError(below.bytes), kErrBadFormat);
+  // A document of no objects is its header and the end mark.
+  EXPECT_EQ(ReadError(Bytes().Header().Long(-1).bytes), 1);
+  EXPECT_TRUE(objects.empty());
+}
+
+TEST_F(DamagedStreamTest, NoBlockIsWrittenUnderTheEndOfObjectCode) {
+  TTestShape shape;
+  shape.Initialize();
+  shape.SetIdentifier(1);
+  auto writer = std::make_unique<TObjectWriterKind2>();
+  writer->Init(nullptr);
+  writer->WriteHeader();
+  EXPECT_EQ(ErrorOf([&] { writer->WriteBlock(shape, -1); }), kErrCodeRange);
 }
 
 // A document whose shape names the face, written with a face the table already holds and then

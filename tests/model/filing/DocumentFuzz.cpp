@@ -1,7 +1,8 @@
-// The document reader under arbitrary input: every outcome must be a read or a format failure.
-// Built as a libFuzzer entry; the tests below replay the committed seeds and simple mutations of
-// them with the same set-up as the entry, and check that the seeds really make objects and read
-// their blocks, so the reader runs over damaged input in every test run.
+// The document reader under arbitrary input, with the filing tests' own classes: every outcome
+// must be a read or a format failure. The tests below replay the committed seeds and simple
+// mutations of them, and check that the seeds really make objects and read their blocks, so the
+// reader runs over damaged input in every test run. (The program's documents, with the program's
+// own classes, are fuzzed by the libFuzzer entries of the application's tests.)
 
 #include <cstdio>
 #include <cstdlib>
@@ -91,14 +92,6 @@ DocumentReach ReadDocumentForFuzzing(const uint8_t* data, size_t size) {
 }
 
 }  // namespace filing_test
-
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  // Made at the first input, after the resource registry and the handle pool's own tables came
-  // into being, and so torn down before them when the process ends.
-  static const filing_test::DocumentFuzzSetup setup;
-  filing_test::ReadDocumentForFuzzing(data, size);
-  return 0;
-}
 
 namespace filing_test {
 namespace {
