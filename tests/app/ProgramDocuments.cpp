@@ -10,6 +10,7 @@
 #include "bodies/Polygon.h"
 #include "bodies/Shapes.h"
 #include "bodies/Table.h"
+#include "model/world/QVDoc.h"
 #include "bodies/lines/Line.h"
 #include "bodies/points/Point.h"
 #include "constraints/Constraint.h"
@@ -49,9 +50,10 @@ class WorldBuilder {
     return Add<T>(next_++);
   }
 
-  // The engine, the background and two bodies for points and constraints to use.
+  // The engine (unless the world's default objects brought it), the background and two bodies
+  // for points and constraints to use.
   void AddGround() {
-    Add<TEngine>(kEngineIdentifier);
+    if (world_.FindObject(kEngineIdentifier) == nullptr) Add<TEngine>(kEngineIdentifier);
     Add<TZeroMass>(kBackgroundIdentifier);
     TRectangle& box = Add<TRectangle>();
     box.SetNumberProperty(body_tags::kTagWidth, 0.2);
@@ -67,6 +69,9 @@ class WorldBuilder {
   void AddOf(const std::string& name) {
     const TClassInfo* info = FindClass(name);
     if (info == nullptr) return;
+    // The world's default objects (its engine, unit handler, pause controls ...) are one each.
+    for (const TLink* object : world_.Objects())
+      if (object->GetClassID() == info->classId) return;
     std::unique_ptr<TLink> object = MakeAsCreated(info->tag);
     if (object == nullptr) return;
     object->SetIdentifier(next_++);
@@ -141,6 +146,15 @@ void BuildEveryClassWorld(TWorldDoc& world) {
   for (const std::string& name : WorldClassNames()) {
     if (!IsGround(name) && name != kShapelessBody) builder.AddOf(name);
   }
+}
+
+bool IsDefaultObjectClass(const std::string& name) {
+  const TClassInfo* info = FindClass(name);
+  if (info == nullptr) return false;
+  TQVDoc document;
+  for (const TLink* object : document.World().Objects())
+    if (object->GetClassID() == info->classId) return true;
+  return false;
 }
 
 void BuildOneClassWorld(TWorldDoc& world, const std::string& name) {

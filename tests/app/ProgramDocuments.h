@@ -23,7 +23,10 @@ inline constexpr int16_t kFirstFreeIdentifier = 20;
 // manager, which a world keeps beside its objects.
 inline const std::set<std::string> kNotWorldObjects = {
     "TLink", "TNamedLink", "TSingleStyleLink", "TBasicMass", "TXCnstr", "TPiston",
-    "TWorldGeometryManager"};
+    "TWorldGeometryManager", "TJoiner"};
+
+// Whether a new world holds an object of the named class among its default objects.
+bool IsDefaultObjectClass(const std::string& name);
 
 // The names of the registered classes that make objects of a world, in name order.
 std::vector<std::string> WorldClassNames();

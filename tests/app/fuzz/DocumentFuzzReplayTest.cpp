@@ -25,7 +25,7 @@
 #include "model/Thing.h"
 #include "model/world/QVDoc.h"
 #include "tests/app/ProgramDocuments.h"
-#include "tests/app/SampleWorlds.h"
+#include "tools/samples/SampleWorlds.h"
 #include "tests/app/fuzz/DocumentFuzzEntry.h"
 
 namespace {
@@ -106,7 +106,8 @@ TEST_F(DocumentFuzzReplay, SeedsOpenWithAnObjectOfEveryClassAndSaveTwiceAlike) {
     SCOPED_TRACE(name);
     const DocumentFuzzReach opened = FuzzOpenDocument(seed.data(), seed.size());
     EXPECT_TRUE(opened.accepted);
-    EXPECT_GE(opened.objects, 1);
+    const std::string className = std::filesystem::path(name).stem().string();
+    if (!program_documents::IsDefaultObjectClass(className)) EXPECT_GE(opened.objects, 1);
     EXPECT_EQ(opened.broken, std::vector<std::string>());
     classes.insert(opened.classes.begin(), opened.classes.end());
     const DocumentFuzzReach twice = FuzzRoundTripDocument(seed.data(), seed.size());
