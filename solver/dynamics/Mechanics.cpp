@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <memory>
 #include <numbers>
+#include <string>
 
 #include "solver/dynamics/PlanarMath.h"
 
@@ -127,6 +129,17 @@ Mechanics::Mechanics(Model model) : model_(std::move(model)) {
       angleUnwrap_[c] = std::atan2(d.y(), d.x());
     }
   }
+  double largest = 1;
+  for (size_t c = 0; c < n; ++c) {
+    const Constraint& record = model_.constraints[c];
+    if (record.kind != ConstraintKind::Rod || record.points.size() <= 2) continue;
+    pulleys_.push_back(Pulley{static_cast<int>(c), static_cast<int>(pulleyDirections_.size())});
+    pulleyDirections_.resize(pulleyDirections_.size() + record.points.size() - 1, Vector2d(1, 0));
+    for (int point : record.points)
+      largest = std::max(largest, pointKin_[point].pos.lpNorm<Eigen::Infinity>());
+  }
+  pulleyReach_ = 1e-9 * largest;
+  RecordPulleyDirections();
   // The no-slip coordinates hold the values they have at the start.
   Context context(*this, 0.0);
   BuildRows(context);
@@ -735,7 +748,56 @@ void Mechanics::FinishAccept() {
         std::remainder(std::atan2(d.y(), d.x()) - angleUnwrap_[c], 2 * std::numbers::pi);
   }
   feet_ = pendingFeet_;
+  RecordPulleyDirections();
   RefreshContacts();
+}
+
+void Mechanics::RecordPulleyDirections() {
+  for (const Pulley& pulley : pulleys_) {
+    const std::vector<int>& points = model_.constraints[pulley.constraint].points;
+    for (size_t k = 1; k < points.size(); ++k) {
+      const Vector2d d = pointKin_[points[k]].pos - pointKin_[points[k - 1]].pos;
+      const double length = d.norm();
+      // A segment of no length keeps the direction it had.
+      if (length > 0) pulleyDirections_[pulley.first + k - 1] = d / length;
+    }
+  }
+}
+
+int Mechanics::PulleyOfEvent(int index) const {
+  int at = static_cast<int>(model_.constraints.size());
+  for (const Pulley& pulley : pulleys_) {
+    const int segments = static_cast<int>(model_.constraints[pulley.constraint].points.size()) - 1;
+    if (index >= at && index < at + segments) return pulley.constraint;
+    at += segments;
+  }
+  return kNone;
+}
+
+DynamicsError Mechanics::PulleyReached(int constraint, double time) const {
+  const Constraint& record = model_.constraints[constraint];
+  const std::string name = !record.name.empty()
+                               ? "\"" + record.name + "\""
+                               : "Constraint[" + std::to_string(record.id != kNone ? record.id
+                                                                                   : constraint) +
+                                     "]";
+  // The load is the body of the segment's end that is not the pulley point: the nearer end of
+  // the rope whose segment ran out.
+  const std::vector<int>& points = record.points;
+  int body = kNone;
+  for (size_t k = 1; k < points.size() && body == kNone; ++k) {
+    const Vector2d d = pointKin_[points[k]].pos - pointKin_[points[k - 1]].pos;
+    if (d.norm() > 4 * pulleyReach_) continue;
+    body = model_.points[k == 1 ? points[0] : points[k]].body;
+  }
+  char when[64];
+  std::snprintf(when, sizeof when, "%.6g", time);
+  DynamicsError error{kErrSingular, "at t = " + std::string(when) + " s a load on the rope " +
+                                        name +
+                                        " has reached a pulley point: the rope cannot pass over "
+                                        "its pulley, so the motion cannot go on"};
+  error.body = body;
+  return error;
 }
 
 void Mechanics::AcceptState(double time, const Eigen::VectorXd& state) {
@@ -762,6 +824,15 @@ void Mechanics::EventValues(double time, const Eigen::VectorXd& state,
     values.push_back(
         Checked(model_.constraints[c].activation(context.WithConstraint(static_cast<int>(c))),
                 model_.constraints[c]));
+  // Each pulley segment's length along its direction at the last accepted state, less the reach:
+  // it closes when a load comes onto a pulley point.
+  for (const Pulley& pulley : pulleys_) {
+    const std::vector<int>& points = model_.constraints[pulley.constraint].points;
+    for (size_t k = 1; k < points.size(); ++k) {
+      const Vector2d d = pointKin_[points[k]].pos - pointKin_[points[k - 1]].pos;
+      values.push_back(pulleyDirections_[pulley.first + k - 1].dot(d) - pulleyReach_);
+    }
+  }
   // The rows are needed only for the gaps of one-sided rows and contacts.
   if (oneSidedSlots_.empty() && colliders_.empty()) return;
   if (!current) BuildRows(context);
