@@ -111,5 +111,32 @@ TEST(Pulley, LoadsBelowTheirPulleysOnASlackRopeFallFreely) {
   EXPECT_NEAR(sim.GetMechanics().Body(scene.heavy).y, -Atwood::kDrop - fall, 1e-10);
 }
 
+// A force that flips with the sign of the velocity (a drag of constant size) holds a body that
+// has come to rest only by chattering about zero speed: the error allowed then asks for steps far
+// below the smallest the run takes, without end. The run stops with an error instead of spinning.
+TEST(StepControl, ARunThatCannotGetFurtherStopsInsteadOfSpinning) {
+  Model model;
+  const int body = model.AddBody(scenes::Disk(0, 0, 1, 0.1));
+  const int centre = model.AddPoint(body, 0, 0);
+  const Value drag = Value::Formula([body](const Context& c) {
+    const double v = c.Body(body).vx;
+    return v > 0 ? -1.0 : 1.0;
+  });
+  model.AddConstraint(MakeForce(centre, drag, 0.0));
+  Body& b = model.bodies[body];
+  b.vx = 0.1;  // comes to rest after 0.1 s
+  Simulation sim(model, RunSettings{});
+  try {
+    for (int frame = 1; frame <= 30; ++frame)
+      sim.AdvanceTo(frame / 30.0);
+    ADD_FAILURE() << "ran on with " << sim.Statistics().accepted << " steps";
+  } catch (const DynamicsError& error) {
+    EXPECT_EQ(error.code, kErrSingular);
+    EXPECT_NE(error.message.find("cannot go on"), std::string::npos) << error.message;
+    EXPECT_NEAR(sim.Time(), 0.1, 1e-3);
+    EXPECT_LT(sim.Statistics().accepted, 5000);
+  }
+}
+
 }  // namespace
 }  // namespace yb::dynamics
