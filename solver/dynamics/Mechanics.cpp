@@ -764,39 +764,44 @@ void Mechanics::RecordPulleyDirections() {
   }
 }
 
-int Mechanics::PulleyOfEvent(int index) const {
+// The pulley and the segment (0 from the rope's first point to its second) of an event value,
+// as EventValues lays them out; the constraint is kNone for any other value.
+std::pair<int, int> Mechanics::PulleySegment(int index) const {
   int at = static_cast<int>(model_.constraints.size());
   for (const Pulley& pulley : pulleys_) {
     const int segments = static_cast<int>(model_.constraints[pulley.constraint].points.size()) - 1;
-    if (index >= at && index < at + segments) return pulley.constraint;
+    if (index >= at && index < at + segments) return {pulley.constraint, index - at};
     at += segments;
   }
-  return kNone;
+  return {kNone, 0};
 }
 
-DynamicsError Mechanics::PulleyReached(int constraint, double time) const {
+int Mechanics::PulleyOfEvent(int index) const {
+  return PulleySegment(index).first;
+}
+
+DynamicsError Mechanics::PulleyReached(int index, double time) const {
+  const auto [constraint, segment] = PulleySegment(index);
   const Constraint& record = model_.constraints[constraint];
   const std::string name = !record.name.empty()
                                ? "\"" + record.name + "\""
                                : "Constraint[" + std::to_string(record.id != kNone ? record.id
                                                                                    : constraint) +
                                      "]";
-  // The load is the body of the segment's end that is not the pulley point: the nearer end of
-  // the rope whose segment ran out.
+  // The load is the body at the rope's end of the segment that ran out; between two pulley
+  // points, the one that is not the background.
   const std::vector<int>& points = record.points;
-  int body = kNone;
-  for (size_t k = 1; k < points.size() && body == kNone; ++k) {
-    const Vector2d d = pointKin_[points[k]].pos - pointKin_[points[k - 1]].pos;
-    if (d.norm() > 4 * pulleyReach_) continue;
-    body = model_.points[k == 1 ? points[0] : points[k]].body;
-  }
+  const int last = static_cast<int>(points.size()) - 1;
+  int load = segment == 0 ? points[0] : points[segment + 1];
+  if (segment != 0 && segment + 1 != last && model_.points[load].body == kBackground)
+    load = points[segment];
   char when[64];
   std::snprintf(when, sizeof when, "%.6g", time);
   DynamicsError error{kErrSingular, "at t = " + std::string(when) + " s a load on the rope " +
                                         name +
                                         " has reached a pulley point: the rope cannot pass over "
                                         "its pulley, so the motion cannot go on"};
-  error.body = body;
+  error.body = model_.points[load].body;
   return error;
 }
 

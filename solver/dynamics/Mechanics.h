@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <Eigen/Cholesky>
@@ -87,15 +88,17 @@ class Mechanics {
   // Moves only the velocities onto the constraints, at the given positions.
   void ProjectVelocities(double time, Eigen::VectorXd& state);
   // The values whose sign changes the integrator locates inside a step: every activation
-  // condition, then every one-sided row not currently in contact.
+  // condition, then every pulley segment (closing as a load reaches a pulley point), then every
+  // one-sided row not currently in contact.
   void EventValues(double time, const Eigen::VectorXd& state, std::vector<double>& values);
   // The constraint whose pulley a load has reached, when the event value of that index (as
   // EventValues lays them out) is one of a pulley's; else kNone. A rope through pulley points is
   // the path length through them: at a point that one of its segments runs into, the path has a
   // kink the motion cannot be continued across, so the run has to stop there.
   int PulleyOfEvent(int index) const;
-  // The error a run ends with when a load reaches a pulley point, naming the rope and the body.
-  DynamicsError PulleyReached(int constraint, double time) const;
+  // The error a run ends with when the event value of that index has closed: a load has reached
+  // a pulley point. It names the rope and the load's body.
+  DynamicsError PulleyReached(int index, double time) const;
   // Called by the integrator after an accepted step (and after projection): refreshes which
   // one-sided rows are in contact.
   void AcceptState(double time, const Eigen::VectorXd& state);
@@ -235,6 +238,7 @@ class Mechanics {
   void SolveVelocities(Eigen::VectorXd& state);
   void FinishAccept();
   void RecordPulleyDirections();
+  std::pair<int, int> PulleySegment(int index) const;
   double Gap(const Row& row, bool rate) const;
   // Contacts (ContactRows.cpp): find pairs, narrow phase, prepare rows, solve with friction,
   // store what happened; impacts resolved at the state a collision was located at.

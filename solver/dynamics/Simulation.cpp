@@ -302,8 +302,8 @@ bool Simulation::AdvanceTo(double target) {
     const int crossing = FirstCrossing(conditionValues_, values, fraction);
     if (crossing >= 0) h = LocateCrossing(crossing, h, result);
     if (crossing >= 0 && mechanics_.PulleyOfEvent(crossing) != kNone) {
-      ConditionValues(time_ + h, result, values);  // the state the load reached the pulley at
-      throw mechanics_.PulleyReached(mechanics_.PulleyOfEvent(crossing), time_ + h);
+      ConditionValues(time_ + h, result, values);  // the state the load reached the pulley in
+      throw mechanics_.PulleyReached(crossing, time_ + h);
     }
     Accept(h, result);
     shortSteps = h < SmallestStep() ? shortSteps + 1 : 0;

@@ -22,14 +22,17 @@ struct Atwood {
   static constexpr double kLight = 1, kHeavy = 3, kDrop = 1;
   Model model;
   int light, heavy, rope;
-  explicit Atwood(std::string name) {
+  // The rope runs from the light load to the heavy one, or the other way round when reversed.
+  explicit Atwood(std::string name, bool reversed = false) {
     light = model.AddBody(scenes::Disk(-0.5, -kDrop, kLight, 0.05));
     heavy = model.AddBody(scenes::Disk(0.5, -kDrop, kHeavy, 0.05));
     const int a = model.AddPoint(light, 0, 0);
     const int left = model.AddPoint(kBackground, -0.5, 0);
     const int right = model.AddPoint(kBackground, 0.5, 0);
     const int b = model.AddPoint(heavy, 0, 0);
-    Constraint record = MakeRod({a, left, right, b}, 3.0, RodType::Rope);
+    std::vector<int> through{a, left, right, b};
+    if (reversed) through = {b, right, left, a};
+    Constraint record = MakeRod(through, 3.0, RodType::Rope);
     record.name = std::move(name);
     rope = model.AddConstraint(record);
     model.AddField(MakeLineGravity({light, heavy}, g));
@@ -85,17 +88,20 @@ TEST(Pulley, ALoadDrawnOntoAPulleyPointEndsTheRunNamingTheRope) {
   }
 }
 
-// A rope without a name is named by its identifier.
+// A rope without a name is named by its identifier; the load is found at either end of it.
 TEST(Pulley, ARopeWithoutANameIsNamedByItsIdentifier) {
-  Atwood scene("");
-  scene.model.constraints[scene.rope].id = 42;
-  Simulation sim(scene.model, RunSettings{});
-  try {
-    sim.AdvanceTo(1.0);
-    ADD_FAILURE() << "the load passed through the pulley";
-  } catch (const DynamicsError& error) {
-    EXPECT_NE(error.message.find("Constraint[42]"), std::string::npos) << error.message;
-    EXPECT_NEAR(sim.Time(), Atwood::Contact(), 1e-3);
+  for (const bool reversed : {false, true}) {
+    Atwood scene("", reversed);
+    scene.model.constraints[scene.rope].id = 42;
+    Simulation sim(scene.model, RunSettings{});
+    try {
+      sim.AdvanceTo(1.0);
+      ADD_FAILURE() << "the load passed through the pulley";
+    } catch (const DynamicsError& error) {
+      EXPECT_NE(error.message.find("Constraint[42]"), std::string::npos) << error.message;
+      EXPECT_EQ(error.body, scene.light) << reversed;
+      EXPECT_NEAR(sim.Time(), Atwood::Contact(), 1e-3);
+    }
   }
 }
 
