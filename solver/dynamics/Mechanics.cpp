@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <memory>
 #include <numbers>
+#include <string>
 
 #include "solver/dynamics/PlanarMath.h"
 
@@ -127,6 +129,17 @@ Mechanics::Mechanics(Model model) : model_(std::move(model)) {
       angleUnwrap_[c] = std::atan2(d.y(), d.x());
     }
   }
+  double largest = 1;
+  for (size_t c = 0; c < n; ++c) {
+    const Constraint& record = model_.constraints[c];
+    if (record.kind != ConstraintKind::Rod || record.points.size() <= 2) continue;
+    pulleys_.push_back(Pulley{static_cast<int>(c), static_cast<int>(pulleyDirections_.size())});
+    pulleyDirections_.resize(pulleyDirections_.size() + record.points.size() - 1, Vector2d(1, 0));
+    for (int point : record.points)
+      largest = std::max(largest, pointKin_[point].pos.lpNorm<Eigen::Infinity>());
+  }
+  pulleyReach_ = 1e-9 * largest;
+  RecordPulleyDirections();
   // The no-slip coordinates hold the values they have at the start.
   Context context(*this, 0.0);
   BuildRows(context);
@@ -738,7 +751,61 @@ void Mechanics::FinishAccept() {
         std::remainder(std::atan2(d.y(), d.x()) - angleUnwrap_[c], 2 * std::numbers::pi);
   }
   feet_ = pendingFeet_;
+  RecordPulleyDirections();
   RefreshContacts();
+}
+
+void Mechanics::RecordPulleyDirections() {
+  for (const Pulley& pulley : pulleys_) {
+    const std::vector<int>& points = model_.constraints[pulley.constraint].points;
+    for (size_t k = 1; k < points.size(); ++k) {
+      const Vector2d d = pointKin_[points[k]].pos - pointKin_[points[k - 1]].pos;
+      const double length = d.norm();
+      // A segment of no length keeps the direction it had.
+      if (length > 0) pulleyDirections_[pulley.first + k - 1] = d / length;
+    }
+  }
+}
+
+// The pulley and the segment (0 from the rope's first point to its second) of an event value,
+// as EventValues lays them out; the constraint is kNone for any other value.
+std::pair<int, int> Mechanics::PulleySegment(int index) const {
+  int at = static_cast<int>(model_.constraints.size());
+  for (const Pulley& pulley : pulleys_) {
+    const int segments = static_cast<int>(model_.constraints[pulley.constraint].points.size()) - 1;
+    if (index >= at && index < at + segments) return {pulley.constraint, index - at};
+    at += segments;
+  }
+  return {kNone, 0};
+}
+
+int Mechanics::PulleyOfEvent(int index) const {
+  return PulleySegment(index).first;
+}
+
+DynamicsError Mechanics::PulleyReached(int index, double time) const {
+  const auto [constraint, segment] = PulleySegment(index);
+  const Constraint& record = model_.constraints[constraint];
+  const std::string name = !record.name.empty()
+                               ? "\"" + record.name + "\""
+                               : "Constraint[" + std::to_string(record.id != kNone ? record.id
+                                                                                   : constraint) +
+                                     "]";
+  // The load is the body at the rope's end of the segment that ran out; between two pulley
+  // points, the one that is not the background.
+  const std::vector<int>& points = record.points;
+  const int last = static_cast<int>(points.size()) - 1;
+  int load = segment == 0 ? points[0] : points[segment + 1];
+  if (segment != 0 && segment + 1 != last && model_.points[load].body == kBackground)
+    load = points[segment];
+  char when[64];
+  std::snprintf(when, sizeof when, "%.6g", time);
+  DynamicsError error{kErrSingular, "at t = " + std::string(when) + " s a load on the rope " +
+                                        name +
+                                        " has reached a pulley point: the rope cannot pass over "
+                                        "its pulley, so the motion cannot go on"};
+  error.body = model_.points[load].body;
+  return error;
 }
 
 void Mechanics::AcceptState(double time, const Eigen::VectorXd& state) {
@@ -765,6 +832,15 @@ void Mechanics::EventValues(double time, const Eigen::VectorXd& state,
     values.push_back(
         Checked(model_.constraints[c].activation(context.WithConstraint(static_cast<int>(c))),
                 model_.constraints[c]));
+  // Each pulley segment's length along its direction at the last accepted state, less the reach:
+  // it closes when a load comes onto a pulley point.
+  for (const Pulley& pulley : pulleys_) {
+    const std::vector<int>& points = model_.constraints[pulley.constraint].points;
+    for (size_t k = 1; k < points.size(); ++k) {
+      const Vector2d d = pointKin_[points[k]].pos - pointKin_[points[k - 1]].pos;
+      values.push_back(pulleyDirections_[pulley.first + k - 1].dot(d) - pulleyReach_);
+    }
+  }
   // The rows are needed only for the gaps of one-sided rows and contacts.
   if (oneSidedSlots_.empty() && colliders_.empty()) return;
   if (!current) BuildRows(context);

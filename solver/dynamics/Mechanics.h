@@ -89,8 +89,17 @@ class Mechanics {
   // Moves only the velocities onto the constraints, at the given positions.
   void ProjectVelocities(double time, Eigen::VectorXd& state);
   // The values whose sign changes the integrator locates inside a step: every activation
-  // condition, then every one-sided row not currently in contact.
+  // condition, then every pulley segment (closing as a load reaches a pulley point), then every
+  // one-sided row not currently in contact.
   void EventValues(double time, const Eigen::VectorXd& state, std::vector<double>& values);
+  // The constraint whose pulley a load has reached, when the event value of that index (as
+  // EventValues lays them out) is one of a pulley's; else kNone. A rope through pulley points is
+  // the path length through them: at a point that one of its segments runs into, the path has a
+  // kink the motion cannot be continued across, so the run has to stop there.
+  int PulleyOfEvent(int index) const;
+  // The error a run ends with when the event value of that index has closed: a load has reached
+  // a pulley point. It names the rope and the load's body.
+  DynamicsError PulleyReached(int index, double time) const;
   // Called by the integrator after an accepted step (and after projection): refreshes which
   // one-sided rows are in contact.
   void AcceptState(double time, const Eigen::VectorXd& state);
@@ -236,6 +245,8 @@ class Mechanics {
   void RefreshContacts();
   void SolveVelocities(Eigen::VectorXd& state);
   void FinishAccept();
+  void RecordPulleyDirections();
+  std::pair<int, int> PulleySegment(int index) const;
   double Gap(const Row& row, bool rate) const;
   // Contacts (ContactRows.cpp): find pairs, narrow phase, prepare rows, solve with friction,
   // store what happened; impacts resolved at the state a collision was located at.
@@ -325,6 +336,15 @@ class Mechanics {
   // corrects.
   bool chordReady_ = false;
   std::vector<int> redundant_;
+  // Pulleys (rods through more than two points): per pulley its constraint and where its
+  // segments' directions begin in pulleyDirections_, which holds each segment's direction at the
+  // last accepted state (a segment that turns back along it has run into its pulley point).
+  struct Pulley {
+    int constraint, first;
+  };
+  std::vector<Pulley> pulleys_;
+  std::vector<Eigen::Vector2d> pulleyDirections_;
+  double pulleyReach_ = 0;  // how near a load comes to a pulley point before it counts as there
   // Row slots: per constraint the slot of its first goal's first row, per goal (all records'
   // goals in order) its first slot; and per slot the row flags that outlive a build (in contact,
   // redundant, a limited drive at its limit in the last evaluation).

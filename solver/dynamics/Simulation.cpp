@@ -229,6 +229,20 @@ double Simulation::SmallestStep() const {
                   1e-14 * std::max(1.0, time_));
 }
 
+// Consecutive steps shorter than the smallest step that a run may take before it is stopped as
+// stalled. Locating crossings takes one short step per crossing, so this is far above any run of
+// them that a sound motion makes.
+constexpr int kMostShortSteps = 1000;
+
+DynamicsError Simulation::Stalled() const {
+  char text[300];
+  std::snprintf(text, sizeof text,
+                "the motion cannot go on past t = %.6g s: the steps have shrunk below %.3g s "
+                "without getting further; a constraint may have reached a state it cannot pass",
+                time_, SmallestStep());
+  return DynamicsError{kErrSingular, text};
+}
+
 DynamicsError Simulation::TooThin(double needed) const {
   char text[300];
   std::snprintf(text, sizeof text,
@@ -251,6 +265,11 @@ bool Simulation::AdvanceTo(double target) {
   Eigen::VectorXd result;
   std::vector<double> values;
   mechanics_.ClearCollisions();
+  // Steps shorter than the smallest the run takes on its own come only from locating a crossing
+  // or from a variable step cut down near a kink of the motion. A run of them in a row means the
+  // motion can go no further (each step lands ever closer to a point it cannot pass), and a frame
+  // would never finish: the run stops instead.
+  int shortSteps = 0;
   while (time_ < target) {
     const double remaining = target - time_;
     if (remaining <= 1e-14 * std::max(1.0, std::abs(target))) {
@@ -283,7 +302,13 @@ bool Simulation::AdvanceTo(double target) {
     double fraction;
     const int crossing = FirstCrossing(conditionValues_, values, fraction);
     if (crossing >= 0) h = LocateCrossing(crossing, h, result);
+    if (crossing >= 0 && mechanics_.PulleyOfEvent(crossing) != kNone) {
+      ConditionValues(time_ + h, result, values);  // the state the load reached the pulley in
+      throw mechanics_.PulleyReached(crossing, time_ + h);
+    }
     Accept(h, result);
+    shortSteps = h < SmallestStep() ? shortSteps + 1 : 0;
+    if (shortSteps > kMostShortSteps) throw Stalled();
     if (variable && crossing < 0) {
       const double grow = error > 0 ? 0.9 * std::pow(tolerance / error, 0.2) : 4.0;
       step_ = h * std::clamp(grow, 0.2, 4.0);

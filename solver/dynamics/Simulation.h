@@ -68,6 +68,7 @@ class Simulation {
                     double& fraction) const;
   double LocateCrossing(int index, double h, Eigen::VectorXd& result);
   DynamicsError StepTooSmall() const;
+  DynamicsError Stalled() const;
   DynamicsError TooThin(double needed) const;
   double AssemblyTolerance(const Eigen::VectorXd& state) const;
   DynamicsError OffTheConstraints(double residual, double tolerance) const;

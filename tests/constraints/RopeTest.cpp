@@ -3,6 +3,7 @@
 
 #include <cmath>
 
+#include "core/Failure.h"
 #include "tests/constraints/RunTestSupport.h"
 
 namespace {
@@ -12,6 +13,30 @@ using namespace constraint_runs;
 
 class RopeTest : public ConstraintRunTest {
  protected:
+  // A 1 kg and a 2 kg box hang 1 m below two pulley points on a 3 m rope through both.
+  void WritePulleyWorld() {
+    TQVDoc written;
+    TWorldDoc& world = written.World();
+    Add<TEngine>(world, 1);
+    TZeroMass& background = Add<TZeroMass>(world, 0);
+    TRectangle& light = AddBox(world, 2, 1.0, -0.5, -1.0);
+    TRectangle& heavy = AddBox(world, 3, 2.0, 0.5, -1.0);
+    TLRope& rope = Add<TLRope>(world, 4);
+    rope.SetShortProperty(kTagAlwaysActive, 1);
+    rope.SetType(TLRope::kRope);
+    rope.AttachObject(&AddPoint(world, 5, light, 0.0, 0.0));
+    rope.AttachObject(&AddPoint(world, 6, background, -0.5, 0.0));
+    rope.AttachObject(&AddPoint(world, 7, background, 0.5, 0.0));
+    rope.AttachObject(&AddPoint(world, 8, heavy, 0.0, 0.0));
+    rope.Quantity().SetConstant(3.0);
+    TGroup& group = Add<TGroup>(world, 9);
+    group.SetMode(1, 1);
+    group.Include(&light);
+    group.Include(&heavy);
+    Add<TWeightField>(world, 10).groupId = 9;
+    written.WriteDocument(path.string());
+  }
+
   // A rope of the type and length over points on the background at the positions.
   TLRope& Rope(TWorldDoc& world, int32_t type, double length, std::vector<TVector> at) {
     TZeroMass& background = Add<TZeroMass>(world, 0);
@@ -131,28 +156,7 @@ TEST_F(RopeTest, RodFollowsItsEndsAfterReadingWhileARopeKeepsItsLength) {
 // Two boxes of 1 kg and 2 kg on a rope over two pulley points of the background: the heavier
 // one sinks and lifts the lighter with the acceleration g (m2 - m1) / (m1 + m2).
 TEST_F(RopeTest, ARopeOverAPulleyLiftsTheLighterLoad) {
-  {
-    TQVDoc written;
-    TWorldDoc& world = written.World();
-    Add<TEngine>(world, 1);
-    TZeroMass& background = Add<TZeroMass>(world, 0);
-    TRectangle& light = AddBox(world, 2, 1.0, -0.5, -1.0);
-    TRectangle& heavy = AddBox(world, 3, 2.0, 0.5, -1.0);
-    TLRope& rope = Add<TLRope>(world, 4);
-    rope.SetShortProperty(kTagAlwaysActive, 1);
-    rope.SetType(TLRope::kRope);
-    rope.AttachObject(&AddPoint(world, 5, light, 0.0, 0.0));
-    rope.AttachObject(&AddPoint(world, 6, background, -0.5, 0.0));
-    rope.AttachObject(&AddPoint(world, 7, background, 0.5, 0.0));
-    rope.AttachObject(&AddPoint(world, 8, heavy, 0.0, 0.0));
-    rope.Quantity().SetConstant(3.0);
-    TGroup& group = Add<TGroup>(world, 9);
-    group.SetMode(1, 1);
-    group.Include(&light);
-    group.Include(&heavy);
-    Add<TWeightField>(world, 10).groupId = 9;
-    written.WriteDocument(path.string());
-  }
+  WritePulleyWorld();
   TQVDoc read;
   read.ReadDocument(path.string());
   TWorldDoc& world = read.World();
@@ -172,6 +176,36 @@ TEST_F(RopeTest, ARopeOverAPulleyLiftsTheLighterLoad) {
     // integrator follows exactly.
     EXPECT_NEAR(light->PositionY()->GetValue(), -1.0 + 0.5 * a * t * t, 1e-10) << frame;
     EXPECT_NEAR(heavy->PositionY()->GetValue(), -1.0 - 0.5 * a * t * t, 1e-10) << frame;
+  }
+}
+
+// Run on, the heavy box pulls the light one right up to its pulley point: the run stops there
+// with the solver's failure instead of stalling, and the frames before it keep the lift.
+TEST_F(RopeTest, ALoadPulledUpToItsPulleyEndsTheRunThere) {
+  WritePulleyWorld();
+  TQVDoc read;
+  read.ReadDocument(path.string());
+  TWorldDoc& world = read.World();
+  auto* light = dynamic_cast<TRectangle*>(world.FindObject(2));
+  ASSERT_NE(light, nullptr);
+  const double step = world.GetEngine()->TimeStep();
+  const double a = kGravity / 3.0;
+  const double contact = std::sqrt(2.0 / a);
+  const auto frames = static_cast<int16_t>(std::ceil(2 * contact / step));
+  int16_t failure = 0;
+  try {
+    world.RunToFrame(frames, nullptr);
+  } catch (const QVException& error) {
+    failure = error.error();
+  }
+  // The solver's answer that the motion cannot go on, as the program numbers it.
+  EXPECT_EQ(failure, -28702);
+  const int32_t kept = world.GetStore()->FrameCount();
+  EXPECT_EQ(kept, static_cast<int32_t>(std::floor(contact / step)) + 1);
+  for (int16_t frame = 0; frame < kept; ++frame) {
+    world.ShowFrame(frame, 1);
+    const double t = frame * step;
+    EXPECT_NEAR(light->PositionY()->GetValue(), -1.0 + 0.5 * a * t * t, 1e-10) << frame;
   }
 }
 
