@@ -3,6 +3,8 @@
 
 #include "constraints/Pin.h"
 
+#include "bodies/Body.h"
+#include "bodies/points/Point.h"
 #include "core/ClassRegistry.h"
 #include "model/filing/ObjectReader.h"
 #include "model/filing/ObjectWriter.h"
@@ -33,6 +35,37 @@ void TPin::SetWeld(uint16_t weld) {
 
 // The points carry no weld flag of their own here, so the pin's flag is the one that counts.
 void TPin::AttachHook(TLink* object) { TConstraint::AttachHook(object); }
+
+namespace {
+
+// The outermost body enclosing the body a point sits on, or null for an object that is no point.
+TMass* TopBodyOf(TLink* object) {
+  auto* point = dynamic_cast<TPoint*>(object);
+  if (point == nullptr || point->GetBody() == nullptr) return nullptr;
+  return dynamic_cast<TMass*>(point->GetBody()->GetRootBody());
+}
+
+}  // namespace
+
+void TPin::Weld() {
+  if (GetDisplayMode() == 0 || weld_ == 0 || AttachedCount() < 2) return;
+  // The background, when one of the points is on it, holds the others; else the first point's.
+  TMass* parent = nullptr;
+  for (TLink* object : Attached()) {
+    TMass* top = TopBodyOf(object);
+    if (top == nullptr) continue;
+    if (parent == nullptr) parent = top;
+    if (top->GetIdentifier() == 0) {
+      parent = top;
+      break;
+    }
+  }
+  if (parent == nullptr) return;
+  for (TLink* object : Attached()) {
+    TMass* top = TopBodyOf(object);
+    if (top != nullptr && top != parent) top->JoinTo(parent);
+  }
+}
 
 void TPin::MarkGoals() {
   TConstraint::MarkGoals();

@@ -27,6 +27,10 @@ class TPin : public TConstraint {
   void SetMode(uint16_t mode);
   uint16_t GetWeld() const { return weld_; }
   void SetWeld(uint16_t weld);
+  // A welded pin makes its bodies one: the top body of every pinned point is enclosed by one of
+  // them, the background when a point is on it, else the first point's (dragging the pin's
+  // primary object welds this way).
+  void Weld();
   // The lock reads as set always: a pin is fixed to its bodies' frames.
   uint16_t IsLocked() const override { return 1; }
   void SetLocked(uint16_t) override { TConstraint::SetLocked(1); }

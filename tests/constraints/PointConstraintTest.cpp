@@ -298,4 +298,27 @@ TEST_F(PointConstraintDrawTest, ASpringLeavesThePointIconAndTheHighlightAsTheyAr
   EXPECT_NE(canvas->At(21, 21), before);
 }
 
+// A welded pin makes its bodies one: the other body is enclosed by the first point's, or by the
+// background when a point is on it; without the weld flag nothing is joined.
+TEST_F(PointConstraintTest, AWeldedPinJoinsTheTopBodiesOfItsPoints) {
+  auto* third = Add<TMass>(kMassTag, 12);
+  third->JoinTo(other);  // enclosed already: its top body is the other body
+  TPin* plain = Join<TPin>(kPinTag, 20, {AddPoint(7, body, {}), AddPoint(8, third, {})});
+  plain->Weld();
+  EXPECT_EQ(body->GetJoinedTo(), nullptr);
+  EXPECT_EQ(other->GetJoinedTo(), nullptr);
+
+  plain->SetWeld(1);
+  plain->Weld();
+  EXPECT_EQ(other->GetJoinedTo(), body) << "the second point's top body joins the first's";
+  EXPECT_EQ(third->GetJoinedTo(), other) << "bodies below a top body stay where they are";
+  EXPECT_EQ(body->GetJoinedTo(), nullptr);
+
+  auto* fourth = Add<TMass>(kMassTag, 13);
+  TPin* toGround = Join<TPin>(kPinTag, 21, {AddPoint(9, fourth, {}), AddPoint(10, background, {})});
+  toGround->SetWeld(1);
+  toGround->Weld();
+  EXPECT_EQ(fourth->GetJoinedTo(), background) << "the background holds what is welded to it";
+}
+
 }  // namespace
