@@ -568,8 +568,9 @@ void TObjectReader::ReadRecords(const ReadProgress& progress) {
       // no end mark, and an identifier beyond the 16 bits of objects is damage.
       const int32_t identifier = ReadInt();
       FailIfBadFormat(identifier < INT16_MIN || identifier > INT16_MAX);
-      // In a whole stream no object has an identifier below the end mark's.
-      FailIfBadFormat(endMarkRequired_ && identifier < kCodeBoundary);
+      // No object has an identifier below the end mark's, in any kind of stream: one that did
+      // would be written into a document that could not be read again.
+      FailIfBadFormat(identifier < kCodeBoundary);
       storedIdentifier_ = static_cast<int16_t>(identifier);
       if (extendedHeader_) {
         if (identifier == kCodeBoundary) {
