@@ -153,13 +153,14 @@ TEST_F(DocumentFuzzReplay, EveryCutOfAOneClassDocumentIsRefused) {
   EXPECT_GT(ExpectEveryCutRefused(everyClass, 7), 2000);
 }
 
-// Documents the round trip once found broken, kept as they were found.
+// Documents the round trip once found broken, kept as they were found: each is now either refused
+// as damaged when opened, or opened and saved twice alike.
 TEST_F(DocumentFuzzReplay, FoundDocumentsKeepEveryPromise) {
   const Documents found = DocumentsIn(SourceFolder("tests/app/fuzz/document-regressions"));
   ASSERT_FALSE(found.empty());
   for (const auto& [name, document] : found) {
     const DocumentFuzzReach reach = FuzzRoundTripDocument(document.data(), document.size());
-    EXPECT_TRUE(reach.savedTwice) << name;
+    EXPECT_TRUE(reach.savedTwice || !reach.accepted) << name;
     EXPECT_EQ(reach.broken, std::vector<std::string>()) << name;
   }
 }
