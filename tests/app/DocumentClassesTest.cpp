@@ -91,7 +91,9 @@ TEST_F(DocumentClassesTest, EveryClassOfAWorldIsSavedAndOpenedAgainObjectForObje
     }
     ++stored;
     // A class among the world's default objects is in every world already.
-    if (!program_documents::IsDefaultObjectClass(name)) EXPECT_NE(first, empty);
+    if (!program_documents::IsDefaultObjectClass(name)) {
+      EXPECT_NE(first, empty);
+    }
     EXPECT_EQ(ClassesById(reopened->World()), classes);
     EXPECT_EQ(program_documents::FirstDifference(second, first), -1);
   }

@@ -48,8 +48,10 @@ class Bytes {
     return Code(0).String(f.text);
   }
   Bytes& Raw(const void* p, size_t n) {
-    const auto* b = static_cast<const uint8_t*>(p);
-    data.insert(data.end(), b, b + n);
+    // Grown, then copied into: GCC 12's overflow check misreads a range insert here.
+    const size_t at = data.size();
+    data.resize(at + n);
+    if (n != 0) std::memcpy(data.data() + at, p, n);
     return *this;
   }
 };
