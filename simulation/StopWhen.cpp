@@ -75,12 +75,9 @@ bool TStopWhen::Acts(TPauseCondition& condition, bool holds, int16_t frame) {
 }
 
 int16_t TStopWhen::TestConditions(const FormulaEnvironment* world, int16_t frame) {
-  int16_t taken = -1;
-  for (const auto& condition : conditions_) {
-    const bool holds = condition->Evaluate(world) > 0.0;
-    if (Acts(*condition, holds, frame) && taken < 0) taken = condition->action;
-  }
-  return taken;
+  std::vector<double> values;
+  for (const auto& condition : conditions_) values.push_back(condition->Evaluate(world));
+  return TestValues(values, frame);
 }
 
 int16_t TStopWhen::TestValues(const std::vector<double>& values, int16_t frame) {
