@@ -35,14 +35,28 @@ class FileCloser {
   TMacFile& file_;
 };
 
+TQVDoc::ScriptObjectMaker g_scriptObjectMaker;
+
 }  // namespace
+
+void TQVDoc::SetScriptObjectMaker(const ScriptObjectMaker& maker) { g_scriptObjectMaker = maker; }
+
+CCmdTarget* TQVDoc::GetAPIDocument(CCmdTarget* parent) {
+  if (apiDocument_ == nullptr && parent != nullptr && g_scriptObjectMaker.make != nullptr)
+    apiDocument_ = g_scriptObjectMaker.make(*this, parent);
+  return apiDocument_;
+}
 
 TQVDoc::TQVDoc() : world_(std::make_unique<TWorldDoc>()) {
   world_->SetDocument(this);
   world_->InitWorld(0);
 }
 
-TQVDoc::~TQVDoc() = default;
+TQVDoc::~TQVDoc() {
+  CCmdTarget* object = apiDocument_;
+  apiDocument_ = nullptr;
+  if (object != nullptr && g_scriptObjectMaker.release != nullptr) g_scriptObjectMaker.release(object);
+}
 
 std::unique_ptr<TMacFile> TQVDoc::MakeFile() {
   return std::make_unique<TMacFile>();

@@ -8,11 +8,25 @@
 #include <string>
 
 #include "core/MacFile.h"
+#include "core/TObject.h"
 #include "model/command/CommandCore.h"
 #include "model/world/WorldDoc.h"
 
-class TQVDoc : public TCommandDocument {
+class CCmdTarget;
+
+class TQVDoc : public TObject, public TCommandDocument {
+  DECLARE_CLASS_ID(474, TObject)
+
  public:
+  // How a document makes its script object and lets it go; the scripting layer installs them.
+  struct ScriptObjectMaker {
+    // A new script object for the document below the parent, holding one reference for it.
+    CCmdTarget* (*make)(TQVDoc& document, CCmdTarget* parent) = nullptr;
+    // The document gives up its reference: the object goes, or is cut loose if scripts hold it.
+    void (*release)(CCmdTarget* object) = nullptr;
+  };
+  static void SetScriptObjectMaker(const ScriptObjectMaker& maker);
+
   // A document with a new world, set up with its default objects.
   TQVDoc();
   virtual ~TQVDoc();
@@ -28,6 +42,12 @@ class TQVDoc : public TCommandDocument {
   // Writes the world and all its objects as a document at the path.
   void WriteDocument(const std::string& path);
 
+  // The document's script object: made once, on the first request that names a parent; null
+  // before that when no parent is given.
+  CCmdTarget* GetAPIDocument(CCmdTarget* parent);
+  // The script object is gone.
+  void ForgetAPIDocument() { apiDocument_ = nullptr; }
+
  protected:
   // A new file object for the name (tests give one that fails).
   virtual std::unique_ptr<TMacFile> MakeFile();
@@ -35,4 +55,5 @@ class TQVDoc : public TCommandDocument {
  private:
   std::unique_ptr<TWorldDoc> world_;
   int32_t changes_ = 0;
+  CCmdTarget* apiDocument_ = nullptr;
 };
