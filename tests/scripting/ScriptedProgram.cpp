@@ -3,6 +3,7 @@
 #include <fstream>
 
 #include "core/Failure.h"
+#include "tests/model/world/WorldTestSupport.h"
 
 void TTestApplication::NewDocument() {
   auto* document = new TQVDoc;
@@ -19,6 +20,8 @@ void TTestApplication::FloatingWindowCommand(int16_t command) {
   commands.push_back(command);
   if (command == 10200) geometryShown = true;
   if (command == 10201) geometryShown = false;
+  if (command == 10000) propertiesShown = true;
+  if (command == 10001) propertiesShown = false;
   // The properties window's hide command stands in for a command that closes the document.
   if (command == 10001 && front != nullptr) Close(front);
 }
@@ -32,6 +35,9 @@ void TTestApplication::Close(TQVDoc* document) {
 TTestApplication::~TTestApplication() {
   while (documents.GetCount() > 0) Close(static_cast<TQVDoc*>(documents.At(1)));
 }
+
+ScriptedProgram::ScriptedProgram() : worlds_(std::make_unique<world_test::WorldScope>()) {}
+ScriptedProgram::~ScriptedProgram() = default;
 
 void ScriptedProgram::SetUp() {
   const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();

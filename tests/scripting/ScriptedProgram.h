@@ -16,8 +16,13 @@
 #include "scripting/host/ScriptApplication.h"
 #include "scripting/shell/ScriptsMenu.h"
 
+namespace world_test {
+class WorldScope;
+}
+
 class TTestApplication : public TScriptApplication {
  public:
+  TTestApplication() { documents.IList(); }
   bool QuitRequested() const override { return quit; }
   HWND MainWindow() const override { return nullptr; }
   TList* OpenDocuments() override { return &documents; }
@@ -26,7 +31,7 @@ class TTestApplication : public TScriptApplication {
   void NewDocument() override;
   void OpenDocument(const FSSpec& file) override;
   bool FloatingWindowVisible(int16_t showCommand) override {
-    return showCommand == 10200 && geometryShown;
+    return (showCommand == 10200 && geometryShown) || (showCommand == 10000 && propertiesShown);
   }
   void FloatingWindowCommand(int16_t command) override;
   void ShowScriptMessage(int32_t kind, const char* text) override {
@@ -40,6 +45,7 @@ class TTestApplication : public TScriptApplication {
 
   bool quit = false;
   bool geometryShown = false;
+  bool propertiesShown = false;
   bool scriptObjectGone = false;
   TList documents;
   TQVDoc* front = nullptr;
@@ -51,6 +57,8 @@ class TTestApplication : public TScriptApplication {
 
 class ScriptedProgram : public ::testing::Test {
  protected:
+  ScriptedProgram();
+  ~ScriptedProgram() override;
   void SetUp() override;
   void TearDown() override;
 
@@ -59,6 +67,8 @@ class ScriptedProgram : public ::testing::Test {
   // Writes a script file into the test's folder; answers its path.
   std::string WriteScript(const std::string& name, const std::string& text);
 
+  // The classes and resources documents need; made before the application's documents.
+  std::unique_ptr<world_test::WorldScope> worlds_;
   TTestApplication application_;
   TAPICallLog callLog_;
   TAPIApplication* yb_ = nullptr;

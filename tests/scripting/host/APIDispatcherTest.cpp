@@ -97,6 +97,7 @@ TEST_F(Tree, LiveCheckAgreesWithContainsWithoutReadingFreedAddresses) {
 
 TEST_F(Tree, CollectionCountsItsListAndAnswersNothingOutsideIt) {
   TList list;
+  list.IList();
   list.InsertLast(reinterpret_cast<TObject*>(&list));
   list.InsertLast(nullptr);
   auto* numbers = new TNumberCollection(&list, &root);
