@@ -79,6 +79,14 @@ class TCommandCore : public TObject {
   // Set: trackers neither autoscroll nor pin the mouse to the view.
   uint16_t IsFixedView() const { return fixedView_; }
   void SetFixedView(uint16_t on) { fixedView_ = on; }
+  // The queue performs commands of smaller priority first; kDefaultPriority unless set.
+  static constexpr int16_t kDefaultPriority = 64;
+  int16_t GetPriority() const { return priority_; }
+  void SetPriority(int16_t priority) { priority_ = priority; }
+  // Set: taking the command from the queue leaves it there, so it is performed on every pass
+  // of the event loop while it can perform.
+  uint16_t StaysQueued() const { return staysQueued_; }
+  void SetStaysQueued(uint16_t on) { staysQueued_ = on; }
 
   // The command's protocol.
   // Looks up a target for the command, which never finds one: no effect.
@@ -115,6 +123,8 @@ class TCommandCore : public TObject {
   uint16_t queryFlag_ = 0;
   uint16_t viewPresent_ = 0;
   uint16_t fixedView_ = 1;
+  int16_t priority_ = kDefaultPriority;
+  uint16_t staysQueued_ = 0;
   QV_CPoint mousePoint_;
   uint16_t startedByClick_ = 0;
   TObject* notify_ = nullptr;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <limits>
 
+#include "core/ClipboardScrap.h"
+#include "core/Failure.h"
 #include "core/TickCount.h"
 #include "platform/win32/Input.h"
 #include "platform/win32/Message.h"
@@ -57,9 +59,8 @@ TCommandHandler::TCommandHandler(TCommandNesting& nesting)
 
 TCommandHandler::~TCommandHandler() {
   if (idleTimer_ != 0) KillTimer(nullptr, idleTimer_);
-  for (TCommandCore* command : queue_)
-    DropCommand(command);
-  queue_.clear();
+  while (TObject* command = queue_.PopLast())
+    DropCommand(static_cast<TCommandCore*>(command));
   DropCommand(last_);
   last_ = nullptr;
   if (ApplicationSlot() == this) ApplicationSlot() = previous_;
@@ -82,7 +83,7 @@ void TCommandHandler::CommitLastCommand() {
 }
 
 TCommandCore* TCommandHandler::GetNextCommand() {
-  return queue_.empty() ? nullptr : queue_.front();
+  return queue_.TakeNext();
 }
 
 void TCommandHandler::HandleCommand(TCommandCore* command) {
@@ -90,16 +91,22 @@ void TCommandHandler::HandleCommand(TCommandCore* command) {
 }
 
 void TCommandHandler::PostCommand(TCommandCore* command) {
-  if (command != nullptr) queue_.push_back(command);
+  if (command != nullptr) queue_.Add(command);
 }
 
 void TCommandHandler::PerformCommand(TCommandCore* command) {
   if (command == nullptr) return;
   const bool kept = command->CanUndo() != 0 || command->CausesChange() != 0;
   if (kept) CommitLastCommand();
+  claimed_ = false;
   try {
     command->Perform();
   } catch (...) {
+    if (claimed_) {
+      SetClipboardView(savedClipboardView_);
+      savedClipboardView_ = nullptr;
+    }
+    if (last_ == command) last_ = nullptr;
     DropCommand(command);
     throw;
   }
@@ -117,11 +124,37 @@ void TCommandHandler::PerformQueuedCommand(TCommandCore* command) {
 }
 
 bool TCommandHandler::PerformNextQueued() {
-  if (nesting_.Depth() != 0 || queue_.empty()) return false;
-  TCommandCore* const command = queue_.front();
-  queue_.pop_front();
+  if (nesting_.Depth() != 0) return false;
+  TCommandCore* const command = GetNextCommand();
+  if (command == nullptr) return false;
   PerformQueuedCommand(command);
   return true;
+}
+
+void TCommandHandler::FreeQueuedCommands() {
+  if (nesting_.Depth() != 0) return;
+  while (TObject* command = queue_.PopLast())
+    DropCommand(static_cast<TCommandCore*>(command));
+}
+
+void TCommandHandler::ClaimClipboard(TClipboardHolder* view) {
+  if (savedClipboardView_ != nullptr) savedClipboardView_->ReleaseClaim();
+  savedClipboardView_ = clipboardView_;
+  if (view != nullptr) SetClipboardView(view);
+  claimed_ = true;
+}
+
+void TCommandHandler::SetClipboardView(TClipboardHolder* view) {
+  clipboardView_ = view;
+}
+
+int32_t TCommandHandler::GetScrap(Handle destination, uint32_t* scrapType) {
+  if (!HasPendingScrap() || clipboardView_ == nullptr) return kErrClipboard;
+  const uint32_t type = PendingScrapType();
+  if (scrapType != nullptr) *scrapType = type;
+  const int32_t answer = clipboardView_->GetScrapData(destination, type);
+  if (answer < 0) ThrowFailure(static_cast<int16_t>(answer), 0);
+  return answer;
 }
 
 void TCommandHandler::UndoOrRedoLast() {

@@ -6,10 +6,11 @@
 // a timer of the window layer's event loop.
 
 #include <cstdint>
-#include <deque>
 
 #include "core/CommandNesting.h"
+#include "model/command/ClipboardHolder.h"
 #include "model/command/CommandCore.h"
+#include "model/command/CommandList.h"
 #include "model/handler/TargetHandler.h"
 #include "platform/win32/WindowTypes.h"
 
@@ -30,23 +31,32 @@ class TCommandHandler : public TTargetHandler {
   // The end of the chain.
   void CommitLastCommand() override;
   TCommandCore* GetLastCommand() override { return last_; }
-  // The command that the next pass of the event loop will perform; null when none is queued.
+  // The first queued command that can perform now, taken from the queue unless it stays
+  // queued; null when there is none.
   TCommandCore* GetNextCommand() override;
   // Performs the command at once, on the failure road.
   void HandleCommand(TCommandCore* command) override;
-  // Queues the command; it is performed at the outermost level of a later pass.
+  // Queues the command by its priority (after the queued ones of the same priority); it is
+  // performed at the outermost level of a later pass.
   void PostCommand(TCommandCore* command) override;
+  // The first queued command, left in the queue; null when none is queued.
+  TCommandCore* PeekNextCommand() const { return queue_.CommandAt(1); }
+  int32_t QueuedCount() const { return queue_.GetCount(); }
 
   // Performs one command: a command that can undo or causes a change first commits the last
   // command and then becomes the last command, performed; its document counts a change. Any
   // other command is deleted after it is performed when it is to be freed when done. A failure
-  // passes on, and the command is dropped.
+  // passes on, and the command is dropped; when the command claimed the clipboard, the
+  // clipboard view current before the claim is current again.
   void PerformCommand(TCommandCore* command);
   // PerformCommand one nesting level deeper: at the outermost level a failure is shown (error 0
   // silently) and ends there; inside another command it passes on unchanged.
   void PerformQueuedCommand(TCommandCore* command);
-  // Performs the first queued command when no command is being performed; true when it did.
+  // Performs the next queued command (GetNextCommand) when no command is being performed; true
+  // when it did.
   bool PerformNextQueued();
+  // At exit, when no command is being performed: frees the queued commands, from the end.
+  void FreeQueuedCommands();
   // Undoes the last command when it is performed, else redoes it; its document counts a change.
   // Failures pass on.
   void UndoOrRedoLast();
@@ -70,6 +80,20 @@ class TCommandHandler : public TTargetHandler {
   // one. The point becomes the cursor position in screen coordinates.
   bool TrackWithPeek(int16_t mode, QV_CPoint& point);
 
+  // Clipboard views. A claim releases the view saved by the previous claim, saves the current
+  // one and makes the view (when not null) current. The application's own view reads the
+  // system clipboard and is current at start.
+  void ClaimClipboard(TClipboardHolder* view);
+  void SetClipboardView(TClipboardHolder* view);
+  TClipboardHolder* GetClipboardView() const { return clipboardView_; }
+  bool OwnClipboardViewIsCurrent() const { return clipboardView_ == &ownClipboardView_; }
+  TClipboardHolder* OwnClipboardView() { return &ownClipboardView_; }
+  // The pending scrap (see PrepareClipboardType): its type goes to scrapType and the current
+  // view's data of that type into destination (when given); answers the data's size. A
+  // negative answer of the view is raised. With no scrap pending, or no current view, nothing
+  // is read and the answer is negative.
+  int32_t GetScrap(Handle destination, uint32_t* scrapType);
+
   // The main frame window: the parent of progress dialogs and the host of their timer.
   HWND GetMainFrame() const { return mainFrame_; }
   void SetMainFrame(HWND frame) { mainFrame_ = frame; }
@@ -87,7 +111,7 @@ class TCommandHandler : public TTargetHandler {
 
   TCommandNesting& nesting_;
   TCommandHandler* previous_;
-  std::deque<TCommandCore*> queue_;
+  TCommandList queue_;
   TCommandCore* last_ = nullptr;
   TTargetHandler* target_ = this;
   TTargetHandler* idleHead_ = nullptr;
@@ -97,4 +121,8 @@ class TCommandHandler : public TTargetHandler {
   UINT_PTR idleTimer_ = 0;
   HWND mainFrame_ = nullptr;
   int32_t modalDepth_ = 0;
+  TSystemClipboardHolder ownClipboardView_;
+  TClipboardHolder* clipboardView_ = &ownClipboardView_;
+  TClipboardHolder* savedClipboardView_ = nullptr;
+  bool claimed_ = false;
 };

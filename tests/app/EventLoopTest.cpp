@@ -138,7 +138,7 @@ TEST_F(EventLoopTest, QueuedCommandsArePerformedBeforeTheNextMessage) {
                                              "second command", "message 2", "message 3"}));
   EXPECT_EQ(frameDuringRun, frame_) << "the main frame is known while the loop runs";
   EXPECT_EQ(app_->Commands().GetMainFrame(), nullptr);
-  EXPECT_EQ(app_->Commands().GetNextCommand(), nullptr);
+  EXPECT_EQ(app_->Commands().PeekNextCommand(), nullptr);
   EXPECT_EQ(Reported(), "");
 }
 

@@ -259,7 +259,7 @@ TEST_F(WindowBuildingTest, TheSampleShowsInADocumentFrameThatPaintsTakesClicksAn
   Log().clear();
   SendMessage(view->GetWindowHandle(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(10, 10));
   EXPECT_EQ(Log(), (std::vector<std::string>{"clicked 2"}));
-  ASSERT_NE(app_->Commands().GetNextCommand(), nullptr);
+  ASSERT_NE(app_->Commands().PeekNextCommand(), nullptr);
   app_->Commands().PerformNextQueued();
   EXPECT_EQ(Log().back(), "command performed");
 

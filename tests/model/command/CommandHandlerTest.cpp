@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "core/CommandNesting.h"
 #include "core/Failure.h"
 #include "model/command/CommandHandler.h"
@@ -98,7 +100,7 @@ TEST_F(CommandHandlerTest, QueuedCommandsArePerformedAtTheOutermostLevelOnly) {
     EXPECT_FALSE(handler.PerformNextQueued());
   };
   handler.PostCommand(outer);
-  ASSERT_NE(handler.GetNextCommand(), nullptr);
+  ASSERT_NE(handler.PeekNextCommand(), nullptr);
   EXPECT_TRUE(handler.PerformNextQueued());
   EXPECT_TRUE(handler.PerformNextQueued());
   EXPECT_FALSE(handler.PerformNextQueued());
@@ -114,6 +116,76 @@ TEST_F(CommandHandlerTest, CommandsLeftInTheQueueAreDeletedWithTheHandler) {
   }
   EXPECT_EQ(log, std::vector<std::string>{"queued deleted"});
   EXPECT_EQ(TCommandHandler::Application(), &handler);
+}
+
+TEST_F(CommandHandlerTest, TheQueueRunsBySmallerPriorityThenPostingOrder) {
+  auto* first64 = new TLoggedCommand(log, "64a", 0);
+  auto* urgent = new TLoggedCommand(log, "10", 0);
+  urgent->SetPriority(10);
+  auto* second64 = new TLoggedCommand(log, "64b", 0);
+  handler.PostCommand(first64);
+  handler.PostCommand(urgent);
+  handler.PostCommand(second64);
+  while (handler.PerformNextQueued()) {
+  }
+  EXPECT_EQ(log, (std::vector<std::string>{"10 performed", "10 deleted", "64a performed",
+                                           "64a deleted", "64b performed", "64b deleted"}));
+}
+
+TEST_F(CommandHandlerTest, CommandsThatCannotPerformWaitAndStayingCommandsRunEveryPass) {
+  auto* waiting = new TLoggedCommand(log, "waiting", 0);
+  waiting->SetEnabled(0);
+  handler.PostCommand(waiting);
+  EXPECT_FALSE(handler.PerformNextQueued());
+  EXPECT_EQ(handler.QueuedCount(), 1);
+
+  TLoggedCommand staying(log, "staying", 0);
+  staying.SetFreeWhenDone(0);
+  staying.SetStaysQueued(1);
+  handler.PostCommand(&staying);
+  EXPECT_TRUE(handler.PerformNextQueued());
+  EXPECT_TRUE(handler.PerformNextQueued());
+  EXPECT_EQ(handler.QueuedCount(), 2);
+  EXPECT_EQ(std::count(log.begin(), log.end(), "staying performed"), 2);
+  // A change count of 0 or below becomes 1.
+  document.changes = -4;
+  handler.PerformCommand(new TLoggedCommand(log, "changing", 1, &document));
+  EXPECT_EQ(document.changes, 1);
+  handler.CommitLastCommand();
+  handler.FreeQueuedCommands();
+  EXPECT_EQ(handler.QueuedCount(), 0);
+  EXPECT_EQ(log.back(), "waiting deleted");
+}
+
+class TTestClipboardView : public TClipboardHolder {
+ public:
+  int32_t GetScrapData(Handle, uint32_t) override { return 7; }
+  void ReleaseClaim() override { released = true; }
+  bool released = false;
+};
+
+TEST_F(CommandHandlerTest, AFailedCopyPutsBackTheClipboardViewItReplaced) {
+  EXPECT_TRUE(handler.OwnClipboardViewIsCurrent());
+  TTestClipboardView failedScrap;
+  auto* failingCopy = new TLoggedCommand(log, "copy", 1);
+  failingCopy->during = [&] { handler.ClaimClipboard(&failedScrap); };
+  failingCopy->failWith = -108;
+  EXPECT_THROW(handler.PerformCommand(failingCopy), QVException);
+  EXPECT_TRUE(handler.OwnClipboardViewIsCurrent());
+  EXPECT_EQ(handler.GetLastCommand(), nullptr);
+
+  // A successful copy keeps the view it replaced until the next claim releases it.
+  TTestClipboardView firstScrap;
+  TTestClipboardView secondScrap;
+  auto* copy = new TLoggedCommand(log, "copy 1", 0);
+  copy->during = [&] { handler.ClaimClipboard(&firstScrap); };
+  handler.PerformCommand(copy);
+  EXPECT_EQ(handler.GetClipboardView(), &firstScrap);
+  handler.ClaimClipboard(&secondScrap);
+  handler.ClaimClipboard(nullptr);
+  EXPECT_TRUE(firstScrap.released);
+  EXPECT_FALSE(secondScrap.released);
+  EXPECT_EQ(handler.GetClipboardView(), &secondScrap);
 }
 
 }  // namespace

@@ -51,7 +51,7 @@ TEST_F(OwlViewTest, ASyntheticClickReachesTheViewAndItsCommandIsPerformedAtOnce)
   EXPECT_EQ(view->lastPoint.v, 7);
   ASSERT_FALSE(Log().empty());
   EXPECT_NE(std::find(Log().begin(), Log().end(), "performed from a click"), Log().end());
-  EXPECT_EQ(application_->GetNextCommand(), nullptr);
+  EXPECT_EQ(application_->PeekNextCommand(), nullptr);
 }
 
 TEST_F(OwlViewTest, ModifierKeysAndDoubleClicksAreInTheEventAndDoubleClicksAreQueued) {
@@ -68,7 +68,7 @@ TEST_F(OwlViewTest, ModifierKeysAndDoubleClicksAreInTheEventAndDoubleClicksAreQu
   SendMessage(window, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(3, 4));
   EXPECT_EQ(view->lastClicks, 2);
   EXPECT_EQ(std::count(Log().begin(), Log().end(), "performed"), 0);
-  TCommandCore* queued = application_->GetNextCommand();
+  TCommandCore* queued = application_->PeekNextCommand();
   ASSERT_NE(queued, nullptr);
   EXPECT_EQ(queued->GetMousePoint().h, 3);
   EXPECT_FALSE(queued->IsStartedByClick());

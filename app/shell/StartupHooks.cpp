@@ -1,0 +1,6 @@
+#include "app/shell/StartupHooks.h"
+
+TStartupHooks& StartupHooks() {
+  static TStartupHooks hooks;
+  return hooks;
+}
