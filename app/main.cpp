@@ -12,8 +12,11 @@
 #include "app/TApp.h"
 #include "app/frames/DocumentWindows.h"
 #include "app/frames/MainFrame.h"
+#include "app/shell/ProgramScripting.h"
+#include "app/shell/StartupHooks.h"
 #include "core/ClassRegistry.h"
 #include "core/Failure.h"
+#include "core/Keys.h"
 #include "platform/display/SdlPresenter.h"
 #include "platform/win32/Message.h"
 #include "platform/win32/Window.h"
@@ -115,11 +118,35 @@ void NameDocumentInTitle(HWND window, const std::string& path) {
   SetWindowText(window, ("Yarrowby - " + name).c_str());
 }
 
+// The program's directory, where the start-up script is looked for: the folder of the program
+// file, or the folder that YB_PROGRAM_DIR names (tests run the program with a folder of theirs).
+void SetProgramDirectoryAtStart() {
+  const char* injected = std::getenv("YB_PROGRAM_DIR");
+  if (injected != nullptr && *injected != '\0') {
+    SetProgramDirectory((std::string(injected) + "/").c_str());
+    return;
+  }
+  std::error_code error;
+  const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+  if (!error) SetProgramDirectory(program.string().c_str());
+}
+
+// Scripting without a main frame: the Scripts menu is made, the start-up script runs after the
+// document of the command line is open, and scripting ends.
+void RunScriptingWithoutWindows(TApp& app, TProgramScripting& scripting, TQVDoc* document) {
+  if (document != nullptr) scripting.DocumentOpened(*document);
+  StartupHooks().afterMainFrame(app.Commands(), nullptr);
+  StartupHooks().runStartupScript(StartupScriptPath());
+  StartupHooks().beforeExit(app.Commands());
+  if (document != nullptr) scripting.DocumentClosed(*document);
+}
+
 // With a display, the program's main frame appears, the document named on the command line (if
 // any) is opened on the first pass of the event loop into a document window of its own, and the
 // program runs until the main frame is closed; without one the program says that no window was
 // opened. Answers false when a display was there but no window could be opened on it.
-bool RunMainWindowWhenDisplayed(TApp& app, TOpenDocumentCommand* open) {
+bool RunMainWindowWhenDisplayed(TApp& app, TOpenDocumentCommand* open,
+                                TProgramScripting& scripting) {
   if (!DisplayAvailable()) {
     std::fprintf(stderr, "yarrowby: no display (neither DISPLAY nor WAYLAND_DISPLAY is set), so "
                          "no window was opened.\n");
@@ -141,19 +168,29 @@ bool RunMainWindowWhenDisplayed(TApp& app, TOpenDocumentCommand* open) {
   {
     TDocumentWindows documents;
     auto* frame = new CMainFrame;  // deleted with its window
+    TQVDoc* shown = nullptr;
     if (frame->CreateMainWindow()) {
       created = true;
       InstallWindowLayer(frame);
       const HWND window = frame->m_hWnd;
+      StartupHooks().afterMainFrame(app.Commands(), window);
       if (open != nullptr) {
         // The document read opens in a document window of the main frame.
-        open->OnOpened([&documents, window, open](TQVDoc&) {
+        open->OnOpened([&documents, &scripting, &shown, window, open](TQVDoc& document) {
           NameDocumentInTitle(window, open->Path());
           documents.Open(open->TakeDocument(), open->Path());
+          scripting.DocumentOpened(document);
+          shown = &document;
         });
         app.Commands().PostCommand(open);
       }
+      // Posted after the document: the start-up script runs last.
+      TStartupScriptCommand startupScript(scripting, StartupScriptPath());
+      app.Commands().PostCommand(&startupScript);
       app.RunEventLoop(window);
+      app.Commands().FreeQueuedCommands();
+      StartupHooks().beforeExit(app.Commands());
+      if (shown != nullptr) scripting.DocumentClosed(*shown);
     }
     // The windows go first: their window objects leave the document as they go.
     ResetWindowSystem();
@@ -180,6 +217,7 @@ int main(int argc, char** argv) {
     return 0;
   }
 
+  SetProgramDirectoryAtStart();
   TApp app;
   app.LoadResourceDlls();
   try {
@@ -203,8 +241,11 @@ int main(int argc, char** argv) {
     }
     if (line.listObjects) PrintWorld(line.document, *open->Document());
   }
+  TProgramScripting scripting;
+  scripting.InstallHooks(StartupHooks());
+  if (!DisplayAvailable()) RunScriptingWithoutWindows(app, scripting, open ? open->Document() : nullptr);
   std::fflush(stdout);
-  const bool shown = RunMainWindowWhenDisplayed(app, open.get());
+  const bool shown = RunMainWindowWhenDisplayed(app, open.get(), scripting);
   open.reset();
   app.TermUnits();
   app.FreeResourceDlls();

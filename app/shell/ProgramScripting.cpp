@@ -1,0 +1,119 @@
+#include "app/shell/ProgramScripting.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+#include "core/Failure.h"
+#include "core/Keys.h"
+#include "model/command/CommandHandler.h"
+#include "model/world/QVDoc.h"
+#include "platform/win32/MessageBox.h"
+#include "scripting/host/Application.h"
+#include "scripting/shell/ScriptsMenu.h"
+
+TProgramScripting::TProgramScripting() {
+  documents_.IList();
+  SetScriptApplication(this);
+}
+
+TProgramScripting::~TProgramScripting() {
+  menu_.reset();
+  delete scriptObject_;  // made but never handed to a host
+  if (ScriptApplication() == this) SetScriptApplication(nullptr);
+  documents_.DeleteAll();
+}
+
+void TProgramScripting::InstallHooks(TStartupHooks& hooks) {
+  hooks.afterMainFrame = [this](TCommandHandler& application, HWND mainFrame) {
+    AfterMainFrame(application, mainFrame);
+  };
+  hooks.runStartupScript = [this](const std::string& path) { RunStartupScript(path); };
+  hooks.beforeExit = [this](TCommandHandler& application) { BeforeExit(application); };
+}
+
+TAPIApplication* TProgramScripting::GetScriptApplication() {
+  if (scriptObject_ == nullptr) {
+    scriptObject_ = new TAPIApplication(&callLog_, this);
+    scriptObject_->AddRef();
+  }
+  return scriptObject_;
+}
+
+void TProgramScripting::AfterMainFrame(TCommandHandler& application, HWND mainFrame) {
+  mainFrame_ = mainFrame;
+  if (menu_) return;
+  TAPIApplication* yb = GetScriptApplication();
+  menu_ = std::make_unique<ScriptsMenu>();
+  menu_->Initialize(1, yb);
+  application.InstallIdleHandler(menu_.get(), true);
+}
+
+void TProgramScripting::RunStartupScript(const std::string& path) {
+  std::error_code ignored;
+  if (scriptObject_ == nullptr || !std::filesystem::is_regular_file(path, ignored)) return;
+  scriptObject_->RunScript(Str255(path.c_str()));
+}
+
+void TProgramScripting::BeforeExit(TCommandHandler& application) {
+  if (!menu_) return;
+  application.InstallIdleHandler(menu_.get(), false);
+  menu_.reset();
+}
+
+void TProgramScripting::DocumentOpened(TQVDoc& document) {
+  if (!documents_.Contains(&document)) documents_.InsertLast(&document);
+  front_ = &document;
+}
+
+void TProgramScripting::DocumentClosed(TQVDoc& document) {
+  documents_.Delete(&document);
+  if (front_ == &document)
+    front_ = documents_.GetCount() > 0 ? static_cast<TQVDoc*>(documents_.At(documents_.GetCount())) : nullptr;
+}
+
+void TProgramScripting::ActivateDocument(TQVDoc& document) {
+  if (documents_.Contains(&document)) front_ = &document;
+}
+
+void TProgramScripting::NewDocument() {
+  ownDocuments_.push_back(std::make_unique<TQVDoc>());
+  DocumentOpened(*ownDocuments_.back());
+}
+
+void TProgramScripting::OpenDocument(const FSSpec& file) {
+  auto document = std::make_unique<TQVDoc>();
+  document->ReadDocument(file.name.Chars());
+  ownDocuments_.push_back(std::move(document));
+  DocumentOpened(*ownDocuments_.back());
+}
+
+// The program has no floating property, appearance or geometry windows yet.
+bool TProgramScripting::FloatingWindowVisible(int16_t) { return false; }
+void TProgramScripting::FloatingWindowCommand(int16_t) {}
+
+void TProgramScripting::ShowScriptMessage(int32_t, const char* text) {
+  if (mainFrame_ != nullptr) {
+    MessageBox(mainFrame_, text, "Yarrowby Script", MB_OK);
+    return;
+  }
+  std::fprintf(stderr, "%s\n", text);
+}
+
+TStartupScriptCommand::TStartupScriptCommand(TProgramScripting& scripting, std::string path)
+    : scripting_(scripting), path_(std::move(path)) {
+  InitCommand(0, nullptr, nullptr, nullptr);
+  SetCanUndo(0);
+  SetCausesChange(0);
+  SetFreeWhenDone(0);
+}
+
+void TStartupScriptCommand::Perform() { scripting_.RunStartupScript(path_); }
+
+std::string StartupScriptPath() {
+  int32_t length = 0;
+  GetProgramDirectory(nullptr, &length);
+  std::string directory(static_cast<size_t>(length), '\0');
+  GetProgramDirectory(directory.data(), &length);
+  return directory + kStartupScriptName;
+}
