@@ -1,5 +1,7 @@
 #include "scripting/host/CallFrame.h"
 
+#include <cstring>
+
 #include "core/Failure.h"
 #include "scripting/host/EngineLibrary.h"
 
@@ -49,6 +51,62 @@ ErrorEntry ErrorOf(APIResult result) {
 
 APIResult& PendingAPIFailure() { return g_pending; }
 
+#if defined(__x86_64__)
+
+namespace {
+
+constexpr uint16_t kX87Masks = 0x3F;   // invalid, denormal, divide by zero, overflow, underflow, inexact
+constexpr uint16_t kX87Flags = 0x3F;
+constexpr uint32_t kSseMasks = 0x1F80;
+constexpr uint32_t kSseFlags = 0x3F;
+
+uint16_t X87Control() {
+  uint16_t word;
+  __asm__ volatile("fnstcw %0" : "=m"(word));
+  return word;
+}
+void SetX87Control(uint16_t word) { __asm__ volatile("fldcw %0" : : "m"(word)); }
+uint16_t X87Status() {
+  uint16_t word;
+  __asm__ volatile("fnstsw %0" : "=m"(word));
+  return word;
+}
+uint32_t Mxcsr() {
+  uint32_t word;
+  __asm__ volatile("stmxcsr %0" : "=m"(word));
+  return word;
+}
+void SetMxcsr(uint32_t word) { __asm__ volatile("ldmxcsr %0" : : "m"(word)); }
+
+}  // namespace
+
+TFPUState SaveFPUState() {
+  TFPUState state;
+  state.control = X87Control();
+  state.status = X87Status();
+  state.mxcsr = Mxcsr();
+  // Flags raised before stay raised inside (with every exception masked they change nothing);
+  // writing a control register is what costs, so it is done only when something must change.
+  if ((state.control & kX87Masks) != kX87Masks) SetX87Control(state.control | kX87Masks);
+  if ((state.mxcsr & kSseMasks) != kSseMasks) SetMxcsr(state.mxcsr | kSseMasks);
+  return state;
+}
+
+void RestoreFPUState(const TFPUState& state) {
+  if (X87Control() != state.control) SetX87Control(state.control);
+  if (Mxcsr() != state.mxcsr) SetMxcsr(state.mxcsr);
+  if ((X87Status() & kX87Flags) == (state.status & kX87Flags)) return;
+  // The x87 flags differ: only the whole environment sets them.
+  std::fenv_t environment;
+  fegetenv(&environment);
+  environment.__status_word = static_cast<uint16_t>((environment.__status_word & ~kX87Flags) |
+                                                    (state.status & kX87Flags));
+  environment.__mxcsr = state.mxcsr;
+  fesetenv(&environment);
+}
+
+#else
+
 TFPUState SaveFPUState() {
   TFPUState state;
   feholdexcept(&state.environment);
@@ -57,11 +115,18 @@ TFPUState SaveFPUState() {
 
 void RestoreFPUState(const TFPUState& state) { fesetenv(&state.environment); }
 
+#endif
+
 TAPICallContext::TAPICallContext(TAPIDispatcher* object, const char* member) : object_(object) {
-  name_ = object_->GetClassName();
-  name_.AppendCString("::");
-  name_.AppendCString(member);
-  if (TAPICallLog* log = object_->GetAttachedObject()) log->NoteCall(name_.Chars());
+  // Copies of a fixed size: every call makes this text, so it must cost next to nothing.
+  const Str31& className = object_->GetClassName();
+  std::memcpy(name_, className.Chars(), Str31::kCapacity);
+  size_t length = static_cast<size_t>(className.Length());
+  name_[length++] = ':';
+  name_[length++] = ':';
+  for (const char* c = member; *c != '\0' && length < sizeof name_ - 1; ++c) name_[length++] = *c;
+  name_[length] = '\0';
+  if (TAPICallLog* log = object_->GetAttachedObject()) log->NoteCall(name_);
   if (object_->TargetGone()) status_.code = kAPINoTarget;
 }
 
