@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include "basic/Engine.h"
+#include "basic/Value.h"
 #include "scripting/document/APIDocument.h"
+#include "scripting/document/DocumentLibrary.h"
 #include "tests/scripting/ScriptedProgram.h"
 
 namespace {
@@ -44,6 +47,58 @@ TEST_F(Documents, DocumentClosedWhileAScriptHoldsItsObjectLeavesItCutLoose) {
                 "Dim n As Integer\nn = YB.Documents.Count\nPrint Err.Number"),
             "0True\n0\n0\n");
   EXPECT_EQ(yb_->ChildCount(), 1);  // the collection; the cut-loose document object went
+}
+
+}  // namespace
+
+namespace {
+
+// The document library's road, called as the engine calls it.
+class DocumentLibraryRoad : public Documents {
+ protected:
+  // A run context of an empty Main, whose member call errors can be read back.
+  ScriptRunContext* Context() {
+    script_ = std::make_unique<TScriptText>();
+    script_->Reset();
+    menu_->Host()->Compile(script_.get());
+    uint16_t error = 0;
+    module_ = ScriptLoadModule(menu_->Host()->GetEngine(), script_->LibraryCode(), &error);
+    uint32_t contextError = 0;
+    return ScriptNewRunContext(module_, ScriptEntrySpec{}, 4, &contextError);
+  }
+  std::unique_ptr<TScriptText> script_;
+  ScriptModule* module_ = nullptr;
+};
+
+TEST_F(DocumentLibraryRoad, IdsAboveTheTableAreIgnoredAndOthersCheckTheReceiver) {
+  ScriptRunContext* call = Context();
+  int notAnObject = 0;
+  ScriptFrame frame;
+  frame.slots = {basic::Value::Integer(0), basic::Value::Object(&notAnObject, -1)};
+  frame.used = 2;
+  frame.call = call;
+  DispatchYBDocument(call, 201, 1, &frame);
+  EXPECT_FALSE(call->pendingError);
+  DispatchYBDocument(call, 3, 1, &frame);
+  EXPECT_TRUE(call->pendingError);
+  EXPECT_EQ(call->pendingNumber, 901);
+  call->pendingError = false;
+  frame.slots[1] = basic::Value::Object(yb_, -1);  // alive, but not a document collection
+  DispatchYBDocument(call, 3, 1, &frame);
+  EXPECT_EQ(call->pendingNumber, 999);
+  ScriptFreeRunContext(call);
+  ScriptUnloadModule(module_);
+}
+
+TEST_F(Documents, CollectionAScriptStillHoldsOutlivesTheApplicationObject) {
+  TAPICallLog log;
+  auto* application = new TAPIApplication(&log, &application_);
+  TAPIDocCollection* documents = application->Documents();
+  documents->AddRef();  // a script's reference
+  delete application;
+  EXPECT_EQ(documents->refCount(), 1);
+  EXPECT_EQ(documents->parent(), nullptr);
+  documents->Release();
 }
 
 }  // namespace
