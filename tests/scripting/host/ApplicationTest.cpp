@@ -108,6 +108,16 @@ TEST_F(Application, LibraryThatDoesNotCompileGives906AndUnloadingWhatIsNotLoaded
   EXPECT_TRUE(menu_->Host()->Scripts().empty());
 }
 
+TEST_F(Application, AutomationMethodRunsTheScriptAtItsPath) {
+  const std::string path = WriteScript("auto.ybs", "Sub Main()\nPrint \"automated\"; YB.Documents.Count\nEnd Sub\n");
+  ::testing::internal::CaptureStdout();
+  yb_->ExternalAddRef();
+  yb_->RunAutoScript(path.c_str());
+  yb_->ExternalRelease();
+  EXPECT_EQ(::testing::internal::GetCapturedStdout(), "automated0\n");
+  EXPECT_EQ(yb_->AutomationReferences(), 0);
+}
+
 TEST_F(Application, MembersNeedingTheApplicationFailWithoutOne) {
   TAPICallLog log;
   TAPIApplication unbound(&log, nullptr);
