@@ -376,15 +376,23 @@ TEST_F(HotPointSnapperTest, HoverCrossIsDrawnAndErasedExactly) {
   EXPECT_EQ(view.brackets, 0);
 }
 
-TEST_F(HotPointSnapperTest, AMarkedObjectThatLeavesTheWorldIsForgotten) {
+TEST_F(HotPointSnapperTest, AMarkedObjectThatChangesOrLeavesIsForgottenWithoutDrawing) {
   TSpot* spot = AddSpot({{{2, 2}, 1, 0}});
+  TSpot* other = AddSpot({});
   snapper->ShowHotPoints();
   snapper->UpdateHoverMarker(POINT{120, 80}, 1, 0);
   ASSERT_EQ(snapper->GetHoverObject(), spot);
-  snapper->SetTrackedObject(spot);
-  snapper->ObjectRemoved(spot);
-  world->RemoveObject(spot);
+  const std::vector<COLORREF> marked = view.Pixels();
+  snapper->ForgetObject(other);
+  EXPECT_EQ(snapper->GetHoverObject(), spot);
+  snapper->ForgetObject(spot);  // the view redraws the object and the cross with it
   EXPECT_EQ(snapper->GetHoverObject(), nullptr);
+  EXPECT_EQ(view.Pixels(), marked);
+
+  // An object linked with the snapper that leaves the world is no longer tracked.
+  snapper->SetTrackedObject(spot);
+  spot->AddDependent(snapper);
+  world->RemoveObject(spot);
   EXPECT_EQ(snapper->GetTrackedObject(), nullptr);
 }
 
