@@ -5,8 +5,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <iterator>
 #include <cstring>
+#include <iterator>
 #include <memory>
 #include <vector>
 
@@ -111,7 +111,8 @@ class TTestView : public THotPointView {
   std::vector<COLORREF> Pixels() const {
     std::vector<COLORREF> pixels;
     for (int y = 0; y < 200; ++y)
-      for (int x = 0; x < 200; ++x) pixels.push_back(GetPixel(dc, x, y));
+      for (int x = 0; x < 200; ++x)
+        pixels.push_back(GetPixel(dc, x, y));
     return pixels;
   }
 
@@ -468,8 +469,8 @@ TEST_F(HotPointSnapperTest, BlockHoldsBothOptionsAndReadsBack) {
   const auto* bytes = reinterpret_cast<const uint8_t*>(HandleData(stored));
   // After identifier, class tag, blank tag and code: the length, the two options, the end code.
   const uint8_t contents[] = {0, 0, 0, 12, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0};
-  const uint8_t* block = std::search(bytes, bytes + GetHandleByteSize(stored),
-                                     std::begin(contents), std::end(contents));
+  const uint8_t* block = std::search(bytes, bytes + GetHandleByteSize(stored), std::begin(contents),
+                                     std::end(contents));
   ASSERT_NE(block, bytes + GetHandleByteSize(stored));
   EXPECT_EQ(block[-1], 0xAE);  // block 5038
   EXPECT_EQ(block[-2], 0x13);
