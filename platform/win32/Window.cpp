@@ -20,6 +20,7 @@ constexpr int32_t kCaptionHeight = 20;
 constexpr int32_t kMenuBarHeight = 20;
 constexpr int32_t kThickFrame = 4;
 constexpr int32_t kDialogFrame = 3;
+constexpr int32_t kClientEdge = 2;
 constexpr int32_t kScrollBarSize = 16;
 
 struct WindowSystem {
@@ -217,10 +218,12 @@ WindowRecord* FindWindowRecord(HWND window) {
 }
 
 int32_t FrameWidth(const WindowRecord& record) {
-  if (record.style & WS_THICKFRAME) return kThickFrame;
-  if (record.style & WS_DLGFRAME || record.exStyle & WS_EX_DLGMODALFRAME) return kDialogFrame;
-  if (record.style & WS_BORDER) return 1;
-  return 0;
+  // A sunken client edge lies inside whatever frame the window has.
+  const int32_t edge = (record.exStyle & WS_EX_CLIENTEDGE) ? kClientEdge : 0;
+  if (record.style & WS_THICKFRAME) return kThickFrame + edge;
+  if (record.style & WS_DLGFRAME || record.exStyle & WS_EX_DLGMODALFRAME) return kDialogFrame + edge;
+  if (record.style & WS_BORDER) return 1 + edge;
+  return edge;
 }
 
 RECT NonClientInsets(const WindowRecord& record) {
