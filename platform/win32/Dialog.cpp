@@ -5,6 +5,7 @@
 
 #include "platform/win32/Button.h"
 #include "platform/win32/Control.h"
+#include "platform/win32/ControlSupport.h"
 #include "platform/win32/Dc.h"
 #include "platform/win32/DialogState.h"
 #include "platform/win32/DialogTemplate.h"
@@ -154,7 +155,7 @@ void EnsureDialogClass() {
   windowClass.lpfnWndProc = DialogWindowProc;
   windowClass.lpszClassName = kDialogClassName;
   windowClass.cbWndExtra = 3 * static_cast<int32_t>(sizeof(LONG_PTR));
-  windowClass.background = 0x00F0F0F0;
+  windowClass.background = kDialogFace;
   RegisterClass(&windowClass);
 }
 

@@ -1227,13 +1227,25 @@ bool SeeThrough(const WindowRecord& record, POINT screen) {
          HTTRANSPARENT;
 }
 
+// A disabled child never takes the mouse, but it is still asked where the pointer is on it, as
+// every window the pointer passes over is; a dialog's disabled edit learns of a click on it so.
+void AskDisabled(const WindowRecord& record, POINT screen) {
+  DeliverMessage(record.handle, WM_NCHITTEST, 0, MAKELPARAM(screen.x, screen.y));
+}
+
 HWND DeepestChildAt(HWND window, POINT screen) {
   const WindowRecord* record = FindWindowRecord(window);
   if (!record || !PtInRect(ClientScreenRect(*record), screen)) return window;
-  for (HWND child : record->children) {
+  const std::vector<HWND> children = record->children;
+  for (HWND child : children) {
     const WindowRecord* inner = FindWindowRecord(child);
-    if (!inner || !(inner->style & WS_VISIBLE) || (inner->style & WS_DISABLED)) continue;
-    if (!PtInRect(WindowScreenRect(*inner), screen) || SeeThrough(*inner, screen)) continue;
+    if (!inner || !(inner->style & WS_VISIBLE)) continue;
+    if (!PtInRect(WindowScreenRect(*inner), screen)) continue;
+    if (inner->style & WS_DISABLED) {
+      AskDisabled(*inner, screen);
+      continue;
+    }
+    if (SeeThrough(*inner, screen)) continue;
     return DeepestChildAt(child, screen);
   }
   return window;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/win32/Control.h"
@@ -55,7 +56,8 @@ intptr_t EndingProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
 std::vector<UINT>* gEditMessages = nullptr;
 WNDPROC gEditProcedure = nullptr;
 LRESULT WatchedEdit(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (gEditMessages && (message == WM_KEYDOWN || message == WM_KEYUP || message == WM_CHAR))
+  if (gEditMessages && (message == WM_KEYDOWN || message == WM_KEYUP || message == WM_CHAR ||
+                        message == WM_NCHITTEST || message == WM_LBUTTONDOWN))
     gEditMessages->push_back(message);
   return CallWindowProc(gEditProcedure, edit, message, wParam, lParam);
 }
@@ -210,6 +212,23 @@ TEST_F(DialogKeysTest, ControlsInsideAControlParentJoinTheTabOrder) {
   SetFocus(GetDlgItem(group, 202));
   Key(dialog, VK_RETURN);
   EXPECT_EQ(seen.commands, std::vector<WORD>{IDOK});
+}
+
+TEST_F(DialogKeysTest, AClickOnADisabledEditGoesToTheDialogAndTheEditIsAskedWhereItWas) {
+  const auto writer = Form();
+  const HWND dialog = Modeless(writer);
+  const HWND edit = GetDlgItem(dialog, kName);
+  EnableWindow(edit, FALSE);
+  std::vector<UINT> editMessages;
+  gEditMessages = &editMessages;
+  gEditProcedure = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtr(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WatchedEdit)));
+  Log().handlers.clear();
+  InjectClick(edit, POINT{5, 5});
+  PumpDialog(dialog);
+  // The dialog takes the press; the edit hears the hit tests of the press and the release.
+  EXPECT_GE(std::count(editMessages.begin(), editMessages.end(), WM_NCHITTEST), 2);
+  EXPECT_EQ(std::count(editMessages.begin(), editMessages.end(), WM_LBUTTONDOWN), 0);
 }
 
 TEST_F(DialogKeysTest, AModalDialogDisablesItsOwnerUntilItEnds) {
