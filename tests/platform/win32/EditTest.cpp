@@ -52,6 +52,15 @@ class EditTest : public WindowTest {
       if (HIWORD(entry.wParam) == EN_CHANGE) ++count;
     return count;
   }
+  // The height of a line of the edit's text, as it draws it.
+  int32_t ControlLineHeightForTest(HWND edit) {
+    SendMessage(edit, EM_SETSEL, 0, 0);
+    const POINT first = EditCaretPoint(edit);
+    SendMessage(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("a\r\nb"));
+    SendMessage(edit, EM_SETSEL, 3, 3);
+    const POINT second = EditCaretPoint(edit);
+    return second.y - first.y;
+  }
   HWND parent = nullptr;
 };
 
@@ -168,6 +177,28 @@ TEST_F(EditTest, MultiLineTextBreaksAtReturnAndMovesByLines) {
   EXPECT_EQ(SendMessage(edit, WM_GETDLGCODE, VK_RETURN, 0) & DLGC_WANTALLKEYS, DLGC_WANTALLKEYS);
   const HWND single = Make(WS_BORDER, "one");
   EXPECT_EQ(SendMessage(single, WM_GETDLGCODE, VK_RETURN, 0) & DLGC_WANTALLKEYS, 0);
+}
+
+TEST_F(EditTest, AMultiLineEditKeepsTheCaretLineInViewAndScrollsByItsBar) {
+  const HWND edit = Make(ES_MULTILINE | ES_WANTRETURN | WS_VSCROLL, "", 1);
+  // Three lines high, ten lines long.
+  SetWindowPos(edit, nullptr, 0, 0, 200, 3 * ControlLineHeightForTest(edit) + 2,
+               SWP_NOMOVE | SWP_NOZORDER);
+  std::string text;
+  for (int i = 0; i < 10; ++i) text += (i ? "\r\n" : "") + std::to_string(i);
+  SendMessage(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  Stroke(VK_END, VK_CONTROL);
+  EXPECT_EQ(SendMessage(edit, EM_GETFIRSTVISIBLELINE, 0, 0), 7);
+  SCROLLINFO info;
+  info.fMask = SIF_ALL;
+  GetScrollInfo(edit, SB_VERT, &info);
+  EXPECT_EQ(info.nMax, 9);
+  EXPECT_EQ(info.nPage, 3u);
+  EXPECT_EQ(info.nPos, 7);
+  SendMessage(edit, WM_VSCROLL, SB_TOP, 0);
+  EXPECT_EQ(SendMessage(edit, EM_GETFIRSTVISIBLELINE, 0, 0), 0);
+  SendMessage(edit, EM_LINESCROLL, 0, 20);  // no further than the last page
+  EXPECT_EQ(SendMessage(edit, EM_GETFIRSTVISIBLELINE, 0, 0), 7);
 }
 
 TEST_F(EditTest, ASunkenEdgeFramesTheTextInsideTheWindow) {
