@@ -158,9 +158,11 @@ HWND GetNextDlgGroupItem(HWND dialog, HWND control, BOOL previous) {
   if (at == controls.end()) return nullptr;
   // The group runs from a control with WS_GROUP to the one before the next such control.
   auto first = at;
-  while (first != controls.begin() && !(GetWindowLongPtr(*first, GWL_STYLE) & WS_GROUP)) --first;
+  while (first != controls.begin() && !(GetWindowLongPtr(*first, GWL_STYLE) & WS_GROUP))
+    --first;
   auto last = at + 1;
-  while (last != controls.end() && !(GetWindowLongPtr(*last, GWL_STYLE) & WS_GROUP)) ++last;
+  while (last != controls.end() && !(GetWindowLongPtr(*last, GWL_STYLE) & WS_GROUP))
+    ++last;
   const std::vector<HWND> group(first, last);
   const HWND found = Step(group, static_cast<size_t>(at - first), previous, Reachable);
   return found ? found : *at;

@@ -437,8 +437,8 @@ void MouseDown(HWND edit, LPARAM lParam, bool word) {
   SetFocus(edit);
   if (GetFocus() != edit) return;
   ControlDc context(edit);
-  const int32_t position =
-      PositionOfPoint(edit, context.dc(), *state, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+  const int32_t position = PositionOfPoint(edit, context.dc(), *state,
+                                           POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
   if (word) {
     state->text.Select(state->text.WordStart(position), state->text.WordEnd(position));
   } else {
@@ -453,9 +453,9 @@ void MouseMove(HWND edit, LPARAM lParam) {
   EditState* state = StateOf(edit);
   if (!state->selecting || GetCapture() != edit) return;
   ControlDc context(edit);
-  state->text.MoveCaret(
-      PositionOfPoint(edit, context.dc(), *state, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}),
-      true);
+  state->text.MoveCaret(PositionOfPoint(edit, context.dc(), *state,
+                                        POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}),
+                        true);
   Redraw(edit);
 }
 
@@ -605,7 +605,8 @@ LRESULT EditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_MOUSEWHEEL:
       if (IsMultiLine(edit))
-        ScrollToLine(edit, state->firstLine - static_cast<int16_t>(HIWORD(wParam)) / WHEEL_DELTA * 3);
+        ScrollToLine(edit,
+                     state->firstLine - static_cast<int16_t>(HIWORD(wParam)) / WHEEL_DELTA * 3);
       return 0;
     case WM_CUT:
       Cut(edit);

@@ -32,7 +32,8 @@ class EditTest : public WindowTest {
     return edit;
   }
   void Type(const std::string& keys) {
-    for (char c : keys) InjectCharacter(static_cast<uint8_t>(c));
+    for (char c : keys)
+      InjectCharacter(static_cast<uint8_t>(c));
     Pump();
   }
   void Stroke(int32_t key, int32_t modifier = 0) {
@@ -185,7 +186,8 @@ TEST_F(EditTest, AMultiLineEditKeepsTheCaretLineInViewAndScrollsByItsBar) {
   SetWindowPos(edit, nullptr, 0, 0, 200, 3 * ControlLineHeightForTest(edit) + 2,
                SWP_NOMOVE | SWP_NOZORDER);
   std::string text;
-  for (int i = 0; i < 10; ++i) text += (i ? "\r\n" : "") + std::to_string(i);
+  for (int i = 0; i < 10; ++i)
+    text += (i ? "\r\n" : "") + std::to_string(i);
   SendMessage(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
   Stroke(VK_END, VK_CONTROL);
   EXPECT_EQ(SendMessage(edit, EM_GETFIRSTVISIBLELINE, 0, 0), 7);
@@ -202,8 +204,8 @@ TEST_F(EditTest, AMultiLineEditKeepsTheCaretLineInViewAndScrollsByItsBar) {
 }
 
 TEST_F(EditTest, ASunkenEdgeFramesTheTextInsideTheWindow) {
-  const HWND edit = CreateWindowEx(WS_EX_CLIENTEDGE, kEditClass, "", WS_CHILD | WS_VISIBLE, 10,
-                                   10, 100, 24, parent, nullptr, nullptr);
+  const HWND edit = CreateWindowEx(WS_EX_CLIENTEDGE, kEditClass, "", WS_CHILD | WS_VISIBLE, 10, 10,
+                                   100, 24, parent, nullptr, nullptr);
   RECT client;
   GetClientRect(edit, &client);
   EXPECT_EQ(client.right, 96);
