@@ -178,12 +178,10 @@ void Mechanics::Factorise(const std::vector<int>& rows, const std::vector<char>*
 // its diagonal.
 bool Mechanics::FactoriseValues(FactorPattern& p, double smallest) {
   if (p.dense) return CholeskyInPlace(p.matrix, p.factor, smallest);
-  p.ldlt.factorize(p.upper);
-  if (p.ldlt.info() != Eigen::Success) return false;
-  p.pivots = p.ldlt.vectorD();
+  if (!p.ldl.Factorise(p.upper.valuePtr())) return false;
   if (smallest == 0) return true;
   const double* values = p.upper.valuePtr();
-  const Eigen::VectorXd& d = p.pivots;
+  const std::vector<double>& d = p.ldl.Pivots();
   for (int r = 0; r < p.n; ++r)
     if (!(d[p.order[r]] > smallest * values[p.diagonal[r]])) return false;
   return true;
@@ -282,7 +280,7 @@ void Mechanics::MakePattern(FactorPattern& p, int n, bool dense) {
         static_cast<int>(std::lower_bound(begin, end, place) - p.upper.innerIndexPtr());
   }
   GroupProducts(p);
-  p.ldlt.analyzePattern(p.upper);
+  p.ldl.Analyse(p.upper);
   p.permuted.resize(n);
 }
 
@@ -292,28 +290,10 @@ void Mechanics::SolveFactorised(const Eigen::VectorXd& b, Eigen::VectorXd& x) {
     CholeskySolve(p.factor, p.n, b, x);
     return;
   }
-  // L D L' y = b by the factor's columns, in its order: a few hundred multiply-adds for a
-  // chain, where a general sparse solve spends more on its expressions than on them.
   double* y = p.permuted.data();
   for (int i = 0; i < p.n; ++i)
     y[p.order[i]] = b[i];
-  const Eigen::SparseMatrix<double>& factor = p.ldlt.matrixL().nestedExpression();
-  const int* begin = factor.outerIndexPtr();
-  const int* index = factor.innerIndexPtr();
-  const double* value = factor.valuePtr();
-  for (int j = 0; j < p.n; ++j) {
-    const double yj = y[j];
-    for (int k = begin[j]; k < begin[j + 1]; ++k)
-      y[index[k]] -= value[k] * yj;
-  }
-  for (int j = 0; j < p.n; ++j)
-    y[j] /= p.pivots[j];
-  for (int j = p.n - 1; j >= 0; --j) {
-    double sum = y[j];
-    for (int k = begin[j]; k < begin[j + 1]; ++k)
-      sum -= value[k] * y[index[k]];
-    y[j] = sum;
-  }
+  p.ldl.Solve(y);
   x.resize(p.n);
   for (int i = 0; i < p.n; ++i)
     x[i] = y[p.order[i]];

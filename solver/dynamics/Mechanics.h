@@ -26,6 +26,7 @@
 #include "solver/contact/NarrowPhase.h"
 #include "solver/dynamics/Context.h"
 #include "solver/dynamics/Model.h"
+#include "solver/dynamics/SparseLdl.h"
 #include "solver/geometry/CubicSpline.h"
 
 namespace yb::dynamics {
@@ -384,11 +385,9 @@ class Mechanics {
     std::vector<double> factor;         // dense: its Cholesky factor, row by row
     std::vector<int> order;             // sparse: the place of each row in the ordering
     Eigen::SparseMatrix<double> upper;  // sparse: the reordered upper triangle
-    Eigen::SimplicialLDLT<Eigen::SparseMatrix<double>, Eigen::Upper, Eigen::NaturalOrdering<int>>
-        ldlt;
+    SparseLdl ldl;                      // sparse: its factorisation, in that order
     std::vector<double> factored;  // per place, the value the factorisation was made of
     Eigen::VectorXd permuted;      // the right-hand side in the factor's order, solved in place
-    Eigen::VectorXd pivots;        // sparse: D of the factorisation L D L'
     int64_t lastUse = 0;
   };
   void MakePattern(FactorPattern& pattern, int n, bool dense);
