@@ -329,6 +329,27 @@ void Mechanics::SolveFactorised(const Eigen::VectorXd& b, Eigen::VectorXd& x) {
     x[i] = y[p.order[i]];
 }
 
+void Mechanics::SolveFactorisedPair(Eigen::VectorXd& a, Eigen::VectorXd& b) {
+  FactorPattern& p = *pattern_;
+  if (p.dense) {
+    CholeskySolve(p.factor, p.n, a, a);
+    CholeskySolve(p.factor, p.n, b, b);
+    return;
+  }
+  pairWork_.resize(2 * p.n);
+  double* x = pairWork_.data();
+  double* y = x + p.n;
+  for (int i = 0; i < p.n; ++i) {
+    x[p.order[i]] = a[i];
+    y[p.order[i]] = b[i];
+  }
+  p.ldl.Solve(x, y);
+  for (int i = 0; i < p.n; ++i) {
+    a[i] = x[p.order[i]];
+    b[i] = y[p.order[i]];
+  }
+}
+
 void Mechanics::SelectRows() {
   candidates_.clear();
   // The rows that take part, as (constraint, goal, sub) in order, compared with the last set as

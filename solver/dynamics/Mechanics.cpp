@@ -681,10 +681,10 @@ double Mechanics::Project(double time, Eigen::VectorXd& state, double tolerance)
 bool Mechanics::KeepTangentPart(Eigen::VectorXd& estimate) {
   if (!linearProjection_ || solveRows_.empty()) return linearProjection_;
   const int n = static_cast<int>(solveRows_.size());
-  Eigen::VectorXd& across = tangentAcross_;
-  across.resize(n);
   for (int half = 0; half < 2; ++half) {
-    double* part = estimate.data() + half * dofCount_;
+    const double* part = estimate.data() + half * dofCount_;
+    Eigen::VectorXd& across = tangentAcross_[half];
+    across.resize(n);
     for (int r = 0; r < n; ++r) {
       const Row& row = rows_[solveRows_[r]];
       // The positions' projection leaves a drive's coordinate where the step took it: its
@@ -698,7 +698,11 @@ bool Mechanics::KeepTangentPart(Eigen::VectorXd& estimate) {
         sum += entries_[i].second * part[entries_[i].first];
       across[r] = sum;
     }
-    SolveFactorised(across, across);
+  }
+  SolveFactorisedPair(tangentAcross_[0], tangentAcross_[1]);
+  for (int half = 0; half < 2; ++half) {
+    double* part = estimate.data() + half * dofCount_;
+    const Eigen::VectorXd& across = tangentAcross_[half];
     for (int r = 0; r < n; ++r) {
       const Row& row = rows_[solveRows_[r]];
       for (int i = row.begin; i < row.begin + row.count; ++i)

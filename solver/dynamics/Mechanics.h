@@ -339,7 +339,7 @@ class Mechanics {
   Eigen::VectorXd solveB_, solveLower_, solveUpper_, solveX_, free_;  // buffers of Derivative
   std::vector<int> solveRows_;     // active rows that are independent
   bool linearProjection_ = false;  // the last evaluation's rows are all plain equalities
-  Eigen::VectorXd tangentAcross_;  // buffer of KeepTangentPart
+  Eigen::VectorXd tangentAcross_[2];  // buffers of KeepTangentPart, per half of the state
   std::vector<int> velocityRows_, projectRows_;  // buffers of the projections
   Eigen::VectorXd projectResidual_, projectStep_;
   std::vector<int> chordRows_;  // the rows the projection's factorisation was made for
@@ -411,6 +411,9 @@ class Mechanics {
   static void GroupProducts(FactorPattern& pattern);
   static bool FactoriseValues(FactorPattern& pattern, double smallest);
   void SolveFactorised(const Eigen::VectorXd& b, Eigen::VectorXd& x);
+  // Two solves with the present factorisation at once, in place.
+  void SolveFactorisedPair(Eigen::VectorXd& a, Eigen::VectorXd& b);
+  std::vector<double> pairWork_;  // buffer of the two solves
   std::vector<int> structure_;
   std::vector<double> flat_;      // the Jacobian entries of the row set, row by row
   std::vector<double> weighted_;  // the same, each times the inverse mass of its coordinate

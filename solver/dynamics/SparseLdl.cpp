@@ -107,4 +107,30 @@ void SparseLdl::Solve(double* x) const {
   }
 }
 
+void SparseLdl::Solve(double* x, double* y) const {
+  const int* begin = columnBegin_.data();
+  const int* index = index_.data();
+  const double* value = value_.data();
+  for (int j = 0; j < n_; ++j) {
+    const double xj = x[j], yj = y[j];
+    for (int k = begin[j]; k < begin[j + 1]; ++k) {
+      x[index[k]] -= value[k] * xj;
+      y[index[k]] -= value[k] * yj;
+    }
+  }
+  for (int j = 0; j < n_; ++j) {
+    x[j] *= inverse_[j];
+    y[j] *= inverse_[j];
+  }
+  for (int j = n_ - 1; j >= 0; --j) {
+    double sx = x[j], sy = y[j];
+    for (int k = begin[j]; k < begin[j + 1]; ++k) {
+      sx -= value[k] * x[index[k]];
+      sy -= value[k] * y[index[k]];
+    }
+    x[j] = sx;
+    y[j] = sy;
+  }
+}
+
 }  // namespace yb::dynamics

@@ -1,6 +1,7 @@
 // The fixed-pattern L D L' factorisation: solves match a dense solve on patterns that fill in
 // (an arrow, a grid) and on ones that do not (a band), its values can change under one analysis,
-// and an exactly zero pivot is refused rather than divided by.
+// two solves at once give what each gives alone, and an exactly zero pivot is refused rather
+// than divided by.
 
 #include <gtest/gtest.h>
 
@@ -106,6 +107,22 @@ TEST(SparseLdl, SolvesAsADenseFactorisationDoesWithAndWithoutFill) {
       EXPECT_LE((pivots - d).cwiseAbs().maxCoeff(), 1e-12 * d.cwiseAbs().maxCoeff()) << c.name;
     }
   }
+}
+
+// Two right-hand sides solved side by side give exactly what each gives alone.
+TEST(SparseLdl, TwoSolvesAtOnceMatchEachAlone) {
+  const std::vector<std::pair<int, int>> pattern = Grid(5);
+  const Eigen::MatrixXd a = Random(25, pattern, 7);
+  SparseLdl ldl;
+  ldl.Analyse(Upper(a, pattern));
+  ASSERT_TRUE(ldl.Factorise(Upper(a, pattern).valuePtr()));
+  Eigen::VectorXd x = Eigen::VectorXd::LinSpaced(25, -3, 1), y = x.cwiseAbs2();
+  Eigen::VectorXd xAlone = x, yAlone = y;
+  ldl.Solve(xAlone.data());
+  ldl.Solve(yAlone.data());
+  ldl.Solve(x.data(), y.data());
+  EXPECT_EQ(x, xAlone);
+  EXPECT_EQ(y, yAlone);
 }
 
 TEST(SparseLdl, RefusesAZeroPivotAndRecoversOnTheNextMatrix) {
