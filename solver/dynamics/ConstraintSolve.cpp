@@ -218,24 +218,35 @@ bool Mechanics::FactoriseValues(FactorPattern& p, double smallest) {
   return true;
 }
 
-// Orders the products by their place, keeping their order within a place, and marks where
-// each place's products end.
+// Groups the products by their place, keeping their order within a place, and lists the
+// places.
 void Mechanics::GroupProducts(FactorPattern& p) {
   std::stable_sort(p.products.begin(), p.products.end(),
                    [](const auto& x, const auto& y) { return x.slot < y.slot; });
-  p.pairs.clear();
-  p.productSlot.clear();
-  for (const FactorPattern::Product& product : p.products) {
-    p.pairs.emplace_back(product.a, product.b);
-    p.productSlot.push_back(product.slot);
-  }
   p.groupSlot.clear();
   p.groupRows.clear();
+  // Each product's rank among those of its place. The products are added in the order of
+  // their ranks: every place's first product, then every place's second... so that additions
+  // that follow each other go to different places and need not wait for each other, while each
+  // place still adds its products in their own order.
+  std::vector<int> rank(p.products.size(), 0);
   for (size_t k = 0; k < p.products.size(); ++k) {
     if (k == 0 || p.products[k].slot != p.products[k - 1].slot) {
       p.groupSlot.push_back(p.products[k].slot);
       p.groupRows.emplace_back(p.products[k].rowA, p.products[k].rowB);
+    } else {
+      rank[k] = rank[k - 1] + 1;
     }
+  }
+  std::vector<int> order(p.products.size());
+  for (size_t k = 0; k < order.size(); ++k)
+    order[k] = static_cast<int>(k);
+  std::stable_sort(order.begin(), order.end(), [&](int x, int y) { return rank[x] < rank[y]; });
+  p.pairs.clear();
+  p.productSlot.clear();
+  for (int k : order) {
+    p.pairs.emplace_back(p.products[k].a, p.products[k].b);
+    p.productSlot.push_back(p.products[k].slot);
   }
 }
 
