@@ -95,20 +95,36 @@ void CholeskySolve(const std::vector<double>& l, int n, const Eigen::VectorXd& b
 // pair of entries of two rows on one coordinate, so its cost follows the joints.
 void Mechanics::Factorise(const std::vector<int>& rows, const std::vector<char>* held) {
   const int n = static_cast<int>(rows.size());
+  // The pattern: every row's entry count, then the coordinates of all entries in order. The
+  // rows of a set nearly always follow each other in the entries, which are then copied in one
+  // run rather than row by row.
   size_t total = 0;
-  for (int r : rows)
-    total += rows_[r].count;
+  bool run = true;
+  structure_.resize(rows.size());
+  for (int r = 0; r < n; ++r) {
+    const Row& row = rows_[rows[r]];
+    structure_[r] = row.count;
+    total += row.count;
+    run = run && (r == 0 || row.begin == rows_[rows[r - 1]].begin + rows_[rows[r - 1]].count);
+  }
   structure_.resize(rows.size() + total);
   flat_.resize(total);
   weighted_.resize(total);
-  for (size_t at = 0, k = 0; int r : rows) {
-    const Row& row = rows_[r];
-    structure_[at++] = row.count;
-    for (int i = row.begin; i < row.begin + row.count; ++i, ++k) {
-      const auto [dof, value] = entries_[i];
-      structure_[at++] = dof;
-      flat_[k] = value;
-      weighted_[k] = value * invMass_[dof];
+  int* dofs = structure_.data() + n;
+  auto copy = [&](int from, int count, int to) {
+    for (int i = 0; i < count; ++i) {
+      const auto [dof, value] = entries_[from + i];
+      dofs[to + i] = dof;
+      flat_[to + i] = value;
+      weighted_[to + i] = value * invMass_[dof];
+    }
+  };
+  if (run && n > 0) {
+    copy(rows_[rows[0]].begin, static_cast<int>(total), 0);
+  } else {
+    for (int r = 0, k = 0; r < n; ++r) {
+      copy(rows_[rows[r]].begin, rows_[rows[r]].count, k);
+      k += rows_[rows[r]].count;
     }
   }
   const bool dense = n <= denseLimit_;
@@ -135,28 +151,42 @@ void Mechanics::Factorise(const std::vector<int>& rows, const std::vector<char>*
   }
   FactorPattern& p = *pattern_;
   p.lastUse = factoriseCount_;
+  // The entries the factorisation was made of give its matrix again: an evaluation where the
+  // last projection left the bodies, whose velocities alone have changed, needs no assembly.
+  if (held == nullptr && p.entriesHeldNone && p.entries == flat_) return;
+  p.entries.clear();
   // Products are grouped by their place, so each sum stays in a register; places that no
   // product reaches keep the zero they were given when the pattern was made.
   double* values = dense ? p.matrix.data() : p.upper.valuePtr();
   const size_t groups = p.groupSlot.size();
   bool changed = p.factored.size() != groups;
   p.factored.resize(groups);
-  for (size_t group = 0, k = 0; group < groups; ++group) {
-    double sum = 0;
-    for (const int end = p.groupEnd[group]; static_cast<int>(k) < end; ++k)
-      sum += weighted_[p.pairs[k].first] * flat_[p.pairs[k].second];
-    values[p.groupSlot[group]] = sum;
-  }
+  // Each product added into its place in one pass, without a loop per place: places hold one
+  // to a few products, and a loop of so few turns costs more in mispredicted branches than its
+  // arithmetic.
+  for (size_t group = 0; group < groups; ++group)
+    values[p.groupSlot[group]] = 0;
+  const std::pair<int, int>* pairs = p.pairs.data();
+  const int* slots = p.productSlot.data();
+  const double* weighted = weighted_.data();
+  const double* flat = flat_.data();
+  for (size_t k = 0; k < p.pairs.size(); ++k)
+    values[slots[k]] += weighted[pairs[k].first] * flat[pairs[k].second];
   if (held != nullptr)
     for (size_t group = 0; group < groups; ++group) {
       const auto [a, b] = p.groupRows[group];
       if ((*held)[a] || (*held)[b]) values[p.groupSlot[group]] = a == b ? 1.0 : 0.0;
     }
-  for (size_t group = 0; group < groups && !changed; ++group)
-    changed = values[p.groupSlot[group]] != p.factored[group];
+  // What the factorisation was last made of is kept as it is compared.
+  double* factored = p.factored.data();
+  for (size_t group = 0; group < groups; ++group) {
+    const double value = values[p.groupSlot[group]];
+    changed = changed || value != factored[group];
+    factored[group] = value;
+  }
+  p.entries = flat_;
+  p.entriesHeldNone = held == nullptr;
   if (!changed) return;
-  for (size_t group = 0; group < groups; ++group)
-    p.factored[group] = values[p.groupSlot[group]];
   // Contact rows may repeat each other (a box resting on two others): a pivot that is a tiny
   // part of its diagonal shows it, and their small compliance then makes the system solvable.
   bool contacts = false;
@@ -171,6 +201,7 @@ void Mechanics::Factorise(const std::vector<int>& rows, const std::vector<char>*
     if (FactoriseValues(p, 0.0)) return;
   }
   p.factored.clear();
+  p.entries.clear();
   throw DynamicsError{kErrSingular, "the constraints cannot be solved together"};
 }
 
@@ -178,35 +209,44 @@ void Mechanics::Factorise(const std::vector<int>& rows, const std::vector<char>*
 // its diagonal.
 bool Mechanics::FactoriseValues(FactorPattern& p, double smallest) {
   if (p.dense) return CholeskyInPlace(p.matrix, p.factor, smallest);
-  p.ldlt.factorize(p.upper);
-  if (p.ldlt.info() != Eigen::Success) return false;
-  p.pivots = p.ldlt.vectorD();
+  if (!p.ldl.Factorise(p.upper.valuePtr())) return false;
   if (smallest == 0) return true;
   const double* values = p.upper.valuePtr();
-  const Eigen::VectorXd& d = p.pivots;
+  const std::vector<double>& d = p.ldl.Pivots();
   for (int r = 0; r < p.n; ++r)
     if (!(d[p.order[r]] > smallest * values[p.diagonal[r]])) return false;
   return true;
 }
 
-// Orders the products by their place, keeping their order within a place, and marks where
-// each place's products end.
+// Groups the products by their place, keeping their order within a place, and lists the
+// places.
 void Mechanics::GroupProducts(FactorPattern& p) {
   std::stable_sort(p.products.begin(), p.products.end(),
                    [](const auto& x, const auto& y) { return x.slot < y.slot; });
-  p.pairs.clear();
-  for (const FactorPattern::Product& product : p.products)
-    p.pairs.emplace_back(product.a, product.b);
   p.groupSlot.clear();
-  p.groupEnd.clear();
   p.groupRows.clear();
+  // Each product's rank among those of its place. The products are added in the order of
+  // their ranks: every place's first product, then every place's second... so that additions
+  // that follow each other go to different places and need not wait for each other, while each
+  // place still adds its products in their own order.
+  std::vector<int> rank(p.products.size(), 0);
   for (size_t k = 0; k < p.products.size(); ++k) {
     if (k == 0 || p.products[k].slot != p.products[k - 1].slot) {
       p.groupSlot.push_back(p.products[k].slot);
       p.groupRows.emplace_back(p.products[k].rowA, p.products[k].rowB);
+    } else {
+      rank[k] = rank[k - 1] + 1;
     }
-    if (k + 1 == p.products.size() || p.products[k + 1].slot != p.products[k].slot)
-      p.groupEnd.push_back(static_cast<int>(k) + 1);
+  }
+  std::vector<int> order(p.products.size());
+  for (size_t k = 0; k < order.size(); ++k)
+    order[k] = static_cast<int>(k);
+  std::stable_sort(order.begin(), order.end(), [&](int x, int y) { return rank[x] < rank[y]; });
+  p.pairs.clear();
+  p.productSlot.clear();
+  for (int k : order) {
+    p.pairs.emplace_back(p.products[k].a, p.products[k].b);
+    p.productSlot.push_back(p.products[k].slot);
   }
 }
 
@@ -217,15 +257,14 @@ void Mechanics::MakePattern(FactorPattern& p, int n, bool dense) {
   p.n = n;
   p.dense = dense;
   p.factored.clear();
+  p.entries.clear();
   p.products.clear();
   // The entries on each coordinate: (row, index into the row set's entries).
   std::vector<std::vector<std::pair<int, int>>> byDof(dofCount_);
   int flat = 0;
-  for (int r = 0, at = 0; r < n; ++r) {
-    const int count = structure_[at++];
-    for (int k = 0; k < count; ++k)
-      byDof[structure_[at++]].emplace_back(r, flat++);
-  }
+  for (int r = 0; r < n; ++r)
+    for (int k = 0; k < structure_[r]; ++k, ++flat)
+      byDof[structure_[n + flat]].emplace_back(r, flat);
   std::vector<std::pair<int, int>> places;  // (row, column) of each product, row >= column
   for (int dof = 0; dof < dofCount_; ++dof)
     for (const auto& [ra, fa] : byDof[dof])
@@ -282,7 +321,7 @@ void Mechanics::MakePattern(FactorPattern& p, int n, bool dense) {
         static_cast<int>(std::lower_bound(begin, end, place) - p.upper.innerIndexPtr());
   }
   GroupProducts(p);
-  p.ldlt.analyzePattern(p.upper);
+  p.ldl.Analyse(p.upper);
   p.permuted.resize(n);
 }
 
@@ -292,48 +331,67 @@ void Mechanics::SolveFactorised(const Eigen::VectorXd& b, Eigen::VectorXd& x) {
     CholeskySolve(p.factor, p.n, b, x);
     return;
   }
-  // L D L' y = b by the factor's columns, in its order: a few hundred multiply-adds for a
-  // chain, where a general sparse solve spends more on its expressions than on them.
   double* y = p.permuted.data();
   for (int i = 0; i < p.n; ++i)
     y[p.order[i]] = b[i];
-  const Eigen::SparseMatrix<double>& factor = p.ldlt.matrixL().nestedExpression();
-  const int* begin = factor.outerIndexPtr();
-  const int* index = factor.innerIndexPtr();
-  const double* value = factor.valuePtr();
-  for (int j = 0; j < p.n; ++j) {
-    const double yj = y[j];
-    for (int k = begin[j]; k < begin[j + 1]; ++k)
-      y[index[k]] -= value[k] * yj;
-  }
-  for (int j = 0; j < p.n; ++j)
-    y[j] /= p.pivots[j];
-  for (int j = p.n - 1; j >= 0; --j) {
-    double sum = y[j];
-    for (int k = begin[j]; k < begin[j + 1]; ++k)
-      sum -= value[k] * y[index[k]];
-    y[j] = sum;
-  }
+  p.ldl.Solve(y);
   x.resize(p.n);
   for (int i = 0; i < p.n; ++i)
     x[i] = y[p.order[i]];
 }
 
+void Mechanics::SolveFactorisedPair(Eigen::VectorXd& a, Eigen::VectorXd& b) {
+  FactorPattern& p = *pattern_;
+  if (p.dense) {
+    CholeskySolve(p.factor, p.n, a, a);
+    CholeskySolve(p.factor, p.n, b, b);
+    return;
+  }
+  pairWork_.resize(2 * p.n);
+  double* x = pairWork_.data();
+  double* y = x + p.n;
+  for (int i = 0; i < p.n; ++i) {
+    x[p.order[i]] = a[i];
+    y[p.order[i]] = b[i];
+  }
+  p.ldl.Solve(x, y);
+  for (int i = 0; i < p.n; ++i) {
+    a[i] = x[p.order[i]];
+    b[i] = y[p.order[i]];
+  }
+}
+
 void Mechanics::SelectRows() {
-  signature_.clear();
   candidates_.clear();
+  // The rows that take part, as (constraint, goal, sub) in order, compared with the last set as
+  // they are read: the set is nearly always the one of the last evaluation.
+  size_t at = 0;
+  bool same = true;
   for (size_t i = 0; i < rows_.size(); ++i) {
-    if (!rows_[i].candidate) continue;
+    const Row& row = rows_[i];
+    if (!row.candidate) continue;
     candidates_.push_back(static_cast<int>(i));
     // Contact rows are never dropped as redundant: their compliance keeps them solvable.
-    if (rows_[i].contact >= 0) continue;
-    signature_.push_back(rows_[i].constraint);
-    signature_.push_back(rows_[i].goal);
-    signature_.push_back(rows_[i].sub);
+    if (row.contact >= 0) continue;
+    if (same && at + 3 <= lastSignature_.size() && lastSignature_[at] == row.constraint &&
+        lastSignature_[at + 1] == row.goal && lastSignature_[at + 2] == row.sub) {
+      at += 3;
+      continue;
+    }
+    if (same) {
+      same = false;
+      lastSignature_.resize(at);
+    }
+    lastSignature_.push_back(row.constraint);
+    lastSignature_.push_back(row.goal);
+    lastSignature_.push_back(row.sub);
   }
-  if (signature_ != lastSignature_) {
+  if (same && at != lastSignature_.size()) {
+    same = false;
+    lastSignature_.resize(at);
+  }
+  if (!same) {
     chordReady_ = false;
-    lastSignature_ = signature_;
     active_.clear();
     for (int i : candidates_)
       if (rows_[i].contact < 0) active_.push_back(i);

@@ -164,6 +164,9 @@ Mechanics::Mechanics(Model model) : model_(std::move(model)) {
     }
   }
   RefreshContacts();
+  stateFreeEvents_ = pulleys_.empty() && oneSidedSlots_.empty() && colliders_.empty();
+  for (const Constraint& record : model_.constraints)
+    stateFreeEvents_ = stateFreeEvents_ && record.activation.IsConstant();
 }
 
 // How many rows a goal makes: one per point after the primary for goals held point by point,
@@ -250,24 +253,31 @@ void Mechanics::UpdateKinematics() {
     }
     k.omega = v_[3 * i + 2];
   }
-  pointKin_.resize(model_.points.size());
-  for (size_t k = 0; k < model_.points.size(); ++k) {
-    const Point& p = model_.points[k];
-    const dynamics::Body& b = model_.bodies[p.body];
-    const int i = p.body;
+  // What a point keeps of its record, once: every evaluation works out every point from it.
+  if (pointKin_.size() != model_.points.size()) {
+    pointKin_.resize(model_.points.size());
+    for (size_t k = 0; k < model_.points.size(); ++k) {
+      const Point& p = model_.points[k];
+      const dynamics::Body& b = model_.bodies[p.body];
+      PointKin& pk = pointKin_[k];
+      pk.body = p.body;
+      pk.dof = bodyKin_[p.body].dof;
+      pk.local = Vector2d(p.x - b.comX, p.y - b.comY);
+      pk.turn = p.r;
+    }
+  }
+  for (PointKin& pk : pointKin_) {
+    const int i = pk.body;
     const BodyKin& bk = bodyKin_[i];
     const double angle = q_[3 * i + 2], omega = v_[3 * i + 2];
-    // Worked out in locals and stored once: every evaluation does this for every point.
-    const double lx = p.x - b.comX, ly = p.y - b.comY;
+    // Worked out in locals and stored once.
+    const double lx = pk.local.x(), ly = pk.local.y();
     const double ax = bk.cos * lx - bk.sin * ly, ay = bk.sin * lx + bk.cos * ly;
-    PointKin& pk = pointKin_[k];
-    pk.dof = bk.dof;
-    pk.body = i;
     pk.arm = Vector2d(ax, ay);
     pk.pos = Vector2d(q_[3 * i] + ax, q_[3 * i + 1] + ay);
     pk.vel = Vector2d(v_[3 * i] - omega * ay, v_[3 * i + 1] + omega * ax);
     pk.quad = Vector2d(-omega * omega * ax, -omega * omega * ay);
-    pk.angle = angle + p.r;
+    pk.angle = angle + pk.turn;
     pk.omega = omega;
   }
   // Coordinates and rates of two-ended records, which force laws read.
@@ -363,16 +373,8 @@ double Mechanics::ConstraintRate(int constraint) const {
   return rate_[constraint];
 }
 
-double Mechanics::Checked(double value, const Constraint& record) {
-  if (!std::isfinite(value))
-    throw DynamicsError{kErrNotANumber, "a goal of \"" + record.name + "\" gave no number"};
-  return value;
-}
-
-double Mechanics::Checked(double value, const std::string& name) {
-  if (!std::isfinite(value))
-    throw DynamicsError{kErrNotANumber, "a formula of \"" + name + "\" gave no number"};
-  return value;
+double Mechanics::NotANumber(const std::string& name, const char* what) {
+  throw DynamicsError{kErrNotANumber, std::string(what) + " \"" + name + "\" gave no number"};
 }
 
 void Mechanics::AddPointForce(const PointKin& p, const Vector2d& force) {
@@ -541,24 +543,21 @@ void Mechanics::Derivative(double time, const Eigen::VectorXd& state, Eigen::Vec
   auto acceleration = derivative.tail(dofCount_);
   acceleration = force_;
   for (int i = 0; i < n; ++i) {
-    const Row& row = rows_[solveRows_[i]];
-    for (int k = row.begin; k < row.begin + row.count; ++k)
-      acceleration[entries_[k].first] += entries_[k].second * lambda[i];
-  }
-  acceleration.array() *= invMass_.array();
-  acceleration_ = derivative.tail(dofCount_);
-  for (int i = 0; i < n; ++i) {
     Row& row = rows_[solveRows_[i]];
-    row.lambda = lambda[i];
-    const bool saturated = !row.oneSided && (lambda[i] <= row.lower || lambda[i] >= row.upper);
+    const double multiplier = lambda[i];
+    for (int k = row.begin; k < row.begin + row.count; ++k)
+      acceleration[entries_[k].first] += entries_[k].second * multiplier;
+    row.lambda = multiplier;
+    const bool saturated = !row.oneSided && (multiplier <= row.lower || multiplier >= row.upper);
     if (saturated != row.saturated) SetFlag(row, kSaturated, saturated);
     if (row.contact >= 0) continue;
-    nextConstraintForce_[3 * row.constraint + static_cast<int>(row.component)] += lambda[i];
+    nextConstraintForce_[3 * row.constraint + static_cast<int>(row.component)] += multiplier;
   }
+  acceleration.array() *= invMass_.array();
+  acceleration_ = acceleration;
   constraintForce_.swap(nextConstraintForce_);
-  for (int i = 0; i < derivative.size(); ++i)
-    if (!std::isfinite(derivative[i]))
-      throw DynamicsError{kErrNotANumber, "the accelerations gave no number"};
+  if (!derivative.allFinite())
+    throw DynamicsError{kErrNotANumber, "the accelerations gave no number"};
 }
 
 double Mechanics::Project(double time, Eigen::VectorXd& state, double tolerance) {
@@ -682,10 +681,10 @@ double Mechanics::Project(double time, Eigen::VectorXd& state, double tolerance)
 bool Mechanics::KeepTangentPart(Eigen::VectorXd& estimate) {
   if (!linearProjection_ || solveRows_.empty()) return linearProjection_;
   const int n = static_cast<int>(solveRows_.size());
-  Eigen::VectorXd& across = tangentAcross_;
-  across.resize(n);
   for (int half = 0; half < 2; ++half) {
-    double* part = estimate.data() + half * dofCount_;
+    const double* part = estimate.data() + half * dofCount_;
+    Eigen::VectorXd& across = tangentAcross_[half];
+    across.resize(n);
     for (int r = 0; r < n; ++r) {
       const Row& row = rows_[solveRows_[r]];
       // The positions' projection leaves a drive's coordinate where the step took it: its
@@ -699,7 +698,11 @@ bool Mechanics::KeepTangentPart(Eigen::VectorXd& estimate) {
         sum += entries_[i].second * part[entries_[i].first];
       across[r] = sum;
     }
-    SolveFactorised(across, across);
+  }
+  SolveFactorisedPair(tangentAcross_[0], tangentAcross_[1]);
+  for (int half = 0; half < 2; ++half) {
+    double* part = estimate.data() + half * dofCount_;
+    const Eigen::VectorXd& across = tangentAcross_[half];
     for (int r = 0; r < n; ++r) {
       const Row& row = rows_[solveRows_[r]];
       for (int i = row.begin; i < row.begin + row.count; ++i)
@@ -819,7 +822,15 @@ void Mechanics::AcceptState(double time, const Eigen::VectorXd& state) {
 }
 
 void Mechanics::EventValues(double time, const Eigen::VectorXd& state,
-                            std::vector<double>& values) {
+                            std::vector<double>& values, bool stateNeeded) {
+  // Values that cannot depend on the state (every activation a constant, nothing one-sided,
+  // no pulley, nothing that collides) are read without moving the bodies there.
+  if (!stateNeeded && stateFreeEvents_) {
+    values.clear();
+    for (const Constraint& record : model_.constraints)
+      values.push_back(Checked(record.activation.Constant(), record));
+    return;
+  }
   // Right after a projection the rows are those of this state.
   const bool current = rowsFromProjection_ && time == projectedTime_ &&
                        state.size() == projectedState_.size() && state == projectedState_;

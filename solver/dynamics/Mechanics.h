@@ -26,6 +26,7 @@
 #include "solver/contact/NarrowPhase.h"
 #include "solver/dynamics/Context.h"
 #include "solver/dynamics/Model.h"
+#include "solver/dynamics/SparseLdl.h"
 #include "solver/geometry/CubicSpline.h"
 
 namespace yb::dynamics {
@@ -90,8 +91,10 @@ class Mechanics {
   void ProjectVelocities(double time, Eigen::VectorXd& state);
   // The values whose sign changes the integrator locates inside a step: every activation
   // condition, then every pulley segment (closing as a load reaches a pulley point), then every
-  // one-sided row not currently in contact.
-  void EventValues(double time, const Eigen::VectorXd& state, std::vector<double>& values);
+  // one-sided row not currently in contact. The state becomes the current one, unless it is not
+  // needed and no value depends on it.
+  void EventValues(double time, const Eigen::VectorXd& state, std::vector<double>& values,
+                   bool stateNeeded = true);
   // The constraint whose pulley a load has reached, when the event value of that index (as
   // EventValues lays them out) is one of a pulley's; else kNone. A rope through pulley points is
   // the path length through them: at a point that one of its segments runs into, the path has a
@@ -178,6 +181,8 @@ class Mechanics {
     Eigen::Vector2d pos, vel, arm, quad;  // arm = R s; quad = -omega^2 R s
     double angle = 0, omega = 0;          // the point's own direction and its rate
     int body = 0;
+    Eigen::Vector2d local{0, 0};  // from the body's centre of mass, in the body frame
+    double turn = 0;              // the point's own rotation on its body
   };
   // What a row keeps from one build to the next, by its slot.
   enum RowFlag : uint8_t { kContact = 1, kRedundant = 2, kSaturated = 4 };
@@ -304,8 +309,15 @@ class Mechanics {
   double FrameAngle(const Context& context, const Constraint& record) const;
   int FrameBody(const Constraint& record) const;
   bool IsActive(const Context& context, int c) const;
-  static double Checked(double value, const Constraint& record);
-  static double Checked(double value, const std::string& name);
+  // The value, when it is a number; else the failure naming the record or formula. Checked
+  // for every goal of every evaluation, so the test is inline and the failure out of line.
+  static double Checked(double value, const Constraint& record) {
+    return std::isfinite(value) ? value : NotANumber(record.name, "a goal of");
+  }
+  static double Checked(double value, const std::string& name) {
+    return std::isfinite(value) ? value : NotANumber(name, "a formula of");
+  }
+  [[noreturn]] static double NotANumber(const std::string& name, const char* what);
 
   Model model_;
   int dofCount_ = 0;
@@ -322,12 +334,12 @@ class Mechanics {
   int builtRows_ = 0;  // rows made so far by the build in progress
   std::vector<std::pair<int, double>> entries_;
   std::vector<int> active_;  // candidate rows of the last solve
-  std::vector<int> lastSignature_;
-  std::vector<int> signature_, candidates_;                           // buffers of SelectRows
+  std::vector<int> lastSignature_;  // (constraint, goal, sub) of each row of the last solve
+  std::vector<int> candidates_;     // buffer of SelectRows
   Eigen::VectorXd solveB_, solveLower_, solveUpper_, solveX_, free_;  // buffers of Derivative
   std::vector<int> solveRows_;     // active rows that are independent
   bool linearProjection_ = false;  // the last evaluation's rows are all plain equalities
-  Eigen::VectorXd tangentAcross_;  // buffer of KeepTangentPart
+  Eigen::VectorXd tangentAcross_[2];  // buffers of KeepTangentPart, per half of the state
   std::vector<int> velocityRows_, projectRows_;  // buffers of the projections
   Eigen::VectorXd projectResidual_, projectStep_;
   std::vector<int> chordRows_;  // the rows the projection's factorisation was made for
@@ -352,6 +364,7 @@ class Mechanics {
   std::vector<uint8_t> slotFlags_;
   std::vector<int> oneSidedSlots_;  // every one-sided row the records can make
   std::vector<int> rowOfSlot_;      // buffer of EventValues
+  bool stateFreeEvents_ = false;    // no event value depends on the state
   std::vector<Warning> warnings_;
   std::vector<double> gearReference_;    // per constraint: the no-slip coordinate at the start
   std::vector<double> angleUnwrap_;      // per constraint: last line angle for gears
@@ -371,10 +384,11 @@ class Mechanics {
       int a, b, dof, slot;  // entries a and b of the row set, through coordinate dof
       int rowA = 0, rowB = 0;  // the rows of those entries
     };
-    std::vector<int> structure;     // per row: its entry count, then the coordinate of each entry
+    std::vector<int> structure;     // every row's entry count, then every entry's coordinate
     std::vector<Product> products;  // by place
     std::vector<std::pair<int, int>> pairs;  // the entries a and b of each product, by place
-    std::vector<int> groupSlot, groupEnd;    // per place: where it is, where its products end
+    std::vector<int> productSlot;            // where each product is added
+    std::vector<int> groupSlot;              // per place: where it is
     std::vector<std::pair<int, int>> groupRows;  // per place: the two rows it joins
     std::vector<int> diagonal;               // per row: where its diagonal is
     bool regularised = false;                // contact rows' compliance is on the diagonal
@@ -384,17 +398,22 @@ class Mechanics {
     std::vector<double> factor;         // dense: its Cholesky factor, row by row
     std::vector<int> order;             // sparse: the place of each row in the ordering
     Eigen::SparseMatrix<double> upper;  // sparse: the reordered upper triangle
-    Eigen::SimplicialLDLT<Eigen::SparseMatrix<double>, Eigen::Upper, Eigen::NaturalOrdering<int>>
-        ldlt;
+    SparseLdl ldl;                      // sparse: its factorisation, in that order
     std::vector<double> factored;  // per place, the value the factorisation was made of
+    // The Jacobian entries the factorisation was made of (empty when not known), and whether it
+    // held no row fixed.
+    std::vector<double> entries;
+    bool entriesHeldNone = false;
     Eigen::VectorXd permuted;      // the right-hand side in the factor's order, solved in place
-    Eigen::VectorXd pivots;        // sparse: D of the factorisation L D L'
     int64_t lastUse = 0;
   };
   void MakePattern(FactorPattern& pattern, int n, bool dense);
   static void GroupProducts(FactorPattern& pattern);
   static bool FactoriseValues(FactorPattern& pattern, double smallest);
   void SolveFactorised(const Eigen::VectorXd& b, Eigen::VectorXd& x);
+  // Two solves with the present factorisation at once, in place.
+  void SolveFactorisedPair(Eigen::VectorXd& a, Eigen::VectorXd& b);
+  std::vector<double> pairWork_;  // buffer of the two solves
   std::vector<int> structure_;
   std::vector<double> flat_;      // the Jacobian entries of the row set, row by row
   std::vector<double> weighted_;  // the same, each times the inverse mass of its coordinate

@@ -35,7 +35,8 @@ int Simulation::AddCondition(Value condition, bool pause) {
 
 void Simulation::ConditionValues(double time, const Eigen::VectorXd& state,
                                  std::vector<double>& values) {
-  mechanics_.EventValues(time, state, values);
+  // The conditions read the bodies: only then must the mechanics stand at the state.
+  mechanics_.EventValues(time, state, values, !conditions_.empty());
   const Context context(mechanics_, time);
   for (const Value& condition : conditions_)
     values.push_back(condition(context));

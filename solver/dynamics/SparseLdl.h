@@ -1,0 +1,47 @@
+#pragma once
+// The L D L' factorisation of a sparse symmetric matrix whose pattern stays while its values
+// change, as J W J' does from one evaluation to the next. Everything that follows from the
+// pattern alone (the elimination tree, the pattern of every row of L and where each of its
+// entries is stored) is worked out once; a factorisation then only does the arithmetic, in the
+// order and with the rounding of the up-looking algorithm.
+
+#include <vector>
+
+#include <Eigen/SparseCore>
+
+namespace yb::dynamics {
+
+class SparseLdl {
+ public:
+  // Analyses the pattern of an upper triangle in compressed columns whose every column holds
+  // its diagonal. The rows are already in the order of elimination.
+  void Analyse(const Eigen::SparseMatrix<double>& upper);
+  // Factorises the values of a matrix of the analysed pattern, given in the order of its
+  // compressed storage. False when a pivot is exactly zero.
+  bool Factorise(const double* values);
+  int Size() const { return n_; }
+  // D of the factorisation, in the order of elimination.
+  const std::vector<double>& Pivots() const { return d_; }
+  // Solves L D L' x = b in place, in the order of elimination.
+  void Solve(double* x) const;
+  // Solves for two right-hand sides at once, in place: each solve is a chain of dependent steps,
+  // and two chains side by side take little longer than one.
+  void Solve(double* x, double* y) const;
+
+ private:
+  // One entry of a row of L: its column, and where it is stored.
+  struct Entry {
+    int column, place;
+  };
+  int n_ = 0;
+  std::vector<int> upperBegin_, upperRow_;  // the matrix's pattern (compressed columns)
+  std::vector<int> rowBegin_;               // per row of L: where its entries begin in rows_
+  std::vector<Entry> rows_;                 // by row, columns in the order of elimination
+  std::vector<int> columnBegin_;            // L by columns: where each column begins
+  std::vector<int> index_;                  // the row of each stored entry
+  std::vector<double> value_, d_;
+  std::vector<double> inverse_;  // of each pivot: solves multiply instead of dividing
+  mutable std::vector<double> work_;
+};
+
+}  // namespace yb::dynamics
