@@ -28,6 +28,7 @@
 #include "simulation/StopWhen.h"
 #include "simulation/UnitHandler.h"
 #include "simulation/WorldBridge.h"
+#include "views/world/HotPointSnapper.h"
 
 namespace {
 
@@ -70,6 +71,7 @@ const Unit kUnits[] = {
     {RegisterPinRopeRodClasses, nullptr},                            // pins, ropes and rods
     {LoadClassHierarchy, nullptr},
     {RegisterConverterClasses, nullptr},  // object converter
+    {RegisterHotPointSnapper, nullptr},   // hot-point snapper
     {RegisterGeometryManager, FreeGeometryManager},
     {InstallWindowBinding, FreeMenuItemMarks},  // window layer
     {RegisterGroupClasses, nullptr},            // group

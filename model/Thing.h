@@ -143,6 +143,38 @@ class TThing : public TSingleStyleLink {
   virtual int16_t GetScriptPointResource() { return 0; }
   virtual void ForEachPart(PartCallback, void*) {}
   TThing* FirstPartThat(PartTest test, void* data);
+
+  // What snapping asks of an object. A hot point is a place the object offers to the pointer:
+  // its world position, the same point in the object's own frame, a kind (1 a point's own
+  // position, 14 a polygon vertex, 15 a polygon edge, ...) and an index within the kind.
+  virtual uint16_t OffersHotPoints() { return 1; }
+  // Whether the object answers the pointer as something one can point at and cover with.
+  virtual uint16_t IsHitTarget() { return 0; }
+  // Attachable objects (points) carry attachments; two-ended ones (constraints) join two.
+  virtual uint16_t IsAttachable() { return 0; }
+  virtual uint16_t IsTwoEnded() { return 0; }
+  virtual uint16_t CanJoin() { return 0; }
+  virtual uint16_t IsJoinedTo(TThing*) { return 0; }
+  virtual uint16_t AcceptsOwner(TThing*) { return 0; }
+  // The objects attached to this one, the parts it holds and the object that holds it.
+  virtual std::vector<TThing*> GetAttachments() { return {}; }
+  virtual std::vector<TThing*> GetSubObjects() { return {}; }
+  virtual TThing* GetOwnerThing() { return nullptr; }
+  // The hot point whose square of half-width tolerance around it holds the mouse world point,
+  // edges included; 1 when found.
+  virtual uint16_t FindHotPoint(double /*tolerance*/, const TVector& /*mouse*/, TVector& /*world*/,
+                                TVector& /*own*/, int32_t& /*kind*/, int16_t& /*index*/) {
+    return 0;
+  }
+  // The two formula texts that denote the hot point of the kind and index; 1 when the object
+  // knows the kind.
+  virtual uint16_t GetHotPointFormulas(int32_t /*kind*/, int16_t /*index*/, Str255& /*x*/,
+                                       Str255& /*y*/) {
+    return 0;
+  }
+  // Whether the object covers a window point, or a world point.
+  virtual uint16_t HitTestWindowPoint(const MacPoint&) { return 0; }
+  virtual uint16_t ContainsWorldPoint(const TVector&) { return 0; }
   virtual uint16_t IsGeometryTag(uint32_t) { return 0; }
 
  private:
