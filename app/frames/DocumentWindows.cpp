@@ -19,6 +19,11 @@ TWorldWindowDocument::TWorldWindowDocument(std::unique_ptr<TQVDoc> document,
   SetTitle(std::filesystem::path(path).filename().string().c_str());
 }
 
+// The world's window goes before the world it shows.
+TWorldWindowDocument::~TWorldWindowDocument() {
+  worldWindow_.reset();
+}
+
 TWorldDocTemplate::TWorldDocTemplate()
     : CDocTemplate(0, nullptr, RUNTIME_CLASS(CChildFrame), RUNTIME_CLASS(TOwlWindow)) {}
 
@@ -31,8 +36,12 @@ TOwlSubview* TDocumentWindows::Open(std::unique_ptr<TQVDoc> document, const std:
   documents_.push_back(std::make_unique<TWorldWindowDocument>(std::move(document), path));
   TWorldWindowDocument* windowDocument = documents_.back().get();
   template_.AddDocument(windowDocument);
-  TOwlSubview* window = OpenWindow(kDocumentWindowKind, windowDocument);
+  auto worldWindow =
+      std::make_unique<TWorldWindow>(windowDocument->Document().World(), *windowDocument);
+  worldWindow->OpenWindow();
+  TOwlSubview* window = worldWindow->FrameWindow();
   if (!window) ThrowFailure(kErrOutOfMemory, 0);
+  windowDocument->SetWorldWindow(std::move(worldWindow));
   // The new frame comes up in front, its window object active.
   if (CFrameWnd* frame = windowDocument->GetWindowFrame()) frame->ShowWindow(SW_SHOW);
   window->SelectWindow();
