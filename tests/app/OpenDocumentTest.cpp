@@ -70,7 +70,7 @@ TEST_F(OpenDocumentTest, TheSampleOpensWithItsObjects) {
   app_->Commands().HandleCommand(&open);
   ASSERT_NE(open.Document(), nullptr);
   // The default objects of every world (its engine is the sample's), then the sample's nine.
-  EXPECT_EQ(open.Document()->World().Objects().size(), 6u + 9u);
+  EXPECT_EQ(open.Document()->World().Objects().size(), 7u + 9u);
   EXPECT_NE(open.Document()->World().FindObject(sample_worlds::kWheelPinId), nullptr);
   EXPECT_TRUE(alerts_.empty());
   EXPECT_EQ(Reported(), "");

@@ -119,7 +119,7 @@ void THotPointSnapper::SetView(THotPointView* view) {
   view_ = view;
   toleranceValid_ = 0;
   ClearMarkerState();
-  UpdateGridSnap();
+  Refresh();
 }
 
 void THotPointSnapper::AddDependent(TLink* object) {
@@ -403,7 +403,9 @@ void THotPointSnapper::ApplyPointFormulas(TLink* object, const Str255& textX,
     const int16_t error = scratch->SetFormattedText(*texts[i], units, kLengthUnitKind);
     // A text that does not compile would leave the point on no position at all.
     if (error != 0) ThrowFailure(error, 0);
-    scratch->StoreConstant(target->GetValue());
+    // Until the formula is next evaluated the point stays where it is; a plain number is its
+    // own value and must not be overwritten by the old one.
+    if (scratch->IsFormula()) scratch->StoreConstant(target->GetValue());
     thing->AssignFormula(*scratch, *target);
   }
 }
