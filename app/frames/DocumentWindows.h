@@ -49,6 +49,9 @@ class TDocumentWindows {
   // in it; raises -108 when the window cannot be made. Answers the window object.
   TOwlSubview* Open(std::unique_ptr<TQVDoc> document, const std::string& path);
   TWorldDocTemplate& Template() { return template_; }
+  const std::vector<std::unique_ptr<TWorldWindowDocument>>& Documents() const {
+    return documents_;
+  }
 
  private:
   TWorldDocTemplate template_;

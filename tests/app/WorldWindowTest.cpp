@@ -1,0 +1,246 @@
+// A world in its document window, headless and end to end: the sample opened as the program
+// opens it shows its bodies in their colours on white, clicks select, the zoom tool doubles the
+// scale about the click, the run commands reach the world through the main frame and the
+// pixels follow the recorded frames, a click on a body stops a run, and the grid shows.
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/OpenDocument.h"
+#include "app/TApp.h"
+#include "app/frames/DocumentWindows.h"
+#include "app/frames/MainFrame.h"
+#include "bodies/BodyTags.h"
+#include "bodies/Shapes.h"
+#include "core/port/Port.h"
+#include "core/port/WindowBinding.h"
+#include "model/world/RunCommand.h"
+#include "model/world/WorldParticipants.h"
+#include "platform/win32/Clock.h"
+#include "platform/win32/Input.h"
+#include "platform/win32/Message.h"
+#include "platform/win32/Window.h"
+#include "platform/win32/WindowMessages.h"
+#include "platform/win32/WindowPresenter.h"
+#include "tools/samples/SampleWorlds.h"
+#include "ui/views/OwlSubview.h"
+#include "ui/views/ViewServices.h"
+#include "views/offscreen/DezevOffScreenMgr.h"
+#include "views/world/MainWorldView.h"
+#include "views/world/WorldWindow.h"
+
+namespace {
+
+using namespace body_tags;
+
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+constexpr COLORREF kBoxColour = RGB(200, 0, 0);
+constexpr double kPixelsPerMetre = 100.0;
+
+// Told every frame shown; runs the check.
+class TFrameWatcher : public TLink, public TFrameParticipant {
+ public:
+  std::function<void(int16_t)> onFrame;
+  void FrameChanged(int16_t frame, int16_t, int16_t) override {
+    if (onFrame) onFrame(frame);
+  }
+};
+
+class WorldWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    stream_ = std::tmpfile();
+    ASSERT_NE(stream_, nullptr);
+    ResetWindowSystem();
+    UseVirtualClock(1000);
+    app_ = std::make_unique<TApp>(stream_);
+    app_->LoadResourceDlls();
+    app_->InitUnits();
+    InstallWindowBinding();
+    main_ = new CMainFrame;
+    ASSERT_TRUE(main_->CreateMainWindow());
+    InstallWindowLayer(main_);
+    app_->Commands().SetMainFrame(main_->m_hWnd);
+    documents_ = std::make_unique<TDocumentWindows>();
+    OpenSample();
+  }
+  void TearDown() override {
+    ResetWindowSystem();
+    CWnd::DeleteTempMap();
+    documents_.reset();
+    SetCurrentPort(GetGlobalPort());
+    TWrappedWindow::FocusedView() = nullptr;
+    SetCurrentWrappedView(nullptr);
+    app_->TermUnits();
+    app_->FreeResourceDlls();
+    app_.reset();
+    UseProcessClock();
+    std::fclose(stream_);
+  }
+
+  // The spring-and-pin sample at 100 pixels a metre, its box filled in one colour.
+  void OpenSample() {
+    TOpenDocumentCommand open(std::string(YB_SAMPLES_DIR) + "/" +
+                              sample_worlds::kSpringAndPinFile);
+    open.OnOpened([&](TQVDoc& document) {
+      world_ = &document.World();
+      world_->Scale().SetConstant(kPixelsPerMetre);
+      box_ = dynamic_cast<TRectangle*>(world_->FindObject(sample_worlds::kBoxId));
+      if (box_) {
+        box_->SetShortProperty(kTagFillPattern, 1);
+        box_->SetColourProperty(kTagFillColour, ColorRefToRGB16(kBoxColour));
+      }
+      documents_->Open(open.TakeDocument(), open.Path());
+    });
+    app_->Commands().HandleCommand(&open);
+    ASSERT_NE(world_, nullptr);
+    ASSERT_NE(box_, nullptr);
+    ASSERT_EQ(documents_->Documents().size(), 1u);
+    window_ = documents_->Documents().front()->WorldWindow();
+    ASSERT_NE(window_, nullptr);
+    view_ = window_->MainView();
+    ASSERT_NE(view_, nullptr);
+    Pump();
+  }
+
+  void Pump() {
+    MSG message;
+    int32_t count = 0;
+    while (PeekMessage(&message, nullptr, 0, 0, PM_REMOVE) && ++count < 10000)
+      DispatchMessage(&message);
+  }
+  // The main frame's pixel under a point of the main view.
+  COLORREF At(const MacPoint& point) {
+    RECT viewRect;
+    GetWindowRect(view_->GetWindowHandle(), &viewRect);
+    RECT mainRect;
+    GetWindowRect(main_->m_hWnd, &mainRect);
+    const uint32_t pixel = GetWindowSurface(main_->m_hWnd)
+                               ->Pixel(viewRect.left - mainRect.left + point.h,
+                                       viewRect.top - mainRect.top + point.v);
+    return RGB((pixel >> 16) & 0xFF, (pixel >> 8) & 0xFF, pixel & 0xFF);
+  }
+  MacPoint BoxCentre() {
+    TVector position;
+    box_->GetPosition(position);
+    return view_->WorldToView(position);
+  }
+  // A point inside the box clear of the spring's end point, drawn over its centre.
+  MacPoint InBox() {
+    const MacPoint centre = BoxCentre();
+    return MacPoint(centre.h, static_cast<int16_t>(centre.v + 4));
+  }
+  // Pixels of the box's colour along the row through its centre.
+  int32_t BoxWidthInPixels() {
+    const MacPoint centre = InBox();
+    int32_t count = 0;
+    for (int16_t h = 0; h < view_->GetStoredSize().h; ++h)
+      count += At(MacPoint(h, centre.v)) == kBoxColour ? 1 : 0;
+    return count;
+  }
+  void Click(const MacPoint& point) {
+    InjectClick(view_->GetWindowHandle(), POINT{point.h, point.v});
+    Pump();
+  }
+  void Command(int16_t command) {
+    SendMessage(main_->m_hWnd, WM_COMMAND, static_cast<WPARAM>(command), 0);
+    while (app_->Commands().PerformNextQueued()) {
+    }
+    Pump();
+  }
+
+  std::FILE* stream_ = nullptr;
+  std::unique_ptr<TApp> app_;
+  CMainFrame* main_ = nullptr;
+  std::unique_ptr<TDocumentWindows> documents_;
+  TWorldDoc* world_ = nullptr;
+  TRectangle* box_ = nullptr;
+  TWorldWindow* window_ = nullptr;
+  TMainWorldView* view_ = nullptr;
+};
+
+TEST_F(WorldWindowTest, TheSampleShowsItsBodiesOnWhiteAndAClickSelects) {
+  const MacPoint centre = InBox();
+  ASSERT_GT(centre.h, 10);
+  ASSERT_LT(centre.h, view_->GetStoredSize().h - 10);
+  EXPECT_EQ(At(centre), kBoxColour);
+  EXPECT_EQ(BoxWidthInPixels(), 9);  // 0.1 m at 100 pixels a metre, inside its outline
+  EXPECT_EQ(At(MacPoint(static_cast<int16_t>(centre.h + 40), centre.v)), kWhite);
+
+  Click(centre);
+  ASSERT_EQ(world_->Selection().size(), 1u);
+  EXPECT_EQ(world_->Selection().front(), box_);
+  Click(MacPoint(static_cast<int16_t>(centre.h + 40), static_cast<int16_t>(centre.v + 40)));
+  EXPECT_TRUE(world_->Selection().empty());
+}
+
+TEST_F(WorldWindowTest, TheZoomToolDoublesTheScaleAboutTheClick) {
+  const int32_t before = BoxWidthInPixels();
+  world_->SetCurrentTool(TMainWorldView::kZoomInTool);
+  Click(InBox());
+  EXPECT_DOUBLE_EQ(view_->GetScale(), 2 * kPixelsPerMetre);
+  // The clicked point, 4 pixels below the box's centre before, comes to the middle of the view.
+  const MacPoint centre = BoxCentre();
+  EXPECT_NEAR(centre.h, view_->GetStoredSize().h / 2, 1);
+  EXPECT_NEAR(centre.v + 8, view_->GetStoredSize().v / 2, 1);
+  EXPECT_EQ(BoxWidthInPixels(), 2 * before + 1);
+}
+
+TEST_F(WorldWindowTest, RunCommandsReachTheWorldAndThePixelsFollowTheFrames) {
+  TFrameWatcher watcher;
+  watcher.onFrame = [&](int16_t frame) {
+    if (frame >= 10) world_->StopRunning();
+  };
+  world_->UpdateViewObject(&watcher, 1);
+  const MacPoint start = InBox();
+  Command(kCmdRun);
+  ASSERT_NE(world_->GetStore(), nullptr);
+  EXPECT_EQ(world_->CurrentFrame(), 10);
+  const MacPoint moved = InBox();
+  ASSERT_LT(moved.h, start.h - 6);  // the spring pulls the box towards its anchor
+  EXPECT_EQ(At(moved), kBoxColour);
+  EXPECT_EQ(At(start), kWhite);
+  for (int step = 0; step < 8; ++step)
+    Command(kCmdStepBack);
+  EXPECT_EQ(world_->CurrentFrame(), 2);
+  const MacPoint earlier = InBox();
+  EXPECT_GT(earlier.h, moved.h + 6);
+  EXPECT_EQ(At(earlier), kBoxColour);
+  EXPECT_EQ(At(moved), kWhite);
+  world_->UpdateViewObject(&watcher, 0);
+}
+
+TEST_F(WorldWindowTest, AClickOnABodyStopsARun) {
+  TFrameWatcher watcher;
+  int16_t last = 0;
+  watcher.onFrame = [&](int16_t frame) {
+    last = frame;
+    if (frame == 5) Click(InBox());
+    if (frame >= 40) world_->StopRunning();  // a safety net: the click should stop it first
+  };
+  world_->UpdateViewObject(&watcher, 1);
+  Command(kCmdRun);
+  EXPECT_EQ(last, 5);
+  EXPECT_TRUE(world_->Selection().empty());  // the click stopped the run and selected nothing
+  world_->UpdateViewObject(&watcher, 0);
+}
+
+TEST_F(WorldWindowTest, TheGridFlagShowsGridLines) {
+  const RGB16Color grid = TMainWorldView::kGridColour;
+  const COLORREF gridColour = RGB16ToColorRef(grid);
+  // The world origin lies on a grid line in the middle of the view.
+  const MacPoint origin = view_->WorldToView(TVector(0.0, 0.0));
+  const MacPoint probe(origin.h, static_cast<int16_t>(origin.v + 7));
+  EXPECT_NE(At(probe), gridColour);
+  Command(kCmdShowGrid);
+  EXPECT_EQ(view_->GetShowGrid(), 1);
+  EXPECT_EQ(At(probe), gridColour);
+  Command(kCmdShowGrid);
+  EXPECT_NE(At(probe), gridColour);
+}
+
+}  // namespace
