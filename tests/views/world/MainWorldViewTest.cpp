@@ -1,0 +1,147 @@
+// The main world view over a double-buffered manager with a world of its own: the snapper it
+// needs, the grid walk and snapping to it, zooming about a point, the cursor by tool and the
+// grid flag.
+
+#include <cmath>
+#include <limits>
+#include <memory>
+#include <vector>
+
+#include "core/Handle.h"
+#include "model/world/WorldDoc.h"
+#include "tests/views/offscreen/OffScreenSupport.h"
+#include "views/world/MainWorldView.h"
+
+namespace view_test {
+namespace {
+
+class MainWorldViewTest : public OffScreenTest {
+ protected:
+  void SetUp() override {
+    OffScreenTest::SetUp();
+    world_ = std::make_unique<TWorldDoc>();
+    auto snapper = std::make_unique<THotPointSnapper>();
+    snapper->Initialize();
+    world_->AdoptObject(std::move(snapper));
+    world_->Scale().SetConstant(40.0);
+    manager_ = OpenManager();
+  }
+  void TearDown() override {
+    ResetWindowSystem();
+    world_.reset();
+    OffScreenTest::TearDown();
+  }
+  TMainWorldView* MakeView() {
+    auto* view = new TMainWorldView;
+    view->Init(nullptr, manager_, TViewPoint{0, 0}, TViewPoint{400, 300}, world_.get());
+    return view;
+  }
+  std::vector<std::pair<int16_t, double>> Lines(TMainWorldView& view, int16_t axis) {
+    std::vector<std::pair<int16_t, double>> lines;
+    view.WalkGridLines(axis, false, [&](int16_t pixel, double at, bool) {
+      lines.emplace_back(pixel, at);
+    });
+    return lines;
+  }
+
+  std::unique_ptr<TWorldDoc> world_;
+  TDezevOffScreenMgr* manager_ = nullptr;
+};
+
+TEST_F(MainWorldViewTest, AWorldWithoutSnapperHasNoView) {
+  TWorldDoc bare;
+  auto* view = new TMainWorldView;
+  try {
+    view->Init(nullptr, manager_, TViewPoint{0, 0}, TViewPoint{100, 100}, &bare);
+    ADD_FAILURE() << "opened";
+  } catch (const QVException& failure) {
+    EXPECT_EQ(failure.error(), kErrOutOfMemory);
+  }
+}
+
+TEST_F(MainWorldViewTest, GridLinesFallOnWholeUnitsAroundTheCentredOrigin) {
+  TMainWorldView* view = MakeView();
+  EXPECT_EQ(view->WorldToView(TVector(0, 0)), MacPoint(200, 150));
+  const auto vertical = Lines(*view, 1);
+  ASSERT_GE(vertical.size(), 10u);
+  for (const auto& [pixel, x] : vertical)
+    EXPECT_EQ(pixel, 200 + 40 * x) << x;
+  EXPECT_LE(vertical.front().first, 0);
+  EXPECT_GE(vertical.back().first, 400);
+  const auto horizontal = Lines(*view, 0);
+  for (const auto& [pixel, y] : horizontal)
+    EXPECT_EQ(pixel, 150 - 40 * y) << y;
+
+  // A scale that gives no positive finite spacing walks no grid.
+  for (double scale : {0.0, std::numeric_limits<double>::infinity(), std::nan("")}) {
+    world_->Scale().SetConstant(scale);
+    view->ScaleChanged();
+    EXPECT_TRUE(Lines(*view, 1).empty()) << scale;
+    EXPECT_TRUE(Lines(*view, 0).empty()) << scale;
+  }
+}
+
+TEST_F(MainWorldViewTest, APointSnapsToTheGridOnlyWhenBothCoordinatesAreNear) {
+  TMainWorldView* view = MakeView();
+  TVector world;
+  MacPoint snapped;
+  int32_t kind = 0;
+  ASSERT_TRUE(view->SnapToGridLines(3, MacPoint(242, 108), world, snapped, kind));
+  EXPECT_EQ(snapped, MacPoint(240, 110));
+  EXPECT_EQ(kind, kHotPointGrid);
+  EXPECT_NEAR(world.x, 1.0, 1e-12);
+  EXPECT_NEAR(world.y, 1.0, 1e-12);
+  kind = 0;
+  EXPECT_FALSE(view->SnapToGridLines(3, MacPoint(242, 120), world, snapped, kind));
+  EXPECT_EQ(kind, 0);
+}
+
+TEST_F(MainWorldViewTest, ZoomingKeepsTheWorldPointUnderTheViewPoint) {
+  TMainWorldView* view = MakeView();
+  const TVector under = view->ViewToWorld(MacPoint(300, 50));
+  view->ZoomAboutPoint(TVector(300, -50), 2.0);
+  EXPECT_DOUBLE_EQ(view->GetScale(), 80.0);
+  EXPECT_EQ(view->WorldToView(under), MacPoint(300, 50));
+  view->ScrollBy(MacPoint(100, -50));
+  EXPECT_EQ(view->WorldToView(under), MacPoint(200, 100));
+}
+
+TEST_F(MainWorldViewTest, TheCursorFollowsTheTool) {
+  TMainWorldView* view = MakeView();
+  const struct {
+    int16_t tool;
+    uint32_t cursor;
+  } cases[] = {{TMainWorldView::kZoomInTool, TMainWorldView::kZoomInCursor},
+               {TMainWorldView::kZoomOutTool, TMainWorldView::kZoomOutCursor},
+               {TMainWorldView::kPartTool, TMainWorldView::kPartCursor},
+               {TMainWorldView::kSelectTool, 0}};
+  for (const auto& c : cases) {
+    world_->SetCurrentTool(c.tool);
+    EXPECT_TRUE(view->DoSetCursor(MacPoint(10, 10), nullptr));
+    EXPECT_EQ(view->CurrentCursorResource(), c.cursor) << c.tool;
+  }
+  view->SetRunState(TMainWorldView::kRunning);
+  world_->SetCurrentTool(TMainWorldView::kSelectTool);
+  view->DoSetCursor(MacPoint(10, 10), nullptr);
+  EXPECT_EQ(view->CurrentCursorResource(), TMainWorldView::kRunningCursor);
+}
+
+TEST_F(MainWorldViewTest, TheGridFlagRedrawsTheBackgroundOnlyWhenItChanges) {
+  TMainWorldView* view = MakeView();
+  view->InvalidateAllDeep();
+  Pump();
+  ASSERT_TRUE(RegionIsEmpty(manager_->GetDeepRegion()));
+  view->ClearPendingFlags();
+  view->SetShowGrid(0);
+  EXPECT_TRUE(RegionIsEmpty(manager_->GetDeepRegion()));
+  view->SetShowGrid(1);
+  EXPECT_FALSE(RegionIsEmpty(manager_->GetDeepRegion()));
+  EXPECT_EQ(GetViewFlag(*view), 1);
+  Pump();
+  // A vertical grid line through the origin's column, in the grid colour.
+  EXPECT_EQ(At(200, 20), RGB16ToColorRef(TMainWorldView::kGridColour));
+  EXPECT_EQ(At(220, 20), RGB(255, 255, 255));
+}
+
+}  // namespace
+}  // namespace view_test
