@@ -16,6 +16,7 @@
 #include "app/frames/MainFrame.h"
 #include "bodies/BodyTags.h"
 #include "bodies/Shapes.h"
+#include "bodies/points/Point.h"
 #include "core/port/Port.h"
 #include "core/port/WindowBinding.h"
 #include "model/world/RunCommand.h"
@@ -241,6 +242,62 @@ TEST_F(WorldWindowTest, TheGridFlagShowsGridLines) {
   EXPECT_EQ(At(probe), gridColour);
   Command(kCmdShowGrid);
   EXPECT_NE(At(probe), gridColour);
+}
+
+TEST_F(WorldWindowTest, AHoverOverAPointDrawsTheCrossAndLeavingRestoresThePixels) {
+  world_->SetCurrentTool(2500);  // a creation tool
+  view_->SettingChanged(0, 0);
+  TPoint* point = dynamic_cast<TPoint*>(world_->FindObject(4));  // the spring's end on the box
+  ASSERT_NE(point, nullptr);
+  const MacPoint at = BoxCentre();
+  const auto snapshot = [&] {
+    std::vector<COLORREF> pixels;
+    for (int dv = -8; dv <= 8; ++dv)
+      for (int dh = -8; dh <= 8; ++dh)
+        pixels.push_back(At(MacPoint(static_cast<int16_t>(at.h + dh), static_cast<int16_t>(at.v + dv))));
+    return pixels;
+  };
+  const std::vector<COLORREF> before = snapshot();
+  view_->TrackMouseOver(MacPoint(static_cast<int16_t>(at.h + 1), at.v));
+  ASSERT_NE(view_->GetSnapper()->GetHoverObject(), nullptr);
+  const std::vector<COLORREF> marked = snapshot();
+  EXPECT_NE(marked, before);
+  view_->TrackMouseOver(MacPoint(static_cast<int16_t>(at.h + 60), static_cast<int16_t>(at.v + 60)));
+  EXPECT_EQ(view_->GetSnapper()->GetHoverObject(), nullptr);
+  EXPECT_EQ(snapshot(), before);
+}
+
+TEST_F(WorldWindowTest, ABodyMovedRedrawsOnlyWhereItWasAndWhereItIs) {
+  const auto whole = [&] {
+    std::vector<COLORREF> pixels;
+    for (int16_t v = 0; v < view_->GetStoredSize().v; v += 2)
+      for (int16_t h = 0; h < view_->GetStoredSize().h; h += 2) pixels.push_back(At(MacPoint(h, v)));
+    return pixels;
+  };
+  const std::vector<COLORREF> before = whole();
+  const MacRect was = view_->ObjectRect(box_);
+  view_->RedrawObject(box_, 0, false);
+  box_->SetPlacement(TVector3(1.2, 0.3, 0.0));
+  view_->UpdateObjectTransforms();
+  const MacRect is = view_->ObjectRect(box_);
+  view_->RedrawObject(box_, 0, false);
+  Pump();
+  EXPECT_EQ(At(InBox()), kBoxColour);
+  const std::vector<COLORREF> after = whole();
+  size_t index = 0;
+  int32_t changed = 0;
+  for (int16_t v = 0; v < view_->GetStoredSize().v; v += 2) {
+    for (int16_t h = 0; h < view_->GetStoredSize().h; h += 2, ++index) {
+      const auto inside = [&](const MacRect& r) {
+        return h >= r.left && h < r.right && v >= r.top && v < r.bottom;
+      };
+      if (after[index] != before[index]) ++changed;
+      if (!inside(was) && !inside(is)) {
+        ASSERT_EQ(after[index], before[index]) << h << "," << v;
+      }
+    }
+  }
+  EXPECT_GT(changed, 0);
 }
 
 }  // namespace

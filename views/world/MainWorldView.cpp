@@ -193,6 +193,21 @@ void TMainWorldView::FrameChanged(int16_t frame, int16_t first, int16_t last) {
   InvalidateForeground();
 }
 
+void TMainWorldView::SettingChanged(int32_t first, int32_t second) {
+  TOffScreenViewBase::SettingChanged(first, second);
+  if (snapper_) snapper_->UpdateForTool();
+}
+
+void TMainWorldView::OptionChanged(int32_t first, int32_t second) {
+  TOffScreenViewBase::OptionChanged(first, second);
+  if (snapper_) snapper_->NoteOptionChanged(first, second);
+}
+
+void TMainWorldView::RunStateChanged(int32_t state) {
+  TOffScreenViewBase::RunStateChanged(state);
+  if (snapper_) snapper_->UpdateForWorldState();
+}
+
 void TMainWorldView::InvalidateForeground() {
   InvalidateAllShallow();
 }

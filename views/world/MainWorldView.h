@@ -98,6 +98,10 @@ class TMainWorldView : public TOffScreenViewBase, public TCursorSource, public T
   void SetRunState(int32_t state) override;
   int32_t GetRunState() const { return runState_; }
   void FrameChanged(int16_t frame, int16_t first, int16_t last) override;
+  // The world's tool, options or run changed: the snapper follows.
+  void SettingChanged(int32_t first, int32_t second) override;
+  void OptionChanged(int32_t first, int32_t second) override;
+  void RunStateChanged(int32_t state) override;
   int32_t GetCurrentFrame() const { return currentFrame_; }
   // Mark the display or background picture stale over the whole view.
   void InvalidateForeground();
