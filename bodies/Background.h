@@ -30,6 +30,8 @@ class TZeroMass : public TMass {
   Str255 GetKindName() const override { return "Background"; }
   ScriptKind GetScriptKind() const override { return ScriptKind::kBackground; }
   void SetShowAxes(uint16_t show);
+  // The background lies under everything and hides nothing.
+  uint16_t IsHitTarget() override { return 0; }
   uint16_t GetShowAxes() const { return showAxes_; }
   // Command 1076 is enabled and checked while the axes show.
   bool GetCommandState(int16_t command, uint16_t& enabled, uint16_t& mark) override;

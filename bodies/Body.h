@@ -261,6 +261,10 @@ class TMass : public TVectorMassBase {
   virtual bool HitTestLocal(const TVector& p);
   virtual bool HitTest(const MacPoint& point);
   virtual bool HitTestRect(const MacRect& rect);
+  // A body covers what lies under it from the pointer and from snapping.
+  uint16_t IsHitTarget() override { return 1; }
+  uint16_t HitTestWindowPoint(const MacPoint& point) override { return HitTest(point) ? 1 : 0; }
+  uint16_t ContainsWorldPoint(const TVector& point) override;
   // The corner handle under the point: 0 top-left, 3 bottom-right, 1 top-right, 2 bottom-left.
   virtual bool HitHandle(const MacPoint& point, int32_t& handle);
   virtual bool IsTinyOnScreen();

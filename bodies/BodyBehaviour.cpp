@@ -237,6 +237,12 @@ bool TMass::HitTest(const MacPoint& point) {
   return HitTestLocal(ScreenToLocal(point));
 }
 
+uint16_t TMass::ContainsWorldPoint(const TVector& point) {
+  TVector local = point;
+  WorldToLocal(local);
+  return HitTestLocal(local) ? 1 : 0;
+}
+
 bool TMass::HitTestRect(const MacRect& rect) {
   return RectContains(rect, GetScreenPoint());
 }

@@ -167,6 +167,9 @@ class TPolygon : public TMass, public TFrameParticipant {
   void VerticesChanged() override {}
   // The nearest vertex within tolerance (kind 14), else the first edge middle within it (kind
   // 15); world and local receive the point found.
+  // The same as the polygon's hot point: kind 14 for a vertex, 15 for an edge, by number.
+  uint16_t FindHotPoint(double tolerance, const TVector& mouse, TVector& world, TVector& own,
+                        int32_t& kind, int16_t& index) override;
   virtual bool FindSnapPoint(double tolerance, const TVector& worldPoint, TVector& world,
                              TVector& local, int32_t& kind, int32_t& index);
   // Counts of an export of the outline: n vertices, then p, q, r for the exporter.

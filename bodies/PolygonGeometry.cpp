@@ -315,6 +315,14 @@ void TPolygon::DeleteVertex(const int16_t& index) {
   DeleteVertices(index, 1);
 }
 
+uint16_t TPolygon::FindHotPoint(double tolerance, const TVector& mouse, TVector& world,
+                                TVector& own, int32_t& kind, int16_t& index) {
+  int32_t number = 0;
+  if (!FindSnapPoint(tolerance, mouse, world, own, kind, number)) return 0;
+  index = static_cast<int16_t>(number);
+  return 1;
+}
+
 bool TPolygon::FindSnapPoint(double tolerance, const TVector& worldPoint, TVector& world,
                              TVector& local, int32_t& kind, int32_t& index) {
   TVector p = worldPoint;

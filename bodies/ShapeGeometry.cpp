@@ -55,6 +55,17 @@ bool TBasicMass::FindSnapPoint(const TVector& world, double d, TSnapResult& resu
          TrySnap({b.right, 0.0}, target, d, 9, result);
 }
 
+uint16_t TBasicMass::FindHotPoint(double tolerance, const TVector& mouse, TVector& world,
+                                  TVector& own, int32_t& kind, int16_t& index) {
+  TSnapResult result;
+  if (!FindSnapPoint(mouse, tolerance, result)) return 0;
+  world = result.world;
+  own = result.local;
+  kind = result.kind;
+  index = 0;
+  return 1;
+}
+
 void TBasicMass::CheckShape(uint16_t fail) {
   TMass::CheckShape(fail);
 }

@@ -63,6 +63,9 @@ class TBasicMass : public TMass, public TFrameParticipant {
   void RefreshGeometry() override;
   // The snapping point of the body near a world point within d; false when there is none.
   virtual bool FindSnapPoint(const TVector& world, double d, TSnapResult& result);
+  // The snap point as the shape's hot point, index 0.
+  uint16_t FindHotPoint(double tolerance, const TVector& mouse, TVector& world, TVector& own,
+                        int32_t& kind, int16_t& index) override;
   // Non-positive dimensions fail the run when failures are asked for.
   void CheckShape(uint16_t fail) override;
   // Nothing while the mode asks for a valid size (bit 1) and the size is not.

@@ -283,6 +283,13 @@ class TPoint : public TVectorPointBase {
   // positions come back when it does.
   virtual bool SnapTest(double tolerance, const TVector& mouse, TVector& world, TVector& local,
                         uint16_t& found);
+  // The point's own position is its one hot point (kind 1); it carries its constraints and
+  // sits on its body.
+  uint16_t FindHotPoint(double tolerance, const TVector& mouse, TVector& world, TVector& own,
+                        int32_t& kind, int16_t& index) override;
+  uint16_t IsAttachable() override { return 1; }
+  std::vector<TThing*> GetAttachments() override;
+  TThing* GetOwnerThing() override;
   virtual Str255 GetInMenuName() const { return "InPointMenu"; }
   virtual Str255 GetOutMenuName() const { return "OutPointMenu"; }
   virtual int16_t GetKindResourceID() const { return locked_ != 0 ? 2540 : 2505; }

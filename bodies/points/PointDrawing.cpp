@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 
+#include "bodies/Body.h"
 #include "bodies/DXFOutput.h"
 #include "bodies/points/Point.h"
 #include "core/port/Picture.h"
@@ -91,6 +92,28 @@ bool TPoint::SnapTest(double tolerance, const TVector& mouse, TVector& world, TV
   local = own;
   world = GetWorldXY();
   return true;
+}
+
+uint16_t TPoint::FindHotPoint(double tolerance, const TVector& mouse, TVector& world,
+                              TVector& own, int32_t& kind, int16_t& index) {
+  uint16_t found = 0;
+  if (!SnapTest(tolerance, mouse, world, own, found)) return 0;
+  kind = 1;
+  index = 0;
+  return 1;
+}
+
+std::vector<TThing*> TPoint::GetAttachments() {
+  std::vector<TThing*> attached;
+  for (int32_t i = 1; constraints_ && i <= constraints_->GetCount(); ++i) {
+    auto* link = static_cast<TLink*>(constraints_->At(i));
+    if (link->IsThing() != 0) attached.push_back(static_cast<TThing*>(link));
+  }
+  return attached;
+}
+
+TThing* TPoint::GetOwnerThing() {
+  return body_;
 }
 
 bool TPoint::ExportDXF(TDXFOutput& writer, int16_t kind) {

@@ -77,6 +77,7 @@ TWindowPort::~TWindowPort() {
 void InitWindowPort(TWindowPort* port, HWND window) {
   if (!port) return;
   port->window = window;
+  port->view = nullptr;
   // A new port clips nothing: its clip region is as wide as the coordinates go.
   RegionSetRect(port->ClipRegion(), INT16_MIN + 1, INT16_MIN + 1, INT16_MAX, INT16_MAX);
   RegionSetEmpty(port->extraRegion);

@@ -13,16 +13,20 @@
 
 // A port bound to a window: the port's `window` field holds the window, and two more regions
 // (the second receives the window's update region).
+class TWrappedView;
+
 struct TWindowPort : TPort {
   TWindowPort();
   ~TWindowPort() override;
   RegionRec* extraRegion = nullptr;
   RegionRec* updateRegion = nullptr;
+  // The view object drawn through the port (the window object of a document window), or none.
+  TWrappedView* view = nullptr;
   HWND Window() const { return static_cast<HWND>(window); }
 };
 
-// Initialises the port part, clears the window fields and stores the window; the port joins the
-// program's chain of port windows until it is destroyed.
+// Initialises the port part, clears the window fields (the view among them) and stores the
+// window; the port joins the program's chain of port windows until it is destroyed.
 void InitWindowPort(TWindowPort* port, HWND window);
 
 // What the window layer wraps drawing in, if anything: it is told before the port is bound again

@@ -352,6 +352,23 @@ TEST_F(PolygonTest, SnappingPrefersTheNearestVertexThenAnEdgeMiddle) {
   EXPECT_FALSE(square.body->FindSnapPoint(0.2, TVector(1, 1), world, local, kind, index));
 }
 
+TEST_F(PolygonTest, SnappingSeesTheSameHotPointsAndTheBodyCoversWhatIsInside) {
+  TShape square = MakeShape(kSquare);
+  TThing& thing = *square.body;
+  TVector world;
+  TVector own;
+  int32_t kind = 0;
+  int16_t index = 0;
+  ASSERT_EQ(thing.FindHotPoint(0.2, TVector(0.1, 1.1), world, own, kind, index), 1);
+  EXPECT_EQ(kind, TPolygon::kSnapEdgeMiddle);
+  EXPECT_EQ(index, 4);
+  EXPECT_EQ(own, TVector(0, 1));
+  EXPECT_EQ(thing.FindHotPoint(0.2, TVector(1, 1), world, own, kind, index), 0);
+  EXPECT_EQ(thing.IsHitTarget(), 1);
+  EXPECT_EQ(thing.ContainsWorldPoint(TVector(1, 1)), 1);
+  EXPECT_EQ(thing.ContainsWorldPoint(TVector(3, 1)), 0);
+}
+
 TEST_F(PolygonTest, ACornerResizeScalesAboutTheAnchorAndRefusesWhatCannotScale) {
   TShape square = MakeShape(kSquare);
   // A grab on the anchor ends silently and leaves no resize behind.

@@ -2,6 +2,7 @@
 // texts built for every error the program raises, the default font, the fill patterns and the
 // class table of stored objects.
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <set>
@@ -22,7 +23,9 @@
 #include "platform/win32/Clock.h"
 #include "platform/win32/Dc.h"
 #include "platform/win32/DcDraw.h"
+#include "platform/win32/Cursor.h"
 #include "platform/win32/Font.h"
+#include "platform/win32/Icon.h"
 #include "platform/win32/GdiObjects.h"
 #include "platform/win32/Input.h"
 #include "platform/win32/Message.h"
@@ -61,7 +64,9 @@ std::vector<int16_t> RaisedErrors() {
 const int32_t kMessageReferences[] = {
     0x7F610003, 0x7F610004, 0x7F610007, 0x7F610008, 0x7F610009, 0x7F61000A,
     0x7F61000C, 0x7F61000D, 0x7F610011, 0x7F610012, 0x7F610015, static_cast<int32_t>(0x9C610005),
-    -25111};
+    -25111,
+    // A drawing buffer that could not be made: another view's, the main display's.
+    static_cast<int32_t>(0xFFFF05E1), static_cast<int32_t>(0xFFFF05E2)};
 
 Str255 MessageText(int32_t reference) {
   Str255 out;
@@ -186,6 +191,75 @@ TEST_F(LibraryContentsTest, ErrorAlertsShowTheLibraryTexts) {
   ASSERT_TRUE(answered_);
   EXPECT_EQ(shown_.rfind("Could not complete the operation.\n\nYarrowby's own resources", 0), 0u)
       << shown_;
+}
+
+// The picture of cursor id of the main library, read from its first image, with its hot spot.
+struct CursorPicture {
+  IconPixels pixels;
+  int32_t hotX = -1;
+  int32_t hotY = -1;
+};
+
+CursorPicture ReadCursor(uint16_t id) {
+  CursorPicture picture;
+  HMODULE module = static_cast<HMODULE>(GetResourceModule1());
+  HRSRC group = FindResource(module, MAKEINTRESOURCEA(id), RT_GROUP_CURSOR);
+  if (group == nullptr || SizeofResource(module, group) < 20) return picture;
+  const auto* directory = static_cast<const uint8_t*>(LockResource(LoadResource(module, group)));
+  const uint16_t imageId = static_cast<uint16_t>(directory[18] | directory[19] << 8);
+  HRSRC image = FindResource(module, MAKEINTRESOURCEA(imageId), RT_CURSOR);
+  if (image == nullptr) return picture;
+  const uint32_t size = SizeofResource(module, image);
+  const auto* bytes = static_cast<const uint8_t*>(LockResource(LoadResource(module, image)));
+  picture.hotX = bytes[0] | bytes[1] << 8;
+  picture.hotY = bytes[2] | bytes[3] << 8;
+  // Past the hot spot the image is an icon image.
+  HICON icon = CreateIconFromResource(bytes + 4, size - 4, TRUE, 0x00030000);
+  if (icon != nullptr) {
+    GetIconPixels(icon, &picture.pixels);
+    DestroyIcon(icon);
+  }
+  return picture;
+}
+
+TEST_F(LibraryContentsTest, WorldViewCursorsAreDrawingsWithTheirHotSpotOnThem) {
+  const uint16_t ids[] = {1000, 1004, 1005, 1010, 1013, 1014, 27024};
+  std::vector<std::vector<uint32_t>> images;
+  InstallCursorResourceProbe();  // as the program does when it loads its libraries
+  for (uint16_t id : ids) {
+    EXPECT_NE(LoadCursor(GetResourceModule1(), id), nullptr) << id;
+    const CursorPicture picture = ReadCursor(id);
+    const IconPixels& p = picture.pixels;
+    ASSERT_EQ(p.width, 32) << id;
+    int black = 0;
+    int white = 0;
+    for (size_t i = 0; i < p.image.size(); ++i) {
+      if (p.mask[i]) continue;
+      black += p.image[i] == 0x000000 ? 1 : 0;
+      white += p.image[i] == 0xFFFFFF ? 1 : 0;
+    }
+    // A black figure with a white rim on a transparent ground.
+    EXPECT_GE(black, 15) << id;
+    EXPECT_GE(white, 15) << id;
+    EXPECT_GE(std::count(p.mask.begin(), p.mask.end(), true), 32 * 32 / 2) << id;
+    ASSERT_TRUE(picture.hotX >= 0 && picture.hotX < 32 && picture.hotY >= 0 && picture.hotY < 32);
+    EXPECT_FALSE(p.mask[static_cast<size_t>(picture.hotY * 32 + picture.hotX)])
+        << id << ": the hot spot lies on the figure";
+    images.push_back(p.image);
+  }
+  SetCursorResourceProbe(nullptr);
+  std::sort(images.begin(), images.end());
+  EXPECT_EQ(std::unique(images.begin(), images.end()), images.end()) << "each its own picture";
+}
+
+TEST_F(LibraryContentsTest, FrameOfReferenceIconIsADrawing) {
+  HICON icon = LoadIcon(static_cast<HINSTANCE>(GetResourceModule1()), "FrameOfReferenceIcon");
+  ASSERT_NE(icon, nullptr);
+  IconPixels p;
+  ASSERT_TRUE(GetIconPixels(icon, &p));
+  const auto opaque = std::count(p.mask.begin(), p.mask.end(), false);
+  EXPECT_GT(opaque, 40);
+  EXPECT_LT(opaque, p.width * p.height / 4);
 }
 
 TEST_F(LibraryContentsTest, DefaultFontComesFromTheLibrary) {

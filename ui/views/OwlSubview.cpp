@@ -76,6 +76,7 @@ void TOwlSubview::IOwlView(TWindowDocument* owner, std::unique_ptr<TWindowPort> 
   auto* window = dynamic_cast<TOwlView*>(CWnd::FromHandlePermanent(portWindow_));
   SetWindow(window);
   SetPort(std::move(port));
+  TOwlView::SetPortView(GetPort(), this);
   RECT rect{0, 0, 0, 0};
   if (window) window->GetWindowRect(&rect);
   TViewPoint location{rect.left, rect.top};

@@ -65,6 +65,10 @@ void TOwlView::SetView(TWrappedWindow* view) {
   view_ = view;
 }
 
+void TOwlView::SetPortView(TWindowPort* port, TWrappedWindow* view) {
+  if (port != nullptr) port->view = view;
+}
+
 void TOwlView::ArrangeIcons() {
   SendMessage(WM_MDIICONARRANGE, 0, 0);
 }

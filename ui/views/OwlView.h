@@ -52,6 +52,8 @@ class TOwlView : public CView {
 
   // Whether the main frame's active document window is maximised.
   static bool IsChildMaximized();
+  // Records the view in the port's view field; nothing without a port.
+  static void SetPortView(TWindowPort* port, TWrappedWindow* view);
 
   // The clipboard-viewer chain: the window joins it and keeps the next viewer.
   void JoinClipboardViewerChain();

@@ -164,6 +164,26 @@ TEST_F(OwlViewTest, AWindowObjectThatMayNotCloseRefusesTheEndOfTheSession) {
   EXPECT_EQ(SendMessage(window->m_hWnd, WM_QUERYENDSESSION, 0, 0), FALSE);
 }
 
+TEST_F(OwlViewTest, AWindowObjectIsRecordedInItsPortAsItsView) {
+  auto* window = new TOwlWindow(host_, "doc", nullptr, TViewPoint{0, 0}, TViewPoint{100, 100});
+  ASSERT_TRUE(window->CreateView(nullptr, host_));
+  auto* object = new TOwlSubview;
+  auto port = std::make_unique<TWindowPort>();
+  port->view = object;  // left over from an earlier use
+  InitWindowPort(port.get(), window->m_hWnd);
+  EXPECT_EQ(port->view, nullptr) << "a port starts without a view";
+  object->IOwlView(nullptr, std::move(port), true, true, true);
+  ASSERT_NE(object->GetPort(), nullptr);
+  EXPECT_EQ(object->GetPort()->view, static_cast<TWrappedView*>(object));
+
+  TWindowPort other;
+  TOwlView::SetPortView(&other, object);
+  EXPECT_EQ(other.view, static_cast<TWrappedView*>(object));
+  TOwlView::SetPortView(&other, nullptr);
+  EXPECT_EQ(other.view, nullptr);
+  TOwlView::SetPortView(nullptr, object);  // no port: nothing to record
+}
+
 TEST_F(OwlViewTest, ViewWindowsKeepTheClipboardViewerChainWhole) {
   auto* first = Place(root_, "first", 0, 0, 50, 50);
   auto* second = Place(root_, "second", 60, 0, 50, 50);

@@ -44,6 +44,7 @@ class TSpot : public TThing {
   std::vector<TThing*> attachments;
   TThing* owner = nullptr;
   uint16_t attachable = 0;
+  uint16_t acceptsOwners = 1;
 
   explicit TSpot(std::vector<Hot> points = {}) : hot(std::move(points)) {}
   uint16_t IsHitTarget() override { return hitTarget; }
@@ -51,6 +52,7 @@ class TSpot : public TThing {
   std::vector<TThing*> GetAttachments() override { return attachments; }
   std::vector<TThing*> GetSubObjects() override { return parts; }
   TThing* GetOwnerThing() override { return owner; }
+  uint16_t AcceptsOwner(TThing*) override { return acceptsOwners; }
   uint16_t ContainsWorldPoint(const TVector& p) override {
     return covers && p.x >= left && p.x <= right && p.y >= bottom && p.y <= top ? 1 : 0;
   }
@@ -72,6 +74,17 @@ class TSpot : public TThing {
     x = Str255(index == 2 ? "1+1" : "2");
     y = Str255("3*(");
     return 1;
+  }
+};
+
+// A joint between two objects that is not in force yet.
+class TJoint : public TCnstr {
+ public:
+  std::vector<TThing*> joined;
+  uint16_t IsTwoEnded() override { return 1; }
+  uint16_t CanJoin() override { return 1; }
+  uint16_t IsJoinedTo(TThing* object) override {
+    return std::find(joined.begin(), joined.end(), object) != joined.end() ? 1 : 0;
   }
 };
 
@@ -262,6 +275,56 @@ TEST_F(HotPointSnapperTest, AnObjectUnderTheMouseIsSearchedAloneWithItsParts) {
   view.under = nullptr;
   ASSERT_EQ(FindAt({3.05, 3}, hit), 1);
   EXPECT_EQ(hit.target, other);
+}
+
+TEST_F(HotPointSnapperTest, AJoiningObjectSnapsOnlyToTheBodiesItsEndsSitOn) {
+  // Two bodies with a point each; a joint hangs on the first point.
+  TSpot* first = AddSpot({{{1, 1}, 14, 1}});
+  TSpot* second = AddSpot({{{1.2, 1}, 14, 1}});
+  TSpot* elsewhere = AddSpot({{{1.1, 1}, 1, 0}});
+  TSpot* end1 = AddSpot({});
+  TSpot* end2 = AddSpot({});
+  end1->owner = first;
+  end2->owner = second;
+  end1->attachable = end2->attachable = 1;
+  auto* joint = Adopt(std::make_unique<TJoint>());
+  joint->AttachObject(end1);
+  joint->AttachObject(end2);
+  end1->attachments = end2->attachments = {joint};
+  THotPointHit hit;
+
+  // Dragging the joint searches the body of its first end alone.
+  snapper->SetTrackedObject(joint);
+  ASSERT_EQ(FindAt({1.1, 1}, hit), 1);
+  EXPECT_EQ(hit.target, first);
+  TSpot part({{{1.1, 1.05}, 15, 3}});
+  first->hot.clear();
+  first->parts = {&part};
+  ASSERT_EQ(FindAt({1.1, 1}, hit), 1);
+  EXPECT_EQ(hit.target, &part);
+  first->parts.clear();
+  EXPECT_EQ(FindAt({1.1, 1}, hit), 0) << "the lists are not searched for a joint";
+
+  // Dragging a point whose joint is not in force searches the body at the joint's other end.
+  snapper->SetTrackedObject(end1);
+  ASSERT_EQ(FindAt({1.1, 1}, hit), 1);
+  EXPECT_EQ(hit.target, second);
+  second->acceptsOwners = 0;  // the other body refuses: the point's own body is searched
+  EXPECT_EQ(FindAt({1.1, 1}, hit), 0);
+
+  // A point without a joint searches the lists, passing over points its constraints hold.
+  end1->attachments.clear();
+  snapper->SetTrackedObject(end2);
+  end2->attachments = {end1};
+  end1->attachments = {end2};
+  elsewhere->attachable = 1;
+  ASSERT_EQ(FindAt({1.1, 1}, hit), 1);
+  EXPECT_EQ(hit.target, elsewhere);
+  end1->hot = {{{1.1, 1}, 1, 0}};
+  end2->attachments = {elsewhere};
+  elsewhere->attachments = {end1};
+  ASSERT_EQ(FindAt({1.1, 1}, hit), 1);
+  EXPECT_EQ(hit.target, elsewhere) << "a point held by the dragged point's attachments is skipped";
 }
 
 TEST_F(HotPointSnapperTest, TheGridCatchesWhatNoObjectOffers) {
