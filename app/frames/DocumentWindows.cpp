@@ -11,7 +11,9 @@
 #include "ui/views/OwlSubview.h"
 #include "ui/views/OwlView.h"
 #include "ui/views/WindowBuilder.h"
+#include "model/world/WorldHost.h"
 #include "views/offscreen/GroupView.h"
+#include "views/offscreen/OffScreenMgr.h"
 
 TWorldWindowDocument::TWorldWindowDocument(std::unique_ptr<TQVDoc> document,
                                            const std::string& path)
@@ -63,4 +65,9 @@ void InstallWindowLayer(CMainFrame* mainFrame) {
   };
   SetWindowBuilderHooks(hooks);
   RegisterGroupView();
+  // Drawing buffers lost for lack of memory are told as the program tells failures.
+  OffScreenGlobals().alertTime = OffScreenTicks();
+  OffScreenGlobals().showError = [](int16_t error, int32_t message) {
+    TWorldHost::Default().ShowError(error, message);
+  };
 }
