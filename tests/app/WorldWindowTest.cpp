@@ -244,6 +244,16 @@ TEST_F(WorldWindowTest, TheGridFlagShowsGridLines) {
   EXPECT_NE(At(probe), gridColour);
 }
 
+TEST_F(WorldWindowTest, SnappingToHotPointsFlipsWithItsCommand) {
+  THotPointSnapper* snapper = view_->GetSnapper();
+  ASSERT_NE(snapper, nullptr);
+  const uint16_t before = snapper->GetSnapToHotPoints();
+  Command(kCmdSnapToHotPoints);
+  EXPECT_NE(snapper->GetSnapToHotPoints(), before);
+  Command(kCmdSnapToHotPoints);
+  EXPECT_EQ(snapper->GetSnapToHotPoints(), before);
+}
+
 TEST_F(WorldWindowTest, AHoverOverAPointDrawsTheCrossAndLeavingRestoresThePixels) {
   world_->SetCurrentTool(2500);  // a creation tool
   view_->SettingChanged(0, 0);

@@ -11,6 +11,8 @@
 #include "model/Thing.h"
 #include "model/world/WorldDoc.h"
 #include "model/world/WorldParticipants.h"
+#include "platform/win32/Clock.h"
+#include "views/offscreen/OffScreenMgr.h"
 
 // The world tells its view objects of each frame shown; this one passes it to the view.
 class TMainWorldView::FrameLink : public TLink, public TFrameParticipant {
@@ -24,7 +26,7 @@ class TMainWorldView::FrameLink : public TLink, public TFrameParticipant {
   TMainWorldView& view_;
 };
 
-TMainWorldView::TMainWorldView() = default;
+TMainWorldView::TMainWorldView() : lastAutoscroll_(OffScreenTicks()) {}
 
 TMainWorldView::~TMainWorldView() {
   if (goneHandler_) goneHandler_();
@@ -129,6 +131,53 @@ void TMainWorldView::CentreOrigin() {
   transformValid_ = false;
 }
 
+namespace {
+
+// The step towards a distance d past an edge: (min(d, 64) x speed) / 32, truncated, at least one
+// pixel in the sign's direction. Only distances past the far edge are capped.
+int16_t AutoscrollStep(int32_t distance, int32_t sign, int32_t speed) {
+  const int32_t capped = std::min(distance, 64);
+  const int32_t step = capped * speed / 32;
+  return static_cast<int16_t>(step != 0 ? step : sign);
+}
+
+}  // namespace
+
+int16_t TMainWorldView::AutoScroll(const MacPoint& point) {
+  if (!autoscrollEnabled_) return 0;
+  const uint32_t now = OffScreenTicks();
+  const TViewPoint& size = GetStoredSize();
+  int16_t dh = 0;
+  int16_t dv = 0;
+  if (point.h < 0)
+    dh = AutoscrollStep(point.h, -1, autoscrollSpeed_);
+  else if (point.h > size.h)
+    dh = AutoscrollStep(point.h - size.h, 1, autoscrollSpeed_);
+  if (point.v < 0)
+    dv = AutoscrollStep(point.v, -1, autoscrollSpeed_);
+  else if (point.v > size.v)
+    dv = AutoscrollStep(point.v - size.v, 1, autoscrollSpeed_);
+  if (dh == 0 && dv == 0) {
+    if (autoscrolling_ && runState_ == kRunning) {
+      if (showGrid_ != 0) InvalidateBackground();
+      frameRedrawPending_ = true;
+    }
+    autoscrolling_ = false;
+    return 0;
+  }
+  // Steps come at most every 3 ticks; a step asked for sooner waits for the next call.
+  if (!TickReached(now, lastAutoscroll_ + 3)) return 0;
+  lastAutoscroll_ = now;
+  if (!autoscrolling_) {
+    autoscrolling_ = true;
+    recomposeFrame_ = true;
+    InvalidateBackground();
+  }
+  frameRedrawPending_ = false;
+  ScrollBy(MacPoint(dh, dv));
+  return 1;
+}
+
 void TMainWorldView::TransformChanged() {
   transformValid_ = false;
   gridValid_ = false;
@@ -152,6 +201,7 @@ void TMainWorldView::ViewChanged() {
     InvalidateBackground();
   if (snapper_) snapper_->ViewTransformChanged();
   TOffScreenViewBase::ViewChanged();
+  RecomputeWorldExtent();
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -90,6 +90,11 @@ class TMainWorldView : public TOffScreenViewBase, public TCursorSource, public T
   void ScrollBy(const MacPoint& delta);
   // Puts the world origin at the view's centre.
   void CentreOrigin();
+  // While tracking: scrolls towards a point outside the view, faster the further out it lies
+  // (at most every 3 ticks); 1 when it scrolled.
+  int16_t AutoScroll(const MacPoint& point) override;
+  void SetAutoscrollEnabled(bool on) { autoscrollEnabled_ = on; }
+  bool IsAutoscrolling() const { return autoscrolling_; }
   void TransformChanged() override;
   void ScaleChanged() override;
   void ViewChanged() override;
@@ -193,6 +198,10 @@ class TMainWorldView : public TOffScreenViewBase, public TCursorSource, public T
   int32_t runState_ = kEditing;
   bool frameRedrawPending_ = false;
   bool autoscrolling_ = false;
+  bool autoscrollEnabled_ = false;
+  bool recomposeFrame_ = false;
+  int32_t autoscrollSpeed_ = 12;
+  uint32_t lastAutoscroll_ = 0;
   bool backgroundDirty_ = false;
   bool foregroundDirty_ = false;
   bool foregroundPending_ = false;

@@ -71,6 +71,7 @@ void TWorldWindow::OpenWindow(bool alternateFrame) {
   for (TLink* object : world_.Objects()) {
     if (object && object->IsThing() != 0) static_cast<TThing*>(object)->SetViewSize(viewSize);
   }
+  mainView_->RecomputeWorldExtent();
   SetUpFurniture();
   manager_->Open();
   manager_->RebuildBuffers(true);

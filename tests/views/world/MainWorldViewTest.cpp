@@ -143,5 +143,39 @@ TEST_F(MainWorldViewTest, TheGridFlagRedrawsTheBackgroundOnlyWhenItChanges) {
   EXPECT_EQ(At(220, 20), RGB(255, 255, 255));
 }
 
+TEST_F(MainWorldViewTest, AutoscrollStepsGrowWithTheDistanceAndComeAtMostEvery3Ticks) {
+  TMainWorldView* view = MakeView();
+  const auto origin = [&] { return view->WorldToView(TVector(0, 0)); };
+  EXPECT_EQ(view->AutoScroll(MacPoint(600, 100)), 0);  // not enabled
+  view->SetAutoscrollEnabled(true);
+  AdvanceVirtualClock(100);
+  MacPoint before = origin();
+  ASSERT_EQ(view->AutoScroll(MacPoint(600, 100)), 1);  // 200 pixels past the right edge
+  EXPECT_EQ(origin().h, before.h - 24);
+  EXPECT_TRUE(view->IsAutoscrolling());
+  EXPECT_EQ(view->AutoScroll(MacPoint(600, 100)), 0);  // too soon
+  AdvanceVirtualClock(50);
+  before = origin();
+  ASSERT_EQ(view->AutoScroll(MacPoint(401, 100)), 1);  // one pixel past: one pixel
+  EXPECT_EQ(origin().h, before.h - 1);
+  AdvanceVirtualClock(50);
+  before = origin();
+  ASSERT_EQ(view->AutoScroll(MacPoint(-200, 100)), 1);  // the near side is not capped
+  EXPECT_EQ(origin().h, before.h + 75);
+  EXPECT_EQ(view->AutoScroll(MacPoint(100, 100)), 0);  // back inside
+  EXPECT_FALSE(view->IsAutoscrolling());
+}
+
+TEST_F(MainWorldViewTest, TheWorldExtentKeepsTheViewCentreInside) {
+  TMainWorldView* view = MakeView();
+  view->ScrollBy(MacPoint(1000, 0));
+  const TDoubleRect& extent = view->GetWorldExtent();
+  const TVector centre = view->ViewToWorld(MacPoint(200, 150));
+  EXPECT_LE(extent.left, centre.x);
+  EXPECT_GE(extent.right, centre.x);
+  EXPECT_GE(extent.top, centre.y);
+  EXPECT_LE(extent.bottom, centre.y);
+}
+
 }  // namespace
 }  // namespace view_test
