@@ -70,6 +70,9 @@ void TMainWorldView::SetToolCursor(uint32_t resource) {
   cursor_ = resource;
   HCURSOR cursor = resource == 0 ? nullptr : LoadCursor(GetResourceModule1(), resource);
   if (!cursor) cursor = LoadCursor(nullptr, IDC_ARROW);
+  // The view's window keeps showing it as the pointer moves over it.
+  if (const HWND window = GetWindowHandle())
+    SetClassLongPtr(window, GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(cursor));
   SetCursor(cursor);
 }
 
