@@ -5,7 +5,9 @@
 #include "platform/win32/Dc.h"
 #include "platform/win32/Window.h"
 #include "platform/win32/WindowPaint.h"
+#include "platform/win32/WindowMessages.h"
 #include "ui/views/WrappedWindow.h"
+#include "views/offscreen/WorldView.h"
 
 IMPLEMENT_DYNCREATE(TOwlOffScreenView, TOwlView)
 IMPLEMENT_DYNCREATE(TOwlOffScreenMainWorldView, TOwlOffScreenView)
@@ -65,6 +67,14 @@ BOOL TOwlOffScreenMainWorldView::OnWndMsg(UINT message, WPARAM wParam, LPARAM lP
     *result = 0;
     return TRUE;
   }
+  if (message == WM_NOTIFY && lParam != 0) {
+    const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+    if (header->code == EN_REQUESTRESIZE && header->idFrom == kLabelEditorId) {
+      ResizeLabelEditor(*reinterpret_cast<const REQRESIZE*>(lParam));
+      *result = 1;
+      return TRUE;
+    }
+  }
   return TOwlOffScreenView::OnWndMsg(message, wParam, lParam, result);
 }
 
@@ -77,4 +87,29 @@ void TOwlOffScreenMainWorldView::UpdateCursor() {
   HCURSOR cursor = resource == 0 ? LoadCursor(nullptr, IDC_ARROW)
                                  : LoadCursor(GetResourceModule1(), resource);
   if (cursor && cursor != GetCursor()) SetCursor(cursor);
+}
+
+void TOwlOffScreenMainWorldView::ResizeLabelEditor(const REQRESIZE& request) {
+  const HWND editor = request.nmhdr.hwndFrom;
+  RECT current{0, 0, 0, 0};
+  if (!editor || !::GetWindowRect(editor, &current)) return;
+  POINT corners[2] = {{current.left, current.top}, {current.right, current.bottom}};
+  ::ScreenToClient(m_hWnd, &corners[0]);
+  ::ScreenToClient(m_hWnd, &corners[1]);
+  const RECT& wanted = request.rc;
+  if (corners[0].x == wanted.left && corners[0].y == wanted.top && corners[1].x == wanted.right &&
+      corners[1].y == wanted.bottom)
+    return;
+  if (wanted.bottom < corners[1].y) {
+    TWrappedWindow* view = GetView();
+    if (view && view->IsMemberClass(522)) {
+      const MacRect uncovered(NarrowTo16(corners[0].x), NarrowTo16(wanted.bottom),
+                              NarrowTo16(corners[1].x), NarrowTo16(corners[1].y));
+      auto* world = static_cast<TWorldView*>(view);
+      world->InvalidateDeep(uncovered);
+      world->UpdateNow();
+    }
+  }
+  ::SetWindowPos(editor, nullptr, 0, 0, wanted.right - wanted.left, wanted.bottom - wanted.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
 }

@@ -32,10 +32,15 @@ class TOwlOffScreenView : public TOwlView {
   BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
 };
 
+struct REQRESIZE;
+
 class TOwlOffScreenMainWorldView : public TOwlOffScreenView {
   DECLARE_DYNCREATE(TOwlOffScreenMainWorldView)
 
  public:
+  // The in-place label editor, a rich edit control, has this identifier.
+  static constexpr UINT_PTR kLabelEditorId = 651;
+
   TOwlOffScreenMainWorldView();
   TOwlOffScreenMainWorldView(CWnd* parent, const char* name, const TViewPoint& location,
                              const TViewPoint& size);
@@ -45,4 +50,6 @@ class TOwlOffScreenMainWorldView : public TOwlOffScreenView {
  private:
   // Loads and sets the view's cursor when it is not the one shown.
   void UpdateCursor();
+  // Gives the label editor the size it asks for; what it uncovers is drawn again at once.
+  void ResizeLabelEditor(const REQRESIZE& request);
 };

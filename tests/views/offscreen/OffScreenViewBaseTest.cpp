@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "tests/views/offscreen/OffScreenSupport.h"
+#include "platform/win32/WindowMessages.h"
 #include "views/offscreen/OffScreenView.h"
 
 namespace view_test {
@@ -90,6 +91,12 @@ TEST_F(OffScreenViewBaseTest, DependentsHearTheMasterAndOutliveIt) {
 
 class TMainLike : public TOffScreenViewBase {
   DECLARE_CLASS_ID(522, TOffScreenViewBase)
+
+ public:
+  void DrawBackground(const MacRect& rect) override {
+    Log().push_back("main background " + std::to_string(rect.top) + "-" +
+                    std::to_string(rect.bottom));
+  }
 };
 class TCoordsLike : public TOffScreenViewBase {
   DECLARE_CLASS_ID(374, TOffScreenViewBase)
@@ -122,6 +129,44 @@ TEST_F(OffScreenViewBaseTest, WindowsAreNamedAndChosenByTheViewsClass) {
   loose.BuildWindow(nullptr, nullptr, TViewPoint{0, 0}, TViewPoint{10, 10}, 5, 5);
   EXPECT_EQ(loose.GetWindow(), nullptr);
   EXPECT_EQ(loose.GetManager(), nullptr);
+}
+
+TEST_F(OffScreenViewBaseTest, TheLabelEditorGetsTheSizeItAsksForAndWhatItUncoversIsRedrawn) {
+  TDezevOffScreenMgr* manager = OpenManager();
+  auto* main = new TMainLike;
+  main->BuildWindow(nullptr, manager, TViewPoint{20, 10}, TViewPoint{300, 200}, 5, 5);
+  WNDCLASS editorClass;
+  editorClass.lpfnWndProc = DefWindowProc;
+  editorClass.lpszClassName = "LabelEditor";
+  RegisterClass(&editorClass);
+  const HWND editor = CreateWindowEx(0, "LabelEditor", "", WS_CHILD | WS_VISIBLE, 10, 10, 100, 50,
+                                     main->GetWindowHandle(),
+                                     reinterpret_cast<HMENU>(uintptr_t{651}), nullptr);
+  ASSERT_NE(editor, nullptr);
+  const auto request = [&](RECT wanted) {
+    REQRESIZE resize;
+    resize.nmhdr = NMHDR{editor, 651, EN_REQUESTRESIZE};
+    resize.rc = wanted;
+    return SendMessage(main->GetWindowHandle(), WM_NOTIFY, 651,
+                       reinterpret_cast<LPARAM>(&resize));
+  };
+  const auto editorSize = [&] {
+    RECT rect;
+    GetWindowRect(editor, &rect);
+    return TViewPoint{rect.right - rect.left, rect.bottom - rect.top};
+  };
+  Pump();
+  EXPECT_EQ(request(RECT{10, 10, 110, 60}), 1);  // the size it has: nothing changes
+  EXPECT_EQ(editorSize(), (TViewPoint{100, 50}));
+  EXPECT_EQ(request(RECT{10, 10, 150, 60}), 1);  // only wider: nothing to redraw
+  EXPECT_EQ(editorSize(), (TViewPoint{140, 50}));
+  Log().clear();
+  Pump();
+  EXPECT_TRUE(Log().empty());
+  EXPECT_EQ(request(RECT{10, 10, 150, 30}), 1);  // shorter: the strip below is drawn again
+  EXPECT_EQ(editorSize(), (TViewPoint{140, 20}));
+  EXPECT_TRUE(Logged("main background 0-200"));  // at once, its frame given
+  EXPECT_TRUE(RegionIsEmpty(manager->GetDeepRegion()));
 }
 
 TEST_F(OffScreenViewBaseTest, MovingTheTopLeftCornerKeepsTheBottomRight) {
