@@ -193,7 +193,12 @@ TEST_F(WorldWindowTest, TheZoomToolDoublesTheScaleAboutTheClick) {
 
 TEST_F(WorldWindowTest, RunCommandsReachTheWorldAndThePixelsFollowTheFrames) {
   TFrameWatcher watcher;
+  int32_t shownWhileRunning = 0;
+  int32_t framesSeen = 0;
   watcher.onFrame = [&](int16_t frame) {
+    ++framesSeen;
+    // Each frame is in the window as soon as it is shown, without waiting for the run to end.
+    shownWhileRunning += At(InBox()) == kBoxColour ? 1 : 0;
     if (frame >= 10) world_->StopRunning();
   };
   world_->UpdateViewObject(&watcher, 1);
@@ -201,6 +206,8 @@ TEST_F(WorldWindowTest, RunCommandsReachTheWorldAndThePixelsFollowTheFrames) {
   Command(kCmdRun);
   ASSERT_NE(world_->GetStore(), nullptr);
   EXPECT_EQ(world_->CurrentFrame(), 10);
+  EXPECT_GE(framesSeen, 10);
+  EXPECT_EQ(shownWhileRunning, framesSeen);
   const MacPoint moved = InBox();
   ASSERT_LT(moved.h, start.h - 6);  // the spring pulls the box towards its anchor
   EXPECT_EQ(At(moved), kBoxColour);
@@ -242,6 +249,31 @@ TEST_F(WorldWindowTest, TheGridFlagShowsGridLines) {
   EXPECT_EQ(At(probe), gridColour);
   Command(kCmdShowGrid);
   EXPECT_NE(At(probe), gridColour);
+}
+
+TEST_F(WorldWindowTest, TheStoredLayoutPlacesTheWindowAndZoomedDocumentsAreMaximised) {
+  CFrameWnd* frame = window_->FrameWindow()->GetWindow()->GetParentFrame();
+  ASSERT_NE(frame, nullptr);
+  RECT before;
+  frame->GetWindowRect(&before);
+  window_->SetUpFurniture();  // no stored width: the window stays where it is
+  RECT now;
+  frame->GetWindowRect(&now);
+  EXPECT_EQ(now.left, before.left);
+  EXPECT_EQ(now.right, before.right);
+  window_->Layout() = TWindowLayout{0, 300, 200, 30, 40};
+  window_->SetUpFurniture();
+  frame->GetWindowRect(&now);
+  EXPECT_EQ(now.right - now.left, 300 + 2 * GetSystemMetrics(SM_CXFRAME));
+  EXPECT_EQ(now.bottom - now.top,
+            200 + 2 * GetSystemMetrics(SM_CYFRAME) + GetSystemMetrics(SM_CYCAPTION));
+  BOOL maximized = FALSE;
+  main_->MDIGetActive(&maximized);
+  EXPECT_FALSE(maximized);
+  window_->SetZoomDocuments(true);
+  window_->SetUpFurniture();
+  EXPECT_EQ(main_->MDIGetActive(&maximized), frame);
+  EXPECT_TRUE(maximized);
 }
 
 TEST_F(WorldWindowTest, SnappingToHotPointsFlipsWithItsCommand) {

@@ -238,9 +238,11 @@ void TMainWorldView::FrameChanged(int16_t frame, int16_t first, int16_t last) {
                               : kReplaying;
     if (state != runState_) SetRunState(state);
   }
-  // The objects stand where the frame puts them.
+  // The objects stand where the frame puts them; while a run goes on, the window shows each
+  // frame as it comes.
   ClearPendingShallow();
   InvalidateForeground();
+  if (world_ && world_->FirstRunningCommand()) UpdateNow();
 }
 
 void TMainWorldView::SettingChanged(int32_t first, int32_t second) {
