@@ -175,6 +175,12 @@ TEST_F(WorldWindowTest, TheSampleShowsItsBodiesOnWhiteAndAClickSelects) {
   Click(centre);
   ASSERT_EQ(world_->Selection().size(), 1u);
   EXPECT_EQ(world_->Selection().front(), box_);
+  // Over a corner of the selected box the cursor offers its handle; beside it, the arrow.
+  const MacPoint corner(static_cast<int16_t>(BoxCentre().h + 5), static_cast<int16_t>(BoxCentre().v + 5));
+  view_->DoSetCursor(corner, nullptr);
+  EXPECT_EQ(view_->CurrentCursorResource(), TMainWorldView::kHandleCursor);
+  view_->DoSetCursor(MacPoint(static_cast<int16_t>(corner.h + 30), corner.v), nullptr);
+  EXPECT_EQ(view_->CurrentCursorResource(), 0u);
   Click(MacPoint(static_cast<int16_t>(centre.h + 40), static_cast<int16_t>(centre.v + 40)));
   EXPECT_TRUE(world_->Selection().empty());
 }
@@ -274,6 +280,21 @@ TEST_F(WorldWindowTest, TheStoredLayoutPlacesTheWindowAndZoomedDocumentsAreMaxim
   window_->SetUpFurniture();
   EXPECT_EQ(main_->MDIGetActive(&maximized), frame);
   EXPECT_TRUE(maximized);
+}
+
+TEST_F(WorldWindowTest, AWorldWithoutUnitHandlerGetsNoWindow) {
+  class TPlainDocument : public TWindowDocument {} document;
+  documents_->Template().AddDocument(&document);
+  TWorldDoc bare;
+  TWorldWindow window(bare, document);
+  try {
+    window.OpenWindow();
+    ADD_FAILURE() << "opened";
+  } catch (const QVException& failure) {
+    EXPECT_EQ(failure.error(), kErrNoUnitHandler);
+  }
+  EXPECT_EQ(window.MainView(), nullptr);
+  if (CFrameWnd* frame = document.GetWindowFrame()) frame->DestroyWindow();
 }
 
 TEST_F(WorldWindowTest, SnappingToHotPointsFlipsWithItsCommand) {

@@ -2,7 +2,9 @@
 
 #include <cmath>
 
+#include "core/Tag.h"
 #include "core/port/Port.h"
+#include "core/port/WindowBinding.h"
 #include "views/offscreen/DezevOffScreenMgr.h"
 
 namespace {
@@ -136,6 +138,29 @@ void TOffScreenViewBase::GetDisplayDefaults(int16_t out[5]) const {
   out[2] = 0;
   out[3] = 1;
   out[4] = 1;
+}
+
+void TOffScreenViewBase::GetTextDefaults(int16_t out[3], uint32_t& tag) const {
+  out[0] = 0;
+  out[1] = -1;
+  out[2] = 0;
+  tag = MakeTag("TEXT");
+}
+
+void TOffScreenViewBase::TrackMouse(const TViewPoint& point) {
+  if (!Focus()) return;
+  MacPoint mouse;
+  GetMousePoint(mouse);
+  const TViewPoint& size = GetStoredSize();
+  const bool inside = mouse.h >= 0 && mouse.v >= 0 && mouse.h <= size.h && mouse.v <= size.v;
+  MacPoint port;
+  LocalToPortPoint(point, port);
+  for (TOffScreenViewBase* view : dependents_) view->MouseMoved(port, inside);
+}
+
+bool TOffScreenViewBase::DoSetCursor(const MacPoint& portPoint, RegionRec* cursorRegion) {
+  CompanionNotice(0, 1);
+  return TWorldView::DoSetCursor(portPoint, cursorRegion);
 }
 
 void TOffScreenViewBase::GetGridParameters(double& first, double& second, double& third,

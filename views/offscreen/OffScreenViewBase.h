@@ -78,9 +78,14 @@ class TOffScreenViewBase : public TWorldView {
   virtual void ViewChanged();
   virtual void ViewMoved();
   virtual void MouseMoved(const MacPoint&, bool) {}
+  // Where the mouse is, told to every dependent: the point in port coordinates and whether the
+  // mouse lies in the view, edges included.
+  virtual void TrackMouse(const TViewPoint& point);
 
   // Questions.
   virtual void GetDisplayDefaults(int16_t out[5]) const;
+  // 0, -1, 0 and the tag "TEXT".
+  virtual void GetTextDefaults(int16_t out[3], uint32_t& tag) const;
   // Grid spacing, minor spacing, fine step and subdivisions; a dependent gets its master's
   // first two answers exchanged.
   virtual void GetGridParameters(double& first, double& second, double& third, int16_t& count);
@@ -94,6 +99,8 @@ class TOffScreenViewBase : public TWorldView {
   virtual void Refresh();
   virtual bool IsActive() const { return active_ != 0; }
   void Activate(bool on) override;
+  // The companion hears of the cursor first.
+  bool DoSetCursor(const MacPoint& portPoint, RegionRec* cursorRegion) override;
 
   // Runs the routine with the display (objects) or background picture as the drawing port,
   // moved and clipped to the view; nothing when the window's manager cannot draw now.

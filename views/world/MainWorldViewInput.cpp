@@ -79,6 +79,18 @@ void TMainWorldView::SetToolCursor(uint32_t resource) {
 bool TMainWorldView::DoSetCursor(const MacPoint& portPoint, RegionRec* cursorRegion) {
   try {
     TOffScreenViewBase::DoSetCursor(portPoint, cursorRegion);
+    // Over a handle of a selected body while editing, with no modifier held.
+    if (world_ && runState_ == kEditing && !modifierDown_) {
+      UpdateObjectTransforms();
+      for (TLink* object : world_->Selection()) {
+        auto* mass = dynamic_cast<TMass*>(object);
+        int32_t handle = 0;
+        if (mass && mass->HitHandle(portPoint, handle)) {
+          SetToolCursor(kHandleCursor);
+          return true;
+        }
+      }
+    }
     const int16_t tool = world_ ? world_->GetCurrentTool() : kSelectTool;
     uint32_t resource = 0;
     switch (tool) {

@@ -55,6 +55,9 @@ class TMasterView : public TOffScreenViewBase {
 
 class TDependentView : public TOffScreenViewBase {
  public:
+  void MouseMoved(const MacPoint& point, bool) override {
+    Log().push_back("mouse at " + std::to_string(point.h) + "," + std::to_string(point.v));
+  }
   void ViewChanged() override { Log().push_back("dependent view changed"); }
   void ScaleChanged() override { Log().push_back("dependent scale changed"); }
 };
@@ -81,6 +84,10 @@ TEST_F(OffScreenViewBaseTest, DependentsHearTheMasterAndOutliveIt) {
   master->ScaleChanged();
   EXPECT_EQ(Log(), (std::vector<std::string>{"master view changed", "dependent view changed",
                                              "dependent scale changed"}));
+
+  Log().clear();
+  master->TrackMouse(TViewPoint{12, 7});
+  EXPECT_EQ(Log(), std::vector<std::string>{"mouse at 12,7"});
 
   delete master->GetWindow();
   EXPECT_EQ(dependent->GetMaster(), nullptr);
