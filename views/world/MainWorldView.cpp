@@ -12,6 +12,7 @@
 #include "model/world/WorldDoc.h"
 #include "model/world/WorldParticipants.h"
 #include "platform/win32/Clock.h"
+#include "views/offscreen/DezevOffScreenMgr.h"
 #include "views/offscreen/OffScreenMgr.h"
 
 // The world tells its view objects of each frame shown; this one passes it to the view.
@@ -262,22 +263,40 @@ void TMainWorldView::RunStateChanged(int32_t state) {
 
 void TMainWorldView::InvalidateForeground() {
   InvalidateAllShallow();
+  // Replaying without autoscroll, every frame marks the picture again.
+  if (runState_ == kReplaying && !autoscrolling_) ClearPendingShallow();
 }
 
 void TMainWorldView::InvalidateBackground() {
   InvalidateAllDeep();
+  const bool keep = runState_ == kEditing ||
+                    (autoscrolling_ && (runState_ == kRunning || showGrid_ != 0));
+  if (!keep) ClearPendingDeep();
 }
 
 void TMainWorldView::InvalidateWorldRect(const MacRect& rect) {
   backgroundDirty_ = true;
-  if (runState_ == kRunning && !autoscrolling_)
+  if (runState_ == kEditing)
+    InvalidateDeep(rect);
+  else if (runState_ == kRunning && !autoscrolling_)
     InvalidateShallow(rect);
-  else
+  else if (autoscrolling_ && (runState_ == kRunning || showGrid_ != 0))
     InvalidateDeep(rect);
 }
 
 void TMainWorldView::InvalidateRectOnScreen(const MacRect& rect) {
   foregroundDirty_ = true;
+  auto* buffered = dynamic_cast<TDezevOffScreenMgr*>(GetManager());
+  if (runState_ == kReplaying && !autoscrolling_ && buffered && buffered->Focus()) {
+    const TViewPoint& size = GetStoredSize();
+    MacRect clipped(std::max<int16_t>(rect.left, 0), std::max<int16_t>(rect.top, 0),
+                    std::min<int16_t>(rect.right, NarrowTo16(size.h)),
+                    std::min<int16_t>(rect.bottom, NarrowTo16(size.v)));
+    if (clipped.left >= clipped.right || clipped.top >= clipped.bottom) return;
+    clipped.Offset(NarrowTo16(GetLocation().h), NarrowTo16(GetLocation().v));
+    buffered->InvalidateWindowRect(clipped);
+    return;
+  }
   InvalidateShallow(rect);
 }
 

@@ -44,6 +44,8 @@ class MainWorldViewTest : public OffScreenTest {
     return lines;
   }
 
+  void ClearScreen() { manager_->ClearScreenInvalid(); }
+
   std::unique_ptr<TWorldDoc> world_;
   TDezevOffScreenMgr* manager_ = nullptr;
 };
@@ -141,6 +143,38 @@ TEST_F(MainWorldViewTest, TheGridFlagRedrawsTheBackgroundOnlyWhenItChanges) {
   // A vertical grid line through the origin's column, in the grid colour.
   EXPECT_EQ(At(200, 20), RGB16ToColorRef(TMainWorldView::kGridColour));
   EXPECT_EQ(At(220, 20), RGB(255, 255, 255));
+}
+
+TEST_F(MainWorldViewTest, DamageGoesToThePictureTheRunStateDraws) {
+  TMainWorldView* view = MakeView();
+  Pump();
+  const MacRect rect(10, 10, 30, 30);
+  const auto deep = [&] { return !RegionIsEmpty(manager_->GetDeepRegion()); };
+  const auto shallow = [&] { return !RegionIsEmpty(manager_->GetShallowRegion()); };
+  const auto reset = [&] {
+    manager_->RemoveAll(MacRect(0, 0, 500, 500));
+    ClearScreen();
+  };
+  view->InvalidateWorldRect(rect);  // editing: the background
+  EXPECT_TRUE(deep());
+  reset();
+  view->SetRunState(TMainWorldView::kRunning);
+  view->InvalidateWorldRect(rect);  // running: the objects only
+  EXPECT_FALSE(deep());
+  EXPECT_TRUE(shallow());
+  reset();
+  view->SetRunState(TMainWorldView::kReplaying);
+  view->InvalidateWorldRect(rect);  // replaying: nothing to redraw underneath
+  EXPECT_FALSE(shallow());
+  view->InvalidateRectOnScreen(rect);  // but straight onto the window from the display picture
+  EXPECT_FALSE(shallow());
+  EXPECT_TRUE(RegionContainsPoint((20 << 16) | 20, manager_->GetScreenInvalidRegion()));
+  // Replaying, each frame marks the display picture again.
+  view->InvalidateForeground();
+  EXPECT_TRUE(shallow());
+  reset();
+  view->InvalidateForeground();
+  EXPECT_TRUE(shallow());
 }
 
 TEST_F(MainWorldViewTest, AutoscrollStepsGrowWithTheDistanceAndComeAtMostEvery3Ticks) {
