@@ -16,6 +16,7 @@
 #include "platform/win32/Window.h"
 #include "platform/win32/WindowPaint.h"
 #include "ui/views/ViewServices.h"
+#include "views/offscreen/DezevOffScreenMgr.h"
 #include "views/offscreen/OffScreenMgr.h"
 #include "views/offscreen/OffScreenView.h"
 
@@ -297,6 +298,17 @@ void TWorldView::DrawOverlay(const MacRect& rect) {
 void TWorldView::PreparePort() {
   PortResetPen();
   SetStandardPortColours();
+}
+
+void TWorldView::GetPassPicture(int16_t which, HDC* dc, HBITMAP* bitmap, int16_t* width,
+                                int16_t* height) {
+  if (auto* buffered = dynamic_cast<TDezevOffScreenMgr*>(manager_)) {
+    buffered->GetBufferInfo(which, dc, bitmap, width, height);
+    return;
+  }
+  if (manager_) return;
+  if (width) *width = 0;
+  if (height) *height = 0;
 }
 
 void TWorldView::CheckBuffers() {

@@ -68,6 +68,10 @@ class TWorldView : public TMovableView {
   virtual void ClearPendingFlags();
   // A one-pixel solid copying pen, black on white.
   virtual void PreparePort();
+  // The picture of a pass (0 background, 1 objects) as the manager keeps it; without a manager
+  // the sizes are 0 and the rest is left as given.
+  virtual void GetPassPicture(int16_t which, HDC* dc, HBITMAP* bitmap, int16_t* width,
+                              int16_t* height);
   // -108 when the manager's pictures are missing; nothing without a manager.
   virtual void CheckBuffers();
   // The manager's window paints at once.

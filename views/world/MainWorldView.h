@@ -131,6 +131,11 @@ class TMainWorldView : public TOffScreenViewBase, public TCursorSource, public T
   void DrawGridLines(const MacRect& rect);
   bool SnapToGridLines(int16_t tolerance, const MacPoint& point, TVector& world, MacPoint& view,
                        int32_t& kind);
+  // What the rulers ask of the main view: the grid-line walk along the axis (b, a
+  // GridLineRequest) with data c, without and with minor lines.
+  using GridLineRequest = void (*)(int16_t pixel, double coordinate, int16_t major, void* data);
+  void MasterRequest(int32_t axis, intptr_t callback, intptr_t data) override;
+  void MasterRequestDirect(int32_t axis, intptr_t callback, intptr_t data) override;
 
   // ---- Drawing ----
   void DrawContents() override;
@@ -138,6 +143,10 @@ class TMainWorldView : public TOffScreenViewBase, public TCursorSource, public T
   void DrawObjects(const MacRect& rect) override;
   void DrawOverlay(const MacRect& rect) override;
   void HighlightChanged(int16_t oldState, int16_t newState) override;
+  // Printed (solid fills): the layers one after the other into the rectangle.
+  void Draw(const MacRect& area) override;
+  // An object of the world changed or went: the snapper forgets it.
+  void NoteWorldChanged(TLink* object);
   // The object's bounds drawn again through the pictures; at once on the screen when asked.
   void RedrawObject(TThing* object, int16_t phase, bool immediately);
   // The view's bounds of an object, or an empty rectangle.

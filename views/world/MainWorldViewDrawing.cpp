@@ -144,6 +144,22 @@ bool TMainWorldView::SnapToGridLines(int16_t tolerance, const MacPoint& point, T
   return true;
 }
 
+void TMainWorldView::MasterRequest(int32_t axis, intptr_t callback, intptr_t data) {
+  const auto request = reinterpret_cast<GridLineRequest>(callback);
+  if (!request) return;
+  WalkGridLines(static_cast<int16_t>(axis), false, [&](int16_t pixel, double at, bool major) {
+    request(pixel, at, major ? 1 : 0, reinterpret_cast<void*>(data));
+  });
+}
+
+void TMainWorldView::MasterRequestDirect(int32_t axis, intptr_t callback, intptr_t data) {
+  const auto request = reinterpret_cast<GridLineRequest>(callback);
+  if (!request) return;
+  WalkGridLines(static_cast<int16_t>(axis), true, [&](int16_t pixel, double at, bool major) {
+    request(pixel, at, major ? 1 : 0, reinterpret_cast<void*>(data));
+  });
+}
+
 // ---------------------------------------------------------------------------------------------
 // Layers. The background picture holds the white ground and the grid; the display picture the
 // world's objects over it; the screen the feedback over both.
@@ -183,6 +199,20 @@ void TMainWorldView::DrawThings(const MacRect& rect, bool selectedOnly) {
     }
   }
   PreparePort();
+}
+
+void TMainWorldView::Draw(const MacRect& area) {
+  if (!GetUseSolidBrushes()) {
+    TOffScreenViewBase::Draw(area);
+    return;
+  }
+  DrawBackground(area);
+  DrawObjects(area);
+}
+
+void TMainWorldView::NoteWorldChanged(TLink* object) {
+  if (snapper_) snapper_->ForgetObject(object);
+  RecomputeWorldExtent();
 }
 
 void TMainWorldView::DrawOverlay(const MacRect& rect) {

@@ -131,8 +131,10 @@ TEST_F(DezevOffScreenMgrTest, DrawingInAPictureGoesToTheScreenOnlyWithTheNextCop
       [](void*) { TPaintedView::Fill(MacRect(50, 50, 60, 60), RGB(0, 255, 0)); }, nullptr);
   EXPECT_EQ(At(55, 55), kBlue);
   HDC display = nullptr;
-  manager->GetBufferInfo(1, &display, nullptr, nullptr, nullptr);
+  int16_t width = -1;
+  view->GetPassPicture(1, &display, nullptr, &width, nullptr);
   ASSERT_NE(display, nullptr);
+  EXPECT_EQ(width, manager->GetStoredSize().h);
   EXPECT_EQ(GetPixel(display, 55, 55), kGreen);
   manager->InvalidateWindowRect(MacRect(50, 50, 60, 60));
   Pump();

@@ -4,7 +4,9 @@
 
 #include <cmath>
 #include <limits>
+#include <algorithm>
 #include <memory>
+#include <tuple>
 #include <vector>
 
 #include "core/Handle.h"
@@ -81,6 +83,28 @@ TEST_F(MainWorldViewTest, GridLinesFallOnWholeUnitsAroundTheCentredOrigin) {
     EXPECT_TRUE(Lines(*view, 1).empty()) << scale;
     EXPECT_TRUE(Lines(*view, 0).empty()) << scale;
   }
+}
+
+TEST_F(MainWorldViewTest, DependentsWalkTheMastersGridLines) {
+  TMainWorldView* view = MakeView();
+  auto* ruler = new TOffScreenViewBase;
+  ruler->InitOffScreenView(nullptr, manager_, TViewPoint{0, 0}, TViewPoint{400, 16}, 5, 5, view,
+                           nullptr);
+  using Line = std::tuple<int16_t, double, int16_t>;
+  std::vector<Line> lines;
+  const auto collect = [](int16_t pixel, double at, int16_t major, void* data) {
+    static_cast<std::vector<Line>*>(data)->emplace_back(pixel, at, major);
+  };
+  ruler->MasterRequest(1, reinterpret_cast<intptr_t>(+collect), reinterpret_cast<intptr_t>(&lines));
+  ASSERT_EQ(lines.size(), Lines(*view, 1).size());
+  EXPECT_EQ(std::get<0>(lines[3]), Lines(*view, 1)[3].first);
+  const size_t majors = lines.size();
+  lines.clear();
+  ruler->MasterRequestDirect(1, reinterpret_cast<intptr_t>(+collect),
+                             reinterpret_cast<intptr_t>(&lines));
+  EXPECT_EQ(lines.size(), majors * 10);  // 40 pixels a unit: ten divisions of each step
+  EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [](const Line& l) { return std::get<2>(l) == 1; }),
+            static_cast<std::ptrdiff_t>(majors));
 }
 
 TEST_F(MainWorldViewTest, APointSnapsToTheGridOnlyWhenBothCoordinatesAreNear) {
