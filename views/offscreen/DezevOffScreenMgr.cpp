@@ -8,6 +8,7 @@
 #include "core/port/WindowBinding.h"
 #include "platform/mfc/CDocument.h"
 #include "platform/mfc/CFrameWnd.h"
+#include "platform/win32/Cursor.h"
 #include "platform/win32/Dc.h"
 #include "platform/win32/DcDraw.h"
 #include "platform/win32/GdiObjects.h"
@@ -465,7 +466,9 @@ TOwlOffScreenMgr::TOwlOffScreenMgr(CWnd* parent, const TViewPoint& location,
 
 BOOL TOwlOffScreenMgr::CreateView(CCreateContext* context, CWnd* parent) {
   if (parent) parent_ = parent;
-  return Create(nullptr, title_.c_str(), style_, rect_, parent_, kControlId, context);
+  // No background: the window never erases, its copies paint all of it.
+  const char* windowClass = AfxRegisterWndClass(kClassStyle, LoadCursor(nullptr, IDC_ARROW));
+  return Create(windowClass, title_.c_str(), style_, rect_, parent_, kControlId, context);
 }
 
 BOOL TOwlOffScreenMgr::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {

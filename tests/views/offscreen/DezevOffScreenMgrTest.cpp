@@ -2,6 +2,7 @@
 // damage is copied, its window never erases, and pictures that cannot be made leave the window
 // unpainted without further failures.
 
+#include "platform/win32/Cursor.h"
 #include "tests/views/offscreen/OffScreenSupport.h"
 
 namespace view_test {
@@ -29,6 +30,12 @@ TEST_F(DezevOffScreenMgrTest, BothPicturesComposeTheWindowAndOnlyDamageIsCopied)
   ASSERT_NE(manager->DisplayBuffer(), nullptr);
   ASSERT_NE(manager->BackgroundBuffer(), nullptr);
   EXPECT_STREQ(manager->WindowName(), "TDezevOffScreenMgr");
+  // Its window paints over its children, has the arrow as its class cursor and its own number.
+  const HWND window = manager->GetWindowHandle();
+  EXPECT_EQ(GetWindowLongPtr(window, GWL_STYLE) & WS_CLIPCHILDREN, 0);
+  EXPECT_EQ(GetWindowLongPtr(window, GWLP_ID), 59698);
+  EXPECT_EQ(GetClassLongPtr(window, GCLP_HCURSOR),
+            reinterpret_cast<uintptr_t>(LoadCursor(nullptr, IDC_ARROW)));
   EXPECT_EQ(manager->GetManager(), nullptr);
   TPaintedView* view = AddView(manager, 20, 10, 200, 150, kBlue, kRed, MacRect(10, 10, 30, 30));
   EXPECT_EQ(view->GetManager(), manager);
