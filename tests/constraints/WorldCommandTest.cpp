@@ -31,6 +31,7 @@
 #include "model/command/FormulaPropertyOp.h"
 #include "model/command/PropertyOps.h"
 #include "model/filing/LinkClasses.h"
+#include "model/filing/ObjectReader.h"
 #include "model/filing/ObjectWriter.h"
 #include "model/world/Group.h"
 #include "model/world/QVDoc.h"
@@ -61,6 +62,22 @@ TFormula FormulaOf(const char* text) {
   return formula;
 }
 
+// A new world's defaults hold the hot-point snapper, a class of the views above this layer: a
+// link that takes the snapper's block (its two options and end code) stands in for it here.
+class TSnapperStandIn : public THandlerLink {
+ public:
+  static constexpr int16_t kBlock = 5038;
+  static TObject* Create() { return new TSnapperStandIn; }
+  uint16_t CanReadBlock(int16_t code) override {
+    return code == kBlock ? 1 : THandlerLink::CanReadBlock(code);
+  }
+  uint16_t ReadBlockContents(int16_t code, TObjectReader& reader) override {
+    if (code != kBlock) return THandlerLink::ReadBlockContents(code, reader);
+    for (int i = 0; i < 3; ++i) reader.ReadInt();
+    return 1;
+  }
+};
+
 // The program's units as start-up brings them up, up to the constraints.
 class WorldCommandTest : public ::testing::Test {
  protected:
@@ -79,6 +96,8 @@ class WorldCommandTest : public ::testing::Test {
     RegisterPinRopeRodClasses();
     LoadClassHierarchy();
     RegisterConverterClasses();
+    RegisterClassInfo("THotPointSnapper", MakeTag("hpSn"), 702, TSnapperStandIn::Create,
+                      sizeof(TSnapperStandIn));
     RegisterGeometryManager();
     RegisterGroupClasses();
     RegisterStopWhen();

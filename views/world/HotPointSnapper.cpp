@@ -168,7 +168,8 @@ int16_t THotPointSnapper::GetPixelTolerance() {
   if (toleranceValid_ == 0 && view_ != nullptr) {
     THotPointView::GridParameters grid;
     view_->GetGridParameters(grid);
-    const int32_t minor = std::abs(static_cast<int32_t>(view_->HorizontalPixelDistance(grid.minorSpacing)));
+    const int32_t minor =
+        std::abs(static_cast<int32_t>(view_->HorizontalPixelDistance(grid.minorSpacing)));
     const int32_t pixels = minor < 1 ? minor : minor - 1;
     pixelTolerance_ = static_cast<int16_t>(std::min<int32_t>(pixels, kMaxPixelTolerance));
     worldTolerance_ = std::max(0.0, grid.minorSpacing - grid.fineStep);
@@ -302,7 +303,8 @@ uint16_t THotPointSnapper::FindHotPoint(const POINT& mousePixel, const TVector& 
   search.worldTolerance = GetWorldTolerance();
   if (TThing* tracked = search.tracked) {
     search.attachable = tracked->IsAttachable() != 0 && !tracked->GetAttachments().empty();
-    search.joining = tracked->IsTwoEnded() != 0 && tracked->CanJoin() != 0 && !IsActiveJoint(tracked);
+    search.joining =
+        tracked->IsTwoEnded() != 0 && tracked->CanJoin() != 0 && !IsActiveJoint(tracked);
     if (search.attachable) {
       for (TThing* attachment : tracked->GetAttachments())
         if (attachment->CanJoin() != 0 && !IsActiveJoint(attachment)) search.joinedPoint = true;
@@ -366,9 +368,8 @@ uint16_t THotPointSnapper::ProbeHotPoint(const POINT& mousePixel, const TVector&
 
 // ---- Formulas -------------------------------------------------------------------------------
 
-uint16_t THotPointSnapper::FindHotPointFormulas(const POINT& mousePixel,
-                                                const TVector& mouseWorld, Str255& textX,
-                                                Str255& textY) {
+uint16_t THotPointSnapper::FindHotPointFormulas(const POINT& mousePixel, const TVector& mouseWorld,
+                                                Str255& textX, Str255& textY) {
   if (attachByFormula_ == 0 || active_ == 0) return 0;
   THotPointHit hit;
   if (FindHotPoint(mousePixel, mouseWorld, hit) == 0) return 0;
@@ -388,8 +389,7 @@ uint16_t THotPointSnapper::GetRecordFormulas(const THotPointRecord& record, Str2
   return target->GetHotPointFormulas(kind, index, textX, textY);
 }
 
-void THotPointSnapper::ApplyPointFormulas(TLink* object, const Str255& textX,
-                                          const Str255& textY,
+void THotPointSnapper::ApplyPointFormulas(TLink* object, const Str255& textX, const Str255& textY,
                                           const std::array<TFormula*, 2>& formulaPair) {
   TThing* thing = AsThing(object);
   if (thing == nullptr) return;

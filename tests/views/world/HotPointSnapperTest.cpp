@@ -5,8 +5,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <iterator>
 #include <cstring>
+#include <iterator>
 #include <memory>
 #include <vector>
 
@@ -111,7 +111,8 @@ class TTestView : public THotPointView {
   std::vector<COLORREF> Pixels() const {
     std::vector<COLORREF> pixels;
     for (int y = 0; y < 200; ++y)
-      for (int x = 0; x < 200; ++x) pixels.push_back(GetPixel(dc, x, y));
+      for (int x = 0; x < 200; ++x)
+        pixels.push_back(GetPixel(dc, x, y));
     return pixels;
   }
 
@@ -376,15 +377,23 @@ TEST_F(HotPointSnapperTest, HoverCrossIsDrawnAndErasedExactly) {
   EXPECT_EQ(view.brackets, 0);
 }
 
-TEST_F(HotPointSnapperTest, AMarkedObjectThatLeavesTheWorldIsForgotten) {
+TEST_F(HotPointSnapperTest, AMarkedObjectThatChangesOrLeavesIsForgottenWithoutDrawing) {
   TSpot* spot = AddSpot({{{2, 2}, 1, 0}});
+  TSpot* other = AddSpot({});
   snapper->ShowHotPoints();
   snapper->UpdateHoverMarker(POINT{120, 80}, 1, 0);
   ASSERT_EQ(snapper->GetHoverObject(), spot);
-  snapper->SetTrackedObject(spot);
-  snapper->ObjectRemoved(spot);
-  world->RemoveObject(spot);
+  const std::vector<COLORREF> marked = view.Pixels();
+  snapper->ForgetObject(other);
+  EXPECT_EQ(snapper->GetHoverObject(), spot);
+  snapper->ForgetObject(spot);  // the view redraws the object and the cross with it
   EXPECT_EQ(snapper->GetHoverObject(), nullptr);
+  EXPECT_EQ(view.Pixels(), marked);
+
+  // An object linked with the snapper that leaves the world is no longer tracked.
+  snapper->SetTrackedObject(spot);
+  spot->AddDependent(snapper);
+  world->RemoveObject(spot);
   EXPECT_EQ(snapper->GetTrackedObject(), nullptr);
 }
 
@@ -460,8 +469,8 @@ TEST_F(HotPointSnapperTest, BlockHoldsBothOptionsAndReadsBack) {
   const auto* bytes = reinterpret_cast<const uint8_t*>(HandleData(stored));
   // After identifier, class tag, blank tag and code: the length, the two options, the end code.
   const uint8_t contents[] = {0, 0, 0, 12, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0};
-  const uint8_t* block = std::search(bytes, bytes + GetHandleByteSize(stored),
-                                     std::begin(contents), std::end(contents));
+  const uint8_t* block = std::search(bytes, bytes + GetHandleByteSize(stored), std::begin(contents),
+                                     std::end(contents));
   ASSERT_NE(block, bytes + GetHandleByteSize(stored));
   EXPECT_EQ(block[-1], 0xAE);  // block 5038
   EXPECT_EQ(block[-2], 0x13);
