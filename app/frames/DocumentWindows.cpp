@@ -38,8 +38,11 @@ TOwlSubview* TDocumentWindows::Open(std::unique_ptr<TQVDoc> document, const std:
   documents_.push_back(std::make_unique<TWorldWindowDocument>(std::move(document), path));
   TWorldWindowDocument* windowDocument = documents_.back().get();
   template_.AddDocument(windowDocument);
-  auto worldWindow =
-      std::make_unique<TWorldWindow>(windowDocument->Document().World(), *windowDocument);
+  TWorldDoc& world = windowDocument->Document().World();
+  auto worldWindow = std::make_unique<TWorldWindow>(world, *windowDocument);
+  // A world whose view was never placed is shown whole.
+  worldWindow->SetZoomToExtents(world.GetHorizontalOffset() == 0.0 &&
+                                world.GetVerticalOffset() == 0.0);
   worldWindow->OpenWindow();
   TOwlSubview* window = worldWindow->FrameWindow();
   if (!window) ThrowFailure(kErrOutOfMemory, 0);

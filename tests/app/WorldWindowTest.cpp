@@ -14,6 +14,7 @@
 #include "app/TApp.h"
 #include "app/frames/DocumentWindows.h"
 #include "app/frames/MainFrame.h"
+#include "bodies/Background.h"
 #include "bodies/BodyTags.h"
 #include "bodies/Shapes.h"
 #include "bodies/points/Point.h"
@@ -89,7 +90,6 @@ class WorldWindowTest : public ::testing::Test {
                               sample_worlds::kSpringAndPinFile);
     open.OnOpened([&](TQVDoc& document) {
       world_ = &document.World();
-      world_->Scale().SetConstant(kPixelsPerMetre);
       box_ = dynamic_cast<TRectangle*>(world_->FindObject(sample_worlds::kBoxId));
       if (box_) {
         box_->SetShortProperty(kTagFillPattern, 1);
@@ -105,6 +105,12 @@ class WorldWindowTest : public ::testing::Test {
     ASSERT_NE(window_, nullptr);
     view_ = window_->MainView();
     ASSERT_NE(view_, nullptr);
+    Pump();
+    fittedScale_ = view_->GetScale();
+    // The tests measure at 100 pixels a metre around the world's origin.
+    world_->Scale().SetConstant(kPixelsPerMetre);
+    view_->CentreOrigin();
+    view_->ScaleChanged();
     Pump();
   }
 
@@ -162,7 +168,28 @@ class WorldWindowTest : public ::testing::Test {
   TRectangle* box_ = nullptr;
   TWorldWindow* window_ = nullptr;
   TMainWorldView* view_ = nullptr;
+  double fittedScale_ = 0.0;
 };
+
+TEST_F(WorldWindowTest, TheSampleOpensShownWhole) {
+  // The sample never placed its view: it was fitted to the window when it opened.
+  EXPECT_NE(fittedScale_, 0.0);
+  world_->Scale().SetConstant(fittedScale_);
+  view_->ZoomToFit();
+  EXPECT_DOUBLE_EQ(view_->GetScale(), fittedScale_);
+  const TViewPoint& size = view_->GetStoredSize();
+  for (TLink* object : world_->Objects()) {
+    auto* mass = dynamic_cast<TMass*>(object);
+    if (!mass || mass->IsMemberClass(TZeroMass::kClassID)) continue;
+    const MacRect rect = view_->ObjectRect(mass);
+    EXPECT_GE(rect.left, 0);
+    EXPECT_GE(rect.top, 0);
+    EXPECT_LE(rect.right, size.h);
+    EXPECT_LE(rect.bottom, size.v);
+  }
+  // The wheel is a disk of half a metre across in the picture.
+  EXPECT_GT(fittedScale_ * 0.5, 20.0);
+}
 
 TEST_F(WorldWindowTest, TheSampleShowsItsBodiesOnWhiteAndAClickSelects) {
   const MacPoint centre = InBox();

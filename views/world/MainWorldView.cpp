@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "bodies/Background.h"
 #include "bodies/Body.h"
 #include "core/Failure.h"
 #include "model/Thing.h"
@@ -179,6 +180,28 @@ int16_t TMainWorldView::AutoScroll(const MacPoint& point) {
   return 1;
 }
 
+void TMainWorldView::ZoomToFit(double fraction) {
+  if (!world_) return;
+  RecomputeWorldExtent();
+  const TDoubleRect& bounds = objectBounds_;
+  const double width = bounds.right - bounds.left;
+  const double height = bounds.top - bounds.bottom;
+  const TViewPoint& size = GetStoredSize();
+  double scale = GetScale();
+  if (width > 0.0 && height > 0.0)
+    scale = fraction * std::min(size.h / width, size.v / height);
+  else if (width > 0.0)
+    scale = fraction * size.h / width;
+  else if (height > 0.0)
+    scale = fraction * size.v / height;
+  if (!std::isnormal(scale) || scale <= 0.0) return;
+  const double cx = (bounds.left + bounds.right) / 2;
+  const double cy = (bounds.top + bounds.bottom) / 2;
+  world_->Scale().SetConstant(scale);
+  world_->SetOffsets(size.h / 2 - scale * cx, -(size.v / 2) - scale * cy);
+  ScaleChanged();
+}
+
 void TMainWorldView::TransformChanged() {
   transformValid_ = false;
   gridValid_ = false;
@@ -307,6 +330,8 @@ void TMainWorldView::RecomputeWorldExtent() {
   bool any = false;
   TDoubleRect all{0, 0, 0, 0};
   for (TThing* thing : Things()) {
+    // The ground lies under everything: it makes no extent.
+    if (thing->IsMemberClass(TZeroMass::kClassID)) continue;
     TDoubleRect bounds{0, 0, 0, 0};
     if (thing->GetBounds(bounds) == 0) continue;
     bounds.Normalize();

@@ -90,6 +90,8 @@ class TMainWorldView : public TOffScreenViewBase, public TCursorSource, public T
   void ScrollBy(const MacPoint& delta);
   // Puts the world origin at the view's centre.
   void CentreOrigin();
+  // Zooms and centres the view so that the world's objects fill the fraction of it.
+  void ZoomToFit(double fraction = 0.9);
   // While tracking: scrolls towards a point outside the view, faster the further out it lies
   // (at most every 3 ticks); 1 when it scrolled.
   int16_t AutoScroll(const MacPoint& point) override;

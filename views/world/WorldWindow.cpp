@@ -96,6 +96,10 @@ void TWorldWindow::SetUpFurniture() {
     if (const HWND client = ::GetParent(parentFrame->m_hWnd))
       ::SendMessage(client, WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(parentFrame->m_hWnd), 0);
   }
+  if (zoomToExtents_ && mainView_) {
+    zoomToExtents_ = false;
+    mainView_->ZoomToFit();
+  }
 }
 
 void TWorldWindow::ActivateFrame(bool activating) {

@@ -61,6 +61,8 @@ class TWorldWindow {
   TWindowLayout& Layout() { return layout_; }
   // The application keeps documents zoomed (maximised) in the main frame.
   void SetZoomDocuments(bool on) { zoomDocuments_ = on; }
+  // The world is to be shown whole when its window is set up next.
+  void SetZoomToExtents(bool on) { zoomToExtents_ = on; }
 
  private:
   void Forget();
@@ -73,4 +75,5 @@ class TWorldWindow {
   TLink* lastHit_ = nullptr;
   TWindowLayout layout_;
   bool zoomDocuments_ = false;
+  bool zoomToExtents_ = false;
 };
