@@ -23,6 +23,7 @@
 #include "model/world/RunCommand.h"
 #include "model/world/WorldParticipants.h"
 #include "platform/win32/Clock.h"
+#include "platform/win32/Cursor.h"
 #include "platform/win32/Input.h"
 #include "platform/win32/Message.h"
 #include "platform/win32/Window.h"
@@ -210,6 +211,18 @@ TEST_F(WorldWindowTest, TheSampleShowsItsBodiesOnWhiteAndAClickSelects) {
   EXPECT_EQ(view_->CurrentCursorResource(), 0u);
   Click(MacPoint(static_cast<int16_t>(centre.h + 40), static_cast<int16_t>(centre.v + 40)));
   EXPECT_TRUE(world_->Selection().empty());
+}
+
+TEST_F(WorldWindowTest, TheViewWindowKeepsTheViewsCursorAsTheMouseMoves) {
+  world_->SetCurrentTool(TMainWorldView::kZoomInTool);
+  view_->DoSetCursor(InBox(), nullptr);
+  ASSERT_EQ(view_->CurrentCursorResource(), TMainWorldView::kZoomInCursor);
+  SetCursor(LoadCursor(nullptr, IDC_ARROW));
+  SendMessage(view_->GetWindowHandle(), WM_MOUSEMOVE, 0, MAKELPARAM(10, 10));
+  CursorInfo info;
+  ASSERT_TRUE(DescribeCursor(GetCursor(), &info));
+  EXPECT_FALSE(info.standard);
+  EXPECT_EQ(info.id, TMainWorldView::kZoomInCursor);
 }
 
 TEST_F(WorldWindowTest, TheZoomToolDoublesTheScaleAboutTheClick) {
