@@ -213,6 +213,13 @@ TEST_F(WorldWindowTest, TheSampleShowsItsBodiesOnWhiteAndAClickSelects) {
   EXPECT_TRUE(world_->Selection().empty());
 }
 
+TEST_F(WorldWindowTest, TheWorldFollowsTheObjectUnderTheHoveringPointer) {
+  view_->TrackMouseOver(InBox());
+  EXPECT_EQ(window_->LastHitObject(), box_);
+  view_->TrackMouseOver(MacPoint(static_cast<int16_t>(InBox().h + 60), InBox().v));
+  EXPECT_EQ(window_->LastHitObject(), nullptr);
+}
+
 TEST_F(WorldWindowTest, TheViewWindowKeepsTheViewsCursorAsTheMouseMoves) {
   world_->SetCurrentTool(TMainWorldView::kZoomInTool);
   view_->DoSetCursor(InBox(), nullptr);

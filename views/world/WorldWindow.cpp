@@ -4,6 +4,7 @@
 #include "model/Thing.h"
 #include "model/world/WorldDoc.h"
 #include "platform/mfc/CFrameWnd.h"
+#include "platform/win32/Input.h"
 #include "platform/win32/Message.h"
 #include "platform/win32/Window.h"
 #include "platform/win32/WindowMessages.h"
@@ -139,5 +140,7 @@ void TWorldWindow::MouseMoved(const MacPoint& point, bool moving) {
     lastHit_ = nullptr;
     return;
   }
-  lastHit_ = mainView_->FindObjectAt(point);
+  // With the Control key down the object found last is kept.
+  const bool keep = lastHit_ && (GetKeyState(VK_CONTROL) & 0x8000) != 0;
+  if (!keep) lastHit_ = mainView_->FindObjectAt(point);
 }
