@@ -146,11 +146,22 @@ void TOffScreenMgr::BeginDeepPass(const MacRect& rect) {
   DeleteObject(white);
 }
 
+namespace {
+
+// Every world view under the view, at any depth.
+void ClearPendingUnder(TWrappedWindow& view) {
+  for (int32_t i = 0; i < view.CountSubviews(); ++i) {
+    TWrappedWindow* sub = view.SubviewAt(i);
+    if (auto* world = dynamic_cast<TWorldView*>(sub)) world->TWorldView::ClearPendingFlags();
+    ClearPendingUnder(*sub);
+  }
+}
+
+}  // namespace
+
 void TOffScreenMgr::ClearPendingFlags() {
   TWorldView::ClearPendingFlags();
-  for (int32_t i = 0; i < CountSubviews(); ++i) {
-    if (auto* view = dynamic_cast<TWorldView*>(SubviewAt(i))) view->ClearPendingFlags();
-  }
+  ClearPendingUnder(*this);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -78,6 +78,14 @@ TEST_F(OffScreenMgrTest, AViewPassesDamageClippedAndMovedAndOnlyOncePerWholeView
   view->ValidateDeep(MacRect(0, 0, 1, 1));
   view->InvalidateAllDeep();
   EXPECT_FALSE(RegionIsEmpty(manager->Deep()));
+
+  // An update clears the pending flags of every view under the manager, nested ones too.
+  TPaintedView* nested = AddView(view, 5, 5, 20, 20, 0, 0, MacRect(0, 0, 1, 1), "nested");
+  nested->InvalidateAllShallow();
+  ASSERT_TRUE(nested->PendingShallow());
+  manager->DrawNow();
+  EXPECT_FALSE(nested->PendingShallow());
+  EXPECT_FALSE(view->PendingDeep());
 }
 
 TEST_F(OffScreenMgrTest, AnUpdateWithNothingDamagedRunsOnlyTheOverlay) {
