@@ -11,12 +11,19 @@
 #include "ui/views/OwlSubview.h"
 #include "ui/views/OwlView.h"
 #include "ui/views/WindowBuilder.h"
+#include "model/world/WorldHost.h"
 #include "views/offscreen/GroupView.h"
+#include "views/offscreen/OffScreenMgr.h"
 
 TWorldWindowDocument::TWorldWindowDocument(std::unique_ptr<TQVDoc> document,
                                            const std::string& path)
     : document_(std::move(document)) {
   SetTitle(std::filesystem::path(path).filename().string().c_str());
+}
+
+// The world's window goes before the world it shows.
+TWorldWindowDocument::~TWorldWindowDocument() {
+  worldWindow_.reset();
 }
 
 TWorldDocTemplate::TWorldDocTemplate()
@@ -31,8 +38,15 @@ TOwlSubview* TDocumentWindows::Open(std::unique_ptr<TQVDoc> document, const std:
   documents_.push_back(std::make_unique<TWorldWindowDocument>(std::move(document), path));
   TWorldWindowDocument* windowDocument = documents_.back().get();
   template_.AddDocument(windowDocument);
-  TOwlSubview* window = OpenWindow(kDocumentWindowKind, windowDocument);
+  TWorldDoc& world = windowDocument->Document().World();
+  auto worldWindow = std::make_unique<TWorldWindow>(world, *windowDocument);
+  // A world whose view was never placed is shown whole.
+  worldWindow->SetZoomToExtents(world.GetHorizontalOffset() == 0.0 &&
+                                world.GetVerticalOffset() == 0.0);
+  worldWindow->OpenWindow();
+  TOwlSubview* window = worldWindow->FrameWindow();
   if (!window) ThrowFailure(kErrOutOfMemory, 0);
+  windowDocument->SetWorldWindow(std::move(worldWindow));
   // The new frame comes up in front, its window object active.
   if (CFrameWnd* frame = windowDocument->GetWindowFrame()) frame->ShowWindow(SW_SHOW);
   window->SelectWindow();
@@ -54,4 +68,9 @@ void InstallWindowLayer(CMainFrame* mainFrame) {
   };
   SetWindowBuilderHooks(hooks);
   RegisterGroupView();
+  // Drawing buffers lost for lack of memory are told as the program tells failures.
+  OffScreenGlobals().alertTime = OffScreenTicks();
+  OffScreenGlobals().showError = [](int16_t error, int32_t message) {
+    TWorldHost::Default().ShowError(error, message);
+  };
 }

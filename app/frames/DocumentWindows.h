@@ -10,6 +10,7 @@
 #include "model/world/QVDoc.h"
 #include "platform/mfc/CDocument.h"
 #include "ui/views/WindowDocument.h"
+#include "views/world/WorldWindow.h"
 
 class CMainFrame;
 class TOwlSubview;
@@ -18,10 +19,15 @@ class TWorldWindowDocument : public TWindowDocument {
  public:
   // Takes the document read from the path; titled with the file's name.
   TWorldWindowDocument(std::unique_ptr<TQVDoc> document, const std::string& path);
+  ~TWorldWindowDocument() override;
   TQVDoc& Document() { return *document_; }
+  // The world's window, once opened.
+  TWorldWindow* WorldWindow() const { return worldWindow_.get(); }
+  void SetWorldWindow(std::unique_ptr<TWorldWindow> window) { worldWindow_ = std::move(window); }
 
  private:
   std::unique_ptr<TQVDoc> document_;
+  std::unique_ptr<TWorldWindow> worldWindow_;
 };
 
 // Document frames are CChildFrame windows showing a TOwlWindow.
@@ -39,10 +45,13 @@ class TDocumentWindows {
   TDocumentWindows(const TDocumentWindows&) = delete;
   TDocumentWindows& operator=(const TDocumentWindows&) = delete;
 
-  // Shows the document read from the path in a new document window (kind 1000); raises -108
-  // when the window cannot be made. Answers the window object.
+  // Shows the document read from the path in a new document window (kind 1000) with the world
+  // in it; raises -108 when the window cannot be made. Answers the window object.
   TOwlSubview* Open(std::unique_ptr<TQVDoc> document, const std::string& path);
   TWorldDocTemplate& Template() { return template_; }
+  const std::vector<std::unique_ptr<TWorldWindowDocument>>& Documents() const {
+    return documents_;
+  }
 
  private:
   TWorldDocTemplate template_;

@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "platform/mfc/CFrameWnd.h"
+#include "platform/win32/GdiObjects.h"
 #include "platform/win32/Menu.h"
 #include "platform/win32/Message.h"
 #include "platform/win32/OwnerDraw.h"
@@ -52,6 +53,29 @@ void RegisterCWndClass() {
 }
 
 }  // namespace
+
+const char* AfxRegisterWndClass(UINT classStyle, HCURSOR cursor, HBRUSH background, void*) {
+  uint32_t colour = kNoBackground;
+  LOGBRUSH brush;
+  if (background && GetObject(background, sizeof brush, &brush) == sizeof brush)
+    colour = brush.lbColor & 0xFFFFFF;
+  static std::map<std::string, std::unique_ptr<std::string>> names;
+  const std::string name = "Afx:" + std::to_string(classStyle) + ":" +
+                           std::to_string(reinterpret_cast<uintptr_t>(cursor)) + ":" +
+                           std::to_string(colour);
+  auto& kept = names[name];
+  if (!kept) kept = std::make_unique<std::string>(name);
+  if (!GetClassInfo(kept->c_str(), nullptr)) {
+    WNDCLASS windowClass;
+    windowClass.style = classStyle;
+    windowClass.lpfnWndProc = CWndProcedure;
+    windowClass.hCursor = cursor;
+    windowClass.background = colour;
+    windowClass.lpszClassName = kept->c_str();
+    RegisterClass(&windowClass);
+  }
+  return kept->c_str();
+}
 
 BOOL CCmdTarget::OnCmdMsg(UINT, int32_t, void*) {
   return FALSE;

@@ -186,3 +186,10 @@ void CWndCreationHook(HWND window);
 // The procedure of every window made through CWnd: it routes to the attached object.
 LRESULT CWndProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 inline constexpr char kCWndClass[] = "YbWnd";
+
+// A class for framework windows with the class style, the cursor over the client area and the
+// background brush (null: no background, the window paints all of it); registered once for
+// each combination. Answers its name, which lives as long as the program. The icon is only
+// kept by top-level windows, which this layer draws without one; it is not used.
+const char* AfxRegisterWndClass(UINT classStyle, HCURSOR cursor = nullptr, HBRUSH background = nullptr,
+                                void* icon = nullptr);

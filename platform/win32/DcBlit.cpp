@@ -328,10 +328,24 @@ BOOL StretchBlt(HDC destination, int32_t x, int32_t y, int32_t width, int32_t he
   }
   RegionData area = RegionData::Rect(visible.left, visible.top, visible.right, visible.bottom);
   if (raster.Clip().Rects().size() > 1) area = RegionData::Combine(area, raster.Clip(), RGN_AND);
+  // Plain copies and whole fills, the blits of off-screen drawing, go without the general
+  // raster operation; they give the same pixels.
+  const uint32_t table = (rop >> 16) & 0xFF;
+  const bool plainCopy = table == 0xCC && withSource;
+  const bool plainFill = (table == 0xFF || table == 0x00) && !withSource && !UsesPattern(rop);
   for (const RECT& r : area.Rects()) {
     for (int32_t py = r.top; py < r.bottom; ++py) {
       uint32_t* row = raster.Row(py);
       const int32_t sy = withSource ? Sample(py, span.top, dh, block.height, span.mirrorY) : 0;
+      if (plainFill) {
+        std::fill(row + r.left, row + r.right, table == 0xFF ? 0xFFFFFFu : 0u);
+        continue;
+      }
+      if (plainCopy) {
+        for (int32_t px = r.left; px < r.right; ++px)
+          row[px] = block.At(columns[static_cast<size_t>(px - visible.left)], sy) & 0xFFFFFF;
+        continue;
+      }
       for (int32_t px = r.left; px < r.right; ++px) {
         uint32_t s = 0;
         if (withSource) s = block.At(columns[static_cast<size_t>(px - visible.left)], sy);

@@ -38,6 +38,7 @@ inline constexpr UINT WM_GETFONT = 0x0031;
 inline constexpr UINT WM_NOTIFY = 0x004E;
 inline constexpr UINT WM_HELP = 0x0053;
 inline constexpr UINT WM_WINDOWPOSCHANGING = 0x0046;
+inline constexpr UINT WM_NOTIFY = 0x004E;
 inline constexpr UINT WM_WINDOWPOSCHANGED = 0x0047;
 inline constexpr UINT WM_NCCREATE = 0x0081;
 inline constexpr UINT WM_NCDESTROY = 0x0082;
@@ -383,4 +384,20 @@ struct CREATESTRUCT {
   const char* lpszName = nullptr;
   const char* lpszClass = nullptr;
   DWORD dwExStyle = 0;
+};
+
+// A control's notification (WM_NOTIFY): who sends it and what it says; the record starts the
+// notification's own data.
+struct NMHDR {
+  HWND hwndFrom = nullptr;
+  UINT_PTR idFrom = 0;
+  UINT code = 0;
+};
+
+// A rich edit control asks to be given another size: the rectangle it wants, in the parent's
+// client coordinates.
+inline constexpr UINT EN_REQUESTRESIZE = 0x0701;
+struct REQRESIZE {
+  NMHDR nmhdr;
+  RECT rc{0, 0, 0, 0};
 };

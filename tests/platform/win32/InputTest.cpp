@@ -166,4 +166,25 @@ TEST_F(InputTest, TheClassCursorIsSetOverTheClientArea) {
   EXPECT_EQ(LoadCursor(nullptr, 12345), nullptr);
 }
 
+TEST_F(InputTest, AClassCursorReplacedReachesEveryWindowOfTheClass) {
+  WNDCLASS windowClass;
+  windowClass.lpfnWndProc = RecordingProc;
+  windowClass.lpszClassName = "Changing";
+  windowClass.hCursor = LoadCursor(nullptr, IDC_CROSS);
+  RegisterClass(&windowClass);
+  const HWND first = CreateWindowEx(0, "Changing", "", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50,
+                                    nullptr, nullptr, nullptr);
+  const HWND second = CreateWindowEx(0, "Changing", "", WS_POPUP | WS_VISIBLE, 100, 0, 50, 50,
+                                     nullptr, nullptr, nullptr);
+  const HCURSOR hand = LoadCursor(nullptr, IDC_HAND);
+  EXPECT_EQ(SetClassLongPtr(first, GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(hand)),
+            reinterpret_cast<uintptr_t>(LoadCursor(nullptr, IDC_CROSS)));
+  EXPECT_EQ(GetClassLongPtr(second, GCLP_HCURSOR), reinterpret_cast<uintptr_t>(hand));
+  EXPECT_EQ(SetClassLongPtr(first, -6, 0), 0u);  // not a class field kept here
+  InjectMouseMove({110, 10});
+  CursorInfo info;
+  ASSERT_TRUE(DescribeCursor(GetCursor(), &info));
+  EXPECT_EQ(info.id, IDC_HAND);
+}
+
 }  // namespace

@@ -1,0 +1,413 @@
+// A world in its document window, headless and end to end: the sample opened as the program
+// opens it shows its bodies in their colours on white, clicks select, the zoom tool doubles the
+// scale about the click, the run commands reach the world through the main frame and the
+// pixels follow the recorded frames, a click on a body stops a run, and the grid shows.
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/OpenDocument.h"
+#include "app/TApp.h"
+#include "app/frames/DocumentWindows.h"
+#include "app/frames/MainFrame.h"
+#include "bodies/Background.h"
+#include "bodies/BodyTags.h"
+#include "bodies/Shapes.h"
+#include "bodies/points/Point.h"
+#include "core/port/Port.h"
+#include "core/port/WindowBinding.h"
+#include "model/world/RunCommand.h"
+#include "model/world/WorldParticipants.h"
+#include "platform/win32/Clock.h"
+#include "platform/win32/Cursor.h"
+#include "platform/win32/Input.h"
+#include "platform/win32/Message.h"
+#include "platform/win32/Window.h"
+#include "platform/win32/WindowMessages.h"
+#include "platform/win32/WindowPresenter.h"
+#include "tools/samples/SampleWorlds.h"
+#include "ui/views/OwlSubview.h"
+#include "ui/views/ViewServices.h"
+#include "views/offscreen/DezevOffScreenMgr.h"
+#include "views/world/MainWorldView.h"
+#include "views/world/WorldWindow.h"
+
+namespace {
+
+using namespace body_tags;
+
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+constexpr COLORREF kBoxColour = RGB(200, 0, 0);
+constexpr double kPixelsPerMetre = 100.0;
+
+// Told every frame shown; runs the check.
+class TFrameWatcher : public TLink, public TFrameParticipant {
+ public:
+  std::function<void(int16_t)> onFrame;
+  void FrameChanged(int16_t frame, int16_t, int16_t) override {
+    if (onFrame) onFrame(frame);
+  }
+};
+
+class WorldWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    stream_ = std::tmpfile();
+    ASSERT_NE(stream_, nullptr);
+    ResetWindowSystem();
+    UseVirtualClock(1000);
+    app_ = std::make_unique<TApp>(stream_);
+    app_->LoadResourceDlls();
+    app_->InitUnits();
+    InstallWindowBinding();
+    main_ = new CMainFrame;
+    ASSERT_TRUE(main_->CreateMainWindow());
+    InstallWindowLayer(main_);
+    app_->Commands().SetMainFrame(main_->m_hWnd);
+    documents_ = std::make_unique<TDocumentWindows>();
+    OpenSample();
+  }
+  void TearDown() override {
+    ResetWindowSystem();
+    CWnd::DeleteTempMap();
+    documents_.reset();
+    SetCurrentPort(GetGlobalPort());
+    TWrappedWindow::FocusedView() = nullptr;
+    SetCurrentWrappedView(nullptr);
+    app_->TermUnits();
+    app_->FreeResourceDlls();
+    app_.reset();
+    UseProcessClock();
+    std::fclose(stream_);
+  }
+
+  // The spring-and-pin sample at 100 pixels a metre, its box filled in one colour.
+  void OpenSample() {
+    TOpenDocumentCommand open(std::string(YB_SAMPLES_DIR) + "/" +
+                              sample_worlds::kSpringAndPinFile);
+    open.OnOpened([&](TQVDoc& document) {
+      world_ = &document.World();
+      box_ = dynamic_cast<TRectangle*>(world_->FindObject(sample_worlds::kBoxId));
+      if (box_) {
+        box_->SetShortProperty(kTagFillPattern, 1);
+        box_->SetColourProperty(kTagFillColour, ColorRefToRGB16(kBoxColour));
+      }
+      documents_->Open(open.TakeDocument(), open.Path());
+    });
+    app_->Commands().HandleCommand(&open);
+    ASSERT_NE(world_, nullptr);
+    ASSERT_NE(box_, nullptr);
+    ASSERT_EQ(documents_->Documents().size(), 1u);
+    window_ = documents_->Documents().front()->WorldWindow();
+    ASSERT_NE(window_, nullptr);
+    view_ = window_->MainView();
+    ASSERT_NE(view_, nullptr);
+    Pump();
+    fittedScale_ = view_->GetScale();
+    // The tests measure at 100 pixels a metre around the world's origin.
+    world_->Scale().SetConstant(kPixelsPerMetre);
+    view_->CentreOrigin();
+    view_->ScaleChanged();
+    Pump();
+  }
+
+  void Pump() {
+    MSG message;
+    int32_t count = 0;
+    while (PeekMessage(&message, nullptr, 0, 0, PM_REMOVE) && ++count < 10000)
+      DispatchMessage(&message);
+  }
+  // The main frame's pixel under a point of the main view.
+  COLORREF At(const MacPoint& point) {
+    RECT viewRect;
+    GetWindowRect(view_->GetWindowHandle(), &viewRect);
+    RECT mainRect;
+    GetWindowRect(main_->m_hWnd, &mainRect);
+    const uint32_t pixel = GetWindowSurface(main_->m_hWnd)
+                               ->Pixel(viewRect.left - mainRect.left + point.h,
+                                       viewRect.top - mainRect.top + point.v);
+    return RGB((pixel >> 16) & 0xFF, (pixel >> 8) & 0xFF, pixel & 0xFF);
+  }
+  MacPoint BoxCentre() {
+    TVector position;
+    box_->GetPosition(position);
+    return view_->WorldToView(position);
+  }
+  // A point inside the box clear of the spring's end point, drawn over its centre.
+  MacPoint InBox() {
+    const MacPoint centre = BoxCentre();
+    return MacPoint(centre.h, static_cast<int16_t>(centre.v + 4));
+  }
+  // Pixels of the box's colour along the row through its centre.
+  int32_t BoxWidthInPixels() {
+    const MacPoint centre = InBox();
+    int32_t count = 0;
+    for (int16_t h = 0; h < view_->GetStoredSize().h; ++h)
+      count += At(MacPoint(h, centre.v)) == kBoxColour ? 1 : 0;
+    return count;
+  }
+  void Click(const MacPoint& point) {
+    InjectClick(view_->GetWindowHandle(), POINT{point.h, point.v});
+    Pump();
+  }
+  void Command(int16_t command) {
+    SendMessage(main_->m_hWnd, WM_COMMAND, static_cast<WPARAM>(command), 0);
+    while (app_->Commands().PerformNextQueued()) {
+    }
+    Pump();
+  }
+
+  std::FILE* stream_ = nullptr;
+  std::unique_ptr<TApp> app_;
+  CMainFrame* main_ = nullptr;
+  std::unique_ptr<TDocumentWindows> documents_;
+  TWorldDoc* world_ = nullptr;
+  TRectangle* box_ = nullptr;
+  TWorldWindow* window_ = nullptr;
+  TMainWorldView* view_ = nullptr;
+  double fittedScale_ = 0.0;
+};
+
+TEST_F(WorldWindowTest, TheSampleOpensShownWhole) {
+  // The sample never placed its view: it was fitted to the window when it opened.
+  EXPECT_NE(fittedScale_, 0.0);
+  world_->Scale().SetConstant(fittedScale_);
+  view_->ZoomToFit();
+  EXPECT_DOUBLE_EQ(view_->GetScale(), fittedScale_);
+  const TViewPoint& size = view_->GetStoredSize();
+  for (TLink* object : world_->Objects()) {
+    auto* mass = dynamic_cast<TMass*>(object);
+    if (!mass || mass->IsMemberClass(TZeroMass::kClassID)) continue;
+    const MacRect rect = view_->ObjectRect(mass);
+    EXPECT_GE(rect.left, 0);
+    EXPECT_GE(rect.top, 0);
+    EXPECT_LE(rect.right, size.h);
+    EXPECT_LE(rect.bottom, size.v);
+  }
+  // The wheel is a disk of half a metre across in the picture.
+  EXPECT_GT(fittedScale_ * 0.5, 20.0);
+}
+
+TEST_F(WorldWindowTest, TheSampleShowsItsBodiesOnWhiteAndAClickSelects) {
+  const MacPoint centre = InBox();
+  ASSERT_GT(centre.h, 10);
+  ASSERT_LT(centre.h, view_->GetStoredSize().h - 10);
+  EXPECT_EQ(At(centre), kBoxColour);
+  EXPECT_EQ(BoxWidthInPixels(), 9);  // 0.1 m at 100 pixels a metre, inside its outline
+  EXPECT_EQ(At(MacPoint(static_cast<int16_t>(centre.h + 40), centre.v)), kWhite);
+
+  Click(centre);
+  ASSERT_EQ(world_->Selection().size(), 1u);
+  EXPECT_EQ(world_->Selection().front(), box_);
+  // Over a corner of the selected box the cursor offers its handle; beside it, the arrow.
+  const MacPoint corner(static_cast<int16_t>(BoxCentre().h + 5), static_cast<int16_t>(BoxCentre().v + 5));
+  view_->DoSetCursor(corner, nullptr);
+  EXPECT_EQ(view_->CurrentCursorResource(), TMainWorldView::kHandleCursor);
+  view_->DoSetCursor(MacPoint(static_cast<int16_t>(corner.h + 30), corner.v), nullptr);
+  EXPECT_EQ(view_->CurrentCursorResource(), 0u);
+  Click(MacPoint(static_cast<int16_t>(centre.h + 40), static_cast<int16_t>(centre.v + 40)));
+  EXPECT_TRUE(world_->Selection().empty());
+}
+
+TEST_F(WorldWindowTest, TheWorldFollowsTheObjectUnderTheHoveringPointer) {
+  view_->TrackMouseOver(InBox());
+  EXPECT_EQ(window_->LastHitObject(), box_);
+  view_->TrackMouseOver(MacPoint(static_cast<int16_t>(InBox().h + 60), InBox().v));
+  EXPECT_EQ(window_->LastHitObject(), nullptr);
+}
+
+TEST_F(WorldWindowTest, TheViewWindowKeepsTheViewsCursorAsTheMouseMoves) {
+  world_->SetCurrentTool(TMainWorldView::kZoomInTool);
+  view_->DoSetCursor(InBox(), nullptr);
+  ASSERT_EQ(view_->CurrentCursorResource(), TMainWorldView::kZoomInCursor);
+  SetCursor(LoadCursor(nullptr, IDC_ARROW));
+  SendMessage(view_->GetWindowHandle(), WM_MOUSEMOVE, 0, MAKELPARAM(10, 10));
+  CursorInfo info;
+  ASSERT_TRUE(DescribeCursor(GetCursor(), &info));
+  EXPECT_FALSE(info.standard);
+  EXPECT_EQ(info.id, TMainWorldView::kZoomInCursor);
+}
+
+TEST_F(WorldWindowTest, TheZoomToolDoublesTheScaleAboutTheClick) {
+  const int32_t before = BoxWidthInPixels();
+  world_->SetCurrentTool(TMainWorldView::kZoomInTool);
+  Click(InBox());
+  EXPECT_DOUBLE_EQ(view_->GetScale(), 2 * kPixelsPerMetre);
+  // The clicked point, 4 pixels below the box's centre before, comes to the middle of the view.
+  const MacPoint centre = BoxCentre();
+  EXPECT_NEAR(centre.h, view_->GetStoredSize().h / 2, 1);
+  EXPECT_NEAR(centre.v + 8, view_->GetStoredSize().v / 2, 1);
+  EXPECT_EQ(BoxWidthInPixels(), 2 * before + 1);
+}
+
+TEST_F(WorldWindowTest, RunCommandsReachTheWorldAndThePixelsFollowTheFrames) {
+  TFrameWatcher watcher;
+  int32_t shownWhileRunning = 0;
+  int32_t framesSeen = 0;
+  watcher.onFrame = [&](int16_t frame) {
+    ++framesSeen;
+    // Each frame is in the window as soon as it is shown, without waiting for the run to end.
+    shownWhileRunning += At(InBox()) == kBoxColour ? 1 : 0;
+    if (frame >= 10) world_->StopRunning();
+  };
+  world_->UpdateViewObject(&watcher, 1);
+  const MacPoint start = InBox();
+  Command(kCmdRun);
+  ASSERT_NE(world_->GetStore(), nullptr);
+  EXPECT_EQ(world_->CurrentFrame(), 10);
+  EXPECT_GE(framesSeen, 10);
+  EXPECT_EQ(shownWhileRunning, framesSeen);
+  const MacPoint moved = InBox();
+  ASSERT_LT(moved.h, start.h - 6);  // the spring pulls the box towards its anchor
+  EXPECT_EQ(At(moved), kBoxColour);
+  EXPECT_EQ(At(start), kWhite);
+  for (int step = 0; step < 8; ++step)
+    Command(kCmdStepBack);
+  EXPECT_EQ(world_->CurrentFrame(), 2);
+  const MacPoint earlier = InBox();
+  EXPECT_GT(earlier.h, moved.h + 6);
+  EXPECT_EQ(At(earlier), kBoxColour);
+  EXPECT_EQ(At(moved), kWhite);
+  world_->UpdateViewObject(&watcher, 0);
+}
+
+TEST_F(WorldWindowTest, AClickOnABodyStopsARun) {
+  TFrameWatcher watcher;
+  int16_t last = 0;
+  watcher.onFrame = [&](int16_t frame) {
+    last = frame;
+    if (frame == 5) Click(InBox());
+    if (frame >= 40) world_->StopRunning();  // a safety net: the click should stop it first
+  };
+  world_->UpdateViewObject(&watcher, 1);
+  Command(kCmdRun);
+  EXPECT_EQ(last, 5);
+  EXPECT_TRUE(world_->Selection().empty());  // the click stopped the run and selected nothing
+  world_->UpdateViewObject(&watcher, 0);
+}
+
+TEST_F(WorldWindowTest, TheGridFlagShowsGridLines) {
+  const RGB16Color grid = TMainWorldView::kGridColour;
+  const COLORREF gridColour = RGB16ToColorRef(grid);
+  // The world origin lies on a grid line in the middle of the view.
+  const MacPoint origin = view_->WorldToView(TVector(0.0, 0.0));
+  const MacPoint probe(origin.h, static_cast<int16_t>(origin.v + 7));
+  EXPECT_NE(At(probe), gridColour);
+  Command(kCmdShowGrid);
+  EXPECT_EQ(view_->GetShowGrid(), 1);
+  EXPECT_EQ(At(probe), gridColour);
+  Command(kCmdShowGrid);
+  EXPECT_NE(At(probe), gridColour);
+}
+
+TEST_F(WorldWindowTest, TheStoredLayoutPlacesTheWindowAndZoomedDocumentsAreMaximised) {
+  CFrameWnd* frame = window_->FrameWindow()->GetWindow()->GetParentFrame();
+  ASSERT_NE(frame, nullptr);
+  RECT before;
+  frame->GetWindowRect(&before);
+  window_->SetUpFurniture();  // no stored width: the window stays where it is
+  RECT now;
+  frame->GetWindowRect(&now);
+  EXPECT_EQ(now.left, before.left);
+  EXPECT_EQ(now.right, before.right);
+  window_->Layout() = TWindowLayout{0, 300, 200, 30, 40};
+  window_->SetUpFurniture();
+  frame->GetWindowRect(&now);
+  EXPECT_EQ(now.right - now.left, 300 + 2 * GetSystemMetrics(SM_CXFRAME));
+  EXPECT_EQ(now.bottom - now.top,
+            200 + 2 * GetSystemMetrics(SM_CYFRAME) + GetSystemMetrics(SM_CYCAPTION));
+  BOOL maximized = FALSE;
+  main_->MDIGetActive(&maximized);
+  EXPECT_FALSE(maximized);
+  window_->SetZoomDocuments(true);
+  window_->SetUpFurniture();
+  EXPECT_EQ(main_->MDIGetActive(&maximized), frame);
+  EXPECT_TRUE(maximized);
+}
+
+TEST_F(WorldWindowTest, AWorldWithoutUnitHandlerGetsNoWindow) {
+  class TPlainDocument : public TWindowDocument {} document;
+  documents_->Template().AddDocument(&document);
+  TWorldDoc bare;
+  TWorldWindow window(bare, document);
+  try {
+    window.OpenWindow();
+    ADD_FAILURE() << "opened";
+  } catch (const QVException& failure) {
+    EXPECT_EQ(failure.error(), kErrNoUnitHandler);
+  }
+  EXPECT_EQ(window.MainView(), nullptr);
+  if (CFrameWnd* frame = document.GetWindowFrame()) frame->DestroyWindow();
+}
+
+TEST_F(WorldWindowTest, SnappingToHotPointsFlipsWithItsCommand) {
+  THotPointSnapper* snapper = view_->GetSnapper();
+  ASSERT_NE(snapper, nullptr);
+  const uint16_t before = snapper->GetSnapToHotPoints();
+  Command(kCmdSnapToHotPoints);
+  EXPECT_NE(snapper->GetSnapToHotPoints(), before);
+  Command(kCmdSnapToHotPoints);
+  EXPECT_EQ(snapper->GetSnapToHotPoints(), before);
+}
+
+TEST_F(WorldWindowTest, AHoverOverAPointDrawsTheCrossAndLeavingRestoresThePixels) {
+  world_->SetCurrentTool(2500);  // a creation tool
+  view_->SettingChanged(0, 0);
+  TPoint* point = dynamic_cast<TPoint*>(world_->FindObject(4));  // the spring's end on the box
+  ASSERT_NE(point, nullptr);
+  const MacPoint at = BoxCentre();
+  const auto snapshot = [&] {
+    std::vector<COLORREF> pixels;
+    for (int dv = -8; dv <= 8; ++dv)
+      for (int dh = -8; dh <= 8; ++dh)
+        pixels.push_back(At(MacPoint(static_cast<int16_t>(at.h + dh), static_cast<int16_t>(at.v + dv))));
+    return pixels;
+  };
+  const std::vector<COLORREF> before = snapshot();
+  view_->TrackMouseOver(MacPoint(static_cast<int16_t>(at.h + 1), at.v));
+  ASSERT_NE(view_->GetSnapper()->GetHoverObject(), nullptr);
+  const std::vector<COLORREF> marked = snapshot();
+  EXPECT_NE(marked, before);
+  view_->TrackMouseOver(MacPoint(static_cast<int16_t>(at.h + 60), static_cast<int16_t>(at.v + 60)));
+  EXPECT_EQ(view_->GetSnapper()->GetHoverObject(), nullptr);
+  EXPECT_EQ(snapshot(), before);
+}
+
+TEST_F(WorldWindowTest, ABodyMovedRedrawsOnlyWhereItWasAndWhereItIs) {
+  const auto whole = [&] {
+    std::vector<COLORREF> pixels;
+    for (int16_t v = 0; v < view_->GetStoredSize().v; v += 2)
+      for (int16_t h = 0; h < view_->GetStoredSize().h; h += 2) pixels.push_back(At(MacPoint(h, v)));
+    return pixels;
+  };
+  const std::vector<COLORREF> before = whole();
+  const MacRect was = view_->ObjectRect(box_);
+  view_->RedrawObject(box_, 0, false);
+  box_->SetPlacement(TVector3(1.2, 0.3, 0.0));
+  view_->UpdateObjectTransforms();
+  const MacRect is = view_->ObjectRect(box_);
+  view_->RedrawObject(box_, 0, false);
+  Pump();
+  EXPECT_EQ(At(InBox()), kBoxColour);
+  const std::vector<COLORREF> after = whole();
+  size_t index = 0;
+  int32_t changed = 0;
+  for (int16_t v = 0; v < view_->GetStoredSize().v; v += 2) {
+    for (int16_t h = 0; h < view_->GetStoredSize().h; h += 2, ++index) {
+      const auto inside = [&](const MacRect& r) {
+        return h >= r.left && h < r.right && v >= r.top && v < r.bottom;
+      };
+      if (after[index] != before[index]) ++changed;
+      if (!inside(was) && !inside(is)) {
+        ASSERT_EQ(after[index], before[index]) << h << "," << v;
+      }
+    }
+  }
+  EXPECT_GT(changed, 0);
+}
+
+}  // namespace

@@ -1,0 +1,380 @@
+// TMainWorldView: construction, Init, the world-to-view transform, zoom and scroll, run states,
+// frames and the world extent.
+
+#include "views/world/MainWorldView.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "bodies/Background.h"
+#include "bodies/Body.h"
+#include "core/Failure.h"
+#include "model/Thing.h"
+#include "model/world/WorldDoc.h"
+#include "model/world/WorldParticipants.h"
+#include "platform/win32/Clock.h"
+#include "views/offscreen/DezevOffScreenMgr.h"
+#include "views/offscreen/OffScreenMgr.h"
+
+// The world tells its view objects of each frame shown; this one passes it to the view.
+class TMainWorldView::FrameLink : public TLink, public TFrameParticipant {
+ public:
+  explicit FrameLink(TMainWorldView& view) : view_(view) {}
+  void FrameChanged(int16_t frame, int16_t first, int16_t last) override {
+    view_.FrameChanged(frame, first, last);
+  }
+
+ private:
+  TMainWorldView& view_;
+};
+
+TMainWorldView::TMainWorldView() : lastAutoscroll_(OffScreenTicks()) {}
+
+TMainWorldView::~TMainWorldView() {
+  if (goneHandler_) goneHandler_();
+  if (world_ && frameLink_) world_->UpdateViewObject(frameLink_.get(), 0);
+  if (snapper_ && snapper_->GetView() == this) snapper_->SetView(nullptr);
+}
+
+void TMainWorldView::Init(CDocument* document, TWrappedWindow* superview, TViewPoint location,
+                          TViewPoint size, TWorldDoc* world) {
+  InitOffScreenView(document, superview, location, size, TWrappedWindow::kRuleFollow,
+                    TWrappedWindow::kRuleFollow, nullptr, nullptr);
+  SetIdleFrequency(kHoverInterval);
+  world_ = world;
+  if (!world_) return;
+  snapper_ = FindHotPointSnapper(*world_);
+  FailIfNull(snapper_);
+  snapper_->SetView(this);
+  snapper_->UpdateGridSnap();
+  frameLink_ = std::make_unique<FrameLink>(*this);
+  world_->UpdateViewObject(frameLink_.get(), 1);
+  world_->SetViewWidth(size.h);
+  // A world that never chose where its origin lies shows it in the middle of the view.
+  if (world_->GetHorizontalOffset() == 0.0 && world_->GetVerticalOffset() == 0.0) CentreOrigin();
+  currentFrame_ = world_->CurrentFrame();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Transform
+
+double TMainWorldView::GetScale() const {
+  return world_ ? world_->Scale().GetValue() : 1.0;
+}
+
+void TMainWorldView::UpdateTransform() {
+  if (transformValid_) return;
+  const double scale = GetScale();
+  const double h = world_ ? world_->GetHorizontalOffset() : 0.0;
+  const double v = world_ ? world_->GetVerticalOffset() : 0.0;
+  viewTransform_ = Transform2D(scale, 0.0, h, v, 0.0, scale, 1);
+  transformValid_ = true;
+}
+
+const Transform2D& TMainWorldView::GetViewTransform() {
+  UpdateTransform();
+  return viewTransform_;
+}
+
+void TMainWorldView::UpdateObjectTransforms() {
+  UpdateTransform();
+  for (TThing* thing : Things()) {
+    if (auto* mass = dynamic_cast<TMass*>(thing)) {
+      mass->InvalidateScreenCache();
+      mass->ValidateScreenTransform(viewTransform_);
+    }
+  }
+}
+
+MacPoint TMainWorldView::WorldToView(const TVector& world) {
+  MacPoint out;
+  Transform2D::ToScreenPoint(GetViewTransform(), world, out);
+  return out;
+}
+
+TVector TMainWorldView::ViewToWorld(const MacPoint& point) {
+  return Transform2D::ApplyToPoint(GetViewTransform().Inverse(), point);
+}
+
+bool TMainWorldView::IsZoomInTool() const {
+  const bool zoomIn = world_ && world_->GetCurrentTool() == kZoomInTool;
+  return zoomIn != modifierDown_;
+}
+
+void TMainWorldView::ZoomAt(bool zoomIn, const MacPoint& point) {
+  ZoomAboutPoint(TVector(point.h, -point.v), zoomIn ? 2.0 : 0.5);
+  const TViewPoint& size = GetStoredSize();
+  ScrollBy(MacPoint(static_cast<int16_t>(point.h - size.h / 2),
+                    static_cast<int16_t>(point.v - size.v / 2)));
+}
+
+void TMainWorldView::ZoomAboutPoint(const TVector& viewPoint, double factor) {
+  if (!world_ || !(factor > 0.0) || !std::isfinite(factor)) return;
+  const double scale = GetScale() * factor;
+  if (!std::isnormal(scale)) return;
+  const double h = viewPoint.x - factor * (viewPoint.x - world_->GetHorizontalOffset());
+  const double v = viewPoint.y - factor * (viewPoint.y - world_->GetVerticalOffset());
+  world_->Scale().SetConstant(scale);
+  world_->SetOffsets(h, v);
+  ScaleChanged();
+}
+
+void TMainWorldView::ScrollBy(const MacPoint& delta) {
+  if ((delta.h == 0 && delta.v == 0) || !world_) return;
+  world_->SetOffsets(world_->GetHorizontalOffset() - delta.h,
+                     world_->GetVerticalOffset() + delta.v);
+  ViewChanged();
+}
+
+void TMainWorldView::CentreOrigin() {
+  if (!world_) return;
+  const TViewPoint& size = GetStoredSize();
+  world_->SetOffsets(size.h / 2, -(size.v / 2));
+  transformValid_ = false;
+}
+
+namespace {
+
+// The step towards a distance d past an edge: (min(d, 64) x speed) / 32, truncated, at least one
+// pixel in the sign's direction. Only distances past the far edge are capped.
+int16_t AutoscrollStep(int32_t distance, int32_t sign, int32_t speed) {
+  const int32_t capped = std::min(distance, 64);
+  const int32_t step = capped * speed / 32;
+  return static_cast<int16_t>(step != 0 ? step : sign);
+}
+
+}  // namespace
+
+int16_t TMainWorldView::AutoScroll(const MacPoint& point) {
+  if (!autoscrollEnabled_) return 0;
+  const uint32_t now = OffScreenTicks();
+  const TViewPoint& size = GetStoredSize();
+  int16_t dh = 0;
+  int16_t dv = 0;
+  if (point.h < 0)
+    dh = AutoscrollStep(point.h, -1, autoscrollSpeed_);
+  else if (point.h > size.h)
+    dh = AutoscrollStep(point.h - size.h, 1, autoscrollSpeed_);
+  if (point.v < 0)
+    dv = AutoscrollStep(point.v, -1, autoscrollSpeed_);
+  else if (point.v > size.v)
+    dv = AutoscrollStep(point.v - size.v, 1, autoscrollSpeed_);
+  if (dh == 0 && dv == 0) {
+    if (autoscrolling_ && runState_ == kRunning) {
+      if (showGrid_ != 0) InvalidateBackground();
+      frameRedrawPending_ = true;
+    }
+    autoscrolling_ = false;
+    return 0;
+  }
+  // Steps come at most every 3 ticks; a step asked for sooner waits for the next call.
+  if (!TickReached(now, lastAutoscroll_ + 3)) return 0;
+  lastAutoscroll_ = now;
+  if (!autoscrolling_) {
+    autoscrolling_ = true;
+    recomposeFrame_ = true;
+    InvalidateBackground();
+  }
+  frameRedrawPending_ = false;
+  ScrollBy(MacPoint(dh, dv));
+  return 1;
+}
+
+void TMainWorldView::ZoomToFit(double fraction) {
+  if (!world_) return;
+  RecomputeWorldExtent();
+  const TDoubleRect& bounds = objectBounds_;
+  const double width = bounds.right - bounds.left;
+  const double height = bounds.top - bounds.bottom;
+  const TViewPoint& size = GetStoredSize();
+  double scale = GetScale();
+  if (width > 0.0 && height > 0.0)
+    scale = fraction * std::min(size.h / width, size.v / height);
+  else if (width > 0.0)
+    scale = fraction * size.h / width;
+  else if (height > 0.0)
+    scale = fraction * size.v / height;
+  if (!std::isnormal(scale) || scale <= 0.0) return;
+  const double cx = (bounds.left + bounds.right) / 2;
+  const double cy = (bounds.top + bounds.bottom) / 2;
+  world_->Scale().SetConstant(scale);
+  world_->SetOffsets(size.h / 2 - scale * cx, -(size.v / 2) - scale * cy);
+  ScaleChanged();
+}
+
+void TMainWorldView::TransformChanged() {
+  transformValid_ = false;
+  gridValid_ = false;
+  if (snapper_) snapper_->ViewTransformChanged();
+  InvalidateForeground();
+  TOffScreenViewBase::TransformChanged();
+}
+
+void TMainWorldView::ScaleChanged() {
+  gridValid_ = false;
+  if (snapper_) snapper_->InvalidateTolerance();
+  TOffScreenViewBase::ScaleChanged();
+}
+
+void TMainWorldView::ViewChanged() {
+  transformValid_ = false;
+  gridValid_ = false;
+  if (showGrid_ == 0 || autoscrolling_ || runState_ != kEditing)
+    InvalidateForeground();
+  else
+    InvalidateBackground();
+  if (snapper_) snapper_->ViewTransformChanged();
+  TOffScreenViewBase::ViewChanged();
+  RecomputeWorldExtent();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Run states and frames
+
+void TMainWorldView::SetRunState(int32_t state) {
+  if (state == kEditing && runState_ != kEditing) {
+    autoscrolling_ = false;
+    frameRedrawPending_ = false;
+    if (backgroundDirty_)
+      InvalidateBackground();
+    else if (foregroundDirty_)
+      InvalidateForeground();
+    backgroundDirty_ = foregroundDirty_ = false;
+  } else if (state == kRunning) {
+    backgroundDirty_ = foregroundDirty_ = false;
+    if (runState_ != kRunning) frameRedrawPending_ = true;
+  } else if (state == kReplaying) {
+    backgroundDirty_ = foregroundDirty_ = false;
+    frameRedrawPending_ = false;
+  }
+  runState_ = state;
+  TOffScreenViewBase::SetRunState(state);
+  if (snapper_) snapper_->EraseHoverMarkerIf(state);
+}
+
+void TMainWorldView::FrameChanged(int16_t frame, int16_t first, int16_t last) {
+  TOffScreenViewBase::FrameChanged(frame, first, last);
+  currentFrame_ = frame;
+  if (world_) {
+    const int32_t state = world_->GetRunState() == kRunIdle ? kEditing
+                          : world_->FirstRunningCommand() && frame >= world_->LastFrame()
+                              ? kRunning
+                              : kReplaying;
+    if (state != runState_) SetRunState(state);
+  }
+  // The objects stand where the frame puts them; while a run goes on, the window shows each
+  // frame as it comes.
+  ClearPendingShallow();
+  InvalidateForeground();
+  if (world_ && world_->FirstRunningCommand()) UpdateNow();
+}
+
+void TMainWorldView::SettingChanged(int32_t first, int32_t second) {
+  TOffScreenViewBase::SettingChanged(first, second);
+  if (snapper_) snapper_->UpdateForTool();
+}
+
+void TMainWorldView::OptionChanged(int32_t first, int32_t second) {
+  TOffScreenViewBase::OptionChanged(first, second);
+  if (snapper_) snapper_->NoteOptionChanged(first, second);
+}
+
+void TMainWorldView::RunStateChanged(int32_t state) {
+  TOffScreenViewBase::RunStateChanged(state);
+  if (snapper_) snapper_->UpdateForWorldState();
+}
+
+void TMainWorldView::InvalidateForeground() {
+  InvalidateAllShallow();
+  // Replaying without autoscroll, every frame marks the picture again.
+  if (runState_ == kReplaying && !autoscrolling_) ClearPendingShallow();
+}
+
+void TMainWorldView::InvalidateBackground() {
+  InvalidateAllDeep();
+  const bool keep = runState_ == kEditing ||
+                    (autoscrolling_ && (runState_ == kRunning || showGrid_ != 0));
+  if (!keep) ClearPendingDeep();
+}
+
+void TMainWorldView::InvalidateWorldRect(const MacRect& rect) {
+  backgroundDirty_ = true;
+  if (runState_ == kEditing)
+    InvalidateDeep(rect);
+  else if (runState_ == kRunning && !autoscrolling_)
+    InvalidateShallow(rect);
+  else if (autoscrolling_ && (runState_ == kRunning || showGrid_ != 0))
+    InvalidateDeep(rect);
+}
+
+void TMainWorldView::InvalidateRectOnScreen(const MacRect& rect) {
+  foregroundDirty_ = true;
+  auto* buffered = dynamic_cast<TDezevOffScreenMgr*>(GetManager());
+  if (runState_ == kReplaying && !autoscrolling_ && buffered && buffered->Focus()) {
+    const TViewPoint& size = GetStoredSize();
+    MacRect clipped(std::max<int16_t>(rect.left, 0), std::max<int16_t>(rect.top, 0),
+                    std::min<int16_t>(rect.right, NarrowTo16(size.h)),
+                    std::min<int16_t>(rect.bottom, NarrowTo16(size.v)));
+    if (clipped.left >= clipped.right || clipped.top >= clipped.bottom) return;
+    clipped.Offset(NarrowTo16(GetLocation().h), NarrowTo16(GetLocation().v));
+    buffered->InvalidateWindowRect(clipped);
+    return;
+  }
+  InvalidateShallow(rect);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Extent
+
+void TMainWorldView::RecomputeWorldExtent() {
+  bool any = false;
+  TDoubleRect all{0, 0, 0, 0};
+  for (TThing* thing : Things()) {
+    // The ground lies under everything: it makes no extent.
+    if (thing->IsMemberClass(TZeroMass::kClassID)) continue;
+    TDoubleRect bounds{0, 0, 0, 0};
+    if (thing->GetBounds(bounds) == 0) continue;
+    bounds.Normalize();
+    if (!any) {
+      all = bounds;
+      any = true;
+      continue;
+    }
+    all.left = std::min(all.left, bounds.left);
+    all.right = std::max(all.right, bounds.right);
+    all.top = std::max(all.top, bounds.top);
+    all.bottom = std::min(all.bottom, bounds.bottom);
+  }
+  objectBounds_ = all;
+  const TViewPoint& size = GetStoredSize();
+  const double scale = GetScale();
+  viewCentre_ = ViewToWorld(MacPoint(static_cast<int16_t>(size.h >> 1),
+                                     static_cast<int16_t>(size.v >> 1)));
+  const double growH = std::max(0, (size.h >> 1) - 6) / scale;
+  const double growV = std::max(0, (size.v >> 1) - 6) / scale;
+  worldExtent_ = TDoubleRect(all.left - growH, all.top + growV, all.right + growH,
+                             all.bottom - growV);
+  // The view's centre stays inside the extent.
+  worldExtent_.left = std::min(worldExtent_.left, viewCentre_.x);
+  worldExtent_.right = std::max(worldExtent_.right, viewCentre_.x);
+  worldExtent_.top = std::max(worldExtent_.top, viewCentre_.y);
+  worldExtent_.bottom = std::min(worldExtent_.bottom, viewCentre_.y);
+  ScrollStateChanged(0, worldExtent_);
+}
+
+std::vector<TThing*> TMainWorldView::Things() const {
+  std::vector<TThing*> things;
+  if (!world_) return things;
+  for (TLink* object : world_->Objects()) {
+    if (object && object->IsThing() != 0) things.push_back(static_cast<TThing*>(object));
+  }
+  return things;
+}
+
+uint16_t GetViewFlag(TMainWorldView& view) {
+  return view.GetShowGrid();
+}
+
+void SetViewFlag(TMainWorldView& view, uint16_t show) {
+  view.SetShowGrid(show);
+}

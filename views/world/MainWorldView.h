@@ -1,0 +1,225 @@
+#pragma once
+// The view in each document window that shows the world and turns the pointer into editing
+// actions. It maps the world onto the window (scale and origin kept by the world), draws the
+// world in layers by run state (background: white and the grid; display: the world's objects;
+// screen: feedback), chooses the cursor by tool, follows the pointer at idle time for hover
+// feedback and the snapper's marker, zooms with the zoom tools, and hands every other press to
+// the world's click dispatch.
+//
+// Contents, by file:
+//   MainWorldView.cpp         construction, Init, transform, zoom and scroll, run states, extent
+//   MainWorldViewDrawing.cpp  layers, grid walk and grid snapping, redrawing one object, XOR
+//                             highlight
+//   MainWorldViewInput.cpp    cursor, hover, presses, the snapper's questions
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+#include "core/geometry/Transform2D.h"
+#include "model/Link.h"
+#include "views/offscreen/OffScreenView.h"
+#include "views/offscreen/OffScreenViewBase.h"
+#include "views/world/HotPointSnapper.h"
+
+class TCommandCore;
+class TThing;
+class TWorldDoc;
+
+// The grid flag's menu command.
+inline constexpr int16_t kCmdShowGrid = 1084;
+
+class TMainWorldView : public TOffScreenViewBase, public TCursorSource, public THotPointView {
+  DECLARE_CLASS_ID(522, TOffScreenViewBase)
+
+ public:
+  // Run states of the view.
+  static constexpr int32_t kEditing = 0;
+  static constexpr int32_t kRunning = 1;
+  static constexpr int32_t kReplaying = 2;
+  // Tools with a meaning here.
+  static constexpr int16_t kSelectTool = 2000;
+  static constexpr int16_t kDragSelectTool = 2003;
+  static constexpr int16_t kZoomInTool = 2005;
+  static constexpr int16_t kZoomOutTool = 2006;
+  static constexpr int16_t kPartTool = 2012;
+  // Cursor resources.
+  static constexpr uint32_t kHandleCursor = 1000;
+  static constexpr uint32_t kZoomInCursor = 1004;
+  static constexpr uint32_t kZoomOutCursor = 1005;
+  static constexpr uint32_t kRunningCursor = 1010;
+  static constexpr uint32_t kThirdCursor = 1013;
+  static constexpr uint32_t kLabelCursor = 1014;
+  static constexpr uint32_t kPartCursor = 27024;
+  // Hover runs at most this often (ticks).
+  static constexpr int32_t kHoverInterval = 5;
+  // Grid lines: the colour in 16-bit channels.
+  static constexpr RGB16Color kGridColour{0x0241, 0xEAFF, 0xAB54};
+
+  // The world's answer to a press that the view does not handle itself: a command, or null.
+  using ClickHandler = std::function<TCommandCore*(TMainWorldView& view, const MacPoint& point,
+                                                   TMouseEvent* event)>;
+  // Told the point under the pointer at each hover pass and whether it is over free space.
+  using HoverHandler = std::function<void(const MacPoint& point, bool overFreeSpace)>;
+
+  TMainWorldView();
+  ~TMainWorldView() override;
+
+  // Places the view and ties it to the world: raises -108 when the world has no snapper.
+  void Init(CDocument* document, TWrappedWindow* superview, TViewPoint location, TViewPoint size,
+            TWorldDoc* world);
+  TWorldDoc* GetWorld() const { return world_; }
+  THotPointSnapper* GetSnapper() const { return snapper_; }
+  void SetClickHandler(ClickHandler handler) { clickHandler_ = std::move(handler); }
+  void SetHoverHandler(HoverHandler handler) { hoverHandler_ = std::move(handler); }
+  // Told when the view goes (with its window).
+  void SetGoneHandler(std::function<void()> handler) { goneHandler_ = std::move(handler); }
+
+  // ---- Transform, zoom, scroll (MainWorldView.cpp) ----
+  // Pixels per world unit.
+  double GetScale() const;
+  const Transform2D& GetViewTransform();
+  void UpdateTransform() override;
+  void UpdateObjectTransforms() override;
+  MacPoint WorldToView(const TVector& world);
+  TVector ViewToWorld(const MacPoint& point);
+  bool IsZoomInTool() const;
+  void ZoomAt(bool zoomIn, const MacPoint& point);
+  // Zooms by the factor keeping the world point under `viewPoint` (x = h, y = -v) in place.
+  void ZoomAboutPoint(const TVector& viewPoint, double factor);
+  void ScrollBy(const MacPoint& delta);
+  // Puts the world origin at the view's centre.
+  void CentreOrigin();
+  // Zooms and centres the view so that the world's objects fill the fraction of it.
+  void ZoomToFit(double fraction = 0.9);
+  // While tracking: scrolls towards a point outside the view, faster the further out it lies
+  // (at most every 3 ticks); 1 when it scrolled.
+  int16_t AutoScroll(const MacPoint& point) override;
+  void SetAutoscrollEnabled(bool on) { autoscrollEnabled_ = on; }
+  bool IsAutoscrolling() const { return autoscrolling_; }
+  void TransformChanged() override;
+  void ScaleChanged() override;
+  void ViewChanged() override;
+
+  // ---- Run states and frames ----
+  void SetRunState(int32_t state) override;
+  int32_t GetRunState() const { return runState_; }
+  void FrameChanged(int16_t frame, int16_t first, int16_t last) override;
+  // The world's tool, options or run changed: the snapper follows.
+  void SettingChanged(int32_t first, int32_t second) override;
+  void OptionChanged(int32_t first, int32_t second) override;
+  void RunStateChanged(int32_t state) override;
+  int32_t GetCurrentFrame() const { return currentFrame_; }
+  // Mark the display or background picture stale over the whole view.
+  void InvalidateForeground();
+  void InvalidateBackground();
+  // A rectangle (view coordinates) stale in the picture the run state draws it into, or straight
+  // on the screen.
+  void InvalidateWorldRect(const MacRect& rect);
+  void InvalidateRectOnScreen(const MacRect& rect);
+  void RecomputeWorldExtent();
+  const TDoubleRect& GetWorldExtent() const { return worldExtent_; }
+
+  // ---- Grid (MainWorldViewDrawing.cpp) ----
+  uint16_t GetShowGrid() override { return showGrid_; }
+  // Shows or hides the grid lines: the snapper hears of it and the background is drawn again.
+  void SetShowGrid(uint16_t show);
+  void ComputeGridParameters();
+  void GetGridParameters(double& first, double& second, double& third, int16_t& count) override;
+  // Calls back with (pixel, world coordinate, major) for each line along the axis: 1 vertical
+  // lines (world x), 0 horizontal lines (world y).
+  using GridLineCallback = std::function<void(int16_t pixel, double coordinate, bool major)>;
+  void WalkGridLines(int16_t axis, bool withMinor, const GridLineCallback& callback);
+  void DrawGridLines(const MacRect& rect);
+  bool SnapToGridLines(int16_t tolerance, const MacPoint& point, TVector& world, MacPoint& view,
+                       int32_t& kind);
+  // What the rulers ask of the main view: the grid-line walk along the axis (b, a
+  // GridLineRequest) with data c, without and with minor lines.
+  using GridLineRequest = void (*)(int16_t pixel, double coordinate, int16_t major, void* data);
+  void MasterRequest(int32_t axis, intptr_t callback, intptr_t data) override;
+  void MasterRequestDirect(int32_t axis, intptr_t callback, intptr_t data) override;
+
+  // ---- Drawing ----
+  void DrawContents() override;
+  void DrawBackground(const MacRect& rect) override;
+  void DrawObjects(const MacRect& rect) override;
+  void DrawOverlay(const MacRect& rect) override;
+  void HighlightChanged(int16_t oldState, int16_t newState) override;
+  // Printed (solid fills): the layers one after the other into the rectangle.
+  void Draw(const MacRect& area) override;
+  // An object of the world changed or went: the snapper forgets it.
+  void NoteWorldChanged(TLink* object);
+  // The object's bounds drawn again through the pictures; at once on the screen when asked.
+  void RedrawObject(TThing* object, int16_t phase, bool immediately);
+  // The view's bounds of an object, or an empty rectangle.
+  MacRect ObjectRect(TThing* object);
+
+  // ---- Input (MainWorldViewInput.cpp) ----
+  // The topmost object under the point (view coordinates), or null.
+  TLink* FindObjectAt(const MacPoint& point);
+  bool DoSetCursor(const MacPoint& portPoint, RegionRec* cursorRegion) override;
+  uint32_t CurrentCursorResource() const override { return cursor_; }
+  int16_t DoIdle(int16_t phase) override;
+  // The hover pass at the pointer's place in the view.
+  void TrackMouseOver(const MacPoint& point);
+  TCommandCore* DoMouseCommand(const MacPoint& portPoint, TMouseEvent* event,
+                               int32_t hint) override;
+  TCommandCore* DoMenuCommand(int16_t commandNumber) override;
+  void DoSetupMenus() override;
+
+  // ---- What the snapper asks ----
+  void GetGridParameters(GridParameters& grid) override;
+  int16_t HorizontalPixelDistance(double worldLength) override;
+  TLink* FindObjectAt(const POINT& pixel, int16_t options) override;
+  TLink* FindObjectInRect(const TVector& world, double tolerance) override;
+  uint16_t SnapPointToView(int16_t tolerance, const POINT& pixel, TVector& world, POINT& window,
+                           int32_t& kind) override;
+  POINT WorldToWindow(const TVector& world) override;
+  TVector WindowToWorld(const POINT& pixel) override;
+  TLink* GetReferenceObject() override { return nullptr; }
+  HDC BeginHotPointDrawing() override;
+  void EndHotPointDrawing(HDC dc) override;
+
+ private:
+  class FrameLink;
+  std::vector<TThing*> Things() const;
+  void DrawThings(const MacRect& rect, bool selectedOnly);
+  void SetToolCursor(uint32_t resource);
+
+  TWorldDoc* world_ = nullptr;
+  THotPointSnapper* snapper_ = nullptr;
+  std::unique_ptr<FrameLink> frameLink_;
+  ClickHandler clickHandler_;
+  HoverHandler hoverHandler_;
+  std::function<void()> goneHandler_;
+  Transform2D viewTransform_;
+  bool transformValid_ = false;
+  bool gridValid_ = false;
+  TGridParameters grid_;
+  int32_t currentFrame_ = -1;
+  uint16_t showGrid_ = 0;
+  MacPoint lastHoverPoint_{-1, -1};
+  TVector lastSnappedPoint_{0.0, 0.0};
+  MacPoint lastFeedbackPoint_{-1, -1};
+  bool overFreeSpace_ = false;
+  bool modifierDown_ = false;
+  TDoubleRect worldExtent_{0, 0, 0, 0};
+  TDoubleRect objectBounds_{0, 0, 0, 0};
+  TVector viewCentre_{0.0, 0.0};
+  int32_t runState_ = kEditing;
+  bool frameRedrawPending_ = false;
+  bool autoscrolling_ = false;
+  bool autoscrollEnabled_ = false;
+  bool recomposeFrame_ = false;
+  int32_t autoscrollSpeed_ = 12;
+  uint32_t lastAutoscroll_ = 0;
+  bool backgroundDirty_ = false;
+  bool foregroundDirty_ = false;
+  bool foregroundPending_ = false;
+  bool backgroundPending_ = false;
+  uint32_t cursor_ = 0;
+};
+
+// The grid flag of a world's main view, as the world's menu and scripts see it.
+uint16_t GetViewFlag(TMainWorldView& view);
+void SetViewFlag(TMainWorldView& view, uint16_t show);

@@ -1,0 +1,262 @@
+// TMainWorldView input: the cursor by tool, the hover pass, presses and menu commands, and what
+// the snapper asks of the view.
+
+#include <cmath>
+
+#include "bodies/Background.h"
+#include "bodies/Body.h"
+#include "bodies/points/Point.h"
+#include "core/Failure.h"
+#include "core/MenuCommands.h"
+#include "core/Resources.h"
+#include "core/port/WindowBinding.h"
+#include "model/Thing.h"
+#include "model/world/RunCommand.h"
+#include "model/world/WorldDoc.h"
+#include "platform/win32/Cursor.h"
+#include "platform/win32/Input.h"
+#include "platform/win32/Window.h"
+#include "platform/win32/WindowMessages.h"
+#include "views/offscreen/DezevOffScreenMgr.h"
+#include "views/world/MainWorldView.h"
+
+namespace {
+
+constexpr int16_t kCmdStopRunning = 1034;
+
+bool ModifierHeld() {
+  return (GetKeyState(VK_SHIFT) & 0x8000) != 0 || (GetKeyState(VK_CONTROL) & 0x8000) != 0;
+}
+
+double SnapToStep(double value, double step) {
+  if (step == 0.0 || value == 0.0 || !std::isfinite(step)) return value;
+  return std::round(value / step) * step;
+}
+
+bool IsRunCommand(int16_t command) {
+  return command == kCmdRun || command == kCmdReset || command == kCmdPlayBackToStart ||
+         command == kCmdStepForward || command == kCmdStepBack;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Hit testing
+
+TLink* TMainWorldView::FindObjectAt(const MacPoint& point) {
+  if (!world_) return nullptr;
+  UpdateObjectTransforms();
+  const std::vector<TThing*> things = Things();
+  for (auto it = things.rbegin(); it != things.rend(); ++it) {
+    TThing* thing = *it;
+    if (auto* point_ = dynamic_cast<TPoint*>(thing)) {
+      if (point_->HitTest(point)) return thing;
+      continue;
+    }
+    if (auto* mass = dynamic_cast<TMass*>(thing)) {
+      if (mass->IsMemberClass(TZeroMass::kClassID)) continue;  // the ground is everywhere
+      if (mass->HitTest(point)) return thing;
+      continue;
+    }
+    if (thing->HitTestWindowPoint(point) != 0) return thing;
+  }
+  return nullptr;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Cursor
+
+void TMainWorldView::SetToolCursor(uint32_t resource) {
+  cursor_ = resource;
+  HCURSOR cursor = resource == 0 ? nullptr : LoadCursor(GetResourceModule1(), resource);
+  if (!cursor) cursor = LoadCursor(nullptr, IDC_ARROW);
+  // The view's window keeps showing it as the pointer moves over it.
+  if (const HWND window = GetWindowHandle())
+    SetClassLongPtr(window, GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(cursor));
+  SetCursor(cursor);
+}
+
+bool TMainWorldView::DoSetCursor(const MacPoint& portPoint, RegionRec* cursorRegion) {
+  try {
+    TOffScreenViewBase::DoSetCursor(portPoint, cursorRegion);
+    // Over a handle of a selected body while editing, with no modifier held.
+    if (world_ && runState_ == kEditing && !modifierDown_) {
+      UpdateObjectTransforms();
+      for (TLink* object : world_->Selection()) {
+        auto* mass = dynamic_cast<TMass*>(object);
+        int32_t handle = 0;
+        if (mass && mass->HitHandle(portPoint, handle)) {
+          SetToolCursor(kHandleCursor);
+          return true;
+        }
+      }
+    }
+    const int16_t tool = world_ ? world_->GetCurrentTool() : kSelectTool;
+    uint32_t resource = 0;
+    switch (tool) {
+      case kSelectTool:
+      case kDragSelectTool:
+        resource = runState_ != kEditing ? kRunningCursor : 0;
+        break;
+      case kZoomInTool:
+      case kZoomOutTool:
+        resource = IsZoomInTool() ? kZoomInCursor : kZoomOutCursor;
+        break;
+      case kPartTool:
+        resource = kPartCursor;
+        break;
+      default:
+        resource = 0;
+        break;
+    }
+    SetToolCursor(resource);
+    return true;
+  } catch (const QVException&) {
+    return false;
+  }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Hover
+
+int16_t TMainWorldView::DoIdle(int16_t) {
+  const HWND window = GetWindowHandle();
+  if (!window) return 0;
+  POINT screen{0, 0};
+  GetCursorPos(&screen);
+  POINT client = screen;
+  ScreenToClient(window, &client);
+  TrackMouseOver(MacPoint(static_cast<int16_t>(client.x), static_cast<int16_t>(client.y)));
+  return 0;
+}
+
+void TMainWorldView::TrackMouseOver(const MacPoint& point) {
+  const TViewPoint& size = GetStoredSize();
+  const bool inView = point.h >= 0 && point.v >= 0 && point.h <= size.h && point.v <= size.v;
+  if (inView && ModifierHeld() != modifierDown_) modifierDown_ = !modifierDown_;
+  const bool overFree = inView;
+  if (!overFree && !overFreeSpace_) return;
+  if (hoverHandler_) hoverHandler_(point, overFree);
+  if (snapper_) snapper_->UpdateHoverMarker(POINT{point.h, point.v}, overFree ? 1 : 0, 0);
+  if (point.h == lastHoverPoint_.h && point.v == lastHoverPoint_.v) return;
+  UpdateObjectTransforms();
+  lastHoverPoint_ = point;
+  const double step = world_ ? world_->SnappingDistance() : 0.0;
+  const TVector world = ViewToWorld(point);
+  const TVector snapped(SnapToStep(world.x, step), SnapToStep(world.y, step));
+  if (overFree == overFreeSpace_ && snapped.x == lastSnappedPoint_.x &&
+      snapped.y == lastSnappedPoint_.y)
+    return;
+  const MacPoint feedback = WorldToView(snapped);
+  const int32_t values[6] = {(lastFeedbackPoint_.h << 16) | (lastFeedbackPoint_.v & 0xFFFF),
+                             (feedback.h << 16) | (feedback.v & 0xFFFF),
+                             0,
+                             0,
+                             overFreeSpace_ ? 1 : 0,
+                             overFree ? 1 : 0};
+  TrackFeedback(values);
+  overFreeSpace_ = overFree;
+  lastSnappedPoint_ = snapped;
+  lastFeedbackPoint_ = feedback;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Presses and menu commands
+
+TCommandCore* TMainWorldView::DoMouseCommand(const MacPoint& portPoint, TMouseEvent* event,
+                                             int32_t) {
+  UpdateObjectTransforms();
+  const int16_t tool = world_ ? world_->GetCurrentTool() : kSelectTool;
+  if (tool == kZoomInTool || tool == kZoomOutTool) {
+    ZoomAt(IsZoomInTool(), portPoint);
+    return nullptr;
+  }
+  return clickHandler_ ? clickHandler_(*this, portPoint, event) : nullptr;
+}
+
+TCommandCore* TMainWorldView::DoMenuCommand(int16_t commandNumber) {
+  if (commandNumber == kCmdShowGrid) {
+    SetShowGrid(GetShowGrid() == 0 ? 1 : 0);
+    return nullptr;
+  }
+  if (commandNumber == kCmdSnapToHotPoints && snapper_) {
+    uint16_t handled = 0;
+    TCommandCore* command = snapper_->DoMenuCommand(commandNumber, handled);
+    if (handled != 0) return command;
+  }
+  if (world_ && commandNumber == kCmdStopRunning) {
+    world_->StopRunning();
+    return nullptr;
+  }
+  if (world_ && IsRunCommand(commandNumber)) return world_->MakeRunCommand(commandNumber, 1).release();
+  return TOffScreenViewBase::DoMenuCommand(commandNumber);
+}
+
+void TMainWorldView::DoSetupMenus() {
+  TOffScreenViewBase::DoSetupMenus();
+  EnableCheckMenuCommand(kCmdShowGrid, true, showGrid_ != 0);
+  if (snapper_) snapper_->DoSetupMenus();
+  if (!world_) return;
+  for (int16_t command : {kCmdRun, kCmdReset, kCmdPlayBackToStart, kCmdStepForward, kCmdStepBack,
+                          kCmdStopRunning})
+    EnableMenuCommand(command, true);
+}
+
+// ---------------------------------------------------------------------------------------------
+// What the snapper asks
+
+void TMainWorldView::GetGridParameters(GridParameters& grid) {
+  double major = 0.0, minor = 0.0, fine = 0.0;
+  int16_t count = 0;
+  GetGridParameters(major, minor, fine, count);
+  grid.spacing = major;
+  grid.minorSpacing = minor;
+  grid.fineStep = fine;
+  grid.subdivisions = count;
+}
+
+int16_t TMainWorldView::HorizontalPixelDistance(double worldLength) {
+  const double pixels = worldLength * GetScale();
+  if (!std::isfinite(pixels)) return pixels > 0 ? 32767 : -32767;
+  return static_cast<int16_t>(std::clamp(std::lround(pixels), -32767L, 32767L));
+}
+
+TLink* TMainWorldView::FindObjectAt(const POINT& pixel, int16_t) {
+  return FindObjectAt(MacPoint(static_cast<int16_t>(pixel.x), static_cast<int16_t>(pixel.y)));
+}
+
+TLink* TMainWorldView::FindObjectInRect(const TVector& world, double) {
+  for (TThing* thing : Things()) {
+    if (thing->ContainsWorldPoint(world) != 0) return thing;
+  }
+  return nullptr;
+}
+
+uint16_t TMainWorldView::SnapPointToView(int16_t tolerance, const POINT& pixel, TVector& world,
+                                         POINT& window, int32_t& kind) {
+  MacPoint view;
+  const bool snapped = SnapToGridLines(
+      tolerance, MacPoint(static_cast<int16_t>(pixel.x), static_cast<int16_t>(pixel.y)), world,
+      view, kind);
+  window = POINT{view.h, view.v};
+  return snapped ? 1 : 0;
+}
+
+POINT TMainWorldView::WorldToWindow(const TVector& world) {
+  const MacPoint point = WorldToView(world);
+  return POINT{point.h, point.v};
+}
+
+TVector TMainWorldView::WindowToWorld(const POINT& pixel) {
+  return ViewToWorld(MacPoint(static_cast<int16_t>(pixel.x), static_cast<int16_t>(pixel.y)));
+}
+
+HDC TMainWorldView::BeginHotPointDrawing() {
+  InvalidateFocus();
+  if (!Focus()) return nullptr;
+  return GetPortDC();
+}
+
+void TMainWorldView::EndHotPointDrawing(HDC) {
+  InvalidateFocus();
+}

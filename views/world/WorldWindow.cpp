@@ -1,0 +1,146 @@
+#include "views/world/WorldWindow.h"
+
+#include "core/Failure.h"
+#include "model/Thing.h"
+#include "model/world/WorldDoc.h"
+#include "platform/mfc/CFrameWnd.h"
+#include "platform/win32/Input.h"
+#include "platform/win32/Message.h"
+#include "platform/win32/Window.h"
+#include "platform/win32/WindowMessages.h"
+#include "ui/views/MouseEvent.h"
+#include "ui/views/OwlSubview.h"
+#include "ui/views/OwlView.h"
+#include "ui/views/ViewServices.h"
+#include "ui/views/WindowBuilder.h"
+#include "ui/views/WindowDocument.h"
+#include "views/offscreen/DezevOffScreenMgr.h"
+#include "views/world/MainWorldView.h"
+
+namespace {
+
+constexpr uint32_t kMainViewIdentifier = MakeTag("wrld");
+constexpr int16_t kShowFrameZero = 1042;
+
+}  // namespace
+
+TWorldWindow::TWorldWindow(TWorldDoc& world, TWindowDocument& document)
+    : world_(world), document_(document) {}
+
+TWorldWindow::~TWorldWindow() {
+  if (mainView_) {
+    mainView_->SetGoneHandler(nullptr);
+    mainView_->SetClickHandler(nullptr);
+  }
+}
+
+void TWorldWindow::Forget() {
+  mainView_ = nullptr;
+  manager_ = nullptr;
+  frame_ = nullptr;
+  lastHit_ = nullptr;
+}
+
+void TWorldWindow::OpenWindow(bool alternateFrame) {
+  if (!frame_) {
+    frame_ = ::OpenWindow(alternateFrame ? kHiddenDocumentWindowKind : kDocumentWindowKind,
+                          &document_);
+    FailIfNull(frame_);
+  }
+  if (!world_.GetUnitHandler()) ThrowFailure(kErrNoUnitHandler, 0);
+  const TViewPoint size = frame_->GetStoredSize();
+  manager_ = static_cast<TDezevOffScreenMgr*>(BuildOffScreenManager(&document_, frame_));
+  auto* view = new TMainWorldView;
+  try {
+    view->Init(&document_, manager_, TViewPoint{0, 0}, size, &world_);
+  } catch (...) {
+    // The view's window, once made, owns it.
+    if (!view->GetWindow()) delete view;
+    throw;
+  }
+  mainView_ = view;
+  mainView_->SetIdentifier(static_cast<int32_t>(kMainViewIdentifier));
+  mainView_->SetGoneHandler([this] { Forget(); });
+  mainView_->SetClickHandler([this](TMainWorldView&, const MacPoint& point, TMouseEvent* event) {
+    return MouseDown(point, event);
+  });
+  mainView_->SetHoverHandler([this](const MacPoint& point, bool overFree) {
+    MouseMoved(point, overFree);
+  });
+  frame_->SetTargetView(mainView_);
+  const MacPoint viewSize(static_cast<int16_t>(size.h), static_cast<int16_t>(size.v));
+  for (TLink* object : world_.Objects()) {
+    if (object && object->IsThing() != 0) static_cast<TThing*>(object)->SetViewSize(viewSize);
+  }
+  mainView_->RecomputeWorldExtent();
+  SetUpFurniture();
+  manager_->Open();
+  manager_->RebuildBuffers(true);
+  mainView_->InvalidateBackground();
+  SetCurrentTarget(mainView_);
+  if (world_.GetStartAtFrameZero() != 0) world_.DoCommand(kShowFrameZero, 1);
+}
+
+void TWorldWindow::SetUpFurniture() {
+  if (!frame_) return;
+  if (mainView_) mainView_->SetShowGrid((layout_.flags & 8) != 0 ? 1 : 0);
+  TOwlView* window = frame_->GetWindow();
+  CFrameWnd* parentFrame = window && window->m_hWnd ? window->GetParentFrame() : nullptr;
+  if (layout_.width > 0 && parentFrame) {
+    const int32_t border = GetSystemMetrics(SM_CXFRAME);
+    const int32_t borderV = GetSystemMetrics(SM_CYFRAME);
+    const int32_t caption = GetSystemMetrics(SM_CYCAPTION);
+    parentFrame->MoveWindow(layout_.left, layout_.top, layout_.width + 2 * border,
+                            layout_.height + 2 * borderV + caption);
+  }
+  if (zoomDocuments_ && parentFrame) {
+    if (const HWND client = ::GetParent(parentFrame->m_hWnd))
+      ::SendMessage(client, WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(parentFrame->m_hWnd), 0);
+  }
+  if (zoomToExtents_ && mainView_) {
+    zoomToExtents_ = false;
+    mainView_->ZoomToFit();
+  }
+}
+
+void TWorldWindow::ActivateFrame(bool activating) {
+  if (!activating || !mainView_) return;
+  SetCurrentTarget(mainView_);
+  mainView_->InvalidateForeground();
+}
+
+void TWorldWindow::ResetTool() {
+  world_.SetCurrentTool(TWorldBase::kSelectionTool);
+}
+
+TCommandCore* TWorldWindow::MouseDown(const MacPoint& point, TMouseEvent* event) {
+  if (!mainView_) return nullptr;
+  TLink* hit = mainView_->FindObjectAt(point);
+  lastHit_ = hit;
+  if (world_.FirstRunningCommand()) {
+    if (hit) world_.StopRunning();
+    return nullptr;
+  }
+  const bool extend = event && event->shiftKey != 0;
+  if (!hit) {
+    if (!extend && !world_.Selection().empty()) {
+      world_.DeselectAll();
+      mainView_->InvalidateForeground();
+    }
+    return nullptr;
+  }
+  if (!extend) world_.DeselectAll();
+  world_.Select(hit);
+  mainView_->InvalidateForeground();
+  return nullptr;
+}
+
+void TWorldWindow::MouseMoved(const MacPoint& point, bool moving) {
+  if (!mainView_ || !moving || world_.GetRunState() != kRunIdle) {
+    lastHit_ = nullptr;
+    return;
+  }
+  // With the Control key down the object found last is kept.
+  const bool keep = lastHit_ && (GetKeyState(VK_CONTROL) & 0x8000) != 0;
+  if (!keep) lastHit_ = mainView_->FindObjectAt(point);
+}

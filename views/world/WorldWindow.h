@@ -1,0 +1,79 @@
+#pragma once
+// A world's document window: the frame with its root view, the double-buffered manager inside
+// it and the main world view inside that; the furniture and placement of the window; and the
+// world's answer to a press in the main view. Clicks on objects select them, clicks on empty
+// space empty the selection, and any click on an object while the world runs stops the run.
+
+#include <cstdint>
+#include <memory>
+
+#include "core/MacTypes.h"
+
+class CDocument;
+class TCommandCore;
+class TDezevOffScreenMgr;
+class TLink;
+class TMainWorldView;
+class TOwlSubview;
+class TWindowDocument;
+class TWorldDoc;
+struct TMouseEvent;
+
+// Frames of a world's window: the normal one, and the one of the alternate-frame flag.
+inline constexpr int32_t kWorldFrameResource = 1000;
+inline constexpr int32_t kAlternateWorldFrameResource = 6662;
+inline constexpr int16_t kErrNoUnitHandler = -25005;
+
+// Where and how a world's window stands: bit 0 rulers, bit 1 frame indicator, bit 2 indicator
+// state, bit 3 the main view's grid flag; a width of 0 leaves the window where the frame
+// manager put it.
+struct TWindowLayout {
+  uint8_t flags = 0;
+  int32_t width = 0;
+  int32_t height = 0;
+  int32_t left = 0;
+  int32_t top = 0;
+};
+
+class TWorldWindow {
+ public:
+  TWorldWindow(TWorldDoc& world, TWindowDocument& document);
+  ~TWorldWindow();
+  TWorldWindow(const TWorldWindow&) = delete;
+  TWorldWindow& operator=(const TWorldWindow&) = delete;
+
+  // Builds the window (-108 when no frame could be made, -25005 when the world has no unit
+  // handler) and shows the world in it.
+  void OpenWindow(bool alternateFrame = false);
+  // Places the window by the stored layout and maximises it in the main frame when asked.
+  void SetUpFurniture();
+  void ActivateFrame(bool activating);
+  // Back to the selection tool.
+  void ResetTool();
+  // The press at a point of the main view: a command, or null when the press is done.
+  TCommandCore* MouseDown(const MacPoint& point, TMouseEvent* event);
+  void MouseMoved(const MacPoint& point, bool moving);
+
+  TOwlSubview* FrameWindow() const { return frame_; }
+  TDezevOffScreenMgr* Manager() const { return manager_; }
+  TMainWorldView* MainView() const { return mainView_; }
+  TLink* LastHitObject() const { return lastHit_; }
+  TWindowLayout& Layout() { return layout_; }
+  // The application keeps documents zoomed (maximised) in the main frame.
+  void SetZoomDocuments(bool on) { zoomDocuments_ = on; }
+  // The world is to be shown whole when its window is set up next.
+  void SetZoomToExtents(bool on) { zoomToExtents_ = on; }
+
+ private:
+  void Forget();
+
+  TWorldDoc& world_;
+  TWindowDocument& document_;
+  TOwlSubview* frame_ = nullptr;
+  TDezevOffScreenMgr* manager_ = nullptr;
+  TMainWorldView* mainView_ = nullptr;
+  TLink* lastHit_ = nullptr;
+  TWindowLayout layout_;
+  bool zoomDocuments_ = false;
+  bool zoomToExtents_ = false;
+};
