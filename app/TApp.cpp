@@ -4,6 +4,7 @@
 #include <iterator>
 #include <string>
 
+#include "app/shell/StartupHooks.h"
 #include "bodies/BodyClasses.h"
 #include "constraints/CollisionGroup.h"
 #include "constraints/ConstraintClasses.h"
@@ -21,6 +22,7 @@
 #include "model/filing/LinkClasses.h"
 #include "model/world/Group.h"
 #include "model/world/Joiner.h"
+#include "platform/mfc/CWnd.h"
 #include "platform/win32/Message.h"
 #include "resources/ResourceLibraries.h"
 #include "simulation/Engine.h"
@@ -144,8 +146,14 @@ void TApp::ShowError(int16_t error, int32_t message) {
   FailureDetailText() = Str255();
 }
 
+bool TApp::PreTranslateMessage(MSG* message) {
+  if (const auto& filter = StartupHooks().splashFilter) filter(*message);
+  return CWnd::WalkPreTranslateTree(mainFrame_, message) != FALSE;
+}
+
 int32_t TApp::RunEventLoop(HWND mainFrame) {
   commands_.SetMainFrame(mainFrame);
+  mainFrame_ = mainFrame;
   // Idle time is due once the events that arrived since the last idle pass are handled.
   bool idleDue = true;
   int32_t exitCode = -1;
@@ -161,11 +169,13 @@ int32_t TApp::RunEventLoop(HWND mainFrame) {
     const BOOL result = GetMessage(&message, nullptr, 0, 0);
     if (result == 0) exitCode = static_cast<int32_t>(message.wParam);
     if (result <= 0) break;
+    if (message.message == WM_KICKIDLE || PreTranslateMessage(&message)) continue;
     TranslateMessage(&message);
     DispatchMessage(&message);
     // Repainting and timers (the idle timer among them) are not the user's doing.
     if (message.message != WM_PAINT && message.message != WM_TIMER) idleDue = true;
   }
   commands_.SetMainFrame(nullptr);
+  mainFrame_ = nullptr;
   return exitCode;
 }

@@ -7,7 +7,10 @@
 
 #include "core/CommandNesting.h"
 #include "platform/win32/WindowTypes.h"
-#include "model/command/CommandHandler.h"
+#include "app/shell/ApplicationHandler.h"
+
+// The message the event loop sends itself to run idle processing; never dispatched.
+inline constexpr UINT WM_KICKIDLE = 0x036A;
 
 class TApp : public TFailureReporter {
  public:
@@ -42,7 +45,7 @@ class TApp : public TFailureReporter {
   }
   int CommandNestingDepth() const { return nesting_.Depth(); }
   // The last handler of every chain: performs, queues, undoes and redoes commands.
-  TCommandHandler& Commands() { return commands_; }
+  TApplicationHandler& Commands() { return commands_; }
 
   // The program's event loop, with the main frame as the parent of progress dialogs while it
   // runs. Before each event every queued command is performed (a failure is reported once and
@@ -50,9 +53,14 @@ class TApp : public TFailureReporter {
   // idle chains get their time, and later idle time comes through the event loop's timer.
   // Answers the exit code of WM_QUIT, or -1 when no event can arrive any more.
   int32_t RunEventLoop(HWND mainFrame);
+  // Before a message is translated and dispatched: the splash window's filter sees it, then the
+  // window objects from its window up to the main frame may take it (the frames' accelerators
+  // turn keys into commands there). True when one took it.
+  bool PreTranslateMessage(MSG* message);
 
  private:
   std::FILE* errorStream_;
+  HWND mainFrame_ = nullptr;
   TCommandNesting nesting_{*this};
-  TCommandHandler commands_{nesting_};
+  TApplicationHandler commands_{nesting_};
 };

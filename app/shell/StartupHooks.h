@@ -14,6 +14,7 @@
 #include <functional>
 #include <string>
 
+#include "platform/win32/Message.h"
 #include "platform/win32/WindowTypes.h"
 
 class TCommandHandler;
@@ -21,6 +22,8 @@ class TCommandHandler;
 struct TStartupHooks {
   // Shows the splash window when show is true (the command line did not ask for none).
   std::function<void(bool show)> showSplash;
+  // Sees every message before the event loop handles it (a key or click hides the splash).
+  std::function<void(const MSG& message)> splashFilter;
   // After the main frame exists: the scripts-menu handler is made and installed in the
   // application's window-less handler chain (TCommandHandler::InstallIdleHandler).
   std::function<void(TCommandHandler& application, HWND mainFrame)> afterMainFrame;

@@ -104,6 +104,9 @@ class TCommandHandler : public TTargetHandler {
   // put back for the outer loop.
   static void RunOneLoopPass();
 
+ protected:
+  TCommandNesting& Nesting() { return nesting_; }
+
  private:
   static void IdleTimerFired(HWND, UINT, UINT_PTR, DWORD);
   void ScheduleIdle();

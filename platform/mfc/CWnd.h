@@ -36,13 +36,21 @@ inline constexpr UINT AFX_IDW_PANE_FIRST = 0xE900;
 inline constexpr UINT AFX_IDW_STATUS_BAR = 0xE801;
 
 class CCmdUI;
+class CCmdTarget;
+
+// Passed as extra with CN_COMMAND, it asks only whether a target has a handler for the command:
+// the target answers without performing it.
+struct AFX_CMDHANDLERINFO {
+  CCmdTarget* pTarget = nullptr;
+};
 
 class CCmdTarget : public CObject {
   DECLARE_DYNAMIC(CCmdTarget)
 
  public:
   // Performs the command (CN_COMMAND) or updates its interface (CN_UPDATE_COMMAND_UI, with the
-  // CCmdUI as extra); answers whether this target handled it. Nothing here.
+  // CCmdUI as extra); answers whether this target handled it. With CN_COMMAND and an
+  // AFX_CMDHANDLERINFO as extra it only answers whether it would. Nothing here.
   virtual BOOL OnCmdMsg(UINT id, int32_t code, void* extra);
 };
 
@@ -101,6 +109,9 @@ class CWnd : public CCmdTarget {
   // Default processing of the message being handled now.
   LRESULT Default();
   virtual BOOL PreTranslateMessage(MSG* message);
+  // Offers the message to the PreTranslateMessage of each window object from the message's
+  // window up through its parents, the stop window included; answers whether one took it.
+  static BOOL WalkPreTranslateTree(HWND stop, MSG* message);
   virtual BOOL OnCommand(WPARAM wParam, LPARAM lParam);
 
   // Relations: the owner falls back to the parent.
