@@ -107,6 +107,7 @@ void TApp::InitUnits() {
       if (unit.init != nullptr) unit.init();
     }
     FreezeClassRegistry();
+    LoadLabelStrings();
   } catch (...) {
     TermUnits();
     throw;
@@ -148,12 +149,12 @@ void TApp::ShowError(int16_t error, int32_t message) {
 
 bool TApp::PreTranslateMessage(MSG* message) {
   if (const auto& filter = StartupHooks().splashFilter) filter(*message);
-  return CWnd::WalkPreTranslateTree(mainFrame_, message) != FALSE;
+  return CWnd::WalkPreTranslateTree(mainFrameWindow_, message) != FALSE;
 }
 
 int32_t TApp::RunEventLoop(HWND mainFrame) {
   commands_.SetMainFrame(mainFrame);
-  mainFrame_ = mainFrame;
+  mainFrameWindow_ = mainFrame;
   // Idle time is due once the events that arrived since the last idle pass are handled.
   bool idleDue = true;
   int32_t exitCode = -1;
@@ -176,6 +177,6 @@ int32_t TApp::RunEventLoop(HWND mainFrame) {
     if (message.message != WM_PAINT && message.message != WM_TIMER) idleDue = true;
   }
   commands_.SetMainFrame(nullptr);
-  mainFrame_ = nullptr;
+  mainFrameWindow_ = nullptr;
   return exitCode;
 }

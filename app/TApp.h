@@ -4,10 +4,18 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
+#include <string>
 
 #include "core/CommandNesting.h"
 #include "platform/win32/WindowTypes.h"
 #include "app/shell/ApplicationHandler.h"
+#include "core/PString.h"
+#include "platform/mfc/CCommandLineInfo.h"
+
+class CMainFrame;
+class TDocumentWindows;
+class TOwlSubview;
 
 // The message the event loop sends itself to run idle processing; never dispatched.
 inline constexpr UINT WM_KICKIDLE = 0x036A;
@@ -15,9 +23,50 @@ inline constexpr UINT WM_KICKIDLE = 0x036A;
 class TApp : public TFailureReporter {
  public:
   // Where failures are reported; standard error unless told otherwise.
-  explicit TApp(std::FILE* errorStream = stderr) : errorStream_(errorStream) {}
+  explicit TApp(std::FILE* errorStream = stderr);
+  ~TApp();
   TApp(const TApp&) = delete;
   TApp& operator=(const TApp&) = delete;
+
+  // Start-up, in this order: resource libraries; the profile folder named by string 24339;
+  // InitUnits (with the two label strings); the splash window; the application's own handler
+  // as the current target, its own clipboard view claimed, the Undo label cache and the
+  // tracking hysteresis (5, 5); the zoom state; the document windows; the main frame with its
+  // menu bar; the hook after the main frame. Started for embedding or automation it stops
+  // there, showing nothing. Otherwise the command line's document is opened (a failure ends
+  // start-up with false), the main frame is shown, and the start-up script runs. False ends
+  // the program; ExitInstance runs all the same.
+  bool InitInstance(const CCommandLineInfo& line);
+  // Shut-down, in this order: the queued commands freed (unless a command is being performed),
+  // the zoom state saved, the hook before exit, the windows closed, TermUnits, the resource
+  // libraries freed. Answers the exit code of the event loop.
+  int32_t ExitInstance();
+  // The event loop over the main frame; its exit code is kept for ExitInstance.
+  int32_t Run();
+  // The program's life: InitInstance, then the event loop when it succeeded, then
+  // ExitInstance. Answers the loop's exit code, or 1 when start-up failed.
+  int32_t RunProgram(const CCommandLineInfo& line);
+
+  // Documents: a new untitled world, and a world read from a file. A file already open (the
+  // same full path) brings its window forward instead of being read again.
+  void NewDocument();
+  // False when the file could not be read (the failure was shown).
+  bool OpenDocumentFile(const std::string& path);
+  // The open dialog for command 20 and the document chosen in it.
+  void OpenDocumentByDialog(int16_t command);
+
+  // The main frame while its window lives, else null.
+  CMainFrame* MainFrame() const;
+  TDocumentWindows* Documents() const { return documents_.get(); }
+  // The profile folder named by string 24339 (empty when the string is missing).
+  const std::string& ProfileFolder() const { return profileFolder_; }
+  // The item labels of the gadget menus, strings 271828 and 314159.
+  const Str255& FirstLabel() const { return labels_[0]; }
+  const Str255& SecondLabel() const { return labels_[1]; }
+  // The zoom state of new document frames ("Settings", "Doc Zoom State"); 1 by default.
+  int16_t DocZoomState() const { return zoomState_; }
+  // The directory the program runs from: where the start-up script is looked for.
+  void SetProgramDirectory(std::string directory) { programDirectory_ = std::move(directory); }
 
   // Before any resource lookup: makes the main, second and error-text libraries the first,
   // second and third resource search modules. A library that is missing leaves its module null;
@@ -59,8 +108,21 @@ class TApp : public TFailureReporter {
   bool PreTranslateMessage(MSG* message);
 
  private:
+  void InstallServices();
+  void LoadLabelStrings();
+
   std::FILE* errorStream_;
-  HWND mainFrame_ = nullptr;
+  HWND mainFrameWindow_ = nullptr;
+  // The main frame's window: the frame object goes with it.
+  HWND mainWindow_ = nullptr;
+  std::unique_ptr<TDocumentWindows> documents_;
+  std::string profileFolder_;
+  std::string programDirectory_;
+  Str255 labels_[2];
+  int16_t zoomState_ = 1;
+  int32_t exitCode_ = 0;
+  bool resourcesLoaded_ = false;
+  bool unitsStarted_ = false;
   TCommandNesting nesting_{*this};
   TApplicationHandler commands_{nesting_};
 };

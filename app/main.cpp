@@ -3,6 +3,8 @@
 #include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
+#include <strings.h>
+#include <system_error>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -10,8 +12,6 @@
 
 #include "app/OpenDocument.h"
 #include "app/TApp.h"
-#include "app/frames/DocumentWindows.h"
-#include "app/frames/MainFrame.h"
 #include "core/ClassRegistry.h"
 #include "core/Failure.h"
 #include "platform/display/SdlPresenter.h"
@@ -26,9 +26,12 @@ void PrintVersion() {
 
 void PrintUsage() {
   std::printf(
-      "Usage: yarrowby [--version] [--help] [--list-classes] [--list-objects] [document.yb]\n"
+      "Usage: yarrowby [--version] [--help] [--list-classes] [--list-objects] [-nologo]\n"
+      "                [-embedding] [-automation] [document.yb]\n"
       "  --list-classes  list the classes the program registered at start-up\n"
-      "  --list-objects  list the objects of the document that was opened\n");
+      "  --list-objects  list the objects of the document that was opened\n"
+      "  -nologo         start without the splash window\n"
+      "  -embedding, -automation  start for another program: no window is shown\n");
 }
 
 // What the command line asks for.
@@ -38,7 +41,18 @@ struct CommandLine {
   bool listClasses = false;
   bool listObjects = false;
   std::string document;
+  // The document and the application's switches, for the application.
+  std::vector<std::string> applicationWords;
 };
+
+// The application's own switches (see CCommandLineInfo).
+bool IsApplicationSwitch(const std::string& argument) {
+  static const char* const kSwitches[] = {"-nologo", "-embedding", "-automation"};
+  for (const char* known : kSwitches) {
+    if (strcasecmp(argument.c_str(), known) == 0) return true;
+  }
+  return false;
+}
 
 // Answers false, having said why, when the command line cannot be followed.
 bool ParseCommandLine(int argc, char** argv, CommandLine& line) {
@@ -52,6 +66,8 @@ bool ParseCommandLine(int argc, char** argv, CommandLine& line) {
       line.listClasses = true;
     } else if (argument == "--list-objects") {
       line.listObjects = true;
+    } else if (IsApplicationSwitch(argument)) {
+      line.applicationWords.push_back(argument);
     } else if (argument.size() > 1 && argument[0] == '-') {
       std::fprintf(stderr, "yarrowby: unknown argument \"%s\"\n", argv[i]);
       return false;
@@ -60,6 +76,7 @@ bool ParseCommandLine(int argc, char** argv, CommandLine& line) {
       return false;
     } else {
       line.document = argument;
+      line.applicationWords.push_back(argument);
     }
   }
   return true;
@@ -109,22 +126,16 @@ void PrintWorld(const std::string& path, TQVDoc& document) {
   }
 }
 
-// The main window's title names the document it shows.
-void NameDocumentInTitle(HWND window, const std::string& path) {
-  const std::string name = std::filesystem::path(path).filename().string();
-  SetWindowText(window, ("Yarrowby - " + name).c_str());
+// The directory of the program itself, where the start-up script is looked for.
+std::string ProgramDirectory() {
+  std::error_code error;
+  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+  return error ? std::string(".") : self.parent_path().string();
 }
 
-// With a display, the program's main frame appears, the document named on the command line (if
-// any) is opened on the first pass of the event loop into a document window of its own, and the
-// program runs until the main frame is closed; without one the program says that no window was
-// opened. Answers false when a display was there but no window could be opened on it.
-bool RunMainWindowWhenDisplayed(TApp& app, TOpenDocumentCommand* open) {
-  if (!DisplayAvailable()) {
-    std::fprintf(stderr, "yarrowby: no display (neither DISPLAY nor WAYLAND_DISPLAY is set), so "
-                         "no window was opened.\n");
-    return true;
-  }
+// With a display the application runs in its main window until it quits; answers its exit
+// code. A display that no window can be opened on is said so, with 1.
+int RunOnDisplay(const CommandLine& line) {
   std::string why;
   std::unique_ptr<SdlPresenter> presenter = SdlPresenter::Create(&why);
   if (!presenter) {
@@ -134,33 +145,20 @@ bool RunMainWindowWhenDisplayed(TApp& app, TOpenDocumentCommand* open) {
                  "yarrowby: no window could be opened on the display \"%s\" (%s). Check that "
                  "the display is running and that this user may use it (XAUTHORITY, xhost).\n",
                  display, why.c_str());
-    return false;
+    return 1;
   }
   SetWindowPresenter(presenter.get());
-  bool created = false;
+  CCommandLineInfo info;
+  ParseCommandLine(line.applicationWords, info);
+  int code = 0;
   {
-    TDocumentWindows documents;
-    auto* frame = new CMainFrame;  // deleted with its window
-    if (frame->CreateMainWindow()) {
-      created = true;
-      InstallWindowLayer(frame);
-      const HWND window = frame->m_hWnd;
-      if (open != nullptr) {
-        // The document read opens in a document window of the main frame.
-        open->OnOpened([&documents, window, open](TQVDoc&) {
-          NameDocumentInTitle(window, open->Path());
-          documents.Open(open->TakeDocument(), open->Path());
-        });
-        app.Commands().PostCommand(open);
-      }
-      app.RunEventLoop(window);
-    }
-    // The windows go first: their window objects leave the document as they go.
-    ResetWindowSystem();
+    TApp app;
+    app.SetProgramDirectory(ProgramDirectory());
+    code = app.RunProgram(info);
   }
+  ResetWindowSystem();
   SetWindowPresenter(nullptr);
-  if (!created) std::fprintf(stderr, "yarrowby: the main window could not be created\n");
-  return created;
+  return code;
 }
 
 }  // namespace
@@ -180,6 +178,10 @@ int main(int argc, char** argv) {
     return 0;
   }
 
+  if (DisplayAvailable()) return RunOnDisplay(line);
+
+  // Without a display the program starts its units, does what the command line asks that needs
+  // no window, and says that no window was opened.
   TApp app;
   app.LoadResourceDlls();
   try {
@@ -190,23 +192,20 @@ int main(int argc, char** argv) {
     return 1;
   }
   if (line.listClasses) PrintRegisteredClasses();
-  std::unique_ptr<TOpenDocumentCommand> open;
-  if (!line.document.empty()) open = std::make_unique<TOpenDocumentCommand>(line.document);
-  // Without a display the error on standard error is all the user sees of a document that
-  // cannot be read: the program stops there. With one, the alert shows over the main window.
-  if (open && !DisplayAvailable()) {
-    app.Commands().HandleCommand(open.get());
-    if (open->Document() == nullptr) {
+  if (!line.document.empty()) {
+    TOpenDocumentCommand open(line.document);
+    app.Commands().HandleCommand(&open);
+    if (open.Document() == nullptr) {
       app.TermUnits();
       app.FreeResourceDlls();
       return 1;
     }
-    if (line.listObjects) PrintWorld(line.document, *open->Document());
+    if (line.listObjects) PrintWorld(line.document, *open.Document());
   }
   std::fflush(stdout);
-  const bool shown = RunMainWindowWhenDisplayed(app, open.get());
-  open.reset();
+  std::fprintf(stderr, "yarrowby: no display (neither DISPLAY nor WAYLAND_DISPLAY is set), so "
+                       "no window was opened.\n");
   app.TermUnits();
   app.FreeResourceDlls();
-  return shown ? 0 : 1;
+  return 0;
 }

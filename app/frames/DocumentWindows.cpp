@@ -15,7 +15,7 @@
 
 TWorldWindowDocument::TWorldWindowDocument(std::unique_ptr<TQVDoc> document,
                                            const std::string& path)
-    : document_(std::move(document)) {
+    : document_(std::move(document)), path_(path) {
   SetTitle(std::filesystem::path(path).filename().string().c_str());
 }
 
@@ -37,6 +37,14 @@ TOwlSubview* TDocumentWindows::Open(std::unique_ptr<TQVDoc> document, const std:
   if (CFrameWnd* frame = windowDocument->GetWindowFrame()) frame->ShowWindow(SW_SHOW);
   window->SelectWindow();
   return window;
+}
+
+TOwlSubview* TDocumentWindows::FindWindowOfFile(const std::string& path) const {
+  for (const auto& document : documents_) {
+    if (document->Path().empty() || document->Path() != path) continue;
+    if (!document->Windows().empty()) return document->Windows().front();
+  }
+  return nullptr;
 }
 
 void InstallWindowLayer(CMainFrame* mainFrame) {

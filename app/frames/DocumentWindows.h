@@ -19,9 +19,12 @@ class TWorldWindowDocument : public TWindowDocument {
   // Takes the document read from the path; titled with the file's name.
   TWorldWindowDocument(std::unique_ptr<TQVDoc> document, const std::string& path);
   TQVDoc& Document() { return *document_; }
+  // The file it was read from (empty for an untitled document).
+  const std::string& Path() const { return path_; }
 
  private:
   std::unique_ptr<TQVDoc> document_;
+  std::string path_;
 };
 
 // Document frames are CChildFrame windows showing a TOwlWindow.
@@ -42,6 +45,8 @@ class TDocumentWindows {
   // Shows the document read from the path in a new document window (kind 1000); raises -108
   // when the window cannot be made. Answers the window object.
   TOwlSubview* Open(std::unique_ptr<TQVDoc> document, const std::string& path);
+  // A window of the document read from the path (compared as given), or null.
+  TOwlSubview* FindWindowOfFile(const std::string& path) const;
   TWorldDocTemplate& Template() { return template_; }
 
  private:

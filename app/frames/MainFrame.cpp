@@ -21,7 +21,7 @@ TApplicationHandler* ShellApplication() {
 
 BOOL CMainFrame::CreateMainWindow() {
   const RECT rect{CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT};
-  if (!Create(nullptr, "Yarrowby", WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_CLIPCHILDREN, rect,
+  if (!Create(nullptr, "Yarrowby", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, rect,
               nullptr, nullptr, 0, nullptr)) {
     return FALSE;
   }

@@ -12,7 +12,7 @@ class CMainFrame : public CMDIFrameWnd {
   DECLARE_DYNCREATE(CMainFrame)
 
  public:
-  // Creates the frame window, shown, titled "Yarrowby", with the normal menu bar and its keys.
+  // Creates the frame window, hidden, titled "Yarrowby", with the normal menu bar and its keys.
   BOOL CreateMainWindow();
   BOOL OnCmdMsg(UINT id, int32_t code, void* extra) override;
   BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;

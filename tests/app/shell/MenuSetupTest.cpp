@@ -76,6 +76,7 @@ class MenuSetupTest : public ::testing::Test {
     app_->InitUnits();
     frame_ = new CMainFrame;  // deleted with its window
     ASSERT_TRUE(frame_->CreateMainWindow());
+    ShowWindow(frame_->m_hWnd, SW_SHOW);
     target_ = std::make_unique<TWorldTarget>(log_, &app_->Commands());
     app_->Commands().SetTarget(target_.get());
   }
