@@ -52,6 +52,8 @@ class TApp : public TFailureReporter {
   void NewDocument();
   // False when the file could not be read (the failure was shown).
   bool OpenDocumentFile(const std::string& path);
+  // Command 931: the About box over the main frame.
+  void OnAppAbout();
   // The open dialog for command 20 and the document chosen in it.
   void OpenDocumentByDialog(int16_t command);
 

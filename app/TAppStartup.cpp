@@ -10,6 +10,7 @@
 #include "app/TApp.h"
 #include "app/frames/DocumentWindows.h"
 #include "app/frames/MainFrame.h"
+#include "app/shell/AboutDialog.h"
 #include "app/shell/OpenFileDialog.h"
 #include "app/shell/StartupHooks.h"
 #include "core/Alert.h"
@@ -180,6 +181,12 @@ void TApp::InstallServices() {
     return front != nullptr ? &front->Document() : nullptr;
   };
   services.memoryLow = [] { return IsMemoryLow(); };
+  services.showAbout = [this] { OnAppAbout(); };
+}
+
+void TApp::OnAppAbout() {
+  TAboutDialog about(GetResourceModule1());
+  about.DoModal(mainWindow_);
 }
 
 void TApp::NewDocument() {

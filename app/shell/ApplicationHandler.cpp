@@ -85,6 +85,9 @@ TCommandCore* TApplicationHandler::DoMenuCommand(int16_t command) {
       return nullptr;
     case 35:
       return nullptr;
+    case kAboutCommand:
+      if (services_.showAbout) services_.showAbout();
+      return nullptr;
     case 36:
       if (CommandBusyFlag() != 0) {
         if (services_.stopRunning) services_.stopRunning();

@@ -23,6 +23,7 @@ class TApplicationHandler : public TCommandHandler {
     std::function<TCommandDocument*()> frontDocument;
     // The memory-low test; memory is plentiful when empty.
     std::function<bool()> memoryLow;
+    std::function<void()> showAbout;  // command 931
   };
 
   // The Undo item's prefixes: entries of string list 248.

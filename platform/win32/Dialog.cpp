@@ -1,5 +1,6 @@
 #include "platform/win32/Dialog.h"
 
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -186,11 +187,27 @@ int32_t UnitsToPixelsY(int32_t units) {
   return units * kDialogBaseUnitY / 8;
 }
 
+// The modal dialogs running now, with how they ended.
+struct ModalState {
+  bool ended = false;
+  intptr_t result = 0;
+};
+
+std::map<HWND, ModalState>& ModalDialogs() {
+  static std::map<HWND, ModalState> dialogs;
+  return dialogs;
+}
+
 LRESULT DialogWindowProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   const auto procedure = reinterpret_cast<DLGPROC>(GetWindowLongPtr(dialog, DWLP_DLGPROC));
   if (procedure != nullptr) {
     const intptr_t handled = procedure(dialog, message, wParam, lParam);
     if (handled != 0) return handled;
+  }
+  if (message == WM_COMMAND && ModalDialogs().count(dialog) != 0 &&
+      (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
+    EndDialog(dialog, LOWORD(wParam));
+    return 0;
   }
   if (message == WM_CLOSE) {
     SendMessage(dialog, WM_COMMAND, static_cast<WPARAM>(MAKELONG(IDCANCEL, BN_CLICKED)),
@@ -278,6 +295,54 @@ HWND CreateDialogParam(HMODULE module, LPCSTR templateName, HWND parent, DLGPROC
   const HGLOBAL loaded = LoadResource(module, resource);
   return CreateDialogIndirectParam(LockResource(loaded), SizeofResource(module, resource), parent,
                                    procedure, param);
+}
+
+BOOL EndDialog(HWND dialog, intptr_t result) {
+  const auto found = ModalDialogs().find(dialog);
+  if (found == ModalDialogs().end()) return FALSE;
+  found->second.ended = true;
+  found->second.result = result;
+  return TRUE;
+}
+
+intptr_t DialogBoxParam(HMODULE module, LPCSTR templateName, HWND owner, DLGPROC procedure,
+                        LPARAM param) {
+  if (owner != nullptr && !IsWindow(owner)) owner = nullptr;
+  const HWND ownerTop = owner != nullptr ? GetAncestorTopLevel(owner) : GetActiveWindow();
+  const bool ownerWasEnabled = ownerTop != nullptr && IsWindowEnabled(ownerTop);
+  if (ownerWasEnabled) EnableWindow(ownerTop, FALSE);
+  const HWND dialog = CreateDialogParam(module, templateName, ownerTop, procedure, param);
+  if (dialog == nullptr) {
+    if (ownerWasEnabled && IsWindow(ownerTop)) EnableWindow(ownerTop, TRUE);
+    return -1;
+  }
+  ModalDialogs()[dialog] = ModalState();
+  ShowWindow(dialog, SW_SHOW);
+  if (GetFocus() != dialog && !IsChild(dialog, GetFocus())) SetFocus(dialog);
+  MSG message;
+  while (IsWindow(dialog) && !ModalDialogs()[dialog].ended) {
+    const BOOL got = GetMessage(&message, nullptr, 0, 0);
+    if (got <= 0) {
+      if (got == 0) PostQuitMessage(static_cast<int32_t>(message.wParam));
+      break;
+    }
+    const bool inDialog = message.hwnd == dialog || IsChild(dialog, message.hwnd);
+    if (inDialog && message.message == WM_KEYDOWN &&
+        (message.wParam == VK_RETURN || message.wParam == VK_ESCAPE)) {
+      const int32_t id = message.wParam == VK_RETURN ? IDOK : IDCANCEL;
+      SendMessage(dialog, WM_COMMAND, static_cast<WPARAM>(MAKELONG(id, BN_CLICKED)),
+                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+      continue;
+    }
+    TranslateMessage(&message);
+    DispatchMessage(&message);
+  }
+  const ModalState state = ModalDialogs()[dialog];
+  ModalDialogs().erase(dialog);
+  if (ownerWasEnabled && IsWindow(ownerTop)) EnableWindow(ownerTop, TRUE);
+  if (IsWindow(dialog)) DestroyWindow(dialog);
+  if (ownerTop != nullptr && IsWindow(ownerTop)) SetActiveWindow(ownerTop);
+  return state.ended ? state.result : IDCANCEL;
 }
 
 BOOL SetDlgItemText(HWND dialog, int32_t id, const char* text) {

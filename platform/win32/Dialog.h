@@ -38,5 +38,14 @@ HWND CreateDialogParam(HMODULE module, LPCSTR templateName, HWND parent, DLGPROC
 HWND CreateDialogIndirectParam(const void* dialogTemplate, uint32_t size, HWND parent,
                                DLGPROC procedure, LPARAM param);
 
+// Runs the dialog of the template modally: its owner's top-level window takes no input until
+// EndDialog; Enter stands for OK and Escape for Cancel, and OK or Cancel that the procedure
+// leaves end the dialog with their number. Answers the value given to EndDialog, or -1 when the
+// dialog cannot be made. A quit request met on the way ends the dialog and is put back.
+intptr_t DialogBoxParam(HMODULE module, LPCSTR templateName, HWND owner, DLGPROC procedure,
+                        LPARAM param);
+// Ends a modal dialog with the result; false for a window that is no modal dialog.
+BOOL EndDialog(HWND dialog, intptr_t result);
+
 BOOL SetDlgItemText(HWND dialog, int32_t id, const char* text);
 std::string GetDlgItemTextString(HWND dialog, int32_t id);

@@ -1,7 +1,7 @@
 // The program from start-up to quitting, headless, driven as a user would drive it: a sample
 // named on the command line opens in a document window; File > Open shows the open dialog,
-// answered by typed keys; after a change the Edit menu offers to undo it by name; File > Quit
-// ends the program with 0. Started for embedding, it shows nothing.
+// answered by typed keys; after a change the Edit menu offers to undo it by name; Help > About
+// shows the version texts; File > Quit ends the program with 0. Started for embedding, it shows nothing.
 
 #include <gtest/gtest.h>
 
@@ -17,6 +17,7 @@
 #include "app/frames/MainFrame.h"
 #include "app/shell/StartupHooks.h"
 #include "platform/win32/Clock.h"
+#include "platform/win32/Dialog.h"
 #include "platform/win32/Input.h"
 #include "platform/win32/Menu.h"
 #include "platform/win32/MenuLayout.h"
@@ -96,6 +97,7 @@ TEST_F(ApplicationRunTest, OpensFromTheCommandLineAndTheDialogUndoesByNameAndQui
   };
   const std::string second = Sample("pendulum.yb");
   std::string undoText;
+  std::string aboutCompany;
   int32_t step = 0;
   HWND frame = nullptr;
   SetIdleScript([&] {
@@ -137,10 +139,24 @@ TEST_F(ApplicationRunTest, OpensFromTheCommandLineAndTheDialogUndoesByNameAndQui
       return true;
     }
     if (step == 7) {
-      Click(Centre(MenuBarItemRect(frame, 0)));  // File
+      Click(Centre(MenuBarItemRect(frame, 5)));  // Help
       return true;
     }
     if (step == 8) {
+      if (GetActivePopupMenuWindow() == nullptr) return false;
+      Click(PopupItem(0, 0));  // About Yarrowby...
+      return true;
+    }
+    if (step == 9) {
+      aboutCompany = GetDlgItemTextString(GetActiveWindow(), 10);
+      InjectKeyStroke(VK_RETURN);
+      return true;
+    }
+    if (step == 10) {
+      Click(Centre(MenuBarItemRect(frame, 0)));  // File
+      return true;
+    }
+    if (step == 11) {
       if (GetActivePopupMenuWindow() == nullptr) return false;
       Click(PopupItem(6, 2));  // Quit, after six items and two separators
       return true;
@@ -150,8 +166,9 @@ TEST_F(ApplicationRunTest, OpensFromTheCommandLineAndTheDialogUndoesByNameAndQui
   CCommandLineInfo line;
   ParseCommandLine({Sample("spring-and-pin.yb")}, line);
   EXPECT_EQ(app.RunProgram(line), 0);
-  EXPECT_EQ(step, 8) << "the program ended at step " << step;
+  EXPECT_EQ(step, 11) << "the program ended at step " << step;
   EXPECT_EQ(undoText, "Undo Delete\bCtrl+Z");
+  EXPECT_EQ(aboutCompany, "The Yarrowby developers");
   EXPECT_EQ(seen, (std::vector<std::string>{"after frame", "script qvstart.ybs"}));
   EXPECT_EQ(app.FirstLabel().AsCString(), std::string("Input"));
   EXPECT_EQ(app.ProfileFolder(), "Yarrowby");
