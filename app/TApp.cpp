@@ -164,7 +164,8 @@ int32_t TApp::RunEventLoop(HWND mainFrame) {
     MSG message;
     if (idleDue && PeekMessage(&message, nullptr, 0, 0, PM_NOREMOVE) == 0) {
       idleDue = false;
-      commands_.IdleChains(0);
+      // A failure of an idle handler is shown once and the loop goes on.
+      nesting_.Perform([this] { commands_.IdleChains(0); });
       continue;  // an idle handler may have posted a command
     }
     const BOOL result = GetMessage(&message, nullptr, 0, 0);

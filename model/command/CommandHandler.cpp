@@ -210,7 +210,10 @@ void TCommandHandler::ScheduleIdle() {
 }
 
 void TCommandHandler::IdleTimerFired(HWND, UINT, UINT_PTR, DWORD) {
-  if (TCommandHandler* application = Application()) application->IdleChains(1);
+  TCommandHandler* application = Application();
+  if (application == nullptr) return;
+  // A failure of an idle handler is shown once and the program goes on.
+  application->nesting_.Perform([application] { application->IdleChains(1); });
 }
 
 bool TCommandHandler::TrackWithPeek(int16_t, QV_CPoint& point) {

@@ -94,6 +94,15 @@ class TCommandHandler : public TTargetHandler {
   // is read and the answer is negative.
   int32_t GetScrap(Handle destination, uint32_t* scrapType);
 
+  // How far the mouse must move, across and down, before a tracked command counts as moved
+  // (set at start-up).
+  void SetTrackHysteresis(int32_t horizontal, int32_t vertical) {
+    hysteresisH_ = horizontal;
+    hysteresisV_ = vertical;
+  }
+  int32_t TrackHysteresisH() const { return hysteresisH_; }
+  int32_t TrackHysteresisV() const { return hysteresisV_; }
+
   // The main frame window: the parent of progress dialogs and the host of their timer.
   HWND GetMainFrame() const { return mainFrame_; }
   void SetMainFrame(HWND frame) { mainFrame_ = frame; }
@@ -128,4 +137,6 @@ class TCommandHandler : public TTargetHandler {
   TClipboardHolder* clipboardView_ = &ownClipboardView_;
   TClipboardHolder* savedClipboardView_ = nullptr;
   bool claimed_ = false;
+  int32_t hysteresisH_ = 0;
+  int32_t hysteresisV_ = 0;
 };
