@@ -1,87 +1,20 @@
 #include "app/TApp.h"
 
 #include <cinttypes>
-#include <iterator>
 #include <string>
 
 #include "app/shell/StartupHooks.h"
-#include "bodies/BodyClasses.h"
-#include "constraints/CollisionGroup.h"
-#include "constraints/ConstraintClasses.h"
-#include "constraints/Field.h"
+#include "app/shell/UnitTable.h"
 #include "core/Alert.h"
 #include "core/ClassHierarchy.h"
 #include "core/ClassRegistry.h"
 #include "core/Handle.h"
-#include "core/MenuCommands.h"
 #include "core/Resources.h"
 #include "core/port/Picture.h"
-#include "core/port/Port.h"
-#include "core/port/WindowBinding.h"
-#include "model/Thing.h"
-#include "model/filing/LinkClasses.h"
-#include "model/world/Group.h"
-#include "model/world/Joiner.h"
 #include "platform/mfc/CWnd.h"
 #include "platform/win32/Message.h"
 #include "resources/ResourceLibraries.h"
-#include "simulation/Engine.h"
-#include "simulation/GeometryManager.h"
-#include "simulation/StopWhen.h"
-#include "simulation/UnitHandler.h"
-#include "simulation/WorldBridge.h"
 
-namespace {
-
-// One unit of the program: its start-up routine (class registrations or shared set-up) and
-// its terminator, either of which may be absent.
-struct Unit {
-  void (*init)();
-  void (*term)();
-};
-
-// The units in their binding order. The first registration of a tag wins, so this order is
-// part of what the program does: add each unit's line at its place.
-//   engine library; screen information; font cache; drawing objects; palette window;
-//   geometry defaults; joiner; slider-button formula; link classes; unit handler;
-//   global vector handler; gadget; mass; point; filing; world base; zero mass; centre-of-mass
-//   point; tables; basic masses; polygon; curved polygon; custom constraints; anchor; slot;
-//   curved slot; springs and dampers; gears; force and torque; pistons; pins, ropes and rods;
-//   in/outputs; input; external tables; output;
-//   -> class hierarchy table;
-//   lines; object converter; data tables; hot-point snapper; geometry manager; window layer;
-//   trackers; group; force fields; view clocks; text styles; run state; pause controls;
-//   file-version tag; export classes; video export.
-const Unit kUnits[] = {
-    {LoadEngineLibrary, FreeEngineLibrary},  // engine library
-    {InitDrawingPort, FreeDrawingPort},  // font cache and drawing objects
-    {LoadToolIcons, nullptr},            // tool icons (shared, live as long as the program)
-    {RegisterThingClasses, nullptr},
-    {RegisterJoinerClass, nullptr},          // joiner
-    {RegisterLinkClasses, nullptr},          // link classes
-    {RegisterUnitHandler, FreeUnitHandler},  // unit handler and the global one
-    {RegisterBodyClasses, FreeBodyClasses},  // mass
-    {InstallWorldBridge, nullptr},           // world base: its engine and recorded frames
-    {RegisterCustomConstraintClasses, FreeCustomConstraintGlobals},  // custom constraints
-    {RegisterSlotClasses, nullptr},                                  // slot
-    {RegisterCurvedSlotClasses, nullptr},                            // curved slot
-    {RegisterSpringClasses, nullptr},                                // springs and dampers
-    {RegisterGearClasses, nullptr},                                  // gears
-    {RegisterForceClasses, nullptr},                                 // force and torque
-    {RegisterPistonClasses, nullptr},                                // pistons
-    {RegisterPinRopeRodClasses, nullptr},                            // pins, ropes and rods
-    {LoadClassHierarchy, nullptr},
-    {RegisterConverterClasses, nullptr},  // object converter
-    {RegisterGeometryManager, FreeGeometryManager},
-    {InstallWindowBinding, FreeMenuItemMarks},  // window layer
-    {RegisterGroupClasses, nullptr},            // group
-    {RegisterFieldClasses, nullptr},            // force fields
-    {InstallJoinerHooks, nullptr},              // what the joiner asks of points and constraints
-    {RegisterStopWhen, nullptr},                // pause controls
-    {SettleDefaultConstraintSize, nullptr},     // file-version tag: the size of new constraints
-};
-
-}  // namespace
 
 void TApp::LoadResourceDlls() {
   RegisterResourceLibraries();
@@ -103,21 +36,21 @@ void TApp::FreeResourceDlls() {
 void TApp::InitUnits() {
   InitHandlePool();
   try {
-    for (const Unit& unit : kUnits) {
-      if (unit.init != nullptr) unit.init();
-    }
+    RunUnitInitializers();
     FreezeClassRegistry();
     LoadLabelStrings();
+    LoadToolIcons();
   } catch (...) {
-    TermUnits();
+    RunUnitTerminators();
+    FreeClassRegistry();
+    FreeClassHierarchy();
+    FreeHandlePool();
     throw;
   }
 }
 
 void TApp::TermUnits() {
-  for (auto unit = std::rbegin(kUnits); unit != std::rend(kUnits); ++unit) {
-    if (unit->term != nullptr) unit->term();
-  }
+  RunUnitTerminators();
   FreeClassRegistry();
   FreeClassHierarchy();
   FreeHandlePool();

@@ -78,9 +78,10 @@ class TApp : public TFailureReporter {
   void FreeResourceDlls();
 
   // At start-up, before any handle, string list or registry use: builds the handle pool, runs
-  // every unit's set-up in its fixed order (the class registrations and the class hierarchy
-  // table among them), then freezes the class registry. A failure (a missing class hierarchy
-  // table raises -108) releases what was built and passes on.
+  // every unit's set-up in the order of the unit table (app/shell/UnitTable.h: the class
+  // registrations and the class hierarchy table among them), then freezes the class registry
+  // and loads the label strings and the tool icons. A failure (a missing class hierarchy table
+  // raises -108) releases what was built and passes on.
   void InitUnits();
   // At exit: the units' terminators, then the class registry, the class hierarchy table and
   // the handle pool, in that order.
