@@ -17,9 +17,6 @@ class CMainFrame;
 class TDocumentWindows;
 class TOwlSubview;
 
-// The message the event loop sends itself to run idle processing; never dispatched.
-inline constexpr UINT WM_KICKIDLE = 0x036A;
-
 class TApp : public TFailureReporter {
  public:
   // Where failures are reported; standard error unless told otherwise.

@@ -93,6 +93,7 @@ bool TApp::InitInstance(const CCommandLineInfo& line) {
   commands_.ClaimClipboard(commands_.OwnClipboardView());
   commands_.ResetUndoLabelCache();
   commands_.SetTrackHysteresis(kTrackHysteresis, kTrackHysteresis);
+  commands_.SetPreTranslator([this](MSG* message) { return PreTranslateMessage(message); });
   zoomState_ = 1;
 
   documents_ = std::make_unique<TDocumentWindows>();

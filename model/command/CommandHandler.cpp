@@ -95,6 +95,9 @@ void TCommandHandler::PostCommand(TCommandCore* command) {
 }
 
 void TCommandHandler::PerformCommand(TCommandCore* command) {
+  if (command != nullptr && command->IsViewPresent() != 0) {
+    command = TrackMouse(command->GetMousePoint(), hysteresisH_, hysteresisV_, command);
+  }
   if (command == nullptr) return;
   const bool kept = command->CanUndo() != 0 || command->CausesChange() != 0;
   if (kept) CommitLastCommand();

@@ -27,6 +27,9 @@ struct CCreateContext {
   CFrameWnd* m_pCurrentFrame = nullptr;
 };
 
+// The message the framework's loops send themselves to run idle processing; never dispatched.
+inline constexpr UINT WM_KICKIDLE = 0x036A;
+
 // OnCmdMsg codes: perform the command, or bring its interface (a CCmdUI) up to date.
 inline constexpr int32_t CN_COMMAND = 0;
 inline constexpr int32_t CN_UPDATE_COMMAND_UI = -1;
