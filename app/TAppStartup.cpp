@@ -183,6 +183,10 @@ void TApp::InstallServices() {
   };
   services.memoryLow = [] { return IsMemoryLow(); };
   services.showAbout = [this] { OnAppAbout(); };
+  services.closeAllDocuments = [this] {
+    // The documents close their windows as they go.
+    documents_ = std::make_unique<TDocumentWindows>();
+  };
 }
 
 void TApp::OnAppAbout() {

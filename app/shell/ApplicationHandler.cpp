@@ -10,6 +10,7 @@
 #include "core/MenuSetup.h"
 #include "core/Resources.h"
 #include "platform/mfc/CFrameWnd.h"
+#include "platform/win32/Message.h"
 
 namespace {
 
@@ -119,6 +120,15 @@ TCommandCore* TApplicationHandler::DoMenuCommand(int16_t command) {
     default:
       return TCommandHandler::DoMenuCommand(command);
   }
+}
+
+void TApplicationHandler::DoQuit() {
+  TTargetHandler* const target = GetTarget();
+  TCommandCore* const last = target != nullptr ? target->DoMenuCommand(kQuitNoticeCommand)
+                                               : DoMenuCommand(kQuitNoticeCommand);
+  if (last != nullptr) PerformCommand(last);
+  if (services_.closeAllDocuments) services_.closeAllDocuments();
+  PostQuitMessage(0);
 }
 
 void TApplicationHandler::DoSetupMenus() {

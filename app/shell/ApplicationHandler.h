@@ -24,6 +24,8 @@ class TApplicationHandler : public TCommandHandler {
     // The memory-low test; memory is plentiful when empty.
     std::function<bool()> memoryLow;
     std::function<void()> showAbout;  // command 931
+    // Every open document closes itself (DoQuit).
+    std::function<void()> closeAllDocuments;
   };
 
   // The Undo item's prefixes: entries of string list 248.
@@ -65,6 +67,12 @@ class TApplicationHandler : public TCommandHandler {
   void SetUndoLabel(bool undo, int16_t command);
   // The label cache goes back to undo with command 0 (start-up).
   void ResetUndoLabelCache();
+
+  // Quits the program: command 1191 travels the chain from the current target and the command
+  // that comes back is performed at once; every open document closes; the quit message is
+  // posted with exit code 0. A failure passes on and the program goes on.
+  void DoQuit();
+  static constexpr int16_t kQuitNoticeCommand = 1191;
 
   // Command 3996's toggle and command 3995's flag, shown as check marks.
   int32_t Toggle3996() const { return toggle3996_; }

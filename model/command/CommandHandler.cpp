@@ -175,6 +175,15 @@ void TCommandHandler::UndoOrRedoLast() {
   });
 }
 
+void TCommandHandler::SetTarget(TTargetHandler* handler) {
+  if (handler == target_) return;
+  target_ = handler;
+  // The new target may want idle time at once.
+  nextWait_ = 0;
+  idleDueSet_ = false;
+  ScheduleIdle();
+}
+
 void TCommandHandler::InstallIdleHandler(TTargetHandler* handler, bool install) {
   if (handler == nullptr) return;
   if (install) {

@@ -65,7 +65,8 @@ class TCommandHandler : public TTargetHandler {
 
   // The handler where commands start; the application's own handler when none was set.
   TTargetHandler* GetTarget() const { return target_; }
-  void SetTarget(TTargetHandler* handler) { target_ = handler; }
+  // A new target makes the next idle walk run at once; the same target again changes nothing.
+  void SetTarget(TTargetHandler* handler);
 
   // Idle. Handlers installed here get idle time before the application's own chain, the first
   // time from the next pass of the event loop.

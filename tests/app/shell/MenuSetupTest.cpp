@@ -233,4 +233,32 @@ TEST_F(MenuSetupTest, KeysOfTheRunningProgramBecomeCommandsThroughTheFramesKeyTa
   app_->Commands().CommitLastCommand();
 }
 
+TEST_F(MenuSetupTest, QuittingTellsTheChainPerformsItsAnswerClosesDocumentsAndPostsQuit) {
+  std::vector<std::string> order;
+  app_->Commands().GetServices().closeAllDocuments = [&] { order.push_back("documents closed"); };
+  class TQuitNotice : public TTargetHandler {
+   public:
+    TQuitNotice(std::vector<std::string>& log, TTargetHandler* next) : log_(log) {
+      InitTargetHandler(next);
+    }
+    TCommandCore* DoMenuCommand(int16_t command) override {
+      if (command != 1191) return TTargetHandler::DoMenuCommand(command);
+      log_.push_back("asked 1191");
+      auto* notice = new TRecordedCommand(log_, 1191, 0);
+      return notice;
+    }
+
+   private:
+    std::vector<std::string>& log_;
+  } notice(order, &app_->Commands());
+  app_->Commands().SetTarget(&notice);
+  app_->Commands().DoQuit();
+  app_->Commands().SetTarget(target_.get());
+  EXPECT_EQ(order, (std::vector<std::string>{"asked 1191", "performed 1191", "documents closed"}));
+  MSG message;
+  ASSERT_TRUE(PeekMessage(&message, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(message.message, WM_QUIT);
+  EXPECT_EQ(message.wParam, 0u);
+}
+
 }  // namespace
