@@ -193,4 +193,29 @@ TEST_F(CommandTrackingTest, PeekFiltersTakeOnlyTheirMessagesAndTheWaitingFilterL
   EXPECT_FALSE(handler_.TrackWithPeek(uint16_t{0xBEEF}, &message));
 }
 
+TEST_F(CommandTrackingTest, ATimedWaitDispatchesPaintsAndEndsByItsTimerOrAnotherMessage) {
+  handler_.SetMainFrame(other_);
+  InvalidateRect(other_, nullptr, TRUE);
+  // Nothing else happens: the clock runs on until the timer ends the wait.
+  SetIdleScript([] {
+    AdvanceVirtualClock(20);
+    return true;
+  });
+  MSG message;
+  EXPECT_FALSE(handler_.TrackWithTimer(0, &message, 6));
+  EXPECT_EQ(message.message, WM_TIMER);
+  EXPECT_EQ(paints_, std::vector<std::string>{"paint"});
+  PostMessage(view_.window, WM_KEYDOWN, 'A', 0);
+  EXPECT_TRUE(handler_.TrackWithTimer(0, &message, 6));
+  EXPECT_EQ(message.message, WM_KEYDOWN);
+  // Polling takes the waiting message without a wait; the wait mode chooses the timed wait.
+  PostMessage(view_.window, WM_KEYDOWN, 'B', 0);
+  EXPECT_TRUE(handler_.GetNextEvent(12, 6, &message));
+  EXPECT_EQ(message.wParam, WPARAM{'B'});
+  handler_.SetEventWaitMode(true);
+  EXPECT_FALSE(handler_.GetNextEvent(12, 6, &message));
+  SetIdleScript(nullptr);
+  handler_.SetMainFrame(nullptr);
+}
+
 }  // namespace
