@@ -14,6 +14,7 @@
 #include "platform/mfc/CCommandLineInfo.h"
 
 class CMainFrame;
+class CRecentFileList;
 class TDocumentWindows;
 class TOwlSubview;
 
@@ -25,17 +26,18 @@ class TApp : public TFailureReporter {
   TApp(const TApp&) = delete;
   TApp& operator=(const TApp&) = delete;
 
-  // Start-up, in this order: resource libraries; the profile folder named by string 24339;
-  // InitUnits (with the two label strings); the splash window; the application's own handler
-  // as the current target, its own clipboard view claimed, the Undo label cache and the
-  // tracking hysteresis (5, 5); the zoom state; the document windows; the main frame with its
+  // Start-up, in this order: resource libraries; the profile named by string 24339
+  // (<config>/<folder>/yb.ini, or <config>/yb.ini without the string); InitUnits (with the two
+  // label strings); the splash window; the application's own handler as the current target,
+  // its own clipboard view claimed, the Undo label cache and the tracking hysteresis (5, 5);
+  // the recent-file list of 4; the zoom state; the document windows; the main frame with its
   // menu bar; the hook after the main frame. Started for embedding or automation it stops
   // there, showing nothing. Otherwise the command line's document is opened (a failure ends
   // start-up with false), the main frame is shown, and the start-up script runs. False ends
   // the program; ExitInstance runs all the same.
   bool InitInstance(const CCommandLineInfo& line);
   // Shut-down, in this order: the queued commands freed (unless a command is being performed),
-  // the zoom state saved, the hook before exit, the windows closed, TermUnits, the resource
+  // the zoom state and the recent-file list saved, the hook before exit, the windows closed, TermUnits, the resource
   // libraries freed. Answers the exit code of the event loop.
   int32_t ExitInstance();
   // The event loop over the main frame; its exit code is kept for ExitInstance.
@@ -64,6 +66,12 @@ class TApp : public TFailureReporter {
   const Str255& SecondLabel() const { return labels_[1]; }
   // The zoom state of new document frames ("Settings", "Doc Zoom State"); 1 by default.
   int16_t DocZoomState() const { return zoomState_; }
+  // Where the profile's folder lives: $XDG_CONFIG_HOME, else ~/.config, unless set.
+  void SetConfigDirectory(std::string directory) { configDirectory_ = std::move(directory); }
+  // The recent-file list (set up by InitInstance).
+  CRecentFileList* RecentFiles() const { return recentFiles_.get(); }
+  // Opens the recent-file list's entry; an entry that can no longer be read leaves the list.
+  void OpenRecentFile(int index);
   // The directory the program runs from: where the start-up script is looked for.
   void SetProgramDirectory(std::string directory) { programDirectory_ = std::move(directory); }
 
@@ -118,6 +126,8 @@ class TApp : public TFailureReporter {
   std::unique_ptr<TDocumentWindows> documents_;
   std::string profileFolder_;
   std::string programDirectory_;
+  std::string configDirectory_;
+  std::unique_ptr<CRecentFileList> recentFiles_;
   Str255 labels_[2];
   int16_t zoomState_ = 1;
   int32_t exitCode_ = 0;

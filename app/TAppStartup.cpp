@@ -3,6 +3,7 @@
 // class registry frozen before any document is read, the main frame before the hooks that
 // build on it).
 
+#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
@@ -17,7 +18,9 @@
 #include "core/Failure.h"
 #include "core/Resources.h"
 #include "core/FileCalls.h"
+#include "platform/mfc/CRecentFileList.h"
 #include "platform/win32/OpenFileDialog.h"
+#include "platform/win32/Profile.h"
 #include "platform/win32/Resource.h"
 #include "platform/win32/Window.h"
 #include "platform/win32/WindowPaint.h"
@@ -30,6 +33,19 @@ constexpr UINT kFirstLabelString = 271828;
 constexpr UINT kSecondLabelString = 314159;
 constexpr int32_t kTrackHysteresis = 5;
 constexpr char kUntitled[] = "Untitled";
+constexpr char kSettingsSection[] = "Settings";
+constexpr char kZoomStateKey[] = "Doc Zoom State";
+constexpr int kRecentFiles = 4;
+constexpr char kProfileName[] = "yb.ini";
+
+// $XDG_CONFIG_HOME, else ~/.config, else the working directory.
+std::string DefaultConfigDirectory() {
+  if (const char* config = std::getenv("XDG_CONFIG_HOME"); config != nullptr && *config != '\0')
+    return config;
+  if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0')
+    return std::string(home) + "/.config";
+  return ".";
+}
 
 // A string of the main library, else of the second; empty when neither has it.
 std::string LoadProgramString(UINT id) {
@@ -79,6 +95,12 @@ bool TApp::InitInstance(const CCommandLineInfo& line) {
   LoadResourceDlls();
   resourcesLoaded_ = true;
   profileFolder_ = LoadProgramString(kProfileFolderString);
+  {
+    std::filesystem::path profile(configDirectory_.empty() ? DefaultConfigDirectory()
+                                                           : configDirectory_);
+    if (!profileFolder_.empty()) profile /= profileFolder_;
+    SetProfileFile((profile / kProfileName).string());
+  }
   try {
     InitUnits();
   } catch (const QVException& failure) {
@@ -94,12 +116,16 @@ bool TApp::InitInstance(const CCommandLineInfo& line) {
   commands_.ResetUndoLabelCache();
   commands_.SetTrackHysteresis(kTrackHysteresis, kTrackHysteresis);
   commands_.SetPreTranslator([this](MSG* message) { return PreTranslateMessage(message); });
-  zoomState_ = 1;
+  recentFiles_ = std::make_unique<CRecentFileList>(CRecentFileList::kFirstCommand,
+                                                   "Recent File List", "File%d", kRecentFiles);
+  recentFiles_->ReadList();
+  zoomState_ = static_cast<int16_t>(GetProfileInt(kSettingsSection, kZoomStateKey, 1));
 
   documents_ = std::make_unique<TDocumentWindows>();
   auto* frame = new CMainFrame;  // deleted with its window, also when creation fails
   if (!frame->CreateMainWindow()) return false;
   mainWindow_ = frame->m_hWnd;
+  recentFiles_->UpdateMenu(GetMenu(mainWindow_));
   InstallWindowLayer(frame);
   InstallServices();
   // The file dialogs of the program are the window layer's open dialog over the main frame.
@@ -149,7 +175,10 @@ int32_t TApp::RunProgram(const CCommandLineInfo& line) {
 
 int32_t TApp::ExitInstance() {
   commands_.FreeQueuedCommands();
-  // The zoom state goes with the settings file, which keeps it from here on.
+  if (recentFiles_ != nullptr) {
+    WriteProfileInt(kSettingsSection, kZoomStateKey, zoomState_);
+    recentFiles_->WriteList();
+  }
   if (const auto& exit = StartupHooks().beforeExit) exit(commands_);
   if (MainFrame() != nullptr) DestroyWindow(mainWindow_);
   mainWindow_ = nullptr;
@@ -161,6 +190,8 @@ int32_t TApp::ExitInstance() {
   unitsStarted_ = false;
   if (resourcesLoaded_) FreeResourceDlls();
   resourcesLoaded_ = false;
+  recentFiles_.reset();
+  SetProfileFile("");
   return exitCode_;
 }
 
@@ -183,10 +214,27 @@ void TApp::InstallServices() {
   };
   services.memoryLow = [] { return IsMemoryLow(); };
   services.showAbout = [this] { OnAppAbout(); };
+  services.openRecentFile = [this](int index) { OpenRecentFile(index); };
+  services.setUpFrameworkItems = [this] {
+    const HMENU bar = MainFrame() != nullptr ? GetMenu(mainWindow_) : nullptr;
+    if (bar == nullptr || recentFiles_ == nullptr) return;
+    for (int i = 0; i < recentFiles_->GetCount(); ++i) {
+      EnableMenuItem(bar, CRecentFileList::kFirstCommand + static_cast<UINT>(i),
+                     MF_BYCOMMAND | MF_ENABLED);
+    }
+  };
   services.closeAllDocuments = [this] {
     // The documents close their windows as they go.
     documents_ = std::make_unique<TDocumentWindows>();
   };
+}
+
+void TApp::OpenRecentFile(int index) {
+  if (recentFiles_ == nullptr || index < 0 || index >= recentFiles_->GetCount()) return;
+  const std::string path = (*recentFiles_)[index];
+  if (OpenDocumentFile(path)) return;
+  recentFiles_->Remove(index);
+  if (MainFrame() != nullptr) recentFiles_->UpdateMenu(GetMenu(mainWindow_));
 }
 
 void TApp::OnAppAbout() {
@@ -212,6 +260,10 @@ bool TApp::OpenDocumentFile(const std::string& path) {
   if (command.Document() == nullptr) return false;
   documents_->Open(command.TakeDocument(), full);
   NameDocumentInTitle(mainWindow_, full);
+  if (recentFiles_ != nullptr) {
+    recentFiles_->Add(full);
+    if (MainFrame() != nullptr) recentFiles_->UpdateMenu(GetMenu(mainWindow_));
+  }
   return true;
 }
 

@@ -37,6 +37,7 @@ BOOL CMainFrame::OnCmdMsg(UINT id, int32_t code, void* extra) {
   if (code != CN_COMMAND || extra != nullptr) return FALSE;
   TApplicationHandler* application = ShellApplication();
   if (!application) return FALSE;
+  if (application->HandleFrameworkCommand(id)) return TRUE;
   return application->ChooseMenuItem(static_cast<int32_t>(static_cast<uint16_t>(id)));
 }
 

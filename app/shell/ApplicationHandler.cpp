@@ -67,6 +67,24 @@ TCommandCore* TApplicationHandler::MenuIdToCommand(int32_t packed) {
   }
 }
 
+bool TApplicationHandler::HandleFrameworkCommand(UINT id) {
+  constexpr UINT kFirstRecentFile = 57616;
+  constexpr UINT kLastRecentFile = 57631;
+  constexpr UINT kAppExit = 57665;
+  if (id >= kFirstRecentFile && id <= kLastRecentFile) {
+    if (services_.openRecentFile) {
+      const int index = static_cast<int>(id - kFirstRecentFile);
+      Nesting().Perform([this, index] { services_.openRecentFile(index); });
+    }
+    return true;
+  }
+  if (id == kAppExit) {
+    Nesting().Perform([this] { DoMenuCommand(36); });
+    return true;
+  }
+  return false;
+}
+
 bool TApplicationHandler::ChooseMenuItem(int32_t packed) {
   TCommandCore* command = nullptr;
   Nesting().Perform([&] { command = MenuIdToCommand(packed); });
@@ -141,6 +159,7 @@ void TApplicationHandler::DoSetupMenus() {
   const bool memoryLow = services_.memoryLow && services_.memoryLow();
   for (const int16_t command : {10, 20, 24335, 24336, 24337})
     EnableMenuCommand(command, !memoryLow);
+  if (services_.setUpFrameworkItems) services_.setUpFrameworkItems();
   EnableCheckMenuCommand(3996, true, toggle3996_ != 0);
   EnableCheckMenuCommand(3995, false, flag3995_ != 0);
 }

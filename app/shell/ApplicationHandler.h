@@ -24,6 +24,9 @@ class TApplicationHandler : public TCommandHandler {
     // The memory-low test; memory is plentiful when empty.
     std::function<bool()> memoryLow;
     std::function<void()> showAbout;  // command 931
+    // The framework's own items: the recent files (opened by index) and enabling them.
+    std::function<void(int index)> openRecentFile;
+    std::function<void()> setUpFrameworkItems;
     // Every open document closes itself (DoQuit).
     std::function<void()> closeAllDocuments;
   };
@@ -51,6 +54,9 @@ class TApplicationHandler : public TCommandHandler {
   // queued: a window's close command names its window object, which a queued command could
   // outlive.)
   bool ChooseMenuItem(int32_t packed);
+  // The framework's commands, handled before any conversion: the recent files (57616 to 57631)
+  // and exit (57665, as command 36). False for any other.
+  bool HandleFrameworkCommand(UINT id);
 
   // The end of the chain: the application's own commands.
   TCommandCore* DoMenuCommand(int16_t command) override;

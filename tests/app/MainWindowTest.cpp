@@ -60,6 +60,8 @@ class Program {
     const std::string lsan = "suppressions=" + Suppressions();
     setenv("ASAN_OPTIONS", "detect_leaks=1:abort_on_error=1", 1);
     setenv("LSAN_OPTIONS", lsan.c_str(), 1);
+    // The program keeps its settings beside the output, never in the user's own.
+    setenv("XDG_CONFIG_HOME", (output + ".config").c_str(), 1);
     if (!freopen(output.c_str(), "w", stdout) || !freopen(output.c_str(), "a", stderr)) _exit(126);
     execl(YB_PROGRAM, YB_PROGRAM, document.c_str(), static_cast<char*>(nullptr));
     _exit(127);

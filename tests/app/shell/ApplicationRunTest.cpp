@@ -4,9 +4,13 @@
 // shows the version texts; File > Quit ends the program with 0. Started for embedding, it shows nothing.
 
 #include <gtest/gtest.h>
+#include <stdlib.h>
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <system_error>
 #include <functional>
 #include <memory>
 #include <string>
@@ -65,8 +69,13 @@ class ApplicationRunTest : public ::testing::Test {
     ASSERT_NE(stream_, nullptr);
     ResetWindowSystem();
     UseVirtualClock(1000);
+    char folder[] = "/tmp/yb-config-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    config_ = folder;
   }
   void TearDown() override {
+    std::error_code ignored;
+    std::filesystem::remove_all(config_, ignored);
     SetIdleScript(nullptr);
     StartupHooks() = TStartupHooks();
     ResetWindowSystem();
@@ -86,10 +95,12 @@ class ApplicationRunTest : public ::testing::Test {
   }
 
   std::FILE* stream_ = nullptr;
+  std::string config_;
 };
 
 TEST_F(ApplicationRunTest, OpensFromTheCommandLineAndTheDialogUndoesByNameAndQuitsFromTheMenu) {
   TApp app(stream_);
+  app.SetConfigDirectory(config_);
   std::vector<std::string> seen;
   StartupHooks().afterMainFrame = [&](TCommandHandler&, HWND) { seen.push_back("after frame"); };
   StartupHooks().runStartupScript = [&](const std::string& path) {
@@ -98,6 +109,7 @@ TEST_F(ApplicationRunTest, OpensFromTheCommandLineAndTheDialogUndoesByNameAndQui
   const std::string second = Sample("pendulum.yb");
   std::string undoText;
   std::string aboutCompany;
+  std::string recentShown;
   int32_t step = 0;
   HWND frame = nullptr;
   SetIdleScript([&] {
@@ -158,7 +170,9 @@ TEST_F(ApplicationRunTest, OpensFromTheCommandLineAndTheDialogUndoesByNameAndQui
     }
     if (step == 11) {
       if (GetActivePopupMenuWindow() == nullptr) return false;
-      Click(PopupItem(6, 2));  // Quit, after six items and two separators
+      // The two documents opened are the recent files now.
+      recentShown = GetMenuItemText(GetMenu(frame), 57617, MF_BYCOMMAND);
+      Click(PopupItem(8, 3));  // Quit, after eight items and three separators
       return true;
     }
     return false;
@@ -172,11 +186,20 @@ TEST_F(ApplicationRunTest, OpensFromTheCommandLineAndTheDialogUndoesByNameAndQui
   EXPECT_EQ(seen, (std::vector<std::string>{"after frame", "script qvstart.ybs"}));
   EXPECT_EQ(app.FirstLabel().AsCString(), std::string("Input"));
   EXPECT_EQ(app.ProfileFolder(), "Yarrowby");
+  EXPECT_EQ(recentShown, "&2 spring-and-pin.yb");
   EXPECT_EQ(Reported(), "");
+  // The settings were kept in the profile named by the program's strings.
+  std::ifstream profile(config_ + "/Yarrowby/yb.ini");
+  const std::string kept((std::istreambuf_iterator<char>(profile)), {});
+  EXPECT_NE(kept.find("Doc Zoom State=1"), std::string::npos) << kept;
+  EXPECT_NE(kept.find("File1=" + std::filesystem::weakly_canonical(second).string()),
+            std::string::npos)
+      << kept;
 }
 
 TEST_F(ApplicationRunTest, AnEmbeddingStartShowsNothingAndRunsNoScript) {
   TApp app(stream_);
+  app.SetConfigDirectory(config_);
   bool scriptRan = false;
   StartupHooks().runStartupScript = [&](const std::string&) { scriptRan = true; };
   CCommandLineInfo line;
@@ -192,6 +215,7 @@ TEST_F(ApplicationRunTest, AnEmbeddingStartShowsNothingAndRunsNoScript) {
 
 TEST_F(ApplicationRunTest, AFileOpenTwiceByTwoNamesHasOneWindowAndAnUnreadableOneEndsStartUp) {
   TApp app(stream_);
+  app.SetConfigDirectory(config_);
   CCommandLineInfo line;
   ASSERT_TRUE(app.InitInstance(line));
   ASSERT_TRUE(app.OpenDocumentFile(Sample("pendulum.yb")));
@@ -201,6 +225,7 @@ TEST_F(ApplicationRunTest, AFileOpenTwiceByTwoNamesHasOneWindowAndAnUnreadableOn
   app.ExitInstance();
 
   TApp failing(stream_);
+  failing.SetConfigDirectory(config_);
   CCommandLineInfo missing;
   ParseCommandLine({"/nonexistent/world.yb"}, missing);
   EXPECT_EQ(failing.RunProgram(missing), 1);
