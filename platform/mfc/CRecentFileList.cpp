@@ -90,7 +90,10 @@ void CRecentFileList::UpdateMenu(HMENU menu) const {
       name += c;
       if (c == '&') name += '&';  // a '&' of the name is no mnemonic
     }
-    const std::string text = "&" + std::to_string(i + 1) + " " + name;
+    std::string text = "&";
+    text += std::to_string(i + 1);
+    text += ' ';
+    text += name;
     InsertMenu(holder, static_cast<UINT>(position + i), MF_BYPOSITION | MF_STRING,
                first_ + static_cast<UINT>(i), text.c_str());
   }
