@@ -128,7 +128,10 @@ BOOL WritePrivateProfileString(const char* section, const char* key, const char*
   }
   if (value == nullptr) return TRUE;
   if (!sectionFound) {
-    lines.push_back("[" + std::string(section) + "]");
+    std::string header = "[";
+    header += section;
+    header += ']';
+    lines.push_back(header);
     lines.push_back(entry);
   } else {
     lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(sectionEnd), entry);
