@@ -3,6 +3,7 @@
 #include "core/Alert.h"
 #include "core/Failure.h"
 #include "core/FileCalls.h"
+#include "platform/win32/Message.h"
 
 namespace {
 
@@ -51,4 +52,20 @@ void DoOpenFileDialog(int16_t command, const std::string& prompt, const std::str
   reply.good = 1;
   reply.name = Str255(path.c_str());
   reply.fileType = static_cast<int32_t>(GetFileTypeOfPath(path.c_str()));
+}
+
+int16_t OpenWorldFile(TOpenFileRequest& request, const TFileDialogParameters& parameters) {
+  // The dialog takes the place and kind of files the common dialog of the window layer gives
+  // it; the parameters are kept for callers that ask for them.
+  (void)parameters;
+  MSG message;
+  while (PeekMessage(&message, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE) != 0)
+    DispatchMessage(&message);
+  TFileReply reply;
+  DoOpenFileDialog(request.command, request.prompt, request.pattern, reply);
+  if (reply.good == 0) return 0;
+  request.spec.Clear();
+  request.spec.name = reply.name;
+  request.fileType = static_cast<uint32_t>(reply.fileType);
+  return 1;
 }

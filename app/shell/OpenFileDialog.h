@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "core/FileSpec.h"
 #include "core/PString.h"
 
 // What the open dialog answered.
@@ -33,3 +34,19 @@ std::string FileDialogFilter(const std::string& pattern);
 // with error -37 (bad name) and a detail that names it, rather than cut short.
 void DoOpenFileDialog(int16_t command, const std::string& prompt, const std::string& pattern,
                       TFileReply& reply);
+
+// What a caller asks of OpenWorldFile, and where the answer goes.
+struct TOpenFileRequest {
+  int16_t command = 20;
+  std::string prompt;
+  std::string pattern;
+  FSSpec spec;            // the chosen file, when one is chosen
+  uint32_t fileType = 0;  // its four-character type
+};
+
+// The application's open-file operation for callers with a file specification: windows waiting
+// to be painted are painted first, then the open dialog runs (DoOpenFileDialog with the dialog
+// parameters); a chosen file's path and type are copied into the request. Answers 1 when a file
+// was chosen, 0 when the dialog was cancelled (the request unchanged).
+int16_t OpenWorldFile(TOpenFileRequest& request,
+                      const TFileDialogParameters& parameters = TFileDialogParameters());

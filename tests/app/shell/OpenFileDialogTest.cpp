@@ -67,4 +67,18 @@ TEST_F(OpenFileDialogTest, APathTooLongForTheReplyIsRefusedNotCutShort) {
   EXPECT_EQ(reply.good, 0);
 }
 
+TEST_F(OpenFileDialogTest, AFileSpecificationTakesTheChosenPathAndACancelLeavesIt) {
+  TOpenFileRequest request;
+  request.spec.name = "/earlier.yb";
+  Answer(std::nullopt);
+  EXPECT_EQ(OpenWorldFile(request), 0);
+  EXPECT_EQ(std::string(request.spec.name.AsCString()), "/earlier.yb");
+  Answer(std::string("/tmp/chosen.ybs"));
+  request.command = 5515;
+  EXPECT_EQ(OpenWorldFile(request), 1);
+  EXPECT_EQ(asked.filter, "*.ybs|*.ybs|*.*|*.*||");
+  EXPECT_EQ(std::string(request.spec.name.AsCString()), "/tmp/chosen.ybs");
+  EXPECT_EQ(request.fileType, GetFileTypeOfPath("/tmp/chosen.ybs"));
+}
+
 }  // namespace
