@@ -4,17 +4,76 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
+#include <string>
 
 #include "core/CommandNesting.h"
 #include "platform/win32/WindowTypes.h"
-#include "model/command/CommandHandler.h"
+#include "app/shell/ApplicationHandler.h"
+#include "core/PString.h"
+#include "platform/mfc/CCommandLineInfo.h"
+
+class CMainFrame;
+class CRecentFileList;
+class TDocumentWindows;
+class TOwlSubview;
 
 class TApp : public TFailureReporter {
  public:
   // Where failures are reported; standard error unless told otherwise.
-  explicit TApp(std::FILE* errorStream = stderr) : errorStream_(errorStream) {}
+  explicit TApp(std::FILE* errorStream = stderr);
+  ~TApp();
   TApp(const TApp&) = delete;
   TApp& operator=(const TApp&) = delete;
+
+  // Start-up, in this order: resource libraries; the profile named by string 24339
+  // (<config>/<folder>/yb.ini, or <config>/yb.ini without the string); InitUnits (with the two
+  // label strings); the splash window; the application's own handler as the current target,
+  // its own clipboard view claimed, the Undo label cache and the tracking hysteresis (5, 5);
+  // the recent-file list of 4; the zoom state; the document windows; the main frame with its
+  // menu bar; the hook after the main frame. Started for embedding or automation it stops
+  // there, showing nothing. Otherwise the command line's document is opened (a failure ends
+  // start-up with false), the main frame is shown, and the start-up script runs. False ends
+  // the program; ExitInstance runs all the same.
+  bool InitInstance(const CCommandLineInfo& line);
+  // Shut-down, in this order: the queued commands freed (unless a command is being performed),
+  // the zoom state and the recent-file list saved, the hook before exit, the windows closed, TermUnits, the resource
+  // libraries freed. Answers the exit code of the event loop.
+  int32_t ExitInstance();
+  // The event loop over the main frame; its exit code is kept for ExitInstance.
+  int32_t Run();
+  // The program's life: InitInstance, then the event loop when it succeeded, then
+  // ExitInstance. Answers the loop's exit code, or 1 when start-up failed.
+  int32_t RunProgram(const CCommandLineInfo& line);
+
+  // Documents: a new untitled world, and a world read from a file. A file already open (the
+  // same full path) brings its window forward instead of being read again.
+  void NewDocument();
+  // False when the file could not be read (the failure was shown).
+  bool OpenDocumentFile(const std::string& path);
+  // Command 931: the About box over the main frame.
+  void OnAppAbout();
+  // The open dialog for command 20 and the document chosen in it.
+  void OpenDocumentByDialog(int16_t command);
+
+  // The main frame while its window lives, else null.
+  CMainFrame* MainFrame() const;
+  TDocumentWindows* Documents() const { return documents_.get(); }
+  // The profile folder named by string 24339 (empty when the string is missing).
+  const std::string& ProfileFolder() const { return profileFolder_; }
+  // The item labels of the gadget menus, strings 271828 and 314159.
+  const Str255& FirstLabel() const { return labels_[0]; }
+  const Str255& SecondLabel() const { return labels_[1]; }
+  // The zoom state of new document frames ("Settings", "Doc Zoom State"); 1 by default.
+  int16_t DocZoomState() const { return zoomState_; }
+  // Where the profile's folder lives: $XDG_CONFIG_HOME, else ~/.config, unless set.
+  void SetConfigDirectory(std::string directory) { configDirectory_ = std::move(directory); }
+  // The recent-file list (set up by InitInstance).
+  CRecentFileList* RecentFiles() const { return recentFiles_.get(); }
+  // Opens the recent-file list's entry; an entry that can no longer be read leaves the list.
+  void OpenRecentFile(int index);
+  // The directory the program runs from: where the start-up script is looked for.
+  void SetProgramDirectory(std::string directory) { programDirectory_ = std::move(directory); }
 
   // Before any resource lookup: makes the main, second and error-text libraries the first,
   // second and third resource search modules. A library that is missing leaves its module null;
@@ -24,9 +83,10 @@ class TApp : public TFailureReporter {
   void FreeResourceDlls();
 
   // At start-up, before any handle, string list or registry use: builds the handle pool, runs
-  // every unit's set-up in its fixed order (the class registrations and the class hierarchy
-  // table among them), then freezes the class registry. A failure (a missing class hierarchy
-  // table raises -108) releases what was built and passes on.
+  // every unit's set-up in the order of the unit table (app/shell/UnitTable.h: the class
+  // registrations and the class hierarchy table among them), then freezes the class registry
+  // and loads the label strings and the tool icons. A failure (a missing class hierarchy table
+  // raises -108) releases what was built and passes on.
   void InitUnits();
   // At exit: the units' terminators, then the class registry, the class hierarchy table and
   // the handle pool, in that order.
@@ -42,7 +102,7 @@ class TApp : public TFailureReporter {
   }
   int CommandNestingDepth() const { return nesting_.Depth(); }
   // The last handler of every chain: performs, queues, undoes and redoes commands.
-  TCommandHandler& Commands() { return commands_; }
+  TApplicationHandler& Commands() { return commands_; }
 
   // The program's event loop, with the main frame as the parent of progress dialogs while it
   // runs. Before each event every queued command is performed (a failure is reported once and
@@ -50,9 +110,29 @@ class TApp : public TFailureReporter {
   // idle chains get their time, and later idle time comes through the event loop's timer.
   // Answers the exit code of WM_QUIT, or -1 when no event can arrive any more.
   int32_t RunEventLoop(HWND mainFrame);
+  // Before a message is translated and dispatched: the splash window's filter sees it, then the
+  // window objects from its window up to the main frame may take it (the frames' accelerators
+  // turn keys into commands there). True when one took it.
+  bool PreTranslateMessage(MSG* message);
 
  private:
+  void InstallServices();
+  void LoadLabelStrings();
+
   std::FILE* errorStream_;
+  HWND mainFrameWindow_ = nullptr;
+  // The main frame's window: the frame object goes with it.
+  HWND mainWindow_ = nullptr;
+  std::unique_ptr<TDocumentWindows> documents_;
+  std::string profileFolder_;
+  std::string programDirectory_;
+  std::string configDirectory_;
+  std::unique_ptr<CRecentFileList> recentFiles_;
+  Str255 labels_[2];
+  int16_t zoomState_ = 1;
+  int32_t exitCode_ = 0;
+  bool resourcesLoaded_ = false;
+  bool unitsStarted_ = false;
   TCommandNesting nesting_{*this};
-  TCommandHandler commands_{nesting_};
+  TApplicationHandler commands_{nesting_};
 };

@@ -3,6 +3,8 @@
 #include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
+#include <strings.h>
+#include <system_error>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -10,8 +12,6 @@
 
 #include "app/OpenDocument.h"
 #include "app/TApp.h"
-#include "app/frames/DocumentWindows.h"
-#include "app/frames/MainFrame.h"
 #include "app/shell/ProgramScripting.h"
 #include "app/shell/StartupHooks.h"
 #include "core/ClassRegistry.h"
@@ -29,9 +29,12 @@ void PrintVersion() {
 
 void PrintUsage() {
   std::printf(
-      "Usage: yarrowby [--version] [--help] [--list-classes] [--list-objects] [document.yb]\n"
+      "Usage: yarrowby [--version] [--help] [--list-classes] [--list-objects] [-nologo]\n"
+      "                [-embedding] [-automation] [document.yb]\n"
       "  --list-classes  list the classes the program registered at start-up\n"
-      "  --list-objects  list the objects of the document that was opened\n");
+      "  --list-objects  list the objects of the document that was opened\n"
+      "  -nologo         start without the splash window\n"
+      "  -embedding, -automation  start for another program: no window is shown\n");
 }
 
 // What the command line asks for.
@@ -41,7 +44,18 @@ struct CommandLine {
   bool listClasses = false;
   bool listObjects = false;
   std::string document;
+  // The document and the application's switches, for the application.
+  std::vector<std::string> applicationWords;
 };
+
+// The application's own switches (see CCommandLineInfo).
+bool IsApplicationSwitch(const std::string& argument) {
+  static const char* const kSwitches[] = {"-nologo", "-embedding", "-automation"};
+  for (const char* known : kSwitches) {
+    if (strcasecmp(argument.c_str(), known) == 0) return true;
+  }
+  return false;
+}
 
 // Answers false, having said why, when the command line cannot be followed.
 bool ParseCommandLine(int argc, char** argv, CommandLine& line) {
@@ -55,6 +69,8 @@ bool ParseCommandLine(int argc, char** argv, CommandLine& line) {
       line.listClasses = true;
     } else if (argument == "--list-objects") {
       line.listObjects = true;
+    } else if (IsApplicationSwitch(argument)) {
+      line.applicationWords.push_back(argument);
     } else if (argument.size() > 1 && argument[0] == '-') {
       std::fprintf(stderr, "yarrowby: unknown argument \"%s\"\n", argv[i]);
       return false;
@@ -63,6 +79,7 @@ bool ParseCommandLine(int argc, char** argv, CommandLine& line) {
       return false;
     } else {
       line.document = argument;
+      line.applicationWords.push_back(argument);
     }
   }
   return true;
@@ -112,23 +129,19 @@ void PrintWorld(const std::string& path, TQVDoc& document) {
   }
 }
 
-// The main window's title names the document it shows.
-void NameDocumentInTitle(HWND window, const std::string& path) {
-  const std::string name = std::filesystem::path(path).filename().string();
-  SetWindowText(window, ("Yarrowby - " + name).c_str());
-}
-
-// The program's directory, where the start-up script is looked for: the folder of the program
-// file, or the folder that YB_PROGRAM_DIR names (tests run the program with a folder of theirs).
-void SetProgramDirectoryAtStart() {
+// The directory of the program itself, where the start-up script is looked for, or the folder
+// that YB_PROGRAM_DIR names (tests run the program with a folder of theirs). Scripts read it too.
+std::string ProgramDirectoryAtStart() {
   const char* injected = std::getenv("YB_PROGRAM_DIR");
   if (injected != nullptr && *injected != '\0') {
     SetProgramDirectory((std::string(injected) + "/").c_str());
-    return;
+    return injected;
   }
   std::error_code error;
-  const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
-  if (!error) SetProgramDirectory(program.string().c_str());
+  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+  if (error) return ".";
+  SetProgramDirectory(self.string().c_str());
+  return self.parent_path().string();
 }
 
 // Scripting without a main frame: the Scripts menu is made, the start-up script runs after the
@@ -141,17 +154,9 @@ void RunScriptingWithoutWindows(TApp& app, TProgramScripting& scripting, TQVDoc*
   if (document != nullptr) scripting.DocumentClosed(*document);
 }
 
-// With a display, the program's main frame appears, the document named on the command line (if
-// any) is opened on the first pass of the event loop into a document window of its own, and the
-// program runs until the main frame is closed; without one the program says that no window was
-// opened. Answers false when a display was there but no window could be opened on it.
-bool RunMainWindowWhenDisplayed(TApp& app, TOpenDocumentCommand* open,
-                                TProgramScripting& scripting) {
-  if (!DisplayAvailable()) {
-    std::fprintf(stderr, "yarrowby: no display (neither DISPLAY nor WAYLAND_DISPLAY is set), so "
-                         "no window was opened.\n");
-    return true;
-  }
+// With a display the application runs in its main window until it quits; answers its exit
+// code. A display that no window can be opened on is said so, with 1.
+int RunOnDisplay(const CommandLine& line) {
   std::string why;
   std::unique_ptr<SdlPresenter> presenter = SdlPresenter::Create(&why);
   if (!presenter) {
@@ -161,43 +166,25 @@ bool RunMainWindowWhenDisplayed(TApp& app, TOpenDocumentCommand* open,
                  "yarrowby: no window could be opened on the display \"%s\" (%s). Check that "
                  "the display is running and that this user may use it (XAUTHORITY, xhost).\n",
                  display, why.c_str());
-    return false;
+    return 1;
   }
   SetWindowPresenter(presenter.get());
-  bool created = false;
+  CCommandLineInfo info;
+  ParseCommandLine(line.applicationWords, info);
+  int code = 0;
   {
-    TDocumentWindows documents;
-    auto* frame = new CMainFrame;  // deleted with its window
-    TQVDoc* shown = nullptr;
-    if (frame->CreateMainWindow()) {
-      created = true;
-      InstallWindowLayer(frame);
-      const HWND window = frame->m_hWnd;
-      StartupHooks().afterMainFrame(app.Commands(), window);
-      if (open != nullptr) {
-        // The document read opens in a document window of the main frame.
-        open->OnOpened([&documents, &scripting, &shown, window, open](TQVDoc& document) {
-          NameDocumentInTitle(window, open->Path());
-          documents.Open(open->TakeDocument(), open->Path());
-          scripting.DocumentOpened(document);
-          shown = &document;
-        });
-        app.Commands().PostCommand(open);
-      }
-      // Posted after the document: the start-up script runs last.
-      TStartupScriptCommand startupScript(scripting, StartupScriptPath());
-      app.Commands().PostCommand(&startupScript);
-      app.RunEventLoop(window);
-      app.Commands().FreeQueuedCommands();
-      StartupHooks().beforeExit(app.Commands());
-      if (shown != nullptr) scripting.DocumentClosed(*shown);
+    TProgramScripting scripting;
+    scripting.InstallHooks(StartupHooks());
+    {
+      TApp app;
+      app.SetProgramDirectory(ProgramDirectoryAtStart());
+      code = app.RunProgram(info);
     }
-    // The windows go first: their window objects leave the document as they go.
-    ResetWindowSystem();
+    StartupHooks() = TStartupHooks{};
   }
+  ResetWindowSystem();
   SetWindowPresenter(nullptr);
-  if (!created) std::fprintf(stderr, "yarrowby: the main window could not be created\n");
-  return created;
+  return code;
 }
 
 }  // namespace
@@ -217,7 +204,11 @@ int main(int argc, char** argv) {
     return 0;
   }
 
-  SetProgramDirectoryAtStart();
+  if (DisplayAvailable()) return RunOnDisplay(line);
+
+  // Without a display the program starts its units, does what the command line asks that needs
+  // no window, runs the start-up script and says that no window was opened.
+  ProgramDirectoryAtStart();
   TApp app;
   app.LoadResourceDlls();
   try {
@@ -229,10 +220,8 @@ int main(int argc, char** argv) {
   }
   if (line.listClasses) PrintRegisteredClasses();
   std::unique_ptr<TOpenDocumentCommand> open;
-  if (!line.document.empty()) open = std::make_unique<TOpenDocumentCommand>(line.document);
-  // Without a display the error on standard error is all the user sees of a document that
-  // cannot be read: the program stops there. With one, the alert shows over the main window.
-  if (open && !DisplayAvailable()) {
+  if (!line.document.empty()) {
+    open = std::make_unique<TOpenDocumentCommand>(line.document);
     app.Commands().HandleCommand(open.get());
     if (open->Document() == nullptr) {
       app.TermUnits();
@@ -241,13 +230,17 @@ int main(int argc, char** argv) {
     }
     if (line.listObjects) PrintWorld(line.document, *open->Document());
   }
-  TProgramScripting scripting;
-  scripting.InstallHooks(StartupHooks());
-  if (!DisplayAvailable()) RunScriptingWithoutWindows(app, scripting, open ? open->Document() : nullptr);
-  std::fflush(stdout);
-  const bool shown = RunMainWindowWhenDisplayed(app, open.get(), scripting);
+  {
+    TProgramScripting scripting;
+    scripting.InstallHooks(StartupHooks());
+    RunScriptingWithoutWindows(app, scripting, open ? open->Document() : nullptr);
+    StartupHooks() = TStartupHooks{};
+  }
   open.reset();
+  std::fflush(stdout);
+  std::fprintf(stderr, "yarrowby: no display (neither DISPLAY nor WAYLAND_DISPLAY is set), so "
+                       "no window was opened.\n");
   app.TermUnits();
   app.FreeResourceDlls();
-  return shown ? 0 : 1;
+  return 0;
 }

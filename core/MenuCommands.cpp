@@ -144,6 +144,10 @@ void SetMaximizedChildQuery(std::function<bool()> query) {
   Services().maximizedChild = std::move(query);
 }
 
+int32_t MenuBarShift() {
+  return BarShift();
+}
+
 void SetMenu94Position(int16_t position) {
   Services().menu94Position = position;
 }

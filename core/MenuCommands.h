@@ -27,6 +27,9 @@ HWND GetMenuFrame();
 void SetMenuBarShiftFlags(bool first, bool second);
 void SetMaximizedChildQuery(std::function<bool()> query);
 void SetMenu94Position(int16_t position);
+// How far bar positions move right now: 1 while a maximized child window's system menu takes
+// position 0 (unless the flags say otherwise), else 0.
+int32_t MenuBarShift();
 
 // Enables or grays the item of the command; answers the item's previous state (MF_GRAYED or
 // MF_ENABLED), or kMenuNotFound when the command is not in the bar and went to the pending table.

@@ -7,6 +7,7 @@
 #include "app/frames/ChildFrame.h"
 #include "app/frames/MainFrame.h"
 #include "app/services/ClipboardView.h"
+#include "app/shell/StartupHooks.h"
 #include "platform/win32/Window.h"
 #include "ui/views/OwlSubview.h"
 #include "ui/views/OwlView.h"
@@ -17,13 +18,14 @@
 
 TWorldWindowDocument::TWorldWindowDocument(std::unique_ptr<TQVDoc> document,
                                            const std::string& path)
-    : document_(std::move(document)) {
+    : document_(std::move(document)), path_(path) {
   SetTitle(std::filesystem::path(path).filename().string().c_str());
 }
 
 // The world's window goes before the world it shows.
 TWorldWindowDocument::~TWorldWindowDocument() {
   worldWindow_.reset();
+  if (const auto& closed = StartupHooks().documentClosed) closed(*document_);
 }
 
 TWorldDocTemplate::TWorldDocTemplate()
@@ -50,7 +52,16 @@ TOwlSubview* TDocumentWindows::Open(std::unique_ptr<TQVDoc> document, const std:
   // The new frame comes up in front, its window object active.
   if (CFrameWnd* frame = windowDocument->GetWindowFrame()) frame->ShowWindow(SW_SHOW);
   window->SelectWindow();
+  if (const auto& opened = StartupHooks().documentOpened) opened(windowDocument->Document());
   return window;
+}
+
+TOwlSubview* TDocumentWindows::FindWindowOfFile(const std::string& path) const {
+  for (const auto& document : documents_) {
+    if (document->Path().empty() || document->Path() != path) continue;
+    if (!document->Windows().empty()) return document->Windows().front();
+  }
+  return nullptr;
 }
 
 void InstallWindowLayer(CMainFrame* mainFrame) {

@@ -21,12 +21,15 @@ class TWorldWindowDocument : public TWindowDocument {
   TWorldWindowDocument(std::unique_ptr<TQVDoc> document, const std::string& path);
   ~TWorldWindowDocument() override;
   TQVDoc& Document() { return *document_; }
+  // The file it was read from (empty for an untitled document).
+  const std::string& Path() const { return path_; }
   // The world's window, once opened.
   TWorldWindow* WorldWindow() const { return worldWindow_.get(); }
   void SetWorldWindow(std::unique_ptr<TWorldWindow> window) { worldWindow_ = std::move(window); }
 
  private:
   std::unique_ptr<TQVDoc> document_;
+  std::string path_;
   std::unique_ptr<TWorldWindow> worldWindow_;
 };
 
@@ -48,6 +51,8 @@ class TDocumentWindows {
   // Shows the document read from the path in a new document window (kind 1000) with the world
   // in it; raises -108 when the window cannot be made. Answers the window object.
   TOwlSubview* Open(std::unique_ptr<TQVDoc> document, const std::string& path);
+  // A window of the document read from the path (compared as given), or null.
+  TOwlSubview* FindWindowOfFile(const std::string& path) const;
   TWorldDocTemplate& Template() { return template_; }
   const std::vector<std::unique_ptr<TWorldWindowDocument>>& Documents() const {
     return documents_;

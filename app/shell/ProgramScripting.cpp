@@ -30,6 +30,8 @@ void TProgramScripting::InstallHooks(TStartupHooks& hooks) {
   };
   hooks.runStartupScript = [this](const std::string& path) { RunStartupScript(path); };
   hooks.beforeExit = [this](TCommandHandler& application) { BeforeExit(application); };
+  hooks.documentOpened = [this](TQVDoc& document) { DocumentOpened(document); };
+  hooks.documentClosed = [this](TQVDoc& document) { DocumentClosed(document); };
 }
 
 TAPIApplication* TProgramScripting::GetScriptApplication() {

@@ -14,13 +14,17 @@
 #include <functional>
 #include <string>
 
+#include "platform/win32/Message.h"
 #include "platform/win32/WindowTypes.h"
 
 class TCommandHandler;
+class TQVDoc;
 
 struct TStartupHooks {
   // Shows the splash window when show is true (the command line did not ask for none).
   std::function<void(bool show)> showSplash;
+  // Sees every message before the event loop handles it (a key or click hides the splash).
+  std::function<void(const MSG& message)> splashFilter;
   // After the main frame exists: the scripts-menu handler is made and installed in the
   // application's window-less handler chain (TCommandHandler::InstallIdleHandler).
   std::function<void(TCommandHandler& application, HWND mainFrame)> afterMainFrame;
@@ -30,6 +34,10 @@ struct TStartupHooks {
   // At exit, before the units end: the scripts-menu handler leaves the window-less chain and is
   // deleted.
   std::function<void(TCommandHandler& application)> beforeExit;
+  // A document now shown in a window of the program, and one whose window is going: scripts
+  // see the documents the user sees.
+  std::function<void(TQVDoc& document)> documentOpened;
+  std::function<void(TQVDoc& document)> documentClosed;
 };
 
 // The program's one set of hooks.

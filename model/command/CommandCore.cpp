@@ -20,6 +20,8 @@ void TCommandCore::InitCommand(int16_t commandNumber, TCommandDocument* document
   queryFlag_ = 0;
   viewPresent_ = 0;
   fixedView_ = 1;
+  constrainWhileTracking_ = 0;
+  feedbackAlways_ = 0;
   priority_ = kDefaultPriority;
   staysQueued_ = 0;
   mousePoint_ = QV_CPoint();

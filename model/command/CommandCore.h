@@ -8,6 +8,7 @@
 
 #include "core/TObject.h"
 #include "core/geometry/IntRect.h"
+#include "platform/win32/WindowTypes.h"
 
 // What commands ask of the document they change.
 class TCommandDocument {
@@ -31,6 +32,8 @@ class TCommandView {
   // lies outside the view.
   virtual bool TrackMouse(int16_t phase, const QV_CPoint& anchor, const QV_CPoint& previous,
                           const QV_CPoint& next, bool moved) = 0;
+  // The window that holds the mouse while the view tracks; null when there is none.
+  virtual HWND TrackingWindow() const { return nullptr; }
 
  protected:
   ~TCommandView() = default;
@@ -76,6 +79,12 @@ class TCommandCore : public TObject {
   // Set when the application must track the command with the mouse before performing it.
   uint16_t IsViewPresent() const { return viewPresent_; }
   void SetViewPresent(uint16_t on) { viewPresent_ = on; }
+  // Set: the command constrains the mouse while tracking; and it gives feedback before the
+  // mouse has moved past the hysteresis.
+  uint16_t ConstrainsWhileTracking() const { return constrainWhileTracking_; }
+  void SetConstrainsWhileTracking(uint16_t on) { constrainWhileTracking_ = on; }
+  uint16_t FeedbackAlways() const { return feedbackAlways_; }
+  void SetFeedbackAlways(uint16_t on) { feedbackAlways_ = on; }
   // Set: trackers neither autoscroll nor pin the mouse to the view.
   uint16_t IsFixedView() const { return fixedView_; }
   void SetFixedView(uint16_t on) { fixedView_ = on; }
@@ -123,6 +132,8 @@ class TCommandCore : public TObject {
   uint16_t queryFlag_ = 0;
   uint16_t viewPresent_ = 0;
   uint16_t fixedView_ = 1;
+  uint16_t constrainWhileTracking_ = 0;
+  uint16_t feedbackAlways_ = 0;
   int16_t priority_ = kDefaultPriority;
   uint16_t staysQueued_ = 0;
   QV_CPoint mousePoint_;

@@ -95,6 +95,9 @@ void TCommandHandler::PostCommand(TCommandCore* command) {
 }
 
 void TCommandHandler::PerformCommand(TCommandCore* command) {
+  if (command != nullptr && command->IsViewPresent() != 0) {
+    command = TrackMouse(command->GetMousePoint(), hysteresisH_, hysteresisV_, command);
+  }
   if (command == nullptr) return;
   const bool kept = command->CanUndo() != 0 || command->CausesChange() != 0;
   if (kept) CommitLastCommand();
@@ -172,6 +175,15 @@ void TCommandHandler::UndoOrRedoLast() {
   });
 }
 
+void TCommandHandler::SetTarget(TTargetHandler* handler) {
+  if (handler == target_) return;
+  target_ = handler;
+  // The new target may want idle time at once.
+  nextWait_ = 0;
+  idleDueSet_ = false;
+  ScheduleIdle();
+}
+
 void TCommandHandler::InstallIdleHandler(TTargetHandler* handler, bool install) {
   if (handler == nullptr) return;
   if (install) {
@@ -210,7 +222,10 @@ void TCommandHandler::ScheduleIdle() {
 }
 
 void TCommandHandler::IdleTimerFired(HWND, UINT, UINT_PTR, DWORD) {
-  if (TCommandHandler* application = Application()) application->IdleChains(1);
+  TCommandHandler* application = Application();
+  if (application == nullptr) return;
+  // A failure of an idle handler is shown once and the program goes on.
+  application->nesting_.Perform([application] { application->IdleChains(1); });
 }
 
 bool TCommandHandler::TrackWithPeek(int16_t, QV_CPoint& point) {

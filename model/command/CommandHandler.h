@@ -6,12 +6,14 @@
 // a timer of the window layer's event loop.
 
 #include <cstdint>
+#include <functional>
 
 #include "core/CommandNesting.h"
 #include "model/command/ClipboardHolder.h"
 #include "model/command/CommandCore.h"
 #include "model/command/CommandList.h"
 #include "model/handler/TargetHandler.h"
+#include "platform/win32/Message.h"
 #include "platform/win32/WindowTypes.h"
 
 class TCommandHandler : public TTargetHandler {
@@ -63,7 +65,8 @@ class TCommandHandler : public TTargetHandler {
 
   // The handler where commands start; the application's own handler when none was set.
   TTargetHandler* GetTarget() const { return target_; }
-  void SetTarget(TTargetHandler* handler) { target_ = handler; }
+  // A new target makes the next idle walk run at once; the same target again changes nothing.
+  void SetTarget(TTargetHandler* handler);
 
   // Idle. Handlers installed here get idle time before the application's own chain, the first
   // time from the next pass of the event loop.
@@ -80,6 +83,36 @@ class TCommandHandler : public TTargetHandler {
   // one. The point becomes the cursor position in screen coordinates.
   bool TrackWithPeek(int16_t mode, QV_CPoint& point);
 
+  // Mouse tracking (CommandTracking.cpp). Tracks the command from the start point (screen
+  // coordinates) until its still-tracking test ends it: the mouse must move the hysteresis
+  // across or down before anything counts as moved; each step constrains the point, erases and
+  // redraws the feedback and gives the command the track step (0 begin, 1 continue, 2 end),
+  // whose answer may replace the command (null ends tracking). Mouse moves are pre-translated
+  // and dispatched, other messages dispatched, so windows repaint meanwhile. Answers the command
+  // to perform afterwards. The mouse is captured for the tracking view's window and released
+  // at the end, also when a failure passes on.
+  TCommandCore* TrackMouse(const QV_CPoint& start, int32_t hysteresisH, int32_t hysteresisV,
+                           TCommandCore* command);
+  // Looks for one message of the filter without waiting: 12 keys, 6 left button down, 7 left
+  // button up, 0xDEAD mouse move, 0xBEEF left button down or up (left in the queue), 0xDBC1 left
+  // double click in the focus window, 0 any but the button presses and releases, any other
+  // filter any message. True with the message when one was found (and taken, but for 0xBEEF).
+  bool TrackWithPeek(uint16_t filter, MSG* message);
+  // Waits for a message, at most ticks sixtieths of a second, with a timer of the main frame:
+  // paint messages are dispatched and the wait goes on; any other message ends it and is left
+  // in message. True when the wait ended early (not by its timer).
+  bool TrackWithTimer(uint16_t filter, MSG* message, int32_t ticks);
+  // TrackWithTimer when the wait mode is set, else TrackWithPeek.
+  bool GetNextEvent(uint16_t filter, int32_t ticks, MSG* message);
+  void SetEventWaitMode(bool wait) { waitForEvents_ = wait; }
+  // Who sees mouse moves during tracking before they are dispatched (the application's
+  // pre-translation); true when it took the message.
+  void SetPreTranslator(std::function<bool(MSG*)> preTranslate) {
+    preTranslate_ = std::move(preTranslate);
+  }
+  // The command being tracked, or null.
+  TCommandCore* Tracker() const { return tracker_; }
+
   // Clipboard views. A claim releases the view saved by the previous claim, saves the current
   // one and makes the view (when not null) current. The application's own view reads the
   // system clipboard and is current at start.
@@ -94,6 +127,15 @@ class TCommandHandler : public TTargetHandler {
   // is read and the answer is negative.
   int32_t GetScrap(Handle destination, uint32_t* scrapType);
 
+  // How far the mouse must move, across and down, before a tracked command counts as moved
+  // (set at start-up).
+  void SetTrackHysteresis(int32_t horizontal, int32_t vertical) {
+    hysteresisH_ = horizontal;
+    hysteresisV_ = vertical;
+  }
+  int32_t TrackHysteresisH() const { return hysteresisH_; }
+  int32_t TrackHysteresisV() const { return hysteresisV_; }
+
   // The main frame window: the parent of progress dialogs and the host of their timer.
   HWND GetMainFrame() const { return mainFrame_; }
   void SetMainFrame(HWND frame) { mainFrame_ = frame; }
@@ -103,6 +145,9 @@ class TCommandHandler : public TTargetHandler {
   // One pass of the event loop: waits for the next event and dispatches it. A quit request is
   // put back for the outer loop.
   static void RunOneLoopPass();
+
+ protected:
+  TCommandNesting& Nesting() { return nesting_; }
 
  private:
   static void IdleTimerFired(HWND, UINT, UINT_PTR, DWORD);
@@ -125,4 +170,9 @@ class TCommandHandler : public TTargetHandler {
   TClipboardHolder* clipboardView_ = &ownClipboardView_;
   TClipboardHolder* savedClipboardView_ = nullptr;
   bool claimed_ = false;
+  int32_t hysteresisH_ = 0;
+  int32_t hysteresisV_ = 0;
+  TCommandCore* tracker_ = nullptr;
+  bool waitForEvents_ = false;
+  std::function<bool(MSG*)> preTranslate_;
 };

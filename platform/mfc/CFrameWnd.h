@@ -17,6 +17,9 @@ class CFrameWnd : public CWnd {
   CFrameWnd() = default;
   ~CFrameWnd() override;
 
+  // Set: before a menu opens, items whose commands no target answers are greyed.
+  BOOL m_bAutoMenuEnable = TRUE;
+
   // Creates the frame window with the menu and accelerators of the resource, when there are
   // such resources, and its client from the context.
   virtual BOOL LoadFrame(UINT resourceId, DWORD style, CWnd* parent, CCreateContext* context);

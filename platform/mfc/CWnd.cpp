@@ -368,6 +368,8 @@ void CWnd::OnInitMenuPopup(HMENU menu, UINT, BOOL systemMenu) {
   CCmdTarget* target = this;
   if (CFrameWnd* frame = dynamic_cast<CFrameWnd*>(this); !frame && GetParentFrame())
     target = GetParentFrame();
+  const auto* frame = dynamic_cast<const CFrameWnd*>(target);
+  const bool autoEnable = frame == nullptr || frame->m_bAutoMenuEnable;
   const int32_t count = GetMenuItemCount(menu);
   for (int32_t i = 0; i < count; ++i) {
     const UINT id = GetMenuItemID(menu, i);
@@ -376,7 +378,10 @@ void CWnd::OnInitMenuPopup(HMENU menu, UINT, BOOL systemMenu) {
     item.m_nID = id;
     item.m_nIndex = static_cast<UINT>(i);
     item.m_hMenu = menu;
-    item.DoUpdate(target);
+    if (item.DoUpdate(target) || !autoEnable) continue;
+    // No target brings the item up to date: a command that no target answers is greyed.
+    AFX_CMDHANDLERINFO probe;
+    if (!target->OnCmdMsg(id, CN_COMMAND, &probe)) item.Enable(FALSE);
   }
 }
 

@@ -32,6 +32,8 @@ struct CCreateContext {
 // A notification a parent hands back to the control it came from arrives there as this base
 // plus the original message (WM_COMMAND becomes 0xBD11).
 inline constexpr UINT WM_REFLECT_BASE = 0xBC00;
+// The message the framework's loops send themselves to run idle processing; never dispatched.
+inline constexpr UINT WM_KICKIDLE = 0x036A;
 
 // OnCmdMsg codes: perform the command, or bring its interface (a CCmdUI) up to date.
 inline constexpr int32_t CN_COMMAND = 0;
@@ -42,13 +44,21 @@ inline constexpr UINT AFX_IDW_PANE_FIRST = 0xE900;
 inline constexpr UINT AFX_IDW_STATUS_BAR = 0xE801;
 
 class CCmdUI;
+class CCmdTarget;
+
+// Passed as extra with CN_COMMAND, it asks only whether a target has a handler for the command:
+// the target answers without performing it.
+struct AFX_CMDHANDLERINFO {
+  CCmdTarget* pTarget = nullptr;
+};
 
 class CCmdTarget : public CObject {
   DECLARE_DYNAMIC(CCmdTarget)
 
  public:
   // Performs the command (CN_COMMAND) or updates its interface (CN_UPDATE_COMMAND_UI, with the
-  // CCmdUI as extra); answers whether this target handled it. Nothing here.
+  // CCmdUI as extra); answers whether this target handled it. With CN_COMMAND and an
+  // AFX_CMDHANDLERINFO as extra it only answers whether it would. Nothing here.
   virtual BOOL OnCmdMsg(UINT id, int32_t code, void* extra);
 };
 

@@ -65,6 +65,9 @@ HMENU GetSubMenu(HMENU menu, int32_t position);
 // buffer is null).
 int32_t GetMenuString(HMENU menu, UINT item, char* buffer, int32_t capacity, UINT flags);
 std::string GetMenuItemText(HMENU menu, UINT item, UINT flags);
+// An item's text as the user reads it: without its '&' marks and without the shortcut after a
+// tab or backspace.
+std::string MenuLabel(const std::string& text);
 // Images for the checked and unchecked state of an item (bitmap handles of the graphics layer).
 BOOL SetMenuItemBitmaps(HMENU menu, UINT item, UINT flags, void* unchecked, void* checked);
 bool GetMenuItemBitmaps(HMENU menu, UINT item, UINT flags, void** unchecked, void** checked);

@@ -9,7 +9,7 @@
 
 std::string MenuLabel(const std::string& text) {
   std::string out;
-  const std::string visible = text.substr(0, text.find('\t'));
+  const std::string visible = text.substr(0, text.find_first_of("\t\b"));
   for (size_t i = 0; i < visible.size(); ++i) {
     if (visible[i] == '&') {
       if (i + 1 < visible.size() && visible[i + 1] == '&') out.push_back('&');
@@ -23,7 +23,7 @@ std::string MenuLabel(const std::string& text) {
 }
 
 std::string MenuShortcut(const std::string& text) {
-  const size_t tab = text.find('\t');
+  const size_t tab = text.find_first_of("\t\b");
   return tab == std::string::npos ? std::string() : text.substr(tab + 1);
 }
 

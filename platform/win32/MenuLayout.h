@@ -33,7 +33,8 @@ SIZE PopupMenuSize(const MenuRecord& menu);
 int32_t PopupMenuItemAt(const MenuRecord& menu, int32_t y);
 int32_t PopupMenuItemTop(const MenuRecord& menu, int32_t index);
 int32_t PopupMenuItemHeight(const MenuItem& item);
-// The text of an item without its '&' marks, and the text after a tab (the shortcut).
+// The text of an item without its '&' marks, and the text after a tab or a backspace (the
+// shortcut, shown at the right).
 std::string MenuLabel(const std::string& text);
 std::string MenuShortcut(const std::string& text);
 // Where a bar item sits, in screen coordinates; empty when there is none.

@@ -160,7 +160,8 @@ BOOL FreeResource(HGLOBAL) {
 int LoadStringA(HINSTANCE module, UINT id, char* buffer, int bufferMax) {
   if (buffer == nullptr || bufferMax <= 0) return 0;
   buffer[0] = '\0';
-  if (id > 0xFFFF) return 0;
+  // The block number, id / 16 + 1, is a 16-bit resource name.
+  if (id > 0xFFFEF) return 0;
   HRSRC block =
       FindResourceA(module, MAKEINTRESOURCEA(static_cast<uint16_t>(id / 16 + 1)), RT_STRING);
   if (block == nullptr) return 0;

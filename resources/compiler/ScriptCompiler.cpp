@@ -24,6 +24,9 @@ static_assert(std::endian::native == std::endian::little,
 
 namespace {
 
+// The largest string id: its block number, id / 16 + 1, is a 16-bit resource name.
+constexpr int64_t kLastStringId = 0xFFFEF;
+
 constexpr uint16_t kTypeCursor = 1;
 constexpr uint16_t kTypeBitmap = 2;
 constexpr uint16_t kTypeIcon = 3;
@@ -1382,7 +1385,7 @@ class Parser {
       const Token token = lexer_.Next();
       if (token.kind == TokenKind::kClose) return;
       if (token.kind == TokenKind::kEnd) Fail(token, "END is missing");
-      const auto id = static_cast<uint16_t>(Integer(token, 0, 0xFFFF));
+      const auto id = static_cast<uint32_t>(Integer(token, 0, kLastStringId));
       if (lexer_.Peek().kind == TokenKind::kComma) lexer_.Next();
       const Token text = Expect(TokenKind::kString, "the string's text");
       if (text.text.size() > 0xFFFF) Fail(text, "a string holds at most 65535 characters");
@@ -1446,7 +1449,7 @@ void FinishModule(CompiledModule& module) {
     if (blocks.count(block) != 0) continue;
     std::vector<uint8_t>& bytes = blocks[block];
     for (uint32_t slot = 0; slot < 16; ++slot) {
-      const auto found = module.strings.find(static_cast<uint16_t>((block - 1) * 16 + slot));
+      const auto found = module.strings.find(uint32_t{block - 1u} * 16 + slot);
       const std::string entry = found != module.strings.end() ? found->second : std::string();
       Append(bytes, entry.size(), 2, false);
       for (const char c : entry) {

@@ -38,7 +38,8 @@ struct CompiledModule {
   std::string fileName;  // the library's name, "ybdll.dll"
   std::vector<CompiledResource> resources;
   // String-table entries, single-byte text; turned into blocks by FinishModule.
-  std::map<uint16_t, std::string> strings;
+  // By id: 0 to 1048559, so that the block number (id / 16 + 1) fits 16 bits.
+  std::map<uint32_t, std::string> strings;
 };
 
 // Compiles one script into module. path names the script in messages; files that the script

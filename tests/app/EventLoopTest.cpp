@@ -195,4 +195,32 @@ TEST_F(EventLoopTest, IdleHandlersGetTheirTimeWhenTheEventsRunOut) {
   EXPECT_NE(std::find(log_.begin(), log_.end(), "idle 0"), log_.end()) << "the pass after events";
 }
 
+TEST_F(EventLoopTest, AFailureAtIdleTimeIsShownOnceAndTheLoopGoesOn) {
+  int idleCalls = 0;
+  TIdleHandler failing([&](int16_t) {
+    if (++idleCalls == 1) ThrowFailure(kErrFileNotFound, 0);
+    PostQuitMessage(0);
+  });
+  // Never wanting idle time, this one is never called.
+  TIdleHandler never([&](int16_t) { log_.push_back("never called"); });
+  never.SetIdleFrequency(TTargetHandler::kNeverIdle);
+  SetIdleScript([&] {
+    if (const HWND box = GetMessageBoxWindow()) {
+      InjectKeyStroke(VK_RETURN);
+      return true;
+    }
+    return false;
+  });
+  app_->Commands().InstallIdleHandler(&never, true);
+  app_->Commands().InstallIdleHandler(&failing, true);
+  PostMessage(frame_, kStep, 1, 0);
+  EXPECT_EQ(app_->RunEventLoop(frame_), 0);
+  app_->Commands().InstallIdleHandler(&failing, false);
+  app_->Commands().InstallIdleHandler(&never, false);
+  EXPECT_GE(idleCalls, 2) << "idle time goes on after the failure";
+  EXPECT_EQ(std::count(log_.begin(), log_.end(), "never called"), 0);
+  const std::string reported = Reported();
+  EXPECT_EQ(reported.find('\n'), reported.size() - 1) << "reported once: " << reported;
+}
+
 }  // namespace

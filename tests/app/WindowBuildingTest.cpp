@@ -84,6 +84,7 @@ class WindowBuildingTest : public ::testing::Test {
     Log().clear();
     main_ = new CMainFrame;
     ASSERT_TRUE(main_->CreateMainWindow());
+    ShowWindow(main_->m_hWnd, SW_SHOW);
     InstallWindowLayer(main_);
     app_->Commands().SetMainFrame(main_->m_hWnd);
     documents_ = std::make_unique<TDocumentWindows>();

@@ -66,6 +66,8 @@ class WorldWindowTest : public ::testing::Test {
     InstallWindowBinding();
     main_ = new CMainFrame;
     ASSERT_TRUE(main_->CreateMainWindow());
+    // The main frame is made hidden; the program shows it once start-up is done.
+    ShowWindow(main_->m_hWnd, SW_SHOW);
     InstallWindowLayer(main_);
     app_->Commands().SetMainFrame(main_->m_hWnd);
     documents_ = std::make_unique<TDocumentWindows>();

@@ -5,6 +5,7 @@
 #include "core/CommandNesting.h"
 #include "core/Failure.h"
 #include "model/command/CommandHandler.h"
+#include "platform/win32/Clock.h"
 #include "tests/model/command/TestWorld.h"
 
 namespace command_test {
@@ -186,6 +187,44 @@ TEST_F(CommandHandlerTest, AFailedCopyPutsBackTheClipboardViewItReplaced) {
   EXPECT_TRUE(firstScrap.released);
   EXPECT_FALSE(secondScrap.released);
   EXPECT_EQ(handler.GetClipboardView(), &secondScrap);
+}
+
+class TCountingIdler : public TTargetHandler {
+ public:
+  TCountingIdler(int32_t frequency, TTargetHandler* next) {
+    InitTargetHandler(next);
+    SetIdleFrequency(frequency);
+  }
+  int16_t DoIdle(int16_t) override {
+    ++calls;
+    return 0;
+  }
+  int calls = 0;
+};
+
+TEST_F(CommandHandlerTest, ANewTargetGetsAnIdleWalkAtOnceAndHandlersThatNeverIdleAreLeftOut) {
+  UseVirtualClock(1000);
+  TCountingIdler slow(600, nullptr);
+  TCountingIdler never(TTargetHandler::kNeverIdle, nullptr);
+  handler.InstallIdleHandler(&never, true);
+  handler.InstallIdleHandler(&slow, true);
+  handler.IdleChains(1);
+  EXPECT_EQ(slow.calls, 1);
+  AdvanceVirtualClock(400);
+  TCountingIdler eager(0, &handler);
+  // The same target again changes nothing: the walk is not due before 600 ticks.
+  handler.SetTarget(handler.GetTarget());
+  handler.IdleChains(1);
+  EXPECT_EQ(eager.calls, 0);
+  handler.SetTarget(&eager);
+  handler.IdleChains(1);
+  EXPECT_EQ(eager.calls, 1) << "a new target is given idle time at once";
+  EXPECT_EQ(slow.calls, 1) << "a handler still gets time only as often as it asks";
+  EXPECT_EQ(never.calls, 0);
+  handler.SetTarget(&handler);
+  handler.InstallIdleHandler(&slow, false);
+  handler.InstallIdleHandler(&never, false);
+  UseProcessClock();
 }
 
 }  // namespace

@@ -30,8 +30,10 @@ class TestView : public CView {
   ~TestView() override { Events().push_back("view deleted"); }
   void OnDraw(CDC* dc) override { Events().push_back(dc->GetSafeHdc() ? "drawn" : "no dc"); }
   BOOL OnCmdMsg(UINT id, int32_t code, void* extra) override {
+    // 76 is performed here but has no update handler.
+    if (id == 76) return code == CN_COMMAND;
     if (id != 77) return CView::OnCmdMsg(id, code, extra);
-    if (code == CN_COMMAND) Events().push_back("command 77");
+    if (code == CN_COMMAND && extra == nullptr) Events().push_back("command 77");
     if (code == CN_UPDATE_COMMAND_UI) {
       static_cast<CCmdUI*>(extra)->Enable(FALSE);
       static_cast<CCmdUI*>(extra)->SetCheck(1);
@@ -118,10 +120,21 @@ TEST_F(FrameTest, CommandsAndMenuUpdatesReachTheActiveViewThroughTheFrames) {
   HMENU menu = CreatePopupMenu();
   AppendMenu(menu, MF_STRING, 77, "Seventy-seven");
   AppendMenu(menu, MF_STRING, 78, "Nobody's");
+  AppendMenu(menu, MF_STRING, 76, "Performed only");
+  const size_t eventsBefore = Events().size();
   main_->SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), 0);
   EXPECT_EQ(GetMenuState(menu, 77, MF_BYCOMMAND) & (MF_GRAYED | MF_CHECKED),
             MF_GRAYED | MF_CHECKED);
-  EXPECT_EQ(GetMenuState(menu, 78, MF_BYCOMMAND) & (MF_GRAYED | MF_CHECKED), 0u);
+  // A command that no target answers is greyed; one that is answered stays enabled, and asking
+  // performs nothing.
+  EXPECT_EQ(GetMenuState(menu, 78, MF_BYCOMMAND) & (MF_GRAYED | MF_CHECKED), MF_GRAYED);
+  EXPECT_EQ(GetMenuState(menu, 76, MF_BYCOMMAND) & MF_GRAYED, 0u);
+  EXPECT_EQ(Events().size(), eventsBefore);
+  // With automatic enabling off nothing is greyed for want of a handler.
+  EnableMenuItem(menu, 78, MF_BYCOMMAND | MF_ENABLED);
+  main_->m_bAutoMenuEnable = FALSE;
+  main_->SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), 0);
+  EXPECT_EQ(GetMenuState(menu, 78, MF_BYCOMMAND) & MF_GRAYED, 0u);
   DestroyMenu(menu);
 }
 

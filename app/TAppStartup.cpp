@@ -1,0 +1,277 @@
+// The application's start-up and shut-down sequences, and its documents. The order of each
+// sequence matters: later steps read what earlier ones set (resources before any lookup, the
+// class registry frozen before any document is read, the main frame before the hooks that
+// build on it).
+
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+#include "app/OpenDocument.h"
+#include "app/TApp.h"
+#include "app/frames/DocumentWindows.h"
+#include "app/frames/MainFrame.h"
+#include "app/shell/AboutDialog.h"
+#include "app/shell/OpenFileDialog.h"
+#include "app/shell/StartupHooks.h"
+#include "core/Alert.h"
+#include "core/Failure.h"
+#include "core/Resources.h"
+#include "core/FileCalls.h"
+#include "platform/mfc/CRecentFileList.h"
+#include "platform/win32/OpenFileDialog.h"
+#include "platform/win32/Profile.h"
+#include "platform/win32/Resource.h"
+#include "platform/win32/Window.h"
+#include "platform/win32/WindowPaint.h"
+#include "ui/views/OwlSubview.h"
+
+namespace {
+
+constexpr UINT kProfileFolderString = 24339;
+constexpr UINT kFirstLabelString = 271828;
+constexpr UINT kSecondLabelString = 314159;
+constexpr int32_t kTrackHysteresis = 5;
+constexpr char kUntitled[] = "Untitled";
+constexpr char kSettingsSection[] = "Settings";
+constexpr char kZoomStateKey[] = "Doc Zoom State";
+constexpr int kRecentFiles = 4;
+constexpr char kProfileName[] = "yb.ini";
+
+// $XDG_CONFIG_HOME, else ~/.config, else the working directory.
+std::string DefaultConfigDirectory() {
+  if (const char* config = std::getenv("XDG_CONFIG_HOME"); config != nullptr && *config != '\0')
+    return config;
+  if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0')
+    return std::string(home) + "/.config";
+  return ".";
+}
+
+// A string of the main library, else of the second; empty when neither has it.
+std::string LoadProgramString(UINT id) {
+  char text[256] = "";
+  if (LoadStringA(GetResourceModule1(), id, text, sizeof text) > 0) return text;
+  if (LoadStringA(GetResourceModule2(), id, text, sizeof text) > 0) return text;
+  return {};
+}
+
+// The path made absolute and plain, so that two names of one file compare equal.
+std::string FullPath(const std::string& path) {
+  std::error_code error;
+  std::filesystem::path full = std::filesystem::weakly_canonical(path, error);
+  if (error) full = std::filesystem::absolute(path, error).lexically_normal();
+  return error ? path : full.string();
+}
+
+// The main frame's title names the document opened last.
+void NameDocumentInTitle(HWND frame, const std::string& path) {
+  if (frame == nullptr || !IsWindow(frame)) return;
+  const std::string name = std::filesystem::path(path).filename().string();
+  SetWindowText(frame, ("Yarrowby - " + name).c_str());
+}
+
+TWorldWindowDocument* FrontWorldDocument() {
+  TOwlSubview* const front = TOwlSubview::CurrentWindow();
+  return front != nullptr ? dynamic_cast<TWorldWindowDocument*>(front->GetDocument()) : nullptr;
+}
+
+}  // namespace
+
+TApp::TApp(std::FILE* errorStream) : errorStream_(errorStream) {}
+
+TApp::~TApp() = default;
+
+CMainFrame* TApp::MainFrame() const {
+  if (mainWindow_ == nullptr || !IsWindow(mainWindow_)) return nullptr;
+  return dynamic_cast<CMainFrame*>(CWnd::FromHandlePermanent(mainWindow_));
+}
+
+void TApp::LoadLabelStrings() {
+  labels_[0] = Str255(LoadProgramString(kFirstLabelString).c_str());
+  labels_[1] = Str255(LoadProgramString(kSecondLabelString).c_str());
+}
+
+bool TApp::InitInstance(const CCommandLineInfo& line) {
+  LoadResourceDlls();
+  resourcesLoaded_ = true;
+  profileFolder_ = LoadProgramString(kProfileFolderString);
+  {
+    std::filesystem::path profile(configDirectory_.empty() ? DefaultConfigDirectory()
+                                                           : configDirectory_);
+    if (!profileFolder_.empty()) profile /= profileFolder_;
+    SetProfileFile((profile / kProfileName).string());
+  }
+  try {
+    InitUnits();
+  } catch (const QVException& failure) {
+    ShowError(failure.error(), failure.message());
+    return false;
+  }
+  unitsStarted_ = true;
+  if (const auto& splash = StartupHooks().showSplash) splash(line.m_bShowSplash);
+
+  // The application's own handler is where commands start until a window takes over.
+  commands_.SetTarget(&commands_);
+  commands_.ClaimClipboard(commands_.OwnClipboardView());
+  commands_.ResetUndoLabelCache();
+  commands_.SetTrackHysteresis(kTrackHysteresis, kTrackHysteresis);
+  commands_.SetPreTranslator([this](MSG* message) { return PreTranslateMessage(message); });
+  recentFiles_ = std::make_unique<CRecentFileList>(CRecentFileList::kFirstCommand,
+                                                   "Recent File List", "File%d", kRecentFiles);
+  recentFiles_->ReadList();
+  zoomState_ = static_cast<int16_t>(GetProfileInt(kSettingsSection, kZoomStateKey, 1));
+
+  documents_ = std::make_unique<TDocumentWindows>();
+  auto* frame = new CMainFrame;  // deleted with its window, also when creation fails
+  if (!frame->CreateMainWindow()) return false;
+  mainWindow_ = frame->m_hWnd;
+  recentFiles_->UpdateMenu(GetMenu(mainWindow_));
+  InstallWindowLayer(frame);
+  InstallServices();
+  // The file dialogs of the program are the window layer's open dialog over the main frame.
+  SetFileDialogAnswerer([this](FileDialogRequest& request) -> std::optional<std::string> {
+    OpenFileRequest open;
+    open.owner = mainWindow_ != nullptr && IsWindow(mainWindow_) ? mainWindow_ : nullptr;
+    open.title = request.title;
+    open.filter = request.filter;
+    return RunOpenFileDialog(open);
+  });
+  if (const auto& after = StartupHooks().afterMainFrame) after(commands_, frame->m_hWnd);
+
+  if (line.m_bRunEmbedded || line.m_bRunAutomated) return true;
+  switch (line.m_nShellCommand) {
+    case CCommandLineInfo::FileOpen:
+      if (!OpenDocumentFile(line.m_strFileName)) return false;
+      break;
+    case CCommandLineInfo::FilePrint:
+    case CCommandLineInfo::FilePrintTo:
+    case CCommandLineInfo::FileDDE:
+      std::fprintf(errorStream_, "Yarrowby: documents cannot be printed from the command line.\n");
+      return false;
+    default:
+      break;
+  }
+  if (!IsWindowVisible(frame->m_hWnd)) ShowWindow(frame->m_hWnd, SW_SHOW);
+  UpdateWindow(frame->m_hWnd);
+  if (const auto& script = StartupHooks().runStartupScript) {
+    const std::filesystem::path directory(programDirectory_.empty() ? "." : programDirectory_);
+    script((directory / kStartupScriptName).string());
+  }
+  return true;
+}
+
+int32_t TApp::Run() {
+  if (MainFrame() == nullptr) return exitCode_;
+  exitCode_ = RunEventLoop(mainWindow_);
+  return exitCode_;
+}
+
+int32_t TApp::RunProgram(const CCommandLineInfo& line) {
+  const bool started = InitInstance(line);
+  if (started) Run();
+  const int32_t code = ExitInstance();
+  return started ? code : 1;
+}
+
+int32_t TApp::ExitInstance() {
+  commands_.FreeQueuedCommands();
+  if (recentFiles_ != nullptr) {
+    WriteProfileInt(kSettingsSection, kZoomStateKey, zoomState_);
+    recentFiles_->WriteList();
+  }
+  if (const auto& exit = StartupHooks().beforeExit) exit(commands_);
+  if (MainFrame() != nullptr) DestroyWindow(mainWindow_);
+  mainWindow_ = nullptr;
+  SetMainFrame(nullptr);
+  SetFileDialogAnswerer(nullptr);
+  documents_.reset();
+  commands_.CommitLastCommand();
+  if (unitsStarted_) TermUnits();
+  unitsStarted_ = false;
+  if (resourcesLoaded_) FreeResourceDlls();
+  resourcesLoaded_ = false;
+  recentFiles_.reset();
+  SetProfileFile("");
+  return exitCode_;
+}
+
+void TApp::InstallServices() {
+  TApplicationHandler::Services& services = commands_.GetServices();
+  services.newDocument = [this](int16_t) { NewDocument(); };
+  services.openDocument = [this](int16_t command) { OpenDocumentByDialog(command); };
+  services.closeFrontWindow = [] {
+    if (TOwlSubview* front = TOwlSubview::CurrentWindow()) front->CloseRequest();
+  };
+  services.exitProgram = [this] {
+    if (MainFrame() != nullptr) PostMessage(mainWindow_, WM_CLOSE, 0, 0);
+  };
+  services.stopRunning = [] {
+    if (TWorldWindowDocument* front = FrontWorldDocument()) front->Document().World().StopRunning();
+  };
+  services.frontDocument = []() -> TCommandDocument* {
+    TWorldWindowDocument* front = FrontWorldDocument();
+    return front != nullptr ? &front->Document() : nullptr;
+  };
+  services.memoryLow = [] { return IsMemoryLow(); };
+  services.showAbout = [this] { OnAppAbout(); };
+  services.openRecentFile = [this](int index) { OpenRecentFile(index); };
+  services.setUpFrameworkItems = [this] {
+    const HMENU bar = MainFrame() != nullptr ? GetMenu(mainWindow_) : nullptr;
+    if (bar == nullptr || recentFiles_ == nullptr) return;
+    for (int i = 0; i < recentFiles_->GetCount(); ++i) {
+      EnableMenuItem(bar, CRecentFileList::kFirstCommand + static_cast<UINT>(i),
+                     MF_BYCOMMAND | MF_ENABLED);
+    }
+  };
+  services.closeAllDocuments = [this] {
+    // The documents close their windows as they go.
+    documents_ = std::make_unique<TDocumentWindows>();
+  };
+}
+
+void TApp::OpenRecentFile(int index) {
+  if (recentFiles_ == nullptr || index < 0 || index >= recentFiles_->GetCount()) return;
+  const std::string path = (*recentFiles_)[index];
+  if (OpenDocumentFile(path)) return;
+  recentFiles_->Remove(index);
+  if (MainFrame() != nullptr) recentFiles_->UpdateMenu(GetMenu(mainWindow_));
+}
+
+void TApp::OnAppAbout() {
+  TAboutDialog about(GetResourceModule1());
+  about.DoModal(mainWindow_);
+}
+
+void TApp::NewDocument() {
+  if (documents_ == nullptr) return;
+  documents_->Open(std::make_unique<TQVDoc>(), kUntitled);
+  NameDocumentInTitle(mainWindow_, kUntitled);
+}
+
+bool TApp::OpenDocumentFile(const std::string& path) {
+  if (documents_ == nullptr) return false;
+  const std::string full = FullPath(path);
+  if (TOwlSubview* open = documents_->FindWindowOfFile(full)) {
+    open->SelectWindow();
+    return true;
+  }
+  TOpenDocumentCommand command(path);
+  commands_.HandleCommand(&command);
+  if (command.Document() == nullptr) return false;
+  documents_->Open(command.TakeDocument(), full);
+  NameDocumentInTitle(mainWindow_, full);
+  if (recentFiles_ != nullptr) {
+    recentFiles_->Add(full);
+    if (MainFrame() != nullptr) recentFiles_->UpdateMenu(GetMenu(mainWindow_));
+  }
+  return true;
+}
+
+void TApp::OpenDocumentByDialog(int16_t command) {
+  TFileReply reply;
+  DoOpenFileDialog(command, "Open a world", "", reply);
+  if (reply.good == 0) return;
+  // A document that cannot be read is reported by the open command; the dialog's command ends
+  // quietly then.
+  if (!OpenDocumentFile(reply.name.AsCString())) ThrowFailure(kErrNone, 0);
+}

@@ -1,0 +1,213 @@
+#include "app/shell/ApplicationHandler.h"
+
+#include <string>
+
+#include "app/shell/ApplicationCommands.h"
+#include "app/shell/MenuBar.h"
+#include "core/ClipboardScrap.h"
+#include "core/Failure.h"
+#include "core/MenuCommands.h"
+#include "core/MenuSetup.h"
+#include "core/Resources.h"
+#include "platform/mfc/CFrameWnd.h"
+#include "platform/win32/Message.h"
+
+namespace {
+
+// Disabled before the chain enables what applies, in this order.
+constexpr int16_t kFixedDisables[] = {10, 20, 31, 32, 178, 176, 36, 101, 103, 104, 105, 1035, 1032};
+
+// The application's window commands and the MDI arrangement each stands for.
+enum class Arrangement { kIcons, kTile, kCascade };
+
+void Arrange(Arrangement how) {
+  auto* frame = dynamic_cast<CMDIFrameWnd*>(CWnd::FromHandlePermanent(GetMainFrameHwnd()));
+  if (frame == nullptr) return;
+  switch (how) {
+    case Arrangement::kIcons:
+      frame->MDIIconArrange();
+      break;
+    case Arrangement::kTile:
+      frame->MDITile();
+      break;
+    case Arrangement::kCascade:
+      frame->MDICascade();
+      break;
+  }
+}
+
+bool IsThisHandler(TTargetHandler* handler, void* self) {
+  return handler == self;
+}
+
+}  // namespace
+
+TApplicationHandler::TApplicationHandler(TCommandNesting& nesting) : TCommandHandler(nesting) {}
+
+bool TApplicationHandler::OnTargetChain() {
+  TTargetHandler* const target = GetTarget();
+  return target != nullptr && target->FirstInChain(IsThisHandler, this) != nullptr;
+}
+
+TCommandCore* TApplicationHandler::MenuIdToCommand(int32_t packed) {
+  const auto menu = static_cast<int16_t>(static_cast<uint32_t>(packed) >> 16);
+  const auto item = static_cast<int16_t>(packed & 0xFFFF);
+  const int16_t command = CommandFromMenuItem(menu, item);
+  if (command < 0 && menu == 5) return nullptr;
+  try {
+    // A chain that does not end here still reaches the application's own commands.
+    TTargetHandler* const target = GetTarget();
+    if (target != nullptr && target != this) {
+      TCommandCore* const answer = target->DoMenuCommand(command);
+      if (answer != nullptr || OnTargetChain()) return answer;
+    }
+    return DoMenuCommand(command);
+  } catch (const QVException& failure) {
+    ThrowFailure(failure.error(), failure.message() != 0 ? failure.message() : command);
+  }
+}
+
+bool TApplicationHandler::HandleFrameworkCommand(UINT id) {
+  constexpr UINT kFirstRecentFile = 57616;
+  constexpr UINT kLastRecentFile = 57631;
+  constexpr UINT kAppExit = 57665;
+  if (id >= kFirstRecentFile && id <= kLastRecentFile) {
+    if (services_.openRecentFile) {
+      const int index = static_cast<int>(id - kFirstRecentFile);
+      Nesting().Perform([this, index] { services_.openRecentFile(index); });
+    }
+    return true;
+  }
+  if (id == kAppExit) {
+    Nesting().Perform([this] { DoMenuCommand(36); });
+    return true;
+  }
+  return false;
+}
+
+bool TApplicationHandler::ChooseMenuItem(int32_t packed) {
+  TCommandCore* command = nullptr;
+  Nesting().Perform([&] { command = MenuIdToCommand(packed); });
+  if (command == nullptr) return false;
+  HandleCommand(command);
+  InvalidateMenuSetup();
+  return true;
+}
+
+TCommandCore* TApplicationHandler::DoMenuCommand(int16_t command) {
+  if (command == 1) return new TFirstApplicationCommand(*this);
+  if (command >= 10 && command <= 19) return new TNewDocumentCommand(*this, command);
+  if (command >= 20 && command <= 29) return new TOpenFileCommand(*this, command);
+  switch (command) {
+    case 31:
+      if (services_.closeFrontWindow) services_.closeFrontWindow();
+      return nullptr;
+    case 35:
+      return nullptr;
+    case kAboutCommand:
+      if (services_.showAbout) services_.showAbout();
+      return nullptr;
+    case 36:
+      if (CommandBusyFlag() != 0) {
+        if (services_.stopRunning) services_.stopRunning();
+      } else if (services_.exitProgram) {
+        services_.exitProgram();
+      }
+      return nullptr;
+    case kUndoCommand:
+      return new TUndoRedoCommand(*this);
+    case 3995:
+      InvalidateMenuSetup();
+      return nullptr;
+    case 3996:
+      toggle3996_ = toggle3996_ != 0 ? 0 : 1;
+      InvalidateMenuSetup();
+      return nullptr;
+    case 7951:
+    case 24335:
+      Arrange(Arrangement::kIcons);
+      return nullptr;
+    case 7952:
+    case 24336:
+      Arrange(Arrangement::kTile);
+      return nullptr;
+    case 7953:
+    case 24337:
+      Arrange(Arrangement::kCascade);
+      return nullptr;
+    default:
+      return TCommandHandler::DoMenuCommand(command);
+  }
+}
+
+void TApplicationHandler::DoQuit() {
+  TTargetHandler* const target = GetTarget();
+  TCommandCore* const last = target != nullptr ? target->DoMenuCommand(kQuitNoticeCommand)
+                                               : DoMenuCommand(kQuitNoticeCommand);
+  if (last != nullptr) PerformCommand(last);
+  if (services_.closeAllDocuments) services_.closeAllDocuments();
+  PostQuitMessage(0);
+}
+
+void TApplicationHandler::DoSetupMenus() {
+  TCommandHandler::DoSetupMenus();
+  EnableMenuCommand(1, true);
+  EnableMenuCommand(36, true);
+  EnableMenuCommand(35, true);
+  // The About box is always there to read.
+  EnableMenuCommand(kAboutCommand, true);
+  const bool memoryLow = services_.memoryLow && services_.memoryLow();
+  for (const int16_t command : {10, 20, 24335, 24336, 24337})
+    EnableMenuCommand(command, !memoryLow);
+  if (services_.setUpFrameworkItems) services_.setUpFrameworkItems();
+  EnableCheckMenuCommand(3996, true, toggle3996_ != 0);
+  EnableCheckMenuCommand(3995, false, flag3995_ != 0);
+}
+
+void TApplicationHandler::SetupTheMenus() {
+  RunMenuSetup([this] { EnableStandardCommands(); });
+}
+
+void TApplicationHandler::EnableStandardCommands() {
+  TCommandDocument* const front = services_.frontDocument ? services_.frontDocument() : nullptr;
+  ClearPendingScrap();
+  for (const int16_t command : kFixedDisables) EnableMenuCommand(command, false);
+
+  TTargetHandler* const target = GetTarget();
+  if (target != nullptr && target != this) target->DoSetupMenus();
+  if (target == nullptr || target == this || !OnTargetChain()) DoSetupMenus();
+
+  const bool busy = CommandBusyFlag() != 0;
+  bool undo = true;
+  int16_t command = 0;
+  if (busy) {
+    for (const int16_t editing : {101, 103, 104, 105, 106}) EnableMenuCommand(editing, true);
+  } else if (TCommandCore* const last = GetLastCommand(); last != nullptr && last->CanUndo()) {
+    undo = last->IsPerformed() != 0;
+    command = last->GetCommandNumber();
+    if (last->GetDocument() == nullptr || last->GetDocument() == front)
+      EnableMenuCommand(kUndoCommand, true);
+  } else {
+    command = -1;
+  }
+  SetUndoLabel(undo, command);
+  if (!busy) EnableMenuCommand(105, HasPendingScrap());
+}
+
+void TApplicationHandler::SetUndoLabel(bool undo, int16_t command) {
+  if (undo == cachedUndo_ && command == cachedCommand_) return;
+  const int16_t entry = command == -1 ? kCannotUndoPrefix : (undo ? kUndoPrefix : kRedoPrefix);
+  Str255 prefix;
+  GetIndString(prefix, kUndoPrefixList, entry);
+  std::string label = prefix.AsCString();
+  if (command != 0 && command != -1) label += MenuCommandName(command);
+  label += "\bCtrl+Z";
+  SetMenuCommandText(kUndoCommand, Str255(label.c_str()));
+  cachedUndo_ = undo;
+  cachedCommand_ = command;
+}
+
+void TApplicationHandler::ResetUndoLabelCache() {
+  cachedUndo_ = true;
+  cachedCommand_ = 0;
+}

@@ -1,0 +1,239 @@
+#include "platform/win32/OpenFileDialog.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+#include <vector>
+
+#include "platform/win32/Control.h"
+#include "platform/win32/Input.h"
+#include "platform/win32/Message.h"
+#include "platform/win32/MessageBox.h"
+#include "platform/win32/Window.h"
+
+namespace {
+
+constexpr char kDialogClass[] = "YbOpenFileDialog";
+constexpr int32_t kWidth = 420;
+constexpr int32_t kGap = 8;
+constexpr int32_t kLineHeight = 20;
+constexpr int32_t kButtonWidth = 80;
+constexpr int32_t kListedFiles = 10;
+constexpr int32_t kNameId = 100;
+constexpr int32_t kFirstFileId = 200;
+
+struct DialogState {
+  std::filesystem::path folder;
+  std::vector<std::string> files;
+  std::string typed;
+  HWND nameLine = nullptr;
+  std::optional<std::string> chosen;
+  bool done = false;
+};
+
+HWND& OpenDialog() {
+  static HWND dialog = nullptr;
+  return dialog;
+}
+
+DialogState* StateOf(HWND dialog) {
+  return reinterpret_cast<DialogState*>(GetWindowLongPtr(dialog, 0));
+}
+
+// The first pattern of the filter ("*.yb"); "*.*" when there is none.
+std::string FirstPattern(const std::string& filter) {
+  const size_t first = filter.find('|');
+  if (first == std::string::npos) return "*.*";
+  const size_t second = filter.find('|', first + 1);
+  const std::string pattern = filter.substr(first + 1, second == std::string::npos
+                                                           ? std::string::npos
+                                                           : second - first - 1);
+  return pattern.empty() ? "*.*" : pattern;
+}
+
+bool Matches(const std::string& name, const std::string& pattern) {
+  if (pattern == "*.*" || pattern == "*") return true;
+  if (pattern.size() > 1 && pattern[0] == '*') {
+    const std::string ending = pattern.substr(1);
+    return name.size() >= ending.size() &&
+           name.compare(name.size() - ending.size(), ending.size(), ending) == 0;
+  }
+  return name == pattern;
+}
+
+std::vector<std::string> ListFiles(const std::filesystem::path& folder, const std::string& pattern) {
+  std::vector<std::string> files;
+  std::error_code error;
+  for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
+       it.increment(error)) {
+    std::error_code ignored;
+    if (!it->is_regular_file(ignored)) continue;
+    const std::string name = it->path().filename().string();
+    if (Matches(name, pattern)) files.push_back(name);
+  }
+  std::sort(files.begin(), files.end());
+  if (files.size() > static_cast<size_t>(kListedFiles)) files.resize(kListedFiles);
+  return files;
+}
+
+void ShowTyped(DialogState& state) {
+  SetWindowText(state.nameLine, ("File name: " + state.typed + "_").c_str());
+}
+
+void Finish(DialogState& state, std::optional<std::string> chosen) {
+  state.chosen = std::move(chosen);
+  state.done = true;
+}
+
+void ChooseName(DialogState& state, const std::string& name) {
+  if (name.empty()) return;
+  std::filesystem::path path(name);
+  if (path.is_relative()) path = state.folder / path;
+  Finish(state, path.lexically_normal().string());
+}
+
+LRESULT DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  DialogState* state = StateOf(dialog);
+  if (state != nullptr && message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED) {
+    const int32_t id = LOWORD(wParam);
+    if (id == IDOK) ChooseName(*state, state->typed);
+    if (id == IDCANCEL) Finish(*state, std::nullopt);
+    if (id >= kFirstFileId && id < kFirstFileId + static_cast<int32_t>(state->files.size()))
+      ChooseName(*state, state->files[static_cast<size_t>(id - kFirstFileId)]);
+    return 0;
+  }
+  if (state != nullptr && message == WM_CLOSE) {
+    Finish(*state, std::nullopt);
+    return 0;
+  }
+  return DefWindowProc(dialog, message, wParam, lParam);
+}
+
+void EnsureClass() {
+  RegisterStandardControls();
+  if (GetClassInfo(kDialogClass, nullptr)) return;
+  WNDCLASS windowClass;
+  windowClass.lpfnWndProc = DialogProc;
+  windowClass.lpszClassName = kDialogClass;
+  windowClass.cbWndExtra = static_cast<int32_t>(sizeof(LONG_PTR));
+  windowClass.background = 0x00F0F0F0;
+  RegisterClass(&windowClass);
+}
+
+// Typing goes to the name whichever part of the dialog has the focus.
+bool HandleKey(HWND dialog, DialogState& state, const MSG& message) {
+  if (message.hwnd != dialog && !IsChild(dialog, message.hwnd)) return false;
+  if (message.message == WM_KEYDOWN) {
+    switch (message.wParam) {
+      case VK_RETURN:
+        ChooseName(state, state.typed);
+        return true;
+      case VK_ESCAPE:
+        Finish(state, std::nullopt);
+        return true;
+      case VK_BACK:
+        if (!state.typed.empty()) state.typed.pop_back();
+        ShowTyped(state);
+        return true;
+      default:
+        return false;  // translated into a character, if it makes one
+    }
+  }
+  if (message.message == WM_CHAR) {
+    const auto character = static_cast<uint8_t>(message.wParam);
+    if (character >= ' ' && character != 0x7F) {
+      state.typed += static_cast<char>(character);
+      ShowTyped(state);
+    }
+    return true;
+  }
+  return false;
+}
+
+HWND MakeChild(HWND dialog, const char* className, const char* text, DWORD style, int32_t x,
+               int32_t y, int32_t width, int32_t id) {
+  return CreateWindowEx(0, className, text, WS_CHILD | WS_VISIBLE | style, x, y, width,
+                        kLineHeight, dialog, reinterpret_cast<HMENU>(static_cast<uintptr_t>(id)),
+                        nullptr);
+}
+
+}  // namespace
+
+HWND GetOpenFileDialogWindow() {
+  return OpenDialog();
+}
+
+std::optional<std::string> RunOpenFileDialog(const OpenFileRequest& request) {
+  EnsureClass();
+  DialogState state;
+  std::error_code error;
+  state.folder = request.folder.empty() ? std::filesystem::current_path(error)
+                                        : std::filesystem::path(request.folder);
+  const std::string pattern = FirstPattern(request.filter);
+  state.files = ListFiles(state.folder, pattern);
+
+  const int32_t rows = 3 + static_cast<int32_t>(state.files.size());
+  const int32_t clientHeight = kGap + rows * (kLineHeight + kGap) + kLineHeight + kGap;
+  const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
+  RECT frame{0, 0, kWidth, clientHeight};
+  AdjustWindowRectEx(&frame, style, FALSE, WS_EX_DLGMODALFRAME);
+  const HWND owner = request.owner != nullptr && IsWindow(request.owner) ? request.owner
+                                                                          : GetActiveWindow();
+  RECT around{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  if (owner != nullptr) GetWindowRect(owner, &around);
+  const int32_t width = frame.right - frame.left;
+  const int32_t height = frame.bottom - frame.top;
+  const HWND dialog = CreateWindowEx(
+      WS_EX_DLGMODALFRAME | WS_EX_TOPMOST, kDialogClass,
+      request.title.empty() ? "Open" : request.title.c_str(), style,
+      around.left + ((around.right - around.left) - width) / 2,
+      around.top + ((around.bottom - around.top) - height) / 2, width, height, owner, nullptr,
+      nullptr);
+  if (dialog == nullptr) return std::nullopt;
+  SetWindowLongPtr(dialog, 0, reinterpret_cast<LONG_PTR>(&state));
+
+  int32_t y = kGap;
+  const std::string where = "In " + state.folder.string() + " (" + pattern + "):";
+  MakeChild(dialog, kStaticClass, where.c_str(), SS_LEFT, kGap, y, kWidth - 2 * kGap, -1);
+  y += kLineHeight + kGap;
+  for (size_t i = 0; i < state.files.size(); ++i) {
+    MakeChild(dialog, kButtonClass, state.files[i].c_str(), BS_PUSHBUTTON, kGap * 2, y,
+              kWidth - 4 * kGap, kFirstFileId + static_cast<int32_t>(i));
+    y += kLineHeight + kGap;
+  }
+  state.nameLine = MakeChild(dialog, kStaticClass, "", SS_LEFT, kGap, y, kWidth - 2 * kGap, kNameId);
+  ShowTyped(state);
+  y += kLineHeight + kGap;
+  MakeChild(dialog, kButtonClass, "Open", BS_DEFPUSHBUTTON, kWidth - 2 * (kButtonWidth + kGap), y,
+            kButtonWidth, IDOK);
+  MakeChild(dialog, kButtonClass, "Cancel", BS_PUSHBUTTON, kWidth - (kButtonWidth + kGap), y,
+            kButtonWidth, IDCANCEL);
+
+  const HWND previous = OpenDialog();
+  OpenDialog() = dialog;
+  const bool ownerWasEnabled = owner != nullptr && IsWindowEnabled(owner);
+  if (ownerWasEnabled) EnableWindow(owner, FALSE);
+  ShowWindow(dialog, SW_SHOW);
+  SetFocus(dialog);
+
+  MSG message;
+  while (!state.done && IsWindow(dialog)) {
+    const BOOL got = GetMessage(&message, nullptr, 0, 0);
+    if (got <= 0) {
+      if (got == 0) PostQuitMessage(static_cast<int32_t>(message.wParam));
+      break;
+    }
+    if (HandleKey(dialog, state, message)) continue;
+    TranslateMessage(&message);
+    DispatchMessage(&message);
+  }
+
+  OpenDialog() = previous;
+  if (ownerWasEnabled && IsWindow(owner)) EnableWindow(owner, TRUE);
+  if (IsWindow(dialog)) {
+    SetWindowLongPtr(dialog, 0, 0);
+    DestroyWindow(dialog);
+  }
+  if (owner != nullptr && IsWindow(owner)) SetActiveWindow(owner);
+  return state.chosen;
+}

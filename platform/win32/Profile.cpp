@@ -1,0 +1,163 @@
+#include "platform/win32/Profile.h"
+
+#include <strings.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <system_error>
+#include <vector>
+
+namespace {
+
+std::string& ProfilePath() {
+  static std::string path;
+  return path;
+}
+
+std::vector<std::string> ReadLines(const std::string& path) {
+  std::vector<std::string> lines;
+  std::ifstream file(path);
+  for (std::string line; std::getline(file, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+bool IsSection(const std::string& line, const char* section) {
+  if (line.size() < 2 || line.front() != '[' || line.back() != ']') return false;
+  return strcasecmp(line.substr(1, line.size() - 2).c_str(), section) == 0;
+}
+
+bool IsAnySection(const std::string& line) {
+  return line.size() >= 2 && line.front() == '[' && line.back() == ']';
+}
+
+// The key of a "key=value" line, or empty.
+std::string KeyOf(const std::string& line) {
+  const size_t equals = line.find('=');
+  return equals == std::string::npos ? std::string() : line.substr(0, equals);
+}
+
+bool Find(const std::vector<std::string>& lines, const char* section, const char* key,
+          std::string* value) {
+  bool inside = false;
+  for (const std::string& line : lines) {
+    if (IsAnySection(line)) {
+      inside = IsSection(line, section);
+      continue;
+    }
+    if (inside && strcasecmp(KeyOf(line).c_str(), key) == 0 && line.find('=') != std::string::npos) {
+      *value = line.substr(line.find('=') + 1);
+      return true;
+    }
+  }
+  return false;
+}
+
+bool WriteLines(const std::string& path, const std::vector<std::string>& lines) {
+  std::error_code error;
+  const std::filesystem::path target(path);
+  if (target.has_parent_path()) std::filesystem::create_directories(target.parent_path(), error);
+  const std::string fresh = path + ".new";
+  {
+    std::ofstream file(fresh, std::ios::trunc);
+    if (!file) return false;
+    for (const std::string& line : lines) file << line << '\n';
+    file.flush();
+    if (!file) {
+      std::filesystem::remove(fresh, error);
+      return false;
+    }
+  }
+  std::filesystem::rename(fresh, target, error);
+  if (error) std::filesystem::remove(fresh, error);
+  return !error;
+}
+
+}  // namespace
+
+void SetProfileFile(const std::string& path) {
+  ProfilePath() = path;
+}
+
+const std::string& GetProfileFile() {
+  return ProfilePath();
+}
+
+std::string GetPrivateProfileString(const char* section, const char* key, const char* fallback,
+                                    const std::string& path) {
+  std::string value;
+  if (!path.empty() && section != nullptr && key != nullptr &&
+      Find(ReadLines(path), section, key, &value)) {
+    return value;
+  }
+  return fallback != nullptr ? fallback : "";
+}
+
+BOOL WritePrivateProfileString(const char* section, const char* key, const char* value,
+                               const std::string& path) {
+  if (path.empty() || section == nullptr || key == nullptr) return FALSE;
+  std::vector<std::string> lines = ReadLines(path);
+  const std::string entry = std::string(key) + "=" + (value != nullptr ? value : "");
+  bool inside = false;
+  size_t sectionEnd = lines.size();
+  bool sectionFound = false;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (IsAnySection(lines[i])) {
+      if (inside) {
+        sectionEnd = i;
+        break;
+      }
+      inside = IsSection(lines[i], section);
+      sectionFound = sectionFound || inside;
+      continue;
+    }
+    if (inside && strcasecmp(KeyOf(lines[i]).c_str(), key) == 0 &&
+        lines[i].find('=') != std::string::npos) {
+      if (value == nullptr) {
+        lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(i));
+      } else {
+        lines[i] = entry;
+      }
+      return WriteLines(path, lines) ? TRUE : FALSE;
+    }
+  }
+  if (value == nullptr) return TRUE;
+  if (!sectionFound) {
+    std::string header = "[";
+    header += section;
+    header += ']';
+    lines.push_back(header);
+    lines.push_back(entry);
+  } else {
+    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(sectionEnd), entry);
+  }
+  return WriteLines(path, lines) ? TRUE : FALSE;
+}
+
+UINT GetProfileInt(const char* section, const char* key, int32_t fallback) {
+  const std::string text = GetPrivateProfileString(section, key, "", ProfilePath());
+  if (text.empty()) return static_cast<UINT>(fallback);
+  char* end = nullptr;
+  const long value = std::strtol(text.c_str(), &end, 10);
+  if (end == text.c_str()) return static_cast<UINT>(fallback);
+  return static_cast<UINT>(value);
+}
+
+std::string GetProfileString(const char* section, const char* key, const char* fallback) {
+  return GetPrivateProfileString(section, key, fallback, ProfilePath());
+}
+
+BOOL WriteProfileString(const char* section, const char* key, const char* value) {
+  return WritePrivateProfileString(section, key, value, ProfilePath());
+}
+
+BOOL WriteProfileInt(const char* section, const char* key, int32_t value) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%d", value);
+  return WriteProfileString(section, key, text);
+}

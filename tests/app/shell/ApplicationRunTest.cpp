@@ -1,0 +1,236 @@
+// The program from start-up to quitting, headless, driven as a user would drive it: a sample
+// named on the command line opens in a document window; File > Open shows the open dialog,
+// answered by typed keys; after a change the Edit menu offers to undo it by name; Help > About
+// shows the version texts; File > Quit ends the program with 0. Started for embedding, it shows nothing.
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <system_error>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/TApp.h"
+#include "app/frames/DocumentWindows.h"
+#include "app/frames/MainFrame.h"
+#include "app/shell/StartupHooks.h"
+#include "platform/win32/Clock.h"
+#include "platform/win32/Dialog.h"
+#include "platform/win32/Input.h"
+#include "platform/win32/Menu.h"
+#include "platform/win32/MenuLayout.h"
+#include "platform/win32/Message.h"
+#include "platform/win32/OpenFileDialog.h"
+#include "platform/win32/Window.h"
+#include "ui/views/OwlSubview.h"
+
+namespace {
+
+std::string Sample(const char* name) {
+  const char* source = std::getenv("YB_SOURCE_DIR");
+  return std::string(source != nullptr ? source : "../..") + "/samples/" + name;
+}
+
+// A change a view would post: undoable, numbered as Edit > Delete.
+class TDeleteCommand : public TCommandCore {
+ public:
+  TDeleteCommand() { InitCommand(106, nullptr, nullptr, nullptr); }
+};
+
+POINT Centre(const RECT& rect) {
+  return POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+}
+
+void Click(POINT screen) {
+  InjectMouseMove(screen);
+  InjectMouseButton(MouseButton::kLeft, true, screen);
+  InjectMouseButton(MouseButton::kLeft, false, screen);
+}
+
+// The screen point of an item of the open popup menu (items above it all plain or separators as
+// listed).
+POINT PopupItem(int32_t itemsAbove, int32_t separatorsAbove) {
+  RECT area;
+  GetWindowRect(GetActivePopupMenuWindow(), &area);
+  return POINT{area.left + 20, area.top + 1 + itemsAbove * kMenuItemHeight +
+                                   separatorsAbove * kMenuSeparatorHeight + kMenuItemHeight / 2};
+}
+
+class ApplicationRunTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    stream_ = std::tmpfile();
+    ASSERT_NE(stream_, nullptr);
+    ResetWindowSystem();
+    UseVirtualClock(1000);
+    char folder[] = "/tmp/yb-config-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    config_ = folder;
+  }
+  void TearDown() override {
+    std::error_code ignored;
+    std::filesystem::remove_all(config_, ignored);
+    SetIdleScript(nullptr);
+    StartupHooks() = TStartupHooks();
+    ResetWindowSystem();
+    UseProcessClock();
+    std::fclose(stream_);
+  }
+  std::string Reported() {
+    std::rewind(stream_);
+    std::string text;
+    for (int c; (c = std::fgetc(stream_)) != EOF;)
+      text += static_cast<char>(c);
+    return text;
+  }
+  std::string FrontTitle() {
+    TOwlSubview* front = TOwlSubview::CurrentWindow();
+    return front != nullptr ? front->GetTitle() : std::string();
+  }
+
+  std::FILE* stream_ = nullptr;
+  std::string config_;
+};
+
+TEST_F(ApplicationRunTest, OpensFromTheCommandLineAndTheDialogUndoesByNameAndQuitsFromTheMenu) {
+  TApp app(stream_);
+  app.SetConfigDirectory(config_);
+  std::vector<std::string> seen;
+  StartupHooks().afterMainFrame = [&](TCommandHandler&, HWND) { seen.push_back("after frame"); };
+  StartupHooks().runStartupScript = [&](const std::string& path) {
+    seen.push_back("script " + std::string(std::filesystem::path(path).filename()));
+  };
+  const std::string second = Sample("pendulum.yb");
+  std::string undoText;
+  std::string aboutCompany;
+  std::string recentShown;
+  int32_t step = 0;
+  HWND frame = nullptr;
+  SetIdleScript([&] {
+    ++step;
+    if (step == 1) {
+      frame = app.MainFrame()->m_hWnd;
+      EXPECT_TRUE(IsWindowVisible(frame));
+      EXPECT_EQ(FrontTitle(), "spring-and-pin.yb");
+      Click(Centre(MenuBarItemRect(frame, 0)));  // File
+      return true;
+    }
+    if (step == 2) {
+      EXPECT_NE(GetActivePopupMenuWindow(), nullptr);
+      if (GetActivePopupMenuWindow() == nullptr) return false;
+      Click(PopupItem(1, 0));  // Open...
+      return true;
+    }
+    if (step == 3) {
+      EXPECT_NE(GetOpenFileDialogWindow(), nullptr);
+      if (GetOpenFileDialogWindow() == nullptr) return false;
+      for (const char c : second) InjectCharacter(static_cast<uint8_t>(c));
+      InjectKeyStroke(VK_RETURN);
+      return true;
+    }
+    if (step == 4) {
+      EXPECT_EQ(GetOpenFileDialogWindow(), nullptr);
+      EXPECT_EQ(FrontTitle(), "pendulum.yb");
+      app.Commands().PostCommand(new TDeleteCommand);
+      PostMessage(frame, WM_NULL, 0, 0);  // the loop performs the change on its next pass
+      return true;
+    }
+    if (step == 5) {
+      Click(Centre(MenuBarItemRect(frame, 1)));  // Edit
+      return true;
+    }
+    if (step == 6) {
+      undoText = GetMenuItemText(GetMenu(frame), 101, MF_BYCOMMAND);
+      InjectKeyStroke(VK_ESCAPE);
+      return true;
+    }
+    if (step == 7) {
+      Click(Centre(MenuBarItemRect(frame, 5)));  // Help
+      return true;
+    }
+    if (step == 8) {
+      if (GetActivePopupMenuWindow() == nullptr) return false;
+      Click(PopupItem(0, 0));  // About Yarrowby...
+      return true;
+    }
+    if (step == 9) {
+      aboutCompany = GetDlgItemTextString(GetActiveWindow(), 10);
+      InjectKeyStroke(VK_RETURN);
+      return true;
+    }
+    if (step == 10) {
+      Click(Centre(MenuBarItemRect(frame, 0)));  // File
+      return true;
+    }
+    if (step == 11) {
+      if (GetActivePopupMenuWindow() == nullptr) return false;
+      // The two documents opened are the recent files now.
+      recentShown = GetMenuItemText(GetMenu(frame), 57617, MF_BYCOMMAND);
+      Click(PopupItem(8, 3));  // Quit, after eight items and three separators
+      return true;
+    }
+    return false;
+  });
+  CCommandLineInfo line;
+  ParseCommandLine({Sample("spring-and-pin.yb")}, line);
+  EXPECT_EQ(app.RunProgram(line), 0);
+  EXPECT_EQ(step, 11) << "the program ended at step " << step;
+  EXPECT_EQ(undoText, "Undo Delete\bCtrl+Z");
+  EXPECT_EQ(aboutCompany, "The Yarrowby developers");
+  EXPECT_EQ(seen, (std::vector<std::string>{"after frame", "script qvstart.ybs"}));
+  EXPECT_EQ(app.FirstLabel().AsCString(), std::string("Input"));
+  EXPECT_EQ(app.ProfileFolder(), "Yarrowby");
+  EXPECT_EQ(recentShown, "&2 spring-and-pin.yb");
+  EXPECT_EQ(Reported(), "");
+  // The settings were kept in the profile named by the program's strings.
+  std::ifstream profile(config_ + "/Yarrowby/yb.ini");
+  const std::string kept((std::istreambuf_iterator<char>(profile)), {});
+  EXPECT_NE(kept.find("Doc Zoom State=1"), std::string::npos) << kept;
+  EXPECT_NE(kept.find("File1=" + std::filesystem::weakly_canonical(second).string()),
+            std::string::npos)
+      << kept;
+}
+
+TEST_F(ApplicationRunTest, AnEmbeddingStartShowsNothingAndRunsNoScript) {
+  TApp app(stream_);
+  app.SetConfigDirectory(config_);
+  bool scriptRan = false;
+  StartupHooks().runStartupScript = [&](const std::string&) { scriptRan = true; };
+  CCommandLineInfo line;
+  ParseCommandLine({"-Embedding", Sample("spring-and-pin.yb")}, line);
+  EXPECT_FALSE(line.m_bShowSplash);
+  ASSERT_TRUE(app.InitInstance(line));
+  ASSERT_NE(app.MainFrame(), nullptr);
+  EXPECT_FALSE(IsWindowVisible(app.MainFrame()->m_hWnd));
+  EXPECT_EQ(TOwlSubview::CurrentWindow(), nullptr);
+  EXPECT_FALSE(scriptRan);
+  EXPECT_EQ(app.ExitInstance(), 0);
+}
+
+TEST_F(ApplicationRunTest, AFileOpenTwiceByTwoNamesHasOneWindowAndAnUnreadableOneEndsStartUp) {
+  TApp app(stream_);
+  app.SetConfigDirectory(config_);
+  CCommandLineInfo line;
+  ASSERT_TRUE(app.InitInstance(line));
+  ASSERT_TRUE(app.OpenDocumentFile(Sample("pendulum.yb")));
+  TOwlSubview* first = TOwlSubview::CurrentWindow();
+  ASSERT_TRUE(app.OpenDocumentFile(Sample("../samples/pendulum.yb")));
+  EXPECT_EQ(TOwlSubview::CurrentWindow(), first);
+  app.ExitInstance();
+
+  TApp failing(stream_);
+  failing.SetConfigDirectory(config_);
+  CCommandLineInfo missing;
+  ParseCommandLine({"/nonexistent/world.yb"}, missing);
+  EXPECT_EQ(failing.RunProgram(missing), 1);
+  EXPECT_NE(Reported().find("The document \"/nonexistent/world.yb\" was not opened."),
+            std::string::npos);
+}
+
+}  // namespace
