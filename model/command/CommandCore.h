@@ -103,6 +103,9 @@ class TCommandCore : public TObject {
   virtual void Commit() {}
   // True when enabled and no command of the busy kind runs.
   virtual bool CanPerform() const;
+  // A resident command stays in the application's queue after it is performed; the queue
+  // performs it whenever it can be performed and passes over it otherwise.
+  virtual bool StaysQueued() const { return false; }
 
  private:
   TCommandView* view_ = nullptr;

@@ -117,11 +117,22 @@ void TCommandHandler::PerformQueuedCommand(TCommandCore* command) {
 }
 
 bool TCommandHandler::PerformNextQueued() {
-  if (nesting_.Depth() != 0 || queue_.empty()) return false;
-  TCommandCore* const command = queue_.front();
-  queue_.pop_front();
-  PerformQueuedCommand(command);
-  return true;
+  if (nesting_.Depth() != 0) return false;
+  for (auto position = queue_.begin(); position != queue_.end(); ++position) {
+    TCommandCore* const command = *position;
+    if (command->StaysQueued()) {
+      if (!command->CanPerform()) continue;
+    } else {
+      queue_.erase(position);
+    }
+    PerformQueuedCommand(command);
+    return true;
+  }
+  return false;
+}
+
+void TCommandHandler::RemoveQueued(TCommandCore* command) {
+  queue_.erase(std::remove(queue_.begin(), queue_.end(), command), queue_.end());
 }
 
 void TCommandHandler::UndoOrRedoLast() {

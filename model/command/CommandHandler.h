@@ -46,7 +46,12 @@ class TCommandHandler : public TTargetHandler {
   // silently) and ends there; inside another command it passes on unchanged.
   void PerformQueuedCommand(TCommandCore* command);
   // Performs the first queued command when no command is being performed; true when it did.
+  // A resident command is performed where it stands when it can be performed and passed over
+  // otherwise.
   bool PerformNextQueued();
+  // Takes the command out of the queue (a resident command going away); nothing else happens
+  // to it.
+  void RemoveQueued(TCommandCore* command);
   // Undoes the last command when it is performed, else redoes it; its document counts a change.
   // Failures pass on.
   void UndoOrRedoLast();

@@ -183,8 +183,8 @@ void TMacDialogItem::Show(int16_t shown) {
   if (HasControlWindow()) ControlWindow()->ShowWindow(shown != 0 ? SW_SHOW : SW_HIDE);
 }
 
-void TMacDialogItem::ReceiveFlag(bool anyHasIt, bool noneHasIt) {
-  SetValue(anyHasIt ? (noneHasIt ? 2 : 1) : 0, true);
+void TMacDialogItem::ReceiveFlag(bool someHave, bool someLack) {
+  SetValue(someHave ? (someLack ? 2 : 1) : 0, true);
 }
 void TMacDialogItem::ReceiveChoice(int16_t state) { SetValue(state, true); }
 void TMacDialogItem::ReceiveText(const Str255& text) { SetControlText(text, true); }

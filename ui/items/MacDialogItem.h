@@ -117,7 +117,8 @@ class TMacDialogItem : public TTargetHandler {
   // Before a refresh of kinds 1003 to 1015.
   virtual void ResetValue() {}
   // The selected objects answered; the item shows it.
-  virtual void ReceiveFlag(bool anyHasIt, bool noneHasIt);
+  // Flags: whether some selected objects have the flag and whether some lack it.
+  virtual void ReceiveFlag(bool someHave, bool someLack);
   virtual void ReceiveChoice(int16_t state);
   virtual void ReceiveText(const Str255& text);
   virtual void ReceiveInteger(int32_t value);
