@@ -76,7 +76,7 @@ BOOL CFrameWnd::OnCreateClient(CREATESTRUCT*, CCreateContext* context) {
 }
 
 void CFrameWnd::RecalcLayout(BOOL) {
-  const HWND pane = GetDlgItem(m_hWnd, static_cast<int32_t>(AFX_IDW_PANE_FIRST));
+  const HWND pane = ::GetDlgItem(m_hWnd, static_cast<int32_t>(AFX_IDW_PANE_FIRST));
   if (!pane) return;
   RECT client;
   GetClientRect(&client);

@@ -7,6 +7,7 @@
 #include "platform/mfc/CFrameWnd.h"
 #include "platform/win32/Menu.h"
 #include "platform/win32/Message.h"
+#include "platform/win32/OwnerDraw.h"
 #include "platform/win32/Window.h"
 #include "platform/win32/WindowPaint.h"
 
@@ -82,13 +83,14 @@ BOOL CCmdUI::DoUpdate(CCmdTarget* target) {
 
 // ---------------------------------------------------------------------------------------------
 
+void CWndCreationHook(HWND window) {
+  if (!gCreation || gCreation->attached) return;
+  gCreation->attached = true;
+  gCreation->window->SubclassWindow(window);
+}
+
 LRESULT CWndProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   CWnd* object = CWnd::FromHandlePermanent(window);
-  if (!object && gCreation && !gCreation->attached) {
-    object = gCreation->window;
-    gCreation->attached = true;
-    object->Attach(window);
-  }
   if (!object) return DefWindowProc(window, message, wParam, lParam);
   const CWnd::CurrentMessage saved = object->current_;
   object->current_ = {message, wParam, lParam};
@@ -100,7 +102,8 @@ LRESULT CWndProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 
 CWnd::~CWnd() {
   if (!m_hWnd) return;
-  const HWND window = Detach();
+  // The window's own procedure gets it back, so that it hears its own destruction.
+  const HWND window = m_pfnSuper ? UnsubclassWindow() : Detach();
   ::DestroyWindow(window);
 }
 
@@ -138,6 +141,28 @@ HWND CWnd::Detach() {
   return window;
 }
 
+BOOL CWnd::SubclassWindow(HWND window) {
+  if (!Attach(window)) return FALSE;
+  const auto old = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtr(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWndProcedure)));
+  m_pfnSuper = old == &CWndProcedure ? nullptr : old;
+  return TRUE;
+}
+
+BOOL CWnd::SubclassDlgItem(UINT id, CWnd* parent) {
+  if (!parent) return FALSE;
+  const HWND control = ::GetDlgItem(parent->m_hWnd, static_cast<int32_t>(id));
+  return control ? SubclassWindow(control) : FALSE;
+}
+
+HWND CWnd::UnsubclassWindow() {
+  if (!m_hWnd) return nullptr;
+  if (m_pfnSuper)
+    SetWindowLongPtr(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
+  m_pfnSuper = nullptr;
+  return Detach();
+}
+
 BOOL CWnd::Create(const char* className, const char* windowName, DWORD style, const RECT& rect,
                   CWnd* parent, UINT id, CCreateContext* context) {
   return CreateEx(0, className, windowName, style | WS_CHILD, rect.left, rect.top,
@@ -165,22 +190,41 @@ BOOL CWnd::CreateEx(DWORD exStyle, const char* className, const char* windowName
     PostNcDestroy();
     return FALSE;
   }
-  // Windows of another class reach the object only when its procedure is ours; those are
-  // attached after creation instead.
+  // The new window is taken over before its first message, whatever its class.
+  bool tookOver = false;
+  const HWND window = MakeTakenOver([&create] {
+    return CreateWindowEx(create.dwExStyle, create.lpszClass, create.lpszName,
+                          static_cast<DWORD>(create.style), create.x, create.y, create.cx,
+                          create.cy, create.hwndParent, create.hMenu, create.lpCreateParams);
+  }, &tookOver);
+  if (!window) {
+    // A window that was made and went again has told PostNcDestroy already.
+    if (!tookOver) PostNcDestroy();
+    return FALSE;
+  }
+  return TRUE;
+}
+
+HWND CWnd::MakeTakenOver(const std::function<HWND()>& make, bool* tookOver) {
   Creation creation{this, false};
   Creation* outer = gCreation;
   gCreation = &creation;
-  const HWND window =
-      CreateWindowEx(create.dwExStyle, create.lpszClass, create.lpszName,
-                     static_cast<DWORD>(create.style), create.x, create.y, create.cx, create.cy,
-                     create.hwndParent, create.hMenu, create.lpCreateParams);
+  const CreateWindowHook outerHook = SetCreateWindowHook(&CWndCreationHook);
+  const HWND window = make();
+  SetCreateWindowHook(outerHook);
   gCreation = outer;
-  if (!window) {
-    if (!creation.attached) PostNcDestroy();
-    return FALSE;
+  if (tookOver) *tookOver = creation.attached;
+  return window;
+}
+
+BOOL CWnd::WalkPreTranslateTree(HWND top, MSG* message) {
+  if (!message) return FALSE;
+  for (HWND window = message->hwnd; window; window = ::GetParent(window)) {
+    CWnd* object = FromHandlePermanent(window);
+    if (object && object->PreTranslateMessage(message)) return TRUE;
+    if (window == top) break;
   }
-  if (!creation.attached) Attach(window);
-  return TRUE;
+  return FALSE;
 }
 
 BOOL CWnd::PreCreateWindow(CREATESTRUCT&) {
@@ -213,11 +257,31 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
       *result = 0;
       return TRUE;
     case WM_COMMAND:
+      if (lParam && ReflectToChild(reinterpret_cast<HWND>(lParam), message, wParam, lParam, result))
+        return TRUE;
       if (OnCommand(wParam, lParam)) {
         *result = 0;
         return TRUE;
       }
       return FALSE;
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+      return lParam && ReflectToChild(reinterpret_cast<HWND>(lParam), message, wParam, lParam,
+                                      result);
+    case WM_DRAWITEM: {
+      const auto* draw = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+      if (!draw || !ReflectToChild(draw->hwndItem, message, wParam, lParam, result)) return FALSE;
+      *result = TRUE;
+      return TRUE;
+    }
+    case WM_MEASUREITEM: {
+      const auto* measure = reinterpret_cast<const MEASUREITEMSTRUCT*>(lParam);
+      if (!measure) return FALSE;
+      const HWND control = ::GetDlgItem(m_hWnd, static_cast<int32_t>(measure->CtlID));
+      if (!control || !ReflectToChild(control, message, wParam, lParam, result)) return FALSE;
+      *result = TRUE;
+      return TRUE;
+    }
     case WM_INITMENUPOPUP:
       OnInitMenuPopup(reinterpret_cast<HMENU>(wParam), LOWORD(static_cast<uintptr_t>(lParam)),
                       HIWORD(static_cast<uintptr_t>(lParam)));
@@ -229,7 +293,20 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
 }
 
 LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (m_pfnSuper) return CallWindowProc(m_pfnSuper, m_hWnd, message, wParam, lParam);
   return ::DefWindowProc(m_hWnd, message, wParam, lParam);
+}
+
+BOOL CWnd::ReflectToChild(HWND child, UINT message, WPARAM wParam, LPARAM lParam,
+                          LRESULT* result) {
+  CWnd* control = FromHandlePermanent(child);
+  if (!control || control == this) return FALSE;
+  return control->OnChildNotify(message, wParam, lParam, result);
+}
+
+BOOL CWnd::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+  LRESULT ignored = 0;
+  return OnWndMsg(WM_REFLECT_BASE + message, wParam, lParam, result ? result : &ignored);
 }
 
 LRESULT CWnd::Default() {
@@ -254,7 +331,8 @@ void CWnd::OnDestroy() {
 
 void CWnd::OnNcDestroy() {
   const HWND window = m_hWnd;
-  ::DefWindowProc(window, WM_NCDESTROY, 0, 0);
+  DefWindowProc(WM_NCDESTROY, 0, 0);
+  m_pfnSuper = nullptr;
   Detach();
   TempMap().erase(window);
   PostNcDestroy();
@@ -352,4 +430,28 @@ LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 BOOL CWnd::PostMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   return ::PostMessage(m_hWnd, message, wParam, lParam);
+}
+
+CWnd* CWnd::GetDlgItem(int32_t id) const {
+  return FromHandle(::GetDlgItem(m_hWnd, id));
+}
+
+void CWnd::SetFont(HFONT font, BOOL redraw) {
+  ::SendMessage(m_hWnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), redraw);
+}
+
+HFONT CWnd::GetFont() const {
+  return reinterpret_cast<HFONT>(::SendMessage(m_hWnd, WM_GETFONT, 0, 0));
+}
+
+BOOL CWnd::EnableWindow(BOOL enable) {
+  return ::EnableWindow(m_hWnd, enable);
+}
+
+BOOL CWnd::IsWindowEnabled() const {
+  return ::IsWindowEnabled(m_hWnd);
+}
+
+DWORD CWnd::GetStyle() const {
+  return static_cast<DWORD>(GetWindowLongPtr(m_hWnd, GWL_STYLE));
 }

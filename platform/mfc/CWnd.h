@@ -5,9 +5,11 @@
 // gone. Commands travel through OnCmdMsg; menu items are brought up to date through CCmdUI.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "platform/mfc/CObject.h"
+#include "platform/win32/GdiTypes.h"
 #include "platform/win32/WindowMessages.h"
 #include "platform/win32/WindowTypes.h"
 
@@ -26,6 +28,10 @@ struct CCreateContext {
   CView* m_pLastView = nullptr;
   CFrameWnd* m_pCurrentFrame = nullptr;
 };
+
+// A notification a parent hands back to the control it came from arrives there as this base
+// plus the original message (WM_COMMAND becomes 0xBD11).
+inline constexpr UINT WM_REFLECT_BASE = 0xBC00;
 
 // OnCmdMsg codes: perform the command, or bring its interface (a CCmdUI) up to date.
 inline constexpr int32_t CN_COMMAND = 0;
@@ -81,6 +87,13 @@ class CWnd : public CCmdTarget {
   static void DeleteTempMap();
   BOOL Attach(HWND window);
   HWND Detach();
+  // Attaches the object to a window made elsewhere and takes over its procedure; the window's
+  // own procedure becomes the default processing (DefWindowProc).
+  BOOL SubclassWindow(HWND window);
+  // The control `id` of the parent (a dialog's template control, for instance).
+  BOOL SubclassDlgItem(UINT id, CWnd* parent);
+  // Gives the window its own procedure back and lets go of it.
+  HWND UnsubclassWindow();
 
   // Creation. A null class name is the layer's own class (double clicks, white background).
   // The context reaches WM_CREATE as the creation parameter. When creation fails the object
@@ -101,7 +114,14 @@ class CWnd : public CCmdTarget {
   // Default processing of the message being handled now.
   LRESULT Default();
   virtual BOOL PreTranslateMessage(MSG* message);
+  // Offers the message to PreTranslateMessage of its window and each ancestor up to `top`
+  // (null: the top-level window); true when one of them used it.
+  static BOOL WalkPreTranslateTree(HWND top, MSG* message);
   virtual BOOL OnCommand(WPARAM wParam, LPARAM lParam);
+  // A parent received a notification of this control (WM_COMMAND, WM_DRAWITEM,
+  // WM_MEASUREITEM, WM_HSCROLL, WM_VSCROLL) and hands it back: the control's OnWndMsg gets it
+  // as WM_REFLECT_BASE + message. True when the control handled it, which ends it.
+  virtual BOOL OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
 
   // Relations: the owner falls back to the parent.
   CWnd* GetParent() const;
@@ -125,6 +145,12 @@ class CWnd : public CCmdTarget {
   int32_t GetDlgCtrlID() const;
   LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
   BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+  CWnd* GetDlgItem(int32_t id) const;
+  void SetFont(HFONT font, BOOL redraw = TRUE);
+  HFONT GetFont() const;
+  BOOL EnableWindow(BOOL enable = TRUE);
+  BOOL IsWindowEnabled() const;
+  DWORD GetStyle() const;
 
  protected:
   int32_t OnCreate(CREATESTRUCT* create);
@@ -132,6 +158,15 @@ class CWnd : public CCmdTarget {
   void OnNcDestroy();
   // Brings the items of a menu about to open up to date through OnCmdMsg.
   void OnInitMenuPopup(HMENU menu, UINT index, BOOL systemMenu);
+  // Hands a notification back to the control it names (OnChildNotify); true when handled.
+  BOOL ReflectToChild(HWND child, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
+  // Runs `make`, which creates a window: the first window it creates is taken over by this
+  // object before its first message. Answers what `make` answers; `tookOver` tells whether a
+  // window was taken over (the object may be gone by then, if the window went again and the
+  // object deletes itself in PostNcDestroy).
+  HWND MakeTakenOver(const std::function<HWND()>& make, bool* tookOver = nullptr);
+  // The window's own procedure when the object took it over, else null.
+  WNDPROC m_pfnSuper = nullptr;
 
  private:
   friend LRESULT CWndProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -142,7 +177,11 @@ class CWnd : public CCmdTarget {
   };
   CurrentMessage current_;
   HWND owner_ = nullptr;
+  friend void CWndCreationHook(HWND window);
 };
+
+// While CWnd::CreateEx runs: the new window is taken over before its first message.
+void CWndCreationHook(HWND window);
 
 // The procedure of every window made through CWnd: it routes to the attached object.
 LRESULT CWndProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -1,164 +1,22 @@
 #include "platform/win32/Dialog.h"
 
-#include <optional>
-#include <vector>
+#include <algorithm>
+#include <memory>
 
+#include "platform/win32/Button.h"
 #include "platform/win32/Control.h"
+#include "platform/win32/Dc.h"
+#include "platform/win32/DialogState.h"
+#include "platform/win32/DialogTemplate.h"
+#include "platform/win32/Font.h"
+#include "platform/win32/GdiObjects.h"
 #include "platform/win32/Message.h"
 #include "platform/win32/MessageBox.h"
-#include "platform/win32/ResourceText.h"
 #include "platform/win32/Window.h"
 
 namespace {
 
-// A name field of a template: an ordinal or a text.
-struct NameField {
-  bool isOrdinal = false;
-  uint16_t ordinal = 0;
-  std::string text;
-};
-
-// Reads a template, every item checked against its size.
-class TemplateReader {
- public:
-  TemplateReader(const uint8_t* bytes, uint32_t size) : bytes_(bytes), size_(size) {}
-
-  std::optional<uint16_t> Word() {
-    if (size_ - position_ < 2) return std::nullopt;
-    const uint16_t value = static_cast<uint16_t>(bytes_[position_] | bytes_[position_ + 1] << 8);
-    position_ += 2;
-    return value;
-  }
-  std::optional<uint32_t> Long() {
-    const auto low = Word();
-    const auto high = Word();
-    if (!low || !high) return std::nullopt;
-    return static_cast<uint32_t>(*low) | static_cast<uint32_t>(*high) << 16;
-  }
-  std::optional<int16_t> Short() {
-    const auto word = Word();
-    if (!word) return std::nullopt;
-    return static_cast<int16_t>(*word);
-  }
-  // A NUL-terminated UTF-16 text, as the program's single-byte characters.
-  std::optional<std::string> Text() {
-    std::string text;
-    for (;;) {
-      const auto unit = Word();
-      if (!unit) return std::nullopt;
-      if (*unit == 0) return text;
-      uint8_t byte = '?';
-      if (!ResourceCharFromUnicode(*unit, byte)) byte = '?';
-      text.push_back(static_cast<char>(byte));
-    }
-  }
-  std::optional<NameField> Name() {
-    const auto first = Word();
-    if (!first) return std::nullopt;
-    NameField field;
-    if (*first == 0) return field;
-    if (*first == 0xFFFF) {
-      const auto ordinal = Word();
-      if (!ordinal) return std::nullopt;
-      field.isOrdinal = true;
-      field.ordinal = *ordinal;
-      return field;
-    }
-    position_ -= 2;
-    auto text = Text();
-    if (!text) return std::nullopt;
-    field.text = std::move(*text);
-    return field;
-  }
-  bool AlignToLong() {
-    position_ = (position_ + 3u) & ~3u;
-    return position_ <= size_;
-  }
-  bool Skip(uint32_t count) {
-    if (size_ - position_ < count) return false;
-    position_ += count;
-    return true;
-  }
-
- private:
-  const uint8_t* bytes_;
-  uint32_t size_;
-  uint32_t position_ = 0;
-};
-
-struct DialogItem {
-  DWORD style = 0;
-  DWORD exStyle = 0;
-  int16_t x = 0, y = 0, cx = 0, cy = 0;
-  uint16_t id = 0;
-  NameField windowClass;
-  NameField title;
-};
-
-struct DialogTemplate {
-  DWORD style = 0;
-  DWORD exStyle = 0;
-  int16_t x = 0, y = 0, cx = 0, cy = 0;
-  std::string title;
-  std::vector<DialogItem> items;
-};
-
-std::optional<DialogItem> ReadItem(TemplateReader& reader) {
-  DialogItem item;
-  if (!reader.AlignToLong()) return std::nullopt;
-  const auto style = reader.Long();
-  const auto exStyle = reader.Long();
-  const auto x = reader.Short(), y = reader.Short(), cx = reader.Short(), cy = reader.Short();
-  const auto id = reader.Word();
-  if (!style || !exStyle || !x || !y || !cx || !cy || !id) return std::nullopt;
-  auto windowClass = reader.Name();
-  if (!windowClass) return std::nullopt;
-  auto title = reader.Name();
-  const auto extra = reader.Word();
-  if (!title || !extra || !reader.Skip(*extra)) return std::nullopt;
-  item.style = *style;
-  item.exStyle = *exStyle;
-  item.x = *x;
-  item.y = *y;
-  item.cx = *cx;
-  item.cy = *cy;
-  item.id = *id;
-  item.windowClass = std::move(*windowClass);
-  item.title = std::move(*title);
-  return item;
-}
-
-std::optional<DialogTemplate> ReadTemplate(const uint8_t* bytes, uint32_t size) {
-  TemplateReader reader(bytes, size);
-  DialogTemplate dialog;
-  const auto style = reader.Long();
-  const auto exStyle = reader.Long();
-  const auto count = reader.Word();
-  const auto x = reader.Short(), y = reader.Short(), cx = reader.Short(), cy = reader.Short();
-  if (!style || !exStyle || !count || !x || !y || !cx || !cy) return std::nullopt;
-  const auto menu = reader.Name();
-  const auto windowClass = reader.Name();
-  auto title = reader.Text();
-  if (!menu || !windowClass || !title) return std::nullopt;
-  if ((*style & DS_SETFONT) != 0) {
-    const auto points = reader.Word();
-    const auto face = reader.Text();
-    if (!points || !face) return std::nullopt;
-  }
-  dialog.style = *style;
-  dialog.exStyle = *exStyle;
-  dialog.x = *x;
-  dialog.y = *y;
-  dialog.cx = *cx;
-  dialog.cy = *cy;
-  dialog.title = std::move(*title);
-  for (uint16_t i = 0; i < *count; ++i) {
-    auto item = ReadItem(reader);
-    if (!item) return std::nullopt;
-    dialog.items.push_back(std::move(*item));
-  }
-  return dialog;
-}
+constexpr int32_t kStateOffset = 2 * static_cast<int32_t>(sizeof(LONG_PTR));
 
 const char* ClassOfOrdinal(uint16_t ordinal) {
   switch (ordinal) {
@@ -179,25 +37,114 @@ const char* ClassOfOrdinal(uint16_t ordinal) {
   }
 }
 
-int32_t UnitsToPixelsX(int32_t units) {
-  return units * kDialogBaseUnitX / 4;
+int32_t MulDivRound(int32_t value, int32_t numerator, int32_t denominator) {
+  const int64_t product = static_cast<int64_t>(value) * numerator;
+  const int64_t half = denominator / 2;
+  return static_cast<int32_t>(product >= 0 ? (product + half) / denominator
+                                           : (product - half) / denominator);
 }
-int32_t UnitsToPixelsY(int32_t units) {
-  return units * kDialogBaseUnitY / 8;
+
+// The template's font, and the base units it gives: the average width of the letters and the
+// height of a line.
+void TakeTemplateFont(DialogState& state, const DialogTemplate& dialog) {
+  if ((dialog.style & DS_SETFONT) == 0) return;
+  LOGFONT font;
+  font.lfHeight = -MulDivRound(dialog.pointSize, 96, 72);
+  font.lfWeight = FW_NORMAL;
+  const size_t length = std::min(dialog.face.size(), static_cast<size_t>(LF_FACESIZE - 1));
+  dialog.face.copy(font.lfFaceName, length);
+  state.ownFont = CreateFontIndirect(&font);
+  if (!state.ownFont) return;
+  const HDC dc = CreateCompatibleDC(nullptr);
+  const HGDIOBJ old = SelectObject(dc, state.ownFont);
+  static constexpr char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+  SIZE size;
+  TEXTMETRIC metrics;
+  if (GetTextExtentPoint32(dc, kLetters, 52, &size) && GetTextMetrics(dc, &metrics) &&
+      size.cx > 0 && metrics.tmHeight > 0) {
+    state.baseUnitX = (size.cx / 26 + 1) / 2;
+    state.baseUnitY = metrics.tmHeight;
+  }
+  SelectObject(dc, old);
+  DeleteDC(dc);
+}
+
+bool TakesFocus(HWND control) {
+  const LONG_PTR style = GetWindowLongPtr(control, GWL_STYLE);
+  return (style & WS_TABSTOP) && (style & WS_VISIBLE) && !(style & WS_DISABLED);
+}
+
+HWND FirstTabStop(HWND dialog) {
+  for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr;
+       child = GetWindow(child, GW_HWNDNEXT)) {
+    if (TakesFocus(child)) return child;
+  }
+  return nullptr;
+}
+
+// The control that should have the focus when the dialog gets it.
+void FocusInside(HWND dialog, DialogState& state) {
+  HWND target = state.savedFocus;
+  if (!target || !IsWindow(target) || !IsChild(dialog, target) || !IsWindowEnabled(target))
+    target = FirstTabStop(dialog);
+  if (target) SetFocus(target);
+}
+
+// The identifier Return stands for: the one DM_SETDEFID gave, else the first default push
+// button's, else IDOK.
+LRESULT DefaultId(HWND dialog, const DialogState& state) {
+  if (state.defaultId != 0) return MAKELONG(state.defaultId, DC_HASDEFID);
+  for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    if (SendMessage(child, WM_GETDLGCODE, 0, 0) & DLGC_DEFPUSHBUTTON)
+      return MAKELONG(GetDlgCtrlID(child), DC_HASDEFID);
+  }
+  return MAKELONG(IDOK, DC_HASDEFID);
+}
+
+LRESULT DialogDefault(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  DialogState* state = FindDialogState(dialog);
+  switch (message) {
+    case WM_CLOSE:
+      SendMessage(dialog, WM_COMMAND, static_cast<WPARAM>(MAKELONG(IDCANCEL, BN_CLICKED)),
+                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDCANCEL)));
+      return 0;
+    case WM_ACTIVATE:
+      if (!state) break;
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        const HWND focus = GetFocus();
+        if (focus && IsChild(dialog, focus)) state->savedFocus = focus;
+      } else {
+        FocusInside(dialog, *state);
+      }
+      return 0;
+    case WM_SETFOCUS:
+      if (state) FocusInside(dialog, *state);
+      return 0;
+    case DM_GETDEFID:
+      return state ? DefaultId(dialog, *state) : 0;
+    case DM_SETDEFID:
+      if (state) state->defaultId = static_cast<WORD>(wParam);
+      return TRUE;
+    case WM_NCDESTROY:
+      if (state) {
+        SetWindowLongPtr(dialog, kStateOffset, 0);
+        if (state->ownFont) DeleteObject(state->ownFont);
+        delete state;
+      }
+      break;
+    default:
+      break;
+  }
+  return DefWindowProc(dialog, message, wParam, lParam);
 }
 
 LRESULT DialogWindowProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   const auto procedure = reinterpret_cast<DLGPROC>(GetWindowLongPtr(dialog, DWLP_DLGPROC));
-  if (procedure != nullptr) {
+  if (procedure != nullptr && message != WM_NCDESTROY) {
     const intptr_t handled = procedure(dialog, message, wParam, lParam);
     if (handled != 0) return handled;
   }
-  if (message == WM_CLOSE) {
-    SendMessage(dialog, WM_COMMAND, static_cast<WPARAM>(MAKELONG(IDCANCEL, BN_CLICKED)),
-                reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDCANCEL)));
-    return 0;
-  }
-  return DefWindowProc(dialog, message, wParam, lParam);
+  return DialogDefault(dialog, message, wParam, lParam);
 }
 
 void EnsureDialogClass() {
@@ -206,15 +153,16 @@ void EnsureDialogClass() {
   WNDCLASS windowClass;
   windowClass.lpfnWndProc = DialogWindowProc;
   windowClass.lpszClassName = kDialogClassName;
-  windowClass.cbWndExtra = 2 * static_cast<int32_t>(sizeof(LONG_PTR));
+  windowClass.cbWndExtra = 3 * static_cast<int32_t>(sizeof(LONG_PTR));
   windowClass.background = 0x00F0F0F0;
   RegisterClass(&windowClass);
 }
 
-HWND CreateDialogWindow(const DialogTemplate& dialog, HWND parent) {
-  POINT origin{UnitsToPixelsX(dialog.x), UnitsToPixelsY(dialog.y)};
+HWND CreateDialogWindow(const DialogTemplate& dialog, const DialogState& state, HWND parent) {
+  POINT origin{MulDivRound(dialog.x, state.baseUnitX, 4), MulDivRound(dialog.y, state.baseUnitY, 8)};
   if (parent != nullptr && (dialog.style & WS_CHILD) == 0) ClientToScreen(parent, &origin);
-  RECT frame{0, 0, UnitsToPixelsX(dialog.cx), UnitsToPixelsY(dialog.cy)};
+  RECT frame{0, 0, MulDivRound(dialog.cx, state.baseUnitX, 4),
+             MulDivRound(dialog.cy, state.baseUnitY, 8)};
   const DWORD style = dialog.style & ~(WS_VISIBLE | DS_SETFONT);
   AdjustWindowRectEx(&frame, style, FALSE, dialog.exStyle);
   return CreateWindowEx(dialog.exStyle, kDialogClassName, dialog.title.c_str(), style,
@@ -229,55 +177,166 @@ bool CreateControl(HWND dialog, const DialogItem& item) {
   if (className == nullptr && !item.windowClass.isOrdinal) className = named.c_str();
   if (className == nullptr) return false;
   const std::string text = item.title.isOrdinal ? std::string() : item.title.text;
+  RECT place{item.x, item.y, item.x + item.cx, item.y + item.cy};
+  MapDialogRect(dialog, &place);
   const HWND control = CreateWindowEx(
-      item.exStyle, className, text.c_str(), item.style | WS_CHILD, UnitsToPixelsX(item.x),
-      UnitsToPixelsY(item.y), UnitsToPixelsX(item.cx), UnitsToPixelsY(item.cy), dialog,
+      item.exStyle, className, text.c_str(), item.style | WS_CHILD, place.left, place.top,
+      place.right - place.left, place.bottom - place.top, dialog,
       reinterpret_cast<HMENU>(static_cast<uintptr_t>(item.id)), nullptr);
-  return control != nullptr;
+  if (control == nullptr) return false;
+  // Each control goes behind the ones before it, so that Tab follows the template.
+  SetWindowPos(control, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  const LRESULT font = SendMessage(dialog, WM_GETFONT, 0, 0);
+  if (font) SendMessage(control, WM_SETFONT, static_cast<WPARAM>(font), FALSE);
+  return true;
 }
 
-HWND FirstTabStop(HWND dialog) {
-  for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr;
-       child = GetWindow(child, GW_HWNDNEXT)) {
-    if ((GetWindowLongPtr(child, GWL_STYLE) & WS_TABSTOP) != 0) return child;
-  }
-  return nullptr;
-}
-
-}  // namespace
-
-HWND CreateDialogIndirectParam(const void* dialogTemplate, uint32_t size, HWND parent,
-                               DLGPROC procedure, LPARAM param) {
+// Makes the dialog and its controls and initialises it; shown only when `show` is set and the
+// template asks for it.
+HWND MakeDialog(const void* dialogTemplate, uint32_t size, HWND parent, DLGPROC procedure,
+                LPARAM param, bool show) {
   if (dialogTemplate == nullptr) return nullptr;
-  const auto dialog = ReadTemplate(static_cast<const uint8_t*>(dialogTemplate), size);
+  const auto dialog = ReadDialogTemplate(static_cast<const uint8_t*>(dialogTemplate), size);
   if (!dialog) return nullptr;
   EnsureDialogClass();
-  const HWND window = CreateDialogWindow(*dialog, parent);
-  if (window == nullptr) return nullptr;
+  auto state = std::make_unique<DialogState>();
+  TakeTemplateFont(*state, *dialog);
+  const HWND window = CreateDialogWindow(*dialog, *state, parent);
+  if (window == nullptr) {
+    if (state->ownFont) DeleteObject(state->ownFont);
+    return nullptr;
+  }
+  DialogState* kept = state.release();
+  SetWindowLongPtr(window, kStateOffset, reinterpret_cast<LONG_PTR>(kept));
   SetWindowLongPtr(window, DWLP_DLGPROC, reinterpret_cast<LONG_PTR>(procedure));
+  if (kept->ownFont)
+    SendMessage(window, WM_SETFONT, reinterpret_cast<WPARAM>(kept->ownFont), FALSE);
   for (const DialogItem& item : dialog->items) {
-    if (CreateControl(window, item)) continue;
+    if (IsWindow(window) && CreateControl(window, item)) continue;
     DestroyWindow(window);
     return nullptr;
   }
   const HWND focus = FirstTabStop(window);
   if (SendMessage(window, WM_INITDIALOG, reinterpret_cast<WPARAM>(focus), param) != 0 &&
-      focus != nullptr) {
+      focus != nullptr && IsWindow(focus)) {
     SetFocus(focus);
   }
   if (!IsWindow(window)) return nullptr;
-  if ((dialog->style & WS_VISIBLE) != 0) ShowWindow(window, SW_SHOW);
+  const HWND focused = GetFocus();
+  if (focused && IsChild(window, focused)) kept->savedFocus = focused;
+  if (show && (dialog->style & WS_VISIBLE) != 0) ShowWindow(window, SW_SHOW);
   return window;
+}
+
+const void* FindTemplate(HMODULE& module, LPCSTR templateName, uint32_t* size) {
+  if (module == nullptr) module = FindResourceModule(templateName, RT_DIALOG);
+  const HRSRC resource = FindResource(module, templateName, RT_DIALOG);
+  if (resource == nullptr) return nullptr;
+  *size = SizeofResource(module, resource);
+  return LockResource(LoadResource(module, resource));
+}
+
+}  // namespace
+
+DialogState* FindDialogState(HWND dialog) {
+  char name[16];
+  if (GetClassName(dialog, name, sizeof name) == 0 || std::string(name) != kDialogClassName)
+    return nullptr;
+  return reinterpret_cast<DialogState*>(GetWindowLongPtr(dialog, kStateOffset));
+}
+
+HWND CreateDialogIndirectParam(const void* dialogTemplate, uint32_t size, HWND parent,
+                               DLGPROC procedure, LPARAM param) {
+  return MakeDialog(dialogTemplate, size, parent, procedure, param, true);
 }
 
 HWND CreateDialogParam(HMODULE module, LPCSTR templateName, HWND parent, DLGPROC procedure,
                        LPARAM param) {
-  if (module == nullptr) module = FindResourceModule(templateName, RT_DIALOG);
-  const HRSRC resource = FindResource(module, templateName, RT_DIALOG);
-  if (resource == nullptr) return nullptr;
-  const HGLOBAL loaded = LoadResource(module, resource);
-  return CreateDialogIndirectParam(LockResource(loaded), SizeofResource(module, resource), parent,
-                                   procedure, param);
+  uint32_t size = 0;
+  const void* bytes = FindTemplate(module, templateName, &size);
+  return bytes ? CreateDialogIndirectParam(bytes, size, parent, procedure, param) : nullptr;
+}
+
+intptr_t DialogBoxIndirectParam(const void* dialogTemplate, uint32_t size, HWND parent,
+                                DLGPROC procedure, LPARAM param) {
+  const HWND dialog = MakeDialog(dialogTemplate, size, parent, procedure, param, false);
+  if (!dialog) return -1;
+  const intptr_t result = RunModalDialog(dialog, nullptr);
+  if (IsWindow(dialog)) DestroyWindow(dialog);
+  return result;
+}
+
+intptr_t DialogBoxParam(HMODULE module, LPCSTR templateName, HWND parent, DLGPROC procedure,
+                        LPARAM param) {
+  uint32_t size = 0;
+  const void* bytes = FindTemplate(module, templateName, &size);
+  return bytes ? DialogBoxIndirectParam(bytes, size, parent, procedure, param) : -1;
+}
+
+BOOL EndDialog(HWND dialog, intptr_t result) {
+  DialogState* state = FindDialogState(dialog);
+  if (!state) return FALSE;
+  state->ended = true;
+  state->result = result;
+  // The owner is enabled before the dialog hides, so that it is the one activated.
+  const HWND owner = GetWindow(dialog, GW_OWNER);
+  if (state->modal && owner) EnableWindow(owner, TRUE);
+  ShowWindow(dialog, SW_HIDE);
+  return TRUE;
+}
+
+intptr_t RunModalDialog(HWND dialog, const DialogMessageFilter& filter) {
+  DialogState* state = FindDialogState(dialog);
+  if (!state) return -1;
+  const HWND owner = GetWindow(dialog, GW_OWNER);
+  const bool ownerWasEnabled = owner && IsWindowEnabled(owner);
+  state->modal = true;
+  if (!state->ended) {
+    if (ownerWasEnabled) EnableWindow(owner, FALSE);
+    ShowWindow(dialog, SW_SHOW);
+    SetActiveWindow(dialog);
+  }
+  MSG message;
+  while (IsWindow(dialog) && !FindDialogState(dialog)->ended) {
+    const BOOL got = GetMessage(&message, nullptr, 0, 0);
+    if (got <= 0) {
+      if (got == 0) PostQuitMessage(static_cast<int32_t>(message.wParam));
+      break;
+    }
+    const BOOL used = filter ? filter(&message) : IsDialogMessage(dialog, &message);
+    if (used) continue;
+    TranslateMessage(&message);
+    DispatchMessage(&message);
+  }
+  intptr_t result = IDCANCEL;
+  if (DialogState* still = FindDialogState(dialog)) {
+    if (still->ended) result = still->result;
+    still->modal = false;
+  }
+  if (ownerWasEnabled && IsWindow(owner)) {
+    EnableWindow(owner, TRUE);
+    SetActiveWindow(owner);
+  }
+  return result;
+}
+
+bool IsDialogModal(HWND dialog) {
+  const DialogState* state = FindDialogState(dialog);
+  return state && state->modal;
+}
+
+BOOL MapDialogRect(HWND dialog, RECT* rect) {
+  const DialogState* state = FindDialogState(dialog);
+  if (!state || !rect) return FALSE;
+  rect->left = MulDivRound(rect->left, state->baseUnitX, 4);
+  rect->right = MulDivRound(rect->right, state->baseUnitX, 4);
+  rect->top = MulDivRound(rect->top, state->baseUnitY, 8);
+  rect->bottom = MulDivRound(rect->bottom, state->baseUnitY, 8);
+  return TRUE;
+}
+
+LONG GetDialogBaseUnits() {
+  return MAKELONG(kDialogBaseUnitX, kDialogBaseUnitY);
 }
 
 BOOL SetDlgItemText(HWND dialog, int32_t id, const char* text) {
@@ -288,4 +347,31 @@ BOOL SetDlgItemText(HWND dialog, int32_t id, const char* text) {
 std::string GetDlgItemTextString(HWND dialog, int32_t id) {
   const HWND item = GetDlgItem(dialog, id);
   return item != nullptr ? GetWindowTextString(item) : std::string();
+}
+
+LRESULT SendDlgItemMessage(HWND dialog, int32_t id, UINT message, WPARAM wParam, LPARAM lParam) {
+  const HWND item = GetDlgItem(dialog, id);
+  return item != nullptr ? SendMessage(item, message, wParam, lParam) : 0;
+}
+
+BOOL CheckDlgButton(HWND dialog, int32_t id, UINT check) {
+  const HWND item = GetDlgItem(dialog, id);
+  if (!item) return FALSE;
+  SendMessage(item, BM_SETCHECK, check, 0);
+  return TRUE;
+}
+
+UINT IsDlgButtonChecked(HWND dialog, int32_t id) {
+  return static_cast<UINT>(SendDlgItemMessage(dialog, id, BM_GETCHECK, 0, 0));
+}
+
+BOOL CheckRadioButton(HWND dialog, int32_t first, int32_t last, int32_t check) {
+  BOOL found = FALSE;
+  for (int32_t id = first; id <= last; ++id) {
+    const HWND item = GetDlgItem(dialog, id);
+    if (!item) continue;
+    found = TRUE;
+    SendMessage(item, BM_SETCHECK, id == check ? BST_CHECKED : BST_UNCHECKED, 0);
+  }
+  return found;
 }

@@ -10,6 +10,7 @@
 #include "platform/win32/Input.h"
 #include "platform/win32/Menu.h"
 #include "platform/win32/WindowInternal.h"
+#include "platform/win32/WindowPaint.h"
 #include "platform/win32/WindowPlacement.h"
 #include "platform/win32/WindowPresenter.h"
 
@@ -34,6 +35,7 @@ struct WindowSystem {
   int32_t screenHeight = 800;
   int32_t cascade = 0;
   WindowPresenter* presenter = nullptr;
+  CreateWindowHook createHook = nullptr;
 };
 
 WindowSystem& System() {
@@ -428,6 +430,26 @@ BOOL GetClassInfo(const char* className, WNDCLASS* out) {
   return TRUE;
 }
 
+LONG_PTR GetClassLongPtr(HWND window, int32_t index) {
+  const WindowRecord* record = FindWindowRecord(window);
+  if (!record || index != GCLP_HCURSOR) return 0;
+  return reinterpret_cast<LONG_PTR>(record->classCursor);
+}
+
+LONG_PTR SetClassLongPtr(HWND window, int32_t index, LONG_PTR value) {
+  const WindowRecord* record = FindWindowRecord(window);
+  if (!record || index != GCLP_HCURSOR) return 0;
+  const LONG_PTR old = reinterpret_cast<LONG_PTR>(record->classCursor);
+  const std::string key = Lower(record->className.c_str());
+  auto found = System().classes.find(key);
+  if (found != System().classes.end()) found->second.hCursor = reinterpret_cast<HCURSOR>(value);
+  for (auto& [handle, other] : System().windows) {
+    if (Lower(other->className.c_str()) == key)
+      other->classCursor = reinterpret_cast<HCURSOR>(value);
+  }
+  return old;
+}
+
 // ---------------------------------------------------------------------------------------------
 // Creation and destruction.
 
@@ -481,6 +503,7 @@ HWND CreateWindowEx(DWORD exStyle, const char* className, const char* windowName
     record.surface->Resize(width, height);
   }
   Notify(handle, &WindowPresenter::TopLevelCreated);
+  if (system.createHook) system.createHook(handle);
 
   CREATESTRUCT create;
   create.lpCreateParams = param;
@@ -513,6 +536,12 @@ HWND CreateWindowEx(DWORD exStyle, const char* className, const char* windowName
     ShowWindow(handle, SW_SHOW);
   }
   return IsWindow(handle) ? handle : nullptr;
+}
+
+CreateWindowHook SetCreateWindowHook(CreateWindowHook hook) {
+  const CreateWindowHook old = System().createHook;
+  System().createHook = hook;
+  return old;
 }
 
 BOOL DestroyWindow(HWND window) {
@@ -1186,13 +1215,23 @@ BOOL ShowScrollBar(HWND window, int32_t bar, BOOL show) {
 
 namespace {
 
+// Group boxes and statics that do not notify let the mouse through to what lies beneath, as
+// they say by answering HTTRANSPARENT; only those classes are asked while hit testing.
+bool SeeThrough(const WindowRecord& record, POINT screen) {
+  const std::string name = Lower(record.className.c_str());
+  if (name != "button" && name != "static") return false;
+  return DeliverMessage(record.handle, WM_NCHITTEST, 0, MAKELPARAM(screen.x, screen.y)) ==
+         HTTRANSPARENT;
+}
+
 HWND DeepestChildAt(HWND window, POINT screen) {
   const WindowRecord* record = FindWindowRecord(window);
   if (!record || !PtInRect(ClientScreenRect(*record), screen)) return window;
   for (HWND child : record->children) {
     const WindowRecord* inner = FindWindowRecord(child);
     if (!inner || !(inner->style & WS_VISIBLE) || (inner->style & WS_DISABLED)) continue;
-    if (PtInRect(WindowScreenRect(*inner), screen)) return DeepestChildAt(child, screen);
+    if (!PtInRect(WindowScreenRect(*inner), screen) || SeeThrough(*inner, screen)) continue;
+    return DeepestChildAt(child, screen);
   }
   return window;
 }
@@ -1288,6 +1327,16 @@ LRESULT DefWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_GETTEXTLENGTH:
       return static_cast<LRESULT>(record->text.size());
+    case WM_SETFONT:
+      record->font = static_cast<uintptr_t>(wParam);
+      if (lParam) InvalidateRect(window, nullptr, TRUE);
+      return 0;
+    case WM_GETFONT:
+      return static_cast<LRESULT>(record->font);
+    case WM_HELP: {
+      const HWND next = (record->style & WS_CHILD) ? record->parent : record->owner;
+      return next ? DeliverMessage(next, WM_HELP, wParam, lParam) : TRUE;
+    }
     case WM_NCHITTEST:
       return DefaultHitTest(*record, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
     case WM_SETCURSOR: {

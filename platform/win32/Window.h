@@ -13,6 +13,10 @@
 BOOL RegisterClass(const WNDCLASS* windowClass);
 BOOL UnregisterClass(const char* className);
 BOOL GetClassInfo(const char* className, WNDCLASS* out);
+// Class data of a window's class (GCLP_HCURSOR). Setting the cursor changes it for every window
+// of the class, those already made included.
+LONG_PTR GetClassLongPtr(HWND window, int32_t index);
+LONG_PTR SetClassLongPtr(HWND window, int32_t index, LONG_PTR value);
 
 // Creation and destruction.
 HWND CreateWindowEx(DWORD exStyle, const char* className, const char* windowName, DWORD style,
@@ -25,7 +29,14 @@ inline HWND CreateWindow(const char* className, const char* windowName, DWORD st
                         param);
 }
 BOOL DestroyWindow(HWND window);
+// Called with every new window before its first message (WM_NCCREATE), so that a framework can
+// take over the window's procedure from the start. Answers the hook it replaces.
+using CreateWindowHook = void (*)(HWND window);
+CreateWindowHook SetCreateWindowHook(CreateWindowHook hook);
 BOOL IsWindow(HWND window);
+// Besides Win32's defaults, every window keeps the font WM_SETFONT gives it (redrawn when
+// lParam asks) and answers it to WM_GETFONT, and a child passes WM_HELP on to its parent, a
+// top-level window to its owner.
 LRESULT DefWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT CallWindowProc(WNDPROC procedure, HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 

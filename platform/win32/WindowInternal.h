@@ -38,6 +38,7 @@ struct WindowRecord {
   LONG_PTR userData = 0;
   std::vector<uint8_t> extraBytes;
   HMENU menu = nullptr;
+  uintptr_t font = 0;  // the font WM_SETFONT gave the window (an HFONT)
   bool destroying = false;
   bool maximized = false;
   bool minimized = false;

@@ -30,6 +30,13 @@ inline constexpr UINT WM_SETCURSOR = 0x0020;
 inline constexpr UINT WM_MOUSEACTIVATE = 0x0021;
 inline constexpr UINT WM_CHILDACTIVATE = 0x0022;
 inline constexpr UINT WM_GETMINMAXINFO = 0x0024;
+inline constexpr UINT WM_NEXTDLGCTL = 0x0028;
+inline constexpr UINT WM_DRAWITEM = 0x002B;
+inline constexpr UINT WM_MEASUREITEM = 0x002C;
+inline constexpr UINT WM_SETFONT = 0x0030;
+inline constexpr UINT WM_GETFONT = 0x0031;
+inline constexpr UINT WM_NOTIFY = 0x004E;
+inline constexpr UINT WM_HELP = 0x0053;
 inline constexpr UINT WM_WINDOWPOSCHANGING = 0x0046;
 inline constexpr UINT WM_WINDOWPOSCHANGED = 0x0047;
 inline constexpr UINT WM_NCCREATE = 0x0081;
@@ -86,6 +93,11 @@ inline constexpr UINT WM_MDITILE = 0x0226;
 inline constexpr UINT WM_MDICASCADE = 0x0227;
 inline constexpr UINT WM_MDIICONARRANGE = 0x0228;
 inline constexpr UINT WM_MDIGETACTIVE = 0x0229;
+inline constexpr UINT WM_CUT = 0x0300;
+inline constexpr UINT WM_COPY = 0x0301;
+inline constexpr UINT WM_PASTE = 0x0302;
+inline constexpr UINT WM_CLEAR = 0x0303;
+inline constexpr UINT WM_UNDO = 0x0304;
 inline constexpr UINT WM_DRAWCLIPBOARD = 0x0308;
 inline constexpr UINT WM_CHANGECBCHAIN = 0x030D;
 inline constexpr UINT WM_USER = 0x0400;
@@ -217,6 +229,11 @@ inline constexpr int32_t VK_NUMPAD0 = 0x60;
 inline constexpr int32_t VK_DECIMAL = 0x6E;
 inline constexpr int32_t VK_F1 = 0x70;
 inline constexpr int32_t VK_F10 = 0x79;
+inline constexpr int32_t VK_A = 0x41;
+inline constexpr int32_t VK_C = 0x43;
+inline constexpr int32_t VK_V = 0x56;
+inline constexpr int32_t VK_X = 0x58;
+inline constexpr int32_t VK_Z = 0x5A;
 
 // PeekMessage flags.
 inline constexpr UINT PM_NOREMOVE = 0x0000;
@@ -229,6 +246,33 @@ inline constexpr int32_t GWLP_ID = -12;
 inline constexpr int32_t GWL_STYLE = -16;
 inline constexpr int32_t GWL_EXSTYLE = -20;
 inline constexpr int32_t GWLP_USERDATA = -21;
+
+// Class data indices (GetClassLongPtr, SetClassLongPtr).
+inline constexpr int32_t GCLP_HCURSOR = -12;
+
+// WM_GETDLGCODE answers: what a control wants of the keys a dialog would otherwise take.
+inline constexpr LRESULT DLGC_WANTARROWS = 0x0001;
+inline constexpr LRESULT DLGC_WANTTAB = 0x0002;
+inline constexpr LRESULT DLGC_WANTALLKEYS = 0x0004;
+inline constexpr LRESULT DLGC_WANTMESSAGE = 0x0004;
+inline constexpr LRESULT DLGC_HASSETSEL = 0x0008;
+inline constexpr LRESULT DLGC_DEFPUSHBUTTON = 0x0010;
+inline constexpr LRESULT DLGC_UNDEFPUSHBUTTON = 0x0020;
+inline constexpr LRESULT DLGC_RADIOBUTTON = 0x0040;
+inline constexpr LRESULT DLGC_WANTCHARS = 0x0080;
+inline constexpr LRESULT DLGC_STATIC = 0x0100;
+inline constexpr LRESULT DLGC_BUTTON = 0x2000;
+
+// WM_HELP: what asked for help.
+inline constexpr int32_t HELPINFO_WINDOW = 0x0001;
+struct HELPINFO {
+  UINT cbSize = sizeof(HELPINFO);
+  int32_t iContextType = HELPINFO_WINDOW;
+  int32_t iCtrlId = 0;
+  HWND hItemHandle = nullptr;
+  uintptr_t dwContextId = 0;
+  POINT MousePos;
+};
 
 // GetWindow relations.
 inline constexpr UINT GW_HWNDFIRST = 0;

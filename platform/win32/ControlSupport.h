@@ -1,0 +1,68 @@
+#pragma once
+// What the standard controls of this layer share: telling the parent, the font and colours they
+// draw with, and a paint scope. Not for code outside the layer.
+
+#include <string>
+
+#include "platform/win32/GdiTypes.h"
+#include "platform/win32/OwnerDraw.h"
+#include "platform/win32/WindowDc.h"
+#include "platform/win32/WindowTypes.h"
+
+inline constexpr COLORREF kControlFace = 0x00E1E1E1;
+inline constexpr COLORREF kControlPressedFace = 0x00D7C8BE;
+inline constexpr COLORREF kControlEdge = 0x00646464;
+inline constexpr COLORREF kControlText = 0x00000000;
+inline constexpr COLORREF kControlGrayText = 0x00808080;
+inline constexpr COLORREF kControlWindow = 0x00FFFFFF;
+inline constexpr COLORREF kControlHighlight = 0x00D77800;
+inline constexpr COLORREF kControlHighlightText = 0x00FFFFFF;
+
+// Sends the parent WM_COMMAND with the control's identifier and `code`.
+void NotifyParent(HWND control, WORD code);
+// The text without its '&' marks (which only name the mnemonic); "&&" is one '&'.
+std::string VisibleText(const std::string& text);
+void FillSolid(HDC dc, const RECT& rect, COLORREF color);
+void FrameSolid(HDC dc, const RECT& rect, COLORREF color);
+// A dotted-looking focus frame (drawn as a thin grey frame).
+void DrawFocusFrame(HDC dc, const RECT& rect);
+// Asks the parent to draw an item of an owner-drawn control (WM_DRAWITEM).
+void SendDrawItem(HWND control, UINT type, UINT item, UINT action, UINT state, HDC dc,
+                  const RECT& rect, uintptr_t data);
+// Asks the parent for an item's height (WM_MEASUREITEM); `fallback` when it leaves it at 0.
+UINT SendMeasureItem(HWND control, UINT type, UINT item, uintptr_t data, UINT fallback);
+// The height of a line of the control's font.
+int32_t ControlLineHeight(HWND control);
+
+// BeginPaint/EndPaint with the control's font selected, the background transparent.
+class ControlPaint {
+ public:
+  explicit ControlPaint(HWND control);
+  ~ControlPaint();
+  ControlPaint(const ControlPaint&) = delete;
+  ControlPaint& operator=(const ControlPaint&) = delete;
+  HDC dc() const { return dc_; }
+  const RECT& client() const { return client_; }
+
+ private:
+  HWND control_;
+  HDC dc_;
+  RECT client_;
+  PAINTSTRUCT paint_;
+  HGDIOBJ oldFont_ = nullptr;
+};
+
+// A window DC of the control with its font selected, for drawing outside WM_PAINT.
+class ControlDc {
+ public:
+  explicit ControlDc(HWND control);
+  ~ControlDc();
+  ControlDc(const ControlDc&) = delete;
+  ControlDc& operator=(const ControlDc&) = delete;
+  HDC dc() const { return dc_; }
+
+ private:
+  HWND control_;
+  HDC dc_;
+  HGDIOBJ oldFont_ = nullptr;
+};
