@@ -4,7 +4,9 @@
 
 #include "platform/mfc/CWnd.h"
 #include "platform/win32/Dialog.h"
+#include "platform/win32/Edit.h"
 #include "platform/win32/Window.h"
+#include "ui/controls/MacStatic.h"
 #include "ui/dialogs/DialogFlags.h"
 #include "ui/items/ItemControl.h"
 
@@ -25,10 +27,7 @@ int16_t Narrow(int32_t value) {
 void MapItemRect(CWnd* dialog, TItemBounds& bounds) {
   if (dialog == nullptr || dialog->GetSafeHwnd() == nullptr) return;
   RECT rect{bounds.left, bounds.top, bounds.right, bounds.bottom};
-  rect.left = rect.left * kDialogBaseUnitX / 4;
-  rect.right = rect.right * kDialogBaseUnitX / 4;
-  rect.top = rect.top * kDialogBaseUnitY / 8;
-  rect.bottom = rect.bottom * kDialogBaseUnitY / 8;
+  MapDialogRect(dialog->GetSafeHwnd(), &rect);
   bounds.left = Narrow(rect.left);
   bounds.top = Narrow(rect.top);
   bounds.right = Narrow(rect.right);
@@ -47,6 +46,7 @@ TMacDialogItem::~TMacDialogItem() {
 
 void TMacDialogItem::InitItem(CWnd* parent, uint32_t viewIdentifier, TItemRecordCursor*) {
   viewIdentifier_ = viewIdentifier;
+  propertyTag_ = viewIdentifier;
   parent_ = parent;
 }
 
@@ -223,4 +223,31 @@ bool TMacDialogItem::GetConditionTag(uint32_t&) const { return false; }
 void TPlainItem::InitItem(CWnd* parent, uint32_t viewIdentifier, TItemRecordCursor* cursor) {
   TMacDialogItem::InitItem(parent, viewIdentifier, cursor);
   InitFromRecord(parent, cursor);
+}
+
+void TPlainItem::CreateControl(CWnd* parent, uint16_t, TItemRecordCursor* cursor) {
+  if (cursor != nullptr) ReadRecord(parent, *cursor);
+  if (parent == nullptr || parent->GetSafeHwnd() == nullptr) return;
+  const TItemBounds& b = GetBounds();
+  auto* control = new TMacStatic(parent, this, GetItemNumber(), GetText().AsCString(), b.left,
+                                 b.top, b.right - b.left, b.bottom - b.top);
+  control->SetStyle(GetStyle());
+  if (control->CreateControl() == nullptr) {
+    control->SetOwnerItem(nullptr);
+    delete control;
+    return;
+  }
+  SetControl(control);
+}
+
+void TPlainItem::AttachControl(CWnd* parent, uint16_t, TItemRecordCursor* cursor) {
+  if (cursor != nullptr) ReadRecord(parent, *cursor);
+  if (parent == nullptr || parent->GetSafeHwnd() == nullptr) return;
+  auto* control = new TMacStatic(parent, GetItemNumber(), this);
+  if (control->GetSafeHwnd() == nullptr) {
+    control->SetOwnerItem(nullptr);
+    delete control;
+    return;
+  }
+  SetControl(control);
 }

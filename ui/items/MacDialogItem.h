@@ -46,7 +46,8 @@ class TMacDialogItem : public TTargetHandler {
   ~TMacDialogItem() override;
 
   // Initialisation ----------------------------------------------------------------------------
-  // The base initialisation: stores the view identifier and the parent window.
+  // The base initialisation: stores the view identifier (also the item's property tag) and
+  // the parent window.
   virtual void InitItem(CWnd* parent, uint32_t viewIdentifier, TItemRecordCursor* cursor);
   // The record reading of the item classes: header word and attach flag, then CreateControl or
   // AttachControl, the layout flags, PostAttach when attached; the ready mark last.
@@ -168,8 +169,9 @@ class TMacDialogItem : public TTargetHandler {
   uint16_t GetNoSelect() const { return noSelect_; }
   void SetNoSelect(uint16_t on) { noSelect_ = on; }
 
-  int16_t GetBindingKind() const { return bindingKind_; }
-  void SetBindingKind(int16_t kind) { bindingKind_ = kind; }
+  // The kind marker says how the item binds to a property (SelectionBinding.h).
+  int16_t GetBindingKind() const { return static_cast<int16_t>(kindMarker_); }
+  void SetBindingKind(int16_t kind) { kindMarker_ = static_cast<uint16_t>(kind); }
   uint32_t GetPropertyTag() const { return propertyTag_; }
   void SetPropertyTag(uint32_t tag) { propertyTag_ = tag; }
   int16_t GetPanelNumber() const { return panelNumber_; }
@@ -213,7 +215,6 @@ class TMacDialogItem : public TTargetHandler {
   int16_t readyMark_ = -1;
   uint16_t noSelect_ = 0;
   // The binding.
-  int16_t bindingKind_ = 0;
   uint32_t propertyTag_ = kBlankTag;
   int16_t panelNumber_ = 0;
   int16_t owningPanel_ = 0;
@@ -226,9 +227,13 @@ class TMacDialogItem : public TTargetHandler {
 
 // The plain item, and the end of a group of items (kind marker 0xFFFF).
 // Its record is the shared one: header word and attach flag, the record proper, the layout flags.
+// Its control is a static (created from the record in a parent window, or the template's);
+// the items after a group end are made in it.
 class TPlainItem : public TMacDialogItem {
   DECLARE_CLASS_ID(299, TMacDialogItem)
 
  public:
   void InitItem(CWnd* parent, uint32_t viewIdentifier, TItemRecordCursor* cursor) override;
+  void CreateControl(CWnd* parent, uint16_t headerWord, TItemRecordCursor* cursor) override;
+  void AttachControl(CWnd* parent, uint16_t headerWord, TItemRecordCursor* cursor) override;
 };
