@@ -109,9 +109,12 @@ void TMacEdit::OnKillFocus() {
   TWindowsDialog* const dialog = link_.Dialog();
   const int16_t error = link_.owner->CheckText();
   if (error == 0) {
-    // A good value is taken when the focus leaves, but never while an alert is up: the alert
-    // itself takes the focus, and its report is already under way.
-    if (!IsAlertShowing() && dialog != nullptr) dialog->AcceptValue(link_.owner, false);
+    // A good value is taken when the focus leaves, but never while an alert is up (the alert
+    // itself takes the focus, and its report is already under way) nor while the dialog closes
+    // (a confirm has taken it already, a cancel must not).
+    if (!IsAlertShowing() && dialog != nullptr && !dialog->IsClosing()) {
+      dialog->AcceptValue(link_.owner, false);
+    }
     if (m_hWnd != nullptr) {
       SendMessage(EM_SETSEL, 0, 0);
       SendMessage(EM_SCROLLCARET, 0, 0);

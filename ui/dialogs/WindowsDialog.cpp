@@ -189,6 +189,7 @@ void TWindowsDialog::SetParentWindow(CWnd* parent) {
 
 BOOL TWindowsDialog::OnInitDialog() {
   TChangingControls bracket;
+  closing_ = false;
   const BOOL result = CDialog::OnInitDialog();
   GetWindowRect(&windowRect_);
   GetClientRect(&clientRect_);
@@ -255,6 +256,7 @@ bool TWindowsDialog::Validate() {
 }
 
 void TWindowsDialog::CloseModal(bool confirmed) {
+  closing_ = true;
   if (modal_ != 0) {
     if (confirmed) {
       CDialog::OnOK();
@@ -267,7 +269,12 @@ void TWindowsDialog::CloseModal(bool confirmed) {
 }
 
 void TWindowsDialog::OnOK() {
-  if (!Validate()) return;
+  if (!Validate()) {
+    // The focused field was checked and reported for this confirm; its key-up must not check
+    // and report it again.
+    ConfirmFlag() = 0;
+    return;
+  }
   if (owner_ != nullptr) owner_->ConfirmOrCancelNotice(true);
   CloseModal(true);
 }
@@ -366,6 +373,9 @@ BOOL TWindowsDialog::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
       break;
     case WM_LBUTTONUP:
       DialogMouseDownFlag() = 0;
+      break;
+    case WM_DESTROY:
+      closing_ = true;
       break;
     case WM_SIZE:
       *result = Default();

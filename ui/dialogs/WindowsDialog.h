@@ -87,6 +87,9 @@ class TWindowsDialog : public CDialog, public TItemBuildTarget {
   uint16_t GetOwnerFlag() const { return ownerFlag_; }
   POINT GetGrowth() const { return growth_; }
   const RECT& GetOpeningRect() const { return windowRect_; }
+  // True from the moment the dialog is confirmed, cancelled or destroyed: its fields losing the
+  // focus then hand nothing more to the owner.
+  bool IsClosing() const { return closing_; }
 
   // The framework's side.
   BOOL OnInitDialog() override;
@@ -135,6 +138,7 @@ class TWindowsDialog : public CDialog, public TItemBuildTarget {
   bool keysSaved_ = false;
   bool hadKeys_ = false;
   bool wasModeless_ = false;
+  bool closing_ = false;
   // A failure of the item building, raised again by RunModal or CreateModeless.
   std::optional<QVException> initFailure_;
 };
