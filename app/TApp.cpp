@@ -21,6 +21,7 @@
 #include "model/filing/LinkClasses.h"
 #include "model/world/Group.h"
 #include "model/world/Joiner.h"
+#include "platform/mfc/CWnd.h"
 #include "platform/win32/Message.h"
 #include "resources/ResourceLibraries.h"
 #include "simulation/Engine.h"
@@ -112,6 +113,8 @@ void TApp::InitUnits() {
 }
 
 void TApp::TermUnits() {
+  // The commands kept for undo hold memory of the units' pool: they go first.
+  commands_.DropAllCommands();
   for (auto unit = std::rbegin(kUnits); unit != std::rend(kUnits); ++unit) {
     if (unit->term != nullptr) unit->term();
   }
@@ -161,8 +164,12 @@ int32_t TApp::RunEventLoop(HWND mainFrame) {
     const BOOL result = GetMessage(&message, nullptr, 0, 0);
     if (result == 0) exitCode = static_cast<int32_t>(message.wParam);
     if (result <= 0) break;
-    TranslateMessage(&message);
-    DispatchMessage(&message);
+    // The windows the message is for see it first: a modeless dialog takes its dialog keys,
+    // a frame its accelerators.
+    if (CWnd::WalkPreTranslateTree(nullptr, &message) == 0) {
+      TranslateMessage(&message);
+      DispatchMessage(&message);
+    }
     // Repainting and timers (the idle timer among them) are not the user's doing.
     if (message.message != WM_PAINT && message.message != WM_TIMER) idleDue = true;
   }

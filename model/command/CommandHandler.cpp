@@ -57,11 +57,7 @@ TCommandHandler::TCommandHandler(TCommandNesting& nesting)
 
 TCommandHandler::~TCommandHandler() {
   if (idleTimer_ != 0) KillTimer(nullptr, idleTimer_);
-  for (TCommandCore* command : queue_)
-    DropCommand(command);
-  queue_.clear();
-  DropCommand(last_);
-  last_ = nullptr;
+  DropAllCommands();
   if (ApplicationSlot() == this) ApplicationSlot() = previous_;
 }
 
@@ -82,7 +78,12 @@ void TCommandHandler::CommitLastCommand() {
 }
 
 TCommandCore* TCommandHandler::GetNextCommand() {
-  return queue_.empty() ? nullptr : queue_.front();
+  const auto posted = std::find_if(queue_.begin(), queue_.end(),
+                                   [](TCommandCore* command) { return !command->StaysQueued(); });
+  if (posted != queue_.end()) return *posted;
+  const auto ready = std::find_if(queue_.begin(), queue_.end(),
+                                  [](TCommandCore* command) { return command->CanPerform(); });
+  return ready != queue_.end() ? *ready : nullptr;
 }
 
 void TCommandHandler::HandleCommand(TCommandCore* command) {
@@ -118,17 +119,31 @@ void TCommandHandler::PerformQueuedCommand(TCommandCore* command) {
 
 bool TCommandHandler::PerformNextQueued() {
   if (nesting_.Depth() != 0) return false;
-  for (auto position = queue_.begin(); position != queue_.end(); ++position) {
-    TCommandCore* const command = *position;
-    if (command->StaysQueued()) {
-      if (!command->CanPerform()) continue;
-    } else {
-      queue_.erase(position);
-    }
+  // Posted commands go first, so that a resident command (a deferred update) sees their work.
+  const auto posted = std::find_if(queue_.begin(), queue_.end(),
+                                   [](TCommandCore* command) { return !command->StaysQueued(); });
+  if (posted != queue_.end()) {
+    TCommandCore* const command = *posted;
+    queue_.erase(posted);
+    PerformQueuedCommand(command);
+    return true;
+  }
+  for (TCommandCore* command : queue_) {
+    if (!command->CanPerform()) continue;
     PerformQueuedCommand(command);
     return true;
   }
   return false;
+}
+
+void TCommandHandler::DropAllCommands() {
+  std::deque<TCommandCore*> queued;
+  queued.swap(queue_);
+  for (TCommandCore* command : queued)
+    DropCommand(command);
+  TCommandCore* const last = last_;
+  last_ = nullptr;
+  DropCommand(last);
 }
 
 void TCommandHandler::RemoveQueued(TCommandCore* command) {

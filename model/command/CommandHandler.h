@@ -46,12 +46,15 @@ class TCommandHandler : public TTargetHandler {
   // silently) and ends there; inside another command it passes on unchanged.
   void PerformQueuedCommand(TCommandCore* command);
   // Performs the first queued command when no command is being performed; true when it did.
-  // A resident command is performed where it stands when it can be performed and passed over
-  // otherwise.
+  // Resident commands come after the posted ones: the first that can be performed is performed
+  // and stays queued.
   bool PerformNextQueued();
   // Takes the command out of the queue (a resident command going away); nothing else happens
   // to it.
   void RemoveQueued(TCommandCore* command);
+  // Deletes the queued commands and the last command that are freed when done, and forgets the
+  // rest (the program ends, or its units go with the memory the commands hold).
+  void DropAllCommands();
   // Undoes the last command when it is performed, else redoes it; its document counts a change.
   // Failures pass on.
   void UndoOrRedoLast();

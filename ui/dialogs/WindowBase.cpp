@@ -325,6 +325,7 @@ void WindowBase::BeginModal() {
 }
 
 int32_t WindowBase::PoseModally() {
+  BeginModal();
   const int16_t saved = gInModalDialog();
   gInModalDialog() = 1;
   try {

@@ -129,7 +129,8 @@ class WindowBase : public TDialogWindow, public TUpdatedDialog {
   void ItemFocused(TMacDialogItem* item) override { currentItem_ = item; }
   void ShowDetails(bool show) override;
   int16_t LayoutNumber() const override { return dialogNumber_; }
-  void RefreshNotice() override { RequestUpdate(false); }
+  // The dialog is shown or begins a modal run: its items show the selection now.
+  void RefreshNotice() override { RefreshAll(); }
   void UpdateNotice() override { RequestUpdate(false); }
 
   TWorldDoc* GetWorld() const { return world_; }

@@ -69,12 +69,16 @@ TEST(DialogUpdaterTest, StaysQueuedAndRunsOnlyForRequestsWhileShown) {
   EXPECT_EQ(dialog.rebuilds, 1);
 
   updater->RequestOrWithdraw(0);
-  updater->RequestOrWithdraw(1);
-  EXPECT_FALSE(application.PerformNextQueued());
   EXPECT_EQ(application.GetNextCommand(), updater);
-
-  application.RemoveQueued(updater);
+  updater->RequestOrWithdraw(1);
   EXPECT_EQ(application.GetNextCommand(), nullptr);
+  EXPECT_FALSE(application.PerformNextQueued());
+
+  // Taken out of the queue, it is not performed however it is asked.
+  application.RemoveQueued(updater);
+  updater->RequestUpdate(true);
+  EXPECT_FALSE(application.PerformNextQueued());
+  EXPECT_EQ(dialog.rebuilds, 1);
   delete updater;
   EXPECT_TRUE(dialog.gone);
   EXPECT_TRUE(reporter.errors.empty());
