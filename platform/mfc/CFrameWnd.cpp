@@ -1,6 +1,7 @@
 #include "platform/mfc/CFrameWnd.h"
 
 #include "platform/mfc/CDocument.h"
+#include "platform/mfc/CToolBar.h"
 #include "platform/mfc/CView.h"
 #include "platform/win32/Accelerator.h"
 #include "platform/win32/Mdi.h"
@@ -76,11 +77,35 @@ BOOL CFrameWnd::OnCreateClient(CREATESTRUCT*, CCreateContext* context) {
 }
 
 void CFrameWnd::RecalcLayout(BOOL) {
-  const HWND pane = ::GetDlgItem(m_hWnd, static_cast<int32_t>(AFX_IDW_PANE_FIRST));
-  if (!pane) return;
   RECT client;
   GetClientRect(&client);
-  ::MoveWindow(pane, 0, 0, client.right, client.bottom, TRUE);
+  // Control bars take their sides first, in z-order; the pane gets what is left.
+  for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+    auto* bar = dynamic_cast<CControlBar*>(FromHandlePermanent(child));
+    if (!bar || !::IsWindowVisible(child)) continue;
+    const DWORD side = bar->GetBarStyle();
+    const bool horizontal = (side & (CBRS_TOP | CBRS_BOTTOM)) != 0;
+    const SIZE size = bar->CalcFixedLayout(FALSE, horizontal);
+    if (side & CBRS_LEFT) {
+      ::MoveWindow(child, client.left, client.top, size.cx, client.bottom - client.top, TRUE);
+      client.left += size.cx;
+    } else if (side & CBRS_RIGHT) {
+      ::MoveWindow(child, client.right - size.cx, client.top, size.cx, client.bottom - client.top,
+                   TRUE);
+      client.right -= size.cx;
+    } else if (side & CBRS_BOTTOM) {
+      ::MoveWindow(child, client.left, client.bottom - size.cy, client.right - client.left, size.cy,
+                   TRUE);
+      client.bottom -= size.cy;
+    } else {
+      ::MoveWindow(child, client.left, client.top, client.right - client.left, size.cy, TRUE);
+      client.top += size.cy;
+    }
+  }
+  const HWND pane = ::GetDlgItem(m_hWnd, static_cast<int32_t>(AFX_IDW_PANE_FIRST));
+  if (!pane) return;
+  ::MoveWindow(pane, client.left, client.top, client.right - client.left,
+               client.bottom - client.top, TRUE);
 }
 
 void CFrameWnd::SetActiveView(CView* view, BOOL notify) {

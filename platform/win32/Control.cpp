@@ -4,4 +4,8 @@ void RegisterStandardControls() {
   RegisterButtonClass();
   RegisterStaticClass();
   RegisterEditClass();
+  RegisterListBoxClass();
+  RegisterComboBoxClass();
+  RegisterTrackbarClass();
+  RegisterToolBarClass();
 }

@@ -4,8 +4,12 @@
 // (ComboBox.h), trackbars (Trackbar.h) and tool bars (ToolBar.h).
 
 #include "platform/win32/Button.h"
+#include "platform/win32/ComboBox.h"
 #include "platform/win32/Edit.h"
+#include "platform/win32/ListBox.h"
 #include "platform/win32/Static.h"
+#include "platform/win32/ToolBar.h"
+#include "platform/win32/Trackbar.h"
 
 // Registers the control classes (again after ResetWindowSystem); harmless when they exist.
 void RegisterStandardControls();

@@ -1,0 +1,97 @@
+#include "platform/mfc/CToolBar.h"
+
+#include <vector>
+
+#include "platform/win32/Message.h"
+#include "platform/win32/ToolBar.h"
+#include "platform/win32/Window.h"
+
+IMPLEMENT_DYNAMIC(CControlBar, CWnd)
+IMPLEMENT_DYNAMIC(CToolBar, CControlBar)
+
+namespace {
+
+TBBUTTON ButtonOf(HWND bar, int32_t index) {
+  TBBUTTON button;
+  button.idCommand = -1;
+  ::SendMessage(bar, TB_GETBUTTON, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&button));
+  return button;
+}
+
+}  // namespace
+
+SIZE CControlBar::CalcFixedLayout(BOOL, BOOL) {
+  RECT window;
+  GetWindowRect(&window);
+  return SIZE{window.right - window.left, window.bottom - window.top};
+}
+
+BOOL CToolBar::Create(CWnd* parent, DWORD style, UINT id) {
+  SetBarStyle((style & CBRS_ALIGN_ANY) ? (style & CBRS_ALIGN_ANY) : CBRS_TOP);
+  RegisterToolBarClass();
+  return CWnd::Create(kToolBarClass, "", style & ~CBRS_ALIGN_ANY, RECT{0, 0, 0, 0}, parent, id);
+}
+
+BOOL CToolBar::SetBitmap(HBITMAP strip) {
+  TBADDBITMAP added;
+  added.nID = reinterpret_cast<uintptr_t>(strip);
+  return ::SendMessage(m_hWnd, TB_ADDBITMAP, 1, reinterpret_cast<LPARAM>(&added)) == 0;
+}
+
+void CToolBar::SetSizes(SIZE button, SIZE image) {
+  ::SendMessage(m_hWnd, TB_SETBUTTONSIZE, 0, MAKELPARAM(button.cx, button.cy));
+  ::SendMessage(m_hWnd, TB_SETBITMAPSIZE, 0, MAKELPARAM(image.cx, image.cy));
+}
+
+BOOL CToolBar::SetButtons(const UINT* ids, int32_t count) {
+  while (GetCount() > 0) ::SendMessage(m_hWnd, TB_DELETEBUTTON, 0, 0);
+  if (!ids || count <= 0) return TRUE;
+  std::vector<TBBUTTON> buttons(static_cast<size_t>(count));
+  int32_t image = 0;
+  for (size_t i = 0; i < buttons.size(); ++i) {
+    buttons[i].idCommand = static_cast<int32_t>(ids[i]);
+    if (ids[i] == ID_SEPARATOR) {
+      buttons[i].fsStyle = TBSTYLE_SEP;
+      buttons[i].iBitmap = 0;
+    } else {
+      buttons[i].iBitmap = image++;
+    }
+  }
+  return static_cast<BOOL>(::SendMessage(m_hWnd, TB_ADDBUTTONS, static_cast<WPARAM>(count),
+                                         reinterpret_cast<LPARAM>(buttons.data())));
+}
+
+int32_t CToolBar::GetCount() const {
+  return static_cast<int32_t>(::SendMessage(m_hWnd, TB_BUTTONCOUNT, 0, 0));
+}
+
+UINT CToolBar::GetItemID(int32_t index) const {
+  const TBBUTTON button = ButtonOf(m_hWnd, index);
+  return (button.fsStyle & TBSTYLE_SEP) ? ID_SEPARATOR : static_cast<UINT>(button.idCommand);
+}
+
+int32_t CToolBar::CommandToIndex(UINT id) const {
+  return static_cast<int32_t>(::SendMessage(m_hWnd, TB_COMMANDTOINDEX, id, 0));
+}
+
+void CToolBar::GetItemRect(int32_t index, RECT* rect) const {
+  ::SendMessage(m_hWnd, TB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(rect));
+}
+
+UINT CToolBar::GetButtonStyle(int32_t index) const {
+  const TBBUTTON button = ButtonOf(m_hWnd, index);
+  const UINT state = static_cast<UINT>(button.fsState ^ TBSTATE_ENABLED);
+  return static_cast<UINT>(MAKELONG(button.fsStyle, state));
+}
+
+void CToolBar::SetButtonStyle(int32_t index, UINT style) {
+  const UINT state = HIWORD(style) ^ TBSTATE_ENABLED;
+  ::SendMessage(m_hWnd, TB_SETBUTTONSTYLESTATE, static_cast<WPARAM>(index),
+                MAKELPARAM(LOWORD(style) & 0xFF, state & 0xFF));
+}
+
+SIZE CToolBar::CalcFixedLayout(BOOL, BOOL) {
+  SIZE size{0, 0};
+  ::SendMessage(m_hWnd, TB_GETMAXSIZE, 0, reinterpret_cast<LPARAM>(&size));
+  return size;
+}

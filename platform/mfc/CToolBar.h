@@ -1,0 +1,72 @@
+#pragma once
+// Control bars of the framework: windows a frame lays out along one of its sides before its
+// view takes the rest (CFrameWnd::RecalcLayout). A tool bar is a control bar over the window
+// layer's tool bar: buttons of an image strip that send their command to the frame. A button's
+// style word is MAKELONG(style, state) as the window layer keeps them, except that the enabled
+// state reads the other way round (TBBS_DISABLED), so that a plain button's style is 0.
+
+#include <cstdint>
+
+#include "platform/mfc/CWnd.h"
+#include "platform/win32/GdiTypes.h"
+
+inline constexpr DWORD CBRS_LEFT = 0x1000;
+inline constexpr DWORD CBRS_TOP = 0x2000;
+inline constexpr DWORD CBRS_RIGHT = 0x4000;
+inline constexpr DWORD CBRS_BOTTOM = 0x8000;
+inline constexpr DWORD CBRS_ALIGN_ANY = 0xF000;
+
+inline constexpr UINT AFX_IDW_TOOLBAR = 0xE800;
+inline constexpr UINT ID_SEPARATOR = 0;
+
+inline constexpr UINT TBBS_BUTTON = 0x0000;
+inline constexpr UINT TBBS_SEPARATOR = 0x0001;
+inline constexpr UINT TBBS_CHECKBOX = 0x0002;
+inline constexpr UINT TBBS_GROUP = 0x0004;
+inline constexpr UINT TBBS_CHECKED = 0x00010000;
+inline constexpr UINT TBBS_PRESSED = 0x00020000;
+inline constexpr UINT TBBS_DISABLED = 0x00040000;
+inline constexpr UINT TBBS_HIDDEN = 0x00080000;
+inline constexpr UINT TBBS_WRAPPED = 0x00200000;
+
+class CControlBar : public CWnd {
+  DECLARE_DYNAMIC(CControlBar)
+
+ public:
+  // The size the bar needs along its side; `horizontal` for a bar along the top or bottom.
+  virtual SIZE CalcFixedLayout(BOOL stretch, BOOL horizontal);
+  // The side of the frame the bar keeps to (one of CBRS_LEFT ... CBRS_BOTTOM).
+  DWORD GetBarStyle() const { return barStyle_; }
+  void SetBarStyle(DWORD style) { barStyle_ = style; }
+
+ protected:
+  CControlBar() = default;
+
+ private:
+  DWORD barStyle_ = CBRS_TOP;
+};
+
+class CToolBar : public CControlBar {
+  DECLARE_DYNAMIC(CToolBar)
+
+ public:
+  CToolBar() = default;
+  using CWnd::Create;
+  // The bar's side comes from the CBRS_ bits of `style`.
+  BOOL Create(CWnd* parent, DWORD style = WS_CHILD | WS_VISIBLE | CBRS_TOP,
+              UINT id = AFX_IDW_TOOLBAR);
+  // The images: a strip of `imageSize` pictures; the bar owns the bitmap from now on.
+  BOOL SetBitmap(HBITMAP strip);
+  void SetSizes(SIZE button, SIZE image);
+  // One button per identifier, ID_SEPARATOR making a separator; the images in order.
+  BOOL SetButtons(const UINT* ids, int32_t count);
+
+  int32_t GetCount() const;
+  UINT GetItemID(int32_t index) const;
+  int32_t CommandToIndex(UINT id) const;
+  void GetItemRect(int32_t index, RECT* rect) const;
+  UINT GetButtonStyle(int32_t index) const;
+  void SetButtonStyle(int32_t index, UINT style);
+
+  SIZE CalcFixedLayout(BOOL stretch, BOOL horizontal) override;
+};

@@ -1,0 +1,43 @@
+#pragma once
+// The items of a list box or a combo box: a text (when the control keeps texts) and a value of
+// the program's own for each. Not for code outside the layer.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct ListItem {
+  std::string text;
+  uintptr_t data = 0;
+};
+
+class ListItems {
+ public:
+  int32_t count() const { return static_cast<int32_t>(items_.size()); }
+  bool Has(int32_t index) const { return index >= 0 && index < count(); }
+  const ListItem& at(int32_t index) const { return items_[static_cast<size_t>(index)]; }
+  ListItem& at(int32_t index) { return items_[static_cast<size_t>(index)]; }
+
+  // Inserts before `index` (-1 or past the end: at the end); a control that keeps texts takes
+  // the text, one that does not keeps the value. Answers the new item's index.
+  int32_t Insert(int32_t index, intptr_t argument, bool keepsTexts) {
+    ListItem item;
+    if (keepsTexts) {
+      item.text = argument ? reinterpret_cast<const char*>(argument) : "";
+    } else {
+      item.data = static_cast<uintptr_t>(argument);
+    }
+    if (index < 0 || index > count()) index = count();
+    items_.insert(items_.begin() + index, std::move(item));
+    return index;
+  }
+  bool Erase(int32_t index) {
+    if (!Has(index)) return false;
+    items_.erase(items_.begin() + index);
+    return true;
+  }
+  void Clear() { items_.clear(); }
+
+ private:
+  std::vector<ListItem> items_;
+};
