@@ -83,11 +83,12 @@ TLabelStatic::TLabelStatic(CWnd* parent, int16_t id, TMacDialogItem* watcher, in
 }
 
 HCURSOR TLabelStatic::LabelCursor() {
-  static HCURSOR cursor = [] {
+  static HCURSOR cursor = nullptr;
+  if (cursor == nullptr) {
     const LPCSTR name = MAKEINTRESOURCEA(kLabelCursorId);
     const HMODULE module = FindResourceModule(name, RT_GROUP_CURSOR);
-    return LoadCursor(module, kLabelCursorId);
-  }();
+    if (module != nullptr) cursor = LoadCursor(module, kLabelCursorId);
+  }
   return cursor;
 }
 

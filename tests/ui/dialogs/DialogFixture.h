@@ -51,6 +51,7 @@ class DialogFixture : public ::testing::Test {
     SetResourceModule1(LoadResourceLibrary("dialogs-test.dll"));
     SetResourceModule2(LoadResourceLibrary(kMainResourceLibrary));
     SetResourceModule3(LoadResourceLibrary(kErrorResourceLibrary));
+    InstallCursorResourceProbe();
     RegisterPlainItemKinds();
     RegisterItemKind(kEditKind, MakeTestEditItem);
     ConfirmFlag() = 0;
