@@ -64,6 +64,8 @@ class WindowBase : public TDialogWindow, public TUpdatedDialog {
   virtual bool IsPropertyTag(uint32_t tag) const;
   int16_t GetClassFilter() const { return binding_.GetClassFilter(); }
   void SetClassFilter(int16_t classId) { binding_.SetClassFilter(classId); }
+  // How the items are bound; the world of the commands can be any action context.
+  TSelectionBinding& Binding() { return binding_; }
   const TSelectionBinding& Binding() const { return binding_; }
 
   // Items ------------------------------------------------------------------------------------
