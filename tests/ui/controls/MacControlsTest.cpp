@@ -111,12 +111,25 @@ TEST_F(MacControlsTest, LeavingAFieldTakesAGoodValueAndKeepsABadOneFromClosing) 
   SetFocus(GetDlgItem(Dialog(), IDOK));
   EXPECT_EQ(owner_.acceptedTags.size(), 1u);
 
+  // While an alert is up (it has taken the focus) a good value is not handed over.
+  SetFocus(Field());
+  SetWindowText(Field(), "Crank");
+  AlertFreeFlag() = 0;
+  SetFocus(GetDlgItem(Dialog(), IDOK));
+  AlertFreeFlag() = 1;
+  EXPECT_EQ(owner_.acceptedTags.size(), 1u);
+
   SetFocus(Field());
   SetWindowText(Field(), "bad");
   SetFocus(GetDlgItem(Dialog(), IDOK));
   EXPECT_EQ(owner_.reports, std::vector<int16_t>{kBadTextError});
   EXPECT_EQ(dialog_->GetAcceptOnClose(), 0);
   EXPECT_EQ(owner_.acceptedTags.size(), 1u);
+  // The next confirm checks the field again.
+  SetFocus(Field());
+  SendMessage(Dialog(), WM_COMMAND, MAKELONG(IDOK, 0), 0);
+  EXPECT_EQ(owner_.reports.size(), 2u);
+  EXPECT_TRUE(IsWindow(Dialog()));
 }
 
 TEST_F(MacControlsTest, ALabelGivesItsFieldTheFocusWithTheWholeTextSelected) {
