@@ -125,11 +125,15 @@ TEST_F(MacControlsTest, LeavingAFieldTakesAGoodValueAndKeepsABadOneFromClosing) 
   EXPECT_EQ(owner_.reports, std::vector<int16_t>{kBadTextError});
   EXPECT_EQ(dialog_->GetAcceptOnClose(), 0);
   EXPECT_EQ(owner_.acceptedTags.size(), 1u);
-  // The next confirm checks the field again.
+  // The refusal keeps the next confirm from closing; the one after checks the field again.
   SetFocus(Field());
   SendMessage(Dialog(), WM_COMMAND, MAKELONG(IDOK, 0), 0);
-  EXPECT_EQ(owner_.reports.size(), 2u);
   EXPECT_TRUE(IsWindow(Dialog()));
+  EXPECT_EQ(owner_.reports.size(), 1u);
+  SendMessage(Dialog(), WM_COMMAND, MAKELONG(IDOK, 0), 0);
+  EXPECT_TRUE(IsWindow(Dialog()));
+  EXPECT_EQ(owner_.reports.size(), 2u);
+  EXPECT_TRUE(owner_.notices.empty());
 }
 
 TEST_F(MacControlsTest, ALabelGivesItsFieldTheFocusWithTheWholeTextSelected) {
