@@ -31,8 +31,7 @@ HWND CDialog::ParentHandle() const {
 }
 
 BOOL CDialog::CreateIndirect(const void* dialogTemplate, uint32_t size, CWnd* parent) {
-  if (parent) m_pParentWnd = parent;
-  const HWND parentWindow = ParentHandle();
+  const HWND parentWindow = parent ? parent->m_hWnd : ParentHandle();
   const HWND window = MakeTakenOver([dialogTemplate, size, parentWindow] {
     return CreateDialogIndirectParam(dialogTemplate, size, parentWindow, nullptr, 0);
   });
@@ -50,8 +49,9 @@ BOOL CDialog::Create(UINT templateId, CWnd* parent) {
 intptr_t CDialog::DoModal() {
   uint32_t size = 0;
   const void* bytes = FindTemplate(&size);
-  if (!m_pParentWnd) m_pParentWnd = FromHandle(GetActiveWindow());
-  if (!bytes || !CreateIndirect(bytes, size, nullptr)) return -1;
+  // Without a parent the dialog belongs to the window that is active now.
+  CWnd* parent = m_pParentWnd ? m_pParentWnd : FromHandle(GetActiveWindow());
+  if (!bytes || !CreateIndirect(bytes, size, parent)) return -1;
   modal_ = true;
   const intptr_t result =
       RunModalDialog(m_hWnd, [this](MSG* message) { return PreTranslateMessage(message); });

@@ -196,7 +196,7 @@ void PaintGroupBox(HWND button, HDC dc, const RECT& client) {
   FrameSolid(dc, RECT{client.left, client.top + half, client.right, client.bottom}, kControlEdge);
   if (text.empty()) return;
   RECT label{client.left + 6, client.top, client.left + 10 + measured.right, measured.bottom};
-  FillSolid(dc, label, kControlFace);
+  FillSolid(dc, label, kDialogFace);
   label.left += 2;
   SetTextColor(dc, IsWindowEnabled(button) ? kControlText : kControlGrayText);
   DrawText(dc, text.c_str(), static_cast<int32_t>(text.size()), &label,
@@ -316,7 +316,7 @@ void RegisterButtonClass() {
   windowClass.lpfnWndProc = ButtonProc;
   windowClass.lpszClassName = kButtonClass;
   windowClass.cbWndExtra = 2 * static_cast<int32_t>(sizeof(LONG_PTR));
-  windowClass.background = kControlFace;
+  windowClass.background = kDialogFace;
   RegisterClass(&windowClass);
 }
 

@@ -9,6 +9,8 @@
 #include "platform/win32/WindowDc.h"
 #include "platform/win32/WindowTypes.h"
 
+// The background of dialogs and of the controls that show it (statics, boxes, group boxes).
+inline constexpr COLORREF kDialogFace = 0x00F0F0F0;
 inline constexpr COLORREF kControlFace = 0x00E1E1E1;
 inline constexpr COLORREF kControlPressedFace = 0x00D7C8BE;
 inline constexpr COLORREF kControlEdge = 0x00646464;

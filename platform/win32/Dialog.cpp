@@ -5,6 +5,7 @@
 
 #include "platform/win32/Button.h"
 #include "platform/win32/Control.h"
+#include "platform/win32/ControlSupport.h"
 #include "platform/win32/Dc.h"
 #include "platform/win32/DialogState.h"
 #include "platform/win32/DialogTemplate.h"
@@ -75,9 +76,8 @@ bool TakesFocus(HWND control) {
 }
 
 HWND FirstTabStop(HWND dialog) {
-  for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr;
-       child = GetWindow(child, GW_HWNDNEXT)) {
-    if (TakesFocus(child)) return child;
+  for (HWND control : DialogControls(dialog)) {
+    if (TakesFocus(control)) return control;
   }
   return nullptr;
 }
@@ -94,9 +94,9 @@ void FocusInside(HWND dialog, DialogState& state) {
 // button's, else IDOK.
 LRESULT DefaultId(HWND dialog, const DialogState& state) {
   if (state.defaultId != 0) return MAKELONG(state.defaultId, DC_HASDEFID);
-  for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-    if (SendMessage(child, WM_GETDLGCODE, 0, 0) & DLGC_DEFPUSHBUTTON)
-      return MAKELONG(GetDlgCtrlID(child), DC_HASDEFID);
+  for (HWND control : DialogControls(dialog)) {
+    if (SendMessage(control, WM_GETDLGCODE, 0, 0) & DLGC_DEFPUSHBUTTON)
+      return MAKELONG(GetDlgCtrlID(control), DC_HASDEFID);
   }
   return MAKELONG(IDOK, DC_HASDEFID);
 }
@@ -140,9 +140,10 @@ LRESULT DialogDefault(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
 
 LRESULT DialogWindowProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   const auto procedure = reinterpret_cast<DLGPROC>(GetWindowLongPtr(dialog, DWLP_DLGPROC));
-  if (procedure != nullptr && message != WM_NCDESTROY) {
+  if (procedure != nullptr) {
     const intptr_t handled = procedure(dialog, message, wParam, lParam);
-    if (handled != 0) return handled;
+    // What the dialog keeps goes with its window, whatever the procedure answered.
+    if (handled != 0 && message != WM_NCDESTROY) return handled;
   }
   return DialogDefault(dialog, message, wParam, lParam);
 }
@@ -154,7 +155,7 @@ void EnsureDialogClass() {
   windowClass.lpfnWndProc = DialogWindowProc;
   windowClass.lpszClassName = kDialogClassName;
   windowClass.cbWndExtra = 3 * static_cast<int32_t>(sizeof(LONG_PTR));
-  windowClass.background = 0x00F0F0F0;
+  windowClass.background = kDialogFace;
   RegisterClass(&windowClass);
 }
 

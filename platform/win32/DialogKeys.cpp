@@ -14,21 +14,25 @@
 
 namespace {
 
-std::vector<HWND> Controls(HWND dialog) {
-  std::vector<HWND> controls;
-  for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-    controls.push_back(child);
-  return controls;
+void CollectControls(HWND parent, std::vector<HWND>& controls) {
+  for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    if (GetWindowLongPtr(child, GWL_EXSTYLE) & WS_EX_CONTROLPARENT)
+      CollectControls(child, controls);
+    else
+      controls.push_back(child);
+  }
 }
 
+// Shown and enabled, and so are the windows between it and the dialog.
 bool Reachable(HWND control) {
-  const LONG_PTR style = GetWindowLongPtr(control, GWL_STYLE);
-  return (style & WS_VISIBLE) && !(style & WS_DISABLED);
+  return IsWindowVisible(control) && IsWindowEnabled(control) &&
+         IsWindowEnabled(GetParent(control));
 }
 
-// The direct child of the dialog that holds `window`.
-HWND ControlOf(HWND dialog, HWND window) {
-  while (window && GetParent(window) != dialog) window = GetParent(window);
+// The control of the dialog that holds `window`.
+HWND ControlOf(const std::vector<HWND>& controls, HWND window) {
+  while (window && std::find(controls.begin(), controls.end(), window) == controls.end())
+    window = GetParent(window);
   return window;
 }
 
@@ -127,13 +131,19 @@ bool DialogKey(HWND dialog, const MSG& message) {
 
 }  // namespace
 
+std::vector<HWND> DialogControls(HWND dialog) {
+  std::vector<HWND> controls;
+  CollectControls(dialog, controls);
+  return controls;
+}
+
 HWND GetNextDlgTabItem(HWND dialog, HWND control, BOOL previous) {
-  const std::vector<HWND> controls = Controls(dialog);
+  const std::vector<HWND> controls = DialogControls(dialog);
   if (controls.empty()) return nullptr;
   const auto wanted = [](HWND candidate) {
     return Reachable(candidate) && (GetWindowLongPtr(candidate, GWL_STYLE) & WS_TABSTOP);
   };
-  const auto at = std::find(controls.begin(), controls.end(), ControlOf(dialog, control));
+  const auto at = std::find(controls.begin(), controls.end(), ControlOf(controls, control));
   if (at == controls.end()) {
     // From nowhere: the first (or, backwards, the last) control that takes the focus.
     return Step(controls, previous ? 0 : controls.size() - 1, previous, wanted);
@@ -143,8 +153,8 @@ HWND GetNextDlgTabItem(HWND dialog, HWND control, BOOL previous) {
 }
 
 HWND GetNextDlgGroupItem(HWND dialog, HWND control, BOOL previous) {
-  const std::vector<HWND> controls = Controls(dialog);
-  const auto at = std::find(controls.begin(), controls.end(), ControlOf(dialog, control));
+  const std::vector<HWND> controls = DialogControls(dialog);
+  const auto at = std::find(controls.begin(), controls.end(), ControlOf(controls, control));
   if (at == controls.end()) return nullptr;
   // The group runs from a control with WS_GROUP to the one before the next such control.
   auto first = at;

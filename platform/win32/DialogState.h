@@ -2,6 +2,7 @@
 // What the dialog manager keeps for each dialog window. Not for code outside the layer.
 
 #include <cstdint>
+#include <vector>
 
 #include "platform/win32/GdiTypes.h"
 #include "platform/win32/WindowTypes.h"
@@ -19,3 +20,7 @@ struct DialogState {
 
 // The state of a dialog window, or null for any other window.
 DialogState* FindDialogState(HWND dialog);
+
+// The dialog's controls in Tab order: its children, where a child with WS_EX_CONTROLPARENT
+// stands for the controls inside it (a group of controls in a window of its own).
+std::vector<HWND> DialogControls(HWND dialog);

@@ -263,18 +263,22 @@ void KeyDown(HWND edit, WPARAM key) {
   const bool control = GetKeyState(VK_CONTROL) < 0;
   const int32_t line = text.LineOf(text.caret());
   switch (key) {
-    case VK_LEFT:
+    case VK_LEFT: {
+      const int32_t left = text.StepLeft(text.caret());
       if (!shift && text.hasSelection())
         text.MoveCaret(text.selectionStart(), false);
       else
-        text.MoveCaret(control ? text.WordStart(text.StepLeft(text.caret())) : text.StepLeft(text.caret()), shift);
+        text.MoveCaret(control ? text.WordStart(left) : left, shift);
       break;
-    case VK_RIGHT:
+    }
+    case VK_RIGHT: {
+      const int32_t right = text.StepRight(text.caret());
       if (!shift && text.hasSelection())
         text.MoveCaret(text.selectionEnd(), false);
       else
-        text.MoveCaret(control ? text.WordEnd(text.StepRight(text.caret())) : text.StepRight(text.caret()), shift);
+        text.MoveCaret(control ? text.WordEnd(right) : right, shift);
       break;
+    }
     case VK_HOME:
       text.MoveCaret(control ? 0 : text.LineStart(line), shift);
       break;
@@ -306,11 +310,12 @@ void KeyDown(HWND edit, WPARAM key) {
   Redraw(edit);
 }
 
-void PaintLine(HDC dc, const EditText& text, int32_t start, int32_t length, int32_t x, int32_t y,
-               int32_t height, COLORREF color, const RECT& client) {
-  const int32_t selStart = std::clamp(text.selectionStart(), start, start + length);
-  const int32_t selEnd = std::clamp(text.selectionEnd(), start, start + length);
-  const std::string& all = text.text();
+// One line of the text, with the part inside [selectionStart, selectionEnd) highlighted.
+void PaintLine(HDC dc, const std::string& all, int32_t start, int32_t length,
+               int32_t selectionStart, int32_t selectionEnd, int32_t x, int32_t y, int32_t height,
+               COLORREF color, const RECT& client) {
+  const int32_t selStart = std::clamp(selectionStart, start, start + length);
+  const int32_t selEnd = std::clamp(selectionEnd, start, start + length);
   SetTextColor(dc, color);
   TextOut(dc, x, y, all.c_str() + start, selStart - start);
   const int32_t selX = x + Width(dc, all, start, selStart - start);
@@ -338,13 +343,19 @@ void PaintEdit(HWND edit) {
   const int32_t top = TextTop(edit, height);
   IntersectClipRect(dc, client.left + 1, client.top, client.right - 1, client.bottom);
   const bool focused = GetFocus() == edit;
-  for (int32_t line = state->firstLine; line < text.LineCount(); ++line) {
+  // The selection shows only while the edit has the focus.
+  const int32_t selStart = focused ? text.selectionStart() : text.caret();
+  const int32_t selEnd = focused ? text.selectionEnd() : text.caret();
+  const int32_t lines = text.LineCount();
+  for (int32_t line = state->firstLine, start = text.LineStart(line); line < lines; ++line) {
     const int32_t y = top + (line - state->firstLine) * height;
     if (y >= client.bottom) break;
-    EditText shown = text;
-    if (!focused) shown.Select(text.caret(), text.caret());  // no selection without the focus
-    PaintLine(dc, shown, text.LineStart(line), text.LineLength(line), kMarginX - state->scrollX,
-              y, height, enabled ? kControlText : kControlGrayText, client);
+    const size_t end = text.text().find("\r\n", static_cast<size_t>(start));
+    const int32_t length =
+        static_cast<int32_t>((end == std::string::npos ? text.text().size() : end)) - start;
+    PaintLine(dc, text.text(), start, length, selStart, selEnd, kMarginX - state->scrollX, y,
+              height, enabled ? kControlText : kControlGrayText, client);
+    start += length + 2;
   }
   if (focused) {
     const POINT caret = PointOfPosition(edit, dc, *state, text.caret());

@@ -72,6 +72,6 @@ void RegisterStaticClass() {
   windowClass.lpfnWndProc = StaticProc;
   windowClass.lpszClassName = kStaticClass;
   windowClass.cbWndExtra = 3 * static_cast<int32_t>(sizeof(LONG_PTR));
-  windowClass.background = kControlFace;
+  windowClass.background = kDialogFace;
   RegisterClass(&windowClass);
 }

@@ -20,6 +20,7 @@ constexpr int32_t kCaptionHeight = 20;
 constexpr int32_t kMenuBarHeight = 20;
 constexpr int32_t kThickFrame = 4;
 constexpr int32_t kDialogFrame = 3;
+constexpr int32_t kClientEdge = 2;
 constexpr int32_t kScrollBarSize = 16;
 
 struct WindowSystem {
@@ -217,10 +218,12 @@ WindowRecord* FindWindowRecord(HWND window) {
 }
 
 int32_t FrameWidth(const WindowRecord& record) {
-  if (record.style & WS_THICKFRAME) return kThickFrame;
-  if (record.style & WS_DLGFRAME || record.exStyle & WS_EX_DLGMODALFRAME) return kDialogFrame;
-  if (record.style & WS_BORDER) return 1;
-  return 0;
+  // A sunken client edge lies inside whatever frame the window has.
+  const int32_t edge = (record.exStyle & WS_EX_CLIENTEDGE) ? kClientEdge : 0;
+  if (record.style & WS_THICKFRAME) return kThickFrame + edge;
+  if (record.style & WS_DLGFRAME || record.exStyle & WS_EX_DLGMODALFRAME) return kDialogFrame + edge;
+  if (record.style & WS_BORDER) return 1 + edge;
+  return edge;
 }
 
 RECT NonClientInsets(const WindowRecord& record) {
@@ -1224,13 +1227,25 @@ bool SeeThrough(const WindowRecord& record, POINT screen) {
          HTTRANSPARENT;
 }
 
+// A disabled child never takes the mouse, but it is still asked where the pointer is on it, as
+// every window the pointer passes over is; a dialog's disabled edit learns of a click on it so.
+void AskDisabled(const WindowRecord& record, POINT screen) {
+  DeliverMessage(record.handle, WM_NCHITTEST, 0, MAKELPARAM(screen.x, screen.y));
+}
+
 HWND DeepestChildAt(HWND window, POINT screen) {
   const WindowRecord* record = FindWindowRecord(window);
   if (!record || !PtInRect(ClientScreenRect(*record), screen)) return window;
-  for (HWND child : record->children) {
+  const std::vector<HWND> children = record->children;
+  for (HWND child : children) {
     const WindowRecord* inner = FindWindowRecord(child);
-    if (!inner || !(inner->style & WS_VISIBLE) || (inner->style & WS_DISABLED)) continue;
-    if (!PtInRect(WindowScreenRect(*inner), screen) || SeeThrough(*inner, screen)) continue;
+    if (!inner || !(inner->style & WS_VISIBLE)) continue;
+    if (!PtInRect(WindowScreenRect(*inner), screen)) continue;
+    if (inner->style & WS_DISABLED) {
+      AskDisabled(*inner, screen);
+      continue;
+    }
+    if (SeeThrough(*inner, screen)) continue;
     return DeepestChildAt(child, screen);
   }
   return window;

@@ -216,7 +216,8 @@ void DefaultPaintFrame(HWND window) {
   Fill(dc, RECT{0, inner.top, inner.left, outer.bottom}, kFace);
   Fill(dc, RECT{inner.right, inner.top, outer.right, outer.bottom}, kFace);
   Fill(dc, RECT{inner.left, inner.bottom, inner.right, outer.bottom}, kFace);
-  if (record->style & (WS_BORDER | WS_DLGFRAME | WS_THICKFRAME)) {
+  if ((record->style & (WS_BORDER | WS_DLGFRAME | WS_THICKFRAME)) ||
+      (record->exStyle & WS_EX_CLIENTEDGE)) {
     const HBRUSH brush = CreateSolidBrush(kBorder);
     FrameRect(dc, &outer, brush);
     DeleteObject(brush);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/win32/Control.h"
@@ -27,6 +28,7 @@ struct Seen {
   std::vector<WORD> commands;
   std::vector<int32_t> helpIds;
   bool endOnCommand = true;
+  int32_t destroyed = 0;
 };
 Seen* gSeen = nullptr;
 
@@ -43,6 +45,10 @@ intptr_t EndingProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     gSeen->helpIds.push_back(reinterpret_cast<const HELPINFO*>(lParam)->iCtrlId);
     return 1;
   }
+  if (message == WM_NCDESTROY && gSeen) {
+    ++gSeen->destroyed;
+    return 1;  // the dialog's own state goes all the same (the leak checker watches)
+  }
   return message == WM_INITDIALOG ? 1 : 0;
 }
 
@@ -50,7 +56,8 @@ intptr_t EndingProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
 std::vector<UINT>* gEditMessages = nullptr;
 WNDPROC gEditProcedure = nullptr;
 LRESULT WatchedEdit(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (gEditMessages && (message == WM_KEYDOWN || message == WM_KEYUP || message == WM_CHAR))
+  if (gEditMessages && (message == WM_KEYDOWN || message == WM_KEYUP || message == WM_CHAR ||
+                        message == WM_NCHITTEST || message == WM_LBUTTONDOWN))
     gEditMessages->push_back(message);
   return CallWindowProc(gEditProcedure, edit, message, wParam, lParam);
 }
@@ -177,6 +184,53 @@ TEST_F(DialogKeysTest, TabFollowsTheTemplateAndArrowsStayInTheGroup) {
   EXPECT_EQ(IsDlgButtonChecked(dialog, kAfterGroup), BST_UNCHECKED);
 }
 
+TEST_F(DialogKeysTest, ControlsInsideAControlParentJoinTheTabOrder) {
+  DialogTemplateWriter writer;
+  writer.Header(WS_POPUP | WS_VISIBLE, 2, "Group");
+  writer.Item(WS_TABSTOP, kApply, kButtonOrdinal, "Apply", 8, 8);
+  writer.Item(WS_TABSTOP, IDOK, kButtonOrdinal, "OK", 8, 60);
+  const HWND dialog = Modeless(writer);
+  // A window between Apply and OK that holds two edits of its own.
+  const HWND group = CreateWindowEx(WS_EX_CONTROLPARENT, kRecorderClass, "", WS_CHILD | WS_VISIBLE,
+                                    0, 25, 200, 30, dialog, nullptr, nullptr);
+  SetWindowPos(group, GetDlgItem(dialog, kApply), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  for (int32_t id : {201, 202}) {
+    const HWND edit =
+        CreateWindowEx(0, kEditClass, "", WS_CHILD | WS_VISIBLE | WS_TABSTOP, (id - 201) * 90, 0,
+                       80, 20, group, reinterpret_cast<HMENU>(static_cast<uintptr_t>(id)), nullptr);
+    SetWindowPos(edit, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);  // in making order
+  }
+  SetFocus(GetDlgItem(dialog, kApply));
+  std::vector<int32_t> order;
+  for (int i = 0; i < 4; ++i) {
+    Key(dialog, VK_TAB);
+    order.push_back(FocusId());
+  }
+  EXPECT_EQ(order, (std::vector<int32_t>{201, 202, IDOK, kApply}));
+  // Return in an edit of the group is still the dialog's default command.
+  seen.endOnCommand = false;
+  SetFocus(GetDlgItem(group, 202));
+  Key(dialog, VK_RETURN);
+  EXPECT_EQ(seen.commands, std::vector<WORD>{IDOK});
+}
+
+TEST_F(DialogKeysTest, AClickOnADisabledEditGoesToTheDialogAndTheEditIsAskedWhereItWas) {
+  const auto writer = Form();
+  const HWND dialog = Modeless(writer);
+  const HWND edit = GetDlgItem(dialog, kName);
+  EnableWindow(edit, FALSE);
+  std::vector<UINT> editMessages;
+  gEditMessages = &editMessages;
+  gEditProcedure = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtr(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WatchedEdit)));
+  Log().handlers.clear();
+  InjectClick(edit, POINT{5, 5});
+  PumpDialog(dialog);
+  // The dialog takes the press; the edit hears the hit tests of the press and the release.
+  EXPECT_GE(std::count(editMessages.begin(), editMessages.end(), WM_NCHITTEST), 2);
+  EXPECT_EQ(std::count(editMessages.begin(), editMessages.end(), WM_LBUTTONDOWN), 0);
+}
+
 TEST_F(DialogKeysTest, AModalDialogDisablesItsOwnerUntilItEnds) {
   const HWND owner = TopLevel(50, 50, 500, 400, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
   const auto writer = Form();
@@ -196,6 +250,7 @@ TEST_F(DialogKeysTest, AModalDialogDisablesItsOwnerUntilItEnds) {
   EXPECT_TRUE(IsWindowEnabled(owner));
   EXPECT_EQ(GetActiveWindow(), owner);
   EXPECT_FALSE(IsWindow(shown));
+  EXPECT_EQ(seen.destroyed, 1);  // the procedure hears the window's very end
 }
 
 TEST_F(DialogKeysTest, AModalLoopThatCanGetNoAnswerCancelsAndPassesTheQuitOn) {

@@ -170,6 +170,18 @@ TEST_F(EditTest, MultiLineTextBreaksAtReturnAndMovesByLines) {
   EXPECT_EQ(SendMessage(single, WM_GETDLGCODE, VK_RETURN, 0) & DLGC_WANTALLKEYS, 0);
 }
 
+TEST_F(EditTest, ASunkenEdgeFramesTheTextInsideTheWindow) {
+  const HWND edit = CreateWindowEx(WS_EX_CLIENTEDGE, kEditClass, "", WS_CHILD | WS_VISIBLE, 10,
+                                   10, 100, 24, parent, nullptr, nullptr);
+  RECT client;
+  GetClientRect(edit, &client);
+  EXPECT_EQ(client.right, 96);
+  EXPECT_EQ(client.bottom, 20);
+  RECT frame{0, 0, 96, 20};
+  AdjustWindowRectEx(&frame, WS_CHILD, FALSE, WS_EX_CLIENTEDGE);
+  EXPECT_EQ(frame.right - frame.left, 100);
+}
+
 TEST(EditTextTest, PositionsNeverSplitALineBreak) {
   EditText text;
   text.SetText("ab\r\ncd\r\n");
