@@ -38,6 +38,7 @@ inline constexpr uint16_t kEditKind = 1;
 inline constexpr uint16_t kNameDialog = 9001;
 inline constexpr uint16_t kEmptyDialog = 9002;
 inline constexpr uint16_t kNoListDialog = 9003;
+inline constexpr uint16_t kGroupDialog = 9004;
 inline constexpr uint16_t kFieldId = 101;
 class DialogFixture : public ::testing::Test {
  protected:
@@ -85,6 +86,13 @@ class DialogFixture : public ::testing::Test {
     FilterBytes empty;
     empty.Word(0);
     emptyList_ = empty.Bytes();
+    // A group: its end item's static holds the items after it.
+    FilterBytes group;
+    group.Word(2);
+    group.Word(0xFFFF).Tag("grp1").Record(0, 301, 0x50000000, 4, 30, 150, 56, "Group");
+    group.Record(0, 302, 0x50000000, 2, 2, 60, 10, "inner");
+    group.Word(80).Tag("DL00").Record(0, 303, 0x50000000, 4, 4, 60, 12, "after");
+    groupList_ = group.Bytes();
     const auto entry = [](const char* type, uint16_t typeId, uint16_t id,
                           const std::vector<uint8_t>& bytes) {
       return ResourceEntry{type, typeId, nullptr, id, bytes.data(),
@@ -94,7 +102,9 @@ class DialogFixture : public ::testing::Test {
                 entry(nullptr, 5, kEmptyDialog, dialogTemplate_),
                 entry(nullptr, 5, kNoListDialog, dialogTemplate_),
                 entry("fltr", 0, kNameDialog, nameList_),
-                entry("fltr", 0, kEmptyDialog, emptyList_)};
+                entry(nullptr, 5, kGroupDialog, dialogTemplate_),
+                entry("fltr", 0, kEmptyDialog, emptyList_),
+                entry("fltr", 0, kGroupDialog, groupList_)};
     RegisterResourceModule(ResourceModuleTable{"dialogs-test.dll", entries_.data(),
                                                static_cast<uint32_t>(entries_.size())});
   }
@@ -120,6 +130,7 @@ class DialogFixture : public ::testing::Test {
   std::vector<uint8_t> dialogTemplate_;
   std::vector<uint8_t> nameList_;
   std::vector<uint8_t> emptyList_;
+  std::vector<uint8_t> groupList_;
   std::vector<ResourceEntry> entries_;
 };
 

@@ -127,6 +127,23 @@ TEST_F(WindowsDialogTest, AnEmptyListBuildsNoItemsAndAMissingOneCannotOpen) {
   }
 }
 
+TEST_F(WindowsDialogTest, ItemsAfterAGroupEndAreMadeInItsControlWindow) {
+  TRecordingOwner owner;
+  TWindowsDialog dialog(nullptr, static_cast<int16_t>(kGroupDialog), &owner);
+  dialog.CreateModeless();
+  ASSERT_EQ(dialog.Items().size(), 3u);
+  TMacDialogItem* const groupEnd = dialog.Items()[0];
+  EXPECT_EQ(groupEnd->GetKindMarker(), TMacDialogItem::kGroupEndMarker);
+  ASSERT_TRUE(groupEnd->HasControlWindow());
+  const HWND group = groupEnd->ControlWindow()->GetSafeHwnd();
+  EXPECT_EQ(GetParent(group), dialog.GetSafeHwnd());
+  for (size_t i = 1; i < 3; ++i) {
+    ASSERT_TRUE(dialog.Items()[i]->HasControlWindow()) << i;
+    EXPECT_EQ(GetParent(dialog.Items()[i]->ControlWindow()->GetSafeHwnd()), group) << i;
+  }
+  EXPECT_EQ(GetWindowTextString(dialog.Items()[2]->ControlWindow()->GetSafeHwnd()), "after");
+}
+
 TEST_F(WindowsDialogTest, AConfirmedModelessDialogDestroysItsWindow) {
   TRecordingOwner owner;
   TWindowsDialog dialog(nullptr, static_cast<int16_t>(kNameDialog), &owner);
