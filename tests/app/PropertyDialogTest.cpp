@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -44,6 +45,8 @@ namespace {
 constexpr uint16_t kDialog = 9101;
 constexpr uint16_t kEditKind = 1;
 constexpr uint16_t kCheckKind = 48;
+constexpr uint16_t kListKind = 16;
+constexpr int16_t kOvalId = 6;
 constexpr int32_t kNameField = 101;
 constexpr int32_t kShownBox = 102;
 constexpr int16_t kBodyId = 2;
@@ -76,6 +79,7 @@ class PropertyDialogTest : public ::testing::Test {
     RegisterPlainItemKinds();
     RegisterItemKind(kEditKind, dialog_test::MakeTestEditItem);
     RegisterItemKind(kCheckKind, dialog_test::MakeTestCheckItem);
+    RegisterItemKind(kListKind, dialog_test::MakeTestListItem);
     document_ = std::make_unique<TQVDoc>();
     document_->ReadDocument(std::string(YB_SAMPLES_DIR) + "/spring-and-pin.yb");
     body_ = document_->World().FindObject(kBodyId);
@@ -88,6 +92,7 @@ class PropertyDialogTest : public ::testing::Test {
     SetIdleScript(nullptr);
     RegisterItemKind(kEditKind, nullptr);
     RegisterItemKind(kCheckKind, nullptr);
+    RegisterItemKind(kListKind, nullptr);
     SetScreenLogPixelsY(0);
     std::filesystem::remove(bytesPath_);
     document_.reset();
@@ -109,9 +114,10 @@ class PropertyDialogTest : public ::testing::Test {
     writer.Item(WS_TABSTOP, IDCANCEL, kButtonOrdinal, "Cancel", 56, 44, 40, 14);
     template_ = writer.bytes;
     FilterBytes list;
-    list.Word(2);
+    list.Word(3);
     list.Word(kEditKind).Tag("name").Record(1, kNameField, 0x50800080, 8, 8, 118, 20, "");
     list.Word(kCheckKind).Tag("show").Record(1, kShownBox, 0x50000002, 8, 24, 88, 36, "");
+    list.Word(kListKind).Tag("sel_").Record(0, 103, 0, 100, 24, 160, 36, "");
     list_ = list.Bytes();
     entries_ = {ResourceEntry{nullptr, 5, nullptr, kDialog, template_.data(),
                               static_cast<uint32_t>(template_.size())},
@@ -272,6 +278,41 @@ TEST_F(PropertyDialogTest, AModalRunPerformsTheRenameAtOnce) {
   // Performed at once, it is the command that undo takes back.
   app_.Commands().UndoOrRedoLast();
   EXPECT_EQ(BodyName(), oldName);
+}
+
+TEST_F(PropertyDialogTest, TheObjectSelectorListsTheWorldsObjectsAndChoosingOneSelectsIt) {
+  TLink* const oval = document_->World().FindObject(kOvalId);
+  ASSERT_NE(oval, nullptr);
+  static_cast<TNamedLink*>(oval)->SetName("Wheel");
+  static_cast<TNamedLink*>(body_)->SetName("TRectangle");
+  auto* window = OpenOver(new TFloatingProperties);
+  window->ShowModeless();
+  while (app_.Commands().PerformNextQueued()) {
+  }
+  auto* selector =
+      dynamic_cast<dialog_test::TTestListItem*>(window->FindItem(kSelectorTag));
+  ASSERT_NE(selector, nullptr);
+  // A name that is the class's name shows the class alone; the selected body is the current
+  // entry.
+  const auto at = [&](const std::string& text) {
+    return std::find(selector->entries.begin(), selector->entries.end(), text) -
+           selector->entries.begin();
+  };
+  const auto body = at("  TRectangle");
+  const auto wheel = at("  TOval - Wheel");
+  ASSERT_LT(body, static_cast<long>(selector->entries.size()));
+  ASSERT_LT(wheel, static_cast<long>(selector->entries.size()));
+  EXPECT_EQ(selector->current, body);
+  EXPECT_TRUE(selector->marks[static_cast<size_t>(body)]);
+  EXPECT_FALSE(selector->marks[static_cast<size_t>(wheel)]);
+  EXPECT_GT(selector->redraws, 0);
+
+  selector->SelectEntry(static_cast<int32_t>(wheel));
+  selector->SetChanged(1);
+  window->CommitItem(selector);
+  ASSERT_EQ(document_->World().Selection().size(), 1u);
+  EXPECT_EQ(document_->World().Selection()[0], oval);
+  DestroyWindow(window->GetDialogHandle());
 }
 
 TEST_F(PropertyDialogTest, OpensInARealWindowOnADesktop) {

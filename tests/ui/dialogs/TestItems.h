@@ -4,12 +4,14 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/win32/Button.h"
 #include "ui/controls/MacButtons.h"
 #include "ui/controls/MacEdit.h"
 #include "ui/dialogs/DialogOwner.h"
+#include "ui/items/EntryList.h"
 #include "ui/items/MacDialogItem.h"
 
 namespace dialog_test {
@@ -126,6 +128,43 @@ class TTestCheckItem : public TMacDialogItem {
 
 inline std::unique_ptr<TMacDialogItem> MakeTestCheckItem() {
   return std::make_unique<TTestCheckItem>();
+}
+
+// A popup item of the tests that keeps its list itself (no control), as the object selector.
+class TTestListItem : public TMacDialogItem, public TEntryList {
+ public:
+  void InitItem(CWnd* parent, uint32_t identifier, TItemRecordCursor* cursor) override {
+    TMacDialogItem::InitItem(parent, identifier, cursor);
+    InitFromRecord(nullptr, cursor);
+  }
+  void ClearEntries() override {
+    entries.clear();
+    marks.clear();
+    current = -1;
+  }
+  void AppendEntry(const Str255& text, bool marked) override {
+    entries.push_back(text.AsCString());
+    marks.push_back(marked);
+  }
+  void InsertEntry(const Str255& text, int32_t index) override {
+    entries.insert(entries.begin() + index, text.AsCString());
+    marks.insert(marks.begin() + index, false);
+  }
+  int32_t EntryCount() const override { return static_cast<int32_t>(entries.size()); }
+  void SelectEntry(int32_t index) override { current = index; }
+  int32_t CurrentEntry() const override { return current; }
+  Str255 EntryText(int32_t index) const override {
+    return Str255(entries.at(static_cast<size_t>(index)).c_str());
+  }
+  void RedrawEntries() override { ++redraws; }
+  std::vector<std::string> entries;
+  std::vector<bool> marks;
+  int32_t current = -1;
+  int redraws = 0;
+};
+
+inline std::unique_ptr<TMacDialogItem> MakeTestListItem() {
+  return std::make_unique<TTestListItem>();
 }
 
 }  // namespace dialog_test
