@@ -91,7 +91,7 @@ class DialogFixture : public ::testing::Test {
     group.Word(2);
     group.Word(0xFFFF).Tag("grp1").Record(0, 301, 0x50000000, 4, 30, 150, 56, "Group");
     group.Record(0, 302, 0x50000000, 2, 2, 60, 10, "inner");
-    group.Word(80).Tag("DL00").Record(0, 303, 0x50000000, 4, 4, 60, 12, "after");
+    group.Word(80).Tag("DL00").Record(0, 303, 0x50000000, 4, 4, 60, 12, "after", 1);
     groupList_ = group.Bytes();
     const auto entry = [](const char* type, uint16_t typeId, uint16_t id,
                           const std::vector<uint8_t>& bytes) {

@@ -142,6 +142,26 @@ TEST_F(WindowsDialogTest, ItemsAfterAGroupEndAreMadeInItsControlWindow) {
     EXPECT_EQ(GetParent(dialog.Items()[i]->ControlWindow()->GetSafeHwnd()), group) << i;
   }
   EXPECT_EQ(GetWindowTextString(dialog.Items()[2]->ControlWindow()->GetSafeHwnd()), "after");
+
+  // Growing the dialog stretches the items that grow with it, and the growth is kept.
+  const HWND after = dialog.Items()[2]->ControlWindow()->GetSafeHwnd();
+  const HWND inner = dialog.Items()[1]->ControlWindow()->GetSafeHwnd();
+  RECT afterBefore{};
+  RECT innerBefore{};
+  RECT frame{};
+  GetWindowRect(after, &afterBefore);
+  GetWindowRect(inner, &innerBefore);
+  GetWindowRect(dialog.GetSafeHwnd(), &frame);
+  MoveWindow(dialog.GetSafeHwnd(), frame.left, frame.top, frame.right - frame.left + 30,
+             frame.bottom - frame.top + 10, TRUE);
+  RECT afterNow{};
+  RECT innerNow{};
+  GetWindowRect(after, &afterNow);
+  GetWindowRect(inner, &innerNow);
+  EXPECT_EQ(afterNow.right - afterNow.left, afterBefore.right - afterBefore.left + 30);
+  EXPECT_EQ(innerNow.right - innerNow.left, innerBefore.right - innerBefore.left);
+  EXPECT_EQ(dialog.GetGrowth().x, 30);
+  EXPECT_EQ(dialog.GetGrowth().y, 10);
 }
 
 TEST_F(WindowsDialogTest, AConfirmedModelessDialogDestroysItsWindow) {
