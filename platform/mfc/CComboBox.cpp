@@ -60,7 +60,8 @@ std::string CComboBox::GetText(int32_t index) const {
 }
 
 uintptr_t CComboBox::GetItemData(int32_t index) const {
-  return static_cast<uintptr_t>(::SendMessage(m_hWnd, CB_GETITEMDATA, static_cast<WPARAM>(index), 0));
+  return static_cast<uintptr_t>(
+      ::SendMessage(m_hWnd, CB_GETITEMDATA, static_cast<WPARAM>(index), 0));
 }
 
 int32_t CComboBox::SetItemData(int32_t index, uintptr_t data) {

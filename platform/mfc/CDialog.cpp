@@ -15,9 +15,8 @@ CDialog::CDialog(const char* templateName, CWnd* parent)
     : m_pParentWnd(parent), templateName_(templateName ? templateName : "") {}
 
 const void* CDialog::FindTemplate(uint32_t* size) const {
-  const LPCSTR name = templateName_.empty()
-                          ? MAKEINTRESOURCEA(static_cast<uint16_t>(templateId_))
-                          : templateName_.c_str();
+  const LPCSTR name = templateName_.empty() ? MAKEINTRESOURCEA(static_cast<uint16_t>(templateId_))
+                                            : templateName_.c_str();
   const HMODULE module = FindResourceModule(name, RT_DIALOG);
   const HRSRC resource = module ? FindResource(module, name, RT_DIALOG) : nullptr;
   if (!resource) return nullptr;

@@ -60,7 +60,8 @@ std::string CListBox::GetText(int32_t index) const {
 }
 
 uintptr_t CListBox::GetItemData(int32_t index) const {
-  return static_cast<uintptr_t>(::SendMessage(m_hWnd, LB_GETITEMDATA, static_cast<WPARAM>(index), 0));
+  return static_cast<uintptr_t>(
+      ::SendMessage(m_hWnd, LB_GETITEMDATA, static_cast<WPARAM>(index), 0));
 }
 
 int32_t CListBox::SetItemData(int32_t index, uintptr_t data) {

@@ -44,7 +44,8 @@ void CToolBar::SetSizes(SIZE button, SIZE image) {
 }
 
 BOOL CToolBar::SetButtons(const UINT* ids, int32_t count) {
-  while (GetCount() > 0) ::SendMessage(m_hWnd, TB_DELETEBUTTON, 0, 0);
+  while (GetCount() > 0)
+    ::SendMessage(m_hWnd, TB_DELETEBUTTON, 0, 0);
   if (!ids || count <= 0) return TRUE;
   std::vector<TBBUTTON> buttons(static_cast<size_t>(count));
   int32_t image = 0;

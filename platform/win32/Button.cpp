@@ -84,7 +84,8 @@ void ClearRadioGroup(HWND button) {
   const auto at = std::find(siblings.begin(), siblings.end(), button);
   if (at == siblings.end()) return;
   auto first = at;
-  while (first != siblings.begin() && !(GetWindowLongPtr(*first, GWL_STYLE) & WS_GROUP)) --first;
+  while (first != siblings.begin() && !(GetWindowLongPtr(*first, GWL_STYLE) & WS_GROUP))
+    --first;
   for (auto it = first; it != siblings.end(); ++it) {
     if (it != first && (GetWindowLongPtr(*it, GWL_STYLE) & WS_GROUP)) break;
     char name[16];
@@ -182,8 +183,8 @@ void PaintBox(HWND button, HDC dc, const RECT& client) {
   if (GetFocus() == button && !text.empty()) {
     const int32_t height = measured.bottom - measured.top;
     const int32_t textTop = (client.top + client.bottom - height) / 2;
-    DrawFocusFrame(dc, RECT{area.left - 1, textTop - 1,
-                            std::min(client.right, measured.right + 1), textTop + height + 1});
+    DrawFocusFrame(dc, RECT{area.left - 1, textTop - 1, std::min(client.right, measured.right + 1),
+                            textTop + height + 1});
   }
 }
 

@@ -105,7 +105,8 @@ void PaintList(HWND list) {
     if (!state->items.Has(index)) break;
     const RECT rect{1, 1 + row * state->itemHeight, paint.client().right - 1,
                     1 + (row + 1) * state->itemHeight};
-    DrawItem(combo, *state, paint.dc(), index, rect, index == state->highlighted ? ODS_SELECTED : 0);
+    DrawItem(combo, *state, paint.dc(), index, rect,
+             index == state->highlighted ? ODS_SELECTED : 0);
   }
   FrameSolid(paint.dc(), paint.client(), kControlEdge);
 }
@@ -146,9 +147,9 @@ void Drop(HWND combo, ComboState& state) {
   state.listTop = 0;
   ShowHighlighted(state);
   const int32_t height = ListRows(state) * state.itemHeight + 2;
-  state.list = CreateWindowEx(WS_EX_TOPMOST, kComboListClass, "", WS_POPUP, field.left,
-                              field.bottom, field.right - field.left, height, combo, nullptr,
-                              nullptr);
+  state.list =
+      CreateWindowEx(WS_EX_TOPMOST, kComboListClass, "", WS_POPUP, field.left, field.bottom,
+                     field.right - field.left, height, combo, nullptr, nullptr);
   if (!state.list) return;
   SetWindowLongPtr(state.list, 0, reinterpret_cast<LONG_PTR>(combo));
   ShowWindow(state.list, SW_SHOWNA);
@@ -165,7 +166,8 @@ void CloseUp(HWND combo, ComboState& state, bool take) {
   if (GetCapture() == combo) ReleaseCapture();
   InvalidateRect(combo, nullptr, TRUE);
   NotifyParent(combo, CBN_CLOSEUP);
-  if (take && IsWindow(combo) && state.highlighted >= 0) Select(combo, state, state.highlighted, true);
+  if (take && IsWindow(combo) && state.highlighted >= 0)
+    Select(combo, state, state.highlighted, true);
 }
 
 // The item of the dropped list under a point of the combo box's client area, or -1.
@@ -201,7 +203,8 @@ void KeyDown(HWND combo, ComboState& state, WPARAM key) {
     if (key == static_cast<WPARAM>(VK_RETURN)) CloseUp(combo, state, true);
     if (key == static_cast<WPARAM>(VK_ESCAPE)) CloseUp(combo, state, false);
     if (key == static_cast<WPARAM>(VK_UP)) Highlight(state, std::max(0, state.highlighted - 1));
-    if (key == static_cast<WPARAM>(VK_DOWN)) Highlight(state, std::min(last, state.highlighted + 1));
+    if (key == static_cast<WPARAM>(VK_DOWN))
+      Highlight(state, std::min(last, state.highlighted + 1));
     return;
   }
   if (last < 0) return;
@@ -217,11 +220,12 @@ void Measure(HWND combo, ComboState& state) {
   state.itemHeight = line;
   state.fieldHeight = line + 4;
   if (OwnerDrawn(combo)) {
-    state.fieldHeight = static_cast<int32_t>(SendMeasureItem(
-                            combo, ODT_COMBOBOX, static_cast<UINT>(-1), 0, static_cast<UINT>(line))) +
-                        4;
-    state.itemHeight = static_cast<int32_t>(
-        SendMeasureItem(combo, ODT_COMBOBOX, 0, 0, static_cast<UINT>(line)));
+    state.fieldHeight =
+        static_cast<int32_t>(SendMeasureItem(combo, ODT_COMBOBOX, static_cast<UINT>(-1), 0,
+                                             static_cast<UINT>(line))) +
+        4;
+    state.itemHeight =
+        static_cast<int32_t>(SendMeasureItem(combo, ODT_COMBOBOX, 0, 0, static_cast<UINT>(line)));
   }
   RECT window;
   GetClientRect(combo, &window);
@@ -235,8 +239,8 @@ LRESULT ItemsMessage(HWND combo, ComboState& state, UINT message, WPARAM wParam,
   switch (message) {
     case CB_ADDSTRING:
     case CB_INSERTSTRING: {
-      const int32_t at = state.items.Insert(message == CB_ADDSTRING ? -1 : index, lParam,
-                                            KeepsTexts(combo));
+      const int32_t at =
+          state.items.Insert(message == CB_ADDSTRING ? -1 : index, lParam, KeepsTexts(combo));
       if (state.selected >= at) ++state.selected;
       return at;
     }

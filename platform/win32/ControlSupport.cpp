@@ -65,7 +65,8 @@ UINT SendMeasureItem(HWND control, UINT type, UINT item, uintptr_t data, UINT fa
   measure.CtlID = static_cast<UINT>(GetDlgCtrlID(control));
   measure.itemID = item;
   measure.itemData = data;
-  if (parent) SendMessage(parent, WM_MEASUREITEM, measure.CtlID, reinterpret_cast<LPARAM>(&measure));
+  if (parent)
+    SendMessage(parent, WM_MEASUREITEM, measure.CtlID, reinterpret_cast<LPARAM>(&measure));
   return measure.itemHeight != 0 ? measure.itemHeight : fallback;
 }
 

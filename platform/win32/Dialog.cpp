@@ -160,7 +160,8 @@ void EnsureDialogClass() {
 }
 
 HWND CreateDialogWindow(const DialogTemplate& dialog, const DialogState& state, HWND parent) {
-  POINT origin{MulDivRound(dialog.x, state.baseUnitX, 4), MulDivRound(dialog.y, state.baseUnitY, 8)};
+  POINT origin{MulDivRound(dialog.x, state.baseUnitX, 4),
+               MulDivRound(dialog.y, state.baseUnitY, 8)};
   if (parent != nullptr && (dialog.style & WS_CHILD) == 0) ClientToScreen(parent, &origin);
   RECT frame{0, 0, MulDivRound(dialog.cx, state.baseUnitX, 4),
              MulDivRound(dialog.cy, state.baseUnitY, 8)};
@@ -180,10 +181,10 @@ bool CreateControl(HWND dialog, const DialogItem& item) {
   const std::string text = item.title.isOrdinal ? std::string() : item.title.text;
   RECT place{item.x, item.y, item.x + item.cx, item.y + item.cy};
   MapDialogRect(dialog, &place);
-  const HWND control = CreateWindowEx(
-      item.exStyle, className, text.c_str(), item.style | WS_CHILD, place.left, place.top,
-      place.right - place.left, place.bottom - place.top, dialog,
-      reinterpret_cast<HMENU>(static_cast<uintptr_t>(item.id)), nullptr);
+  const HWND control =
+      CreateWindowEx(item.exStyle, className, text.c_str(), item.style | WS_CHILD, place.left,
+                     place.top, place.right - place.left, place.bottom - place.top, dialog,
+                     reinterpret_cast<HMENU>(static_cast<uintptr_t>(item.id)), nullptr);
   if (control == nullptr) return false;
   // Each control goes behind the ones before it, so that Tab follows the template.
   SetWindowPos(control, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);

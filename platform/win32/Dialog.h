@@ -13,8 +13,10 @@
 // WS_TABSTOP, the arrow keys through the group of the focused control (an automatic radio
 // button is clicked as it is reached); Return is command IDOK (or the default button's, or the
 // focused push button's) at once on key-down, while its key-up still reaches the focused
-// control; Escape is IDCANCEL; F1 asks for help (WM_HELP). A control keeps keys it asks for
-// with WM_GETDLGCODE.
+// control; Escape is IDCANCEL; F1 asks for help (WM_HELP); Alt and the letter after a
+// control's '&' click that button or focus the control a label names (a plain letter does
+// where the focused control takes no text). A control keeps keys it asks for with
+// WM_GETDLGCODE.
 
 #include <cstdint>
 #include <functional>

@@ -1,6 +1,8 @@
 // The dialog keys: Tab and arrow navigation, Return, Escape and F1 for the dialogs of Dialog.h.
 
 #include <algorithm>
+#include <cctype>
+#include <string>
 #include <vector>
 
 #include "platform/win32/Button.h"
@@ -90,6 +92,53 @@ void Help(HWND dialog, HWND focus) {
   SendMessage(target, WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
 }
 
+// The letter after the '&' of a control's text ("&&" is a plain '&'), or 0.
+char Mnemonic(HWND control) {
+  const std::string text = GetWindowTextString(control);
+  for (size_t i = 0; i + 1 < text.size(); ++i) {
+    if (text[i] != '&') continue;
+    if (text[i + 1] != '&')
+      return static_cast<char>(std::tolower(static_cast<unsigned char>(text[i + 1])));
+    ++i;
+  }
+  return 0;
+}
+
+// A letter typed with Alt, or where the focused control takes no characters: the control it
+// names is clicked (a button) or focused (the control after a label). True when one was found.
+bool MnemonicKey(HWND dialog, HWND focus, int32_t key) {
+  const int32_t character = CharacterOfKey(key);
+  if (character <= ' ' || character > 0x7E) return false;
+  const char wanted = static_cast<char>(std::tolower(character));
+  const std::vector<HWND> controls = DialogControls(dialog);
+  const auto at = std::find(controls.begin(), controls.end(), ControlOf(controls, focus));
+  const size_t start =
+      at == controls.end() ? controls.size() - 1 : static_cast<size_t>(at - controls.begin());
+  const HWND named = Step(controls, start, false, [wanted](HWND candidate) {
+    return Reachable(candidate) && Mnemonic(candidate) == wanted;
+  });
+  if (!named) return false;
+  MSG probe{};
+  const LRESULT code = DialogCodeOf(named, probe);
+  if (code & DLGC_STATIC) {
+    const auto label = std::find(controls.begin(), controls.end(), named);
+    const HWND next =
+        Step(controls, static_cast<size_t>(label - controls.begin()), false, [](HWND candidate) {
+          return Reachable(candidate) &&
+                 !(SendMessage(candidate, WM_GETDLGCODE, 0, 0) & DLGC_STATIC);
+        });
+    MoveFocus(next);
+    return true;
+  }
+  if (code & DLGC_BUTTON) {
+    if (!(code & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON))) SetFocus(named);
+    SendMessage(named, BM_CLICK, 0, 0);
+    return true;
+  }
+  MoveFocus(named);
+  return true;
+}
+
 // A key-down the dialog takes for itself; false when it belongs to the focused control.
 bool DialogKey(HWND dialog, const MSG& message) {
   const HWND focus = GetFocus();
@@ -125,7 +174,9 @@ bool DialogKey(HWND dialog, const MSG& message) {
       Help(dialog, inside);
       return true;
     default:
-      return false;
+      // Letters name controls unless the focused control takes them as text.
+      if ((code & DLGC_WANTCHARS) || GetKeyState(VK_CONTROL) < 0) return false;
+      return MnemonicKey(dialog, inside, key);
   }
 }
 
@@ -158,9 +209,11 @@ HWND GetNextDlgGroupItem(HWND dialog, HWND control, BOOL previous) {
   if (at == controls.end()) return nullptr;
   // The group runs from a control with WS_GROUP to the one before the next such control.
   auto first = at;
-  while (first != controls.begin() && !(GetWindowLongPtr(*first, GWL_STYLE) & WS_GROUP)) --first;
+  while (first != controls.begin() && !(GetWindowLongPtr(*first, GWL_STYLE) & WS_GROUP))
+    --first;
   auto last = at + 1;
-  while (last != controls.end() && !(GetWindowLongPtr(*last, GWL_STYLE) & WS_GROUP)) ++last;
+  while (last != controls.end() && !(GetWindowLongPtr(*last, GWL_STYLE) & WS_GROUP))
+    ++last;
   const std::vector<HWND> group(first, last);
   const HWND found = Step(group, static_cast<size_t>(at - first), previous, Reachable);
   return found ? found : *at;
@@ -170,6 +223,9 @@ BOOL IsDialogMessage(HWND dialog, MSG* message) {
   if (!message || !dialog || !IsWindow(dialog)) return FALSE;
   if (message->hwnd != dialog && !IsChild(dialog, message->hwnd)) return FALSE;
   if (message->message == WM_KEYDOWN && DialogKey(dialog, *message)) return TRUE;
+  if (message->message == WM_SYSKEYDOWN &&
+      MnemonicKey(dialog, GetFocus(), static_cast<int32_t>(message->wParam)))
+    return TRUE;
   TranslateMessage(message);
   DispatchMessage(message);
   return TRUE;

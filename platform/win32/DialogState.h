@@ -14,7 +14,7 @@ struct DialogState {
   bool modal = false;
   bool ended = false;
   intptr_t result = 0;
-  WORD defaultId = 0;      // set by DM_SETDEFID; 0 until then
+  WORD defaultId = 0;         // set by DM_SETDEFID; 0 until then
   HWND savedFocus = nullptr;  // the control to focus again when the dialog is activated
 };
 

@@ -116,8 +116,70 @@ void ScrollCaretIntoView(HWND edit) {
   if (caretX > state->scrollX + room) state->scrollX = caretX - room;
 }
 
+int32_t VisibleLines(HWND edit) {
+  ControlDc context(edit);
+  RECT client;
+  GetClientRect(edit, &client);
+  return std::max(1, (client.bottom - 2 * kMarginY) / LineHeight(context.dc()));
+}
+
+// A multi-line edit with a vertical scroll bar shows on it which lines are in view.
+void UpdateScrollBar(HWND edit) {
+  const EditState* state = StateOf(edit);
+  if (!state || !IsMultiLine(edit) || !(Style(edit) & WS_VSCROLL)) return;
+  SCROLLINFO info;
+  info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+  info.nMin = 0;
+  info.nMax = state->text.LineCount() - 1;
+  info.nPage = static_cast<UINT>(VisibleLines(edit));
+  info.nPos = state->firstLine;
+  SetScrollInfo(edit, SB_VERT, &info, TRUE);
+}
+
+void ScrollToLine(HWND edit, int32_t line) {
+  EditState* state = StateOf(edit);
+  const int32_t last = std::max(0, state->text.LineCount() - VisibleLines(edit));
+  line = std::clamp(line, 0, last);
+  if (line == state->firstLine) return;
+  state->firstLine = line;
+  UpdateScrollBar(edit);
+  InvalidateRect(edit, nullptr, TRUE);
+}
+
+void VerticalScroll(HWND edit, WORD request, int32_t position) {
+  const int32_t first = StateOf(edit)->firstLine;
+  const int32_t page = VisibleLines(edit);
+  switch (request) {
+    case SB_LINEUP:
+      ScrollToLine(edit, first - 1);
+      break;
+    case SB_LINEDOWN:
+      ScrollToLine(edit, first + 1);
+      break;
+    case SB_PAGEUP:
+      ScrollToLine(edit, first - page);
+      break;
+    case SB_PAGEDOWN:
+      ScrollToLine(edit, first + page);
+      break;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION:
+      ScrollToLine(edit, position);
+      break;
+    case SB_TOP:
+      ScrollToLine(edit, 0);
+      break;
+    case SB_BOTTOM:
+      ScrollToLine(edit, StateOf(edit)->text.LineCount());
+      break;
+    default:
+      break;
+  }
+}
+
 void Redraw(HWND edit) {
   ScrollCaretIntoView(edit);
+  UpdateScrollBar(edit);
   InvalidateRect(edit, nullptr, TRUE);
 }
 
@@ -375,8 +437,8 @@ void MouseDown(HWND edit, LPARAM lParam, bool word) {
   SetFocus(edit);
   if (GetFocus() != edit) return;
   ControlDc context(edit);
-  const int32_t position =
-      PositionOfPoint(edit, context.dc(), *state, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+  const int32_t position = PositionOfPoint(edit, context.dc(), *state,
+                                           POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
   if (word) {
     state->text.Select(state->text.WordStart(position), state->text.WordEnd(position));
   } else {
@@ -391,9 +453,9 @@ void MouseMove(HWND edit, LPARAM lParam) {
   EditState* state = StateOf(edit);
   if (!state->selecting || GetCapture() != edit) return;
   ControlDc context(edit);
-  state->text.MoveCaret(
-      PositionOfPoint(edit, context.dc(), *state, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}),
-      true);
+  state->text.MoveCaret(PositionOfPoint(edit, context.dc(), *state,
+                                        POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}),
+                        true);
   Redraw(edit);
 }
 
@@ -535,10 +597,17 @@ LRESULT EditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
     case EM_GETFIRSTVISIBLELINE:
       return LineMessage(edit, message, wParam);
     case EM_LINESCROLL:
-      state->firstLine = std::clamp(state->firstLine + static_cast<int32_t>(lParam), 0,
-                                    state->text.LineCount() - 1);
-      InvalidateRect(edit, nullptr, TRUE);
+      if (!IsMultiLine(edit)) return FALSE;
+      ScrollToLine(edit, state->firstLine + static_cast<int32_t>(lParam));
       return TRUE;
+    case WM_VSCROLL:
+      if (IsMultiLine(edit)) VerticalScroll(edit, LOWORD(wParam), HIWORD(wParam));
+      return 0;
+    case WM_MOUSEWHEEL:
+      if (IsMultiLine(edit))
+        ScrollToLine(edit,
+                     state->firstLine - static_cast<int16_t>(HIWORD(wParam)) / WHEEL_DELTA * 3);
+      return 0;
     case WM_CUT:
       Cut(edit);
       return 0;

@@ -157,12 +157,14 @@ int32_t EditText::StepRight(int32_t position) const {
 
 int32_t EditText::WordStart(int32_t position) const {
   position = std::clamp(position, 0, length());
-  while (position > 0 && IsWordCharacter(text_[static_cast<size_t>(position - 1)])) --position;
+  while (position > 0 && IsWordCharacter(text_[static_cast<size_t>(position - 1)]))
+    --position;
   return position;
 }
 
 int32_t EditText::WordEnd(int32_t position) const {
   position = std::clamp(position, 0, length());
-  while (position < length() && IsWordCharacter(text_[static_cast<size_t>(position)])) ++position;
+  while (position < length() && IsWordCharacter(text_[static_cast<size_t>(position)]))
+    ++position;
   return position;
 }

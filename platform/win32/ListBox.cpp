@@ -111,8 +111,8 @@ void PaintList(HWND list, const ListBoxState& state) {
       UINT itemState = selected ? ODS_SELECTED : 0;
       if (selected && focused) itemState |= ODS_FOCUS;
       if (!IsWindowEnabled(list)) itemState |= ODS_DISABLED;
-      SendDrawItem(list, ODT_LISTBOX, static_cast<UINT>(index), ODA_DRAWENTIRE, itemState, dc,
-                   rect, state.items.at(index).data);
+      SendDrawItem(list, ODT_LISTBOX, static_cast<UINT>(index), ODA_DRAWENTIRE, itemState, dc, rect,
+                   state.items.at(index).data);
       continue;
     }
     if (selected) FillSolid(dc, rect, kControlHighlight);
@@ -221,8 +221,8 @@ void DragTick(HWND list, ListBoxState& state) {
     Select(list, state, state.top, true);
   } else if (cursor.y >= client.bottom) {
     SetTop(list, state, state.top + 1);
-    Select(list, state, std::min(state.items.count() - 1, state.top + VisibleCount(list, state) - 1),
-           true);
+    Select(list, state,
+           std::min(state.items.count() - 1, state.top + VisibleCount(list, state) - 1), true);
   }
 }
 
@@ -238,8 +238,8 @@ LRESULT ItemsMessage(HWND list, ListBoxState& state, UINT message, WPARAM wParam
   switch (message) {
     case LB_ADDSTRING:
     case LB_INSERTSTRING: {
-      const int32_t at = state.items.Insert(message == LB_ADDSTRING ? -1 : index, lParam,
-                                            KeepsTexts(list));
+      const int32_t at =
+          state.items.Insert(message == LB_ADDSTRING ? -1 : index, lParam, KeepsTexts(list));
       if (state.selected >= at) ++state.selected;
       UpdateScrollBar(list, state);
       InvalidateRect(list, nullptr, TRUE);

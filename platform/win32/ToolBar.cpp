@@ -172,7 +172,8 @@ void Release(HWND bar, ToolBarState& state, POINT point) {
 
 int32_t IndexOfCommand(const ToolBarState& state, WPARAM command) {
   for (size_t i = 0; i < state.buttons.size(); ++i)
-    if (state.buttons[i].idCommand == static_cast<int32_t>(command) && !IsSeparator(state.buttons[i]))
+    if (state.buttons[i].idCommand == static_cast<int32_t>(command) &&
+        !IsSeparator(state.buttons[i]))
       return static_cast<int32_t>(i);
   return -1;
 }
@@ -288,7 +289,8 @@ LRESULT ToolBarProc(HWND bar, UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case TB_SETBUTTONSIZE:
     case TB_SETBITMAPSIZE: {
-      const SIZE size{LOWORD(static_cast<uintptr_t>(lParam)), HIWORD(static_cast<uintptr_t>(lParam))};
+      const SIZE size{LOWORD(static_cast<uintptr_t>(lParam)),
+                      HIWORD(static_cast<uintptr_t>(lParam))};
       if (size.cx <= 0 || size.cy <= 0) return FALSE;
       (message == TB_SETBUTTONSIZE ? state->buttonSize : state->imageSize) = size;
       InvalidateRect(bar, nullptr, TRUE);

@@ -24,7 +24,7 @@ struct TrackbarState {
   int32_t line = 1;
   int32_t page = 20;
   bool dragging = false;
-  bool moved = false;     // a move by the user waits for its TB_ENDTRACK
+  bool moved = false;      // a move by the user waits for its TB_ENDTRACK
   int32_t grabOffset = 0;  // where the thumb was taken, from its centre
 };
 
@@ -54,8 +54,8 @@ int32_t PositionAt(HWND bar, const TrackbarState& state, int32_t along) {
   const int32_t span = state.maximum - state.minimum;
   const int64_t scaled = static_cast<int64_t>(along - kMargin) * span;
   const int32_t length = ChannelLength(bar);
-  const int32_t rounded = static_cast<int32_t>((scaled + (scaled >= 0 ? length / 2 : -length / 2)) /
-                                               length);
+  const int32_t rounded =
+      static_cast<int32_t>((scaled + (scaled >= 0 ? length / 2 : -length / 2)) / length);
   return std::clamp(state.minimum + rounded, state.minimum, state.maximum);
 }
 
@@ -213,8 +213,8 @@ LRESULT TrackbarProc(HWND bar, UINT message, WPARAM wParam, LPARAM lParam) {
       Press(bar, *state, lParam);
       return 0;
     case WM_MOUSEMOVE:
-      if (state->dragging && SetPosition(bar, *state,
-                                         PositionAt(bar, *state, Along(bar, lParam) - state->grabOffset)))
+      if (state->dragging &&
+          SetPosition(bar, *state, PositionAt(bar, *state, Along(bar, lParam) - state->grabOffset)))
         Notify(bar, TB_THUMBTRACK, state->position);
       return 0;
     case WM_LBUTTONUP:

@@ -252,6 +252,7 @@ inline constexpr int32_t GWLP_USERDATA = -21;
 
 // Class data indices (GetClassLongPtr, SetClassLongPtr).
 inline constexpr int32_t GCLP_HCURSOR = -12;
+inline constexpr int32_t GCL_HCURSOR = GCLP_HCURSOR;
 
 // WM_GETDLGCODE answers: what a control wants of the keys a dialog would otherwise take.
 inline constexpr LRESULT DLGC_WANTARROWS = 0x0001;

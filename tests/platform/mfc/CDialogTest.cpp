@@ -103,8 +103,8 @@ class CDialogTest : public ::testing::Test {
     RegisterStandardControls();
     Events().clear();
     bytes_ = Template();
-    entry_ = ResourceEntry{nullptr, 5, nullptr, kTemplateId, bytes_.data(),
-                           static_cast<uint32_t>(bytes_.size())};
+    entry_ = ResourceEntry{
+        nullptr, 5, nullptr, kTemplateId, bytes_.data(), static_cast<uint32_t>(bytes_.size())};
     table_ = ResourceModuleTable{"test-dialogs.dll", &entry_, 1};
     RegisterResourceModule(table_);
     owner_ = CreateWindowEx(0, kButtonClass, "owner", WS_POPUP | WS_VISIBLE, 0, 0, 600, 400,

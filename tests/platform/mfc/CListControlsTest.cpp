@@ -70,8 +70,8 @@ class CListControlsTest : public ::testing::Test {
     ResetWindowSystem();
     UseVirtualClock(1000);
     RegisterStandardControls();
-    ASSERT_TRUE(frame.CreateEx(0, nullptr, "frame", WS_POPUP | WS_VISIBLE, 0, 0, 400, 300,
-                               nullptr, nullptr, nullptr));
+    ASSERT_TRUE(frame.CreateEx(0, nullptr, "frame", WS_POPUP | WS_VISIBLE, 0, 0, 400, 300, nullptr,
+                               nullptr, nullptr));
   }
   void TearDown() override {
     frame.DestroyWindow();
@@ -95,7 +95,8 @@ TEST_F(CListControlsTest, AnOwnerDrawnListBoxMeasuresAndDrawsItself) {
   ASSERT_TRUE(list.Create(WS_VISIBLE | LBS_OWNERDRAWFIXED, RECT{10, 10, 200, 100}, &frame, 21));
   EXPECT_EQ(heard.measured, std::vector<UINT>{0});
   EXPECT_EQ(list.GetItemHeight(0), 30);
-  for (uintptr_t i = 0; i < 5; ++i) list.AddItem(i);
+  for (uintptr_t i = 0; i < 5; ++i)
+    list.AddItem(i);
   Pump();
   EXPECT_EQ(heard.drawn, (std::vector<UINT>{0, 1, 2}));  // 90 pixels show three rows
   list.SetCurSel(4);

@@ -39,7 +39,8 @@ class ComboBoxTest : public WindowTest {
   }
   std::vector<WORD> Notices() {
     std::vector<WORD> codes;
-    for (const LoggedMessage& entry : Log().All(WM_COMMAND)) codes.push_back(HIWORD(entry.wParam));
+    for (const LoggedMessage& entry : Log().All(WM_COMMAND))
+      codes.push_back(HIWORD(entry.wParam));
     return codes;
   }
   HWND parent = nullptr;

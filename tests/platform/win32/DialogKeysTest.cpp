@@ -231,6 +231,40 @@ TEST_F(DialogKeysTest, AClickOnADisabledEditGoesToTheDialogAndTheEditIsAskedWher
   EXPECT_EQ(std::count(editMessages.begin(), editMessages.end(), WM_LBUTTONDOWN), 0);
 }
 
+TEST_F(DialogKeysTest, LettersAfterAnAmpersandReachTheirControls) {
+  DialogTemplateWriter writer;
+  writer.Header(WS_POPUP | WS_VISIBLE, 5, "Mnemonics");
+  writer.Item(SS_LEFT, 0xFFFF, kStaticOrdinal, "&Name:", 8, 8);
+  writer.Item(WS_TABSTOP | WS_BORDER, kName, kEditOrdinal, "", 50, 8);
+  writer.Item(WS_TABSTOP | BS_AUTOCHECKBOX, kAfterGroup, kButtonOrdinal, "&Fixed", 8, 30);
+  writer.Item(WS_TABSTOP, kApply, kButtonOrdinal, "&Apply", 8, 50);
+  writer.Item(WS_TABSTOP, IDOK, kButtonOrdinal, "Save && go", 8, 70);
+  const HWND dialog = Modeless(writer);
+  seen.endOnCommand = false;
+  SetFocus(GetDlgItem(dialog, kApply));
+  // Alt+N: the label names the edit after it.
+  InjectKey(VK_MENU, true);
+  Key(dialog, 'N');
+  InjectKey(VK_MENU, false);
+  PumpDialog(dialog);
+  EXPECT_EQ(FocusId(), kName);
+  // In the edit a plain letter is text; with Alt it names the button, which is clicked.
+  Key(dialog, 'A');
+  EXPECT_EQ(GetDlgItemTextString(dialog, kName), "a");
+  InjectKey(VK_MENU, true);
+  Key(dialog, 'A');
+  InjectKey(VK_MENU, false);
+  PumpDialog(dialog);
+  EXPECT_EQ(seen.commands, std::vector<WORD>{kApply});
+  // From a button a plain letter is enough; a check box takes the focus and is clicked.
+  SetFocus(GetDlgItem(dialog, IDOK));
+  Key(dialog, 'F');
+  EXPECT_EQ(FocusId(), kAfterGroup);
+  EXPECT_EQ(IsDlgButtonChecked(dialog, kAfterGroup), BST_CHECKED);
+  Key(dialog, 'G');  // "&&" is a plain ampersand, not a mnemonic
+  EXPECT_EQ(seen.commands, (std::vector<WORD>{kApply, kAfterGroup}));
+}
+
 TEST_F(DialogKeysTest, AModalDialogDisablesItsOwnerUntilItEnds) {
   const HWND owner = TopLevel(50, 50, 500, 400, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
   const auto writer = Form();

@@ -47,8 +47,8 @@ class DialogTemplateWriter {
       Text(face);
     }
   }
-  void Item(uint32_t style, uint16_t id, uint16_t classOrdinal, const std::string& text,
-            int16_t x, int16_t y, int16_t cx = 40, int16_t cy = 12) {
+  void Item(uint32_t style, uint16_t id, uint16_t classOrdinal, const std::string& text, int16_t x,
+            int16_t y, int16_t cx = 40, int16_t cy = 12) {
     Align();
     Long(style | WS_CHILD | WS_VISIBLE);
     Long(0);

@@ -32,7 +32,8 @@ class EditTest : public WindowTest {
     return edit;
   }
   void Type(const std::string& keys) {
-    for (char c : keys) InjectCharacter(static_cast<uint8_t>(c));
+    for (char c : keys)
+      InjectCharacter(static_cast<uint8_t>(c));
     Pump();
   }
   void Stroke(int32_t key, int32_t modifier = 0) {
@@ -51,6 +52,15 @@ class EditTest : public WindowTest {
     for (const LoggedMessage& entry : Log().All(WM_COMMAND))
       if (HIWORD(entry.wParam) == EN_CHANGE) ++count;
     return count;
+  }
+  // The height of a line of the edit's text, as it draws it.
+  int32_t ControlLineHeightForTest(HWND edit) {
+    SendMessage(edit, EM_SETSEL, 0, 0);
+    const POINT first = EditCaretPoint(edit);
+    SendMessage(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("a\r\nb"));
+    SendMessage(edit, EM_SETSEL, 3, 3);
+    const POINT second = EditCaretPoint(edit);
+    return second.y - first.y;
   }
   HWND parent = nullptr;
 };
@@ -170,9 +180,32 @@ TEST_F(EditTest, MultiLineTextBreaksAtReturnAndMovesByLines) {
   EXPECT_EQ(SendMessage(single, WM_GETDLGCODE, VK_RETURN, 0) & DLGC_WANTALLKEYS, 0);
 }
 
+TEST_F(EditTest, AMultiLineEditKeepsTheCaretLineInViewAndScrollsByItsBar) {
+  const HWND edit = Make(ES_MULTILINE | ES_WANTRETURN | WS_VSCROLL, "", 1);
+  // Three lines high, ten lines long.
+  SetWindowPos(edit, nullptr, 0, 0, 200, 3 * ControlLineHeightForTest(edit) + 2,
+               SWP_NOMOVE | SWP_NOZORDER);
+  std::string text;
+  for (int i = 0; i < 10; ++i)
+    text += (i ? "\r\n" : "") + std::to_string(i);
+  SendMessage(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  Stroke(VK_END, VK_CONTROL);
+  EXPECT_EQ(SendMessage(edit, EM_GETFIRSTVISIBLELINE, 0, 0), 7);
+  SCROLLINFO info;
+  info.fMask = SIF_ALL;
+  GetScrollInfo(edit, SB_VERT, &info);
+  EXPECT_EQ(info.nMax, 9);
+  EXPECT_EQ(info.nPage, 3u);
+  EXPECT_EQ(info.nPos, 7);
+  SendMessage(edit, WM_VSCROLL, SB_TOP, 0);
+  EXPECT_EQ(SendMessage(edit, EM_GETFIRSTVISIBLELINE, 0, 0), 0);
+  SendMessage(edit, EM_LINESCROLL, 0, 20);  // no further than the last page
+  EXPECT_EQ(SendMessage(edit, EM_GETFIRSTVISIBLELINE, 0, 0), 7);
+}
+
 TEST_F(EditTest, ASunkenEdgeFramesTheTextInsideTheWindow) {
-  const HWND edit = CreateWindowEx(WS_EX_CLIENTEDGE, kEditClass, "", WS_CHILD | WS_VISIBLE, 10,
-                                   10, 100, 24, parent, nullptr, nullptr);
+  const HWND edit = CreateWindowEx(WS_EX_CLIENTEDGE, kEditClass, "", WS_CHILD | WS_VISIBLE, 10, 10,
+                                   100, 24, parent, nullptr, nullptr);
   RECT client;
   GetClientRect(edit, &client);
   EXPECT_EQ(client.right, 96);

@@ -69,7 +69,8 @@ class ToolBarTest : public WindowTest {
   }
   std::vector<WORD> Commands() {
     std::vector<WORD> ids;
-    for (const LoggedMessage& entry : Log().All(WM_COMMAND)) ids.push_back(LOWORD(entry.wParam));
+    for (const LoggedMessage& entry : Log().All(WM_COMMAND))
+      ids.push_back(LOWORD(entry.wParam));
     return ids;
   }
   HWND parent = nullptr;

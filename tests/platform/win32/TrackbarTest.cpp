@@ -57,10 +57,10 @@ TEST_F(TrackbarTest, DraggingTheThumbTracksThenSettlesOnce) {
   Pump();
   InjectMouseButton(MouseButton::kLeft, false, POINT{start.x + 40, start.y});
   Pump();
-  EXPECT_EQ(Heard(), (std::vector<std::pair<WORD, WORD>>{{TB_THUMBTRACK, 60},
-                                                          {TB_THUMBTRACK, 70},
-                                                          {TB_THUMBPOSITION, 70},
-                                                          {TB_ENDTRACK, 70}}));
+  EXPECT_EQ(
+      Heard(),
+      (std::vector<std::pair<WORD, WORD>>{
+          {TB_THUMBTRACK, 60}, {TB_THUMBTRACK, 70}, {TB_THUMBPOSITION, 70}, {TB_ENDTRACK, 70}}));
   EXPECT_EQ(SendMessage(bar, TBM_GETPOS, 0, 0), 70);
 }
 
@@ -74,13 +74,13 @@ TEST_F(TrackbarTest, TheChannelPagesAndTheKeysStepThenEnd) {
   InjectKeyStroke(VK_DOWN);  // already at the end
   Pump();
   EXPECT_EQ(Heard(), (std::vector<std::pair<WORD, WORD>>{{TB_PAGEUP, 25},
-                                                          {TB_ENDTRACK, 25},
-                                                          {TB_LINEDOWN, 28},
-                                                          {TB_ENDTRACK, 28},
-                                                          {TB_BOTTOM, 100},
-                                                          {TB_ENDTRACK, 100},
-                                                          {TB_LINEDOWN, 100},
-                                                          {TB_ENDTRACK, 100}}));
+                                                         {TB_ENDTRACK, 25},
+                                                         {TB_LINEDOWN, 28},
+                                                         {TB_ENDTRACK, 28},
+                                                         {TB_BOTTOM, 100},
+                                                         {TB_ENDTRACK, 100},
+                                                         {TB_LINEDOWN, 100},
+                                                         {TB_ENDTRACK, 100}}));
   SendMessage(bar, TBM_SETRANGEMAX, FALSE, 40);
   EXPECT_EQ(SendMessage(bar, TBM_GETPOS, 0, 0), 40);  // kept within the new range
 }

@@ -70,7 +70,8 @@ TEST_F(PaletteToolBarTest, SevenButtonsInTwoColumnsWrapTwoTwoTwoOne) {
   EXPECT_EQ(palette_.GetColumnCount(), 2);
   palette_.SetColumnCount(2);
   std::vector<bool> wrapped;
-  for (int32_t i = 0; i < 7; ++i) wrapped.push_back((palette_.GetButtonStyle(i) & TBBS_WRAPPED) != 0);
+  for (int32_t i = 0; i < 7; ++i)
+    wrapped.push_back((palette_.GetButtonStyle(i) & TBBS_WRAPPED) != 0);
   EXPECT_EQ(wrapped, (std::vector<bool>{false, true, false, true, false, true, false}));
   EXPECT_EQ(Rows(), (std::vector<int32_t>{2, 2, 2, 1}));
   // The frame lays the bar along its left side, two buttons wide.
@@ -102,7 +103,8 @@ TEST_F(PaletteToolBarTest, AClickedToolSendsItsCommandToTheFrame) {
   palette_.GetItemRect(3, &fourth);  // second row, second column
   InjectClick(palette_.m_hWnd, POINT{fourth.left + 5, fourth.top + 5});
   MSG message;
-  while (PeekMessage(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessage(&message);
+  while (PeekMessage(&message, nullptr, 0, 0, PM_REMOVE))
+    DispatchMessage(&message);
   EXPECT_EQ(frame_->commands, std::vector<UINT>{3004});
 }
 
