@@ -14,6 +14,7 @@
 
 #include "app/TApp.h"
 #include "core/Resources.h"
+#include "core/Tag.h"
 #include "model/command/PropertyOps.h"
 #include "model/world/QVDoc.h"
 #include "platform/display/SdlPresenter.h"
@@ -278,6 +279,28 @@ TEST_F(PropertyDialogTest, AModalRunPerformsTheRenameAtOnce) {
   // Performed at once, it is the command that undo takes back.
   app_.Commands().UndoOrRedoLast();
   EXPECT_EQ(BodyName(), oldName);
+}
+
+TEST_F(PropertyDialogTest, ClickingTheBoxTurnsTheFlagOverThroughAQueuedCommand) {
+  auto* window = OpenOver(new TFloatingProperties);
+  window->ShowModeless();
+  const HWND box = GetDlgItem(window->GetDialogHandle(), kShownBox);
+  while (app_.Commands().PerformNextQueued()) {
+  }
+  ASSERT_EQ(SendMessage(box, BM_GETCHECK, 0, 0), BST_CHECKED);
+  uint16_t shown = 0;
+  body_->GetFlagProperty(MakeTag("show"), shown, nullptr);
+  ASSERT_EQ(shown, 1);
+  SendMessage(box, BM_CLICK, 0, 0);
+  EXPECT_EQ(SendMessage(box, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+  ASSERT_NE(app_.Commands().GetNextCommand(), nullptr);
+  EXPECT_TRUE(app_.Commands().GetNextCommand()->IsMemberClass(352));
+  while (app_.Commands().PerformNextQueued()) {
+  }
+  body_->GetFlagProperty(MakeTag("show"), shown, nullptr);
+  EXPECT_EQ(shown, 0);
+  EXPECT_EQ(SendMessage(box, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+  DestroyWindow(window->GetDialogHandle());
 }
 
 TEST_F(PropertyDialogTest, TheObjectSelectorListsTheWorldsObjectsAndChoosingOneSelectsIt) {
