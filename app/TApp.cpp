@@ -50,6 +50,8 @@ void TApp::InitUnits() {
 }
 
 void TApp::TermUnits() {
+  // The commands kept for undo hold memory of the units' pool: they go first.
+  commands_.DropAllCommands();
   RunUnitTerminators();
   FreeClassRegistry();
   FreeClassHierarchy();

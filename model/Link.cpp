@@ -267,6 +267,17 @@ void TNamedLink::SetStringProperty(uint32_t tag, const Str255& value) {
   Changed();
 }
 
+void TNamedLink::ReportPropertyBlocks(uint32_t tag, uint16_t& found, BlockCallback blockCallback,
+                                      ObjectCallback objectCallback, void* blockContext,
+                                      void* objectContext) {
+  if (tag == kTagName) {
+    blockCallback(kBlockName, blockContext);
+    return;
+  }
+  THandlerLink::ReportPropertyBlocks(tag, found, blockCallback, objectCallback, blockContext,
+                                     objectContext);
+}
+
 uint16_t TNamedLink::ReadBlockContents(int16_t code, TObjectReader& reader) {
   if (code != kBlockName) return THandlerLink::ReadBlockContents(code, reader);
   reader.ReadString(name_);

@@ -237,6 +237,10 @@ class TNamedLink : public THandlerLink {
 
  public:
   const Str255& GetName() const { return name_; }
+  // The name is kept in its own block, so renaming saves only that block for undo.
+  void ReportPropertyBlocks(uint32_t tag, uint16_t& found, BlockCallback blockCallback,
+                            ObjectCallback objectCallback, void* blockContext,
+                            void* objectContext) override;
   // True for the tags the named link answers.
   virtual bool HasProperty(uint32_t tag);
   virtual void SetName(const Str255& name);

@@ -59,10 +59,7 @@ TCommandHandler::TCommandHandler(TCommandNesting& nesting)
 
 TCommandHandler::~TCommandHandler() {
   if (idleTimer_ != 0) KillTimer(nullptr, idleTimer_);
-  while (TObject* command = queue_.PopLast())
-    DropCommand(static_cast<TCommandCore*>(command));
-  DropCommand(last_);
-  last_ = nullptr;
+  DropAllCommands();
   if (ApplicationSlot() == this) ApplicationSlot() = previous_;
 }
 
@@ -132,6 +129,18 @@ bool TCommandHandler::PerformNextQueued() {
   if (command == nullptr) return false;
   PerformQueuedCommand(command);
   return true;
+}
+
+void TCommandHandler::DropAllCommands() {
+  while (TObject* command = queue_.PopLast())
+    DropCommand(static_cast<TCommandCore*>(command));
+  TCommandCore* const last = last_;
+  last_ = nullptr;
+  DropCommand(last);
+}
+
+void TCommandHandler::RemoveQueued(TCommandCore* command) {
+  queue_.Delete(command);
 }
 
 void TCommandHandler::FreeQueuedCommands() {

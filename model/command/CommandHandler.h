@@ -59,6 +59,12 @@ class TCommandHandler : public TTargetHandler {
   bool PerformNextQueued();
   // At exit, when no command is being performed: frees the queued commands, from the end.
   void FreeQueuedCommands();
+  // Takes the command out of the queue (a resident command going away); nothing else happens
+  // to it.
+  void RemoveQueued(TCommandCore* command);
+  // Deletes the queued commands and the last command that are freed when done, and forgets the
+  // rest (the program ends, or its units go with the memory the commands hold).
+  void DropAllCommands();
   // Undoes the last command when it is performed, else redoes it; its document counts a change.
   // Failures pass on.
   void UndoOrRedoLast();

@@ -17,7 +17,9 @@
 
 namespace {
 
-constexpr char kDialogClass[] = "#32770";
+// A class of its own: the dialog class "#32770" keeps its procedure in its window data, which
+// the box uses for its state.
+constexpr char kDialogClass[] = "YbMessageBox";
 constexpr int32_t kTextId = 0xFFFF;
 constexpr int32_t kButtonWidth = 80;
 constexpr int32_t kButtonHeight = 24;

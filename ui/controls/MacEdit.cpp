@@ -1,0 +1,186 @@
+#include "ui/controls/MacEdit.h"
+
+#include "platform/win32/Edit.h"
+#include "platform/win32/Window.h"
+#include "platform/win32/WindowMessages.h"
+#include "ui/dialogs/DialogFlags.h"
+#include "ui/dialogs/DialogOwner.h"
+#include "ui/dialogs/WindowsDialog.h"
+#include "ui/items/MacDialogItem.h"
+
+IMPLEMENT_DYNCREATE(TMacEdit, CEdit)
+
+namespace {
+
+constexpr int16_t kPropertyDialogClass = 424;
+constexpr WPARAM kReturnKey = 13;
+constexpr WPARAM kEscapeKey = 27;
+
+int32_t LowSigned(LPARAM value) { return static_cast<int16_t>(value & 0xFFFF); }
+int32_t HighSigned(LPARAM value) { return static_cast<int16_t>((value >> 16) & 0xFFFF); }
+
+}  // namespace
+
+TMacEdit::TMacEdit(CWnd* parent, TMacDialogItem* owner, int16_t id, const char* title,
+                   int32_t left, int32_t top, int32_t width, int32_t height)
+    : link_(parent, owner, id, title, left, top, width, height, kDefaultStyle) {}
+
+TMacEdit::TMacEdit(CWnd* parent, int16_t id, TMacDialogItem* owner)
+    : link_(parent, id, owner, kDefaultStyle) {
+  if (parent != nullptr) SubclassDlgItem(static_cast<UINT>(static_cast<uint16_t>(id)), parent);
+}
+
+TMacEdit::~TMacEdit() { link_.DeleteOwner(); }
+
+TMacEdit* TMacEdit::CreateControl() {
+  if (!Create(link_.style, link_.bounds, link_.parent, static_cast<UINT>(static_cast<uint16_t>(link_.id)))) {
+    return nullptr;
+  }
+  if (!link_.title.empty()) SetWindowText(link_.title.c_str());
+  return this;
+}
+
+void TMacEdit::DestroyControl() {
+  if (m_hWnd != nullptr) {
+    DestroyWindow();  // the object goes with its window
+    return;
+  }
+  delete this;
+}
+
+BOOL TMacEdit::PreCreateWindow(CREATESTRUCT& create) {
+  DWORD style = static_cast<DWORD>(create.style);
+  DWORD exStyle = static_cast<DWORD>(create.dwExStyle);
+  ApplyClientEdge(style, exStyle);
+  create.style = static_cast<decltype(create.style)>(style);
+  create.dwExStyle = static_cast<decltype(create.dwExStyle)>(exStyle);
+  return CEdit::PreCreateWindow(create);
+}
+
+void TMacEdit::PostNcDestroy() {
+  CEdit::PostNcDestroy();
+  delete this;
+}
+
+void TMacEdit::OnSetFocus() {
+  TWindowsDialog* const dialog = link_.Dialog();
+  if (link_.owner != nullptr && dialog != nullptr) {
+    TDialogOwner* const owner = dialog->GetDialogOwner();
+    if (owner != nullptr && owner->IsOwnerMemberClass(kPropertyDialogClass)) {
+      owner->ItemFocused(link_.owner);
+    }
+  }
+  hasFocus_ = 1;
+  selection_ = static_cast<uint32_t>(SendMessage(EM_GETSEL, 0, 0));
+}
+
+void TMacEdit::ReportRefused(int16_t error) {
+  TWindowsDialog* const dialog = link_.Dialog();
+  if (dialog == nullptr) return;
+  dialog->SetAcceptOnClose(0);
+  TDialogOwner* const owner = dialog->GetDialogOwner();
+  if (ReportGuardFlag() != 0 || owner == nullptr) return;
+  TReportGuard guard;
+  owner->ReportValidationFailure(link_.owner, error);
+}
+
+void TMacEdit::OnConfirmKey() {
+  ConfirmFlag() = 0;
+  if (link_.owner == nullptr) return;
+  TWindowsDialog* const dialog = link_.Dialog();
+  const int16_t error = link_.owner->CheckText();
+  if (error == 0) {
+    if (dialog != nullptr) dialog->AcceptValue(link_.owner, false);
+  } else if (dialog != nullptr && dialog->GetDialogOwner() != nullptr) {
+    ReportRefused(error);
+    dialog->SetAcceptOnClose(1);
+  }
+  if (link_.owner == nullptr) return;
+  if (dialog != nullptr && dialog->GetDialogOwner() != nullptr &&
+      dialog->GetDialogOwner()->IsOwnerMemberClass(kPropertyDialogClass)) {
+    dialog->GetDialogOwner()->ItemFocused(link_.owner);
+  }
+  link_.owner->SelectWholeText();
+}
+
+void TMacEdit::OnKillFocus() {
+  hasFocus_ = 0;
+  if (link_.owner == nullptr) return;
+  TWindowsDialog* const dialog = link_.Dialog();
+  const int16_t error = link_.owner->CheckText();
+  if (error == 0) {
+    // A good value is taken when the focus leaves, but never while an alert is up (the alert
+    // itself takes the focus, and its report is already under way) nor while the dialog closes
+    // (a confirm has taken it already, a cancel must not).
+    if (!IsAlertShowing() && dialog != nullptr && !dialog->IsClosing()) {
+      dialog->AcceptValue(link_.owner, false);
+    }
+    if (m_hWnd != nullptr) {
+      SendMessage(EM_SETSEL, 0, 0);
+      SendMessage(EM_SCROLLCARET, 0, 0);
+    }
+    return;
+  }
+  ReportRefused(error);
+}
+
+void TMacEdit::OnHitTest(LPARAM lParam) {
+  if (link_.owner == nullptr || DialogMouseDownFlag() == 0) return;
+  if (TWindowsDialog* const dialog = link_.Dialog(); dialog != nullptr) {
+    RECT rect{};
+    GetWindowRect(&rect);
+    POINT corners[2] = {{rect.left, rect.top}, {rect.right, rect.bottom}};
+    ::ScreenToClient(dialog->GetSafeHwnd(), &corners[0]);
+    ::ScreenToClient(dialog->GetSafeHwnd(), &corners[1]);
+    const POINT click = dialog->GetLastClick();
+    if (click.x >= corners[0].x && click.x < corners[1].x && click.y >= corners[0].y &&
+        click.y < corners[1].y) {
+      link_.owner->MouseDown(0, LowSigned(lParam), HighSigned(lParam));
+    }
+  }
+  DialogMouseDownFlag() = 0;
+}
+
+BOOL TMacEdit::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+  switch (message) {
+    case WM_CREATE:
+      *result = Default();
+      if (*result != -1) link_.Created(*this);
+      return TRUE;
+    case WM_DESTROY:
+      link_.Destroying();
+      break;
+    case WM_LBUTTONDOWN:
+      if (link_.owner != nullptr) {
+        link_.owner->MouseDown(static_cast<uint32_t>(wParam), LowSigned(lParam), HighSigned(lParam));
+      }
+      break;
+    case WM_SETFOCUS: {
+      TChangingControls bracket;
+      *result = Default();
+      OnSetFocus();
+      return TRUE;
+    }
+    case WM_KEYUP: {
+      TChangingControls bracket;
+      *result = Default();
+      if ((wParam == kReturnKey || wParam == kEscapeKey) && ConfirmFlag() != 0) OnConfirmKey();
+      return TRUE;
+    }
+    case WM_KILLFOCUS: {
+      TChangingControls bracket;
+      *result = Default();
+      OnKillFocus();
+      return TRUE;
+    }
+    case WM_NCHITTEST: {
+      TChangingControls bracket;
+      OnHitTest(lParam);
+      *result = Default();
+      return TRUE;
+    }
+    default:
+      break;
+  }
+  return CEdit::OnWndMsg(message, wParam, lParam, result);
+}
