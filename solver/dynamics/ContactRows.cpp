@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <functional>
 
 #include "solver/contact/NarrowPhase.h"
 #include "solver/dynamics/Mechanics.h"
@@ -440,28 +441,29 @@ void Mechanics::ResolveImpacts(Eigen::VectorXd& state) {
     return p.separation <= kContactGap ||
            std::binary_search(closedBefore_.begin(), closedBefore_.end(), p.key);
   };
+  ImpactQueue& queue = impactQueue_;
+  queue.Begin(*this, struck);
+  if (queue.Empty()) {
+    closedBefore_.clear();
+    return;
+  }
+  // The joints' rows take part in every impact; they are the same for all of them.
+  std::vector<int>& jointRows = queue.jointRows;
+  jointRows.clear();
+  for (int i : solveRows_) {
+    const Row& row = rows_[i];
+    if (row.contact < 0 && !row.oneSided && row.level != Level::Acceleration && !row.saturated)
+      jointRows.push_back(i);
+  }
   std::vector<int> rows;
   Eigen::VectorXd b, lower, upper, impulse;
+  auto velocity = state.tail(dofCount_);
   const int limit = 20 * static_cast<int>(manifolds_.size()) + 20;
   for (int round = 0; round < limit; ++round) {
-    int worst = -1;
-    double worstRate = -kContactSpeed;
-    for (const ContactPoint& p : contactPoints_) {
-      if (!struck(p)) continue;
-      const double rate = RowRate(rows_[p.row]);
-      if (rate < worstRate) {
-        worstRate = rate;
-        worst = p.manifold;
-      }
-    }
+    const int worst = queue.Fastest(*this);
     if (worst < 0) break;
     const ContactManifold& m = manifolds_[worst];
-    rows.clear();
-    for (int i : solveRows_) {
-      const Row& row = rows_[i];
-      if (row.contact < 0 && !row.oneSided && row.level != Level::Acceleration && !row.saturated)
-        rows.push_back(i);
-    }
+    rows = jointRows;
     const int joints = static_cast<int>(rows.size());
     for (int k = m.first; k < m.first + m.count; ++k)
       if (struck(contactPoints_[k])) rows.push_back(contactPoints_[k].row);
@@ -505,20 +507,115 @@ void Mechanics::ResolveImpacts(Eigen::VectorXd& state) {
     double total = 0;
     for (int k = joints; k < n; ++k)
       if (k != friction) total += impulse[k];
-    auto velocity = state.tail(dofCount_);
     for (int k = 0; k < n; ++k) {
       const Row& row = rows_[rows[k]];
-      for (int i = row.begin; i < row.begin + row.count; ++i)
-        velocity[entries_[i].first] += invMass_[entries_[i].first] * entries_[i].second * impulse[k];
+      for (int i = row.begin; i < row.begin + row.count; ++i) {
+        const int dof = entries_[i].first;
+        velocity[dof] += invMass_[dof] * entries_[i].second * impulse[k];
+        velocity_[dof] = velocity[dof];
+        queue.Moved(dof);
+      }
       if (k < joints || k == friction || impulse[k] == 0) continue;
       // The friction impulse is reported shared among the points as the normal one is.
       Vector2d onB = impulse[k] * m.normal;
       if (friction >= 0 && total > 0) onB += impulse[friction] * impulse[k] / total * m.tangent;
       impacts_.push_back(Impact{m.a, m.b, contactPoints_[row.contact].point, onB});
     }
-    velocity_ = velocity;
+    queue.Refresh(*this, worst);
   }
   closedBefore_.clear();
+}
+
+// The struck points by their approach, the fastest first. An impact changes the velocities of
+// the bodies its rows reach (its pair, and whatever the joints carry it to), so only the points
+// on those bodies are looked at again: a heap whose stale entries are passed over.
+template <class Struck>
+void Mechanics::ImpactQueue::Begin(const Mechanics& mechanics, const Struck& struck) {
+  const int bodies = mechanics.BodyCount();
+  bodyOfDof.assign(mechanics.dofCount_, -1);
+  for (int i = 0; i < bodies; ++i)
+    if (mechanics.bodyKin_[i].dof >= 0)
+      for (int k = 0; k < 3; ++k)
+        bodyOfDof[mechanics.bodyKin_[i].dof + k] = i;
+  // Per body the struck points on it, in compressed rows.
+  start.assign(bodies + 1, 0);
+  const auto& points = mechanics.contactPoints_;
+  isStruck.assign(points.size(), 0);
+  for (size_t k = 0; k < points.size(); ++k) {
+    if (!struck(points[k])) continue;
+    isStruck[k] = 1;
+    const ContactManifold& m = mechanics.manifolds_[points[k].manifold];
+    ++start[m.a + 1];
+    ++start[m.b + 1];
+  }
+  for (int i = 0; i < bodies; ++i)
+    start[i + 1] += start[i];
+  onBody.resize(start[bodies]);
+  std::vector<int> fill(start.begin(), start.end() - 1);
+  rate.assign(points.size(), 0.0);
+  heap.clear();
+  for (size_t k = 0; k < points.size(); ++k) {
+    if (!isStruck[k]) continue;
+    const ContactManifold& m = mechanics.manifolds_[points[k].manifold];
+    onBody[fill[m.a]++] = static_cast<int>(k);
+    onBody[fill[m.b]++] = static_cast<int>(k);
+    Update(mechanics, static_cast<int>(k));
+  }
+  movedBody.assign(bodies, 0);
+  moved.clear();
+}
+
+void Mechanics::ImpactQueue::Update(const Mechanics& mechanics, int point) {
+  rate[point] = mechanics.RowRate(mechanics.rows_[mechanics.contactPoints_[point].row]);
+  if (rate[point] < -kContactSpeed) {
+    heap.emplace_back(rate[point], point);
+    std::push_heap(heap.begin(), heap.end(), std::greater<>());
+  }
+}
+
+// The manifold of the point approaching fastest (the first such point on a tie), or -1.
+int Mechanics::ImpactQueue::Fastest(const Mechanics& mechanics) {
+  while (!heap.empty()) {
+    const auto [value, point] = heap.front();
+    std::pop_heap(heap.begin(), heap.end(), std::greater<>());
+    heap.pop_back();
+    if (value != rate[point]) continue;  // a later rate replaced it
+    // The entry stays until its rate changes: an impact that leaves it approaching meets it again.
+    heap.emplace_back(value, point);
+    std::push_heap(heap.begin(), heap.end(), std::greater<>());
+    return mechanics.contactPoints_[point].manifold;
+  }
+  return -1;
+}
+
+void Mechanics::ImpactQueue::Moved(int dof) {
+  const int body = bodyOfDof[dof];
+  if (body < 0 || movedBody[body]) return;
+  movedBody[body] = 1;
+  moved.push_back(body);
+}
+
+// After an impact: the rates of the points on every body it moved, and of the manifold's own.
+void Mechanics::ImpactQueue::Refresh(const Mechanics& mechanics, int manifold) {
+  auto update = [&](int point) {
+    const double before = rate[point];
+    const double now = mechanics.RowRate(mechanics.rows_[mechanics.contactPoints_[point].row]);
+    if (now == before) return;
+    rate[point] = now;
+    if (now < -kContactSpeed) {
+      heap.emplace_back(now, point);
+      std::push_heap(heap.begin(), heap.end(), std::greater<>());
+    }
+  };
+  for (int body : moved) {
+    movedBody[body] = 0;
+    for (int k = start[body]; k < start[body + 1]; ++k)
+      update(onBody[k]);
+  }
+  moved.clear();
+  const ContactManifold& m = mechanics.manifolds_[manifold];
+  for (int k = m.first; k < m.first + m.count; ++k)
+    if (isStruck[k]) update(k);
 }
 
 // Two event values: the nearest approach of points not in contact (a collision when it closes),
@@ -535,6 +632,14 @@ void Mechanics::ContactEventValues(std::vector<double>& values) const {
     if (m.touching && m.slide != 0) slip = std::min(slip, m.slide * ManifoldSlip(m));
   values.push_back(gap);
   values.push_back(slip);
+}
+
+int Mechanics::CollisionEventIndex() const {
+  if (colliders_.empty()) return kNone;
+  int index = static_cast<int>(model_.constraints.size() + oneSidedSlots_.size());
+  for (const Pulley& pulley : pulleys_)
+    index += static_cast<int>(model_.constraints[pulley.constraint].points.size()) - 1;
+  return index;
 }
 
 void Mechanics::ReportOverlap(double time) {

@@ -156,6 +156,13 @@ class Mechanics {
   // The pair of bodies that set the last limit, the thinner first (model indices; kNone when no
   // pair limited the step).
   std::pair<int, int> LimitingPair() const { return limitingPair_; }
+  // The index among EventValues of the nearest approach of outlines not in contact (it closes
+  // when two bodies meet), or kNone without collisions.
+  int CollisionEventIndex() const;
+  // How deep two outlines may overlap where a collision of a fast run is located: the overlap
+  // error, and never more than a small part of the thinnest outline. Locating to this instead
+  // of to the contact gap saves most of the trial steps of a crowded world.
+  double LocatedOverlap() const { return std::min(overlapError_, 1e-3 * thinnest_); }
   // Overlaps deeper than this are reported.
   void SetOverlapError(double error) { overlapError_ = error; }
 
@@ -236,8 +243,7 @@ class Mechanics {
   // Solves (J W J') x = b over the candidate rows with x bounded per row; returns x per row.
   void SolveBounded(const std::vector<int>& rows, const Eigen::VectorXd& b,
                     const Eigen::VectorXd& lower, const Eigen::VectorXd& upper, Eigen::VectorXd& x);
-  Eigen::VectorXd MulJ(const std::vector<int>& rows, const Eigen::VectorXd& x) const;
-  Eigen::VectorXd MulJt(const std::vector<int>& rows, const Eigen::VectorXd& y) const;
+  void MulJWJt(const std::vector<int>& rows, const Eigen::VectorXd& x, Eigen::VectorXd& out);
   // Factorises J W J' over the rows; rows marked in `held` (their multipliers fixed by the
   // caller) are kept in the pattern as rows of the identity, so that a pivoting solve whose
   // bounded rows come and go refactorises values only.
@@ -293,6 +299,21 @@ class Mechanics {
   bool StoreContactForces(std::vector<char>& kinetic);
   void RememberClosedContacts();
   void ResolveImpacts(Eigen::VectorXd& state);
+  // The order in which impacts are resolved (ContactRows.cpp).
+  struct ImpactQueue {
+    template <class Struck>
+    void Begin(const Mechanics& mechanics, const Struck& struck);
+    bool Empty() const { return heap.empty(); }
+    int Fastest(const Mechanics& mechanics);
+    void Moved(int dof);
+    void Refresh(const Mechanics& mechanics, int manifold);
+    void Update(const Mechanics& mechanics, int point);
+
+    std::vector<int> bodyOfDof, start, onBody, moved, jointRows;
+    std::vector<char> isStruck, movedBody;
+    std::vector<double> rate;                   // per point, its approach rate
+    std::vector<std::pair<double, int>> heap;   // (rate, point), the smallest on top
+  };
   void ContactEventValues(std::vector<double>& values) const;
   void ReportOverlap(double time);
   double OutlineSpeed(int body, double h) const;
@@ -396,6 +417,7 @@ class Mechanics {
   static bool FactoriseValues(FactorPattern& pattern, double smallest);
   void SolveFactorised(const Eigen::VectorXd& b, Eigen::VectorXd& x);
   std::vector<int> structure_;
+  Eigen::VectorXd scatter_;  // buffer of MulJWJt, zero between uses
   std::vector<double> flat_;      // the Jacobian entries of the row set, row by row
   std::vector<double> weighted_;  // the same, each times the inverse mass of its coordinate
   int denseLimit_ = 40;
@@ -433,6 +455,7 @@ class Mechanics {
   std::vector<ContactKey> closedBefore_;
   std::vector<std::pair<ContactKey, int>> sliding_;
   std::vector<Impact> impacts_;
+  ImpactQueue impactQueue_;
   std::vector<Touch> touches_;          // of the last evaluation of the accelerations
   std::vector<double> manifoldNormal_;  // buffer of StoreContactForces
   ContactStageTimes contactTimes_;

@@ -145,9 +145,17 @@ double Simulation::LocateCrossing(int index, double h, Eigen::VectorXd& result) 
   const bool isGap = index >= activationCount_ &&
                      index < static_cast<int>(conditionValues_.size() - conditions_.size());
   auto crossed = [&](double v) { return isGap ? v <= 0 : (v > 0) != (fLo > 0); };
+  // A fast run locates a collision only as closely as the overlap it allows: the projection
+  // after the step takes the overlap out, and the impact follows as at the contact itself.
+  const bool collision = index == mechanics_.CollisionEventIndex();
+  const double allowed = collision && settings_.integrator == IntegratorKind::Euler
+                             ? mechanics_.LocatedOverlap()
+                             : -1.0;
+  double overlapHi = fHi;  // the value at hi (fHi is reweighted by the method)
   int side = 0;
   const double tolerance = 1e-13 * std::max(1.0, std::abs(time_));
-  for (int iteration = 0; iteration < 200 && hi - lo > tolerance; ++iteration) {
+  for (int iteration = 0; iteration < 200 && hi - lo > tolerance && overlapHi < -allowed;
+       ++iteration) {
     double trial = fLo != fHi ? lo + (hi - lo) * fLo / (fLo - fHi) : 0.5 * (lo + hi);
     if (!(trial > lo && trial < hi)) trial = 0.5 * (lo + hi);
     Eigen::VectorXd y;
@@ -157,6 +165,7 @@ double Simulation::LocateCrossing(int index, double h, Eigen::VectorXd& result) 
     if (crossed(v)) {
       hi = trial;
       fHi = v;
+      overlapHi = v;
       if (side == -1) fLo /= 2;
       side = -1;
     } else {
