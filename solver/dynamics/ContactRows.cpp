@@ -42,6 +42,13 @@ class StageTimer {
   std::chrono::steady_clock::time_point start_;
 };
 
+// The value kept for a key in a sorted list, or 0.
+template <class Key>
+double Remembered(const std::vector<std::pair<Key, double>>& kept, const Key& key) {
+  const auto at = std::lower_bound(kept.begin(), kept.end(), std::make_pair(key, -HUGE_VAL));
+  return at != kept.end() && at->first == key ? at->second : 0.0;
+}
+
 uint64_t PairKey(int a, int b) {
   return static_cast<uint64_t>(a) << 32 | static_cast<uint32_t>(b);
 }
@@ -129,16 +136,42 @@ bool Mechanics::Collides(int a, int b) const {
 
 // Find pairs and narrow phase: every pair of pieces of colliding bodies closer than the margin.
 void Mechanics::FindContacts() {
+  if (colliders_.empty()) {
+    contactPoints_.clear();
+    manifolds_.clear();
+    return;
+  }
+  // The evaluations, projections and event values of a step come back to the same positions
+  // again and again: what was found there is still what is there.
+  bool same = foundAt_.size() == 3 * colliders_.size();
+  for (size_t k = 0; k < colliders_.size() && same; ++k) {
+    const int i = colliders_[k];
+    same = foundAt_[3 * k] == q_[3 * i] && foundAt_[3 * k + 1] == q_[3 * i + 1] &&
+           foundAt_[3 * k + 2] == q_[3 * i + 2];
+  }
+  if (same) {
+    contactPoints_ = foundPoints_;
+    manifolds_ = foundManifolds_;
+    for (ContactManifold& m : manifolds_)
+      m.slide = SlideOf(m.key);
+    return;
+  }
+  foundAt_.clear();
+  for (int i : colliders_)
+    foundAt_.insert(foundAt_.end(), {q_[3 * i], q_[3 * i + 1], q_[3 * i + 2]});
   contactPoints_.clear();
   manifolds_.clear();
-  if (colliders_.empty()) return;
   {
     const StageTimer timer(contactTimes_.findPairs);
+    // Each outline's own box, so that a long wall or floor meets only what is near it.
     boxes_.clear();
     for (int i : colliders_) {
-      const double r = outlines_[i].reach + margin_ / 2;
-      const double x = q_[3 * i], y = q_[3 * i + 1];
-      boxes_.push_back(contact::Box{x - r, y - r, x + r, y + r, i});
+      contact::Box box = OutlineBox(i);
+      box.minX -= margin_ / 2;
+      box.minY -= margin_ / 2;
+      box.maxX += margin_ / 2;
+      box.maxY += margin_ / 2;
+      boxes_.push_back(box);
     }
     broadPhase_.FindPairs(boxes_, pairs_);
   }
@@ -180,13 +213,20 @@ void Mechanics::FindContacts() {
           m.centre += p.point / found.count;
           contactPoints_.push_back(p);
         }
-        const auto slide =
-            std::lower_bound(sliding_.begin(), sliding_.end(), std::make_pair(m.key, -2));
-        m.slide = slide != sliding_.end() && slide->first == m.key ? slide->second : 0;
         manifolds_.push_back(m);
       }
     }
   }
+  foundPoints_ = contactPoints_;
+  foundManifolds_ = manifolds_;
+  for (ContactManifold& m : manifolds_)
+    m.slide = SlideOf(m.key);
+}
+
+// The direction a manifold slid in at the last accepted state, 0 when it stuck or is new.
+int Mechanics::SlideOf(const ContactKey& key) const {
+  const auto slide = std::lower_bound(sliding_.begin(), sliding_.end(), std::make_pair(key, -2));
+  return slide != sliding_.end() && slide->first == key ? slide->second : 0;
 }
 
 // Appends the entries of a force along `direction` at a world point of a body, and adds the
@@ -296,9 +336,9 @@ void Mechanics::RefreshContactFlags() {
     m.touching = false;
   for (ContactPoint& p : contactPoints_) {
     Row& row = rows_[p.row];
-    const bool touching = row.g <= kContactGap && RowRate(row) <= kContactSpeed;
+    const bool touching = row.g <= contactGap_ && RowRate(row) <= kContactSpeed;
     row.candidate = touching;
-    if (!touching && row.g <= kContactGap) leaving_.push_back(p.key);
+    if (!touching && row.g <= contactGap_) leaving_.push_back(p.key);
     if (!touching) continue;
     touching_.push_back(p.key);
     manifolds_[p.manifold].touching = true;
@@ -339,26 +379,37 @@ void Mechanics::ApplyKineticFriction() {
 }
 
 // Store: the normal forces and friction of the solve just made. Answers whether another round
-// is needed: a normal force changed the friction bounds, or a sticking manifold reached its
-// static bound and now slides with kinetic friction.
+// is needed: a sticking manifold reached its static bound and now slides with kinetic friction,
+// or a force that depends on the normal forces was made from ones that have since changed (the
+// friction of a manifold held at its bound, or kinetic friction). A sticking manifold whose
+// friction lies within its bound is indifferent to its normal force: a stack whose normal forces
+// are fixed only by the rows' small compliance settles in one round, where waiting for all of
+// them to agree to the last digits would take many.
 bool Mechanics::StoreContactForces(std::vector<char>& kinetic) {
-  double change = 0, largest = 0;
+  double largest = 0;
   bool switched = false;
   std::vector<double>& normal = manifoldNormal_;
+  std::vector<double>& change = manifoldChange_;
   normal.assign(manifolds_.size(), 0.0);
+  change.assign(manifolds_.size(), 0.0);
   for (ContactPoint& p : contactPoints_) {
     const Row& row = rows_[p.row];
     const double f = row.candidate ? row.lambda : 0.0;
-    change = std::max(change, std::abs(f - p.force));
+    change[p.manifold] = std::max(change[p.manifold], std::abs(f - p.force));
     largest = std::max(largest, std::abs(f));
     p.force = f;
     normal[p.manifold] += f;
   }
+  const double tolerance = 1e-12 * std::max(1.0, largest);
+  bool stale = false;
   for (size_t k = 0; k < manifolds_.size(); ++k) {
     ContactManifold& m = manifolds_[k];
+    if (m.touching && m.slide != 0) stale = stale || change[k] > tolerance;
     if (m.frictionRow < 0 || !rows_[m.frictionRow].candidate) continue;
     Row& row = rows_[m.frictionRow];
     m.friction = row.lambda;
+    const bool held = (row.lower > -kInfinity && row.lambda <= row.lower) ||
+                      (row.upper < kInfinity && row.lambda >= row.upper);
     const double bound = m.staticFriction * normal[k];
     if (!kinetic[k] && bound > 0 && std::abs(row.lambda) >= bound * (1 - 1e-12)) {
       kinetic[k] = 1;
@@ -367,8 +418,9 @@ bool Mechanics::StoreContactForces(std::vector<char>& kinetic) {
     const double limit = (kinetic[k] ? m.kineticFriction : m.staticFriction) * normal[k];
     row.lower = -limit;
     row.upper = limit;
+    stale = stale || (held && change[k] > tolerance) || std::abs(row.lambda) > limit;
   }
-  return switched || change > 1e-12 * std::max(1.0, largest);
+  return switched || stale;
 }
 
 // Solve: the multipliers of all rows, records and contacts in one system. Friction bounds and
@@ -382,15 +434,23 @@ void Mechanics::SolveAccelerations() {
   const StageTimer timer(contactTimes_.solve);
   baseForce_ = force_;
   std::vector<char> kinetic(manifolds_.size(), 0);
+  // The rounds start from the normal forces of the last evaluation, where the same points were
+  // there: a resting stack then needs one round. A new manifold's first round lets friction hold
+  // whatever it must, which is the answer wherever it sticks within its bound; the rounds after
+  // bound it by the normal forces found. A bound from the last evaluation that holds a manifold
+  // is only a start: the round after moves it to the normal force found, and only a manifold that
+  // reaches its static bound from the forces of the present solve slides.
   for (ContactPoint& p : contactPoints_)
-    p.force = 0;
-  // The first round lets friction hold whatever it must, which is the answer wherever every
-  // contact sticks within its bound; the rounds after bound it by the normal forces found.
+    p.force = Remembered(lastPointForces_, p.key);
   for (ContactManifold& m : manifolds_) {
     m.friction = 0;
     if (m.frictionRow < 0) continue;
-    rows_[m.frictionRow].lower = -kInfinity;
-    rows_[m.frictionRow].upper = kInfinity;
+    double normal = 0;
+    for (int k = m.first; k < m.first + m.count; ++k)
+      normal += contactPoints_[k].force;
+    const double bound = normal > 0 ? m.staticFriction * normal : kInfinity;
+    rows_[m.frictionRow].lower = -bound;
+    rows_[m.frictionRow].upper = bound;
   }
   for (int round = 0; round < 30; ++round) {
     force_ = baseForce_;
@@ -401,6 +461,10 @@ void Mechanics::SolveAccelerations() {
       rows_[solveRows_[i]].lambda = solveX_[static_cast<int>(i)];
     if (!StoreContactForces(kinetic)) break;
   }
+  lastPointForces_.clear();
+  for (const ContactPoint& p : contactPoints_)
+    if (p.force > 0) lastPointForces_.emplace_back(p.key, p.force);
+  std::sort(lastPointForces_.begin(), lastPointForces_.end());
   touches_.clear();
   for (const ContactManifold& m : manifolds_) {
     if (!m.touching) continue;
@@ -420,7 +484,7 @@ void Mechanics::SolveAccelerations() {
 void Mechanics::RememberClosedContacts() {
   closedBefore_.clear();
   for (const ContactPoint& p : contactPoints_)
-    if (p.separation <= kContactGap) closedBefore_.push_back(p.key);
+    if (p.separation <= contactGap_) closedBefore_.push_back(p.key);
   std::sort(closedBefore_.begin(), closedBefore_.end());
 }
 
@@ -438,7 +502,7 @@ void Mechanics::ResolveImpacts(Eigen::VectorXd& state) {
   // A point struck: within the contact gap, or within it before the joints' position correction
   // moved the bodies apart.
   auto struck = [&](const ContactPoint& p) {
-    return p.separation <= kContactGap ||
+    return p.separation <= contactGap_ ||
            std::binary_search(closedBefore_.begin(), closedBefore_.end(), p.key);
   };
   ImpactQueue& queue = impactQueue_;

@@ -563,6 +563,8 @@ void Mechanics::Derivative(double time, const Eigen::VectorXd& state, Eigen::Vec
 
 double Mechanics::Project(double time, Eigen::VectorXd& state, double tolerance) {
   time_ = time;
+  // The projection leaves contacts anywhere within its tolerance: that close, they are closed.
+  contactGap_ = std::max(kContactGap, tolerance);
   Unpack(state);
   UpdateKinematics();
   const Context context(*this, time);

@@ -162,7 +162,7 @@ class Mechanics {
   // How deep two outlines may overlap where a collision of a fast run is located: the overlap
   // error, and never more than a small part of the thinnest outline. Locating to this instead
   // of to the contact gap saves most of the trial steps of a crowded world.
-  double LocatedOverlap() const { return std::min(overlapError_, 1e-3 * thinnest_); }
+  double LocatedOverlap() const { return std::min(overlapError_, 1e-2 * thinnest_); }
   // Overlaps deeper than this are reported.
   void SetOverlapError(double error) { overlapError_ = error; }
 
@@ -288,6 +288,7 @@ class Mechanics {
   void SetUpContacts();
   bool Collides(int a, int b) const;
   void FindContacts();
+  int SlideOf(const ContactKey& key) const;
   void BuildContactRows();
   void ContactJacobian(int body, const Eigen::Vector2d& point, const Eigen::Vector2d& direction,
                        double& c);
@@ -438,6 +439,9 @@ class Mechanics {
   std::vector<int> colliders_;
   std::vector<uint64_t> joined_;
   double margin_ = 0;  // how near two outlines come before their points are followed
+  // How near two outlines are when they touch: the contact gap, or the tolerance the last
+  // projection brought positions within, when that is larger.
+  double contactGap_ = 1e-9;
   double overlapError_ = 1e-3;
   contact::BroadPhase broadPhase_;
   contact::CollideScratch collideScratch_;
@@ -449,6 +453,11 @@ class Mechanics {
   std::vector<std::pair<int, int>> pairs_;
   std::vector<ContactPoint> contactPoints_;
   std::vector<ContactManifold> manifolds_;
+  // What the last search found, before any build used it, and the colliders' positions it was
+  // made at (x, y, rotation each).
+  std::vector<double> foundAt_;
+  std::vector<ContactPoint> foundPoints_;
+  std::vector<ContactManifold> foundManifolds_;
   std::vector<ContactKey> touching_;
   std::vector<ContactKey> leaving_;  // within the contact gap at the last state, and opening
   // The points within the contact gap where a projection began, before the joints moved them.
@@ -457,7 +466,9 @@ class Mechanics {
   std::vector<Impact> impacts_;
   ImpactQueue impactQueue_;
   std::vector<Touch> touches_;          // of the last evaluation of the accelerations
-  std::vector<double> manifoldNormal_;  // buffer of StoreContactForces
+  std::vector<double> manifoldNormal_, manifoldChange_;  // buffers of StoreContactForces
+  // The normal force of every point that pressed in the last solve, by its key.
+  std::vector<std::pair<ContactKey, double>> lastPointForces_;
   ContactStageTimes contactTimes_;
   double thinnest_ = HUGE_VAL;
   std::pair<int, int> limitingPair_{kNone, kNone};
