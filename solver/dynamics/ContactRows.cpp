@@ -452,18 +452,35 @@ void Mechanics::SolveAccelerations() {
     rows_[m.frictionRow].lower = -bound;
     rows_[m.frictionRow].upper = bound;
   }
-  for (int round = 0; round < 30; ++round) {
+  bool settled = false;
+  for (int round = 0; round < 30 && !settled; ++round) {
     force_ = baseForce_;
     ApplyKineticFriction();
     ComputeB();
     SolveBounded(solveRows_, solveB_, solveLower_, solveUpper_, solveX_);
     for (size_t i = 0; i < solveRows_.size(); ++i)
       rows_[solveRows_[i]].lambda = solveX_[static_cast<int>(i)];
-    if (!StoreContactForces(kinetic)) break;
+    settled = !StoreContactForces(kinetic);
   }
+  // Rounds that do not settle are a pile whose sliding friction presses it together harder the
+  // more it presses (a wedge jammed by its own friction): the normal forces grow round by round
+  // without end. The sliding manifolds then slide without friction for this evaluation, which
+  // keeps the accelerations bounded; the sticking ones keep the bounds of the last round.
+  if (!settled) {
+    force_ = baseForce_;
+    ComputeB();
+    SolveBounded(solveRows_, solveB_, solveLower_, solveUpper_, solveX_);
+    for (size_t i = 0; i < solveRows_.size(); ++i)
+      rows_[solveRows_[i]].lambda = solveX_[static_cast<int>(i)];
+    StoreContactForces(kinetic);
+    for (ContactManifold& m : manifolds_)
+      if (m.touching && m.slide != 0) m.friction = 0;
+  }
+  // Forces that did not settle are no start for the next evaluation: carried on from one to the
+  // next, a pile whose friction drives its normal forces up would grow them without end.
   lastPointForces_.clear();
   for (const ContactPoint& p : contactPoints_)
-    if (p.force > 0) lastPointForces_.emplace_back(p.key, p.force);
+    if (settled && p.force > 0) lastPointForces_.emplace_back(p.key, p.force);
   std::sort(lastPointForces_.begin(), lastPointForces_.end());
   touches_.clear();
   for (const ContactManifold& m : manifolds_) {
@@ -696,6 +713,25 @@ void Mechanics::ContactEventValues(std::vector<double>& values) const {
     if (m.touching && m.slide != 0) slip = std::min(slip, m.slide * ManifoldSlip(m));
   values.push_back(gap);
   values.push_back(slip);
+}
+
+bool Mechanics::HeldInProjection(const Row& row) const {
+  if (row.contact < 0 || row.friction) return false;
+  return std::binary_search(projectionHeld_.begin(), projectionHeld_.end(),
+                            contactPoints_[row.contact].key);
+}
+
+void Mechanics::HoldInProjection(const std::vector<int>& rows) {
+  const size_t before = projectionHeld_.size();
+  for (int i : rows) {
+    const Row& row = rows_[i];
+    if (row.contact < 0 || row.friction) continue;
+    projectionHeld_.push_back(contactPoints_[row.contact].key);
+  }
+  if (projectionHeld_.size() == before) return;
+  std::sort(projectionHeld_.begin(), projectionHeld_.end());
+  projectionHeld_.erase(std::unique(projectionHeld_.begin(), projectionHeld_.end()),
+                        projectionHeld_.end());
 }
 
 int Mechanics::CollisionEventIndex() const {

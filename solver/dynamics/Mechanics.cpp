@@ -577,6 +577,7 @@ double Mechanics::Project(double time, Eigen::VectorXd& state, double tolerance)
   Eigen::VectorXd& lastStep = projectStep_;
   lastStep.resize(0);
   int halvings = 0;
+  projectionHeld_.clear();
   for (int iteration = 0; iteration < 100; ++iteration) {
     BuildRows(context);
     moved = false;
@@ -602,7 +603,10 @@ double Mechanics::Project(double time, Eigen::VectorXd& state, double tolerance)
         rows.push_back(i);
         continue;
       }
-      if (row.oneSided && row.g >= 0) continue;
+      // A contact brought onto its surface stays held there for the rest of the projection:
+      // let go once it is out, it would be pushed back in by its neighbours, and a pile would
+      // take a step for every contact passed to and fro between them.
+      if (row.oneSided && row.g >= 0 && !HeldInProjection(row)) continue;
       g[static_cast<int>(rows.size())] = row.g;
       // A contact within what its projection can reach counts as closed (see `reachable`).
       const bool reached = row.contact >= 0 && std::abs(row.g) <= row.reachable;
@@ -613,6 +617,7 @@ double Mechanics::Project(double time, Eigen::VectorXd& state, double tolerance)
       rows.push_back(i);
     }
     if (residual <= tolerance) break;
+    HoldInProjection(rows);
     // The Newton direction always lowers the sum of squared residuals, so that sum decides.
     const double merit = g.head(static_cast<int>(rows.size())).squaredNorm();
     if (merit > previous && halvings < 20 && lastStep.size() == dofCount_) {

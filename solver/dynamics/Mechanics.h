@@ -299,6 +299,9 @@ class Mechanics {
   void AddContactForce(int body, const Eigen::Vector2d& point, const Eigen::Vector2d& force);
   bool StoreContactForces(std::vector<char>& kinetic);
   void RememberClosedContacts();
+  // The contacts a projection has brought onto their surfaces, which it keeps there.
+  bool HeldInProjection(const Row& row) const;
+  void HoldInProjection(const std::vector<int>& rows);
   void ResolveImpacts(Eigen::VectorXd& state);
   // The order in which impacts are resolved (ContactRows.cpp).
   struct ImpactQueue {
@@ -462,6 +465,7 @@ class Mechanics {
   std::vector<ContactKey> leaving_;  // within the contact gap at the last state, and opening
   // The points within the contact gap where a projection began, before the joints moved them.
   std::vector<ContactKey> closedBefore_;
+  std::vector<ContactKey> projectionHeld_;  // sorted
   std::vector<std::pair<ContactKey, int>> sliding_;
   std::vector<Impact> impacts_;
   ImpactQueue impactQueue_;
