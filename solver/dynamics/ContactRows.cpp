@@ -24,6 +24,11 @@ constexpr double kSlideSpeed = 1e-7;
 // The compliance of contact rows, relative to their own diagonal: enough that rows repeating
 // each other in a stack stay solvable, far below anything a frame shows.
 constexpr double kContactCompliance = 1e-10;
+// How near a manifold's friction must come to its bound, relative to its normal force, for the
+// friction rounds to count it as there. The normal forces of a statically indeterminate stack
+// are fixed only through the rows' compliance, and move by about this much from round to round
+// as friction is bounded: asking for more, the rounds would never settle.
+constexpr double kFrictionSettled = 1e-6;
 // What a contact's projection can reach, relative to the smaller of the two bodies.
 constexpr double kReachable = 1e-10;
 
@@ -418,7 +423,8 @@ bool Mechanics::StoreContactForces(std::vector<char>& kinetic) {
     const double limit = (kinetic[k] ? m.kineticFriction : m.staticFriction) * normal[k];
     row.lower = -limit;
     row.upper = limit;
-    stale = stale || (held && change[k] > tolerance) || std::abs(row.lambda) > limit;
+    const double slack = kFrictionSettled * std::abs(normal[k]);
+    stale = stale || (held && change[k] > tolerance + slack) || std::abs(row.lambda) > limit + slack;
   }
   return switched || stale;
 }
