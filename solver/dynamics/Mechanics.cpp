@@ -563,8 +563,10 @@ void Mechanics::Derivative(double time, const Eigen::VectorXd& state, Eigen::Vec
 
 double Mechanics::Project(double time, Eigen::VectorXd& state, double tolerance) {
   time_ = time;
-  // The projection leaves contacts anywhere within its tolerance: that close, they are closed.
-  contactGap_ = std::max(kContactGap, tolerance);
+  // The projection leaves contacts anywhere within its tolerance: that close, they are closed
+  // (but never further apart than a tiny part of the thinnest outline, however loose the
+  // assembly error: a body must not rest on air).
+  contactGap_ = std::max(kContactGap, std::min(tolerance, 1e-6 * thinnest_));
   Unpack(state);
   UpdateKinematics();
   const Context context(*this, time);
