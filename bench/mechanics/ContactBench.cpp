@@ -98,11 +98,14 @@ class Ours : public ContactEngine {
   // Seconds per frame in each contact stage.
   std::string Note() const override {
     const Mechanics::ContactStageTimes& t = sim_->GetMechanics().ContactTimes();
-    char text[200];
+    const RunStatistics& r = sim_->Statistics();
+    char text[300];
     std::snprintf(text, sizeof text,
-                  "pairs %.2g narrow %.2g prepare %.2g solve %.2g impacts %.2g s/frame",
+                  "pairs %.2g narrow %.2g prepare %.2g solve %.2g impacts %.2g s/frame; per frame "
+                  "%.3g steps %.3g evaluations %.3g located",
                   t.findPairs / frames_, t.narrowPhase / frames_, t.prepare / frames_,
-                  t.solve / frames_, t.impacts / frames_);
+                  t.solve / frames_, t.impacts / frames_, double(r.accepted) / frames_,
+                  double(r.evaluations) / frames_, double(r.located) / frames_);
     return text;
   }
 

@@ -21,26 +21,31 @@ double Mechanics::RowRate(const Row& row) const {
   return rate;
 }
 
-Eigen::VectorXd Mechanics::MulJ(const std::vector<int>& rows, const Eigen::VectorXd& x) const {
-  Eigen::VectorXd out(static_cast<int>(rows.size()));
+// J W J' x over the rows, at the cost of their entries: the coordinates they reach are summed
+// in a buffer of the world's size that is left zero again.
+void Mechanics::MulJWJt(const std::vector<int>& rows, const Eigen::VectorXd& x,
+                        Eigen::VectorXd& out) {
+  if (scatter_.size() != dofCount_) scatter_ = Eigen::VectorXd::Zero(dofCount_);
+  for (size_t r = 0; r < rows.size(); ++r) {
+    const Row& row = rows_[rows[r]];
+    const double value = x[static_cast<int>(r)];
+    if (value == 0) continue;
+    for (int i = row.begin; i < row.begin + row.count; ++i)
+      scatter_[entries_[i].first] += entries_[i].second * value;
+  }
+  out.resize(static_cast<int>(rows.size()));
   for (size_t r = 0; r < rows.size(); ++r) {
     const Row& row = rows_[rows[r]];
     double sum = 0;
     for (int i = row.begin; i < row.begin + row.count; ++i)
-      sum += entries_[i].second * x[entries_[i].first];
+      sum += entries_[i].second * (invMass_[entries_[i].first] * scatter_[entries_[i].first]);
     out[static_cast<int>(r)] = sum;
   }
-  return out;
-}
-
-Eigen::VectorXd Mechanics::MulJt(const std::vector<int>& rows, const Eigen::VectorXd& y) const {
-  Eigen::VectorXd out = Eigen::VectorXd::Zero(dofCount_);
-  for (size_t r = 0; r < rows.size(); ++r) {
-    const Row& row = rows_[rows[r]];
+  for (int r : rows) {
+    const Row& row = rows_[r];
     for (int i = row.begin; i < row.begin + row.count; ++i)
-      out[entries_[i].first] += entries_[i].second * y[static_cast<int>(r)];
+      scatter_[entries_[i].first] = 0;
   }
-  return out;
 }
 
 namespace {
@@ -137,15 +142,21 @@ void Mechanics::Factorise(const std::vector<int>& rows, const std::vector<char>*
       break;
     }
   if (pattern_ == nullptr) {
-    constexpr size_t kKeptPatterns = 4;
-    if (patterns_.size() < kKeptPatterns) {
+    // Dense and sparse patterns are kept apart: the many small row sets of impacts come and go
+    // and must not push out the large one of the accelerations, whose ordering costs most.
+    constexpr int kKeptPatterns = 4;
+    int kept = 0;
+    FactorPattern* oldest = nullptr;
+    for (auto& candidate : patterns_) {
+      if (candidate->dense != dense) continue;
+      ++kept;
+      if (oldest == nullptr || candidate->lastUse < oldest->lastUse) oldest = candidate.get();
+    }
+    if (kept < kKeptPatterns) {
       patterns_.push_back(std::make_unique<FactorPattern>());
       pattern_ = patterns_.back().get();
     } else {
-      pattern_ =
-          std::min_element(patterns_.begin(), patterns_.end(), [](const auto& a, const auto& b) {
-            return a->lastUse < b->lastUse;
-          })->get();
+      pattern_ = oldest;
     }
     MakePattern(*pattern_, n, dense);
   }
@@ -259,20 +270,32 @@ void Mechanics::MakePattern(FactorPattern& p, int n, bool dense) {
   p.factored.clear();
   p.entries.clear();
   p.products.clear();
-  // The entries on each coordinate: (row, index into the row set's entries).
-  std::vector<std::vector<std::pair<int, int>>> byDof(dofCount_);
+  // The entries by coordinate (coordinate, row, index into the row set's entries): sorted, so
+  // that the plan costs what the row set holds, not what the world holds.
+  struct Entry {
+    int dof, row, flat;
+    bool operator<(const Entry& other) const {
+      return dof != other.dof ? dof < other.dof : flat < other.flat;
+    }
+  };
+  std::vector<Entry> byDof;
   int flat = 0;
   for (int r = 0; r < n; ++r)
     for (int k = 0; k < structure_[r]; ++k, ++flat)
-      byDof[structure_[n + flat]].emplace_back(r, flat);
+      byDof.push_back({structure_[n + flat], r, flat});
+  std::sort(byDof.begin(), byDof.end());
   std::vector<std::pair<int, int>> places;  // (row, column) of each product, row >= column
-  for (int dof = 0; dof < dofCount_; ++dof)
-    for (const auto& [ra, fa] : byDof[dof])
-      for (const auto& [rb, fb] : byDof[dof])
-        if (ra >= rb) {
-          p.products.push_back({fa, fb, dof, 0, ra, rb});
-          places.emplace_back(ra, rb);
+  for (size_t begin = 0, end = 0; begin < byDof.size(); begin = end) {
+    while (end < byDof.size() && byDof[end].dof == byDof[begin].dof)
+      ++end;
+    for (size_t i = begin; i < end; ++i)
+      for (size_t j = begin; j < end; ++j)
+        if (byDof[i].row >= byDof[j].row) {
+          p.products.push_back({byDof[i].flat, byDof[j].flat, byDof[i].dof, 0, byDof[i].row,
+                                byDof[j].row});
+          places.emplace_back(byDof[i].row, byDof[j].row);
         }
+  }
   p.diagonal.resize(n);
   if (dense) {
     p.matrix.setZero(n, n);
@@ -582,7 +605,7 @@ void Mechanics::SolveBounded(const std::vector<int>& rows, const Eigen::VectorXd
   // the values, never the pattern and its ordering.
   std::vector<char> held(n, 0);
   std::vector<int> freeRows;
-  Eigen::VectorXd clamped(n), rhs(n), solution;
+  Eigen::VectorXd clamped(n), rhs(n), solution, pushed, residual;
   const int maxIterations = 4 * n + 10;
   for (int iteration = 0; iteration < maxIterations; ++iteration) {
     freeRows.clear();
@@ -594,7 +617,7 @@ void Mechanics::SolveBounded(const std::vector<int>& rows, const Eigen::VectorXd
       else
         clamped[i] = state[i] == Bound::AtLower ? lower[i] : upper[i];
     }
-    const Eigen::VectorXd pushed = MulJ(rows, invMass_.cwiseProduct(MulJt(rows, clamped)));
+    MulJWJt(rows, clamped, pushed);
     x = clamped;
     if (!freeRows.empty()) {
       Factorise(rows, &held);
@@ -624,7 +647,8 @@ void Mechanics::SolveBounded(const std::vector<int>& rows, const Eigen::VectorXd
       }
       continue;
     }
-    Eigen::VectorXd residual = MulJ(rows, invMass_.cwiseProduct(MulJt(rows, x))) - b;
+    MulJWJt(rows, x, residual);
+    residual -= b;
     if (pattern_ != nullptr && pattern_->regularised)
       for (int i = 0; i < n; ++i)
         residual[i] += rows_[rows[i]].compliance * x[i];

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <functional>
 
 #include "solver/contact/NarrowPhase.h"
 #include "solver/dynamics/Mechanics.h"
@@ -23,6 +24,11 @@ constexpr double kSlideSpeed = 1e-7;
 // The compliance of contact rows, relative to their own diagonal: enough that rows repeating
 // each other in a stack stay solvable, far below anything a frame shows.
 constexpr double kContactCompliance = 1e-10;
+// How near a manifold's friction must come to its bound, relative to its normal force, for the
+// friction rounds to count it as there. The normal forces of a statically indeterminate stack
+// are fixed only through the rows' compliance, and move by about this much from round to round
+// as friction is bounded: asking for more, the rounds would never settle.
+constexpr double kFrictionSettled = 1e-6;
 // What a contact's projection can reach, relative to the smaller of the two bodies.
 constexpr double kReachable = 1e-10;
 
@@ -40,6 +46,13 @@ class StageTimer {
   double& total_;
   std::chrono::steady_clock::time_point start_;
 };
+
+// The value kept for a key in a sorted list, or 0.
+template <class Key>
+double Remembered(const std::vector<std::pair<Key, double>>& kept, const Key& key) {
+  const auto at = std::lower_bound(kept.begin(), kept.end(), std::make_pair(key, -HUGE_VAL));
+  return at != kept.end() && at->first == key ? at->second : 0.0;
+}
 
 uint64_t PairKey(int a, int b) {
   return static_cast<uint64_t>(a) << 32 | static_cast<uint32_t>(b);
@@ -128,16 +141,42 @@ bool Mechanics::Collides(int a, int b) const {
 
 // Find pairs and narrow phase: every pair of pieces of colliding bodies closer than the margin.
 void Mechanics::FindContacts() {
+  if (colliders_.empty()) {
+    contactPoints_.clear();
+    manifolds_.clear();
+    return;
+  }
+  // The evaluations, projections and event values of a step come back to the same positions
+  // again and again: what was found there is still what is there.
+  bool same = foundAt_.size() == 3 * colliders_.size();
+  for (size_t k = 0; k < colliders_.size() && same; ++k) {
+    const int i = colliders_[k];
+    same = foundAt_[3 * k] == q_[3 * i] && foundAt_[3 * k + 1] == q_[3 * i + 1] &&
+           foundAt_[3 * k + 2] == q_[3 * i + 2];
+  }
+  if (same) {
+    contactPoints_ = foundPoints_;
+    manifolds_ = foundManifolds_;
+    for (ContactManifold& m : manifolds_)
+      m.slide = SlideOf(m.key);
+    return;
+  }
+  foundAt_.clear();
+  for (int i : colliders_)
+    foundAt_.insert(foundAt_.end(), {q_[3 * i], q_[3 * i + 1], q_[3 * i + 2]});
   contactPoints_.clear();
   manifolds_.clear();
-  if (colliders_.empty()) return;
   {
     const StageTimer timer(contactTimes_.findPairs);
+    // Each outline's own box, so that a long wall or floor meets only what is near it.
     boxes_.clear();
     for (int i : colliders_) {
-      const double r = outlines_[i].reach + margin_ / 2;
-      const double x = q_[3 * i], y = q_[3 * i + 1];
-      boxes_.push_back(contact::Box{x - r, y - r, x + r, y + r, i});
+      contact::Box box = OutlineBox(i);
+      box.minX -= margin_ / 2;
+      box.minY -= margin_ / 2;
+      box.maxX += margin_ / 2;
+      box.maxY += margin_ / 2;
+      boxes_.push_back(box);
     }
     broadPhase_.FindPairs(boxes_, pairs_);
   }
@@ -179,13 +218,20 @@ void Mechanics::FindContacts() {
           m.centre += p.point / found.count;
           contactPoints_.push_back(p);
         }
-        const auto slide =
-            std::lower_bound(sliding_.begin(), sliding_.end(), std::make_pair(m.key, -2));
-        m.slide = slide != sliding_.end() && slide->first == m.key ? slide->second : 0;
         manifolds_.push_back(m);
       }
     }
   }
+  foundPoints_ = contactPoints_;
+  foundManifolds_ = manifolds_;
+  for (ContactManifold& m : manifolds_)
+    m.slide = SlideOf(m.key);
+}
+
+// The direction a manifold slid in at the last accepted state, 0 when it stuck or is new.
+int Mechanics::SlideOf(const ContactKey& key) const {
+  const auto slide = std::lower_bound(sliding_.begin(), sliding_.end(), std::make_pair(key, -2));
+  return slide != sliding_.end() && slide->first == key ? slide->second : 0;
 }
 
 // Appends the entries of a force along `direction` at a world point of a body, and adds the
@@ -295,9 +341,9 @@ void Mechanics::RefreshContactFlags() {
     m.touching = false;
   for (ContactPoint& p : contactPoints_) {
     Row& row = rows_[p.row];
-    const bool touching = row.g <= kContactGap && RowRate(row) <= kContactSpeed;
+    const bool touching = row.g <= contactGap_ && RowRate(row) <= kContactSpeed;
     row.candidate = touching;
-    if (!touching && row.g <= kContactGap) leaving_.push_back(p.key);
+    if (!touching && row.g <= contactGap_) leaving_.push_back(p.key);
     if (!touching) continue;
     touching_.push_back(p.key);
     manifolds_[p.manifold].touching = true;
@@ -338,26 +384,37 @@ void Mechanics::ApplyKineticFriction() {
 }
 
 // Store: the normal forces and friction of the solve just made. Answers whether another round
-// is needed: a normal force changed the friction bounds, or a sticking manifold reached its
-// static bound and now slides with kinetic friction.
+// is needed: a sticking manifold reached its static bound and now slides with kinetic friction,
+// or a force that depends on the normal forces was made from ones that have since changed (the
+// friction of a manifold held at its bound, or kinetic friction). A sticking manifold whose
+// friction lies within its bound is indifferent to its normal force: a stack whose normal forces
+// are fixed only by the rows' small compliance settles in one round, where waiting for all of
+// them to agree to the last digits would take many.
 bool Mechanics::StoreContactForces(std::vector<char>& kinetic) {
-  double change = 0, largest = 0;
+  double largest = 0;
   bool switched = false;
   std::vector<double>& normal = manifoldNormal_;
+  std::vector<double>& change = manifoldChange_;
   normal.assign(manifolds_.size(), 0.0);
+  change.assign(manifolds_.size(), 0.0);
   for (ContactPoint& p : contactPoints_) {
     const Row& row = rows_[p.row];
     const double f = row.candidate ? row.lambda : 0.0;
-    change = std::max(change, std::abs(f - p.force));
+    change[p.manifold] = std::max(change[p.manifold], std::abs(f - p.force));
     largest = std::max(largest, std::abs(f));
     p.force = f;
     normal[p.manifold] += f;
   }
+  const double tolerance = 1e-12 * std::max(1.0, largest);
+  bool stale = false;
   for (size_t k = 0; k < manifolds_.size(); ++k) {
     ContactManifold& m = manifolds_[k];
+    if (m.touching && m.slide != 0) stale = stale || change[k] > tolerance;
     if (m.frictionRow < 0 || !rows_[m.frictionRow].candidate) continue;
     Row& row = rows_[m.frictionRow];
     m.friction = row.lambda;
+    const bool held = (row.lower > -kInfinity && row.lambda <= row.lower) ||
+                      (row.upper < kInfinity && row.lambda >= row.upper);
     const double bound = m.staticFriction * normal[k];
     if (!kinetic[k] && bound > 0 && std::abs(row.lambda) >= bound * (1 - 1e-12)) {
       kinetic[k] = 1;
@@ -366,8 +423,10 @@ bool Mechanics::StoreContactForces(std::vector<char>& kinetic) {
     const double limit = (kinetic[k] ? m.kineticFriction : m.staticFriction) * normal[k];
     row.lower = -limit;
     row.upper = limit;
+    const double slack = kFrictionSettled * std::abs(normal[k]);
+    stale = stale || (held && change[k] > tolerance + slack) || std::abs(row.lambda) > limit + slack;
   }
-  return switched || change > 1e-12 * std::max(1.0, largest);
+  return switched || stale;
 }
 
 // Solve: the multipliers of all rows, records and contacts in one system. Friction bounds and
@@ -381,25 +440,54 @@ void Mechanics::SolveAccelerations() {
   const StageTimer timer(contactTimes_.solve);
   baseForce_ = force_;
   std::vector<char> kinetic(manifolds_.size(), 0);
+  // The rounds start from the normal forces of the last evaluation, where the same points were
+  // there: a resting stack then needs one round. A new manifold's first round lets friction hold
+  // whatever it must, which is the answer wherever it sticks within its bound; the rounds after
+  // bound it by the normal forces found. A bound from the last evaluation that holds a manifold
+  // is only a start: the round after moves it to the normal force found, and only a manifold that
+  // reaches its static bound from the forces of the present solve slides.
   for (ContactPoint& p : contactPoints_)
-    p.force = 0;
-  // The first round lets friction hold whatever it must, which is the answer wherever every
-  // contact sticks within its bound; the rounds after bound it by the normal forces found.
+    p.force = Remembered(lastPointForces_, p.key);
   for (ContactManifold& m : manifolds_) {
     m.friction = 0;
     if (m.frictionRow < 0) continue;
-    rows_[m.frictionRow].lower = -kInfinity;
-    rows_[m.frictionRow].upper = kInfinity;
+    double normal = 0;
+    for (int k = m.first; k < m.first + m.count; ++k)
+      normal += contactPoints_[k].force;
+    const double bound = normal > 0 ? m.staticFriction * normal : kInfinity;
+    rows_[m.frictionRow].lower = -bound;
+    rows_[m.frictionRow].upper = bound;
   }
-  for (int round = 0; round < 30; ++round) {
+  bool settled = false;
+  for (int round = 0; round < 30 && !settled; ++round) {
     force_ = baseForce_;
     ApplyKineticFriction();
     ComputeB();
     SolveBounded(solveRows_, solveB_, solveLower_, solveUpper_, solveX_);
     for (size_t i = 0; i < solveRows_.size(); ++i)
       rows_[solveRows_[i]].lambda = solveX_[static_cast<int>(i)];
-    if (!StoreContactForces(kinetic)) break;
+    settled = !StoreContactForces(kinetic);
   }
+  // Rounds that do not settle are a pile whose sliding friction presses it together harder the
+  // more it presses (a wedge jammed by its own friction): the normal forces grow round by round
+  // without end. The sliding manifolds then slide without friction for this evaluation, which
+  // keeps the accelerations bounded; the sticking ones keep the bounds of the last round.
+  if (!settled) {
+    force_ = baseForce_;
+    ComputeB();
+    SolveBounded(solveRows_, solveB_, solveLower_, solveUpper_, solveX_);
+    for (size_t i = 0; i < solveRows_.size(); ++i)
+      rows_[solveRows_[i]].lambda = solveX_[static_cast<int>(i)];
+    StoreContactForces(kinetic);
+    for (ContactManifold& m : manifolds_)
+      if (m.touching && m.slide != 0) m.friction = 0;
+  }
+  // Forces that did not settle are no start for the next evaluation: carried on from one to the
+  // next, a pile whose friction drives its normal forces up would grow them without end.
+  lastPointForces_.clear();
+  for (const ContactPoint& p : contactPoints_)
+    if (settled && p.force > 0) lastPointForces_.emplace_back(p.key, p.force);
+  std::sort(lastPointForces_.begin(), lastPointForces_.end());
   touches_.clear();
   for (const ContactManifold& m : manifolds_) {
     if (!m.touching) continue;
@@ -419,7 +507,7 @@ void Mechanics::SolveAccelerations() {
 void Mechanics::RememberClosedContacts() {
   closedBefore_.clear();
   for (const ContactPoint& p : contactPoints_)
-    if (p.separation <= kContactGap) closedBefore_.push_back(p.key);
+    if (p.separation <= contactGap_) closedBefore_.push_back(p.key);
   std::sort(closedBefore_.begin(), closedBefore_.end());
 }
 
@@ -437,31 +525,32 @@ void Mechanics::ResolveImpacts(Eigen::VectorXd& state) {
   // A point struck: within the contact gap, or within it before the joints' position correction
   // moved the bodies apart.
   auto struck = [&](const ContactPoint& p) {
-    return p.separation <= kContactGap ||
+    return p.separation <= contactGap_ ||
            std::binary_search(closedBefore_.begin(), closedBefore_.end(), p.key);
   };
+  ImpactQueue& queue = impactQueue_;
+  queue.Begin(*this, struck);
+  if (queue.Empty()) {
+    closedBefore_.clear();
+    return;
+  }
+  // The joints' rows take part in every impact; they are the same for all of them.
+  std::vector<int>& jointRows = queue.jointRows;
+  jointRows.clear();
+  for (int i : solveRows_) {
+    const Row& row = rows_[i];
+    if (row.contact < 0 && !row.oneSided && row.level != Level::Acceleration && !row.saturated)
+      jointRows.push_back(i);
+  }
   std::vector<int> rows;
   Eigen::VectorXd b, lower, upper, impulse;
+  auto velocity = state.tail(dofCount_);
   const int limit = 20 * static_cast<int>(manifolds_.size()) + 20;
   for (int round = 0; round < limit; ++round) {
-    int worst = -1;
-    double worstRate = -kContactSpeed;
-    for (const ContactPoint& p : contactPoints_) {
-      if (!struck(p)) continue;
-      const double rate = RowRate(rows_[p.row]);
-      if (rate < worstRate) {
-        worstRate = rate;
-        worst = p.manifold;
-      }
-    }
+    const int worst = queue.Fastest(*this);
     if (worst < 0) break;
     const ContactManifold& m = manifolds_[worst];
-    rows.clear();
-    for (int i : solveRows_) {
-      const Row& row = rows_[i];
-      if (row.contact < 0 && !row.oneSided && row.level != Level::Acceleration && !row.saturated)
-        rows.push_back(i);
-    }
+    rows = jointRows;
     const int joints = static_cast<int>(rows.size());
     for (int k = m.first; k < m.first + m.count; ++k)
       if (struck(contactPoints_[k])) rows.push_back(contactPoints_[k].row);
@@ -505,20 +594,115 @@ void Mechanics::ResolveImpacts(Eigen::VectorXd& state) {
     double total = 0;
     for (int k = joints; k < n; ++k)
       if (k != friction) total += impulse[k];
-    auto velocity = state.tail(dofCount_);
     for (int k = 0; k < n; ++k) {
       const Row& row = rows_[rows[k]];
-      for (int i = row.begin; i < row.begin + row.count; ++i)
-        velocity[entries_[i].first] += invMass_[entries_[i].first] * entries_[i].second * impulse[k];
+      for (int i = row.begin; i < row.begin + row.count; ++i) {
+        const int dof = entries_[i].first;
+        velocity[dof] += invMass_[dof] * entries_[i].second * impulse[k];
+        velocity_[dof] = velocity[dof];
+        queue.Moved(dof);
+      }
       if (k < joints || k == friction || impulse[k] == 0) continue;
       // The friction impulse is reported shared among the points as the normal one is.
       Vector2d onB = impulse[k] * m.normal;
       if (friction >= 0 && total > 0) onB += impulse[friction] * impulse[k] / total * m.tangent;
       impacts_.push_back(Impact{m.a, m.b, contactPoints_[row.contact].point, onB});
     }
-    velocity_ = velocity;
+    queue.Refresh(*this, worst);
   }
   closedBefore_.clear();
+}
+
+// The struck points by their approach, the fastest first. An impact changes the velocities of
+// the bodies its rows reach (its pair, and whatever the joints carry it to), so only the points
+// on those bodies are looked at again: a heap whose stale entries are passed over.
+template <class Struck>
+void Mechanics::ImpactQueue::Begin(const Mechanics& mechanics, const Struck& struck) {
+  const int bodies = mechanics.BodyCount();
+  bodyOfDof.assign(mechanics.dofCount_, -1);
+  for (int i = 0; i < bodies; ++i)
+    if (mechanics.bodyKin_[i].dof >= 0)
+      for (int k = 0; k < 3; ++k)
+        bodyOfDof[mechanics.bodyKin_[i].dof + k] = i;
+  // Per body the struck points on it, in compressed rows.
+  start.assign(bodies + 1, 0);
+  const auto& points = mechanics.contactPoints_;
+  isStruck.assign(points.size(), 0);
+  for (size_t k = 0; k < points.size(); ++k) {
+    if (!struck(points[k])) continue;
+    isStruck[k] = 1;
+    const ContactManifold& m = mechanics.manifolds_[points[k].manifold];
+    ++start[m.a + 1];
+    ++start[m.b + 1];
+  }
+  for (int i = 0; i < bodies; ++i)
+    start[i + 1] += start[i];
+  onBody.resize(start[bodies]);
+  std::vector<int> fill(start.begin(), start.end() - 1);
+  rate.assign(points.size(), 0.0);
+  heap.clear();
+  for (size_t k = 0; k < points.size(); ++k) {
+    if (!isStruck[k]) continue;
+    const ContactManifold& m = mechanics.manifolds_[points[k].manifold];
+    onBody[fill[m.a]++] = static_cast<int>(k);
+    onBody[fill[m.b]++] = static_cast<int>(k);
+    Update(mechanics, static_cast<int>(k));
+  }
+  movedBody.assign(bodies, 0);
+  moved.clear();
+}
+
+void Mechanics::ImpactQueue::Update(const Mechanics& mechanics, int point) {
+  rate[point] = mechanics.RowRate(mechanics.rows_[mechanics.contactPoints_[point].row]);
+  if (rate[point] < -kContactSpeed) {
+    heap.emplace_back(rate[point], point);
+    std::push_heap(heap.begin(), heap.end(), std::greater<>());
+  }
+}
+
+// The manifold of the point approaching fastest (the first such point on a tie), or -1.
+int Mechanics::ImpactQueue::Fastest(const Mechanics& mechanics) {
+  while (!heap.empty()) {
+    const auto [value, point] = heap.front();
+    std::pop_heap(heap.begin(), heap.end(), std::greater<>());
+    heap.pop_back();
+    if (value != rate[point]) continue;  // a later rate replaced it
+    // The entry stays until its rate changes: an impact that leaves it approaching meets it again.
+    heap.emplace_back(value, point);
+    std::push_heap(heap.begin(), heap.end(), std::greater<>());
+    return mechanics.contactPoints_[point].manifold;
+  }
+  return -1;
+}
+
+void Mechanics::ImpactQueue::Moved(int dof) {
+  const int body = bodyOfDof[dof];
+  if (body < 0 || movedBody[body]) return;
+  movedBody[body] = 1;
+  moved.push_back(body);
+}
+
+// After an impact: the rates of the points on every body it moved, and of the manifold's own.
+void Mechanics::ImpactQueue::Refresh(const Mechanics& mechanics, int manifold) {
+  auto update = [&](int point) {
+    const double before = rate[point];
+    const double now = mechanics.RowRate(mechanics.rows_[mechanics.contactPoints_[point].row]);
+    if (now == before) return;
+    rate[point] = now;
+    if (now < -kContactSpeed) {
+      heap.emplace_back(now, point);
+      std::push_heap(heap.begin(), heap.end(), std::greater<>());
+    }
+  };
+  for (int body : moved) {
+    movedBody[body] = 0;
+    for (int k = start[body]; k < start[body + 1]; ++k)
+      update(onBody[k]);
+  }
+  moved.clear();
+  const ContactManifold& m = mechanics.manifolds_[manifold];
+  for (int k = m.first; k < m.first + m.count; ++k)
+    if (isStruck[k]) update(k);
 }
 
 // Two event values: the nearest approach of points not in contact (a collision when it closes),
@@ -535,6 +719,33 @@ void Mechanics::ContactEventValues(std::vector<double>& values) const {
     if (m.touching && m.slide != 0) slip = std::min(slip, m.slide * ManifoldSlip(m));
   values.push_back(gap);
   values.push_back(slip);
+}
+
+bool Mechanics::HeldInProjection(const Row& row) const {
+  if (row.contact < 0 || row.friction) return false;
+  return std::binary_search(projectionHeld_.begin(), projectionHeld_.end(),
+                            contactPoints_[row.contact].key);
+}
+
+void Mechanics::HoldInProjection(const std::vector<int>& rows) {
+  const size_t before = projectionHeld_.size();
+  for (int i : rows) {
+    const Row& row = rows_[i];
+    if (row.contact < 0 || row.friction) continue;
+    projectionHeld_.push_back(contactPoints_[row.contact].key);
+  }
+  if (projectionHeld_.size() == before) return;
+  std::sort(projectionHeld_.begin(), projectionHeld_.end());
+  projectionHeld_.erase(std::unique(projectionHeld_.begin(), projectionHeld_.end()),
+                        projectionHeld_.end());
+}
+
+int Mechanics::CollisionEventIndex() const {
+  if (colliders_.empty()) return kNone;
+  int index = static_cast<int>(model_.constraints.size() + oneSidedSlots_.size());
+  for (const Pulley& pulley : pulleys_)
+    index += static_cast<int>(model_.constraints[pulley.constraint].points.size()) - 1;
+  return index;
 }
 
 void Mechanics::ReportOverlap(double time) {

@@ -562,6 +562,10 @@ void Mechanics::Derivative(double time, const Eigen::VectorXd& state, Eigen::Vec
 
 double Mechanics::Project(double time, Eigen::VectorXd& state, double tolerance) {
   time_ = time;
+  // The projection leaves contacts anywhere within its tolerance: that close, they are closed
+  // (but never further apart than a tiny part of the thinnest outline, however loose the
+  // assembly error: a body must not rest on air).
+  contactGap_ = std::max(kContactGap, std::min(tolerance, 1e-6 * thinnest_));
   Unpack(state);
   UpdateKinematics();
   const Context context(*this, time);
@@ -574,6 +578,7 @@ double Mechanics::Project(double time, Eigen::VectorXd& state, double tolerance)
   Eigen::VectorXd& lastStep = projectStep_;
   lastStep.resize(0);
   int halvings = 0;
+  projectionHeld_.clear();
   for (int iteration = 0; iteration < 100; ++iteration) {
     BuildRows(context);
     moved = false;
@@ -599,7 +604,10 @@ double Mechanics::Project(double time, Eigen::VectorXd& state, double tolerance)
         rows.push_back(i);
         continue;
       }
-      if (row.oneSided && row.g >= 0) continue;
+      // A contact brought onto its surface stays held there for the rest of the projection:
+      // let go once it is out, it would be pushed back in by its neighbours, and a pile would
+      // take a step for every contact passed to and fro between them.
+      if (row.oneSided && row.g >= 0 && !HeldInProjection(row)) continue;
       g[static_cast<int>(rows.size())] = row.g;
       // A contact within what its projection can reach counts as closed (see `reachable`).
       const bool reached = row.contact >= 0 && std::abs(row.g) <= row.reachable;
@@ -610,6 +618,7 @@ double Mechanics::Project(double time, Eigen::VectorXd& state, double tolerance)
       rows.push_back(i);
     }
     if (residual <= tolerance) break;
+    HoldInProjection(rows);
     // The Newton direction always lowers the sum of squared residuals, so that sum decides.
     const double merit = g.head(static_cast<int>(rows.size())).squaredNorm();
     if (merit > previous && halvings < 20 && lastStep.size() == dofCount_) {

@@ -159,6 +159,13 @@ class Mechanics {
   // The pair of bodies that set the last limit, the thinner first (model indices; kNone when no
   // pair limited the step).
   std::pair<int, int> LimitingPair() const { return limitingPair_; }
+  // The index among EventValues of the nearest approach of outlines not in contact (it closes
+  // when two bodies meet), or kNone without collisions.
+  int CollisionEventIndex() const;
+  // How deep two outlines may overlap where a collision of a fast run is located: the overlap
+  // error, and never more than a small part of the thinnest outline. Locating to this instead
+  // of to the contact gap saves most of the trial steps of a crowded world.
+  double LocatedOverlap() const { return std::min(overlapError_, 1e-2 * thinnest_); }
   // Overlaps deeper than this are reported.
   void SetOverlapError(double error) { overlapError_ = error; }
 
@@ -241,8 +248,7 @@ class Mechanics {
   // Solves (J W J') x = b over the candidate rows with x bounded per row; returns x per row.
   void SolveBounded(const std::vector<int>& rows, const Eigen::VectorXd& b,
                     const Eigen::VectorXd& lower, const Eigen::VectorXd& upper, Eigen::VectorXd& x);
-  Eigen::VectorXd MulJ(const std::vector<int>& rows, const Eigen::VectorXd& x) const;
-  Eigen::VectorXd MulJt(const std::vector<int>& rows, const Eigen::VectorXd& y) const;
+  void MulJWJt(const std::vector<int>& rows, const Eigen::VectorXd& x, Eigen::VectorXd& out);
   // Factorises J W J' over the rows; rows marked in `held` (their multipliers fixed by the
   // caller) are kept in the pattern as rows of the identity, so that a pivoting solve whose
   // bounded rows come and go refactorises values only.
@@ -287,6 +293,7 @@ class Mechanics {
   void SetUpContacts();
   bool Collides(int a, int b) const;
   void FindContacts();
+  int SlideOf(const ContactKey& key) const;
   void BuildContactRows();
   void ContactJacobian(int body, const Eigen::Vector2d& point, const Eigen::Vector2d& direction,
                        double& c);
@@ -297,7 +304,25 @@ class Mechanics {
   void AddContactForce(int body, const Eigen::Vector2d& point, const Eigen::Vector2d& force);
   bool StoreContactForces(std::vector<char>& kinetic);
   void RememberClosedContacts();
+  // The contacts a projection has brought onto their surfaces, which it keeps there.
+  bool HeldInProjection(const Row& row) const;
+  void HoldInProjection(const std::vector<int>& rows);
   void ResolveImpacts(Eigen::VectorXd& state);
+  // The order in which impacts are resolved (ContactRows.cpp).
+  struct ImpactQueue {
+    template <class Struck>
+    void Begin(const Mechanics& mechanics, const Struck& struck);
+    bool Empty() const { return heap.empty(); }
+    int Fastest(const Mechanics& mechanics);
+    void Moved(int dof);
+    void Refresh(const Mechanics& mechanics, int manifold);
+    void Update(const Mechanics& mechanics, int point);
+
+    std::vector<int> bodyOfDof, start, onBody, moved, jointRows;
+    std::vector<char> isStruck, movedBody;
+    std::vector<double> rate;                   // per point, its approach rate
+    std::vector<std::pair<double, int>> heap;   // (rate, point), the smallest on top
+  };
   void ContactEventValues(std::vector<double>& values) const;
   void ReportOverlap(double time);
   double OutlineSpeed(int body, double h) const;
@@ -415,6 +440,7 @@ class Mechanics {
   void SolveFactorisedPair(Eigen::VectorXd& a, Eigen::VectorXd& b);
   std::vector<double> pairWork_;  // buffer of the two solves
   std::vector<int> structure_;
+  Eigen::VectorXd scatter_;  // buffer of MulJWJt, zero between uses
   std::vector<double> flat_;      // the Jacobian entries of the row set, row by row
   std::vector<double> weighted_;  // the same, each times the inverse mass of its coordinate
   int denseLimit_ = 40;
@@ -435,6 +461,9 @@ class Mechanics {
   std::vector<int> colliders_;
   std::vector<uint64_t> joined_;
   double margin_ = 0;  // how near two outlines come before their points are followed
+  // How near two outlines are when they touch: the contact gap, or the tolerance the last
+  // projection brought positions within, when that is larger.
+  double contactGap_ = 1e-9;
   double overlapError_ = 1e-3;
   contact::BroadPhase broadPhase_;
   contact::CollideScratch collideScratch_;
@@ -446,14 +475,23 @@ class Mechanics {
   std::vector<std::pair<int, int>> pairs_;
   std::vector<ContactPoint> contactPoints_;
   std::vector<ContactManifold> manifolds_;
+  // What the last search found, before any build used it, and the colliders' positions it was
+  // made at (x, y, rotation each).
+  std::vector<double> foundAt_;
+  std::vector<ContactPoint> foundPoints_;
+  std::vector<ContactManifold> foundManifolds_;
   std::vector<ContactKey> touching_;
   std::vector<ContactKey> leaving_;  // within the contact gap at the last state, and opening
   // The points within the contact gap where a projection began, before the joints moved them.
   std::vector<ContactKey> closedBefore_;
+  std::vector<ContactKey> projectionHeld_;  // sorted
   std::vector<std::pair<ContactKey, int>> sliding_;
   std::vector<Impact> impacts_;
+  ImpactQueue impactQueue_;
   std::vector<Touch> touches_;          // of the last evaluation of the accelerations
-  std::vector<double> manifoldNormal_;  // buffer of StoreContactForces
+  std::vector<double> manifoldNormal_, manifoldChange_;  // buffers of StoreContactForces
+  // The normal force of every point that pressed in the last solve, by its key.
+  std::vector<std::pair<ContactKey, double>> lastPointForces_;
   ContactStageTimes contactTimes_;
   double thinnest_ = HUGE_VAL;
   std::pair<int, int> limitingPair_{kNone, kNone};

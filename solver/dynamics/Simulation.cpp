@@ -139,30 +139,45 @@ double Simulation::LocateCrossing(int index, double h, Eigen::VectorXd& result) 
   std::vector<double> values;
   double error;
   double lo = 0, hi = h;
-  double fLo = conditionValues_[index];
   Step(h, result, error);
   ConditionValues(time_ + h, result, values);
-  double fHi = values[index];
   const bool isGap = index >= activationCount_ &&
                      index < static_cast<int>(conditionValues_.size() - conditions_.size());
-  auto crossed = [&](double v) { return isGap ? v <= 0 : (v > 0) != (fLo > 0); };
+  // A fast run locates a collision only as closely as the overlap it allows: any step that ends
+  // with the outlines overlapping by no more than that will do, since the projection after it
+  // takes the overlap out and the impact follows as at the contact itself. The method aims at
+  // the middle of that band, so that the step goes as far as it may.
+  const bool collision = index == mechanics_.CollisionEventIndex();
+  const double allowed = collision && settings_.integrator == IntegratorKind::Euler
+                             ? mechanics_.LocatedOverlap()
+                             : 0.0;
+  auto inBand = [&](double v) { return allowed > 0 && v <= 0 && v >= -allowed; };
+  const double shift = allowed / 2;
+  double fLo = conditionValues_[index] + shift;
+  double fHi = values[index] + shift;
+  const bool startsPositive = fLo > 0;
+  auto crossed = [&](double v) { return isGap ? v <= 0 : (v > 0) != startsPositive; };
+  bool found = inBand(values[index]);
   int side = 0;
   const double tolerance = 1e-13 * std::max(1.0, std::abs(time_));
-  for (int iteration = 0; iteration < 200 && hi - lo > tolerance; ++iteration) {
+  for (int iteration = 0; iteration < 200 && hi - lo > tolerance && !found; ++iteration) {
     double trial = fLo != fHi ? lo + (hi - lo) * fLo / (fLo - fHi) : 0.5 * (lo + hi);
     if (!(trial > lo && trial < hi)) trial = 0.5 * (lo + hi);
     Eigen::VectorXd y;
     Step(trial, y, error);
     ConditionValues(time_ + trial, y, values);
     const double v = values[index];
-    if (crossed(v)) {
+    if (inBand(v)) {
       hi = trial;
-      fHi = v;
+      found = true;
+    } else if (crossed(v + shift)) {
+      hi = trial;
+      fHi = v + shift;
       if (side == -1) fLo /= 2;
       side = -1;
     } else {
       lo = trial;
-      fLo = v;
+      fLo = v + shift;
       if (side == 1) fHi /= 2;
       side = 1;
     }
