@@ -54,6 +54,13 @@ void TWorldBase::Select(TLink* object) {
   selection_.push_back(object);
 }
 
+void TWorldBase::Deselect(TLink* object) {
+  const auto at = std::find(selection_.begin(), selection_.end(), object);
+  if (at == selection_.end()) return;
+  selection_.erase(at);
+  Changed();
+}
+
 void TWorldBase::DeselectAll() {
   while (!selection_.empty())
     selection_.pop_back();

@@ -90,6 +90,8 @@ class TWorldBase : public TObjectCollection {
   void SetObjectWalk(uint16_t on) { objectWalk_ = on; }
   const std::vector<TLink*>& Selection() const { return selection_; }
   void Select(TLink* object);
+  // Takes the object out of the selection; nothing when it is not selected.
+  void Deselect(TLink* object);
   // Empties the selection, last object first.
   void DeselectAll();
   int16_t GetTrackingWord() const { return trackingWord_; }

@@ -192,6 +192,10 @@ class TWorldDoc : public TWorldBase, public TActionContext {
   // The histories read before the current one, the latest first.
   const std::vector<std::unique_ptr<TFrameStore>>& EarlierStores() const { return earlierStores_; }
   uint16_t GetHistoryRead() const { return historyRead_; }
+  // Whether the next write of the world files its recorded frames (set by the document from
+  // the save-with-results switch).
+  uint16_t GetFileResults() const { return fileResults_; }
+  void SetFileResults(uint16_t on) { fileResults_ = on; }
 
   // Running (WorldRun.cpp) -----------------------------------------------------------------------
   int32_t GetRunState() const { return runState_; }
@@ -321,4 +325,5 @@ class TWorldDoc : public TWorldBase, public TActionContext {
   std::vector<std::unique_ptr<TFrameStore>> earlierStores_;
   uint16_t historyRead_ = 0;
   uint16_t metFirstHistory_ = 0;
+  uint16_t fileResults_ = 1;
 };
