@@ -241,11 +241,13 @@ int main(int argc, char** argv) {
     }
     if (line.listObjects) PrintWorld(line.document, *open->Document());
   }
-  TProgramScripting scripting;
-  scripting.InstallHooks(StartupHooks());
-  if (!DisplayAvailable()) RunScriptingWithoutWindows(app, scripting, open ? open->Document() : nullptr);
+  auto scripting = std::make_unique<TProgramScripting>();
+  scripting->InstallHooks(StartupHooks());
+  if (!DisplayAvailable()) RunScriptingWithoutWindows(app, *scripting, open ? open->Document() : nullptr);
   std::fflush(stdout);
-  const bool shown = RunMainWindowWhenDisplayed(app, open.get(), scripting);
+  const bool shown = RunMainWindowWhenDisplayed(app, open.get(), *scripting);
+  // The documents scripts made go while the units their worlds need are still there.
+  scripting.reset();
   open.reset();
   app.TermUnits();
   app.FreeResourceDlls();
