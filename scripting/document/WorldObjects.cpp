@@ -10,8 +10,8 @@
 #include "scripting/document/APIDocument.h"
 #include "scripting/host/CallFrame.h"
 
-IMPLEMENT_DYNAMIC(TAPIWorldObject, TAPIDispatcher)
-IMPLEMENT_DYNAMIC(TAPIWorldCollection, TAPIDispatcher)
+IMPLEMENT_DYNAMIC(TAPIObjectStandIn, TAPIDispatcher)
+IMPLEMENT_DYNAMIC(TAPIListStandIn, TAPIDispatcher)
 
 namespace {
 
@@ -27,33 +27,33 @@ bool InList(TLink& object, TWorldList list) {
 }
 
 // The stand-in object of the world object among the document object's children.
-TAPIWorldObject* FindStandIn(TLink& object, TAPIDispatcher* document) {
+TAPIObjectStandIn* FindStandIn(TLink& object, TAPIDispatcher* document) {
   for (TAPIDispatcher* child : document->Children())
-    if (child->IsKindOf(RUNTIME_CLASS(TAPIWorldObject)) && child->target() == &object)
-      return static_cast<TAPIWorldObject*>(child);
+    if (child->IsKindOf(RUNTIME_CLASS(TAPIObjectStandIn)) && child->target() == &object)
+      return static_cast<TAPIObjectStandIn*>(child);
   return nullptr;
 }
 
 TAPIDispatcher* MakeStandIn(TLink& object, TAPIDispatcher* document) {
-  if (TAPIWorldObject* known = FindStandIn(object, document)) return known;
-  auto* made = new TAPIWorldObject(document->GetAttachedObject(), &object, document);
+  if (TAPIObjectStandIn* known = FindStandIn(object, document)) return known;
+  auto* made = new TAPIObjectStandIn(document->GetAttachedObject(), &object, document);
   made->AddRef();  // the world object's reference
   return made;
 }
 
 TAPIDispatcher* MakeStandInCollection(TWorldList list, TAPIDispatcher* document) {
-  auto* made = new TAPIWorldCollection(document->GetAttachedObject(), list, document);
+  auto* made = new TAPIListStandIn(document->GetAttachedObject(), list, document);
   made->AddRef();  // the document object's reference
   return made;
 }
 
 TLink* StandInTarget(TAPIDispatcher* object) {
-  return object->IsKindOf(RUNTIME_CLASS(TAPIWorldObject)) ? static_cast<TLink*>(object->target())
+  return object->IsKindOf(RUNTIME_CLASS(TAPIObjectStandIn)) ? static_cast<TLink*>(object->target())
                                                           : nullptr;
 }
 
 void ForgetStandIn(TLink& object, TAPIDispatcher* document) {
-  if (TAPIWorldObject* known = FindStandIn(object, document)) known->DeleteIfUnreferenced();
+  if (TAPIObjectStandIn* known = FindStandIn(object, document)) known->DeleteIfUnreferenced();
 }
 
 TWorldScriptMakers& Installed() {
@@ -91,36 +91,36 @@ void SetWorldScriptMakers(const TWorldScriptMakers& makers) {
   Installed() = makers;
 }
 
-TAPIWorldObject::TAPIWorldObject(TAPICallLog* callLog, TLink* object, TAPIDispatcher* document)
+TAPIObjectStandIn::TAPIObjectStandIn(TAPICallLog* callLog, TLink* object, TAPIDispatcher* document)
     : TAPIDispatcher(callLog, object, document) {
   SetTag(kWorldObjectTag);
 }
 
-bool TAPIWorldObject::IsKindOfTag(uint32_t tag) const {
+bool TAPIObjectStandIn::IsKindOfTag(uint32_t tag) const {
   return tag == kWorldObjectTag || TAPIDispatcher::IsKindOfTag(tag);
 }
 
-const Str31& TAPIWorldObject::GetClassName() const {
-  static const Str31 name("TAPIWorldObject");
+const Str31& TAPIObjectStandIn::GetClassName() const {
+  static const Str31 name("TAPIObjectStandIn");
   return name;
 }
 
-TAPIWorldCollection::TAPIWorldCollection(TAPICallLog* callLog, TWorldList list,
+TAPIListStandIn::TAPIListStandIn(TAPICallLog* callLog, TWorldList list,
                                          TAPIDispatcher* document)
     : TAPIDispatcher(callLog, document, document), list_(list) {
   SetTag(kTag);
 }
 
-bool TAPIWorldCollection::IsKindOfTag(uint32_t tag) const {
+bool TAPIListStandIn::IsKindOfTag(uint32_t tag) const {
   return tag == kTag || TAPIDispatcher::IsKindOfTag(tag);
 }
 
-const Str31& TAPIWorldCollection::GetClassName() const {
-  static const Str31 name("TAPIWorldCollection");
+const Str31& TAPIListStandIn::GetClassName() const {
+  static const Str31 name("TAPIListStandIn");
   return name;
 }
 
-TWorldDoc* TAPIWorldCollection::World(TAPICallContext& context) {
+TWorldDoc* TAPIListStandIn::World(TAPICallContext& context) {
   auto* document = static_cast<TAPIDocument*>(target());
   TQVDoc* owner = document != nullptr ? document->Document() : nullptr;
   if (owner == nullptr) {
@@ -130,7 +130,7 @@ TWorldDoc* TAPIWorldCollection::World(TAPICallContext& context) {
   return &owner->World();
 }
 
-APIResult TAPIWorldCollection::Count(int32_t* count) {
+APIResult TAPIListStandIn::Count(int32_t* count) {
   TAPICallContext context(this, "");
   *count = 0;
   if (TWorldDoc* world = context.Failed() ? nullptr : World(context))
@@ -138,7 +138,7 @@ APIResult TAPIWorldCollection::Count(int32_t* count) {
   return context.Result();
 }
 
-APIResult TAPIWorldCollection::Item(int16_t index, TAPIDispatcher** item) {
+APIResult TAPIListStandIn::Item(int16_t index, TAPIDispatcher** item) {
   TAPICallContext context(this, "");
   *item = nullptr;
   TWorldDoc* world = context.Failed() ? nullptr : World(context);

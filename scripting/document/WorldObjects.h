@@ -55,11 +55,11 @@ const TWorldScriptMakers& WorldScriptMakers();
 void SetWorldScriptMakers(const TWorldScriptMakers& makers);
 
 // The stand-in for a world object: bound to it, a child of the document object.
-class TAPIWorldObject : public TAPIDispatcher {
-  DECLARE_DYNAMIC(TAPIWorldObject)
+class TAPIObjectStandIn : public TAPIDispatcher {
+  DECLARE_DYNAMIC(TAPIObjectStandIn)
 
  public:
-  TAPIWorldObject(TAPICallLog* callLog, TLink* object, TAPIDispatcher* document);
+  TAPIObjectStandIn(TAPICallLog* callLog, TLink* object, TAPIDispatcher* document);
   bool IsKindOfTag(uint32_t tag) const override;
   const Str31& GetClassName() const override;
   TLink* Object() const { return static_cast<TLink*>(target()); }
@@ -67,13 +67,13 @@ class TAPIWorldObject : public TAPIDispatcher {
 
 // The stand-in collection: Count and Item over one of the world's lists, through the document
 // object it belongs to, so that it fails with code 1 once the document has gone.
-class TAPIWorldCollection : public TAPIDispatcher {
-  DECLARE_DYNAMIC(TAPIWorldCollection)
+class TAPIListStandIn : public TAPIDispatcher {
+  DECLARE_DYNAMIC(TAPIListStandIn)
 
  public:
   static constexpr uint32_t kTag = MakeTag("APLC");
 
-  TAPIWorldCollection(TAPICallLog* callLog, TWorldList list, TAPIDispatcher* document);
+  TAPIListStandIn(TAPICallLog* callLog, TWorldList list, TAPIDispatcher* document);
   bool IsKindOfTag(uint32_t tag) const override;
   const Str31& GetClassName() const override;
 
