@@ -15,6 +15,7 @@
 #include "scripting/host/CallFrame.h"
 #include "scripting/host/EngineLibrary.h"
 #include "scripting/host/ScriptApplication.h"
+#include "scripting/objects/LinkLibrary.h"
 
 namespace {
 
@@ -71,7 +72,7 @@ const std::array<TScriptLibrary, kScriptLibraryCount>& ScriptLibraries() {
   static const std::array<TScriptLibrary, kScriptLibraryCount> libraries = {{
       {"DE22YBApp", &DescribeYBApplication, &DispatchYBApplication},
       {"DE22YBDoc", &DescribeYBDocument, &DispatchYBDocument},
-      {"DE22YBLnk", nullptr, nullptr},
+      {"DE22YBLnk", &DescribeYBLink, &DispatchYBLink},
       {"DE22YBBdy", nullptr, nullptr},
       {"DE22YBPnt", nullptr, nullptr},
       {"DE22YBCns", nullptr, nullptr},

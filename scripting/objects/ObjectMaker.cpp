@@ -1,0 +1,29 @@
+#include "scripting/objects/ObjectMaker.h"
+
+#include "bodies/Shapes.h"
+#include "model/Link.h"
+#include "scripting/objects/APILink.h"
+
+namespace {
+
+CCmdTarget* MakeKeptObject(TLink& object, CCmdTarget* parent) {
+  TAPIDispatcher* made = MakeWorldScriptObject(object, static_cast<TAPIDispatcher*>(parent));
+  if (made != nullptr) made->AddRef();  // the world object's reference
+  return made;
+}
+
+void ReleaseKeptObject(CCmdTarget* object) {
+  static_cast<TAPIDispatcher*>(object)->DeleteIfUnreferenced();
+}
+
+}  // namespace
+
+TAPIDispatcher* MakeWorldScriptObject(TLink& object, TAPIDispatcher* parent) {
+  TAPICallLog* log = parent != nullptr ? parent->GetAttachedObject() : nullptr;
+  if (object.GetClassID() == TBasicMass::kClassID) return nullptr;
+  return new TAPILink(log, &object, parent);
+}
+
+void InstallWorldScriptObjects() {
+  TLink::SetScriptObjectMaker({&MakeKeptObject, &ReleaseKeptObject});
+}
