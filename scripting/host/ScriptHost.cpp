@@ -15,6 +15,7 @@
 #include "scripting/host/CallFrame.h"
 #include "scripting/host/EngineLibrary.h"
 #include "scripting/host/ScriptApplication.h"
+#include "scripting/objects/CellLibrary.h"
 #include "scripting/objects/LinkLibrary.h"
 
 namespace {
@@ -78,7 +79,7 @@ const std::array<TScriptLibrary, kScriptLibraryCount>& ScriptLibraries() {
       {"DE22YBCns", nullptr, nullptr},
       {"DE22YBInp", nullptr, nullptr},
       {"DE22YBOut", nullptr, nullptr},
-      {"DE22YBCel", nullptr, nullptr},
+      {"DE22YBCel", &DescribeYBCell, &DispatchYBCell},
   }};
   return libraries;
 }

@@ -1,7 +1,9 @@
 #include "scripting/objects/ObjectMaker.h"
 
 #include "bodies/Shapes.h"
+#include "model/Formula.h"
 #include "model/Link.h"
+#include "scripting/objects/APICell.h"
 #include "scripting/objects/APILink.h"
 
 namespace {
@@ -16,6 +18,13 @@ void ReleaseKeptObject(CCmdTarget* object) {
   static_cast<TAPIDispatcher*>(object)->DeleteIfUnreferenced();
 }
 
+CCmdTarget* MakeKeptCell(TFormula& quantity, CCmdTarget* parent) {
+  auto* owner = static_cast<TAPIDispatcher*>(parent);
+  auto* cell = new TAPICell(owner->GetAttachedObject(), &quantity, owner);
+  cell->AddRef();  // the quantity's reference
+  return cell;
+}
+
 }  // namespace
 
 TAPIDispatcher* MakeWorldScriptObject(TLink& object, TAPIDispatcher* parent) {
@@ -26,4 +35,5 @@ TAPIDispatcher* MakeWorldScriptObject(TLink& object, TAPIDispatcher* parent) {
 
 void InstallWorldScriptObjects() {
   TLink::SetScriptObjectMaker({&MakeKeptObject, &ReleaseKeptObject});
+  TFormula::SetCellMaker({&MakeKeptCell, &ReleaseKeptObject});
 }
