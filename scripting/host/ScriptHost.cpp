@@ -15,6 +15,7 @@
 #include "scripting/host/CallFrame.h"
 #include "scripting/host/EngineLibrary.h"
 #include "scripting/host/ScriptApplication.h"
+#include "scripting/objects/BodyLibrary.h"
 #include "scripting/objects/CellLibrary.h"
 #include "scripting/objects/LinkLibrary.h"
 
@@ -74,7 +75,7 @@ const std::array<TScriptLibrary, kScriptLibraryCount>& ScriptLibraries() {
       {"DE22YBApp", &DescribeYBApplication, &DispatchYBApplication},
       {"DE22YBDoc", &DescribeYBDocument, &DispatchYBDocument},
       {"DE22YBLnk", &DescribeYBLink, &DispatchYBLink},
-      {"DE22YBBdy", nullptr, nullptr},
+      {"DE22YBBdy", &DescribeYBBody, &DispatchYBBody},
       {"DE22YBPnt", nullptr, nullptr},
       {"DE22YBCns", nullptr, nullptr},
       {"DE22YBInp", nullptr, nullptr},

@@ -1,8 +1,10 @@
 #include "scripting/objects/ObjectMaker.h"
 
+#include "bodies/Polygon.h"
 #include "bodies/Shapes.h"
 #include "model/Formula.h"
 #include "model/Link.h"
+#include "scripting/objects/APIBody.h"
 #include "scripting/objects/APICell.h"
 #include "scripting/objects/APILink.h"
 
@@ -29,7 +31,12 @@ CCmdTarget* MakeKeptCell(TFormula& quantity, CCmdTarget* parent) {
 
 TAPIDispatcher* MakeWorldScriptObject(TLink& object, TAPIDispatcher* parent) {
   TAPICallLog* log = parent != nullptr ? parent->GetAttachedObject() : nullptr;
+  if (object.IsMemberClass(TOval::kClassID)) return new TAPICircle(log, &object, parent);
+  if (object.IsMemberClass(TRectangle::kClassID)) return new TAPIRectangle(log, &object, parent);
+  if (object.IsMemberClass(TPolygon::kClassID)) return new TAPIPolygon(log, &object, parent);
+  // A bare massive body stands for no script object.
   if (object.GetClassID() == TBasicMass::kClassID) return nullptr;
+  if (object.IsMemberClass(TMass::kClassID)) return new TAPIBody(log, &object, parent);
   return new TAPILink(log, &object, parent);
 }
 
