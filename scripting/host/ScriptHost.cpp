@@ -18,6 +18,7 @@
 #include "scripting/objects/BodyLibrary.h"
 #include "scripting/objects/CellLibrary.h"
 #include "scripting/objects/LinkLibrary.h"
+#include "scripting/objects/PointLibrary.h"
 
 namespace {
 
@@ -76,7 +77,7 @@ const std::array<TScriptLibrary, kScriptLibraryCount>& ScriptLibraries() {
       {"DE22YBDoc", &DescribeYBDocument, &DispatchYBDocument},
       {"DE22YBLnk", &DescribeYBLink, &DispatchYBLink},
       {"DE22YBBdy", &DescribeYBBody, &DispatchYBBody},
-      {"DE22YBPnt", nullptr, nullptr},
+      {"DE22YBPnt", &DescribeYBPoint, &DispatchYBPoint},
       {"DE22YBCns", nullptr, nullptr},
       {"DE22YBInp", nullptr, nullptr},
       {"DE22YBOut", nullptr, nullptr},
