@@ -17,6 +17,7 @@
 #include "scripting/host/ScriptApplication.h"
 #include "scripting/objects/BodyLibrary.h"
 #include "scripting/objects/CellLibrary.h"
+#include "scripting/objects/ConstraintLibrary.h"
 #include "scripting/objects/LinkLibrary.h"
 #include "scripting/objects/PointLibrary.h"
 
@@ -78,7 +79,7 @@ const std::array<TScriptLibrary, kScriptLibraryCount>& ScriptLibraries() {
       {"DE22YBLnk", &DescribeYBLink, &DispatchYBLink},
       {"DE22YBBdy", &DescribeYBBody, &DispatchYBBody},
       {"DE22YBPnt", &DescribeYBPoint, &DispatchYBPoint},
-      {"DE22YBCns", nullptr, nullptr},
+      {"DE22YBCns", &DescribeYBConstraint, &DispatchYBConstraint},
       {"DE22YBInp", nullptr, nullptr},
       {"DE22YBOut", nullptr, nullptr},
       {"DE22YBCel", &DescribeYBCell, &DispatchYBCell},

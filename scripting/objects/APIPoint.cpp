@@ -13,6 +13,12 @@
 IMPLEMENT_DYNAMIC(TAPIPoint, TAPILink)
 IMPLEMENT_DYNAMIC(TAPIPointCollection, TAPIWorldCollection)
 
+namespace {
+
+constexpr int16_t kWorldPointIdentifier = 10012;
+
+}  // namespace
+
 TAPIPoint::TAPIPoint(TAPICallLog* callLog, TLink* target, TAPIDispatcher* parent)
     : TAPILink(callLog, target, parent) {
   SetTag(kTag);
@@ -141,7 +147,9 @@ const Str31& TAPIPointCollection::GetClassName() const {
 }
 
 bool TAPIPointCollection::Holds(const TLink& object) const {
-  return object.IsMemberClass(TPoint::kClassID);
+  // The world's own point stands last in its list; scripts never see it, and no point that the
+  // user made is left out in its place.
+  return object.IsMemberClass(TPoint::kClassID) && object.GetIdentifier() != kWorldPointIdentifier;
 }
 
 TAPIDispatcher* TAPIPointCollection::WrapItem(TObject* element) {

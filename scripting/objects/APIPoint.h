@@ -41,7 +41,7 @@ class TAPIPoint : public TAPILink {
   TPoint* PointOrFail(class TAPICallContext& context, int16_t code) const;
 };
 
-// The world's points; the last one is not handed out.
+// The world's points but the one it keeps for itself (identifier 10012).
 class TAPIPointCollection : public TAPIWorldCollection {
   DECLARE_DYNAMIC(TAPIPointCollection)
 
@@ -54,5 +54,4 @@ class TAPIPointCollection : public TAPIWorldCollection {
 
  protected:
   bool Holds(const TLink& object) const override;
-  int32_t VisibleCount(int32_t elements) const override { return elements > 0 ? elements - 1 : 0; }
 };

@@ -3,10 +3,12 @@
 #include "bodies/Polygon.h"
 #include "bodies/Shapes.h"
 #include "bodies/points/Point.h"
+#include "constraints/Constraint.h"
 #include "model/Formula.h"
 #include "model/Link.h"
 #include "scripting/objects/APIBody.h"
 #include "scripting/objects/APICell.h"
+#include "scripting/objects/APIConstraint.h"
 #include "scripting/objects/APIPoint.h"
 #include "scripting/objects/APILink.h"
 
@@ -40,6 +42,7 @@ TAPIDispatcher* MakeWorldScriptObject(TLink& object, TAPIDispatcher* parent) {
   if (object.GetClassID() == TBasicMass::kClassID) return nullptr;
   if (object.IsMemberClass(TMass::kClassID)) return new TAPIBody(log, &object, parent);
   if (object.IsMemberClass(TPoint::kClassID)) return new TAPIPoint(log, &object, parent);
+  if (object.IsMemberClass(TCnstr::kClassID)) return new TAPIConstraint(log, &object, parent);
   return new TAPILink(log, &object, parent);
 }
 

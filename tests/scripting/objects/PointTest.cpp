@@ -38,7 +38,7 @@ TEST_F(Points, AFormulaCoordinateRefusesAGlobalMoveWithoutAnError) {
   EXPECT_EQ(Local(point, kTagLocalX), 0.0);
 }
 
-TEST_F(Points, AnAnchorIsAnAnchorAndTheCollectionLeavesTheLastPointOut) {
+TEST_F(Points, AnAnchorIsAnAnchorAndTheCollectionLeavesOnlyTheWorldsOwnPointOut) {
   TAnchor* anchor = Adopt(std::make_unique<TAnchor>());
   auto* object = static_cast<TAPIPoint*>(ScriptObjectOf(anchor));
   Str63 kind;
@@ -47,14 +47,17 @@ TEST_F(Points, AnAnchorIsAnAnchorAndTheCollectionLeavesTheLastPointOut) {
   TAPIPointCollection points(&callLog_, &World(), documentObject_);
   int32_t count = -1;
   points.Count(&count);
-  EXPECT_EQ(count, 0);
+  EXPECT_EQ(count, 1);
+  Adopt(std::make_unique<TPoint>())->SetIdentifier(10012);
   Adopt(std::make_unique<TPoint>());
   points.Count(&count);
-  EXPECT_EQ(count, 1);
+  EXPECT_EQ(count, 2);
   TAPIDispatcher* item = nullptr;
   points.Item(1, &item);
   EXPECT_EQ(item, object);
   points.Item(2, &item);
+  EXPECT_NE(item, nullptr);
+  points.Item(3, &item);
   EXPECT_EQ(item, nullptr);
 }
 
