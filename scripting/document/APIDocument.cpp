@@ -22,6 +22,7 @@
 #include "core/MenuSetup.h"
 #include "scripting/host/CallFrame.h"
 #include "scripting/host/ScriptApplication.h"
+#include "scripting/objects/ObjectMaker.h"
 
 IMPLEMENT_DYNAMIC(TAPIDocument, TAPIDispatcher)
 IMPLEMENT_DYNAMIC(TAPIDocCollection, TAPICollection)
@@ -76,9 +77,9 @@ TZeroMass* Background(TWorldDoc& world) {
 }
 
 // Brings the world's selection and script side in line before an object goes.
-void RemoveFromWorld(TWorldDoc& world, TLink* object, TAPIDispatcher* document) {
+// Its script object, kept by the object, is let go with it.
+void RemoveFromWorld(TWorldDoc& world, TLink* object) {
   world.Deselect(object);
-  WorldScriptMakers().forget(*object, document);
   world.RemoveObject(object);
 }
 
@@ -95,6 +96,7 @@ bool HeldByOtherConstraint(TWorldDoc& world, const TCnstr* deleted, const TPoint
 
 void InstallDocumentScriptObjects() {
   TQVDoc::SetScriptObjectMaker({&MakeDocumentObject, &ReleaseDocumentObject});
+  InstallWorldScriptObjects();
 }
 
 bool PerformNow(TCommandCore* command) {
@@ -129,8 +131,8 @@ TAPIDocument::~TAPIDocument() {
 }
 
 void TAPIDocument::DeleteIfUnreferenced() {
-  // Scripts may still hold collections and objects of the world that goes: each becomes a dead
-  // object of its own, never a dangling one.
+  // Scripts may still hold collections of the world that goes: each becomes a dead object of
+  // its own, never a dangling one. World objects let their script objects go themselves.
   ReleaseWorldObjects();
   TAPIDispatcher::DeleteIfUnreferenced();
 }
@@ -141,8 +143,6 @@ void TAPIDocument::ReleaseWorldObjects() {
     collection = nullptr;
     if (held != nullptr) held->DeleteIfUnreferenced();
   }
-  for (TAPIDispatcher* child : Children())
-    if (child->IsKindOfTag(kWorldObjectTag)) child->DeleteIfUnreferenced();
 }
 
 bool TAPIDocument::IsKindOfTag(uint32_t tag) const {
@@ -164,7 +164,7 @@ TQVDoc* TAPIDocument::CheckedDocument(TAPICallContext& context) const {
 TLink* TAPIDocument::OwnWorldObject(TAPIDispatcher* object) {
   if (object == nullptr || !IsLiveScriptObject(object) || !object->IsKindOfTag(kWorldObjectTag))
     return nullptr;
-  TLink* target = WorldScriptMakers().target(object);
+  TLink* target = WorldObjectOf(object);
   return Document() != nullptr && WorldHolds(Document()->World(), target) ? target : nullptr;
 }
 
@@ -381,7 +381,8 @@ APIResult TAPIDocument::GetCollection(TWorldList list, TAPIDispatcher** collecti
   if (CheckedDocument(context) == nullptr) return context.Result();
   const auto slot = static_cast<size_t>(list);
   if (slot >= std::size(collections_)) return context.Result();
-  if (collections_[slot] == nullptr) collections_[slot] = WorldScriptMakers().collection(list, this);
+  if (collections_[slot] == nullptr)
+    collections_[slot] = MakeWorldCollection(list, Document()->World(), this);
   *collection = collections_[slot];
   return context.Result();
 }
@@ -465,7 +466,7 @@ TLink* TAPIDocument::NewFromTemplate(int16_t resource, TAPIDispatcher** made) {
     object->SetIdentifier(static_cast<int16_t>(++next));
     world.AdoptObject(std::move(object));
   }
-  *made = WorldScriptMakers().object(*first, this);
+  *made = ScriptObjectOf(*first, this);
   document->SetChangeCount(document->GetChangeCount() + 1);
   return first;
 }
@@ -515,7 +516,7 @@ APIResult TAPIDocument::ObjectById(TWorldList list, int16_t identifier, TAPIDisp
   if (document == nullptr) return context.Result();
   for (TLink* candidate : WorldListOf(document->World(), list)) {
     if (candidate->GetIdentifier() != identifier) continue;
-    *object = WorldScriptMakers().object(*candidate, this);
+    *object = ScriptObjectOf(*candidate, this);
     break;
   }
   return context.Result();
@@ -530,7 +531,7 @@ APIResult TAPIDocument::ObjectByName(TWorldList list, const Str255& name, TAPIDi
   for (TLink* candidate : WorldListOf(document->World(), list)) {
     if (!candidate->IsMemberClass(TNamedLink::kClassID)) continue;
     if (Lowered(static_cast<TNamedLink*>(candidate)->GetName().Chars()) != wanted) continue;
-    *object = WorldScriptMakers().object(*candidate, this);
+    *object = ScriptObjectOf(*candidate, this);
     break;
   }
   return context.Result();
@@ -550,9 +551,9 @@ APIResult TAPIDocument::DeleteObject(TAPIDispatcher* object) {
     auto* constraint = static_cast<TCnstr*>(target);
     for (TPoint* point : constraint->OwnPoints())
       if (WorldHolds(world, point) && !HeldByOtherConstraint(world, constraint, point))
-        RemoveFromWorld(world, point, this);
+        RemoveFromWorld(world, point);
   }
-  if (WorldHolds(world, target)) RemoveFromWorld(world, target, this);
+  if (WorldHolds(world, target)) RemoveFromWorld(world, target);
   document->SetChangeCount(document->GetChangeCount() + 1);
   return context.Result();
 }
@@ -568,7 +569,7 @@ APIResult TAPIDocument::DeleteSelection() {
   }
   const std::vector<TLink*> selected = world.Selection();
   for (TLink* object : selected)
-    if (WorldHolds(world, object)) RemoveFromWorld(world, object, this);
+    if (WorldHolds(world, object)) RemoveFromWorld(world, object);
   if (!selected.empty()) document->SetChangeCount(document->GetChangeCount() + 1);
   return context.Result();
 }

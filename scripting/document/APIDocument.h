@@ -33,13 +33,12 @@ class TAPIDocument : public TAPIDispatcher {
   static constexpr int16_t kRunToEnd = 32767;
 
   TAPIDocument(TAPICallLog* callLog, TQVDoc* document, TAPIDispatcher* parent);
-  // The document no longer keeps it; the collections and world objects scripts may still hold
-  // are cut loose.
+  // The document no longer keeps it; the collections scripts may still hold are cut loose.
   ~TAPIDocument() override;
 
   bool IsKindOfTag(uint32_t tag) const override;
   const Str31& GetClassName() const override;
-  // The document goes: what scripts hold of its world is cut loose with it.
+  // The document goes: the collections scripts hold of its world are cut loose with it.
   void DeleteIfUnreferenced() override;
   TQVDoc* Document() const { return static_cast<TQVDoc*>(target()); }
 
@@ -114,7 +113,7 @@ class TAPIDocument : public TAPIDispatcher {
   TLink* OwnWorldObject(TAPIDispatcher* object);
   // A world object read from a template resource into the world, with its script object.
   TLink* NewFromTemplate(int16_t resource, TAPIDispatcher** made);
-  // Gives up the collections and the stand-in world objects.
+  // Gives up the collections.
   void ReleaseWorldObjects();
 
   TAPIDispatcher* collections_[kCollectionSlots] = {};

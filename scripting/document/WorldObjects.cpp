@@ -9,8 +9,11 @@
 #include "model/world/QVDoc.h"
 #include "scripting/document/APIDocument.h"
 #include "scripting/host/CallFrame.h"
+#include "scripting/objects/APIBody.h"
+#include "scripting/objects/APIConstraint.h"
+#include "scripting/objects/APILink.h"
+#include "scripting/objects/APIPoint.h"
 
-IMPLEMENT_DYNAMIC(TAPIObjectStandIn, TAPIDispatcher)
 IMPLEMENT_DYNAMIC(TAPIListStandIn, TAPIDispatcher)
 
 namespace {
@@ -24,42 +27,6 @@ bool InList(TLink& object, TWorldList list) {
     case TWorldList::kConstraints: return object.IsMemberClass(TCnstr::kClassID);
     default: return true;
   }
-}
-
-// The stand-in object of the world object among the document object's children.
-TAPIObjectStandIn* FindStandIn(TLink& object, TAPIDispatcher* document) {
-  for (TAPIDispatcher* child : document->Children())
-    if (child->IsKindOf(RUNTIME_CLASS(TAPIObjectStandIn)) && child->target() == &object)
-      return static_cast<TAPIObjectStandIn*>(child);
-  return nullptr;
-}
-
-TAPIDispatcher* MakeStandIn(TLink& object, TAPIDispatcher* document) {
-  if (TAPIObjectStandIn* known = FindStandIn(object, document)) return known;
-  auto* made = new TAPIObjectStandIn(document->GetAttachedObject(), &object, document);
-  made->AddRef();  // the world object's reference
-  return made;
-}
-
-TAPIDispatcher* MakeStandInCollection(TWorldList list, TAPIDispatcher* document) {
-  auto* made = new TAPIListStandIn(document->GetAttachedObject(), list, document);
-  made->AddRef();  // the document object's reference
-  return made;
-}
-
-TLink* StandInTarget(TAPIDispatcher* object) {
-  return object->IsKindOf(RUNTIME_CLASS(TAPIObjectStandIn)) ? static_cast<TLink*>(object->target())
-                                                          : nullptr;
-}
-
-void ForgetStandIn(TLink& object, TAPIDispatcher* document) {
-  if (TAPIObjectStandIn* known = FindStandIn(object, document)) known->DeleteIfUnreferenced();
-}
-
-TWorldScriptMakers& Installed() {
-  static TWorldScriptMakers makers{&MakeStandIn, &MakeStandInCollection, &StandInTarget,
-                                   &ForgetStandIn};
-  return makers;
 }
 
 }  // namespace
@@ -82,27 +49,29 @@ bool WorldHolds(TWorldDoc& world, const TLink* object) {
   return std::find(objects.begin(), objects.end(), object) != objects.end();
 }
 
-const TWorldScriptMakers& WorldScriptMakers() { return Installed(); }
-
-void SetWorldScriptMakers(const TWorldScriptMakers& makers) {
-  if (makers.object == nullptr || makers.collection == nullptr || makers.target == nullptr ||
-      makers.forget == nullptr)
-    return;
-  Installed() = makers;
+TAPIDispatcher* ScriptObjectOf(TLink& object, TAPIDispatcher* document) {
+  return static_cast<TAPIDispatcher*>(object.GetAPIObject(document));
 }
 
-TAPIObjectStandIn::TAPIObjectStandIn(TAPICallLog* callLog, TLink* object, TAPIDispatcher* document)
-    : TAPIDispatcher(callLog, object, document) {
-  SetTag(kWorldObjectTag);
+TLink* WorldObjectOf(TAPIDispatcher* object) {
+  if (object == nullptr || !object->IsKindOfTag(kWorldObjectTag)) return nullptr;
+  return static_cast<TAPILink*>(object)->Link();
 }
 
-bool TAPIObjectStandIn::IsKindOfTag(uint32_t tag) const {
-  return tag == kWorldObjectTag || TAPIDispatcher::IsKindOfTag(tag);
-}
-
-const Str31& TAPIObjectStandIn::GetClassName() const {
-  static const Str31 name("TAPIObjectStandIn");
-  return name;
+TAPIDispatcher* MakeWorldCollection(TWorldList list, TWorldDoc& world, TAPIDispatcher* document) {
+  TAPICallLog* log = document->GetAttachedObject();
+  TAPIDispatcher* made = nullptr;
+  switch (list) {
+    case TWorldList::kObjects: made = new TAPILinkCollection(log, &world, document); break;
+    case TWorldList::kBodies: made = new TAPIBodyCollection(log, &world, document); break;
+    case TWorldList::kPoints: made = new TAPIPointCollection(log, &world, document); break;
+    case TWorldList::kConstraints:
+      made = new TAPIConstraintCollection(log, &world, document);
+      break;
+    default: made = new TAPIListStandIn(log, list, document); break;
+  }
+  made->AddRef();  // the document object's reference
+  return made;
 }
 
 TAPIListStandIn::TAPIListStandIn(TAPICallLog* callLog, TWorldList list,
@@ -145,7 +114,7 @@ APIResult TAPIListStandIn::Item(int16_t index, TAPIDispatcher** item) {
   if (world == nullptr) return context.Result();
   const std::vector<TLink*> objects = WorldListOf(*world, list_);
   if (index >= 1 && static_cast<size_t>(index) <= objects.size())
-    *item = WorldScriptMakers().object(*objects[static_cast<size_t>(index) - 1],
-                                       static_cast<TAPIDispatcher*>(target()));
+    *item = ScriptObjectOf(*objects[static_cast<size_t>(index) - 1],
+                           static_cast<TAPIDispatcher*>(target()));
   return context.Result();
 }

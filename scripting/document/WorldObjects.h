@@ -1,9 +1,8 @@
 #pragma once
 // What a document's script object hands out of its world: the world's lists as scripts see them,
-// read anew at every call, and the script objects of world objects and lists. The object
-// classes that stand for bodies, points, constraints, inputs and outputs install their makers;
-// until they do, plain world-object and list objects stand in, so that the document's members
-// work on every kind.
+// read anew at every call, the script objects of world objects and the collections over the
+// lists. Bodies, points and constraints have collections of their own kind; the selection,
+// inputs and outputs a plain list collection.
 
 #include <cstdint>
 #include <vector>
@@ -38,40 +37,24 @@ bool WorldHolds(TWorldDoc& world, const TLink* object);
 // Tag of every script object that stands for a world object.
 inline constexpr uint32_t kWorldObjectTag = MakeTag("APLi");
 
-struct TWorldScriptMakers {
-  // The world object's script object below the document object (made once, then the same);
-  // null when the object has none.
-  TAPIDispatcher* (*object)(TLink& object, TAPIDispatcher* document) = nullptr;
-  // A new collection over the world's list below the document object, holding one reference
-  // for it.
-  TAPIDispatcher* (*collection)(TWorldList list, TAPIDispatcher* document) = nullptr;
-  // The world object a script object of kind "APLi" stands for; null when it has gone.
-  TLink* (*target)(TAPIDispatcher* object) = nullptr;
-  // The world object goes: its script object lets it go (cut loose while scripts hold it).
-  void (*forget)(TLink& object, TAPIDispatcher* document) = nullptr;
-};
-// The makers in use: those installed, else the stand-ins.
-const TWorldScriptMakers& WorldScriptMakers();
-void SetWorldScriptMakers(const TWorldScriptMakers& makers);
+// The world object's script object, kept by the world object and made below the document
+// object on the first request; null when the object has none.
+TAPIDispatcher* ScriptObjectOf(TLink& object, TAPIDispatcher* document);
+// The world object a script object of kind "APLi" stands for; null for any other object.
+TLink* WorldObjectOf(TAPIDispatcher* object);
+// A new collection over the world's list below the document object, holding one reference
+// for it.
+TAPIDispatcher* MakeWorldCollection(TWorldList list, TWorldDoc& world, TAPIDispatcher* document);
 
-// The stand-in for a world object: bound to it, a child of the document object.
-class TAPIObjectStandIn : public TAPIDispatcher {
-  DECLARE_DYNAMIC(TAPIObjectStandIn)
-
- public:
-  TAPIObjectStandIn(TAPICallLog* callLog, TLink* object, TAPIDispatcher* document);
-  bool IsKindOfTag(uint32_t tag) const override;
-  const Str31& GetClassName() const override;
-  TLink* Object() const { return static_cast<TLink*>(target()); }
-};
-
-// The stand-in collection: Count and Item over one of the world's lists, through the document
-// object it belongs to, so that it fails with code 1 once the document has gone.
+// A collection over one of the world's lists that has no collection class of its own (the
+// selection, inputs, outputs), through the document object it belongs to, so that it fails with
+// code 1 once the document has gone. Its tag is its own: the object library's collection
+// members refuse it (999) rather than taking it for one of theirs.
 class TAPIListStandIn : public TAPIDispatcher {
   DECLARE_DYNAMIC(TAPIListStandIn)
 
  public:
-  static constexpr uint32_t kTag = MakeTag("APLC");
+  static constexpr uint32_t kTag = MakeTag("APDL");
 
   TAPIListStandIn(TAPICallLog* callLog, TWorldList list, TAPIDispatcher* document);
   bool IsKindOfTag(uint32_t tag) const override;
