@@ -246,7 +246,9 @@ int main(int argc, char** argv) {
   if (!DisplayAvailable()) RunScriptingWithoutWindows(app, *scripting, open ? open->Document() : nullptr);
   std::fflush(stdout);
   const bool shown = RunMainWindowWhenDisplayed(app, open.get(), *scripting);
-  // The documents scripts made go while the units their worlds need are still there.
+  // The last command and the documents scripts made go while the units their worlds need are
+  // still there.
+  app.Commands().CommitLastCommand();
   scripting.reset();
   open.reset();
   app.TermUnits();

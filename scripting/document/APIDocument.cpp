@@ -184,8 +184,15 @@ APIResult TAPIDocument::Close() {
     context.Fail(kAPICallFailed, kAPIRunning);
     return context.Result();
   }
-  if (TScriptApplication* application = ScriptApplication())
-    application->CloseDocument(*document);
+  TScriptApplication* application = ScriptApplication();
+  if (application == nullptr) return context.Result();
+  // The last command may belong to the document: it is committed while its world is there, as
+  // the window's Close command does.
+  TCommandHandler* handler = TCommandHandler::Application();
+  if (handler != nullptr && handler->GetLastCommand() != nullptr &&
+      handler->GetLastCommand()->GetDocument() == document)
+    handler->CommitLastCommand();
+  application->CloseDocument(*document);
   return context.Result();
 }
 
