@@ -18,6 +18,7 @@
 #include "scripting/objects/BodyLibrary.h"
 #include "scripting/objects/CellLibrary.h"
 #include "scripting/objects/ConstraintLibrary.h"
+#include "scripting/objects/InputLibrary.h"
 #include "scripting/objects/LinkLibrary.h"
 #include "scripting/objects/PointLibrary.h"
 
@@ -80,7 +81,7 @@ const std::array<TScriptLibrary, kScriptLibraryCount>& ScriptLibraries() {
       {"DE22YBBdy", &DescribeYBBody, &DispatchYBBody},
       {"DE22YBPnt", &DescribeYBPoint, &DispatchYBPoint},
       {"DE22YBCns", &DescribeYBConstraint, &DispatchYBConstraint},
-      {"DE22YBInp", nullptr, nullptr},
+      {"DE22YBInp", &DescribeYBInput, &DispatchYBInput},
       {"DE22YBOut", nullptr, nullptr},
       {"DE22YBCel", &DescribeYBCell, &DispatchYBCell},
   }};
