@@ -20,6 +20,7 @@
 #include "scripting/objects/ConstraintLibrary.h"
 #include "scripting/objects/InputLibrary.h"
 #include "scripting/objects/LinkLibrary.h"
+#include "scripting/objects/OutputLibrary.h"
 #include "scripting/objects/PointLibrary.h"
 
 namespace {
@@ -82,7 +83,7 @@ const std::array<TScriptLibrary, kScriptLibraryCount>& ScriptLibraries() {
       {"DE22YBPnt", &DescribeYBPoint, &DispatchYBPoint},
       {"DE22YBCns", &DescribeYBConstraint, &DispatchYBConstraint},
       {"DE22YBInp", &DescribeYBInput, &DispatchYBInput},
-      {"DE22YBOut", nullptr, nullptr},
+      {"DE22YBOut", &DescribeYBOutput, &DispatchYBOutput},
       {"DE22YBCel", &DescribeYBCell, &DispatchYBCell},
   }};
   return libraries;

@@ -10,6 +10,7 @@
 #include "scripting/objects/APICell.h"
 #include "scripting/objects/APIConstraint.h"
 #include "scripting/objects/APIInput.h"
+#include "scripting/objects/APIOutput.h"
 #include "scripting/objects/APIPoint.h"
 #include "scripting/objects/WorldClasses.h"
 #include "scripting/objects/APILink.h"
@@ -46,6 +47,7 @@ TAPIDispatcher* MakeWorldScriptObject(TLink& object, TAPIDispatcher* parent) {
   if (object.IsMemberClass(TPoint::kClassID)) return new TAPIPoint(log, &object, parent);
   if (object.IsMemberClass(TCnstr::kClassID)) return new TAPIConstraint(log, &object, parent);
   if (object.IsMemberClass(kInputClassID)) return new TAPIInput(log, &object, parent);
+  if (object.IsMemberClass(kOutputClassID)) return new TAPIOutput(log, &object, parent);
   return new TAPILink(log, &object, parent);
 }
 

@@ -37,7 +37,8 @@ using ScriptHost = ScriptedProgram;
 TEST_F(ScriptHost, LibrariesThatExistAreRegisteredInOrder) {
   const ScriptEngine* engine = menu_->Host()->GetEngine();
   const std::vector<std::string> registered = {"de22ybapp", "de22ybdoc", "de22yblnk", "de22ybbdy",
-                                               "de22ybpnt", "de22ybcns", "de22ybinp", "de22ybcel"};
+                                               "de22ybpnt", "de22ybcns", "de22ybinp", "de22ybout",
+                                               "de22ybcel"};
   ASSERT_EQ(engine->libraries.size(), registered.size());
   for (size_t i = 0; i < registered.size(); ++i)
     EXPECT_EQ(engine->libraries[i].key, registered[i]);
