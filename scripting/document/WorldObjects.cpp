@@ -11,7 +11,9 @@
 #include "scripting/host/CallFrame.h"
 #include "scripting/objects/APIBody.h"
 #include "scripting/objects/APIConstraint.h"
+#include "scripting/objects/APIInput.h"
 #include "scripting/objects/APILink.h"
+#include "scripting/objects/APIOutput.h"
 #include "scripting/objects/APIPoint.h"
 
 IMPLEMENT_DYNAMIC(TAPIListStandIn, TAPIDispatcher)
@@ -68,6 +70,8 @@ TAPIDispatcher* MakeWorldCollection(TWorldList list, TWorldDoc& world, TAPIDispa
     case TWorldList::kConstraints:
       made = new TAPIConstraintCollection(log, &world, document);
       break;
+    case TWorldList::kInputs: made = new TAPIInputCollection(log, &world, document); break;
+    case TWorldList::kOutputs: made = new TAPIOutputCollection(log, &world, document); break;
     default: made = new TAPIListStandIn(log, list, document); break;
   }
   made->AddRef();  // the document object's reference

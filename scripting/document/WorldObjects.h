@@ -1,8 +1,8 @@
 #pragma once
 // What a document's script object hands out of its world: the world's lists as scripts see them,
 // read anew at every call, the script objects of world objects and the collections over the
-// lists. Bodies, points and constraints have collections of their own kind; the selection,
-// inputs and outputs a plain list collection.
+// lists. Bodies, points, constraints, inputs and outputs have collections of their own kind;
+// the selection a plain list collection.
 
 #include <cstdint>
 #include <vector>
@@ -47,7 +47,7 @@ TLink* WorldObjectOf(TAPIDispatcher* object);
 TAPIDispatcher* MakeWorldCollection(TWorldList list, TWorldDoc& world, TAPIDispatcher* document);
 
 // A collection over one of the world's lists that has no collection class of its own (the
-// selection, inputs, outputs), through the document object it belongs to, so that it fails with
+// selection), through the document object it belongs to, so that it fails with
 // code 1 once the document has gone. Its tag is its own: the object library's collection
 // members refuse it (999) rather than taking it for one of theirs.
 class TAPIListStandIn : public TAPIDispatcher {

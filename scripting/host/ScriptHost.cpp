@@ -18,7 +18,9 @@
 #include "scripting/objects/BodyLibrary.h"
 #include "scripting/objects/CellLibrary.h"
 #include "scripting/objects/ConstraintLibrary.h"
+#include "scripting/objects/InputLibrary.h"
 #include "scripting/objects/LinkLibrary.h"
+#include "scripting/objects/OutputLibrary.h"
 #include "scripting/objects/PointLibrary.h"
 
 namespace {
@@ -80,8 +82,8 @@ const std::array<TScriptLibrary, kScriptLibraryCount>& ScriptLibraries() {
       {"DE22YBBdy", &DescribeYBBody, &DispatchYBBody},
       {"DE22YBPnt", &DescribeYBPoint, &DispatchYBPoint},
       {"DE22YBCns", &DescribeYBConstraint, &DispatchYBConstraint},
-      {"DE22YBInp", nullptr, nullptr},
-      {"DE22YBOut", nullptr, nullptr},
+      {"DE22YBInp", &DescribeYBInput, &DispatchYBInput},
+      {"DE22YBOut", &DescribeYBOutput, &DispatchYBOutput},
       {"DE22YBCel", &DescribeYBCell, &DispatchYBCell},
   }};
   return libraries;

@@ -9,7 +9,10 @@
 #include "scripting/objects/APIBody.h"
 #include "scripting/objects/APICell.h"
 #include "scripting/objects/APIConstraint.h"
+#include "scripting/objects/APIInput.h"
+#include "scripting/objects/APIOutput.h"
 #include "scripting/objects/APIPoint.h"
+#include "scripting/objects/WorldClasses.h"
 #include "scripting/objects/APILink.h"
 
 namespace {
@@ -43,7 +46,16 @@ TAPIDispatcher* MakeWorldScriptObject(TLink& object, TAPIDispatcher* parent) {
   if (object.IsMemberClass(TMass::kClassID)) return new TAPIBody(log, &object, parent);
   if (object.IsMemberClass(TPoint::kClassID)) return new TAPIPoint(log, &object, parent);
   if (object.IsMemberClass(TCnstr::kClassID)) return new TAPIConstraint(log, &object, parent);
+  if (object.IsMemberClass(kInputClassID)) return new TAPIInput(log, &object, parent);
+  if (object.IsMemberClass(kOutputClassID)) return new TAPIOutput(log, &object, parent);
   return new TAPILink(log, &object, parent);
+}
+
+void ReleaseWorldScriptObject(TLink& object) {
+  auto* kept = static_cast<TAPIDispatcher*>(object.KeptAPIObject());
+  if (kept == nullptr) return;
+  object.ForgetAPIObject();
+  kept->DeleteIfUnreferenced();
 }
 
 void InstallWorldScriptObjects() {

@@ -5,6 +5,7 @@
 
 #include "bodies/Background.h"
 #include "bodies/BodyTags.h"
+#include "bodies/CurvedPolygon.h"
 #include "bodies/Polygon.h"
 #include "bodies/Shapes.h"
 #include "bodies/Table.h"
@@ -29,11 +30,12 @@ class Bodies : public ObjectScripts {
     return text.Chars();
   }
   // A polygon of the vertices, in the world.
-  TPolygon* Polygon(std::initializer_list<TVector> vertices) {
+  template <class Kind = TPolygon>
+  Kind* Polygon(std::initializer_list<TVector> vertices) {
     TTable* table = Adopt(std::make_unique<TTable>());
     for (const TVector& vertex : vertices)
       table->AppendPoint(vertex);
-    TPolygon* polygon = Adopt(std::make_unique<TPolygon>());
+    Kind* polygon = Adopt(std::make_unique<Kind>());
     polygon->SetCentroidValid(1);
     polygon->LinkVertexTable(table);
     return polygon;
@@ -124,6 +126,21 @@ TEST_F(Bodies, VerticesAreAddedAndDeletedAsCommandsWithinTheOutline) {
   EXPECT_EQ(Run("Dim p As YBBody\nSet p = Objects.Body(1)\np.DeleteVertex 1\np.DeleteVertex 1\n"
                 "p.DeleteVertex 1\nPrint p.VertexCount"),
             "3\n");
+}
+
+TEST_F(Bodies, ACurvedPolygonTakesAndGivesDistanceAndAngleConvertedOnce) {
+  TCurvPoly* curved = Polygon<TCurvPoly>({{1, 0}, {0, 1}, {-1, 0}, {0, -1}});
+  EXPECT_EQ(Run("Dim p As YBBody\nSet p = Objects.Body(1)\np.Curved = True\nDim x As Double, y As Double\n"
+                "p.GetVertex 3, x, y\nPrint p.Curved; Format(x, \"0.000\"); \" \"; Format(y, \"0.000\")\n"
+                "p.AddVertex 2, 2, 0.5\np.GetVertex 2, x, y\nPrint Format(x, \"0.000\"); \" \"; Format(y, \"0.000\")\n"
+                "p.Curved = False\np.GetVertex 2, x, y\nPrint Format(x, \"0.000\"); \" \"; Format(y, \"0.000\")"),
+            "True1.000 3.142\n2.000 0.500\n1.755 0.959\n");
+  EXPECT_EQ(curved->GetVertices()->GetCount(), 5);
+}
+
+TEST_F(Bodies, AStraightPolygonIsNeverCurved) {
+  Polygon({{0, 0}, {1, 0}, {0, 1}});
+  EXPECT_EQ(Run("Objects.Body(1).Curved = True\nPrint Objects.Body(1).Curved"), "False\n");
 }
 
 TEST_F(Bodies, AnEmptyOutlineTakesNoVertex) {

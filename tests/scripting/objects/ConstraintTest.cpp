@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include "bodies/Table.h"
 #include "bodies/points/Point.h"
+#include "constraints/CurvedSlot.h"
 #include "constraints/Forces.h"
 #include "constraints/Pin.h"
 #include "constraints/Pistons.h"
@@ -66,6 +68,21 @@ TEST_F(Constraints, DriveWordsAreMatchedWithoutCaseAndUnknownWordsChooseTheFirst
   uint16_t drive = 9;
   piston->GetShortProperty(MakeTag("kres"), drive, nullptr);
   EXPECT_EQ(drive, 0);
+}
+
+TEST_F(Constraints, ACurvedSlotsSplinePointsAreEditedWithinTheirRangeAndReadBack) {
+  TTable* table = Adopt(std::make_unique<TTable>());
+  for (const TVector& p : {TVector(0, 0), TVector(1, 1), TVector(2, 0), TVector(3, 1)})
+    table->AppendPoint(p);
+  TCurvedSlot* slot = Adopt(std::make_unique<TCurvedSlot>());
+  slot->SetPointTable(table);
+  EXPECT_EQ(Run("Dim c As YBConstraint\nSet c = Objects.Constraint(1)\nDim x As Double, y As Double\n"
+                "c.GetVertex 0, x, y\nPrint c.Kind; c.VertexCount; x; y\n"
+                "c.AddVertex 6, 9, 9\nc.AddVertex 5, 4, 2\nc.GetVertex 5, x, y\nPrint c.VertexCount; x; y\n"
+                "c.DeleteVertex 9\nc.DeleteVertex 1\nc.DeleteVertex 1\nc.DeleteVertex 1\nPrint c.VertexCount\n"
+                "c.ClosedSlot = True\nPrint c.ClosedSlot;\nc.ClosedSlot = False\nPrint c.ClosedSlot"),
+            "curvedslot400\n542\n3\nTrueFalse\n");
+  EXPECT_EQ(slot->GetPointTable()->GetPoint(3), TVector(4, 2));
 }
 
 TEST_F(Constraints, AConstraintThatWentFailsInEveryMember) {

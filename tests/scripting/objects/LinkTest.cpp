@@ -6,6 +6,7 @@
 #include "bodies/Background.h"
 #include "bodies/Shapes.h"
 #include "bodies/points/Point.h"
+#include "scripting/objects/ObjectMaker.h"
 #include "tests/scripting/objects/ObjectScripts.h"
 
 namespace {
@@ -57,6 +58,18 @@ TEST_F(Objects, AnObjectWhoseWorldObjectWentIsCutLooseAndFailsWith901) {
   const int32_t children = documentObject_->ChildCount();
   World().RemoveObject(other);
   EXPECT_EQ(documentObject_->ChildCount(), children - 1);
+}
+
+TEST_F(Objects, AWorldObjectKeptForUndoLetsItsScriptObjectGoAndMakesANewOneLater) {
+  TOval* circle = Adopt(std::make_unique<TOval>());
+  auto* object = static_cast<TAPILink*>(ScriptObjectOf(circle));
+  object->AddRef();
+  ReleaseWorldScriptObject(*circle);
+  EXPECT_TRUE(object->TargetGone());
+  TAPIDispatcher* again = ScriptObjectOf(circle);
+  EXPECT_NE(again, object);
+  EXPECT_EQ(again->target(), circle);
+  object->Release();
 }
 
 TEST_F(Objects, ASelectionCountsEveryElementButIndexesOnlyVisibleObjects) {
