@@ -84,6 +84,9 @@ class TWorldDoc : public TWorldBase, public TActionContext {
   void RemoveObject(TLink* object);
   // Every object of the world in order (the world's elements).
   std::vector<TLink*> Objects() const;
+  // Moves the selected objects, in their order, behind all others (front: drawn last) or
+  // before them (back).
+  void MoveSelection(bool toFront);
   TLink* FindObject(int32_t identifier) const;
   const std::vector<TLink*>& Inputs() const { return inputs_; }
   const std::vector<TLink*>& Outputs() const { return outputs_; }

@@ -434,6 +434,12 @@ APIResult TAPIDocument::JoinOrSplit(bool join) {
   return context.Result();
 }
 
+APIResult TAPIDocument::MoveSelection(bool toFront) {
+  TAPICallContext context(this, "");
+  if (TQVDoc* document = CheckedDocument(context)) document->World().MoveSelection(toFront);
+  return context.Result();
+}
+
 APIResult TAPIDocument::Collide(int16_t collide) {
   TAPICallContext context(this, "");
   TQVDoc* document = CheckedDocument(context);

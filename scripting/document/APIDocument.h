@@ -86,6 +86,8 @@ class TAPIDocument : public TAPIDispatcher {
   APIResult SelectAll(int16_t selected);
   // The joiner's join (1048) or split (1047), when the selection allows it.
   APIResult JoinOrSplit(bool join);
+  // The selected objects to the front (drawn last) or the back, at once.
+  APIResult MoveSelection(bool toFront);
   // The collision group's 1107 (collide) or 1108.
   APIResult Collide(int16_t collide);
 

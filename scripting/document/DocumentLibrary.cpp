@@ -222,6 +222,12 @@ void JoinOrSplit(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame*, ui
   CheckAPIResult(Doc(r)->JoinOrSplit(id == kJoinId));
 }
 
+constexpr uint16_t kMoveToFrontId = 174;
+
+void MoveSelection(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame*, uint16_t id) {
+  CheckAPIResult(Doc(r)->MoveSelection(id == kMoveToFrontId));
+}
+
 void Collide(TAPIDispatcher* r, ScriptRunContext*, int32_t highest, ScriptFrame* frame, uint16_t) {
   const int16_t collide = Passed(highest, 2) ? ReadBooleanArgument(frame, 2) : 1;
   CheckAPIResult(Doc(r)->Collide(collide));
@@ -370,8 +376,8 @@ void DescribeDocumentMembers(ScriptBuilder* b) {
   Sub(b, "SelectAll", 48, 0, 1, {{kScriptBoolean}}, &SelectAll);
   Sub(b, "Join", kJoinId, 0, 0, {}, &JoinOrSplit);
   Sub(b, "Split", 55, 0, 0, {}, &JoinOrSplit);
-  Sub(b, "MoveToFront", 174, 0, 0, {}, &NotAvailable);
-  Sub(b, "SendToBack", 175, 0, 0, {}, &NotAvailable);
+  Sub(b, "MoveToFront", kMoveToFrontId, 0, 0, {}, &MoveSelection);
+  Sub(b, "SendToBack", 175, 0, 0, {}, &MoveSelection);
   Sub(b, "Collide", 170, 0, 1, {{kScriptBoolean}}, &Collide);
   Function(b, "NewBody", 8, kScriptObject, kBodyClass, 1, 1, {{kScriptString}}, &NewBody);
   Function(b, "NewPoint", 9, kScriptObject, kPointClass, 1, 1, {{kScriptString}}, &NewPoint);

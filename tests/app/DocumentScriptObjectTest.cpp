@@ -217,6 +217,25 @@ TEST_F(DocumentScriptObject, SelectionTakesOnlyObjectsOfItsOwnWorld) {
   EXPECT_EQ(CountOf(TWorldList::kSelection), 0);
 }
 
+TEST_F(DocumentScriptObject, SelectedObjectsMoveToTheFrontOrBackInTheirOrder) {
+  TLink* first = Target(NewBody("circle"));
+  TLink* second = Target(NewBody("square"));
+  TLink* third = Target(NewBody("rectangle"));
+  World().Select(second);
+  World().Select(first);
+  EXPECT_EQ(object_->MoveSelection(true).code, 0);
+  std::vector<TLink*> objects = World().Objects();
+  ASSERT_GE(objects.size(), 3u);
+  EXPECT_EQ(objects[objects.size() - 3], third);
+  EXPECT_EQ(objects[objects.size() - 2], first);  // the world's order, not the selection's
+  EXPECT_EQ(objects.back(), second);
+  EXPECT_EQ(object_->MoveSelection(false).code, 0);
+  objects = World().Objects();
+  EXPECT_EQ(objects[0], first);
+  EXPECT_EQ(objects[1], second);
+  EXPECT_EQ(objects.back(), third);
+}
+
 TEST_F(DocumentScriptObject, DeletingAConstraintTakesItsPointsButSparesSharedOnes) {
   TWorldDoc& world = World();
   TLink* first = Target(NewBody("circle"));
