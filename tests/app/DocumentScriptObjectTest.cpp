@@ -362,6 +362,13 @@ TEST_F(DocumentScriptObject, SaveAsFilesResultsOnlyWhenAskedAndKeepsTheSwitch) {
   Str63 name;
   object_->GetName(&name);
   EXPECT_EQ(std::string(name.Chars()), path_.filename().string());
+
+  // A longer title comes back cut to 63 characters.
+  const std::filesystem::path longer = path_.parent_path() / (std::string(70, 'w') + ".yb");
+  EXPECT_EQ(object_->SaveAs(Str255(longer.c_str()), 0).code, 0);
+  object_->GetName(&name);
+  EXPECT_EQ(std::string(name.Chars()), std::string(63, 'w'));
+  std::filesystem::remove(longer);
 }
 
 TEST_F(DocumentScriptObject, WhatScriptsHoldOfAClosedDocumentIsDeadNotDangling) {
