@@ -15,6 +15,7 @@
 #include "scripting/document/WorldObjects.h"
 #include "scripting/host/APIDispatcher.h"
 
+class TAPICallContext;
 class TCommandCore;
 class TLink;
 class TQVDoc;

@@ -6,17 +6,13 @@
 #include "bodies/Body.h"
 #include "bodies/points/Point.h"
 #include "constraints/Constraint.h"
-#include "model/world/QVDoc.h"
-#include "scripting/document/APIDocument.h"
-#include "scripting/host/CallFrame.h"
+#include "model/world/WorldDoc.h"
 #include "scripting/objects/APIBody.h"
 #include "scripting/objects/APIConstraint.h"
 #include "scripting/objects/APIInput.h"
 #include "scripting/objects/APILink.h"
 #include "scripting/objects/APIOutput.h"
 #include "scripting/objects/APIPoint.h"
-
-IMPLEMENT_DYNAMIC(TAPIListStandIn, TAPIDispatcher)
 
 namespace {
 
@@ -64,6 +60,9 @@ TAPIDispatcher* MakeWorldCollection(TWorldList list, TWorldDoc& world, TAPIDispa
   TAPICallLog* log = document->GetAttachedObject();
   TAPIDispatcher* made = nullptr;
   switch (list) {
+    case TWorldList::kSelection:
+      made = new TAPILinkCollection(log, &world.SelectionList(), document);
+      break;
     case TWorldList::kObjects: made = new TAPILinkCollection(log, &world, document); break;
     case TWorldList::kBodies: made = new TAPIBodyCollection(log, &world, document); break;
     case TWorldList::kPoints: made = new TAPIPointCollection(log, &world, document); break;
@@ -71,54 +70,8 @@ TAPIDispatcher* MakeWorldCollection(TWorldList list, TWorldDoc& world, TAPIDispa
       made = new TAPIConstraintCollection(log, &world, document);
       break;
     case TWorldList::kInputs: made = new TAPIInputCollection(log, &world, document); break;
-    case TWorldList::kOutputs: made = new TAPIOutputCollection(log, &world, document); break;
-    default: made = new TAPIListStandIn(log, list, document); break;
+    default: made = new TAPIOutputCollection(log, &world, document); break;
   }
   made->AddRef();  // the document object's reference
   return made;
-}
-
-TAPIListStandIn::TAPIListStandIn(TAPICallLog* callLog, TWorldList list,
-                                         TAPIDispatcher* document)
-    : TAPIDispatcher(callLog, document, document), list_(list) {
-  SetTag(kTag);
-}
-
-bool TAPIListStandIn::IsKindOfTag(uint32_t tag) const {
-  return tag == kTag || TAPIDispatcher::IsKindOfTag(tag);
-}
-
-const Str31& TAPIListStandIn::GetClassName() const {
-  static const Str31 name("TAPIListStandIn");
-  return name;
-}
-
-TWorldDoc* TAPIListStandIn::World(TAPICallContext& context) {
-  auto* document = static_cast<TAPIDocument*>(target());
-  TQVDoc* owner = document != nullptr ? document->Document() : nullptr;
-  if (owner == nullptr) {
-    context.Fail(kAPINoTarget);
-    return nullptr;
-  }
-  return &owner->World();
-}
-
-APIResult TAPIListStandIn::Count(int32_t* count) {
-  TAPICallContext context(this, "");
-  *count = 0;
-  if (TWorldDoc* world = context.Failed() ? nullptr : World(context))
-    *count = static_cast<int32_t>(WorldListOf(*world, list_).size());
-  return context.Result();
-}
-
-APIResult TAPIListStandIn::Item(int16_t index, TAPIDispatcher** item) {
-  TAPICallContext context(this, "");
-  *item = nullptr;
-  TWorldDoc* world = context.Failed() ? nullptr : World(context);
-  if (world == nullptr) return context.Result();
-  const std::vector<TLink*> objects = WorldListOf(*world, list_);
-  if (index >= 1 && static_cast<size_t>(index) <= objects.size())
-    *item = ScriptObjectOf(*objects[static_cast<size_t>(index) - 1],
-                           static_cast<TAPIDispatcher*>(target()));
-  return context.Result();
 }

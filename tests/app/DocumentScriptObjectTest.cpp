@@ -77,10 +77,7 @@ class DocumentScriptObject : public ::testing::Test {
     TAPIDispatcher* collection = nullptr;
     EXPECT_EQ(object_->GetCollection(list, &collection).code, 0);
     int32_t count = -1;
-    const APIResult result = collection->HasTag(TAPIListStandIn::kTag)
-                                 ? static_cast<TAPIListStandIn*>(collection)->Count(&count)
-                                 : static_cast<TAPICollection*>(collection)->Count(&count);
-    EXPECT_EQ(result.code, 0);
+    EXPECT_EQ(static_cast<TAPICollection*>(collection)->Count(&count).code, 0);
     return count;
   }
 

@@ -84,6 +84,7 @@ TEST_F(StartupScript, BuildsRunsStepsBackAndSavesAWorldThatReadsBackTheSame) {
       "Sub Main()\r\n  Dim d As YBDocument\r\n  Set d = YB.New()\r\n  Dim b As Object\r\n"
       "  Set b = d.NewBody(\"circle\")\r\n  Set b = d.NewBody(\"Circle\")\r\n"
       "  Set b = d.NewBody(\"CIRCLE\")\r\n  Print d.Bodies Is d.Bodies; d.Bodies.Count; d.Body(b.ID) Is b\r\n"
+      "  d.Select b\r\n  Print d.Selection.Count; d.Selection(1) Is b\r\n  d.SelectAll False\r\n"
       "  Print d.Run(61)\r\n  Print d.CurrentFrame; d.HistoryFrames\r\n"
       "  d.Run -30\r\n  Print d.CurrentFrame\r\n"
       "  d.SaveAs \"" + first + "\", True\r\n  Print d.Name\r\n"
@@ -92,7 +93,7 @@ TEST_F(StartupScript, BuildsRunsStepsBackAndSavesAWorldThatReadsBackTheSame) {
       "End Sub\r\n");
   const ProgramRun run = RunProgram(folder_, "");
   EXPECT_EQ(run.exitCode, 0);
-  EXPECT_EQ(run.output, "True3True\n0\n6061\n30\nthree.yb\n61\n");
+  EXPECT_EQ(run.output, "True3True\n1True\n0\n6061\n30\nthree.yb\n61\n");
   std::ifstream a(first, std::ios::binary);
   std::ifstream b(second, std::ios::binary);
   const std::string written((std::istreambuf_iterator<char>(a)), std::istreambuf_iterator<char>());
