@@ -54,7 +54,7 @@ TEST_F(DocumentMembers, CollectionsAreMadeOnceAndLookupsFindNothingInAnEmptyWorl
             "TrueFalse\nTrueTrue\n0\n");
 }
 
-TEST_F(DocumentMembers, RunOfAWorldWithoutEngineEndsAtOnceWithoutChangingTheDocument) {
+TEST_F(DocumentMembers, RunAndResetLeaveTheChangeCountAsItWas) {
   application_.NewDocument();
   TQVDoc& document = *application_.front;
   document.SetChangeCount(0);
