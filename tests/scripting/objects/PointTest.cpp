@@ -61,6 +61,24 @@ TEST_F(Points, AnAnchorIsAnAnchorAndTheCollectionLeavesOnlyTheWorldsOwnPointOut)
   EXPECT_EQ(item, nullptr);
 }
 
+TEST_F(Points, APointThatWentFailsInEveryMemberWithCode1) {
+  TPoint* point = Adopt(std::make_unique<TPoint>());
+  auto* object = static_cast<TAPIPoint*>(ScriptObjectOf(point));
+  object->AddRef();
+  World().RemoveObject(point);
+  Str63 kind;
+  EXPECT_EQ(object->GetTypeName(kind).code, kAPINoTarget);
+  EXPECT_EQ(std::string(kind.Chars()), "undefined");
+  double value = 0.0;
+  EXPECT_EQ(object->GetGlobal(0, value).code, kAPINoTarget);
+  EXPECT_EQ(object->SetGlobal(1, 2.0).code, kAPINoTarget);
+  TAPIDispatcher* body = nullptr;
+  EXPECT_EQ(object->GetBody(&body).code, kAPINoTarget);
+  TAPICell* cell = nullptr;
+  EXPECT_EQ(object->GetCell(kTagLocalX, &cell).code, kAPINoTarget);
+  object->Release();
+}
+
 TEST_F(Points, ABodyOfAnotherWorldIsNotTaken) {
   TPoint* point = Adopt(std::make_unique<TPoint>());
   TQVDoc other;
