@@ -4,6 +4,7 @@
 #include "bodies/BodyTags.h"
 #include "bodies/points/Point.h"
 #include "model/Formula.h"
+#include "model/command/PropertyOps.h"
 #include "model/world/WorldDoc.h"
 #include "scripting/document/APIDocument.h"
 #include "scripting/host/CallFrame.h"
@@ -74,6 +75,20 @@ double Component(const TVector3& position, int component) {
   return component == 0 ? position.x : component == 1 ? position.y : position.r;
 }
 
+// Moves a point to a world-frame placement as one undoable step: the whole point is recorded
+// before and after.
+class TPointPlacementOp : public TPropertyOp {
+ public:
+  explicit TPointPlacementOp(const TVector3& placement) : placement_(placement) {}
+  void ApplyTo(TLink* object) override {
+    static_cast<TPoint*>(object)->SetWorldPosition(placement_);
+    object->ForEachLinked(1);
+  }
+
+ private:
+  TVector3 placement_;
+};
+
 }  // namespace
 
 APIResult TAPIPoint::GetGlobal(int component, double& value) {
@@ -96,12 +111,19 @@ APIResult TAPIPoint::SetGlobal(int component, double value) {
   if (formula) return context.Result();
   TVector3 position = point->GetWorldPosition();
   (component == 0 ? position.x : component == 1 ? position.y : position.r) = internal;
-  point->SetWorldPosition(position);
-  point->ForEachLinked(1);
-  // Reached from the document, the point's world brings what follows it up to date.
-  if (parent() != nullptr && parent()->HasTag(TAPIDocument::kTag)) {
-    if (TWorldDoc* world = WorldOfObject(point)) world->Changed(0);
+  TWorldDoc* world = WorldOfObject(point);
+  if (world == nullptr) {
+    point->SetWorldPosition(position);
+    point->ForEachLinked(1);
+    return context.Result();
   }
+  // A move in a world is a command of it, undone as one step; reached from the document, the
+  // world then brings what follows the point up to date.
+  auto command = std::make_unique<TPointPlacementOp>(position);
+  command->InitPropertyOp(0, world, 1);
+  command->AddTarget(point);
+  PerformAtOnce(std::move(command));
+  if (parent() != nullptr && parent()->HasTag(TAPIDocument::kTag)) world->Changed(0);
   return context.Result();
 }
 

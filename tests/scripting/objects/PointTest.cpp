@@ -28,6 +28,12 @@ TEST_F(Points, GlobalPositionOnATurnedBodyIsKeptInTheBodysFrame) {
   // Turned a quarter turn about (1, 0): the world offset (3, 3) is (3, -3) in the body's frame.
   EXPECT_NEAR(Local(point, kTagLocalX), 3.0, 1e-9);
   EXPECT_NEAR(Local(point, kTagLocalY), -3.0, 1e-9);
+  // Each move is one undoable step: undone, the point is back where the first move left it.
+  commands_->GetLastCommand()->Undo();
+  EXPECT_NEAR(point->GetWorldPosition().x, 4.0, 1e-9);
+  EXPECT_NEAR(point->GetWorldPosition().y, 0.0, 1e-9);
+  commands_->GetLastCommand()->Redo();
+  EXPECT_NEAR(point->GetWorldPosition().y, 3.0, 1e-9);
 }
 
 TEST_F(Points, AFormulaCoordinateRefusesAGlobalMoveWithoutAnError) {
