@@ -146,6 +146,12 @@ void GetPointCount(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* f
   ScriptReturnLong(frame, 0, count);
 }
 
+void AppendPoint(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame, uint16_t) {
+  const double x = ReadDoubleArgument(frame, 2);
+  const double y = ReadDoubleArgument(frame, 3);
+  CheckAPIResult(Exactly(r)->AppendPoint(x, y));
+}
+
 void GetVertexCount(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame, uint16_t) {
   int32_t count = 0;
   CheckAPIResult(Exactly(r)->GetVertexCount(count));
@@ -271,6 +277,8 @@ ScriptDescription* DescribeYBConstraint(TAPIDispatcher* root, void*) {
   ScriptDefineFunction(b, 0, "Point", 39, kScriptObject, kPointClass, 1, 1, {{kScriptInteger}});
   g_members.Set(39, &GetPoint);
   Property(b, "PointCount", kScriptNoId, nullptr, 44, &GetPointCount, kScriptLong);
+  ScriptDefineSub(b, 0, "AppendPoint", 45, 2, 2, {{kScriptDouble}, {kScriptDouble}});
+  g_members.Set(45, &AppendPoint);
   Property(b, "VertexCount", kScriptNoId, nullptr, 32, &GetVertexCount, kScriptLong);
   ScriptDefineSub(b, 0, "GetVertex", 33, 3, 3,
                   {{kScriptLong}, {kScriptDouble | kScriptByRef}, {kScriptDouble | kScriptByRef}});
