@@ -44,12 +44,18 @@ struct KindName {
 
 // Tested in order; the first class the constraint belongs to names it.
 constexpr KindName kKindNames[] = {
-    {TLDampSpring::kClassID, "springdamper"}, {TLSpring::kClassID, "spring"},
-    {TRSpring::kClassID, "rotationalspring"}, {TRDamper::kClassID, "rotationaldamper"},
-    {TLDamper::kClassID, "damper"},           {TRPiston::kClassID, "motor"},
-    {TLPiston::kClassID, "actuator"},         {TGear::kClassID, "gear"},
-    {TForce::kClassID, "force"},              {TTorque::kClassID, "torque"},
-    {TCurvedSlot::kClassID, "curvedslot"},    {TSlot::kClassID, "slot"},
+    {TLDampSpring::kClassID, "springdamper"},
+    {TLSpring::kClassID, "spring"},
+    {TRSpring::kClassID, "rotationalspring"},
+    {TRDamper::kClassID, "rotationaldamper"},
+    {TLDamper::kClassID, "damper"},
+    {TRPiston::kClassID, "motor"},
+    {TLPiston::kClassID, "actuator"},
+    {TGear::kClassID, "gear"},
+    {TForce::kClassID, "force"},
+    {TTorque::kClassID, "torque"},
+    {TCurvedSlot::kClassID, "curvedslot"},
+    {TSlot::kClassID, "slot"},
 };
 
 const char* RopeKind(const TLRope& rope) {
@@ -237,7 +243,8 @@ APIResult TAPIConstraint::SetDrive(const char* const words[4], const Str255& wor
   Str31 folded;
   folded.Assign(word.Chars());
   std::string key(folded.Chars(), static_cast<size_t>(folded.Length()));
-  for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  for (char& c : key)
+    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   uint16_t index = 0;
   for (uint16_t i = 0; i < 4; ++i) {
     if (key == words[i]) {
@@ -344,7 +351,8 @@ APIResult TAPIConstraint::AppendPoint(double x, double y) {
   }
   TWorldDoc* world = WorldOfObject(rope);
   if (world == nullptr) return context.Result();
-  std::vector<std::unique_ptr<TLink>> read = ReadDefaultObjects(kPointTemplate, nullptr)->TakeObjects();
+  std::vector<std::unique_ptr<TLink>> read =
+      ReadDefaultObjects(kPointTemplate, nullptr)->TakeObjects();
   if (read.empty() || !read.front()->IsMemberClass(TPoint::kClassID)) return context.Result();
   std::unique_ptr<TLink> made = std::move(read.front());
   auto* point = static_cast<TPoint*>(made.get());

@@ -25,14 +25,18 @@ TAPIPoint::TAPIPoint(TAPICallLog* callLog, TLink* target, TAPIDispatcher* parent
   SetTag(kTag);
 }
 
-bool TAPIPoint::IsKindOfTag(uint32_t tag) const { return tag == kTag || TAPILink::IsKindOfTag(tag); }
+bool TAPIPoint::IsKindOfTag(uint32_t tag) const {
+  return tag == kTag || TAPILink::IsKindOfTag(tag);
+}
 
 const Str31& TAPIPoint::GetClassName() const {
   static const Str31 name("TAPIPoint");
   return name;
 }
 
-TPoint* TAPIPoint::Point() const { return static_cast<TPoint*>(TargetOfClass(TPoint::kClassID)); }
+TPoint* TAPIPoint::Point() const {
+  return static_cast<TPoint*>(TargetOfClass(TPoint::kClassID));
+}
 
 TPoint* TAPIPoint::PointOrFail(TAPICallContext& context, int16_t code) const {
   if (Link() == nullptr) {
@@ -106,8 +110,9 @@ APIResult TAPIPoint::SetGlobal(int component, double value) {
   TPoint* point = PointOrFail(context, kAPICannotSet);
   if (point == nullptr) return context.Result();
   const double internal = value * FromDisplayFactor(point, DimensionOf(component));
-  const bool formula = component == 2 ? point->LocalRotation()->IsFormula()
-                                      : point->LocalX()->IsFormula() || point->LocalY()->IsFormula();
+  const bool formula = component == 2
+                           ? point->LocalRotation()->IsFormula()
+                           : point->LocalX()->IsFormula() || point->LocalY()->IsFormula();
   if (formula) return context.Result();
   TVector3 position = point->GetWorldPosition();
   (component == 0 ? position.x : component == 1 ? position.y : position.r) = internal;
@@ -139,12 +144,14 @@ APIResult TAPIPoint::GetBody(TAPIDispatcher** body) {
 APIResult TAPIPoint::SetBody(TAPIDispatcher* body) {
   TAPICallContext context(this, "");
   TPoint* point = PointOrFail(context, kAPICannotSet);
-  if (point == nullptr || body == nullptr || !body->IsKindOfTag(MakeTag("APBo"))) return context.Result();
+  if (point == nullptr || body == nullptr || !body->IsKindOfTag(MakeTag("APBo")))
+    return context.Result();
   auto* mass = static_cast<TObject*>(body->target());
   if (!IsKindOfSafe(mass, TMass::kClassID)) return context.Result();
   // A body of another world would leave the point joined across documents.
   TWorldDoc* world = WorldOfObject(point);
-  if (world == nullptr || WorldOfObject(static_cast<TMass*>(mass)) != world) return context.Result();
+  if (world == nullptr || WorldOfObject(static_cast<TMass*>(mass)) != world)
+    return context.Result();
   point->AttachToBody(static_cast<TMass*>(mass));
   return context.Result();
 }

@@ -236,8 +236,8 @@ ScriptDescription* DescribeYBConstraint(TAPIDispatcher* root, void*) {
   Cell(b, "DamperK", 10,
        &GetCell<TSpringBase::kClassID, kTagDamping, kAPICannotGet, kNoQuantity, true>);
   Cell(b, "Length", 5, &GetLength);
-  Property(b, "CurrentLength", kScriptNoId, nullptr, 42,
-           &GetCurrent<MakeTag("curL"), 0x1000000>, kScriptDouble);
+  Property(b, "CurrentLength", kScriptNoId, nullptr, 42, &GetCurrent<MakeTag("curL"), 0x1000000>,
+           kScriptDouble);
   Cell(b, "Rotation", 15, &GetRotation);
   Property(b, "CurrentRotation", kScriptNoId, nullptr, 43, &GetCurrent<MakeTag("curR"), 0x10000>,
            kScriptDouble);
@@ -250,21 +250,19 @@ ScriptDescription* DescribeYBConstraint(TAPIDispatcher* root, void*) {
   Cell(b, "Elasticity", 9,
        &GetCell<TLRope::kClassID, kTagRopeElasticity, kAPICannotGet, kNotOfKind, false>);
   Cell(b, "FX", 11, &GetCell<TForce::kClassID, kTagForceX, kAPICannotGet, kNotOfKind, false>);
-  Cell(b, "FY", 12,
-       &GetCell<TForce::kClassID, MakeTag("Fy__"), kAPICannotGet, kNotOfKind, false>);
-  Cell(b, "FR", 46,
-       &GetCell<TForce::kClassID, kTagForceLength, kAPICannotGet, kNotOfKind, false>);
+  Cell(b, "FY", 12, &GetCell<TForce::kClassID, MakeTag("Fy__"), kAPICannotGet, kNotOfKind, false>);
+  Cell(b, "FR", 46, &GetCell<TForce::kClassID, kTagForceLength, kAPICannotGet, kNotOfKind, false>);
   Cell(b, "FTheta", 47,
        &GetCell<TForce::kClassID, kTagForceAngle, kAPICannotGet, kNotOfKind, false>);
   Property(b, "RotateWithBody", 18, &SetFlag<TForce::kClassID, kTagLocked>, 19,
            &GetFlag<TForce::kClassID, kTagLocked>, kScriptBoolean);
-  Cell(b, "Torque", 14,
-       &GetCell<TTorque::kClassID, kTagPrimary, kAPICannotGet, kNotOfKind, false>);
+  Cell(b, "Torque", 14, &GetCell<TTorque::kClassID, kTagPrimary, kAPICannotGet, kNotOfKind, false>);
   Cell(b, "GearRatio", 22,
        &GetCell<TGear::kClassID, kTagGearRatio, kAPICannotGet, kNotOfKind, false>);
   Property(b, "AutoComputeGearRatio", 24, &SetFlag<TGear::kClassID, kTagGearRatioAuto>, 25,
            &GetFlag<TGear::kClassID, kTagGearRatioAuto>, kScriptBoolean);
-  Cell(b, "RodActive", 23, &GetCell<TGear::kClassID, kTagGearRod, kAPICannotGet, kNotOfKind, false>);
+  Cell(b, "RodActive", 23,
+       &GetCell<TGear::kClassID, kTagGearRod, kAPICannotGet, kNotOfKind, false>);
   Property(b, "RodAlwaysActive", 26, &SetFlag<TGear::kClassID, kTagGearRodAlways>, 27,
            &GetFlag<TGear::kClassID, kTagGearRodAlways>, kScriptBoolean);
   Property(b, "Internal", 28, &SetFlag<TGear::kClassID, kTagGearInternal>, 29,
@@ -290,8 +288,8 @@ ScriptDescription* DescribeYBConstraint(TAPIDispatcher* root, void*) {
   Property(b, "ClosedSlot", 36, &SetClosedSlot, 37, &GetClosedSlot, kScriptBoolean);
   ScriptDefineCollectionClass(b, 1, "YBConstraintCollection", kScriptNoId, nullptr);
   Property(b, "Count", kScriptNoId, nullptr, 40, &GetCount, kScriptInteger);
-  ScriptDefineFunction(b, kScriptDefaultMember, "Item", 41, kScriptObject,
-                       "DE22YBCns.YBConstraint", 1, 1, {{kScriptInteger}});
+  ScriptDefineFunction(b, kScriptDefaultMember, "Item", 41, kScriptObject, "DE22YBCns.YBConstraint",
+                       1, 1, {{kScriptInteger}});
   g_members.Set(41, &GetItem);
   ScriptDescription* description = nullptr;
   if (ScriptFinishDescription(b, &description, root) == 0) return nullptr;

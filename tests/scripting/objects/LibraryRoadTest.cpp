@@ -57,10 +57,10 @@ TEST_F(LibraryRoad, IdsWithoutAMemberDoNothingAndMembersCheckTheirReceiver) {
   EXPECT_EQ(Call(&DispatchYBBody, 500, circle), 0);
   EXPECT_EQ(Call(&DispatchYBLink, 29, circle), 0);
   EXPECT_EQ(Call(&DispatchYBConstraint, 48, circle), 0);
-  EXPECT_EQ(Call(&DispatchYBBody, 8, circle), 999);       // Height is a rectangle's
-  EXPECT_EQ(Call(&DispatchYBPoint, 1, circle), 999);      // Kind of a point
+  EXPECT_EQ(Call(&DispatchYBBody, 8, circle), 999);   // Height is a rectangle's
+  EXPECT_EQ(Call(&DispatchYBPoint, 1, circle), 999);  // Kind of a point
   EXPECT_EQ(Call(&DispatchYBConstraint, 1, circle), 999);
-  EXPECT_EQ(Call(&DispatchYBLink, 17, objects_), 999);    // a collection is no YBObject
+  EXPECT_EQ(Call(&DispatchYBLink, 17, objects_), 999);  // a collection is no YBObject
   EXPECT_EQ(Call(&DispatchYBBody, 1, circle), 0);
 }
 

@@ -20,11 +20,12 @@ double Local(TPoint* point, uint32_t tag) {
 TEST_F(Points, GlobalPositionOnATurnedBodyIsKeptInTheBodysFrame) {
   Adopt(std::make_unique<TRectangle>());
   TPoint* point = Adopt(std::make_unique<TPoint>());
-  EXPECT_EQ(Run("Dim b As YBBody\nSet b = Objects.Body(1)\nb.PX.Value = 1\nb.PR.Value = 2 * Atn(1)\n"
-                "Dim p As YBPoint\nSet p = Objects.Point(1)\nSet p.Body = b\nPrint p.Body Is b; p.Kind\n"
-                "p.GlobalPX = 4\np.GlobalPY = 3\n"
-                "Print Format(p.GlobalPX, \"0.000\"); \" \"; Format(p.GlobalPY, \"0.000\")"),
-            "Truepoint\n4.000 3.000\n");
+  EXPECT_EQ(
+      Run("Dim b As YBBody\nSet b = Objects.Body(1)\nb.PX.Value = 1\nb.PR.Value = 2 * Atn(1)\n"
+          "Dim p As YBPoint\nSet p = Objects.Point(1)\nSet p.Body = b\nPrint p.Body Is b; p.Kind\n"
+          "p.GlobalPX = 4\np.GlobalPY = 3\n"
+          "Print Format(p.GlobalPX, \"0.000\"); \" \"; Format(p.GlobalPY, \"0.000\")"),
+      "Truepoint\n4.000 3.000\n");
   // Turned a quarter turn about (1, 0): the world offset (3, 3) is (3, -3) in the body's frame.
   EXPECT_NEAR(Local(point, kTagLocalX), 3.0, 1e-9);
   EXPECT_NEAR(Local(point, kTagLocalY), -3.0, 1e-9);

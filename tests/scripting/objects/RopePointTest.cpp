@@ -40,7 +40,8 @@ class TSnapperStandIn : public THandlerLink {
   }
   uint16_t ReadBlockContents(int16_t code, TObjectReader& reader) override {
     if (code != kBlock) return THandlerLink::ReadBlockContents(code, reader);
-    for (int i = 0; i < 3; ++i) reader.ReadInt();
+    for (int i = 0; i < 3; ++i)
+      reader.ReadInt();
     return 1;
   }
 };
