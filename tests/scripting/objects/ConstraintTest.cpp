@@ -6,6 +6,7 @@
 #include "bodies/Table.h"
 #include "bodies/points/Point.h"
 #include "constraints/CurvedSlot.h"
+#include "constraints/Field.h"
 #include "constraints/Forces.h"
 #include "constraints/Pin.h"
 #include "constraints/Pistons.h"
@@ -88,6 +89,20 @@ TEST_F(Constraints, ACurvedSlotsSplinePointsAreEditedWithinTheirRangeAndReadBack
           "c.ClosedSlot = True\nPrint c.ClosedSlot;\nc.ClosedSlot = False\nPrint c.ClosedSlot"),
       "curvedslot400\n542\n3\nTrueFalse\n");
   EXPECT_EQ(slot->GetPointTable()->GetPoint(3), TVector(4, 2));
+}
+
+TEST_F(Constraints, TheCollectionLeavesTheWorldsFieldsOutAndNoConstraintOfTheUsers) {
+  Adopt(std::make_unique<TFieldCnstr>());
+  TLSpring* spring = Between<TLSpring>();
+  TAPIConstraintCollection constraints(&callLog_, &World(), documentObject_);
+  int32_t count = -1;
+  constraints.Count(&count);
+  EXPECT_EQ(count, 1);
+  TAPIDispatcher* item = nullptr;
+  constraints.Item(1, &item);
+  EXPECT_EQ(item, ScriptObjectOf(spring));
+  constraints.Item(2, &item);
+  EXPECT_EQ(item, nullptr);
 }
 
 TEST_F(Constraints, AConstraintThatWentFailsInEveryMember) {
