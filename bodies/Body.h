@@ -343,7 +343,6 @@ class TMass : public TVectorMassBase {
   // without a shape of its own).
   virtual bool IsEnclosedBy(const MacRect& rect) { return HitTestRect(rect); }
 
-
  private:
   // A charge given by a formula takes its recorded value of the frame.
   void ShowRecordedCharge(class TWorldDoc& world, class TFrameStore& store, int16_t frame);

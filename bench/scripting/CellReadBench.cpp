@@ -45,8 +45,9 @@ class TCellWorld {
     ScriptDefineClass(b, "Bench", kScriptNoId, nullptr);
     ScriptDefineGlobal(b, "B", kScriptObject, "DE22YBBdy.YBBody", circles_[0]->KeptAPIObject());
     ScriptFinishDescription(b, &fixture_, nullptr);
-    ScriptRegisterLibrary(host_.GetEngine(), "Bench", fixture_,
-                          +[](ScriptRunContext*, uint32_t, int32_t, ScriptFrame*) {});
+    ScriptRegisterLibrary(
+        host_.GetEngine(), "Bench", fixture_,
+        +[](ScriptRunContext*, uint32_t, int32_t, ScriptFrame*) {});
     script_.Reset();
     script_.SetText(kLoop);
     host_.Compile(&script_);
@@ -68,10 +69,11 @@ class TCellWorld {
 
 void BM_CellValueThroughScript(benchmark::State& state) {
   TCellWorld world(state.range(0));
-  for (auto _ : state) world.Run();
-  state.counters["ns_per_read"] = benchmark::Counter(
-      static_cast<double>(state.iterations()) * kReads,
-      benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+  for (auto _ : state)
+    world.Run();
+  state.counters["ns_per_read"] =
+      benchmark::Counter(static_cast<double>(state.iterations()) * kReads,
+                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_CellValueThroughScript)->Arg(1)->Arg(1000)->Unit(benchmark::kMillisecond);
 
@@ -85,9 +87,9 @@ void BM_CellValueInCpp(benchmark::State& state) {
       benchmark::DoNotOptimize(x->GetValue());
     }
   }
-  state.counters["ns_per_read"] = benchmark::Counter(
-      static_cast<double>(state.iterations()) * kReads,
-      benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+  state.counters["ns_per_read"] =
+      benchmark::Counter(static_cast<double>(state.iterations()) * kReads,
+                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_CellValueInCpp)->Unit(benchmark::kMillisecond);
 

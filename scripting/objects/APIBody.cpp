@@ -39,7 +39,9 @@ TAPIBody::TAPIBody(TAPICallLog* callLog, TLink* target, TAPIDispatcher* parent)
   SetTag(kTag);
 }
 
-bool TAPIBody::IsKindOfTag(uint32_t tag) const { return tag == kTag || TAPILink::IsKindOfTag(tag); }
+bool TAPIBody::IsKindOfTag(uint32_t tag) const {
+  return tag == kTag || TAPILink::IsKindOfTag(tag);
+}
 
 const Str31& TAPIBody::GetClassName() const {
   static const Str31 name("TAPIBody");
@@ -118,7 +120,9 @@ TAPICircle::TAPICircle(TAPICallLog* callLog, TLink* target, TAPIDispatcher* pare
   SetTag(kTag);
 }
 
-bool TAPICircle::IsKindOfTag(uint32_t tag) const { return tag == kTag || TAPIBody::IsKindOfTag(tag); }
+bool TAPICircle::IsKindOfTag(uint32_t tag) const {
+  return tag == kTag || TAPIBody::IsKindOfTag(tag);
+}
 
 const Str31& TAPICircle::GetClassName() const {
   static const Str31 name("TAPICircle");

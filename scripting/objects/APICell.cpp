@@ -38,7 +38,9 @@ void TAPICell::Bind(uint32_t tag, double first, double second, int32_t dimension
   flag_ = flag;
 }
 
-TFormula* TAPICell::Quantity() const { return static_cast<TFormula*>(target()); }
+TFormula* TAPICell::Quantity() const {
+  return static_cast<TFormula*>(target());
+}
 
 TLink* TAPICell::Owner() const {
   if (parent() == nullptr) return nullptr;
@@ -71,7 +73,8 @@ APIResult TAPICell::GetFormula(Str255& text) {
   Str255 stored;
   quantity->GetText(stored);
   std::string shown;
-  for (const TFormulaToken& token : TokenizeFormula(std::string_view(stored.Chars(), stored.Length())))
+  for (const TFormulaToken& token :
+       TokenizeFormula(std::string_view(stored.Chars(), stored.Length())))
     shown += token.text;
   text = shown.c_str();
   return context.Result();

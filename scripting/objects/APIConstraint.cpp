@@ -1,6 +1,10 @@
 #include "scripting/objects/APIConstraint.h"
 
+#include <algorithm>
 #include <cctype>
+#include <cstdint>
+#include <memory>
+#include <vector>
 
 #include "bodies/BodyTags.h"
 #include "bodies/Polygon.h"
@@ -16,6 +20,8 @@
 #include "constraints/Ropes.h"
 #include "constraints/Slot.h"
 #include "constraints/Springs.h"
+#include "model/filing/ObjectReader.h"
+#include "model/world/WorldDoc.h"
 #include "scripting/host/CallFrame.h"
 #include "scripting/objects/APICell.h"
 #include "scripting/objects/ObjectSupport.h"
@@ -38,12 +44,18 @@ struct KindName {
 
 // Tested in order; the first class the constraint belongs to names it.
 constexpr KindName kKindNames[] = {
-    {TLDampSpring::kClassID, "springdamper"}, {TLSpring::kClassID, "spring"},
-    {TRSpring::kClassID, "rotationalspring"}, {TRDamper::kClassID, "rotationaldamper"},
-    {TLDamper::kClassID, "damper"},           {TRPiston::kClassID, "motor"},
-    {TLPiston::kClassID, "actuator"},         {TGear::kClassID, "gear"},
-    {TForce::kClassID, "force"},              {TTorque::kClassID, "torque"},
-    {TCurvedSlot::kClassID, "curvedslot"},    {TSlot::kClassID, "slot"},
+    {TLDampSpring::kClassID, "springdamper"},
+    {TLSpring::kClassID, "spring"},
+    {TRSpring::kClassID, "rotationalspring"},
+    {TRDamper::kClassID, "rotationaldamper"},
+    {TLDamper::kClassID, "damper"},
+    {TRPiston::kClassID, "motor"},
+    {TLPiston::kClassID, "actuator"},
+    {TGear::kClassID, "gear"},
+    {TForce::kClassID, "force"},
+    {TTorque::kClassID, "torque"},
+    {TCurvedSlot::kClassID, "curvedslot"},
+    {TSlot::kClassID, "slot"},
 };
 
 const char* RopeKind(const TLRope& rope) {
@@ -231,7 +243,8 @@ APIResult TAPIConstraint::SetDrive(const char* const words[4], const Str255& wor
   Str31 folded;
   folded.Assign(word.Chars());
   std::string key(folded.Chars(), static_cast<size_t>(folded.Length()));
-  for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  for (char& c : key)
+    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   uint16_t index = 0;
   for (uint16_t i = 0; i < 4; ++i) {
     if (key == words[i]) {
@@ -319,6 +332,39 @@ APIResult TAPIConstraint::GetPointCount(int32_t& count) {
     return context.Result();
   }
   count = constraint->AttachedCount();
+  return context.Result();
+}
+
+namespace {
+
+// The template a new point is read from.
+constexpr int16_t kPointTemplate = 2505;
+
+}  // namespace
+
+APIResult TAPIConstraint::AppendPoint(double x, double y) {
+  TAPICallContext context(this, "");
+  auto* rope = static_cast<TLRope*>(TargetOfClass(TLRope::kClassID));
+  if (rope == nullptr) {
+    context.Fail(kAPINoTarget, kSubcodeNotOfKind);
+    return context.Result();
+  }
+  TWorldDoc* world = WorldOfObject(rope);
+  if (world == nullptr) return context.Result();
+  std::vector<std::unique_ptr<TLink>> read =
+      ReadDefaultObjects(kPointTemplate, nullptr)->TakeObjects();
+  if (read.empty() || !read.front()->IsMemberClass(TPoint::kClassID)) return context.Result();
+  std::unique_ptr<TLink> made = std::move(read.front());
+  auto* point = static_cast<TPoint*>(made.get());
+  point->LocalX()->SetConstant(x);
+  point->LocalY()->SetConstant(y);
+  int16_t highest = 0;
+  for (TLink* object : world->Objects())
+    highest = std::max(highest, object->GetIdentifier());
+  if (highest == INT16_MAX) return context.Result();
+  point->SetIdentifier(static_cast<int16_t>(highest + 1));
+  world->AdoptObject(std::move(made));
+  if (!rope->IsAttachedTo(point)) rope->AttachObjectAndUpdate(point);
   return context.Result();
 }
 

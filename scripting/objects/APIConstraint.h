@@ -52,6 +52,9 @@ class TAPIConstraint : public TAPILink {
   APIResult GetTopPoint(TAPIDispatcher** point);
   APIResult GetPoint(int16_t index, TAPIDispatcher** point);
   APIResult GetPointCount(int32_t& count);
+  // A new point from the point template at (x, y), as stored values, joins the world and the
+  // end of a rope's points (a rope of more than two points is a pulley).
+  APIResult AppendPoint(double x, double y);
 
   // The spline points of a curved slot, in display units.
   APIResult GetVertexCount(int32_t& count);

@@ -29,7 +29,9 @@ TAPIInput::TAPIInput(TAPICallLog* callLog, TLink* target, TAPIDispatcher* parent
   SetTag(kTag);
 }
 
-bool TAPIInput::IsKindOfTag(uint32_t tag) const { return tag == kTag || TAPILink::IsKindOfTag(tag); }
+bool TAPIInput::IsKindOfTag(uint32_t tag) const {
+  return tag == kTag || TAPILink::IsKindOfTag(tag);
+}
 
 const Str31& TAPIInput::GetClassName() const {
   static const Str31 name("TAPIInput");
@@ -112,7 +114,8 @@ APIResult TAPIInput::SetFormat(const Str255& word) {
   TLink* input = Input(context);
   if (input == nullptr) return context.Result();
   std::string key(word.Chars(), static_cast<size_t>(word.Length()));
-  for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  for (char& c : key)
+    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   for (const FormatWord& format : kFormats) {
     if (key == format.word) {
       input->SetFlagProperty(format.tag, 1);

@@ -23,7 +23,9 @@ constexpr int16_t kHiddenPointIdentifier = 10012;
 
 }  // namespace
 
-TAPILink::TAPILink() { SetTag(kTag); }
+TAPILink::TAPILink() {
+  SetTag(kTag);
+}
 
 TAPILink::TAPILink(TAPICallLog* callLog, TLink* target, TAPIDispatcher* parent)
     : TAPIDispatcher(callLog, target, parent) {
@@ -117,10 +119,18 @@ APIResult TAPILink::SetFlag(uint32_t tag, bool value) {
   return context.Result();
 }
 
-APIResult TAPILink::GetShown(bool& shown) { return GetFlag(kTagShow, shown); }
-APIResult TAPILink::SetShown(bool shown) { return SetFlag(kTagShow, shown); }
-APIResult TAPILink::GetNameShown(bool& shown) { return GetFlag(kTagShowName, shown); }
-APIResult TAPILink::SetNameShown(bool shown) { return SetFlag(kTagShowName, shown); }
+APIResult TAPILink::GetShown(bool& shown) {
+  return GetFlag(kTagShow, shown);
+}
+APIResult TAPILink::SetShown(bool shown) {
+  return SetFlag(kTagShow, shown);
+}
+APIResult TAPILink::GetNameShown(bool& shown) {
+  return GetFlag(kTagShowName, shown);
+}
+APIResult TAPILink::SetNameShown(bool shown) {
+  return SetFlag(kTagShowName, shown);
+}
 
 APIResult TAPILink::GetKind(Str63& kind) {
   TAPICallContext context(this, "");
@@ -239,18 +249,19 @@ bool IsOfKind(const TObject* object, uint32_t kindTag) {
     case MakeTag("poin"):
       return IsKindOfSafe(object, TPoint::kClassID) && !IsKindOfSafe(object, TCOMPoint::kClassID);
     case MakeTag("UICn"):
-      return IsKindOfSafe(object, TCnstr::kClassID) &&
-             !IsKindOfSafe(object, TFieldCnstr::kClassID);
-    case MakeTag("inpt"): return IsKindOfSafe(object, kInputClassID);
-    case MakeTag("oupt"): return IsKindOfSafe(object, kOutputClassID);
-    default: return false;
+      return IsKindOfSafe(object, TCnstr::kClassID) && !IsKindOfSafe(object, TFieldCnstr::kClassID);
+    case MakeTag("inpt"):
+      return IsKindOfSafe(object, kInputClassID);
+    case MakeTag("oupt"):
+      return IsKindOfSafe(object, kOutputClassID);
+    default:
+      return false;
   }
 }
 
 }  // namespace
 
-APIResult TAPILinkCollection::ItemOfKind(int16_t index, uint32_t kindTag,
-                                         TAPIDispatcher** item) {
+APIResult TAPILinkCollection::ItemOfKind(int16_t index, uint32_t kindTag, TAPIDispatcher** item) {
   TAPICallContext context(this, "");
   *item = nullptr;
   if (bound() || List() == nullptr || index < 1 || index > List()->GetCount())

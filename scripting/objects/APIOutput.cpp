@@ -79,7 +79,8 @@ APIResult TAPIOutput::SetFormat(const Str255& word) {
   Str31 kept;
   kept.Assign(word.Chars());
   std::string key(kept.Chars(), static_cast<size_t>(kept.Length()));
-  for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  for (char& c : key)
+    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   for (const FormatWord& format : kFormats) {
     if (key == format.word) {
       meter->SetFlagProperty(format.tag, 1);

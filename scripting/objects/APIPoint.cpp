@@ -4,6 +4,7 @@
 #include "bodies/BodyTags.h"
 #include "bodies/points/Point.h"
 #include "model/Formula.h"
+#include "model/command/PropertyOps.h"
 #include "model/world/WorldDoc.h"
 #include "scripting/document/APIDocument.h"
 #include "scripting/host/CallFrame.h"
@@ -24,14 +25,18 @@ TAPIPoint::TAPIPoint(TAPICallLog* callLog, TLink* target, TAPIDispatcher* parent
   SetTag(kTag);
 }
 
-bool TAPIPoint::IsKindOfTag(uint32_t tag) const { return tag == kTag || TAPILink::IsKindOfTag(tag); }
+bool TAPIPoint::IsKindOfTag(uint32_t tag) const {
+  return tag == kTag || TAPILink::IsKindOfTag(tag);
+}
 
 const Str31& TAPIPoint::GetClassName() const {
   static const Str31 name("TAPIPoint");
   return name;
 }
 
-TPoint* TAPIPoint::Point() const { return static_cast<TPoint*>(TargetOfClass(TPoint::kClassID)); }
+TPoint* TAPIPoint::Point() const {
+  return static_cast<TPoint*>(TargetOfClass(TPoint::kClassID));
+}
 
 TPoint* TAPIPoint::PointOrFail(TAPICallContext& context, int16_t code) const {
   if (Link() == nullptr) {
@@ -74,6 +79,20 @@ double Component(const TVector3& position, int component) {
   return component == 0 ? position.x : component == 1 ? position.y : position.r;
 }
 
+// Moves a point to a world-frame placement as one undoable step: the whole point is recorded
+// before and after.
+class TPointPlacementOp : public TPropertyOp {
+ public:
+  explicit TPointPlacementOp(const TVector3& placement) : placement_(placement) {}
+  void ApplyTo(TLink* object) override {
+    static_cast<TPoint*>(object)->SetWorldPosition(placement_);
+    object->ForEachLinked(1);
+  }
+
+ private:
+  TVector3 placement_;
+};
+
 }  // namespace
 
 APIResult TAPIPoint::GetGlobal(int component, double& value) {
@@ -91,17 +110,25 @@ APIResult TAPIPoint::SetGlobal(int component, double value) {
   TPoint* point = PointOrFail(context, kAPICannotSet);
   if (point == nullptr) return context.Result();
   const double internal = value * FromDisplayFactor(point, DimensionOf(component));
-  const bool formula = component == 2 ? point->LocalRotation()->IsFormula()
-                                      : point->LocalX()->IsFormula() || point->LocalY()->IsFormula();
+  const bool formula = component == 2
+                           ? point->LocalRotation()->IsFormula()
+                           : point->LocalX()->IsFormula() || point->LocalY()->IsFormula();
   if (formula) return context.Result();
   TVector3 position = point->GetWorldPosition();
   (component == 0 ? position.x : component == 1 ? position.y : position.r) = internal;
-  point->SetWorldPosition(position);
-  point->ForEachLinked(1);
-  // Reached from the document, the point's world brings what follows it up to date.
-  if (parent() != nullptr && parent()->HasTag(TAPIDocument::kTag)) {
-    if (TWorldDoc* world = WorldOfObject(point)) world->Changed(0);
+  TWorldDoc* world = WorldOfObject(point);
+  if (world == nullptr) {
+    point->SetWorldPosition(position);
+    point->ForEachLinked(1);
+    return context.Result();
   }
+  // A move in a world is a command of it, undone as one step; reached from the document, the
+  // world then brings what follows the point up to date.
+  auto command = std::make_unique<TPointPlacementOp>(position);
+  command->InitPropertyOp(0, world, 1);
+  command->AddTarget(point);
+  PerformAtOnce(std::move(command));
+  if (parent() != nullptr && parent()->HasTag(TAPIDocument::kTag)) world->Changed(0);
   return context.Result();
 }
 
@@ -117,12 +144,14 @@ APIResult TAPIPoint::GetBody(TAPIDispatcher** body) {
 APIResult TAPIPoint::SetBody(TAPIDispatcher* body) {
   TAPICallContext context(this, "");
   TPoint* point = PointOrFail(context, kAPICannotSet);
-  if (point == nullptr || body == nullptr || !body->IsKindOfTag(MakeTag("APBo"))) return context.Result();
+  if (point == nullptr || body == nullptr || !body->IsKindOfTag(MakeTag("APBo")))
+    return context.Result();
   auto* mass = static_cast<TObject*>(body->target());
   if (!IsKindOfSafe(mass, TMass::kClassID)) return context.Result();
   // A body of another world would leave the point joined across documents.
   TWorldDoc* world = WorldOfObject(point);
-  if (world == nullptr || WorldOfObject(static_cast<TMass*>(mass)) != world) return context.Result();
+  if (world == nullptr || WorldOfObject(static_cast<TMass*>(mass)) != world)
+    return context.Result();
   point->AttachToBody(static_cast<TMass*>(mass));
   return context.Result();
 }

@@ -13,7 +13,9 @@ TAPIWorldCollection::TAPIWorldCollection(TAPICallLog* callLog, TWorldDoc* world,
   SetTag(tag);
 }
 
-TWorldDoc* TAPIWorldCollection::World() const { return static_cast<TWorldDoc*>(List()); }
+TWorldDoc* TAPIWorldCollection::World() const {
+  return static_cast<TWorldDoc*>(List());
+}
 
 std::vector<TLink*> TAPIWorldCollection::Elements() const {
   std::vector<TLink*> elements;

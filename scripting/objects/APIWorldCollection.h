@@ -16,8 +16,7 @@ class TAPIWorldCollection : public TAPICollection {
  public:
   // Over the world's objects; a parent (the document's script object) takes it as its child and
   // is the parent of the script objects it hands out.
-  TAPIWorldCollection(TAPICallLog* callLog, TWorldDoc* world, TAPIDispatcher* parent,
-                      uint32_t tag);
+  TAPIWorldCollection(TAPICallLog* callLog, TWorldDoc* world, TAPIDispatcher* parent, uint32_t tag);
 
   APIResult Count(int32_t* count) override;
   APIResult Item(int16_t index, TAPIDispatcher** item) override;

@@ -159,8 +159,8 @@ ScriptDescription* DescribeYBBody(TAPIDispatcher* root, void*) {
   g_members.Set(33, &SetCurved);
   ScriptDefineCollectionClass(b, 1, "YBBodyCollection", kScriptNoId, nullptr);
   Getter(b, "Count", 28, kScriptInteger, nullptr, &GetCount);
-  ScriptDefineFunction(b, kScriptDefaultMember, "Item", 29, kScriptObject, "DE22YBBdy.YBBody", 1,
-                       1, {{kScriptInteger}});
+  ScriptDefineFunction(b, kScriptDefaultMember, "Item", 29, kScriptObject, "DE22YBBdy.YBBody", 1, 1,
+                       {{kScriptInteger}});
   g_members.Set(29, &GetItem);
   ScriptDescription* description = nullptr;
   if (ScriptFinishDescription(b, &description, root) == 0) return nullptr;

@@ -5,5 +5,4 @@
 #include "scripting/host/APIDispatcher.h"
 
 ScriptDescription* DescribeYBBody(TAPIDispatcher* root, void* scratch);
-void DispatchYBBody(ScriptRunContext* call, uint32_t methodId, int32_t highest,
-                    ScriptFrame* frame);
+void DispatchYBBody(ScriptRunContext* call, uint32_t methodId, int32_t highest, ScriptFrame* frame);

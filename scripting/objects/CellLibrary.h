@@ -5,5 +5,4 @@
 #include "scripting/host/APIDispatcher.h"
 
 ScriptDescription* DescribeYBCell(TAPIDispatcher* root, void* scratch);
-void DispatchYBCell(ScriptRunContext* call, uint32_t methodId, int32_t highest,
-                    ScriptFrame* frame);
+void DispatchYBCell(ScriptRunContext* call, uint32_t methodId, int32_t highest, ScriptFrame* frame);

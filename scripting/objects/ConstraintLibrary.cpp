@@ -146,6 +146,12 @@ void GetPointCount(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* f
   ScriptReturnLong(frame, 0, count);
 }
 
+void AppendPoint(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame, uint16_t) {
+  const double x = ReadDoubleArgument(frame, 2);
+  const double y = ReadDoubleArgument(frame, 3);
+  CheckAPIResult(Exactly(r)->AppendPoint(x, y));
+}
+
 void GetVertexCount(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame, uint16_t) {
   int32_t count = 0;
   CheckAPIResult(Exactly(r)->GetVertexCount(count));
@@ -230,8 +236,8 @@ ScriptDescription* DescribeYBConstraint(TAPIDispatcher* root, void*) {
   Cell(b, "DamperK", 10,
        &GetCell<TSpringBase::kClassID, kTagDamping, kAPICannotGet, kNoQuantity, true>);
   Cell(b, "Length", 5, &GetLength);
-  Property(b, "CurrentLength", kScriptNoId, nullptr, 42,
-           &GetCurrent<MakeTag("curL"), 0x1000000>, kScriptDouble);
+  Property(b, "CurrentLength", kScriptNoId, nullptr, 42, &GetCurrent<MakeTag("curL"), 0x1000000>,
+           kScriptDouble);
   Cell(b, "Rotation", 15, &GetRotation);
   Property(b, "CurrentRotation", kScriptNoId, nullptr, 43, &GetCurrent<MakeTag("curR"), 0x10000>,
            kScriptDouble);
@@ -244,21 +250,19 @@ ScriptDescription* DescribeYBConstraint(TAPIDispatcher* root, void*) {
   Cell(b, "Elasticity", 9,
        &GetCell<TLRope::kClassID, kTagRopeElasticity, kAPICannotGet, kNotOfKind, false>);
   Cell(b, "FX", 11, &GetCell<TForce::kClassID, kTagForceX, kAPICannotGet, kNotOfKind, false>);
-  Cell(b, "FY", 12,
-       &GetCell<TForce::kClassID, MakeTag("Fy__"), kAPICannotGet, kNotOfKind, false>);
-  Cell(b, "FR", 46,
-       &GetCell<TForce::kClassID, kTagForceLength, kAPICannotGet, kNotOfKind, false>);
+  Cell(b, "FY", 12, &GetCell<TForce::kClassID, MakeTag("Fy__"), kAPICannotGet, kNotOfKind, false>);
+  Cell(b, "FR", 46, &GetCell<TForce::kClassID, kTagForceLength, kAPICannotGet, kNotOfKind, false>);
   Cell(b, "FTheta", 47,
        &GetCell<TForce::kClassID, kTagForceAngle, kAPICannotGet, kNotOfKind, false>);
   Property(b, "RotateWithBody", 18, &SetFlag<TForce::kClassID, kTagLocked>, 19,
            &GetFlag<TForce::kClassID, kTagLocked>, kScriptBoolean);
-  Cell(b, "Torque", 14,
-       &GetCell<TTorque::kClassID, kTagPrimary, kAPICannotGet, kNotOfKind, false>);
+  Cell(b, "Torque", 14, &GetCell<TTorque::kClassID, kTagPrimary, kAPICannotGet, kNotOfKind, false>);
   Cell(b, "GearRatio", 22,
        &GetCell<TGear::kClassID, kTagGearRatio, kAPICannotGet, kNotOfKind, false>);
   Property(b, "AutoComputeGearRatio", 24, &SetFlag<TGear::kClassID, kTagGearRatioAuto>, 25,
            &GetFlag<TGear::kClassID, kTagGearRatioAuto>, kScriptBoolean);
-  Cell(b, "RodActive", 23, &GetCell<TGear::kClassID, kTagGearRod, kAPICannotGet, kNotOfKind, false>);
+  Cell(b, "RodActive", 23,
+       &GetCell<TGear::kClassID, kTagGearRod, kAPICannotGet, kNotOfKind, false>);
   Property(b, "RodAlwaysActive", 26, &SetFlag<TGear::kClassID, kTagGearRodAlways>, 27,
            &GetFlag<TGear::kClassID, kTagGearRodAlways>, kScriptBoolean);
   Property(b, "Internal", 28, &SetFlag<TGear::kClassID, kTagGearInternal>, 29,
@@ -271,6 +275,8 @@ ScriptDescription* DescribeYBConstraint(TAPIDispatcher* root, void*) {
   ScriptDefineFunction(b, 0, "Point", 39, kScriptObject, kPointClass, 1, 1, {{kScriptInteger}});
   g_members.Set(39, &GetPoint);
   Property(b, "PointCount", kScriptNoId, nullptr, 44, &GetPointCount, kScriptLong);
+  ScriptDefineSub(b, 0, "AppendPoint", 45, 2, 2, {{kScriptDouble}, {kScriptDouble}});
+  g_members.Set(45, &AppendPoint);
   Property(b, "VertexCount", kScriptNoId, nullptr, 32, &GetVertexCount, kScriptLong);
   ScriptDefineSub(b, 0, "GetVertex", 33, 3, 3,
                   {{kScriptLong}, {kScriptDouble | kScriptByRef}, {kScriptDouble | kScriptByRef}});
@@ -282,8 +288,8 @@ ScriptDescription* DescribeYBConstraint(TAPIDispatcher* root, void*) {
   Property(b, "ClosedSlot", 36, &SetClosedSlot, 37, &GetClosedSlot, kScriptBoolean);
   ScriptDefineCollectionClass(b, 1, "YBConstraintCollection", kScriptNoId, nullptr);
   Property(b, "Count", kScriptNoId, nullptr, 40, &GetCount, kScriptInteger);
-  ScriptDefineFunction(b, kScriptDefaultMember, "Item", 41, kScriptObject,
-                       "DE22YBCns.YBConstraint", 1, 1, {{kScriptInteger}});
+  ScriptDefineFunction(b, kScriptDefaultMember, "Item", 41, kScriptObject, "DE22YBCns.YBConstraint",
+                       1, 1, {{kScriptInteger}});
   g_members.Set(41, &GetItem);
   ScriptDescription* description = nullptr;
   if (ScriptFinishDescription(b, &description, root) == 0) return nullptr;

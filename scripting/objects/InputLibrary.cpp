@@ -110,10 +110,8 @@ ScriptDescription* DescribeYBInput(TAPIDispatcher* root, void*) {
   Property(b, "Value", 18, &SetNumber<MakeTag("ipVl")>, 19, &GetNumber<MakeTag("ipVl")>,
            kScriptDouble);
   Property(b, "Format", 2, &SetFormat, 3, &GetFormat, kScriptString);
-  Property(b, "Min", 4, &SetNumber<MakeTag("  Mi")>, 5, &GetNumber<MakeTag("  Mi")>,
-           kScriptDouble);
-  Property(b, "Max", 6, &SetNumber<MakeTag("  Ma")>, 7, &GetNumber<MakeTag("  Ma")>,
-           kScriptDouble);
+  Property(b, "Min", 4, &SetNumber<MakeTag("  Mi")>, 5, &GetNumber<MakeTag("  Mi")>, kScriptDouble);
+  Property(b, "Max", 6, &SetNumber<MakeTag("  Ma")>, 7, &GetNumber<MakeTag("  Ma")>, kScriptDouble);
   Property(b, "Snaps", 8, &SetShort<MakeTag("  #d")>, 9, &GetShort<MakeTag("  #d")>,
            kScriptInteger);
   Property(b, "DataColumn", 10, &SetShort<MakeTag("DTCo")>, 11, &GetShort<MakeTag("DTCo")>,

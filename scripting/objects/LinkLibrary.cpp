@@ -146,10 +146,8 @@ ScriptDescription* DescribeYBLink(TAPIDispatcher* root, void*) {
   Accessor(b, "Constraint", 26, "DE22YBCns.YBConstraint", &Typed<kConstraintTag, false>);
   Accessor(b, "Input", 27, "DE22YBInp.YBInput", &Typed<kInputTag, true>);
   Accessor(b, "Output", 28, "DE22YBOut.YBOutput", &Typed<kOutputTag, true>);
-  Property(b, "X", 18, &SetFrame<MakeTag("gph_")>, 19, &GetFrame<MakeTag("gph_")>,
-           kScriptInteger);
-  Property(b, "Y", 20, &SetFrame<MakeTag("gpv_")>, 21, &GetFrame<MakeTag("gpv_")>,
-           kScriptInteger);
+  Property(b, "X", 18, &SetFrame<MakeTag("gph_")>, 19, &GetFrame<MakeTag("gph_")>, kScriptInteger);
+  Property(b, "Y", 20, &SetFrame<MakeTag("gpv_")>, 21, &GetFrame<MakeTag("gpv_")>, kScriptInteger);
   Property(b, "Height", 22, &SetFrame<MakeTag("gsv_")>, 23, &GetFrame<MakeTag("gsv_")>,
            kScriptInteger);
   Property(b, "Width", 24, &SetFrame<MakeTag("gsh_")>, 25, &GetFrame<MakeTag("gsh_")>,
@@ -158,8 +156,7 @@ ScriptDescription* DescribeYBLink(TAPIDispatcher* root, void*) {
   ScriptDefineCollectionClass(b, 1, "YBObjectCollection", kScriptNoId, nullptr);
   Property(b, "Count", kScriptNoId, nullptr, 4, &GetCount, kScriptInteger);
   KindFunction(b, "Item", 3, "DE22YBLnk.YBObject", &GetItem, kScriptDefaultMember);
-  KindFunction(b, "Body", 12, "DE22YBBdy.YBBody",
-               &GetItemOfKind<MakeTag("mass"), kBodyTag, false>);
+  KindFunction(b, "Body", 12, "DE22YBBdy.YBBody", &GetItemOfKind<MakeTag("mass"), kBodyTag, false>);
   KindFunction(b, "Point", 13, "DE22YBPnt.YBPoint",
                &GetItemOfKind<MakeTag("poin"), kPointTag, true>);
   KindFunction(b, "Constraint", 14, "DE22YBCns.YBConstraint",

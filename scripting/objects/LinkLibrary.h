@@ -5,5 +5,4 @@
 #include "scripting/host/APIDispatcher.h"
 
 ScriptDescription* DescribeYBLink(TAPIDispatcher* root, void* scratch);
-void DispatchYBLink(ScriptRunContext* call, uint32_t methodId, int32_t highest,
-                    ScriptFrame* frame);
+void DispatchYBLink(ScriptRunContext* call, uint32_t methodId, int32_t highest, ScriptFrame* frame);

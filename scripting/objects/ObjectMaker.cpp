@@ -10,10 +10,10 @@
 #include "scripting/objects/APICell.h"
 #include "scripting/objects/APIConstraint.h"
 #include "scripting/objects/APIInput.h"
+#include "scripting/objects/APILink.h"
 #include "scripting/objects/APIOutput.h"
 #include "scripting/objects/APIPoint.h"
 #include "scripting/objects/WorldClasses.h"
-#include "scripting/objects/APILink.h"
 
 namespace {
 

@@ -26,19 +26,22 @@ TWorldUnitHandler* UnitHandlerOf(const TLink* object) {
   TWorldDoc* world = WorldOfObject(object);
   if (world == nullptr) return nullptr;
   TLink* handler = world->GetUnitHandler();
-  return IsKindOfSafe(handler, TWorldUnitHandler::kClassID) ? static_cast<TWorldUnitHandler*>(handler)
-                                                           : nullptr;
+  return IsKindOfSafe(handler, TWorldUnitHandler::kClassID)
+             ? static_cast<TWorldUnitHandler*>(handler)
+             : nullptr;
 }
 
 double ToDisplayFactor(const TLink* object, int32_t dimension) {
   double factor = 1.0;
-  if (const TWorldUnitHandler* units = UnitHandlerOf(object)) units->GetToDisplayFactor(dimension, factor);
+  if (const TWorldUnitHandler* units = UnitHandlerOf(object))
+    units->GetToDisplayFactor(dimension, factor);
   return factor;
 }
 
 double FromDisplayFactor(const TLink* object, int32_t dimension) {
   double factor = 1.0;
-  if (const TWorldUnitHandler* units = UnitHandlerOf(object)) units->GetFromDisplayFactor(dimension, factor);
+  if (const TWorldUnitHandler* units = UnitHandlerOf(object))
+    units->GetFromDisplayFactor(dimension, factor);
   return factor;
 }
 
@@ -56,7 +59,8 @@ void ApplyFormulaProperty(TLink& object, uint32_t tag, const TFormula& formula) 
   auto command = std::make_unique<TFormulaPropertyOp>();
   command->InitValue(kScriptCommandNumber, world, 1, tag, &formula);
   command->AddTarget(&object);
-  if (object.IsMemberClass(TDisplayLink::kClassID)) static_cast<TDisplayLink&>(object).SetStateBit2(0);
+  if (object.IsMemberClass(TDisplayLink::kClassID))
+    static_cast<TDisplayLink&>(object).SetStateBit2(0);
   PerformAtOnce(std::move(command));
 }
 

@@ -90,8 +90,8 @@ ScriptDescription* DescribeYBOutput(TAPIDispatcher* root, void*) {
   ScriptDefineCollectionClass(b, 1, "YBOutputCollection", kScriptNoId, nullptr);
   ScriptDefineProperty(b, 0, "Count", kScriptNoId, 28, kScriptInteger, nullptr);
   g_members.Set(28, &GetCount);
-  ScriptDefineFunction(b, kScriptDefaultMember, "Item", 29, kScriptObject, "DE22YBOut.YBOutput",
-                       1, 1, {{kScriptInteger}});
+  ScriptDefineFunction(b, kScriptDefaultMember, "Item", 29, kScriptObject, "DE22YBOut.YBOutput", 1,
+                       1, {{kScriptInteger}});
   g_members.Set(29, &GetItem);
   ScriptDescription* description = nullptr;
   if (ScriptFinishDescription(b, &description, root) == 0) return nullptr;

@@ -106,8 +106,8 @@ ScriptDescription* DescribeYBPoint(TAPIDispatcher* root, void*) {
            "DE22YBCns.YBConstraint");
   ScriptDefineCollectionClass(b, 1, "YBPointCollection", kScriptNoId, nullptr);
   Property(b, "Count", kScriptNoId, nullptr, 14, &GetCount, kScriptInteger, nullptr);
-  ScriptDefineFunction(b, kScriptDefaultMember, "Item", 15, kScriptObject, "DE22YBPnt.YBPoint",
-                       1, 1, {{kScriptInteger}});
+  ScriptDefineFunction(b, kScriptDefaultMember, "Item", 15, kScriptObject, "DE22YBPnt.YBPoint", 1,
+                       1, {{kScriptInteger}});
   g_members.Set(15, &GetItem);
   ScriptDescription* description = nullptr;
   if (ScriptFinishDescription(b, &description, root) == 0) return nullptr;

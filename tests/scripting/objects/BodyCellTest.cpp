@@ -130,11 +130,15 @@ TEST_F(Bodies, VerticesAreAddedAndDeletedAsCommandsWithinTheOutline) {
 
 TEST_F(Bodies, ACurvedPolygonTakesAndGivesDistanceAndAngleConvertedOnce) {
   TCurvPoly* curved = Polygon<TCurvPoly>({{1, 0}, {0, 1}, {-1, 0}, {0, -1}});
-  EXPECT_EQ(Run("Dim p As YBBody\nSet p = Objects.Body(1)\np.Curved = True\nDim x As Double, y As Double\n"
-                "p.GetVertex 3, x, y\nPrint p.Curved; Format(x, \"0.000\"); \" \"; Format(y, \"0.000\")\n"
-                "p.AddVertex 2, 2, 0.5\np.GetVertex 2, x, y\nPrint Format(x, \"0.000\"); \" \"; Format(y, \"0.000\")\n"
-                "p.Curved = False\np.GetVertex 2, x, y\nPrint Format(x, \"0.000\"); \" \"; Format(y, \"0.000\")"),
-            "True1.000 3.142\n2.000 0.500\n1.755 0.959\n");
+  EXPECT_EQ(
+      Run("Dim p As YBBody\nSet p = Objects.Body(1)\np.Curved = True\nDim x As Double, y As "
+          "Double\n"
+          "p.GetVertex 3, x, y\nPrint p.Curved; Format(x, \"0.000\"); \" \"; Format(y, \"0.000\")\n"
+          "p.AddVertex 2, 2, 0.5\np.GetVertex 2, x, y\nPrint Format(x, \"0.000\"); \" \"; "
+          "Format(y, \"0.000\")\n"
+          "p.Curved = False\np.GetVertex 2, x, y\nPrint Format(x, \"0.000\"); \" \"; Format(y, "
+          "\"0.000\")"),
+      "True1.000 3.142\n2.000 0.500\n1.755 0.959\n");
   EXPECT_EQ(curved->GetVertices()->GetCount(), 5);
 }
 

@@ -6,6 +6,7 @@
 #include "bodies/Table.h"
 #include "bodies/points/Point.h"
 #include "constraints/CurvedSlot.h"
+#include "constraints/Field.h"
 #include "constraints/Forces.h"
 #include "constraints/Pin.h"
 #include "constraints/Pistons.h"
@@ -33,12 +34,13 @@ class Constraints : public ObjectScripts {
 
 TEST_F(Constraints, KindsExponentsAndCellsOfASpringAndARope) {
   TLSpring* spring = Between<TLSpring>();
-  EXPECT_EQ(Run("Dim c As YBConstraint\nSet c = Objects.Constraint(1)\n"
-                "Print c.Kind; Objects.Item(3).Kind; c.K Is c.Field; c.DamperK Is Nothing\n"
-                "c.Exponent = 9\nPrint c.Exponent;\nc.Exponent = -12\nPrint c.Exponent\n"
-                "Print c.PointCount; c.TopPoint Is Objects.Point(1); c.BasePoint Is Objects.Point(2)\n"
-                "Print c.CurrentLength"),
-            "springconstraintTrueFalse\n5-5\n2TrueTrue\n5\n");
+  EXPECT_EQ(
+      Run("Dim c As YBConstraint\nSet c = Objects.Constraint(1)\n"
+          "Print c.Kind; Objects.Item(3).Kind; c.K Is c.Field; c.DamperK Is Nothing\n"
+          "c.Exponent = 9\nPrint c.Exponent;\nc.Exponent = -12\nPrint c.Exponent\n"
+          "Print c.PointCount; c.TopPoint Is Objects.Point(1); c.BasePoint Is Objects.Point(2)\n"
+          "Print c.CurrentLength"),
+      "springconstraintTrueFalse\n5-5\n2TrueTrue\n5\n");
   EXPECT_EQ(spring->GetExponent(), -5);
   TLRope* rope = Between<TLRope>();
   rope->SetType(TLRope::kRope);
@@ -51,7 +53,8 @@ TEST_F(Constraints, KindsExponentsAndCellsOfASpringAndARope) {
 
 TEST_F(Constraints, MembersOfOtherKindsFailWithTheirCodes) {
   Between<TPin>();
-  EXPECT_EQ(Caught("Print Objects.Constraint(1).Kind; Objects.Constraint(1).Exponent"), "pin0\n0\n");
+  EXPECT_EQ(Caught("Print Objects.Constraint(1).Kind; Objects.Constraint(1).Exponent"),
+            "pin0\n0\n");
   EXPECT_EQ(Caught("Objects.Constraint(1).Exponent = 2"), "902\n");
   EXPECT_EQ(Caught("Print Objects.Constraint(1).K Is Nothing"), "903\n");
   EXPECT_EQ(Caught("Print Objects.Constraint(1).MotorType"), "901\n");
@@ -76,13 +79,30 @@ TEST_F(Constraints, ACurvedSlotsSplinePointsAreEditedWithinTheirRangeAndReadBack
     table->AppendPoint(p);
   TCurvedSlot* slot = Adopt(std::make_unique<TCurvedSlot>());
   slot->SetPointTable(table);
-  EXPECT_EQ(Run("Dim c As YBConstraint\nSet c = Objects.Constraint(1)\nDim x As Double, y As Double\n"
-                "c.GetVertex 0, x, y\nPrint c.Kind; c.VertexCount; x; y\n"
-                "c.AddVertex 6, 9, 9\nc.AddVertex 5, 4, 2\nc.GetVertex 5, x, y\nPrint c.VertexCount; x; y\n"
-                "c.DeleteVertex 9\nc.DeleteVertex 1\nc.DeleteVertex 1\nc.DeleteVertex 1\nPrint c.VertexCount\n"
-                "c.ClosedSlot = True\nPrint c.ClosedSlot;\nc.ClosedSlot = False\nPrint c.ClosedSlot"),
-            "curvedslot400\n542\n3\nTrueFalse\n");
+  EXPECT_EQ(
+      Run("Dim c As YBConstraint\nSet c = Objects.Constraint(1)\nDim x As Double, y As Double\n"
+          "c.GetVertex 0, x, y\nPrint c.Kind; c.VertexCount; x; y\n"
+          "c.AddVertex 6, 9, 9\nc.AddVertex 5, 4, 2\nc.GetVertex 5, x, y\nPrint c.VertexCount; x; "
+          "y\n"
+          "c.DeleteVertex 9\nc.DeleteVertex 1\nc.DeleteVertex 1\nc.DeleteVertex 1\nPrint "
+          "c.VertexCount\n"
+          "c.ClosedSlot = True\nPrint c.ClosedSlot;\nc.ClosedSlot = False\nPrint c.ClosedSlot"),
+      "curvedslot400\n542\n3\nTrueFalse\n");
   EXPECT_EQ(slot->GetPointTable()->GetPoint(3), TVector(4, 2));
+}
+
+TEST_F(Constraints, TheCollectionLeavesTheWorldsFieldsOutAndNoConstraintOfTheUsers) {
+  Adopt(std::make_unique<TFieldCnstr>());
+  TLSpring* spring = Between<TLSpring>();
+  TAPIConstraintCollection constraints(&callLog_, &World(), documentObject_);
+  int32_t count = -1;
+  constraints.Count(&count);
+  EXPECT_EQ(count, 1);
+  TAPIDispatcher* item = nullptr;
+  constraints.Item(1, &item);
+  EXPECT_EQ(item, ScriptObjectOf(spring));
+  constraints.Item(2, &item);
+  EXPECT_EQ(item, nullptr);
 }
 
 TEST_F(Constraints, AConstraintThatWentFailsInEveryMember) {
@@ -97,9 +117,10 @@ TEST_F(Constraints, AConstraintThatWentFailsInEveryMember) {
   int16_t exponent = 0;
   EXPECT_EQ(object->GetExponent(exponent).code, kAPINoTarget);
   TAPICell* cell = nullptr;
-  EXPECT_EQ(object->GetCell(TTwoPointConstraint::kClassID, MakeTag("a___"), kAPICannotGet, 11, &cell)
-                .code,
-            kAPICannotGet);
+  EXPECT_EQ(
+      object->GetCell(TTwoPointConstraint::kClassID, MakeTag("a___"), kAPICannotGet, 11, &cell)
+          .code,
+      kAPICannotGet);
   EXPECT_EQ(object->SetFlag(TForce::kClassID, MakeTag("loCk"), true).code, kAPICannotSet);
   object->Release();
 }

@@ -19,10 +19,11 @@ TEST_F(Objects, TheWorldsVisibleObjectsAreCountedAndIndexedAndTheSameObjectComes
   Adopt(std::make_unique<TCOMPoint>());
   TPoint* hidden = Adopt(std::make_unique<TPoint>());
   hidden->SetIdentifier(0);
-  EXPECT_EQ(Run("Print Objects.Count; Objects.Item(0) Is Nothing; Objects.Item(-1) Is Nothing; "
-                "Objects.Item(2) Is Nothing\n"
-                "Print Objects.Item(1).Kind; Objects(1) Is Objects.Body(1); Objects.Point(1) Is Nothing"),
-            "1TrueTrueTrue\nbodyTrueFalse\n");
+  EXPECT_EQ(
+      Run("Print Objects.Count; Objects.Item(0) Is Nothing; Objects.Item(-1) Is Nothing; "
+          "Objects.Item(2) Is Nothing\n"
+          "Print Objects.Item(1).Kind; Objects(1) Is Objects.Body(1); Objects.Point(1) Is Nothing"),
+      "1TrueTrueTrue\nbodyTrueFalse\n");
   // The one point the typed walk finds is the one without an identifier, which Item skips.
   EXPECT_EQ(ScriptObjectOf(circle)->parent(), documentObject_);
   EXPECT_TRUE(ScriptObjectOf(circle)->HasTag(MakeTag("APCi")));
@@ -30,10 +31,11 @@ TEST_F(Objects, TheWorldsVisibleObjectsAreCountedAndIndexedAndTheSameObjectComes
 
 TEST_F(Objects, NamesFlagsAndTypedAccessorsActOnTheWorldObject) {
   TRectangle* box = Adopt(std::make_unique<TRectangle>());
-  EXPECT_EQ(Run("Dim o As YBObject\nSet o = Objects(1)\no.Name = \"crate\"\no.Show = 5\n"
-                "Print o.Name & \" \" & o.Show & \" \" & o.ID\n"
-                "Print o.Body Is o; o.Point Is Nothing; o.Constraint Is Nothing; o.Output Is Nothing"),
-            "crate True 1\nTrueTrueTrueTrue\n");
+  EXPECT_EQ(
+      Run("Dim o As YBObject\nSet o = Objects(1)\no.Name = \"crate\"\no.Show = 5\n"
+          "Print o.Name & \" \" & o.Show & \" \" & o.ID\n"
+          "Print o.Body Is o; o.Point Is Nothing; o.Constraint Is Nothing; o.Output Is Nothing"),
+      "crate True 1\nTrueTrueTrueTrue\n");
   EXPECT_EQ(std::string(box->GetName().Chars()), "crate");
   EXPECT_EQ(box->IsShown(), 1);
   // A body has no frame of a control.

@@ -14,8 +14,9 @@ void ObjectScripts::SetUp() {
   ScriptDefineClass(b, "Fixture", kScriptNoId, nullptr);
   ScriptDefineGlobal(b, "Objects", kScriptObject, "DE22YBLnk.YBObjectCollection", objects_);
   ASSERT_NE(ScriptFinishDescription(b, &fixture_, nullptr), 0);
-  ASSERT_EQ(ScriptRegisterLibrary(menu_->Host()->GetEngine(), "Fixture", fixture_,
-                                  +[](ScriptRunContext*, uint32_t, int32_t, ScriptFrame*) {}),
+  ASSERT_EQ(ScriptRegisterLibrary(
+                menu_->Host()->GetEngine(), "Fixture", fixture_,
+                +[](ScriptRunContext*, uint32_t, int32_t, ScriptFrame*) {}),
             0);
 }
 

@@ -20,14 +20,21 @@ double Local(TPoint* point, uint32_t tag) {
 TEST_F(Points, GlobalPositionOnATurnedBodyIsKeptInTheBodysFrame) {
   Adopt(std::make_unique<TRectangle>());
   TPoint* point = Adopt(std::make_unique<TPoint>());
-  EXPECT_EQ(Run("Dim b As YBBody\nSet b = Objects.Body(1)\nb.PX.Value = 1\nb.PR.Value = 2 * Atn(1)\n"
-                "Dim p As YBPoint\nSet p = Objects.Point(1)\nSet p.Body = b\nPrint p.Body Is b; p.Kind\n"
-                "p.GlobalPX = 4\np.GlobalPY = 3\n"
-                "Print Format(p.GlobalPX, \"0.000\"); \" \"; Format(p.GlobalPY, \"0.000\")"),
-            "Truepoint\n4.000 3.000\n");
+  EXPECT_EQ(
+      Run("Dim b As YBBody\nSet b = Objects.Body(1)\nb.PX.Value = 1\nb.PR.Value = 2 * Atn(1)\n"
+          "Dim p As YBPoint\nSet p = Objects.Point(1)\nSet p.Body = b\nPrint p.Body Is b; p.Kind\n"
+          "p.GlobalPX = 4\np.GlobalPY = 3\n"
+          "Print Format(p.GlobalPX, \"0.000\"); \" \"; Format(p.GlobalPY, \"0.000\")"),
+      "Truepoint\n4.000 3.000\n");
   // Turned a quarter turn about (1, 0): the world offset (3, 3) is (3, -3) in the body's frame.
   EXPECT_NEAR(Local(point, kTagLocalX), 3.0, 1e-9);
   EXPECT_NEAR(Local(point, kTagLocalY), -3.0, 1e-9);
+  // Each move is one undoable step: undone, the point is back where the first move left it.
+  commands_->GetLastCommand()->Undo();
+  EXPECT_NEAR(point->GetWorldPosition().x, 4.0, 1e-9);
+  EXPECT_NEAR(point->GetWorldPosition().y, 0.0, 1e-9);
+  commands_->GetLastCommand()->Redo();
+  EXPECT_NEAR(point->GetWorldPosition().y, 3.0, 1e-9);
 }
 
 TEST_F(Points, AFormulaCoordinateRefusesAGlobalMoveWithoutAnError) {
@@ -59,6 +66,24 @@ TEST_F(Points, AnAnchorIsAnAnchorAndTheCollectionLeavesOnlyTheWorldsOwnPointOut)
   EXPECT_NE(item, nullptr);
   points.Item(3, &item);
   EXPECT_EQ(item, nullptr);
+}
+
+TEST_F(Points, APointThatWentFailsInEveryMemberWithCode1) {
+  TPoint* point = Adopt(std::make_unique<TPoint>());
+  auto* object = static_cast<TAPIPoint*>(ScriptObjectOf(point));
+  object->AddRef();
+  World().RemoveObject(point);
+  Str63 kind;
+  EXPECT_EQ(object->GetTypeName(kind).code, kAPINoTarget);
+  EXPECT_EQ(std::string(kind.Chars()), "undefined");
+  double value = 0.0;
+  EXPECT_EQ(object->GetGlobal(0, value).code, kAPINoTarget);
+  EXPECT_EQ(object->SetGlobal(1, 2.0).code, kAPINoTarget);
+  TAPIDispatcher* body = nullptr;
+  EXPECT_EQ(object->GetBody(&body).code, kAPINoTarget);
+  TAPICell* cell = nullptr;
+  EXPECT_EQ(object->GetCell(kTagLocalX, &cell).code, kAPINoTarget);
+  object->Release();
 }
 
 TEST_F(Points, ABodyOfAnotherWorldIsNotTaken) {
