@@ -28,7 +28,6 @@ class TZeroMass : public TMass {
   // ---- 1. Lifecycle and commands ----
   void Initialize() override;
   Str255 GetKindName() const override { return "Background"; }
-  ScriptKind GetScriptKind() const override { return ScriptKind::kBackground; }
   void SetShowAxes(uint16_t show);
   // The background lies under everything and hides nothing.
   uint16_t IsHitTarget() override { return 0; }

@@ -343,18 +343,9 @@ class TMass : public TVectorMassBase {
   // without a shape of its own).
   virtual bool IsEnclosedBy(const MacRect& rect) { return HitTestRect(rect); }
 
-  // ---- 11. Script object (BodyScripting.cpp) ----
-  // The body's script object, made through the scripting layer's maker on the first request
-  // that names an owner; null without a maker.
-  TObject* GetScriptObject(void* owner);
-  // Which script object the body stands for.
-  enum class ScriptKind { kBody, kRectangle, kCircle, kBackground, kPolygon, kCurvedPolygon };
-  virtual ScriptKind GetScriptKind() const { return ScriptKind::kBody; }
-
  private:
   // A charge given by a formula takes its recorded value of the frame.
   void ShowRecordedCharge(class TWorldDoc& world, class TFrameStore& store, int16_t frame);
-  std::unique_ptr<TObject> scriptObject_;
 
  public:
   // ==== end of properties, materials, filing and shared behaviour ====

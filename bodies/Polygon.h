@@ -205,6 +205,8 @@ class TPolygon : public TMass, public TFrameParticipant {
   uint16_t GetRealProperty(uint32_t tag, double& value, double& lowest, int32_t& dimension,
                            uint16_t& editable) override;
   void SetRealProperty(uint32_t tag, const double* value) override;
+  // A vertex coordinate set as a number goes where SetRealProperty puts it.
+  void SetNumberProperty(uint32_t tag, const double& value) override;
   void ChangeProperty(uint32_t tagOrId, const TFormula* source, TAssemblySolver* assembly) override;
   uint16_t IsPositionProperty(uint32_t tag) override;
   // Outside vertex editing, number 19 is the rotation.

@@ -130,6 +130,14 @@ void TPolygon::SetRealProperty(uint32_t tag, const double* value) {
   ForEachLinked(1);
 }
 
+void TPolygon::SetNumberProperty(uint32_t tag, const double& value) {
+  if (IsCoordinateKind(tag) || point_ref::SameKind(tag, point_ref::kQuietHot)) {
+    SetRealProperty(tag, &value);
+    return;
+  }
+  TMass::SetNumberProperty(tag, value);
+}
+
 void TPolygon::ChangeProperty(uint32_t tagOrId, const TFormula* source, TAssemblySolver* assembly) {
   if (!IsCoordinateKind(tagOrId)) {
     TMass::ChangeProperty(tagOrId, source, assembly);

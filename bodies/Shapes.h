@@ -100,7 +100,6 @@ class TRectangle : public TBasicMass {
   // ---- 1. Lifecycle ----
   void Initialize() override;
   Str255 GetKindName() const override { return equalSides_ != 0 ? "Square" : "Rectangle"; }
-  ScriptKind GetScriptKind() const override { return ScriptKind::kRectangle; }
 
   // ---- 2. Geometry ----
   int16_t GetShapeBlockCode() const override { return kBlockRectangleSize; }
@@ -187,7 +186,6 @@ class TOval : public TBasicMass {
   // ---- 1. Lifecycle ----
   void Initialize() override;
   Str255 GetKindName() const override { return "Circle"; }
-  ScriptKind GetScriptKind() const override { return ScriptKind::kCircle; }
 
   // ---- 2. Geometry ----
   int16_t GetShapeBlockCode() const override { return kBlockCircleSize; }

@@ -27,9 +27,10 @@ class TCommandNesting {
   // Performs command one level deeper. A QVException that escapes at the outermost level is
   // shown (unless its error is 0, the silent abort), the menus are marked for set-up and the
   // failure ends here; at inner levels it is raised again unchanged. Any other exception passes
-  // on at every level.
+  // on at every level. Answers false when a failure ended here, so that a caller that must know
+  // (a script waiting for its run) is told even after the alert.
   template <class Command>
-  void Perform(Command&& command) {
+  bool Perform(Command&& command) {
     ++depth_;
     try {
       command();
@@ -38,12 +39,13 @@ class TCommandNesting {
       if (depth_ != 0) throw;
       if (failure.error() != kErrNone) reporter_.ShowError(failure.error(), failure.message());
       InvalidateMenuSetup();
-      return;
+      return false;
     } catch (...) {
       --depth_;
       throw;
     }
     --depth_;
+    return true;
   }
 
   // How many commands are being performed now.

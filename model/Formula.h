@@ -28,6 +28,7 @@
 
 #include "core/PString.h"
 #include "core/TObject.h"
+#include "model/ScriptSlot.h"
 #include "solver/formula/FormulaEnvironment.h"
 #include "solver/formula/FormulaErrors.h"
 #include "solver/formula/FormulaProgram.h"
@@ -176,6 +177,16 @@ class TFormula : public TObject {
   // evaluation fault (-28808 .. -28804); the current value is then unchanged.
   double Evaluate(const FormulaEnvironment* environment);
 
+  // The quantity's script cell: made through the scripting layer's maker on the first request
+  // that names a parent, kept (one reference) while the quantity lives; a copy has none.
+  static void SetCellMaker(const TScriptObjectMaker<TFormula>& maker) {
+    TScriptSlot<TFormula>::SetMaker(maker);
+  }
+  CCmdTarget* GetAPICell(CCmdTarget* parent) { return cell_.Get(*this, parent); }
+  CCmdTarget* KeptAPICell() const { return cell_.Kept(); }
+  // The cell went first.
+  void ForgetAPICell() { cell_.Forget(); }
+
  private:
   void Recompile();
   double Factor() const { return units_ ? units_->factor : 1.0; }
@@ -189,6 +200,7 @@ class TFormula : public TObject {
   FormulaProgram program_;
   int32_t compileError_ = 0;
   int32_t errorPosition_ = 0;
+  TScriptSlot<TFormula> cell_;
 };
 
 // A new quantity holding the constant 0; the same as TFormula::New.

@@ -20,6 +20,8 @@ TLink::TLink() {
 }
 
 TLink::~TLink() {
+  // Scripts that still hold the script object find it cut loose.
+  scriptObject_.Release();
   // Nobody keeps a pointer to a link that is gone.
   for (TLink* other : Linked())
     other->RemoveOneWay(this);

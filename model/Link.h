@@ -19,6 +19,7 @@
 #include "core/geometry/Vector.h"
 #include "core/port/Port.h"
 #include "core/port/PortText.h"
+#include "model/ScriptSlot.h"
 
 class TFormula;
 class TGeometryObjectCache;
@@ -106,6 +107,16 @@ class TLink : public TList {
   virtual void ObjectRemoved(TLink* object);
 
   virtual uint16_t IsThing() const { return 0; }
+
+  // The object's script object: made through the scripting layer's maker on the first request
+  // that names a parent, kept (one reference) until the object goes.
+  static void SetScriptObjectMaker(const TScriptObjectMaker<TLink>& maker) {
+    TScriptSlot<TLink>::SetMaker(maker);
+  }
+  CCmdTarget* GetAPIObject(CCmdTarget* parent) { return scriptObject_.Get(*this, parent); }
+  CCmdTarget* KeptAPIObject() const { return scriptObject_.Kept(); }
+  // The script object went first.
+  void ForgetAPIObject() { scriptObject_.Forget(); }
   // Forwards to the owner's change notice; nothing without an owner. Linking objects does not
   // count as a change of the link.
   void Changed() override;
@@ -210,6 +221,7 @@ class TLink : public TList {
   Str255 description_;
   Str31 numberText_ = "1";
   Handle unread_ = nullptr;
+  TScriptSlot<TLink> scriptObject_;
 };
 
 // The table of objects that a reader has read: a link whose list holds them in order.

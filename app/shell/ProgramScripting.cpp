@@ -1,5 +1,7 @@
 #include "app/shell/ProgramScripting.h"
 
+#include <algorithm>
+
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
@@ -58,6 +60,11 @@ void TProgramScripting::RunStartupScript(const std::string& path) {
 }
 
 void TProgramScripting::BeforeExit(TCommandHandler& application) {
+  // The last command and the documents scripts made go while the units their worlds need are
+  // still there.
+  application.CommitLastCommand();
+  for (const auto& document : ownDocuments_) DocumentClosed(*document);
+  ownDocuments_.clear();
   if (!menu_) return;
   application.InstallIdleHandler(menu_.get(), false);
   menu_.reset();
@@ -81,6 +88,17 @@ void TProgramScripting::ActivateDocument(TQVDoc& document) {
 void TProgramScripting::NewDocument() {
   ownDocuments_.push_back(std::make_unique<TQVDoc>());
   DocumentOpened(*ownDocuments_.back());
+}
+
+bool TProgramScripting::CloseDocument(TQVDoc& document) {
+  // Documents that scripts made or opened have no window yet: closing one ends it here.
+  const auto own = std::find_if(ownDocuments_.begin(), ownDocuments_.end(),
+                                [&document](const auto& d) { return d.get() == &document; });
+  if (own == ownDocuments_.end()) return false;
+  DocumentClosed(document);
+  std::unique_ptr<TQVDoc> closing = std::move(*own);
+  ownDocuments_.erase(own);
+  return true;
 }
 
 void TProgramScripting::OpenDocument(const FSSpec& file) {

@@ -59,6 +59,7 @@ class TProgramScripting : public TScriptApplication {
   void FloatingWindowCommand(int16_t command) override;
   void ShowScriptMessage(int32_t kind, const char* text) override;
   void ScriptObjectGone() override { scriptObject_ = nullptr; }
+  bool CloseDocument(TQVDoc& document) override;
 
  private:
   TList documents_;

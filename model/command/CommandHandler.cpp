@@ -119,8 +119,8 @@ void TCommandHandler::PerformCommand(TCommandCore* command) {
   CountChange(*command);
 }
 
-void TCommandHandler::PerformQueuedCommand(TCommandCore* command) {
-  nesting_.Perform([this, command] { PerformCommand(command); });
+bool TCommandHandler::PerformQueuedCommand(TCommandCore* command) {
+  return nesting_.Perform([this, command] { PerformCommand(command); });
 }
 
 bool TCommandHandler::PerformNextQueued() {

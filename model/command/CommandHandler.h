@@ -52,8 +52,9 @@ class TCommandHandler : public TTargetHandler {
   // clipboard view current before the claim is current again.
   void PerformCommand(TCommandCore* command);
   // PerformCommand one nesting level deeper: at the outermost level a failure is shown (error 0
-  // silently) and ends there; inside another command it passes on unchanged.
-  void PerformQueuedCommand(TCommandCore* command);
+  // silently) and ends there; inside another command it passes on unchanged. False when a
+  // failure ended at this level.
+  bool PerformQueuedCommand(TCommandCore* command);
   // Performs the next queued command (GetNextCommand) when no command is being performed; true
   // when it did.
   bool PerformNextQueued();

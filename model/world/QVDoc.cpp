@@ -36,8 +36,18 @@ class FileCloser {
 };
 
 TQVDoc::ScriptObjectMaker g_scriptObjectMaker;
+uint16_t g_saveWithResults = 1;
 
 }  // namespace
+
+uint16_t TQVDoc::GetSaveWithResults() { return g_saveWithResults; }
+void TQVDoc::SetSaveWithResults(uint16_t on) { g_saveWithResults = on != 0 ? 1 : 0; }
+
+std::string TQVDoc::Title() const {
+  if (path_.empty()) return "Untitled";
+  const size_t slash = path_.find_last_of("/\\");
+  return slash == std::string::npos ? path_ : path_.substr(slash + 1);
+}
 
 void TQVDoc::SetScriptObjectMaker(const ScriptObjectMaker& maker) { g_scriptObjectMaker = maker; }
 
@@ -76,6 +86,7 @@ void TQVDoc::ReadDocument(const std::string& path) {
   auto reader = ReadDocumentFile(*file, type, world_.get());
   world_->AdoptObjects(reader->TakeObjects());
   changes_ = 0;
+  path_ = path;
 }
 
 void TQVDoc::WriteDocument(const std::string& path) {
@@ -85,7 +96,15 @@ void TQVDoc::WriteDocument(const std::string& path) {
     FailIfError(file->CreateNamed(FileName(saving), TMacFile::kWrite | TMacFile::kCreate));
     try {
       FileCloser closer(*file);
-      ::WriteDocument(*file, *world_, world_->Objects());
+      // Only this write follows the switch; every other writer of the world files its frames.
+      world_->SetFileResults(g_saveWithResults);
+      try {
+        ::WriteDocument(*file, *world_, world_->Objects());
+      } catch (...) {
+        world_->SetFileResults(1);
+        throw;
+      }
+      world_->SetFileResults(1);
       FailIfError(file->Close());
     } catch (...) {
       std::error_code ignored;
@@ -100,4 +119,5 @@ void TQVDoc::WriteDocument(const std::string& path) {
     ThrowFailure(kErrIO, 0);
   }
   changes_ = 0;
+  path_ = path;
 }

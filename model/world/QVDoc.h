@@ -39,8 +39,18 @@ class TQVDoc : public TObject, public TCommandDocument {
 
   // Reads the document at the path into the world; its objects join the default objects.
   void ReadDocument(const std::string& path);
-  // Writes the world and all its objects as a document at the path.
+  // Writes the world and all its objects as a document at the path. The recorded frames go
+  // with it while the program-wide save-with-results switch is set.
   void WriteDocument(const std::string& path);
+  // The file the document was last read from or written to; empty for a new document.
+  const std::string& Path() const { return path_; }
+  // The file's name, or "Untitled" for a new document.
+  std::string Title() const;
+
+  // The save-with-results switch of the Save As dialog's check box, shared by every document;
+  // set at start.
+  static uint16_t GetSaveWithResults();
+  static void SetSaveWithResults(uint16_t on);
 
   // The document's script object: made once, on the first request that names a parent; null
   // before that when no parent is given.
@@ -55,5 +65,6 @@ class TQVDoc : public TObject, public TCommandDocument {
  private:
   std::unique_ptr<TWorldDoc> world_;
   int32_t changes_ = 0;
+  std::string path_;
   CCmdTarget* apiDocument_ = nullptr;
 };

@@ -52,11 +52,22 @@ void TWorldBase::Select(TLink* object) {
   if (object == nullptr || std::find(selection_.begin(), selection_.end(), object) != selection_.end())
     return;
   selection_.push_back(object);
+  selectionList_.InsertLast(object);
+}
+
+void TWorldBase::Deselect(TLink* object) {
+  const auto at = std::find(selection_.begin(), selection_.end(), object);
+  if (at == selection_.end()) return;
+  selection_.erase(at);
+  selectionList_.Delete(object);
+  Changed();
 }
 
 void TWorldBase::DeselectAll() {
-  while (!selection_.empty())
+  while (!selection_.empty()) {
+    selectionList_.Delete(selection_.back());
     selection_.pop_back();
+  }
   Changed();
 }
 
@@ -91,6 +102,7 @@ void TWorldBase::WriteFields(TObjectWriter& writer) {
 
 void TWorldBase::ObjectRemoved(TLink* object) {
   std::erase(selection_, object);
+  selectionList_.Delete(object);
   if (defaultsAnchor_ == object) defaultsAnchor_ = nullptr;
   TObjectCollection::ObjectRemoved(object);
 }

@@ -86,10 +86,16 @@ class TWorldBase : public TObjectCollection {
  public:
   static constexpr int16_t kSelectionTool = 2000;
 
+  TWorldBase() { selectionList_.IList(); }
+
   uint16_t GetObjectWalk() const { return objectWalk_; }
   void SetObjectWalk(uint16_t on) { objectWalk_ = on; }
   const std::vector<TLink*>& Selection() const { return selection_; }
+  // The same objects as a list, for those that read lists (scripts' selection collection).
+  TList& SelectionList() { return selectionList_; }
   void Select(TLink* object);
+  // Takes the object out of the selection; nothing when it is not selected.
+  void Deselect(TLink* object);
   // Empties the selection, last object first.
   void DeselectAll();
   int16_t GetTrackingWord() const { return trackingWord_; }
@@ -110,6 +116,7 @@ class TWorldBase : public TObjectCollection {
  private:
   uint16_t objectWalk_ = 0;
   std::vector<TLink*> selection_;
+  TList selectionList_;
   int16_t trackingWord_ = 0;
   int16_t currentTool_ = kSelectionTool;
   TLink* defaultsAnchor_ = nullptr;

@@ -161,6 +161,22 @@ std::vector<TLink*> TWorldDoc::Objects() const {
   return objects;
 }
 
+void TWorldDoc::MoveSelection(bool toFront) {
+  const std::vector<TLink*>& selected = Selection();
+  if (selected.empty()) return;
+  const auto isSelected = [&selected](const std::unique_ptr<TLink>& object) {
+    return std::find(selected.begin(), selected.end(), object.get()) != selected.end();
+  };
+  // A stable partition keeps the order within the moved and within the other objects.
+  if (toFront) {
+    std::stable_partition(owned_.begin(), owned_.end(),
+                          [&isSelected](const auto& object) { return !isSelected(object); });
+  } else {
+    std::stable_partition(owned_.begin(), owned_.end(), isSelected);
+  }
+  TWorldBase::Changed();
+}
+
 TLink* TWorldDoc::FindObject(int32_t identifier) const {
   if (identifier == GetIdentifier()) return const_cast<TWorldDoc*>(this);
   for (const auto& object : owned_) {

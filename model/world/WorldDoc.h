@@ -84,6 +84,9 @@ class TWorldDoc : public TWorldBase, public TActionContext {
   void RemoveObject(TLink* object);
   // Every object of the world in order (the world's elements).
   std::vector<TLink*> Objects() const;
+  // Moves the selected objects, in their order, behind all others (front: drawn last) or
+  // before them (back).
+  void MoveSelection(bool toFront);
   TLink* FindObject(int32_t identifier) const;
   const std::vector<TLink*>& Inputs() const { return inputs_; }
   const std::vector<TLink*>& Outputs() const { return outputs_; }
@@ -192,6 +195,10 @@ class TWorldDoc : public TWorldBase, public TActionContext {
   // The histories read before the current one, the latest first.
   const std::vector<std::unique_ptr<TFrameStore>>& EarlierStores() const { return earlierStores_; }
   uint16_t GetHistoryRead() const { return historyRead_; }
+  // Whether the next write of the world files its recorded frames (set by the document from
+  // the save-with-results switch).
+  uint16_t GetFileResults() const { return fileResults_; }
+  void SetFileResults(uint16_t on) { fileResults_ = on; }
 
   // Running (WorldRun.cpp) -----------------------------------------------------------------------
   int32_t GetRunState() const { return runState_; }
@@ -321,4 +328,5 @@ class TWorldDoc : public TWorldBase, public TActionContext {
   std::vector<std::unique_ptr<TFrameStore>> earlierStores_;
   uint16_t historyRead_ = 0;
   uint16_t metFirstHistory_ = 0;
+  uint16_t fileResults_ = 1;
 };

@@ -104,7 +104,7 @@ void TWorldDoc::WriteBlockContents(int16_t code, TObjectWriter& writer) {
 void TWorldDoc::WriteFields(TObjectWriter& writer) {
   TWorldBase::WriteFields(writer);
   const TFrameStore* store = GetStore();
-  if (store == nullptr || store->FrameCount() <= 0) return;
+  if (fileResults_ == 0 || store == nullptr || store->FrameCount() <= 0) return;
   // The cursors follow the store: loading a store starts it without cursors.
   writer.WriteBlock(*this, kBlockHistoryRaw);
   writer.WriteBlock(*this, kBlockHistoryCursors);

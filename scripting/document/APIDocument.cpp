@@ -1,7 +1,28 @@
 #include "scripting/document/APIDocument.h"
 
+#include <algorithm>
+#include <cctype>
+#include <limits>
+
+#include "bodies/Background.h"
+#include "bodies/BodyTags.h"
+#include "bodies/Polygon.h"
+#include "bodies/Shapes.h"
+#include "bodies/points/Point.h"
+#include "constraints/CollisionGroup.h"
+#include "constraints/Constraint.h"
+#include "core/Failure.h"
 #include "core/List.h"
+#include "core/Tag.h"
+#include "model/command/CommandHandler.h"
+#include "model/filing/ObjectReader.h"
+#include "model/world/Joiner.h"
 #include "model/world/QVDoc.h"
+#include "model/world/RunCommand.h"
+#include "core/MenuSetup.h"
+#include "scripting/host/CallFrame.h"
+#include "scripting/host/ScriptApplication.h"
+#include "scripting/objects/ObjectMaker.h"
 
 IMPLEMENT_DYNAMIC(TAPIDocument, TAPIDispatcher)
 IMPLEMENT_DYNAMIC(TAPIDocCollection, TAPICollection)
@@ -19,11 +40,85 @@ void ReleaseDocumentObject(CCmdTarget* object) {
   static_cast<TAPIDispatcher*>(object)->DeleteIfUnreferenced();
 }
 
+constexpr uint32_t kExportHandlerTag = MakeTag("expH");
+constexpr int16_t kCmdExportMeterData = 1713;
+
+// Templates of new objects, by kind word.
+struct TemplateKind {
+  const char* word;
+  int16_t resource;
+};
+constexpr TemplateKind kBodyKinds[] = {
+    {"circle", 2500}, {"rectangle", 2503}, {"square", 2502}, {"polygon", 2511}};
+constexpr TemplateKind kPointKinds[] = {{"anchor", 2534}, {"squarepoint", 2540}, {"point", 2505}};
+
+// The text with its ASCII letters in lower case.
+std::string Lowered(const char* text) {
+  std::string lowered(text);
+  for (char& c : lowered)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return lowered;
+}
+
+template <size_t N>
+int16_t TemplateOf(const TemplateKind (&kinds)[N], const Str31& word) {
+  const std::string lowered = Lowered(word.Chars());
+  for (const TemplateKind& kind : kinds)
+    if (lowered == kind.word) return kind.resource;
+  return 0;
+}
+
+// The background body: the world's object numbered 0 of class 663.
+TZeroMass* Background(TWorldDoc& world) {
+  TLink* object = world.FindObject(0);
+  return object != nullptr && object->IsMemberClass(TZeroMass::kClassID)
+             ? static_cast<TZeroMass*>(object)
+             : nullptr;
+}
+
+// Brings the world's selection and script side in line before an object goes.
+// Its script object, kept by the object, is let go with it.
+void RemoveFromWorld(TWorldDoc& world, TLink* object) {
+  world.Deselect(object);
+  world.RemoveObject(object);
+}
+
+bool HeldByOtherConstraint(TWorldDoc& world, const TCnstr* deleted, const TPoint* point) {
+  for (TLink* object : world.Objects()) {
+    if (object == deleted || !object->IsMemberClass(TCnstr::kClassID)) continue;
+    const std::vector<TPoint*> points = static_cast<TCnstr*>(object)->OwnPoints();
+    if (std::find(points.begin(), points.end(), point) != points.end()) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 void InstallDocumentScriptObjects() {
   TQVDoc::SetScriptObjectMaker({&MakeDocumentObject, &ReleaseDocumentObject});
+  InstallWorldScriptObjects();
 }
+
+bool PerformNow(TCommandCore* command) {
+  if (command == nullptr) return true;
+  if (TCommandHandler* handler = TCommandHandler::Application())
+    return handler->PerformQueuedCommand(command);
+  // No application around (a batch run): the command is performed and freed here.
+  std::unique_ptr<TCommandCore> owned(command);
+  try {
+    command->Perform();
+  } catch (const QVException&) {
+    return false;
+  }
+  return true;
+}
+
+bool PerformNow(std::unique_ptr<TCommandCore> command) {
+  if (command && TCommandHandler::Application() != nullptr) command->SetFreeWhenDone(1);
+  return PerformNow(command.release());
+}
+
+// ---- The object and its life -----------------------------------------------------------------
 
 TAPIDocument::TAPIDocument(TAPICallLog* callLog, TQVDoc* document, TAPIDispatcher* parent)
     : TAPIDispatcher(callLog, document, parent) {
@@ -31,7 +126,23 @@ TAPIDocument::TAPIDocument(TAPICallLog* callLog, TQVDoc* document, TAPIDispatche
 }
 
 TAPIDocument::~TAPIDocument() {
+  ReleaseWorldObjects();
   if (Document() != nullptr) Document()->ForgetAPIDocument();
+}
+
+void TAPIDocument::DeleteIfUnreferenced() {
+  // Scripts may still hold collections of the world that goes: each becomes a dead object of
+  // its own, never a dangling one. World objects let their script objects go themselves.
+  ReleaseWorldObjects();
+  TAPIDispatcher::DeleteIfUnreferenced();
+}
+
+void TAPIDocument::ReleaseWorldObjects() {
+  for (TAPIDispatcher*& collection : collections_) {
+    TAPIDispatcher* held = collection;
+    collection = nullptr;
+    if (held != nullptr) held->DeleteIfUnreferenced();
+  }
 }
 
 bool TAPIDocument::IsKindOfTag(uint32_t tag) const {
@@ -42,6 +153,441 @@ const Str31& TAPIDocument::GetClassName() const {
   static const Str31 name("TAPIDocument");
   return name;
 }
+
+TQVDoc* TAPIDocument::CheckedDocument(TAPICallContext& context) const {
+  if (!context.Failed() && IsKindOfSafe(static_cast<TObject*>(Document()), TQVDoc::kClassID))
+    return Document();
+  context.Fail(kAPINoTarget);
+  return nullptr;
+}
+
+TLink* TAPIDocument::OwnWorldObject(TAPIDispatcher* object) {
+  if (object == nullptr || !IsLiveScriptObject(object) || !object->IsKindOfTag(kWorldObjectTag))
+    return nullptr;
+  TLink* target = WorldObjectOf(object);
+  return Document() != nullptr && WorldHolds(Document()->World(), target) ? target : nullptr;
+}
+
+// ---- The document and windows ----------------------------------------------------------------
+
+APIResult TAPIDocument::GetName(Str63* name) {
+  TAPICallContext context(this, "");
+  if (TQVDoc* document = CheckedDocument(context)) name->Assign(document->Title().c_str());
+  return context.Result();
+}
+
+APIResult TAPIDocument::Close() {
+  TAPICallContext context(this, "");
+  TQVDoc* document = CheckedDocument(context);
+  if (document == nullptr) return context.Result();
+  if (document->World().GetRunState() != kRunIdle) {
+    context.Fail(kAPICallFailed, kAPIRunning);
+    return context.Result();
+  }
+  TScriptApplication* application = ScriptApplication();
+  if (application == nullptr) return context.Result();
+  // The last command may belong to the document: it is committed while its world is there, as
+  // the window's Close command does.
+  TCommandHandler* handler = TCommandHandler::Application();
+  if (handler != nullptr && handler->GetLastCommand() != nullptr &&
+      handler->GetLastCommand()->GetDocument() == document)
+    handler->CommitLastCommand();
+  application->CloseDocument(*document);
+  return context.Result();
+}
+
+APIResult TAPIDocument::Save() {
+  TAPICallContext context(this, "");
+  TQVDoc* document = CheckedDocument(context);
+  if (document == nullptr) return context.Result();
+  if (document->Path().empty()) {
+    context.Fail(kAPICallFailed);
+    return context.Result();
+  }
+  document->WriteDocument(document->Path());
+  return context.Result();
+}
+
+APIResult TAPIDocument::SaveAs(const Str255& path, int16_t withResults) {
+  TAPICallContext context(this, "");
+  TQVDoc* document = CheckedDocument(context);
+  if (document == nullptr) return context.Result();
+  const uint16_t saved = TQVDoc::GetSaveWithResults();
+  TQVDoc::SetSaveWithResults(withResults != 0 ? 1 : 0);
+  try {
+    document->WriteDocument(path.Chars());
+  } catch (...) {
+    context.Fail(kAPICallFailed);
+  }
+  TQVDoc::SetSaveWithResults(saved);
+  return context.Result();
+}
+
+// ---- Display switches and the view -------------------------------------------------------------
+
+APIResult TAPIDocument::GetShowXYAxes(int16_t* shown) {
+  TAPICallContext context(this, "");
+  if (TQVDoc* document = CheckedDocument(context))
+    if (TZeroMass* background = Background(document->World()))
+      *shown = background->GetShowAxes() != 0 ? 1 : 0;
+  return context.Result();
+}
+
+APIResult TAPIDocument::SetShowXYAxes(int16_t show) {
+  TAPICallContext context(this, "");
+  if (TQVDoc* document = CheckedDocument(context)) {
+    TZeroMass* background = Background(document->World());
+    if (background != nullptr && (background->GetShowAxes() != 0) != (show != 0))
+      background->DoMenuCommand(kCmdShowAxes);
+    InvalidateMenuSetup();
+  }
+  return context.Result();
+}
+
+APIResult TAPIDocument::GetSkipFrames(int16_t* frames) {
+  TAPICallContext context(this, "");
+  if (TQVDoc* document = CheckedDocument(context)) {
+    uint16_t value = 0;
+    document->World().GetShortProperty(MakeTag("sk p"), value, nullptr);
+    *frames = static_cast<int16_t>(value);
+  }
+  return context.Result();
+}
+
+APIResult TAPIDocument::SetSkipFrames(int16_t frames) {
+  TAPICallContext context(this, "");
+  TQVDoc* document = CheckedDocument(context);
+  if (document == nullptr || frames < 1 || frames > 100) return context.Result();
+  document->World().SetShortProperty(MakeTag("sk p"), static_cast<uint16_t>(frames));
+  InvalidateMenuSetup();
+  return context.Result();
+}
+
+APIResult TAPIDocument::GetTracking(int16_t* tracking) {
+  TAPICallContext context(this, "");
+  if (TQVDoc* document = CheckedDocument(context)) {
+    uint16_t value = 0;
+    document->World().GetShortProperty(MakeTag("st b"), value, nullptr);
+    *tracking = static_cast<int16_t>(value);
+  }
+  return context.Result();
+}
+
+APIResult TAPIDocument::SetTracking(int16_t tracking) {
+  TAPICallContext context(this, "");
+  TQVDoc* document = CheckedDocument(context);
+  if (document == nullptr || tracking < 0 || tracking > 100) return context.Result();
+  document->World().SetShortProperty(MakeTag("st b"), static_cast<uint16_t>(tracking));
+  InvalidateMenuSetup();
+  return context.Result();
+}
+
+APIResult TAPIDocument::Update() {
+  TAPICallContext context(this, "");
+  // The world reaches no view of its own: there is nothing to redraw from here.
+  CheckedDocument(context);
+  return context.Result();
+}
+
+// ---- Running, the tape and export --------------------------------------------------------------
+
+APIResult TAPIDocument::GetCurrentFrame(int16_t* frame) {
+  TAPICallContext context(this, "");
+  if (TQVDoc* document = CheckedDocument(context)) *frame = document->World().CurrentFrame();
+  return context.Result();
+}
+
+APIResult TAPIDocument::GetHistoryFrames(int16_t* frames) {
+  TAPICallContext context(this, "");
+  if (TQVDoc* document = CheckedDocument(context)) {
+    const TFrameStore* store = document->World().GetStore();
+    const int32_t count = store != nullptr ? store->FrameCount() : 0;
+    *frames = static_cast<int16_t>(std::clamp<int32_t>(count, 0, kRunToEnd));
+  }
+  return context.Result();
+}
+
+APIResult TAPIDocument::Run(bool framesGiven, int16_t frames, int16_t* failed) {
+  TAPICallContext context(this, "");
+  *failed = 0;
+  TQVDoc* document = CheckedDocument(context);
+  if (document == nullptr) return context.Result();
+  TWorldDoc& world = document->World();
+  // Summed in 32 bits: a target past the last frame number means no last frame, never a wrap.
+  const int32_t target =
+      framesGiven ? std::clamp<int32_t>(int32_t{world.CurrentFrame()} + frames, -1, kRunToEnd)
+                  : kRunToEnd;
+  std::unique_ptr<TCommand> command =
+      world.NewRunCommand(0, static_cast<int16_t>(target), 0, 1);
+  if (!command) return context.Result();
+  const int32_t changes = document->GetChangeCount();
+  bool ran = false;
+  try {
+    ran = PerformNow(std::move(command));
+  } catch (...) {
+    ran = false;
+  }
+  // The document may have closed during the run.
+  if (context.Result().code == 0 && Document() == document) document->SetChangeCount(changes);
+  *failed = ran ? 0 : 1;
+  return context.Result();
+}
+
+APIResult TAPIDocument::Reset() {
+  TAPICallContext context(this, "");
+  TQVDoc* document = CheckedDocument(context);
+  if (document == nullptr) return context.Result();
+  try {
+    PerformNow(document->World().NewRunCommand(0, 0, 1, 1));
+  } catch (...) {
+    // A failed reset leaves the world where it was; the script goes on.
+  }
+  return context.Result();
+}
+
+APIResult TAPIDocument::Export(int16_t command, const Str255&, int16_t) {
+  TAPICallContext context(this, "");
+  TQVDoc* document = CheckedDocument(context);
+  if (document == nullptr) return context.Result();
+  TWorldDoc& world = document->World();
+  if (command == kCmdExportMeterData && world.Outputs().empty()) {
+    context.Fail(kAPIExportFailed);
+    return context.Result();
+  }
+  // Exporting goes through the world's export handler; a world without one exports nothing,
+  // which the script is told.
+  if (world.FindItem(kExportHandlerTag) == nullptr) context.Fail(kAPIExportFailed);
+  return context.Result();
+}
+
+APIResult TAPIDocument::GetExportFrame(bool, int16_t*) {
+  TAPICallContext context(this, "");
+  // Without an export handler there is no range: the value stays 0.
+  CheckedDocument(context);
+  return context.Result();
+}
+
+APIResult TAPIDocument::SetExportFrame(bool, int16_t) {
+  TAPICallContext context(this, "");
+  // Without an export handler there is no range to set.
+  CheckedDocument(context);
+  return context.Result();
+}
+
+APIResult TAPIDocument::ImportDXF(const Str255&) {
+  TAPICallContext context(this, "");
+  if (CheckedDocument(context) != nullptr) context.Fail(kAPICallFailed);
+  return context.Result();
+}
+
+// ---- Collections and the selection -----------------------------------------------------------
+
+APIResult TAPIDocument::GetCollection(TWorldList list, TAPIDispatcher** collection) {
+  TAPICallContext context(this, "");
+  *collection = nullptr;
+  if (CheckedDocument(context) == nullptr) return context.Result();
+  const auto slot = static_cast<size_t>(list);
+  if (slot >= std::size(collections_)) return context.Result();
+  if (collections_[slot] == nullptr)
+    collections_[slot] = MakeWorldCollection(list, Document()->World(), this);
+  *collection = collections_[slot];
+  return context.Result();
+}
+
+APIResult TAPIDocument::Select(TAPIDispatcher* object, int16_t selected) {
+  TAPICallContext context(this, "");
+  TQVDoc* document = CheckedDocument(context);
+  TLink* target = document != nullptr ? OwnWorldObject(object) : nullptr;
+  if (target == nullptr) return context.Result();
+  if (selected != 0) {
+    document->World().Select(target);
+  } else {
+    document->World().Deselect(target);
+  }
+  return context.Result();
+}
+
+APIResult TAPIDocument::SelectAll(int16_t selected) {
+  TAPICallContext context(this, "");
+  TQVDoc* document = CheckedDocument(context);
+  if (document == nullptr) return context.Result();
+  TWorldDoc& world = document->World();
+  if (selected == 0) {
+    world.DeselectAll();
+    return context.Result();
+  }
+  // Everything a user can select: the world's shapes, never the background.
+  for (TLink* object : world.Objects())
+    if (object->IsThing() != 0 && !object->IsMemberClass(TZeroMass::kClassID)) world.Select(object);
+  return context.Result();
+}
+
+APIResult TAPIDocument::JoinOrSplit(bool join) {
+  TAPICallContext context(this, "");
+  TQVDoc* document = CheckedDocument(context);
+  TJoiner* joiner = document != nullptr ? document->World().GetJoiner() : nullptr;
+  if (joiner == nullptr) return context.Result();
+  const JoinerMenuState state = joiner->MenuState();
+  if (!(join ? state.canJoin : state.canSeparate)) return context.Result();
+  uint16_t handled = 0;
+  PerformNow(joiner->DoMenuCommand(join ? kCmdJoin : kCmdJoin - 1, handled));
+  return context.Result();
+}
+
+APIResult TAPIDocument::MoveSelection(bool toFront) {
+  TAPICallContext context(this, "");
+  if (TQVDoc* document = CheckedDocument(context)) document->World().MoveSelection(toFront);
+  return context.Result();
+}
+
+APIResult TAPIDocument::Collide(int16_t collide) {
+  TAPICallContext context(this, "");
+  TQVDoc* document = CheckedDocument(context);
+  if (document == nullptr) return context.Result();
+  for (TLink* object : document->World().Objects()) {
+    if (!object->IsMemberClass(TCollisionGroup::kClassID)) continue;
+    PerformNow(static_cast<TCollisionGroup*>(object)->DoMenuCommand(collide != 0 ? kCmdCollide
+                                                                                 : kCmdCollide + 1));
+    break;
+  }
+  return context.Result();
+}
+
+// ---- New objects, lookups and deletion ---------------------------------------------------------
+
+double TAPIDocument::DefaultObjectSize(TWorldDoc& world) {
+  // A view shows new objects a tenth of its width wide; without one they are 0.1 m.
+  const int32_t pixels = world.GetViewWidth();
+  const double scale = world.Scale().GetValue();
+  if (pixels <= 0 || !(scale > 0.0)) return 0.1;
+  return pixels / 10.0 / scale;
+}
+
+TLink* TAPIDocument::NewFromTemplate(int16_t resource, TAPIDispatcher** made) {
+  TQVDoc* document = Document();
+  TWorldDoc& world = document->World();
+  auto reader = ReadDefaultObjects(resource, nullptr);
+  std::vector<std::unique_ptr<TLink>> objects = reader->TakeObjects();
+  if (objects.empty()) return nullptr;
+  int32_t next = 0;
+  for (TLink* object : world.Objects())
+    next = std::max<int32_t>(next, object->GetIdentifier());
+  if (next + static_cast<int32_t>(objects.size()) >= std::numeric_limits<int16_t>::max())
+    ThrowFailure(kErrOutOfMemory, 0);
+  TLink* first = objects.front().get();
+  for (auto& object : objects) {
+    object->SetIdentifier(static_cast<int16_t>(++next));
+    world.AdoptObject(std::move(object));
+  }
+  *made = ScriptObjectOf(*first, this);
+  document->SetChangeCount(document->GetChangeCount() + 1);
+  return first;
+}
+
+APIResult TAPIDocument::NewBody(const Str31& kind, TAPIDispatcher** body) {
+  TAPICallContext context(this, "");
+  *body = nullptr;
+  if (CheckedDocument(context) == nullptr) return context.Result();
+  const int16_t resource = TemplateOf(kBodyKinds, kind);
+  if (resource == 0) {
+    context.Fail(kAPIBadParameter, kAPIUnknownWord);
+    return context.Result();
+  }
+  TLink* object = NewFromTemplate(resource, body);
+  if (object == nullptr || !object->IsMemberClass(TMass::kClassID)) return context.Result();
+  auto* mass = static_cast<TMass*>(object);
+  const double d = DefaultObjectSize(Document()->World());
+  if (object->IsMemberClass(TBasicMass::kClassID)) {
+    auto* shape = static_cast<TBasicMass*>(object);
+    shape->SetSize(TVector(d, d));
+    shape->ShapeChanged(1);
+  } else if (object->IsMemberClass(TPolygon::kClassID)) {
+    auto* polygon = static_cast<TPolygon*>(object);
+    polygon->ClearVertices();
+    for (const TVector& vertex : {TVector(d, d), TVector(d, 0.0), TVector(0.0, 0.0)})
+      polygon->AppendVertex(vertex);
+    polygon->ShapeChanged(1);
+  }
+  mass->SetFormulaProperty(body_tags::kTagMass, TFormula(1.0));
+  mass->Changed();
+  return context.Result();
+}
+
+APIResult TAPIDocument::NewPoint(const Str31& kind, TAPIDispatcher** point) {
+  TAPICallContext context(this, "");
+  *point = nullptr;
+  if (CheckedDocument(context) == nullptr) return context.Result();
+  const int16_t resource = TemplateOf(kPointKinds, kind);
+  if (resource != 0) NewFromTemplate(resource, point);
+  return context.Result();
+}
+
+APIResult TAPIDocument::ObjectById(TWorldList list, int16_t identifier, TAPIDispatcher** object) {
+  TAPICallContext context(this, "");
+  *object = nullptr;
+  TQVDoc* document = CheckedDocument(context);
+  if (document == nullptr) return context.Result();
+  for (TLink* candidate : WorldListOf(document->World(), list)) {
+    if (candidate->GetIdentifier() != identifier) continue;
+    *object = ScriptObjectOf(*candidate, this);
+    break;
+  }
+  return context.Result();
+}
+
+APIResult TAPIDocument::ObjectByName(TWorldList list, const Str255& name, TAPIDispatcher** object) {
+  const std::string wanted = Lowered(name.Chars());
+  TAPICallContext context(this, "");
+  *object = nullptr;
+  TQVDoc* document = CheckedDocument(context);
+  if (document == nullptr) return context.Result();
+  for (TLink* candidate : WorldListOf(document->World(), list)) {
+    if (!candidate->IsMemberClass(TNamedLink::kClassID)) continue;
+    if (Lowered(static_cast<TNamedLink*>(candidate)->GetName().Chars()) != wanted) continue;
+    *object = ScriptObjectOf(*candidate, this);
+    break;
+  }
+  return context.Result();
+}
+
+APIResult TAPIDocument::DeleteObject(TAPIDispatcher* object) {
+  TAPICallContext context(this, "");
+  TQVDoc* document = CheckedDocument(context);
+  TLink* target = document != nullptr ? OwnWorldObject(object) : nullptr;
+  if (target == nullptr) return context.Result();
+  TWorldDoc& world = document->World();
+  if (world.GetRunState() != kRunIdle) {
+    context.Fail(kAPICallFailed, kAPIRunning);
+    return context.Result();
+  }
+  if (target->IsMemberClass(TCnstr::kClassID)) {
+    auto* constraint = static_cast<TCnstr*>(target);
+    for (TPoint* point : constraint->OwnPoints())
+      if (WorldHolds(world, point) && !HeldByOtherConstraint(world, constraint, point))
+        RemoveFromWorld(world, point);
+  }
+  if (WorldHolds(world, target)) RemoveFromWorld(world, target);
+  document->SetChangeCount(document->GetChangeCount() + 1);
+  return context.Result();
+}
+
+APIResult TAPIDocument::DeleteSelection() {
+  TAPICallContext context(this, "");
+  TQVDoc* document = CheckedDocument(context);
+  if (document == nullptr) return context.Result();
+  TWorldDoc& world = document->World();
+  if (world.GetRunState() != kRunIdle) {
+    context.Fail(kAPICallFailed, kAPIRunning);
+    return context.Result();
+  }
+  const std::vector<TLink*> selected = world.Selection();
+  for (TLink* object : selected)
+    if (WorldHolds(world, object)) RemoveFromWorld(world, object);
+  if (!selected.empty()) document->SetChangeCount(document->GetChangeCount() + 1);
+  return context.Result();
+}
+
+// ---- The collection of open documents --------------------------------------------------------
 
 TAPIDocCollection::TAPIDocCollection(TAPICallLog* callLog, TList* documents,
                                      TAPIDispatcher* parent)

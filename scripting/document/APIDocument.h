@@ -2,27 +2,130 @@
 // A document's script object and the script collection of the open documents. Each document
 // makes its script object once, on the first request that names a parent, and cuts it loose when
 // it closes.
+//
+// Every member of the document object starts alike: a call context, then the document check
+// (code 1 when the document has gone); members that need the world find it through the
+// document. Results are codes as the call frame raises them: 1 gone, 2/10 an unknown word,
+// 8 a failed export, 9 a failure of the call.
 
 #include <cstdint>
+#include <memory>
 
+#include "core/PString.h"
+#include "scripting/document/WorldObjects.h"
 #include "scripting/host/APIDispatcher.h"
 
+class TAPICallContext;
+class TCommandCore;
+class TLink;
 class TQVDoc;
+class TWorldDoc;
+
+// Code 9: the call failed (error 900); subcode 14: the document is running.
+inline constexpr int16_t kAPICallFailed = 9;
+inline constexpr int16_t kAPIRunning = 14;
 
 class TAPIDocument : public TAPIDispatcher {
   DECLARE_DYNAMIC(TAPIDocument)
 
  public:
   static constexpr uint32_t kTag = MakeTag("APDo");
+  // The run target that means no last frame.
+  static constexpr int16_t kRunToEnd = 32767;
 
   TAPIDocument(TAPICallLog* callLog, TQVDoc* document, TAPIDispatcher* parent);
-  // The document no longer keeps it.
+  // The document no longer keeps it; the collections scripts may still hold are cut loose.
   ~TAPIDocument() override;
 
   bool IsKindOfTag(uint32_t tag) const override;
   const Str31& GetClassName() const override;
+  // The document goes: the collections scripts hold of its world are cut loose with it.
+  void DeleteIfUnreferenced() override;
   TQVDoc* Document() const { return static_cast<TQVDoc*>(target()); }
+
+  // The document and windows -------------------------------------------------------------
+  APIResult GetName(Str63* name);
+  // Refused with 9/14 while the document runs.
+  APIResult Close();
+  // Saves under the document's file; a document never saved has none to save under (code 9).
+  APIResult Save();
+  // The save-with-results switch holds withResults during the save and has its value back on
+  // every way out; a save that fails is code 9.
+  APIResult SaveAs(const Str255& path, int16_t withResults);
+
+  // Display switches and the view ----------------------------------------------------------
+  APIResult GetShowXYAxes(int16_t* shown);
+  APIResult SetShowXYAxes(int16_t show);
+  APIResult GetSkipFrames(int16_t* frames);
+  APIResult SetSkipFrames(int16_t frames);  // 1 to 100, others ignored
+  APIResult GetTracking(int16_t* tracking);
+  APIResult SetTracking(int16_t tracking);  // 0 to 100, others ignored
+  // Redraws the world's view; a world without a view is left alone.
+  APIResult Update();
+
+  // Running, the tape and export -----------------------------------------------------------
+  APIResult GetCurrentFrame(int16_t* frame);    // -1 without a store
+  APIResult GetHistoryFrames(int16_t* frames);  // 0 without a store
+  // Runs towards the current frame plus frames (kRunToEnd when omitted: no last frame), the
+  // target limited to -1..32767 in 32 bits; the change count is the same afterwards. *failed
+  // is 1 when the run failed, alert or not.
+  APIResult Run(bool framesGiven, int16_t frames, int16_t* failed);
+  // Back to frame 0 through the recorded frames.
+  APIResult Reset();
+  // Code 8: no export handler is there to export.
+  APIResult Export(int16_t command, const Str255& path, int16_t selectedOnly);
+  APIResult GetExportFrame(bool stop, int16_t* frame);
+  APIResult SetExportFrame(bool stop, int16_t frame);
+  // Reading a DXF file into a document needs the DXF reader: code 9 until there is one.
+  APIResult ImportDXF(const Str255& path);
+
+  // Collections and the selection ----------------------------------------------------------
+  // The collection over the world's list, made on the first read and the same afterwards.
+  APIResult GetCollection(TWorldList list, TAPIDispatcher** collection);
+  // Objects of another world, or gone, are ignored.
+  APIResult Select(TAPIDispatcher* object, int16_t selected);
+  APIResult SelectAll(int16_t selected);
+  // The joiner's join (1048) or split (1047), when the selection allows it.
+  APIResult JoinOrSplit(bool join);
+  // The selected objects to the front (drawn last) or the back, at once.
+  APIResult MoveSelection(bool toFront);
+  // The collision group's 1107 (collide) or 1108.
+  APIResult Collide(int16_t collide);
+
+  // New objects, lookups and deletion ------------------------------------------------------
+  // "circle", "rectangle", "square", "polygon" in any case; others 2/10.
+  APIResult NewBody(const Str31& kind, TAPIDispatcher** body);
+  // "anchor", "squarepoint", "point" in any case; others give nothing.
+  APIResult NewPoint(const Str31& kind, TAPIDispatcher** point);
+  // The first object of the list with the identifier, or whose name equals the name in ASCII
+  // case.
+  APIResult ObjectById(TWorldList list, int16_t identifier, TAPIDispatcher** object);
+  APIResult ObjectByName(TWorldList list, const Str255& name, TAPIDispatcher** object);
+  // Takes the object out of the selection and the world; a constraint's own points go first,
+  // save those another constraint holds. Refused (9) while the world runs.
+  APIResult DeleteObject(TAPIDispatcher* object);
+  APIResult DeleteSelection();
+
+  // The size new bodies get: 0.1 without a view.
+  static double DefaultObjectSize(TWorldDoc& world);
+
+ private:
+  // The document check: the document, or null with code 1 in the context.
+  TQVDoc* CheckedDocument(TAPICallContext& context) const;
+  // The world object of a script object when it is one of this world's; null otherwise.
+  TLink* OwnWorldObject(TAPIDispatcher* object);
+  // A world object read from a template resource into the world, with its script object.
+  TLink* NewFromTemplate(int16_t resource, TAPIDispatcher** made);
+  // Gives up the collections.
+  void ReleaseWorldObjects();
+
+  TAPIDispatcher* collections_[kCollectionSlots] = {};
 };
+
+// Performs a command the world made at once, on the command road when the application has one;
+// false when it failed, reported or not.
+bool PerformNow(std::unique_ptr<TCommandCore> command);
+bool PerformNow(TCommandCore* command);
 
 class TAPIDocCollection : public TAPICollection {
   DECLARE_DYNAMIC(TAPIDocCollection)

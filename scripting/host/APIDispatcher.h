@@ -80,6 +80,10 @@ class TAPIDispatcher : public CCmdTarget {
   // The world object has gone while the object stays (bound, no target).
   bool TargetGone() const { return bound_ != 0 && target_ == nullptr; }
   int32_t ChildCount() const { return children_ ? static_cast<int32_t>(children_->size()) : 0; }
+  // A copy of the children, in the order they came.
+  std::vector<TAPIDispatcher*> Children() const {
+    return children_ ? *children_ : std::vector<TAPIDispatcher*>{};
+  }
 
  protected:
   void SetTag(uint32_t tag) { tag_ = tag; }

@@ -38,6 +38,9 @@ class TScriptApplication {
   virtual void ShowScriptMessage(int32_t kind, const char* text) = 0;
   // The application's script object is gone.
   virtual void ScriptObjectGone() {}
+  // Closes the document's window and the document, as the window's Close command does; false
+  // when the document has no window to close.
+  virtual bool CloseDocument(TQVDoc& document) { (void)document; return false; }
 };
 
 // The application's side; null when there is none (tests, batch runs).

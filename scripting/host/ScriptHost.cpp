@@ -15,6 +15,13 @@
 #include "scripting/host/CallFrame.h"
 #include "scripting/host/EngineLibrary.h"
 #include "scripting/host/ScriptApplication.h"
+#include "scripting/objects/BodyLibrary.h"
+#include "scripting/objects/CellLibrary.h"
+#include "scripting/objects/ConstraintLibrary.h"
+#include "scripting/objects/InputLibrary.h"
+#include "scripting/objects/LinkLibrary.h"
+#include "scripting/objects/OutputLibrary.h"
+#include "scripting/objects/PointLibrary.h"
 
 namespace {
 
@@ -71,13 +78,13 @@ const std::array<TScriptLibrary, kScriptLibraryCount>& ScriptLibraries() {
   static const std::array<TScriptLibrary, kScriptLibraryCount> libraries = {{
       {"DE22YBApp", &DescribeYBApplication, &DispatchYBApplication},
       {"DE22YBDoc", &DescribeYBDocument, &DispatchYBDocument},
-      {"DE22YBLnk", nullptr, nullptr},
-      {"DE22YBBdy", nullptr, nullptr},
-      {"DE22YBPnt", nullptr, nullptr},
-      {"DE22YBCns", nullptr, nullptr},
-      {"DE22YBInp", nullptr, nullptr},
-      {"DE22YBOut", nullptr, nullptr},
-      {"DE22YBCel", nullptr, nullptr},
+      {"DE22YBLnk", &DescribeYBLink, &DispatchYBLink},
+      {"DE22YBBdy", &DescribeYBBody, &DispatchYBBody},
+      {"DE22YBPnt", &DescribeYBPoint, &DispatchYBPoint},
+      {"DE22YBCns", &DescribeYBConstraint, &DispatchYBConstraint},
+      {"DE22YBInp", &DescribeYBInput, &DispatchYBInput},
+      {"DE22YBOut", &DescribeYBOutput, &DispatchYBOutput},
+      {"DE22YBCel", &DescribeYBCell, &DispatchYBCell},
   }};
   return libraries;
 }

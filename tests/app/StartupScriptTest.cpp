@@ -8,7 +8,13 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
+#include <vector>
+
+#include "app/TApp.h"
+#include "bodies/Body.h"
+#include "model/world/QVDoc.h"
 
 namespace {
 
@@ -69,6 +75,61 @@ TEST_F(StartupScript, WithoutDocumentAndWithoutScriptThereIsNothingToSay) {
   const ProgramRun run = RunProgram(folder_, "");
   EXPECT_EQ(run.output, "0True\n");
   EXPECT_EQ(run.exitCode, 0);
+}
+
+TEST_F(StartupScript, BuildsRunsStepsBackAndSavesAWorldThatReadsBackTheSame) {
+  const std::string first = (folder_ / "three.yb").string();
+  const std::string second = (folder_ / "again.yb").string();
+  WriteStartupScript(
+      "Sub Main()\r\n  Dim d As YBDocument\r\n  Set d = YB.New()\r\n  Dim b As Object\r\n"
+      "  Set b = d.NewBody(\"circle\")\r\n  Set b = d.NewBody(\"Circle\")\r\n"
+      "  Set b = d.NewBody(\"CIRCLE\")\r\n  Print d.Bodies Is d.Bodies; d.Bodies.Count; d.Body(b.ID) Is b\r\n"
+      "  d.Select b\r\n  Print d.Selection.Count; d.Selection(1) Is b\r\n  d.SelectAll False\r\n"
+      "  Print d.Run(61)\r\n  Print d.CurrentFrame; d.HistoryFrames\r\n"
+      "  d.Run -30\r\n  Print d.CurrentFrame\r\n"
+      "  d.SaveAs \"" + first + "\", True\r\n  Print d.Name\r\n"
+      "  Dim e As YBDocument\r\n  Set e = YB.Open(\"" + first + "\")\r\n"
+      "  Print e.HistoryFrames\r\n  e.SaveAs \"" + second + "\", True\r\n"
+      "End Sub\r\n");
+  const ProgramRun run = RunProgram(folder_, "");
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.output, "True3True\n1True\n0\n6061\n30\nthree.yb\n61\n");
+  std::ifstream a(first, std::ios::binary);
+  std::ifstream b(second, std::ios::binary);
+  const std::string written((std::istreambuf_iterator<char>(a)), std::istreambuf_iterator<char>());
+  const std::string again((std::istreambuf_iterator<char>(b)), std::istreambuf_iterator<char>());
+  EXPECT_FALSE(written.empty());
+  EXPECT_TRUE(written == again) << "the world saved again differs from the one it was read from";
+
+  // The recorded frames: three bodies of unit mass with nothing acting on them stay where they
+  // were made, at rest, for the whole two seconds.
+  TApp app;
+  app.LoadResourceDlls();
+  app.InitUnits();
+  {
+    TQVDoc read;
+    read.ReadDocument(first);
+    TWorldDoc& world = read.World();
+    ASSERT_NE(world.GetStore(), nullptr);
+    ASSERT_EQ(world.GetStore()->FrameCount(), 61);
+    ASSERT_NE(world.GetEngine(), nullptr);
+    EXPECT_NEAR(60 * world.GetEngine()->TimeStep(), 2.0, 1e-9);
+    std::vector<TMass*> bodies;
+    for (TLink* object : world.Objects())
+      if (auto* body = dynamic_cast<TMass*>(object)) bodies.push_back(body);
+    ASSERT_EQ(bodies.size(), 3u);
+    for (int16_t frame : {0, 30, 60}) {
+      world.ShowFrame(frame, 1);
+      for (TMass* body : bodies) {
+        const TVector3 at = body->GetPositionValues();
+        EXPECT_NEAR(at.x, 0.0, 1e-9) << "frame " << frame;
+        EXPECT_NEAR(at.y, 0.0, 1e-9) << "frame " << frame;
+        EXPECT_DOUBLE_EQ(body->GetMass(), 1.0);
+      }
+    }
+  }
+  app.TermUnits();
+  app.FreeResourceDlls();
 }
 
 }  // namespace

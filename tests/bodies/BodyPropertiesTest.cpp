@@ -4,10 +4,11 @@
 #include <cmath>
 #include <limits>
 #include <numbers>
+#include <vector>
 
 #include "bodies/BodyMaterial.h"
-#include "bodies/BodyScripting.h"
 #include "bodies/assembly/AssemblyEntry.h"
+#include "platform/mfc/CWnd.h"
 #include "tests/bodies/ShapeTestSupport.h"
 
 namespace shape_test {
@@ -381,29 +382,39 @@ TEST_F(BodyPropertiesTest, APositionMadeConstantByACommandIsLockedInTheAssembly)
   AssemblyFree(solver);
 }
 
-TEST_F(BodyPropertiesTest, ScriptObjectsComeFromTheScriptingLayersMakerOnce) {
+TEST_F(BodyPropertiesTest, ScriptObjectsComeFromTheInstalledMakerOnceAndAreReleasedWithTheBody) {
   static int made = 0;
-  static TMass::ScriptKind lastKind = TMass::ScriptKind::kBody;
+  static std::vector<CCmdTarget*> released;
+  static TMass* lastBody = nullptr;
   made = 0;
+  released.clear();
   auto rectangle = Rectangle(1.0, 1.0);
-  EXPECT_EQ(rectangle->GetScriptObject(&made), nullptr);  // no scripting layer yet
-  InstallBodyScriptMaker([](TMass&, TMass::ScriptKind kind, void*) {
-    ++made;
-    lastKind = kind;
-    return std::make_unique<TObject>();
-  });
-  EXPECT_EQ(rectangle->GetScriptObject(nullptr), nullptr);  // no owner asks
-  TObject* object = rectangle->GetScriptObject(&made);
+  CCmdTarget parent;
+  EXPECT_EQ(rectangle->GetAPIObject(&parent), nullptr);  // no scripting layer yet
+  TLink::SetScriptObjectMaker({[](TLink& link, CCmdTarget*) -> CCmdTarget* {
+                                 ++made;
+                                 lastBody = static_cast<TMass*>(&link);
+                                 return new CCmdTarget;
+                               },
+                               [](CCmdTarget* object) {
+                                 released.push_back(object);
+                                 delete object;
+                               }});
+  EXPECT_EQ(rectangle->GetAPIObject(nullptr), nullptr);  // no parent asks
+  CCmdTarget* object = rectangle->GetAPIObject(&parent);
   ASSERT_NE(object, nullptr);
-  EXPECT_EQ(rectangle->GetScriptObject(&made), object);
+  EXPECT_EQ(rectangle->GetAPIObject(nullptr), object);
   EXPECT_EQ(made, 1);
-  EXPECT_EQ(lastKind, TMass::ScriptKind::kRectangle);
-  Circle(1.0)->GetScriptObject(&made);
-  EXPECT_EQ(lastKind, TMass::ScriptKind::kCircle);
-  Make<TZeroMass>()->GetScriptObject(&made);
-  EXPECT_EQ(lastKind, TMass::ScriptKind::kBackground);
-  EXPECT_EQ(made, 3);
-  InstallBodyScriptMaker(nullptr);
+  EXPECT_EQ(lastBody, rectangle.get());
+  rectangle.reset();
+  EXPECT_EQ(released, std::vector<CCmdTarget*>{object});
+  auto circle = Circle(1.0);
+  CCmdTarget* kept = circle->GetAPIObject(&parent);
+  circle->ForgetAPIObject();  // the script object went first: nothing to release
+  delete kept;
+  circle.reset();
+  EXPECT_EQ(released.size(), 1u);
+  TLink::SetScriptObjectMaker({});
 }
 
 }  // namespace

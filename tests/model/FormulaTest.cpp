@@ -1,12 +1,15 @@
 #include "model/Formula.h"
 
 #include <cmath>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "core/Failure.h"
 #include "core/UnitHandler.h"
+#include "platform/mfc/CWnd.h"
 
 namespace {
 
@@ -281,6 +284,37 @@ TEST(FormulaTest, TokensSplitAtOperatorsAndJoinBackToTheText) {
   EXPECT_EQ(numbers, (std::vector<std::string>{"1", "0", "12", "1.5e-3", ".25", "4"}));
   EXPECT_EQ(names, (std::vector<std::string>{"constraintforce", ".x", "body", ".p.r", "Input"}));
   EXPECT_TRUE(TokenizeFormula("").empty());
+}
+
+}  // namespace
+
+namespace {
+
+// Stands for a script cell: the slot only holds and releases it.
+std::vector<CCmdTarget*> g_releasedCells;
+
+TEST(FormulaCell, AQuantityKeepsOneCellThatACopyDoesNotShareAndReleasesItWhenItGoes) {
+  g_releasedCells.clear();
+  TFormula::SetCellMaker({[](TFormula&, CCmdTarget*) -> CCmdTarget* { return new CCmdTarget; },
+                          [](CCmdTarget* cell) {
+                            g_releasedCells.push_back(cell);
+                            delete cell;
+                          }});
+  CCmdTarget parent;
+  auto quantity = std::make_unique<TFormula>(2.0);
+  EXPECT_EQ(quantity->GetAPICell(nullptr), nullptr);
+  CCmdTarget* cell = quantity->GetAPICell(&parent);
+  ASSERT_NE(cell, nullptr);
+  EXPECT_EQ(quantity->GetAPICell(&parent), cell);
+  TFormula copy(*quantity);
+  EXPECT_EQ(copy.KeptAPICell(), nullptr);
+  copy = *quantity;
+  EXPECT_EQ(copy.KeptAPICell(), nullptr);
+  quantity->Assign(TFormula(3.0));
+  EXPECT_EQ(quantity->KeptAPICell(), cell);  // a new value keeps the same cell
+  quantity.reset();
+  EXPECT_EQ(g_releasedCells, std::vector<CCmdTarget*>{cell});
+  TFormula::SetCellMaker({});
 }
 
 }  // namespace

@@ -38,6 +38,10 @@ class TTestApplication : public TScriptApplication {
     messages.push_back(std::to_string(kind) + ":" + text);
   }
   void ScriptObjectGone() override { scriptObjectGone = true; }
+  bool CloseDocument(TQVDoc& document) override {
+    Close(&document);
+    return true;
+  }
 
   // Closes a document: it leaves the list and is deleted.
   void Close(TQVDoc* document);

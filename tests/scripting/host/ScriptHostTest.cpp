@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "basic/Engine.h"
 #include "core/Failure.h"
@@ -34,9 +36,12 @@ using ScriptHost = ScriptedProgram;
 
 TEST_F(ScriptHost, LibrariesThatExistAreRegisteredInOrder) {
   const ScriptEngine* engine = menu_->Host()->GetEngine();
-  ASSERT_EQ(engine->libraries.size(), 2u);
-  EXPECT_EQ(engine->libraries[0].key, "de22ybapp");
-  EXPECT_EQ(engine->libraries[1].key, "de22ybdoc");
+  const std::vector<std::string> registered = {"de22ybapp", "de22ybdoc", "de22yblnk", "de22ybbdy",
+                                               "de22ybpnt", "de22ybcns", "de22ybinp", "de22ybout",
+                                               "de22ybcel"};
+  ASSERT_EQ(engine->libraries.size(), registered.size());
+  for (size_t i = 0; i < registered.size(); ++i)
+    EXPECT_EQ(engine->libraries[i].key, registered[i]);
   EXPECT_EQ(CurrentScriptEngine(), engine);
 }
 
