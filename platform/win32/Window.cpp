@@ -1076,28 +1076,6 @@ int32_t GetClassName(HWND window, char* buffer, int32_t capacity) {
 // ---------------------------------------------------------------------------------------------
 // Per-window data.
 
-uintptr_t GetClassLongPtr(HWND window, int32_t index) {
-  const WindowRecord* record = FindWindowRecord(window);
-  if (!record || index != GCLP_HCURSOR) return 0;
-  return reinterpret_cast<uintptr_t>(record->classCursor);
-}
-
-uintptr_t SetClassLongPtr(HWND window, int32_t index, LONG_PTR value) {
-  const WindowRecord* record = FindWindowRecord(window);
-  if (!record || index != GCLP_HCURSOR) return 0;
-  auto found = System().classes.find(Lower(record->className.c_str()));
-  if (found == System().classes.end()) return 0;
-  const HCURSOR old = found->second.hCursor;
-  const auto cursor = reinterpret_cast<HCURSOR>(value);
-  found->second.hCursor = cursor;
-  // Windows of the class made before the change show the new cursor too.
-  for (HWND other : AllWindows()) {
-    WindowRecord* each = FindWindowRecord(other);
-    if (each && Lower(each->className.c_str()) == found->first) each->classCursor = cursor;
-  }
-  return reinterpret_cast<uintptr_t>(old);
-}
-
 LONG_PTR GetWindowLongPtr(HWND window, int32_t index) {
   const WindowRecord* record = FindWindowRecord(window);
   if (!record) return 0;

@@ -93,12 +93,6 @@ int32_t GetClassName(HWND window, char* buffer, int32_t capacity);
 // Per-window data: the GWL*/GWLP* indices, or a byte offset into the class's extra bytes.
 LONG_PTR GetWindowLongPtr(HWND window, int32_t index);
 LONG_PTR SetWindowLongPtr(HWND window, int32_t index, LONG_PTR value);
-// The class of the window: GCLP_HCURSOR (-12) reads or replaces the class cursor, which every
-// window of the class shows over its client area; other indexes answer 0 and change nothing.
-inline constexpr int32_t GCLP_HCURSOR = -12;
-inline constexpr int32_t GCL_HCURSOR = GCLP_HCURSOR;
-uintptr_t GetClassLongPtr(HWND window, int32_t index);
-uintptr_t SetClassLongPtr(HWND window, int32_t index, LONG_PTR value);
 
 // Scroll-bar state of a window's own bars (SB_HORZ, SB_VERT).
 int32_t SetScrollInfo(HWND window, int32_t bar, const SCROLLINFO* info, BOOL redraw);

@@ -38,7 +38,6 @@ inline constexpr UINT WM_GETFONT = 0x0031;
 inline constexpr UINT WM_NOTIFY = 0x004E;
 inline constexpr UINT WM_HELP = 0x0053;
 inline constexpr UINT WM_WINDOWPOSCHANGING = 0x0046;
-inline constexpr UINT WM_NOTIFY = 0x004E;
 inline constexpr UINT WM_WINDOWPOSCHANGED = 0x0047;
 inline constexpr UINT WM_NCCREATE = 0x0081;
 inline constexpr UINT WM_NCDESTROY = 0x0082;
