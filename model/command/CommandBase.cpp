@@ -7,6 +7,7 @@
 #include "core/Tag.h"
 #include "core/TickCount.h"
 #include "core/geometry/Rounding.h"
+#include "platform/win32/WindowMessages.h"
 
 namespace {
 
@@ -54,9 +55,9 @@ void TCommandBase::HandleEvent(TEventRecord& event) {
       dragDelay_ = kShortDelay;
       break;
   }
-  eventWords_[0] = static_cast<uint16_t>(event.message);
-  eventWords_[1] = static_cast<uint16_t>(event.wParam);
-  eventWords_[2] = event.modifiers;
+  controlKey_ = (event.wParam & MK_CONTROL) != 0 ? 1 : 0;
+  commandKey_ = controlKey_;
+  shiftKey_ = (event.wParam & MK_SHIFT) != 0 ? 1 : 0;
   SetMousePoint(event.where);
   pressTime_ = event.when;
 }

@@ -111,7 +111,7 @@ class TCommandBase : public TActionBase {
                            const QV_CPoint& next, bool moved) override;
   void AfterWork() override;
   // Marks the event handled, takes the drag delay from the world's preference and keeps the
-  // event's words, point and time.
+  // event's modifier keys (the button message's key flags), point and time.
   void HandleEvent(TEventRecord& event) override;
 
   void InitTracker(int16_t commandNumber, TTrackerView* view, TActionContext* context,
@@ -153,6 +153,9 @@ class TCommandBase : public TActionBase {
   void SetCursorResource(uint16_t id) { loadedCursor_ = id; }
   void SetRedrawWhenMoved(uint16_t on) { redrawWhenMoved_ = on; }
   void SetRedrawWhenChanged(uint16_t on) { redrawWhenChanged_ = on; }
+  // Feedback pending draws at the next feedback step once feedback is armed.
+  void SetFeedbackPending(uint16_t on) { redrawNeeded_ = on; }
+  void SetFeedbackArmed(uint16_t on) { drawnOnce_ = on; }
   const TVector& AnchorWorld() const { return anchorWorld_; }
   const TVector& PreviousWorld() const { return previousWorld_; }
   const TVector& NextWorld() const { return nextWorld_; }
@@ -160,6 +163,10 @@ class TCommandBase : public TActionBase {
   const QV_CPoint& StartScreen() const { return startScreen_; }
   const QV_CPoint& LastScreenPoint() const { return lastScreen_; }
   uint32_t PressTime() const { return pressTime_; }
+  // The modifier keys of the pressing event; Ctrl sets both the command and the control key.
+  uint16_t CommandKey() const { return commandKey_; }
+  uint16_t ShiftKey() const { return shiftKey_; }
+  uint16_t ControlKey() const { return controlKey_; }
   uint16_t InsideView() const { return insideView_; }
   TTrackerView* TrackerView() const { return view_; }
   TTrackingWorld* World() const { return world_; }
@@ -194,7 +201,9 @@ class TCommandBase : public TActionBase {
   TTrackingFrame* frame_ = nullptr;
   Transform2D toFrame_;
   Transform2D fromFrame_;
-  uint16_t eventWords_[3] = {0, 0, 0};
+  uint16_t commandKey_ = 0;
+  uint16_t shiftKey_ = 0;
+  uint16_t controlKey_ = 0;
   QV_CPoint startScreen_;
   TVector startWorld_;
   uint16_t insideView_ = 0;
