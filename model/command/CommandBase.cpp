@@ -70,6 +70,15 @@ TCommandBase* TCommandBase::HandleEventAnswerSelf(TEventRecord& event) {
 void TCommandBase::InitTracker(int16_t commandNumber, TTrackerView* view,
                                TActionContext* context, uint16_t canUndo, int32_t kind) {
   kind_ = kind;
+  // Trackers that a world keeps ready are initialised again for every gesture.
+  state_ = kNotStarted;
+  waitingForFirstMove_ = 1;
+  firstConstrain_ = 1;
+  constrainedThisPass_ = 0;
+  endsAtOnce_ = 0;
+  moved_ = 0;
+  redrawNeeded_ = 0;
+  drawnOnce_ = 0;
   InitAction(commandNumber, view, context, canUndo);
   view_ = view;
   world_ = dynamic_cast<TTrackingWorld*>(context);
@@ -156,6 +165,10 @@ double TCommandBase::SnappingDistance() const {
   return world_ != nullptr ? world_->TrackingSnappingDistance() : 0.0;
 }
 
+double TCommandBase::Tolerance() const {
+  return GetContext() != nullptr ? SnappingDistance() / 10.0 : 0.0;
+}
+
 double TCommandBase::ViewScale() const {
   return view_ != nullptr ? view_->TrackingScale() : 1.0;
 }
@@ -200,7 +213,7 @@ void TCommandBase::TrackConstrain(const QV_CPoint& anchor, const QV_CPoint&, QV_
 
   TVector point = Transform2D::ApplyToVector(toWorld, TVector(next.h, -next.v));
   ConstrainWorldPoint(anchorWorld_, previousWorld_, point);
-  const double tolerance = GetContext() != nullptr ? SnappingDistance() / 10.0 : 0.0;
+  const double tolerance = Tolerance();
   const TVector old = nextWorld_;
   if (std::fabs(point.x - old.x) <= tolerance && std::fabs(point.y - old.y) <= tolerance) {
     moved_ = 0;

@@ -133,6 +133,9 @@ class TCommandBase : public TActionBase {
   virtual void SetFrame(TTrackingFrame* frame);
   TCommandBase* HandleEventAnswerSelf(TEventRecord& event);
   virtual double SnappingDistance() const;
+  // How far world points may differ and still count as the same: a tenth of the snapping
+  // distance, 0 without a world.
+  double Tolerance() const;
   virtual void DelayTick();
   virtual double ViewScale() const;
   virtual bool SnapInFrame() const { return false; }

@@ -64,7 +64,7 @@ class TTracker480 : public TCommandBase {
   // Notes a double click, keeps the modifiers, the time and the point, and selects the hit
   // object.
   void HandleEvent(TEventRecord& event) override;
-  void SetHitObject(TLink* object) { hit_ = object; }
+  virtual void SetHitObject(TLink* object) { hit_ = object; }
   TLink* HitObject() const { return hit_; }
   void SelectHitObject();
   void SetSelectOnPress(uint16_t on) { selectOnPress_ = on; }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/MacTypes.h"
+#include "core/geometry/Vector.h"
 #include "platform/win32/GdiTypes.h"
 
 class TLink;
@@ -43,6 +44,24 @@ class TTrackerWorld {
   virtual void QueuePropertiesDialog(int16_t dialogNumber, TLink* object) = 0;
   // Sends the command to the application's current target and queues the command it answers.
   virtual void SendToCurrentTarget(int16_t command) = 0;
+
+  // Moving.
+  // The selected objects in the world's selection order.
+  virtual std::vector<TLink*> SelectedObjects() = 0;
+  // An object's position (x, y, rotation); putting it there tells the world it moved.
+  virtual TVector3 PositionOf(const TLink* object) = 0;
+  virtual void PlaceObject(TLink* object, const TVector3& position) = 0;
+  // Offsets a screen-positioned object by pixels and tells the world it moved.
+  virtual void OffsetScreenObject(TLink* object, int16_t dh, int16_t dv) = 0;
+  // True for a point object that a press grabs by its centre.
+  virtual bool IsGrabbablePoint(const TLink* object) const = 0;
+  // Attaches the point to a hot point near the screen point; false when there is none.
+  virtual bool AttachToHotPointNear(TLink* point, const MacPoint& screen) = 0;
+  // Turns the point's coordinate formulas into its current values (all of them when forced).
+  virtual void FixPointQuantities(TLink* point, bool force) = 0;
+  // A drag of the selected objects is over; a change ended with it.
+  virtual void DragEnded(TLink* object) = 0;
+  virtual void ChangeEnded() = 0;
 
   // The program's pacing timer: idle steps every so many ticks while a gesture goes on.
   virtual void StartPacing(int32_t ticks) = 0;
