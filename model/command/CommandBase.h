@@ -177,6 +177,11 @@ class TCommandBase : public TActionBase {
   const Transform2D& ToFrame() const { return toFrame_; }
   const Transform2D& FromFrame() const { return fromFrame_; }
 
+ protected:
+  // A step may restart the gesture from another world point.
+  void SetAnchorWorld(const TVector& point) { anchorWorld_ = point; }
+  void SetMovedFlag(uint16_t on) { moved_ = on; }
+
  private:
   void SetCursorAsAtPress();
   void EnterState(int8_t state);

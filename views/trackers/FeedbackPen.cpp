@@ -43,3 +43,8 @@ void TFeedbackPen::Line(const MacPoint& from, const MacPoint& to) {
   MoveToEx(dc_, from.h, from.v, nullptr);
   LineTo(dc_, to.h, to.v);
 }
+
+void TFeedbackPen::Ellipse(const MacPoint& a, const MacPoint& b) {
+  if (dc_ == nullptr) return;
+  ::Ellipse(dc_, a.h, a.v, b.h, b.v);
+}

@@ -26,6 +26,8 @@ class TFeedbackPen {
   // bottom so that both points are inside, framed without fill.
   void FrameBetween(const MacPoint& a, const MacPoint& b);
   void Line(const MacPoint& from, const MacPoint& to);
+  // The circle or ellipse in the box from a to b (b excluded).
+  void Ellipse(const MacPoint& a, const MacPoint& b);
 
  private:
   TFeedbackPort* port_;

@@ -66,7 +66,7 @@ class TTracker480 : public TCommandBase {
   void HandleEvent(TEventRecord& event) override;
   virtual void SetHitObject(TLink* object) { hit_ = object; }
   TLink* HitObject() const { return hit_; }
-  void SelectHitObject();
+  virtual void SelectHitObject();
   void SetSelectOnPress(uint16_t on) { selectOnPress_ = on; }
   uint16_t IsDoubleClick() const { return doubleClick_; }
 
