@@ -103,6 +103,8 @@ class TCommandBase : public TActionBase {
   // Performs as an action; on a failure the snapper forgets its hot point first.
   void Perform() override;
   bool TrackingDone() override;
+  // The done flag alone, without looking at the mouse.
+  bool TrackingDoneFlag() const { return endsAtOnce_ != 0; }
   void TrackConstrain(const QV_CPoint& anchor, const QV_CPoint& previous,
                       QV_CPoint& next) override;
   void TrackFeedback(const QV_CPoint& anchor, const QV_CPoint& next, bool turnOn,
@@ -151,9 +153,11 @@ class TCommandBase : public TActionBase {
   uint16_t IsMoved() const { return moved_; }
   uint16_t IsWaitingForFirstMove() const { return waitingForFirstMove_; }
   void SetEndsAtOnce(uint16_t on) { endsAtOnce_ = on; }
+  uint16_t EndsAtOnce() const { return endsAtOnce_; }
   void SetGridStep(int16_t pixels) { gridStep_ = pixels; }
   void SetShowCursor(uint16_t on) { showCursor_ = on; }
   void SetCursorResource(uint16_t id) { loadedCursor_ = id; }
+  uint16_t CursorResource() const { return loadedCursor_; }
   void SetRedrawWhenMoved(uint16_t on) { redrawWhenMoved_ = on; }
   void SetRedrawWhenChanged(uint16_t on) { redrawWhenChanged_ = on; }
   // Feedback pending draws at the next feedback step once feedback is armed.
