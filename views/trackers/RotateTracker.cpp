@@ -2,7 +2,9 @@
 
 #include <cmath>
 
+#include "core/Resources.h"
 #include "core/geometry/Transform2D.h"
+#include "platform/win32/Icon.h"
 #include "views/trackers/FeedbackPen.h"
 #include "views/trackers/TrackerWorld.h"
 
@@ -103,6 +105,21 @@ void TRotateTracker::Turn(const TVector& anchorWorld, const TVector& nextWorld) 
   }
   SetFeedbackPending(1);
   SetMovedFlag(1);
+}
+
+void TRotateTracker::DrawFeedback() {
+  auto* port = dynamic_cast<TFeedbackPort*>(TrackerView());
+  if (port == nullptr) return;
+  HICON icon = LoadIcon(static_cast<HINSTANCE>(GetResourceModule1()), "RotationCentreIcon");
+  if (icon == nullptr) return;
+  HDC dc = port->BeginFeedbackDrawing();
+  if (dc == nullptr) return;
+  MacPoint centre;
+  WorldToScreen(centre_, centre);
+  // The icon at its own size (the program's 32 pixels, the figure in the middle), its middle on
+  // the centre.
+  DrawIconEx(dc, centre.h - 16, centre.v - 16, icon, 0, 0, 0, nullptr, DI_NORMAL);
+  port->EndFeedbackDrawing(dc);
 }
 
 void TRotateTracker::CentreLine(bool show, const MacPoint& point) {

@@ -33,6 +33,8 @@ class TRotateTracker : public TTracker482 {
   void Difference(TVector& out, const TVector& a, const TVector& b) const override;
   bool FeedbackStyle(int16_t phase, int16_t& style, int16_t& flag) override;
   void SelectHitObject() override;
+  // Draws the rotation-centre icon at the centre.
+  void DrawFeedback() override;
   TCommandCore* TrackStep(int16_t phase, const QV_CPoint& anchor, const QV_CPoint& previous,
                           const QV_CPoint& next, bool mouseMoved, const TVector& anchorWorld,
                           const TVector& previousWorld, const TVector& nextWorld,

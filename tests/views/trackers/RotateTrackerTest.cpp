@@ -3,7 +3,9 @@
 #include <cmath>
 #include <numbers>
 
+#include "core/Resources.h"
 #include "platform/win32/WindowMessages.h"
+#include "resources/ResourceLibraries.h"
 #include "tests/views/trackers/TrackerFakes.h"
 #include "views/trackers/RotateTracker.h"
 
@@ -91,6 +93,21 @@ TEST_F(RotateTrackerTest, TheReadoutIsTheAngle) {
   TVector readout;
   tracker.Difference(readout, TVector(), TVector(5, 5));
   EXPECT_EQ(readout, TVector(tracker.Angle(), 0));
+}
+
+TEST_F(RotateTrackerTest, TheFeedbackShowsTheRotationCentreIcon) {
+  RegisterResourceLibraries();
+  SetResourceModule1(LoadResourceLibrary(kMainResourceLibrary));
+  TRotateTracker tracker;
+  Start(tracker, &world.Thing(0));
+  tracker.DrawFeedback();
+  int marked = 0;
+  for (int y = 40; y < 60; ++y)
+    for (int x = 40; x < 60; ++x) marked += view.PixelAt(x, y) != RGB(255, 255, 255);
+  EXPECT_GT(marked, 20);
+  EXPECT_EQ(view.CountNonWhite(), marked) << "the icon lies round the centre";
+  FreeResourceLibrary(GetResourceModule1());
+  SetResourceModule1(nullptr);
 }
 
 }  // namespace

@@ -130,6 +130,7 @@ class TPixelView : public TTrackerView, public TFeedbackPort {
   }
   HDC BeginFeedbackDrawing() override { return dc_; }
   void EndFeedbackDrawing(HDC) override {}
+  COLORREF PixelAt(int x, int y) const { return GetPixel(dc_, x, y); }
   int CountNonWhite() const {
     int count = 0;
     for (int y = 0; y < 100; ++y)
