@@ -88,7 +88,7 @@ class BenchView : public TTrackerView {
   void FeedbackPoint(const MacPoint&, const TVector&) override {}
   void DrawFeedback() override {}
   bool IsDrawingOn() const override { return true; }
-  bool IsInsideAutoscrolling(const MacPoint&) override { return true; }
+  bool IsInsideAutoscrolling(const MacPoint&) override { return false; }
   MacRect TrackingExtent() const override { return MacRect(0, 0, 1000, 800); }
   double TrackingScale() const override { return 1.0; }
   void SetToolCursor(uint16_t) override {}

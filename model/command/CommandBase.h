@@ -30,7 +30,8 @@ class TTrackerView : public TCommandView {
   virtual void FeedbackPoint(const MacPoint& screen, const TVector& world) = 0;
   virtual void DrawFeedback() = 0;
   virtual bool IsDrawingOn() const = 0;
-  // True when the point lies inside the view; the view may scroll towards it.
+  // Scrolls towards a point outside the view; true when the view scrolled, so that what was
+  // drawn over it moved with the picture.
   virtual bool IsInsideAutoscrolling(const MacPoint& point) = 0;
   // The view's extent in screen coordinates.
   virtual MacRect TrackingExtent() const = 0;

@@ -40,7 +40,7 @@ class TFakeView : public TTrackerView {
   void FeedbackPoint(const MacPoint&, const TVector&) override {}
   void DrawFeedback() override { ++draws; }
   bool IsDrawingOn() const override { return true; }
-  bool IsInsideAutoscrolling(const MacPoint&) override { return true; }
+  bool IsInsideAutoscrolling(const MacPoint&) override { return false; }
   MacRect TrackingExtent() const override { return MacRect(0, 0, 100, 100); }
   double TrackingScale() const override { return 1.0; }
   void SetToolCursor(uint16_t cursor) override { cursors.push_back(cursor); }

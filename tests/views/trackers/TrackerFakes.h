@@ -149,7 +149,7 @@ class TPixelView : public TTrackerView, public TFeedbackPort {
   void FeedbackPoint(const MacPoint&, const TVector&) override {}
   void DrawFeedback() override {}
   bool IsDrawingOn() const override { return true; }
-  bool IsInsideAutoscrolling(const MacPoint&) override { return true; }
+  bool IsInsideAutoscrolling(const MacPoint&) override { return false; }
   MacRect TrackingExtent() const override { return MacRect(0, 0, 100, 100); }
   double TrackingScale() const override { return 1.0; }
   void SetToolCursor(uint16_t) override {}
