@@ -196,9 +196,7 @@ class TCommandBase : public TActionBase {
   int32_t kind_ = 0;
   int32_t dragDelay_ = 0;
   uint32_t pressTime_ = 0;
-  uint16_t cursorFlag_ = 1;
   uint16_t showCursor_ = 1;
-  uint16_t firstCursor_ = kDefaultCursor;
   uint16_t loadedCursor_ = kDefaultCursor;
   uint16_t waitingForFirstMove_ = 1;
   uint16_t redrawNeeded_ = 0;
