@@ -131,14 +131,17 @@ void TActionBase::InitAction(int16_t commandNumber, TCommandView* view, TActionC
   redoRecorder_ = BeginRecorder();
 }
 
+void TActionBase::PrepareOnce() {
+  if (done_ != 0) return;
+  BeforePrepare();
+  PrepareWithRecovery();
+  AfterPrepare();
+  done_ = 1;
+}
+
 void TActionBase::Perform() {
   const EditModeScope mode(context_, TEditState::kPerforming);
-  if (done_ == 0) {
-    BeforePrepare();
-    PrepareWithRecovery();
-    AfterPrepare();
-    done_ = 1;
-  }
+  PrepareOnce();
   try {
     DoWork();
   } catch (const QVException&) {

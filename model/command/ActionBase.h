@@ -78,6 +78,9 @@ class TActionBase : public TCommandCore {
   TChangeRecorder* RedoRecorder() const { return redoRecorder_.get(); }
 
  protected:
+  // BeforePrepare, PrepareWithRecovery and AfterPrepare, the first time only: trackers prepare
+  // at the first movement, so that Perform does not take the before-image again.
+  void PrepareOnce();
   // Swaps the saved selection with the context's current one.
   void SwapSavedSelection();
 

@@ -223,7 +223,7 @@ CursorPicture ReadCursor(uint16_t id) {
 }
 
 TEST_F(LibraryContentsTest, WorldViewCursorsAreDrawingsWithTheirHotSpotOnThem) {
-  const uint16_t ids[] = {1000, 1004, 1005, 1010, 1013, 1014, 27024};
+  const uint16_t ids[] = {1000, 1004, 1005, 1010, 1012, 1013, 1014, 1020, 27024};
   std::vector<std::vector<uint32_t>> images;
   InstallCursorResourceProbe();  // as the program does when it loads its libraries
   for (uint16_t id : ids) {
@@ -252,14 +252,16 @@ TEST_F(LibraryContentsTest, WorldViewCursorsAreDrawingsWithTheirHotSpotOnThem) {
   EXPECT_EQ(std::unique(images.begin(), images.end()), images.end()) << "each its own picture";
 }
 
-TEST_F(LibraryContentsTest, FrameOfReferenceIconIsADrawing) {
-  HICON icon = LoadIcon(static_cast<HINSTANCE>(GetResourceModule1()), "FrameOfReferenceIcon");
-  ASSERT_NE(icon, nullptr);
-  IconPixels p;
-  ASSERT_TRUE(GetIconPixels(icon, &p));
-  const auto opaque = std::count(p.mask.begin(), p.mask.end(), false);
-  EXPECT_GT(opaque, 40);
-  EXPECT_LT(opaque, p.width * p.height / 4);
+TEST_F(LibraryContentsTest, WorldViewIconsAreDrawings) {
+  for (const char* name : {"FrameOfReferenceIcon", "RotationCentreIcon"}) {
+    HICON icon = LoadIcon(static_cast<HINSTANCE>(GetResourceModule1()), name);
+    ASSERT_NE(icon, nullptr) << name;
+    IconPixels p;
+    ASSERT_TRUE(GetIconPixels(icon, &p));
+    const auto opaque = std::count(p.mask.begin(), p.mask.end(), false);
+    EXPECT_GT(opaque, 40) << name;
+    EXPECT_LT(opaque, p.width * p.height * 3 / 4) << name;
+  }
 }
 
 TEST_F(LibraryContentsTest, DefaultFontComesFromTheLibrary) {

@@ -9,8 +9,11 @@ Cursors (32 x 32, hot spot in brackets):
   zoom-in.cur     a magnifying glass with a plus (centre of the glass)
   zoom-out.cur    a magnifying glass with a minus (centre of the glass)
   vertex.cur      cross hairs with a small square: vertices are edited (centre)
-Icon:
+  track.cur       thin cross hairs: a tracker follows the mouse (centre)
+  click-points.cur  cross hairs with a dot beside: points are given click by click (centre)
+Icons:
   frame-of-reference.ico  the two axes of the frame crossing at its origin, arrows on x and y
+  rotation-centre.ico     a ring round a cross: the centre the rotate tool turns about
 
 Each picture is a grid of characters as in points_art.py, which writes the files; run this from
 its folder to write the files that world-view.rc names.
@@ -182,6 +185,45 @@ def vertex_cursor():
     return outlined(rows), (c, c)
 
 
+def track_cursor():
+    rows = canvas()
+    c = 15
+    for d in range(-11, 12):
+        if abs(d) > 1:
+            put(rows, c + d, c, '#')
+            put(rows, c, c + d, '#')
+    put(rows, c, c, '#')
+    return outlined(rows), (c, c)
+
+
+def click_points_cursor():
+    rows, hot = track_cursor()
+    rows = [[ch if ch != 'o' else '.' for ch in row] for row in rows]
+    for x in range(20, 24):  # a filled dot below right: one more point to come
+        for y in range(20, 24):
+            put(rows, x, y, '#')
+    return outlined(rows), hot
+
+
+ROTATION_CENTRE = """
+.....######.....
+...##oooooo##...
+..#oo##oo##oo#..
+.#oo#..#o..#oo#.
+.#o#...#o...#o#.
+#oo#...#o...#oo#
+#o#....#o....#o#
+#o#######o####o#
+#o#....#o....#o#
+#oo#...#o...#oo#
+.#o#...#o...#o#.
+.#oo#..#o..#oo#.
+..#oo##oo##oo#..
+...##oooooo##...
+.....######.....
+................"""
+
+
 FRAME_OF_REFERENCE = """
 .......#........
 ......#o#.......
@@ -210,8 +252,11 @@ if __name__ == '__main__':
                               ('label.cur', label_cursor()),
                               ('zoom-in.cur', zoom_cursor(True)),
                               ('zoom-out.cur', zoom_cursor(False)),
-                              ('vertex.cur', vertex_cursor())):
+                              ('vertex.cur', vertex_cursor()),
+                              ('track.cur', track_cursor()),
+                              ('click-points.cur', click_points_cursor())):
         write_cursor(name, text(rows), hot)
     write_cursor('grab.cur', GRAB, (15, 14))
     write_cursor('pointing.cur', POINTING, (5, 1))
     write_icon('frame-of-reference.ico', FRAME_OF_REFERENCE)
+    write_icon('rotation-centre.ico', ROTATION_CENTRE)

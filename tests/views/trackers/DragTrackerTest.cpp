@@ -1,0 +1,125 @@
+#include <gtest/gtest.h>
+
+#include "core/Failure.h"
+#include "platform/win32/Input.h"
+#include "platform/win32/Message.h"
+#include "platform/win32/WindowMessages.h"
+#include "tests/views/trackers/TrackerFakes.h"
+#include "views/trackers/DragTracker.h"
+
+namespace tracker_test {
+namespace {
+
+// Counts the points it is given; may refuse its object.
+class TPointsTracker : public TDragTracker {
+ public:
+  int16_t AddPoint(const QV_CPoint& screen, const TVector&) override {
+    points.push_back(screen);
+    return 1;
+  }
+  bool IsObjectAcceptable() const override { return acceptable; }
+  void Cancel() override { ++cancels; }
+  std::vector<QV_CPoint> points;
+  bool acceptable = true;
+  int cancels = 0;
+};
+
+class DragTrackerTest : public TrackerTest {
+ protected:
+  void TearDown() override {
+    MSG message;
+    while (PeekMessage(&message, nullptr, 0, 0, PM_REMOVE)) {}
+    InjectMouseButton(MouseButton::kLeft, false, POINT{0, 0});
+    TrackerTest::TearDown();
+  }
+  void Start(TPointsTracker& tracker, uint16_t multiClick) {
+    tracker.InitDragTracker(3000, &view, &world, 1, 0, nullptr, &world.Thing(0));
+    tracker.SetMultiClick(multiClick);
+    InjectMouseButton(MouseButton::kLeft, true, POINT{0, 0});
+    Event(tracker, WM_LBUTTONDOWN, 0);
+    anchor_ = QV_CPoint(10, 10);
+    QV_CPoint next = anchor_;
+    tracker.TrackConstrain(anchor_, anchor_, next);
+    tracker.TrackMouse(0, anchor_, anchor_, next, true);
+  }
+  // One pass of the loop without mouse movement; answers the tracking-done test.
+  bool Pass(TPointsTracker& tracker) {
+    if (tracker.TrackingDone()) return true;
+    QV_CPoint next = anchor_;
+    tracker.TrackConstrain(anchor_, anchor_, next);
+    tracker.TrackMouse(1, anchor_, anchor_, next, false);
+    return tracker.TrackingDone();
+  }
+  static void Post(UINT message, int16_t h = 0, int16_t v = 0) {
+    PostMessage(nullptr, message, 0, static_cast<LPARAM>((v << 16) | (h & 0xFFFF)));
+  }
+  QV_CPoint anchor_;
+};
+
+TEST_F(DragTrackerTest, AReleaseBeforeMovingGoesOnAndTheNextClickEnds) {
+  TPointsTracker tracker;
+  Start(tracker, 0);
+  EXPECT_EQ(tracker.CursorResource(), kCursorClickByClick);
+  InjectMouseButton(MouseButton::kLeft, false, POINT{0, 0});
+  EXPECT_FALSE(Pass(tracker));
+  EXPECT_EQ(tracker.IsReleased(), 1);
+  EXPECT_FALSE(Pass(tracker));
+  Post(WM_LBUTTONDOWN, 60, 60);
+  EXPECT_TRUE(Pass(tracker));
+}
+
+TEST_F(DragTrackerTest, KeysAndDoubleClicksEndAClickByClickGesture) {
+  for (UINT ending : {WM_KEYDOWN, WM_LBUTTONDBLCLK}) {
+    TPointsTracker tracker;
+    Start(tracker, 1);
+    InjectMouseButton(MouseButton::kLeft, false, POINT{0, 0});
+    EXPECT_FALSE(Pass(tracker));
+    Post(ending);
+    EXPECT_TRUE(Pass(tracker));
+  }
+}
+
+TEST_F(DragTrackerTest, ClicksAddPointsUntilOneLandsWithinFourPixelsOfTheLast) {
+  TPointsTracker tracker;
+  Start(tracker, 1);
+  InjectMouseButton(MouseButton::kLeft, false, POINT{0, 0});
+  Post(WM_LBUTTONDOWN, 40, 10);
+  EXPECT_FALSE(Pass(tracker));
+  Post(WM_LBUTTONDOWN, 40, 50);
+  EXPECT_FALSE(Pass(tracker));
+  ASSERT_EQ(tracker.points.size(), 2u);
+  EXPECT_EQ(tracker.points[1], QV_CPoint(40, 50));
+  // 4 pixels away is not near enough; 3 is.
+  Post(WM_LBUTTONDOWN, 44, 50);
+  EXPECT_FALSE(Pass(tracker));
+  Post(WM_LBUTTONDOWN, 46, 53);
+  EXPECT_TRUE(Pass(tracker));
+  EXPECT_EQ(tracker.points.size(), 3u);
+}
+
+TEST_F(DragTrackerTest, ADragEndsAtTheReleaseEvenWithMultiClick) {
+  TPointsTracker tracker;
+  Start(tracker, 1);
+  QV_CPoint next(30, 30);
+  tracker.TrackConstrain(anchor_, anchor_, next);
+  tracker.TrackMouse(1, anchor_, anchor_, next, true);
+  EXPECT_FALSE(tracker.TrackingDone());
+  InjectMouseButton(MouseButton::kLeft, false, POINT{0, 0});
+  EXPECT_TRUE(tracker.TrackingDone());
+}
+
+TEST_F(DragTrackerTest, ARefusedObjectEndsSilently) {
+  TPointsTracker tracker;
+  Start(tracker, 0);
+  tracker.acceptable = false;
+  try {
+    tracker.Perform();
+    FAIL() << "a refused object must end the command";
+  } catch (const QVException& failure) {
+    EXPECT_EQ(failure.error(), 0);
+  }
+  EXPECT_EQ(tracker.cancels, 1);
+}
+
+}  // namespace
+}  // namespace tracker_test

@@ -1,0 +1,129 @@
+#include "views/trackers/DragTracker.h"
+
+#include <cstdlib>
+
+#include "core/Failure.h"
+#include "core/MouseButton.h"
+#include "model/filing/ObjectReader.h"
+#include "platform/win32/Message.h"
+#include "platform/win32/WindowMessages.h"
+
+namespace {
+
+// Takes a waiting message of the range from the queue; true when there was one.
+bool TakePending(UINT first, UINT last, MSG* taken = nullptr) {
+  MSG message{};
+  if (!PeekMessage(&message, nullptr, first, last, PM_REMOVE)) return false;
+  if (taken != nullptr) *taken = message;
+  return true;
+}
+
+bool TakeEnding() {
+  bool any = false;
+  any = TakePending(WM_LBUTTONDBLCLK, WM_LBUTTONDBLCLK) || any;
+  any = TakePending(WM_KEYFIRST, WM_KEYLAST) || any;
+  return any;
+}
+
+}  // namespace
+
+void TDragTracker::InitDragTracker(int16_t commandNumber, TTrackerView* view,
+                                   TActionContext* world, uint16_t worldFeedback,
+                                   uint16_t mouseFeedback, std::unique_ptr<TObjectReader> placed,
+                                   TLink* object) {
+  multiClick_ = 0;
+  released_ = 0;
+  clicking_ = 0;
+  endNotified_ = 0;
+  mouseDownTime_ = 0;
+  InitPlacing(commandNumber, view, world, 1, 1, std::move(placed));
+  object_ = object;
+  SetCursorResource(kCursorClickByClick);
+  SetRedrawWhenChanged(worldFeedback);
+  SetRedrawWhenMoved(mouseFeedback);
+  SetFixedView(worldFeedback != 0 ? 0 : 1);
+  SetFeedbackArmed(1);
+}
+
+void TDragTracker::HandleEvent(TEventRecord& event) {
+  TCommandMid::HandleEvent(event);
+  mouseDownTime_ = PressTime();
+}
+
+bool TDragTracker::TrackingDone() {
+  if (TCommandMid::TrackingDoneFlag()) return true;
+  if (released_ != 0 || clicking_ != 0) return false;
+  if (IsMouseButtonDown()) return false;
+  // A drag ends at its release, with or without multi-click.
+  if (IsWaitingForFirstMove() == 0) return true;
+  // Released before any movement: the gesture goes on click by click.
+  TakePending(WM_LBUTTONUP, WM_LBUTTONUP);
+  if (multiClick_ != 0)
+    clicking_ = 1;
+  else
+    released_ = 1;
+  return false;
+}
+
+TCommandCore* TDragTracker::TrackStep(int16_t phase, const QV_CPoint& anchor, const QV_CPoint&,
+                                      const QV_CPoint& next, bool, const TVector&,
+                                      const TVector&, const TVector& nextWorld, bool) {
+  if (phase == 0) {
+    StartTracking();
+    clickAnchor_ = anchor;
+    lastPointWorld_ = nextWorld;
+  }
+  if (phase == 1) MoveStep(next);
+  if (phase == 2) NotifyEnd();
+  return this;
+}
+
+void TDragTracker::MoveStep(const QV_CPoint& next) {
+  if (released_ == 0 && multiClick_ != 0) {
+    MSG down{};
+    if (TakePending(WM_LBUTTONDOWN, WM_LBUTTONDOWN, &down)) {
+      QV_CPoint point(static_cast<int16_t>(down.lParam & 0xFFFF),
+                      static_cast<int16_t>((down.lParam >> 16) & 0xFFFF));
+      const QV_CPoint previous = clickAnchor_;
+      TrackConstrain(clickAnchor_, previous, point);
+      MacPoint last;
+      MacPoint now;
+      WorldToScreen(lastPointWorld_, last);
+      WorldToScreen(NextWorld(), now);
+      if (std::abs(last.h - now.h) < kEndDistance && std::abs(last.v - now.v) < kEndDistance) {
+        SetEndsAtOnce(1);
+      } else {
+        AddPoint(point, NextWorld());
+        lastPointWorld_ = NextWorld();
+        clickAnchor_ = point;
+        TakePending(WM_LBUTTONUP, WM_LBUTTONUP);
+      }
+    }
+    if (TakeEnding()) SetEndsAtOnce(1);
+    return;
+  }
+  if (released_ != 0) {
+    const bool ended = TakeEnding();
+    if (TakePending(WM_LBUTTONDOWN, WM_LBUTTONDOWN) || ended) SetEndsAtOnce(1);
+  }
+  (void)next;
+}
+
+int16_t TDragTracker::AddPoint(const QV_CPoint&, const TVector&) { return 1; }
+
+void TDragTracker::NotifyEnd() {
+  if (endNotified_ != 0) return;
+  endNotified_ = 1;
+  if (TTrackingWorld* world = World()) world->TrackingEnded();
+}
+
+void TDragTracker::DoWork() {
+  if (IsObjectAcceptable()) return;
+  Cancel();
+  ThrowFailure(0, 0);
+}
+
+void TDragTracker::AfterWork() {
+  NotifyEnd();
+  TCommandMid::AfterWork();
+}

@@ -1,0 +1,63 @@
+#pragma once
+// TDragTracker (704): takes a point or a sequence of points from the user, by press, drag and
+// release, or click by click: a click that releases before any movement lets the gesture go on,
+// and it then ends on a click on the last point (within 4 pixels), a double click, a key or,
+// without multi-click, the next click. Owners derive from it for their figures and take the
+// points through AddPoint.
+
+#include <cstdint>
+#include <memory>
+
+#include "model/command/PlacingCommands.h"
+#include "model/filing/ObjectReader.h"
+
+class TLink;
+
+inline constexpr uint16_t kCursorClickByClick = 1012;
+
+class TDragTracker : public TCommandMid {
+  DECLARE_CLASS_ID(704, TCommandMid)
+
+ public:
+  // Clicks closer than this, across and down, to the last point end the gesture.
+  static constexpr int16_t kEndDistance = 4;
+
+  void InitDragTracker(int16_t commandNumber, TTrackerView* view, TActionContext* world,
+                       uint16_t worldFeedback, uint16_t mouseFeedback,
+                       std::unique_ptr<TObjectReader> placed, TLink* object);
+  void HandleEvent(TEventRecord& event) override;
+  bool TrackingDone() override;
+  TCommandCore* TrackStep(int16_t phase, const QV_CPoint& anchor, const QV_CPoint& previous,
+                          const QV_CPoint& next, bool mouseMoved, const TVector& anchorWorld,
+                          const TVector& previousWorld, const TVector& nextWorld,
+                          bool moved) override;
+  // A refused object ends the command silently.
+  void DoWork() override;
+  void AfterWork() override;
+  // Takes one point of the gesture; 1 here.
+  virtual int16_t AddPoint(const QV_CPoint& screen, const TVector& world);
+  // Whether the object made or edited may stay; true here.
+  virtual bool IsObjectAcceptable() const { return true; }
+  // Runs before a refused object ends the command; nothing here.
+  virtual void Cancel() {}
+
+  void SetMultiClick(uint16_t on) { multiClick_ = on; }
+  uint16_t IsReleased() const { return released_; }
+  TLink* Object() const { return object_; }
+  uint32_t MouseDownTime() const { return mouseDownTime_; }
+
+ private:
+  void MoveStep(const QV_CPoint& anchor);
+  void NotifyEnd();
+
+  TLink* object_ = nullptr;
+  uint16_t multiClick_ = 0;
+  uint16_t released_ = 0;
+  // Multi-click: the button came up before any movement, so points come by clicks.
+  uint16_t clicking_ = 0;
+  uint16_t endNotified_ = 0;
+  uint32_t mouseDownTime_ = 0;
+  // The anchor of the click-by-click points, in view coordinates.
+  QV_CPoint clickAnchor_;
+  TVector lastPointWorld_;
+};
