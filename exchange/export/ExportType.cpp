@@ -74,6 +74,11 @@ void TExportType::Init(uint32_t classTag, TExportHandler* handler) {
 
 bool TExportType::ReadBlock(int16_t code, TObjectReader& reader) {
   if (code != kBlockExportTypeBase) return false;
+  ReadBaseFields(reader);
+  return true;
+}
+
+void TExportType::ReadBaseFields(TObjectReader& reader) {
   exporterClassTag_ = TranslateStoredTag(reader.ReadTag());
   command_ = static_cast<int16_t>(reader.ReadInt());
   fileTypeTag_ = reader.ReadTag();
@@ -83,11 +88,13 @@ bool TExportType::ReadBlock(int16_t code, TObjectReader& reader) {
   firstFileNumber_ = std::max<int16_t>(0, static_cast<int16_t>(reader.ReadInt()));
   useSelection_ = reader.ReadBoolean();
   reader.ReadString(description_);
-  return true;
 }
 
 void TExportType::WriteBlock(int16_t code, TObjectWriter& writer) {
-  if (code != kBlockExportTypeBase) return;
+  if (code == kBlockExportTypeBase) WriteBaseFields(writer);
+}
+
+void TExportType::WriteBaseFields(TObjectWriter& writer) const {
   writer.WriteTag(StoredClassTag(classTag_));
   writer.WriteTag(exporterClassTag_);
   writer.WriteShort(command_);

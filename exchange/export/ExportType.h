@@ -96,6 +96,10 @@ class TExportType : public TObject {
     fileTypeTag_ = fileTypeTag;
     fileCreatorTag_ = fileCreatorTag;
   }
+  // The fields every type's block starts with: the class tag (as stored), then the settings.
+  // Reading starts after the class tag, which the handler reads.
+  void WriteBaseFields(TObjectWriter& writer) const;
+  void ReadBaseFields(TObjectReader& reader);
   // The time of one exported step: the world's time step times the frame step.
   virtual double BaseFrameTime() const;
 
