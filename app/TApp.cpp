@@ -17,6 +17,8 @@
 #include "core/port/Picture.h"
 #include "core/port/Port.h"
 #include "core/port/WindowBinding.h"
+#include "exchange/ExchangeClasses.h"
+#include "exchange/video/VideoExportType.h"
 #include "model/Thing.h"
 #include "model/filing/LinkClasses.h"
 #include "model/world/Group.h"
@@ -79,6 +81,8 @@ const Unit kUnits[] = {
     {InstallJoinerHooks, nullptr},              // what the joiner asks of points and constraints
     {RegisterStopWhen, nullptr},                // pause controls
     {SettleDefaultConstraintSize, nullptr},     // file-version tag: the size of new constraints
+    {RegisterExportClasses, nullptr},           // export classes
+    {InitVideoExport, UnloadVideoLibrary},      // video export
 };
 
 }  // namespace
