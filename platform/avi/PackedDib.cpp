@@ -72,27 +72,29 @@ bool DibPacker::PackBits(HBITMAP bitmap, int32_t bitDepth, int32_t width, int32_
   if (width <= 0 || height <= 0 || width > source->width || height > source->height) return false;
   cairo_surface_flush(source->surface);
   const size_t stride = Stride(width, bitDepth);
-  bits.assign(stride * static_cast<size_t>(height), 0);
+  const size_t used = static_cast<size_t>(width) * static_cast<size_t>(bitDepth / 8);
+  bits.resize(stride * static_cast<size_t>(height));
   for (int32_t y = 0; y < height; ++y) {
     // Bottom-up: the first row of the DIB is the bitmap's last.
     const uint32_t* in = source->Row(height - 1 - y);
     uint8_t* out = bits.data() + stride * static_cast<size_t>(y);
-    for (int32_t x = 0; x < width; ++x) {
-      const uint32_t rgb = in[x] & 0xFFFFFF;
-      switch (bitDepth) {
-        case 8:
-          out[x] = Nearest(rgb);
-          break;
-        case 24:
+    switch (bitDepth) {
+      case 8:
+        for (int32_t x = 0; x < width; ++x) out[x] = Nearest(in[x] & 0xFFFFFF);
+        break;
+      case 24:
+        for (int32_t x = 0; x < width; ++x) {
+          const uint32_t rgb = in[x];
           out[3 * x] = static_cast<uint8_t>(rgb);
           out[3 * x + 1] = static_cast<uint8_t>(rgb >> 8);
           out[3 * x + 2] = static_cast<uint8_t>(rgb >> 16);
-          break;
-        default:
-          PutU32(out + 4 * x, rgb);
-          break;
-      }
+        }
+        break;
+      default:
+        for (int32_t x = 0; x < width; ++x) PutU32(out + 4 * x, in[x] & 0xFFFFFF);
+        break;
     }
+    std::fill(out + used, out + stride, uint8_t{0});  // row padding
   }
   return true;
 }
