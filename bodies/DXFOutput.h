@@ -8,13 +8,17 @@
 
 class TDXFOutput {
  public:
-  // Entity kinds.
+  // Entity kinds, as the writer names them: 0 CIRCLE, 1 POINT, 2 to 4 POLYLINE (3 for a
+  // rectangle's outline), 5 TEXT, 6 VERTEX, 7 LINE.
+  static constexpr int16_t kCircle = 0;
   static constexpr int16_t kPoint = 1;
   static constexpr int16_t kPolyline = 2;
-  static constexpr int16_t kLine = 3;
+  static constexpr int16_t kRectangle = 3;
+  static constexpr int16_t kText = 5;
   static constexpr int16_t kVertex = 6;
-  // SEQEND: ends the vertices of a POLYLINE.
-  static constexpr int16_t kSequenceEnd = 7;
+  static constexpr int16_t kLine = 7;
+  // SEQEND: ends the vertices of a POLYLINE; no entity kind, so the layer is not written.
+  static constexpr int16_t kSequenceEnd = -1;
 
   virtual ~TDXFOutput() = default;
   // Group 0 with the entity's name, then group 8 with the layer (the default layer when the

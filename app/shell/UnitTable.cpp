@@ -12,6 +12,8 @@
 #include "core/MenuCommands.h"
 #include "core/port/Port.h"
 #include "core/port/WindowBinding.h"
+#include "exchange/ExchangeClasses.h"
+#include "exchange/video/VideoExportType.h"
 #include "model/Thing.h"
 #include "model/filing/LinkClasses.h"
 #include "model/world/Group.h"
@@ -87,8 +89,8 @@ constexpr TUnitStep kSteps[] = {
     {52, "run state", nullptr, nullptr},
     {53, "pause controls", RegisterStopWhen, nullptr},
     {54, "file-version tag: the size of new constraints", SettleDefaultConstraintSize, nullptr},
-    {55, "export classes", nullptr, nullptr},
-    {56, "video export", nullptr, nullptr},
+    {55, "export classes", RegisterExportClasses, nullptr},
+    {56, "video export", InitVideoExport, UnloadVideoLibrary},
 };
 
 struct UnitHook {

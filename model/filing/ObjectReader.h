@@ -98,6 +98,8 @@ class TObjectReader : public TFilerBase {
   void ReadTextStyle(FontSpec& font, RGB16Color& colour);
   // Reads a stored handle into handle, resized to fit; a null handle skips the bytes.
   void ReadHandle(Handle handle);
+  // Raw bytes of the block, checked like every other read.
+  void ReadBlockBytes(void* bytes, int32_t count) { ReadRaw(bytes, count); }
   virtual uint32_t ReadUnitTag();
   virtual uint32_t ReadTag();
   void ReadPoint(TVector& point);

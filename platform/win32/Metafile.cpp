@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <fstream>
 #include <optional>
 
 #include "platform/win32/Bitmap.h"
@@ -630,6 +631,18 @@ UINT GetMetaFileBitsEx(HMETAFILE metafile, UINT size, void* buffer) {
   const UINT n = std::min(size, total);
   std::memcpy(buffer, mf->bits.data(), n);
   return n;
+}
+
+HMETAFILE GetMetaFile(const char* file) {
+  if (!file) return nullptr;
+  std::ifstream in(file, std::ios::binary | std::ios::ate);
+  if (!in) return nullptr;
+  const std::streamoff size = in.tellg();
+  if (size <= 0 || static_cast<uint64_t>(size) > kMaxMetafileFile) return nullptr;
+  std::vector<uint8_t> bits(static_cast<size_t>(size));
+  in.seekg(0);
+  if (!in.read(reinterpret_cast<char*>(bits.data()), size)) return nullptr;
+  return SetMetaFileBitsEx(static_cast<UINT>(bits.size()), bits.data());
 }
 
 HMETAFILE SetMetaFileBitsEx(UINT size, const uint8_t* bits) {

@@ -120,3 +120,7 @@ HMETAFILE CopyMetaFile(HMETAFILE metafile, const char* file);
 UINT GetMetaFileBitsEx(HMETAFILE metafile, UINT size, void* buffer);
 // A metafile from bits; null when the bits are not a well-formed metafile.
 HMETAFILE SetMetaFileBitsEx(UINT size, const uint8_t* bits);
+// The metafile stored in a file (the plain format, without a placeable header); null when the
+// file cannot be read, holds no well-formed metafile or is larger than kMaxMetafileFile bytes.
+inline constexpr uint64_t kMaxMetafileFile = 64ull << 20;
+HMETAFILE GetMetaFile(const char* file);

@@ -23,7 +23,9 @@ inline constexpr int16_t kFirstFreeIdentifier = 20;
 // manager, which a world keeps beside its objects.
 inline const std::set<std::string> kNotWorldObjects = {
     "TLink", "TNamedLink", "TSingleStyleLink", "TBasicMass", "TXCnstr", "TPiston",
-    "TWorldGeometryManager", "TJoiner"};
+    "TWorldGeometryManager", "TJoiner",
+    // Export settings: the export handler holds them, the world does not.
+    "TDataExportType", "TDXFExportType", "TVideoExportType"};
 
 // Whether a new world holds an object of the named class among its default objects.
 bool IsDefaultObjectClass(const std::string& name);

@@ -431,7 +431,7 @@ TEST_F(PointTest, LinesAreHitNearTheSegmentAndTheNearestFreeEndIsFound) {
   TDXFRecorder dxf;
   EXPECT_FALSE(slanted->ExportDXF(dxf, 3));
   EXPECT_TRUE(slanted->ExportDXF(dxf, 4));
-  EXPECT_EQ(dxf.text, "entity 3;at0 0.000000 0.000000 0.000000 m;at1 100.000000 -100.000000 "
+  EXPECT_EQ(dxf.text, "entity 7;at0 0.000000 0.000000 0.000000 m;at1 100.000000 -100.000000 "
                       "0.000000 m;");
 
   // Moving keeps length and direction.

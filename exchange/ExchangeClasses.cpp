@@ -1,0 +1,11 @@
+#include "exchange/ExchangeClasses.h"
+
+#include "exchange/dxf/DXFExportType.h"
+#include "exchange/export/DataExportType.h"
+#include "exchange/export/ExportHandler.h"
+
+void RegisterExportClasses() {
+  RegisterExportHandlerClass();
+  RegisterDataExportTypeClass();
+  RegisterDXFExportTypeClass();
+}
