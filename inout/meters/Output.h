@@ -1,0 +1,144 @@
+#pragma once
+// The meter a user places in the world to watch quantities of a run: one to five value columns,
+// each defined by a formula, shown as a digital readout, a bar meter or a graph. Column 1 is the
+// graph's horizontal axis and is never shown as a readout, bar or curve of its own; the walks
+// over shown columns start at column 2.
+//
+// This is the meter's data model: its columns, kinds, rotation, the values it takes from the
+// recorded frames, the range updates on a fixed cadence during a run, and the replay of
+// recorded frames column by column for export.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "core/MacTypes.h"
+#include "core/PString.h"
+#include "inout/meters/NumberText.h"
+#include "model/Link.h"
+
+class THistoryCursor;
+class TWorldUnitHandler;
+
+enum class MeterKind : int32_t { kDigital = 0, kBar = 1, kGraph = 3 };
+
+inline constexpr uint32_t kOutputTag = MakeTag("oupt");
+// The current frame after the recorded history was cut back before it.
+inline constexpr int16_t kOutputFrameCutBack = -42;
+
+class TOutput : public TNamedLink {
+  DECLARE_CLASS_ID(533, TNamedLink)
+
+ public:
+  // Visits column (1-based index); answers nothing.
+  using ColumnVisit = std::function<void(TNumberText& column, int32_t index)>;
+  // Visits every recorded frame in first..last (the world's frame walk), calling frame for each
+  // with a cursor standing on the meter's first recorded value of that frame.
+  using FrameWalk =
+      std::function<void(int16_t first, int16_t last,
+                         const std::function<void(int16_t frame, THistoryCursor& cursor)>& frame)>;
+
+  TOutput();
+  ~TOutput() override;
+
+  void Initialize() override;
+
+  // Columns.
+  int32_t GetColumnCount() const { return static_cast<int32_t>(columns_.size()); }
+  // Column i (1-based); null outside 1..count.
+  TNumberText* Column(int32_t i) const;
+  // Removes the last columns or appends new ones until there are n.
+  void SetColumnCount(int32_t n);
+  // Frees column i; nothing when i is outside 1..count.
+  void RemoveColumn(int32_t i);
+  // Moves the last column to the front, so that another quantity serves as the horizontal axis.
+  void RotateColumns();
+  int16_t GetRotation() const { return rotation_; }
+  // Compiles the formula with unit factor 1.0; when it compiles, the column takes its unit kind.
+  // The formula is stored in every case.
+  void SetColumnFormula(int32_t i, const TFormula& formula);
+  void SetColumnShown(int32_t i, bool shown);
+  void SetColumnRange(int32_t i, double minimum, double maximum);
+  void ResetColumnTexts();
+
+  // Walks.
+  void ForEachShownColumn(const ColumnVisit& visit) const;
+  void WithFirstShownColumn(const ColumnVisit& visit) const;
+  // Column 1 first when asked, then each shown column.
+  void ForEachColumn(bool includeFirst, const ColumnVisit& visit) const;
+  int32_t CountShownColumns() const;
+  int32_t CountExportColumns(bool includeFirst) const;
+  void SetColumnLimit(int16_t limit, bool on) {
+    columnLimit_ = limit;
+    columnLimitOn_ = on;
+  }
+
+  // Kind and layout.
+  MeterKind GetMeterKind() const { return kind_; }
+  void SetMeterKind(MeterKind kind);
+  // The kind a click on the kind button gives: digital → graph → bar → digital.
+  static MeterKind NextKind(MeterKind kind);
+  void SetWrapXAxis(bool wrap);
+  bool GetWrapXAxis() const { return wrapXAxis_; }
+  // The content size for the kind (digital and bar; a graph keeps its size) applied.
+  void AdjustSize();
+  // The size of the meter's content, vertical first.
+  MacPoint GetSize() const { return size_; }
+  void SetSize(MacPoint size);
+  MacPoint GetGraphSize() const { return kind_ == MeterKind::kGraph ? size_ : savedGraphSize_; }
+  int16_t GetLineHeight() const { return lineHeight_; }
+  int32_t GetBarOrientation() const { return barOrientation_; }
+  int16_t GetBarThickness() const { return barThickness_; }
+  int16_t GetBarLength() const { return barLength_; }
+
+  // Frames.
+  int16_t GetCurrentFrame() const { return currentFrame_; }
+  // Loads every column, in rotated order, from the cursor's values at frame.
+  void ShowFrame(int16_t frame, THistoryCursor& cursor, bool inRange);
+  // The world shows frame: values loaded, then (unless digital, and when meterUpdate is on) the
+  // ranges updated: grown every fourth frame, shrunk every sixty-fourth. True when a range
+  // changed.
+  bool FrameChange(int16_t frame, THistoryCursor& cursor, bool meterUpdate);
+  // The recorded history is cut back from frame on.
+  void CutBackHistory(int16_t frame);
+  // Hands every column's text at each frame in first..last to emit; the values the columns held
+  // before are restored.
+  void ReplayHistory(int16_t first, int16_t last, bool includeFirst, const FrameWalk& walk,
+                     TWorldUnitHandler* handler,
+                     const std::function<void(TNumberText&, const Str255& text)>& emit);
+
+  // Rewrites every column formula's template tokens: 0xA6 and "$" the meter's name, 0xA5 and
+  // "&" the first object's name, 0xB0 and "@" the second's, 0xA4 the first object's owner's.
+  // Each text is then compiled and the column takes its unit kind.
+  void ExpandColumnFormulas(const Str255& firstName, const Str255& secondName,
+                            const Str255& ownerName);
+
+ private:
+  // Index into columns_ of column i in the order the history records them.
+  int32_t RecordedIndex(int32_t position) const;
+  void ApplyWrapToFirst();
+
+  std::vector<std::unique_ptr<TNumberText>> columns_;
+  int16_t rotation_ = 0;
+  MeterKind kind_ = MeterKind::kDigital;
+  bool showLabels_ = false;
+  bool showUnits_ = false;
+  bool framed_ = true;
+  int32_t barOrientation_ = 0;
+  int16_t barThickness_ = 10;
+  int16_t barLength_ = 100;
+  int16_t digitalLineWidth_ = 150;
+  MacPoint savedGraphSize_{150, 100};
+  bool wrapXAxis_ = true;
+  bool showAxes_ = true;
+  bool connectPoints_ = false;
+  bool showGrid_ = false;
+  bool gridNumbers_ = true;
+  int16_t currentFrame_ = -1;
+  int16_t lastPlottedFrame_ = -67;
+  int16_t columnLimit_ = 0;
+  bool columnLimitOn_ = false;
+  MacPoint size_{150, 16};
+  int16_t lineHeight_ = 16;
+};
