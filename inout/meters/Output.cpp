@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <string>
+#include <type_traits>
 
+#include "core/port/PortShapes.h"
 #include "simulation/HistoryStore.h"
 #include "simulation/UnitHandler.h"
 
@@ -295,4 +297,161 @@ void TOutput::ExpandColumnFormulas(const Str255& firstName, const Str255& second
     int32_t unitKind = 0;
     if (formula.Compile(1.0, &unitKind) == 0) column->SetUnitKind(unitKind);
   }
+}
+
+// Layout and furniture ---------------------------------------------------------------------------
+
+namespace {
+
+void DeleteBrush(HBRUSH brush) {
+  DeleteObject(brush);
+}
+
+// The kind button's size and its place inside the frame's top left corner.
+constexpr int16_t kKindButtonHeight = 14;
+constexpr int16_t kKindButtonWidth = 22;
+constexpr int16_t kKindButtonInset = 2;
+constexpr int16_t kColumnButtonHeight = 14;
+
+// Fills rect in one colour, whatever brush the port holds.
+void FillSolid(const MacRect& rect, const RGB16Color& color) {
+  const std::unique_ptr<std::remove_pointer_t<HBRUSH>, decltype(&DeleteBrush)> brush(
+      CreateSolidBrush(RGB16ToColorRef(color)), &DeleteBrush);
+  if (brush) PortFillRectBrush(rect, brush.get());
+}
+
+bool RectContains(const MacRect& rect, MacPoint point) {
+  return point.h >= rect.left && point.h < rect.right && point.v >= rect.top &&
+         point.v < rect.bottom;
+}
+
+}  // namespace
+
+void TOutput::SetPosition(int16_t top, int16_t left) {
+  top_ = top;
+  left_ = left;
+}
+
+void TOutput::SetFramed(bool framed) {
+  framed_ = framed;
+}
+
+int16_t TOutput::GetFurnitureWidth() const {
+  return GetColumnCount() > 2 ? 26 : 4;
+}
+
+MacRect TOutput::GetBounds() const {
+  // The frame and furniture around the content: the reverse of what the content frame takes off.
+  const int16_t width = Clamp16(size_.h + (framed_ ? 4 + GetFurnitureWidth() : 6));
+  const int16_t height = Clamp16(size_.v + (framed_ ? 8 : 5));
+  return MacRect(left_, top_, Clamp16(left_ + width), Clamp16(top_ + height));
+}
+
+MacRect TOutput::GetContentFrame() const {
+  MacRect inner = GetBounds();
+  const int16_t inset = framed_ ? 4 : 3;
+  inner.top = static_cast<int16_t>(inner.top + inset);
+  inner.left = static_cast<int16_t>(inner.left + inset);
+  inner.bottom = static_cast<int16_t>(inner.bottom - inset);
+  inner.right = static_cast<int16_t>(inner.right - inset);
+  if (framed_) inner.left = static_cast<int16_t>(inner.left + GetFurnitureWidth() - 4);
+  return inner;
+}
+
+MacRect TOutput::GetKindButtonRect() const {
+  const MacRect bounds = GetBounds();
+  const int16_t left = static_cast<int16_t>(bounds.left + kKindButtonInset);
+  const int16_t top = static_cast<int16_t>(bounds.top + kKindButtonInset);
+  return MacRect(left, top, static_cast<int16_t>(left + kKindButtonWidth),
+                 static_cast<int16_t>(top + kKindButtonHeight));
+}
+
+bool TOutput::GetColumnButtonRect(int32_t i, MacRect& out) const {
+  if (!framed_ || GetColumnCount() <= 2 || i < 2 || i > GetColumnCount()) return false;
+  const MacRect kind = GetKindButtonRect();
+  const int16_t top =
+      Clamp16(kind.bottom + 3 + (i - 2) * (kColumnButtonHeight + 2));
+  out = MacRect(static_cast<int16_t>(kind.left + 1), top, static_cast<int16_t>(kind.right - 1),
+                static_cast<int16_t>(top + kColumnButtonHeight));
+  return true;
+}
+
+MacRect TOutput::GetBarRect(int32_t n) const {
+  const MacRect inner = GetContentFrame();
+  const int16_t across = Clamp16((n - 1) * barThickness_);
+  const int16_t thickness = static_cast<int16_t>(barThickness_ - 3);
+  if (barOrientation_ == 1) {
+    const int16_t top = Clamp16(inner.top + 1 + across);
+    const int16_t left = static_cast<int16_t>(inner.left + 1);
+    return MacRect(left, top, Clamp16(left + barLength_), Clamp16(top + thickness));
+  }
+  const int16_t left = Clamp16(inner.left + 1 + across);
+  const int16_t bottom = static_cast<int16_t>(inner.bottom - 1);
+  return MacRect(left, Clamp16(bottom - barLength_), Clamp16(left + thickness), bottom);
+}
+
+void TOutput::DrawBarValues() {
+  int32_t n = 0;
+  ForEachShownColumn([&](TNumberText& column, int32_t) {
+    ++n;
+    const int16_t p = column.GetCurrentPixel(barLength_);
+    if (p <= 0) return;
+    const int16_t grown = std::min(p, barLength_);
+    MacRect bar = GetBarRect(n);
+    if (barOrientation_ == 1) {
+      bar.right = static_cast<int16_t>(bar.left + grown);
+    } else {
+      bar.top = static_cast<int16_t>(bar.bottom - grown);
+    }
+    SetPortForeColor(RGB16Color{});
+    PortFrameRect(bar);
+    MacRect fill = bar;
+    fill.top = static_cast<int16_t>(fill.top + 1);
+    fill.left = static_cast<int16_t>(fill.left + 1);
+    fill.bottom = static_cast<int16_t>(fill.bottom - 1);
+    fill.right = static_cast<int16_t>(fill.right - 1);
+    if (fill.bottom <= fill.top || fill.right <= fill.left) return;
+    FillSolid(fill, column.GetColor());
+  });
+}
+
+bool TOutput::PressedRect(MacRect& out) const {
+  if (pressed_ == 1) {
+    out = GetKindButtonRect();
+    return true;
+  }
+  return GetColumnButtonRect(pressed_, out);
+}
+
+bool TOutput::HitsControl(MacPoint where) {
+  pressed_ = 0;
+  if (RectContains(GetKindButtonRect(), where)) {
+    pressed_ = 1;
+  } else {
+    for (int32_t i = 2; i <= GetColumnCount(); ++i) {
+      MacRect button;
+      if (GetColumnButtonRect(i, button) && RectContains(button, where)) {
+        pressed_ = i;
+        break;
+      }
+    }
+  }
+  heldDown_ = pressed_ != 0;
+  return pressed_ != 0;
+}
+
+void TOutput::TrackMouse(MacPoint where) {
+  MacRect button;
+  if (!PressedRect(button)) return;
+  heldDown_ = RectContains(button, where);
+}
+
+void TOutput::ReleaseMouse() {
+  if (heldDown_ && pressed_ == 1) {
+    SetMeterKind(NextKind(kind_));
+  } else if (heldDown_ && pressed_ >= 2) {
+    if (TNumberText* column = Column(pressed_)) SetColumnShown(pressed_, !column->IsShown());
+  }
+  pressed_ = 0;
+  heldDown_ = false;
 }

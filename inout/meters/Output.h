@@ -92,6 +92,31 @@ class TOutput : public TNamedLink {
   int16_t GetBarThickness() const { return barThickness_; }
   int16_t GetBarLength() const { return barLength_; }
 
+  // Placement and furniture. The bounds are the meter's whole frame in port pixels; the content
+  // size adds the frame and furniture to them.
+  void SetPosition(int16_t top, int16_t left);
+  MacRect GetBounds() const;
+  bool IsFramed() const { return framed_; }
+  void SetFramed(bool framed);
+  // 26 pixels for the column buttons of a meter with more than two columns, else 4.
+  int16_t GetFurnitureWidth() const;
+  MacRect GetContentFrame() const;
+  MacRect GetKindButtonRect() const;
+  // Framed meters with more than two columns only: false for any other column or meter.
+  bool GetColumnButtonRect(int32_t i, MacRect& out) const;
+  // Bar n (1-based among the shown columns) at its full length.
+  MacRect GetBarRect(int32_t n) const;
+  // Each shown column's bar in the current port, grown by its current value.
+  void DrawBarValues();
+
+  // Clicks on the kind and column buttons: down takes the click when a button was hit, moves
+  // follow whether the mouse is still inside, and the release acts only when it is.
+  bool HitsControl(MacPoint where);
+  void TrackMouse(MacPoint where);
+  void ReleaseMouse();
+  int32_t GetPressedButton() const { return pressed_; }
+  bool IsHeldDown() const { return heldDown_; }
+
   // Frames.
   int16_t GetCurrentFrame() const { return currentFrame_; }
   // Loads every column, in rotated order, from the cursor's values at frame.
@@ -115,6 +140,7 @@ class TOutput : public TNamedLink {
                             const Str255& ownerName);
 
  private:
+  bool PressedRect(MacRect& out) const;
   // Index into columns_ of column i in the order the history records them.
   int32_t RecordedIndex(int32_t position) const;
   void ApplyWrapToFirst();
@@ -135,10 +161,14 @@ class TOutput : public TNamedLink {
   bool connectPoints_ = false;
   bool showGrid_ = false;
   bool gridNumbers_ = true;
+  int32_t pressed_ = 0;
+  bool heldDown_ = false;
   int16_t currentFrame_ = -1;
   int16_t lastPlottedFrame_ = -67;
   int16_t columnLimit_ = 0;
   bool columnLimitOn_ = false;
   MacPoint size_{150, 16};
+  int16_t top_ = 0;
+  int16_t left_ = 0;
   int16_t lineHeight_ = 16;
 };
