@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <string>
-#include <type_traits>
 
 #include "core/port/PortShapes.h"
+#include "inout/meters/MeterDrawing.h"
 #include "simulation/HistoryStore.h"
 #include "simulation/UnitHandler.h"
 
@@ -303,22 +303,11 @@ void TOutput::ExpandColumnFormulas(const Str255& firstName, const Str255& second
 
 namespace {
 
-void DeleteBrush(HBRUSH brush) {
-  DeleteObject(brush);
-}
-
 // The kind button's size and its place inside the frame's top left corner.
 constexpr int16_t kKindButtonHeight = 14;
 constexpr int16_t kKindButtonWidth = 22;
 constexpr int16_t kKindButtonInset = 2;
 constexpr int16_t kColumnButtonHeight = 14;
-
-// Fills rect in one colour, whatever brush the port holds.
-void FillSolid(const MacRect& rect, const RGB16Color& color) {
-  const std::unique_ptr<std::remove_pointer_t<HBRUSH>, decltype(&DeleteBrush)> brush(
-      CreateSolidBrush(RGB16ToColorRef(color)), &DeleteBrush);
-  if (brush) PortFillRectBrush(rect, brush.get());
-}
 
 bool RectContains(const MacRect& rect, MacPoint point) {
   return point.h >= rect.left && point.h < rect.right && point.v >= rect.top &&

@@ -109,6 +109,35 @@ class TOutput : public TNamedLink {
   // Each shown column's bar in the current port, grown by its current value.
   void DrawBarValues();
 
+  // Graph. The plot is the content frame.
+  // Ticks for a range of span stored units over length pixels with a unit step of step: the
+  // pixels per stored unit and the tick step, brought between 30 and 80 pixels apart. False
+  // when no grid can be drawn (a step or span that is not a positive finite number, or no
+  // length).
+  static bool GridSpacing(double step, double span, int16_t length, double& pixelsPerUnit,
+                          double& tickStep);
+  void PrepareZeroPixels();
+  void PrepareCurrentPixels();
+  // Grid lines of column 1 (vertical) and of the first shown column (horizontal).
+  void DrawGraphAxes(TWorldUnitHandler* handler);
+  // The zero lines of the first shown column and of column 1.
+  void DrawZeroAxes();
+  // The newest sample: a line from each shown column's previous point, or a dot after a jump
+  // or when points are not connected.
+  void PlotSegment(const MacRect& plot, bool jump);
+  // Grid, axes and every recorded frame that column 1 does not exclude; the world's frame walk
+  // gives the frames, and the frame it last recorded is plotted once more.
+  void DrawGraph(TWorldUnitHandler* handler, const FrameWalk& walk, int16_t lastRecorded);
+  // During a run: the sample of the current frame, a dot when forced or after skipped frames.
+  void PlotLive(bool forcedJump);
+  int16_t GetLastPlottedFrame() const { return lastPlottedFrame_; }
+  void SetConnectPoints(bool on) { connectPoints_ = on; }
+  void SetShowGrid(bool on) {
+    showGrid_ = on;
+    if (!on) gridNumbers_ = false;
+  }
+  void SetShowAxes(bool on) { showAxes_ = on; }
+
   // Clicks on the kind and column buttons: down takes the click when a button was hit, moves
   // follow whether the mouse is still inside, and the release acts only when it is.
   bool HitsControl(MacPoint where);
@@ -141,6 +170,7 @@ class TOutput : public TNamedLink {
 
  private:
   bool PressedRect(MacRect& out) const;
+  void DrawGrid(TNumberText& column, TWorldUnitHandler* handler, bool vertical);
   // Index into columns_ of column i in the order the history records them.
   int32_t RecordedIndex(int32_t position) const;
   void ApplyWrapToFirst();
