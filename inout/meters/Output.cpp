@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "core/ClassRegistry.h"
 #include "core/port/PortShapes.h"
 #include "inout/meters/MeterDrawing.h"
 #include "simulation/HistoryStore.h"
@@ -443,4 +444,14 @@ void TOutput::ReleaseMouse() {
   }
   pressed_ = 0;
   heldDown_ = false;
+}
+
+namespace {
+TObject* CreateOutput() {
+  return new TOutput();
+}
+}  // namespace
+
+void RegisterOutputClass() {
+  RegisterClassInfo("TOutput", kOutputTag, TOutput::kClassID, CreateOutput, sizeof(TOutput));
 }

@@ -8,6 +8,7 @@
 // recorded frames, the range updates on a fixed cadence during a run, and the replay of
 // recorded frames column by column for export.
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -20,6 +21,22 @@
 
 class THistoryCursor;
 class TWorldUnitHandler;
+
+// Document blocks of a meter: the meter, its columns, its data link and its column records.
+inline constexpr int16_t kBlockMeter = 5213;
+inline constexpr int16_t kBlockMeterColumns = 5216;
+inline constexpr int16_t kBlockMeterLink = 5237;
+inline constexpr int16_t kBlockMeterColumnRecords = 5311;
+// A document never holds more columns than this.
+inline constexpr int32_t kMaxFiledColumns = 5;
+inline constexpr int kColumnRecordCount = 6;
+
+// The name under which a column is sent over the data link, and whether it is sent.
+struct TColumnRecord {
+  Str255 name;
+  int16_t index = 0;
+  bool linked = false;
+};
 
 enum class MeterKind : int32_t { kDigital = 0, kBar = 1, kGraph = 3 };
 
@@ -162,6 +179,21 @@ class TOutput : public TNamedLink {
                      TWorldUnitHandler* handler,
                      const std::function<void(TNumberText&, const Str255& text)>& emit);
 
+  // Filing.
+  uint16_t CanReadBlock(int16_t code) override;
+  uint16_t ReadBlockContents(int16_t code, TObjectReader& reader) override;
+  void WriteBlockContents(int16_t code, TObjectWriter& writer) override;
+  void WriteFields(TObjectWriter& writer) override;
+  void WriteClassTag(TObjectWriter& writer) override;
+
+  // The data link.
+  const TColumnRecord& GetColumnRecord(int i) const { return records_[static_cast<size_t>(i)]; }
+  TColumnRecord& ColumnRecord(int i) { return records_[static_cast<size_t>(i)]; }
+  int32_t GetFirstLinkRow() const { return firstLinkRow_; }
+  int32_t GetFirstLinkColumn() const { return firstLinkColumn_; }
+  bool IsTransposeLink() const { return transposeLink_; }
+  bool GetRecordsRead() const { return recordsRead_; }
+
   // Rewrites every column formula's template tokens: 0xA6 and "$" the meter's name, 0xA5 and
   // "&" the first object's name, 0xB0 and "@" the second's, 0xA4 the first object's owner's.
   // Each text is then compiled and the column takes its unit kind.
@@ -170,6 +202,11 @@ class TOutput : public TNamedLink {
 
  private:
   bool PressedRect(MacRect& out) const;
+  void ReadMeterBlock(TObjectReader& reader);
+  void ReadColumnsBlock(TObjectReader& reader);
+  void ReadLinkBlock(TObjectReader& reader);
+  void WriteMeterBlock(TObjectWriter& writer);
+  void WriteColumnsBlock(TObjectWriter& writer);
   void DrawGrid(TNumberText& column, TWorldUnitHandler* handler, bool vertical);
   // Index into columns_ of column i in the order the history records them.
   int32_t RecordedIndex(int32_t position) const;
@@ -195,6 +232,13 @@ class TOutput : public TNamedLink {
   bool heldDown_ = false;
   int16_t currentFrame_ = -1;
   int16_t lastPlottedFrame_ = -67;
+  bool linkOption_ = true;
+  bool transposeLink_ = false;
+  bool linkValues_ = false;
+  int32_t firstLinkColumn_ = 1;
+  int32_t firstLinkRow_ = 1;
+  std::array<TColumnRecord, kColumnRecordCount> records_{};
+  bool recordsRead_ = false;
   int16_t columnLimit_ = 0;
   bool columnLimitOn_ = false;
   MacPoint size_{150, 16};
@@ -202,3 +246,6 @@ class TOutput : public TNamedLink {
   int16_t left_ = 0;
   int16_t lineHeight_ = 16;
 };
+
+// Registers the meter class under "TOutput" with its tag.
+void RegisterOutputClass();
