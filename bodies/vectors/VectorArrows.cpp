@@ -10,7 +10,7 @@
 
 void TGlobalVectorHandler::PreparePen(PenState& saved) {
   PortGetPenState(saved);
-  PortSetPenSize(1, 1);
+  PortSetPenSize(penWidth_, penWidth_);
 }
 
 void TGlobalVectorHandler::DrawMarker(const MacPoint& point) {

@@ -121,6 +121,22 @@ class TGlobalVectorHandler : public THandlerLink {
   virtual bool IsUniformField(TLink*) { return true; }
   // Saves the pen and sets the handler's pen size and label font.
   virtual void PreparePen(PenState& saved);
+
+  // Arrow drawing in port pixels (v grows downward); the head is at the p2 side. The whole
+  // vector runs p1 → p2, the x component p1 → (p2.h, p1.v), the y component p1 → (p1.h, p2.v).
+  // With the settings' own parts shown.
+  void DrawArrow(MacPoint p1, MacPoint p2, const Str255& label, bool markShort);
+  void DrawArrowParts(MacPoint p1, MacPoint p2, const Str255& label, bool useOwnFlags,
+                      TVectorComponentFlags flags, bool markShort);
+  // The head of one part: component 0 x, 1 y, 2 whole; the pen stands at the part's end.
+  static void DrawArrowHead(MacPoint p1, MacPoint p2, bool close, int16_t component);
+  // The barb of the whole vector's head; its mirror is (bv, -bh).
+  static MacPoint ComputeBarbOffset(MacPoint p1, MacPoint p2);
+  static void DrawShortMark(MacPoint p);
+  // Within 5 pixels both ways: too short to read.
+  static bool IsTooShort(MacPoint p1, MacPoint p2);
+  // Part hit near a shown head: 3 x, 4 y, 2 whole; false leaves part as it was.
+  bool HitTestArrow(MacPoint point, MacPoint p1, MacPoint p2, int16_t& part) const;
   // The marker of a zero vector: a small circle around the point.
   virtual void DrawMarker(const MacPoint& point);
 
@@ -141,8 +157,21 @@ class TGlobalVectorHandler : public THandlerLink {
   int16_t penWidth_ = 1;
 };
 
-// Registers the class under "TGlobalVectorHandler" with its tag.
+// Registers the class under "TGlobalVectorHandler" with its tag, and makes the label resources:
+// the 13 names of string list 1120 (arrow kinds 0 to 10, then the x and y suffixes) and the
+// 100 by 100 bitmap labels are laid over the picture through. FreeVectorLabels releases them.
 void RegisterVectorHandlerClass();
+void FreeVectorLabels();
+// The label resources alone (RegisterVectorHandlerClass makes them).
+void MakeVectorLabels();
+// Entry 1..13 of the label names; empty before registration.
+const Str255& VectorLabelText(int16_t entry);
+// Labels drawn while set invert what lies under them, so that drawing one twice restores the
+// picture (rubber-band feedback).
+void SetVectorLabelInversion(bool on);
+bool GetVectorLabelInversion();
+// A counted string with its bottom-left corner at (h, v), without an opaque box.
+void DrawVectorLabel(const Str255& text, int16_t h, int16_t v);
 
 // What a world gives the things it holds for their vectors.
 class TVectorWorld {

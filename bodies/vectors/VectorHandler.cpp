@@ -260,6 +260,7 @@ void TGlobalVectorHandler::WriteClassTag(TObjectWriter& writer) {
 }
 
 void RegisterVectorHandlerClass() {
+  MakeVectorLabels();
   RegisterClassInfo("TGlobalVectorHandler", kVectorHandlerTag, TGlobalVectorHandler::kClassID,
                     CreateVectorHandler, sizeof(TGlobalVectorHandler));
 }
