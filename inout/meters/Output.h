@@ -179,6 +179,29 @@ class TOutput : public TNamedLink {
                      TWorldUnitHandler* handler,
                      const std::function<void(TNumberText&, const Str255& text)>& emit);
 
+  // Properties by tag. Column properties are "o " + letter + digit, digit "0" for column 1.
+  uint16_t HasAction(uint32_t tag) override;
+  void DoAction(uint32_t tag) override;
+  uint16_t GetFlagProperty(uint32_t tag, uint16_t& value, void* extra) override;
+  void SetFlagProperty(uint32_t tag, uint16_t value) override;
+  uint16_t GetNumberProperty(uint32_t tag, double& value, void* extra) override;
+  void SetNumberProperty(uint32_t tag, const double& value) override;
+  uint16_t GetStringProperty(uint32_t tag, Str255& value, void* extra) override;
+  void SetStringProperty(uint32_t tag, const Str255& value) override;
+  uint16_t GetColourProperty(uint32_t tag, RGB16Color& value, void* extra) override;
+  void SetColourProperty(uint32_t tag, const RGB16Color& value) override;
+  TFormula* GetFormulaProperty(uint32_t tag, double* first, double* second, int32_t* dimension,
+                               uint16_t* flag) override;
+  void SetFormulaProperty(uint32_t tag, const TFormula& formula) override;
+  // The column index a column tag with the letter names (1-based), or 0 when the tag is not
+  // one, names no column, or names a hidden column and shownOnly is set.
+  int32_t DispatchColumnTag(uint32_t tag, char letter, bool shownOnly) const;
+  // The unit handler for display units; none means factors of 1.
+  void SetUnitHandler(TWorldUnitHandler* handler) { unitHandler_ = handler; }
+  bool GetShowLabels() const { return showLabels_; }
+  bool GetShowGrid() const { return showGrid_; }
+  bool GetGridNumbers() const { return gridNumbers_; }
+
   // Filing.
   uint16_t CanReadBlock(int16_t code) override;
   uint16_t ReadBlockContents(int16_t code, TObjectReader& reader) override;
@@ -213,6 +236,7 @@ class TOutput : public TNamedLink {
   void ApplyWrapToFirst();
 
   std::vector<std::unique_ptr<TNumberText>> columns_;
+  TWorldUnitHandler* unitHandler_ = nullptr;
   int16_t rotation_ = 0;
   MeterKind kind_ = MeterKind::kDigital;
   bool showLabels_ = false;
