@@ -12,6 +12,7 @@
 //   TVectorArrow694       contact and friction forces
 
 #include <cstdint>
+#include <functional>
 
 #include "core/geometry/Vector.h"
 #include "model/Formula.h"
@@ -196,7 +197,9 @@ class TVectorArrow {
   // The formulas this arrow records, rebuilt first when stale.
   virtual int16_t FormulaCount() { return 0; }
   // Each recorded formula takes the cursor's value and the cursor advances.
-  virtual void LoadRecordedValues(int32_t frame, THistoryCursor& cursor);
+  void LoadRecordedValues(int32_t frame, THistoryCursor& cursor);
+  // Each recorded formula takes the next value, in the order the formulas are written.
+  virtual void LoadValues(const std::function<double()>& next) { (void)next; }
   // Writes each recorded formula as one element and answers how many.
   virtual int16_t WriteFormulas(TObjectWriter& writer);
   // The vector shown; false when it cannot be read.
@@ -233,7 +236,7 @@ class TVectorArrow692 : public TVectorArrow {
  public:
   using TVectorArrow::TVectorArrow;
   int16_t FormulaCount() override;
-  void LoadRecordedValues(int32_t frame, THistoryCursor& cursor) override;
+  void LoadValues(const std::function<double()>& next) override;
   int16_t WriteFormulas(TObjectWriter& writer) override;
   bool GetValue(TVector& value) override;
   const TFormula& Component(int i) const { return components_[i]; }

@@ -2,6 +2,9 @@
 
 #include "bodies/vectors/VectorThing.h"
 
+#include "bodies/vectors/DocumentVectorWorld.h"
+#include "model/world/WorldDoc.h"
+
 #include "core/Failure.h"
 
 TVectorThing::~TVectorThing() {
@@ -160,6 +163,13 @@ void TVectorThing::DeleteAllArrows(uint16_t clearMenuFlags, uint16_t includeOpti
 }
 
 void TVectorThing::AttachVectorHandler() {
+  if (world_ == nullptr) {
+    // A thing in a world document finds the document among its links.
+    if (TWorldDoc* world = TDocumentVectorWorld::FindWorld(*this)) {
+      documentWorld_ = std::make_unique<TDocumentVectorWorld>(*world);
+      world_ = documentWorld_.get();
+    }
+  }
   if (vectorHandler_ == nullptr && world_ != nullptr) vectorHandler_ = world_->GetVectorHandler();
 }
 
