@@ -17,6 +17,7 @@
 #include "core/port/Picture.h"
 #include "core/port/Port.h"
 #include "core/port/WindowBinding.h"
+#include "inout/meters/Output.h"
 #include "model/Thing.h"
 #include "model/filing/LinkClasses.h"
 #include "model/world/Group.h"
@@ -78,6 +79,7 @@ const Unit kUnits[] = {
     {RegisterFieldClasses, nullptr},            // force fields
     {InstallJoinerHooks, nullptr},              // what the joiner asks of points and constraints
     {RegisterStopWhen, nullptr},                // pause controls
+    {RegisterOutputClass, nullptr},             // meters
     {SettleDefaultConstraintSize, nullptr},     // file-version tag: the size of new constraints
 };
 

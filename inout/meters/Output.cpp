@@ -47,7 +47,9 @@ TOutput::~TOutput() = default;
 
 void TOutput::Initialize() {
   TNamedLink::Initialize();
+  // A meter always has its column 1: a document cannot hold a meter without columns.
   columns_.clear();
+  SetColumnCount(1);
 }
 
 TNumberText* TOutput::Column(int32_t i) const {
