@@ -216,6 +216,18 @@ class TOutput : public TNamedLink {
   int32_t GetFirstLinkColumn() const { return firstLinkColumn_; }
   bool IsTransposeLink() const { return transposeLink_; }
   bool GetRecordsRead() const { return recordsRead_; }
+  // The table cell of row a and column b (both from 1), transposed when asked.
+  void GetCellAddress(int32_t a, int32_t b, int32_t& row, int32_t& column) const;
+  // Names every unnamed column record 1..count - 1 for the meter at position n (from 1) of the
+  // linked table document: "y" n j for a document whose name holds "matlab", else its cell.
+  void NameLinkItems(int32_t n, const Str255& documentName);
+  // The name a script gives column i (2..count): the meter's name, ".y" and i - 1.
+  void GetColumnItemName(int32_t i, Str255& out) const;
+  // Each linked column 2..count with a name, and its current value in the handler's format:
+  // what the data link sends for a row.
+  void ForEachLinkedValue(TWorldUnitHandler* handler,
+                          const std::function<void(const Str255& name, const Str255& value)>&
+                              send);
 
   // Rewrites every column formula's template tokens: 0xA6 and "$" the meter's name, 0xA5 and
   // "&" the first object's name, 0xB0 and "@" the second's, 0xA4 the first object's owner's.
