@@ -4,6 +4,10 @@
 #include "model/world/WorldDoc.h"
 
 TGlobalVectorHandler* TDocumentVectorWorld::GetVectorHandler() {
+  return dynamic_cast<TGlobalVectorHandler*>(world_.GetVectorHandlerObject());
+}
+
+TGlobalVectorHandler* TDocumentVectorWorld::MakeVectorHandler() {
   if (world_.GetVectorHandlerObject() == nullptr) {
     std::unique_ptr<TObject> made(CreateObjectByTag(kVectorHandlerTag));
     auto* handler = dynamic_cast<TGlobalVectorHandler*>(made.get());

@@ -13,9 +13,12 @@ class TDocumentVectorWorld : public TVectorWorld {
  public:
   explicit TDocumentVectorWorld(TWorldDoc& world) : world_(world) {}
 
-  // The world's handler; a world without one adopts a new one of the registered class "svgd"
-  // (null when that class is not registered).
+  // The world's handler, or null while it has none.
   TGlobalVectorHandler* GetVectorHandler() override;
+  // The world's handler; a world without one adopts a new one of the registered class "svgd"
+  // (null when that class is not registered). Only showing an arrow makes one, so that merely
+  // looking leaves the world as it was.
+  TGlobalVectorHandler* MakeVectorHandler();
   bool ShowsRecordedFrames() override;
 
   // The world document among the objects linked to object, or null.

@@ -129,6 +129,8 @@ void TVectorThing::SetVectorShown(int16_t index, uint16_t show, uint16_t request
     if (option_[static_cast<size_t>(index)] == 0) DeleteArrow(index);
   } else {
     AttachVectorHandler();
+    if (vectorHandler_ == nullptr && documentWorld_ != nullptr)
+      vectorHandler_ = documentWorld_->MakeVectorHandler();
     FailIfNull(vectorHandler_);
     if (requested_[static_cast<size_t>(index)] == 0) requested_[static_cast<size_t>(index)] = request;
     uint16_t available = 0;

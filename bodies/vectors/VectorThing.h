@@ -21,6 +21,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "bodies/vectors/DocumentVectorWorld.h"
 #include "bodies/vectors/VectorArrows.h"
 #include "model/Thing.h"
 
@@ -160,7 +161,7 @@ class TVectorThing : public TThing {
   TGlobalVectorHandler* vectorHandler_ = nullptr;
   TVectorWorld* world_ = nullptr;
   // The vector side of the world document the thing lies in, when it found one itself.
-  std::unique_ptr<TVectorWorld> documentWorld_;
+  std::unique_ptr<TDocumentVectorWorld> documentWorld_;
   uint16_t vectorsSuppressed_ = 0;
   int16_t arrowCount_ = 0;
   std::array<std::unique_ptr<TVectorArrow>, kVectorCount> arrows_;
