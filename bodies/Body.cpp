@@ -159,7 +159,18 @@ void TMass::ShowRecordedFrame(int16_t frame, int16_t first, int16_t last) {
   }
   ShowFrameState({v[0], v[1], v[2]}, {v[3], v[4], v[5]}, v[6], v[7]);
   ShowRecordedCharge(*world, *store, frame);
+  ShowRecordedArrows(*world, *store, frame);
   InvalidateScreenCache();
+}
+
+// The arrows' formulas follow the charge in the body's element list.
+void TMass::ShowRecordedArrows(TWorldDoc& world, TFrameStore& store, int16_t frame) {
+  const int32_t offset = world.RecordedValueOffset(this);
+  if (offset < 0) return;
+  const int32_t skipped = charge_->IsFormula() ? 1 : 0;
+  int32_t index = offset + skipped;
+  LoadArrowValues(world.RecordLayout().RecordedCount(this) - skipped,
+                  [&] { return store.Value(frame, index++); });
 }
 
 // A charge given by a formula was recorded as the first value of the body's element list; a

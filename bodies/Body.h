@@ -346,6 +346,7 @@ class TMass : public TVectorMassBase {
  private:
   // A charge given by a formula takes its recorded value of the frame.
   void ShowRecordedCharge(class TWorldDoc& world, class TFrameStore& store, int16_t frame);
+  void ShowRecordedArrows(class TWorldDoc& world, class TFrameStore& store, int16_t frame);
 
  public:
   // ==== end of properties, materials, filing and shared behaviour ====

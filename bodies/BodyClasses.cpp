@@ -10,6 +10,7 @@
 #include "bodies/assembly/BodyAssembly.h"
 #include "bodies/lines/Line.h"
 #include "bodies/points/Point.h"
+#include "bodies/vectors/VectorArrows.h"
 
 void RegisterBodyClasses() {
   TMass::RegisterClass();
@@ -20,6 +21,7 @@ void RegisterBodyClasses() {
   TTable::RegisterClasses();
   TPolygon::RegisterClass();
   TCurvPoly::RegisterClass();
+  RegisterVectorHandlerClass();
   InstallGeometryAssembly(&ProgramBodyAssembly());
   InstallFormulaGeometry();
 }
@@ -27,5 +29,6 @@ void RegisterBodyClasses() {
 void FreeBodyClasses() {
   RemoveFormulaGeometry();
   InstallGeometryAssembly(nullptr);
+  FreeVectorLabels();
   TMass::TermClass();
 }

@@ -13,6 +13,7 @@
 #include "core/port/Port.h"
 #include "core/port/WindowBinding.h"
 #include "exchange/ExchangeClasses.h"
+#include "inout/meters/Output.h"
 #include "exchange/video/VideoExportType.h"
 #include "model/Thing.h"
 #include "model/filing/LinkClasses.h"
@@ -69,7 +70,7 @@ constexpr TUnitStep kSteps[] = {
     {33, "in/outputs", nullptr, nullptr},
     {34, "input", nullptr, nullptr},
     {35, "external tables", nullptr, nullptr},
-    {36, "output", nullptr, nullptr},
+    {36, "output", RegisterOutputClass, nullptr},
     {37, "class hierarchy table", LoadClassHierarchy, nullptr},
     {38, "lines", nullptr, nullptr},
     {39, "object converter", RegisterConverterClasses, nullptr},

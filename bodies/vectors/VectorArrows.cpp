@@ -10,7 +10,7 @@
 
 void TGlobalVectorHandler::PreparePen(PenState& saved) {
   PortGetPenState(saved);
-  PortSetPenSize(1, 1);
+  PortSetPenSize(penWidth_, penWidth_);
 }
 
 void TGlobalVectorHandler::DrawMarker(const MacPoint& point) {
@@ -22,7 +22,9 @@ void TGlobalVectorHandler::DrawMarker(const MacPoint& point) {
   PortFrameOval(rect);
 }
 
-void TVectorArrow::LoadRecordedValues(int32_t, THistoryCursor&) {}
+void TVectorArrow::LoadRecordedValues(int32_t, THistoryCursor& cursor) {
+  LoadValues([&cursor] { return ReadHistoryValueAndAdvance(cursor); });
+}
 
 int16_t TVectorArrow::WriteFormulas(TObjectWriter&) {
   return 0;
@@ -67,10 +69,10 @@ int16_t TVectorArrow692::FormulaCount() {
   return static_cast<int16_t>((present_[0] ? 1 : 0) + (present_[1] ? 1 : 0));
 }
 
-void TVectorArrow692::LoadRecordedValues(int32_t, THistoryCursor& cursor) {
+void TVectorArrow692::LoadValues(const std::function<double()>& next) {
   Rebuild();
   for (int i = 0; i < 2; ++i) {
-    if (present_[i]) components_[i].StoreConstant(ReadHistoryValueAndAdvance(cursor));
+    if (present_[i]) components_[i].StoreConstant(next());
   }
 }
 

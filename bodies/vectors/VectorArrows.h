@@ -12,6 +12,7 @@
 //   TVectorArrow694       contact and friction forces
 
 #include <cstdint>
+#include <functional>
 
 #include "core/geometry/Vector.h"
 #include "model/Formula.h"
@@ -23,12 +24,91 @@ class TVectorThing;
 
 inline constexpr uint32_t kVectorHandlerTag = MakeTag("svgd");
 
-// One per world. The fields are the world's force-field constraints; a world without them (or
-// before the constraints layer answers) has none.
-class TGlobalVectorHandler : public TLink {
-  DECLARE_CLASS_ID(687, TLink)
+// The vector groups that select colour and scale: velocity (arrow kind 0), acceleration (kind 1)
+// and force (every other kind).
+inline constexpr int16_t kVectorGroupVelocity = 0;
+inline constexpr int16_t kVectorGroupAcceleration = 1;
+inline constexpr int16_t kVectorGroupForce = 2;
+
+// The block that keeps the settings in documents.
+inline constexpr int16_t kBlockVectorSettings = 5250;
+
+// Setting tags.
+inline constexpr uint32_t kTagShowXComponent = MakeTag("vdCx");
+inline constexpr uint32_t kTagShowYComponent = MakeTag("vdCy");
+inline constexpr uint32_t kTagShowWholeVector = MakeTag("vdCm");
+inline constexpr uint32_t kTagShowVectorLabels = MakeTag("vdCn");
+inline constexpr uint32_t kTagVelocityColour = MakeTag("Clrv");
+inline constexpr uint32_t kTagAccelerationColour = MakeTag("Clra");
+inline constexpr uint32_t kTagForceColour = MakeTag("Clrf");
+inline constexpr uint32_t kTagVelocityScale = MakeTag("vly ");
+inline constexpr uint32_t kTagAccelerationScale = MakeTag("acc ");
+inline constexpr uint32_t kTagForceScale = MakeTag("frc ");
+inline constexpr uint32_t kTagCombineContacts = MakeTag("d1  ");
+inline constexpr uint32_t kTagSeparateContacts = MakeTag("d2  ");
+inline constexpr uint32_t kTagStartAtPoint = MakeTag("d3  ");
+inline constexpr uint32_t kTagEndAtPoint = MakeTag("d4  ");
+inline constexpr uint32_t kTagVectorPenWidth = MakeTag("vd  ");
+
+// Colour and length scale of a vector group.
+struct TVectorGroupStyle {
+  RGB16Color colour;
+  double scale = 0.0;
+};
+
+// Which parts of every arrow are drawn.
+struct TVectorComponentFlags {
+  uint16_t x = 0;
+  uint16_t y = 0;
+  uint16_t whole = 1;
+  uint16_t labels = 1;
+};
+
+// One per world: how all arrows look (parts drawn, colour and scale of each group, where force
+// arrows start, pen width) and the world's force fields that field arrows need. The fields are
+// the world's force-field constraints; a world without them (or before the constraints layer
+// answers) has none.
+class TGlobalVectorHandler : public THandlerLink {
+  DECLARE_CLASS_ID(687, THandlerLink)
 
  public:
+  // The settings of a new world (Initialize also sets them, before a document is read).
+  TGlobalVectorHandler() { SetDefaults(); }
+  void Initialize() override;
+
+  TVectorGroupStyle GetGroupStyle(int16_t group) const;
+  // (combine, starts at point) for an arrow kind.
+  void GetKindPlacement(int16_t kind, uint16_t& combine, uint16_t& startsAtPoint) const;
+  TVectorComponentFlags GetComponentFlags() const { return flags_; }
+  void SetComponentFlags(const TVectorComponentFlags& flags) { flags_ = flags; }
+  // Each scale clamped to 0..1, then the change announced.
+  void SetScales(double velocity, double acceleration, double force);
+  // A dragged offset in world units as a value of the group: the offset over the group's scale,
+  // or the offset itself for a scale of 0.
+  TVector OffsetToValue(int16_t group, const TVector& offset) const;
+  int16_t GetPenWidth() const { return penWidth_; }
+  // Every thing of the world is told; the handler itself keeps no arrows.
+  virtual void VectorSettingsChanged(int16_t) {}
+
+  // Properties.
+  uint16_t GetFlagProperty(uint32_t tag, uint16_t& value, void* extra) override;
+  void SetFlagProperty(uint32_t tag, uint16_t value) override;
+  uint16_t GetChoiceProperty(uint32_t tag, int16_t& value, void* extra) override;
+  void SelectChoice(uint32_t tag) override;
+  uint16_t GetNumberProperty(uint32_t tag, double& value, void* extra) override;
+  void SetNumberProperty(uint32_t tag, const double& value) override;
+  uint16_t GetShortProperty(uint32_t tag, uint16_t& value, void* extra) override;
+  void SetShortProperty(uint32_t tag, uint16_t value) override;
+  uint16_t GetColourProperty(uint32_t tag, RGB16Color& value, void* extra) override;
+  void SetColourProperty(uint32_t tag, const RGB16Color& value) override;
+
+  // Filing.
+  uint16_t CanReadBlock(int16_t code) override;
+  uint16_t ReadBlockContents(int16_t code, TObjectReader& reader) override;
+  void WriteBlockContents(int16_t code, TObjectWriter& writer) override;
+  void WriteFields(TObjectWriter& writer) override;
+  void WriteClassTag(TObjectWriter& writer) override;
+
   virtual TLink* GetGravityField() { return nullptr; }
   virtual TLink* GetCustomField() { return nullptr; }
   virtual bool HasAirField() { return false; }
@@ -42,9 +122,57 @@ class TGlobalVectorHandler : public TLink {
   virtual bool IsUniformField(TLink*) { return true; }
   // Saves the pen and sets the handler's pen size and label font.
   virtual void PreparePen(PenState& saved);
+
+  // Arrow drawing in port pixels (v grows downward); the head is at the p2 side. The whole
+  // vector runs p1 → p2, the x component p1 → (p2.h, p1.v), the y component p1 → (p1.h, p2.v).
+  // With the settings' own parts shown.
+  void DrawArrow(MacPoint p1, MacPoint p2, const Str255& label, bool markShort);
+  void DrawArrowParts(MacPoint p1, MacPoint p2, const Str255& label, bool useOwnFlags,
+                      TVectorComponentFlags flags, bool markShort);
+  // The head of one part: component 0 x, 1 y, 2 whole; the pen stands at the part's end.
+  static void DrawArrowHead(MacPoint p1, MacPoint p2, bool close, int16_t component);
+  // The barb of the whole vector's head; its mirror is (bv, -bh).
+  static MacPoint ComputeBarbOffset(MacPoint p1, MacPoint p2);
+  static void DrawShortMark(MacPoint p);
+  // Within 5 pixels both ways: too short to read.
+  static bool IsTooShort(MacPoint p1, MacPoint p2);
+  // Part hit near a shown head: 3 x, 4 y, 2 whole; false leaves part as it was.
+  bool HitTestArrow(MacPoint point, MacPoint p1, MacPoint p2, int16_t& part) const;
   // The marker of a zero vector: a small circle around the point.
   virtual void DrawMarker(const MacPoint& point);
+
+ private:
+  void SetDefaults();
+  double& ScaleOf(uint32_t tag);
+  RGB16Color* ColourOf(uint32_t tag);
+
+  TVectorComponentFlags flags_;
+  RGB16Color velocityColour_;
+  RGB16Color accelerationColour_;
+  RGB16Color forceColour_;
+  double velocityScale_ = 0.2;
+  double accelerationScale_ = 0.13;
+  double forceScale_ = 0.13;
+  uint16_t combineContacts_ = 1;
+  uint16_t startsAtPoint_ = 1;
+  int16_t penWidth_ = 1;
 };
+
+// Registers the class under "TGlobalVectorHandler" with its tag, and makes the label resources:
+// the 13 names of string list 1120 (arrow kinds 0 to 10, then the x and y suffixes) and the
+// 100 by 100 bitmap labels are laid over the picture through. FreeVectorLabels releases them.
+void RegisterVectorHandlerClass();
+void FreeVectorLabels();
+// The label resources alone (RegisterVectorHandlerClass makes them).
+void MakeVectorLabels();
+// Entry 1..13 of the label names; empty before registration.
+const Str255& VectorLabelText(int16_t entry);
+// Labels drawn while set invert what lies under them, so that drawing one twice restores the
+// picture (rubber-band feedback).
+void SetVectorLabelInversion(bool on);
+bool GetVectorLabelInversion();
+// A counted string with its bottom-left corner at (h, v), without an opaque box.
+void DrawVectorLabel(const Str255& text, int16_t h, int16_t v);
 
 // What a world gives the things it holds for their vectors.
 class TVectorWorld {
@@ -69,7 +197,9 @@ class TVectorArrow {
   // The formulas this arrow records, rebuilt first when stale.
   virtual int16_t FormulaCount() { return 0; }
   // Each recorded formula takes the cursor's value and the cursor advances.
-  virtual void LoadRecordedValues(int32_t frame, THistoryCursor& cursor);
+  void LoadRecordedValues(int32_t frame, THistoryCursor& cursor);
+  // Each recorded formula takes the next value, in the order the formulas are written.
+  virtual void LoadValues(const std::function<double()>& next) { (void)next; }
   // Writes each recorded formula as one element and answers how many.
   virtual int16_t WriteFormulas(TObjectWriter& writer);
   // The vector shown; false when it cannot be read.
@@ -106,7 +236,7 @@ class TVectorArrow692 : public TVectorArrow {
  public:
   using TVectorArrow::TVectorArrow;
   int16_t FormulaCount() override;
-  void LoadRecordedValues(int32_t frame, THistoryCursor& cursor) override;
+  void LoadValues(const std::function<double()>& next) override;
   int16_t WriteFormulas(TObjectWriter& writer) override;
   bool GetValue(TVector& value) override;
   const TFormula& Component(int i) const { return components_[i]; }

@@ -68,6 +68,12 @@ void TVectorThing::ReadElements(int32_t count, TObjectReader& reader) {
   TThing::ReadElements(std::max(count - int32_t{recordedFormulaCount_}, 0), reader);
 }
 
+bool TVectorThing::LoadArrowValues(int32_t available, const std::function<double()>& next) {
+  if (CountArrowFormulas() > available) return false;
+  ForEachArrow([&](TVectorArrow& arrow) { arrow.LoadValues(next); });
+  return true;
+}
+
 void TVectorThing::LoadRecordedValues(int32_t frame, THistoryCursor& cursor) {
   ForEachArrow([&](TVectorArrow& arrow) { arrow.LoadRecordedValues(frame, cursor); });
 }

@@ -2,6 +2,9 @@
 
 #include "bodies/vectors/VectorThing.h"
 
+#include "bodies/vectors/DocumentVectorWorld.h"
+#include "model/world/WorldDoc.h"
+
 #include "core/Failure.h"
 
 TVectorThing::~TVectorThing() {
@@ -126,6 +129,8 @@ void TVectorThing::SetVectorShown(int16_t index, uint16_t show, uint16_t request
     if (option_[static_cast<size_t>(index)] == 0) DeleteArrow(index);
   } else {
     AttachVectorHandler();
+    if (vectorHandler_ == nullptr && documentWorld_ != nullptr)
+      vectorHandler_ = documentWorld_->MakeVectorHandler();
     FailIfNull(vectorHandler_);
     if (requested_[static_cast<size_t>(index)] == 0) requested_[static_cast<size_t>(index)] = request;
     uint16_t available = 0;
@@ -160,6 +165,13 @@ void TVectorThing::DeleteAllArrows(uint16_t clearMenuFlags, uint16_t includeOpti
 }
 
 void TVectorThing::AttachVectorHandler() {
+  if (world_ == nullptr) {
+    // A thing in a world document finds the document among its links.
+    if (TWorldDoc* world = TDocumentVectorWorld::FindWorld(*this)) {
+      documentWorld_ = std::make_unique<TDocumentVectorWorld>(*world);
+      world_ = documentWorld_.get();
+    }
+  }
   if (vectorHandler_ == nullptr && world_ != nullptr) vectorHandler_ = world_->GetVectorHandler();
 }
 

@@ -21,6 +21,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "bodies/vectors/DocumentVectorWorld.h"
 #include "bodies/vectors/VectorArrows.h"
 #include "model/Thing.h"
 
@@ -131,6 +132,10 @@ class TVectorThing : public TThing {
   void WriteElements(TObjectWriter& writer) override;
   void ReadElements(int32_t count, TObjectReader& reader) override;
   virtual void LoadRecordedValues(int32_t frame, THistoryCursor& cursor);
+  // The arrows' recorded formulas take the next values in the order they were written; false,
+  // with nothing taken, when fewer than that many values are at hand (arrows shown after the
+  // frames were recorded have none).
+  bool LoadArrowValues(int32_t available, const std::function<double()>& next);
 
   // State read by the commands, the filing and the tests.
   int16_t ArrowCount() const { return arrowCount_; }
@@ -155,6 +160,8 @@ class TVectorThing : public TThing {
 
   TGlobalVectorHandler* vectorHandler_ = nullptr;
   TVectorWorld* world_ = nullptr;
+  // The vector side of the world document the thing lies in, when it found one itself.
+  std::unique_ptr<TDocumentVectorWorld> documentWorld_;
   uint16_t vectorsSuppressed_ = 0;
   int16_t arrowCount_ = 0;
   std::array<std::unique_ptr<TVectorArrow>, kVectorCount> arrows_;

@@ -21,6 +21,7 @@ constexpr uint32_t kTagViewWidth = MakeTag("zWin");
 // Class identifiers of the roles the world keeps lists of.
 constexpr int16_t kEngineClass = 406;
 constexpr int16_t kUnitHandlerClass = 384;
+constexpr int16_t kVectorHandlerClass = 687;
 constexpr int16_t kFrameListenerClass = 411;
 constexpr int16_t kInputClass = 444;
 constexpr int16_t kOutputClass = 533;
@@ -110,6 +111,9 @@ void TWorldDoc::AdoptChild(TLink& object) {
     if (RunBridgeHooks().engineFor != nullptr) engine_ = RunBridgeHooks().engineFor(object);
   }
   if (object.IsMemberClass(kUnitHandlerClass)) unitHandler_ = &object;
+  // One settings object per world: the first that joins stays.
+  if (object.IsMemberClass(kVectorHandlerClass) && vectorHandler_ == nullptr)
+    vectorHandler_ = &object;
   if (object.IsMemberClass(kFrameListenerClass)) AddOnce(frameListeners_, &object);
   if (object.IsMemberClass(kPauseControlClass)) AddOnce(pauseControls_, &object);
   if (object.IsMemberClass(kInputClass)) {
@@ -134,6 +138,12 @@ void TWorldDoc::ForgetObject(TLink* object) {
     engine_.reset();
   }
   if (unitHandler_ == object) unitHandler_ = nullptr;
+  if (vectorHandler_ == object) vectorHandler_ = nullptr;
+}
+
+bool TWorldDoc::ShowsRecordedFrame() {
+  const TFrameStore* store = GetStore();
+  return store != nullptr && store->CurrentFrame() >= 0;
 }
 
 void TWorldDoc::RemoveObject(TLink* object) {

@@ -102,6 +102,10 @@ class TWorldDoc : public TWorldBase, public TActionContext {
   // Gives the world a solver side of its own (tests, and worlds whose engine is not an object).
   void SetEngine(std::unique_ptr<TSolverEngine> engine);
   TLink* GetUnitHandler() const { return unitHandler_; }
+  // The world's vector settings object (class 687), or null while it has none.
+  TLink* GetVectorHandlerObject() const { return vectorHandler_; }
+  // True while a recorded frame is shown (showing a frame sets it, a reset clears it).
+  bool ShowsRecordedFrame();
 
   // The joiner of the world's selection, and the context the world's undoable actions work in.
   TJoiner* GetJoiner() const { return joiner_.get(); }
@@ -317,6 +321,7 @@ class TWorldDoc : public TWorldBase, public TActionContext {
   uint16_t marksWord_ = 0;
   uint16_t windowStateWord_ = 1;
   TLink* unitHandler_ = nullptr;
+  TLink* vectorHandler_ = nullptr;
   uint16_t angleSnap_ = 0;
   uint16_t useStoredDistance_ = 1;
   double snapDistance_ = 0.0;

@@ -1,0 +1,142 @@
+// Graph meters drawn from recorded frames into a memory canvas.
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <vector>
+
+#include "core/Handle.h"
+#include "core/port/Port.h"
+#include "inout/meters/Output.h"
+#include "simulation/HistoryStore.h"
+#include "simulation/UnitHandler.h"
+#include "tests/support/MemoryCanvas.h"
+
+namespace {
+
+constexpr COLORREF kRed = RGB(255, 0, 0);
+constexpr COLORREF kGrid = RGB(0xC8, 0xC8, 0xC8);
+
+TEST(GraphGrid, TicksEndBetweenThirtyAndEightyPixelsApart) {
+  for (const double span : {0.001, 0.37, 1.0, 7.5, 123.0, 1e6}) {
+    for (const int16_t length : {1, 29, 100, 600}) {
+      double k = 0.0;
+      double step = 0.0;
+      ASSERT_TRUE(TOutput::GridSpacing(1.0, span, length, k, step));
+      EXPECT_GE(step * k, 30.0) << span << " " << length;
+      EXPECT_LE(step * k, 80.0) << span << " " << length;
+    }
+  }
+  double k = 0.0;
+  double step = 0.0;
+  EXPECT_FALSE(TOutput::GridSpacing(1.0, 0.0, 100, k, step));
+  EXPECT_FALSE(TOutput::GridSpacing(-1.0, 1.0, 100, k, step));
+  EXPECT_FALSE(TOutput::GridSpacing(1.0, 1.0, 0, k, step));
+  EXPECT_FALSE(TOutput::GridSpacing(1.0, std::numeric_limits<double>::infinity(), 100, k, step));
+}
+
+class OutputGraphTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    InitHandlePool();
+    InitDrawingPort();
+    canvas.emplace(200, 200);
+    SetPortDC(canvas->dc());
+    meter.SetColumnCount(2);
+    meter.SetWrapXAxis(false);
+    meter.SetMeterKind(MeterKind::kGraph);
+    meter.SetPosition(0, 0);
+    meter.SetSize(MacPoint(100, 100));
+    meter.SetShowAxes(false);
+    meter.Column(1)->SetRange(0.0, 10.0);
+    meter.Column(2)->SetRange(0.0, 10.0);
+    meter.Column(2)->SetColor(ColorRefToRGB16(kRed));
+    store.emplace();
+    // Frame f records (f, f), except frame 5, whose x lies far outside the range.
+    store->SetValuesPerFrame(2);
+    store->SetFrameCount(10);
+    for (int16_t f = 0; f < 10; ++f) {
+      store->SetValue(f, 0, f == 5 ? 50.0 : f);
+      store->SetValue(f, 1, f);
+      meter.FrameChange(f, store->PositionAtFrame(f), true);
+    }
+    walk = [this](int16_t first, int16_t last, const auto& frame) {
+      for (int16_t f = std::max<int16_t>(first, 0); f <= std::min<int16_t>(last, 9); ++f)
+        frame(f, store->PositionAtFrame(f));
+    };
+  }
+  void TearDown() override {
+    SetPortDC(nullptr);
+    canvas.reset();
+    store.reset();
+    FreeDrawingPort();
+    FreeHandlePool();
+  }
+  // The pixel of the value pair in the canvas.
+  COLORREF At(double x, double y) const {
+    const MacRect plot = meter.GetContentFrame();
+    return canvas->At(plot.left + static_cast<int>(x * 10), plot.bottom - static_cast<int>(y * 10));
+  }
+
+  std::optional<MemoryCanvas> canvas;
+  std::optional<THistoryStore> store;
+  TOutput meter;
+  TOutput::FrameWalk walk;
+};
+
+TEST_F(OutputGraphTest, ConnectedCurveBreaksWhereColumnOneLeftItsRange) {
+  ASSERT_TRUE(meter.Column(1)->Contains(5));
+  meter.SetConnectPoints(true);
+  meter.DrawGraph(nullptr, walk, 9);
+  EXPECT_EQ(At(2.5, 2.5), kRed);  // on the line from frame 2 to 3
+  EXPECT_EQ(At(4, 4), kRed);
+  EXPECT_NE(At(5, 5), kRed);      // the excluded frame and the gap around it
+  EXPECT_NE(At(4.5, 4.5), kRed);
+  EXPECT_EQ(At(6, 6), kRed);      // a dot, then the line goes on
+  EXPECT_EQ(At(8.5, 8.5), kRed);
+  EXPECT_EQ(meter.GetLastPlottedFrame(), 9);
+}
+
+TEST_F(OutputGraphTest, UnconnectedSamplesAreTwoByTwoDots) {
+  meter.DrawGraph(nullptr, walk, 9);
+  const MacRect plot = meter.GetContentFrame();
+  // Frame 3 at (30, 30) from the plot's bottom left: a dot covering x 29..30 and y 29..30 up.
+  for (int dx : {-1, 0})
+    for (int dy : {-1, 0}) EXPECT_EQ(canvas->At(plot.left + 30 + dx, plot.bottom - 30 + dy), kRed);
+  EXPECT_NE(canvas->At(plot.left + 31, plot.bottom - 30), kRed);
+  EXPECT_NE(canvas->At(plot.left + 35, plot.bottom - 35), kRed);  // between samples
+}
+
+TEST_F(OutputGraphTest, GridIsDottedGreyAndSingleColumnGraphsPlotNothing) {
+  TWorldUnitHandler units;
+  meter.SetShowGrid(true);
+  meter.DrawGraph(&units, walk, 9);
+  int32_t grey = 0;
+  const MacRect plot = meter.GetContentFrame();
+  for (int y = plot.top; y < plot.bottom; ++y) grey += canvas->At(plot.left + 40, y) == kGrid;
+  EXPECT_GT(grey, 20);   // a vertical grid line at x = 4: ticks 4 units, 40 pixels apart
+  EXPECT_LT(grey, 100);  // dotted
+
+  TOutput lone;
+  lone.SetColumnCount(1);
+  lone.SetMeterKind(MeterKind::kGraph);
+  lone.SetShowAxes(false);
+  const std::vector<COLORREF> before = canvas->Pixels();
+  lone.DrawGraph(nullptr, walk, 9);
+  EXPECT_EQ(canvas->Pixels(), before);
+}
+
+TEST_F(OutputGraphTest, LivePlotStartsADotAfterSkippedFrames) {
+  meter.SetConnectPoints(true);
+  meter.ShowFrame(1, store->PositionAtFrame(1), true);
+  meter.PlotLive(false);
+  meter.ShowFrame(2, store->PositionAtFrame(2), true);
+  meter.PlotLive(false);
+  EXPECT_EQ(At(1.5, 1.5), kRed);
+  meter.ShowFrame(7, store->PositionAtFrame(7), true);
+  meter.PlotLive(false);
+  EXPECT_NE(At(4.5, 4.5), kRed);
+  EXPECT_EQ(At(7, 7), kRed);
+  EXPECT_EQ(meter.GetLastPlottedFrame(), 7);
+}
+
+}  // namespace
