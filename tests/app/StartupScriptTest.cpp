@@ -77,6 +77,16 @@ TEST_F(StartupScript, WithoutDocumentAndWithoutScriptThereIsNothingToSay) {
   EXPECT_EQ(run.exitCode, 0);
 }
 
+TEST_F(StartupScript, RunsFromAProgramFolderWhoseNameHoldsAColon) {
+  const fs::path folder = folder_ / "yb:2";
+  fs::create_directories(folder);
+  std::ofstream(folder / "qvstart.ybs", std::ios::binary)
+      << "Sub Main()\r\n  Print YB.StartupDirectory\r\nEnd Sub\r\n";
+  const ProgramRun run = RunProgram(folder, "");
+  EXPECT_EQ(run.output, folder.string() + "\n");
+  EXPECT_EQ(run.exitCode, 0);
+}
+
 TEST_F(StartupScript, BuildsRunsStepsBackAndSavesAWorldThatReadsBackTheSame) {
   const std::string first = (folder_ / "three.yb").string();
   const std::string second = (folder_ / "again.yb").string();
