@@ -11,9 +11,11 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <system_error>
 #include <thread>
 
 #include "platform/win32/MenuLayout.h"
@@ -354,6 +356,8 @@ TEST(MainWindow, RunsTheStartupScriptAfterTheDocumentOpensAndQuitsFromTheFileMen
   std::remove(output);
   std::remove(script.c_str());
   rmdir(folder);
+  std::error_code ignored;
+  std::filesystem::remove_all(std::string(output) + ".config", ignored);
   XCloseDisplay(display);
 }
 
