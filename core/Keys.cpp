@@ -42,10 +42,11 @@ void SysBeep() {
 
 void SetProgramDirectory(const char* path) {
   const std::string text = path ? path : "";
-  // Paths here use slashes; the backslash and colon of stored paths still count.
-  size_t end = text.find_last_of('\\');
+  // Paths of this system use slashes, and a name between them may hold a backslash or a colon;
+  // a stored path without a slash ends its folder at its last backslash, else its last colon.
+  size_t end = text.find_last_of('/');
+  if (end == std::string::npos) end = text.find_last_of('\\');
   if (end == std::string::npos) end = text.find_last_of(':');
-  if (end == std::string::npos) end = text.find_last_of('/');
   ProgramDirectory() = end == std::string::npos ? std::string() : text.substr(0, end + 1);
 }
 

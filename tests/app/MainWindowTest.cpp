@@ -1,7 +1,8 @@
 // The program's main window on a desktop without a window manager (a bare virtual X server, as
 // a newcomer may meet it): it names the document it opened, moves by its caption, offers no
 // minimize that nothing could undo, and closes by its close box, and the program then ends
-// cleanly, with the leak check on in sanitizer builds.
+// cleanly, with the leak check on in sanitizer builds. A start-up script in the program's folder
+// runs once the document is open, and File > Quit ends the program with 0.
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -10,12 +11,16 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <system_error>
 #include <thread>
 
+#include "platform/win32/MenuLayout.h"
 #include "platform/win32/Window.h"
+#include "scripting/host/Application.h"
 
 // Last: Xlib's macros (None, Status, ...) would clash with the names above.
 #include <X11/Xlib.h>
@@ -54,12 +59,15 @@ std::string Suppressions() {
 // The program, started with the leak check on; its output goes to a file.
 class Program {
  public:
-  Program(const std::string& output, const std::string& document) {
+  // programFolder, when given, stands for the program's own folder (where qvstart.ybs is).
+  Program(const std::string& output, const std::string& document,
+          const std::string& programFolder = {}) {
     pid_ = fork();
     if (pid_ != 0) return;
-    const std::string lsan = "suppressions=" + Suppressions();
+    const std::string lsan = "suppressions=" + Suppressions() + ":print_suppressions=0";
     setenv("ASAN_OPTIONS", "detect_leaks=1:abort_on_error=1", 1);
     setenv("LSAN_OPTIONS", lsan.c_str(), 1);
+    if (!programFolder.empty()) setenv("YB_PROGRAM_DIR", programFolder.c_str(), 1);
     // The program keeps its settings beside the output, never in the user's own.
     setenv("XDG_CONFIG_HOME", (output + ".config").c_str(), 1);
     if (!freopen(output.c_str(), "w", stdout) || !freopen(output.c_str(), "a", stderr)) _exit(126);
@@ -287,6 +295,69 @@ TEST(MainWindow, AnAlertAboutADocumentThatCannotBeReadIsAnsweredFromTheKeyboard)
         << ReadAll(output);
   }
   std::remove(output);
+  XCloseDisplay(display);
+}
+
+TEST(MainWindow, RunsTheStartupScriptAfterTheDocumentOpensAndQuitsFromTheFileMenu) {
+  if (!std::getenv(kUnderVirtualDisplay)) {
+    RunUnderVirtualDisplay();
+    return;
+  }
+  Display* display = XOpenDisplay(nullptr);
+  ASSERT_NE(display, nullptr);
+  char folder[] = "/tmp/yb-program-folder-XXXXXX";
+  ASSERT_NE(mkdtemp(folder), nullptr);
+  const std::string script = std::string(folder) + "/qvstart.ybs";
+  std::ofstream(script, std::ios::binary)
+      << "Sub Main()\r\n  Print YB.Version\r\n  Print YB.Documents.Count\r\n"
+         "  Print YB.ActiveDocument Is YB.Documents.Item(1)\r\n  Print YB.CurrentScriptPath\r\n"
+         "End Sub\r\n";
+  const std::string expected =
+      std::string(TAPIApplication::kVersion) + "\n1\nTrue\n" + std::string(folder) + "/\n";
+  char output[] = "/tmp/yb-program-XXXXXX";
+  const int fd = mkstemp(output);
+  ASSERT_GE(fd, 0);
+  close(fd);
+  {
+    Program program(output, YB_SAMPLES_DIR "/spring-and-pin.yb", folder);
+    ASSERT_TRUE(program.Started());
+    Placement shown;
+    std::string title;
+    ASSERT_TRUE(Within(20000, [&] {
+      return FindMainWindow(display, &shown, &title) && title == "Yarrowby - spring-and-pin.yb";
+    })) << "the main window never named the document:\n"
+        << ReadAll(output);
+    // The script has spoken once start-up is over.
+    EXPECT_TRUE(Within(20000, [&] { return ReadAll(output) == expected; })) << ReadAll(output);
+
+    // File > Quit with the mouse. The menu bar lies under the caption, File first on it; its
+    // menu opens below it, and Quit follows New, Open, Close, Save, Page Setup, Print and the
+    // one recent file, with three separators between them.
+    const int frame = GetSystemMetrics(SM_CXFRAME);
+    const int barTop = shown.y + frame + GetSystemMetrics(SM_CYCAPTION);
+    const int barHeight = GetSystemMetrics(SM_CYMENU);
+    const auto click = [&](int x, int y) {
+      PointerTo(display, x, y);
+      LeftButton(display, true);
+      LeftButton(display, false);
+    };
+    click(shown.x + frame + 10, barTop + barHeight / 2);
+    ASSERT_TRUE(Within(5000, [&] { return MappedWindows(display) == 2; }))
+        << "the File menu did not open";
+    click(shown.x + frame + 20, barTop + barHeight + 1 + 7 * kMenuItemHeight +
+                                    3 * kMenuSeparatorHeight + kMenuItemHeight / 2);
+    ASSERT_TRUE(program.WaitForExit(20000)) << "File > Quit did not end the program:\n"
+                                            << ReadAll(output);
+    EXPECT_TRUE(WIFEXITED(program.ExitStatus()) && WEXITSTATUS(program.ExitStatus()) == 0)
+        << "the program ended with status " << program.ExitStatus() << ":\n"
+        << ReadAll(output);
+    EXPECT_EQ(ReadAll(output), expected);
+  }
+  std::remove(output);
+  std::remove(script.c_str());
+  rmdir(folder);
+  std::error_code ignored;
+  std::filesystem::remove_all(std::string(output) + ".config", ignored);
   XCloseDisplay(display);
 }
 

@@ -25,10 +25,11 @@ struct ProgramRun {
   int exitCode = -1;
 };
 
-ProgramRun RunProgram(const fs::path& programFolder, const std::string& arguments) {
-  const std::string command = "env DISPLAY= WAYLAND_DISPLAY= YB_PROGRAM_DIR='" +
-                              programFolder.string() + "' '" YB_PROGRAM "' " + arguments +
-                              " 2>/dev/null";
+// Runs `program` without a display; its standard output and exit code.
+ProgramRun RunCommand(const std::string& environment, const std::string& program,
+                      const std::string& arguments) {
+  const std::string command = "env -u YB_PROGRAM_DIR DISPLAY= WAYLAND_DISPLAY= " + environment +
+                              " '" + program + "' " + arguments + " 2>/dev/null";
   ProgramRun run;
   FILE* pipe = popen(command.c_str(), "r");
   if (pipe == nullptr) return run;
@@ -37,6 +38,10 @@ ProgramRun RunProgram(const fs::path& programFolder, const std::string& argument
   const int status = pclose(pipe);
   run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return run;
+}
+
+ProgramRun RunProgram(const fs::path& programFolder, const std::string& arguments) {
+  return RunCommand("YB_PROGRAM_DIR='" + programFolder.string() + "'", YB_PROGRAM, arguments);
 }
 
 class StartupScript : public ::testing::Test {
@@ -74,6 +79,29 @@ TEST_F(StartupScript, WithoutDocumentAndWithoutScriptThereIsNothingToSay) {
   WriteStartupScript("Sub Main()\r\n  Print YB.Documents.Count; YB.ActiveDocument Is Nothing\r\nEnd Sub\r\n");
   const ProgramRun run = RunProgram(folder_, "");
   EXPECT_EQ(run.output, "0True\n");
+  EXPECT_EQ(run.exitCode, 0);
+}
+
+TEST_F(StartupScript, RunsFromAProgramFolderWhoseNameHoldsAColon) {
+  const fs::path folder = folder_ / "yb:2";
+  fs::create_directories(folder);
+  std::ofstream(folder / "qvstart.ybs", std::ios::binary)
+      << "Sub Main()\r\n  Print YB.StartupDirectory\r\nEnd Sub\r\n";
+  const ProgramRun run = RunProgram(folder, "");
+  EXPECT_EQ(run.output, folder.string() + "\n");
+  EXPECT_EQ(run.exitCode, 0);
+}
+
+TEST_F(StartupScript, RunsFromBesideTheProgramWhenNoFolderIsInjected) {
+  // The program itself in a folder of the test's, with its start-up script beside it, as a
+  // build folder holds them.
+  const fs::path program = folder_ / "yarrowby";
+  std::error_code linked;
+  fs::create_hard_link(YB_PROGRAM, program, linked);
+  if (linked) fs::copy_file(YB_PROGRAM, program);
+  WriteStartupScript("Sub Main()\r\n  Print YB.StartupDirectory\r\nEnd Sub\r\n");
+  const ProgramRun run = RunCommand("", program.string(), "");
+  EXPECT_EQ(run.output, folder_.string() + "\n");
   EXPECT_EQ(run.exitCode, 0);
 }
 

@@ -84,6 +84,19 @@ TEST_F(TickCountTest, TheProgramDirectoryEndsAtTheLastSeparator) {
   GetProgramDirectory(buffer, &length);
   EXPECT_EQ(std::string(buffer, 4), "/opt");
   EXPECT_EQ(length, 18);
+  // A colon or a backslash inside a name between slashes is part of the name.
+  SetProgramDirectory("/home/me/yb:2/bin/yb:beta");
+  length = sizeof buffer;
+  GetProgramDirectory(buffer, &length);
+  EXPECT_EQ(std::string(buffer, length), "/home/me/yb:2/bin/");
+  SetProgramDirectory("/home/me/a\\b/yarrowby");
+  length = sizeof buffer;
+  GetProgramDirectory(buffer, &length);
+  EXPECT_EQ(std::string(buffer, length), "/home/me/a\\b/");
+  SetProgramDirectory("HD:Apps:YB");
+  length = sizeof buffer;
+  GetProgramDirectory(buffer, &length);
+  EXPECT_EQ(std::string(buffer, length), "HD:Apps:");
   SetProgramDirectory("yb.exe");
   length = sizeof buffer;
   GetProgramDirectory(buffer, &length);

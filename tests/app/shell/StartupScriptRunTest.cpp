@@ -1,0 +1,265 @@
+// The start-up script in the windowed program, headless: the application runs from its command
+// line with the program's scripting hooks installed, as the program's entry installs them, and
+// qvstart.ybs waits in the program's folder. The script runs once the document of the command
+// line is open and the main frame shows; File > Quit then ends the program with 0, and scripting
+// ends before the units do.
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <system_error>
+
+#include "app/TApp.h"
+#include "app/frames/MainFrame.h"
+#include "app/shell/ProgramScripting.h"
+#include "app/shell/StartupHooks.h"
+#include "core/Keys.h"
+#include "platform/win32/Clock.h"
+#include "platform/win32/Input.h"
+#include "platform/win32/Menu.h"
+#include "platform/win32/MenuLayout.h"
+#include "platform/win32/Message.h"
+#include "platform/win32/MessageBox.h"
+#include "platform/win32/Window.h"
+#include "scripting/host/Application.h"
+#include "scripting/shell/ScriptsMenu.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr UINT kQuitCommand = 36;
+
+std::string Sample(const char* name) {
+  const char* source = std::getenv("YB_SOURCE_DIR");
+  return std::string(source != nullptr ? source : "../..") + "/samples/" + name;
+}
+
+// Standard output goes to a file of its own while this lives: what scripts print.
+class StandardOutputCapture {
+ public:
+  StandardOutputCapture() : file_(std::tmpfile()) {
+    std::fflush(stdout);
+    saved_ = dup(STDOUT_FILENO);
+    if (file_ != nullptr && saved_ >= 0) dup2(fileno(file_), STDOUT_FILENO);
+  }
+  ~StandardOutputCapture() {
+    Stop();
+    if (file_ != nullptr) std::fclose(file_);
+  }
+  StandardOutputCapture(const StandardOutputCapture&) = delete;
+  StandardOutputCapture& operator=(const StandardOutputCapture&) = delete;
+
+  bool Capturing() const { return file_ != nullptr && saved_ >= 0; }
+  void Stop() {
+    if (saved_ < 0) return;
+    std::fflush(stdout);
+    dup2(saved_, STDOUT_FILENO);
+    close(saved_);
+    saved_ = -1;
+  }
+  // Everything printed so far.
+  std::string Text() const {
+    std::fflush(stdout);
+    std::string text;
+    if (file_ == nullptr) return text;
+    char buffer[512];
+    off_t at = 0;
+    for (ssize_t n; (n = pread(fileno(file_), buffer, sizeof buffer, at)) > 0; at += n)
+      text.append(buffer, static_cast<size_t>(n));
+    return text;
+  }
+
+ private:
+  std::FILE* file_;
+  int saved_ = -1;
+};
+
+void Click(POINT screen) {
+  InjectMouseMove(screen);
+  InjectMouseButton(MouseButton::kLeft, true, screen);
+  InjectMouseButton(MouseButton::kLeft, false, screen);
+}
+
+POINT Centre(const RECT& rect) {
+  return POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+}
+
+// The screen point of a command of the open popup menu, wherever the recent files put it.
+bool PopupCommandPoint(HMENU menu, UINT command, POINT* point) {
+  const MenuRecord* record = FindMenuRecord(menu);
+  const HWND popup = GetActivePopupMenuWindow();
+  if (record == nullptr || popup == nullptr) return false;
+  for (int32_t i = 0; i < GetMenuItemCount(menu); ++i) {
+    if (GetMenuItemID(menu, i) != command) continue;
+    RECT area;
+    GetWindowRect(popup, &area);
+    *point = POINT{area.left + 20, area.top + 1 + PopupMenuItemTop(*record, i) + kMenuItemHeight / 2};
+    return true;
+  }
+  return false;
+}
+
+class StartupScriptRunTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetWindowSystem();
+    UseVirtualClock(1000);
+    char config[] = "/tmp/yb-config-XXXXXX";
+    ASSERT_NE(mkdtemp(config), nullptr);
+    config_ = config;
+    char program[] = "/tmp/yb-program-XXXXXX";
+    ASSERT_NE(mkdtemp(program), nullptr);
+    programFolder_ = program;
+    // Where the program's entry would find its own folder.
+    SetProgramDirectory((programFolder_ + "/").c_str());
+  }
+  void TearDown() override {
+    SetIdleScript(nullptr);
+    StartupHooks() = TStartupHooks();
+    SetProgramDirectory("");
+    ResetWindowSystem();
+    UseProcessClock();
+    std::error_code ignored;
+    fs::remove_all(config_, ignored);
+    fs::remove_all(programFolder_, ignored);
+  }
+  void WriteStartupScript(const std::string& text) {
+    std::ofstream(fs::path(programFolder_) / "qvstart.ybs", std::ios::binary) << text;
+  }
+  // The program's life with a world on the command line, its output captured; `user` plays the
+  // user from the first idle moment of the event loop on (its step counts from 1).
+  int32_t RunWithSample(TApp& app, const std::function<bool(int32_t step)>& user) {
+    app.SetConfigDirectory(config_);
+    app.SetProgramDirectory(programFolder_);
+    int32_t step = 0;
+    SetIdleScript([&] { return user(++step); });
+    CCommandLineInfo line;
+    ParseCommandLine({Sample("spring-and-pin.yb")}, line);
+    return app.RunProgram(line);
+  }
+
+  std::string config_;
+  std::string programFolder_;
+};
+
+TEST_F(StartupScriptRunTest, RunsOnceTheDocumentIsOpenAndQuitFromTheMenuEndsScriptingWithZero) {
+  WriteStartupScript(
+      "Sub Main()\r\n  Print YB.Version\r\n  Print YB.Documents.Count\r\n"
+      "  Print YB.ActiveDocument Is YB.Documents.Item(1)\r\n  Print YB.CurrentScriptPath\r\n"
+      "End Sub\r\n");
+  const std::string expected = std::string(TAPIApplication::kVersion) + "\n1\nTrue\n" +
+                               programFolder_ + "/\n";
+  StandardOutputCapture output;
+  ASSERT_TRUE(output.Capturing());
+  int32_t code = -1;
+  std::string printedAtStart;
+  bool menuDuringRun = false;
+  int32_t documentsDuringRun = -1;
+  bool menuAfterExit = true;
+  int32_t documentsAfterExit = -1;
+  bool frontAfterExit = true;
+  int32_t lastStep = 0;
+  {
+    TProgramScripting scripting;
+    scripting.InstallHooks(StartupHooks());
+    {
+      TApp app;
+      code = RunWithSample(app, [&](int32_t step) {
+        lastStep = step;
+        const HWND frame = app.MainFrame() != nullptr ? app.MainFrame()->m_hWnd : nullptr;
+        if (frame == nullptr) return false;
+        if (step == 1) {
+          // Start-up is over before the user can act: the script has spoken, no alert is up.
+          printedAtStart = output.Text();
+          menuDuringRun = ScriptsMenu::Current() != nullptr && scripting.Menu() != nullptr;
+          documentsDuringRun = scripting.OpenDocuments()->GetCount();
+          if (GetMessageBoxWindow() != nullptr) return false;
+          Click(Centre(MenuBarItemRect(frame, 0)));  // File
+          return true;
+        }
+        if (step == 2) {
+          POINT quit;
+          if (!PopupCommandPoint(GetSubMenu(GetMenu(frame), 0), kQuitCommand, &quit)) return false;
+          Click(quit);
+          return true;
+        }
+        return false;
+      });
+    }
+    menuAfterExit = ScriptsMenu::Current() != nullptr || scripting.Menu() != nullptr;
+    documentsAfterExit = scripting.OpenDocuments()->GetCount();
+    frontAfterExit = scripting.FrontDocument() != nullptr;
+  }
+  output.Stop();
+  // The terminators ran: the Scripts menu and its engine are gone, and the document's window
+  // took the document out of the scripts' sight as it closed.
+  EXPECT_FALSE(menuAfterExit);
+  EXPECT_EQ(documentsAfterExit, 0);
+  EXPECT_FALSE(frontAfterExit);
+  const std::string printed = output.Text();
+  EXPECT_EQ(code, 0);
+  EXPECT_EQ(lastStep, 2) << "the program ended at step " << lastStep << "; it printed:\n" << printed;
+  EXPECT_EQ(printedAtStart, expected);
+  EXPECT_EQ(printed, expected);
+  EXPECT_TRUE(menuDuringRun);
+  EXPECT_EQ(documentsDuringRun, 1);
+}
+
+TEST_F(StartupScriptRunTest, AScriptThatDoesNotCompileIsAnAlertOverTheFrameAndTheProgramGoesOn) {
+  WriteStartupScript("Sub Main()\r\n  Print \"before\"\r\n  If Then\r\nEnd Sub\r\n");
+  StandardOutputCapture output;
+  ASSERT_TRUE(output.Capturing());
+  int32_t code = -1;
+  std::string caption;
+  bool ownedByFrame = false;
+  bool frameActiveAfterAnswer = false;
+  int32_t lastStep = 0;
+  {
+    TProgramScripting scripting;
+    scripting.InstallHooks(StartupHooks());
+    TApp app;
+    code = RunWithSample(app, [&](int32_t step) {
+      lastStep = step;
+      const HWND frame = app.MainFrame() != nullptr ? app.MainFrame()->m_hWnd : nullptr;
+      if (frame == nullptr) return false;
+      if (step == 1) {
+        // The compile error is said while start-up runs the script, over the shown frame.
+        const HWND box = GetMessageBoxWindow();
+        if (box == nullptr) return false;
+        caption = GetWindowTextString(box);
+        ownedByFrame = GetWindow(box, GW_OWNER) == frame && IsWindowVisible(frame);
+        InjectKeyStroke(VK_RETURN);
+        return true;
+      }
+      if (step == 2) {
+        frameActiveAfterAnswer = GetMessageBoxWindow() == nullptr && GetActiveWindow() == frame;
+        Click(Centre(MenuBarItemRect(frame, 0)));  // File
+        return true;
+      }
+      if (step == 3) {
+        POINT quit;
+        if (!PopupCommandPoint(GetSubMenu(GetMenu(frame), 0), kQuitCommand, &quit)) return false;
+        Click(quit);
+        return true;
+      }
+      return false;
+    });
+  }
+  output.Stop();
+  EXPECT_EQ(code, 0);
+  EXPECT_EQ(lastStep, 3) << "the program ended at step " << lastStep;
+  EXPECT_EQ(caption, "Yarrowby Script");
+  EXPECT_TRUE(ownedByFrame);
+  EXPECT_TRUE(frameActiveAfterAnswer);
+  // Nothing of a script that does not compile runs.
+  EXPECT_EQ(output.Text(), "");
+}
+
+}  // namespace
