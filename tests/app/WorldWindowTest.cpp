@@ -25,6 +25,7 @@
 #include "platform/win32/Clock.h"
 #include "platform/win32/Cursor.h"
 #include "platform/win32/Input.h"
+#include "platform/win32/Menu.h"
 #include "platform/win32/Message.h"
 #include "platform/win32/Window.h"
 #include "platform/win32/WindowMessages.h"
@@ -236,7 +237,16 @@ TEST_F(WorldWindowTest, TheViewWindowKeepsTheViewsCursorAsTheMouseMoves) {
 
 TEST_F(WorldWindowTest, TheZoomToolDoublesTheScaleAboutTheClick) {
   const int32_t before = BoxWidthInPixels();
-  world_->SetCurrentTool(TMainWorldView::kZoomInTool);
+  // Chosen from the Tools menu, which then checks it alone.
+  Command(TMainWorldView::kZoomInTool);
+  EXPECT_EQ(world_->GetCurrentTool(), TMainWorldView::kZoomInTool);
+  app_->Commands().SetupTheMenus();
+  const HMENU bar = GetMenu(main_->m_hWnd);
+  for (const UINT tool : {2000u, 2003u, 2005u, 2006u}) {
+    const UINT state = GetMenuState(bar, tool, MF_BYCOMMAND);
+    EXPECT_EQ(state & MF_GRAYED, 0u) << tool;
+    EXPECT_EQ((state & MF_CHECKED) != 0, tool == 2005u) << tool;
+  }
   Click(InBox());
   EXPECT_DOUBLE_EQ(view_->GetScale(), 2 * kPixelsPerMetre);
   // The clicked point, 4 pixels below the box's centre before, comes to the middle of the view.

@@ -110,7 +110,7 @@ void TWorldWindow::ActivateFrame(bool activating) {
 }
 
 void TWorldWindow::ResetTool() {
-  world_.SetCurrentTool(TWorldBase::kSelectionTool);
+  world_.SetMode(TWorldBase::kSelectionTool, 2);
 }
 
 TCommandCore* TWorldWindow::MouseDown(const MacPoint& point, TMouseEvent* event) {
