@@ -216,6 +216,17 @@ TEST_F(WorldWindowTest, TheSampleShowsItsBodiesOnWhiteAndAClickSelects) {
   EXPECT_TRUE(world_->Selection().empty());
 }
 
+TEST_F(WorldWindowTest, OnlyTheSelectionToolsSelectByClicking) {
+  for (const int16_t tool : {int16_t{2000}, int16_t{2003}, int16_t{2012}, int16_t{2010}, int16_t{2600}}) {
+    SCOPED_TRACE(tool);
+    world_->DeselectAll();
+    world_->SetMode(tool, 0);
+    Click(InBox());
+    const bool selects = tool == 2000 || tool == 2003 || tool == 2012;
+    EXPECT_EQ(world_->Selection().size(), selects ? 1u : 0u);
+  }
+}
+
 TEST_F(WorldWindowTest, TheWorldFollowsTheObjectUnderTheHoveringPointer) {
   view_->TrackMouseOver(InBox());
   EXPECT_EQ(window_->LastHitObject(), box_);

@@ -121,6 +121,11 @@ TCommandCore* TWorldWindow::MouseDown(const MacPoint& point, TMouseEvent* event)
     if (hit) world_.StopRunning();
     return nullptr;
   }
+  // Only the selection tools select by clicking; the other tools make their own gestures.
+  const int16_t tool = world_.GetCurrentTool();
+  if (tool != TWorldBase::kSelectionTool && tool != TWorldDoc::kDragSelectionTool &&
+      tool != TWorldDoc::kPartTool)
+    return nullptr;
   const bool extend = event && event->shiftKey != 0;
   if (!hit) {
     if (!extend && !world_.Selection().empty()) {
