@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/OpenDocument.h"
 #include "app/TApp.h"
@@ -20,6 +21,11 @@
 #include "bodies/points/Point.h"
 #include "core/port/Port.h"
 #include "core/port/WindowBinding.h"
+#include "model/command/CommandHandler.h"
+#include "model/command/CommandBase.h"
+#include "model/handler/TargetHandler.h"
+#include "core/TickCount.h"
+#include "ui/views/MouseEvent.h"
 #include "model/world/RunCommand.h"
 #include "model/world/WorldParticipants.h"
 #include "platform/win32/Clock.h"
@@ -155,6 +161,40 @@ class WorldWindowTest : public ::testing::Test {
   }
   void Click(const MacPoint& point) {
     InjectClick(view_->GetWindowHandle(), POINT{point.h, point.v});
+    Pump();
+  }
+  // The press that the window hands a tracker for, driven as the tracking loop drives it
+  // (press, the moves, the release), then performed by the command handler.
+  void Gesture(const MacPoint& press, const std::vector<MacPoint>& moves) {
+    TMouseEvent event;
+    event.kind = TMouseEvent::kMouseDown;
+    event.clickCount = 1;
+    auto* tracker = dynamic_cast<TCommandBase*>(window_->MouseDown(press, &event));
+    ASSERT_NE(tracker, nullptr);
+    EXPECT_EQ(tracker->IsFreeWhenDone(), 1);
+    TEventRecord record;
+    record.message = WM_LBUTTONDOWN;
+    record.when = static_cast<uint32_t>(GetTickCount60());
+    tracker->HandleEvent(record);
+    const QV_CPoint anchor(press.h, press.v);
+    QV_CPoint previous = anchor;
+    QV_CPoint next = anchor;
+    tracker->TrackConstrain(anchor, previous, next);
+    tracker->TrackMouse(0, anchor, previous, next, true);
+    tracker->TrackFeedback(anchor, next, true, true);
+    previous = next;
+    for (const MacPoint& move : moves) {
+      next = QV_CPoint(move.h, move.v);
+      tracker->TrackConstrain(anchor, previous, next);
+      tracker->TrackFeedback(anchor, previous, false, true);
+      tracker->TrackMouse(1, anchor, previous, next, true);
+      tracker->TrackFeedback(anchor, next, true, true);
+      previous = next;
+    }
+    tracker->TrackFeedback(anchor, previous, false, true);
+    tracker->TrackMouse(2, anchor, previous, previous, true);
+    tracker->SetViewPresent(0);  // tracked already
+    app_->Commands().PerformCommand(tracker);
     Pump();
   }
   void Command(int16_t command) {
@@ -431,6 +471,56 @@ TEST_F(WorldWindowTest, ABodyMovedRedrawsOnlyWhereItWasAndWhereItIs) {
     }
   }
   EXPECT_GT(changed, 0);
+}
+
+}  // namespace
+
+namespace {
+
+MacPoint Offset(const MacPoint& point, int16_t dh, int16_t dv) {
+  return MacPoint(static_cast<int16_t>(point.h + dh), static_cast<int16_t>(point.v + dv));
+}
+
+TEST_F(WorldWindowTest, ABandSelectsADragMovesByTheExactWorldDeltaAndUndoTakesItBack) {
+  const MacPoint centre = BoxCentre();
+  // A band round the box from free space selects the box and the spring's end point on it, and
+  // nothing that reaches out of the band.
+  Gesture(Offset(centre, -12, -12), {Offset(centre, 0, 0), Offset(centre, 12, 12)});
+  ASSERT_EQ(world_->Selection().size(), 2u);
+  EXPECT_EQ(world_->Selection().front(), box_);
+  EXPECT_NE(dynamic_cast<TPoint*>(world_->Selection().back()), nullptr);
+  // A band that leaves out half the box selects neither.
+  Gesture(Offset(centre, -12, -12), {Offset(centre, 2, 12)});
+  EXPECT_TRUE(world_->Selection().empty());
+  Gesture(Offset(centre, -12, -12), {Offset(centre, 12, 12)});
+  // The band's inverted frame is gone: beside the box the view is white again.
+  EXPECT_EQ(At(Offset(centre, -12, 0)), kWhite);
+
+  TVector3 start;
+  box_->GetPlacement(start);
+  Gesture(InBox(), {Offset(InBox(), 10, 0), Offset(InBox(), 30, -20)});
+  TVector3 moved;
+  box_->GetPlacement(moved);
+  EXPECT_DOUBLE_EQ(moved.x - start.x, 30 / kPixelsPerMetre);
+  EXPECT_DOUBLE_EQ(moved.y - start.y, 20 / kPixelsPerMetre);
+  EXPECT_DOUBLE_EQ(moved.r, start.r);
+  // The pixels follow: the box is drawn where it went and white where it was.
+  const MacPoint inBox = Offset(centre, 0, 4);  // clear of the point drawn over the centre
+  EXPECT_EQ(At(Offset(inBox, 30, -20)), kBoxColour);
+  EXPECT_EQ(At(inBox), kWhite);
+
+  Command(101);
+  TVector3 undone;
+  box_->GetPlacement(undone);
+  EXPECT_DOUBLE_EQ(undone.x, start.x);
+  EXPECT_DOUBLE_EQ(undone.y, start.y);
+  EXPECT_EQ(At(inBox), kBoxColour);
+  EXPECT_EQ(At(Offset(inBox, 30, -20)), kWhite);
+  Command(101);
+  TVector3 redone;
+  box_->GetPlacement(redone);
+  EXPECT_DOUBLE_EQ(redone.x, moved.x);
+  EXPECT_DOUBLE_EQ(redone.y, moved.y);
 }
 
 }  // namespace
