@@ -26,6 +26,7 @@
 #include "model/handler/TargetHandler.h"
 #include "core/TickCount.h"
 #include "ui/views/MouseEvent.h"
+#include "model/world/QVDoc.h"
 #include "model/world/RunCommand.h"
 #include "model/world/WorldParticipants.h"
 #include "platform/win32/Clock.h"
@@ -521,6 +522,20 @@ TEST_F(WorldWindowTest, ABandSelectsADragMovesByTheExactWorldDeltaAndUndoTakesIt
   box_->GetPlacement(redone);
   EXPECT_DOUBLE_EQ(redone.x, moved.x);
   EXPECT_DOUBLE_EQ(redone.y, moved.y);
+
+  // Saved and opened again, the box stands where the drag left it.
+  const std::string path = std::string(::testing::TempDir()) + "yb-dragged-box.yb";
+  documents_->Documents().front()->Document().WriteDocument(path);
+  TQVDoc reopened;
+  reopened.ReadDocument(path);
+  std::remove(path.c_str());
+  auto* box = dynamic_cast<TRectangle*>(reopened.World().FindObject(sample_worlds::kBoxId));
+  ASSERT_NE(box, nullptr);
+  TVector3 read;
+  box->GetPlacement(read);
+  EXPECT_DOUBLE_EQ(read.x, moved.x);
+  EXPECT_DOUBLE_EQ(read.y, moved.y);
+  EXPECT_DOUBLE_EQ(read.r, moved.r);
 }
 
 }  // namespace
