@@ -87,6 +87,9 @@ void TCommandBase::InitTracker(int16_t commandNumber, TTrackerView* view,
   SetFixedView(1);
   SetCausesChange(1);
   SetEnabled(1);
+  // The tracking loop hands every screen point to TrackConstrain, which turns it into the
+  // world point that the steps read.
+  SetConstrainsWhileTracking(1);
   snapper_ = nullptr;
   if (!UsesHotPoints()) return;
   auto* snapper = context != nullptr

@@ -204,6 +204,23 @@ class TWorldDoc : public TWorldBase, public TActionContext {
   uint16_t GetFileResults() const { return fileResults_; }
   void SetFileResults(uint16_t on) { fileResults_ = on; }
 
+  // Tools (WorldTools.cpp) -------------------------------------------------------------------
+  static constexpr int16_t kDragSelectionTool = 2003;
+  static constexpr int16_t kRotateTool = 2010;
+  static constexpr int16_t kPartTool = 2012;
+  static constexpr int16_t kFirstCreationTool = 2500;
+  static constexpr int16_t kLastCreationTool = 2799;
+  // The selection and view tools, and the tools that make objects.
+  static bool IsToolCommand(int16_t command);
+  static bool IsCreationTool(int16_t tool);
+  // Makes the tool current with its argument. With memory low only the selection tool is
+  // offered; the rotate tool and the creation tools stop any run. The view objects are told
+  // when the tool or its argument changed.
+  void SetMode(int16_t tool, int16_t argument);
+  int16_t GetToolArgument() const { return toolArgument_; }
+  int16_t GetPreviousTool() const { return previousTool_; }
+  int16_t GetPreviousToolArgument() const { return previousToolArgument_; }
+
   // Running (WorldRun.cpp) -----------------------------------------------------------------------
   int32_t GetRunState() const { return runState_; }
   void SetRunState(int32_t state) { runState_ = state; }
@@ -303,6 +320,9 @@ class TWorldDoc : public TWorldBase, public TActionContext {
   std::vector<TLink*> viewObjects_;
   uint16_t solverWorldLoaded_ = 0;
   int32_t runState_ = kRunIdle;
+  int16_t toolArgument_ = 0;
+  int16_t previousTool_ = kSelectionTool;
+  int16_t previousToolArgument_ = 0;
   uint16_t dropOldFrames_ = 0;
   uint16_t askBeforeDropping_ = 0;
   Handle inputBuffer_ = nullptr;

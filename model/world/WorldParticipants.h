@@ -49,3 +49,12 @@ class TFrameListener {
  protected:
   ~TFrameListener() = default;
 };
+
+// An object shown in or attached to the world's views, told when the world's tool changes.
+class TToolObserver {
+ public:
+  virtual void ToolChanged(int16_t tool, int16_t argument) = 0;
+
+ protected:
+  ~TToolObserver() = default;
+};

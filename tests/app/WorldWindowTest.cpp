@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/OpenDocument.h"
 #include "app/TApp.h"
@@ -20,11 +21,18 @@
 #include "bodies/points/Point.h"
 #include "core/port/Port.h"
 #include "core/port/WindowBinding.h"
+#include "model/command/CommandHandler.h"
+#include "model/command/CommandBase.h"
+#include "model/handler/TargetHandler.h"
+#include "core/TickCount.h"
+#include "ui/views/MouseEvent.h"
+#include "model/world/QVDoc.h"
 #include "model/world/RunCommand.h"
 #include "model/world/WorldParticipants.h"
 #include "platform/win32/Clock.h"
 #include "platform/win32/Cursor.h"
 #include "platform/win32/Input.h"
+#include "platform/win32/Menu.h"
 #include "platform/win32/Message.h"
 #include "platform/win32/Window.h"
 #include "platform/win32/WindowMessages.h"
@@ -156,6 +164,40 @@ class WorldWindowTest : public ::testing::Test {
     InjectClick(view_->GetWindowHandle(), POINT{point.h, point.v});
     Pump();
   }
+  // The press that the window hands a tracker for, driven as the tracking loop drives it
+  // (press, the moves, the release), then performed by the command handler.
+  void Gesture(const MacPoint& press, const std::vector<MacPoint>& moves) {
+    TMouseEvent event;
+    event.kind = TMouseEvent::kMouseDown;
+    event.clickCount = 1;
+    auto* tracker = dynamic_cast<TCommandBase*>(window_->MouseDown(press, &event));
+    ASSERT_NE(tracker, nullptr);
+    EXPECT_EQ(tracker->IsFreeWhenDone(), 1);
+    TEventRecord record;
+    record.message = WM_LBUTTONDOWN;
+    record.when = static_cast<uint32_t>(GetTickCount60());
+    tracker->HandleEvent(record);
+    const QV_CPoint anchor(press.h, press.v);
+    QV_CPoint previous = anchor;
+    QV_CPoint next = anchor;
+    tracker->TrackConstrain(anchor, previous, next);
+    tracker->TrackMouse(0, anchor, previous, next, true);
+    tracker->TrackFeedback(anchor, next, true, true);
+    previous = next;
+    for (const MacPoint& move : moves) {
+      next = QV_CPoint(move.h, move.v);
+      tracker->TrackConstrain(anchor, previous, next);
+      tracker->TrackFeedback(anchor, previous, false, true);
+      tracker->TrackMouse(1, anchor, previous, next, true);
+      tracker->TrackFeedback(anchor, next, true, true);
+      previous = next;
+    }
+    tracker->TrackFeedback(anchor, previous, false, true);
+    tracker->TrackMouse(2, anchor, previous, previous, true);
+    tracker->SetViewPresent(0);  // tracked already
+    app_->Commands().PerformCommand(tracker);
+    Pump();
+  }
   void Command(int16_t command) {
     SendMessage(main_->m_hWnd, WM_COMMAND, static_cast<WPARAM>(command), 0);
     while (app_->Commands().PerformNextQueued()) {
@@ -215,6 +257,17 @@ TEST_F(WorldWindowTest, TheSampleShowsItsBodiesOnWhiteAndAClickSelects) {
   EXPECT_TRUE(world_->Selection().empty());
 }
 
+TEST_F(WorldWindowTest, OnlyTheSelectionToolsSelectByClicking) {
+  for (const int16_t tool : {int16_t{2000}, int16_t{2003}, int16_t{2012}, int16_t{2010}, int16_t{2600}}) {
+    SCOPED_TRACE(tool);
+    world_->DeselectAll();
+    world_->SetMode(tool, 0);
+    Click(InBox());
+    const bool selects = tool == 2000 || tool == 2003 || tool == 2012;
+    EXPECT_EQ(world_->Selection().size(), selects ? 1u : 0u);
+  }
+}
+
 TEST_F(WorldWindowTest, TheWorldFollowsTheObjectUnderTheHoveringPointer) {
   view_->TrackMouseOver(InBox());
   EXPECT_EQ(window_->LastHitObject(), box_);
@@ -236,7 +289,16 @@ TEST_F(WorldWindowTest, TheViewWindowKeepsTheViewsCursorAsTheMouseMoves) {
 
 TEST_F(WorldWindowTest, TheZoomToolDoublesTheScaleAboutTheClick) {
   const int32_t before = BoxWidthInPixels();
-  world_->SetCurrentTool(TMainWorldView::kZoomInTool);
+  // Chosen from the Tools menu, which then checks it alone.
+  Command(TMainWorldView::kZoomInTool);
+  EXPECT_EQ(world_->GetCurrentTool(), TMainWorldView::kZoomInTool);
+  app_->Commands().SetupTheMenus();
+  const HMENU bar = GetMenu(main_->m_hWnd);
+  for (const UINT tool : {2000u, 2003u, 2005u, 2006u}) {
+    const UINT state = GetMenuState(bar, tool, MF_BYCOMMAND);
+    EXPECT_EQ(state & MF_GRAYED, 0u) << tool;
+    EXPECT_EQ((state & MF_CHECKED) != 0, tool == 2005u) << tool;
+  }
   Click(InBox());
   EXPECT_DOUBLE_EQ(view_->GetScale(), 2 * kPixelsPerMetre);
   // The clicked point, 4 pixels below the box's centre before, comes to the middle of the view.
@@ -410,6 +472,70 @@ TEST_F(WorldWindowTest, ABodyMovedRedrawsOnlyWhereItWasAndWhereItIs) {
     }
   }
   EXPECT_GT(changed, 0);
+}
+
+}  // namespace
+
+namespace {
+
+MacPoint Offset(const MacPoint& point, int16_t dh, int16_t dv) {
+  return MacPoint(static_cast<int16_t>(point.h + dh), static_cast<int16_t>(point.v + dv));
+}
+
+TEST_F(WorldWindowTest, ABandSelectsADragMovesByTheExactWorldDeltaAndUndoTakesItBack) {
+  const MacPoint centre = BoxCentre();
+  // A band round the box from free space selects the box and the spring's end point on it, and
+  // nothing that reaches out of the band.
+  Gesture(Offset(centre, -12, -12), {Offset(centre, 0, 0), Offset(centre, 12, 12)});
+  ASSERT_EQ(world_->Selection().size(), 2u);
+  EXPECT_EQ(world_->Selection().front(), box_);
+  EXPECT_NE(dynamic_cast<TPoint*>(world_->Selection().back()), nullptr);
+  // A band that leaves out half the box selects neither.
+  Gesture(Offset(centre, -12, -12), {Offset(centre, 2, 12)});
+  EXPECT_TRUE(world_->Selection().empty());
+  Gesture(Offset(centre, -12, -12), {Offset(centre, 12, 12)});
+  // The band's inverted frame is gone: beside the box the view is white again.
+  EXPECT_EQ(At(Offset(centre, -12, 0)), kWhite);
+
+  TVector3 start;
+  box_->GetPlacement(start);
+  Gesture(InBox(), {Offset(InBox(), 10, 0), Offset(InBox(), 30, -20)});
+  TVector3 moved;
+  box_->GetPlacement(moved);
+  EXPECT_DOUBLE_EQ(moved.x - start.x, 30 / kPixelsPerMetre);
+  EXPECT_DOUBLE_EQ(moved.y - start.y, 20 / kPixelsPerMetre);
+  EXPECT_DOUBLE_EQ(moved.r, start.r);
+  // The pixels follow: the box is drawn where it went and white where it was.
+  const MacPoint inBox = Offset(centre, 0, 4);  // clear of the point drawn over the centre
+  EXPECT_EQ(At(Offset(inBox, 30, -20)), kBoxColour);
+  EXPECT_EQ(At(inBox), kWhite);
+
+  Command(101);
+  TVector3 undone;
+  box_->GetPlacement(undone);
+  EXPECT_DOUBLE_EQ(undone.x, start.x);
+  EXPECT_DOUBLE_EQ(undone.y, start.y);
+  EXPECT_EQ(At(inBox), kBoxColour);
+  EXPECT_EQ(At(Offset(inBox, 30, -20)), kWhite);
+  Command(101);
+  TVector3 redone;
+  box_->GetPlacement(redone);
+  EXPECT_DOUBLE_EQ(redone.x, moved.x);
+  EXPECT_DOUBLE_EQ(redone.y, moved.y);
+
+  // Saved and opened again, the box stands where the drag left it.
+  const std::string path = std::string(::testing::TempDir()) + "yb-dragged-box.yb";
+  documents_->Documents().front()->Document().WriteDocument(path);
+  TQVDoc reopened;
+  reopened.ReadDocument(path);
+  std::remove(path.c_str());
+  auto* box = dynamic_cast<TRectangle*>(reopened.World().FindObject(sample_worlds::kBoxId));
+  ASSERT_NE(box, nullptr);
+  TVector3 read;
+  box->GetPlacement(read);
+  EXPECT_DOUBLE_EQ(read.x, moved.x);
+  EXPECT_DOUBLE_EQ(read.y, moved.y);
+  EXPECT_DOUBLE_EQ(read.r, moved.r);
 }
 
 }  // namespace

@@ -157,6 +157,7 @@ class TMainWorldView : public TOffScreenViewBase, public TCursorSource, public T
   // ---- Input (MainWorldViewInput.cpp) ----
   // The topmost object under the point (view coordinates), or null.
   TLink* FindObjectAt(const MacPoint& point);
+  void SetToolCursor(uint32_t resource);
   bool DoSetCursor(const MacPoint& portPoint, RegionRec* cursorRegion) override;
   uint32_t CurrentCursorResource() const override { return cursor_; }
   int16_t DoIdle(int16_t phase) override;
@@ -184,7 +185,6 @@ class TMainWorldView : public TOffScreenViewBase, public TCursorSource, public T
   class FrameLink;
   std::vector<TThing*> Things() const;
   void DrawThings(const MacRect& rect, bool selectedOnly);
-  void SetToolCursor(uint32_t resource);
 
   TWorldDoc* world_ = nullptr;
   THotPointSnapper* snapper_ = nullptr;

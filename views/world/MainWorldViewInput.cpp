@@ -184,6 +184,10 @@ TCommandCore* TMainWorldView::DoMenuCommand(int16_t commandNumber) {
     TCommandCore* command = snapper_->DoMenuCommand(commandNumber, handled);
     if (handled != 0) return command;
   }
+  if (world_ && TWorldDoc::IsToolCommand(commandNumber)) {
+    world_->SetMode(commandNumber, 0);
+    return nullptr;
+  }
   if (world_ && commandNumber == kCmdStopRunning) {
     world_->StopRunning();
     return nullptr;
@@ -200,6 +204,9 @@ void TMainWorldView::DoSetupMenus() {
   for (int16_t command : {kCmdRun, kCmdReset, kCmdPlayBackToStart, kCmdStepForward, kCmdStepBack,
                           kCmdStopRunning})
     EnableMenuCommand(command, true);
+  const int16_t tool = world_->GetCurrentTool();
+  for (int16_t command : {kSelectTool, kDragSelectTool, kZoomInTool, kZoomOutTool})
+    EnableCheckMenuCommand(command, true, command == tool);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -15,7 +15,10 @@
 #include "ui/views/WindowBuilder.h"
 #include "ui/views/WindowDocument.h"
 #include "views/offscreen/DezevOffScreenMgr.h"
+#include "views/trackers/MoveTrackers.h"
+#include "views/trackers/SelectionTrackers.h"
 #include "views/world/MainWorldView.h"
+#include "views/world/WorldTracking.h"
 
 namespace {
 
@@ -35,6 +38,8 @@ TWorldWindow::~TWorldWindow() {
 }
 
 void TWorldWindow::Forget() {
+  trackerContext_.reset();
+  trackerView_.reset();
   mainView_ = nullptr;
   manager_ = nullptr;
   frame_ = nullptr;
@@ -59,6 +64,8 @@ void TWorldWindow::OpenWindow(bool alternateFrame) {
     throw;
   }
   mainView_ = view;
+  trackerView_ = std::make_unique<TWorldTrackerView>(*view);
+  trackerContext_ = std::make_unique<TWorldTrackerContext>(world_, *view);
   mainView_->SetIdentifier(static_cast<int32_t>(kMainViewIdentifier));
   mainView_->SetGoneHandler([this] { Forget(); });
   mainView_->SetClickHandler([this](TMainWorldView&, const MacPoint& point, TMouseEvent* event) {
@@ -110,7 +117,7 @@ void TWorldWindow::ActivateFrame(bool activating) {
 }
 
 void TWorldWindow::ResetTool() {
-  world_.SetCurrentTool(TWorldBase::kSelectionTool);
+  world_.SetMode(TWorldBase::kSelectionTool, 2);
 }
 
 TCommandCore* TWorldWindow::MouseDown(const MacPoint& point, TMouseEvent* event) {
@@ -121,18 +128,39 @@ TCommandCore* TWorldWindow::MouseDown(const MacPoint& point, TMouseEvent* event)
     if (hit) world_.StopRunning();
     return nullptr;
   }
+  // Only the selection tools select by clicking; the other tools make their own gestures.
+  const int16_t tool = world_.GetCurrentTool();
+  if (tool != TWorldBase::kSelectionTool && tool != TWorldDoc::kDragSelectionTool &&
+      tool != TWorldDoc::kPartTool)
+    return nullptr;
   const bool extend = event && event->shiftKey != 0;
   if (!hit) {
     if (!extend && !world_.Selection().empty()) {
       world_.DeselectAll();
       mainView_->InvalidateForeground();
     }
-    return nullptr;
+    return SelectionGesture(nullptr);
   }
   if (!extend) world_.DeselectAll();
   world_.Select(hit);
   mainView_->InvalidateForeground();
-  return nullptr;
+  return SelectionGesture(hit);
+}
+
+TCommandCore* TWorldWindow::SelectionGesture(TLink* hit) {
+  if (!trackerContext_) return nullptr;
+  // Each gesture gets a tracker of its own, which the command handler frees when done.
+  if (!hit) {
+    auto band = std::make_unique<TRubberBandTracker>();
+    band->InitRubberBand(trackerView_.get(), trackerContext_.get());
+    band->SetFreeWhenDone(1);
+    return band.release();
+  }
+  auto move = std::make_unique<TMoveObjectsTracker>();
+  move->InitMoveObjects(trackerView_.get(), trackerContext_.get());
+  move->SetHitObject(hit);
+  move->SetFreeWhenDone(1);
+  return move.release();
 }
 
 void TWorldWindow::MouseMoved(const MacPoint& point, bool moving) {

@@ -17,6 +17,8 @@ class TMainWorldView;
 class TOwlSubview;
 class TWindowDocument;
 class TWorldDoc;
+class TWorldTrackerContext;
+class TWorldTrackerView;
 struct TMouseEvent;
 
 // Frames of a world's window: the normal one, and the one of the alternate-frame flag.
@@ -66,6 +68,8 @@ class TWorldWindow {
 
  private:
   void Forget();
+  // The selection tools' gestures: a band from free space, a drag from an object.
+  TCommandCore* SelectionGesture(TLink* hit);
 
   TWorldDoc& world_;
   TWindowDocument& document_;
@@ -73,6 +77,8 @@ class TWorldWindow {
   TDezevOffScreenMgr* manager_ = nullptr;
   TMainWorldView* mainView_ = nullptr;
   TLink* lastHit_ = nullptr;
+  std::unique_ptr<TWorldTrackerView> trackerView_;
+  std::unique_ptr<TWorldTrackerContext> trackerContext_;
   TWindowLayout layout_;
   bool zoomDocuments_ = false;
   bool zoomToExtents_ = false;

@@ -148,7 +148,7 @@ TEST_F(MenuSetupTest, ChosenItemsTravelTheChainAsCommandNumbers) {
 
 TEST_F(MenuSetupTest, SetupDisablesAllButWhatHandlersEnableAndGreysEmptyPopups) {
   // An item in the exempt range stays as it is; one just outside it is disabled.
-  const HMENU help = GetSubMenu(Bar(), 5);
+  const HMENU help = GetSubMenu(Bar(), 6);
   AppendMenu(help, MF_STRING | MF_GRAYED, 5100, "Exempt");
   AppendMenu(help, MF_STRING, 5200, "Not exempt");
   const HMENU nested = CreatePopupMenu();

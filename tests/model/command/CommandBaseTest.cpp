@@ -134,6 +134,15 @@ TEST_F(CommandBaseTest, DragDelayPreferencesGiveTheirDelaysAndStates) {
   }
 }
 
+TEST_F(CommandBaseTest, TheTrackingLoopIsAskedToConstrainEveryPoint) {
+  // The application's loop constrains only commands that ask for it; a tracker without it would
+  // never see its world points.
+  TStepTracker tracker;
+  EXPECT_EQ(tracker.ConstrainsWhileTracking(), 0);
+  tracker.InitTracker(500, &view, &world, 1, 1);
+  EXPECT_EQ(tracker.ConstrainsWhileTracking(), 1);
+}
+
 TEST_F(CommandBaseTest, AShortDelayStartsAfterTwentyTicksWithoutMovement) {
   world.dragDelay = 2;
   TStepTracker tracker;

@@ -1,0 +1,81 @@
+// The world's tool: the rotate and creation tools stop a run, low memory offers only the
+// selection tool, and the view objects hear of a change but not of the same tool again.
+
+#include <gtest/gtest.h>
+
+#include "core/Failure.h"
+#include "model/world/RunCommand.h"
+#include "model/world/WorldParticipants.h"
+#include "tests/model/world/WorldTestSupport.h"
+
+namespace world_test {
+namespace {
+
+class TToolWatcher : public TLink, public TToolObserver {
+ public:
+  void ToolChanged(int16_t tool, int16_t argument) override {
+    told.push_back({tool, argument});
+  }
+  std::vector<std::pair<int16_t, int16_t>> told;
+};
+
+class WorldToolsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    scope = std::make_unique<WorldScope>();
+    world = std::make_unique<TWorldDoc>();
+    world->SetHost(&host);
+    world->InitWorld(0);
+    world->UpdateViewObject(&watcher, 1);
+  }
+  void TearDown() override {
+    SetMemoryProbe({});
+    world.reset();
+    scope.reset();
+  }
+
+  std::unique_ptr<WorldScope> scope;
+  TTestHost host;
+  std::unique_ptr<TWorldDoc> world;
+  TToolWatcher watcher;
+};
+
+TEST_F(WorldToolsTest, ToolNumbersAreTheSelectionToolsAndTheCreationTools) {
+  for (int16_t tool : {1999, 2013, 2499, 2800}) EXPECT_FALSE(TWorldDoc::IsToolCommand(tool)) << tool;
+  for (int16_t tool : {2000, 2003, 2012, 2500, 2799}) EXPECT_TRUE(TWorldDoc::IsToolCommand(tool)) << tool;
+  EXPECT_FALSE(TWorldDoc::IsCreationTool(2012));
+  EXPECT_TRUE(TWorldDoc::IsCreationTool(2500));
+}
+
+TEST_F(WorldToolsTest, CreationAndRotateToolsStopARunOthersLeaveIt) {
+  for (int16_t tool : {int16_t{2003}, int16_t{2010}, int16_t{2600}}) {
+    SCOPED_TRACE(tool);
+    auto run = world->MakeRunCommand(kCmdRun, 0);
+    ASSERT_EQ(world->FirstRunningCommand(), run.get());
+    world->SetMode(tool, 0);
+    EXPECT_EQ(run->IsStopped(), tool == 2003 ? 0 : 1);
+    EXPECT_EQ(world->GetCurrentTool(), tool);
+  }
+}
+
+TEST_F(WorldToolsTest, ObserversHearOfAChangeOnlyAndThePreviousToolIsKept) {
+  world->SetMode(2005, 0);
+  world->SetMode(2005, 0);
+  world->SetMode(2005, 1);
+  ASSERT_EQ(watcher.told.size(), 2u);
+  EXPECT_EQ(watcher.told[0], std::make_pair(int16_t{2005}, int16_t{0}));
+  EXPECT_EQ(watcher.told[1], std::make_pair(int16_t{2005}, int16_t{1}));
+  EXPECT_EQ(world->GetPreviousTool(), 2005);
+  EXPECT_EQ(world->GetPreviousToolArgument(), 0);
+  EXPECT_EQ(world->GetToolArgument(), 1);
+}
+
+TEST_F(WorldToolsTest, LowMemoryOffersOnlyTheSelectionTool) {
+  SetMemoryProbe([] { return uint64_t{1024}; });
+  world->SetMode(2600, 0);
+  EXPECT_EQ(world->GetCurrentTool(), 2000);
+  EXPECT_EQ(world->GetToolArgument(), 2);
+}
+
+}  // namespace
+}  // namespace world_test

@@ -1,0 +1,121 @@
+#pragma once
+// The world and its main view as the selecting and moving trackers see them: the world's
+// selection, objects and undo images, the view's frame of reference and the port the trackers
+// draw their inverting feedback into.
+
+#include <cstdint>
+#include <vector>
+
+#include "model/command/ActionContext.h"
+#include "model/command/CommandBase.h"
+#include "views/trackers/TrackerWorld.h"
+
+class TMainWorldView;
+class TWorldDoc;
+
+class TWorldTrackerView : public TTrackerView, public TFeedbackPort {
+ public:
+  explicit TWorldTrackerView(TMainWorldView& view) : view_(view) {}
+
+  void TrackConstrain(const QV_CPoint&, const QV_CPoint&, QV_CPoint&) override {}
+  void TrackFeedback(const QV_CPoint&, const QV_CPoint&, bool, bool) override {}
+  bool TrackMouse(int16_t, const QV_CPoint&, const QV_CPoint&, const QV_CPoint&, bool) override {
+    return true;
+  }
+  HWND TrackingWindow() const override;
+
+  void BeginFeedback(int16_t) override {}
+  void EndFeedback() override {}
+  void SetFeedbackStyle(int16_t, int16_t) override {}
+  void FeedbackDifference(const TVector&) override {}
+  void FeedbackPoint(const MacPoint&, const TVector&) override {}
+  void DrawFeedback() override {}
+  bool IsDrawingOn() const override { return true; }
+  bool IsInsideAutoscrolling(const MacPoint& point) override;
+  MacRect TrackingExtent() const override;
+  double TrackingScale() const override;
+  void SetToolCursor(uint16_t cursorResource) override;
+
+  HDC BeginFeedbackDrawing() override;
+  void EndFeedbackDrawing(HDC dc) override;
+
+ private:
+  TMainWorldView& view_;
+};
+
+// Forwards the action context to the world, and answers the trackers' questions from the world
+// and its main view.
+class TWorldTrackerContext : public TActionContext,
+                             public TTrackingWorld,
+                             public TTrackingFrame,
+                             public TTrackerWorld {
+ public:
+  TWorldTrackerContext(TWorldDoc& world, TMainWorldView& view);
+
+  // The action context.
+  TLink& ContextLink() override;
+  TCommandDocument* GetDocument() override;
+  TEditState& EditState() override;
+  std::vector<TLink*> Objects() override;
+  TObject* FindItem(uint32_t classTag) override;
+  TList* CurrentSelection() override;
+  TList* SwapSelection(TList* selection) override;
+  int16_t SwapStateWord(int16_t value) override;
+  uint16_t OwnsSelections() const override;
+  void DiscardSelection(TList* selection) override;
+  void KeepSelection(TList* selection) override;
+  void ForgetSelection(TList* selection) override;
+  void Changed(int16_t flag) override;
+  void RedrawAll(int16_t first, int16_t second) override;
+  void EndUpdate() override;
+  void RefreshToolColours() override;
+  void RecomputeFormulas(const std::vector<TLink*>& first, const std::vector<TLink*>& second,
+                         TGeometryObjectCache* cache, RecomputeProgress progress,
+                         void* progressState) override;
+
+  // Tracking.
+  int16_t DragDelayPreference() const override { return 0; }
+  TTrackingFrame* CurrentFrame() override { return this; }
+  double TrackingSnappingDistance() const override { return 0.0; }
+  void TrackingEnded() override;
+  Transform2D ScreenToWorldTransform() const override;
+  Transform2D WorldToScreenTransform() const override;
+  Transform2D ToFrameTransform() const override { return Transform2D(); }
+  Transform2D FromFrameTransform() const override { return Transform2D(); }
+
+  // Selecting and moving.
+  void DeselectAll() override;
+  void SelectObject(TLink* object) override;
+  void DeselectObject(TLink* object) override;
+  bool IsSelected(TLink* object) const override;
+  void SelectObjects(const std::vector<TLink*>& objects, bool extend) override;
+  void RefreshSelectionDisplay() override;
+  std::vector<TLink*> ScreenPositionedObjects() override { return {}; }
+  std::vector<TLink*> WorldPositionedObjects() override;
+  bool IsScreenPositioned(const TLink*) const override { return false; }
+  bool IsWorldPositioned(const TLink* object) const override;
+  bool LiesInRect(TLink* object, const MacRect& rect) override;
+  bool GadgetSelectionOn() const override;
+  void CheckLowSpace() override;
+  bool RefusesEditing() const override;
+  int16_t PropertiesDialogNumber(const TLink*) const override { return 0; }
+  void QueuePropertiesDialog(int16_t, TLink*) override {}
+  void SendToCurrentTarget(int16_t) override {}
+  std::vector<TLink*> SelectedObjects() override;
+  TVector3 PositionOf(const TLink* object) override;
+  void PlaceObject(TLink* object, const TVector3& position) override;
+  void OffsetScreenObject(TLink*, int16_t, int16_t) override {}
+  bool IsGrabbablePoint(const TLink*) const override { return false; }
+  bool AttachToHotPointNear(TLink*, const MacPoint&) override { return false; }
+  void FixPointQuantities(TLink*, bool) override {}
+  void DragEnded(TLink* object) override;
+  void ChangeEnded() override;
+  void StartPacing(int32_t) override {}
+  void StopPacing() override {}
+
+ private:
+  TActionContext& Context();
+
+  TWorldDoc& world_;
+  TMainWorldView& view_;
+};
