@@ -57,7 +57,6 @@ void TExporter::Init(int16_t command, TWorldDoc* world, void* view, TExportHandl
   view_ = view;
   handler_ = handler;
 
-  file_.SetName(nameSpec.name);
   fileSpec_ = fileSpec;
   nameSpec_ = nameSpec;
   useNameSpec_ = useNameSpec;
