@@ -9,8 +9,10 @@
 #include <string>
 #include <unistd.h>
 
+#include "core/Resources.h"
 #include "core/StreamText.h"
 #include "exchange/export/ExportHandler.h"
+#include "resources/ResourceLibraries.h"
 #include "simulation/UnitHandler.h"
 #include "tests/model/world/WorldTestSupport.h"
 
@@ -159,6 +161,34 @@ TEST_F(ExporterTest, PerFrameFilesAreNumberedBeforeTheExtension) {
   Str255 name;
   numbered.PerFrameFileName(12345, name);
   EXPECT_EQ(std::string(name.Chars()), Path("arm 12345"));
+}
+
+TEST_F(ExporterTest, ExistingFrameFileIsKeptUnlessTheUserAgreesToReplaceIt) {
+  { std::ofstream(Path("arm 0000.dxf")) << "mine"; }
+  // The program's texts hold the replace question; nobody answers it here, which is no "yes".
+  RegisterResourceLibraries();
+  SetResourceModule1(LoadResourceLibrary(kMainResourceLibrary));
+  {
+    TPerFrameExporter exporter;
+    Init(exporter, "arm.dxf", 0, 2);
+    try {
+      exporter.Perform();
+      ADD_FAILURE() << "the export went on";
+    } catch (const QVException& failure) {
+      EXPECT_EQ(failure.error(), kErrNone);  // ends without an error message
+    }
+    EXPECT_TRUE(exporter.ExportedFrames().empty());
+  }
+  EXPECT_EQ(ReadFile(Path("arm 0000.dxf")), "mine");
+  EXPECT_FALSE(std::filesystem::exists(Path("arm 0001.dxf")));
+  {
+    TPerFrameExporter exporter;
+    exporter.SetReplaceConfirmed(true);
+    Init(exporter, "arm.dxf", 0, 2);
+    exporter.Perform();
+  }
+  EXPECT_EQ(ReadFile(Path("arm 0000.dxf")), "frame 0;");
+  EXPECT_EQ(ReadFile(Path("arm 0002.dxf")), "frame 2;");
 }
 
 TEST_F(ExporterTest, StopHalfWayWritesWhatWasCollected) {
