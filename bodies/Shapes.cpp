@@ -44,3 +44,16 @@ void TOval::Initialize() {
   equalSides_ = 1;
   radiusFormula_ = TFormula::New();
 }
+
+bool TOval::ExportDXF(TDXFOutput& writer, int16_t kind) {
+  // Same pass and length dimension as points and lines write theirs with.
+  constexpr int16_t kEntitiesPass = 4;
+  constexpr int32_t kLengthDimension = 0x01000000;
+  if (kind != kEntitiesPass) return false;
+  TVector centre;
+  GetPosition(centre);
+  writer.BeginEntity(TDXFOutput::kCircle, Str255());
+  writer.WriteCoords(centre.x, centre.y, 0.0, kLengthDimension);
+  writer.WriteValue(40, GetShapeRadius(), kLengthDimension);
+  return true;
+}

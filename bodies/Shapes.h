@@ -15,6 +15,7 @@
 #include <memory>
 
 #include "bodies/Body.h"
+#include "bodies/DXFOutput.h"
 #include "core/port/PortRegion.h"
 #include "model/world/WorldParticipants.h"
 
@@ -193,6 +194,8 @@ class TOval : public TBasicMass {
   void SetSize(const TVector& size) override;
   void SetRadius(double radius);
   double GetShapeRadius() override { return radiusFormula_->GetValue(); }
+  // Writes a CIRCLE entity at the centre's world position for the DXF kind; false for others.
+  bool ExportDXF(TDXFOutput& writer, int16_t kind);
   void ComputeArea() override;
   double MomentForMode2() override { return MomentAbout(0.5); }
   double MomentForMode3() override { return MomentAbout(1.0); }

@@ -1,6 +1,7 @@
 #include "exchange/ExchangeClasses.h"
 
 #include "exchange/dxf/DXFExportType.h"
+#include "exchange/dxf/DXFExporter.h"
 #include "exchange/export/DataExportType.h"
 #include "exchange/export/ExportHandler.h"
 
@@ -8,4 +9,5 @@ void RegisterExportClasses() {
   RegisterExportHandlerClass();
   RegisterDataExportTypeClass();
   RegisterDXFExportTypeClass();
+  RegisterDXFExporterClass();
 }

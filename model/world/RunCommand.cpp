@@ -105,8 +105,13 @@ bool TCommand::RunSlice(int32_t ticks) {
         continue;
       }
       world_->ShowFrame(next, 0);
+      if (listener_ != nullptr) listener_->FrameShown(*this, next);
       // A step that reaches the target, or makes no progress, ends the run.
-      if (next == target_ || next == current) done_ = 1;
+      if (next == target_) {
+        if (EndsAtTarget()) done_ = 1;
+      } else if (next == current) {
+        done_ = 1;
+      }
       current = next;
     }
   } catch (...) {
@@ -114,11 +119,22 @@ bool TCommand::RunSlice(int32_t ticks) {
     world_->SetRunState(kRunIdle);
     throw;
   }
-  if (stopped_ != 0) done_ = 1;
+  if (stopped_ != 0) {
+    done_ = 1;
+    world_->SetRunState(kRunIdle);
+    if (listener_ != nullptr) listener_->RunStopped(*this);
+  }
   if (done_ != 0) world_->SetRunState(kRunIdle);
   store = world_->GetStore();
   if (store != nullptr && store->FrameCount() > framesBefore) world_->DocumentChanged();
   return done_ != 0;
+}
+
+bool TCommand::EndsAtTarget() {
+  if (listener_ == nullptr) return true;
+  const int16_t reached = target_;
+  // A listener that leaves the target as it was ends the run, so it cannot loop on one frame.
+  return !listener_->TargetReached(*this) || target_ == reached;
 }
 
 int32_t TCommand::RunProgressCallback(int32_t*, double frame, double, double, double, double,

@@ -9,7 +9,21 @@
 #include "model/command/CommandCore.h"
 #include "solver/engine/EngineEntry.h"
 
+class TCommand;
 class TWorldDoc;
+
+// Told what a run command shows: each frame after it is shown, and the moment the command reaches
+// its target. Commands that write out what a run shows (exporters) listen; the listener may
+// give the command a new target and keep it running.
+class TRunListener {
+ public:
+  virtual ~TRunListener() = default;
+  virtual void FrameShown(TCommand& command, int16_t frame) = 0;
+  // The target was reached: answer true after giving the command a new target to go on.
+  virtual bool TargetReached(TCommand& command) = 0;
+  // The command ended on a stop request.
+  virtual void RunStopped(TCommand& command) = 0;
+};
 
 // Failures a link to another document raises while it is told a frame: shown, and the run goes
 // on.
@@ -35,6 +49,14 @@ class TCommand : public TCommandCore {
   int16_t GetTarget() const { return target_; }
   uint16_t IsExact() const { return exact_; }
   void Stop() { stopped_ = 1; }
+  // A new target for a command that goes on (a negative one as -1), and whether it is reached in
+  // one step.
+  void SetTarget(int16_t target, uint16_t exact) {
+    target_ = target < 0 ? -1 : target;
+    exact_ = exact;
+  }
+  // Not owned; null for none.
+  void SetListener(TRunListener* listener) { listener_ = listener; }
   uint16_t IsStopped() const { return stopped_; }
   uint16_t IsDone() const { return done_; }
   // The world went away first.
@@ -60,7 +82,11 @@ class TCommand : public TCommandCore {
   // A failure of one step; answers whether the run goes on.
   bool Recover(int16_t error);
 
+  // Whether the run ends at the target just reached.
+  bool EndsAtTarget();
+
   TWorldDoc* world_ = nullptr;
+  TRunListener* listener_ = nullptr;
   int16_t target_ = -1;
   uint16_t exact_ = 0;
   uint16_t stopped_ = 0;

@@ -25,7 +25,9 @@ inline const std::set<std::string> kNotWorldObjects = {
     "TLink", "TNamedLink", "TSingleStyleLink", "TBasicMass", "TXCnstr", "TPiston",
     "TWorldGeometryManager", "TJoiner",
     // Export settings: the export handler holds them, the world does not.
-    "TDataExportType", "TDXFExportType", "TVideoExportType"};
+    "TDataExportType", "TDXFExportType", "TVideoExportType",
+    // Exporters are commands made for one export.
+    "TDXFExporter"};
 
 // Whether a new world holds an object of the named class among its default objects.
 bool IsDefaultObjectClass(const std::string& name);

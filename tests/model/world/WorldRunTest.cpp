@@ -285,5 +285,60 @@ TEST_F(WorldRunTest, RunStartsOnlyForTheFirstCommandWithNothingSelected) {
   EXPECT_EQ(world->FirstRunningCommand(), second.get());
 }
 
+// Notes what a run shows; at the first target it sends the command on to a second one.
+class TTestRunListener : public TRunListener {
+ public:
+  void FrameShown(TCommand&, int16_t frame) override { shown.push_back(frame); }
+  bool TargetReached(TCommand& command) override {
+    reached.push_back(command.GetTarget());
+    if (nextTarget < 0) return false;
+    command.SetTarget(nextTarget, 0);
+    nextTarget = -1;
+    return true;
+  }
+  void RunStopped(TCommand&) override { ++stops; }
+
+  std::vector<int16_t> shown;
+  std::vector<int16_t> reached;
+  int16_t nextTarget = -1;
+  int stops = 0;
+};
+
+TEST_F(WorldRunTest, ListenerSeesEachShownFrameAndMaySendTheRunOn) {
+  TTestRunListener listener;
+  listener.nextTarget = 5;
+  std::unique_ptr<TCommand> command = world->MakeRunCommand(kCmdStepForward, 1);
+  ASSERT_NE(command, nullptr);
+  command->SetTarget(2, 1);  // straight to 2, then frame by frame to 5
+  command->SetListener(&listener);
+  command->Perform();
+  EXPECT_EQ(listener.shown, (std::vector<int16_t>{2, 3, 4, 5}));
+  EXPECT_EQ(listener.reached, (std::vector<int16_t>{2, 5}));
+  EXPECT_EQ(listener.stops, 0);
+  EXPECT_EQ(store->current, 5);
+  EXPECT_EQ(command->IsDone(), 1);
+
+  // A listener that answers "go on" but keeps the target does not hold the run on one frame.
+  TTestRunListener stubborn;
+  command = world->MakeRunCommand(kCmdStepForward, 1);
+  stubborn.nextTarget = command->GetTarget();
+  command->SetListener(&stubborn);
+  command->Perform();
+  EXPECT_EQ(stubborn.reached.size(), 1u);
+  EXPECT_EQ(command->IsDone(), 1);
+}
+
+TEST_F(WorldRunTest, StoppedRunTellsItsListenerOnce) {
+  TTestRunListener listener;
+  std::unique_ptr<TCommand> command = world->MakeRunCommand(kCmdRun, 1);
+  command->SetListener(&listener);
+  command->Stop();
+  EXPECT_TRUE(command->RunSlice(0));
+  EXPECT_TRUE(command->RunSlice(0));
+  EXPECT_EQ(listener.stops, 1);
+  EXPECT_TRUE(listener.shown.empty());
+  EXPECT_TRUE(listener.reached.empty());
+}
+
 }  // namespace
 }  // namespace world_test

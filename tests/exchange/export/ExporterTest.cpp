@@ -1,0 +1,231 @@
+#include "exchange/export/Exporter.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <unistd.h>
+
+#include "core/Resources.h"
+#include "core/StreamText.h"
+#include "exchange/export/ExportHandler.h"
+#include "resources/ResourceLibraries.h"
+#include "simulation/UnitHandler.h"
+#include "tests/model/world/WorldTestSupport.h"
+
+namespace {
+
+using world_test::TTestEngine;
+using world_test::TTestHost;
+using world_test::TTestStore;
+using world_test::WorldScope;
+
+class TTestType : public TExportType {
+ public:
+  TTestType() { SetIdentity(kCmdExportDxfFrames, MakeTag("exTT"), MakeTag("TEXT"), MakeTag("ttxt")); }
+};
+
+// Writes "frame n" per exported frame; may stop its run or fail at a chosen frame.
+class TTextExporter : public TExporter {
+ public:
+  int32_t stopAt = -1;
+  int32_t failAt = -1;
+
+ protected:
+  std::unique_ptr<TAbstractStream> MakeOutputStream() override {
+    return std::make_unique<TTextOutStream>(Units(), 256, -1, true, true, false);
+  }
+  void WriteFrame() override {
+    if (CurrentExportFrame() == failAt) ThrowFailure(-36, 0);
+    auto* text = static_cast<TTextOutStream*>(Output());
+    char line[32];
+    std::snprintf(line, sizeof line, "frame %d;", static_cast<int>(CurrentExportFrame()));
+    text->WriteString(line, false);
+    SetHasData();
+    if (CurrentExportFrame() == stopAt) Stop();
+  }
+};
+
+class TPerFrameExporter : public TTextExporter {
+ public:
+  TPerFrameExporter() { SetOneFilePerFrame(true); }
+};
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+class ExporterTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    scope = std::make_unique<WorldScope>();
+    world = std::make_unique<TWorldDoc>();
+    world->SetHost(&host);
+    world->InitWorld(0);
+    auto owned = std::make_unique<TTestStore>();
+    store = owned.get();
+    world->SetStore(std::move(owned));
+    world->SetEngine(std::make_unique<TTestEngine>(*store));
+    world->AdoptObject(std::make_unique<TWorldUnitHandler>());
+    handler.Initialize();
+    auto owningType = std::make_unique<TTestType>();
+    type = owningType.get();
+    type->Init(MakeTag("eTTT"), &handler);
+    handler.AddExportType(std::move(owningType));
+    char pattern[] = "/tmp/yb-export-XXXXXX";
+    ASSERT_NE(::mkdtemp(pattern), nullptr);
+    folder = pattern;
+  }
+  void TearDown() override {
+    std::filesystem::remove_all(folder);
+    world.reset();
+    scope.reset();
+  }
+
+  // Initialises the exporter for frames start..stop with the step into folder/name.
+  void Init(TExporter& exporter, const char* name, int32_t start, int32_t stop, int32_t step = 1,
+            int32_t firstFile = 0) {
+    type->SetIntProperty(MakeTag("xpSF"), step);
+    type->SetIntProperty(MakeTag("xpsF"), firstFile);
+    TExportFileSpec spec;
+    spec.name.Assign((folder + "/" + name).c_str());
+    exporter.Init(kCmdExportDxfFrames, world.get(), &view, &handler, type, spec,
+                  TExportNameSpec(), false, start, stop);
+  }
+  std::string Path(const char* name) const { return folder + "/" + name; }
+
+  std::unique_ptr<WorldScope> scope;
+  TTestHost host;
+  std::unique_ptr<TWorldDoc> world;
+  TTestStore* store = nullptr;
+  TExportHandler handler;
+  TTestType* type = nullptr;
+  int view = 0;
+  std::string folder;
+};
+
+TEST_F(ExporterTest, RangesExportWholeStepsWithBothEndsOfOneStep) {
+  struct Case {
+    int32_t start, stop, step;
+    std::vector<int32_t> frames;
+  };
+  const Case cases[] = {{0, 10, 3, {0, 3, 6, 9}},
+                        {4, 5, 1, {4, 5}},  // one step holds both ends
+                        {6, 2, 1, {6}},     // reversed: the start alone
+                        {3, 4, 2, {3}}};
+  for (const Case& c : cases) {
+    TTextExporter exporter;
+    Init(exporter, "run.txt", c.start, c.stop, c.step);
+    exporter.Perform();
+    EXPECT_EQ(exporter.ExportedFrames(), c.frames) << c.start << ".." << c.stop;
+    std::string expected;
+    for (int32_t frame : c.frames) expected += "frame " + std::to_string(frame) + ";";
+    EXPECT_EQ(ReadFile(Path("run.txt")), expected);
+  }
+}
+
+TEST_F(ExporterTest, StartFrameAlreadyShownIsExportedOnce) {
+  world->RunToFrame(2, nullptr);
+  world->ShowFrame(2, 1);
+  TTextExporter exporter;
+  Init(exporter, "run.txt", 2, 4);
+  exporter.Perform();
+  EXPECT_EQ(ReadFile(Path("run.txt")), "frame 2;frame 3;frame 4;");
+}
+
+TEST_F(ExporterTest, PerFrameFilesAreNumberedBeforeTheExtension) {
+  {
+    TPerFrameExporter exporter;
+    Init(exporter, "arm.dxf", 0, 11, 1, 0);
+    exporter.Perform();
+    ASSERT_EQ(exporter.ExportedFrames().size(), 12u);
+  }
+  EXPECT_EQ(ReadFile(Path("arm 0000.dxf")), "frame 0;");
+  EXPECT_EQ(ReadFile(Path("arm 0011.dxf")), "frame 11;");
+  EXPECT_FALSE(std::filesystem::exists(Path("arm 0012.dxf")));
+  EXPECT_FALSE(std::filesystem::exists(Path("arm.dxf")));
+
+  // Numbers start at the type's first file number; a name without a dot keeps no extension.
+  TPerFrameExporter numbered;
+  Init(numbered, "arm", 7, 8, 1, 7);
+  numbered.Perform();
+  EXPECT_EQ(numbered.ExportedFrames(), (std::vector<int32_t>{7, 8}));
+  EXPECT_EQ(ReadFile(Path("arm 0007")), "frame 7;");
+  EXPECT_EQ(ReadFile(Path("arm 0008")), "frame 8;");
+  Str255 name;
+  numbered.PerFrameFileName(12345, name);
+  EXPECT_EQ(std::string(name.Chars()), Path("arm 12345"));
+}
+
+TEST_F(ExporterTest, ExistingFrameFileIsKeptUnlessTheUserAgreesToReplaceIt) {
+  { std::ofstream(Path("arm 0000.dxf")) << "mine"; }
+  // The program's texts hold the replace question; nobody answers it here, which is no "yes".
+  RegisterResourceLibraries();
+  SetResourceModule1(LoadResourceLibrary(kMainResourceLibrary));
+  {
+    TPerFrameExporter exporter;
+    Init(exporter, "arm.dxf", 0, 2);
+    try {
+      exporter.Perform();
+      ADD_FAILURE() << "the export went on";
+    } catch (const QVException& failure) {
+      EXPECT_EQ(failure.error(), kErrNone);  // ends without an error message
+    }
+    EXPECT_TRUE(exporter.ExportedFrames().empty());
+  }
+  EXPECT_EQ(ReadFile(Path("arm 0000.dxf")), "mine");
+  EXPECT_FALSE(std::filesystem::exists(Path("arm 0001.dxf")));
+  {
+    TPerFrameExporter exporter;
+    exporter.SetReplaceConfirmed(true);
+    Init(exporter, "arm.dxf", 0, 2);
+    exporter.Perform();
+  }
+  EXPECT_EQ(ReadFile(Path("arm 0000.dxf")), "frame 0;");
+  EXPECT_EQ(ReadFile(Path("arm 0002.dxf")), "frame 2;");
+}
+
+TEST_F(ExporterTest, StopHalfWayWritesWhatWasCollected) {
+  TTextExporter exporter;
+  exporter.stopAt = 2;
+  Init(exporter, "run.txt", 0, 6);
+  exporter.Perform();
+  EXPECT_EQ(exporter.ExportedFrames(), (std::vector<int32_t>{0, 1, 2}));
+  EXPECT_EQ(ReadFile(Path("run.txt")), "frame 0;frame 1;frame 2;");
+}
+
+TEST_F(ExporterTest, FailedExportLeavesNoIncompleteFile) {
+  {
+    TTextExporter exporter;
+    exporter.failAt = 3;
+    Init(exporter, "run.txt", 0, 6);
+    try {
+      exporter.Perform();
+      ADD_FAILURE() << "the failure was not passed on";
+    } catch (const QVException& failure) {
+      EXPECT_EQ(failure.error(), -36);
+    }
+  }
+  EXPECT_FALSE(std::filesystem::exists(Path("run.txt")));
+}
+
+TEST_F(ExporterTest, MissingPartsFailWithOutOfMemory) {
+  TTextExporter exporter;
+  TExportFileSpec spec;
+  spec.name.Assign(Path("x.txt").c_str());
+  try {
+    exporter.Init(kCmdExportDxfFrames, world.get(), &view, &handler, nullptr, spec,
+                  TExportNameSpec(), false, 0, 1);
+    ADD_FAILURE() << "no failure";
+  } catch (const QVException& failure) {
+    EXPECT_EQ(failure.error(), kErrOutOfMemory);
+  }
+}
+
+}  // namespace
