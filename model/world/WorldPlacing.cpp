@@ -35,7 +35,9 @@ void TWorldDoc::AdoptPlacedObjects(std::vector<std::unique_ptr<TLink>> objects) 
   AdoptObjects(std::move(objects));
 }
 
-void TWorldDoc::AfterPlacing() { DocumentChanged(); }
+// Adopting told the world of its new objects, and the command handler counts the document's
+// change: nothing is left to do.
+void TWorldDoc::AfterPlacing() {}
 
 void TWorldDoc::PlacingUndone() {
   std::vector<TLink*> placed;

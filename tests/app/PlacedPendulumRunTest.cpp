@@ -193,6 +193,8 @@ TEST_F(PlacedPendulumRunTest, PlacedWorldStopsAtThePredictedFrameAndReopensWithI
   }
   PlacePauseUndoRedo(world, scraps.pause);
   if (HasFatalFailure()) return;
+  // Each placing, undo and redo counted once.
+  EXPECT_EQ(document.GetChangeCount(), 15);
 
   // The pin came back holding the background's point and the pendulum's.
   auto* pin = dynamic_cast<TPin*>(world.FindObject(kPinId));
