@@ -55,6 +55,10 @@ void TCommandMid::AfterPrepare() {
   if (CanUndo() != 0) {
     for (TLink* object : objects) {
       if (TChangeRecorder* undo = UndoRecorder()) undo->NoteObject(object, true);
+      // A world that places brings the objects back itself on redo. Their whole records in the
+      // redo image would be read into new objects that the world links with but never owns,
+      // holding the identifiers that the objects brought back need.
+      if (placingWorld_ != nullptr) continue;
       if (TChangeRecorder* redo = RedoRecorder()) redo->NoteObject(object, false);
     }
   }

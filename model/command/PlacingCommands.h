@@ -46,8 +46,9 @@ class TCommandMid : public TCommandBase {
   void Redo() override;
   void Undo() override;
   void BeforePrepare() override;
-  // Notes each placed object for undo (its short record, so undo takes it out) and for redo
-  // (the whole object, so redo brings it back), then gives the objects to the world.
+  // Notes each placed object for undo (its short record, so undo takes it out) and, unless a
+  // placing world brings the objects back itself, for redo (the whole object), then gives the
+  // objects to the world.
   void AfterPrepare() override;
   // Fills the number of each placed named object into its name.
   void AfterWork() override;

@@ -19,6 +19,7 @@
 
 #include "core/Handle.h"
 #include "model/command/ActionContext.h"
+#include "model/command/PlacingCommands.h"
 #include "model/world/RecordLayout.h"
 #include "model/world/RunBridge.h"
 #include "model/world/WorldBases.h"
@@ -56,7 +57,7 @@ inline constexpr int32_t kRunIdle = 0;
 inline constexpr int32_t kRunForward = 1;
 inline constexpr int32_t kRunBackward = 2;
 
-class TWorldDoc : public TWorldBase, public TActionContext {
+class TWorldDoc : public TWorldBase, public TActionContext, public TPlacingWorld {
   DECLARE_CLASS_ID(450, TWorldBase)
 
  public:
@@ -277,6 +278,19 @@ class TWorldDoc : public TWorldBase, public TActionContext {
   void RecomputeFormulas(const std::vector<TLink*>& first, const std::vector<TLink*>& second,
                          TGeometryObjectCache* cache, RecomputeProgress progress,
                          void* progressState) override;
+  // Placing new objects (WorldPlacing.cpp) ------------------------------------------------------
+  void DeselectAll() override { TWorldBase::DeselectAll(); }
+  // Takes the placed objects in and remembers them as the last placing, which undo takes out.
+  void AdoptPlacedObjects(std::vector<std::unique_ptr<TLink>> objects) override;
+  void AfterPlacing() override;
+  // Takes the objects of the last placing out of the world, keeping their stream so that redo
+  // brings them back as they were, under the same identifiers and with the same references.
+  void PlacingUndone() override;
+  // Reads the objects of the last placing back into the world.
+  void PlacingRedone(int16_t first, int16_t second) override;
+  // The identifiers of the objects of the last placing, in their order.
+  const std::vector<int16_t>& LastPlaced() const { return lastPlaced_; }
+
   // The objects of the world whose formulas name the object.
   void CollectFormulaReaders(TLink& object, std::vector<TLink*>& readers) override;
   // Whether a formula reference names the object (by kind and number, or by name).
@@ -308,6 +322,9 @@ class TWorldDoc : public TWorldBase, public TActionContext {
 
   TWorldHost* host_ = &TWorldHost::Default();
   std::vector<std::unique_ptr<TLink>> owned_;
+  std::vector<int16_t> lastPlaced_;
+  // The stream of the last placing while it is undone.
+  std::vector<uint8_t> placedAside_;
   std::unique_ptr<TSolverEngine> engine_;
   std::unique_ptr<TJoiner> joiner_;
 
