@@ -13,8 +13,10 @@
 
 #include "app/TApp.h"
 #include "constraints/Field.h"
+#include "constraints/Slot.h"
 #include "model/world/QVDoc.h"
 #include "scripting/document/APIDocument.h"
+#include "scripting/objects/APIConstraint.h"
 #include "scripting/host/Application.h"
 #include "simulation/Engine.h"
 #include "tools/samples/SampleBuilder.h"
@@ -131,6 +133,62 @@ TEST_F(DocumentSimulationScript, ConstraintKindWordsMustMatchWhole) {
     EXPECT_EQ(result.code, kAPIBadParameter) << word;
     EXPECT_EQ(result.subcode, kAPIUnknownWord) << word;
     EXPECT_EQ(made, nullptr);
+  }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(DocumentSimulationScript, EachKindWordMakesItsConstraintWithItsPoints) {
+  struct Kind {
+    const char* word;
+    const char* type;
+    int32_t points;
+  };
+  const Kind kinds[] = {
+      {"pin", "pin", 2},           {"SquarePin", "squarepin", 2},
+      {"spring", "spring", 2},     {"RSpring", "rotationalspring", 2},
+      {"rotationalspring", "rotationalspring", 2}, {"ROTSPRING", "rotationalspring", 2},
+      {"damper", "damper", 2},     {"rdamper", "rotationaldamper", 2},
+      {"rotdamper", "rotationaldamper", 2}, {"rotationaldamper", "rotationaldamper", 2},
+      {"springdamper", "springdamper", 2}, {"rod", "rod", 2},
+      {"rope", "rope", 2},         {"sep", "separator", 2},
+      {"separator", "separator", 2}, {"force", "force", 2},
+      {"torque", "torque", 2},     {"actuator", "actuator", 2},
+      {"motor", "motor", 2},       {"pulley", "pulley", 3}};
+  for (const Kind& kind : kinds) {
+    document_->SetChangeCount(0);
+    const size_t before = document_->World().Objects().size();
+    TAPIDispatcher* made = nullptr;
+    ASSERT_EQ(object_->NewConstraint(Str31(kind.word), &made).code, 0) << kind.word;
+    ASSERT_NE(made, nullptr) << kind.word;
+    Str63 type;
+    static_cast<TAPIConstraint*>(made)->GetTypeName(type);
+    EXPECT_EQ(std::string(type.Chars()), kind.type) << kind.word;
+    auto* constraint = static_cast<TCnstr*>(made->target());
+    EXPECT_EQ(constraint->AttachedCount(), kind.points) << kind.word;
+    EXPECT_EQ(document_->World().Objects().size(), before + 1 + kind.points) << kind.word;
+    EXPECT_EQ(document_->GetChangeCount(), 1) << kind.word;
+  }
+}
+
+TEST_F(DocumentSimulationScript, SlotWordsMakeHorizontalOrVerticalSlotsKeyedOrNot) {
+  const struct {
+    const char* word;
+    bool keyed;
+    double angle;
+  } slots[] = {{"slot", false, 0.0},         {"hslot", false, 0.0},
+               {"horizontalslot", false, 0.0}, {"vslot", false, M_PI / 2},
+               {"verticalslot", false, M_PI / 2}, {"keyedslot", true, 0.0},
+               {"keyedhslot", true, 0.0},     {"KeyedVSlot", true, M_PI / 2}};
+  for (const auto& slot : slots) {
+    TAPIDispatcher* made = nullptr;
+    ASSERT_EQ(object_->NewConstraint(Str31(slot.word), &made).code, 0) << slot.word;
+    auto* made_slot = dynamic_cast<TSlot*>(static_cast<TLink*>(made->target()));
+    ASSERT_NE(made_slot, nullptr) << slot.word;
+    EXPECT_EQ(made_slot->IsLocked() != 0, slot.keyed) << slot.word;
+    EXPECT_NEAR(made_slot->SlotAngle(), slot.angle, 1e-12) << slot.word;
   }
 }
 
