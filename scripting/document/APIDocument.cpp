@@ -477,7 +477,7 @@ double TAPIDocument::DefaultObjectSize(TWorldDoc& world) {
   return pixels / 10.0 / scale;
 }
 
-TLink* TAPIDocument::NewFromTemplate(int16_t resource, TAPIDispatcher** made) {
+TLink* TAPIDocument::NewFromTemplate(int16_t resource, TAPIDispatcher** made, int16_t classId) {
   TQVDoc* document = Document();
   TWorldDoc& world = document->World();
   auto reader = ReadDefaultObjects(resource, nullptr);
@@ -488,12 +488,18 @@ TLink* TAPIDocument::NewFromTemplate(int16_t resource, TAPIDispatcher** made) {
     next = std::max<int32_t>(next, object->GetIdentifier());
   if (next + static_cast<int32_t>(objects.size()) >= std::numeric_limits<int16_t>::max())
     ThrowFailure(kErrOutOfMemory, 0);
+  // The template's object is its first of the class: a curved slot's table comes ahead of it.
   TLink* first = objects.front().get();
+  if (classId != 0) {
+    auto found = std::find_if(objects.begin(), objects.end(),
+                              [classId](const auto& object) { return object->IsMemberClass(classId); });
+    first = found != objects.end() ? found->get() : nullptr;
+  }
   for (auto& object : objects) {
     object->SetIdentifier(static_cast<int16_t>(++next));
     world.AdoptObject(std::move(object));
   }
-  *made = ScriptObjectOf(*first, this);
+  if (first != nullptr) *made = ScriptObjectOf(*first, this);
   document->SetChangeCount(document->GetChangeCount() + 1);
   return first;
 }
@@ -545,7 +551,7 @@ APIResult TAPIDocument::NewConstraint(const Str31& kind, TAPIDispatcher** constr
     context.Fail(kAPIBadParameter, kAPIUnknownWord);
     return context.Result();
   }
-  TLink* object = NewFromTemplate(resource, constraint);
+  TLink* object = NewFromTemplate(resource, constraint, TCnstr::kClassID);
   if (object == nullptr || resource != kCurvedSlotTemplate ||
       !object->IsMemberClass(TCurvedSlot::kClassID))
     return context.Result();

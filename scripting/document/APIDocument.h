@@ -176,8 +176,9 @@ class TAPIDocument : public TAPIDispatcher {
   TQVDoc* CheckedDocument(TAPICallContext& context) const;
   // The world object of a script object when it is one of this world's; null otherwise.
   TLink* OwnWorldObject(TAPIDispatcher* object);
-  // A world object read from a template resource into the world, with its script object.
-  TLink* NewFromTemplate(int16_t resource, TAPIDispatcher** made);
+  // A world object read from a template resource into the world, with its script object: the
+  // template's first object, or with a class its first object of that class (null for none).
+  TLink* NewFromTemplate(int16_t resource, TAPIDispatcher** made, int16_t classId = 0);
   // Gives up the collections.
   void ReleaseWorldObjects();
 

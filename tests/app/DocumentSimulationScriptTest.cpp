@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "app/TApp.h"
+#include "constraints/CurvedSlot.h"
 #include "constraints/Field.h"
 #include "constraints/Slot.h"
 #include "model/world/QVDoc.h"
@@ -156,7 +157,8 @@ TEST_F(DocumentSimulationScript, EachKindWordMakesItsConstraintWithItsPoints) {
       {"rope", "rope", 2},         {"sep", "separator", 2},
       {"separator", "separator", 2}, {"force", "force", 2},
       {"torque", "torque", 2},     {"actuator", "actuator", 2},
-      {"motor", "motor", 2},       {"pulley", "pulley", 3}};
+      {"motor", "motor", 2},       {"pulley", "pulley", 3},
+      {"gear", "gear", 2}};
   for (const Kind& kind : kinds) {
     document_->SetChangeCount(0);
     const size_t before = document_->World().Objects().size();
@@ -170,6 +172,20 @@ TEST_F(DocumentSimulationScript, EachKindWordMakesItsConstraintWithItsPoints) {
     EXPECT_EQ(constraint->AttachedCount(), kind.points) << kind.word;
     EXPECT_EQ(document_->World().Objects().size(), before + 1 + kind.points) << kind.word;
     EXPECT_EQ(document_->GetChangeCount(), 1) << kind.word;
+  }
+}
+
+TEST_F(DocumentSimulationScript, ANewCurvedSlotRunsThroughThreePointsOnTheDiagonal) {
+  TAPIDispatcher* made = nullptr;
+  ASSERT_EQ(object_->NewConstraint(Str31("CurvedSlot"), &made).code, 0);
+  ASSERT_NE(made, nullptr);
+  auto* slot = dynamic_cast<TCurvedSlot*>(static_cast<TLink*>(made->target()));
+  ASSERT_NE(slot, nullptr);
+  const double s = TAPIDocument::DefaultObjectSize(document_->World());
+  ASSERT_EQ(slot->ControlPointCount(), 3);
+  for (int32_t i = 1; i <= 3; ++i) {
+    EXPECT_NEAR(slot->ControlPoint(i).x, (i - 1) * s, 1e-12) << i;
+    EXPECT_NEAR(slot->ControlPoint(i).y, (i - 1) * s, 1e-12) << i;
   }
 }
 

@@ -8,11 +8,15 @@
 #include <vector>
 
 #include "app/TApp.h"
+#include "bodies/Table.h"
+#include "constraints/CurvedSlot.h"
 #include "constraints/Forces.h"
+#include "constraints/Gear.h"
 #include "constraints/Pin.h"
 #include "constraints/Pistons.h"
 #include "constraints/Ropes.h"
 #include "constraints/Slot.h"
+#include "constraints/SplinePoint.h"
 #include "constraints/Springs.h"
 #include "core/Failure.h"
 #include "model/filing/ObjectWriter.h"
@@ -24,6 +28,8 @@ struct Template {
   int16_t number;
   const char* title;
   std::vector<std::unique_ptr<TLink>> objects;
+  // Owned here but written by the object that holds them.
+  std::vector<std::unique_ptr<TLink>> held;
 };
 
 template <class T>
@@ -46,6 +52,24 @@ T& Joined(Template& entry, std::initializer_list<TVector> places, double r = 0.0
     constraint.AttachObject(&point);
   }
   return constraint;
+}
+
+// A curved slot: its spline point, the point that follows the curve, and the table of the
+// curve's control points, which a new slot replaces by its own.
+void AddCurvedSlot(Template& entry) {
+  TCurvedSlot& slot = Own<TCurvedSlot>(entry);
+  TSplinePoint& origin = Own<TSplinePoint>(entry);
+  TPoint& follower = Own<TPoint>(entry);
+  // The slot writes its table ahead of itself.
+  auto held = std::make_unique<TTable>();
+  held->Initialize();
+  TTable& table = *held;
+  entry.held.push_back(std::move(held));
+  for (const TVector& point : {TVector(0.0, 0.0), TVector(0.1, 0.1), TVector(0.2, 0.2)})
+    table.AppendPoint(point);
+  slot.AttachObject(&origin);
+  slot.AttachObject(&follower);
+  slot.SetPointTable(&table);
 }
 
 constexpr double kQuarterTurn = 1.5707963267948966;
@@ -78,6 +102,8 @@ std::vector<Template> MakeTemplates() {
   Joined<TSlot>(add(2527, "A keyed vertical slot"), {a, up}, kQuarterTurn).SetLocked(1);
   Joined<TSlot>(add(2528, "A vertical slot"), {a, up}, kQuarterTurn);
   Joined<TLDampSpring>(add(2543, "A spring-damper"), {a, b});
+  AddCurvedSlot(add(2546, "A curved slot"));
+  Joined<TGear>(add(2552, "A gear pair"), {a, b});
   return all;
 }
 
