@@ -83,10 +83,14 @@ TStopWhen* PauseHolderOf(TQVDoc& document) {
 
 int16_t FieldClassId(TFieldKind field) {
   switch (field) {
-    case TFieldKind::kGravity: return TGravCnstr::kClassID;
-    case TFieldKind::kAirResistance: return TAirCnstr::kClassID;
-    case TFieldKind::kCustom: return TCustomCnstr::kClassID;
-    case TFieldKind::kElectrostatics: return TElectCnstr::kClassID;
+    case TFieldKind::kGravity:
+      return TGravCnstr::kClassID;
+    case TFieldKind::kAirResistance:
+      return TAirCnstr::kClassID;
+    case TFieldKind::kCustom:
+      return TCustomCnstr::kClassID;
+    case TFieldKind::kElectrostatics:
+      return TElectCnstr::kClassID;
   }
   return 0;
 }
@@ -261,7 +265,8 @@ APIResult TAPIDocument::SetViewWidth(double width) {
   TAPICallContext context(this, "");
   if (TQVDoc* document = CheckedDocument(context); document != nullptr && width > 0.0)
     document->World().SetNumberProperty(
-        MakeTag("zWin"), width * FromDisplayFactor(&document->World(), static_cast<int32_t>(kDimensionLength)));
+        MakeTag("zWin"),
+        width * FromDisplayFactor(&document->World(), static_cast<int32_t>(kDimensionLength)));
   return context.Result();
 }
 
@@ -314,7 +319,8 @@ APIResult TAPIDocument::GetPauseControlType(int16_t number, Str63* type) {
   // be pause.
   int16_t action = -1;
   uint16_t enabled = 0;
-  if (const uint32_t tag = PauseControlTag(1, number)) holder->GetIndexProperty(tag, action, enabled);
+  if (const uint32_t tag = PauseControlTag(1, number))
+    holder->GetIndexProperty(tag, action, enabled);
   type->Assign(action >= 0 && action <= 3 ? kPauseActions[action] : "undefined");
   return context.Result();
 }

@@ -19,9 +19,8 @@ struct FormatWord {
   const char* word;
   uint32_t tag;
 };
-constexpr FormatWord kFormats[] = {{"fixed", kTagFormatFixed},
-                                   {"floating", kTagFormatFloating},
-                                   {"auto", kTagFormatAutomatic}};
+constexpr FormatWord kFormats[] = {
+    {"fixed", kTagFormatFixed}, {"floating", kTagFormatFloating}, {"auto", kTagFormatAutomatic}};
 
 TWorldUnitHandler* HandlerOf(TQVDoc& document) {
   return UnitHandlerOf(&document.World());

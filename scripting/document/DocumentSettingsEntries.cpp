@@ -111,24 +111,28 @@ void SetViewWidth(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* fr
 
 // ---- Run settings ----
 
-void GetIntegrator(TAPIDispatcher* r, ScriptRunContext* call, int32_t, ScriptFrame* frame, uint16_t) {
+void GetIntegrator(TAPIDispatcher* r, ScriptRunContext* call, int32_t, ScriptFrame* frame,
+                   uint16_t) {
   Str63 word;
   CheckAPIResult(Doc(r)->GetIntegrator(&word));
   ReturnStringValue(call, frame, 0, word.Chars());
 }
 
-void SetIntegrator(TAPIDispatcher* r, ScriptRunContext* call, int32_t, ScriptFrame* frame, uint16_t) {
+void SetIntegrator(TAPIDispatcher* r, ScriptRunContext* call, int32_t, ScriptFrame* frame,
+                   uint16_t) {
   const Str63 word = ReadStringArgument<Str63>(call, frame, 2);
   CheckAPIResult(Doc(r)->SetIntegrator(word));
 }
 
-void GetSimulationMode(TAPIDispatcher* r, ScriptRunContext* call, int32_t, ScriptFrame* frame, uint16_t) {
+void GetSimulationMode(TAPIDispatcher* r, ScriptRunContext* call, int32_t, ScriptFrame* frame,
+                       uint16_t) {
   Str63 word;
   CheckAPIResult(Doc(r)->GetSimulationMode(&word));
   ReturnStringValue(call, frame, 0, word.Chars());
 }
 
-void SetSimulationMode(TAPIDispatcher* r, ScriptRunContext* call, int32_t, ScriptFrame* frame, uint16_t) {
+void SetSimulationMode(TAPIDispatcher* r, ScriptRunContext* call, int32_t, ScriptFrame* frame,
+                       uint16_t) {
   const Str63 word = ReadStringArgument<Str63>(call, frame, 2);
   CheckAPIResult(Doc(r)->SetSimulationMode(word));
 }
@@ -169,13 +173,15 @@ void SetRunNumber(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* fr
   CheckAPIResult(Doc(r)->SetRunNumber(member.tag, member.dimension, value));
 }
 
-void GetSignificantDigits(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame, uint16_t) {
+void GetSignificantDigits(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame,
+                          uint16_t) {
   int16_t digits = 0;
   CheckAPIResult(Doc(r)->GetSignificantDigits(&digits));
   ScriptReturnInteger(frame, 0, digits);
 }
 
-void SetSignificantDigits(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame, uint16_t) {
+void SetSignificantDigits(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame,
+                          uint16_t) {
   const int16_t digits = ReadIntegerArgument(frame, 2);
   CheckAPIResult(Doc(r)->SetSignificantDigits(digits));
 }
@@ -199,43 +205,52 @@ TFieldKind ChoiceFieldOf(uint16_t id) {
   return TFieldKind::kCustom;
 }
 
-void GetFieldChoice(TAPIDispatcher* r, ScriptRunContext* call, int32_t, ScriptFrame* frame, uint16_t id) {
+void GetFieldChoice(TAPIDispatcher* r, ScriptRunContext* call, int32_t, ScriptFrame* frame,
+                    uint16_t id) {
   Str255 word;
   CheckAPIResult(Doc(r)->GetFieldChoice(ChoiceFieldOf(id), &word));
   ReturnStringValue(call, frame, 0, word.Chars());
 }
 
-void SetFieldChoice(TAPIDispatcher* r, ScriptRunContext* call, int32_t, ScriptFrame* frame, uint16_t id) {
+void SetFieldChoice(TAPIDispatcher* r, ScriptRunContext* call, int32_t, ScriptFrame* frame,
+                    uint16_t id) {
   const Str63 word = ReadStringArgument<Str63>(call, frame, 2);
   CheckAPIResult(Doc(r)->SetFieldChoice(ChoiceFieldOf(id), word));
 }
 
-void GetFieldNumber(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame, uint16_t id) {
+void GetFieldNumber(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame,
+                    uint16_t id) {
   const FieldNumber& member = ById(kFieldNumbers, id);
   double value = 0.0;
   CheckAPIResult(Doc(r)->GetFieldNumber(member.field, member.tag, member.dimension, &value));
   ScriptReturnDouble(frame, 0, value);
 }
 
-void SetFieldNumber(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame, uint16_t id) {
+void SetFieldNumber(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame,
+                    uint16_t id) {
   const double value = ReadDoubleArgument(frame, 2);
   const FieldNumber& member = ById(kFieldNumbers, id);
   CheckAPIResult(Doc(r)->SetFieldNumber(member.field, member.tag, member.dimension, value));
 }
 
-void GetElectrostaticsOn(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame, uint16_t) {
+void GetElectrostaticsOn(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame,
+                         uint16_t) {
   int16_t on = 0;
   CheckAPIResult(Doc(r)->GetElectrostaticsOn(&on));
   ReturnBooleanValue(frame, 0, on != 0);
 }
 
-void SetElectrostaticsOn(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame, uint16_t) {
+void SetElectrostaticsOn(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame,
+                         uint16_t) {
   const int16_t on = ReadBooleanArgument(frame, 2);
   CheckAPIResult(Doc(r)->SetElectrostaticsOn(on));
 }
 
-void GetForceFieldCell(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame, uint16_t id) {
-  const uint32_t tag = id == 158 ? kTagCustomForceX : id == 159 ? kTagCustomForceY : kTagCustomTorque;
+void GetForceFieldCell(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame,
+                       uint16_t id) {
+  const uint32_t tag = id == 158   ? kTagCustomForceX
+                       : id == 159 ? kTagCustomForceY
+                                   : kTagCustomTorque;
   TAPIDispatcher* cell = nullptr;
   CheckAPIResult(Doc(r)->GetForceFieldCell(tag, &cell));
   ReturnObjectValue(frame, 0, cell);
@@ -247,7 +262,8 @@ void NewPauseControl(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame*
   CheckAPIResult(Doc(r)->NewPauseControl());
 }
 
-void GetPauseControlCount(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame, uint16_t) {
+void GetPauseControlCount(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame,
+                          uint16_t) {
   int32_t count = 0;
   CheckAPIResult(Doc(r)->GetPauseControlCount(&count));
   ScriptReturnLong(frame, 0, count);
@@ -260,19 +276,22 @@ void GetPauseControl(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame*
   ReturnObjectValue(frame, 0, cell);
 }
 
-void DeletePauseControl(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame, uint16_t) {
+void DeletePauseControl(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame,
+                        uint16_t) {
   const int16_t number = ReadIntegerArgument(frame, 2);
   CheckAPIResult(Doc(r)->DeletePauseControl(number));
 }
 
-void GetPauseControlType(TAPIDispatcher* r, ScriptRunContext* call, int32_t, ScriptFrame* frame, uint16_t) {
+void GetPauseControlType(TAPIDispatcher* r, ScriptRunContext* call, int32_t, ScriptFrame* frame,
+                         uint16_t) {
   const int16_t number = ReadIntegerArgument(frame, 2);
   Str63 type;
   CheckAPIResult(Doc(r)->GetPauseControlType(number, &type));
   ReturnStringValue(call, frame, 0, type.Chars());
 }
 
-void SetPauseControlType(TAPIDispatcher* r, ScriptRunContext* call, int32_t, ScriptFrame* frame, uint16_t) {
+void SetPauseControlType(TAPIDispatcher* r, ScriptRunContext* call, int32_t, ScriptFrame* frame,
+                         uint16_t) {
   const int16_t number = ReadIntegerArgument(frame, 2);
   const Str31 type = ReadStringArgument<Str31>(call, frame, 3);
   CheckAPIResult(Doc(r)->SetPauseControlType(number, type));
@@ -293,24 +312,28 @@ void SetDecimalDigits(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame
   CheckAPIResult(Doc(r)->SetDecimalDigits(digits));
 }
 
-void GetDecimalFormat(TAPIDispatcher* r, ScriptRunContext* call, int32_t, ScriptFrame* frame, uint16_t) {
+void GetDecimalFormat(TAPIDispatcher* r, ScriptRunContext* call, int32_t, ScriptFrame* frame,
+                      uint16_t) {
   Str63 word;
   CheckAPIResult(Doc(r)->GetDecimalFormat(&word));
   ReturnStringValue(call, frame, 0, word.Chars());
 }
 
-void SetDecimalFormat(TAPIDispatcher* r, ScriptRunContext* call, int32_t, ScriptFrame* frame, uint16_t) {
+void SetDecimalFormat(TAPIDispatcher* r, ScriptRunContext* call, int32_t, ScriptFrame* frame,
+                      uint16_t) {
   const Str63 word = ReadStringArgument<Str63>(call, frame, 2);
   CheckAPIResult(Doc(r)->SetDecimalFormat(word));
 }
 
-void GetUnitSystem(TAPIDispatcher* r, ScriptRunContext* call, int32_t, ScriptFrame* frame, uint16_t) {
+void GetUnitSystem(TAPIDispatcher* r, ScriptRunContext* call, int32_t, ScriptFrame* frame,
+                   uint16_t) {
   Str63 name;
   CheckAPIResult(Doc(r)->GetUnitSystem(&name));
   ReturnStringValue(call, frame, 0, name.Chars());
 }
 
-void SetUnitSystem(TAPIDispatcher* r, ScriptRunContext* call, int32_t, ScriptFrame* frame, uint16_t) {
+void SetUnitSystem(TAPIDispatcher* r, ScriptRunContext* call, int32_t, ScriptFrame* frame,
+                   uint16_t) {
   const Str63 name = ReadStringArgument<Str63>(call, frame, 2);
   CheckAPIResult(Doc(r)->SetUnitSystem(name));
 }
@@ -326,10 +349,10 @@ void SetUnit(TAPIDispatcher* r, ScriptRunContext* call, int32_t, ScriptFrame* fr
   CheckAPIResult(Doc(r)->SetUnit(static_cast<int16_t>(UnitKindFromMethodId(id)), name));
 }
 
-constexpr const char* kUnitMembers[] = {
-    "DistanceUnit", "MassUnit",  "TimeUnit",       "ChargeUnit",     "RotationUnit",
-    "ElectricPotentialUnit",     "ForceUnit",      "EnergyUnit",     "PowerUnit",
-    "FrequencyUnit",             "VelocityUnit",   "RotationalVelocityUnit"};
+constexpr const char* kUnitMembers[] = {"DistanceUnit",  "MassUnit",     "TimeUnit",
+                                        "ChargeUnit",    "RotationUnit", "ElectricPotentialUnit",
+                                        "ForceUnit",     "EnergyUnit",   "PowerUnit",
+                                        "FrequencyUnit", "VelocityUnit", "RotationalVelocityUnit"};
 
 // ---- Registration ----
 
@@ -337,8 +360,8 @@ class Registrar {
  public:
   Registrar(ScriptBuilder* b, TDocumentMemberTable& members) : b_(b), members_(members) {}
 
-  void Property(const char* name, uint16_t setId, uint16_t getId, int16_t type,
-                TAPIEntryPoint set, TAPIEntryPoint get) {
+  void Property(const char* name, uint16_t setId, uint16_t getId, int16_t type, TAPIEntryPoint set,
+                TAPIEntryPoint get) {
     ScriptDefineProperty(b_, 0, name, set != nullptr ? setId : kScriptNoId, getId, type, nullptr);
     if (set != nullptr) members_.Set(setId, set);
     members_.Set(getId, get);

@@ -17,8 +17,8 @@
 #include "constraints/Slot.h"
 #include "model/world/QVDoc.h"
 #include "scripting/document/APIDocument.h"
-#include "scripting/objects/APIConstraint.h"
 #include "scripting/host/Application.h"
+#include "scripting/objects/APIConstraint.h"
 #include "simulation/Engine.h"
 #include "tools/samples/SampleBuilder.h"
 
@@ -128,8 +128,8 @@ TEST_F(DocumentSimulationScript, SettingsActOnTheRunAndComeBackWithTheDocument) 
 
 TEST_F(DocumentSimulationScript, ConstraintKindWordsMustMatchWhole) {
   TAPIDispatcher* made = nullptr;
-  for (const char* word : {"spring ", "springs", "spr", "rotary",
-                           "springspringspringspringspringspring"}) {
+  for (const char* word :
+       {"spring ", "springs", "spr", "rotary", "springspringspringspringspringspring"}) {
     const APIResult result = object_->NewConstraint(Str31(word), &made);
     EXPECT_EQ(result.code, kAPIBadParameter) << word;
     EXPECT_EQ(result.subcode, kAPIUnknownWord) << word;
@@ -147,18 +147,27 @@ TEST_F(DocumentSimulationScript, EachKindWordMakesItsConstraintWithItsPoints) {
     const char* type;
     int32_t points;
   };
-  const Kind kinds[] = {
-      {"pin", "pin", 2},           {"SquarePin", "squarepin", 2},
-      {"spring", "spring", 2},     {"RSpring", "rotationalspring", 2},
-      {"rotationalspring", "rotationalspring", 2}, {"ROTSPRING", "rotationalspring", 2},
-      {"damper", "damper", 2},     {"rdamper", "rotationaldamper", 2},
-      {"rotdamper", "rotationaldamper", 2}, {"rotationaldamper", "rotationaldamper", 2},
-      {"springdamper", "springdamper", 2}, {"rod", "rod", 2},
-      {"rope", "rope", 2},         {"sep", "separator", 2},
-      {"separator", "separator", 2}, {"force", "force", 2},
-      {"torque", "torque", 2},     {"actuator", "actuator", 2},
-      {"motor", "motor", 2},       {"pulley", "pulley", 3},
-      {"gear", "gear", 2}};
+  const Kind kinds[] = {{"pin", "pin", 2},
+                        {"SquarePin", "squarepin", 2},
+                        {"spring", "spring", 2},
+                        {"RSpring", "rotationalspring", 2},
+                        {"rotationalspring", "rotationalspring", 2},
+                        {"ROTSPRING", "rotationalspring", 2},
+                        {"damper", "damper", 2},
+                        {"rdamper", "rotationaldamper", 2},
+                        {"rotdamper", "rotationaldamper", 2},
+                        {"rotationaldamper", "rotationaldamper", 2},
+                        {"springdamper", "springdamper", 2},
+                        {"rod", "rod", 2},
+                        {"rope", "rope", 2},
+                        {"sep", "separator", 2},
+                        {"separator", "separator", 2},
+                        {"force", "force", 2},
+                        {"torque", "torque", 2},
+                        {"actuator", "actuator", 2},
+                        {"motor", "motor", 2},
+                        {"pulley", "pulley", 3},
+                        {"gear", "gear", 2}};
   for (const Kind& kind : kinds) {
     document_->SetChangeCount(0);
     const size_t before = document_->World().Objects().size();
@@ -194,10 +203,14 @@ TEST_F(DocumentSimulationScript, SlotWordsMakeHorizontalOrVerticalSlotsKeyedOrNo
     const char* word;
     bool keyed;
     double angle;
-  } slots[] = {{"slot", false, 0.0},         {"hslot", false, 0.0},
-               {"horizontalslot", false, 0.0}, {"vslot", false, M_PI / 2},
-               {"verticalslot", false, M_PI / 2}, {"keyedslot", true, 0.0},
-               {"keyedhslot", true, 0.0},     {"KeyedVSlot", true, M_PI / 2}};
+  } slots[] = {{"slot", false, 0.0},
+               {"hslot", false, 0.0},
+               {"horizontalslot", false, 0.0},
+               {"vslot", false, M_PI / 2},
+               {"verticalslot", false, M_PI / 2},
+               {"keyedslot", true, 0.0},
+               {"keyedhslot", true, 0.0},
+               {"KeyedVSlot", true, M_PI / 2}};
   for (const auto& slot : slots) {
     TAPIDispatcher* made = nullptr;
     ASSERT_EQ(object_->NewConstraint(Str31(slot.word), &made).code, 0) << slot.word;

@@ -77,7 +77,7 @@ constexpr double kQuarterTurn = 1.5707963267948966;
 std::vector<Template> MakeTemplates() {
   std::vector<Template> all;
   auto add = [&all](int16_t number, const char* title) -> Template& {
-    all.push_back({number, title, {}});
+    all.push_back({number, title, {}, {}});
     return all.back();
   };
   const TVector a(0.0, 0.0);
@@ -109,7 +109,8 @@ std::vector<Template> MakeTemplates() {
 
 void PrintTemplate(const Template& entry) {
   std::vector<TLink*> objects;
-  for (const auto& object : entry.objects) objects.push_back(object.get());
+  for (const auto& object : entry.objects)
+    objects.push_back(object.get());
   auto writer = WriteObjectsDefault(&objects, 1, nullptr, 2, nullptr);
   Handle handle = writer->TakeHandle();
   const auto* bytes = reinterpret_cast<const uint8_t*>(HandleData(handle));
@@ -117,7 +118,8 @@ void PrintTemplate(const Template& entry) {
   std::printf("\n// %s\n%d \"ZodA\"\nBEGIN\n", entry.title, entry.number);
   for (uint32_t i = 0; i < size; i += 16) {
     std::printf("  BYTE");
-    for (uint32_t j = i; j < size && j < i + 16; ++j) std::printf(" %u", bytes[j]);
+    for (uint32_t j = i; j < size && j < i + 16; ++j)
+      std::printf(" %u", bytes[j]);
     std::printf("\n");
   }
   std::printf("END\n");
@@ -132,7 +134,8 @@ int main() {
   int status = 0;
   try {
     app.InitUnits();
-    for (const Template& entry : MakeTemplates()) PrintTemplate(entry);
+    for (const Template& entry : MakeTemplates())
+      PrintTemplate(entry);
   } catch (const QVException& failure) {
     app.ShowError(failure.error(), failure.message());
     status = 1;

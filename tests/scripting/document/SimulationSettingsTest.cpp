@@ -117,43 +117,48 @@ TEST_F(SimulationSettings, WorldWithoutEngineHandlerOrFieldsAnswersTheStartValue
 }
 
 TEST_F(SimulationSettings, SixPauseControlsAreCountedButOnlyFiveAddressed) {
-  EXPECT_EQ(With("For i = 1 To 6\nd.NewPauseControl\nNext\n"
-                 "Print d.PauseControlCount; d.PauseControl(5).Formula; \" \"; "
-                 "d.PauseControl(6) Is Nothing\n"
-                 "Print d.GetPauseControlType(5); \" \"; d.GetPauseControlType(6); \"[\"; "
-                 "d.GetPauseControlType(7); d.GetPauseControlType(0); \"]\"\n"
-                 "d.SetPauseControlType 6, \"stop\"\nd.DeletePauseControl 6\nPrint d.PauseControlCount"),
-            "6time > 1.0 True\npause undefined[]\n6\n");
+  EXPECT_EQ(
+      With("For i = 1 To 6\nd.NewPauseControl\nNext\n"
+           "Print d.PauseControlCount; d.PauseControl(5).Formula; \" \"; "
+           "d.PauseControl(6) Is Nothing\n"
+           "Print d.GetPauseControlType(5); \" \"; d.GetPauseControlType(6); \"[\"; "
+           "d.GetPauseControlType(7); d.GetPauseControlType(0); \"]\"\n"
+           "d.SetPauseControlType 6, \"stop\"\nd.DeletePauseControl 6\nPrint d.PauseControlCount"),
+      "6time > 1.0 True\npause undefined[]\n6\n");
   EXPECT_EQ(pauses_->GetCondition(6)->action, kPauseActionPause);
 }
 
 TEST_F(SimulationSettings, PauseTypesAreExactWordsAndDeletingMovesTheRestDown) {
-  EXPECT_EQ(With("d.NewPauseControl\nd.NewPauseControl\nDim t As String\nt = \"Stop\"\n"
-                 "d.SetPauseControlType 1, t\nPrint d.GetPauseControlType(1)\n"
-                 "t = \"stop\"\nd.SetPauseControlType 2, t\nd.PauseControl(2).Formula = \"time > 2\"\n"
-                 "t = \"rrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrr\"\nd.SetPauseControlType 1, t\nPrint Len(t)\n"
-                 "d.DeletePauseControl 1\n"
-                 "Print d.PauseControlCount; d.GetPauseControlType(1); \" \"; d.PauseControl(1).Formula"),
-            "pause\n31\n1stop time > 2\n");
+  EXPECT_EQ(
+      With("d.NewPauseControl\nd.NewPauseControl\nDim t As String\nt = \"Stop\"\n"
+           "d.SetPauseControlType 1, t\nPrint d.GetPauseControlType(1)\n"
+           "t = \"stop\"\nd.SetPauseControlType 2, t\nd.PauseControl(2).Formula = \"time > 2\"\n"
+           "t = \"rrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrr\"\nd.SetPauseControlType 1, t\nPrint "
+           "Len(t)\n"
+           "d.DeletePauseControl 1\n"
+           "Print d.PauseControlCount; d.GetPauseControlType(1); \" \"; d.PauseControl(1).Formula"),
+      "pause\n31\n1stop time > 2\n");
 }
 
 TEST_F(SimulationSettings, FieldWordsSelectTheirKindsAndOthersChangeNothing) {
-  EXPECT_EQ(With("d.Gravity = \"PLANETARY\"\nPrint d.Gravity\nd.Gravity = \"planet\"\n"
-                 "d.Gravity = \" linear\"\nPrint d.Gravity\n"
-                 "d.AirResistanceType = \"none\"\nPrint d.AirResistanceType\n"
-                 "d.AirResistanceType = \"High\"\nPrint d.AirResistanceType\n"
-                 "d.ForceFieldType = \"pairwise\"\nd.ForceFieldType = \"none\"\nPrint d.ForceFieldType\n"
-                 "d.ElectrostaticsOn = True\nPrint d.ElectrostaticsOn\n"
-                 "d.ElectrostaticsOn = False\nPrint d.ElectrostaticsOn; Err.Number"),
-            "planetary\nplanetary\nnone\nhigh\npairwise\nTrue\nFalse0\n");
+  EXPECT_EQ(
+      With("d.Gravity = \"PLANETARY\"\nPrint d.Gravity\nd.Gravity = \"planet\"\n"
+           "d.Gravity = \" linear\"\nPrint d.Gravity\n"
+           "d.AirResistanceType = \"none\"\nPrint d.AirResistanceType\n"
+           "d.AirResistanceType = \"High\"\nPrint d.AirResistanceType\n"
+           "d.ForceFieldType = \"pairwise\"\nd.ForceFieldType = \"none\"\nPrint d.ForceFieldType\n"
+           "d.ElectrostaticsOn = True\nPrint d.ElectrostaticsOn\n"
+           "d.ElectrostaticsOn = False\nPrint d.ElectrostaticsOn; Err.Number"),
+      "planetary\nplanetary\nnone\nhigh\npairwise\nTrue\nFalse0\n");
   EXPECT_EQ(gravity_->GetKind(), TGravCnstr::kPlanetary);
 }
 
 TEST_F(SimulationSettings, FieldConstantsCrossInTheDocumentsUnits) {
   gravity_->SetNumberProperty(kTagLineGravity, 9.81);
-  EXPECT_EQ(With("d.DistanceUnit = \"centimeters\"\nPrint d.LinearGravityConst\n"
-                 "d.LinearGravityConst = 100\nd.AirResistanceVCoeff = 3\nPrint d.AirResistanceVCoeff"),
-            "981\n3\n");
+  EXPECT_EQ(
+      With("d.DistanceUnit = \"centimeters\"\nPrint d.LinearGravityConst\n"
+           "d.LinearGravityConst = 100\nd.AirResistanceVCoeff = 3\nPrint d.AirResistanceVCoeff"),
+      "981\n3\n");
   EXPECT_DOUBLE_EQ(gravity_->GetLineGravity(), 1.0);
   double drag = 0.0;
   air_->GetNumberProperty(kTagAirLinearCoefficient, drag, nullptr);
@@ -166,7 +171,8 @@ TEST_F(SimulationSettings, CustomFieldCellsAreBoundToTheirFormulas) {
             "2*3 True\n");
   auto* custom = static_cast<TAPIDispatcher*>(custom_->KeptAPIObject());
   ASSERT_NE(custom, nullptr);
-  TFormula* torque = custom_->GetFormulaProperty(kTagCustomTorque, nullptr, nullptr, nullptr, nullptr);
+  TFormula* torque =
+      custom_->GetFormulaProperty(kTagCustomTorque, nullptr, nullptr, nullptr, nullptr);
   ASSERT_NE(torque, nullptr);
   auto* cell = static_cast<TAPICell*>(torque->GetAPICell(custom));
   ASSERT_NE(cell, nullptr);

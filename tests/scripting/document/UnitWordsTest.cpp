@@ -66,13 +66,17 @@ const std::vector<UnitWords> kUnitWords = {
     {7, 3, "dynes", {"dyne", "dynes"}},
     {7, 4, "poundals", {"poundal", "poundals"}},
     {7, 5, "grams (force)", {"gram force", "grams force", "gram (force)", "grams (force)"}},
-    {7, 6, "kilograms (force)",
+    {7,
+     6,
+     "kilograms (force)",
      {"kilogram force", "kilograms force", "kilogram (force)", "kilograms (force)"}},
     {8, 0, "", {"none", "(none)", ""}},
     {8, 1, "joules", {"joule", "joules"}},
     {8, 2, "kilowatt hours", {"kilowatt hour", "kilowatt hours"}},
     {8, 3, "kilocalories", {"kilocalorie", "kilocalories"}},
-    {8, 4, "british thermal units",
+    {8,
+     4,
+     "british thermal units",
      {"british thermal unit", "british thermal units", "btu", "btus"}},
     {8, 5, "electron volts", {"electron volt", "electron volts"}},
     {8, 6, "mev", {"mega electron volt", "mega electron volts", "mev"}},
@@ -125,19 +129,19 @@ TEST(UnitWords, AbbreviationsBlanksAndIndicesWithoutNamesAreRefused) {
 
 TEST(UnitWords, SystemsAreNamedWithAndWithoutBracketsAndCustomIsOnlyRead) {
   const std::pair<const char*, int> accepted[] = {
-      {"si (radians)", 1}, {"SI Radians", 1}, {"cgs", 2},           {"english (pounds)", 9},
-      {"english pounds", 9}, {"astronomical", 4}, {"atomic", 5},   {"english (slugs)", 8},
-      {"english slugs", 8}, {"SI (DEGREES)", 7}, {"si degrees", 7}};
-  for (const auto& [word, code] : accepted) EXPECT_EQ(ParseUnitSystemName(word), code) << word;
+      {"si (radians)", 1},   {"SI Radians", 1},   {"cgs", 2},       {"english (pounds)", 9},
+      {"english pounds", 9}, {"astronomical", 4}, {"atomic", 5},    {"english (slugs)", 8},
+      {"english slugs", 8},  {"SI (DEGREES)", 7}, {"si degrees", 7}};
+  for (const auto& [word, code] : accepted)
+    EXPECT_EQ(ParseUnitSystemName(word), code) << word;
   EXPECT_EQ(ParseUnitSystemName("SI"), -1);
   EXPECT_EQ(ParseUnitSystemName("custom"), -1);
-  const std::pair<int, const char*> names[] = {{1, "si radians"},    {2, "cgs"},
-                                               {4, "astronomical"},  {5, "atomic"},
-                                               {7, "si degrees"},    {8, "english slugs"},
-                                               {9, "english pounds"}, {0, "custom"},
-                                               {3, "custom"},        {6, "custom"},
-                                               {-1, "custom"}};
-  for (const auto& [code, name] : names) EXPECT_EQ(PrintUnitSystemName(code), name) << code;
+  const std::pair<int, const char*> names[] = {
+      {1, "si radians"}, {2, "cgs"},           {4, "astronomical"},   {5, "atomic"},
+      {7, "si degrees"}, {8, "english slugs"}, {9, "english pounds"}, {0, "custom"},
+      {3, "custom"},     {6, "custom"},        {-1, "custom"}};
+  for (const auto& [code, name] : names)
+    EXPECT_EQ(PrintUnitSystemName(code), name) << code;
 }
 
 class UnitMembers : public ScriptedProgram {
@@ -158,24 +162,26 @@ class UnitMembers : public ScriptedProgram {
 };
 
 TEST_F(UnitMembers, EachUnitMemberServesItsQuantity) {
-  EXPECT_EQ(With("d.DistanceUnit = \"Light Years\"\nd.MassUnit = \"pound\"\nd.ForceUnit = \"pound\"\n"
-                 "d.TimeUnit = \"hour (hr)\"\nd.VelocityUnit = \"none\"\nd.PowerUnit = \"\"\n"
-                 "d.RotationalVelocityUnit = \"revolutions per minute\"\nd.DistanceUnit = \"cm\"\n"
-                 "d.DistanceUnit = \"\"\n"
-                 "Print d.DistanceUnit; \"/\"; d.MassUnit; \"/\"; d.ForceUnit; \"/\"; d.TimeUnit; "
-                 "\"/\"; d.VelocityUnit; \"/\"; d.PowerUnit; \"/\"; d.RotationalVelocityUnit; \"/\"; "
-                 "d.UnitSystem; \"/\"; Err.Number"),
-            "lightyears/earth pounds/pounds/hours (hr)///revs/min/custom/0\n");
+  EXPECT_EQ(
+      With("d.DistanceUnit = \"Light Years\"\nd.MassUnit = \"pound\"\nd.ForceUnit = \"pound\"\n"
+           "d.TimeUnit = \"hour (hr)\"\nd.VelocityUnit = \"none\"\nd.PowerUnit = \"\"\n"
+           "d.RotationalVelocityUnit = \"revolutions per minute\"\nd.DistanceUnit = \"cm\"\n"
+           "d.DistanceUnit = \"\"\n"
+           "Print d.DistanceUnit; \"/\"; d.MassUnit; \"/\"; d.ForceUnit; \"/\"; d.TimeUnit; "
+           "\"/\"; d.VelocityUnit; \"/\"; d.PowerUnit; \"/\"; d.RotationalVelocityUnit; \"/\"; "
+           "d.UnitSystem; \"/\"; Err.Number"),
+      "lightyears/earth pounds/pounds/hours (hr)///revs/min/custom/0\n");
   EXPECT_EQ(units_->GetUnit(1), 8);
   EXPECT_EQ(units_->GetUnit(11), 0);
   EXPECT_EQ(units_->GetUnit(12), 2);
 }
 
 TEST_F(UnitMembers, UnitSystemsSetEveryUnitAndUnknownNamesChangeNothing) {
-  EXPECT_EQ(With("Print d.UnitSystem\nd.UnitSystem = \"SI (Degrees)\"\nPrint d.UnitSystem; \"/\"; "
-                 "d.RotationUnit\nd.UnitSystem = \"SI\"\nd.UnitSystem = \"custom\"\nPrint d.UnitSystem\n"
-                 "d.UnitSystem = \"cgs\"\nPrint d.DistanceUnit; \"/\"; d.UnitSystem"),
-            "si radians\nsi degrees/degrees\nsi degrees\ncentimeters/cgs\n");
+  EXPECT_EQ(
+      With("Print d.UnitSystem\nd.UnitSystem = \"SI (Degrees)\"\nPrint d.UnitSystem; \"/\"; "
+           "d.RotationUnit\nd.UnitSystem = \"SI\"\nd.UnitSystem = \"custom\"\nPrint d.UnitSystem\n"
+           "d.UnitSystem = \"cgs\"\nPrint d.DistanceUnit; \"/\"; d.UnitSystem"),
+      "si radians\nsi degrees/degrees\nsi degrees\ncentimeters/cgs\n");
 }
 
 TEST_F(UnitMembers, DigitsAreStoredAsWrittenAndFormatsByWord) {
