@@ -11,6 +11,7 @@
 #include "bodies/points/Point.h"
 #include "constraints/CollisionGroup.h"
 #include "constraints/Constraint.h"
+#include "constraints/CurvedSlot.h"
 #include "core/Failure.h"
 #include "core/List.h"
 #include "core/Tag.h"
@@ -51,6 +52,19 @@ struct TemplateKind {
 constexpr TemplateKind kBodyKinds[] = {
     {"circle", 2500}, {"rectangle", 2503}, {"square", 2502}, {"polygon", 2511}};
 constexpr TemplateKind kPointKinds[] = {{"anchor", 2534}, {"squarepoint", 2540}, {"point", 2505}};
+// Compared in this order; the first equal word decides.
+constexpr TemplateKind kConstraintKinds[] = {
+    {"pin", 2524},          {"squarepin", 2523},        {"spring", 2509},
+    {"rotationalspring", 2518}, {"rotspring", 2518},    {"rspring", 2518},
+    {"damper", 2516},       {"rotdamper", 2517},        {"rdamper", 2517},
+    {"rotationaldamper", 2517}, {"springdamper", 2543}, {"slot", 2526},
+    {"hslot", 2526},        {"horizontalslot", 2526},   {"vslot", 2528},
+    {"verticalslot", 2528}, {"keyedslot", 2525},        {"keyedhslot", 2525},
+    {"keyedvslot", 2527},   {"curvedslot", 2546},       {"rod", 2504},
+    {"rope", 2508},         {"separator", 2501},        {"sep", 2501},
+    {"force", 2506},        {"torque", 2507},           {"actuator", 2512},
+    {"motor", 2513},        {"pulley", 2514},           {"gear", 2552}};
+constexpr int16_t kCurvedSlotTemplate = 2546;
 
 // The text with its ASCII letters in lower case.
 std::string Lowered(const char* text) {
@@ -463,7 +477,7 @@ double TAPIDocument::DefaultObjectSize(TWorldDoc& world) {
   return pixels / 10.0 / scale;
 }
 
-TLink* TAPIDocument::NewFromTemplate(int16_t resource, TAPIDispatcher** made) {
+TLink* TAPIDocument::NewFromTemplate(int16_t resource, TAPIDispatcher** made, int16_t classId) {
   TQVDoc* document = Document();
   TWorldDoc& world = document->World();
   auto reader = ReadDefaultObjects(resource, nullptr);
@@ -474,12 +488,18 @@ TLink* TAPIDocument::NewFromTemplate(int16_t resource, TAPIDispatcher** made) {
     next = std::max<int32_t>(next, object->GetIdentifier());
   if (next + static_cast<int32_t>(objects.size()) >= std::numeric_limits<int16_t>::max())
     ThrowFailure(kErrOutOfMemory, 0);
+  // The template's object is its first of the class: a curved slot's table comes ahead of it.
   TLink* first = objects.front().get();
+  if (classId != 0) {
+    auto found = std::find_if(objects.begin(), objects.end(),
+                              [classId](const auto& object) { return object->IsMemberClass(classId); });
+    first = found != objects.end() ? found->get() : nullptr;
+  }
   for (auto& object : objects) {
     object->SetIdentifier(static_cast<int16_t>(++next));
     world.AdoptObject(std::move(object));
   }
-  *made = ScriptObjectOf(*first, this);
+  if (first != nullptr) *made = ScriptObjectOf(*first, this);
   document->SetChangeCount(document->GetChangeCount() + 1);
   return first;
 }
@@ -519,6 +539,29 @@ APIResult TAPIDocument::NewPoint(const Str31& kind, TAPIDispatcher** point) {
   if (CheckedDocument(context) == nullptr) return context.Result();
   const int16_t resource = TemplateOf(kPointKinds, kind);
   if (resource != 0) NewFromTemplate(resource, point);
+  return context.Result();
+}
+
+APIResult TAPIDocument::NewConstraint(const Str31& kind, TAPIDispatcher** constraint) {
+  TAPICallContext context(this, "");
+  *constraint = nullptr;
+  if (CheckedDocument(context) == nullptr) return context.Result();
+  const int16_t resource = TemplateOf(kConstraintKinds, kind);
+  if (resource == 0) {
+    context.Fail(kAPIBadParameter, kAPIUnknownWord);
+    return context.Result();
+  }
+  TLink* object = NewFromTemplate(resource, constraint, TCnstr::kClassID);
+  if (object == nullptr || resource != kCurvedSlotTemplate ||
+      !object->IsMemberClass(TCurvedSlot::kClassID))
+    return context.Result();
+  // A new curved slot runs along the diagonal through three points a default length apart.
+  auto* slot = static_cast<TCurvedSlot*>(object);
+  const double s = DefaultObjectSize(Document()->World());
+  slot->DeleteAllControlPoints();
+  for (const TVector& point : {TVector(0.0, 0.0), TVector(s, s), TVector(2.0 * s, 2.0 * s)})
+    slot->AppendVertex(point);
+  slot->InvalidateCurve(1);
   return context.Result();
 }
 

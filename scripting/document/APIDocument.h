@@ -21,6 +21,9 @@ class TLink;
 class TQVDoc;
 class TWorldDoc;
 
+// The four force fields a document's world can hold.
+enum class TFieldKind { kGravity, kAirResistance, kCustom, kElectrostatics };
+
 // Code 9: the call failed (error 900); subcode 14: the document is running.
 inline constexpr int16_t kAPICallFailed = 9;
 inline constexpr int16_t kAPIRunning = 14;
@@ -106,6 +109,65 @@ class TAPIDocument : public TAPIDispatcher {
   APIResult DeleteObject(TAPIDispatcher* object);
   APIResult DeleteSelection();
 
+  // "pin", "spring", "curvedslot" ... in any case (the table of kinds); others 2/10.
+  APIResult NewConstraint(const Str31& kind, TAPIDispatcher** constraint);
+
+  // Run settings: on the world's engine; without one the texts read empty, switches and
+  // warnings True, numbers 0, and nothing is set. Words are lowered; unknown ones change nothing.
+  APIResult GetIntegrator(Str63* word);
+  APIResult SetIntegrator(const Str63& word);
+  APIResult GetSimulationMode(Str63* word);
+  APIResult SetSimulationMode(const Str63& word);
+  // A switch named by its on tag, set by its on or off tag.
+  APIResult GetRunSwitch(uint32_t onTag, int16_t* on);
+  APIResult SetRunSwitch(uint32_t onTag, uint32_t offTag, int16_t on);
+  APIResult GetWarning(uint32_t tag, int16_t* on);
+  APIResult SetWarning(uint32_t tag, int16_t on);
+  // A number in the document's unit of the dimension.
+  APIResult GetRunNumber(uint32_t tag, int32_t dimension, double* value);
+  APIResult SetRunNumber(uint32_t tag, int32_t dimension, double value);
+  APIResult GetSignificantDigits(int16_t* digits);
+  APIResult SetSignificantDigits(int16_t digits);  // 1 to 17, others ignored
+  APIResult GetStepsPerFrame(int16_t* steps);
+  APIResult SetStepsPerFrame(int16_t steps);
+  // The main view's scale relative to its base scale, and its width in the length unit; a
+  // value of 0 or below changes nothing.
+  APIResult GetScaleFactor(double* factor);
+  APIResult SetScaleFactor(double factor);
+  APIResult GetViewWidth(double* width);
+  APIResult SetViewWidth(double width);
+
+  // Pause controls, numbered from 1 in the holder's list; only 1 to 5 can be addressed.
+  APIResult NewPauseControl();
+  APIResult GetPauseControlCount(int32_t* count);
+  APIResult GetPauseControl(int16_t number, TAPIDispatcher** cell);
+  APIResult DeletePauseControl(int16_t number);
+  // "pause", "stop", "reset", "loop"; "undefined" for a control that cannot be addressed.
+  APIResult GetPauseControlType(int16_t number, Str63* type);
+  // Exact words; any other sets pause.
+  APIResult SetPauseControlType(int16_t number, const Str31& type);
+
+  // Force fields: the world's first object of exactly the field's class; without one getters
+  // leave their start value and setters do nothing.
+  APIResult GetFieldChoice(TFieldKind field, Str255* word);
+  APIResult SetFieldChoice(TFieldKind field, const Str63& word);
+  APIResult GetFieldNumber(TFieldKind field, uint32_t tag, int32_t dimension, double* value);
+  APIResult SetFieldNumber(TFieldKind field, uint32_t tag, int32_t dimension, double value);
+  APIResult GetElectrostaticsOn(int16_t* on);
+  APIResult SetElectrostaticsOn(int16_t on);
+  // A cell of the custom field's formula; code 4 when the document has gone.
+  APIResult GetForceFieldCell(uint32_t tag, TAPIDispatcher** cell);
+
+  // Units and the number format, on the world's unit handler.
+  APIResult GetUnitSystem(Str63* name);
+  APIResult SetUnitSystem(const Str63& name);
+  APIResult GetUnit(int16_t quantity, Str63* name);
+  APIResult SetUnit(int16_t quantity, const Str63& name);
+  APIResult GetDecimalDigits(int16_t* digits);
+  APIResult SetDecimalDigits(int16_t digits);
+  APIResult GetDecimalFormat(Str63* word);
+  APIResult SetDecimalFormat(const Str63& word);
+
   // The size new bodies get: 0.1 without a view.
   static double DefaultObjectSize(TWorldDoc& world);
 
@@ -114,8 +176,9 @@ class TAPIDocument : public TAPIDispatcher {
   TQVDoc* CheckedDocument(TAPICallContext& context) const;
   // The world object of a script object when it is one of this world's; null otherwise.
   TLink* OwnWorldObject(TAPIDispatcher* object);
-  // A world object read from a template resource into the world, with its script object.
-  TLink* NewFromTemplate(int16_t resource, TAPIDispatcher** made);
+  // A world object read from a template resource into the world, with its script object: the
+  // template's first object, or with a class its first object of that class (null for none).
+  TLink* NewFromTemplate(int16_t resource, TAPIDispatcher** made, int16_t classId = 0);
   // Gives up the collections.
   void ReleaseWorldObjects();
 

@@ -5,6 +5,7 @@
 #include "scripting/document/DocumentLibrary.h"
 
 #include "scripting/document/APIDocument.h"
+#include "scripting/document/DocumentSettingsEntries.h"
 #include "core/MenuSetup.h"
 #include "scripting/host/CallFrame.h"
 
@@ -249,6 +250,13 @@ void NewPoint(TAPIDispatcher* r, ScriptRunContext* call, int32_t, ScriptFrame* f
   ReturnObjectValue(frame, 0, point);
 }
 
+void NewConstraint(TAPIDispatcher* r, ScriptRunContext* call, int32_t, ScriptFrame* frame, uint16_t) {
+  const Str31 kind = ReadStringArgument<Str31>(call, frame, 2);
+  TAPIDispatcher* constraint = nullptr;
+  CheckAPIResult(Doc(r)->NewConstraint(kind, &constraint));
+  ReturnObjectValue(frame, 0, constraint);
+}
+
 TWorldList LookupListOf(uint16_t id) {
   switch (id) {
     case 13:
@@ -382,7 +390,7 @@ void DescribeDocumentMembers(ScriptBuilder* b) {
   Function(b, "NewBody", 8, kScriptObject, kBodyClass, 1, 1, {{kScriptString}}, &NewBody);
   Function(b, "NewPoint", 9, kScriptObject, kPointClass, 1, 1, {{kScriptString}}, &NewPoint);
   Function(b, "NewConstraint", 10, kScriptObject, kConstraintClass, 1, 1, {{kScriptString}},
-           &NotAvailable);
+           &NewConstraint);
   Function(b, "NewInput", 11, kScriptObject, kInputClass, 0, 0, {}, &NotAvailable);
   Function(b, "NewOutput", 12, kScriptObject, kOutputClass, 0, 0, {}, &NotAvailable);
   Lookup(b, "Object", 161, 162, kObjectClass);
@@ -396,11 +404,11 @@ void DescribeDocumentMembers(ScriptBuilder* b) {
   Sub(b, "Paste", 53, 0, 0, {}, &NotAvailable);
   for (const char* selectable : kSelectableClasses)
     Sub(b, "Delete", 54, 0, 1, {{kScriptObject, selectable}}, &Delete);
-  // ScaleFactor and ViewWidth (119 to 122) come here with the simulation settings.
+  DescribeDocumentViewScale(b, g_members);
   Sub(b, "ScrollTo", 118, 2, 2, {{kScriptDouble}, {kScriptDouble}}, &NotAvailable);
   Sub(b, "Locate", 192, 2, 2, {{kScriptLong}, {kScriptLong}}, &NotAvailable);
   Sub(b, "Resize", 193, 2, 2, {{kScriptLong}, {kScriptLong}}, &NotAvailable);
-  // The simulation settings, force fields, units and number format follow here.
+  DescribeDocumentSettings(b, g_members);
 }
 
 }  // namespace

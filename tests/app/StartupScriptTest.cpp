@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -158,6 +159,41 @@ TEST_F(StartupScript, BuildsRunsStepsBackAndSavesAWorldThatReadsBackTheSame) {
   }
   app.TermUnits();
   app.FreeResourceDlls();
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(StartupScript, SettingsAScriptMakesStopTheRunAndComeBackWithTheWorld) {
+  const std::string saved = (folder_ / "settings.yb").string();
+  const std::string readBack =
+      "  Print d.SimulationMode; \"/\"; d.Integrator; \"/\"; d.DistanceUnit; \"/\"; d.TimeUnit; "
+      "\"/\"; d.Gravity; \"/\"; d.PauseControlCount; \"/\"; d.GetPauseControlType(1); \"/\"; "
+      "d.PauseControl(1).Formula\r\n"
+      "  d.Run\r\n  Print d.CurrentFrame * d.AnimationStep > 1000; "
+      "d.CurrentFrame * d.AnimationStep < 1000 + 2 * d.AnimationStep\r\n  Print d.CurrentFrame\r\n";
+  WriteStartupScript(
+      "Sub Main()\r\n  Dim d As YBDocument\r\n  Set d = YB.ActiveDocument\r\n"
+      "  d.SimulationMode = \"accurate\"\r\n  d.DistanceUnit = \"centimeters\"\r\n"
+      "  d.TimeUnit = \"milliseconds\"\r\n  d.Gravity = \"linear\"\r\n  d.NewPauseControl\r\n"
+      "  d.SetPauseControlType 1, \"stop\"\r\n" + readBack +
+      "  d.SaveAs \"" + saved + "\"\r\n  Set d = YB.Open(\"" + saved + "\")\r\n" + readBack +
+      "End Sub\r\n");
+  const ProgramRun run = RunProgram(folder_, "'" YB_SAMPLES_DIR "/pendulum.yb'");
+  EXPECT_EQ(run.exitCode, 0);
+  // The settings, the run's end just past 1 s (in milliseconds), and its frame; then the same
+  // from the document opened again.
+  std::vector<std::string> lines;
+  std::istringstream output(run.output);
+  for (std::string line; std::getline(output, line);) lines.push_back(line);
+  ASSERT_EQ(lines.size(), 6u) << run.output;
+  EXPECT_EQ(lines[0], "accurate/kutta_merson/centimeters/milliseconds/linear/1/stop/time > 1.0");
+  EXPECT_EQ(lines[1], "TrueTrue");
+  EXPECT_GT(std::stoi(lines[2]), 0);
+  EXPECT_EQ(lines[3], lines[0]);
+  EXPECT_EQ(lines[4], lines[1]);
+  EXPECT_EQ(lines[5], lines[2]);
 }
 
 }  // namespace

@@ -1,0 +1,146 @@
+// Writes the templates that scripts make new constraints from, as resource text: each a
+// document stream of one constraint of its kind followed by the points it joins. Run it after a
+// deliberate change of a constraint's filing and paste its output into resources/main:
+//   yb_make_templates > constraint-templates.txt
+
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+#include "app/TApp.h"
+#include "bodies/Table.h"
+#include "constraints/CurvedSlot.h"
+#include "constraints/Forces.h"
+#include "constraints/Gear.h"
+#include "constraints/Pin.h"
+#include "constraints/Pistons.h"
+#include "constraints/Ropes.h"
+#include "constraints/Slot.h"
+#include "constraints/SplinePoint.h"
+#include "constraints/Springs.h"
+#include "core/Failure.h"
+#include "model/filing/ObjectWriter.h"
+
+namespace {
+
+// One template: the constraint, then its points, each owned here until written.
+struct Template {
+  int16_t number;
+  const char* title;
+  std::vector<std::unique_ptr<TLink>> objects;
+  // Owned here but written by the object that holds them.
+  std::vector<std::unique_ptr<TLink>> held;
+};
+
+template <class T>
+T& Own(Template& entry) {
+  auto object = std::make_unique<T>();
+  object->Initialize();
+  object->SetIdentifier(static_cast<int16_t>(entry.objects.size() + 1));
+  T& made = *object;
+  entry.objects.push_back(std::move(object));
+  return made;
+}
+
+// The constraint joins points at the places given, rotated by r.
+template <class T>
+T& Joined(Template& entry, std::initializer_list<TVector> places, double r = 0.0) {
+  T& constraint = Own<T>(entry);
+  for (const TVector& place : places) {
+    TPoint& point = Own<TPoint>(entry);
+    point.SetLocalPosition({place.x, place.y, r});
+    constraint.AttachObject(&point);
+  }
+  return constraint;
+}
+
+// A curved slot: its spline point, the point that follows the curve, and the table of the
+// curve's control points, which a new slot replaces by its own.
+void AddCurvedSlot(Template& entry) {
+  TCurvedSlot& slot = Own<TCurvedSlot>(entry);
+  TSplinePoint& origin = Own<TSplinePoint>(entry);
+  TPoint& follower = Own<TPoint>(entry);
+  // The slot writes its table ahead of itself.
+  auto held = std::make_unique<TTable>();
+  held->Initialize();
+  TTable& table = *held;
+  entry.held.push_back(std::move(held));
+  for (const TVector& point : {TVector(0.0, 0.0), TVector(0.1, 0.1), TVector(0.2, 0.2)})
+    table.AppendPoint(point);
+  slot.AttachObject(&origin);
+  slot.AttachObject(&follower);
+  slot.SetPointTable(&table);
+}
+
+constexpr double kQuarterTurn = 1.5707963267948966;
+
+std::vector<Template> MakeTemplates() {
+  std::vector<Template> all;
+  auto add = [&all](int16_t number, const char* title) -> Template& {
+    all.push_back({number, title, {}, {}});
+    return all.back();
+  };
+  const TVector a(0.0, 0.0);
+  const TVector b(0.1, 0.0);
+  const TVector up(0.0, 0.1);
+  Joined<TLRope>(add(2501, "A separator"), {a, b}).SetType(TLRope::kSeparator);
+  Joined<TRod>(add(2504, "A rod"), {a, b});
+  Joined<TForce>(add(2506, "A force"), {a, b});
+  Joined<TTorque>(add(2507, "A torque"), {a, b});
+  Joined<TLRope>(add(2508, "A rope"), {a, b}).SetType(TLRope::kRope);
+  Joined<TLSpring>(add(2509, "A spring"), {a, b});
+  Joined<TLPiston>(add(2512, "An actuator"), {a, b});
+  Joined<TRPiston>(add(2513, "A motor"), {a, a});
+  Joined<TLRope>(add(2514, "A pulley line"), {a, up, b}).SetType(TLRope::kRope);
+  Joined<TLDamper>(add(2516, "A damper"), {a, b});
+  Joined<TRDamper>(add(2517, "A rotational damper"), {a, a});
+  Joined<TRSpring>(add(2518, "A rotational spring"), {a, a});
+  Joined<TPin>(add(2523, "A square pin"), {a, a}).SetWeld(1);
+  Joined<TPin>(add(2524, "A pin"), {a, a});
+  Joined<TSlot>(add(2525, "A keyed horizontal slot"), {a, b}).SetLocked(1);
+  Joined<TSlot>(add(2526, "A horizontal slot"), {a, b});
+  Joined<TSlot>(add(2527, "A keyed vertical slot"), {a, up}, kQuarterTurn).SetLocked(1);
+  Joined<TSlot>(add(2528, "A vertical slot"), {a, up}, kQuarterTurn);
+  Joined<TLDampSpring>(add(2543, "A spring-damper"), {a, b});
+  AddCurvedSlot(add(2546, "A curved slot"));
+  Joined<TGear>(add(2552, "A gear pair"), {a, b});
+  return all;
+}
+
+void PrintTemplate(const Template& entry) {
+  std::vector<TLink*> objects;
+  for (const auto& object : entry.objects)
+    objects.push_back(object.get());
+  auto writer = WriteObjectsDefault(&objects, 1, nullptr, 2, nullptr);
+  Handle handle = writer->TakeHandle();
+  const auto* bytes = reinterpret_cast<const uint8_t*>(HandleData(handle));
+  const uint32_t size = GetHandleByteSize(handle);
+  std::printf("\n// %s\n%d \"ZodA\"\nBEGIN\n", entry.title, entry.number);
+  for (uint32_t i = 0; i < size; i += 16) {
+    std::printf("  BYTE");
+    for (uint32_t j = i; j < size && j < i + 16; ++j)
+      std::printf(" %u", bytes[j]);
+    std::printf("\n");
+  }
+  std::printf("END\n");
+  FreeHandle(handle);
+}
+
+}  // namespace
+
+int main() {
+  TApp app;
+  app.LoadResourceDlls();
+  int status = 0;
+  try {
+    app.InitUnits();
+    for (const Template& entry : MakeTemplates())
+      PrintTemplate(entry);
+  } catch (const QVException& failure) {
+    app.ShowError(failure.error(), failure.message());
+    status = 1;
+  }
+  app.TermUnits();
+  app.FreeResourceDlls();
+  return status;
+}
