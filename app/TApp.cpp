@@ -94,8 +94,7 @@ int32_t TApp::RunEventLoop(HWND mainFrame) {
   bool idleDue = true;
   int32_t exitCode = -1;
   for (;;) {
-    while (commands_.PerformNextQueued()) {
-    }
+    commands_.PerformQueuedPass();
     MSG message;
     if (idleDue && PeekMessage(&message, nullptr, 0, 0, PM_NOREMOVE) == 0) {
       idleDue = false;
@@ -103,7 +102,15 @@ int32_t TApp::RunEventLoop(HWND mainFrame) {
       nesting_.Perform([this] { commands_.IdleChains(0); });
       continue;  // an idle handler may have posted a command
     }
-    const BOOL result = GetMessage(&message, nullptr, 0, 0);
+    BOOL result = 0;
+    if (commands_.HasReadyCommand()) {
+      // A staying command (a run, slice by slice) has more to do: handle what has arrived and
+      // go on with it, without waiting for an event.
+      if (PeekMessage(&message, nullptr, 0, 0, PM_REMOVE) == 0) continue;
+      result = message.message == WM_QUIT ? 0 : 1;
+    } else {
+      result = GetMessage(&message, nullptr, 0, 0);
+    }
     if (result == 0) exitCode = static_cast<int32_t>(message.wParam);
     if (result <= 0) break;
     if (message.message == WM_KICKIDLE || PreTranslateMessage(&message)) continue;
