@@ -93,8 +93,12 @@ int32_t TApp::RunEventLoop(HWND mainFrame) {
   // Idle time is due once the events that arrived since the last idle pass are handled.
   bool idleDue = true;
   int32_t exitCode = -1;
+  // Set while the events that arrived during a staying command's turn are being handled: all
+  // of them come before its next turn.
+  bool catchingUp = false;
   for (;;) {
-    commands_.PerformQueuedPass();
+    if (!catchingUp) commands_.PerformQueuedPass();
+    catchingUp = false;
     MSG message;
     if (idleDue && PeekMessage(&message, nullptr, 0, 0, PM_NOREMOVE) == 0) {
       idleDue = false;
@@ -108,6 +112,7 @@ int32_t TApp::RunEventLoop(HWND mainFrame) {
       // go on with it, without waiting for an event.
       if (PeekMessage(&message, nullptr, 0, 0, PM_REMOVE) == 0) continue;
       result = message.message == WM_QUIT ? 0 : 1;
+      catchingUp = true;
     } else {
       result = GetMessage(&message, nullptr, 0, 0);
     }
