@@ -93,9 +93,12 @@ int32_t TApp::RunEventLoop(HWND mainFrame) {
   // Idle time is due once the events that arrived since the last idle pass are handled.
   bool idleDue = true;
   int32_t exitCode = -1;
+  // Set while the events that arrived during a staying command's turn are being handled: all
+  // of them come before its next turn.
+  bool catchingUp = false;
   for (;;) {
-    while (commands_.PerformNextQueued()) {
-    }
+    if (!catchingUp) commands_.PerformQueuedPass();
+    catchingUp = false;
     MSG message;
     if (idleDue && PeekMessage(&message, nullptr, 0, 0, PM_NOREMOVE) == 0) {
       idleDue = false;
@@ -103,7 +106,16 @@ int32_t TApp::RunEventLoop(HWND mainFrame) {
       nesting_.Perform([this] { commands_.IdleChains(0); });
       continue;  // an idle handler may have posted a command
     }
-    const BOOL result = GetMessage(&message, nullptr, 0, 0);
+    BOOL result = 0;
+    if (commands_.HasReadyCommand()) {
+      // A staying command (a run, slice by slice) has more to do: handle what has arrived and
+      // go on with it, without waiting for an event.
+      if (PeekMessage(&message, nullptr, 0, 0, PM_REMOVE) == 0) continue;
+      result = message.message == WM_QUIT ? 0 : 1;
+      catchingUp = true;
+    } else {
+      result = GetMessage(&message, nullptr, 0, 0);
+    }
     if (result == 0) exitCode = static_cast<int32_t>(message.wParam);
     if (result <= 0) break;
     if (message.message == WM_KICKIDLE || PreTranslateMessage(&message)) continue;

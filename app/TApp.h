@@ -105,9 +105,11 @@ class TApp : public TFailureReporter {
   TApplicationHandler& Commands() { return commands_; }
 
   // The program's event loop, with the main frame as the parent of progress dialogs while it
-  // runs. Before each event every queued command is performed (a failure is reported once and
-  // the loop goes on); when the events run out after some were handled, the handlers of the
-  // idle chains get their time, and later idle time comes through the event loop's timer.
+  // runs. Before each event every queued command that can perform is performed, a staying one
+  // once per pass (a failure is reported once and the loop goes on); while a staying command
+  // has more to do the loop takes the events that have arrived without waiting for more; when
+  // the events run out after some were handled, the handlers of the idle chains get their
+  // time, and later idle time comes through the event loop's timer.
   // Answers the exit code of WM_QUIT, or -1 when no event can arrive any more.
   int32_t RunEventLoop(HWND mainFrame);
   // Before a message is translated and dispatched: the splash window's filter sees it, then the

@@ -89,7 +89,11 @@ bool TApplicationHandler::ChooseMenuItem(int32_t packed) {
   TCommandCore* command = nullptr;
   Nesting().Perform([&] { command = MenuIdToCommand(packed); });
   if (command == nullptr) return false;
-  HandleCommand(command);
+  if (command->StaysQueued() != 0) {
+    PostCommand(command);
+  } else {
+    HandleCommand(command);
+  }
   InvalidateMenuSetup();
   return true;
 }

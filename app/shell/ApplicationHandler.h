@@ -52,7 +52,8 @@ class TApplicationHandler : public TCommandHandler {
   // back performed at once, both on the failure road (a failure is shown once); the menus are set
   // up again before their next use. Answers whether a command came back. (Performed rather than
   // queued: a window's close command names its window object, which a queued command could
-  // outlive.)
+  // outlive. A command that stays queued, a run, is queued instead: it works a slice per pass
+  // of the event loop, so that the windows repaint and clicks reach it meanwhile.)
   bool ChooseMenuItem(int32_t packed);
   // The framework's commands, handled before any conversion: the recent files (57616 to 57631)
   // and exit (57665, as command 36). False for any other.

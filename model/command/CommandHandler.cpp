@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <vector>
 
 #include "core/ClipboardScrap.h"
 #include "core/Failure.h"
@@ -107,11 +108,14 @@ void TCommandHandler::PerformCommand(TCommandCore* command) {
       savedClipboardView_ = nullptr;
     }
     if (last_ == command) last_ = nullptr;
+    // A freed command must not stay behind in the queue.
+    if (command->IsFreeWhenDone() != 0) queue_.Delete(command);
     DropCommand(command);
     throw;
   }
   if (!kept) {
-    DropCommand(command);
+    // A staying command still queued has more to do on a later pass.
+    if (!queue_.Holds(command)) DropCommand(command);
     return;
   }
   last_ = command;
@@ -129,6 +133,21 @@ bool TCommandHandler::PerformNextQueued() {
   if (command == nullptr) return false;
   PerformQueuedCommand(command);
   return true;
+}
+
+int32_t TCommandHandler::PerformQueuedPass() {
+  // The staying commands performed in this pass. A freed one's address may come back for a
+  // command queued meanwhile, which then waits for the next pass: no harm.
+  std::vector<TCommandCore*> performedStaying;
+  int32_t performed = 0;
+  while (nesting_.Depth() == 0) {
+    TCommandCore* const command = queue_.TakeNext(performedStaying);
+    if (command == nullptr) break;
+    if (command->StaysQueued() != 0) performedStaying.push_back(command);
+    PerformQueuedCommand(command);
+    ++performed;
+  }
+  return performed;
 }
 
 void TCommandHandler::DropAllCommands() {

@@ -47,9 +47,10 @@ class TCommandHandler : public TTargetHandler {
 
   // Performs one command: a command that can undo or causes a change first commits the last
   // command and then becomes the last command, performed; its document counts a change. Any
-  // other command is deleted after it is performed when it is to be freed when done. A failure
-  // passes on, and the command is dropped; when the command claimed the clipboard, the
-  // clipboard view current before the claim is current again.
+  // other command is deleted after it is performed when it is to be freed when done, unless it
+  // is still queued (a staying command with more to do). A failure passes on, and the command
+  // is dropped (taken out of the queue first when it is freed); when the command claimed the
+  // clipboard, the clipboard view current before the claim is current again.
   void PerformCommand(TCommandCore* command);
   // PerformCommand one nesting level deeper: at the outermost level a failure is shown (error 0
   // silently) and ends there; inside another command it passes on unchanged. False when a
@@ -58,6 +59,15 @@ class TCommandHandler : public TTargetHandler {
   // Performs the next queued command (GetNextCommand) when no command is being performed; true
   // when it did.
   bool PerformNextQueued();
+  // The pump's share of one pass of the event loop, when no command is being performed: the
+  // queued commands that can perform now, in queue order, each staying command at most once, so
+  // that the pass ends and events are handled before a staying command's next turn, and so that
+  // commands queued behind it are not held up. Answers how many were performed.
+  int32_t PerformQueuedPass();
+  // Whether a queued command can perform now: the event loop must then not wait for an event.
+  bool HasReadyCommand() const { return queue_.HasReadyCommand(); }
+  // Whether the queue holds this very command.
+  bool IsQueued(const TCommandCore* command) const { return queue_.Holds(command); }
   // At exit, when no command is being performed: frees the queued commands, from the end.
   void FreeQueuedCommands();
   // Takes the command out of the queue (a resident command going away); nothing else happens

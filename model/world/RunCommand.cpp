@@ -4,6 +4,7 @@
 
 #include "core/Failure.h"
 #include "core/TickCount.h"
+#include "model/command/CommandHandler.h"
 #include "model/world/WorldDoc.h"
 
 namespace {
@@ -32,6 +33,8 @@ class CurrentScope {
 TCommand::~TCommand() {
   if (CurrentRunCommand() == this) CurrentRunCommand() = nullptr;
   if (world_ != nullptr) world_->RemoveRunningCommand(this);
+  if (TCommandHandler* application = TCommandHandler::Application())
+    application->RemoveQueued(this);
 }
 
 TCommand* TCommand::Current() {
@@ -48,18 +51,46 @@ void TCommand::SetUp(int16_t commandNumber, TCommandDocument* document, TWorldDo
   target_ = target < 0 ? -1 : target;
   exact_ = exact;
   stopped_ = 0;
+  SetStaysQueued(1);
   if (stopOthers != 0) world_->StopRunning();
   world_->AddRunningCommand(this);
 }
 
 void TCommand::Perform() {
-  if (world_ == nullptr || Current() != nullptr) return;
-  if (world_->CanStartRun(this) == 0) {
-    // Selected objects were let go of; the next pass may start.
-    if (world_->CanStartRun(this) == 0) return;
+  TCommandHandler* const application = TCommandHandler::Application();
+  if (application != nullptr && application->IsQueued(this)) {
+    if (PerformQueuedSlice()) application->RemoveQueued(this);
+    return;
   }
+  if (world_ == nullptr || Current() != nullptr) return;
+  if (!CanStart()) return;
+  started_ = 1;
   while (!RunSlice(kSliceTicks)) {
   }
+}
+
+bool TCommand::CanStart() {
+  if (world_->CanStartRun(this) != 0) return true;
+  // Selected objects were let go of; the run may start now.
+  return world_->CanStartRun(this) != 0;
+}
+
+bool TCommand::PerformQueuedSlice() {
+  if (world_ == nullptr) done_ = 1;
+  if (done_ != 0) return true;
+  // Another run's slice is under way (a nested loop): this one waits for its end.
+  if (Current() != nullptr) return false;
+  if (started_ == 0) {
+    // Stopped before it started, or a world without a frame store, which can never run.
+    if (stopped_ != 0 || world_->GetStore() == nullptr) {
+      done_ = 1;
+      return true;
+    }
+    // The world's earlier run goes first.
+    if (!CanStart()) return false;
+    started_ = 1;
+  }
+  return RunSlice(kSliceTicks);
 }
 
 int16_t TCommand::NextFrame(int16_t current) {

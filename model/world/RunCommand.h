@@ -2,7 +2,10 @@
 // The run command: made by the world for Run, Reset, play back, show frame 0 and the two steps.
 // Performed, it asks the world for the next frame to reach, one play step at a time or straight
 // to its target, runs the solver to it and shows it, until it reaches the target, passes the
-// world's stop frame or is stopped.
+// world's stop frame or is stopped. It stays queued: performed from the application's queue it
+// works one time slice per pass of the event loop and leaves the queue when it is done, so that
+// windows repaint and clicks and commands reach it between slices; performed directly (scripts)
+// it runs to its end at once.
 
 #include <cstdint>
 
@@ -42,7 +45,7 @@ class TCommand : public TCommandCore {
   ~TCommand() override;
 
   // Stores world, target (a negative one as -1) and exact flag, clears the stop flag, stops the
-  // world's other runs when asked and enters the running list.
+  // world's other runs when asked and enters the running list. The command stays queued.
   void SetUp(int16_t commandNumber, TCommandDocument* document, TWorldDoc* world, int16_t target,
              uint16_t exact, uint16_t stopOthers);
   TWorldDoc* GetWorld() const { return world_; }
@@ -62,7 +65,10 @@ class TCommand : public TCommandCore {
   // The world went away first.
   void ForgetWorld() { world_ = nullptr; }
 
-  // Runs to the target in slices; the progress callback and the stop flag give control back.
+  // Taken from the application's queue: one slice, or waits for a later pass while the world
+  // cannot start it; it leaves the queue when it is done, was stopped before it started or its
+  // world went away. Otherwise: runs to the target in slices; the progress callback and the
+  // stop flag give control back.
   void Perform() override;
   // One slice: steps until the deadline (none when ticks is 0), the target, the stop frame or a
   // stop. Answers whether the command is done.
@@ -78,6 +84,10 @@ class TCommand : public TCommandCore {
   double GetReportedFrame() const { return reportedFrame_; }
 
  private:
+  // Whether the world lets the run start now (a selection is let go of first).
+  bool CanStart();
+  // One pass of the event loop; answers whether the command is finished.
+  bool PerformQueuedSlice();
   int16_t NextFrame(int16_t current);
   // A failure of one step; answers whether the run goes on.
   bool Recover(int16_t error);
@@ -91,6 +101,7 @@ class TCommand : public TCommandCore {
   uint16_t exact_ = 0;
   uint16_t stopped_ = 0;
   uint16_t done_ = 0;
+  uint16_t started_ = 0;
   uint16_t firstFrame_ = 1;
   int32_t lastReport_ = 0;
   double reportedFrame_ = -1.0;

@@ -19,6 +19,7 @@
 #include "core/Failure.h"
 #include "model/world/QVDoc.h"
 #include "model/world/RunCommand.h"
+#include "platform/win32/Clock.h"
 #include "simulation/Engine.h"
 #include "simulation/GeometryManager.h"
 #include "simulation/StopWhen.h"
@@ -80,7 +81,10 @@ void AddCondition(TStopWhen& holder, const char* condition, int16_t action) {
 
 class NewDocumentRunTest : public ::testing::Test {
  protected:
+  // Queued runs work in time slices: on the virtual clock a slice lasts until the run ends,
+  // however slowly the machine runs.
   void SetUp() override {
+    UseVirtualClock(1000);
     app_.LoadResourceDlls();
     app_.InitUnits();
   }
@@ -88,6 +92,7 @@ class NewDocumentRunTest : public ::testing::Test {
     std::filesystem::remove(path_);
     app_.TermUnits();
     app_.FreeResourceDlls();
+    UseProcessClock();
   }
 
   // The pendulum on a pin to the background, and a free box whose charge is a formula.

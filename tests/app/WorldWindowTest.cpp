@@ -36,6 +36,8 @@
 #include "platform/win32/Message.h"
 #include "platform/win32/Window.h"
 #include "platform/win32/WindowMessages.h"
+#include "platform/win32/WindowDc.h"
+#include "platform/win32/WindowPaint.h"
 #include "platform/win32/WindowPresenter.h"
 #include "tools/samples/SampleWorlds.h"
 #include "ui/views/OwlSubview.h"
@@ -60,6 +62,17 @@ class TFrameWatcher : public TLink, public TFrameParticipant {
     if (onFrame) onFrame(frame);
   }
 };
+
+// A window that counts its paints, beside the document window.
+int32_t gPaints = 0;
+LRESULT CountPaints(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message != WM_PAINT) return DefWindowProc(window, message, wParam, lParam);
+  ++gPaints;
+  PAINTSTRUCT paint;
+  BeginPaint(window, &paint);
+  EndPaint(window, &paint);
+  return 0;
+}
 
 class WorldWindowTest : public ::testing::Test {
  protected:
@@ -197,6 +210,26 @@ class WorldWindowTest : public ::testing::Test {
     tracker->SetViewPresent(0);  // tracked already
     app_->Commands().PerformCommand(tracker);
     Pump();
+  }
+  // The program's event loop over the main frame with a script for when it runs out of events:
+  // each step is run in turn, and after the last one the program quits.
+  int32_t RunLoop(std::vector<std::function<void()>> whenIdle) {
+    size_t next = 0;
+    SetIdleScript([&] {
+      if (next < whenIdle.size()) {
+        whenIdle[next++]();
+      } else {
+        PostQuitMessage(0);
+      }
+      return true;
+    });
+    const int32_t exitCode = app_->RunEventLoop(main_->m_hWnd);
+    SetIdleScript(nullptr);
+    EXPECT_EQ(next, whenIdle.size());
+    return exitCode;
+  }
+  void PostCommand(int16_t command) {
+    PostMessage(main_->m_hWnd, WM_COMMAND, static_cast<WPARAM>(command), 0);
   }
   void Command(int16_t command) {
     SendMessage(main_->m_hWnd, WM_COMMAND, static_cast<WPARAM>(command), 0);
@@ -472,6 +505,115 @@ TEST_F(WorldWindowTest, ABodyMovedRedrawsOnlyWhereItWasAndWhereItIs) {
     }
   }
   EXPECT_GT(changed, 0);
+}
+
+// The solver takes a quarter of a second for each frame on the virtual clock, so that a run's
+// time slice of a second holds four frames.
+constexpr DWORD kMillisecondsPerFrame = 250;
+constexpr size_t kFramesPerSlice = 4;
+
+TEST_F(WorldWindowTest, ARunFromTheMenuGoesASlicePerPassAndAClickOnABodyStopsIt) {
+  WNDCLASS counterClass;
+  counterClass.lpfnWndProc = CountPaints;
+  counterClass.lpszClassName = "PaintCounter";
+  RegisterClass(&counterClass);
+  const HWND counter = CreateWindowEx(0, "PaintCounter", "counter", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                      0, 0, 50, 50, nullptr, nullptr, nullptr);
+  Pump();
+  gPaints = 0;
+  const MacPoint start = InBox();
+  std::vector<int16_t> frames;
+  std::vector<int32_t> paintsSeen;
+  int32_t shownAtOnce = 0;
+  TFrameWatcher watcher;
+  watcher.onFrame = [&](int16_t frame) {
+    frames.push_back(frame);
+    paintsSeen.push_back(gPaints);
+    shownAtOnce += At(InBox()) == kBoxColour ? 1 : 0;
+    AdvanceVirtualClock(kMillisecondsPerFrame);
+    // Damage in the first slice; the click on the box as the second slice shows it, which
+    // waits in the queue until the slice is over.
+    if (frames.size() == 2) InvalidateRect(counter, nullptr, FALSE);
+    if (frames.size() == 2 * kFramesPerSlice)
+      InjectClick(view_->GetWindowHandle(), POINT{InBox().h, InBox().v});
+    if (frames.size() >= 60) world_->StopRunning();  // a safety net: the click stops it first
+  };
+  world_->UpdateViewObject(&watcher, 1);
+  PostCommand(kCmdRun);
+  int16_t stoppedAt = -1;
+  MacPoint stoppedBox;
+  const int32_t exitCode = RunLoop({[&] {
+                                      stoppedAt = world_->CurrentFrame();
+                                      stoppedBox = InBox();
+                                      PostCommand(kCmdReset);
+                                    }});
+  world_->UpdateViewObject(&watcher, 0);
+  EXPECT_EQ(exitCode, 0);
+
+  // The click was handled between the slices: the run stopped at the end of the second, long
+  // before any end of its own, and the click selected nothing.
+  ASSERT_EQ(frames.size(), 2 * kFramesPerSlice + 1);  // and the reset's frame 0
+  EXPECT_EQ(stoppedAt, frames[2 * kFramesPerSlice - 1]);
+  for (size_t i = 1; i < 2 * kFramesPerSlice; ++i)
+    EXPECT_EQ(frames[i], frames[i - 1] + 1);
+  EXPECT_TRUE(world_->Selection().empty());
+  // The damage of the first slice was painted between the slices, not during either.
+  EXPECT_EQ(paintsSeen[kFramesPerSlice - 1], 0);
+  EXPECT_EQ(paintsSeen[kFramesPerSlice], 1);
+  EXPECT_EQ(paintsSeen[2 * kFramesPerSlice - 1], 1);
+  // Every frame was in the window as it was reached; the box had moved when the run stopped.
+  EXPECT_EQ(shownAtOnce, static_cast<int32_t>(frames.size()));
+  EXPECT_LT(stoppedBox.h, start.h - 1);
+
+  // The reset went back to frame 0, where the box started, and left no command behind.
+  EXPECT_EQ(frames.back(), 0);
+  EXPECT_EQ(world_->CurrentFrame(), 0);
+  EXPECT_EQ(InBox().h, start.h);
+  EXPECT_EQ(At(start), kBoxColour);
+  EXPECT_EQ(app_->Commands().QueuedCount(), 0);
+  EXPECT_EQ(world_->GetRunState(), kRunIdle);
+  DestroyWindow(counter);
+}
+
+TEST_F(WorldWindowTest, ResetFromTheMenuDuringARunStopsItAndGoesBackToFrameZero) {
+  std::vector<int16_t> frames;
+  TFrameWatcher watcher;
+  watcher.onFrame = [&](int16_t frame) {
+    frames.push_back(frame);
+    AdvanceVirtualClock(kMillisecondsPerFrame);
+    if (frames.size() == 2) PostCommand(kCmdReset);
+    if (frames.size() >= 60) world_->StopRunning();  // a safety net
+  };
+  world_->UpdateViewObject(&watcher, 1);
+  PostCommand(kCmdRun);
+  EXPECT_EQ(RunLoop({}), 0);
+  world_->UpdateViewObject(&watcher, 0);
+  // The run's first slice ran out; the reset came between slices and the run went no further.
+  ASSERT_EQ(frames.size(), kFramesPerSlice + 1);
+  EXPECT_EQ(frames.back(), 0);
+  EXPECT_GT(frames[kFramesPerSlice - 1], 0);
+  EXPECT_EQ(world_->CurrentFrame(), 0);
+  EXPECT_EQ(app_->Commands().QueuedCount(), 0);
+}
+
+TEST_F(WorldWindowTest, ARunPerformedDirectlyStillRunsToItsEnd) {
+  int32_t seen = 0;
+  TFrameWatcher watcher;
+  watcher.onFrame = [&](int16_t frame) {
+    ++seen;
+    AdvanceVirtualClock(kMillisecondsPerFrame);
+    if (frame >= 10) world_->StopRunning();
+  };
+  world_->UpdateViewObject(&watcher, 1);
+  std::unique_ptr<TCommand> run = world_->MakeRunCommand(kCmdRun, 1);
+  ASSERT_NE(run, nullptr);
+  run->SetFreeWhenDone(0);
+  app_->Commands().HandleCommand(run.get());
+  world_->UpdateViewObject(&watcher, 0);
+  // Several slices in one performing: the run went on until it was stopped.
+  EXPECT_TRUE(run->IsDone());
+  EXPECT_EQ(world_->CurrentFrame(), 10);
+  EXPECT_GT(seen, static_cast<int32_t>(kFramesPerSlice));
 }
 
 }  // namespace

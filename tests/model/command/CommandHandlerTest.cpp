@@ -158,6 +158,60 @@ TEST_F(CommandHandlerTest, CommandsThatCannotPerformWaitAndStayingCommandsRunEve
   EXPECT_EQ(log.back(), "waiting deleted");
 }
 
+TEST_F(CommandHandlerTest, APassPerformsAStayingCommandOnceAndKeepsItUntilItLeavesTheQueue) {
+  // Freed when done, it takes itself out of the queue on its third turn.
+  auto* staying = new TLoggedCommand(log, "staying", 0);
+  staying->SetStaysQueued(1);
+  int turns = 0;
+  staying->during = [&] {
+    if (++turns == 3) handler.RemoveQueued(staying);
+  };
+  handler.PostCommand(staying);
+  handler.PostCommand(new TLoggedCommand(log, "behind", 0));
+  EXPECT_TRUE(handler.HasReadyCommand());
+  // The command queued behind the staying one is not held up by it.
+  EXPECT_EQ(handler.PerformQueuedPass(), 2);
+  EXPECT_EQ(log, (std::vector<std::string>{"staying performed", "behind performed",
+                                           "behind deleted"}));
+  EXPECT_TRUE(handler.IsQueued(staying));
+  EXPECT_EQ(handler.PerformQueuedPass(), 1);
+  EXPECT_EQ(handler.PerformQueuedPass(), 1);
+  EXPECT_EQ(log.back(), "staying deleted");
+  EXPECT_EQ(handler.QueuedCount(), 0);
+  EXPECT_FALSE(handler.HasReadyCommand());
+  EXPECT_EQ(handler.PerformQueuedPass(), 0);
+}
+
+TEST_F(CommandHandlerTest, AFailingStayingCommandThatIsFreedLeavesTheQueue) {
+  auto* staying = new TLoggedCommand(log, "staying", 0);
+  staying->SetStaysQueued(1);
+  staying->failWith = -108;
+  handler.PostCommand(staying);
+  EXPECT_EQ(handler.PerformQueuedPass(), 1);
+  ASSERT_EQ(reporter.shown.size(), 1u);
+  EXPECT_EQ(reporter.shown[0].first, -108);
+  EXPECT_EQ(log.back(), "staying deleted");
+  EXPECT_EQ(handler.QueuedCount(), 0);
+}
+
+TEST_F(CommandHandlerTest, RemovingAQueuedCommandRemovesThatOneAmongEqualPriorities) {
+  TLoggedCommand first(log, "first", 0);
+  TLoggedCommand second(log, "second", 0);
+  TLoggedCommand third(log, "third", 0);
+  for (TLoggedCommand* command : {&first, &second, &third}) {
+    command->SetFreeWhenDone(0);
+    handler.PostCommand(command);
+  }
+  handler.RemoveQueued(&third);
+  EXPECT_TRUE(handler.IsQueued(&first));
+  EXPECT_TRUE(handler.IsQueued(&second));
+  EXPECT_FALSE(handler.IsQueued(&third));
+  handler.RemoveQueued(&first);
+  EXPECT_EQ(handler.PeekNextCommand(), &second);
+  handler.RemoveQueued(&second);
+  EXPECT_EQ(handler.QueuedCount(), 0);
+}
+
 class TTestClipboardView : public TClipboardHolder {
  public:
   int32_t GetScrapData(Handle, uint32_t) override { return 7; }
