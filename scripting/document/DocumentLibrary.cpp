@@ -9,6 +9,7 @@
 #include "scripting/document/DocumentSettingsEntries.h"
 #include "core/MenuSetup.h"
 #include "scripting/host/CallFrame.h"
+#include "scripting/objects/ObjectEntries.h"
 
 namespace {
 
@@ -27,21 +28,6 @@ constexpr const char* kOutputClass = "DE22YBOut.YBOutput";
 // The classes Select and Delete are registered with, in order.
 constexpr const char* kSelectableClasses[] = {kPointClass, kBodyClass, kConstraintClass,
                                               kInputClass, kOutputClass};
-
-void GetCount(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame, uint16_t) {
-  CheckAPIObjectTag(r, TAPIDocCollection::kTag);
-  int32_t count = 0;
-  CheckAPIResult(static_cast<TAPIDocCollection*>(r)->Count(&count));
-  ScriptReturnInteger(frame, 0, static_cast<int16_t>(count));
-}
-
-void GetItem(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame, uint16_t) {
-  const int16_t index = ReadIntegerArgument(frame, 2);
-  CheckAPIObjectTag(r, TAPIDocCollection::kTag);
-  TAPIDispatcher* item = nullptr;
-  CheckAPIResult(static_cast<TAPIDocCollection*>(r)->Item(index, &item));
-  ReturnObjectValue(frame, 0, item);
-}
 
 // Whether the call passes the argument at the frame index.
 bool Passed(int32_t highest, int32_t index) { return highest >= index; }
@@ -378,10 +364,10 @@ ScriptDescription* DescribeYBDocument(TAPIDispatcher* root, void*) {
   DescribeDocumentMembers(b);
   ScriptDefineCollectionClass(b, 1, "YBDocCollection", kScriptNoId, nullptr);
   ScriptDefineProperty(b, 0, "Count", kScriptNoId, kCountId, kScriptInteger, nullptr);
-  g_members.Set(kCountId, &GetCount);
+  g_members.Set(kCountId, &GetCollectionCount<TAPIDocCollection>);
   ScriptDefineFunction(b, kScriptDefaultMember, "Item", kItemId, kScriptObject,
                        "DE22YBDoc.YBDocument", 1, 1, {{kScriptInteger}});
-  g_members.Set(kItemId, &GetItem);
+  g_members.Set(kItemId, &GetCollectionItem<TAPIDocCollection>);
   ScriptDescription* description = nullptr;
   if (ScriptFinishDescription(b, &description, root) == 0) return nullptr;
   return description;

@@ -79,15 +79,17 @@ void SetExponent(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* fra
   CheckAPIResult(OfKind(r)->SetExponent(exponent));
 }
 
-void GetAlwaysActive(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame, uint16_t) {
+template <APIResult (TAPIConstraint::*Get)(bool&)>
+void GetSwitch(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame, uint16_t) {
   bool on = false;
-  CheckAPIResult(Exactly(r)->GetAlwaysActive(on));
+  CheckAPIResult((Exactly(r)->*Get)(on));
   ReturnBooleanValue(frame, 0, on);
 }
 
-void SetAlwaysActive(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame, uint16_t) {
+template <APIResult (TAPIConstraint::*Set)(bool)>
+void SetSwitch(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame, uint16_t) {
   const bool on = ReadBooleanArgument(frame, 2) != 0;
-  CheckAPIResult(Exactly(r)->SetAlwaysActive(on));
+  CheckAPIResult((Exactly(r)->*Set)(on));
 }
 
 template <int16_t ClassID, uint32_t Tag>
@@ -153,17 +155,6 @@ void AppendPoint(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* fra
   CheckAPIResult(Exactly(r)->AppendPoint(x, y));
 }
 
-void GetClosedSlot(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame, uint16_t) {
-  bool closed = false;
-  CheckAPIResult(Exactly(r)->GetClosedSlot(closed));
-  ReturnBooleanValue(frame, 0, closed);
-}
-
-void SetClosedSlot(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame, uint16_t) {
-  const bool closed = ReadBooleanArgument(frame, 2) != 0;
-  CheckAPIResult(Exactly(r)->SetClosedSlot(closed));
-}
-
 void Property(ScriptBuilder* b, const char* name, uint16_t setId, TAPIEntryPoint set,
               uint16_t getId, TAPIEntryPoint get, int16_t type, const char* className = nullptr) {
   DefineMemberProperty(g_members, b, name, setId, set, getId, get, type, className);
@@ -200,7 +191,8 @@ ScriptDescription* DescribeYBConstraint(TAPIDispatcher* root, void*) {
            kScriptDouble);
   Cell(b, "ActiveWhen", 6,
        &GetCell<TCnstr::kClassID, kTagActivation, kAPINoTarget, kNotOfKind, true>);
-  Property(b, "AlwaysActive", 7, &SetAlwaysActive, 8, &GetAlwaysActive, kScriptBoolean);
+  Property(b, "AlwaysActive", 7, &SetSwitch<&TAPIConstraint::SetAlwaysActive>, 8,
+           &GetSwitch<&TAPIConstraint::GetAlwaysActive>, kScriptBoolean);
   Property(b, "ActuatorType", 16, &SetDrive<kActuatorWords>, 17, &GetDrive<kActuatorWords>,
            kScriptString);
   Property(b, "MotorType", 20, &SetDrive<kMotorWords>, 21, &GetDrive<kMotorWords>, kScriptString);
@@ -243,7 +235,8 @@ ScriptDescription* DescribeYBConstraint(TAPIDispatcher* root, void*) {
   g_members.Set(34, &AddVertex<TAPIConstraint>);
   ScriptDefineSub(b, 0, "DeleteVertex", 35, 1, 1, {{kScriptLong}});
   g_members.Set(35, &DeleteVertex<TAPIConstraint>);
-  Property(b, "ClosedSlot", 36, &SetClosedSlot, 37, &GetClosedSlot, kScriptBoolean);
+  Property(b, "ClosedSlot", 36, &SetSwitch<&TAPIConstraint::SetClosedSlot>, 37,
+           &GetSwitch<&TAPIConstraint::GetClosedSlot>, kScriptBoolean);
   ScriptDefineCollectionClass(b, 1, "YBConstraintCollection", kScriptNoId, nullptr);
   Property(b, "Count", kScriptNoId, nullptr, 40, &GetCollectionCount<TAPIConstraintCollection>,
            kScriptInteger);

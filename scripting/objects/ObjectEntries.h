@@ -1,5 +1,5 @@
 #pragma once
-// Entry points and member definitions that several world-object libraries share: the receiver
+// Entry points and member definitions that several script libraries share: the receiver
 // checked against a script class, a collection's count and items, and the vertices of an outline.
 
 #include "scripting/host/CallFrame.h"
