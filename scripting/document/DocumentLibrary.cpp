@@ -5,9 +5,11 @@
 #include "scripting/document/DocumentLibrary.h"
 
 #include "scripting/document/APIDocument.h"
+#include "scripting/document/DocumentEntries.h"
 #include "scripting/document/DocumentSettingsEntries.h"
 #include "core/MenuSetup.h"
 #include "scripting/host/CallFrame.h"
+#include "scripting/objects/ObjectEntries.h"
 
 namespace {
 
@@ -27,26 +29,6 @@ constexpr const char* kOutputClass = "DE22YBOut.YBOutput";
 constexpr const char* kSelectableClasses[] = {kPointClass, kBodyClass, kConstraintClass,
                                               kInputClass, kOutputClass};
 
-void GetCount(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame, uint16_t) {
-  CheckAPIObjectTag(r, TAPIDocCollection::kTag);
-  int32_t count = 0;
-  CheckAPIResult(static_cast<TAPIDocCollection*>(r)->Count(&count));
-  ScriptReturnInteger(frame, 0, static_cast<int16_t>(count));
-}
-
-void GetItem(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame, uint16_t) {
-  const int16_t index = ReadIntegerArgument(frame, 2);
-  CheckAPIObjectTag(r, TAPIDocCollection::kTag);
-  TAPIDispatcher* item = nullptr;
-  CheckAPIResult(static_cast<TAPIDocCollection*>(r)->Item(index, &item));
-  ReturnObjectValue(frame, 0, item);
-}
-
-TAPIDocument* Doc(TAPIDispatcher* receiver) {
-  CheckAPIObjectTag(receiver, TAPIDocument::kTag);
-  return static_cast<TAPIDocument*>(receiver);
-}
-
 // Whether the call passes the argument at the frame index.
 bool Passed(int32_t highest, int32_t index) { return highest >= index; }
 
@@ -61,12 +43,6 @@ void NotAvailable(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame*, u
 }
 
 // ---- The document and windows ----
-
-void GetName(TAPIDispatcher* r, ScriptRunContext* call, int32_t, ScriptFrame* frame, uint16_t) {
-  Str63 name;
-  CheckAPIResult(Doc(r)->GetName(&name));
-  ReturnStringValue(call, frame, 0, name.Chars());
-}
 
 void Close(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame*, uint16_t) {
   CheckAPIResult(Doc(r)->Close());
@@ -84,17 +60,6 @@ void SaveAs(TAPIDispatcher* r, ScriptRunContext* call, int32_t highest, ScriptFr
 
 // ---- Display switches and the view ----
 
-void GetShowXYAxes(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame, uint16_t) {
-  int16_t shown = 0;
-  CheckAPIResult(Doc(r)->GetShowXYAxes(&shown));
-  ReturnBooleanValue(frame, 0, shown != 0);
-}
-
-void SetShowXYAxes(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame, uint16_t) {
-  const int16_t show = ReadBooleanArgument(frame, 2);
-  CheckAPIResult(Doc(r)->SetShowXYAxes(show));
-}
-
 void SetShowToolPalette(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame, uint16_t) {
   ReadBooleanArgument(frame, 2);
   TAPIDocument* document = Doc(r);
@@ -105,45 +70,11 @@ void SetShowToolPalette(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFra
   CheckAPIResult(context.Result());
 }
 
-void GetSkipFrames(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame, uint16_t) {
-  int16_t frames = 0;
-  CheckAPIResult(Doc(r)->GetSkipFrames(&frames));
-  ScriptReturnInteger(frame, 0, frames);
-}
-
-void SetSkipFrames(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame, uint16_t) {
-  const int16_t frames = ReadIntegerArgument(frame, 2);
-  CheckAPIResult(Doc(r)->SetSkipFrames(frames));
-}
-
-void GetTracking(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame, uint16_t) {
-  int16_t tracking = 0;
-  CheckAPIResult(Doc(r)->GetTracking(&tracking));
-  ScriptReturnInteger(frame, 0, tracking);
-}
-
-void SetTracking(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame, uint16_t) {
-  const int16_t tracking = ReadIntegerArgument(frame, 2);
-  CheckAPIResult(Doc(r)->SetTracking(tracking));
-}
-
 void Update(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame*, uint16_t) {
   CheckAPIResult(Doc(r)->Update());
 }
 
 // ---- Running, the tape and export ----
-
-void GetCurrentFrame(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame, uint16_t) {
-  int16_t current = 0;
-  CheckAPIResult(Doc(r)->GetCurrentFrame(&current));
-  ScriptReturnInteger(frame, 0, current);
-}
-
-void GetHistoryFrames(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame, uint16_t) {
-  int16_t frames = 0;
-  CheckAPIResult(Doc(r)->GetHistoryFrames(&frames));
-  ScriptReturnInteger(frame, 0, frames);
-}
 
 constexpr uint16_t kRunFunctionId = 45;
 
@@ -335,7 +266,7 @@ void Lookup(ScriptBuilder* b, const char* name, uint16_t byId, uint16_t byName, 
 }
 
 void DescribeDocumentMembers(ScriptBuilder* b) {
-  Getter(b, "Name", 1, kScriptString, nullptr, &GetName);
+  Getter(b, "Name", 1, kScriptString, nullptr, &GetDocumentWord<&TAPIDocument::GetName>);
   Getter(b, "Selection", 6, kScriptObject, kObjectCollection, &GetCollection);
   Getter(b, "Objects", 163, kScriptObject, kObjectCollection, &GetCollection);
   Getter(b, "Bodies", 125, kScriptObject, "DE22YBBdy.YBBodyCollection", &GetCollection);
@@ -347,7 +278,8 @@ void DescribeDocumentMembers(ScriptBuilder* b) {
   Switch(b, "PlayerMode", 131, 132, &NotAvailable, &NotAvailable);
   Property(b, "ShowDocumentWindow", 194, kScriptNoId, kScriptBoolean, nullptr, &NotAvailable, nullptr);
   Switch(b, "ShowGridLines", 17, 18, &NotAvailable, &NotAvailable);
-  Switch(b, "ShowXYAxes", 19, 20, &SetShowXYAxes, &GetShowXYAxes);
+  Switch(b, "ShowXYAxes", 19, 20, &SetDocumentBoolean<&TAPIDocument::SetShowXYAxes>,
+         &GetDocumentBoolean<&TAPIDocument::GetShowXYAxes>);
   Switch(b, "ShowCoordinates", 21, 22, &NotAvailable, &NotAvailable);
   Switch(b, "ShowToolPalette", 23, 24, &SetShowToolPalette, &NotAvailable);
   Switch(b, "ShowHelpRibbon", 25, 26, &NotAvailable, &NotAvailable);
@@ -355,15 +287,21 @@ void DescribeDocumentMembers(ScriptBuilder* b) {
   Switch(b, "ShowTapeControl", 41, 42, &NotAvailable, &NotAvailable);
   Switch(b, "CombineTapeScroll", 43, 44, &NotAvailable, &NotAvailable);
   Switch(b, "ControlsLocked", 31, 32, &NotAvailable, &NotAvailable);
-  Property(b, "SkipFrames", 133, 134, kScriptInteger, nullptr, &SetSkipFrames, &GetSkipFrames);
-  Property(b, "Tracking", 135, 136, kScriptInteger, nullptr, &SetTracking, &GetTracking);
+  Property(b, "SkipFrames", 133, 134, kScriptInteger, nullptr,
+           &SetDocumentInteger<&TAPIDocument::SetSkipFrames>,
+           &GetDocumentInteger<&TAPIDocument::GetSkipFrames>);
+  Property(b, "Tracking", 135, 136, kScriptInteger, nullptr,
+           &SetDocumentInteger<&TAPIDocument::SetTracking>,
+           &GetDocumentInteger<&TAPIDocument::GetTracking>);
   Switch(b, "AutoEraseTrack", 138, 139, &NotAvailable, &NotAvailable);
   Sub(b, "EraseTrack", 137, 0, 0, {}, &NotAvailable);
   Sub(b, "ZoomExtents", 197, 0, 0, {}, &Update);
   Switch(b, "RetainMeterValues", 172, 173, &NotAvailable, &NotAvailable);
   Sub(b, "EraseMeterValues", 171, 0, 0, {}, &NotAvailable);
-  Getter(b, "CurrentFrame", 123, kScriptInteger, nullptr, &GetCurrentFrame);
-  Getter(b, "HistoryFrames", 124, kScriptInteger, nullptr, &GetHistoryFrames);
+  Getter(b, "CurrentFrame", 123, kScriptInteger, nullptr,
+         &GetDocumentInteger<&TAPIDocument::GetCurrentFrame>);
+  Getter(b, "HistoryFrames", 124, kScriptInteger, nullptr,
+         &GetDocumentInteger<&TAPIDocument::GetHistoryFrames>);
   Sub(b, "Close", 2, 0, 0, {}, &Close);
   Sub(b, "Save", 5, 0, 0, {}, &Save);
   Sub(b, "SaveAs", 7, 1, 2, {{kScriptString}, {kScriptBoolean}}, &SaveAs);
@@ -426,10 +364,10 @@ ScriptDescription* DescribeYBDocument(TAPIDispatcher* root, void*) {
   DescribeDocumentMembers(b);
   ScriptDefineCollectionClass(b, 1, "YBDocCollection", kScriptNoId, nullptr);
   ScriptDefineProperty(b, 0, "Count", kScriptNoId, kCountId, kScriptInteger, nullptr);
-  g_members.Set(kCountId, &GetCount);
+  g_members.Set(kCountId, &GetCollectionCount<TAPIDocCollection>);
   ScriptDefineFunction(b, kScriptDefaultMember, "Item", kItemId, kScriptObject,
                        "DE22YBDoc.YBDocument", 1, 1, {{kScriptInteger}});
-  g_members.Set(kItemId, &GetItem);
+  g_members.Set(kItemId, &GetCollectionItem<TAPIDocCollection>);
   ScriptDescription* description = nullptr;
   if (ScriptFinishDescription(b, &description, root) == 0) return nullptr;
   return description;

@@ -6,6 +6,7 @@
 #include "constraints/Field.h"
 #include "core/Tag.h"
 #include "scripting/document/APIDocument.h"
+#include "scripting/document/DocumentEntries.h"
 #include "scripting/document/DocumentLibrary.h"
 #include "simulation/DimensionCode.h"
 
@@ -14,11 +15,6 @@ namespace {
 constexpr const char* kCellClass = "DE22YBCel.YBCell";
 constexpr int32_t kTime = static_cast<int32_t>(kDimensionTime);
 constexpr int32_t kLength = static_cast<int32_t>(kDimensionLength);
-
-TAPIDocument* Doc(TAPIDispatcher* receiver) {
-  CheckAPIObjectTag(receiver, TAPIDocument::kTag);
-  return static_cast<TAPIDocument*>(receiver);
-}
 
 // A member served by tags, found by either of its ids.
 struct TaggedMember {
@@ -85,57 +81,7 @@ const TaggedMember& NumberById(uint16_t id) {
   return ById(kErrorNumbers, id);
 }
 
-// ---- View scale ----
-
-void GetScaleFactor(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame, uint16_t) {
-  double value = 0.0;
-  CheckAPIResult(Doc(r)->GetScaleFactor(&value));
-  ScriptReturnDouble(frame, 0, value);
-}
-
-void SetScaleFactor(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame, uint16_t) {
-  const double value = ReadDoubleArgument(frame, 2);
-  CheckAPIResult(Doc(r)->SetScaleFactor(value));
-}
-
-void GetViewWidth(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame, uint16_t) {
-  double value = 0.0;
-  CheckAPIResult(Doc(r)->GetViewWidth(&value));
-  ScriptReturnDouble(frame, 0, value);
-}
-
-void SetViewWidth(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame, uint16_t) {
-  const double value = ReadDoubleArgument(frame, 2);
-  CheckAPIResult(Doc(r)->SetViewWidth(value));
-}
-
 // ---- Run settings ----
-
-void GetIntegrator(TAPIDispatcher* r, ScriptRunContext* call, int32_t, ScriptFrame* frame,
-                   uint16_t) {
-  Str63 word;
-  CheckAPIResult(Doc(r)->GetIntegrator(&word));
-  ReturnStringValue(call, frame, 0, word.Chars());
-}
-
-void SetIntegrator(TAPIDispatcher* r, ScriptRunContext* call, int32_t, ScriptFrame* frame,
-                   uint16_t) {
-  const Str63 word = ReadStringArgument<Str63>(call, frame, 2);
-  CheckAPIResult(Doc(r)->SetIntegrator(word));
-}
-
-void GetSimulationMode(TAPIDispatcher* r, ScriptRunContext* call, int32_t, ScriptFrame* frame,
-                       uint16_t) {
-  Str63 word;
-  CheckAPIResult(Doc(r)->GetSimulationMode(&word));
-  ReturnStringValue(call, frame, 0, word.Chars());
-}
-
-void SetSimulationMode(TAPIDispatcher* r, ScriptRunContext* call, int32_t, ScriptFrame* frame,
-                       uint16_t) {
-  const Str63 word = ReadStringArgument<Str63>(call, frame, 2);
-  CheckAPIResult(Doc(r)->SetSimulationMode(word));
-}
 
 void GetRunSwitch(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame, uint16_t id) {
   int16_t on = 0;
@@ -173,30 +119,6 @@ void SetRunNumber(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* fr
   CheckAPIResult(Doc(r)->SetRunNumber(member.tag, member.dimension, value));
 }
 
-void GetSignificantDigits(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame,
-                          uint16_t) {
-  int16_t digits = 0;
-  CheckAPIResult(Doc(r)->GetSignificantDigits(&digits));
-  ScriptReturnInteger(frame, 0, digits);
-}
-
-void SetSignificantDigits(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame,
-                          uint16_t) {
-  const int16_t digits = ReadIntegerArgument(frame, 2);
-  CheckAPIResult(Doc(r)->SetSignificantDigits(digits));
-}
-
-void GetStepsPerFrame(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame, uint16_t) {
-  int16_t steps = 0;
-  CheckAPIResult(Doc(r)->GetStepsPerFrame(&steps));
-  ScriptReturnInteger(frame, 0, steps);
-}
-
-void SetStepsPerFrame(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame, uint16_t) {
-  const int16_t steps = ReadIntegerArgument(frame, 2);
-  CheckAPIResult(Doc(r)->SetStepsPerFrame(steps));
-}
-
 // ---- Force fields ----
 
 TFieldKind ChoiceFieldOf(uint16_t id) {
@@ -231,19 +153,6 @@ void SetFieldNumber(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* 
   const double value = ReadDoubleArgument(frame, 2);
   const FieldNumber& member = ById(kFieldNumbers, id);
   CheckAPIResult(Doc(r)->SetFieldNumber(member.field, member.tag, member.dimension, value));
-}
-
-void GetElectrostaticsOn(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame,
-                         uint16_t) {
-  int16_t on = 0;
-  CheckAPIResult(Doc(r)->GetElectrostaticsOn(&on));
-  ReturnBooleanValue(frame, 0, on != 0);
-}
-
-void SetElectrostaticsOn(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame,
-                         uint16_t) {
-  const int16_t on = ReadBooleanArgument(frame, 2);
-  CheckAPIResult(Doc(r)->SetElectrostaticsOn(on));
 }
 
 void GetForceFieldCell(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame,
@@ -300,43 +209,6 @@ void SetPauseControlType(TAPIDispatcher* r, ScriptRunContext* call, int32_t, Scr
 }
 
 // ---- Number format and units ----
-
-void GetDecimalDigits(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame, uint16_t) {
-  int16_t digits = 0;
-  CheckAPIResult(Doc(r)->GetDecimalDigits(&digits));
-  ScriptReturnInteger(frame, 0, digits);
-}
-
-void SetDecimalDigits(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame, uint16_t) {
-  const int16_t digits = ReadIntegerArgument(frame, 2);
-  CheckAPIResult(Doc(r)->SetDecimalDigits(digits));
-}
-
-void GetDecimalFormat(TAPIDispatcher* r, ScriptRunContext* call, int32_t, ScriptFrame* frame,
-                      uint16_t) {
-  Str63 word;
-  CheckAPIResult(Doc(r)->GetDecimalFormat(&word));
-  ReturnStringValue(call, frame, 0, word.Chars());
-}
-
-void SetDecimalFormat(TAPIDispatcher* r, ScriptRunContext* call, int32_t, ScriptFrame* frame,
-                      uint16_t) {
-  const Str63 word = ReadStringArgument<Str63>(call, frame, 2);
-  CheckAPIResult(Doc(r)->SetDecimalFormat(word));
-}
-
-void GetUnitSystem(TAPIDispatcher* r, ScriptRunContext* call, int32_t, ScriptFrame* frame,
-                   uint16_t) {
-  Str63 name;
-  CheckAPIResult(Doc(r)->GetUnitSystem(&name));
-  ReturnStringValue(call, frame, 0, name.Chars());
-}
-
-void SetUnitSystem(TAPIDispatcher* r, ScriptRunContext* call, int32_t, ScriptFrame* frame,
-                   uint16_t) {
-  const Str63 name = ReadStringArgument<Str63>(call, frame, 2);
-  CheckAPIResult(Doc(r)->SetUnitSystem(name));
-}
 
 void GetUnit(TAPIDispatcher* r, ScriptRunContext* call, int32_t, ScriptFrame* frame, uint16_t id) {
   Str63 name;
@@ -395,14 +267,20 @@ void Tagged(Registrar& r, const TaggedMember& member, int16_t type, TAPIEntryPoi
 
 void DescribeDocumentViewScale(ScriptBuilder* b, TDocumentMemberTable& members) {
   Registrar r(b, members);
-  r.Property("ScaleFactor", 119, 120, kScriptDouble, &SetScaleFactor, &GetScaleFactor);
-  r.Property("ViewWidth", 121, 122, kScriptDouble, &SetViewWidth, &GetViewWidth);
+  r.Property("ScaleFactor", 119, 120, kScriptDouble,
+             &SetDocumentDouble<&TAPIDocument::SetScaleFactor>,
+             &GetDocumentDouble<&TAPIDocument::GetScaleFactor>);
+  r.Property("ViewWidth", 121, 122, kScriptDouble, &SetDocumentDouble<&TAPIDocument::SetViewWidth>,
+             &GetDocumentDouble<&TAPIDocument::GetViewWidth>);
 }
 
 void DescribeDocumentSettings(ScriptBuilder* b, TDocumentMemberTable& members) {
   Registrar r(b, members);
-  r.Property("Integrator", 56, 57, kScriptString, &SetIntegrator, &GetIntegrator);
-  r.Property("SimulationMode", 58, 59, kScriptString, &SetSimulationMode, &GetSimulationMode);
+  r.Property("Integrator", 56, 57, kScriptString, &SetDocumentWord<&TAPIDocument::SetIntegrator>,
+             &GetDocumentWord<&TAPIDocument::GetIntegrator>);
+  r.Property("SimulationMode", 58, 59, kScriptString,
+             &SetDocumentWord<&TAPIDocument::SetSimulationMode>,
+             &GetDocumentWord<&TAPIDocument::GetSimulationMode>);
   for (const TaggedMember& member : kSwitches)
     Tagged(r, member, kScriptBoolean, &SetRunSwitch, &GetRunSwitch);
   for (const TaggedMember& member : kWarnings)
@@ -410,9 +288,12 @@ void DescribeDocumentSettings(ScriptBuilder* b, TDocumentMemberTable& members) {
   Tagged(r, kAnimationStep, kScriptDouble, &SetRunNumber, &GetRunNumber);
   for (const TaggedMember& member : kErrorNumbers)
     Tagged(r, member, kScriptDouble, &SetRunNumber, &GetRunNumber);
-  r.Property("SignificantDigits", 186, 187, kScriptInteger, &SetSignificantDigits,
-             &GetSignificantDigits);
-  r.Property("StepsPerFrame", 190, 191, kScriptInteger, &SetStepsPerFrame, &GetStepsPerFrame);
+  r.Property("SignificantDigits", 186, 187, kScriptInteger,
+             &SetDocumentInteger<&TAPIDocument::SetSignificantDigits>,
+             &GetDocumentInteger<&TAPIDocument::GetSignificantDigits>);
+  r.Property("StepsPerFrame", 190, 191, kScriptInteger,
+             &SetDocumentInteger<&TAPIDocument::SetStepsPerFrame>,
+             &GetDocumentInteger<&TAPIDocument::GetStepsPerFrame>);
   Tagged(r, kIntegrationStep, kScriptDouble, &SetRunNumber, &GetRunNumber);
 
   r.Property("Gravity", 140, 141, kScriptString, &SetFieldChoice, &GetFieldChoice);
@@ -425,8 +306,9 @@ void DescribeDocumentSettings(ScriptBuilder* b, TDocumentMemberTable& members) {
   r.Cell("ForceFieldFX", 158, &GetForceFieldCell);
   r.Cell("ForceFieldFY", 159, &GetForceFieldCell);
   r.Cell("ForceFieldT", 160, &GetForceFieldCell);
-  r.Property("ElectrostaticsOn", 146, 147, kScriptBoolean, &SetElectrostaticsOn,
-             &GetElectrostaticsOn);
+  r.Property("ElectrostaticsOn", 146, 147, kScriptBoolean,
+             &SetDocumentBoolean<&TAPIDocument::SetElectrostaticsOn>,
+             &GetDocumentBoolean<&TAPIDocument::GetElectrostaticsOn>);
   r.Property("ElectrostaticConst", 152, 153, kScriptDouble, &SetFieldNumber, &GetFieldNumber);
 
   r.Sub("NewPauseControl", 164, 0, 0, {}, &NewPauseControl);
@@ -438,9 +320,14 @@ void DescribeDocumentSettings(ScriptBuilder* b, TDocumentMemberTable& members) {
   r.Sub("SetPauseControlType", 169, 2, 2, {{kScriptInteger}, {kScriptString | kScriptByRef}},
         &SetPauseControlType);
 
-  r.Property("DecimalDigits", 80, 81, kScriptInteger, &SetDecimalDigits, &GetDecimalDigits);
-  r.Property("DecimalFormat", 82, 83, kScriptString, &SetDecimalFormat, &GetDecimalFormat);
-  r.Property("UnitSystem", 84, 85, kScriptString, &SetUnitSystem, &GetUnitSystem);
+  r.Property("DecimalDigits", 80, 81, kScriptInteger,
+             &SetDocumentInteger<&TAPIDocument::SetDecimalDigits>,
+             &GetDocumentInteger<&TAPIDocument::GetDecimalDigits>);
+  r.Property("DecimalFormat", 82, 83, kScriptString,
+             &SetDocumentWord<&TAPIDocument::SetDecimalFormat>,
+             &GetDocumentWord<&TAPIDocument::GetDecimalFormat>);
+  r.Property("UnitSystem", 84, 85, kScriptString, &SetDocumentWord<&TAPIDocument::SetUnitSystem>,
+             &GetDocumentWord<&TAPIDocument::GetUnitSystem>);
   uint16_t id = 86;
   for (const char* name : kUnitMembers) {
     r.Property(name, id, static_cast<uint16_t>(id + 1), kScriptString, &SetUnit, &GetUnit);

@@ -7,6 +7,7 @@
 #include "scripting/host/CallFrame.h"
 #include "scripting/objects/APIBody.h"
 #include "scripting/objects/APICell.h"
+#include "scripting/objects/ObjectEntries.h"
 #include "scripting/objects/ObjectMaker.h"
 
 namespace {
@@ -18,11 +19,6 @@ constexpr const char* kCellClass = "DE22YBCel.YBCell";
 TAPIBody* Body(TAPIDispatcher* r) {
   CheckAPIObjectKind(r, TAPIBody::kTag);
   return static_cast<TAPIBody*>(r);
-}
-
-TAPIPolygon* Polygon(TAPIDispatcher* r) {
-  CheckAPIObjectTag(r, TAPIPolygon::kTag);
-  return static_cast<TAPIPolygon*>(r);
 }
 
 void GetKind(TAPIDispatcher* r, ScriptRunContext* call, int32_t, ScriptFrame* frame, uint16_t) {
@@ -53,33 +49,6 @@ void GetShapeCell(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* fr
   ReturnObjectValue(frame, 0, cell);
 }
 
-void GetVertexCount(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame, uint16_t) {
-  int32_t count = 0;
-  CheckAPIResult(Polygon(r)->GetVertexCount(count));
-  ScriptReturnLong(frame, 0, count);
-}
-
-void GetVertex(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame, uint16_t) {
-  const int32_t index = ReadLongArgument(frame, 2);
-  double x = 0.0;
-  double y = 0.0;
-  CheckAPIResult(Polygon(r)->GetVertex(index, x, y));
-  ScriptReturnDouble(frame, 3, x);
-  ScriptReturnDouble(frame, 4, y);
-}
-
-void AddVertex(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame, uint16_t) {
-  const int32_t index = ReadLongArgument(frame, 2);
-  const double x = ReadDoubleArgument(frame, 3);
-  const double y = ReadDoubleArgument(frame, 4);
-  CheckAPIResult(Polygon(r)->AddVertex(index, x, y));
-}
-
-void DeleteVertex(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame, uint16_t) {
-  const int32_t index = ReadLongArgument(frame, 2);
-  CheckAPIResult(Polygon(r)->DeleteVertex(index));
-}
-
 void GetCurved(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame, uint16_t) {
   CheckAPIObjectKind(r, TAPIPolygon::kTag);
   bool curved = false;
@@ -91,21 +60,6 @@ void SetCurved(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame
   const bool curved = ReadBooleanArgument(frame, 2) != 0;
   CheckAPIObjectKind(r, TAPIPolygon::kTag);
   CheckAPIResult(static_cast<TAPIPolygon*>(r)->SetCurved(curved));
-}
-
-void GetCount(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame, uint16_t) {
-  CheckAPIObjectTag(r, TAPIBodyCollection::kTag);
-  int32_t count = 0;
-  CheckAPIResult(static_cast<TAPIBodyCollection*>(r)->Count(&count));
-  ScriptReturnInteger(frame, 0, static_cast<int16_t>(count));
-}
-
-void GetItem(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame, uint16_t) {
-  const int16_t index = ReadIntegerArgument(frame, 2);
-  CheckAPIObjectTag(r, TAPIBodyCollection::kTag);
-  TAPIDispatcher* item = nullptr;
-  CheckAPIResult(static_cast<TAPIBodyCollection*>(r)->Item(index, &item));
-  ReturnObjectValue(frame, 0, item);
 }
 
 void Getter(ScriptBuilder* b, const char* name, uint16_t id, int16_t type, const char* className,
@@ -145,23 +99,23 @@ ScriptDescription* DescribeYBBody(TAPIDispatcher* root, void*) {
          &GetShapeCell<TAPIRectangle, &TAPIRectangle::GetHeight>);
   Getter(b, "Width", 10, kScriptObject, kCellClass,
          &GetShapeCell<TAPIRectangle, &TAPIRectangle::GetWidth>);
-  Getter(b, "VertexCount", 24, kScriptLong, nullptr, &GetVertexCount);
+  Getter(b, "VertexCount", 24, kScriptLong, nullptr, &GetVertexCount<TAPIPolygon>);
   ScriptDefineSub(b, 0, "GetVertex", 25, 3, 3,
                   {{kScriptLong}, {kScriptDouble | kScriptByRef}, {kScriptDouble | kScriptByRef}});
-  g_members.Set(25, &GetVertex);
+  g_members.Set(25, &GetVertex<TAPIPolygon>);
   ScriptDefineSub(b, 0, "AddVertex", 26, 3, 3,
                   {{kScriptLong}, {kScriptDouble | kScriptByRef}, {kScriptDouble | kScriptByRef}});
-  g_members.Set(26, &AddVertex);
+  g_members.Set(26, &AddVertex<TAPIPolygon>);
   ScriptDefineSub(b, 0, "DeleteVertex", 27, 1, 1, {{kScriptLong}});
-  g_members.Set(27, &DeleteVertex);
+  g_members.Set(27, &DeleteVertex<TAPIPolygon>);
   ScriptDefineProperty(b, 0, "Curved", 33, 32, kScriptBoolean, nullptr);
   g_members.Set(32, &GetCurved);
   g_members.Set(33, &SetCurved);
   ScriptDefineCollectionClass(b, 1, "YBBodyCollection", kScriptNoId, nullptr);
-  Getter(b, "Count", 28, kScriptInteger, nullptr, &GetCount);
+  Getter(b, "Count", 28, kScriptInteger, nullptr, &GetCollectionCount<TAPIBodyCollection>);
   ScriptDefineFunction(b, kScriptDefaultMember, "Item", 29, kScriptObject, "DE22YBBdy.YBBody", 1, 1,
                        {{kScriptInteger}});
-  g_members.Set(29, &GetItem);
+  g_members.Set(29, &GetCollectionItem<TAPIBodyCollection>);
   ScriptDescription* description = nullptr;
   if (ScriptFinishDescription(b, &description, root) == 0) return nullptr;
   return description;

@@ -11,6 +11,7 @@
 #include "scripting/host/CallFrame.h"
 #include "scripting/objects/APICell.h"
 #include "scripting/objects/APIConstraint.h"
+#include "scripting/objects/ObjectEntries.h"
 #include "scripting/objects/ObjectMaker.h"
 
 namespace {
@@ -78,15 +79,17 @@ void SetExponent(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* fra
   CheckAPIResult(OfKind(r)->SetExponent(exponent));
 }
 
-void GetAlwaysActive(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame, uint16_t) {
+template <APIResult (TAPIConstraint::*Get)(bool&)>
+void GetSwitch(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame, uint16_t) {
   bool on = false;
-  CheckAPIResult(Exactly(r)->GetAlwaysActive(on));
+  CheckAPIResult((Exactly(r)->*Get)(on));
   ReturnBooleanValue(frame, 0, on);
 }
 
-void SetAlwaysActive(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame, uint16_t) {
+template <APIResult (TAPIConstraint::*Set)(bool)>
+void SetSwitch(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame, uint16_t) {
   const bool on = ReadBooleanArgument(frame, 2) != 0;
-  CheckAPIResult(Exactly(r)->SetAlwaysActive(on));
+  CheckAPIResult((Exactly(r)->*Set)(on));
 }
 
 template <int16_t ClassID, uint32_t Tag>
@@ -152,64 +155,9 @@ void AppendPoint(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* fra
   CheckAPIResult(Exactly(r)->AppendPoint(x, y));
 }
 
-void GetVertexCount(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame, uint16_t) {
-  int32_t count = 0;
-  CheckAPIResult(Exactly(r)->GetVertexCount(count));
-  ScriptReturnLong(frame, 0, count);
-}
-
-void GetVertex(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame, uint16_t) {
-  const int32_t index = ReadLongArgument(frame, 2);
-  double x = 0.0;
-  double y = 0.0;
-  CheckAPIResult(Exactly(r)->GetVertex(index, x, y));
-  ScriptReturnDouble(frame, 3, x);
-  ScriptReturnDouble(frame, 4, y);
-}
-
-void AddVertex(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame, uint16_t) {
-  const int32_t index = ReadLongArgument(frame, 2);
-  const double x = ReadDoubleArgument(frame, 3);
-  const double y = ReadDoubleArgument(frame, 4);
-  CheckAPIResult(Exactly(r)->AddVertex(index, x, y));
-}
-
-void DeleteVertex(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame, uint16_t) {
-  const int32_t index = ReadLongArgument(frame, 2);
-  CheckAPIResult(Exactly(r)->DeleteVertex(index));
-}
-
-void GetClosedSlot(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame, uint16_t) {
-  bool closed = false;
-  CheckAPIResult(Exactly(r)->GetClosedSlot(closed));
-  ReturnBooleanValue(frame, 0, closed);
-}
-
-void SetClosedSlot(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame, uint16_t) {
-  const bool closed = ReadBooleanArgument(frame, 2) != 0;
-  CheckAPIResult(Exactly(r)->SetClosedSlot(closed));
-}
-
-void GetCount(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame, uint16_t) {
-  CheckAPIObjectTag(r, TAPIConstraintCollection::kTag);
-  int32_t count = 0;
-  CheckAPIResult(static_cast<TAPIConstraintCollection*>(r)->Count(&count));
-  ScriptReturnInteger(frame, 0, static_cast<int16_t>(count));
-}
-
-void GetItem(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame, uint16_t) {
-  const int16_t index = ReadIntegerArgument(frame, 2);
-  CheckAPIObjectTag(r, TAPIConstraintCollection::kTag);
-  TAPIDispatcher* item = nullptr;
-  CheckAPIResult(static_cast<TAPIConstraintCollection*>(r)->Item(index, &item));
-  ReturnObjectValue(frame, 0, item);
-}
-
 void Property(ScriptBuilder* b, const char* name, uint16_t setId, TAPIEntryPoint set,
               uint16_t getId, TAPIEntryPoint get, int16_t type, const char* className = nullptr) {
-  ScriptDefineProperty(b, 0, name, setId, getId, type, className);
-  g_members.Set(setId, set);
-  g_members.Set(getId, get);
+  DefineMemberProperty(g_members, b, name, setId, set, getId, get, type, className);
 }
 
 void Cell(ScriptBuilder* b, const char* name, uint16_t id, TAPIEntryPoint get) {
@@ -243,7 +191,8 @@ ScriptDescription* DescribeYBConstraint(TAPIDispatcher* root, void*) {
            kScriptDouble);
   Cell(b, "ActiveWhen", 6,
        &GetCell<TCnstr::kClassID, kTagActivation, kAPINoTarget, kNotOfKind, true>);
-  Property(b, "AlwaysActive", 7, &SetAlwaysActive, 8, &GetAlwaysActive, kScriptBoolean);
+  Property(b, "AlwaysActive", 7, &SetSwitch<&TAPIConstraint::SetAlwaysActive>, 8,
+           &GetSwitch<&TAPIConstraint::GetAlwaysActive>, kScriptBoolean);
   Property(b, "ActuatorType", 16, &SetDrive<kActuatorWords>, 17, &GetDrive<kActuatorWords>,
            kScriptString);
   Property(b, "MotorType", 20, &SetDrive<kMotorWords>, 21, &GetDrive<kMotorWords>, kScriptString);
@@ -277,20 +226,23 @@ ScriptDescription* DescribeYBConstraint(TAPIDispatcher* root, void*) {
   Property(b, "PointCount", kScriptNoId, nullptr, 44, &GetPointCount, kScriptLong);
   ScriptDefineSub(b, 0, "AppendPoint", 45, 2, 2, {{kScriptDouble}, {kScriptDouble}});
   g_members.Set(45, &AppendPoint);
-  Property(b, "VertexCount", kScriptNoId, nullptr, 32, &GetVertexCount, kScriptLong);
+  Property(b, "VertexCount", kScriptNoId, nullptr, 32, &GetVertexCount<TAPIConstraint>,
+           kScriptLong);
   ScriptDefineSub(b, 0, "GetVertex", 33, 3, 3,
                   {{kScriptLong}, {kScriptDouble | kScriptByRef}, {kScriptDouble | kScriptByRef}});
-  g_members.Set(33, &GetVertex);
+  g_members.Set(33, &GetVertex<TAPIConstraint>);
   ScriptDefineSub(b, 0, "AddVertex", 34, 3, 3, {{kScriptLong}, {kScriptDouble}, {kScriptDouble}});
-  g_members.Set(34, &AddVertex);
+  g_members.Set(34, &AddVertex<TAPIConstraint>);
   ScriptDefineSub(b, 0, "DeleteVertex", 35, 1, 1, {{kScriptLong}});
-  g_members.Set(35, &DeleteVertex);
-  Property(b, "ClosedSlot", 36, &SetClosedSlot, 37, &GetClosedSlot, kScriptBoolean);
+  g_members.Set(35, &DeleteVertex<TAPIConstraint>);
+  Property(b, "ClosedSlot", 36, &SetSwitch<&TAPIConstraint::SetClosedSlot>, 37,
+           &GetSwitch<&TAPIConstraint::GetClosedSlot>, kScriptBoolean);
   ScriptDefineCollectionClass(b, 1, "YBConstraintCollection", kScriptNoId, nullptr);
-  Property(b, "Count", kScriptNoId, nullptr, 40, &GetCount, kScriptInteger);
+  Property(b, "Count", kScriptNoId, nullptr, 40, &GetCollectionCount<TAPIConstraintCollection>,
+           kScriptInteger);
   ScriptDefineFunction(b, kScriptDefaultMember, "Item", 41, kScriptObject, "DE22YBCns.YBConstraint",
                        1, 1, {{kScriptInteger}});
-  g_members.Set(41, &GetItem);
+  g_members.Set(41, &GetCollectionItem<TAPIConstraintCollection>);
   ScriptDescription* description = nullptr;
   if (ScriptFinishDescription(b, &description, root) == 0) return nullptr;
   return description;

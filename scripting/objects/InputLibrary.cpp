@@ -5,6 +5,7 @@
 
 #include "scripting/host/CallFrame.h"
 #include "scripting/objects/APIInput.h"
+#include "scripting/objects/ObjectEntries.h"
 #include "scripting/objects/ObjectMaker.h"
 
 namespace {
@@ -77,26 +78,9 @@ void ReadTable(TAPIDispatcher* r, ScriptRunContext* call, int32_t, ScriptFrame* 
   CheckAPIResult(Input(r)->ReadTable(path));
 }
 
-void GetCount(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame, uint16_t) {
-  CheckAPIObjectTag(r, TAPIInputCollection::kTag);
-  int32_t count = 0;
-  CheckAPIResult(static_cast<TAPIInputCollection*>(r)->Count(&count));
-  ScriptReturnInteger(frame, 0, static_cast<int16_t>(count));
-}
-
-void GetItem(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame, uint16_t) {
-  const int16_t index = ReadIntegerArgument(frame, 2);
-  CheckAPIObjectTag(r, TAPIInputCollection::kTag);
-  TAPIDispatcher* item = nullptr;
-  CheckAPIResult(static_cast<TAPIInputCollection*>(r)->Item(index, &item));
-  ReturnObjectValue(frame, 0, item);
-}
-
 void Property(ScriptBuilder* b, const char* name, uint16_t setId, TAPIEntryPoint set,
               uint16_t getId, TAPIEntryPoint get, int16_t type) {
-  ScriptDefineProperty(b, 0, name, setId, getId, type, nullptr);
-  g_members.Set(setId, set);
-  g_members.Set(getId, get);
+  DefineMemberProperty(g_members, b, name, setId, set, getId, get, type, nullptr);
 }
 
 }  // namespace
@@ -125,10 +109,11 @@ ScriptDescription* DescribeYBInput(TAPIDispatcher* root, void*) {
   ScriptDefineSub(b, 0, "ReadTable", 20, 1, 1, {{kScriptString}});
   g_members.Set(20, &ReadTable);
   ScriptDefineCollectionClass(b, 1, "YBInputCollection", kScriptNoId, nullptr);
-  Property(b, "Count", kScriptNoId, nullptr, 21, &GetCount, kScriptInteger);
+  Property(b, "Count", kScriptNoId, nullptr, 21, &GetCollectionCount<TAPIInputCollection>,
+           kScriptInteger);
   ScriptDefineFunction(b, kScriptDefaultMember, "Item", 22, kScriptObject, "DE22YBInp.YBInput", 1,
                        1, {{kScriptInteger}});
-  g_members.Set(22, &GetItem);
+  g_members.Set(22, &GetCollectionItem<TAPIInputCollection>);
   ScriptDescription* description = nullptr;
   if (ScriptFinishDescription(b, &description, root) == 0) return nullptr;
   return description;

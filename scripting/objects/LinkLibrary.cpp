@@ -5,6 +5,7 @@
 
 #include "scripting/host/CallFrame.h"
 #include "scripting/objects/APILink.h"
+#include "scripting/objects/ObjectEntries.h"
 #include "scripting/objects/ObjectMaker.h"
 
 namespace {
@@ -14,11 +15,6 @@ TAPIMemberTable<kLinkMembers> g_members;
 TAPILink* Receiver(TAPIDispatcher* r) {
   CheckAPIObjectKind(r, TAPILink::kTag);
   return static_cast<TAPILink*>(r);
-}
-
-TAPILinkCollection* Collection(TAPIDispatcher* r) {
-  CheckAPIObjectTag(r, TAPILinkCollection::kTag);
-  return static_cast<TAPILinkCollection*>(r);
 }
 
 void SetName(TAPIDispatcher* r, ScriptRunContext* call, int32_t, ScriptFrame* frame, uint16_t) {
@@ -78,25 +74,12 @@ void Typed(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame, ui
   ReturnObjectValue(frame, 0, matches ? r : nullptr);
 }
 
-void GetCount(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame, uint16_t) {
-  int32_t count = 0;
-  CheckAPIResult(Collection(r)->Count(&count));
-  ScriptReturnInteger(frame, 0, static_cast<int16_t>(count));
-}
-
-void GetItem(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame, uint16_t) {
-  const int16_t index = ReadIntegerArgument(frame, 2);
-  TAPIDispatcher* item = nullptr;
-  CheckAPIResult(Collection(r)->Item(index, &item));
-  ReturnObjectValue(frame, 0, item);
-}
-
 // The index-th object of a kind; Nothing when the object found is not of the script class.
 template <uint32_t KindTag, uint32_t ClassTag, bool Exact>
 void GetItemOfKind(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame, uint16_t) {
   const int16_t index = ReadIntegerArgument(frame, 2);
   TAPIDispatcher* item = nullptr;
-  CheckAPIResult(Collection(r)->ItemOfKind(index, KindTag, &item));
+  CheckAPIResult(ExactReceiver<TAPILinkCollection>(r)->ItemOfKind(index, KindTag, &item));
   if (item != nullptr && !(Exact ? item->HasTag(ClassTag) : item->IsKindOfTag(ClassTag)))
     item = nullptr;
   ReturnObjectValue(frame, 0, item);
@@ -104,9 +87,7 @@ void GetItemOfKind(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* f
 
 void Property(ScriptBuilder* b, const char* name, uint16_t setId, TAPIEntryPoint set,
               uint16_t getId, TAPIEntryPoint get, int16_t type) {
-  ScriptDefineProperty(b, 0, name, setId, getId, type, nullptr);
-  g_members.Set(setId, set);
-  g_members.Set(getId, get);
+  DefineMemberProperty(g_members, b, name, setId, set, getId, get, type, nullptr);
 }
 
 void Accessor(ScriptBuilder* b, const char* name, uint16_t id, const char* className,
@@ -154,8 +135,10 @@ ScriptDescription* DescribeYBLink(TAPIDispatcher* root, void*) {
            kScriptInteger);
 
   ScriptDefineCollectionClass(b, 1, "YBObjectCollection", kScriptNoId, nullptr);
-  Property(b, "Count", kScriptNoId, nullptr, 4, &GetCount, kScriptInteger);
-  KindFunction(b, "Item", 3, "DE22YBLnk.YBObject", &GetItem, kScriptDefaultMember);
+  Property(b, "Count", kScriptNoId, nullptr, 4, &GetCollectionCount<TAPILinkCollection>,
+           kScriptInteger);
+  KindFunction(b, "Item", 3, "DE22YBLnk.YBObject", &GetCollectionItem<TAPILinkCollection>,
+               kScriptDefaultMember);
   KindFunction(b, "Body", 12, "DE22YBBdy.YBBody", &GetItemOfKind<MakeTag("mass"), kBodyTag, false>);
   KindFunction(b, "Point", 13, "DE22YBPnt.YBPoint",
                &GetItemOfKind<MakeTag("poin"), kPointTag, true>);

@@ -6,6 +6,7 @@
 
 #include "scripting/host/CallFrame.h"
 #include "scripting/objects/APIOutput.h"
+#include "scripting/objects/ObjectEntries.h"
 #include "scripting/objects/ObjectMaker.h"
 
 namespace {
@@ -47,21 +48,6 @@ void SetFlag(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame, 
   CheckAPIResult(Meter(r)->SetFlag(Tag, on));
 }
 
-void GetCount(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame, uint16_t) {
-  CheckAPIObjectTag(r, TAPIOutputCollection::kTag);
-  int32_t count = 0;
-  CheckAPIResult(static_cast<TAPIOutputCollection*>(r)->Count(&count));
-  ScriptReturnInteger(frame, 0, static_cast<int16_t>(count));
-}
-
-void GetItem(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame, uint16_t) {
-  const int16_t index = ReadIntegerArgument(frame, 2);
-  CheckAPIObjectTag(r, TAPIOutputCollection::kTag);
-  TAPIDispatcher* item = nullptr;
-  CheckAPIResult(static_cast<TAPIOutputCollection*>(r)->Item(index, &item));
-  ReturnObjectValue(frame, 0, item);
-}
-
 template <uint32_t Tag>
 void Flag(ScriptBuilder* b, const char* name, uint16_t setId, uint16_t getId) {
   ScriptDefineProperty(b, 0, name, setId, getId, kScriptBoolean, nullptr);
@@ -89,10 +75,10 @@ ScriptDescription* DescribeYBOutput(TAPIDispatcher* root, void*) {
   Flag<MakeTag("o Cp")>(b, "ConnectPoints", 14, 15);
   ScriptDefineCollectionClass(b, 1, "YBOutputCollection", kScriptNoId, nullptr);
   ScriptDefineProperty(b, 0, "Count", kScriptNoId, 28, kScriptInteger, nullptr);
-  g_members.Set(28, &GetCount);
+  g_members.Set(28, &GetCollectionCount<TAPIOutputCollection>);
   ScriptDefineFunction(b, kScriptDefaultMember, "Item", 29, kScriptObject, "DE22YBOut.YBOutput", 1,
                        1, {{kScriptInteger}});
-  g_members.Set(29, &GetItem);
+  g_members.Set(29, &GetCollectionItem<TAPIOutputCollection>);
   ScriptDescription* description = nullptr;
   if (ScriptFinishDescription(b, &description, root) == 0) return nullptr;
   return description;

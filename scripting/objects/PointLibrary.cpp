@@ -7,6 +7,7 @@
 #include "scripting/host/CallFrame.h"
 #include "scripting/objects/APICell.h"
 #include "scripting/objects/APIPoint.h"
+#include "scripting/objects/ObjectEntries.h"
 #include "scripting/objects/ObjectMaker.h"
 
 namespace {
@@ -65,26 +66,9 @@ void GetConstraint(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* f
   ReturnObjectValue(frame, 0, constraint);
 }
 
-void GetCount(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame, uint16_t) {
-  CheckAPIObjectTag(r, TAPIPointCollection::kTag);
-  int32_t count = 0;
-  CheckAPIResult(static_cast<TAPIPointCollection*>(r)->Count(&count));
-  ScriptReturnInteger(frame, 0, static_cast<int16_t>(count));
-}
-
-void GetItem(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame, uint16_t) {
-  const int16_t index = ReadIntegerArgument(frame, 2);
-  CheckAPIObjectTag(r, TAPIPointCollection::kTag);
-  TAPIDispatcher* item = nullptr;
-  CheckAPIResult(static_cast<TAPIPointCollection*>(r)->Item(index, &item));
-  ReturnObjectValue(frame, 0, item);
-}
-
 void Property(ScriptBuilder* b, const char* name, uint16_t setId, TAPIEntryPoint set,
               uint16_t getId, TAPIEntryPoint get, int16_t type, const char* className) {
-  ScriptDefineProperty(b, 0, name, setId, getId, type, className);
-  g_members.Set(setId, set);
-  g_members.Set(getId, get);
+  DefineMemberProperty(g_members, b, name, setId, set, getId, get, type, className);
 }
 
 }  // namespace
@@ -105,10 +89,11 @@ ScriptDescription* DescribeYBPoint(TAPIDispatcher* root, void*) {
   Property(b, "Constraint", kScriptNoId, nullptr, 7, &GetConstraint, kScriptObject,
            "DE22YBCns.YBConstraint");
   ScriptDefineCollectionClass(b, 1, "YBPointCollection", kScriptNoId, nullptr);
-  Property(b, "Count", kScriptNoId, nullptr, 14, &GetCount, kScriptInteger, nullptr);
+  Property(b, "Count", kScriptNoId, nullptr, 14, &GetCollectionCount<TAPIPointCollection>,
+           kScriptInteger, nullptr);
   ScriptDefineFunction(b, kScriptDefaultMember, "Item", 15, kScriptObject, "DE22YBPnt.YBPoint", 1,
                        1, {{kScriptInteger}});
-  g_members.Set(15, &GetItem);
+  g_members.Set(15, &GetCollectionItem<TAPIPointCollection>);
   ScriptDescription* description = nullptr;
   if (ScriptFinishDescription(b, &description, root) == 0) return nullptr;
   return description;
