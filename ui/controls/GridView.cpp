@@ -21,11 +21,7 @@ TGridView* TGridView::CreateControl() {
 }
 
 BOOL TGridView::PreCreateWindow(CREATESTRUCT& create) {
-  DWORD style = static_cast<DWORD>(create.style);
-  DWORD exStyle = static_cast<DWORD>(create.dwExStyle);
-  ApplyClientEdge(style, exStyle);
-  create.style = static_cast<decltype(create.style)>(style);
-  create.dwExStyle = static_cast<decltype(create.dwExStyle)>(exStyle);
+  ApplyClientEdge(create);
   return CListBox::PreCreateWindow(create);
 }
 

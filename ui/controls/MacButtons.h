@@ -9,36 +9,24 @@
 #include <cstdint>
 
 #include "platform/mfc/CButton.h"
-#include "ui/controls/ControlLink.h"
-#include "ui/items/ItemControl.h"
+#include "ui/controls/LinkedControl.h"
 
 // The shared part of the four: creation, lifetime, the owner.
-class TMacButtonBase : public CButton, public TItemControl {
+class TMacButtonBase : public TLinkedControl<CButton> {
   DECLARE_DYNAMIC(TMacButtonBase)
 
  public:
   TMacButtonBase() = default;
-  TMacButtonBase(CWnd* parent, TMacDialogItem* owner, int16_t id, const char* title, int32_t left,
-                 int32_t top, int32_t width, int32_t height, DWORD style);
-  TMacButtonBase(CWnd* parent, int16_t id, TMacDialogItem* owner, DWORD recordedStyle);
-  ~TMacButtonBase() override;
+  using TLinkedControl::TLinkedControl;
 
   // Makes the window; null when it cannot be made.
   CButton* CreateControl();
-  void SetStyle(DWORD style) { link_.SetStyle(style); }
-  DWORD RecordedStyle() const { return link_.style; }
-  const RECT& GetBounds() const { return link_.bounds; }
+  const RECT& GetBounds() const { return Link().bounds; }
 
   virtual bool IsMemberClass(int16_t id) const = 0;
   virtual int16_t GetClassIDAt(int16_t depth) const = 0;
 
-  CWnd* ControlWindow() override { return this; }
-  void SetOwnerItem(TMacDialogItem* item) override { link_.owner = item; }
-  TMacDialogItem* OwnerItem() const override { return link_.owner; }
-  void DestroyControl() override;
-
   BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
-  void PostNcDestroy() override;
   void DrawItem(DRAWITEMSTRUCT* draw) override;
 
  protected:
@@ -46,12 +34,8 @@ class TMacButtonBase : public CButton, public TItemControl {
   virtual void Clicked() {}
   // Owner-drawn buttons draw through their item.
   virtual bool DrawsThroughOwner() const { return false; }
-  TControlLink& Link() { return link_; }
   // Moves the owner to its next value and hands it to the dialog.
   void StepValue();
-
- private:
-  TControlLink link_;
 };
 
 class TMacRadio : public TMacButtonBase {
