@@ -238,15 +238,12 @@ LRESULT ItemsMessage(HWND combo, ComboState& state, UINT message, WPARAM wParam,
   switch (message) {
     case CB_ADDSTRING:
     case CB_INSERTSTRING: {
-      const int32_t at =
-          state.items.Insert(message == CB_ADDSTRING ? -1 : index, lParam, KeepsTexts(combo));
-      if (state.selected >= at) ++state.selected;
+      const int32_t at = state.items.Insert(message == CB_ADDSTRING ? -1 : index, lParam,
+                                            KeepsTexts(combo), state.selected);
       return at;
     }
     case CB_DELETESTRING:
-      if (!state.items.Erase(index)) return CB_ERR;
-      if (state.selected == index) state.selected = -1;
-      if (state.selected > index) --state.selected;
+      if (!state.items.Erase(index, state.selected)) return CB_ERR;
       InvalidateRect(combo, nullptr, TRUE);
       return state.items.count();
     case CB_RESETCONTENT:

@@ -237,17 +237,14 @@ LRESULT ItemsMessage(HWND list, ListBoxState& state, UINT message, WPARAM wParam
   switch (message) {
     case LB_ADDSTRING:
     case LB_INSERTSTRING: {
-      const int32_t at =
-          state.items.Insert(message == LB_ADDSTRING ? -1 : index, lParam, KeepsTexts(list));
-      if (state.selected >= at) ++state.selected;
+      const int32_t at = state.items.Insert(message == LB_ADDSTRING ? -1 : index, lParam,
+                                            KeepsTexts(list), state.selected);
       UpdateScrollBar(list, state);
       InvalidateRect(list, nullptr, TRUE);
       return at;
     }
     case LB_DELETESTRING:
-      if (!state.items.Erase(index)) return LB_ERR;
-      if (state.selected == index) state.selected = -1;
-      if (state.selected > index) --state.selected;
+      if (!state.items.Erase(index, state.selected)) return LB_ERR;
       SetTop(list, state, state.top);
       UpdateScrollBar(list, state);
       InvalidateRect(list, nullptr, TRUE);

@@ -39,6 +39,20 @@ class ListItems {
   }
   void Clear() { items_.clear(); }
 
+  // As Insert and Erase, with the control's selected index following its item (-1 when the
+  // item goes).
+  int32_t Insert(int32_t index, intptr_t argument, bool keepsTexts, int32_t& selected) {
+    const int32_t at = Insert(index, argument, keepsTexts);
+    if (selected >= at) ++selected;
+    return at;
+  }
+  bool Erase(int32_t index, int32_t& selected) {
+    if (!Erase(index)) return false;
+    if (selected == index) selected = -1;
+    if (selected > index) --selected;
+    return true;
+  }
+
   // The item queries list boxes and combo boxes answer alike. `error` is the control's answer
   // for an index without an item.
   // Copies the text with its terminator to `buffer`; answers the text's length.
