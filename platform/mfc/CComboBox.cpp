@@ -7,10 +7,10 @@ IMPLEMENT_DYNAMIC(CComboBox, CWnd)
 
 namespace {
 
-const ItemListMessages kComboBoxMessages{
-    CB_ADDSTRING,  CB_INSERTSTRING, CB_DELETESTRING, CB_RESETCONTENT, CB_GETCOUNT,
-    CB_GETCURSEL,  CB_SETCURSEL,    CB_GETLBTEXTLEN, CB_GETLBTEXT,    CB_GETITEMDATA,
-    CB_SETITEMDATA, CB_GETITEMHEIGHT};
+const ItemListMessages kComboBoxMessages{CB_ADDSTRING,    CB_INSERTSTRING, CB_DELETESTRING,
+                                         CB_RESETCONTENT, CB_GETCOUNT,     CB_GETCURSEL,
+                                         CB_SETCURSEL,    CB_GETLBTEXTLEN, CB_GETLBTEXT,
+                                         CB_GETITEMDATA,  CB_SETITEMDATA,  CB_GETITEMHEIGHT};
 
 }  // namespace
 

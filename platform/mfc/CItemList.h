@@ -26,7 +26,6 @@ struct ItemListMessages {
 
 class CItemList : public CWnd {
  public:
-
   int32_t AddString(const char* text);
   int32_t InsertString(int32_t index, const char* text);
   // An item of an owner-drawn control without texts: its value.

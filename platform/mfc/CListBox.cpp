@@ -7,10 +7,10 @@ IMPLEMENT_DYNAMIC(CListBox, CWnd)
 
 namespace {
 
-const ItemListMessages kListBoxMessages{
-    LB_ADDSTRING,  LB_INSERTSTRING, LB_DELETESTRING, LB_RESETCONTENT, LB_GETCOUNT,
-    LB_GETCURSEL,  LB_SETCURSEL,    LB_GETTEXTLEN,   LB_GETTEXT,      LB_GETITEMDATA,
-    LB_SETITEMDATA, LB_GETITEMHEIGHT};
+const ItemListMessages kListBoxMessages{LB_ADDSTRING,    LB_INSERTSTRING, LB_DELETESTRING,
+                                        LB_RESETCONTENT, LB_GETCOUNT,     LB_GETCURSEL,
+                                        LB_SETCURSEL,    LB_GETTEXTLEN,   LB_GETTEXT,
+                                        LB_GETITEMDATA,  LB_SETITEMDATA,  LB_GETITEMHEIGHT};
 
 }  // namespace
 

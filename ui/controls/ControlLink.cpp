@@ -49,7 +49,6 @@ void ApplyClientEdge(CREATESTRUCT& create) {
   const auto style = static_cast<DWORD>(create.style);
   if ((style & kBorderStyle) == 0) return;
   create.style = static_cast<decltype(create.style)>(style & ~kBorderStyle);
-  create.dwExStyle =
-      static_cast<decltype(create.dwExStyle)>(static_cast<DWORD>(create.dwExStyle) |
-                                              kClientEdgeExStyle);
+  create.dwExStyle = static_cast<decltype(create.dwExStyle)>(static_cast<DWORD>(create.dwExStyle) |
+                                                             kClientEdgeExStyle);
 }

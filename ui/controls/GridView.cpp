@@ -39,8 +39,9 @@ BOOL TGridView::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* re
     case WM_LBUTTONDOWN: {
       TChangingControls bracket;
       if (Link().owner != nullptr) {
-        Link().owner->MouseDown(static_cast<uint32_t>(wParam), static_cast<int16_t>(lParam & 0xFFFF),
-                               static_cast<int16_t>((lParam >> 16) & 0xFFFF));
+        Link().owner->MouseDown(static_cast<uint32_t>(wParam),
+                                static_cast<int16_t>(lParam & 0xFFFF),
+                                static_cast<int16_t>((lParam >> 16) & 0xFFFF));
       }
       *result = Default();
       return TRUE;

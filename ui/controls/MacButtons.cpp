@@ -41,7 +41,8 @@ void TMacButtonBase::StepValue() {
   TMacDialogItem* const owner = Link().owner;
   if (owner == nullptr) return;
   owner->SetValue(owner->NextValue(owner->GetValue()), true);
-  if (TWindowsDialog* const dialog = Link().Dialog(); dialog != nullptr && Link().owner != nullptr) {
+  if (TWindowsDialog* const dialog = Link().Dialog();
+      dialog != nullptr && Link().owner != nullptr) {
     dialog->AcceptValue(Link().owner, false);
   }
 }

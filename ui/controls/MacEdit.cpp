@@ -122,7 +122,8 @@ BOOL TMacEdit::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* res
   switch (message) {
     case WM_LBUTTONDOWN:
       if (Link().owner != nullptr) {
-        Link().owner->MouseDown(static_cast<uint32_t>(wParam), LowSigned(lParam), HighSigned(lParam));
+        Link().owner->MouseDown(static_cast<uint32_t>(wParam), LowSigned(lParam),
+                                HighSigned(lParam));
       }
       break;
     case WM_SETFOCUS: {
