@@ -1,7 +1,6 @@
 #include "platform/win32/ComboBox.h"
 
 #include <algorithm>
-#include <cstring>
 #include <memory>
 #include <string>
 
@@ -239,15 +238,12 @@ LRESULT ItemsMessage(HWND combo, ComboState& state, UINT message, WPARAM wParam,
   switch (message) {
     case CB_ADDSTRING:
     case CB_INSERTSTRING: {
-      const int32_t at =
-          state.items.Insert(message == CB_ADDSTRING ? -1 : index, lParam, KeepsTexts(combo));
-      if (state.selected >= at) ++state.selected;
+      const int32_t at = state.items.Insert(message == CB_ADDSTRING ? -1 : index, lParam,
+                                            KeepsTexts(combo), state.selected);
       return at;
     }
     case CB_DELETESTRING:
-      if (!state.items.Erase(index)) return CB_ERR;
-      if (state.selected == index) state.selected = -1;
-      if (state.selected > index) --state.selected;
+      if (!state.items.Erase(index, state.selected)) return CB_ERR;
       InvalidateRect(combo, nullptr, TRUE);
       return state.items.count();
     case CB_RESETCONTENT:
@@ -259,19 +255,13 @@ LRESULT ItemsMessage(HWND combo, ComboState& state, UINT message, WPARAM wParam,
     case CB_GETCOUNT:
       return state.items.count();
     case CB_GETLBTEXT:
-      if (!state.items.Has(index) || !lParam) return CB_ERR;
-      std::memcpy(reinterpret_cast<char*>(lParam), state.items.at(index).text.c_str(),
-                  state.items.at(index).text.size() + 1);
-      return static_cast<LRESULT>(state.items.at(index).text.size());
+      return state.items.CopyText(index, lParam, CB_ERR);
     case CB_GETLBTEXTLEN:
-      return state.items.Has(index) ? static_cast<LRESULT>(state.items.at(index).text.size())
-                                    : CB_ERR;
+      return state.items.TextLength(index, CB_ERR);
     case CB_GETITEMDATA:
-      return state.items.Has(index) ? static_cast<LRESULT>(state.items.at(index).data) : CB_ERR;
+      return state.items.Data(index, CB_ERR);
     case CB_SETITEMDATA:
-      if (!state.items.Has(index)) return CB_ERR;
-      state.items.at(index).data = static_cast<uintptr_t>(lParam);
-      return 0;
+      return state.items.SetData(index, lParam, CB_ERR);
     default:
       return CB_ERR;
   }

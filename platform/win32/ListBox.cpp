@@ -1,7 +1,6 @@
 #include "platform/win32/ListBox.h"
 
 #include <algorithm>
-#include <cstring>
 #include <memory>
 #include <string>
 
@@ -238,17 +237,14 @@ LRESULT ItemsMessage(HWND list, ListBoxState& state, UINT message, WPARAM wParam
   switch (message) {
     case LB_ADDSTRING:
     case LB_INSERTSTRING: {
-      const int32_t at =
-          state.items.Insert(message == LB_ADDSTRING ? -1 : index, lParam, KeepsTexts(list));
-      if (state.selected >= at) ++state.selected;
+      const int32_t at = state.items.Insert(message == LB_ADDSTRING ? -1 : index, lParam,
+                                            KeepsTexts(list), state.selected);
       UpdateScrollBar(list, state);
       InvalidateRect(list, nullptr, TRUE);
       return at;
     }
     case LB_DELETESTRING:
-      if (!state.items.Erase(index)) return LB_ERR;
-      if (state.selected == index) state.selected = -1;
-      if (state.selected > index) --state.selected;
+      if (!state.items.Erase(index, state.selected)) return LB_ERR;
       SetTop(list, state, state.top);
       UpdateScrollBar(list, state);
       InvalidateRect(list, nullptr, TRUE);
@@ -263,19 +259,13 @@ LRESULT ItemsMessage(HWND list, ListBoxState& state, UINT message, WPARAM wParam
     case LB_GETCOUNT:
       return state.items.count();
     case LB_GETTEXT:
-      if (!state.items.Has(index) || !lParam) return LB_ERR;
-      std::memcpy(reinterpret_cast<char*>(lParam), state.items.at(index).text.c_str(),
-                  state.items.at(index).text.size() + 1);
-      return static_cast<LRESULT>(state.items.at(index).text.size());
+      return state.items.CopyText(index, lParam, LB_ERR);
     case LB_GETTEXTLEN:
-      return state.items.Has(index) ? static_cast<LRESULT>(state.items.at(index).text.size())
-                                    : LB_ERR;
+      return state.items.TextLength(index, LB_ERR);
     case LB_GETITEMDATA:
-      return state.items.Has(index) ? static_cast<LRESULT>(state.items.at(index).data) : LB_ERR;
+      return state.items.Data(index, LB_ERR);
     case LB_SETITEMDATA:
-      if (!state.items.Has(index)) return LB_ERR;
-      state.items.at(index).data = static_cast<uintptr_t>(lParam);
-      return 0;
+      return state.items.SetData(index, lParam, LB_ERR);
     default:
       return LB_ERR;
   }

@@ -45,8 +45,10 @@ void TControlLink::DeleteOwner() {
   delete item;
 }
 
-void ApplyClientEdge(DWORD& style, DWORD& exStyle) {
+void ApplyClientEdge(CREATESTRUCT& create) {
+  const auto style = static_cast<DWORD>(create.style);
   if ((style & kBorderStyle) == 0) return;
-  style &= ~kBorderStyle;
-  exStyle |= kClientEdgeExStyle;
+  create.style = static_cast<decltype(create.style)>(style & ~kBorderStyle);
+  create.dwExStyle = static_cast<decltype(create.dwExStyle)>(static_cast<DWORD>(create.dwExStyle) |
+                                                             kClientEdgeExStyle);
 }

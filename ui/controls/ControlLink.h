@@ -10,6 +10,7 @@
 #include "platform/win32/WindowTypes.h"
 
 class CWnd;
+struct CREATESTRUCT;
 class TMacDialogItem;
 class TWindowsDialog;
 
@@ -49,5 +50,5 @@ class TControlLink {
   void DeleteOwner();
 };
 
-// Turns a border into the sunken client edge.
-void ApplyClientEdge(DWORD& style, DWORD& exStyle);
+// Turns a border of the window to create into the sunken client edge.
+void ApplyClientEdge(CREATESTRUCT& create);

@@ -10,68 +10,38 @@ IMPLEMENT_DYNCREATE(TGridView, CListBox)
 
 TGridView::TGridView(CWnd* parent, TMacDialogItem* owner, int16_t id, int32_t left, int32_t top,
                      int32_t width, int32_t height)
-    : link_(parent, owner, id, "", left, top, width, height, kDefaultStyle) {}
+    : TLinkedControl(parent, owner, id, "", left, top, width, height, kDefaultStyle) {}
 
 TGridView::TGridView(CWnd* parent, int16_t id, TMacDialogItem* owner)
-    : link_(parent, id, owner, kDefaultStyle) {
-  if (parent != nullptr) SubclassDlgItem(static_cast<UINT>(static_cast<uint16_t>(id)), parent);
-}
-
-TGridView::~TGridView() { link_.DeleteOwner(); }
+    : TLinkedControl(parent, id, owner, kDefaultStyle) {}
 
 TGridView* TGridView::CreateControl() {
-  if (!Create(link_.style, link_.bounds, link_.parent,
-              static_cast<UINT>(static_cast<uint16_t>(link_.id)))) {
-    return nullptr;
-  }
+  if (!Create(Link().style, Link().bounds, Link().parent, ControlId())) return nullptr;
   return this;
 }
 
-void TGridView::DestroyControl() {
-  if (m_hWnd != nullptr) {
-    DestroyWindow();
-    return;
-  }
-  delete this;
-}
-
-void TGridView::PostNcDestroy() {
-  CListBox::PostNcDestroy();
-  delete this;
-}
-
 BOOL TGridView::PreCreateWindow(CREATESTRUCT& create) {
-  DWORD style = static_cast<DWORD>(create.style);
-  DWORD exStyle = static_cast<DWORD>(create.dwExStyle);
-  ApplyClientEdge(style, exStyle);
-  create.style = static_cast<decltype(create.style)>(style);
-  create.dwExStyle = static_cast<decltype(create.dwExStyle)>(exStyle);
+  ApplyClientEdge(create);
   return CListBox::PreCreateWindow(create);
 }
 
 void TGridView::DrawItem(DRAWITEMSTRUCT* draw) {
   TChangingControls bracket;
-  DrawThroughItem(link_.owner, draw);
+  DrawThroughItem(Link().owner, draw);
 }
 
 void TGridView::MeasureItem(MEASUREITEMSTRUCT* measure) {
-  if (link_.owner != nullptr) link_.owner->MeasureItem(measure);
+  if (Link().owner != nullptr) Link().owner->MeasureItem(measure);
 }
 
 BOOL TGridView::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
   switch (message) {
-    case WM_CREATE:
-      *result = Default();
-      if (*result != -1) link_.Created(*this);
-      return TRUE;
-    case WM_DESTROY:
-      link_.Destroying();
-      break;
     case WM_LBUTTONDOWN: {
       TChangingControls bracket;
-      if (link_.owner != nullptr) {
-        link_.owner->MouseDown(static_cast<uint32_t>(wParam), static_cast<int16_t>(lParam & 0xFFFF),
-                               static_cast<int16_t>((lParam >> 16) & 0xFFFF));
+      if (Link().owner != nullptr) {
+        Link().owner->MouseDown(static_cast<uint32_t>(wParam),
+                                static_cast<int16_t>(lParam & 0xFFFF),
+                                static_cast<int16_t>((lParam >> 16) & 0xFFFF));
       }
       *result = Default();
       return TRUE;
@@ -85,12 +55,12 @@ BOOL TGridView::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* re
         client.right = first.right;
       }
       Default();
-      if (link_.owner != nullptr) link_.owner->TimerNotice(client, wParam);
+      if (Link().owner != nullptr) Link().owner->TimerNotice(client, wParam);
       *result = 1;
       return TRUE;
     }
     default:
       break;
   }
-  return CListBox::OnWndMsg(message, wParam, lParam, result);
+  return TLinkedControl::OnWndMsg(message, wParam, lParam, result);
 }

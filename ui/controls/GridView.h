@@ -6,10 +6,9 @@
 #include <cstdint>
 
 #include "platform/mfc/CListBox.h"
-#include "ui/controls/ControlLink.h"
-#include "ui/items/ItemControl.h"
+#include "ui/controls/LinkedControl.h"
 
-class TGridView : public CListBox, public TItemControl {
+class TGridView : public TLinkedControl<CListBox> {
   DECLARE_DYNCREATE(TGridView)
 
  public:
@@ -20,26 +19,16 @@ class TGridView : public CListBox, public TItemControl {
   TGridView(CWnd* parent, TMacDialogItem* owner, int16_t id, int32_t left, int32_t top,
             int32_t width, int32_t height);
   TGridView(CWnd* parent, int16_t id, TMacDialogItem* owner);
-  ~TGridView() override;
 
   TGridView* CreateControl();
-  void SetStyle(DWORD style) { link_.SetStyle(style); }
-  DWORD RecordedStyle() const { return link_.style; }
 
   virtual bool IsMemberClass(int16_t id) const { return id == kClassID; }
   virtual int16_t GetClassIDAt(int16_t) const { return kClassID; }
-
-  CWnd* ControlWindow() override { return this; }
-  void SetOwnerItem(TMacDialogItem* item) override { link_.owner = item; }
-  TMacDialogItem* OwnerItem() const override { return link_.owner; }
-  void DestroyControl() override;
 
   BOOL PreCreateWindow(CREATESTRUCT& create) override;
   void DrawItem(DRAWITEMSTRUCT* draw) override;
   void MeasureItem(MEASUREITEMSTRUCT* measure) override;
   BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
-  void PostNcDestroy() override;
 
  private:
-  TControlLink link_;
 };

@@ -30,46 +30,20 @@ void DrawThroughItem(TMacDialogItem* owner, const DRAWITEMSTRUCT* draw) {
   }
 }
 
-TMacButtonBase::TMacButtonBase(CWnd* parent, TMacDialogItem* owner, int16_t id, const char* title,
-                               int32_t left, int32_t top, int32_t width, int32_t height,
-                               DWORD style)
-    : link_(parent, owner, id, title, left, top, width, height, style) {}
-
-TMacButtonBase::TMacButtonBase(CWnd* parent, int16_t id, TMacDialogItem* owner,
-                               DWORD recordedStyle)
-    : link_(parent, id, owner, recordedStyle) {
-  if (parent != nullptr) SubclassDlgItem(static_cast<UINT>(static_cast<uint16_t>(id)), parent);
-}
-
-TMacButtonBase::~TMacButtonBase() { link_.DeleteOwner(); }
-
 CButton* TMacButtonBase::CreateControl() {
-  if (!Create(link_.title.c_str(), link_.style, link_.bounds, link_.parent,
-              static_cast<UINT>(static_cast<uint16_t>(link_.id)))) {
+  if (!Create(Link().title.c_str(), Link().style, Link().bounds, Link().parent, ControlId())) {
     return nullptr;
   }
   return this;
 }
 
-void TMacButtonBase::DestroyControl() {
-  if (m_hWnd != nullptr) {
-    DestroyWindow();
-    return;
-  }
-  delete this;
-}
-
-void TMacButtonBase::PostNcDestroy() {
-  CButton::PostNcDestroy();
-  delete this;
-}
-
 void TMacButtonBase::StepValue() {
-  TMacDialogItem* const owner = link_.owner;
+  TMacDialogItem* const owner = Link().owner;
   if (owner == nullptr) return;
   owner->SetValue(owner->NextValue(owner->GetValue()), true);
-  if (TWindowsDialog* const dialog = link_.Dialog(); dialog != nullptr && link_.owner != nullptr) {
-    dialog->AcceptValue(link_.owner, false);
+  if (TWindowsDialog* const dialog = Link().Dialog();
+      dialog != nullptr && Link().owner != nullptr) {
+    dialog->AcceptValue(Link().owner, false);
   }
 }
 
@@ -81,18 +55,11 @@ void TMacButton::Clicked() {
 }
 
 void TMacButtonBase::DrawItem(DRAWITEMSTRUCT* draw) {
-  if (DrawsThroughOwner()) DrawThroughItem(link_.owner, draw);
+  if (DrawsThroughOwner()) DrawThroughItem(Link().owner, draw);
 }
 
 BOOL TMacButtonBase::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
   switch (message) {
-    case WM_CREATE:
-      *result = Default();
-      if (*result != -1) link_.Created(*this);
-      return TRUE;
-    case WM_DESTROY:
-      link_.Destroying();
-      break;
     case WM_LBUTTONDOWN: {
       TChangingControls bracket;
       *result = Default();
@@ -109,5 +76,5 @@ BOOL TMacButtonBase::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
     default:
       break;
   }
-  return CButton::OnWndMsg(message, wParam, lParam, result);
+  return TLinkedControl::OnWndMsg(message, wParam, lParam, result);
 }

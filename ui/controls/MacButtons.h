@@ -9,36 +9,24 @@
 #include <cstdint>
 
 #include "platform/mfc/CButton.h"
-#include "ui/controls/ControlLink.h"
-#include "ui/items/ItemControl.h"
+#include "ui/controls/LinkedControl.h"
 
 // The shared part of the four: creation, lifetime, the owner.
-class TMacButtonBase : public CButton, public TItemControl {
+class TMacButtonBase : public TLinkedControl<CButton> {
   DECLARE_DYNAMIC(TMacButtonBase)
 
  public:
   TMacButtonBase() = default;
-  TMacButtonBase(CWnd* parent, TMacDialogItem* owner, int16_t id, const char* title, int32_t left,
-                 int32_t top, int32_t width, int32_t height, DWORD style);
-  TMacButtonBase(CWnd* parent, int16_t id, TMacDialogItem* owner, DWORD recordedStyle);
-  ~TMacButtonBase() override;
+  using TLinkedControl::TLinkedControl;
 
   // Makes the window; null when it cannot be made.
   CButton* CreateControl();
-  void SetStyle(DWORD style) { link_.SetStyle(style); }
-  DWORD RecordedStyle() const { return link_.style; }
-  const RECT& GetBounds() const { return link_.bounds; }
+  const RECT& GetBounds() const { return Link().bounds; }
 
   virtual bool IsMemberClass(int16_t id) const = 0;
   virtual int16_t GetClassIDAt(int16_t depth) const = 0;
 
-  CWnd* ControlWindow() override { return this; }
-  void SetOwnerItem(TMacDialogItem* item) override { link_.owner = item; }
-  TMacDialogItem* OwnerItem() const override { return link_.owner; }
-  void DestroyControl() override;
-
   BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
-  void PostNcDestroy() override;
   void DrawItem(DRAWITEMSTRUCT* draw) override;
 
  protected:
@@ -46,30 +34,33 @@ class TMacButtonBase : public CButton, public TItemControl {
   virtual void Clicked() {}
   // Owner-drawn buttons draw through their item.
   virtual bool DrawsThroughOwner() const { return false; }
-  TControlLink& Link() { return link_; }
   // Moves the owner to its next value and hands it to the dialog.
   void StepValue();
-
- private:
-  TControlLink link_;
 };
 
-class TMacRadio : public TMacButtonBase {
-  DECLARE_DYNCREATE(TMacRadio)
-
+// A button of one class number made with one style of its own.
+template <int16_t ClassID, DWORD DefaultStyle>
+class TMacButtonKind : public TMacButtonBase {
  public:
-  static constexpr int16_t kClassID = 315;
-  static constexpr DWORD kDefaultStyle = 0x50000004;
+  static constexpr int16_t kClassID = ClassID;
+  static constexpr DWORD kDefaultStyle = DefaultStyle;
 
-  TMacRadio() = default;
-  TMacRadio(CWnd* parent, TMacDialogItem* owner, int16_t id, const char* title, int32_t left,
-            int32_t top, int32_t width, int32_t height)
+  TMacButtonKind() = default;
+  TMacButtonKind(CWnd* parent, TMacDialogItem* owner, int16_t id, const char* title, int32_t left,
+                 int32_t top, int32_t width, int32_t height)
       : TMacButtonBase(parent, owner, id, title, left, top, width, height, kDefaultStyle) {}
-  TMacRadio(CWnd* parent, int16_t id, TMacDialogItem* owner)
+  TMacButtonKind(CWnd* parent, int16_t id, TMacDialogItem* owner)
       : TMacButtonBase(parent, id, owner, kDefaultStyle) {}
 
   bool IsMemberClass(int16_t id) const override { return id == kClassID; }
   int16_t GetClassIDAt(int16_t) const override { return kClassID; }
+};
+
+class TMacRadio : public TMacButtonKind<315, 0x50000004> {
+  DECLARE_DYNCREATE(TMacRadio)
+
+ public:
+  using TMacButtonKind::TMacButtonKind;
 
  protected:
   void Clicked() override { StepValue(); }
@@ -100,44 +91,22 @@ class TMacButton : public TMacButtonBase {
   bool DrawsThroughOwner() const override { return true; }
 };
 
-class TMacCheckBox : public TMacButtonBase {
+class TMacCheckBox : public TMacButtonKind<316, 0x50000002> {
   DECLARE_DYNCREATE(TMacCheckBox)
 
  public:
-  static constexpr int16_t kClassID = 316;
-  static constexpr DWORD kDefaultStyle = 0x50000002;
-
-  TMacCheckBox() = default;
-  TMacCheckBox(CWnd* parent, TMacDialogItem* owner, int16_t id, const char* title, int32_t left,
-               int32_t top, int32_t width, int32_t height)
-      : TMacButtonBase(parent, owner, id, title, left, top, width, height, kDefaultStyle) {}
-  TMacCheckBox(CWnd* parent, int16_t id, TMacDialogItem* owner)
-      : TMacButtonBase(parent, id, owner, kDefaultStyle) {}
-
-  bool IsMemberClass(int16_t id) const override { return id == kClassID; }
-  int16_t GetClassIDAt(int16_t) const override { return kClassID; }
+  using TMacButtonKind::TMacButtonKind;
 
  protected:
   void Clicked() override { StepValue(); }
   bool DrawsThroughOwner() const override { return true; }
 };
 
-class TMacCluster : public TMacButtonBase {
+class TMacCluster : public TMacButtonKind<308, 0x50000007> {
   DECLARE_DYNCREATE(TMacCluster)
 
  public:
-  static constexpr int16_t kClassID = 308;
-  static constexpr DWORD kDefaultStyle = 0x50000007;
-
-  TMacCluster() = default;
-  TMacCluster(CWnd* parent, TMacDialogItem* owner, int16_t id, const char* title, int32_t left,
-              int32_t top, int32_t width, int32_t height)
-      : TMacButtonBase(parent, owner, id, title, left, top, width, height, kDefaultStyle) {}
-  TMacCluster(CWnd* parent, int16_t id, TMacDialogItem* owner)
-      : TMacButtonBase(parent, id, owner, kDefaultStyle) {}
-
-  bool IsMemberClass(int16_t id) const override { return id == kClassID; }
-  int16_t GetClassIDAt(int16_t) const override { return kClassID; }
+  using TMacButtonKind::TMacButtonKind;
 };
 
 // Dispatches an owner-draw request to the item: whole item, selection or focus.

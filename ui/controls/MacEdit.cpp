@@ -23,51 +23,28 @@ int32_t HighSigned(LPARAM value) { return static_cast<int16_t>((value >> 16) & 0
 
 TMacEdit::TMacEdit(CWnd* parent, TMacDialogItem* owner, int16_t id, const char* title,
                    int32_t left, int32_t top, int32_t width, int32_t height)
-    : link_(parent, owner, id, title, left, top, width, height, kDefaultStyle) {}
+    : TLinkedControl(parent, owner, id, title, left, top, width, height, kDefaultStyle) {}
 
 TMacEdit::TMacEdit(CWnd* parent, int16_t id, TMacDialogItem* owner)
-    : link_(parent, id, owner, kDefaultStyle) {
-  if (parent != nullptr) SubclassDlgItem(static_cast<UINT>(static_cast<uint16_t>(id)), parent);
-}
-
-TMacEdit::~TMacEdit() { link_.DeleteOwner(); }
+    : TLinkedControl(parent, id, owner, kDefaultStyle) {}
 
 TMacEdit* TMacEdit::CreateControl() {
-  if (!Create(link_.style, link_.bounds, link_.parent, static_cast<UINT>(static_cast<uint16_t>(link_.id)))) {
-    return nullptr;
-  }
-  if (!link_.title.empty()) SetWindowText(link_.title.c_str());
+  if (!Create(Link().style, Link().bounds, Link().parent, ControlId())) return nullptr;
+  if (!Link().title.empty()) SetWindowText(Link().title.c_str());
   return this;
 }
 
-void TMacEdit::DestroyControl() {
-  if (m_hWnd != nullptr) {
-    DestroyWindow();  // the object goes with its window
-    return;
-  }
-  delete this;
-}
-
 BOOL TMacEdit::PreCreateWindow(CREATESTRUCT& create) {
-  DWORD style = static_cast<DWORD>(create.style);
-  DWORD exStyle = static_cast<DWORD>(create.dwExStyle);
-  ApplyClientEdge(style, exStyle);
-  create.style = static_cast<decltype(create.style)>(style);
-  create.dwExStyle = static_cast<decltype(create.dwExStyle)>(exStyle);
+  ApplyClientEdge(create);
   return CEdit::PreCreateWindow(create);
 }
 
-void TMacEdit::PostNcDestroy() {
-  CEdit::PostNcDestroy();
-  delete this;
-}
-
 void TMacEdit::OnSetFocus() {
-  TWindowsDialog* const dialog = link_.Dialog();
-  if (link_.owner != nullptr && dialog != nullptr) {
+  TWindowsDialog* const dialog = Link().Dialog();
+  if (Link().owner != nullptr && dialog != nullptr) {
     TDialogOwner* const owner = dialog->GetDialogOwner();
     if (owner != nullptr && owner->IsOwnerMemberClass(kPropertyDialogClass)) {
-      owner->ItemFocused(link_.owner);
+      owner->ItemFocused(Link().owner);
     }
   }
   hasFocus_ = 1;
@@ -75,45 +52,45 @@ void TMacEdit::OnSetFocus() {
 }
 
 void TMacEdit::ReportRefused(int16_t error) {
-  TWindowsDialog* const dialog = link_.Dialog();
+  TWindowsDialog* const dialog = Link().Dialog();
   if (dialog == nullptr) return;
   dialog->SetAcceptOnClose(0);
   TDialogOwner* const owner = dialog->GetDialogOwner();
   if (ReportGuardFlag() != 0 || owner == nullptr) return;
   TReportGuard guard;
-  owner->ReportValidationFailure(link_.owner, error);
+  owner->ReportValidationFailure(Link().owner, error);
 }
 
 void TMacEdit::OnConfirmKey() {
   ConfirmFlag() = 0;
-  if (link_.owner == nullptr) return;
-  TWindowsDialog* const dialog = link_.Dialog();
-  const int16_t error = link_.owner->CheckText();
+  if (Link().owner == nullptr) return;
+  TWindowsDialog* const dialog = Link().Dialog();
+  const int16_t error = Link().owner->CheckText();
   if (error == 0) {
-    if (dialog != nullptr) dialog->AcceptValue(link_.owner, false);
+    if (dialog != nullptr) dialog->AcceptValue(Link().owner, false);
   } else if (dialog != nullptr && dialog->GetDialogOwner() != nullptr) {
     ReportRefused(error);
     dialog->SetAcceptOnClose(1);
   }
-  if (link_.owner == nullptr) return;
+  if (Link().owner == nullptr) return;
   if (dialog != nullptr && dialog->GetDialogOwner() != nullptr &&
       dialog->GetDialogOwner()->IsOwnerMemberClass(kPropertyDialogClass)) {
-    dialog->GetDialogOwner()->ItemFocused(link_.owner);
+    dialog->GetDialogOwner()->ItemFocused(Link().owner);
   }
-  link_.owner->SelectWholeText();
+  Link().owner->SelectWholeText();
 }
 
 void TMacEdit::OnKillFocus() {
   hasFocus_ = 0;
-  if (link_.owner == nullptr) return;
-  TWindowsDialog* const dialog = link_.Dialog();
-  const int16_t error = link_.owner->CheckText();
+  if (Link().owner == nullptr) return;
+  TWindowsDialog* const dialog = Link().Dialog();
+  const int16_t error = Link().owner->CheckText();
   if (error == 0) {
     // A good value is taken when the focus leaves, but never while an alert is up (the alert
     // itself takes the focus, and its report is already under way) nor while the dialog closes
     // (a confirm has taken it already, a cancel must not).
     if (!IsAlertShowing() && dialog != nullptr && !dialog->IsClosing()) {
-      dialog->AcceptValue(link_.owner, false);
+      dialog->AcceptValue(Link().owner, false);
     }
     if (m_hWnd != nullptr) {
       SendMessage(EM_SETSEL, 0, 0);
@@ -125,8 +102,8 @@ void TMacEdit::OnKillFocus() {
 }
 
 void TMacEdit::OnHitTest(LPARAM lParam) {
-  if (link_.owner == nullptr || DialogMouseDownFlag() == 0) return;
-  if (TWindowsDialog* const dialog = link_.Dialog(); dialog != nullptr) {
+  if (Link().owner == nullptr || DialogMouseDownFlag() == 0) return;
+  if (TWindowsDialog* const dialog = Link().Dialog(); dialog != nullptr) {
     RECT rect{};
     GetWindowRect(&rect);
     POINT corners[2] = {{rect.left, rect.top}, {rect.right, rect.bottom}};
@@ -135,7 +112,7 @@ void TMacEdit::OnHitTest(LPARAM lParam) {
     const POINT click = dialog->GetLastClick();
     if (click.x >= corners[0].x && click.x < corners[1].x && click.y >= corners[0].y &&
         click.y < corners[1].y) {
-      link_.owner->MouseDown(0, LowSigned(lParam), HighSigned(lParam));
+      Link().owner->MouseDown(0, LowSigned(lParam), HighSigned(lParam));
     }
   }
   DialogMouseDownFlag() = 0;
@@ -143,16 +120,10 @@ void TMacEdit::OnHitTest(LPARAM lParam) {
 
 BOOL TMacEdit::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
   switch (message) {
-    case WM_CREATE:
-      *result = Default();
-      if (*result != -1) link_.Created(*this);
-      return TRUE;
-    case WM_DESTROY:
-      link_.Destroying();
-      break;
     case WM_LBUTTONDOWN:
-      if (link_.owner != nullptr) {
-        link_.owner->MouseDown(static_cast<uint32_t>(wParam), LowSigned(lParam), HighSigned(lParam));
+      if (Link().owner != nullptr) {
+        Link().owner->MouseDown(static_cast<uint32_t>(wParam), LowSigned(lParam),
+                                HighSigned(lParam));
       }
       break;
     case WM_SETFOCUS: {
@@ -182,5 +153,5 @@ BOOL TMacEdit::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* res
     default:
       break;
   }
-  return CEdit::OnWndMsg(message, wParam, lParam, result);
+  return TLinkedControl::OnWndMsg(message, wParam, lParam, result);
 }

@@ -8,10 +8,9 @@
 #include <cstdint>
 
 #include "platform/mfc/CEdit.h"
-#include "ui/controls/ControlLink.h"
-#include "ui/items/ItemControl.h"
+#include "ui/controls/LinkedControl.h"
 
-class TMacEdit : public CEdit, public TItemControl {
+class TMacEdit : public TLinkedControl<CEdit> {
   DECLARE_DYNCREATE(TMacEdit)
 
  public:
@@ -23,15 +22,11 @@ class TMacEdit : public CEdit, public TItemControl {
            int32_t top, int32_t width, int32_t height);
   // Attached to the template's control of that identifier.
   TMacEdit(CWnd* parent, int16_t id, TMacDialogItem* owner);
-  // Deletes the owner item.
-  ~TMacEdit() override;
 
   // Makes the window; null when it cannot be made.
   TMacEdit* CreateControl();
-  void SetStyle(DWORD style) { link_.SetStyle(style); }
-  DWORD RecordedStyle() const { return link_.style; }
-  const RECT& GetBounds() const { return link_.bounds; }
-  int16_t GetControlId() const { return link_.id; }
+  const RECT& GetBounds() const { return Link().bounds; }
+  int16_t GetControlId() const { return Link().id; }
 
   virtual bool IsMemberClass(int16_t id) const { return id == kClassID; }
   virtual int16_t GetClassIDAt(int16_t) const { return kClassID; }
@@ -39,20 +34,12 @@ class TMacEdit : public CEdit, public TItemControl {
   uint16_t HasFocusFlag() const { return hasFocus_; }
   uint32_t RememberedSelection() const { return selection_; }
 
-  // TItemControl.
-  CWnd* ControlWindow() override { return this; }
-  void SetOwnerItem(TMacDialogItem* item) override { link_.owner = item; }
-  TMacDialogItem* OwnerItem() const override { return link_.owner; }
-  void DestroyControl() override;
-
   BOOL PreCreateWindow(CREATESTRUCT& create) override;
   BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
-  void PostNcDestroy() override;
 
  protected:
   // Return after a confirm; the edit of a grid cell differs here.
   virtual void OnConfirmKey();
-  TControlLink& Link() { return link_; }
 
  private:
   void OnSetFocus();
@@ -60,7 +47,6 @@ class TMacEdit : public CEdit, public TItemControl {
   void OnHitTest(LPARAM lParam);
   void ReportRefused(int16_t error);
 
-  TControlLink link_;
   uint16_t hasFocus_ = 0;
   uint32_t selection_ = 0;
 };

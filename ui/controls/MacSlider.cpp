@@ -21,38 +21,18 @@ constexpr int32_t kBottom = 7;
 
 TMacSlider::TMacSlider(CWnd* parent, TMacDialogItem* owner, int16_t id, int32_t left, int32_t top,
                        int32_t width, int32_t height, int16_t)
-    : link_(parent, owner, id, "", left, top, width, height, 0) {}
+    : TLinkedControl(parent, owner, id, "", left, top, width, height, 0) {}
 
 TMacSlider::TMacSlider(CWnd* parent, int16_t id, TMacDialogItem* owner)
-    : link_(parent, id, owner, 0x50000002) {
-  if (parent != nullptr) SubclassDlgItem(static_cast<UINT>(static_cast<uint16_t>(id)), parent);
-}
-
-TMacSlider::~TMacSlider() { link_.DeleteOwner(); }
+    : TLinkedControl(parent, id, owner, 0x50000002) {}
 
 TMacSlider* TMacSlider::CreateControl() {
-  if (!Create(link_.style, link_.bounds, link_.parent,
-              static_cast<UINT>(static_cast<uint16_t>(link_.id)))) {
-    return nullptr;
-  }
+  if (!Create(Link().style, Link().bounds, Link().parent, ControlId())) return nullptr;
   return this;
 }
 
-void TMacSlider::DestroyControl() {
-  if (m_hWnd != nullptr) {
-    DestroyWindow();
-    return;
-  }
-  delete this;
-}
-
-void TMacSlider::PostNcDestroy() {
-  CSliderCtrl::PostNcDestroy();
-  delete this;
-}
-
 void TMacSlider::Scrolled(int32_t code, int32_t position) {
-  TMacDialogItem* const owner = link_.owner;
+  TMacDialogItem* const owner = Link().owner;
   if (owner == nullptr) return;
   switch (code) {
     case kLineUp:
@@ -86,16 +66,9 @@ BOOL TMacSlider::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESU
 
 BOOL TMacSlider::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
   switch (message) {
-    case WM_CREATE:
-      *result = Default();
-      if (*result != -1) link_.Created(*this);
-      return TRUE;
-    case WM_DESTROY:
-      link_.Destroying();
-      break;
     case WM_KILLFOCUS: {
       TChangingControls bracket;
-      TMacDialogItem* const owner = link_.owner;
+      TMacDialogItem* const owner = Link().owner;
       if (bracket.WasSet() && owner != nullptr && owner->IsMemberClass(kSliderItemClass)) {
         owner->SetValueFromPosition(GetPos());
         owner->ValueChangedNotice();
@@ -105,5 +78,5 @@ BOOL TMacSlider::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* r
     default:
       break;
   }
-  return CSliderCtrl::OnWndMsg(message, wParam, lParam, result);
+  return TLinkedControl::OnWndMsg(message, wParam, lParam, result);
 }

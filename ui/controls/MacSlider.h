@@ -7,12 +7,11 @@
 #include <cstdint>
 
 #include "platform/mfc/CSliderCtrl.h"
-#include "ui/controls/ControlLink.h"
-#include "ui/items/ItemControl.h"
+#include "ui/controls/LinkedControl.h"
 
 inline constexpr int16_t kSliderItemClass = 623;
 
-class TMacSlider : public CSliderCtrl, public TItemControl {
+class TMacSlider : public TLinkedControl<CSliderCtrl> {
   DECLARE_DYNCREATE(TMacSlider)
 
  public:
@@ -23,25 +22,15 @@ class TMacSlider : public CSliderCtrl, public TItemControl {
   TMacSlider(CWnd* parent, TMacDialogItem* owner, int16_t id, int32_t left, int32_t top,
              int32_t width, int32_t height, int16_t unused = 0);
   TMacSlider(CWnd* parent, int16_t id, TMacDialogItem* owner);
-  ~TMacSlider() override;
 
   TMacSlider* CreateControl();
-  void SetStyle(DWORD style) { link_.SetStyle(style); }
-  DWORD RecordedStyle() const { return link_.style; }
 
   virtual bool IsMemberClass(int16_t id) const { return id == kClassID; }
   virtual int16_t GetClassIDAt(int16_t) const { return kClassID; }
 
-  CWnd* ControlWindow() override { return this; }
-  void SetOwnerItem(TMacDialogItem* item) override { link_.owner = item; }
-  TMacDialogItem* OwnerItem() const override { return link_.owner; }
-  void DestroyControl() override;
-
   BOOL OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
   BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
-  void PostNcDestroy() override;
 
  private:
   void Scrolled(int32_t code, int32_t position);
-  TControlLink link_;
 };

@@ -18,10 +18,6 @@ bool IsClickOf(WPARAM wParam, UINT id) {
 
 }  // namespace
 
-TOwlMoreChoicesDialog::TOwlMoreChoicesDialog(CWnd* parent, int16_t templateId,
-                                             TDialogOwner* owner, int16_t commandNumber)
-    : TWindowsDialog(parent, templateId, owner), commandNumber_(commandNumber) {}
-
 BOOL TOwlMoreChoicesDialog::OnCommand(WPARAM wParam, LPARAM lParam) {
   if (!IsClickOf(wParam, kMoreButtonId)) return TWindowsDialog::OnCommand(wParam, lParam);
   MoreChoices();
@@ -29,17 +25,13 @@ BOOL TOwlMoreChoicesDialog::OnCommand(WPARAM wParam, LPARAM lParam) {
 }
 
 void TOwlMoreChoicesDialog::MoreChoices() {
-  const int16_t command = commandNumber_;
+  const int16_t command = GetCommandNumber();
   TDialogOwner* const owner = GetDialogOwner();
   TTargetHandler* const parent = owner != nullptr ? owner->ParentHandler() : nullptr;
   TWindowsDialog::OnOK();
   // The command goes up also when the dialog stayed open; what it answers is not used here.
   if (parent != nullptr) parent->DoMenuCommand(command);
 }
-
-TOwlMoreDetailsDialog::TOwlMoreDetailsDialog(CWnd* parent, int16_t templateId,
-                                             TDialogOwner* owner, int16_t commandNumber)
-    : TWindowsDialog(parent, templateId, owner), commandNumber_(commandNumber) {}
 
 BOOL TOwlMoreDetailsDialog::OnCommand(WPARAM wParam, LPARAM lParam) {
   const bool more = IsClickOf(wParam, kMoreButtonId);
@@ -48,10 +40,6 @@ BOOL TOwlMoreDetailsDialog::OnCommand(WPARAM wParam, LPARAM lParam) {
   if (TDialogOwner* const owner = GetDialogOwner(); owner != nullptr) owner->ShowDetails(more);
   return TRUE;
 }
-
-TOwlFloatDialog::TOwlFloatDialog(CWnd* parent, int16_t templateId, TDialogOwner* owner,
-                                 int16_t commandNumber)
-    : TWindowsDialog(parent, templateId, owner), commandNumber_(commandNumber) {}
 
 BOOL TOwlFloatDialog::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
   if (message == WM_CLOSE) {

@@ -15,63 +15,54 @@
 inline constexpr UINT kMoreButtonId = 453;
 inline constexpr UINT kLessButtonId = 454;
 
-class TOwlMoreChoicesDialog : public TWindowsDialog {
-  DECLARE_DYNCREATE(TOwlMoreChoicesDialog)
-
+// What the three share: a class number of their own over the plain dialog's, and a command
+// number given at construction.
+template <int16_t ClassID>
+class TOwlDialogKind : public TWindowsDialog {
  public:
-  static constexpr int16_t kOwlClassID = 343;
+  static constexpr int16_t kOwlClassID = ClassID;
 
-  TOwlMoreChoicesDialog() = default;
-  TOwlMoreChoicesDialog(CWnd* parent, int16_t templateId, TDialogOwner* owner,
-                        int16_t commandNumber);
+  TOwlDialogKind() = default;
+  TOwlDialogKind(CWnd* parent, int16_t templateId, TDialogOwner* owner, int16_t commandNumber)
+      : TWindowsDialog(parent, templateId, owner), commandNumber_(commandNumber) {}
 
   bool IsMemberClass(int16_t id) const override { return id == kOwlClassID; }
   int16_t GetClassIDAt(int16_t depth) const override {
     return depth == 0 ? kOwlClassID : TWindowsDialog::GetClassIDAt(depth - 1);
   }
   int16_t GetCommandNumber() const { return commandNumber_; }
+
+ private:
+  int16_t commandNumber_ = -1;
+};
+
+class TOwlMoreChoicesDialog : public TOwlDialogKind<343> {
+  DECLARE_DYNCREATE(TOwlMoreChoicesDialog)
+
+ public:
+  using TOwlDialogKind::TOwlDialogKind;
+
   BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
 
  private:
   void MoreChoices();
-  int16_t commandNumber_ = -1;
 };
 
-class TOwlMoreDetailsDialog : public TWindowsDialog {
+class TOwlMoreDetailsDialog : public TOwlDialogKind<344> {
   DECLARE_DYNCREATE(TOwlMoreDetailsDialog)
 
  public:
-  static constexpr int16_t kOwlClassID = 344;
+  using TOwlDialogKind::TOwlDialogKind;
 
-  TOwlMoreDetailsDialog() = default;
-  TOwlMoreDetailsDialog(CWnd* parent, int16_t templateId, TDialogOwner* owner,
-                        int16_t commandNumber);
-
-  bool IsMemberClass(int16_t id) const override { return id == kOwlClassID; }
-  int16_t GetClassIDAt(int16_t depth) const override {
-    return depth == 0 ? kOwlClassID : TWindowsDialog::GetClassIDAt(depth - 1);
-  }
-  int16_t GetCommandNumber() const { return commandNumber_; }
   BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
-
- private:
-  int16_t commandNumber_ = -1;
 };
 
-class TOwlFloatDialog : public TWindowsDialog {
+class TOwlFloatDialog : public TOwlDialogKind<345> {
   DECLARE_DYNCREATE(TOwlFloatDialog)
 
  public:
-  static constexpr int16_t kOwlClassID = 345;
+  using TOwlDialogKind::TOwlDialogKind;
 
-  TOwlFloatDialog() = default;
-  TOwlFloatDialog(CWnd* parent, int16_t templateId, TDialogOwner* owner, int16_t commandNumber);
-
-  bool IsMemberClass(int16_t id) const override { return id == kOwlClassID; }
-  int16_t GetClassIDAt(int16_t depth) const override {
-    return depth == 0 ? kOwlClassID : TWindowsDialog::GetClassIDAt(depth - 1);
-  }
-  int16_t GetCommandNumber() const { return commandNumber_; }
   // 0: the close box hides the dialog; otherwise it closes it.
   void SetReallyClose(uint16_t on) { reallyClose_ = on; }
   uint16_t GetReallyClose() const { return reallyClose_; }
@@ -83,6 +74,5 @@ class TOwlFloatDialog : public TWindowsDialog {
   void PostNcDestroy() override;
 
  private:
-  int16_t commandNumber_ = -1;
   uint16_t reallyClose_ = 0;
 };

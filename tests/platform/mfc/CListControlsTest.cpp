@@ -131,6 +131,48 @@ TEST_F(CListControlsTest, AnOwnerDrawnComboBoxMeasuresItsFieldAndItems) {
   EXPECT_EQ(heard.drawn, (std::vector<UINT>{0, 1, 1}));
 }
 
+// Both kinds keep their items alike: the selection follows its item through inserts and
+// deletes, and an index without an item answers the error value.
+template <class Control>
+void CheckItemKeeping(Control& control) {
+  for (const char* text : {"b", "c", "d"})
+    control.AddString(text);
+  control.SetCurSel(1);  // "c"
+  control.InsertString(0, "a");
+  EXPECT_EQ(control.GetCurSel(), 2);
+  control.DeleteString(3);
+  EXPECT_EQ(control.GetCurSel(), 2);
+  control.DeleteString(0);
+  EXPECT_EQ(control.GetCurSel(), 1);
+  EXPECT_EQ(control.GetText(control.GetCurSel()), "c");
+  EXPECT_EQ(control.DeleteString(1), 1);
+  EXPECT_EQ(control.GetCurSel(), -1);
+  EXPECT_EQ(control.DeleteString(5), -1);
+
+  EXPECT_EQ(control.SetItemData(0, 77), 0);
+  EXPECT_EQ(control.GetItemData(0), 77u);
+  EXPECT_EQ(control.SetItemData(1, 5), -1);
+  EXPECT_EQ(control.GetItemData(1), static_cast<uintptr_t>(-1));
+  EXPECT_EQ(control.GetText(1), "");
+  control.ResetContent();
+  EXPECT_EQ(control.GetCount(), 0);
+}
+
+TEST_F(CListControlsTest, ListAndComboBoxesKeepTheirItemsAndSelectionAlike) {
+  CListBox list;
+  ASSERT_TRUE(list.Create(WS_VISIBLE, RECT{10, 10, 200, 100}, &frame, 24));
+  {
+    SCOPED_TRACE("list box");
+    CheckItemKeeping(list);
+  }
+  CComboBox combo;
+  ASSERT_TRUE(combo.Create(WS_VISIBLE | CBS_DROPDOWNLIST, RECT{10, 110, 200, 200}, &frame, 25));
+  {
+    SCOPED_TRACE("combo box");
+    CheckItemKeeping(combo);
+  }
+}
+
 TEST_F(CListControlsTest, ATrackbarHearsItsOwnScrollNotices) {
   OwnSlider slider(heard);
   ASSERT_TRUE(slider.Create(WS_VISIBLE, RECT{10, 10, 210, 40}, &frame, 24));

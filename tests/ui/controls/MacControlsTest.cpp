@@ -14,6 +14,8 @@
 #include "platform/win32/Static.h"
 #include "platform/win32/Trackbar.h"
 #include "tests/ui/dialogs/DialogFixture.h"
+#include "ui/controls/GridView.h"
+#include "ui/controls/MacButtons.h"
 #include "ui/controls/MacCombobox.h"
 #include "ui/controls/MacSlider.h"
 #include "ui/controls/MacStatic.h"
@@ -231,6 +233,52 @@ TEST_F(MacControlsTest, AControlGoesWithItsWindowAndTakesItsItemButAStaticOnlyTe
   delete dummy;
   EXPECT_EQ(watched, std::vector<std::string>{"control gone"});
   EXPECT_FALSE(watcherGone);
+}
+
+TEST_F(MacControlsTest, EveryKindOfControlGoesWithItsWindowOrAtOnceWithoutOne) {
+  const auto check = [&](auto* control, TRecordingItem* item, const bool* gone) {
+    SCOPED_TRACE(control->GetRuntimeClass()->m_lpszClassName);
+    ASSERT_NE(control->CreateControl(), nullptr);
+    item->SetControl(control);
+    EXPECT_EQ(control->OwnerItem(), item);
+    DestroyWindow(control->GetSafeHwnd());
+    EXPECT_TRUE(*gone);
+  };
+  const DWORD style = WS_CHILD | WS_VISIBLE;
+  bool gone[5] = {};
+  auto* popupItem = new TRecordingItem(nullptr, &gone[0]);
+  check(new TMacCombobox(dialog_.get(), popupItem, 311, "", 4, 100, 120, 80, style), popupItem,
+        &gone[0]);
+  auto* sliderItem = new TRecordingItem(nullptr, &gone[1]);
+  check(new TMacSlider(dialog_.get(), sliderItem, 312, 4, 80, 120, 20), sliderItem, &gone[1]);
+  auto* gridItem = new TRecordingItem(nullptr, &gone[2]);
+  check(new TGridView(dialog_.get(), gridItem, 313, 4, 20, 120, 60), gridItem, &gone[2]);
+  auto* boxItem = new TRecordingItem(nullptr, &gone[3]);
+  check(new TMacCheckBox(dialog_.get(), boxItem, 314, "Box", 4, 4, 60, 12), boxItem, &gone[3]);
+
+  // Never made into a window: destroying the control deletes it and its item at once.
+  auto* lonelyItem = new TRecordingItem(nullptr, &gone[4]);
+  auto* lonely = new TMacCombobox(dialog_.get(), lonelyItem, 315, "", 4, 4, 60, 60, style);
+  lonelyItem->SetControl(lonely);
+  lonely->DestroyControl();
+  EXPECT_TRUE(gone[4]);
+}
+
+TEST_F(MacControlsTest, ABorderedFieldOrGridGetsTheSunkenEdgeInsteadOfTheBorder) {
+  auto* edit = new TMacEdit(dialog_.get(), nullptr, 321, "", 4, 4, 60, 12);
+  edit->SetStyle(WS_CHILD | WS_VISIBLE | WS_BORDER);
+  auto* grid = new TGridView(dialog_.get(), nullptr, 322, 4, 20, 120, 60);
+  auto* plainGrid = new TGridView(dialog_.get(), nullptr, 323, 4, 90, 120, 60);
+  grid->SetStyle(WS_CHILD | WS_VISIBLE | WS_BORDER);
+  ASSERT_NE(edit->CreateControl(), nullptr);
+  ASSERT_NE(grid->CreateControl(), nullptr);
+  ASSERT_NE(plainGrid->CreateControl(), nullptr);
+  for (CWnd* control : std::vector<CWnd*>{edit, grid}) {
+    const HWND window = control->GetSafeHwnd();
+    EXPECT_EQ(GetWindowLongPtr(window, GWL_STYLE) & WS_BORDER, 0);
+    EXPECT_NE(GetWindowLongPtr(window, GWL_EXSTYLE) & WS_EX_CLIENTEDGE, 0);
+  }
+  EXPECT_EQ(GetWindowLongPtr(plainGrid->GetSafeHwnd(), GWL_EXSTYLE) & WS_EX_CLIENTEDGE, 0);
 }
 
 }  // namespace
