@@ -254,7 +254,10 @@ class WorldWindowTest : public ::testing::Test {
   // button goes down at the press; then each time the tracking loop asks the desktop for news
   // the pointer moves to the next point, and after the last one the button comes up. The
   // button is thus held while every move is tracked.
-  void LiveDrag(const MacPoint& press, const std::vector<MacPoint>& moves) {
+  // With `movesWithPress`, the first moves arrive in the same batch as the press, queued behind
+  // it before tracking starts, as a desktop delivers a quick flick.
+  void LiveDrag(const MacPoint& press, const std::vector<MacPoint>& moves,
+                size_t movesWithPress = 0) {
     const HWND view = view_->GetWindowHandle();
     auto screen = [view](const MacPoint& point) {
       POINT at{point.h, point.v};
@@ -262,17 +265,22 @@ class WorldWindowTest : public ::testing::Test {
       return at;
     };
     std::vector<std::function<void()>> desktop;
-    for (const MacPoint& move : moves) desktop.push_back([=] { InjectMouseMove(screen(move)); });
+    for (size_t i = movesWithPress; i < moves.size(); ++i)
+      desktop.push_back([=] { InjectMouseMove(screen(moves[i])); });
     desktop.push_back([=] { InjectMouseButton(MouseButton::kLeft, false, screen(moves.back())); });
     size_t next = 0;
     TScriptedDesktop presenter([&] {
-      // Only while the view holds the mouse: the moves belong to the drag.
+      // Only while the view holds the mouse, the moves belonging to the drag, and only once the
+      // program has read the mouse messages waiting: the user does not outrun the program.
+      MSG waiting;
+      if (PeekMessage(&waiting, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, PM_NOREMOVE)) return;
       if (GetCapture() == view && next < desktop.size()) desktop[next++]();
     });
     SetWindowPresenter(&presenter);
     RunLoop({[=] {
       InjectMouseMove(screen(press));
       InjectMouseButton(MouseButton::kLeft, true, screen(press));
+      for (size_t i = 0; i < movesWithPress; ++i) InjectMouseMove(screen(moves[i]));
     }});
     SetWindowPresenter(nullptr);
     EXPECT_EQ(next, desktop.size());
@@ -757,6 +765,22 @@ TEST_F(WorldWindowTest, ALiveBandSelectsAndALiveDragMovesByTheExactWorldDelta) {
   box_->GetPlacement(undone);
   EXPECT_DOUBLE_EQ(undone.x, start.x);
   EXPECT_DOUBLE_EQ(undone.y, start.y);
+}
+
+// A move that came with the press, already waiting when tracking starts, is tracked.
+TEST_F(WorldWindowTest, AMoveQueuedWithThePressIsTrackedAndNotDispatchedPastTheTracker) {
+  TVector3 start;
+  box_->GetPlacement(start);
+  LiveDrag(InBox(), {Offset(InBox(), 30, -20)}, 1);
+  TVector3 moved;
+  box_->GetPlacement(moved);
+  EXPECT_DOUBLE_EQ(moved.x - start.x, 30 / kPixelsPerMetre);
+  EXPECT_DOUBLE_EQ(moved.y - start.y, 20 / kPixelsPerMetre);
+
+  const MacPoint centre = BoxCentre();
+  LiveDrag(Offset(centre, -20, -20), {Offset(centre, 20, 20)}, 1);
+  ASSERT_FALSE(world_->Selection().empty());
+  EXPECT_EQ(world_->Selection().front(), box_);
 }
 
 }  // namespace
