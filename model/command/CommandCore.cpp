@@ -34,7 +34,10 @@ int16_t TCommandCore::UndoTextNumber() const {
 }
 
 bool TCommandCore::TrackingDone() {
-  if (TCommandHandler* application = TCommandHandler::Application()) {
+  // The handler's tracking loop takes the messages itself: pumping here would dispatch a mouse
+  // move already waiting past the loop, and the drag would miss it.
+  TCommandHandler* application = TCommandHandler::Application();
+  if (application != nullptr && application->Tracker() == nullptr) {
     QV_CPoint point;
     application->TrackWithPeek(TCommandHandler::kTrackingLoopMode, point);
   }

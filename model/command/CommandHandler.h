@@ -100,8 +100,9 @@ class TCommandHandler : public TTargetHandler {
   // one. The point becomes the cursor position in screen coordinates.
   bool TrackWithPeek(int16_t mode, QV_CPoint& point);
 
-  // Mouse tracking (CommandTracking.cpp). Tracks the command from the start point (screen
-  // coordinates) until its still-tracking test ends it: the mouse must move the hysteresis
+  // Mouse tracking (CommandTracking.cpp). Tracks the command from the start point (in the
+  // tracking view's window's client coordinates, as a click gives it; screen coordinates when
+  // the view has no window) until its still-tracking test ends it: the mouse must move the hysteresis
   // across or down before anything counts as moved; each step constrains the point, erases and
   // redraws the feedback and gives the command the track step (0 begin, 1 continue, 2 end),
   // whose answer may replace the command (null ends tracking). Mouse moves are pre-translated

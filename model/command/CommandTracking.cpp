@@ -23,10 +23,14 @@ constexpr UINT_PTR kTrackTimer = 0x7EAC;
 
 enum TrackPhase : int16_t { kBegin = 0, kContinue = 1, kEnd = 2 };
 
-// The screen point of a mouse message (its coordinates are its window's client coordinates).
-QV_CPoint MousePoint(const MSG& message) {
+// The point of a mouse message in the frame the tracking works in: the client coordinates of
+// the tracking window, as the press that started it is given; screen coordinates when there is
+// no tracking window. A message's own coordinates are its window's client coordinates.
+QV_CPoint MousePoint(const MSG& message, HWND trackingWindow) {
   POINT point{GET_X_LPARAM(message.lParam), GET_Y_LPARAM(message.lParam)};
+  if (message.hwnd == trackingWindow) return QV_CPoint(point);
   if (message.hwnd != nullptr) ClientToScreen(message.hwnd, &point);
+  if (trackingWindow != nullptr) ScreenToClient(trackingWindow, &point);
   return QV_CPoint(point);
 }
 
@@ -92,13 +96,13 @@ TCommandCore* TCommandHandler::TrackMouse(const QV_CPoint& start, int32_t hyster
     while (tracking.Active() && !tracker_->TrackingDone()) {
       MSG message;
       if (TrackWithPeek(kMouseMoveFilter, &message)) {
-        tracking.current = MousePoint(message);
+        tracking.current = MousePoint(message, window);
         if (message.message != WM_KICKIDLE && !(preTranslate_ && preTranslate_(&message))) {
           TranslateMessage(&message);
           DispatchMessage(&message);
         }
       } else if (TrackWithPeek(kButtonWaitingFilter, &message)) {
-        tracking.current = MousePoint(message);
+        tracking.current = MousePoint(message, window);
       } else if (TrackWithPeek(kAnyButNotButtonsFilter, &message) &&
                  message.message != WM_KICKIDLE) {
         DispatchMessage(&message);

@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/OpenDocument.h"
@@ -73,6 +74,27 @@ LRESULT CountPaints(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   EndPaint(window, &paint);
   return 0;
 }
+
+// The desktop as a script: each poll for its events delivers the user's next action.
+class TScriptedDesktop : public WindowPresenter {
+ public:
+  explicit TScriptedDesktop(std::function<void()> onPoll) : onPoll_(std::move(onPoll)) {}
+  void TopLevelCreated(HWND) override {}
+  void TopLevelChanged(HWND) override {}
+  void TopLevelDestroyed(HWND) override {}
+  void SurfaceUpdated(HWND, const RECT&) override {}
+  bool WaitForEvents(int32_t) override {
+    PollEvents();
+    return true;
+  }
+  void PollEvents() override { onPoll_(); }
+  void ShowCursorShape(uintptr_t) override {}
+  bool PutDesktopText(const std::string&) override { return false; }
+  bool GetDesktopText(std::string*) override { return false; }
+
+ private:
+  std::function<void()> onPoll_;
+};
 
 class WorldWindowTest : public ::testing::Test {
  protected:
@@ -227,6 +249,43 @@ class WorldWindowTest : public ::testing::Test {
     SetIdleScript(nullptr);
     EXPECT_EQ(next, whenIdle.size());
     return exitCode;
+  }
+  // A drag made only of what the user does, through the program's event loop: on idle the
+  // button goes down at the press; then each time the tracking loop asks the desktop for news
+  // the pointer moves to the next point, and after the last one the button comes up. The
+  // button is thus held while every move is tracked.
+  // With `movesWithPress`, the first moves arrive in the same batch as the press, queued behind
+  // it before tracking starts, as a desktop delivers a quick flick.
+  void LiveDrag(const MacPoint& press, const std::vector<MacPoint>& moves,
+                size_t movesWithPress = 0) {
+    const HWND view = view_->GetWindowHandle();
+    auto screen = [view](const MacPoint& point) {
+      POINT at{point.h, point.v};
+      ClientToScreen(view, &at);
+      return at;
+    };
+    std::vector<std::function<void()>> desktop;
+    for (size_t i = movesWithPress; i < moves.size(); ++i)
+      desktop.push_back([=] { InjectMouseMove(screen(moves[i])); });
+    desktop.push_back([=] { InjectMouseButton(MouseButton::kLeft, false, screen(moves.back())); });
+    size_t next = 0;
+    TScriptedDesktop presenter([&] {
+      // Only while the view holds the mouse, the moves belonging to the drag, and only once the
+      // program has read the mouse messages waiting: the user does not outrun the program.
+      MSG waiting;
+      if (PeekMessage(&waiting, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, PM_NOREMOVE)) return;
+      if (GetCapture() == view && next < desktop.size()) desktop[next++]();
+    });
+    SetWindowPresenter(&presenter);
+    RunLoop({[=] {
+      InjectMouseMove(screen(press));
+      InjectMouseButton(MouseButton::kLeft, true, screen(press));
+      for (size_t i = 0; i < movesWithPress; ++i) InjectMouseMove(screen(moves[i]));
+    }});
+    SetWindowPresenter(nullptr);
+    EXPECT_EQ(next, desktop.size());
+    EXPECT_EQ(GetCapture(), nullptr);
+    Pump();
   }
   void PostCommand(int16_t command) {
     PostMessage(main_->m_hWnd, WM_COMMAND, static_cast<WPARAM>(command), 0);
@@ -678,6 +737,50 @@ TEST_F(WorldWindowTest, ABandSelectsADragMovesByTheExactWorldDeltaAndUndoTakesIt
   EXPECT_DOUBLE_EQ(read.x, moved.x);
   EXPECT_DOUBLE_EQ(read.y, moved.y);
   EXPECT_DOUBLE_EQ(read.r, moved.r);
+}
+
+// The same gestures made only of synthetic mouse messages through the event loop.
+TEST_F(WorldWindowTest, ALiveBandSelectsAndALiveDragMovesByTheExactWorldDelta) {
+  const MacPoint centre = BoxCentre();
+  LiveDrag(Offset(centre, -12, -12), {Offset(centre, 0, 0), Offset(centre, 12, 12)});
+  ASSERT_EQ(world_->Selection().size(), 2u);
+  EXPECT_EQ(world_->Selection().front(), box_);
+  LiveDrag(Offset(centre, -12, -12), {Offset(centre, 2, 12)});
+  EXPECT_TRUE(world_->Selection().empty());
+  EXPECT_EQ(At(Offset(centre, -12, 0)), kWhite);
+
+  TVector3 start;
+  box_->GetPlacement(start);
+  LiveDrag(InBox(), {Offset(InBox(), 4, 0), Offset(InBox(), 10, 0), Offset(InBox(), 30, -20)});
+  TVector3 moved;
+  box_->GetPlacement(moved);
+  EXPECT_DOUBLE_EQ(moved.x - start.x, 30 / kPixelsPerMetre);
+  EXPECT_DOUBLE_EQ(moved.y - start.y, 20 / kPixelsPerMetre);
+  EXPECT_DOUBLE_EQ(moved.r, start.r);
+  const MacPoint inBox = Offset(centre, 0, 4);
+  EXPECT_EQ(At(Offset(inBox, 30, -20)), kBoxColour);
+  EXPECT_EQ(At(inBox), kWhite);
+  Command(101);
+  TVector3 undone;
+  box_->GetPlacement(undone);
+  EXPECT_DOUBLE_EQ(undone.x, start.x);
+  EXPECT_DOUBLE_EQ(undone.y, start.y);
+}
+
+// A move that came with the press, already waiting when tracking starts, is tracked.
+TEST_F(WorldWindowTest, AMoveQueuedWithThePressIsTrackedAndNotDispatchedPastTheTracker) {
+  TVector3 start;
+  box_->GetPlacement(start);
+  LiveDrag(InBox(), {Offset(InBox(), 30, -20)}, 1);
+  TVector3 moved;
+  box_->GetPlacement(moved);
+  EXPECT_DOUBLE_EQ(moved.x - start.x, 30 / kPixelsPerMetre);
+  EXPECT_DOUBLE_EQ(moved.y - start.y, 20 / kPixelsPerMetre);
+
+  const MacPoint centre = BoxCentre();
+  LiveDrag(Offset(centre, -20, -20), {Offset(centre, 20, 20)}, 1);
+  ASSERT_FALSE(world_->Selection().empty());
+  EXPECT_EQ(world_->Selection().front(), box_);
 }
 
 }  // namespace

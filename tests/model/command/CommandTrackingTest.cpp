@@ -115,11 +115,8 @@ class CommandTrackingTest : public ::testing::Test {
       InjectMouseMove(point);
     };
   }
-  QV_CPoint Screen(int16_t x, int16_t y) {
-    POINT point{x, y};
-    ClientToScreen(view_.window, &point);
-    return QV_CPoint(point);
-  }
+  // A point of the view's client area: the frame tracking works in, as a click gives it.
+  QV_CPoint Client(int16_t x, int16_t y) { return QV_CPoint(x, y); }
 
   TSilentReporter reporter_;
   TCommandNesting nesting_{reporter_};
@@ -131,10 +128,10 @@ class CommandTrackingTest : public ::testing::Test {
 
 TEST_F(CommandTrackingTest, AClickThatStaysInsideTheHysteresisNeverMoves) {
   TScriptedCommand command(&view_, {MoveTo(14, 13), MoveTo(12, 11)});
-  command.SetMousePoint(Screen(10, 10));
+  command.SetMousePoint(Client(10, 10));
   EXPECT_EQ(handler_.TrackMouse(command.GetMousePoint(), 5, 5, &command), &command);
   ASSERT_GE(command.steps.size(), 3u);
-  const QV_CPoint anchor = Screen(10, 10);
+  const QV_CPoint anchor = Client(10, 10);
   for (const TStep& step : command.steps) {
     if (step.phase == 1) {
       EXPECT_FALSE(step.moved) << "a step of a click that never moved changed";
@@ -150,11 +147,11 @@ TEST_F(CommandTrackingTest, AClickThatStaysInsideTheHysteresisNeverMoves) {
 TEST_F(CommandTrackingTest, AMoveOfExactlyTheHysteresisCountsAndPaintsGoOnMeanwhile) {
   TScriptedCommand command(&view_, {[this] { InvalidateRect(other_, nullptr, TRUE); },
                                     MoveTo(15, 10)});
-  command.SetMousePoint(Screen(10, 10));
+  command.SetMousePoint(Client(10, 10));
   handler_.TrackMouse(command.GetMousePoint(), 5, 5, &command);
   bool movedThere = false;
   for (const TStep& step : command.steps) {
-    const QV_CPoint there = Screen(15, 10);
+    const QV_CPoint there = Client(15, 10);
     movedThere = movedThere || (step.phase == 1 && step.moved && step.h == there.h);
   }
   EXPECT_TRUE(movedThere);
@@ -163,7 +160,7 @@ TEST_F(CommandTrackingTest, AMoveOfExactlyTheHysteresisCountsAndPaintsGoOnMeanwh
 
 TEST_F(CommandTrackingTest, ATrackStepAnsweringNullEndsTrackingAndNothingIsPerformed) {
   TScriptedCommand command(&view_, {MoveTo(30, 30), MoveTo(40, 40), MoveTo(50, 50)});
-  command.SetMousePoint(Screen(10, 10));
+  command.SetMousePoint(Client(10, 10));
   command.endAt = 2;
   handler_.PerformCommand(&command);
   EXPECT_EQ(command.steps.size(), 2u);
@@ -173,7 +170,7 @@ TEST_F(CommandTrackingTest, ATrackStepAnsweringNullEndsTrackingAndNothingIsPerfo
 
 TEST_F(CommandTrackingTest, AFailureWhileTrackingReleasesTheMouseAndPassesOn) {
   TScriptedCommand command(&view_, {MoveTo(30, 30)});
-  command.SetMousePoint(Screen(10, 10));
+  command.SetMousePoint(Client(10, 10));
   command.failAt = 2;
   EXPECT_THROW(handler_.TrackMouse(command.GetMousePoint(), 5, 5, &command), QVException);
   EXPECT_EQ(GetCapture(), nullptr);
