@@ -44,7 +44,7 @@ struct TOpenFileRequest {
   uint32_t fileType = 0;  // its four-character type
 };
 
-// The application's open-file operation for callers with a file specification: windows waiting
+// The application's open-file operation for callers with a file record: windows waiting
 // to be painted are painted first, then the open dialog runs (DoOpenFileDialog with the dialog
 // parameters); a chosen file's path and type are copied into the request. Answers 1 when a file
 // was chosen, 0 when the dialog was cancelled (the request unchanged).

@@ -27,7 +27,7 @@ struct TExportFileSpec {
   Str255 name;
 };
 
-// A second specification of the target, used to name the finished file when asked.
+// A second file record of the target, used to name the finished file when asked.
 struct TExportNameSpec {
   int16_t volume = 0;
   int32_t directory = 0;

@@ -48,7 +48,7 @@ class TScriptTextBase : public TObject {
   virtual void GetPath(Str255& path) const { path = path_; }
   virtual void SetPath(const Str255& path) { path_ = path; }
   virtual void GetFileSpec(FSSpec& spec) const { spec = fileSpec_; }
-  // Stores the specification, its name as the path, and the file type its extension gives.
+  // Stores the file record, its name as the path, and the file type its extension gives.
   virtual void SetFileSpec(const FSSpec& spec, bool fileBacked);
   virtual bool IsFileBacked() const { return fileBacked_ != 0; }
   virtual void SetFileBacked(bool fileBacked) { fileBacked_ = fileBacked ? 1 : 0; }

@@ -200,7 +200,7 @@ TScriptText* ScriptsMenu::ScriptFromPath(const Str255& path, bool alwaysNew, boo
   auto fresh = std::make_unique<TScriptText>();
   fresh->Reset();
   fresh->SetFileSpec(ScriptFileSpecOfPath(path), true);
-  // A long path's specification holds only the file name: the script still reads the whole path.
+  // A long path's file record holds only the file name: the script still reads the whole path.
   fresh->SetPath(path);
   return fresh.release();
 }

@@ -65,6 +65,6 @@ class ScriptsMenu : public TTargetHandler {
   std::vector<std::unique_ptr<ScriptsMenuEntry>> entries_;
 };
 
-// The file specification of a path: the path itself, or its file name for a path of 63
+// The file record of a path: the path itself, or its file name for a path of 63
 // characters or more.
 FSSpec ScriptFileSpecOfPath(const Str255& path);

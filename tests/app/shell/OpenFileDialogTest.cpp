@@ -67,7 +67,7 @@ TEST_F(OpenFileDialogTest, APathTooLongForTheReplyIsRefusedNotCutShort) {
   EXPECT_EQ(reply.good, 0);
 }
 
-TEST_F(OpenFileDialogTest, AFileSpecificationTakesTheChosenPathAndACancelLeavesIt) {
+TEST_F(OpenFileDialogTest, AFileRecordTakesTheChosenPathAndACancelLeavesIt) {
   TOpenFileRequest request;
   request.spec.name = "/earlier.yb";
   Answer(std::nullopt);

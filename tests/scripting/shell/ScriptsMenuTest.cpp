@@ -51,7 +51,7 @@ TEST(ScriptsMenuEntries, NothingToActOnGivesItsPairAndRaisesNothing) {
   EXPECT_EQ(ScriptsMenu::Current(), &menu);
 }
 
-TEST(ScriptsMenuEntries, LongPathKeepsItsFileNameInTheSpecificationAndWholeAsThePath) {
+TEST(ScriptsMenuEntries, LongPathKeepsItsFileNameInTheFileRecordAndWholeAsThePath) {
   const Str255 path("/home/someone/a/folder/deep/enough/to/pass/sixty/three/characters/run.ybs");
   EXPECT_STREQ(ScriptFileSpecOfPath(path).name.Chars(), "run.ybs");
   EXPECT_STREQ(ScriptFileSpecOfPath("/short/run.ybs").name.Chars(), "/short/run.ybs");
