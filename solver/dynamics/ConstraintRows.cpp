@@ -78,7 +78,10 @@ void Mechanics::BuildRows(const Context& context) {
   entries_.clear();
   for (int c = 0; c < static_cast<int>(model_.constraints.size()); ++c) {
     if (!IsActive(context, c)) continue;
-    AddGoalRows(context.WithConstraint(c), c);
+    if (plainPin_[c])
+      AddPlainPinRows(c);
+    else
+      AddGoalRows(context.WithConstraint(c), c);
   }
   rows_.resize(builtRows_);
   for (size_t i = 0; i < rows_.size(); ++i) {
@@ -98,13 +101,10 @@ void Mechanics::BuildRows(const Context& context) {
 void Mechanics::AddGoalRows(const Context& context, int c) {
   const Constraint& record = model_.constraints[c];
   // A force goal marked as a limit bounds the drive's multiplier instead of loading the bodies.
-  double forceLimit = kInfinity;
-  bool kinematicDrive = false;
-  for (const Goal& goal : record.goals)
-    if (IsKinematic(goal.type) && goal.marking == kEquality) kinematicDrive = true;
-  for (const Goal& goal : record.goals)
-    if (goal.type == GoalType::Force && goal.marking != kEquality && kinematicDrive)
-      forceLimit = std::abs(Checked(goal.value(context), record));
+  const double forceLimit =
+      driveLimit_[c] == kNone
+          ? kInfinity
+          : std::abs(Checked(record.goals[driveLimit_[c]].value(context), record));
 
   // The record's frame, once for all its goals.
   bool framed = false;
@@ -288,29 +288,73 @@ double Mechanics::CurveDistance(const Context& context, int c, const PointKin& o
   return distance;
 }
 
-Mechanics::Row& Mechanics::AddPositionRow(RowBuilder& b, const Context& context,
-                                          const Constraint& record, const Goal& goal, int c,
-                                          int goalIndex, double quantity) {
-  // Built in place over the row of the last build, every field set: a row is large, and a copy
-  // or a clearing per row shows in every evaluation.
+// A new two-sided row of a record's goal with no velocity or acceleration target yet. Built in
+// place over the row of the last build, every field set: a row is large, and a copy or a clearing
+// per row shows in every evaluation.
+Mechanics::Row& Mechanics::NewRow(const RowBuilder& b, int c, int goalIndex, Component component) {
   if (builtRows_ == static_cast<int>(rows_.size())) rows_.emplace_back();
   Row& row = rows_[builtRows_++];
   row.constraint = c;
   row.goal = goalIndex;
   row.sub = 0;
   row.slot = 0;
-  row.component = goal.component;
+  row.component = component;
+  row.level = Level::Position;
+  row.oneSided = false;
   row.candidate = true;
   row.lower = -kInfinity;
   row.upper = kInfinity;
   row.g = 0;
   row.velocityTarget = 0;
+  row.gamma = 0;
   row.lambda = 0;
   row.redundant = false;
   row.saturated = false;
   row.contact = -1;
   row.friction = false;
   row.compliance = 0;
+  row.begin = b.Begin();
+  row.count = b.Count();
+  return row;
+}
+
+// A pin between two points in the world's frame whose goals hold its x and y at constants: the
+// joint of nearly every linkage and chain, built without the frame, formula and drive cases of
+// the general path, to the same rows and the same numbers.
+bool Mechanics::IsPlainPin(const Constraint& record) {
+  if (record.kind != ConstraintKind::Pin || record.points.size() != 2 ||
+      record.frameBody != kNone || !record.frameAngle.IsConstant() ||
+      record.frameAngle.Constant() != 0)
+    return false;
+  for (const Goal& goal : record.goals)
+    if (goal.type != GoalType::Position || goal.marking != kEquality ||
+        goal.component == Component::Rotation || !goal.value.IsConstant())
+      return false;
+  return true;
+}
+
+void Mechanics::AddPlainPinRows(int c) {
+  const Constraint& record = model_.constraints[c];
+  const PointKin& p0 = pointKin_[record.points[0]];
+  const PointKin& p1 = pointKin_[record.points[1]];
+  const Vector2d d = p1.pos - p0.pos;
+  const Vector2d frameX(1, 0);
+  for (int gi = 0; gi < static_cast<int>(record.goals.size()); ++gi) {
+    const Goal& goal = record.goals[gi];
+    const Vector2d e = goal.component == Component::Y ? Perp(frameX) : frameX;
+    RowBuilder b(entries_);
+    b.AddPoint(p1, e);
+    b.AddPoint(p0, -e);
+    Row& row = NewRow(b, c, gi, goal.component);
+    row.g = e.dot(d) - Checked(goal.value.Constant(), record);
+    row.gamma = -b.c + 0.0;
+  }
+}
+
+Mechanics::Row& Mechanics::AddPositionRow(RowBuilder& b, const Context& context,
+                                          const Constraint& record, const Goal& goal, int c,
+                                          int goalIndex, double quantity) {
+  Row& row = NewRow(b, c, goalIndex, goal.component);
   const bool noSlip = record.kind == ConstraintKind::Gear || record.kind == ConstraintKind::Rack;
   const double value = noSlip ? gearReference_[c] : Checked(goal.value(context), record);
   row.oneSided = goal.marking != kEquality && !noSlip;
@@ -345,8 +389,6 @@ Mechanics::Row& Mechanics::AddPositionRow(RowBuilder& b, const Context& context,
     row.gamma = sign * row.gamma;
     row.lower = 0;
   }
-  row.begin = b.Begin();
-  row.count = b.Count();
   return row;
 }
 

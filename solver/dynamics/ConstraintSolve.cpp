@@ -195,7 +195,9 @@ void Mechanics::Factorise(const std::vector<int>& rows, const std::vector<char>*
     changed = changed || value != factored[group];
     factored[group] = value;
   }
-  p.entries = flat_;
+  // The entries are rewritten whole by the next call: they change places instead of being
+  // copied.
+  p.entries.swap(flat_);
   p.entriesHeldNone = held == nullptr;
   if (!changed) return;
   // Contact rows may repeat each other (a box resting on two others): a pivot that is a tiny

@@ -113,6 +113,15 @@ Mechanics::Mechanics(Model model) : model_(std::move(model)) {
       loads = loads || (goal.marking == kEquality &&
                         (goal.type == GoalType::Force || goal.type == GoalType::Power));
     if (loads) loading_.push_back(static_cast<int>(c));
+    // A force goal marked as a limit bounds a kinematic drive's multiplier (the last such goal).
+    bool kinematicDrive = false;
+    for (const Goal& goal : record.goals)
+      kinematicDrive = kinematicDrive || (IsKinematic(goal.type) && goal.marking == kEquality);
+    plainPin_.push_back(IsPlainPin(record));
+    driveLimit_.push_back(kNone);
+    for (size_t g = 0; g < record.goals.size() && kinematicDrive; ++g)
+      if (record.goals[g].type == GoalType::Force && record.goals[g].marking != kEquality)
+        driveLimit_.back() = static_cast<int>(g);
     const bool measured = record.kind == ConstraintKind::Rotational ||
                           record.kind == ConstraintKind::Linear ||
                           record.kind == ConstraintKind::Rod;
@@ -528,15 +537,9 @@ void Mechanics::Derivative(double time, const Eigen::VectorXd& state, Eigen::Vec
   SelectRows();
   SolveAccelerations();
   const int n = static_cast<int>(solveRows_.size());
-  linearProjection_ = manifolds_.empty() && pattern_ != nullptr && pattern_->n == n;
-  for (int i = 0; i < n && linearProjection_; ++i) {
-    const Row& row = rows_[solveRows_[i]];
-    linearProjection_ = !row.oneSided && !row.saturated && row.contact < 0 &&
-                        row.level != Level::Acceleration && row.lower <= -kInfinity &&
-                        row.upper >= kInfinity;
-  }
-  chordReady_ = linearProjection_;
-  if (chordReady_) chordRows_ = solveRows_;
+  // Whether the rows are all plain equalities, as they were solved (before saturation is
+  // updated below), in the same pass that applies their multipliers.
+  bool linear = manifolds_.empty() && pattern_ != nullptr && pattern_->n == n;
   const Eigen::VectorXd& lambda = solveX_;
   derivative.resize(2 * dofCount_);
   derivative.head(dofCount_) = velocity_;
@@ -544,6 +547,9 @@ void Mechanics::Derivative(double time, const Eigen::VectorXd& state, Eigen::Vec
   acceleration = force_;
   for (int i = 0; i < n; ++i) {
     Row& row = rows_[solveRows_[i]];
+    linear = linear && !row.oneSided && !row.saturated && row.contact < 0 &&
+             row.level != Level::Acceleration && row.lower <= -kInfinity &&
+             row.upper >= kInfinity;
     const double multiplier = lambda[i];
     for (int k = row.begin; k < row.begin + row.count; ++k)
       acceleration[entries_[k].first] += entries_[k].second * multiplier;
@@ -553,6 +559,9 @@ void Mechanics::Derivative(double time, const Eigen::VectorXd& state, Eigen::Vec
     if (row.contact >= 0) continue;
     nextConstraintForce_[3 * row.constraint + static_cast<int>(row.component)] += multiplier;
   }
+  linearProjection_ = linear;
+  chordReady_ = linear;
+  if (chordReady_) chordRows_ = solveRows_;
   acceleration.array() *= invMass_.array();
   acceleration_ = acceleration;
   constraintForce_.swap(nextConstraintForce_);

@@ -227,6 +227,9 @@ class Mechanics {
   void BuildRows(const Context& context);
   void AddForces(const Context& context);
   void AddGoalRows(const Context& context, int c);
+  static bool IsPlainPin(const Constraint& record);
+  void AddPlainPinRows(int c);
+  Row& NewRow(const RowBuilder& b, int c, int goalIndex, Component component);
   Row& AddPositionRow(RowBuilder& b, const Context& ctx, const Constraint& record, const Goal& goal,
                       int c, int goalIndex, double quantity);
   double CurveDistance(const Context& context, int c, const PointKin& origin, const PointKin& point,
@@ -398,6 +401,8 @@ class Mechanics {
   std::vector<double> coordinate_, rate_;  // per constraint
   std::vector<int> measured_;              // the records whose coordinate and rate mean something
   std::vector<int> loading_;               // the records with goals that load the bodies
+  std::vector<int> driveLimit_;  // per record: its goal that limits its drive's force, or kNone
+  std::vector<char> plainPin_;   // per record: a pin whose rows take the short path
   // The factorisation of J W J' and what it is built from, kept between evaluations. The
   // matrix of a row set is assembled by a plan made once for its pattern: which Jacobian entries
   // multiply into which place. Small row sets are factorised dense; larger ones sparse, with the
