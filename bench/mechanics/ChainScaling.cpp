@@ -73,8 +73,8 @@ BENCHMARK(ChainFirstEvaluation)
 
 // The chain of 100 links released horizontal, in accurate mode, over the simulated time given
 // in tenths of a second: seconds of computing per simulated second (from the processor time),
-// the steps taken and rejected and the evaluations they made, and the accuracy reached: the widest joint separation and the largest drift
-// of the energy, in joules, at the frames.
+// the steps taken and rejected and the evaluations they made, and the accuracy reached: the widest
+// joint separation and the largest drift of the energy, in joules, at the frames.
 void ChainAccurate(benchmark::State& state) {
   namespace sc = yb::dynamics::scenes;
   const double duration = static_cast<double>(state.range(0)) / 10;

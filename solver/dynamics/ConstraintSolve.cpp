@@ -105,7 +105,9 @@ void Mechanics::Factorise(const std::vector<int>& rows, const std::vector<char>*
   // run rather than row by row.
   size_t total = 0;
   bool run = true;
-  structure_.resize(rows.size());
+  // Only grown here: shrunk to the counts and grown again, the whole pattern would be cleared
+  // on every call.
+  if (structure_.size() < rows.size()) structure_.resize(rows.size());
   for (int r = 0; r < n; ++r) {
     const Row& row = rows_[rows[r]];
     structure_[r] = row.count;

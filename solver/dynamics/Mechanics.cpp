@@ -548,8 +548,7 @@ void Mechanics::Derivative(double time, const Eigen::VectorXd& state, Eigen::Vec
   for (int i = 0; i < n; ++i) {
     Row& row = rows_[solveRows_[i]];
     linear = linear && !row.oneSided && !row.saturated && row.contact < 0 &&
-             row.level != Level::Acceleration && row.lower <= -kInfinity &&
-             row.upper >= kInfinity;
+             row.level != Level::Acceleration && row.lower <= -kInfinity && row.upper >= kInfinity;
     const double multiplier = lambda[i];
     for (int k = row.begin; k < row.begin + row.count; ++k)
       acceleration[entries_[k].first] += entries_[k].second * multiplier;
