@@ -783,4 +783,28 @@ TEST_F(WorldWindowTest, AMoveQueuedWithThePressIsTrackedAndNotDispatchedPastTheT
   EXPECT_EQ(world_->Selection().front(), box_);
 }
 
+// Playing the recorded frames back shows the bodies at every frame, as running did.
+TEST_F(WorldWindowTest, PlayingBackShowsTheBodiesAtEveryRecordedFrame) {
+  TFrameWatcher watcher;
+  watcher.onFrame = [&](int16_t frame) {
+    if (frame >= 10) world_->StopRunning();
+  };
+  world_->UpdateViewObject(&watcher, 1);
+  Command(kCmdRun);
+  ASSERT_EQ(world_->CurrentFrame(), 10);
+  const MacPoint last = InBox();
+  int32_t frames = 0;
+  int32_t shown = 0;
+  watcher.onFrame = [&](int16_t) {
+    ++frames;
+    shown += At(InBox()) == kBoxColour ? 1 : 0;
+  };
+  Command(kCmdPlayBackToStart);
+  world_->UpdateViewObject(&watcher, 0);
+  EXPECT_GE(frames, 2);
+  EXPECT_EQ(shown, frames);
+  EXPECT_EQ(At(InBox()), kBoxColour);
+  EXPECT_EQ(At(last), kWhite);
+}
+
 }  // namespace
