@@ -414,15 +414,6 @@ void TDezevOffScreenMgr::CopyDisplayRectToScreen(const MacRect& rect) {
            rect.left, rect.top, SRCCOPY);
   }
   ReleaseDC(window, to);
-  const RECT done = MacRectToWinRect(rect);
-  ValidateRect(window, &done);
-  // What is on the window now need not be copied again; other damage still is.
-  if (!screenInvalid_) return;
-  RegionRec* copied = AllocRegion();
-  FailIfNull(copied);
-  RegionSetMacRect(copied, rect);
-  RegionDifference(screenInvalid_, copied, screenInvalid_);
-  FreeRegion(copied);
 }
 
 void TDezevOffScreenMgr::InvalidateWindowRect(const MacRect& rect) {

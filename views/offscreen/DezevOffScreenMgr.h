@@ -42,7 +42,7 @@ class TDezevOffScreenMgr : public TOffScreenMgr {
   void CopyBackgroundToDisplay();
   void CopyDisplayToScreen();
   // One rectangle (manager coordinates) of the background copied into the display picture, or
-  // of the display picture onto the window, which is then no longer invalid there.
+  // of the display picture onto the window ahead of the next paint; what is stale stays so.
   void CopyBackgroundRectToDisplay(const MacRect& rect);
   void CopyDisplayRectToScreen(const MacRect& rect);
   void ClearBackground();
