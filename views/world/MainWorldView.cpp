@@ -235,7 +235,7 @@ void TMainWorldView::SetRunState(int32_t state) {
   if (state == kEditing && runState_ != kEditing) {
     autoscrolling_ = false;
     frameRedrawPending_ = false;
-    if (backgroundDirty_)
+    if (backgroundDirty_ || WorldDrawsTracks())
       InvalidateBackground();
     else if (foregroundDirty_)
       InvalidateForeground();

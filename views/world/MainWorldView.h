@@ -163,7 +163,8 @@ class TMainWorldView : public TOffScreenViewBase, public TCursorSource, public T
   static constexpr int16_t kPhaseRelease = 2;
   void RedrawObject(TThing* object, int16_t phase, bool immediately);
   // The world rectangle an object draws in: a body's square that holds its shape at any angle,
-  // a constraint's span between the objects it joins, any other object's own bounds.
+  // a constraint's span between the objects it joins, a point's place and its body; false for
+  // the ground, which draws across the view.
   static bool DrawnBounds(TThing& object, TDoubleRect& bounds);
   // The view's rectangle of what an object draws, or an empty rectangle.
   MacRect ObjectRect(TThing* object);

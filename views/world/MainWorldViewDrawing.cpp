@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "bodies/Background.h"
 #include "bodies/Body.h"
 #include "bodies/points/Point.h"
 #include "constraints/Constraint.h"
@@ -186,6 +187,8 @@ void Grow(TDoubleRect& bounds, const TDoubleRect& more) {
 }  // namespace
 
 bool TMainWorldView::DrawnBounds(TThing& object, TDoubleRect& bounds) {
+  // The ground's axes run across the whole view.
+  if (object.IsMemberClass(TZeroMass::kClassID)) return false;
   if (auto* mass = dynamic_cast<TMass*>(&object)) {
     bounds = mass->GetWorldBoundsSquare();
     bounds.Normalize();
@@ -193,6 +196,14 @@ bool TMainWorldView::DrawnBounds(TThing& object, TDoubleRect& bounds) {
   }
   if (object.GetBounds(bounds) == 0) return false;
   bounds.Normalize();
+  // A point outside its body draws a line to it.
+  auto* point = dynamic_cast<TPoint*>(&object);
+  if (TMass* body = point ? point->GetBody() : nullptr;
+      body && !body->IsMemberClass(TZeroMass::kClassID)) {
+    TDoubleRect square = body->GetWorldBoundsSquare();
+    square.Normalize();
+    Grow(bounds, square);
+  }
   if (auto* constraint = dynamic_cast<TCnstr*>(&object)) {
     for (TLink* end : constraint->Attached()) {
       if (!end || end->IsThing() == 0) continue;

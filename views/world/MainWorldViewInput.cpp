@@ -10,6 +10,7 @@
 #include "core/Failure.h"
 #include "core/MenuCommands.h"
 #include "core/Resources.h"
+#include "core/port/PortRegion.h"
 #include "core/port/WindowBinding.h"
 #include "model/Thing.h"
 #include "model/world/RunCommand.h"
@@ -206,6 +207,11 @@ void TMainWorldView::TrackMouseOver(const MacPoint& point) {
 
 TCommandCore* TMainWorldView::DoMouseCommand(const MacPoint& portPoint, TMouseEvent* event,
                                              int32_t) {
+  // The press is judged against the picture the user sees: stale parts are painted first.
+  if (TOffScreenMgr* manager = GetManager();
+      manager && (!RegionIsEmpty(manager->GetDeepRegion()) ||
+                  !RegionIsEmpty(manager->GetShallowRegion())))
+    manager->Update();
   UpdateObjectTransforms();
   const int16_t tool = world_ ? world_->GetCurrentTool() : kSelectTool;
   if (tool == kZoomInTool || tool == kZoomOutTool) {

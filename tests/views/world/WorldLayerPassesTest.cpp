@@ -41,7 +41,7 @@ class WorldLayerPassesTest : public OffScreenTest {
     snapper->Initialize();
     world_->AdoptObject(std::move(snapper));
     world_->Scale().SetConstant(100.0);
-    Add<TZeroMass>(0);
+    ground_ = &Add<TZeroMass>(0);
     red_ = &AddBox(1, 0.0, 0.0, kRed);
     blue_ = &AddBox(2, 1.0, 0.0, kBlue);
     manager_ = OpenManager();
@@ -101,6 +101,7 @@ class WorldLayerPassesTest : public OffScreenTest {
   std::unique_ptr<TWorldDoc> world_;
   TDezevOffScreenMgr* manager_ = nullptr;
   TMainWorldView* view_ = nullptr;
+  TZeroMass* ground_ = nullptr;
   TRectangle* red_ = nullptr;
   TRectangle* blue_ = nullptr;
 };
@@ -265,6 +266,22 @@ TEST_F(WorldLayerPassesTest, HitsFindTheTopmostObjectAndHandlesOnlyOnTheSelectio
   EXPECT_EQ(view_->FindHandleHit(redCorner, handle), nullptr);
   const MacPoint blueCorner = view_->WorldToView(TVector(0.3, 0.2));
   EXPECT_EQ(view_->FindHandleHit(blueCorner, handle), blue_);
+}
+
+TEST_F(WorldLayerPassesTest, DamageFarFromAnObjectLeavesItOutButTheGroundsAxesCrossIt) {
+  ground_->SetShowAxes(1);
+  Open(new TMainWorldView);
+  const COLORREF axis = RGB16ToColorRef(kAxisColour);
+  // The x axis runs through the origin, under the red box: far from it, on the left.
+  const MacPoint onAxis(20, 150);
+  ASSERT_EQ(OnWindow(onAxis), axis);
+  // A box changed far from the damage keeps its old picture; the axis is drawn again.
+  blue_->SetColourProperty(kTagFillColour, ColorRefToRGB16(kRed));
+  view_->InvalidateWorldRect(MacRect(10, 140, 30, 160));
+  manager_->DrawNow();
+  EXPECT_EQ(OnWindow(onAxis), axis);
+  EXPECT_EQ(InPicture(0, onAxis), axis);
+  EXPECT_EQ(OnWindow(Centre(*blue_)), kBlue);
 }
 
 }  // namespace
