@@ -805,6 +805,9 @@ TEST_F(WorldWindowTest, PlayingBackShowsTheBodiesAtEveryRecordedFrame) {
   EXPECT_EQ(shown, frames);
   EXPECT_EQ(At(InBox()), kBoxColour);
   EXPECT_EQ(At(last), kWhite);
+  // The next idle pass finds the run over and the view back to editing.
+  view_->DoIdle(0);
+  EXPECT_EQ(view_->GetRunState(), TMainWorldView::kEditing);
 }
 
 }  // namespace

@@ -284,5 +284,33 @@ TEST_F(WorldLayerPassesTest, DamageFarFromAnObjectLeavesItOutButTheGroundsAxesCr
   EXPECT_EQ(OnWindow(Centre(*blue_)), kBlue);
 }
 
+TEST_F(WorldLayerPassesTest, TheActiveHighlightIsDrawnInXorOverTheSelectionAndTakenBackExactly) {
+  Open(new TMainWorldView);
+  const auto around = [&] {
+    std::vector<COLORREF> pixels;
+    for (int16_t v = 120; v < 185; ++v)
+      for (int16_t h = 170; h < 235; ++h)
+        pixels.push_back(OnWindow(MacPoint(h, v)));
+    return pixels;
+  };
+  const std::vector<COLORREF> plain = around();
+  // Nothing is selected: nothing to highlight.
+  view_->HighlightChanged(TWrappedWindow::kHighlightInactive, TWrappedWindow::kHighlightActive);
+  EXPECT_EQ(around(), plain);
+  world_->Select(red_);
+  view_->HighlightChanged(TWrappedWindow::kHighlightInactive, TWrappedWindow::kHighlightActive);
+  const std::vector<COLORREF> shown = around();
+  EXPECT_NE(shown, plain);
+  // Changes that neither leave nor reach the active state draw nothing.
+  view_->HighlightChanged(TWrappedWindow::kHighlightNew, TWrappedWindow::kHighlightInactive);
+  EXPECT_EQ(around(), shown);
+  view_->HighlightChanged(TWrappedWindow::kHighlightActive, TWrappedWindow::kHighlightInactive);
+  EXPECT_EQ(around(), plain);
+  // Running, the highlight is left alone.
+  view_->SetRunState(TMainWorldView::kRunning);
+  view_->HighlightChanged(TWrappedWindow::kHighlightInactive, TWrappedWindow::kHighlightActive);
+  EXPECT_EQ(around(), plain);
+}
+
 }  // namespace
 }  // namespace view_test
