@@ -810,4 +810,25 @@ TEST_F(WorldWindowTest, PlayingBackShowsTheBodiesAtEveryRecordedFrame) {
   EXPECT_EQ(view_->GetRunState(), TMainWorldView::kEditing);
 }
 
+// Every body of the sample shows its own colour, each on white.
+TEST_F(WorldWindowTest, EachBodyShowsItsColourOnWhite) {
+  constexpr COLORREF kWheelColour = RGB(0, 0, 180);
+  auto* wheel = dynamic_cast<TOval*>(world_->FindObject(sample_worlds::kWheelId));
+  ASSERT_NE(wheel, nullptr);
+  wheel->SetShortProperty(kTagFillPattern, 1);
+  wheel->SetColourProperty(kTagFillColour, ColorRefToRGB16(kWheelColour));
+  view_->InvalidateForeground();
+  Pump();
+  TVector position;
+  wheel->GetPosition(position);
+  const MacPoint centre = view_->WorldToView(position);
+  // Beside the centre, clear of the centre-of-mass mark.
+  EXPECT_EQ(At(MacPoint(static_cast<int16_t>(centre.h + 8), static_cast<int16_t>(centre.v + 8))),
+            kWheelColour);
+  EXPECT_EQ(At(InBox()), kBoxColour);
+  const auto radius = static_cast<int16_t>(sample_worlds::kWheelRadius * kPixelsPerMetre);
+  EXPECT_EQ(At(MacPoint(static_cast<int16_t>(centre.h - radius - 3), centre.v)), kWhite);
+  EXPECT_EQ(At(MacPoint(static_cast<int16_t>(centre.h - radius + 3), centre.v)), kWheelColour);
+}
+
 }  // namespace
