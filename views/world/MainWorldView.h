@@ -186,7 +186,6 @@ class TMainWorldView : public TOffScreenViewBase, public TCursorSource, public T
   // tools fill them.
   void SetPriorityList(std::vector<TThing*> objects) { priorityList_ = std::move(objects); }
   void SetOverlayList(std::vector<TThing*> objects) { overlayList_ = std::move(objects); }
-  const std::vector<TThing*>& GetOverlayList() const { return overlayList_; }
   // The objects shown highlighted: the world's selection.
   std::vector<TThing*> HighlightList() const;
   // Draw modes handed to the objects.
@@ -203,8 +202,6 @@ class TMainWorldView : public TOffScreenViewBase, public TCursorSource, public T
   void SetReference(TThing* object, uint16_t crosshair, uint16_t icon);
   TLink* GetReferenceObject() override;
   void DrawReferenceCrosshair(const MacRect& rect, bool suppress);
-  // The rectangle of the reference crosshair's icon, centred on the point.
-  static MacRect ReferenceIconRect(const MacPoint& point);
 
   // ---- Input (MainWorldViewInput.cpp) ----
   // The topmost object under the point (view coordinates), or null: while a highlight is
@@ -278,6 +275,8 @@ class TMainWorldView : public TOffScreenViewBase, public TCursorSource, public T
   void DrawRunningPicture(const ObjectLists& lists, const MacRect& rect);
   bool InOverlay(const TThing* object) const;
   bool StillInWorld(const TThing* object) const;
+  // The objects of a list the view was given that are still in the world.
+  std::vector<TThing*> StillInWorld(const std::vector<TThing*>& objects) const;
 
   TWorldDoc* world_ = nullptr;
   THotPointSnapper* snapper_ = nullptr;

@@ -71,7 +71,7 @@ TLink* TMainWorldView::FindObjectAt(const MacPoint& point, bool includeMain) {
   UpdateObjectTransforms();
   const ObjectLists lists = CollectLists();
   if (!world_->Selection().empty()) {
-    if (TThing* hit = TopmostHit(priorityList_, point)) return hit;
+    if (TThing* hit = TopmostHit(StillInWorld(priorityList_), point)) return hit;
   }
   if (TThing* hit = TopmostHit(lists.link, point)) return hit;
   if (TThing* hit = TopmostHit(lists.line, point)) return hit;

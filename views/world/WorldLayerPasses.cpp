@@ -97,6 +97,17 @@ bool TMainWorldView::InOverlay(const TThing* object) const {
   return std::find(overlayList_.begin(), overlayList_.end(), object) != overlayList_.end();
 }
 
+std::vector<TThing*> TMainWorldView::StillInWorld(const std::vector<TThing*>& objects) const {
+  std::vector<TThing*> live;
+  if (objects.empty() || !world_) return live;
+  const std::vector<TLink*> all = world_->Objects();
+  const std::unordered_set<const TLink*> present(all.begin(), all.end());
+  for (TThing* object : objects) {
+    if (present.count(object) != 0) live.push_back(object);
+  }
+  return live;
+}
+
 bool TMainWorldView::StillInWorld(const TThing* object) const {
   if (!object || !world_) return false;
   const std::vector<TLink*> objects = world_->Objects();
@@ -265,7 +276,7 @@ void TMainWorldView::DrawUnselectedLinks(const ObjectLists& lists, const MacRect
 void TMainWorldView::DrawSelectionOnScreen(const ObjectLists& lists, const MacRect& rect,
                                            const Selection& selection) {
   if (!overlayList_.empty()) {
-    for (TThing* object : overlayList_) {
+    for (TThing* object : StillInWorld(overlayList_)) {
       if (Visible(object)) SecondDraw(object, rect, kModeOverlay);
     }
     return;
@@ -335,7 +346,7 @@ void TMainWorldView::DrawRunningPicture(const ObjectLists& lists, const MacRect&
   for (TThing* object : lists.link) {
     if (Visible(object) && !InOverlay(object)) SecondDraw(object, rect, kModePlain);
   }
-  for (TThing* object : overlayList_)
+  for (TThing* object : StillInWorld(overlayList_))
     SecondDraw(object, rect, kModeOverlayMember);
 }
 
@@ -351,11 +362,6 @@ void TMainWorldView::SetReference(TThing* object, uint16_t crosshair, uint16_t i
 
 TLink* TMainWorldView::GetReferenceObject() {
   return reference_;
-}
-
-MacRect TMainWorldView::ReferenceIconRect(const MacPoint& point) {
-  return MacRect(static_cast<int16_t>(point.h - 16), static_cast<int16_t>(point.v - 16),
-                 static_cast<int16_t>(point.h + 16), static_cast<int16_t>(point.v + 16));
 }
 
 void TMainWorldView::DrawReferenceCrosshair(const MacRect& rect, bool suppress) {

@@ -163,6 +163,16 @@ TEST_F(WorldLayerPassesTest, PlayingBackTheSelectionOrTheOverlayIsDrawnOnTheScre
   manager_->DrawNow();
   EXPECT_EQ(OnWindow(red), kRed);
   EXPECT_EQ(OnWindow(blue), kRed);
+
+  // An overlay object that leaves the world is no longer drawn, on the screen or in the
+  // picture; nor is it found by a press.
+  view_->SetPriorityList({blue_});
+  world_->RemoveObject(blue_);
+  view_->InvalidateRectOnScreen(all);
+  view_->SetRunState(TMainWorldView::kRunning);
+  Redraw();
+  EXPECT_EQ(OnWindow(blue), kWhite);
+  EXPECT_EQ(view_->FindObjectAt(blue), nullptr);
 }
 
 TEST_F(WorldLayerPassesTest,
