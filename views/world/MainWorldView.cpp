@@ -82,6 +82,8 @@ void TMainWorldView::UpdateObjectTransforms() {
     if (auto* mass = dynamic_cast<TMass*>(thing)) {
       mass->InvalidateScreenCache();
       mass->ValidateScreenTransform(viewTransform_);
+    } else {
+      thing->SetViewTransform(viewTransform_);
     }
   }
 }

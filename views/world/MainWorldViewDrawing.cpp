@@ -6,6 +6,7 @@
 
 #include "bodies/Background.h"
 #include "bodies/Body.h"
+#include "bodies/lines/Line.h"
 #include "bodies/points/Point.h"
 #include "constraints/Constraint.h"
 #include "core/port/Port.h"
@@ -192,6 +193,13 @@ bool TMainWorldView::DrawnBounds(TThing& object, TDoubleRect& bounds) {
   if (auto* mass = dynamic_cast<TMass*>(&object)) {
     bounds = mass->GetWorldBoundsSquare();
     bounds.Normalize();
+    return true;
+  }
+  if (auto* line = dynamic_cast<TLine*>(&object)) {
+    const TVector a = line->GetEndPoint1();
+    const TVector b = line->GetEndPoint2();
+    bounds = TDoubleRect(std::min(a.x, b.x), std::max(a.y, b.y), std::max(a.x, b.x),
+                         std::min(a.y, b.y));
     return true;
   }
   if (object.GetBounds(bounds) == 0) return false;

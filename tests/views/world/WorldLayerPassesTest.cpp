@@ -9,6 +9,7 @@
 #include "bodies/Background.h"
 #include "bodies/BodyTags.h"
 #include "bodies/Shapes.h"
+#include "bodies/lines/Line.h"
 #include "core/Handle.h"
 #include "core/Resources.h"
 #include "model/world/WorldDoc.h"
@@ -320,6 +321,36 @@ TEST_F(WorldLayerPassesTest, TheActiveHighlightIsDrawnInXorOverTheSelectionAndTa
   view_->SetRunState(TMainWorldView::kRunning);
   view_->HighlightChanged(TWrappedWindow::kHighlightInactive, TWrappedWindow::kHighlightActive);
   EXPECT_EQ(around(), plain);
+}
+
+TEST_F(WorldLayerPassesTest, ALineIsRedrawnWholeWhenItMovesAndFollowsTheZoom) {
+  Add<TLineHandler>(9);
+  TLine& line = Add<TLine>(10);
+  line.SetEndPoint1(TVector(-1.5, -1.0), 0);
+  line.SetEndPoint2(TVector(1.5, -1.0), 0);
+  line.FindHandler();
+  Open(new TMainWorldView);
+  const COLORREF black = RGB(0, 0, 0);
+  const MacPoint farEnd(70, 250);  // 1.3 m left of the line's middle
+  ASSERT_EQ(OnWindow(farEnd), black);
+  EXPECT_EQ(view_->FindObjectAt(farEnd), &line);
+  // Moved down by redrawing it where it was and where it is, its far part follows too.
+  view_->RedrawObject(&line, 0, false);
+  line.SetEndPoint1(TVector(-1.5, -1.1), 0);
+  line.SetEndPoint2(TVector(1.5, -1.1), 0);
+  view_->UpdateObjectTransforms();
+  view_->RedrawObject(&line, 0, false);
+  manager_->DrawNow();
+  EXPECT_EQ(OnWindow(farEnd), kWhite);
+  EXPECT_EQ(OnWindow(MacPoint(70, 260)), black);
+  line.SetEndPoint1(TVector(-1.5, -1.0), 0);
+  line.SetEndPoint2(TVector(1.5, -1.0), 0);
+  Redraw();
+  // Zoomed out about the view's centre, the line comes to half its distance from it.
+  view_->ZoomAboutPoint(TVector(200, -150), 0.5);
+  manager_->DrawNow();
+  EXPECT_EQ(OnWindow(MacPoint(135, 200)), black);
+  EXPECT_EQ(OnWindow(farEnd), kWhite);
 }
 
 }  // namespace
