@@ -79,7 +79,7 @@ const Transform2D& TMainWorldView::GetViewTransform() {
 void TMainWorldView::UpdateObjectTransforms() {
   UpdateTransform();
   for (TThing* thing : Things()) {
-    if (auto* mass = dynamic_cast<TMass*>(thing)) {
+    if (auto* mass = ThingAs<TMass>(thing)) {
       mass->InvalidateScreenCache();
       mass->ValidateScreenTransform(viewTransform_);
     } else {

@@ -273,6 +273,8 @@ class TMainWorldView : public TOffScreenViewBase, public TCursorSource, public T
                          const Selection& selection);
   void DrawFrameOfRun(const ObjectLists& lists, const MacRect& rect, const Selection& selection);
   void DrawRunningPicture(const ObjectLists& lists, const MacRect& rect);
+  // The part of the rectangle that the focused port's clip lets through.
+  MacRect VisibleArea(const MacRect& rect);
   bool InOverlay(const TThing* object) const;
   bool StillInWorld(const TThing* object) const;
   // The objects of a list the view was given that are still in the world.
@@ -313,10 +315,19 @@ class TMainWorldView : public TOffScreenViewBase, public TCursorSource, public T
   std::vector<TThing*> priorityList_;
   std::vector<TThing*> overlayList_;
   TThing* lastDrawnObject_ = nullptr;
+  // Where the objects drawn now can show: others are left out.
+  MacRect cullArea_{-32767, -32767, 32767, 32767};
   TThing* reference_ = nullptr;
   uint16_t referenceCrosshair_ = 0;
   uint16_t referenceIcon_ = 0;
 };
+
+// The object as the class it answers to by class identifier, or null; cheaper than a dynamic
+// cast on the drawing paths that ask it of every object.
+template <class T>
+T* ThingAs(TLink* object) {
+  return object && object->IsMemberClass(T::kClassID) ? static_cast<T*>(object) : nullptr;
+}
 
 // The grid flag of a world's main view, as the world's menu and scripts see it.
 uint16_t GetViewFlag(TMainWorldView& view);

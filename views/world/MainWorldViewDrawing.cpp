@@ -190,12 +190,12 @@ void Grow(TDoubleRect& bounds, const TDoubleRect& more) {
 bool TMainWorldView::DrawnBounds(TThing& object, TDoubleRect& bounds) {
   // The ground's axes run across the whole view.
   if (object.IsMemberClass(TZeroMass::kClassID)) return false;
-  if (auto* mass = dynamic_cast<TMass*>(&object)) {
+  if (auto* mass = ThingAs<TMass>(&object)) {
     bounds = mass->GetWorldBoundsSquare();
     bounds.Normalize();
     return true;
   }
-  if (auto* line = dynamic_cast<TLine*>(&object)) {
+  if (auto* line = ThingAs<TLine>(&object)) {
     const TVector a = line->GetEndPoint1();
     const TVector b = line->GetEndPoint2();
     bounds = TDoubleRect(std::min(a.x, b.x), std::max(a.y, b.y), std::max(a.x, b.x),
@@ -205,14 +205,14 @@ bool TMainWorldView::DrawnBounds(TThing& object, TDoubleRect& bounds) {
   if (object.GetBounds(bounds) == 0) return false;
   bounds.Normalize();
   // A point outside its body draws a line to it.
-  auto* point = dynamic_cast<TPoint*>(&object);
+  auto* point = ThingAs<TPoint>(&object);
   if (TMass* body = point ? point->GetBody() : nullptr;
       body && !body->IsMemberClass(TZeroMass::kClassID)) {
     TDoubleRect square = body->GetWorldBoundsSquare();
     square.Normalize();
     Grow(bounds, square);
   }
-  if (auto* constraint = dynamic_cast<TCnstr*>(&object)) {
+  if (auto* constraint = ThingAs<TCnstr>(&object)) {
     for (TLink* end : constraint->Attached()) {
       if (!end || end->IsThing() == 0) continue;
       TDoubleRect more;
@@ -295,6 +295,7 @@ void TMainWorldView::RedrawObject(TThing* object, int16_t phase, bool immediatel
     inManager.Offset(NarrowTo16(GetLocation().h), NarrowTo16(GetLocation().v));
     UpdateObjectTransforms();
     const Selection selection(world_);
+    cullArea_ = rect;
     TPictureSession session(*buffered);
     if (immediately || phase == kPhaseRelease) {
       session.OpenBackground();
@@ -343,9 +344,9 @@ void TMainWorldView::HighlightListed(int16_t oldState, int16_t newState,
   for (TThing* object : list) {
     if (!test(object) || !Focus()) continue;
     PortSetPenMode(R2_NOTXORPEN);
-    if (auto* mass = dynamic_cast<TMass*>(object))
+    if (auto* mass = ThingAs<TMass>(object))
       mass->HighlightSelection(extent, from, to);
-    else if (auto* point = dynamic_cast<TPoint*>(object))
+    else if (auto* point = ThingAs<TPoint>(object))
       point->Highlight(static_cast<uint16_t>(from), static_cast<uint16_t>(to));
   }
   PortResetPen();

@@ -50,9 +50,9 @@ namespace {
 // Whether the object answers a press at the point (view coordinates). The ground lies under
 // everything and answers none.
 bool Hits(TThing* object, const MacPoint& point) {
-  if (auto* at = dynamic_cast<TPoint*>(object)) return at->HitTest(point);
-  if (auto* line = dynamic_cast<TLine*>(object)) return line->HitTest(point);
-  if (auto* mass = dynamic_cast<TMass*>(object))
+  if (auto* at = ThingAs<TPoint>(object)) return at->HitTest(point);
+  if (auto* line = ThingAs<TLine>(object)) return line->HitTest(point);
+  if (auto* mass = ThingAs<TMass>(object))
     return !mass->IsMemberClass(TZeroMass::kClassID) && mass->HitTest(point);
   return object->HitTestWindowPoint(point) != 0;
 }
@@ -88,9 +88,9 @@ TThing* TMainWorldView::FindHandleHit(const MacPoint& point, int32_t& handle) {
     for (auto it = list->rbegin(); it != list->rend(); ++it) {
       TThing* object = *it;
       if (object->IsShown() == 0 || !selection.Has(object)) continue;
-      if (auto* mass = dynamic_cast<TMass*>(object); mass && mass->HitHandle(point, handle))
+      if (auto* mass = ThingAs<TMass>(object); mass && mass->HitHandle(point, handle))
         return object;
-      if (auto* line = dynamic_cast<TLine*>(object); line && line->HitHandle(point, handle))
+      if (auto* line = ThingAs<TLine>(object); line && line->HitHandle(point, handle))
         return object;
     }
   }
@@ -101,7 +101,7 @@ TThing* TMainWorldView::FindObjectInRect(const MacRect& rect) {
   UpdateObjectTransforms();
   const ObjectLists lists = CollectLists();
   for (auto it = lists.link.rbegin(); it != lists.link.rend(); ++it) {
-    auto* mass = dynamic_cast<TMass*>(*it);
+    auto* mass = ThingAs<TMass>(*it);
     if (mass && mass->HitTestRect(rect)) return *it;
   }
   return lists.link.empty() ? nullptr : lists.link.front();

@@ -122,14 +122,15 @@ void TMainWorldView::FirstDraw(TThing* object, const MacRect& rect, int16_t mode
   SecondDraw(object, rect, mode);
   // The editing picture of a selected body shows its handles.
   if (runState_ != kEditing || !selection.Has(object)) return;
-  if (auto* mass = dynamic_cast<TMass*>(object)) mass->HighlightSelection(rect, 0, 1);
+  if (auto* mass = ThingAs<TMass>(object)) mass->HighlightSelection(rect, 0, 1);
 }
 
 void TMainWorldView::SecondDraw(TThing* object, const MacRect& rect, int16_t) {
-  // Objects whose screen bounds miss the area are not drawn at all.
+  // Objects whose screen bounds miss the area drawn are not drawn at all.
   const MacRect bounds = ObjectRect(object);
-  if (bounds.right > bounds.left && !(bounds.left < rect.right && rect.left < bounds.right &&
-                                      bounds.top < rect.bottom && rect.top < bounds.bottom))
+  const MacRect& area = cullArea_;
+  if (bounds.right > bounds.left && !(bounds.left < area.right && area.left < bounds.right &&
+                                      bounds.top < area.bottom && area.top < bounds.bottom))
     return;
   PreparePortForObject();
   // Every mode draws the object's own picture; the modes differ in which objects they reach.
@@ -202,7 +203,21 @@ void TMainWorldView::DrawOverlay(const MacRect& rect) {
 // ---------------------------------------------------------------------------------------------
 // Passes
 
+MacRect TMainWorldView::VisibleArea(const MacRect& rect) {
+  RECT clip;
+  const HDC dc = GetPortDC();
+  if (!dc || GetClipBox(dc, &clip) == ERROR) return rect;
+  const MacRect box(NarrowTo16(clip.left), NarrowTo16(clip.top), NarrowTo16(clip.right),
+                    NarrowTo16(clip.bottom));
+  const MacRect area(std::max(rect.left, box.left), std::max(rect.top, box.top),
+                     std::min(rect.right, box.right), std::min(rect.bottom, box.bottom));
+  if (area.left >= area.right || area.top >= area.bottom) return MacRect();
+  return area;
+}
+
 void TMainWorldView::RunPass(int16_t pass, const MacRect& rect) {
+  // Only the part of the rectangle that the port lets through is worth drawing.
+  cullArea_ = VisibleArea(rect);
   const ObjectLists lists = CollectLists();
   const Selection selection(world_);
   switch (pass) {
