@@ -151,6 +151,11 @@ void TLine::ScreenChanged() {
   screenPointsValid_ = 0;
 }
 
+void TLine::SetViewTransform(const Transform2D& view) {
+  view_ = view;
+  ScreenChanged();
+}
+
 void TLine::LineChanged() {
   InvalidateTransform();
   ForEachLinked(0);

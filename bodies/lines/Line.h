@@ -57,6 +57,9 @@ class TLine : public TThing {
   void InvalidateTransform();
   // After a change of view: the screen data are made again when next asked for.
   void ScreenChanged();
+  // The view's world-to-screen transform, through which the ends are drawn.
+  void SetViewTransform(const Transform2D& view) override;
+  void GetDrawTransform(Transform2D& t) override { t = view_; }
   void LineChanged();
   void GetPosition(TVector& position) override;
   void GetPlacement(TVector3& placement) override;
@@ -126,6 +129,7 @@ class TLine : public TThing {
   Transform2D screenTransform_;
   uint16_t screenTransformValid_ = 0;
   Transform2D transform_;
+  Transform2D view_;
   uint16_t transformValid_ = 0;
   MacPoint screenEnd1_{};
   MacPoint screenEnd2_{};

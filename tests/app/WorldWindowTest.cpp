@@ -783,4 +783,52 @@ TEST_F(WorldWindowTest, AMoveQueuedWithThePressIsTrackedAndNotDispatchedPastTheT
   EXPECT_EQ(world_->Selection().front(), box_);
 }
 
+// Playing the recorded frames back shows the bodies at every frame, as running did.
+TEST_F(WorldWindowTest, PlayingBackShowsTheBodiesAtEveryRecordedFrame) {
+  TFrameWatcher watcher;
+  watcher.onFrame = [&](int16_t frame) {
+    if (frame >= 10) world_->StopRunning();
+  };
+  world_->UpdateViewObject(&watcher, 1);
+  Command(kCmdRun);
+  ASSERT_EQ(world_->CurrentFrame(), 10);
+  const MacPoint last = InBox();
+  int32_t frames = 0;
+  int32_t shown = 0;
+  watcher.onFrame = [&](int16_t) {
+    ++frames;
+    shown += At(InBox()) == kBoxColour ? 1 : 0;
+  };
+  Command(kCmdPlayBackToStart);
+  world_->UpdateViewObject(&watcher, 0);
+  EXPECT_GE(frames, 2);
+  EXPECT_EQ(shown, frames);
+  EXPECT_EQ(At(InBox()), kBoxColour);
+  EXPECT_EQ(At(last), kWhite);
+  // The next idle pass finds the run over and the view back to editing.
+  view_->DoIdle(0);
+  EXPECT_EQ(view_->GetRunState(), TMainWorldView::kEditing);
+}
+
+// Every body of the sample shows its own colour, each on white.
+TEST_F(WorldWindowTest, EachBodyShowsItsColourOnWhite) {
+  constexpr COLORREF kWheelColour = RGB(0, 0, 180);
+  auto* wheel = dynamic_cast<TOval*>(world_->FindObject(sample_worlds::kWheelId));
+  ASSERT_NE(wheel, nullptr);
+  wheel->SetShortProperty(kTagFillPattern, 1);
+  wheel->SetColourProperty(kTagFillColour, ColorRefToRGB16(kWheelColour));
+  view_->InvalidateForeground();
+  Pump();
+  TVector position;
+  wheel->GetPosition(position);
+  const MacPoint centre = view_->WorldToView(position);
+  // Beside the centre, clear of the centre-of-mass mark.
+  EXPECT_EQ(At(MacPoint(static_cast<int16_t>(centre.h + 8), static_cast<int16_t>(centre.v + 8))),
+            kWheelColour);
+  EXPECT_EQ(At(InBox()), kBoxColour);
+  const auto radius = static_cast<int16_t>(sample_worlds::kWheelRadius * kPixelsPerMetre);
+  EXPECT_EQ(At(MacPoint(static_cast<int16_t>(centre.h - radius - 3), centre.v)), kWhite);
+  EXPECT_EQ(At(MacPoint(static_cast<int16_t>(centre.h - radius + 3), centre.v)), kWheelColour);
+}
+
 }  // namespace

@@ -388,6 +388,34 @@ void TDezevOffScreenMgr::CopyDisplayToScreen() {
   SelectClipRgn(to, nullptr);
 }
 
+void TDezevOffScreenMgr::CopyBackgroundRectToDisplay(const MacRect& rect) {
+  if (!background_ || !display_ || rect.right <= rect.left || rect.bottom <= rect.top) return;
+  const TLocked fromLock(*background_);
+  const TLocked toLock(*display_);
+  const HDC from = background_->GetMemoryDC();
+  const HDC to = display_->GetMemoryDC();
+  const TOriginsAtZero fromOrigins(from);
+  const TOriginsAtZero toOrigins(to);
+  BitBlt(to, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, from, rect.left,
+         rect.top, SRCCOPY);
+}
+
+void TDezevOffScreenMgr::CopyDisplayRectToScreen(const MacRect& rect) {
+  const HWND window = GetWindowHandle();
+  if (!display_ || !window || rect.right <= rect.left || rect.bottom <= rect.top) return;
+  const HDC to = GetDC(window);
+  if (!to) return;
+  {
+    const TLocked locked(*display_);
+    const HDC from = display_->GetMemoryDC();
+    SelectAppPalette(to);
+    const TOriginsAtZero fromOrigins(from);
+    BitBlt(to, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, from,
+           rect.left, rect.top, SRCCOPY);
+  }
+  ReleaseDC(window, to);
+}
+
 void TDezevOffScreenMgr::InvalidateWindowRect(const MacRect& rect) {
   if (GetUseSolidBrushes() || !display_ || !background_) return;
   const HWND window = GetWindowHandle();

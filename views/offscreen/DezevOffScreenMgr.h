@@ -41,6 +41,10 @@ class TDezevOffScreenMgr : public TOffScreenMgr {
                      int16_t* height) const;
   void CopyBackgroundToDisplay();
   void CopyDisplayToScreen();
+  // One rectangle (manager coordinates) of the background copied into the display picture, or
+  // of the display picture onto the window ahead of the next paint; what is stale stays so.
+  void CopyBackgroundRectToDisplay(const MacRect& rect);
+  void CopyDisplayRectToScreen(const MacRect& rect);
   void ClearBackground();
   void CheckBuffers() override;
   void UpdateNow() override;

@@ -79,9 +79,11 @@ const Transform2D& TMainWorldView::GetViewTransform() {
 void TMainWorldView::UpdateObjectTransforms() {
   UpdateTransform();
   for (TThing* thing : Things()) {
-    if (auto* mass = dynamic_cast<TMass*>(thing)) {
+    if (auto* mass = ThingAs<TMass>(thing)) {
       mass->InvalidateScreenCache();
       mass->ValidateScreenTransform(viewTransform_);
+    } else {
+      thing->SetViewTransform(viewTransform_);
     }
   }
 }
@@ -235,7 +237,7 @@ void TMainWorldView::SetRunState(int32_t state) {
   if (state == kEditing && runState_ != kEditing) {
     autoscrolling_ = false;
     frameRedrawPending_ = false;
-    if (backgroundDirty_)
+    if (backgroundDirty_ || WorldDrawsTracks())
       InvalidateBackground();
     else if (foregroundDirty_)
       InvalidateForeground();
@@ -292,8 +294,8 @@ void TMainWorldView::InvalidateForeground() {
 
 void TMainWorldView::InvalidateBackground() {
   InvalidateAllDeep();
-  const bool keep = runState_ == kEditing ||
-                    (autoscrolling_ && (runState_ == kRunning || showGrid_ != 0));
+  const bool keep =
+      runState_ == kEditing || (autoscrolling_ && (runState_ == kRunning || showGrid_ != 0));
   if (!keep) ClearPendingDeep();
 }
 
@@ -329,12 +331,10 @@ void TMainWorldView::InvalidateRectOnScreen(const MacRect& rect) {
 void TMainWorldView::RecomputeWorldExtent() {
   bool any = false;
   TDoubleRect all{0, 0, 0, 0};
-  for (TThing* thing : Things()) {
-    // The ground lies under everything: it makes no extent.
-    if (thing->IsMemberClass(TZeroMass::kClassID)) continue;
+  // The bodies make the extent; the ground lies under everything and makes none.
+  for (TThing* thing : CollectLists().second) {
     TDoubleRect bounds{0, 0, 0, 0};
-    if (thing->GetBounds(bounds) == 0) continue;
-    bounds.Normalize();
+    if (!DrawnBounds(*thing, bounds)) continue;
     if (!any) {
       all = bounds;
       any = true;
@@ -348,12 +348,12 @@ void TMainWorldView::RecomputeWorldExtent() {
   objectBounds_ = all;
   const TViewPoint& size = GetStoredSize();
   const double scale = GetScale();
-  viewCentre_ = ViewToWorld(MacPoint(static_cast<int16_t>(size.h >> 1),
-                                     static_cast<int16_t>(size.v >> 1)));
+  viewCentre_ =
+      ViewToWorld(MacPoint(static_cast<int16_t>(size.h >> 1), static_cast<int16_t>(size.v >> 1)));
   const double growH = std::max(0, (size.h >> 1) - 6) / scale;
   const double growV = std::max(0, (size.v >> 1) - 6) / scale;
-  worldExtent_ = TDoubleRect(all.left - growH, all.top + growV, all.right + growH,
-                             all.bottom - growV);
+  worldExtent_ =
+      TDoubleRect(all.left - growH, all.top + growV, all.right + growH, all.bottom - growV);
   // The view's centre stays inside the extent.
   worldExtent_.left = std::min(worldExtent_.left, viewCentre_.x);
   worldExtent_.right = std::max(worldExtent_.right, viewCentre_.x);

@@ -8,13 +8,16 @@
 //
 // Contents, by file:
 //   MainWorldView.cpp         construction, Init, transform, zoom and scroll, run states, extent
-//   MainWorldViewDrawing.cpp  layers, grid walk and grid snapping, redrawing one object, XOR
-//                             highlight
-//   MainWorldViewInput.cpp    cursor, hover, presses, the snapper's questions
+//   MainWorldViewDrawing.cpp  grid walk and grid snapping, redrawing one object, XOR highlight
+//   WorldLayerPasses.cpp      the world's object lists, the layers by run state and the passes
+//                             over the lists, the reference crosshair
+//   MainWorldViewInput.cpp    cursor, hover, presses, hit queries, the snapper's questions
 
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <unordered_set>
+#include <vector>
 
 #include "core/geometry/Transform2D.h"
 #include "model/Link.h"
@@ -57,8 +60,8 @@ class TMainWorldView : public TOffScreenViewBase, public TCursorSource, public T
   static constexpr RGB16Color kGridColour{0x0241, 0xEAFF, 0xAB54};
 
   // The world's answer to a press that the view does not handle itself: a command, or null.
-  using ClickHandler = std::function<TCommandCore*(TMainWorldView& view, const MacPoint& point,
-                                                   TMouseEvent* event)>;
+  using ClickHandler =
+      std::function<TCommandCore*(TMainWorldView& view, const MacPoint& point, TMouseEvent* event)>;
   // Told the point under the pointer at each hover pass and whether it is over free space.
   using HoverHandler = std::function<void(const MacPoint& point, bool overFreeSpace)>;
 
@@ -144,19 +147,71 @@ class TMainWorldView : public TOffScreenViewBase, public TCursorSource, public T
   void DrawBackground(const MacRect& rect) override;
   void DrawObjects(const MacRect& rect) override;
   void DrawOverlay(const MacRect& rect) override;
+  // The highlight shown or taken away (state 4, the active one) while editing: the objects of
+  // the highlight list draw their highlight in XOR. HighlightListed does it for the objects
+  // that pass the test.
   void HighlightChanged(int16_t oldState, int16_t newState) override;
+  void HighlightListed(int16_t oldState, int16_t newState,
+                       const std::function<bool(TThing*)>& test);
   // Printed (solid fills): the layers one after the other into the rectangle.
   void Draw(const MacRect& area) override;
   // An object of the world changed or went: the snapper forgets it.
   void NoteWorldChanged(TLink* object);
-  // The object's bounds drawn again through the pictures; at once on the screen when asked.
+  // The object drawn again at once through the pictures over its bounds, which are also
+  // marked stale: into the background on release or when `immediately` (then the window
+  // follows at the next paint), else into the display picture and onto the window.
+  static constexpr int16_t kPhaseRelease = 2;
   void RedrawObject(TThing* object, int16_t phase, bool immediately);
-  // The view's bounds of an object, or an empty rectangle.
+  // The world rectangle an object draws in: a body's square that holds its shape at any angle,
+  // a constraint's span between the objects it joins, a point's place and its body; false for
+  // the ground, which draws across the view.
+  static bool DrawnBounds(TThing& object, TDoubleRect& bounds);
+  // The view's rectangle of what an object draws, or an empty rectangle.
   MacRect ObjectRect(TThing* object);
 
+  // ---- The world's object lists and the passes over them (WorldLayerPasses.cpp) ----
+  // The lists the view draws and hit-tests, made from the world's objects in the world's order:
+  // main (every shown object with a label and handles: bodies, points, constraints), second
+  // (the bodies that make the world's extent), link (objects drawn with their sub-objects) and
+  // the lines of the world's line handler. Drawn in list order, hit-tested from the end.
+  struct ObjectLists {
+    std::vector<TThing*> main;
+    std::vector<TThing*> second;
+    std::vector<TThing*> link;
+    std::vector<TThing*> line;
+  };
+  ObjectLists CollectLists() const;
+  // Objects hit first while a highlight is shown, and objects drawn over the rest (in the
+  // selection's place on the screen, and last while running); both empty unless the world's
+  // tools fill them.
+  void SetPriorityList(std::vector<TThing*> objects) { priorityList_ = std::move(objects); }
+  void SetOverlayList(std::vector<TThing*> objects) { overlayList_ = std::move(objects); }
+  // The objects shown highlighted: the world's selection.
+  std::vector<TThing*> HighlightList() const;
+  // Draw modes handed to the objects.
+  static constexpr int16_t kModePlain = 0;
+  static constexpr int16_t kModeSelected = 1;
+  static constexpr int16_t kModeOverlayMember = 2;
+  static constexpr int16_t kModeOverlay = 3;
+  // Runs one of the eleven passes over the lists into the focused port.
+  void RunPass(int16_t pass, const MacRect& rect);
+  // The object last drawn by the passes that stop at the first selected object.
+  TThing* GetLastDrawnObject() const { return lastDrawnObject_; }
+  // The reference object: the crosshair through its point across the rectangle and its icon at
+  // the point, each when its flag is set. Nothing when suppressed or without a reference.
+  void SetReference(TThing* object, uint16_t crosshair, uint16_t icon);
+  TLink* GetReferenceObject() override;
+  void DrawReferenceCrosshair(const MacRect& rect, bool suppress);
+
   // ---- Input (MainWorldViewInput.cpp) ----
-  // The topmost object under the point (view coordinates), or null.
-  TLink* FindObjectAt(const MacPoint& point);
+  // The topmost object under the point (view coordinates), or null: while a highlight is
+  // shown the priority list's objects first, then the link list, the lines and, when asked,
+  // the main list.
+  TLink* FindObjectAt(const MacPoint& point, bool includeMain = true);
+  // The topmost selected object of the main list with a handle under the point, and which.
+  TThing* FindHandleHit(const MacPoint& point, int32_t& handle);
+  // The topmost object of the link list inside the rectangle, else the link list's first.
+  TThing* FindObjectInRect(const MacRect& rect);
   void SetToolCursor(uint32_t resource);
   bool DoSetCursor(const MacPoint& portPoint, RegionRec* cursorRegion) override;
   uint32_t CurrentCursorResource() const override { return cursor_; }
@@ -177,14 +232,53 @@ class TMainWorldView : public TOffScreenViewBase, public TCursorSource, public T
                            int32_t& kind) override;
   POINT WorldToWindow(const TVector& world) override;
   TVector WindowToWorld(const POINT& pixel) override;
-  TLink* GetReferenceObject() override { return nullptr; }
   HDC BeginHotPointDrawing() override;
   void EndHotPointDrawing(HDC dc) override;
 
+ protected:
+  // Whether the world stamps the unselected objects into the background at each frame of a
+  // run, leaving their tracks; the world keeps no such setting yet.
+  virtual bool WorldDrawsTracks() const { return false; }
+
  private:
   class FrameLink;
+  // The world's selection as a set, made once per pass.
+  class Selection {
+   public:
+    explicit Selection(const TWorldDoc* world);
+    bool Has(const TThing* object) const;
+    bool Empty() const { return objects_.empty(); }
+
+   private:
+    std::unordered_set<const TLink*> objects_;
+  };
   std::vector<TThing*> Things() const;
-  void DrawThings(const MacRect& rect, bool selectedOnly);
+  // The two ways an object draws itself: the first (its editing picture, with the marks of a
+  // selected object) and the second (its shape alone).
+  void FirstDraw(TThing* object, const MacRect& rect, int16_t mode, const Selection& selection);
+  void SecondDraw(TThing* object, const MacRect& rect, int16_t mode);
+  // The passes by what they do.
+  void DrawListShapes(const std::vector<TThing*>& list, const MacRect& rect);
+  void DrawEditingPicture(const ObjectLists& lists, const MacRect& rect,
+                          const Selection& selection);
+  void DrawUnselectedLinks(const ObjectLists& lists, const MacRect& rect,
+                           const Selection& selection);
+  void DrawSelectionOnScreen(const ObjectLists& lists, const MacRect& rect,
+                             const Selection& selection);
+  void DrawLinksUpToSelection(const ObjectLists& lists, const MacRect& rect,
+                              const Selection& selection);
+  void DrawAfterLastDrawn(const ObjectLists& lists, const MacRect& rect,
+                          const Selection& selection);
+  bool DrawUpToSelection(const std::vector<TThing*>& list, const MacRect& rect,
+                         const Selection& selection);
+  void DrawFrameOfRun(const ObjectLists& lists, const MacRect& rect, const Selection& selection);
+  void DrawRunningPicture(const ObjectLists& lists, const MacRect& rect);
+  // The part of the rectangle that the focused port's clip lets through.
+  MacRect VisibleArea(const MacRect& rect);
+  bool InOverlay(const TThing* object) const;
+  bool StillInWorld(const TThing* object) const;
+  // The objects of a list the view was given that are still in the world.
+  std::vector<TThing*> StillInWorld(const std::vector<TThing*>& objects) const;
 
   TWorldDoc* world_ = nullptr;
   THotPointSnapper* snapper_ = nullptr;
@@ -218,7 +312,22 @@ class TMainWorldView : public TOffScreenViewBase, public TCursorSource, public T
   bool foregroundPending_ = false;
   bool backgroundPending_ = false;
   uint32_t cursor_ = 0;
+  std::vector<TThing*> priorityList_;
+  std::vector<TThing*> overlayList_;
+  TThing* lastDrawnObject_ = nullptr;
+  // Where the objects drawn now can show: others are left out.
+  MacRect cullArea_{-32767, -32767, 32767, 32767};
+  TThing* reference_ = nullptr;
+  uint16_t referenceCrosshair_ = 0;
+  uint16_t referenceIcon_ = 0;
 };
+
+// The object as the class it answers to by class identifier, or null; cheaper than a dynamic
+// cast on the drawing paths that ask it of every object.
+template <class T>
+T* ThingAs(TLink* object) {
+  return object && object->IsMemberClass(T::kClassID) ? static_cast<T*>(object) : nullptr;
+}
 
 // The grid flag of a world's main view, as the world's menu and scripts see it.
 uint16_t GetViewFlag(TMainWorldView& view);

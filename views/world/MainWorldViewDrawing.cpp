@@ -1,10 +1,14 @@
-// TMainWorldView drawing: the layers by run state, the grid walk and snapping to the grid,
-// redrawing one object and the XOR highlight of the selection.
+// TMainWorldView drawing: the grid walk and snapping to the grid, redrawing one object through
+// the pictures and the XOR highlight of the selection.
 
 #include <algorithm>
 #include <cmath>
 
+#include "bodies/Background.h"
 #include "bodies/Body.h"
+#include "bodies/lines/Line.h"
+#include "bodies/points/Point.h"
+#include "constraints/Constraint.h"
 #include "core/port/Port.h"
 #include "core/port/PortShapes.h"
 #include "model/Thing.h"
@@ -15,16 +19,6 @@
 
 namespace {
 
-void FillWhite(const MacRect& rect) {
-  const HBRUSH white = CreateSolidBrush(RGB(255, 255, 255));
-  PortFillRectBrush(rect, white);
-  DeleteObject(white);
-}
-
-bool Meets(const MacRect& a, const MacRect& b) {
-  return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
-}
-
 // The nearest multiple of the step; values within half a step of 0 become 0, and a zero step
 // leaves the value as it is.
 double SnapToStep(double value, double step) {
@@ -34,7 +28,8 @@ double SnapToStep(double value, double step) {
 
 int16_t RoundTo16(double value) {
   if (!(value == value)) return 0;
-  return static_cast<int16_t>(std::clamp(std::lround(std::clamp(value, -1e9, 1e9)), -32767L, 32767L));
+  return static_cast<int16_t>(
+      std::clamp(std::lround(std::clamp(value, -1e9, 1e9)), -32767L, 32767L));
 }
 
 }  // namespace
@@ -65,8 +60,7 @@ void TMainWorldView::GetGridParameters(double& first, double& second, double& th
   count = static_cast<int16_t>(grid_.subdivisions);
 }
 
-void TMainWorldView::WalkGridLines(int16_t axis, bool withMinor,
-                                   const GridLineCallback& callback) {
+void TMainWorldView::WalkGridLines(int16_t axis, bool withMinor, const GridLineCallback& callback) {
   ComputeGridParameters();
   const Transform2D& transform = GetViewTransform();
   const double scale = transform.scale;
@@ -161,44 +155,11 @@ void TMainWorldView::MasterRequestDirect(int32_t axis, intptr_t callback, intptr
 }
 
 // ---------------------------------------------------------------------------------------------
-// Layers. The background picture holds the white ground and the grid; the display picture the
-// world's objects over it; the screen the feedback over both.
+// Drawing outside the layers
 
 void TMainWorldView::DrawContents() {
   TOffScreenViewBase::DrawContents();
   if (world_) world_->SetViewWidth(GetStoredSize().h);
-}
-
-void TMainWorldView::DrawBackground(const MacRect& rect) {
-  FillWhite(rect);
-  UpdateTransform();
-  if (showGrid_ != 0 && !(runState_ != kEditing && autoscrolling_)) DrawGridLines(rect);
-  if (runState_ != kEditing) frameRedrawPending_ = false;
-}
-
-void TMainWorldView::DrawObjects(const MacRect& rect) {
-  UpdateObjectTransforms();
-  DrawThings(rect, false);
-}
-
-void TMainWorldView::DrawThings(const MacRect& rect, bool selectedOnly) {
-  const std::vector<TThing*> things = Things();
-  std::vector<TLink*> selection;
-  if (world_) selection = world_->Selection();
-  for (TThing* thing : things) {
-    const bool selected = std::find(selection.begin(), selection.end(), thing) != selection.end();
-    if (selectedOnly && !selected) continue;
-    const MacRect bounds = ObjectRect(thing);
-    if (bounds.right > bounds.left && !Meets(bounds, rect)) continue;
-    PortResetPen();
-    SetPortForeColor(RGB16Color{0, 0, 0});
-    SetPortBackColor(RGB16Color{0xFFFF, 0xFFFF, 0xFFFF});
-    thing->Draw(rect, 0);
-    if (selected && runState_ == kEditing) {
-      if (auto* mass = dynamic_cast<TMass*>(thing)) mass->HighlightSelection(rect, 0, 1);
-    }
-  }
-  PreparePort();
 }
 
 void TMainWorldView::Draw(const MacRect& area) {
@@ -215,50 +176,178 @@ void TMainWorldView::NoteWorldChanged(TLink* object) {
   RecomputeWorldExtent();
 }
 
-void TMainWorldView::DrawOverlay(const MacRect& rect) {
-  if (snapper_) snapper_->ClearHoverMarker();
-  TOffScreenViewBase::DrawOverlay(rect);
+namespace {
+
+void Grow(TDoubleRect& bounds, const TDoubleRect& more) {
+  bounds.left = std::min(bounds.left, more.left);
+  bounds.right = std::max(bounds.right, more.right);
+  bounds.top = std::max(bounds.top, more.top);
+  bounds.bottom = std::min(bounds.bottom, more.bottom);
+}
+
+}  // namespace
+
+bool TMainWorldView::DrawnBounds(TThing& object, TDoubleRect& bounds) {
+  // The ground's axes run across the whole view.
+  if (object.IsMemberClass(TZeroMass::kClassID)) return false;
+  if (auto* mass = ThingAs<TMass>(&object)) {
+    bounds = mass->GetWorldBoundsSquare();
+    bounds.Normalize();
+    return true;
+  }
+  if (auto* line = ThingAs<TLine>(&object)) {
+    const TVector a = line->GetEndPoint1();
+    const TVector b = line->GetEndPoint2();
+    bounds = TDoubleRect(std::min(a.x, b.x), std::max(a.y, b.y), std::max(a.x, b.x),
+                         std::min(a.y, b.y));
+    return true;
+  }
+  if (object.GetBounds(bounds) == 0) return false;
+  bounds.Normalize();
+  // A point outside its body draws a line to it.
+  auto* point = ThingAs<TPoint>(&object);
+  if (TMass* body = point ? point->GetBody() : nullptr;
+      body && !body->IsMemberClass(TZeroMass::kClassID)) {
+    TDoubleRect square = body->GetWorldBoundsSquare();
+    square.Normalize();
+    Grow(bounds, square);
+  }
+  if (auto* constraint = ThingAs<TCnstr>(&object)) {
+    for (TLink* end : constraint->Attached()) {
+      if (!end || end->IsThing() == 0) continue;
+      TDoubleRect more;
+      if (static_cast<TThing*>(end)->GetBounds(more) == 0) continue;
+      more.Normalize();
+      Grow(bounds, more);
+    }
+  }
+  return true;
 }
 
 MacRect TMainWorldView::ObjectRect(TThing* object) {
   TDoubleRect bounds{0, 0, 0, 0};
-  if (!object || object->GetBounds(bounds) == 0) return MacRect();
-  bounds.Normalize();
+  if (!object || !DrawnBounds(*object, bounds)) return MacRect();
   const MacPoint a = WorldToView(bounds.TopLeft());
   const MacPoint b = WorldToView(bounds.BottomRight());
-  // A margin for outlines, marks and selection squares.
-  constexpr int16_t kMargin = 4;
+  // A margin for outlines, point icons, marks and selection squares.
+  constexpr int16_t kMargin = 6;
   return MacRect(static_cast<int16_t>(std::min(a.h, b.h) - kMargin),
                  static_cast<int16_t>(std::min(a.v, b.v) - kMargin),
                  static_cast<int16_t>(std::max(a.h, b.h) + kMargin + 1),
                  static_cast<int16_t>(std::max(a.v, b.v) + kMargin + 1));
 }
 
-void TMainWorldView::RedrawObject(TThing* object, int16_t, bool immediately) {
-  const MacRect rect = ObjectRect(object);
-  if (rect.right <= rect.left) {
-    InvalidateForeground();
-  } else if (immediately) {
-    InvalidateRectOnScreen(rect);
-  } else {
-    InvalidateWorldRect(rect);
+namespace {
+
+// One drawing session on a manager's pictures: the picture that is open is released and the
+// session ended however the drawing leaves.
+class TPictureSession {
+ public:
+  explicit TPictureSession(TDezevOffScreenMgr& manager) : manager_(manager) {
+    manager_.BeginDrawing();
   }
-  if (immediately) UpdateNow();
+  ~TPictureSession() {
+    Release();
+    manager_.EndDrawing();
+  }
+  TPictureSession(const TPictureSession&) = delete;
+  TPictureSession& operator=(const TPictureSession&) = delete;
+
+  void OpenBackground() {
+    Release();
+    manager_.TargetBackgroundBuffer();
+    open_ = TDezevOffScreenMgr::kTargetBackground;
+  }
+  void OpenDisplay() {
+    Release();
+    manager_.TargetDisplayBuffer();
+    open_ = TDezevOffScreenMgr::kTargetDisplay;
+  }
+  void Release() {
+    if (open_ == TDezevOffScreenMgr::kTargetBackground) manager_.ReleaseBackgroundBuffer();
+    if (open_ == TDezevOffScreenMgr::kTargetDisplay) manager_.ReleaseDisplayBuffer();
+    open_ = TDezevOffScreenMgr::kTargetScreen;
+  }
+
+ private:
+  TDezevOffScreenMgr& manager_;
+  int32_t open_ = TDezevOffScreenMgr::kTargetScreen;
+};
+
+}  // namespace
+
+void TMainWorldView::RedrawObject(TThing* object, int16_t phase, bool immediately) {
+  MacRect rect = ObjectRect(object);
+  const TViewPoint& size = GetStoredSize();
+  rect = MacRect(std::max<int16_t>(rect.left, 0), std::max<int16_t>(rect.top, 0),
+                 std::min<int16_t>(rect.right, NarrowTo16(size.h)),
+                 std::min<int16_t>(rect.bottom, NarrowTo16(size.v)));
+  if (!object || rect.right <= rect.left || rect.bottom <= rect.top) {
+    // Nothing of it lies in the view, or it has no bounds of its own: the whole picture.
+    InvalidateForeground();
+    if (immediately) UpdateNow();
+    return;
+  }
+  InvalidateWorldRect(rect);
+  auto* buffered = dynamic_cast<TDezevOffScreenMgr*>(GetManager());
+  if (buffered && buffered->BackgroundBuffer() && buffered->DisplayBuffer() && buffered->Focus()) {
+    MacRect inManager = rect;
+    inManager.Offset(NarrowTo16(GetLocation().h), NarrowTo16(GetLocation().v));
+    UpdateObjectTransforms();
+    const Selection selection(world_);
+    cullArea_ = rect;
+    TPictureSession session(*buffered);
+    if (immediately || phase == kPhaseRelease) {
+      session.OpenBackground();
+      InvalidateFocus();
+      if (Focus()) {
+        PreparePort();
+        SecondDraw(object, rect, kModePlain);
+      }
+      session.Release();
+    }
+    if (!immediately) {
+      session.OpenDisplay();
+      InvalidateFocus();
+      if (Focus()) {
+        PreparePort();
+        buffered->CopyBackgroundRectToDisplay(inManager);
+        if (phase == kPhaseRelease)
+          FirstDraw(object, rect, kModePlain, selection);
+        else
+          SecondDraw(object, rect, kModePlain);
+      }
+      session.Release();
+      buffered->CopyDisplayRectToScreen(inManager);
+    }
+  }
+  InvalidateFocus();
+  SetStandardPortColours();
+  if (immediately) InvalidateRectOnScreen(rect);
 }
 
 void TMainWorldView::HighlightChanged(int16_t oldState, int16_t newState) {
   TOffScreenViewBase::HighlightChanged(oldState, newState);
-  if (oldState == newState || runState_ != kEditing) return;
+  if (oldState == newState) return;
   if (oldState != kHighlightActive && newState != kHighlightActive) return;
-  if (!world_ || !Focus()) return;
+  HighlightListed(oldState, newState, [](TThing*) { return true; });
+}
+
+void TMainWorldView::HighlightListed(int16_t oldState, int16_t newState,
+                                     const std::function<bool(TThing*)>& test) {
+  const std::vector<TThing*> list = HighlightList();
+  if (list.empty() || runState_ != kEditing || !world_) return;
   UpdateObjectTransforms();
-  MacRect extent(0, 0, NarrowTo16(GetStoredSize().h), NarrowTo16(GetStoredSize().v));
-  for (TLink* object : world_->Selection()) {
-    auto* mass = dynamic_cast<TMass*>(object);
-    if (!mass) continue;
+  const MacRect extent(0, 0, NarrowTo16(GetStoredSize().h), NarrowTo16(GetStoredSize().v));
+  const int16_t from = oldState == kHighlightActive ? 1 : 0;
+  const int16_t to = newState == kHighlightActive ? 1 : 0;
+  for (TThing* object : list) {
+    if (!test(object) || !Focus()) continue;
     PortSetPenMode(R2_NOTXORPEN);
-    mass->HighlightSelection(extent, oldState == kHighlightActive ? 1 : 0,
-                             newState == kHighlightActive ? 1 : 0);
+    if (auto* mass = ThingAs<TMass>(object))
+      mass->HighlightSelection(extent, from, to);
+    else if (auto* point = ThingAs<TPoint>(object))
+      point->Highlight(static_cast<uint16_t>(from), static_cast<uint16_t>(to));
   }
   PortResetPen();
   SetPortBackColor(RGB16Color{0xFFFF, 0xFFFF, 0xFFFF});

@@ -5,10 +5,12 @@
 
 #include "bodies/Background.h"
 #include "bodies/Body.h"
+#include "bodies/lines/Line.h"
 #include "bodies/points/Point.h"
 #include "core/Failure.h"
 #include "core/MenuCommands.h"
 #include "core/Resources.h"
+#include "core/port/PortRegion.h"
 #include "core/port/WindowBinding.h"
 #include "model/Thing.h"
 #include "model/world/RunCommand.h"
@@ -43,24 +45,66 @@ bool IsRunCommand(int16_t command) {
 // ---------------------------------------------------------------------------------------------
 // Hit testing
 
-TLink* TMainWorldView::FindObjectAt(const MacPoint& point) {
-  if (!world_) return nullptr;
-  UpdateObjectTransforms();
-  const std::vector<TThing*> things = Things();
-  for (auto it = things.rbegin(); it != things.rend(); ++it) {
-    TThing* thing = *it;
-    if (auto* point_ = dynamic_cast<TPoint*>(thing)) {
-      if (point_->HitTest(point)) return thing;
-      continue;
-    }
-    if (auto* mass = dynamic_cast<TMass*>(thing)) {
-      if (mass->IsMemberClass(TZeroMass::kClassID)) continue;  // the ground is everywhere
-      if (mass->HitTest(point)) return thing;
-      continue;
-    }
-    if (thing->HitTestWindowPoint(point) != 0) return thing;
+namespace {
+
+// Whether the object answers a press at the point (view coordinates). The ground lies under
+// everything and answers none.
+bool Hits(TThing* object, const MacPoint& point) {
+  if (auto* at = ThingAs<TPoint>(object)) return at->HitTest(point);
+  if (auto* line = ThingAs<TLine>(object)) return line->HitTest(point);
+  if (auto* mass = ThingAs<TMass>(object))
+    return !mass->IsMemberClass(TZeroMass::kClassID) && mass->HitTest(point);
+  return object->HitTestWindowPoint(point) != 0;
+}
+
+TThing* TopmostHit(const std::vector<TThing*>& list, const MacPoint& point) {
+  for (auto it = list.rbegin(); it != list.rend(); ++it) {
+    if ((*it)->IsShown() != 0 && Hits(*it, point)) return *it;
   }
   return nullptr;
+}
+
+}  // namespace
+
+TLink* TMainWorldView::FindObjectAt(const MacPoint& point, bool includeMain) {
+  if (!world_) return nullptr;
+  UpdateObjectTransforms();
+  const ObjectLists lists = CollectLists();
+  if (!world_->Selection().empty()) {
+    if (TThing* hit = TopmostHit(StillInWorld(priorityList_), point)) return hit;
+  }
+  if (TThing* hit = TopmostHit(lists.link, point)) return hit;
+  if (TThing* hit = TopmostHit(lists.line, point)) return hit;
+  return includeMain ? TopmostHit(lists.main, point) : nullptr;
+}
+
+TThing* TMainWorldView::FindHandleHit(const MacPoint& point, int32_t& handle) {
+  if (!world_) return nullptr;
+  UpdateObjectTransforms();
+  const ObjectLists lists = CollectLists();
+  const Selection selection(world_);
+  // Only a selected object shows its handles.
+  for (const std::vector<TThing*>* list : {&lists.line, &lists.main}) {
+    for (auto it = list->rbegin(); it != list->rend(); ++it) {
+      TThing* object = *it;
+      if (object->IsShown() == 0 || !selection.Has(object)) continue;
+      if (auto* mass = ThingAs<TMass>(object); mass && mass->HitHandle(point, handle))
+        return object;
+      if (auto* line = ThingAs<TLine>(object); line && line->HitHandle(point, handle))
+        return object;
+    }
+  }
+  return nullptr;
+}
+
+TThing* TMainWorldView::FindObjectInRect(const MacRect& rect) {
+  UpdateObjectTransforms();
+  const ObjectLists lists = CollectLists();
+  for (auto it = lists.link.rbegin(); it != lists.link.rend(); ++it) {
+    auto* mass = ThingAs<TMass>(*it);
+    if (mass && mass->HitTestRect(rect)) return *it;
+  }
+  return lists.link.empty() ? nullptr : lists.link.front();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -79,17 +123,11 @@ void TMainWorldView::SetToolCursor(uint32_t resource) {
 bool TMainWorldView::DoSetCursor(const MacPoint& portPoint, RegionRec* cursorRegion) {
   try {
     TOffScreenViewBase::DoSetCursor(portPoint, cursorRegion);
-    // Over a handle of a selected body while editing, with no modifier held.
-    if (world_ && runState_ == kEditing && !modifierDown_) {
-      UpdateObjectTransforms();
-      for (TLink* object : world_->Selection()) {
-        auto* mass = dynamic_cast<TMass*>(object);
-        int32_t handle = 0;
-        if (mass && mass->HitHandle(portPoint, handle)) {
-          SetToolCursor(kHandleCursor);
-          return true;
-        }
-      }
+    // Over a handle of a selected object while editing, with no modifier held.
+    int32_t handle = 0;
+    if (world_ && runState_ == kEditing && !modifierDown_ && FindHandleHit(portPoint, handle)) {
+      SetToolCursor(kHandleCursor);
+      return true;
     }
     const int16_t tool = world_ ? world_->GetCurrentTool() : kSelectTool;
     uint32_t resource = 0;
@@ -120,6 +158,10 @@ bool TMainWorldView::DoSetCursor(const MacPoint& portPoint, RegionRec* cursorReg
 // Hover
 
 int16_t TMainWorldView::DoIdle(int16_t) {
+  // A run that ended leaves the view to editing.
+  if (world_ && runState_ != kEditing && world_->GetRunState() == kRunIdle &&
+      !world_->FirstRunningCommand())
+    SetRunState(kEditing);
   const HWND window = GetWindowHandle();
   if (!window) return 0;
   POINT screen{0, 0};
@@ -165,6 +207,11 @@ void TMainWorldView::TrackMouseOver(const MacPoint& point) {
 
 TCommandCore* TMainWorldView::DoMouseCommand(const MacPoint& portPoint, TMouseEvent* event,
                                              int32_t) {
+  // The press is judged against the picture the user sees: stale parts are painted first.
+  if (TOffScreenMgr* manager = GetManager();
+      manager && (!RegionIsEmpty(manager->GetDeepRegion()) ||
+                  !RegionIsEmpty(manager->GetShallowRegion())))
+    manager->Update();
   UpdateObjectTransforms();
   const int16_t tool = world_ ? world_->GetCurrentTool() : kSelectTool;
   if (tool == kZoomInTool || tool == kZoomOutTool) {
@@ -192,7 +239,8 @@ TCommandCore* TMainWorldView::DoMenuCommand(int16_t commandNumber) {
     world_->StopRunning();
     return nullptr;
   }
-  if (world_ && IsRunCommand(commandNumber)) return world_->MakeRunCommand(commandNumber, 1).release();
+  if (world_ && IsRunCommand(commandNumber))
+    return world_->MakeRunCommand(commandNumber, 1).release();
   return TOffScreenViewBase::DoMenuCommand(commandNumber);
 }
 
@@ -201,8 +249,8 @@ void TMainWorldView::DoSetupMenus() {
   EnableCheckMenuCommand(kCmdShowGrid, true, showGrid_ != 0);
   if (snapper_) snapper_->DoSetupMenus();
   if (!world_) return;
-  for (int16_t command : {kCmdRun, kCmdReset, kCmdPlayBackToStart, kCmdStepForward, kCmdStepBack,
-                          kCmdStopRunning})
+  for (int16_t command :
+       {kCmdRun, kCmdReset, kCmdPlayBackToStart, kCmdStepForward, kCmdStepBack, kCmdStopRunning})
     EnableMenuCommand(command, true);
   const int16_t tool = world_->GetCurrentTool();
   for (int16_t command : {kSelectTool, kDragSelectTool, kZoomInTool, kZoomOutTool})

@@ -1,0 +1,403 @@
+// TMainWorldView's layers: the world's object lists, the three layer draws that choose by run
+// state which passes over the lists fill the background picture, the display picture and the
+// screen, the passes themselves and the reference crosshair.
+//
+// Editing, the background holds the white ground, the grid and the objects' shapes, and the
+// display their full editing picture. Running, the background holds what stays (the grid, and
+// the objects' tracks when the world leaves tracks) and the display every object at its frame.
+// Replaying, the display shows every object at the recorded frame and the selection is drawn
+// over it on the screen.
+
+#include <algorithm>
+
+#include "bodies/Background.h"
+#include "bodies/Body.h"
+#include "bodies/lines/Line.h"
+#include "bodies/points/Point.h"
+#include "core/Resources.h"
+#include "core/port/Picture.h"
+#include "core/port/Port.h"
+#include "core/port/PortShapes.h"
+#include "model/Thing.h"
+#include "model/world/WorldDoc.h"
+#include "platform/win32/GdiObjects.h"
+#include "platform/win32/Icon.h"
+#include "views/offscreen/DezevOffScreenMgr.h"
+#include "views/world/MainWorldView.h"
+
+namespace {
+
+constexpr RGB16Color kBlack{0, 0, 0};
+constexpr RGB16Color kWhite{0xFFFF, 0xFFFF, 0xFFFF};
+
+void FillWhite(const MacRect& rect) {
+  const HBRUSH white = CreateSolidBrush(RGB(255, 255, 255));
+  PortFillRectBrush(rect, white);
+  DeleteObject(white);
+}
+
+bool Visible(const TThing* object) {
+  return object && object->IsShown() != 0;
+}
+
+// The port as each object expects to find it: a one-pixel copying pen, black on white.
+void PreparePortForObject() {
+  PortResetPen();
+  SetPortForeColor(kBlack);
+  SetPortBackColor(kWhite);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Lists
+
+TMainWorldView::Selection::Selection(const TWorldDoc* world) {
+  if (!world) return;
+  for (TLink* object : world->Selection())
+    objects_.insert(object);
+}
+
+bool TMainWorldView::Selection::Has(const TThing* object) const {
+  return objects_.count(object) != 0;
+}
+
+TMainWorldView::ObjectLists TMainWorldView::CollectLists() const {
+  ObjectLists lists;
+  for (TThing* thing : Things()) {
+    if (thing->IsMemberClass(TLine::kClassID)) continue;  // drawn as the line handler's
+    if (!thing->GetSubObjects().empty()) {
+      lists.link.push_back(thing);
+      continue;
+    }
+    lists.main.push_back(thing);
+    if (thing->IsMemberClass(TMass::kClassID) && !thing->IsMemberClass(TZeroMass::kClassID))
+      lists.second.push_back(thing);
+  }
+  if (!world_) return lists;
+  for (TLink* object : world_->Objects()) {
+    if (!object->IsMemberClass(TLineHandler::kClassID)) continue;
+    static_cast<TLineHandler*>(object)->ForEachLine(
+        [&](TLine& line) { lists.line.push_back(&line); });
+    break;
+  }
+  return lists;
+}
+
+std::vector<TThing*> TMainWorldView::HighlightList() const {
+  std::vector<TThing*> list;
+  if (!world_) return list;
+  for (TLink* object : world_->Selection()) {
+    if (object && object->IsThing() != 0) list.push_back(static_cast<TThing*>(object));
+  }
+  return list;
+}
+
+bool TMainWorldView::InOverlay(const TThing* object) const {
+  return std::find(overlayList_.begin(), overlayList_.end(), object) != overlayList_.end();
+}
+
+std::vector<TThing*> TMainWorldView::StillInWorld(const std::vector<TThing*>& objects) const {
+  std::vector<TThing*> live;
+  if (objects.empty() || !world_) return live;
+  const std::vector<TLink*> all = world_->Objects();
+  const std::unordered_set<const TLink*> present(all.begin(), all.end());
+  for (TThing* object : objects) {
+    if (present.count(object) != 0) live.push_back(object);
+  }
+  return live;
+}
+
+bool TMainWorldView::StillInWorld(const TThing* object) const {
+  if (!object || !world_) return false;
+  const std::vector<TLink*> objects = world_->Objects();
+  return std::find(objects.begin(), objects.end(), object) != objects.end();
+}
+
+// ---------------------------------------------------------------------------------------------
+// The objects' two draws
+
+void TMainWorldView::FirstDraw(TThing* object, const MacRect& rect, int16_t mode,
+                               const Selection& selection) {
+  SecondDraw(object, rect, mode);
+  // The editing picture of a selected body shows its handles.
+  if (runState_ != kEditing || !selection.Has(object)) return;
+  if (auto* mass = ThingAs<TMass>(object)) mass->HighlightSelection(rect, 0, 1);
+}
+
+void TMainWorldView::SecondDraw(TThing* object, const MacRect& rect, int16_t) {
+  // Objects whose screen bounds miss the area drawn are not drawn at all.
+  const MacRect bounds = ObjectRect(object);
+  const MacRect& area = cullArea_;
+  if (bounds.right > bounds.left && !(bounds.left < area.right && area.left < bounds.right &&
+                                      bounds.top < area.bottom && area.top < bounds.bottom))
+    return;
+  PreparePortForObject();
+  // Every mode draws the object's own picture; the modes differ in which objects they reach.
+  object->Draw(rect, 0);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Layers
+
+void TMainWorldView::DrawBackground(const MacRect& rect) {
+  FillWhite(rect);
+  UpdateObjectTransforms();
+  if (runState_ == kEditing) {
+    if (showGrid_ != 0) DrawGridLines(rect);
+    RunPass(2, rect);
+    PreparePort();
+    return;
+  }
+  if (WorldDrawsTracks()) RunPass(9, rect);
+  if (showGrid_ != 0 && !autoscrolling_) DrawGridLines(rect);
+  frameRedrawPending_ = false;
+  PreparePort();
+}
+
+void TMainWorldView::DrawObjects(const MacRect& rect) {
+  switch (runState_) {
+    case kEditing:
+      UpdateObjectTransforms();
+      RunPass(3, rect);
+      DrawReferenceCrosshair(rect, false);
+      break;
+    case kRunning:
+      UpdateObjectTransforms();
+      if (!autoscrolling_ && WorldDrawsTracks()) {
+        RunPass(7, rect);
+      } else {
+        if (showGrid_ != 0) DrawGridLines(rect);
+        RunPass(11, rect);
+      }
+      DrawReferenceCrosshair(rect, false);
+      break;
+    default:
+      // Replaying, each recorded frame marks the display picture stale and it shows the objects
+      // at that frame; the selection goes over them on the screen.
+      UpdateObjectTransforms();
+      if (autoscrolling_ && showGrid_ != 0) DrawGridLines(rect);
+      RunPass(11, rect);
+      break;
+  }
+  PreparePort();
+}
+
+void TMainWorldView::DrawOverlay(const MacRect& rect) {
+  if (snapper_) snapper_->ClearHoverMarker();
+  switch (runState_) {
+    case kEditing:
+      TOffScreenViewBase::DrawOverlay(rect);
+      break;
+    case kRunning:
+      break;
+    default:
+      UpdateObjectTransforms();
+      RunPass(5, rect);
+      DrawReferenceCrosshair(rect, true);
+      break;
+  }
+  PreparePort();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Passes
+
+MacRect TMainWorldView::VisibleArea(const MacRect& rect) {
+  RECT clip;
+  const HDC dc = GetPortDC();
+  if (!dc || GetClipBox(dc, &clip) == ERROR) return rect;
+  const MacRect box(NarrowTo16(clip.left), NarrowTo16(clip.top), NarrowTo16(clip.right),
+                    NarrowTo16(clip.bottom));
+  const MacRect area(std::max(rect.left, box.left), std::max(rect.top, box.top),
+                     std::min(rect.right, box.right), std::min(rect.bottom, box.bottom));
+  if (area.left >= area.right || area.top >= area.bottom) return MacRect();
+  return area;
+}
+
+void TMainWorldView::RunPass(int16_t pass, const MacRect& rect) {
+  // Only the part of the rectangle that the port lets through is worth drawing.
+  cullArea_ = VisibleArea(rect);
+  const ObjectLists lists = CollectLists();
+  const Selection selection(world_);
+  switch (pass) {
+    case 1:
+      DrawListShapes(lists.main, rect);
+      DrawListShapes(lists.link, rect);
+      DrawListShapes(lists.line, rect);
+      break;
+    case 2:
+      DrawListShapes(lists.main, rect);
+      break;
+    case 3:
+      DrawEditingPicture(lists, rect, selection);
+      break;
+    case 4:
+      DrawUnselectedLinks(lists, rect, selection);
+      break;
+    case 5:
+      DrawSelectionOnScreen(lists, rect, selection);
+      break;
+    case 6:
+      DrawLinksUpToSelection(lists, rect, selection);
+      break;
+    case 7:
+      DrawAfterLastDrawn(lists, rect, selection);
+      break;
+    case 8:
+      lastDrawnObject_ = nullptr;
+      if (DrawUpToSelection(lists.main, rect, selection))
+        DrawUpToSelection(lists.link, rect, selection);
+      break;
+    case 9:
+      lastDrawnObject_ = nullptr;
+      DrawUpToSelection(lists.main, rect, selection);
+      break;
+    case 10:
+      DrawFrameOfRun(lists, rect, selection);
+      break;
+    case 11:
+      DrawRunningPicture(lists, rect);
+      break;
+    default:
+      break;
+  }
+}
+
+void TMainWorldView::DrawListShapes(const std::vector<TThing*>& list, const MacRect& rect) {
+  for (TThing* object : list) {
+    if (Visible(object)) SecondDraw(object, rect, kModePlain);
+  }
+}
+
+void TMainWorldView::DrawEditingPicture(const ObjectLists& lists, const MacRect& rect,
+                                        const Selection& selection) {
+  for (TThing* object : lists.main) {
+    if (Visible(object)) FirstDraw(object, rect, kModePlain, selection);
+  }
+  DrawListShapes(lists.link, rect);
+  for (TThing* object : lists.line) {
+    if (Visible(object)) FirstDraw(object, rect, kModePlain, selection);
+  }
+}
+
+void TMainWorldView::DrawUnselectedLinks(const ObjectLists& lists, const MacRect& rect,
+                                         const Selection& selection) {
+  for (TThing* object : lists.link) {
+    if (Visible(object) && !selection.Has(object)) FirstDraw(object, rect, kModePlain, selection);
+  }
+}
+
+void TMainWorldView::DrawSelectionOnScreen(const ObjectLists& lists, const MacRect& rect,
+                                           const Selection& selection) {
+  if (!overlayList_.empty()) {
+    for (TThing* object : StillInWorld(overlayList_)) {
+      if (Visible(object)) SecondDraw(object, rect, kModeOverlay);
+    }
+    return;
+  }
+  for (const std::vector<TThing*>* list : {&lists.main, &lists.second}) {
+    for (TThing* object : *list) {
+      if (Visible(object) && selection.Has(object)) SecondDraw(object, rect, kModeSelected);
+    }
+  }
+}
+
+void TMainWorldView::DrawLinksUpToSelection(const ObjectLists& lists, const MacRect& rect,
+                                            const Selection& selection) {
+  lastDrawnObject_ = nullptr;
+  for (TThing* object : lists.link) {
+    if (!Visible(object)) continue;
+    if (selection.Has(object)) return;
+    FirstDraw(object, rect, kModePlain, selection);
+    lastDrawnObject_ = object;
+  }
+}
+
+bool TMainWorldView::DrawUpToSelection(const std::vector<TThing*>& list, const MacRect& rect,
+                                       const Selection& selection) {
+  for (TThing* object : list) {
+    if (!Visible(object)) continue;
+    if (selection.Has(object)) return false;
+    SecondDraw(object, rect, kModePlain);
+    lastDrawnObject_ = object;
+  }
+  return true;
+}
+
+void TMainWorldView::DrawAfterLastDrawn(const ObjectLists& lists, const MacRect& rect,
+                                        const Selection& selection) {
+  // The unselected objects up to the last one stamped into the background are there already.
+  bool skipping = lastDrawnObject_ != nullptr;
+  for (const std::vector<TThing*>* list : {&lists.main, &lists.link, &lists.line}) {
+    for (TThing* object : *list) {
+      if (!Visible(object)) continue;
+      if (skipping && !selection.Has(object)) {
+        if (object == lastDrawnObject_) skipping = false;
+        continue;
+      }
+      SecondDraw(object, rect, InOverlay(object) ? kModeOverlayMember : kModePlain);
+    }
+  }
+}
+
+void TMainWorldView::DrawFrameOfRun(const ObjectLists& lists, const MacRect& rect,
+                                    const Selection& selection) {
+  // No object asks the world to erase the picture between frames: the tracks stay.
+  if (WorldDrawsTracks()) DrawLinksUpToSelection(lists, rect, selection);
+}
+
+void TMainWorldView::DrawRunningPicture(const ObjectLists& lists, const MacRect& rect) {
+  if (overlayList_.empty() && (lastDrawnObject_ == nullptr || StillInWorld(lastDrawnObject_))) {
+    bool skipping = lastDrawnObject_ != nullptr;
+    for (TThing* object : lists.main) {
+      if (skipping) {
+        if (object == lastDrawnObject_) skipping = false;
+        continue;
+      }
+      if (Visible(object) && !InOverlay(object)) SecondDraw(object, rect, kModePlain);
+    }
+  }
+  for (TThing* object : lists.link) {
+    if (Visible(object) && !InOverlay(object)) SecondDraw(object, rect, kModePlain);
+  }
+  for (TThing* object : StillInWorld(overlayList_))
+    SecondDraw(object, rect, kModeOverlayMember);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Reference crosshair
+
+void TMainWorldView::SetReference(TThing* object, uint16_t crosshair, uint16_t icon) {
+  reference_ = object;
+  referenceCrosshair_ = crosshair;
+  referenceIcon_ = icon;
+  InvalidateForeground();
+}
+
+TLink* TMainWorldView::GetReferenceObject() {
+  return reference_;
+}
+
+void TMainWorldView::DrawReferenceCrosshair(const MacRect& rect, bool suppress) {
+  if (suppress || (referenceCrosshair_ == 0 && referenceIcon_ == 0)) return;
+  if (!reference_ || !StillInWorld(reference_)) return;
+  TVector position;
+  reference_->GetPosition(position);
+  const MacPoint at = WorldToView(position);
+  if (referenceCrosshair_ != 0) {
+    PortResetPen();
+    SetPortForeColor(reference_->GetColour());
+    PortMoveTo(rect.left, at.v);
+    PortLineTo(static_cast<int16_t>(rect.right - rect.left), 0);
+    PortMoveTo(at.h, rect.top);
+    PortLineTo(0, static_cast<int16_t>(rect.bottom - rect.top));
+  }
+  if (referenceIcon_ != 0 && at.h >= rect.left && at.h <= rect.right && at.v >= rect.top &&
+      at.v <= rect.bottom) {
+    const HICON icon =
+        LoadIcon(static_cast<HINSTANCE>(GetResourceModule1()), "FrameOfReferenceIcon");
+    DrawIconMasked(icon, at.h, at.v);
+  }
+  SetPortForeColor(kBlack);
+}
