@@ -20,6 +20,7 @@
 #include "model/world/Joiner.h"
 #include "model/world/QVDoc.h"
 #include "model/world/RunCommand.h"
+#include "model/world/WorldDeleteCommand.h"
 #include "core/MenuSetup.h"
 #include "scripting/host/CallFrame.h"
 #include "scripting/host/ScriptApplication.h"
@@ -293,13 +294,6 @@ APIResult TAPIDocument::SetTracking(int16_t tracking) {
   if (document == nullptr || tracking < 0 || tracking > 100) return context.Result();
   document->World().SetShortProperty(MakeTag("st b"), static_cast<uint16_t>(tracking));
   InvalidateMenuSetup();
-  return context.Result();
-}
-
-APIResult TAPIDocument::Update() {
-  TAPICallContext context(this, "");
-  // The world reaches no view of its own: there is nothing to redraw from here.
-  CheckedDocument(context);
   return context.Result();
 }
 
@@ -623,10 +617,12 @@ APIResult TAPIDocument::DeleteSelection() {
     context.Fail(kAPICallFailed, kAPIRunning);
     return context.Result();
   }
-  const std::vector<TLink*> selected = world.Selection();
-  for (TLink* object : selected)
-    if (WorldHolds(world, object)) RemoveFromWorld(world, object);
-  if (!selected.empty()) document->SetChangeCount(document->GetChangeCount() + 1);
+  if (world.Selection().empty()) return context.Result();
+  // Through the world's Delete command, so that the user can undo it like a Delete from the
+  // menu; the command road counts the change, and without one the document is told here.
+  const bool counted = TCommandHandler::Application() != nullptr;
+  PerformNow(std::make_unique<TWorldDeleteCommand>(world));
+  if (!counted && Document() == document) document->SetChangeCount(document->GetChangeCount() + 1);
   return context.Result();
 }
 

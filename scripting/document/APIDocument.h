@@ -63,8 +63,22 @@ class TAPIDocument : public TAPIDispatcher {
   APIResult SetSkipFrames(int16_t frames);  // 1 to 100, others ignored
   APIResult GetTracking(int16_t* tracking);
   APIResult SetTracking(int16_t tracking);  // 0 to 100, others ignored
+  // The main view's grid flag; a world without a window reads False and sets nothing.
+  APIResult GetShowGridLines(int16_t* shown);
+  APIResult SetShowGridLines(int16_t show);
   // Redraws the world's view; a world without a view is left alone.
   APIResult Update();
+  // The main view zooms to show every object.
+  APIResult ZoomExtents();
+
+  // The document window (nothing happens while the world has no window) ----------------------
+  // Store the window's place or client size with the world's view settings and lay the window
+  // out again; a width of 0 or less leaves the frame where it is.
+  APIResult Locate(int32_t left, int32_t top);
+  APIResult Resize(int32_t width, int32_t height);
+  APIResult SetShowDocumentWindow(int16_t show);
+  // Centres the main view on the world point, given in the document's length unit.
+  APIResult ScrollTo(double x, double y);
 
   // Running, the tape and export -----------------------------------------------------------
   APIResult GetCurrentFrame(int16_t* frame);    // -1 without a store
