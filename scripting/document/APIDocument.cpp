@@ -21,6 +21,7 @@
 #include "model/world/QVDoc.h"
 #include "model/world/RunCommand.h"
 #include "model/world/WorldDeleteCommand.h"
+#include "model/world/WorldExports.h"
 #include "core/MenuSetup.h"
 #include "scripting/host/CallFrame.h"
 #include "scripting/host/ScriptApplication.h"
@@ -42,7 +43,6 @@ void ReleaseDocumentObject(CCmdTarget* object) {
   static_cast<TAPIDispatcher*>(object)->DeleteIfUnreferenced();
 }
 
-constexpr uint32_t kExportHandlerTag = MakeTag("expH");
 constexpr int16_t kCmdExportMeterData = 1713;
 
 // Templates of new objects, by kind word.
@@ -353,32 +353,65 @@ APIResult TAPIDocument::Reset() {
   return context.Result();
 }
 
-APIResult TAPIDocument::Export(int16_t command, const Str255&, int16_t) {
+APIResult TAPIDocument::Export(int16_t command, const Str255& path, int16_t selectedOnly) {
   TAPICallContext context(this, "");
   TQVDoc* document = CheckedDocument(context);
   if (document == nullptr) return context.Result();
   TWorldDoc& world = document->World();
-  if (command == kCmdExportMeterData && world.Outputs().empty()) {
-    context.Fail(kAPIExportFailed);
-    return context.Result();
+  // Every way an export can fail ends here with code 8: no meters to export, no export handler
+  // (nothing would be written, which the script is told), no type or exporter for the command,
+  // a failure while writing, shown to the user or not.
+  bool exported = false;
+  try {
+    const TWorldExports& exports = WorldExports();
+    TLink* handler = exports.findHandler != nullptr ? exports.findHandler(world) : nullptr;
+    const bool meters = command != kCmdExportMeterData || !world.Outputs().empty();
+    if (meters && handler != nullptr && exports.makeExport != nullptr) {
+      std::unique_ptr<TCommandCore> exporter =
+          exports.makeExport(*handler, world, command, path.Chars(), selectedOnly != 0);
+      exported = exporter != nullptr && PerformNow(std::move(exporter));
+    }
+  } catch (...) {
+    exported = false;
   }
-  // Exporting goes through the world's export handler; a world without one exports nothing,
-  // which the script is told.
-  if (world.FindItem(kExportHandlerTag) == nullptr) context.Fail(kAPIExportFailed);
+  if (!exported && !context.Failed()) context.Fail(kAPIExportFailed);
   return context.Result();
 }
 
-APIResult TAPIDocument::GetExportFrame(bool, int16_t*) {
+namespace {
+
+TLink* ExportHandlerOf(TQVDoc* document) {
+  const TWorldExports& exports = WorldExports();
+  if (document == nullptr || exports.findHandler == nullptr || exports.getFrameRange == nullptr ||
+      exports.setFrameRange == nullptr)
+    return nullptr;
+  return exports.findHandler(document->World());
+}
+
+}  // namespace
+
+APIResult TAPIDocument::GetExportFrame(bool stop, int16_t* frame) {
   TAPICallContext context(this, "");
   // Without an export handler there is no range: the value stays 0.
-  CheckedDocument(context);
+  if (TLink* handler = ExportHandlerOf(CheckedDocument(context))) {
+    int32_t first = 0;
+    int32_t last = 0;
+    WorldExports().getFrameRange(*handler, first, last);
+    *frame = static_cast<int16_t>(stop ? last : first);
+  }
   return context.Result();
 }
 
-APIResult TAPIDocument::SetExportFrame(bool, int16_t) {
+APIResult TAPIDocument::SetExportFrame(bool stop, int16_t frame) {
   TAPICallContext context(this, "");
-  // Without an export handler there is no range to set.
-  CheckedDocument(context);
+  TLink* handler = ExportHandlerOf(CheckedDocument(context));
+  if (handler == nullptr) return context.Result();
+  int32_t first = 0;
+  int32_t last = 0;
+  WorldExports().getFrameRange(*handler, first, last);
+  // A value that would cross the other end of the range is ignored.
+  if (stop && frame >= first) WorldExports().setFrameRange(*handler, first, frame);
+  if (!stop && frame <= last) WorldExports().setFrameRange(*handler, frame, last);
   return context.Result();
 }
 
