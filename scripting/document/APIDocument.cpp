@@ -66,6 +66,7 @@ constexpr TemplateKind kConstraintKinds[] = {
     {"force", 2506},        {"torque", 2507},           {"actuator", 2512},
     {"motor", 2513},        {"pulley", 2514},           {"gear", 2552}};
 constexpr int16_t kCurvedSlotTemplate = 2546;
+constexpr int16_t kMeterTemplate = 5000;
 
 // The text with its ASCII letters in lower case.
 std::string Lowered(const char* text) {
@@ -566,6 +567,13 @@ APIResult TAPIDocument::NewPoint(const Str31& kind, TAPIDispatcher** point) {
   if (CheckedDocument(context) == nullptr) return context.Result();
   const int16_t resource = TemplateOf(kPointKinds, kind);
   if (resource != 0) NewFromTemplate(resource, point);
+  return context.Result();
+}
+
+APIResult TAPIDocument::NewOutput(TAPIDispatcher** output) {
+  TAPICallContext context(this, "");
+  *output = nullptr;
+  if (CheckedDocument(context) != nullptr) NewFromTemplate(kMeterTemplate, output);
   return context.Result();
 }
 

@@ -114,6 +114,8 @@ class TAPIDocument : public TAPIDispatcher {
   APIResult NewBody(const Str31& kind, TAPIDispatcher** body);
   // "anchor", "squarepoint", "point" in any case; others give nothing.
   APIResult NewPoint(const Str31& kind, TAPIDispatcher** point);
+  // A new meter from its template.
+  APIResult NewOutput(TAPIDispatcher** output);
   // The first object of the list with the identifier, or whose name equals the name in ASCII
   // case.
   APIResult ObjectById(TWorldList list, int16_t identifier, TAPIDispatcher** object);

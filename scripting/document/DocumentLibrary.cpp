@@ -208,6 +208,12 @@ void NewConstraint(TAPIDispatcher* r, ScriptRunContext* call, int32_t, ScriptFra
   ReturnObjectValue(frame, 0, constraint);
 }
 
+void NewOutput(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame, uint16_t) {
+  TAPIDispatcher* output = nullptr;
+  CheckAPIResult(Doc(r)->NewOutput(&output));
+  ReturnObjectValue(frame, 0, output);
+}
+
 TWorldList LookupListOf(uint16_t id) {
   switch (id) {
     case 13:
@@ -352,7 +358,7 @@ void DescribeDocumentMembers(ScriptBuilder* b) {
   Function(b, "NewConstraint", 10, kScriptObject, kConstraintClass, 1, 1, {{kScriptString}},
            &NewConstraint);
   Function(b, "NewInput", 11, kScriptObject, kInputClass, 0, 0, {}, &NotAvailable);
-  Function(b, "NewOutput", 12, kScriptObject, kOutputClass, 0, 0, {}, &NotAvailable);
+  Function(b, "NewOutput", 12, kScriptObject, kOutputClass, 0, 0, {}, &NewOutput);
   Lookup(b, "Object", 161, 162, kObjectClass);
   Lookup(b, "Body", 13, 14, kBodyClass);
   Lookup(b, "Constraint", 33, 34, kConstraintClass);
