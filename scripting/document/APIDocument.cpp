@@ -201,14 +201,18 @@ APIResult TAPIDocument::Close() {
     return context.Result();
   }
   TScriptApplication* application = ScriptApplication();
-  if (application == nullptr) return context.Result();
+  // A document the application cannot close stays open, and the script is told.
+  if (application == nullptr) {
+    context.Fail(kAPICallFailed);
+    return context.Result();
+  }
   // The last command may belong to the document: it is committed while its world is there, as
   // the window's Close command does.
   TCommandHandler* handler = TCommandHandler::Application();
   if (handler != nullptr && handler->GetLastCommand() != nullptr &&
       handler->GetLastCommand()->GetDocument() == document)
     handler->CommitLastCommand();
-  application->CloseDocument(*document);
+  if (!application->CloseDocument(*document)) context.Fail(kAPICallFailed);
   return context.Result();
 }
 

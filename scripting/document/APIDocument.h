@@ -48,7 +48,7 @@ class TAPIDocument : public TAPIDispatcher {
 
   // The document and windows -------------------------------------------------------------
   APIResult GetName(Str63* name);
-  // Refused with 9/14 while the document runs.
+  // Refused with 9/14 while the document runs, and with 9 when the application cannot close it.
   APIResult Close();
   // Saves under the document's file; a document never saved has none to save under (code 9).
   APIResult Save();
