@@ -420,9 +420,16 @@ APIResult TAPIDocument::SetExportFrame(bool stop, int16_t frame) {
   return context.Result();
 }
 
-APIResult TAPIDocument::ImportDXF(const Str255&) {
+APIResult TAPIDocument::ImportDXF(const Str255& path) {
   TAPICallContext context(this, "");
-  if (CheckedDocument(context) != nullptr) context.Fail(kAPICallFailed);
+  TQVDoc* document = CheckedDocument(context);
+  if (document == nullptr) return context.Result();
+  // A drawing the program cannot read (no importer, a damaged file) fails the call.
+  try {
+    document->ReadAlternateFile(path.Chars());
+  } catch (const QVException&) {
+    context.Fail(kAPICallFailed);
+  }
   return context.Result();
 }
 

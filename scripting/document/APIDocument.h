@@ -93,7 +93,8 @@ class TAPIDocument : public TAPIDispatcher {
   APIResult Export(int16_t command, const Str255& path, int16_t selectedOnly);
   APIResult GetExportFrame(bool stop, int16_t* frame);
   APIResult SetExportFrame(bool stop, int16_t frame);
-  // Reading a DXF file into a document needs the DXF reader: code 9 until there is one.
+  // Reads a DXF drawing into the world through the document's drawing import; code 9 when the
+  // drawing cannot be read, as while the program has no DXF importer.
   APIResult ImportDXF(const Str255& path);
 
   // Collections and the selection ----------------------------------------------------------
