@@ -10,4 +10,5 @@ void RegisterExportClasses() {
   RegisterDataExportTypeClass();
   RegisterDXFExportTypeClass();
   RegisterDXFExporterClass();
+  InstallWorldExports();
 }

@@ -2,11 +2,14 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <span>
 #include <system_error>
 
 #include "core/Failure.h"
 #include "core/FileCalls.h"
+#include "core/UnitHandler.h"
 #include "model/filing/DocumentFiling.h"
+#include "model/filing/ObjectReader.h"
 
 namespace {
 
@@ -37,6 +40,23 @@ class FileCloser {
 
 TQVDoc::ScriptObjectMaker g_scriptObjectMaker;
 uint16_t g_saveWithResults = 1;
+TQVDoc::DrawingImporter g_drawingImporter = nullptr;
+
+// The unit kind of lengths, whose display factor scales an imported drawing.
+constexpr int32_t kLengthKind = 0x01000000;
+constexpr int16_t kImportingDrawing = 3;
+
+// The document's import mode for as long as it lives, then 0 again.
+class ImportModeScope {
+ public:
+  ImportModeScope(int16_t& mode, int16_t during) : mode_(mode) { mode_ = during; }
+  ~ImportModeScope() { mode_ = 0; }
+  ImportModeScope(const ImportModeScope&) = delete;
+  ImportModeScope& operator=(const ImportModeScope&) = delete;
+
+ private:
+  int16_t& mode_;
+};
 
 }  // namespace
 
@@ -87,6 +107,24 @@ void TQVDoc::ReadDocument(const std::string& path) {
   world_->AdoptObjects(reader->TakeObjects());
   changes_ = 0;
   path_ = path;
+}
+
+void TQVDoc::SetDrawingImporter(DrawingImporter importer) { g_drawingImporter = importer; }
+
+void TQVDoc::ReadAlternateFile(const std::string& path) {
+  ImportModeScope importing(importMode_, kImportingDrawing);
+  if (g_drawingImporter == nullptr) ThrowFailure(kErrBadFormat, 0);
+  // Drawings are measured in the document's length unit; the world's lengths are metres.
+  double scale = 1.0;
+  if (auto* units = dynamic_cast<TUnitHandler*>(world_->GetUnitHandler())) {
+    const double factor = units->GetDisplayFactor(kLengthKind);
+    if (factor > 0.0) scale = 1.0 / factor;
+  }
+  std::vector<uint8_t> text;
+  g_drawingImporter(path, scale, text);
+  auto reader = ReadObjects(std::span<const uint8_t>(text), 0, 0, world_.get(), nullptr, nullptr, {});
+  reader->Complete(0);
+  world_->AdoptObjects(reader->TakeObjects());
 }
 
 void TQVDoc::WriteDocument(const std::string& path) {

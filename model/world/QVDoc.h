@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/MacFile.h"
 #include "core/TObject.h"
@@ -39,6 +40,17 @@ class TQVDoc : public TObject, public TCommandDocument {
 
   // Reads the document at the path into the world; its objects join the default objects.
   void ReadDocument(const std::string& path);
+  // Reads a drawing of another program (DXF) into the world: the installed drawing importer turns
+  // it into the text world format, in metres scaled by the document's length unit, read into the
+  // world as a document is (records the world's objects take go to them, the rest make new
+  // objects). Raises -25002 when the program has no importer. The document's
+  // import mode is 3 while it reads, and 0 again afterwards on every way out.
+  void ReadAlternateFile(const std::string& path);
+  int16_t GetImportMode() const { return importMode_; }
+  // Writes the world text of the drawing at the path, lengths multiplied by the scale.
+  using DrawingImporter = void (*)(const std::string& path, double scale,
+                                   std::vector<uint8_t>& worldText);
+  static void SetDrawingImporter(DrawingImporter importer);
   // Writes the world and all its objects as a document at the path. The recorded frames go
   // with it while the program-wide save-with-results switch is set.
   void WriteDocument(const std::string& path);
@@ -67,4 +79,5 @@ class TQVDoc : public TObject, public TCommandDocument {
   int32_t changes_ = 0;
   std::string path_;
   CCmdTarget* apiDocument_ = nullptr;
+  int16_t importMode_ = 0;
 };

@@ -27,6 +27,7 @@
 
 class TCommand;
 class TJoiner;
+class TWorldDisplay;
 struct FormulaObjectRef;
 
 // The identifier of every world, and the resource of the default objects.
@@ -116,6 +117,9 @@ class TWorldDoc : public TWorldBase, public TActionContext, public TPlacingWorld
   void SetHost(TWorldHost* host) { host_ = host != nullptr ? host : &TWorldHost::Default(); }
   // The document's change count plus one.
   void DocumentChanged();
+  // The document window showing the world, while one is open.
+  TWorldDisplay* GetDisplay() const { return display_; }
+  void SetDisplay(TWorldDisplay* display) { display_ = display; }
 
   // Properties -------------------------------------------------------------------------------
   uint16_t GetShortProperty(uint32_t tag, uint16_t& value, void* extra) override;
@@ -321,6 +325,7 @@ class TWorldDoc : public TWorldBase, public TActionContext, public TPlacingWorld
   bool SetScale(double scale);
 
   TWorldHost* host_ = &TWorldHost::Default();
+  TWorldDisplay* display_ = nullptr;
   std::vector<std::unique_ptr<TLink>> owned_;
   std::vector<int16_t> lastPlaced_;
   // The stream of the last placing while it is undone.

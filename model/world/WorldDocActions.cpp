@@ -72,6 +72,24 @@ std::vector<TFormula*> FormulasOf(TLink& object) {
   return list.formulas;
 }
 
+// Whether one of the object's formulas passes the test; the formulas are not collected, as the
+// world asks this of every object on every change.
+template <class Test>
+bool AnyFormula(TLink& object, const Test& test) {
+  struct State {
+    const Test* test;
+    bool found;
+  } state{&test, false};
+  object.ForEachFormula(
+      [](TFormula* formula, void* context) {
+        auto* searching = static_cast<State*>(context);
+        if (!searching->found && formula != nullptr && (*searching->test)(*formula))
+          searching->found = true;
+      },
+      &state);
+  return state.found;
+}
+
 }  // namespace
 
 // ---- Edit state, selections, notices -----------------------------------------------------------
@@ -164,20 +182,19 @@ bool TWorldDoc::ReferenceNames(const FormulaObjectRef& reference, TLink& object)
 }
 
 void TWorldDoc::CollectFormulaReaders(TLink& object, std::vector<TLink*>& readers) {
-  for (TLink* candidate : Objects()) {
-    if (candidate == &object) continue;
-    for (TFormula* formula : FormulasOf(*candidate)) {
-      if (!formula->IsFormula()) continue;
-      const auto& references = formula->Program().Objects();
-      const bool reads = std::any_of(references.begin(), references.end(),
-                                     [&object](const FormulaObjectRef& reference) {
-                                       return ReferenceNames(reference, object);
-                                     });
-      if (!reads) continue;
-      if (std::find(readers.begin(), readers.end(), candidate) == readers.end())
-        readers.push_back(candidate);
-      break;
-    }
+  const auto readsObject = [&object](TFormula& formula) {
+    if (!formula.IsFormula()) return false;
+    const auto& references = formula.Program().Objects();
+    return std::any_of(references.begin(), references.end(),
+                       [&object](const FormulaObjectRef& reference) {
+                         return ReferenceNames(reference, object);
+                       });
+  };
+  for (const auto& owned : owned_) {
+    TLink* candidate = owned.get();
+    if (candidate == &object || !AnyFormula(*candidate, readsObject)) continue;
+    if (std::find(readers.begin(), readers.end(), candidate) == readers.end())
+      readers.push_back(candidate);
   }
 }
 
@@ -206,12 +223,11 @@ void TWorldDoc::RefreshWorldFormulas() {
   TGeometryManagerHook* manager = GeometryManagerOf(FindItem(kGeometryManagerTag));
   if (manager == nullptr) return;
   std::vector<TLink*> readers;
-  for (TLink* object : Objects()) {
-    const std::vector<TFormula*> formulas = FormulasOf(*object);
-    if (std::any_of(formulas.begin(), formulas.end(),
-                    [](const TFormula* formula) { return formula->NeedsWorld(); }))
-      readers.push_back(object);
-  }
+  for (const auto& owned : owned_)
+    if (AnyFormula(*owned, [](TFormula& formula) { return formula.NeedsWorld(); }))
+      readers.push_back(owned.get());
+  // Nothing reads the world: no need to describe it.
+  if (readers.empty()) return;
   // Each pass settles at least one more link of every chain of readers; a pass that changes
   // nothing ends the refresh (formulas that read each other in a circle stop after the last).
   for (size_t pass = 0; pass <= readers.size(); ++pass) {

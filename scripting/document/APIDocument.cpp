@@ -20,6 +20,8 @@
 #include "model/world/Joiner.h"
 #include "model/world/QVDoc.h"
 #include "model/world/RunCommand.h"
+#include "model/world/WorldDeleteCommand.h"
+#include "model/world/WorldExports.h"
 #include "core/MenuSetup.h"
 #include "scripting/host/CallFrame.h"
 #include "scripting/host/ScriptApplication.h"
@@ -41,7 +43,6 @@ void ReleaseDocumentObject(CCmdTarget* object) {
   static_cast<TAPIDispatcher*>(object)->DeleteIfUnreferenced();
 }
 
-constexpr uint32_t kExportHandlerTag = MakeTag("expH");
 constexpr int16_t kCmdExportMeterData = 1713;
 
 // Templates of new objects, by kind word.
@@ -65,6 +66,7 @@ constexpr TemplateKind kConstraintKinds[] = {
     {"force", 2506},        {"torque", 2507},           {"actuator", 2512},
     {"motor", 2513},        {"pulley", 2514},           {"gear", 2552}};
 constexpr int16_t kCurvedSlotTemplate = 2546;
+constexpr int16_t kMeterTemplate = 5000;
 
 // The text with its ASCII letters in lower case.
 std::string Lowered(const char* text) {
@@ -199,14 +201,18 @@ APIResult TAPIDocument::Close() {
     return context.Result();
   }
   TScriptApplication* application = ScriptApplication();
-  if (application == nullptr) return context.Result();
+  // A document the application cannot close stays open, and the script is told.
+  if (application == nullptr) {
+    context.Fail(kAPICallFailed);
+    return context.Result();
+  }
   // The last command may belong to the document: it is committed while its world is there, as
   // the window's Close command does.
   TCommandHandler* handler = TCommandHandler::Application();
   if (handler != nullptr && handler->GetLastCommand() != nullptr &&
       handler->GetLastCommand()->GetDocument() == document)
     handler->CommitLastCommand();
-  application->CloseDocument(*document);
+  if (!application->CloseDocument(*document)) context.Fail(kAPICallFailed);
   return context.Result();
 }
 
@@ -296,13 +302,6 @@ APIResult TAPIDocument::SetTracking(int16_t tracking) {
   return context.Result();
 }
 
-APIResult TAPIDocument::Update() {
-  TAPICallContext context(this, "");
-  // The world reaches no view of its own: there is nothing to redraw from here.
-  CheckedDocument(context);
-  return context.Result();
-}
-
 // ---- Running, the tape and export --------------------------------------------------------------
 
 APIResult TAPIDocument::GetCurrentFrame(int16_t* frame) {
@@ -359,38 +358,78 @@ APIResult TAPIDocument::Reset() {
   return context.Result();
 }
 
-APIResult TAPIDocument::Export(int16_t command, const Str255&, int16_t) {
+APIResult TAPIDocument::Export(int16_t command, const Str255& path, int16_t selectedOnly) {
   TAPICallContext context(this, "");
   TQVDoc* document = CheckedDocument(context);
   if (document == nullptr) return context.Result();
   TWorldDoc& world = document->World();
-  if (command == kCmdExportMeterData && world.Outputs().empty()) {
-    context.Fail(kAPIExportFailed);
-    return context.Result();
+  // Every way an export can fail ends here with code 8: no meters to export, no export handler
+  // (nothing would be written, which the script is told), no type or exporter for the command,
+  // a failure while writing, shown to the user or not.
+  bool exported = false;
+  try {
+    const TWorldExports& exports = WorldExports();
+    TLink* handler = exports.findHandler != nullptr ? exports.findHandler(world) : nullptr;
+    const bool meters = command != kCmdExportMeterData || !world.Outputs().empty();
+    if (meters && handler != nullptr && exports.makeExport != nullptr) {
+      std::unique_ptr<TCommandCore> exporter =
+          exports.makeExport(*handler, world, command, path.Chars(), selectedOnly != 0);
+      exported = exporter != nullptr && PerformNow(std::move(exporter));
+    }
+  } catch (...) {
+    exported = false;
   }
-  // Exporting goes through the world's export handler; a world without one exports nothing,
-  // which the script is told.
-  if (world.FindItem(kExportHandlerTag) == nullptr) context.Fail(kAPIExportFailed);
+  if (!exported && !context.Failed()) context.Fail(kAPIExportFailed);
   return context.Result();
 }
 
-APIResult TAPIDocument::GetExportFrame(bool, int16_t*) {
+namespace {
+
+TLink* ExportHandlerOf(TQVDoc* document) {
+  const TWorldExports& exports = WorldExports();
+  if (document == nullptr || exports.findHandler == nullptr || exports.getFrameRange == nullptr ||
+      exports.setFrameRange == nullptr)
+    return nullptr;
+  return exports.findHandler(document->World());
+}
+
+}  // namespace
+
+APIResult TAPIDocument::GetExportFrame(bool stop, int16_t* frame) {
   TAPICallContext context(this, "");
   // Without an export handler there is no range: the value stays 0.
-  CheckedDocument(context);
+  if (TLink* handler = ExportHandlerOf(CheckedDocument(context))) {
+    int32_t first = 0;
+    int32_t last = 0;
+    WorldExports().getFrameRange(*handler, first, last);
+    *frame = static_cast<int16_t>(stop ? last : first);
+  }
   return context.Result();
 }
 
-APIResult TAPIDocument::SetExportFrame(bool, int16_t) {
+APIResult TAPIDocument::SetExportFrame(bool stop, int16_t frame) {
   TAPICallContext context(this, "");
-  // Without an export handler there is no range to set.
-  CheckedDocument(context);
+  TLink* handler = ExportHandlerOf(CheckedDocument(context));
+  if (handler == nullptr) return context.Result();
+  int32_t first = 0;
+  int32_t last = 0;
+  WorldExports().getFrameRange(*handler, first, last);
+  // A value that would cross the other end of the range is ignored.
+  if (stop && frame >= first) WorldExports().setFrameRange(*handler, first, frame);
+  if (!stop && frame <= last) WorldExports().setFrameRange(*handler, frame, last);
   return context.Result();
 }
 
-APIResult TAPIDocument::ImportDXF(const Str255&) {
+APIResult TAPIDocument::ImportDXF(const Str255& path) {
   TAPICallContext context(this, "");
-  if (CheckedDocument(context) != nullptr) context.Fail(kAPICallFailed);
+  TQVDoc* document = CheckedDocument(context);
+  if (document == nullptr) return context.Result();
+  // A drawing the program cannot read (no importer, a damaged file) fails the call.
+  try {
+    document->ReadAlternateFile(path.Chars());
+  } catch (const QVException&) {
+    context.Fail(kAPICallFailed);
+  }
   return context.Result();
 }
 
@@ -542,6 +581,13 @@ APIResult TAPIDocument::NewPoint(const Str31& kind, TAPIDispatcher** point) {
   return context.Result();
 }
 
+APIResult TAPIDocument::NewOutput(TAPIDispatcher** output) {
+  TAPICallContext context(this, "");
+  *output = nullptr;
+  if (CheckedDocument(context) != nullptr) NewFromTemplate(kMeterTemplate, output);
+  return context.Result();
+}
+
 APIResult TAPIDocument::NewConstraint(const Str31& kind, TAPIDispatcher** constraint) {
   TAPICallContext context(this, "");
   *constraint = nullptr;
@@ -623,10 +669,12 @@ APIResult TAPIDocument::DeleteSelection() {
     context.Fail(kAPICallFailed, kAPIRunning);
     return context.Result();
   }
-  const std::vector<TLink*> selected = world.Selection();
-  for (TLink* object : selected)
-    if (WorldHolds(world, object)) RemoveFromWorld(world, object);
-  if (!selected.empty()) document->SetChangeCount(document->GetChangeCount() + 1);
+  if (world.Selection().empty()) return context.Result();
+  // Through the world's Delete command, so that the user can undo it like a Delete from the
+  // menu; the command road counts the change, and without one the document is told here.
+  const bool counted = TCommandHandler::Application() != nullptr;
+  PerformNow(std::make_unique<TWorldDeleteCommand>(world));
+  if (!counted && Document() == document) document->SetChangeCount(document->GetChangeCount() + 1);
   return context.Result();
 }
 

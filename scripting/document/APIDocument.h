@@ -48,7 +48,7 @@ class TAPIDocument : public TAPIDispatcher {
 
   // The document and windows -------------------------------------------------------------
   APIResult GetName(Str63* name);
-  // Refused with 9/14 while the document runs.
+  // Refused with 9/14 while the document runs, and with 9 when the application cannot close it.
   APIResult Close();
   // Saves under the document's file; a document never saved has none to save under (code 9).
   APIResult Save();
@@ -63,8 +63,22 @@ class TAPIDocument : public TAPIDispatcher {
   APIResult SetSkipFrames(int16_t frames);  // 1 to 100, others ignored
   APIResult GetTracking(int16_t* tracking);
   APIResult SetTracking(int16_t tracking);  // 0 to 100, others ignored
+  // The main view's grid flag; a world without a window reads False and sets nothing.
+  APIResult GetShowGridLines(int16_t* shown);
+  APIResult SetShowGridLines(int16_t show);
   // Redraws the world's view; a world without a view is left alone.
   APIResult Update();
+  // The main view zooms to show every object.
+  APIResult ZoomExtents();
+
+  // The document window (nothing happens while the world has no window) ----------------------
+  // Store the window's place or client size with the world's view settings and lay the window
+  // out again; a width of 0 or less leaves the frame where it is.
+  APIResult Locate(int32_t left, int32_t top);
+  APIResult Resize(int32_t width, int32_t height);
+  APIResult SetShowDocumentWindow(int16_t show);
+  // Centres the main view on the world point, given in the document's length unit.
+  APIResult ScrollTo(double x, double y);
 
   // Running, the tape and export -----------------------------------------------------------
   APIResult GetCurrentFrame(int16_t* frame);    // -1 without a store
@@ -79,7 +93,8 @@ class TAPIDocument : public TAPIDispatcher {
   APIResult Export(int16_t command, const Str255& path, int16_t selectedOnly);
   APIResult GetExportFrame(bool stop, int16_t* frame);
   APIResult SetExportFrame(bool stop, int16_t frame);
-  // Reading a DXF file into a document needs the DXF reader: code 9 until there is one.
+  // Reads a DXF drawing into the world through the document's drawing import; code 9 when the
+  // drawing cannot be read, as while the program has no DXF importer.
   APIResult ImportDXF(const Str255& path);
 
   // Collections and the selection ----------------------------------------------------------
@@ -100,6 +115,8 @@ class TAPIDocument : public TAPIDispatcher {
   APIResult NewBody(const Str31& kind, TAPIDispatcher** body);
   // "anchor", "squarepoint", "point" in any case; others give nothing.
   APIResult NewPoint(const Str31& kind, TAPIDispatcher** point);
+  // A new meter from its template.
+  APIResult NewOutput(TAPIDispatcher** output);
   // The first object of the list with the identifier, or whose name equals the name in ASCII
   // case.
   APIResult ObjectById(TWorldList list, int16_t identifier, TAPIDispatcher** object);

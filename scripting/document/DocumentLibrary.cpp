@@ -74,6 +74,26 @@ void Update(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame*, uint16_
   CheckAPIResult(Doc(r)->Update());
 }
 
+void ZoomExtents(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame*, uint16_t) {
+  CheckAPIResult(Doc(r)->ZoomExtents());
+}
+
+constexpr uint16_t kLocateId = 192;
+
+void PlaceWindow(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame, uint16_t id) {
+  const int32_t first = ReadLongArgument(frame, 2);
+  const int32_t second = ReadLongArgument(frame, 3);
+  TAPIDocument* document = Doc(r);
+  CheckAPIResult(id == kLocateId ? document->Locate(first, second)
+                                 : document->Resize(first, second));
+}
+
+void ScrollTo(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame, uint16_t) {
+  const double x = ReadDoubleArgument(frame, 2);
+  const double y = ReadDoubleArgument(frame, 3);
+  CheckAPIResult(Doc(r)->ScrollTo(x, y));
+}
+
 // ---- Running, the tape and export ----
 
 constexpr uint16_t kRunFunctionId = 45;
@@ -188,6 +208,12 @@ void NewConstraint(TAPIDispatcher* r, ScriptRunContext* call, int32_t, ScriptFra
   ReturnObjectValue(frame, 0, constraint);
 }
 
+void NewOutput(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame, uint16_t) {
+  TAPIDispatcher* output = nullptr;
+  CheckAPIResult(Doc(r)->NewOutput(&output));
+  ReturnObjectValue(frame, 0, output);
+}
+
 TWorldList LookupListOf(uint16_t id) {
   switch (id) {
     case 13:
@@ -276,8 +302,10 @@ void DescribeDocumentMembers(ScriptBuilder* b) {
   Getter(b, "Outputs", 129, kScriptObject, "DE22YBOut.YBOutputCollection", &GetCollection);
   Switch(b, "ShowRulers", 15, 16, &NotAvailable, &NotAvailable);
   Switch(b, "PlayerMode", 131, 132, &NotAvailable, &NotAvailable);
-  Property(b, "ShowDocumentWindow", 194, kScriptNoId, kScriptBoolean, nullptr, &NotAvailable, nullptr);
-  Switch(b, "ShowGridLines", 17, 18, &NotAvailable, &NotAvailable);
+  Property(b, "ShowDocumentWindow", 194, kScriptNoId, kScriptBoolean, nullptr,
+           &SetDocumentBoolean<&TAPIDocument::SetShowDocumentWindow>, nullptr);
+  Switch(b, "ShowGridLines", 17, 18, &SetDocumentBoolean<&TAPIDocument::SetShowGridLines>,
+         &GetDocumentBoolean<&TAPIDocument::GetShowGridLines>);
   Switch(b, "ShowXYAxes", 19, 20, &SetDocumentBoolean<&TAPIDocument::SetShowXYAxes>,
          &GetDocumentBoolean<&TAPIDocument::GetShowXYAxes>);
   Switch(b, "ShowCoordinates", 21, 22, &NotAvailable, &NotAvailable);
@@ -295,7 +323,7 @@ void DescribeDocumentMembers(ScriptBuilder* b) {
            &GetDocumentInteger<&TAPIDocument::GetTracking>);
   Switch(b, "AutoEraseTrack", 138, 139, &NotAvailable, &NotAvailable);
   Sub(b, "EraseTrack", 137, 0, 0, {}, &NotAvailable);
-  Sub(b, "ZoomExtents", 197, 0, 0, {}, &Update);
+  Sub(b, "ZoomExtents", 197, 0, 0, {}, &ZoomExtents);
   Switch(b, "RetainMeterValues", 172, 173, &NotAvailable, &NotAvailable);
   Sub(b, "EraseMeterValues", 171, 0, 0, {}, &NotAvailable);
   Getter(b, "CurrentFrame", 123, kScriptInteger, nullptr,
@@ -330,7 +358,7 @@ void DescribeDocumentMembers(ScriptBuilder* b) {
   Function(b, "NewConstraint", 10, kScriptObject, kConstraintClass, 1, 1, {{kScriptString}},
            &NewConstraint);
   Function(b, "NewInput", 11, kScriptObject, kInputClass, 0, 0, {}, &NotAvailable);
-  Function(b, "NewOutput", 12, kScriptObject, kOutputClass, 0, 0, {}, &NotAvailable);
+  Function(b, "NewOutput", 12, kScriptObject, kOutputClass, 0, 0, {}, &NewOutput);
   Lookup(b, "Object", 161, 162, kObjectClass);
   Lookup(b, "Body", 13, 14, kBodyClass);
   Lookup(b, "Constraint", 33, 34, kConstraintClass);
@@ -343,9 +371,9 @@ void DescribeDocumentMembers(ScriptBuilder* b) {
   for (const char* selectable : kSelectableClasses)
     Sub(b, "Delete", 54, 0, 1, {{kScriptObject, selectable}}, &Delete);
   DescribeDocumentViewScale(b, g_members);
-  Sub(b, "ScrollTo", 118, 2, 2, {{kScriptDouble}, {kScriptDouble}}, &NotAvailable);
-  Sub(b, "Locate", 192, 2, 2, {{kScriptLong}, {kScriptLong}}, &NotAvailable);
-  Sub(b, "Resize", 193, 2, 2, {{kScriptLong}, {kScriptLong}}, &NotAvailable);
+  Sub(b, "ScrollTo", 118, 2, 2, {{kScriptDouble}, {kScriptDouble}}, &ScrollTo);
+  Sub(b, "Locate", kLocateId, 2, 2, {{kScriptLong}, {kScriptLong}}, &PlaceWindow);
+  Sub(b, "Resize", 193, 2, 2, {{kScriptLong}, {kScriptLong}}, &PlaceWindow);
   DescribeDocumentSettings(b, g_members);
 }
 

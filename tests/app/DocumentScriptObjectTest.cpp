@@ -17,6 +17,7 @@
 #include "bodies/Shapes.h"
 #include "bodies/points/Point.h"
 #include "constraints/Pin.h"
+#include "inout/meters/Output.h"
 #include "model/world/QVDoc.h"
 #include "model/world/RunCommand.h"
 #include "scripting/document/APIDocument.h"
@@ -136,6 +137,22 @@ TEST_F(DocumentScriptObject, NewPointsByKindWordAndNothingForOtherWords) {
   ASSERT_NE(dynamic_cast<TPoint*>(Target(point)), nullptr);
   EXPECT_EQ(dynamic_cast<TAnchor*>(Target(point)), nullptr);
   EXPECT_EQ(other, nullptr);
+}
+
+TEST_F(DocumentScriptObject, NewMetersComeFromTheirTemplateIntoTheOutputsAndCountAsAChange) {
+  const int32_t changes = document_->GetChangeCount();
+  TAPIDispatcher* first = nullptr;
+  TAPIDispatcher* second = nullptr;
+  EXPECT_EQ(object_->NewOutput(&first).code, 0);
+  EXPECT_EQ(object_->NewOutput(&second).code, 0);
+  auto* meter = dynamic_cast<TOutput*>(Target(first));
+  ASSERT_NE(meter, nullptr);
+  ASSERT_NE(Target(second), nullptr);
+  EXPECT_NE(meter->GetIdentifier(), Target(second)->GetIdentifier());
+  EXPECT_EQ(World().Outputs(), (std::vector<TLink*>{meter, Target(second)}));
+  EXPECT_EQ(CountOf(TWorldList::kOutputs), 2);
+  EXPECT_EQ(Lookup(TWorldList::kOutputs, meter->GetIdentifier()), first);
+  EXPECT_EQ(document_->GetChangeCount(), changes + 2);
 }
 
 TEST_F(DocumentScriptObject, LookupsSearchTheirOwnListAndGiveOneObjectPerWorldObject) {

@@ -15,7 +15,9 @@
 
 #include "app/TApp.h"
 #include "bodies/Body.h"
+#include "constraints/Field.h"
 #include "model/world/QVDoc.h"
+#include "tools/samples/SampleBuilder.h"
 
 namespace {
 
@@ -154,6 +156,85 @@ TEST_F(StartupScript, BuildsRunsStepsBackAndSavesAWorldThatReadsBackTheSame) {
         EXPECT_NEAR(at.x, 0.0, 1e-9) << "frame " << frame;
         EXPECT_NEAR(at.y, 0.0, 1e-9) << "frame " << frame;
         EXPECT_DOUBLE_EQ(body->GetMass(), 1.0);
+      }
+    }
+  }
+  app.TermUnits();
+  app.FreeResourceDlls();
+}
+
+
+TEST_F(StartupScript, ThreeCirclesAScriptDropsFallFreelyInTheSavedFrames) {
+  // A new world holds no gravity field and a script cannot add one: the script starts from a
+  // world of the ground and line gravity of 9.81 alone, made here.
+  const std::string empty = (folder_ / "gravity.yb").string();
+  const std::string first = (folder_ / "falling.yb").string();
+  const std::string second = (folder_ / "falling-again.yb").string();
+  {
+    TApp app;
+    app.LoadResourceDlls();
+    app.InitUnits();
+    {
+      TQVDoc document;
+      sample_worlds::AddGround(document.World());
+      sample_worlds::AddGravity(document.World(), 900, 901, 9.81);
+      document.WriteDocument(empty);
+    }
+    app.TermUnits();
+    app.FreeResourceDlls();
+  }
+  WriteStartupScript(
+      "Sub Main()\r\n  Dim d As YBDocument\r\n  Set d = YB.Open(\"" + empty + "\")\r\n"
+      "  Print d.Gravity; \" \"; d.LinearGravityConst\r\n  Dim b As Object\r\n  Dim i As Integer\r\n  For i = 1 To 3\r\n"
+      "    Set b = d.NewBody(\"circle\")\r\n    b.PX.Value = i\r\n    b.PY.Value = 2 * i\r\n"
+      "  Next i\r\n  Print d.Run(61); d.CurrentFrame\r\n  d.Run -60\r\n  Print d.CurrentFrame\r\n"
+      "  d.Run 20\r\n  Print d.CurrentFrame\r\n  d.Reset\r\n  Print d.CurrentFrame; d.HistoryFrames\r\n"
+      "  d.SaveAs \"" + first + "\", True\r\n"
+      "  Dim e As YBDocument\r\n  Set e = YB.Open(\"" + first + "\")\r\n"
+      "  e.SaveAs \"" + second + "\", True\r\nEnd Sub\r\n");
+  const ProgramRun run = RunProgram(folder_, "");
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.output, "linear 9.81\n060\n0\n20\n061\n");
+  std::ifstream a(first, std::ios::binary);
+  std::ifstream b(second, std::ios::binary);
+  const std::string written((std::istreambuf_iterator<char>(a)), std::istreambuf_iterator<char>());
+  const std::string again((std::istreambuf_iterator<char>(b)), std::istreambuf_iterator<char>());
+  EXPECT_FALSE(written.empty());
+  EXPECT_TRUE(written == again) << "the world saved again differs from the one it was read from";
+
+  // Each body from rest at (i, 2i): x stays, y = 2i - g t^2 / 2, vy = -g t, to the accuracy
+  // the solver keeps on smooth motion.
+  TApp app;
+  app.LoadResourceDlls();
+  app.InitUnits();
+  {
+    TQVDoc read;
+    read.ReadDocument(first);
+    TWorldDoc& world = read.World();
+    ASSERT_NE(world.GetStore(), nullptr);
+    ASSERT_EQ(world.GetStore()->FrameCount(), 61);
+    ASSERT_NE(world.GetEngine(), nullptr);
+    const double step = world.GetEngine()->TimeStep();
+    EXPECT_NEAR(60 * step, 2.0, 1e-9);
+    double g = 0.0;
+    std::vector<TMass*> bodies;
+    for (TLink* object : world.Objects()) {
+      if (auto* gravity = dynamic_cast<TGravCnstr*>(object)) g = gravity->GetLineGravity();
+      if (auto* body = dynamic_cast<TMass*>(object); body != nullptr && body->GetIdentifier() != 0)
+        bodies.push_back(body);
+    }
+    ASSERT_GT(g, 9.0);
+    ASSERT_EQ(bodies.size(), 3u);
+    for (int16_t frame : {0, 1, 17, 30, 60}) {
+      world.ShowFrame(frame, 1);
+      const double t = frame * step;
+      for (size_t i = 0; i < bodies.size(); ++i) {
+        const double start = static_cast<double>(i + 1);
+        const TVector3 at = bodies[i]->GetPositionValues();
+        const TVector3 velocity = bodies[i]->GetVelocityValues();
+        EXPECT_NEAR(at.x, start, 1e-9) << "frame " << frame;
+        EXPECT_NEAR(at.y, 2.0 * start - g * t * t / 2.0, 1e-8) << "frame " << frame;
+        EXPECT_NEAR(velocity.y, -g * t, 1e-8) << "frame " << frame;
       }
     }
   }

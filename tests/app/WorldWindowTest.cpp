@@ -831,4 +831,50 @@ TEST_F(WorldWindowTest, EachBodyShowsItsColourOnWhite) {
   EXPECT_EQ(At(MacPoint(static_cast<int16_t>(centre.h - radius + 3), centre.v)), kWheelColour);
 }
 
+TEST_F(WorldWindowTest, TheWindowPlacesScrollsAndGridsTheWorldForThoseWhoKnowOnlyTheWorld) {
+  TWorldDisplay* display = world_->GetDisplay();
+  ASSERT_EQ(display, static_cast<TWorldDisplay*>(window_));
+
+  display->SetShowGrid(true);
+  EXPECT_TRUE(display->GetShowGrid());
+  EXPECT_NE(view_->GetShowGrid(), 0);
+
+  // The origin goes where it is asked, its vertical coordinate counting upward.
+  display->ScrollToOrigin(120.0, -80.0);
+  const MacPoint origin = display->WorldToPixel(TVector(0.0, 0.0));
+  EXPECT_EQ(origin.h, 120);
+  EXPECT_EQ(origin.v, 80);
+  const MacPoint metre = display->WorldToPixel(TVector(1.0, 1.0));
+  EXPECT_EQ(metre.h, 120 + 100);
+  EXPECT_EQ(metre.v, 80 - 100);
+  const MacRect extent = display->ExtentInPort();
+  EXPECT_EQ(extent.right - extent.left, view_->GetStoredSize().h);
+
+  CFrameWnd* frame = window_->FrameWindow()->GetWindow()->GetParentFrame();
+  ASSERT_NE(frame, nullptr);
+  RECT before;
+  GetWindowRect(frame->m_hWnd, &before);
+  // A width of 0 leaves the frame where it is; a positive one moves and sizes it.
+  display->SetPlacement({before.left + 7, before.top + 9, 0, 150});
+  display->ApplyWindowSettings();
+  RECT unmoved;
+  GetWindowRect(frame->m_hWnd, &unmoved);
+  EXPECT_EQ(unmoved.left, before.left);
+  EXPECT_EQ(unmoved.right, before.right);
+  display->SetPlacement({3, 4, 250, 150});
+  display->ApplyWindowSettings();
+  Pump();
+  RECT moved;
+  GetWindowRect(frame->m_hWnd, &moved);
+  EXPECT_EQ(moved.right - moved.left, 250 + 2 * GetSystemMetrics(SM_CXFRAME));
+  EXPECT_EQ(moved.bottom - moved.top,
+            150 + 2 * GetSystemMetrics(SM_CYFRAME) + GetSystemMetrics(SM_CYCAPTION));
+  EXPECT_NE(moved.left, before.left + 7);
+
+  display->SetShown(false);
+  EXPECT_FALSE(window_->FrameWindow()->IsShown());
+  display->SetShown(true);
+  EXPECT_TRUE(window_->FrameWindow()->IsShown());
+}
+
 }  // namespace

@@ -39,6 +39,7 @@ class TTestApplication : public TScriptApplication {
   }
   void ScriptObjectGone() override { scriptObjectGone = true; }
   bool CloseDocument(TQVDoc& document) override {
+    if (!closes) return false;
     Close(&document);
     return true;
   }
@@ -51,6 +52,7 @@ class TTestApplication : public TScriptApplication {
   bool geometryShown = false;
   bool propertiesShown = false;
   bool scriptObjectGone = false;
+  bool closes = true;  // false: documents cannot be closed
   TList documents;
   TQVDoc* front = nullptr;
   std::vector<TQVDoc*> activated;

@@ -1,5 +1,6 @@
-// Writes the templates that scripts make new constraints from, as resource text: each a
-// document stream of one constraint of its kind followed by the points it joins. Run it after a
+// Writes the templates that scripts make new constraints and meters from, as resource text:
+// each a document stream of one constraint of its kind followed by the points it joins, or of
+// one meter. Run it after a
 // deliberate change of a constraint's filing and paste its output into resources/main:
 //   yb_make_templates > constraint-templates.txt
 
@@ -19,6 +20,7 @@
 #include "constraints/SplinePoint.h"
 #include "constraints/Springs.h"
 #include "core/Failure.h"
+#include "inout/meters/Output.h"
 #include "model/filing/ObjectWriter.h"
 
 namespace {
@@ -104,6 +106,7 @@ std::vector<Template> MakeTemplates() {
   Joined<TLDampSpring>(add(2543, "A spring-damper"), {a, b});
   AddCurvedSlot(add(2546, "A curved slot"));
   Joined<TGear>(add(2552, "A gear pair"), {a, b});
+  Own<TOutput>(add(5000, "A meter"));
   return all;
 }
 

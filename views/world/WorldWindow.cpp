@@ -31,6 +31,7 @@ TWorldWindow::TWorldWindow(TWorldDoc& world, TWindowDocument& document)
     : world_(world), document_(document) {}
 
 TWorldWindow::~TWorldWindow() {
+  if (world_.GetDisplay() == this) world_.SetDisplay(nullptr);
   if (mainView_) {
     mainView_->SetGoneHandler(nullptr);
     mainView_->SetClickHandler(nullptr);
@@ -38,6 +39,7 @@ TWorldWindow::~TWorldWindow() {
 }
 
 void TWorldWindow::Forget() {
+  if (world_.GetDisplay() == this) world_.SetDisplay(nullptr);
   trackerContext_.reset();
   trackerView_.reset();
   mainView_ = nullptr;
@@ -64,6 +66,7 @@ void TWorldWindow::OpenWindow(bool alternateFrame) {
     throw;
   }
   mainView_ = view;
+  world_.SetDisplay(this);
   trackerView_ = std::make_unique<TWorldTrackerView>(*view);
   trackerContext_ = std::make_unique<TWorldTrackerContext>(world_, *view);
   mainView_->SetIdentifier(static_cast<int32_t>(kMainViewIdentifier));
@@ -91,15 +94,9 @@ void TWorldWindow::OpenWindow(bool alternateFrame) {
 void TWorldWindow::SetUpFurniture() {
   if (!frame_) return;
   if (mainView_) mainView_->SetShowGrid((layout_.flags & 8) != 0 ? 1 : 0);
+  ApplyWindowSettings();
   TOwlView* window = frame_->GetWindow();
   CFrameWnd* parentFrame = window && window->m_hWnd ? window->GetParentFrame() : nullptr;
-  if (layout_.width > 0 && parentFrame) {
-    const int32_t border = GetSystemMetrics(SM_CXFRAME);
-    const int32_t borderV = GetSystemMetrics(SM_CYFRAME);
-    const int32_t caption = GetSystemMetrics(SM_CYCAPTION);
-    parentFrame->MoveWindow(layout_.left, layout_.top, layout_.width + 2 * border,
-                            layout_.height + 2 * borderV + caption);
-  }
   if (zoomDocuments_ && parentFrame) {
     if (const HWND client = ::GetParent(parentFrame->m_hWnd))
       ::SendMessage(client, WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(parentFrame->m_hWnd), 0);
@@ -108,6 +105,73 @@ void TWorldWindow::SetUpFurniture() {
     zoomToExtents_ = false;
     mainView_->ZoomToFit();
   }
+}
+
+void TWorldWindow::ApplyWindowSettings() {
+  if (!frame_ || layout_.width <= 0) return;
+  TOwlView* window = frame_->GetWindow();
+  CFrameWnd* parentFrame = window && window->m_hWnd ? window->GetParentFrame() : nullptr;
+  if (!parentFrame) return;
+  const int32_t border = GetSystemMetrics(SM_CXFRAME);
+  const int32_t borderV = GetSystemMetrics(SM_CYFRAME);
+  const int32_t caption = GetSystemMetrics(SM_CYCAPTION);
+  parentFrame->MoveWindow(layout_.left, layout_.top, layout_.width + 2 * border,
+                          layout_.height + 2 * borderV + caption);
+}
+
+bool TWorldWindow::GetShowGrid() const {
+  return mainView_ ? mainView_->GetShowGrid() != 0 : (layout_.flags & 8) != 0;
+}
+
+void TWorldWindow::SetShowGrid(bool show) {
+  layout_.flags = static_cast<uint8_t>(show ? (layout_.flags | 8) : (layout_.flags & ~8));
+  // The view draws its background again only when the flag changes.
+  if (mainView_) mainView_->SetShowGrid(show ? 1 : 0);
+}
+
+void TWorldWindow::ZoomToExtents() {
+  if (mainView_) mainView_->ZoomToFit();
+}
+
+void TWorldWindow::UpdateView() {
+  if (mainView_) mainView_->Update();
+}
+
+TWindowPlacement TWorldWindow::GetPlacement() const {
+  return {layout_.left, layout_.top, layout_.width, layout_.height};
+}
+
+void TWorldWindow::SetPlacement(const TWindowPlacement& placement) {
+  layout_.left = placement.left;
+  layout_.top = placement.top;
+  layout_.width = placement.width;
+  layout_.height = placement.height;
+}
+
+void TWorldWindow::SetShown(bool shown) {
+  if (frame_) frame_->Show(shown, false);
+}
+
+void TWorldWindow::FocusView() {
+  if (mainView_) mainView_->Focus();
+}
+
+MacPoint TWorldWindow::WorldToPixel(const TVector& point) {
+  return mainView_ ? mainView_->WorldToView(point) : MacPoint();
+}
+
+MacRect TWorldWindow::ExtentInPort() const {
+  MacRect extent;
+  if (mainView_) mainView_->GetExtentInPort(extent);
+  return extent;
+}
+
+void TWorldWindow::ScrollToOrigin(double horizontal, double vertical) {
+  if (!mainView_) return;
+  // The world keeps where its origin stands in the view: right of the view's left edge by the
+  // horizontal offset, and below its top by minus the vertical one.
+  world_.SetOffsets(horizontal, vertical);
+  mainView_->ViewChanged();
 }
 
 void TWorldWindow::ActivateFrame(bool activating) {

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "core/MacTypes.h"
+#include "model/world/WorldDisplay.h"
 
 class CDocument;
 class TCommandCore;
@@ -37,7 +38,7 @@ struct TWindowLayout {
   int32_t top = 0;
 };
 
-class TWorldWindow {
+class TWorldWindow : public TWorldDisplay {
  public:
   TWorldWindow(TWorldDoc& world, TWindowDocument& document);
   ~TWorldWindow();
@@ -65,6 +66,22 @@ class TWorldWindow {
   void SetZoomDocuments(bool on) { zoomDocuments_ = on; }
   // The world is to be shown whole when its window is set up next.
   void SetZoomToExtents(bool on) { zoomToExtents_ = on; }
+
+  // What the world's users ask of its window (registered with the world while it is open).
+  bool GetShowGrid() const override;
+  void SetShowGrid(bool show) override;
+  void ZoomToExtents() override;
+  void UpdateView() override;
+  TWindowPlacement GetPlacement() const override;
+  void SetPlacement(const TWindowPlacement& placement) override;
+  // Moves the frame to the stored place and gives it the stored client size, when the stored
+  // width is above 0.
+  void ApplyWindowSettings() override;
+  void SetShown(bool shown) override;
+  void FocusView() override;
+  MacPoint WorldToPixel(const TVector& point) override;
+  MacRect ExtentInPort() const override;
+  void ScrollToOrigin(double horizontal, double vertical) override;
 
  private:
   void Forget();

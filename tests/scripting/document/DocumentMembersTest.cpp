@@ -78,6 +78,14 @@ TEST_F(DocumentMembers, CloseDuringARunFailsAndAClosedDocumentsObjectIsDead) {
             "0\n901\n901\n901\n");
 }
 
+TEST_F(DocumentMembers, ADocumentTheApplicationCannotCloseStaysAndTheScriptIsTold) {
+  application_.NewDocument();
+  application_.closes = false;
+  EXPECT_EQ(Run("Dim d As YBDocument\nSet d = YB.ActiveDocument\nOn Error Resume Next\n" +
+                Caught("d.Close") + "Print YB.Documents.Count; d.Name"),
+            "900\n1Untitled\n");
+}
+
 TEST_F(DocumentMembers, IdsAboveTheTableAndEmptyIdsDoNothing) {
   application_.NewDocument();
   auto* object = static_cast<TAPIDispatcher*>(application_.front->GetAPIDocument(yb_));

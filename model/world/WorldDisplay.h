@@ -1,0 +1,43 @@
+#pragma once
+// What the world's document window does for those who know only the world (scripts): the main
+// view's grid, zoom, redraw and scrolling, the placement of the window kept with the world's view
+// settings, and showing or hiding the window. The window registers itself with its world while it
+// is open.
+
+#include <cstdint>
+
+#include "core/MacTypes.h"
+#include "core/geometry/Vector.h"
+
+// The document window's client area, in pixels.
+struct TWindowPlacement {
+  int32_t left = 0;
+  int32_t top = 0;
+  int32_t width = 0;
+  int32_t height = 0;
+};
+
+class TWorldDisplay {
+ public:
+  // The main view's grid flag; a change redraws the view.
+  virtual bool GetShowGrid() const = 0;
+  virtual void SetShowGrid(bool show) = 0;
+  // Zooms the main view so that every object of the world shows.
+  virtual void ZoomToExtents() = 0;
+  // Redraws what is stale in the main view now.
+  virtual void UpdateView() = 0;
+  // The stored placement; applying it moves and sizes the frame when the width is above 0.
+  virtual TWindowPlacement GetPlacement() const = 0;
+  virtual void SetPlacement(const TWindowPlacement& placement) = 0;
+  virtual void ApplyWindowSettings() = 0;
+  virtual void SetShown(bool shown) = 0;
+  // Scrolling: the main view becomes the drawing port; a world point in metres as a view pixel;
+  // the view's extent in port coordinates; the world origin placed at (h, -v) in the view.
+  virtual void FocusView() = 0;
+  virtual MacPoint WorldToPixel(const TVector& point) = 0;
+  virtual MacRect ExtentInPort() const = 0;
+  virtual void ScrollToOrigin(double horizontal, double vertical) = 0;
+
+ protected:
+  ~TWorldDisplay() = default;
+};
