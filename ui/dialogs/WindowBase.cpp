@@ -60,6 +60,7 @@ int16_t& gInModalDialog() {
 WindowBase::WindowBase() { binding_.SetPropertyTagTest([this](uint32_t tag) { return IsPropertyTag(tag); }); }
 
 WindowBase::~WindowBase() {
+  WatchWorld(nullptr);
   if (updater_ != nullptr) {
     TDialogUpdater* const updater = updater_;
     updater_ = nullptr;
@@ -76,7 +77,7 @@ WindowBase::~WindowBase() {
 
 void WindowBase::Initialize(TWindowObject* parent, intptr_t ignored,
                             const TDialogCreationRecord* record) {
-  world_ = nullptr;
+  WatchWorld(nullptr);
   changedItemsOnly_ = 1;
   askOnError_ = 0;
   unitHandler_ = nullptr;
@@ -102,7 +103,7 @@ void WindowBase::SetSelection(const std::vector<TLink*>* selection, TWindowObjec
                               TWorldDoc* world, int16_t attach) {
   if (attach != 0 && selection == binding_.Selection()) return;
   if (attach != 0) {
-    world_ = world;
+    WatchWorld(world);
     binding_.Attach(selection, world);
     TLink* handler = nullptr;
     if (world != nullptr) handler = world->GetUnitHandler();
@@ -110,7 +111,7 @@ void WindowBase::SetSelection(const std::vector<TLink*>* selection, TWindowObjec
     SetNextHandler(TCommandHandler::Application());
     SetParentWindow(owner);
   } else {
-    world_ = nullptr;
+    WatchWorld(nullptr);
     binding_.Attach(nullptr, nullptr);
     SetUnitHandler(nullptr);
     try {
@@ -120,6 +121,22 @@ void WindowBase::SetSelection(const std::vector<TLink*>* selection, TWindowObjec
       // Detaching goes on to the update whatever the re-parenting met.
     }
   }
+  RequestUpdate(true);
+}
+
+void WindowBase::WatchWorld(TWorldDoc* world) {
+  if (world == world_) return;
+  if (world_ != nullptr) world_->RemoveWatcher(this);
+  world_ = world;
+  if (world_ != nullptr) world_->AddWatcher(this);
+}
+
+void WindowBase::WorldGone() {
+  // Nothing of the world may be touched any more: its objects and unit handler are going.
+  if (world_ != nullptr) world_->RemoveWatcher(this);
+  world_ = nullptr;
+  unitHandler_ = nullptr;
+  binding_.Attach(nullptr, nullptr);
   RequestUpdate(true);
 }
 

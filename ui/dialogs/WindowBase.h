@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "core/List.h"
+#include "model/world/WorldWatcher.h"
 #include "ui/dialogs/DialogUpdater.h"
 #include "ui/dialogs/DialogWindow.h"
 #include "ui/dialogs/SelectionBinding.h"
@@ -39,7 +40,7 @@ inline constexpr int16_t kFormulaQuestion = 1502;
 inline constexpr int16_t kFormulaErrorFirst = -28819;
 inline constexpr int16_t kFormulaErrorLast = -28809;
 
-class WindowBase : public TDialogWindow, public TUpdatedDialog {
+class WindowBase : public TDialogWindow, public TUpdatedDialog, public TWorldWatcher {
   DECLARE_CLASS_ID(424, TDialogWindow)
 
  public:
@@ -135,6 +136,13 @@ class WindowBase : public TDialogWindow, public TUpdatedDialog {
   void RefreshNotice() override { RefreshAll(); }
   void UpdateNotice() override { RequestUpdate(false); }
 
+  // The world's notices: a done, undone or redone command refreshes the items; another
+  // selection or other objects also choose the panels again and rebuild the selector.
+  void WorldContentsChanged() override { RequestUpdate(false); }
+  void WorldSelectionChanged() override { RequestUpdate(true); }
+  void WorldObjectsChanged() override { RequestUpdate(true); }
+  void WorldGone() override;
+
   TWorldDoc* GetWorld() const { return world_; }
   int16_t GetDialogNumber() const { return dialogNumber_; }
   uint16_t IsFirstRefreshPending() const { return firstRefreshPending_; }
@@ -143,6 +151,8 @@ class WindowBase : public TDialogWindow, public TUpdatedDialog {
 
  private:
   void GiveUnitsToItems();
+  // Watches the world (or none), leaving the one watched before.
+  void WatchWorld(TWorldDoc* world);
 
   TWorldDoc* world_ = nullptr;
   int16_t dialogNumber_ = 0;

@@ -15,6 +15,7 @@
 #include "platform/win32/WindowMessages.h"
 #include "ui/dialogs/DialogFlags.h"
 #include "ui/dialogs/DialogOwner.h"
+#include "ui/dialogs/DialogServices.h"
 #include "ui/items/ItemControl.h"
 #include "ui/items/MacDialogItem.h"
 
@@ -128,6 +129,8 @@ int16_t TWindowsDialog::AcceptValue(TMacDialogItem* item, bool force) {
   // A value the owner took changes what the owner shows: in a modal run (or when asked) it
   // refreshes at once.
   if (answer == 0 && (modal_ != 0 || force) && owner_ != nullptr) {
+    CompletePendingObject();
+    if (owner_ == nullptr) return answer;
     owner_->MarkChangedNotice(1);
     owner_->UpdateNotice();
   }
@@ -394,6 +397,9 @@ BOOL TWindowsDialog::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
       });
       return TRUE;
     }
+    case WM_HELP:
+      ShowDialogHelp(helpContext_);
+      break;
     case WM_ACTIVATE:
       *result = Default();
       OnActivate((wParam & 0xFFFF) != WA_INACTIVE);
