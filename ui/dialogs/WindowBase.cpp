@@ -247,8 +247,6 @@ void WindowBase::Update(bool full) {
   }
 }
 
-void WindowBase::ChoosePanels(int16_t) { RefreshAll(); }
-
 bool WindowBase::IsShownOnScreen() const {
   const HWND dialog = GetDialogHandle();
   return dialog != nullptr && IsWindow(dialog) != 0 && IsWindowVisible(dialog) != 0;
@@ -318,11 +316,11 @@ void WindowBase::SetUnitHandler(TLink* handler) {
 }
 
 void WindowBase::GiveUnitsToItems() {
-  // The unit-aware and composite items take the handler themselves once they exist; they are
-  // asked to refresh with it.
+  // The unit-aware and composite items take the handler and show their values in its units.
   if (GetDialog() == nullptr) return;
   GetDialog()->EachItem([this](TMacDialogItem* item) {
     if (item->IsMemberClass(kUnitAwareItemClass) || item->IsMemberClass(kCompositeItemClass)) {
+      item->SetUnitHandler(unitHandler_);
       RefreshItem(item, 1);
     }
   });

@@ -115,6 +115,34 @@ void TWindowsDialog::RemoveItemView(TMacDialogItem* item) {
   items_.erase(std::remove(items_.begin(), items_.end(), item), items_.end());
 }
 
+int32_t TWindowsDialog::AddPanelItems(int16_t number) {
+  Handle handle = GetResourceHandle(kFilterType, number);
+  if (handle == nullptr) return 0;
+  const TResourceBytes resource(handle);
+  const size_t first = items_.size();
+  try {
+    TChangingControls bracket;
+    BuildItemViews(*this, number, resource.Bytes());
+  } catch (const QVException&) {
+    // A panel whose list runs past its resource counts as missing: what it made goes.
+    while (items_.size() > first) DeleteItemView(items_.back());
+    return 0;
+  }
+  for (size_t i = first; i < items_.size(); ++i) {
+    items_[i]->SetPanelNumber(number);
+    items_[i]->SetOwningPanel(number);
+  }
+  PlaceNewItems();
+  return static_cast<int32_t>(items_.size() - first);
+}
+
+void TWindowsDialog::DeleteItemView(TMacDialogItem* item) {
+  if (item == nullptr) return;
+  RemoveItemView(item);
+  TChangingControls bracket;
+  delete item;
+}
+
 void TWindowsDialog::PlaceNewItems() {
   for (TMacDialogItem* item : std::vector<TMacDialogItem*>(items_)) {
     if (item->IsDetached() != 0 || item->HasControlWindow()) continue;

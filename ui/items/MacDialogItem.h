@@ -22,6 +22,7 @@
 
 class CWnd;
 class TFormula;
+class TLink;
 class TItemControl;
 class TWindowsDialog;
 struct DRAWITEMSTRUCT;
@@ -142,6 +143,8 @@ class TMacDialogItem : public TTargetHandler {
   virtual int16_t ValidateEntry() { return CheckText(); }
   // The text the item showed before the entry, put back after a refused entry.
   virtual void RestorePreviousText() {}
+  // Unit-aware items show their values in the units of the handler; nothing here.
+  virtual void SetUnitHandler(TLink*) {}
   // Edit items that carry a condition tag answer it.
   virtual bool GetConditionTag(uint32_t& tag) const;
 
