@@ -164,6 +164,7 @@ class TMacDialogItem : public TTargetHandler {
   const TItemBounds& GetBounds() const { return bounds_; }
   const Str255& GetText() const { return text_; }
   uint16_t IsAttached() const { return attached_; }
+  uint16_t GetHeaderWord() const { return headerWord_; }
   uint16_t GrowsHorizontally() const { return growsHorizontally_; }
   uint16_t GrowsVertically() const { return growsVertically_; }
   int16_t GetThirdLayoutValue() const { return thirdLayoutValue_; }
