@@ -418,6 +418,8 @@ TCommandCore* WindowBase::DoMenuCommand(int16_t commandNumber) {
 }
 
 int16_t WindowBase::AcceptValue(TMacDialogItem* item) {
+  // Controls other than fields were not checked by their control: a popup notes its choice here.
+  if (item != nullptr && !item->IsMemberClass(kEditTextItemClass)) item->CheckText();
   CommitItem(item);
   return 0;
 }

@@ -144,7 +144,10 @@ class WindowBase : public TDialogWindow, public TUpdatedDialog, public TWorldWat
   void ShowDetails(bool show) override;
   int16_t LayoutNumber() const override { return dialogNumber_; }
   // The dialog is shown or begins a modal run: its items show the selection now.
-  void RefreshNotice() override { RefreshAll(); }
+  void RefreshNotice() override {
+    GiveUnitsToItems();
+    RefreshAll();
+  }
   void UpdateNotice() override { RequestUpdate(false); }
 
   // The world's notices: a done, undone or redone command refreshes the items; another

@@ -189,9 +189,10 @@ class TMacEditItem : public TMacDialogItem {
 
  protected:
   void SetShownText(const Str255& text) { shown_ = text; }
+  // The control the record asks for, made or attached (the record is read).
+  void MakeControl(CWnd* parent, bool attach);
 
  private:
-  void MakeControl(CWnd* parent, bool attach);
   uint16_t shownAsStatic_ = 0;
   Str255 shown_;
 };
