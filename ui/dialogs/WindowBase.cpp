@@ -424,6 +424,20 @@ int16_t WindowBase::AcceptValue(TMacDialogItem* item) {
   return 0;
 }
 
+void WindowBase::RefreshNotice() {
+  GiveUnitsToItems();
+  if (updater_ != nullptr && (updater_->IsPending() != 0 || updater_->WillRebuildSelector() != 0)) {
+    updater_->DoIt();
+    return;
+  }
+  RefreshAll();
+}
+
+void WindowBase::UpdateNotice() {
+  RequestUpdate(false);
+  if (updater_ != nullptr && GetDialog() != nullptr && GetDialog()->IsModal()) updater_->DoIt();
+}
+
 void WindowBase::ShowDetails(bool show) {
   ShowPanel(static_cast<int16_t>(dialogNumber_ + 1), show ? 1 : 0);
   RequestUpdate(false);

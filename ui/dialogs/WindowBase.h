@@ -143,12 +143,11 @@ class WindowBase : public TDialogWindow, public TUpdatedDialog, public TWorldWat
   void ItemFocused(TMacDialogItem* item) override { currentItem_ = item; }
   void ShowDetails(bool show) override;
   int16_t LayoutNumber() const override { return dialogNumber_; }
-  // The dialog is shown or begins a modal run: its items show the selection now.
-  void RefreshNotice() override {
-    GiveUnitsToItems();
-    RefreshAll();
-  }
-  void UpdateNotice() override { RequestUpdate(false); }
+  // The dialog is shown or begins a modal run: its items take the units and show the selection
+  // now, with the panels of the selection when a full update is pending.
+  void RefreshNotice() override;
+  // In a modal run the update is made at once: the application's queue waits for the run.
+  void UpdateNotice() override;
 
   // The world's notices: a done, undone or redone command refreshes the items; another
   // selection or other objects also choose the panels again and rebuild the selector.
