@@ -20,6 +20,7 @@
 #include "platform/win32/Control.h"
 #include "platform/win32/Edit.h"
 #include "platform/win32/Input.h"
+#include "platform/win32/MessageBox.h"
 #include "platform/win32/Window.h"
 #include "platform/win32/WindowPaint.h"
 #include "platform/win32/WindowPresenter.h"
@@ -185,28 +186,32 @@ TEST_F(BodyDialogTest, ACancelledRunWithoutEditsLeavesNothingToUndo) {
 
 TEST_F(BodyDialogTest, AMassBelowZeroIsRefusedAndTheDialogStaysOpen) {
   const double oldMass = Mass();
+  HWND dialog = nullptr;
   std::string afterRefusal;
-  int boxes = 0;
+  bool boxShown = false;
+  bool stillOpen = false;
   RunDialog({[&] {
-               const HWND field = GetDlgItem(Dialog(), kMassField);
+               dialog = Dialog();
+               const HWND field = GetDlgItem(dialog, kMassField);
                SetFocus(field);
                SendMessage(field, EM_SETSEL, 0, -1);
                for (char c : std::string("-1")) InjectCharacter(static_cast<uint8_t>(c));
              },
              [] { InjectKeyStroke(VK_RETURN); },
              [&] {
-               // The refusal's alert: answered with Return.
-               if (GetActiveWindow() != nullptr &&
-                   GetDlgItem(GetActiveWindow(), kMassField) == nullptr) {
-                 ++boxes;
-                 InjectKeyStroke(VK_RETURN);
-               }
+               // The refusal's alert, closed with its button.
+               const HWND box = GetMessageBoxWindow();
+               boxShown = box != nullptr;
+               if (box != nullptr) SendMessage(box, WM_COMMAND, IDOK, 0);
              },
              [&] {
-               afterRefusal = GetWindowTextString(GetDlgItem(Dialog(), kMassField));
+               stillOpen = IsWindow(dialog) != 0 && IsWindowVisible(dialog) != 0;
+               if (stillOpen) afterRefusal = GetWindowTextString(GetDlgItem(dialog, kMassField));
                InjectKeyStroke(VK_ESCAPE);
              }});
-  EXPECT_EQ(boxes, 1);
+  EXPECT_TRUE(boxShown);
+  EXPECT_TRUE(stillOpen);
+  ASSERT_FALSE(afterRefusal.empty());
   EXPECT_EQ(std::stod(afterRefusal), oldMass);
   EXPECT_EQ(Mass(), oldMass);
 }

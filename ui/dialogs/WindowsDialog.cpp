@@ -272,6 +272,10 @@ bool TWindowsDialog::Validate() {
       const int16_t error = item->CheckText();
       if (error != 0) {
         acceptOnClose_ = 0;
+        // Checked and refused for this confirm: the key-up of the confirming key, which the
+        // report's alert may let through to the field, must not check it again (and accept the
+        // dialog's closing behind the report).
+        ConfirmFlag() = 0;
         if (ReportGuardFlag() == 0 && owner_ != nullptr) {
           TReportGuard guard;
           owner_->ReportValidationFailure(item, error);
