@@ -12,6 +12,7 @@
 #include "platform/win32/Edit.h"
 #include "platform/win32/GdiObjects.h"
 #include "platform/win32/Input.h"
+#include "platform/win32/Message.h"
 #include "platform/win32/MessageBox.h"
 #include "platform/win32/OwnerDraw.h"
 #include "platform/win32/Window.h"
@@ -212,7 +213,10 @@ intptr_t ChooserProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lPara
       SetWindowLongPtr(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(state));
       ChooserWindow() = dialog;
       ShowChannels(dialog, *state);
-      return TRUE;
+      // Return confirms from anywhere but a swatch; the red field takes the keys first.
+      SendMessage(dialog, DM_SETDEFID, IDOK, 0);
+      SetFocus(GetDlgItem(dialog, kChooserRed));
+      return FALSE;
     }
     case WM_DRAWITEM: {
       ChooserState* const state = StateOf(dialog);

@@ -143,7 +143,10 @@ int16_t TFormulaFieldView::CommitText() {
     return 0;
   }
   TFormula typed;
-  if (const int16_t error = ReadTyped(text, typed); error != 0) return error;
+  if (const int16_t error = ReadTyped(text, typed); error != 0) {
+    // Text that is not a number is a formula, whether it compiles or not.
+    return AcceptsFormulas() ? error : kErrFormulaRefused;
+  }
   if (const int16_t error = CheckRange(typed); error != 0) return error;
   const bool wasUndefined = undefined_ != 0;
   TakeValue(typed);

@@ -44,6 +44,8 @@ class TFormulaFieldView : public TEditTextItem {
   void ControlGone(CWnd* control) override;
   void Show(int16_t shown) override;
 
+  // Whether a formula may be typed (number fields refuse them).
+  virtual bool AcceptsFormulas() const { return true; }
   // Range checks of a candidate value: 0, or the error.
   virtual int16_t CheckRange(const TFormula& formula) const;
   // Commits what the user typed; 0 or the error of a refused entry.
@@ -130,6 +132,7 @@ class TNumberFieldView : public TFormulaFieldView {
  public:
   void InitItem(CWnd* parent, uint32_t viewIdentifier, TItemRecordCursor* cursor) override;
   int16_t CheckRange(const TFormula& formula) const override;
+  bool AcceptsFormulas() const override { return false; }
 };
 
 // A number field that passes a committed value on to the first enabled field of up to four

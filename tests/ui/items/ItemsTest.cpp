@@ -1,0 +1,317 @@
+// Dialog items over their controls: formula fields in display units (conversion before the
+// range check, refused formulas, the kept text, values passed on), the popup list operations,
+// check box states, and the colour popup's swatches, mixed selections and colour chooser.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/port/Port.h"
+#include "platform/win32/Button.h"
+#include "platform/win32/ColorChooser.h"
+#include "simulation/DimensionCode.h"
+#include "simulation/UnitHandler.h"
+#include "tests/ui/dialogs/DialogFixture.h"
+#include "ui/controls/MacStatic.h"
+#include "ui/dialogs/WindowsDialog.h"
+#include "ui/items/ColorPopup.h"
+#include "ui/items/FormulaField.h"
+#include "ui/items/MacItems.h"
+
+namespace dialog_test {
+namespace {
+
+constexpr int16_t kItemsDialog = 9501;
+
+class ItemsTest : public DialogFixture {
+ protected:
+  void SetUp() override {
+    DialogFixture::SetUp();
+    RegisterMacItemKinds();
+    RegisterFormulaFieldKinds();
+    RegisterColorPopupKind();
+    BuildItemsModule();
+    SetResourceModule2(LoadResourceLibrary("items-test.dll"));
+    dialog_ = std::make_unique<TWindowsDialog>(nullptr, kItemsDialog, &owner_);
+    dialog_->CreateModeless();
+  }
+  void TearDown() override {
+    dialog_.reset();
+    for (uint16_t kind : {3, 4, 5, 6, 16, 21, 32, 48}) RegisterItemKind(kind, nullptr);
+    SetResourceModule2(nullptr);
+    UnregisterResourceModule("items-test.dll");
+    DialogFixture::TearDown();
+  }
+
+  // Fields 201 (formula, label 202), 203 (number), 204 and 205 (linked number fields, 204 passing
+  // on to "    " then "nmB_"), check box 206, popup 207, colour popup 208.
+  void BuildItemsModule() {
+    DialogTemplateWriter writer;
+    writer.Header(WS_POPUP | WS_CAPTION, 8, "Items", 220, 140);
+    writer.Item(WS_TABSTOP | WS_BORDER, 201, kEditOrdinal, "", 8, 8, 80, 12);
+    writer.Item(0, 202, kStaticOrdinal, "", 92, 10, 40, 10);
+    writer.Item(WS_TABSTOP | WS_BORDER, 203, kEditOrdinal, "", 8, 24, 80, 12);
+    writer.Item(WS_TABSTOP | WS_BORDER, 204, kEditOrdinal, "", 8, 40, 80, 12);
+    writer.Item(WS_TABSTOP | WS_BORDER, 205, kEditOrdinal, "", 8, 56, 80, 12);
+    writer.Item(WS_TABSTOP | BS_AUTO3STATE, 206, kButtonOrdinal, "Shown", 8, 72, 80, 12);
+    writer.Item(WS_TABSTOP | 0x3 | 0x200, 207, 0x85, "", 8, 88, 80, 60);
+    writer.Item(WS_TABSTOP | 0x3 | 0x10 | 0x200, 208, 0x85, "", 100, 88, 60, 80);
+    template_ = writer.bytes;
+    FilterBytes list;
+    list.Word(7);
+    list.Word(3).Tag("len_");
+    list.Word(3).Word(1).Word(201).Long(2).Word(8).Word(8).Word(88).Word(20).Text("");
+    list.Word(202).Long(0x50000000).Word(92).Word(10).Word(132).Word(20).Text("");
+    list.Word(0).Word(0).Word(0).Word(1);
+    list.Word(5).Tag("num_").Record(1, 203, 2, 8, 24, 88, 36, "");
+    list.Word(6).Tag("nmA_").Record(1, 204, 2, 8, 40, 88, 52, "");
+    list.Tag("    ").Tag("nmB_").Tag("    ").Tag("    ");
+    list.Word(6).Tag("nmB_").Record(1, 205, 2, 8, 56, 88, 68, "");
+    list.Tag("    ").Tag("    ").Tag("    ").Tag("    ");
+    list.Word(32).Tag("shwG").Record(1, 206, 0, 8, 72, 88, 84, "");
+    list.Word(16).Tag("kind").Record(1, 207, 0, 8, 88, 88, 148, "");
+    list.Word(21).Tag("fiCo").Record(1, 208, 0, 100, 88, 160, 168, "");
+    list.Tag("    ").Tag("    ").Tag("    ").Word(4);
+    for (uint32_t swatch : {0x000000u, 0x0000FFu, 0x00FF00u, 0x000000u, 0u, 0u, 0u, 0u, 0u, 0u,
+                            0u, 0u}) {
+      list.Long(swatch);
+    }
+    list.Text("Fill colour");
+    list_ = list.Bytes();
+    entries_ = {ResourceEntry{nullptr, 5, nullptr, kItemsDialog, template_.data(),
+                              static_cast<uint32_t>(template_.size())},
+                ResourceEntry{"fltr", 0, nullptr, kItemsDialog, list_.data(),
+                              static_cast<uint32_t>(list_.size())}};
+    RegisterResourceModule(ResourceModuleTable{"items-test.dll", entries_.data(),
+                                               static_cast<uint32_t>(entries_.size())});
+  }
+
+  template <class Item>
+  Item* ItemTagged(const char (&tag)[5]) {
+    return dynamic_cast<Item*>(dialog_->ItemOfViewIdentifier(MakeTag(tag)));
+  }
+  // What a refresh of one object's value gives the field.
+  static void Show(TFormulaFieldView& field, double value, double low, double high,
+                   uint32_t kind) {
+    field.ResetValue();
+    field.ReceiveFormula(std::make_unique<TFormula>(value).get(), low, high, kind);
+    field.FinishRefresh(1, 1);
+  }
+  static void Type(TMacDialogItem& item, const char* text) {
+    SetWindowText(item.ControlWindow()->GetSafeHwnd(), text);
+  }
+
+  TRecordingOwner owner_;
+  std::unique_ptr<TWindowsDialog> dialog_;
+
+ private:
+  std::vector<uint8_t> template_, list_;
+  std::vector<ResourceEntry> entries_;
+};
+
+TEST_F(ItemsTest, AFormulaFieldReadsOtherUnitsBeforeItsRangeAndKeepsItsText) {
+  auto* field = ItemTagged<TFormulaFieldView>("len_");
+  ASSERT_NE(field, nullptr);
+  EXPECT_EQ(field->GetBindingKind(), 1005);
+  TWorldUnitHandler units;
+  field->SetUnitHandler(&units);
+  Show(*field, 0.5, 0.0, 1.0, kDimensionLength);
+  ASSERT_NE(field->GetUnitsLabel(), nullptr);
+  EXPECT_EQ(GetWindowTextString(field->GetUnitsLabel()->GetSafeHwnd()), "m");
+  const std::string shown = GetWindowTextString(field->ControlWindow()->GetSafeHwnd());
+  EXPECT_EQ(std::stod(shown), 0.5);
+
+  // Typing the kept text again commits nothing.
+  EXPECT_EQ(field->CommitText(), 0);
+  EXPECT_EQ(field->IsValueChanged(), 0);
+  // 3 ft is 0.9144 m, inside the range; 4 ft is not, and -1 is below it.
+  Type(*field, "3 ft");
+  EXPECT_EQ(field->CommitText(), 0);
+  EXPECT_NEAR(field->Value().GetValue(), 0.9144, 1e-12);
+  TFormula read;
+  EXPECT_TRUE(field->ReadFormula(read));
+  EXPECT_NEAR(read.GetValue(), 0.9144, 1e-12);
+  Type(*field, "4 ft");
+  EXPECT_EQ(field->CommitText(), kErrAboveMaximum);
+  Type(*field, "-1");
+  EXPECT_EQ(field->CommitText(), kErrBelowMinimum);
+  EXPECT_NEAR(field->Value().GetValue(), 0.9144, 1e-12);
+  field->RestorePreviousText();
+  EXPECT_EQ(GetWindowTextString(field->ControlWindow()->GetSafeHwnd()), "3 ft");
+}
+
+TEST_F(ItemsTest, MixedValuesShowNothingAndATypedValueIsOneForAll) {
+  auto* field = ItemTagged<TFormulaFieldView>("len_");
+  ASSERT_NE(field, nullptr);
+  field->ResetValue();
+  field->ReceiveFormula(std::make_unique<TFormula>(1.0).get(), -10, 10, kDimensionLength);
+  field->ReceiveFormula(std::make_unique<TFormula>(2.0).get(), -10, 10, kDimensionLength);
+  field->FinishRefresh(1, 1);
+  EXPECT_EQ(field->IsUndefined(), 1);
+  EXPECT_EQ(GetWindowTextString(field->ControlWindow()->GetSafeHwnd()), "");
+  TFormula read;
+  EXPECT_FALSE(field->ReadFormula(read));
+  Type(*field, "3");
+  EXPECT_EQ(field->CommitText(), 0);
+  EXPECT_TRUE(field->ReadFormula(read));
+  EXPECT_EQ(read.GetValue(), 3.0);
+  EXPECT_EQ(field->IsChanged(), 1);
+}
+
+TEST_F(ItemsTest, NumberFieldsRefuseFormulasAndLinkedFieldsPassValuesOn) {
+  auto* number = ItemTagged<TNumberFieldView>("num_");
+  ASSERT_NE(number, nullptr);
+  EXPECT_EQ(number->GetBindingKind(), 1006);
+  Show(*number, 1.0, -100, 100, kNoUnitKind);
+  Type(*number, "2*t");
+  EXPECT_EQ(number->CommitText(), kErrFormulaRefused);
+
+  auto* first = ItemTagged<TLinkedNumberFieldView>("nmA_");
+  auto* second = ItemTagged<TLinkedNumberFieldView>("nmB_");
+  ASSERT_NE(first, nullptr);
+  ASSERT_NE(second, nullptr);
+  EXPECT_EQ(first->LinkedTags()[1], MakeTag("nmB_"));
+  // Each field keeps its own tags.
+  EXPECT_EQ(second->LinkedTags()[1], MakeTag("    "));
+  Show(*first, 1.0, -100, 100, kNoUnitKind);
+  Show(*second, 1.0, -100, 100, kNoUnitKind);
+  Type(*first, "7");
+  EXPECT_EQ(first->CommitText(), 0);
+  EXPECT_EQ(second->Value().GetValue(), 7.0);
+  EXPECT_EQ(GetFocus(), second->ControlWindow()->GetSafeHwnd());
+  // A disabled field is passed over.
+  second->ControlWindow()->EnableWindow(FALSE);
+  Type(*first, "8");
+  first->CommitText();
+  EXPECT_EQ(second->Value().GetValue(), 7.0);
+  EXPECT_FALSE(first->PassOnValue());
+}
+
+TEST_F(ItemsTest, PopupListsMarkInsertAndChoose) {
+  auto* popup = ItemTagged<TMacPopupItem>("kind");
+  ASSERT_NE(popup, nullptr);
+  popup->AppendItem(Str255(" Fixed"), 1);
+  popup->AppendItem(Str255("Free"), 1);
+  popup->AppendItem(Str255("Plain"), 0);
+  popup->InsertItem(Str255("New"), 0);
+  popup->InsertItem(Str255(), 0);
+  Str255 text;
+  const auto at = [&](int32_t i) {
+    popup->GetItemText(i, text);
+    return std::string(text.AsCString());
+  };
+  EXPECT_EQ(at(0), "\x9FNew");
+  EXPECT_EQ(at(1), "*Fixed");
+  EXPECT_EQ(at(2), "*Free");
+  EXPECT_EQ(at(3), "Plain");
+  EXPECT_EQ(at(9), "");
+  popup->ReceiveChoice(3);
+  popup->FinishRefresh(1, 1);
+  EXPECT_EQ(popup->GetSelection(), 2);
+  uint32_t choice = 0;
+  ASSERT_TRUE(popup->ReadChoice(choice));
+  EXPECT_EQ(choice, 3u);
+  popup->ClearItems();
+  EXPECT_EQ(popup->EntryCount(), 0);
+}
+
+TEST_F(ItemsTest, CheckBoxesShowClearTickedAndTheThirdState) {
+  auto* box = ItemTagged<TMacCheckBoxItem>("shwG");
+  ASSERT_NE(box, nullptr);
+  const HWND window = box->ControlWindow()->GetSafeHwnd();
+  for (const auto& [value, state] : std::vector<std::pair<int32_t, LRESULT>>{
+           {1, BST_CHECKED}, {2, BST_INDETERMINATE}, {3, BST_UNCHECKED}, {0, BST_UNCHECKED}}) {
+    box->SetValue(value, true);
+    EXPECT_EQ(SendMessage(window, BM_GETCHECK, 0, 0), state) << value;
+  }
+  // A click turns the value over and counts as a change.
+  box->FinishRefresh(1, 1);
+  SendMessage(window, BM_CLICK, 0, 0);
+  EXPECT_EQ(box->GetValue(), 1);
+  EXPECT_EQ(box->IsChanged(), 1);
+}
+
+TEST_F(ItemsTest, TheColourPopupFindsSwatchesMarksMixesAndChoosesOthers) {
+  auto* popup = ItemTagged<TColorPopupView>("fiCo");
+  ASSERT_NE(popup, nullptr);
+  EXPECT_EQ(popup->GetName(), Str255("Fill colour"));
+  ASSERT_EQ(popup->Swatches().size(), 4u);
+  EXPECT_EQ(popup->EntryCount(), 4);
+  const RGB16Color red = ColorRefToRGB16(0x0000FF);
+  const RGB16Color grey = ColorRefToRGB16(0x808080);
+  EXPECT_EQ(popup->ItemOfColor(red), 1);
+  // A colour no swatch holds shows on the other-colour entry.
+  EXPECT_EQ(popup->ItemOfColor(grey), 3);
+
+  popup->ResetValue();
+  popup->ReceiveColour(red);
+  popup->FinishRefresh(1, 1);
+  EXPECT_EQ(popup->GetSelection(), 1);
+  RGB16Color chosen{};
+  EXPECT_FALSE(popup->ReadColour(chosen));
+
+  // Two objects of different colours: entry 0.
+  popup->ResetValue();
+  popup->ReceiveColour(red);
+  popup->ReceiveColour(grey);
+  popup->FinishRefresh(1, 1);
+  EXPECT_EQ(popup->GetCurrentItem(), 0);
+  EXPECT_EQ(popup->GetSelection(), 0);
+
+  // The chooser: a basic swatch clicked, then OK; the custom colours are the run's.
+  Script({[] {
+            const HWND chooser = GetColorChooserWindow();
+            ASSERT_NE(chooser, nullptr);
+            SendMessage(chooser, WM_COMMAND, MAKELPARAM(kChooserBasicFirst + 9, BN_CLICKED),
+                        reinterpret_cast<LPARAM>(GetDlgItem(chooser, kChooserBasicFirst + 9)));
+            SendMessage(chooser, WM_COMMAND, MAKELPARAM(kChooserAddCustom, BN_CLICKED), 0);
+          },
+          [] { InjectKeyStroke(VK_RETURN); }});
+  popup->SelectEntry(3);
+  EXPECT_EQ(popup->LastEntryChosen(), 1);
+  EXPECT_EQ(RGB16ToColorRef(popup->GetCurrentColor()), ChooserBasicColours()[9]);
+  EXPECT_EQ(CustomColours()[0], ChooserBasicColours()[9]);
+  ASSERT_TRUE(popup->ReadColour(chosen));
+  EXPECT_EQ(RGB16ToColorRef(chosen), ChooserBasicColours()[9]);
+  EXPECT_EQ(owner_.acceptedTags.back(), MakeTag("fiCo"));
+  CustomColours().fill(0x00FFFFFF);
+}
+
+TEST_F(ItemsTest, TheChooserRefusesBadChannelsAndCancelChangesNothing) {
+  std::array<COLORREF, 16> custom{};
+  custom.fill(0x00FFFFFF);
+  CHOOSECOLOR choose;
+  choose.lStructSize = kChooseColorRecordSize;
+  choose.rgbResult = 0x00102030;
+  choose.lpCustColors = custom.data();
+  choose.Flags = CC_RGBINIT | CC_FULLOPEN;
+  std::string red;
+  Script({[&] {
+            const HWND chooser = GetColorChooserWindow();
+            red = GetDlgItemTextString(chooser, kChooserRed);
+            SetDlgItemText(chooser, kChooserGreen, "300");
+            InjectKeyStroke(VK_RETURN);
+          },
+          [&] {
+            // Still open: the green field is refused.
+            const HWND chooser = GetColorChooserWindow();
+            ASSERT_NE(chooser, nullptr);
+            SetDlgItemText(chooser, kChooserGreen, "64");
+            InjectKeyStroke(VK_RETURN);
+          }});
+  EXPECT_TRUE(ChooseColorA(&choose));
+  EXPECT_EQ(red, "48");
+  EXPECT_EQ(choose.rgbResult, RGB(48, 64, 0x10));
+
+  choose.rgbResult = 0x00102030;
+  Script({[] { InjectKeyStroke(VK_ESCAPE); }});
+  EXPECT_FALSE(ChooseColorA(&choose));
+  EXPECT_EQ(choose.rgbResult, 0x00102030u);
+  choose.lStructSize = 12;
+  EXPECT_FALSE(ChooseColorA(&choose));
+}
+
+}  // namespace
+}  // namespace dialog_test
