@@ -216,4 +216,68 @@ TEST_F(BodyDialogTest, AMassBelowZeroIsRefusedAndTheDialogStaysOpen) {
   EXPECT_EQ(Mass(), oldMass);
 }
 
+TEST_F(BodyDialogTest, TheSpringAndOneObjectDialogsShowTheirObject) {
+  TLink* spring = nullptr;
+  for (TLink* object : document_->World().Objects()) {
+    if (object->IsMemberClass(647)) spring = object;
+  }
+  ASSERT_NE(spring, nullptr);
+  static_cast<TNamedLink*>(spring)->SetName("Coil");
+  document_->World().DeselectAll();
+  document_->World().Select(spring);
+  std::string name, units;
+  auto* command = new TDialogCommand;
+  command->InitDialogCommand(10411, &document_->World(), &document_->World().Selection());
+  ScriptUser({[&] {
+    name = GetWindowTextString(GetDlgItem(Dialog(), 101));
+    units = GetWindowTextString(GetDlgItem(Dialog(), 103));
+    InjectKeyStroke(VK_ESCAPE);
+  }});
+  app_.Commands().PostCommand(command);
+  while (app_.Commands().PerformNextQueued()) {
+  }
+  EXPECT_EQ(name, "Coil");
+  EXPECT_EQ(units, "kg/s\xB2");  // the unit system names N/m by its base units
+
+  // The one-object dialog on the body, whatever is selected.
+  static_cast<TNamedLink*>(body_)->SetName("Crank");
+  auto* one = new TObjectDialogCommand;
+  one->InitForObject(body_);
+  ScriptUser({[&] {
+    name = GetWindowTextString(GetDlgItem(Dialog(), 101));
+    InjectKeyStroke(VK_ESCAPE);
+  }});
+  app_.Commands().PostCommand(one);
+  while (app_.Commands().PerformNextQueued()) {
+  }
+  EXPECT_EQ(name, "Crank");
+}
+
+TEST_F(BodyDialogTest, TheFloatingPalettesAreBuiltHiddenAndShowTheSelection) {
+  std::unique_ptr<TDialogWindow> palette(CreateDialogById(10000, nullptr));
+  ASSERT_NE(palette, nullptr);
+  EXPECT_TRUE(palette->IsMemberClass(426));
+  const HWND window = palette->GetDialogHandle();
+  ASSERT_NE(window, nullptr);
+  EXPECT_FALSE(IsWindowVisible(window));
+  static_cast<TNamedLink*>(body_)->SetName("Crank");
+  static_cast<WindowBase*>(palette.get())
+      ->SetSelection(&document_->World().Selection(), nullptr, &document_->World(), 1);
+  ShowWindow(window, SW_SHOW);
+  while (app_.Commands().PerformNextQueued()) {
+  }
+  EXPECT_EQ(GetWindowTextString(GetDlgItem(window, 102)), "Crank");
+  // The selector lists the world's objects, the body chosen.
+  const HWND selector = GetDlgItem(window, 101);
+  EXPECT_GT(SendMessage(selector, CB_GETCOUNT, 0, 0), 2);
+  const auto chosen = SendMessage(selector, CB_GETCURSEL, 0, 0);
+  ASSERT_GE(chosen, 0);
+  std::string entry(256, '\0');
+  SendMessage(selector, CB_GETLBTEXT, static_cast<WPARAM>(chosen),
+              reinterpret_cast<LPARAM>(entry.data()));
+  EXPECT_NE(std::string(entry.c_str()).find("Crank"), std::string::npos) << entry.c_str();
+  palette.release();
+  DestroyWindow(window);
+}
+
 }  // namespace
