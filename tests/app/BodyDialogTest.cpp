@@ -23,6 +23,7 @@
 #include "platform/win32/MessageBox.h"
 #include "platform/win32/Window.h"
 #include "platform/win32/WindowPaint.h"
+#include "platform/display/SdlPresenter.h"
 #include "platform/win32/WindowPresenter.h"
 #include "tests/app/ProgramDocuments.h"
 #include "tests/platform/win32/DialogTestSupport.h"
@@ -40,6 +41,7 @@ constexpr int32_t kMassField = 102;
 constexpr int32_t kMassUnits = 103;
 constexpr int32_t kColourPopup = 104;
 constexpr int32_t kWidthField = 1002;
+constexpr char kSdlTest[] = "BodyDialogTest.OpensInARealWindowOnADesktop";
 
 class BodyDialogTest : public ::testing::Test {
  protected:
@@ -278,6 +280,43 @@ TEST_F(BodyDialogTest, TheFloatingPalettesAreBuiltHiddenAndShowTheSelection) {
   EXPECT_NE(std::string(entry.c_str()).find("Crank"), std::string::npos) << entry.c_str();
   palette.release();
   DestroyWindow(window);
+}
+
+TEST_F(BodyDialogTest, OpensInARealWindowOnADesktop) {
+  if (!DisplayAvailable()) {
+    if (std::system("command -v xvfb-run >/dev/null 2>&1") != 0) {
+      GTEST_SKIP() << "xvfb-run is not installed, so no virtual display can be started";
+    }
+    char self[4096];
+    const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
+    ASSERT_GT(length, 0);
+    self[length] = '\0';
+    const char* source = std::getenv("YB_SOURCE_DIR");
+    ASSERT_NE(source, nullptr) << "YB_SOURCE_DIR names the source tree (CTest sets it)";
+    const std::string command =
+        "ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 LSAN_OPTIONS=suppressions='" +
+        std::string(source) + "/tools/lsan-suppressions.txt' xvfb-run -a -s '-screen 0 800x600x24' '" +
+        self + "' --gtest_filter=" + kSdlTest + " >/dev/null 2>&1";
+    EXPECT_EQ(std::system(command.c_str()), 0) << "the dialog did not open on the virtual display";
+    return;
+  }
+  std::unique_ptr<SdlPresenter> presenter = SdlPresenter::Create();
+  ASSERT_NE(presenter, nullptr);
+  SetWindowPresenter(presenter.get());
+  std::unique_ptr<TDialogWindow> dialog(CreateDialogById(kBodyDialog, nullptr));
+  ASSERT_NE(dialog, nullptr);
+  static_cast<WindowBase*>(dialog.get())
+      ->SetSelection(&document_->World().Selection(), nullptr, &document_->World(), 1);
+  dialog->ShowModeless();
+  const HWND window = dialog->GetDialogHandle();
+  ASSERT_NE(window, nullptr);
+  presenter->PollEvents();
+  EXPECT_NE(presenter->DesktopWindowOf(window), nullptr);
+  while (app_.Commands().PerformNextQueued()) {
+  }
+  EXPECT_EQ(GetWindowTextString(GetDlgItem(window, kMassUnits)), "kg");
+  dialog.reset();
+  SetWindowPresenter(nullptr);
 }
 
 }  // namespace
