@@ -37,7 +37,7 @@ std::array<COLORREF, 16>& CustomColours() {
 void TColorPopupView::InitItem(CWnd* parent, uint32_t viewIdentifier, TItemRecordCursor* cursor) {
   current_ = kBlack16;
   swatches_.clear();
-  TMacPopupItem::InitItem(parent, viewIdentifier, cursor);
+  TItemListDialogItem::InitItem(parent, viewIdentifier, cursor);
   SetBindingKind(kColourBindingKind);
   ReadColorRecord(cursor);
   for (size_t i = 0; i < swatches_.size(); ++i) AppendItem(Str255(), 0);
@@ -89,7 +89,7 @@ void TColorPopupView::ShowColor(const RGB16Color& colour) {
 void TColorPopupView::FinishRefresh(int16_t objectFlag, int16_t refreshFlag) {
   if (currentItem_ == 0) current_ = kWhite16;
   SelectEntry(std::max(currentItem_, 0));
-  TMacPopupItem::FinishRefresh(objectFlag, refreshFlag);
+  TItemListDialogItem::FinishRefresh(objectFlag, refreshFlag);
   Redraw();
 }
 

@@ -4,19 +4,19 @@
 // objects (entry 0 when they differ), finds a colour's swatch by exact match (a colour no swatch
 // holds shows on the other-colour entry) and answers the chosen colour.
 //
-// Its record, after the layout values: three linked item tags (kept for the popups that draw in
+// Its record, after the layout values and the entry texts of its base (a count, 0 here): three linked item tags (kept for the popups that draw in
 // the chosen colour), a swatch count, twelve COLORREF swatches of which the first count are used
 // (at most 12, the last the other-colour entry), the popup's name (NUL-terminated). A popup
 // named "Pelko" offers no chooser.
 //
-//   TMacPopupItem (298) > TColorPopupView (549)
+//   TMacPopupItem (298) > TItemListDialogItem (636) > TColorPopupView (549)
 
 #include <array>
 #include <cstdint>
 #include <vector>
 
 #include "core/port/Port.h"
-#include "ui/items/MacItems.h"
+#include "ui/items/ItemListItem.h"
 
 inline constexpr int16_t kColourBindingKind = 1012;
 inline constexpr int32_t kMaxRecordSwatches = 12;
@@ -25,8 +25,8 @@ inline constexpr int32_t kSwatchSize = 20;
 // The custom colours of the chooser, kept for the rest of the run (16, white at start).
 std::array<COLORREF, 16>& CustomColours();
 
-class TColorPopupView : public TMacPopupItem {
-  DECLARE_CLASS_ID(549, TMacPopupItem)
+class TColorPopupView : public TItemListDialogItem {
+  DECLARE_CLASS_ID(549, TItemListDialogItem)
 
  public:
   void InitItem(CWnd* parent, uint32_t viewIdentifier, TItemRecordCursor* cursor) override;

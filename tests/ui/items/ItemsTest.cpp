@@ -18,6 +18,8 @@
 #include "ui/dialogs/WindowsDialog.h"
 #include "ui/items/ColorPopup.h"
 #include "ui/items/FormulaField.h"
+#include "ui/items/ItemListItem.h"
+#include "ui/items/ItemRecord.h"
 #include "ui/items/MacItems.h"
 
 namespace dialog_test {
@@ -73,7 +75,7 @@ class ItemsTest : public DialogFixture {
     list.Word(32).Tag("shwG").Record(1, 206, 0, 8, 72, 88, 84, "");
     list.Word(16).Tag("kind").Record(1, 207, 0, 8, 88, 88, 148, "");
     list.Word(21).Tag("fiCo").Record(1, 208, 0, 100, 88, 160, 168, "");
-    list.Tag("    ").Tag("    ").Tag("    ").Word(4);
+    list.Word(0).Tag("    ").Tag("    ").Tag("    ").Word(4);
     for (uint32_t swatch : {0x000000u, 0x0000FFu, 0x00FF00u, 0x000000u, 0u, 0u, 0u, 0u, 0u, 0u,
                             0u, 0u}) {
       list.Long(swatch);
@@ -215,6 +217,40 @@ TEST_F(ItemsTest, PopupListsMarkInsertAndChoose) {
   EXPECT_EQ(choice, 3u);
   popup->ClearItems();
   EXPECT_EQ(popup->EntryCount(), 0);
+}
+
+TEST_F(ItemsTest, AnItemListAddsItsRecordsTextsToItsControl) {
+  const auto record = [](int16_t count, const std::string& texts) {
+    FilterBytes bytes;
+    bytes.Record(0, 209, 0x50200003, 100, 8, 160, 60, "");
+    bytes.Word(static_cast<uint16_t>(count));
+    std::vector<uint8_t> all = bytes.Bytes();
+    all.insert(all.end(), texts.begin(), texts.end());
+    all.push_back(0xEE);  // the next record's first byte
+    return all;
+  };
+  // Three texts of one, two and no characters: 6 bytes after the count.
+  const std::vector<uint8_t> three = record(3, std::string("a\0bc\0\0", 6));
+  TItemRecordCursor cursor(three);
+  auto item = std::make_unique<TItemListDialogItem>();
+  item->InitItem(dialog_.get(), MakeTag("list"), &cursor);
+  EXPECT_EQ(cursor.Remaining(), 1u);
+  EXPECT_EQ(item->IsListReady(), 1);
+  ASSERT_EQ(item->EntryCount(), 3);
+  EXPECT_EQ(item->EntryText(1), Str255("bc"));
+  EXPECT_EQ(item->EntryText(2), Str255(""));
+  item->SetUpControl();
+  EXPECT_EQ(item->EntryCount(), 6);
+
+  // A negative count gives no list; a count of 0 reads nothing after it.
+  for (int16_t count : {int16_t{-2}, int16_t{0}}) {
+    const std::vector<uint8_t> none = record(count, "");
+    TItemRecordCursor at(none);
+    auto empty = std::make_unique<TItemListDialogItem>();
+    empty->InitItem(dialog_.get(), MakeTag("list"), &at);
+    EXPECT_EQ(at.Remaining(), 1u);
+    EXPECT_EQ(empty->EntryCount(), 0);
+  }
 }
 
 TEST_F(ItemsTest, CheckBoxesShowClearTickedAndTheThirdState) {
