@@ -5,6 +5,7 @@
 #include "ui/dialogs/WindowBase.h"
 #include "ui/items/ColorPopup.h"
 #include "ui/items/FormulaField.h"
+#include "ui/items/LinkedCheckBox.h"
 #include "ui/items/MacItems.h"
 
 void RegisterDialogItemKinds() {
@@ -12,6 +13,7 @@ void RegisterDialogItemKinds() {
   RegisterMacItemKinds();
   RegisterFormulaFieldKinds();
   RegisterColorPopupKind();
+  RegisterLinkedCheckBoxKinds();
 }
 
 void UnregisterDialogItemKinds() {

@@ -11,6 +11,11 @@
 #include "core/port/Port.h"
 #include "platform/win32/Button.h"
 #include "platform/win32/ColorChooser.h"
+#include "platform/win32/Dc.h"
+#include "platform/win32/DcDraw.h"
+#include "platform/win32/GdiObjects.h"
+#include "platform/win32/OwnerDraw.h"
+#include "platform/win32/WindowDc.h"
 #include "simulation/DimensionCode.h"
 #include "simulation/UnitHandler.h"
 #include "tests/ui/dialogs/DialogFixture.h"
@@ -19,6 +24,7 @@
 #include "ui/items/ColorPopup.h"
 #include "ui/items/FormulaField.h"
 #include "ui/items/ItemListItem.h"
+#include "ui/items/LinkedCheckBox.h"
 #include "ui/items/ItemRecord.h"
 #include "ui/items/MacItems.h"
 
@@ -34,15 +40,16 @@ class ItemsTest : public DialogFixture {
     RegisterMacItemKinds();
     RegisterFormulaFieldKinds();
     RegisterColorPopupKind();
+    RegisterLinkedCheckBoxKinds();
     BuildItemsModule();
-    SetResourceModule2(LoadResourceLibrary("items-test.dll"));
+    SetResourceModule1(LoadResourceLibrary("items-test.dll"));
     dialog_ = std::make_unique<TWindowsDialog>(nullptr, kItemsDialog, &owner_);
     dialog_->CreateModeless();
   }
   void TearDown() override {
     dialog_.reset();
-    for (uint16_t kind : {3, 4, 5, 6, 16, 21, 32, 48}) RegisterItemKind(kind, nullptr);
-    SetResourceModule2(nullptr);
+    for (uint16_t kind : {3, 4, 5, 6, 16, 21, 32, 33, 34, 48}) RegisterItemKind(kind, nullptr);
+    SetResourceModule1(nullptr);
     UnregisterResourceModule("items-test.dll");
     DialogFixture::TearDown();
   }
@@ -51,7 +58,7 @@ class ItemsTest : public DialogFixture {
   // on to "    " then "nmB_"), check box 206, popup 207, colour popup 208.
   void BuildItemsModule() {
     DialogTemplateWriter writer;
-    writer.Header(WS_POPUP | WS_CAPTION, 8, "Items", 220, 140);
+    writer.Header(WS_POPUP | WS_CAPTION, 9, "Items", 220, 160);
     writer.Item(WS_TABSTOP | WS_BORDER, 201, kEditOrdinal, "", 8, 8, 80, 12);
     writer.Item(0, 202, kStaticOrdinal, "", 92, 10, 40, 10);
     writer.Item(WS_TABSTOP | WS_BORDER, 203, kEditOrdinal, "", 8, 24, 80, 12);
@@ -60,9 +67,10 @@ class ItemsTest : public DialogFixture {
     writer.Item(WS_TABSTOP | BS_AUTO3STATE, 206, kButtonOrdinal, "Shown", 8, 72, 80, 12);
     writer.Item(WS_TABSTOP | 0x3 | 0x200, 207, 0x85, "", 8, 88, 80, 60);
     writer.Item(WS_TABSTOP | 0x3 | 0x10 | 0x200, 208, 0x85, "", 100, 88, 60, 80);
+    writer.Item(WS_TABSTOP | BS_AUTOCHECKBOX, 210, kButtonOrdinal, "Limits", 8, 140, 80, 12);
     template_ = writer.bytes;
     FilterBytes list;
-    list.Word(7);
+    list.Word(9);
     list.Word(3).Tag("len_");
     list.Word(3).Word(1).Word(201).Long(2).Word(8).Word(8).Word(88).Word(20).Text("");
     list.Word(202).Long(0x50000000).Word(92).Word(10).Word(132).Word(20).Text("");
@@ -81,6 +89,16 @@ class ItemsTest : public DialogFixture {
       list.Long(swatch);
     }
     list.Text("Fill colour");
+    // Seven links: the field of item 201, one to no item, then five more of which only the
+    // first five links are kept.
+    list.Word(33).Tag("lim_").Record(1, 210, 0, 8, 140, 88, 152, "");
+    list.Word(0x01FF).Word(7);
+    list.Word(201).Tag("len_").Word(999).Tag("none");
+    for (int i = 0; i < 4; ++i) list.Word(203).Tag("none");
+    list.Word(203).Tag("num_");
+    // A bitmap check box made from its record, item number 1.
+    list.Word(34).Tag("bmp_").Record(0, 1, 0x5001000B, 100, 140, 120, 156, "");
+    list.Word(0).Word(0);
     list_ = list.Bytes();
     entries_ = {ResourceEntry{nullptr, 5, nullptr, kItemsDialog, template_.data(),
                               static_cast<uint32_t>(template_.size())},
@@ -251,6 +269,68 @@ TEST_F(ItemsTest, AnItemListAddsItsRecordsTextsToItsControl) {
     EXPECT_EQ(at.Remaining(), 1u);
     EXPECT_EQ(empty->EntryCount(), 0);
   }
+}
+
+TEST_F(ItemsTest, LinkedCheckBoxesShowTheirItemsOnlyWhileTicked) {
+  auto* box = ItemTagged<TLinkedCheckBox>("lim_");
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(box->LinkCount(), kMaxCheckBoxLinks);
+  EXPECT_EQ(box->GetRecordValue(), -1);
+  auto* field = ItemTagged<TFormulaFieldView>("len_");
+  auto* number = ItemTagged<TNumberFieldView>("num_");
+  const HWND fieldWindow = field->ControlWindow()->GetSafeHwnd();
+  // Whether the window itself is shown (the dialog of the test is not on screen).
+  const auto IsWindowVisible = [](HWND window) {
+    return (GetWindowLongPtr(window, GWL_STYLE) & WS_VISIBLE) != 0;
+  };
+  box->SetValue(1, true);
+  EXPECT_TRUE(IsWindowVisible(fieldWindow));
+  EXPECT_EQ(field->GetHidden(1), 0);
+  for (int32_t state : {0, 2}) {
+    box->SetValue(1, true);
+    box->SetValue(state, true);
+    EXPECT_FALSE(IsWindowVisible(fieldWindow)) << state;
+    EXPECT_EQ(field->GetHidden(1), 1);
+  }
+  // The sixth link was not kept: its item stays as it was.
+  EXPECT_TRUE(IsWindowVisible(number->ControlWindow()->GetSafeHwnd()));
+  box->SetValue(1, true);
+  EXPECT_TRUE(IsWindowVisible(fieldWindow));
+}
+
+TEST_F(ItemsTest, BitmapCheckBoxesDrawTheirClearAndTickedPictures) {
+  auto* box = ItemTagged<TBitmapCheckBox>("bmp_");
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(box->BitmapFor(false), 1001);
+  EXPECT_EQ(box->BitmapFor(true), 3001);
+  const HWND window = box->ControlWindow()->GetSafeHwnd();
+  const HDC screen = GetDC(window);
+  const auto draw = [&](bool ticked) {
+    const HDC memory = CreateCompatibleDC(screen);
+    const HBITMAP target = CreateCompatibleBitmap(screen, 16, 16);
+    const HGDIOBJ old = SelectObject(memory, target);
+    box->SetValue(ticked ? 1 : 0, false);
+    DRAWITEMSTRUCT item;
+    item.hDC = memory;
+    item.rcItem = RECT{0, 0, 16, 16};
+    box->DrawEntire(&item);
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < 16; ++y) {
+      for (int x = 0; x < 16; ++x) pixels.push_back(GetPixel(memory, x, y));
+    }
+    SelectObject(memory, old);
+    DeleteObject(target);
+    DeleteDC(memory);
+    return pixels;
+  };
+  const std::vector<COLORREF> clear = draw(false);
+  const std::vector<COLORREF> ticked = draw(true);
+  // Both draw the box's frame; only the ticked one has ink inside it.
+  EXPECT_EQ(clear[1 * 16 + 5], 0x000000u);
+  EXPECT_EQ(clear[8 * 16 + 6], 0xFFFFFFu);
+  EXPECT_EQ(ticked[1 * 16 + 5], 0x000000u);
+  EXPECT_EQ(ticked[10 * 16 + 6], 0x000000u);
+  ReleaseDC(window, screen);
 }
 
 TEST_F(ItemsTest, CheckBoxesShowClearTickedAndTheThirdState) {
