@@ -12,6 +12,7 @@
 #include "ui/dialogs/ItemFactory.h"
 #include "ui/dialogs/WindowsDialog.h"
 #include "ui/items/ItemRecord.h"
+#include "ui/items/SliderItem.h"
 
 namespace {
 
@@ -35,6 +36,7 @@ TFormulaFieldView::TFormulaFieldView()
 }
 
 TFormulaFieldView::~TFormulaFieldView() {
+  if (slider_ != nullptr && slider_->GetField() == this) slider_->LinkField(nullptr);
   TDummyStatic* const label = unitsLabel_;
   unitsLabel_ = nullptr;
   if (label == nullptr) return;
@@ -50,6 +52,16 @@ void TFormulaFieldView::InitItem(CWnd* parent, uint32_t viewIdentifier,
   labelStale_ = 1;
   TEditTextItem::InitItem(parent, viewIdentifier, cursor);
   SetBindingKind(kFormulaKind);
+  // The companion slider: the slider item 49 numbers above the field with the field's tag.
+  slider_ = nullptr;
+  if (auto* dialog = dynamic_cast<TWindowsDialog*>(parent); dialog != nullptr) {
+    const int32_t sliderNumber = GetItemNumber() + kSliderFieldOffset;
+    slider_ = dynamic_cast<TSliderItemView*>(dialog->FirstItemThat([&](TMacDialogItem* item) {
+      return item->IsMemberClass(TSliderItemView::kClassID) &&
+             item->GetItemNumber() == sliderNumber && item->GetViewIdentifier() == viewIdentifier;
+    }));
+  }
+  if (slider_ != nullptr) slider_->LinkField(this);
   keptText_ = Str255();
   displayedKind_ = kNoUnitKind;
 }
@@ -257,6 +269,7 @@ void TFormulaFieldView::ShowUndefined(const Str255& text) {
     UpdateUnitsLabel();
   }
   keptText_ = Str255(" ");
+  if (slider_ != nullptr) slider_->ShowUndefined(true);
 }
 
 void TFormulaFieldView::ShowField(bool enabled, bool redraw) {
@@ -284,6 +297,7 @@ void TFormulaFieldView::ShowField(bool enabled, bool redraw) {
   GetControlText(shown);
   SetShownText(shown);
   if (unitsChanged || labelStale_ != 0) UpdateUnitsLabel();
+  if (slider_ != nullptr) slider_->AttachField(this, redraw);
 }
 
 void TFormulaFieldView::UpdateUnitsLabel() {

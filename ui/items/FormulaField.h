@@ -22,6 +22,7 @@
 #include "ui/items/MacItems.h"
 
 class TDummyStatic;
+class TSliderItemView;
 class TWorldUnitHandler;
 
 // Errors of a refused entry (texts 2 to 4 of the entry error list).
@@ -87,6 +88,9 @@ class TFormulaFieldView : public TEditTextItem {
   uint32_t GetDisplayedUnitKind() const { return displayedKind_; }
   const Str255& GetKeptText() const { return keptText_; }
   TDummyStatic* GetUnitsLabel() const { return unitsLabel_; }
+  TSliderItemView* GetCompanionSlider() const { return slider_; }
+  // The slider is going.
+  void ForgetSlider() { slider_ = nullptr; }
   void SetDigits(int16_t digits) { digits_ = digits; }
 
  protected:
@@ -111,6 +115,7 @@ class TFormulaFieldView : public TEditTextItem {
   uint16_t undefined_ = 1;
   bool added_ = false;
   TDummyStatic* unitsLabel_ = nullptr;
+  TSliderItemView* slider_ = nullptr;
   int16_t digits_ = 0x7FFF;
   double minimum_ = 0.0;
   double maximum_ = 0.0;

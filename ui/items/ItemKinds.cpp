@@ -7,6 +7,7 @@
 #include "ui/items/FormulaField.h"
 #include "ui/items/LinkedCheckBox.h"
 #include "ui/items/MacItems.h"
+#include "ui/items/SliderItem.h"
 
 void RegisterDialogItemKinds() {
   gInModalDialog() = 0;
@@ -14,6 +15,7 @@ void RegisterDialogItemKinds() {
   RegisterFormulaFieldKinds();
   RegisterColorPopupKind();
   RegisterLinkedCheckBoxKinds();
+  RegisterSliderKind();
 }
 
 void UnregisterDialogItemKinds() {

@@ -11,6 +11,7 @@
 #include "core/port/Port.h"
 #include "platform/win32/Button.h"
 #include "platform/win32/ColorChooser.h"
+#include "platform/win32/Trackbar.h"
 #include "platform/win32/Dc.h"
 #include "platform/win32/DcDraw.h"
 #include "platform/win32/GdiObjects.h"
@@ -25,6 +26,7 @@
 #include "ui/items/FormulaField.h"
 #include "ui/items/ItemListItem.h"
 #include "ui/items/LinkedCheckBox.h"
+#include "ui/items/SliderItem.h"
 #include "ui/items/ItemRecord.h"
 #include "ui/items/MacItems.h"
 
@@ -41,6 +43,7 @@ class ItemsTest : public DialogFixture {
     RegisterFormulaFieldKinds();
     RegisterColorPopupKind();
     RegisterLinkedCheckBoxKinds();
+    RegisterSliderKind();
     BuildItemsModule();
     SetResourceModule1(LoadResourceLibrary("items-test.dll"));
     dialog_ = std::make_unique<TWindowsDialog>(nullptr, kItemsDialog, &owner_);
@@ -48,7 +51,7 @@ class ItemsTest : public DialogFixture {
   }
   void TearDown() override {
     dialog_.reset();
-    for (uint16_t kind : {3, 4, 5, 6, 16, 21, 32, 33, 34, 48}) RegisterItemKind(kind, nullptr);
+    for (uint16_t kind : {3, 4, 5, 6, 16, 21, 32, 33, 34, 48, 96}) RegisterItemKind(kind, nullptr);
     SetResourceModule1(nullptr);
     UnregisterResourceModule("items-test.dll");
     DialogFixture::TearDown();
@@ -58,7 +61,10 @@ class ItemsTest : public DialogFixture {
   // on to "    " then "nmB_"), check box 206, popup 207, colour popup 208.
   void BuildItemsModule() {
     DialogTemplateWriter writer;
-    writer.Header(WS_POPUP | WS_CAPTION, 9, "Items", 220, 160);
+    writer.Header(WS_POPUP | WS_CAPTION, 12, "Items", 220, 200);
+    writer.Item(WS_TABSTOP | WS_BORDER, 220, kEditOrdinal, "", 8, 160, 60, 12);
+    writer.Item(BS_OWNERDRAW, 230, kButtonOrdinal, "", 170, 160, 16, 16);
+    writer.Item(BS_OWNERDRAW, 231, kButtonOrdinal, "", 190, 160, 16, 16);
     writer.Item(WS_TABSTOP | WS_BORDER, 201, kEditOrdinal, "", 8, 8, 80, 12);
     writer.Item(0, 202, kStaticOrdinal, "", 92, 10, 40, 10);
     writer.Item(WS_TABSTOP | WS_BORDER, 203, kEditOrdinal, "", 8, 24, 80, 12);
@@ -70,7 +76,7 @@ class ItemsTest : public DialogFixture {
     writer.Item(WS_TABSTOP | BS_AUTOCHECKBOX, 210, kButtonOrdinal, "Limits", 8, 140, 80, 12);
     template_ = writer.bytes;
     FilterBytes list;
-    list.Word(9);
+    list.Word(11);
     list.Word(3).Tag("len_");
     list.Word(3).Word(1).Word(201).Long(2).Word(8).Word(8).Word(88).Word(20).Text("");
     list.Word(202).Long(0x50000000).Word(92).Word(10).Word(132).Word(20).Text("");
@@ -99,6 +105,12 @@ class ItemsTest : public DialogFixture {
     // A bitmap check box made from its record, item number 1.
     list.Word(34).Tag("bmp_").Record(0, 1, 0x5001000B, 100, 140, 120, 156, "");
     list.Word(0).Word(0);
+    // A slider (0 to 1, buttons at 0.25 and 0.75) before its field 49 numbers below it.
+    list.Word(96).Tag("sld_").Record(0, 269, 0x50000000, 72, 160, 160, 176, "");
+    list.Word(1).Word(2).Text("0").Text("1").Word(230).Text("0.25").Word(231).Text("0.75");
+    list.Word(3).Tag("sld_");
+    list.Word(1).Word(1).Word(220).Long(2).Word(8).Word(160).Word(68).Word(172).Text("");
+    list.Word(0).Word(0).Word(0).Word(1);
     list_ = list.Bytes();
     entries_ = {ResourceEntry{nullptr, 5, nullptr, kItemsDialog, template_.data(),
                               static_cast<uint32_t>(template_.size())},
@@ -331,6 +343,64 @@ TEST_F(ItemsTest, BitmapCheckBoxesDrawTheirClearAndTickedPictures) {
   EXPECT_EQ(ticked[1 * 16 + 5], 0x000000u);
   EXPECT_EQ(ticked[10 * 16 + 6], 0x000000u);
   ReleaseDC(window, screen);
+}
+
+TEST_F(ItemsTest, ASliderShowsItsFieldAndWritesConstantsIntoIt) {
+  auto* slider = ItemTagged<TSliderItemView>("sld_");
+  auto* field = dynamic_cast<TFormulaFieldView*>(dialog_->FirstItemThat([](TMacDialogItem* item) {
+    return item->GetViewIdentifier() == MakeTag("sld_") && item->IsMemberClass(617);
+  }));
+  ASSERT_NE(slider, nullptr);
+  ASSERT_NE(field, nullptr);
+  EXPECT_EQ(field->GetCompanionSlider(), slider);
+  EXPECT_EQ(slider->ButtonCount(), 2);
+  // Minimum 0 and maximum 1: positions 0 to 20.
+  EXPECT_EQ(slider->RangeMin(), 0);
+  EXPECT_EQ(slider->RangeMax(), 20);
+
+  Show(*field, 0.5, -5.0, 5.0, kNoUnitKind);
+  EXPECT_EQ(slider->GetField(), field);
+  EXPECT_EQ(slider->GetLow(), 0.0);
+  EXPECT_EQ(slider->GetHigh(), 1.0);
+  const HWND bar = slider->ControlWindow()->GetSafeHwnd();
+  EXPECT_EQ(SendMessage(bar, TBM_GETPOS, 0, 0), 10);
+  // Positions run opposite to values.
+  EXPECT_EQ(slider->PositionToValue(0), 1.0);
+  EXPECT_EQ(slider->PositionToValue(20), 0.0);
+  EXPECT_EQ(slider->PositionToValue(5), 0.75);
+  EXPECT_EQ(slider->ValueToPosition(-1.0), 20);
+  EXPECT_EQ(slider->ValueToPosition(2.0), 0);
+
+  // A formula in the field: the slider shows no value; dragging puts a constant in its place.
+  TFormula formula;
+  formula.SetFromPieces(Str255("2*x"));
+  ASSERT_TRUE(formula.IsFormula());
+  field->ResetValue();
+  field->ReceiveFormula(&formula, -5.0, 5.0, kNoUnitKind);
+  field->FinishRefresh(1, 1);
+  EXPECT_EQ(slider->IsUndefined(), 1);
+  SendMessage(bar, WM_HSCROLL, MAKELPARAM(TB_THUMBTRACK, 5), reinterpret_cast<LPARAM>(bar));
+  slider->Track(5);
+  EXPECT_FALSE(field->Value().IsFormula());
+  EXPECT_EQ(field->Value().GetValue(), 0.75);
+  EXPECT_EQ(field->IsChanged(), 1);
+  slider->CommitValue();
+  EXPECT_EQ(owner_.acceptedTags.size(), 0u);  // the test's owner is no property dialog
+
+  // A button puts its value in.
+  slider->ButtonPressed(slider->Button(0)->GetValue());
+  EXPECT_EQ(field->Value().GetValue(), 0.25);
+  EXPECT_EQ(SendMessage(bar, TBM_GETPOS, 0, 0), 15);
+
+  // An empty value range puts the thumb at the minimum.
+  field->ResetValue();
+  field->ReceiveFormula(std::make_unique<TFormula>(0.5).get(), 0.8, 0.2, kNoUnitKind);
+  field->FinishRefresh(1, 1);
+  EXPECT_EQ(slider->ValueToPosition(0.5), 0);
+
+  slider->SetVisible(0);
+  EXPECT_EQ(GetWindowLongPtr(bar, GWL_STYLE) & WS_VISIBLE, 0);
+  EXPECT_EQ(GetWindowLongPtr(slider->Button(1)->GetSafeHwnd(), GWL_STYLE) & WS_VISIBLE, 0);
 }
 
 TEST_F(ItemsTest, CheckBoxesShowClearTickedAndTheThirdState) {
