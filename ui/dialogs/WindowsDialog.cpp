@@ -131,6 +131,8 @@ int32_t TWindowsDialog::AddPanelItems(int16_t number) {
   for (size_t i = first; i < items_.size(); ++i) {
     items_[i]->SetPanelNumber(number);
     items_[i]->SetOwningPanel(number);
+    // Made after the dialog grew: the new controls follow its width as the others did.
+    if (growth_.x != 0 || growth_.y != 0) items_[i]->MoveRightEdge(growth_.x, growth_.y);
   }
   PlaceNewItems();
   return static_cast<int32_t>(items_.size() - first);

@@ -29,6 +29,10 @@ struct DRAWITEMSTRUCT;
 struct MEASUREITEMSTRUCT;
 struct TItemRecordHeader;
 
+// The window's rectangle in the client coordinates of the parent, as left, top, width and height
+// (right holds the width, bottom the height).
+void GetWindowRectInParent(HWND window, RECT& out, HWND parent);
+
 // The bounds of an item rectangle turned from dialog units into pixels by the dialog's own
 // units; unchanged without a dialog window.
 void MapItemRect(CWnd* dialog, TItemBounds& bounds);
@@ -108,6 +112,12 @@ class TMacDialogItem : public TTargetHandler {
   // What the dialog calls ---------------------------------------------------------------------
   // The dialog has grown by (h, v) since the items were laid out.
   virtual void SuperviewChanged(int32_t horizontal, int32_t vertical);
+  // An item that grows across moves the right edge of its stored rectangle by h when its left
+  // edge stays left of it (a cluster that grows down its bottom edge by v likewise).
+  virtual void GrowBy(int32_t horizontal, int32_t vertical);
+  // An item that grows across widens its control by h, when the width stays positive (a
+  // cluster that grows down also deepens it by v).
+  virtual void MoveRightEdge(int32_t horizontal, int32_t vertical);
   // Creates or places the control of an item added after the others.
   virtual void PlaceControl() {}
   // The dialog's client area changed by (h, v).
@@ -195,6 +205,7 @@ class TMacDialogItem : public TTargetHandler {
 
  protected:
   void SetTextField(const Str255& text) { text_ = text; }
+  void SetBoundsField(const TItemBounds& bounds) { bounds_ = bounds; }
   void StoreValue(int32_t value) { value_ = value; }
 
  private:

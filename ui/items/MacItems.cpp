@@ -129,6 +129,34 @@ void TMacButtonItem::AttachControl(CWnd* parent, uint16_t, TItemRecordCursor* cu
   AttachFromRecord<TMacButton>(*this, parent, cursor);
 }
 
+void TMacButtonItem::MoveRightEdge(int32_t horizontal, int32_t) {
+  if (!HasControlWindow() || GrowsHorizontally() == 0) return;
+  const TItemBounds& b = GetBounds();
+  const int32_t width = b.right - b.left + horizontal;
+  if (width <= 0) return;
+  ControlWindow()->MoveWindow(b.left, b.top, width, b.bottom - b.top, TRUE);
+}
+
+void TMacClusterItem::GrowBy(int32_t horizontal, int32_t vertical) {
+  TMacButtonItemBase::GrowBy(horizontal, vertical);
+  if (GetControl() == nullptr || GrowsVertically() == 0) return;
+  TItemBounds b = GetBounds();
+  if (b.top < b.bottom + vertical) b.bottom = static_cast<int16_t>(b.bottom + vertical);
+  SetBoundsField(b);
+}
+
+void TMacClusterItem::MoveRightEdge(int32_t horizontal, int32_t vertical) {
+  if (!HasControlWindow() || GrowsHorizontally() == 0) return;
+  CWnd* const window = ControlWindow();
+  CWnd* const parent = window->GetParent();
+  RECT place{};
+  GetWindowRectInParent(window->GetSafeHwnd(), place,
+                        parent != nullptr ? parent->GetSafeHwnd() : nullptr);
+  if (place.right + horizontal <= 0) return;
+  const int32_t height = GrowsVertically() != 0 ? place.bottom + vertical : place.bottom;
+  window->MoveWindow(place.left, place.top, place.right + horizontal, height, TRUE);
+}
+
 void TMacClusterItem::CreateControl(CWnd* parent, uint16_t, TItemRecordCursor* cursor) {
   CreateFromRecord<TMacCluster>(*this, parent, cursor, 0);
 }

@@ -87,6 +87,8 @@ class TMacRadioItem : public TMacButtonItemBase {
   void AttachControl(CWnd* parent, uint16_t headerWord, TItemRecordCursor* cursor) override;
   // 0 and 3 clear, 1 and 2 set.
   void Refresh() override;
+  // Radios keep their width.
+  void MoveRightEdge(int32_t, int32_t) override {}
 
  protected:
   int16_t ItemKind() const override { return item_kind::kRadio; }
@@ -98,6 +100,8 @@ class TMacButtonItem : public TMacButtonItemBase {
  public:
   void CreateControl(CWnd* parent, uint16_t headerWord, TItemRecordCursor* cursor) override;
   void AttachControl(CWnd* parent, uint16_t headerWord, TItemRecordCursor* cursor) override;
+  // The button takes its stored rectangle, widened by h.
+  void MoveRightEdge(int32_t horizontal, int32_t vertical) override;
 
  protected:
   int16_t ItemKind() const override { return item_kind::kButton; }
@@ -116,6 +120,9 @@ class TMacClusterItem : public TMacButtonItemBase {
  public:
   void CreateControl(CWnd* parent, uint16_t headerWord, TItemRecordCursor* cursor) override;
   void AttachControl(CWnd* parent, uint16_t headerWord, TItemRecordCursor* cursor) override;
+  // The frame also follows the dialog's height when it grows down.
+  void GrowBy(int32_t horizontal, int32_t vertical) override;
+  void MoveRightEdge(int32_t horizontal, int32_t vertical) override;
 
  protected:
   int16_t ItemKind() const override { return item_kind::kCluster; }

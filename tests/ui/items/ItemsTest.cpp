@@ -403,6 +403,40 @@ TEST_F(ItemsTest, ASliderShowsItsFieldAndWritesConstantsIntoIt) {
   EXPECT_EQ(GetWindowLongPtr(slider->Button(1)->GetSafeHwnd(), GWL_STYLE) & WS_VISIBLE, 0);
 }
 
+TEST_F(ItemsTest, ItemsThatGrowAcrossWidenTheirControlsWhileTheWidthStaysPositive) {
+  const auto make = [&](auto item, int16_t number, uint16_t growsDown) {
+    FilterBytes bytes;
+    bytes.Record(0, number, 0x50000000, 10, 150, 30, 170, "Go", 1, growsDown);
+    TItemRecordCursor cursor(bytes.Bytes());
+    item->InitItem(dialog_.get(), MakeTag("grow"), &cursor);
+    return item;
+  };
+  const auto place = [](TMacDialogItem& item) {
+    RECT rect{};
+    GetWindowRectInParent(item.ControlWindow()->GetSafeHwnd(), rect,
+                          item.ControlWindow()->GetParent()->GetSafeHwnd());
+    return rect;
+  };
+  auto button = make(std::make_unique<TMacButtonItem>(), 241, 0);
+  const RECT before = place(*button);
+  button->MoveRightEdge(-(before.right + 10), 0);
+  EXPECT_EQ(place(*button).right, before.right);
+  button->MoveRightEdge(15, 0);
+  EXPECT_EQ(place(*button).right, before.right + 15);
+  EXPECT_EQ(place(*button).left, before.left);
+
+  auto frame = make(std::make_unique<TMacClusterItem>(), 242, 1);
+  const RECT framed = place(*frame);
+  frame->MoveRightEdge(5, 7);
+  EXPECT_EQ(place(*frame).right, framed.right + 5);
+  EXPECT_EQ(place(*frame).bottom, framed.bottom + 7);
+  // A radio keeps its width.
+  auto radio = make(std::make_unique<TMacRadioItem>(), 243, 0);
+  const RECT radioBefore = place(*radio);
+  radio->MoveRightEdge(20, 0);
+  EXPECT_EQ(place(*radio).right, radioBefore.right);
+}
+
 TEST_F(ItemsTest, CheckBoxesShowClearTickedAndTheThirdState) {
   auto* box = ItemTagged<TMacCheckBoxItem>("shwG");
   ASSERT_NE(box, nullptr);
