@@ -8,6 +8,7 @@
 #include "ui/items/LinkedCheckBox.h"
 #include "ui/items/MacItems.h"
 #include "ui/items/SliderItem.h"
+#include "ui/items/TextPopup.h"
 
 void RegisterDialogItemKinds() {
   gInModalDialog() = 0;
@@ -16,6 +17,7 @@ void RegisterDialogItemKinds() {
   RegisterColorPopupKind();
   RegisterLinkedCheckBoxKinds();
   RegisterSliderKind();
+  RegisterTextPopupKinds();
 }
 
 void UnregisterDialogItemKinds() {

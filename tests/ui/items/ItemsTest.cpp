@@ -27,6 +27,7 @@
 #include "ui/items/ItemListItem.h"
 #include "ui/items/LinkedCheckBox.h"
 #include "ui/items/SliderItem.h"
+#include "ui/items/TextPopup.h"
 #include "ui/items/ItemRecord.h"
 #include "ui/items/MacItems.h"
 
@@ -44,6 +45,7 @@ class ItemsTest : public DialogFixture {
     RegisterColorPopupKind();
     RegisterLinkedCheckBoxKinds();
     RegisterSliderKind();
+    RegisterTextPopupKinds();
     BuildItemsModule();
     SetResourceModule1(LoadResourceLibrary("items-test.dll"));
     dialog_ = std::make_unique<TWindowsDialog>(nullptr, kItemsDialog, &owner_);
@@ -51,7 +53,7 @@ class ItemsTest : public DialogFixture {
   }
   void TearDown() override {
     dialog_.reset();
-    for (uint16_t kind : {3, 4, 5, 6, 16, 21, 32, 33, 34, 48, 96}) RegisterItemKind(kind, nullptr);
+    for (uint16_t kind : {3, 4, 5, 6, 16, 17, 18, 19, 20, 21, 22, 23, 32, 33, 34, 48, 96}) RegisterItemKind(kind, nullptr);
     SetResourceModule1(nullptr);
     UnregisterResourceModule("items-test.dll");
     DialogFixture::TearDown();
@@ -76,7 +78,7 @@ class ItemsTest : public DialogFixture {
     writer.Item(WS_TABSTOP | BS_AUTOCHECKBOX, 210, kButtonOrdinal, "Limits", 8, 140, 80, 12);
     template_ = writer.bytes;
     FilterBytes list;
-    list.Word(11);
+    list.Word(12);
     list.Word(3).Tag("len_");
     list.Word(3).Word(1).Word(201).Long(2).Word(8).Word(8).Word(88).Word(20).Text("");
     list.Word(202).Long(0x50000000).Word(92).Word(10).Word(132).Word(20).Text("");
@@ -111,6 +113,13 @@ class ItemsTest : public DialogFixture {
     list.Word(3).Tag("sld_");
     list.Word(1).Word(1).Word(220).Long(2).Word(8).Word(160).Word(68).Word(172).Text("");
     list.Word(0).Word(0).Word(0).Word(1);
+    // A text popup titled "Several" with three values; its label made beside it.
+    list.Word(17).Tag("pick");
+    list.Word(1).Word(0).Word(250).Long(0x50210203).Word(100).Word(180).Word(160).Word(240);
+    list.Text("Several");
+    list.Word(251).Long(0x50000000).Word(60).Word(182).Word(38).Word(10).Text("Kind:");
+    list.Word(0).Word(0).Word(0).Word(1);
+    list.Word(3).Text(" Fixed").Text(" Free").Text("Plain").Word(10).Word(20).Word(30);
     list_ = list.Bytes();
     entries_ = {ResourceEntry{nullptr, 5, nullptr, kItemsDialog, template_.data(),
                               static_cast<uint32_t>(template_.size())},
@@ -435,6 +444,48 @@ TEST_F(ItemsTest, ItemsThatGrowAcrossWidenTheirControlsWhileTheWidthStaysPositiv
   const RECT radioBefore = place(*radio);
   radio->MoveRightEdge(20, 0);
   EXPECT_EQ(place(*radio).right, radioBefore.right);
+}
+
+TEST_F(ItemsTest, TextPopupsShowValuesAndMarkEveryValueOfDisagreeingObjects) {
+  auto* popup = ItemTagged<TTextPopupView>("pick");
+  ASSERT_NE(popup, nullptr);
+  EXPECT_EQ(popup->GetBindingKind(), 1011);
+  EXPECT_EQ(popup->Values(), (std::vector<int16_t>{10, 20, 30}));
+  ASSERT_NE(popup->GetLabel(), nullptr);
+  EXPECT_EQ(popup->ItemOfValue(99), 0);
+  const auto entries = [&] {
+    std::vector<std::string> texts;
+    for (int32_t i = 0; i < popup->EntryCount(); ++i) texts.push_back(popup->EntryText(i).AsCString());
+    return texts;
+  };
+  // Two objects that agree: no title, no marks.
+  popup->ResetValue();
+  popup->ReceiveLong(20);
+  popup->ReceiveLong(20);
+  popup->FinishRefresh(1, 1);
+  EXPECT_EQ(popup->GetCurrentItem(), 1);
+  EXPECT_EQ(popup->GetSelection(), 1);
+  EXPECT_EQ(entries(), (std::vector<std::string>{" Fixed", " Free", "Plain"}));
+  EXPECT_EQ(GetWindowTextString(popup->GetLabel()->GetSafeHwnd()), "Kind:");
+
+  // Three objects with 10, 30 and 10: the title, and a dash on each value present; an entry
+  // without a leading blank keeps its text.
+  popup->ResetValue();
+  for (uint32_t value : {10u, 30u, 10u}) popup->ReceiveLong(value);
+  popup->FinishRefresh(1, 1);
+  EXPECT_EQ(popup->GetCurrentItem(), TTextPopupView::kMixed);
+  EXPECT_EQ(entries(), (std::vector<std::string>{"Several", "-Fixed", " Free", "Plain"}));
+  EXPECT_EQ(popup->GetSelection(), 0);
+  int32_t item = 0;
+  EXPECT_FALSE(popup->GetChosenItem(item));
+  popup->SelectEntry(2);
+  int16_t value = 0;
+  ASSERT_TRUE(popup->GetChosenValue(value));
+  EXPECT_EQ(value, 20);
+
+  // The next refresh takes the title and the marks away again.
+  popup->ResetValue();
+  EXPECT_EQ(entries(), (std::vector<std::string>{" Fixed", " Free", "Plain"}));
 }
 
 TEST_F(ItemsTest, CheckBoxesShowClearTickedAndTheThirdState) {
