@@ -267,5 +267,47 @@ TEST_F(PanelDialogTest, TheFactoryBuildsEachNumbersClass) {
   EXPECT_EQ(choices->GetCancelResult(), 1600);
 }
 
+// A handler that notes the commands that reach it.
+class TNotingHandler : public TTargetHandler {
+ public:
+  TCommandCore* DoMenuCommand(int16_t command) override {
+    commands.push_back(command);
+    return nullptr;
+  }
+  std::vector<int16_t> commands;
+};
+
+TEST_F(PanelDialogTest, TheMoreChoicesCommandAcceptsTheDialogAndGoesUpTheChain) {
+  std::unique_ptr<TDialogWindow> made(CreateDialogById(10410, nullptr));
+  ASSERT_NE(made, nullptr);
+  auto* choices = static_cast<TMoreChoicesDialog*>(made.get());
+  TNotingHandler above;
+  choices->SetNextHandler(&above);
+  choices->DoMenuCommand(1031);
+  EXPECT_EQ(choices->IsResultSet(), 0);
+  choices->DoMenuCommand(kMoreChoicesCommand);
+  EXPECT_EQ(choices->IsResultSet(), 1);
+  EXPECT_EQ(choices->GetResultTag(), kAcceptedResult);
+  EXPECT_EQ(above.commands, (std::vector<int16_t>{1031, kMoreChoicesCommand}));
+  EXPECT_FALSE(choices->IsPropertyTag(MakeTag("md_l")));
+  EXPECT_TRUE(choices->IsPropertyTag(MakeTag("m___")));
+}
+
+TEST_F(PanelDialogTest, VectorSettingsNeedTheSelectionsSettingsObject) {
+  std::unique_ptr<TDialogWindow> made(CreateDialogById(10424, nullptr));
+  ASSERT_NE(made, nullptr);
+  auto* settings = static_cast<TVectorSettingsDialog*>(made.get());
+  std::vector<TLink*> selection{&world_.Thing(0)};
+  try {
+    settings->SetSelection(&selection, nullptr, nullptr, 1);
+    ADD_FAILURE() << "a selection without vector settings was taken";
+  } catch (const QVException& failure) {
+    EXPECT_EQ(failure.error(), kErrOutOfMemory);
+  }
+  EXPECT_EQ(settings->GetVectorSettings(), nullptr);
+  // Detaching asks for nothing.
+  settings->SetSelection(nullptr, nullptr, nullptr, 0);
+}
+
 }  // namespace
 }  // namespace dialog_test
