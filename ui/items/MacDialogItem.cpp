@@ -102,6 +102,40 @@ void TMacDialogItem::AttachControl(CWnd* parent, uint16_t headerWord, TItemRecor
 
 void TMacDialogItem::MouseDown(uint32_t, int32_t, int32_t) {}
 
+void TMacDialogItem::SetState(int32_t value, bool enabled, bool redraw) {
+  if (enabled != enabled_) {
+    SetEnabled(enabled);
+    SetHighlight(enabled ? 0 : 1, redraw && value != value_);
+  }
+  SetValue(value, redraw);
+  valueLastSet_ = value;
+}
+
+void TMacDialogItem::SetHighlight(int16_t state, bool redraw) {
+  if (state == highlight_) return;
+  highlight_ = state;
+  if (redraw) Refresh();
+}
+
+void TMacDialogItem::SetEnabled(bool enabled) {
+  if (enabled == enabled_) return;
+  enabled_ = enabled;
+  TChangingControls bracket;
+  if (HasControlWindow()) ControlWindow()->EnableWindow(enabled ? TRUE : FALSE);
+}
+
+bool TMacDialogItem::TakeValueChange(bool& isOne) const {
+  if (value_ == valueLastSet_) return false;
+  isOne = value_ == 1;
+  return true;
+}
+
+void TMacDialogItem::DisableControl() {
+  if (!HasControlWindow()) return;
+  TChangingControls bracket;
+  ControlWindow()->EnableWindow(FALSE);
+}
+
 void TMacDialogItem::SetValue(int32_t value, bool redraw) {
   if (value == value_) return;
   value_ = value;

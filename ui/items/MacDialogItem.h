@@ -76,6 +76,18 @@ class TMacDialogItem : public TTargetHandler {
   virtual int32_t NextValue(int32_t current) { return current != 1 ? 1 : 0; }
   // Stores the value; when it changed and redraw is set, the control shows it.
   virtual void SetValue(int32_t value, bool redraw);
+  // Value and enabled state at once: the enabled state first (a disabled item is highlighted),
+  // then the value, which is remembered as the value last set.
+  virtual void SetState(int32_t value, bool enabled, bool redraw);
+  virtual void SetHighlight(int16_t state, bool redraw);
+  // Enables or disables the control to match the item.
+  virtual void SetEnabled(bool enabled);
+  bool IsEnabled() const { return enabled_; }
+  int16_t GetHighlight() const { return highlight_; }
+  // False when the value is the one last set; otherwise true, with whether it is 1.
+  bool TakeValueChange(bool& isOne) const;
+  // Disables the control window.
+  virtual void DisableControl();
   virtual void DrawEntire(const DRAWITEMSTRUCT* draw);
   virtual void DrawFocus(const DRAWITEMSTRUCT* draw);
   virtual void DrawSelection(const DRAWITEMSTRUCT* draw);
@@ -216,6 +228,9 @@ class TMacDialogItem : public TTargetHandler {
   int16_t templateId_ = 0;
   uint16_t detached_ = 0;
   int32_t value_ = 2;
+  int32_t valueLastSet_ = 2;
+  int16_t highlight_ = 0;
+  bool enabled_ = true;
   // The record.
   uint16_t headerWord_ = 0;
   uint16_t attached_ = 0;

@@ -85,13 +85,6 @@ bool TMacButtonItemBase::ReadChoice(uint32_t& choice) const {
   return true;
 }
 
-void TMacButtonItemBase::SetEnabled(bool enabled) {
-  if (enabled == enabled_) return;
-  enabled_ = enabled;
-  TChangingControls bracket;
-  if (HasControlWindow()) ControlWindow()->EnableWindow(enabled ? TRUE : FALSE);
-}
-
 void TMacCheckBoxItem::CreateControl(CWnd* parent, uint16_t, TItemRecordCursor* cursor) {
   CreateFromRecord<TMacCheckBox>(*this, parent, cursor, 0);
 }

@@ -55,16 +55,10 @@ class TMacButtonItemBase : public TMacDialogItem {
   void FinishRefresh(int16_t objectFlag, int16_t refreshFlag) override;
   bool ReadFlag(uint16_t& value) const override;
   bool ReadChoice(uint32_t& choice) const override;
-  // Enables or disables the control to match the item.
-  void SetEnabled(bool enabled);
-  bool IsEnabled() const { return enabled_; }
 
  protected:
   // The item kind set after the base initialisation.
   virtual int16_t ItemKind() const = 0;
-
- private:
-  bool enabled_ = true;
 };
 
 class TMacCheckBoxItem : public TMacButtonItemBase {

@@ -497,6 +497,18 @@ TEST_F(ItemsTest, CheckBoxesShowClearTickedAndTheThirdState) {
     box->SetValue(value, true);
     EXPECT_EQ(SendMessage(window, BM_GETCHECK, 0, 0), state) << value;
   }
+  // The state at once: a disabled item is highlighted, and the value set is remembered.
+  box->SetState(1, false, true);
+  EXPECT_FALSE(box->IsEnabled());
+  EXPECT_FALSE(IsWindowEnabled(window));
+  EXPECT_EQ(box->GetHighlight(), 1);
+  bool isOne = false;
+  EXPECT_FALSE(box->TakeValueChange(isOne));
+  box->SetValue(0, true);
+  EXPECT_TRUE(box->TakeValueChange(isOne));
+  EXPECT_FALSE(isOne);
+  box->SetState(0, true, true);
+  EXPECT_TRUE(IsWindowEnabled(window));
   // A click turns the value over and counts as a change.
   box->FinishRefresh(1, 1);
   SendMessage(window, BM_CLICK, 0, 0);
