@@ -15,6 +15,7 @@
 #include "ui/dialogs/ItemFactory.h"
 #include "ui/dialogs/WindowsDialog.h"
 #include "ui/items/ItemRecord.h"
+#include "ui/items/TextPopup.h"
 
 namespace {
 
@@ -90,6 +91,7 @@ void TColorPopupView::FinishRefresh(int16_t objectFlag, int16_t refreshFlag) {
   if (currentItem_ == 0) current_ = kWhite16;
   SelectEntry(std::max(currentItem_, 0));
   TItemListDialogItem::FinishRefresh(objectFlag, refreshFlag);
+  UpdateLinkedItems();
   Redraw();
 }
 
@@ -105,7 +107,28 @@ bool TColorPopupView::CanChooseOther() const { return !(name_ == Str255("Pelko")
 
 int16_t TColorPopupView::CheckText() {
   NoteChoice();
+  UpdateLinkedItems();
   return 0;
+}
+
+void TColorPopupView::UpdateLinkedItems() {
+  auto* const dialog = dynamic_cast<TWindowsDialog*>(GetParentWindow());
+  if (dialog == nullptr) return;
+  const int32_t selection = GetSelection();
+  const COLORREF colour = selection == 0 ? 0 : RGB16ToColorRef(ColorOfItem(selection));
+  const COLORREF back = selection == 0 ? kWhite : colour;
+  for (size_t i = 0; i < linked_.size(); ++i) {
+    const uint32_t tag = linked_[i];
+    if (tag == MakeTag("0000") || tag == MakeTag("    ")) continue;
+    auto* const popup = dynamic_cast<TTextPopupView*>(dialog->ItemOfViewIdentifier(tag));
+    if (popup == nullptr) continue;
+    if (i < 2) {
+      popup->SetForeground(colour);
+    } else {
+      popup->SetBackground(back);
+    }
+    popup->Redraw();
+  }
 }
 
 int16_t TColorPopupView::LastEntryChosen() { return ChooseOtherColor(); }
@@ -122,6 +145,7 @@ int16_t TColorPopupView::ChooseOtherColor() {
   if (ChooseColorA(&choose) == 0) return 1;
   SetCurrentColor(ColorRefToRGB16(choose.rgbResult));
   SetChanged(1);
+  UpdateLinkedItems();
   Redraw();
   if (dialog != nullptr) {
     dialog->AcceptValue(this, false);

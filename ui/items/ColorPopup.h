@@ -49,6 +49,9 @@ class TColorPopupView : public TItemListDialogItem {
   // Runs the colour chooser over the dialog; a chosen colour becomes the current one and the
   // item counts as changed. Always 1.
   int16_t ChooseOtherColor();
+  // The linked popups draw in the chosen colour: the first two take it as their foreground,
+  // the third as its background (white while the objects' colours differ).
+  void UpdateLinkedItems();
 
   void DrawEntire(const DRAWITEMSTRUCT* draw) override;
   void DrawFocus(const DRAWITEMSTRUCT* draw) override;

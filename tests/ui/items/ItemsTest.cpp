@@ -91,7 +91,7 @@ class ItemsTest : public DialogFixture {
     list.Word(32).Tag("shwG").Record(1, 206, 0, 8, 72, 88, 84, "");
     list.Word(16).Tag("kind").Record(1, 207, 0, 8, 88, 88, 148, "");
     list.Word(21).Tag("fiCo").Record(1, 208, 0, 100, 88, 160, 168, "");
-    list.Word(0).Tag("    ").Tag("    ").Tag("    ").Word(4);
+    list.Word(0).Tag("pick").Tag("    ").Tag("pick").Word(4);
     for (uint32_t swatch : {0x000000u, 0x0000FFu, 0x00FF00u, 0x000000u, 0u, 0u, 0u, 0u, 0u, 0u,
                             0u, 0u}) {
       list.Long(swatch);
@@ -535,6 +535,12 @@ TEST_F(ItemsTest, TheColourPopupFindsSwatchesMarksMixesAndChoosesOthers) {
   RGB16Color chosen{};
   EXPECT_FALSE(popup->ReadColour(chosen));
 
+  // The linked popup draws in the colour shown.
+  auto* linked = ItemTagged<TTextPopupView>("pick");
+  ASSERT_NE(linked, nullptr);
+  EXPECT_EQ(linked->GetForeground(), 0x0000FFu);
+  EXPECT_EQ(linked->GetBackground(), 0x0000FFu);
+
   // Two objects of different colours: entry 0.
   popup->ResetValue();
   popup->ReceiveColour(red);
@@ -542,6 +548,8 @@ TEST_F(ItemsTest, TheColourPopupFindsSwatchesMarksMixesAndChoosesOthers) {
   popup->FinishRefresh(1, 1);
   EXPECT_EQ(popup->GetCurrentItem(), 0);
   EXPECT_EQ(popup->GetSelection(), 0);
+  EXPECT_EQ(linked->GetForeground(), 0x000000u);
+  EXPECT_EQ(linked->GetBackground(), 0xFFFFFFu);
 
   // The chooser: a basic swatch clicked, then OK; the custom colours are the run's.
   Script({[] {
