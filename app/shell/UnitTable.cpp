@@ -25,6 +25,7 @@
 #include "simulation/StopWhen.h"
 #include "simulation/UnitHandler.h"
 #include "simulation/WorldBridge.h"
+#include "ui/items/ItemKinds.h"
 
 namespace {
 
@@ -78,6 +79,7 @@ constexpr TUnitStep kSteps[] = {
     {41, "hot-point snapper", RegisterHotPointSnapper, nullptr},
     {42, "geometry manager", RegisterGeometryManager, FreeGeometryManager},
     {43, "window layer", InstallWindowBinding, FreeMenuItemMarks},
+    {43, "dialog items", RegisterDialogItemKinds, UnregisterDialogItemKinds},
     {44, "trackers", nullptr, nullptr},
     {45, "group", RegisterGroupClasses, nullptr},
     {46, "force fields", RegisterFieldClasses, nullptr},

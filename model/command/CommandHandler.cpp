@@ -113,7 +113,11 @@ void TCommandHandler::PerformCommand(TCommandCore* command) {
     DropCommand(command);
     throw;
   }
-  if (!kept) {
+  // A command that ended without undo after commands performed inside it became the last (the
+  // edits of a modal dialog) leaves the last of those in place, so that undo takes it back.
+  const bool nestedLast = kept && last_ != nullptr && last_ != command &&
+                          command->CanUndo() == 0 && command->CausesChange() == 0;
+  if (!kept || nestedLast) {
     // A staying command still queued has more to do on a later pass.
     if (!queue_.Holds(command)) DropCommand(command);
     return;

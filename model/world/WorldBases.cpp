@@ -53,6 +53,7 @@ void TWorldBase::Select(TLink* object) {
     return;
   selection_.push_back(object);
   selectionList_.InsertLast(object);
+  NotifyWatchers(&TWorldWatcher::WorldSelectionChanged);
 }
 
 void TWorldBase::Deselect(TLink* object) {
@@ -60,6 +61,7 @@ void TWorldBase::Deselect(TLink* object) {
   if (at == selection_.end()) return;
   selection_.erase(at);
   selectionList_.Delete(object);
+  NotifyWatchers(&TWorldWatcher::WorldSelectionChanged);
   Changed();
 }
 
@@ -68,7 +70,28 @@ void TWorldBase::DeselectAll() {
     selectionList_.Delete(selection_.back());
     selection_.pop_back();
   }
+  NotifyWatchers(&TWorldWatcher::WorldSelectionChanged);
   Changed();
+}
+
+void TWorldBase::AddWatcher(TWorldWatcher* watcher) {
+  if (watcher != nullptr && !HasWatcher(watcher)) watchers_.push_back(watcher);
+}
+
+void TWorldBase::RemoveWatcher(TWorldWatcher* watcher) {
+  std::erase(watchers_, watcher);
+}
+
+bool TWorldBase::HasWatcher(const TWorldWatcher* watcher) const {
+  return std::find(watchers_.begin(), watchers_.end(), watcher) != watchers_.end();
+}
+
+void TWorldBase::NotifyWatchers(void (TWorldWatcher::*notice)()) {
+  // A watcher may stop watching (or make another stop) while it is told.
+  const std::vector<TWorldWatcher*> watchers = watchers_;
+  for (TWorldWatcher* watcher : watchers) {
+    if (HasWatcher(watcher)) (watcher->*notice)();
+  }
 }
 
 void TWorldBase::ResetForDefaults() {

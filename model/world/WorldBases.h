@@ -12,6 +12,7 @@
 #include "model/Formula.h"
 #include "model/Link.h"
 #include "model/world/RunBridge.h"
+#include "model/world/WorldWatcher.h"
 
 class TCommandDocument;
 
@@ -113,7 +114,15 @@ class TWorldBase : public TObjectCollection {
   void WriteFields(TObjectWriter& writer) override;
   void ObjectRemoved(TLink* object) override;
 
+  // Windows told of the world's changes; a watcher is kept once and told in the order added.
+  void AddWatcher(TWorldWatcher* watcher);
+  void RemoveWatcher(TWorldWatcher* watcher);
+  bool HasWatcher(const TWorldWatcher* watcher) const;
+  // Tells every watcher, each one that is still watching when its turn comes.
+  void NotifyWatchers(void (TWorldWatcher::*notice)());
+
  private:
+  std::vector<TWorldWatcher*> watchers_;
   uint16_t objectWalk_ = 0;
   std::vector<TLink*> selection_;
   TList selectionList_;

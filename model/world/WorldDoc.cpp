@@ -40,6 +40,7 @@ TWorldDoc::TWorldDoc() = default;
 
 TWorldDoc::~TWorldDoc() {
   SetClosing(1);
+  NotifyWatchers(&TWorldWatcher::WorldGone);
   for (TCommand* command : running_)
     command->ForgetWorld();
   running_.clear();
@@ -103,6 +104,7 @@ void TWorldDoc::AdoptObject(std::unique_ptr<TLink> object) {
   AddDependent(&adopted);
   AdoptChild(adopted);
   WorldChanged();
+  NotifyWatchers(&TWorldWatcher::WorldObjectsChanged);
 }
 
 void TWorldDoc::AdoptChild(TLink& object) {
@@ -161,6 +163,7 @@ void TWorldDoc::RemoveObject(TLink* object) {
     linked->ObjectRemoved(object);
   ObjectRemoved(object);
   WorldChanged();
+  NotifyWatchers(&TWorldWatcher::WorldObjectsChanged);
 }
 
 std::vector<TLink*> TWorldDoc::Objects() const {

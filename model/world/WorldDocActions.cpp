@@ -145,6 +145,7 @@ void TWorldDoc::Changed(int16_t flag) {
   WorldChanged();
   if (flag == 0) RefreshWorldFormulas();
   Changed();
+  NotifyWatchers(&TWorldWatcher::WorldContentsChanged);
 }
 
 // Each object tells its owner (the views that show it) that it must be drawn again.

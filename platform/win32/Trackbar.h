@@ -32,6 +32,7 @@ inline constexpr UINT TBM_SETRANGEMIN = 0x0407;
 inline constexpr UINT TBM_SETRANGEMAX = 0x0408;
 inline constexpr UINT TBM_SETPAGESIZE = 0x0415;
 inline constexpr UINT TBM_GETPAGESIZE = 0x0416;
+inline constexpr UINT TBM_SETTICFREQ = 0x0414;
 inline constexpr UINT TBM_SETLINESIZE = 0x0417;
 inline constexpr UINT TBM_GETLINESIZE = 0x0418;
 inline constexpr UINT TBM_GETTHUMBRECT = 0x0419;

@@ -338,6 +338,47 @@ TEST_F(PropertyDialogTest, TheObjectSelectorListsTheWorldsObjectsAndChoosingOneS
   DestroyWindow(window->GetDialogHandle());
 }
 
+TEST_F(PropertyDialogTest, TheDialogFollowsUndoTheSelectionAndTheWorldGoing) {
+  auto* window = OpenOver(new TFloatingProperties);
+  window->ShowModeless();
+  const HWND dialog = window->GetDialogHandle();
+  const HWND field = GetDlgItem(dialog, kNameField);
+  const auto settle = [&] {
+    while (app_.Commands().PerformNextQueued()) {
+    }
+  };
+  settle();
+  const std::string oldName = BodyName();
+  Retype(field, "Crank");
+  DispatchWaiting();
+  InjectKeyStroke(VK_TAB);
+  DispatchWaiting();
+  settle();
+  ASSERT_EQ(BodyName(), "Crank");
+
+  // Undo changes the body behind the dialog's back: the world's notice refreshes the field.
+  app_.Commands().UndoOrRedoLast();
+  ASSERT_EQ(BodyName(), oldName);
+  settle();
+  EXPECT_EQ(GetWindowTextString(field), oldName);
+
+  // Another object selected in the world: the dialog shows that one.
+  TLink* const oval = document_->World().FindObject(kOvalId);
+  ASSERT_NE(oval, nullptr);
+  static_cast<TNamedLink*>(oval)->SetName("Wheel");
+  document_->World().DeselectAll();
+  document_->World().Select(oval);
+  settle();
+  EXPECT_EQ(GetWindowTextString(field), "Wheel");
+
+  // The document closes before the dialog: the dialog forgets its world and empties nothing
+  // that is gone.
+  document_.reset();
+  EXPECT_EQ(window->GetWorld(), nullptr);
+  settle();
+  DestroyWindow(dialog);
+}
+
 TEST_F(PropertyDialogTest, OpensInARealWindowOnADesktop) {
   if (!DisplayAvailable()) {
     if (std::system("command -v xvfb-run >/dev/null 2>&1") != 0) {

@@ -7,6 +7,7 @@
 #include "platform/mfc/CFrameWnd.h"
 #include "platform/win32/MessageBox.h"
 #include "platform/win32/Window.h"
+#include "ui/dialogs/DialogServices.h"
 #include "ui/dialogs/DisplayMetrics.h"
 #include "ui/dialogs/OwlDialogs.h"
 #include "ui/dialogs/WindowsDialog.h"
@@ -162,6 +163,7 @@ void TDialogWindow::ResetResult() {
 
 int32_t TDialogWindow::PoseModally() {
   FailIfNull(dialog_);
+  PrepareModalRun();
   const intptr_t result = dialog_->RunModal();
   return result == IDCANCEL ? cancelResult_ : static_cast<int32_t>(resultTag_);
 }

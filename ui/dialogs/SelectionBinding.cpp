@@ -132,14 +132,15 @@ void TSelectionBinding::RefreshItem(TMacDialogItem* item, int16_t refreshFlag) c
           [&](TLink* object) {
             double lower = kLowestLimit;
             double upper = kHighestLimit;
-            int32_t dimension = 0;
+            // The object fills in the unit kind of its value; none stays the no-value pattern.
+            int32_t dimension = static_cast<int32_t>(kNoValuePattern);
             uint16_t flag = 1;
             const TFormula* formula =
                 object->GetFormulaProperty(tag, &lower, &upper, &dimension, &flag);
             if (formula == nullptr) return;
             walk.objectFlag = static_cast<int16_t>(flag);
             walk.Answered();
-            item->ReceiveFormula(formula, lower, upper, kNoValuePattern);
+            item->ReceiveFormula(formula, lower, upper, static_cast<uint32_t>(dimension));
           },
           restricted);
       break;

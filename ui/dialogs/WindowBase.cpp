@@ -60,6 +60,7 @@ int16_t& gInModalDialog() {
 WindowBase::WindowBase() { binding_.SetPropertyTagTest([this](uint32_t tag) { return IsPropertyTag(tag); }); }
 
 WindowBase::~WindowBase() {
+  WatchWorld(nullptr);
   if (updater_ != nullptr) {
     TDialogUpdater* const updater = updater_;
     updater_ = nullptr;
@@ -76,7 +77,7 @@ WindowBase::~WindowBase() {
 
 void WindowBase::Initialize(TWindowObject* parent, intptr_t ignored,
                             const TDialogCreationRecord* record) {
-  world_ = nullptr;
+  WatchWorld(nullptr);
   changedItemsOnly_ = 1;
   askOnError_ = 0;
   unitHandler_ = nullptr;
@@ -102,7 +103,7 @@ void WindowBase::SetSelection(const std::vector<TLink*>* selection, TWindowObjec
                               TWorldDoc* world, int16_t attach) {
   if (attach != 0 && selection == binding_.Selection()) return;
   if (attach != 0) {
-    world_ = world;
+    WatchWorld(world);
     binding_.Attach(selection, world);
     TLink* handler = nullptr;
     if (world != nullptr) handler = world->GetUnitHandler();
@@ -110,7 +111,7 @@ void WindowBase::SetSelection(const std::vector<TLink*>* selection, TWindowObjec
     SetNextHandler(TCommandHandler::Application());
     SetParentWindow(owner);
   } else {
-    world_ = nullptr;
+    WatchWorld(nullptr);
     binding_.Attach(nullptr, nullptr);
     SetUnitHandler(nullptr);
     try {
@@ -120,6 +121,22 @@ void WindowBase::SetSelection(const std::vector<TLink*>* selection, TWindowObjec
       // Detaching goes on to the update whatever the re-parenting met.
     }
   }
+  RequestUpdate(true);
+}
+
+void WindowBase::WatchWorld(TWorldDoc* world) {
+  if (world == world_) return;
+  if (world_ != nullptr) world_->RemoveWatcher(this);
+  world_ = world;
+  if (world_ != nullptr) world_->AddWatcher(this);
+}
+
+void WindowBase::WorldGone() {
+  // Nothing of the world may be touched any more: its objects and unit handler are going.
+  if (world_ != nullptr) world_->RemoveWatcher(this);
+  world_ = nullptr;
+  unitHandler_ = nullptr;
+  binding_.Attach(nullptr, nullptr);
   RequestUpdate(true);
 }
 
@@ -230,8 +247,6 @@ void WindowBase::Update(bool full) {
   }
 }
 
-void WindowBase::ChoosePanels(int16_t) { RefreshAll(); }
-
 bool WindowBase::IsShownOnScreen() const {
   const HWND dialog = GetDialogHandle();
   return dialog != nullptr && IsWindow(dialog) != 0 && IsWindowVisible(dialog) != 0;
@@ -301,11 +316,11 @@ void WindowBase::SetUnitHandler(TLink* handler) {
 }
 
 void WindowBase::GiveUnitsToItems() {
-  // The unit-aware and composite items take the handler themselves once they exist; they are
-  // asked to refresh with it.
+  // The unit-aware and composite items take the handler and show their values in its units.
   if (GetDialog() == nullptr) return;
   GetDialog()->EachItem([this](TMacDialogItem* item) {
     if (item->IsMemberClass(kUnitAwareItemClass) || item->IsMemberClass(kCompositeItemClass)) {
+      item->SetUnitHandler(unitHandler_);
       RefreshItem(item, 1);
     }
   });
@@ -403,8 +418,24 @@ TCommandCore* WindowBase::DoMenuCommand(int16_t commandNumber) {
 }
 
 int16_t WindowBase::AcceptValue(TMacDialogItem* item) {
+  // Controls other than fields were not checked by their control: a popup notes its choice here.
+  if (item != nullptr && !item->IsMemberClass(kEditTextItemClass)) item->CheckText();
   CommitItem(item);
   return 0;
+}
+
+void WindowBase::RefreshNotice() {
+  GiveUnitsToItems();
+  if (updater_ != nullptr && (updater_->IsPending() != 0 || updater_->WillRebuildSelector() != 0)) {
+    updater_->DoIt();
+    return;
+  }
+  RefreshAll();
+}
+
+void WindowBase::UpdateNotice() {
+  RequestUpdate(false);
+  if (updater_ != nullptr && GetDialog() != nullptr && GetDialog()->IsModal()) updater_->DoIt();
 }
 
 void WindowBase::ShowDetails(bool show) {

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "core/List.h"
+#include "model/world/WorldWatcher.h"
 #include "ui/dialogs/DialogUpdater.h"
 #include "ui/dialogs/DialogWindow.h"
 #include "ui/dialogs/SelectionBinding.h"
@@ -39,7 +40,7 @@ inline constexpr int16_t kFormulaQuestion = 1502;
 inline constexpr int16_t kFormulaErrorFirst = -28819;
 inline constexpr int16_t kFormulaErrorLast = -28809;
 
-class WindowBase : public TDialogWindow, public TUpdatedDialog {
+class WindowBase : public TDialogWindow, public TUpdatedDialog, public TWorldWatcher {
   DECLARE_CLASS_ID(424, TDialogWindow)
 
  public:
@@ -104,9 +105,19 @@ class WindowBase : public TDialogWindow, public TUpdatedDialog {
   // Chooses the selector's entry: the matching object becomes the world's only selection.
   void ChooseSelectorEntry(TMacDialogItem* selector);
 
-  // Panels (the panel dialogs give them meaning): a full update refreshes every item here.
-  virtual void ChoosePanels(int16_t full);
-  virtual void ShowPanel(int16_t, int16_t) {}
+  // Panels (WindowPanels.cpp): groups of items made together from the "fltr" resource of the
+  // panel's number, chosen by the classes of the selection through the "l)(a" table of the
+  // dialog's number.
+  // The first item still in the dialog whose panel number is the panel; none for panel 0.
+  virtual TMacDialogItem* FindPanelItem(int16_t panel) const;
+  // Shows the panel (made when absent, its keep marks renewed) or removes it.
+  virtual void ShowPanel(int16_t panel, int16_t show);
+  // Hides the items the panel owns and deletes the panel's items.
+  virtual void RemovePanel(TMacDialogItem* item);
+  // The table's default panel is only offered to this family; nothing here.
+  virtual void ShowDefaultPanel(int16_t) {}
+  // With apply set, chooses the panels for the selection; then refreshes and shows the items.
+  virtual void ChoosePanels(int16_t apply);
 
   // Units.
   virtual void SetUnitHandler(TLink* handler);
@@ -120,6 +131,7 @@ class WindowBase : public TDialogWindow, public TUpdatedDialog {
   void ConfirmResult() override;
   void SetActive(int16_t active) override;
   virtual int16_t IsActivated() const { return 1; }
+  int16_t GetActiveFlag() const { return active_; }
   virtual void Deactivate();
   void SetAskOnError(int16_t value, intptr_t) override;
   uint16_t GetAskOnError() const { return askOnError_; }
@@ -131,18 +143,36 @@ class WindowBase : public TDialogWindow, public TUpdatedDialog {
   void ItemFocused(TMacDialogItem* item) override { currentItem_ = item; }
   void ShowDetails(bool show) override;
   int16_t LayoutNumber() const override { return dialogNumber_; }
-  // The dialog is shown or begins a modal run: its items show the selection now.
-  void RefreshNotice() override { RefreshAll(); }
-  void UpdateNotice() override { RequestUpdate(false); }
+  // The dialog is shown or begins a modal run: its items take the units and show the selection
+  // now, with the panels of the selection when a full update is pending.
+  void RefreshNotice() override;
+  // In a modal run the update is made at once: the application's queue waits for the run.
+  void UpdateNotice() override;
+
+  // The world's notices: a done, undone or redone command refreshes the items; another
+  // selection or other objects also choose the panels again and rebuild the selector.
+  void WorldContentsChanged() override { RequestUpdate(false); }
+  void WorldSelectionChanged() override { RequestUpdate(true); }
+  void WorldObjectsChanged() override { RequestUpdate(true); }
+  void WorldGone() override;
 
   TWorldDoc* GetWorld() const { return world_; }
   int16_t GetDialogNumber() const { return dialogNumber_; }
   uint16_t IsFirstRefreshPending() const { return firstRefreshPending_; }
+  void ClearFirstRefreshPending() { firstRefreshPending_ = 0; }
   uint16_t GetChangedItemsOnly() const { return changedItemsOnly_; }
   TList* GetPrivateList() const { return privateList_; }
 
  private:
   void GiveUnitsToItems();
+  // Panels (WindowPanels.cpp).
+  void KeepPanel(int16_t panel);
+  void RemovePanelNumber(int16_t panel);
+  // Steps 2 to 9 of the panel choice; false when there was no table or no selection to choose
+  // by (the items are then only refreshed).
+  bool ApplyPanelTable();
+  // Watches the world (or none), leaving the one watched before.
+  void WatchWorld(TWorldDoc* world);
 
   TWorldDoc* world_ = nullptr;
   int16_t dialogNumber_ = 0;

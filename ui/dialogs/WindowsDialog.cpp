@@ -15,6 +15,7 @@
 #include "platform/win32/WindowMessages.h"
 #include "ui/dialogs/DialogFlags.h"
 #include "ui/dialogs/DialogOwner.h"
+#include "ui/dialogs/DialogServices.h"
 #include "ui/items/ItemControl.h"
 #include "ui/items/MacDialogItem.h"
 
@@ -114,6 +115,36 @@ void TWindowsDialog::RemoveItemView(TMacDialogItem* item) {
   items_.erase(std::remove(items_.begin(), items_.end(), item), items_.end());
 }
 
+int32_t TWindowsDialog::AddPanelItems(int16_t number) {
+  Handle handle = GetResourceHandle(kFilterType, number);
+  if (handle == nullptr) return 0;
+  const TResourceBytes resource(handle);
+  const size_t first = items_.size();
+  try {
+    TChangingControls bracket;
+    BuildItemViews(*this, number, resource.Bytes());
+  } catch (const QVException&) {
+    // A panel whose list runs past its resource counts as missing: what it made goes.
+    while (items_.size() > first) DeleteItemView(items_.back());
+    return 0;
+  }
+  for (size_t i = first; i < items_.size(); ++i) {
+    items_[i]->SetPanelNumber(number);
+    items_[i]->SetOwningPanel(number);
+    // Made after the dialog grew: the new controls follow its width as the others did.
+    if (growth_.x != 0 || growth_.y != 0) items_[i]->MoveRightEdge(growth_.x, growth_.y);
+  }
+  PlaceNewItems();
+  return static_cast<int32_t>(items_.size() - first);
+}
+
+void TWindowsDialog::DeleteItemView(TMacDialogItem* item) {
+  if (item == nullptr) return;
+  RemoveItemView(item);
+  TChangingControls bracket;
+  delete item;
+}
+
 void TWindowsDialog::PlaceNewItems() {
   for (TMacDialogItem* item : std::vector<TMacDialogItem*>(items_)) {
     if (item->IsDetached() != 0 || item->HasControlWindow()) continue;
@@ -128,6 +159,8 @@ int16_t TWindowsDialog::AcceptValue(TMacDialogItem* item, bool force) {
   // A value the owner took changes what the owner shows: in a modal run (or when asked) it
   // refreshes at once.
   if (answer == 0 && (modal_ != 0 || force) && owner_ != nullptr) {
+    CompletePendingObject();
+    if (owner_ == nullptr) return answer;
     owner_->MarkChangedNotice(1);
     owner_->UpdateNotice();
   }
@@ -241,6 +274,10 @@ bool TWindowsDialog::Validate() {
       const int16_t error = item->CheckText();
       if (error != 0) {
         acceptOnClose_ = 0;
+        // Checked and refused for this confirm: the key-up of the confirming key, which the
+        // report's alert may let through to the field, must not check it again (and accept the
+        // dialog's closing behind the report).
+        ConfirmFlag() = 0;
         if (ReportGuardFlag() == 0 && owner_ != nullptr) {
           TReportGuard guard;
           owner_->ReportValidationFailure(item, error);
@@ -394,6 +431,9 @@ BOOL TWindowsDialog::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
       });
       return TRUE;
     }
+    case WM_HELP:
+      ShowDialogHelp(helpContext_);
+      break;
     case WM_ACTIVATE:
       *result = Default();
       OnActivate((wParam & 0xFFFF) != WA_INACTIVE);

@@ -60,6 +60,12 @@ class TWindowsDialog : public CDialog, public TItemBuildTarget {
   virtual void AddItemView(TMacDialogItem* item) override;
   virtual void RemoveItemView(TMacDialogItem* item);
   virtual void PlaceNewItems();
+  // Makes the items of the "fltr" resource of the number as one panel: each new item carries
+  // the number as its panel and its owning panel, and the new controls are placed for the
+  // dialog's growth. A missing or malformed resource adds nothing. Answers the items made.
+  int32_t AddPanelItems(int16_t number);
+  // Takes the item out of the list and deletes it (its control goes with it).
+  void DeleteItemView(TMacDialogItem* item);
   // Asks the owner to take the item's value (answers the owner's answer; 0 without an owner).
   virtual int16_t AcceptValue(TMacDialogItem* item, bool force);
   const std::vector<TMacDialogItem*>& Items() const { return items_; }

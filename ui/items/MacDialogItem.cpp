@@ -102,6 +102,40 @@ void TMacDialogItem::AttachControl(CWnd* parent, uint16_t headerWord, TItemRecor
 
 void TMacDialogItem::MouseDown(uint32_t, int32_t, int32_t) {}
 
+void TMacDialogItem::SetState(int32_t value, bool enabled, bool redraw) {
+  if (enabled != enabled_) {
+    SetEnabled(enabled);
+    SetHighlight(enabled ? 0 : 1, redraw && value != value_);
+  }
+  SetValue(value, redraw);
+  valueLastSet_ = value;
+}
+
+void TMacDialogItem::SetHighlight(int16_t state, bool redraw) {
+  if (state == highlight_) return;
+  highlight_ = state;
+  if (redraw) Refresh();
+}
+
+void TMacDialogItem::SetEnabled(bool enabled) {
+  if (enabled == enabled_) return;
+  enabled_ = enabled;
+  TChangingControls bracket;
+  if (HasControlWindow()) ControlWindow()->EnableWindow(enabled ? TRUE : FALSE);
+}
+
+bool TMacDialogItem::TakeValueChange(bool& isOne) const {
+  if (value_ == valueLastSet_) return false;
+  isOne = value_ == 1;
+  return true;
+}
+
+void TMacDialogItem::DisableControl() {
+  if (!HasControlWindow()) return;
+  TChangingControls bracket;
+  ControlWindow()->EnableWindow(FALSE);
+}
+
 void TMacDialogItem::SetValue(int32_t value, bool redraw) {
   if (value == value_) return;
   value_ = value;
@@ -154,7 +188,35 @@ void TMacDialogItem::SelectWholeText() {
   window->SendMessage(kEditScrollCaret, 0, 0);
 }
 
-void TMacDialogItem::SuperviewChanged(int32_t, int32_t) {}
+void TMacDialogItem::SuperviewChanged(int32_t horizontal, int32_t vertical) {
+  GrowBy(horizontal, vertical);
+}
+
+void TMacDialogItem::GrowBy(int32_t horizontal, int32_t) {
+  if (control_ == nullptr || growsHorizontally_ == 0) return;
+  if (bounds_.left < bounds_.right + horizontal) {
+    bounds_.right = static_cast<int16_t>(bounds_.right + horizontal);
+  }
+}
+
+void TMacDialogItem::MoveRightEdge(int32_t horizontal, int32_t) {
+  if (!HasControlWindow() || growsHorizontally_ == 0) return;
+  CWnd* const window = ControlWindow();
+  CWnd* const parent = window->GetParent();
+  RECT place{};
+  GetWindowRectInParent(window->GetSafeHwnd(), place,
+                        parent != nullptr ? parent->GetSafeHwnd() : nullptr);
+  if (place.right + horizontal <= 0) return;
+  window->MoveWindow(place.left, place.top, place.right + horizontal, place.bottom, TRUE);
+}
+
+void GetWindowRectInParent(HWND window, RECT& out, HWND parent) {
+  RECT screen{};
+  GetWindowRect(window, &screen);
+  POINT origin{screen.left, screen.top};
+  if (parent != nullptr) ScreenToClient(parent, &origin);
+  out = RECT{origin.x, origin.y, screen.right - screen.left, screen.bottom - screen.top};
+}
 
 void TMacDialogItem::DialogResized(int32_t horizontal, int32_t vertical) {
   if (!HasControlWindow() || (growsHorizontally_ == 0 && growsVertically_ == 0)) return;

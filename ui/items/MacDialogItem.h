@@ -22,11 +22,16 @@
 
 class CWnd;
 class TFormula;
+class TLink;
 class TItemControl;
 class TWindowsDialog;
 struct DRAWITEMSTRUCT;
 struct MEASUREITEMSTRUCT;
 struct TItemRecordHeader;
+
+// The window's rectangle in the client coordinates of the parent, as left, top, width and height
+// (right holds the width, bottom the height).
+void GetWindowRectInParent(HWND window, RECT& out, HWND parent);
 
 // The bounds of an item rectangle turned from dialog units into pixels by the dialog's own
 // units; unchanged without a dialog window.
@@ -71,6 +76,18 @@ class TMacDialogItem : public TTargetHandler {
   virtual int32_t NextValue(int32_t current) { return current != 1 ? 1 : 0; }
   // Stores the value; when it changed and redraw is set, the control shows it.
   virtual void SetValue(int32_t value, bool redraw);
+  // Value and enabled state at once: the enabled state first (a disabled item is highlighted),
+  // then the value, which is remembered as the value last set.
+  virtual void SetState(int32_t value, bool enabled, bool redraw);
+  virtual void SetHighlight(int16_t state, bool redraw);
+  // Enables or disables the control to match the item.
+  virtual void SetEnabled(bool enabled);
+  bool IsEnabled() const { return enabled_; }
+  int16_t GetHighlight() const { return highlight_; }
+  // False when the value is the one last set; otherwise true, with whether it is 1.
+  bool TakeValueChange(bool& isOne) const;
+  // Disables the control window.
+  virtual void DisableControl();
   virtual void DrawEntire(const DRAWITEMSTRUCT* draw);
   virtual void DrawFocus(const DRAWITEMSTRUCT* draw);
   virtual void DrawSelection(const DRAWITEMSTRUCT* draw);
@@ -107,6 +124,12 @@ class TMacDialogItem : public TTargetHandler {
   // What the dialog calls ---------------------------------------------------------------------
   // The dialog has grown by (h, v) since the items were laid out.
   virtual void SuperviewChanged(int32_t horizontal, int32_t vertical);
+  // An item that grows across moves the right edge of its stored rectangle by h when its left
+  // edge stays left of it (a cluster that grows down its bottom edge by v likewise).
+  virtual void GrowBy(int32_t horizontal, int32_t vertical);
+  // An item that grows across widens its control by h, when the width stays positive (a
+  // cluster that grows down also deepens it by v).
+  virtual void MoveRightEdge(int32_t horizontal, int32_t vertical);
   // Creates or places the control of an item added after the others.
   virtual void PlaceControl() {}
   // The dialog's client area changed by (h, v).
@@ -142,6 +165,8 @@ class TMacDialogItem : public TTargetHandler {
   virtual int16_t ValidateEntry() { return CheckText(); }
   // The text the item showed before the entry, put back after a refused entry.
   virtual void RestorePreviousText() {}
+  // Unit-aware items show their values in the units of the handler; nothing here.
+  virtual void SetUnitHandler(TLink*) {}
   // Edit items that carry a condition tag answer it.
   virtual bool GetConditionTag(uint32_t& tag) const;
 
@@ -161,6 +186,7 @@ class TMacDialogItem : public TTargetHandler {
   const TItemBounds& GetBounds() const { return bounds_; }
   const Str255& GetText() const { return text_; }
   uint16_t IsAttached() const { return attached_; }
+  uint16_t GetHeaderWord() const { return headerWord_; }
   uint16_t GrowsHorizontally() const { return growsHorizontally_; }
   uint16_t GrowsVertically() const { return growsVertically_; }
   int16_t GetThirdLayoutValue() const { return thirdLayoutValue_; }
@@ -191,6 +217,7 @@ class TMacDialogItem : public TTargetHandler {
 
  protected:
   void SetTextField(const Str255& text) { text_ = text; }
+  void SetBoundsField(const TItemBounds& bounds) { bounds_ = bounds; }
   void StoreValue(int32_t value) { value_ = value; }
 
  private:
@@ -201,6 +228,9 @@ class TMacDialogItem : public TTargetHandler {
   int16_t templateId_ = 0;
   uint16_t detached_ = 0;
   int32_t value_ = 2;
+  int32_t valueLastSet_ = 2;
+  int16_t highlight_ = 0;
+  bool enabled_ = true;
   // The record.
   uint16_t headerWord_ = 0;
   uint16_t attached_ = 0;

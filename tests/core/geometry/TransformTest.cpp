@@ -242,3 +242,24 @@ TEST(TransformTest, ScreenPointsOfFarPointsClampInsteadOfWrapping) {
 }
 
 }  // namespace
+
+TEST(TransformTest, PlacementSetsEveryFieldFromPositionAndUnreducedAngle) {
+  const double pi = std::acos(-1.0);
+  for (const double angle : {0.0, pi / 2, 7.0, -pi}) {
+    // Storage full of another transform's values: the placement writes every field.
+    Transform2D t(9.0, 9.0, 9.0, 9.0, 9.0, 3.0, 1);
+    t = Transform2D(TVector3(2.5, -4.0, angle));
+    EXPECT_EQ(t.cosine, std::cos(angle)) << angle;
+    EXPECT_EQ(t.sine, std::sin(angle)) << angle;
+    EXPECT_EQ(t.tx, 2.5);
+    EXPECT_EQ(t.ty, -4.0);
+    EXPECT_EQ(t.angle, angle);
+    EXPECT_EQ(t.scale, 1.0);
+    EXPECT_EQ(t.scaled, 0);
+  }
+  // At a quarter turn the cosine is the standard one, not an exact zero.
+  EXPECT_NE(Transform2D(TVector3(0, 0, pi / 2)).cosine, 0.0);
+  const TVector moved = Transform2D::ApplyToVector(Transform2D(TVector3(1, 2, 0)), TVector(3, 4));
+  EXPECT_EQ(moved.x, 4.0);
+  EXPECT_EQ(moved.y, 6.0);
+}

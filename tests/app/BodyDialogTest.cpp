@@ -1,0 +1,322 @@
+// The body's property dialog end to end: a document with a body selected, the dialog opened as
+// its menu command opens it, "2.5" typed into the mass field and Return: the mass is 2.5 in the
+// world and in the saved and reopened document, as one command that undo takes back to the
+// document's bytes. The dialog shows the body's colour in its popup, the mass unit beside the
+// field and the panel of the body's shape; a run cancelled without edits leaves nothing to undo.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "app/TApp.h"
+#include "bodies/BodyTags.h"
+#include "core/port/Port.h"
+#include "model/command/CommandCore.h"
+#include "model/world/QVDoc.h"
+#include "platform/win32/Clock.h"
+#include "platform/win32/ComboBox.h"
+#include "platform/win32/Control.h"
+#include "platform/win32/Edit.h"
+#include "platform/win32/Input.h"
+#include "platform/win32/MessageBox.h"
+#include "platform/win32/Window.h"
+#include "platform/win32/WindowPaint.h"
+#include "platform/display/SdlPresenter.h"
+#include "platform/win32/WindowPresenter.h"
+#include "tests/app/ProgramDocuments.h"
+#include "tests/platform/win32/DialogTestSupport.h"
+#include "ui/dialogs/DialogCommand.h"
+#include "ui/dialogs/DialogFactory.h"
+#include "ui/dialogs/WindowsDialog.h"
+#include "ui/dialogs/DisplayMetrics.h"
+#include "ui/dialogs/WindowBase.h"
+
+namespace {
+
+constexpr int16_t kBodyDialog = 10410;
+constexpr int16_t kBodyId = 2;
+constexpr int32_t kMassField = 102;
+constexpr int32_t kMassUnits = 103;
+constexpr int32_t kColourPopup = 104;
+constexpr int32_t kWidthField = 1002;
+constexpr char kSdlTest[] = "BodyDialogTest.OpensInARealWindowOnADesktop";
+
+class BodyDialogTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetWindowSystem();
+    UseVirtualClock(0);
+    RegisterStandardControls();
+    app_.LoadResourceDlls();
+    app_.InitUnits();
+    SetScreenLogPixelsY(96);
+    path_ = std::filesystem::temp_directory_path() /
+            ("yb-body-dialog-" + std::to_string(::getpid()) + ".yb");
+    Open(std::string(YB_SAMPLES_DIR) + "/spring-and-pin.yb");
+  }
+  void TearDown() override {
+    SetIdleScript(nullptr);
+    SetScreenLogPixelsY(0);
+    std::filesystem::remove(path_);
+    app_.Commands().DropAllCommands();
+    document_.reset();
+    app_.TermUnits();
+    app_.FreeResourceDlls();
+    ResetWindowSystem();
+    UseProcessClock();
+  }
+
+  void Open(const std::string& path) {
+    app_.Commands().DropAllCommands();
+    document_ = std::make_unique<TQVDoc>();
+    document_->ReadDocument(path);
+    body_ = document_->World().FindObject(kBodyId);
+    ASSERT_NE(body_, nullptr);
+    document_->World().Select(body_);
+  }
+  std::vector<uint8_t> Bytes() {
+    document_->WriteDocument(path_.string());
+    return program_documents::ReadBytes(path_);
+  }
+  double Mass() const {
+    const TFormula* mass =
+        body_->GetFormulaProperty(body_tags::kTagMass, nullptr, nullptr, nullptr, nullptr);
+    return mass != nullptr ? mass->GetValue() : -1.0;
+  }
+  // Queues the dialog command on the selection, as the body's menu command does, and lets the
+  // application perform it.
+  void RunDialog(std::deque<std::function<void()>> user) {
+    auto* command = new TDialogCommand;
+    command->InitDialogCommand(kBodyDialog, &document_->World(), &document_->World().Selection());
+    ScriptUser(std::move(user));
+    app_.Commands().PostCommand(command);
+    while (app_.Commands().PerformNextQueued()) {
+    }
+    SetIdleScript(nullptr);
+  }
+  static HWND Dialog() { return GetActiveWindow(); }
+  static uint32_t PixelAt(HWND window, int32_t x, int32_t y) {
+    RECT frame{};
+    GetWindowRect(GetAncestorTopLevel(window), &frame);
+    return GetWindowSurface(window)->Pixel(x - frame.left, y - frame.top);
+  }
+  static int32_t DarkPixels(HWND window) {
+    RECT area{};
+    GetWindowRect(window, &area);
+    int32_t dark = 0;
+    for (int32_t y = area.top; y < area.bottom; ++y) {
+      for (int32_t x = area.left; x < area.right; ++x) {
+        if ((PixelAt(window, x, y) & 0xFF) < 0x40) ++dark;
+      }
+    }
+    return dark;
+  }
+
+  TApp app_;
+  std::unique_ptr<TQVDoc> document_;
+  TLink* body_ = nullptr;
+  std::filesystem::path path_;
+};
+
+TEST_F(BodyDialogTest, TypingTheMassAndReturnMakesOneUndoableCommand) {
+  const std::vector<uint8_t> before = Bytes();
+  const double oldMass = Mass();
+  ASSERT_NE(oldMass, 2.5);
+  RGB16Color colour{};
+  ASSERT_NE(body_->GetColourProperty(body_tags::kTagFillColour, colour, nullptr), 0);
+  const COLORREF expected = RGB16ToColorRef(colour);
+
+  std::string shownMass, units, withPanel;
+  uint32_t popupPixel = 0;
+  int32_t unitInk = 0;
+  RunDialog({[&] {
+               const HWND dialog = Dialog();
+               ASSERT_NE(dialog, nullptr);
+               UpdateWindow(dialog);
+               const HWND field = GetDlgItem(dialog, kMassField);
+               shownMass = GetWindowTextString(field);
+               units = GetWindowTextString(GetDlgItem(dialog, kMassUnits));
+               unitInk = DarkPixels(GetDlgItem(dialog, kMassUnits));
+               withPanel = GetDlgItem(dialog, kWidthField) != nullptr ? "width" : "";
+               RECT popup{};
+               GetWindowRect(GetDlgItem(dialog, kColourPopup), &popup);
+               popupPixel = PixelAt(dialog, popup.left + 6, (popup.top + popup.bottom) / 2);
+               SetFocus(field);
+               SendMessage(field, EM_SETSEL, 0, -1);
+               for (char c : std::string("2.5")) InjectCharacter(static_cast<uint8_t>(c));
+             },
+             [] { InjectKeyStroke(VK_RETURN); }});
+
+  EXPECT_EQ(std::stod(shownMass), oldMass);
+  EXPECT_EQ(units, "kg");
+  EXPECT_GT(unitInk, 5);
+  EXPECT_EQ(withPanel, "width");
+  EXPECT_EQ(popupPixel & 0xFFFFFF,
+            static_cast<uint32_t>(GetRValue(expected)) << 16 |
+                static_cast<uint32_t>(GetGValue(expected)) << 8 | GetBValue(expected));
+  EXPECT_EQ(Mass(), 2.5);
+  EXPECT_EQ(gInModalDialog(), 0);
+
+  // One command: the edit, which undo takes back to the document's bytes.
+  ASSERT_NE(app_.Commands().GetLastCommand(), nullptr);
+  EXPECT_NE(app_.Commands().GetLastCommand()->CanUndo(), 0);
+  app_.Commands().UndoOrRedoLast();
+  EXPECT_EQ(Mass(), oldMass);
+  EXPECT_EQ(Bytes(), before);
+  app_.Commands().UndoOrRedoLast();
+  EXPECT_EQ(Mass(), 2.5);
+
+  // Saved and reopened.
+  Bytes();
+  Open(path_.string());
+  EXPECT_EQ(Mass(), 2.5);
+}
+
+TEST_F(BodyDialogTest, ACancelledRunWithoutEditsLeavesNothingToUndo) {
+  const std::vector<uint8_t> before = Bytes();
+  bool opened = false;
+  RunDialog({[&] {
+    opened = Dialog() != nullptr && GetDlgItem(Dialog(), kMassField) != nullptr;
+    InjectKeyStroke(VK_ESCAPE);
+  }});
+  EXPECT_TRUE(opened);
+  EXPECT_EQ(app_.Commands().GetLastCommand(), nullptr);
+  EXPECT_EQ(Bytes(), before);
+}
+
+TEST_F(BodyDialogTest, AMassBelowZeroIsRefusedAndTheDialogStaysOpen) {
+  const double oldMass = Mass();
+  HWND dialog = nullptr;
+  std::string afterRefusal;
+  bool boxShown = false;
+  bool stillOpen = false;
+  RunDialog({[&] {
+               dialog = Dialog();
+               const HWND field = GetDlgItem(dialog, kMassField);
+               SetFocus(field);
+               SendMessage(field, EM_SETSEL, 0, -1);
+               for (char c : std::string("-1")) InjectCharacter(static_cast<uint8_t>(c));
+             },
+             [] { InjectKeyStroke(VK_RETURN); },
+             [&] {
+               // The refusal's alert, closed with its button.
+               const HWND box = GetMessageBoxWindow();
+               boxShown = box != nullptr;
+               if (box != nullptr) SendMessage(box, WM_COMMAND, IDOK, 0);
+             },
+             [&] {
+               stillOpen = IsWindow(dialog) != 0 && IsWindowVisible(dialog) != 0;
+               if (stillOpen) afterRefusal = GetWindowTextString(GetDlgItem(dialog, kMassField));
+               InjectKeyStroke(VK_ESCAPE);
+             }});
+  EXPECT_TRUE(boxShown);
+  EXPECT_TRUE(stillOpen);
+  ASSERT_FALSE(afterRefusal.empty());
+  EXPECT_EQ(std::stod(afterRefusal), oldMass);
+  EXPECT_EQ(Mass(), oldMass);
+}
+
+TEST_F(BodyDialogTest, TheSpringAndOneObjectDialogsShowTheirObject) {
+  TLink* spring = nullptr;
+  for (TLink* object : document_->World().Objects()) {
+    if (object->IsMemberClass(647)) spring = object;
+  }
+  ASSERT_NE(spring, nullptr);
+  static_cast<TNamedLink*>(spring)->SetName("Coil");
+  document_->World().DeselectAll();
+  document_->World().Select(spring);
+  std::string name, units;
+  auto* command = new TDialogCommand;
+  command->InitDialogCommand(10411, &document_->World(), &document_->World().Selection());
+  ScriptUser({[&] {
+    name = GetWindowTextString(GetDlgItem(Dialog(), 101));
+    units = GetWindowTextString(GetDlgItem(Dialog(), 103));
+    InjectKeyStroke(VK_ESCAPE);
+  }});
+  app_.Commands().PostCommand(command);
+  while (app_.Commands().PerformNextQueued()) {
+  }
+  EXPECT_EQ(name, "Coil");
+  EXPECT_EQ(units, "kg/s\xB2");  // the unit system names N/m by its base units
+
+  // The one-object dialog on the body, whatever is selected.
+  static_cast<TNamedLink*>(body_)->SetName("Crank");
+  auto* one = new TObjectDialogCommand;
+  one->InitForObject(body_);
+  ScriptUser({[&] {
+    name = GetWindowTextString(GetDlgItem(Dialog(), 101));
+    InjectKeyStroke(VK_ESCAPE);
+  }});
+  app_.Commands().PostCommand(one);
+  while (app_.Commands().PerformNextQueued()) {
+  }
+  EXPECT_EQ(name, "Crank");
+}
+
+TEST_F(BodyDialogTest, TheFloatingPalettesAreBuiltHiddenAndShowTheSelection) {
+  std::unique_ptr<TDialogWindow> palette(CreateDialogById(10000, nullptr));
+  ASSERT_NE(palette, nullptr);
+  EXPECT_TRUE(palette->IsMemberClass(426));
+  const HWND window = palette->GetDialogHandle();
+  ASSERT_NE(window, nullptr);
+  EXPECT_FALSE(IsWindowVisible(window));
+  static_cast<TNamedLink*>(body_)->SetName("Crank");
+  static_cast<WindowBase*>(palette.get())
+      ->SetSelection(&document_->World().Selection(), nullptr, &document_->World(), 1);
+  ShowWindow(window, SW_SHOW);
+  while (app_.Commands().PerformNextQueued()) {
+  }
+  EXPECT_EQ(GetWindowTextString(GetDlgItem(window, 102)), "Crank");
+  // The selector lists the world's objects, the body chosen.
+  const HWND selector = GetDlgItem(window, 101);
+  EXPECT_GT(SendMessage(selector, CB_GETCOUNT, 0, 0), 2);
+  const auto chosen = SendMessage(selector, CB_GETCURSEL, 0, 0);
+  ASSERT_GE(chosen, 0);
+  std::string entry(256, '\0');
+  SendMessage(selector, CB_GETLBTEXT, static_cast<WPARAM>(chosen),
+              reinterpret_cast<LPARAM>(entry.data()));
+  EXPECT_NE(std::string(entry.c_str()).find("Crank"), std::string::npos) << entry.c_str();
+  palette.release();
+  DestroyWindow(window);
+}
+
+TEST_F(BodyDialogTest, OpensInARealWindowOnADesktop) {
+  if (!DisplayAvailable()) {
+    if (std::system("command -v xvfb-run >/dev/null 2>&1") != 0) {
+      GTEST_SKIP() << "xvfb-run is not installed, so no virtual display can be started";
+    }
+    char self[4096];
+    const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
+    ASSERT_GT(length, 0);
+    self[length] = '\0';
+    const char* source = std::getenv("YB_SOURCE_DIR");
+    ASSERT_NE(source, nullptr) << "YB_SOURCE_DIR names the source tree (CTest sets it)";
+    const std::string command =
+        "ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 LSAN_OPTIONS=suppressions='" +
+        std::string(source) + "/tools/lsan-suppressions.txt' xvfb-run -a -s '-screen 0 800x600x24' '" +
+        self + "' --gtest_filter=" + kSdlTest + " >/dev/null 2>&1";
+    EXPECT_EQ(std::system(command.c_str()), 0) << "the dialog did not open on the virtual display";
+    return;
+  }
+  std::unique_ptr<SdlPresenter> presenter = SdlPresenter::Create();
+  ASSERT_NE(presenter, nullptr);
+  SetWindowPresenter(presenter.get());
+  std::unique_ptr<TDialogWindow> dialog(CreateDialogById(kBodyDialog, nullptr));
+  ASSERT_NE(dialog, nullptr);
+  static_cast<WindowBase*>(dialog.get())
+      ->SetSelection(&document_->World().Selection(), nullptr, &document_->World(), 1);
+  dialog->ShowModeless();
+  const HWND window = dialog->GetDialogHandle();
+  ASSERT_NE(window, nullptr);
+  presenter->PollEvents();
+  EXPECT_NE(presenter->DesktopWindowOf(window), nullptr);
+  while (app_.Commands().PerformNextQueued()) {
+  }
+  EXPECT_EQ(GetWindowTextString(GetDlgItem(window, kMassUnits)), "kg");
+  dialog.reset();
+  SetWindowPresenter(nullptr);
+}
+
+}  // namespace

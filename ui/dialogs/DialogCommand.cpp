@@ -1,0 +1,56 @@
+#include "ui/dialogs/DialogCommand.h"
+
+#include "core/Failure.h"
+#include "model/world/WorldDoc.h"
+#include "model/world/WorldEditCheck.h"
+#include "ui/dialogs/DialogFactory.h"
+#include "ui/dialogs/WindowBase.h"
+
+TDialogCommand::~TDialogCommand() {
+  WindowBase* const dialog = dialog_;
+  dialog_ = nullptr;
+  delete dialog;
+}
+
+void TDialogCommand::InitDialogCommand(int16_t commandNumber, TWorldDoc* target,
+                                       const std::vector<TLink*>* selection) {
+  delete dialog_;
+  dialog_ = nullptr;
+  InitAction(commandNumber, nullptr, target, 1);
+  // The dialog's edits are commands of their own: this one neither takes nor gives back the
+  // world's selection.
+  SetKeepsSelection(0);
+  TDialogWindow* const made = CreateDialogById(commandNumber, nullptr);
+  if (made != nullptr && made->IsMemberClass(WindowBase::kClassID)) {
+    dialog_ = static_cast<WindowBase*>(made);
+  } else {
+    delete made;
+  }
+  FailIfNull(dialog_);
+  if (selection != nullptr) dialog_->SetSelection(selection, nullptr, target, 1);
+}
+
+void TDialogCommand::Perform() {
+  TActionBase::Perform();
+  SetCanUndo(0);
+  SetCausesChange(0);
+}
+
+void TDialogCommand::DoWork() {
+  FailIfNull(dialog_);
+  const int32_t result = dialog_->PoseModally();
+  const int32_t cancel = dialog_->GetCancelResult();
+  WindowBase* const dialog = dialog_;
+  dialog_ = nullptr;
+  delete dialog;
+  if (result == cancel) ThrowFailure(kErrNone, 0);
+}
+
+void TRefHolder::InitForObject(int16_t commandNumber, TLink* object) {
+  objects_.clear();
+  FailIfNull(object);
+  TWorldDoc* const world = WorldOf(*object);
+  InitDialogCommand(commandNumber, world, nullptr);
+  objects_.push_back(object);
+  dialog_->SetSelection(&objects_, nullptr, world, 1);
+}

@@ -1,0 +1,61 @@
+#pragma once
+// The commands that open a property dialog on the selected objects (TDialogCommand) or on one
+// object (TRefHolder) and run it modally. Every edit inside the dialog is performed at once as
+// its own undoable property command, so the dialog command itself keeps nothing to undo: after
+// its run the last edit stays the command that undo takes back. A cancelled run abandons the
+// command silently.
+//
+//   TActionBase (559) > TDialogCommand (552) > TRefHolder (553) > TObjectDialogCommand (829)
+
+#include <cstdint>
+#include <vector>
+
+#include "model/command/ActionBase.h"
+
+class TLink;
+class TWorldDoc;
+class WindowBase;
+
+class TDialogCommand : public TActionBase {
+  DECLARE_CLASS_ID(552, TActionBase)
+
+ public:
+  // Deletes a dialog that was never run.
+  ~TDialogCommand() override;
+
+  // An undoable action of the world (target) whose dialog is the property dialog of the
+  // number, attached to the selection when one is given. No dialog of the number, or one that
+  // is not a property dialog, raises -108.
+  virtual void InitDialogCommand(int16_t commandNumber, TWorldDoc* target,
+                                 const std::vector<TLink*>* selection);
+  // The action's perform sequence; afterwards the command keeps nothing to undo.
+  void Perform() override;
+  // Runs the dialog modally and deletes it; a cancelled run fails silently.
+  void DoWork() override;
+
+  WindowBase* GetDialog() const { return dialog_; }
+
+ protected:
+  WindowBase* dialog_ = nullptr;
+};
+
+class TRefHolder : public TDialogCommand {
+  DECLARE_CLASS_ID(553, TDialogCommand)
+
+ public:
+  // The dialog of the number on the object alone, in the object's world.
+  virtual void InitForObject(int16_t commandNumber, TLink* object);
+  const std::vector<TLink*>& Objects() const { return objects_; }
+
+ private:
+  std::vector<TLink*> objects_;
+};
+
+// Opens the one-object dialog 1009 on an object.
+class TObjectDialogCommand : public TRefHolder {
+  DECLARE_CLASS_ID(829, TRefHolder)
+
+ public:
+  static constexpr int16_t kDialogNumber = 1009;
+  void InitForObject(TLink* object) { TRefHolder::InitForObject(kDialogNumber, object); }
+};
