@@ -459,11 +459,14 @@ void Mechanics::SolveAccelerations() {
     rows_[m.frictionRow].upper = bound;
   }
   bool settled = false;
+  StartFromLastBounds();
   for (int round = 0; round < 30 && !settled; ++round) {
     force_ = baseForce_;
     ApplyKineticFriction();
     ComputeB();
-    SolveBounded(solveRows_, solveB_, solveLower_, solveUpper_, solveX_);
+    // Each round starts its pivoting where the last one ended: the bounds of a few rows
+    // change from round to round, the rest of the answer does not.
+    SolveBounded(solveRows_, solveB_, solveLower_, solveUpper_, solveX_, &boundStart_);
     for (size_t i = 0; i < solveRows_.size(); ++i)
       rows_[solveRows_[i]].lambda = solveX_[static_cast<int>(i)];
     settled = !StoreContactForces(kinetic);
@@ -475,7 +478,7 @@ void Mechanics::SolveAccelerations() {
   if (!settled) {
     force_ = baseForce_;
     ComputeB();
-    SolveBounded(solveRows_, solveB_, solveLower_, solveUpper_, solveX_);
+    SolveBounded(solveRows_, solveB_, solveLower_, solveUpper_, solveX_, &boundStart_);
     for (size_t i = 0; i < solveRows_.size(); ++i)
       rows_[solveRows_[i]].lambda = solveX_[static_cast<int>(i)];
     StoreContactForces(kinetic);
@@ -488,6 +491,7 @@ void Mechanics::SolveAccelerations() {
   for (const ContactPoint& p : contactPoints_)
     if (settled && p.force > 0) lastPointForces_.emplace_back(p.key, p.force);
   std::sort(lastPointForces_.begin(), lastPointForces_.end());
+  RememberBounds();
   touches_.clear();
   for (const ContactManifold& m : manifolds_) {
     if (!m.touching) continue;
@@ -502,6 +506,41 @@ void Mechanics::SolveAccelerations() {
     t.force = total * m.normal;
     touches_.push_back(t);
   }
+}
+
+// Where the pivoting of the accelerations starts: each contact row clamped where it ended in
+// the last evaluation (normal rows by their point, friction rows by their manifold), the rows of
+// the records free. A pile whose contacts stay is then solved in a pivot or two, where starting
+// from nothing clamped it would take one per row that leaves its bounds.
+void Mechanics::StartFromLastBounds() {
+  boundStart_.assign(solveRows_.size(), Bound::Free);
+  if (lastPointBounds_.empty() && lastFrictionBounds_.empty()) return;
+  auto find = [](const std::vector<std::pair<ContactKey, Bound>>& kept, const ContactKey& key) {
+    const auto at = std::lower_bound(kept.begin(), kept.end(), key,
+                                     [](const auto& entry, const ContactKey& k) { return entry.first < k; });
+    return at != kept.end() && at->first == key ? at->second : Bound::Free;
+  };
+  for (size_t i = 0; i < solveRows_.size(); ++i) {
+    const Row& row = rows_[solveRows_[i]];
+    if (row.contact < 0) continue;
+    boundStart_[i] = row.friction ? find(lastFrictionBounds_, manifolds_[row.contact].key)
+                                  : find(lastPointBounds_, contactPoints_[row.contact].key);
+  }
+}
+
+void Mechanics::RememberBounds() {
+  lastPointBounds_.clear();
+  lastFrictionBounds_.clear();
+  for (size_t i = 0; i < solveRows_.size() && i < boundStart_.size(); ++i) {
+    const Row& row = rows_[solveRows_[i]];
+    if (row.contact < 0 || boundStart_[i] == Bound::Free) continue;
+    if (row.friction)
+      lastFrictionBounds_.emplace_back(manifolds_[row.contact].key, boundStart_[i]);
+    else
+      lastPointBounds_.emplace_back(contactPoints_[row.contact].key, boundStart_[i]);
+  }
+  std::sort(lastPointBounds_.begin(), lastPointBounds_.end());
+  std::sort(lastFrictionBounds_.begin(), lastFrictionBounds_.end());
 }
 
 void Mechanics::RememberClosedContacts() {

@@ -246,8 +246,11 @@ class Mechanics {
   Eigen::VectorXi RecordOrder(const std::vector<int>& rows,
                               const Eigen::SparseMatrix<double>& full) const;
   // Solves (J W J') x = b over the candidate rows with x bounded per row; returns x per row.
+  // `start`, when given, is where the pivoting starts (per row, free or clamped at a bound) and
+  // receives where it ended.
   void SolveBounded(const std::vector<int>& rows, const Eigen::VectorXd& b,
-                    const Eigen::VectorXd& lower, const Eigen::VectorXd& upper, Eigen::VectorXd& x);
+                    const Eigen::VectorXd& lower, const Eigen::VectorXd& upper, Eigen::VectorXd& x,
+                    std::vector<Bound>* start = nullptr);
   void MulJWJt(const std::vector<int>& rows, const Eigen::VectorXd& x, Eigen::VectorXd& out);
   // Factorises J W J' over the rows; rows marked in `held` (their multipliers fixed by the
   // caller) are kept in the pattern as rows of the identity, so that a pivoting solve whose
@@ -304,6 +307,8 @@ class Mechanics {
   void AddContactForce(int body, const Eigen::Vector2d& point, const Eigen::Vector2d& force);
   bool StoreContactForces(std::vector<char>& kinetic);
   void RememberClosedContacts();
+  void StartFromLastBounds();
+  void RememberBounds();
   // The contacts a projection has brought onto their surfaces, which it keeps there.
   bool HeldInProjection(const Row& row) const;
   void HoldInProjection(const std::vector<int>& rows);
@@ -429,6 +434,8 @@ class Mechanics {
     // held no row fixed.
     std::vector<double> entries;
     bool entriesHeldNone = false;
+    // The matrix before any row is held, per place, and the entries it was assembled from.
+    std::vector<double> assembled, assembledFrom;
     Eigen::VectorXd permuted;      // the right-hand side in the factor's order, solved in place
     int64_t lastUse = 0;
   };
@@ -492,6 +499,10 @@ class Mechanics {
   std::vector<double> manifoldNormal_, manifoldChange_;  // buffers of StoreContactForces
   // The normal force of every point that pressed in the last solve, by its key.
   std::vector<std::pair<ContactKey, double>> lastPointForces_;
+  // Where the pivoting of the accelerations starts, per solved row, and where each contact row
+  // ended in the last evaluation that clamped it (normal rows by point, friction by manifold).
+  std::vector<Bound> boundStart_;
+  std::vector<std::pair<ContactKey, Bound>> lastPointBounds_, lastFrictionBounds_;
   ContactStageTimes contactTimes_;
   double thinnest_ = HUGE_VAL;
   std::pair<int, int> limitingPair_{kNone, kNone};
