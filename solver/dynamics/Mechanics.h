@@ -23,6 +23,7 @@
 
 #include "solver/contact/BroadPhase.h"
 #include "solver/contact/ContactShape.h"
+#include "solver/contact/Islands.h"
 #include "solver/contact/NarrowPhase.h"
 #include "solver/dynamics/Context.h"
 #include "solver/dynamics/Model.h"
@@ -145,6 +146,9 @@ class Mechanics {
   int CollisionPairCount(int body) const;
   bool CollisionPair(int body, int pair, ContactReport& out) const;
   bool HasContacts() const { return !colliders_.empty(); }
+  // Whether a body sleeps: it has rested in contact only for a while and is left out of the
+  // motion until something wakes it.
+  bool Asleep(int body) const { return islands_.Asleep(body); }
   // Wall seconds spent in each contact stage since the world was made.
   struct ContactStageTimes {
     double findPairs = 0, narrowPhase = 0, prepare = 0, solve = 0, impacts = 0;
@@ -294,6 +298,14 @@ class Mechanics {
     Eigen::Vector2d location, force, friction;  // the forces on b
   };
   void SetUpContacts();
+  // Sleeping (ContactRows.cpp): bodies at rest in contact only are left out of the motion until
+  // something awake comes near them or the forces on them change.
+  void SetUpSleep();
+  bool Immobile(int body) const { return bodyKin_[body].dof < 0 || islands_.Asleep(body); }
+  void WakeWhereForcesChanged();
+  bool WakeTouched();
+  void WakeIsland(int body);
+  void UpdateSleep(Eigen::VectorXd& state);
   bool Collides(int a, int b) const;
   void FindContacts();
   int SlideOf(const ContactKey& key) const;
@@ -504,6 +516,18 @@ class Mechanics {
   std::vector<Bound> boundStart_;
   std::vector<std::pair<ContactKey, Bound>> lastPointBounds_, lastFrictionBounds_;
   ContactStageTimes contactTimes_;
+  // Sleeping: the islands, whether any body may sleep, the inverse masses of the free
+  // coordinates while awake (a sleeping body's are zero, so that it holds like a fixed one), the
+  // applied forces of the last evaluation and those a body fell asleep under, what the sleeping
+  // bodies touch, and the time of the last accepted state.
+  contact::Islands islands_;
+  bool sleeps_ = false;
+  Eigen::VectorXd awakeInvMass_, appliedForce_, sleepForce_;
+  std::vector<Touch> sleepingTouches_;
+  double sleepClock_ = 0;
+  std::vector<char> resting_;
+  std::vector<std::pair<int, int>> touchingPairs_;
+  std::vector<int> sleepChange_;
   double thinnest_ = HUGE_VAL;
   std::pair<int, int> limitingPair_{kNone, kNone};
   Eigen::VectorXd baseForce_;
