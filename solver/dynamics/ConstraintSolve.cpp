@@ -96,10 +96,59 @@ void CholeskySolve(const std::vector<double>& l, int n, const Eigen::VectorXd& b
 
 }  // namespace
 
+// Row sets of a few rows (the impact of one pair) are assembled straight into a dense matrix:
+// their patterns differ from pair to pair, and planning each would cost more than its solve.
+constexpr int kTinyRows = 4;
+
+void Mechanics::FactoriseTiny(const std::vector<int>& rows, const std::vector<char>* held) {
+  const int n = static_cast<int>(rows.size());
+  ++factoriseCount_;
+  chordReady_ = false;
+  FactorPattern& p = tiny_;
+  pattern_ = &p;
+  p.n = n;
+  p.dense = true;
+  p.regularised = false;
+  p.matrix.setZero(n, n);
+  p.diagonal.resize(n);
+  bool contacts = false;
+  for (int i = 0; i < n; ++i) {
+    const Row& a = rows_[rows[i]];
+    contacts = contacts || a.compliance != 0;
+    p.diagonal[i] = i * n + i;
+    for (int j = 0; j <= i; ++j) {
+      const bool fixed = held != nullptr && ((*held)[i] || (*held)[j]);
+      if (fixed) {
+        p.matrix(i, j) = i == j ? 1.0 : 0.0;
+        continue;
+      }
+      const Row& b = rows_[rows[j]];
+      double sum = 0;
+      for (int ka = a.begin; ka < a.begin + a.count; ++ka)
+        for (int kb = b.begin; kb < b.begin + b.count; ++kb)
+          if (entries_[ka].first == entries_[kb].first)
+            sum += entries_[ka].second * invMass_[entries_[ka].first] * entries_[kb].second;
+      p.matrix(i, j) = sum;
+    }
+  }
+  if (FactoriseValues(p, contacts ? 1e-9 : 0.0)) return;
+  if (contacts) {
+    for (int i = 0; i < n; ++i)
+      if (held == nullptr || !(*held)[i]) p.matrix(i, i) += rows_[rows[i]].compliance;
+    p.regularised = true;
+    if (FactoriseValues(p, 0.0)) return;
+  }
+  throw DynamicsError{kErrSingular, "the constraints cannot be solved together"};
+}
+
 // Factorises J W J' over the rows. The matrix is assembled body by body: a product for every
 // pair of entries of two rows on one coordinate, so its cost follows the joints.
 void Mechanics::Factorise(const std::vector<int>& rows, const std::vector<char>* held) {
   const int n = static_cast<int>(rows.size());
+  if (n <= kTinyRows) {
+    FactoriseTiny(rows, held);
+    return;
+  }
   // The pattern: every row's entry count, then the coordinates of all entries in order. The
   // rows of a set nearly always follow each other in the entries, which are then copied in one
   // run rather than row by row.

@@ -260,6 +260,7 @@ class Mechanics {
   // caller) are kept in the pattern as rows of the identity, so that a pivoting solve whose
   // bounded rows come and go refactorises values only.
   void Factorise(const std::vector<int>& rows, const std::vector<char>* held = nullptr);
+  void FactoriseTiny(const std::vector<int>& rows, const std::vector<char>* held);
   void RefreshContacts();
   void SolveVelocities(Eigen::VectorXd& state);
   void FinishAccept();
@@ -465,6 +466,7 @@ class Mechanics {
   int denseLimit_ = 40;
   std::vector<std::unique_ptr<FactorPattern>> patterns_;
   FactorPattern* pattern_ = nullptr;  // the factorisation the next solve uses
+  FactorPattern tiny_;                 // the factorisation of the last few-row set
   int64_t factoriseCount_ = 0;
   double projectedTime_ = -1;
   bool rowsFromProjection_ = false;  // rows_ were built by the last projection
