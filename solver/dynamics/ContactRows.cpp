@@ -202,8 +202,8 @@ void Mechanics::UpdateSleep(Eigen::VectorXd& state) {
   resting_.assign(BodyCount(), 0);
   for (int i : colliders_) {
     if (bodyKin_[i].dof < 0) continue;
-    const double speed = std::hypot(v_[3 * i], v_[3 * i + 1]) +
-                         std::abs(v_[3 * i + 2]) * outlines_[i].reach;
+    const double speed =
+        std::hypot(v_[3 * i], v_[3 * i + 1]) + std::abs(v_[3 * i + 2]) * outlines_[i].reach;
     resting_[i] = speed <= restSpeed;
   }
   touchingPairs_.clear();
@@ -624,8 +624,9 @@ void Mechanics::StartFromLastBounds() {
   boundStart_.assign(solveRows_.size(), Bound::Free);
   if (lastPointBounds_.empty() && lastFrictionBounds_.empty()) return;
   auto find = [](const std::vector<std::pair<ContactKey, Bound>>& kept, const ContactKey& key) {
-    const auto at = std::lower_bound(kept.begin(), kept.end(), key,
-                                     [](const auto& entry, const ContactKey& k) { return entry.first < k; });
+    const auto at =
+        std::lower_bound(kept.begin(), kept.end(), key,
+                         [](const auto& entry, const ContactKey& k) { return entry.first < k; });
     return at != kept.end() && at->first == key ? at->second : Bound::Free;
   };
   for (size_t i = 0; i < solveRows_.size(); ++i) {

@@ -163,8 +163,7 @@ TEST_P(Sleeping, SleepingStackReportsItsContactsUntilItMoves) {
   EXPECT_EQ(mech.ContactPairCount(lower), 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(BothModes, Sleeping,
-                         ::testing::Values(RunMode::Accurate, RunMode::Fast),
+INSTANTIATE_TEST_SUITE_P(BothModes, Sleeping, ::testing::Values(RunMode::Accurate, RunMode::Fast),
                          [](const auto& info) {
                            return info.param == RunMode::Accurate ? "accurate" : "fast";
                          });
