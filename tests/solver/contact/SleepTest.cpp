@@ -163,6 +163,27 @@ TEST_P(Sleeping, SleepingStackReportsItsContactsUntilItMoves) {
   EXPECT_EQ(mech.ContactPairCount(lower), 1);
 }
 
+// A ball pressed on the floor is flung off it within one step: once nothing touches, the
+// contact formula functions report no contact left over from an earlier evaluation.
+TEST_P(Sleeping, NoContactIsReportedOnceABodyHasFlownOff) {
+  constexpr double m = 1, radius = 0.1;
+  Model model;
+  const int floor = model.AddBody(Floor());
+  const int ball = model.AddBody(Ball(0, radius, radius, m));
+  model.AddField(MakeLineGravity({ball}, g));
+  Field fling = PushFrom({ball}, 0.1, 1000 * m * g);
+  fling.goals[0].component = Component::Y;
+  model.AddField(fling);
+  AllCollide(model);
+  Simulation sim(model, Defaults(GetParam()));
+  ASSERT_NO_THROW(sim.AdvanceTo(0.05));
+  EXPECT_EQ(sim.GetMechanics().ContactPairCount(ball), 1);
+  ASSERT_NO_THROW(sim.AdvanceTo(0.2));
+  EXPECT_GT(sim.GetMechanics().Body(ball).y, 1.0);
+  EXPECT_EQ(sim.GetMechanics().ContactPairCount(ball), 0);
+  EXPECT_EQ(sim.GetMechanics().ContactPairCount(floor), 0);
+}
+
 INSTANTIATE_TEST_SUITE_P(BothModes, Sleeping, ::testing::Values(RunMode::Accurate, RunMode::Fast),
                          [](const auto& info) {
                            return info.param == RunMode::Accurate ? "accurate" : "fast";
