@@ -223,7 +223,9 @@ void Mechanics::UpdateSleep(Eigen::VectorXd& state) {
     if (appliedForce_.size() == dofCount_)
       sleepForce_.segment<3>(dof) = appliedForce_.segment<3>(dof);
   }
-  // Sleeping bodies keep reporting the contacts they fell asleep in.
+  // Sleeping bodies keep reporting the contacts they fell asleep in. Those of bodies asleep
+  // before are among the last evaluation's, once each.
+  sleepingTouches_.clear();
   for (const Touch& t : touches_)
     if (Immobile(t.a) && Immobile(t.b)) sleepingTouches_.push_back(t);
   foundAt_.clear();
