@@ -97,15 +97,20 @@ class Ours : public ContactEngine {
   }
   // Seconds per frame in each contact stage.
   std::string Note() const override {
-    const Mechanics::ContactStageTimes& t = sim_->GetMechanics().ContactTimes();
+    const Mechanics& mechanics = sim_->GetMechanics();
+    const Mechanics::ContactStageTimes& t = mechanics.ContactTimes();
     const RunStatistics& r = sim_->Statistics();
+    int asleep = 0;
+    for (int i = 0; i < mechanics.BodyCount(); ++i)
+      asleep += mechanics.Asleep(i) ? 1 : 0;
     char text[300];
     std::snprintf(text, sizeof text,
                   "pairs %.2g narrow %.2g prepare %.2g solve %.2g impacts %.2g s/frame; per frame "
-                  "%.3g steps %.3g evaluations %.3g located",
+                  "%.3g steps %.3g evaluations %.3g located; %d of %d bodies asleep at the end",
                   t.findPairs / frames_, t.narrowPhase / frames_, t.prepare / frames_,
                   t.solve / frames_, t.impacts / frames_, double(r.accepted) / frames_,
-                  double(r.evaluations) / frames_, double(r.located) / frames_);
+                  double(r.evaluations) / frames_, double(r.located) / frames_, asleep,
+                  mechanics.BodyCount() - 1);
     return text;
   }
 

@@ -31,7 +31,31 @@ void BroadPhase::FindPairs(const std::vector<Box>& boxes, std::vector<std::pair<
       pairs.emplace_back(std::min(a.body, b.body), std::max(a.body, b.body));
     }
   }
-  std::sort(pairs.begin(), pairs.end());
+  SortPairs(pairs);
+}
+
+// Into ascending order by a counting sort on the first body, then each first body's few pairs
+// by the second: linear in the pairs where a general sort is not.
+void BroadPhase::SortPairs(std::vector<std::pair<int, int>>& pairs) {
+  if (pairs.size() < 64) {
+    std::sort(pairs.begin(), pairs.end());
+    return;
+  }
+  int largest = 0;
+  for (const auto& [first, second] : pairs)
+    largest = std::max(largest, first);
+  start_.assign(largest + 2, 0);
+  for (const auto& [first, second] : pairs)
+    ++start_[first + 1];
+  for (int i = 0; i <= largest; ++i)
+    start_[i + 1] += start_[i];
+  sorted_.resize(pairs.size());
+  for (const auto& pair : pairs)
+    sorted_[start_[pair.first]++] = pair;
+  // start_[i] is now where the pairs of first body i end.
+  for (int i = 0, begin = 0; i <= largest; begin = start_[i], ++i)
+    std::sort(sorted_.begin() + begin, sorted_.begin() + start_[i]);
+  pairs.swap(sorted_);
 }
 
 }  // namespace yb::contact

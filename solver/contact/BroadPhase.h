@@ -18,7 +18,11 @@ class BroadPhase {
   void FindPairs(const std::vector<Box>& boxes, std::vector<std::pair<int, int>>& pairs);
 
  private:
+  void SortPairs(std::vector<std::pair<int, int>>& pairs);
+
   std::vector<int> order_;  // kept between calls: the boxes are nearly sorted from the last one
+  std::vector<int> start_;  // buffers of SortPairs
+  std::vector<std::pair<int, int>> sorted_;
 };
 
 }  // namespace yb::contact

@@ -96,10 +96,59 @@ void CholeskySolve(const std::vector<double>& l, int n, const Eigen::VectorXd& b
 
 }  // namespace
 
+// Row sets of a few rows (the impact of one pair) are assembled straight into a dense matrix:
+// their patterns differ from pair to pair, and planning each would cost more than its solve.
+constexpr int kTinyRows = 4;
+
+void Mechanics::FactoriseTiny(const std::vector<int>& rows, const std::vector<char>* held) {
+  const int n = static_cast<int>(rows.size());
+  ++factoriseCount_;
+  chordReady_ = false;
+  FactorPattern& p = tiny_;
+  pattern_ = &p;
+  p.n = n;
+  p.dense = true;
+  p.regularised = false;
+  p.matrix.setZero(n, n);
+  p.diagonal.resize(n);
+  bool contacts = false;
+  for (int i = 0; i < n; ++i) {
+    const Row& a = rows_[rows[i]];
+    contacts = contacts || a.compliance != 0;
+    p.diagonal[i] = i * n + i;
+    for (int j = 0; j <= i; ++j) {
+      const bool fixed = held != nullptr && ((*held)[i] || (*held)[j]);
+      if (fixed) {
+        p.matrix(i, j) = i == j ? 1.0 : 0.0;
+        continue;
+      }
+      const Row& b = rows_[rows[j]];
+      double sum = 0;
+      for (int ka = a.begin; ka < a.begin + a.count; ++ka)
+        for (int kb = b.begin; kb < b.begin + b.count; ++kb)
+          if (entries_[ka].first == entries_[kb].first)
+            sum += entries_[ka].second * invMass_[entries_[ka].first] * entries_[kb].second;
+      p.matrix(i, j) = sum;
+    }
+  }
+  if (FactoriseValues(p, contacts ? 1e-9 : 0.0)) return;
+  if (contacts) {
+    for (int i = 0; i < n; ++i)
+      if (held == nullptr || !(*held)[i]) p.matrix(i, i) += rows_[rows[i]].compliance;
+    p.regularised = true;
+    if (FactoriseValues(p, 0.0)) return;
+  }
+  throw DynamicsError{kErrSingular, "the constraints cannot be solved together"};
+}
+
 // Factorises J W J' over the rows. The matrix is assembled body by body: a product for every
 // pair of entries of two rows on one coordinate, so its cost follows the joints.
 void Mechanics::Factorise(const std::vector<int>& rows, const std::vector<char>* held) {
   const int n = static_cast<int>(rows.size());
+  if (n <= kTinyRows) {
+    FactoriseTiny(rows, held);
+    return;
+  }
   // The pattern: every row's entry count, then the coordinates of all entries in order. The
   // rows of a set nearly always follow each other in the entries, which are then copied in one
   // run rather than row by row.
@@ -174,17 +223,28 @@ void Mechanics::Factorise(const std::vector<int>& rows, const std::vector<char>*
   const size_t groups = p.groupSlot.size();
   bool changed = p.factored.size() != groups;
   p.factored.resize(groups);
-  // Each product added into its place in one pass, without a loop per place: places hold one
-  // to a few products, and a loop of so few turns costs more in mispredicted branches than its
-  // arithmetic.
-  for (size_t group = 0; group < groups; ++group)
-    values[p.groupSlot[group]] = 0;
-  const std::pair<int, int>* pairs = p.pairs.data();
-  const int* slots = p.productSlot.data();
-  const double* weighted = weighted_.data();
-  const double* flat = flat_.data();
-  for (size_t k = 0; k < p.pairs.size(); ++k)
-    values[slots[k]] += weighted[pairs[k].first] * flat[pairs[k].second];
+  if (p.assembledFrom == flat_) {
+    // The same entries with other rows held (a bounded solve's pivots, or its rounds with new
+    // bounds): the matrix before holding is the one assembled last.
+    for (size_t group = 0; group < groups; ++group)
+      values[p.groupSlot[group]] = p.assembled[group];
+  } else {
+    // Each product added into its place in one pass, without a loop per place: places hold
+    // one to a few products, and a loop of so few turns costs more in mispredicted branches
+    // than its arithmetic.
+    for (size_t group = 0; group < groups; ++group)
+      values[p.groupSlot[group]] = 0;
+    const std::pair<int, int>* pairs = p.pairs.data();
+    const int* slots = p.productSlot.data();
+    const double* weighted = weighted_.data();
+    const double* flat = flat_.data();
+    for (size_t k = 0; k < p.pairs.size(); ++k)
+      values[slots[k]] += weighted[pairs[k].first] * flat[pairs[k].second];
+    p.assembled.resize(groups);
+    for (size_t group = 0; group < groups; ++group)
+      p.assembled[group] = values[p.groupSlot[group]];
+    p.assembledFrom = flat_;
+  }
   if (held != nullptr)
     for (size_t group = 0; group < groups; ++group) {
       const auto [a, b] = p.groupRows[group];
@@ -273,6 +333,7 @@ void Mechanics::MakePattern(FactorPattern& p, int n, bool dense) {
   p.dense = dense;
   p.factored.clear();
   p.entries.clear();
+  p.assembledFrom.clear();
   p.products.clear();
   // The entries by coordinate (coordinate, row, index into the row set's entries): sorted, so
   // that the plan costs what the row set holds, not what the world holds.
@@ -589,10 +650,12 @@ void Mechanics::MarkDependentRows(const std::vector<int>& rows,
 constexpr double kBlockClamp = 0.5;
 
 // Bounded least-effort solve by pivoting: rows whose multiplier leaves its bounds are clamped
-// there; clamped rows whose residual shows they are no longer needed are freed again.
+// there; clamped rows whose residual shows they are no longer needed are freed again. A start
+// (which rows are clamped where) shortens the pivoting when it is near the answer; any start
+// leads to the same answer, since the pivoting ends only where every row meets its bounds.
 void Mechanics::SolveBounded(const std::vector<int>& rows, const Eigen::VectorXd& b,
                              const Eigen::VectorXd& lower, const Eigen::VectorXd& upper,
-                             Eigen::VectorXd& x) {
+                             Eigen::VectorXd& x, std::vector<Bound>* start) {
   const int n = static_cast<int>(rows.size());
   x = Eigen::VectorXd::Zero(n);
   if (n == 0) return;
@@ -600,11 +663,19 @@ void Mechanics::SolveBounded(const std::vector<int>& rows, const Eigen::VectorXd
   for (int i = 0; i < n; ++i)
     bounded = bounded || lower[i] > -kInfinity || upper[i] < kInfinity;
   if (!bounded) {
+    if (start != nullptr) start->assign(n, Bound::Free);
     Factorise(rows);
     SolveFactorised(b, x);
     return;
   }
-  std::vector<Bound> state(n, Bound::Free);
+  std::vector<Bound> own;
+  std::vector<Bound>& state = start != nullptr ? *start : own;
+  state.resize(n, Bound::Free);
+  // A start clamped at a bound the row no longer has is free.
+  for (int i = 0; i < n; ++i)
+    if ((state[i] == Bound::AtLower && !(lower[i] > -kInfinity)) ||
+        (state[i] == Bound::AtUpper && !(upper[i] < kInfinity)))
+      state[i] = Bound::Free;
   // Clamped rows stay in the factorised pattern as rows of the identity: a pivot changes only
   // the values, never the pattern and its ordering.
   std::vector<char> held(n, 0);
@@ -624,7 +695,8 @@ void Mechanics::SolveBounded(const std::vector<int>& rows, const Eigen::VectorXd
     MulJWJt(rows, clamped, pushed);
     x = clamped;
     if (!freeRows.empty()) {
-      Factorise(rows, &held);
+      // With no row held, the matrix is the plain one, which an unchanged row set reuses.
+      Factorise(rows, static_cast<int>(freeRows.size()) == n ? nullptr : &held);
       for (int i = 0; i < n; ++i)
         rhs[i] = held[i] ? 0.0 : b[i] - pushed[i];
       SolveFactorised(rhs, solution);

@@ -129,10 +129,111 @@ void Mechanics::SetUpContacts() {
   }
   std::sort(joined_.begin(), joined_.end());
   joined_.erase(std::unique(joined_.begin(), joined_.end()), joined_.end());
+  SetUpSleep();
+}
+
+// A free body that collides may sleep unless a record holds it (a joint, a spring, a force, a
+// drive): what those do to it is not known to stay as it was.
+void Mechanics::SetUpSleep() {
+  islands_.Reset(BodyCount());
+  std::vector<char> held(BodyCount(), 0);
+  for (const Constraint& record : model_.constraints)
+    for (int p : record.points)
+      held[model_.points[p].body] = 1;
+  for (int i : colliders_) {
+    if (bodyKin_[i].dof < 0 || held[i]) continue;
+    islands_.AllowSleep(i);
+    sleeps_ = true;
+  }
+  awakeInvMass_ = invMass_;
+  sleepForce_ = Eigen::VectorXd::Zero(dofCount_);
+}
+
+// A body at rest whose applied forces change (a field or a formula that depends on time or on
+// other bodies) wakes with its island, before the rows of the evaluation are built.
+void Mechanics::WakeWhereForcesChanged() {
+  appliedForce_ = force_;
+  if (!islands_.AnyAsleep()) return;
+  for (int i : colliders_) {
+    if (!islands_.Asleep(i)) continue;
+    const int dof = bodyKin_[i].dof;
+    for (int k = dof; k < dof + 3; ++k) {
+      const double before = sleepForce_[k], now = force_[k];
+      if (std::abs(now - before) <= 1e-9 * (std::abs(now) + std::abs(before))) continue;
+      WakeIsland(i);
+      break;
+    }
+  }
+}
+
+// Wakes the islands of sleeping bodies that an awake body has come near; true when any woke.
+bool Mechanics::WakeTouched() {
+  const size_t before = sleepChange_.size();
+  for (const ContactManifold& m : manifolds_) {
+    const bool asleepA = islands_.Asleep(m.a), asleepB = islands_.Asleep(m.b);
+    if (asleepA && !Immobile(m.b)) WakeIsland(m.a);
+    if (asleepB && !Immobile(m.a)) WakeIsland(m.b);
+  }
+  return sleepChange_.size() != before;
+}
+
+void Mechanics::WakeIsland(int body) {
+  const size_t first = sleepChange_.size();
+  islands_.Wake(body, sleepChange_);
+  if (sleepChange_.size() == first) return;
+  for (size_t k = first; k < sleepChange_.size(); ++k) {
+    const int dof = bodyKin_[sleepChange_[k]].dof;
+    invMass_.segment<3>(dof) = awakeInvMass_.segment<3>(dof);
+  }
+  // What the woken bodies touch is found again from now on.
+  std::erase_if(sleepingTouches_, [&](const Touch& t) { return !Immobile(t.a) || !Immobile(t.b); });
+  foundAt_.clear();
+}
+
+// After an accepted step: the rest of every body that may sleep, and the islands that have
+// rested long enough fall asleep. Resting is moving less than the contact gap over the rest time:
+// a sleeping body stands where it would have stood, to what the contacts resolve.
+void Mechanics::UpdateSleep(Eigen::VectorXd& state) {
+  if (!sleeps_) return;
+  const double dt = time_ - sleepClock_;
+  sleepClock_ = time_;
+  if (!(dt > 0)) return;
+  const double restSpeed = contactGap_ / contact::Islands::kRestTime;
+  resting_.assign(BodyCount(), 0);
+  for (int i : colliders_) {
+    if (bodyKin_[i].dof < 0) continue;
+    const double speed =
+        std::hypot(v_[3 * i], v_[3 * i + 1]) + std::abs(v_[3 * i + 2]) * outlines_[i].reach;
+    resting_[i] = speed <= restSpeed;
+  }
+  touchingPairs_.clear();
+  for (const ContactManifold& m : manifolds_)
+    if (m.touching && bodyKin_[m.a].dof >= 0 && bodyKin_[m.b].dof >= 0)
+      touchingPairs_.emplace_back(m.a, m.b);
+  sleepChange_.clear();
+  islands_.Update(dt, resting_, touchingPairs_, sleepChange_);
+  if (sleepChange_.empty()) return;
+  auto velocity = state.tail(dofCount_);
+  for (int i : sleepChange_) {
+    const int dof = bodyKin_[i].dof;
+    invMass_.segment<3>(dof).setZero();
+    velocity.segment<3>(dof).setZero();
+    velocity_.segment<3>(dof).setZero();
+    v_[3 * i] = v_[3 * i + 1] = v_[3 * i + 2] = 0;
+    if (appliedForce_.size() == dofCount_)
+      sleepForce_.segment<3>(dof) = appliedForce_.segment<3>(dof);
+  }
+  // Sleeping bodies keep reporting the contacts they fell asleep in. Those of bodies asleep
+  // before are among the last evaluation's, once each.
+  sleepingTouches_.clear();
+  for (const Touch& t : touches_)
+    if (Immobile(t.a) && Immobile(t.b)) sleepingTouches_.push_back(t);
+  foundAt_.clear();
+  sleepChange_.clear();
 }
 
 bool Mechanics::Collides(int a, int b) const {
-  if (bodyKin_[a].dof < 0 && bodyKin_[b].dof < 0) return false;
+  if (Immobile(a) && Immobile(b)) return false;
   if (std::binary_search(joined_.begin(), joined_.end(), PairKey(a, b))) return false;
   for (const CollisionGroup& g : model_.collisionGroups)
     if (GroupApplies(g, a, b)) return true;
@@ -276,6 +377,11 @@ double Mechanics::RollingTerm(const ContactManifold& m, const ContactPoint& p) c
 // Prepare: a one-sided row per point, a friction row per manifold, after the records' rows.
 void Mechanics::BuildContactRows() {
   FindContacts();
+  // A sleeping island that an awake body has come near wakes before the rows are made, and
+  // its own contacts are found again.
+  sleepChange_.clear();
+  while (islands_.AnyAsleep() && WakeTouched())
+    FindContacts();
   const StageTimer timer(contactTimes_.prepare);
   auto add = [&](int contactIndex, bool friction, const Vector2d& direction,
                  const ContactManifold& m, const Vector2d& point) -> Row& {
@@ -435,6 +541,9 @@ void Mechanics::SolveAccelerations() {
   if (manifolds_.empty()) {
     ComputeB();
     SolveBounded(solveRows_, solveB_, solveLower_, solveUpper_, solveX_);
+    // Nothing touches but what sleeps: no contact of an earlier evaluation is reported as if
+    // it still were.
+    touches_ = sleepingTouches_;
     return;
   }
   const StageTimer timer(contactTimes_.solve);
@@ -459,11 +568,14 @@ void Mechanics::SolveAccelerations() {
     rows_[m.frictionRow].upper = bound;
   }
   bool settled = false;
+  StartFromLastBounds();
   for (int round = 0; round < 30 && !settled; ++round) {
     force_ = baseForce_;
     ApplyKineticFriction();
     ComputeB();
-    SolveBounded(solveRows_, solveB_, solveLower_, solveUpper_, solveX_);
+    // Each round starts its pivoting where the last one ended: the bounds of a few rows
+    // change from round to round, the rest of the answer does not.
+    SolveBounded(solveRows_, solveB_, solveLower_, solveUpper_, solveX_, &boundStart_);
     for (size_t i = 0; i < solveRows_.size(); ++i)
       rows_[solveRows_[i]].lambda = solveX_[static_cast<int>(i)];
     settled = !StoreContactForces(kinetic);
@@ -475,7 +587,7 @@ void Mechanics::SolveAccelerations() {
   if (!settled) {
     force_ = baseForce_;
     ComputeB();
-    SolveBounded(solveRows_, solveB_, solveLower_, solveUpper_, solveX_);
+    SolveBounded(solveRows_, solveB_, solveLower_, solveUpper_, solveX_, &boundStart_);
     for (size_t i = 0; i < solveRows_.size(); ++i)
       rows_[solveRows_[i]].lambda = solveX_[static_cast<int>(i)];
     StoreContactForces(kinetic);
@@ -488,6 +600,7 @@ void Mechanics::SolveAccelerations() {
   for (const ContactPoint& p : contactPoints_)
     if (settled && p.force > 0) lastPointForces_.emplace_back(p.key, p.force);
   std::sort(lastPointForces_.begin(), lastPointForces_.end());
+  RememberBounds();
   touches_.clear();
   for (const ContactManifold& m : manifolds_) {
     if (!m.touching) continue;
@@ -502,6 +615,43 @@ void Mechanics::SolveAccelerations() {
     t.force = total * m.normal;
     touches_.push_back(t);
   }
+  touches_.insert(touches_.end(), sleepingTouches_.begin(), sleepingTouches_.end());
+}
+
+// Where the pivoting of the accelerations starts: each contact row clamped where it ended in
+// the last evaluation (normal rows by their point, friction rows by their manifold), the rows of
+// the records free. A pile whose contacts stay is then solved in a pivot or two, where starting
+// from nothing clamped it would take one per row that leaves its bounds.
+void Mechanics::StartFromLastBounds() {
+  boundStart_.assign(solveRows_.size(), Bound::Free);
+  if (lastPointBounds_.empty() && lastFrictionBounds_.empty()) return;
+  auto find = [](const std::vector<std::pair<ContactKey, Bound>>& kept, const ContactKey& key) {
+    const auto at =
+        std::lower_bound(kept.begin(), kept.end(), key,
+                         [](const auto& entry, const ContactKey& k) { return entry.first < k; });
+    return at != kept.end() && at->first == key ? at->second : Bound::Free;
+  };
+  for (size_t i = 0; i < solveRows_.size(); ++i) {
+    const Row& row = rows_[solveRows_[i]];
+    if (row.contact < 0) continue;
+    boundStart_[i] = row.friction ? find(lastFrictionBounds_, manifolds_[row.contact].key)
+                                  : find(lastPointBounds_, contactPoints_[row.contact].key);
+  }
+}
+
+void Mechanics::RememberBounds() {
+  lastPointBounds_.clear();
+  lastFrictionBounds_.clear();
+  for (size_t i = 0; i < solveRows_.size() && i < boundStart_.size(); ++i) {
+    const Row& row = rows_[solveRows_[i]];
+    if (row.contact < 0 || boundStart_[i] == Bound::Free) continue;
+    if (row.friction)
+      lastFrictionBounds_.emplace_back(manifolds_[row.contact].key, boundStart_[i]);
+    else
+      lastPointBounds_.emplace_back(contactPoints_[row.contact].key, boundStart_[i]);
+  }
+  std::sort(lastPointBounds_.begin(), lastPointBounds_.end());
+  std::sort(lastFrictionBounds_.begin(), lastFrictionBounds_.end());
 }
 
 void Mechanics::RememberClosedContacts() {

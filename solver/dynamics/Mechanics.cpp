@@ -533,6 +533,7 @@ void Mechanics::Derivative(double time, const Eigen::VectorXd& state, Eigen::Vec
   UpdateKinematics();
   const Context context(*this, time);
   AddForces(context);
+  if (sleeps_) WakeWhereForcesChanged();
   BuildRows(context);
   SelectRows();
   SolveAccelerations();
@@ -689,6 +690,7 @@ double Mechanics::Project(double time, Eigen::VectorXd& state, double tolerance)
   UpdateKinematics();
   // The rows were built at these positions; only the velocities changed since.
   FinishAccept();
+  UpdateSleep(state);
   projectedTime_ = time;
   projectedState_ = state;
   rowsFromProjection_ = true;

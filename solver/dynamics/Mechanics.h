@@ -23,6 +23,7 @@
 
 #include "solver/contact/BroadPhase.h"
 #include "solver/contact/ContactShape.h"
+#include "solver/contact/Islands.h"
 #include "solver/contact/NarrowPhase.h"
 #include "solver/dynamics/Context.h"
 #include "solver/dynamics/Model.h"
@@ -145,6 +146,9 @@ class Mechanics {
   int CollisionPairCount(int body) const;
   bool CollisionPair(int body, int pair, ContactReport& out) const;
   bool HasContacts() const { return !colliders_.empty(); }
+  // Whether a body sleeps: it has rested in contact only for a while and is left out of the
+  // motion until something wakes it.
+  bool Asleep(int body) const { return islands_.Asleep(body); }
   // Wall seconds spent in each contact stage since the world was made.
   struct ContactStageTimes {
     double findPairs = 0, narrowPhase = 0, prepare = 0, solve = 0, impacts = 0;
@@ -249,13 +253,17 @@ class Mechanics {
   Eigen::VectorXi RecordOrder(const std::vector<int>& rows,
                               const Eigen::SparseMatrix<double>& full) const;
   // Solves (J W J') x = b over the candidate rows with x bounded per row; returns x per row.
+  // `start`, when given, is where the pivoting starts (per row, free or clamped at a bound) and
+  // receives where it ended.
   void SolveBounded(const std::vector<int>& rows, const Eigen::VectorXd& b,
-                    const Eigen::VectorXd& lower, const Eigen::VectorXd& upper, Eigen::VectorXd& x);
+                    const Eigen::VectorXd& lower, const Eigen::VectorXd& upper, Eigen::VectorXd& x,
+                    std::vector<Bound>* start = nullptr);
   void MulJWJt(const std::vector<int>& rows, const Eigen::VectorXd& x, Eigen::VectorXd& out);
   // Factorises J W J' over the rows; rows marked in `held` (their multipliers fixed by the
   // caller) are kept in the pattern as rows of the identity, so that a pivoting solve whose
   // bounded rows come and go refactorises values only.
   void Factorise(const std::vector<int>& rows, const std::vector<char>* held = nullptr);
+  void FactoriseTiny(const std::vector<int>& rows, const std::vector<char>* held);
   void RefreshContacts();
   void SolveVelocities(Eigen::VectorXd& state);
   void FinishAccept();
@@ -294,6 +302,14 @@ class Mechanics {
     Eigen::Vector2d location, force, friction;  // the forces on b
   };
   void SetUpContacts();
+  // Sleeping (ContactRows.cpp): bodies at rest in contact only are left out of the motion until
+  // something awake comes near them or the forces on them change.
+  void SetUpSleep();
+  bool Immobile(int body) const { return bodyKin_[body].dof < 0 || islands_.Asleep(body); }
+  void WakeWhereForcesChanged();
+  bool WakeTouched();
+  void WakeIsland(int body);
+  void UpdateSleep(Eigen::VectorXd& state);
   bool Collides(int a, int b) const;
   void FindContacts();
   int SlideOf(const ContactKey& key) const;
@@ -307,6 +323,8 @@ class Mechanics {
   void AddContactForce(int body, const Eigen::Vector2d& point, const Eigen::Vector2d& force);
   bool StoreContactForces(std::vector<char>& kinetic);
   void RememberClosedContacts();
+  void StartFromLastBounds();
+  void RememberBounds();
   // The contacts a projection has brought onto their surfaces, which it keeps there.
   bool HeldInProjection(const Row& row) const;
   void HoldInProjection(const std::vector<int>& rows);
@@ -434,6 +452,8 @@ class Mechanics {
     // held no row fixed.
     std::vector<double> entries;
     bool entriesHeldNone = false;
+    // The matrix before any row is held, per place, and the entries it was assembled from.
+    std::vector<double> assembled, assembledFrom;
     Eigen::VectorXd permuted;      // the right-hand side in the factor's order, solved in place
     int64_t lastUse = 0;
   };
@@ -451,6 +471,7 @@ class Mechanics {
   int denseLimit_ = 40;
   std::vector<std::unique_ptr<FactorPattern>> patterns_;
   FactorPattern* pattern_ = nullptr;  // the factorisation the next solve uses
+  FactorPattern tiny_;                 // the factorisation of the last few-row set
   int64_t factoriseCount_ = 0;
   double projectedTime_ = -1;
   bool rowsFromProjection_ = false;  // rows_ were built by the last projection
@@ -497,7 +518,23 @@ class Mechanics {
   std::vector<double> manifoldNormal_, manifoldChange_;  // buffers of StoreContactForces
   // The normal force of every point that pressed in the last solve, by its key.
   std::vector<std::pair<ContactKey, double>> lastPointForces_;
+  // Where the pivoting of the accelerations starts, per solved row, and where each contact row
+  // ended in the last evaluation that clamped it (normal rows by point, friction by manifold).
+  std::vector<Bound> boundStart_;
+  std::vector<std::pair<ContactKey, Bound>> lastPointBounds_, lastFrictionBounds_;
   ContactStageTimes contactTimes_;
+  // Sleeping: the islands, whether any body may sleep, the inverse masses of the free
+  // coordinates while awake (a sleeping body's are zero, so that it holds like a fixed one), the
+  // applied forces of the last evaluation and those a body fell asleep under, what the sleeping
+  // bodies touch, and the time of the last accepted state.
+  contact::Islands islands_;
+  bool sleeps_ = false;
+  Eigen::VectorXd awakeInvMass_, appliedForce_, sleepForce_;
+  std::vector<Touch> sleepingTouches_;
+  double sleepClock_ = 0;
+  std::vector<char> resting_;
+  std::vector<std::pair<int, int>> touchingPairs_;
+  std::vector<int> sleepChange_;
   double thinnest_ = HUGE_VAL;
   std::pair<int, int> limitingPair_{kNone, kNone};
   Eigen::VectorXd baseForce_;

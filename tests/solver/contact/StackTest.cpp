@@ -71,7 +71,8 @@ TEST(Stacks, PyramidOfTwelveRowsStandsTenSecondsAtTheDefaultSettings) {
   ExpectStanding(12, RunMode::Fast, 10);
 }
 
-TEST(Stacks, PyramidOfTwentyRowsStandsTenSecondsInFastMode) {
+TEST(Stacks, PyramidOfTwentyRowsStandsTenSecondsAtTheDefaultSettings) {
+  ExpectStanding(20, RunMode::Accurate, 10);
   ExpectStanding(20, RunMode::Fast, 10);
 }
 

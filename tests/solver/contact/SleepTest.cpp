@@ -1,0 +1,197 @@
+// Bodies at rest are left out of the motion, and come back into it as physics asks: when
+// something strikes them, when the forces on them change, and with their contacts reported
+// all the while.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "solver/dynamics/Simulation.h"
+
+namespace yb::dynamics {
+namespace {
+
+constexpr double g = 9.81;
+
+Body Ball(double x, double y, double radius, double mass, double vx = 0) {
+  Body b;
+  b.x = x;
+  b.y = y;
+  b.vx = vx;
+  b.mass = mass;
+  b.moment = 0.5 * mass * radius * radius;
+  b.shape.kind = Shape::Kind::Circle;
+  b.shape.w = b.shape.h = 2 * radius;
+  return b;
+}
+
+Body Box(double x, double y, double size, double mass, bool anchored = false) {
+  Body b;
+  b.x = x;
+  b.y = y;
+  b.mass = mass;
+  b.moment = mass * size * size / 6;
+  b.anchored = anchored ? 1 : 0;
+  b.shape.kind = Shape::Kind::Rectangle;
+  b.shape.w = b.shape.h = size;
+  return b;
+}
+
+Body Floor() {
+  Body floor = Box(0, -0.5, 1, 1, true);
+  floor.shape.w = 40;
+  return floor;
+}
+
+void AllCollide(Model& model) {
+  CollisionGroup all;
+  all.mode = 1;
+  all.includes = false;
+  model.collisionGroups.push_back(all);
+}
+
+RunSettings Defaults(RunMode mode) {
+  RunSettings settings;
+  settings.SetRunMode(mode);
+  return settings;
+}
+
+// A horizontal push on the members that begins at a given time.
+Field PushFrom(std::vector<int> members, double start, double force) {
+  Field f;
+  f.members = std::move(members);
+  Goal goal;
+  goal.type = GoalType::Force;
+  goal.component = Component::X;
+  goal.value = Value::Formula([=](const Context& c) { return c.Time() >= start ? force : 0.0; });
+  f.goals.push_back(goal);
+  return f;
+}
+
+class Sleeping : public ::testing::TestWithParam<RunMode> {
+ protected:
+  double Allowed(double accurate, double fast) const {
+    return GetParam() == RunMode::Accurate ? accurate : fast;
+  }
+};
+
+// A ball at rest in empty space has long fallen asleep when an equal ball strikes it head on
+// with elasticity 1: the struck ball leaves with the striker's speed and the striker stops, as
+// if neither had ever slept.
+TEST_P(Sleeping, BallAsleepInSpaceTakesTheWholeBlow) {
+  constexpr double v = 2, radius = 0.1;
+  Model model;
+  Body struck = Ball(0, 0, radius, 1);
+  Body striker = Ball(-3, 0, radius, 1, v);
+  struck.elasticity = striker.elasticity = 1;
+  const int a = model.AddBody(struck);
+  const int b = model.AddBody(striker);
+  AllCollide(model);
+  Simulation sim(model, Defaults(GetParam()));
+  // They meet at (3 - 2 r) / v = 1.4 s.
+  ASSERT_NO_THROW(sim.AdvanceTo(1.0));
+  EXPECT_TRUE(sim.GetMechanics().Asleep(a));
+  EXPECT_FALSE(sim.GetMechanics().Asleep(b));
+  ASSERT_NO_THROW(sim.AdvanceTo(2.0));
+  EXPECT_FALSE(sim.GetMechanics().Asleep(a));
+  EXPECT_NEAR(sim.GetMechanics().Body(a).vx, v, Allowed(1e-9, 1e-6) * v);
+  EXPECT_NEAR(sim.GetMechanics().Body(b).vx, 0, Allowed(1e-9, 1e-6) * v);
+  // Momentum moved on from 1.4 s: the struck ball is 0.6 s of flight further.
+  EXPECT_NEAR(sim.GetMechanics().Body(a).x, v * 0.6, Allowed(1e-6, 1e-2));
+}
+
+// A box at rest on a floor sleeps until a push greater than its friction begins at 1 s: from
+// then on it slides with a = F / m - uk g, as a box that never slept.
+TEST_P(Sleeping, BoxAsleepOnTheFloorSlidesWhenThePushBegins) {
+  constexpr double m = 1, push = 8, mu = 0.5, size = 0.2;
+  Model model;
+  Body floor = Floor();
+  floor.staticFriction = floor.kineticFriction = mu;
+  model.AddBody(floor);
+  Body box = Box(0, size / 2, size, m);
+  box.staticFriction = box.kineticFriction = mu;
+  const int b = model.AddBody(box);
+  model.AddField(MakeLineGravity({b}, g));
+  model.AddField(PushFrom({b}, 1.0, push));
+  AllCollide(model);
+  Simulation sim(model, Defaults(GetParam()));
+  ASSERT_NO_THROW(sim.AdvanceTo(0.9));
+  EXPECT_TRUE(sim.GetMechanics().Asleep(b));
+  EXPECT_NEAR(sim.GetMechanics().Body(b).x, 0.0, 1e-12);
+  ASSERT_NO_THROW(sim.AdvanceTo(2.0));
+  const double a = push / m - mu * g;
+  EXPECT_NEAR(sim.GetMechanics().Body(b).x, 0.5 * a, Allowed(1e-6, 2e-2) * 0.5 * a);
+  EXPECT_NEAR(sim.GetMechanics().Body(b).vx, a, Allowed(1e-6, 2e-2) * a);
+}
+
+// The contact formula functions see a sleeping stack's contacts and their forces: two boxes on
+// a floor, long at rest, press with one and two weights; once something lifts the top box away,
+// its contact is no longer reported.
+TEST_P(Sleeping, SleepingStackReportsItsContactsUntilItMoves) {
+  constexpr double m = 2, size = 0.5;
+  Model model;
+  const int floor = model.AddBody(Floor());
+  const int lower = model.AddBody(Box(0, size / 2, size, m));
+  const int upper = model.AddBody(Box(0, 1.5 * size, size, m));
+  // A box dropped beside them lands at 0.45 s and falls asleep after the stack.
+  const int late = model.AddBody(Box(5, size / 2 + 1, size, m));
+  model.AddField(MakeLineGravity({lower, upper, late}, g));
+  // A lift of three weights on the top box from 2 s.
+  Field lift = PushFrom({upper}, 2.0, 3 * m * g);
+  lift.goals[0].component = Component::Y;
+  model.AddField(lift);
+  AllCollide(model);
+  Simulation sim(model, Defaults(GetParam()));
+  ASSERT_NO_THROW(sim.AdvanceTo(1.5));
+  const Mechanics& mech = sim.GetMechanics();
+  EXPECT_TRUE(mech.Asleep(lower));
+  EXPECT_TRUE(mech.Asleep(upper));
+  EXPECT_TRUE(mech.Asleep(late));
+  EXPECT_EQ(mech.ContactPairCount(late), 1);
+  ASSERT_EQ(mech.ContactPairCount(upper), 1);
+  ASSERT_EQ(mech.ContactPairCount(lower), 2);
+  Mechanics::ContactReport report;
+  ASSERT_TRUE(mech.ContactPair(upper, 1, report));
+  EXPECT_EQ(report.other, lower);
+  EXPECT_NEAR(report.force.y(), m * g, 1e-6 * m * g);
+  double onLower = 0;
+  for (int pair = 1; pair <= 2; ++pair) {
+    ASSERT_TRUE(mech.ContactPair(lower, pair, report));
+    if (report.other == floor) onLower = report.force.y();
+  }
+  EXPECT_NEAR(onLower, 2 * m * g, 1e-6 * m * g);
+  // Lifted at 2g net upwards, the top box is 0.25 m clear by 2.5 s.
+  ASSERT_NO_THROW(sim.AdvanceTo(2.5));
+  EXPECT_GT(mech.Body(upper).y, 1.5 * size + 0.2);
+  EXPECT_EQ(mech.ContactPairCount(upper), 0);
+  EXPECT_EQ(mech.ContactPairCount(lower), 1);
+}
+
+// A ball pressed on the floor is flung off it within one step: once nothing touches, the
+// contact formula functions report no contact left over from an earlier evaluation.
+TEST_P(Sleeping, NoContactIsReportedOnceABodyHasFlownOff) {
+  constexpr double m = 1, radius = 0.1;
+  Model model;
+  const int floor = model.AddBody(Floor());
+  const int ball = model.AddBody(Ball(0, radius, radius, m));
+  model.AddField(MakeLineGravity({ball}, g));
+  Field fling = PushFrom({ball}, 0.1, 1000 * m * g);
+  fling.goals[0].component = Component::Y;
+  model.AddField(fling);
+  AllCollide(model);
+  Simulation sim(model, Defaults(GetParam()));
+  ASSERT_NO_THROW(sim.AdvanceTo(0.05));
+  EXPECT_EQ(sim.GetMechanics().ContactPairCount(ball), 1);
+  ASSERT_NO_THROW(sim.AdvanceTo(0.2));
+  EXPECT_GT(sim.GetMechanics().Body(ball).y, 1.0);
+  EXPECT_EQ(sim.GetMechanics().ContactPairCount(ball), 0);
+  EXPECT_EQ(sim.GetMechanics().ContactPairCount(floor), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(BothModes, Sleeping, ::testing::Values(RunMode::Accurate, RunMode::Fast),
+                         [](const auto& info) {
+                           return info.param == RunMode::Accurate ? "accurate" : "fast";
+                         });
+
+}  // namespace
+}  // namespace yb::dynamics
