@@ -260,6 +260,10 @@ TCommandCore* TPolygonVertexTracker::TrackStep(int16_t phase, const QV_CPoint& a
   return result;
 }
 
+bool TPolygonVertexTracker::UsesHotPoints() const {
+  return HasTrackingSnapper(GetContext());
+}
+
 void TPolygonVertexTracker::BeforePrepare() {
   TVertexTracker::BeforePrepare();
   NoteVertexTable(*this, *polygon_);

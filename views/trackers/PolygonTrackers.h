@@ -87,6 +87,7 @@ class TPolygonVertexTracker : public TVertexTracker {
                           const QV_CPoint& next, bool mouseMoved, const TVector& anchorWorld,
                           const TVector& previousWorld, const TVector& nextWorld,
                           bool moved) override;
+  bool UsesHotPoints() const override;
   void BeforePrepare() override;
   void Undo() override;
   void Redo() override;

@@ -9,10 +9,12 @@
 #include "core/List.h"
 #include "model/filing/ChangeRecorder.h"
 #include "model/filing/ObjectReader.h"
+#include "views/world/HotPointSnapper.h"
 
 namespace {
 
 inline constexpr int16_t kErrNoObject = -108;
+inline constexpr uint32_t kSnapperTag = MakeTag("hpSn");
 
 // A pure translation to the point, and its inverse.
 void TranslationFrame(const TVector& origin, Transform2D& frame, Transform2D& inverse) {
@@ -30,6 +32,25 @@ std::vector<TLink*> AttachedObjects(TMass& body) {
 }
 
 }  // namespace
+
+bool HasTrackingSnapper(TActionContext* world) {
+  return world != nullptr && dynamic_cast<TTrackingSnapper*>(world->FindItem(kSnapperTag));
+}
+
+bool SnapToNearHotPoint(TCommandBase& tracker, TLink* tracked, TVector& point) {
+  if (tracker.Snapper() != nullptr) return tracker.SnapToHotPoint(point, point, point);
+  TActionContext* world = tracker.GetContext();
+  auto* snapper =
+      world != nullptr ? dynamic_cast<THotPointSnapper*>(world->FindItem(kSnapperTag)) : nullptr;
+  if (snapper == nullptr || snapper->IsActive() == 0) return false;
+  MacPoint screen;
+  tracker.WorldToScreen(point, screen);
+  std::unique_ptr<THotPointRecord> record;
+  if (snapper->Snap(POINT{screen.h, screen.v}, point, tracked, record) == 0) return false;
+  const TVector3 found = record->GetWorldPosition();
+  point = TVector(found.x, found.y);
+  return true;
+}
 
 // ---------------------------------------------------------------------------------------------
 // TAttachmentPositions
@@ -69,9 +90,12 @@ void TShapeSketchTracker::InitSketch(int16_t commandNumber, TTrackerView* view,
   onHotPoint_ = 0;
 }
 
-void TShapeSketchTracker::ConstrainWorldPoint(const TVector& anchor, const TVector& previous,
-                                              TVector& next) {
-  onHotPoint_ = SnapToHotPoint(next, anchor, previous) ? 1 : 0;
+bool TShapeSketchTracker::UsesHotPoints() const {
+  return HasTrackingSnapper(GetContext());
+}
+
+void TShapeSketchTracker::ConstrainWorldPoint(const TVector&, const TVector&, TVector& next) {
+  onHotPoint_ = SnapToNearHotPoint(*this, body_, next) ? 1 : 0;
 }
 
 TCommandCore* TShapeSketchTracker::TrackStep(int16_t phase, const QV_CPoint& anchor,
@@ -132,9 +156,12 @@ void TBodyResizeTracker::InitBodyResize(TTrackerView* view, TActionContext* worl
   attachments_ = std::make_unique<TAttachmentPositions>(*body);
 }
 
-void TBodyResizeTracker::ConstrainWorldPoint(const TVector& anchor, const TVector& previous,
-                                             TVector& next) {
-  onHotPoint_ = SnapToHotPoint(next, anchor, previous) ? 1 : 0;
+bool TBodyResizeTracker::UsesHotPoints() const {
+  return HasTrackingSnapper(GetContext());
+}
+
+void TBodyResizeTracker::ConstrainWorldPoint(const TVector&, const TVector&, TVector& next) {
+  onHotPoint_ = SnapToNearHotPoint(*this, body_, next) ? 1 : 0;
 }
 
 TCommandCore* TBodyResizeTracker::TrackStep(int16_t phase, const QV_CPoint& anchor,

@@ -54,7 +54,7 @@ class TShapeSketchTracker : public TDragTracker {
                           bool moved) override;
   // The mouse snaps to hot points; the grid is the shape's to apply, in the drag's frame.
   void ConstrainWorldPoint(const TVector& anchor, const TVector& previous, TVector& next) override;
-  bool UsesHotPoints() const override { return true; }
+  bool UsesHotPoints() const override;
 
   TBasicMass* Body() const { return body_; }
   uint16_t IsOnHotPoint() const { return onHotPoint_; }
@@ -81,6 +81,7 @@ class TBodyResizeTracker : public TTracker487 {
                           const TVector& previousWorld, const TVector& nextWorld,
                           bool moved) override;
   void ConstrainWorldPoint(const TVector& anchor, const TVector& previous, TVector& next) override;
+  bool UsesHotPoints() const override;
   // Notes the attached objects too, which the resize keeps in place.
   void BeforePrepare() override;
 
@@ -118,6 +119,12 @@ class TShapeResizeTracker : public TBodyResizeTracker {
   Transform2D frame_;
   Transform2D inverse_;
 };
+
+// Whether the world offers trackers a hot-point snapper of their own.
+bool HasTrackingSnapper(TActionContext* world);
+// Moves the point onto a hot point near it, leaving the tracked object out: through the
+// tracker's snapper, or the world's; true when it moved.
+bool SnapToNearHotPoint(TCommandBase& tracker, TLink* tracked, TVector& point);
 
 // The shape's sketch tracker for a new object read for a tool.
 std::unique_ptr<TShapeSketchTracker> CreateSketchTracker(int16_t commandNumber,

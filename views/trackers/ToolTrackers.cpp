@@ -1,0 +1,54 @@
+#include "views/trackers/ToolTrackers.h"
+
+#include <utility>
+
+#include "bodies/Polygon.h"
+#include "bodies/Shapes.h"
+#include "bodies/lines/Line.h"
+#include "bodies/points/Point.h"
+#include "core/Failure.h"
+#include "model/command/ActionContext.h"
+#include "model/filing/ObjectReader.h"
+#include "views/trackers/LineTrackers.h"
+#include "views/trackers/PointTrackers.h"
+#include "views/trackers/PolygonTrackers.h"
+#include "views/trackers/ShapeTrackers.h"
+
+std::unique_ptr<TCommandCore> MakeToolTracker(int16_t tool, TTrackerView* view,
+                                              TActionContext* world) {
+  if (world == nullptr) ThrowFailure(kErrNoToolTracker, 0);
+  std::unique_ptr<TObjectReader> placed;
+  try {
+    placed = ReadObjectsFromResource(tool, &world->ContextLink(), nullptr, nullptr);
+  } catch (const QVException&) {
+    ThrowFailure(kErrNoToolTracker, 0);
+  }
+  if (placed == nullptr) ThrowFailure(kErrNoToolTracker, 0);
+  placed->Complete(0);
+  const std::vector<TLink*> objects = placed->Table().Objects();
+  TLink* first = objects.empty() ? nullptr : objects.front();
+  if (first == nullptr) ThrowFailure(kErrNoToolTracker, 0);
+
+  if (first->IsMemberClass(TPolygon::kClassID))
+    return MakePolygonSketchTracker(tool, view, world, std::move(placed),
+                                    *static_cast<TPolygon*>(first));
+  if (first->IsMemberClass(TBasicMass::kClassID))
+    return CreateSketchTracker(tool, view, world, std::move(placed),
+                               *static_cast<TBasicMass*>(first));
+  if (first->IsMemberClass(TAnchor::kClassID)) {
+    auto tracker = std::make_unique<TAnchorTracker>();
+    tracker->InitAnchorTracker(tool, view, world, std::move(placed), static_cast<TAnchor*>(first));
+    return tracker;
+  }
+  if (first->IsMemberClass(TPoint::kClassID)) {
+    auto tracker = std::make_unique<TPointTracker>();
+    tracker->InitPointTracker(tool, view, world, std::move(placed), static_cast<TPoint*>(first));
+    return tracker;
+  }
+  if (first->IsMemberClass(TLine::kClassID)) {
+    auto tracker = std::make_unique<TLineSketchTracker>();
+    tracker->InitLineSketch(tool, view, world, std::move(placed), static_cast<TLine*>(first));
+    return tracker;
+  }
+  ThrowFailure(kErrNoToolTracker, 0);
+}
