@@ -239,6 +239,8 @@ TCommandCore* TPolygonVertexTracker::TrackStep(int16_t phase, const QV_CPoint& a
                                                bool mouseMoved, const TVector& anchorWorld,
                                                const TVector& previousWorld,
                                                const TVector& nextWorld, bool moved) {
+  // A vertex inserted at the press changes the table: its image is taken first.
+  if (phase == 0 && GrabbedVertex() == 0) StartTracking();
   TCommandCore* const result = TVertexTracker::TrackStep(
       phase, anchor, previous, next, mouseMoved, anchorWorld, previousWorld, nextWorld, moved);
   const int16_t index = GrabbedVertex();

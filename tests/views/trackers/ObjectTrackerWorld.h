@@ -1,6 +1,6 @@
 #pragma once
 // A world of the program's own classes for driving the object trackers as the tracking loop
-// does: ten pixels to the world unit, the view's origin at the world's, y upwards.
+// does: ten pixels to the world unit, the world's origin at the view point (20, 80), y upwards.
 
 #include <gtest/gtest.h>
 
@@ -67,7 +67,7 @@ class TDocContext : public TActionContext,
   double TrackingSnappingDistance() const override { return world_.SnappingDistance(); }
   void TrackingEnded() override {}
   Transform2D ScreenToWorldTransform() const override {
-    return Transform2D(0.1, 0.0, 0.0, 0.0, 0.0, 0.1, 1);
+    return Transform2D(0.1, 0.0, -2.0, 8.0, 0.0, 0.1, 1);
   }
   Transform2D WorldToScreenTransform() const override { return ScreenToWorldTransform().Inverse(); }
   Transform2D ToFrameTransform() const override { return Transform2D(); }
@@ -162,8 +162,8 @@ class ObjectTrackerTest : public ::testing::Test {
 
   // The screen point of a world point.
   static QV_CPoint At(double x, double y) {
-    return QV_CPoint(static_cast<int16_t>(std::lround(x * 10)),
-                     static_cast<int16_t>(std::lround(-y * 10)));
+    return QV_CPoint(static_cast<int16_t>(std::lround((x + 2) * 10)),
+                     static_cast<int16_t>(std::lround((8 - y) * 10)));
   }
 
   // A press, the moves and the release as the tracking loop gives them.
