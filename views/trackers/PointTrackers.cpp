@@ -121,8 +121,8 @@ void TAnchorTracker::InitAnchorTracker(int16_t commandNumber, TTrackerView* view
   SetCursorResource(static_cast<uint16_t>(anchor->TrackerFeedbackCode()));
 }
 
-void TAnchorTracker::AfterWork() {
-  TPointTracker::AfterWork();
+void TAnchorTracker::FreeAttached() {
+  TPointTracker::FreeAttached();
   if (anchor_ == nullptr) return;
   stayed_ = anchor_->FinishDrop() ? 1 : 0;
   if (stayed_ != 0) return;

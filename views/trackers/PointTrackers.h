@@ -64,9 +64,9 @@ class TAnchorTracker : public TPointTracker {
  public:
   void InitAnchorTracker(int16_t commandNumber, TTrackerView* view, TActionContext* world,
                          std::unique_ptr<TObjectReader> placed, TAnchor* anchor);
-  // Once the placing is done, the anchor drop rules: the anchor may take itself (and another)
-  // out of the world.
-  void AfterWork() override;
+  // Once the command is done and its undo image written, the anchor drop rules: the anchor may
+  // take itself (and another) out of the world.
+  void FreeAttached() override;
 
   // Whether the anchor stayed in the world after the drop.
   uint16_t AnchorStayed() const { return stayed_; }

@@ -1,6 +1,7 @@
 #pragma once
 // A world of the program's own classes for driving the object trackers as the tracking loop
-// does: ten pixels to the world unit, the world's origin at the view point (20, 80), y upwards.
+// does: by default ten pixels to the world unit, the world's origin at the view point (20, 80),
+// y upwards.
 
 #include <gtest/gtest.h>
 
@@ -64,10 +65,19 @@ class TDocContext : public TActionContext,
 
   int16_t DragDelayPreference() const override { return 1; }
   TTrackingFrame* CurrentFrame() override { return this; }
-  double TrackingSnappingDistance() const override { return world_.SnappingDistance(); }
+  // The grid the trackers snap their points to; the world's unless set.
+  double TrackingSnappingDistance() const override {
+    return grid >= 0.0 ? grid : world_.SnappingDistance();
+  }
   void TrackingEnded() override {}
   Transform2D ScreenToWorldTransform() const override {
-    return Transform2D(0.1, 0.0, -2.0, 8.0, 0.0, 0.1, 1);
+    const double unit = 1.0 / pixelsPerUnit;
+    return Transform2D(unit, 0.0, origin.x - 20.0 * unit, origin.y + 80.0 * unit, 0.0, unit, 1);
+  }
+  // The view point of a world point.
+  QV_CPoint At(double x, double y) const {
+    return QV_CPoint(static_cast<int16_t>(std::lround(20 + (x - origin.x) * pixelsPerUnit)),
+                     static_cast<int16_t>(std::lround(80 - (y - origin.y) * pixelsPerUnit)));
   }
   Transform2D WorldToScreenTransform() const override { return ScreenToWorldTransform().Inverse(); }
   Transform2D ToFrameTransform() const override { return Transform2D(); }
@@ -116,6 +126,11 @@ class TDocContext : public TActionContext,
     world_.PlacingRedone(first, second);
   }
 
+  double grid = -1.0;
+  double pixelsPerUnit = 10.0;
+  // The world point at the view point (20, 80).
+  TVector origin{0.0, 0.0};
+
  private:
   TWorldDoc& world_;
 };
@@ -139,6 +154,7 @@ class ObjectTrackerTest : public ::testing::Test {
     context = std::make_unique<TDocContext>(*world);
   }
   void TearDown() override {
+    made_.reset();
     context.reset();
     world.reset();
     FreeBodyClasses();
@@ -160,11 +176,7 @@ class ObjectTrackerTest : public ::testing::Test {
     return object;
   }
 
-  // The screen point of a world point.
-  static QV_CPoint At(double x, double y) {
-    return QV_CPoint(static_cast<int16_t>(std::lround((x + 2) * 10)),
-                     static_cast<int16_t>(std::lround((8 - y) * 10)));
-  }
+  QV_CPoint At(double x, double y) const { return context->At(x, y); }
 
   // A press, the moves and the release as the tracking loop gives them.
   static void Drag(TCommandBase& tracker, QV_CPoint from, const std::vector<QV_CPoint>& path) {
@@ -186,6 +198,8 @@ class ObjectTrackerTest : public ::testing::Test {
     tracker.TrackMouse(2, from, previous, previous, true);
   }
 
+  // A tracker the test drives; freed before the world.
+  std::unique_ptr<TCommandCore> made_;
   std::unique_ptr<TWorldDoc> world;
   TMass* background = nullptr;
   std::unique_ptr<TDocContext> context;

@@ -86,8 +86,6 @@ class PolygonTrackersTest : public ObjectTrackerTest {
     ClickByClick(tracker, screen);
     return tracker;
   }
-
-  std::unique_ptr<TCommandCore> made_;
 };
 
 TEST_F(PolygonTrackersTest, APolygonIsSketchedClickByClickAndRecentred) {
