@@ -2,11 +2,14 @@
 
 #include <array>
 #include <cmath>
+#include <span>
 
 #include "bodies/Body.h"
 #include "bodies/points/Point.h"
 #include "core/Failure.h"
+#include "core/Handle.h"
 #include "model/filing/ObjectReader.h"
+#include "model/filing/ObjectWriter.h"
 #include "model/world/WorldDoc.h"
 #include "views/world/HotPointSnapper.h"
 
@@ -27,6 +30,23 @@ bool SnapToAxes(TVector3& position, double tolerance) {
     }
   }
   return changed;
+}
+
+// The document stream of the object, as the world keeps objects aside for undo.
+std::vector<uint8_t> ImageOf(TLink& object) {
+  const std::vector<TLink*> objects{&object};
+  auto writer = WriteObjectsDefault(&objects, 1, nullptr, 2, nullptr);
+  Handle handle = writer->TakeHandle();
+  const auto* data = reinterpret_cast<const uint8_t*>(HandleData(handle));
+  std::vector<uint8_t> bytes(data, data + GetHandleByteSize(handle));
+  FreeHandle(handle);
+  return bytes;
+}
+
+TWorldDoc* WorldOf(TActionContext* context) {
+  if (context == nullptr) return nullptr;
+  TLink& link = context->ContextLink();
+  return link.IsMemberClass(TWorldDoc::kClassID) ? static_cast<TWorldDoc*>(&link) : nullptr;
 }
 
 }  // namespace
@@ -124,9 +144,33 @@ void TAnchorTracker::InitAnchorTracker(int16_t commandNumber, TTrackerView* view
 void TAnchorTracker::FreeAttached() {
   TPointTracker::FreeAttached();
   if (anchor_ == nullptr) return;
+  if (TAnchor* other = anchor_->FindOtherAnchor()) {
+    removedImage_ = ImageOf(*other);
+    removedIdentifier_ = other->GetIdentifier();
+  }
   stayed_ = anchor_->FinishDrop() ? 1 : 0;
   if (stayed_ != 0) return;
   // The anchor and perhaps another have left the world and are freed: keep no way to them.
   anchor_ = nullptr;
   ForgetPoint();
+}
+
+void TAnchorTracker::Undo() {
+  TPointTracker::Undo();
+  TWorldDoc* world = WorldOf(GetContext());
+  if (removedImage_.empty() || world == nullptr || world->FindObject(removedIdentifier_)) return;
+  auto reader = ReadObjects(std::span<const uint8_t>(removedImage_), 2, 0, world, nullptr,
+                            nullptr, {});
+  reader->Complete(0);
+  world->AdoptObjects(reader->TakeObjects());
+}
+
+void TAnchorTracker::Redo() {
+  TPointTracker::Redo();
+  TWorldDoc* world = WorldOf(GetContext());
+  if (removedImage_.empty() || world == nullptr) return;
+  TLink* back = world->FindObject(removedIdentifier_);
+  if (back == nullptr || !back->IsMemberClass(TAnchor::kClassID)) return;
+  static_cast<TAnchor*>(back)->DetachFromBody();
+  world->RemoveObject(back);
 }

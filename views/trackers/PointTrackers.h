@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "views/trackers/DragTracker.h"
 
@@ -67,6 +68,9 @@ class TAnchorTracker : public TPointTracker {
   // Once the command is done and its undo image written, the anchor drop rules: the anchor may
   // take itself (and another) out of the world.
   void FreeAttached() override;
+  // An anchor the drop took away comes back from its image, and goes again on redo.
+  void Undo() override;
+  void Redo() override;
 
   // Whether the anchor stayed in the world after the drop.
   uint16_t AnchorStayed() const { return stayed_; }
@@ -74,4 +78,7 @@ class TAnchorTracker : public TPointTracker {
  private:
   TAnchor* anchor_ = nullptr;
   uint16_t stayed_ = 1;
+  // The anchor that was on the body before, as a document stream, and its identifier.
+  std::vector<uint8_t> removedImage_;
+  int32_t removedIdentifier_ = 0;
 };

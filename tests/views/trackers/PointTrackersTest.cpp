@@ -109,7 +109,12 @@ TEST_F(PointTrackersTest, ASecondAnchorOnABodyRemovesBoth) {
   EXPECT_EQ(second.AnchorStayed(), 0);
   EXPECT_EQ(world->Objects().size(), withOne - 1);
   EXPECT_FALSE(square->IsAnchored());
+  // Undo brings the first anchor back from its image, and the body is pinned again.
   second.Undo();
+  EXPECT_EQ(world->Objects().size(), withOne);
+  EXPECT_TRUE(square->IsAnchored());
+  second.Redo();
+  EXPECT_EQ(world->Objects().size(), withOne - 1);
   EXPECT_FALSE(square->IsAnchored());
 }
 
