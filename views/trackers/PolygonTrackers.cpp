@@ -1,5 +1,8 @@
 #include "views/trackers/PolygonTrackers.h"
 
+#include <cstdlib>
+#include <vector>
+
 #include "bodies/CurvedPolygon.h"
 #include "bodies/Polygon.h"
 #include "bodies/points/Point.h"
@@ -279,6 +282,55 @@ void TPolygonVertexTracker::Undo() {
 void TPolygonVertexTracker::Redo() {
   TVertexTracker::Redo();
   if (polygon_ != nullptr) VerticesRestored(*polygon_);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Handles in vertex editing
+
+namespace {
+
+// How far from a vertex's square, and from an edge, a press still grabs it, in pixels.
+constexpr int32_t kVertexReach = 3 + 4;
+constexpr double kEdgeReach = 2.0;
+
+// Whether p lies within the reach of the segment from a to b, away from its ends.
+bool NearEdge(const MacPoint& p, const MacPoint& a, const MacPoint& b) {
+  const double ex = b.h - a.h, ey = b.v - a.v;
+  const double px = p.h - a.h, py = p.v - a.v;
+  const double length2 = ex * ex + ey * ey;
+  if (length2 < 1.0) return false;
+  const double t = (px * ex + py * ey) / length2;
+  if (t <= 0.0 || t >= 1.0) return false;
+  const double dx = px - t * ex, dy = py - t * ey;
+  return dx * dx + dy * dy <= kEdgeReach * kEdgeReach;
+}
+
+}  // namespace
+
+bool FindPolygonHandle(TPolygon& polygon, const MacPoint& point, int16_t& vertex, int16_t& edge) {
+  vertex = 0;
+  edge = 0;
+  const int32_t n = VertexCount(polygon);
+  std::vector<MacPoint> screen;
+  for (int16_t i = 1; i <= n; ++i) {
+    MacPoint p;
+    if (polygon.GetHotPointOnScreen(i, p) == 0) return false;
+    screen.push_back(p);
+  }
+  for (int16_t i = 1; i <= n; ++i) {
+    const MacPoint& p = screen[i - 1];
+    if (std::abs(point.h - p.h) <= kVertexReach && std::abs(point.v - p.v) <= kVertexReach) {
+      vertex = i;
+      return true;
+    }
+  }
+  for (int16_t i = 1; i <= n; ++i) {
+    if (NearEdge(point, screen[i - 1], screen[i % n])) {
+      edge = i;
+      return true;
+    }
+  }
+  return false;
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -16,6 +16,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "core/MacTypes.h"
+
 #include "views/trackers/DragTracker.h"
 #include "views/trackers/ShapeTrackers.h"
 #include "views/trackers/VertexTracker.h"
@@ -137,3 +139,8 @@ std::unique_ptr<TPolygonVertexTracker> MakePolygonVertexTracker(TTrackerView* vi
                                                                 TPolygon& polygon,
                                                                 int16_t insertAfter,
                                                                 int16_t vertex);
+
+// The polygon's handle under the screen point in vertex editing: a vertex (its number in
+// vertex) within 7 pixels across and down, else an edge (the number of its first vertex in
+// edge) within 2 pixels. False when neither is there.
+bool FindPolygonHandle(TPolygon& polygon, const MacPoint& point, int16_t& vertex, int16_t& edge);

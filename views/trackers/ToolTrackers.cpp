@@ -14,6 +14,15 @@
 #include "views/trackers/PolygonTrackers.h"
 #include "views/trackers/ShapeTrackers.h"
 
+uint16_t ToolCursor(int16_t tool) {
+  switch (tool) {
+    case 2505: return TPointTracker::kCursorPoint;
+    case 2540: return TPointTracker::kCursorLockedPoint;
+    case 2534: return static_cast<uint16_t>(TAnchor::kCursorAnchor);
+    default: return 0;
+  }
+}
+
 std::unique_ptr<TCommandCore> MakeToolTracker(int16_t tool, TTrackerView* view,
                                               TActionContext* world) {
   if (world == nullptr) ThrowFailure(kErrNoToolTracker, 0);
