@@ -34,30 +34,31 @@ std::unique_ptr<TCommandCore> MakeToolTracker(int16_t tool, TTrackerView* view,
   }
   if (placed == nullptr) ThrowFailure(kErrNoToolTracker, 0);
   placed->Complete(0);
-  const std::vector<TLink*> objects = placed->Table().Objects();
-  TLink* first = objects.empty() ? nullptr : objects.front();
-  if (first == nullptr) ThrowFailure(kErrNoToolTracker, 0);
-
-  if (first->IsMemberClass(TPolygon::kClassID))
-    return MakePolygonSketchTracker(tool, view, world, std::move(placed),
-                                    *static_cast<TPolygon*>(first));
-  if (first->IsMemberClass(TBasicMass::kClassID))
-    return CreateSketchTracker(tool, view, world, std::move(placed),
-                               *static_cast<TBasicMass*>(first));
-  if (first->IsMemberClass(TAnchor::kClassID)) {
-    auto tracker = std::make_unique<TAnchorTracker>();
-    tracker->InitAnchorTracker(tool, view, world, std::move(placed), static_cast<TAnchor*>(first));
-    return tracker;
-  }
-  if (first->IsMemberClass(TPoint::kClassID)) {
-    auto tracker = std::make_unique<TPointTracker>();
-    tracker->InitPointTracker(tool, view, world, std::move(placed), static_cast<TPoint*>(first));
-    return tracker;
-  }
-  if (first->IsMemberClass(TLine::kClassID)) {
-    auto tracker = std::make_unique<TLineSketchTracker>();
-    tracker->InitLineSketch(tool, view, world, std::move(placed), static_cast<TLine*>(first));
-    return tracker;
+  // The object that the tool makes; the others (a polygon's vertex table) come with it.
+  for (TLink* object : placed->Table().Objects()) {
+    if (object == nullptr) continue;
+    if (object->IsMemberClass(TPolygon::kClassID))
+      return MakePolygonSketchTracker(tool, view, world, std::move(placed),
+                                      *static_cast<TPolygon*>(object));
+    if (object->IsMemberClass(TBasicMass::kClassID))
+      return CreateSketchTracker(tool, view, world, std::move(placed),
+                                 *static_cast<TBasicMass*>(object));
+    if (object->IsMemberClass(TAnchor::kClassID)) {
+      auto tracker = std::make_unique<TAnchorTracker>();
+      tracker->InitAnchorTracker(tool, view, world, std::move(placed),
+                                 static_cast<TAnchor*>(object));
+      return tracker;
+    }
+    if (object->IsMemberClass(TPoint::kClassID)) {
+      auto tracker = std::make_unique<TPointTracker>();
+      tracker->InitPointTracker(tool, view, world, std::move(placed), static_cast<TPoint*>(object));
+      return tracker;
+    }
+    if (object->IsMemberClass(TLine::kClassID)) {
+      auto tracker = std::make_unique<TLineSketchTracker>();
+      tracker->InitLineSketch(tool, view, world, std::move(placed), static_cast<TLine*>(object));
+      return tracker;
+    }
   }
   ThrowFailure(kErrNoToolTracker, 0);
 }

@@ -208,5 +208,22 @@ TEST_F(PolygonTrackersTest, ACurvedPolygonGetsTheCurvedTrackers) {
             696);
 }
 
+TEST_F(PolygonTrackersTest, TheCurvedPolygonToolSketchesACurvedPolygon) {
+  made_ = MakeToolTracker(2557, &view, context.get());
+  ASSERT_EQ(made_->GetClassIDAt(0), 696);
+  auto& tracker = static_cast<TPolygonSketchTracker&>(*made_);
+  std::vector<QV_CPoint> screen;
+  for (const TVector& p : {TVector(0, 0), TVector(4, 0), TVector(4, 4), TVector(0, 4)})
+    screen.push_back(At(p.x, p.y));
+  ClickByClick(tracker, screen);
+  tracker.Perform();
+  auto& curved = static_cast<TCurvPoly&>(*tracker.Polygon());
+  EXPECT_TRUE(curved.IsCurved());
+  EXPECT_EQ(curved.GetVertices()->GetCount(), 4);
+  // The curve through the four vertices: 40 samples.
+  ASSERT_NE(curved.GetCurvePoints(), nullptr);
+  EXPECT_EQ(curved.GetCurvePoints()->GetCount(), 40);
+}
+
 }  // namespace
 }  // namespace object_tracker_test
