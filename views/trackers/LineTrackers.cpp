@@ -2,6 +2,7 @@
 
 #include "bodies/lines/Line.h"
 #include "core/Failure.h"
+#include "core/MouseButton.h"
 #include "views/trackers/ShapeTrackers.h"
 
 void TLineEndTracker::InitLineEnd(TTrackerView* view, TActionContext* world, TLine* line,
@@ -68,4 +69,8 @@ TCommandCore* TLineSketchTracker::TrackStep(int16_t phase, const QV_CPoint& anch
 
 bool TLineSketchTracker::IsObjectAcceptable() const {
   return line_ != nullptr && !(line_->GetEndPoint1() == line_->GetEndPoint2());
+}
+
+bool TLineSketchTracker::TrackingDone() {
+  return TrackingDoneFlag() || !IsMouseButtonDown();
 }

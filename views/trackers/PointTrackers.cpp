@@ -7,6 +7,7 @@
 #include "bodies/Body.h"
 #include "bodies/points/Point.h"
 #include "core/Failure.h"
+#include "core/MouseButton.h"
 #include "core/Handle.h"
 #include "model/filing/ObjectReader.h"
 #include "model/filing/ObjectWriter.h"
@@ -173,4 +174,8 @@ void TAnchorTracker::Redo() {
   if (back == nullptr || !back->IsMemberClass(TAnchor::kClassID)) return;
   static_cast<TAnchor*>(back)->DetachFromBody();
   world->RemoveObject(back);
+}
+
+bool TPointTracker::TrackingDone() {
+  return TrackingDoneFlag() || !IsMouseButtonDown();
 }

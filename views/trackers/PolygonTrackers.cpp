@@ -307,15 +307,17 @@ bool NearEdge(const MacPoint& p, const MacPoint& a, const MacPoint& b) {
 
 }  // namespace
 
-bool FindPolygonHandle(TPolygon& polygon, const MacPoint& point, int16_t& vertex, int16_t& edge) {
+bool FindPolygonHandle(TPolygon& polygon, const MacPoint& point,
+                       const std::function<MacPoint(const TVector&)>& toScreen, int16_t& vertex,
+                       int16_t& edge) {
   vertex = 0;
   edge = 0;
   const int32_t n = VertexCount(polygon);
   std::vector<MacPoint> screen;
   for (int16_t i = 1; i <= n; ++i) {
-    MacPoint p;
-    if (polygon.GetHotPointOnScreen(i, p) == 0) return false;
-    screen.push_back(p);
+    TVector world;
+    if (polygon.GetHotPointInWorld(i, world) == 0) return false;
+    screen.push_back(toScreen(world));
   }
   for (int16_t i = 1; i <= n; ++i) {
     const MacPoint& p = screen[i - 1];

@@ -14,6 +14,7 @@
 // Undo and redo bring back the vertex table from the command's images.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "core/MacTypes.h"
@@ -142,5 +143,8 @@ std::unique_ptr<TPolygonVertexTracker> MakePolygonVertexTracker(TTrackerView* vi
 
 // The polygon's handle under the screen point in vertex editing: a vertex (its number in
 // vertex) within 7 pixels across and down, else an edge (the number of its first vertex in
-// edge) within 2 pixels. False when neither is there.
-bool FindPolygonHandle(TPolygon& polygon, const MacPoint& point, int16_t& vertex, int16_t& edge);
+// edge) within 2 pixels. toScreen takes a world point to the screen. False when neither is
+// there.
+bool FindPolygonHandle(TPolygon& polygon, const MacPoint& point,
+                       const std::function<MacPoint(const TVector&)>& toScreen, int16_t& vertex,
+                       int16_t& edge);

@@ -6,6 +6,7 @@
 #include "bodies/Shapes.h"
 #include "bodies/points/Point.h"
 #include "core/Failure.h"
+#include "core/MouseButton.h"
 #include "core/List.h"
 #include "model/filing/ChangeRecorder.h"
 #include "model/filing/ObjectReader.h"
@@ -217,4 +218,8 @@ std::unique_ptr<TShapeResizeTracker> CreateResizeTracker(TTrackerView* view,
   auto tracker = std::make_unique<TShapeResizeTracker>();
   tracker->InitShapeResize(view, world, &body, handle);
   return tracker;
+}
+
+bool TShapeSketchTracker::TrackingDone() {
+  return TrackingDoneFlag() || !IsMouseButtonDown();
 }

@@ -54,6 +54,8 @@ class TShapeSketchTracker : public TDragTracker {
                           bool moved) override;
   // The mouse snaps to hot points; the grid is the shape's to apply, in the drag's frame.
   void ConstrainWorldPoint(const TVector& anchor, const TVector& previous, TVector& next) override;
+  // The gesture ends at the release: a click places the object where it is.
+  bool TrackingDone() override;
   bool UsesHotPoints() const override;
 
   TBasicMass* Body() const { return body_; }

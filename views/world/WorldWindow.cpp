@@ -190,7 +190,8 @@ TCommandCore* TWorldWindow::VertexGesture(const MacPoint& point) {
   for (auto it = objects.rbegin(); it != objects.rend() && found == nullptr; ++it) {
     if (!(*it)->IsMemberClass(TPolygon::kClassID)) continue;
     auto* polygon = static_cast<TPolygon*>(*it);
-    if (FindPolygonHandle(*polygon, point, vertex, edge)) found = polygon;
+    const auto toScreen = [this](const TVector& world) { return mainView_->WorldToView(world); };
+    if (FindPolygonHandle(*polygon, point, toScreen, vertex, edge)) found = polygon;
   }
   if (found == nullptr) return nullptr;
   TPolygon& polygon = *found;
