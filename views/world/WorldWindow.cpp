@@ -172,9 +172,15 @@ TCommandCore* TWorldWindow::SelectionGesture(TLink* hit) {
 
 TCommandCore* TWorldWindow::ToolGesture(int16_t tool) {
   if (!trackerContext_) return nullptr;
+  std::unique_ptr<TCommandCore> tracker;
+  try {
+    tracker = MakeToolTracker(tool, trackerView_.get(), trackerContext_.get());
+  } catch (const QVException& failure) {
+    // A tool number without an object of its own makes nothing.
+    if (failure.error() != kErrNoToolTracker) throw;
+    return nullptr;
+  }
   world_.DeselectAll();
-  std::unique_ptr<TCommandCore> tracker =
-      MakeToolTracker(tool, trackerView_.get(), trackerContext_.get());
   tracker->SetFreeWhenDone(1);
   return tracker.release();
 }
