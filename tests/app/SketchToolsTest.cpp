@@ -330,6 +330,13 @@ TEST_F(SketchToolsTest, EveryKindIsSketchedEditedSavedReopenedAndRun) {
   TPoint* point = Newest<TPoint>();
   ASSERT_NE(point, nullptr);
   EXPECT_EQ(point->GetBody(), rectangle);
+  // A second point near the rectangle's top-left corner: the snapper puts it on the corner.
+  ClickAt(0.52, 1.48);
+  TPoint* cornerPoint = Newest<TPoint>();
+  ASSERT_NE(cornerPoint, point);
+  EXPECT_EQ(cornerPoint->GetBody(), rectangle);
+  EXPECT_NEAR(cornerPoint->GetWorldXY().x, 0.5, 1e-9);
+  EXPECT_NEAR(cornerPoint->GetWorldXY().y, 1.5, 1e-9);
   Command(kAnchorTool);
   ClickAt(-3, 1.5);
   TAnchor* anchor = Newest<TAnchor>();
@@ -370,6 +377,10 @@ TEST_F(SketchToolsTest, EveryKindIsSketchedEditedSavedReopenedAndRun) {
   ASSERT_NE(pointAgain, nullptr);
   ASSERT_NE(pointAgain->GetBody(), nullptr);
   EXPECT_EQ(pointAgain->GetBody()->GetIdentifier(), rectangle->GetIdentifier());
+  auto* cornerAgain = dynamic_cast<TPoint*>(again.FindObject(cornerPoint->GetIdentifier()));
+  ASSERT_NE(cornerAgain, nullptr);
+  EXPECT_NEAR(cornerAgain->GetLocalXY().x, cornerPoint->GetLocalXY().x, 1e-12);
+  EXPECT_NEAR(cornerAgain->GetLocalXY().y, cornerPoint->GetLocalXY().y, 1e-12);
   auto* anchorAgain = dynamic_cast<TAnchor*>(again.FindObject(anchor->GetIdentifier()));
   ASSERT_NE(anchorAgain, nullptr);
   EXPECT_EQ(anchorAgain->GetBody()->GetIdentifier(), circle->GetIdentifier());
