@@ -360,8 +360,22 @@ TEST_F(SketchToolsTest, EveryKindIsSketchedEditedSavedReopenedAndRun) {
   EXPECT_NEAR(inserted.x, -2, 0.03);
   EXPECT_NEAR(inserted.y, -0.3, 0.03);
 
+  // With the selection tool, the selected rectangle's top-right handle stretches it from its
+  // bottom-left corner, and the points on it stay where they are in the world.
+  Command(TWorldBase::kSelectionTool);
+  ClickAt(1.5, 1.0);
+  ASSERT_EQ(world_->Selection().size(), 1u);
+  const TVector pointAt = point->GetWorldXY();
+  Drag({{2.5, 1.5}, {3.0, 1.5}, {3.5, 1.5}});
+  EXPECT_NEAR(rectangle->GetSize().x, 3, 1e-9);
+  EXPECT_NEAR(rectangle->GetSize().y, 1, 1e-9);
+  EXPECT_NEAR(rectangle->GetPositionValues().x, 2, 1e-9);
+  EXPECT_NEAR(point->GetWorldXY().x, pointAt.x, 1e-9);
+  EXPECT_NEAR(point->GetWorldXY().y, pointAt.y, 1e-9);
+
   // The window shows them all.
   EXPECT_TRUE(InkNear(On(0.5, 1.0)));   // the rectangle's left side
+  EXPECT_TRUE(InkNear(On(3.5, 1.0)));   // and its right side, stretched
   EXPECT_TRUE(InkNear(On(-4, 1.5)));    // the circle's left rim
   EXPECT_TRUE(InkNear(On(-3, -1)));     // a polygon vertex
   EXPECT_TRUE(InkNear(On(-2, -0.3)));   // the inserted vertex
