@@ -17,9 +17,8 @@ void MakeEqual(TVector& d) {
 
 }  // namespace
 
-void TBasicMass::ResizeFromDrag(const TVector&, const TVector& current,
-                                const Transform2D& inverse, const Transform2D& frame,
-                                bool snap) {
+void TBasicMass::ResizeFromDrag(const TVector&, const TVector& current, const Transform2D& inverse,
+                                const Transform2D& frame, bool snap) {
   TVector d = Transform2D::ApplyToVector(inverse, current);
   const TWorldDoc* world = GetWorld();
   double g = snap && world != nullptr ? world->SnappingDistance() : 0.0;

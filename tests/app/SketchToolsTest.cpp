@@ -126,8 +126,7 @@ class SketchToolsTest : public ::testing::Test {
 
   // The spring-and-pin sample at 50 pixels a metre around the world's origin.
   void OpenSample() {
-    TOpenDocumentCommand open(std::string(YB_SAMPLES_DIR) + "/" +
-                              sample_worlds::kSpringAndPinFile);
+    TOpenDocumentCommand open(std::string(YB_SAMPLES_DIR) + "/" + sample_worlds::kSpringAndPinFile);
     open.OnOpened([&](TQVDoc& document) {
       world_ = &document.World();
       documents_->Open(open.TakeDocument(), open.Path());
@@ -160,9 +159,9 @@ class SketchToolsTest : public ::testing::Test {
     GetWindowRect(view_->GetWindowHandle(), &viewRect);
     RECT mainRect;
     GetWindowRect(main_->m_hWnd, &mainRect);
-    const uint32_t pixel = GetWindowSurface(main_->m_hWnd)
-                               ->Pixel(viewRect.left - mainRect.left + point.h,
-                                       viewRect.top - mainRect.top + point.v);
+    const uint32_t pixel =
+        GetWindowSurface(main_->m_hWnd)
+            ->Pixel(viewRect.left - mainRect.left + point.h, viewRect.top - mainRect.top + point.v);
     return RGB((pixel >> 16) & 0xFF, (pixel >> 8) & 0xFF, pixel & 0xFF);
   }
   // Whether anything is drawn within two pixels of the point.

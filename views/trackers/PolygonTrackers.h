@@ -132,8 +132,7 @@ std::unique_ptr<TPolygonSketchTracker> MakePolygonSketchTracker(
     std::unique_ptr<TObjectReader> placed, TPolygon& polygon);
 std::unique_ptr<TPolygonResizeTracker> MakePolygonResizeTracker(TTrackerView* view,
                                                                 TActionContext* world,
-                                                                TPolygon& polygon,
-                                                                int32_t handle);
+                                                                TPolygon& polygon, int32_t handle);
 // vertex: the grabbed vertex, or 0 with insertAfter for a press on an edge.
 std::unique_ptr<TPolygonVertexTracker> MakePolygonVertexTracker(TTrackerView* view,
                                                                 TActionContext* world,
