@@ -31,7 +31,7 @@ void TBasicMass::ResizeFromDrag(const TVector&, const TVector& current, const Tr
   SnapToMultiple(d.y, g);
 
   TVector size = GetSize();
-  TVector offset;
+  TVector offset(0.0, 0.0);
   // An axis whose drag snapped to nothing keeps its size, on the positive side of the anchor.
   if (std::fabs(d.x) >= g) {
     size.x = std::fabs(d.x);

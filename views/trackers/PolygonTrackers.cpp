@@ -67,7 +67,7 @@ int16_t TPolygonSketchTracker::AddPoint(const QV_CPoint&, const TVector& world) 
   const int32_t n = VertexCount(*polygon_);
   if (n == 0) return 1;
   const TVector point = ToLocal(*polygon_, world);
-  TVector fixedLast;
+  TVector fixedLast(0.0, 0.0);
   // A second click on the vertex fixed last adds nothing.
   if (n > 1 && polygon_->GetVertex(n - 1, fixedLast) && fixedLast == point) return 1;
   polygon_->SetLastVertex(point);
@@ -325,7 +325,7 @@ bool FindPolygonHandle(TPolygon& polygon, const MacPoint& point,
   const int32_t n = VertexCount(polygon);
   std::vector<MacPoint> screen;
   for (int16_t i = 1; i <= n; ++i) {
-    TVector world;
+    TVector world(0.0, 0.0);
     if (polygon.GetHotPointInWorld(i, world) == 0) return false;
     screen.push_back(toScreen(world));
   }
