@@ -22,6 +22,8 @@
 #include "views/offscreen/DezevOffScreenMgr.h"
 #include "views/world/MainWorldView.h"
 
+#include "views/trackers/ToolTrackers.h"
+
 namespace {
 
 constexpr int16_t kCmdStopRunning = 1034;
@@ -144,7 +146,7 @@ bool TMainWorldView::DoSetCursor(const MacPoint& portPoint, RegionRec* cursorReg
         resource = kPartCursor;
         break;
       default:
-        resource = 0;
+        resource = ToolCursor(tool);
         break;
     }
     SetToolCursor(resource);
@@ -253,8 +255,9 @@ void TMainWorldView::DoSetupMenus() {
        {kCmdRun, kCmdReset, kCmdPlayBackToStart, kCmdStepForward, kCmdStepBack, kCmdStopRunning})
     EnableMenuCommand(command, true);
   const int16_t tool = world_->GetCurrentTool();
-  for (int16_t command : {kSelectTool, kDragSelectTool, kZoomInTool, kZoomOutTool})
+  for (int16_t command : {kSelectTool, kDragSelectTool, kZoomInTool, kZoomOutTool, kPartTool})
     EnableCheckMenuCommand(command, true, command == tool);
+  for (int16_t command : kObjectTools) EnableCheckMenuCommand(command, true, command == tool);
 }
 
 // ---------------------------------------------------------------------------------------------

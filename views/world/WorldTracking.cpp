@@ -5,6 +5,7 @@
 #include "core/Failure.h"
 #include "model/Thing.h"
 #include "model/world/WorldDoc.h"
+#include "views/world/HotPointSnapper.h"
 #include "views/world/MainWorldView.h"
 
 // ---- The view ----------------------------------------------------------------------------------
@@ -41,7 +42,11 @@ TLink& TWorldTrackerContext::ContextLink() { return Context().ContextLink(); }
 TCommandDocument* TWorldTrackerContext::GetDocument() { return Context().GetDocument(); }
 TEditState& TWorldTrackerContext::EditState() { return Context().EditState(); }
 std::vector<TLink*> TWorldTrackerContext::Objects() { return Context().Objects(); }
-TObject* TWorldTrackerContext::FindItem(uint32_t classTag) { return Context().FindItem(classTag); }
+TObject* TWorldTrackerContext::FindItem(uint32_t classTag) {
+  // The hot-point snapper belongs to the main view.
+  if (classTag == MakeTag("hpSn") && view_.GetSnapper() != nullptr) return view_.GetSnapper();
+  return Context().FindItem(classTag);
+}
 TList* TWorldTrackerContext::CurrentSelection() { return Context().CurrentSelection(); }
 TList* TWorldTrackerContext::SwapSelection(TList* selection) {
   return Context().SwapSelection(selection);
@@ -145,3 +150,24 @@ void TWorldTrackerContext::PlaceObject(TLink* object, const TVector3& position) 
 void TWorldTrackerContext::DragEnded(TLink*) { view_.InvalidateForeground(); }
 
 void TWorldTrackerContext::ChangeEnded() { view_.InvalidateForeground(); }
+
+void TWorldTrackerContext::AdoptPlacedObjects(std::vector<std::unique_ptr<TLink>> objects) {
+  const TViewPoint& size = view_.GetStoredSize();
+  const MacPoint viewSize(static_cast<int16_t>(size.h), static_cast<int16_t>(size.v));
+  for (const auto& object : objects)
+    if (object && object->IsThing() != 0) static_cast<TThing*>(object.get())->SetViewSize(viewSize);
+  world_.AdoptPlacedObjects(std::move(objects));
+  view_.InvalidateForeground();
+}
+
+void TWorldTrackerContext::AfterPlacing() { world_.AfterPlacing(); }
+
+void TWorldTrackerContext::PlacingUndone() {
+  world_.PlacingUndone();
+  view_.InvalidateForeground();
+}
+
+void TWorldTrackerContext::PlacingRedone(int16_t first, int16_t second) {
+  world_.PlacingRedone(first, second);
+  view_.InvalidateForeground();
+}

@@ -15,8 +15,13 @@
 #include "ui/views/WindowBuilder.h"
 #include "ui/views/WindowDocument.h"
 #include "views/offscreen/DezevOffScreenMgr.h"
+#include "bodies/Polygon.h"
+#include "bodies/Shapes.h"
 #include "views/trackers/MoveTrackers.h"
+#include "views/trackers/PolygonTrackers.h"
 #include "views/trackers/SelectionTrackers.h"
+#include "views/trackers/ShapeTrackers.h"
+#include "views/trackers/ToolTrackers.h"
 #include "views/world/MainWorldView.h"
 #include "views/world/WorldTracking.h"
 
@@ -194,9 +199,16 @@ TCommandCore* TWorldWindow::MouseDown(const MacPoint& point, TMouseEvent* event)
   }
   // Only the selection tools select by clicking; the other tools make their own gestures.
   const int16_t tool = world_.GetCurrentTool();
+  if (TWorldDoc::IsCreationTool(tool)) return ToolGesture(tool);
+  if (tool == TWorldDoc::kPartTool) {
+    if (TCommandCore* vertex = VertexGesture(point)) return vertex;
+  }
   if (tool != TWorldBase::kSelectionTool && tool != TWorldDoc::kDragSelectionTool &&
       tool != TWorldDoc::kPartTool)
     return nullptr;
+  if (tool != TWorldDoc::kPartTool) {
+    if (TCommandCore* resize = HandleGesture(point)) return resize;
+  }
   const bool extend = event && event->shiftKey != 0;
   if (!hit) {
     if (!extend && !world_.Selection().empty()) {
@@ -225,6 +237,67 @@ TCommandCore* TWorldWindow::SelectionGesture(TLink* hit) {
   move->SetHitObject(hit);
   move->SetFreeWhenDone(1);
   return move.release();
+}
+
+TCommandCore* TWorldWindow::ToolGesture(int16_t tool) {
+  if (!trackerContext_) return nullptr;
+  std::unique_ptr<TCommandCore> tracker;
+  try {
+    tracker = MakeToolTracker(tool, trackerView_.get(), trackerContext_.get());
+  } catch (const QVException& failure) {
+    // A tool number without an object of its own makes nothing.
+    if (failure.error() != kErrNoToolTracker) throw;
+    return nullptr;
+  }
+  world_.DeselectAll();
+  tracker->SetFreeWhenDone(1);
+  return tracker.release();
+}
+
+TCommandCore* TWorldWindow::HandleGesture(const MacPoint& point) {
+  if (!trackerContext_) return nullptr;
+  mainView_->UpdateObjectTransforms();
+  for (TLink* object : world_.Selection()) {
+    auto* body = dynamic_cast<TMass*>(object);
+    int32_t handle = 0;
+    if (body == nullptr || !body->HitHandle(point, handle)) continue;
+    std::unique_ptr<TCommandCore> tracker;
+    if (body->IsMemberClass(TPolygon::kClassID))
+      tracker = MakePolygonResizeTracker(trackerView_.get(), trackerContext_.get(),
+                                         static_cast<TPolygon&>(*body), handle);
+    else if (body->IsMemberClass(TBasicMass::kClassID))
+      tracker = CreateResizeTracker(trackerView_.get(), trackerContext_.get(),
+                                    static_cast<TBasicMass&>(*body), handle);
+    if (!tracker) continue;
+    tracker->SetFreeWhenDone(1);
+    return tracker.release();
+  }
+  return nullptr;
+}
+
+TCommandCore* TWorldWindow::VertexGesture(const MacPoint& point) {
+  if (!trackerContext_) return nullptr;
+  // The topmost polygon with a vertex or an edge under the press; an edge may lie just outside
+  // the body.
+  const std::vector<TLink*> objects = world_.Objects();
+  TPolygon* found = nullptr;
+  int16_t vertex = 0;
+  int16_t edge = 0;
+  for (auto it = objects.rbegin(); it != objects.rend() && found == nullptr; ++it) {
+    if (!(*it)->IsMemberClass(TPolygon::kClassID)) continue;
+    auto* polygon = static_cast<TPolygon*>(*it);
+    const auto toScreen = [this](const TVector& world) { return mainView_->WorldToView(world); };
+    if (FindPolygonHandle(*polygon, point, toScreen, vertex, edge)) found = polygon;
+  }
+  if (found == nullptr) return nullptr;
+  TPolygon& polygon = *found;
+  world_.DeselectAll();
+  world_.Select(found);
+  mainView_->InvalidateForeground();
+  std::unique_ptr<TCommandCore> tracker = MakePolygonVertexTracker(
+      trackerView_.get(), trackerContext_.get(), polygon, edge, vertex);
+  tracker->SetFreeWhenDone(1);
+  return tracker.release();
 }
 
 void TWorldWindow::MouseMoved(const MacPoint& point, bool moving) {
