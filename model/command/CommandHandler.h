@@ -82,7 +82,10 @@ class TCommandHandler : public TTargetHandler {
 
   // The handler where commands start; the application's own handler when none was set.
   TTargetHandler* GetTarget() const { return target_; }
-  // A new target makes the next idle walk run at once; the same target again changes nothing.
+  // The same target again changes nothing. Otherwise the old target is told that it resigns
+  // and the new one that it becomes the target, the menus are set up again before their next
+  // use (what they offer follows the target), the next idle walk runs at once and the cursor is
+  // worked out again at the next idle time.
   void SetTarget(TTargetHandler* handler);
 
   // Idle. Handlers installed here get idle time before the application's own chain, the first
@@ -166,6 +169,10 @@ class TCommandHandler : public TTargetHandler {
 
  protected:
   TCommandNesting& Nesting() { return nesting_; }
+  // After the current target changed: the application forgets where its cursor was right.
+  virtual void TargetChanged() {}
+  // Sets the target without telling anyone (the application's construction empties the chain).
+  void ResetTarget(TTargetHandler* handler) { target_ = handler; }
 
  private:
   static void IdleTimerFired(HWND, UINT, UINT_PTR, DWORD);
