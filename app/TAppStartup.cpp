@@ -32,7 +32,6 @@ constexpr UINT kProfileFolderString = 24339;
 constexpr UINT kFirstLabelString = 271828;
 constexpr UINT kSecondLabelString = 314159;
 constexpr char kUntitled[] = "Untitled";
-constexpr char kSettingsSection[] = "Settings";
 constexpr char kZoomStateKey[] = "Doc Zoom State";
 constexpr int kRecentFiles = 4;
 constexpr char kProfileName[] = "yb.ini";
@@ -99,6 +98,8 @@ bool TApp::InitInstance(const CCommandLineInfo& line) {
                                                            : configDirectory_);
     if (!profileFolder_.empty()) profile /= profileFolder_;
     SetProfileFile((profile / kProfileName).string());
+    // Files named without a folder ("YB.INI") live beside the profile.
+    SetWindowsDirectory(profile.string());
   }
   try {
     InitUnits();
@@ -147,7 +148,10 @@ bool TApp::InitInstance(const CCommandLineInfo& line) {
     default:
       break;
   }
-  if (!IsWindowVisible(frame->m_hWnd)) ShowWindow(frame->m_hWnd, SW_SHOW);
+  if (!IsWindowVisible(frame->m_hWnd)) {
+    const bool maximised = frame->StartPlacement().showCmd == SW_SHOWMAXIMIZED;
+    ShowWindow(frame->m_hWnd, maximised ? SW_SHOWMAXIMIZED : SW_SHOW);
+  }
   UpdateWindow(frame->m_hWnd);
   if (const auto& script = StartupHooks().runStartupScript) {
     const std::filesystem::path directory(programDirectory_.empty() ? "." : programDirectory_);
@@ -200,6 +204,7 @@ int32_t TApp::ExitInstance() {
   resourcesLoaded_ = false;
   recentFiles_.reset();
   SetProfileFile("");
+  SetWindowsDirectory("");
   return ExitCode();
 }
 

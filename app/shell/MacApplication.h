@@ -38,8 +38,8 @@ class TMacApplication : public CWinApp,
   // and the system font selected into it first) and frees the cursor regions.
   ~TMacApplication() override;
 
-  // The framework's kind-of test on either half.
-  using CWinApp::IsKindOf;
+  // The framework's kind-of test, along the framework half's run-time classes.
+  bool IsKindOf(const CRuntimeClass* cls) const { return GetRuntimeClass()->IsDerivedFrom(cls); }
 
   // Start-up of the handler half, in this order: its own handler is the current target, idle
   // interval and last idle time zero, the ready word 1, the handler never asks for idle time

@@ -1,0 +1,61 @@
+// Closing the main frame while a run is in progress stops the run and keeps the frame; the next
+// close, with nothing running, saves the placement and closes it.
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+#include "app/TApp.h"
+#include "app/frames/MainFrame.h"
+#include "model/command/CommandCore.h"
+#include "platform/win32/Clock.h"
+#include "platform/win32/Message.h"
+#include "platform/win32/Profile.h"
+#include "platform/win32/Window.h"
+
+namespace {
+
+TEST(MainFrameTest, CloseDuringARunStopsTheRunAndASecondCloseQuits) {
+  std::FILE* stream = std::tmpfile();
+  ResetWindowSystem();
+  UseVirtualClock(1000);
+  char folder[] = "/tmp/yb-frame-XXXXXX";
+  ASSERT_NE(mkdtemp(folder), nullptr);
+  {
+    TApp app(stream);
+    app.SetConfigDirectory(folder);
+    ASSERT_TRUE(app.InitInstance(CCommandLineInfo()));
+    int stops = 0;
+    app.GetServices().stopRunning = [&stops] { ++stops; };
+    const HWND frame = app.MainFrame()->m_hWnd;
+    CommandBusyFlag() = 1;
+    SendMessage(frame, WM_CLOSE, 0, 0);
+    CommandBusyFlag() = 0;
+    EXPECT_EQ(stops, 1);
+    EXPECT_TRUE(IsWindow(frame));
+    EXPECT_EQ(GetProfileString("Settings", "WindowPos", ""), "");
+    SendMessage(frame, WM_CLOSE, 0, 0);
+    EXPECT_EQ(stops, 1);
+    EXPECT_FALSE(IsWindow(frame));
+    // The default frame covers the screen, so its normal placement is 800 by 640 in the middle.
+    const int32_t left = (GetSystemMetrics(SM_CXSCREEN) - 800) / 2;
+    const int32_t top = (GetSystemMetrics(SM_CYSCREEN) - 640) / 2;
+    EXPECT_EQ(GetProfileString("Settings", "WindowPos", ""),
+              "0,1,-1,-1,-1,-1," + std::to_string(left) + "," + std::to_string(top) + "," +
+                  std::to_string(left + 800) + "," + std::to_string(top + 640));
+    MSG message;
+    EXPECT_EQ(GetMessage(&message, nullptr, 0, 0), 0);  // the quit message
+    app.ExitInstance();
+  }
+  ResetWindowSystem();
+  UseProcessClock();
+  std::error_code ignored;
+  std::filesystem::remove_all(folder, ignored);
+  std::fclose(stream);
+}
+
+}  // namespace
