@@ -10,12 +10,14 @@
 #include <system_error>
 
 #include "app/TApp.h"
+#include "app/frames/ChildFrame.h"
 #include "app/frames/MainFrame.h"
 #include "model/command/CommandCore.h"
 #include "platform/win32/Clock.h"
 #include "platform/win32/Message.h"
 #include "platform/win32/Profile.h"
 #include "platform/win32/Window.h"
+#include "ui/views/OwlSubview.h"
 
 namespace {
 
@@ -50,6 +52,40 @@ TEST(MainFrameTest, CloseDuringARunStopsTheRunAndASecondCloseQuits) {
     MSG message;
     EXPECT_EQ(GetMessage(&message, nullptr, 0, 0), 0);  // the quit message
     app.ExitInstance();
+  }
+  ResetWindowSystem();
+  UseProcessClock();
+  std::error_code ignored;
+  std::filesystem::remove_all(folder, ignored);
+  std::fclose(stream);
+}
+
+TEST(MainFrameTest, TheZoomStateFollowsTheDocumentFramesAndIsKeptAtExit) {
+  std::FILE* stream = std::tmpfile();
+  ResetWindowSystem();
+  UseVirtualClock(1000);
+  char folder[] = "/tmp/yb-zoom-XXXXXX";
+  ASSERT_NE(mkdtemp(folder), nullptr);
+  {
+    TApp app(stream);
+    app.SetConfigDirectory(folder);
+    ASSERT_TRUE(app.InitInstance(CCommandLineInfo()));
+    app.NewDocument();
+    ASSERT_NE(TOwlSubview::CurrentWindow(), nullptr);
+    HWND child = TOwlSubview::CurrentWindow()->GetWindowHandle();
+    while (child != nullptr && dynamic_cast<CChildFrame*>(CWnd::FromHandlePermanent(child)) == nullptr)
+      child = GetParent(child);
+    ASSERT_NE(child, nullptr);
+    ShowWindow(child, SW_RESTORE);
+    EXPECT_EQ(app.DocZoomState(), 0);
+    ShowWindow(child, SW_MAXIMIZE);
+    EXPECT_EQ(app.DocZoomState(), 1);
+    ShowWindow(child, SW_RESTORE);
+    EXPECT_EQ(app.DocZoomState(), 0);
+    app.ExitInstance();
+    SetProfileFile(std::string(folder) + "/Yarrowby/yb.ini");
+    EXPECT_EQ(GetProfileInt("Settings", "Doc Zoom State", 7), 0u);
+    SetProfileFile("");
   }
   ResetWindowSystem();
   UseProcessClock();
