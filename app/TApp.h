@@ -53,7 +53,8 @@ class TApp : public TQVApp {
   virtual void SaveDocZoomState();
   void SetDocZoomState(int16_t state) { zoomState_ = state; }
 
-  // Documents: a new untitled world, and a world read from a file. A file already open (the
+  // Documents: a new untitled world (a copy of "YBPREFS4.YB" in the configuration directory
+  // when that file is there), and a world read from a file. A file already open (the
   // same full path) brings its window forward instead of being read again.
   void NewDocument();
   // False when the file could not be read (the failure was shown).

@@ -32,6 +32,8 @@ constexpr UINT kProfileFolderString = 24339;
 constexpr UINT kFirstLabelString = 271828;
 constexpr UINT kSecondLabelString = 314159;
 constexpr char kUntitled[] = "Untitled";
+// The document New starts from, in the configuration directory, when it is there.
+constexpr char kPrefsFile[] = "YBPREFS4.YB";
 constexpr char kZoomStateKey[] = "Doc Zoom State";
 constexpr int kRecentFiles = 4;
 constexpr char kProfileName[] = "yb.ini";
@@ -257,7 +259,20 @@ void TApp::OnAppAbout() {
 
 void TApp::NewDocument() {
   if (documents_ == nullptr) return;
-  documents_->Open(std::make_unique<TQVDoc>(), kUntitled);
+  // The preferences document, when there is one, is what a new world starts from.
+  const std::filesystem::path prefs = std::filesystem::path(GetWindowsDirectory()) / kPrefsFile;
+  std::error_code error;
+  std::unique_ptr<TQVDoc> document;
+  if (!GetWindowsDirectory().empty() && std::filesystem::is_regular_file(prefs, error)) {
+    TOpenDocumentCommand command(prefs.string());
+    HandleCommand(&command);
+    if (command.Document() == nullptr) return;  // the failure was shown
+    document = command.TakeDocument();
+    document->ForgetPath();
+  } else {
+    document = std::make_unique<TQVDoc>();
+  }
+  documents_->Open(std::move(document), kUntitled);
   NameDocumentInTitle(mainWindow_, kUntitled);
 }
 
