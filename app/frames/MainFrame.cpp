@@ -4,6 +4,7 @@
 #include "app/shell/MenuBar.h"
 #include "core/MenuCommands.h"
 #include "core/MenuSetup.h"
+#include "app/shell/QVApp.h"
 #include "model/command/CommandCore.h"
 #include "platform/win32/Message.h"
 #include "platform/win32/Window.h"
@@ -74,9 +75,10 @@ WINDOWPLACEMENT CMainFrame::PlanPlacement(const RECT& window, const RECT& client
 }
 
 void CMainFrame::OnClose() {
-  TApplicationHandler* application = ShellApplication();
-  if (CommandBusyFlag() != 0 && application != nullptr) {
-    if (const auto& stop = application->GetServices().stopRunning) stop();
+  // A close during a run stops the run; the next close quits.
+  if (auto* application = dynamic_cast<TQVApp*>(CWinApp::Current());
+      application != nullptr && application->CurrentRunCommand() != nullptr) {
+    application->StopCurrentRun();
     return;
   }
   WINDOWPLACEMENT placement;

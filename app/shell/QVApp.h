@@ -5,6 +5,8 @@
 
 #include "app/shell/MacApplication.h"
 
+class TCommand;
+
 class TQVApp : public TMacApplication {
   DECLARE_DYNAMIC(TQVApp)
   DECLARE_CLASS_ID(473, TMacApplication)
@@ -18,4 +20,13 @@ class TQVApp : public TMacApplication {
 
   // The auxiliary objects of start-up, beginning with the handler half's own (InitMacApp).
   virtual void CreateHelpers();
+
+  // The simulation run in progress: the first queued run command that is neither stopped nor
+  // done; null when nothing runs.
+  TCommand* CurrentRunCommand() const;
+  // Tells every queued run to stop at its next chance.
+  void StopCurrentRun();
+  // Queues the command; Quit (36), New (10), Close (31) and command 0 stop a run in progress
+  // first, so that they are not held up behind it.
+  void PostCommand(TCommandCore* command) override;
 };

@@ -44,6 +44,10 @@ class TCommandHandler : public TTargetHandler {
   // The first queued command, left in the queue; null when none is queued.
   TCommandCore* PeekNextCommand() const { return queue_.CommandAt(1); }
   int32_t QueuedCount() const { return queue_.GetCount(); }
+  // The queued command at a place of the queue, from 1; null past its end.
+  TCommandCore* QueuedAt(int32_t index) const {
+    return index >= 1 && index <= queue_.GetCount() ? queue_.CommandAt(index) : nullptr;
+  }
 
   // Performs one command: a command that can undo or causes a change first commits the last
   // command and then becomes the last command, performed; its document counts a change. Any

@@ -13,6 +13,7 @@
 #include "app/frames/ChildFrame.h"
 #include "app/frames/MainFrame.h"
 #include "model/command/CommandCore.h"
+#include "model/world/RunCommand.h"
 #include "platform/win32/Clock.h"
 #include "platform/win32/Message.h"
 #include "platform/win32/Profile.h"
@@ -31,17 +32,18 @@ TEST(MainFrameTest, CloseDuringARunStopsTheRunAndASecondCloseQuits) {
     TApp app(stream);
     app.SetConfigDirectory(folder);
     ASSERT_TRUE(app.InitInstance(CCommandLineInfo()));
-    int stops = 0;
-    app.GetServices().stopRunning = [&stops] { ++stops; };
+    // A run waiting in the queue for its next slice.
+    auto* run = new TCommand;
+    run->SetStaysQueued(1);
+    app.PostCommand(run);
+    ASSERT_EQ(app.CurrentRunCommand(), run);
     const HWND frame = app.MainFrame()->m_hWnd;
-    CommandBusyFlag() = 1;
     SendMessage(frame, WM_CLOSE, 0, 0);
-    CommandBusyFlag() = 0;
-    EXPECT_EQ(stops, 1);
+    EXPECT_EQ(run->IsStopped(), 1);
+    EXPECT_EQ(app.CurrentRunCommand(), nullptr);
     EXPECT_TRUE(IsWindow(frame));
     EXPECT_EQ(GetProfileString("Settings", "WindowPos", ""), "");
     SendMessage(frame, WM_CLOSE, 0, 0);
-    EXPECT_EQ(stops, 1);
     EXPECT_FALSE(IsWindow(frame));
     // The default frame covers the screen, so its normal placement is 800 by 640 in the middle.
     const int32_t left = (GetSystemMetrics(SM_CXSCREEN) - 800) / 2;
@@ -91,6 +93,38 @@ TEST(MainFrameTest, TheZoomStateFollowsTheDocumentFramesAndIsKeptAtExit) {
   UseProcessClock();
   std::error_code ignored;
   std::filesystem::remove_all(folder, ignored);
+  std::fclose(stream);
+}
+
+class TNumbered : public TCommandCore {
+ public:
+  explicit TNumbered(int16_t number) {
+    InitCommand(number, nullptr, nullptr, nullptr);
+    SetCanUndo(0);
+    SetCausesChange(0);
+  }
+};
+
+TEST(MainFrameTest, QuitNewCloseAndCommandZeroStopARunWhenTheyAreQueued) {
+  std::FILE* stream = std::tmpfile();
+  {
+    TApp app(stream);
+    auto* first = new TCommand;
+    first->SetStaysQueued(1);
+    app.PostCommand(first);
+    app.PostCommand(new TNumbered(1031));
+    EXPECT_EQ(first->IsStopped(), 0);
+    EXPECT_EQ(app.CurrentRunCommand(), first);
+    for (const int16_t number : {36, 10, 31, 0}) {
+      auto* run = new TCommand;
+      run->SetStaysQueued(1);
+      app.PostCommand(run);
+      app.PostCommand(new TNumbered(number));
+      EXPECT_EQ(run->IsStopped(), 1) << "command " << number;
+      EXPECT_EQ(app.CurrentRunCommand(), nullptr);
+    }
+    app.DropAllCommands();
+  }
   std::fclose(stream);
 }
 
