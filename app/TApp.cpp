@@ -3,6 +3,7 @@
 #include <cinttypes>
 #include <string>
 
+#include "app/frames/SplashWindow.h"
 #include "app/shell/StartupHooks.h"
 #include "app/shell/UnitTable.h"
 #include "core/Alert.h"
@@ -83,6 +84,7 @@ void TApp::ShowError(int16_t error, int32_t message) {
 }
 
 BOOL TApp::PreTranslateMessage(MSG* message) {
+  PreTranslateSplashMessage(*message);
   if (const auto& filter = StartupHooks().splashFilter) filter(*message);
   return TQVApp::PreTranslateMessage(message);
 }

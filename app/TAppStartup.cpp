@@ -11,6 +11,7 @@
 #include "app/TApp.h"
 #include "app/frames/DocumentWindows.h"
 #include "app/frames/MainFrame.h"
+#include "app/frames/SplashWindow.h"
 #include "app/shell/AboutDialog.h"
 #include "app/shell/OpenFileDialog.h"
 #include "app/shell/StartupHooks.h"
@@ -110,6 +111,8 @@ bool TApp::InitInstance(const CCommandLineInfo& line) {
     return false;
   }
   unitsStarted_ = true;
+  EnableSplashScreen(line.m_bShowSplash && !line.m_bRunEmbedded && !line.m_bRunAutomated);
+  ShowSplashScreen(nullptr);
   if (const auto& splash = StartupHooks().showSplash) splash(line.m_bShowSplash);
 
   // The application's own handler is where commands start until a window takes over.
@@ -207,6 +210,7 @@ int32_t TApp::ExitInstance() {
   recentFiles_.reset();
   SetProfileFile("");
   SetWindowsDirectory("");
+  HideSplashScreen();
   return ExitCode();
 }
 
