@@ -3,6 +3,7 @@
 #include <cinttypes>
 #include <string>
 
+#include "app/frames/SplashWindow.h"
 #include "app/shell/StartupHooks.h"
 #include "app/shell/UnitTable.h"
 #include "core/Alert.h"
@@ -51,7 +52,7 @@ void TApp::InitUnits() {
 
 void TApp::TermUnits() {
   // The commands kept for undo hold memory of the units' pool: they go first.
-  commands_.DropAllCommands();
+  DropAllCommands();
   RunUnitTerminators();
   FreeClassRegistry();
   FreeClassHierarchy();
@@ -82,49 +83,8 @@ void TApp::ShowError(int16_t error, int32_t message) {
   FailureDetailText() = Str255();
 }
 
-bool TApp::PreTranslateMessage(MSG* message) {
+BOOL TApp::PreTranslateMessage(MSG* message) {
+  PreTranslateSplashMessage(*message);
   if (const auto& filter = StartupHooks().splashFilter) filter(*message);
-  return CWnd::WalkPreTranslateTree(mainFrameWindow_, message) != FALSE;
-}
-
-int32_t TApp::RunEventLoop(HWND mainFrame) {
-  commands_.SetMainFrame(mainFrame);
-  mainFrameWindow_ = mainFrame;
-  // Idle time is due once the events that arrived since the last idle pass are handled.
-  bool idleDue = true;
-  int32_t exitCode = -1;
-  // Set while the events that arrived during a staying command's turn are being handled: all
-  // of them come before its next turn.
-  bool catchingUp = false;
-  for (;;) {
-    if (!catchingUp) commands_.PerformQueuedPass();
-    catchingUp = false;
-    MSG message;
-    if (idleDue && PeekMessage(&message, nullptr, 0, 0, PM_NOREMOVE) == 0) {
-      idleDue = false;
-      // A failure of an idle handler is shown once and the loop goes on.
-      nesting_.Perform([this] { commands_.IdleChains(0); });
-      continue;  // an idle handler may have posted a command
-    }
-    BOOL result = 0;
-    if (commands_.HasReadyCommand()) {
-      // A staying command (a run, slice by slice) has more to do: handle what has arrived and
-      // go on with it, without waiting for an event.
-      if (PeekMessage(&message, nullptr, 0, 0, PM_REMOVE) == 0) continue;
-      result = message.message == WM_QUIT ? 0 : 1;
-      catchingUp = true;
-    } else {
-      result = GetMessage(&message, nullptr, 0, 0);
-    }
-    if (result == 0) exitCode = static_cast<int32_t>(message.wParam);
-    if (result <= 0) break;
-    if (message.message == WM_KICKIDLE || PreTranslateMessage(&message)) continue;
-    TranslateMessage(&message);
-    DispatchMessage(&message);
-    // Repainting and timers (the idle timer among them) are not the user's doing.
-    if (message.message != WM_PAINT && message.message != WM_TIMER) idleDue = true;
-  }
-  commands_.SetMainFrame(nullptr);
-  mainFrameWindow_ = nullptr;
-  return exitCode;
+  return TQVApp::PreTranslateMessage(message);
 }

@@ -7,10 +7,9 @@
 #include <memory>
 #include <string>
 
-#include "core/CommandNesting.h"
-#include "platform/win32/WindowTypes.h"
-#include "app/shell/ApplicationHandler.h"
+#include "app/shell/QVApp.h"
 #include "core/PString.h"
+#include "platform/win32/WindowTypes.h"
 #include "platform/mfc/CCommandLineInfo.h"
 
 class CMainFrame;
@@ -18,11 +17,11 @@ class CRecentFileList;
 class TDocumentWindows;
 class TOwlSubview;
 
-class TApp : public TFailureReporter {
+class TApp : public TQVApp {
  public:
   // Where failures are reported; standard error unless told otherwise.
   explicit TApp(std::FILE* errorStream = stderr);
-  ~TApp();
+  ~TApp() override;
   TApp(const TApp&) = delete;
   TApp& operator=(const TApp&) = delete;
 
@@ -36,17 +35,26 @@ class TApp : public TFailureReporter {
   // start-up with false), the main frame is shown, and the start-up script runs. False ends
   // the program; ExitInstance runs all the same.
   bool InitInstance(const CCommandLineInfo& line);
+  // The same over the command line given to RunProgram; a failed start-up makes the exit code 1.
+  BOOL InitInstance() override;
   // Shut-down, in this order: the queued commands freed (unless a command is being performed),
   // the zoom state and the recent-file list saved, the hook before exit, the windows closed, TermUnits, the resource
   // libraries freed. Answers the exit code of the event loop.
-  int32_t ExitInstance();
-  // The event loop over the main frame; its exit code is kept for ExitInstance.
-  int32_t Run();
+  int32_t ExitInstance() override;
+  // The event loop over the main frame, then ExitInstance (at once when there is no main frame).
+  int32_t Run() override;
   // The program's life: InitInstance, then the event loop when it succeeded, then
   // ExitInstance. Answers the loop's exit code, or 1 when start-up failed.
   int32_t RunProgram(const CCommandLineInfo& line);
 
-  // Documents: a new untitled world, and a world read from a file. A file already open (the
+  // The zoom state of new document frames: read from and written to the profile ("Settings",
+  // "Doc Zoom State"; 1 when missing).
+  virtual void LoadDocZoomState();
+  virtual void SaveDocZoomState();
+  void SetDocZoomState(int16_t state) { zoomState_ = state; }
+
+  // Documents: a new untitled world (a copy of "YBPREFS4.YB" in the configuration directory
+  // when that file is there), and a world read from a file. A file already open (the
   // same full path) brings its window forward instead of being read again.
   void NewDocument();
   // False when the file could not be read (the failure was shown).
@@ -92,37 +100,21 @@ class TApp : public TFailureReporter {
   // the handle pool, in that order.
   void TermUnits();
 
-  // Reports a failure to the user; error 0 shows nothing.
+  // Reports a failure to the user (on the error stream and in the alert); error 0 shows nothing.
   void ShowError(int16_t error, int32_t message) override;
 
-  // Performs a command on the failure road: a failure of the outermost command is shown once.
-  template <class Command>
-  void PerformQueuedCommand(Command&& command) {
-    nesting_.Perform(command);
-  }
-  int CommandNestingDepth() const { return nesting_.Depth(); }
-  // The last handler of every chain: performs, queues, undoes and redoes commands.
-  TApplicationHandler& Commands() { return commands_; }
-
-  // The program's event loop, with the main frame as the parent of progress dialogs while it
-  // runs. Before each event every queued command that can perform is performed, a staying one
-  // once per pass (a failure is reported once and the loop goes on); while a staying command
-  // has more to do the loop takes the events that have arrived without waiting for more; when
-  // the events run out after some were handled, the handlers of the idle chains get their
-  // time, and later idle time comes through the event loop's timer.
-  // Answers the exit code of WM_QUIT, or -1 when no event can arrive any more.
-  int32_t RunEventLoop(HWND mainFrame);
   // Before a message is translated and dispatched: the splash window's filter sees it, then the
   // window objects from its window up to the main frame may take it (the frames' accelerators
   // turn keys into commands there). True when one took it.
-  bool PreTranslateMessage(MSG* message);
+  BOOL PreTranslateMessage(MSG* message) override;
 
  private:
   void InstallServices();
   void LoadLabelStrings();
 
   std::FILE* errorStream_;
-  HWND mainFrameWindow_ = nullptr;
+  // The command line RunProgram was given.
+  CCommandLineInfo commandLine_;
   // The main frame's window: the frame object goes with it.
   HWND mainWindow_ = nullptr;
   std::unique_ptr<TDocumentWindows> documents_;
@@ -132,9 +124,6 @@ class TApp : public TFailureReporter {
   std::unique_ptr<CRecentFileList> recentFiles_;
   Str255 labels_[2];
   int16_t zoomState_ = 1;
-  int32_t exitCode_ = 0;
   bool resourcesLoaded_ = false;
   bool unitsStarted_ = false;
-  TCommandNesting nesting_{*this};
-  TApplicationHandler commands_{nesting_};
 };

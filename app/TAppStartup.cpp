@@ -11,6 +11,7 @@
 #include "app/TApp.h"
 #include "app/frames/DocumentWindows.h"
 #include "app/frames/MainFrame.h"
+#include "app/frames/SplashWindow.h"
 #include "app/shell/AboutDialog.h"
 #include "app/shell/OpenFileDialog.h"
 #include "app/shell/StartupHooks.h"
@@ -31,9 +32,9 @@ namespace {
 constexpr UINT kProfileFolderString = 24339;
 constexpr UINT kFirstLabelString = 271828;
 constexpr UINT kSecondLabelString = 314159;
-constexpr int32_t kTrackHysteresis = 5;
 constexpr char kUntitled[] = "Untitled";
-constexpr char kSettingsSection[] = "Settings";
+// The document New starts from, in the configuration directory, when it is there.
+constexpr char kPrefsFile[] = "YBPREFS4.YB";
 constexpr char kZoomStateKey[] = "Doc Zoom State";
 constexpr int kRecentFiles = 4;
 constexpr char kProfileName[] = "yb.ini";
@@ -100,6 +101,8 @@ bool TApp::InitInstance(const CCommandLineInfo& line) {
                                                            : configDirectory_);
     if (!profileFolder_.empty()) profile /= profileFolder_;
     SetProfileFile((profile / kProfileName).string());
+    // Files named without a folder ("YB.INI") live beside the profile.
+    SetWindowsDirectory(profile.string());
   }
   try {
     InitUnits();
@@ -108,23 +111,22 @@ bool TApp::InitInstance(const CCommandLineInfo& line) {
     return false;
   }
   unitsStarted_ = true;
+  EnableSplashScreen(line.m_bShowSplash && !line.m_bRunEmbedded && !line.m_bRunAutomated);
+  ShowSplashScreen(nullptr);
   if (const auto& splash = StartupHooks().showSplash) splash(line.m_bShowSplash);
 
   // The application's own handler is where commands start until a window takes over.
-  commands_.SetTarget(&commands_);
-  commands_.ClaimClipboard(commands_.OwnClipboardView());
-  commands_.ResetUndoLabelCache();
-  commands_.SetTrackHysteresis(kTrackHysteresis, kTrackHysteresis);
-  commands_.SetPreTranslator([this](MSG* message) { return PreTranslateMessage(message); });
+  CreateHelpers();
   recentFiles_ = std::make_unique<CRecentFileList>(CRecentFileList::kFirstCommand,
                                                    "Recent File List", "File%d", kRecentFiles);
   recentFiles_->ReadList();
-  zoomState_ = static_cast<int16_t>(GetProfileInt(kSettingsSection, kZoomStateKey, 1));
+  LoadDocZoomState();
 
   documents_ = std::make_unique<TDocumentWindows>();
   auto* frame = new CMainFrame;  // deleted with its window, also when creation fails
   if (!frame->CreateMainWindow()) return false;
   mainWindow_ = frame->m_hWnd;
+  m_pMainWnd = frame;
   recentFiles_->UpdateMenu(GetMenu(mainWindow_));
   InstallWindowLayer(frame);
   InstallServices();
@@ -136,7 +138,7 @@ bool TApp::InitInstance(const CCommandLineInfo& line) {
     open.filter = request.filter;
     return RunOpenFileDialog(open);
   });
-  if (const auto& after = StartupHooks().afterMainFrame) after(commands_, frame->m_hWnd);
+  if (const auto& after = StartupHooks().afterMainFrame) after(*this, frame->m_hWnd);
 
   if (line.m_bRunEmbedded || line.m_bRunAutomated) return true;
   switch (line.m_nShellCommand) {
@@ -151,7 +153,10 @@ bool TApp::InitInstance(const CCommandLineInfo& line) {
     default:
       break;
   }
-  if (!IsWindowVisible(frame->m_hWnd)) ShowWindow(frame->m_hWnd, SW_SHOW);
+  if (!IsWindowVisible(frame->m_hWnd)) {
+    const bool maximised = frame->StartPlacement().showCmd == SW_SHOWMAXIMIZED;
+    ShowWindow(frame->m_hWnd, maximised ? SW_SHOWMAXIMIZED : SW_SHOW);
+  }
   UpdateWindow(frame->m_hWnd);
   if (const auto& script = StartupHooks().runStartupScript) {
     const std::filesystem::path directory(programDirectory_.empty() ? "." : programDirectory_);
@@ -160,43 +165,57 @@ bool TApp::InitInstance(const CCommandLineInfo& line) {
   return true;
 }
 
+BOOL TApp::InitInstance() {
+  if (InitInstance(commandLine_)) return TRUE;
+  SetExitCode(1);
+  return FALSE;
+}
+
 int32_t TApp::Run() {
-  if (MainFrame() == nullptr) return exitCode_;
-  exitCode_ = RunEventLoop(mainWindow_);
-  return exitCode_;
+  if (MainFrame() == nullptr) return ExitInstance();
+  return TQVApp::Run();
 }
 
 int32_t TApp::RunProgram(const CCommandLineInfo& line) {
-  const bool started = InitInstance(line);
-  if (started) Run();
-  const int32_t code = ExitInstance();
-  return started ? code : 1;
+  commandLine_ = line;
+  return RunApplication();
+}
+
+void TApp::LoadDocZoomState() {
+  zoomState_ = static_cast<int16_t>(GetProfileInt(kSettingsSection, kZoomStateKey, 1));
+}
+
+void TApp::SaveDocZoomState() {
+  WriteProfileInt(kSettingsSection, kZoomStateKey, zoomState_);
 }
 
 int32_t TApp::ExitInstance() {
-  commands_.FreeQueuedCommands();
+  FreeQueuedCommands();
   if (recentFiles_ != nullptr) {
-    WriteProfileInt(kSettingsSection, kZoomStateKey, zoomState_);
+    SaveDocZoomState();
     recentFiles_->WriteList();
   }
-  if (const auto& exit = StartupHooks().beforeExit) exit(commands_);
+  if (const auto& exit = StartupHooks().beforeExit) exit(*this);
   if (MainFrame() != nullptr) DestroyWindow(mainWindow_);
   mainWindow_ = nullptr;
+  m_pMainWnd = nullptr;
   SetMainFrame(nullptr);
   SetFileDialogAnswerer(nullptr);
   documents_.reset();
-  commands_.CommitLastCommand();
+  CommitLastCommand();
   if (unitsStarted_) TermUnits();
   unitsStarted_ = false;
   if (resourcesLoaded_) FreeResourceDlls();
   resourcesLoaded_ = false;
   recentFiles_.reset();
   SetProfileFile("");
-  return exitCode_;
+  SetWindowsDirectory("");
+  HideSplashScreen();
+  return ExitCode();
 }
 
 void TApp::InstallServices() {
-  TApplicationHandler::Services& services = commands_.GetServices();
+  TApplicationHandler::Services& services = GetServices();
   services.newDocument = [this](int16_t) { NewDocument(); };
   services.openDocument = [this](int16_t command) { OpenDocumentByDialog(command); };
   services.closeFrontWindow = [] {
@@ -244,7 +263,20 @@ void TApp::OnAppAbout() {
 
 void TApp::NewDocument() {
   if (documents_ == nullptr) return;
-  documents_->Open(std::make_unique<TQVDoc>(), kUntitled);
+  // The preferences document, when there is one, is what a new world starts from.
+  const std::filesystem::path prefs = std::filesystem::path(GetWindowsDirectory()) / kPrefsFile;
+  std::error_code error;
+  std::unique_ptr<TQVDoc> document;
+  if (!GetWindowsDirectory().empty() && std::filesystem::is_regular_file(prefs, error)) {
+    TOpenDocumentCommand command(prefs.string());
+    HandleCommand(&command);
+    if (command.Document() == nullptr) return;  // the failure was shown
+    document = command.TakeDocument();
+    document->ForgetPath();
+  } else {
+    document = std::make_unique<TQVDoc>();
+  }
+  documents_->Open(std::move(document), kUntitled);
   NameDocumentInTitle(mainWindow_, kUntitled);
 }
 
@@ -256,7 +288,7 @@ bool TApp::OpenDocumentFile(const std::string& path) {
     return true;
   }
   TOpenDocumentCommand command(path);
-  commands_.HandleCommand(&command);
+  HandleCommand(&command);
   if (command.Document() == nullptr) return false;
   documents_->Open(command.TakeDocument(), full);
   NameDocumentInTitle(mainWindow_, full);

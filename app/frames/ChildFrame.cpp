@@ -1,6 +1,8 @@
 #include "app/frames/ChildFrame.h"
 
+#include "app/TApp.h"
 #include "core/Failure.h"
+#include "platform/win32/Window.h"
 #include "platform/win32/Message.h"
 #include "ui/views/OwlSubview.h"
 
@@ -26,5 +28,13 @@ BOOL CChildFrame::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* 
     *result = 0;
     return TRUE;
   }
-  return CMDIChildWnd::OnWndMsg(message, wParam, lParam, result);
+  const BOOL handled = CMDIChildWnd::OnWndMsg(message, wParam, lParam, result);
+  if (message == WM_WINDOWPOSCHANGED) RecordZoomState();
+  return handled;
+}
+
+void CChildFrame::RecordZoomState() {
+  auto* application = dynamic_cast<TApp*>(CWinApp::Current());
+  if (application == nullptr || !IsWindow(m_hWnd)) return;
+  application->SetDocZoomState(IsZoomed(m_hWnd) ? 1 : 0);
 }

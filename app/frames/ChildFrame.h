@@ -1,7 +1,9 @@
 #pragma once
 // The document frame: a window in the main frame's MDI client whose client is built by the
 // window builder (a document window with its window object). Closing the frame asks the window
-// object, through the main frame's close command, instead of destroying it outright.
+// object, through the main frame's close command, instead of destroying it outright. Every
+// change of its position records whether document windows are maximised (the zoom state kept
+// between runs).
 
 #include "platform/mfc/CFrameWnd.h"
 #include "ui/views/OwlView.h"
@@ -18,5 +20,7 @@ class CChildFrame : public CMDIChildWnd, public TWindowObjectHolder, public TWin
   void ForgetWindowObject() override { windowObject_ = nullptr; }
 
  private:
+  void RecordZoomState();
+
   TOwlSubview* windowObject_ = nullptr;
 };

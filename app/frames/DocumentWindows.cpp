@@ -1,5 +1,7 @@
 #include "app/frames/DocumentWindows.h"
 
+#include "app/TApp.h"
+
 #include <filesystem>
 
 #include "core/Failure.h"
@@ -42,6 +44,9 @@ TOwlSubview* TDocumentWindows::Open(std::unique_ptr<TQVDoc> document, const std:
   template_.AddDocument(windowDocument);
   TWorldDoc& world = windowDocument->Document().World();
   auto worldWindow = std::make_unique<TWorldWindow>(world, *windowDocument);
+  // Document windows open maximised while the zoom state kept between runs says so.
+  const auto* application = dynamic_cast<const TApp*>(CWinApp::Current());
+  worldWindow->SetZoomDocuments(application != nullptr && application->DocZoomState() != 0);
   // A world whose view was never placed is shown whole.
   worldWindow->SetZoomToExtents(world.GetHorizontalOffset() == 0.0 &&
                                 world.GetVerticalOffset() == 0.0);

@@ -4,6 +4,8 @@
 #include "app/shell/MenuBar.h"
 #include "core/MenuCommands.h"
 #include "core/MenuSetup.h"
+#include "app/shell/QVApp.h"
+#include "model/command/CommandCore.h"
 #include "platform/win32/Message.h"
 #include "platform/win32/Window.h"
 #include "ui/views/OwlView.h"
@@ -20,14 +22,68 @@ TApplicationHandler* ShellApplication() {
 }  // namespace
 
 BOOL CMainFrame::CreateMainWindow() {
-  const RECT rect{CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT};
+  windowSettings_.Read();
+  // The default frame covers the screen; the placement below makes it a window on it.
+  const RECT rect{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
   if (!Create(nullptr, "Yarrowby", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, rect,
               nullptr, nullptr, 0, nullptr)) {
     return FALSE;
   }
   SetMenuFrame(m_hWnd);
   SetMenuBarForMode(kNormalModeBar);
+  if (std::optional<WINDOWPLACEMENT> saved = ReadWindowPlacement()) {
+    startPlacement_ = *saved;
+  } else {
+    RECT window;
+    RECT client;
+    ::GetWindowRect(m_hWnd, &window);
+    ::GetClientRect(m_hWnd, &client);
+    WINDOWPLACEMENT current;
+    GetWindowPlacement(m_hWnd, &current);
+    startPlacement_ = PlanPlacement(window, client, current.showCmd);
+  }
+  // The frame stays hidden until the application shows it.
+  WINDOWPLACEMENT hidden = startPlacement_;
+  hidden.showCmd = SW_HIDE;
+  SetWindowPlacement(m_hWnd, &hidden);
+  RECT client;
+  ::GetClientRect(m_hWnd, &client);
+  smallScreen_ = client.bottom - client.top <= 520;
   return TRUE;
+}
+
+WINDOWPLACEMENT CMainFrame::PlanPlacement(const RECT& window, const RECT& client,
+                                          UINT showCommand) {
+  WINDOWPLACEMENT placement;
+  placement.showCmd = showCommand;
+  placement.ptMinPosition = POINT{-1, -1};
+  placement.ptMaxPosition = POINT{-1, -1};
+  placement.rcNormalPosition = window;
+  if (client.right - client.left <= 640 || client.bottom - client.top <= 600)
+    placement.showCmd = SW_SHOWMAXIMIZED;
+  const int32_t width = window.right - window.left;
+  const int32_t height = window.bottom - window.top;
+  if (width >= 860 || height >= 700) {
+    const int32_t normalWidth = width < 800 ? width * 8 / 10 : 800;
+    const int32_t normalHeight = height < 640 ? height * 8 / 10 : 640;
+    const int32_t left = (width - normalWidth) / 2;
+    const int32_t top = (height - normalHeight) / 2;
+    placement.rcNormalPosition = RECT{left, top, left + normalWidth, top + normalHeight};
+    placement.showCmd = SW_SHOWNORMAL;
+  }
+  return placement;
+}
+
+void CMainFrame::OnClose() {
+  // A close during a run stops the run; the next close quits.
+  if (auto* application = dynamic_cast<TQVApp*>(CWinApp::Current());
+      application != nullptr && application->CurrentRunCommand() != nullptr) {
+    application->StopCurrentRun();
+    return;
+  }
+  WINDOWPLACEMENT placement;
+  if (GetWindowPlacement(m_hWnd, &placement)) WriteWindowPlacement(placement);
+  DestroyWindow();
 }
 
 BOOL CMainFrame::OnCmdMsg(UINT id, int32_t code, void* extra) {
@@ -43,7 +99,12 @@ BOOL CMainFrame::OnCmdMsg(UINT id, int32_t code, void* extra) {
 
 BOOL CMainFrame::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
   switch (message) {
+    case WM_CLOSE:
+      OnClose();
+      *result = 0;
+      return TRUE;
     case WM_DESTROY:
+      windowSettings_.Write();
       if (GetMenuFrame() == m_hWnd) {
         FreeMenuBarCache();
         SetMenuFrame(nullptr);

@@ -4,7 +4,9 @@
 // the chain of command from the current target; the command objects that come back are queued.
 // Before a menu opens the application sets the menus up. Closing the frame ends the program.
 
+#include "app/frames/Settings.h"
 #include "platform/mfc/CFrameWnd.h"
+#include "platform/win32/WindowPlacement.h"
 
 class TOwlWindow;
 
@@ -12,11 +14,35 @@ class CMainFrame : public CMDIFrameWnd {
   DECLARE_DYNCREATE(CMainFrame)
 
  public:
-  // Creates the frame window, hidden, titled "Yarrowby", with the normal menu bar and its keys.
+  // Creates the frame window, hidden, titled "Yarrowby", with the normal menu bar and its keys,
+  // having read the window settings. Its placement at start-up is the saved one, else the one
+  // PlanPlacement makes of the default window; StartPlacement keeps it for the application,
+  // which applies it when it shows the frame.
   BOOL CreateMainWindow();
+  const WINDOWPLACEMENT& StartPlacement() const { return startPlacement_; }
+  // Whether the client area was at most 520 high once placed.
+  bool SmallScreen() const { return smallScreen_; }
+  // The placement of a frame without a saved one, from its default window and client
+  // rectangles: maximised when the client area is at most 640 wide or 600 high; then, when the
+  // window is at least 860 wide or 700 high, a normal 800 by 640 (0.8 of the window's width or
+  // height where it is narrower or lower) centred in the window's extent.
+  static WINDOWPLACEMENT PlanPlacement(const RECT& window, const RECT& client, UINT showCommand);
+  // The rectangles of the script shell and the floating windows, written back when the frame
+  // goes.
+  TWindowSettings& WindowSettings() { return windowSettings_; }
+
   BOOL OnCmdMsg(UINT id, int32_t code, void* extra) override;
   BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
 
   // A document window for the MDI client: "Untitled", at (0, 0), the size of the screen.
   TOwlWindow* MakeDocumentWindow();
+
+ private:
+  // A close request: during a run it stops the run and the frame stays; otherwise the
+  // placement is saved and the frame closes.
+  void OnClose();
+
+  WINDOWPLACEMENT startPlacement_;
+  bool smallScreen_ = false;
+  TWindowSettings windowSettings_;
 };

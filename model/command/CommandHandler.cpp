@@ -209,11 +209,16 @@ void TCommandHandler::UndoOrRedoLast() {
 
 void TCommandHandler::SetTarget(TTargetHandler* handler) {
   if (handler == target_) return;
+  TTargetHandler* const old = target_;
+  if (old != nullptr) old->DoTargetChange(1, 0);
+  if (handler != nullptr) handler->DoTargetChange(0, 1);
   target_ = handler;
+  InvalidateMenuSetup();
   // The new target may want idle time at once.
   nextWait_ = 0;
   idleDueSet_ = false;
   ScheduleIdle();
+  TargetChanged();
 }
 
 void TCommandHandler::InstallIdleHandler(TTargetHandler* handler, bool install) {

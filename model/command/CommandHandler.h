@@ -44,6 +44,10 @@ class TCommandHandler : public TTargetHandler {
   // The first queued command, left in the queue; null when none is queued.
   TCommandCore* PeekNextCommand() const { return queue_.CommandAt(1); }
   int32_t QueuedCount() const { return queue_.GetCount(); }
+  // The queued command at a place of the queue, from 1; null past its end.
+  TCommandCore* QueuedAt(int32_t index) const {
+    return index >= 1 && index <= queue_.GetCount() ? queue_.CommandAt(index) : nullptr;
+  }
 
   // Performs one command: a command that can undo or causes a change first commits the last
   // command and then becomes the last command, performed; its document counts a change. Any
@@ -82,7 +86,10 @@ class TCommandHandler : public TTargetHandler {
 
   // The handler where commands start; the application's own handler when none was set.
   TTargetHandler* GetTarget() const { return target_; }
-  // A new target makes the next idle walk run at once; the same target again changes nothing.
+  // The same target again changes nothing. Otherwise the old target is told that it resigns
+  // and the new one that it becomes the target, the menus are set up again before their next
+  // use (what they offer follows the target), the next idle walk runs at once and the cursor is
+  // worked out again at the next idle time.
   void SetTarget(TTargetHandler* handler);
 
   // Idle. Handlers installed here get idle time before the application's own chain, the first
@@ -166,6 +173,10 @@ class TCommandHandler : public TTargetHandler {
 
  protected:
   TCommandNesting& Nesting() { return nesting_; }
+  // After the current target changed: the application forgets where its cursor was right.
+  virtual void TargetChanged() {}
+  // Sets the target without telling anyone (the application's construction empties the chain).
+  void ResetTarget(TTargetHandler* handler) { target_ = handler; }
 
  private:
   static void IdleTimerFired(HWND, UINT, UINT_PTR, DWORD);

@@ -21,6 +21,8 @@ TTargetHandler::~TTargetHandler() {
   next_ = nullptr;
 }
 
+void TTargetHandler::DoTargetChange(int16_t, int16_t) {}
+
 void TTargetHandler::InitTargetHandler(TTargetHandler* next) {
   TObject::Initialize();
   next_ = next;

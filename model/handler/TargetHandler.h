@@ -67,6 +67,9 @@ class TTargetHandler : public TObject {
   // The chain operations. Unless said otherwise each is passed to the next handler, whose answer
   // is answered; at the end of the chain a query answers 0 and a notice does nothing.
   virtual void NoticeFirst();
+  // The handler stops being the application's current target (resigning 1, becoming 0) or
+  // becomes it (0, 1). A notice to this handler alone: it is not passed on. Nothing here.
+  virtual void DoTargetChange(int16_t resigning, int16_t becoming);
   // Idle time; not passed on (the application walks the chain itself). Answers 0 when the
   // handler is done for now, non-zero to be left out of the scheduling until it is called again.
   virtual int16_t DoIdle(int16_t phase);

@@ -56,6 +56,8 @@ class TQVDoc : public TObject, public TCommandDocument {
   void WriteDocument(const std::string& path);
   // The file the document was last read from or written to; empty for a new document.
   const std::string& Path() const { return path_; }
+  // A document read as the start of a new one is untitled: saving it asks for a name.
+  void ForgetPath() { path_.clear(); }
   // The file's name, or "Untitled" for a new document.
   std::string Title() const;
 

@@ -4,6 +4,7 @@
 
 #include "platform/mfc/CFrameWnd.h"
 #include "platform/mfc/CView.h"
+#include "platform/win32/MessageBox.h"
 
 IMPLEMENT_DYNAMIC(CDocument, CCmdTarget)
 IMPLEMENT_DYNAMIC(CDocTemplate, CCmdTarget)
@@ -19,6 +20,24 @@ void CDocument::SetTitle(const char* title) {
   for (CView* view : views_) {
     if (CFrameWnd* frame = view->GetParentFrame()) frame->SetWindowText(m_strTitle.c_str());
   }
+}
+
+BOOL CDocument::SaveModified() {
+  if (!modified_) return TRUE;
+  const std::string name = m_strTitle.empty() ? std::string("Untitled") : m_strTitle;
+  const std::string text = "Save the changes to \"" + name + "\"?";
+  switch (MessageBox(nullptr, text.c_str(), "Yarrowby", MB_YESNOCANCEL | MB_ICONQUESTION)) {
+    case IDYES:
+      return DoFileSave();
+    case IDNO:
+      return TRUE;
+    default:
+      return FALSE;
+  }
+}
+
+BOOL CDocument::DoFileSave() {
+  return FALSE;
 }
 
 void CDocument::AddView(CView* view) {

@@ -24,6 +24,17 @@ class CDocument : public CCmdTarget {
   // Sets the title and names the frames of the views after it.
   virtual void SetTitle(const char* title);
 
+  // Changes not yet saved. A modified document asks before it is given up.
+  BOOL IsModified() const { return modified_; }
+  void SetModifiedFlag(BOOL modified = TRUE) { modified_ = modified != FALSE; }
+  // Whether the document may be given up: yes when it is not modified; otherwise the user is
+  // asked to save it: Yes saves (DoFileSave), No gives the changes up, Cancel keeps the
+  // document.
+  virtual BOOL SaveModified();
+  // Saves the document where it was last read or saved; false when it was not saved. A
+  // document without a file format of its own cannot be saved.
+  virtual BOOL DoFileSave();
+
   void AddView(CView* view);
   void RemoveView(CView* view);
   const std::vector<CView*>& GetViews() const { return views_; }
@@ -32,6 +43,7 @@ class CDocument : public CCmdTarget {
   CDocTemplate* m_pDocTemplate = nullptr;
   std::string m_strTitle;
   std::vector<CView*> views_;
+  bool modified_ = false;
 };
 
 class CDocTemplate : public CCmdTarget {

@@ -27,16 +27,20 @@ HBITMAP CreateBitmapFromDibPart(std::span<const uint8_t> dib, const RECT& part) 
   const uint32_t compression = ReadDword(dib.data() + 16);
   uint32_t colorsUsed = ReadDword(dib.data() + 32);
   if (width <= 0 || rawHeight == 0 || rawHeight == INT32_MIN || compression != 0) return nullptr;
-  if (bitCount != 1 && bitCount != 24 && bitCount != 32) return nullptr;
+  if (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 24 && bitCount != 32)
+    return nullptr;
   const int32_t height = std::abs(rawHeight);
-  if (bitCount == 1 && colorsUsed == 0) colorsUsed = 2;
-  if (bitCount != 1) colorsUsed = 0;
-  if (colorsUsed > 2 || headerSize > dib.size()) return nullptr;
+  // Indexed pixels carry a colour table: all 2^bits colours unless the header says fewer.
+  const uint32_t tableSize = bitCount <= 8 ? uint32_t{1} << bitCount : 0;
+  if (bitCount <= 8 && colorsUsed == 0) colorsUsed = tableSize;
+  if (bitCount > 8) colorsUsed = 0;
+  if (colorsUsed > tableSize || headerSize > dib.size()) return nullptr;
   const size_t tableBytes = size_t{colorsUsed} * 4;
   const size_t rowBytes = ((static_cast<size_t>(width) * bitCount + 31) / 32) * 4;
   const size_t bitsAt = headerSize + tableBytes;
   if (bitsAt > dib.size() || rowBytes * height > dib.size() - bitsAt) return nullptr;
-  uint32_t table[2] = {0, 0xFFFFFF};
+  // Indices past a short table read as black (but the second of a one-bit image as white).
+  uint32_t table[256] = {0, 0xFFFFFF};
   for (uint32_t i = 0; i < colorsUsed; ++i) {
     const uint8_t* q = dib.data() + headerSize + i * 4;
     table[i] = q[0] | (q[1] << 8) | (q[2] << 16);  // blue, green, red: already 0x00rrggbb
@@ -60,6 +64,10 @@ HBITMAP CreateBitmapFromDibPart(std::span<const uint8_t> dib, const RECT& part) 
       uint32_t p = 0;
       if (bitCount == 1)
         p = table[(src[x / 8] >> (7 - x % 8)) & 1];
+      else if (bitCount == 4)
+        p = table[(src[x / 2] >> (x % 2 == 0 ? 4 : 0)) & 0x0F];
+      else if (bitCount == 8)
+        p = table[src[x]];
       else if (bitCount == 24)
         p = src[size_t{3} * x] | (src[size_t{3} * x + 1] << 8) | (src[size_t{3} * x + 2] << 16);
       else

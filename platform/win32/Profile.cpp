@@ -17,6 +17,11 @@ std::string& ProfilePath() {
   return path;
 }
 
+std::string& WindowsDirectoryPath() {
+  static std::string path;
+  return path;
+}
+
 std::vector<std::string> ReadLines(const std::string& path) {
   std::vector<std::string> lines;
   std::ifstream file(path);
@@ -160,4 +165,14 @@ BOOL WriteProfileInt(const char* section, const char* key, int32_t value) {
   char text[16];
   std::snprintf(text, sizeof text, "%d", value);
   return WriteProfileString(section, key, text);
+}
+
+void SetWindowsDirectory(const std::string& path) {
+  WindowsDirectoryPath() = path;
+}
+
+std::string GetWindowsDirectory() {
+  if (!WindowsDirectoryPath().empty()) return WindowsDirectoryPath();
+  if (ProfilePath().empty()) return {};
+  return std::filesystem::path(ProfilePath()).parent_path().string();
 }

@@ -14,6 +14,12 @@
 void SetProfileFile(const std::string& path);
 const std::string& GetProfileFile();
 
+// The directory where files named without a folder (private profiles such as "YB.INI", the
+// preferences document) live: the program's configuration directory. Until set, the folder of
+// the application's profile file; empty when neither is set.
+void SetWindowsDirectory(const std::string& path);
+std::string GetWindowsDirectory();
+
 UINT GetProfileInt(const char* section, const char* key, int32_t fallback);
 std::string GetProfileString(const char* section, const char* key, const char* fallback);
 // A null value removes the key; false when the file could not be written.

@@ -133,7 +133,7 @@ bool FindMainWindow(Display* display, Placement* found, std::string* title = nul
   for (unsigned i = 0; i < count && !any; ++i) {
     XWindowAttributes attributes;
     if (!XGetWindowAttributes(display, children[i], &attributes)) continue;
-    if (attributes.map_state != IsViewable || attributes.width != 640) continue;
+    if (attributes.map_state != IsViewable || attributes.width != 800) continue;
     *found = Placement{attributes.x, attributes.y, attributes.width, attributes.height};
     any = true;
     char* name = nullptr;

@@ -109,10 +109,14 @@ class WorldWindowTest : public ::testing::Test {
     InstallWindowBinding();
     main_ = new CMainFrame;
     ASSERT_TRUE(main_->CreateMainWindow());
-    // The main frame is made hidden; the program shows it once start-up is done.
+    // The main frame is made hidden; the program shows it once start-up is done. The pixels
+    // and world positions below are measured in a frame of 640 by 480.
+    MoveWindow(main_->m_hWnd, 40, 40, 640, 480, FALSE);
     ShowWindow(main_->m_hWnd, SW_SHOW);
     InstallWindowLayer(main_);
     app_->Commands().SetMainFrame(main_->m_hWnd);
+    // The windows open at their own size, not maximised.
+    app_->SetDocZoomState(0);
     documents_ = std::make_unique<TDocumentWindows>();
     OpenSample();
   }

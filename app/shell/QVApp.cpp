@@ -1,0 +1,43 @@
+#include "app/shell/QVApp.h"
+
+#include "model/world/RunCommand.h"
+
+IMPLEMENT_DYNAMIC(TQVApp, TMacApplication)
+
+int32_t TQVApp::Run() {
+  const HWND main = m_pMainWnd != nullptr ? m_pMainWnd->m_hWnd : nullptr;
+  SetExitCode(RunEventLoop(main));
+  return ExitInstance();
+}
+
+void TQVApp::CreateHelpers() {
+  InitMacApp();
+}
+
+TCommand* TQVApp::CurrentRunCommand() const {
+  for (int32_t index = 1; index <= QueuedCount(); ++index) {
+    auto* run = dynamic_cast<TCommand*>(QueuedAt(index));
+    if (run != nullptr && run->IsStopped() == 0 && run->IsDone() == 0) return run;
+  }
+  return nullptr;
+}
+
+void TQVApp::StopCurrentRun() {
+  while (TCommand* run = CurrentRunCommand())
+    run->Stop();
+}
+
+void TQVApp::PostCommand(TCommandCore* command) {
+  if (command == nullptr) return;
+  switch (command->GetCommandNumber()) {
+    case 36:
+    case 10:
+    case 31:
+    case 0:
+      StopCurrentRun();
+      break;
+    default:
+      break;
+  }
+  TMacApplication::PostCommand(command);
+}

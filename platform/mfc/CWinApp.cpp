@@ -1,0 +1,155 @@
+#include "platform/mfc/CWinApp.h"
+
+#include "platform/mfc/CDocument.h"
+#include "platform/win32/Window.h"
+
+IMPLEMENT_DYNAMIC(CWinApp, CCmdTarget)
+
+namespace {
+
+// Sent to the main window and its descendants at the start of an idle period, so that bars
+// and panes bring their command interfaces up to date.
+constexpr UINT WM_IDLEUPDATECMDUI = 0x0363;
+
+CWinApp*& CurrentSlot() {
+  static CWinApp* application = nullptr;
+  return application;
+}
+
+void SendToDescendants(HWND window, UINT message, WPARAM wParam) {
+  for (HWND child = GetWindow(window, GW_CHILD); child != nullptr;
+       child = GetWindow(child, GW_HWNDNEXT)) {
+    SendMessage(child, message, wParam, 0);
+    if (IsWindow(child)) SendToDescendants(child, message, wParam);
+  }
+}
+
+}  // namespace
+
+CWinApp::CWinApp() : previous_(CurrentSlot()) {
+  CurrentSlot() = this;
+}
+
+CWinApp::~CWinApp() {
+  if (CurrentSlot() == this) CurrentSlot() = previous_;
+}
+
+CWinApp* CWinApp::Current() {
+  return CurrentSlot();
+}
+
+int32_t CWinApp::RunApplication() {
+  if (!InitInstance()) return ExitInstance();
+  return Run();
+}
+
+BOOL CWinApp::InitInstance() {
+  return TRUE;
+}
+
+int32_t CWinApp::ExitInstance() {
+  return exitCode_;
+}
+
+int32_t CWinApp::Run() {
+  RunMessageLoop();
+  return ExitInstance();
+}
+
+int32_t CWinApp::RunMessageLoop() {
+  bool idle = true;
+  int32_t count = 0;
+  for (;;) {
+    MSG waiting;
+    while (idle && PeekMessage(&waiting, nullptr, 0, 0, PM_NOREMOVE) == 0) {
+      if (!OnIdle(count++)) idle = false;
+    }
+    do {
+      if (!PumpMessage()) return exitCode_;
+      if (IsIdleMessage(&m_msgCur)) {
+        idle = true;
+        count = 0;
+      }
+    } while (PeekMessage(&waiting, nullptr, 0, 0, PM_NOREMOVE) != 0);
+  }
+}
+
+BOOL CWinApp::PumpMessage() {
+  return PumpOneMessage(true);
+}
+
+BOOL CWinApp::PumpOneMessage(bool wait) {
+  BOOL result = 0;
+  if (wait) {
+    result = GetMessage(&m_msgCur, nullptr, 0, 0);
+  } else {
+    if (PeekMessage(&m_msgCur, nullptr, 0, 0, PM_REMOVE) == 0) {
+      // Nothing waited: nothing to make a new idle period of either.
+      m_msgCur = MSG{};
+      m_msgCur.message = WM_KICKIDLE;
+      return TRUE;
+    }
+    result = m_msgCur.message == WM_QUIT ? 0 : 1;
+  }
+  if (result <= 0) {
+    exitCode_ = result == 0 ? static_cast<int32_t>(m_msgCur.wParam) : -1;
+    return FALSE;
+  }
+  if (m_msgCur.message != WM_KICKIDLE && !PreTranslateMessage(&m_msgCur)) {
+    TranslateMessage(&m_msgCur);
+    DispatchMessage(&m_msgCur);
+  }
+  return TRUE;
+}
+
+BOOL CWinApp::OnIdle(int32_t count) {
+  if (count <= 0 && m_pMainWnd != nullptr && IsWindow(m_pMainWnd->m_hWnd)) {
+    SendMessage(m_pMainWnd->m_hWnd, WM_IDLEUPDATECMDUI, TRUE, 0);
+    SendToDescendants(m_pMainWnd->m_hWnd, WM_IDLEUPDATECMDUI, TRUE);
+  }
+  return count < 1 ? TRUE : FALSE;
+}
+
+BOOL CWinApp::IsIdleMessage(const MSG* message) {
+  switch (message->message) {
+    case WM_PAINT:
+    case WM_TIMER:
+    case WM_KICKIDLE:
+      return FALSE;
+    case WM_MOUSEMOVE:
+    case WM_NCMOUSEMOVE: {
+      const POINT point = message->pt;
+      const bool same = message->message == lastMouseMessage_ && point.x == lastMousePoint_.x &&
+                        point.y == lastMousePoint_.y;
+      lastMousePoint_ = point;
+      lastMouseMessage_ = message->message;
+      return same ? FALSE : TRUE;
+    }
+    default:
+      return TRUE;
+  }
+}
+
+BOOL CWinApp::PreTranslateMessage(MSG* message) {
+  const HWND top = m_pMainWnd != nullptr ? m_pMainWnd->m_hWnd : nullptr;
+  return CWnd::WalkPreTranslateTree(top, message);
+}
+
+BOOL CWinApp::SaveAllModified() {
+  for (const auto& docTemplate : templates_) {
+    // A document given up may leave the list: walk a copy.
+    const std::vector<CDocument*> documents = docTemplate->GetDocuments();
+    for (CDocument* document : documents) {
+      if (!document->SaveModified()) return FALSE;
+    }
+  }
+  return TRUE;
+}
+
+void CWinApp::AddDocTemplate(std::unique_ptr<CDocTemplate> docTemplate) {
+  if (docTemplate != nullptr) templates_.push_back(std::move(docTemplate));
+}
+
+CDocTemplate* CWinApp::FirstDocTemplate() const {
+  return templates_.empty() ? nullptr : templates_.front().get();
+}

@@ -1,0 +1,83 @@
+// New starts from the preferences document when the configuration directory holds one: an
+// untitled copy whose saving asks for a name and leaves the preferences file alone; without it
+// New makes an empty world.
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+#include "app/TApp.h"
+#include "app/frames/DocumentWindows.h"
+#include "platform/win32/Clock.h"
+#include "platform/win32/Window.h"
+#include "ui/views/OwlSubview.h"
+
+namespace {
+
+std::string Sample(const char* name) {
+  const char* source = std::getenv("YB_SOURCE_DIR");
+  return std::string(source != nullptr ? source : "../..") + "/samples/" + name;
+}
+
+TQVDoc* FrontDocument() {
+  TOwlSubview* front = TOwlSubview::CurrentWindow();
+  auto* document = front != nullptr ? dynamic_cast<TWorldWindowDocument*>(front->GetDocument())
+                                    : nullptr;
+  return document != nullptr ? &document->Document() : nullptr;
+}
+
+class NewDocumentTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    stream_ = std::tmpfile();
+    ResetWindowSystem();
+    UseVirtualClock(1000);
+    char folder[] = "/tmp/yb-new-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    folder_ = folder;
+  }
+  void TearDown() override {
+    ResetWindowSystem();
+    UseProcessClock();
+    std::error_code ignored;
+    std::filesystem::remove_all(folder_, ignored);
+    std::fclose(stream_);
+  }
+
+  std::FILE* stream_ = nullptr;
+  std::string folder_;
+};
+
+TEST_F(NewDocumentTest, NewStartsFromThePreferencesDocumentWhenThereIsOne) {
+  TApp app(stream_);
+  app.SetConfigDirectory(folder_);
+  ASSERT_TRUE(app.InitInstance(CCommandLineInfo()));
+  app.NewDocument();
+  ASSERT_NE(FrontDocument(), nullptr);
+  const size_t empty = FrontDocument()->World().Objects().size();
+
+  const std::filesystem::path prefs = std::filesystem::path(folder_) / "Yarrowby" / "YBPREFS4.YB";
+  std::filesystem::create_directories(prefs.parent_path());
+  std::filesystem::copy_file(Sample("pendulum.yb"), prefs);
+  const auto prefsSize = std::filesystem::file_size(prefs);
+  app.NewDocument();
+  TQVDoc* copy = FrontDocument();
+  ASSERT_NE(copy, nullptr);
+  EXPECT_EQ(TOwlSubview::CurrentWindow()->GetTitle(), "Untitled");
+  EXPECT_GT(copy->World().Objects().size(), empty);
+  EXPECT_EQ(copy->Path(), "");
+  EXPECT_EQ(std::filesystem::file_size(prefs), prefsSize);
+  EXPECT_EQ(std::string(), [&] {
+    std::rewind(stream_);
+    std::string text;
+    for (int c; (c = std::fgetc(stream_)) != EOF;) text += static_cast<char>(c);
+    return text;
+  }());
+  app.ExitInstance();
+}
+
+}  // namespace
