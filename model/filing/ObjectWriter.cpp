@@ -368,3 +368,12 @@ std::unique_ptr<TObjectWriter> WriteObjectsDefault(const std::vector<TLink*>* li
                                                    const TFormulaNamer* namer) {
   return WriteObjects(list, flag, object, kind, WriteOneObject, stream, nullptr, namer);
 }
+
+std::vector<uint8_t> DocumentStreamOf(const std::vector<TLink*>& objects) {
+  auto writer = WriteObjectsDefault(&objects, 1, nullptr, 2, nullptr);
+  Handle handle = writer->TakeHandle();
+  const auto* data = reinterpret_cast<const uint8_t*>(HandleData(handle));
+  std::vector<uint8_t> bytes(data, data + GetHandleByteSize(handle));
+  FreeHandle(handle);
+  return bytes;
+}

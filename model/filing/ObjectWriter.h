@@ -161,3 +161,5 @@ std::unique_ptr<TObjectWriter> WriteObjectsDefault(const std::vector<TLink*>* li
                                                    TLink* object, int16_t kind,
                                                    FilerStream* stream,
                                                    const TFormulaNamer* namer = nullptr);
+// The document stream (kind 2, big-endian) of the objects, as undo images keep them.
+std::vector<uint8_t> DocumentStreamOf(const std::vector<TLink*>& objects);

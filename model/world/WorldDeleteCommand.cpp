@@ -8,20 +8,6 @@
 #include "model/filing/ObjectWriter.h"
 #include "model/world/WorldDoc.h"
 
-namespace {
-
-// The document stream (kind 2, big-endian) of the objects.
-std::vector<uint8_t> StreamOf(const std::vector<TLink*>& objects) {
-  auto writer = WriteObjectsDefault(&objects, 1, nullptr, 2, nullptr);
-  Handle handle = writer->TakeHandle();
-  const auto* data = reinterpret_cast<const uint8_t*>(HandleData(handle));
-  std::vector<uint8_t> bytes(data, data + GetHandleByteSize(handle));
-  FreeHandle(handle);
-  return bytes;
-}
-
-}  // namespace
-
 TWorldDeleteCommand::TWorldDeleteCommand(TWorldDoc& world) : world_(world) {
   InitCommand(kCmdDelete, world.GetDocument(), nullptr, nullptr);
   SetCanUndo(1);
@@ -46,7 +32,7 @@ void TWorldDeleteCommand::TakeOut() {
   for (const int16_t identifier : deleted_)
     if (TLink* object = world_.FindObject(identifier)) objects.push_back(object);
   if (objects.empty()) return;
-  stream_ = StreamOf(objects);
+  stream_ = DocumentStreamOf(objects);
   // Last first, so that a constraint goes before the points it holds.
   for (auto it = objects.rbegin(); it != objects.rend(); ++it) {
     world_.Deselect(*it);

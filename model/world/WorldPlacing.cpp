@@ -13,20 +13,6 @@
 #include "model/filing/ObjectWriter.h"
 #include "model/world/WorldDoc.h"
 
-namespace {
-
-// The document stream (kind 2, big-endian) of the objects.
-std::vector<uint8_t> StreamOf(const std::vector<TLink*>& objects) {
-  auto writer = WriteObjectsDefault(&objects, 1, nullptr, 2, nullptr);
-  Handle handle = writer->TakeHandle();
-  const auto* data = reinterpret_cast<const uint8_t*>(HandleData(handle));
-  std::vector<uint8_t> bytes(data, data + GetHandleByteSize(handle));
-  FreeHandle(handle);
-  return bytes;
-}
-
-}  // namespace
-
 void TWorldDoc::AdoptPlacedObjects(std::vector<std::unique_ptr<TLink>> objects) {
   lastPlaced_.clear();
   placedAside_.clear();
@@ -44,7 +30,7 @@ void TWorldDoc::PlacingUndone() {
   for (const int16_t identifier : lastPlaced_)
     if (TLink* object = FindObject(identifier)) placed.push_back(object);
   if (placed.empty()) return;
-  placedAside_ = StreamOf(placed);
+  placedAside_ = DocumentStreamOf(placed);
   // Last placed first, so that a constraint goes before the points it holds.
   for (auto it = placed.rbegin(); it != placed.rend(); ++it)
     RemoveObject(*it);

@@ -35,13 +35,7 @@ bool SnapToAxes(TVector3& position, double tolerance) {
 
 // The document stream of the object, as the world keeps objects aside for undo.
 std::vector<uint8_t> ImageOf(TLink& object) {
-  const std::vector<TLink*> objects{&object};
-  auto writer = WriteObjectsDefault(&objects, 1, nullptr, 2, nullptr);
-  Handle handle = writer->TakeHandle();
-  const auto* data = reinterpret_cast<const uint8_t*>(HandleData(handle));
-  std::vector<uint8_t> bytes(data, data + GetHandleByteSize(handle));
-  FreeHandle(handle);
-  return bytes;
+  return DocumentStreamOf({&object});
 }
 
 TWorldDoc* WorldOf(TActionContext* context) {
