@@ -74,6 +74,14 @@ class TBasicMass : public TMass, public TFrameParticipant {
   using TMass::DrawShape;
   // The shape in the rectangle two screen points span while it is sketched.
   virtual void DrawSketchFeedback(const MacPoint& press, const MacPoint& current);
+  // Sizes the shape from a drag: current is taken into the drag frame (origin at the anchor),
+  // snapped to the world's grid when snap is set (twice the grid for equal sides, whose two
+  // sides follow the shorter component), and the shape spans from the anchor to it. An axis
+  // whose component snaps to 0 keeps its size and lies on the positive side of the anchor.
+  void ResizeFromDrag(const TVector& anchor, const TVector& current, const Transform2D& inverse,
+                      const Transform2D& frame, bool snap);
+  // The world's size for a clicked new shape, d by d (1 without a world).
+  void SetSquareSizeFrom(const class TWorldDoc* world);
 
   // ---- 4. Filing and recorded frames ----
   uint16_t ReadBlockContents(int16_t code, TObjectReader& reader) override;

@@ -62,19 +62,25 @@ bool TAnchor::FinishDrop() {
     world->RemoveObject(this);
     return false;
   }
-  TList* attachments = body->Attachments();
-  TLink* other = nullptr;
-  for (int32_t i = attachments != nullptr ? attachments->GetCount() : 0; i >= 1 && !other; --i) {
-    TObject* item = attachments->At(i);
-    if (item != this && item != nullptr && item->IsMemberClass(TAnchor::kClassID))
-      other = static_cast<TLink*>(item);
-  }
+  TAnchor* other = FindOtherAnchor();
   if (other == nullptr) return true;
-  static_cast<TAnchor*>(other)->DetachFromBody();
+  other->DetachFromBody();
   DetachFromBody();
   world->RemoveObject(other);
   world->RemoveObject(this);
   return false;
+}
+
+TAnchor* TAnchor::FindOtherAnchor() const {
+  const TMass* body = GetBody();
+  if (!IsRealBody(body)) return nullptr;
+  TList* attachments = body->Attachments();
+  for (int32_t i = attachments != nullptr ? attachments->GetCount() : 0; i >= 1; --i) {
+    TObject* item = attachments->At(i);
+    if (item != this && item != nullptr && item->IsMemberClass(TAnchor::kClassID))
+      return static_cast<TAnchor*>(item);
+  }
+  return nullptr;
 }
 
 void TAnchor::WriteFields(TObjectWriter& writer) {

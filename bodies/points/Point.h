@@ -420,6 +420,8 @@ class TAnchor : public TPoint {
   // dropped on a body that already has an anchor takes that anchor and itself out. Answers
   // whether the anchor stays.
   bool FinishDrop();
+  // The last other anchor on the anchor's real body, or null.
+  TAnchor* FindOtherAnchor() const;
 
   uint16_t ReadBlockContents(int16_t code, TObjectReader& reader) override;
   void WriteBlockContents(int16_t code, TObjectWriter& writer) override;

@@ -8,12 +8,18 @@
 void TVertexTracker::InitVertexTracker(TTrackerView* view, TActionContext* world, TLink* body,
                                        int16_t insertAfter, int16_t vertex,
                                        const TVector& start) {
+  InitVertexTracker(view, world, body, dynamic_cast<TVertexBody*>(body), insertAfter, vertex,
+                    start);
+}
+
+void TVertexTracker::InitVertexTracker(TTrackerView* view, TActionContext* world, TLink* body,
+                                       TVertexBody* vertices, int16_t insertAfter,
+                                       int16_t vertex, const TVector& start) {
   InitDrag(kCmdEditVertices, view, world);
   vertex_ = vertex;
   start_ = start;
   insertAfter_ = insertAfter;
   inserted_ = 0;
-  auto* vertices = dynamic_cast<TVertexBody*>(body);
   if (vertices == nullptr || !vertices->AllowsVertexEditing()) ThrowFailure(0, 0);
   bodyLink_ = body;
   body_ = vertices;

@@ -34,6 +34,10 @@ class TVertexTracker : public TSelectionDragTracker {
   // editing ends the command silently.
   void InitVertexTracker(TTrackerView* view, TActionContext* world, TLink* body,
                          int16_t insertAfter, int16_t vertex, const TVector& start);
+  // The same for a body whose vertices another object edits.
+  void InitVertexTracker(TTrackerView* view, TActionContext* world, TLink* body,
+                         TVertexBody* vertices, int16_t insertAfter, int16_t vertex,
+                         const TVector& start);
   bool UsesHotPoints() const override { return true; }
   TCommandCore* TrackStep(int16_t phase, const QV_CPoint& anchor, const QV_CPoint& previous,
                           const QV_CPoint& next, bool mouseMoved, const TVector& anchorWorld,
@@ -46,6 +50,11 @@ class TVertexTracker : public TSelectionDragTracker {
 
   uint16_t HasInserted() const { return inserted_; }
   int16_t InsertAfter() const { return insertAfter_; }
+  // The vertex that the press grabbed or inserted; 0 before the press on an edge.
+  int16_t GrabbedVertex() const {
+    if (vertex_ != 0) return vertex_;
+    return inserted_ != 0 ? static_cast<int16_t>(insertAfter_ + 1) : 0;
+  }
   const TVector& StartPoint() const { return start_; }
 
  private:

@@ -20,6 +20,8 @@
 #include "views/offscreen/DezevOffScreenMgr.h"
 #include "views/world/MainWorldView.h"
 
+#include "views/trackers/ToolTrackers.h"
+
 namespace {
 
 constexpr int16_t kCmdStopRunning = 1034;
@@ -106,7 +108,7 @@ bool TMainWorldView::DoSetCursor(const MacPoint& portPoint, RegionRec* cursorReg
         resource = kPartCursor;
         break;
       default:
-        resource = 0;
+        resource = ToolCursor(tool);
         break;
     }
     SetToolCursor(resource);
@@ -205,8 +207,9 @@ void TMainWorldView::DoSetupMenus() {
                           kCmdStopRunning})
     EnableMenuCommand(command, true);
   const int16_t tool = world_->GetCurrentTool();
-  for (int16_t command : {kSelectTool, kDragSelectTool, kZoomInTool, kZoomOutTool})
+  for (int16_t command : {kSelectTool, kDragSelectTool, kZoomInTool, kZoomOutTool, kPartTool})
     EnableCheckMenuCommand(command, true, command == tool);
+  for (int16_t command : kObjectTools) EnableCheckMenuCommand(command, true, command == tool);
 }
 
 // ---------------------------------------------------------------------------------------------

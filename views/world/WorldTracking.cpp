@@ -145,3 +145,24 @@ void TWorldTrackerContext::PlaceObject(TLink* object, const TVector3& position) 
 void TWorldTrackerContext::DragEnded(TLink*) { view_.InvalidateForeground(); }
 
 void TWorldTrackerContext::ChangeEnded() { view_.InvalidateForeground(); }
+
+void TWorldTrackerContext::AdoptPlacedObjects(std::vector<std::unique_ptr<TLink>> objects) {
+  const TViewPoint& size = view_.GetStoredSize();
+  const MacPoint viewSize(static_cast<int16_t>(size.h), static_cast<int16_t>(size.v));
+  for (const auto& object : objects)
+    if (object && object->IsThing() != 0) static_cast<TThing*>(object.get())->SetViewSize(viewSize);
+  world_.AdoptPlacedObjects(std::move(objects));
+  view_.InvalidateForeground();
+}
+
+void TWorldTrackerContext::AfterPlacing() { world_.AfterPlacing(); }
+
+void TWorldTrackerContext::PlacingUndone() {
+  world_.PlacingUndone();
+  view_.InvalidateForeground();
+}
+
+void TWorldTrackerContext::PlacingRedone(int16_t first, int16_t second) {
+  world_.PlacingRedone(first, second);
+  view_.InvalidateForeground();
+}

@@ -8,6 +8,7 @@
 
 #include "model/command/ActionContext.h"
 #include "model/command/CommandBase.h"
+#include "model/command/PlacingCommands.h"
 #include "views/trackers/TrackerWorld.h"
 
 class TMainWorldView;
@@ -48,7 +49,8 @@ class TWorldTrackerView : public TTrackerView, public TFeedbackPort {
 class TWorldTrackerContext : public TActionContext,
                              public TTrackingWorld,
                              public TTrackingFrame,
-                             public TTrackerWorld {
+                             public TTrackerWorld,
+                             public TPlacingWorld {
  public:
   TWorldTrackerContext(TWorldDoc& world, TMainWorldView& view);
 
@@ -112,6 +114,12 @@ class TWorldTrackerContext : public TActionContext,
   void ChangeEnded() override;
   void StartPacing(int32_t) override {}
   void StopPacing() override {}
+
+  // Placing the objects of the creation tools.
+  void AdoptPlacedObjects(std::vector<std::unique_ptr<TLink>> objects) override;
+  void AfterPlacing() override;
+  void PlacingUndone() override;
+  void PlacingRedone(int16_t first, int16_t second) override;
 
  private:
   TActionContext& Context();

@@ -15,8 +15,11 @@
 #include "ui/views/WindowBuilder.h"
 #include "ui/views/WindowDocument.h"
 #include "views/offscreen/DezevOffScreenMgr.h"
+#include "bodies/Polygon.h"
 #include "views/trackers/MoveTrackers.h"
+#include "views/trackers/PolygonTrackers.h"
 #include "views/trackers/SelectionTrackers.h"
+#include "views/trackers/ToolTrackers.h"
 #include "views/world/MainWorldView.h"
 #include "views/world/WorldTracking.h"
 
@@ -130,6 +133,10 @@ TCommandCore* TWorldWindow::MouseDown(const MacPoint& point, TMouseEvent* event)
   }
   // Only the selection tools select by clicking; the other tools make their own gestures.
   const int16_t tool = world_.GetCurrentTool();
+  if (TWorldDoc::IsCreationTool(tool)) return ToolGesture(tool);
+  if (tool == TWorldDoc::kPartTool) {
+    if (TCommandCore* vertex = VertexGesture(point)) return vertex;
+  }
   if (tool != TWorldBase::kSelectionTool && tool != TWorldDoc::kDragSelectionTool &&
       tool != TWorldDoc::kPartTool)
     return nullptr;
@@ -161,6 +168,39 @@ TCommandCore* TWorldWindow::SelectionGesture(TLink* hit) {
   move->SetHitObject(hit);
   move->SetFreeWhenDone(1);
   return move.release();
+}
+
+TCommandCore* TWorldWindow::ToolGesture(int16_t tool) {
+  if (!trackerContext_) return nullptr;
+  world_.DeselectAll();
+  std::unique_ptr<TCommandCore> tracker =
+      MakeToolTracker(tool, trackerView_.get(), trackerContext_.get());
+  tracker->SetFreeWhenDone(1);
+  return tracker.release();
+}
+
+TCommandCore* TWorldWindow::VertexGesture(const MacPoint& point) {
+  if (!trackerContext_) return nullptr;
+  // The topmost polygon with a vertex or an edge under the press; an edge may lie just outside
+  // the body.
+  const std::vector<TLink*> objects = world_.Objects();
+  TPolygon* found = nullptr;
+  int16_t vertex = 0;
+  int16_t edge = 0;
+  for (auto it = objects.rbegin(); it != objects.rend() && found == nullptr; ++it) {
+    if (!(*it)->IsMemberClass(TPolygon::kClassID)) continue;
+    auto* polygon = static_cast<TPolygon*>(*it);
+    if (FindPolygonHandle(*polygon, point, vertex, edge)) found = polygon;
+  }
+  if (found == nullptr) return nullptr;
+  TPolygon& polygon = *found;
+  world_.DeselectAll();
+  world_.Select(found);
+  mainView_->InvalidateForeground();
+  std::unique_ptr<TCommandCore> tracker = MakePolygonVertexTracker(
+      trackerView_.get(), trackerContext_.get(), polygon, edge, vertex);
+  tracker->SetFreeWhenDone(1);
+  return tracker.release();
 }
 
 void TWorldWindow::MouseMoved(const MacPoint& point, bool moving) {

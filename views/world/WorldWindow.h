@@ -70,6 +70,11 @@ class TWorldWindow {
   void Forget();
   // The selection tools' gestures: a band from free space, a drag from an object.
   TCommandCore* SelectionGesture(TLink* hit);
+  // The tracker that makes the creation tool's object.
+  TCommandCore* ToolGesture(int16_t tool);
+  // In vertex editing, a press on a polygon's vertex drags it and one on an edge inserts a
+  // vertex there that follows the drag; null elsewhere.
+  TCommandCore* VertexGesture(const MacPoint& point);
 
   TWorldDoc& world_;
   TWindowDocument& document_;

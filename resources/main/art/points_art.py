@@ -175,6 +175,20 @@ def anchor_cursor(second_kind):
     return '\n'.join(''.join(row) for row in canvas)
 
 
+def point_cursor(icon):
+    """Cross hairs whose centre is the hot spot, with the point's picture below and to the right."""
+    canvas = [list('.' * 32) for _ in range(32)]
+    for i in range(15):
+        if abs(i - 7) > 1:
+            canvas[7][i] = '#'
+            canvas[i][7] = '#'
+    for y, row in enumerate(grid(icon)):
+        for x, c in enumerate(row):
+            if c != '.':
+                canvas[y + 10][x + 10] = c
+    return '\n'.join(''.join(row) for row in canvas)
+
+
 if __name__ == '__main__':
     write_icon('point.ico', POINT)
     write_icon('locked-point.ico', LOCKED_POINT)
@@ -183,3 +197,5 @@ if __name__ == '__main__':
     write_icon('anchor.ico', ANCHOR)
     write_cursor('anchor.cur', anchor_cursor(False), (0, 0))
     write_cursor('anchor-kind2.cur', anchor_cursor(True), (0, 0))
+    write_cursor('place-point.cur', point_cursor(POINT), (7, 7))
+    write_cursor('place-locked-point.cur', point_cursor(LOCKED_POINT), (7, 7))

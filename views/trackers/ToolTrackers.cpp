@@ -1,0 +1,64 @@
+#include "views/trackers/ToolTrackers.h"
+
+#include <utility>
+
+#include "bodies/Polygon.h"
+#include "bodies/Shapes.h"
+#include "bodies/lines/Line.h"
+#include "bodies/points/Point.h"
+#include "core/Failure.h"
+#include "model/command/ActionContext.h"
+#include "model/filing/ObjectReader.h"
+#include "views/trackers/LineTrackers.h"
+#include "views/trackers/PointTrackers.h"
+#include "views/trackers/PolygonTrackers.h"
+#include "views/trackers/ShapeTrackers.h"
+
+uint16_t ToolCursor(int16_t tool) {
+  switch (tool) {
+    case 2505: return TPointTracker::kCursorPoint;
+    case 2540: return TPointTracker::kCursorLockedPoint;
+    case 2534: return static_cast<uint16_t>(TAnchor::kCursorAnchor);
+    default: return 0;
+  }
+}
+
+std::unique_ptr<TCommandCore> MakeToolTracker(int16_t tool, TTrackerView* view,
+                                              TActionContext* world) {
+  if (world == nullptr) ThrowFailure(kErrNoToolTracker, 0);
+  std::unique_ptr<TObjectReader> placed;
+  try {
+    placed = ReadObjectsFromResource(tool, &world->ContextLink(), nullptr, nullptr);
+  } catch (const QVException&) {
+    ThrowFailure(kErrNoToolTracker, 0);
+  }
+  if (placed == nullptr) ThrowFailure(kErrNoToolTracker, 0);
+  placed->Complete(0);
+  // The object that the tool makes; the others (a polygon's vertex table) come with it.
+  for (TLink* object : placed->Table().Objects()) {
+    if (object == nullptr) continue;
+    if (object->IsMemberClass(TPolygon::kClassID))
+      return MakePolygonSketchTracker(tool, view, world, std::move(placed),
+                                      *static_cast<TPolygon*>(object));
+    if (object->IsMemberClass(TBasicMass::kClassID))
+      return CreateSketchTracker(tool, view, world, std::move(placed),
+                                 *static_cast<TBasicMass*>(object));
+    if (object->IsMemberClass(TAnchor::kClassID)) {
+      auto tracker = std::make_unique<TAnchorTracker>();
+      tracker->InitAnchorTracker(tool, view, world, std::move(placed),
+                                 static_cast<TAnchor*>(object));
+      return tracker;
+    }
+    if (object->IsMemberClass(TPoint::kClassID)) {
+      auto tracker = std::make_unique<TPointTracker>();
+      tracker->InitPointTracker(tool, view, world, std::move(placed), static_cast<TPoint*>(object));
+      return tracker;
+    }
+    if (object->IsMemberClass(TLine::kClassID)) {
+      auto tracker = std::make_unique<TLineSketchTracker>();
+      tracker->InitLineSketch(tool, view, world, std::move(placed), static_cast<TLine*>(object));
+      return tracker;
+    }
+  }
+  ThrowFailure(kErrNoToolTracker, 0);
+}

@@ -1,0 +1,30 @@
+#pragma once
+// The trackers of the creation tools: each tool's new object is read from the object resource
+// numbered by the tool, and the object's kind decides the tracker that gives it its place and
+// size.
+
+#include <array>
+#include <cstdint>
+#include <memory>
+
+class TActionContext;
+class TCommandCore;
+class TTrackerView;
+
+// The creation tools of bodies, points and lines that the Tools menu offers, each numbered by
+// its object's kind resource: rectangle, square, circle, polygon, curved polygon, point, locked
+// point, anchor, line.
+inline constexpr std::array<int16_t, 9> kObjectTools = {2503, 2502, 2500, 2511, 2557,
+                                                        2505, 2540, 2534, 2549};
+
+// The cursor over the view while the tool is current: the point tools show where the point
+// goes; 0 for the standard arrow.
+uint16_t ToolCursor(int16_t tool);
+
+// A missing resource, or one whose object has no tracker of its own.
+inline constexpr int16_t kErrNoToolTracker = -25005;
+
+// The tracker that makes the tool's object at the next press; fails with -25005 when the tool
+// makes no object that a tracker places.
+std::unique_ptr<TCommandCore> MakeToolTracker(int16_t tool, TTrackerView* view,
+                                              TActionContext* world);
