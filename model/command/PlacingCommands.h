@@ -61,6 +61,8 @@ class TCommandMid : public TCommandBase {
 
  protected:
   void SetPlaced(std::unique_ptr<TObjectReader> placed);
+  // One more object to place with the others; false once the others are placed.
+  bool AddPlaced(std::unique_ptr<TLink>& object);
   TPlacingWorld* PlacingWorld() const { return placingWorld_; }
 
  private:

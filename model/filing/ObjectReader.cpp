@@ -680,6 +680,12 @@ void TObjectReader::SeparateSharedIdentifiers() {
   RebuildLookups();
 }
 
+void TObjectReader::AdoptObject(std::unique_ptr<TLink> object) {
+  if (object == nullptr) return;
+  table_.AddDependent(object.get());
+  owned_.push_back(std::move(object));
+}
+
 std::vector<std::unique_ptr<TLink>> TObjectReader::TakeObjects() {
   const std::vector<TLink*> read = table_.Objects();
   std::vector<std::unique_ptr<TLink>> objects;
