@@ -50,6 +50,9 @@ class TObjectReader : public TFilerBase {
   std::vector<std::unique_ptr<TLink>> TakeObjects();
   // Takes an object made elsewhere as one of the objects read, after the others.
   void AdoptObject(std::unique_ptr<TLink> object);
+  // Gives up one of the objects read, which is no longer among them; null for an object it does
+  // not own.
+  std::unique_ptr<TLink> ReleaseObject(TLink* object);
   TLink518& Table() { return table_; }
 
   int32_t GetVersion() const { return version_; }

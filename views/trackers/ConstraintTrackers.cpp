@@ -16,6 +16,7 @@
 #include "model/filing/ChangeRecorder.h"
 #include "model/filing/ObjectReader.h"
 #include "model/world/WorldDoc.h"
+#include "views/trackers/ShapeTrackers.h"
 #include "views/world/HotPointSnapper.h"
 
 namespace {
@@ -134,25 +135,32 @@ void TCnstrTracker::Finish() {
   constraint_->MarkChanged();
 }
 
+bool TCnstrTracker::UsesHotPoints() const { return HasTrackingSnapper(GetContext()); }
+
 void TCnstrTracker::SnapAndAttach(TPoint& point, const QV_CPoint& screen, const TVector& world) {
+  TVector at = world;
   std::unique_ptr<THotPointRecord> snapped;
-  THotPointSnapper* snapper = SnapperOf(GetContext());
+  THotPointSnapper* snapper = UsesHotPoints() ? SnapperOf(GetContext()) : nullptr;
   if (snapper != nullptr &&
-      snapper->Snap(POINT{screen.h, screen.v}, world, &point, snapped) != 0 &&
-      IsKindOfSafe(snapped->GetTarget(), TMass::kClassID)) {
-    auto* body = static_cast<TMass*>(snapped->GetTarget());
-    if (body != point.GetBody() && !BodyTaken(*constraint_, point, body)) {
-      point.AttachToBody(body);
+      snapper->Snap(POINT{screen.h, screen.v}, world, &point, snapped) != 0) {
+    TLink* target = snapped->GetTarget();
+    if (IsKindOfSafe(target, TMass::kClassID) && target->GetIdentifier() != kBackgroundIdentifier &&
+        target != point.GetBody() &&
+        !BodyTaken(*constraint_, point, static_cast<TMass*>(target))) {
+      point.AttachToBody(static_cast<TMass*>(target));
       const TVector own = snapped->GetOwnPosition();
       point.SetLocalPosition(TVector3(own.x, own.y, 0.0));
       point.ForEachLinked(1);
       return;
     }
+    const TVector3 spot = snapped->GetWorldPosition();
+    at = TVector(spot.x, spot.y);
   }
-  // No hot point: the point lands on the body under it, one that no other end of the
-  // constraint is on.
+  // The point lands on the body under it, one that no other end of the constraint is on.
   if (TWorldDoc* doc = WorldOf(GetContext()))
-    PlacePointInWorld(*doc, point, TVector3(world.x, world.y, point.GetWorldRotation()), 0);
+    PlacePointInWorld(*doc, point, TVector3(at.x, at.y, point.GetWorldRotation()), 0);
+  else
+    PutAt(point, at);
   point.ForEachLinked(1);
 }
 
@@ -398,6 +406,13 @@ void TForceTracker669::InitForceTracker(int16_t commandNumber, TTrackerView* vie
   force_ = nullptr;
   InitCnstrTracker(commandNumber, view, world, std::move(placed), force);
   force_ = force;
+  if (!IsCreating()) return;
+  // A new force pushes at one point: any further point it came with is not placed.
+  while (force->AttachedCount() > force->RequiredAttachments()) {
+    TLink* extra = force->Attached().back();
+    force->DetachObject(extra);
+    TakePlaced(extra);
+  }
 }
 
 void TForceTracker669::MovePoint(const TVector& world) {

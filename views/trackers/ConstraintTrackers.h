@@ -44,6 +44,9 @@ class TCnstrTracker : public TDragTracker {
                           const TVector& previousWorld, const TVector& nextWorld,
                           bool moved) override;
 
+  // Ends snap to hot points while the view has a snapper.
+  bool UsesHotPoints() const override;
+
   TCnstr* Constraint() const { return constraint_; }
   uint16_t IsStarted() const { return started_; }
   uint16_t ShowsFeedback() const { return showFeedback_; }

@@ -259,6 +259,12 @@ TEST_F(ConstraintTrackersTest, AForceIsAimedByItsTail) {
   Drag(tracker, At(2, 2), {At(0, 1), At(-1, 0)});
   tracker.Perform();
   auto* force = static_cast<TForce*>(tracker.Constraint());
+  // One point only: the force's, on the body.
+  ASSERT_EQ(force->AttachedCount(), 1);
+  const std::vector<TLink*> objects = world->Objects();
+  EXPECT_EQ(std::count_if(objects.begin(), objects.end(),
+                          [](TLink* object) { return object->IsMemberClass(TPoint::kClassID); }),
+            1);
   EXPECT_EQ(tracker.AttachedPoint(0)->GetBody(), square);
   // The arrow runs from the tail at the mouse into the application point.
   EXPECT_NEAR(force->Fx().GetValue(), 3.0, 1e-9);
