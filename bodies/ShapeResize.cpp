@@ -17,9 +17,8 @@ void MakeEqual(TVector& d) {
 
 }  // namespace
 
-void TBasicMass::ResizeFromDrag(const TVector&, const TVector& current,
-                                const Transform2D& inverse, const Transform2D& frame,
-                                bool snap) {
+void TBasicMass::ResizeFromDrag(const TVector&, const TVector& current, const Transform2D& inverse,
+                                const Transform2D& frame, bool snap) {
   TVector d = Transform2D::ApplyToVector(inverse, current);
   const TWorldDoc* world = GetWorld();
   double g = snap && world != nullptr ? world->SnappingDistance() : 0.0;
@@ -32,7 +31,7 @@ void TBasicMass::ResizeFromDrag(const TVector&, const TVector& current,
   SnapToMultiple(d.y, g);
 
   TVector size = GetSize();
-  TVector offset;
+  TVector offset(0.0, 0.0);
   // An axis whose drag snapped to nothing keeps its size, on the positive side of the anchor.
   if (std::fabs(d.x) >= g) {
     size.x = std::fabs(d.x);

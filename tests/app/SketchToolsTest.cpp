@@ -28,6 +28,7 @@
 #include "core/port/WindowBinding.h"
 #include "model/command/CommandHandler.h"
 #include "model/world/QVDoc.h"
+#include "model/world/WorldParticipants.h"
 #include "platform/win32/Clock.h"
 #include "platform/win32/Input.h"
 #include "platform/win32/Message.h"
@@ -53,6 +54,18 @@ constexpr int16_t kPointTool = 2505;
 constexpr int16_t kAnchorTool = 2534;
 constexpr int16_t kLineTool = 2549;
 constexpr int16_t kVertexEditing = 2012;
+
+// Told every frame shown; stops the run at frame 10.
+class TFrameWatcher : public TLink, public TFrameParticipant {
+ public:
+  explicit TFrameWatcher(TWorldDoc& world) : world_(world) {}
+  void FrameChanged(int16_t frame, int16_t, int16_t) override {
+    if (frame >= 10) world_.StopRunning();
+  }
+
+ private:
+  TWorldDoc& world_;
+};
 
 // The desktop as a script: each poll for its events delivers the user's next action.
 class TScriptedDesktop : public WindowPresenter {
@@ -113,8 +126,7 @@ class SketchToolsTest : public ::testing::Test {
 
   // The spring-and-pin sample at 50 pixels a metre around the world's origin.
   void OpenSample() {
-    TOpenDocumentCommand open(std::string(YB_SAMPLES_DIR) + "/" +
-                              sample_worlds::kSpringAndPinFile);
+    TOpenDocumentCommand open(std::string(YB_SAMPLES_DIR) + "/" + sample_worlds::kSpringAndPinFile);
     open.OnOpened([&](TQVDoc& document) {
       world_ = &document.World();
       documents_->Open(open.TakeDocument(), open.Path());
@@ -147,9 +159,9 @@ class SketchToolsTest : public ::testing::Test {
     GetWindowRect(view_->GetWindowHandle(), &viewRect);
     RECT mainRect;
     GetWindowRect(main_->m_hWnd, &mainRect);
-    const uint32_t pixel = GetWindowSurface(main_->m_hWnd)
-                               ->Pixel(viewRect.left - mainRect.left + point.h,
-                                       viewRect.top - mainRect.top + point.v);
+    const uint32_t pixel =
+        GetWindowSurface(main_->m_hWnd)
+            ->Pixel(viewRect.left - mainRect.left + point.h, viewRect.top - mainRect.top + point.v);
     return RGB((pixel >> 16) & 0xFF, (pixel >> 8) & 0xFF, pixel & 0xFF);
   }
   // Whether anything is drawn within two pixels of the point.
@@ -189,12 +201,19 @@ class SketchToolsTest : public ::testing::Test {
   }
   // What the user does once the press has started a gesture, one action each time the tracking
   // loop asks the desktop for news and has read the mouse messages waiting.
-  void Gesture(const MacPoint& press, std::vector<std::function<void()>> desktop) {
+  // Between the clicks of a click-by-click gesture the button is up and nothing holds the mouse.
+  void Gesture(const MacPoint& press, std::vector<std::function<void()>> desktop,
+               bool heldThroughout = true) {
     size_t next = 0;
     TScriptedDesktop presenter([&] {
+      // A click waits until the gesture has taken the press before it.
       MSG waiting;
-      if (PeekMessage(&waiting, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, PM_NOREMOVE)) return;
-      if (GetCapture() == view_->GetWindowHandle() && next < desktop.size()) desktop[next++]();
+      if (heldThroughout
+              ? PeekMessage(&waiting, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, PM_NOREMOVE)
+              : PeekMessage(&waiting, nullptr, WM_LBUTTONDOWN, WM_LBUTTONDOWN, PM_NOREMOVE))
+        return;
+      const bool tracking = !heldThroughout || GetCapture() == view_->GetWindowHandle();
+      if (tracking && next < desktop.size()) desktop[next++]();
     });
     SetWindowPresenter(&presenter);
     RunLoop({[&] {
@@ -228,10 +247,14 @@ class SketchToolsTest : public ::testing::Test {
     for (const TVector& p : clicks) {
       const POINT at = Screen(On(p.x, p.y));
       desktop.push_back([at] { InjectMouseMove(at); });
-      desktop.push_back([at] { InjectMouseButton(MouseButton::kLeft, true, at); });
-      desktop.push_back([at] { InjectMouseButton(MouseButton::kLeft, false, at); });
+      desktop.push_back([at] {
+        // Clicks apart in time: none of them makes a double click.
+        AdvanceVirtualClock(1000);
+        InjectMouseButton(MouseButton::kLeft, true, at);
+        InjectMouseButton(MouseButton::kLeft, false, at);
+      });
     }
-    Gesture(On(points.front().x, points.front().y), desktop);
+    Gesture(On(points.front().x, points.front().y), desktop, false);
   }
   // A click: press and release at the world point.
   void ClickAt(double x, double y) { Drag({TVector(x, y)}); }
@@ -269,6 +292,129 @@ TEST_F(SketchToolsTest, ARectangleIsDraggedOutFromTheToolsMenu) {
   EXPECT_TRUE(InkNear(On(0.5, 1.0)));
   EXPECT_TRUE(InkNear(On(2.5, 1.0)));
   EXPECT_FALSE(InkNear(On(2.8, 1.0)));
+}
+
+TEST_F(SketchToolsTest, EveryKindIsSketchedEditedSavedReopenedAndRun) {
+  // A rectangle, 2 by 1 on the metre grid.
+  Command(kRectangleTool);
+  Drag({{0.5, 0.5}, {2.4, 1.6}});
+  TRectangle* rectangle = Newest<TRectangle>();
+  ASSERT_NE(rectangle, nullptr);
+
+  // A circle: the shorter side of the drag, 1.1, snaps to twice the grid.
+  Command(kCircleTool);
+  Drag({{-2, 0.5}, {-2.6, 1.2}, {-3.1, 1.9}});
+  TOval* circle = Newest<TOval>();
+  ASSERT_NE(circle, nullptr);
+  EXPECT_NEAR(circle->GetSize().x, 2, 1e-9);
+  EXPECT_NEAR(circle->GetPositionValues().x, -3, 1e-9);
+  EXPECT_NEAR(circle->GetPositionValues().y, 1.5, 1e-9);
+
+  // A polygon and a curved polygon, click by click.
+  Command(kPolygonTool);
+  ClickByClick({{-3, -1}, {-1, -1}, {-2, -2.5}});
+  TPolygon* polygon = Newest<TPolygon>();
+  ASSERT_NE(polygon, nullptr);
+  ASSERT_EQ(polygon->GetVertices()->GetCount(), 3);
+  Command(kCurvedPolygonTool);
+  ClickByClick({{1, -1}, {3, -1}, {3, -2.5}, {1, -2.5}});
+  auto* curved = dynamic_cast<TCurvPoly*>(Newest<TPolygon>());
+  ASSERT_NE(curved, nullptr);
+  EXPECT_TRUE(curved->IsCurved());
+  EXPECT_EQ(curved->GetVertices()->GetCount(), 4);
+
+  // A point on the rectangle, an anchor on the circle, a line.
+  Command(kPointTool);
+  ClickAt(2.0, 1.2);
+  TPoint* point = Newest<TPoint>();
+  ASSERT_NE(point, nullptr);
+  EXPECT_EQ(point->GetBody(), rectangle);
+  // A second point near the rectangle's top-left corner: the snapper puts it on the corner.
+  ClickAt(0.52, 1.48);
+  TPoint* cornerPoint = Newest<TPoint>();
+  ASSERT_NE(cornerPoint, point);
+  EXPECT_EQ(cornerPoint->GetBody(), rectangle);
+  EXPECT_NEAR(cornerPoint->GetWorldXY().x, 0.5, 1e-9);
+  EXPECT_NEAR(cornerPoint->GetWorldXY().y, 1.5, 1e-9);
+  Command(kAnchorTool);
+  ClickAt(-3, 1.5);
+  TAnchor* anchor = Newest<TAnchor>();
+  ASSERT_NE(anchor, nullptr);
+  EXPECT_EQ(anchor->GetBody(), circle);
+  EXPECT_TRUE(circle->IsAnchored());
+  Command(kLineTool);
+  Drag({{-1, 2.5}, {0, 2.6}, {1, 2.8}});
+  TLine* line = Newest<TLine>();
+  ASSERT_NE(line, nullptr);
+  EXPECT_NEAR(line->GetEndPoint2().x, 1, 0.03);
+
+  // Vertex editing: a press on the middle of the polygon's first edge inserts a vertex there
+  // that follows the drag.
+  Command(kVertexEditing);
+  Drag({{-2, -1}, {-2, -0.6}, {-2, -0.3}});
+  ASSERT_EQ(polygon->GetVertices()->GetCount(), 4);
+  TVector inserted;
+  ASSERT_TRUE(polygon->GetVertex(2, inserted));
+  polygon->LocalToWorld(inserted);
+  EXPECT_NEAR(inserted.x, -2, 0.03);
+  EXPECT_NEAR(inserted.y, -0.3, 0.03);
+
+  // With the selection tool, the selected rectangle's top-right handle stretches it from its
+  // bottom-left corner, and the points on it stay where they are in the world.
+  Command(TWorldBase::kSelectionTool);
+  ClickAt(1.5, 1.0);
+  ASSERT_EQ(world_->Selection().size(), 1u);
+  const TVector pointAt = point->GetWorldXY();
+  Drag({{2.5, 1.5}, {3.0, 1.5}, {3.5, 1.5}});
+  EXPECT_NEAR(rectangle->GetSize().x, 3, 1e-9);
+  EXPECT_NEAR(rectangle->GetSize().y, 1, 1e-9);
+  EXPECT_NEAR(rectangle->GetPositionValues().x, 2, 1e-9);
+  EXPECT_NEAR(point->GetWorldXY().x, pointAt.x, 1e-9);
+  EXPECT_NEAR(point->GetWorldXY().y, pointAt.y, 1e-9);
+
+  // The window shows them all.
+  EXPECT_TRUE(InkNear(On(0.5, 1.0)));   // the rectangle's left side
+  EXPECT_TRUE(InkNear(On(3.5, 1.0)));   // and its right side, stretched
+  EXPECT_TRUE(InkNear(On(-4, 1.5)));    // the circle's left rim
+  EXPECT_TRUE(InkNear(On(-3, -1)));     // a polygon vertex
+  EXPECT_TRUE(InkNear(On(-2, -0.3)));   // the inserted vertex
+  EXPECT_TRUE(InkNear(On(2, 1.2)));     // the point
+  EXPECT_FALSE(InkNear(On(-2, -0.9)));  // where the polygon's edge was
+
+  // Saved and reopened, with the attachments.
+  documents_->Documents().front()->Document().WriteDocument(path_.string());
+  TQVDoc reopened;
+  reopened.ReadDocument(path_.string());
+  TWorldDoc& again = reopened.World();
+  auto* pointAgain = dynamic_cast<TPoint*>(again.FindObject(point->GetIdentifier()));
+  ASSERT_NE(pointAgain, nullptr);
+  ASSERT_NE(pointAgain->GetBody(), nullptr);
+  EXPECT_EQ(pointAgain->GetBody()->GetIdentifier(), rectangle->GetIdentifier());
+  auto* cornerAgain = dynamic_cast<TPoint*>(again.FindObject(cornerPoint->GetIdentifier()));
+  ASSERT_NE(cornerAgain, nullptr);
+  EXPECT_NEAR(cornerAgain->GetLocalXY().x, cornerPoint->GetLocalXY().x, 1e-12);
+  EXPECT_NEAR(cornerAgain->GetLocalXY().y, cornerPoint->GetLocalXY().y, 1e-12);
+  auto* anchorAgain = dynamic_cast<TAnchor*>(again.FindObject(anchor->GetIdentifier()));
+  ASSERT_NE(anchorAgain, nullptr);
+  EXPECT_EQ(anchorAgain->GetBody()->GetIdentifier(), circle->GetIdentifier());
+  auto* polygonAgain = dynamic_cast<TPolygon*>(again.FindObject(polygon->GetIdentifier()));
+  ASSERT_NE(polygonAgain, nullptr);
+  EXPECT_EQ(polygonAgain->GetVertices()->GetCount(), 4);
+  auto* curvedAgain = dynamic_cast<TCurvPoly*>(again.FindObject(curved->GetIdentifier()));
+  ASSERT_NE(curvedAgain, nullptr);
+  EXPECT_TRUE(curvedAgain->IsCurved());
+
+  // Run: the anchored circle stays where it is.
+  const TVector3 circleAt = circle->GetPositionValues();
+  TFrameWatcher watcher(*world_);
+  world_->UpdateViewObject(&watcher, 1);
+  Command(kCmdRun);
+  world_->UpdateViewObject(&watcher, 0);
+  ASSERT_NE(world_->GetStore(), nullptr);
+  EXPECT_EQ(world_->CurrentFrame(), 10);
+  const TVector3 circleNow = circle->GetPositionValues();
+  EXPECT_NEAR(circleNow.x, circleAt.x, 1e-9);
+  EXPECT_NEAR(circleNow.y, circleAt.y, 1e-9);
 }
 
 }  // namespace

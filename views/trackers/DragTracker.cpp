@@ -52,8 +52,11 @@ void TDragTracker::HandleEvent(TEventRecord& event) {
 
 bool TDragTracker::TrackingDone() {
   if (TCommandMid::TrackingDoneFlag()) return true;
+  // Reading the button lets the desktop deliver what the user did: between clicks the next
+  // click comes only that way.
+  const bool down = IsMouseButtonDown();
   if (released_ != 0 || clicking_ != 0) return false;
-  if (IsMouseButtonDown()) return false;
+  if (down) return false;
   // A drag ends at its release, with or without multi-click.
   if (IsWaitingForFirstMove() == 0) return true;
   // Released before any movement: the gesture goes on click by click.

@@ -2,6 +2,7 @@
 
 #include "bodies/lines/Line.h"
 #include "core/Failure.h"
+#include "core/MouseButton.h"
 #include "views/trackers/ShapeTrackers.h"
 
 void TLineEndTracker::InitLineEnd(TTrackerView* view, TActionContext* world, TLine* line,
@@ -13,15 +14,17 @@ void TLineEndTracker::InitLineEnd(TTrackerView* view, TActionContext* world, TLi
   start_ = handle == 0 ? line->GetEndPoint1() : line->GetEndPoint2();
 }
 
-bool TLineEndTracker::UsesHotPoints() const { return HasTrackingSnapper(GetContext()); }
+bool TLineEndTracker::UsesHotPoints() const {
+  return HasTrackingSnapper(GetContext());
+}
 
 TCommandCore* TLineEndTracker::TrackStep(int16_t phase, const QV_CPoint& anchor,
                                          const QV_CPoint& previous, const QV_CPoint& next,
                                          bool mouseMoved, const TVector& anchorWorld,
                                          const TVector& previousWorld, const TVector& nextWorld,
                                          bool moved) {
-  TCommandCore* const result = TTracker487::TrackStep(
-      phase, anchor, previous, next, mouseMoved, anchorWorld, previousWorld, nextWorld, moved);
+  TCommandCore* const result = TTracker487::TrackStep(phase, anchor, previous, next, mouseMoved,
+                                                      anchorWorld, previousWorld, nextWorld, moved);
   // The drag runs from the end's own place, whatever the press's distance from it.
   if (phase == 0) SetAnchorWorld(start_);
   if (phase == 1 && moved) {
@@ -51,8 +54,8 @@ void TLineSketchTracker::InitLineSketch(int16_t commandNumber, TTrackerView* vie
 TCommandCore* TLineSketchTracker::TrackStep(int16_t phase, const QV_CPoint& anchor,
                                             const QV_CPoint& previous, const QV_CPoint& next,
                                             bool mouseMoved, const TVector& anchorWorld,
-                                            const TVector& previousWorld,
-                                            const TVector& nextWorld, bool moved) {
+                                            const TVector& previousWorld, const TVector& nextWorld,
+                                            bool moved) {
   TCommandCore* const result = TDragTracker::TrackStep(
       phase, anchor, previous, next, mouseMoved, anchorWorld, previousWorld, nextWorld, moved);
   if (phase == 0) {
@@ -68,4 +71,8 @@ TCommandCore* TLineSketchTracker::TrackStep(int16_t phase, const QV_CPoint& anch
 
 bool TLineSketchTracker::IsObjectAcceptable() const {
   return line_ != nullptr && !(line_->GetEndPoint1() == line_->GetEndPoint2());
+}
+
+bool TLineSketchTracker::TrackingDone() {
+  return TrackingDoneFlag() || !IsMouseButtonDown();
 }

@@ -44,6 +44,8 @@ class TLineSketchTracker : public TDragTracker {
                           const QV_CPoint& next, bool mouseMoved, const TVector& anchorWorld,
                           const TVector& previousWorld, const TVector& nextWorld,
                           bool moved) override;
+  // The gesture ends at the release: a click places the object where it is.
+  bool TrackingDone() override;
   bool IsObjectAcceptable() const override;
 
  private:

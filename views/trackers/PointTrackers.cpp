@@ -8,6 +8,7 @@
 #include "bodies/points/Point.h"
 #include "core/Failure.h"
 #include "core/Handle.h"
+#include "core/MouseButton.h"
 #include "model/filing/ObjectReader.h"
 #include "model/filing/ObjectWriter.h"
 #include "model/world/WorldDoc.h"
@@ -58,8 +59,8 @@ TPointTracker::TPointTracker() = default;
 TPointTracker::~TPointTracker() = default;
 
 void TPointTracker::InitPointTracker(int16_t commandNumber, TTrackerView* view,
-                                     TActionContext* world,
-                                     std::unique_ptr<TObjectReader> placed, TPoint* point) {
+                                     TActionContext* world, std::unique_ptr<TObjectReader> placed,
+                                     TPoint* point) {
   point_ = nullptr;
   snapped_.reset();
   if (point == nullptr) ThrowFailure(kErrNoObject, 0);
@@ -133,8 +134,8 @@ void TPointTracker::Release() {
 // TAnchorTracker
 
 void TAnchorTracker::InitAnchorTracker(int16_t commandNumber, TTrackerView* view,
-                                       TActionContext* world,
-                                       std::unique_ptr<TObjectReader> placed, TAnchor* anchor) {
+                                       TActionContext* world, std::unique_ptr<TObjectReader> placed,
+                                       TAnchor* anchor) {
   anchor_ = nullptr;
   InitPointTracker(commandNumber, view, world, std::move(placed), anchor);
   anchor_ = anchor;
@@ -159,8 +160,8 @@ void TAnchorTracker::Undo() {
   TPointTracker::Undo();
   TWorldDoc* world = WorldOf(GetContext());
   if (removedImage_.empty() || world == nullptr || world->FindObject(removedIdentifier_)) return;
-  auto reader = ReadObjects(std::span<const uint8_t>(removedImage_), 2, 0, world, nullptr,
-                            nullptr, {});
+  auto reader =
+      ReadObjects(std::span<const uint8_t>(removedImage_), 2, 0, world, nullptr, nullptr, {});
   reader->Complete(0);
   world->AdoptObjects(reader->TakeObjects());
 }
@@ -173,4 +174,8 @@ void TAnchorTracker::Redo() {
   if (back == nullptr || !back->IsMemberClass(TAnchor::kClassID)) return;
   static_cast<TAnchor*>(back)->DetachFromBody();
   world->RemoveObject(back);
+}
+
+bool TPointTracker::TrackingDone() {
+  return TrackingDoneFlag() || !IsMouseButtonDown();
 }

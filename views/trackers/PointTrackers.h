@@ -39,6 +39,8 @@ class TPointTracker : public TDragTracker {
                           const TVector& previousWorld, const TVector& nextWorld,
                           bool moved) override;
 
+  // The gesture ends at the release: a click places the object where it is.
+  bool TrackingDone() override;
   TPoint* Point() const { return point_; }
   uint16_t HasPlaced() const { return placed_; }
   // The object the snapper found at the press; null when it found none.

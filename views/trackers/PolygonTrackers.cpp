@@ -67,7 +67,7 @@ int16_t TPolygonSketchTracker::AddPoint(const QV_CPoint&, const TVector& world) 
   const int32_t n = VertexCount(*polygon_);
   if (n == 0) return 1;
   const TVector point = ToLocal(*polygon_, world);
-  TVector fixedLast;
+  TVector fixedLast(0.0, 0.0);
   // A second click on the vertex fixed last adds nothing.
   if (n > 1 && polygon_->GetVertex(n - 1, fixedLast) && fixedLast == point) return 1;
   polygon_->SetLastVertex(point);
@@ -136,10 +136,18 @@ void TPolygonResizeTracker::InitPolygonResize(TTrackerView* view, TActionContext
   polygon_ = polygon;
   const TDoubleRect& b = polygon->LocalBounds();
   switch (handle) {
-    case 0: grabbed_ = TVector(b.left, b.top); break;
-    case 1: grabbed_ = TVector(b.right, b.top); break;
-    case 2: grabbed_ = TVector(b.left, b.bottom); break;
-    default: grabbed_ = TVector(b.right, b.bottom); break;
+    case 0:
+      grabbed_ = TVector(b.left, b.top);
+      break;
+    case 1:
+      grabbed_ = TVector(b.right, b.top);
+      break;
+    case 2:
+      grabbed_ = TVector(b.left, b.bottom);
+      break;
+    default:
+      grabbed_ = TVector(b.right, b.bottom);
+      break;
   }
   polygon->LocalToWorld(grabbed_);
 }
@@ -198,7 +206,9 @@ class TPolygonVertexTracker::TVertices : public TVertexBody {
 
 TPolygonVertexTracker::TPolygonVertexTracker() = default;
 
-TPolygonVertexTracker::~TPolygonVertexTracker() { EndHolds(); }
+TPolygonVertexTracker::~TPolygonVertexTracker() {
+  EndHolds();
+}
 
 void TPolygonVertexTracker::InitPolygonVertex(TTrackerView* view, TActionContext* world,
                                               TPolygon* polygon, int16_t insertAfter,
@@ -307,15 +317,17 @@ bool NearEdge(const MacPoint& p, const MacPoint& a, const MacPoint& b) {
 
 }  // namespace
 
-bool FindPolygonHandle(TPolygon& polygon, const MacPoint& point, int16_t& vertex, int16_t& edge) {
+bool FindPolygonHandle(TPolygon& polygon, const MacPoint& point,
+                       const std::function<MacPoint(const TVector&)>& toScreen, int16_t& vertex,
+                       int16_t& edge) {
   vertex = 0;
   edge = 0;
   const int32_t n = VertexCount(polygon);
   std::vector<MacPoint> screen;
   for (int16_t i = 1; i <= n; ++i) {
-    MacPoint p;
-    if (polygon.GetHotPointOnScreen(i, p) == 0) return false;
-    screen.push_back(p);
+    TVector world(0.0, 0.0);
+    if (polygon.GetHotPointInWorld(i, world) == 0) return false;
+    screen.push_back(toScreen(world));
   }
   for (int16_t i = 1; i <= n; ++i) {
     const MacPoint& p = screen[i - 1];
@@ -338,27 +350,28 @@ bool FindPolygonHandle(TPolygon& polygon, const MacPoint& point, int16_t& vertex
 
 namespace {
 
-bool IsCurved(const TPolygon& polygon) { return polygon.IsMemberClass(TCurvPoly::kClassID); }
+bool IsCurved(const TPolygon& polygon) {
+  return polygon.IsMemberClass(TCurvPoly::kClassID);
+}
 
 }  // namespace
 
 std::unique_ptr<TPolygonSketchTracker> MakePolygonSketchTracker(
     int16_t commandNumber, TTrackerView* view, TActionContext* world,
     std::unique_ptr<TObjectReader> placed, TPolygon& polygon) {
-  std::unique_ptr<TPolygonSketchTracker> tracker =
-      IsCurved(polygon) ? std::make_unique<TCurvedSketchTracker>()
-                        : std::make_unique<TPolygonSketchTracker>();
+  std::unique_ptr<TPolygonSketchTracker> tracker = IsCurved(polygon)
+                                                       ? std::make_unique<TCurvedSketchTracker>()
+                                                       : std::make_unique<TPolygonSketchTracker>();
   tracker->InitPolygonSketch(commandNumber, view, world, std::move(placed), &polygon);
   return tracker;
 }
 
 std::unique_ptr<TPolygonResizeTracker> MakePolygonResizeTracker(TTrackerView* view,
                                                                 TActionContext* world,
-                                                                TPolygon& polygon,
-                                                                int32_t handle) {
-  std::unique_ptr<TPolygonResizeTracker> tracker =
-      IsCurved(polygon) ? std::make_unique<TCurvedResizeTracker>()
-                        : std::make_unique<TPolygonResizeTracker>();
+                                                                TPolygon& polygon, int32_t handle) {
+  std::unique_ptr<TPolygonResizeTracker> tracker = IsCurved(polygon)
+                                                       ? std::make_unique<TCurvedResizeTracker>()
+                                                       : std::make_unique<TPolygonResizeTracker>();
   tracker->InitPolygonResize(view, world, &polygon, handle);
   return tracker;
 }
@@ -370,9 +383,9 @@ std::unique_ptr<TPolygonVertexTracker> MakePolygonVertexTracker(TTrackerView* vi
                                                                 int16_t vertex) {
   TVector start(0.0, 0.0);
   if (vertex != 0 && polygon.GetVertex(vertex, start)) polygon.LocalToWorld(start);
-  std::unique_ptr<TPolygonVertexTracker> tracker =
-      IsCurved(polygon) ? std::make_unique<TCurvedVertexTracker>()
-                        : std::make_unique<TPolygonVertexTracker>();
+  std::unique_ptr<TPolygonVertexTracker> tracker = IsCurved(polygon)
+                                                       ? std::make_unique<TCurvedVertexTracker>()
+                                                       : std::make_unique<TPolygonVertexTracker>();
   tracker->InitPolygonVertex(view, world, &polygon, insertAfter, vertex, start);
   return tracker;
 }

@@ -14,6 +14,7 @@
 // Undo and redo bring back the vertex table from the command's images.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "core/MacTypes.h"
@@ -131,8 +132,7 @@ std::unique_ptr<TPolygonSketchTracker> MakePolygonSketchTracker(
     std::unique_ptr<TObjectReader> placed, TPolygon& polygon);
 std::unique_ptr<TPolygonResizeTracker> MakePolygonResizeTracker(TTrackerView* view,
                                                                 TActionContext* world,
-                                                                TPolygon& polygon,
-                                                                int32_t handle);
+                                                                TPolygon& polygon, int32_t handle);
 // vertex: the grabbed vertex, or 0 with insertAfter for a press on an edge.
 std::unique_ptr<TPolygonVertexTracker> MakePolygonVertexTracker(TTrackerView* view,
                                                                 TActionContext* world,
@@ -142,5 +142,8 @@ std::unique_ptr<TPolygonVertexTracker> MakePolygonVertexTracker(TTrackerView* vi
 
 // The polygon's handle under the screen point in vertex editing: a vertex (its number in
 // vertex) within 7 pixels across and down, else an edge (the number of its first vertex in
-// edge) within 2 pixels. False when neither is there.
-bool FindPolygonHandle(TPolygon& polygon, const MacPoint& point, int16_t& vertex, int16_t& edge);
+// edge) within 2 pixels. toScreen takes a world point to the screen. False when neither is
+// there.
+bool FindPolygonHandle(TPolygon& polygon, const MacPoint& point,
+                       const std::function<MacPoint(const TVector&)>& toScreen, int16_t& vertex,
+                       int16_t& edge);

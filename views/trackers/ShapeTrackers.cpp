@@ -7,6 +7,7 @@
 #include "bodies/points/Point.h"
 #include "core/Failure.h"
 #include "core/List.h"
+#include "core/MouseButton.h"
 #include "model/filing/ChangeRecorder.h"
 #include "model/filing/ObjectReader.h"
 #include "views/world/HotPointSnapper.h"
@@ -101,8 +102,8 @@ void TShapeSketchTracker::ConstrainWorldPoint(const TVector&, const TVector&, TV
 TCommandCore* TShapeSketchTracker::TrackStep(int16_t phase, const QV_CPoint& anchor,
                                              const QV_CPoint& previous, const QV_CPoint& next,
                                              bool mouseMoved, const TVector& anchorWorld,
-                                             const TVector& previousWorld,
-                                             const TVector& nextWorld, bool moved) {
+                                             const TVector& previousWorld, const TVector& nextWorld,
+                                             bool moved) {
   TCommandCore* const result = TDragTracker::TrackStep(
       phase, anchor, previous, next, mouseMoved, anchorWorld, previousWorld, nextWorld, moved);
   if (phase == 0) TranslationFrame(anchorWorld, frame_, inverse_);
@@ -123,8 +124,7 @@ TCommandCore* TShapeSketchTracker::TrackStep(int16_t phase, const QV_CPoint& anc
   return result;
 }
 
-std::unique_ptr<TShapeSketchTracker> CreateSketchTracker(int16_t commandNumber,
-                                                         TTrackerView* view,
+std::unique_ptr<TShapeSketchTracker> CreateSketchTracker(int16_t commandNumber, TTrackerView* view,
                                                          TActionContext* world,
                                                          std::unique_ptr<TObjectReader> placed,
                                                          TBasicMass& body) {
@@ -147,10 +147,18 @@ void TBodyResizeTracker::InitBodyResize(TTrackerView* view, TActionContext* worl
   const TDoubleRect& b = body->LocalBounds();
   // The corner opposite the grabbed one.
   switch (handle) {
-    case 0: fixedCorner_ = TVector(b.right, b.bottom); break;
-    case 1: fixedCorner_ = TVector(b.left, b.bottom); break;
-    case 2: fixedCorner_ = TVector(b.right, b.top); break;
-    default: fixedCorner_ = TVector(b.left, b.top); break;
+    case 0:
+      fixedCorner_ = TVector(b.right, b.bottom);
+      break;
+    case 1:
+      fixedCorner_ = TVector(b.left, b.bottom);
+      break;
+    case 2:
+      fixedCorner_ = TVector(b.right, b.top);
+      break;
+    default:
+      fixedCorner_ = TVector(b.left, b.top);
+      break;
   }
   body->LocalToWorld(fixedCorner_);
   attachments_ = std::make_unique<TAttachmentPositions>(*body);
@@ -167,10 +175,10 @@ void TBodyResizeTracker::ConstrainWorldPoint(const TVector&, const TVector&, TVe
 TCommandCore* TBodyResizeTracker::TrackStep(int16_t phase, const QV_CPoint& anchor,
                                             const QV_CPoint& previous, const QV_CPoint& next,
                                             bool mouseMoved, const TVector& anchorWorld,
-                                            const TVector& previousWorld,
-                                            const TVector& nextWorld, bool moved) {
-  TCommandCore* const result = TTracker487::TrackStep(
-      phase, anchor, previous, next, mouseMoved, anchorWorld, previousWorld, nextWorld, moved);
+                                            const TVector& previousWorld, const TVector& nextWorld,
+                                            bool moved) {
+  TCommandCore* const result = TTracker487::TrackStep(phase, anchor, previous, next, mouseMoved,
+                                                      anchorWorld, previousWorld, nextWorld, moved);
   if (phase == 0) {
     SetAnchorWorld(fixedCorner_);
     BeginApply();
@@ -211,10 +219,13 @@ void TShapeResizeTracker::Apply(const TVector& fixed, const TVector& point) {
   shape_->ResizeFromDrag(fixed, point, inverse_, frame_, IsOnHotPoint() == 0);
 }
 
-std::unique_ptr<TShapeResizeTracker> CreateResizeTracker(TTrackerView* view,
-                                                         TActionContext* world, TBasicMass& body,
-                                                         int32_t handle) {
+std::unique_ptr<TShapeResizeTracker> CreateResizeTracker(TTrackerView* view, TActionContext* world,
+                                                         TBasicMass& body, int32_t handle) {
   auto tracker = std::make_unique<TShapeResizeTracker>();
   tracker->InitShapeResize(view, world, &body, handle);
   return tracker;
+}
+
+bool TShapeSketchTracker::TrackingDone() {
+  return TrackingDoneFlag() || !IsMouseButtonDown();
 }

@@ -54,6 +54,8 @@ class TShapeSketchTracker : public TDragTracker {
                           bool moved) override;
   // The mouse snaps to hot points; the grid is the shape's to apply, in the drag's frame.
   void ConstrainWorldPoint(const TVector& anchor, const TVector& previous, TVector& next) override;
+  // The gesture ends at the release: a click places the object where it is.
+  bool TrackingDone() override;
   bool UsesHotPoints() const override;
 
   TBasicMass* Body() const { return body_; }
@@ -107,8 +109,7 @@ class TShapeResizeTracker : public TBodyResizeTracker {
   DECLARE_CLASS_ID(833, TBodyResizeTracker)
 
  public:
-  void InitShapeResize(TTrackerView* view, TActionContext* world, TBasicMass* body,
-                       int32_t handle);
+  void InitShapeResize(TTrackerView* view, TActionContext* world, TBasicMass* body, int32_t handle);
 
  protected:
   void BeginApply() override;
@@ -127,12 +128,10 @@ bool HasTrackingSnapper(TActionContext* world);
 bool SnapToNearHotPoint(TCommandBase& tracker, TLink* tracked, TVector& point);
 
 // The shape's sketch tracker for a new object read for a tool.
-std::unique_ptr<TShapeSketchTracker> CreateSketchTracker(int16_t commandNumber,
-                                                         TTrackerView* view,
+std::unique_ptr<TShapeSketchTracker> CreateSketchTracker(int16_t commandNumber, TTrackerView* view,
                                                          TActionContext* world,
                                                          std::unique_ptr<TObjectReader> placed,
                                                          TBasicMass& body);
 // The shape's corner tracker for the handle.
-std::unique_ptr<TShapeResizeTracker> CreateResizeTracker(TTrackerView* view,
-                                                         TActionContext* world, TBasicMass& body,
-                                                         int32_t handle);
+std::unique_ptr<TShapeResizeTracker> CreateResizeTracker(TTrackerView* view, TActionContext* world,
+                                                         TBasicMass& body, int32_t handle);

@@ -18,10 +18,14 @@
 
 uint16_t ToolCursor(int16_t tool) {
   switch (tool) {
-    case 2505: return TPointTracker::kCursorPoint;
-    case 2540: return TPointTracker::kCursorLockedPoint;
-    case 2534: return static_cast<uint16_t>(TAnchor::kCursorAnchor);
-    default: return 0;
+    case 2505:
+      return TPointTracker::kCursorPoint;
+    case 2540:
+      return TPointTracker::kCursorLockedPoint;
+    case 2534:
+      return static_cast<uint16_t>(TAnchor::kCursorAnchor);
+    default:
+      return 0;
   }
 }
 

@@ -5,6 +5,7 @@
 #include "core/Failure.h"
 #include "model/Thing.h"
 #include "model/world/WorldDoc.h"
+#include "views/world/HotPointSnapper.h"
 #include "views/world/MainWorldView.h"
 
 // ---- The view ----------------------------------------------------------------------------------
@@ -41,7 +42,11 @@ TLink& TWorldTrackerContext::ContextLink() { return Context().ContextLink(); }
 TCommandDocument* TWorldTrackerContext::GetDocument() { return Context().GetDocument(); }
 TEditState& TWorldTrackerContext::EditState() { return Context().EditState(); }
 std::vector<TLink*> TWorldTrackerContext::Objects() { return Context().Objects(); }
-TObject* TWorldTrackerContext::FindItem(uint32_t classTag) { return Context().FindItem(classTag); }
+TObject* TWorldTrackerContext::FindItem(uint32_t classTag) {
+  // The hot-point snapper belongs to the main view.
+  if (classTag == MakeTag("hpSn") && view_.GetSnapper() != nullptr) return view_.GetSnapper();
+  return Context().FindItem(classTag);
+}
 TList* TWorldTrackerContext::CurrentSelection() { return Context().CurrentSelection(); }
 TList* TWorldTrackerContext::SwapSelection(TList* selection) {
   return Context().SwapSelection(selection);

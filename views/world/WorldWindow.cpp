@@ -16,9 +16,11 @@
 #include "ui/views/WindowDocument.h"
 #include "views/offscreen/DezevOffScreenMgr.h"
 #include "bodies/Polygon.h"
+#include "bodies/Shapes.h"
 #include "views/trackers/MoveTrackers.h"
 #include "views/trackers/PolygonTrackers.h"
 #include "views/trackers/SelectionTrackers.h"
+#include "views/trackers/ShapeTrackers.h"
 #include "views/trackers/ToolTrackers.h"
 #include "views/world/MainWorldView.h"
 #include "views/world/WorldTracking.h"
@@ -140,6 +142,9 @@ TCommandCore* TWorldWindow::MouseDown(const MacPoint& point, TMouseEvent* event)
   if (tool != TWorldBase::kSelectionTool && tool != TWorldDoc::kDragSelectionTool &&
       tool != TWorldDoc::kPartTool)
     return nullptr;
+  if (tool != TWorldDoc::kPartTool) {
+    if (TCommandCore* resize = HandleGesture(point)) return resize;
+  }
   const bool extend = event && event->shiftKey != 0;
   if (!hit) {
     if (!extend && !world_.Selection().empty()) {
@@ -172,11 +177,38 @@ TCommandCore* TWorldWindow::SelectionGesture(TLink* hit) {
 
 TCommandCore* TWorldWindow::ToolGesture(int16_t tool) {
   if (!trackerContext_) return nullptr;
+  std::unique_ptr<TCommandCore> tracker;
+  try {
+    tracker = MakeToolTracker(tool, trackerView_.get(), trackerContext_.get());
+  } catch (const QVException& failure) {
+    // A tool number without an object of its own makes nothing.
+    if (failure.error() != kErrNoToolTracker) throw;
+    return nullptr;
+  }
   world_.DeselectAll();
-  std::unique_ptr<TCommandCore> tracker =
-      MakeToolTracker(tool, trackerView_.get(), trackerContext_.get());
   tracker->SetFreeWhenDone(1);
   return tracker.release();
+}
+
+TCommandCore* TWorldWindow::HandleGesture(const MacPoint& point) {
+  if (!trackerContext_) return nullptr;
+  mainView_->UpdateObjectTransforms();
+  for (TLink* object : world_.Selection()) {
+    auto* body = dynamic_cast<TMass*>(object);
+    int32_t handle = 0;
+    if (body == nullptr || !body->HitHandle(point, handle)) continue;
+    std::unique_ptr<TCommandCore> tracker;
+    if (body->IsMemberClass(TPolygon::kClassID))
+      tracker = MakePolygonResizeTracker(trackerView_.get(), trackerContext_.get(),
+                                         static_cast<TPolygon&>(*body), handle);
+    else if (body->IsMemberClass(TBasicMass::kClassID))
+      tracker = CreateResizeTracker(trackerView_.get(), trackerContext_.get(),
+                                    static_cast<TBasicMass&>(*body), handle);
+    if (!tracker) continue;
+    tracker->SetFreeWhenDone(1);
+    return tracker.release();
+  }
+  return nullptr;
 }
 
 TCommandCore* TWorldWindow::VertexGesture(const MacPoint& point) {
@@ -190,7 +222,8 @@ TCommandCore* TWorldWindow::VertexGesture(const MacPoint& point) {
   for (auto it = objects.rbegin(); it != objects.rend() && found == nullptr; ++it) {
     if (!(*it)->IsMemberClass(TPolygon::kClassID)) continue;
     auto* polygon = static_cast<TPolygon*>(*it);
-    if (FindPolygonHandle(*polygon, point, vertex, edge)) found = polygon;
+    const auto toScreen = [this](const TVector& world) { return mainView_->WorldToView(world); };
+    if (FindPolygonHandle(*polygon, point, toScreen, vertex, edge)) found = polygon;
   }
   if (found == nullptr) return nullptr;
   TPolygon& polygon = *found;

@@ -70,6 +70,8 @@ class TWorldWindow {
   void Forget();
   // The selection tools' gestures: a band from free space, a drag from an object.
   TCommandCore* SelectionGesture(TLink* hit);
+  // A press on a corner handle of a selected shape or polygon resizes it; null elsewhere.
+  TCommandCore* HandleGesture(const MacPoint& point);
   // The tracker that makes the creation tool's object.
   TCommandCore* ToolGesture(int16_t tool);
   // In vertex editing, a press on a polygon's vertex drags it and one on an edge inserts a

@@ -91,7 +91,8 @@ class TDocContext : public TActionContext,
     return std::find(selection.begin(), selection.end(), object) != selection.end();
   }
   void SelectObjects(const std::vector<TLink*>& objects, bool) override {
-    for (TLink* object : objects) world_.Select(object);
+    for (TLink* object : objects)
+      world_.Select(object);
   }
   void RefreshSelectionDisplay() override {}
   std::vector<TLink*> ScreenPositionedObjects() override { return {}; }

@@ -39,7 +39,8 @@ class PolygonTrackersTest : public ObjectTrackerTest {
  protected:
   void TearDown() override {
     MSG message;
-    while (PeekMessage(&message, nullptr, 0, 0, PM_REMOVE)) {}
+    while (PeekMessage(&message, nullptr, 0, 0, PM_REMOVE)) {
+    }
     InjectMouseButton(MouseButton::kLeft, false, POINT{0, 0});
     ObjectTrackerTest::TearDown();
   }
@@ -82,7 +83,8 @@ class PolygonTrackersTest : public ObjectTrackerTest {
     made_ = MakeToolTracker(kPolygonTool, &view, context.get());
     auto& tracker = dynamic_cast<TPolygonSketchTracker&>(*made_);
     std::vector<QV_CPoint> screen;
-    for (const TVector& p : points) screen.push_back(At(p.x, p.y));
+    for (const TVector& p : points)
+      screen.push_back(At(p.x, p.y));
     ClickByClick(tracker, screen);
     return tracker;
   }
@@ -198,13 +200,13 @@ TEST_F(PolygonTrackersTest, ACornerResizeScalesAboutTheFixedCornerAndUndoes) {
 
 TEST_F(PolygonTrackersTest, ACurvedPolygonGetsTheCurvedTrackers) {
   auto* table = Add<TTable>(kTableTag, 40);
-  for (const TVector& v : {TVector(0, 0), TVector(2, 0), TVector(2, 2)}) table->AppendPoint(v);
+  for (const TVector& v : {TVector(0, 0), TVector(2, 0), TVector(2, 2)})
+    table->AppendPoint(v);
   auto* curved = Add<TCurvPoly>(kCurvedPolygonTag, 41);
   curved->LinkVertexTable(table);
   EXPECT_EQ(MakePolygonResizeTracker(&view, context.get(), *curved, 0)->GetClassIDAt(0), 697);
   EXPECT_EQ(MakePolygonVertexTracker(&view, context.get(), *curved, 0, 1)->GetClassIDAt(0), 698);
-  EXPECT_EQ(MakePolygonSketchTracker(2557, &view, context.get(), nullptr, *curved)
-                ->GetClassIDAt(0),
+  EXPECT_EQ(MakePolygonSketchTracker(2557, &view, context.get(), nullptr, *curved)->GetClassIDAt(0),
             696);
 }
 
