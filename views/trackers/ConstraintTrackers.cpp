@@ -12,6 +12,7 @@
 #include "constraints/CurvedSlot.h"
 #include "constraints/Forces.h"
 #include "constraints/Gear.h"
+#include "constraints/Slot.h"
 #include "core/Failure.h"
 #include "model/filing/ChangeRecorder.h"
 #include "model/filing/ObjectReader.h"
@@ -398,6 +399,36 @@ void TCurvedSlotTracker::Finish() {
 }
 
 // ---------------------------------------------------------------------------------------------
+// TSlotTracker
+
+void TSlotTracker::InitSlotTracker(TTrackerView* view, TActionContext* world,
+                                   std::unique_ptr<TObjectReader> placed, TSlot* slot) {
+  slot_ = nullptr;
+  InitCnstrTracker(kCommandNumber, view, world, std::move(placed), slot);
+  slot_ = slot;
+  pressed_ = 0;
+}
+
+TCommandCore* TSlotTracker::TrackStep(int16_t phase, const QV_CPoint& anchor,
+                                      const QV_CPoint& previous, const QV_CPoint& next,
+                                      bool mouseMoved, const TVector& anchorWorld,
+                                      const TVector& previousWorld, const TVector& nextWorld,
+                                      bool moved) {
+  TCommandCore* const result = TCnstrTracker::TrackStep(
+      phase, anchor, previous, next, mouseMoved, anchorWorld, previousWorld, nextWorld, moved);
+  if (phase != 0 || slot_ == nullptr) return result;
+  pressed_ = 1;
+  TPoint* primary = AsPoint(slot_->GetPrimaryObject());
+  if (primary == nullptr) return result;
+  // The slot takes its body's angle, and the point keeps its own turn on top of it.
+  const double bodyAngle = primary->GetBody() != nullptr ? primary->GetBody()->GetRotationValue() : 0.0;
+  const double ownAngle = primary->LocalRotation() != nullptr ? primary->LocalRotation()->GetValue() : 0.0;
+  slot_->SetSlotAngle(bodyAngle);
+  primary->SetRotation(ownAngle + bodyAngle);
+  return result;
+}
+
+// ---------------------------------------------------------------------------------------------
 // Force trackers
 
 void TForceTracker669::InitForceTracker(int16_t commandNumber, TTrackerView* view,
@@ -435,6 +466,11 @@ std::unique_ptr<TCommandCore> MakeConstraintTracker(int16_t tool, TTrackerView* 
     auto tracker = std::make_unique<TCurvedSlotTracker>();
     tracker->InitCurvedSlotTracker(tool, view, world, std::move(placed),
                                    static_cast<TCurvedSlot*>(&constraint));
+    return tracker;
+  }
+  if (constraint.IsMemberClass(TSlot::kClassID)) {
+    auto tracker = std::make_unique<TSlotTracker>();
+    tracker->InitSlotTracker(view, world, std::move(placed), static_cast<TSlot*>(&constraint));
     return tracker;
   }
   if (constraint.IsMemberClass(TForce::kClassID)) {

@@ -11,6 +11,7 @@
 //                            ratio from their radii
 //   TCurvedSlotTracker (791) sketches a curved slot's control points; a release on or next to
 //                            the press closes the curve
+//   TSlotTracker            a slot's handle: the press turns the slot with its body
 //   TForceTracker669   (669) a press on a force: the mouse gives the arrow's tail
 //   TForceTracker668   (668) the force's other drag: the mouse moves the application point
 
@@ -25,6 +26,7 @@ class TCnstr;
 class TCurvedSlot;
 class TForce;
 class TGear;
+class TSlot;
 class TPoint;
 class TObjectReader;
 
@@ -188,6 +190,24 @@ class TCurvedSlotTracker : public TCnstrTracker {
   TVector start_{0.0, 0.0};
   TVector end_{0.0, 0.0};
   QV_CPoint endScreen_;
+};
+
+// Answers the constraint tracker's class identifier: it has none of its own.
+class TSlotTracker : public TCnstrTracker {
+ public:
+  static constexpr int16_t kCommandNumber = 1012;
+
+  void InitSlotTracker(TTrackerView* view, TActionContext* world,
+                       std::unique_ptr<TObjectReader> placed, TSlot* slot);
+  TCommandCore* TrackStep(int16_t phase, const QV_CPoint& anchor, const QV_CPoint& previous,
+                          const QV_CPoint& next, bool mouseMoved, const TVector& anchorWorld,
+                          const TVector& previousWorld, const TVector& nextWorld,
+                          bool moved) override;
+  uint16_t IsPressed() const { return pressed_; }
+
+ private:
+  TSlot* slot_ = nullptr;
+  uint16_t pressed_ = 0;
 };
 
 class TForceTracker669 : public TCnstrTracker {

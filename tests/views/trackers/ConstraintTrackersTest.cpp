@@ -12,6 +12,7 @@
 #include "constraints/CurvedSlot.h"
 #include "constraints/Forces.h"
 #include "constraints/Gear.h"
+#include "constraints/Slot.h"
 #include "tests/views/trackers/ObjectTrackerWorld.h"
 #include "views/trackers/ConstraintTrackers.h"
 #include "views/trackers/ToolTrackers.h"
@@ -26,6 +27,7 @@ constexpr int16_t kGearTool = 2552;
 constexpr int16_t kCurvedSlotTool = 2546;
 constexpr int16_t kForceTool = 2506;
 constexpr int16_t kRotationalSpringTool = 2518;
+constexpr int16_t kSlotTool = 2526;
 
 class ConstraintTrackersTest : public ObjectTrackerTest {
  protected:
@@ -214,6 +216,31 @@ TEST_F(ConstraintTrackersTest, AGearEndOnTheBackgroundStaysWhereItIsPut) {
   Drag(tracker, At(4, 4), {At(7, 4)});
   EXPECT_EQ(tracker.AttachedPoint(0)->GetBody(), background);
   ExpectAt(tracker.AttachedPoint(0), 4, 4);
+}
+
+TEST_F(ConstraintTrackersTest, ASlotsHandleTurnsTheSlotWithItsBody) {
+  TRectangle* square = AddSquare(30, 2, 2);
+  auto& made = Make<TSlotTracker>(kSlotTool);
+  EXPECT_EQ(made.GetClassIDAt(0), TCnstrTracker::kClassID);
+  EXPECT_EQ(made.GetCommandNumber(), TSlotTracker::kCommandNumber);
+  Drag(made, At(2, 2.5), {At(4, 2.5), At(6, 2.5)});
+  made.Perform();
+  auto* slot = static_cast<TSlot*>(made.Constraint());
+  auto* primary = dynamic_cast<TPoint*>(slot->GetPrimaryObject());
+  ASSERT_NE(primary, nullptr);
+  ASSERT_EQ(primary->GetBody(), square);
+
+  // The body turned since; a press on the slot's handle turns the slot, which is its point's
+  // turn, by the body's angle on top of the turn it had.
+  square->SetPlacement(TVector3(2, 2, 0.5));
+  primary->SetRotation(0.25);
+  made_ = MakeConstraintTracker(kSlotTool, &view, context.get(), nullptr, *slot);
+  auto& handle = static_cast<TSlotTracker&>(*made_);
+  EXPECT_FALSE(handle.IsPressed());
+  Drag(handle, At(2, 2.5), {});
+  EXPECT_TRUE(handle.IsPressed());
+  EXPECT_NEAR(primary->LocalRotation()->GetValue(), 0.75, 1e-12);
+  EXPECT_NEAR(slot->SlotAngle(), 0.75, 1e-12);
 }
 
 class CurvedSlotSketchTest : public ConstraintTrackersTest {
