@@ -13,6 +13,7 @@
 #include "constraints/Forces.h"
 #include "constraints/Gear.h"
 #include "constraints/Slot.h"
+#include "core/Failure.h"
 #include "tests/views/trackers/ObjectTrackerWorld.h"
 #include "views/trackers/ConstraintTrackers.h"
 #include "views/trackers/ToolTrackers.h"
@@ -171,6 +172,28 @@ TEST_F(ConstraintTrackersTest, ClicksAddPointsUntilOneLandsOnThePrevious) {
   EXPECT_TRUE(InWorld(rope));
   EXPECT_TRUE(InWorld(added));
   EXPECT_EQ(added->GetBody(), background);
+}
+
+TEST_F(ConstraintTrackersTest, APointThatCannotBeMadeLeavesTheConstraintAsItWas) {
+  auto& tracker = Make<TCnstrTracker672>(kRopeTool);
+  Drag(tracker, At(1, 1), {At(3, 1)});
+  const size_t objects = world->Objects().size();
+  // Without the resources there is no point template to make the point from.
+  const HMODULE resources = GetResourceModule1();
+  SetResourceModule1(nullptr);
+  int16_t error = 0;
+  try {
+    tracker.AddPoint(At(5, 1), TVector(5, 1));
+  } catch (const QVException& failure) {
+    error = failure.error();
+  }
+  SetResourceModule1(resources);
+  EXPECT_EQ(error, kErrOutOfMemory);
+  EXPECT_EQ(tracker.Constraint()->AttachedCount(), 2);
+  EXPECT_EQ(world->Objects().size(), objects);
+  // With them back, the click adds its point.
+  EXPECT_EQ(tracker.AddPoint(At(5, 1), TVector(5, 1)), 1);
+  EXPECT_EQ(tracker.Constraint()->AttachedCount(), 3);
 }
 
 TEST_F(ConstraintTrackersTest, AGearBetweenTwoCirclesTakesTheirRatio) {
