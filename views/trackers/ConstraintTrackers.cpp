@@ -399,6 +399,103 @@ void TCurvedSlotTracker::Finish() {
 }
 
 // ---------------------------------------------------------------------------------------------
+// TCurvedSlotVertexTracker
+
+// The control points as the vertex tracker edits them; undo and redo take the whole table back
+// from its images.
+class TCurvedSlotVertexTracker::TControlPoints : public TVertexBody {
+ public:
+  explicit TControlPoints(TCurvedSlot& slot) : slot_(slot) {}
+  bool AllowsVertexEditing() const override { return slot_.GetPointTable() != nullptr; }
+  void InsertVertex(int16_t& after, const TVector& point) override {
+    if (live) slot_.InsertControlPoint(after, point);
+  }
+  void RemoveVertex(int16_t number) override {
+    if (live) slot_.DeleteControlPoint(number);
+  }
+  void SelectVertex(int16_t number) override { slot_.SelectVertex(1, number); }
+  std::vector<TLink*> AttachedObjects() override { return slot_.Attached(); }
+
+  bool live = true;
+
+ private:
+  TCurvedSlot& slot_;
+};
+
+TCurvedSlotVertexTracker::TCurvedSlotVertexTracker() = default;
+
+TCurvedSlotVertexTracker::~TCurvedSlotVertexTracker() { EndSuspension(); }
+
+void TCurvedSlotVertexTracker::InitCurvedSlotVertex(TTrackerView* view, TActionContext* world,
+                                                    TCurvedSlot* slot, int16_t vertex,
+                                                    const TVector& start) {
+  slot_ = nullptr;
+  if (slot == nullptr) ThrowFailure(kErrNoObject, 0);
+  points_ = std::make_unique<TControlPoints>(*slot);
+  InitVertexTracker(view, world, slot, points_.get(), 0, vertex, start);
+  slot_ = slot;
+  previousSuspension_ = slot_->BeginSuspend();
+  suspended_ = 1;
+}
+
+void TCurvedSlotVertexTracker::EndSuspension() {
+  if (slot_ == nullptr || suspended_ == 0) return;
+  slot_->EndSuspend(previousSuspension_);
+  suspended_ = 0;
+}
+
+TCommandCore* TCurvedSlotVertexTracker::TrackStep(int16_t phase, const QV_CPoint& anchor,
+                                                  const QV_CPoint& previous,
+                                                  const QV_CPoint& next, bool mouseMoved,
+                                                  const TVector& anchorWorld,
+                                                  const TVector& previousWorld,
+                                                  const TVector& nextWorld, bool moved) {
+  TCommandCore* const result = TVertexTracker::TrackStep(
+      phase, anchor, previous, next, mouseMoved, anchorWorld, previousWorld, nextWorld, moved);
+  if (slot_ == nullptr) return result;
+  const int16_t index = GrabbedVertex();
+  TTable* table = slot_->GetPointTable();
+  if (phase == 1 && moved && index != 0 && table != nullptr && !(previousWorld == nextWorld)) {
+    TVector local = nextWorld;
+    slot_->WorldToLocal(local);
+    table->SetPoint(index, local);
+    if (!slot_->IsClosed()) slot_->CloseIfEnded();
+    slot_->InvalidateCurve(1);
+    slot_->SnapRequest();
+    MarkChanged();
+  }
+  if (phase == 2) {
+    if (HasChanged() != 0) {
+      slot_->SnapRequest();
+      slot_->MarkChanged();
+    }
+    points_->live = false;
+    EndSuspension();
+  }
+  return result;
+}
+
+bool TCurvedSlotVertexTracker::UsesHotPoints() const {
+  return HasTrackingSnapper(GetContext());
+}
+
+void TCurvedSlotVertexTracker::BeforePrepare() {
+  TVertexTracker::BeforePrepare();
+  if (slot_ != nullptr && slot_->GetPointTable() != nullptr)
+    NoteChangeOfAll({slot_->GetPointTable()}, TChangeRecorder::kWholeObject);
+}
+
+void TCurvedSlotVertexTracker::Undo() {
+  TVertexTracker::Undo();
+  if (slot_ != nullptr) slot_->InvalidateCurve(1);
+}
+
+void TCurvedSlotVertexTracker::Redo() {
+  TVertexTracker::Redo();
+  if (slot_ != nullptr) slot_->InvalidateCurve(1);
+}
+
+// ---------------------------------------------------------------------------------------------
 // TSlotTracker
 
 void TSlotTracker::InitSlotTracker(TTrackerView* view, TActionContext* world,

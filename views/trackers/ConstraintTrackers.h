@@ -11,6 +11,8 @@
 //                            ratio from their radii
 //   TCurvedSlotTracker (791) sketches a curved slot's control points; a release on or next to
 //                            the press closes the curve
+//   TCurvedSlotVertexTracker (792) drags one control point in vertex editing; the curve closes
+//                            when an open curve's last point meets its first
 //   TSlotTracker            a slot's handle: the press turns the slot with its body
 //   TForceTracker669   (669) a press on a force: the mouse gives the arrow's tail
 //   TForceTracker668   (668) the force's other drag: the mouse moves the application point
@@ -21,6 +23,7 @@
 
 #include "core/geometry/Vector.h"
 #include "views/trackers/DragTracker.h"
+#include "views/trackers/VertexTracker.h"
 
 class TCnstr;
 class TCurvedSlot;
@@ -190,6 +193,39 @@ class TCurvedSlotTracker : public TCnstrTracker {
   TVector start_{0.0, 0.0};
   TVector end_{0.0, 0.0};
   QV_CPoint endScreen_;
+};
+
+class TCurvedSlotVertexTracker : public TVertexTracker {
+  DECLARE_CLASS_ID(792, TVertexTracker)
+
+ public:
+  TCurvedSlotVertexTracker();
+  ~TCurvedSlotVertexTracker() override;
+  // Drags control point `vertex` (from 1) from its screen place `start`; a null slot fails with
+  // -108. The slot ignores position and angle changes until the drag ends.
+  void InitCurvedSlotVertex(TTrackerView* view, TActionContext* world, TCurvedSlot* slot,
+                            int16_t vertex, const TVector& start);
+  TCommandCore* TrackStep(int16_t phase, const QV_CPoint& anchor, const QV_CPoint& previous,
+                          const QV_CPoint& next, bool mouseMoved, const TVector& anchorWorld,
+                          const TVector& previousWorld, const TVector& nextWorld,
+                          bool moved) override;
+  // Control points snap to hot points while the view has a snapper.
+  bool UsesHotPoints() const override;
+  // The control point table is kept for undo with the slot.
+  void BeforePrepare() override;
+  void Undo() override;
+  void Redo() override;
+
+  TCurvedSlot* Slot() const { return slot_; }
+
+ private:
+  class TControlPoints;
+  void EndSuspension();
+
+  TCurvedSlot* slot_ = nullptr;
+  std::unique_ptr<TControlPoints> points_;
+  uint16_t suspended_ = 0;
+  uint16_t previousSuspension_ = 0;
 };
 
 // Answers the constraint tracker's class identifier: it has none of its own.

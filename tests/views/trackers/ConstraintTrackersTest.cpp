@@ -14,6 +14,7 @@
 #include "constraints/Gear.h"
 #include "constraints/Slot.h"
 #include "core/Failure.h"
+#include "views/trackers/VertexTracker.h"
 #include "tests/views/trackers/ObjectTrackerWorld.h"
 #include "views/trackers/ConstraintTrackers.h"
 #include "views/trackers/ToolTrackers.h"
@@ -350,6 +351,38 @@ TEST_F(ConstraintTrackersTest, AForceWithoutArrowScaleIsNotMoved) {
     EXPECT_EQ(force->Fy().GetValue(), -0.5);
     ExpectAt(tracker.AttachedPoint(0), 2, 2);
   }
+}
+
+TEST_F(CurvedSlotSketchTest, AVertexDraggedOntoTheFirstClosesTheCurveAndUndoBringsItBack) {
+  auto& tracker = Make<TCurvedSlotTracker>(kCurvedSlotTool);
+  Drag(tracker, At(0, 0), {At(4, 0)});
+  auto& slot = static_cast<TCurvedSlot&>(*tracker.Constraint());
+  slot.AppendVertex(TVector(4, 4));
+  tracker.Perform();
+  ASSERT_EQ(slot.ControlPointCount(), 3);
+  ASSERT_FALSE(slot.IsClosed());
+  const TVector first = slot.ControlPoint(1);
+  const TVector last = slot.ControlPoint(3);
+
+  EXPECT_THROW(TCurvedSlotVertexTracker().InitCurvedSlotVertex(&view, context.get(), nullptr, 1,
+                                                               TVector(0, 0)),
+               QVException);
+  world->SetMode(kCmdEditVertices, 0);
+  TVector start = last;
+  slot.LocalToWorld(start);
+  auto vertex = std::make_unique<TCurvedSlotVertexTracker>();
+  vertex->InitCurvedSlotVertex(&view, context.get(), &slot, 3, start);
+  TVector onFirst = first;
+  slot.LocalToWorld(onFirst);
+  Drag(*vertex, At(start.x, start.y), {At(2, 2), At(onFirst.x, onFirst.y)});
+  vertex->Perform();
+  EXPECT_TRUE(slot.IsClosed());
+
+  vertex->Undo();
+  ASSERT_EQ(slot.ControlPointCount(), 3);
+  EXPECT_EQ(slot.ControlPoint(3), last);
+  vertex->Redo();
+  EXPECT_NE(slot.ControlPoint(slot.ControlPointCount()), last);
 }
 
 }  // namespace
