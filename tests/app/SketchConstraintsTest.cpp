@@ -54,6 +54,7 @@ constexpr int16_t kSpringTool = 2509;
 constexpr int16_t kGearTool = 2552;
 constexpr int16_t kCurvedSlotTool = 2546;
 constexpr int16_t kForceTool = 2506;
+constexpr int16_t kVertexEditing = 2012;
 
 
 // The desktop as a script: each poll for its events delivers the user's next action.
@@ -405,6 +406,19 @@ TEST_F(SketchConstraintsTest, ASpringAndAGearJoinTwoCirclesAndACurvedSlotIsDrawn
   EXPECT_EQ(slot->ControlPointCount(), 2);
   EXPECT_TRUE(InkNear(On(-2.0, 2.0)));
 
+  // A third control point, then in vertex editing that one is dragged onto the first: the
+  // curve closes.
+  const TVector third(-2.0, 1.0);
+  TVector onCurve = third;
+  slot->WorldToLocal(onCurve);
+  slot->AppendVertex(onCurve);
+  slot->InvalidateCurve(1);
+  Pump();
+  Command(kVertexEditing);
+  Drag({third, {-2.5, 1.5}, from});
+  EXPECT_EQ(slot->GetSelectedVertex(), 3);
+  EXPECT_TRUE(slot->IsClosed());
+
   // Saved and reopened with its attachments and its ratio.
   documents_->Documents().front()->Document().WriteDocument(path_.string());
   TQVDoc reopened;
@@ -420,7 +434,8 @@ TEST_F(SketchConstraintsTest, ASpringAndAGearJoinTwoCirclesAndACurvedSlotIsDrawn
   EXPECT_EQ(springAgain->AttachedCount(), 2);
   auto* slotAgain = dynamic_cast<TCurvedSlot*>(reopened.World().FindObject(slot->GetIdentifier()));
   ASSERT_NE(slotAgain, nullptr);
-  EXPECT_EQ(slotAgain->ControlPointCount(), 2);
+  EXPECT_EQ(slotAgain->ControlPointCount(), slot->ControlPointCount());
+  EXPECT_TRUE(slotAgain->IsClosed());
 }
 
 }  // namespace
