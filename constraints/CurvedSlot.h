@@ -79,6 +79,8 @@ class TCurvedSlot : public TSlot {
   uint16_t BeginSuspend();
   void EndSuspend(uint16_t old);
   void SetTracking(uint16_t on) { tracking_ = on; }
+  // Snaps the attached points onto the curve while it is not in a run.
+  void SnapRequest();
   bool IsOnBodyZero() const;
 
   // ---- Properties, commands and control points ----
@@ -198,8 +200,6 @@ class TCurvedSlot : public TSlot {
     void operator()(void* spline) const { EngineDeleteSpline(spline); }
   };
 
-  // Snaps the attached points while the curve moves them itself.
-  void SnapRequest();
   void RebuildControlArray();
   void ComputeViewRectangle(const MacRect& view);
   void ComputeTolerances();

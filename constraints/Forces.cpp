@@ -63,6 +63,56 @@ void TForce::SetPolar(uint16_t polar) {
   MarkChanged();
 }
 
+namespace {
+
+// The application point of a force: in its body's coordinates when locked, else in the world.
+TVector ApplicationPoint(TPoint& point, bool locked) {
+  if (!locked) return point.GetWorldXY();
+  const TVector3 local = point.GetLocalPosition();
+  return TVector(local.x, local.y);
+}
+
+}  // namespace
+
+TVector TForce::ArrowTail() {
+  auto* point = dynamic_cast<TPoint*>(GetPrimaryObject());
+  if (point == nullptr) return TVector(0.0, 0.0);
+  const bool locked = IsLocked() != 0;
+  const TVector at = ApplicationPoint(*point, locked);
+  double x = fx_->GetValue(), y = fy_->GetValue();
+  if (polar_ != 0) {
+    x = fl_->GetValue() * std::cos(fr_->GetValue());
+    y = fl_->GetValue() * std::sin(fr_->GetValue());
+  }
+  TVector tail(at.x - x * arrowScale_, at.y - y * arrowScale_);
+  if (locked && point->GetBody() != nullptr) point->GetBody()->LocalToWorld(tail);
+  return tail;
+}
+
+void TForce::MoveTo(const TVector& position, uint16_t movePoint) {
+  auto* point = dynamic_cast<TPoint*>(GetPrimaryObject());
+  if (point == nullptr || arrowScale_ == 0.0 || !std::isfinite(arrowScale_)) return;
+  TVector tail = position;
+  if (movePoint != 0) {
+    tail = ArrowTail();
+    point->SetWorldPosition(TVector3(position.x, position.y, point->GetWorldRotation()));
+  }
+  const bool locked = IsLocked() != 0;
+  if (locked && point->GetBody() != nullptr) point->GetBody()->WorldToLocal(tail);
+  const TVector at = ApplicationPoint(*point, locked);
+  const double x = (at.x - tail.x) / arrowScale_;
+  const double y = (at.y - tail.y) / arrowScale_;
+  if (polar_ != 0) {
+    fl_->SetConstant(std::hypot(x, y));
+    fr_->SetConstant(std::atan2(y, x));
+  } else {
+    fx_->SetConstant(x);
+    fy_->SetConstant(y);
+  }
+  MarkChanged();
+  ForEachLinked(1);
+}
+
 // Fx and Fy are edited in the force unit; Fl in the force unit and its direction Fr in the angle
 // unit.
 std::vector<int32_t> TForce::ApplyCommand(int16_t command) {

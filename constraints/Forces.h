@@ -42,6 +42,14 @@ class TForce : public TForceBase {
   TFormula& Fl() { return *fl_; }
   TFormula& Fr() { return *fr_; }
   double GetArrowScale() const { return arrowScale_; }
+  void SetArrowScale(double scale) { arrowScale_ = scale; }
+  // The arrow's tail in world coordinates: it ends at the application point.
+  TVector ArrowTail();
+  // The mouse's move of the arrow: the position becomes the tail (movePoint clear) or the
+  // application point, the tail staying (movePoint set); the force becomes the vector from the
+  // tail to the application point over the arrow scale. An arrow scale of 0 or not finite gives
+  // no force, and leaves the force as it is.
+  void MoveTo(const TVector& position, uint16_t movePoint);
   // A menu command of the force: the mode it sets and the unit of each quantity it then
   // edits, in order; empty for a command the force does not take.
   std::vector<int32_t> ApplyCommand(int16_t command);

@@ -23,6 +23,16 @@ void TCommandMid::InitPlacing(int16_t commandNumber, TTrackerView* view, TAction
 
 void TCommandMid::SetPlaced(std::unique_ptr<TObjectReader> placed) { placed_ = std::move(placed); }
 
+std::unique_ptr<TLink> TCommandMid::TakePlaced(TLink* object) {
+  return placed_ != nullptr ? placed_->ReleaseObject(object) : nullptr;
+}
+
+bool TCommandMid::AddPlaced(std::unique_ptr<TLink>& object) {
+  if (placed_ == nullptr || placed_->Table().Objects().empty()) return false;
+  placed_->AdoptObject(std::move(object));
+  return true;
+}
+
 int32_t TCommandMid::PlacedCount() const {
   return placed_ != nullptr ? static_cast<int32_t>(placed_->Table().Objects().size()) : 0;
 }

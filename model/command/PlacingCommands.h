@@ -61,6 +61,10 @@ class TCommandMid : public TCommandBase {
 
  protected:
   void SetPlaced(std::unique_ptr<TObjectReader> placed);
+  // One more object to place with the others; false once the others are placed.
+  bool AddPlaced(std::unique_ptr<TLink>& object);
+  // Takes one object out of those to place; null when it is not among them.
+  std::unique_ptr<TLink> TakePlaced(TLink* object);
   TPlacingWorld* PlacingWorld() const { return placingWorld_; }
 
  private:

@@ -680,6 +680,24 @@ void TObjectReader::SeparateSharedIdentifiers() {
   RebuildLookups();
 }
 
+void TObjectReader::AdoptObject(std::unique_ptr<TLink> object) {
+  if (object == nullptr) return;
+  table_.AddDependent(object.get());
+  owned_.push_back(std::move(object));
+}
+
+std::unique_ptr<TLink> TObjectReader::ReleaseObject(TLink* object) {
+  const auto it = std::find_if(owned_.begin(), owned_.end(),
+                               [object](const std::unique_ptr<TLink>& owned) {
+                                 return owned.get() == object;
+                               });
+  if (object == nullptr || it == owned_.end()) return nullptr;
+  std::unique_ptr<TLink> released = std::move(*it);
+  owned_.erase(it);
+  table_.RemoveDependent(object);
+  return released;
+}
+
 std::vector<std::unique_ptr<TLink>> TObjectReader::TakeObjects() {
   const std::vector<TLink*> read = table_.Objects();
   std::vector<std::unique_ptr<TLink>> objects;

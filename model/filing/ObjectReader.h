@@ -48,6 +48,11 @@ class TObjectReader : public TFilerBase {
   void Complete(int16_t flag);
   // The objects made while reading, in the order they were read; the caller owns them now.
   std::vector<std::unique_ptr<TLink>> TakeObjects();
+  // Takes an object made elsewhere as one of the objects read, after the others.
+  void AdoptObject(std::unique_ptr<TLink> object);
+  // Gives up one of the objects read, which is no longer among them; null for an object it does
+  // not own.
+  std::unique_ptr<TLink> ReleaseObject(TLink* object);
   TLink518& Table() { return table_; }
 
   int32_t GetVersion() const { return version_; }

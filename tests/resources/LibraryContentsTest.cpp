@@ -252,6 +252,29 @@ TEST_F(LibraryContentsTest, WorldViewCursorsAreDrawingsWithTheirHotSpotOnThem) {
   EXPECT_EQ(std::unique(images.begin(), images.end()), images.end()) << "each its own picture";
 }
 
+TEST_F(LibraryContentsTest, RotationalConstraintCursorsShowWhetherTheConstraintIsLocked) {
+  InstallCursorResourceProbe();
+  int black[2] = {0, 0};
+  std::vector<uint32_t> images[2];
+  for (const uint16_t id : {uint16_t{13}, uint16_t{14}}) {
+    EXPECT_NE(LoadCursor(GetResourceModule1(), id), nullptr) << id;
+    const CursorPicture picture = ReadCursor(id);
+    ASSERT_EQ(picture.pixels.width, 32) << id;
+    // Cross hairs centred on the hot spot.
+    EXPECT_EQ(picture.hotX, 7);
+    EXPECT_EQ(picture.hotY, 7);
+    const IconPixels& p = picture.pixels;
+    for (size_t i = 0; i < p.image.size(); ++i)
+      black[id - 13] += !p.mask[i] && p.image[i] == 0x000000 ? 1 : 0;
+    EXPECT_FALSE(p.mask[7 * 32 + 2]) << id << ": the cross hairs are drawn";
+    images[id - 13] = p.image;
+  }
+  SetCursorResourceProbe(nullptr);
+  // The locked one carries the bar as well.
+  EXPECT_GT(black[1], black[0] + 10);
+  EXPECT_NE(images[0], images[1]);
+}
+
 TEST_F(LibraryContentsTest, WorldViewIconsAreDrawings) {
   for (const char* name : {"FrameOfReferenceIcon", "RotationCentreIcon"}) {
     HICON icon = LoadIcon(static_cast<HINSTANCE>(GetResourceModule1()), name);

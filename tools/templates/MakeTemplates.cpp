@@ -44,10 +44,12 @@ T& Own(Template& entry) {
   return made;
 }
 
-// The constraint joins points at the places given, rotated by r.
+// The constraint joins points at the places given, rotated by r. A new constraint acts from the
+// start.
 template <class T>
 T& Joined(Template& entry, std::initializer_list<TVector> places, double r = 0.0) {
   T& constraint = Own<T>(entry);
+  constraint.SetShortProperty(kTagAlwaysActive, 1);
   for (const TVector& place : places) {
     TPoint& point = Own<TPoint>(entry);
     point.SetLocalPosition({place.x, place.y, r});
@@ -60,6 +62,7 @@ T& Joined(Template& entry, std::initializer_list<TVector> places, double r = 0.0
 // curve's control points, which a new slot replaces by its own.
 void AddCurvedSlot(Template& entry) {
   TCurvedSlot& slot = Own<TCurvedSlot>(entry);
+  slot.SetShortProperty(kTagAlwaysActive, 1);
   TSplinePoint& origin = Own<TSplinePoint>(entry);
   TPoint& follower = Own<TPoint>(entry);
   // The slot writes its table ahead of itself.

@@ -93,10 +93,9 @@ void TDragTracker::MoveStep(const QV_CPoint& next) {
       MacPoint now;
       WorldToScreen(lastPointWorld_, last);
       WorldToScreen(NextWorld(), now);
-      if (std::abs(last.h - now.h) < kEndDistance && std::abs(last.v - now.v) < kEndDistance) {
+      if (ClickEndsGesture(last, now) || AddPoint(point, NextWorld()) == 0) {
         SetEndsAtOnce(1);
       } else {
-        AddPoint(point, NextWorld());
         lastPointWorld_ = NextWorld();
         clickAnchor_ = point;
         TakePending(WM_LBUTTONUP, WM_LBUTTONUP);
@@ -113,6 +112,10 @@ void TDragTracker::MoveStep(const QV_CPoint& next) {
 }
 
 int16_t TDragTracker::AddPoint(const QV_CPoint&, const TVector&) { return 1; }
+
+bool TDragTracker::ClickEndsGesture(const MacPoint& last, const MacPoint& now) const {
+  return std::abs(last.h - now.h) < kEndDistance && std::abs(last.v - now.v) < kEndDistance;
+}
 
 void TDragTracker::NotifyEnd() {
   if (endNotified_ != 0) return;

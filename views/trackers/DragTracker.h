@@ -34,8 +34,11 @@ class TDragTracker : public TCommandMid {
   // A refused object ends the command silently.
   void DoWork() override;
   void AfterWork() override;
-  // Takes one point of the gesture; 1 here.
+  // Takes one point of the gesture; 1 here. An answer of 0 ends the gesture.
   virtual int16_t AddPoint(const QV_CPoint& screen, const TVector& world);
+  // Whether a click at now, with the last point at last (view points), ends the gesture: here
+  // when it lies within the end distance across and down.
+  virtual bool ClickEndsGesture(const MacPoint& last, const MacPoint& now) const;
   // Whether the object made or edited may stay; true here.
   virtual bool IsObjectAcceptable() const { return true; }
   // Runs before a refused object ends the command; nothing here.

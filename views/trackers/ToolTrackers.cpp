@@ -6,9 +6,11 @@
 #include "bodies/Shapes.h"
 #include "bodies/lines/Line.h"
 #include "bodies/points/Point.h"
+#include "constraints/Constraint.h"
 #include "core/Failure.h"
 #include "model/command/ActionContext.h"
 #include "model/filing/ObjectReader.h"
+#include "views/trackers/ConstraintTrackers.h"
 #include "views/trackers/LineTrackers.h"
 #include "views/trackers/PointTrackers.h"
 #include "views/trackers/PolygonTrackers.h"
@@ -38,6 +40,13 @@ std::unique_ptr<TCommandCore> MakeToolTracker(int16_t tool, TTrackerView* view,
   }
   if (placed == nullptr) ThrowFailure(kErrNoToolTracker, 0);
   placed->Complete(0);
+  // A constraint comes with the points it joins: the tracker is the constraint's.
+  for (TLink* object : placed->Table().Objects()) {
+    if (object != nullptr && object->IsMemberClass(TCnstr::kClassID)) {
+      auto* constraint = static_cast<TCnstr*>(object);
+      return MakeConstraintTracker(tool, view, world, std::move(placed), *constraint);
+    }
+  }
   // The object that the tool makes; the others (a polygon's vertex table) come with it.
   for (TLink* object : placed->Table().Objects()) {
     if (object == nullptr) continue;

@@ -258,6 +258,7 @@ void TMainWorldView::DoSetupMenus() {
   for (int16_t command : {kSelectTool, kDragSelectTool, kZoomInTool, kZoomOutTool, kPartTool})
     EnableCheckMenuCommand(command, true, command == tool);
   for (int16_t command : kObjectTools) EnableCheckMenuCommand(command, true, command == tool);
+  for (int16_t command : kConstraintTools) EnableCheckMenuCommand(command, true, command == tool);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -17,6 +17,8 @@
 #include "views/offscreen/DezevOffScreenMgr.h"
 #include "bodies/Polygon.h"
 #include "bodies/Shapes.h"
+#include "constraints/CurvedSlot.h"
+#include "views/trackers/ConstraintTrackers.h"
 #include "views/trackers/MoveTrackers.h"
 #include "views/trackers/PolygonTrackers.h"
 #include "views/trackers/SelectionTrackers.h"
@@ -289,7 +291,7 @@ TCommandCore* TWorldWindow::VertexGesture(const MacPoint& point) {
     const auto toScreen = [this](const TVector& world) { return mainView_->WorldToView(world); };
     if (FindPolygonHandle(*polygon, point, toScreen, vertex, edge)) found = polygon;
   }
-  if (found == nullptr) return nullptr;
+  if (found == nullptr) return CurvedSlotVertexGesture(point);
   TPolygon& polygon = *found;
   world_.DeselectAll();
   world_.Select(found);
@@ -298,6 +300,27 @@ TCommandCore* TWorldWindow::VertexGesture(const MacPoint& point) {
       trackerView_.get(), trackerContext_.get(), polygon, edge, vertex);
   tracker->SetFreeWhenDone(1);
   return tracker.release();
+}
+
+TCommandCore* TWorldWindow::CurvedSlotVertexGesture(const MacPoint& point) {
+  // The topmost curved slot with a control point's handle under the press.
+  const std::vector<TLink*> objects = world_.Objects();
+  for (auto it = objects.rbegin(); it != objects.rend(); ++it) {
+    if (!(*it)->IsMemberClass(TCurvedSlot::kClassID)) continue;
+    auto* slot = static_cast<TCurvedSlot*>(*it);
+    int16_t part = 0;
+    int32_t index = 0;
+    int32_t span = 0;
+    if (!slot->FindHit(point, part, index, span) || part != 1) continue;
+    TVector start = slot->ControlPoint(index);
+    slot->LocalToWorld(start);
+    auto tracker = std::make_unique<TCurvedSlotVertexTracker>();
+    tracker->InitCurvedSlotVertex(trackerView_.get(), trackerContext_.get(), slot,
+                                  static_cast<int16_t>(index), start);
+    tracker->SetFreeWhenDone(1);
+    return tracker.release();
+  }
+  return nullptr;
 }
 
 void TWorldWindow::MouseMoved(const MacPoint& point, bool moving) {

@@ -94,6 +94,8 @@ class TWorldWindow : public TWorldDisplay {
   // In vertex editing, a press on a polygon's vertex drags it and one on an edge inserts a
   // vertex there that follows the drag; null elsewhere.
   TCommandCore* VertexGesture(const MacPoint& point);
+  // A press on a curved slot's control point in vertex editing drags that point.
+  TCommandCore* CurvedSlotVertexGesture(const MacPoint& point);
 
   TWorldDoc& world_;
   TWindowDocument& document_;

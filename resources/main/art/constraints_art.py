@@ -2,9 +2,10 @@
 """Draws the icons rotational constraints show at their primary point: a coiled spring, a damper
 and a motor, each with a locked variant that carries a bar across its foot. Each picture is a
 grid of characters as in points_art.py, which writes the files; run it from this folder to write
-the files that constraints.rc names.
+the files that constraints.rc names. The cursors of a rotational constraint being dragged show the
+spring under cross hairs, with the bar when the constraint is locked.
 """
-from points_art import write_icon
+from points_art import point_cursor, write_cursor, write_icon
 
 SPRING = """
 ................
@@ -75,3 +76,5 @@ if __name__ == '__main__':
     write_icon('rotational-damper.ico', DAMPER)
     write_icon('rotational-damper-locked.ico', locked(DAMPER))
     write_icon('motor.ico', MOTOR)
+    write_cursor('turn.cur', point_cursor(SPRING), (7, 7))
+    write_cursor('turn-locked.cur', point_cursor(locked(SPRING)), (7, 7))

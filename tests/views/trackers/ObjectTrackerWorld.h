@@ -149,6 +149,7 @@ class ObjectTrackerTest : public ::testing::Test {
     LoadEngineLibrary();
     RegisterUnitHandler();
     RegisterBodyClasses();
+    RegisterMoreClasses();
     FreezeClassRegistry();
     world = std::make_unique<TWorldDoc>();
     background = Add<TMass>(TZeroMass::kTag, 0);
@@ -158,6 +159,7 @@ class ObjectTrackerTest : public ::testing::Test {
     made_.reset();
     context.reset();
     world.reset();
+    FreeMoreClasses();
     FreeBodyClasses();
     FreeClassRegistry();
     FreeUnitHandler();
@@ -166,6 +168,10 @@ class ObjectTrackerTest : public ::testing::Test {
     UseProcessClock();
     FreeHandlePool();
   }
+
+  // A suite's further classes, registered after the bodies' and freed before them.
+  virtual void RegisterMoreClasses() {}
+  virtual void FreeMoreClasses() {}
 
   template <class T>
   T* Add(uint32_t tag, int16_t identifier) {
