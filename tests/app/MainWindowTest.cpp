@@ -231,7 +231,7 @@ TEST(MainWindow, MovesByItsCaptionAndClosesByItsCloseBox) {
       PointerTo(display, grabX + 10 * step, grabY + 40 * step / 6);
     LeftButton(display, false);
     Placement after;
-    EXPECT_TRUE(Within(5000, [&] {
+    EXPECT_TRUE(Within(20000, [&] {
       return FindMainWindow(display, &after) && after.x == before.x + 60 &&
              after.y == before.y + 40;
     })) << "the window is at (" << after.x << ", " << after.y << "), was at (" << before.x
@@ -342,7 +342,7 @@ TEST(MainWindow, RunsTheStartupScriptAfterTheDocumentOpensAndQuitsFromTheFileMen
       LeftButton(display, false);
     };
     click(shown.x + frame + 10, barTop + barHeight / 2);
-    ASSERT_TRUE(Within(5000, [&] { return MappedWindows(display) == 2; }))
+    ASSERT_TRUE(Within(20000, [&] { return MappedWindows(display) == 2; }))
         << "the File menu did not open";
     click(shown.x + frame + 20, barTop + barHeight + 1 + 7 * kMenuItemHeight +
                                     3 * kMenuSeparatorHeight + kMenuItemHeight / 2);
