@@ -74,9 +74,13 @@ class TWorldTrackerContext : public TActionContext,
                          void* progressState) override;
 
   // Tracking.
-  int16_t DragDelayPreference() const override { return 0; }
+  // The user's stored preference, or 1 (start at once) when the view cannot wait for the
+  // mouse.
+  int16_t DragDelayPreference() const override;
+  void SetStoredDragDelay(int16_t preference) { storedDragDelay_ = preference; }
   TTrackingFrame* CurrentFrame() override { return this; }
-  double TrackingSnappingDistance() const override { return 0.0; }
+  // The world's snapping distance: its stored distance, or one of the main view's spacings.
+  double TrackingSnappingDistance() const override;
   void TrackingEnded() override;
   Transform2D ScreenToWorldTransform() const override;
   Transform2D WorldToScreenTransform() const override;
@@ -90,6 +94,7 @@ class TWorldTrackerContext : public TActionContext,
   bool IsSelected(TLink* object) const override;
   void SelectObjects(const std::vector<TLink*>& objects, bool extend) override;
   void RefreshSelectionDisplay() override;
+  // Gadgets have no place in this layer yet: everything selectable lies in the world.
   std::vector<TLink*> ScreenPositionedObjects() override { return {}; }
   std::vector<TLink*> WorldPositionedObjects() override;
   bool IsScreenPositioned(const TLink*) const override { return false; }
@@ -98,24 +103,33 @@ class TWorldTrackerContext : public TActionContext,
   bool GadgetSelectionOn() const override;
   void CheckLowSpace() override;
   bool RefusesEditing() const override;
+  // No object names a properties dialog of the dialog layer yet, so a double click sends
+  // "open" (10000) down the target chain.
   int16_t PropertiesDialogNumber(const TLink*) const override { return 0; }
   void QueuePropertiesDialog(int16_t, TLink*) override {}
-  void SendToCurrentTarget(int16_t) override {}
+  void SendToCurrentTarget(int16_t command) override;
   std::vector<TLink*> SelectedObjects() override;
   TVector3 PositionOf(const TLink* object) override;
   void PlaceObject(TLink* object, const TVector3& position) override;
   void OffsetScreenObject(TLink*, int16_t, int16_t) override {}
-  bool IsGrabbablePoint(const TLink*) const override { return false; }
-  bool AttachToHotPointNear(TLink*, const MacPoint&) override { return false; }
-  void FixPointQuantities(TLink*, bool) override {}
+  // A point is grabbed by its centre unless it sits in a slot.
+  bool IsGrabbablePoint(const TLink* object) const override;
+  // The point goes onto the hot point near the screen point, on the body that offers it; with
+  // attaching by formula its coordinates become the hot point's formulas.
+  bool AttachToHotPointNear(TLink* point, const MacPoint& screen) override;
+  void FixPointQuantities(TLink* point, bool force) override;
   void DragEnded(TLink* object) override;
   void ChangeEnded() override;
-  void StartPacing(int32_t) override {}
-  void StopPacing() override {}
+  // A window timer on the view: the view gets its idle steps while a band is dragged.
+  void StartPacing(int32_t ticks) override;
+  void StopPacing() override;
+  bool IsPacing() const { return pacing_; }
 
  private:
   TActionContext& Context();
 
   TWorldDoc& world_;
   TMainWorldView& view_;
+  int16_t storedDragDelay_ = 0;
+  bool pacing_ = false;
 };

@@ -15,10 +15,11 @@
 #include "ui/views/WindowBuilder.h"
 #include "ui/views/WindowDocument.h"
 #include "views/offscreen/DezevOffScreenMgr.h"
-#include "views/trackers/MoveTrackers.h"
-#include "views/trackers/SelectionTrackers.h"
+#include "model/command/CommandCore.h"
+#include "views/trackers/ToolTrackers.h"
 #include "views/world/MainWorldView.h"
 #include "views/world/WorldTracking.h"
+#include "views/world/WorldTrackingClicks.h"
 
 namespace {
 
@@ -31,6 +32,8 @@ TWorldWindow::TWorldWindow(TWorldDoc& world, TWindowDocument& document)
     : world_(world), document_(document) {}
 
 TWorldWindow::~TWorldWindow() {
+  world_.SetToolTrackerMaker(nullptr);
+  clicks_.reset();
   if (mainView_) {
     mainView_->SetGoneHandler(nullptr);
     mainView_->SetClickHandler(nullptr);
@@ -38,6 +41,8 @@ TWorldWindow::~TWorldWindow() {
 }
 
 void TWorldWindow::Forget() {
+  world_.SetToolTrackerMaker(nullptr);
+  clicks_.reset();
   trackerContext_.reset();
   trackerView_.reset();
   mainView_ = nullptr;
@@ -66,6 +71,10 @@ void TWorldWindow::OpenWindow(bool alternateFrame) {
   mainView_ = view;
   trackerView_ = std::make_unique<TWorldTrackerView>(*view);
   trackerContext_ = std::make_unique<TWorldTrackerContext>(world_, *view);
+  clicks_ = std::make_unique<TWorldClickDispatch>(world_, *view, *trackerView_, *trackerContext_);
+  world_.SetToolTrackerMaker([this](TLink& prototype, int16_t tool, TObjectReader& reader) {
+    return MakeToolTracker(prototype, tool, trackerView_.get(), trackerContext_.get(), reader);
+  });
   mainView_->SetIdentifier(static_cast<int32_t>(kMainViewIdentifier));
   mainView_->SetGoneHandler([this] { Forget(); });
   mainView_->SetClickHandler([this](TMainWorldView&, const MacPoint& point, TMouseEvent* event) {
@@ -121,46 +130,15 @@ void TWorldWindow::ResetTool() {
 }
 
 TCommandCore* TWorldWindow::MouseDown(const MacPoint& point, TMouseEvent* event) {
-  if (!mainView_) return nullptr;
-  TLink* hit = mainView_->FindObjectAt(point);
-  lastHit_ = hit;
-  if (world_.FirstRunningCommand()) {
-    if (hit) world_.StopRunning();
+  if (!mainView_ || !clicks_) return nullptr;
+  lastHit_ = mainView_->FindObjectAt(point);
+  try {
+    return clicks_->MouseDown(point, event);
+  } catch (const QVException& failure) {
+    // A tool that cannot make its tracker is said, and the click is done.
+    if (failure.error() != 0) world_.Host().ShowError(failure.error(), failure.message());
     return nullptr;
   }
-  // Only the selection tools select by clicking; the other tools make their own gestures.
-  const int16_t tool = world_.GetCurrentTool();
-  if (tool != TWorldBase::kSelectionTool && tool != TWorldDoc::kDragSelectionTool &&
-      tool != TWorldDoc::kPartTool)
-    return nullptr;
-  const bool extend = event && event->shiftKey != 0;
-  if (!hit) {
-    if (!extend && !world_.Selection().empty()) {
-      world_.DeselectAll();
-      mainView_->InvalidateForeground();
-    }
-    return SelectionGesture(nullptr);
-  }
-  if (!extend) world_.DeselectAll();
-  world_.Select(hit);
-  mainView_->InvalidateForeground();
-  return SelectionGesture(hit);
-}
-
-TCommandCore* TWorldWindow::SelectionGesture(TLink* hit) {
-  if (!trackerContext_) return nullptr;
-  // Each gesture gets a tracker of its own, which the command handler frees when done.
-  if (!hit) {
-    auto band = std::make_unique<TRubberBandTracker>();
-    band->InitRubberBand(trackerView_.get(), trackerContext_.get());
-    band->SetFreeWhenDone(1);
-    return band.release();
-  }
-  auto move = std::make_unique<TMoveObjectsTracker>();
-  move->InitMoveObjects(trackerView_.get(), trackerContext_.get());
-  move->SetHitObject(hit);
-  move->SetFreeWhenDone(1);
-  return move.release();
 }
 
 void TWorldWindow::MouseMoved(const MacPoint& point, bool moving) {

@@ -17,6 +17,7 @@ class TMainWorldView;
 class TOwlSubview;
 class TWindowDocument;
 class TWorldDoc;
+class TWorldClickDispatch;
 class TWorldTrackerContext;
 class TWorldTrackerView;
 struct TMouseEvent;
@@ -60,6 +61,9 @@ class TWorldWindow {
   TDezevOffScreenMgr* Manager() const { return manager_; }
   TMainWorldView* MainView() const { return mainView_; }
   TLink* LastHitObject() const { return lastHit_; }
+  // Which tracker takes a press; null while the window has no main view.
+  TWorldClickDispatch* Clicks() const { return clicks_.get(); }
+  TWorldTrackerContext* TrackerContext() const { return trackerContext_.get(); }
   TWindowLayout& Layout() { return layout_; }
   // The application keeps documents zoomed (maximised) in the main frame.
   void SetZoomDocuments(bool on) { zoomDocuments_ = on; }
@@ -68,8 +72,6 @@ class TWorldWindow {
 
  private:
   void Forget();
-  // The selection tools' gestures: a band from free space, a drag from an object.
-  TCommandCore* SelectionGesture(TLink* hit);
 
   TWorldDoc& world_;
   TWindowDocument& document_;
@@ -79,6 +81,7 @@ class TWorldWindow {
   TLink* lastHit_ = nullptr;
   std::unique_ptr<TWorldTrackerView> trackerView_;
   std::unique_ptr<TWorldTrackerContext> trackerContext_;
+  std::unique_ptr<TWorldClickDispatch> clicks_;
   TWindowLayout layout_;
   bool zoomDocuments_ = false;
   bool zoomToExtents_ = false;

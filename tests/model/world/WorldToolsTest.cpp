@@ -1,4 +1,4 @@
-// The world's tool: the rotate and creation tools stop a run, low memory offers only the
+// The world's tool: tool 2010 and the creation tools stop a run and want a prototype's tracker, low memory offers only the
 // selection tool, and the view objects hear of a change but not of the same tool again.
 
 #include <gtest/gtest.h>
@@ -52,9 +52,16 @@ TEST_F(WorldToolsTest, CreationAndRotateToolsStopARunOthersLeaveIt) {
     SCOPED_TRACE(tool);
     auto run = world->MakeRunCommand(kCmdRun, 0);
     ASSERT_EQ(world->FirstRunningCommand(), run.get());
-    world->SetMode(tool, 0);
+    // This world's resources hold no prototype for the tool: it has no tracker to take.
+    try {
+      world->SetMode(tool, 0);
+      EXPECT_EQ(tool, 2003);
+    } catch (const QVException& failure) {
+      EXPECT_EQ(failure.error(), -25005);
+    }
     EXPECT_EQ(run->IsStopped(), tool == 2003 ? 0 : 1);
     EXPECT_EQ(world->GetCurrentTool(), tool);
+    EXPECT_EQ(world->GetToolTracker(), nullptr);
   }
 }
 
