@@ -56,8 +56,8 @@ class MoveScene {
     auto* host = new Host;
     host->CreateEx(0, nullptr, "host", WS_POPUP | WS_VISIBLE, 0, 0, kWidth + 20, kHeight + 20,
                    nullptr, nullptr, nullptr);
-    auto* window = new TOwlWindow(host, "doc", nullptr, TViewPoint{0, 0},
-                                  TViewPoint{kWidth, kHeight});
+    auto* window =
+        new TOwlWindow(host, "doc", nullptr, TViewPoint{0, 0}, TViewPoint{kWidth, kHeight});
     window->CreateView(nullptr, host);
     window->ShowWindow(SW_SHOW);
     auto port = std::make_unique<TWindowPort>();
@@ -142,7 +142,8 @@ void BM_WorldMoveStepOf200Selected(benchmark::State& state) {
     int16_t step = 0;
     for (auto _ : state) {
       step = static_cast<int16_t>((step + 1) % 40);
-      QV_CPoint next(static_cast<int16_t>(anchor.h + step), static_cast<int16_t>(anchor.v + step / 2));
+      QV_CPoint next(static_cast<int16_t>(anchor.h + step),
+                     static_cast<int16_t>(anchor.v + step / 2));
       tracker->TrackConstrain(anchor, previous, next);
       tracker->TrackFeedback(anchor, previous, false, true);
       tracker->TrackMouse(1, anchor, previous, next, true);

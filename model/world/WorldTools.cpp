@@ -41,7 +41,8 @@ void TWorldDoc::SetMode(int16_t tool, int16_t argument) {
   if (tool == previousTool_ && argument == previousToolArgument_) return;
   const std::vector<TLink*> observers = ViewObjects();
   for (TLink* object : observers) {
-    if (auto* observer = dynamic_cast<TToolObserver*>(object)) observer->ToolChanged(tool, argument);
+    if (auto* observer = dynamic_cast<TToolObserver*>(object))
+      observer->ToolChanged(tool, argument);
   }
 }
 
@@ -70,20 +71,18 @@ TCommandCore* TWorldDoc::TrackerForTool(int16_t tool) {
   if (!tracker) ThrowFailure(kErrNoToolTracker, 0);
   TCommandCore* answer = tracker.get();
   // Kept in the order of their command numbers.
-  const auto at = std::find_if(toolTrackers_.begin(), toolTrackers_.end(),
-                               [tool](const ToolTrackerEntry& entry) {
-                                 return entry.tracker->GetCommandNumber() > tool;
-                               });
+  const auto at = std::find_if(
+      toolTrackers_.begin(), toolTrackers_.end(),
+      [tool](const ToolTrackerEntry& entry) { return entry.tracker->GetCommandNumber() > tool; });
   toolTrackers_.insert(at, ToolTrackerEntry{std::move(tracker), std::move(reader)});
   return answer;
 }
 
 std::unique_ptr<TCommandCore> TWorldDoc::TakeToolTracker(TCommandCore* tracker) {
   toolTracker_ = nullptr;
-  const auto at = std::find_if(toolTrackers_.begin(), toolTrackers_.end(),
-                               [tracker](const ToolTrackerEntry& entry) {
-                                 return entry.tracker.get() == tracker;
-                               });
+  const auto at = std::find_if(
+      toolTrackers_.begin(), toolTrackers_.end(),
+      [tracker](const ToolTrackerEntry& entry) { return entry.tracker.get() == tracker; });
   if (tracker == nullptr || at == toolTrackers_.end()) return nullptr;
   std::unique_ptr<TCommandCore> taken = std::move(at->tracker);
   spentPrototypes_.push_back(std::move(at->prototypes));

@@ -215,16 +215,16 @@ class WorldTrackingTest : public ::testing::Test {
     GetWindowRect(view_->GetWindowHandle(), &viewRect);
     RECT mainRect;
     GetWindowRect(main_->m_hWnd, &mainRect);
-    const uint32_t pixel = GetWindowSurface(main_->m_hWnd)
-                               ->Pixel(viewRect.left - mainRect.left + point.h,
-                                       viewRect.top - mainRect.top + point.v);
+    const uint32_t pixel =
+        GetWindowSurface(main_->m_hWnd)
+            ->Pixel(viewRect.left - mainRect.left + point.h, viewRect.top - mainRect.top + point.v);
     return RGB((pixel >> 16) & 0xFF, (pixel >> 8) & 0xFF, pixel & 0xFF);
   }
   // The world point a tracker takes for a view point, snapped as the trackers snap it.
   TVector TrackedWorld(const MacPoint& point) {
     TWorldTrackerContext& context = *window_->TrackerContext();
-    TVector world = Transform2D::ApplyToVector(context.ScreenToWorldTransform(),
-                                               TVector(point.h, -point.v));
+    TVector world =
+        Transform2D::ApplyToVector(context.ScreenToWorldTransform(), TVector(point.h, -point.v));
     const double step = context.TrackingSnappingDistance();
     SnapToMultiple(world.x, step);
     SnapToMultiple(world.y, step);
@@ -257,7 +257,8 @@ class WorldTrackingTest : public ::testing::Test {
       return at;
     };
     std::vector<std::function<void()>> desktop;
-    for (const MacPoint& move : moves) desktop.push_back([=] { InjectMouseMove(screen(move)); });
+    for (const MacPoint& move : moves)
+      desktop.push_back([=] { InjectMouseMove(screen(move)); });
     desktop.push_back([=] { InjectMouseButton(MouseButton::kLeft, false, screen(moves.back())); });
     size_t next = 0;
     TScriptedDesktop presenter([&] {
@@ -365,8 +366,8 @@ TEST_F(WorldTrackingTest, SelectDragUndoTurnSnapSaveAndReopen) {
   const double angle = secondTurned.r - secondMoved.r;
   EXPECT_NEAR(angle, std::numbers::pi / 2, 0.02);
   EXPECT_DOUBLE_EQ(firstTurned.r - firstMoved.r, angle);
-  for (const auto& [start, turned] : {std::pair{firstMoved, firstTurned},
-                                      std::pair{secondMoved, secondTurned}}) {
+  for (const auto& [start, turned] :
+       {std::pair{firstMoved, firstTurned}, std::pair{secondMoved, secondTurned}}) {
     const double dx = start.x - middle.x;
     const double dy = start.y - middle.y;
     EXPECT_NEAR(turned.x, middle.x + std::cos(angle) * dx - std::sin(angle) * dy, 1e-9);
@@ -530,6 +531,27 @@ TEST_F(WorldTrackingTest, ToolsTakeTheTrackerOfTheirPrototypeObjectOncePerClick)
   EXPECT_EQ(Press(ScreenOf(0.0, 0.6)), nullptr);
   SetIdleScript(nullptr);
   EXPECT_EQ(alerts, 1);
+}
+
+TEST_F(WorldTrackingTest, TrackersTakeTheUsersDragDelayAndTheWorldsSnappingDistance) {
+  TWorldTrackerContext& context = *window_->TrackerContext();
+  for (const auto& [preference, delay] : {std::pair{int16_t{0}, 32767}, std::pair{int16_t{1}, 0},
+                                          std::pair{int16_t{2}, 20}}) {
+    context.SetStoredDragDelay(preference);
+    auto* tracker = dynamic_cast<TCommandBase*>(Press(ScreenOf(kFirstBox)));
+    ASSERT_NE(tracker, nullptr);
+    EXPECT_EQ(tracker->DragDelay(), delay) << preference;
+    Free(tracker);
+  }
+  // The grid snap on: the grid spacing; off: the grid's finest step.
+  double spacing = 0, minor = 0, fine = 0;
+  int16_t count = 0;
+  view_->GetGridParameters(spacing, minor, fine, count);
+  world_->SetAngleSnap(1);
+  EXPECT_EQ(context.TrackingSnappingDistance(), spacing);
+  world_->SetAngleSnap(0);
+  EXPECT_EQ(context.TrackingSnappingDistance(), fine);
+  EXPECT_LT(fine * kPixelsPerMetre, 1.0);
 }
 
 TEST_F(WorldTrackingTest, TheBandPacesTheViewOnlyWhileItIsDragged) {

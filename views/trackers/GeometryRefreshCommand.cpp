@@ -44,7 +44,8 @@ void TGeometryRefreshCommand::AfterPrepare() {
   if (target_ == nullptr || manager == nullptr) return;
   TList list;
   list.IList();
-  for (TLink* object : objects_) list.InsertLast(object);
+  for (TLink* object : objects_)
+    list.InsertLast(object);
   records_ = manager->AddObjects(list);
   list.DeleteAll();
   if (records_) manager->RefreshRecord(*records_);

@@ -97,8 +97,7 @@ TCommandCore* TWorldClickDispatch::MouseDown(const MacPoint& point, TMouseEvent*
     return nullptr;
   }
   const int16_t tool = world_.GetCurrentTool();
-  if (tool == TWorldDoc::kDragSelectionTool && dragTracker_)
-    dragTracker_->CentreLine(false, point);
+  if (tool == TWorldDoc::kDragSelectionTool && dragTracker_) dragTracker_->CentreLine(false, point);
   MakeStandingTrackers();
   const TEventRecord record = RecordOf(point, event);
   TCommandCore* answer = nullptr;

@@ -27,7 +27,8 @@ class TFakeManager : public TObject, public TGeometryManagerHook {
   void UpdateObject(int16_t) override {}
   void RemoveObjects() override { ++removed; }
   std::unique_ptr<TGeometryObjectRecord> AddObjects(TList& objects) override {
-    for (int32_t i = 1; i <= objects.GetCount(); ++i) added.push_back(objects.At(i));
+    for (int32_t i = 1; i <= objects.GetCount(); ++i)
+      added.push_back(objects.At(i));
     return std::make_unique<TGeometryObjectRecord>();
   }
   void RefreshRecord(TGeometryObjectRecord&) override {
