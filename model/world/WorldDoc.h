@@ -26,6 +26,7 @@
 #include "model/world/WorldHost.h"
 
 class TCommand;
+class TCommandCore;
 class TJoiner;
 class TWorldDisplay;
 struct FormulaObjectRef;
@@ -219,12 +220,34 @@ class TWorldDoc : public TWorldBase, public TActionContext, public TPlacingWorld
   static bool IsToolCommand(int16_t command);
   static bool IsCreationTool(int16_t tool);
   // Makes the tool current with its argument. With memory low only the selection tool is
-  // offered; the rotate tool and the creation tools stop any run. The view objects are told
-  // when the tool or its argument changed.
+  // offered; tool 2010 and the creation tools stop any run and take their tracker. The view
+  // objects are told when the tool or its argument changed.
   void SetMode(int16_t tool, int16_t argument);
   int16_t GetToolArgument() const { return toolArgument_; }
   int16_t GetPreviousTool() const { return previousTool_; }
   int16_t GetPreviousToolArgument() const { return previousToolArgument_; }
+  // The tools whose trackers come from a prototype object.
+  static bool UsesToolTracker(int16_t tool) { return tool == kRotateTool || IsCreationTool(tool); }
+  // Makes the tracker of a tool from the object that the tool's resource holds; fails with
+  // -25005 (or answers null) when the tool makes none. The window installs it, for the trackers
+  // live above the world; a tracker owns the objects it was made from.
+  using ToolTrackerMaker = std::function<std::unique_ptr<TCommandCore>(int16_t tool)>;
+  // The trackers made by the maker before (which may refer to its window) go with it.
+  void SetToolTrackerMaker(ToolTrackerMaker maker);
+  // The tracker of the tool: the one waiting for it, or a new one from the object resource
+  // numbered by the tool; -25005 when the resource holds no object or the object makes no
+  // tracker.
+  TCommandCore* TrackerForTool(int16_t tool);
+  // The current tool's tracker (null for the tools without one).
+  TCommandCore* GetToolTracker() const { return toolTracker_; }
+  // Hands a tool's tracker to a click: it leaves the waiting list and is the caller's; the
+  // current tool has no tracker until the next SetMode or TrackerForTool.
+  std::unique_ptr<TCommandCore> TakeToolTracker(TCommandCore* tracker);
+  uint16_t GetPlayerMode() const { return playerMode_; }
+  void SetPlayerMode(uint16_t on) { playerMode_ = on; }
+  // A click while the world runs only stops the run.
+  uint16_t GetClickStopsRun() const { return clickStopsRun_; }
+  void SetClickStopsRun(uint16_t on) { clickStopsRun_ = on; }
 
   // Running (WorldRun.cpp) -----------------------------------------------------------------------
   int32_t GetRunState() const { return runState_; }
@@ -345,6 +368,12 @@ class TWorldDoc : public TWorldBase, public TActionContext, public TPlacingWorld
   int16_t toolArgument_ = 0;
   int16_t previousTool_ = kSelectionTool;
   int16_t previousToolArgument_ = 0;
+  ToolTrackerMaker toolTrackerMaker_;
+  // The trackers made and not yet handed to a click, in the order of their command numbers.
+  std::vector<std::unique_ptr<TCommandCore>> toolTrackers_;
+  TCommandCore* toolTracker_ = nullptr;
+  uint16_t playerMode_ = 0;
+  uint16_t clickStopsRun_ = 0;
   uint16_t dropOldFrames_ = 0;
   uint16_t askBeforeDropping_ = 0;
   Handle inputBuffer_ = nullptr;

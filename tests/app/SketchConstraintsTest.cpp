@@ -284,6 +284,9 @@ T* FirstOf(TWorldDoc& world) {
 }
 
 TEST_F(SketchConstraintsTest, APinAndAForceSketchedOnABodyMakeItSwingAboutThePin) {
+  // The trackers' own grid off (its step below a pixel), so that ends go where they are
+  // dropped and snap only to hot points.
+  world_->SetAngleSnap(0);
   Command(kRectangleTool);
   Drag({{-3.4, -1.6}, {-2.0, -2.0}, {-0.6, -2.4}});
   auto* bar = Newest<TRectangle>();
@@ -351,6 +354,9 @@ TEST_F(SketchConstraintsTest, APinAndAForceSketchedOnABodyMakeItSwingAboutThePin
 }
 
 TEST_F(SketchConstraintsTest, ASpringAndAGearJoinTwoCirclesAndACurvedSlotIsDrawn) {
+  // The trackers' own grid off (its step below a pixel), so that ends go where they are
+  // dropped and snap only to hot points.
+  world_->SetAngleSnap(0);
   Command(kCircleTool);
   Drag({{0.6, -1.6}, {1.5, -2.0}, {2.4, -2.4}});
   auto* big = Newest<TOval>();

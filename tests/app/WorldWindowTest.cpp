@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <functional>
 #include <memory>
@@ -26,6 +27,7 @@
 #include "model/command/CommandBase.h"
 #include "model/handler/TargetHandler.h"
 #include "core/TickCount.h"
+#include "core/geometry/Rounding.h"
 #include "ui/views/MouseEvent.h"
 #include "model/world/QVDoc.h"
 #include "model/world/RunCommand.h"
@@ -35,6 +37,7 @@
 #include "platform/win32/Input.h"
 #include "platform/win32/Menu.h"
 #include "platform/win32/Message.h"
+#include "platform/win32/MessageBox.h"
 #include "platform/win32/Window.h"
 #include "platform/win32/WindowMessages.h"
 #include "platform/win32/WindowDc.h"
@@ -45,6 +48,7 @@
 #include "ui/views/ViewServices.h"
 #include "views/offscreen/DezevOffScreenMgr.h"
 #include "views/world/MainWorldView.h"
+#include "views/world/WorldTracking.h"
 #include "views/world/WorldWindow.h"
 
 namespace {
@@ -198,6 +202,22 @@ class WorldWindowTest : public ::testing::Test {
     for (int16_t h = 0; h < view_->GetStoredSize().h; ++h)
       count += At(MacPoint(h, centre.v)) == kBoxColour ? 1 : 0;
     return count;
+  }
+  // The world displacement of a drag between two view points: both ends snap to the world's
+  // snapping distance, as the trackers snap them.
+  TVector DragDelta(const MacPoint& from, const MacPoint& to) {
+    TWorldTrackerContext& context = *window_->TrackerContext();
+    const double step = context.TrackingSnappingDistance();
+    auto snapped = [&](const MacPoint& point) {
+      TVector world = Transform2D::ApplyToVector(context.ScreenToWorldTransform(),
+                                                 TVector(point.h, -point.v));
+      SnapToMultiple(world.x, step);
+      SnapToMultiple(world.y, step);
+      return world;
+    };
+    const TVector a = snapped(from);
+    const TVector b = snapped(to);
+    return TVector(b.x - a.x, b.y - a.y);
   }
   void Click(const MacPoint& point) {
     InjectClick(view_->GetWindowHandle(), POINT{point.h, point.v});
@@ -354,13 +374,30 @@ TEST_F(WorldWindowTest, TheSampleShowsItsBodiesOnWhiteAndAClickSelects) {
 }
 
 TEST_F(WorldWindowTest, OnlyTheSelectionToolsSelectByClicking) {
-  for (const int16_t tool : {int16_t{2000}, int16_t{2003}, int16_t{2012}, int16_t{2010}, int16_t{2600}}) {
+  for (const int16_t tool : {int16_t{2000}, int16_t{2003}, int16_t{2012}, int16_t{2010}, int16_t{2799}}) {
     SCOPED_TRACE(tool);
     world_->DeselectAll();
-    world_->SetMode(tool, 0);
+    // A tool whose resource holds no prototype object has no tracker to take the click.
+    try {
+      world_->SetMode(tool, 0);
+    } catch (const QVException& failure) {
+      EXPECT_EQ(failure.error(), -25005);
+    }
+    EXPECT_EQ(world_->GetCurrentTool(), tool);
+    // Its click says so in an alert, which the user answers.
+    int32_t alerts = 0;
+    SetIdleScript([&] {
+      const HWND box = GetMessageBoxWindow();
+      if (!box) return false;
+      ++alerts;
+      InjectKeyStroke(VK_RETURN);
+      return true;
+    });
     Click(InBox());
+    SetIdleScript(nullptr);
     const bool selects = tool == 2000 || tool == 2003 || tool == 2012;
     EXPECT_EQ(world_->Selection().size(), selects ? 1u : 0u);
+    EXPECT_EQ(alerts, selects ? 0 : 1);
   }
 }
 
@@ -446,7 +483,18 @@ TEST_F(WorldWindowTest, AClickOnABodyStopsARun) {
   world_->UpdateViewObject(&watcher, 1);
   Command(kCmdRun);
   EXPECT_EQ(last, 5);
-  EXPECT_TRUE(world_->Selection().empty());  // the click stopped the run and selected nothing
+  // The click stopped the run, and the object tracker took the click on the box.
+  ASSERT_EQ(world_->Selection().size(), 1u);
+  EXPECT_EQ(world_->Selection().front(), box_);
+
+  // With the click-stops-run flag a click during a run only stops it.
+  world_->DeselectAll();
+  world_->SetClickStopsRun(1);
+  Command(kCmdReset);
+  last = 0;
+  Command(kCmdRun);
+  EXPECT_EQ(last, 5);
+  EXPECT_TRUE(world_->Selection().empty());
   world_->UpdateViewObject(&watcher, 0);
 }
 
@@ -702,13 +750,18 @@ TEST_F(WorldWindowTest, ABandSelectsADragMovesByTheExactWorldDeltaAndUndoTakesIt
   // The band's inverted frame is gone: beside the box the view is white again.
   EXPECT_EQ(At(Offset(centre, -12, 0)), kWhite);
 
+  // Snapping to the grid's finest step, below a pixel.
+  world_->SetAngleSnap(0);
   TVector3 start;
   box_->GetPlacement(start);
-  Gesture(InBox(), {Offset(InBox(), 10, 0), Offset(InBox(), 30, -20)});
+  const MacPoint press = InBox();
+  const TVector delta = DragDelta(press, Offset(press, 30, -20));
+  Gesture(press, {Offset(press, 10, 0), Offset(press, 30, -20)});
   TVector3 moved;
   box_->GetPlacement(moved);
-  EXPECT_DOUBLE_EQ(moved.x - start.x, 30 / kPixelsPerMetre);
-  EXPECT_DOUBLE_EQ(moved.y - start.y, 20 / kPixelsPerMetre);
+  EXPECT_NEAR(delta.x, 30 / kPixelsPerMetre, 0.01);
+  EXPECT_DOUBLE_EQ(moved.x - start.x, delta.x);
+  EXPECT_DOUBLE_EQ(moved.y - start.y, delta.y);
   EXPECT_DOUBLE_EQ(moved.r, start.r);
   // The pixels follow: the box is drawn where it went and white where it was.
   const MacPoint inBox = Offset(centre, 0, 4);  // clear of the point drawn over the centre
@@ -753,13 +806,16 @@ TEST_F(WorldWindowTest, ALiveBandSelectsAndALiveDragMovesByTheExactWorldDelta) {
   EXPECT_TRUE(world_->Selection().empty());
   EXPECT_EQ(At(Offset(centre, -12, 0)), kWhite);
 
+  world_->SetAngleSnap(0);
   TVector3 start;
   box_->GetPlacement(start);
-  LiveDrag(InBox(), {Offset(InBox(), 4, 0), Offset(InBox(), 10, 0), Offset(InBox(), 30, -20)});
+  const MacPoint press = InBox();
+  const TVector delta = DragDelta(press, Offset(press, 30, -20));
+  LiveDrag(press, {Offset(press, 4, 0), Offset(press, 10, 0), Offset(press, 30, -20)});
   TVector3 moved;
   box_->GetPlacement(moved);
-  EXPECT_DOUBLE_EQ(moved.x - start.x, 30 / kPixelsPerMetre);
-  EXPECT_DOUBLE_EQ(moved.y - start.y, 20 / kPixelsPerMetre);
+  EXPECT_DOUBLE_EQ(moved.x - start.x, delta.x);
+  EXPECT_DOUBLE_EQ(moved.y - start.y, delta.y);
   EXPECT_DOUBLE_EQ(moved.r, start.r);
   const MacPoint inBox = Offset(centre, 0, 4);
   EXPECT_EQ(At(Offset(inBox, 30, -20)), kBoxColour);
@@ -773,13 +829,22 @@ TEST_F(WorldWindowTest, ALiveBandSelectsAndALiveDragMovesByTheExactWorldDelta) {
 
 // A move that came with the press, already waiting when tracking starts, is tracked.
 TEST_F(WorldWindowTest, AMoveQueuedWithThePressIsTrackedAndNotDispatchedPastTheTracker) {
+  // With the grid snap on (as a new world has it) a drag moves by whole grid spacings.
+  ASSERT_NE(world_->GetAngleSnap(), 0);
   TVector3 start;
   box_->GetPlacement(start);
-  LiveDrag(InBox(), {Offset(InBox(), 30, -20)}, 1);
+  const MacPoint press = InBox();
+  const TVector delta = DragDelta(press, Offset(press, 60, -20));
+  LiveDrag(press, {Offset(press, 60, -20)}, 1);
   TVector3 moved;
   box_->GetPlacement(moved);
-  EXPECT_DOUBLE_EQ(moved.x - start.x, 30 / kPixelsPerMetre);
-  EXPECT_DOUBLE_EQ(moved.y - start.y, 20 / kPixelsPerMetre);
+  EXPECT_DOUBLE_EQ(moved.x - start.x, delta.x);
+  EXPECT_DOUBLE_EQ(moved.y - start.y, delta.y);
+  double spacing = 0, minor = 0, fine = 0;
+  int16_t count = 0;
+  view_->GetGridParameters(spacing, minor, fine, count);
+  EXPECT_NE(delta.x, 0.0);
+  EXPECT_DOUBLE_EQ(std::remainder(delta.x, spacing), 0.0);
 
   const MacPoint centre = BoxCentre();
   LiveDrag(Offset(centre, -20, -20), {Offset(centre, 20, 20)}, 1);

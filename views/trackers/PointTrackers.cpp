@@ -66,7 +66,7 @@ void TPointTracker::InitPointTracker(int16_t commandNumber, TTrackerView* view,
 THotPointSnapper* TPointTracker::FindSnapper() const {
   TActionContext* context = GetContext();
   if (context == nullptr) return nullptr;
-  auto* snapper = dynamic_cast<THotPointSnapper*>(context->FindItem(kSnapperTag));
+  THotPointSnapper* snapper = HotPointSnapperOf(context->FindItem(kSnapperTag));
   return snapper != nullptr && snapper->IsActive() != 0 ? snapper : nullptr;
 }
 

@@ -90,6 +90,9 @@ void TRubberBandTracker::Move(const QV_CPoint& anchor, const QV_CPoint& next, bo
                               bool moved) {
   const MacRect rect = RectBetween(anchor, next);
   const bool gadgets = world_->GadgetSelectionOn();
+  // The band lies in the view: when its corner moved, the world's objects are judged again
+  // even where the world point, snapped to the grid, stayed on its step.
+  moved = moved || mouseMoved;
   if (mouseMoved && gadgets && moved) {
     inside_.clear();
     GatherInside(rect, true, true);

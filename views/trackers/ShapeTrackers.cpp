@@ -39,11 +39,14 @@ bool HasTrackingSnapper(TActionContext* world) {
 }
 
 bool SnapToNearHotPoint(TCommandBase& tracker, TLink* tracked, TVector& point) {
-  if (tracker.Snapper() != nullptr) return tracker.SnapToHotPoint(point, point, point);
+  // The world's own snapper can leave the tracked body out of the search; any other snapper
+  // answers through the tracker.
   TActionContext* world = tracker.GetContext();
-  auto* snapper =
-      world != nullptr ? dynamic_cast<THotPointSnapper*>(world->FindItem(kSnapperTag)) : nullptr;
-  if (snapper == nullptr || snapper->IsActive() == 0) return false;
+  THotPointSnapper* snapper =
+      world != nullptr ? HotPointSnapperOf(world->FindItem(kSnapperTag)) : nullptr;
+  if (snapper == nullptr)
+    return tracker.Snapper() != nullptr && tracker.SnapToHotPoint(point, point, point);
+  if (snapper->IsActive() == 0) return false;
   MacPoint screen;
   tracker.WorldToScreen(point, screen);
   std::unique_ptr<THotPointRecord> record;

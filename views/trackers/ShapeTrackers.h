@@ -54,6 +54,8 @@ class TShapeSketchTracker : public TDragTracker {
                           bool moved) override;
   // The mouse snaps to hot points; the grid is the shape's to apply, in the drag's frame.
   void ConstrainWorldPoint(const TVector& anchor, const TVector& previous, TVector& next) override;
+  // The press too is left off the tracking grid: the shape snaps its size, not its anchor.
+  void SnapToGrid(TVector&) override {}
   // The gesture ends at the release: a click places the object where it is.
   bool TrackingDone() override;
   bool UsesHotPoints() const override;
@@ -82,7 +84,9 @@ class TBodyResizeTracker : public TTracker487 {
                           const QV_CPoint& next, bool mouseMoved, const TVector& anchorWorld,
                           const TVector& previousWorld, const TVector& nextWorld,
                           bool moved) override;
+  // As in the sketch, the mouse snaps to hot points and the shape applies the grid to its size.
   void ConstrainWorldPoint(const TVector& anchor, const TVector& previous, TVector& next) override;
+  void SnapToGrid(TVector&) override {}
   bool UsesHotPoints() const override;
   // Notes the attached objects too, which the resize keeps in place.
   void BeforePrepare() override;

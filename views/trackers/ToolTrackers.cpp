@@ -35,7 +35,9 @@ std::unique_ptr<TCommandCore> MakeToolTracker(int16_t tool, TTrackerView* view,
   std::unique_ptr<TObjectReader> placed;
   try {
     placed = ReadObjectsFromResource(tool, &world->ContextLink(), nullptr, nullptr);
-  } catch (const QVException&) {
+  } catch (const QVException& failure) {
+    // Memory running out is said as such, not as a tool without an object.
+    if (failure.error() == kErrOutOfMemory) throw;
     ThrowFailure(kErrNoToolTracker, 0);
   }
   if (placed == nullptr) ThrowFailure(kErrNoToolTracker, 0);

@@ -613,6 +613,12 @@ THotPointSnapper* FindHotPointSnapper(TWorldDoc& world) {
   return nullptr;
 }
 
+THotPointSnapper* HotPointSnapperOf(TObject* item) {
+  if (auto* snapper = dynamic_cast<THotPointSnapper*>(item)) return snapper;
+  if (auto* holder = dynamic_cast<THotPointSnapperHolder*>(item)) return holder->HeldSnapper();
+  return nullptr;
+}
+
 void RegisterHotPointSnapper() {
   RegisterClassInfo("THotPointSnapper", kHotPointSnapperTag, THotPointSnapper::kClassID,
                     THotPointSnapper::CreateObject, sizeof(THotPointSnapper));

@@ -222,5 +222,19 @@ class THotPointSnapper : public THandlerLink {
 // wins over the one a new world starts with. Null when the world has none.
 THotPointSnapper* FindHotPointSnapper(TWorldDoc& world);
 
+// An item that stands for a snapper under the snapper's tag, for those who need another face of
+// it; it still hands out the snapper itself.
+class THotPointSnapperHolder {
+ public:
+  virtual THotPointSnapper* HeldSnapper() const = 0;
+
+ protected:
+  ~THotPointSnapperHolder() = default;
+};
+
+// The snapper behind an item found under the snapper's tag: the item itself or the one it holds;
+// null for anything else.
+THotPointSnapper* HotPointSnapperOf(TObject* item);
+
 // Enters the snapper in the class registry.
 void RegisterHotPointSnapper();

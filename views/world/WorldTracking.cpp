@@ -1,12 +1,29 @@
 #include "views/world/WorldTracking.h"
 
 #include <algorithm>
+#include <memory>
 
+#include "bodies/Background.h"
+#include "bodies/Body.h"
+#include "bodies/points/Point.h"
 #include "core/Failure.h"
+#include "core/TimerServices.h"
 #include "model/Thing.h"
+#include "model/command/CommandCore.h"
+#include "model/handler/TargetHandler.h"
 #include "model/world/WorldDoc.h"
+#include "ui/views/ViewServices.h"
 #include "views/world/HotPointSnapper.h"
 #include "views/world/MainWorldView.h"
+
+namespace {
+
+// A point in a slot runs along it: a press does not pull it to the mouse.
+constexpr int16_t kSlotClass = 616;
+// The view's timer that paces a band.
+constexpr UINT_PTR kPacingTimer = 0x7A11;
+
+}  // namespace
 
 // ---- The view ----------------------------------------------------------------------------------
 
@@ -33,6 +50,35 @@ void TWorldTrackerView::EndFeedbackDrawing(HDC dc) { view_.EndHotPointDrawing(dc
 
 // ---- The world ---------------------------------------------------------------------------------
 
+THotPointSnapper* TWorldTrackingSnapper::HeldSnapper() const { return view_.GetSnapper(); }
+
+bool TWorldTrackingSnapper::IsSnapperActive() const {
+  const THotPointSnapper* snapper = HeldSnapper();
+  return snapper != nullptr && snapper->IsActive() != 0;
+}
+
+void TWorldTrackingSnapper::ForgetHotPoint() {
+  if (THotPointSnapper* snapper = HeldSnapper()) snapper->EraseHoverMarkerIf(1);
+}
+
+bool TWorldTrackingSnapper::FindHotPointNear(const MacPoint& screen, TVector& world) {
+  THotPointSnapper* snapper = HeldSnapper();
+  if (snapper == nullptr || snapper->IsActive() == 0) return false;
+  std::unique_ptr<THotPointRecord> record;
+  if (snapper->Snap(POINT{screen.h, screen.v}, view_.ViewToWorld(screen),
+                    snapper->GetTrackedObject(), record) == 0 ||
+      !record)
+    return false;
+  const TVector3 found = record->GetWorldPosition();
+  world = TVector(found.x, found.y);
+  return true;
+}
+
+void TWorldTrackingSnapper::DrawHotPointMark(const MacPoint& screen) {
+  if (THotPointSnapper* snapper = HeldSnapper())
+    snapper->UpdateHoverMarker(POINT{screen.h, screen.v}, 1, 0);
+}
+
 TWorldTrackerContext::TWorldTrackerContext(TWorldDoc& world, TMainWorldView& view)
     : world_(world), view_(view) {}
 
@@ -44,7 +90,7 @@ TEditState& TWorldTrackerContext::EditState() { return Context().EditState(); }
 std::vector<TLink*> TWorldTrackerContext::Objects() { return Context().Objects(); }
 TObject* TWorldTrackerContext::FindItem(uint32_t classTag) {
   // The hot-point snapper belongs to the main view.
-  if (classTag == MakeTag("hpSn") && view_.GetSnapper() != nullptr) return view_.GetSnapper();
+  if (classTag == kHotPointSnapperTag && view_.GetSnapper() != nullptr) return &snapper_;
   return Context().FindItem(classTag);
 }
 TList* TWorldTrackerContext::CurrentSelection() { return Context().CurrentSelection(); }
@@ -79,6 +125,20 @@ void TWorldTrackerContext::RecomputeFormulas(const std::vector<TLink*>& first,
   Context().RecomputeFormulas(first, second, cache, progress, progressState);
 }
 
+int16_t TWorldTrackerContext::DragDelayPreference() const {
+  if (storedDragDelay_ == 1 || view_.GetWindowHandle() == nullptr) return 1;
+  return storedDragDelay_ == 2 ? 2 : 0;
+}
+
+double TWorldTrackerContext::TrackingSnappingDistance() const {
+  if (world_.GetAngleSnap() != 0 && world_.GetUseStoredDistance() == 0)
+    return world_.GetStoredSnapDistance();
+  double spacing = 0.0, minor = 0.0, fine = 0.0;
+  int16_t count = 0;
+  view_.GetGridParameters(spacing, minor, fine, count);
+  return world_.GetAngleSnap() != 0 ? spacing : fine;
+}
+
 void TWorldTrackerContext::TrackingEnded() { view_.InvalidateForeground(); }
 
 Transform2D TWorldTrackerContext::ScreenToWorldTransform() const {
@@ -108,12 +168,14 @@ void TWorldTrackerContext::RefreshSelectionDisplay() { view_.InvalidateForegroun
 std::vector<TLink*> TWorldTrackerContext::WorldPositionedObjects() {
   std::vector<TLink*> objects;
   for (TLink* object : world_.Objects())
-    if (dynamic_cast<TThing*>(object) != nullptr) objects.push_back(object);
+    if (IsWorldPositioned(object)) objects.push_back(object);
   return objects;
 }
 
 bool TWorldTrackerContext::IsWorldPositioned(const TLink* object) const {
-  return dynamic_cast<const TThing*>(object) != nullptr;
+  // The background is everywhere: no band takes it, as no click does.
+  return dynamic_cast<const TThing*>(object) != nullptr &&
+         !object->IsMemberClass(TZeroMass::kClassID);
 }
 
 bool TWorldTrackerContext::LiesInRect(TLink* object, const MacRect& rect) {
@@ -125,7 +187,14 @@ bool TWorldTrackerContext::LiesInRect(TLink* object, const MacRect& rect) {
 }
 
 bool TWorldTrackerContext::GadgetSelectionOn() const {
-  return world_.GetCurrentTool() != TWorldDoc::kRotateTool;
+  // Gadgets do not turn: the rotating tool leaves them out of a band.
+  return world_.GetCurrentTool() != TWorldDoc::kDragSelectionTool;
+}
+
+void TWorldTrackerContext::SendToCurrentTarget(int16_t command) {
+  TTargetHandler* target = CurrentTarget();
+  if (target == nullptr) return;
+  if (TCommandCore* answer = target->DoMenuCommand(command)) target->PostCommand(answer);
 }
 
 void TWorldTrackerContext::CheckLowSpace() { FailIfMemoryLow(); }
@@ -170,4 +239,58 @@ void TWorldTrackerContext::PlacingUndone() {
 void TWorldTrackerContext::PlacingRedone(int16_t first, int16_t second) {
   world_.PlacingRedone(first, second);
   view_.InvalidateForeground();
+}
+
+bool TWorldTrackerContext::IsGrabbablePoint(const TLink* object) const {
+  const auto* point = dynamic_cast<const TPoint*>(object);
+  if (point == nullptr) return false;
+  const TList* constraints = point->Constraints();
+  if (constraints == nullptr || constraints->GetCount() == 0) return true;
+  const TObject* first = constraints->At(1);
+  return first == nullptr || !first->IsMemberClass(kSlotClass);
+}
+
+bool TWorldTrackerContext::AttachToHotPointNear(TLink* object, const MacPoint& screen) {
+  auto* point = dynamic_cast<TPoint*>(object);
+  THotPointSnapper* snapper = FindHotPointSnapper(world_);
+  if (point == nullptr || snapper == nullptr || snapper->IsActive() == 0) return false;
+  const POINT pixel{screen.h, screen.v};
+  std::unique_ptr<THotPointRecord> record;
+  if (snapper->Snap(pixel, view_.ViewToWorld(screen), point, record) == 0 || !record) return false;
+  TLink* target = record->GetTarget();
+  if (target == point || target == nullptr) return false;
+  const TVector3 at = record->GetWorldPosition();
+  const TVector3 position(at.x, at.y, point->GetWorldRotation());
+  // The point goes onto the body that offers the hot point, even where the hot point lies on
+  // the body's outline.
+  if (auto* body = dynamic_cast<TMass*>(target)) {
+    point->AttachToBody(body);
+    point->SetWorldPosition(position);
+  } else {
+    point->MoveToWorldPosition(position);
+  }
+  Str255 textX, textY;
+  if (snapper->GetRecordFormulas(*record, textX, textY) != 0)
+    snapper->ApplyPointFormulas(point, textX, textY, {point->LocalX(), point->LocalY()});
+  view_.InvalidateForeground();
+  return true;
+}
+
+void TWorldTrackerContext::FixPointQuantities(TLink* object, bool force) {
+  auto* point = dynamic_cast<TPoint*>(object);
+  if (point == nullptr) return;
+  if (force || point->HasAnyFormula()) point->FreezeFormulas();
+}
+
+void TWorldTrackerContext::StartPacing(int32_t ticks) {
+  const HWND window = view_.GetWindowHandle();
+  if (window == nullptr) return;
+  StartTimer(window, kPacingTimer, static_cast<UINT>(std::max(ticks, 1) * 1000 / 60), nullptr);
+  pacing_ = true;
+}
+
+void TWorldTrackerContext::StopPacing() {
+  if (!pacing_) return;
+  pacing_ = false;
+  if (const HWND window = view_.GetWindowHandle()) StopTimer(window, kPacingTimer);
 }

@@ -10,6 +10,7 @@
 #include "model/command/CommandBase.h"
 #include "model/command/PlacingCommands.h"
 #include "views/trackers/TrackerWorld.h"
+#include "views/world/HotPointSnapper.h"
 
 class TMainWorldView;
 class TWorldDoc;
@@ -39,6 +40,25 @@ class TWorldTrackerView : public TTrackerView, public TFeedbackPort {
 
   HDC BeginFeedbackDrawing() override;
   void EndFeedbackDrawing(HDC dc) override;
+
+ private:
+  TMainWorldView& view_;
+};
+
+// The main view's hot-point snapper as the trackers look for it under its tag: they ask for hot
+// points by screen point, and the mark of the one found is the snapper's own marker.
+class TWorldTrackingSnapper : public TObject,
+                              public TTrackingSnapper,
+                              public THotPointSnapperHolder {
+ public:
+  explicit TWorldTrackingSnapper(TMainWorldView& view) : view_(view) {}
+
+  THotPointSnapper* HeldSnapper() const override;
+  bool IsSnapperActive() const override;
+  void ForgetHotPoint() override;
+  // The hot point near the screen point, leaving out the object the snapper tracks.
+  bool FindHotPointNear(const MacPoint& screen, TVector& world) override;
+  void DrawHotPointMark(const MacPoint& screen) override;
 
  private:
   TMainWorldView& view_;
@@ -76,9 +96,13 @@ class TWorldTrackerContext : public TActionContext,
                          void* progressState) override;
 
   // Tracking.
-  int16_t DragDelayPreference() const override { return 0; }
+  // The user's stored preference, or 1 (start at once) when the view cannot wait for the
+  // mouse.
+  int16_t DragDelayPreference() const override;
+  void SetStoredDragDelay(int16_t preference) { storedDragDelay_ = preference; }
   TTrackingFrame* CurrentFrame() override { return this; }
-  double TrackingSnappingDistance() const override { return 0.0; }
+  // The world's snapping distance: its stored distance, or one of the main view's spacings.
+  double TrackingSnappingDistance() const override;
   void TrackingEnded() override;
   Transform2D ScreenToWorldTransform() const override;
   Transform2D WorldToScreenTransform() const override;
@@ -92,6 +116,7 @@ class TWorldTrackerContext : public TActionContext,
   bool IsSelected(TLink* object) const override;
   void SelectObjects(const std::vector<TLink*>& objects, bool extend) override;
   void RefreshSelectionDisplay() override;
+  // Gadgets have no place in this layer yet: everything selectable lies in the world.
   std::vector<TLink*> ScreenPositionedObjects() override { return {}; }
   std::vector<TLink*> WorldPositionedObjects() override;
   bool IsScreenPositioned(const TLink*) const override { return false; }
@@ -100,20 +125,27 @@ class TWorldTrackerContext : public TActionContext,
   bool GadgetSelectionOn() const override;
   void CheckLowSpace() override;
   bool RefusesEditing() const override;
+  // No object names a properties dialog of the dialog layer yet, so a double click sends
+  // "open" (10000) down the target chain.
   int16_t PropertiesDialogNumber(const TLink*) const override { return 0; }
   void QueuePropertiesDialog(int16_t, TLink*) override {}
-  void SendToCurrentTarget(int16_t) override {}
+  void SendToCurrentTarget(int16_t command) override;
   std::vector<TLink*> SelectedObjects() override;
   TVector3 PositionOf(const TLink* object) override;
   void PlaceObject(TLink* object, const TVector3& position) override;
   void OffsetScreenObject(TLink*, int16_t, int16_t) override {}
-  bool IsGrabbablePoint(const TLink*) const override { return false; }
-  bool AttachToHotPointNear(TLink*, const MacPoint&) override { return false; }
-  void FixPointQuantities(TLink*, bool) override {}
+  // A point is grabbed by its centre unless it sits in a slot.
+  bool IsGrabbablePoint(const TLink* object) const override;
+  // The point goes onto the hot point near the screen point, on the body that offers it; with
+  // attaching by formula its coordinates become the hot point's formulas.
+  bool AttachToHotPointNear(TLink* point, const MacPoint& screen) override;
+  void FixPointQuantities(TLink* point, bool force) override;
   void DragEnded(TLink* object) override;
   void ChangeEnded() override;
-  void StartPacing(int32_t) override {}
-  void StopPacing() override {}
+  // A window timer on the view: the view gets its idle steps while a band is dragged.
+  void StartPacing(int32_t ticks) override;
+  void StopPacing() override;
+  bool IsPacing() const { return pacing_; }
 
   // Placing the objects of the creation tools.
   void AdoptPlacedObjects(std::vector<std::unique_ptr<TLink>> objects) override;
@@ -126,4 +158,7 @@ class TWorldTrackerContext : public TActionContext,
 
   TWorldDoc& world_;
   TMainWorldView& view_;
+  TWorldTrackingSnapper snapper_{view_};
+  int16_t storedDragDelay_ = 0;
+  bool pacing_ = false;
 };

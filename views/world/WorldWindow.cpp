@@ -15,17 +15,11 @@
 #include "ui/views/WindowBuilder.h"
 #include "ui/views/WindowDocument.h"
 #include "views/offscreen/DezevOffScreenMgr.h"
-#include "bodies/Polygon.h"
-#include "bodies/Shapes.h"
-#include "constraints/CurvedSlot.h"
-#include "views/trackers/ConstraintTrackers.h"
-#include "views/trackers/MoveTrackers.h"
-#include "views/trackers/PolygonTrackers.h"
-#include "views/trackers/SelectionTrackers.h"
-#include "views/trackers/ShapeTrackers.h"
+#include "model/command/CommandCore.h"
 #include "views/trackers/ToolTrackers.h"
 #include "views/world/MainWorldView.h"
 #include "views/world/WorldTracking.h"
+#include "views/world/WorldTrackingClicks.h"
 
 namespace {
 
@@ -39,6 +33,8 @@ TWorldWindow::TWorldWindow(TWorldDoc& world, TWindowDocument& document)
 
 TWorldWindow::~TWorldWindow() {
   if (world_.GetDisplay() == this) world_.SetDisplay(nullptr);
+  world_.SetToolTrackerMaker(nullptr);
+  clicks_.reset();
   if (mainView_) {
     mainView_->SetGoneHandler(nullptr);
     mainView_->SetClickHandler(nullptr);
@@ -47,6 +43,8 @@ TWorldWindow::~TWorldWindow() {
 
 void TWorldWindow::Forget() {
   if (world_.GetDisplay() == this) world_.SetDisplay(nullptr);
+  world_.SetToolTrackerMaker(nullptr);
+  clicks_.reset();
   trackerContext_.reset();
   trackerView_.reset();
   mainView_ = nullptr;
@@ -76,6 +74,10 @@ void TWorldWindow::OpenWindow(bool alternateFrame) {
   world_.SetDisplay(this);
   trackerView_ = std::make_unique<TWorldTrackerView>(*view);
   trackerContext_ = std::make_unique<TWorldTrackerContext>(world_, *view);
+  clicks_ = std::make_unique<TWorldClickDispatch>(world_, *view, *trackerView_, *trackerContext_);
+  world_.SetToolTrackerMaker([this](int16_t tool) {
+    return MakeToolTracker(tool, trackerView_.get(), trackerContext_.get());
+  });
   mainView_->SetIdentifier(static_cast<int32_t>(kMainViewIdentifier));
   mainView_->SetGoneHandler([this] { Forget(); });
   mainView_->SetClickHandler([this](TMainWorldView&, const MacPoint& point, TMouseEvent* event) {
@@ -192,135 +194,15 @@ void TWorldWindow::ResetTool() {
 }
 
 TCommandCore* TWorldWindow::MouseDown(const MacPoint& point, TMouseEvent* event) {
-  if (!mainView_) return nullptr;
-  TLink* hit = mainView_->FindObjectAt(point);
-  lastHit_ = hit;
-  if (world_.FirstRunningCommand()) {
-    if (hit) world_.StopRunning();
-    return nullptr;
-  }
-  // Only the selection tools select by clicking; the other tools make their own gestures.
-  const int16_t tool = world_.GetCurrentTool();
-  if (TWorldDoc::IsCreationTool(tool)) return ToolGesture(tool);
-  if (tool == TWorldDoc::kPartTool) {
-    if (TCommandCore* vertex = VertexGesture(point)) return vertex;
-  }
-  if (tool != TWorldBase::kSelectionTool && tool != TWorldDoc::kDragSelectionTool &&
-      tool != TWorldDoc::kPartTool)
-    return nullptr;
-  if (tool != TWorldDoc::kPartTool) {
-    if (TCommandCore* resize = HandleGesture(point)) return resize;
-  }
-  const bool extend = event && event->shiftKey != 0;
-  if (!hit) {
-    if (!extend && !world_.Selection().empty()) {
-      world_.DeselectAll();
-      mainView_->InvalidateForeground();
-    }
-    return SelectionGesture(nullptr);
-  }
-  if (!extend) world_.DeselectAll();
-  world_.Select(hit);
-  mainView_->InvalidateForeground();
-  return SelectionGesture(hit);
-}
-
-TCommandCore* TWorldWindow::SelectionGesture(TLink* hit) {
-  if (!trackerContext_) return nullptr;
-  // Each gesture gets a tracker of its own, which the command handler frees when done.
-  if (!hit) {
-    auto band = std::make_unique<TRubberBandTracker>();
-    band->InitRubberBand(trackerView_.get(), trackerContext_.get());
-    band->SetFreeWhenDone(1);
-    return band.release();
-  }
-  auto move = std::make_unique<TMoveObjectsTracker>();
-  move->InitMoveObjects(trackerView_.get(), trackerContext_.get());
-  move->SetHitObject(hit);
-  move->SetFreeWhenDone(1);
-  return move.release();
-}
-
-TCommandCore* TWorldWindow::ToolGesture(int16_t tool) {
-  if (!trackerContext_) return nullptr;
-  std::unique_ptr<TCommandCore> tracker;
+  if (!mainView_ || !clicks_) return nullptr;
+  lastHit_ = mainView_->FindObjectAt(point);
   try {
-    tracker = MakeToolTracker(tool, trackerView_.get(), trackerContext_.get());
+    return clicks_->MouseDown(point, event);
   } catch (const QVException& failure) {
-    // A tool number without an object of its own makes nothing.
-    if (failure.error() != kErrNoToolTracker) throw;
+    // A tool that cannot make its tracker is said, and the click is done.
+    if (failure.error() != 0) world_.Host().ShowError(failure.error(), failure.message());
     return nullptr;
   }
-  world_.DeselectAll();
-  tracker->SetFreeWhenDone(1);
-  return tracker.release();
-}
-
-TCommandCore* TWorldWindow::HandleGesture(const MacPoint& point) {
-  if (!trackerContext_) return nullptr;
-  mainView_->UpdateObjectTransforms();
-  for (TLink* object : world_.Selection()) {
-    auto* body = dynamic_cast<TMass*>(object);
-    int32_t handle = 0;
-    if (body == nullptr || !body->HitHandle(point, handle)) continue;
-    std::unique_ptr<TCommandCore> tracker;
-    if (body->IsMemberClass(TPolygon::kClassID))
-      tracker = MakePolygonResizeTracker(trackerView_.get(), trackerContext_.get(),
-                                         static_cast<TPolygon&>(*body), handle);
-    else if (body->IsMemberClass(TBasicMass::kClassID))
-      tracker = CreateResizeTracker(trackerView_.get(), trackerContext_.get(),
-                                    static_cast<TBasicMass&>(*body), handle);
-    if (!tracker) continue;
-    tracker->SetFreeWhenDone(1);
-    return tracker.release();
-  }
-  return nullptr;
-}
-
-TCommandCore* TWorldWindow::VertexGesture(const MacPoint& point) {
-  if (!trackerContext_) return nullptr;
-  // The topmost polygon with a vertex or an edge under the press; an edge may lie just outside
-  // the body.
-  const std::vector<TLink*> objects = world_.Objects();
-  TPolygon* found = nullptr;
-  int16_t vertex = 0;
-  int16_t edge = 0;
-  for (auto it = objects.rbegin(); it != objects.rend() && found == nullptr; ++it) {
-    if (!(*it)->IsMemberClass(TPolygon::kClassID)) continue;
-    auto* polygon = static_cast<TPolygon*>(*it);
-    const auto toScreen = [this](const TVector& world) { return mainView_->WorldToView(world); };
-    if (FindPolygonHandle(*polygon, point, toScreen, vertex, edge)) found = polygon;
-  }
-  if (found == nullptr) return CurvedSlotVertexGesture(point);
-  TPolygon& polygon = *found;
-  world_.DeselectAll();
-  world_.Select(found);
-  mainView_->InvalidateForeground();
-  std::unique_ptr<TCommandCore> tracker = MakePolygonVertexTracker(
-      trackerView_.get(), trackerContext_.get(), polygon, edge, vertex);
-  tracker->SetFreeWhenDone(1);
-  return tracker.release();
-}
-
-TCommandCore* TWorldWindow::CurvedSlotVertexGesture(const MacPoint& point) {
-  // The topmost curved slot with a control point's handle under the press.
-  const std::vector<TLink*> objects = world_.Objects();
-  for (auto it = objects.rbegin(); it != objects.rend(); ++it) {
-    if (!(*it)->IsMemberClass(TCurvedSlot::kClassID)) continue;
-    auto* slot = static_cast<TCurvedSlot*>(*it);
-    int16_t part = 0;
-    int32_t index = 0;
-    int32_t span = 0;
-    if (!slot->FindHit(point, part, index, span) || part != 1) continue;
-    TVector start = slot->ControlPoint(index);
-    slot->LocalToWorld(start);
-    auto tracker = std::make_unique<TCurvedSlotVertexTracker>();
-    tracker->InitCurvedSlotVertex(trackerView_.get(), trackerContext_.get(), slot,
-                                  static_cast<int16_t>(index), start);
-    tracker->SetFreeWhenDone(1);
-    return tracker.release();
-  }
-  return nullptr;
 }
 
 void TWorldWindow::MouseMoved(const MacPoint& point, bool moving) {

@@ -18,6 +18,7 @@ class TMainWorldView;
 class TOwlSubview;
 class TWindowDocument;
 class TWorldDoc;
+class TWorldClickDispatch;
 class TWorldTrackerContext;
 class TWorldTrackerView;
 struct TMouseEvent;
@@ -61,6 +62,9 @@ class TWorldWindow : public TWorldDisplay {
   TDezevOffScreenMgr* Manager() const { return manager_; }
   TMainWorldView* MainView() const { return mainView_; }
   TLink* LastHitObject() const { return lastHit_; }
+  // Which tracker takes a press; null while the window has no main view.
+  TWorldClickDispatch* Clicks() const { return clicks_.get(); }
+  TWorldTrackerContext* TrackerContext() const { return trackerContext_.get(); }
   TWindowLayout& Layout() { return layout_; }
   // The application keeps documents zoomed (maximised) in the main frame.
   void SetZoomDocuments(bool on) { zoomDocuments_ = on; }
@@ -85,17 +89,6 @@ class TWorldWindow : public TWorldDisplay {
 
  private:
   void Forget();
-  // The selection tools' gestures: a band from free space, a drag from an object.
-  TCommandCore* SelectionGesture(TLink* hit);
-  // A press on a corner handle of a selected shape or polygon resizes it; null elsewhere.
-  TCommandCore* HandleGesture(const MacPoint& point);
-  // The tracker that makes the creation tool's object.
-  TCommandCore* ToolGesture(int16_t tool);
-  // In vertex editing, a press on a polygon's vertex drags it and one on an edge inserts a
-  // vertex there that follows the drag; null elsewhere.
-  TCommandCore* VertexGesture(const MacPoint& point);
-  // A press on a curved slot's control point in vertex editing drags that point.
-  TCommandCore* CurvedSlotVertexGesture(const MacPoint& point);
 
   TWorldDoc& world_;
   TWindowDocument& document_;
@@ -105,6 +98,7 @@ class TWorldWindow : public TWorldDisplay {
   TLink* lastHit_ = nullptr;
   std::unique_ptr<TWorldTrackerView> trackerView_;
   std::unique_ptr<TWorldTrackerContext> trackerContext_;
+  std::unique_ptr<TWorldClickDispatch> clicks_;
   TWindowLayout layout_;
   bool zoomDocuments_ = false;
   bool zoomToExtents_ = false;

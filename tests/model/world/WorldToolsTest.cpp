@@ -1,9 +1,10 @@
-// The world's tool: the rotate and creation tools stop a run, low memory offers only the
+// The world's tool: tool 2010 and the creation tools stop a run and take the tracker its maker makes, low memory offers only the
 // selection tool, and the view objects hear of a change but not of the same tool again.
 
 #include <gtest/gtest.h>
 
 #include "core/Failure.h"
+#include "model/command/CommandCore.h"
 #include "model/world/RunCommand.h"
 #include "model/world/WorldParticipants.h"
 #include "tests/model/world/WorldTestSupport.h"
@@ -52,9 +53,16 @@ TEST_F(WorldToolsTest, CreationAndRotateToolsStopARunOthersLeaveIt) {
     SCOPED_TRACE(tool);
     auto run = world->MakeRunCommand(kCmdRun, 0);
     ASSERT_EQ(world->FirstRunningCommand(), run.get());
-    world->SetMode(tool, 0);
+    // This world's resources hold no prototype for the tool: it has no tracker to take.
+    try {
+      world->SetMode(tool, 0);
+      EXPECT_EQ(tool, 2003);
+    } catch (const QVException& failure) {
+      EXPECT_EQ(failure.error(), -25005);
+    }
     EXPECT_EQ(run->IsStopped(), tool == 2003 ? 0 : 1);
     EXPECT_EQ(world->GetCurrentTool(), tool);
+    EXPECT_EQ(world->GetToolTracker(), nullptr);
   }
 }
 
@@ -68,6 +76,46 @@ TEST_F(WorldToolsTest, ObserversHearOfAChangeOnlyAndThePreviousToolIsKept) {
   EXPECT_EQ(world->GetPreviousTool(), 2005);
   EXPECT_EQ(world->GetPreviousToolArgument(), 0);
   EXPECT_EQ(world->GetToolArgument(), 1);
+}
+
+TEST_F(WorldToolsTest, ToolTrackersComeFromTheMakerAndWaitUntilAClickTakesThem) {
+  std::vector<int16_t> asked;
+  world->SetToolTrackerMaker([&](int16_t tool) -> std::unique_ptr<TCommandCore> {
+    asked.push_back(tool);
+    if (tool == 2700) return nullptr;  // an object that makes no tracker
+    auto tracker = std::make_unique<TCommandCore>();
+    tracker->InitCommand(tool, nullptr, nullptr, nullptr);
+    return tracker;
+  });
+  world->SetMode(2600, 0);
+  TCommandCore* waiting = world->GetToolTracker();
+  ASSERT_NE(waiting, nullptr);
+  EXPECT_EQ(waiting->GetCommandNumber(), 2600);
+  // Going to another tool and back finds the tracker still waiting.
+  world->SetMode(2000, 0);
+  EXPECT_EQ(world->GetToolTracker(), nullptr);
+  world->SetMode(2600, 0);
+  EXPECT_EQ(world->GetToolTracker(), waiting);
+  EXPECT_EQ(world->TrackerForTool(2600), waiting);
+  EXPECT_EQ(asked, std::vector<int16_t>{2600});
+
+  // Taken, it is the caller's, and the next request makes a new one.
+  std::unique_ptr<TCommandCore> taken = world->TakeToolTracker(waiting);
+  EXPECT_EQ(taken.get(), waiting);
+  EXPECT_EQ(world->GetToolTracker(), nullptr);
+  EXPECT_EQ(world->TakeToolTracker(waiting), nullptr);
+  EXPECT_NE(world->TrackerForTool(2600), nullptr);
+  EXPECT_EQ(asked.size(), 2u);
+
+  // A tool whose object makes no tracker: -25005, and the tool is current without one.
+  try {
+    world->SetMode(2700, 0);
+    ADD_FAILURE() << "no failure";
+  } catch (const QVException& failure) {
+    EXPECT_EQ(failure.error(), -25005);
+  }
+  EXPECT_EQ(world->GetCurrentTool(), 2700);
+  EXPECT_EQ(world->GetToolTracker(), nullptr);
 }
 
 TEST_F(WorldToolsTest, LowMemoryOffersOnlyTheSelectionTool) {

@@ -25,6 +25,19 @@ TEST_F(SelectionTrackersTest, ABandSelectsWhatItCoversAndLeavesNoPixels) {
   EXPECT_EQ(world.refreshes, 1);
 }
 
+// With a coarse grid the world point stays on its step while the band grows in the view: what
+// the band covers is still judged at every move of its corner.
+TEST_F(SelectionTrackersTest, ABandSelectsOnACoarseGridWhereTheWorldPointStaysPut) {
+  world.snapping = 1000.0;
+  world.gadgets = false;
+  TRubberBandTracker band;
+  band.InitRubberBand(&view, &world);
+  Event(band, WM_LBUTTONDOWN, 0);
+  Drag(band, QV_CPoint(10, 10), {QV_CPoint(30, 25), QV_CPoint(50, 35)});
+  EXPECT_EQ(world.selected, (std::vector<TLink*>{&world.Thing(0), &world.Thing(1)}));
+  EXPECT_EQ(view.CountNonWhite(), 0);
+}
+
 TEST_F(SelectionTrackersTest, TheFrameShowsWhileDragging) {
   TRubberBandTracker band;
   band.InitRubberBand(&view, &world);

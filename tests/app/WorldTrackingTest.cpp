@@ -1,0 +1,584 @@
+// Selecting, dragging, turning and snapping with the mouse in a world's document window,
+// headless and end to end through the window layer: a world of two boxes, a free point and a
+// polygon is opened; a band selects the boxes, a drag moves them by the exact world delta and
+// the pixels follow, undo and redo take the move back and forth, the turning tool turns them a
+// quarter turn about their middle, the point dropped on a box's centre snaps there, and the
+// document saved and opened again is as the gestures left it. Beside it, which tracker each
+// click gets: fresh standing trackers per click, player mode, the click-stops-run flag, double
+// clicks, the trackers of tools made from their objects, and the snapper as trackers see it.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <numbers>
+#include <string>
+#include <vector>
+
+#include "app/OpenDocument.h"
+#include "app/TApp.h"
+#include "app/frames/DocumentWindows.h"
+#include "app/frames/MainFrame.h"
+#include "bodies/Background.h"
+#include "bodies/BodyTags.h"
+#include "bodies/Polygon.h"
+#include "bodies/Shapes.h"
+#include "bodies/Table.h"
+#include "bodies/points/Point.h"
+#include "core/TickCount.h"
+#include "core/geometry/Rounding.h"
+#include "core/port/Port.h"
+#include "core/port/WindowBinding.h"
+#include "model/command/CommandBase.h"
+#include "model/command/CommandHandler.h"
+#include "model/world/QVDoc.h"
+#include "platform/win32/Clock.h"
+#include "platform/win32/Input.h"
+#include "platform/win32/Message.h"
+#include "platform/win32/MessageBox.h"
+#include "platform/win32/Window.h"
+#include "platform/win32/WindowMessages.h"
+#include "platform/win32/WindowPresenter.h"
+#include "tools/samples/SampleBuilder.h"
+#include "ui/views/MouseEvent.h"
+#include "ui/views/OwlSubview.h"
+#include "ui/views/ViewServices.h"
+#include "views/trackers/MoveTrackers.h"
+#include "views/trackers/PolygonTrackers.h"
+#include "views/trackers/ResizeTrackers.h"
+#include "views/trackers/RotateTracker.h"
+#include "views/trackers/SelectionTrackers.h"
+#include "views/world/HotPointSnapper.h"
+#include "views/world/MainWorldView.h"
+#include "views/world/WorldTracking.h"
+#include "views/world/WorldTrackingClicks.h"
+#include "views/world/WorldWindow.h"
+
+namespace {
+
+using namespace body_tags;
+
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+constexpr COLORREF kBoxColour = RGB(200, 0, 0);
+constexpr double kPixelsPerMetre = 100.0;
+constexpr int16_t kFirstBox = 2;
+constexpr int16_t kSecondBox = 3;
+constexpr int16_t kFreePoint = 4;
+constexpr int16_t kPolygon = 5;
+constexpr int16_t kPolygonPrototype = 2511;  // the line converter's polygon body
+
+// The desktop as a script: each poll for its events delivers the user's next action.
+class TScriptedDesktop : public WindowPresenter {
+ public:
+  explicit TScriptedDesktop(std::function<void()> onPoll) : onPoll_(std::move(onPoll)) {}
+  void TopLevelCreated(HWND) override {}
+  void TopLevelChanged(HWND) override {}
+  void TopLevelDestroyed(HWND) override {}
+  void SurfaceUpdated(HWND, const RECT&) override {}
+  bool WaitForEvents(int32_t) override {
+    PollEvents();
+    return true;
+  }
+  void PollEvents() override { onPoll_(); }
+  void ShowCursorShape(uintptr_t) override {}
+  bool PutDesktopText(const std::string&) override { return false; }
+  bool GetDesktopText(std::string*) override { return false; }
+
+ private:
+  std::function<void()> onPoll_;
+};
+
+// Two boxes side by side, a free point above them and a polygon below, without gravity.
+std::unique_ptr<TQVDoc> MakeTrackingWorld() {
+  using namespace sample_worlds;
+  auto document = std::make_unique<TQVDoc>();
+  TWorldDoc& world = document->World();
+  TZeroMass& ground = AddGround(world);
+  for (const auto& [identifier, x] : {std::pair{kFirstBox, -1.0}, std::pair{kSecondBox, 1.0}}) {
+    TRectangle& box = Add<TRectangle>(world, identifier);
+    box.SetNumberProperty(kTagWidth, 0.4);
+    box.SetNumberProperty(kTagHeight, 0.4);
+    box.SetMass(1.0);
+    box.SetFormulaProperty(kTagPosX, TFormula(x));
+    box.SetFormulaProperty(kTagPosY, TFormula(0.0));
+    box.SetShortProperty(kTagFillPattern, 1);
+    box.SetColourProperty(kTagFillColour, ColorRefToRGB16(kBoxColour));
+  }
+  AddPoint(world, kFreePoint, ground, {0.0, 1.2});
+  TPolygon& polygon = Add<TPolygon>(world, kPolygon);
+  TTable& vertices = Add<TTable>(world, 6);
+  for (const TVector& p : {TVector{-0.2, -0.2}, TVector{0.2, -0.2}, TVector{0.2, 0.2}})
+    vertices.AppendPoint(p);
+  polygon.LinkVertexTable(&vertices);
+  polygon.SetFormulaProperty(kTagPosX, TFormula(0.0));
+  polygon.SetFormulaProperty(kTagPosY, TFormula(-1.5));
+  polygon.ShapeChanged(1);
+  return document;
+}
+
+class WorldTrackingTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    stream_ = std::tmpfile();
+    ASSERT_NE(stream_, nullptr);
+    ResetWindowSystem();
+    UseVirtualClock(1000);
+    app_ = std::make_unique<TApp>(stream_);
+    app_->LoadResourceDlls();
+    app_->InitUnits();
+    InstallWindowBinding();
+    main_ = new CMainFrame;
+    ASSERT_TRUE(main_->CreateMainWindow());
+    ShowWindow(main_->m_hWnd, SW_SHOW);
+    InstallWindowLayer(main_);
+    app_->Commands().SetMainFrame(main_->m_hWnd);
+    documents_ = std::make_unique<TDocumentWindows>();
+    path_ = std::string(::testing::TempDir()) + "yb-tracking-world.yb";
+    MakeTrackingWorld()->WriteDocument(path_);
+    Open();
+  }
+  void TearDown() override {
+    ResetWindowSystem();
+    CWnd::DeleteTempMap();
+    documents_.reset();
+    SetCurrentPort(GetGlobalPort());
+    TWrappedWindow::FocusedView() = nullptr;
+    SetCurrentWrappedView(nullptr);
+    app_->TermUnits();
+    app_->FreeResourceDlls();
+    app_.reset();
+    UseProcessClock();
+    std::fclose(stream_);
+    std::remove(path_.c_str());
+  }
+
+  void Open() {
+    TOpenDocumentCommand open(path_);
+    open.OnOpened([&](TQVDoc& document) {
+      world_ = &document.World();
+      documents_->Open(open.TakeDocument(), open.Path());
+    });
+    app_->Commands().HandleCommand(&open);
+    ASSERT_NE(world_, nullptr);
+    window_ = documents_->Documents().front()->WorldWindow();
+    ASSERT_NE(window_, nullptr);
+    view_ = window_->MainView();
+    ASSERT_NE(view_, nullptr);
+    Pump();
+    world_->Scale().SetConstant(kPixelsPerMetre);
+    view_->CentreOrigin();
+    view_->ScaleChanged();
+    Pump();
+  }
+
+  TThing* Object(int16_t identifier) {
+    return dynamic_cast<TThing*>(world_->FindObject(identifier));
+  }
+  TVector3 Placement(int16_t identifier) {
+    TVector3 placement;
+    Object(identifier)->GetPlacement(placement);
+    return placement;
+  }
+  MacPoint ScreenOf(double x, double y) { return view_->WorldToView(TVector(x, y)); }
+  MacPoint ScreenOf(int16_t identifier) {
+    const TVector3 at = Placement(identifier);
+    return ScreenOf(at.x, at.y);
+  }
+
+  void Pump() {
+    MSG message;
+    int32_t count = 0;
+    while (PeekMessage(&message, nullptr, 0, 0, PM_REMOVE) && ++count < 10000)
+      DispatchMessage(&message);
+  }
+  COLORREF At(const MacPoint& point) {
+    RECT viewRect;
+    GetWindowRect(view_->GetWindowHandle(), &viewRect);
+    RECT mainRect;
+    GetWindowRect(main_->m_hWnd, &mainRect);
+    const uint32_t pixel =
+        GetWindowSurface(main_->m_hWnd)
+            ->Pixel(viewRect.left - mainRect.left + point.h, viewRect.top - mainRect.top + point.v);
+    return RGB((pixel >> 16) & 0xFF, (pixel >> 8) & 0xFF, pixel & 0xFF);
+  }
+  // The world point a tracker takes for a view point, snapped as the trackers snap it.
+  TVector TrackedWorld(const MacPoint& point) {
+    TWorldTrackerContext& context = *window_->TrackerContext();
+    TVector world =
+        Transform2D::ApplyToVector(context.ScreenToWorldTransform(), TVector(point.h, -point.v));
+    const double step = context.TrackingSnappingDistance();
+    SnapToMultiple(world.x, step);
+    SnapToMultiple(world.y, step);
+    return world;
+  }
+
+  int32_t RunLoop(std::vector<std::function<void()>> whenIdle) {
+    size_t next = 0;
+    SetIdleScript([&] {
+      if (next < whenIdle.size()) {
+        whenIdle[next++]();
+      } else {
+        PostQuitMessage(0);
+      }
+      return true;
+    });
+    const int32_t exitCode = app_->RunEventLoop(main_->m_hWnd);
+    SetIdleScript(nullptr);
+    EXPECT_EQ(next, whenIdle.size());
+    return exitCode;
+  }
+  // A drag made only of what the user does, through the program's event loop: the button goes
+  // down at the press, each poll of the tracking loop moves the pointer on, and after the last
+  // point the button comes up.
+  void LiveDrag(const MacPoint& press, const std::vector<MacPoint>& moves) {
+    const HWND view = view_->GetWindowHandle();
+    auto screen = [view](const MacPoint& point) {
+      POINT at{point.h, point.v};
+      ClientToScreen(view, &at);
+      return at;
+    };
+    std::vector<std::function<void()>> desktop;
+    for (const MacPoint& move : moves)
+      desktop.push_back([=] { InjectMouseMove(screen(move)); });
+    desktop.push_back([=] { InjectMouseButton(MouseButton::kLeft, false, screen(moves.back())); });
+    size_t next = 0;
+    TScriptedDesktop presenter([&] {
+      MSG waiting;
+      if (PeekMessage(&waiting, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, PM_NOREMOVE)) return;
+      if (GetCapture() == view && next < desktop.size()) desktop[next++]();
+    });
+    SetWindowPresenter(&presenter);
+    RunLoop({[=] {
+      InjectMouseMove(screen(press));
+      InjectMouseButton(MouseButton::kLeft, true, screen(press));
+    }});
+    SetWindowPresenter(nullptr);
+    EXPECT_EQ(next, desktop.size());
+    EXPECT_EQ(GetCapture(), nullptr);
+    Pump();
+  }
+  void Command(int16_t command) {
+    SendMessage(main_->m_hWnd, WM_COMMAND, static_cast<WPARAM>(command), 0);
+    while (app_->Commands().PerformNextQueued()) {
+    }
+    Pump();
+  }
+  // A press straight into the window's dispatch, as the view hands it on.
+  TCommandCore* Press(const MacPoint& point, int16_t clicks = 1, WPARAM keys = 0) {
+    TMouseEvent event;
+    event.kind = TMouseEvent::kMouseDown;
+    event.clickCount = clicks;
+    event.copy.message = clicks > 1 ? WM_LBUTTONDBLCLK : WM_LBUTTONDOWN;
+    event.copy.wParam = keys;
+    event.copy.time = static_cast<DWORD>(GetTickCount60());
+    return window_->MouseDown(point, &event);
+  }
+  static void Free(TCommandCore* command) {
+    if (command && command->IsFreeWhenDone()) delete command;
+  }
+
+  std::FILE* stream_ = nullptr;
+  std::string path_;
+  std::unique_ptr<TApp> app_;
+  CMainFrame* main_ = nullptr;
+  std::unique_ptr<TDocumentWindows> documents_;
+  TWorldDoc* world_ = nullptr;
+  TWorldWindow* window_ = nullptr;
+  TMainWorldView* view_ = nullptr;
+};
+
+MacPoint Offset(const MacPoint& point, int16_t dh, int16_t dv) {
+  return MacPoint(static_cast<int16_t>(point.h + dh), static_cast<int16_t>(point.v + dv));
+}
+
+TEST_F(WorldTrackingTest, SelectDragUndoTurnSnapSaveAndReopen) {
+  world_->SetAngleSnap(0);  // the grid's finest step, below a pixel
+  const MacPoint origin = ScreenOf(0.0, 0.0);
+  const COLORREF beside = At(Offset(origin, 0, 40));
+  ASSERT_EQ(beside, kWhite);
+
+  // A band round both boxes selects them, and not the point above or the polygon below.
+  LiveDrag(Offset(origin, -140, -30), {Offset(origin, 0, 0), Offset(origin, 140, 30)});
+  ASSERT_EQ(world_->Selection().size(), 2u);
+  EXPECT_EQ(world_->Selection()[0], Object(kFirstBox));
+  EXPECT_EQ(world_->Selection()[1], Object(kSecondBox));
+  // The band's inverted frame is gone.
+  EXPECT_EQ(At(Offset(origin, -140, 0)), kWhite);
+  EXPECT_EQ(At(Offset(origin, 0, 30)), kWhite);
+
+  // A drag from the first box moves both by the exact world delta; the pixels follow.
+  const TVector3 firstStart = Placement(kFirstBox);
+  const TVector3 secondStart = Placement(kSecondBox);
+  const MacPoint press = ScreenOf(kFirstBox);
+  const MacPoint release = Offset(press, 30, -20);
+  const TVector from = TrackedWorld(press);
+  const TVector to = TrackedWorld(release);
+  LiveDrag(press, {Offset(press, 5, 0), Offset(press, 20, -10), release});
+  const TVector3 firstMoved = Placement(kFirstBox);
+  const TVector3 secondMoved = Placement(kSecondBox);
+  EXPECT_DOUBLE_EQ(firstMoved.x, firstStart.x + (to.x - from.x));
+  EXPECT_DOUBLE_EQ(firstMoved.y, firstStart.y + (to.y - from.y));
+  EXPECT_DOUBLE_EQ(secondMoved.x, secondStart.x + (to.x - from.x));
+  EXPECT_DOUBLE_EQ(secondMoved.y, secondStart.y + (to.y - from.y));
+  EXPECT_NEAR(to.x - from.x, 0.3, 0.01);
+  EXPECT_EQ(At(Offset(ScreenOf(firstStart.x, firstStart.y), 0, 15)), kWhite);
+  EXPECT_EQ(At(Offset(ScreenOf(kFirstBox), 0, 15)), kBoxColour);
+  EXPECT_EQ(At(Offset(ScreenOf(kSecondBox), 0, 15)), kBoxColour);
+
+  // Undo takes the move back, redo brings it again.
+  Command(101);
+  EXPECT_DOUBLE_EQ(Placement(kFirstBox).x, firstStart.x);
+  EXPECT_DOUBLE_EQ(Placement(kSecondBox).y, secondStart.y);
+  EXPECT_EQ(At(Offset(ScreenOf(kFirstBox), 0, 15)), kBoxColour);
+  Command(101);
+  EXPECT_DOUBLE_EQ(Placement(kFirstBox).x, firstMoved.x);
+  EXPECT_DOUBLE_EQ(Placement(kSecondBox).y, secondMoved.y);
+
+  // The turning tool turns the selection about its middle: from right of the middle to above
+  // it is a quarter turn.
+  Command(TWorldDoc::kDragSelectionTool);
+  ASSERT_EQ(world_->GetCurrentTool(), TWorldDoc::kDragSelectionTool);
+  const TVector middle((firstMoved.x + secondMoved.x) / 2, (firstMoved.y + secondMoved.y) / 2);
+  const MacPoint grip = ScreenOf(secondMoved.x, secondMoved.y);
+  const MacPoint top = ScreenOf(middle.x, middle.y + (secondMoved.x - middle.x));
+  LiveDrag(grip, {Offset(grip, -10, -30), Offset(top, 10, 0), top});
+  const TVector3 firstTurned = Placement(kFirstBox);
+  const TVector3 secondTurned = Placement(kSecondBox);
+  const double angle = secondTurned.r - secondMoved.r;
+  EXPECT_NEAR(angle, std::numbers::pi / 2, 0.02);
+  EXPECT_DOUBLE_EQ(firstTurned.r - firstMoved.r, angle);
+  for (const auto& [start, turned] :
+       {std::pair{firstMoved, firstTurned}, std::pair{secondMoved, secondTurned}}) {
+    const double dx = start.x - middle.x;
+    const double dy = start.y - middle.y;
+    EXPECT_NEAR(turned.x, middle.x + std::cos(angle) * dx - std::sin(angle) * dy, 1e-9);
+    EXPECT_NEAR(turned.y, middle.y + std::sin(angle) * dx + std::cos(angle) * dy, 1e-9);
+  }
+  // The boxes stand above and below the middle now.
+  EXPECT_EQ(At(Offset(ScreenOf(secondTurned.x, secondTurned.y), 0, 15)), kBoxColour);
+
+  // The free point dropped near the second box's centre snaps onto it and sits on the box.
+  Command(TWorldBase::kSelectionTool);
+  THotPointSnapper* snapper = view_->GetSnapper();
+  ASSERT_NE(snapper, nullptr);
+  snapper->Refresh();
+  ASSERT_NE(snapper->IsActive(), 0);
+  const MacPoint pointAt = ScreenOf(kFreePoint);
+  const MacPoint boxCentre = ScreenOf(kSecondBox);
+  LiveDrag(pointAt, {Offset(pointAt, 10, 10), Offset(boxCentre, 2, -2)});
+  auto* point = dynamic_cast<TPoint*>(Object(kFreePoint));
+  ASSERT_NE(point, nullptr);
+  EXPECT_EQ(point->GetBody(), Object(kSecondBox));
+  const TVector3 snapped = Placement(kFreePoint);
+  EXPECT_NEAR(snapped.x, secondTurned.x, 1e-9);
+  EXPECT_NEAR(snapped.y, secondTurned.y, 1e-9);
+
+  // Saved and opened again, everything stands where the gestures left it.
+  const std::string saved = std::string(::testing::TempDir()) + "yb-tracked-world.yb";
+  documents_->Documents().front()->Document().WriteDocument(saved);
+  TQVDoc reopened;
+  reopened.ReadDocument(saved);
+  std::remove(saved.c_str());
+  for (int16_t identifier : {kFirstBox, kSecondBox, kFreePoint, kPolygon}) {
+    SCOPED_TRACE(identifier);
+    auto* thing = dynamic_cast<TThing*>(reopened.World().FindObject(identifier));
+    ASSERT_NE(thing, nullptr);
+    TVector3 read;
+    thing->GetPlacement(read);
+    const TVector3 left = Placement(identifier);
+    EXPECT_NEAR(read.x, left.x, 1e-12);
+    EXPECT_NEAR(read.y, left.y, 1e-12);
+    EXPECT_NEAR(read.r, left.r, 1e-12);
+  }
+  auto* readPoint = dynamic_cast<TPoint*>(reopened.World().FindObject(kFreePoint));
+  ASSERT_NE(readPoint, nullptr);
+  ASSERT_NE(readPoint->GetBody(), nullptr);
+  EXPECT_EQ(readPoint->GetBody()->GetIdentifier(), kSecondBox);
+}
+
+TEST_F(WorldTrackingTest, EachClickGetsAFreshStandingTrackerOfItsKind) {
+  TWorldClickDispatch& clicks = *window_->Clicks();
+  const MacPoint empty = ScreenOf(0.0, 0.6);
+  TCommandCore* band = Press(empty);
+  EXPECT_NE(dynamic_cast<TRubberBandTracker*>(band), nullptr);
+  EXPECT_EQ(clicks.AreaTracker(), nullptr);  // handed out
+  TCommandCore* second = Press(empty);
+  EXPECT_NE(dynamic_cast<TRubberBandTracker*>(second), nullptr);
+  EXPECT_NE(second, band);
+  Free(band);
+  Free(second);
+
+  // A box: the selection's move tracker; the free point alone: the point's own.
+  TCommandCore* move = Press(ScreenOf(kFirstBox));
+  EXPECT_EQ(move->GetCommandNumber(), kCmdMoveObjects);
+  EXPECT_NE(dynamic_cast<TMoveObjectsTracker*>(move), nullptr);
+  EXPECT_EQ(world_->Selection(), std::vector<TLink*>{Object(kFirstBox)});
+  Free(move);
+  TCommandCore* pointMove = Press(ScreenOf(kFreePoint));
+  auto* movePoint = dynamic_cast<TMovePointTracker*>(pointMove);
+  ASSERT_NE(movePoint, nullptr);
+  EXPECT_EQ(movePoint->Point(), Object(kFreePoint));
+  Free(pointMove);
+
+  // The turning tool hands out the drag tracker about the selection's middle.
+  world_->SetMode(TWorldDoc::kDragSelectionTool, 0);
+  TCommandCore* turn = Press(ScreenOf(kSecondBox));
+  auto* rotate = dynamic_cast<TRotateTracker*>(turn);
+  ASSERT_NE(rotate, nullptr);
+  EXPECT_EQ(rotate->Centre(), TVector(1.0, 0.0));
+  Free(turn);
+  // Any other tool (the zoom tools are the view's own) makes no tracker here.
+  world_->SetMode(2001, 0);
+  EXPECT_EQ(Press(ScreenOf(kFirstBox)), nullptr);
+}
+
+TEST_F(WorldTrackingTest, PlayerModeAndRunsChooseTheObjectTrackerOrNone) {
+  world_->SetPlayerMode(1);
+  world_->Select(Object(kFirstBox));
+  // Empty space in player mode empties the selection and starts nothing.
+  EXPECT_EQ(Press(ScreenOf(0.0, 0.6)), nullptr);
+  EXPECT_TRUE(world_->Selection().empty());
+  // An object takes the object tracker, which selects nothing in player mode.
+  TCommandCore* press = Press(ScreenOf(kFirstBox));
+  auto* object = dynamic_cast<TTracker480*>(press);
+  ASSERT_NE(object, nullptr);
+  EXPECT_EQ(object->GetClassIDAt(0), TTracker480::kClassID);
+  EXPECT_EQ(object->HitObject(), Object(kFirstBox));
+  EXPECT_TRUE(world_->Selection().empty());
+  Free(press);
+}
+
+TEST_F(WorldTrackingTest, ADoubleClickSendsOpenToTheCurrentTarget) {
+  // A target that answers "open" with a command of its own, which the click queues.
+  class TOpenTarget : public TTargetHandler {
+   public:
+    TCommandCore* DoMenuCommand(int16_t command) override {
+      asked = command;
+      return nullptr;
+    }
+    int16_t asked = 0;
+  };
+  TOpenTarget target;
+  SetCurrentTarget(&target);
+  TCommandCore* press = Press(ScreenOf(kFirstBox), 2);
+  auto* tracker = dynamic_cast<TCommandBase*>(press);
+  ASSERT_NE(tracker, nullptr);
+  tracker->TrackMouse(0, QV_CPoint(), QV_CPoint(), QV_CPoint(), false);
+  EXPECT_EQ(target.asked, kCmdOpenSelection);
+  SetCurrentTarget(nullptr);
+  Free(press);
+}
+
+TEST_F(WorldTrackingTest, ToolsTakeTheTrackerOfTheirObjectOncePerClick) {
+  world_->Select(Object(kFirstBox));
+  world_->SetMode(kPolygonPrototype, 0);
+  TCommandCore* waiting = world_->GetToolTracker();
+  ASSERT_NE(dynamic_cast<TPolygonSketchTracker*>(waiting), nullptr);
+  EXPECT_EQ(waiting->GetCommandNumber(), kPolygonPrototype);
+  // The same tool again finds the waiting tracker.
+  EXPECT_EQ(world_->TrackerForTool(kPolygonPrototype), waiting);
+
+  // A click takes it and starts the new object alone; the next click gets a new one.
+  TCommandCore* first = Press(ScreenOf(0.0, 0.6));
+  EXPECT_EQ(first, waiting);
+  EXPECT_EQ(first->IsFreeWhenDone(), 1);
+  EXPECT_TRUE(world_->Selection().empty());
+  EXPECT_EQ(world_->GetToolTracker(), nullptr);
+  TCommandCore* second = Press(ScreenOf(0.0, 0.6));
+  ASSERT_NE(dynamic_cast<TPolygonSketchTracker*>(second), nullptr);
+  EXPECT_NE(second, first);
+  Free(first);
+  Free(second);
+
+  // A tool without a prototype: -25005, and the click is only said to have failed.
+  try {
+    world_->SetMode(2799, 0);
+    ADD_FAILURE() << "no failure";
+  } catch (const QVException& failure) {
+    EXPECT_EQ(failure.error(), -25005);
+  }
+  int32_t alerts = 0;
+  SetIdleScript([&] {
+    const HWND box = GetMessageBoxWindow();
+    if (!box) return false;
+    ++alerts;
+    InjectKeyStroke(VK_RETURN);
+    return true;
+  });
+  EXPECT_EQ(Press(ScreenOf(0.0, 0.6)), nullptr);
+  SetIdleScript(nullptr);
+  EXPECT_EQ(alerts, 1);
+}
+
+TEST_F(WorldTrackingTest, TrackersFindTheViewsSnapperAndItsHotPoints) {
+  THotPointSnapper* snapper = view_->GetSnapper();
+  ASSERT_NE(snapper, nullptr);
+  snapper->Refresh();
+  ASSERT_NE(snapper->IsActive(), 0);
+  TWorldTrackerContext& context = *window_->TrackerContext();
+  TObject* item = context.FindItem(kHotPointSnapperTag);
+  auto* tracking = dynamic_cast<TTrackingSnapper*>(item);
+  ASSERT_NE(tracking, nullptr);
+  EXPECT_EQ(HotPointSnapperOf(item), snapper);
+  EXPECT_TRUE(tracking->IsSnapperActive());
+  // A screen point beside the second box's centre finds the centre; free space finds nothing.
+  const TVector3 centre = Placement(kSecondBox);
+  TVector found;
+  ASSERT_TRUE(tracking->FindHotPointNear(Offset(ScreenOf(kSecondBox), 2, -2), found));
+  EXPECT_NEAR(found.x, centre.x, 1e-9);
+  EXPECT_NEAR(found.y, centre.y, 1e-9);
+  EXPECT_FALSE(tracking->FindHotPointNear(ScreenOf(0.0, 0.6), found));
+
+  // A tracker that always wants hot points starts in the window and snaps through it.
+  TWorldTrackerView trackerView(*view_);
+  TTracker487 handle;
+  handle.InitHandle(&trackerView, &context, Object(kSecondBox), 0);
+  EXPECT_EQ(handle.Snapper(), tracking);
+  // With snapping off it starts all the same, without a snapper.
+  Command(kCmdSnapToHotPoints);
+  ASSERT_EQ(snapper->IsActive(), 0);
+  EXPECT_FALSE(tracking->IsSnapperActive());
+  TTracker487 unsnapped;
+  unsnapped.InitHandle(&trackerView, &context, Object(kSecondBox), 0);
+  EXPECT_EQ(unsnapped.Snapper(), nullptr);
+}
+
+TEST_F(WorldTrackingTest, TrackersTakeTheUsersDragDelayAndTheWorldsSnappingDistance) {
+  TWorldTrackerContext& context = *window_->TrackerContext();
+  for (const auto& [preference, delay] : {std::pair{int16_t{0}, 32767}, std::pair{int16_t{1}, 0},
+                                          std::pair{int16_t{2}, 20}}) {
+    context.SetStoredDragDelay(preference);
+    auto* tracker = dynamic_cast<TCommandBase*>(Press(ScreenOf(kFirstBox)));
+    ASSERT_NE(tracker, nullptr);
+    EXPECT_EQ(tracker->DragDelay(), delay) << preference;
+    Free(tracker);
+  }
+  // The grid snap on: the grid spacing; off: the grid's finest step.
+  double spacing = 0, minor = 0, fine = 0;
+  int16_t count = 0;
+  view_->GetGridParameters(spacing, minor, fine, count);
+  world_->SetAngleSnap(1);
+  EXPECT_EQ(context.TrackingSnappingDistance(), spacing);
+  world_->SetAngleSnap(0);
+  EXPECT_EQ(context.TrackingSnappingDistance(), fine);
+  EXPECT_LT(fine * kPixelsPerMetre, 1.0);
+}
+
+TEST_F(WorldTrackingTest, TheBandPacesTheViewOnlyWhileItIsDragged) {
+  TWorldTrackerContext& context = *window_->TrackerContext();
+  const MacPoint empty = ScreenOf(0.0, 0.6);
+  auto* band = dynamic_cast<TCommandBase*>(Press(empty));
+  ASSERT_NE(band, nullptr);
+  QV_CPoint anchor(empty.h, empty.v);
+  QV_CPoint next = anchor;
+  band->TrackConstrain(anchor, anchor, next);
+  band->TrackMouse(0, anchor, anchor, next, true);
+  EXPECT_TRUE(context.IsPacing());
+  band->TrackMouse(2, anchor, anchor, next, true);
+  EXPECT_FALSE(context.IsPacing());
+  Free(band);
+}
+
+}  // namespace

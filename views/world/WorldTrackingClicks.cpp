@@ -1,0 +1,281 @@
+#include "views/world/WorldTrackingClicks.h"
+
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "bodies/Body.h"
+#include "bodies/Polygon.h"
+#include "bodies/Shapes.h"
+#include "bodies/points/Point.h"
+#include "constraints/CurvedSlot.h"
+#include "core/Failure.h"
+#include "core/TickCount.h"
+#include "model/command/ActionBase.h"
+#include "model/handler/TargetHandler.h"
+#include "model/world/WorldDoc.h"
+#include "platform/win32/WindowMessages.h"
+#include "ui/views/MouseEvent.h"
+#include "views/trackers/ConstraintTrackers.h"
+#include "views/trackers/MoveTrackers.h"
+#include "views/trackers/PolygonTrackers.h"
+#include "views/trackers/RotateTracker.h"
+#include "views/trackers/SelectionTrackers.h"
+#include "views/trackers/ShapeTrackers.h"
+#include "views/world/MainWorldView.h"
+#include "views/world/WorldTracking.h"
+
+namespace {
+
+TEventRecord RecordOf(const MacPoint& point, const TMouseEvent* event) {
+  TEventRecord record;
+  record.where = point;
+  if (event == nullptr || event->message == nullptr) {
+    record.message = WM_LBUTTONDOWN;
+    record.when = static_cast<uint32_t>(GetTickCount60());
+    return record;
+  }
+  record.message = event->clickCount > 1 ? WM_LBUTTONDBLCLK : event->message->message;
+  record.wParam = event->message->wParam;
+  record.when = event->message->time;
+  return record;
+}
+
+bool IsSelectionTool(int16_t tool) {
+  return tool == TWorldBase::kSelectionTool || tool == TWorldDoc::kDragSelectionTool ||
+         tool == TWorldDoc::kPartTool;
+}
+
+// Hands a tracker out of its standing field: it is set up with the event and frees itself once
+// the command handler is done with it.
+template <class Tracker>
+TCommandCore* HandOut(std::unique_ptr<Tracker>& field, const TEventRecord& event) {
+  TEventRecord copy = event;
+  field->HandleEvent(copy);
+  field->SetFreeWhenDone(1);
+  return field.release();
+}
+
+// Hands out a tracker made for this press alone.
+TCommandCore* HandOutMade(std::unique_ptr<TCommandCore> tracker, const TEventRecord& event) {
+  if (auto* action = dynamic_cast<TActionBase*>(tracker.get())) {
+    TEventRecord copy = event;
+    action->HandleEvent(copy);
+  }
+  tracker->SetFreeWhenDone(1);
+  return tracker.release();
+}
+
+}  // namespace
+
+TWorldClickDispatch::TWorldClickDispatch(TWorldDoc& world, TMainWorldView& view,
+                                         TWorldTrackerView& trackerView,
+                                         TWorldTrackerContext& context)
+    : world_(world), view_(view), trackerView_(trackerView), context_(context) {}
+
+TWorldClickDispatch::~TWorldClickDispatch() = default;
+
+void TWorldClickDispatch::MakeStandingTrackers() {
+  if (!objectTracker_) {
+    auto tracker = std::make_unique<TTracker480>();
+    tracker->InitObjectTracker(kCmdSelectTracking, &trackerView_, &context_, 0, 0);
+    objectTracker_ = std::move(tracker);
+  }
+  if (!areaTracker_) {
+    auto tracker = std::make_unique<TRubberBandTracker>();
+    tracker->InitRubberBand(&trackerView_, &context_);
+    areaTracker_ = std::move(tracker);
+  }
+  if (!dragTracker_) {
+    auto tracker = std::make_unique<TRotateTracker>();
+    tracker->InitRotate(&trackerView_, &context_);
+    dragTracker_ = std::move(tracker);
+  }
+  if (!secondTracker_) {
+    auto tracker = std::make_unique<TMovePointTracker>();
+    tracker->InitMovePoint(&trackerView_, &context_);
+    secondTracker_ = std::move(tracker);
+  }
+  if (!thirdTracker_) {
+    auto tracker = std::make_unique<TMoveObjectsTracker>();
+    tracker->InitMoveObjects(&trackerView_, &context_);
+    thirdTracker_ = std::move(tracker);
+  }
+}
+
+void TWorldClickDispatch::FreeStandingTrackers() {
+  objectTracker_.reset();
+  areaTracker_.reset();
+  dragTracker_.reset();
+  secondTracker_.reset();
+  thirdTracker_.reset();
+}
+
+TCommandCore* TWorldClickDispatch::MouseDown(const MacPoint& point, TMouseEvent* event) {
+  if (world_.GetClickStopsRun() != 0 && world_.FirstRunningCommand() != nullptr) {
+    world_.StopRunning();
+    return nullptr;
+  }
+  const int16_t tool = world_.GetCurrentTool();
+  if (tool == TWorldDoc::kDragSelectionTool && dragTracker_) dragTracker_->CentreLine(false, point);
+  MakeStandingTrackers();
+  const TEventRecord record = RecordOf(point, event);
+  TCommandCore* answer = nullptr;
+  if (TWorldDoc::UsesToolTracker(tool)) {
+    answer = ToolTrackerClick(record);
+  } else if (IsSelectionTool(tool)) {
+    answer = ClickDispatch(point, event);
+  }
+  context_.RefreshSelectionDisplay();
+  return answer;
+}
+
+TCommandCore* TWorldClickDispatch::ToolTrackerClick(const TEventRecord& event) {
+  // Nothing is made while the world moves.
+  if (world_.FirstRunningCommand() != nullptr) world_.StopRunning();
+  const int16_t tool = world_.GetCurrentTool();
+  std::unique_ptr<TCommandCore> taken = world_.TakeToolTracker(world_.TrackerForTool(tool));
+  if (!taken) return nullptr;
+  // A new object starts alone: what was selected before is not part of its gesture.
+  if (TWorldDoc::IsCreationTool(tool)) world_.DeselectAll();
+  return HandOutMade(std::move(taken), event);
+}
+
+TCommandCore* TWorldClickDispatch::HandleGesture(const MacPoint& point, const TEventRecord& event) {
+  view_.UpdateObjectTransforms();
+  for (TLink* object : world_.Selection()) {
+    auto* body = dynamic_cast<TMass*>(object);
+    int32_t handle = 0;
+    if (body == nullptr || !body->HitHandle(point, handle)) continue;
+    std::unique_ptr<TCommandCore> tracker;
+    if (body->IsMemberClass(TPolygon::kClassID))
+      tracker = MakePolygonResizeTracker(&trackerView_, &context_, static_cast<TPolygon&>(*body),
+                                         handle);
+    else if (body->IsMemberClass(TBasicMass::kClassID))
+      tracker = CreateResizeTracker(&trackerView_, &context_, static_cast<TBasicMass&>(*body),
+                                    handle);
+    if (tracker) return HandOutMade(std::move(tracker), event);
+  }
+  return nullptr;
+}
+
+TCommandCore* TWorldClickDispatch::VertexGesture(const MacPoint& point, const TEventRecord& event) {
+  // The topmost polygon with a vertex or an edge under the press; an edge may lie just outside
+  // the body.
+  const std::vector<TLink*> objects = world_.Objects();
+  const auto toScreen = [this](const TVector& world) { return view_.WorldToView(world); };
+  TPolygon* found = nullptr;
+  int16_t vertex = 0;
+  int16_t edge = 0;
+  for (auto it = objects.rbegin(); it != objects.rend() && found == nullptr; ++it) {
+    if (*it == nullptr || !(*it)->IsMemberClass(TPolygon::kClassID)) continue;
+    auto* polygon = static_cast<TPolygon*>(*it);
+    if (FindPolygonHandle(*polygon, point, toScreen, vertex, edge)) found = polygon;
+  }
+  if (found == nullptr) return CurvedSlotVertexGesture(point, event);
+  world_.DeselectAll();
+  world_.Select(found);
+  view_.InvalidateForeground();
+  return HandOutMade(MakePolygonVertexTracker(&trackerView_, &context_, *found, edge, vertex),
+                     event);
+}
+
+TCommandCore* TWorldClickDispatch::CurvedSlotVertexGesture(const MacPoint& point,
+                                                           const TEventRecord& event) {
+  // The topmost curved slot with a control point's handle under the press.
+  const std::vector<TLink*> objects = world_.Objects();
+  for (auto it = objects.rbegin(); it != objects.rend(); ++it) {
+    if (*it == nullptr || !(*it)->IsMemberClass(TCurvedSlot::kClassID)) continue;
+    auto* slot = static_cast<TCurvedSlot*>(*it);
+    int16_t part = 0;
+    int32_t index = 0;
+    int32_t span = 0;
+    if (!slot->FindHit(point, part, index, span) || part != 1) continue;
+    TVector start = slot->ControlPoint(index);
+    slot->LocalToWorld(start);
+    auto tracker = std::make_unique<TCurvedSlotVertexTracker>();
+    tracker->InitCurvedSlotVertex(&trackerView_, &context_, slot, static_cast<int16_t>(index),
+                                  start);
+    return HandOutMade(std::move(tracker), event);
+  }
+  return nullptr;
+}
+
+TCommandCore* TWorldClickDispatch::ClickDispatch(const MacPoint& point, TMouseEvent* event) {
+  TLink* hit = view_.FindObjectAt(point);
+  const TEventRecord record = RecordOf(point, event);
+  const bool player = world_.GetPlayerMode() != 0;
+  if (world_.FirstRunningCommand() != nullptr) {
+    // A click on an object stops the run before any tracker starts.
+    if (hit == nullptr) return nullptr;
+    world_.StopRunning();
+    return player ? nullptr : HandOutObjectTracker(hit, record);
+  }
+  if (!player) {
+    const int16_t tool = world_.GetCurrentTool();
+    TCommandCore* edit = tool == TWorldDoc::kPartTool ? VertexGesture(point, record)
+                                                      : HandleGesture(point, record);
+    if (edit != nullptr) return edit;
+  }
+  if (hit == nullptr) {
+    if (player) {
+      world_.DeselectAll();
+      return nullptr;
+    }
+    FailIfMemoryLow();
+    return HandOutAreaTracker(record);
+  }
+  if (!player) {
+    if (world_.GetCurrentTool() == TWorldDoc::kDragSelectionTool)
+      return HandOutDragTracker(hit, record);
+    return HandOutMoveTracker(hit, record);
+  }
+  return HandOutObjectTracker(hit, record);
+}
+
+TCommandCore* TWorldClickDispatch::HandOutObjectTracker(TLink* hit, const TEventRecord& event) {
+  objectTracker_->SetHitObject(hit);
+  // In player mode a press selects nothing.
+  if (world_.GetPlayerMode() != 0) objectTracker_->SetSelectOnPress(0);
+  return HandOut(objectTracker_, event);
+}
+
+TCommandCore* TWorldClickDispatch::HandOutAreaTracker(const TEventRecord& event) {
+  return HandOut(areaTracker_, event);
+}
+
+TCommandCore* TWorldClickDispatch::HandOutDragTracker(TLink* hit, const TEventRecord& event) {
+  dragTracker_->SetCentre(hit, nullptr, TVector());
+  TEventRecord copy = event;
+  dragTracker_->HandleEvent(copy);
+  // Without a centre object the selection turns about its middle, as the press left it.
+  const std::vector<TLink*> selection = context_.SelectedObjects();
+  if (!selection.empty()) {
+    TVector sum(0.0, 0.0);
+    for (TLink* object : selection) {
+      const TVector3 position = context_.PositionOf(object);
+      sum.x += position.x;
+      sum.y += position.y;
+    }
+    DefaultRotationCentre() = TVector(sum.x / static_cast<double>(selection.size()),
+                                      sum.y / static_cast<double>(selection.size()));
+  }
+  dragTracker_->SetCentre(hit, nullptr, TVector());
+  dragTracker_->SetFreeWhenDone(1);
+  return dragTracker_.release();
+}
+
+bool TWorldClickDispatch::MovesPointAlone(TLink* hit, const TEventRecord& event) const {
+  if (dynamic_cast<TPoint*>(hit) == nullptr) return false;
+  if (!context_.IsSelected(hit)) return (event.wParam & MK_SHIFT) == 0;
+  return world_.Selection().size() == 1;
+}
+
+TCommandCore* TWorldClickDispatch::HandOutMoveTracker(TLink* hit, const TEventRecord& event) {
+  if (MovesPointAlone(hit, event)) {
+    secondTracker_->SetPoint(hit);
+    return HandOut(secondTracker_, event);
+  }
+  thirdTracker_->SetHitObject(hit);
+  return HandOut(thirdTracker_, event);
+}

@@ -1,0 +1,83 @@
+#pragma once
+// The world's answer to a press in its main view: which tracker takes the click. The world
+// keeps five standing trackers ready, made when first needed and handed out once each (the
+// next click gets a fresh one):
+//
+//   object tracker (480)  objects that are not selectable, and objects clicked during a run
+//   area tracker   (479)  empty space: a band that selects
+//   drag tracker   (485)  selected objects under the rotating tool 2003
+//   second tracker (484)  a point dragged on its own
+//   third tracker  (483)  the selection dragged
+//
+// Tool 2010 and the creation tools take the tracker that their prototype object makes. Before
+// the move tracker, a press on a corner handle of a selected shape or polygon resizes it (tools
+// 2000 and 2003), and in vertex editing (2012) a press on a polygon's vertex or edge edits it.
+
+#include <cstdint>
+#include <memory>
+
+#include "core/MacTypes.h"
+
+class TCommandCore;
+class TLink;
+class TMainWorldView;
+class TMovePointTracker;
+class TMoveObjectsTracker;
+class TRotateTracker;
+class TRubberBandTracker;
+class TTracker480;
+class TWorldDoc;
+class TWorldTrackerContext;
+class TWorldTrackerView;
+struct TEventRecord;
+struct TMouseEvent;
+
+class TWorldClickDispatch {
+ public:
+  TWorldClickDispatch(TWorldDoc& world, TMainWorldView& view, TWorldTrackerView& trackerView,
+                      TWorldTrackerContext& context);
+  ~TWorldClickDispatch();
+  TWorldClickDispatch(const TWorldClickDispatch&) = delete;
+  TWorldClickDispatch& operator=(const TWorldClickDispatch&) = delete;
+
+  // Makes each missing standing tracker, in the order of the table above.
+  void MakeStandingTrackers();
+  void FreeStandingTrackers();
+
+  // The press by the current tool: a tracker, or null when the click is done. A tracker
+  // handed out is the caller's (it frees itself when done).
+  TCommandCore* MouseDown(const MacPoint& point, TMouseEvent* event);
+  // The selection tools' press: by what lies under the point and whether the world runs.
+  TCommandCore* ClickDispatch(const MacPoint& point, TMouseEvent* event);
+
+  TTracker480* ObjectTracker() const { return objectTracker_.get(); }
+  TRubberBandTracker* AreaTracker() const { return areaTracker_.get(); }
+  TRotateTracker* DragTracker() const { return dragTracker_.get(); }
+  TMovePointTracker* SecondTracker() const { return secondTracker_.get(); }
+  TMoveObjectsTracker* ThirdTracker() const { return thirdTracker_.get(); }
+
+ private:
+  TCommandCore* HandOutObjectTracker(TLink* hit, const TEventRecord& event);
+  TCommandCore* HandOutAreaTracker(const TEventRecord& event);
+  TCommandCore* HandOutDragTracker(TLink* hit, const TEventRecord& event);
+  TCommandCore* HandOutMoveTracker(TLink* hit, const TEventRecord& event);
+  TCommandCore* ToolTrackerClick(const TEventRecord& event);
+  // A press on a corner handle of a selected shape or polygon resizes it; null elsewhere.
+  TCommandCore* HandleGesture(const MacPoint& point, const TEventRecord& event);
+  // A press on a polygon's vertex drags it, one on an edge inserts a vertex there that follows
+  // the drag; null elsewhere.
+  TCommandCore* VertexGesture(const MacPoint& point, const TEventRecord& event);
+  // A press on a curved slot's control point drags that point; null elsewhere.
+  TCommandCore* CurvedSlotVertexGesture(const MacPoint& point, const TEventRecord& event);
+  bool MovesPointAlone(TLink* hit, const TEventRecord& event) const;
+
+  TWorldDoc& world_;
+  TMainWorldView& view_;
+  TWorldTrackerView& trackerView_;
+  TWorldTrackerContext& context_;
+  std::unique_ptr<TTracker480> objectTracker_;
+  std::unique_ptr<TRubberBandTracker> areaTracker_;
+  std::unique_ptr<TRotateTracker> dragTracker_;
+  std::unique_ptr<TMovePointTracker> secondTracker_;
+  std::unique_ptr<TMoveObjectsTracker> thirdTracker_;
+};
