@@ -152,6 +152,25 @@ TEST_F(AppDialogServicesTest, TheDialogStandsOverItsDocumentsFrameAndPassesOnToI
   EXPECT_EQ(next, TCommandHandler::Application());
 }
 
+TEST_F(AppDialogServicesTest, TheOneObjectDialogStandsOverTheObjectsDocumentToo) {
+  auto* command = new TObjectDialogCommand;
+  command->InitForObject(body_);
+  WindowBase* const dialog = command->GetDialog();
+  CWnd* standsOver = nullptr;
+  TTargetHandler* next = nullptr;
+  ScriptUser({[&] {
+    if (TWindowObject* parent = dialog->GetParentObject()) standsOver = parent->GetObjectWindow();
+    next = dialog->GetNextHandler();
+    InjectKeyStroke(VK_ESCAPE);
+  }});
+  app_->Commands().PostCommand(command);
+  while (app_->Commands().PerformNextQueued()) {
+  }
+  SetIdleScript(nullptr);
+  EXPECT_EQ(standsOver, document_->GetWindowFrame());
+  EXPECT_EQ(next, document_->Windows().front());
+}
+
 TEST_F(AppDialogServicesTest, TheHelpKeySaysThatNoHelpIsInstalled) {
   std::string said;
   bool stillOpen = false;
