@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <string>
 
 #include "app/TApp.h"
@@ -216,16 +217,6 @@ TEST_F(AppDialogServicesTest, AClicksWaitingCommandIsPerformedOnceAfterTheValueI
   EXPECT_EQ(outcome.performed, 1);
   EXPECT_EQ(outcome.mass, 2.5);
   EXPECT_EQ(PendingCommand(), nullptr);
-}
-
-TEST_F(AppDialogServicesTest, ACancelledRunLeavesAClicksCommandWaiting) {
-  ClickOutcome outcome;
-  auto click = std::make_unique<TClickCommand>(body_, outcome);
-  PendingCommand() = click.get();
-  RunDialog(World(), {[] { InjectKeyStroke(VK_ESCAPE); }});
-  EXPECT_EQ(outcome.performed, 0);
-  EXPECT_EQ(PendingCommand(), click.get());
-  PendingCommand() = nullptr;
 }
 
 }  // namespace
