@@ -10,6 +10,7 @@
 #include "app/OpenDocument.h"
 #include "app/TApp.h"
 #include "app/frames/DocumentWindows.h"
+#include "app/AppDialogServices.h"
 #include "app/frames/MainFrame.h"
 #include "app/frames/SplashWindow.h"
 #include "app/shell/AboutDialog.h"
@@ -130,6 +131,7 @@ bool TApp::InitInstance(const CCommandLineInfo& line) {
   recentFiles_->UpdateMenu(GetMenu(mainWindow_));
   InstallWindowLayer(frame);
   InstallServices();
+  InstallAppDialogServices();
   // The file dialogs of the program are the window layer's open dialog over the main frame.
   SetFileDialogAnswerer([this](FileDialogRequest& request) -> std::optional<std::string> {
     OpenFileRequest open;
@@ -201,6 +203,7 @@ int32_t TApp::ExitInstance() {
   m_pMainWnd = nullptr;
   SetMainFrame(nullptr);
   SetFileDialogAnswerer(nullptr);
+  RemoveAppDialogServices();
   documents_.reset();
   CommitLastCommand();
   if (unitsStarted_) TermUnits();

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <memory>
+#include <vector>
 
 #include "platform/win32/ControlSupport.h"
 #include "platform/win32/Input.h"
@@ -23,6 +24,7 @@ struct TrackbarState {
   int32_t position = 0;
   int32_t line = 1;
   int32_t page = 20;
+  int32_t tickStep = 0;  // 0: no ticks
   bool dragging = false;
   bool moved = false;      // a move by the user waits for its TB_ENDTRACK
   int32_t grabOffset = 0;  // where the thumb was taken, from its centre
@@ -100,6 +102,33 @@ void EndMove(HWND bar, TrackbarState& state) {
   Notify(bar, TB_ENDTRACK, state.position);
 }
 
+bool ShowsTicks(HWND bar, const TrackbarState& state) {
+  return state.tickStep > 0 && (GetWindowLongPtr(bar, GWL_STYLE) & TBS_NOTICKS) == 0;
+}
+
+// The positions that carry a tick: every step from the minimum, and the maximum.
+std::vector<int32_t> TickPositions(HWND bar, const TrackbarState& state) {
+  std::vector<int32_t> ticks;
+  if (!ShowsTicks(bar, state)) return ticks;
+  for (int64_t at = state.minimum; at < state.maximum; at += state.tickStep) {
+    ticks.push_back(static_cast<int32_t>(at));
+  }
+  ticks.push_back(state.maximum);
+  return ticks;
+}
+
+// Ticks of two pixels at the outer edge, clear of the thumb.
+void PaintTicks(HDC dc, HWND bar, const TrackbarState& state, const RECT& client) {
+  const int32_t span = std::max(1, state.maximum - state.minimum);
+  for (const int32_t at : TickPositions(bar, state)) {
+    const int32_t offset = kMargin + static_cast<int32_t>(static_cast<int64_t>(at - state.minimum) *
+                                                          ChannelLength(bar) / span);
+    const RECT tick = Vertical(bar) ? RECT{client.right - 2, offset, client.right, offset + 1}
+                                    : RECT{offset, client.bottom - 2, offset + 1, client.bottom};
+    FillSolid(dc, tick, kControlEdge);
+  }
+}
+
 void Paint(HWND bar, const TrackbarState& state) {
   ControlPaint paint(bar);
   const RECT& client = paint.client();
@@ -113,6 +142,7 @@ void Paint(HWND bar, const TrackbarState& state) {
   const RECT thumb = ThumbRect(bar, state);
   FillSolid(paint.dc(), thumb, state.dragging ? kControlPressedFace : kControlFace);
   FrameSolid(paint.dc(), thumb, kControlEdge);
+  PaintTicks(paint.dc(), bar, state, client);
   if (GetFocus() == bar) DrawFocusFrame(paint.dc(), client);
 }
 
@@ -196,10 +226,13 @@ LRESULT TrackbarProc(HWND bar, UINT message, WPARAM wParam, LPARAM lParam) {
   TrackbarState* state = StateOf(bar);
   if (!state && message != WM_NCCREATE) return DefWindowProc(bar, message, wParam, lParam);
   switch (message) {
-    case WM_NCCREATE:
-      SetWindowLongPtr(bar, kStateOffset,
-                       reinterpret_cast<LONG_PTR>(std::make_unique<TrackbarState>().release()));
+    case WM_NCCREATE: {
+      auto owned = std::make_unique<TrackbarState>();
+      const auto* create = reinterpret_cast<const CREATESTRUCT*>(lParam);
+      if (create != nullptr && (create->style & TBS_AUTOTICKS) != 0) owned->tickStep = 1;
+      SetWindowLongPtr(bar, kStateOffset, reinterpret_cast<LONG_PTR>(owned.release()));
       return DefWindowProc(bar, message, wParam, lParam);
+    }
     case WM_NCDESTROY:
       SetWindowLongPtr(bar, kStateOffset, 0);
       delete state;
@@ -254,6 +287,12 @@ LRESULT TrackbarProc(HWND bar, UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case TBM_GETPAGESIZE:
       return state->page;
+    case TBM_SETTICFREQ:
+      state->tickStep = std::max<int32_t>(1, static_cast<int32_t>(wParam));
+      InvalidateRect(bar, nullptr, TRUE);
+      return 0;
+    case TBM_GETNUMTICS:
+      return static_cast<LRESULT>(TickPositions(bar, *state).size());
     case TBM_SETLINESIZE: {
       const int32_t old = state->line;
       state->line = static_cast<int32_t>(lParam);

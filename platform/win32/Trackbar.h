@@ -6,12 +6,16 @@
 // position and TB_THUMBPOSITION when released; a press on the channel beside the thumb moves a
 // page (TB_PAGEUP, TB_PAGEDOWN); the arrow keys a line, Page Up and Page Down a page, Home and
 // End to the ends (TB_TOP, TB_BOTTOM). Every move by the user ends with TB_ENDTRACK (on the
-// button's or the key's release).
+// button's or the key's release). Tick marks run along the edge below (or beside) the channel at
+// every multiple of the tick frequency from the minimum, and at the maximum: TBS_AUTOTICKS starts
+// with one at every position, TBM_SETTICFREQ sets the step, TBS_NOTICKS draws none.
 
 #include "platform/win32/WindowTypes.h"
 
 inline constexpr DWORD TBS_HORZ = 0x0000;
 inline constexpr DWORD TBS_VERT = 0x0002;
+inline constexpr DWORD TBS_AUTOTICKS = 0x0001;
+inline constexpr DWORD TBS_NOTICKS = 0x0010;
 
 inline constexpr WORD TB_LINEUP = 0;
 inline constexpr WORD TB_LINEDOWN = 1;
@@ -30,6 +34,7 @@ inline constexpr UINT TBM_SETPOS = 0x0405;
 inline constexpr UINT TBM_SETRANGE = 0x0406;
 inline constexpr UINT TBM_SETRANGEMIN = 0x0407;
 inline constexpr UINT TBM_SETRANGEMAX = 0x0408;
+inline constexpr UINT TBM_GETNUMTICS = 0x0410;
 inline constexpr UINT TBM_SETPAGESIZE = 0x0415;
 inline constexpr UINT TBM_GETPAGESIZE = 0x0416;
 inline constexpr UINT TBM_SETTICFREQ = 0x0414;

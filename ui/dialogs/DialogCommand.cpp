@@ -1,10 +1,27 @@
 #include "ui/dialogs/DialogCommand.h"
 
 #include "core/Failure.h"
+#include "model/command/CommandHandler.h"
 #include "model/world/WorldDoc.h"
 #include "model/world/WorldEditCheck.h"
 #include "ui/dialogs/DialogFactory.h"
+#include "ui/dialogs/DialogServices.h"
 #include "ui/dialogs/WindowBase.h"
+
+// The window of the world's document as the window object over which the dialog stands.
+class TDialogCommand::TOwnerWindow final : public TWindowObject {
+ public:
+  explicit TOwnerWindow(const TDialogOwnerWindow& owner) : owner_(owner) {}
+  CWnd* GetObjectWindow() override { return owner_.window; }
+  TTargetHandler* GetHandlerPart() override {
+    return owner_.handler != nullptr ? owner_.handler : TCommandHandler::Application();
+  }
+
+ private:
+  TDialogOwnerWindow owner_;
+};
+
+TDialogCommand::TDialogCommand() = default;
 
 TDialogCommand::~TDialogCommand() {
   WindowBase* const dialog = dialog_;
@@ -20,14 +37,19 @@ void TDialogCommand::InitDialogCommand(int16_t commandNumber, TWorldDoc* target,
   // The dialog's edits are commands of their own: this one neither takes nor gives back the
   // world's selection.
   SetKeepsSelection(0);
-  TDialogWindow* const made = CreateDialogById(commandNumber, nullptr);
+  const TDialogOwnerWindow owner = DialogOwnerWindowOf(target);
+  owner_.reset();
+  if (owner.window != nullptr || owner.handler != nullptr) {
+    owner_ = std::make_unique<TOwnerWindow>(owner);
+  }
+  TDialogWindow* const made = CreateDialogById(commandNumber, owner_.get());
   if (made != nullptr && made->IsMemberClass(WindowBase::kClassID)) {
     dialog_ = static_cast<WindowBase*>(made);
   } else {
     delete made;
   }
   FailIfNull(dialog_);
-  if (selection != nullptr) dialog_->SetSelection(selection, nullptr, target, 1);
+  if (selection != nullptr) dialog_->SetSelection(selection, owner_.get(), target, 1);
 }
 
 void TDialogCommand::Perform() {
@@ -52,5 +74,5 @@ void TRefHolder::InitForObject(int16_t commandNumber, TLink* object) {
   TWorldDoc* const world = WorldOf(*object);
   InitDialogCommand(commandNumber, world, nullptr);
   objects_.push_back(object);
-  dialog_->SetSelection(&objects_, nullptr, world, 1);
+  dialog_->SetSelection(&objects_, owner_.get(), world, 1);
 }

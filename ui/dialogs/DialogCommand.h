@@ -8,6 +8,7 @@
 //   TActionBase (559) > TDialogCommand (552) > TRefHolder (553) > TObjectDialogCommand (829)
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "model/command/ActionBase.h"
@@ -20,6 +21,7 @@ class TDialogCommand : public TActionBase {
   DECLARE_CLASS_ID(552, TActionBase)
 
  public:
+  TDialogCommand();
   // Deletes a dialog that was never run.
   ~TDialogCommand() override;
 
@@ -28,6 +30,9 @@ class TDialogCommand : public TActionBase {
   // is not a property dialog, raises -108.
   virtual void InitDialogCommand(int16_t commandNumber, TWorldDoc* target,
                                  const std::vector<TLink*>* selection);
+  // The dialog stands over the window of the world's document (its frame, else the main frame):
+  // commands the dialog does not handle go to that window's handler.
+
   // The action's perform sequence; afterwards the command keeps nothing to undo.
   void Perform() override;
   // Runs the dialog modally and deletes it; a cancelled run fails silently.
@@ -36,7 +41,12 @@ class TDialogCommand : public TActionBase {
   WindowBase* GetDialog() const { return dialog_; }
 
  protected:
+  class TOwnerWindow;
+
   WindowBase* dialog_ = nullptr;
+  // The window the dialog stands over, or null (the application's); outlives the dialog, which
+  // holds it as its parent.
+  std::unique_ptr<TOwnerWindow> owner_;
 };
 
 class TRefHolder : public TDialogCommand {

@@ -40,3 +40,8 @@ void CompletePendingObject() {
 void PrepareModalRun() {
   if (Services().beforeModalRun != nullptr) Services().beforeModalRun();
 }
+
+TDialogOwnerWindow DialogOwnerWindowOf(TWorldDoc* world) {
+  if (Services().ownerWindow == nullptr) return {};
+  return Services().ownerWindow(world);
+}

@@ -6,6 +6,17 @@
 
 #include <cstdint>
 
+class CWnd;
+class TTargetHandler;
+class TWorldDoc;
+
+// The window over which a world's property dialogs stand: its window and the handler that
+// becomes the dialog's next handler. Both null: the application's.
+struct TDialogOwnerWindow {
+  CWnd* window = nullptr;
+  TTargetHandler* handler = nullptr;
+};
+
 struct TDialogServices {
   // Shows the help for the context; command 1 asks for the topic of the context. The default
   // says that no help is installed.
@@ -16,6 +27,9 @@ struct TDialogServices {
   void (*completePending)(void* object) = nullptr;
   // Runs before each modal dialog run.
   void (*beforeModalRun)() = nullptr;
+  // The window of the world's document (its frame, or the main frame when the document shows
+  // none); none answers the application's.
+  TDialogOwnerWindow (*ownerWindow)(TWorldDoc* world) = nullptr;
 
   TDialogServices();
 };
@@ -33,3 +47,5 @@ void ShowDialogHelp(int32_t context);
 void CompletePendingObject();
 // Runs the application's preparation for a modal run, when it has one.
 void PrepareModalRun();
+// The window over which the world's dialogs stand.
+TDialogOwnerWindow DialogOwnerWindowOf(TWorldDoc* world);

@@ -7,7 +7,11 @@
 #include <vector>
 
 #include "platform/win32/Control.h"
+#include "platform/win32/ControlSupport.h"
 #include "platform/win32/Input.h"
+#include "platform/win32/Window.h"
+#include "platform/win32/WindowPaint.h"
+#include "platform/win32/WindowPresenter.h"
 #include "tests/platform/win32/WindowTestSupport.h"
 
 namespace {
@@ -83,6 +87,55 @@ TEST_F(TrackbarTest, TheChannelPagesAndTheKeysStepThenEnd) {
                                                          {TB_ENDTRACK, 100}}));
   SendMessage(bar, TBM_SETRANGEMAX, FALSE, 40);
   EXPECT_EQ(SendMessage(bar, TBM_GETPOS, 0, 0), 40);  // kept within the new range
+}
+
+}  // namespace
+
+namespace {
+
+// The columns of the bar's bottom row that carry a tick mark.
+std::vector<int32_t> TickColumns(HWND bar) {
+  UpdateWindow(bar);
+  RECT frame{};
+  RECT area{};
+  GetWindowRect(GetAncestorTopLevel(bar), &frame);
+  GetWindowRect(bar, &area);
+  const WindowSurface* surface = GetWindowSurface(bar);
+  std::vector<int32_t> columns;
+  for (int32_t x = area.left; x < area.right; ++x) {
+    const uint32_t pixel = surface->Pixel(x - frame.left, area.bottom - 1 - frame.top);
+    if ((pixel & 0xFF) == GetBValue(kControlEdge)) columns.push_back(x - area.left);
+  }
+  return columns;
+}
+
+TEST_F(TrackbarTest, TicksMarkEveryStepAndTheMaximumUnlessNoneAreAsked) {
+  // 200 pixels of channel from x = 7 over 0..10: 20 pixels per position.
+  const HWND ticked = CreateWindowEx(0, kTrackbarClass, "", WS_CHILD | WS_VISIBLE, 10, 42, 214, 30,
+                                  parent, nullptr, nullptr);
+  SendMessage(ticked, TBM_SETRANGE, TRUE, MAKELPARAM(0, 10));
+  EXPECT_TRUE(TickColumns(ticked).empty());
+  EXPECT_EQ(SendMessage(ticked, TBM_GETNUMTICS, 0, 0), 0);
+
+  SendMessage(ticked, TBM_SETTICFREQ, 2, 0);
+  EXPECT_EQ(TickColumns(ticked), (std::vector<int32_t>{7, 47, 87, 127, 167, 207}));
+  EXPECT_EQ(SendMessage(ticked, TBM_GETNUMTICS, 0, 0), 6);
+
+  // A step that does not divide the range still marks the maximum.
+  SendMessage(ticked, TBM_SETTICFREQ, 4, 0);
+  EXPECT_EQ(TickColumns(ticked), (std::vector<int32_t>{7, 87, 167, 207}));
+
+  const HWND plain = CreateWindowEx(0, kTrackbarClass, "", WS_CHILD | WS_VISIBLE | TBS_NOTICKS, 10,
+                                    80, 214, 30, parent, nullptr, nullptr);
+  SendMessage(plain, TBM_SETRANGE, TRUE, MAKELPARAM(0, 10));
+  SendMessage(plain, TBM_SETTICFREQ, 2, 0);
+  EXPECT_TRUE(TickColumns(plain).empty());
+
+  const HWND automatic = CreateWindowEx(0, kTrackbarClass, "",
+                                        WS_CHILD | WS_VISIBLE | TBS_AUTOTICKS, 10, 118, 214, 30,
+                                        parent, nullptr, nullptr);
+  SendMessage(automatic, TBM_SETRANGE, TRUE, MAKELPARAM(0, 10));
+  EXPECT_EQ(TickColumns(automatic).size(), 11u);
 }
 
 }  // namespace

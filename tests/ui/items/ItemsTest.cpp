@@ -373,6 +373,8 @@ TEST_F(ItemsTest, ASliderShowsItsFieldAndWritesConstantsIntoIt) {
   EXPECT_EQ(slider->GetHigh(), 1.0);
   const HWND bar = slider->ControlWindow()->GetSafeHwnd();
   EXPECT_EQ(SendMessage(bar, TBM_GETPOS, 0, 0), 10);
+  // A tick every 2 positions, 0 to 20.
+  EXPECT_EQ(SendMessage(bar, TBM_GETNUMTICS, 0, 0), 11);
   // Positions run opposite to values.
   EXPECT_EQ(slider->PositionToValue(0), 1.0);
   EXPECT_EQ(slider->PositionToValue(20), 0.0);
