@@ -35,6 +35,7 @@
 #include "platform/win32/Input.h"
 #include "platform/win32/Menu.h"
 #include "platform/win32/Message.h"
+#include "platform/win32/Static.h"
 #include "platform/win32/Window.h"
 #include "platform/win32/WindowMessages.h"
 #include "platform/win32/WindowDc.h"
@@ -369,6 +370,47 @@ TEST_F(WorldWindowTest, TheWorldFollowsTheObjectUnderTheHoveringPointer) {
   EXPECT_EQ(window_->LastHitObject(), box_);
   view_->TrackMouseOver(MacPoint(static_cast<int16_t>(InBox().h + 60), InBox().v));
   EXPECT_EQ(window_->LastHitObject(), nullptr);
+}
+
+// Records what the world window writes to the main frame's status line.
+class TRecordingFrame : public CFrameWnd {
+ public:
+  std::vector<std::string> texts;
+  void SetMessageText(const char* text) override { texts.emplace_back(text ? text : "(null)"); }
+};
+
+TEST_F(WorldWindowTest, TheStatusLineNamesTheHoveredObjectAndGoesIdleOverFreeSpace) {
+  box_->SetName("Crate");
+  TRecordingFrame recorder;
+  SetMainFrame(&recorder);
+  const MacPoint free(static_cast<int16_t>(InBox().h + 60), InBox().v);
+  view_->TrackMouseOver(InBox());
+  view_->TrackMouseOver(free);
+  box_->SetName("");
+  view_->TrackMouseOver(InBox());
+  // While the world runs the line is left alone.
+  world_->SetRunState(kRunForward);
+  view_->TrackMouseOver(free);
+  world_->SetRunState(kRunIdle);
+  SetMainFrame(main_);
+  EXPECT_EQ(recorder.texts, (std::vector<std::string>{"Crate", "", ""}));
+}
+
+TEST_F(WorldWindowTest, TheMainFramesStatusBarShowsTheHoveredObjectsName) {
+  RegisterStaticClass();
+  const HWND bar =
+      CreateWindow(kStaticClass, "", WS_CHILD | WS_VISIBLE, 0, 460, 640, 20, main_->m_hWnd,
+                   reinterpret_cast<HMENU>(static_cast<intptr_t>(AFX_IDW_STATUS_BAR)), nullptr);
+  ASSERT_NE(bar, nullptr);
+  box_->SetName("Crate");
+  char text[64] = "";
+  view_->TrackMouseOver(InBox());
+  GetWindowText(bar, text, sizeof text);
+  EXPECT_STREQ(text, "Crate");
+  view_->TrackMouseOver(MacPoint(static_cast<int16_t>(InBox().h + 60), InBox().v));
+  GetWindowText(bar, text, sizeof text);
+  EXPECT_STREQ(text, "");
+  DestroyWindow(bar);
 }
 
 TEST_F(WorldWindowTest, TheViewWindowKeepsTheViewsCursorAsTheMouseMoves) {

@@ -85,6 +85,9 @@ class TWorldWindow : public TWorldDisplay {
 
  private:
   void Forget();
+  // The main frame's status line while the pointer hovers: the name of the object under it,
+  // else the idle text.
+  void ShowHoverStatus() const;
   // The selection tools' gestures: a band from free space, a drag from an object.
   TCommandCore* SelectionGesture(TLink* hit);
   // A press on a corner handle of a selected shape or polygon resizes it; null elsewhere.
