@@ -413,6 +413,31 @@ TEST_F(WorldWindowTest, TheMainFramesStatusBarShowsTheHoveredObjectsName) {
   DestroyWindow(bar);
 }
 
+TEST_F(WorldWindowTest, ThePressFindsTheBoxsCornerAsAHotSpotAndNothingInsideIt) {
+  TVector cornerInWorld;
+  ASSERT_EQ(box_->GetHotPointInWorld(2, cornerInWorld), 1);
+  const MacPoint corner = view_->WorldToView(cornerInWorld);
+  int32_t kind = 0;
+  int16_t index = 0;
+  const MacPoint nearCorner(static_cast<int16_t>(corner.h + 3), static_cast<int16_t>(corner.v - 3));
+  EXPECT_EQ(view_->FindHotSpot(nearCorner, kind, index), box_);
+  EXPECT_EQ(kind, TMainWorldView::kHotSpotHit);
+  EXPECT_EQ(index, 2);
+  const TMainWorldView::AnyHit hit = view_->FindAnyHit(nearCorner);
+  EXPECT_EQ(hit.object, box_);
+  EXPECT_EQ(hit.kind, TMainWorldView::kHotSpotHit);
+  EXPECT_EQ(hit.values[0], 2);
+  // Four pixels off, and inside the box away from its corners, there is no hot spot.
+  EXPECT_EQ(view_->FindHotSpot(MacPoint(static_cast<int16_t>(corner.h + 4), corner.v), kind, index),
+            nullptr);
+  EXPECT_EQ(index, 0);
+  EXPECT_EQ(view_->FindAnyHit(BoxCentre()).object, nullptr);
+  // A hidden box offers nothing.
+  box_->SetFlagProperty(MakeTag("show"), 0);
+  EXPECT_EQ(view_->FindAnyHit(nearCorner).object, nullptr);
+  box_->SetFlagProperty(MakeTag("show"), 1);
+}
+
 TEST_F(WorldWindowTest, TheViewWindowKeepsTheViewsCursorAsTheMouseMoves) {
   world_->SetCurrentTool(TMainWorldView::kZoomInTool);
   view_->DoSetCursor(InBox(), nullptr);

@@ -210,6 +210,21 @@ class TMainWorldView : public TOffScreenViewBase, public TCursorSource, public T
   TLink* FindObjectAt(const MacPoint& point, bool includeMain = true);
   // The topmost selected object of the main list with a handle under the point, and which.
   TThing* FindHandleHit(const MacPoint& point, int32_t& handle);
+  // What a press at a point falls on: nothing (object null), a hot point (kind 3, values[0] its
+  // index) or, in vertex editing, a polygon's vertex or edge (the kind the polygon answers,
+  // values[0] the vertex and values[1] the edge).
+  struct AnyHit {
+    TThing* object = nullptr;
+    int32_t kind = kHotSpotHit;
+    int32_t values[4] = {0, 0, 0, 0};
+  };
+  static constexpr int32_t kHotSpotHit = 3;
+  // The topmost shown body, then object of the main list, with one of its hot points' squares
+  // under the point; kind becomes 3 and index the hot point's index.
+  TThing* FindHotSpot(const MacPoint& point, int32_t& kind, int16_t& index);
+  // Topmost first over the bodies, the objects with parts and the main list: in vertex editing
+  // a body's vertex or edge under the point, else a hot point.
+  AnyHit FindAnyHit(const MacPoint& point);
   // The topmost object of the link list inside the rectangle, else the link list's first.
   TThing* FindObjectInRect(const MacRect& rect);
   void SetToolCursor(uint32_t resource);
