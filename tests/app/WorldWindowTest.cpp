@@ -502,6 +502,46 @@ TEST_F(WorldWindowTest, RunCommandsReachTheWorldAndThePixelsFollowTheFrames) {
   world_->UpdateViewObject(&watcher, 0);
 }
 
+TEST_F(WorldWindowTest, ARunWithTrackingLeavesTheBoxsTrackUntilEditingResumes) {
+  // The box's place at every frame of a run of ten. Without tracking only its last place shows
+  // it (RunCommandsReachTheWorldAndThePixelsFollowTheFrames).
+  const auto run = [&](int16_t tracking) {
+    std::vector<MacPoint> places;
+    TFrameWatcher watcher;
+    watcher.onFrame = [&](int16_t frame) {
+      places.push_back(InBox());
+      if (frame >= 10) world_->StopRunning();
+    };
+    world_->UpdateViewObject(&watcher, 1);
+    world_->SetTrackingWord(tracking);
+    Command(kCmdRun);
+    Pump();
+    world_->UpdateViewObject(&watcher, 0);
+    EXPECT_EQ(world_->CurrentFrame(), 10);
+    return places;
+  };
+  // Places left white; the spring, drawn over the track, may cover a place in black.
+  const auto blank = [&](const std::vector<MacPoint>& places) {
+    int32_t count = 0;
+    for (const MacPoint& place : places)
+      count += At(place) == kWhite ? 1 : 0;
+    return count;
+  };
+  const std::vector<MacPoint> tracked = run(1);
+  ASSERT_GE(tracked.size(), 10u);
+  ASSERT_LT(tracked.back().h, tracked.front().h - 20);  // the box moved well beyond its width
+  EXPECT_EQ(blank(tracked), 0);
+  EXPECT_EQ(At(tracked.front()), kBoxColour);
+  // Back to editing, the background is drawn again without the track, also when tracking was
+  // turned off meanwhile.
+  world_->SetTrackingWord(0);
+  Command(kCmdReset);
+  Pump();
+  EXPECT_EQ(world_->CurrentFrame(), 0);
+  EXPECT_EQ(At(tracked.back()), kWhite);
+  EXPECT_EQ(At(tracked.front()), kBoxColour);
+}
+
 TEST_F(WorldWindowTest, AClickOnABodyStopsARun) {
   TFrameWatcher watcher;
   int16_t last = 0;

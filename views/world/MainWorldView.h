@@ -162,6 +162,9 @@ class TMainWorldView : public TOffScreenViewBase, public TCursorSource, public T
   // follows at the next paint), else into the display picture and onto the window.
   static constexpr int16_t kPhaseRelease = 2;
   void RedrawObject(TThing* object, int16_t phase, bool immediately);
+  // A frame of a run that leaves tracks: the objects before the selection are stamped into the
+  // background, where they stay until the background is drawn again.
+  void StampFrameIntoBackground();
   // The world rectangle an object draws in: a body's square that holds its shape at any angle,
   // a constraint's span between the objects it joins, a point's place and its body; false for
   // the ground, which draws across the view.
@@ -252,8 +255,8 @@ class TMainWorldView : public TOffScreenViewBase, public TCursorSource, public T
 
  protected:
   // Whether the world stamps the unselected objects into the background at each frame of a
-  // run, leaving their tracks; the world keeps no such setting yet.
-  virtual bool WorldDrawsTracks() const { return false; }
+  // run, leaving their tracks: while its tracking setting is at least 1.
+  virtual bool WorldDrawsTracks() const;
 
  private:
   class FrameLink;
