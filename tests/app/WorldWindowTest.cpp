@@ -542,6 +542,24 @@ TEST_F(WorldWindowTest, ARunWithTrackingLeavesTheBoxsTrackUntilEditingResumes) {
   EXPECT_EQ(At(tracked.front()), kBoxColour);
 }
 
+TEST_F(WorldWindowTest, ErasingTheTrackDuringARunKeepsOnlyWhatComesAfter) {
+  std::vector<MacPoint> places;
+  TFrameWatcher watcher;
+  watcher.onFrame = [&](int16_t frame) {
+    places.push_back(InBox());
+    if (frame == 5) SendMessage(main_->m_hWnd, WM_COMMAND, static_cast<WPARAM>(kCmdEraseTrack), 0);
+    if (frame >= 10) world_->StopRunning();
+  };
+  world_->UpdateViewObject(&watcher, 1);
+  world_->SetTrackingWord(1);
+  Command(kCmdRun);
+  world_->UpdateViewObject(&watcher, 0);
+  ASSERT_EQ(places.size(), 11u);
+  ASSERT_GT(places[1].h, places[5].h + 12);
+  EXPECT_EQ(At(places[1]), kWhite);
+  EXPECT_EQ(At(places[7]), kBoxColour);
+}
+
 TEST_F(WorldWindowTest, AClickOnABodyStopsARun) {
   TFrameWatcher watcher;
   int16_t last = 0;

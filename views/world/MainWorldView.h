@@ -31,6 +31,8 @@ class TWorldDoc;
 
 // The grid flag's menu command.
 inline constexpr int16_t kCmdShowGrid = 1084;
+// Draws the whole view again, erasing the tracks that a run left.
+inline constexpr int16_t kCmdEraseTrack = 1006;
 
 class TMainWorldView : public TOffScreenViewBase, public TCursorSource, public THotPointView {
   DECLARE_CLASS_ID(522, TOffScreenViewBase)

@@ -301,6 +301,10 @@ TCommandCore* TMainWorldView::DoMenuCommand(int16_t commandNumber) {
     SetShowGrid(GetShowGrid() == 0 ? 1 : 0);
     return nullptr;
   }
+  if (commandNumber == kCmdEraseTrack) {
+    InvalidateBackground();
+    return nullptr;
+  }
   if (commandNumber == kCmdSnapToHotPoints && snapper_) {
     uint16_t handled = 0;
     TCommandCore* command = snapper_->DoMenuCommand(commandNumber, handled);
@@ -322,6 +326,7 @@ TCommandCore* TMainWorldView::DoMenuCommand(int16_t commandNumber) {
 void TMainWorldView::DoSetupMenus() {
   TOffScreenViewBase::DoSetupMenus();
   EnableCheckMenuCommand(kCmdShowGrid, true, showGrid_ != 0);
+  EnableMenuCommand(kCmdEraseTrack, true);
   if (snapper_) snapper_->DoSetupMenus();
   if (!world_) return;
   for (int16_t command :
