@@ -6,6 +6,7 @@
 #include "platform/win32/Accelerator.h"
 #include "platform/win32/Mdi.h"
 #include "platform/win32/Message.h"
+#include "platform/win32/Resource.h"
 #include "platform/win32/Window.h"
 
 IMPLEMENT_DYNCREATE(CFrameWnd, CWnd)
@@ -32,6 +33,20 @@ CFrameWnd* GetMainFrame() {
 }
 
 // ---------------------------------------------------------------------------------------------
+
+void CFrameWnd::SetMessageText(const char* text) {
+  if (!text || !m_hWnd) return;
+  if (const HWND bar = ::GetDlgItem(m_hWnd, static_cast<int32_t>(AFX_IDW_STATUS_BAR)))
+    ::SetWindowText(bar, text);
+}
+
+void CFrameWnd::ResetMessageText() {
+  char idle[256] = "";
+  const LPCSTR block = MAKEINTRESOURCEA(static_cast<uint16_t>(AFX_IDS_IDLEMESSAGE / 16 + 1));
+  if (const HMODULE module = FindResourceModule(block, RT_STRING))
+    LoadString(module, AFX_IDS_IDLEMESSAGE, idle, static_cast<int>(sizeof idle));
+  SetMessageText(idle);
+}
 
 CFrameWnd::~CFrameWnd() {
   if (gMainFrame == this) gMainFrame = nullptr;

@@ -37,6 +37,14 @@ class CFrameWnd : public CWnd {
   void SetActiveView(CView* view, BOOL notify = TRUE);
   virtual CFrameWnd* GetActiveFrame() { return this; }
 
+  // The status line: the text goes to the frame's status bar, the child window
+  // AFX_IDW_STATUS_BAR, as its window text; a frame without one shows nothing. A null text does
+  // nothing.
+  virtual void SetMessageText(const char* text);
+  // The status line back to the idle text: the string AFX_IDS_IDLEMESSAGE of the program's
+  // resources, or an empty line when it has none.
+  void ResetMessageText();
+
   void SetAccelerators(HACCEL table);
   HACCEL GetDefaultAccelerator() const { return accelerators_; }
 

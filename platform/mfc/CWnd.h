@@ -42,6 +42,8 @@ inline constexpr int32_t CN_UPDATE_COMMAND_UI = -1;
 // The identifiers the frames give their parts.
 inline constexpr UINT AFX_IDW_PANE_FIRST = 0xE900;
 inline constexpr UINT AFX_IDW_STATUS_BAR = 0xE801;
+// The status line's text while nothing else is shown there.
+inline constexpr UINT AFX_IDS_IDLEMESSAGE = 0xE001;
 
 class CCmdUI;
 class CCmdTarget;

@@ -38,6 +38,7 @@
 #include "platform/win32/Menu.h"
 #include "platform/win32/Message.h"
 #include "platform/win32/MessageBox.h"
+#include "platform/win32/Static.h"
 #include "platform/win32/Window.h"
 #include "platform/win32/WindowMessages.h"
 #include "platform/win32/WindowDc.h"
@@ -408,6 +409,72 @@ TEST_F(WorldWindowTest, TheWorldFollowsTheObjectUnderTheHoveringPointer) {
   EXPECT_EQ(window_->LastHitObject(), nullptr);
 }
 
+// Records what the world window writes to the main frame's status line.
+class TRecordingFrame : public CFrameWnd {
+ public:
+  std::vector<std::string> texts;
+  void SetMessageText(const char* text) override { texts.emplace_back(text ? text : "(null)"); }
+};
+
+TEST_F(WorldWindowTest, TheStatusLineNamesTheHoveredObjectAndGoesIdleOverFreeSpace) {
+  box_->SetName("Crate");
+  TRecordingFrame recorder;
+  SetMainFrame(&recorder);
+  const MacPoint free(static_cast<int16_t>(InBox().h + 60), InBox().v);
+  view_->TrackMouseOver(InBox());
+  view_->TrackMouseOver(free);
+  box_->SetName("");
+  view_->TrackMouseOver(InBox());
+  // While the world runs the line is left alone.
+  world_->SetRunState(kRunForward);
+  view_->TrackMouseOver(free);
+  world_->SetRunState(kRunIdle);
+  SetMainFrame(main_);
+  EXPECT_EQ(recorder.texts, (std::vector<std::string>{"Crate", "", ""}));
+}
+
+TEST_F(WorldWindowTest, TheMainFramesStatusBarShowsTheHoveredObjectsName) {
+  RegisterStaticClass();
+  const HWND bar =
+      CreateWindow(kStaticClass, "", WS_CHILD | WS_VISIBLE, 0, 460, 640, 20, main_->m_hWnd,
+                   reinterpret_cast<HMENU>(static_cast<intptr_t>(AFX_IDW_STATUS_BAR)), nullptr);
+  ASSERT_NE(bar, nullptr);
+  box_->SetName("Crate");
+  char text[64] = "";
+  view_->TrackMouseOver(InBox());
+  GetWindowText(bar, text, sizeof text);
+  EXPECT_STREQ(text, "Crate");
+  view_->TrackMouseOver(MacPoint(static_cast<int16_t>(InBox().h + 60), InBox().v));
+  GetWindowText(bar, text, sizeof text);
+  EXPECT_STREQ(text, "");
+  DestroyWindow(bar);
+}
+
+TEST_F(WorldWindowTest, ThePressFindsTheBoxsCornerAsAHotSpotAndNothingInsideIt) {
+  TVector cornerInWorld;
+  ASSERT_EQ(box_->GetHotPointInWorld(2, cornerInWorld), 1);
+  const MacPoint corner = view_->WorldToView(cornerInWorld);
+  int32_t kind = 0;
+  int16_t index = 0;
+  const MacPoint nearCorner(static_cast<int16_t>(corner.h + 3), static_cast<int16_t>(corner.v - 3));
+  EXPECT_EQ(view_->FindHotSpot(nearCorner, kind, index), box_);
+  EXPECT_EQ(kind, TMainWorldView::kHotSpotHit);
+  EXPECT_EQ(index, 2);
+  const TMainWorldView::AnyHit hit = view_->FindAnyHit(nearCorner);
+  EXPECT_EQ(hit.object, box_);
+  EXPECT_EQ(hit.kind, TMainWorldView::kHotSpotHit);
+  EXPECT_EQ(hit.values[0], 2);
+  // Four pixels off, and inside the box away from its corners, there is no hot spot.
+  EXPECT_EQ(view_->FindHotSpot(MacPoint(static_cast<int16_t>(corner.h + 4), corner.v), kind, index),
+            nullptr);
+  EXPECT_EQ(index, 0);
+  EXPECT_EQ(view_->FindAnyHit(BoxCentre()).object, nullptr);
+  // A hidden box offers nothing.
+  box_->SetFlagProperty(MakeTag("show"), 0);
+  EXPECT_EQ(view_->FindAnyHit(nearCorner).object, nullptr);
+  box_->SetFlagProperty(MakeTag("show"), 1);
+}
+
 TEST_F(WorldWindowTest, TheViewWindowKeepsTheViewsCursorAsTheMouseMoves) {
   world_->SetCurrentTool(TMainWorldView::kZoomInTool);
   view_->DoSetCursor(InBox(), nullptr);
@@ -470,6 +537,64 @@ TEST_F(WorldWindowTest, RunCommandsReachTheWorldAndThePixelsFollowTheFrames) {
   EXPECT_EQ(At(earlier), kBoxColour);
   EXPECT_EQ(At(moved), kWhite);
   world_->UpdateViewObject(&watcher, 0);
+}
+
+TEST_F(WorldWindowTest, ARunWithTrackingLeavesTheBoxsTrackUntilEditingResumes) {
+  // The box's place at every frame of a run of ten. Without tracking only its last place shows
+  // it (RunCommandsReachTheWorldAndThePixelsFollowTheFrames).
+  const auto run = [&](int16_t tracking) {
+    std::vector<MacPoint> places;
+    TFrameWatcher watcher;
+    watcher.onFrame = [&](int16_t frame) {
+      places.push_back(InBox());
+      if (frame >= 10) world_->StopRunning();
+    };
+    world_->UpdateViewObject(&watcher, 1);
+    world_->SetTrackingWord(tracking);
+    Command(kCmdRun);
+    Pump();
+    world_->UpdateViewObject(&watcher, 0);
+    EXPECT_EQ(world_->CurrentFrame(), 10);
+    return places;
+  };
+  // Places left white; the spring, drawn over the track, may cover a place in black.
+  const auto blank = [&](const std::vector<MacPoint>& places) {
+    int32_t count = 0;
+    for (const MacPoint& place : places)
+      count += At(place) == kWhite ? 1 : 0;
+    return count;
+  };
+  const std::vector<MacPoint> tracked = run(1);
+  ASSERT_GE(tracked.size(), 10u);
+  ASSERT_LT(tracked.back().h, tracked.front().h - 20);  // the box moved well beyond its width
+  EXPECT_EQ(blank(tracked), 0);
+  EXPECT_EQ(At(tracked.front()), kBoxColour);
+  // Back to editing, the background is drawn again without the track, also when tracking was
+  // turned off meanwhile.
+  world_->SetTrackingWord(0);
+  Command(kCmdReset);
+  Pump();
+  EXPECT_EQ(world_->CurrentFrame(), 0);
+  EXPECT_EQ(At(tracked.back()), kWhite);
+  EXPECT_EQ(At(tracked.front()), kBoxColour);
+}
+
+TEST_F(WorldWindowTest, ErasingTheTrackDuringARunKeepsOnlyWhatComesAfter) {
+  std::vector<MacPoint> places;
+  TFrameWatcher watcher;
+  watcher.onFrame = [&](int16_t frame) {
+    places.push_back(InBox());
+    if (frame == 5) SendMessage(main_->m_hWnd, WM_COMMAND, static_cast<WPARAM>(kCmdEraseTrack), 0);
+    if (frame >= 10) world_->StopRunning();
+  };
+  world_->UpdateViewObject(&watcher, 1);
+  world_->SetTrackingWord(1);
+  Command(kCmdRun);
+  world_->UpdateViewObject(&watcher, 0);
+  ASSERT_EQ(places.size(), 11u);
+  ASSERT_GT(places[1].h, places[5].h + 12);
+  EXPECT_EQ(At(places[1]), kWhite);
+  EXPECT_EQ(At(places[7]), kBoxColour);
 }
 
 TEST_F(WorldWindowTest, AClickOnABodyStopsARun) {

@@ -254,6 +254,10 @@ void TMainWorldView::SetRunState(int32_t state) {
   if (snapper_) snapper_->EraseHoverMarkerIf(state);
 }
 
+bool TMainWorldView::WorldDrawsTracks() const {
+  return world_ && world_->GetTrackingWord() >= 1;
+}
+
 void TMainWorldView::FrameChanged(int16_t frame, int16_t first, int16_t last) {
   TOffScreenViewBase::FrameChanged(frame, first, last);
   currentFrame_ = frame;
@@ -266,6 +270,7 @@ void TMainWorldView::FrameChanged(int16_t frame, int16_t first, int16_t last) {
   }
   // The objects stand where the frame puts them; while a run goes on, the window shows each
   // frame as it comes.
+  if (runState_ == kRunning && WorldDrawsTracks()) StampFrameIntoBackground();
   ClearPendingShallow();
   InvalidateForeground();
   if (world_ && world_->FirstRunningCommand()) UpdateNow();

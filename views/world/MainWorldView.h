@@ -31,6 +31,8 @@ class TWorldDoc;
 
 // The grid flag's menu command.
 inline constexpr int16_t kCmdShowGrid = 1084;
+// Draws the whole view again, erasing the tracks that a run left.
+inline constexpr int16_t kCmdEraseTrack = 1006;
 
 class TMainWorldView : public TOffScreenViewBase, public TCursorSource, public THotPointView {
   DECLARE_CLASS_ID(522, TOffScreenViewBase)
@@ -162,6 +164,9 @@ class TMainWorldView : public TOffScreenViewBase, public TCursorSource, public T
   // follows at the next paint), else into the display picture and onto the window.
   static constexpr int16_t kPhaseRelease = 2;
   void RedrawObject(TThing* object, int16_t phase, bool immediately);
+  // A frame of a run that leaves tracks: the objects before the selection are stamped into the
+  // background, where they stay until the background is drawn again.
+  void StampFrameIntoBackground();
   // The world rectangle an object draws in: a body's square that holds its shape at any angle,
   // a constraint's span between the objects it joins, a point's place and its body; false for
   // the ground, which draws across the view.
@@ -210,6 +215,21 @@ class TMainWorldView : public TOffScreenViewBase, public TCursorSource, public T
   TLink* FindObjectAt(const MacPoint& point, bool includeMain = true);
   // The topmost selected object of the main list with a handle under the point, and which.
   TThing* FindHandleHit(const MacPoint& point, int32_t& handle);
+  // What a press at a point falls on: nothing (object null), a hot point (kind 3, values[0] its
+  // index) or, in vertex editing, a polygon's vertex or edge (the kind the polygon answers,
+  // values[0] the vertex and values[1] the edge).
+  struct AnyHit {
+    TThing* object = nullptr;
+    int32_t kind = kHotSpotHit;
+    int32_t values[4] = {0, 0, 0, 0};
+  };
+  static constexpr int32_t kHotSpotHit = 3;
+  // The topmost shown body, then object of the main list, with one of its hot points' squares
+  // under the point; kind becomes 3 and index the hot point's index.
+  TThing* FindHotSpot(const MacPoint& point, int32_t& kind, int16_t& index);
+  // Topmost first over the bodies, the objects with parts and the main list: in vertex editing
+  // a body's vertex or edge under the point, else a hot point.
+  AnyHit FindAnyHit(const MacPoint& point);
   // The topmost object of the link list inside the rectangle, else the link list's first.
   TThing* FindObjectInRect(const MacRect& rect);
   void SetToolCursor(uint32_t resource);
@@ -237,8 +257,8 @@ class TMainWorldView : public TOffScreenViewBase, public TCursorSource, public T
 
  protected:
   // Whether the world stamps the unselected objects into the background at each frame of a
-  // run, leaving their tracks; the world keeps no such setting yet.
-  virtual bool WorldDrawsTracks() const { return false; }
+  // run, leaving their tracks: while its tracking setting is at least 1.
+  virtual bool WorldDrawsTracks() const;
 
  private:
   class FrameLink;

@@ -326,6 +326,31 @@ void TMainWorldView::RedrawObject(TThing* object, int16_t phase, bool immediatel
   if (immediately) InvalidateRectOnScreen(rect);
 }
 
+void TMainWorldView::StampFrameIntoBackground() {
+  auto* buffered = dynamic_cast<TDezevOffScreenMgr*>(GetManager());
+  if (!world_ || !buffered || !buffered->BackgroundBuffer() || !buffered->Focus()) return;
+  const TViewPoint& size = GetStoredSize();
+  const MacRect rect(0, 0, NarrowTo16(size.h), NarrowTo16(size.v));
+  UpdateObjectTransforms();
+  const MacRect cull = cullArea_;
+  cullArea_ = rect;
+  {
+    TPictureSession session(*buffered);
+    session.OpenBackground();
+    InvalidateFocus();
+    if (Focus()) {
+      PreparePort();
+      RunPass(10, rect);
+    }
+    session.Release();
+  }
+  cullArea_ = cull;
+  // The tracks go when editing resumes.
+  backgroundDirty_ = true;
+  InvalidateFocus();
+  SetStandardPortColours();
+}
+
 void TMainWorldView::HighlightChanged(int16_t oldState, int16_t newState) {
   TOffScreenViewBase::HighlightChanged(oldState, newState);
   if (oldState == newState) return;

@@ -2,6 +2,7 @@
 // the snapper asks of the view.
 
 #include <cmath>
+#include <functional>
 
 #include "bodies/Background.h"
 #include "bodies/Body.h"
@@ -66,7 +67,79 @@ TThing* TopmostHit(const std::vector<TThing*>& list, const MacPoint& point) {
   return nullptr;
 }
 
+// The first hot point of a shown object whose square holds the point (1 to the count), or 0.
+int16_t HotPointUnder(TThing& object, const MacPoint& point,
+                      const std::function<MacPoint(const TVector&)>& toView) {
+  if (object.IsShown() == 0 || object.OffersHotPoints() == 0) return 0;
+  const int32_t count = object.GetHotPointCount();
+  for (int32_t index = 1; index <= count && index <= 32767; ++index) {
+    TVector world;
+    if (object.GetHotPointInWorld(static_cast<int16_t>(index), world) == 0) continue;
+    const MacPoint spot = toView(world);
+    // The square from 3 pixels above and left of the hot point to 3 below and right.
+    if (std::abs(point.h - spot.h) <= 3 && std::abs(point.v - spot.v) <= 3)
+      return static_cast<int16_t>(index);
+  }
+  return 0;
+}
+
+TThing* TopmostHotSpot(const std::vector<TThing*>& list, const MacPoint& point,
+                       const std::function<MacPoint(const TVector&)>& toView, int16_t& index) {
+  for (auto it = list.rbegin(); it != list.rend(); ++it) {
+    index = HotPointUnder(**it, point, toView);
+    if (index != 0) return *it;
+  }
+  return nullptr;
+}
+
 }  // namespace
+
+TThing* TMainWorldView::FindHotSpot(const MacPoint& point, int32_t& kind, int16_t& index) {
+  kind = kHotSpotHit;
+  index = 0;
+  if (!world_) return nullptr;
+  UpdateObjectTransforms();
+  const ObjectLists lists = CollectLists();
+  const auto toView = [this](const TVector& world) { return WorldToView(world); };
+  if (TThing* hit = TopmostHotSpot(lists.second, point, toView, index)) return hit;
+  return TopmostHotSpot(lists.main, point, toView, index);
+}
+
+TMainWorldView::AnyHit TMainWorldView::FindAnyHit(const MacPoint& point) {
+  AnyHit hit;
+  if (!world_) return hit;
+  UpdateObjectTransforms();
+  const ObjectLists lists = CollectLists();
+  const bool editingVertices = world_->GetCurrentTool() == kPartTool;
+  const auto toView = [this](const TVector& world) { return WorldToView(world); };
+  for (auto it = lists.second.rbegin(); it != lists.second.rend(); ++it) {
+    TThing* object = *it;
+    if (object->IsShown() == 0) continue;
+    int16_t vertex = 0;
+    int16_t edge = 0;
+    if (editingVertices && object->HitVertexOrEdge(point, hit.kind, vertex, edge) != 0) {
+      hit.object = object;
+      hit.values[0] = vertex;
+      hit.values[1] = edge;
+      return hit;
+    }
+    hit.kind = kHotSpotHit;
+    if (const int16_t index = HotPointUnder(*object, point, toView); index != 0) {
+      hit.object = object;
+      hit.values[0] = index;
+      return hit;
+    }
+  }
+  for (const std::vector<TThing*>* list : {&lists.link, &lists.main}) {
+    int16_t index = 0;
+    if (TThing* object = TopmostHotSpot(*list, point, toView, index)) {
+      hit.object = object;
+      hit.values[0] = index;
+      return hit;
+    }
+  }
+  return hit;
+}
 
 TLink* TMainWorldView::FindObjectAt(const MacPoint& point, bool includeMain) {
   if (!world_) return nullptr;
@@ -228,6 +301,10 @@ TCommandCore* TMainWorldView::DoMenuCommand(int16_t commandNumber) {
     SetShowGrid(GetShowGrid() == 0 ? 1 : 0);
     return nullptr;
   }
+  if (commandNumber == kCmdEraseTrack) {
+    InvalidateBackground();
+    return nullptr;
+  }
   if (commandNumber == kCmdSnapToHotPoints && snapper_) {
     uint16_t handled = 0;
     TCommandCore* command = snapper_->DoMenuCommand(commandNumber, handled);
@@ -249,6 +326,7 @@ TCommandCore* TMainWorldView::DoMenuCommand(int16_t commandNumber) {
 void TMainWorldView::DoSetupMenus() {
   TOffScreenViewBase::DoSetupMenus();
   EnableCheckMenuCommand(kCmdShowGrid, true, showGrid_ != 0);
+  EnableMenuCommand(kCmdEraseTrack, true);
   if (snapper_) snapper_->DoSetupMenus();
   if (!world_) return;
   for (int16_t command :

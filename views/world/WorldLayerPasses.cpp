@@ -305,12 +305,16 @@ void TMainWorldView::DrawSelectionOnScreen(const ObjectLists& lists, const MacRe
 
 void TMainWorldView::DrawLinksUpToSelection(const ObjectLists& lists, const MacRect& rect,
                                             const Selection& selection) {
+  // The display picture skips everything up to the last object stamped, the main list's
+  // objects first: they are stamped in that order, or the skipped ones would be lost.
   lastDrawnObject_ = nullptr;
-  for (TThing* object : lists.link) {
-    if (!Visible(object)) continue;
-    if (selection.Has(object)) return;
-    FirstDraw(object, rect, kModePlain, selection);
-    lastDrawnObject_ = object;
+  for (const std::vector<TThing*>* list : {&lists.main, &lists.link}) {
+    for (TThing* object : *list) {
+      if (!Visible(object)) continue;
+      if (selection.Has(object)) return;
+      FirstDraw(object, rect, kModePlain, selection);
+      lastDrawnObject_ = object;
+    }
   }
 }
 

@@ -1,5 +1,7 @@
 #include "views/world/WorldWindow.h"
 
+#include <string>
+
 #include "core/Failure.h"
 #include "model/Thing.h"
 #include "model/world/WorldDoc.h"
@@ -213,4 +215,19 @@ void TWorldWindow::MouseMoved(const MacPoint& point, bool moving) {
   // With the Control key down the object found last is kept.
   const bool keep = lastHit_ && (GetKeyState(VK_CONTROL) & 0x8000) != 0;
   if (!keep) lastHit_ = mainView_->FindObjectAt(point);
+  ShowHoverStatus();
+}
+
+void TWorldWindow::ShowHoverStatus() const {
+  CFrameWnd* mainFrame = GetMainFrame();
+  if (!mainFrame || IsMemoryLow()) return;
+  // The status line names the object under the pointer; an unnamed one clears the line.
+  const auto* named = dynamic_cast<const TNamedLink*>(lastHit_);
+  if (!named) {
+    mainFrame->ResetMessageText();
+    return;
+  }
+  const std::string name(named->GetName().Chars(),
+                         static_cast<size_t>(named->GetName().Length()));
+  mainFrame->SetMessageText(name.c_str());
 }

@@ -89,6 +89,9 @@ class TWorldWindow : public TWorldDisplay {
 
  private:
   void Forget();
+  // The main frame's status line while the pointer hovers: the name of the object under it,
+  // else the idle text.
+  void ShowHoverStatus() const;
 
   TWorldDoc& world_;
   TWindowDocument& document_;
