@@ -68,7 +68,11 @@ void ScriptEndEngine(ScriptEngine* engine) {
 intptr_t ScriptControl(ScriptEngine* engine, int16_t code, intptr_t, void* pointer) {
   if (engine == nullptr) return 0;
   switch (code) {
-    case kScriptSetYield: engine->yield = reinterpret_cast<ScriptYield>(pointer); return 0;
+    case kScriptSetYield: {
+      const ScriptYield previous = engine->yield;
+      engine->yield = reinterpret_cast<ScriptYield>(pointer);
+      return reinterpret_cast<intptr_t>(previous);
+    }
     case kScriptSetOutput: engine->output = reinterpret_cast<ScriptOutput>(pointer); return 0;
     case kScriptSetObjectHooks:
       engine->hooks = pointer != nullptr ? *static_cast<const ScriptObjectHooks*>(pointer) : ScriptObjectHooks{};

@@ -95,7 +95,7 @@ inline constexpr int16_t kScriptGetUser = 4;          // on a context: what code
 inline constexpr int16_t kScriptSetUser = 5;          // on a context: attach a pointer
 inline constexpr int16_t kScriptRunErrorLine = 6;     // on a context: the error's line
 inline constexpr int16_t kScriptSetStackSize = 9;     // on a context: value slots (0x2000)
-inline constexpr int16_t kScriptSetYield = 10;        // on the engine: ScriptYield
+inline constexpr int16_t kScriptSetYield = 10;        // on the engine: ScriptYield; answers the one before
 inline constexpr int16_t kScriptStop = 11;            // on a context: number 1 stops the run
 inline constexpr int16_t kScriptSetObjectHooks = 12;  // on the engine: ScriptObjectHooks
 
