@@ -315,8 +315,8 @@ LRESULT EditWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
   }
 }
 
-void RegisterEditWindowClass() {
-  if (GetClassInfo(kScriptEditWindowClass, nullptr)) return;
+bool RegisterEditWindowClass() {
+  if (GetClassInfo(kScriptEditWindowClass, nullptr)) return true;
   RegisterStandardControls();
   WNDCLASS windowClass;
   windowClass.lpfnWndProc = EditWindowProc;
@@ -324,7 +324,7 @@ void RegisterEditWindowClass() {
   windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
   windowClass.background = kMarginFace;
   windowClass.lpszClassName = kScriptEditWindowClass;
-  RegisterClass(&windowClass);
+  return RegisterClass(&windowClass) != FALSE;
 }
 
 }  // namespace
@@ -379,10 +379,12 @@ void SelectLine(EditWindowState& state, int32_t line) {
 
 }  // namespace basic_editor
 
+bool ScriptRegisterEditWindowClass() { return basic_editor::RegisterEditWindowClass(); }
+
 HWND ScriptCreateEditWindow(HWND parent, int32_t x, int32_t y, int32_t width, int32_t height, DWORD style,
                             int32_t id, int32_t, void*) {
   if (parent == nullptr || !IsWindow(parent)) return nullptr;
-  basic_editor::RegisterEditWindowClass();
+  if (!basic_editor::RegisterEditWindowClass()) return nullptr;
   return CreateWindowEx(0, kScriptEditWindowClass, "", style | WS_CHILD, x, y, width, height, parent,
                         reinterpret_cast<HMENU>(static_cast<intptr_t>(id)), nullptr);
 }

@@ -78,6 +78,8 @@ inline constexpr WPARAM kEditHelpKeyword = 46;
 using ScriptEditKeyFilter = LRESULT (*)(HWND editWindow, UINT message, WPARAM key);
 using ScriptEditNotify = LRESULT (*)(HWND editWindow, UINT code, WPARAM wParam, LPARAM lParam);
 
+// Registers the window class (once); false when it cannot be.
+bool ScriptRegisterEditWindowClass();
 // Ordinal 10: (parent, 0, 0, 0, 0, style, id, 0, instance) -> the window, or null.
 HWND ScriptCreateEditWindow(HWND parent, int32_t x, int32_t y, int32_t width, int32_t height,
                             DWORD style, int32_t id, int32_t reserved, void* instance);
