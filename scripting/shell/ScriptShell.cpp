@@ -18,6 +18,7 @@
 #include "platform/win32/Window.h"
 #include "platform/win32/WindowPaint.h"
 #include "scripting/shell/ScriptEditor.h"
+#include "scripting/shell/ScriptsMenu.h"
 
 namespace {
 
@@ -43,11 +44,9 @@ std::string EditText(HWND edit) {
 
 bool IsCompiledType(uint32_t type) { return type == kScriptFileCompiled || type == kScriptFileLibrary; }
 
-FSSpec SpecOfPath(const std::string& path) {
-  FSSpec spec;
-  spec.name = Str255(path.substr(0, kShortName).c_str());
-  return spec;
-}
+// The file record of a path: the path, or its file name for a long one (the script keeps the
+// whole path as its path).
+FSSpec SpecOfPath(const std::string& path) { return ScriptFileSpecOfPath(Str255(path.c_str())); }
 
 bool RegisterScriptShellClasses() {
   if (GetClassInfo(kScriptShellMainClass, nullptr)) return true;
@@ -184,8 +183,13 @@ void TScriptShell::StoreScript() {
   // A compiled file holds the code of the text it was saved from: the host compiles the text
   // just stored, and without code the save refuses and the old file stays.
   current_->SetCode(nullptr, kScriptCodeVersion, false);
-  if (ScriptEditCommand(ShellState().editWindow, kEditStart, static_cast<WPARAM>(-1), 0) != 0 && host_ != nullptr)
+  current_->SetLibraryCode(nullptr);
+  if (host_ == nullptr) return;
+  try {
     host_->Compile(current_);
+  } catch (const QVException&) {
+    // No code: the save that follows refuses and says why.
+  }
 }
 
 TScriptText* TScriptShell::FindByName(const Str255& name) {
@@ -260,7 +264,8 @@ bool TScriptShell::SaveScriptFileAs(const char* path) {
     if (!answer) return false;
     chosen = *answer;
   } else {
-    chosen = std::string(path).substr(0, kShortName);
+    // The whole path: cut short, it would name another file.
+    chosen = path;
   }
   current_->SetFileSpec(SpecOfPath(chosen), true);
   current_->SetPath(Str255(chosen.c_str()));
