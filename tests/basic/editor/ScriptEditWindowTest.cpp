@@ -23,11 +23,13 @@ namespace {
 
 std::vector<UINT> g_notes;
 std::function<void(HWND, UINT)> g_onNote;
+std::string g_helpWord;
 std::string g_printed;
 std::vector<WPARAM> g_filtered;
 
-LRESULT Note(HWND window, UINT code, WPARAM, LPARAM) {
+LRESULT Note(HWND window, UINT code, WPARAM wParam, LPARAM lParam) {
   g_notes.push_back(code);
+  if (code == kEditNotifyHelp && wParam == kEditHelpKeyword) g_helpWord = reinterpret_cast<const char*>(lParam);
   if (g_onNote) g_onNote(window, code);
   return 0;
 }
@@ -51,6 +53,7 @@ class ScriptEditWindowTest : public WindowTest {
     g_onNote = nullptr;
     g_printed.clear();
     g_filtered.clear();
+    g_helpWord.clear();
     uint16_t status = 0;
     engine = ScriptNewEngine(3, 0, &status, nullptr, nullptr);
     ScriptControl(engine, kScriptSetOutput, 0, reinterpret_cast<void*>(&Printed));
@@ -117,6 +120,14 @@ TEST_F(ScriptEditWindowTest, KeysEditTheTextTellTheChangeAndPassTheFilterFirst) 
   EXPECT_NE(ScriptEditCommand(edit, kEditCanUndo, 0, 0), 0);
   SendMessage(edit, WM_UNDO, 0, 0);  // takes the line break back
   EXPECT_EQ(Text(), "' hiSub Main()\r\nEnd Sub\r\n");
+
+  // Shift+F1 asks for help on the word at the caret.
+  ScriptEditCommand(edit, kEditSetCaret, 0, -9);  // inside "Main"
+  InjectKey(VK_SHIFT, true);
+  InjectKeyStroke(VK_F1);
+  InjectKey(VK_SHIFT, false);
+  Pump();
+  EXPECT_EQ(g_helpWord, "Main");
 
   ScriptEditCommand(edit, kEditSetReadOnly, 1, 0);
   InjectCharacter('x');

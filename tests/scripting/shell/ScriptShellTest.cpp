@@ -255,6 +255,12 @@ TEST_F(ScriptShellTest, TheEditorKeysBecomeShellCommands) {
   SendMessage(find, WM_CLOSE, 0, 0);
   EXPECT_EQ(ScriptEditor::FindReplaceDialog(), nullptr);
   EXPECT_TRUE(IsWindowEnabled(Shell()));
+  // F1: help files cannot be shown here, and the user is told so.
+  answers_ = {"ok"};
+  InjectKeyStroke(VK_F1);
+  Pump();
+  ASSERT_EQ(boxes_.size(), 1u);
+  EXPECT_NE(boxes_[0].find("Help is unavailable"), std::string::npos) << boxes_[0];
   // Ctrl+W closes the window (nothing to save).
   Type("\x17");
   Pump();
