@@ -355,7 +355,8 @@ void TScriptShell::Destroy() {
   state.editWindow = nullptr;
   if (window != nullptr && IsWindow(window)) DestroyWindow(window);
   InvalidateMenuSetup();
-  if (g_shell == this) g_shell = nullptr;
+  // The shell stays the current one: the quit that closed it may yet be cancelled, and the
+  // shell's next window needs its engine.
 }
 
 int16_t TScriptShell::OnWindowClosed(uint16_t flag) {

@@ -202,6 +202,20 @@ TEST_F(ScriptShellTest, QuitWhileTheShellRefusesIsASilentAbort) {
   }
   delete quit;
   EXPECT_TRUE(menu_->GetShell()->IsOpen());
+  // Without unsaved changes the quit closes the shell; if the quit stops elsewhere, the shell
+  // opens again and runs scripts as before.
+  ShellState().modified = 0;
+  quit = menu_->DoMenuCommand(1191);
+  ASSERT_NE(quit, nullptr);
+  quit->Perform();
+  delete quit;
+  EXPECT_FALSE(menu_->GetShell()->IsOpen());
+  EXPECT_EQ(menu_->DoMenuCommand(1191), nullptr) << "nothing to close";
+  Perform(5503);
+  ScriptEditCommand(Edit(), kEditSetText, 0, reinterpret_cast<LPARAM>("Sub Main()\n  Print 7\nEnd Sub\n"));
+  ::testing::internal::CaptureStdout();
+  SendMessage(Shell(), WM_COMMAND, 603, 0);
+  EXPECT_EQ(::testing::internal::GetCapturedStdout(), "7\n");
 }
 
 TEST_F(ScriptShellTest, OpeningAScriptFileShowsItsNameAndABreakpointStopsItsRun) {
