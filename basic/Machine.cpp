@@ -789,7 +789,11 @@ bool Machine::ReadVariable(const std::string& key, std::string* text) const {
   switch (found->type()) {
     case VType::kObject: *text = found->RawObject() == nullptr ? "Nothing" : "<object>"; break;
     case VType::kArray: *text = "<array>"; break;
-    case VType::kString: *text = "\"" + found->ToString() + "\""; break;
+    case VType::kString:
+      text->assign(1, '"');
+      text->append(found->ToString());
+      text->push_back('"');
+      break;
     default: *text = found->ToString(); break;
   }
   return true;

@@ -63,9 +63,12 @@ void Alert(HWND owner, const std::string& text, UINT type) {
 }
 
 std::string Formatted(const char* format, const std::string& value) {
-  std::string text(format);
-  const size_t at = text.find("%s");
-  if (at != std::string::npos) text.replace(at, 2, value);
+  const std::string pattern(format);
+  const size_t at = pattern.find("%s");
+  if (at == std::string::npos) return pattern;
+  std::string text = pattern.substr(0, at);
+  text.append(value);
+  text.append(pattern, at + 2, std::string::npos);
   return text;
 }
 
