@@ -132,6 +132,7 @@ struct Proc {
   std::string key;
   int32_t line = 0;
   int32_t column = 0;
+  int32_t endLine = 0;  // the line of its End Sub or End Function
   bool isFunction = false;
   std::vector<Param> params;
   TypeRef result;

@@ -64,6 +64,9 @@ enum class Op : uint8_t {
   kLocalCompareJump,  // kLoadLocal a, then the kCompareJump with a constant after it
   kLoadLocal2,        // kLoadLocal a, then the kLoadLocal after it
   kArithmeticStore,   // the operator b (kAdd, kSub or kMul), then the kStoreLocal after it
+  // The start of a statement in a run that can break: asks whether to stop there, then runs
+  // the statement's own first instruction, kept aside at index a.
+  kStatement,
 };
 
 inline constexpr int32_t kPreserve = 0x100;
@@ -97,6 +100,9 @@ struct ProcInfo {
   int32_t codeEnd = 0;
   std::vector<int32_t> statements;  // pc of each statement's start, ascending
   int32_t maxStack = 0;             // operand stack depth, found when the code is verified
+  // Per local slot, its lower-case name ("" for hidden ones). Only freshly compiled code has
+  // names; they are not part of the stored bytes.
+  std::vector<std::string> localNames;
 };
 
 // A member named at one place of the code.
@@ -123,6 +129,7 @@ struct CodeImage {
   std::vector<LoopInfo> loops;
   std::vector<Instr> code;
   std::vector<int32_t> lines;  // per instruction
+  std::vector<std::string> globalNames;  // as ProcInfo::localNames, per global slot
 };
 
 // The serialized form: bytes to image and back. ReadImage throws ScriptError 1 (damaged) or

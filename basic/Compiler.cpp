@@ -61,6 +61,7 @@ void Compiler::DeclareModule() {
       }
       globals_[decl.key] = static_cast<int32_t>(image_.globals.size());
       image_.globals.push_back(std::move(slot));
+      image_.globalNames.push_back(decl.key);
     }
   }
 }
@@ -112,6 +113,7 @@ void Compiler::CompileProc(const Proc& proc, ProcInfo& info) {
   line_ = proc.line;
   CompileBlock(proc.body);
   for (int32_t at : exitProc_) Patch(at, Here());
+  if (proc.endLine > 0) line_ = proc.endLine;
   info.statements.push_back(Here());
   Emit(Op::kReturn);
   for (const auto& [at, label, line, column] : labelFixups_) {
@@ -133,6 +135,7 @@ void Compiler::CompileProc(const Proc& proc, ProcInfo& info) {
 int32_t Compiler::AddLocal(const std::string& key, SlotInfo slot) {
   const int32_t index = static_cast<int32_t>(info_->locals.size());
   info_->locals.push_back(std::move(slot));
+  info_->localNames.push_back(key);
   if (!key.empty()) locals_[key] = index;
   return index;
 }

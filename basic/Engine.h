@@ -92,6 +92,11 @@ struct ScriptDescription {
 
 struct ScriptCode {
   std::vector<uint8_t> bytes;
+  // What a debugger needs of freshly compiled code beside its bytes (empty for code read back
+  // from bytes): the names of the variables and the lines on which statements start.
+  std::vector<std::string> globalNames;
+  std::vector<std::vector<std::string>> localNames;  // per procedure
+  std::vector<int32_t> statementLines;               // ascending, each once
 };
 
 struct ScriptEngine {
@@ -154,6 +159,15 @@ struct ScriptRunContext {
   std::vector<std::string> strings;  // string handles of the current member call, 1-based
   std::unordered_set<void*> held;    // objects referenced for the run (ScriptObjectHooks)
   std::unique_ptr<basic::Machine> machine;
+
+  // Break mode: a run with a break handler stops before a statement on a breakpoint line, or
+  // where a step asked, and calls the handler, which returns when the user continues.
+  ScriptBreakHandler breakHandler = nullptr;
+  std::vector<int32_t> breakLines;  // ascending
+  int16_t step = 0;                 // kScriptContinue ... kScriptStepOut
+  int32_t stepDepth = 0;            // the depth of calls where the step was asked
+  int32_t breakLine = 0;            // the line stopped at, while stopped
+  bool inBreak = false;
 
   ~ScriptRunContext();
 };

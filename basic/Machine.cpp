@@ -101,14 +101,30 @@ void Machine::MakePlans() {
   // The loop runs a copy of the code in which neighbouring instructions that often follow each
   // other are paired. The second of a pair stays as it was, so a jump to it still lands on it.
   code_ = image_.code;
+  // A run that can break stands kStatement in for the first instruction of every statement; no
+  // pair reaches into a statement, so that none runs without its check.
+  const bool breaks = context_.breakHandler != nullptr;
+  std::vector<uint8_t> starts(breaks ? code_.size() : 0, 0);
+  for (const ProcInfo& proc : image_.procs) {
+    if (!breaks) break;
+    for (int32_t pc : proc.statements) {
+      if (pc >= proc.codeStart && pc < proc.codeEnd) starts[pc] = 1;
+    }
+  }
   for (const ProcInfo& proc : image_.procs) {
     for (int32_t pc = proc.codeStart; pc + 1 < proc.codeEnd; ++pc) {
+      if (breaks && (starts[pc + 1] || (pc + 2 < proc.codeEnd && starts[pc + 2]))) continue;
       const Instr& in = image_.code[pc];
       const Op pair = PairOf(in, image_.code[pc + 1], pc + 2 < proc.codeEnd ? &image_.code[pc + 2] : nullptr);
       if (pair == in.op) continue;
       code_[pc].op = pair;
       if (pair == Op::kArithmeticStore) code_[pc].b = static_cast<int32_t>(in.op);
     }
+  }
+  for (size_t pc = 0; pc < starts.size(); ++pc) {
+    if (!starts[pc]) continue;
+    statementFirst_.push_back(code_[pc]);
+    code_[pc] = Instr{Op::kStatement, static_cast<int32_t>(statementFirst_.size()) - 1, 0};
   }
   plans_.reserve(image_.procs.size());
   for (const ProcInfo& proc : image_.procs) {
@@ -265,8 +281,15 @@ void Machine::Loop() {
     ip = to;                                                         \
   } while (false)
   for (;;) {
-    const Instr& in = *ip++;
+    const Instr* at = ip++;
+  dispatch:
+    const Instr& in = *at;
     switch (in.op) {
+      case Op::kStatement:
+        YB_SYNC();
+        AtStatement(static_cast<int32_t>(at - code));
+        at = &statementFirst_[in.a];
+        goto dispatch;
       case Op::kConst: *sp++ = constants_[in.a]; break;
       case Op::kNothing: *sp++ = Value::Object(nullptr, -1); break;
       case Op::kLoadLocal: *sp++ = locals[in.a]; break;
@@ -717,6 +740,63 @@ void Machine::Yield() {
   yieldCountdown_ = kYieldInterval;
   if (engine_.yield != nullptr) engine_.yield(&context_);
   if (context_.stopRequested) throw StopRun{};
+}
+
+bool Machine::ShouldBreak(int32_t line, int32_t depth) const {
+  // Stops are by line: a line that holds several statements stops once each time the run comes
+  // to it, for a breakpoint and for a step alike.
+  if (line == lastLine_ && depth == lastDepth_) return false;
+  switch (context_.step) {
+    case kScriptStepInto: return true;
+    case kScriptStepOver: return depth <= context_.stepDepth;
+    case kScriptStepOut: return depth < context_.stepDepth;
+    default: break;
+  }
+  return std::binary_search(context_.breakLines.begin(), context_.breakLines.end(), line);
+}
+
+void Machine::AtStatement(int32_t pc) {
+  const int32_t line = image_.lines[pc];
+  const auto depth = static_cast<int32_t>(frames_.size());
+  const bool stop = ShouldBreak(line, depth);
+  lastLine_ = line;
+  lastDepth_ = depth;
+  if (!stop) return;
+  context_.step = kScriptContinue;
+  context_.breakLine = line;
+  context_.inBreak = true;
+  context_.breakHandler(&context_, line);
+  context_.inBreak = false;
+  context_.breakLine = 0;
+  context_.stepDepth = depth;
+  if (context_.stopRequested) throw StopRun{};
+}
+
+bool Machine::ReadVariable(const std::string& key, std::string* text) const {
+  const Value* found = nullptr;
+  if (!frames_.empty()) {
+    const Frame& frame = frames_.back();
+    const std::vector<std::string>& names = image_.procs[frame.proc].localNames;
+    for (size_t i = 0; i < names.size() && found == nullptr; ++i) {
+      if (!names[i].empty() && names[i] == key) found = &stack_[frame.base + i];
+    }
+  }
+  for (size_t g = 0; g < image_.globalNames.size() && found == nullptr; ++g) {
+    if (image_.globalNames[g] == key && g < globals_.size()) found = &globals_[g];
+  }
+  if (found == nullptr) return false;
+  if (text == nullptr) return true;
+  switch (found->type()) {
+    case VType::kObject: *text = found->RawObject() == nullptr ? "Nothing" : "<object>"; break;
+    case VType::kArray: *text = "<array>"; break;
+    case VType::kString:
+      text->assign(1, '"');
+      text->append(found->ToString());
+      text->push_back('"');
+      break;
+    default: *text = found->ToString(); break;
+  }
+  return true;
 }
 
 void Machine::Print(const Value& value, int32_t mode) {

@@ -22,6 +22,10 @@ class Machine : public BuiltinHost {
   // Runs the context's entry to its end; the outcome is left in the context.
   void Run();
 
+  // While the run is stopped in break mode: a variable of the current procedure or the module
+  // by lower-case name, as text.
+  bool ReadVariable(const std::string& key, std::string* text) const;
+
   RandomState& Random() override { return random_; }
   int32_t ShowMessage(const std::string& text) override;
 
@@ -82,6 +86,9 @@ class Machine : public BuiltinHost {
   int32_t NextStatement(const ProcInfo& proc, int32_t pc) const;
   int32_t StatementStart(const ProcInfo& proc, int32_t pc) const;
   void Yield();
+  // Break mode: the statement starting at pc is about to run.
+  void AtStatement(int32_t pc);
+  bool ShouldBreak(int32_t line, int32_t depth) const;
   void Print(const Value& value, int32_t mode);
   void Show(int32_t kind, const std::string& text);
 
@@ -142,6 +149,11 @@ class Machine : public BuiltinHost {
   CachedMember memberCache_[kMemberCacheSize];
   std::vector<CachedMember> siteCache_;  // per member site of the code
   std::vector<CachedMember> itemCache_;  // the Item member per For Each loop
+  // Break mode: the first instructions of the statements, which kStatement stands in for in
+  // code_, and the line and depth of calls of the statement that ran last.
+  std::vector<Instr> statementFirst_;
+  int32_t lastLine_ = -1;
+  int32_t lastDepth_ = -1;
 };
 
 }  // namespace basic

@@ -122,6 +122,7 @@ void Parser::ParseProc(ModuleAst& module, bool isFunction) {
   EndOfStatement();
   const char* end = isFunction ? "function" : "sub";
   proc.body = ParseBlock({std::string("end ") + end});
+  proc.endLine = Cur().line;
   ExpectWord("end", isFunction ? "'End Function'" : "'End Sub'");
   ExpectWord(end, isFunction ? "'End Function'" : "'End Sub'");
   EndOfStatement();

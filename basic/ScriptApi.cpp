@@ -3,6 +3,7 @@
 
 #include "basic/ScriptApi.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "basic/Compiler.h"
@@ -67,7 +68,11 @@ void ScriptEndEngine(ScriptEngine* engine) {
 intptr_t ScriptControl(ScriptEngine* engine, int16_t code, intptr_t, void* pointer) {
   if (engine == nullptr) return 0;
   switch (code) {
-    case kScriptSetYield: engine->yield = reinterpret_cast<ScriptYield>(pointer); return 0;
+    case kScriptSetYield: {
+      const ScriptYield previous = engine->yield;
+      engine->yield = reinterpret_cast<ScriptYield>(pointer);
+      return reinterpret_cast<intptr_t>(previous);
+    }
     case kScriptSetOutput: engine->output = reinterpret_cast<ScriptOutput>(pointer); return 0;
     case kScriptSetObjectHooks:
       engine->hooks = pointer != nullptr ? *static_cast<const ScriptObjectHooks*>(pointer) : ScriptObjectHooks{};
@@ -120,7 +125,14 @@ int16_t ScriptCompile(ScriptCompileRequest* request) {
   try {
     basic::CodeImage image = basic::CompileText(request->text, environment);
     basic::VerifyImage(image);
-    request->code = new ScriptCode{basic::WriteImage(image)};
+    request->code = new ScriptCode{basic::WriteImage(image), std::move(image.globalNames), {}, {}};
+    for (basic::ProcInfo& proc : image.procs) {
+      request->code->localNames.push_back(std::move(proc.localNames));
+      for (int32_t pc : proc.statements) request->code->statementLines.push_back(image.lines[pc]);
+    }
+    std::vector<int32_t>& lines = request->code->statementLines;
+    std::sort(lines.begin(), lines.end());
+    lines.erase(std::unique(lines.begin(), lines.end()), lines.end());
     request->errorLine = request->errorColumn = 0;
     request->errorMessage.clear();
     return kScriptCompiled;
@@ -152,7 +164,7 @@ ScriptCode* ScriptCodeFromBytes(const uint8_t* bytes, size_t size, int16_t* erro
   if (error != nullptr) *error = 0;
   try {
     basic::ReadImage(bytes, size);
-    return new ScriptCode{std::vector<uint8_t>(bytes, bytes + size)};
+    return new ScriptCode{std::vector<uint8_t>(bytes, bytes + size), {}, {}, {}};
   } catch (const basic::ScriptError& fault) {
     if (error != nullptr) *error = static_cast<int16_t>(fault.number);
   } catch (const std::bad_alloc&) {
@@ -188,6 +200,12 @@ ScriptModule* ScriptLoadModule(ScriptEngine* engine, const ScriptCode* code, uin
     const basic::HostGlobal* global = engine->FindGlobal(module->image.names[name]);
     if (global == nullptr) return fail(kScriptUnknownName);
     module->hostObjects.emplace_back(global->object, engine->FindClass(global->className));
+  }
+  if (code->localNames.size() == module->image.procs.size() &&
+      code->globalNames.size() == module->image.globals.size()) {
+    module->image.globalNames = code->globalNames;
+    for (size_t i = 0; i < code->localNames.size(); ++i)
+      module->image.procs[i].localNames = code->localNames[i];
   }
   ++engine->modules;
   return module.release();
@@ -393,4 +411,33 @@ void ScriptRaiseError(ScriptRunContext* call, int16_t, int32_t number, const cha
 
 void ScriptRaiseError(ScriptEngine* engine, int16_t reserved, int32_t number, const char* text) {
   ScriptRaiseError(Running(engine), reserved, number, text);
+}
+
+void ScriptSetBreakHandler(ScriptRunContext* context, ScriptBreakHandler handler) {
+  if (context != nullptr && !context->running) context->breakHandler = handler;
+}
+
+void ScriptSetBreakpoints(ScriptRunContext* context, const int32_t* lines, size_t count) {
+  if (context == nullptr) return;
+  context->breakLines.assign(lines, lines + (lines != nullptr ? count : 0));
+  std::sort(context->breakLines.begin(), context->breakLines.end());
+}
+
+void ScriptStep(ScriptRunContext* context, int16_t how) {
+  if (context == nullptr || how < kScriptContinue || how > kScriptStepOut) return;
+  context->step = how;
+}
+
+bool ScriptIsInBreak(const ScriptRunContext* context) {
+  return context != nullptr && context->inBreak;
+}
+
+bool ScriptReadVariable(const ScriptRunContext* context, const char* name, std::string* text) {
+  if (context == nullptr || name == nullptr || !context->inBreak || !context->machine) return false;
+  return context->machine->ReadVariable(basic::Lower(name), text);
+}
+
+bool ScriptLineHasStatement(const ScriptCode* code, int32_t line) {
+  return code != nullptr &&
+         std::binary_search(code->statementLines.begin(), code->statementLines.end(), line);
 }

@@ -95,7 +95,7 @@ inline constexpr int16_t kScriptGetUser = 4;          // on a context: what code
 inline constexpr int16_t kScriptSetUser = 5;          // on a context: attach a pointer
 inline constexpr int16_t kScriptRunErrorLine = 6;     // on a context: the error's line
 inline constexpr int16_t kScriptSetStackSize = 9;     // on a context: value slots (0x2000)
-inline constexpr int16_t kScriptSetYield = 10;        // on the engine: ScriptYield
+inline constexpr int16_t kScriptSetYield = 10;        // on the engine: ScriptYield; answers the one before
 inline constexpr int16_t kScriptStop = 11;            // on a context: number 1 stops the run
 inline constexpr int16_t kScriptSetObjectHooks = 12;  // on the engine: ScriptObjectHooks
 
@@ -143,6 +143,29 @@ int16_t ScriptRun(ScriptRunContext* context);
 void ScriptFreeRunContext(ScriptRunContext* context);
 // The text of the error that ended the run ("" when none).
 const char* ScriptRunErrorText(const ScriptRunContext* context);
+
+// Break mode. A run context given a break handler stops before a statement that starts on one
+// of its breakpoint lines (once each time the run comes to that line) or where a step asked,
+// and calls the handler with the line. The run goes on when the handler returns, as the step
+// set meanwhile says (kScriptContinue when none); ScriptControl(context, kScriptStop, 1) from
+// the handler ends it instead. Runs without a handler run as fast as ever.
+using ScriptBreakHandler = void (*)(ScriptRunContext* context, int32_t line);
+inline constexpr int16_t kScriptContinue = 0;
+inline constexpr int16_t kScriptStepInto = 1;  // the next statement, in a called procedure too
+inline constexpr int16_t kScriptStepOver = 2;  // the next statement of this procedure or its callers
+inline constexpr int16_t kScriptStepOut = 3;   // the next statement of a caller
+void ScriptSetBreakHandler(ScriptRunContext* context, ScriptBreakHandler handler);
+void ScriptSetBreakpoints(ScriptRunContext* context, const int32_t* lines, size_t count);
+// Before a run, kScriptStepInto stops at its first statement; while stopped, how to go on.
+void ScriptStep(ScriptRunContext* context, int16_t how);
+// True while the run waits in its break handler.
+bool ScriptIsInBreak(const ScriptRunContext* context);
+// While stopped: the value, as text, of a variable of the procedure stopped in or of the module,
+// by name in any case. False when there is none of that name; code read back from bytes carries
+// no names, so none is known there.
+bool ScriptReadVariable(const ScriptRunContext* context, const char* name, std::string* text);
+// Whether a statement of freshly compiled code starts on the line.
+bool ScriptLineHasStatement(const ScriptCode* code, int32_t line);
 
 // Type descriptions. Members belong to the class defined last.
 ScriptBuilder* ScriptBeginDescription();                                             // 20

@@ -29,6 +29,9 @@ struct DialogState {
   HWND nameLine = nullptr;
   std::optional<std::string> chosen;
   bool done = false;
+  HWND dialog = nullptr;
+  bool save = false;
+  std::string defaultExtension;
 };
 
 HWND& OpenDialog() {
@@ -89,6 +92,14 @@ void ChooseName(DialogState& state, const std::string& name) {
   if (name.empty()) return;
   std::filesystem::path path(name);
   if (path.is_relative()) path = state.folder / path;
+  if (state.save) {
+    if (!path.has_extension() && !state.defaultExtension.empty()) path += "." + state.defaultExtension;
+    std::error_code error;
+    if (std::filesystem::exists(path, error)) {
+      const std::string question = path.filename().string() + " already exists.\nDo you want to replace it?";
+      if (MessageBox(state.dialog, question.c_str(), "Save As", MB_YESNO | MB_ICONEXCLAMATION) != IDYES) return;
+    }
+  }
   Finish(state, path.lexically_normal().string());
 }
 
@@ -185,12 +196,15 @@ std::optional<std::string> RunOpenFileDialog(const OpenFileRequest& request) {
   const int32_t height = frame.bottom - frame.top;
   const HWND dialog = CreateWindowEx(
       WS_EX_DLGMODALFRAME | WS_EX_TOPMOST, kDialogClass,
-      request.title.empty() ? "Open" : request.title.c_str(), style,
+      request.title.empty() ? (request.save ? "Save As" : "Open") : request.title.c_str(), style,
       around.left + ((around.right - around.left) - width) / 2,
       around.top + ((around.bottom - around.top) - height) / 2, width, height, owner, nullptr,
       nullptr);
   if (dialog == nullptr) return std::nullopt;
   SetWindowLongPtr(dialog, 0, reinterpret_cast<LONG_PTR>(&state));
+  state.dialog = dialog;
+  state.save = request.save;
+  state.defaultExtension = request.defaultExtension;
 
   int32_t y = kGap;
   const std::string where = "In " + state.folder.string() + " (" + pattern + "):";
@@ -204,7 +218,7 @@ std::optional<std::string> RunOpenFileDialog(const OpenFileRequest& request) {
   state.nameLine = MakeChild(dialog, kStaticClass, "", SS_LEFT, kGap, y, kWidth - 2 * kGap, kNameId);
   ShowTyped(state);
   y += kLineHeight + kGap;
-  MakeChild(dialog, kButtonClass, "Open", BS_DEFPUSHBUTTON, kWidth - 2 * (kButtonWidth + kGap), y,
+  MakeChild(dialog, kButtonClass, request.save ? "Save" : "Open", BS_DEFPUSHBUTTON, kWidth - 2 * (kButtonWidth + kGap), y,
             kButtonWidth, IDOK);
   MakeChild(dialog, kButtonClass, "Cancel", BS_PUSHBUTTON, kWidth - (kButtonWidth + kGap), y,
             kButtonWidth, IDCANCEL);
@@ -236,4 +250,9 @@ std::optional<std::string> RunOpenFileDialog(const OpenFileRequest& request) {
   }
   if (owner != nullptr && IsWindow(owner)) SetActiveWindow(owner);
   return state.chosen;
+}
+
+std::optional<std::string> RunSaveFileDialog(OpenFileRequest request) {
+  request.save = true;
+  return RunOpenFileDialog(request);
 }

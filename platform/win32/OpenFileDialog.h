@@ -16,9 +16,15 @@ struct OpenFileRequest {
   std::string filter;
   // The folder listed and where relative names are taken from; the current one when empty.
   std::string folder;
+  // A save dialog: its button says "Save", a name without an extension takes the default one,
+  // and choosing a file that exists asks first whether to replace it.
+  bool save = false;
+  std::string defaultExtension;  // without the dot ("ybs")
 };
 
 // The full path of the file chosen, or nothing when the dialog was cancelled.
 std::optional<std::string> RunOpenFileDialog(const OpenFileRequest& request);
+// The same dialog asking where to save (request.save set).
+std::optional<std::string> RunSaveFileDialog(OpenFileRequest request);
 // The dialog window while one is up, else null (for tests).
 HWND GetOpenFileDialogWindow();

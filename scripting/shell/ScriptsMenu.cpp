@@ -5,8 +5,11 @@
 #include <algorithm>
 #include <string>
 
+#include "core/Failure.h"
 #include "core/MenuCommands.h"
 #include "core/MenuSetup.h"
+#include "scripting/shell/ScriptCommands.h"
+#include "scripting/shell/ScriptShell.h"
 
 namespace {
 
@@ -38,6 +41,7 @@ FSSpec ScriptFileSpecOfPath(const Str255& path) {
 ScriptsMenu::ScriptsMenu() { g_menu = this; }
 
 ScriptsMenu::~ScriptsMenu() {
+  shell_.reset();
   host_.reset();
   entries_.clear();
   if (g_menu == this) g_menu = nullptr;
@@ -50,7 +54,69 @@ void ScriptsMenu::Initialize(int16_t, TAPIDispatcher* application) {
   SetIdleFrequency(kNeverIdle);
   host_ = std::make_unique<TScriptHost>();
   host_->StartEngine(application);
+  shell_ = std::make_unique<TScriptShell>(host_->GetEngine());
+  shell_->LoadScriptDialogLibrary(host_.get());
   entries_.clear();
+}
+
+TCommandCore* ScriptsMenu::DoMenuCommand(int16_t commandNumber) {
+  constexpr int16_t kRunChosen = 5515;
+  constexpr int16_t kNewScript = 5503;
+  constexpr int16_t kOpenScript = 5504;
+  constexpr int16_t kQuit = 1191;
+  const bool shellOpen = shell_ != nullptr && shell_->IsOpen();
+  TScriptCommand* command = nullptr;
+  if (commandNumber == kRunChosen || commandNumber <= 0 ||
+      (commandNumber >= kFirstEntryCommand && commandNumber < kFirstEntryCommand + kMaxEntries)) {
+    command = new TRunScriptCommand;
+  } else if (commandNumber == kNewScript || commandNumber == kOpenScript) {
+    if (shellOpen) {
+      shell_->Show();
+      return nullptr;
+    }
+    command = new TEditScriptCommand;
+  } else if (commandNumber == kQuit) {
+    if (!shellOpen) return nullptr;
+    command = new TCloseScriptShellCommand;
+  } else {
+    return TTargetHandler::DoMenuCommand(commandNumber);
+  }
+  command->InitScriptCommand(commandNumber, this);
+  return command;
+}
+
+void ScriptsMenu::DoSetupMenus() {
+  if (host_ && host_->GetEngine() != nullptr) {
+    const bool low = IsMemoryLow();
+    EnableMenuCommand(5515, !low);
+    EnableMenuCommand(5503, shell_ != nullptr && shell_->Available() && !low);
+  }
+  TTargetHandler::DoSetupMenus();
+}
+
+void ScriptsMenu::EditScriptObject(ScriptResult& result, TScriptText* script) {
+  if (script == nullptr) {
+    result = {4, 5};
+    return;
+  }
+  if (!shell_) {
+    result = {4, 6};
+    return;
+  }
+  shell_->EditScript(result, script);
+}
+
+TScriptText* ScriptsMenu::ScriptFromMenuEntry(int16_t command) const {
+  if (command < kFirstEntryCommand || command >= kFirstEntryCommand + kMaxEntries) return nullptr;
+  for (const auto& entry : entries_) {
+    if (entry->command != command) continue;
+    auto script = std::make_unique<TScriptText>();
+    script->Reset();
+    script->SetPath(entry->path);
+    script->SetFileSpec(ScriptFileSpecOfPath(entry->path), true);
+    return script.release();
+  }
+  return nullptr;
 }
 
 void ScriptsMenu::SetItemCommand(int32_t index, int16_t command) {
@@ -183,6 +249,7 @@ TScriptText* ScriptsMenu::ScriptFromFile(const FSSpec& file, bool alwaysNew, boo
   *found = false;
   TScriptText* script = nullptr;
   if (!file.name.IsEmpty() && host_) script = host_->FindScriptByName(file.name);
+  if (!file.name.IsEmpty() && script == nullptr && shell_) script = shell_->FindByName(file.name);
   if (script != nullptr) *found = true;
   if (script != nullptr && !alwaysNew) return script;
   auto fresh = std::make_unique<TScriptText>();
@@ -194,6 +261,7 @@ TScriptText* ScriptsMenu::ScriptFromFile(const FSSpec& file, bool alwaysNew, boo
 TScriptText* ScriptsMenu::ScriptFromPath(const Str255& path, bool alwaysNew, bool* found) {
   *found = false;
   TScriptText* script = nullptr;
+  // The shell's script is not offered here: a library loaded from it would have two owners.
   if (!path.IsEmpty() && host_) script = host_->FindScriptByName(path);
   if (script != nullptr) *found = true;
   if (script != nullptr && !alwaysNew) return script;

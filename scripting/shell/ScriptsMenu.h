@@ -12,6 +12,8 @@
 #include "model/handler/TargetHandler.h"
 #include "scripting/host/ScriptHost.h"
 
+class TScriptShell;
+
 // One script entry of the Scripts menu.
 struct ScriptsMenuEntry {
   uint16_t enabled = 1;
@@ -29,13 +31,20 @@ class ScriptsMenu : public TTargetHandler {
 
   // The one menu; its pointer is the program's until it is deleted.
   ScriptsMenu();
-  // Deletes the host (and with it the application's script object) and the entries.
+  // Deletes the shell (stopping its run and closing its window), the host (and with it the
+  // application's script object) and the entries.
   ~ScriptsMenu() override;
   static ScriptsMenu* Current();
 
-  // Makes the host and starts its engine with the application's script object as root.
+  // Makes the host and starts its engine with the application's script object as root, and
+  // the script shell on that engine.
   void Initialize(int16_t flag, TAPIDispatcher* application);
   TScriptHost* Host() const { return host_.get(); }
+  TScriptShell* GetShell() const { return shell_.get(); }
+
+  // The Scripts menu's commands become command objects; the others go on to the next handler.
+  TCommandCore* DoMenuCommand(int16_t commandNumber) override;
+  void DoSetupMenus() override;
 
   int32_t CountItems() const { return static_cast<int32_t>(entries_.size()); }
   void SetItemCommand(int32_t index, int16_t command);
@@ -49,6 +58,9 @@ class ScriptsMenu : public TTargetHandler {
 
   // Kind 1 and the host's compile-and-run result; (2, 5) without a script, (2, 7) without host.
   void RunScriptObject(ScriptResult& result, TScriptText* script);
+  // Hands the script to the shell, which owns it unless the user keeps the script it holds;
+  // (4, 5) without a script, (4, 6) without a shell.
+  void EditScriptObject(ScriptResult& result, TScriptText* script);
   // The host's result of loading or unloading the library at the path.
   void LoadLibraryScript(ScriptResult& result, const Str255& path);
   void UnloadLibraryScript(ScriptResult& result, const Str255& path);
@@ -59,9 +71,12 @@ class ScriptsMenu : public TTargetHandler {
   // the caller owns; found tells which.
   TScriptText* ScriptFromFile(const FSSpec& file, bool alwaysNew, bool* found);
   TScriptText* ScriptFromPath(const Str255& path, bool alwaysNew, bool* found);
+  // A new script, read only from the file, of the entry that carries the command; null when none.
+  TScriptText* ScriptFromMenuEntry(int16_t command) const;
 
  private:
   std::unique_ptr<TScriptHost> host_;
+  std::unique_ptr<TScriptShell> shell_;
   std::vector<std::unique_ptr<ScriptsMenuEntry>> entries_;
 };
 
