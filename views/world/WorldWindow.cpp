@@ -48,6 +48,8 @@ void TWorldWindow::Forget() {
   trackerContext_.reset();
   trackerView_.reset();
   mainView_ = nullptr;
+  hScrollBar_ = nullptr;
+  vScrollBar_ = nullptr;
   manager_ = nullptr;
   frame_ = nullptr;
   lastHit_ = nullptr;

@@ -16,6 +16,7 @@ class TDezevOffScreenMgr;
 class TLink;
 class TMainWorldView;
 class TOwlSubview;
+class TScrollBarContainer;
 class TWindowDocument;
 class TWorldDoc;
 class TWorldTrackerContext;
@@ -50,6 +51,17 @@ class TWorldWindow : public TWorldDisplay {
   void OpenWindow(bool alternateFrame = false);
   // Places the window by the stored layout and maximises it in the main frame when asked.
   void SetUpFurniture();
+  // The scroll bars beside the main view: each shown or hidden moves the main view and the
+  // other furniture so that nothing overlaps; nothing without a main view, when the piece is
+  // already so, or (showing) when the document forbids scroll bars.
+  void ShowHScrollBar(bool show);
+  void ShowVScrollBar(bool show);
+  void SetScrollBarsForbidden(bool forbidden) { scrollBarsForbidden_ = forbidden; }
+  TScrollBarContainer* HScrollBar() const { return hScrollBar_; }
+  TScrollBarContainer* VScrollBar() const { return vScrollBar_; }
+  // A horizontal bar lies along the bottom; both bars are shown.
+  bool HasBottomStrip() const { return bottomStrip_; }
+  bool HasBothScrollBars() const { return bothScrollBars_; }
   void ActivateFrame(bool activating);
   // Back to the selection tool.
   void ResetTool();
@@ -85,6 +97,7 @@ class TWorldWindow : public TWorldDisplay {
 
  private:
   void Forget();
+  void NoteFurniture();
   // The selection tools' gestures: a band from free space, a drag from an object.
   TCommandCore* SelectionGesture(TLink* hit);
   // A press on a corner handle of a selected shape or polygon resizes it; null elsewhere.
@@ -106,4 +119,9 @@ class TWorldWindow : public TWorldDisplay {
   TWindowLayout layout_;
   bool zoomDocuments_ = false;
   bool zoomToExtents_ = false;
+  TScrollBarContainer* hScrollBar_ = nullptr;  // owned by the manager's view tree
+  TScrollBarContainer* vScrollBar_ = nullptr;
+  bool scrollBarsForbidden_ = false;
+  bool bottomStrip_ = false;
+  bool bothScrollBars_ = false;
 };
