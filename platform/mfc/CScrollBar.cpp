@@ -6,6 +6,7 @@
 IMPLEMENT_DYNAMIC(CScrollBar, CWnd)
 
 BOOL CScrollBar::Create(DWORD style, const RECT& rect, CWnd* parent, UINT id) {
+  RegisterScrollBarClass();
   return CWnd::Create(kScrollBarClass, "", style, rect, parent, id);
 }
 

@@ -43,6 +43,7 @@
 #include "tools/samples/SampleWorlds.h"
 #include "ui/views/OwlSubview.h"
 #include "ui/views/ViewServices.h"
+#include "views/furniture/ScrollBarContainer.h"
 #include "views/offscreen/DezevOffScreenMgr.h"
 #include "views/world/MainWorldView.h"
 #include "views/world/WorldWindow.h"
@@ -879,6 +880,79 @@ TEST_F(WorldWindowTest, TheWindowPlacesScrollsAndGridsTheWorldForThoseWhoKnowOnl
   EXPECT_FALSE(window_->FrameWindow()->IsShown());
   display->SetShown(true);
   EXPECT_TRUE(window_->FrameWindow()->IsShown());
+}
+
+// The column of the box's left edge along the row through its centre, or -1.
+int32_t BoxLeftEdge(const std::function<COLORREF(const MacPoint&)>& at, int16_t row, int16_t width) {
+  for (int16_t h = 0; h < width; ++h)
+    if (at(MacPoint(h, row)) == kBoxColour) return h;
+  return -1;
+}
+
+TEST_F(WorldWindowTest, TheWindowHasScrollBarsBesideTheMainViewAndHidingThemGivesTheRoomBack) {
+  TScrollBarContainer* horizontal = window_->HScrollBar();
+  TScrollBarContainer* vertical = window_->VScrollBar();
+  ASSERT_NE(horizontal, nullptr);
+  ASSERT_NE(vertical, nullptr);
+  EXPECT_TRUE(window_->HasBothScrollBars());
+  EXPECT_TRUE(window_->HasBottomStrip());
+  const TViewPoint content = window_->Manager()->GetStoredSize();
+  const int32_t barHeight = GetSystemMetrics(SM_CYHSCROLL);
+  const int32_t barWidth = GetSystemMetrics(SM_CXVSCROLL);
+  EXPECT_EQ(horizontal->GetLocation().v, content.v - barHeight - 2);
+  EXPECT_EQ(vertical->GetLocation().h, content.h - barWidth - 2);
+  EXPECT_EQ(horizontal->GetMaster(), view_);
+
+  const TViewPoint location = view_->GetLocation();
+  const TViewPoint size = view_->GetStoredSize();
+  window_->ShowHScrollBar(true);  // already shown: nothing
+  EXPECT_EQ(window_->HScrollBar(), horizontal);
+  window_->ShowHScrollBar(false);
+  EXPECT_FALSE(window_->HasBottomStrip());
+  EXPECT_FALSE(window_->HasBothScrollBars());
+  EXPECT_EQ(view_->GetStoredSize().v, size.v + barHeight + 1);
+  window_->ShowVScrollBar(false);
+  EXPECT_EQ(view_->GetStoredSize().h, size.h + barWidth + 2);
+  window_->ShowVScrollBar(true);
+  window_->ShowHScrollBar(true);
+  EXPECT_EQ(view_->GetLocation().h, location.h);
+  EXPECT_EQ(view_->GetLocation().v, location.v);
+  EXPECT_EQ(view_->GetStoredSize().h, size.h);
+  EXPECT_EQ(view_->GetStoredSize().v, size.v);
+
+  // A document that forbids scroll bars gets none.
+  window_->ShowHScrollBar(false);
+  window_->SetScrollBarsForbidden(true);
+  window_->ShowHScrollBar(true);
+  EXPECT_EQ(window_->HScrollBar(), nullptr);
+}
+
+TEST_F(WorldWindowTest, AClickOnAScrollArrowShiftsTheWorldPixelsByALine) {
+  const auto at = [this](const MacPoint& point) { return At(point); };
+  const int16_t row = InBox().v;
+  const auto width = static_cast<int16_t>(view_->GetStoredSize().h);
+  const int32_t before = BoxLeftEdge(at, row, width);
+  ASSERT_GT(before, 20);
+  HWND horizontal = window_->HScrollBar()->GetScrollBar()->m_hWnd;
+  RECT bar;
+  GetClientRect(horizontal, &bar);
+  // The left arrow shows what lies left of the view: the world moves right.
+  InjectClick(horizontal, POINT{2, bar.bottom / 2});
+  Pump();
+  EXPECT_EQ(BoxLeftEdge(at, row, width), before + 12);
+  InjectClick(horizontal, POINT{bar.right - 2, bar.bottom / 2});
+  InjectClick(horizontal, POINT{bar.right - 2, bar.bottom / 2});
+  Pump();
+  EXPECT_EQ(BoxLeftEdge(at, row, width), before - 12);
+
+  // The up arrow: the world moves down.
+  const MacPoint centre = BoxCentre();
+  HWND vertical = window_->VScrollBar()->GetScrollBar()->m_hWnd;
+  GetClientRect(vertical, &bar);
+  InjectClick(vertical, POINT{bar.right / 2, 2});
+  Pump();
+  EXPECT_EQ(BoxCentre().v, centre.v + 12);
+  EXPECT_EQ(At(MacPoint(centre.h, static_cast<int16_t>(centre.v + 16))), kBoxColour);
 }
 
 }  // namespace

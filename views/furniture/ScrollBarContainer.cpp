@@ -174,16 +174,14 @@ void TScrollBarContainer::InitScrollBarContainer(CDocument* document, TWrappedWi
                                      : TViewPoint{GetSystemMetrics(SM_CXVSCROLL), length};
   InitOffScreenView(document, superview, location, size, horizontal ? kRuleFollow : kRuleStored,
                     horizontal ? kRuleStored : kRuleFollow, master, nullptr);
+  CWnd* parent = GetMFCWindow();
+  if (!parent) return;
   TWorldScrollBar* bar = MakeScrollBar();
   bar->AttachToView(orientation, target_.get());
   const TViewPoint& made = GetStoredSize();
   const DWORD style = WS_CHILD | WS_VISIBLE | (horizontal ? SBS_HORZ : SBS_VERT);
-  CWnd* parent = GetMFCWindow();
-  if (!parent || !bar->Create(style, RECT{0, 0, made.h, made.v}, parent, TWorldScrollBar::kControlId)) {
-    // A bar whose window was never made is not deleted by one.
-    if (!bar->m_hWnd) delete bar;
-    return;
-  }
+  // A bar whose window could not be made has deleted itself.
+  if (!bar->Create(style, RECT{0, 0, made.h, made.v}, parent, TWorldScrollBar::kControlId)) return;
   scrollBar_ = bar;
 }
 

@@ -101,6 +101,8 @@ void TWorldWindow::OpenWindow(bool alternateFrame) {
 void TWorldWindow::SetUpFurniture() {
   if (!frame_) return;
   if (mainView_) mainView_->SetShowGrid((layout_.flags & 8) != 0 ? 1 : 0);
+  ShowHScrollBar(layout_.scrollBars != 0);
+  ShowVScrollBar(layout_.scrollBars != 0);
   ApplyWindowSettings();
   TOwlView* window = frame_->GetWindow();
   CFrameWnd* parentFrame = window && window->m_hWnd ? window->GetParentFrame() : nullptr;

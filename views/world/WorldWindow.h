@@ -30,13 +30,14 @@ inline constexpr int16_t kErrNoUnitHandler = -25005;
 
 // Where and how a world's window stands: bit 0 rulers, bit 1 frame indicator, bit 2 indicator
 // state, bit 3 the main view's grid flag; a width of 0 leaves the window where the frame
-// manager put it.
+// manager put it. Scroll bars stand beside the main view unless `scrollBars` is 0.
 struct TWindowLayout {
   uint8_t flags = 0;
   int32_t width = 0;
   int32_t height = 0;
   int32_t left = 0;
   int32_t top = 0;
+  int16_t scrollBars = 1;
 };
 
 class TWorldWindow : public TWorldDisplay {
