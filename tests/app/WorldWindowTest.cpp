@@ -43,6 +43,9 @@
 #include "tools/samples/SampleWorlds.h"
 #include "ui/views/OwlSubview.h"
 #include "ui/views/ViewServices.h"
+#include "core/Tag.h"
+#include "core/UnitHandler.h"
+#include "views/furniture/RulerView.h"
 #include "views/furniture/ScrollBarContainer.h"
 #include "views/offscreen/DezevOffScreenMgr.h"
 #include "views/world/MainWorldView.h"
@@ -953,6 +956,72 @@ TEST_F(WorldWindowTest, AClickOnAScrollArrowShiftsTheWorldPixelsByALine) {
   Pump();
   EXPECT_EQ(BoxCentre().v, centre.v + 12);
   EXPECT_EQ(At(MacPoint(centre.h, static_cast<int16_t>(centre.v + 16))), kBoxColour);
+}
+
+TEST_F(WorldWindowTest, RulersFrameTheMainViewDrawTheGridAndFollowThePointer) {
+  const TViewPoint location = view_->GetLocation();
+  const TViewPoint size = view_->GetStoredSize();
+  window_->ShowRulers(true);
+  Pump();
+  THRulerView* horizontal = window_->HRuler();
+  TVRulerView* vertical = window_->VRuler();
+  ASSERT_NE(horizontal, nullptr);
+  ASSERT_NE(vertical, nullptr);
+  EXPECT_EQ(window_->Manager()->FindSubview(static_cast<int32_t>(MakeTag("Hrul"))), horizontal);
+  EXPECT_EQ(window_->Manager()->FindSubview(static_cast<int32_t>(MakeTag("Vrul"))), vertical);
+  EXPECT_EQ(view_->GetLocation().h, location.h + 28);
+  EXPECT_EQ(view_->GetStoredSize().h, size.h - 28);
+  EXPECT_EQ(view_->GetStoredSize().v, size.v - 28);
+  EXPECT_EQ(horizontal->GetLocation().v, location.v + size.v - 28);
+  EXPECT_EQ(horizontal->GetLocation().h, view_->GetLocation().h);
+  EXPECT_EQ(horizontal->GetStoredSize().h, view_->GetStoredSize().h);
+  EXPECT_EQ(vertical->GetStoredSize().v, view_->GetStoredSize().v);
+
+  // The ruler's pixels in the main frame.
+  RECT mainRect;
+  GetWindowRect(main_->m_hWnd, &mainRect);
+  const auto rulerPixel = [&](TWrappedWindow* ruler, int32_t x, int32_t y) {
+    RECT rulerRect;
+    GetWindowRect(ruler->GetWindowHandle(), &rulerRect);
+    return GetWindowSurface(main_->m_hWnd)
+               ->Pixel(rulerRect.left - mainRect.left + x, rulerRect.top - mainRect.top + y) &
+           0xFFFFFF;
+  };
+  // The origin's grid line is a major tick hanging 12 pixels from the top edge, labelled "0".
+  const int32_t origin = view_->WorldToView(TVector(0, 0)).h;
+  EXPECT_EQ(rulerPixel(horizontal, origin, 5), 0u);
+  EXPECT_EQ(rulerPixel(horizontal, origin, 14), 0xFFFFFFu);
+  auto* units = dynamic_cast<TUnitHandler*>(world_->GetUnitHandler());
+  ASSERT_NE(units, nullptr);
+  EXPECT_EQ(TRulerView::FormatLabel(units, -0.0), TRulerView::FormatLabel(units, 0.0));
+  EXPECT_NE(TRulerView::FormatLabel(units, -0.0).front(), '-');
+  int32_t inked = 0;
+  for (int32_t x = 1; x < horizontal->GetStoredSize().h; ++x)
+    for (int32_t y = 14; y < 26; ++y) inked += rulerPixel(horizontal, x, y) != 0xFFFFFFu ? 1 : 0;
+  EXPECT_GT(inked, 3) << TRulerView::FormatLabel(units, 0.0);  // the labels
+
+  // The pointer over the world: a dotted line across each ruler under it; again, and it goes.
+  const int32_t column = origin + 7;
+  std::vector<uint32_t> before;
+  for (int32_t y = 0; y < 28; ++y) before.push_back(rulerPixel(horizontal, column, y));
+  const int32_t values[6] = {0, (column << 16) | 40, 0, 0, 0, 1};
+  view_->TrackFeedback(values);
+  EXPECT_TRUE(horizontal->MarkerShown());
+  EXPECT_EQ(horizontal->MarkerAlong(), column);
+  EXPECT_EQ(vertical->MarkerAlong(), 40);
+  int32_t changed = 0;
+  for (int32_t y = 0; y < 28; ++y) changed += rulerPixel(horizontal, column, y) != before[y] ? 1 : 0;
+  EXPECT_GT(changed, 5);
+  horizontal->DrawMarker(column, false);  // drawn over itself: gone
+  EXPECT_FALSE(horizontal->MarkerShown());
+  for (int32_t y = 0; y < 28; ++y) EXPECT_EQ(rulerPixel(horizontal, column, y), before[y]) << y;
+
+  window_->ShowRulers(false);
+  EXPECT_EQ(window_->HRuler(), nullptr);
+  EXPECT_EQ(view_->GetLocation().h, location.h);
+  EXPECT_EQ(view_->GetLocation().v, location.v);
+  EXPECT_EQ(view_->GetStoredSize().h, size.h);
+  EXPECT_EQ(view_->GetStoredSize().v, size.v);
 }
 
 }  // namespace

@@ -16,7 +16,9 @@ class TDezevOffScreenMgr;
 class TLink;
 class TMainWorldView;
 class TOwlSubview;
+class THRulerView;
 class TScrollBarContainer;
+class TVRulerView;
 class TWindowDocument;
 class TWorldDoc;
 class TWorldTrackerContext;
@@ -57,6 +59,10 @@ class TWorldWindow : public TWorldDisplay {
   // already so, or (showing) when the document forbids scroll bars.
   void ShowHScrollBar(bool show);
   void ShowVScrollBar(bool show);
+  // Both rulers: the vertical one at the main view's left, the horizontal one below it.
+  void ShowRulers(bool show);
+  THRulerView* HRuler() const { return hRuler_; }
+  TVRulerView* VRuler() const { return vRuler_; }
   void SetScrollBarsForbidden(bool forbidden) { scrollBarsForbidden_ = forbidden; }
   TScrollBarContainer* HScrollBar() const { return hScrollBar_; }
   TScrollBarContainer* VScrollBar() const { return vScrollBar_; }
@@ -122,6 +128,8 @@ class TWorldWindow : public TWorldDisplay {
   bool zoomToExtents_ = false;
   TScrollBarContainer* hScrollBar_ = nullptr;  // owned by the manager's view tree
   TScrollBarContainer* vScrollBar_ = nullptr;
+  THRulerView* hRuler_ = nullptr;
+  TVRulerView* vRuler_ = nullptr;
   bool scrollBarsForbidden_ = false;
   bool bottomStrip_ = false;
   bool bothScrollBars_ = false;
