@@ -1016,6 +1016,22 @@ TEST_F(WorldWindowTest, RulersFrameTheMainViewDrawTheGridAndFollowThePointer) {
   EXPECT_FALSE(horizontal->MarkerShown());
   for (int32_t y = 0; y < 28; ++y) EXPECT_EQ(rulerPixel(horizontal, column, y), before[y]) << y;
 
+  // The scroll bars make room for themselves beside the rulers too.
+  const TViewPoint rulerAt = horizontal->GetLocation();
+  const TViewPoint rulerSize = horizontal->GetStoredSize();
+  const TViewPoint verticalSize = vertical->GetStoredSize();
+  window_->ShowHScrollBar(false);
+  window_->ShowVScrollBar(false);
+  EXPECT_EQ(horizontal->GetLocation().v, rulerAt.v + GetSystemMetrics(SM_CYHSCROLL) + 1);
+  EXPECT_EQ(horizontal->GetStoredSize().h, rulerSize.h + GetSystemMetrics(SM_CXVSCROLL) + 2);
+  EXPECT_EQ(vertical->GetStoredSize().v, verticalSize.v + GetSystemMetrics(SM_CYHSCROLL) + 1);
+  window_->ShowHScrollBar(true);
+  window_->ShowVScrollBar(true);
+  EXPECT_EQ(window_->HScrollBar()->GetLocation().h, vertical->GetLocation().h);
+  EXPECT_EQ(horizontal->GetLocation().v, rulerAt.v);
+  EXPECT_EQ(horizontal->GetStoredSize().h, rulerSize.h);
+  EXPECT_EQ(vertical->GetStoredSize().v, verticalSize.v);
+
   window_->ShowRulers(false);
   EXPECT_EQ(window_->HRuler(), nullptr);
   EXPECT_EQ(view_->GetLocation().h, location.h);
