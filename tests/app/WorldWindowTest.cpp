@@ -930,6 +930,12 @@ TEST_F(WorldWindowTest, TheWindowHasScrollBarsBesideTheMainViewAndHidingThemGive
   EXPECT_EQ(window_->HScrollBar(), nullptr);
 }
 
+// A press and release of the left button at (x, y) of a window, as its messages.
+void PressAt(HWND window, int32_t x, int32_t y) {
+  SendMessage(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+  SendMessage(window, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+}
+
 TEST_F(WorldWindowTest, AClickOnAScrollArrowShiftsTheWorldPixelsByALine) {
   const auto at = [this](const MacPoint& point) { return At(point); };
   const int16_t row = InBox().v;
@@ -940,11 +946,11 @@ TEST_F(WorldWindowTest, AClickOnAScrollArrowShiftsTheWorldPixelsByALine) {
   RECT bar;
   GetClientRect(horizontal, &bar);
   // The left arrow shows what lies left of the view: the world moves right.
-  InjectClick(horizontal, POINT{2, bar.bottom / 2});
+  PressAt(horizontal, 2, bar.bottom / 2);
   Pump();
   EXPECT_EQ(BoxLeftEdge(at, row, width), before + 12);
-  InjectClick(horizontal, POINT{bar.right - 2, bar.bottom / 2});
-  InjectClick(horizontal, POINT{bar.right - 2, bar.bottom / 2});
+  PressAt(horizontal, bar.right - 2, bar.bottom / 2);
+  PressAt(horizontal, bar.right - 2, bar.bottom / 2);
   Pump();
   EXPECT_EQ(BoxLeftEdge(at, row, width), before - 12);
 
@@ -952,7 +958,7 @@ TEST_F(WorldWindowTest, AClickOnAScrollArrowShiftsTheWorldPixelsByALine) {
   const MacPoint centre = BoxCentre();
   HWND vertical = window_->VScrollBar()->GetScrollBar()->m_hWnd;
   GetClientRect(vertical, &bar);
-  InjectClick(vertical, POINT{bar.right / 2, 2});
+  PressAt(vertical, bar.right / 2, 2);
   Pump();
   EXPECT_EQ(BoxCentre().v, centre.v + 12);
   EXPECT_EQ(At(MacPoint(centre.h, static_cast<int16_t>(centre.v + 16))), kBoxColour);
