@@ -21,6 +21,7 @@
 #include "model/world/Joiner.h"
 #include "simulation/Engine.h"
 #include "simulation/GeometryManager.h"
+#include "views/furniture/PaletteWindow.h"
 #include "views/world/HotPointSnapper.h"
 #include "simulation/StopWhen.h"
 #include "simulation/UnitHandler.h"
@@ -40,7 +41,7 @@ constexpr TUnitStep kSteps[] = {
     // The handle pool is built before the first row: the engine library already uses handles.
     {4, "handle table", nullptr, nullptr},
     {5, "drawing-object table (with the font cache)", nullptr, nullptr},
-    {6, "palette window", nullptr, nullptr},
+    {6, "palette window", RegisterPaletteWindow, nullptr},
     {7, "geometry defaults", nullptr, nullptr},
     {8, "joiner", RegisterJoinerClass, nullptr},
     {9, "slider-button formula", nullptr, nullptr},

@@ -7,5 +7,6 @@ void RegisterStandardControls() {
   RegisterListBoxClass();
   RegisterComboBoxClass();
   RegisterTrackbarClass();
+  RegisterScrollBarClass();
   RegisterToolBarClass();
 }

@@ -9,6 +9,7 @@
 #include "platform/win32/Cursor.h"
 #include "platform/win32/Input.h"
 #include "platform/win32/Menu.h"
+#include "platform/win32/ScrollBar.h"
 #include "platform/win32/WindowInternal.h"
 #include "platform/win32/WindowPaint.h"
 #include "platform/win32/WindowPlacement.h"
@@ -182,7 +183,11 @@ HWND NextWindowToActivate(HWND leaving) {
 
 ScrollState* ScrollOf(HWND window, int32_t bar) {
   WindowRecord* record = FindWindowRecord(window);
-  if (!record || (bar != SB_HORZ && bar != SB_VERT)) return nullptr;
+  if (!record) return nullptr;
+  // A scroll-bar control keeps its own state where a window keeps its horizontal bar's.
+  if (bar == SB_CTL)
+    return record->className == kScrollBarClass ? &record->scroll[SB_HORZ] : nullptr;
+  if (bar != SB_HORZ && bar != SB_VERT) return nullptr;
   return &record->scroll[bar];
 }
 
@@ -1147,7 +1152,10 @@ int32_t SetScrollInfo(HWND window, int32_t bar, const SCROLLINFO* info, BOOL red
   }
   if (info->fMask & SIF_POS) state->position = info->nPos;
   ClampScroll(*state);
-  if (redraw) FindWindowRecord(window)->frameNeedsPaint = true;
+  if (redraw && bar == SB_CTL)
+    InvalidateRect(window, nullptr, TRUE);
+  else if (redraw)
+    FindWindowRecord(window)->frameNeedsPaint = true;
   return state->position;
 }
 

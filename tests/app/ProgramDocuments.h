@@ -27,7 +27,9 @@ inline const std::set<std::string> kNotWorldObjects = {
     // Export settings: the export handler holds them, the world does not.
     "TDataExportType", "TDXFExportType", "TVideoExportType",
     // Exporters are commands made for one export.
-    "TDXFExporter"};
+    "TDXFExporter",
+    // Palettes are windows.
+    "TPaletteWindow"};
 
 // Whether a new world holds an object of the named class among its default objects.
 bool IsDefaultObjectClass(const std::string& name);

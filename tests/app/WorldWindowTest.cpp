@@ -47,6 +47,10 @@
 #include "tools/samples/SampleWorlds.h"
 #include "ui/views/OwlSubview.h"
 #include "ui/views/ViewServices.h"
+#include "core/Tag.h"
+#include "core/UnitHandler.h"
+#include "views/furniture/RulerView.h"
+#include "views/furniture/ScrollBarContainer.h"
 #include "views/offscreen/DezevOffScreenMgr.h"
 #include "views/world/MainWorldView.h"
 #include "views/world/WorldTracking.h"
@@ -1069,6 +1073,167 @@ TEST_F(WorldWindowTest, TheWindowPlacesScrollsAndGridsTheWorldForThoseWhoKnowOnl
   EXPECT_FALSE(window_->FrameWindow()->IsShown());
   display->SetShown(true);
   EXPECT_TRUE(window_->FrameWindow()->IsShown());
+}
+
+// The column of the box's left edge along the row through its centre, or -1.
+int32_t BoxLeftEdge(const std::function<COLORREF(const MacPoint&)>& at, int16_t row, int16_t width) {
+  for (int16_t h = 0; h < width; ++h)
+    if (at(MacPoint(h, row)) == kBoxColour) return h;
+  return -1;
+}
+
+TEST_F(WorldWindowTest, TheWindowHasScrollBarsBesideTheMainViewAndHidingThemGivesTheRoomBack) {
+  TScrollBarContainer* horizontal = window_->HScrollBar();
+  TScrollBarContainer* vertical = window_->VScrollBar();
+  ASSERT_NE(horizontal, nullptr);
+  ASSERT_NE(vertical, nullptr);
+  EXPECT_TRUE(window_->HasBothScrollBars());
+  EXPECT_TRUE(window_->HasBottomStrip());
+  const TViewPoint content = window_->Manager()->GetStoredSize();
+  const int32_t barHeight = GetSystemMetrics(SM_CYHSCROLL);
+  const int32_t barWidth = GetSystemMetrics(SM_CXVSCROLL);
+  EXPECT_EQ(horizontal->GetLocation().v, content.v - barHeight - 2);
+  EXPECT_EQ(vertical->GetLocation().h, content.h - barWidth - 2);
+  EXPECT_EQ(horizontal->GetMaster(), view_);
+
+  const TViewPoint location = view_->GetLocation();
+  const TViewPoint size = view_->GetStoredSize();
+  window_->ShowHScrollBar(true);  // already shown: nothing
+  EXPECT_EQ(window_->HScrollBar(), horizontal);
+  window_->ShowHScrollBar(false);
+  EXPECT_FALSE(window_->HasBottomStrip());
+  EXPECT_FALSE(window_->HasBothScrollBars());
+  EXPECT_EQ(view_->GetStoredSize().v, size.v + barHeight + 1);
+  window_->ShowVScrollBar(false);
+  EXPECT_EQ(view_->GetStoredSize().h, size.h + barWidth + 2);
+  window_->ShowVScrollBar(true);
+  window_->ShowHScrollBar(true);
+  EXPECT_EQ(view_->GetLocation().h, location.h);
+  EXPECT_EQ(view_->GetLocation().v, location.v);
+  EXPECT_EQ(view_->GetStoredSize().h, size.h);
+  EXPECT_EQ(view_->GetStoredSize().v, size.v);
+
+  // A document that forbids scroll bars gets none.
+  window_->ShowHScrollBar(false);
+  window_->SetScrollBarsForbidden(true);
+  window_->ShowHScrollBar(true);
+  EXPECT_EQ(window_->HScrollBar(), nullptr);
+}
+
+// A press and release of the left button at (x, y) of a window, as its messages.
+void PressAt(HWND window, int32_t x, int32_t y) {
+  SendMessage(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+  SendMessage(window, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+}
+
+TEST_F(WorldWindowTest, AClickOnAScrollArrowShiftsTheWorldPixelsByALine) {
+  const auto at = [this](const MacPoint& point) { return At(point); };
+  const int16_t row = InBox().v;
+  const auto width = static_cast<int16_t>(view_->GetStoredSize().h);
+  const int32_t before = BoxLeftEdge(at, row, width);
+  ASSERT_GT(before, 20);
+  HWND horizontal = window_->HScrollBar()->GetScrollBar()->m_hWnd;
+  RECT bar;
+  GetClientRect(horizontal, &bar);
+  // The left arrow shows what lies left of the view: the world moves right.
+  PressAt(horizontal, 2, bar.bottom / 2);
+  Pump();
+  EXPECT_EQ(BoxLeftEdge(at, row, width), before + 12);
+  PressAt(horizontal, bar.right - 2, bar.bottom / 2);
+  PressAt(horizontal, bar.right - 2, bar.bottom / 2);
+  Pump();
+  EXPECT_EQ(BoxLeftEdge(at, row, width), before - 12);
+
+  // The up arrow: the world moves down.
+  const MacPoint centre = BoxCentre();
+  HWND vertical = window_->VScrollBar()->GetScrollBar()->m_hWnd;
+  GetClientRect(vertical, &bar);
+  PressAt(vertical, bar.right / 2, 2);
+  Pump();
+  EXPECT_EQ(BoxCentre().v, centre.v + 12);
+  EXPECT_EQ(At(MacPoint(centre.h, static_cast<int16_t>(centre.v + 16))), kBoxColour);
+}
+
+TEST_F(WorldWindowTest, RulersFrameTheMainViewDrawTheGridAndFollowThePointer) {
+  const TViewPoint location = view_->GetLocation();
+  const TViewPoint size = view_->GetStoredSize();
+  window_->ShowRulers(true);
+  Pump();
+  THRulerView* horizontal = window_->HRuler();
+  TVRulerView* vertical = window_->VRuler();
+  ASSERT_NE(horizontal, nullptr);
+  ASSERT_NE(vertical, nullptr);
+  EXPECT_EQ(window_->Manager()->FindSubview(static_cast<int32_t>(MakeTag("Hrul"))), horizontal);
+  EXPECT_EQ(window_->Manager()->FindSubview(static_cast<int32_t>(MakeTag("Vrul"))), vertical);
+  EXPECT_EQ(view_->GetLocation().h, location.h + 28);
+  EXPECT_EQ(view_->GetStoredSize().h, size.h - 28);
+  EXPECT_EQ(view_->GetStoredSize().v, size.v - 28);
+  EXPECT_EQ(horizontal->GetLocation().v, location.v + size.v - 28);
+  EXPECT_EQ(horizontal->GetLocation().h, view_->GetLocation().h);
+  EXPECT_EQ(horizontal->GetStoredSize().h, view_->GetStoredSize().h);
+  EXPECT_EQ(vertical->GetStoredSize().v, view_->GetStoredSize().v);
+
+  // The ruler's pixels in the main frame.
+  RECT mainRect;
+  GetWindowRect(main_->m_hWnd, &mainRect);
+  const auto rulerPixel = [&](TWrappedWindow* ruler, int32_t x, int32_t y) {
+    RECT rulerRect;
+    GetWindowRect(ruler->GetWindowHandle(), &rulerRect);
+    return GetWindowSurface(main_->m_hWnd)
+               ->Pixel(rulerRect.left - mainRect.left + x, rulerRect.top - mainRect.top + y) &
+           0xFFFFFF;
+  };
+  // The origin's grid line is a major tick hanging 12 pixels from the top edge, labelled "0".
+  const int32_t origin = view_->WorldToView(TVector(0, 0)).h;
+  EXPECT_EQ(rulerPixel(horizontal, origin, 5), 0u);
+  EXPECT_EQ(rulerPixel(horizontal, origin, 14), 0xFFFFFFu);
+  auto* units = dynamic_cast<TUnitHandler*>(world_->GetUnitHandler());
+  ASSERT_NE(units, nullptr);
+  EXPECT_EQ(TRulerView::FormatLabel(units, -0.0), TRulerView::FormatLabel(units, 0.0));
+  EXPECT_NE(TRulerView::FormatLabel(units, -0.0).front(), '-');
+  int32_t inked = 0;
+  for (int32_t x = 1; x < horizontal->GetStoredSize().h; ++x)
+    for (int32_t y = 14; y < 26; ++y) inked += rulerPixel(horizontal, x, y) != 0xFFFFFFu ? 1 : 0;
+  EXPECT_GT(inked, 3) << TRulerView::FormatLabel(units, 0.0);  // the labels
+
+  // The pointer over the world: a dotted line across each ruler under it; again, and it goes.
+  const int32_t column = origin + 7;
+  std::vector<uint32_t> before;
+  for (int32_t y = 0; y < 28; ++y) before.push_back(rulerPixel(horizontal, column, y));
+  const int32_t values[6] = {0, (column << 16) | 40, 0, 0, 0, 1};
+  view_->TrackFeedback(values);
+  EXPECT_TRUE(horizontal->MarkerShown());
+  EXPECT_EQ(horizontal->MarkerAlong(), column);
+  EXPECT_EQ(vertical->MarkerAlong(), 40);
+  int32_t changed = 0;
+  for (int32_t y = 0; y < 28; ++y) changed += rulerPixel(horizontal, column, y) != before[y] ? 1 : 0;
+  EXPECT_GT(changed, 5);
+  horizontal->DrawMarker(column, false);  // drawn over itself: gone
+  EXPECT_FALSE(horizontal->MarkerShown());
+  for (int32_t y = 0; y < 28; ++y) EXPECT_EQ(rulerPixel(horizontal, column, y), before[y]) << y;
+
+  // The scroll bars make room for themselves beside the rulers too.
+  const TViewPoint rulerAt = horizontal->GetLocation();
+  const TViewPoint rulerSize = horizontal->GetStoredSize();
+  const TViewPoint verticalSize = vertical->GetStoredSize();
+  window_->ShowHScrollBar(false);
+  window_->ShowVScrollBar(false);
+  EXPECT_EQ(horizontal->GetLocation().v, rulerAt.v + GetSystemMetrics(SM_CYHSCROLL) + 1);
+  EXPECT_EQ(horizontal->GetStoredSize().h, rulerSize.h + GetSystemMetrics(SM_CXVSCROLL) + 2);
+  EXPECT_EQ(vertical->GetStoredSize().v, verticalSize.v + GetSystemMetrics(SM_CYHSCROLL) + 1);
+  window_->ShowHScrollBar(true);
+  window_->ShowVScrollBar(true);
+  EXPECT_EQ(window_->HScrollBar()->GetLocation().h, vertical->GetLocation().h);
+  EXPECT_EQ(horizontal->GetLocation().v, rulerAt.v);
+  EXPECT_EQ(horizontal->GetStoredSize().h, rulerSize.h);
+  EXPECT_EQ(vertical->GetStoredSize().v, verticalSize.v);
+
+  window_->ShowRulers(false);
+  EXPECT_EQ(window_->HRuler(), nullptr);
+  EXPECT_EQ(view_->GetLocation().h, location.h);
+  EXPECT_EQ(view_->GetLocation().v, location.v);
+  EXPECT_EQ(view_->GetStoredSize().h, size.h);
+  EXPECT_EQ(view_->GetStoredSize().v, size.v);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include "platform/win32/WindowPlacement.h"
 #include "ui/views/OwlSubview.h"
+#include "views/furniture/PaletteWindow.h"
 
 // What the root view asks of its off-screen manager (the double-buffered view): renew the
 // buffers, at once when forced, else only when the manager's waiting time has passed.
@@ -17,17 +18,6 @@ class TBufferedView {
 
  protected:
   ~TBufferedView() = default;
-};
-
-// The palette layers between the window object and the root view: identities only.
-class TPaletteWindowLayer : public TOwlSubview {
-  DECLARE_CLASS_ID(393, TOwlSubview)
-};
-class TPaletteBaseLayer : public TPaletteWindowLayer {
-  DECLARE_CLASS_ID(395, TPaletteWindowLayer)
-};
-class TWorldPaletteLayer : public TPaletteBaseLayer {
-  DECLARE_CLASS_ID(448, TPaletteBaseLayer)
 };
 
 class TGroupView : public TWorldPaletteLayer {

@@ -50,6 +50,10 @@ void TWorldWindow::Forget() {
   trackerContext_.reset();
   trackerView_.reset();
   mainView_ = nullptr;
+  hScrollBar_ = nullptr;
+  vScrollBar_ = nullptr;
+  hRuler_ = nullptr;
+  vRuler_ = nullptr;
   manager_ = nullptr;
   frame_ = nullptr;
   lastHit_ = nullptr;
@@ -105,6 +109,9 @@ void TWorldWindow::OpenWindow(bool alternateFrame) {
 void TWorldWindow::SetUpFurniture() {
   if (!frame_) return;
   if (mainView_) mainView_->SetShowGrid((layout_.flags & 8) != 0 ? 1 : 0);
+  ShowHScrollBar(layout_.scrollBars != 0);
+  ShowVScrollBar(layout_.scrollBars != 0);
+  ShowRulers((layout_.flags & 1) != 0);
   ApplyWindowSettings();
   TOwlView* window = frame_->GetWindow();
   CFrameWnd* parentFrame = window && window->m_hWnd ? window->GetParentFrame() : nullptr;

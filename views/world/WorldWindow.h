@@ -16,6 +16,9 @@ class TDezevOffScreenMgr;
 class TLink;
 class TMainWorldView;
 class TOwlSubview;
+class THRulerView;
+class TScrollBarContainer;
+class TVRulerView;
 class TWindowDocument;
 class TWorldDoc;
 class TWorldClickDispatch;
@@ -30,13 +33,14 @@ inline constexpr int16_t kErrNoUnitHandler = -25005;
 
 // Where and how a world's window stands: bit 0 rulers, bit 1 frame indicator, bit 2 indicator
 // state, bit 3 the main view's grid flag; a width of 0 leaves the window where the frame
-// manager put it.
+// manager put it. Scroll bars stand beside the main view unless `scrollBars` is 0.
 struct TWindowLayout {
   uint8_t flags = 0;
   int32_t width = 0;
   int32_t height = 0;
   int32_t left = 0;
   int32_t top = 0;
+  int16_t scrollBars = 1;
 };
 
 class TWorldWindow : public TWorldDisplay {
@@ -51,6 +55,21 @@ class TWorldWindow : public TWorldDisplay {
   void OpenWindow(bool alternateFrame = false);
   // Places the window by the stored layout and maximises it in the main frame when asked.
   void SetUpFurniture();
+  // The scroll bars beside the main view: each shown or hidden moves the main view and the
+  // other furniture so that nothing overlaps; nothing without a main view, when the piece is
+  // already so, or (showing) when the document forbids scroll bars.
+  void ShowHScrollBar(bool show);
+  void ShowVScrollBar(bool show);
+  // Both rulers: the vertical one at the main view's left, the horizontal one below it.
+  void ShowRulers(bool show);
+  THRulerView* HRuler() const { return hRuler_; }
+  TVRulerView* VRuler() const { return vRuler_; }
+  void SetScrollBarsForbidden(bool forbidden) { scrollBarsForbidden_ = forbidden; }
+  TScrollBarContainer* HScrollBar() const { return hScrollBar_; }
+  TScrollBarContainer* VScrollBar() const { return vScrollBar_; }
+  // A horizontal bar lies along the bottom; both bars are shown.
+  bool HasBottomStrip() const { return bottomStrip_; }
+  bool HasBothScrollBars() const { return bothScrollBars_; }
   void ActivateFrame(bool activating);
   // Back to the selection tool.
   void ResetTool();
@@ -92,6 +111,7 @@ class TWorldWindow : public TWorldDisplay {
   // The main frame's status line while the pointer hovers: the name of the object under it,
   // else the idle text.
   void ShowHoverStatus() const;
+  void NoteFurniture();
 
   TWorldDoc& world_;
   TWindowDocument& document_;
@@ -105,4 +125,11 @@ class TWorldWindow : public TWorldDisplay {
   TWindowLayout layout_;
   bool zoomDocuments_ = false;
   bool zoomToExtents_ = false;
+  TScrollBarContainer* hScrollBar_ = nullptr;  // owned by the manager's view tree
+  TScrollBarContainer* vScrollBar_ = nullptr;
+  THRulerView* hRuler_ = nullptr;
+  TVRulerView* vRuler_ = nullptr;
+  bool scrollBarsForbidden_ = false;
+  bool bottomStrip_ = false;
+  bool bothScrollBars_ = false;
 };

@@ -1,0 +1,140 @@
+// The horizontal ruler drawn over a grid the test lays out: labels keep their distance, every
+// other major line carries one when the grid has few subdivisions (always the one at 0), and
+// -0 is labelled as 0.
+
+#include "views/furniture/RulerView.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "core/UnitHandler.h"
+#include "tests/views/offscreen/OffScreenSupport.h"
+
+namespace {
+
+using namespace view_test;
+
+struct TLine {
+  int16_t pixel;
+  double value;
+  bool major;
+};
+
+// A main view whose grid is the test's list of lines.
+class TGridMaster : public TPaintedView {
+ public:
+  TGridMaster() : TPaintedView("main", RGB(255, 255, 255), RGB(0, 0, 0), MacRect(0, 0, 0, 0)) {}
+  void GetGridParameters(double& major, double& minor, double& fine, int16_t& count) override {
+    major = 1.0;
+    minor = 1.0 / subdivisions;
+    fine = minor;
+    count = subdivisions;
+  }
+  void MasterRequestDirect(int32_t, intptr_t callback, intptr_t data) override {
+    const auto request =
+        reinterpret_cast<void (*)(int16_t, double, int16_t, void*)>(callback);
+    for (const TLine& line : lines)
+      request(line.pixel, line.value, line.major ? 1 : 0, reinterpret_cast<void*>(data));
+  }
+  std::vector<TLine> lines;
+  int16_t subdivisions = 10;
+};
+
+class TPlainUnits : public TUnitHandler {
+ public:
+  double GetDisplayFactor(int32_t) override { return 1.0; }
+  void GetFormattedValue(int32_t kind, int16_t, int16_t digits, double value,
+                         Str255& out) override {
+    EXPECT_EQ(kind, 0x1000000);
+    EXPECT_EQ(digits, 4);
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", value);
+    out.Assign(text);
+  }
+};
+
+// Notes the labels that were drawn (those that moved the label end).
+class TNotingRuler : public THRulerView {
+ public:
+  void DrawLabel(int16_t along, const std::string& text) override {
+    const int16_t before = LabelEnd();
+    THRulerView::DrawLabel(along, text);
+    if (LabelEnd() != before) drawn.push_back({along, before, text});
+  }
+  struct TDrawn {
+    int16_t along;
+    int16_t previousEnd;
+    std::string text;
+  };
+  std::vector<TDrawn> drawn;
+};
+
+class RulerViewTest : public OffScreenTest {
+ protected:
+  void SetUp() override {
+    OffScreenTest::SetUp();
+    manager_ = OpenManager();
+    master_ = new TGridMaster;
+    master_->InitOffScreenView(nullptr, manager_, TViewPoint{28, 0}, TViewPoint{340, 200}, 5, 5,
+                               nullptr, nullptr);
+  }
+  TNotingRuler* Ruler() {
+    auto* ruler = new TNotingRuler;
+    ruler->IHRulerView(nullptr, manager_, TViewPoint{28, 200}, master_, &units_, nullptr);
+    return ruler;
+  }
+  void Draw(TNotingRuler* ruler) {
+    ruler->drawn.clear();
+    ruler->InvalidateAllDeep();
+    manager_->UpdateNow();
+    Pump();
+  }
+  TDezevOffScreenMgr* manager_ = nullptr;
+  TGridMaster* master_ = nullptr;
+  TPlainUnits units_;
+};
+
+TEST_F(RulerViewTest, TheHorizontalRulerIsBelowTheMainViewLessTheCorner) {
+  TNotingRuler* ruler = Ruler();
+  EXPECT_EQ(ruler->GetStoredSize().h, 340 - 28);
+  EXPECT_EQ(ruler->GetStoredSize().v, 28);
+  EXPECT_EQ(ruler->GetMaster(), master_);
+}
+
+TEST_F(RulerViewTest, CrowdedLabelsKeepNinePixelsApart) {
+  TNotingRuler* ruler = Ruler();
+  for (int16_t i = 0; i < 30; ++i)
+    master_->lines.push_back({static_cast<int16_t>(5 + 8 * i), 100.0 * i, true});
+  Draw(ruler);
+  ASSERT_GE(ruler->drawn.size(), 2u);
+  EXPECT_LT(ruler->drawn.size(), 30u);  // some gave way
+  for (const auto& label : ruler->drawn)
+    EXPECT_GE(label.along, label.previousEnd + TRulerView::kLabelGap) << label.text;
+}
+
+TEST_F(RulerViewTest, FewSubdivisionsLabelEveryOtherMajorLineIncludingZero) {
+  TNotingRuler* ruler = Ruler();
+  master_->subdivisions = 4;
+  master_->lines = {{20, -1.0, true}, {40, -0.75, false}, {80, 0.0, true},
+                    {140, 1.0, true}, {200, 2.0, true},   {260, 3.0, true}};
+  Draw(ruler);
+  std::vector<std::string> texts;
+  for (const auto& label : ruler->drawn) texts.push_back(label.text);
+  EXPECT_EQ(texts, (std::vector<std::string>{"0", "2"}));
+
+  master_->subdivisions = 10;
+  Draw(ruler);
+  EXPECT_EQ(ruler->drawn.size(), 5u);
+}
+
+TEST_F(RulerViewTest, MinusZeroIsLabelledZero) {
+  EXPECT_EQ(TRulerView::FormatLabel(&units_, -0.0), "0");
+  EXPECT_EQ(TRulerView::FormatLabel(&units_, -0.5), "-0.5");
+  EXPECT_EQ(TRulerView::FormatLabel(nullptr, 1.0), "");
+}
+
+}  // namespace

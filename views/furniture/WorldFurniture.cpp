@@ -1,0 +1,130 @@
+// The furniture around a world's main view: each piece shown or hidden moves the main view and
+// the other pieces so that nothing overlaps, and hiding a piece gives back exactly what showing
+// it took.
+
+#include <memory>
+
+#include "core/Tag.h"
+#include "core/UnitHandler.h"
+#include "model/world/WorldDoc.h"
+#include "platform/win32/Window.h"
+#include "ui/views/WindowDocument.h"
+#include "views/furniture/RulerView.h"
+#include "views/furniture/ScrollBarContainer.h"
+#include "views/offscreen/DezevOffScreenMgr.h"
+#include "views/world/MainWorldView.h"
+#include "views/world/WorldWindow.h"
+
+namespace {
+
+int32_t BarHeight() {
+  return GetSystemMetrics(SM_CYHSCROLL);
+}
+
+int32_t BarWidth() {
+  return GetSystemMetrics(SM_CXVSCROLL);
+}
+
+constexpr int32_t kRuler = TRulerView::kThickness;
+
+// Detaches the view from its parent and frees it (its window goes with it).
+void Discard(TWrappedWindow* view) {
+  delete view;
+}
+
+}  // namespace
+
+void TWorldWindow::NoteFurniture() {
+  bottomStrip_ = hScrollBar_ != nullptr;
+  bothScrollBars_ = hScrollBar_ != nullptr && vScrollBar_ != nullptr;
+}
+
+void TWorldWindow::ShowHScrollBar(bool show) {
+  if (!mainView_ || !manager_ || show == (hScrollBar_ != nullptr)) return;
+  if (show && scrollBarsForbidden_) return;
+  const int32_t room = BarHeight() + 1;
+  if (show) {
+    const TViewPoint& content = manager_->GetStoredSize();
+    const int32_t x = vRuler_ ? vRuler_->GetLocation().h : mainView_->GetLocation().h - 1;
+    auto* bar = new TScrollBarContainer;
+    try {
+      bar->InitScrollBarContainer(&document_, manager_, TViewPoint{x, content.v - BarHeight() - 2},
+                                  content.h - x - BarWidth() - 2, TWorldScrollBar::kHorizontal,
+                                  mainView_, MakeMainViewScrollTarget(*mainView_));
+    } catch (...) {
+      delete bar;
+      throw;
+    }
+    hScrollBar_ = bar;
+    mainView_->GrowBy(0, -room, true);
+    if (vRuler_) vRuler_->GrowBy(0, -room, true);
+    if (hRuler_) hRuler_->OffsetBy(0, -room, true);
+    bar->Show(true, true);
+  } else {
+    mainView_->GrowBy(0, room, true);
+    if (vRuler_) vRuler_->GrowBy(0, room, true);
+    if (hRuler_) hRuler_->OffsetBy(0, room, true);
+    Discard(hScrollBar_);
+    hScrollBar_ = nullptr;
+  }
+  NoteFurniture();
+  mainView_->RecomputeWorldExtent();
+}
+
+void TWorldWindow::ShowVScrollBar(bool show) {
+  if (!mainView_ || !manager_ || show == (vScrollBar_ != nullptr)) return;
+  if (show && scrollBarsForbidden_) return;
+  const int32_t room = BarWidth() + 2;
+  if (show) {
+    const TViewPoint& content = manager_->GetStoredSize();
+    auto* bar = new TScrollBarContainer;
+    try {
+      bar->InitScrollBarContainer(&document_, manager_, TViewPoint{content.h - BarWidth() - 2, 0},
+                                  content.v - BarHeight() - 2, TWorldScrollBar::kVertical,
+                                  mainView_, MakeMainViewScrollTarget(*mainView_));
+    } catch (...) {
+      delete bar;
+      throw;
+    }
+    vScrollBar_ = bar;
+    mainView_->GrowBy(-room, 0, true);
+    if (hRuler_) hRuler_->GrowBy(-room, 0, true);
+    bar->Show(true, true);
+  } else {
+    mainView_->GrowBy(room, 0, true);
+    if (hRuler_) hRuler_->GrowBy(room, 0, true);
+    Discard(vScrollBar_);
+    vScrollBar_ = nullptr;
+  }
+  NoteFurniture();
+  mainView_->RecomputeWorldExtent();
+}
+
+void TWorldWindow::ShowRulers(bool show) {
+  if (!mainView_ || !manager_ || show == (hRuler_ != nullptr)) return;
+  if (!show) {
+    mainView_->GrowBy(kRuler, kRuler, true);
+    mainView_->OffsetBy(-kRuler, 0, true);
+    Discard(hRuler_);
+    Discard(vRuler_);
+    hRuler_ = nullptr;
+    vRuler_ = nullptr;
+    return;
+  }
+  auto* units = dynamic_cast<TUnitHandler*>(world_.GetUnitHandler());
+  const TViewPoint at = mainView_->GetLocation();
+  const TViewPoint size = mainView_->GetStoredSize();
+  auto vertical = std::make_unique<TVRulerView>();
+  vertical->IVRulerView(&document_, manager_, at, mainView_, units, nullptr);
+  vertical->SetIdentifier(static_cast<int32_t>(MakeTag("Vrul")));
+  auto horizontal = std::make_unique<THRulerView>();
+  horizontal->IHRulerView(&document_, manager_, TViewPoint{at.h + kRuler, at.v + size.v - kRuler},
+                          mainView_, units, nullptr);
+  horizontal->SetIdentifier(static_cast<int32_t>(MakeTag("Hrul")));
+  vRuler_ = vertical.release();
+  hRuler_ = horizontal.release();
+  mainView_->GrowBy(-kRuler, -kRuler, true);
+  mainView_->OffsetBy(kRuler, 0, true);
+  vRuler_->Show(true, true);
+  hRuler_->Show(true, true);
+}
