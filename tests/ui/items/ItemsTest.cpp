@@ -30,6 +30,8 @@
 #include "ui/items/TextPopup.h"
 #include "ui/items/ItemRecord.h"
 #include "ui/items/MacItems.h"
+#include "ui/items/EditTextItems.h"
+#include "core/Failure.h"
 
 namespace dialog_test {
 namespace {
@@ -602,6 +604,149 @@ TEST_F(ItemsTest, TheChooserRefusesBadChannelsAndCancelChangesNothing) {
   EXPECT_EQ(choose.rgbResult, 0x00102030u);
   choose.lStructSize = 12;
   EXPECT_FALSE(ChooseColorA(&choose));
+}
+
+}  // namespace
+}  // namespace dialog_test
+
+namespace dialog_test {
+namespace {
+
+// A text field made from its record in the items dialog: labelled (header word 2) or alone, a
+// number field with its range between the bounds and the text.
+template <class Item>
+std::unique_ptr<Item> MakeField(TWindowsDialog& dialog, int16_t number, uint16_t headerWord,
+                                int32_t minimum = 0, int32_t maximum = 0) {
+  FilterBytes bytes;
+  bytes.Word(headerWord).Word(0);
+  if (headerWord == 2)
+    bytes.Word(static_cast<uint16_t>(number + 1)).Long(0x50000000).Word(150).Word(8).Word(160)
+        .Word(60).Text("ignored");
+  bytes.Word(static_cast<uint16_t>(number)).Long(0x50800082).Word(70).Word(150).Word(130)
+      .Word(162);
+  if constexpr (std::is_same_v<Item, TNumberEditItem>)
+    bytes.Long(static_cast<uint32_t>(minimum)).Long(static_cast<uint32_t>(maximum));
+  bytes.Text("").Word(0).Word(0).Word(0).Word(1).Word(0xEEEE);
+  TItemRecordCursor cursor(bytes.Bytes());
+  auto item = std::make_unique<Item>();
+  item->InitItem(&dialog, MakeTag("fld_"), &cursor);
+  EXPECT_EQ(cursor.Remaining(), 2u);
+  return item;
+}
+
+std::string WindowText(TMacDialogItem& item) {
+  return item.ControlWindow()->GetWindowText();
+}
+
+TEST_F(ItemsTest, NumberFieldsTakeOnlyWholeNumbersWithinTheirRange) {
+  auto open = MakeField<TNumberEditItem>(*dialog_, 260, 1, TNumberEditItem::kLeast,
+                                         TNumberEditItem::kMost);
+  EXPECT_EQ(open->GetKindMarker(), 1004);
+  const std::pair<const char*, int16_t> texts[] = {
+      {"", 0},     {"0", 0},     {"-0", 0},    {" 42 ", 0},  {"-2147483647", 0}, {"0.0", 4},
+      {"1e3", 4},  {"12abc", 4}, {"abc", 4},   {"abc0", 4},  {"-", 4},           {"2147483648", 4},
+      {"70000", 0}};
+  for (const auto& [text, error] : texts) {
+    Type(*open, text);
+    EXPECT_EQ(open->CheckText(), error) << text;
+  }
+  auto ranged = MakeField<TNumberEditItem>(*dialog_, 262, 1, 1, 10);
+  EXPECT_EQ(ranged->GetMinimum(), 1);
+  EXPECT_EQ(ranged->GetMaximum(), 10);
+  for (const auto& [text, error] : {std::pair{"0", 2}, {"1", 0}, {"10", 0}, {"11", 3},
+                                    {"70000", 3}, {"-70000", 2}}) {
+    Type(*ranged, text);
+    EXPECT_EQ(ranged->CheckText(), error) << text;
+  }
+  Type(*ranged, "7");
+  EXPECT_EQ(ranged->Value(), 7);
+
+  // Clamped values are collected and shown; a typed value other than the shown one is entered.
+  ranged->BeginCollecting();
+  ranged->SetValueClamped(20);
+  ranged->ShowCollected(true, true);
+  EXPECT_EQ(WindowText(*ranged), "10");
+  int32_t value = 0;
+  EXPECT_EQ(ranged->ValueIfChanged(value), 0);
+  Type(*ranged, "");
+  EXPECT_EQ(ranged->ValueIfChanged(value), 0);
+  Type(*ranged, "3");
+  EXPECT_EQ(ranged->ValueIfChanged(value), 1);
+  EXPECT_EQ(value, 3);
+  ranged->SetNumber(-5, true);
+  EXPECT_EQ(WindowText(*ranged), "-5");
+}
+
+TEST_F(ItemsTest, TextFieldsShowOnlyATextAllObjectsShare) {
+  auto field = MakeField<TEditTextItem>(*dialog_, 264, 0);
+  EXPECT_EQ(field->GetLabel(), nullptr);
+  const auto collect = [&](std::initializer_list<const char*> texts) {
+    field->BeginCollecting();
+    for (const char* text : texts) field->Collect(Str255(text));
+    field->ShowCollected(true, true);
+    return WindowText(*field);
+  };
+  EXPECT_EQ(collect({"5", "5", "5"}), "5");
+  EXPECT_EQ(collect({"5", "6", "5"}), "");
+  EXPECT_EQ(collect({"", "x"}), "");
+  // A plain field counts an emptied text as entered.
+  EXPECT_EQ(collect({"abc"}), "abc");
+  Type(*field, "");
+  EXPECT_EQ(field->TextChanged(), 1);
+  EXPECT_EQ(field->TextChanged(), 0);
+  EXPECT_EQ(field->CheckText(), 0);
+
+  // A disabled field shows its text greyed out.
+  field->BeginCollecting();
+  field->Collect(Str255("q"));
+  field->ShowCollected(false, true);
+  EXPECT_FALSE(field->IsEnabled());
+  EXPECT_EQ(IsWindowEnabled(field->ControlWindow()->GetSafeHwnd()), FALSE);
+}
+
+TEST_F(ItemsTest, ALabelledFieldMakesItsLabelWhichFollowsIt) {
+  auto field = MakeField<TEditTextItem>(*dialog_, 266, 2);
+  TLabelStatic* label = field->GetLabel();
+  ASSERT_NE(label, nullptr);
+  const HWND labelWindow = label->GetSafeHwnd();
+  ASSERT_NE(labelWindow, nullptr);
+  EXPECT_EQ(GetDlgCtrlID(labelWindow), 267);
+  EXPECT_EQ(label->GetLinkedItem(), 266);
+  // Made with an empty title; the label text waits for the collected text to be shown.
+  EXPECT_EQ(label->GetWindowText(), "");
+  field->SetLabelText(Str255("Mass:"));
+  EXPECT_EQ(label->GetWindowText(), "");
+  field->BeginCollecting();
+  field->ShowCollected(true, true);
+  EXPECT_EQ(label->GetWindowText(), "Mass:");
+
+  field->Show(1);
+  EXPECT_NE(GetWindowLongPtr(labelWindow, GWL_STYLE) & WS_VISIBLE, 0);
+  field->Show(0);
+  EXPECT_EQ(GetWindowLongPtr(labelWindow, GWL_STYLE) & WS_VISIBLE, 0);
+  field->SetEnabled(false);
+  EXPECT_EQ(IsWindowEnabled(labelWindow), FALSE);
+  field->SetEnabled(true);
+  EXPECT_EQ(IsWindowEnabled(labelWindow), TRUE);
+
+  // The label going first leaves the field without it.
+  label->DestroyWindow();
+  delete label;
+  EXPECT_EQ(field->GetLabel(), nullptr);
+}
+
+TEST_F(ItemsTest, ATextFieldRecordOfAnotherKindStopsTheDialogSilently) {
+  FilterBytes bytes;
+  bytes.Word(3).Word(0).Word(268).Long(2).Word(0).Word(0).Word(10).Word(10).Text("");
+  TItemRecordCursor cursor(bytes.Bytes());
+  auto item = std::make_unique<TEditTextItem>();
+  int16_t error = -1;
+  try {
+    item->InitItem(dialog_.get(), MakeTag("bad_"), &cursor);
+  } catch (const QVException& failure) {
+    error = failure.error();
+  }
+  EXPECT_EQ(error, kErrNone);
 }
 
 }  // namespace
