@@ -177,7 +177,14 @@ BOOL TGridEdit::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* re
         SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(dialog->GetNormalFont()), 1);
       return handled;
     }
+    case WM_GETDLGCODE:
+      // The arrows move between cells and Return commits the cell: the dialog leaves both to
+      // the editor instead of moving the focus or closing.
+      *result = Default() | DLGC_WANTARROWS | (wParam == kReturn ? DLGC_WANTALLKEYS : 0);
+      return TRUE;
     case WM_KEYDOWN:
+      // Return confirms the cell here as the dialog's confirm would.
+      if (wParam == kReturn) ConfirmFlag() = 1;
       return OnKeyDown(wParam, result);
     case WM_KEYUP:
       OnKeyUp(wParam, result);

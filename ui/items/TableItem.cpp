@@ -120,6 +120,10 @@ void TTableItemBase::MakeList(CWnd* parent) {
   }
   SetControl(list);
   MakeFonts();
+  // The list was measured while it was made, before its rows had their font: measured again.
+  MEASUREITEMSTRUCT measure{};
+  MeasureItem(&measure);
+  list->SendMessage(LB_SETITEMHEIGHT, 0, static_cast<LPARAM>(measure.itemHeight));
   SetColumnLayout();
 }
 
@@ -179,13 +183,16 @@ void TTableItemBase::SetColumnLayout() {
 
 void TTableItemBase::MeasureItem(MEASUREITEMSTRUCT* measure) {
   if (measure == nullptr) return;
+  TGridView* list = List();
+  const HWND window = list != nullptr ? list->GetSafeHwnd() : nullptr;
   TEXTMETRIC metrics{};
-  HDC dc = GetDC(nullptr);
+  HDC dc = GetDC(window);
   HGDIOBJ old = SelectObject(dc, normalFont_ != nullptr ? normalFont_ : GetStockObject(ANSI_VAR_FONT));
   GetTextMetrics(dc, &metrics);
   SelectObject(dc, old);
-  ReleaseDC(nullptr, dc);
-  const auto lineHeight = static_cast<UINT>(metrics.tmHeight + metrics.tmExternalLeading);
+  ReleaseDC(window, dc);
+  // A row is at least a line of text and one pixel high.
+  const auto lineHeight = static_cast<UINT>(std::max<LONG>(metrics.tmHeight + metrics.tmExternalLeading, 12));
   measure->itemHeight = std::max(measure->itemHeight, lineHeight + 1);
   itemHeight_ = static_cast<int32_t>(measure->itemHeight);
 }

@@ -24,7 +24,7 @@ class TGridView;
 class TLink;
 class WindowBase;
 
-inline constexpr uint32_t kTableTag = MakeTag("pptb");
+inline constexpr uint32_t kPointTableTag = MakeTag("pptb");
 inline constexpr uint32_t kTableEditorTag = MakeTag("ppLV");
 inline constexpr uint32_t kDeleteRowTag = MakeTag("DL00");
 inline constexpr uint32_t kInsertRowTag = MakeTag("NS00");

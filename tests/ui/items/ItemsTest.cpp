@@ -769,7 +769,7 @@ class TPointsObject : public TLink {
  public:
   TPointsObject(int32_t rows, double offset) : rows_(rows), offset_(offset) {}
   uint16_t GetIntProperty(uint32_t tag, int32_t& value, void* extra) override {
-    if (tag != kTableTag) return TLink::GetIntProperty(tag, value, extra);
+    if (tag != kPointTableTag) return TLink::GetIntProperty(tag, value, extra);
     value = rows_;
     if (extra != nullptr) *static_cast<int16_t*>(extra) = 2;
     return 1;
@@ -795,7 +795,7 @@ class TableItemTest : public ItemsTest {
     bytes.Word(270).Long(0x50000000).Word(8).Word(8).Word(208).Word(108).Text("");
     TItemRecordCursor cursor(bytes.Bytes());
     table = std::make_unique<TTableItem>();
-    table->InitItem(dialog_.get(), kTableTag, &cursor);
+    table->InitItem(dialog_.get(), kPointTableTag, &cursor);
     ASSERT_NE(table->List(), nullptr);
     ASSERT_NE(table->Editor(), nullptr);
   }
