@@ -1,5 +1,5 @@
-// The point table window end to end: a document with a polygon selected, the window opened as
-// its command opens it, its vertices numbered rows; "1.5" typed into a cell and Return moves the
+// The point table window end to end: a document with a polygon selected, the floating window
+// opened over the selection, its vertices numbered rows; "1.5" typed into a cell and Return moves the
 // vertex in one undoable command and the next cell is edited; undo gives back the document's
 // bytes and the saved and reopened document keeps the vertex.
 
