@@ -116,8 +116,10 @@ void TWorldDoc::WriteBlockContents(int16_t code, TObjectWriter& writer) {
 void TWorldDoc::WriteFields(TObjectWriter& writer) {
   TWorldBase::WriteFields(writer);
   TakeWindowSettings();
+  // The empty end block is read when a document has it but not written: a block of that code in
+  // the world's record upsets the units of documents read after it.
   for (int16_t code : {kBlockWorldRunSettings, kBlockWorldDrawFlags, kBlockWorldVersion,
-                       kBlockWorldWindow, kBlockWorldPlacement, kBlockWorldEnd})
+                       kBlockWorldWindow, kBlockWorldPlacement})
     writer.WriteBlock(*this, code);
   const TFrameStore* store = GetStore();
   if (fileResults_ == 0 || store == nullptr || store->FrameCount() <= 0) return;

@@ -171,7 +171,6 @@ TEST_F(WorldSettingsTest, WindowBlockPacksTheFurnitureAndTheColourIsComplemented
   EXPECT_EQ(ShortAt(placement, width, 0), 44);
   EXPECT_TRUE(std::all_of(placement.begin() + static_cast<std::ptrdiff_t>(width),
                           placement.end(), [](uint8_t b) { return b == 0; }));
-  EXPECT_TRUE(BlockOf(bytes, kBlockWorldEnd).empty());
 }
 
 TEST_F(WorldSettingsTest, SaveVersionFlagWritesThreeAndPropertiesReadAsViewsExpect) {
