@@ -212,6 +212,8 @@ class TPolygon : public TMass, public TFrameParticipant {
   // Outside vertex editing, number 19 is the rotation.
   uint16_t GetPropertyById(int16_t id, TPositionField& field) override;
   uint32_t TagForPropertyId(int16_t id) override;
+  // "pptb": the point table's size, the vertex count and (in extra, a 16-bit count) two columns.
+  uint16_t GetIntProperty(uint32_t tag, int32_t& value, void* extra) override;
   // "ppt1" and "ppt2": the labels of a vertex's two coordinates.
   uint16_t GetStringProperty(uint32_t tag, Str255& value, void* extra) override;
   uint16_t HasAction(uint32_t tag) override;

@@ -91,6 +91,13 @@ TVector TPolygon::HotPointFromUser(const TVector& point, TUnitHandler* converter
   return p;
 }
 
+uint16_t TPolygon::GetIntProperty(uint32_t tag, int32_t& value, void* extra) {
+  if (tag != MakeTag("pptb")) return TMass::GetIntProperty(tag, value, extra);
+  value = vertexTable_ != nullptr ? vertexTable_->GetCount() : 0;
+  if (extra != nullptr) *static_cast<int16_t*>(extra) = 2;
+  return 1;
+}
+
 uint16_t TPolygon::GetRealProperty(uint32_t tag, double& value, double& lowest, int32_t& dimension,
                                    uint16_t& editable) {
   if (!IsCoordinateKind(tag))

@@ -8,6 +8,7 @@
 
 #include "core/MacTypes.h"
 #include "core/geometry/Vector.h"
+#include "model/world/WorldSettings.h"
 
 // The document window's client area, in pixels.
 struct TWindowPlacement {
@@ -37,6 +38,11 @@ class TWorldDisplay {
   virtual MacPoint WorldToPixel(const TVector& point) = 0;
   virtual MacRect ExtentInPort() const = 0;
   virtual void ScrollToOrigin(double horizontal, double vertical) = 0;
+  // The frame's full placement as the window layer keeps it; false while there is no frame.
+  virtual bool GetWindowRecord(TWindowRecord& record) const {
+    (void)record;
+    return false;
+  }
 
  protected:
   ~TWorldDisplay() = default;

@@ -229,12 +229,14 @@ uint16_t TWorldDoc::GetShortProperty(uint32_t tag, uint16_t& value, void* extra)
     if (extra != nullptr) *static_cast<uint16_t*>(extra) = GetTrackingWord() >= 1 ? 1 : 0;
     return 1;
   }
+  if (GetViewSetting(tag, value) != 0) return 1;
   return TWorldBase::GetShortProperty(tag, value, extra);
 }
 
 void TWorldDoc::SetShortProperty(uint32_t tag, uint16_t value) {
   if (tag == kTagSkipFrames) return SetSkipFrames(static_cast<int16_t>(value));
   if (tag == kTagTracking) return SetTrackingWord(static_cast<int16_t>(value));
+  if (SetViewSetting(tag, value) != 0) return;
   TWorldBase::SetShortProperty(tag, value);
 }
 

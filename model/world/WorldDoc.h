@@ -24,6 +24,7 @@
 #include "model/world/RunBridge.h"
 #include "model/world/WorldBases.h"
 #include "model/world/WorldHost.h"
+#include "model/world/WorldSettings.h"
 
 class TCommand;
 class TCommandCore;
@@ -200,6 +201,19 @@ class TWorldDoc : public TWorldBase, public TActionContext, public TPlacingWorld
   // Each answers 1 when the code is one of the history blocks, 0 for the caller to handle it.
   uint16_t WriteHistoryBlock(int16_t code, TObjectWriter& writer);
   uint16_t ReadHistoryBlock(int16_t code, TObjectReader& reader);
+
+  // Settings, window and view blocks (WorldSettings.cpp); the same answers.
+  uint16_t WriteSettingsBlock(int16_t code, TObjectWriter& writer);
+  uint16_t ReadSettingsBlock(int16_t code, TObjectReader& reader);
+  TWorldSettings& Settings() { return settings_; }
+  const TWorldSettings& Settings() const { return settings_; }
+  // The document window's view settings by property tag ("scro", "inln", "indi", "hlpR",
+  // "grid", "rule", "coor", "outD", "wrTH", "back"); 0 for any other tag.
+  uint16_t GetViewSetting(uint32_t tag, uint16_t& value) const;
+  uint16_t SetViewSetting(uint32_t tag, uint16_t value);
+  // The open window's placement and grid flag into the settings, and back to the window.
+  void TakeWindowSettings();
+  void GiveWindowSettings();
   // Called before a document is read into the world: its first history block is still to come.
   void StartDocumentRead() { metFirstHistory_ = 0; }
   // The histories read before the current one, the latest first.
@@ -405,4 +419,5 @@ class TWorldDoc : public TWorldBase, public TActionContext, public TPlacingWorld
   uint16_t historyRead_ = 0;
   uint16_t metFirstHistory_ = 0;
   uint16_t fileResults_ = 1;
+  TWorldSettings settings_;
 };

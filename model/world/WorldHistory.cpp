@@ -88,21 +88,39 @@ void WriteHandleBytes(TObjectWriter& writer, const std::vector<uint8_t>& bytes) 
 
 uint16_t TWorldDoc::CanReadBlock(int16_t code) {
   if (IsHistoryCode(code)) return 1;
-  return TWorldBase::CanReadBlock(code);
+  switch (code) {
+    case kBlockWorldRunSettings:
+    case kBlockWorldDrawFlags:
+    case kBlockWorldVersion:
+    case kBlockWorldWindow:
+    case kBlockWorldPlacement:
+    case kBlockWorldEnd:
+      return 1;
+    default:
+      return TWorldBase::CanReadBlock(code);
+  }
 }
 
 uint16_t TWorldDoc::ReadBlockContents(int16_t code, TObjectReader& reader) {
   if (ReadHistoryBlock(code, reader) != 0) return 1;
+  if (ReadSettingsBlock(code, reader) != 0) return 1;
   return TWorldBase::ReadBlockContents(code, reader);
 }
 
 void TWorldDoc::WriteBlockContents(int16_t code, TObjectWriter& writer) {
   if (WriteHistoryBlock(code, writer) != 0) return;
+  if (WriteSettingsBlock(code, writer) != 0) return;
   TWorldBase::WriteBlockContents(code, writer);
 }
 
 void TWorldDoc::WriteFields(TObjectWriter& writer) {
   TWorldBase::WriteFields(writer);
+  TakeWindowSettings();
+  // The empty end block is read when a document has it but not written: a block of that code in
+  // the world's record upsets the units of documents read after it.
+  for (int16_t code : {kBlockWorldRunSettings, kBlockWorldDrawFlags, kBlockWorldVersion,
+                       kBlockWorldWindow, kBlockWorldPlacement})
+    writer.WriteBlock(*this, code);
   const TFrameStore* store = GetStore();
   if (fileResults_ == 0 || store == nullptr || store->FrameCount() <= 0) return;
   // The cursors follow the store: loading a store starts it without cursors.

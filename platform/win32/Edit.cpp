@@ -487,9 +487,15 @@ LRESULT LineMessage(HWND edit, UINT message, WPARAM wParam) {
       return text.LineCount();
     case EM_LINEINDEX:
       return text.LineStart(argument == -1 ? text.LineOf(text.caret()) : argument);
-    case EM_LINELENGTH:
-      return argument == -1 ? text.LineLength(text.LineOf(text.caret()))
-                            : text.LineLength(text.LineOf(argument));
+    case EM_LINELENGTH: {
+      if (argument != -1) return text.LineLength(text.LineOf(argument));
+      // The characters of the lines that hold the selection that are not selected.
+      const int32_t first = text.LineOf(text.selectionStart());
+      const int32_t last = text.LineOf(text.selectionEnd());
+      const int32_t from = text.LineStart(first);
+      const int32_t to = text.LineStart(last) + text.LineLength(last);
+      return (text.selectionStart() - from) + (to - text.selectionEnd());
+    }
     case EM_LINEFROMCHAR:
       return text.LineOf(argument == -1 ? text.caret() : argument);
     default:

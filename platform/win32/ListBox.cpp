@@ -25,6 +25,8 @@ struct ListBoxState {
   int32_t selected = -1;
   int32_t top = 0;
   int32_t itemHeight = 16;
+  // The width the items can be scrolled across, in pixels.
+  int32_t horizontalExtent = 0;
   bool dragging = false;
 };
 
@@ -369,6 +371,11 @@ LRESULT ListBoxProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case LB_GETITEMHEIGHT:
       return state->itemHeight;
+    case LB_SETHORIZONTALEXTENT:
+      state->horizontalExtent = static_cast<int32_t>(wParam);
+      return 0;
+    case LB_GETHORIZONTALEXTENT:
+      return state->horizontalExtent;
     case LB_ITEMFROMPOINT: {
       const int32_t index = ItemAt(*state, GET_Y_LPARAM(lParam));
       return index >= 0 ? index : MAKELONG(state->items.count(), 1);

@@ -5,6 +5,7 @@
 #include "platform/win32/Window.h"
 #include "ui/dialogs/ActionDialogWindow.h"
 #include "ui/dialogs/PanelDialogs.h"
+#include "ui/periphery/PointTableWindow.h"
 
 TDialogClass DialogClassOf(int16_t dialogNumber) {
   switch (dialogNumber) {
@@ -21,6 +22,8 @@ TDialogClass DialogClassOf(int16_t dialogNumber) {
       return TDialogClass::kAction;
     case 10000: case 10100:
       return TDialogClass::kFloating;
+    case 10200:
+      return TDialogClass::kPointTable;
     default:
       return TDialogClass::kNone;
   }
@@ -36,6 +39,7 @@ std::unique_ptr<TDialogWindow> MakeDialogObject(TDialogClass kind) {
     case TDialogClass::kVectorSettings: return std::make_unique<TVectorSettingsDialog>();
     case TDialogClass::kAction: return std::make_unique<TActionDialogWindow>();
     case TDialogClass::kFloating: return std::make_unique<WindowBase2>();
+    case TDialogClass::kPointTable: return std::make_unique<TPointTableWindow>();
     case TDialogClass::kNone: break;
   }
   return nullptr;

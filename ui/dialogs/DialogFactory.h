@@ -20,6 +20,7 @@ enum class TDialogClass {
   kVectorSettings,
   kAction,
   kFloating,
+  kPointTable,
 };
 TDialogClass DialogClassOf(int16_t dialogNumber);
 

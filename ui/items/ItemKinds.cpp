@@ -8,6 +8,7 @@
 #include "ui/items/LinkedCheckBox.h"
 #include "ui/items/MacItems.h"
 #include "ui/items/SliderItem.h"
+#include "ui/items/TableItem.h"
 #include "ui/items/TextPopup.h"
 
 void RegisterDialogItemKinds() {
@@ -18,6 +19,7 @@ void RegisterDialogItemKinds() {
   RegisterLinkedCheckBoxKinds();
   RegisterSliderKind();
   RegisterTextPopupKinds();
+  RegisterTableItemKind();
 }
 
 void UnregisterDialogItemKinds() {

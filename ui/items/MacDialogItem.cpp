@@ -73,6 +73,7 @@ void TMacDialogItem::ReadRecord(CWnd* parent, TItemRecordCursor& cursor) {
   bounds_.top = cursor.ReadShort();
   bounds_.right = cursor.ReadShort();
   bounds_.bottom = cursor.ReadShort();
+  ReadAfterBounds(cursor);
   text_ = cursor.ReadText();
   MapItemRect(parent, bounds_);
 }

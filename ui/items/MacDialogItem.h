@@ -59,6 +59,8 @@ class TMacDialogItem : public TTargetHandler {
   void InitFromRecord(CWnd* parent, TItemRecordCursor* cursor);
   // Reads the record proper (item number, style, bounds mapped to pixels, text).
   void ReadRecord(CWnd* parent, TItemRecordCursor& cursor);
+  // What a class reads between the record's bounds and its text; nothing here.
+  virtual void ReadAfterBounds(TItemRecordCursor& cursor) { (void)cursor; }
   // Four 16-bit values top, left, bottom, right; the cursor advances by 8.
   void ReadBoundsFromResource(TItemRecordCursor& cursor);
   // The four layout values when a cursor is given (8 bytes).

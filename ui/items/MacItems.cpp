@@ -328,14 +328,10 @@ void TMacEditItem::RestorePreviousText() { SetControlText(shown_, true); }
 
 void TMacEditItem::Refresh() { SetControlText(GetText(), true); }
 
-void TEditTextItem::InitItem(CWnd* parent, uint32_t viewIdentifier, TItemRecordCursor* cursor) {
-  TMacEditItem::InitItem(parent, viewIdentifier, cursor);
-  SetBindingKind(item_kind::kText);
-}
-
 void RegisterMacItemKinds() {
   RegisterPlainItemKinds();
   RegisterItemKind(1, Make<TEditTextItem>);
+  RegisterItemKind(2, Make<TNumberEditItem>);
   RegisterItemKind(7, Make<TMacClusterItem>);
   RegisterItemKind(16, Make<TMacPopupItem>);
   RegisterItemKind(32, Make<TMacCheckBoxItem>);

@@ -198,12 +198,7 @@ class TMacEditItem : public TMacDialogItem {
   Str255 shown_;
 };
 
-class TEditTextItem : public TMacEditItem {
-  DECLARE_CLASS_ID(490, TMacEditItem)
-
- public:
-  void InitItem(CWnd* parent, uint32_t viewIdentifier, TItemRecordCursor* cursor) override;
-};
-
-// Enters the item classes above for their kinds of the factory's table.
+// Enters the item classes above, and the edit-text items, for their kinds of the factory's table.
 void RegisterMacItemKinds();
+
+#include "ui/items/EditTextItems.h"

@@ -10,6 +10,7 @@
 #include "platform/win32/Message.h"
 #include "platform/win32/Window.h"
 #include "platform/win32/WindowMessages.h"
+#include "platform/win32/WindowPlacement.h"
 #include "ui/views/MouseEvent.h"
 #include "ui/views/OwlSubview.h"
 #include "ui/views/OwlView.h"
@@ -78,6 +79,8 @@ void TWorldWindow::OpenWindow(bool alternateFrame) {
   }
   mainView_ = view;
   world_.SetDisplay(this);
+  // The window stands where the document last kept it.
+  world_.GiveWindowSettings();
   trackerView_ = std::make_unique<TWorldTrackerView>(*view);
   trackerContext_ = std::make_unique<TWorldTrackerContext>(world_, *view);
   clicks_ = std::make_unique<TWorldClickDispatch>(world_, *view, *trackerView_, *trackerContext_);
@@ -190,6 +193,22 @@ void TWorldWindow::ScrollToOrigin(double horizontal, double vertical) {
   // horizontal offset, and below its top by minus the vertical one.
   world_.SetOffsets(horizontal, vertical);
   mainView_->ViewChanged();
+}
+
+bool TWorldWindow::GetWindowRecord(TWindowRecord& record) const {
+  TOwlView* window = frame_ ? frame_->GetWindow() : nullptr;
+  CFrameWnd* parentFrame = window && window->m_hWnd ? window->GetParentFrame() : nullptr;
+  if (!parentFrame) return false;
+  WINDOWPLACEMENT placement;
+  if (!::GetWindowPlacement(parentFrame->m_hWnd, &placement)) return false;
+  record.flags = static_cast<int16_t>(placement.flags);
+  record.showCommand = static_cast<int16_t>(placement.showCmd);
+  record.minimized = MacPoint::FromPOINT(placement.ptMinPosition);
+  record.maximized = MacPoint::FromPOINT(placement.ptMaxPosition);
+  const RECT& normal = placement.rcNormalPosition;
+  record.normal = MacRect(static_cast<int16_t>(normal.left), static_cast<int16_t>(normal.top),
+                          static_cast<int16_t>(normal.right), static_cast<int16_t>(normal.bottom));
+  return true;
 }
 
 void TWorldWindow::ActivateFrame(bool activating) {

@@ -105,6 +105,7 @@ class TWorldWindow : public TWorldDisplay {
   MacPoint WorldToPixel(const TVector& point) override;
   MacRect ExtentInPort() const override;
   void ScrollToOrigin(double horizontal, double vertical) override;
+  bool GetWindowRecord(TWindowRecord& record) const override;
 
  private:
   void Forget();

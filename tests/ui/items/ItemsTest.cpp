@@ -30,6 +30,17 @@
 #include "ui/items/TextPopup.h"
 #include "ui/items/ItemRecord.h"
 #include "ui/items/MacItems.h"
+#include "ui/items/EditTextItems.h"
+#include "ui/items/TableItem.h"
+#include "ui/controls/GridView.h"
+#include "ui/items/GridEditItem.h"
+#include "ui/dialogs/DialogFlags.h"
+#include "platform/win32/ListBox.h"
+#include "platform/win32/Edit.h"
+#include "platform/win32/Font.h"
+#include "model/Link.h"
+#include <tuple>
+#include "core/Failure.h"
 
 namespace dialog_test {
 namespace {
@@ -604,6 +615,312 @@ TEST_F(ItemsTest, TheChooserRefusesBadChannelsAndCancelChangesNothing) {
   EXPECT_EQ(choose.rgbResult, 0x00102030u);
   choose.lStructSize = 12;
   EXPECT_FALSE(ChooseColorA(&choose));
+}
+
+}  // namespace
+}  // namespace dialog_test
+
+namespace dialog_test {
+namespace {
+
+// A text field made from its record in the items dialog: labelled (header word 2) or alone, a
+// number field with its range between the bounds and the text.
+template <class Item>
+std::unique_ptr<Item> MakeField(TWindowsDialog& dialog, int16_t number, uint16_t headerWord,
+                                int32_t minimum = 0, int32_t maximum = 0) {
+  FilterBytes bytes;
+  bytes.Word(headerWord).Word(0);
+  if (headerWord == 2)
+    bytes.Word(static_cast<uint16_t>(number + 1)).Long(0x50000000).Word(150).Word(8).Word(160)
+        .Word(60).Text("ignored");
+  bytes.Word(static_cast<uint16_t>(number)).Long(0x50800082).Word(70).Word(150).Word(130)
+      .Word(162);
+  if constexpr (std::is_same_v<Item, TNumberEditItem>)
+    bytes.Long(static_cast<uint32_t>(minimum)).Long(static_cast<uint32_t>(maximum));
+  bytes.Text("").Word(0).Word(0).Word(0).Word(1).Word(0xEEEE);
+  TItemRecordCursor cursor(bytes.Bytes());
+  auto item = std::make_unique<Item>();
+  item->InitItem(&dialog, MakeTag("fld_"), &cursor);
+  EXPECT_EQ(cursor.Remaining(), 2u);
+  return item;
+}
+
+std::string WindowText(TMacDialogItem& item) {
+  return item.ControlWindow()->GetWindowText();
+}
+
+TEST_F(ItemsTest, NumberFieldsTakeOnlyWholeNumbersWithinTheirRange) {
+  auto open = MakeField<TNumberEditItem>(*dialog_, 260, 1, TNumberEditItem::kLeast,
+                                         TNumberEditItem::kMost);
+  EXPECT_EQ(open->GetKindMarker(), 1004);
+  const std::pair<const char*, int16_t> texts[] = {
+      {"", 0},     {"0", 0},     {"-0", 0},    {" 42 ", 0},  {"-2147483647", 0}, {"0.0", 4},
+      {"1e3", 4},  {"12abc", 4}, {"abc", 4},   {"abc0", 4},  {"-", 4},           {"2147483648", 4},
+      {"70000", 0}};
+  for (const auto& [text, error] : texts) {
+    Type(*open, text);
+    EXPECT_EQ(open->CheckText(), error) << text;
+  }
+  auto ranged = MakeField<TNumberEditItem>(*dialog_, 262, 1, 1, 10);
+  EXPECT_EQ(ranged->GetMinimum(), 1);
+  EXPECT_EQ(ranged->GetMaximum(), 10);
+  for (const auto& [text, error] : {std::pair{"0", 2}, {"1", 0}, {"10", 0}, {"11", 3},
+                                    {"70000", 3}, {"-70000", 2}}) {
+    Type(*ranged, text);
+    EXPECT_EQ(ranged->CheckText(), error) << text;
+  }
+  Type(*ranged, "7");
+  EXPECT_EQ(ranged->Value(), 7);
+
+  // Clamped values are collected and shown; a typed value other than the shown one is entered.
+  ranged->BeginCollecting();
+  ranged->SetValueClamped(20);
+  ranged->ShowCollected(true, true);
+  EXPECT_EQ(WindowText(*ranged), "10");
+  int32_t value = 0;
+  EXPECT_EQ(ranged->ValueIfChanged(value), 0);
+  Type(*ranged, "");
+  EXPECT_EQ(ranged->ValueIfChanged(value), 0);
+  Type(*ranged, "3");
+  EXPECT_EQ(ranged->ValueIfChanged(value), 1);
+  EXPECT_EQ(value, 3);
+  ranged->SetNumber(-5, true);
+  EXPECT_EQ(WindowText(*ranged), "-5");
+}
+
+TEST_F(ItemsTest, TextFieldsShowOnlyATextAllObjectsShare) {
+  auto field = MakeField<TEditTextItem>(*dialog_, 264, 0);
+  EXPECT_EQ(field->GetLabel(), nullptr);
+  const auto collect = [&](std::initializer_list<const char*> texts) {
+    field->BeginCollecting();
+    for (const char* text : texts) field->Collect(Str255(text));
+    field->ShowCollected(true, true);
+    return WindowText(*field);
+  };
+  EXPECT_EQ(collect({"5", "5", "5"}), "5");
+  EXPECT_EQ(collect({"5", "6", "5"}), "");
+  EXPECT_EQ(collect({"", "x"}), "");
+  // A plain field counts an emptied text as entered.
+  EXPECT_EQ(collect({"abc"}), "abc");
+  Type(*field, "");
+  EXPECT_EQ(field->TextChanged(), 1);
+  EXPECT_EQ(field->TextChanged(), 0);
+  EXPECT_EQ(field->CheckText(), 0);
+
+  // A disabled field shows its text greyed out.
+  field->BeginCollecting();
+  field->Collect(Str255("q"));
+  field->ShowCollected(false, true);
+  EXPECT_FALSE(field->IsEnabled());
+  EXPECT_EQ(IsWindowEnabled(field->ControlWindow()->GetSafeHwnd()), FALSE);
+}
+
+TEST_F(ItemsTest, ALabelledFieldMakesItsLabelWhichFollowsIt) {
+  auto field = MakeField<TEditTextItem>(*dialog_, 266, 2);
+  TLabelStatic* label = field->GetLabel();
+  ASSERT_NE(label, nullptr);
+  const HWND labelWindow = label->GetSafeHwnd();
+  ASSERT_NE(labelWindow, nullptr);
+  EXPECT_EQ(GetDlgCtrlID(labelWindow), 267);
+  EXPECT_EQ(label->GetLinkedItem(), 266);
+  // Made with an empty title; the label text waits for the collected text to be shown.
+  EXPECT_EQ(label->GetWindowText(), "");
+  field->SetLabelText(Str255("Mass:"));
+  EXPECT_EQ(label->GetWindowText(), "");
+  field->BeginCollecting();
+  field->ShowCollected(true, true);
+  EXPECT_EQ(label->GetWindowText(), "Mass:");
+
+  field->Show(1);
+  EXPECT_NE(GetWindowLongPtr(labelWindow, GWL_STYLE) & WS_VISIBLE, 0);
+  field->Show(0);
+  EXPECT_EQ(GetWindowLongPtr(labelWindow, GWL_STYLE) & WS_VISIBLE, 0);
+  field->SetEnabled(false);
+  EXPECT_EQ(IsWindowEnabled(labelWindow), FALSE);
+  field->SetEnabled(true);
+  EXPECT_EQ(IsWindowEnabled(labelWindow), TRUE);
+
+  // The label going first leaves the field without it.
+  label->DestroyWindow();
+  delete label;
+  EXPECT_EQ(field->GetLabel(), nullptr);
+}
+
+TEST_F(ItemsTest, ATextFieldRecordOfAnotherKindStopsTheDialogSilently) {
+  FilterBytes bytes;
+  bytes.Word(3).Word(0).Word(268).Long(2).Word(0).Word(0).Word(10).Word(10).Text("");
+  TItemRecordCursor cursor(bytes.Bytes());
+  auto item = std::make_unique<TEditTextItem>();
+  int16_t error = -1;
+  try {
+    item->InitItem(dialog_.get(), MakeTag("bad_"), &cursor);
+  } catch (const QVException& failure) {
+    error = failure.error();
+  }
+  EXPECT_EQ(error, kErrNone);
+}
+
+}  // namespace
+}  // namespace dialog_test
+
+namespace dialog_test {
+namespace {
+
+// An object with a table of points: row r's cells are x = r and y = 10 r plus its offset.
+class TPointsObject : public TLink {
+ public:
+  TPointsObject(int32_t rows, double offset) : rows_(rows), offset_(offset) {}
+  uint16_t GetIntProperty(uint32_t tag, int32_t& value, void* extra) override {
+    if (tag != kPointTableTag) return TLink::GetIntProperty(tag, value, extra);
+    value = rows_;
+    if (extra != nullptr) *static_cast<int16_t*>(extra) = 2;
+    return 1;
+  }
+  uint16_t GetNumberProperty(uint32_t tag, double& value, void* extra) override {
+    if ((tag & 0xFFFF) != (kTableEditorTag & 0xFFFF)) return TLink::GetNumberProperty(tag, value, extra);
+    const int32_t row = static_cast<int32_t>((tag >> 16) & 0x7FFF);
+    value = ((tag & 0x80000000u) != 0 ? row : 10.0 * row) + offset_;
+    return 1;
+  }
+
+ private:
+  int32_t rows_;
+  double offset_;
+};
+
+class TableItemTest : public ItemsTest {
+ protected:
+  void SetUp() override {
+    ItemsTest::SetUp();
+    RegisterTableItemKind();
+    FilterBytes bytes;
+    bytes.Word(270).Long(0x50000000).Word(8).Word(8).Word(208).Word(108).Text("");
+    TItemRecordCursor cursor(bytes.Bytes());
+    table = std::make_unique<TTableItem>();
+    table->InitItem(dialog_.get(), kPointTableTag, &cursor);
+    ASSERT_NE(table->List(), nullptr);
+    ASSERT_NE(table->Editor(), nullptr);
+  }
+  void TearDown() override {
+    table.reset();
+    RegisterItemKind(64, nullptr);
+    ItemsTest::TearDown();
+  }
+  void Key(UINT message, WPARAM key) {
+    SendMessage(table->Editor()->ControlWindow()->GetSafeHwnd(), message, key, 0);
+  }
+  std::string EditorText() { return table->Editor()->ControlWindow()->GetWindowText(); }
+  std::pair<int, int> Cell() const { return {table->CurrentRow(), table->CurrentColumn()}; }
+  std::unique_ptr<TTableItem> table;
+};
+
+TEST_F(TableItemTest, ColumnsFollowTheRowWidthAndClicksFindTheirColumn) {
+  const RECT row{0, 0, 700, 16};
+  const RECT number = TTableItemBase::ColumnRect(row, 0);
+  const RECT first = TTableItemBase::ColumnRect(row, 1);
+  const RECT second = TTableItemBase::ColumnRect(row, 2);
+  EXPECT_EQ(number.left, 2);
+  EXPECT_EQ(number.right, 100);
+  EXPECT_EQ(first.left, 102);
+  EXPECT_EQ(first.right, 400);
+  EXPECT_EQ(first.bottom, 15);
+  EXPECT_EQ(second.left, 402);
+  EXPECT_EQ(second.right, 700);
+  EXPECT_EQ(TTableItemBase::ColumnAt(399, 700), 1);
+  EXPECT_EQ(TTableItemBase::ColumnAt(400, 700), 2);
+
+  HDC dc = GetDC(table->List()->GetSafeHwnd());
+  SIZE whole{};
+  const std::string text = "123456789012345678901234567890";
+  GetTextExtentPoint32(dc, text.c_str(), static_cast<int32_t>(text.size()), &whole);
+  const std::string fitted = TTableItemBase::FitText(dc, text, whole.cx / 2);
+  SIZE size{};
+  GetTextExtentPoint32(dc, fitted.c_str(), static_cast<int32_t>(fitted.size()), &size);
+  EXPECT_LE(size.cx, whole.cx / 2 - 2);
+  EXPECT_EQ(text.substr(0, fitted.size()), fitted);
+  EXPECT_GT(fitted.size(), 3u);
+  EXPECT_EQ(TTableItemBase::FitText(dc, "12", 1000), "12");
+  ReleaseDC(table->List()->GetSafeHwnd(), dc);
+}
+
+TEST_F(TableItemTest, RowsAndCellsWrapAroundAndTheCellsNameTheirProperties) {
+  TPointsObject a(3, 0.0);
+  table->AttachObjects(nullptr, {&a});
+  EXPECT_EQ(table->RowCount(), 3);
+  EXPECT_EQ(SendMessage(table->List()->GetSafeHwnd(), LB_GETCOUNT, 0, 0), 3);
+  table->SelectCell(3, 2);
+  EXPECT_EQ(EditorText(), "30");
+  table->NextCell();
+  EXPECT_EQ(Cell(), std::make_pair(1, 1));
+  EXPECT_EQ(EditorText(), "1");
+  // The editor and the headers name the cell: the kind, then the row with the top bit for x.
+  EXPECT_EQ(table->Editor()->GetViewIdentifier(), (kTableEditorTag & 0xFFFF) | 0x80010000u);
+  table->PreviousCell();
+  EXPECT_EQ(Cell(), std::make_pair(3, 2));
+  table->NextRow();
+  EXPECT_EQ(Cell(), std::make_pair(1, 2));
+  table->PreviousRow();
+  EXPECT_EQ(Cell(), std::make_pair(3, 2));
+  table->OtherColumn();
+  EXPECT_EQ(Cell(), std::make_pair(3, 1));
+
+  // Objects that disagree show an empty cell; fewer rows of one of them shrink the table.
+  TPointsObject b(2, 0.5);
+  table->AttachObjects(nullptr, {&a, &b});
+  EXPECT_EQ(table->RowCount(), 2);
+  EXPECT_EQ(table->CellText(1, 1), Str255(""));
+  TPointsObject c(5, 0.0);
+  table->AttachObjects(nullptr, {&a, &c});
+  EXPECT_EQ(table->RowCount(), 3);
+  EXPECT_EQ(table->CellText(2, 2), Str255("20"));
+  table->AttachObjects(nullptr, {});
+  EXPECT_EQ(table->RowCount(), 0);
+  // With no rows a click selects nothing.
+  table->MouseDown(0, 150, 2);
+  EXPECT_EQ(IsWindowVisible(table->Editor()->ControlWindow()->GetSafeHwnd()), FALSE);
+}
+
+TEST_F(TableItemTest, TheEditorCommitsByKeysAndStaysOnARefusedValue) {
+  TPointsObject a(3, 0.0);
+  table->AttachObjects(nullptr, {&a});
+  table->SelectCell(1, 1);
+  ConfirmFlag() = 1;
+  SetWindowText(table->Editor()->ControlWindow()->GetSafeHwnd(), "1.5");
+  owner_.acceptedTags.clear();
+  Key(WM_KEYUP, 13);
+  ASSERT_EQ(owner_.acceptedTags.size(), 1u);
+  EXPECT_EQ(owner_.acceptedTags[0], (kTableEditorTag & 0xFFFF) | 0x80010000u);
+  EXPECT_EQ(Cell(), std::make_pair(1, 2));
+  EXPECT_EQ(EditorText(), "10");
+
+  // A bad value is reported once and the editor stays, its whole text selected.
+  SetWindowText(table->Editor()->ControlWindow()->GetSafeHwnd(), "abc");
+  ConfirmFlag() = 1;
+  Key(WM_KEYUP, 13);
+  EXPECT_EQ(owner_.reports.size(), 1u);
+  EXPECT_EQ(owner_.acceptedTags.size(), 1u);
+  EXPECT_EQ(Cell(), std::make_pair(1, 2));
+  DWORD start = 0;
+  DWORD end = 0;
+  SendMessage(table->Editor()->ControlWindow()->GetSafeHwnd(), EM_GETSEL,
+              reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  EXPECT_EQ(start, 0u);
+  EXPECT_EQ(end, 3u);
+  // A single blank is good.
+  SetWindowText(table->Editor()->ControlWindow()->GetSafeHwnd(), " ");
+  EXPECT_EQ(table->Editor()->CheckText(), 0);
+
+  // Right with the whole text selected moves the caret; in an emptied cell it moves on.
+  table->SelectCell(2, 1);
+  Key(WM_KEYDOWN, 0x27);
+  EXPECT_EQ(Cell(), std::make_pair(2, 1));
+  SetWindowText(table->Editor()->ControlWindow()->GetSafeHwnd(), "");
+  Key(WM_KEYDOWN, 0x27);
+  EXPECT_EQ(Cell(), std::make_pair(2, 2));
+  Key(WM_KEYDOWN, 0x28);
+  EXPECT_EQ(Cell(), std::make_pair(3, 2));
+  Key(WM_KEYDOWN, 0x26);
+  EXPECT_EQ(Cell(), std::make_pair(2, 2));
 }
 
 }  // namespace

@@ -1,0 +1,195 @@
+// The point table window end to end: a document with a polygon selected, the floating window
+// opened over the selection, its vertices numbered rows; "1.5" typed into a cell and Return moves the
+// vertex in one undoable command and the next cell is edited; undo gives back the document's
+// bytes and the saved and reopened document keeps the vertex.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "app/TApp.h"
+#include "bodies/Polygon.h"
+#include "model/command/CommandCore.h"
+#include "model/world/QVDoc.h"
+#include "platform/win32/Clock.h"
+#include "platform/win32/Control.h"
+#include "platform/win32/Edit.h"
+#include "platform/win32/Input.h"
+#include "platform/win32/ListBox.h"
+#include "platform/win32/Window.h"
+#include "platform/win32/WindowPaint.h"
+#include "platform/win32/WindowPresenter.h"
+#include "tests/app/ProgramDocuments.h"
+#include "tests/platform/win32/DialogTestSupport.h"
+#include "platform/mfc/CWnd.h"
+#include "ui/dialogs/DialogFactory.h"
+#include "ui/dialogs/DisplayMetrics.h"
+#include "ui/periphery/PointTableWindow.h"
+
+namespace {
+
+constexpr int32_t kTableList = 220;
+constexpr int32_t kCellEditor = 1301;
+
+class PointTableWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetWindowSystem();
+    UseVirtualClock(0);
+    RegisterStandardControls();
+    app_.LoadResourceDlls();
+    app_.InitUnits();
+    SetScreenLogPixelsY(96);
+    path_ = std::filesystem::temp_directory_path() /
+            ("yb-point-table-" + std::to_string(::getpid()) + ".yb");
+    document_ = std::make_unique<TQVDoc>();
+    program_documents::BuildOneClassWorld(document_->World(), "TPolygon");
+    for (TLink* object : document_->World().Objects()) {
+      if (auto* polygon = dynamic_cast<TPolygon*>(object)) polygon_ = polygon;
+    }
+    ASSERT_NE(polygon_, nullptr);
+    Bytes();
+    Open(path_.string());
+  }
+  void TearDown() override {
+    window_.reset();
+    SetIdleScript(nullptr);
+    SetScreenLogPixelsY(0);
+    std::filesystem::remove(path_);
+    app_.Commands().DropAllCommands();
+    document_.reset();
+    app_.TermUnits();
+    app_.FreeResourceDlls();
+    ResetWindowSystem();
+    UseProcessClock();
+  }
+  void Open(const std::string& path) {
+    app_.Commands().DropAllCommands();
+    document_ = std::make_unique<TQVDoc>();
+    document_->ReadDocument(path);
+    polygon_ = nullptr;
+    for (TLink* object : document_->World().Objects()) {
+      if (auto* polygon = dynamic_cast<TPolygon*>(object)) polygon_ = polygon;
+    }
+    ASSERT_NE(polygon_, nullptr);
+    document_->World().DeselectAll();
+    document_->World().Select(polygon_);
+  }
+  std::vector<uint8_t> Bytes() {
+    document_->WriteDocument(path_.string());
+    return program_documents::ReadBytes(path_);
+  }
+  TVector Vertex(int32_t index) {
+    TVector point;
+    polygon_->GetVertex(index, point);
+    return point;
+  }
+  double WorldX(int32_t index) {
+    double value = 0.0;
+    polygon_->GetNumberProperty(point_ref::Make(point_ref::kWorld, index, true), value, nullptr);
+    return value;
+  }
+  // The window over the selection, shown as the program shows its floating windows.
+  TDialogWindow* OpenWindow() {
+    TDialogWindow* window = CreateDialogById(kPointTableDialog, nullptr);
+    auto* points = dynamic_cast<TPointTableWindow*>(window);
+    EXPECT_NE(points, nullptr);
+    points->SetSelection(&document_->World().Selection(), nullptr, &document_->World(), 1);
+    window_.reset(window);
+    window->ShowModeless();
+    Settle();
+    return window;
+  }
+  // The messages waiting and the commands they queued.
+  void Settle() {
+    for (int pass = 0; pass < 4; ++pass) {
+      MSG message;
+      while (PeekMessage(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (CWnd::WalkPreTranslateTree(nullptr, &message) == 0) {
+          TranslateMessage(&message);
+          DispatchMessage(&message);
+        }
+      }
+      while (app_.Commands().PerformNextQueued()) {
+      }
+    }
+  }
+  static uint32_t PixelAt(HWND window, int32_t x, int32_t y) {
+    RECT frame{};
+    GetWindowRect(GetAncestorTopLevel(window), &frame);
+    return GetWindowSurface(window)->Pixel(x - frame.left, y - frame.top);
+  }
+  static int32_t DarkPixels(HWND window, const RECT& area) {
+    int32_t dark = 0;
+    for (int32_t y = area.top; y < area.bottom; ++y)
+      for (int32_t x = area.left; x < area.right; ++x)
+        if ((PixelAt(window, x, y) & 0xFF) < 0x40) ++dark;
+    return dark;
+  }
+
+  TApp app_;
+  std::unique_ptr<TQVDoc> document_;
+  TPolygon* polygon_ = nullptr;
+  std::filesystem::path path_;
+  std::unique_ptr<TDialogWindow> window_;
+};
+
+TEST_F(PointTableWindowTest, ACellTypedAndReturnMovesTheVertexInOneUndoableCommand) {
+  const std::vector<uint8_t> before = Bytes();
+  const double oldX = WorldX(1);
+  ASSERT_NE(oldX, 1.5);
+  TDialogWindow* window = OpenWindow();
+  const HWND dialog = window->GetDialogHandle();
+  ASSERT_NE(dialog, nullptr);
+  const HWND list = GetDlgItem(dialog, kTableList);
+  ASSERT_NE(list, nullptr);
+  UpdateWindow(dialog);
+  const LRESULT rows = SendMessage(list, LB_GETCOUNT, 0, 0);
+  RECT row{};
+  SendMessage(list, LB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row));
+  RECT onScreen = row;
+  MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&onScreen), 2);
+  const int32_t rowInk = DarkPixels(list, onScreen);
+  // A click in the first value column of the first row edits that cell.
+  const int32_t width = row.right - row.left;
+  SendMessage(list, WM_LBUTTONDOWN, 0, MAKELPARAM(width / 7 + 10, row.top + 2));
+  SendMessage(list, WM_LBUTTONUP, 0, MAKELPARAM(width / 7 + 10, row.top + 2));
+  const HWND editor = GetDlgItem(list, kCellEditor);
+  ASSERT_NE(editor, nullptr);
+  const std::string firstCell = GetWindowTextString(editor);
+  SetFocus(editor);
+  SendMessage(editor, EM_SETSEL, 0, -1);
+  for (char c : std::string("1.5")) InjectCharacter(static_cast<uint8_t>(c));
+  Settle();
+  InjectKeyStroke(VK_RETURN);
+  Settle();
+  const std::string nextCell = GetWindowTextString(editor);
+  const int32_t focusAfter = GetFocus() == editor ? 1 : 0;
+  ASSERT_NE(GetDlgItem(dialog, kTableList), nullptr) << "the window stays open";
+
+  EXPECT_EQ(rows, 4);
+  EXPECT_GT(rowInk, 10);
+  EXPECT_EQ(std::stod(firstCell), oldX);
+  EXPECT_EQ(WorldX(1), 1.5);
+  EXPECT_EQ(focusAfter, 1);
+  double y1 = 0.0;
+  polygon_->GetNumberProperty(point_ref::Make(point_ref::kWorld, 1, false), y1, nullptr);
+  EXPECT_EQ(std::stod(nextCell), y1);
+
+  ASSERT_NE(app_.Commands().GetLastCommand(), nullptr);
+  EXPECT_NE(app_.Commands().GetLastCommand()->CanUndo(), 0);
+  app_.Commands().UndoOrRedoLast();
+  EXPECT_EQ(WorldX(1), oldX);
+  EXPECT_EQ(Bytes(), before);
+  app_.Commands().UndoOrRedoLast();
+  EXPECT_EQ(WorldX(1), 1.5);
+
+  window_.reset();
+  Bytes();
+  Open(path_.string());
+  EXPECT_EQ(WorldX(1), 1.5);
+}
+
+}  // namespace
