@@ -1,7 +1,10 @@
 #include "platform/win32/Profile.h"
 
 #include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -67,20 +70,29 @@ bool WriteLines(const std::string& path, const std::vector<std::string>& lines) 
   std::error_code error;
   const std::filesystem::path target(path);
   if (target.has_parent_path()) std::filesystem::create_directories(target.parent_path(), error);
-  const std::string fresh = path + ".new";
-  {
-    std::ofstream file(fresh, std::ios::trunc);
-    if (!file) return false;
-    for (const std::string& line : lines) file << line << '\n';
-    file.flush();
-    if (!file) {
-      std::filesystem::remove(fresh, error);
-      return false;
-    }
+  // A name of this write's own, so that two programs saving at once never write into one
+  // temporary file; the last rename wins whole.
+  std::string fresh = path + ".XXXXXX";
+  const int fd = mkstemp(fresh.data());
+  if (fd < 0) return false;
+  std::string text;
+  for (const std::string& line : lines) text += line + '\n';
+  bool written = true;
+  for (size_t done = 0; done < text.size() && written;) {
+    const ssize_t n = write(fd, text.data() + done, text.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    written = n > 0;
+    if (written) done += static_cast<size_t>(n);
   }
-  std::filesystem::rename(fresh, target, error);
-  if (error) std::filesystem::remove(fresh, error);
-  return !error;
+  // mkstemp makes the file readable by its owner only; a settings file is an ordinary file.
+  written = fchmod(fd, 0644) == 0 && written;
+  written = close(fd) == 0 && written;
+  if (written) std::filesystem::rename(fresh, target, error);
+  if (!written || error) {
+    std::filesystem::remove(fresh, error);
+    return false;
+  }
+  return true;
 }
 
 }  // namespace

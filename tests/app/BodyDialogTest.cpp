@@ -5,6 +5,7 @@
 // field and the panel of the body's shape; a run cancelled without edits leaves nothing to undo.
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <memory>
@@ -295,8 +296,9 @@ TEST_F(BodyDialogTest, OpensInARealWindowOnADesktop) {
     ASSERT_NE(source, nullptr) << "YB_SOURCE_DIR names the source tree (CTest sets it)";
     const std::string command =
         "ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 LSAN_OPTIONS=suppressions='" +
-        std::string(source) + "/tools/lsan-suppressions.txt' xvfb-run -a -s '-screen 0 800x600x24' '" +
-        self + "' --gtest_filter=" + kSdlTest + " >/dev/null 2>&1";
+        std::string(source) + "/tools/lsan-suppressions.txt' xvfb-run -a -n " +
+        std::to_string(100 + getpid() % 30000) + " -s '-screen 0 800x600x24' '" + self +
+        "' --gtest_filter=" + kSdlTest + " >/dev/null 2>&1";
     EXPECT_EQ(std::system(command.c_str()), 0) << "the dialog did not open on the virtual display";
     return;
   }

@@ -188,9 +188,12 @@ void RunUnderVirtualDisplay() {
   const int fd = mkstemp(output);
   ASSERT_GE(fd, 0);
   close(fd);
-  const std::string command = std::string(kUnderVirtualDisplay) +
-                              "=1 LSAN_OPTIONS=suppressions='" + Suppressions() +
-                              "' xvfb-run -a -s '-screen 0 1024x768x24' '" + SelfPath() +
+  // Each test process starts its search for a free display number at its own place, so that
+  // virtual displays started side by side never share one server.
+  const std::string command = std::string(kUnderVirtualDisplay) + "=1 LSAN_OPTIONS=suppressions='" +
+                              Suppressions() + "' xvfb-run -a -n " +
+                              std::to_string(100 + getpid() % 30000) +
+                              " -s '-screen 0 1024x768x24' '" + SelfPath() +
                               "' --gtest_filter=" + CurrentTestName() + " >" + output + " 2>&1";
   EXPECT_EQ(std::system(command.c_str()), 0) << "under the virtual display:\n" << ReadAll(output);
   std::remove(output);

@@ -31,8 +31,15 @@ struct ProgramRun {
 // Runs `program` without a display; its standard output and exit code.
 ProgramRun RunCommand(const std::string& environment, const std::string& program,
                       const std::string& arguments) {
-  const std::string command = "env -u YB_PROGRAM_DIR DISPLAY= WAYLAND_DISPLAY= " + environment +
-                              " '" + program + "' " + arguments + " 2>/dev/null";
+  // Each test's program keeps its settings in the test's own folder, so that programs run side
+  // by side never share a settings file.
+  const fs::path config =
+      fs::temp_directory_path() /
+      ("yb-startup-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name())) /
+      ".config";
+  const std::string command = "env -u YB_PROGRAM_DIR DISPLAY= WAYLAND_DISPLAY= XDG_CONFIG_HOME='" +
+                              config.string() + "' " + environment + " '" + program + "' " +
+                              arguments + " 2>/dev/null";
   ProgramRun run;
   FILE* pipe = popen(command.c_str(), "r");
   if (pipe == nullptr) return run;

@@ -82,8 +82,9 @@ void RunUnderVirtualDisplay() {
   ASSERT_NE(source, nullptr) << "YB_SOURCE_DIR names the source tree (CTest sets it)";
   const std::string command =
       "ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 LSAN_OPTIONS=suppressions='" +
-      std::string(source) + "/tools/lsan-suppressions.txt' xvfb-run -a -s '-screen 0 800x600x24' '" +
-      SelfPath() + "' --gtest_filter=" + kTestName + " >" + output + " 2>&1";
+      std::string(source) + "/tools/lsan-suppressions.txt' xvfb-run -a -n " +
+      std::to_string(100 + getpid() % 30000) + " -s '-screen 0 800x600x24' '" + SelfPath() +
+      "' --gtest_filter=" + kTestName + " >" + output + " 2>&1";
   EXPECT_EQ(std::system(command.c_str()), 0) << "the test failed under the virtual display:\n"
                                              << ReadAll(output);
   std::remove(output.c_str());
