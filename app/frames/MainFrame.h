@@ -4,6 +4,7 @@
 // the chain of command from the current target; the command objects that come back are queued.
 // Before a menu opens the application sets the menus up. Closing the frame ends the program.
 
+#include "app/frames/AppBars.h"
 #include "app/frames/Settings.h"
 #include "platform/mfc/CFrameWnd.h"
 #include "platform/win32/WindowPlacement.h"
@@ -34,6 +35,12 @@ class CMainFrame : public CMDIFrameWnd {
   BOOL OnCmdMsg(UINT id, int32_t code, void* extra) override;
   BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
 
+  // The status line: a non-null text becomes its text; null does nothing.
+  void SetStatusText(const char* text);
+  // Shows or hides the status bar, laying the frame out again at once.
+  void ShowStatusBar(bool show);
+  CAppStatusBar& StatusBar() { return statusBar_; }
+
   // A document window for the MDI client: "Untitled", at (0, 0), the size of the screen.
   TOwlWindow* MakeDocumentWindow();
 
@@ -42,7 +49,23 @@ class CMainFrame : public CMDIFrameWnd {
   // placement is saved and the frame closes.
   void OnClose();
 
+  // The status bar at the bottom with its one message pane, and its timer.
+  BOOL CreateStatusBar();
+  // While a menu is open the message pane spans the bar; the pane's own settings come back
+  // exactly when the menu closes.
+  void WidenMessagePane();
+  void OnMenuSelect(UINT flags, HMENU menu);
+
+  struct SavedPane {
+    UINT id = 0;
+    UINT style = 0;
+    int32_t width = -1;  // -1: nothing saved
+  };
+
   WINDOWPLACEMENT startPlacement_;
+  CAppStatusBar statusBar_;
+  SavedPane savedPane_;
+  bool menuOpen_ = false;
   bool smallScreen_ = false;
   TWindowSettings windowSettings_;
 };

@@ -3,12 +3,16 @@
 // accelerator table, and that route commands to their active view first. The multiple-document
 // frame holds an MDI client whose children are document frames (CMDIChildWnd).
 
+#include <string>
+
 #include "platform/mfc/CWnd.h"
 
 class CView;
 
 // Style bit asking the frame to name itself after its document.
 inline constexpr DWORD FWS_ADDTOTITLE = 0x00008000;
+// The prompt shown while no menu item is selected.
+inline constexpr UINT AFX_IDS_IDLEMESSAGE = 0xE001;
 
 class CFrameWnd : public CWnd {
   DECLARE_DYNCREATE(CFrameWnd)
@@ -36,6 +40,13 @@ class CFrameWnd : public CWnd {
   CView* GetActiveView() const { return activeView_; }
   void SetActiveView(CView* view, BOOL notify = TRUE);
   virtual CFrameWnd* GetActiveFrame() { return this; }
+
+  // The message pane of the status bar (child AFX_IDW_STATUS_BAR) shows the text; the
+  // identifier's form shows the prompt of that command: its string in the resources, up to the
+  // first line end. Identifier 0 empties the pane.
+  void SetMessageText(const char* text);
+  void SetMessageText(UINT id);
+  virtual std::string GetMessageString(UINT id) const;
 
   void SetAccelerators(HACCEL table);
   HACCEL GetDefaultAccelerator() const { return accelerators_; }

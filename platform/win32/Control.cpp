@@ -8,4 +8,5 @@ void RegisterStandardControls() {
   RegisterComboBoxClass();
   RegisterTrackbarClass();
   RegisterToolBarClass();
+  RegisterStatusBarClass();
 }
