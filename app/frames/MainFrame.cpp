@@ -91,6 +91,7 @@ BOOL CMainFrame::CreateStatusBar() {
   if (!statusBar_.SetIndicators(kIndicators, 1)) return FALSE;
   // Each tick wakes the message loop, so that idle work runs at least every three seconds.
   SetTimer(statusBar_.m_hWnd, kStatusTimer, kStatusTimerPeriod, nullptr);
+  SetTimerWakesOnly(statusBar_.m_hWnd, kStatusTimer);
   RecalcLayout();
   return TRUE;
 }
