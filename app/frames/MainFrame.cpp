@@ -7,6 +7,7 @@
 #include "app/shell/QVApp.h"
 #include "model/command/CommandCore.h"
 #include "platform/win32/Message.h"
+#include "platform/win32/MessageBox.h"
 #include "platform/win32/Timer.h"
 #include "platform/win32/Window.h"
 #include "ui/views/OwlView.h"
@@ -122,6 +123,16 @@ void CMainFrame::OnMenuSelect(UINT flags, HMENU menu) {
   menuOpen_ = true;
 }
 
+bool CMainFrame::IsHelpCommand(UINT id) {
+  return id == kHelpFinder || id == kHelpUsing || id == kHelp || id == kDefaultHelp;
+}
+
+void CMainFrame::ShowHelpUnavailable() {
+  // Help would open the program's help file, which is not installed with the program.
+  MessageBox(m_hWnd, "Help is not available: the help file yb.hlp is not installed.", "Yarrowby",
+             MB_OK | MB_ICONINFORMATION);
+}
+
 void CMainFrame::OnClose() {
   // A close during a run stops the run; the next close quits.
   if (auto* application = dynamic_cast<TQVApp*>(CWinApp::Current());
@@ -135,6 +146,10 @@ void CMainFrame::OnClose() {
 }
 
 BOOL CMainFrame::OnCmdMsg(UINT id, int32_t code, void* extra) {
+  if (code == CN_COMMAND && extra == nullptr && IsHelpCommand(id)) {
+    ShowHelpUnavailable();
+    return TRUE;
+  }
   if (CMDIFrameWnd::OnCmdMsg(id, code, extra)) return TRUE;
   // Whether the chain answers a command is known only by asking it to make the command, so a
   // question about a handler is left to the menu set-up.

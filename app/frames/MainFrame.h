@@ -32,6 +32,13 @@ class CMainFrame : public CMDIFrameWnd {
   // goes.
   TWindowSettings& WindowSettings() { return windowSettings_; }
 
+  // The help commands: help finder, help on help, help and default help.
+  static constexpr UINT kHelpFinder = 57667;
+  static constexpr UINT kHelpUsing = 57668;
+  static constexpr UINT kHelp = 57670;
+  static constexpr UINT kDefaultHelp = 57671;
+  static bool IsHelpCommand(UINT id);
+
   BOOL OnCmdMsg(UINT id, int32_t code, void* extra) override;
   BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
 
@@ -55,6 +62,8 @@ class CMainFrame : public CMDIFrameWnd {
   // exactly when the menu closes.
   void WidenMessagePane();
   void OnMenuSelect(UINT flags, HMENU menu);
+  // The help file is not installed, so every help command says so.
+  void ShowHelpUnavailable();
 
   struct SavedPane {
     UINT id = 0;

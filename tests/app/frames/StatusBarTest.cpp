@@ -16,6 +16,7 @@
 #include "platform/win32/Clock.h"
 #include "platform/win32/Menu.h"
 #include "platform/win32/Message.h"
+#include "platform/win32/MessageBox.h"
 #include "platform/win32/Window.h"
 #include "ui/views/OwlSubview.h"
 
@@ -203,6 +204,24 @@ TEST_F(StatusBarTest, ADocumentFrameIsNotSizedBelowItsWindowObjectsMinimum) {
   SendMessage(child, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
   EXPECT_EQ(info.ptMinTrackSize.x, 200);
   EXPECT_EQ(info.ptMinTrackSize.y, 120);
+}
+
+TEST_F(StatusBarTest, EveryHelpCommandSaysHelpIsNotInstalled) {
+  for (const UINT command : {57667u, 57668u, 57670u, 57671u}) {
+    std::string caption;
+    SetIdleScript([&] {
+      const HWND box = GetMessageBoxWindow();
+      if (box == nullptr) return false;
+      caption = GetWindowTextString(box);
+      SendMessage(box, WM_COMMAND, IDOK, 0);
+      return true;
+    });
+    SendMessage(frame_->m_hWnd, WM_COMMAND, command, 0);
+    SetIdleScript(nullptr);
+    EXPECT_EQ(caption, "Yarrowby") << command;
+  }
+  // Nothing reached the chain of commands.
+  EXPECT_EQ(std::ftell(stream_), 0);
 }
 
 }  // namespace
