@@ -3,6 +3,7 @@
 #include <cinttypes>
 #include <string>
 
+#include "app/frames/DocumentWindows.h"
 #include "app/frames/SplashWindow.h"
 #include "app/shell/StartupHooks.h"
 #include "app/shell/UnitTable.h"
@@ -61,6 +62,12 @@ void TApp::TermUnits() {
 
 void TApp::ShowError(int16_t error, int32_t message) {
   if (error == kErrNone) return;
+  // Out of memory: what was being done matters less than what frees memory, which depends on
+  // how many documents are open.
+  if (error == kErrOutOfMemory && FailureDetailText().Length() > 0) {
+    const size_t open = documents_ ? documents_->Documents().size() : 0;
+    GetIndString(FailureDetailText(), 32512, open > 1 ? 1 : 3);
+  }
   // The error table's text, when it has one, says what the number means; the detail text says
   // what was being done. The detail belongs to this failure alone, so it is used up here. The
   // words come first; the numbers, for a report of the fault, after them.

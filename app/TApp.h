@@ -74,6 +74,10 @@ class TApp : public TQVApp {
   const Str255& SecondLabel() const { return labels_[1]; }
   // The zoom state of new document frames ("Settings", "Doc Zoom State"); 1 by default.
   int16_t DocZoomState() const { return zoomState_; }
+  // Set while a menu of a document frame is being tracked, so that the main frame also hears
+  // the selection that closes it.
+  int16_t MenuForwarding() const { return menuForwarding_; }
+  void SetMenuForwarding(int16_t forwarding) { menuForwarding_ = forwarding; }
   // Where the profile's folder lives: $XDG_CONFIG_HOME, else ~/.config, unless set.
   void SetConfigDirectory(std::string directory) { configDirectory_ = std::move(directory); }
   // The recent-file list (set up by InitInstance).
@@ -124,6 +128,7 @@ class TApp : public TQVApp {
   std::unique_ptr<CRecentFileList> recentFiles_;
   Str255 labels_[2];
   int16_t zoomState_ = 1;
+  int16_t menuForwarding_ = 0;
   bool resourcesLoaded_ = false;
   bool unitsStarted_ = false;
 };

@@ -29,8 +29,41 @@ BOOL CChildFrame::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* 
     return TRUE;
   }
   const BOOL handled = CMDIChildWnd::OnWndMsg(message, wParam, lParam, result);
-  if (message == WM_WINDOWPOSCHANGED) RecordZoomState();
+  switch (message) {
+    case WM_WINDOWPOSCHANGED:
+      RecordZoomState();
+      break;
+    case WM_INITMENUPOPUP:
+      if (CMDIFrameWnd* frame = GetMDIFrame())
+        ::PostMessage(frame->m_hWnd, WM_INITMENUPOPUP, wParam, lParam);
+      break;
+    case WM_MENUSELECT:
+      ForwardMenuSelect(wParam, lParam);
+      break;
+    case WM_GETMINMAXINFO:
+      LimitMinimumSize(reinterpret_cast<MINMAXINFO*>(lParam));
+      break;
+    default:
+      break;
+  }
   return handled;
+}
+
+void CChildFrame::ForwardMenuSelect(WPARAM wParam, LPARAM lParam) {
+  auto* application = dynamic_cast<TApp*>(CWinApp::Current());
+  const bool forwarding = application != nullptr && application->MenuForwarding() != 0;
+  CMDIFrameWnd* frame = GetMDIFrame();
+  // The selection that closes the menu has no menu handle; it is passed on while forwarding.
+  if (frame && (forwarding || lParam != 0)) ::PostMessage(frame->m_hWnd, WM_MENUSELECT, wParam, lParam);
+  if (application) application->SetMenuForwarding(lParam != 0 ? 1 : 0);
+}
+
+void CChildFrame::LimitMinimumSize(MINMAXINFO* info) const {
+  if (!info || !windowObject_) return;
+  // The limit rectangle holds the minimum height in its top and the minimum width in its left.
+  const MacRect limits = windowObject_->GetLimitRect();
+  info->ptMinTrackSize.x = limits.left;
+  info->ptMinTrackSize.y = limits.top;
 }
 
 void CChildFrame::RecordZoomState() {

@@ -3,7 +3,8 @@
 // window builder (a document window with its window object). Closing the frame asks the window
 // object, through the main frame's close command, instead of destroying it outright. Every
 // change of its position records whether document windows are maximised (the zoom state kept
-// between runs).
+// between runs). Its menu traffic is passed on to the main frame, which sets the menus up and
+// keeps the status line; it is never sized below its window object's minimum.
 
 #include "platform/mfc/CFrameWnd.h"
 #include "ui/views/OwlView.h"
@@ -21,6 +22,8 @@ class CChildFrame : public CMDIChildWnd, public TWindowObjectHolder, public TWin
 
  private:
   void RecordZoomState();
+  void ForwardMenuSelect(WPARAM wParam, LPARAM lParam);
+  void LimitMinimumSize(MINMAXINFO* info) const;
 
   TOwlSubview* windowObject_ = nullptr;
 };

@@ -7,6 +7,8 @@
 #include "app/shell/QVApp.h"
 #include "model/command/CommandCore.h"
 #include "platform/win32/Message.h"
+#include "platform/win32/MessageBox.h"
+#include "platform/win32/Timer.h"
 #include "platform/win32/Window.h"
 #include "ui/views/OwlView.h"
 #include "ui/views/ViewServices.h"
@@ -14,6 +16,12 @@
 IMPLEMENT_DYNCREATE(CMainFrame, CMDIFrameWnd)
 
 namespace {
+
+constexpr DWORD kStatusBarStyle = 0x50008200;  // child, visible, bottom, top border
+constexpr UINT kStatusTimer = 4096;
+constexpr UINT kStatusTimerPeriod = 3000;
+constexpr UINT kWidePaneStyle = SBPS_STRETCH | SBPS_NOBORDERS;
+constexpr int32_t kWidePaneWidth = 16384;
 
 TApplicationHandler* ShellApplication() {
   return dynamic_cast<TApplicationHandler*>(TCommandHandler::Application());
@@ -31,6 +39,10 @@ BOOL CMainFrame::CreateMainWindow() {
   }
   SetMenuFrame(m_hWnd);
   SetMenuBarForMode(kNormalModeBar);
+  if (!CreateStatusBar()) {
+    DestroyWindow();
+    return FALSE;
+  }
   if (std::optional<WINDOWPLACEMENT> saved = ReadWindowPlacement()) {
     startPlacement_ = *saved;
   } else {
@@ -74,6 +86,53 @@ WINDOWPLACEMENT CMainFrame::PlanPlacement(const RECT& window, const RECT& client
   return placement;
 }
 
+BOOL CMainFrame::CreateStatusBar() {
+  static const UINT kIndicators[] = {ID_SEPARATOR};
+  if (!statusBar_.Create(this, kStatusBarStyle, AFX_IDW_STATUS_BAR)) return FALSE;
+  if (!statusBar_.SetIndicators(kIndicators, 1)) return FALSE;
+  // Each tick wakes the message loop, so that idle work runs at least every three seconds.
+  SetTimer(statusBar_.m_hWnd, kStatusTimer, kStatusTimerPeriod, nullptr);
+  SetTimerWakesOnly(statusBar_.m_hWnd, kStatusTimer);
+  RecalcLayout();
+  return TRUE;
+}
+
+void CMainFrame::SetStatusText(const char* text) {
+  if (text && statusBar_.m_hWnd) statusBar_.SetWindowText(text);
+}
+
+void CMainFrame::ShowStatusBar(bool show) {
+  if (!statusBar_.m_hWnd) return;
+  statusBar_.ShowWindow(show ? SW_SHOW : SW_HIDE);
+  RecalcLayout();
+}
+
+void CMainFrame::WidenMessagePane() {
+  if (savedPane_.width != -1 || !menuOpen_ || !statusBar_.m_hWnd) return;
+  statusBar_.GetPaneInfo(0, savedPane_.id, savedPane_.style, savedPane_.width);
+  statusBar_.SetPaneInfo(0, savedPane_.id, kWidePaneStyle, kWidePaneWidth);
+}
+
+void CMainFrame::OnMenuSelect(UINT flags, HMENU menu) {
+  if (flags == 0xFFFF && menu == nullptr && savedPane_.width != -1) {
+    menuOpen_ = false;
+    statusBar_.SetPaneInfo(0, savedPane_.id, savedPane_.style, savedPane_.width);
+    savedPane_.width = -1;
+    return;
+  }
+  menuOpen_ = true;
+}
+
+bool CMainFrame::IsHelpCommand(UINT id) {
+  return id == kHelpFinder || id == kHelpUsing || id == kHelp || id == kDefaultHelp;
+}
+
+void CMainFrame::ShowHelpUnavailable() {
+  // Help would open the program's help file, which is not installed with the program.
+  MessageBox(m_hWnd, "Help is not available: the help file yb.hlp is not installed.", "Yarrowby",
+             MB_OK | MB_ICONINFORMATION);
+}
+
 void CMainFrame::OnClose() {
   // A close during a run stops the run; the next close quits.
   if (auto* application = dynamic_cast<TQVApp*>(CWinApp::Current());
@@ -87,6 +146,10 @@ void CMainFrame::OnClose() {
 }
 
 BOOL CMainFrame::OnCmdMsg(UINT id, int32_t code, void* extra) {
+  if (code == CN_COMMAND && extra == nullptr && IsHelpCommand(id)) {
+    ShowHelpUnavailable();
+    return TRUE;
+  }
   if (CMDIFrameWnd::OnCmdMsg(id, code, extra)) return TRUE;
   // Whether the chain answers a command is known only by asking it to make the command, so a
   // question about a handler is left to the menu set-up.
@@ -112,9 +175,15 @@ BOOL CMainFrame::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* r
       PostQuitMessage(0);
       *result = Default();
       return TRUE;
+    case WM_MENUSELECT:
+      CMDIFrameWnd::OnWndMsg(message, wParam, lParam, result);
+      OnMenuSelect(HIWORD(wParam), reinterpret_cast<HMENU>(lParam));
+      *result = 0;
+      return TRUE;
     case WM_INITMENU:
     case WM_INITMENUPOPUP: {
       CMDIFrameWnd::OnWndMsg(message, wParam, lParam, result);
+      if (message == WM_INITMENUPOPUP) WidenMessagePane();
       if (TApplicationHandler* application = ShellApplication()) application->SetupTheMenus();
       if (MenuBarNeedsRedraw() || MenusChanged()) {
         ClearMenusChanged();

@@ -4,6 +4,7 @@
 // the chain of command from the current target; the command objects that come back are queued.
 // Before a menu opens the application sets the menus up. Closing the frame ends the program.
 
+#include "app/frames/AppBars.h"
 #include "app/frames/Settings.h"
 #include "platform/mfc/CFrameWnd.h"
 #include "platform/win32/WindowPlacement.h"
@@ -31,8 +32,21 @@ class CMainFrame : public CMDIFrameWnd {
   // goes.
   TWindowSettings& WindowSettings() { return windowSettings_; }
 
+  // The help commands: help finder, help on help, help and default help.
+  static constexpr UINT kHelpFinder = 57667;
+  static constexpr UINT kHelpUsing = 57668;
+  static constexpr UINT kHelp = 57670;
+  static constexpr UINT kDefaultHelp = 57671;
+  static bool IsHelpCommand(UINT id);
+
   BOOL OnCmdMsg(UINT id, int32_t code, void* extra) override;
   BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+
+  // The status line: a non-null text becomes its text; null does nothing.
+  void SetStatusText(const char* text);
+  // Shows or hides the status bar, laying the frame out again at once.
+  void ShowStatusBar(bool show);
+  CAppStatusBar& StatusBar() { return statusBar_; }
 
   // A document window for the MDI client: "Untitled", at (0, 0), the size of the screen.
   TOwlWindow* MakeDocumentWindow();
@@ -42,7 +56,25 @@ class CMainFrame : public CMDIFrameWnd {
   // placement is saved and the frame closes.
   void OnClose();
 
+  // The status bar at the bottom with its one message pane, and its timer.
+  BOOL CreateStatusBar();
+  // While a menu is open the message pane spans the bar; the pane's own settings come back
+  // exactly when the menu closes.
+  void WidenMessagePane();
+  void OnMenuSelect(UINT flags, HMENU menu);
+  // The help file is not installed, so every help command says so.
+  void ShowHelpUnavailable();
+
+  struct SavedPane {
+    UINT id = 0;
+    UINT style = 0;
+    int32_t width = -1;  // -1: nothing saved
+  };
+
   WINDOWPLACEMENT startPlacement_;
+  CAppStatusBar statusBar_;
+  SavedPane savedPane_;
+  bool menuOpen_ = false;
   bool smallScreen_ = false;
   TWindowSettings windowSettings_;
 };

@@ -1,5 +1,9 @@
 #include "app/shell/QVApp.h"
 
+#include "app/shell/MenuBar.h"
+#include "core/Failure.h"
+#include "core/MenuCommands.h"
+#include "core/MenuSetup.h"
 #include "model/world/RunCommand.h"
 
 IMPLEMENT_DYNAMIC(TQVApp, TMacApplication)
@@ -40,4 +44,31 @@ void TQVApp::PostCommand(TCommandCore* command) {
       break;
   }
   TMacApplication::PostCommand(command);
+}
+
+TCommandCore* TQVApp::DoMenuCommand(int16_t command) {
+  if (command < 0) return nullptr;
+  switch (command) {
+    case 1053:
+      SetPlayerMode(false);
+      ApplyPlayerMode();
+      return nullptr;
+    case 1054:
+      SetPlayerMode(true);
+      ApplyPlayerMode();
+      return nullptr;
+    default:
+      return TMacApplication::DoMenuCommand(command);
+  }
+}
+
+void TQVApp::DoSetupMenus() {
+  TMacApplication::DoSetupMenus();
+  EnableMenuCommand(1054, !PlayerMode());
+  EnableMenuCommand(1053, PlayerMode() && !IsMemoryLow());
+}
+
+void TQVApp::ApplyPlayerMode() {
+  if (PlayerMode()) SetMenuBarForMode(kPlayerModeBar);
+  InvalidateMenuSetup();
 }

@@ -29,4 +29,19 @@ class TQVApp : public TMacApplication {
   // Queues the command; Quit (36), New (10), Close (31) and command 0 stop a run in progress
   // first, so that they are not held up behind it.
   void PostCommand(TCommandCore* command) override;
+
+  // Player mode: a world is run, not edited. Command 1054 enters it, 1053 leaves it; negative
+  // command numbers do nothing; every other command is the base's.
+  TCommandCore* DoMenuCommand(int16_t command) override;
+  // After the base's set-up: 1054 while not in player mode, 1053 while in it (and memory is not
+  // low).
+  void DoSetupMenus() override;
+  bool PlayerMode() const { return playerMode_ != 0; }
+  void SetPlayerMode(bool on) { playerMode_ = on ? 1 : 0; }
+  // Installs the player menu bar and keys while in player mode (leaving the mode keeps the bar
+  // that is there); the menus need setting up again in any case.
+  void ApplyPlayerMode();
+
+ private:
+  int16_t playerMode_ = 0;
 };

@@ -1,10 +1,13 @@
 #include "platform/mfc/CFrameWnd.h"
 
 #include "platform/mfc/CDocument.h"
+#include "platform/mfc/CStatusBar.h"
 #include "platform/mfc/CToolBar.h"
 #include "platform/mfc/CView.h"
 #include "platform/win32/Accelerator.h"
 #include "platform/win32/Mdi.h"
+#include "platform/win32/Menu.h"
+#include "platform/win32/Resource.h"
 #include "platform/win32/Message.h"
 #include "platform/win32/Resource.h"
 #include "platform/win32/Window.h"
@@ -97,7 +100,8 @@ void CFrameWnd::RecalcLayout(BOOL) {
   // Control bars take their sides first, in z-order; the pane gets what is left.
   for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
     auto* bar = dynamic_cast<CControlBar*>(FromHandlePermanent(child));
-    if (!bar || !::IsWindowVisible(child)) continue;
+    // The bar's own visibility: a frame still hidden lays its bars out all the same.
+    if (!bar || !(::GetWindowLongPtr(child, GWL_STYLE) & WS_VISIBLE)) continue;
     const DWORD side = bar->GetBarStyle();
     const bool horizontal = (side & (CBRS_TOP | CBRS_BOTTOM)) != 0;
     const SIZE size = bar->CalcFixedLayout(FALSE, horizontal);
@@ -166,6 +170,19 @@ BOOL CFrameWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* re
       *result = Default();
       RecalcLayout();
       return TRUE;
+    case WM_MENUSELECT: {
+      // A closing menu brings back the idle prompt; a popup or separator has no prompt.
+      const UINT flags = HIWORD(wParam);
+      UINT id = LOWORD(wParam);
+      if (flags == 0xFFFF && lParam == 0) {
+        id = AFX_IDS_IDLEMESSAGE;
+      } else if (flags & (MF_POPUP | MF_SEPARATOR)) {
+        id = 0;
+      }
+      SetMessageText(id);
+      *result = 0;
+      return TRUE;
+    }
     case WM_SETFOCUS:
       *result = Default();
       if (activeView_ && activeView_->m_hWnd) ::SetFocus(activeView_->m_hWnd);
@@ -173,6 +190,21 @@ BOOL CFrameWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* re
     default:
       return CWnd::OnWndMsg(message, wParam, lParam, result);
   }
+}
+
+void CFrameWnd::SetMessageText(UINT id) {
+  SetMessageText(id == 0 ? std::string().c_str() : GetMessageString(id).c_str());
+}
+
+std::string CFrameWnd::GetMessageString(UINT id) const {
+  const HMODULE module = FindResourceModule(MAKEINTRESOURCEA(static_cast<uint16_t>(id / 16 + 1)),
+                                            RT_STRING);
+  char text[512];
+  if (!module || LoadStringA(module, id, text, sizeof text) <= 0) return {};
+  std::string prompt = text;
+  const size_t end = prompt.find('\n');
+  if (end != std::string::npos) prompt.resize(end);
+  return prompt;
 }
 
 void CFrameWnd::PostNcDestroy() {
@@ -197,11 +229,10 @@ BOOL CMDIFrameWnd::CreateClient(CREATESTRUCT*) {
   return m_hWndMDIClient != nullptr;
 }
 
-void CMDIFrameWnd::RecalcLayout(BOOL) {
+void CMDIFrameWnd::RecalcLayout(BOOL notify) {
+  // The MDI client is the pane: it gets what the control bars leave.
   if (!m_hWndMDIClient) return;
-  RECT client;
-  GetClientRect(&client);
-  ::MoveWindow(m_hWndMDIClient, 0, 0, client.right, client.bottom, TRUE);
+  CFrameWnd::RecalcLayout(notify);
 }
 
 CFrameWnd* CMDIFrameWnd::GetActiveFrame() {

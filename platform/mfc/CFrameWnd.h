@@ -3,6 +3,8 @@
 // accelerator table, and that route commands to their active view first. The multiple-document
 // frame holds an MDI client whose children are document frames (CMDIChildWnd).
 
+#include <string>
+
 #include "platform/mfc/CWnd.h"
 
 class CView;
@@ -39,8 +41,11 @@ class CFrameWnd : public CWnd {
 
   // The status line: the text goes to the frame's status bar, the child window
   // AFX_IDW_STATUS_BAR, as its window text; a frame without one shows nothing. A null text does
-  // nothing.
+  // nothing. The identifier's form shows the prompt of that command: its string in the
+  // resources, up to the first line end; identifier 0 empties the line.
   virtual void SetMessageText(const char* text);
+  void SetMessageText(UINT id);
+  virtual std::string GetMessageString(UINT id) const;
   // The status line back to the idle text: the string AFX_IDS_IDLEMESSAGE of the program's
   // resources, or an empty line when it has none.
   void ResetMessageText();

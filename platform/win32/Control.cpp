@@ -9,4 +9,5 @@ void RegisterStandardControls() {
   RegisterTrackbarClass();
   RegisterScrollBarClass();
   RegisterToolBarClass();
+  RegisterStatusBarClass();
 }

@@ -9,6 +9,7 @@
 #include "platform/win32/ListBox.h"
 #include "platform/win32/ScrollBar.h"
 #include "platform/win32/Static.h"
+#include "platform/win32/StatusBar.h"
 #include "platform/win32/ToolBar.h"
 #include "platform/win32/Trackbar.h"
 

@@ -589,6 +589,9 @@ BOOL TrackMenuBarItem(HWND window, int32_t position) {
   const HMENU submenu = GetSubMenu(bar, position);
   if (!submenu) return FALSE;
   SendMessage(window, WM_INITMENU, reinterpret_cast<WPARAM>(bar), 0);
+  // The bar's item is selected before its popup opens.
+  SendMessage(window, WM_MENUSELECT, static_cast<WPARAM>(MAKELONG(position, MF_POPUP | MF_HILITE)),
+              reinterpret_cast<LPARAM>(bar));
   const RECT item = MenuBarItemRect(window, position);
   gOpeningBarPosition = position;
   return TrackPopupMenu(submenu, TPM_LEFTALIGN, item.left, item.bottom, 0, window, nullptr);

@@ -76,7 +76,8 @@ bool WaitForWork() {
   if (queue.idleScript && queue.idleScript() && QueueHasWork()) return true;
   WindowPresenter* presenter = GetWindowPresenter();
   DWORD due = 0;
-  const bool haveTimer = NextTimerDue(&due);
+  // On the virtual clock only timers that do work move the clock on.
+  const bool haveTimer = NextTimerDue(&due, !VirtualClockInUse());
   if (VirtualClockInUse()) {
     if (presenter) {
       presenter->PollEvents();

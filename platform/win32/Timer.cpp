@@ -17,6 +17,7 @@ struct TimerRecord {
   UINT interval = 0;
   TIMERPROC procedure = nullptr;
   DWORD due = 0;
+  bool wakesOnly = false;
 };
 
 std::vector<TimerRecord>& Timers() {
@@ -68,14 +69,26 @@ BOOL KillTimer(HWND window, UINT_PTR id) {
   return TRUE;
 }
 
-bool NextTimerDue(DWORD* due) {
-  const auto& timers = Timers();
-  if (timers.empty()) return false;
+BOOL SetTimerWakesOnly(HWND window, UINT_PTR id) {
+  for (TimerRecord& timer : Timers()) {
+    if (timer.window != window || timer.id != id) continue;
+    timer.wakesOnly = true;
+    return TRUE;
+  }
+  return FALSE;
+}
+
+bool NextTimerDue(DWORD* due, bool withWakeOnly) {
   const DWORD now = GetTickCount();
   // The earliest deadline, compared by difference so that a wrap cannot reorder them.
-  DWORD earliest = timers.front().due;
-  for (const TimerRecord& timer : timers)
-    if (static_cast<int32_t>(timer.due - earliest) < 0) earliest = timer.due;
+  bool found = false;
+  DWORD earliest = 0;
+  for (const TimerRecord& timer : Timers()) {
+    if (timer.wakesOnly && !withWakeOnly) continue;
+    if (!found || static_cast<int32_t>(timer.due - earliest) < 0) earliest = timer.due;
+    found = true;
+  }
+  if (!found) return false;
   if (due) *due = TickReached(now, earliest) ? now : earliest;
   return true;
 }

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include "core/Alert.h"
 #include "core/ClassHierarchy.h"
+#include "core/Failure.h"
 #include "core/ClassRegistry.h"
 #include "core/Handle.h"
 #include "core/Resources.h"
@@ -95,6 +97,22 @@ TEST_F(TAppTest, SilentAbortReportsNothing) {
   app.PerformQueuedCommand([] { ThrowFailure(0, 0); });
   app.ShowError(0, 12);
   EXPECT_EQ(Reported(), "");
+}
+
+TEST_F(TAppTest, OutOfMemoryWithADetailSaysHowToFreeMemory) {
+  TApp app(stream_);
+  InitHandlePool();
+  app.LoadResourceDlls();
+  FailureDetailText() = Str255("Drawing the world.");
+  app.ShowError(kErrOutOfMemory, 0);
+  EXPECT_NE(Reported().find("Save your work, then close other programs to free memory. (error -108)"),
+            std::string::npos) << Reported();
+  EXPECT_EQ(Reported().find("Drawing the world."), std::string::npos);
+  // Without a detail, none is added.
+  app.ShowError(kErrOutOfMemory, 0);
+  EXPECT_EQ(Reported().find("free memory.", Reported().find('\n')), std::string::npos);
+  app.FreeResourceDlls();
+  FreeHandlePool();
 }
 
 }  // namespace

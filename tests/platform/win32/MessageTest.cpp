@@ -132,6 +132,23 @@ TEST_F(MessageTest, TimersFireOnTheVirtualClockOneAtATime) {
   EXPECT_EQ(GetMessage(&message, nullptr, 0, 0), -1);
 }
 
+TEST_F(MessageTest, ATimerThatOnlyWakesTheLoopDoesNotMoveTheVirtualClock) {
+  const HWND window = TopLevel();
+  Pump();
+  ASSERT_EQ(SetTimer(window, 4096, 3000, nullptr), 4096u);
+  EXPECT_TRUE(SetTimerWakesOnly(window, 4096));
+  EXPECT_FALSE(SetTimerWakesOnly(window, 4097));
+  MSG message;
+  const DWORD before = GetTickCount();
+  EXPECT_EQ(GetMessage(&message, nullptr, 0, 0), -1);
+  EXPECT_EQ(GetTickCount(), before);
+  // Still delivered when its time comes, and a working timer still moves the clock past it.
+  ASSERT_EQ(SetTimer(window, 8, 5000, nullptr), 8u);
+  ASSERT_TRUE(GetMessage(&message, nullptr, 0, 0));
+  EXPECT_EQ(message.wParam, 4096u);
+  EXPECT_EQ(GetTickCount() - before, 5000u);
+}
+
 int gTimerCalls = 0;
 void CountingTimer(HWND, UINT, UINT_PTR, DWORD) {
   ++gTimerCalls;

@@ -1,0 +1,25 @@
+#include "app/frames/AppBars.h"
+
+namespace {
+
+// The number of progress displays showing in the status line.
+int32_t gStatusLineHolds = 0;
+
+}  // namespace
+
+LRESULT CAppStatusBar::OnSetText(const char* text) {
+  if (TStatusLineHold::Held()) return TRUE;
+  return CStatusBar::OnSetText(text);
+}
+
+TStatusLineHold::TStatusLineHold() {
+  ++gStatusLineHolds;
+}
+
+TStatusLineHold::~TStatusLineHold() {
+  --gStatusLineHolds;
+}
+
+bool TStatusLineHold::Held() {
+  return gStatusLineHolds > 0;
+}
