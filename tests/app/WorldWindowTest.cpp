@@ -1154,6 +1154,77 @@ TEST_F(WorldWindowTest, AClickOnAScrollArrowShiftsTheWorldPixelsByALine) {
   EXPECT_EQ(At(MacPoint(centre.h, static_cast<int16_t>(centre.v + 16))), kBoxColour);
 }
 
+struct BarState {
+  int32_t minimum = 0;
+  int32_t maximum = 0;
+  int32_t position = 0;
+};
+
+BarState StateOf(TScrollBarContainer* container) {
+  BarState state;
+  container->GetScrollBar()->GetScrollRange(&state.minimum, &state.maximum);
+  state.position = container->GetScrollBar()->GetScrollPos();
+  return state;
+}
+
+TEST_F(WorldWindowTest, TheScrollBarsShowTheViewInPixelsAndFollowItsScrolling) {
+  TScrollBarContainer* horizontalBar = window_->HScrollBar();
+  TScrollBarContainer* verticalBar = window_->VScrollBar();
+  ASSERT_NE(horizontalBar, nullptr);
+  ASSERT_NE(verticalBar, nullptr);
+  view_->RecomputeWorldExtent();
+  const TViewPoint size = view_->GetStoredSize();
+  // The range is the bodies' pixels grown by half the view less 6 on each side.
+  const int32_t marginH = 2 * ((size.h >> 1) - 6);
+  const BarState start = StateOf(horizontalBar);
+  const int32_t bodiesH = start.maximum - start.minimum - marginH;
+  EXPECT_GE(bodiesH, BoxWidthInPixels() - 2);
+  EXPECT_LT(bodiesH, size.h);
+  // The position is the view's centre inside that range.
+  EXPECT_GT(start.position, start.minimum);
+  EXPECT_LT(start.position, start.maximum);
+  const BarState upright = StateOf(verticalBar);
+  EXPECT_GT(upright.maximum - upright.minimum, 2 * ((size.v >> 1) - 6));
+  EXPECT_GT(upright.position, upright.minimum);
+  EXPECT_LT(upright.position, upright.maximum);
+
+  // Each arrow moves the thumb by the line the world scrolled; the range stays.
+  HWND horizontal = horizontalBar->GetScrollBar()->m_hWnd;
+  RECT bar;
+  GetClientRect(horizontal, &bar);
+  PressAt(horizontal, bar.right - 2, bar.bottom / 2);
+  Pump();
+  BarState now = StateOf(horizontalBar);
+  EXPECT_EQ(now.position, start.position + 12);
+  EXPECT_EQ(now.minimum, start.minimum);
+  EXPECT_EQ(now.maximum, start.maximum);
+  PressAt(horizontal, 2, bar.bottom / 2);
+  PressAt(horizontal, 2, bar.bottom / 2);
+  Pump();
+  EXPECT_EQ(StateOf(horizontalBar).position, start.position - 12);
+
+  // Up shows more of the world's top: the vertical thumb goes toward its minimum.
+  HWND vertical = verticalBar->GetScrollBar()->m_hWnd;
+  GetClientRect(vertical, &bar);
+  PressAt(vertical, bar.right / 2, 2);
+  Pump();
+  EXPECT_EQ(StateOf(verticalBar).position, upright.position - 12);
+  EXPECT_EQ(StateOf(verticalBar).minimum, upright.minimum);
+  PressAt(vertical, bar.right / 2, bar.bottom - 2);
+  PressAt(vertical, bar.right / 2, bar.bottom - 2);
+  Pump();
+  EXPECT_EQ(StateOf(verticalBar).position, upright.position + 12);
+
+  // Zooming in doubles the bodies' share of the range.
+  Command(TMainWorldView::kZoomInTool);
+  Click(InBox());
+  ASSERT_DOUBLE_EQ(view_->GetScale(), 2 * kPixelsPerMetre);
+  const BarState zoomed = StateOf(horizontalBar);
+  EXPECT_NEAR(zoomed.maximum - zoomed.minimum - marginH, 2 * bodiesH, 2);
+  EXPECT_GT(zoomed.position, zoomed.minimum);
+  EXPECT_LT(zoomed.position, zoomed.maximum);
+}
+
 TEST_F(WorldWindowTest, RulersFrameTheMainViewDrawTheGridAndFollowThePointer) {
   const TViewPoint location = view_->GetLocation();
   const TViewPoint size = view_->GetStoredSize();

@@ -9,6 +9,7 @@
 #include "bodies/Background.h"
 #include "bodies/Body.h"
 #include "core/Failure.h"
+#include "core/geometry/Rounding.h"
 #include "model/Thing.h"
 #include "model/world/WorldDoc.h"
 #include "model/world/WorldParticipants.h"
@@ -364,7 +365,19 @@ void TMainWorldView::RecomputeWorldExtent() {
   worldExtent_.right = std::max(worldExtent_.right, viewCentre_.x);
   worldExtent_.top = std::max(worldExtent_.top, viewCentre_.y);
   worldExtent_.bottom = std::min(worldExtent_.bottom, viewCentre_.y);
-  ScrollStateChanged(0, worldExtent_);
+  BroadcastScrollState();
+}
+
+// The scroll bars work in pixels: the world scaled to the view with y up, so that scrolling the
+// view by d pixels moves the centre, and so the bars' position, by exactly d. The vertical
+// position counts downwards (the bar's top is the world's top).
+void TMainWorldView::BroadcastScrollState() {
+  const double scale = GetScale();
+  const TDoubleRect pixels(worldExtent_.left * scale, worldExtent_.top * scale,
+                           worldExtent_.right * scale, worldExtent_.bottom * scale);
+  const auto h = static_cast<uint16_t>(RoundToShort(viewCentre_.x * scale));
+  const auto v = static_cast<uint16_t>(RoundToShort(-viewCentre_.y * scale));
+  ScrollStateChanged((static_cast<uint32_t>(h) << 16) | v, pixels);
 }
 
 std::vector<TThing*> TMainWorldView::Things() const {

@@ -273,6 +273,8 @@ class TMainWorldView : public TOffScreenViewBase, public TCursorSource, public T
     std::unordered_set<const TLink*> objects_;
   };
   std::vector<TThing*> Things() const;
+  // Tells the dependents (the scroll bars) the view centre and the extent in pixels.
+  void BroadcastScrollState();
   // The two ways an object draws itself: the first (its editing picture, with the marks of a
   // selected object) and the second (its shape alone).
   void FirstDraw(TThing* object, const MacRect& rect, int16_t mode, const Selection& selection);
