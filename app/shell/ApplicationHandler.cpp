@@ -99,6 +99,15 @@ bool TApplicationHandler::ChooseMenuItem(int32_t packed) {
 }
 
 TCommandCore* TApplicationHandler::DoMenuCommand(int16_t command) {
+  TCommandCore* const own = OwnMenuCommand(command);
+  if (own != nullptr) return own;
+  // A command the application does not make goes to its window-less handlers (the Scripts
+  // menu heads them).
+  TTargetHandler* const coHandlers = IdleChainHead();
+  return coHandlers != nullptr ? coHandlers->DoMenuCommand(command) : nullptr;
+}
+
+TCommandCore* TApplicationHandler::OwnMenuCommand(int16_t command) {
   if (command == 1) return new TFirstApplicationCommand(*this);
   if (command >= 10 && command <= 19) return new TNewDocumentCommand(*this, command);
   if (command >= 20 && command <= 29) return new TOpenFileCommand(*this, command);
@@ -145,15 +154,21 @@ TCommandCore* TApplicationHandler::DoMenuCommand(int16_t command) {
 }
 
 void TApplicationHandler::DoQuit() {
+  // As for a chosen item, a chain that does not end here still reaches the application and its
+  // window-less handlers (the script shell closes first).
   TTargetHandler* const target = GetTarget();
-  TCommandCore* const last = target != nullptr ? target->DoMenuCommand(kQuitNoticeCommand)
-                                               : DoMenuCommand(kQuitNoticeCommand);
+  TCommandCore* last = nullptr;
+  if (target != nullptr && target != this) last = target->DoMenuCommand(kQuitNoticeCommand);
+  if (last == nullptr && (target == nullptr || target == this || !OnTargetChain()))
+    last = DoMenuCommand(kQuitNoticeCommand);
   if (last != nullptr) PerformCommand(last);
   if (services_.closeAllDocuments) services_.closeAllDocuments();
   PostQuitMessage(0);
 }
 
 void TApplicationHandler::DoSetupMenus() {
+  // The window-less handlers enable their items before the application's own enabling.
+  if (TTargetHandler* const coHandlers = IdleChainHead()) coHandlers->DoSetupMenus();
   TCommandHandler::DoSetupMenus();
   EnableMenuCommand(1, true);
   EnableMenuCommand(36, true);

@@ -59,7 +59,9 @@ class TApplicationHandler : public TCommandHandler {
   // and exit (57665, as command 36). False for any other.
   bool HandleFrameworkCommand(UINT id);
 
-  // The end of the chain: the application's own commands.
+  // The end of the chain: the application's own commands; a command that none of them makes is
+  // offered to the head of the window-less handlers (InstallIdleHandler), which also set up
+  // the menus before the application's own enabling.
   TCommandCore* DoMenuCommand(int16_t command) override;
   void DoSetupMenus() override;
 
@@ -88,6 +90,8 @@ class TApplicationHandler : public TCommandHandler {
  private:
   // Whether this handler lies on the chain that starts at the current target.
   bool OnTargetChain();
+  // The application's own menu commands.
+  TCommandCore* OwnMenuCommand(int16_t command);
 
   Services services_;
   bool cachedUndo_ = true;

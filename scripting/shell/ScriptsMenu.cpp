@@ -89,7 +89,10 @@ void ScriptsMenu::DoSetupMenus() {
   if (host_ && host_->GetEngine() != nullptr) {
     const bool low = IsMemoryLow();
     EnableMenuCommand(5515, !low);
-    EnableMenuCommand(5503, shell_ != nullptr && shell_->Available() && !low);
+    // Opening a script needs the shell just as a new one does; nothing else enables it.
+    const bool shellReady = shell_ != nullptr && shell_->Available() && !low;
+    EnableMenuCommand(5503, shellReady);
+    EnableMenuCommand(5504, shellReady);
   }
   TTargetHandler::DoSetupMenus();
 }

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,23 @@ class TWatchingHandler : public TTargetHandler {
 
  private:
   std::string name_;
+  std::vector<std::string>& log_;
+};
+
+// A window-less handler that notes the menu requests that reach it.
+class TListeningHandler : public TTargetHandler {
+ public:
+  explicit TListeningHandler(std::vector<std::string>& log) : log_(log) { InitTargetHandler(nullptr); }
+  TCommandCore* DoMenuCommand(int16_t command) override {
+    log_.push_back("command " + std::to_string(command));
+    return TTargetHandler::DoMenuCommand(command);
+  }
+  void DoSetupMenus() override {
+    log_.push_back("setup");
+    TTargetHandler::DoSetupMenus();
+  }
+
+ private:
   std::vector<std::string>& log_;
 };
 
@@ -121,6 +139,22 @@ TEST_F(ApplicationChainTest, TheOldTargetAndTheNewOneAreToldAndTheMenusSetUpAgai
   EXPECT_FALSE(MenusNeedSetup());
   EXPECT_EQ(log, (std::vector<std::string>{"first 01", "first 10", "second 01"}));
   app_->SetTarget(nullptr);
+}
+
+TEST_F(ApplicationChainTest, CommandsTheApplicationDoesNotMakeAndTheMenuSetUpReachItsWindowlessHandlers) {
+  std::vector<std::string> log;
+  TListeningHandler scripts(log);
+  app_->InstallIdleHandler(&scripts, true);
+  // The application's own command is made without asking the handler.
+  std::unique_ptr<TCommandCore> own(app_->DoMenuCommand(1));
+  EXPECT_NE(own, nullptr);
+  EXPECT_EQ(app_->DoMenuCommand(5503), nullptr);
+  app_->SetupTheMenus();
+  EXPECT_EQ(log, (std::vector<std::string>{"command 5503", "setup"}));
+  app_->InstallIdleHandler(&scripts, false);
+  log.clear();
+  EXPECT_EQ(app_->DoMenuCommand(5503), nullptr);
+  EXPECT_TRUE(log.empty());
 }
 
 TEST_F(ApplicationChainTest, ThePumpGivesThePortContextBackWhileAMessageIsHandled) {

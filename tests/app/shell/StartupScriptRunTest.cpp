@@ -17,6 +17,7 @@
 
 #include "app/TApp.h"
 #include "app/frames/MainFrame.h"
+#include "app/shell/MenuBar.h"
 #include "app/shell/ProgramScripting.h"
 #include "app/shell/StartupHooks.h"
 #include "core/Keys.h"
@@ -28,6 +29,7 @@
 #include "platform/win32/MessageBox.h"
 #include "platform/win32/Window.h"
 #include "scripting/host/Application.h"
+#include "scripting/shell/ScriptShell.h"
 #include "scripting/shell/ScriptsMenu.h"
 
 namespace {
@@ -260,6 +262,64 @@ TEST_F(StartupScriptRunTest, AScriptThatDoesNotCompileIsAnAlertOverTheFrameAndTh
   EXPECT_TRUE(frameActiveAfterAnswer);
   // Nothing of a script that does not compile runs.
   EXPECT_EQ(output.Text(), "");
+}
+
+// The Scripts menu's commands come the user's way: its items are enabled by the menu set-up, an
+// entry that the start-up script added runs its script, and New Script opens the script shell.
+TEST_F(StartupScriptRunTest, TheScriptsMenuEnablesItsItemsAndAnswersItsCommands) {
+  const std::string entryScript = programFolder_ + "/hello.ybs";
+  std::ofstream(entryScript, std::ios::binary)
+      << "Sub Main()\r\n  Print \"hello from the menu\"\r\nEnd Sub\r\n";
+  WriteStartupScript("Sub Main()\r\n  YB.InsertMenuItem 1, \"Hello\", \"" + entryScript +
+                     "\"\r\nEnd Sub\r\n");
+  StandardOutputCapture output;
+  ASSERT_TRUE(output.Capturing());
+  int32_t code = -1;
+  bool runEnabled = false;
+  bool newEnabled = false;
+  bool openEnabled = false;
+  std::string printedByEntry;
+  bool shellClosedBefore = false;
+  bool shellOpenAfterNew = false;
+  bool shellWindowShown = false;
+  int32_t lastStep = 0;
+  {
+    TProgramScripting scripting;
+    scripting.InstallHooks(StartupHooks());
+    TApp app;
+    code = RunWithSample(app, [&](int32_t step) {
+      lastStep = step;
+      const HWND frame = app.MainFrame() != nullptr ? app.MainFrame()->m_hWnd : nullptr;
+      if (frame == nullptr || GetMessageBoxWindow() != nullptr) return false;
+      if (step != 1) return false;
+      app.Commands().SetupTheMenus();
+      runEnabled = IsMenuCommandEnabled(5515);
+      newEnabled = IsMenuCommandEnabled(5503);
+      openEnabled = IsMenuCommandEnabled(5504);
+      const std::string before = output.Text();
+      SendMessage(frame, WM_COMMAND, 5521, 0);
+      printedByEntry = output.Text().substr(before.size());
+      TScriptShell* const shell = scripting.Menu() != nullptr ? scripting.Menu()->GetShell() : nullptr;
+      if (shell == nullptr) return false;
+      shellClosedBefore = !shell->IsOpen();
+      SendMessage(frame, WM_COMMAND, 5503, 0);
+      shellOpenAfterNew = shell->IsOpen();
+      shellWindowShown = ShellState().mainWindow != nullptr && IsWindowVisible(ShellState().mainWindow);
+      // Quitting closes the unchanged new script's shell without a question and ends the program.
+      SendMessage(frame, WM_COMMAND, kQuitCommand, 0);
+      return true;
+    });
+  }
+  output.Stop();
+  EXPECT_EQ(code, 0);
+  EXPECT_EQ(lastStep, 1) << "the program ended at step " << lastStep;
+  EXPECT_TRUE(runEnabled);
+  EXPECT_TRUE(newEnabled);
+  EXPECT_TRUE(openEnabled);
+  EXPECT_EQ(printedByEntry, "hello from the menu\n");
+  EXPECT_TRUE(shellClosedBefore);
+  EXPECT_TRUE(shellOpenAfterNew);
+  EXPECT_TRUE(shellWindowShown);
 }
 
 }  // namespace
