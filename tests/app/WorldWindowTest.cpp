@@ -434,7 +434,8 @@ TEST_F(WorldWindowTest, TheStatusLineNamesTheHoveredObjectAndGoesIdleOverFreeSpa
   view_->TrackMouseOver(free);
   world_->SetRunState(kRunIdle);
   SetMainFrame(main_);
-  EXPECT_EQ(recorder.texts, (std::vector<std::string>{"Crate", "", ""}));
+  // Free space shows the program's idle text; an unnamed object an empty line.
+  EXPECT_EQ(recorder.texts, (std::vector<std::string>{"Crate", "Ready", ""}));
 }
 
 TEST_F(WorldWindowTest, TheMainFramesStatusBarShowsTheHoveredObjectsName) {
@@ -450,7 +451,7 @@ TEST_F(WorldWindowTest, TheMainFramesStatusBarShowsTheHoveredObjectsName) {
   EXPECT_STREQ(text, "Crate");
   view_->TrackMouseOver(MacPoint(static_cast<int16_t>(InBox().h + 60), InBox().v));
   GetWindowText(bar, text, sizeof text);
-  EXPECT_STREQ(text, "");
+  EXPECT_STREQ(text, "Ready");
   DestroyWindow(bar);
 }
 
