@@ -149,6 +149,8 @@ class TWorldDoc : public TWorldBase, public TActionContext, public TPlacingWorld
   uint16_t GetCanPlay() const { return canPlay_; }
   void SetCanPlay(uint16_t on) { canPlay_ = on; }
   uint16_t GetClickWord() const { return clickWord_; }
+  // A press handed to the tools is over.
+  void ClearClickWord() { clickWord_ = 0; }
   uint16_t GetDoublePrecisionWord() const { return doublePrecision_; }
   uint16_t GetSelectionMarksStale() const { return selectionMarksStale_; }
   uint16_t GetWindowStateWord() const { return windowStateWord_; }
