@@ -236,6 +236,11 @@ class TWorldDoc : public TWorldBase, public TActionContext, public TPlacingWorld
   using ToolTrackerMaker = std::function<std::unique_ptr<TCommandCore>(int16_t tool)>;
   // The trackers made by the maker before (which may refer to its window) go with it.
   void SetToolTrackerMaker(ToolTrackerMaker maker);
+  // What takes back the main view's pending hover point when the tool changes; null without a
+  // main view.
+  void SetPendingPointClearer(std::function<void()> clear) {
+    pendingPointClearer_ = std::move(clear);
+  }
   // The tracker of the tool: the one waiting for it, or a new one from the object resource
   // numbered by the tool; -25005 when the resource holds no object or the object makes no
   // tracker.
@@ -371,6 +376,7 @@ class TWorldDoc : public TWorldBase, public TActionContext, public TPlacingWorld
   int16_t previousTool_ = kSelectionTool;
   int16_t previousToolArgument_ = 0;
   ToolTrackerMaker toolTrackerMaker_;
+  std::function<void()> pendingPointClearer_;
   // The trackers made and not yet handed to a click, in the order of their command numbers.
   std::vector<std::unique_ptr<TCommandCore>> toolTrackers_;
   TCommandCore* toolTracker_ = nullptr;

@@ -203,6 +203,11 @@ uint32_t TMainWorldView::ToolTrackerCursor(int16_t tool) const {
   return ToolCursor(tool);
 }
 
+void TMainWorldView::ClearPendingPoint() {
+  if (snapper_) snapper_->EraseHoverMarkerIf(1);
+  lastHoverPoint_ = MacPoint(-1, -1);
+}
+
 bool TMainWorldView::DoSetCursor(const MacPoint& portPoint, RegionRec* cursorRegion) {
   try {
     TOffScreenViewBase::DoSetCursor(portPoint, cursorRegion);
