@@ -8,6 +8,7 @@
 #include "bodies/Polygon.h"
 #include "bodies/Table.h"
 #include "bodies/assembly/BodyAssembly.h"
+#include "bodies/assembly/BodyDragContext.h"
 #include "bodies/lines/Line.h"
 #include "bodies/points/Point.h"
 #include "bodies/vectors/VectorArrows.h"
@@ -23,11 +24,13 @@ void RegisterBodyClasses() {
   TCurvPoly::RegisterClass();
   RegisterVectorHandlerClass();
   InstallGeometryAssembly(&ProgramBodyAssembly());
+  InstallGeometryDragContextMaker(MakeBodyDragContext);
   InstallFormulaGeometry();
 }
 
 void FreeBodyClasses() {
   RemoveFormulaGeometry();
+  InstallGeometryDragContextMaker(nullptr);
   InstallGeometryAssembly(nullptr);
   FreeVectorLabels();
   TMass::TermClass();

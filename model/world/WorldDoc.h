@@ -150,6 +150,8 @@ class TWorldDoc : public TWorldBase, public TActionContext, public TPlacingWorld
   uint16_t GetCanPlay() const { return canPlay_; }
   void SetCanPlay(uint16_t on) { canPlay_ = on; }
   uint16_t GetClickWord() const { return clickWord_; }
+  // A press handed to the tools is over.
+  void ClearClickWord() { clickWord_ = 0; }
   uint16_t GetDoublePrecisionWord() const { return doublePrecision_; }
   uint16_t GetSelectionMarksStale() const { return selectionMarksStale_; }
   uint16_t GetWindowStateWord() const { return windowStateWord_; }
@@ -248,6 +250,11 @@ class TWorldDoc : public TWorldBase, public TActionContext, public TPlacingWorld
   using ToolTrackerMaker = std::function<std::unique_ptr<TCommandCore>(int16_t tool)>;
   // The trackers made by the maker before (which may refer to its window) go with it.
   void SetToolTrackerMaker(ToolTrackerMaker maker);
+  // What takes back the main view's pending hover point when the tool changes; null without a
+  // main view.
+  void SetPendingPointClearer(std::function<void()> clear) {
+    pendingPointClearer_ = std::move(clear);
+  }
   // The tracker of the tool: the one waiting for it, or a new one from the object resource
   // numbered by the tool; -25005 when the resource holds no object or the object makes no
   // tracker.
@@ -383,6 +390,7 @@ class TWorldDoc : public TWorldBase, public TActionContext, public TPlacingWorld
   int16_t previousTool_ = kSelectionTool;
   int16_t previousToolArgument_ = 0;
   ToolTrackerMaker toolTrackerMaker_;
+  std::function<void()> pendingPointClearer_;
   // The trackers made and not yet handed to a click, in the order of their command numbers.
   std::vector<std::unique_ptr<TCommandCore>> toolTrackers_;
   TCommandCore* toolTracker_ = nullptr;

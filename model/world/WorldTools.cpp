@@ -38,6 +38,8 @@ void TWorldDoc::SetMode(int16_t tool, int16_t argument) {
   } else {
     toolTracker_ = nullptr;
   }
+  // A point marked for the old tool means nothing to the new one; vertex editing keeps it.
+  if (tool != kRotateTool && pendingPointClearer_) pendingPointClearer_();
   if (tool == previousTool_ && argument == previousToolArgument_) return;
   const std::vector<TLink*> observers = ViewObjects();
   for (TLink* object : observers) {

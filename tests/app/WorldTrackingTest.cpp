@@ -581,4 +581,23 @@ TEST_F(WorldTrackingTest, TheBandPacesTheViewOnlyWhileItIsDragged) {
   Free(band);
 }
 
+TEST_F(WorldTrackingTest, TheToolCursorIsTheWaitingTrackersAndAPressClearsTheClickWord) {
+  const MacPoint empty = ScreenOf(0.0, 0.6);
+  world_->SetMode(kPolygonPrototype, 0);
+  auto* waiting = dynamic_cast<TCommandBase*>(world_->GetToolTracker());
+  ASSERT_NE(waiting, nullptr);
+  waiting->SetCursorResource(kCursorDrag);
+  ASSERT_TRUE(view_->DoSetCursor(empty, nullptr));
+  EXPECT_EQ(view_->CurrentCursorResource(), kCursorDrag);
+  // Without a waiting tracker the tool's own cursor shows: the arrow for selection.
+  world_->SetMode(TWorldBase::kSelectionTool, 0);
+  ASSERT_TRUE(view_->DoSetCursor(empty, nullptr));
+  EXPECT_EQ(view_->CurrentCursorResource(), 0u);
+
+  ASSERT_EQ(world_->GetClickWord(), 1);
+  TCommandCore* band = Press(empty);
+  EXPECT_EQ(world_->GetClickWord(), 0);
+  Free(band);
+}
+
 }  // namespace

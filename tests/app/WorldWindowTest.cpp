@@ -715,6 +715,26 @@ TEST_F(WorldWindowTest, AHoverOverAPointDrawsTheCrossAndLeavingRestoresThePixels
   EXPECT_EQ(snapshot(), before);
 }
 
+TEST_F(WorldWindowTest, ChangingTheToolTakesBackTheHoverMark) {
+  world_->SetCurrentTool(2500);  // a creation tool
+  view_->SettingChanged(0, 0);
+  const MacPoint at = BoxCentre();
+  const auto snapshot = [&] {
+    std::vector<COLORREF> pixels;
+    for (int dv = -8; dv <= 8; ++dv)
+      for (int dh = -8; dh <= 8; ++dh)
+        pixels.push_back(At(MacPoint(static_cast<int16_t>(at.h + dh), static_cast<int16_t>(at.v + dv))));
+    return pixels;
+  };
+  const std::vector<COLORREF> before = snapshot();
+  view_->TrackMouseOver(MacPoint(static_cast<int16_t>(at.h + 1), at.v));
+  ASSERT_NE(view_->GetSnapper()->GetHoverObject(), nullptr);
+  ASSERT_NE(snapshot(), before);
+  world_->SetMode(TWorldBase::kSelectionTool, 0);
+  EXPECT_EQ(view_->GetSnapper()->GetHoverObject(), nullptr);
+  EXPECT_EQ(snapshot(), before);
+}
+
 TEST_F(WorldWindowTest, ABodyMovedRedrawsOnlyWhereItWasAndWhereItIs) {
   const auto whole = [&] {
     std::vector<COLORREF> pixels;

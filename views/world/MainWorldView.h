@@ -233,6 +233,11 @@ class TMainWorldView : public TOffScreenViewBase, public TCursorSource, public T
   // The topmost object of the link list inside the rectangle, else the link list's first.
   TThing* FindObjectInRect(const MacRect& rect);
   void SetToolCursor(uint32_t resource);
+  // Takes back the hover mark of the last point the pointer rested on, so that the next hover
+  // marks afresh.
+  void ClearPendingPoint();
+  // The cursor of the current tool's waiting tracker; the tool's own without one.
+  uint32_t ToolTrackerCursor(int16_t tool) const;
   bool DoSetCursor(const MacPoint& portPoint, RegionRec* cursorRegion) override;
   uint32_t CurrentCursorResource() const override { return cursor_; }
   int16_t DoIdle(int16_t phase) override;

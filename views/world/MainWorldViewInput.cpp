@@ -14,6 +14,7 @@
 #include "core/port/PortRegion.h"
 #include "core/port/WindowBinding.h"
 #include "model/Thing.h"
+#include "model/command/CommandBase.h"
 #include "model/world/RunCommand.h"
 #include "model/world/WorldDoc.h"
 #include "platform/win32/Cursor.h"
@@ -195,6 +196,18 @@ void TMainWorldView::SetToolCursor(uint32_t resource) {
   SetCursor(cursor);
 }
 
+uint32_t TMainWorldView::ToolTrackerCursor(int16_t tool) const {
+  // The tracker that waits for the tool's next press knows its cursor.
+  const auto* tracker = dynamic_cast<const TCommandBase*>(world_ ? world_->GetToolTracker() : nullptr);
+  if (tracker != nullptr && tracker->CursorResource() != 0) return tracker->CursorResource();
+  return ToolCursor(tool);
+}
+
+void TMainWorldView::ClearPendingPoint() {
+  if (snapper_) snapper_->EraseHoverMarkerIf(1);
+  lastHoverPoint_ = MacPoint(-1, -1);
+}
+
 bool TMainWorldView::DoSetCursor(const MacPoint& portPoint, RegionRec* cursorRegion) {
   try {
     TOffScreenViewBase::DoSetCursor(portPoint, cursorRegion);
@@ -219,7 +232,7 @@ bool TMainWorldView::DoSetCursor(const MacPoint& portPoint, RegionRec* cursorReg
         resource = kPartCursor;
         break;
       default:
-        resource = ToolCursor(tool);
+        resource = ToolTrackerCursor(tool);
         break;
     }
     SetToolCursor(resource);

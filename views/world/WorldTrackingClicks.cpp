@@ -126,6 +126,7 @@ TCommandCore* TWorldClickDispatch::MouseDown(const MacPoint& point, TMouseEvent*
   } else if (IsSelectionTool(tool)) {
     answer = ClickDispatch(point, event);
   }
+  world_.ClearClickWord();
   context_.RefreshSelectionDisplay();
   return answer;
 }

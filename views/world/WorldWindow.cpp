@@ -37,6 +37,7 @@ TWorldWindow::TWorldWindow(TWorldDoc& world, TWindowDocument& document)
 TWorldWindow::~TWorldWindow() {
   if (world_.GetDisplay() == this) world_.SetDisplay(nullptr);
   world_.SetToolTrackerMaker(nullptr);
+  world_.SetPendingPointClearer(nullptr);
   clicks_.reset();
   if (mainView_) {
     mainView_->SetGoneHandler(nullptr);
@@ -47,6 +48,7 @@ TWorldWindow::~TWorldWindow() {
 void TWorldWindow::Forget() {
   if (world_.GetDisplay() == this) world_.SetDisplay(nullptr);
   world_.SetToolTrackerMaker(nullptr);
+  world_.SetPendingPointClearer(nullptr);
   clicks_.reset();
   trackerContext_.reset();
   trackerView_.reset();
@@ -91,6 +93,9 @@ void TWorldWindow::OpenWindow(bool alternateFrame) {
   mainView_->SetGoneHandler([this] { Forget(); });
   mainView_->SetClickHandler([this](TMainWorldView&, const MacPoint& point, TMouseEvent* event) {
     return MouseDown(point, event);
+  });
+  world_.SetPendingPointClearer([this] {
+    if (mainView_) mainView_->ClearPendingPoint();
   });
   mainView_->SetHoverHandler([this](const MacPoint& point, bool overFree) {
     MouseMoved(point, overFree);
