@@ -107,3 +107,13 @@ ControlDc::~ControlDc() {
   if (oldFont_) SelectObject(dc_, oldFont_);
   ReleaseDC(control_, dc_);
 }
+
+void RegisterControlClass(const char* name, WNDPROC procedure) {
+  if (GetClassInfo(name, nullptr)) return;
+  WNDCLASS windowClass;
+  windowClass.lpfnWndProc = procedure;
+  windowClass.lpszClassName = name;
+  windowClass.cbWndExtra = static_cast<int32_t>(sizeof(LONG_PTR));
+  windowClass.background = kNoBackground;
+  RegisterClass(&windowClass);
+}

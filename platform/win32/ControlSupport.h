@@ -2,10 +2,12 @@
 // What the standard controls of this layer share: telling the parent, the font and colours they
 // draw with, and a paint scope. Not for code outside the layer.
 
+#include <memory>
 #include <string>
 
 #include "platform/win32/GdiTypes.h"
 #include "platform/win32/OwnerDraw.h"
+#include "platform/win32/Window.h"
 #include "platform/win32/WindowDc.h"
 #include "platform/win32/WindowTypes.h"
 
@@ -19,6 +21,27 @@ inline constexpr COLORREF kControlGrayText = 0x00808080;
 inline constexpr COLORREF kControlWindow = 0x00FFFFFF;
 inline constexpr COLORREF kControlHighlight = 0x00D77800;
 inline constexpr COLORREF kControlHighlightText = 0x00FFFFFF;
+
+// A control's own state lives in its first window word: made at WM_NCCREATE and freed at
+// WM_NCDESTROY, so that it lasts exactly as long as the window.
+template <class State>
+State* ControlStateOf(HWND control) {
+  return reinterpret_cast<State*>(GetWindowLongPtr(control, 0));
+}
+// Makes or frees the state for those two messages; true when the message was one of them.
+template <class State>
+bool KeepControlState(HWND control, UINT message) {
+  if (message == WM_NCCREATE) {
+    SetWindowLongPtr(control, 0, reinterpret_cast<LONG_PTR>(std::make_unique<State>().release()));
+    return true;
+  }
+  if (message != WM_NCDESTROY) return false;
+  std::unique_ptr<State> gone(ControlStateOf<State>(control));
+  SetWindowLongPtr(control, 0, 0);
+  return true;
+}
+// Registers a control class (once) whose first window word holds its state.
+void RegisterControlClass(const char* name, WNDPROC procedure);
 
 // Sends the parent WM_COMMAND with the control's identifier and `code`.
 void NotifyParent(HWND control, WORD code);

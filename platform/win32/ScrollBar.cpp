@@ -15,7 +15,6 @@
 
 namespace {
 
-constexpr int32_t kStateOffset = 0;
 constexpr int32_t kMinimumThumb = 8;
 
 // What the control remembers between a press and its release.
@@ -27,7 +26,7 @@ struct PressState {
 };
 
 PressState* StateOf(HWND bar) {
-  return reinterpret_cast<PressState*>(GetWindowLongPtr(bar, kStateOffset));
+  return ControlStateOf<PressState>(bar);
 }
 
 bool Vertical(HWND bar) {
@@ -62,7 +61,8 @@ Layout LayoutOf(HWND bar) {
   const int64_t span = int64_t{layout.maximum} - layout.minimum;
   const int32_t room = layout.trackLength - layout.thumbLength;
   const int64_t offset = span > 0 ? (int64_t{position} - layout.minimum) * room / span : 0;
-  layout.thumbStart = layout.trackStart + static_cast<int32_t>(std::clamp<int64_t>(offset, 0, room));
+  layout.thumbStart =
+      layout.trackStart + static_cast<int32_t>(std::clamp<int64_t>(offset, 0, room));
   return layout;
 }
 
@@ -178,17 +178,11 @@ void Release(HWND bar, PressState& state) {
 }
 
 LRESULT ScrollBarProc(HWND bar, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (KeepControlState<PressState>(bar, message))
+    return DefWindowProc(bar, message, wParam, lParam);
   PressState* state = StateOf(bar);
-  if (!state && message != WM_NCCREATE) return DefWindowProc(bar, message, wParam, lParam);
+  if (!state) return DefWindowProc(bar, message, wParam, lParam);
   switch (message) {
-    case WM_NCCREATE:
-      SetWindowLongPtr(bar, kStateOffset,
-                       reinterpret_cast<LONG_PTR>(std::make_unique<PressState>().release()));
-      return DefWindowProc(bar, message, wParam, lParam);
-    case WM_NCDESTROY:
-      SetWindowLongPtr(bar, kStateOffset, 0);
-      delete state;
-      return DefWindowProc(bar, message, wParam, lParam);
     case WM_PAINT:
       Paint(bar, *state);
       return 0;
@@ -213,11 +207,5 @@ LRESULT ScrollBarProc(HWND bar, UINT message, WPARAM wParam, LPARAM lParam) {
 }  // namespace
 
 void RegisterScrollBarClass() {
-  if (GetClassInfo(kScrollBarClass, nullptr)) return;
-  WNDCLASS windowClass;
-  windowClass.lpfnWndProc = ScrollBarProc;
-  windowClass.lpszClassName = kScrollBarClass;
-  windowClass.cbWndExtra = static_cast<int32_t>(sizeof(LONG_PTR));
-  windowClass.background = kNoBackground;
-  RegisterClass(&windowClass);
+  RegisterControlClass(kScrollBarClass, ScrollBarProc);
 }

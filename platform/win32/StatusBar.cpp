@@ -14,7 +14,6 @@
 
 namespace {
 
-constexpr int32_t kStateOffset = 0;
 constexpr int32_t kBorder = 2;
 
 struct StatusPart {
@@ -28,7 +27,7 @@ struct StatusBarState {
 };
 
 StatusBarState* StateOf(HWND bar) {
-  return reinterpret_cast<StatusBarState*>(GetWindowLongPtr(bar, kStateOffset));
+  return ControlStateOf<StatusBarState>(bar);
 }
 
 RECT PartRect(HWND bar, const StatusBarState& state, size_t index) {
@@ -59,7 +58,8 @@ LRESULT SetParts(HWND bar, StatusBarState& state, WPARAM count, LPARAM lParam) {
   const auto* rights = reinterpret_cast<const int32_t*>(lParam);
   if (count == 0 || count > static_cast<WPARAM>(kStatusBarMaxParts) || !rights) return FALSE;
   state.parts.resize(count);
-  for (size_t i = 0; i < count; ++i) state.parts[i].right = rights[i];
+  for (size_t i = 0; i < count; ++i)
+    state.parts[i].right = rights[i];
   InvalidateRect(bar, nullptr, TRUE);
   return TRUE;
 }
@@ -68,7 +68,8 @@ LRESULT GetParts(const StatusBarState& state, WPARAM count, LPARAM lParam) {
   auto* rights = reinterpret_cast<int32_t*>(lParam);
   if (rights) {
     const size_t copied = std::min(static_cast<size_t>(count), state.parts.size());
-    for (size_t i = 0; i < copied; ++i) rights[i] = state.parts[i].right;
+    for (size_t i = 0; i < copied; ++i)
+      rights[i] = state.parts[i].right;
   }
   return static_cast<LRESULT>(state.parts.size());
 }
@@ -90,17 +91,11 @@ LRESULT SetText(HWND bar, StatusBarState& state, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT StatusBarProc(HWND bar, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (KeepControlState<StatusBarState>(bar, message))
+    return DefWindowProc(bar, message, wParam, lParam);
   StatusBarState* state = StateOf(bar);
-  if (!state && message != WM_NCCREATE) return DefWindowProc(bar, message, wParam, lParam);
+  if (!state) return DefWindowProc(bar, message, wParam, lParam);
   switch (message) {
-    case WM_NCCREATE:
-      SetWindowLongPtr(bar, kStateOffset,
-                       reinterpret_cast<LONG_PTR>(std::make_unique<StatusBarState>().release()));
-      return DefWindowProc(bar, message, wParam, lParam);
-    case WM_NCDESTROY:
-      SetWindowLongPtr(bar, kStateOffset, 0);
-      delete state;
-      return DefWindowProc(bar, message, wParam, lParam);
     case WM_PAINT:
       Paint(bar, *state);
       return 0;
@@ -111,7 +106,8 @@ LRESULT StatusBarProc(HWND bar, UINT message, WPARAM wParam, LPARAM lParam) {
     case SB_GETTEXT: {
       if (wParam >= state->parts.size()) return 0;
       const StatusPart& part = state->parts[wParam];
-      if (lParam) std::memcpy(reinterpret_cast<char*>(lParam), part.text.c_str(), part.text.size() + 1);
+      if (lParam)
+        std::memcpy(reinterpret_cast<char*>(lParam), part.text.c_str(), part.text.size() + 1);
       return TextInfo(part);
     }
     case SB_GETTEXTLENGTH:
@@ -133,11 +129,5 @@ LRESULT StatusBarProc(HWND bar, UINT message, WPARAM wParam, LPARAM lParam) {
 }  // namespace
 
 void RegisterStatusBarClass() {
-  if (GetClassInfo(kStatusBarClass, nullptr)) return;
-  WNDCLASS windowClass;
-  windowClass.lpfnWndProc = StatusBarProc;
-  windowClass.lpszClassName = kStatusBarClass;
-  windowClass.cbWndExtra = static_cast<int32_t>(sizeof(LONG_PTR));
-  windowClass.background = kNoBackground;
-  RegisterClass(&windowClass);
+  RegisterControlClass(kStatusBarClass, StatusBarProc);
 }
