@@ -196,11 +196,11 @@ TScriptText* TScriptShell::FindByName(const Str255& name) {
   return current_ != nullptr && current_->Path() == name ? current_ : nullptr;
 }
 
-TScriptText* TScriptShell::FindBySpec(const FSSpec& spec) {
+TScriptText* TScriptShell::FindBySpec(const FSSpec& file) {
   if (current_ == nullptr) return nullptr;
   FSSpec mine;
   current_->GetFileSpec(mine);
-  return mine == spec ? current_ : nullptr;
+  return mine == file ? current_ : nullptr;
 }
 
 void TScriptShell::NewScript() {
@@ -300,9 +300,9 @@ void TScriptShell::StoreAndCompile() {
 int32_t TScriptShell::AskSaveChanges() {
   std::string text;
   if (current_ != nullptr && current_->IsFileBacked()) {
-    FSSpec spec;
-    current_->GetFileSpec(spec);
-    const std::string name = ScriptFileNameOfPath(StringOf(spec.name).substr(0, kShortName));
+    FSSpec file;
+    current_->GetFileSpec(file);
+    const std::string name = ScriptFileNameOfPath(StringOf(file.name).substr(0, kShortName));
     text = EditorString(3);
     const size_t at = text.find("%s");
     if (at != std::string::npos) text.replace(at, 2, name);

@@ -44,7 +44,7 @@ class TScriptShell {
   virtual void ShowScript();
   virtual void StoreScript();
   virtual TScriptText* FindByName(const Str255& name);
-  virtual TScriptText* FindBySpec(const FSSpec& spec);
+  virtual TScriptText* FindBySpec(const FSSpec& file);
   virtual void NewScript();
   virtual bool OpenScript(const char* path);
   virtual bool SaveScript();
