@@ -10,6 +10,8 @@
 #include "bodies/Body.h"
 #include "bodies/assembly/BodyAssembly.h"
 #include "bodies/assembly/BodyDragContext.h"
+#include "constraints/Pin.h"
+#include "views/trackers/GeometryRefDragTracker.h"
 #include "platform/win32/WindowMessages.h"
 #include "tests/views/trackers/TrackerFakes.h"
 
@@ -147,6 +149,49 @@ TEST_F(GeometryDragTrackerTest, AnUnmovedPressLeavesTheLinkageAndNoUndo) {
   Drag(tracker, QV_CPoint(90, 50), {});
   EXPECT_EQ(link.GetPositionValues(), TVector3(70.0, -50.0, 0.0));
   EXPECT_EQ(tracker.CanUndo(), 0);
+}
+
+// A drag with a reference switches the reference's constraint off for the drag only: on again at
+// the release, and also when the tracker is given up before it; one already off is left off.
+TEST_F(GeometryDragTrackerTest, TheReferenceConstraintIsOffOnlyForTheDrag) {
+  TPin reference;
+  reference.Activate(0);
+  ASSERT_TRUE(reference.IsActive());
+  {
+    TGeometryRefDragTracker tracker;
+    tracker.SetReferenceObject(&reference);
+    tracker.InitGeometryRefDrag(kCmdGeometryRefDrag, &view, &world);
+    EXPECT_EQ(tracker.ReferenceObject(), nullptr);
+    tracker.SetReferenceObject(&reference);
+    tracker.StartDrag({90.0, -50.0}, &link);
+    EXPECT_FALSE(reference.IsActive());
+    EXPECT_EQ(tracker.SwitchedOff(), &reference);
+    EXPECT_EQ(tracker.FollowedObject(), &link);
+    Drag(tracker, QV_CPoint(90, 50), {QV_CPoint(88, 40), QV_CPoint(85, 30)});
+    EXPECT_TRUE(reference.IsActive());
+    EXPECT_EQ(tracker.SwitchedOff(), nullptr);
+    EXPECT_FALSE(tracker.HasGeometryContext());
+    // The linkage still moved with the drag and stayed pinned.
+    EXPECT_NE(link.GetPositionValues(), TVector3(70.0, -50.0, 0.0));
+    EXPECT_NEAR(PointOf(link, {-20.0, 0.0}).x, 50.0, 1e-6);
+  }
+  {
+    TGeometryRefDragTracker tracker;
+    tracker.InitGeometryRefDrag(kCmdGeometryRefDrag, &view, &world);
+    tracker.SetReferenceObject(&reference);
+    tracker.StartDrag({90.0, -50.0}, &link);
+    EXPECT_FALSE(reference.IsActive());
+  }
+  EXPECT_TRUE(reference.IsActive());
+
+  TPin off;
+  TGeometryRefDragTracker tracker;
+  tracker.InitGeometryRefDrag(kCmdGeometryRefDrag, &view, &world);
+  tracker.SetReferenceObject(&off);
+  tracker.StartDrag({90.0, -50.0}, &link);
+  EXPECT_EQ(tracker.SwitchedOff(), nullptr);
+  Drag(tracker, QV_CPoint(90, 50), {QV_CPoint(88, 40)});
+  EXPECT_FALSE(off.IsActive());
 }
 
 }  // namespace tracker_test

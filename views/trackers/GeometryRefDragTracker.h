@@ -1,0 +1,37 @@
+#pragma once
+// Dragging with a reference object: the constraint tied to the reference (a point's first active
+// constraint, or the constraint itself) is switched off while the linkage is dragged, so the drag
+// may change what it holds, and switched on again when the drag ends, also when the tracker is
+// given up before its release.
+
+#include "views/trackers/GeometryDragTracker.h"
+
+class TCnstr;
+
+class TGeometryRefDragTracker : public TGeometryDragTracker {
+  DECLARE_CLASS_ID(635, TGeometryDragTracker)
+
+ public:
+  ~TGeometryRefDragTracker() override;
+
+  // Clears the reference object first; fails as the base does.
+  void InitGeometryRefDrag(int16_t commandNumber, TTrackerView* view, TActionContext* world);
+  void SetReferenceObject(TLink* object) { reference_ = object; }
+  TLink* ReferenceObject() const { return reference_; }
+
+  // Switches the reference's constraint off, then starts the drag as the base does.
+  void StartDrag(const TVector& point, TLink* object) override;
+  TCommandCore* TrackStep(int16_t phase, const QV_CPoint& anchor, const QV_CPoint& previous,
+                          const QV_CPoint& next, bool mouseMoved, const TVector& anchorWorld,
+                          const TVector& previousWorld, const TVector& nextWorld,
+                          bool moved) override;
+
+  // The constraint switched off for this drag, null when none.
+  TCnstr* SwitchedOff() const { return switchedOff_; }
+
+ private:
+  void SwitchBackOn();
+
+  TLink* reference_ = nullptr;
+  TCnstr* switchedOff_ = nullptr;
+};
