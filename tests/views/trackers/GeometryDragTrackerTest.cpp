@@ -10,6 +10,7 @@
 #include "bodies/Body.h"
 #include "bodies/assembly/BodyAssembly.h"
 #include "bodies/assembly/BodyDragContext.h"
+#include "bodies/points/Point.h"
 #include "constraints/Pin.h"
 #include "views/trackers/GeometryRefDragTracker.h"
 #include "platform/win32/WindowMessages.h"
@@ -192,6 +193,28 @@ TEST_F(GeometryDragTrackerTest, TheReferenceConstraintIsOffOnlyForTheDrag) {
   EXPECT_EQ(tracker.SwitchedOff(), nullptr);
   Drag(tracker, QV_CPoint(90, 50), {QV_CPoint(88, 40)});
   EXPECT_FALSE(off.IsActive());
+}
+
+// With a point for reference, the first of its constraints that is on is the one let go.
+TEST_F(GeometryDragTrackerTest, APointReferenceLetsGoOfItsFirstActiveConstraint) {
+  TPin off;
+  TPin on;
+  on.Activate(0);
+  TPoint point;
+  point.Initialize();
+  point.AddConstraint(&off);
+  point.AddConstraint(&on);
+  TGeometryRefDragTracker tracker;
+  tracker.InitGeometryRefDrag(kCmdGeometryRefDrag, &view, &world);
+  tracker.SetReferenceObject(&point);
+  tracker.StartDrag({90.0, -50.0}, &link);
+  EXPECT_EQ(tracker.SwitchedOff(), &on);
+  EXPECT_FALSE(on.IsActive());
+  Drag(tracker, QV_CPoint(90, 50), {QV_CPoint(88, 40)});
+  EXPECT_TRUE(on.IsActive());
+  EXPECT_FALSE(off.IsActive());
+  point.RemoveConstraint(&off);
+  point.RemoveConstraint(&on);
 }
 
 }  // namespace tracker_test
