@@ -18,7 +18,6 @@
 
 namespace {
 
-constexpr int32_t kStateOffset = 0;
 constexpr int32_t kButtonWidth = 16;
 
 struct ComboState {
@@ -33,7 +32,7 @@ struct ComboState {
 };
 
 ComboState* StateOf(HWND combo) {
-  return reinterpret_cast<ComboState*>(GetWindowLongPtr(combo, kStateOffset));
+  return ControlStateOf<ComboState>(combo);
 }
 
 DWORD Style(HWND combo) {
@@ -268,23 +267,17 @@ LRESULT ItemsMessage(HWND combo, ComboState& state, UINT message, WPARAM wParam,
 }
 
 LRESULT ComboProc(HWND combo, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (KeepControlState<ComboState>(combo, message))
+    return DefWindowProc(combo, message, wParam, lParam);
   ComboState* state = StateOf(combo);
-  if (!state && message != WM_NCCREATE) return DefWindowProc(combo, message, wParam, lParam);
+  if (!state) return DefWindowProc(combo, message, wParam, lParam);
   switch (message) {
-    case WM_NCCREATE:
-      SetWindowLongPtr(combo, kStateOffset,
-                       reinterpret_cast<LONG_PTR>(std::make_unique<ComboState>().release()));
-      return DefWindowProc(combo, message, wParam, lParam);
     case WM_CREATE:
       Measure(combo, *state);
       return 0;
     case WM_DESTROY:
       CloseUp(combo, *state, false);
       return 0;
-    case WM_NCDESTROY:
-      SetWindowLongPtr(combo, kStateOffset, 0);
-      delete state;
-      return DefWindowProc(combo, message, wParam, lParam);
     case WM_PAINT:
       PaintField(combo, *state);
       return 0;

@@ -17,7 +17,6 @@
 
 namespace {
 
-constexpr int32_t kStateOffset = 0;
 constexpr UINT kDragInterval = 50;
 
 struct ListBoxState {
@@ -31,7 +30,7 @@ struct ListBoxState {
 };
 
 ListBoxState* StateOf(HWND list) {
-  return reinterpret_cast<ListBoxState*>(GetWindowLongPtr(list, kStateOffset));
+  return ControlStateOf<ListBoxState>(list);
 }
 
 DWORD Style(HWND list) {
@@ -274,13 +273,11 @@ LRESULT ItemsMessage(HWND list, ListBoxState& state, UINT message, WPARAM wParam
 }
 
 LRESULT ListBoxProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (KeepControlState<ListBoxState>(list, message))
+    return DefWindowProc(list, message, wParam, lParam);
   ListBoxState* state = StateOf(list);
-  if (!state && message != WM_NCCREATE) return DefWindowProc(list, message, wParam, lParam);
+  if (!state) return DefWindowProc(list, message, wParam, lParam);
   switch (message) {
-    case WM_NCCREATE:
-      SetWindowLongPtr(list, kStateOffset,
-                       reinterpret_cast<LONG_PTR>(std::make_unique<ListBoxState>().release()));
-      return DefWindowProc(list, message, wParam, lParam);
     case WM_CREATE:
       state->itemHeight = ControlLineHeight(list) + 2;
       if (OwnerDrawn(list))
@@ -288,10 +285,6 @@ LRESULT ListBoxProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
             SendMeasureItem(list, ODT_LISTBOX, 0, 0, static_cast<UINT>(state->itemHeight)));
       UpdateScrollBar(list, *state);
       return 0;
-    case WM_NCDESTROY:
-      SetWindowLongPtr(list, kStateOffset, 0);
-      delete state;
-      return DefWindowProc(list, message, wParam, lParam);
     case WM_PAINT:
       PaintList(list, *state);
       return 0;
