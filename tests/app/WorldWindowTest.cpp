@@ -28,6 +28,7 @@
 #include "model/handler/TargetHandler.h"
 #include "core/TickCount.h"
 #include "core/geometry/Rounding.h"
+#include "ui/dialogs/DialogCommand.h"
 #include "ui/views/MouseEvent.h"
 #include "model/world/QVDoc.h"
 #include "model/world/RunCommand.h"
@@ -1326,6 +1327,25 @@ TEST_F(WorldWindowTest, RulersFrameTheMainViewDrawTheGridAndFollowThePointer) {
   EXPECT_EQ(view_->GetLocation().v, location.v);
   EXPECT_EQ(view_->GetStoredSize().h, size.h);
   EXPECT_EQ(view_->GetStoredSize().v, size.v);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(WorldWindowTest, ThePropertyCommandsMakeADialogActionOnTheSelectionOutsidePlayerMode) {
+  world_->Select(box_);
+  for (int16_t number : {1600, 10410, 10414, 10416}) {
+    std::unique_ptr<TCommandCore> made(view_->DoMenuCommand(number));
+    ASSERT_NE(made, nullptr) << number;
+    EXPECT_TRUE(made->IsMemberClass(TDialogCommand::kClassID)) << number;
+    EXPECT_EQ(made->GetCommandNumber(), number);
+  }
+  // 10415 opens no dialog of the selection, and player mode opens none.
+  EXPECT_EQ(std::unique_ptr<TCommandCore>(view_->DoMenuCommand(10415)), nullptr);
+  world_->SetPlayerMode(1);
+  EXPECT_EQ(std::unique_ptr<TCommandCore>(view_->DoMenuCommand(10410)), nullptr);
+  world_->SetPlayerMode(0);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <functional>
+#include <memory>
 
 #include "bodies/Background.h"
 #include "bodies/Body.h"
@@ -21,6 +22,7 @@
 #include "platform/win32/Input.h"
 #include "platform/win32/Window.h"
 #include "platform/win32/WindowMessages.h"
+#include "ui/dialogs/DialogCommand.h"
 #include "views/offscreen/DezevOffScreenMgr.h"
 #include "views/world/MainWorldView.h"
 
@@ -309,6 +311,16 @@ TCommandCore* TMainWorldView::DoMouseCommand(const MacPoint& portPoint, TMouseEv
   return clickHandler_ ? clickHandler_(*this, portPoint, event) : nullptr;
 }
 
+namespace {
+
+// The commands that open the property dialog of the selection: 1600 and 10410 to 10416, but
+// not 10415.
+bool IsSelectionDialog(int16_t command) {
+  return command == 1600 || (command >= 10410 && command <= 10416 && command != 10415);
+}
+
+}  // namespace
+
 TCommandCore* TMainWorldView::DoMenuCommand(int16_t commandNumber) {
   if (commandNumber == kCmdShowGrid) {
     SetShowGrid(GetShowGrid() == 0 ? 1 : 0);
@@ -333,6 +345,12 @@ TCommandCore* TMainWorldView::DoMenuCommand(int16_t commandNumber) {
   }
   if (world_ && IsRunCommand(commandNumber))
     return world_->MakeRunCommand(commandNumber, 1).release();
+  if (world_ && IsSelectionDialog(commandNumber) && world_->GetPlayerMode() == 0) {
+    // The selection's property dialog, run as a dialog action on the selection.
+    auto command = std::make_unique<TDialogCommand>();
+    command->InitDialogCommand(commandNumber, world_, &world_->Selection());
+    return command.release();
+  }
   return TOffScreenViewBase::DoMenuCommand(commandNumber);
 }
 
