@@ -8,6 +8,7 @@
 // clicks, the trackers of tools made from their objects, and the snapper as trackers see it.
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdio>
@@ -135,7 +136,9 @@ class WorldTrackingTest : public ::testing::Test {
     InstallWindowLayer(main_);
     app_->Commands().SetMainFrame(main_->m_hWnd);
     documents_ = std::make_unique<TDocumentWindows>();
-    path_ = std::string(::testing::TempDir()) + "yb-tracking-world.yb";
+    // Each test process its own file: tests of this suite run side by side.
+    path_ = std::string(::testing::TempDir()) + "yb-tracking-world-" + std::to_string(::getpid()) +
+            ".yb";
     MakeTrackingWorld()->WriteDocument(path_);
     Open();
   }
