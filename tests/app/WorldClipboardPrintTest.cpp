@@ -1,0 +1,214 @@
+// Copying, pasting and printing a world, end to end through the window layer: two boxes of a
+// world in a document window are selected with a band, the copy command puts them on the
+// clipboard with a picture that plays back to their pixels, paste places two more that undo
+// takes away, and printing to the PDF printer writes a page that shows them in their colours at
+// their places.
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "bodies/BodyTags.h"
+#include "core/ClipboardScrap.h"
+#include "core/Handle.h"
+#include "core/port/Port.h"
+#include "platform/win32/Dc.h"
+#include "platform/win32/DcDraw.h"
+#include "platform/win32/GdiObjects.h"
+#include "platform/win32/Metafile.h"
+#include "platform/win32/Profile.h"
+#include "tests/app/SketchFixture.h"
+#include "tools/samples/SampleBuilder.h"
+#include "views/world/ClipboardCommands.h"
+#include "views/world/PrintAction.h"
+#include "views/world/ScrapViews.h"
+
+namespace {
+
+using namespace body_tags;
+
+constexpr COLORREF kRed = RGB(200, 0, 0);
+constexpr COLORREF kBlue = RGB(0, 0, 200);
+constexpr int16_t kLeftBox = 2;
+constexpr int16_t kRightBox = 3;
+constexpr double kBoxX = 1.0;
+
+// An RGB image as pdftoppm writes it (binary PPM).
+struct Page {
+  int32_t width = 0;
+  int32_t height = 0;
+  std::vector<uint8_t> rgb;
+  COLORREF At(int32_t x, int32_t y) const {
+    const size_t at = (static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)) * 3;
+    return RGB(rgb[at], rgb[at + 1], rgb[at + 2]);
+  }
+};
+
+bool ReadPpm(const std::filesystem::path& path, Page& page) {
+  std::ifstream file(path, std::ios::binary);
+  std::string magic;
+  int32_t maximum = 0;
+  file >> magic >> page.width >> page.height >> maximum;
+  file.get();
+  if (!file || magic != "P6" || maximum != 255 || page.width <= 0 || page.height <= 0) return false;
+  page.rgb.resize(static_cast<size_t>(page.width) * static_cast<size_t>(page.height) * 3);
+  file.read(reinterpret_cast<char*>(page.rgb.data()), static_cast<std::streamsize>(page.rgb.size()));
+  return static_cast<size_t>(file.gcount()) == page.rgb.size();
+}
+
+class WorldClipboardPrintTest : public SketchFixture {
+ protected:
+  // Two boxes of 0.6 m side by side on the world's axis, one red and one blue.
+  std::string DocumentPath() override {
+    using namespace sample_worlds;
+    auto document = std::make_unique<TQVDoc>();
+    TWorldDoc& world = document->World();
+    AddGround(world);
+    for (const auto& [identifier, x, colour] :
+         {std::tuple{kLeftBox, -kBoxX, kRed}, std::tuple{kRightBox, kBoxX, kBlue}}) {
+      TRectangle& box = Add<TRectangle>(world, identifier);
+      box.SetNumberProperty(kTagWidth, 0.6);
+      box.SetNumberProperty(kTagHeight, 0.6);
+      box.SetMass(1.0);
+      box.SetFormulaProperty(kTagPosX, TFormula(x));
+      box.SetFormulaProperty(kTagPosY, TFormula(0.0));
+      box.SetShortProperty(kTagFillPattern, 1);
+      box.SetColourProperty(kTagFillColour, ColorRefToRGB16(colour));
+    }
+    const std::string path = (folder_ / "boxes.yb").string();
+    document->WriteDocument(path);
+    return path;
+  }
+  void SetUp() override {
+    folder_ = std::filesystem::temp_directory_path() / ("yb-clipboard-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder_);
+    savedProfile_ = GetProfileFile();
+    SketchFixture::SetUp();
+  }
+  void TearDown() override {
+    SketchFixture::TearDown();
+    SetProfileFile(savedProfile_);
+    std::filesystem::remove_all(folder_);
+  }
+
+  int32_t CountRectangles() {
+    int32_t count = 0;
+    for (TLink* object : world_->Objects())
+      if (object->IsMemberClass(TRectangle::kClassID)) ++count;
+    return count;
+  }
+  bool ClipboardHolds(uint32_t type) { return GetClipboardScrap(nullptr, type) == 0; }
+
+  // The clipboard's picture played into a white bitmap of the view's size.
+  struct Played {
+    HDC dc = nullptr;
+    HBITMAP bitmap = nullptr;
+    HGDIOBJ old = nullptr;
+    ~Played() {
+      SelectObject(dc, old);
+      DeleteObject(bitmap);
+      DeleteDC(dc);
+    }
+  };
+  void PlayClipboardPicture(Played& played, METAFILEPICT& picture) {
+    const Handle data = AllocHandle(0);
+    ASSERT_EQ(GetClipboardScrap(data, kPictureScrapType), 0);
+    ASSERT_GE(GetHandleByteSize(data), sizeof picture);
+    std::memcpy(&picture, HandleData(data), sizeof picture);
+    FreeHandle(data);
+    RECT client;
+    GetClientRect(view_->GetWindowHandle(), &client);
+    played.dc = CreateCompatibleDC(nullptr);
+    played.bitmap = CreateBitmap(client.right, client.bottom, 1, 32, nullptr);
+    played.old = SelectObject(played.dc, played.bitmap);
+    PatBlt(played.dc, 0, 0, client.right, client.bottom, WHITENESS);
+    ASSERT_TRUE(PlayMetaFile(played.dc, picture.hMF));
+  }
+
+  std::filesystem::path folder_;
+  std::string savedProfile_;
+};
+
+TEST_F(WorldClipboardPrintTest, BandCopyPasteUndoAndPrintToPdf) {
+  const MacPoint left = On(-kBoxX, 0.0);
+  const MacPoint right = On(kBoxX, 0.0);
+  const MacPoint between = On(0.0, 0.0);
+  ASSERT_EQ(PixelAt(left), kRed);
+  ASSERT_EQ(PixelAt(right), kBlue);
+  ASSERT_EQ(PixelAt(between), kWhite);
+
+  // A band round both boxes selects them.
+  Drag({TVector(-2.0, -0.8), TVector(0.0, 0.0), TVector(2.0, 0.8)});
+  ASSERT_EQ(world_->Selection().size(), 2u);
+
+  // Copy: the clipboard holds the object stream and a picture that plays back to the boxes'
+  // pixels, and nothing between them.
+  ASSERT_TRUE(EmptyClipboardScrap());
+  Command(kCmdCopy);
+  EXPECT_TRUE(ClipboardHolds(kObjectScrapType));
+  EXPECT_TRUE(ClipboardHolds(kPictureScrapType));
+  EXPECT_EQ(world_->Selection().size(), 2u);
+  {
+    Played played;
+    METAFILEPICT picture;
+    PlayClipboardPicture(played, picture);
+    if (HasFatalFailure()) return;
+    EXPECT_EQ(picture.mm, MM_ISOTROPIC);
+    // The picture's extents hold both boxes at any angle: 0.6 m is 30 pixels across.
+    EXPECT_GE(picture.xExt, right.h - left.h + 30);
+    EXPECT_LE(picture.xExt, right.h - left.h + 50);
+    EXPECT_GE(picture.yExt, 30);
+    EXPECT_LE(picture.yExt, 50);
+    EXPECT_EQ(GetPixel(played.dc, left.h, left.v), kRed);
+    EXPECT_EQ(GetPixel(played.dc, right.h, right.v), kBlue);
+    EXPECT_EQ(GetPixel(played.dc, between.h, between.v), kWhite);
+  }
+
+  // Paste places two more boxes; undo takes them away again.
+  const size_t before = world_->Objects().size();
+  Command(kCmdPaste);
+  EXPECT_EQ(CountRectangles(), 4);
+  EXPECT_EQ(world_->Objects().size(), before + 2);
+  EXPECT_NE(world_->FindObject(kLeftBox), nullptr);
+  EXPECT_NE(world_->FindObject(kRightBox), nullptr);
+  app_->Commands().UndoOrRedoLast();
+  EXPECT_EQ(CountRectangles(), 2);
+  EXPECT_EQ(world_->Objects().size(), before);
+
+  // Printing without asking goes to the printer the settings name.
+  const std::filesystem::path pdf = folder_ / "boxes.pdf";
+  const std::string profile = (folder_ / "settings.ini").string();
+  std::ofstream(profile) << "[windows]\ndevice=PDF, PDF, " << pdf.string() << "\n";
+  SetProfileFile(profile);
+  Command(kCmdPrintDefault);
+  ASSERT_TRUE(std::filesystem::exists(pdf));
+  EXPECT_FALSE(PrintingInProgress());
+  EXPECT_FALSE(GetUseSolidBrushes());
+
+  const std::filesystem::path image = folder_ / "page";
+  const std::string render =
+      "pdftoppm -r 150 -singlefile " + pdf.string() + " " + image.string() + " 2>/dev/null";
+  ASSERT_EQ(std::system(render.c_str()), 0);
+  Page page;
+  ASSERT_TRUE(ReadPpm(image.string() + ".ppm", page));
+  RECT client;
+  GetClientRect(view_->GetWindowHandle(), &client);
+  const double scale =
+      std::min(static_cast<double>(page.width) / client.right,
+               static_cast<double>(page.height) / client.bottom);
+  auto onPage = [&](const MacPoint& point) {
+    return page.At(static_cast<int32_t>(point.h * scale), static_cast<int32_t>(point.v * scale));
+  };
+  EXPECT_EQ(onPage(left), kRed);
+  EXPECT_EQ(onPage(right), kBlue);
+  EXPECT_EQ(onPage(between), kWhite);
+}
+
+}  // namespace
