@@ -6,19 +6,24 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "bodies/BodyTags.h"
+#include "bodies/Polygon.h"
+#include "bodies/Table.h"
 #include "core/ClipboardScrap.h"
 #include "core/Handle.h"
 #include "core/port/Port.h"
+#include "model/command/PlacingCommands.h"
 #include "platform/win32/Dc.h"
 #include "platform/win32/DcDraw.h"
 #include "platform/win32/GdiObjects.h"
@@ -38,6 +43,8 @@ constexpr COLORREF kRed = RGB(200, 0, 0);
 constexpr COLORREF kBlue = RGB(0, 0, 200);
 constexpr int16_t kLeftBox = 2;
 constexpr int16_t kRightBox = 3;
+constexpr int16_t kTriangle = 4;
+constexpr int16_t kTriangleTable = 5;
 constexpr double kBoxX = 1.0;
 
 // An RGB image as pdftoppm writes it (binary PPM).
@@ -63,9 +70,22 @@ bool ReadPpm(const std::filesystem::path& path, Page& page) {
   return static_cast<size_t>(file.gcount()) == page.rgb.size();
 }
 
+// A metafile picture record of a filled square, as another program puts it on the clipboard.
+Handle SquarePicture(HMETAFILE& metafile) {
+  const HDC recorder = CreateMetaFile(nullptr);
+  Rectangle(recorder, 0, 0, 10, 10);
+  metafile = CloseMetaFile(recorder);
+  METAFILEPICT picture;
+  picture.mm = MM_ANISOTROPIC;
+  picture.xExt = 10;
+  picture.yExt = 10;
+  picture.hMF = metafile;
+  return NewHandleFromBytes(&picture, sizeof picture);
+}
+
 class WorldClipboardPrintTest : public SketchFixture {
  protected:
-  // Two boxes of 0.6 m side by side on the world's axis, one red and one blue.
+  // Two boxes of 0.6 m side by side on the world's axis, one red and one blue, and a triangle.
   std::string DocumentPath() override {
     using namespace sample_worlds;
     auto document = std::make_unique<TQVDoc>();
@@ -82,6 +102,15 @@ class WorldClipboardPrintTest : public SketchFixture {
       box.SetShortProperty(kTagFillPattern, 1);
       box.SetColourProperty(kTagFillColour, ColorRefToRGB16(colour));
     }
+    // A triangle well below the boxes.
+    TTable& vertices = Add<TTable>(world, kTriangleTable);
+    for (const TVector& p : {TVector{-0.5, -0.5}, TVector{0.5, -0.5}, TVector{0.5, 0.5}})
+      vertices.AppendPoint(p);
+    TPolygon& triangle = Add<TPolygon>(world, kTriangle);
+    triangle.LinkVertexTable(&vertices);
+    triangle.SetFormulaProperty(kTagPosX, TFormula(0.0));
+    triangle.SetFormulaProperty(kTagPosY, TFormula(-2.5));
+    triangle.ShapeChanged(1);
     const std::string path = (folder_ / "boxes.yb").string();
     document->WriteDocument(path);
     return path;
@@ -98,6 +127,13 @@ class WorldClipboardPrintTest : public SketchFixture {
     std::filesystem::remove_all(folder_);
   }
 
+  std::string ClipboardText() {
+    const Handle text = AllocHandle(0);
+    const int16_t error = GetClipboardScrap(text, kTextScrapType);
+    const std::string read = error == 0 ? std::string(HandleData(text), text->size) : "";
+    FreeHandle(text);
+    return read;
+  }
   int32_t CountRectangles() {
     int32_t count = 0;
     for (TLink* object : world_->Objects())
@@ -209,6 +245,78 @@ TEST_F(WorldClipboardPrintTest, BandCopyPasteUndoAndPrintToPdf) {
   EXPECT_EQ(onPage(left), kRed);
   EXPECT_EQ(onPage(right), kBlue);
   EXPECT_EQ(onPage(between), kWhite);
+}
+
+TEST_F(WorldClipboardPrintTest, CopyPutsObjectsPictureAndTextAfterOneEmptying) {
+  const Handle before = NewHandleFromBytes("before", 6);
+  ASSERT_EQ(PutClipboardScrap(kTextScrapType, before), 0);
+  FreeHandle(before);
+  world_->Select(world_->FindObject(kTriangle));
+
+  std::unique_ptr<TCommandCore> copy = MakeCutCopyCommand(kCmdCopy, *world_, view_);
+  ASSERT_NE(copy, nullptr);
+  EXPECT_EQ(copy->CanUndo(), 0);
+  copy->Perform();
+  EXPECT_EQ(GetClipboardScrap(nullptr, kObjectScrapType), 0);
+  EXPECT_EQ(GetClipboardScrap(nullptr, kPictureScrapType), 0);
+  // The text is the triangle's vertices, one a line.
+  std::istringstream text(ClipboardText());
+  std::vector<TVector> vertices;
+  for (double x = 0, y = 0; text >> x >> y;) vertices.emplace_back(x, y);
+  ASSERT_EQ(vertices.size(), 3u);
+  EXPECT_DOUBLE_EQ(vertices[1].x, 0.5);
+  // In the world's frame: the triangle sits 2.5 m down.
+  EXPECT_DOUBLE_EQ(vertices[1].y, -3.0);
+  // The application keeps the view as its clipboard view; it holds the objects.
+  EXPECT_FALSE(app_->Commands().OwnClipboardViewIsCurrent());
+  auto* scrap = dynamic_cast<TPictureScrapView*>(app_->Commands().GetClipboardView());
+  ASSERT_NE(scrap, nullptr);
+  EXPECT_GT(scrap->GetScrapData(nullptr, kObjectScrapType), 0);
+
+  // Cut takes no text form, and takes the selection out, undoably.
+  std::unique_ptr<TCommandCore> cut = MakeCutCopyCommand(kCmdCut, *world_, view_);
+  EXPECT_EQ(cut->CanUndo(), 1);
+  cut->Perform();
+  EXPECT_EQ(GetClipboardScrap(nullptr, kTextScrapType), kErrClipboard);
+  EXPECT_EQ(world_->FindObject(kTriangle), nullptr);
+  cut->Undo();
+  EXPECT_NE(world_->FindObject(kTriangle), nullptr);
+}
+
+TEST_F(WorldClipboardPrintTest, PasteChoosesByTheClipboardsType) {
+  // Text alone, or a picture, places nothing.
+  const Handle text = NewHandleFromBytes("1\t2\r\n", 5);
+  ASSERT_TRUE(EmptyClipboardScrap());
+  ASSERT_EQ(PutClipboardScrap(kTextScrapType, text), 0);
+  EXPECT_EQ(MakePasteCommand(kCmdPaste, *world_), nullptr);
+  EXPECT_EQ(PendingScrapType(), kTextScrapType);
+  HMETAFILE metafile = nullptr;
+  const Handle picture = SquarePicture(metafile);
+  ASSERT_EQ(PutClipboardScrap(kPictureScrapType, picture), 0);
+  EXPECT_EQ(MakePasteCommand(kCmdPaste, *world_), nullptr);
+  EXPECT_EQ(PendingScrapType(), kPictureScrapType);
+
+  // The program's own objects win over the other forms.
+  world_->Select(world_->FindObject(kTriangle));
+  MakeCutCopyCommand(kCmdCopy, *world_, view_)->Perform();
+  ASSERT_EQ(GetClipboardScrap(nullptr, kTextScrapType), 0);
+  std::unique_ptr<TCommandCore> paste = MakePasteCommand(kCmdPaste, *world_);
+  auto* placing = dynamic_cast<TCommandSub*>(paste.get());
+  ASSERT_NE(placing, nullptr);
+  EXPECT_EQ(placing->GetCommandNumber(), kCmdPaste);
+  // The triangle, with the vertex table it holds.
+  ASSERT_EQ(placing->PlacedCount(), 2);
+  const std::vector<TLink*> placed = placing->PlacedObjects();
+  EXPECT_EQ(std::count_if(placed.begin(), placed.end(),
+                          [](TLink* object) { return object->IsMemberClass(TPolygon::kClassID); }),
+            1);
+
+  // Nothing on the clipboard: no command.
+  ASSERT_TRUE(EmptyClipboardScrap());
+  EXPECT_EQ(MakePasteCommand(kCmdPaste, *world_), nullptr);
+  FreeHandle(text);
+  FreeHandle(picture);
+  DeleteMetaFile(metafile);
 }
 
 }  // namespace
