@@ -46,6 +46,7 @@ constexpr int16_t kRightBox = 3;
 constexpr int16_t kTriangle = 4;
 constexpr int16_t kTriangleTable = 5;
 constexpr double kBoxX = 1.0;
+constexpr int16_t kUndo = 101;
 
 // An RGB image as pdftoppm writes it (binary PPM).
 struct Page {
@@ -214,7 +215,7 @@ TEST_F(WorldClipboardPrintTest, BandCopyPasteUndoAndPrintToPdf) {
   EXPECT_EQ(world_->Objects().size(), before + 2);
   EXPECT_NE(world_->FindObject(kLeftBox), nullptr);
   EXPECT_NE(world_->FindObject(kRightBox), nullptr);
-  app_->Commands().UndoOrRedoLast();
+  Command(kUndo);
   EXPECT_EQ(CountRectangles(), 2);
   EXPECT_EQ(world_->Objects().size(), before);
 
@@ -317,6 +318,19 @@ TEST_F(WorldClipboardPrintTest, PasteChoosesByTheClipboardsType) {
   FreeHandle(text);
   FreeHandle(picture);
   DeleteMetaFile(metafile);
+}
+
+
+TEST_F(WorldClipboardPrintTest, PlayerModeRefusesCutCopyAndPasteButNotClear) {
+  world_->Select(world_->FindObject(kLeftBox));
+  world_->SetPlayerMode(1);
+  for (const int16_t command : {kCmdCut, kCmdCopy, kCmdPaste})
+    EXPECT_EQ(view_->DoMenuCommand(command), nullptr) << command;
+  std::unique_ptr<TCommandCore> clear(view_->DoMenuCommand(kCmdClear));
+  ASSERT_NE(clear, nullptr);
+  clear->Perform();
+  EXPECT_EQ(world_->FindObject(kLeftBox), nullptr);
+  world_->SetPlayerMode(0);
 }
 
 }  // namespace
