@@ -24,7 +24,9 @@
 #include "platform/win32/WindowMessages.h"
 #include "ui/dialogs/DialogCommand.h"
 #include "views/offscreen/DezevOffScreenMgr.h"
+#include "views/world/ClipboardCommands.h"
 #include "views/world/MainWorldView.h"
+#include "views/world/PrintAction.h"
 
 #include "views/trackers/ToolTrackers.h"
 
@@ -345,6 +347,14 @@ TCommandCore* TMainWorldView::DoMenuCommand(int16_t commandNumber) {
   }
   if (world_ && IsRunCommand(commandNumber))
     return world_->MakeRunCommand(commandNumber, 1).release();
+  if (commandNumber == kCmdPrint || commandNumber == kCmdPrintDefault) {
+    auto action = std::make_unique<TPrintAction>();
+    action->InitPrint(commandNumber, this, world_ ? world_->GetDocument() : nullptr);
+    return action.release();
+  }
+  bool clipboardRow = false;
+  TCommandCore* clipboardCommand = DoClipboardMenuCommand(*this, commandNumber, clipboardRow);
+  if (clipboardRow) return clipboardCommand;
   if (world_ && IsSelectionDialog(commandNumber) && world_->GetPlayerMode() == 0) {
     // The selection's property dialog, run as a dialog action on the selection.
     auto command = std::make_unique<TDialogCommand>();
@@ -359,7 +369,10 @@ void TMainWorldView::DoSetupMenus() {
   EnableCheckMenuCommand(kCmdShowGrid, true, showGrid_ != 0);
   EnableMenuCommand(kCmdEraseTrack, true);
   if (snapper_) snapper_->DoSetupMenus();
+  EnableMenuCommand(kCmdPrint, true);
+  EnableMenuCommand(kCmdPrintDefault, true);
   if (!world_) return;
+  SetupClipboardMenus(*world_);
   for (int16_t command :
        {kCmdRun, kCmdReset, kCmdPlayBackToStart, kCmdStepForward, kCmdStepBack, kCmdStopRunning})
     EnableMenuCommand(command, true);
