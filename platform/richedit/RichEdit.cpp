@@ -183,7 +183,7 @@ void DrawLine(HDC dc, const std::string& text, const RichEditLine& line, int32_t
               int32_t height, int32_t selStart, int32_t selEnd, COLORREF colour) {
   const int32_t end = line.start + line.length;
   int32_t at = line.start;
-  // Pieces before, inside and after the selection.
+  // The runs of the line before, inside and after the selection.
   const int32_t cuts[] = {std::clamp(selStart, line.start, end), std::clamp(selEnd, line.start, end),
                           end};
   for (const int32_t cut : cuts) {

@@ -64,7 +64,7 @@ struct ImportModeReset {
 
 constexpr char kNoImporterText[] = "This program cannot read DXF drawings yet.";
 
-// The file type as its four characters, for the specification's second field.
+// The file type as its four characters, for the file record's second field.
 Str255 TypeText(uint32_t type) {
   Str255 text;
   for (int shift = 24; shift >= 0; shift -= 8) {
@@ -108,31 +108,31 @@ void TImportCommand::Perform() {
     // The busy flag and the import mode are 0 again on every way out, a failure included.
     Restore<int16_t> busy(CommandBusyFlag(), 1, 0);
     ImportModeReset reset{*document_};
-    FSSpec spec;
-    if (!ChooseImportFile(GetCommandNumber(), spec)) return;
-    ImportChosenFile(spec);
+    FSSpec chosen;
+    if (!ChooseImportFile(GetCommandNumber(), chosen)) return;
+    ImportChosenFile(chosen);
   }
   if (TWorldDisplay* display = document_->World().GetDisplay()) display->ZoomToExtents();
 }
 
-void TImportCommand::ImportChosenFile(const FSSpec& spec) {
+void TImportCommand::ImportChosenFile(const FSSpec& chosen) {
   if (!TQVDoc::HasDrawingImporter()) {
     FailureDetailText() = kNoImporterText;
     ThrowFailure(kErrBadFormat, 0);
   }
   auto file = std::make_unique<TMacFile>();
-  FailIfError(file->OpenNamed(spec.name, TMacFile::kRead));
+  FailIfError(file->OpenNamed(chosen.name, TMacFile::kRead));
   const FileCloser closer{*file};
-  document_->ReadAlternateFile(spec.name.Chars());
+  document_->ReadAlternateFile(chosen.name.Chars());
 }
 
-int16_t TImportCommand::ChooseImportFile(int16_t /*commandNumber*/, FSSpec& spec) {
+int16_t TImportCommand::ChooseImportFile(int16_t /*commandNumber*/, FSSpec& chosen) {
   const Str255 filter = ResourceText(kImportFilterString);
   TImportFileDialog dialog(TRUE, "dxf", "", OFN_HIDEREADONLY | OFN_PATHMUSTEXIST, filter.Chars(),
                            CWnd::FromHandle(MainFrameWindow()), document_, Str255());
   if (dialog.DoModal() == IDCANCEL) return false;
-  spec.name.Assign(dialog.GetPath());
-  spec.second = TypeText(GetFileTypeOfPath(dialog.GetPath()));
+  chosen.name.Assign(dialog.GetPath());
+  chosen.second = TypeText(GetFileTypeOfPath(dialog.GetPath()));
   if (strcasecmp(dialog.GetExtension(), "dxf") != 0) return false;
   document_->SetImportMode(kImportDrawingMode);
   return true;

@@ -53,11 +53,11 @@ class TImportCommand : public TSmallCommand {
   void Initialize(int16_t commandNumber, TQVDoc* document);
   void Perform() override;
   // Asks for the file; true when a DXF file was chosen (the document's import mode is then 3).
-  int16_t ChooseImportFile(int16_t commandNumber, FSSpec& spec);
+  int16_t ChooseImportFile(int16_t commandNumber, FSSpec& chosen);
   TQVDoc* GetDocument() const { return document_; }
 
  private:
-  void ImportChosenFile(const FSSpec& spec);
+  void ImportChosenFile(const FSSpec& chosen);
 
   TQVDoc* document_ = nullptr;
 };
