@@ -39,7 +39,7 @@ CFontDialog::CFontDialog(const CHARFORMAT& format, DWORD flags, void* printerDc,
   m_lf.lfItalic = (format.dwMask & CFM_ITALIC) && (format.dwEffects & CFE_ITALIC) ? 1 : 0;
   m_lf.lfUnderline = (format.dwMask & CFM_UNDERLINE) && (format.dwEffects & CFE_UNDERLINE) ? 1 : 0;
   m_lf.lfStrikeOut = (format.dwMask & CFM_STRIKEOUT) && (format.dwEffects & CFE_STRIKEOUT) ? 1 : 0;
-  if (format.dwMask & CFM_FACE) std::strncpy(m_lf.lfFaceName, format.szFaceName, LF_FACESIZE - 1);
+  if (format.dwMask & CFM_FACE) CopyFaceName(m_lf.lfFaceName, format.szFaceName);
   if ((format.dwMask & CFM_COLOR) && !(format.dwEffects & CFE_AUTOCOLOR))
     m_cf.rgbColors = format.crTextColor;
   m_cf.hDC = printerDc;
@@ -70,6 +70,5 @@ void CFontDialog::GetCharFormat(CHARFORMAT& format) const {
     format.crTextColor = m_cf.rgbColors;
   }
   format.yHeight = m_cf.iPointSize * kTwipsPerTenthPoint;
-  std::memset(format.szFaceName, 0, LF_FACESIZE);
-  std::strncpy(format.szFaceName, m_lf.lfFaceName, LF_FACESIZE - 1);
+  CopyFaceName(format.szFaceName, m_lf.lfFaceName);
 }

@@ -45,7 +45,7 @@ struct RichState {
     format.dwMask = CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE | CFM_STRIKEOUT | CFM_COLOR | CFM_FACE |
                     CFM_SIZE;
     format.yHeight = kDefaultTwips;
-    std::strncpy(format.szFaceName, kDefaultFace, LF_FACESIZE - 1);
+    CopyFaceName(format.szFaceName, kDefaultFace);
   }
   ~RichState() {
     if (font) DeleteObject(font);
@@ -85,7 +85,7 @@ HFONT FontOf(HWND rich, RichState& state) {
   log.lfItalic = (state.format.dwEffects & CFE_ITALIC) ? 1 : 0;
   log.lfUnderline = (state.format.dwEffects & CFE_UNDERLINE) ? 1 : 0;
   log.lfStrikeOut = (state.format.dwEffects & CFE_STRIKEOUT) ? 1 : 0;
-  std::strncpy(log.lfFaceName, state.format.szFaceName, LF_FACESIZE - 1);
+  CopyFaceName(log.lfFaceName, state.format.szFaceName);
   state.font = CreateFontIndirect(&log);
   return state.font;
 }
@@ -276,8 +276,7 @@ LRESULT SetCharFormat(HWND rich, RichState& state, LPARAM lParam) {
   }
   if ((format->dwMask & CFM_SIZE) && format->yHeight > 0) state.format.yHeight = format->yHeight;
   if ((format->dwMask & CFM_FACE) && format->szFaceName[0] != '\0') {
-    std::memset(state.format.szFaceName, 0, LF_FACESIZE);
-    std::strncpy(state.format.szFaceName, format->szFaceName, LF_FACESIZE - 1);
+    CopyFaceName(state.format.szFaceName, format->szFaceName);
   }
   FormatChanged(rich, state);
   return TRUE;

@@ -19,6 +19,7 @@
 #include "platform/win32/GdiObjects.h"
 #include "platform/win32/ListBox.h"
 #include "platform/win32/MessageBox.h"
+#include "platform/win32/RichEditTypes.h"
 #include "platform/win32/Window.h"
 #include "platform/win32/WindowPaint.h"
 
@@ -88,8 +89,7 @@ bool ReadChoice(HWND dialog, FontDialogState& state, LOGFONT& font, int32_t& poi
   font = state.chosen;
   const auto face = static_cast<int32_t>(Item(dialog, kFontFaceList, LB_GETCURSEL));
   if (face >= 0 && face < static_cast<int32_t>(state.faces.size())) {
-    std::memset(font.lfFaceName, 0, LF_FACESIZE);
-    std::strncpy(font.lfFaceName, state.faces[static_cast<size_t>(face)].c_str(), LF_FACESIZE - 1);
+    CopyFaceName(font.lfFaceName, state.faces[static_cast<size_t>(face)].c_str());
   }
   const auto style = static_cast<int32_t>(Item(dialog, kFontStyleList, LB_GETCURSEL));
   font.lfItalic = (style == 1 || style == 3) ? 1 : 0;

@@ -4,6 +4,7 @@
 // requests (EN_REQUESTRESIZE, REQRESIZE) are with the other notifications.
 
 #include <cstdint>
+#include <cstring>
 
 #include "platform/win32/GdiTypes.h"
 #include "platform/win32/WindowMessages.h"
@@ -87,3 +88,10 @@ struct CHARRANGE {
   LONG cpMin = 0;
   LONG cpMax = 0;
 };
+
+// Puts a face name into a face field, cut to what it holds and padded with NULs.
+inline void CopyFaceName(char (&out)[LF_FACESIZE], const char* face) {
+  const size_t length = face ? strnlen(face, LF_FACESIZE - 1) : 0;
+  if (length > 0) std::memcpy(out, face, length);
+  std::memset(out + length, 0, LF_FACESIZE - length);
+}

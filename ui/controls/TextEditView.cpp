@@ -295,8 +295,7 @@ void TTextEditView::ChooseFont() {
     CHARFORMAT chosen;
     dialog.GetCharFormat(chosen);
     rich->SetDefaultCharFormat(chosen);
-    std::memset(font.lfFaceName, 0, LF_FACESIZE);
-    std::strncpy(font.lfFaceName, dialog.m_lf.lfFaceName, LF_FACESIZE - 1);
+    CopyFaceName(font.lfFaceName, dialog.m_lf.lfFaceName);
     font.lfHeight = dialog.m_lf.lfHeight;
     FontSpec chosenFont;
     LogFontToFontSpec(font, chosenFont);
