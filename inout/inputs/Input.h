@@ -96,8 +96,8 @@ class TInput : public TInOutput, public TRunInput {
   bool HasPendingChange() const { return pending_ != nullptr; }
   static void SetUndoSink(TInputUndoSink* sink);
 
-  // Replay: the value recorded with each frame is the input's.
-  int32_t CountElements() override { return 1; }
+  // Replay: a recorded frame shows its value unless the user is dragging the control or changed
+  // it since the last frame.
   void ShowRecordedValue(double recorded);
   bool IsTracking() const { return tracking_; }
   bool ChangedByUser() const { return changedByUser_; }
