@@ -8,6 +8,7 @@
 
 #include "core/ClassRegistry.h"
 #include "core/geometry/NumberFormat.h"
+#include "inout/inputs/InputValueCommand.h"
 #include "model/filing/ObjectReader.h"
 #include "model/filing/ObjectWriter.h"
 
@@ -555,4 +556,5 @@ void TInput::WriteClassTag(TObjectWriter& writer) {
 
 void RegisterInputClass() {
   RegisterClassInfo("TInput", kInputTag, TInput::kClassID, CreateTInput, sizeof(TInput));
+  TInput::SetUndoSink(&TWorldInputUndo::Instance());
 }

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "core/PString.h"
+
 // An object whose values each recorded frame holds.
 class TFrameParticipant {
  public:
@@ -57,4 +59,18 @@ class TToolObserver {
 
  protected:
   ~TToolObserver() = default;
+};
+
+// An object whose property an input control can drive: told the command that made the controls
+// and their formula names ("Input[n]"), it sets its property to a formula of them and gives back
+// the values and ranges the inputs should start with. False when it does not take the command.
+class TInputControlTarget {
+ public:
+  virtual bool AttachInputControls(int16_t command, const Str255& first, const Str255& second,
+                                   double& firstValue, double& secondValue, double& firstMinimum,
+                                   double& firstMaximum, double& secondMinimum,
+                                   double& secondMaximum) = 0;
+
+ protected:
+  ~TInputControlTarget() = default;
 };
