@@ -320,6 +320,10 @@ void TGadget::WriteFields(TObjectWriter& writer) {
   TSingleStyleLink::WriteFields(writer);
 }
 
+void TGadget::WriteClassTag(TObjectWriter& writer) {
+  writer.WriteTag(kGadgetTag);
+}
+
 void RegisterGadgetClasses() {
   RegisterClassInfo("TGadget", kGadgetTag, TGadget::kClassID, CreateGadget, sizeof(TGadget));
 }

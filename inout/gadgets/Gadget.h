@@ -121,6 +121,7 @@ class TGadget : public TSingleStyleLink {
   uint16_t ReadBlockContents(int16_t code, TObjectReader& reader) override;
   void WriteBlockContents(int16_t code, TObjectWriter& writer) override;
   void WriteFields(TObjectWriter& writer) override;
+  void WriteClassTag(TObjectWriter& writer) override;
 
  protected:
   void SetLineMetrics(int16_t ascent, int16_t descent);
