@@ -9,6 +9,7 @@
 #include "core/MacTypes.h"
 #include "core/Tag.h"
 #include "model/Link.h"
+#include "model/world/WorldParticipants.h"
 
 // Position of the gadget, v then h; its size is kept by the classes that have one.
 inline constexpr int16_t kBlockGadgetPosition = 5001;
@@ -29,7 +30,7 @@ enum GadgetCorner : int16_t {
   kCornerBottomRight = 3
 };
 
-class TGadget : public TSingleStyleLink {
+class TGadget : public TSingleStyleLink, public TWindowGadget {
   DECLARE_CLASS_ID(398, TSingleStyleLink)
 
  public:
@@ -91,6 +92,14 @@ class TGadget : public TSingleStyleLink {
   void DrawSelection(bool was, bool is) const;
   // Flags bit 0: the outline only, in grey; otherwise the contents on white.
   void Draw(const MacRect& area, uint16_t flags) override;
+
+  // The world window's view of the gadget.
+  void DrawOnWindow(const MacRect& area) override { Draw(area, 0); }
+  bool HitsWindowControl(MacPoint point) override { return HitsControl(point); }
+  bool PressWindowControl(int16_t phase, MacPoint point) override {
+    return TrackClick(phase, point, ContainsPoint(point));
+  }
+  bool PressEndsAtOnce() override { return TrackingDone(); }
 
   // Another gadget this one refers to; anything else is refused.
   void SetLinkedGadget(TLink* gadget);
