@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "constraints/Constraint.h"
+#include "model/world/WorldParticipants.h"
 
 inline constexpr uint32_t kXConstraintTag = MakeTag("expC");
 inline constexpr uint32_t kLSpringTag = MakeTag("spng");
@@ -84,10 +85,17 @@ class TXCnstr : public TTwoPointConstraint {
   int16_t exponent_ = 0;
 };
 
-class TSpringBase : public TXCnstr {
+class TSpringBase : public TXCnstr, public TInputControlTarget {
   DECLARE_CLASS_ID(646, TXCnstr)
 
  public:
+  // The spring-constant slider: the constant becomes the input's formula, and the slider starts
+  // at the constant with a range of a hundredth of it up to it.
+  static constexpr int16_t kCommandConstantInput = 5321;
+  bool AttachInputControls(int16_t command, const Str255& first, const Str255& second,
+                           double& firstValue, double& secondValue, double& firstMinimum,
+                           double& firstMaximum, double& secondMinimum,
+                           double& secondMaximum) override;
   void Initialize() override;
   void SetExponent(int16_t exponent) override;
   virtual void ResetRestValue() {}

@@ -44,6 +44,9 @@ class TLinkOwner {
   // Snapping steps; 0.0 means no snapping.
   virtual double GridSpacing() const = 0;
   virtual double AngleStep() const = 0;
+  // Redraw an area of the world's views in view pixels (a gadget's frame); owners that draw
+  // whole objects only may leave it.
+  virtual void InvalidateArea(const MacRect& /*area*/) {}
 };
 
 // The block codes of the link chain.

@@ -13,6 +13,8 @@
 #include "core/port/Port.h"
 #include "core/port/WindowBinding.h"
 #include "exchange/ExchangeClasses.h"
+#include "inout/gadgets/Gadget.h"
+#include "inout/inputs/Input.h"
 #include "inout/meters/Output.h"
 #include "exchange/video/VideoExportType.h"
 #include "model/Thing.h"
@@ -49,7 +51,7 @@ constexpr TUnitStep kSteps[] = {
     {10, "thing", RegisterThingClasses, nullptr},
     {11, "unit handler", RegisterUnitHandler, FreeUnitHandler},
     {12, "global vector handler", nullptr, nullptr},
-    {13, "gadget", nullptr, nullptr},
+    {13, "gadget", RegisterGadgetClasses, nullptr},
     {14, "mass and the other bodies", RegisterBodyClasses, FreeBodyClasses},
     {15, "point (with the bodies)", nullptr, nullptr},
     {16, "filing", nullptr, nullptr},
@@ -70,7 +72,7 @@ constexpr TUnitStep kSteps[] = {
     {31, "pistons", RegisterPistonClasses, nullptr},
     {32, "pins, ropes and rods", RegisterPinRopeRodClasses, nullptr},
     {33, "in/outputs", nullptr, nullptr},
-    {34, "input", nullptr, nullptr},
+    {34, "input", RegisterInputClass, nullptr},
     {35, "external tables", nullptr, nullptr},
     {36, "output", RegisterOutputClass, nullptr},
     {37, "class hierarchy table", LoadClassHierarchy, nullptr},

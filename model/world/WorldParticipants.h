@@ -5,6 +5,9 @@
 
 #include <cstdint>
 
+#include "core/MacTypes.h"
+#include "core/PString.h"
+
 // An object whose values each recorded frame holds.
 class TFrameParticipant {
  public:
@@ -57,4 +60,35 @@ class TToolObserver {
 
  protected:
   ~TToolObserver() = default;
+};
+
+// An object whose property an input control can drive: told the command that made the controls
+// and their formula names ("Input[n]"), it sets its property to a formula of them and gives back
+// the values and ranges the inputs should start with. False when it does not take the command.
+class TInputControlTarget {
+ public:
+  virtual bool AttachInputControls(int16_t command, const Str255& first, const Str255& second,
+                                   double& firstValue, double& secondValue, double& firstMinimum,
+                                   double& firstMaximum, double& secondMinimum,
+                                   double& secondMaximum) = 0;
+
+ protected:
+  ~TInputControlTarget() = default;
+};
+
+// A control placed on the world window rather than in the world (an input, a meter, a button):
+// drawn over the world in view pixels and pressed there.
+class TWindowGadget {
+ public:
+  virtual void DrawOnWindow(const MacRect& area) = 0;
+  // Whether a press at the point works the control (a slider's track, a button's face).
+  virtual bool HitsWindowControl(MacPoint point) = 0;
+  // One step of a press on the control: phase 0 the press, 1 a move, 2 the release; true when
+  // the control's state changed.
+  virtual bool PressWindowControl(int16_t phase, MacPoint point) = 0;
+  // True when a press acts once and ends at once.
+  virtual bool PressEndsAtOnce() = 0;
+
+ protected:
+  ~TWindowGadget() = default;
 };

@@ -32,6 +32,7 @@
 #include "core/geometry/Rounding.h"
 #include "core/port/Port.h"
 #include "core/port/WindowBinding.h"
+#include "inout/inputs/Input.h"
 #include "model/command/CommandBase.h"
 #include "model/command/CommandHandler.h"
 #include "model/world/QVDoc.h"
@@ -601,6 +602,43 @@ TEST_F(WorldTrackingTest, TheToolCursorIsTheWaitingTrackersAndAPressClearsTheCli
   TCommandCore* band = Press(empty);
   EXPECT_EQ(world_->GetClickWord(), 0);
   Free(band);
+}
+
+// A slider placed on the window is drawn over the world and worked by a live drag: the value
+// follows the pointer, the thumb's pixels move with it, and the finished change is one undoable
+// command.
+TEST_F(WorldTrackingTest, ASliderOnTheWindowIsDrawnAndDraggedLive) {
+  auto made = std::make_unique<TInput>();
+  made->Initialize();
+  made->SetIdentifier(70);
+  TInput& slider = *made;
+  world_->AdoptObject(std::move(made));
+  slider.MoveBy(MacPoint(20, 20));
+  slider.ResizeFromCorner(kCornerBottomRight, MacPoint(128, 20));
+  slider.SetValue(0.0, false, false);
+  view_->InvalidateForeground();
+  Pump();
+  const MacRect track = slider.GetTrackRect();
+  const int16_t middle = static_cast<int16_t>((track.top + track.bottom) / 2);
+  const int16_t half = static_cast<int16_t>(slider.GetThumbLength() / 2);
+  // The thumb's white inside sits at the start of the track; its far end is the track's shade.
+  const MacPoint thumbStart(static_cast<int16_t>(track.left + 3), static_cast<int16_t>(track.top + 3));
+  const MacPoint trackEnd(static_cast<int16_t>(track.right - 4), static_cast<int16_t>(track.top + 3));
+  EXPECT_EQ(At(thumbStart), kWhite);
+
+  const MacPoint press(static_cast<int16_t>(track.left + half), middle);
+  const MacPoint end(static_cast<int16_t>(track.right - 1), middle);
+  LiveDrag(press, {MacPoint(static_cast<int16_t>(track.left + half + 51), middle), end});
+  EXPECT_EQ(slider.GetValue(), 1.0);
+  EXPECT_EQ(At(trackEnd), kWhite);  // the thumb went to the far end
+  EXPECT_TRUE(world_->Selection().empty());  // working a control selects nothing
+
+  // The event loop performed the queued change: it is the last command.
+  EXPECT_FALSE(app_->Commands().PerformNextQueued());
+  app_->Commands().UndoOrRedoLast();
+  EXPECT_EQ(slider.GetValue(), 0.0);
+  app_->Commands().UndoOrRedoLast();
+  EXPECT_EQ(slider.GetValue(), 1.0);
 }
 
 }  // namespace

@@ -147,6 +147,7 @@ class TMainWorldView : public TOffScreenViewBase, public TCursorSource, public T
   // ---- Drawing ----
   void DrawContents() override;
   void DrawBackground(const MacRect& rect) override;
+  void DrawWindowGadgets(const MacRect& rect);
   void DrawObjects(const MacRect& rect) override;
   void DrawOverlay(const MacRect& rect) override;
   // The highlight shown or taken away (state 4, the active one) while editing: the objects of

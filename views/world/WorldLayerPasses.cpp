@@ -19,6 +19,7 @@
 #include "core/port/Port.h"
 #include "core/port/PortShapes.h"
 #include "model/Thing.h"
+#include "model/world/WorldParticipants.h"
 #include "model/world/WorldDoc.h"
 #include "platform/win32/GdiObjects.h"
 #include "platform/win32/Icon.h"
@@ -193,7 +194,16 @@ void TMainWorldView::DrawObjects(const MacRect& rect) {
       RunPass(11, rect);
       break;
   }
+  DrawWindowGadgets(rect);
   PreparePort();
+}
+
+// The controls placed on the window go over the world, in the world's order.
+void TMainWorldView::DrawWindowGadgets(const MacRect& rect) {
+  if (world_ == nullptr) return;
+  for (TLink* object : world_->Objects()) {
+    if (auto* gadget = dynamic_cast<TWindowGadget*>(object)) gadget->DrawOnWindow(rect);
+  }
 }
 
 void TMainWorldView::DrawOverlay(const MacRect& rect) {

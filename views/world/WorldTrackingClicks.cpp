@@ -14,9 +14,11 @@
 #include "model/command/ActionBase.h"
 #include "model/handler/TargetHandler.h"
 #include "model/world/WorldDoc.h"
+#include "model/world/WorldParticipants.h"
 #include "platform/win32/WindowMessages.h"
 #include "ui/views/MouseEvent.h"
 #include "views/trackers/ConstraintTrackers.h"
+#include "views/trackers/GadgetPressTracker.h"
 #include "views/trackers/MoveTrackers.h"
 #include "views/trackers/PolygonTrackers.h"
 #include "views/trackers/RotateTracker.h"
@@ -203,6 +205,16 @@ TCommandCore* TWorldClickDispatch::CurvedSlotVertexGesture(const MacPoint& point
 }
 
 TCommandCore* TWorldClickDispatch::ClickDispatch(const MacPoint& point, TMouseEvent* event) {
+  // A control on the window is worked by a press, also while the world runs: the frontmost
+  // control under the press takes it.
+  const std::vector<TLink*> objects = world_.Objects();
+  for (auto it = objects.rbegin(); it != objects.rend(); ++it) {
+    auto* gadget = dynamic_cast<TWindowGadget*>(*it);
+    if (gadget == nullptr || !gadget->HitsWindowControl(point)) continue;
+    auto redraw = [this] { view_.InvalidateForeground(); };
+    return HandOutMade(std::make_unique<TGadgetPressTracker>(*gadget, &trackerView_, redraw),
+                       RecordOf(point, event));
+  }
   TLink* hit = view_.FindObjectAt(point);
   const TEventRecord record = RecordOf(point, event);
   const bool player = world_.GetPlayerMode() != 0;

@@ -1,0 +1,124 @@
+// A slider placed for the spring constant of the spring-and-pin world: the constant reads the
+// slider's "Input[n]", a drag of the thumb sets a new constant, and the run that follows swings
+// with the period the new constant gives; undo brings the old constant and its run back, redo
+// the new one; saved and reopened, the world keeps the slider.
+#include <unistd.h>
+
+#include <cmath>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "bodies/Shapes.h"
+#include "constraints/Springs.h"
+#include "inout/gadgets/GadgetFinishing.h"
+#include "inout/inputs/Input.h"
+#include "model/command/CommandHandler.h"
+#include "tests/app/SampleFixture.h"
+#include "tools/samples/SampleWorlds.h"
+
+namespace {
+
+using namespace sample_worlds;
+
+constexpr int16_t kSliderId = 90;
+constexpr double kBoxMass = 1.0;
+
+class SpringSliderRunTest : public SampleFixture {
+ protected:
+  void TearDown() override {
+    app_.Commands().DropAllCommands();
+    std::filesystem::remove(saved_);
+    SampleFixture::TearDown();
+  }
+  // Presses the slider's track at pixel d from its start and lets go there.
+  static void Drag(TInput& slider, int d) {
+    const MacRect track = slider.GetTrackRect();
+    const auto at = [&](int along) {
+      return MacPoint(static_cast<int16_t>(track.left + along + slider.GetThumbLength() / 2),
+                      static_cast<int16_t>((track.top + track.bottom) / 2));
+    };
+    slider.TrackClick(0, at(0), true);
+    slider.TrackClick(1, at(d / 2), true);
+    slider.TrackClick(2, at(d), true);
+  }
+  // The box swings about x = 1 with amplitude 0.5 and angular frequency sqrt(k / m).
+  static void ExpectSwing(TWorldDoc& world, double k) {
+    SCOPED_TRACE(k);
+    auto* box = dynamic_cast<TRectangle*>(world.FindObject(kBoxId));
+    ASSERT_NE(box, nullptr);
+    const double w = std::sqrt(k / kBoxMass);
+    RunAndShow(world, 2.0, [&](int16_t frame, double t) {
+      EXPECT_NEAR(box->PositionX()->GetValue(), 1.0 + 0.5 * std::cos(w * t), 1e-6) << frame;
+    });
+    // Back to the start, as the reset button leaves the world before the next change.
+    world.ShowFrame(0, 1);
+  }
+
+  std::filesystem::path saved_ = std::filesystem::temp_directory_path() /
+                                 ("yb-spring-slider-" + std::to_string(::getpid()) + ".yb");
+};
+
+TEST_F(SpringSliderRunTest, DraggedSliderSetsTheSpringConstantOfTheRun) {
+  auto document = Open(kSpringAndPinFile);
+  TWorldDoc& world = document->World();
+  auto* spring = dynamic_cast<TLSpring*>(world.FindObject(kSpringId));
+  ASSERT_NE(spring, nullptr);
+  ASSERT_EQ(spring->Quantity().GetValue(), 100.0);
+
+  auto made = std::make_unique<TInput>();
+  made->Initialize();
+  made->SetIdentifier(kSliderId);
+  made->SetName("%");
+  TInput& slider = *made;
+  world.AdoptObject(std::move(made));
+  slider.MoveBy(MacPoint(40, 30));
+  slider.ResizeFromCorner(kCornerBottomRight, MacPoint(128, 20));
+  ASSERT_TRUE(slider.IsHorizontal());
+
+  ASSERT_TRUE(FinishInputControls(TSpringBase::kCommandConstantInput, slider, nullptr, spring));
+  Str255 text;
+  spring->Quantity().GetText(text);
+  EXPECT_STREQ(text.AsCString(), "Input[90]");
+  double minimum = 0.0;
+  double maximum = 0.0;
+  slider.GetMinMax(minimum, maximum);
+  EXPECT_EQ(minimum, 1.0);
+  EXPECT_EQ(maximum, 100.0);
+  EXPECT_EQ(slider.GetValue(), 100.0);
+  EXPECT_EQ(std::string(slider.GetName().AsCString()).rfind(spring->GetName().AsCString(), 0), 0u);
+  ExpectSwing(world, 100.0);
+
+  // The release queues one undoable change; performed, it throws the recorded run away.
+  Drag(slider, 25);
+  const double k = slider.GetValue();
+  EXPECT_NEAR(k, 1.0 + 25.0 * 99.0 / 102.0, 1e-12);
+  ASSERT_TRUE(app_.Commands().PerformNextQueued());
+  EXPECT_FALSE(app_.Commands().PerformNextQueued());
+  ExpectSwing(world, k);
+
+  app_.Commands().UndoOrRedoLast();
+  EXPECT_EQ(slider.GetValue(), 100.0);
+  ExpectSwing(world, 100.0);
+  app_.Commands().UndoOrRedoLast();
+  EXPECT_EQ(slider.GetValue(), k);
+  ExpectSwing(world, k);
+
+  document->WriteDocument(saved_.string());
+  auto reopened = std::make_unique<TQVDoc>();
+  reopened->ReadDocument(saved_.string());
+  TWorldDoc& again = reopened->World();
+  auto* kept = dynamic_cast<TInput*>(again.FindObject(kSliderId));
+  ASSERT_NE(kept, nullptr);
+  EXPECT_EQ(kept->GetValue(), k);
+  EXPECT_EQ(kept->GetPosition(), MacPoint(40, 30));
+  auto* keptSpring = dynamic_cast<TLSpring*>(again.FindObject(kSpringId));
+  ASSERT_NE(keptSpring, nullptr);
+  keptSpring->Quantity().GetText(text);
+  EXPECT_STREQ(text.AsCString(), "Input[90]");
+  ExpectSwing(again, k);
+}
+
+}  // namespace
