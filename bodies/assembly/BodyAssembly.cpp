@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "bodies/Background.h"
 #include "bodies/Body.h"
 #include "core/Failure.h"
 
@@ -24,7 +25,7 @@ void AppendOnce(std::vector<TLink*>& list, TLink* object) {
 void AddBody(TAssemblySolver& solver, TMass& body) {
   const TVector3 at = body.GetPositionValues();
   const Frame2D frame(at.x, at.y, at.r);
-  if (body.IsAnchored()) {
+  if (IsFixedInAssembly(body)) {
     solver.MakeFixedFrame(&body, frame, &body);
     return;
   }
@@ -76,6 +77,10 @@ void TBodyAssembly::Assemble(const std::vector<TLink*>& objects, int16_t) {
     const TVector3 placed = record.world.Placement();
     if (!(placed == (*body)->GetPositionValues())) (*body)->StorePosition(placed);
   }
+}
+
+bool IsFixedInAssembly(TMass& body) {
+  return body.IsAnchored() || body.IsMemberClass(TZeroMass::kClassID);
 }
 
 TBodyAssembly& ProgramBodyAssembly() {
