@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/TickCount.h"
+#include "model/filing/ChangeRecorder.h"
 #include "platform/win32/Input.h"
 #include "platform/win32/WindowMessages.h"
 #include "views/trackers/TrackerWorld.h"
@@ -54,12 +55,23 @@ void TGeometryDragTracker::StartDrag(const TVector& point, TLink* object) {
   followed_ = object != nullptr && context_ != nullptr ? MakeFollowed(point) : nullptr;
 }
 
+void TGeometryDragTracker::NoteCarriedObjects() {
+  // The assembly may carry any of them along, also bodies that are neither selected nor
+  // grabbed: each gets its undo image before anything moves (the recorder notes an object once).
+  NoteChangeOfAll(moving_, TChangeRecorder::kWholeObject);
+  if (CanUndo() == 0) return;
+  for (TLink* object : others_) NoteChange(object, TChangeRecorder::kWholeObject);
+}
+
 TLink* TGeometryDragTracker::MakeFollowed(const TVector& position) {
   return context_->MakeFollowed(grabbed_, position);
 }
 
 void TGeometryDragTracker::StartTracking() {
   TTracker482::StartTracking();
+  NoteCarriedObjects();
+  // The grabbed object goes where the mouse takes it; the moving list keeps what is carried.
+  std::erase(moving_, grabbed_);
   // From here on every step carries the followed object to the mouse.
   follow_ = followed_ != nullptr ? 1 : 0;
   SetRedrawWhenMoved(0);

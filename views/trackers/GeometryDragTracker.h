@@ -38,6 +38,8 @@ class TGeometryDragTracker : public TTracker482 {
                           const QV_CPoint& next, bool mouseMoved, const TVector& anchorWorld,
                           const TVector& previousWorld, const TVector& nextWorld,
                           bool moved) override;
+  // The drag begins: everything the linkage may carry is noted for undo, the grabbed object
+  // leaves the moving list, and the steps follow the mouse from here on.
   void StartTracking() override;
   // These trackers follow the mouse exactly.
   void SnapToGrid(TVector&) override {}
@@ -56,6 +58,9 @@ class TGeometryDragTracker : public TTracker482 {
   static bool StopKeysDown();
 
  private:
+  // Notes the moving objects with their parts, and the others, for undo.
+  void NoteCarriedObjects();
+
   QV_CPoint lastDrawn_{-10, -10};
   QV_CPoint current_{-10, -10};
   std::unique_ptr<TGeometryDragContext> context_;

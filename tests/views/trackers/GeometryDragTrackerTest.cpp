@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "bodies/Body.h"
@@ -12,6 +13,7 @@
 #include "bodies/assembly/BodyDragContext.h"
 #include "bodies/points/Point.h"
 #include "constraints/Pin.h"
+#include "model/filing/ChangeRecorder.h"
 #include "views/trackers/GeometryRefDragTracker.h"
 #include "platform/win32/WindowMessages.h"
 #include "tests/views/trackers/TrackerFakes.h"
@@ -138,6 +140,46 @@ TEST_F(GeometryDragTrackerTest, AnUnmovedPressLeavesTheLinkageAndNoUndo) {
   Drag(tracker, QV_CPoint(90, 50), {});
   EXPECT_EQ(link.GetPositionValues(), TVector3(70.0, -50.0, 0.0));
   EXPECT_EQ(tracker.CanUndo(), 0);
+}
+
+// Dragging the tail of a two-link chain carries the first link along: it is noted for undo
+// before anything moves, though it is neither selected nor grabbed; the grabbed tail leaves the
+// moving list once the drag begins.
+TEST_F(GeometryDragTrackerTest, WhatTheDragCarriesAlongIsNotedForUndo) {
+  TMass tail;
+  tail.Initialize();
+  tail.StorePosition({110.0, -50.0, 0.0});
+  TPoint end;
+  TPoint start;
+  end.Initialize();
+  start.Initialize();
+  end.AttachToBody(&link);
+  end.SetLocalPosition({20.0, 0.0, 0.0});
+  start.AttachToBody(&tail);
+  start.SetLocalPosition({-20.0, 0.0, 0.0});
+  TPin joint;
+  joint.Initialize();
+  joint.SetAlwaysActive(1);
+  joint.AttachObject(&end);
+  joint.AttachObject(&start);
+  world.objects.insert(world.objects.end(), {&tail, &end, &start, &joint});
+
+  TGeometryDragTracker tracker;
+  tracker.InitGeometryDrag(kCmdGeometryDrag, &view, &world);
+  tracker.StartDrag({130.0, -50.0}, &tail);
+  Drag(tracker, QV_CPoint(130, 50), {QV_CPoint(128, 40), QV_CPoint(124, 30)});
+  EXPECT_NE(link.GetPositionValues(), TVector3(70.0, -50.0, 0.0));
+  EXPECT_LT(std::hypot(end.GetWorldXY().x - start.GetWorldXY().x,
+                       end.GetWorldXY().y - start.GetWorldXY().y),
+            1e-6);
+  EXPECT_TRUE(tracker.MovingObjects().empty());
+  ASSERT_NE(tracker.UndoRecorder(), nullptr);
+  std::vector<TLink*> noted;
+  for (const auto& entry : tracker.UndoRecorder()->Pending()) noted.push_back(entry.object);
+  for (TLink* object : {static_cast<TLink*>(&tail), static_cast<TLink*>(&link)})
+    EXPECT_NE(std::find(noted.begin(), noted.end(), object), noted.end());
+  joint.DetachObject(&start);
+  joint.DetachObject(&end);
 }
 
 // A drag with the pin for reference lets go of it for the drag only: the link follows the mouse
