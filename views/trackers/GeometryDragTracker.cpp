@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/TickCount.h"
+#include "model/Thing.h"
 #include "model/filing/ChangeRecorder.h"
 #include "platform/win32/Input.h"
 #include "platform/win32/WindowMessages.h"
@@ -53,6 +54,26 @@ void TGeometryDragTracker::StartDrag(const TVector& point, TLink* object) {
   context_ = MakeGeometryDragContext(all);
   runTolerance_ = ViewScale();
   followed_ = object != nullptr && context_ != nullptr ? MakeFollowed(point) : nullptr;
+}
+
+void TGeometryDragTracker::Difference(TVector& out, const TVector& a, const TVector& b) const {
+  auto* thing = dynamic_cast<TThing*>(grabbed_);
+  if (thing == nullptr) {
+    out = TVector(0.0, 0.0);
+    return;
+  }
+  TVector from = a;
+  TVector to = b;
+  thing->WorldToLocal(from);
+  thing->WorldToLocal(to);
+  out = TVector(to.x - from.x, to.y - from.y);
+}
+
+bool TGeometryDragTracker::FeedbackStyle(int16_t phase, int16_t& style, int16_t& flag) {
+  if (phase != 1) return TTracker482::FeedbackStyle(phase, style, flag);
+  style = grabbed_ != nullptr ? kGrabbedFeedbackStyle : 0;
+  flag = 0;
+  return true;
 }
 
 void TGeometryDragTracker::NoteCarriedObjects() {

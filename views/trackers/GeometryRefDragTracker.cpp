@@ -56,6 +56,13 @@ TCommandCore* TGeometryRefDragTracker::TrackStep(
   return result;
 }
 
+bool TGeometryRefDragTracker::FeedbackStyle(int16_t phase, int16_t& style, int16_t& flag) {
+  if (phase != 1) return TGeometryDragTracker::FeedbackStyle(phase, style, flag);
+  style = kReferenceFeedbackStyle;
+  flag = 0;
+  return true;
+}
+
 void TGeometryRefDragTracker::SwitchBackOn() {
   if (switchedOff_ == nullptr) return;
   switchedOff_->Deactivate(0);

@@ -12,6 +12,7 @@ class TGeometryRefDragTracker : public TGeometryDragTracker {
   DECLARE_CLASS_ID(635, TGeometryDragTracker)
 
  public:
+  static constexpr int16_t kReferenceFeedbackStyle = 2;
   ~TGeometryRefDragTracker() override;
 
   // Clears the reference object first; fails as the base does.
@@ -25,6 +26,9 @@ class TGeometryRefDragTracker : public TGeometryDragTracker {
                           const QV_CPoint& next, bool mouseMoved, const TVector& anchorWorld,
                           const TVector& previousWorld, const TVector& nextWorld,
                           bool moved) override;
+
+  // While moving, the readout's style is 2.
+  bool FeedbackStyle(int16_t phase, int16_t& style, int16_t& flag) override;
 
   // The constraint let go for this drag, null when none.
   TCnstr* SwitchedOff() const { return switchedOff_; }

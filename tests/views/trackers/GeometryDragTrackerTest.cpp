@@ -182,6 +182,60 @@ TEST_F(GeometryDragTrackerTest, WhatTheDragCarriesAlongIsNotedForUndo) {
   joint.DetachObject(&end);
 }
 
+// A view that keeps what the drag's readout shows.
+class TReadoutView : public TPixelView {
+ public:
+  void SetFeedbackStyle(int16_t style, int16_t) override { styles.push_back(style); }
+  void FeedbackDifference(const TVector& shown) override { differences.push_back(shown); }
+  std::vector<int16_t> styles;
+  std::vector<TVector> differences;
+};
+
+// The readout measures the movement in the grabbed body's own frame: a body turned a quarter
+// turn, dragged 10 to the right, has moved 10 along its own -y. A drag with a reference shows
+// its readout in a style of its own.
+TEST_F(GeometryDragTrackerTest, TheReadoutMeasuresTheMovementInTheGrabbedBodysFrame) {
+  TMass turned;
+  turned.Initialize();
+  turned.StorePosition({20.0, -20.0, M_PI / 2.0});
+  world.objects = {&turned};
+  TReadoutView readout;
+  TGeometryDragTracker tracker;
+  tracker.InitGeometryDrag(kCmdGeometryDrag, &readout, &world);
+  tracker.StartDrag({20.0, -20.0}, &turned);
+  // The moves of a drag, each shown by the tracking loop's feedback step.
+  TEventRecord press;
+  press.message = WM_LBUTTONDOWN;
+  press.when = static_cast<uint32_t>(GetTickCount60());
+  tracker.HandleEvent(press);
+  QV_CPoint anchor(20, 20);
+  QV_CPoint previous = anchor;
+  QV_CPoint first = anchor;
+  tracker.TrackConstrain(anchor, previous, first);
+  tracker.TrackMouse(0, anchor, previous, first, true);
+  for (QV_CPoint next : {QV_CPoint(25, 20), QV_CPoint(30, 20)}) {
+    tracker.TrackConstrain(anchor, previous, next);
+    tracker.TrackMouse(1, anchor, previous, next, true);
+    tracker.TrackFeedback(anchor, next, true, true);
+    previous = next;
+  }
+  tracker.TrackMouse(2, anchor, previous, previous, true);
+  EXPECT_NEAR(turned.GetPositionValues().x, 30.0, 1e-6);
+  ASSERT_FALSE(readout.differences.empty());
+  EXPECT_NEAR(readout.differences.back().x, 0.0, 1e-6);
+  EXPECT_NEAR(readout.differences.back().y, -10.0, 1e-6);
+  ASSERT_FALSE(readout.styles.empty());
+  EXPECT_EQ(readout.styles.front(), TGeometryDragTracker::kGrabbedFeedbackStyle);
+
+  TReadoutView referenced;
+  TGeometryRefDragTracker withReference;
+  withReference.InitGeometryRefDrag(kCmdGeometryRefDrag, &referenced, &world);
+  withReference.StartDrag({30.0, -20.0}, &turned);
+  Drag(withReference, QV_CPoint(30, 20), {QV_CPoint(35, 20)});
+  ASSERT_FALSE(referenced.styles.empty());
+  EXPECT_EQ(referenced.styles.front(), TGeometryRefDragTracker::kReferenceFeedbackStyle);
+}
+
 // A drag with the pin for reference lets go of it for the drag only: the link follows the mouse
 // off the pivot, and the pin acts again at the release, or when the tracker is given up before.
 // A pin that does not act is left as it is.
