@@ -198,6 +198,7 @@ void TMainWorldView::DrawOverlay(const MacRect& rect) {
       break;
   }
   PreparePort();
+  if (overlayHandler_) overlayHandler_(rect);
 }
 
 // ---------------------------------------------------------------------------------------------
