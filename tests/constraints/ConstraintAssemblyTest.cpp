@@ -2,6 +2,7 @@
 // put together again: a pendulum stays pinned, a point stays in its slot or on its curve, a rope
 // holds only when taut, a rod keeps its length, and a constraint that does not act holds nothing.
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -157,14 +158,28 @@ TEST_F(ConstraintAssemblyTest, ARopeHoldsOnlyWhenTautAndARodKeepsItsLength) {
   }
 }
 
-// The geometry manager's assembly brings a body moved off its pin back onto it.
+// The geometry manager's assembly, given only the moved link, finds the pin through the link's
+// point and brings the link back onto it; a second link pinned to the first comes along.
 TEST_F(ConstraintAssemblyTest, TheEditingAssemblyPutsAMovedLinkBackOnItsPin) {
   auto document = Pendulum([](TPin&) {});
   TWorldDoc& world = document->World();
   auto& link = Find<TRectangle>(world, 2);
+  TRectangle& tail = AddBox(world, 20, 1.0, 3.0, 0.0);
+  TPin& joint = Add<TPin>(world, 23);
+  joint.SetShortProperty(kTagAlwaysActive, 1);
+  joint.AttachObject(&Find<TPoint>(world, 6));
+  joint.AttachObject(&AddPoint(world, 21, tail, -1.0, 0.0));
+
+  std::vector<TLink*> joined;
+  ProgramBodyAssembly().CollectJoined({&link}, joined);
+  for (TLink* object : std::vector<TLink*>{&joint, &tail, world.FindObject(5)})
+    EXPECT_NE(std::find(joined.begin(), joined.end(), object), joined.end());
+
   link.StorePosition({1.5, 0.5, 0.0});
-  ProgramBodyAssembly().Assemble(DraggedObjects(world), 0);
+  ProgramBodyAssembly().Assemble({&link}, 0);
   EXPECT_LT(Distance(Find<TPoint>(world, 4).GetWorldXY(), {0.0, 0.0}), 1e-9);
+  EXPECT_LT(Distance(Find<TPoint>(world, 6).GetWorldXY(), Find<TPoint>(world, 21).GetWorldXY()),
+            1e-9);
 }
 
 // A motor driving a position keeps the points together and their rotations apart by its
