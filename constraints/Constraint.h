@@ -20,6 +20,7 @@
 #include <memory>
 #include <vector>
 
+#include "bodies/assembly/BodyAssembly.h"
 #include "bodies/points/Point.h"
 #include "core/geometry/Vector.h"
 #include "model/Formula.h"
@@ -66,7 +67,7 @@ class TCnstrGoal : public TFormula {
 };
 
 // ---- 2. Constraint root ----
-class TCnstr : public TThing, public TPointConstraintHooks {
+class TCnstr : public TThing, public TPointConstraintHooks, public TAssemblyParticipant {
   DECLARE_CLASS_ID(367, TThing)
 
  public:
@@ -165,7 +166,18 @@ class TCnstr : public TThing, public TPointConstraintHooks {
   void PointMoved(TPoint& point) override;
   void PointChanged(TPoint& point) override;
 
+  // The editing assembly. A constraint holds its bodies there while it acts: its active flag is
+  // clear, its condition can be true and it has two objects or more. The attached objects and
+  // their bodies follow it.
+  void CollectJoined(std::vector<TLink*>& joined) override;
+  void AddToAssembly(TAssemblySolver& solver) override;
+  bool HoldsInAssembly() const;
+  // Whether the kind imposes anything on the geometry; none at this level.
+  virtual bool HasAssemblyConditions() const { return false; }
+
  protected:
+  // Adds the kind's conditions; the bodies of the attached objects have frames by then.
+  virtual void AddAssemblyConditions(TAssemblySolver&) {}
   virtual void AttachHook(TLink* object);
   virtual void DetachHook(TLink* object);
   virtual void Recompute() {}
@@ -316,6 +328,13 @@ class TConstraint : public TLockableCnstr {
   void AfterPointDrawing(DrawContext& context, uint16_t mode, TPoint& point) override;
   TPoint* HitPoint() override;
   bool HitsAt(int32_t h, int32_t v) override;
+
+  // A locked rotational constraint holds its points together, as the run does with the
+  // position goals of its lock.
+  bool HasAssemblyConditions() const override { return IsRotational() && IsLocked() != 0; }
+
+ protected:
+  void AddAssemblyConditions(TAssemblySolver& solver) override;
 
  private:
   uint16_t rotational_ = 0;

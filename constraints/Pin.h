@@ -49,6 +49,9 @@ class TPin : public TConstraint {
   // Whether a choice can be picked now: the mode choices only on a welding pin.
   bool IsChoiceEnabled(uint32_t tag) const;
 
+  // A welding pin that makes its bodies one compound leaves nothing for the assembly to hold.
+  bool HasAssemblyConditions() const override;
+
   int16_t KindBlockCode() const override { return kBlockKind; }
   void ReadKindBlock(TObjectReader& reader) override;
   void WriteKindBlock(TObjectWriter& writer) override;
@@ -57,6 +60,8 @@ class TPin : public TConstraint {
   void WriteFields(TObjectWriter& writer) override;
 
  protected:
+  // The points coincide; a welding pin also keeps their rotations as they are.
+  void AddAssemblyConditions(TAssemblySolver& solver) override;
   void AttachHook(TLink* object) override;
   // The points keep no weld flag in this program; in documents that do not keep the pin's flag
   // beside its mode, a stored rotation goal tells that the pin welds.

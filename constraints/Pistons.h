@@ -84,6 +84,11 @@ class TLPiston : public TPiston {
   int16_t GetKindNumber() const override { return 2512; }
   Str255 GetInMenuName() const { return "InActuatorMenu"; }
   bool HitsShape(double x, double y) const override;
+  // In the position kind the ends keep the quantity as their distance.
+  bool HasAssemblyConditions() const override { return HasQuantity(); }
+
+ protected:
+  void AddAssemblyConditions(TAssemblySolver& solver) override;
 };
 
 class TRPiston : public TPiston {
@@ -99,8 +104,13 @@ class TRPiston : public TPiston {
   int16_t KindBlockCode() const override { return 5258; }
   Str255 GetInMenuName() const { return "InMotorMenu"; }
   double MeasuredQuantity() const override { return AngleDifference(); }
+  // In the position kind the points coincide and turn apart by the quantity.
+  bool HasAssemblyConditions() const override {
+    return (HasQuantity() && AttachedCount() > 1) || TPiston::HasAssemblyConditions();
+  }
 
  protected:
+  void AddAssemblyConditions(TAssemblySolver& solver) override;
   void FollowGeometry() override;
   double CurrentGeometry() const override { return AngleDifference(); }
 };

@@ -56,11 +56,18 @@ class TLRope : public TTwoPointConstraint {
   uint16_t GetShortProperty(uint32_t tag, uint16_t& value, void* extra) override;
   void SetShortProperty(uint32_t tag, uint16_t value) override;
 
+  // A rigid link keeps its length, a separator at least its length and a rope at most (slack
+  // while shorter); the length is summed along a pulley line.
+  bool HasAssemblyConditions() const override { return type_ >= kRigid && type_ <= kRope; }
+
   int16_t KindBlockCode() const override { return kBlockKind; }
   virtual int16_t OldKindBlockCode() const { return kBlockOldKind; }
   void ReadKindBlock(TObjectReader& reader) override;
   void WriteKindBlock(TObjectWriter& writer) override;
   uint16_t ReadBlockContents(int16_t code, TObjectReader& reader) override;
+
+ protected:
+  void AddAssemblyConditions(TAssemblySolver& solver) override;
 
  private:
   int32_t type_ = kRigid;

@@ -98,6 +98,7 @@ class TSlot : public TLockableCnstr {
   // The slot's condition in the assembly solver, whose frames for the bodies exist: the other
   // points on the line of the primary point in its body. Null (made 0) with fewer than two points.
   virtual TAssemblyConstraint* SolverGeometry(TAssemblySolver& solver, uint16_t& made);
+  bool HasAssemblyConditions() const override { return true; }
 
   // ---- Filing ----
   int16_t KindBlockCode() const override { return kBlockKind; }
@@ -109,6 +110,8 @@ class TSlot : public TLockableCnstr {
                           uint16_t& show) override;
 
  protected:
+  // The slot's condition with every point but the primary one on it.
+  void AddAssemblyConditions(TAssemblySolver& solver) override;
   void AttachHook(TLink* object) override;
 };
 

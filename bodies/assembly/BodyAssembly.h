@@ -30,5 +30,9 @@ class TBodyAssembly : public TGeometryAssembly {
   void Assemble(const std::vector<TLink*>& objects, int16_t flag) override;
 };
 
+class TMass;
+// Whether the body keeps its place in an assembly: anchored, or the world's background.
+bool IsFixedInAssembly(TMass& body);
+
 // The assembly the program installs at start-up.
 TBodyAssembly& ProgramBodyAssembly();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "bodies/Background.h"
 #include "bodies/Body.h"
 #include "bodies/assembly/BodyAssembly.h"
 #include "core/TickCount.h"
@@ -35,7 +36,7 @@ void TBodyDragContext::Build(TMass* grabbed, const TVector& grip) {
       drag_ = solver_->AddPointDrag(body, frame, frame.Inverse().TransformPoint(grip), 1.0);
       continue;
     }
-    if (body->IsAnchored()) {
+    if (IsFixedInAssembly(*body)) {
       solver_->MakeFixedFrame(body, frame, body);
       continue;
     }
@@ -52,7 +53,7 @@ void TBodyDragContext::Build(TMass* grabbed, const TVector& grip) {
 
 TLink* TBodyDragContext::MakeFollowed(TLink* grabbed, const TVector& grip) {
   TMass* body = AsBody(grabbed);
-  if (body == nullptr || body->IsAnchored() ||
+  if (body == nullptr || IsFixedInAssembly(*body) ||
       std::find(objects_.begin(), objects_.end(), grabbed) == objects_.end())
     return nullptr;
   Build(body, grip);

@@ -53,8 +53,10 @@
 #include "views/furniture/RulerView.h"
 #include "views/furniture/ScrollBarContainer.h"
 #include "views/offscreen/DezevOffScreenMgr.h"
+#include "views/trackers/RotateTracker.h"
 #include "views/world/MainWorldView.h"
 #include "views/world/WorldTracking.h"
+#include "views/world/WorldTrackingClicks.h"
 #include "views/world/WorldWindow.h"
 
 namespace {
@@ -734,6 +736,55 @@ TEST_F(WorldWindowTest, ChangingTheToolTakesBackTheHoverMark) {
   world_->SetMode(TWorldBase::kSelectionTool, 0);
   EXPECT_EQ(view_->GetSnapper()->GetHoverObject(), nullptr);
   EXPECT_EQ(snapshot(), before);
+}
+
+// Hovering with the rotating tool draws the line from the centre it turns about to the pointer.
+// Redrawing the view under the line, in part or whole, leaves the line whole, and leaving the
+// view takes all of it back: nothing stale stays behind.
+TEST_F(WorldWindowTest, TheRotationCentreLineFollowsTheHoverAndRedrawsLeaveNothingStale) {
+  world_->SetMode(TWorldDoc::kDragSelectionTool, 0);
+  const MacPoint box = BoxCentre();
+  Click(MacPoint(static_cast<int16_t>(box.h + 60), box.v));  // makes the standing trackers
+  ASSERT_NE(window_->Clicks()->DragTracker(), nullptr);
+  Pump();
+  const auto whole = [&] {
+    std::vector<COLORREF> pixels;
+    for (int16_t v = 0; v < view_->GetStoredSize().v; ++v)
+      for (int16_t h = 0; h < view_->GetStoredSize().h; ++h) pixels.push_back(At(MacPoint(h, v)));
+    return pixels;
+  };
+  const std::vector<COLORREF> before = whole();
+  // Beyond the box seen from the centre, so that the line crosses the box.
+  const MacPoint centre = view_->WorldToView(DefaultRotationCentre());
+  const MacPoint beyond(static_cast<int16_t>(box.h + (box.h - centre.h) / 8),
+                        static_cast<int16_t>(box.v + (box.v - centre.v) / 8));
+  ASSERT_FALSE(beyond == centre);
+  view_->TrackMouseOver(beyond);
+  const std::vector<COLORREF> lined = whole();
+  ASSERT_NE(lined, before);
+  // The line runs from the centre through the box.
+  const MacPoint middle(static_cast<int16_t>((centre.h + box.h) / 2),
+                        static_cast<int16_t>((centre.v + box.v) / 2));
+  const auto atMiddle = static_cast<size_t>(middle.v * view_->GetStoredSize().h + middle.h);
+  EXPECT_NE(lined[atMiddle], before[atMiddle]);
+
+  view_->RedrawObject(box_, 0, false);
+  Pump();
+  EXPECT_EQ(whole(), lined);
+  InvalidateRect(view_->GetWindowHandle(), nullptr, FALSE);
+  Pump();
+  EXPECT_EQ(whole(), lined);
+
+  view_->TrackMouseOver(
+      MacPoint(static_cast<int16_t>(beyond.h + 10), static_cast<int16_t>(beyond.v - 10)));
+  EXPECT_NE(whole(), lined);
+  view_->TrackMouseOver(MacPoint(-20, -20));
+  EXPECT_EQ(whole(), before);
+
+  // Another tool shows no line.
+  world_->SetMode(TWorldBase::kSelectionTool, 0);
+  view_->TrackMouseOver(beyond);
+  EXPECT_EQ(whole(), before);
 }
 
 TEST_F(WorldWindowTest, ABodyMovedRedrawsOnlyWhereItWasAndWhereItIs) {

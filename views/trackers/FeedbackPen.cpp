@@ -25,6 +25,7 @@ TFeedbackPen::TFeedbackPen(TFeedbackPort* port, int32_t style) : port_(port) {
 
 TFeedbackPen::~TFeedbackPen() {
   if (dc_ == nullptr) return;
+  if (savedState_ != 0) RestoreDC(dc_, savedState_);
   SetROP2(dc_, oldMode_);
   SelectObject(dc_, oldBrush_);
   SelectObject(dc_, oldPen_);
@@ -42,6 +43,12 @@ void TFeedbackPen::Line(const MacPoint& from, const MacPoint& to) {
   if (dc_ == nullptr) return;
   MoveToEx(dc_, from.h, from.v, nullptr);
   LineTo(dc_, to.h, to.v);
+}
+
+void TFeedbackPen::ClipTo(const MacRect& rect) {
+  if (dc_ == nullptr) return;
+  if (savedState_ == 0) savedState_ = SaveDC(dc_);
+  IntersectClipRect(dc_, rect.left, rect.top, rect.right, rect.bottom);
 }
 
 void TFeedbackPen::Ellipse(const MacPoint& a, const MacPoint& b) {

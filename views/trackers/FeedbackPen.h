@@ -28,6 +28,8 @@ class TFeedbackPen {
   void Line(const MacPoint& from, const MacPoint& to);
   // The circle or ellipse in the box from a to b (b excluded).
   void Ellipse(const MacPoint& a, const MacPoint& b);
+  // Limits what the pen draws from here on to the rectangle (right and bottom excluded).
+  void ClipTo(const MacRect& rect);
 
  private:
   TFeedbackPort* port_;
@@ -36,6 +38,7 @@ class TFeedbackPen {
   HGDIOBJ oldPen_ = nullptr;
   HGDIOBJ oldBrush_ = nullptr;
   int32_t oldMode_ = 0;
+  int32_t savedState_ = 0;
 };
 
 // The normalised rectangle between two points, in view coordinates.

@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "core/TickCount.h"
+#include "model/Thing.h"
+#include "model/filing/ChangeRecorder.h"
 #include "platform/win32/Input.h"
 #include "platform/win32/WindowMessages.h"
 #include "views/trackers/TrackerWorld.h"
@@ -54,12 +56,43 @@ void TGeometryDragTracker::StartDrag(const TVector& point, TLink* object) {
   followed_ = object != nullptr && context_ != nullptr ? MakeFollowed(point) : nullptr;
 }
 
+void TGeometryDragTracker::Difference(TVector& out, const TVector& a, const TVector& b) const {
+  auto* thing = dynamic_cast<TThing*>(grabbed_);
+  if (thing == nullptr) {
+    out = TVector(0.0, 0.0);
+    return;
+  }
+  TVector from = a;
+  TVector to = b;
+  thing->WorldToLocal(from);
+  thing->WorldToLocal(to);
+  out = TVector(to.x - from.x, to.y - from.y);
+}
+
+bool TGeometryDragTracker::FeedbackStyle(int16_t phase, int16_t& style, int16_t& flag) {
+  if (phase != 1) return TTracker482::FeedbackStyle(phase, style, flag);
+  style = grabbed_ != nullptr ? kGrabbedFeedbackStyle : 0;
+  flag = 0;
+  return true;
+}
+
+void TGeometryDragTracker::NoteCarriedObjects() {
+  // The assembly may carry any of them along, also bodies that are neither selected nor
+  // grabbed: each gets its undo image before anything moves (the recorder notes an object once).
+  NoteChangeOfAll(moving_, TChangeRecorder::kWholeObject);
+  if (CanUndo() == 0) return;
+  for (TLink* object : others_) NoteChange(object, TChangeRecorder::kWholeObject);
+}
+
 TLink* TGeometryDragTracker::MakeFollowed(const TVector& position) {
   return context_->MakeFollowed(grabbed_, position);
 }
 
 void TGeometryDragTracker::StartTracking() {
   TTracker482::StartTracking();
+  NoteCarriedObjects();
+  // The grabbed object goes where the mouse takes it; the moving list keeps what is carried.
+  std::erase(moving_, grabbed_);
   // From here on every step carries the followed object to the mouse.
   follow_ = followed_ != nullptr ? 1 : 0;
   SetRedrawWhenMoved(0);

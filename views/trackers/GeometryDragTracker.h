@@ -23,6 +23,7 @@ class TGeometryDragTracker : public TTracker482 {
   static constexpr int32_t kTicksAtRelease = 60;
   // The precision the release settles to when the view's scale is coarser.
   static constexpr double kReleaseTolerance = 1e-9;
+  static constexpr int16_t kGrabbedFeedbackStyle = 4;
 
   // Fails with -108 when memory is low.
   void InitGeometryDrag(int16_t commandNumber, TTrackerView* view, TActionContext* world);
@@ -38,9 +39,16 @@ class TGeometryDragTracker : public TTracker482 {
                           const QV_CPoint& next, bool mouseMoved, const TVector& anchorWorld,
                           const TVector& previousWorld, const TVector& nextWorld,
                           bool moved) override;
+  // The drag begins: everything the linkage may carry is noted for undo, the grabbed object
+  // leaves the moving list, and the steps follow the mouse from here on.
   void StartTracking() override;
   // These trackers follow the mouse exactly.
   void SnapToGrid(TVector&) override {}
+  // The readout: the movement as the grabbed object measures it in its own frame; none without
+  // a grabbed object.
+  void Difference(TVector& out, const TVector& a, const TVector& b) const override;
+  // While moving, the readout's style: 4 with a grabbed object, 0 without.
+  bool FeedbackStyle(int16_t phase, int16_t& style, int16_t& flag) override;
 
   // Lets the context run for up to the ticks, to the tolerance.
   void RunGeometry(int32_t ticks, double tolerance);
@@ -56,6 +64,9 @@ class TGeometryDragTracker : public TTracker482 {
   static bool StopKeysDown();
 
  private:
+  // Notes the moving objects with their parts, and the others, for undo.
+  void NoteCarriedObjects();
+
   QV_CPoint lastDrawn_{-10, -10};
   QV_CPoint current_{-10, -10};
   std::unique_ptr<TGeometryDragContext> context_;

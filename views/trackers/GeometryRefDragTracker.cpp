@@ -5,21 +5,22 @@
 
 namespace {
 
-TCnstr* AsActiveConstraint(TObject* object) {
+// A constraint acts while its active flag is clear; a set flag withholds what it holds.
+TCnstr* AsActingConstraint(TObject* object) {
   auto* constraint = dynamic_cast<TCnstr*>(object);
-  return constraint != nullptr && constraint->IsActive() ? constraint : nullptr;
+  return constraint != nullptr && constraint->IsInactive() ? constraint : nullptr;
 }
 
 // The constraint a drag with this reference lets go of: the constraint itself, or the first
-// active constraint of a point; null when there is none that is on.
+// acting constraint of a point; null when there is none that acts.
 TCnstr* ConstraintTiedTo(TLink* reference) {
   if (reference == nullptr) return nullptr;
-  if (TCnstr* constraint = AsActiveConstraint(reference)) return constraint;
+  if (TCnstr* constraint = AsActingConstraint(reference)) return constraint;
   auto* point = dynamic_cast<TPoint*>(reference);
   if (point == nullptr || point->Constraints() == nullptr) return nullptr;
   const TList& list = *point->Constraints();
   for (int32_t i = 1; i <= list.GetCount(); ++i)
-    if (TCnstr* constraint = AsActiveConstraint(list.At(i))) return constraint;
+    if (TCnstr* constraint = AsActingConstraint(list.At(i))) return constraint;
   return nullptr;
 }
 
@@ -37,7 +38,11 @@ void TGeometryRefDragTracker::InitGeometryRefDrag(int16_t commandNumber, TTracke
 void TGeometryRefDragTracker::StartDrag(const TVector& point, TLink* object) {
   SwitchBackOn();
   switchedOff_ = ConstraintTiedTo(reference_);
-  if (switchedOff_ != nullptr) switchedOff_->Deactivate(0);
+  if (switchedOff_ != nullptr) {
+    switchedOff_->Activate(0);
+    // A kind that refuses the flag (a force) is not let go.
+    if (switchedOff_->IsInactive()) switchedOff_ = nullptr;
+  }
   TGeometryDragTracker::StartDrag(point, object);
 }
 
@@ -51,8 +56,15 @@ TCommandCore* TGeometryRefDragTracker::TrackStep(
   return result;
 }
 
+bool TGeometryRefDragTracker::FeedbackStyle(int16_t phase, int16_t& style, int16_t& flag) {
+  if (phase != 1) return TGeometryDragTracker::FeedbackStyle(phase, style, flag);
+  style = kReferenceFeedbackStyle;
+  flag = 0;
+  return true;
+}
+
 void TGeometryRefDragTracker::SwitchBackOn() {
   if (switchedOff_ == nullptr) return;
-  switchedOff_->Activate(0);
+  switchedOff_->Deactivate(0);
   switchedOff_ = nullptr;
 }

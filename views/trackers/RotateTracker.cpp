@@ -122,6 +122,13 @@ void TRotateTracker::DrawFeedback() {
   port->EndFeedbackDrawing(dc);
 }
 
+void TRotateTracker::RestoreCentreLineIn(const MacRect& rect) {
+  if (!CentreLineShown()) return;
+  TFeedbackPen pen(dynamic_cast<TFeedbackPort*>(TrackerView()), TFeedbackPen::kSolid);
+  pen.ClipTo(rect);
+  DrawCentreFigure(pen, lineCentre_, lineEnd_);
+}
+
 void TRotateTracker::CentreLine(bool show, const MacPoint& point) {
   TFeedbackPen pen(dynamic_cast<TFeedbackPort*>(TrackerView()), TFeedbackPen::kSolid);
   if (!(lineCentre_ == lineEnd_)) DrawCentreFigure(pen, lineCentre_, lineEnd_);

@@ -42,6 +42,10 @@ class TRotateTracker : public TTracker482 {
   // Shows the line from the centre to the screen point, erasing the last one; with show false
   // only erases.
   void CentreLine(bool show, const MacPoint& point);
+  bool CentreLineShown() const { return !(lineCentre_ == lineEnd_); }
+  // The view drew its own pixels again inside the rectangle, over the shown line there: the
+  // line is drawn again inside it, so that it stays whole and the next erasure takes it all.
+  void RestoreCentreLineIn(const MacRect& rect);
 
  private:
   void Turn(const TVector& anchorWorld, const TVector& nextWorld);

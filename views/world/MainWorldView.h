@@ -77,6 +77,9 @@ class TMainWorldView : public TOffScreenViewBase, public TCursorSource, public T
   THotPointSnapper* GetSnapper() const { return snapper_; }
   void SetClickHandler(ClickHandler handler) { clickHandler_ = std::move(handler); }
   void SetHoverHandler(HoverHandler handler) { hoverHandler_ = std::move(handler); }
+  // Told each rectangle of the view that the overlay pass drew again, once it is drawn.
+  using OverlayHandler = std::function<void(const MacRect& rect)>;
+  void SetOverlayHandler(OverlayHandler handler) { overlayHandler_ = std::move(handler); }
   // Told when the view goes (with its window).
   void SetGoneHandler(std::function<void()> handler) { goneHandler_ = std::move(handler); }
 
@@ -316,6 +319,7 @@ class TMainWorldView : public TOffScreenViewBase, public TCursorSource, public T
   std::unique_ptr<FrameLink> frameLink_;
   ClickHandler clickHandler_;
   HoverHandler hoverHandler_;
+  OverlayHandler overlayHandler_;
   std::function<void()> goneHandler_;
   Transform2D viewTransform_;
   bool transformValid_ = false;

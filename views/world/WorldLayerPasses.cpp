@@ -221,6 +221,7 @@ void TMainWorldView::DrawOverlay(const MacRect& rect) {
       break;
   }
   PreparePort();
+  if (overlayHandler_) overlayHandler_(rect);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -261,21 +261,33 @@ TCommandCore* TWorldClickDispatch::HandOutDragTracker(TLink* hit, const TEventRe
   dragTracker_->SetCentre(hit, nullptr, TVector());
   TEventRecord copy = event;
   dragTracker_->HandleEvent(copy);
-  // Without a centre object the selection turns about its middle, as the press left it.
-  const std::vector<TLink*> selection = context_.SelectedObjects();
-  if (!selection.empty()) {
-    TVector sum(0.0, 0.0);
-    for (TLink* object : selection) {
-      const TVector3 position = context_.PositionOf(object);
-      sum.x += position.x;
-      sum.y += position.y;
-    }
-    DefaultRotationCentre() = TVector(sum.x / static_cast<double>(selection.size()),
-                                      sum.y / static_cast<double>(selection.size()));
-  }
+  // As the press left the selection.
+  CentreOnSelection();
   dragTracker_->SetCentre(hit, nullptr, TVector());
   dragTracker_->SetFreeWhenDone(1);
   return dragTracker_.release();
+}
+
+void TWorldClickDispatch::CentreOnSelection() {
+  const std::vector<TLink*> selection = context_.SelectedObjects();
+  if (selection.empty()) return;
+  TVector sum(0.0, 0.0);
+  for (TLink* object : selection) {
+    const TVector3 position = context_.PositionOf(object);
+    sum.x += position.x;
+    sum.y += position.y;
+  }
+  DefaultRotationCentre() = TVector(sum.x / static_cast<double>(selection.size()),
+                                    sum.y / static_cast<double>(selection.size()));
+}
+
+void TWorldClickDispatch::ShowCentreLine(bool show, const MacPoint& point) {
+  if (!dragTracker_ || (!show && !dragTracker_->CentreLineShown())) return;
+  if (show) {
+    CentreOnSelection();
+    dragTracker_->SetCentre(dragTracker_->HitObject(), nullptr, TVector());
+  }
+  dragTracker_->CentreLine(show, point);
 }
 
 bool TWorldClickDispatch::MovesPointAlone(TLink* hit, const TEventRecord& event) const {

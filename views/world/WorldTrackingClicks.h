@@ -53,6 +53,9 @@ class TWorldClickDispatch {
   TTracker480* ObjectTracker() const { return objectTracker_.get(); }
   TRubberBandTracker* AreaTracker() const { return areaTracker_.get(); }
   TRotateTracker* DragTracker() const { return dragTracker_.get(); }
+  // The rotating tool's line from the centre it would turn about to the pointer, or with show
+  // false its erasure; nothing before the standing trackers exist.
+  void ShowCentreLine(bool show, const MacPoint& point);
   TMovePointTracker* SecondTracker() const { return secondTracker_.get(); }
   TMoveObjectsTracker* ThirdTracker() const { return thirdTracker_.get(); }
 
@@ -60,6 +63,8 @@ class TWorldClickDispatch {
   TCommandCore* HandOutObjectTracker(TLink* hit, const TEventRecord& event);
   TCommandCore* HandOutAreaTracker(const TEventRecord& event);
   TCommandCore* HandOutDragTracker(TLink* hit, const TEventRecord& event);
+  // Without a centre object the selection turns about its middle.
+  void CentreOnSelection();
   TCommandCore* HandOutMoveTracker(TLink* hit, const TEventRecord& event);
   TCommandCore* ToolTrackerClick(const TEventRecord& event);
   // A press on a corner handle of a selected shape or polygon resizes it; null elsewhere.

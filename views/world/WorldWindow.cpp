@@ -19,6 +19,7 @@
 #include "ui/views/WindowDocument.h"
 #include "views/offscreen/DezevOffScreenMgr.h"
 #include "model/command/CommandCore.h"
+#include "views/trackers/RotateTracker.h"
 #include "views/trackers/ToolTrackers.h"
 #include "views/world/MainWorldView.h"
 #include "views/world/WorldTracking.h"
@@ -99,6 +100,10 @@ void TWorldWindow::OpenWindow(bool alternateFrame) {
   });
   mainView_->SetHoverHandler([this](const MacPoint& point, bool overFree) {
     MouseMoved(point, overFree);
+  });
+  mainView_->SetOverlayHandler([this](const MacRect& rect) {
+    if (TRotateTracker* rotate = clicks_ ? clicks_->DragTracker() : nullptr)
+      rotate->RestoreCentreLineIn(rect);
   });
   frame_->SetTargetView(mainView_);
   const MacPoint viewSize(static_cast<int16_t>(size.h), static_cast<int16_t>(size.v));
@@ -239,6 +244,7 @@ TCommandCore* TWorldWindow::MouseDown(const MacPoint& point, TMouseEvent* event)
 }
 
 void TWorldWindow::MouseMoved(const MacPoint& point, bool moving) {
+  ShowRotationCentreLine(point, moving);
   if (!mainView_ || !moving || world_.GetRunState() != kRunIdle) {
     lastHit_ = nullptr;
     return;
@@ -247,6 +253,15 @@ void TWorldWindow::MouseMoved(const MacPoint& point, bool moving) {
   const bool keep = lastHit_ && (GetKeyState(VK_CONTROL) & 0x8000) != 0;
   if (!keep) lastHit_ = mainView_->FindObjectAt(point);
   ShowHoverStatus();
+}
+
+void TWorldWindow::ShowRotationCentreLine(const MacPoint& point, bool inView) {
+  if (!clicks_) return;
+  // The rotating tool shows what it turns about; the line goes when the pointer leaves the
+  // view, the tool changes or a run starts.
+  const bool show = inView && world_.GetRunState() == kRunIdle &&
+                    world_.GetCurrentTool() == TWorldDoc::kDragSelectionTool;
+  clicks_->ShowCentreLine(show, point);
 }
 
 void TWorldWindow::ShowHoverStatus() const {

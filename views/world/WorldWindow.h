@@ -76,6 +76,9 @@ class TWorldWindow : public TWorldDisplay {
   // The press at a point of the main view: a command, or null when the press is done.
   TCommandCore* MouseDown(const MacPoint& point, TMouseEvent* event);
   void MouseMoved(const MacPoint& point, bool moving);
+  // With the rotating tool, the line from the rotation centre to the pointer; taken back
+  // otherwise.
+  void ShowRotationCentreLine(const MacPoint& point, bool inView);
 
   TOwlSubview* FrameWindow() const { return frame_; }
   TDezevOffScreenMgr* Manager() const { return manager_; }

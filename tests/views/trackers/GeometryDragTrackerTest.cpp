@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "bodies/Body.h"
@@ -12,6 +13,7 @@
 #include "bodies/assembly/BodyDragContext.h"
 #include "bodies/points/Point.h"
 #include "constraints/Pin.h"
+#include "model/filing/ChangeRecorder.h"
 #include "views/trackers/GeometryRefDragTracker.h"
 #include "platform/win32/WindowMessages.h"
 #include "tests/views/trackers/TrackerFakes.h"
@@ -19,29 +21,8 @@
 namespace tracker_test {
 namespace {
 
-// Pins a point of one body onto a point of another.
-class TTestPin : public TLink, public TAssemblyParticipant {
- public:
-  TTestPin(TMass& a, const TVector& onA, TMass& b, const TVector& onB)
-      : a_(a), b_(b), onA_(onA), onB_(onB) {}
-  void CollectJoined(std::vector<TLink*>& joined) override {
-    joined.push_back(&a_);
-    joined.push_back(&b_);
-  }
-  void AddToAssembly(TAssemblySolver& solver) override {
-    TAssemblyConstraint* pin = solver.AddCoincident(this, &a_, onA_);
-    solver.AddPlacement(pin, &b_, TVector3(onB_));
-  }
-
- private:
-  TMass& a_;
-  TMass& b_;
-  TVector onA_;
-  TVector onB_;
-};
-
 // The tracker world whose world-placed objects are a pendulum: the ground anchored at the world
-// point (50, -50) (screen 50, 50) and a link of length 40 pinned at its left end to it.
+// point (50, -50) (screen 50, 50) and a link of length 40 whose left end is pinned to it.
 class TPendulumWorld : public TSelectWorld {
  public:
   std::vector<TLink*> WorldPositionedObjects() override { return objects; }
@@ -64,11 +45,19 @@ class GeometryDragTrackerTest : public ::testing::Test {
     ground.SetAnchored(1);
     ground.StorePosition({50.0, -50.0, 0.0});
     link.StorePosition({70.0, -50.0, 0.0});
-    pin = std::make_unique<TTestPin>(ground, TVector(0.0, 0.0), link, TVector(-20.0, 0.0));
-    world.objects = {&ground, &link, pin.get()};
+    for (TPoint* point : {&pivot, &hung}) point->Initialize();
+    pivot.AttachToBody(&ground);
+    hung.AttachToBody(&link);
+    hung.SetLocalPosition({-20.0, 0.0, 0.0});
+    pin.Initialize();
+    pin.SetAlwaysActive(1);
+    pin.AttachObject(&pivot);
+    pin.AttachObject(&hung);
+    world.objects = {&ground, &link, &pivot, &hung, &pin};
   }
   void TearDown() override {
-    pin.reset();
+    pin.DetachObject(&hung);
+    pin.DetachObject(&pivot);
     InstallGeometryDragContextMaker(nullptr);
     UseProcessClock();
     FreeHandlePool();
@@ -94,7 +83,9 @@ class GeometryDragTrackerTest : public ::testing::Test {
 
   TMass ground;
   TMass link;
-  std::unique_ptr<TTestPin> pin;
+  TPoint pivot;
+  TPoint hung;
+  TPin pin;
   TPendulumWorld world;
   TPixelView view;
 };
@@ -110,7 +101,7 @@ TEST_F(GeometryDragTrackerTest, TheLinkFollowsTheDragAndStaysPinned) {
   EXPECT_EQ(tracker.GrabbedObject(), &link);
   EXPECT_EQ(tracker.FollowedObject(), &link);
   EXPECT_EQ(tracker.MovingObjects(), std::vector<TLink*>{&link});
-  EXPECT_EQ(tracker.OtherObjects(), (std::vector<TLink*>{&ground, pin.get()}));
+  EXPECT_EQ(tracker.OtherObjects(), (std::vector<TLink*>{&ground, &pivot, &hung, &pin}));
 
   // Up round the pivot to screen (50, 10), world (50, -10): a quarter turn.
   std::vector<QV_CPoint> path;
@@ -123,9 +114,8 @@ TEST_F(GeometryDragTrackerTest, TheLinkFollowsTheDragAndStaysPinned) {
 
   EXPECT_FALSE(tracker.HasGeometryContext());
   EXPECT_EQ(tracker.CanUndo(), 1);
-  const TVector pinned = PointOf(link, {-20.0, 0.0});
-  EXPECT_NEAR(pinned.x, 50.0, 1e-6);
-  EXPECT_NEAR(pinned.y, -50.0, 1e-6);
+  EXPECT_NEAR(hung.GetWorldXY().x, 50.0, 1e-6);
+  EXPECT_NEAR(hung.GetWorldXY().y, -50.0, 1e-6);
   const TVector end = PointOf(link, {20.0, 0.0});
   EXPECT_NEAR(end.x, 50.0, 1.0);
   EXPECT_NEAR(end.y, -10.0, 1.0);
@@ -152,69 +142,162 @@ TEST_F(GeometryDragTrackerTest, AnUnmovedPressLeavesTheLinkageAndNoUndo) {
   EXPECT_EQ(tracker.CanUndo(), 0);
 }
 
-// A drag with a reference switches the reference's constraint off for the drag only: on again at
-// the release, and also when the tracker is given up before it; one already off is left off.
-TEST_F(GeometryDragTrackerTest, TheReferenceConstraintIsOffOnlyForTheDrag) {
-  TPin reference;
-  reference.Activate(0);
-  ASSERT_TRUE(reference.IsActive());
-  {
-    TGeometryRefDragTracker tracker;
-    tracker.SetReferenceObject(&reference);
-    tracker.InitGeometryRefDrag(kCmdGeometryRefDrag, &view, &world);
-    EXPECT_EQ(tracker.ReferenceObject(), nullptr);
-    tracker.SetReferenceObject(&reference);
-    tracker.StartDrag({90.0, -50.0}, &link);
-    EXPECT_FALSE(reference.IsActive());
-    EXPECT_EQ(tracker.SwitchedOff(), &reference);
-    EXPECT_EQ(tracker.FollowedObject(), &link);
-    Drag(tracker, QV_CPoint(90, 50), {QV_CPoint(88, 40), QV_CPoint(85, 30)});
-    EXPECT_TRUE(reference.IsActive());
-    EXPECT_EQ(tracker.SwitchedOff(), nullptr);
-    EXPECT_FALSE(tracker.HasGeometryContext());
-    // The linkage still moved with the drag and stayed pinned.
-    EXPECT_NE(link.GetPositionValues(), TVector3(70.0, -50.0, 0.0));
-    EXPECT_NEAR(PointOf(link, {-20.0, 0.0}).x, 50.0, 1e-6);
-  }
-  {
-    TGeometryRefDragTracker tracker;
-    tracker.InitGeometryRefDrag(kCmdGeometryRefDrag, &view, &world);
-    tracker.SetReferenceObject(&reference);
-    tracker.StartDrag({90.0, -50.0}, &link);
-    EXPECT_FALSE(reference.IsActive());
-  }
-  EXPECT_TRUE(reference.IsActive());
+// Dragging the tail of a two-link chain carries the first link along: it is noted for undo
+// before anything moves, though it is neither selected nor grabbed; the grabbed tail leaves the
+// moving list once the drag begins.
+TEST_F(GeometryDragTrackerTest, WhatTheDragCarriesAlongIsNotedForUndo) {
+  TMass tail;
+  tail.Initialize();
+  tail.StorePosition({110.0, -50.0, 0.0});
+  TPoint end;
+  TPoint start;
+  end.Initialize();
+  start.Initialize();
+  end.AttachToBody(&link);
+  end.SetLocalPosition({20.0, 0.0, 0.0});
+  start.AttachToBody(&tail);
+  start.SetLocalPosition({-20.0, 0.0, 0.0});
+  TPin joint;
+  joint.Initialize();
+  joint.SetAlwaysActive(1);
+  joint.AttachObject(&end);
+  joint.AttachObject(&start);
+  world.objects.insert(world.objects.end(), {&tail, &end, &start, &joint});
 
-  TPin off;
-  TGeometryRefDragTracker tracker;
-  tracker.InitGeometryRefDrag(kCmdGeometryRefDrag, &view, &world);
-  tracker.SetReferenceObject(&off);
-  tracker.StartDrag({90.0, -50.0}, &link);
-  EXPECT_EQ(tracker.SwitchedOff(), nullptr);
-  Drag(tracker, QV_CPoint(90, 50), {QV_CPoint(88, 40)});
-  EXPECT_FALSE(off.IsActive());
+  TGeometryDragTracker tracker;
+  tracker.InitGeometryDrag(kCmdGeometryDrag, &view, &world);
+  tracker.StartDrag({130.0, -50.0}, &tail);
+  Drag(tracker, QV_CPoint(130, 50), {QV_CPoint(128, 40), QV_CPoint(124, 30)});
+  EXPECT_NE(link.GetPositionValues(), TVector3(70.0, -50.0, 0.0));
+  EXPECT_LT(std::hypot(end.GetWorldXY().x - start.GetWorldXY().x,
+                       end.GetWorldXY().y - start.GetWorldXY().y),
+            1e-6);
+  EXPECT_TRUE(tracker.MovingObjects().empty());
+  ASSERT_NE(tracker.UndoRecorder(), nullptr);
+  std::vector<TLink*> noted;
+  for (const auto& entry : tracker.UndoRecorder()->Pending()) noted.push_back(entry.object);
+  for (TLink* object : {static_cast<TLink*>(&tail), static_cast<TLink*>(&link)})
+    EXPECT_NE(std::find(noted.begin(), noted.end(), object), noted.end());
+  joint.DetachObject(&start);
+  joint.DetachObject(&end);
 }
 
-// With a point for reference, the first of its constraints that is on is the one let go.
-TEST_F(GeometryDragTrackerTest, APointReferenceLetsGoOfItsFirstActiveConstraint) {
-  TPin off;
-  TPin on;
-  on.Activate(0);
+// A view that keeps what the drag's readout shows.
+class TReadoutView : public TPixelView {
+ public:
+  void SetFeedbackStyle(int16_t style, int16_t) override { styles.push_back(style); }
+  void FeedbackDifference(const TVector& shown) override { differences.push_back(shown); }
+  std::vector<int16_t> styles;
+  std::vector<TVector> differences;
+};
+
+// The readout measures the movement in the grabbed body's own frame: a body turned a quarter
+// turn, dragged 10 to the right, has moved 10 along its own -y. A drag with a reference shows
+// its readout in a style of its own.
+TEST_F(GeometryDragTrackerTest, TheReadoutMeasuresTheMovementInTheGrabbedBodysFrame) {
+  TMass turned;
+  turned.Initialize();
+  turned.StorePosition({20.0, -20.0, M_PI / 2.0});
+  world.objects = {&turned};
+  TReadoutView readout;
+  TGeometryDragTracker tracker;
+  tracker.InitGeometryDrag(kCmdGeometryDrag, &readout, &world);
+  tracker.StartDrag({20.0, -20.0}, &turned);
+  // The moves of a drag, each shown by the tracking loop's feedback step.
+  TEventRecord press;
+  press.message = WM_LBUTTONDOWN;
+  press.when = static_cast<uint32_t>(GetTickCount60());
+  tracker.HandleEvent(press);
+  QV_CPoint anchor(20, 20);
+  QV_CPoint previous = anchor;
+  QV_CPoint first = anchor;
+  tracker.TrackConstrain(anchor, previous, first);
+  tracker.TrackMouse(0, anchor, previous, first, true);
+  for (QV_CPoint next : {QV_CPoint(25, 20), QV_CPoint(30, 20)}) {
+    tracker.TrackConstrain(anchor, previous, next);
+    tracker.TrackMouse(1, anchor, previous, next, true);
+    tracker.TrackFeedback(anchor, next, true, true);
+    previous = next;
+  }
+  tracker.TrackMouse(2, anchor, previous, previous, true);
+  EXPECT_NEAR(turned.GetPositionValues().x, 30.0, 1e-6);
+  ASSERT_FALSE(readout.differences.empty());
+  EXPECT_NEAR(readout.differences.back().x, 0.0, 1e-6);
+  EXPECT_NEAR(readout.differences.back().y, -10.0, 1e-6);
+  ASSERT_FALSE(readout.styles.empty());
+  EXPECT_EQ(readout.styles.front(), TGeometryDragTracker::kGrabbedFeedbackStyle);
+
+  TReadoutView referenced;
+  TGeometryRefDragTracker withReference;
+  withReference.InitGeometryRefDrag(kCmdGeometryRefDrag, &referenced, &world);
+  withReference.StartDrag({30.0, -20.0}, &turned);
+  Drag(withReference, QV_CPoint(30, 20), {QV_CPoint(35, 20)});
+  ASSERT_FALSE(referenced.styles.empty());
+  EXPECT_EQ(referenced.styles.front(), TGeometryRefDragTracker::kReferenceFeedbackStyle);
+}
+
+// A drag with the pin for reference lets go of it for the drag only: the link follows the mouse
+// off the pivot, and the pin acts again at the release, or when the tracker is given up before.
+// A pin that does not act is left as it is.
+TEST_F(GeometryDragTrackerTest, TheReferenceConstraintLetsGoOnlyForTheDrag) {
+  {
+    TGeometryRefDragTracker tracker;
+    tracker.SetReferenceObject(&pin);
+    tracker.InitGeometryRefDrag(kCmdGeometryRefDrag, &view, &world);
+    EXPECT_EQ(tracker.ReferenceObject(), nullptr);
+    tracker.SetReferenceObject(&pin);
+    tracker.StartDrag({90.0, -50.0}, &link);
+    EXPECT_TRUE(pin.IsActive());
+    EXPECT_EQ(tracker.SwitchedOff(), &pin);
+    EXPECT_EQ(tracker.FollowedObject(), &link);
+    Drag(tracker, QV_CPoint(90, 50), {QV_CPoint(95, 45), QV_CPoint(100, 40)});
+    EXPECT_FALSE(pin.IsActive());
+    EXPECT_EQ(tracker.SwitchedOff(), nullptr);
+    EXPECT_FALSE(tracker.HasGeometryContext());
+    // Let go, the pin held nothing: the link went with the mouse, unturned.
+    EXPECT_NEAR(link.GetPositionValues().x, 80.0, 1e-6);
+    EXPECT_NEAR(link.GetPositionValues().y, -40.0, 1e-6);
+    EXPECT_NEAR(link.GetPositionValues().r, 0.0, 1e-9);
+  }
+  {
+    TGeometryRefDragTracker tracker;
+    tracker.InitGeometryRefDrag(kCmdGeometryRefDrag, &view, &world);
+    tracker.SetReferenceObject(&pin);
+    tracker.StartDrag({80.0, -40.0}, &link);
+    EXPECT_TRUE(pin.IsActive());
+  }
+  EXPECT_FALSE(pin.IsActive());
+
+  pin.Activate(0);
+  TGeometryRefDragTracker tracker;
+  tracker.InitGeometryRefDrag(kCmdGeometryRefDrag, &view, &world);
+  tracker.SetReferenceObject(&pin);
+  tracker.StartDrag({80.0, -40.0}, &link);
+  EXPECT_EQ(tracker.SwitchedOff(), nullptr);
+  Drag(tracker, QV_CPoint(80, 40), {QV_CPoint(85, 40)});
+  EXPECT_TRUE(pin.IsActive());
+}
+
+// With a point for reference, the first of its constraints that acts is the one let go.
+TEST_F(GeometryDragTrackerTest, APointReferenceLetsGoOfItsFirstActingConstraint) {
+  TPin absorbed;
+  absorbed.Activate(0);
+  TPin acting;
   TPoint point;
   point.Initialize();
-  point.AddConstraint(&off);
-  point.AddConstraint(&on);
+  point.AddConstraint(&absorbed);
+  point.AddConstraint(&acting);
   TGeometryRefDragTracker tracker;
   tracker.InitGeometryRefDrag(kCmdGeometryRefDrag, &view, &world);
   tracker.SetReferenceObject(&point);
   tracker.StartDrag({90.0, -50.0}, &link);
-  EXPECT_EQ(tracker.SwitchedOff(), &on);
-  EXPECT_FALSE(on.IsActive());
+  EXPECT_EQ(tracker.SwitchedOff(), &acting);
+  EXPECT_TRUE(acting.IsActive());
   Drag(tracker, QV_CPoint(90, 50), {QV_CPoint(88, 40)});
-  EXPECT_TRUE(on.IsActive());
-  EXPECT_FALSE(off.IsActive());
-  point.RemoveConstraint(&off);
-  point.RemoveConstraint(&on);
+  EXPECT_FALSE(acting.IsActive());
+  EXPECT_TRUE(absorbed.IsActive());
+  point.RemoveConstraint(&absorbed);
+  point.RemoveConstraint(&acting);
 }
 
 }  // namespace tracker_test
