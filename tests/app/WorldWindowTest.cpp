@@ -5,8 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <functional>
 #include <memory>
 #include <string>
@@ -50,6 +55,7 @@
 #include "ui/views/ViewServices.h"
 #include "core/Tag.h"
 #include "core/UnitHandler.h"
+#include "views/furniture/FrameIndicator.h"
 #include "views/furniture/RulerView.h"
 #include "views/furniture/ScrollBarContainer.h"
 #include "views/offscreen/DezevOffScreenMgr.h"
@@ -287,8 +293,8 @@ class WorldWindowTest : public ::testing::Test {
   // With `movesWithPress`, the first moves arrive in the same batch as the press, queued behind
   // it before tracking starts, as a desktop delivers a quick flick.
   void LiveDrag(const MacPoint& press, const std::vector<MacPoint>& moves,
-                size_t movesWithPress = 0) {
-    const HWND view = view_->GetWindowHandle();
+                size_t movesWithPress = 0, HWND window = nullptr) {
+    const HWND view = window ? window : view_->GetWindowHandle();
     auto screen = [view](const MacPoint& point) {
       POINT at{point.h, point.v};
       ClientToScreen(view, &at);
@@ -1349,3 +1355,166 @@ TEST_F(WorldWindowTest, ThePropertyCommandsMakeADialogActionOnTheSelectionOutsid
 }
 
 }  // namespace
+
+namespace {
+
+struct TPlace {
+  TViewPoint location;
+  TViewPoint size;
+  bool operator==(const TPlace& other) const {
+    return location.h == other.location.h && location.v == other.location.v &&
+           size.h == other.size.h && size.v == other.size.v;
+  }
+};
+
+TPlace PlaceOf(const TWrappedWindow* view) {
+  return {view->GetLocation(), view->GetStoredSize()};
+}
+
+}  // namespace
+
+TEST_F(WorldWindowTest, TheTapeTakesARowAboveTheScrollBarOrTwoHundredPixelsOfTheBarsRow) {
+  const int32_t barHeight = GetSystemMetrics(SM_CYHSCROLL);
+  const int32_t barWidth = GetSystemMetrics(SM_CXVSCROLL);
+  const TViewPoint content = window_->Manager()->GetStoredSize();
+  const TPlace main = PlaceOf(view_);
+  const TPlace bar = PlaceOf(window_->HScrollBar());
+  window_->ShowFrameIndicator(true);
+  TFrameIndic* tape = window_->FrameIndicator();
+  ASSERT_NE(tape, nullptr);
+  EXPECT_EQ(tape->GetMaster(), view_);
+  EXPECT_EQ(tape->GetLocation().h, main.location.h - 1);
+  EXPECT_EQ(tape->GetLocation().v, content.v - 2 * barHeight - 5);
+  EXPECT_EQ(tape->GetStoredSize().h, content.h - tape->GetLocation().h - (barWidth + 1));
+  EXPECT_EQ(view_->GetStoredSize().v, main.size.v - (barHeight + 1));
+  EXPECT_TRUE(window_->HasBottomStrip());
+
+  // In the scroll bar's row the tape is 200 wide and the bar gives up 199 at its left.
+  window_->SetIndicatorInRow(true);
+  tape = window_->FrameIndicator();
+  ASSERT_NE(tape, nullptr);
+  EXPECT_EQ(tape->GetStoredSize().h, 200);
+  EXPECT_EQ(tape->GetLocation().v, bar.location.v - 1);
+  EXPECT_EQ(window_->HScrollBar()->GetLocation().h, bar.location.h + 199);
+  EXPECT_EQ(window_->HScrollBar()->GetStoredSize().h, bar.size.h - 199);
+  EXPECT_TRUE(PlaceOf(view_) == main);
+  // The bar hidden and shown again keeps the tape's 200 pixels.
+  window_->ShowHScrollBar(false);
+  window_->ShowHScrollBar(true);
+  EXPECT_EQ(window_->FrameIndicator()->GetStoredSize().h, 200);
+  EXPECT_EQ(window_->HScrollBar()->GetStoredSize().h, bar.size.h - 199);
+
+  // Every piece shown and hidden again gives the main view back exactly.
+  window_->ShowFrameIndicator(false);
+  window_->SetIndicatorInRow(false);
+  window_->ShowRulers(true);
+  window_->ShowFrameIndicator(true);
+  window_->ShowVScrollBar(false);
+  window_->ShowHScrollBar(false);
+  window_->ShowHScrollBar(true);
+  window_->ShowVScrollBar(true);
+  window_->ShowFrameIndicator(false);
+  window_->ShowRulers(false);
+  EXPECT_TRUE(PlaceOf(view_) == main);
+}
+
+TEST_F(WorldWindowTest, TheTapeRunsTheWorldFromItsSliderAndItsThumbShowsARecordedFrame) {
+  window_->ShowFrameIndicator(true);
+  Pump();
+  TFrameIndic* tape = window_->FrameIndicator();
+  ASSERT_NE(tape, nullptr);
+  const HWND strip = tape->GetWindowHandle();
+  EXPECT_EQ(tape->GetCurrentFrame(), -1);
+  TFrameWatcher watcher;
+  std::vector<int32_t> modes;
+  watcher.onFrame = [&](int16_t frame) {
+    modes.push_back(tape->GetRunMode());
+    if (frame >= 10) world_->StopRunning();
+  };
+  world_->UpdateViewObject(&watcher, 1);
+  // Nothing recorded yet: a press on the empty slider runs the world.
+  const MacRect slider = tape->GetSliderRect();
+  PressAt(strip, (slider.left + slider.right) / 2, slider.bottom / 2);
+  while (app_->Commands().PerformNextQueued()) {
+  }
+  Pump();
+  world_->UpdateViewObject(&watcher, 0);
+  ASSERT_EQ(world_->CurrentFrame(), 10);
+  ASSERT_FALSE(modes.empty());
+  EXPECT_EQ(modes.front(), TFrameIndic::kForwards);
+  EXPECT_EQ(tape->GetRunMode(), TFrameIndic::kStopped);
+  EXPECT_EQ(tape->GetCurrentFrame(), 10);
+  EXPECT_EQ(tape->GetFirstFrame(), 0);
+  EXPECT_EQ(tape->GetLastFrame(), 10);
+  EXPECT_EQ(tape->GetThumbRect().right, slider.right);
+  const MacPoint atTen = InBox();
+
+  // The thumb dragged by the user to where frame 4 lies: the world shows frame 4.
+  const MacRect thumb = tape->GetThumbRect();
+  const int32_t grab = 3;
+  const int32_t room = slider.right - tape->ThumbWidth() - slider.left;
+  const auto to = static_cast<int16_t>(slider.left + grab + (4 * room + 9) / 10);
+  const MacPoint press(static_cast<int16_t>(thumb.left + grab), 5);
+  LiveDrag(press, {MacPoint(static_cast<int16_t>(press.h - 20), 5), MacPoint(to, 5)}, 0, strip);
+  EXPECT_EQ(world_->CurrentFrame(), 4);
+  EXPECT_EQ(tape->GetCurrentFrame(), 4);
+  EXPECT_FALSE(tape->IsTracking());
+  const MacPoint atFour = InBox();
+  EXPECT_GT(atFour.h, atTen.h + 3);
+  EXPECT_EQ(At(atFour), kBoxColour);
+  EXPECT_EQ(At(atTen), kWhite);
+
+  // The step-forward button at the strip's right end, clicked: frame 5.
+  PressAt(strip, tape->GetStoredSize().h - 5, 5);
+  while (app_->Commands().PerformNextQueued()) {
+  }
+  Pump();
+  EXPECT_EQ(world_->CurrentFrame(), 5);
+}
+
+namespace {
+
+std::vector<char> FileBytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<char>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+}  // namespace
+
+TEST_F(WorldWindowTest, ADocumentWhoseLayoutAsksForTheFurnitureOpensWithItAndWritesTheSameBytes) {
+  const auto base = std::filesystem::temp_directory_path() /
+                    ("yb-furniture-" + std::to_string(::getpid()));
+  const std::filesystem::path first = base.string() + "-first.yb";
+  const std::filesystem::path second = base.string() + "-second.yb";
+  // The window stands at a place of its own, so that the copy opens where it stood.
+  window_->SetPlacement({30, 40, 420, 300});
+  window_->ApplyWindowSettings();
+  window_->ShowRulers(true);
+  window_->ShowFrameIndicator(true);
+  documents_->Documents().front()->Document().WriteDocument(first.string());
+  EXPECT_EQ(world_->Settings().rulers, 1);
+  EXPECT_EQ(world_->Settings().frameIndicator, 1);
+
+  TWorldWindow* reopened = nullptr;
+  TOpenDocumentCommand open(first.string());
+  open.OnOpened([&](TQVDoc&) { documents_->Open(open.TakeDocument(), open.Path()); });
+  app_->Commands().HandleCommand(&open);
+  ASSERT_EQ(documents_->Documents().size(), 2u);
+  reopened = documents_->Documents().back()->WorldWindow();
+  ASSERT_NE(reopened, nullptr);
+  Pump();
+  EXPECT_NE(reopened->HRuler(), nullptr);
+  EXPECT_NE(reopened->VRuler(), nullptr);
+  EXPECT_NE(reopened->FrameIndicator(), nullptr);
+  EXPECT_NE(reopened->HScrollBar(), nullptr);
+  EXPECT_NE(reopened->VScrollBar(), nullptr);
+  EXPECT_EQ(PlaceOf(reopened->MainView()).size.h, PlaceOf(view_).size.h);
+  EXPECT_EQ(PlaceOf(reopened->MainView()).size.v, PlaceOf(view_).size.v);
+
+  documents_->Documents().back()->Document().WriteDocument(second.string());
+  const std::vector<char> written = FileBytes(first);
+  EXPECT_FALSE(written.empty());
+  EXPECT_TRUE(written == FileBytes(second));
+  std::filesystem::remove(first);
+  std::filesystem::remove(second);
+}

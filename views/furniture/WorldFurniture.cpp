@@ -52,7 +52,9 @@ void TWorldWindow::ShowHScrollBar(bool show) {
   const bool sharesRow = indicatorInRow_ && indicator_ != nullptr;
   if (show) {
     const TViewPoint& content = manager_->GetStoredSize();
-    const int32_t x = FurnitureLeft() + (sharesRow ? kIndicatorInRowWidth : 0);
+    // In the tape's row the bar starts on the tape's last column, as it does when the tape
+    // comes second and moves the bar's left edge.
+    const int32_t x = FurnitureLeft() + (sharesRow ? kIndicatorInRowWidth - 1 : 0);
     auto* bar = new TScrollBarContainer;
     try {
       bar->InitScrollBarContainer(&document_, manager_, TViewPoint{x, content.v - BarHeight() - 2},
