@@ -37,6 +37,7 @@
 #include "ui/views/MouseEvent.h"
 #include "model/world/QVDoc.h"
 #include "model/world/RunCommand.h"
+#include "model/world/WorldHost.h"
 #include "model/world/WorldParticipants.h"
 #include "platform/win32/Clock.h"
 #include "platform/win32/Cursor.h"
@@ -55,6 +56,9 @@
 #include "ui/views/ViewServices.h"
 #include "core/Tag.h"
 #include "core/UnitHandler.h"
+#include "platform/mfc/CEdit.h"
+#include "simulation/UnitHandler.h"
+#include "views/furniture/CoordsView.h"
 #include "views/furniture/FrameIndicator.h"
 #include "views/furniture/RulerView.h"
 #include "views/furniture/ScrollBarContainer.h"
@@ -1517,4 +1521,116 @@ TEST_F(WorldWindowTest, ADocumentWhoseLayoutAsksForTheFurnitureOpensWithItAndWri
   EXPECT_TRUE(written == FileBytes(second));
   std::filesystem::remove(first);
   std::filesystem::remove(second);
+}
+
+namespace {
+
+double PositionX(TLink* object) {
+  return object->GetFormulaProperty(kTagPosX, nullptr, nullptr, nullptr, nullptr)->GetValue();
+}
+
+}  // namespace
+
+TEST_F(WorldWindowTest, TheCoordinatesBarFollowsThePointerAndTakesBackItsRoom) {
+  const TPlace main = PlaceOf(view_);
+  window_->ShowCoordsBar(true);
+  TCoordsView* bar = window_->CoordsBar();
+  ASSERT_NE(bar, nullptr);
+  EXPECT_EQ(view_->GetStoredSize().v, main.size.v - bar->GetStoredSize().v - 1);
+  EXPECT_EQ(bar->GetLocation().v, view_->GetLocation().v + view_->GetStoredSize().v);
+  EXPECT_EQ(bar->GetLocation().h, view_->GetLocation().h - 1);
+  EXPECT_EQ(bar->CellRect(0).left, 21);
+  EXPECT_EQ(bar->CellRect(1).left, 21 + 97);
+
+  // The pointer over the world: its position in the first two cells.
+  const MacPoint point(static_cast<int16_t>(BoxCentre().h + 40), 30);
+  view_->TrackMouseOver(point);
+  window_->Manager()->UpdateNow();
+  Pump();
+  // The pointer snaps to the world's snapping step, as the rulers' marker does.
+  const TVector world = view_->ViewToWorld(point);
+  const double step = world_->SnappingDistance();
+  ASSERT_GT(step, 0.0);
+  ASSERT_FALSE(bar->CellText(0).empty());
+  ASSERT_FALSE(bar->CellText(1).empty());
+  EXPECT_NEAR(std::stod(bar->CellText(0)), std::round(world.x / step) * step, 0.005);
+  EXPECT_NEAR(std::stod(bar->CellText(1)), std::round(world.y / step) * step, 0.005);
+  // A text too wide for its cell loses characters at its end.
+  const std::string wide(40, '8');
+  EXPECT_LE(bar->FitText(wide, 50).size(), 10u);
+  EXPECT_LT(bar->FitText(wide, 50).size(), wide.size());
+
+  // With the rulers and the tape around it, hiding all gives the main view back exactly.
+  window_->ShowRulers(true);
+  window_->ShowFrameIndicator(true);
+  window_->ShowVScrollBar(false);
+  window_->ShowVScrollBar(true);
+  window_->ShowCoordsBar(false);
+  window_->ShowFrameIndicator(false);
+  window_->ShowRulers(false);
+  EXPECT_TRUE(PlaceOf(view_) == main);
+}
+
+TEST_F(WorldWindowTest, AValueTypedInTheCoordinatesBarMovesTheSelectionInOneUndoableCommand) {
+  window_->ShowCoordsBar(true);
+  TCoordsView* bar = window_->CoordsBar();
+  ASSERT_NE(bar, nullptr);
+  TLink* wheel = world_->FindObject(sample_worlds::kWheelId);
+  ASSERT_NE(wheel, nullptr);
+  const double boxX = PositionX(box_);
+  const double wheelX = PositionX(wheel);
+  ASSERT_NE(boxX, wheelX);
+  world_->Select(box_);
+  world_->Select(wheel);
+  window_->Manager()->UpdateNow();
+  Pump();
+  // Two values that differ show a blank.
+  EXPECT_EQ(bar->CellText(0), " ");
+
+  // A click on the first cell opens its edit; a number typed there and Return move both.
+  const MacRect cell = bar->CellRect(0);
+  PressAt(bar->GetWindowHandle(), (cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2);
+  ASSERT_TRUE(bar->IsEditing());
+  ASSERT_NE(bar->Edit(), nullptr);
+  EXPECT_EQ(GetFocus(), bar->Edit()->m_hWnd);
+  bar->Edit()->SetWindowText("0.25");
+  SendMessage(bar->Edit()->m_hWnd, WM_KEYDOWN, VK_RETURN, 0);
+  while (app_->Commands().PerformNextQueued()) {
+  }
+  Pump();
+  EXPECT_FALSE(bar->IsEditing());
+  auto* units = dynamic_cast<TWorldUnitHandler*>(world_->GetUnitHandler());
+  ASSERT_NE(units, nullptr);
+  double fromDisplay = 1.0;
+  units->GetFromDisplayFactor(body_tags::kDimLength, fromDisplay);
+  EXPECT_DOUBLE_EQ(PositionX(box_), 0.25 * fromDisplay);
+  EXPECT_DOUBLE_EQ(PositionX(wheel), 0.25 * fromDisplay);
+  window_->Manager()->UpdateNow();
+  EXPECT_NE(bar->CellText(0), " ");
+
+  // One undo takes both back.
+  Command(101);
+  EXPECT_DOUBLE_EQ(PositionX(box_), boxX);
+  EXPECT_DOUBLE_EQ(PositionX(wheel), wheelX);
+
+  // A text that is no number is refused and the edit stays open.
+  PressAt(bar->GetWindowHandle(), (cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2);
+  ASSERT_TRUE(bar->IsEditing());
+  bar->Edit()->SetWindowText("#?");
+  struct TNotedErrors : TWorldHost {
+    void ShowError(int16_t error, int32_t) override { errors.push_back(error); }
+    std::vector<int16_t> errors;
+  } host;
+  TWorldHost& previousHost = world_->Host();
+  world_->SetHost(&host);
+  const int16_t refused = bar->Commit(false);
+  world_->SetHost(&previousHost);
+  EXPECT_NE(refused, 0);
+  EXPECT_EQ(host.errors, std::vector<int16_t>{refused});
+  EXPECT_TRUE(bar->IsEditing());
+  EXPECT_DOUBLE_EQ(PositionX(box_), boxX);
+  // A click between the cells closes the edit (the blank over differing values changes nothing).
+  bar->Edit()->SetWindowText("");
+  PressAt(bar->GetWindowHandle(), cell.right + 8, (cell.top + cell.bottom) / 2);
+  EXPECT_FALSE(bar->IsEditing());
 }

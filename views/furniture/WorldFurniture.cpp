@@ -6,9 +6,11 @@
 
 #include "core/Tag.h"
 #include "core/UnitHandler.h"
+#include "simulation/UnitHandler.h"
 #include "model/world/WorldDoc.h"
 #include "platform/win32/Window.h"
 #include "ui/views/WindowDocument.h"
+#include "views/furniture/CoordsView.h"
 #include "views/furniture/FrameIndicator.h"
 #include "views/furniture/RulerView.h"
 #include "views/furniture/ScrollBarContainer.h"
@@ -41,7 +43,7 @@ int32_t TWorldWindow::FurnitureLeft() const {
 }
 
 void TWorldWindow::NoteFurniture() {
-  bottomStrip_ = hScrollBar_ != nullptr || indicator_ != nullptr;
+  bottomStrip_ = hScrollBar_ != nullptr || indicator_ != nullptr || coords_ != nullptr;
   bothScrollBars_ = hScrollBar_ != nullptr && vScrollBar_ != nullptr;
 }
 
@@ -73,6 +75,7 @@ void TWorldWindow::ShowHScrollBar(bool show) {
       mainView_->GrowBy(0, -room, true);
       if (vRuler_) vRuler_->GrowBy(0, -room, true);
       if (indicator_) indicator_->OffsetBy(0, -room, true);
+      if (coords_) coords_->OffsetBy(0, -room, true);
       if (hRuler_) hRuler_->OffsetBy(0, -room, true);
     }
     bar->Show(true, true);
@@ -84,6 +87,7 @@ void TWorldWindow::ShowHScrollBar(bool show) {
       mainView_->GrowBy(0, room, true);
       if (vRuler_) vRuler_->GrowBy(0, room, true);
       if (indicator_) indicator_->OffsetBy(0, room, true);
+      if (coords_) coords_->OffsetBy(0, room, true);
       if (hRuler_) hRuler_->OffsetBy(0, room, true);
     }
     Discard(hScrollBar_);
@@ -111,11 +115,13 @@ void TWorldWindow::ShowVScrollBar(bool show) {
     vScrollBar_ = bar;
     mainView_->GrowBy(-room, 0, true);
     if (hRuler_) hRuler_->GrowBy(-room, 0, true);
+    if (coords_) coords_->GrowBy(-room, 0, true);
     if (indicator_ && !(indicatorInRow_ && hScrollBar_)) indicator_->GrowBy(-(room - 1), 0, true);
     bar->Show(true, true);
   } else {
     mainView_->GrowBy(room, 0, true);
     if (hRuler_) hRuler_->GrowBy(room, 0, true);
+    if (coords_) coords_->GrowBy(room, 0, true);
     if (indicator_ && !(indicatorInRow_ && hScrollBar_)) indicator_->GrowBy(room - 1, 0, true);
     Discard(vScrollBar_);
     vScrollBar_ = nullptr;
@@ -163,6 +169,7 @@ void TWorldWindow::ShowFrameIndicator(bool show) {
     } else {
       mainView_->GrowBy(0, room, true);
       if (vRuler_) vRuler_->GrowBy(0, room, true);
+      if (coords_) coords_->OffsetBy(0, room, true);
       if (hRuler_) hRuler_->OffsetBy(0, room, true);
     }
     Discard(indicator_);
@@ -195,6 +202,7 @@ void TWorldWindow::ShowFrameIndicator(bool show) {
   } else {
     mainView_->GrowBy(0, -room, true);
     if (vRuler_) vRuler_->GrowBy(0, -room, true);
+    if (coords_) coords_->OffsetBy(0, -room, true);
     if (hRuler_) hRuler_->OffsetBy(0, -room, true);
   }
   indicator_->Show(true, true);
@@ -211,4 +219,38 @@ void TWorldWindow::SetIndicatorInRow(bool inRow) {
 
 void TWorldWindow::RunStateChanged(int32_t state) {
   if (indicator_) indicator_->SetRunMode(state);
+}
+
+void TWorldWindow::ShowCoordsBar(bool show) {
+  if (!mainView_ || !manager_ || show == (coords_ != nullptr)) return;
+  if (!show) {
+    const int32_t room = coords_->GetStoredSize().v + 1;
+    mainView_->GrowBy(0, room, true);
+    if (vRuler_) vRuler_->GrowBy(0, room, true);
+    if (hRuler_) hRuler_->OffsetBy(0, room, true);
+    Discard(coords_);
+    coords_ = nullptr;
+    NoteFurniture();
+    return;
+  }
+  const int32_t width =
+      mainView_->GetStoredSize().h + (vRuler_ ? vRuler_->GetStoredSize().h : 0);
+  auto bar = std::make_unique<TCoordsView>();
+  bar->Init(&document_, manager_, width + 1, mainView_, nullptr,
+            dynamic_cast<TWorldUnitHandler*>(world_.GetUnitHandler()), &world_);
+  bar->SetPointToWorld([this](const MacPoint& point) {
+    return mainView_ ? mainView_->ViewToWorld(point) : TVector();
+  });
+  coords_ = bar.release();
+  const int32_t room = coords_->GetStoredSize().v + 1;
+  mainView_->GrowBy(0, -room, true);
+  if (vRuler_) vRuler_->GrowBy(0, -room, true);
+  if (hRuler_) hRuler_->OffsetBy(0, -room, true);
+  const int32_t h = (vRuler_ ? vRuler_->GetLocation().h : mainView_->GetLocation().h) - 1;
+  const int32_t v = hRuler_ ? hRuler_->GetLocation().v + hRuler_->GetStoredSize().v
+                            : mainView_->GetLocation().v + mainView_->GetStoredSize().v;
+  coords_->MoveTo(h, v, true);
+  coords_->SetSelection(&world_.Selection());
+  coords_->Show(true, true);
+  NoteFurniture();
 }

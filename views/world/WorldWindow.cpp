@@ -63,6 +63,7 @@ void TWorldWindow::Forget() {
   hRuler_ = nullptr;
   vRuler_ = nullptr;
   indicator_ = nullptr;
+  coords_ = nullptr;
   manager_ = nullptr;
   frame_ = nullptr;
   lastHit_ = nullptr;
@@ -127,6 +128,7 @@ void TWorldWindow::SetUpFurniture() {
   ShowVScrollBar(layout_.scrollBars != 0);
   ShowRulers((layout_.flags & kLayoutRulers) != 0);
   ShowFrameIndicator((layout_.flags & kLayoutIndicator) != 0);
+  ShowCoordsBar((layout_.flags & kLayoutCoordinates) != 0);
   ApplyWindowSettings();
   TOwlView* window = frame_->GetWindow();
   CFrameWnd* parentFrame = window && window->m_hWnd ? window->GetParentFrame() : nullptr;
@@ -166,6 +168,7 @@ void TWorldWindow::GetFurniture(TWorldSettings& settings) const {
   if (!mainView_) return;
   settings.rulers = hRuler_ != nullptr ? 1 : 0;
   settings.frameIndicator = indicator_ != nullptr ? 1 : 0;
+  settings.coordinates = coords_ != nullptr ? 1 : 0;
 }
 
 bool TWorldWindow::GetShowGrid() const {

@@ -12,6 +12,7 @@
 
 class CDocument;
 class TCommandCore;
+class TCoordsView;
 class TDezevOffScreenMgr;
 class TFrameIndic;
 class TLink;
@@ -71,6 +72,9 @@ class TWorldWindow : public TWorldDisplay {
   // Moves a shown tape into or out of the scroll bar's row (it is hidden and shown again).
   void SetIndicatorInRow(bool inRow);
   bool IsIndicatorInRow() const { return indicatorInRow_; }
+  // The coordinates bar below the world display (below the horizontal ruler when shown).
+  void ShowCoordsBar(bool show);
+  TCoordsView* CoordsBar() const { return coords_; }
   // The tape shows the run mode.
   void RunStateChanged(int32_t state) override;
   THRulerView* HRuler() const { return hRuler_; }
@@ -148,6 +152,7 @@ class TWorldWindow : public TWorldDisplay {
   THRulerView* hRuler_ = nullptr;
   TVRulerView* vRuler_ = nullptr;
   TFrameIndic* indicator_ = nullptr;
+  TCoordsView* coords_ = nullptr;
   bool indicatorInRow_ = false;
   bool scrollBarsForbidden_ = false;
   bool bottomStrip_ = false;
