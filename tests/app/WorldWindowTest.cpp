@@ -1495,9 +1495,11 @@ TEST_F(WorldWindowTest, ADocumentWhoseLayoutAsksForTheFurnitureOpensWithItAndWri
   window_->ApplyWindowSettings();
   window_->ShowRulers(true);
   window_->ShowFrameIndicator(true);
+  window_->ShowCoordsBar(true);
   documents_->Documents().front()->Document().WriteDocument(first.string());
   EXPECT_EQ(world_->Settings().rulers, 1);
   EXPECT_EQ(world_->Settings().frameIndicator, 1);
+  EXPECT_EQ(world_->Settings().coordinates, 1);
 
   TWorldWindow* reopened = nullptr;
   TOpenDocumentCommand open(first.string());
@@ -1510,6 +1512,7 @@ TEST_F(WorldWindowTest, ADocumentWhoseLayoutAsksForTheFurnitureOpensWithItAndWri
   EXPECT_NE(reopened->HRuler(), nullptr);
   EXPECT_NE(reopened->VRuler(), nullptr);
   EXPECT_NE(reopened->FrameIndicator(), nullptr);
+  EXPECT_NE(reopened->CoordsBar(), nullptr);
   EXPECT_NE(reopened->HScrollBar(), nullptr);
   EXPECT_NE(reopened->VScrollBar(), nullptr);
   EXPECT_EQ(PlaceOf(reopened->MainView()).size.h, PlaceOf(view_).size.h);
