@@ -8,16 +8,14 @@
 
 #include <benchmark/benchmark.h>
 
+#include "app/TApp.h"
 #include "bodies/BodyTags.h"
 #include "bodies/Shapes.h"
-#include "core/Handle.h"
-#include "core/Resources.h"
 #include "core/port/Port.h"
 #include "core/port/WindowBinding.h"
 #include "model/world/QVDoc.h"
 #include "model/world/WorldDoc.h"
 #include "platform/win32/Window.h"
-#include "resources/ResourceLibraries.h"
 #include "tools/samples/SampleBuilder.h"
 #include "ui/views/OwlSubview.h"
 #include "ui/views/OwlView.h"
@@ -43,11 +41,9 @@ class Host : public CWnd {
 class TapeScene {
  public:
   TapeScene() {
-    InitHandlePool();
-    RegisterResourceLibraries();
-    SetResourceModule1(LoadResourceLibrary(kMainResourceLibrary));
     ResetWindowSystem();
-    InitDrawingPort();
+    app_.LoadResourceDlls();
+    app_.InitUnits();
     InstallWindowBinding();
     document_ = std::make_unique<TQVDoc>();
     BuildWorld();
@@ -87,7 +83,9 @@ class TapeScene {
     TWrappedWindow::FocusedView() = nullptr;
     SetCurrentPort(GetGlobalPort());
     document_.reset();
-    FreeDrawingPort();
+    app_.Commands().DropAllCommands();
+    app_.TermUnits();
+    app_.FreeResourceDlls();
   }
   // One drag of the thumb from the first frame to the last, a step a frame; answers the frames
   // shown.
@@ -127,6 +125,7 @@ class TapeScene {
     }
   }
 
+  TApp app_{nullptr};
   std::unique_ptr<TQVDoc> document_;
   TDezevOffScreenMgr* manager_ = nullptr;
   TMainWorldView* view_ = nullptr;
