@@ -1637,3 +1637,32 @@ TEST_F(WorldWindowTest, AValueTypedInTheCoordinatesBarMovesTheSelectionInOneUndo
   PressAt(bar->GetWindowHandle(), cell.right + 8, (cell.top + cell.bottom) / 2);
   EXPECT_FALSE(bar->IsEditing());
 }
+
+TEST_F(WorldWindowTest, TabInTheCoordinatesBarAppliesTheValueAndMovesToTheNextField) {
+  window_->ShowCoordsBar(true);
+  TCoordsView* bar = window_->CoordsBar();
+  ASSERT_NE(bar, nullptr);
+  world_->Select(box_);
+  window_->Manager()->UpdateNow();
+  const MacRect cell = bar->CellRect(0);
+  PressAt(bar->GetWindowHandle(), (cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2);
+  ASSERT_TRUE(bar->IsEditing());
+  EXPECT_EQ(bar->Edit()->GetWindowText(), bar->CellText(0));
+  bar->Edit()->SetWindowText("0.3");
+  SendMessage(bar->Edit()->m_hWnd, WM_KEYDOWN, VK_TAB, 0);
+  auto* units = dynamic_cast<TWorldUnitHandler*>(world_->GetUnitHandler());
+  ASSERT_NE(units, nullptr);
+  double fromDisplay = 1.0;
+  units->GetFromDisplayFactor(body_tags::kDimLength, fromDisplay);
+  // Tab performs the change at once and opens the next cell, y.
+  EXPECT_DOUBLE_EQ(PositionX(box_), 0.3 * fromDisplay);
+  EXPECT_TRUE(bar->IsEditing());
+  EXPECT_EQ(bar->EditCell(), 1);
+  bar->Edit()->SetWindowText("-0.2");
+  SendMessage(bar->Edit()->m_hWnd, WM_KEYDOWN, VK_RETURN, 0);
+  while (app_->Commands().PerformNextQueued()) {
+  }
+  const TFormula* y = box_->GetFormulaProperty(kTagPosY, nullptr, nullptr, nullptr, nullptr);
+  EXPECT_DOUBLE_EQ(y->GetValue(), -0.2 * fromDisplay);
+  EXPECT_FALSE(bar->IsEditing());
+}
