@@ -135,6 +135,8 @@ BOOL TCoordEdit::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* r
 
 TCoordsView::~TCoordsView() {
   if (world_) world_->RemoveWatcher(this);
+  // The edit goes without committing: the bar is going with the window.
+  editing_ = false;
   if (edit_ && edit_->m_hWnd) edit_->DestroyWindow();
 }
 

@@ -17,6 +17,7 @@
 #include "ui/views/ViewServices.h"
 #include "ui/views/WindowBuilder.h"
 #include "ui/views/WindowDocument.h"
+#include "views/furniture/CoordsView.h"
 #include "views/furniture/FrameIndicator.h"
 #include "views/offscreen/DezevOffScreenMgr.h"
 #include "model/command/CommandCore.h"
@@ -40,6 +41,7 @@ TWorldWindow::TWorldWindow(TWorldDoc& world, TWindowDocument& document)
 
 TWorldWindow::~TWorldWindow() {
   if (indicator_) indicator_->SetFrameHandler(nullptr);
+  if (coords_) coords_->SetPointToWorld(nullptr);
   if (world_.GetDisplay() == this) world_.SetDisplay(nullptr);
   world_.SetToolTrackerMaker(nullptr);
   world_.SetPendingPointClearer(nullptr);
