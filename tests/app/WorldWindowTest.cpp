@@ -1666,3 +1666,39 @@ TEST_F(WorldWindowTest, TabInTheCoordinatesBarAppliesTheValueAndMovesToTheNextFi
   EXPECT_DOUBLE_EQ(y->GetValue(), -0.2 * fromDisplay);
   EXPECT_FALSE(bar->IsEditing());
 }
+
+TEST_F(WorldWindowTest, TheCoordinatesBarShowsDistanceAndDirectionAndAKeyOpensItsCell) {
+  window_->ShowCoordsBar(true);
+  TCoordsView* bar = window_->CoordsBar();
+  ASSERT_NE(bar, nullptr);
+  // The pointer right of and above the origin, in the polar mode; it snaps to the world's step.
+  const MacPoint point = view_->WorldToView(TVector(0.6, 0.8));
+  const double step = world_->SnappingDistance();
+  const double x = std::round(0.6 / step) * step;
+  const double y = std::round(0.8 / step) * step;
+  view_->TrackMouseOver(point);
+  bar->SetMode(TCoordsView::kModePolar, false);
+  window_->Manager()->UpdateNow();
+  ASSERT_FALSE(bar->CellText(2).empty());
+  auto* units = dynamic_cast<TWorldUnitHandler*>(world_->GetUnitHandler());
+  ASSERT_NE(units, nullptr);
+  double toLength = 1.0;
+  double toAngle = 1.0;
+  units->GetToDisplayFactor(body_tags::kDimLength, toLength);
+  units->GetToDisplayFactor(body_tags::kDimAngle, toAngle);
+  EXPECT_NEAR(std::stod(bar->CellText(2)), std::hypot(x, y) * toLength, 0.01 * toLength);
+  EXPECT_NEAR(std::stod(bar->CellText(3)), std::atan2(y, x) * toAngle, 0.01 * toAngle);
+  bar->SetMode(TCoordsView::kModeAngle, false);
+  window_->Manager()->UpdateNow();
+  EXPECT_TRUE(bar->CellText(1).empty());
+
+  // A digit typed into the bar with the box selected opens the first cell with it.
+  world_->Select(box_);
+  window_->Manager()->UpdateNow();
+  SendMessage(bar->GetWindowHandle(), WM_CHAR, '7', 0);
+  ASSERT_TRUE(bar->IsEditing());
+  EXPECT_EQ(bar->EditCell(), 0);
+  EXPECT_EQ(bar->Edit()->GetWindowText(), "7");
+  bar->ResetDragOrigin();
+  EXPECT_FALSE(bar->IsEditing());
+}

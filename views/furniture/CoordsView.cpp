@@ -451,3 +451,18 @@ void TCoordsView::WorldGone() {
   world_ = nullptr;
   selection_ = nullptr;
 }
+
+void TCoordsView::ResetDragOrigin() {
+  if (!editing_) return;
+  CloseEdit();
+  editCell_ = 0;
+}
+
+TCommandCore* TCoordsView::DoKeyCommand(int16_t character, int32_t keyData, TEventRecord* event) {
+  if (editing_ || character == '\t')
+    return TOffScreenViewBase::DoKeyCommand(character, keyData, event);
+  OpenCell(editCell_);
+  if (!editing_ || !edit_) return TOffScreenViewBase::DoKeyCommand(character, keyData, event);
+  ::SendMessage(edit_->m_hWnd, WM_CHAR, static_cast<WPARAM>(static_cast<uint8_t>(character)), 0);
+  return nullptr;
+}

@@ -101,6 +101,10 @@ class TCoordsView : public TOffScreenViewBase, public TWorldWatcher {
   int16_t Commit(bool performNow);
   // Tab: commit and go to the next (or previous) cell that the selection can edit.
   void MoveToNextCell(bool backwards);
+  // A drag starts afresh: the edit closes and the first cell is the one to edit next.
+  void ResetDragOrigin();
+  // A key typed into the bar with no cell open opens the cell and goes to its edit.
+  TCommandCore* DoKeyCommand(int16_t character, int32_t keyData, TEventRecord* event) override;
 
   void DrawBackground(const MacRect& rect) override;
   void DrawObjects(const MacRect& rect) override;
