@@ -1408,7 +1408,7 @@ TEST_F(WorldWindowTest, TheTapeTakesARowAboveTheScrollBarOrTwoHundredPixelsOfThe
   EXPECT_EQ(window_->FrameIndicator()->GetStoredSize().h, 200);
   EXPECT_EQ(window_->HScrollBar()->GetStoredSize().h, bar.size.h - 199);
 
-  // Every piece shown and hidden again gives the main view back exactly.
+  // Every strip shown and hidden again gives the main view back exactly.
   window_->ShowFrameIndicator(false);
   window_->SetIndicatorInRow(false);
   window_->ShowRulers(true);
