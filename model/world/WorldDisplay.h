@@ -43,6 +43,12 @@ class TWorldDisplay {
     (void)record;
     return false;
   }
+  // The furniture the settings ask for (scroll bars, rulers, tape, coordinates bar), for the
+  // window to set up; and what the window shows now, into the settings.
+  virtual void SetFurniture(const TWorldSettings& settings) { (void)settings; }
+  virtual void GetFurniture(TWorldSettings& settings) const { (void)settings; }
+  // The world runs forwards (1), backwards (2) or not at all (0) from now on.
+  virtual void RunStateChanged(int32_t state) { (void)state; }
 
  protected:
   ~TWorldDisplay() = default;

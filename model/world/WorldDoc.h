@@ -272,7 +272,8 @@ class TWorldDoc : public TWorldBase, public TActionContext, public TPlacingWorld
 
   // Running (WorldRun.cpp) -----------------------------------------------------------------------
   int32_t GetRunState() const { return runState_; }
-  void SetRunState(int32_t state) { runState_ = state; }
+  // The open window hears of every change.
+  void SetRunState(int32_t state);
   void DoCommand(int16_t commandNumber, uint16_t stopOthers);
   std::unique_ptr<TCommand> MakeRunCommand(int16_t commandNumber, uint16_t stopOthers);
   std::unique_ptr<TCommand> NewRunCommand(int16_t commandNumber, int16_t target,

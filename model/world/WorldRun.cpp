@@ -6,6 +6,7 @@
 
 #include "core/Failure.h"
 #include "model/world/RunCommand.h"
+#include "model/world/WorldDisplay.h"
 #include "model/world/WorldDoc.h"
 #include "model/world/WorldParticipants.h"
 
@@ -101,6 +102,12 @@ uint16_t TWorldDoc::PrepareRunTo(int32_t frame) {
   }
   if (frame < store.FirstHeldFrame()) return 0;
   return frame > store.LastFrame() ? 1 : 0;
+}
+
+void TWorldDoc::SetRunState(int32_t state) {
+  if (state == runState_) return;
+  runState_ = state;
+  if (display_ != nullptr) display_->RunStateChanged(state);
 }
 
 void TWorldDoc::NotifyFrame(int32_t frame) {

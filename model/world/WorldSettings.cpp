@@ -67,6 +67,7 @@ void TWorldDoc::TakeWindowSettings() {
     settings_.top = placement.top;
   }
   settings_.gridLines = display->GetShowGrid() ? 1 : 0;
+  display->GetFurniture(settings_);
   TWindowRecord record;
   if (display->GetWindowRecord(record)) settings_.placement = record;
 }
@@ -76,6 +77,7 @@ void TWorldDoc::GiveWindowSettings() {
   if (display == nullptr) return;
   display->SetPlacement({settings_.left, settings_.top, settings_.width, settings_.height});
   display->SetShowGrid(settings_.gridLines != 0);
+  display->SetFurniture(settings_);
 }
 
 uint16_t TWorldDoc::WriteSettingsBlock(int16_t code, TObjectWriter& writer) {

@@ -7,6 +7,7 @@
 IMPLEMENT_DYNAMIC(CEdit, CWnd)
 
 BOOL CEdit::Create(DWORD style, const RECT& rect, CWnd* parent, UINT id) {
+  RegisterEditClass();
   return CWnd::Create(kEditClass, "", style, rect, parent, id);
 }
 

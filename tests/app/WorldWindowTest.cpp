@@ -5,8 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <functional>
 #include <memory>
 #include <string>
@@ -32,6 +37,7 @@
 #include "ui/views/MouseEvent.h"
 #include "model/world/QVDoc.h"
 #include "model/world/RunCommand.h"
+#include "model/world/WorldHost.h"
 #include "model/world/WorldParticipants.h"
 #include "platform/win32/Clock.h"
 #include "platform/win32/Cursor.h"
@@ -50,6 +56,10 @@
 #include "ui/views/ViewServices.h"
 #include "core/Tag.h"
 #include "core/UnitHandler.h"
+#include "platform/mfc/CEdit.h"
+#include "simulation/UnitHandler.h"
+#include "views/furniture/CoordsView.h"
+#include "views/furniture/FrameIndicator.h"
 #include "views/furniture/RulerView.h"
 #include "views/furniture/ScrollBarContainer.h"
 #include "views/offscreen/DezevOffScreenMgr.h"
@@ -289,8 +299,8 @@ class WorldWindowTest : public ::testing::Test {
   // With `movesWithPress`, the first moves arrive in the same batch as the press, queued behind
   // it before tracking starts, as a desktop delivers a quick flick.
   void LiveDrag(const MacPoint& press, const std::vector<MacPoint>& moves,
-                size_t movesWithPress = 0) {
-    const HWND view = view_->GetWindowHandle();
+                size_t movesWithPress = 0, HWND window = nullptr) {
+    const HWND view = window ? window : view_->GetWindowHandle();
     auto screen = [view](const MacPoint& point) {
       POINT at{point.h, point.v};
       ClientToScreen(view, &at);
@@ -1400,3 +1410,346 @@ TEST_F(WorldWindowTest, ThePropertyCommandsMakeADialogActionOnTheSelectionOutsid
 }
 
 }  // namespace
+
+namespace {
+
+struct TPlace {
+  TViewPoint location;
+  TViewPoint size;
+  bool operator==(const TPlace& other) const {
+    return location.h == other.location.h && location.v == other.location.v &&
+           size.h == other.size.h && size.v == other.size.v;
+  }
+};
+
+TPlace PlaceOf(const TWrappedWindow* view) {
+  return {view->GetLocation(), view->GetStoredSize()};
+}
+
+}  // namespace
+
+TEST_F(WorldWindowTest, TheTapeTakesARowAboveTheScrollBarOrTwoHundredPixelsOfTheBarsRow) {
+  const int32_t barHeight = GetSystemMetrics(SM_CYHSCROLL);
+  const int32_t barWidth = GetSystemMetrics(SM_CXVSCROLL);
+  const TViewPoint content = window_->Manager()->GetStoredSize();
+  const TPlace main = PlaceOf(view_);
+  const TPlace bar = PlaceOf(window_->HScrollBar());
+  window_->ShowFrameIndicator(true);
+  TFrameIndic* tape = window_->FrameIndicator();
+  ASSERT_NE(tape, nullptr);
+  EXPECT_EQ(tape->GetMaster(), view_);
+  EXPECT_EQ(tape->GetLocation().h, main.location.h - 1);
+  EXPECT_EQ(tape->GetLocation().v, content.v - 2 * barHeight - 5);
+  EXPECT_EQ(tape->GetStoredSize().h, content.h - tape->GetLocation().h - (barWidth + 1));
+  EXPECT_EQ(view_->GetStoredSize().v, main.size.v - (barHeight + 1));
+  EXPECT_TRUE(window_->HasBottomStrip());
+
+  // In the scroll bar's row the tape is 200 wide and the bar gives up 199 at its left.
+  window_->SetIndicatorInRow(true);
+  tape = window_->FrameIndicator();
+  ASSERT_NE(tape, nullptr);
+  EXPECT_EQ(tape->GetStoredSize().h, 200);
+  EXPECT_EQ(tape->GetLocation().v, bar.location.v - 1);
+  EXPECT_EQ(window_->HScrollBar()->GetLocation().h, bar.location.h + 199);
+  EXPECT_EQ(window_->HScrollBar()->GetStoredSize().h, bar.size.h - 199);
+  EXPECT_TRUE(PlaceOf(view_) == main);
+  // The bar hidden and shown again keeps the tape's 200 pixels.
+  window_->ShowHScrollBar(false);
+  window_->ShowHScrollBar(true);
+  EXPECT_EQ(window_->FrameIndicator()->GetStoredSize().h, 200);
+  EXPECT_EQ(window_->HScrollBar()->GetStoredSize().h, bar.size.h - 199);
+
+  // Every strip shown and hidden again gives the main view back exactly.
+  window_->ShowFrameIndicator(false);
+  window_->SetIndicatorInRow(false);
+  window_->ShowRulers(true);
+  window_->ShowFrameIndicator(true);
+  window_->ShowVScrollBar(false);
+  window_->ShowHScrollBar(false);
+  window_->ShowHScrollBar(true);
+  window_->ShowVScrollBar(true);
+  window_->ShowFrameIndicator(false);
+  window_->ShowRulers(false);
+  EXPECT_TRUE(PlaceOf(view_) == main);
+}
+
+TEST_F(WorldWindowTest, TheTapeRunsTheWorldFromItsSliderAndItsThumbShowsARecordedFrame) {
+  window_->ShowFrameIndicator(true);
+  Pump();
+  TFrameIndic* tape = window_->FrameIndicator();
+  ASSERT_NE(tape, nullptr);
+  const HWND strip = tape->GetWindowHandle();
+  EXPECT_EQ(tape->GetCurrentFrame(), -1);
+  TFrameWatcher watcher;
+  std::vector<int32_t> modes;
+  watcher.onFrame = [&](int16_t frame) {
+    modes.push_back(tape->GetRunMode());
+    if (frame >= 10) world_->StopRunning();
+  };
+  world_->UpdateViewObject(&watcher, 1);
+  // Nothing recorded yet: a press on the empty slider runs the world.
+  const MacRect slider = tape->GetSliderRect();
+  PressAt(strip, (slider.left + slider.right) / 2, slider.bottom / 2);
+  while (app_->Commands().PerformNextQueued()) {
+  }
+  Pump();
+  world_->UpdateViewObject(&watcher, 0);
+  ASSERT_EQ(world_->CurrentFrame(), 10);
+  ASSERT_FALSE(modes.empty());
+  EXPECT_EQ(modes.front(), TFrameIndic::kForwards);
+  EXPECT_EQ(tape->GetRunMode(), TFrameIndic::kStopped);
+  EXPECT_EQ(tape->GetCurrentFrame(), 10);
+  EXPECT_EQ(tape->GetFirstFrame(), 0);
+  EXPECT_EQ(tape->GetLastFrame(), 10);
+  EXPECT_EQ(tape->GetThumbRect().right, slider.right);
+  const MacPoint atTen = InBox();
+
+  // The thumb dragged by the user to where frame 4 lies: the world shows frame 4.
+  const MacRect thumb = tape->GetThumbRect();
+  const int32_t grab = 3;
+  const int32_t room = slider.right - tape->ThumbWidth() - slider.left;
+  const auto to = static_cast<int16_t>(slider.left + grab + (4 * room + 9) / 10);
+  const MacPoint press(static_cast<int16_t>(thumb.left + grab), 5);
+  LiveDrag(press, {MacPoint(static_cast<int16_t>(press.h - 20), 5), MacPoint(to, 5)}, 0, strip);
+  EXPECT_EQ(world_->CurrentFrame(), 4);
+  EXPECT_EQ(tape->GetCurrentFrame(), 4);
+  EXPECT_FALSE(tape->IsTracking());
+  const MacPoint atFour = InBox();
+  EXPECT_GT(atFour.h, atTen.h + 3);
+  EXPECT_EQ(At(atFour), kBoxColour);
+  EXPECT_EQ(At(atTen), kWhite);
+
+  // The step-forward button at the strip's right end, clicked: frame 5.
+  PressAt(strip, tape->GetStoredSize().h - 5, 5);
+  while (app_->Commands().PerformNextQueued()) {
+  }
+  Pump();
+  EXPECT_EQ(world_->CurrentFrame(), 5);
+}
+
+namespace {
+
+std::vector<char> FileBytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<char>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+}  // namespace
+
+TEST_F(WorldWindowTest, ADocumentWhoseLayoutAsksForTheFurnitureOpensWithItAndWritesTheSameBytes) {
+  const auto base = std::filesystem::temp_directory_path() /
+                    ("yb-furniture-" + std::to_string(::getpid()));
+  const std::filesystem::path first = base.string() + "-first.yb";
+  const std::filesystem::path second = base.string() + "-second.yb";
+  // The window stands at a place of its own, so that the copy opens where it stood.
+  window_->SetPlacement({30, 40, 420, 300});
+  window_->ApplyWindowSettings();
+  window_->ShowRulers(true);
+  window_->ShowFrameIndicator(true);
+  window_->ShowCoordsBar(true);
+  documents_->Documents().front()->Document().WriteDocument(first.string());
+  EXPECT_EQ(world_->Settings().rulers, 1);
+  EXPECT_EQ(world_->Settings().frameIndicator, 1);
+  EXPECT_EQ(world_->Settings().coordinates, 1);
+
+  TWorldWindow* reopened = nullptr;
+  TOpenDocumentCommand open(first.string());
+  open.OnOpened([&](TQVDoc&) { documents_->Open(open.TakeDocument(), open.Path()); });
+  app_->Commands().HandleCommand(&open);
+  ASSERT_EQ(documents_->Documents().size(), 2u);
+  reopened = documents_->Documents().back()->WorldWindow();
+  ASSERT_NE(reopened, nullptr);
+  Pump();
+  EXPECT_NE(reopened->HRuler(), nullptr);
+  EXPECT_NE(reopened->VRuler(), nullptr);
+  EXPECT_NE(reopened->FrameIndicator(), nullptr);
+  EXPECT_NE(reopened->CoordsBar(), nullptr);
+  EXPECT_NE(reopened->HScrollBar(), nullptr);
+  EXPECT_NE(reopened->VScrollBar(), nullptr);
+  EXPECT_EQ(PlaceOf(reopened->MainView()).size.h, PlaceOf(view_).size.h);
+  EXPECT_EQ(PlaceOf(reopened->MainView()).size.v, PlaceOf(view_).size.v);
+
+  documents_->Documents().back()->Document().WriteDocument(second.string());
+  const std::vector<char> written = FileBytes(first);
+  EXPECT_FALSE(written.empty());
+  EXPECT_TRUE(written == FileBytes(second));
+  std::filesystem::remove(first);
+  std::filesystem::remove(second);
+}
+
+namespace {
+
+double PositionX(TLink* object) {
+  return object->GetFormulaProperty(kTagPosX, nullptr, nullptr, nullptr, nullptr)->GetValue();
+}
+
+}  // namespace
+
+TEST_F(WorldWindowTest, TheCoordinatesBarFollowsThePointerAndTakesBackItsRoom) {
+  const TPlace main = PlaceOf(view_);
+  window_->ShowCoordsBar(true);
+  TCoordsView* bar = window_->CoordsBar();
+  ASSERT_NE(bar, nullptr);
+  EXPECT_EQ(view_->GetStoredSize().v, main.size.v - bar->GetStoredSize().v - 1);
+  EXPECT_EQ(bar->GetLocation().v, view_->GetLocation().v + view_->GetStoredSize().v);
+  EXPECT_EQ(bar->GetLocation().h, view_->GetLocation().h - 1);
+  EXPECT_EQ(bar->CellRect(0).left, 21);
+  EXPECT_EQ(bar->CellRect(1).left, 21 + 97);
+
+  // The pointer over the world: its position in the first two cells.
+  const MacPoint point(static_cast<int16_t>(BoxCentre().h + 40), 30);
+  view_->TrackMouseOver(point);
+  window_->Manager()->UpdateNow();
+  Pump();
+  // The pointer snaps to the world's snapping step, as the rulers' marker does.
+  const TVector world = view_->ViewToWorld(point);
+  const double step = world_->SnappingDistance();
+  ASSERT_GT(step, 0.0);
+  ASSERT_FALSE(bar->CellText(0).empty());
+  ASSERT_FALSE(bar->CellText(1).empty());
+  EXPECT_NEAR(std::stod(bar->CellText(0)), std::round(world.x / step) * step, 0.005);
+  EXPECT_NEAR(std::stod(bar->CellText(1)), std::round(world.y / step) * step, 0.005);
+  // A text too wide for its cell loses characters at its end.
+  const std::string wide(40, '8');
+  EXPECT_LE(bar->FitText(wide, 50).size(), 10u);
+  EXPECT_LT(bar->FitText(wide, 50).size(), wide.size());
+
+  // With the rulers and the tape around it, hiding all gives the main view back exactly.
+  window_->ShowRulers(true);
+  window_->ShowFrameIndicator(true);
+  window_->ShowVScrollBar(false);
+  window_->ShowVScrollBar(true);
+  window_->ShowCoordsBar(false);
+  window_->ShowFrameIndicator(false);
+  window_->ShowRulers(false);
+  EXPECT_TRUE(PlaceOf(view_) == main);
+}
+
+TEST_F(WorldWindowTest, AValueTypedInTheCoordinatesBarMovesTheSelectionInOneUndoableCommand) {
+  window_->ShowCoordsBar(true);
+  TCoordsView* bar = window_->CoordsBar();
+  ASSERT_NE(bar, nullptr);
+  TLink* wheel = world_->FindObject(sample_worlds::kWheelId);
+  ASSERT_NE(wheel, nullptr);
+  const double boxX = PositionX(box_);
+  const double wheelX = PositionX(wheel);
+  ASSERT_NE(boxX, wheelX);
+  world_->Select(box_);
+  world_->Select(wheel);
+  window_->Manager()->UpdateNow();
+  Pump();
+  // Two values that differ show a blank.
+  EXPECT_EQ(bar->CellText(0), " ");
+
+  // A click on the first cell opens its edit; a number typed there and Return move both.
+  const MacRect cell = bar->CellRect(0);
+  PressAt(bar->GetWindowHandle(), (cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2);
+  ASSERT_TRUE(bar->IsEditing());
+  ASSERT_NE(bar->Edit(), nullptr);
+  EXPECT_EQ(GetFocus(), bar->Edit()->m_hWnd);
+  bar->Edit()->SetWindowText("0.25");
+  SendMessage(bar->Edit()->m_hWnd, WM_KEYDOWN, VK_RETURN, 0);
+  while (app_->Commands().PerformNextQueued()) {
+  }
+  Pump();
+  EXPECT_FALSE(bar->IsEditing());
+  auto* units = dynamic_cast<TWorldUnitHandler*>(world_->GetUnitHandler());
+  ASSERT_NE(units, nullptr);
+  double fromDisplay = 1.0;
+  units->GetFromDisplayFactor(body_tags::kDimLength, fromDisplay);
+  EXPECT_DOUBLE_EQ(PositionX(box_), 0.25 * fromDisplay);
+  EXPECT_DOUBLE_EQ(PositionX(wheel), 0.25 * fromDisplay);
+  window_->Manager()->UpdateNow();
+  EXPECT_NE(bar->CellText(0), " ");
+
+  // One undo takes both back.
+  Command(101);
+  EXPECT_DOUBLE_EQ(PositionX(box_), boxX);
+  EXPECT_DOUBLE_EQ(PositionX(wheel), wheelX);
+
+  // A text that is no number is refused and the edit stays open.
+  PressAt(bar->GetWindowHandle(), (cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2);
+  ASSERT_TRUE(bar->IsEditing());
+  bar->Edit()->SetWindowText("#?");
+  struct TNotedErrors : TWorldHost {
+    void ShowError(int16_t error, int32_t) override { errors.push_back(error); }
+    std::vector<int16_t> errors;
+  } host;
+  TWorldHost& previousHost = world_->Host();
+  world_->SetHost(&host);
+  const int16_t refused = bar->Commit(false);
+  world_->SetHost(&previousHost);
+  EXPECT_NE(refused, 0);
+  EXPECT_EQ(host.errors, std::vector<int16_t>{refused});
+  EXPECT_TRUE(bar->IsEditing());
+  EXPECT_DOUBLE_EQ(PositionX(box_), boxX);
+  // A click between the cells closes the edit (the blank over differing values changes nothing).
+  bar->Edit()->SetWindowText("");
+  PressAt(bar->GetWindowHandle(), cell.right + 8, (cell.top + cell.bottom) / 2);
+  EXPECT_FALSE(bar->IsEditing());
+}
+
+TEST_F(WorldWindowTest, TabInTheCoordinatesBarAppliesTheValueAndMovesToTheNextField) {
+  window_->ShowCoordsBar(true);
+  TCoordsView* bar = window_->CoordsBar();
+  ASSERT_NE(bar, nullptr);
+  world_->Select(box_);
+  window_->Manager()->UpdateNow();
+  const MacRect cell = bar->CellRect(0);
+  PressAt(bar->GetWindowHandle(), (cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2);
+  ASSERT_TRUE(bar->IsEditing());
+  EXPECT_EQ(bar->Edit()->GetWindowText(), bar->CellText(0));
+  bar->Edit()->SetWindowText("0.3");
+  SendMessage(bar->Edit()->m_hWnd, WM_KEYDOWN, VK_TAB, 0);
+  auto* units = dynamic_cast<TWorldUnitHandler*>(world_->GetUnitHandler());
+  ASSERT_NE(units, nullptr);
+  double fromDisplay = 1.0;
+  units->GetFromDisplayFactor(body_tags::kDimLength, fromDisplay);
+  // Tab performs the change at once and opens the next cell, y.
+  EXPECT_DOUBLE_EQ(PositionX(box_), 0.3 * fromDisplay);
+  EXPECT_TRUE(bar->IsEditing());
+  EXPECT_EQ(bar->EditCell(), 1);
+  bar->Edit()->SetWindowText("-0.2");
+  SendMessage(bar->Edit()->m_hWnd, WM_KEYDOWN, VK_RETURN, 0);
+  while (app_->Commands().PerformNextQueued()) {
+  }
+  const TFormula* y = box_->GetFormulaProperty(kTagPosY, nullptr, nullptr, nullptr, nullptr);
+  EXPECT_DOUBLE_EQ(y->GetValue(), -0.2 * fromDisplay);
+  EXPECT_FALSE(bar->IsEditing());
+}
+
+TEST_F(WorldWindowTest, TheCoordinatesBarShowsDistanceAndDirectionAndAKeyOpensItsCell) {
+  window_->ShowCoordsBar(true);
+  TCoordsView* bar = window_->CoordsBar();
+  ASSERT_NE(bar, nullptr);
+  // The pointer right of and above the origin, in the polar mode; it snaps to the world's step.
+  const MacPoint point = view_->WorldToView(TVector(0.6, 0.8));
+  const double step = world_->SnappingDistance();
+  const double x = std::round(0.6 / step) * step;
+  const double y = std::round(0.8 / step) * step;
+  view_->TrackMouseOver(point);
+  bar->SetMode(TCoordsView::kModePolar, false);
+  window_->Manager()->UpdateNow();
+  ASSERT_FALSE(bar->CellText(2).empty());
+  auto* units = dynamic_cast<TWorldUnitHandler*>(world_->GetUnitHandler());
+  ASSERT_NE(units, nullptr);
+  double toLength = 1.0;
+  double toAngle = 1.0;
+  units->GetToDisplayFactor(body_tags::kDimLength, toLength);
+  units->GetToDisplayFactor(body_tags::kDimAngle, toAngle);
+  EXPECT_NEAR(std::stod(bar->CellText(2)), std::hypot(x, y) * toLength, 0.01 * toLength);
+  EXPECT_NEAR(std::stod(bar->CellText(3)), std::atan2(y, x) * toAngle, 0.01 * toAngle);
+  bar->SetMode(TCoordsView::kModeAngle, false);
+  window_->Manager()->UpdateNow();
+  EXPECT_TRUE(bar->CellText(1).empty());
+
+  // A digit typed into the bar with the box selected opens the first cell with it.
+  world_->Select(box_);
+  window_->Manager()->UpdateNow();
+  SendMessage(bar->GetWindowHandle(), WM_CHAR, '7', 0);
+  ASSERT_TRUE(bar->IsEditing());
+  EXPECT_EQ(bar->EditCell(), 0);
+  EXPECT_EQ(bar->Edit()->GetWindowText(), "7");
+  bar->ResetDragOrigin();
+  EXPECT_FALSE(bar->IsEditing());
+}

@@ -94,6 +94,8 @@ class TWrappedWindow : public TTargetHandler, public TWrappedView {
   const TViewPoint& GetStoredSize() const { return size_; }
   int32_t GetHorizontalRule() const { return horizontalRule_; }
   int32_t GetVerticalRule() const { return verticalRule_; }
+  // How the width follows the superview from now on.
+  void SetHorizontalRule(int32_t rule) { horizontalRule_ = rule; }
   // Takes the handler; it receives the menu commands 176 to 195 and 201 to 250.
   void SetCommandDelegate(TTargetHandler* delegate);
 

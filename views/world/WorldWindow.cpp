@@ -17,6 +17,8 @@
 #include "ui/views/ViewServices.h"
 #include "ui/views/WindowBuilder.h"
 #include "ui/views/WindowDocument.h"
+#include "views/furniture/CoordsView.h"
+#include "views/furniture/FrameIndicator.h"
 #include "views/offscreen/DezevOffScreenMgr.h"
 #include "model/command/CommandCore.h"
 #include "views/trackers/RotateTracker.h"
@@ -29,6 +31,9 @@ namespace {
 
 constexpr uint32_t kMainViewIdentifier = MakeTag("wrld");
 constexpr int16_t kShowFrameZero = 1042;
+constexpr uint8_t kLayoutRulers = 1;
+constexpr uint8_t kLayoutIndicator = 2;
+constexpr uint8_t kLayoutCoordinates = 16;
 
 }  // namespace
 
@@ -36,6 +41,8 @@ TWorldWindow::TWorldWindow(TWorldDoc& world, TWindowDocument& document)
     : world_(world), document_(document) {}
 
 TWorldWindow::~TWorldWindow() {
+  if (indicator_) indicator_->SetFrameHandler(nullptr);
+  if (coords_) coords_->SetPointToWorld(nullptr);
   if (world_.GetDisplay() == this) world_.SetDisplay(nullptr);
   world_.SetToolTrackerMaker(nullptr);
   world_.SetPendingPointClearer(nullptr);
@@ -58,6 +65,8 @@ void TWorldWindow::Forget() {
   vScrollBar_ = nullptr;
   hRuler_ = nullptr;
   vRuler_ = nullptr;
+  indicator_ = nullptr;
+  coords_ = nullptr;
   manager_ = nullptr;
   frame_ = nullptr;
   lastHit_ = nullptr;
@@ -124,7 +133,9 @@ void TWorldWindow::SetUpFurniture() {
   if (mainView_) mainView_->SetShowGrid((layout_.flags & 8) != 0 ? 1 : 0);
   ShowHScrollBar(layout_.scrollBars != 0);
   ShowVScrollBar(layout_.scrollBars != 0);
-  ShowRulers((layout_.flags & 1) != 0);
+  ShowRulers((layout_.flags & kLayoutRulers) != 0);
+  ShowFrameIndicator((layout_.flags & kLayoutIndicator) != 0);
+  ShowCoordsBar((layout_.flags & kLayoutCoordinates) != 0);
   ApplyWindowSettings();
   TOwlView* window = frame_->GetWindow();
   CFrameWnd* parentFrame = window && window->m_hWnd ? window->GetParentFrame() : nullptr;
@@ -148,6 +159,23 @@ void TWorldWindow::ApplyWindowSettings() {
   const int32_t caption = GetSystemMetrics(SM_CYCAPTION);
   parentFrame->MoveWindow(layout_.left, layout_.top, layout_.width + 2 * border,
                           layout_.height + 2 * borderV + caption);
+}
+
+void TWorldWindow::SetFurniture(const TWorldSettings& settings) {
+  layout_.scrollBars = static_cast<int16_t>(settings.scrollBars);
+  const auto set = [this](uint8_t bit, bool on) {
+    layout_.flags = static_cast<uint8_t>(on ? (layout_.flags | bit) : (layout_.flags & ~bit));
+  };
+  set(kLayoutRulers, settings.rulers != 0);
+  set(kLayoutIndicator, settings.frameIndicator != 0);
+  set(kLayoutCoordinates, settings.coordinates != 0);
+}
+
+void TWorldWindow::GetFurniture(TWorldSettings& settings) const {
+  if (!mainView_) return;
+  settings.rulers = hRuler_ != nullptr ? 1 : 0;
+  settings.frameIndicator = indicator_ != nullptr ? 1 : 0;
+  settings.coordinates = coords_ != nullptr ? 1 : 0;
 }
 
 bool TWorldWindow::GetShowGrid() const {

@@ -12,7 +12,9 @@
 
 class CDocument;
 class TCommandCore;
+class TCoordsView;
 class TDezevOffScreenMgr;
+class TFrameIndic;
 class TLink;
 class TMainWorldView;
 class TOwlSubview;
@@ -32,8 +34,9 @@ inline constexpr int32_t kAlternateWorldFrameResource = 6662;
 inline constexpr int16_t kErrNoUnitHandler = -25005;
 
 // Where and how a world's window stands: bit 0 rulers, bit 1 frame indicator, bit 2 indicator
-// state, bit 3 the main view's grid flag; a width of 0 leaves the window where the frame
-// manager put it. Scroll bars stand beside the main view unless `scrollBars` is 0.
+// state, bit 3 the main view's grid flag, bit 4 the coordinates bar; a width of 0 leaves the
+// window where the frame manager put it. Scroll bars stand beside the main view unless
+// `scrollBars` is 0.
 struct TWindowLayout {
   uint8_t flags = 0;
   int32_t width = 0;
@@ -62,6 +65,18 @@ class TWorldWindow : public TWorldDisplay {
   void ShowVScrollBar(bool show);
   // Both rulers: the vertical one at the main view's left, the horizontal one below it.
   void ShowRulers(bool show);
+  // The tape along the bottom: a row of its own above the horizontal scroll bar, or, with the
+  // indicator in the scroll-bar row, 200 pixels at the left of the scroll bar's row.
+  void ShowFrameIndicator(bool show);
+  TFrameIndic* FrameIndicator() const { return indicator_; }
+  // Moves a shown tape into or out of the scroll bar's row (it is hidden and shown again).
+  void SetIndicatorInRow(bool inRow);
+  bool IsIndicatorInRow() const { return indicatorInRow_; }
+  // The coordinates bar below the world display (below the horizontal ruler when shown).
+  void ShowCoordsBar(bool show);
+  TCoordsView* CoordsBar() const { return coords_; }
+  // The tape shows the run mode.
+  void RunStateChanged(int32_t state) override;
   THRulerView* HRuler() const { return hRuler_; }
   TVRulerView* VRuler() const { return vRuler_; }
   void SetScrollBarsForbidden(bool forbidden) { scrollBarsForbidden_ = forbidden; }
@@ -109,6 +124,10 @@ class TWorldWindow : public TWorldDisplay {
   MacRect ExtentInPort() const override;
   void ScrollToOrigin(double horizontal, double vertical) override;
   bool GetWindowRecord(TWindowRecord& record) const override;
+  // The settings' furniture goes into the layout that SetUpFurniture applies; the furniture on
+  // view goes back into the settings.
+  void SetFurniture(const TWorldSettings& settings) override;
+  void GetFurniture(TWorldSettings& settings) const override;
 
  private:
   void Forget();
@@ -116,6 +135,8 @@ class TWorldWindow : public TWorldDisplay {
   // else the idle text.
   void ShowHoverStatus() const;
   void NoteFurniture();
+  // The left edge of the furniture along the bottom.
+  int32_t FurnitureLeft() const;
 
   TWorldDoc& world_;
   TWindowDocument& document_;
@@ -133,6 +154,9 @@ class TWorldWindow : public TWorldDisplay {
   TScrollBarContainer* vScrollBar_ = nullptr;
   THRulerView* hRuler_ = nullptr;
   TVRulerView* vRuler_ = nullptr;
+  TFrameIndic* indicator_ = nullptr;
+  TCoordsView* coords_ = nullptr;
+  bool indicatorInRow_ = false;
   bool scrollBarsForbidden_ = false;
   bool bottomStrip_ = false;
   bool bothScrollBars_ = false;

@@ -1,0 +1,468 @@
+#include "views/furniture/CoordsView.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "bodies/BodyTags.h"
+#include "core/Failure.h"
+#include "core/Handle.h"
+#include "core/PString.h"
+#include "core/Resources.h"
+#include "core/Tag.h"
+#include "core/port/Port.h"
+#include "core/port/PortShapes.h"
+#include "model/Link.h"
+#include "model/command/CommandHandler.h"
+#include "model/world/WorldDoc.h"
+#include "platform/mfc/CWnd.h"
+#include "platform/win32/Edit.h"
+#include "platform/win32/Input.h"
+#include "platform/win32/Message.h"
+#include "platform/win32/Resource.h"
+#include "platform/win32/Window.h"
+#include "platform/win32/WindowMessages.h"
+#include "simulation/UnitHandler.h"
+
+namespace {
+
+constexpr int16_t kTextStyleResource = 3141;
+constexpr int16_t kMostDigits = 3;
+// Label texts: x and y of the position, distance and direction, an angle; second set after.
+constexpr int16_t kLabelAngle = 141;
+constexpr int16_t kLabelDistance = 142;
+constexpr int16_t kLabelDirection = 143;
+constexpr int16_t kLabelX = 146;
+constexpr int16_t kLabelY = 147;
+
+// The fields of the first cells, by the objects' position properties: x, y and rotation.
+struct TCellField {
+  uint32_t tag;
+  int32_t dimension;
+  int16_t label;
+};
+constexpr TCellField kCellFields[] = {{body_tags::kTagPosX, body_tags::kDimLength, kLabelX},
+                                      {body_tags::kTagPosY, body_tags::kDimLength, kLabelY},
+                                      {body_tags::kTagPosRot, body_tags::kDimAngle, kLabelAngle}};
+constexpr int16_t kFieldCells = 3;
+
+// The bar's text style: the "info" setting (a 16-bit size in host order, then the face name),
+// else the default font; a setting that does not fit its resource is not used.
+FontSpec InfoFont() {
+  FontSpec font = DefaultFont();
+  if (font.size <= 0) font.size = GetDefaultFontSize();
+  Handle resource = GetResourceHandle(MakeTag("info"), kTextStyleResource);
+  if (!resource) return font;
+  const uint32_t length = GetHandleByteSize(resource);
+  const auto* bytes = reinterpret_cast<const uint8_t*>(HandleData(resource));
+  if (length > 2) {
+    const auto size = static_cast<int16_t>(bytes[0] | (bytes[1] << 8));
+    const auto* face = reinterpret_cast<const char*>(bytes + 2);
+    const size_t faceLength = strnlen(face, length - 2);
+    if (faceLength > 0 && faceLength < length - 2 && size > 0)
+      font = FontSpec{FontNumberFromName(Str255(std::string(face, faceLength).c_str())), 0, size};
+  }
+  ReleaseResourceHandle(resource);
+  return font;
+}
+
+std::string Text(const Str255& text) {
+  return std::string(text.Chars(), static_cast<size_t>(text.Length()));
+}
+
+bool Contains(const MacRect& rect, const MacPoint& point) {
+  return point.h >= rect.left && point.h < rect.right && point.v >= rect.top &&
+         point.v < rect.bottom;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// The change command
+
+int16_t TCoordChangeCommand::InitCoordChange(TWorldDoc* world, uint32_t tag,
+                                             const std::string& text, TWorldUnitHandler* units,
+                                             int32_t dimension) {
+  TFormula formula;
+  int16_t error = 0;
+  try {
+    error = formula.SetFormattedText(Str255(text.c_str()), units, dimension);
+  } catch (const QVException& failure) {
+    // A text that can never be a quantity is refused like one that does not parse.
+    error = failure.error() != 0 ? failure.error() : -1;
+  }
+  if (error != 0) return error;
+  text_ = text;
+  InitValue(kCommandNumber, world, 1, tag, &formula);
+  return 0;
+}
+
+// ---------------------------------------------------------------------------------------------
+// The edit
+
+BOOL TCoordEdit::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+  if (message == WM_KEYDOWN && (wParam == VK_RETURN || wParam == VK_TAB)) {
+    // The key's character message would reach the edit as text: it goes.
+    MSG pending;
+    while (PeekMessage(&pending, m_hWnd, WM_CHAR, WM_CHAR, PM_REMOVE)) {
+    }
+    if (wParam == VK_TAB)
+      owner_.MoveToNextCell((GetAsyncKeyState(VK_SHIFT) & 0x8000) != 0);
+    else if (owner_.Commit(false) == 0)
+      owner_.CloseEdit();
+    if (result) *result = 0;
+    return TRUE;
+  }
+  if (message == WM_CHAR && (wParam == '\r' || wParam == '\t')) {
+    if (result) *result = 0;
+    return TRUE;
+  }
+  if (message == WM_KILLFOCUS && !inCommit_ && owner_.IsEditing()) {
+    // Leaving the field takes its value; a refused one keeps the focus here.
+    inCommit_ = true;
+    const int16_t error = owner_.Commit(false);
+    inCommit_ = false;
+    if (error == 0)
+      owner_.CloseEdit();
+    else
+      ::SetFocus(m_hWnd);
+  }
+  return CEdit::OnWndMsg(message, wParam, lParam, result);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The bar
+
+TCoordsView::~TCoordsView() {
+  if (world_) world_->RemoveWatcher(this);
+  // The edit goes without committing: the bar is going with the window.
+  editing_ = false;
+  if (edit_ && edit_->m_hWnd) edit_->DestroyWindow();
+}
+
+void TCoordsView::Init(CDocument* document, TWrappedWindow* superview, int32_t width,
+                       TOffScreenViewBase* master, TViewCompanion* companion,
+                       TWorldUnitHandler* units, TWorldDoc* world) {
+  units_ = units;
+  world_ = world;
+  if (world_) world_->AddWatcher(this);
+  font_ = InfoFont();
+  FontInfoRec metrics;
+  FontTextMetrics(font_, metrics);
+  lineHeight_ = static_cast<int16_t>(metrics.ascent + metrics.descent + metrics.leading + 3);
+  for (int16_t i = 0; i < kCellCount; ++i) {
+    const auto left = static_cast<int16_t>(kFirstCellLeft + i * kCellStep);
+    cells_[i] = MacRect(left, 3, static_cast<int16_t>(kCellRight + i * kCellStep),
+                        static_cast<int16_t>(lineHeight_ + 2));
+  }
+  InitOffScreenView(document, superview, TViewPoint{0, 0}, TViewPoint{width, lineHeight_ + 5},
+                    kRuleFollow, kRuleStored, master, companion);
+}
+
+void TCoordsView::SetSelection(const std::vector<TLink*>* selection) {
+  selection_ = selection;
+  if (editing_) CloseEdit();
+  InvalidateAllShallow();
+}
+
+void TCoordsView::ShowWorldPosition(const TVector& position) {
+  if (editing_) return;
+  if (!positionCleared_ && position.x == position_.x && position.y == position_.y) return;
+  position_ = position;
+  positionCleared_ = false;
+  InvalidateAllShallow();
+}
+
+void TCoordsView::ClearPosition() {
+  TOffScreenViewBase::ClearPosition();
+  if (editing_) return;
+  if (!positionCleared_) InvalidateAllShallow();
+  positionCleared_ = true;
+}
+
+void TCoordsView::TrackFeedback(const int32_t values[6]) {
+  TOffScreenViewBase::TrackFeedback(values);
+  mode_ = kModePosition;
+  positionOnly_ = false;
+  if (values[5] == 0 || !pointToWorld_) {
+    ClearPosition();
+    return;
+  }
+  const MacPoint point(static_cast<int16_t>(values[1] >> 16),
+                       static_cast<int16_t>(values[1] & 0xFFFF));
+  ShowWorldPosition(pointToWorld_(point));
+}
+
+void TCoordsView::SetMode(uint8_t mode, bool positionOnly) {
+  if (mode == mode_ && positionOnly == positionOnly_) return;
+  mode_ = mode;
+  positionOnly_ = positionOnly;
+  InvalidateAllShallow();
+}
+
+std::string TCoordsView::FitText(const std::string& text, int32_t width) const {
+  std::string fitted = text;
+  SetPortFont(&font_);
+  while (!fitted.empty() && PortStringWidth(Str255(fitted.c_str())) > width) fitted.pop_back();
+  SelectSystemFont();
+  return fitted;
+}
+
+std::string TCoordsView::Format(int32_t dimension, double value) const {
+  if (!units_) return {};
+  Str255 text;
+  units_->GetFormattedValue(dimension, 0, std::min<int16_t>(units_->GetDigits(), kMostDigits),
+                            value, text);
+  return Text(text);
+}
+
+std::string TCoordsView::Label(int16_t number) const {
+  char text[64] = {};
+  const int length = LoadString(nullptr, static_cast<UINT>(number), text, sizeof text);
+  return std::string(text, static_cast<size_t>(std::max(length, 0)));
+}
+
+std::string TCoordsView::UnitName(int32_t dimension) const {
+  if (!units_) return {};
+  Str255 name;
+  units_->GetUnitName(dimension, name);
+  return Text(name);
+}
+
+std::vector<TLink*> TCoordsView::ObjectsWithField(uint32_t tag) const {
+  std::vector<TLink*> objects;
+  if (!selection_) return objects;
+  for (TLink* object : *selection_) {
+    int32_t dimension = 0;
+    if (object && object->GetFormulaProperty(tag, nullptr, nullptr, &dimension, nullptr))
+      objects.push_back(object);
+  }
+  return objects;
+}
+
+TCoordsView::TField TCoordsView::FetchField(int16_t cell) const {
+  TField field;
+  if (cell < 0 || cell >= kFieldCells) return field;
+  field.tag = kCellFields[cell].tag;
+  field.dimension = kCellFields[cell].dimension;
+  for (TLink* object : ObjectsWithField(field.tag)) {
+    int32_t dimension = 0;
+    const TFormula* formula =
+        object->GetFormulaProperty(field.tag, nullptr, nullptr, &dimension, nullptr);
+    Str255 text;
+    if (formula->IsFormula()) formula->GetText(text);
+    const std::string formulaText = formula->IsFormula() ? Text(text) : std::string();
+    if (!field.present) {
+      field.present = true;
+      field.value = formula->GetValue();
+      field.formula = formulaText;
+      continue;
+    }
+    if (formula->GetValue() != field.value || formulaText != field.formula) field.mixed = true;
+  }
+  return field;
+}
+
+std::string TCoordsView::FieldText(const TField& field) const {
+  if (!field.present) return {};
+  if (field.mixed) return " ";
+  if (!field.formula.empty()) return field.formula;
+  return Format(field.dimension, field.value);
+}
+
+void TCoordsView::DrawValue(int16_t cell, const std::string& text) {
+  const MacRect& rect = cells_[cell];
+  const std::string fitted = FitText(text, rect.right - rect.left - 4);
+  shown_[cell] = fitted;
+  const int32_t d = rect.bottom - lineHeight_ + 6;
+  SetPortFont(&font_);
+  PortMoveTo(rect.left + 1, rect.bottom - d / 2);
+  PortDrawPString(Str255(fitted.c_str()));
+  SelectSystemFont();
+}
+
+void TCoordsView::DrawLabel(int16_t cell, int16_t label, int32_t dimension) {
+  const MacRect& rect = cells_[cell];
+  const int32_t d = rect.bottom - lineHeight_ + 6;
+  const int32_t baseline = rect.bottom - (d + 1) / 2;
+  SetPortFont(&font_);
+  const Str255 text(Label(label).c_str());
+  PortMoveTo(rect.left - 2 - PortStringWidth(text), baseline);
+  PortDrawPString(text);
+  SelectSystemFont();
+  const std::string unit = FitText(UnitName(dimension), kUnitWidth);
+  SetPortFont(&font_);
+  PortMoveTo(rect.right + 1, baseline);
+  PortDrawPString(Str255(unit.c_str()));
+  SelectSystemFont();
+}
+
+void TCoordsView::DrawBackground(const MacRect& rect) {
+  PortFillRectWithPattern(rect, 5);
+  const TViewPoint& size = GetStoredSize();
+  PortResetPen();
+  PortMoveTo(0, 0);
+  PortLineTo(size.h, 0);
+  for (const MacRect& cell : cells_) {
+    MacRect frame = cell;
+    MacRectInset(frame, -1, -1);
+    PortFillRectWithPattern(frame, 3);
+  }
+}
+
+void TCoordsView::DrawObjects(const MacRect&) {
+  for (std::string& text : shown_) text.clear();
+  if (!units_) return;
+  if (HasSelection() && !positionOnly_) {
+    int16_t drawn = 0;
+    for (int16_t cell = 0; cell < kFieldCells; ++cell) {
+      const TField field = FetchField(cell);
+      if (!field.present) break;
+      DrawValue(cell, FieldText(field));
+      DrawLabel(cell, kCellFields[cell].label, field.dimension);
+      ++drawn;
+    }
+    if (drawn > 0) return;
+  }
+  if (positionCleared_) return;
+  if (mode_ == kModeAngle) {
+    DrawValue(0, Format(body_tags::kDimAngle, position_.x));
+    DrawLabel(0, kLabelAngle, body_tags::kDimAngle);
+    return;
+  }
+  DrawValue(0, Format(body_tags::kDimLength, position_.x));
+  DrawValue(1, Format(body_tags::kDimLength, position_.y));
+  DrawLabel(0, kLabelX, body_tags::kDimLength);
+  DrawLabel(1, kLabelY, body_tags::kDimLength);
+  if (mode_ != kModePolar) return;
+  DrawValue(2, Format(body_tags::kDimLength, std::hypot(position_.x, position_.y)));
+  DrawValue(3, Format(body_tags::kDimAngle, std::atan2(position_.y, position_.x)));
+  DrawLabel(2, kLabelDistance, body_tags::kDimLength);
+  DrawLabel(3, kLabelDirection, body_tags::kDimAngle);
+}
+
+int16_t TCoordsView::CellAt(const MacPoint& point) const {
+  for (int16_t cell = 0; cell < kCellCount; ++cell)
+    if (Contains(cells_[cell], point)) return cell;
+  return -1;
+}
+
+TCommandCore* TCoordsView::DoMouseCommand(const MacPoint& point, TMouseEvent*, int32_t) {
+  const int16_t cell = CellAt(point);
+  if (cell < 0) {
+    if (editing_ && Commit(false) == 0) CloseEdit();
+    return nullptr;
+  }
+  if (!editing_ || cell != editCell_) OpenCell(cell);
+  return nullptr;
+}
+
+void TCoordsView::PlaceEdit(int16_t cell) {
+  const MacRect& rect = cells_[cell];
+  const RECT area{rect.left - 1, rect.top - 1, rect.right + 1, rect.bottom + 1};
+  if (!edit_) {
+    CWnd* parent = CWnd::FromHandle(GetWindowHandle());
+    auto edit = std::make_unique<TCoordEdit>(*this);
+    if (!parent ||
+        !edit->Create(WS_CHILD | WS_BORDER | WS_GROUP | WS_TABSTOP | ES_AUTOHSCROLL, area, parent,
+                      TCoordEdit::kControlId))
+      return;
+    edit_ = std::move(edit);
+  } else {
+    edit_->MoveWindow(area.left, area.top, area.right - area.left, area.bottom - area.top);
+  }
+  editCell_ = cell;
+}
+
+void TCoordsView::OpenCell(int16_t cell) {
+  if (world_) world_->SetMode(TWorldBase::kSelectionTool, 0);
+  const TField field = FetchField(cell);
+  // Only the selection's fields can be typed.
+  if (!field.present) return;
+  if (editing_ && Commit(false) != 0) return;
+  PlaceEdit(cell);
+  if (!edit_) return;
+  editing_ = true;
+  edit_->SetWindowText(field.mixed ? "" : FieldText(field).c_str());
+  edit_->ShowWindow(SW_SHOW);
+  if (::GetFocus() != edit_->m_hWnd) ::SetFocus(edit_->m_hWnd);
+  edit_->SetSel(0, -1);
+}
+
+void TCoordsView::CloseEdit() {
+  editing_ = false;
+  if (edit_ && edit_->m_hWnd) edit_->ShowWindow(SW_HIDE);
+  editCell_ = 0;
+  InvalidateAllShallow();
+}
+
+int16_t TCoordsView::Commit(bool performNow) {
+  if (!editing_ || !edit_) return 0;
+  const TField field = FetchField(editCell_);
+  if (!field.present) return 0;
+  const std::string text = edit_->GetWindowText();
+  // An untouched blank over mixed values changes nothing.
+  if (text.empty() && field.mixed) return 0;
+  auto command = std::make_unique<TCoordChangeCommand>();
+  const int16_t error = command->InitCoordChange(world_, field.tag, text, units_, field.dimension);
+  if (error != 0) {
+    if (world_) world_->Host().ShowError(error, 0);
+    edit_->SetSel(0, -1);
+    return error;
+  }
+  for (TLink* object : ObjectsWithField(field.tag)) command->AddTarget(object);
+  TCommandHandler* application = TCommandHandler::Application();
+  if (!application) return 0;
+  if (performNow)
+    application->PerformCommand(command.release());
+  else
+    application->PostCommand(command.release());
+  return 0;
+}
+
+void TCoordsView::MoveToNextCell(bool backwards) {
+  if (Commit(true) != 0) return;
+  const int16_t step = backwards ? kCellCount - 1 : 1;
+  int16_t cell = editCell_;
+  for (int16_t tried = 0; tried < kCellCount; ++tried) {
+    cell = static_cast<int16_t>((cell + step) % kCellCount);
+    if (FetchField(cell).present) {
+      editing_ = false;
+      OpenCell(cell);
+      return;
+    }
+  }
+}
+
+void TCoordsView::WorldContentsChanged() {
+  InvalidateAllShallow();
+}
+
+void TCoordsView::WorldSelectionChanged() {
+  if (editing_) CloseEdit();
+  InvalidateAllShallow();
+}
+
+void TCoordsView::WorldObjectsChanged() {
+  InvalidateAllShallow();
+}
+
+void TCoordsView::WorldGone() {
+  world_ = nullptr;
+  selection_ = nullptr;
+}
+
+void TCoordsView::ResetDragOrigin() {
+  if (!editing_) return;
+  CloseEdit();
+  editCell_ = 0;
+}
+
+TCommandCore* TCoordsView::DoKeyCommand(int16_t character, int32_t keyData, TEventRecord* event) {
+  if (editing_ || character == '\t')
+    return TOffScreenViewBase::DoKeyCommand(character, keyData, event);
+  OpenCell(editCell_);
+  if (!editing_ || !edit_) return TOffScreenViewBase::DoKeyCommand(character, keyData, event);
+  ::SendMessage(edit_->m_hWnd, WM_CHAR, static_cast<WPARAM>(static_cast<uint8_t>(character)), 0);
+  return nullptr;
+}

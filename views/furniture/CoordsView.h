@@ -1,0 +1,156 @@
+#pragma once
+// The coordinates bar of a document window: up to five cells of numbers beside the world view.
+// While nothing is selected it shows where the pointer is in world units; with objects selected,
+// their position fields (x, y, rotation), merged over the selection: a field whose values differ
+// shows a blank. A click on a cell opens a one-line edit over it; Return (or Tab, which then
+// moves to the next cell, Shift-Tab to the previous) applies the typed number or formula to every
+// selected object that has the field, as one undoable command.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/geometry/Vector.h"
+#include "core/port/PortText.h"
+#include "model/command/FormulaPropertyOp.h"
+#include "platform/mfc/CEdit.h"
+#include "model/world/WorldWatcher.h"
+#include "views/offscreen/OffScreenViewBase.h"
+
+class TLink;
+class TWorldDoc;
+class TWorldUnitHandler;
+class TCoordsView;
+
+// The typed value of a cell applied to the selected objects that have its field.
+class TCoordChangeCommand : public TFormulaPropertyOp {
+ public:
+  static constexpr int16_t kCommandNumber = 10000;
+  // The text read in the field's display units; answers 0 or the parse error (nothing made).
+  int16_t InitCoordChange(TWorldDoc* world, uint32_t tag, const std::string& text,
+                          TWorldUnitHandler* units, int32_t dimension);
+  const std::string& GetText() const { return text_; }
+
+ private:
+  std::string text_;
+};
+
+// The edit over a cell: Return and Tab commit through the bar; leaving it commits too.
+class TCoordEdit : public CEdit {
+ public:
+  static constexpr UINT kControlId = 1387;
+  explicit TCoordEdit(TCoordsView& owner) : owner_(owner) {}
+  BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+
+ private:
+  TCoordsView& owner_;
+  bool inCommit_ = false;
+};
+
+class TCoordsView : public TOffScreenViewBase, public TWorldWatcher {
+  DECLARE_CLASS_ID(374, TOffScreenViewBase)
+
+ public:
+  static constexpr int16_t kCellCount = 5;
+  static constexpr int16_t kFirstCellLeft = 21;
+  static constexpr int16_t kCellStep = 97;
+  static constexpr int16_t kCellRight = 75;
+  static constexpr int16_t kUnitWidth = 96 - 75;
+  // Display modes: one angle; two lengths (the default is 4); x, y, distance and direction.
+  static constexpr uint8_t kModeAngle = 2;
+  static constexpr uint8_t kModePosition = 4;
+  static constexpr uint8_t kModePolar = 12;
+
+  // Where a view point of the main view is in the world.
+  using PointToWorld = std::function<TVector(const MacPoint& point)>;
+
+  TCoordsView() = default;
+  ~TCoordsView() override;
+
+  // A bar `width` wide, as high as a line of its text and 5 pixels more.
+  void Init(CDocument* document, TWrappedWindow* superview, int32_t width,
+            TOffScreenViewBase* master, TViewCompanion* companion, TWorldUnitHandler* units,
+            TWorldDoc* world);
+  void SetPointToWorld(PointToWorld convert) { pointToWorld_ = std::move(convert); }
+  // The selected objects (not owned; null or empty for none).
+  void SetSelection(const std::vector<TLink*>* selection);
+
+  // Following the pointer (in world units).
+  void ShowWorldPosition(const TVector& position);
+  void ClearPosition() override;
+  void TrackFeedback(const int32_t values[6]) override;
+  void SetMode(uint8_t mode, bool positionOnly);
+
+  const MacRect& CellRect(int16_t cell) const { return cells_[static_cast<size_t>(cell)]; }
+  // The value text each cell showed at its last drawing (empty: none).
+  const std::string& CellText(int16_t cell) const { return shown_[static_cast<size_t>(cell)]; }
+  int16_t LineHeight() const { return lineHeight_; }
+  // The text cut at its end until it is at most `width` pixels wide in the bar's font.
+  std::string FitText(const std::string& text, int32_t width) const;
+
+  // Editing.
+  void OpenCell(int16_t cell);
+  void CloseEdit();
+  int16_t EditCell() const { return editCell_; }
+  bool IsEditing() const { return editing_; }
+  TCoordEdit* Edit() const { return edit_.get(); }
+  // Takes the edit's text: the command goes to the application (error 0), or the error is told
+  // and the text selected again. `performNow` performs the queued command at once (Tab).
+  int16_t Commit(bool performNow);
+  // Tab: commit and go to the next (or previous) cell that the selection can edit.
+  void MoveToNextCell(bool backwards);
+  // A drag starts afresh: the edit closes and the first cell is the one to edit next.
+  void ResetDragOrigin();
+  // A key typed into the bar with no cell open opens the cell and goes to its edit.
+  TCommandCore* DoKeyCommand(int16_t character, int32_t keyData, TEventRecord* event) override;
+
+  void DrawBackground(const MacRect& rect) override;
+  void DrawObjects(const MacRect& rect) override;
+  TCommandCore* DoMouseCommand(const MacPoint& point, TMouseEvent* event, int32_t hint) override;
+
+  // The world's notices: values, selection and objects redraw the cells.
+  void WorldContentsChanged() override;
+  void WorldSelectionChanged() override;
+  void WorldObjectsChanged() override;
+  void WorldGone() override;
+
+ private:
+  struct TField {
+    uint32_t tag = 0;
+    int32_t dimension = 0;
+    bool present = false;
+    bool mixed = false;
+    double value = 0.0;
+    std::string formula;
+  };
+  // The field of a cell merged over the selection; not present when no selected object has it.
+  TField FetchField(int16_t cell) const;
+  std::string FieldText(const TField& field) const;
+  std::vector<TLink*> ObjectsWithField(uint32_t tag) const;
+  bool HasSelection() const { return selection_ != nullptr && !selection_->empty(); }
+  std::string Format(int32_t dimension, double value) const;
+  std::string Label(int16_t number) const;
+  std::string UnitName(int32_t dimension) const;
+  void DrawValue(int16_t cell, const std::string& text);
+  void DrawLabel(int16_t cell, int16_t label, int32_t dimension);
+  int16_t CellAt(const MacPoint& point) const;
+  void PlaceEdit(int16_t cell);
+
+  TWorldUnitHandler* units_ = nullptr;
+  TWorldDoc* world_ = nullptr;
+  const std::vector<TLink*>* selection_ = nullptr;
+  PointToWorld pointToWorld_;
+  bool positionCleared_ = true;
+  bool positionOnly_ = false;
+  uint8_t mode_ = kModePosition;
+  TVector position_;
+  MacRect cells_[kCellCount];
+  std::string shown_[kCellCount];
+  FontSpec font_;
+  int16_t lineHeight_ = 12;
+  std::unique_ptr<TCoordEdit> edit_;
+  int16_t editCell_ = 0;
+  bool editing_ = false;
+};
