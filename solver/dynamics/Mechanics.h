@@ -127,9 +127,9 @@ class Mechanics {
   // The animation step, which formulas read as extdt().
   double FrameStep() const { return frameStep_; }
   void SetFrameStep(double step) { frameStep_ = step; }
-  // Whether contacts alone (no record's row in the solve) are solved by sweeps over their rows,
-  // each started from the forces of the last evaluation, rather than exactly: what a fast run
-  // wants, where a large pile solved exactly costs a factorisation per pivot.
+  // Whether many contacts alone (no record's row in the solve) are solved by sweeps over their
+  // rows, each started from the forces of the last evaluation, rather than exactly: what a fast
+  // run wants, where a large pile solved exactly costs a factorisation per pivot.
   void SetSweptContacts(bool on) { sweptContacts_ = on; }
 
   const std::vector<Warning>& Warnings() const { return warnings_; }
