@@ -47,13 +47,6 @@ class StageTimer {
   std::chrono::steady_clock::time_point start_;
 };
 
-// The value kept for a key in a sorted list, or 0.
-template <class Key>
-double Remembered(const std::vector<std::pair<Key, double>>& kept, const Key& key) {
-  const auto at = std::lower_bound(kept.begin(), kept.end(), std::make_pair(key, -HUGE_VAL));
-  return at != kept.end() && at->first == key ? at->second : 0.0;
-}
-
 uint64_t PairKey(int a, int b) {
   return static_cast<uint64_t>(a) << 32 | static_cast<uint32_t>(b);
 }
@@ -548,6 +541,27 @@ void Mechanics::SolveAccelerations() {
   }
   const StageTimer timer(contactTimes_.solve);
   baseForce_ = force_;
+  if (!SweepsApply(solveRows_) || !SweepAccelerations()) SolveContactRounds();
+  touches_.clear();
+  for (const ContactManifold& m : manifolds_) {
+    if (!m.touching) continue;
+    Touch t{m.a, m.b, Vector2d::Zero(), Vector2d::Zero(), m.friction * m.tangent};
+    double total = 0;
+    for (int k = m.first; k < m.first + m.count; ++k) {
+      const ContactPoint& p = contactPoints_[k];
+      total += p.force;
+      t.location += p.point;
+    }
+    t.location /= m.count;
+    t.force = total * m.normal;
+    touches_.push_back(t);
+  }
+  touches_.insert(touches_.end(), sleepingTouches_.begin(), sleepingTouches_.end());
+}
+
+// The exact solve: rounds of the bounded solve, until the friction bounds agree with the normal
+// forces they come from.
+void Mechanics::SolveContactRounds() {
   std::vector<char> kinetic(manifolds_.size(), 0);
   // The rounds start from the normal forces of the last evaluation, where the same points were
   // there: a resting stack then needs one round. A new manifold's first round lets friction hold
@@ -600,22 +614,8 @@ void Mechanics::SolveAccelerations() {
   for (const ContactPoint& p : contactPoints_)
     if (settled && p.force > 0) lastPointForces_.emplace_back(p.key, p.force);
   std::sort(lastPointForces_.begin(), lastPointForces_.end());
+  lastFrictionForces_.clear();
   RememberBounds();
-  touches_.clear();
-  for (const ContactManifold& m : manifolds_) {
-    if (!m.touching) continue;
-    Touch t{m.a, m.b, Vector2d::Zero(), Vector2d::Zero(), m.friction * m.tangent};
-    double total = 0;
-    for (int k = m.first; k < m.first + m.count; ++k) {
-      const ContactPoint& p = contactPoints_[k];
-      total += p.force;
-      t.location += p.point;
-    }
-    t.location /= m.count;
-    t.force = total * m.normal;
-    touches_.push_back(t);
-  }
-  touches_.insert(touches_.end(), sleepingTouches_.begin(), sleepingTouches_.end());
 }
 
 // Where the pivoting of the accelerations starts: each contact row clamped where it ended in
@@ -679,6 +679,11 @@ void Mechanics::ResolveImpacts(Eigen::VectorXd& state) {
            std::binary_search(closedBefore_.begin(), closedBefore_.end(), p.key);
   };
   ImpactQueue& queue = impactQueue_;
+  // A fast run leaves a point that was in contact and approaches too slowly to bounce to the
+  // projection of the velocities that follows, which stops it as the impact would: struck one
+  // by one, a pile's resting contacts would be passed over again and again for the small
+  // approach its swept forces leave.
+  queue.restingApproach = sweptContacts_ ? restSpeed : 0.0;
   queue.Begin(*this, struck);
   if (queue.Empty()) {
     closedBefore_.clear();
@@ -804,10 +809,15 @@ void Mechanics::ImpactQueue::Begin(const Mechanics& mechanics, const Struck& str
 
 void Mechanics::ImpactQueue::Update(const Mechanics& mechanics, int point) {
   rate[point] = mechanics.RowRate(mechanics.rows_[mechanics.contactPoints_[point].row]);
-  if (rate[point] < -kContactSpeed) {
+  if (Approaches(mechanics, point)) {
     heap.emplace_back(rate[point], point);
     std::push_heap(heap.begin(), heap.end(), std::greater<>());
   }
+}
+
+bool Mechanics::ImpactQueue::Approaches(const Mechanics& mechanics, int point) const {
+  const bool resting = mechanics.rows_[mechanics.contactPoints_[point].row].candidate;
+  return rate[point] < -(resting ? std::max(kContactSpeed, restingApproach) : kContactSpeed);
 }
 
 // The manifold of the point approaching fastest (the first such point on a tie), or -1.
@@ -839,7 +849,7 @@ void Mechanics::ImpactQueue::Refresh(const Mechanics& mechanics, int manifold) {
     const double now = mechanics.RowRate(mechanics.rows_[mechanics.contactPoints_[point].row]);
     if (now == before) return;
     rate[point] = now;
-    if (now < -kContactSpeed) {
+    if (Approaches(mechanics, point)) {
       heap.emplace_back(now, point);
       std::push_heap(heap.begin(), heap.end(), std::greater<>());
     }

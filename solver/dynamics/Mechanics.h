@@ -8,6 +8,7 @@
 // multipliers a bounded complementarity problem, solved by pivoting on the few bounded rows.
 // After each accepted step the integrator projects positions and velocities back onto the rows.
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <memory>
@@ -126,6 +127,10 @@ class Mechanics {
   // The animation step, which formulas read as extdt().
   double FrameStep() const { return frameStep_; }
   void SetFrameStep(double step) { frameStep_ = step; }
+  // Whether many contacts alone (no record's row in the solve) are solved by sweeps over their
+  // rows, each started from the forces of the last evaluation, rather than exactly: what a fast
+  // run wants, where a large pile solved exactly costs a factorisation per pivot.
+  void SetSweptContacts(bool on) { sweptContacts_ = on; }
 
   const std::vector<Warning>& Warnings() const { return warnings_; }
   // The rows found redundant when the row set last changed (constraint index per dropped row).
@@ -297,6 +302,12 @@ class Mechanics {
     int a, b;
     Eigen::Vector2d location, impulse;  // the impulse on b
   };
+  // The value kept for a key in a sorted list, or 0.
+  static double Remembered(const std::vector<std::pair<ContactKey, double>>& kept,
+                           const ContactKey& key) {
+    const auto at = std::lower_bound(kept.begin(), kept.end(), std::make_pair(key, -HUGE_VAL));
+    return at != kept.end() && at->first == key ? at->second : 0.0;
+  }
   struct Touch {
     int a, b;
     Eigen::Vector2d location, force, friction;  // the forces on b
@@ -343,6 +354,10 @@ class Mechanics {
     std::vector<char> isStruck, movedBody;
     std::vector<double> rate;                   // per point, its approach rate
     std::vector<std::pair<double, int>> heap;   // (rate, point), the smallest on top
+    // Below this approach a point already in contact is left to the velocities' projection
+    // after the impacts (0: every approaching point is struck).
+    double restingApproach = 0;
+    bool Approaches(const Mechanics& mechanics, int point) const;
   };
   void ContactEventValues(std::vector<double>& values) const;
   void ReportOverlap(double time);
@@ -350,6 +365,23 @@ class Mechanics {
   double ClosingSpeed(int a, int b, double h) const;
   contact::Box OutlineBox(int body) const;
   void SolveAccelerations();
+  void SolveContactRounds();
+  // Sweeps (ContactSweeps.cpp): projected Gauss-Seidel over the contact rows.
+  bool SweepsApply(const std::vector<int>& rows) const;
+  void PrepareSweep(const std::vector<int>& rows);
+  bool SweepToSettle(double tolerance);
+  bool SweepAccelerations();
+  bool FollowKineticFriction(const std::vector<int>& rows, double tolerance);
+  bool SweepVelocities(const std::vector<int>& rows, Eigen::VectorXd& state);
+  struct SweepRow {
+    int row = 0;
+    double inverse = 0;       // of the row's diagonal with its compliance
+    double lower = 0, upper = 0;
+    int manifold = -1;  // of a normal row (adds to its total) or a friction row (bounded)
+  };
+  double Sweep(std::vector<SweepRow>& sweep, const Eigen::VectorXd& b, Eigen::VectorXd& lambda,
+            Eigen::VectorXd& x, std::vector<double>& normal, const std::vector<double>& bound,
+            double tolerance, int most);
   void ComputeB();
   void BuildAll(const Context& context);
   double FrameAngle(const Context& context, const Constraint& record) const;
@@ -538,6 +570,16 @@ class Mechanics {
   double thinnest_ = HUGE_VAL;
   std::pair<int, int> limitingPair_{kNone, kNone};
   Eigen::VectorXd baseForce_;
+  // Sweeps: whether they are used, each manifold's friction force of the last evaluation by
+  // its key, and their buffers.
+  bool sweptContacts_ = false;
+  std::vector<std::pair<ContactKey, double>> lastFrictionForces_;
+  std::vector<SweepRow> sweepRows_;
+  std::vector<double> sweepNormal_, sweepBound_;
+  std::vector<int> sweepNormalRows_;
+  std::vector<double> sweepPointForce_;
+  Eigen::VectorXd sweepForceBefore_;
+  Eigen::VectorXd sweepB_, sweepLambda_, sweepX_;
 };
 
 inline int Context::BodyCount() const {

@@ -14,6 +14,8 @@ Simulation::Simulation(Model model, RunSettings settings)
   if (settings_.integrator == IntegratorKind::Euler) settings_.variableStep = false;
   settings_.SetStepsPerFrame(settings_.stepsPerFrame);
   mechanics_.SetFrameStep(settings_.animationStep);
+  // A fast run's contacts need only what a frame shows: swept, not solved exactly.
+  mechanics_.SetSweptContacts(settings_.integrator == IntegratorKind::Euler);
   mechanics_.SetOverlapError(settings_.overlapError);
   state_ = mechanics_.State();
   lengthScale_ = mechanics_.LengthScales();

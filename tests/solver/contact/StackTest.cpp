@@ -14,6 +14,7 @@ constexpr double g = 9.81;
 
 struct Pyramid {
   Model model;
+  int floorBody = kNone;
   std::vector<int> boxes;
   explicit Pyramid(int rows) {
     Body floor;
@@ -23,7 +24,7 @@ struct Pyramid {
     floor.shape.w = 200;
     floor.shape.h = 1;
     floor.staticFriction = floor.kineticFriction = 0.6;
-    model.AddBody(floor);
+    floorBody = model.AddBody(floor);
     const double size = 0.5, gap = 0.025;
     for (int row = 0; row < rows; ++row)
       for (int k = 0; k < rows - row; ++k) {
@@ -74,6 +75,39 @@ TEST(Stacks, PyramidOfTwelveRowsStandsTenSecondsAtTheDefaultSettings) {
 TEST(Stacks, PyramidOfTwentyRowsStandsTenSecondsAtTheDefaultSettings) {
   ExpectStanding(20, RunMode::Accurate, 10);
   ExpectStanding(20, RunMode::Fast, 10);
+}
+
+TEST(Stacks, PyramidOfTwentyFourRowsStandsTenSecondsInFastMode) {
+  ExpectStanding(24, RunMode::Fast, 10);
+}
+
+// The forces a fast run's contacts report carry the pyramid: the floor holds up its whole weight
+// with no net push sideways, and the top box rests on the two below it with its own weight.
+// Twenty-four rows have enough contacts that a fast run sweeps them rather than solving them
+// exactly.
+TEST(Stacks, FastPyramidsContactForcesCarryItsWeight) {
+  const Pyramid pyramid(24);
+  Simulation sim(pyramid.model, Defaults(RunMode::Fast));
+  ASSERT_NO_THROW(sim.AdvanceTo(0.2));
+  const Mechanics& mechanics = sim.GetMechanics();
+  auto total = [&](int body) {
+    Eigen::Vector2d sum(0, 0);
+    Mechanics::ContactReport report;
+    for (int pair = 1; pair <= mechanics.ContactPairCount(body); ++pair) {
+      EXPECT_TRUE(mechanics.ContactPair(body, pair, report));
+      sum += report.force + report.friction;
+    }
+    return sum;
+  };
+  const double weight = g * static_cast<double>(pyramid.boxes.size());
+  const Eigen::Vector2d onFloor = total(pyramid.floorBody);
+  EXPECT_NEAR(onFloor.y(), -weight, 1e-6 * weight);
+  EXPECT_NEAR(onFloor.x(), 0.0, 1e-6 * weight);
+  const int top = pyramid.boxes.back();
+  EXPECT_EQ(mechanics.ContactPairCount(top), 2);
+  const Eigen::Vector2d onTop = total(top);
+  EXPECT_NEAR(onTop.y(), g, 1e-6 * g);
+  EXPECT_NEAR(onTop.x(), 0.0, 1e-6 * g);
 }
 
 // A 1 cm ball at 200 m/s, 50 m from a small pyramid and flying away from it: the pyramid's

@@ -1,0 +1,288 @@
+// Contacts of a fast run solved by sweeps: projected Gauss-Seidel over the contact rows, each
+// row in turn brought to what it asks within its bounds, friction bounded by the normal forces
+// as they are found. Each evaluation starts from the forces of the last one, so that a pile at
+// rest costs a bounded number of sweeps, each linear in its contacts, where the exact solve
+// costs a factorisation of the whole pile per pivot. A pile the sweeps cannot settle is solved
+// exactly.
+
+#include <algorithm>
+#include <cmath>
+
+#include "solver/dynamics/Mechanics.h"
+#include "solver/dynamics/PlanarMath.h"
+
+namespace yb::dynamics {
+
+using namespace detail;
+
+namespace {
+
+// The sweeps of the accelerations stop once no row's acceleration changed by more than this
+// part of the largest one asked for; those of the velocities once none changed by more than
+// this part of the speed below which a contact counts as still.
+constexpr double kAccelerationSettled = 1e-10;
+constexpr double kVelocitySettled = 1e-3;
+// Sweeps per solve at most: a tall pile settles over several evaluations, each starting from
+// the last one's forces.
+constexpr int kMostSweeps = 50;
+// Sweeps that end further than this many times their tolerance from settling are a pile too
+// tall for them (its weight would need thousands to come down): it is solved exactly instead.
+constexpr double kUnsettled = 1e4;
+// Fewer contact rows than this are solved exactly in a fast run too: a factorisation of them
+// costs no more than the sweeps, and a small pile falls asleep the sooner for exact forces.
+constexpr size_t kFewestSweptRows = 1500;
+// Rounds of sweeps at most in which sticking manifolds that reached their static bound go over
+// to kinetic friction, and the kinetic friction of sliding ones follows their normal forces.
+constexpr int kMostFrictionRounds = 5;
+
+}  // namespace
+
+bool Mechanics::SweepsApply(const std::vector<int>& rows) const {
+  if (!sweptContacts_ || rows.size() < kFewestSweptRows) return false;
+  for (int i : rows)
+    if (rows_[i].contact < 0) return false;
+  return true;
+}
+
+// The rows of a sweep: each one's diagonal with its compliance, its bounds, and the manifold it
+// belongs to.
+void Mechanics::PrepareSweep(const std::vector<int>& rows) {
+  sweepRows_.resize(rows.size());
+  for (size_t r = 0; r < rows.size(); ++r) {
+    const Row& row = rows_[rows[r]];
+    SweepRow& s = sweepRows_[r];
+    s.row = rows[r];
+    s.lower = row.lower;
+    s.upper = row.upper;
+    s.manifold = row.friction ? row.contact : contactPoints_[row.contact].manifold;
+    double diagonal = row.compliance;
+    for (int k = row.begin; k < row.begin + row.count; ++k)
+      diagonal += entries_[k].second * entries_[k].second * invMass_[entries_[k].first];
+    s.inverse = diagonal > 0 ? 1 / diagonal : 0.0;
+  }
+}
+
+// Sweeps until no row's own rate changes by more than the tolerance, or the most sweeps. x is
+// what the rows measure (accelerations or velocities), kept equal to what it was plus the
+// forces' effect; a friction row whose manifold has a bound (0 and above) is held within that
+// bound times the manifold's normal force as it stands. Answers the largest change of a row's
+// rate in the last sweep.
+double Mechanics::Sweep(std::vector<SweepRow>& sweep, const Eigen::VectorXd& b,
+                        Eigen::VectorXd& lambda, Eigen::VectorXd& x, std::vector<double>& normal,
+                        const std::vector<double>& bound, double tolerance, int most) {
+  int sweeps = 0;
+  double changed = 0;
+  while (sweeps < most) {
+    ++sweeps;
+    changed = 0;
+    // Forward and backward in turn: a pile's weight then runs down it and its support up it
+    // within one pair of sweeps, whichever order the rows were found in.
+    const bool forward = sweeps % 2 == 1;
+    const size_t count = sweep.size();
+    for (size_t step = 0; step < count; ++step) {
+      const size_t r = forward ? step : count - 1 - step;
+      const SweepRow& s = sweep[r];
+      const Row& row = rows_[s.row];
+      double measured = 0;
+      for (int k = row.begin; k < row.begin + row.count; ++k)
+        measured += entries_[k].second * x[entries_[k].first];
+      const int i = static_cast<int>(r);
+      double next = lambda[i] + (b[i] - measured - row.compliance * lambda[i]) * s.inverse;
+      double lo = s.lower, hi = s.upper;
+      if (row.friction && bound[s.manifold] >= 0) {
+        hi = bound[s.manifold] * std::max(0.0, normal[s.manifold]);
+        lo = -hi;
+      }
+      next = std::clamp(next, lo, hi);
+      const double delta = next - lambda[i];
+      if (delta == 0) continue;
+      lambda[i] = next;
+      for (int k = row.begin; k < row.begin + row.count; ++k)
+        x[entries_[k].first] += invMass_[entries_[k].first] * entries_[k].second * delta;
+      if (!row.friction) normal[s.manifold] += delta;
+      if (s.inverse > 0) changed = std::max(changed, std::abs(delta) / s.inverse);
+    }
+    if (changed <= tolerance) break;
+  }
+  return changed;
+}
+
+// Sweeps the prepared rows until they settle; false where the most sweeps leave them further
+// from it than the exact solve would.
+bool Mechanics::SweepToSettle(double tolerance) {
+  return Sweep(sweepRows_, sweepB_, sweepLambda_, sweepX_, sweepNormal_, sweepBound_, tolerance,
+               kMostSweeps) <= kUnsettled * tolerance;
+}
+
+// The accelerations: normal rows push, friction rows of sticking manifolds hold within the
+// static bound, and a manifold whose friction reaches that bound goes over to kinetic friction;
+// sliding manifolds drag by kinetic friction. Answers false, having changed nothing the exact
+// solve starts from, where the sweeps cannot settle.
+bool Mechanics::SweepAccelerations() {
+  const std::vector<int>& rows = solveRows_;
+  const int n = static_cast<int>(rows.size());
+  PrepareSweep(rows);
+  // Kinetic friction starts from the normal forces the sweeps start from, and follows those
+  // found between rounds of sweeps (made to follow them within a sweep, a manifold jammed by
+  // its own friction would drive them up without end).
+  for (ContactPoint& p : contactPoints_)
+    p.force = Remembered(lastPointForces_, p.key);
+  force_ = baseForce_;
+  ApplyKineticFriction();
+  sweepB_.resize(n);
+  sweepLambda_.resize(n);
+  double largest = 0;
+  int warm = 0;
+  for (int r = 0; r < n; ++r) {
+    const Row& row = rows_[rows[r]];
+    sweepB_[r] = row.gamma;
+    largest = std::max(largest, std::abs(row.gamma));
+    sweepLambda_[r] = row.friction
+                          ? Remembered(lastFrictionForces_, manifolds_[row.contact].key)
+                          : Remembered(lastPointForces_, contactPoints_[row.contact].key);
+    warm += sweepLambda_[r] != 0 ? 1 : 0;
+  }
+  // A pile met for the first time has no forces to start from: sweeps from nothing would take
+  // thousands to carry its weight down. One exact solve without friction starts them. Friction
+  // left free there would take up whatever spreads the normal forces most evenly, far beyond
+  // its bounds in a tall pile; without it, a pile that can stand on its normal forces alone
+  // already stands, and the sweeps add only the friction that it needs.
+  if (2 * warm < n) {
+    ComputeB();
+    std::vector<int>& normalRows = sweepNormalRows_;
+    normalRows.clear();
+    for (int r = 0; r < n; ++r)
+      if (!rows_[rows[r]].friction) normalRows.push_back(r);
+    const int count = static_cast<int>(normalRows.size());
+    Eigen::VectorXd b(count), lower(count), upper(count), x;
+    std::vector<int> normal(count);
+    for (int k = 0; k < count; ++k) {
+      normal[k] = rows[normalRows[k]];
+      b[k] = solveB_[normalRows[k]];
+      lower[k] = solveLower_[normalRows[k]];
+      upper[k] = solveUpper_[normalRows[k]];
+    }
+    SolveBounded(normal, b, lower, upper, x);
+    sweepLambda_.setZero();
+    for (int k = 0; k < count; ++k)
+      sweepLambda_[normalRows[k]] = x[k];
+  }
+  sweepX_ = invMass_.cwiseProduct(force_);
+  sweepNormal_.assign(manifolds_.size(), 0.0);
+  sweepBound_.assign(manifolds_.size(), 0.0);
+  for (int r = 0; r < n; ++r) {
+    const Row& row = rows_[rows[r]];
+    if (!row.friction) sweepNormal_[sweepRows_[r].manifold] += sweepLambda_[r];
+    for (int k = row.begin; k < row.begin + row.count; ++k)
+      sweepX_[entries_[k].first] +=
+          invMass_[entries_[k].first] * entries_[k].second * sweepLambda_[r];
+  }
+  for (size_t k = 0; k < manifolds_.size(); ++k)
+    sweepBound_[k] = manifolds_[k].staticFriction;
+  // The free fall of the applied forces is as large an acceleration as the rows must undo.
+  for (int r = 0; r < n; ++r) {
+    const Row& row = rows_[rows[r]];
+    double fall = 0;
+    for (int k = row.begin; k < row.begin + row.count; ++k)
+      fall += entries_[k].second * invMass_[entries_[k].first] * baseForce_[entries_[k].first];
+    largest = std::max(largest, std::abs(fall));
+  }
+  const double tolerance = kAccelerationSettled * std::max(largest, 1e-300);
+  auto largestForce = [&] { return n > 0 ? sweepLambda_.cwiseAbs().maxCoeff() : 0.0; };
+  for (int round = 0; round <= kMostFrictionRounds; ++round) {
+    if (!SweepToSettle(tolerance)) return false;
+    bool switched = false;
+    for (int r = 0; r < n; ++r) {
+      const Row& row = rows_[rows[r]];
+      if (!row.friction) continue;
+      const ContactManifold& m = manifolds_[row.contact];
+      double& coefficient = sweepBound_[row.contact];
+      const double held = m.staticFriction * sweepNormal_[row.contact];
+      if (coefficient != m.staticFriction || m.kineticFriction >= m.staticFriction) continue;
+      if (!(held > 0) || std::abs(sweepLambda_[r]) < held * (1 - 1e-12)) continue;
+      coefficient = m.kineticFriction;
+      switched = true;
+    }
+    const bool dragged = FollowKineticFriction(rows, kAccelerationSettled * largestForce());
+    if (!switched && !dragged) break;
+  }
+  // Rounds that still move the friction are a pile jammed by it; what the last round found
+  // stands, as bounded as the exact solve leaves it.
+  // What the sweeps found, as the exact solve leaves it.
+  solveX_ = sweepLambda_;
+  for (ContactPoint& p : contactPoints_)
+    p.force = 0;
+  for (ContactManifold& m : manifolds_)
+    if (m.frictionRow >= 0 && rows_[m.frictionRow].candidate) m.friction = 0;
+  for (int r = 0; r < n; ++r) {
+    Row& row = rows_[rows[r]];
+    row.lambda = sweepLambda_[r];
+    if (row.friction)
+      manifolds_[row.contact].friction = row.lambda;
+    else
+      contactPoints_[row.contact].force = row.lambda;
+  }
+  lastPointForces_.clear();
+  for (const ContactPoint& p : contactPoints_)
+    if (p.force > 0) lastPointForces_.emplace_back(p.key, p.force);
+  std::sort(lastPointForces_.begin(), lastPointForces_.end());
+  lastFrictionForces_.clear();
+  for (int r = 0; r < n; ++r) {
+    const Row& row = rows_[rows[r]];
+    if (row.friction && row.lambda != 0)
+      lastFrictionForces_.emplace_back(manifolds_[row.contact].key, row.lambda);
+  }
+  std::sort(lastFrictionForces_.begin(), lastFrictionForces_.end());
+  boundStart_.assign(n, Bound::Free);
+  RememberBounds();
+  return true;
+}
+
+// Kinetic friction made from the normal forces the sweeps have just found, where they moved by
+// more than the tolerance from those it was made from; the accelerations follow. Answers
+// whether it changed.
+bool Mechanics::FollowKineticFriction(const std::vector<int>& rows, double tolerance) {
+  std::vector<double>& found = sweepPointForce_;
+  found.assign(contactPoints_.size(), 0.0);
+  for (size_t r = 0; r < rows.size(); ++r) {
+    const Row& row = rows_[rows[r]];
+    if (!row.friction) found[row.contact] = sweepLambda_[static_cast<int>(r)];
+  }
+  bool moved = false;
+  for (const ContactManifold& m : manifolds_) {
+    if (!m.touching || m.slide == 0 || !(m.kineticFriction > 0)) continue;
+    for (int k = m.first; k < m.first + m.count && !moved; ++k)
+      moved = std::abs(found[k] - contactPoints_[k].force) > tolerance;
+  }
+  if (!moved) return false;
+  sweepForceBefore_ = force_;
+  for (size_t k = 0; k < contactPoints_.size(); ++k)
+    contactPoints_[k].force = found[k];
+  force_ = baseForce_;
+  ApplyKineticFriction();
+  sweepX_ += invMass_.cwiseProduct(force_ - sweepForceBefore_);
+  return true;
+}
+
+// The velocities onto the contact rows: normal rows stop approaching, friction rows of
+// sticking manifolds stop slipping, by impulses swept as the forces are.
+bool Mechanics::SweepVelocities(const std::vector<int>& rows, Eigen::VectorXd& state) {
+  const int n = static_cast<int>(rows.size());
+  PrepareSweep(rows);
+  sweepX_ = state.tail(dofCount_);
+  sweepB_.resize(n);
+  sweepLambda_ = Eigen::VectorXd::Zero(n);
+  for (int r = 0; r < n; ++r) {
+    const Row& row = rows_[rows[r]];
+    sweepB_[r] = row.velocityTarget;
+    sweepRows_[r].lower = row.oneSided ? 0.0 : -kInfinity;
+    sweepRows_[r].upper = kInfinity;
+  }
+  sweepNormal_.assign(manifolds_.size(), 0.0);
+  sweepBound_.assign(manifolds_.size(), -1.0);
+  if (!SweepToSettle(kVelocitySettled * kContactSpeed)) return false;
+  state.tail(dofCount_) = sweepX_;
+  return true;
+}
+
+}  // namespace yb::dynamics
