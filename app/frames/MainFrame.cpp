@@ -140,6 +140,11 @@ void CMainFrame::OnClose() {
     application->StopCurrentRun();
     return;
   }
+  // A changed world is saved first, or given up, when the user says so; Cancel keeps the
+  // program open.
+  if (CWinApp* const application = CWinApp::Current();
+      application != nullptr && !application->SaveAllModified())
+    return;
   WINDOWPLACEMENT placement;
   if (GetWindowPlacement(m_hWnd, &placement)) WriteWindowPlacement(placement);
   DestroyWindow();

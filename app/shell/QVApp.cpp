@@ -8,6 +8,11 @@
 
 IMPLEMENT_DYNAMIC(TQVApp, TMacApplication)
 
+BOOL TQVApp::InitInstance() {
+  SetDocManager(std::make_unique<TQVDocManager>());
+  return TMacApplication::InitInstance();
+}
+
 int32_t TQVApp::Run() {
   const HWND main = m_pMainWnd != nullptr ? m_pMainWnd->m_hWnd : nullptr;
   SetExitCode(RunEventLoop(main));

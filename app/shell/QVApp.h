@@ -4,8 +4,12 @@
 // start-up on the handler half's own start-up.
 
 #include "app/shell/MacApplication.h"
+#include "platform/mfc/CDocManager.h"
 
 class TCommand;
+
+// The program's document manager; its file-name prompt is the framework's.
+class TQVDocManager : public CDocManager {};
 
 class TQVApp : public TMacApplication {
   DECLARE_DYNAMIC(TQVApp)
@@ -13,6 +17,9 @@ class TQVApp : public TMacApplication {
 
  public:
   TQVApp() = default;
+
+  // The program's own document manager, then the framework's start-up.
+  BOOL InitInstance() override;
 
   // The event loop over the main window (no command is being performed when it starts), then
   // ExitInstance, whose answer it gives.
