@@ -308,7 +308,7 @@ void TApp::NewDocument() {
 }
 
 bool TApp::OpenDocumentFile(const std::string& path) {
-  if (documents_ == nullptr) return false;
+  if (documents_ == nullptr || !MayOpenDocument()) return false;
   const std::string full = FullDocumentPath(path);
   if (TOwlSubview* open = documents_->FindWindowOfFile(full)) {
     open->SelectWindow();

@@ -5,6 +5,9 @@
 #include "core/MenuCommands.h"
 #include "core/MenuSetup.h"
 #include "model/world/RunCommand.h"
+#include "platform/win32/Input.h"
+#include "platform/win32/Menu.h"
+#include "scripting/shell/ScriptsMenu.h"
 
 IMPLEMENT_DYNAMIC(TQVApp, TMacApplication)
 
@@ -67,8 +70,64 @@ TCommandCore* TQVApp::DoMenuCommand(int16_t command) {
   }
 }
 
+BOOL TQVApp::OnCmdMsg(UINT id, int32_t code, void* extra) {
+  if (id == static_cast<UINT>(ScriptsMenu::kFirstEntryCommand) && code == CN_UPDATE_COMMAND_UI &&
+      extra != nullptr) {
+    RebuildMenu(*static_cast<CCmdUI*>(extra));
+    return TRUE;
+  }
+  return TMacApplication::OnCmdMsg(id, code, extra);
+}
+
+void TQVApp::RebuildMenu(CCmdUI& update) {
+  ScriptsMenu* const scripts = ScriptsMenu::Current();
+  if (scripts == nullptr || scripts->CountItems() == 0) {
+    // The item says again what it said before scripts took its place.
+    if (!scriptItemText_.empty()) update.SetText(scriptItemText_.c_str());
+    update.Enable(FALSE);
+    return;
+  }
+  const HMENU menu = update.m_hMenu;
+  if (menu == nullptr) return;
+  if (scriptItemText_.empty()) {
+    char text[256] = "";
+    GetMenuString(menu, update.m_nID, text, sizeof text, MF_BYCOMMAND);
+    scriptItemText_ = text;
+  }
+  UINT position = update.m_nIndex;
+  while (GetMenuItemCount(menu) > static_cast<int32_t>(position))
+    DeleteMenu(menu, position, MF_BYPOSITION);
+  int16_t command = ScriptsMenu::kFirstEntryCommand;
+  for (int32_t entry = 1; entry <= scripts->CountItems(); ++entry, ++position, ++command) {
+    Str255 name;
+    Str255 path;
+    scripts->GetItem(static_cast<int16_t>(entry), name, path, nullptr);
+    scripts->SetItemCommand(entry, command);
+    InsertMenu(menu, position, MF_BYPOSITION | MF_STRING, static_cast<UINT>(command),
+               name.AsCString());
+  }
+  update.m_nIndex = position - 1;
+  update.m_nIndexMax = static_cast<UINT>(GetMenuItemCount(menu));
+  update.m_bEnableChanged = TRUE;
+}
+
+bool TQVApp::MayOpenDocument() {
+  const TCommand* const run = CurrentRunCommand();
+  if (run == nullptr || run->AllowsOpen() != 0) return true;
+  MessageBeep(0);
+  return false;
+}
+
 void TQVApp::DoSetupMenus() {
   TMacApplication::DoSetupMenus();
+  // The script items the Scripts menu holds now.
+  if (ScriptsMenu* const scripts = ScriptsMenu::Current()) {
+    for (int32_t entry = 1; entry <= scripts->CountItems(); ++entry) {
+      const ScriptsMenuEntry* const item = scripts->Entry(entry);
+      if (item != nullptr && item->command != 0)
+        EnableMenuCommand(item->command, item->enabled != 0 && !IsMemoryLow());
+    }
+  }
   EnableMenuCommand(1054, !PlayerMode());
   EnableMenuCommand(1053, PlayerMode() && !IsMemoryLow());
 }

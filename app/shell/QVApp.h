@@ -3,9 +3,12 @@
 // one: its event loop starts with no command being performed, and its helpers are made at
 // start-up on the handler half's own start-up.
 
+#include <string>
+
 #include "app/shell/MacApplication.h"
 #include "platform/mfc/CDocManager.h"
 
+class CCmdUI;
 class TCommand;
 
 // The program's document manager; its file-name prompt is the framework's.
@@ -43,6 +46,19 @@ class TQVApp : public TMacApplication {
   // After the base's set-up: 1054 while not in player mode, 1053 while in it (and memory is not
   // low).
   void DoSetupMenus() override;
+  // The update of the first script item (5521) fills the Scripts menu: without script entries
+  // the item is greyed; otherwise every item from its place to the end of the menu is replaced
+  // by one item per entry, in order, carrying commands 5521, 5522, ..., which each entry
+  // remembers.
+  BOOL OnCmdMsg(UINT id, int32_t code, void* extra) override;
+  void RebuildMenu(CCmdUI& update);
+  // The text the first script item had before scripts took its place.
+  const std::string& ScriptItemText() const { return scriptItemText_; }
+
+  // Opening a document while a run that forbids it is in progress beeps and opens nothing:
+  // answers false then.
+  bool MayOpenDocument();
+
   bool PlayerMode() const { return playerMode_ != 0; }
   void SetPlayerMode(bool on) { playerMode_ = on ? 1 : 0; }
   // Installs the player menu bar and keys while in player mode (leaving the mode keeps the bar
@@ -51,4 +67,5 @@ class TQVApp : public TMacApplication {
 
  private:
   int16_t playerMode_ = 0;
+  std::string scriptItemText_;
 };

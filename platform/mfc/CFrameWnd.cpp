@@ -1,4 +1,5 @@
 #include "platform/mfc/CFrameWnd.h"
+#include "platform/mfc/CWinApp.h"
 
 #include "platform/mfc/CDocument.h"
 #include "platform/mfc/CStatusBar.h"
@@ -148,7 +149,11 @@ BOOL CFrameWnd::OnCmdMsg(UINT id, int32_t code, void* extra) {
   if (activeView_ && activeView_->OnCmdMsg(id, code, extra)) return TRUE;
   if (CWnd::OnCmdMsg(id, code, extra)) return TRUE;
   CDocument* document = activeView_ ? activeView_->GetDocument() : nullptr;
-  return document && document->OnCmdMsg(id, code, extra);
+  if (document && document->OnCmdMsg(id, code, extra)) return TRUE;
+  // The application is the last stop, reached from the top-level frame only.
+  if (GetParentFrame() != nullptr) return FALSE;
+  CWinApp* const application = CWinApp::Current();
+  return application != nullptr && application->OnCmdMsg(id, code, extra);
 }
 
 int32_t CFrameWnd::OnCreateHelper(CREATESTRUCT* create, CCreateContext* context) {

@@ -69,6 +69,9 @@ class CCmdUI {
  public:
   UINT m_nID = 0;
   UINT m_nIndex = 0;
+  // Where the update of the menu ends: a handler that adds or removes items moves it (and
+  // m_nIndex to the last item it handled).
+  UINT m_nIndexMax = 0;
   HMENU m_hMenu = nullptr;
   BOOL m_bEnableChanged = FALSE;
 
