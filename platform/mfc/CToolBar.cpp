@@ -1,7 +1,9 @@
 #include "platform/mfc/CToolBar.h"
 
+#include <cstring>
 #include <vector>
 
+#include "platform/win32/Bitmap.h"
 #include "platform/win32/Message.h"
 #include "platform/win32/ToolBar.h"
 #include "platform/win32/Window.h"
@@ -60,6 +62,43 @@ BOOL CToolBar::SetButtons(const UINT* ids, int32_t count) {
   }
   return static_cast<BOOL>(::SendMessage(m_hWnd, TB_ADDBUTTONS, static_cast<WPARAM>(count),
                                          reinterpret_cast<LPARAM>(buttons.data())));
+}
+
+BOOL CToolBar::LoadToolBar(HMODULE module, UINT id) {
+  constexpr uint32_t kHeaderWords = 4;
+  const LPCSTR name = MAKEINTRESOURCEA(static_cast<uint16_t>(id));
+  const HRSRC found = FindResource(module, name, RT_TOOLBAR);
+  const uint32_t size = SizeofResource(module, found);
+  if (found == nullptr || size < kHeaderWords * 2) return FALSE;
+  const auto* bytes = static_cast<const uint8_t*>(LockResource(LoadResource(module, found)));
+  if (bytes == nullptr) return FALSE;
+  const auto word = [bytes](uint32_t index) {
+    return static_cast<uint16_t>(bytes[index * 2] | (bytes[index * 2 + 1] << 8));
+  };
+  const uint16_t width = word(1);
+  const uint16_t height = word(2);
+  const uint32_t count = word(3);
+  // Every item must lie within the resource.
+  if (word(0) != 1 || width == 0 || height == 0 || size < (kHeaderWords + count) * 2)
+    return FALSE;
+  const HBITMAP strip = LoadBitmap(module, name);
+  if (strip == nullptr) return FALSE;
+  std::vector<UINT> ids(count);
+  for (uint32_t i = 0; i < count; ++i) ids[i] = word(kHeaderWords + i);
+  SetSizes(SIZE{width + 7, height + 7}, SIZE{width, height});
+  SetBitmap(strip);
+  SetButtons(ids.data(), static_cast<int32_t>(count));
+  module_ = module;
+  return TRUE;
+}
+
+std::string CToolBar::GetButtonTip(int32_t index) const {
+  const UINT id = GetItemID(index);
+  if (id == ID_SEPARATOR || id == static_cast<UINT>(-1)) return {};
+  char text[256] = "";
+  if (LoadString(module_, id, text, sizeof text) <= 0) return {};
+  const char* const tip = std::strchr(text, '\n');
+  return tip != nullptr ? std::string(tip + 1) : std::string();
 }
 
 int32_t CToolBar::GetCount() const {
