@@ -1,10 +1,13 @@
 #include "platform/mfc/CToolBar.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
+#include "platform/mfc/CFrameWnd.h"
 #include "platform/win32/Bitmap.h"
 #include "platform/win32/Message.h"
+#include "platform/win32/WindowPaint.h"
 #include "platform/win32/ToolBar.h"
 #include "platform/win32/Window.h"
 
@@ -128,6 +131,48 @@ void CToolBar::SetButtonStyle(int32_t index, UINT style) {
   const UINT state = HIWORD(style) ^ TBSTATE_ENABLED;
   ::SendMessage(m_hWnd, TB_SETBUTTONSTYLESTATE, static_cast<WPARAM>(index),
                 MAKELPARAM(LOWORD(style) & 0xFF, state & 0xFF));
+}
+
+void CToolBar::OnUpdateCmdUI(CCmdTarget* target, BOOL disableIfNoHandler) {
+  CToolCmdUI state(*this);
+  state.m_nIndexMax = static_cast<UINT>(std::max(GetCount(), 0));
+  for (state.m_nIndex = 0; state.m_nIndex < state.m_nIndexMax; ++state.m_nIndex) {
+    const UINT id = GetItemID(static_cast<int32_t>(state.m_nIndex));
+    if (id == ID_SEPARATOR) continue;
+    state.m_nID = id;
+    if (state.DoUpdate(target) || !disableIfNoHandler || target == nullptr) continue;
+    AFX_CMDHANDLERINFO probe;
+    if (!target->OnCmdMsg(id, CN_COMMAND, &probe)) state.Enable(FALSE);
+  }
+}
+
+BOOL CToolBar::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+  if (message != WM_IDLEUPDATECMDUI) return CControlBar::OnWndMsg(message, wParam, lParam, result);
+  if (::IsWindowVisible(m_hWnd)) {
+    CCmdTarget* target = GetParentFrame();
+    if (target == nullptr) target = GetParent();
+    OnUpdateCmdUI(target, static_cast<BOOL>(wParam));
+  }
+  *result = 0;
+  return TRUE;
+}
+
+void CToolCmdUI::SetStyle(UINT style) {
+  const auto index = static_cast<int32_t>(m_nIndex);
+  if (bar_.GetButtonStyle(index) == style) return;
+  bar_.SetButtonStyle(index, style);
+  ::InvalidateRect(bar_.m_hWnd, nullptr, TRUE);
+}
+
+void CToolCmdUI::Enable(BOOL enable) {
+  m_bEnableChanged = TRUE;
+  const UINT style = bar_.GetButtonStyle(static_cast<int32_t>(m_nIndex));
+  SetStyle(enable ? (style & ~TBBS_DISABLED) : ((style | TBBS_DISABLED) & ~TBBS_PRESSED));
+}
+
+void CToolCmdUI::SetCheck(int32_t check) {
+  const UINT style = bar_.GetButtonStyle(static_cast<int32_t>(m_nIndex));
+  SetStyle(check != 0 ? (style | TBBS_CHECKED) : (style & ~TBBS_CHECKED));
 }
 
 SIZE CToolBar::CalcFixedLayout(BOOL, BOOL) {

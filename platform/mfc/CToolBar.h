@@ -82,6 +82,27 @@ class CToolBar : public CControlBar {
 
   SIZE CalcFixedLayout(BOOL stretch, BOOL horizontal) override;
 
+  // Each button's command asks the target (the frame) for its state; with disableIfNoHandler
+  // a button whose command no target answers is disabled.
+  void OnUpdateCmdUI(CCmdTarget* target, BOOL disableIfNoHandler);
+  BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+
  private:
   HMODULE module_ = nullptr;
+};
+
+// The update of one tool-bar button: enabling clears its disabled state, disabling sets it and
+// clears its pressed state; checking sets its checked state. The bar is redrawn when a state
+// changed.
+class CToolCmdUI : public CCmdUI {
+ public:
+  explicit CToolCmdUI(CToolBar& bar) : bar_(bar) {}
+  CToolBar& Bar() const { return bar_; }
+  void Enable(BOOL enable = TRUE) override;
+  void SetCheck(int32_t check = 1) override;
+  void SetText(const char*) override {}
+
+ private:
+  void SetStyle(UINT style);
+  CToolBar& bar_;
 };

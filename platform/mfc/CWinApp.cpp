@@ -10,7 +10,6 @@ namespace {
 
 // Sent to the main window and its descendants at the start of an idle period, so that bars
 // and panes bring their command interfaces up to date.
-constexpr UINT WM_IDLEUPDATECMDUI = 0x0363;
 
 CWinApp*& CurrentSlot() {
   static CWinApp* application = nullptr;
