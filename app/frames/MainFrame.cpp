@@ -10,6 +10,7 @@
 #include "core/MenuSetup.h"
 #include "app/shell/QVApp.h"
 #include "model/command/CommandCore.h"
+#include "platform/mfc/CDockState.h"
 #include "platform/win32/Message.h"
 #include "platform/win32/MessageBox.h"
 #include "platform/win32/Timer.h"
@@ -28,6 +29,8 @@ constexpr UINT kWidePaneStyle = SBPS_STRETCH | SBPS_NOBORDERS;
 constexpr int32_t kWidePaneWidth = 16384;
 constexpr DWORD kMainToolBarStyle = 0x500028B4;  // child, visible, top, tips, borders
 constexpr int16_t kBarTitleList = 24576;
+// The profile name the bars' arrangement is kept under.
+constexpr char kDockStateName[] = "General";
 constexpr int16_t kMainToolBarTitle = 1;
 
 TApplicationHandler* ShellApplication() {
@@ -50,6 +53,10 @@ BOOL CMainFrame::CreateMainWindow() {
     DestroyWindow();
     return FALSE;
   }
+  // The bars as they were left.
+  CDockState dockState;
+  dockState.LoadState(kDockStateName);
+  SetDockState(dockState);
   if (std::optional<WINDOWPLACEMENT> saved = ReadWindowPlacement()) {
     startPlacement_ = *saved;
   } else {
@@ -181,6 +188,9 @@ void CMainFrame::OnClose() {
   if (CWinApp* const application = CWinApp::Current();
       application != nullptr && !application->SaveAllModified())
     return;
+  CDockState dockState;
+  GetDockState(dockState);
+  dockState.SaveState(kDockStateName);
   WINDOWPLACEMENT placement;
   if (GetWindowPlacement(m_hWnd, &placement)) WriteWindowPlacement(placement);
   DestroyWindow();

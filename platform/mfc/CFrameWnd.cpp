@@ -1,5 +1,6 @@
 #include "platform/mfc/CFrameWnd.h"
 #include "platform/mfc/CWinApp.h"
+#include "platform/mfc/CDockState.h"
 
 #include "platform/mfc/CDocument.h"
 #include "platform/mfc/CStatusBar.h"
@@ -126,6 +127,31 @@ void CFrameWnd::RecalcLayout(BOOL) {
   if (!pane) return;
   ::MoveWindow(pane, client.left, client.top, client.right - client.left,
                client.bottom - client.top, TRUE);
+}
+
+void CFrameWnd::GetDockState(CDockState& state) const {
+  state.Clear();
+  for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+    const auto* bar = dynamic_cast<const CControlBar*>(FromHandlePermanent(child));
+    const int32_t id = ::GetDlgCtrlID(child);
+    if (bar == nullptr || id <= 0) continue;
+    CControlBarInfo info;
+    info.m_nBarID = static_cast<UINT>(id);
+    info.m_bVisible = (::GetWindowLongPtr(child, GWL_STYLE) & WS_VISIBLE) != 0;
+    info.m_dwSide = bar->GetBarStyle() & CBRS_ALIGN_ANY;
+    state.m_arrBarInfo.push_back(info);
+  }
+}
+
+void CFrameWnd::SetDockState(const CDockState& state) {
+  for (const CControlBarInfo& info : state.m_arrBarInfo) {
+    const HWND child = ::GetDlgItem(m_hWnd, static_cast<int32_t>(info.m_nBarID));
+    auto* bar = dynamic_cast<CControlBar*>(FromHandlePermanent(child));
+    if (bar == nullptr) continue;
+    bar->SetBarStyle(info.m_dwSide);
+    ::ShowWindow(child, info.m_bVisible ? SW_SHOWNOACTIVATE : SW_HIDE);
+  }
+  RecalcLayout();
 }
 
 void CFrameWnd::SetActiveView(CView* view, BOOL notify) {

@@ -18,6 +18,7 @@
 #include "platform/win32/Clock.h"
 #include "platform/win32/Input.h"
 #include "platform/win32/Message.h"
+#include "platform/win32/Profile.h"
 #include "platform/win32/Window.h"
 
 namespace {
@@ -107,6 +108,45 @@ TEST_F(MainToolBarTest, ClickingNewMakesAWorld) {
   }
   ASSERT_NE(app_->Documents(), nullptr);
   EXPECT_EQ(app_->Documents()->OpenCount(), 1u);
+}
+
+}  // namespace
+
+namespace {
+
+// The bars are found as they were left when the program starts again; a damaged arrangement
+// leaves the frame's own.
+TEST_F(MainToolBarTest, ASecondStartFindsTheBarsAsTheyWereLeft) {
+  ShowWindow(Bar().m_hWnd, SW_HIDE);
+  SendMessage(frame_->m_hWnd, WM_CLOSE, 0, 0);
+  app_->ExitInstance();
+  app_.reset();
+  app_ = std::make_unique<TApp>(stream_);
+  app_->SetConfigDirectory(folder_);
+  ASSERT_TRUE(app_->InitInstance(CCommandLineInfo()));
+  frame_ = app_->MainFrame();
+  EXPECT_FALSE(GetWindowLongPtr(Bar().m_hWnd, GWL_STYLE) & WS_VISIBLE);
+  EXPECT_TRUE(GetWindowLongPtr(frame_->StatusBar().m_hWnd, GWL_STYLE) & WS_VISIBLE);
+  RECT frameClient;
+  RECT documents;
+  GetClientRect(frame_->m_hWnd, &frameClient);
+  GetWindowRect(frame_->m_hWndMDIClient, &documents);
+  POINT origin{0, 0};
+  ClientToScreen(frame_->m_hWnd, &origin);
+  EXPECT_EQ(documents.top, origin.y) << "the hidden bar still takes room";
+
+  // Kept hidden again, but one bar of the arrangement names a side that does not exist.
+  SendMessage(frame_->m_hWnd, WM_CLOSE, 0, 0);
+  app_->ExitInstance();
+  app_.reset();
+  SetProfileFile(std::string(folder_) + "/Yarrowby/yb.ini");
+  WriteProfileInt("General-Bar0", "Side", 12345);
+  SetProfileFile("");
+  app_ = std::make_unique<TApp>(stream_);
+  app_->SetConfigDirectory(folder_);
+  ASSERT_TRUE(app_->InitInstance(CCommandLineInfo()));
+  frame_ = app_->MainFrame();
+  EXPECT_TRUE(GetWindowLongPtr(Bar().m_hWnd, GWL_STYLE) & WS_VISIBLE);
 }
 
 }  // namespace
