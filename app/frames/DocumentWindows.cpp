@@ -143,7 +143,8 @@ TWorldWindowDocument* TDocumentWindows::NewestOpenDocument() const {
 
 size_t TDocumentWindows::OpenCount() const {
   size_t open = 0;
-  for (const auto& document : documents_) open += document->Windows().empty() ? 0 : 1;
+  for (const auto& document : documents_)
+    open += document->Windows().empty() ? 0 : 1;
   return open;
 }
 

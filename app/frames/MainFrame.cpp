@@ -3,12 +3,12 @@
 #include "app/TApp.h"
 #include "app/frames/DocumentWindows.h"
 #include "app/shell/ApplicationHandler.h"
-#include "core/Failure.h"
-#include "core/Resources.h"
 #include "app/shell/MenuBar.h"
+#include "app/shell/QVApp.h"
+#include "core/Failure.h"
 #include "core/MenuCommands.h"
 #include "core/MenuSetup.h"
-#include "app/shell/QVApp.h"
+#include "core/Resources.h"
 #include "model/command/CommandCore.h"
 #include "platform/mfc/CDockState.h"
 #include "platform/win32/Message.h"
@@ -133,8 +133,7 @@ bool CMainFrame::UpdateToolButton(CCmdUI& update) const {
     update.Enable(TRUE);
   } else {
     const auto* application = dynamic_cast<const TApp*>(CWinApp::Current());
-    const TDocumentWindows* documents =
-        application != nullptr ? application->Documents() : nullptr;
+    const TDocumentWindows* documents = application != nullptr ? application->Documents() : nullptr;
     update.Enable(documents != nullptr && documents->OpenCount() > 0);
   }
   return true;

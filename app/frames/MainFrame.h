@@ -6,8 +6,8 @@
 
 #include "app/frames/AppBars.h"
 #include "app/frames/Settings.h"
-#include "platform/mfc/CToolBar.h"
 #include "platform/mfc/CFrameWnd.h"
+#include "platform/mfc/CToolBar.h"
 #include "platform/win32/WindowPlacement.h"
 
 class TOwlWindow;

@@ -1,11 +1,11 @@
 #include "platform/mfc/CFrameWnd.h"
-#include "platform/mfc/CWinApp.h"
-#include "platform/mfc/CDockState.h"
 
+#include "platform/mfc/CDockState.h"
 #include "platform/mfc/CDocument.h"
 #include "platform/mfc/CStatusBar.h"
 #include "platform/mfc/CToolBar.h"
 #include "platform/mfc/CView.h"
+#include "platform/mfc/CWinApp.h"
 #include "platform/win32/Accelerator.h"
 #include "platform/win32/Mdi.h"
 #include "platform/win32/Menu.h"

@@ -7,9 +7,9 @@
 #include "platform/mfc/CFrameWnd.h"
 #include "platform/win32/Bitmap.h"
 #include "platform/win32/Message.h"
-#include "platform/win32/WindowPaint.h"
 #include "platform/win32/ToolBar.h"
 #include "platform/win32/Window.h"
+#include "platform/win32/WindowPaint.h"
 
 IMPLEMENT_DYNAMIC(CControlBar, CWnd)
 IMPLEMENT_DYNAMIC(CToolBar, CControlBar)
@@ -82,12 +82,12 @@ BOOL CToolBar::LoadToolBar(HMODULE module, UINT id) {
   const uint16_t height = word(2);
   const uint32_t count = word(3);
   // Every item must lie within the resource.
-  if (word(0) != 1 || width == 0 || height == 0 || size < (kHeaderWords + count) * 2)
-    return FALSE;
+  if (word(0) != 1 || width == 0 || height == 0 || size < (kHeaderWords + count) * 2) return FALSE;
   const HBITMAP strip = LoadBitmap(module, name);
   if (strip == nullptr) return FALSE;
   std::vector<UINT> ids(count);
-  for (uint32_t i = 0; i < count; ++i) ids[i] = word(kHeaderWords + i);
+  for (uint32_t i = 0; i < count; ++i)
+    ids[i] = word(kHeaderWords + i);
   SetSizes(SIZE{width + 7, height + 7}, SIZE{width, height});
   SetBitmap(strip);
   SetButtons(ids.data(), static_cast<int32_t>(count));

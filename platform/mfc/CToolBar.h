@@ -9,8 +9,8 @@
 #include <string>
 
 #include "platform/mfc/CWnd.h"
-#include "platform/win32/Resource.h"
 #include "platform/win32/GdiTypes.h"
+#include "platform/win32/Resource.h"
 
 inline constexpr DWORD CBRS_LEFT = 0x1000;
 inline constexpr DWORD CBRS_TOP = 0x2000;

@@ -57,14 +57,16 @@ class DocumentTemplateTest : public ::testing::Test {
       if (const HWND box = GetMessageBoxWindow(); box != nullptr) {
         questions_.push_back(GetWindowTextString(GetDlgItem(box, 0xFFFF)));
         const std::string answer = Next();
-        InjectKeyStroke(answer == "cancel" ? VK_ESCAPE : answer == "no"   ? 'N'
-                       : answer == "ok" ? VK_RETURN
-                                        : 'Y');
+        InjectKeyStroke(answer == "cancel" ? VK_ESCAPE
+                        : answer == "no"   ? 'N'
+                        : answer == "ok"   ? VK_RETURN
+                                           : 'Y');
         return true;
       }
       if (GetOpenFileDialogWindow() != nullptr) {
         const std::string answer = Next();
-        for (const char c : answer) InjectCharacter(static_cast<uint8_t>(c));
+        for (const char c : answer)
+          InjectCharacter(static_cast<uint8_t>(c));
         InjectKeyStroke(answer.empty() ? VK_ESCAPE : VK_RETURN);
         return true;
       }
@@ -96,7 +98,8 @@ class DocumentTemplateTest : public ::testing::Test {
   std::string Reported() {
     std::rewind(stream_);
     std::string text;
-    for (int c; (c = std::fgetc(stream_)) != EOF;) text += static_cast<char>(c);
+    for (int c; (c = std::fgetc(stream_)) != EOF;)
+      text += static_cast<char>(c);
     return text;
   }
   // A copy of the sample in the test's folder.

@@ -65,7 +65,8 @@ TEST_F(MainToolBarTest, TheBarSitsAboveTheDocumentsWithItsButtonsAndTitle) {
   EXPECT_EQ(GetWindowTextString(Bar().m_hWnd), "Standard");
   const UINT expected[] = {10, 20, 30, ID_SEPARATOR, 103, 104, 105, ID_SEPARATOR, 1031, 1034, 1032};
   ASSERT_EQ(Bar().GetCount(), 11);
-  for (int32_t i = 0; i < 11; ++i) EXPECT_EQ(Bar().GetItemID(i), expected[i]) << i;
+  for (int32_t i = 0; i < 11; ++i)
+    EXPECT_EQ(Bar().GetItemID(i), expected[i]) << i;
   EXPECT_EQ(Bar().GetButtonTip(0), "New");
   EXPECT_EQ(Bar().GetButtonTip(8), "Run");
 

@@ -62,7 +62,8 @@ class ScriptsMenuAndRunGuardTest : public ::testing::Test {
     for (int32_t i = 0; i < GetMenuItemCount(popup); ++i) {
       char text[256] = "";
       GetMenuString(popup, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
-      const bool greyed = (GetMenuState(popup, static_cast<UINT>(i), MF_BYPOSITION) & MF_GRAYED) != 0;
+      const bool greyed =
+          (GetMenuState(popup, static_cast<UINT>(i), MF_BYPOSITION) & MF_GRAYED) != 0;
       items += std::to_string(GetMenuItemID(popup, i)) + (greyed ? "-" : " ") + text + "\n";
     }
     return items;
@@ -104,7 +105,8 @@ TEST_F(ScriptsMenuAndRunGuardTest, ScriptEntriesTakeTheFirstScriptItemsPlaceInOr
 
 TEST_F(ScriptsMenuAndRunGuardTest, OpeningDuringARunThatForbidsItBeepsAndOpensNothing) {
   const char* source = std::getenv("YB_SOURCE_DIR");
-  const std::string sample = std::string(source != nullptr ? source : "../..") + "/samples/pendulum.yb";
+  const std::string sample =
+      std::string(source != nullptr ? source : "../..") + "/samples/pendulum.yb";
   app_->NewDocument();
   TOwlSubview* front = TOwlSubview::CurrentWindow();
   ASSERT_NE(front, nullptr);

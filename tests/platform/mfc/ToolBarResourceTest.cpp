@@ -31,7 +31,8 @@ void Long(Bytes& out, uint32_t value) {
 
 Bytes ToolBarBytes(std::vector<uint32_t> words) {
   Bytes bytes;
-  for (const uint32_t word : words) Word(bytes, word);
+  for (const uint32_t word : words)
+    Word(bytes, word);
   return bytes;
 }
 
@@ -43,10 +44,12 @@ Bytes Strip() {
   Long(bytes, 15);
   Word(bytes, 1);
   Word(bytes, 1);
-  for (int i = 0; i < 6; ++i) Long(bytes, 0);
+  for (int i = 0; i < 6; ++i)
+    Long(bytes, 0);
   Long(bytes, 0x000000);
   Long(bytes, 0xFFFFFF);
-  for (int row = 0; row < 15; ++row) Long(bytes, row % 2 == 0 ? 0xFFFF0000u : 0x0000FFFFu);
+  for (int row = 0; row < 15; ++row)
+    Long(bytes, row % 2 == 0 ? 0xFFFF0000u : 0x0000FFFFu);
   return bytes;
 }
 
@@ -55,9 +58,11 @@ Bytes Strings() {
   Bytes bytes;
   const auto add = [&](const std::string& text) {
     Word(bytes, static_cast<uint32_t>(text.size()));
-    for (const char c : text) Word(bytes, static_cast<uint8_t>(c));
+    for (const char c : text)
+      Word(bytes, static_cast<uint8_t>(c));
   };
-  for (int id = 0; id < 16; ++id) add(id == 10 ? "Makes a new world\nNew" : id == 11 ? "Opens" : "");
+  for (int id = 0; id < 16; ++id)
+    add(id == 10 ? "Makes a new world\nNew" : id == 11 ? "Opens" : "");
   return bytes;
 }
 
