@@ -947,7 +947,8 @@ class Parser {
     std::vector<uint8_t> bytes;
     for (const uint16_t word : {uint16_t{1}, width, height, static_cast<uint16_t>(items.size())})
       Append(bytes, word, 2, false);
-    for (const uint16_t command : items) Append(bytes, command, 2, false);
+    for (const uint16_t command : items)
+      Append(bytes, command, 2, false);
     return bytes;
   }
 
