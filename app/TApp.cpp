@@ -69,7 +69,7 @@ void TApp::ShowError(int16_t error, int32_t message) {
   // Out of memory: what was being done matters less than what frees memory, which depends on
   // how many documents are open.
   if (error == kErrOutOfMemory && FailureDetailText().Length() > 0) {
-    const size_t open = documents_ ? documents_->Documents().size() : 0;
+    const size_t open = documents_ ? documents_->OpenCount() : 0;
     GetIndString(FailureDetailText(), 32512, open > 1 ? 1 : 3);
   }
   // The error table's text, when it has one, says what the number means; the detail text says

@@ -17,6 +17,9 @@ class CRecentFileList;
 class TDocumentWindows;
 class TOwlSubview;
 
+// The path made absolute and plain, so that two names of one file compare equal.
+std::string FullDocumentPath(const std::string& path);
+
 class TApp : public TQVApp {
  public:
   // Where failures are reported; standard error unless told otherwise.
@@ -59,6 +62,8 @@ class TApp : public TQVApp {
   void NewDocument();
   // False when the file could not be read (the failure was shown).
   bool OpenDocumentFile(const std::string& path);
+  // A document was saved at the full path: it heads the recent files and names the main frame.
+  void DocumentSaved(const std::string& path);
   // Command 931: the About box over the main frame.
   void OnAppAbout();
   // The open dialog for command 20 and the document chosen in it.

@@ -57,14 +57,6 @@ std::string LoadProgramString(UINT id) {
   return {};
 }
 
-// The path made absolute and plain, so that two names of one file compare equal.
-std::string FullPath(const std::string& path) {
-  std::error_code error;
-  std::filesystem::path full = std::filesystem::weakly_canonical(path, error);
-  if (error) full = std::filesystem::absolute(path, error).lexically_normal();
-  return error ? path : full.string();
-}
-
 // The main frame's title names the document opened last.
 void NameDocumentInTitle(HWND frame, const std::string& path) {
   if (frame == nullptr || !IsWindow(frame)) return;
@@ -78,6 +70,13 @@ TWorldWindowDocument* FrontWorldDocument() {
 }
 
 }  // namespace
+
+std::string FullDocumentPath(const std::string& path) {
+  std::error_code error;
+  std::filesystem::path full = std::filesystem::weakly_canonical(path, error);
+  if (error) full = std::filesystem::absolute(path, error).lexically_normal();
+  return error ? path : full.string();
+}
 
 TApp::TApp(std::FILE* errorStream) : errorStream_(errorStream) {}
 
@@ -94,6 +93,7 @@ void TApp::LoadLabelStrings() {
 }
 
 bool TApp::InitInstance(const CCommandLineInfo& line) {
+  TQVApp::InitInstance();
   LoadResourceDlls();
   resourcesLoaded_ = true;
   profileFolder_ = LoadProgramString(kProfileFolderString);
@@ -124,6 +124,7 @@ bool TApp::InitInstance(const CCommandLineInfo& line) {
   LoadDocZoomState();
 
   documents_ = std::make_unique<TDocumentWindows>();
+  GetDocManager()->AddDocTemplate(&documents_->Template());
   auto* frame = new CMainFrame;  // deleted with its window, also when creation fails
   if (!frame->CreateMainWindow()) return false;
   mainWindow_ = frame->m_hWnd;
@@ -138,7 +139,9 @@ bool TApp::InitInstance(const CCommandLineInfo& line) {
     open.owner = mainWindow_ != nullptr && IsWindow(mainWindow_) ? mainWindow_ : nullptr;
     open.title = request.title;
     open.filter = request.filter;
-    return RunOpenFileDialog(open);
+    if (request.open) return RunOpenFileDialog(open);
+    open.defaultExtension = request.defaultExtension;
+    return RunSaveFileDialog(open);
   });
   if (const auto& after = StartupHooks().afterMainFrame) after(*this, frame->m_hWnd);
 
@@ -204,6 +207,8 @@ int32_t TApp::ExitInstance() {
   SetMainFrame(nullptr);
   SetFileDialogAnswerer(nullptr);
   RemoveAppDialogServices();
+  if (documents_ != nullptr && GetDocManager() != nullptr)
+    GetDocManager()->RemoveDocTemplate(&documents_->Template());
   documents_.reset();
   CommitLastCommand();
   if (unitsStarted_) TermUnits();
@@ -247,7 +252,19 @@ void TApp::InstallServices() {
   };
   services.closeAllDocuments = [this] {
     // The documents close their windows as they go.
+    if (GetDocManager() != nullptr && documents_ != nullptr)
+      GetDocManager()->RemoveDocTemplate(&documents_->Template());
     documents_ = std::make_unique<TDocumentWindows>();
+    if (GetDocManager() != nullptr) GetDocManager()->AddDocTemplate(&documents_->Template());
+  };
+  services.saveFrontDocument = [](bool saveAs) {
+    TWorldWindowDocument* const front = FrontWorldDocument();
+    if (front == nullptr) return;
+    if (saveAs) {
+      front->DoSave(nullptr);
+    } else {
+      front->DoFileSave();
+    }
   };
 }
 
@@ -256,6 +273,13 @@ void TApp::OpenRecentFile(int index) {
   const std::string path = (*recentFiles_)[index];
   if (OpenDocumentFile(path)) return;
   recentFiles_->Remove(index);
+  if (MainFrame() != nullptr) recentFiles_->UpdateMenu(GetMenu(mainWindow_));
+}
+
+void TApp::DocumentSaved(const std::string& path) {
+  NameDocumentInTitle(mainWindow_, path);
+  if (recentFiles_ == nullptr) return;
+  recentFiles_->Add(path);
   if (MainFrame() != nullptr) recentFiles_->UpdateMenu(GetMenu(mainWindow_));
 }
 
@@ -284,8 +308,8 @@ void TApp::NewDocument() {
 }
 
 bool TApp::OpenDocumentFile(const std::string& path) {
-  if (documents_ == nullptr) return false;
-  const std::string full = FullPath(path);
+  if (documents_ == nullptr || !MayOpenDocument()) return false;
+  const std::string full = FullDocumentPath(path);
   if (TOwlSubview* open = documents_->FindWindowOfFile(full)) {
     open->SelectWindow();
     return true;

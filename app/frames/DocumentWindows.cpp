@@ -4,7 +4,9 @@
 
 #include <filesystem>
 
+#include "core/Alert.h"
 #include "core/Failure.h"
+#include "platform/mfc/CDocManager.h"
 
 #include "app/frames/ChildFrame.h"
 #include "app/frames/MainFrame.h"
@@ -30,8 +32,72 @@ TWorldWindowDocument::~TWorldWindowDocument() {
   if (const auto& closed = StartupHooks().documentClosed) closed(*document_);
 }
 
-TWorldDocTemplate::TWorldDocTemplate()
-    : CDocTemplate(0, nullptr, RUNTIME_CLASS(CChildFrame), RUNTIME_CLASS(TOwlWindow)) {}
+BOOL TWorldWindowDocument::DoFileSave() {
+  const std::string& path = document_->Path();
+  return DoSave(path.empty() ? nullptr : path.c_str());
+}
+
+BOOL TWorldWindowDocument::DoSave(const char* path) {
+  auto* application = dynamic_cast<TApp*>(CWinApp::Current());
+  std::string target = path != nullptr ? path : "";
+  if (target.empty()) {
+    target = document_->Path().empty() ? document_->Title() + ".yb" : document_->Path();
+    CDocManager* const manager = application != nullptr ? application->GetDocManager() : nullptr;
+    if (manager == nullptr || !manager->DoPromptFileName(target, "Save the world as", false))
+      return FALSE;
+  }
+  try {
+    document_->WriteDocument(target);
+  } catch (const QVException& failure) {
+    const std::string detail = "The world was not saved as \"" + target + "\".";
+    FailureDetailText() = Str255(detail.c_str());
+    if (application != nullptr) application->ShowError(failure.error(), failure.message());
+    return FALSE;
+  }
+  path_ = FullDocumentPath(target);
+  const std::string name = std::filesystem::path(path_).filename().string();
+  SetTitle(name.c_str());
+  for (TOwlSubview* window : Windows())
+    window->SetTitle(name);
+  SetModifiedFlag(FALSE);
+  if (application != nullptr) application->DocumentSaved(path_);
+  return TRUE;
+}
+
+BOOL TWorldWindowDocument::SaveModified() {
+  SetModifiedFlag(document_->GetChangeCount() != 0 ? TRUE : FALSE);
+  return CDocument::SaveModified();
+}
+
+bool TWorldWindowDocument::MayClose() {
+  return SaveModified() != FALSE;
+}
+
+void TWorldWindowDocument::Close() {
+  TWindowDocument::Close();
+  if (CDocTemplate* const docTemplate = GetDocTemplate()) docTemplate->RemoveDocument(this);
+}
+
+CQVDocTemplate::CQVDocTemplate()
+    : CMultiDocTemplate(0, nullptr, RUNTIME_CLASS(CChildFrame), RUNTIME_CLASS(TOwlWindow)) {}
+
+CDocument* CQVDocTemplate::OpenDocumentFile(const char* path, BOOL) {
+  auto* application = dynamic_cast<TApp*>(CWinApp::Current());
+  if (application == nullptr || application->Documents() == nullptr) return nullptr;
+  TDocumentWindows& documents = *application->Documents();
+  try {
+    if (path != nullptr && *path != '\0') {
+      if (!application->OpenDocumentFile(path)) return nullptr;
+      return documents.FindDocumentOfFile(FullDocumentPath(path));
+    }
+    CountUntitled();
+    application->NewDocument();
+  } catch (const QVException& failure) {
+    application->ShowError(failure.error(), failure.message());
+    return nullptr;
+  }
+  return documents.NewestOpenDocument();
+}
 
 TDocumentWindows::~TDocumentWindows() {
   for (auto& document : documents_)
@@ -59,6 +125,27 @@ TOwlSubview* TDocumentWindows::Open(std::unique_ptr<TQVDoc> document, const std:
   window->SelectWindow();
   if (const auto& opened = StartupHooks().documentOpened) opened(windowDocument->Document());
   return window;
+}
+
+TWorldWindowDocument* TDocumentWindows::FindDocumentOfFile(const std::string& path) const {
+  for (const auto& document : documents_) {
+    if (!document->Windows().empty() && document->Path() == path) return document.get();
+  }
+  return nullptr;
+}
+
+TWorldWindowDocument* TDocumentWindows::NewestOpenDocument() const {
+  for (auto it = documents_.rbegin(); it != documents_.rend(); ++it) {
+    if (!(*it)->Windows().empty()) return it->get();
+  }
+  return nullptr;
+}
+
+size_t TDocumentWindows::OpenCount() const {
+  size_t open = 0;
+  for (const auto& document : documents_)
+    open += document->Windows().empty() ? 0 : 1;
+  return open;
 }
 
 TOwlSubview* TDocumentWindows::FindWindowOfFile(const std::string& path) const {

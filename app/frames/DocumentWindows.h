@@ -27,16 +27,34 @@ class TWorldWindowDocument : public TWindowDocument {
   TWorldWindow* WorldWindow() const { return worldWindow_.get(); }
   void SetWorldWindow(std::unique_ptr<TWorldWindow> window) { worldWindow_ = std::move(window); }
 
+  // Saves where the document was read or last saved; an untitled document asks for a name
+  // first. False when it was not saved (cancelled, or a failure that was shown).
+  BOOL DoFileSave() override;
+  // Save As: asks for a name (starting from the document's own) and saves there; with a path,
+  // saves there without asking. The file is replaced only once the whole document is written.
+  BOOL DoSave(const char* path);
+  // A world changed since it was read or saved asks whether to save it first.
+  BOOL SaveModified() override;
+  bool MayClose() override;
+  // The windows close and the template forgets the document.
+  void Close() override;
+
  private:
   std::unique_ptr<TQVDoc> document_;
   std::string path_;
   std::unique_ptr<TWorldWindow> worldWindow_;
 };
 
-// Document frames are CChildFrame windows showing a TOwlWindow.
-class TWorldDocTemplate : public CDocTemplate {
+// Document frames are CChildFrame windows showing a TOwlWindow. Opening and making documents
+// through the framework (the shell, the recent files, File New) goes to the application's own
+// open and new.
+class CQVDocTemplate : public CMultiDocTemplate {
  public:
-  TWorldDocTemplate();
+  CQVDocTemplate();
+  // With a path, the application opens the file (command 20); without one, it makes a new
+  // document (command 10). Answers the document opened or made; null when that failed, the
+  // failure having been shown once.
+  CDocument* OpenDocumentFile(const char* path, BOOL makeVisible) override;
 };
 
 // The documents the program shows, each in a document window of the main frame.
@@ -53,13 +71,19 @@ class TDocumentWindows {
   TOwlSubview* Open(std::unique_ptr<TQVDoc> document, const std::string& path);
   // A window of the document read from the path (compared as given), or null.
   TOwlSubview* FindWindowOfFile(const std::string& path) const;
-  TWorldDocTemplate& Template() { return template_; }
+  // A document of the file with that full path, or null.
+  TWorldWindowDocument* FindDocumentOfFile(const std::string& path) const;
+  // The newest document still open, or null.
+  TWorldWindowDocument* NewestOpenDocument() const;
+  // How many documents are still open.
+  size_t OpenCount() const;
+  CQVDocTemplate& Template() { return template_; }
   const std::vector<std::unique_ptr<TWorldWindowDocument>>& Documents() const {
     return documents_;
   }
 
  private:
-  TWorldDocTemplate template_;
+  CQVDocTemplate template_;
   std::vector<std::unique_ptr<TWorldWindowDocument>> documents_;
 };
 

@@ -1,11 +1,16 @@
 #include "app/frames/MainFrame.h"
 
+#include "app/TApp.h"
+#include "app/frames/DocumentWindows.h"
 #include "app/shell/ApplicationHandler.h"
 #include "app/shell/MenuBar.h"
+#include "app/shell/QVApp.h"
+#include "core/Failure.h"
 #include "core/MenuCommands.h"
 #include "core/MenuSetup.h"
-#include "app/shell/QVApp.h"
+#include "core/Resources.h"
 #include "model/command/CommandCore.h"
+#include "platform/mfc/CDockState.h"
 #include "platform/win32/Message.h"
 #include "platform/win32/MessageBox.h"
 #include "platform/win32/Timer.h"
@@ -22,6 +27,11 @@ constexpr UINT kStatusTimer = 4096;
 constexpr UINT kStatusTimerPeriod = 3000;
 constexpr UINT kWidePaneStyle = SBPS_STRETCH | SBPS_NOBORDERS;
 constexpr int32_t kWidePaneWidth = 16384;
+constexpr DWORD kMainToolBarStyle = 0x500028B4;  // child, visible, top, tips, borders
+constexpr int16_t kBarTitleList = 24576;
+// The profile name the bars' arrangement is kept under.
+constexpr char kDockStateName[] = "General";
+constexpr int16_t kMainToolBarTitle = 1;
 
 TApplicationHandler* ShellApplication() {
   return dynamic_cast<TApplicationHandler*>(TCommandHandler::Application());
@@ -39,10 +49,14 @@ BOOL CMainFrame::CreateMainWindow() {
   }
   SetMenuFrame(m_hWnd);
   SetMenuBarForMode(kNormalModeBar);
-  if (!CreateStatusBar()) {
+  if (!CreateStatusBar() || !CreateMainToolBar()) {
     DestroyWindow();
     return FALSE;
   }
+  // The bars as they were left.
+  CDockState dockState;
+  dockState.LoadState(kDockStateName);
+  SetDockState(dockState);
   if (std::optional<WINDOWPLACEMENT> saved = ReadWindowPlacement()) {
     startPlacement_ = *saved;
   } else {
@@ -97,6 +111,34 @@ BOOL CMainFrame::CreateStatusBar() {
   return TRUE;
 }
 
+BOOL CMainFrame::CreateMainToolBar() {
+  if (!mainToolBar_.Create(this, kMainToolBarStyle, kMainToolBarId)) return FALSE;
+  if (!mainToolBar_.LoadToolBar(GetResourceModule1(), kMainToolBarResource)) return FALSE;
+  Str255 title;
+  GetIndString(title, kBarTitleList, kMainToolBarTitle);
+  mainToolBar_.SetWindowText(title.AsCString());
+  RecalcLayout();
+  return TRUE;
+}
+
+bool CMainFrame::UpdateToolButton(CCmdUI& update) const {
+  if (update.m_hMenu != nullptr || dynamic_cast<CToolCmdUI*>(&update) == nullptr) return false;
+  const UINT id = update.m_nID;
+  const bool inRanges = (id >= 1 && id <= 104) || (id >= 110 && id <= 5520) ||
+                        (id >= 5546 && id <= 25000) || (id >= 57667 && id <= 57671);
+  if (!inRanges) return false;
+  if (IsMemoryLow()) {
+    update.Enable(FALSE);
+  } else if (id == 10 || id == 20 || id == TApplicationHandler::kAboutCommand) {
+    update.Enable(TRUE);
+  } else {
+    const auto* application = dynamic_cast<const TApp*>(CWinApp::Current());
+    const TDocumentWindows* documents = application != nullptr ? application->Documents() : nullptr;
+    update.Enable(documents != nullptr && documents->OpenCount() > 0);
+  }
+  return true;
+}
+
 void CMainFrame::SetStatusText(const char* text) {
   if (text && statusBar_.m_hWnd) statusBar_.SetWindowText(text);
 }
@@ -140,6 +182,14 @@ void CMainFrame::OnClose() {
     application->StopCurrentRun();
     return;
   }
+  // A changed world is saved first, or given up, when the user says so; Cancel keeps the
+  // program open.
+  if (CWinApp* const application = CWinApp::Current();
+      application != nullptr && !application->SaveAllModified())
+    return;
+  CDockState dockState;
+  GetDockState(dockState);
+  dockState.SaveState(kDockStateName);
   WINDOWPLACEMENT placement;
   if (GetWindowPlacement(m_hWnd, &placement)) WriteWindowPlacement(placement);
   DestroyWindow();
@@ -150,6 +200,9 @@ BOOL CMainFrame::OnCmdMsg(UINT id, int32_t code, void* extra) {
     ShowHelpUnavailable();
     return TRUE;
   }
+  if (code == CN_UPDATE_COMMAND_UI && extra != nullptr &&
+      UpdateToolButton(*static_cast<CCmdUI*>(extra)))
+    return TRUE;
   if (CMDIFrameWnd::OnCmdMsg(id, code, extra)) return TRUE;
   // Whether the chain answers a command is known only by asking it to make the command, so a
   // question about a handler is left to the menu set-up.

@@ -7,6 +7,7 @@
 #include "app/frames/AppBars.h"
 #include "app/frames/Settings.h"
 #include "platform/mfc/CFrameWnd.h"
+#include "platform/mfc/CToolBar.h"
 #include "platform/win32/WindowPlacement.h"
 
 class TOwlWindow;
@@ -47,6 +48,10 @@ class CMainFrame : public CMDIFrameWnd {
   // Shows or hides the status bar, laying the frame out again at once.
   void ShowStatusBar(bool show);
   CAppStatusBar& StatusBar() { return statusBar_; }
+  // The main tool bar at the top: the file, editing and run commands.
+  CToolBar& MainToolBar() { return mainToolBar_; }
+  static constexpr UINT kMainToolBarId = 59392;
+  static constexpr UINT kMainToolBarResource = 19999;
 
   // A document window for the MDI client: "Untitled", at (0, 0), the size of the screen.
   TOwlWindow* MakeDocumentWindow();
@@ -58,6 +63,12 @@ class CMainFrame : public CMDIFrameWnd {
 
   // The status bar at the bottom with its one message pane, and its timer.
   BOOL CreateStatusBar();
+  // The main tool bar from its resources, titled from the bar titles.
+  BOOL CreateMainToolBar();
+  // A tool-bar button of a command in the update ranges: disabled while memory is low; New,
+  // Open and About otherwise enabled; every other button enabled only while a document is
+  // open. Answers whether the update was one of those.
+  bool UpdateToolButton(CCmdUI& update) const;
   // While a menu is open the message pane spans the bar; the pane's own settings come back
   // exactly when the menu closes.
   void WidenMessagePane();
@@ -73,6 +84,7 @@ class CMainFrame : public CMDIFrameWnd {
 
   WINDOWPLACEMENT startPlacement_;
   CAppStatusBar statusBar_;
+  CToolBar mainToolBar_;
   SavedPane savedPane_;
   bool menuOpen_ = false;
   bool smallScreen_ = false;

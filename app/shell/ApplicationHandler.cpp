@@ -115,6 +115,10 @@ TCommandCore* TApplicationHandler::OwnMenuCommand(int16_t command) {
     case 31:
       if (services_.closeFrontWindow) services_.closeFrontWindow();
       return nullptr;
+    case 30:
+    case 32:
+      if (services_.saveFrontDocument) services_.saveFrontDocument(command == 32);
+      return nullptr;
     case 35:
       return nullptr;
     case kAboutCommand:
@@ -178,6 +182,10 @@ void TApplicationHandler::DoSetupMenus() {
   const bool memoryLow = services_.memoryLow && services_.memoryLow();
   for (const int16_t command : {10, 20, 24335, 24336, 24337})
     EnableMenuCommand(command, !memoryLow);
+  // A world in front can be saved.
+  const bool front = services_.frontDocument && services_.frontDocument() != nullptr;
+  EnableMenuCommand(30, front);
+  EnableMenuCommand(32, front);
   if (services_.setUpFrameworkItems) services_.setUpFrameworkItems();
   EnableCheckMenuCommand(3996, true, toggle3996_ != 0);
   EnableCheckMenuCommand(3995, false, flag3995_ != 0);

@@ -5,10 +5,16 @@
 #include "core/MenuCommands.h"
 #include "core/MenuSetup.h"
 #include "model/world/RunCommand.h"
+#include "platform/win32/Input.h"
 #include "platform/win32/Menu.h"
 #include "scripting/shell/ScriptsMenu.h"
 
 IMPLEMENT_DYNAMIC(TQVApp, TMacApplication)
+
+BOOL TQVApp::InitInstance() {
+  SetDocManager(std::make_unique<TQVDocManager>());
+  return TMacApplication::InitInstance();
+}
 
 int32_t TQVApp::Run() {
   const HWND main = m_pMainWnd != nullptr ? m_pMainWnd->m_hWnd : nullptr;
@@ -64,8 +70,70 @@ TCommandCore* TQVApp::DoMenuCommand(int16_t command) {
   }
 }
 
+BOOL TQVApp::OnCmdMsg(UINT id, int32_t code, void* extra) {
+  if (id == static_cast<UINT>(ScriptsMenu::kFirstEntryCommand) && code == CN_UPDATE_COMMAND_UI &&
+      extra != nullptr) {
+    RebuildMenu(*static_cast<CCmdUI*>(extra));
+    return TRUE;
+  }
+  return TMacApplication::OnCmdMsg(id, code, extra);
+}
+
+void TQVApp::RebuildMenu(CCmdUI& update) {
+  ScriptsMenu* const scripts = ScriptsMenu::Current();
+  if (scripts == nullptr || scripts->CountItems() == 0) {
+    // The item says again what it said before scripts took its place, and the items of entries
+    // that are gone go with them.
+    if (!scriptItemText_.empty() && update.m_hMenu != nullptr) {
+      while (GetMenuItemCount(update.m_hMenu) > static_cast<int32_t>(update.m_nIndex) + 1)
+        DeleteMenu(update.m_hMenu, update.m_nIndex + 1, MF_BYPOSITION);
+      update.m_nIndexMax = static_cast<UINT>(GetMenuItemCount(update.m_hMenu));
+      update.SetText(scriptItemText_.c_str());
+    }
+    update.Enable(FALSE);
+    return;
+  }
+  const HMENU menu = update.m_hMenu;
+  if (menu == nullptr) return;
+  if (scriptItemText_.empty()) {
+    char text[256] = "";
+    GetMenuString(menu, update.m_nID, text, sizeof text, MF_BYCOMMAND);
+    scriptItemText_ = text;
+  }
+  UINT position = update.m_nIndex;
+  while (GetMenuItemCount(menu) > static_cast<int32_t>(position))
+    DeleteMenu(menu, position, MF_BYPOSITION);
+  int16_t command = ScriptsMenu::kFirstEntryCommand;
+  for (int32_t entry = 1; entry <= scripts->CountItems(); ++entry, ++position, ++command) {
+    Str255 name;
+    Str255 path;
+    scripts->GetItem(static_cast<int16_t>(entry), name, path, nullptr);
+    scripts->SetItemCommand(entry, command);
+    InsertMenu(menu, position, MF_BYPOSITION | MF_STRING, static_cast<UINT>(command),
+               name.AsCString());
+  }
+  update.m_nIndex = position - 1;
+  update.m_nIndexMax = static_cast<UINT>(GetMenuItemCount(menu));
+  update.m_bEnableChanged = TRUE;
+}
+
+bool TQVApp::MayOpenDocument() {
+  const TCommand* const run = CurrentRunCommand();
+  if (run == nullptr || run->AllowsOpen() != 0) return true;
+  MessageBeep(0);
+  return false;
+}
+
 void TQVApp::DoSetupMenus() {
   TMacApplication::DoSetupMenus();
+  // The script items the Scripts menu holds now.
+  if (ScriptsMenu* const scripts = ScriptsMenu::Current()) {
+    for (int32_t entry = 1; entry <= scripts->CountItems(); ++entry) {
+      const ScriptsMenuEntry* const item = scripts->Entry(entry);
+      if (item != nullptr && item->command != 0)
+        EnableMenuCommand(item->command, item->enabled != 0 && !IsMemoryLow());
+    }
+  }
   EnableMenuCommand(1054, !PlayerMode());
   EnableMenuCommand(1053, PlayerMode() && !IsMemoryLow());
 }
@@ -73,48 +141,4 @@ void TQVApp::DoSetupMenus() {
 void TQVApp::ApplyPlayerMode() {
   if (PlayerMode()) SetMenuBarForMode(kPlayerModeBar);
   InvalidateMenuSetup();
-}
-
-BOOL TQVApp::OnCmdMsg(UINT id, int32_t code, void* extra) {
-  if (code == CN_UPDATE_COMMAND_UI && id == static_cast<UINT>(ScriptsMenu::kFirstEntryCommand) &&
-      extra != nullptr) {
-    RebuildMenu(static_cast<CCmdUI*>(extra));
-    return TRUE;
-  }
-  return TMacApplication::OnCmdMsg(id, code, extra);
-}
-
-void TQVApp::RebuildMenu(CCmdUI* update) {
-  ScriptsMenu* scripts = ScriptsMenu::Current();
-  const HMENU menu = update->m_hMenu;
-  if (scripts != nullptr && scripts->PlaceholderText().IsEmpty() && menu != nullptr) {
-    char text[256] = {};
-    GetMenuString(menu, update->m_nID, text, sizeof text, MF_BYCOMMAND);
-    scripts->SetPlaceholderText(Str255(text));
-  }
-  if (scripts == nullptr || scripts->CountItems() == 0) {
-    // The entries are gone: the placeholder comes back in the first entry's place.
-    if (menu != nullptr && scripts != nullptr && !scripts->PlaceholderText().IsEmpty()) {
-      while (GetMenuItemCount(menu) > static_cast<int32_t>(update->m_nIndex) + 1)
-        DeleteMenu(menu, update->m_nIndex + 1, MF_BYPOSITION);
-      update->m_nID = static_cast<UINT>(ScriptsMenu::kFirstEntryCommand);
-      update->SetText(scripts->PlaceholderText().AsCString());
-      update->m_nIndexMax = static_cast<UINT>(GetMenuItemCount(menu));
-    }
-    update->Enable(FALSE);
-    return;
-  }
-  if (menu == nullptr) return;
-  UINT position = update->m_nIndex;
-  while (GetMenuItemCount(menu) > static_cast<int32_t>(position)) DeleteMenu(menu, position, MF_BYPOSITION);
-  for (int32_t entry = 1; entry <= scripts->CountItems(); ++entry, ++position) {
-    const auto command = static_cast<int16_t>(ScriptsMenu::kFirstEntryCommand + entry - 1);
-    scripts->SetItemCommand(entry, command);
-    const ScriptsMenuEntry* item = scripts->Entry(entry);
-    InsertMenu(menu, position, MF_BYPOSITION | MF_STRING | (item->enabled != 0 ? MF_ENABLED : MF_GRAYED),
-               static_cast<UINT>(static_cast<uint16_t>(command)), item->itemText.AsCString());
-  }
-  update->m_nIndex = position - 1;
-  update->m_nIndexMax = static_cast<UINT>(GetMenuItemCount(menu));
-  update->m_bEnableChanged = TRUE;
 }

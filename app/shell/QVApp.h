@@ -3,9 +3,16 @@
 // one: its event loop starts with no command being performed, and its helpers are made at
 // start-up on the handler half's own start-up.
 
-#include "app/shell/MacApplication.h"
+#include <string>
 
+#include "app/shell/MacApplication.h"
+#include "platform/mfc/CDocManager.h"
+
+class CCmdUI;
 class TCommand;
+
+// The program's document manager; its file-name prompt is the framework's.
+class TQVDocManager : public CDocManager {};
 
 class TQVApp : public TMacApplication {
   DECLARE_DYNAMIC(TQVApp)
@@ -13,6 +20,9 @@ class TQVApp : public TMacApplication {
 
  public:
   TQVApp() = default;
+
+  // The program's own document manager, then the framework's start-up.
+  BOOL InitInstance() override;
 
   // The event loop over the main window (no command is being performed when it starts), then
   // ExitInstance, whose answer it gives.
@@ -36,19 +46,26 @@ class TQVApp : public TMacApplication {
   // After the base's set-up: 1054 while not in player mode, 1053 while in it (and memory is not
   // low).
   void DoSetupMenus() override;
+  // The update of the first script item (5521) fills the Scripts menu: without script entries
+  // the item is greyed; otherwise every item from its place to the end of the menu is replaced
+  // by one item per entry, in order, carrying commands 5521, 5522, ..., which each entry
+  // remembers.
+  BOOL OnCmdMsg(UINT id, int32_t code, void* extra) override;
+  void RebuildMenu(CCmdUI& update);
+  // The text the first script item had before scripts took its place.
+  const std::string& ScriptItemText() const { return scriptItemText_; }
+
+  // Opening a document while a run that forbids it is in progress beeps and opens nothing:
+  // answers false then.
+  bool MayOpenDocument();
+
   bool PlayerMode() const { return playerMode_ != 0; }
   void SetPlayerMode(bool on) { playerMode_ = on ? 1 : 0; }
   // Installs the player menu bar and keys while in player mode (leaving the mode keeps the bar
   // that is there); the menus need setting up again in any case.
   void ApplyPlayerMode();
 
-  // The update of the Scripts menu's placeholder (5521) rebuilds that menu; the rest goes on.
-  BOOL OnCmdMsg(UINT id, int32_t code, void* extra) override;
-  // Fills the Scripts menu from the placeholder's position on with one item per script entry,
-  // commands 5521, 5522, ... in list order; without entries the placeholder shows its own text,
-  // greyed.
-  void RebuildMenu(CCmdUI* update);
-
  private:
   int16_t playerMode_ = 0;
+  std::string scriptItemText_;
 };

@@ -58,6 +58,9 @@ class TCommand : public TCommandCore {
     target_ = target < 0 ? -1 : target;
     exact_ = exact;
   }
+  // Whether a document may be opened while this run goes on; not unless set.
+  uint16_t AllowsOpen() const { return allowOpen_; }
+  void SetAllowsOpen(uint16_t allow) { allowOpen_ = allow; }
   // Not owned; null for none.
   void SetListener(TRunListener* listener) { listener_ = listener; }
   uint16_t IsStopped() const { return stopped_; }
@@ -100,6 +103,7 @@ class TCommand : public TCommandCore {
   int16_t target_ = -1;
   uint16_t exact_ = 0;
   uint16_t stopped_ = 0;
+  uint16_t allowOpen_ = 0;
   uint16_t done_ = 0;
   uint16_t started_ = 0;
   uint16_t firstFrame_ = 1;

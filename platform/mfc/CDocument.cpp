@@ -8,6 +8,7 @@
 
 IMPLEMENT_DYNAMIC(CDocument, CCmdTarget)
 IMPLEMENT_DYNAMIC(CDocTemplate, CCmdTarget)
+IMPLEMENT_DYNAMIC(CMultiDocTemplate, CDocTemplate)
 
 CDocument::~CDocument() {
   for (CView* view : views_)

@@ -71,3 +71,23 @@ class CDocTemplate : public CCmdTarget {
  private:
   std::vector<CDocument*> documents_;
 };
+
+// A template whose documents each have frames of their own inside the main frame. How a
+// document is opened from a file or made new is the program's: a derived template says.
+class CMultiDocTemplate : public CDocTemplate {
+  DECLARE_DYNAMIC(CMultiDocTemplate)
+
+ public:
+  using CDocTemplate::CDocTemplate;
+
+  // The document opened from the path, or a new one without a path; null when it failed. The
+  // document's frame is shown when makeVisible is set.
+  virtual CDocument* OpenDocumentFile(const char* path, BOOL makeVisible) = 0;
+
+  // The number untitled documents are named by: one more for each new untitled document.
+  int GetUntitledCount() const { return m_nUntitledCount; }
+  void CountUntitled() { ++m_nUntitledCount; }
+
+ private:
+  int m_nUntitledCount = 0;
+};

@@ -1,5 +1,6 @@
 #include "platform/mfc/CFrameWnd.h"
 
+#include "platform/mfc/CDockState.h"
 #include "platform/mfc/CDocument.h"
 #include "platform/mfc/CStatusBar.h"
 #include "platform/mfc/CToolBar.h"
@@ -10,6 +11,7 @@
 #include "platform/win32/Menu.h"
 #include "platform/win32/Resource.h"
 #include "platform/win32/Message.h"
+#include "platform/win32/Resource.h"
 #include "platform/win32/Window.h"
 
 IMPLEMENT_DYNCREATE(CFrameWnd, CWnd)
@@ -127,6 +129,31 @@ void CFrameWnd::RecalcLayout(BOOL) {
                client.bottom - client.top, TRUE);
 }
 
+void CFrameWnd::GetDockState(CDockState& state) const {
+  state.Clear();
+  for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+    const auto* bar = dynamic_cast<const CControlBar*>(FromHandlePermanent(child));
+    const int32_t id = ::GetDlgCtrlID(child);
+    if (bar == nullptr || id <= 0) continue;
+    CControlBarInfo info;
+    info.m_nBarID = static_cast<UINT>(id);
+    info.m_bVisible = (::GetWindowLongPtr(child, GWL_STYLE) & WS_VISIBLE) != 0;
+    info.m_dwSide = bar->GetBarStyle() & CBRS_ALIGN_ANY;
+    state.m_arrBarInfo.push_back(info);
+  }
+}
+
+void CFrameWnd::SetDockState(const CDockState& state) {
+  for (const CControlBarInfo& info : state.m_arrBarInfo) {
+    const HWND child = ::GetDlgItem(m_hWnd, static_cast<int32_t>(info.m_nBarID));
+    auto* bar = dynamic_cast<CControlBar*>(FromHandlePermanent(child));
+    if (bar == nullptr) continue;
+    bar->SetBarStyle(info.m_dwSide);
+    ::ShowWindow(child, info.m_bVisible ? SW_SHOWNOACTIVATE : SW_HIDE);
+  }
+  RecalcLayout();
+}
+
 void CFrameWnd::SetActiveView(CView* view, BOOL notify) {
   activeView_ = view;
   if (view && notify && view->m_hWnd) ::SetFocus(view->m_hWnd);
@@ -149,9 +176,10 @@ BOOL CFrameWnd::OnCmdMsg(UINT id, int32_t code, void* extra) {
   if (CWnd::OnCmdMsg(id, code, extra)) return TRUE;
   CDocument* document = activeView_ ? activeView_->GetDocument() : nullptr;
   if (document && document->OnCmdMsg(id, code, extra)) return TRUE;
-  // Last, the application object.
-  CWinApp* application = CWinApp::Current();
-  return application && application->OnCmdMsg(id, code, extra);
+  // The application is the last stop, reached from the top-level frame only.
+  if (GetParentFrame() != nullptr) return FALSE;
+  CWinApp* const application = CWinApp::Current();
+  return application != nullptr && application->OnCmdMsg(id, code, extra);
 }
 
 int32_t CFrameWnd::OnCreateHelper(CREATESTRUCT* create, CCreateContext* context) {

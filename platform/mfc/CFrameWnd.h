@@ -12,6 +12,8 @@ class CView;
 // Style bit asking the frame to name itself after its document.
 inline constexpr DWORD FWS_ADDTOTITLE = 0x00008000;
 
+class CDockState;
+
 class CFrameWnd : public CWnd {
   DECLARE_DYNCREATE(CFrameWnd)
 
@@ -34,6 +36,11 @@ class CFrameWnd : public CWnd {
   virtual BOOL OnCreateClient(CREATESTRUCT* create, CCreateContext* context);
   // The pane fills the client area.
   virtual void RecalcLayout(BOOL notify = TRUE);
+  // The arrangement of the frame's control bars (those with an identifier), in window order.
+  void GetDockState(CDockState& state) const;
+  // Each saved bar the frame has shows or hides and keeps to its saved side; the frame lays out
+  // again. Bars the state does not name stay as they are.
+  void SetDockState(const CDockState& state);
 
   CView* GetActiveView() const { return activeView_; }
   void SetActiveView(CView* view, BOOL notify = TRUE);

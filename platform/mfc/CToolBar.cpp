@@ -1,10 +1,15 @@
 #include "platform/mfc/CToolBar.h"
 
+#include <algorithm>
+#include <cstring>
 #include <vector>
 
+#include "platform/mfc/CFrameWnd.h"
+#include "platform/win32/Bitmap.h"
 #include "platform/win32/Message.h"
 #include "platform/win32/ToolBar.h"
 #include "platform/win32/Window.h"
+#include "platform/win32/WindowPaint.h"
 
 IMPLEMENT_DYNAMIC(CControlBar, CWnd)
 IMPLEMENT_DYNAMIC(CToolBar, CControlBar)
@@ -62,6 +67,43 @@ BOOL CToolBar::SetButtons(const UINT* ids, int32_t count) {
                                          reinterpret_cast<LPARAM>(buttons.data())));
 }
 
+BOOL CToolBar::LoadToolBar(HMODULE module, UINT id) {
+  constexpr uint32_t kHeaderWords = 4;
+  const LPCSTR name = MAKEINTRESOURCEA(static_cast<uint16_t>(id));
+  const HRSRC found = FindResource(module, name, RT_TOOLBAR);
+  const uint32_t size = SizeofResource(module, found);
+  if (found == nullptr || size < kHeaderWords * 2) return FALSE;
+  const auto* bytes = static_cast<const uint8_t*>(LockResource(LoadResource(module, found)));
+  if (bytes == nullptr) return FALSE;
+  const auto word = [bytes](uint32_t index) {
+    return static_cast<uint16_t>(bytes[index * 2] | (bytes[index * 2 + 1] << 8));
+  };
+  const uint16_t width = word(1);
+  const uint16_t height = word(2);
+  const uint32_t count = word(3);
+  // Every item must lie within the resource.
+  if (word(0) != 1 || width == 0 || height == 0 || size < (kHeaderWords + count) * 2) return FALSE;
+  const HBITMAP strip = LoadBitmap(module, name);
+  if (strip == nullptr) return FALSE;
+  std::vector<UINT> ids(count);
+  for (uint32_t i = 0; i < count; ++i)
+    ids[i] = word(kHeaderWords + i);
+  SetSizes(SIZE{width + 7, height + 7}, SIZE{width, height});
+  SetBitmap(strip);
+  SetButtons(ids.data(), static_cast<int32_t>(count));
+  module_ = module;
+  return TRUE;
+}
+
+std::string CToolBar::GetButtonTip(int32_t index) const {
+  const UINT id = GetItemID(index);
+  if (id == ID_SEPARATOR || id == static_cast<UINT>(-1)) return {};
+  char text[256] = "";
+  if (LoadString(module_, id, text, sizeof text) <= 0) return {};
+  const char* const tip = std::strchr(text, '\n');
+  return tip != nullptr ? std::string(tip + 1) : std::string();
+}
+
 int32_t CToolBar::GetCount() const {
   return static_cast<int32_t>(::SendMessage(m_hWnd, TB_BUTTONCOUNT, 0, 0));
 }
@@ -89,6 +131,48 @@ void CToolBar::SetButtonStyle(int32_t index, UINT style) {
   const UINT state = HIWORD(style) ^ TBSTATE_ENABLED;
   ::SendMessage(m_hWnd, TB_SETBUTTONSTYLESTATE, static_cast<WPARAM>(index),
                 MAKELPARAM(LOWORD(style) & 0xFF, state & 0xFF));
+}
+
+void CToolBar::OnUpdateCmdUI(CCmdTarget* target, BOOL disableIfNoHandler) {
+  CToolCmdUI state(*this);
+  state.m_nIndexMax = static_cast<UINT>(std::max(GetCount(), 0));
+  for (state.m_nIndex = 0; state.m_nIndex < state.m_nIndexMax; ++state.m_nIndex) {
+    const UINT id = GetItemID(static_cast<int32_t>(state.m_nIndex));
+    if (id == ID_SEPARATOR) continue;
+    state.m_nID = id;
+    if (state.DoUpdate(target) || !disableIfNoHandler || target == nullptr) continue;
+    AFX_CMDHANDLERINFO probe;
+    if (!target->OnCmdMsg(id, CN_COMMAND, &probe)) state.Enable(FALSE);
+  }
+}
+
+BOOL CToolBar::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+  if (message != WM_IDLEUPDATECMDUI) return CControlBar::OnWndMsg(message, wParam, lParam, result);
+  if (::IsWindowVisible(m_hWnd)) {
+    CCmdTarget* target = GetParentFrame();
+    if (target == nullptr) target = GetParent();
+    OnUpdateCmdUI(target, static_cast<BOOL>(wParam));
+  }
+  *result = 0;
+  return TRUE;
+}
+
+void CToolCmdUI::SetStyle(UINT style) {
+  const auto index = static_cast<int32_t>(m_nIndex);
+  if (bar_.GetButtonStyle(index) == style) return;
+  bar_.SetButtonStyle(index, style);
+  ::InvalidateRect(bar_.m_hWnd, nullptr, TRUE);
+}
+
+void CToolCmdUI::Enable(BOOL enable) {
+  m_bEnableChanged = TRUE;
+  const UINT style = bar_.GetButtonStyle(static_cast<int32_t>(m_nIndex));
+  SetStyle(enable ? (style & ~TBBS_DISABLED) : ((style | TBBS_DISABLED) & ~TBBS_PRESSED));
+}
+
+void CToolCmdUI::SetCheck(int32_t check) {
+  const UINT style = bar_.GetButtonStyle(static_cast<int32_t>(m_nIndex));
+  SetStyle(check != 0 ? (style | TBBS_CHECKED) : (style & ~TBBS_CHECKED));
 }
 
 SIZE CToolBar::CalcFixedLayout(BOOL, BOOL) {

@@ -6,9 +6,11 @@
 // state reads the other way round (TBBS_DISABLED), so that a plain button's style is 0.
 
 #include <cstdint>
+#include <string>
 
 #include "platform/mfc/CWnd.h"
 #include "platform/win32/GdiTypes.h"
+#include "platform/win32/Resource.h"
 
 inline constexpr DWORD CBRS_LEFT = 0x1000;
 inline constexpr DWORD CBRS_TOP = 0x2000;
@@ -17,6 +19,9 @@ inline constexpr DWORD CBRS_BOTTOM = 0x8000;
 inline constexpr DWORD CBRS_ALIGN_ANY = 0xF000;
 
 inline constexpr UINT AFX_IDW_TOOLBAR = 0xE800;
+// The resource type of tool bars: version 1, image width, image height, item count and the
+// items' commands (0 for a separator), 16-bit each.
+#define RT_TOOLBAR MAKEINTRESOURCEA(241)
 inline constexpr UINT ID_SEPARATOR = 0;
 
 inline constexpr UINT TBBS_BUTTON = 0x0000;
@@ -60,6 +65,13 @@ class CToolBar : public CControlBar {
   void SetSizes(SIZE button, SIZE image);
   // One button per identifier, ID_SEPARATOR making a separator; the images in order.
   BOOL SetButtons(const UINT* ids, int32_t count);
+  // The buttons of the module's tool-bar resource, with the bitmap of the same number as their
+  // images (buttons 7 pixels wider and higher than the images). False, leaving the bar as it
+  // was, when either resource is missing or the tool bar is not one this program reads.
+  BOOL LoadToolBar(HMODULE module, UINT id);
+  // The button's tip: the text after the line break of its command's string in the module the
+  // bar was loaded from; empty for a separator or a command without one.
+  std::string GetButtonTip(int32_t index) const;
 
   int32_t GetCount() const;
   UINT GetItemID(int32_t index) const;
@@ -69,4 +81,28 @@ class CToolBar : public CControlBar {
   void SetButtonStyle(int32_t index, UINT style);
 
   SIZE CalcFixedLayout(BOOL stretch, BOOL horizontal) override;
+
+  // Each button's command asks the target (the frame) for its state; with disableIfNoHandler
+  // a button whose command no target answers is disabled.
+  void OnUpdateCmdUI(CCmdTarget* target, BOOL disableIfNoHandler);
+  BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+
+ private:
+  HMODULE module_ = nullptr;
+};
+
+// The update of one tool-bar button: enabling clears its disabled state, disabling sets it and
+// clears its pressed state; checking sets its checked state. The bar is redrawn when a state
+// changed.
+class CToolCmdUI : public CCmdUI {
+ public:
+  explicit CToolCmdUI(CToolBar& bar) : bar_(bar) {}
+  CToolBar& Bar() const { return bar_; }
+  void Enable(BOOL enable = TRUE) override;
+  void SetCheck(int32_t check = 1) override;
+  void SetText(const char*) override {}
+
+ private:
+  void SetStyle(UINT style);
+  CToolBar& bar_;
 };

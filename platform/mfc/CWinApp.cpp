@@ -1,5 +1,6 @@
 #include "platform/mfc/CWinApp.h"
 
+#include "platform/mfc/CDocManager.h"
 #include "platform/mfc/CDocument.h"
 #include "platform/win32/Window.h"
 
@@ -9,7 +10,6 @@ namespace {
 
 // Sent to the main window and its descendants at the start of an idle period, so that bars
 // and panes bring their command interfaces up to date.
-constexpr UINT WM_IDLEUPDATECMDUI = 0x0363;
 
 CWinApp*& CurrentSlot() {
   static CWinApp* application = nullptr;
@@ -136,20 +136,27 @@ BOOL CWinApp::PreTranslateMessage(MSG* message) {
 }
 
 BOOL CWinApp::SaveAllModified() {
-  for (const auto& docTemplate : templates_) {
-    // A document given up may leave the list: walk a copy.
-    const std::vector<CDocument*> documents = docTemplate->GetDocuments();
-    for (CDocument* document : documents) {
-      if (!document->SaveModified()) return FALSE;
-    }
-  }
-  return TRUE;
+  return m_pDocManager != nullptr ? m_pDocManager->SaveAllModified() : TRUE;
 }
 
 void CWinApp::AddDocTemplate(std::unique_ptr<CDocTemplate> docTemplate) {
-  if (docTemplate != nullptr) templates_.push_back(std::move(docTemplate));
+  if (docTemplate == nullptr) return;
+  if (m_pDocManager == nullptr) m_pDocManager = std::make_unique<CDocManager>();
+  m_pDocManager->AddDocTemplate(std::move(docTemplate));
 }
 
 CDocTemplate* CWinApp::FirstDocTemplate() const {
-  return templates_.empty() ? nullptr : templates_.front().get();
+  return m_pDocManager != nullptr ? m_pDocManager->GetFirstDocTemplate() : nullptr;
+}
+
+CDocument* CWinApp::OpenDocumentFile(const char* path) {
+  return m_pDocManager != nullptr ? m_pDocManager->OpenDocumentFile(path) : nullptr;
+}
+
+CDocument* CWinApp::OnFileNew() {
+  return m_pDocManager != nullptr ? m_pDocManager->OnFileNew() : nullptr;
+}
+
+void CWinApp::SetDocManager(std::unique_ptr<CDocManager> manager) {
+  m_pDocManager = std::move(manager);
 }

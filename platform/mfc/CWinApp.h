@@ -14,6 +14,7 @@
 #include "platform/mfc/CWnd.h"
 #include "platform/win32/Message.h"
 
+class CDocManager;
 class CDocTemplate;
 
 class CWinApp : public CCmdTarget {
@@ -59,10 +60,17 @@ class CWinApp : public CCmdTarget {
   // user to save it); false as soon as one answers no.
   virtual BOOL SaveAllModified();
 
-  // The templates that make the program's documents; the application owns them.
+  // The templates that make the program's documents; the document manager owns them (a
+  // framework one is made for the first template when the application set none).
   void AddDocTemplate(std::unique_ptr<CDocTemplate> docTemplate);
   CDocTemplate* FirstDocTemplate() const;
-  const std::vector<std::unique_ptr<CDocTemplate>>& DocTemplates() const { return templates_; }
+  // File Open and File New of the framework (the recent files, the shell, drag and drop): the
+  // document manager's; null when there is none or nothing was opened.
+  CDocument* OpenDocumentFile(const char* path);
+  CDocument* OnFileNew();
+  CDocManager* GetDocManager() const { return m_pDocManager.get(); }
+  // The application's own document manager, before any template is added.
+  void SetDocManager(std::unique_ptr<CDocManager> manager);
 
   // The main window: pre-translation stops there and idle updates start there.
   CWnd* m_pMainWnd = nullptr;
@@ -81,5 +89,5 @@ class CWinApp : public CCmdTarget {
   int32_t exitCode_ = 0;
   POINT lastMousePoint_{-1, -1};
   UINT lastMouseMessage_ = 0;
-  std::vector<std::unique_ptr<CDocTemplate>> templates_;
+  std::unique_ptr<CDocManager> m_pDocManager;
 };

@@ -1,5 +1,6 @@
 #include "platform/mfc/CWnd.h"
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <unordered_map>
@@ -372,7 +373,7 @@ void CWnd::OnInitMenuPopup(HMENU menu, UINT, BOOL systemMenu) {
   const bool autoEnable = frame == nullptr || frame->m_bAutoMenuEnable;
   CCmdUI item;
   item.m_hMenu = menu;
-  item.m_nIndexMax = static_cast<UINT>(GetMenuItemCount(menu));
+  item.m_nIndexMax = static_cast<UINT>(std::max(GetMenuItemCount(menu), 0));
   for (item.m_nIndex = 0; item.m_nIndex < item.m_nIndexMax; ++item.m_nIndex) {
     const UINT id = GetMenuItemID(menu, static_cast<int32_t>(item.m_nIndex));
     if (id == 0 || id == static_cast<UINT>(-1)) continue;  // separators and pop-ups

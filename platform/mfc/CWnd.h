@@ -38,6 +38,9 @@ inline constexpr UINT WM_KICKIDLE = 0x036A;
 // OnCmdMsg codes: perform the command, or bring its interface (a CCmdUI) up to date.
 inline constexpr int32_t CN_COMMAND = 0;
 inline constexpr int32_t CN_UPDATE_COMMAND_UI = -1;
+// Sent by the application at the start of idle time to the main window and its descendants:
+// bars bring their buttons up to date (wParam set: a button no target answers is disabled).
+inline constexpr UINT WM_IDLEUPDATECMDUI = 0x0363;
 
 // The identifiers the frames give their parts.
 inline constexpr UINT AFX_IDW_PANE_FIRST = 0xE900;
@@ -69,14 +72,17 @@ class CCmdUI {
  public:
   UINT m_nID = 0;
   UINT m_nIndex = 0;
-  // One past the last position the update walks; a handler that rebuilds the menu moves both.
+  // Where the update of the menu ends: a handler that adds or removes items moves it (and
+  // m_nIndex to the last item it handled).
   UINT m_nIndexMax = 0;
   HMENU m_hMenu = nullptr;
   BOOL m_bEnableChanged = FALSE;
 
-  void Enable(BOOL enable = TRUE);
-  void SetCheck(int32_t check = 1);
-  void SetText(const char* text);
+  virtual ~CCmdUI() = default;
+  // On a menu item here; a tool bar's button update acts on its button instead.
+  virtual void Enable(BOOL enable = TRUE);
+  virtual void SetCheck(int32_t check = 1);
+  virtual void SetText(const char* text);
   // Asks the target to update the item; answers whether some target did.
   BOOL DoUpdate(CCmdTarget* target);
 };

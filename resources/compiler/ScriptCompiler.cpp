@@ -38,6 +38,7 @@ constexpr uint16_t kTypeRcData = 10;
 constexpr uint16_t kTypeGroupCursor = 12;
 constexpr uint16_t kTypeGroupIcon = 14;
 constexpr uint16_t kTypeVersion = 16;
+constexpr uint16_t kTypeToolBar = 241;
 constexpr uint32_t kFixedInfoSignature = 0xFEEF04BD;
 constexpr uint32_t kFixedInfoVersion = 0x00010000;
 constexpr int kDeepestVersionBlock = 8;
@@ -728,6 +729,7 @@ class Parser {
         return Add(kind, ResourceKey{kTypeAccelerator, {}}, name, Accelerators());
       }
       if (upper == "DIALOG") return Add(kind, ResourceKey{kTypeDialog, {}}, name, Dialog());
+      if (upper == "TOOLBAR") return Add(kind, ResourceKey{kTypeToolBar, {}}, name, ToolBar());
       if (upper == "ICON" || upper == "CURSOR") return IconOrCursor(kind, name, upper == "CURSOR");
       if (upper == "VERSIONINFO") {
         return Add(kind, ResourceKey{kTypeVersion, {}}, name, VersionInfo());
@@ -918,6 +920,38 @@ class Parser {
   }
 
   // Entries of 8 bytes: flags, key, command and a zero word; the last entry's flags carry 0x80.
+  // A tool bar: "TOOLBAR width, height" and a block of "BUTTON command" and "SEPARATOR" items;
+  // stored as version 1, the image width and height, the item count and the commands (0 for a
+  // separator), 16-bit each. Its images are the bitmap of the same number.
+  std::vector<uint8_t> ToolBar() {
+    const Token widthToken = lexer_.Next();
+    const auto width = static_cast<uint16_t>(Integer(widthToken, 1, 0x7FFF));
+    Expect(TokenKind::kComma, "a comma between the width and the height");
+    const auto height = static_cast<uint16_t>(Integer(lexer_.Next(), 1, 0x7FFF));
+    SkipToBlock();
+    std::vector<uint16_t> items;
+    while (true) {
+      const Token item = lexer_.Next();
+      if (item.kind == TokenKind::kClose) break;
+      if (item.kind == TokenKind::kEnd) Fail(item, "END is missing");
+      const std::string upper = item.kind == TokenKind::kWord ? Upper(item.text) : std::string();
+      if (upper == "SEPARATOR") {
+        items.push_back(0);
+      } else if (upper == "BUTTON") {
+        items.push_back(static_cast<uint16_t>(Integer(lexer_.Next(), 1, 0xFFFF)));
+      } else {
+        Fail(item, "a tool bar holds BUTTON and SEPARATOR items");
+      }
+    }
+    if (items.empty()) Fail(widthToken, "a tool bar needs an item");
+    std::vector<uint8_t> bytes;
+    for (const uint16_t word : {uint16_t{1}, width, height, static_cast<uint16_t>(items.size())})
+      Append(bytes, word, 2, false);
+    for (const uint16_t command : items)
+      Append(bytes, command, 2, false);
+    return bytes;
+  }
+
   std::vector<uint8_t> Accelerators() {
     SkipToBlock();
     std::vector<uint8_t> bytes;

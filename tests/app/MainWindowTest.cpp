@@ -18,7 +18,10 @@
 #include <system_error>
 #include <thread>
 
+#include "app/TApp.h"
+#include "model/world/QVDoc.h"
 #include "platform/win32/MenuLayout.h"
+#include "tests/app/ProgramDocuments.h"
 #include "platform/win32/Window.h"
 #include "scripting/host/Application.h"
 
@@ -334,8 +337,8 @@ TEST(MainWindow, RunsTheStartupScriptAfterTheDocumentOpensAndQuitsFromTheFileMen
     EXPECT_TRUE(Within(20000, [&] { return ReadAll(output) == expected; })) << ReadAll(output);
 
     // File > Quit with the mouse. The menu bar lies under the caption, File first on it; its
-    // menu opens below it, and Quit follows New, Open, Close, Save, Page Setup, Print and the
-    // one recent file, with three separators between them.
+    // menu opens below it, and Quit follows New, Open, Close, Save, Save As, Page Setup, Print
+    // and the one recent file, with three separators between them.
     const int frame = GetSystemMetrics(SM_CXFRAME);
     const int barTop = shown.y + frame + GetSystemMetrics(SM_CYCAPTION);
     const int barHeight = GetSystemMetrics(SM_CYMENU);
@@ -347,7 +350,7 @@ TEST(MainWindow, RunsTheStartupScriptAfterTheDocumentOpensAndQuitsFromTheFileMen
     click(shown.x + frame + 10, barTop + barHeight / 2);
     ASSERT_TRUE(Within(20000, [&] { return MappedWindows(display) == 2; }))
         << "the File menu did not open";
-    click(shown.x + frame + 20, barTop + barHeight + 1 + 7 * kMenuItemHeight +
+    click(shown.x + frame + 20, barTop + barHeight + 1 + 8 * kMenuItemHeight +
                                     3 * kMenuSeparatorHeight + kMenuItemHeight / 2);
     ASSERT_TRUE(program.WaitForExit(20000)) << "File > Quit did not end the program:\n"
                                             << ReadAll(output);
@@ -360,6 +363,96 @@ TEST(MainWindow, RunsTheStartupScriptAfterTheDocumentOpensAndQuitsFromTheFileMen
   std::remove(script.c_str());
   rmdir(folder);
   std::error_code ignored;
+  std::filesystem::remove_all(std::string(output) + ".config", ignored);
+  XCloseDisplay(display);
+}
+
+TEST(MainWindow, SaveAsFromTheFileMenuWritesAWorldThatReadsBackAndRewritesAlike) {
+  if (!std::getenv(kUnderVirtualDisplay)) {
+    RunUnderVirtualDisplay();
+    return;
+  }
+  Display* display = XOpenDisplay(nullptr);
+  ASSERT_NE(display, nullptr);
+  // A folder whose name is typed with plain keys: lower-case letters, digits and dashes.
+  const std::string folder = "/tmp/yb-saveas-" + std::to_string(getpid());
+  std::filesystem::create_directories(folder);
+  const std::string saved = folder + "/saved.yb";
+  char output[] = "/tmp/yb-program-XXXXXX";
+  const int fd = mkstemp(output);
+  ASSERT_GE(fd, 0);
+  close(fd);
+  {
+    Program program(output, YB_SAMPLES_DIR "/spring-and-pin.yb");
+    ASSERT_TRUE(program.Started());
+    Placement shown;
+    std::string title;
+    ASSERT_TRUE(Within(20000, [&] {
+      return FindMainWindow(display, &shown, &title) && title == "Yarrowby - spring-and-pin.yb";
+    })) << ReadAll(output);
+    const int frame = GetSystemMetrics(SM_CXFRAME);
+    const int barTop = shown.y + frame + GetSystemMetrics(SM_CYCAPTION);
+    const int barHeight = GetSystemMetrics(SM_CYMENU);
+    const auto click = [&](int x, int y) {
+      PointerTo(display, x, y);
+      LeftButton(display, true);
+      LeftButton(display, false);
+    };
+    // File > Save As..., the fifth item.
+    click(shown.x + frame + 10, barTop + barHeight / 2);
+    ASSERT_TRUE(Within(20000, [&] { return MappedWindows(display) == 2; }))
+        << "the File menu did not open";
+    click(shown.x + frame + 20, barTop + barHeight + 1 + 4 * kMenuItemHeight + kMenuItemHeight / 2);
+    ASSERT_TRUE(Within(20000, [&] { return MappedWindows(display) == 2; }))
+        << "the save dialog did not open";
+    Pause(300);
+    for (const char c : saved) {
+      const std::string name(1, c);
+      const KeySym symbol = c == '/'   ? XK_slash
+                            : c == '-' ? XK_minus
+                            : c == '.' ? XK_period
+                                       : XStringToKeysym(name.c_str());
+      Key(display, symbol, true);
+      Key(display, symbol, false);
+    }
+    Key(display, XK_Return, true);
+    Key(display, XK_Return, false);
+    ASSERT_TRUE(Within(20000, [&] { return std::filesystem::exists(saved); }))
+        << "Save As wrote nothing:\n" << ReadAll(output);
+    EXPECT_TRUE(Within(20000, [&] {
+      return FindMainWindow(display, &shown, &title) && title == "Yarrowby - saved.yb";
+    })) << title;
+
+    // File > Quit, below the two recent files now; the saved world closes without a question.
+    click(shown.x + frame + 10, barTop + barHeight / 2);
+    ASSERT_TRUE(Within(20000, [&] { return MappedWindows(display) == 2; }));
+    click(shown.x + frame + 20, barTop + barHeight + 1 + 9 * kMenuItemHeight +
+                                    3 * kMenuSeparatorHeight + kMenuItemHeight / 2);
+    ASSERT_TRUE(program.WaitForExit(20000)) << "File > Quit did not end the program:\n"
+                                            << ReadAll(output);
+    EXPECT_TRUE(WIFEXITED(program.ExitStatus()) && WEXITSTATUS(program.ExitStatus()) == 0)
+        << ReadAll(output);
+  }
+  // What was written reads back and is written again byte for byte.
+  {
+    TApp app;
+    app.LoadResourceDlls();
+    app.InitUnits();
+    {
+      TQVDoc readBack;
+      readBack.ReadDocument(saved);
+      const std::string again = folder + "/again.yb";
+      readBack.WriteDocument(again);
+      EXPECT_EQ(program_documents::FirstDifference(program_documents::ReadBytes(saved),
+                                                   program_documents::ReadBytes(again)),
+                -1);
+    }
+    app.TermUnits();
+    app.FreeResourceDlls();
+  }
+  std::remove(output);
+  std::error_code ignored;
+  std::filesystem::remove_all(folder, ignored);
   std::filesystem::remove_all(std::string(output) + ".config", ignored);
   XCloseDisplay(display);
 }

@@ -247,6 +247,24 @@ TEST(ScriptCompilerTest, AcceleratorEntriesOfEightBytes) {
             "bad.rc:1: an accelerator key is one character or ^ and a letter");
 }
 
+TEST(ScriptCompilerTest, ToolBarsStoreTheirImageSizeAndCommands) {
+  const Bytes bytes = Only(
+      "19999 TOOLBAR 16, 15\n"
+      "BEGIN\n"
+      "  BUTTON 10\n"
+      "  SEPARATOR\n"
+      "  BUTTON 1031\n"
+      "END\n");
+  Bytes expected;
+  Words(expected, {1, 16, 15, 3, 10, 0, 1031});
+  EXPECT_EQ(bytes, expected);
+  EXPECT_EQ(ErrorOf("1 TOOLBAR 16, 15 BEGIN END"), "bad.rc:1: a tool bar needs an item");
+  EXPECT_EQ(ErrorOf("1 TOOLBAR 16, 15 BEGIN MENUITEM 5 END"),
+            "bad.rc:1: a tool bar holds BUTTON and SEPARATOR items");
+  EXPECT_EQ(ErrorOf("1 TOOLBAR 16, 15 BEGIN BUTTON 0 END").find("bad.rc:1:"), 0u);
+  EXPECT_EQ(ErrorOf("1 TOOLBAR 0, 15 BEGIN BUTTON 3 END").find("bad.rc:1:"), 0u);
+}
+
 TEST(ScriptCompilerTest, StringBlockClashingWithAResourceIsRefused) {
   rc::CompiledModule module = Compile("STRINGTABLE BEGIN 1 \"a\" END\n1 RCDATA BEGIN END");
   EXPECT_NO_THROW(rc::FinishModule(module));
