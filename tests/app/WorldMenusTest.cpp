@@ -14,6 +14,7 @@
 #include "views/furniture/RulerView.h"
 #include "views/trackers/DuplicateCommands.h"
 #include "views/world/EditGuard.h"
+#include "views/world/TemplateLink.h"
 #include "views/world/WorldMenus.h"
 
 namespace {
@@ -349,6 +350,21 @@ TEST_F(WorldMenusTest, VectorCommandsAreMarkedMixedWhenTheSelectionDisagrees) {
   SetUpMenus();
   EXPECT_TRUE(Greyed(kCmdShowVelocity));
   EXPECT_FALSE(Checked(kCmdShowVelocity));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(WorldMenusTest, ATemplateGivesItsFirstObjectToTheCaller) {
+  const size_t objects = world_->Objects().size();
+  std::unique_ptr<TLink> line = LoadTemplateLink(2549, world_);
+  ASSERT_NE(line, nullptr);
+  EXPECT_NE(dynamic_cast<TLine*>(line.get()), nullptr);
+  // The template is the caller's, not one of the world's objects.
+  EXPECT_EQ(world_->Objects().size(), objects);
+  line.reset();
+  EXPECT_THROW(LoadTemplateLink(31999, world_), QVException);
 }
 
 }  // namespace
