@@ -203,6 +203,17 @@ TEST_F(WorldMenusTest, ReloadForgetsTheRunAndTheRefusalSaysSo) {
   EXPECT_LE(world_->LastFrame(), 0);
   EXPECT_NE(world_->IsSolverWorldLoaded(), 0);
 
+  // Back to frame 0 by a run that then forgets the frames it passed.
+  Command(kCmdStepForward);
+  ASSERT_GE(world_->LastFrame(), 1);
+  std::unique_ptr<TCommandCore> frameZero = Made(kCmdFrameZero);
+  ASSERT_NE(frameZero, nullptr);
+  EXPECT_TRUE(frameZero->IsMemberClass(TFrameZeroCommand::kClassID));
+  EXPECT_EQ(static_cast<TCommand*>(frameZero.get())->GetTarget(), 0);
+  frameZero.reset();
+  Command(kCmdFrameZero);
+  EXPECT_LE(world_->LastFrame(), 0);
+
   TAnsweringHost host;
   world_->SetHost(&host);
   Command(kCmdNotAvailable);
