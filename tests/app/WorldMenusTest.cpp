@@ -13,7 +13,6 @@
 #include "tests/app/SketchFixture.h"
 #include "views/furniture/RulerView.h"
 #include "views/trackers/DuplicateCommands.h"
-#include "views/world/EditGuard.h"
 #include "views/world/TemplateLink.h"
 #include "views/world/WorldMenus.h"
 
@@ -297,40 +296,6 @@ TEST_F(WorldMenusTest, BandSelectedBodiesAreDuplicatedFurtherEachTimeUndoneSaved
 
 }  // namespace
 
-namespace {
-
-TEST_F(WorldMenusTest, ALockedWorldWithARunRefusesEditsAndOffersAReset) {
-  TAnsweringHost host;
-  world_->SetHost(&host);
-  // Unlocked, or locked without a run: the edit goes ahead.
-  EXPECT_NO_THROW(GuardEdit(*world_));
-  Command(kCmdLock);
-  ASSERT_NE(world_->GetLockFlag(), 0);
-  EXPECT_NO_THROW(GuardEdit(*world_));
-  EXPECT_TRUE(host.asked.empty());
-
-  Command(kCmdStepForward);
-  Command(kCmdStepForward);
-  ASSERT_GT(world_->LastFrame(), 0);
-  // "No": nothing is posted, and the edit ends silently.
-  try {
-    GuardEdit(*world_);
-    ADD_FAILURE() << "the edit went ahead";
-  } catch (const QVException& failure) {
-    EXPECT_EQ(failure.error(), 0);
-  }
-  EXPECT_EQ(host.asked, std::vector<int16_t>{kLockedWithRunAlert});
-  EXPECT_TRUE(host.posted.empty());
-  // "Yes": the reset is posted, and the edit still ends.
-  host.answer = true;
-  EXPECT_THROW(GuardEdit(*world_), QVException);
-  ASSERT_EQ(host.posted.size(), 1u);
-  EXPECT_EQ(host.posted.front()->GetCommandNumber(), kCmdReset);
-  host.posted.clear();
-  world_->SetHost(nullptr);
-}
-
-}  // namespace
 
 namespace {
 
