@@ -54,6 +54,10 @@ void TApp::InitUnits() {
 void TApp::TermUnits() {
   // The commands kept for undo hold memory of the units' pool: they go first.
   DropAllCommands();
+  // So do the views that copies left as the clipboard's: two claims of the application's own
+  // view release the saved one and then the current one.
+  ClaimClipboard(OwnClipboardView());
+  ClaimClipboard(OwnClipboardView());
   RunUnitTerminators();
   FreeClassRegistry();
   FreeClassHierarchy();

@@ -134,6 +134,9 @@ class TPolygon : public TMass, public TFrameParticipant {
   // A user-placed centre of mass keeps its place on the shape when the vertices move by d.
   void ShiftCOMOffset(const TVector& d);
   bool IsShapeInvalid() const { return shapeInvalid_ != 0; }
+  // Tells the user when the library refused the shape; with mayCancel set, Cancel ends the current
+  // operation silently.
+  void ReportBadShape(uint16_t mayCancel) const;
   virtual bool IsComplete() { return GetHotPointCount() > 2; }
   // Drops a last vertex equal to the first; with strict, fewer than three vertices fail.
   virtual void CheckBeforeRun(uint16_t strict);

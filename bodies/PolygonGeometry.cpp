@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "bodies/Polygon.h"
+#include "core/Alert.h"
 #include "core/Failure.h"
 #include "model/Formula.h"
 #include "simulation/Engine.h"
@@ -185,6 +186,15 @@ void TPolygon::CheckBeforeRun(uint16_t strict) {
     ShapeChanged(1);
   }
   if (strict != 0 && table->GetCount() < 3) ThrowFailure(kErrTooFewVertices, 0x7F61000A);
+}
+
+void TPolygon::ReportBadShape(uint16_t mayCancel) const {
+  if (shapeInvalid_ == 0) return;
+  // The run warnings' table says what is wrong with the shape.
+  constexpr int16_t kRunWarningTable = 131;
+  Str255 text;
+  GetErrorTextWithOverride(kErrDegenerateShape, kRunWarningTable, text);
+  if (WarnMayCancel(text, mayCancel != 0)) ThrowFailure(0, 0);
 }
 
 int16_t TPolygon::CheckShapeForRun(uint16_t strict) {

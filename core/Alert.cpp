@@ -108,6 +108,11 @@ bool AskYesNoDefault(int16_t alert) {
   return AskYesNo(alert, 0);
 }
 
+bool WarnMayCancel(const Str255& text, bool offerCancel) {
+  const UINT buttons = offerCancel ? MB_OKCANCEL : MB_OK;
+  return ShowBox(text, buttons | MB_ICONEXCLAMATION) == IDCANCEL && offerCancel;
+}
+
 bool LookupErrorText(int16_t error, int16_t table, Str255& out) {
   Handle resource = nullptr;
   Quietly([&] { resource = GetResourceHandle(kErrorTableType, table); });

@@ -35,6 +35,9 @@ int32_t ShowAlert(int16_t alert);
 // Shows the alert as a question with Yes and No; true for Yes. The second argument is unused.
 bool AskYesNo(int16_t alert, int32_t unused);
 bool AskYesNoDefault(int16_t alert);
+// Shows the text with the exclamation icon and OK, or OK and Cancel when the user may cancel;
+// true when Cancel was chosen.
+bool WarnMayCancel(const Str255& text, bool offerCancel);
 
 // Searches the "errs" table of that id; true when an entry covers the error, with its text (if
 // it names one) in out.

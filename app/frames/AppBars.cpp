@@ -1,5 +1,7 @@
 #include "app/frames/AppBars.h"
 
+#include "ui/periphery/StatusBarProgress.h"
+
 namespace {
 
 // The number of progress displays showing in the status line.
@@ -21,5 +23,5 @@ TStatusLineHold::~TStatusLineHold() {
 }
 
 bool TStatusLineHold::Held() {
-  return gStatusLineHolds > 0;
+  return gStatusLineHolds > 0 || TStatusBarProgress::LiveCount() > 0;
 }

@@ -17,5 +17,6 @@ class TStatusLineHold {
   ~TStatusLineHold();
   TStatusLineHold(const TStatusLineHold&) = delete;
   TStatusLineHold& operator=(const TStatusLineHold&) = delete;
+  // Also while a status-bar progress indicator lives.
   static bool Held();
 };

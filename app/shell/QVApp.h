@@ -42,6 +42,13 @@ class TQVApp : public TMacApplication {
   // that is there); the menus need setting up again in any case.
   void ApplyPlayerMode();
 
+  // The update of the Scripts menu's placeholder (5521) rebuilds that menu; the rest goes on.
+  BOOL OnCmdMsg(UINT id, int32_t code, void* extra) override;
+  // Fills the Scripts menu from the placeholder's position on with one item per script entry,
+  // commands 5521, 5522, ... in list order; without entries the placeholder shows its own text,
+  // greyed.
+  void RebuildMenu(CCmdUI* update);
+
  private:
   int16_t playerMode_ = 0;
 };

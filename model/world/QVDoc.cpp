@@ -110,6 +110,7 @@ void TQVDoc::ReadDocument(const std::string& path) {
 }
 
 void TQVDoc::SetDrawingImporter(DrawingImporter importer) { g_drawingImporter = importer; }
+bool TQVDoc::HasDrawingImporter() { return g_drawingImporter != nullptr; }
 
 void TQVDoc::ReadAlternateFile(const std::string& path) {
   ImportModeScope importing(importMode_, kImportingDrawing);

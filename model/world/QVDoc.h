@@ -47,10 +47,13 @@ class TQVDoc : public TObject, public TCommandDocument {
   // import mode is 3 while it reads, and 0 again afterwards on every way out.
   void ReadAlternateFile(const std::string& path);
   int16_t GetImportMode() const { return importMode_; }
+  // The import command names the reader it chose before the file is read.
+  void SetImportMode(int16_t mode) { importMode_ = mode; }
   // Writes the world text of the drawing at the path, lengths multiplied by the scale.
   using DrawingImporter = void (*)(const std::string& path, double scale,
                                    std::vector<uint8_t>& worldText);
   static void SetDrawingImporter(DrawingImporter importer);
+  static bool HasDrawingImporter();
   // Writes the world and all its objects as a document at the path. The recorded frames go
   // with it while the program-wide save-with-results switch is set.
   void WriteDocument(const std::string& path);

@@ -45,6 +45,15 @@ BOOL CDialog::Create(UINT templateId, CWnd* parent) {
   return bytes ? CreateIndirect(bytes, size, parent) : FALSE;
 }
 
+BOOL CDialog::Create(const char* templateName, CWnd* parent) {
+  if (!templateName) return FALSE;
+  templateId_ = 0;
+  templateName_ = templateName;
+  uint32_t size = 0;
+  const void* bytes = FindTemplate(&size);
+  return bytes ? CreateIndirect(bytes, size, parent) : FALSE;
+}
+
 intptr_t CDialog::DoModal() {
   uint32_t size = 0;
   const void* bytes = FindTemplate(&size);

@@ -23,6 +23,7 @@ class CDialog : public CWnd {
   using CWnd::Create;
   // A modeless dialog of the template; false when it could not be made.
   virtual BOOL Create(UINT templateId, CWnd* parent = nullptr);
+  BOOL Create(const char* templateName, CWnd* parent = nullptr);
   BOOL CreateIndirect(const void* dialogTemplate, uint32_t size, CWnd* parent = nullptr);
   void EndDialog(intptr_t result);
   bool IsModal() const { return modal_; }

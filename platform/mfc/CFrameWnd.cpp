@@ -4,12 +4,12 @@
 #include "platform/mfc/CStatusBar.h"
 #include "platform/mfc/CToolBar.h"
 #include "platform/mfc/CView.h"
+#include "platform/mfc/CWinApp.h"
 #include "platform/win32/Accelerator.h"
 #include "platform/win32/Mdi.h"
 #include "platform/win32/Menu.h"
 #include "platform/win32/Resource.h"
 #include "platform/win32/Message.h"
-#include "platform/win32/Resource.h"
 #include "platform/win32/Window.h"
 
 IMPLEMENT_DYNCREATE(CFrameWnd, CWnd)
@@ -148,7 +148,10 @@ BOOL CFrameWnd::OnCmdMsg(UINT id, int32_t code, void* extra) {
   if (activeView_ && activeView_->OnCmdMsg(id, code, extra)) return TRUE;
   if (CWnd::OnCmdMsg(id, code, extra)) return TRUE;
   CDocument* document = activeView_ ? activeView_->GetDocument() : nullptr;
-  return document && document->OnCmdMsg(id, code, extra);
+  if (document && document->OnCmdMsg(id, code, extra)) return TRUE;
+  // Last, the application object.
+  CWinApp* application = CWinApp::Current();
+  return application && application->OnCmdMsg(id, code, extra);
 }
 
 int32_t CFrameWnd::OnCreateHelper(CREATESTRUCT* create, CCreateContext* context) {

@@ -5,5 +5,6 @@
 IMPLEMENT_DYNAMIC(CStatic, CWnd)
 
 BOOL CStatic::Create(const char* text, DWORD style, const RECT& rect, CWnd* parent, UINT id) {
+  RegisterStaticClass();
   return CWnd::Create(kStaticClass, text, style, rect, parent, id);
 }

@@ -370,14 +370,13 @@ void CWnd::OnInitMenuPopup(HMENU menu, UINT, BOOL systemMenu) {
     target = GetParentFrame();
   const auto* frame = dynamic_cast<const CFrameWnd*>(target);
   const bool autoEnable = frame == nullptr || frame->m_bAutoMenuEnable;
-  const int32_t count = GetMenuItemCount(menu);
-  for (int32_t i = 0; i < count; ++i) {
-    const UINT id = GetMenuItemID(menu, i);
+  CCmdUI item;
+  item.m_hMenu = menu;
+  item.m_nIndexMax = static_cast<UINT>(GetMenuItemCount(menu));
+  for (item.m_nIndex = 0; item.m_nIndex < item.m_nIndexMax; ++item.m_nIndex) {
+    const UINT id = GetMenuItemID(menu, static_cast<int32_t>(item.m_nIndex));
     if (id == 0 || id == static_cast<UINT>(-1)) continue;  // separators and pop-ups
-    CCmdUI item;
     item.m_nID = id;
-    item.m_nIndex = static_cast<UINT>(i);
-    item.m_hMenu = menu;
     if (item.DoUpdate(target) || !autoEnable) continue;
     // No target brings the item up to date: a command that no target answers is greyed.
     AFX_CMDHANDLERINFO probe;

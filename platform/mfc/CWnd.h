@@ -69,6 +69,8 @@ class CCmdUI {
  public:
   UINT m_nID = 0;
   UINT m_nIndex = 0;
+  // One past the last position the update walks; a handler that rebuilds the menu moves both.
+  UINT m_nIndexMax = 0;
   HMENU m_hMenu = nullptr;
   BOOL m_bEnableChanged = FALSE;
 

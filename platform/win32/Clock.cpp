@@ -1,12 +1,15 @@
 #include "platform/win32/Clock.h"
 
+#include <atomic>
 #include <chrono>
 
 namespace {
 
 const std::chrono::steady_clock::time_point kProcessStart = std::chrono::steady_clock::now();
-bool gVirtual = false;
-uint64_t gVirtualNow = 0;
+// Atomic, so that a test may move the virtual clock on from another thread while the program is
+// busy (a script that runs until a key stops it).
+std::atomic<bool> gVirtual{false};
+std::atomic<uint64_t> gVirtualNow{0};
 
 }  // namespace
 

@@ -10,4 +10,5 @@ void RegisterStandardControls() {
   RegisterScrollBarClass();
   RegisterToolBarClass();
   RegisterStatusBarClass();
+  RegisterProgressClass();
 }

@@ -266,6 +266,34 @@ BOOL RecordStretchBlt(DeviceContext& dst, DeviceContext* src, int32_t x, int32_t
   return TRUE;
 }
 
+// A plain copy of colour pixels between two surfaces, one for one and without mirroring, where
+// every pixel it reads lies on the source surface: rows are copied as they stand. This is the blit
+// of off-screen drawing, the buffers copied to each other and to the window, and gives the same
+// pixels as the general road.
+bool CopyPixelForPixel(DeviceContext& src, DeviceContext& dst, const Raster& destination,
+                       const SurfaceSpan& span, const SurfaceSpan& sourceSpan, const RegionData& area,
+                       const RECT& visible) {
+  if (src.surface == dst.surface || IsMonochrome(src) || IsMonochrome(dst)) return false;
+  if (span.mirrorX || span.mirrorY || sourceSpan.mirrorX || sourceSpan.mirrorY) return false;
+  if (sourceSpan.width != span.width || sourceSpan.height != span.height) return false;
+  Raster source(src);
+  if (!source.Ok()) return false;
+  const int64_t dx = int64_t{sourceSpan.left} - span.left;
+  const int64_t dy = int64_t{sourceSpan.top} - span.top;
+  if (visible.left + dx < 0 || visible.top + dy < 0 || visible.right + dx > source.Width() ||
+      visible.bottom + dy > source.Height())
+    return false;
+  for (const RECT& r : area.Rects()) {
+    for (int32_t py = r.top; py < r.bottom; ++py) {
+      uint32_t* row = destination.Row(py);
+      const uint32_t* from = source.Row(static_cast<int32_t>(py + dy)) + dx;
+      for (int32_t px = r.left; px < r.right; ++px) row[px] = from[px] & 0xFFFFFF;
+    }
+    dst.work.sourcePixels += int64_t{r.right - r.left} * (r.bottom - r.top);
+  }
+  return true;
+}
+
 }  // namespace
 
 BOOL StretchBlt(HDC destination, int32_t x, int32_t y, int32_t width, int32_t height, HDC source,
@@ -293,6 +321,8 @@ BOOL StretchBlt(HDC destination, int32_t x, int32_t y, int32_t width, int32_t he
                      static_cast<int32_t>(std::min<int64_t>(int64_t{span.left} + dw, clip.right)),
                      static_cast<int32_t>(std::min<int64_t>(int64_t{span.top} + dh, clip.bottom))};
   if (visible.left >= visible.right || visible.top >= visible.bottom) return TRUE;
+  RegionData area = RegionData::Rect(visible.left, visible.top, visible.right, visible.bottom);
+  if (raster.Clip().Rects().size() > 1) area = RegionData::Combine(area, raster.Clip(), RGN_AND);
   SourceBlock block;
   if (withSource) {
     // The block size is needed to know which of its pixels are sampled: read it first.
@@ -301,6 +331,8 @@ BOOL StretchBlt(HDC destination, int32_t x, int32_t y, int32_t width, int32_t he
       return ToSurfaceSpan(sourceRaster, xSource, ySource, widthSource, heightSource);
     }();
     if (sourceSpan.width == 0 || sourceSpan.height == 0) return TRUE;
+    if (((rop >> 16) & 0xFF) == 0xCC && CopyPixelForPixel(*src, *dst, raster, span, sourceSpan, area, visible))
+      return TRUE;
     auto range = [](int32_t first, int32_t last, int64_t start, int64_t length, int32_t size,
                     bool mirror) {
       const int32_t a = Sample(first, start, length, size, mirror);
@@ -326,8 +358,6 @@ BOOL StretchBlt(HDC destination, int32_t x, int32_t y, int32_t width, int32_t he
     for (int32_t px = visible.left; px < visible.right; ++px)
       columns.push_back(Sample(px, span.left, dw, block.width, span.mirrorX));
   }
-  RegionData area = RegionData::Rect(visible.left, visible.top, visible.right, visible.bottom);
-  if (raster.Clip().Rects().size() > 1) area = RegionData::Combine(area, raster.Clip(), RGN_AND);
   // Plain copies and whole fills, the blits of off-screen drawing, go without the general
   // raster operation; they give the same pixels.
   const uint32_t table = (rop >> 16) & 0xFF;

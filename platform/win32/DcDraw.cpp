@@ -14,16 +14,33 @@ int16_t W(int32_t v) {
   return static_cast<int16_t>(v);
 }
 
-// Draws a pen path, the gaps of a styled pen in the background colour when opaque.
-void DrawPath(DeviceContext& dc, Raster& raster, const PenInfo& pen,
-              const std::vector<POINT>& points, bool closed, RegionData* drawnOut = nullptr) {
-  if (!pen.visible) return;
-  const bool opaqueGaps = pen.style != PS_SOLID && dc.state.backMode == OPAQUE;
+// The pixels a pen path covers, and the gaps of a styled pen when they are painted too.
+struct Stroke {
+  RegionData drawn;
   RegionData gaps;
-  RegionData drawn = StrokePath(raster, pen, points, closed, opaqueGaps ? &gaps : nullptr);
-  raster.Fill(drawn, pen.source, dc.state.rop2);
-  if (opaqueGaps) raster.Fill(gaps, PaintSource::Solid(dc.state.backColor), dc.state.rop2);
-  if (drawnOut) *drawnOut = RegionData::Combine(drawn, gaps, RGN_OR);
+  bool opaqueGaps = false;
+};
+
+Stroke StrokeOf(const DeviceContext& dc, const Raster& raster, const PenInfo& pen,
+                const std::vector<POINT>& points, bool closed) {
+  Stroke stroke;
+  if (!pen.visible) return stroke;
+  stroke.opaqueGaps = pen.style != PS_SOLID && dc.state.backMode == OPAQUE;
+  stroke.drawn = StrokePath(raster, pen, points, closed, stroke.opaqueGaps ? &stroke.gaps : nullptr);
+  return stroke;
+}
+
+// Paints a stroke: the pen's pixels, and the gaps in the background colour when opaque.
+void PaintStroke(const DeviceContext& dc, Raster& raster, const PenInfo& pen, const Stroke& stroke) {
+  if (!pen.visible) return;
+  raster.Fill(stroke.drawn, pen.source, dc.state.rop2);
+  if (stroke.opaqueGaps) raster.Fill(stroke.gaps, PaintSource::Solid(dc.state.backColor), dc.state.rop2);
+}
+
+// Draws a pen path, the gaps of a styled pen in the background colour when opaque.
+void DrawPath(DeviceContext& dc, Raster& raster, const PenInfo& pen, const std::vector<POINT>& points,
+              bool closed) {
+  PaintStroke(dc, raster, pen, StrokeOf(dc, raster, pen, points, closed));
 }
 
 std::vector<POINT> ToSurface(const Raster& raster, const POINT* points, int32_t count) {
@@ -134,13 +151,15 @@ BOOL Polygon(HDC hdc, const POINT* points, int32_t count) {
   if (!raster.Ok()) return FALSE;
   const std::vector<POINT> surfacePoints = ToSurface(raster, points, count);
   const PenInfo pen = CurrentPen(*dc);
-  RegionData outline;
-  if (pen.visible) outline = StrokePath(raster, pen, surfacePoints, true, nullptr);
-  const RegionData fill = RegionData::Combine(
-      RegionData::Polygon(surfacePoints, dc->state.polyFillMode, raster.Limit()), outline,
-      RGN_DIFF);
-  raster.Fill(fill, BrushSource(*dc, dc->state.brush), dc->state.rop2);
-  DrawPath(*dc, raster, pen, surfacePoints, true);
+  // The outline is worked out once: the interior leaves its pixels to the pen.
+  const Stroke stroke = StrokeOf(*dc, raster, pen, surfacePoints, true);
+  const PaintSource brush = BrushSource(*dc, dc->state.brush);
+  if (brush.kind != PaintSource::Kind::None) {
+    RegionData fill = RegionData::Polygon(surfacePoints, dc->state.polyFillMode, raster.Limit());
+    if (!stroke.drawn.IsEmpty()) fill = RegionData::Combine(fill, stroke.drawn, RGN_DIFF);
+    raster.Fill(fill, brush, dc->state.rop2);
+  }
+  PaintStroke(*dc, raster, pen, stroke);
   return TRUE;
 }
 

@@ -1,7 +1,9 @@
 #include "platform/win32/OpenFileDialog.h"
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
+#include <string_view>
 #include <system_error>
 #include <vector>
 
@@ -18,6 +20,7 @@ constexpr int32_t kWidth = 420;
 constexpr int32_t kGap = 8;
 constexpr int32_t kLineHeight = 20;
 constexpr int32_t kButtonWidth = 80;
+constexpr int32_t kLabelWidth = 90;
 constexpr int32_t kListedFiles = 10;
 constexpr int32_t kNameId = 100;
 constexpr int32_t kFirstFileId = 200;
@@ -32,6 +35,7 @@ struct DialogState {
   HWND dialog = nullptr;
   bool save = false;
   std::string defaultExtension;
+  uint32_t flags = 0;
 };
 
 HWND& OpenDialog() {
@@ -41,6 +45,13 @@ HWND& OpenDialog() {
 
 DialogState* StateOf(HWND dialog) {
   return reinterpret_cast<DialogState*>(GetWindowLongPtr(dialog, 0));
+}
+
+// The first text of the filter ("World files (*.yb)"); the pattern when there is none.
+std::string FirstDescription(const std::string& filter, const std::string& pattern) {
+  const size_t first = filter.find('|');
+  if (first == std::string::npos || first == 0) return pattern;
+  return filter.substr(0, first);
 }
 
 // The first pattern of the filter ("*.yb"); "*.*" when there is none.
@@ -54,14 +65,22 @@ std::string FirstPattern(const std::string& filter) {
   return pattern.empty() ? "*.*" : pattern;
 }
 
+// Names match without regard to ASCII case, as on the file systems the patterns come from.
+bool SameText(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::tolower(static_cast<unsigned char>(x)) ==
+                  std::tolower(static_cast<unsigned char>(y));
+         });
+}
+
 bool Matches(const std::string& name, const std::string& pattern) {
   if (pattern == "*.*" || pattern == "*") return true;
   if (pattern.size() > 1 && pattern[0] == '*') {
-    const std::string ending = pattern.substr(1);
+    const std::string_view ending = std::string_view(pattern).substr(1);
     return name.size() >= ending.size() &&
-           name.compare(name.size() - ending.size(), ending.size(), ending) == 0;
+           SameText(std::string_view(name).substr(name.size() - ending.size()), ending);
   }
-  return name == pattern;
+  return SameText(name, pattern);
 }
 
 std::vector<std::string> ListFiles(const std::filesystem::path& folder, const std::string& pattern) {
@@ -80,7 +99,7 @@ std::vector<std::string> ListFiles(const std::filesystem::path& folder, const st
 }
 
 void ShowTyped(DialogState& state) {
-  SetWindowText(state.nameLine, ("File name: " + state.typed + "_").c_str());
+  SetWindowText(state.nameLine, (state.typed + "_").c_str());
 }
 
 void Finish(DialogState& state, std::optional<std::string> chosen) {
@@ -92,6 +111,13 @@ void ChooseName(DialogState& state, const std::string& name) {
   if (name.empty()) return;
   std::filesystem::path path(name);
   if (path.is_relative()) path = state.folder / path;
+  std::error_code missing;
+  if ((state.flags & OFN_PATHMUSTEXIST) &&
+      !std::filesystem::is_directory(path.parent_path(), missing)) {
+    const std::string message = path.parent_path().string() + "\nThis folder does not exist.";
+    MessageBox(state.dialog, message.c_str(), "Open", MB_OK | MB_ICONEXCLAMATION);
+    return;
+  }
   if (state.save) {
     if (!path.has_extension() && !state.defaultExtension.empty()) path += "." + state.defaultExtension;
     std::error_code error;
@@ -183,7 +209,7 @@ std::optional<std::string> RunOpenFileDialog(const OpenFileRequest& request) {
   const std::string pattern = FirstPattern(request.filter);
   state.files = ListFiles(state.folder, pattern);
 
-  const int32_t rows = 3 + static_cast<int32_t>(state.files.size());
+  const int32_t rows = 4 + static_cast<int32_t>(state.files.size());
   const int32_t clientHeight = kGap + rows * (kLineHeight + kGap) + kLineHeight + kGap;
   const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
   RECT frame{0, 0, kWidth, clientHeight};
@@ -205,23 +231,36 @@ std::optional<std::string> RunOpenFileDialog(const OpenFileRequest& request) {
   state.dialog = dialog;
   state.save = request.save;
   state.defaultExtension = request.defaultExtension;
+  state.flags = request.flags;
 
   int32_t y = kGap;
-  const std::string where = "In " + state.folder.string() + " (" + pattern + "):";
-  MakeChild(dialog, kStaticClass, where.c_str(), SS_LEFT, kGap, y, kWidth - 2 * kGap, -1);
+  const int32_t fieldLeft = kGap + kLabelWidth;
+  const int32_t fieldWidth = kWidth - fieldLeft - kGap;
+  MakeChild(dialog, kStaticClass, "Look in:", SS_LEFT, kGap, y, kLabelWidth, kFolderLabelId);
+  MakeChild(dialog, kStaticClass, state.folder.string().c_str(), SS_LEFT, fieldLeft,
+            y, fieldWidth, -1);
   y += kLineHeight + kGap;
   for (size_t i = 0; i < state.files.size(); ++i) {
     MakeChild(dialog, kButtonClass, state.files[i].c_str(), BS_PUSHBUTTON, kGap * 2, y,
               kWidth - 4 * kGap, kFirstFileId + static_cast<int32_t>(i));
     y += kLineHeight + kGap;
   }
-  state.nameLine = MakeChild(dialog, kStaticClass, "", SS_LEFT, kGap, y, kWidth - 2 * kGap, kNameId);
+  MakeChild(dialog, kStaticClass, "File name:", SS_LEFT, kGap, y, kLabelWidth, kFileNameLabelId);
+  state.nameLine = MakeChild(dialog, kStaticClass, "", SS_LEFT, fieldLeft, y,
+                             fieldWidth, kNameId);
   ShowTyped(state);
+  y += kLineHeight + kGap;
+  MakeChild(dialog, kStaticClass, "Files of type:", SS_LEFT, kGap, y, kLabelWidth,
+            kFileTypeLabelId);
+  MakeChild(dialog, kStaticClass, FirstDescription(request.filter, pattern).c_str(),
+            SS_LEFT, fieldLeft, y, fieldWidth, -1);
   y += kLineHeight + kGap;
   MakeChild(dialog, kButtonClass, request.save ? "Save" : "Open", BS_DEFPUSHBUTTON, kWidth - 2 * (kButtonWidth + kGap), y,
             kButtonWidth, IDOK);
   MakeChild(dialog, kButtonClass, "Cancel", BS_PUSHBUTTON, kWidth - (kButtonWidth + kGap), y,
             kButtonWidth, IDCANCEL);
+
+  if (request.onInit) request.onInit(dialog);
 
   const HWND previous = OpenDialog();
   OpenDialog() = dialog;

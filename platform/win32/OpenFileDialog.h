@@ -4,6 +4,8 @@
 // opens it (a relative name is taken from the folder), Backspace takes a character back, Escape,
 // Cancel or the close box give up. The owner takes no input while the dialog is up.
 
+#include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -20,7 +22,22 @@ struct OpenFileRequest {
   // and choosing a file that exists asks first whether to replace it.
   bool save = false;
   std::string defaultExtension;  // without the dot ("ybs")
+  // OFN_PATHMUSTEXIST: a name in a folder that does not exist is refused with a message.
+  uint32_t flags = 0;
+  // Called once the dialog and its controls exist, before it shows: the caller may change the
+  // title and the texts of the labels (kFolderLabelId, kFileNameLabelId, kFileTypeLabelId) and
+  // of the open button (IDOK).
+  std::function<void(HWND dialog)> onInit;
 };
+
+inline constexpr uint32_t OFN_HIDEREADONLY = 0x00000004;
+inline constexpr uint32_t OFN_PATHMUSTEXIST = 0x00000800;
+inline constexpr uint32_t OFN_FILEMUSTEXIST = 0x00001000;
+inline constexpr uint32_t OFN_EXPLORER = 0x00080000;
+
+inline constexpr int32_t kFileTypeLabelId = 1089;
+inline constexpr int32_t kFileNameLabelId = 1090;
+inline constexpr int32_t kFolderLabelId = 1091;
 
 // The full path of the file chosen, or nothing when the dialog was cancelled.
 std::optional<std::string> RunOpenFileDialog(const OpenFileRequest& request);

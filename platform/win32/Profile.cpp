@@ -13,6 +13,8 @@
 #include <system_error>
 #include <vector>
 
+#include "platform/win32/PrintDialog.h"
+
 namespace {
 
 std::string& ProfilePath() {
@@ -166,7 +168,17 @@ UINT GetProfileInt(const char* section, const char* key, int32_t fallback) {
 }
 
 std::string GetProfileString(const char* section, const char* key, const char* fallback) {
-  return GetPrivateProfileString(section, key, fallback, ProfilePath());
+  std::string value;
+  if (!ProfilePath().empty() && section != nullptr && key != nullptr &&
+      Find(ReadLines(ProfilePath()), section, key, &value)) {
+    return value;
+  }
+  // Settings that name no printer print with the PDF printer.
+  if (section != nullptr && key != nullptr && strcasecmp(section, "windows") == 0 &&
+      strcasecmp(key, "device") == 0) {
+    return DefaultPrinterDevice();
+  }
+  return fallback != nullptr ? fallback : "";
 }
 
 BOOL WriteProfileString(const char* section, const char* key, const char* value) {

@@ -104,12 +104,22 @@ std::vector<Interval> CombineIntervals(std::span<const RECT> a, std::span<const 
 }  // namespace
 
 void RegionData::Builder::Add(int32_t y, int32_t x0, int32_t x1) {
-  if (x0 < x1) spans_.push_back(Span{y, x0, x1});
+  if (x0 >= x1) return;
+  // A line adds its pixels one by one: a span touching the last one on its row joins it.
+  if (!spans_.empty()) {
+    Span& last = spans_.back();
+    if (last.y == y && x0 <= last.x1 && x1 >= last.x0) {
+      last.x0 = std::min(last.x0, x0);
+      last.x1 = std::max(last.x1, x1);
+      return;
+    }
+  }
+  spans_.push_back(Span{y, x0, x1});
 }
 
 RegionData RegionData::Builder::Build() {
-  std::sort(spans_.begin(), spans_.end(),
-            [](const Span& a, const Span& b) { return a.y != b.y ? a.y < b.y : a.x0 < b.x0; });
+  const auto before = [](const Span& a, const Span& b) { return a.y != b.y ? a.y < b.y : a.x0 < b.x0; };
+  if (!std::is_sorted(spans_.begin(), spans_.end(), before)) std::sort(spans_.begin(), spans_.end(), before);
   RegionData region;
   size_t i = 0;
   std::vector<Interval> row;

@@ -55,6 +55,10 @@ class ScriptsMenu : public TTargetHandler {
   // The entry's text and path (both empty outside 1..count) and its command.
   void GetItem(int16_t position, Str255& itemText, Str255& path, int16_t* command) const;
   const ScriptsMenuEntry* Entry(int32_t position) const;
+  // The placeholder item's own text, shown again when the menu has no entries; taken from the
+  // menu the first time the menu is filled.
+  const Str255& PlaceholderText() const { return placeholderText_; }
+  void SetPlaceholderText(const Str255& text) { placeholderText_ = text; }
 
   // Kind 1 and the host's compile-and-run result; (2, 5) without a script, (2, 7) without host.
   void RunScriptObject(ScriptResult& result, TScriptText* script);
@@ -78,6 +82,7 @@ class ScriptsMenu : public TTargetHandler {
   std::unique_ptr<TScriptHost> host_;
   std::unique_ptr<TScriptShell> shell_;
   std::vector<std::unique_ptr<ScriptsMenuEntry>> entries_;
+  Str255 placeholderText_;
 };
 
 // The file record of a path: the path itself, or its file name for a path of 63

@@ -25,6 +25,7 @@
 #include "constraints/Forces.h"
 #include "constraints/Gear.h"
 #include "constraints/Pin.h"
+#include "constraints/Pistons.h"
 #include "constraints/Springs.h"
 #include "core/port/Port.h"
 #include "core/port/WindowBinding.h"
@@ -53,6 +54,7 @@ constexpr int16_t kSpringTool = 2509;
 constexpr int16_t kGearTool = 2552;
 constexpr int16_t kCurvedSlotTool = 2546;
 constexpr int16_t kForceTool = 2506;
+constexpr int16_t kMotorTool = 2513;
 constexpr int16_t kVertexEditing = 2012;
 
 class SketchConstraintsTest : public SketchFixture {
@@ -170,6 +172,37 @@ TEST_F(SketchConstraintsTest, APinAndAForceSketchedOnABodyMakeItSwingAboutThePin
   const double arm = std::hypot(box.centre.x - left.x, box.centre.y - left.y);
   EXPECT_NEAR(std::hypot(centre.x - left.x, centre.y - left.y), arm, 0.01);
   EXPECT_GT(centre.y, box.centre.y + 0.01);
+}
+
+// A motor sketched on a bar's end joins the bar to the background, and the run turns the bar at
+// the motor's speed.
+TEST_F(SketchConstraintsTest, AMotorSketchedOnABarsEndTurnsTheBarAboutIt) {
+  world_->SetAngleSnap(0);
+  Command(kRectangleTool);
+  Drag({{-3.4, -1.6}, {-2.0, -2.0}, {-0.6, -2.4}});
+  auto* bar = Newest<TRectangle>();
+  ASSERT_NE(bar, nullptr);
+  bar->SetMass(1.0);
+  const Box box = BoxOf(*bar);
+  const TVector left(box.centre.x - box.half.x + 0.2, box.centre.y);
+  Command(kMotorTool);
+  EXPECT_EQ(world_->GetCurrentTool(), kMotorTool);
+  Drag({left, {left.x + 0.05, left.y}, left});
+  auto* motor = Newest<TRPiston>();
+  ASSERT_NE(motor, nullptr);
+  ASSERT_EQ(motor->AttachedCount(), 2);
+  EXPECT_EQ(BodyOf(motor->Attached()[0]), bar);
+  ASSERT_NE(BodyOf(motor->Attached()[1]), nullptr);
+  EXPECT_EQ(BodyOf(motor->Attached()[1])->GetIdentifier(), 0);
+  EXPECT_TRUE(InkNear(On(left.x, left.y)));
+  // Driven at 2 rad/s against the background, the bar turns at that rate.
+  motor->SetShortProperty(kTagDriveKind, TPiston::kVelocity);
+  motor->Quantity().SetConstant(2.0);
+  for (int step = 0; step < 20; ++step)
+    Command(kCmdStepForward);
+  ASSERT_EQ(world_->CurrentFrame(), 20);
+  ASSERT_GT(world_->CurrentTime(), 0.0);
+  EXPECT_NEAR(std::abs(bar->GetRotationValue()), 2.0 * world_->CurrentTime(), 1e-6);
 }
 
 TEST_F(SketchConstraintsTest, ASpringAndAGearJoinTwoCirclesAndACurvedSlotIsDrawn) {

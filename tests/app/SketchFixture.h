@@ -106,9 +106,13 @@ class SketchFixture : public ::testing::Test {
     std::filesystem::remove(path_);
   }
 
-  // The spring-and-pin sample at 50 pixels a metre around the world's origin.
+  // The document opened: the spring-and-pin sample, unless a fixture gives its own.
+  virtual std::string DocumentPath() {
+    return std::string(YB_SAMPLES_DIR) + "/" + sample_worlds::kSpringAndPinFile;
+  }
+  // The document at 50 pixels a metre around the world's origin.
   void OpenSample() {
-    TOpenDocumentCommand open(std::string(YB_SAMPLES_DIR) + "/" + sample_worlds::kSpringAndPinFile);
+    TOpenDocumentCommand open(DocumentPath());
     open.OnOpened([&](TQVDoc& document) {
       world_ = &document.World();
       documents_->Open(open.TakeDocument(), open.Path());

@@ -13,6 +13,7 @@
 #include "tests/app/SketchFixture.h"
 #include "views/furniture/RulerView.h"
 #include "views/trackers/DuplicateCommands.h"
+#include "views/world/ClipboardCommands.h"
 #include "views/world/TemplateLink.h"
 #include "views/world/WorldMenus.h"
 

@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "platform/win32/Window.h"
-#include "ui/dialogs/ActionDialogWindow.h"
+#include "ui/periphery/ActionChooser.h"
 #include "ui/dialogs/PanelDialogs.h"
 #include "ui/periphery/PointTableWindow.h"
 

@@ -91,6 +91,10 @@ TWindowsDialog* TDialogWindow::CreateDialog(const TDialogCreationRecord& record)
   } else {
     made = new TWindowsDialog(parent, templateId, this);
   }
+  return AdoptDialog(made);
+}
+
+TWindowsDialog* TDialogWindow::AdoptDialog(TWindowsDialog* made) {
   if (dialog_ != nullptr && dialog_ != made) {
     dialog_->SetDialogOwner(nullptr);
     delete dialog_;

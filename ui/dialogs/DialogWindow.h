@@ -126,6 +126,8 @@ class TDialogWindow : public TTargetHandler, public TDialogOwner, public TWindow
  protected:
   // The parent window of the dialog: the parent object's window, else the main frame.
   CWnd* DialogParentWindow() const;
+  // The made dialog becomes this object's dialog (one made before is deleted); answers it.
+  TWindowsDialog* AdoptDialog(TWindowsDialog* made);
 
  private:
   int32_t templateNumber_ = 0;

@@ -12,6 +12,7 @@
 #include "constraints/CurvedSlot.h"
 #include "constraints/Forces.h"
 #include "constraints/Gear.h"
+#include "constraints/Pistons.h"
 #include "constraints/Slot.h"
 #include "core/Failure.h"
 #include "model/filing/ChangeRecorder.h"
@@ -574,6 +575,12 @@ std::unique_ptr<TCommandCore> MakeConstraintTracker(int16_t tool, TTrackerView* 
     auto tracker = std::make_unique<TForceTracker669>();
     tracker->InitForceTracker(tool, view, world, std::move(placed),
                               static_cast<TForce*>(&constraint));
+    return tracker;
+  }
+  // A motor has a tracker of its own kind, handed the motor.
+  if (constraint.IsMemberClass(TRPiston::kClassID)) {
+    auto tracker = std::make_unique<TMotorTracker>();
+    tracker->InitCnstrTracker(tool, view, world, std::move(placed), &constraint);
     return tracker;
   }
   const auto* drawn = dynamic_cast<const TConstraint*>(&constraint);

@@ -7,6 +7,7 @@
 //   TCnstrTracker672   (672) a linear constraint: each click adds a point from the point
 //                            template, until a click next to the previous point ends it
 //   TCnstrTracker673   (673) a rotational constraint, shown by cursor 14 when locked, else 13
+//   TMotorTracker      (685) a motor: its points start at the press and the last follows the mouse
 //   TGearTracker       (805) the gear's ends jump to their bodies' centres; two circles set the
 //                            ratio from their radii
 //   TCurvedSlotTracker (791) sketches a curved slot's control points; a release on or next to
@@ -134,6 +135,10 @@ class TCnstrTracker673 : public TCnstrTracker {
   uint16_t value_ = 0;
   uint16_t cursor_ = kCursorUnlocked;
   uint16_t trackingStarted_ = 0;
+};
+
+class TMotorTracker : public TCnstrTracker {
+  DECLARE_CLASS_ID(685, TCnstrTracker)
 };
 
 class TGearTracker : public TCnstrTracker672 {

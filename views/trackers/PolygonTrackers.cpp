@@ -100,12 +100,19 @@ TCommandCore* TPolygonSketchTracker::TrackStep(int16_t phase, const QV_CPoint& a
     polygon_->GeometryChanged(1);
     polygon_->InvalidateShownTransform();
     AfterRelease();
+    // Cancel ends the sketch silently: the work then refuses the polygon and nothing is made.
+    try {
+      polygon_->ReportBadShape(1);
+    } catch (const QVException& failure) {
+      if (failure.error() != 0) throw;
+      cancelled_ = true;
+    }
   }
   return result;
 }
 
 bool TPolygonSketchTracker::IsObjectAcceptable() const {
-  return polygon_ != nullptr && polygon_->IsComplete();
+  return polygon_ != nullptr && !cancelled_ && polygon_->IsComplete();
 }
 
 void TCurvedSketchTracker::AfterMove() {
@@ -267,6 +274,7 @@ TCommandCore* TPolygonVertexTracker::TrackStep(int16_t phase, const QV_CPoint& a
       double area = 0.0, moment = 0.0;
       TVector centroid(0.0, 0.0);
       polygon_->ComputeMassProperties(area, moment, centroid);
+      polygon_->ReportBadShape(0);
       polygon_->ForEachLinked(1);
     }
     vertices_->live = false;

@@ -52,6 +52,8 @@ class TPolygonSketchTracker : public TDragTracker {
 
  private:
   TPolygon* polygon_ = nullptr;
+  // The user cancelled at the warning about the sketched shape: nothing is made.
+  bool cancelled_ = false;
 };
 
 class TPolygonResizeTracker : public TBodyResizeTracker {

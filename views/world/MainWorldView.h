@@ -157,6 +157,9 @@ class TMainWorldView : public TOffScreenViewBase, public TCursorSource, public T
                        const std::function<bool(TThing*)>& test);
   // Printed (solid fills): the layers one after the other into the rectangle.
   void Draw(const MacRect& area) override;
+  // The selected objects' shapes alone, in drawing order, into the rectangle: what a copy
+  // records as its picture.
+  void DrawSelectedShapes(const MacRect& area);
   // An object of the world changed or went: the snapper forgets it.
   void NoteWorldChanged(TLink* object);
   // The object drawn again at once through the pictures over its bounds, which are also

@@ -23,7 +23,9 @@
 #include "platform/win32/Window.h"
 #include "platform/win32/WindowMessages.h"
 #include "views/offscreen/DezevOffScreenMgr.h"
+#include "views/world/ClipboardCommands.h"
 #include "views/world/MainWorldView.h"
+#include "views/world/PrintAction.h"
 #include "views/world/WorldMenus.h"
 
 #include "views/trackers/ToolTrackers.h"
@@ -324,6 +326,14 @@ TCommandCore* TMainWorldView::DoMenuCommand(int16_t commandNumber) {
     world_->SetMode(commandNumber, 0);
     return nullptr;
   }
+  if (commandNumber == kCmdPrint || commandNumber == kCmdPrintDefault) {
+    auto action = std::make_unique<TPrintAction>();
+    action->InitPrint(commandNumber, this, world_ ? world_->GetDocument() : nullptr);
+    return action.release();
+  }
+  bool clipboardRow = false;
+  TCommandCore* clipboardCommand = DoClipboardMenuCommand(*this, commandNumber, clipboardRow);
+  if (clipboardRow) return clipboardCommand;
   if (world_) {
     bool handled = false;
     TCommandCore* command = TWorldMenus(*this).DoMenuCommand(commandNumber, handled);
@@ -337,7 +347,10 @@ void TMainWorldView::DoSetupMenus() {
   EnableCheckMenuCommand(kCmdShowGrid, true, showGrid_ != 0);
   EnableMenuCommand(kCmdEraseTrack, true);
   if (snapper_) snapper_->DoSetupMenus();
+  EnableMenuCommand(kCmdPrint, true);
+  EnableMenuCommand(kCmdPrintDefault, true);
   if (!world_) return;
+  SetupClipboardMenus(*world_);
   for (int16_t command :
        {kCmdRun, kCmdReset, kCmdPlayBackToStart, kCmdStepForward, kCmdStepBack, kCmdStopRunning})
     EnableMenuCommand(command, true);

@@ -137,6 +137,19 @@ void TMainWorldView::SecondDraw(TThing* object, const MacRect& rect, int16_t) {
   object->Draw(rect, 0);
 }
 
+void TMainWorldView::DrawSelectedShapes(const MacRect& area) {
+  const Selection selection(world_);
+  if (selection.Empty()) return;
+  const MacRect cull = cullArea_;
+  cullArea_ = area;
+  const ObjectLists lists = CollectLists();
+  for (const auto* list : {&lists.main, &lists.link, &lists.line}) {
+    for (TThing* object : *list)
+      if (Visible(object) && selection.Has(object)) SecondDraw(object, area, kModePlain);
+  }
+  cullArea_ = cull;
+}
+
 // ---------------------------------------------------------------------------------------------
 // Layers
 

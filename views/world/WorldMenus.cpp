@@ -8,7 +8,6 @@
 #include "core/Handle.h"
 #include "core/MenuCommands.h"
 #include "model/filing/ObjectWriter.h"
-#include "model/world/WorldDeleteCommand.h"
 #include "model/world/WorldDoc.h"
 #include "platform/win32/Input.h"
 #include "ui/dialogs/DialogCommand.h"
@@ -150,8 +149,6 @@ TCommandCore* TWorldMenus::DoMenuCommand(int16_t command, bool& handled) {
     return nullptr;
   }
   switch (command) {
-    case kCmdClear:
-      return new TWorldDeleteCommand(world);
     case kCmdSelectAll:
       SelectAll();
       return nullptr;
@@ -322,8 +319,6 @@ void TWorldMenus::SetPlayerMode(uint16_t on) {
 void TWorldMenus::DoSetupMenus() {
   TWorldDoc& world = World();
   const bool player = world.GetPlayerMode() != 0;
-  const bool hasSelection = !player && !world.Selection().empty();
-  EnableMenuCommand(kCmdClear, hasSelection);
   if (IsMemoryLow()) return;
   EnableMenuCommand(1006, true);
   EnableMenuCommand(kCmdTrackingBase, true);

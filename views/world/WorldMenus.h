@@ -22,7 +22,6 @@ class TWorldWindow;
 
 // Commands of the world's menus.
 inline constexpr int16_t kCmdSelectAll = 110;
-inline constexpr int16_t kCmdClear = 106;
 inline constexpr int16_t kCmdAlternateSelection = 1026;
 inline constexpr int16_t kCmdStop = 1034;
 inline constexpr int16_t kCmdRunOrStop = 1035;

@@ -18,6 +18,7 @@
 #include "platform/win32/Message.h"
 #include "platform/win32/MessageBox.h"
 #include "platform/win32/Window.h"
+#include "ui/periphery/StatusBarProgress.h"
 #include "ui/views/OwlSubview.h"
 
 namespace {
@@ -128,6 +129,25 @@ TEST_F(StatusBarTest, AProgressDisplayKeepsTheStatusLine) {
     frame_->SetStatusText("Frame 3");
     Select(10, MF_HILITE, GetSubMenu(GetMenu(frame_->m_hWnd), 0));
     EXPECT_EQ(MessagePane(), "Exporting");
+  }
+  frame_->SetStatusText("Frame 3");
+  EXPECT_EQ(MessagePane(), "Frame 3");
+}
+
+TEST_F(StatusBarTest, AProgressIndicatorKeepsItsLabelAndBarWhileMenuPromptsPass) {
+  CAppStatusBar& bar = frame_->StatusBar();
+  frame_->SetStatusText("Ready");
+  {
+    Str255 label("Exporting");
+    TStatusBarProgress progress(&bar, label, 0, 100);
+    progress.ShowLabelInPane();
+    Select(10, MF_HILITE, GetSubMenu(GetMenu(frame_->m_hWnd), 0));
+    frame_->SetStatusText("Frame 3");
+    EXPECT_EQ(MessagePane(), label.Chars());
+    EXPECT_EQ(GetParent(progress.m_hWnd), bar.m_hWnd);
+    EXPECT_TRUE(IsWindowVisible(progress.m_hWnd));
+    ASSERT_NE(progress.GetLabel(), nullptr);
+    EXPECT_EQ(GetWindowTextString(progress.GetLabel()->m_hWnd), label.Chars());
   }
   frame_->SetStatusText("Frame 3");
   EXPECT_EQ(MessagePane(), "Frame 3");

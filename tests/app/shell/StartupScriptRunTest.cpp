@@ -8,27 +8,36 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <system_error>
+#include <thread>
+#include <vector>
 
 #include "app/TApp.h"
 #include "app/frames/MainFrame.h"
 #include "app/shell/MenuBar.h"
 #include "app/shell/ProgramScripting.h"
 #include "app/shell/StartupHooks.h"
+#include "basic/editor/ScriptEditWindow.h"
 #include "core/Keys.h"
 #include "platform/win32/Clock.h"
 #include "platform/win32/Input.h"
+#include "platform/win32/ListBox.h"
 #include "platform/win32/Menu.h"
 #include "platform/win32/MenuLayout.h"
 #include "platform/win32/Message.h"
 #include "platform/win32/MessageBox.h"
+#include "platform/win32/OpenFileDialog.h"
 #include "platform/win32/Window.h"
 #include "scripting/host/Application.h"
+#include "scripting/shell/ScriptEditor.h"
 #include "scripting/shell/ScriptShell.h"
 #include "scripting/shell/ScriptsMenu.h"
 
@@ -107,6 +116,54 @@ bool PopupCommandPoint(HMENU menu, UINT command, POINT* point) {
   }
   return false;
 }
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The position of the menu bar's popup that holds `command`, or -1.
+int32_t MenuBarPositionOf(HWND frame, UINT command) {
+  const HMENU bar = GetMenu(frame);
+  for (int32_t i = 0; i < GetMenuItemCount(bar); ++i)
+    if (GetMenuState(GetSubMenu(bar, i), command, MF_BYCOMMAND) != static_cast<UINT>(-1)) return i;
+  return -1;
+}
+
+std::string MenuItemText(HMENU menu, UINT command) {
+  char text[128] = {};
+  GetMenuString(menu, command, text, sizeof text, MF_BYCOMMAND);
+  return text;
+}
+
+void PressWithControl(int32_t key) {
+  InjectKey(VK_CONTROL, true);
+  InjectKeyStroke(key);
+  InjectKey(VK_CONTROL, false);
+}
+
+// The virtual clock moved on from another thread while the program is busy in a script, as the
+// ticks of a real clock would move on; a tick is a sixtieth of a second.
+class ClockMover {
+ public:
+  ClockMover()
+      : thread_([this] {
+          while (!stop_.load()) {
+            AdvanceVirtualClock(17);
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+          }
+        }) {}
+  ~ClockMover() {
+    stop_.store(true);
+    thread_.join();
+  }
+  ClockMover(const ClockMover&) = delete;
+  ClockMover& operator=(const ClockMover&) = delete;
+
+ private:
+  std::atomic<bool> stop_{false};
+  std::thread thread_;
+};
 
 class StartupScriptRunTest : public ::testing::Test {
  protected:
@@ -320,6 +377,138 @@ TEST_F(StartupScriptRunTest, TheScriptsMenuEnablesItsItemsAndAnswersItsCommands)
   EXPECT_TRUE(shellClosedBefore);
   EXPECT_TRUE(shellOpenAfterNew);
   EXPECT_TRUE(shellWindowShown);
+}
+
+// The Scripts menu and the Script Editor in the running program, every step a user's: the start-up
+// script adds two entries; the menu shows them; Open Script, its file dialog answered, opens a
+// script in the editor; typed keys change it and Ctrl+S saves it; Start runs it; a breakpoint
+// stops a second run with a watch showing the variable, and Continue ends it; the endless entry
+// is stopped by holding Ctrl+C while the ticks go by, and the program answers its menus again.
+TEST_F(StartupScriptRunTest, TheScriptEditorOpensEditsSavesRunsAndStopsScriptsFromTheScriptsMenu) {
+  const fs::path edited = fs::path(programFolder_) / "edited.ybs";
+  std::ofstream(edited, std::ios::binary) << "Sub Main()\r\n  Dim n As Integer\r\n  n = 5\r\n  Print n\r\nEnd Sub\r\n";
+  const fs::path endless = fs::path(programFolder_) / "endless.ybs";
+  std::ofstream(endless, std::ios::binary)
+      << "Sub Main()\r\n  Dim n As Long\r\n  Print \"looping\"\r\n  Do\r\n    n = n + 1\r\n  Loop\r\nEnd Sub\r\n";
+  WriteStartupScript("Sub Main()\r\n  YB.InsertMenuItem 1, \"Edited\", \"" + edited.string() +
+                     "\"\r\n  YB.InsertMenuItem 2, \"Endless\", \"" + endless.string() + "\"\r\nEnd Sub\r\n");
+  StandardOutputCapture output;
+  ASSERT_TRUE(output.Capturing());
+  int32_t code = -1;
+  std::vector<std::string> entries;
+  std::string title;
+  std::string savedBytes;
+  std::string printedByStart;
+  int32_t stoppedState = -1;
+  std::string watch;
+  std::string printedAfterContinue;
+  int32_t stateAfterContinue = -1;
+  bool endlessReturned = false;
+  std::string printedByEndless;
+  int32_t lastStep = 0;
+  std::string mark;
+  {
+    TProgramScripting scripting;
+    scripting.InstallHooks(StartupHooks());
+    TApp app;
+    code = RunWithSample(app, [&](int32_t step) {
+      lastStep = step;
+      const HWND frame = app.MainFrame() != nullptr ? app.MainFrame()->m_hWnd : nullptr;
+      if (frame == nullptr) return false;
+      const int32_t scripts = MenuBarPositionOf(frame, 5504);
+      const HWND edit = ShellState().editWindow;
+      switch (step) {
+        case 1:  // the Scripts menu opens
+          if (scripts < 0 || GetMessageBoxWindow() != nullptr) return false;
+          Click(Centre(MenuBarItemRect(frame, scripts)));
+          return true;
+        case 2: {  // it shows the two entries; Open Script
+          const HMENU menu = GetSubMenu(GetMenu(frame), scripts);
+          entries = {MenuItemText(menu, 5521), MenuItemText(menu, 5522)};
+          POINT open;
+          if (!PopupCommandPoint(menu, 5504, &open)) return false;
+          Click(open);
+          return true;
+        }
+        case 3:  // the file dialog is answered with the script's path
+          if (GetOpenFileDialogWindow() == nullptr) return false;
+          for (const char c : edited.string()) InjectCharacter(static_cast<uint8_t>(c));
+          InjectKeyStroke(VK_RETURN);
+          return true;
+        case 4: {  // "n = 5" becomes "n = 50" by a typed key, and Ctrl+S saves it
+          if (edit == nullptr) return false;
+          title = GetWindowTextString(ShellState().mainWindow);
+          SetFocus(ScriptEditTextWindow(edit));
+          ScriptEditCommand(edit, kEditSetCaret, 0, -static_cast<int32_t>(std::string("Sub Main()\r\n  Dim n As Integer\r\n  n = 5").size()));
+          InjectCharacter('0');
+          PressWithControl('S');
+          return true;
+        }
+        case 5:  // Start runs it
+          savedBytes = ReadFile(edited);
+          mark = output.Text();
+          SendMessage(ShellState().mainWindow, WM_COMMAND, 603, 0);
+          printedByStart = output.Text().substr(mark.size());
+          // A breakpoint on the Print line and a watch on n, then Start again.
+          ScriptEditCommand(edit, kEditGoToLine, 0, 4);
+          SendMessage(ShellState().mainWindow, WM_COMMAND, 704, 0);
+          ScriptEditCommand(edit, kEditSetCaret, 0, -static_cast<int32_t>(std::string("Sub Main()\r\n  Dim n As Integer\r\n  ").size()));
+          SendMessage(ShellState().mainWindow, WM_COMMAND, 705, 0);
+          mark = output.Text();
+          PostMessage(ShellState().mainWindow, WM_COMMAND, 603, 0);
+          return true;
+        case 6: {  // stopped at the breakpoint: the watch shows n; Continue
+          stoppedState = static_cast<int32_t>(ScriptEditCommand(edit, kEditRunState, 0, 0));
+          if (stoppedState != 1) return false;
+          char line[64] = {};
+          SendMessage(ScriptEditWatchWindow(edit), LB_GETTEXT, 0, reinterpret_cast<LPARAM>(line));
+          watch = line;
+          PostMessage(ShellState().mainWindow, WM_COMMAND, 707, 0);
+          return true;
+        }
+        case 7: {  // the run has ended; the endless entry, with Ctrl+C held while the ticks go by
+          stateAfterContinue = static_cast<int32_t>(ScriptEditCommand(edit, kEditRunState, 0, 0));
+          if (stateAfterContinue != 0) return false;
+          printedAfterContinue = output.Text().substr(mark.size());
+          InjectKey(VK_CONTROL, true);
+          InjectKey('C', true);
+          mark = output.Text();
+          {
+            ClockMover ticks;
+            SendMessage(frame, WM_COMMAND, 5522, 0);
+          }
+          endlessReturned = true;
+          printedByEndless = output.Text().substr(mark.size());
+          InjectKey('C', false);
+          InjectKey(VK_CONTROL, false);
+          // The user closes the editor (nothing changed since the save) and quits from the menu.
+          SendMessage(ShellState().mainWindow, WM_CLOSE, 0, 0);
+          Click(Centre(MenuBarItemRect(frame, 0)));  // File
+          return true;
+        }
+        case 8: {
+          POINT quit;
+          if (!PopupCommandPoint(GetSubMenu(GetMenu(frame), 0), kQuitCommand, &quit)) return false;
+          Click(quit);
+          return true;
+        }
+        default: return false;
+      }
+    });
+  }
+  output.Stop();
+  EXPECT_EQ(code, 0);
+  EXPECT_EQ(lastStep, 8) << "the program ended at step " << lastStep;
+  EXPECT_EQ(entries, (std::vector<std::string>{"Edited", "Endless"}));
+  EXPECT_EQ(title, "Script Editor - edited.ybs");
+  EXPECT_EQ(savedBytes, "Sub Main()\r\n  Dim n As Integer\r\n  n = 50\r\n  Print n\r\nEnd Sub\r\n");
+  EXPECT_EQ(printedByStart, "50\n");
+  EXPECT_EQ(stoppedState, 1);
+  EXPECT_EQ(watch, "n = 50");
+  EXPECT_EQ(stateAfterContinue, 0);
+  EXPECT_EQ(printedAfterContinue, "50\n");
+  EXPECT_TRUE(endlessReturned);
+  EXPECT_EQ(printedByEndless, "looping\n");
 }
 
 }  // namespace

@@ -225,6 +225,79 @@ TEST(DcBlit, GeneralRasterOperationsMatchTheTruthTable) {
   }
 }
 
+// A copy one for one, as the off-screen buffers are copied, takes each pixel from its place in the
+// source, only inside the clip, and reads white beyond the source's edge; a copy within one
+// surface that overlaps itself reads the source as it was before.
+TEST(DcBlit, PlainCopiesFollowTheClipTheSourceEdgeAndOverlap) {
+  MemoryCanvas source(24, 20);
+  source.Scramble();
+  MemoryCanvas canvas(30, 30);
+  canvas.Scramble();
+  const std::vector<COLORREF> before = canvas.Pixels();
+  HRGN clip = CreateRectRgn(0, 0, 12, 30);
+  HRGN second = CreateRectRgn(16, 4, 30, 10);
+  CombineRgn(clip, clip, second, RGN_OR);
+  SelectClipRgn(canvas.dc(), clip);
+  BitBlt(canvas.dc(), 2, 3, 26, 22, source.dc(), 4, 1, SRCCOPY);
+  for (int32_t y = 0; y < 30; ++y) {
+    for (int32_t x = 0; x < 30; ++x) {
+      const bool inClip = x < 12 || (x >= 16 && y >= 4 && y < 10);
+      const bool inBlit = x >= 2 && x < 28 && y >= 3 && y < 25;
+      COLORREF expected = before[static_cast<size_t>(y * 30 + x)];
+      if (inClip && inBlit) {
+        const int32_t sx = x - 2 + 4;
+        const int32_t sy = y - 3 + 1;
+        expected = sx < 24 && sy < 20 ? source.At(sx, sy) : kWhite;
+      }
+      ASSERT_EQ(canvas.At(x, y), expected) << x << "," << y;
+    }
+  }
+  SelectClipRgn(canvas.dc(), nullptr);
+  DeleteObject(clip);
+  DeleteObject(second);
+  // Within one surface, shifted down and right by one over itself.
+  const std::vector<COLORREF> shifted = canvas.Pixels();
+  BitBlt(canvas.dc(), 1, 1, 20, 20, canvas.dc(), 0, 0, SRCCOPY);
+  for (int32_t y = 1; y < 21; ++y) {
+    for (int32_t x = 1; x < 21; ++x)
+      ASSERT_EQ(canvas.At(x, y), shifted[static_cast<size_t>((y - 1) * 30 + x - 1)]) << x << "," << y;
+  }
+}
+
+// A polygon with a hollow brush leaves its inside alone; with a dashed pen drawn opaque over a
+// brush, the dashes take the pen, the gaps the background colour and the inside the brush.
+TEST(DcShapes, PolygonOutlinesWithHollowBrushesAndDashedPens) {
+  MemoryCanvas canvas(40, 40);
+  canvas.Scramble();
+  const std::vector<COLORREF> before = canvas.Pixels();
+  const POINT box[] = {{4, 4}, {34, 4}, {34, 30}, {4, 30}};
+  SelectObject(canvas.dc(), GetStockObject(BLACK_PEN));
+  SelectObject(canvas.dc(), GetStockObject(NULL_BRUSH));
+  Polygon(canvas.dc(), box, 4);
+  EXPECT_EQ(canvas.At(4, 4), kBlack);
+  EXPECT_EQ(canvas.At(20, 30), kBlack);
+  for (int32_t y = 5; y < 30; ++y) {
+    for (int32_t x = 5; x < 34; ++x) ASSERT_EQ(canvas.At(x, y), before[static_cast<size_t>(y * 40 + x)]);
+  }
+  HPEN dashed = CreatePen(PS_DASH, 1, kRed);
+  HBRUSH brush = CreateSolidBrush(kBlue);
+  SelectObject(canvas.dc(), dashed);
+  SelectObject(canvas.dc(), brush);
+  SetBkMode(canvas.dc(), OPAQUE);
+  SetBkColor(canvas.dc(), RGB(0, 255, 0));
+  Polygon(canvas.dc(), box, 4);
+  // The top edge: 18 pixels of dash, then 6 of gap.
+  EXPECT_EQ(canvas.At(4, 4), kRed);
+  EXPECT_EQ(canvas.At(21, 4), kRed);
+  EXPECT_EQ(canvas.At(22, 4), RGB(0, 255, 0));
+  EXPECT_EQ(canvas.At(27, 4), RGB(0, 255, 0));
+  EXPECT_EQ(canvas.At(20, 20), kBlue);
+  SelectObject(canvas.dc(), GetStockObject(BLACK_PEN));
+  SelectObject(canvas.dc(), GetStockObject(WHITE_BRUSH));
+  DeleteObject(dashed);
+  DeleteObject(brush);
+}
+
 TEST(DcBlit, PatBltWhitenessBlacknessAndStretching) {
   MemoryCanvas canvas(10, 10, kRed);
   PatBlt(canvas.dc(), 0, 0, 5, 10, BLACKNESS);

@@ -12,6 +12,7 @@
 #include "constraints/CurvedSlot.h"
 #include "constraints/Forces.h"
 #include "constraints/Gear.h"
+#include "constraints/Pistons.h"
 #include "constraints/Slot.h"
 #include "core/Failure.h"
 #include "views/trackers/VertexTracker.h"
@@ -30,6 +31,7 @@ constexpr int16_t kCurvedSlotTool = 2546;
 constexpr int16_t kForceTool = 2506;
 constexpr int16_t kRotationalSpringTool = 2518;
 constexpr int16_t kSlotTool = 2526;
+constexpr int16_t kMotorTool = 2513;
 
 class ConstraintTrackersTest : public ObjectTrackerTest {
  protected:
@@ -90,6 +92,9 @@ TEST_F(ConstraintTrackersTest, EachKindGetsItsOwnTracker) {
   EXPECT_EQ(Make<TCnstrTracker>(kGearTool).GetClassIDAt(0), TGearTracker::kClassID);
   EXPECT_EQ(Make<TCnstrTracker>(kCurvedSlotTool).GetClassIDAt(0), TCurvedSlotTracker::kClassID);
   EXPECT_EQ(Make<TCnstrTracker>(kForceTool).GetClassIDAt(0), TForceTracker669::kClassID);
+  auto& motor = Make<TMotorTracker>(kMotorTool);
+  EXPECT_EQ(motor.GetClassIDAt(1), TCnstrTracker::kClassID);
+  EXPECT_EQ(motor.Constraint()->GetClassIDAt(0), TRPiston::kClassID);
   auto& pin = Make<TCnstrTracker673>(kPinTool);
   EXPECT_EQ(pin.GetClassIDAt(1), TCnstrTracker::kClassID);
   EXPECT_TRUE(pin.IsStarted());

@@ -4,9 +4,13 @@
 #include "bodies/CurvedPolygon.h"
 #include "bodies/Table.h"
 #include "core/MouseButton.h"
+#include "core/Resources.h"
 #include "platform/win32/Input.h"
 #include "platform/win32/Message.h"
+#include "platform/win32/MessageBox.h"
+#include "platform/win32/Window.h"
 #include "platform/win32/WindowMessages.h"
+#include "resources/ResourceLibraries.h"
 #include "tests/views/trackers/ObjectTrackerWorld.h"
 #include "views/trackers/PolygonTrackers.h"
 #include "views/trackers/ToolTrackers.h"
@@ -129,6 +133,46 @@ TEST_F(PolygonTrackersTest, ASketchOfTwoVerticesIsDiscarded) {
   }
   EXPECT_EQ(world->Objects().size(), before);
   made_.reset();
+}
+
+// A sketch without area is reported when it ends: Cancel ends the sketch silently and leaves no
+// polygon; OK keeps it, to be mended.
+TEST_F(PolygonTrackersTest, ASketchWithoutAreaIsReportedAndCancelEndsItSilently) {
+  SetResourceModule3(LoadResourceLibrary(kErrorResourceLibrary));
+  std::vector<std::string> boxes;
+  int32_t key = VK_ESCAPE;
+  SetIdleScript([&] {
+    const HWND box = GetMessageBoxWindow();
+    if (box == nullptr) return false;
+    std::string text;
+    for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
+      text += GetWindowTextString(child) + "|";
+    boxes.push_back(text);
+    InjectKeyStroke(key);
+    return true;
+  });
+  const size_t before = world->Objects().size();
+  try {
+    Sketch({{0, 0}, {3, 0}, {6, 0}}).Perform();
+    ADD_FAILURE() << "the sketch went on";
+  } catch (const QVException& failure) {
+    EXPECT_EQ(failure.error(), 0);
+  }
+  made_.reset();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_NE(boxes[0].find("encloses no area"), std::string::npos) << boxes[0];
+  EXPECT_NE(boxes[0].find("Cancel"), std::string::npos) << boxes[0];
+  EXPECT_EQ(world->Objects().size(), before);
+  // OK keeps the polygon.
+  key = VK_RETURN;
+  TPolygonSketchTracker& tracker = Sketch({{0, 0}, {3, 0}, {6, 0}});
+  tracker.Perform();
+  EXPECT_EQ(boxes.size(), 2u);
+  EXPECT_NE(world->FindObject(tracker.Polygon()->GetIdentifier()), nullptr);
+  EXPECT_TRUE(tracker.Polygon()->IsShapeInvalid());
+  made_.reset();
+  SetIdleScript(nullptr);
+  SetResourceModule3(nullptr);
 }
 
 TEST_F(PolygonTrackersTest, AVertexDragKeepsTheBodyAndItsPointsAndUndoRestoresTheTable) {

@@ -1,0 +1,97 @@
+// The open dialog: files listed by the filter's first pattern without regard to case, labels
+// the caller can rename, a name typed by keys, and a folder that must exist when asked.
+
+#include "platform/win32/OpenFileDialog.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "platform/win32/Control.h"
+#include "platform/win32/Dialog.h"
+#include "platform/win32/Input.h"
+#include "platform/win32/Message.h"
+#include "platform/win32/MessageBox.h"
+#include "tests/platform/win32/DialogTestSupport.h"
+#include "tests/platform/win32/WindowTestSupport.h"
+
+namespace {
+
+class OpenFileDialogTest : public WindowTest {
+ protected:
+  void SetUp() override {
+    WindowTest::SetUp();
+    RegisterStandardControls();
+    owner = TopLevel(50, 50, 500, 400);
+    folder = std::filesystem::temp_directory_path() /
+             ("yb-open-dialog-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
+    for (const char* name : {"PLAN.DXF", "part.dxf", "notes.txt"}) std::ofstream(folder / name);
+    request.owner = owner;
+    request.folder = folder.string();
+    request.filter = "DXF Files (*.dxf)|*.dxf|All Files (*.*)|*.*||";
+  }
+  void TearDown() override {
+    SetIdleScript(nullptr);
+    std::filesystem::remove_all(folder);
+    WindowTest::TearDown();
+  }
+  static std::string Text(int32_t id) {
+    return GetWindowTextString(GetDlgItem(GetOpenFileDialogWindow(), id));
+  }
+  static void Type(const std::string& text) {
+    for (const char c : text) InjectCharacter(static_cast<uint8_t>(c));
+  }
+  HWND owner = nullptr;
+  std::filesystem::path folder;
+  OpenFileRequest request;
+};
+
+TEST_F(OpenFileDialogTest, PatternsMatchInAnyCaseAndTheCallerNamesTheLabels) {
+  request.onInit = [](HWND dialog) { SetDlgItemText(dialog, kFileNameLabelId, "Drawing:"); };
+  std::string first;
+  std::string second;
+  std::string nameLabel;
+  std::string folderLabel;
+  ScriptUser({[&] {
+                first = Text(200);
+                second = Text(201);
+                nameLabel = Text(kFileNameLabelId);
+                folderLabel = Text(kFolderLabelId);
+                EXPECT_EQ(GetDlgItem(GetOpenFileDialogWindow(), 202), nullptr);
+                EXPECT_NE(GetDlgItem(GetOpenFileDialogWindow(), kFileTypeLabelId), nullptr);
+                Type("PLAN.DXF");
+              },
+              [] { InjectKeyStroke(VK_RETURN); }});
+  const std::optional<std::string> chosen = RunOpenFileDialog(request);
+  EXPECT_EQ(first, "PLAN.DXF");
+  EXPECT_EQ(second, "part.dxf");
+  EXPECT_EQ(nameLabel, "Drawing:");
+  EXPECT_EQ(folderLabel, "Look in:");
+  ASSERT_TRUE(chosen.has_value());
+  EXPECT_EQ(std::filesystem::path(*chosen), folder / "PLAN.DXF");
+}
+
+TEST_F(OpenFileDialogTest, ANameInAFolderThatDoesNotExistIsRefusedWhenAsked) {
+  request.flags = OFN_PATHMUSTEXIST;
+  int boxes = 0;
+  ScriptUser({[] {
+                Type("missing/plan.dxf");
+                InjectKeyStroke(VK_RETURN);
+              },
+              [&] {
+                if (GetMessageBoxWindow()) ++boxes;
+                InjectKeyStroke(VK_RETURN);
+              },
+              [] {
+                EXPECT_NE(GetOpenFileDialogWindow(), nullptr);
+                InjectKeyStroke(VK_ESCAPE);
+              }});
+  EXPECT_FALSE(RunOpenFileDialog(request).has_value());
+  EXPECT_EQ(boxes, 1);
+}
+
+}  // namespace
