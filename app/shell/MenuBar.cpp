@@ -56,14 +56,16 @@ bool PropagateToPopups(HMENU menu) {
   const int32_t count = GetMenuItemCount(menu);
   for (int32_t i = 0; i < count; ++i) {
     const auto position = static_cast<UINT>(i);
-    const UINT state = GetMenuState(menu, position, MF_BYPOSITION);
-    if (state & MF_SEPARATOR) continue;
+    // A popup's state carries its item count in the high byte, which may look like the
+    // separator flag: popups are told apart first.
     if (HMENU submenu = GetSubMenu(menu, i)) {
       const bool open = PropagateToPopups(submenu);
       EnableMenuItem(menu, position, MF_BYPOSITION | (open ? MF_ENABLED : MF_GRAYED));
       anyEnabled = anyEnabled || open;
       continue;
     }
+    const UINT state = GetMenuState(menu, position, MF_BYPOSITION);
+    if (state & MF_SEPARATOR) continue;
     anyEnabled = anyEnabled || !IsGreyed(state);
   }
   return anyEnabled;

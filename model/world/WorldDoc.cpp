@@ -287,6 +287,12 @@ double TWorldDoc::RotationStep() const {
   return angleSnap_ != 0 ? std::numbers::pi / 36.0 : 0.0;
 }
 
+double TWorldDoc::DuplicateLength() const {
+  constexpr double kHalfStepPixels = 6.0;
+  const double scale = Scale().GetValue();
+  return scale > 0.0 ? kHalfStepPixels / scale : kHalfStepPixels / kPixelsPerMetre;
+}
+
 double TWorldDoc::SnappingDistance() const {
   if (angleSnap_ != 0 && useStoredDistance_ == 0) return snapDistance_;
   // The view's spacing values come with the main view; without one the distance is 1.

@@ -297,6 +297,29 @@ class TWorldDoc : public TWorldBase, public TActionContext, public TPlacingWorld
   // The input value records of the last solver call.
   std::vector<uint8_t> InputRecords() const;
 
+  // The switches of the world's menus ------------------------------------------------------------
+  // While the alternate selection flag is set, gadgets are selected before the world's objects.
+  uint16_t GetAlternateSelection() const { return alternateSelection_; }
+  void SetAlternateSelection(uint16_t on) { alternateSelection_ = on; }
+  uint16_t GetLockFlag() const { return lockFlag_; }
+  void SetLockFlag(uint16_t on) { lockFlag_ = on; }
+  // While set, player mode cannot be left from the menu.
+  uint16_t GetPlayerModeLocked() const { return playerModeLocked_; }
+  void SetPlayerModeLocked(uint16_t on) { playerModeLocked_ = on; }
+  uint16_t GetFirstDisplay() const { return firstDisplay_; }
+  void SetFirstDisplay(uint16_t on) { firstDisplay_ = on; }
+  void SetSelectionMarksStale(uint16_t on) { selectionMarksStale_ = on; }
+  // How many times in a row the current objects were duplicated, and the identifiers of the
+  // last copies (a duplicate of exactly those objects continues the row).
+  int16_t GetDuplicateCount() const { return duplicateCount_; }
+  void SetDuplicateCount(int16_t count) { duplicateCount_ = count; }
+  std::vector<int16_t>& LastDuplicates() { return lastDuplicates_; }
+  // Half the world length a copy moves per duplicate in a row: 6 pixels at the world's scale,
+  // so that a copy in the world lands as far off as a copied gadget (12 pixels a step).
+  double DuplicateLength() const;
+  // Where the last block of new gadgets was put, in window pixels.
+  MacRect& PlacementRecord() { return placementRecord_; }
+
   // What commands ask of the world (WorldDocActions.cpp) ------------------------------------------
   using TWorldBase::Changed;
   using TCollectionLink::GetDocument;
@@ -412,6 +435,13 @@ class TWorldDoc : public TWorldBase, public TActionContext, public TPlacingWorld
   int32_t outputDisplay_ = 2;
   uint16_t doublePrecision_ = 0;
   uint16_t selectionMarksStale_ = 0;
+  uint16_t alternateSelection_ = 0;
+  uint16_t lockFlag_ = 0;
+  uint16_t playerModeLocked_ = 0;
+  uint16_t firstDisplay_ = 0;
+  int16_t duplicateCount_ = 0;
+  std::vector<int16_t> lastDuplicates_;
+  MacRect placementRecord_;
   uint16_t marksWord_ = 0;
   uint16_t windowStateWord_ = 1;
   TLink* unitHandler_ = nullptr;

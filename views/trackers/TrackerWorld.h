@@ -29,6 +29,10 @@ class TTrackerWorld {
   virtual std::vector<TLink*> WorldPositionedObjects() = 0;
   virtual bool IsScreenPositioned(const TLink* object) const = 0;
   virtual bool IsWorldPositioned(const TLink* object) const = 0;
+  // A screen-positioned object's bounds in window pixels, and the window's size (h width, v
+  // height); empty for a world that shows no gadgets.
+  virtual MacRect ScreenBoundsOf(const TLink*) { return MacRect(); }
+  virtual MacPoint WindowExtent() { return MacPoint(); }
   // Whether the object lies in the rectangle of view coordinates.
   virtual bool LiesInRect(TLink* object, const MacRect& rect) = 0;
   // Off while the rotate tool is current or the world is in a state that keeps gadgets apart.

@@ -22,11 +22,11 @@
 #include "platform/win32/Input.h"
 #include "platform/win32/Window.h"
 #include "platform/win32/WindowMessages.h"
-#include "ui/dialogs/DialogCommand.h"
 #include "views/offscreen/DezevOffScreenMgr.h"
 #include "views/world/ClipboardCommands.h"
 #include "views/world/MainWorldView.h"
 #include "views/world/PrintAction.h"
+#include "views/world/WorldMenus.h"
 
 #include "views/trackers/ToolTrackers.h"
 
@@ -41,11 +41,6 @@ bool ModifierHeld() {
 double SnapToStep(double value, double step) {
   if (step == 0.0 || value == 0.0 || !std::isfinite(step)) return value;
   return std::round(value / step) * step;
-}
-
-bool IsRunCommand(int16_t command) {
-  return command == kCmdRun || command == kCmdReset || command == kCmdPlayBackToStart ||
-         command == kCmdStepForward || command == kCmdStepBack;
 }
 
 }  // namespace
@@ -313,16 +308,6 @@ TCommandCore* TMainWorldView::DoMouseCommand(const MacPoint& portPoint, TMouseEv
   return clickHandler_ ? clickHandler_(*this, portPoint, event) : nullptr;
 }
 
-namespace {
-
-// The commands that open the property dialog of the selection: 1600 and 10410 to 10416, but
-// not 10415.
-bool IsSelectionDialog(int16_t command) {
-  return command == 1600 || (command >= 10410 && command <= 10416 && command != 10415);
-}
-
-}  // namespace
-
 TCommandCore* TMainWorldView::DoMenuCommand(int16_t commandNumber) {
   if (commandNumber == kCmdShowGrid) {
     SetShowGrid(GetShowGrid() == 0 ? 1 : 0);
@@ -341,12 +326,6 @@ TCommandCore* TMainWorldView::DoMenuCommand(int16_t commandNumber) {
     world_->SetMode(commandNumber, 0);
     return nullptr;
   }
-  if (world_ && commandNumber == kCmdStopRunning) {
-    world_->StopRunning();
-    return nullptr;
-  }
-  if (world_ && IsRunCommand(commandNumber))
-    return world_->MakeRunCommand(commandNumber, 1).release();
   if (commandNumber == kCmdPrint || commandNumber == kCmdPrintDefault) {
     auto action = std::make_unique<TPrintAction>();
     action->InitPrint(commandNumber, this, world_ ? world_->GetDocument() : nullptr);
@@ -355,11 +334,10 @@ TCommandCore* TMainWorldView::DoMenuCommand(int16_t commandNumber) {
   bool clipboardRow = false;
   TCommandCore* clipboardCommand = DoClipboardMenuCommand(*this, commandNumber, clipboardRow);
   if (clipboardRow) return clipboardCommand;
-  if (world_ && IsSelectionDialog(commandNumber) && world_->GetPlayerMode() == 0) {
-    // The selection's property dialog, run as a dialog action on the selection.
-    auto command = std::make_unique<TDialogCommand>();
-    command->InitDialogCommand(commandNumber, world_, &world_->Selection());
-    return command.release();
+  if (world_) {
+    bool handled = false;
+    TCommandCore* command = TWorldMenus(*this).DoMenuCommand(commandNumber, handled);
+    if (handled) return command;
   }
   return TOffScreenViewBase::DoMenuCommand(commandNumber);
 }
@@ -376,6 +354,7 @@ void TMainWorldView::DoSetupMenus() {
   for (int16_t command :
        {kCmdRun, kCmdReset, kCmdPlayBackToStart, kCmdStepForward, kCmdStepBack, kCmdStopRunning})
     EnableMenuCommand(command, true);
+  TWorldMenus(*this).DoSetupMenus();
   const int16_t tool = world_->GetCurrentTool();
   for (int16_t command : {kSelectTool, kDragSelectTool, kZoomInTool, kZoomOutTool, kPartTool})
     EnableCheckMenuCommand(command, true, command == tool);

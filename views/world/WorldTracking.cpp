@@ -186,6 +186,11 @@ bool TWorldTrackerContext::LiesInRect(TLink* object, const MacRect& rect) {
          bounds.bottom <= rect.bottom;
 }
 
+MacPoint TWorldTrackerContext::WindowExtent() {
+  const TViewPoint& size = view_.GetStoredSize();
+  return MacPoint(static_cast<int16_t>(size.h), static_cast<int16_t>(size.v));
+}
+
 bool TWorldTrackerContext::GadgetSelectionOn() const {
   // Gadgets do not turn: the rotating tool leaves them out of a band.
   return world_.GetCurrentTool() != TWorldDoc::kDragSelectionTool;

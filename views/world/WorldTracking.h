@@ -122,6 +122,7 @@ class TWorldTrackerContext : public TActionContext,
   bool IsScreenPositioned(const TLink*) const override { return false; }
   bool IsWorldPositioned(const TLink* object) const override;
   bool LiesInRect(TLink* object, const MacRect& rect) override;
+  MacPoint WindowExtent() override;
   bool GadgetSelectionOn() const override;
   void CheckLowSpace() override;
   bool RefusesEditing() const override;

@@ -1,0 +1,347 @@
+// The world's menus end to end: commands sent to the main frame as the menu bar sends them, the
+// menu set-up read back from the bar, and gestures made of synthetic mouse messages.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "bodies/vectors/VectorThing.h"
+#include "core/MenuCommands.h"
+#include "model/world/RunCommand.h"
+#include "model/world/WorldDeleteCommand.h"
+#include "platform/win32/Menu.h"
+#include "tests/app/SketchFixture.h"
+#include "views/furniture/RulerView.h"
+#include "views/trackers/DuplicateCommands.h"
+#include "views/world/ClipboardCommands.h"
+#include "views/world/TemplateLink.h"
+#include "views/world/WorldMenus.h"
+
+namespace {
+
+using sample_worlds::kBoxId;
+using sample_worlds::kWheelId;
+
+// Answers the world's questions as told and keeps what it is given to post.
+class TAnsweringHost : public TWorldHost {
+ public:
+  bool AskYesNo(int16_t alert) override {
+    asked.push_back(alert);
+    return answer;
+  }
+  void PostCommand(TCommandCore* command) override { posted.emplace_back(command); }
+  void ShowError(int16_t error, int32_t message) override { shown.emplace_back(error, message); }
+  std::vector<std::pair<int16_t, int32_t>> shown;
+  bool answer = false;
+  std::vector<int16_t> asked;
+  std::vector<std::unique_ptr<TCommandCore>> posted;
+};
+
+class WorldMenusTest : public SketchFixture {
+ protected:
+  void TearDown() override {
+    app_->Commands().DropAllCommands();
+    SketchFixture::TearDown();
+  }
+  int32_t Changes() const { return world_->GetDocument()->GetChangeCount(); }
+  void SetUpMenus() { app_->Commands().SetupTheMenus(); }
+  UINT State(int16_t command) {
+    return GetMenuState(GetMenu(main_->m_hWnd), static_cast<UINT>(command), MF_BYCOMMAND);
+  }
+  bool Checked(int16_t command) { return (State(command) & MF_CHECKED) != 0; }
+  bool Greyed(int16_t command) { return (State(command) & MF_GRAYED) != 0; }
+  std::unique_ptr<TCommandCore> Made(int16_t command) {
+    return std::unique_ptr<TCommandCore>(view_->DoMenuCommand(command));
+  }
+  // Whether the item shows a mark image of its own (the mixed mark) instead of the check.
+  bool HasOwnMark(int16_t command) {
+    void* unchecked = nullptr;
+    void* checked = nullptr;
+    GetMenuItemBitmaps(GetMenu(main_->m_hWnd), static_cast<UINT>(command), MF_BYCOMMAND,
+                       &unchecked, &checked);
+    return unchecked != nullptr;
+  }
+  TVector3 Placement(TLink* object) {
+    TVector3 at;
+    static_cast<TThing*>(object)->GetPlacement(at);
+    return at;
+  }
+};
+
+TEST_F(WorldMenusTest, TrackingAndFrameSkipsAreRadioGroupsOfTheirMenus) {
+  const int32_t before = Changes();
+  // No tracks changes how the world shows, not the document.
+  Command(1501);
+  EXPECT_EQ(world_->GetTrackingWord(), 1);
+  EXPECT_EQ(Changes(), before + 1);
+  Command(kCmdTrackingOff);
+  EXPECT_EQ(world_->GetTrackingWord(), 0);
+  EXPECT_EQ(Changes(), before + 1);
+  SetUpMenus();
+  EXPECT_TRUE(Checked(kCmdTrackingOff));
+  EXPECT_FALSE(Checked(1501));
+  EXPECT_FALSE(Greyed(1532));
+
+  Command(1504);
+  SetUpMenus();
+  EXPECT_TRUE(Checked(1504));
+  EXPECT_FALSE(Checked(kCmdTrackingOff));
+  EXPECT_FALSE(Checked(kCmdTrackingBase));
+  // A value without an item of its own checks "Other...".
+  world_->SetTrackingWord(7);
+  SetUpMenus();
+  EXPECT_TRUE(Checked(kCmdTrackingBase));
+  EXPECT_FALSE(Checked(1504));
+
+  Command(1408);
+  EXPECT_EQ(world_->GetSkipFrames(), 8);
+  SetUpMenus();
+  EXPECT_TRUE(Checked(1408));
+  EXPECT_FALSE(Checked(1401));
+  EXPECT_FALSE(Checked(kCmdSkipFramesBase));
+}
+
+TEST_F(WorldMenusTest, RunOrStopAndShiftRun) {
+  // Nothing runs: the toggle runs.
+  std::unique_ptr<TCommandCore> run = Made(kCmdRunOrStop);
+  ASSERT_NE(run, nullptr);
+  EXPECT_TRUE(run->IsMemberClass(TCommand::kClassID));
+  EXPECT_EQ(run->GetCommandNumber(), kCmdRun);
+  // It runs: the toggle stops it and makes nothing.
+  EXPECT_EQ(Made(kCmdRunOrStop), nullptr);
+  EXPECT_NE(static_cast<TCommand*>(run.get())->IsStopped(), 0);
+  run.reset();
+
+  // Shift+Run posts a run back to the last recorded frame and answers a second run.
+  InjectKey(VK_SHIFT, true);
+  Pump();
+  std::unique_ptr<TCommandCore> second = Made(kCmdRun);
+  InjectKey(VK_SHIFT, false);
+  Pump();
+  ASSERT_NE(second, nullptr);
+  ASSERT_EQ(world_->RunningCommands().size(), 2u);
+  const TCommand* posted = world_->RunningCommands().front();
+  EXPECT_NE(posted, second.get());
+  EXPECT_EQ(posted->GetCommandNumber(), kCmdRun);
+  EXPECT_EQ(posted->GetTarget(), world_->LastFrame() < 0 ? -1 : world_->LastFrame());
+  EXPECT_EQ(posted->IsExact(), 1);
+  EXPECT_EQ(second->GetCommandNumber(), kCmdRun);
+  EXPECT_EQ(static_cast<TCommand*>(second.get())->IsExact(), 0);
+}
+
+TEST_F(WorldMenusTest, PlayerModeRefusesEditingAndItsLockKeepsIt) {
+  world_->Select(world_->FindObject(kBoxId));
+  ASSERT_NE(window_->HScrollBar(), nullptr);
+  Command(kCmdEnterPlayerMode);
+  EXPECT_EQ(world_->GetPlayerMode(), 1);
+  EXPECT_EQ(window_->HScrollBar(), nullptr);
+  EXPECT_EQ(window_->VScrollBar(), nullptr);
+  EXPECT_EQ(Made(kCmdDuplicate), nullptr);
+  EXPECT_EQ(Made(1005), nullptr);
+  EXPECT_EQ(Made(1600), nullptr);
+  // Delete is not refused.
+  std::unique_ptr<TCommandCore> clear = Made(kCmdClear);
+  EXPECT_NE(dynamic_cast<TWorldDeleteCommand*>(clear.get()), nullptr);
+
+  world_->SetPlayerModeLocked(1);
+  SetUpMenus();
+  EXPECT_TRUE(Greyed(kCmdLeavePlayerMode));
+  Command(kCmdLeavePlayerMode);
+  EXPECT_EQ(world_->GetPlayerMode(), 1);
+  world_->SetPlayerModeLocked(0);
+  SetUpMenus();
+  EXPECT_FALSE(Greyed(kCmdLeavePlayerMode));
+  Command(kCmdLeavePlayerMode);
+  EXPECT_EQ(world_->GetPlayerMode(), 0);
+  EXPECT_NE(window_->HScrollBar(), nullptr);
+  EXPECT_NE(window_->VScrollBar(), nullptr);
+}
+
+TEST_F(WorldMenusTest, DisplaySwitchesShowAndHideTheFurnitureAndMarkTheirItems) {
+  const int32_t before = Changes();
+  const int16_t viewLeft = static_cast<int16_t>(view_->GetLocation().h);
+  Command(kCmdRulers);
+  ASSERT_NE(window_->HRuler(), nullptr);
+  ASSERT_NE(window_->VRuler(), nullptr);
+  // The vertical ruler takes the main view's left.
+  EXPECT_EQ(view_->GetLocation().h, viewLeft + TRulerView::kThickness);
+  Command(kCmdScrollBars);
+  EXPECT_EQ(window_->HScrollBar(), nullptr);
+  EXPECT_EQ(window_->VScrollBar(), nullptr);
+  Command(kCmdCoordinates);
+  Command(kCmdFrameIndicator);
+  Command(kCmdHelpLine);
+  EXPECT_EQ(Changes(), before + 5);
+  SetUpMenus();
+  EXPECT_TRUE(Checked(kCmdRulers));
+  EXPECT_FALSE(Checked(kCmdScrollBars));
+  EXPECT_EQ(Checked(kCmdCoordinates), world_->Settings().coordinates != 0);
+  EXPECT_TRUE(Checked(kCmdFrameIndicator));
+  EXPECT_EQ(Checked(kCmdHelpLine), world_->Settings().helpLine != 0);
+
+  Command(kCmdRulers);
+  Command(kCmdScrollBars);
+  EXPECT_EQ(window_->HRuler(), nullptr);
+  EXPECT_NE(window_->HScrollBar(), nullptr);
+  EXPECT_EQ(view_->GetLocation().h, viewLeft);
+  Command(kCmdShowGrid);
+  SetUpMenus();
+  EXPECT_FALSE(Checked(kCmdRulers));
+  EXPECT_TRUE(Checked(kCmdScrollBars));
+  EXPECT_EQ(Checked(kCmdShowGrid), view_->GetShowGrid() != 0);
+  EXPECT_NE(view_->GetShowGrid(), 0);
+}
+
+TEST_F(WorldMenusTest, ReloadForgetsTheRunAndTheRefusalSaysSo) {
+  Command(kCmdStepForward);
+  Command(kCmdStepForward);
+  ASSERT_GE(world_->LastFrame(), 1);
+  std::unique_ptr<TCommandCore> reload = Made(kCmdReload);
+  ASSERT_NE(reload, nullptr);
+  EXPECT_TRUE(reload->IsMemberClass(TReloadCommand::kClassID));
+  reload->Perform();
+  EXPECT_LE(world_->LastFrame(), 0);
+  EXPECT_NE(world_->IsSolverWorldLoaded(), 0);
+
+  // Back to frame 0 by a run that then forgets the frames it passed.
+  Command(kCmdStepForward);
+  ASSERT_GE(world_->LastFrame(), 1);
+  std::unique_ptr<TCommandCore> frameZero = Made(kCmdFrameZero);
+  ASSERT_NE(frameZero, nullptr);
+  EXPECT_TRUE(frameZero->IsMemberClass(TFrameZeroCommand::kClassID));
+  EXPECT_EQ(static_cast<TCommand*>(frameZero.get())->GetTarget(), 0);
+  frameZero.reset();
+  Command(kCmdFrameZero);
+  EXPECT_LE(world_->LastFrame(), 0);
+
+  TAnsweringHost host;
+  world_->SetHost(&host);
+  Command(kCmdNotAvailable);
+  world_->SetHost(nullptr);
+  ASSERT_EQ(host.shown.size(), 1u);
+  EXPECT_EQ(host.shown.front().first, kErrNotAvailable);
+  // Item 17 of list 32609.
+  EXPECT_EQ(host.shown.front().second, 0x7F610011);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(WorldMenusTest, BandSelectedBodiesAreDuplicatedFurtherEachTimeUndoneSavedAndReopened) {
+  TLink* box = world_->FindObject(kBoxId);
+  TLink* wheel = world_->FindObject(kWheelId);
+  // A band round the box and the wheel.
+  Drag({TVector(-0.4, 0.3), TVector(0.5, -0.5), TVector(1.8, -1.4)});
+  ASSERT_TRUE(std::find(world_->Selection().begin(), world_->Selection().end(), box) !=
+              world_->Selection().end());
+  ASSERT_TRUE(std::find(world_->Selection().begin(), world_->Selection().end(), wheel) !=
+              world_->Selection().end());
+  const size_t selected = world_->Selection().size();
+  const size_t before = world_->Objects().size();
+  const TVector3 boxAt = Placement(box);
+
+  // The first copy lands d0 * 1 * 2 right and below, d0 being 6 pixels at the world's scale.
+  const double d0 = 6.0 / kPixelsPerMetre;
+  Command(kCmdDuplicate);
+  ASSERT_EQ(world_->Objects().size(), before + selected);
+  ASSERT_EQ(world_->Selection().size(), selected);
+  const std::vector<TLink*> first = world_->Selection();
+  TLink* boxCopy = nullptr;
+  for (TLink* copy : first)
+    if (copy->IsMemberClass(TRectangle::kClassID) && copy != box) boxCopy = copy;
+  ASSERT_NE(boxCopy, nullptr);
+  EXPECT_NEAR(Placement(boxCopy).x, boxAt.x + 2 * d0, 1e-9);
+  EXPECT_NEAR(Placement(boxCopy).y, boxAt.y - 2 * d0, 1e-9);
+  // Drawn there, and the original where it was.
+  EXPECT_TRUE(InkNear(On(boxAt.x + 2 * d0, boxAt.y - 2 * d0)));
+  EXPECT_TRUE(InkNear(On(boxAt.x, boxAt.y)));
+
+  // A second duplicate in a row moves the copies of the copies d0 * 2 * 2 on.
+  Command(kCmdDuplicate);
+  ASSERT_EQ(world_->Objects().size(), before + 2 * selected);
+  TLink* boxCopy2 = nullptr;
+  for (TLink* copy : world_->Selection())
+    if (copy->IsMemberClass(TRectangle::kClassID)) boxCopy2 = copy;
+  ASSERT_NE(boxCopy2, nullptr);
+  const int16_t secondId = boxCopy2->GetIdentifier();
+  EXPECT_NEAR(Placement(boxCopy2).x, boxAt.x + 2 * d0 + 4 * d0, 1e-9);
+  EXPECT_NEAR(Placement(boxCopy2).y, boxAt.y - 2 * d0 - 4 * d0, 1e-9);
+
+  // Saved and opened again, the copies are there.
+  documents_->Documents().front()->Document().WriteDocument(path_.string());
+  TQVDoc reopened;
+  reopened.ReadDocument(path_.string());
+  EXPECT_EQ(reopened.World().Objects().size(), before + 2 * selected);
+  auto* readCopy = dynamic_cast<TThing*>(reopened.World().FindObject(secondId));
+  ASSERT_NE(readCopy, nullptr);
+  TVector3 read;
+  readCopy->GetPlacement(read);
+  EXPECT_NEAR(read.x, boxAt.x + 6 * d0, 1e-9);
+
+  // Undo takes the last copies out; redo brings them back where they were.
+  const MacPoint secondCopy = On(boxAt.x + 6 * d0, boxAt.y - 6 * d0);
+  ASSERT_TRUE(InkNear(secondCopy));
+  Command(101);
+  EXPECT_EQ(world_->Objects().size(), before + selected);
+  EXPECT_EQ(world_->FindObject(secondId), nullptr);
+  EXPECT_FALSE(InkNear(secondCopy));
+  EXPECT_TRUE(InkNear(On(boxAt.x + 2 * d0, boxAt.y - 2 * d0)));
+  Command(101);
+  EXPECT_EQ(world_->Objects().size(), before + 2 * selected);
+  TLink* redone = world_->FindObject(secondId);
+  ASSERT_NE(redone, nullptr);
+  EXPECT_NEAR(Placement(redone).x, boxAt.x + 6 * d0, 1e-9);
+  EXPECT_TRUE(InkNear(secondCopy));
+}
+
+}  // namespace
+
+
+namespace {
+
+TEST_F(WorldMenusTest, VectorCommandsAreMarkedMixedWhenTheSelectionDisagrees) {
+  // The vector commands in a menu of the bar, as a vectors menu would hold them.
+  const HMENU world = GetSubMenu(GetMenu(main_->m_hWnd), 2);
+  AppendMenu(world, MF_STRING, kCmdShowVelocity, "Velocity");
+  AppendMenu(world, MF_STRING, kCmdShowAcceleration, "Acceleration");
+  auto* box = dynamic_cast<TVectorThing*>(world_->FindObject(kBoxId));
+  auto* wheel = dynamic_cast<TVectorThing*>(world_->FindObject(kWheelId));
+  ASSERT_NE(box, nullptr);
+  ASSERT_NE(wheel, nullptr);
+  world_->Select(box);
+  world_->Select(wheel);
+  box->DoCommandValue(kCmdShowVelocity, 1);
+  SetUpMenus();
+  EXPECT_TRUE(HasOwnMark(kCmdShowVelocity));
+  EXPECT_FALSE(Greyed(kCmdShowVelocity));
+  EXPECT_FALSE(Checked(kCmdShowAcceleration));
+  EXPECT_FALSE(HasOwnMark(kCmdShowAcceleration));
+
+  wheel->DoCommandValue(kCmdShowVelocity, 1);
+  SetUpMenus();
+  EXPECT_TRUE(Checked(kCmdShowVelocity));
+  EXPECT_FALSE(HasOwnMark(kCmdShowVelocity));
+  // Nothing selected knows the command: unchecked and greyed.
+  world_->DeselectAll();
+  SetUpMenus();
+  EXPECT_TRUE(Greyed(kCmdShowVelocity));
+  EXPECT_FALSE(Checked(kCmdShowVelocity));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(WorldMenusTest, ATemplateGivesItsFirstObjectToTheCaller) {
+  const size_t objects = world_->Objects().size();
+  std::unique_ptr<TLink> line = LoadTemplateLink(2549, world_);
+  ASSERT_NE(line, nullptr);
+  EXPECT_NE(dynamic_cast<TLine*>(line.get()), nullptr);
+  // The template is the caller's, not one of the world's objects.
+  EXPECT_EQ(world_->Objects().size(), objects);
+  line.reset();
+  EXPECT_THROW(LoadTemplateLink(31999, world_), QVException);
+}
+
+}  // namespace
