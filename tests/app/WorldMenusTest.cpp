@@ -168,8 +168,11 @@ TEST_F(WorldMenusTest, DisplaySwitchesShowAndHideTheFurnitureAndMarkTheirItems) 
   Command(kCmdScrollBars);
   EXPECT_EQ(window_->HScrollBar(), nullptr);
   EXPECT_EQ(window_->VScrollBar(), nullptr);
+  const bool coordinatesBefore = window_->CoordsBar() != nullptr;
   Command(kCmdCoordinates);
+  EXPECT_EQ(window_->CoordsBar() != nullptr, !coordinatesBefore);
   Command(kCmdFrameIndicator);
+  EXPECT_NE(window_->FrameIndicator(), nullptr);
   Command(kCmdHelpLine);
   EXPECT_EQ(Changes(), before + 5);
   SetUpMenus();

@@ -260,9 +260,11 @@ TCommandCore* TWorldMenus::DoDisplaySwitch(int16_t command) {
   switch (command) {
     case kCmdCoordinates:
       settings.coordinates = Toggled(settings.coordinates);
+      if (window != nullptr) window->ShowCoordsBar(settings.coordinates != 0);
       break;
     case kCmdFrameIndicator:
       settings.frameIndicator = Toggled(settings.frameIndicator);
+      if (window != nullptr) window->ShowFrameIndicator(settings.frameIndicator != 0);
       break;
     case kCmdScrollBars:
       settings.scrollBars = Toggled(settings.scrollBars);
