@@ -10,6 +10,8 @@
 #include "core/geometry/Vector.h"
 #include "model/world/WorldSettings.h"
 
+class TCommandCore;
+
 // The document window's client area, in pixels.
 struct TWindowPlacement {
   int32_t left = 0;
@@ -49,6 +51,12 @@ class TWorldDisplay {
   virtual void GetFurniture(TWorldSettings& settings) const { (void)settings; }
   // The world runs forwards (1), backwards (2) or not at all (0) from now on.
   virtual void RunStateChanged(int32_t state) { (void)state; }
+  // The world's menu command as its menu item sends it: the command it makes, which the caller
+  // owns, or null.
+  virtual TCommandCore* DoWorldMenuCommand(int16_t command) {
+    (void)command;
+    return nullptr;
+  }
 
  protected:
   ~TWorldDisplay() = default;

@@ -57,6 +57,29 @@ class TAPIDocument : public TAPIDispatcher {
   APIResult SaveAs(const Str255& path, int16_t withResults);
 
   // Display switches and the view ----------------------------------------------------------
+  // The switches the world's menu turns: each reads the world's state; setting it to another
+  // value sends the menu's command, as the menu item would (a world without a window takes the
+  // value into its settings).
+  enum class WorldSwitch {
+    kRulers,
+    kPlayerMode,
+    kCoordinates,
+    kHelpRibbon,
+    kScrollBars,
+    kTapeControl,
+    kControlsLocked,
+    kRetainMeterValues,
+  };
+  APIResult GetWorldSwitch(WorldSwitch which, int16_t* on);
+  APIResult SetWorldSwitch(WorldSwitch which, int16_t on);
+  // The tape combined with the scroll bar: the world's "inln" preference.
+  APIResult GetCombineTapeScroll(int16_t* on);
+  APIResult SetCombineTapeScroll(int16_t on);
+  // Forgets the meters' kept values, only while they are kept.
+  APIResult EraseMeterValues();
+  // Print (180), StartHere (1100), Cut (103), Copy (104) and Paste (105): the world's command,
+  // performed at once when the world makes one.
+  APIResult PerformWorldCommand(int16_t command);
   APIResult GetShowXYAxes(int16_t* shown);
   APIResult SetShowXYAxes(int16_t show);
   APIResult GetSkipFrames(int16_t* frames);

@@ -2,6 +2,7 @@
 // and redraw, the window's placement, showing it, and scrolling. A world shown in no window has
 // none of these: the getters answer their start values and the rest does nothing.
 
+#include "core/Failure.h"
 #include "core/MenuSetup.h"
 #include "model/world/QVDoc.h"
 #include "model/world/WorldDisplay.h"
@@ -93,5 +94,133 @@ APIResult TAPIDocument::ScrollTo(double x, double y) {
   const int32_t halfWidth = (extent.right - extent.left) / 2;
   const int32_t halfHeight = (extent.top - extent.bottom) / 2;  // zero or below
   display->ScrollToOrigin(static_cast<double>(dh + halfWidth), static_cast<double>(halfHeight - dv));
+  return context.Result();
+}
+
+// ---- Switches of the world's menu ----------------------------------------------------------------
+
+namespace {
+
+using WorldSwitch = TAPIDocument::WorldSwitch;
+
+// The command the world's menu item sends for the switch; player mode has one per direction.
+int16_t SwitchCommand(WorldSwitch which, bool on) {
+  switch (which) {
+    case WorldSwitch::kRulers: return 1085;
+    case WorldSwitch::kPlayerMode: return on ? 1054 : 1053;
+    case WorldSwitch::kCoordinates: return 1071;
+    case WorldSwitch::kHelpRibbon: return 1088;
+    case WorldSwitch::kScrollBars: return 1074;
+    case WorldSwitch::kTapeControl: return 1072;
+    case WorldSwitch::kControlsLocked: return 1026;
+    case WorldSwitch::kRetainMeterValues: return 1161;
+  }
+  return 0;
+}
+
+bool SwitchState(const TWorldDoc& world, WorldSwitch which) {
+  const TWorldSettings& settings = world.Settings();
+  switch (which) {
+    case WorldSwitch::kRulers: return settings.rulers != 0;
+    case WorldSwitch::kPlayerMode: return world.GetPlayerMode() != 0;
+    case WorldSwitch::kCoordinates: return settings.coordinates != 0;
+    case WorldSwitch::kHelpRibbon: return settings.helpLine != 0;
+    case WorldSwitch::kScrollBars: return settings.scrollBars != 0;
+    case WorldSwitch::kTapeControl: return settings.frameIndicator != 0;
+    case WorldSwitch::kControlsLocked: return world.GetAlternateSelection() != 0;
+    case WorldSwitch::kRetainMeterValues: return world.GetColumnList() != 0;
+  }
+  return false;
+}
+
+// A world without a window keeps the value for when it is shown.
+void StoreSwitch(TWorldDoc& world, WorldSwitch which, bool on) {
+  TWorldSettings& settings = world.Settings();
+  const uint16_t value = on ? 1 : 0;
+  switch (which) {
+    case WorldSwitch::kRulers: settings.rulers = value; break;
+    case WorldSwitch::kPlayerMode: world.SetPlayerMode(value); break;
+    case WorldSwitch::kCoordinates: settings.coordinates = value; break;
+    case WorldSwitch::kHelpRibbon: settings.helpLine = value; break;
+    case WorldSwitch::kScrollBars: settings.scrollBars = value; break;
+    case WorldSwitch::kTapeControl: settings.frameIndicator = value; break;
+    case WorldSwitch::kControlsLocked: world.SetAlternateSelection(value); break;
+    case WorldSwitch::kRetainMeterValues: world.SetColumnList(value); break;
+  }
+  world.DocumentChanged();
+}
+
+// The world's menu command, sent as its menu item sends it; what it makes is performed at once.
+void SendWorldCommand(TWorldDisplay& display, int16_t command) {
+  PerformNow(display.DoWorldMenuCommand(command));
+}
+
+}  // namespace
+
+APIResult TAPIDocument::GetWorldSwitch(WorldSwitch which, int16_t* on) {
+  TAPICallContext context(this, "");
+  if (TQVDoc* document = CheckedDocument(context)) *on = SwitchState(document->World(), which) ? 1 : 0;
+  return context.Result();
+}
+
+APIResult TAPIDocument::SetWorldSwitch(WorldSwitch which, int16_t on) {
+  TAPICallContext context(this, "");
+  TQVDoc* document = CheckedDocument(context);
+  if (document == nullptr) return context.Result();
+  TWorldDoc& world = document->World();
+  const bool wanted = on != 0;
+  const bool differs = SwitchState(world, which) != wanted;
+  if (differs) {
+    if (TWorldDisplay* display = DisplayOf(document)) {
+      SendWorldCommand(*display, SwitchCommand(which, wanted));
+    } else {
+      StoreSwitch(world, which, wanted);
+    }
+  }
+  // The meters' memory tells the menus only when it changed.
+  if (which != WorldSwitch::kRetainMeterValues || differs) InvalidateMenuSetup();
+  return context.Result();
+}
+
+APIResult TAPIDocument::GetCombineTapeScroll(int16_t* on) {
+  TAPICallContext context(this, "");
+  if (TQVDoc* document = CheckedDocument(context)) {
+    uint16_t value = 0;
+    document->World().GetViewSetting(kTagInlineHelp, value);
+    *on = value != 0 ? 1 : 0;
+  }
+  return context.Result();
+}
+
+APIResult TAPIDocument::SetCombineTapeScroll(int16_t on) {
+  TAPICallContext context(this, "");
+  if (TQVDoc* document = CheckedDocument(context)) {
+    document->World().SetViewSetting(kTagInlineHelp, on != 0 ? 1 : 0);
+    InvalidateMenuSetup();
+  }
+  return context.Result();
+}
+
+APIResult TAPIDocument::EraseMeterValues() {
+  TAPICallContext context(this, "");
+  TQVDoc* document = CheckedDocument(context);
+  if (document == nullptr || document->World().GetColumnList() == 0) return context.Result();
+  if (TWorldDisplay* display = DisplayOf(document)) SendWorldCommand(*display, 1162);
+  return context.Result();
+}
+
+APIResult TAPIDocument::PerformWorldCommand(int16_t command) {
+  TAPICallContext context(this, "");
+  TQVDoc* document = CheckedDocument(context);
+  if (document == nullptr) return context.Result();
+  // The world makes these commands in its window; a world shown nowhere makes none.
+  TWorldDisplay* display = DisplayOf(document);
+  if (display == nullptr) return context.Result();
+  try {
+    SendWorldCommand(*display, command);
+  } catch (const QVException&) {
+    // Starting from here, like Reset, keeps its failures to itself.
+    if (command != 1100) throw;
+  }
   return context.Result();
 }

@@ -40,6 +40,24 @@ void SetDocumentBoolean(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFra
   CheckAPIResult((Doc(r)->*Set)(on));
 }
 
+template <TAPIDocument::WorldSwitch Which>
+void GetDocumentSwitch(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame, uint16_t) {
+  int16_t on = 0;
+  CheckAPIResult(Doc(r)->GetWorldSwitch(Which, &on));
+  ReturnBooleanValue(frame, 0, on != 0);
+}
+
+template <TAPIDocument::WorldSwitch Which>
+void SetDocumentSwitch(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame, uint16_t) {
+  const int16_t on = ReadBooleanArgument(frame, 2);
+  CheckAPIResult(Doc(r)->SetWorldSwitch(Which, on));
+}
+
+template <int16_t Command>
+void PerformDocumentCommand(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame*, uint16_t) {
+  CheckAPIResult(Doc(r)->PerformWorldCommand(Command));
+}
+
 template <APIResult (TAPIDocument::*Get)(double*)>
 void GetDocumentDouble(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame,
                        uint16_t) {

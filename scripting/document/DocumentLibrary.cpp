@@ -70,6 +70,10 @@ void SetShowToolPalette(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFra
   CheckAPIResult(context.Result());
 }
 
+void EraseMeterValues(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame*, uint16_t) {
+  CheckAPIResult(Doc(r)->EraseMeterValues());
+}
+
 void Update(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame*, uint16_t) {
   CheckAPIResult(Doc(r)->Update());
 }
@@ -300,21 +304,29 @@ void DescribeDocumentMembers(ScriptBuilder* b) {
   Getter(b, "Constraints", 127, kScriptObject, "DE22YBCns.YBConstraintCollection", &GetCollection);
   Getter(b, "Inputs", 128, kScriptObject, "DE22YBInp.YBInputCollection", &GetCollection);
   Getter(b, "Outputs", 129, kScriptObject, "DE22YBOut.YBOutputCollection", &GetCollection);
-  Switch(b, "ShowRulers", 15, 16, &NotAvailable, &NotAvailable);
-  Switch(b, "PlayerMode", 131, 132, &NotAvailable, &NotAvailable);
+  Switch(b, "ShowRulers", 15, 16, &SetDocumentSwitch<TAPIDocument::WorldSwitch::kRulers>,
+         &GetDocumentSwitch<TAPIDocument::WorldSwitch::kRulers>);
+  Switch(b, "PlayerMode", 131, 132, &SetDocumentSwitch<TAPIDocument::WorldSwitch::kPlayerMode>,
+         &GetDocumentSwitch<TAPIDocument::WorldSwitch::kPlayerMode>);
   Property(b, "ShowDocumentWindow", 194, kScriptNoId, kScriptBoolean, nullptr,
            &SetDocumentBoolean<&TAPIDocument::SetShowDocumentWindow>, nullptr);
   Switch(b, "ShowGridLines", 17, 18, &SetDocumentBoolean<&TAPIDocument::SetShowGridLines>,
          &GetDocumentBoolean<&TAPIDocument::GetShowGridLines>);
   Switch(b, "ShowXYAxes", 19, 20, &SetDocumentBoolean<&TAPIDocument::SetShowXYAxes>,
          &GetDocumentBoolean<&TAPIDocument::GetShowXYAxes>);
-  Switch(b, "ShowCoordinates", 21, 22, &NotAvailable, &NotAvailable);
+  Switch(b, "ShowCoordinates", 21, 22, &SetDocumentSwitch<TAPIDocument::WorldSwitch::kCoordinates>,
+         &GetDocumentSwitch<TAPIDocument::WorldSwitch::kCoordinates>);
   Switch(b, "ShowToolPalette", 23, 24, &SetShowToolPalette, &NotAvailable);
-  Switch(b, "ShowHelpRibbon", 25, 26, &NotAvailable, &NotAvailable);
-  Switch(b, "ShowScrollBars", 27, 28, &NotAvailable, &NotAvailable);
-  Switch(b, "ShowTapeControl", 41, 42, &NotAvailable, &NotAvailable);
-  Switch(b, "CombineTapeScroll", 43, 44, &NotAvailable, &NotAvailable);
-  Switch(b, "ControlsLocked", 31, 32, &NotAvailable, &NotAvailable);
+  Switch(b, "ShowHelpRibbon", 25, 26, &SetDocumentSwitch<TAPIDocument::WorldSwitch::kHelpRibbon>,
+         &GetDocumentSwitch<TAPIDocument::WorldSwitch::kHelpRibbon>);
+  Switch(b, "ShowScrollBars", 27, 28, &SetDocumentSwitch<TAPIDocument::WorldSwitch::kScrollBars>,
+         &GetDocumentSwitch<TAPIDocument::WorldSwitch::kScrollBars>);
+  Switch(b, "ShowTapeControl", 41, 42, &SetDocumentSwitch<TAPIDocument::WorldSwitch::kTapeControl>,
+         &GetDocumentSwitch<TAPIDocument::WorldSwitch::kTapeControl>);
+  Switch(b, "CombineTapeScroll", 43, 44, &SetDocumentBoolean<&TAPIDocument::SetCombineTapeScroll>,
+         &GetDocumentBoolean<&TAPIDocument::GetCombineTapeScroll>);
+  Switch(b, "ControlsLocked", 31, 32, &SetDocumentSwitch<TAPIDocument::WorldSwitch::kControlsLocked>,
+         &GetDocumentSwitch<TAPIDocument::WorldSwitch::kControlsLocked>);
   Property(b, "SkipFrames", 133, 134, kScriptInteger, nullptr,
            &SetDocumentInteger<&TAPIDocument::SetSkipFrames>,
            &GetDocumentInteger<&TAPIDocument::GetSkipFrames>);
@@ -324,8 +336,9 @@ void DescribeDocumentMembers(ScriptBuilder* b) {
   Switch(b, "AutoEraseTrack", 138, 139, &NotAvailable, &NotAvailable);
   Sub(b, "EraseTrack", 137, 0, 0, {}, &NotAvailable);
   Sub(b, "ZoomExtents", 197, 0, 0, {}, &ZoomExtents);
-  Switch(b, "RetainMeterValues", 172, 173, &NotAvailable, &NotAvailable);
-  Sub(b, "EraseMeterValues", 171, 0, 0, {}, &NotAvailable);
+  Switch(b, "RetainMeterValues", 172, 173, &SetDocumentSwitch<TAPIDocument::WorldSwitch::kRetainMeterValues>,
+         &GetDocumentSwitch<TAPIDocument::WorldSwitch::kRetainMeterValues>);
+  Sub(b, "EraseMeterValues", 171, 0, 0, {}, &EraseMeterValues);
   Getter(b, "CurrentFrame", 123, kScriptInteger, nullptr,
          &GetDocumentInteger<&TAPIDocument::GetCurrentFrame>);
   Getter(b, "HistoryFrames", 124, kScriptInteger, nullptr,
@@ -333,7 +346,7 @@ void DescribeDocumentMembers(ScriptBuilder* b) {
   Sub(b, "Close", 2, 0, 0, {}, &Close);
   Sub(b, "Save", 5, 0, 0, {}, &Save);
   Sub(b, "SaveAs", 7, 1, 2, {{kScriptString}, {kScriptBoolean}}, &SaveAs);
-  Sub(b, "Print", 110, 0, 0, {}, &NotAvailable);
+  Sub(b, "Print", 110, 0, 0, {}, &PerformDocumentCommand<180>);
   Sub(b, "ImportDXF", 111, 1, 1, {{kScriptString}}, &ImportDXF);
   Sub(b, "ExportDXF", kExportDXFId, 1, 2, {{kScriptString}, {kScriptBoolean}}, &Export);
   Sub(b, "ExportMeterData", 113, 1, 2, {{kScriptString}, {kScriptBoolean}}, &Export);
@@ -343,7 +356,7 @@ void DescribeDocumentMembers(ScriptBuilder* b) {
   Function(b, "Run", kRunFunctionId, kScriptInteger, nullptr, 0, 1, {{kScriptInteger}}, &Run);
   Sub(b, "Run", 188, 0, 1, {{kScriptInteger}}, &Run);
   Sub(b, "Reset", 46, 0, 0, {}, &Reset);
-  Sub(b, "StartHere", 130, 0, 0, {}, &NotAvailable);
+  Sub(b, "StartHere", 130, 0, 0, {}, &PerformDocumentCommand<1100>);
   Sub(b, "Update", 189, 0, 0, {}, &Update);
   for (const char* selectable : kSelectableClasses)
     Sub(b, "Select", 47, 1, 2, {{kScriptObject, selectable}, {kScriptBoolean}}, &Select);
@@ -365,9 +378,9 @@ void DescribeDocumentMembers(ScriptBuilder* b) {
   Lookup(b, "Point", 35, 36, kPointClass);
   Lookup(b, "Input", 37, 38, kInputClass);
   Lookup(b, "Output", 39, 40, kOutputClass);
-  Sub(b, "Cut", 51, 0, 0, {}, &NotAvailable);
-  Sub(b, "Copy", 52, 0, 0, {}, &NotAvailable);
-  Sub(b, "Paste", 53, 0, 0, {}, &NotAvailable);
+  Sub(b, "Cut", 51, 0, 0, {}, &PerformDocumentCommand<103>);
+  Sub(b, "Copy", 52, 0, 0, {}, &PerformDocumentCommand<104>);
+  Sub(b, "Paste", 53, 0, 0, {}, &PerformDocumentCommand<105>);
   for (const char* selectable : kSelectableClasses)
     Sub(b, "Delete", 54, 0, 1, {{kScriptObject, selectable}}, &Delete);
   DescribeDocumentViewScale(b, g_members);

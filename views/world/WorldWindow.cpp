@@ -188,6 +188,10 @@ void TWorldWindow::SetShowGrid(bool show) {
   if (mainView_) mainView_->SetShowGrid(show ? 1 : 0);
 }
 
+TCommandCore* TWorldWindow::DoWorldMenuCommand(int16_t command) {
+  return mainView_ ? mainView_->DoMenuCommand(command) : nullptr;
+}
+
 void TWorldWindow::ZoomToExtents() {
   if (mainView_) mainView_->ZoomToFit();
 }

@@ -77,6 +77,8 @@ class TWorldWindow : public TWorldDisplay {
   TCoordsView* CoordsBar() const { return coords_; }
   // The tape shows the run mode.
   void RunStateChanged(int32_t state) override;
+  // Through the main view, as the menu sends it.
+  TCommandCore* DoWorldMenuCommand(int16_t command) override;
   THRulerView* HRuler() const { return hRuler_; }
   TVRulerView* VRuler() const { return vRuler_; }
   void SetScrollBarsForbidden(bool forbidden) { scrollBarsForbidden_ = forbidden; }

@@ -36,10 +36,12 @@
 #include "platform/win32/MessageBox.h"
 #include "platform/win32/OpenFileDialog.h"
 #include "platform/win32/Window.h"
+#include "model/world/QVDoc.h"
 #include "scripting/host/Application.h"
 #include "scripting/shell/ScriptEditor.h"
 #include "scripting/shell/ScriptShell.h"
 #include "scripting/shell/ScriptsMenu.h"
+#include "views/world/WorldWindow.h"
 
 namespace {
 
@@ -509,6 +511,54 @@ TEST_F(StartupScriptRunTest, TheScriptEditorOpensEditsSavesRunsAndStopsScriptsFr
   EXPECT_EQ(printedAfterContinue, "50\n");
   EXPECT_TRUE(endlessReturned);
   EXPECT_EQ(printedByEndless, "looping\n");
+}
+
+// A script switches the document window's furniture as the world's menu does: rulers, tape and
+// coordinates bar appear in the window, a second setting to the same value changes nothing, and
+// the switches read back what the window shows.
+TEST_F(StartupScriptRunTest, AScriptSwitchesTheDocumentWindowsFurnitureAsTheMenuDoes) {
+  WriteStartupScript(
+      "Sub Main()\r\n  Dim d As YBDocument\r\n  Set d = YB.ActiveDocument\r\n"
+      "  Print d.ShowRulers; d.ShowTapeControl; d.ShowCoordinates\r\n"
+      "  d.ShowRulers = True\r\n  d.ShowRulers = True\r\n  d.ShowTapeControl = True\r\n"
+      "  d.ShowCoordinates = True\r\n  d.ShowScrollBars = False\r\n"
+      "  Print d.ShowRulers; d.ShowTapeControl; d.ShowCoordinates; d.ShowScrollBars\r\n"
+      "End Sub\r\n");
+  StandardOutputCapture output;
+  ASSERT_TRUE(output.Capturing());
+  bool rulers = false;
+  bool tape = false;
+  bool coordinates = false;
+  bool scrollBars = true;
+  int32_t code = -1;
+  {
+    TProgramScripting scripting;
+    scripting.InstallHooks(StartupHooks());
+    TApp app;
+    code = RunWithSample(app, [&](int32_t step) {
+      if (step != 1) return false;
+      TQVDoc* document = scripting.FrontDocument();
+      auto* window = document != nullptr ? dynamic_cast<TWorldWindow*>(document->World().GetDisplay())
+                                         : nullptr;
+      if (window != nullptr) {
+        rulers = window->HRuler() != nullptr && window->VRuler() != nullptr;
+        tape = window->FrameIndicator() != nullptr;
+        coordinates = window->CoordsBar() != nullptr;
+        scrollBars = window->HScrollBar() != nullptr || window->VScrollBar() != nullptr;
+      }
+      // Nothing to save: the switches were the script's, so the question is answered No.
+      if (document != nullptr) document->SetChangeCount(0);
+      SendMessage(app.MainFrame()->m_hWnd, WM_COMMAND, kQuitCommand, 0);
+      return true;
+    });
+  }
+  output.Stop();
+  EXPECT_EQ(code, 0);
+  EXPECT_EQ(output.Text(), "FalseFalseFalse\nTrueTrueTrueFalse\n");
+  EXPECT_TRUE(rulers);
+  EXPECT_TRUE(tape);
+  EXPECT_TRUE(coordinates);
+  EXPECT_FALSE(scrollBars);
 }
 
 }  // namespace

@@ -43,7 +43,7 @@ TEST_F(DocumentMembers, FailuresReachTheScriptWithTheirNumbers) {
                              Caught("d.ExportMeterData \"/tmp/never-written.txt\"") +
                              Caught("d.ExportDXF \"/tmp/never-written.dxf\", True") +
                              Caught("d.ImportDXF \"/tmp/drawing.dxf\"") +
-                             Caught("d.ShowRulers = True") + Caught("d.Save"))),
+                             Caught("Print d.ShowToolPalette") + Caught("d.Save"))),
             "904\nTrue\n0\n908\n908\n900\n900\n900\n");
 }
 

@@ -31,6 +31,10 @@ class TRecordingDisplay : public TWorldDisplay {
                     static_cast<int16_t>(originV - p.y * 100.0));
   }
   MacRect ExtentInPort() const override { return extent; }
+  TCommandCore* DoWorldMenuCommand(int16_t command) override {
+    commands.push_back(command);
+    return nullptr;
+  }
   void ScrollToOrigin(double h, double v) override {
     scrolledTo.push_back({h, v});
     originH = h;
@@ -48,6 +52,7 @@ class TRecordingDisplay : public TWorldDisplay {
   double originV = 0.0;
   MacRect extent{0, 0, 301, 201};  // left, top, right, bottom
   std::vector<std::pair<double, double>> scrolledTo;
+  std::vector<int16_t> commands;
 };
 
 class DocumentWindow : public ScriptedProgram {
@@ -77,6 +82,31 @@ TEST_F(DocumentWindow, WithoutAWindowGetterAnswerFalseAndTheRestDoesNothing) {
                  "d.Locate 5, 5\nd.Resize 100, 100\nd.ShowDocumentWindow = False\n"
                  "d.ScrollTo 1, 1\nPrint Err.Number"),
             "False\n0\n");
+}
+
+// The menu's switches send the menu's command only when the value changes; player mode has a
+// command each way; the meters' values are forgotten only while they are kept. A world without a
+// window keeps the values in its settings.
+TEST_F(DocumentWindow, SwitchesSendTheMenusCommandOnlyForAChange) {
+  EXPECT_EQ(With("d.ShowRulers = True\nd.ShowTapeControl = True\nd.PlayerMode = True\n"
+                 "Print d.ShowRulers; d.ShowTapeControl; d.PlayerMode; d.ShowScrollBars"),
+            "TrueTrueTrueTrue\n");
+  TWorldDoc& world = application_.front->World();
+  EXPECT_EQ(world.Settings().rulers, 1);
+  EXPECT_EQ(world.GetPlayerMode(), 1);
+  Show();
+  world.Settings().rulers = 0;
+  world.SetPlayerMode(0);
+  EXPECT_EQ(With("d.ShowRulers = False\nd.ShowRulers = True\nd.PlayerMode = True\n"
+                 "d.ControlsLocked = True\nd.ShowScrollBars = False\nd.EraseMeterValues\n"
+                 "d.RetainMeterValues = True\nPrint Err.Number"),
+            "0\n");
+  EXPECT_EQ(display_.commands, (std::vector<int16_t>{1085, 1054, 1026, 1074, 1161}));
+  display_.commands.clear();
+  world.SetPlayerMode(1);
+  world.SetColumnList(1);
+  EXPECT_EQ(With("d.PlayerMode = False\nd.EraseMeterValues\nd.StartHere\nd.Print"), "");
+  EXPECT_EQ(display_.commands, (std::vector<int16_t>{1053, 1162, 1100, 180}));
 }
 
 TEST_F(DocumentWindow, GridZoomAndRedrawReachTheWindow) {
