@@ -59,6 +59,8 @@ TCommandCore* TLineSketchTracker::TrackStep(int16_t phase, const QV_CPoint& anch
   TCommandCore* const result = TDragTracker::TrackStep(
       phase, anchor, previous, next, mouseMoved, anchorWorld, previousWorld, nextWorld, moved);
   if (phase == 0) {
+    // The world's lines are drawn and hit through its line handler.
+    line_->FindHandler();
     line_->SetEndPoint1(anchorWorld, 1);
     line_->SetEndPoint2(anchorWorld, 1);
   }
