@@ -59,8 +59,6 @@ TCommandCore* TLineSketchTracker::TrackStep(int16_t phase, const QV_CPoint& anch
   TCommandCore* const result = TDragTracker::TrackStep(
       phase, anchor, previous, next, mouseMoved, anchorWorld, previousWorld, nextWorld, moved);
   if (phase == 0) {
-    // The world's lines are drawn and hit through its line handler.
-    line_->FindHandler();
     line_->SetEndPoint1(anchorWorld, 1);
     line_->SetEndPoint2(anchorWorld, 1);
   }
@@ -68,6 +66,8 @@ TCommandCore* TLineSketchTracker::TrackStep(int16_t phase, const QV_CPoint& anch
     line_->SetEndPoint2(nextWorld, 1);
     line_->LineChanged();
   }
+  // A line that stays is drawn and hit through its world's line handler.
+  if (phase == 2 && IsObjectAcceptable()) line_->FindHandler();
   return result;
 }
 
