@@ -166,7 +166,7 @@ TCommandCore* TWorldClickDispatch::HandleGesture(const MacPoint& point, const TE
 }
 
 TCommandCore* TWorldClickDispatch::LineEndGesture(TLink* object, const MacPoint& point,
-                                                   const TEventRecord& event) {
+                                                  const TEventRecord& event) {
   auto* line = dynamic_cast<TLine*>(object);
   int32_t handle = 0;
   if (line == nullptr || !line->HitHandle(point, handle)) return nullptr;
