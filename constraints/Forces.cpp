@@ -3,11 +3,14 @@
 
 #include "constraints/Forces.h"
 
+#include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "bodies/Body.h"
 #include "bodies/points/Point.h"
 #include "core/ClassRegistry.h"
+#include "core/port/Port.h"
 #include "model/filing/ObjectReader.h"
 #include "model/filing/ObjectWriter.h"
 
@@ -111,6 +114,67 @@ void TForce::MoveTo(const TVector& position, uint16_t movePoint) {
   }
   MarkChanged();
   ForEachLinked(1);
+}
+
+namespace {
+
+// The arrow's frame on the screen: x runs from the tip (0) to the tail (1), y across it in
+// units of the constraint's size.
+struct ArrowFrame {
+  MacPoint origin;
+  double xh, xv;  // the screen offset of x = 1
+  double yh, yv;  // the screen offset of y = 1
+
+  MacPoint At(double x, double y) const {
+    auto clamp = [](double value) {
+      return static_cast<int16_t>(std::clamp(std::lround(value), -32767L, 32767L));
+    };
+    return MacPoint(clamp(origin.h + x * xh + y * yh), clamp(origin.v + x * xv + y * yv));
+  }
+};
+
+}  // namespace
+
+bool TForce::GetScreenArrow(MacPoint& tip, MacPoint& tail) {
+  auto* point = dynamic_cast<TPoint*>(GetPrimaryObject());
+  if (point == nullptr) return false;
+  tip = point->GetScreenPoint();
+  // The tail goes to the screen as the tip does: through the application point's body.
+  TVector at = ArrowTail();
+  if (TMass* body = point->GetBody()) {
+    body->WorldToLocal(at);
+    Transform2D::ToScreenPoint(body->GetScreenTransform(), at, tail);
+  } else {
+    WorldToScreen(at, tail);
+  }
+  return tip.h != tail.h || tip.v != tail.v;
+}
+
+void TForce::DrawShape(const MacRect& /*area*/, uint16_t /*mode*/) {
+  MacPoint tip, tail;
+  if (IsShown() == 0 || !GetScreenArrow(tip, tail)) return;
+  const double dh = tail.h - tip.h, dv = tail.v - tip.v;
+  const double length = std::hypot(dh, dv);
+  const double size = GetSize() > 0.0 ? GetSize() : DefaultConstraintSize();
+  // h: the head's share of the arrow's length.
+  const double h = size / length;
+  const ArrowFrame frame{tip, dh, dv, -dv * h, dh * h};
+  std::vector<std::pair<double, double>> outline;
+  if (h <= 1.0)
+    outline = {{h, 1.0}, {h, 0.5}, {1.0, 0.5}, {1.0, -0.5}, {h, -0.5}, {h, -1.0}, {0.0, 0.0}};
+  else
+    outline = {{1.0, 1.0}, {1.0, -1.0}, {0.0, 0.0}};
+  PenState saved;
+  PortGetPenState(saved);
+  PortSetPenSize(1, 1);
+  PortMoveTo(tip.h, tip.v);
+  MacPoint at = tip;
+  for (const auto& [x, y] : outline) {
+    const MacPoint next = frame.At(x, y);
+    PortLineTo(next.h - at.h, next.v - at.v);
+    at = next;
+  }
+  PortSetPenState(saved);
 }
 
 // Fx and Fy are edited in the force unit; Fl in the force unit and its direction Fr in the angle

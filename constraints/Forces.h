@@ -50,6 +50,12 @@ class TForce : public TForceBase {
   // tail to the application point over the arrow scale. An arrow scale of 0 or not finite gives
   // no force, and leaves the force as it is.
   void MoveTo(const TVector& position, uint16_t movePoint);
+  // The arrow on the screen: its tip at the application point, its tail at ArrowTail(). False
+  // when there is no application point or the two fall on one pixel (nothing to draw).
+  bool GetScreenArrow(MacPoint& tip, MacPoint& tail);
+  // The outlined arrow: a head of the constraint's size at the application point and a shaft
+  // half as wide back to the tail.
+  void DrawShape(const MacRect& area, uint16_t mode) override;
   // A menu command of the force: the mode it sets and the unit of each quantity it then
   // edits, in order; empty for a command the force does not take.
   std::vector<int32_t> ApplyCommand(int16_t command);

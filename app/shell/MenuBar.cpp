@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include "app/shell/ToolMenuImages.h"
 #include "core/MenuCommands.h"
 #include "core/MenuSetup.h"
 #include "core/Resources.h"
@@ -27,7 +28,9 @@ MenuBarCache& BarCache() {
 }
 
 HMENU CachedBar(HMENU& slot, LPCSTR name) {
-  if (slot == nullptr || !IsMenu(slot)) slot = LoadMenuResource(name);
+  if (slot != nullptr && IsMenu(slot)) return slot;
+  slot = LoadMenuResource(name);
+  AttachToolMenuImages(slot);
   return slot;
 }
 
@@ -189,6 +192,7 @@ void FreeMenuBarCache() {
     if (*slot != nullptr && *slot != shown && IsMenu(*slot)) DestroyMenu(*slot);
     *slot = nullptr;
   }
+  FreeToolMenuImages(shown);
 }
 
 void CommandToMenuItem(int16_t command, int16_t* menu, int16_t* item) {

@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
+#include <memory>
 
 #include "bodies/DXFOutput.h"
 #include "core/ClassRegistry.h"
@@ -85,6 +87,27 @@ TWorldDoc* TLine::GetWorld() const {
   return nullptr;
 }
 
+namespace {
+
+// The identifier a new world's line handler has among its default objects.
+constexpr int16_t kLineHandlerIdentifier = 10004;
+
+// A world read from a document written without a line handler gets one when its first line
+// needs it: without it the world's lines are neither drawn nor hit.
+TLineHandler* MakeLineHandler(TWorldDoc& world) {
+  std::unique_ptr<TLineHandler> made(static_cast<TLineHandler*>(TLineHandler::CreateObject()));
+  if (!made) return nullptr;
+  made->Initialize();
+  int16_t identifier = kLineHandlerIdentifier;
+  while (world.FindObject(identifier) != nullptr && identifier < INT16_MAX) ++identifier;
+  made->SetIdentifier(identifier);
+  TLineHandler* handler = made.get();
+  world.AdoptObject(std::move(made));
+  return handler;
+}
+
+}  // namespace
+
 TLineHandler* TLine::FindHandler() {
   if (handler_ != nullptr) return handler_;
   TWorldDoc* world = GetWorld();
@@ -92,10 +115,12 @@ TLineHandler* TLine::FindHandler() {
   for (TLink* object : world->Objects()) {
     if (!object->IsMemberClass(TLineHandler::kClassID)) continue;
     handler_ = static_cast<TLineHandler*>(object);
-    handler_->AddDependent(this);
-    handler_->AddLine(this);
     break;
   }
+  if (handler_ == nullptr) handler_ = MakeLineHandler(*world);
+  if (handler_ == nullptr) return nullptr;
+  handler_->AddDependent(this);
+  handler_->AddLine(this);
   return handler_;
 }
 

@@ -26,6 +26,8 @@ MenuRecord* FindMenuRecord(HMENU menu);
 inline constexpr int32_t kMenuItemHeight = 20;
 inline constexpr int32_t kMenuSeparatorHeight = 8;
 inline constexpr int32_t kMenuCharWidth = 7;
+// The column left of a popup item's text, where its check mark or image goes.
+inline constexpr int32_t kMenuCheckColumn = 22;
 
 // The size of the popup window of a menu, its border included.
 SIZE PopupMenuSize(const MenuRecord& menu);

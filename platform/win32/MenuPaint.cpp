@@ -1,5 +1,7 @@
 // Drawing of popup menu windows.
 
+#include <algorithm>
+
 #include "platform/win32/Dc.h"
 #include "platform/win32/DcDraw.h"
 #include "platform/win32/Font.h"
@@ -28,6 +30,25 @@ void DrawCheck(HDC dc, int32_t x, int32_t y, COLORREF color) {
   LineTo(dc, x + 9, y);
   SelectObject(dc, old);
   DeleteObject(pen);
+}
+
+// The item's image for its state, centred in the check column of the row: as Windows does, an
+// item with images shows them in place of the check mark. False when it has none.
+bool DrawItemImage(HDC dc, const MenuItem& item, const RECT& row) {
+  void* image = (item.flags & MF_CHECKED) ? item.bitmapChecked : item.bitmapUnchecked;
+  if (image == nullptr) return false;
+  const auto bitmap = static_cast<HBITMAP>(image);
+  BITMAP size{};
+  if (GetObject(bitmap, sizeof(size), &size) == 0) return false;
+  const HDC source = CreateCompatibleDC(dc);
+  const HGDIOBJ old = SelectObject(source, bitmap);
+  const int32_t width = std::min<int32_t>(size.bmWidth, kMenuCheckColumn);
+  const int32_t height = std::min<int32_t>(size.bmHeight, row.bottom - row.top);
+  BitBlt(dc, (kMenuCheckColumn - width) / 2, row.top + (row.bottom - row.top - height) / 2, width,
+         height, source, 0, 0, SRCCOPY);
+  SelectObject(source, old);
+  DeleteDC(source);
+  return true;
 }
 
 }  // namespace
@@ -60,10 +81,11 @@ void PaintPopupMenu(HWND popup) {
       const COLORREF ink = grayed       ? RGB(128, 128, 128)
                            : isSelected ? RGB(255, 255, 255)
                                         : RGB(0, 0, 0);
-      if (item.flags & MF_CHECKED) DrawCheck(dc, 6, row.top + 6, ink);
+      if (!DrawItemImage(dc, item, row) && (item.flags & MF_CHECKED))
+        DrawCheck(dc, 6, row.top + 6, ink);
       SetTextColor(dc, ink);
       RECT text = row;
-      text.left = 22;
+      text.left = kMenuCheckColumn;
       text.right -= 8;
       const std::string label = MenuLabel(item.text);
       DrawText(dc, label.c_str(), static_cast<int32_t>(label.size()), &text,

@@ -130,6 +130,9 @@ TEST_F(SketchConstraintsTest, APinAndAForceSketchedOnABodyMakeItSwingAboutThePin
   EXPECT_EQ(BodyOf(pin->Attached()[1])->GetIdentifier(), 0);
 
   // The force: pressed on the bar's right end, its tail dragged out below.
+  const MacPoint tailPixel = On(tail.x, tail.y);
+  const MacPoint midPixel = On(tail.x, (tail.y + right.y) / 2.0);
+  EXPECT_FALSE(InkNear(tailPixel));
   Command(kForceTool);
   Drag({right, {right.x, right.y - 0.6}, tail});
   auto* force = Newest<TForce>();
@@ -138,6 +141,16 @@ TEST_F(SketchConstraintsTest, APinAndAForceSketchedOnABodyMakeItSwingAboutThePin
   EXPECT_EQ(BodyOf(force->Attached()[0]), bar);
   EXPECT_NEAR(force->Fx().GetValue(), 0.0, 0.05);
   EXPECT_NEAR(force->Fy().GetValue(), 1.2 / force->GetArrowScale(), 0.05);
+  // The arrow is drawn from its tail up to the bar: the tail's cross line, and the shaft's two
+  // sides half the head's width apart about the line from the tail to the application point.
+  const auto half = static_cast<int16_t>(force->GetSize() / 2.0);
+  EXPECT_TRUE(InkNear(tailPixel));
+  EXPECT_TRUE(InkNear(MacPoint(static_cast<int16_t>(midPixel.h - half), midPixel.v)));
+  EXPECT_TRUE(InkNear(MacPoint(static_cast<int16_t>(midPixel.h + half), midPixel.v)));
+  MacPoint tip, tailOnScreen;
+  ASSERT_TRUE(force->GetScreenArrow(tip, tailOnScreen));
+  EXPECT_NEAR(tailOnScreen.h, tailPixel.h, 1);
+  EXPECT_NEAR(tailOnScreen.v, tailPixel.v, 1);
   // The pin is drawn where it holds the bar.
   EXPECT_TRUE(InkNear(On(left.x, left.y)));
 

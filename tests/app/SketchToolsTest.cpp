@@ -30,7 +30,11 @@
 #include "model/world/QVDoc.h"
 #include "model/world/WorldParticipants.h"
 #include "platform/win32/Clock.h"
+#include "platform/win32/Dc.h"
+#include "platform/win32/DcDraw.h"
+#include "platform/win32/GdiObjects.h"
 #include "platform/win32/Input.h"
+#include "platform/win32/Menu.h"
 #include "platform/win32/Message.h"
 #include "platform/win32/Window.h"
 #include "platform/win32/WindowMessages.h"
@@ -81,6 +85,75 @@ TEST_F(SketchToolsTest, ARectangleIsDraggedOutFromTheToolsMenu) {
   EXPECT_TRUE(InkNear(On(0.5, 1.0)));
   EXPECT_TRUE(InkNear(On(2.5, 1.0)));
   EXPECT_FALSE(InkNear(On(2.8, 1.0)));
+}
+
+// Every tool item of the Tools menu shows its tool's picture, and a picture of its own while it is
+// the tool in use: the rectangle's is a rectangle's outline on the menu's face.
+TEST_F(SketchToolsTest, ToolItemsShowTheirToolsPictures) {
+  const HMENU bar = GetMenu(main_->m_hWnd);
+  ASSERT_NE(bar, nullptr);
+  for (UINT tool : {2000u, 2003u, 2012u, 2503u, 2500u, 2511u, 2505u, 2534u, 2549u, 2524u, 2509u,
+                    2552u, 2546u, 2513u, 2506u, 2507u}) {
+    void* plain = nullptr;
+    void* chosen = nullptr;
+    ASSERT_TRUE(GetMenuItemBitmaps(bar, tool, MF_BYCOMMAND, &plain, &chosen)) << tool;
+    EXPECT_NE(plain, nullptr) << tool;
+    EXPECT_NE(chosen, nullptr) << tool;
+    EXPECT_NE(plain, chosen) << tool;
+  }
+  void* plain = nullptr;
+  ASSERT_TRUE(GetMenuItemBitmaps(bar, kRectangleTool, MF_BYCOMMAND, &plain, nullptr));
+  const HDC dc = CreateCompatibleDC(nullptr);
+  const HGDIOBJ old = SelectObject(dc, static_cast<HBITMAP>(plain));
+  EXPECT_EQ(GetPixel(dc, 1, 4), RGB(0, 0, 0));    // the outline's top-left corner
+  EXPECT_EQ(GetPixel(dc, 14, 11), RGB(0, 0, 0));  // and its bottom-right one
+  EXPECT_EQ(GetPixel(dc, 7, 7), RGB(0xF0, 0xF0, 0xF0));
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  // Commands outside the tools have no picture.
+  void* none = nullptr;
+  GetMenuItemBitmaps(bar, kCmdRun, MF_BYCOMMAND, &none, nullptr);
+  EXPECT_EQ(none, nullptr);
+}
+
+// A selected line's end handle is dragged with the selection tool: that end follows the mouse,
+// the other stays, the window shows the line at its new end, and undo brings the end back.
+TEST_F(SketchToolsTest, ALinesEndHandleDragsThatEndAlone) {
+  world_->SetAngleSnap(0);
+  Command(kLineTool);
+  Drag({{-1, 1}, {0, 1.2}, {1, 1}});
+  TLine* line = Newest<TLine>();
+  ASSERT_NE(line, nullptr);
+  const TVector first = line->GetEndPoint1();
+  const TVector second = line->GetEndPoint2();
+  ASSERT_NEAR(second.x, 1, 0.03);
+
+  Command(TWorldBase::kSelectionTool);
+  ClickAt(0, (first.y + second.y) / 2.0);
+  ASSERT_EQ(world_->Selection().size(), 1u);
+  ASSERT_EQ(world_->Selection().front(), line);
+  EXPECT_FALSE(InkNear(On(1.5, -1.5)));
+  // Pressed on the second end and dragged down to the right.
+  Drag({second, {1.2, 0}, {1.5, -1.5}});
+  EXPECT_NEAR(line->GetEndPoint2().x, 1.5, 0.03);
+  EXPECT_NEAR(line->GetEndPoint2().y, -1.5, 0.03);
+  EXPECT_DOUBLE_EQ(line->GetEndPoint1().x, first.x);
+  EXPECT_DOUBLE_EQ(line->GetEndPoint1().y, first.y);
+  EXPECT_TRUE(InkNear(On(1.5, -1.5)));
+  EXPECT_TRUE(InkNear(On((first.x + 1.5) / 2.0, (first.y - 1.5) / 2.0)));
+
+  // The first end is dragged the same way; the second stays where it went.
+  Drag({first, {-1.5, 0.5}, {-2, 0}});
+  EXPECT_NEAR(line->GetEndPoint1().x, -2, 0.03);
+  EXPECT_NEAR(line->GetEndPoint1().y, 0, 0.03);
+  EXPECT_NEAR(line->GetEndPoint2().x, 1.5, 0.03);
+
+  // Undo takes the last drag back.
+  app_->Commands().UndoOrRedoLast();
+  Pump();
+  EXPECT_NEAR(line->GetEndPoint1().x, first.x, 1e-9);
+  EXPECT_NEAR(line->GetEndPoint1().y, first.y, 1e-9);
+  EXPECT_NEAR(line->GetEndPoint2().x, 1.5, 0.03);
 }
 
 TEST_F(SketchToolsTest, EveryKindIsSketchedEditedSavedReopenedAndRun) {

@@ -140,6 +140,27 @@ TEST_F(BodyDetailsTest, PolygonsAreHitInsideAndWithinAToleranceProportionalToThe
   }
 }
 
+// A world read from a document without a line handler gets one, once, when a line asks for it;
+// one that has a handler keeps it.
+TEST_F(BodyDetailsTest, ALineInAWorldWithoutALineHandlerGivesTheWorldOne) {
+  auto* first = Add<TLine>(kLineTag, 11);
+  auto* second = Add<TLine>(kLineTag, 12);
+  ASSERT_EQ(world->Objects().size(), 2u);
+  TLineHandler* handler = first->FindHandler();
+  ASSERT_NE(handler, nullptr);
+  ASSERT_EQ(world->Objects().size(), 3u);
+  EXPECT_EQ(world->FindObject(handler->GetIdentifier()), handler);
+  EXPECT_NE(handler->GetIdentifier(), 11);
+  EXPECT_NE(handler->GetIdentifier(), 12);
+  EXPECT_EQ(second->FindHandler(), handler);
+  EXPECT_EQ(world->Objects().size(), 3u);
+  // Selected through the handler, the line is among the handler's selected lines.
+  second->SetSelected(1, 0);
+  first->SetSelected(0, 0);
+  EXPECT_EQ(handler->CountSelectedLines(), 1);
+  EXPECT_EQ(handler->GetLines()->GetCount(), 2);
+}
+
 TEST_F(BodyDetailsTest, MovingALinesSecondEndMovesItsCentreAndTellsItsLinks) {
   auto* handler = Add<TLineHandler>(kLineHandlerTag, 10);
   auto* line = Add<TLine>(kLineTag, 11);

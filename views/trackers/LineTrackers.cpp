@@ -66,6 +66,8 @@ TCommandCore* TLineSketchTracker::TrackStep(int16_t phase, const QV_CPoint& anch
     line_->SetEndPoint2(nextWorld, 1);
     line_->LineChanged();
   }
+  // A line that stays is drawn and hit through its world's line handler.
+  if (phase == 2 && IsObjectAcceptable()) line_->FindHandler();
   return result;
 }
 

@@ -7,6 +7,7 @@
 #include "bodies/Body.h"
 #include "bodies/Polygon.h"
 #include "bodies/Shapes.h"
+#include "bodies/lines/Line.h"
 #include "bodies/points/Point.h"
 #include "constraints/CurvedSlot.h"
 #include "core/Failure.h"
@@ -19,6 +20,7 @@
 #include "ui/views/MouseEvent.h"
 #include "views/trackers/ConstraintTrackers.h"
 #include "views/trackers/GadgetPressTracker.h"
+#include "views/trackers/LineTrackers.h"
 #include "views/trackers/MoveTrackers.h"
 #include "views/trackers/PolygonTrackers.h"
 #include "views/trackers/RotateTracker.h"
@@ -147,6 +149,7 @@ TCommandCore* TWorldClickDispatch::ToolTrackerClick(const TEventRecord& event) {
 TCommandCore* TWorldClickDispatch::HandleGesture(const MacPoint& point, const TEventRecord& event) {
   view_.UpdateObjectTransforms();
   for (TLink* object : world_.Selection()) {
+    if (TCommandCore* end = LineEndGesture(object, point, event)) return end;
     auto* body = dynamic_cast<TMass*>(object);
     int32_t handle = 0;
     if (body == nullptr || !body->HitHandle(point, handle)) continue;
@@ -160,6 +163,16 @@ TCommandCore* TWorldClickDispatch::HandleGesture(const MacPoint& point, const TE
     if (tracker) return HandOutMade(std::move(tracker), event);
   }
   return nullptr;
+}
+
+TCommandCore* TWorldClickDispatch::LineEndGesture(TLink* object, const MacPoint& point,
+                                                  const TEventRecord& event) {
+  auto* line = dynamic_cast<TLine*>(object);
+  int32_t handle = 0;
+  if (line == nullptr || !line->HitHandle(point, handle)) return nullptr;
+  auto tracker = std::make_unique<TLineEndTracker>();
+  tracker->InitLineEnd(&trackerView_, &context_, line, handle);
+  return HandOutMade(std::move(tracker), event);
 }
 
 TCommandCore* TWorldClickDispatch::VertexGesture(const MacPoint& point, const TEventRecord& event) {

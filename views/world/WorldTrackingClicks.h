@@ -10,8 +10,9 @@
 //   third tracker  (483)  the selection dragged
 //
 // Tool 2010 and the creation tools take the tracker that their prototype object makes. Before
-// the move tracker, a press on a corner handle of a selected shape or polygon resizes it (tools
-// 2000 and 2003), and in vertex editing (2012) a press on a polygon's vertex or edge edits it.
+// the move tracker, a press on a corner handle of a selected shape or polygon resizes it and one
+// on an end handle of a selected line drags that end (tools 2000 and 2003), and in vertex
+// editing (2012) a press on a polygon's vertex or edge edits it.
 
 #include <cstdint>
 #include <memory>
@@ -67,8 +68,10 @@ class TWorldClickDispatch {
   void CentreOnSelection();
   TCommandCore* HandOutMoveTracker(TLink* hit, const TEventRecord& event);
   TCommandCore* ToolTrackerClick(const TEventRecord& event);
-  // A press on a corner handle of a selected shape or polygon resizes it; null elsewhere.
+  // A press on a corner handle of a selected shape or polygon resizes it, one on an end handle
+  // of a selected line drags that end; null elsewhere.
   TCommandCore* HandleGesture(const MacPoint& point, const TEventRecord& event);
+  TCommandCore* LineEndGesture(TLink* object, const MacPoint& point, const TEventRecord& event);
   // A press on a polygon's vertex drags it, one on an edge inserts a vertex there that follows
   // the drag; null elsewhere.
   TCommandCore* VertexGesture(const MacPoint& point, const TEventRecord& event);

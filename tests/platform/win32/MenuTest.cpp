@@ -6,8 +6,12 @@
 #include <vector>
 
 #include "platform/win32/Accelerator.h"
+#include "platform/win32/Dc.h"
+#include "platform/win32/DcDraw.h"
+#include "platform/win32/GdiObjects.h"
 #include "platform/win32/Input.h"
 #include "platform/win32/MenuLayout.h"
+#include "platform/win32/WindowPaint.h"
 #include "platform/win32/WindowPresenter.h"
 #include "tests/platform/win32/WindowTestSupport.h"
 
@@ -358,6 +362,69 @@ TEST_F(MenuTest, AcceleratorResourcesNeedTheirClosingEntry) {
   EXPECT_EQ(out[1].fVirt, FVIRTKEY);
   EXPECT_EQ(out[1].cmd, 7);
   EXPECT_EQ(LoadAcceleratorsIndirect(std::span(bytes.data(), 12)), nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+HBITMAP SolidBitmap(COLORREF colour) {
+  const HDC dc = CreateCompatibleDC(nullptr);
+  const HBITMAP bitmap = CreateCompatibleBitmap(nullptr, 16, 16);
+  const HGDIOBJ old = SelectObject(dc, bitmap);
+  const HBRUSH brush = CreateSolidBrush(colour);
+  const RECT all{0, 0, 16, 16};
+  FillRect(dc, &all, brush);
+  DeleteObject(brush);
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  return bitmap;
+}
+
+// An item with images shows the one for its state in the check column, in place of the check
+// mark; an item without keeps its check mark.
+TEST_F(MenuTest, ItemImagesShowForTheirStateInPlaceOfTheCheckMark) {
+  const HWND window = TopLevel(0, 0, 300, 300);
+  const HMENU menu = CreatePopupMenu();
+  AppendMenu(menu, MF_STRING, 1, "Plain");
+  AppendMenu(menu, MF_STRING, 2, "Chosen");
+  AppendMenu(menu, MF_STRING | MF_CHECKED, 3, "Checked");
+  const HBITMAP red = SolidBitmap(RGB(255, 0, 0));
+  const HBITMAP green = SolidBitmap(RGB(0, 255, 0));
+  SetMenuItemBitmaps(menu, 1, MF_BYCOMMAND, red, green);
+  SetMenuItemBitmaps(menu, 2, MF_BYCOMMAND, red, green);
+  CheckMenuItem(menu, 2, MF_CHECKED);
+  // The middle of the check column of each row, and a pixel of its text column.
+  std::vector<uint32_t> column;
+  uint32_t textSide = 0;
+  SetIdleScript([&] {
+    const HWND popup = GetActivePopupMenuWindow();
+    if (popup == nullptr || !column.empty()) return false;
+    UpdateWindow(popup);
+    RECT frame;
+    GetWindowRect(popup, &frame);
+    POINT client{0, 0};
+    ClientToScreen(popup, &client);
+    const int32_t left = client.x - frame.left;
+    const int32_t top = client.y - frame.top;
+    for (int32_t row = 0; row < 3; ++row)
+      column.push_back(GetWindowSurface(popup)->Pixel(
+          left + kMenuCheckColumn / 2, top + row * kMenuItemHeight + kMenuItemHeight / 2));
+    textSide = GetWindowSurface(popup)->Pixel(left + kMenuCheckColumn + 1, top + 2);
+    InjectKeyStroke(VK_ESCAPE);
+    return true;
+  });
+  TrackPopupMenu(menu, TPM_RETURNCMD, 10, 10, 0, window, nullptr);
+  SetIdleScript(nullptr);
+  ASSERT_EQ(column.size(), 3u);
+  EXPECT_EQ(column[0], 0xFF0000u);
+  EXPECT_EQ(column[1], 0x00FF00u);
+  EXPECT_NE(column[2], 0xFF0000u);
+  EXPECT_NE(column[2], 0x00FF00u);
+  EXPECT_NE(textSide, 0xFF0000u);
+  DestroyMenu(menu);
+  DeleteObject(red);
+  DeleteObject(green);
 }
 
 }  // namespace

@@ -18,10 +18,17 @@ TEST_F(LineTrackersTest, ALineIsDrawnFromThePressToTheRelease) {
   Drag(tracker, At(1, 1), {At(2, 2), At(4, 3)});
   tracker.Perform();
   const std::vector<TLink*> objects = world->Objects();
-  auto* line = dynamic_cast<TLine*>(objects.back());
+  TLine* line = nullptr;
+  for (TLink* object : objects)
+    if (auto* found = dynamic_cast<TLine*>(object)) line = found;
   ASSERT_NE(line, nullptr);
   EXPECT_EQ(line->GetEndPoint1(), TVector(1, 1));
   EXPECT_EQ(line->GetEndPoint2(), TVector(4, 3));
+  // The world had no line handler: the new line made one, which lists it.
+  TLineHandler* handler = line->GetHandler();
+  ASSERT_NE(handler, nullptr);
+  EXPECT_EQ(world->FindObject(handler->GetIdentifier()), handler);
+  EXPECT_EQ(handler->GetLines()->GetCount(), 1);
 }
 
 TEST_F(LineTrackersTest, AClickMakesNoLine) {
