@@ -107,6 +107,10 @@ class TExporter : public TCommand, public TRunListener {
   void SetOneFilePerFrame(bool value) { oneFilePerFrame_ = value; }
   bool OneFilePerFrame() const { return oneFilePerFrame_; }
   void SetWritesFile(bool value) { writesFile_ = value; }
+  void SetMultiFrame(bool value) { multiFrame_ = value; }
+  bool UseSelection() const { return useSelection_; }
+  // Hands the output over to the caller; the exporter is left without one.
+  std::unique_ptr<TAbstractStream> ReleaseOutputStream() { return std::move(outputStream_); }
   void SetHasData() { hasData_ = true; }
   bool HasData() const { return hasData_; }
 
