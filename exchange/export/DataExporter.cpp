@@ -239,7 +239,7 @@ void TDataCopier::EndExport() {
   resultText_ = ReleaseOutputStream()->DetachHandle();
 }
 
-int16_t TDataCopier::CheckDiskSpace(int32_t, int32_t) {
+int16_t TDataCopier::CheckDiskSpace(int64_t, int32_t) {
   return 0;
 }
 

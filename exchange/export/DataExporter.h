@@ -94,7 +94,7 @@ class TDataCopier : public TDataExporter {
 
  protected:
   void EndExport() override;
-  int16_t CheckDiskSpace(int32_t freeBytes, int32_t initialSize) override;
+  int16_t CheckDiskSpace(int64_t freeBytes, int32_t initialSize) override;
 
  private:
   Handle resultText_ = nullptr;

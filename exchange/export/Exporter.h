@@ -84,7 +84,11 @@ class TExporter : public TCommand, public TRunListener {
   virtual void WriteFrame() {}
   virtual void BeginFrameFile();
   virtual void EndExport();
-  virtual int16_t CheckDiskSpace(int32_t freeBytes, int32_t initialSize);
+  // -34 when the bytes the export needs (the first figure of EstimateSize) exceed the free
+  // bytes; a negative count means unknown.
+  virtual int16_t CheckDiskSpace(int64_t freeBytes, int32_t initialSize);
+  // Free bytes of the file system the file goes to; -1 when unknown.
+  virtual int64_t FreeBytes() const;
   virtual void OpenFile();
   virtual std::unique_ptr<TAbstractStream> MakeOutputStream() { return nullptr; }
   virtual void EstimateSize(int32_t& a, int32_t& b, int32_t& initialSize);
@@ -139,7 +143,7 @@ class TExporter : public TCommand, public TRunListener {
   bool hasData_ = false;
   int16_t fileFlags_ = 0;
   int32_t initialStreamSize_ = 0;
-  int32_t bytesNeeded_ = 0;
+  int64_t bytesNeeded_ = 0;
   bool startIsNextFrame_ = false;
   int32_t frameStep_ = 1;
   int32_t lastExportedFrame_ = 0;

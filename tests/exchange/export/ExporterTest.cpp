@@ -49,6 +49,16 @@ class TTextExporter : public TExporter {
   }
 };
 
+// Needs more bytes than the disk it writes to has free.
+class TCrampedExporter : public TTextExporter {
+ protected:
+  void EstimateSize(int32_t& a, int32_t& b, int32_t& initialSize) override {
+    TTextExporter::EstimateSize(a, b, initialSize);
+    a = 4096;
+  }
+  int64_t FreeBytes() const override { return 4095; }
+};
+
 class TPerFrameExporter : public TTextExporter {
  public:
   TPerFrameExporter() { SetOneFilePerFrame(true); }
@@ -189,6 +199,19 @@ TEST_F(ExporterTest, ExistingFrameFileIsKeptUnlessTheUserAgreesToReplaceIt) {
   }
   EXPECT_EQ(ReadFile(Path("arm 0000.dxf")), "frame 0;");
   EXPECT_EQ(ReadFile(Path("arm 0002.dxf")), "frame 2;");
+}
+
+TEST_F(ExporterTest, TooLittleFreeSpaceStopsTheExportBeforeAnyFile) {
+  TCrampedExporter exporter;
+  Init(exporter, "full.txt", 0, 3);
+  try {
+    exporter.Perform();
+    ADD_FAILURE() << "exported onto a full disk";
+  } catch (const QVException& failure) {
+    EXPECT_EQ(failure.error(), kErrDiskFull);
+  }
+  EXPECT_TRUE(exporter.ExportedFrames().empty());
+  EXPECT_FALSE(std::filesystem::exists(Path("full.txt")));
 }
 
 TEST_F(ExporterTest, StopHalfWayWritesWhatWasCollected) {
