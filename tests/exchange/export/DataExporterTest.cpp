@@ -16,14 +16,25 @@
 #include "core/ClassRegistry.h"
 #include "core/Resources.h"
 #include "exchange/export/DataExportType.h"
+#include "exchange/export/ExportCommand.h"
 #include "exchange/export/ExportHandler.h"
+#include "exchange/export/WorldExportHandler.h"
 #include "inout/meters/Output.h"
 #include "model/world/RunBridge.h"
+#include "platform/win32/Clock.h"
+#include "platform/win32/ComboBox.h"
+#include "platform/win32/Control.h"
+#include "platform/win32/Input.h"
+#include "platform/win32/Message.h"
+#include "platform/win32/MessageBox.h"
+#include "platform/win32/OpenFileDialog.h"
+#include "platform/win32/Window.h"
 #include "resources/ResourceLibraries.h"
 #include "simulation/HistoryStore.h"
 #include "simulation/UnitHandler.h"
 #include "simulation/WorldBridge.h"
 #include "tests/model/world/WorldTestSupport.h"
+#include "tests/platform/win32/DialogTestSupport.h"
 
 namespace {
 
@@ -226,6 +237,101 @@ TEST_F(DataExporterTest, CopiedTextIsTheFilesBytesEndingInAZero) {
 
   const std::vector<TLink*> noMeter = {world->GetUnitHandler()};
   EXPECT_EQ(MakeMeterDataText(kCmdExportMeterData, &noMeter, world.get(), &view), nullptr);
+}
+
+// The export menu command run as a user runs it: the dialog's kind list, its frame fields and a
+// typed name, driven by synthetic messages and keys.
+class ExportDialogTest : public DataExporterTest {
+ protected:
+  void SetUp() override {
+    ResetWindowSystem();
+    UseVirtualClock(1000);
+    RegisterStandardControls();
+    // The exporter is made by its tag, as the program makes it: registered before the world's
+    // classes close the registry.
+    RegisterDataExporterClasses();
+    DataExporterTest::SetUp();
+    RegisterResourceLibraries();
+    SetResourceModule1(LoadResourceLibrary(kMainResourceLibrary));
+  }
+  void TearDown() override {
+    SetIdleScript(nullptr);
+    DataExporterTest::TearDown();
+    ResetWindowSystem();
+    UseProcessClock();
+  }
+  static HWND Dialog() { return GetOpenFileDialogWindow(); }
+  static std::string Text(int32_t id) { return GetWindowTextString(GetDlgItem(Dialog(), id)); }
+  static void Type(const std::string& text) {
+    for (const char c : text) InjectCharacter(static_cast<uint8_t>(c));
+  }
+  static void ChooseKind(int index) {
+    HWND list = GetDlgItem(Dialog(), kExportKindListId);
+    SendMessage(list, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    SendMessage(Dialog(), WM_COMMAND, MAKELPARAM(kExportKindListId, CBN_SELCHANGE),
+                reinterpret_cast<LPARAM>(list));
+  }
+};
+
+TEST_F(ExportDialogTest, TheMenuCommandWritesTheChosenKindIntoTheNameTyped) {
+  Record(3);
+  std::unique_ptr<TExportCommand> command = MakeExportMenuCommand(kCmdExport, *world, nullptr);
+  ASSERT_NE(command, nullptr);
+  EXPECT_EQ(MakeExportMenuCommand(kCmdExportSettings, *world, nullptr), nullptr);
+  TExportHandler& kept = ExportHandlerFor(*world);
+  std::string title;
+  std::string okText;
+  std::string firstKind;
+  std::string start;
+  std::string stop;
+  int refusals = 0;
+  const std::string typedFolder = folder + "/";
+  ScriptUser({[&] {
+                title = GetWindowTextString(Dialog());
+                okText = Text(IDOK);
+                start = Text(kExportStartFrameId);
+                stop = Text(kExportStopFrameId);
+                HWND list = GetDlgItem(Dialog(), kExportKindListId);
+                char name[64] = {};
+                SendMessage(list, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(name));
+                firstKind = name;
+                ChooseKind(1);
+                EXPECT_EQ(kept.GetCurrentCommand(), kCmdExportDxfFrame);
+                Type(typedFolder + "result.txt");
+                InjectKeyStroke(VK_RETURN);
+              },
+              [&] {
+                if (GetMessageBoxWindow() != nullptr) ++refusals;
+                InjectKeyStroke(VK_RETURN);
+              },
+              [&] {
+                ASSERT_NE(Dialog(), nullptr);  // still asking
+                for (int i = 0; i < 3; ++i) InjectKeyStroke(VK_BACK);
+                ChooseKind(0);
+                SetWindowText(GetDlgItem(Dialog(), kExportStartFrameId), "1");
+                SetWindowText(GetDlgItem(Dialog(), kExportStopFrameId), "2");
+                Type("dxf");  // the meter data's extension replaces it
+                InjectKeyStroke(VK_RETURN);
+              }});
+  try {
+    command->DoIt();
+  } catch (const QVException& failure) {
+    FAIL() << "export failed: " << failure.error();
+  }
+  EXPECT_EQ(title, "Export");
+  EXPECT_EQ(okText, "Export");
+  EXPECT_EQ(firstKind, "Meter Data (*.dta)");
+  EXPECT_EQ(start, "0");
+  EXPECT_EQ(stop, "2");  // the last recorded frame
+  EXPECT_EQ(refusals, 1);
+  EXPECT_FALSE(std::filesystem::exists(folder + "/result.dxf"));
+  std::string expected;
+  for (int frame = 1; frame <= 2; ++frame)
+    expected += Texts(*pressure, frame, false) + "\t" + Texts(*speed, frame, false) + "\r\n";
+  EXPECT_EQ(ReadFile(folder + "/result.dta"), expected);
+  Str255 name;
+  kept.GetExportFileName(kCmdExportMeterData, name);
+  EXPECT_STREQ(name.Chars(), "result.dta");
 }
 
 }  // namespace
