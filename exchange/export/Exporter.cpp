@@ -15,6 +15,7 @@
 #include "exchange/export/ExportHandler.h"
 #include "exchange/export/ExportType.h"
 #include "model/world/WorldDoc.h"
+#include "ui/periphery/ProgressDialog.h"
 
 namespace {
 
@@ -134,17 +135,30 @@ void TExporter::OpenFile() {
   FailIfError(file_.Create(TMacFile::kReadWrite | TMacFile::kCreate));
 }
 
+void TExporter::OpenProgress() {
+  if (!multiFrame_ || progress_) return;
+  progress_ = TQVProgressDialog::Make(kProgressExport, nullptr, std::min(startFrame_, stopFrame_),
+                                      std::max(startFrame_, stopFrame_));
+}
+
+void TExporter::ShowProgress() {
+  if (multiFrame_ && progress_) progress_->SetPos(currentFrame_);
+}
+
 void TExporter::Perform() {
   BeginExport();
+  OpenProgress();
   BeforeFrames();
   try {
     TCommand::Perform();
   } catch (...) {
     // A failed export leaves no half-written file behind: the file goes with the exporter.
     failed_ = true;
+    progress_.reset();
     throw;
   }
   EndExport();
+  progress_.reset();
 }
 
 void TExporter::EndExport() {
@@ -178,6 +192,7 @@ void TExporter::RunStopped(TCommand&) {
 
 void TExporter::ExportFrame(int32_t frame) {
   currentFrame_ = frame;
+  ShowProgress();
   BeginFrameFile();
   WriteFrame();
   EndFrameFile();

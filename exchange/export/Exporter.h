@@ -14,6 +14,7 @@
 #include "model/world/RunCommand.h"
 
 class TExportHandler;
+class TQVProgressDialog;
 class TExportType;
 class TLink;
 class TUnitHandler;
@@ -74,6 +75,8 @@ class TExporter : public TCommand, public TRunListener {
   // The name the per-frame file of number gets: the stem, a blank, the number padded with zeros
   // to the width, then the base name's extension (from its last dot).
   void PerFrameFileName(int32_t number, Str255& name) const;
+  // The progress dialog of an export of several frames while it runs; null otherwise.
+  const TQVProgressDialog* Progress() const { return progress_.get(); }
   // Answers the user's agreement to replace existing files; the handler asks.
   void SetReplaceConfirmed(bool confirmed) { replaceConfirmed_ = confirmed; }
 
@@ -93,6 +96,10 @@ class TExporter : public TCommand, public TRunListener {
   virtual std::unique_ptr<TAbstractStream> MakeOutputStream() { return nullptr; }
   virtual void EstimateSize(int32_t& a, int32_t& b, int32_t& initialSize);
 
+  // An export of several frames shows its progress over its range.
+  void OpenProgress();
+  // The progress dialog stands at the frame being exported.
+  void ShowProgress();
   int16_t FlushIfData();
   int16_t WriteOutput();
   void ExportFrame(int32_t frame);
@@ -155,4 +162,5 @@ class TExporter : public TCommand, public TRunListener {
   bool failed_ = false;
   int32_t currentFrame_ = 0;
   std::vector<int32_t> exportedFrames_;
+  std::unique_ptr<TQVProgressDialog> progress_;
 };

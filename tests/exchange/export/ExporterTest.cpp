@@ -12,6 +12,7 @@
 #include "core/Resources.h"
 #include "core/StreamText.h"
 #include "exchange/export/ExportHandler.h"
+#include "ui/periphery/ProgressDialog.h"
 #include "resources/ResourceLibraries.h"
 #include "simulation/UnitHandler.h"
 #include "tests/model/world/WorldTestSupport.h"
@@ -57,6 +58,20 @@ class TCrampedExporter : public TTextExporter {
     a = 4096;
   }
   int64_t FreeBytes() const override { return 4095; }
+};
+
+// Notes where the progress dialog stands at each frame it writes (-1 without one).
+class TProgressExporter : public TTextExporter {
+ public:
+  std::vector<int32_t> positions;
+
+ protected:
+  void WriteFrame() override {
+    int32_t position = -1;
+    if (Progress() != nullptr) Progress()->GetPos(position);
+    positions.push_back(position);
+    TTextExporter::WriteFrame();
+  }
 };
 
 class TPerFrameExporter : public TTextExporter {
@@ -199,6 +214,22 @@ TEST_F(ExporterTest, ExistingFrameFileIsKeptUnlessTheUserAgreesToReplaceIt) {
   }
   EXPECT_EQ(ReadFile(Path("arm 0000.dxf")), "frame 0;");
   EXPECT_EQ(ReadFile(Path("arm 0002.dxf")), "frame 2;");
+}
+
+TEST_F(ExporterTest, AnExportOfSeveralFramesShowsItsProgressFrameByFrame) {
+  RegisterResourceLibraries();
+  SetResourceModule1(LoadResourceLibrary(kMainResourceLibrary));
+  {
+    TProgressExporter exporter;
+    Init(exporter, "steps.txt", 2, 8, 3);
+    exporter.Perform();
+    EXPECT_EQ(exporter.positions, (std::vector<int32_t>{2, 5, 8}));
+    EXPECT_EQ(exporter.Progress(), nullptr);  // gone with the export
+  }
+  TProgressExporter single;
+  Init(single, "one.txt", 4, 4);
+  single.Perform();
+  EXPECT_EQ(single.positions, (std::vector<int32_t>{-1}));
 }
 
 TEST_F(ExporterTest, TooLittleFreeSpaceStopsTheExportBeforeAnyFile) {
