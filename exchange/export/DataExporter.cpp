@@ -49,6 +49,11 @@ class TMeterHistory {
     held_ = store_.LoadRawBlock(raw) == 0 && store_.GetFrameCount() > 0;
   }
 
+  // Whether the copy holds the frame (a run goes on recording after the copy was made).
+  bool Holds(int32_t frame) const {
+    return held_ && frame >= store_.GetFirstFrame() && frame <= store_.GetLastFrame();
+  }
+
   // Walks the frames first..last that the world recorded for the meter.
   TOutput::FrameWalk WalkFor(TOutput& meter) {
     const int32_t offset = held_ ? world_.RecordedValueOffset(&meter) : -1;
@@ -152,7 +157,7 @@ void TDataExporter::WriteColumnHeaders() {
 }
 
 int32_t TDataExporter::WriteMeterTexts(TOutput& meter, int32_t frame) {
-  if (!history_) history_ = std::make_unique<TMeterHistory>(*World());
+  if (!history_ || !history_->Holds(frame)) history_ = std::make_unique<TMeterHistory>(*World());
   TDataExportStream& out = *Stream();
   int32_t written = 0;
   const auto at = static_cast<int16_t>(frame);
