@@ -3,11 +3,13 @@
 #include "exchange/dxf/DXFExportType.h"
 #include "exchange/dxf/DXFExporter.h"
 #include "exchange/export/DataExportType.h"
+#include "exchange/export/DataExporter.h"
 #include "exchange/export/ExportHandler.h"
 
 void RegisterExportClasses() {
   RegisterExportHandlerClass();
   RegisterDataExportTypeClass();
+  RegisterDataExporterClasses();
   RegisterDXFExportTypeClass();
   RegisterDXFExporterClass();
   InstallWorldExports();

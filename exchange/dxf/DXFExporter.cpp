@@ -64,8 +64,9 @@ void TDXFExporter::Init(int16_t command, TWorldDoc* world, void* view, TExportHa
 
 void TDXFExporter::EstimateSize(int32_t& a, int32_t& b, int32_t& initialSize) {
   const int32_t frames = FrameCount();
-  a = OneFilePerFrame() ? ((2048 * frames + 1024) + 2048) * frames + 1024
-                        : 2 * (2048 * frames + 1024);
+  // Per-frame files hold one frame each: together they need what the frames need, not that
+  // times the frame count.
+  a = OneFilePerFrame() ? (2048 + 1024) * frames + 1024 : 2 * (2048 * frames + 1024);
   b = 2670 * frames;
   initialSize = kInitialSize;
 }

@@ -2,12 +2,15 @@
 
 #include <cstdio>
 #include <ctime>
+#include <string>
 
 #include "core/ClassRegistry.h"
 #include "core/Failure.h"
 #include "model/filing/ObjectReader.h"
 #include "model/filing/ObjectWriter.h"
+#include "model/world/QVDoc.h"
 #include "model/world/WorldBases.h"
+#include "model/world/WorldDoc.h"
 #include "simulation/Engine.h"
 
 namespace {
@@ -60,6 +63,16 @@ void TExportHandler::Initialize() {
 
 void TExportHandler::AdoptWorld(TWorldBase* world) {
   if (!world_) world_ = world;
+}
+
+void TExportHandler::GetDefaultExportName(Str255& name) const {
+  name = Str255();
+  auto* world = dynamic_cast<TWorldDoc*>(world_);
+  if (world == nullptr) return;
+  const auto* document = dynamic_cast<const TQVDoc*>(world->GetDocument());
+  if (document == nullptr) return;
+  const std::string& path = document->Path();
+  if (path.size() <= Str255::kCapacity) name.Assign(path.c_str());
 }
 
 double TExportHandler::WorldTimeStep() const {

@@ -65,6 +65,8 @@ class TExportHandler : public THandlerLink {
   void GetExportFileName(int16_t command, Str255& name) const;
   void SetExportFileName(int16_t command, const Str255& name);
   uint32_t GetFileTypeTag(int16_t command) const;
+  // The whole path of the document that holds the world; empty when it has none.
+  void GetDefaultExportName(Str255& name) const;
 
   // Properties, answered by the type serving the selected command, else by the base.
   uint16_t HasAction(uint32_t tag) override;

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include "core/Alert.h"
@@ -14,6 +15,7 @@
 #include "exchange/export/ExportHandler.h"
 #include "exchange/export/ExportType.h"
 #include "model/world/WorldDoc.h"
+#include "ui/periphery/ProgressDialog.h"
 
 namespace {
 
@@ -98,9 +100,19 @@ void TExporter::EstimateSize(int32_t& a, int32_t& b, int32_t& initialSize) {
   initialSize = 0;
 }
 
-int16_t TExporter::CheckDiskSpace(int32_t freeBytes, int32_t) {
-  // The free-space query reports nothing on this platform: only a known shortage stops.
-  if (freeBytes > 0 && bytesNeeded_ > freeBytes) return kErrDiskFull;
+int64_t TExporter::FreeBytes() const {
+  // The folder the file goes into; the current one for a bare name.
+  const std::string name = fileSpec_.name.Chars();
+  const size_t slash = name.find_last_of('/');
+  const std::string folder = slash == std::string::npos ? "." : name.substr(0, slash + 1);
+  struct statvfs info {};
+  if (::statvfs(folder.c_str(), &info) != 0) return -1;
+  return static_cast<int64_t>(info.f_bavail) * static_cast<int64_t>(info.f_frsize);
+}
+
+int16_t TExporter::CheckDiskSpace(int64_t freeBytes, int32_t) {
+  // A folder whose free space cannot be read is left to the writes to find out.
+  if (freeBytes >= 0 && bytesNeeded_ > freeBytes) return kErrDiskFull;
   return 0;
 }
 
@@ -109,8 +121,8 @@ void TExporter::BeginExport() {
     int32_t a = 0;
     int32_t b = 0;
     EstimateSize(a, b, initialStreamSize_);
-    bytesNeeded_ = 0;
-    FailIfError(CheckDiskSpace(0, initialStreamSize_));
+    bytesNeeded_ = std::max<int64_t>(a, 0);
+    FailIfError(CheckDiskSpace(FreeBytes(), initialStreamSize_));
     if (oneFilePerFrame_)
       numberWidth_ = std::max(kMinNumberWidth, DecimalDigits(FrameCount()));
     else
@@ -123,17 +135,30 @@ void TExporter::OpenFile() {
   FailIfError(file_.Create(TMacFile::kReadWrite | TMacFile::kCreate));
 }
 
+void TExporter::OpenProgress() {
+  if (!multiFrame_ || progress_) return;
+  progress_ = TQVProgressDialog::Make(kProgressExport, nullptr, std::min(startFrame_, stopFrame_),
+                                      std::max(startFrame_, stopFrame_));
+}
+
+void TExporter::ShowProgress() {
+  if (multiFrame_ && progress_) progress_->SetPos(currentFrame_);
+}
+
 void TExporter::Perform() {
   BeginExport();
+  OpenProgress();
   BeforeFrames();
   try {
     TCommand::Perform();
   } catch (...) {
     // A failed export leaves no half-written file behind: the file goes with the exporter.
     failed_ = true;
+    progress_.reset();
     throw;
   }
   EndExport();
+  progress_.reset();
 }
 
 void TExporter::EndExport() {
@@ -167,6 +192,7 @@ void TExporter::RunStopped(TCommand&) {
 
 void TExporter::ExportFrame(int32_t frame) {
   currentFrame_ = frame;
+  ShowProgress();
   BeginFrameFile();
   WriteFrame();
   EndFrameFile();
@@ -194,7 +220,7 @@ void TExporter::BeginFrameFile() {
   PerFrameFileName(fileNumber_, name);
   fileSpec_.name = name;
   useNameSpec_ = false;
-  if (bytesNeeded_ > 0 && CheckDiskSpace(0, 0) != 0) ThrowFailure(kErrDiskFull, 0);
+  if (CheckDiskSpace(FreeBytes(), 0) != 0) ThrowFailure(kErrDiskFull, 0);
   file_.SetName(name);
   if (!ConfirmReplaceIfExists(name)) ThrowFailure(kErrNone, 0);
   ::unlink(name.Chars());

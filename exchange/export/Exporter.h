@@ -14,6 +14,7 @@
 #include "model/world/RunCommand.h"
 
 class TExportHandler;
+class TQVProgressDialog;
 class TExportType;
 class TLink;
 class TUnitHandler;
@@ -74,6 +75,8 @@ class TExporter : public TCommand, public TRunListener {
   // The name the per-frame file of number gets: the stem, a blank, the number padded with zeros
   // to the width, then the base name's extension (from its last dot).
   void PerFrameFileName(int32_t number, Str255& name) const;
+  // The progress dialog of an export of several frames while it runs; null otherwise.
+  const TQVProgressDialog* Progress() const { return progress_.get(); }
   // Answers the user's agreement to replace existing files; the handler asks.
   void SetReplaceConfirmed(bool confirmed) { replaceConfirmed_ = confirmed; }
 
@@ -84,11 +87,19 @@ class TExporter : public TCommand, public TRunListener {
   virtual void WriteFrame() {}
   virtual void BeginFrameFile();
   virtual void EndExport();
-  virtual int16_t CheckDiskSpace(int32_t freeBytes, int32_t initialSize);
+  // -34 when the bytes the export needs (the first figure of EstimateSize) exceed the free
+  // bytes; a negative count means unknown.
+  virtual int16_t CheckDiskSpace(int64_t freeBytes, int32_t initialSize);
+  // Free bytes of the file system the file goes to; -1 when unknown.
+  virtual int64_t FreeBytes() const;
   virtual void OpenFile();
   virtual std::unique_ptr<TAbstractStream> MakeOutputStream() { return nullptr; }
   virtual void EstimateSize(int32_t& a, int32_t& b, int32_t& initialSize);
 
+  // An export of several frames shows its progress over its range.
+  void OpenProgress();
+  // The progress dialog stands at the frame being exported.
+  void ShowProgress();
   int16_t FlushIfData();
   int16_t WriteOutput();
   void ExportFrame(int32_t frame);
@@ -107,6 +118,10 @@ class TExporter : public TCommand, public TRunListener {
   void SetOneFilePerFrame(bool value) { oneFilePerFrame_ = value; }
   bool OneFilePerFrame() const { return oneFilePerFrame_; }
   void SetWritesFile(bool value) { writesFile_ = value; }
+  void SetMultiFrame(bool value) { multiFrame_ = value; }
+  bool UseSelection() const { return useSelection_; }
+  // Hands the output over to the caller; the exporter is left without one.
+  std::unique_ptr<TAbstractStream> ReleaseOutputStream() { return std::move(outputStream_); }
   void SetHasData() { hasData_ = true; }
   bool HasData() const { return hasData_; }
 
@@ -135,7 +150,7 @@ class TExporter : public TCommand, public TRunListener {
   bool hasData_ = false;
   int16_t fileFlags_ = 0;
   int32_t initialStreamSize_ = 0;
-  int32_t bytesNeeded_ = 0;
+  int64_t bytesNeeded_ = 0;
   bool startIsNextFrame_ = false;
   int32_t frameStep_ = 1;
   int32_t lastExportedFrame_ = 0;
@@ -147,4 +162,5 @@ class TExporter : public TCommand, public TRunListener {
   bool failed_ = false;
   int32_t currentFrame_ = 0;
   std::vector<int32_t> exportedFrames_;
+  std::unique_ptr<TQVProgressDialog> progress_;
 };

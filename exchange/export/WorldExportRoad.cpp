@@ -8,6 +8,7 @@
 #include "exchange/ExchangeClasses.h"
 #include "exchange/export/ExportHandler.h"
 #include "exchange/export/Exporter.h"
+#include "exchange/export/WorldExportHandler.h"
 #include "model/world/WorldDisplay.h"
 #include "model/world/WorldDoc.h"
 #include "model/world/WorldExports.h"
@@ -19,10 +20,9 @@ constexpr uint32_t kTagEverything = MakeTag("xpUs");
 // Paths this long or longer name the file by their last part alone.
 constexpr size_t kLongPath = 63;
 
+// A world without a handler gets one with every kind of export.
 TLink* FindHandler(TWorldDoc& world) {
-  for (TLink* object : world.Objects())
-    if (object->IsMemberClass(TExportHandler::kClassID)) return object;
-  return nullptr;
+  return &ExportHandlerFor(world);
 }
 
 void GetFrameRange(TLink& handler, int32_t& start, int32_t& stop) {

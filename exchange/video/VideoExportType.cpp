@@ -1,4 +1,5 @@
 #include "exchange/video/VideoExportType.h"
+#include "exchange/video/VideoMovieMaker.h"
 
 #include <algorithm>
 #include <cstring>
@@ -39,6 +40,7 @@ void BindVideoLibrary(std::unique_ptr<VideoLibrary> library) {
 void InitVideoExport() {
   RegisterClassInfo("TVideoExportType", TVideoExportType::kTag, TVideoExportType::kClassID,
                     NewVideoExportType, sizeof(TVideoExportType));
+  RegisterVideoMovieMakerClass();
   const PALETTEENTRY* palette = AppPaletteEntries();
   const std::span<const PALETTEENTRY> entries =
       palette ? std::span<const PALETTEENTRY>(palette, kProgramPaletteSize)

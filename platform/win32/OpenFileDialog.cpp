@@ -36,6 +36,9 @@ struct DialogState {
   bool save = false;
   std::string defaultExtension;
   uint32_t flags = 0;
+  int32_t extraTop = 0;
+  std::function<void(HWND, int32_t, int32_t)> onCommand;
+  std::function<std::optional<std::string>(HWND, const std::string&)> onAccept;
 };
 
 HWND& OpenDialog() {
@@ -118,6 +121,11 @@ void ChooseName(DialogState& state, const std::string& name) {
     MessageBox(state.dialog, message.c_str(), "Open", MB_OK | MB_ICONEXCLAMATION);
     return;
   }
+  if (state.onAccept) {
+    const std::optional<std::string> accepted = state.onAccept(state.dialog, path.string());
+    if (!accepted) return;
+    path = *accepted;
+  }
   if (state.save) {
     if (!path.has_extension() && !state.defaultExtension.empty()) path += "." + state.defaultExtension;
     std::error_code error;
@@ -137,6 +145,13 @@ LRESULT DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     if (id == IDCANCEL) Finish(*state, std::nullopt);
     if (id >= kFirstFileId && id < kFirstFileId + static_cast<int32_t>(state->files.size()))
       ChooseName(*state, state->files[static_cast<size_t>(id - kFirstFileId)]);
+  }
+  if (state != nullptr && message == WM_COMMAND) {
+    const int32_t id = LOWORD(wParam);
+    const bool own = id == IDOK || id == IDCANCEL ||
+                     (id >= kFirstFileId &&
+                      id < kFirstFileId + static_cast<int32_t>(state->files.size()));
+    if (!own && state->onCommand) state->onCommand(dialog, id, HIWORD(wParam));
     return 0;
   }
   if (state != nullptr && message == WM_CLOSE) {
@@ -196,6 +211,11 @@ HWND MakeChild(HWND dialog, const char* className, const char* text, DWORD style
 
 }  // namespace
 
+int32_t FileDialogExtraTop(HWND dialog) {
+  const DialogState* state = StateOf(dialog);
+  return state != nullptr ? state->extraTop : 0;
+}
+
 HWND GetOpenFileDialogWindow() {
   return OpenDialog();
 }
@@ -209,7 +229,7 @@ std::optional<std::string> RunOpenFileDialog(const OpenFileRequest& request) {
   const std::string pattern = FirstPattern(request.filter);
   state.files = ListFiles(state.folder, pattern);
 
-  const int32_t rows = 4 + static_cast<int32_t>(state.files.size());
+  const int32_t rows = 4 + static_cast<int32_t>(state.files.size()) + std::max(request.extraRows, 0);
   const int32_t clientHeight = kGap + rows * (kLineHeight + kGap) + kLineHeight + kGap;
   const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
   RECT frame{0, 0, kWidth, clientHeight};
@@ -232,6 +252,9 @@ std::optional<std::string> RunOpenFileDialog(const OpenFileRequest& request) {
   state.save = request.save;
   state.defaultExtension = request.defaultExtension;
   state.flags = request.flags;
+  state.typed = request.initialName;
+  state.onCommand = request.onCommand;
+  state.onAccept = request.onAccept;
 
   int32_t y = kGap;
   const int32_t fieldLeft = kGap + kLabelWidth;
@@ -255,6 +278,8 @@ std::optional<std::string> RunOpenFileDialog(const OpenFileRequest& request) {
   MakeChild(dialog, kStaticClass, FirstDescription(request.filter, pattern).c_str(),
             SS_LEFT, fieldLeft, y, fieldWidth, -1);
   y += kLineHeight + kGap;
+  state.extraTop = y;
+  y += std::max(request.extraRows, 0) * (kLineHeight + kGap);
   MakeChild(dialog, kButtonClass, request.save ? "Save" : "Open", BS_DEFPUSHBUTTON, kWidth - 2 * (kButtonWidth + kGap), y,
             kButtonWidth, IDOK);
   MakeChild(dialog, kButtonClass, "Cancel", BS_PUSHBUTTON, kWidth - (kButtonWidth + kGap), y,

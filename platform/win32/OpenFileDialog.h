@@ -28,6 +28,16 @@ struct OpenFileRequest {
   // title and the texts of the labels (kFolderLabelId, kFileNameLabelId, kFileTypeLabelId) and
   // of the open button (IDOK).
   std::function<void(HWND dialog)> onInit;
+  // The name the dialog starts with, as if typed.
+  std::string initialName;
+  // Rows of room kept above the buttons for controls the caller adds in onInit; the first of
+  // them starts at the top answered by FileDialogExtraTop.
+  int32_t extraRows = 0;
+  // Notifications of the caller's own controls (any command but OK, Cancel and the file list).
+  std::function<void(HWND dialog, int32_t id, int32_t code)> onCommand;
+  // Called with the full path chosen before the dialog takes it: nothing keeps the dialog open,
+  // a path (possibly another) is what the dialog goes on with.
+  std::function<std::optional<std::string>(HWND dialog, const std::string& path)> onAccept;
 };
 
 inline constexpr uint32_t OFN_HIDEREADONLY = 0x00000004;
@@ -38,6 +48,9 @@ inline constexpr uint32_t OFN_EXPLORER = 0x00080000;
 inline constexpr int32_t kFileTypeLabelId = 1089;
 inline constexpr int32_t kFileNameLabelId = 1090;
 inline constexpr int32_t kFolderLabelId = 1091;
+
+// Where the caller's extra rows begin in the dialog's client area.
+int32_t FileDialogExtraTop(HWND dialog);
 
 // The full path of the file chosen, or nothing when the dialog was cancelled.
 std::optional<std::string> RunOpenFileDialog(const OpenFileRequest& request);

@@ -8,6 +8,7 @@
 #include <iterator>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -77,15 +78,29 @@ class DocumentExportScript : public ::testing::Test {
                                 ("yb-script-export-" + std::to_string(::getpid()) + ".dxf");
 };
 
-TEST_F(DocumentExportScript, WithoutAnExportHandlerNothingIsWrittenAndTheScriptIsTold) {
+TEST_F(DocumentExportScript, AWorldWithoutAnExportHandlerGetsOneWithEveryKindOfExport) {
   TAPIDispatcher* body = nullptr;
   ASSERT_EQ(object_->NewBody(Str31("circle"), &body).code, 0);
-  EXPECT_EQ(object_->Export(kCmdExportDxfFrame, Str255(path_.c_str()), 0).code, 8);
-  EXPECT_FALSE(std::filesystem::exists(path_));
-  // No range to read: the value is left as the entry starts it.
-  EXPECT_EQ(Frame(false), -99);
+  const auto handlers = [this] {
+    std::vector<TExportHandler*> found;
+    for (TLink* object : World().Objects())
+      if (object->IsMemberClass(TExportHandler::kClassID))
+        found.push_back(static_cast<TExportHandler*>(object));
+    return found;
+  };
+  ASSERT_TRUE(handlers().empty());
+  EXPECT_EQ(object_->Export(kCmdExportDxfFrame, Str255(path_.c_str()), 0).code, 0);
+  EXPECT_NE(Written().find("CIRCLE"), std::string::npos) << Written();
+  ASSERT_EQ(handlers().size(), 1u);
+  TExportHandler* handler = handlers().front();
+  for (int16_t command : {kCmdExportMeterData, kCmdExportDxfFrame, kCmdExportDxfFrames,
+                          kCmdExportVideo})
+    EXPECT_NE(handler->FindExportType(command), nullptr) << command;
+  // The one handler made serves every later request: the range is its own.
+  EXPECT_EQ(Frame(false), -1);
   EXPECT_EQ(object_->SetExportFrame(true, 20).code, 0);
-  EXPECT_EQ(Frame(true), -99);
+  EXPECT_EQ(Frame(true), 20);
+  EXPECT_EQ(handlers().size(), 1u);
 }
 
 TEST_F(DocumentExportScript, TheFrameRangeNeverCrossesItself) {

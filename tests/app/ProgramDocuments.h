@@ -27,7 +27,7 @@ inline const std::set<std::string> kNotWorldObjects = {
     // Export settings: the export handler holds them, the world does not.
     "TDataExportType", "TDXFExportType", "TVideoExportType",
     // Exporters are commands made for one export.
-    "TDXFExporter",
+    "TDXFExporter", "TDataExporter", "TDataCopier", "TVideoMovieMaker",
     // Palettes are windows.
     "TPaletteWindow"};
 

@@ -12,6 +12,7 @@
 #include "core/Resources.h"
 #include "core/StreamText.h"
 #include "exchange/export/ExportHandler.h"
+#include "ui/periphery/ProgressDialog.h"
 #include "resources/ResourceLibraries.h"
 #include "simulation/UnitHandler.h"
 #include "tests/model/world/WorldTestSupport.h"
@@ -46,6 +47,30 @@ class TTextExporter : public TExporter {
     text->WriteString(line, false);
     SetHasData();
     if (CurrentExportFrame() == stopAt) Stop();
+  }
+};
+
+// Needs more bytes than the disk it writes to has free.
+class TCrampedExporter : public TTextExporter {
+ protected:
+  void EstimateSize(int32_t& a, int32_t& b, int32_t& initialSize) override {
+    TTextExporter::EstimateSize(a, b, initialSize);
+    a = 4096;
+  }
+  int64_t FreeBytes() const override { return 4095; }
+};
+
+// Notes where the progress dialog stands at each frame it writes (-1 without one).
+class TProgressExporter : public TTextExporter {
+ public:
+  std::vector<int32_t> positions;
+
+ protected:
+  void WriteFrame() override {
+    int32_t position = -1;
+    if (Progress() != nullptr) Progress()->GetPos(position);
+    positions.push_back(position);
+    TTextExporter::WriteFrame();
   }
 };
 
@@ -189,6 +214,35 @@ TEST_F(ExporterTest, ExistingFrameFileIsKeptUnlessTheUserAgreesToReplaceIt) {
   }
   EXPECT_EQ(ReadFile(Path("arm 0000.dxf")), "frame 0;");
   EXPECT_EQ(ReadFile(Path("arm 0002.dxf")), "frame 2;");
+}
+
+TEST_F(ExporterTest, AnExportOfSeveralFramesShowsItsProgressFrameByFrame) {
+  RegisterResourceLibraries();
+  SetResourceModule1(LoadResourceLibrary(kMainResourceLibrary));
+  {
+    TProgressExporter exporter;
+    Init(exporter, "steps.txt", 2, 8, 3);
+    exporter.Perform();
+    EXPECT_EQ(exporter.positions, (std::vector<int32_t>{2, 5, 8}));
+    EXPECT_EQ(exporter.Progress(), nullptr);  // gone with the export
+  }
+  TProgressExporter single;
+  Init(single, "one.txt", 4, 4);
+  single.Perform();
+  EXPECT_EQ(single.positions, (std::vector<int32_t>{-1}));
+}
+
+TEST_F(ExporterTest, TooLittleFreeSpaceStopsTheExportBeforeAnyFile) {
+  TCrampedExporter exporter;
+  Init(exporter, "full.txt", 0, 3);
+  try {
+    exporter.Perform();
+    ADD_FAILURE() << "exported onto a full disk";
+  } catch (const QVException& failure) {
+    EXPECT_EQ(failure.error(), kErrDiskFull);
+  }
+  EXPECT_TRUE(exporter.ExportedFrames().empty());
+  EXPECT_FALSE(std::filesystem::exists(Path("full.txt")));
 }
 
 TEST_F(ExporterTest, StopHalfWayWritesWhatWasCollected) {

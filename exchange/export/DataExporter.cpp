@@ -1,0 +1,291 @@
+#include "exchange/export/DataExporter.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "core/ClassRegistry.h"
+#include "core/Failure.h"
+#include "core/Resources.h"
+#include "exchange/export/DataExportType.h"
+#include "exchange/export/ExportHandler.h"
+#include "inout/meters/Output.h"
+#include "model/world/RunBridge.h"
+#include "model/world/WorldDoc.h"
+#include "simulation/HistoryStore.h"
+#include "simulation/UnitHandler.h"
+
+namespace {
+
+constexpr int16_t kExporterStrings = 1110;
+constexpr int16_t kDocumentWordIndex = 1;
+constexpr int16_t kExportedWordIndex = 2;
+// The preamble names the document by at most this many characters.
+constexpr size_t kDocumentNameLength = 63;
+constexpr int32_t kBaseStreamSize = 2670;
+
+TObject* NewDataExporter() {
+  return new TDataExporter;
+}
+
+TObject* NewDataCopier() {
+  return new TDataCopier;
+}
+
+TDataExportType* DataTypeOf(TExportType* type) {
+  auto* data = dynamic_cast<TDataExportType*>(type);
+  if (data == nullptr) ThrowFailure(kErrOutOfMemory, 0);
+  return data;
+}
+
+}  // namespace
+
+// The recorded frames of the world, copied once so that every meter can be replayed from them.
+class TMeterHistory {
+ public:
+  explicit TMeterHistory(TWorldDoc& world) : world_(world) {
+    const TFrameStore* store = world.GetStore();
+    if (store == nullptr || store->FrameCount() <= 0) return;
+    const std::vector<uint8_t> raw = store->RawBlock();
+    held_ = store_.LoadRawBlock(raw) == 0 && store_.GetFrameCount() > 0;
+  }
+
+  // Whether the copy holds the frame (a run goes on recording after the copy was made).
+  bool Holds(int32_t frame) const {
+    return held_ && frame >= store_.GetFirstFrame() && frame <= store_.GetLastFrame();
+  }
+
+  // Walks the frames first..last that the world recorded for the meter.
+  TOutput::FrameWalk WalkFor(TOutput& meter) {
+    const int32_t offset = held_ ? world_.RecordedValueOffset(&meter) : -1;
+    return [this, offset](int16_t first, int16_t last, const auto& visit) {
+      if (offset < 0) return;
+      const int32_t from = std::max<int32_t>(first, store_.GetFirstFrame());
+      const int32_t to = std::min<int32_t>(last, store_.GetLastFrame());
+      for (int32_t frame = from; frame <= to; ++frame) {
+        THistoryCursor cursor;
+        cursor.Position(store_, frame, offset);
+        visit(static_cast<int16_t>(frame), cursor);
+      }
+    };
+  }
+
+ private:
+  TWorldDoc& world_;
+  THistoryStore store_;
+  bool held_ = false;
+};
+
+// Stream ------------------------------------------------------------------------------------------
+
+TDataExportStream::TDataExportStream(TUnitHandler* units, int32_t initialSize,
+                                     const Str255& documentName)
+    : TTextOutStream(units, initialSize, -1, true, true, false), documentName_(documentName) {}
+
+void TDataExportStream::WriteHeader() {
+  Str255 word;
+  GetIndString(word, kExporterStrings, kDocumentWordIndex);
+  WriteCountedString(word);
+  WriteCountedString(documentName_);
+  WriteNewline();
+  GetIndString(word, kExporterStrings, kExportedWordIndex);
+  WriteCountedString(word);
+  WriteSpace();
+  Str255 stamp;
+  FormatExportTimeStamp(stamp);
+  WriteCountedString(stamp);
+  WriteNewline();
+}
+
+// File export -------------------------------------------------------------------------------------
+
+TDataExporter::TDataExporter() = default;
+TDataExporter::~TDataExporter() = default;
+
+void TDataExporter::Init(int16_t command, TWorldDoc* world, void* view, TExportHandler* handler,
+                         TExportType* type, const TExportFileSpec& fileSpec,
+                         const TExportNameSpec& nameSpec, bool useNameSpec, int32_t startFrame,
+                         int32_t stopFrame) {
+  TExporter::Init(command, world, view, handler, type, fileSpec, nameSpec, useNameSpec,
+                  startFrame, stopFrame);
+  DataTypeOf(type)->GetOptions(includeHeader_, includeXAxis_);
+  displayUnits_ = dynamic_cast<TWorldUnitHandler*>(world->GetUnitHandler());
+  ChooseMeters();
+}
+
+void TDataExporter::ChooseMeters() {
+  TWorldDoc* world = World();
+  if (!meters_.empty() || world == nullptr) return;
+  const std::vector<TLink*> source = UseSelection() ? world->Selection() : world->Outputs();
+  if (source.empty()) ThrowFailure(kErrNone, 0);
+  for (TLink* object : source) {
+    auto* meter = dynamic_cast<TOutput*>(object);
+    if (meter != nullptr && meter->CountExportColumns(includeXAxis_) > 0)
+      meters_.push_back(meter);
+  }
+  if (meters_.empty()) ThrowFailure(kErrNone, 0);
+}
+
+void TDataExporter::BeginExport() {
+  TExporter::BeginExport();
+  if (Stream() == nullptr) ThrowFailure(kErrOutOfMemory, 0);
+  if (!includeHeader_) return;
+  Stream()->WriteHeader();
+  WriteColumnHeaders();
+}
+
+void TDataExporter::BeforeFrames() {
+  FailIfMemoryLow();
+}
+
+void TDataExporter::WriteColumnHeaders() {
+  TDataExportStream& out = *Stream();
+  // Each name stands over its meter's first column.
+  for (size_t i = 0; i < meters_.size(); ++i) {
+    out.WriteCountedString(meters_[i]->GetName());
+    if (i + 1 < meters_.size()) out.WriteIndent(meters_[i]->CountExportColumns(includeXAxis_));
+  }
+  out.WriteNewline();
+  bool first = true;
+  for (TOutput* meter : meters_) {
+    meter->ForEachColumn(includeXAxis_, [&](TNumberText& column, int32_t) {
+      if (!first) out.WriteChar('\t');
+      first = false;
+      out.WriteCountedString(column.GetLabel());
+    });
+  }
+  out.WriteNewline();
+}
+
+int32_t TDataExporter::WriteMeterTexts(TOutput& meter, int32_t frame) {
+  if (!history_ || !history_->Holds(frame)) history_ = std::make_unique<TMeterHistory>(*World());
+  TDataExportStream& out = *Stream();
+  int32_t written = 0;
+  const auto at = static_cast<int16_t>(frame);
+  meter.SetColumnLimit(0, false);
+  meter.ReplayHistory(at, at, includeXAxis_, history_->WalkFor(meter), displayUnits_,
+                      [&](TNumberText&, const Str255& text) {
+                        if (written > 0) out.WriteChar('\t');
+                        out.WriteCountedString(text);
+                        ++written;
+                      });
+  return written;
+}
+
+void TDataExporter::WriteFrame() {
+  TDataExportStream* out = Stream();
+  if (out == nullptr) return;
+  for (size_t i = 0; i < meters_.size(); ++i) {
+    TOutput& meter = *meters_[i];
+    const int32_t written = WriteMeterTexts(meter, CurrentExportFrame());
+    if (written == 0) continue;
+    // Fillers keep the next meter under its own headers: one per exported column not written.
+    for (int32_t n = written; n < meter.CountExportColumns(includeXAxis_); ++n)
+      out->WriteCountedString(Str255("\t-"));
+    if (i + 1 < meters_.size()) out->WriteChar('\t');
+  }
+  out->WriteNewline();
+  SetHasData();
+}
+
+void TDataExporter::EstimateSize(int32_t& a, int32_t& b, int32_t& initialSize) {
+  TExporter::EstimateSize(a, b, initialSize);
+  int32_t columns = 0;
+  for (const TOutput* meter : meters_)
+    columns += meter->CountExportColumns(includeXAxis_);
+  const int32_t rowBytes = 9 * columns - 1;
+  const int32_t headerBytes = includeHeader_ ? 2 * rowBytes : 0;
+  a += rowBytes * FrameCount() + headerBytes;
+  initialSize = kBaseStreamSize + rowBytes + headerBytes + 1024;
+}
+
+std::unique_ptr<TAbstractStream> TDataExporter::MakeOutputStream() {
+  if (Handler() == nullptr) return nullptr;
+  Str255 name;
+  Handler()->GetDefaultExportName(name);
+  std::string text(name.Chars(), name.Length());
+  text.resize(std::min(text.size(), kDocumentNameLength));
+  return std::make_unique<TDataExportStream>(Units(), std::max(InitialStreamSize(), 1024),
+                                             Str255(text.c_str()));
+}
+
+// Clipboard copy ----------------------------------------------------------------------------------
+
+TDataCopier::~TDataCopier() {
+  if (resultText_ != nullptr) FreeHandle(resultText_);
+}
+
+void TDataCopier::InitForCopy(int16_t command, TWorldDoc* world, void* view,
+                              TExportHandler* handler, TExportType* type, int32_t firstFrame,
+                              int32_t lastFrame, const std::vector<TLink*>* givenMeters) {
+  TExportFileSpec fileSpec;
+  fileSpec.fileType = MakeTag("TEXT");
+  givenMeters_ = givenMeters;
+  firstFrame_ = firstFrame;
+  lastFrame_ = lastFrame;
+  Init(command, world, view, handler, type, fileSpec, TExportNameSpec(), false, firstFrame,
+       lastFrame);
+  SetWritesFile(false);
+  SetMultiFrame(false);
+}
+
+Handle TDataCopier::RunCopy() {
+  BeginExport();
+  for (int32_t frame = firstFrame_; frame <= lastFrame_; ++frame)
+    ExportFrame(frame);
+  EndExport();
+  Handle text = resultText_;
+  resultText_ = nullptr;
+  return text;
+}
+
+void TDataCopier::EndExport() {
+  TExporter::EndExport();
+  if (Output() == nullptr) return;
+  resultText_ = ReleaseOutputStream()->DetachHandle();
+}
+
+int16_t TDataCopier::CheckDiskSpace(int64_t, int32_t) {
+  return 0;
+}
+
+Handle MakeMeterDataText(int16_t command, const std::vector<TLink*>* selection, TWorldDoc* world,
+                         void* view) {
+  if (world == nullptr || selection == nullptr || view == nullptr) return nullptr;
+  TExportHandler* handler = nullptr;
+  for (TLink* object : world->Objects()) {
+    if (object != nullptr && object->IsMemberClass(TExportHandler::kClassID)) {
+      handler = static_cast<TExportHandler*>(object);
+      break;
+    }
+  }
+  if (handler == nullptr) return nullptr;
+  auto* type = dynamic_cast<TDataExportType*>(handler->FindExportType(kCmdExportMeterData));
+  if (type == nullptr) ThrowFailure(kErrOutOfMemory, 0);
+  bool includeHeader = false;
+  bool includeXAxis = false;
+  type->GetOptions(includeHeader, includeXAxis);
+  const bool anyMeter = std::any_of(selection->begin(), selection->end(), [&](TLink* object) {
+    auto* meter = dynamic_cast<TOutput*>(object);
+    return meter != nullptr && meter->CountExportColumns(includeXAxis) > 0;
+  });
+  if (!anyMeter) return nullptr;
+  const int32_t first = world->FirstHeldFrame();
+  const int32_t last = world->LastFrame();
+  if (first > last) return nullptr;
+  TDataCopier copier;
+  copier.InitForCopy(command, world, view, handler, type, first, last, selection);
+  Handle text = copier.RunCopy();
+  if (text == nullptr) return nullptr;
+  // Clipboard text ends in a zero byte; the bytes before it are those a file would hold.
+  const uint32_t size = GetHandleByteSize(text);
+  ResizeHandle(text, size + 1);
+  static_cast<char*>(HandleData(text))[size] = '\0';
+  return text;
+}
+
+void RegisterDataExporterClasses() {
+  RegisterClassInfo("TDataExporter", TDataExporter::kTag, TDataExporter::kClassID, NewDataExporter,
+                    sizeof(TDataExporter));
+  RegisterClassInfo("TDataCopier", TDataCopier::kTag, TDataCopier::kClassID, NewDataCopier,
+                    sizeof(TDataCopier));
+}

@@ -1,0 +1,234 @@
+#include "exchange/export/ExportCommand.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <vector>
+
+#include "core/Alert.h"
+#include "core/ClassRegistry.h"
+#include "core/Failure.h"
+#include "core/Resources.h"
+#include "exchange/export/ExportFileName.h"
+#include "exchange/export/ExportHandler.h"
+#include "exchange/export/Exporter.h"
+#include "exchange/export/WorldExportHandler.h"
+#include "exchange/video/VideoExportType.h"
+#include "exchange/video/VideoMovieMaker.h"
+#include "model/world/QVDoc.h"
+#include "model/world/WorldDoc.h"
+#include "platform/win32/ComboBox.h"
+#include "platform/win32/Control.h"
+#include "platform/win32/Edit.h"
+#include "platform/win32/Message.h"
+#include "platform/win32/MessageBox.h"
+#include "platform/win32/OpenFileDialog.h"
+#include "platform/win32/Window.h"
+
+namespace {
+
+constexpr int16_t kFilterString = 19994;
+constexpr int16_t kTitleString = 12190;
+constexpr int16_t kFolderLabelString = 12191;
+constexpr int16_t kNameLabelString = 12192;
+constexpr int16_t kKindLabelString = 12193;
+constexpr int16_t kOkString = 12194;
+// The range a dialog offers when nothing is recorded.
+constexpr int32_t kDefaultStopFrame = 100;
+constexpr int32_t kFieldWidth = 60;
+constexpr int32_t kRowHeight = 20;
+constexpr int32_t kGap = 8;
+
+// The kinds of the dialog's list, in its order.
+constexpr int16_t kKinds[] = {kCmdExportMeterData, kCmdExportDxfFrame, kCmdExportVideo};
+
+std::string TableString(int16_t id) {
+  Str255 text;
+  QV_GetIndString(text, id, 0);
+  return std::string(text.Chars(), text.Length());
+}
+
+int32_t KindIndex(int16_t command) {
+  if (command == kCmdExportDxfFrames) command = kCmdExportDxfFrame;
+  for (int32_t i = 0; i < 3; ++i)
+    if (kKinds[i] == command) return i;
+  return 0;
+}
+
+// The descriptions of the filter's kinds ("Meter Data (*.dta)" ...).
+std::vector<std::string> KindNames(const std::string& filter) {
+  std::vector<std::string> names;
+  size_t at = 0;
+  while (at < filter.size() && names.size() < 3) {
+    const size_t bar = filter.find('|', at);
+    if (bar == std::string::npos || bar == at) break;
+    names.push_back(filter.substr(at, bar - at));
+    const size_t next = filter.find('|', bar + 1);
+    if (next == std::string::npos) break;
+    at = next + 1;
+  }
+  return names;
+}
+
+HWND AddControl(HWND dialog, const char* className, const char* text, DWORD style, int32_t x,
+                int32_t y, int32_t width, int32_t id) {
+  return CreateWindowEx(0, className, text, WS_CHILD | WS_VISIBLE | style, x, y, width,
+                        kRowHeight, dialog, reinterpret_cast<HMENU>(static_cast<uintptr_t>(id)),
+                        nullptr);
+}
+
+// The frames the dialog proposes: the shown frame alone for a one-frame kind, else the whole
+// recorded history.
+void ProposedRange(TExportHandler& handler, TWorldDoc& world, int32_t& start, int32_t& stop) {
+  int32_t kept = 0;
+  int32_t keptStop = 0;
+  bool singleFrame = false;
+  handler.GetCommandInfo(handler.GetCurrentCommand(), kept, keptStop, singleFrame);
+  const int32_t marked = world.FirstHeldFrame();
+  if (singleFrame) {
+    start = std::max<int32_t>(marked, world.CurrentFrame());
+    stop = start;
+    return;
+  }
+  start = marked;
+  stop = world.LastFrame() > 0 ? world.LastFrame() : kDefaultStopFrame;
+}
+
+int32_t FieldNumber(HWND dialog, int32_t id, int32_t fallback) {
+  const std::string text = GetWindowTextString(GetDlgItem(dialog, id));
+  char* end = nullptr;
+  const long value = std::strtol(text.c_str(), &end, 10);
+  return end != text.c_str() ? static_cast<int32_t>(value) : fallback;
+}
+
+}  // namespace
+
+std::optional<std::string> RunExportDialog(TExportHandler& handler, TWorldDoc& world,
+                                           HWND owner) {
+  Str255 documentPath;
+  handler.GetDefaultExportName(documentPath);
+  const std::string proposed = ProposedExportName(documentPath.Chars());
+  const std::string filter = TableString(kFilterString);
+
+  OpenFileRequest request;
+  request.owner = owner;
+  request.title = TableString(kTitleString);
+  request.filter = filter;
+  request.save = true;
+  request.flags = OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
+  if (proposed != "*") {
+    const std::filesystem::path path(proposed);
+    request.folder = path.parent_path().string();
+    request.initialName = path.filename().string();
+  }
+  request.extraRows = 2;
+  request.onInit = [&](HWND dialog) {
+    const std::pair<int32_t, int16_t> labels[] = {{kFolderLabelId, kFolderLabelString},
+                                                  {kFileNameLabelId, kNameLabelString},
+                                                  {kFileTypeLabelId, kKindLabelString},
+                                                  {IDOK, kOkString}};
+    for (const auto& [id, text] : labels)
+      if (HWND control = GetDlgItem(dialog, id)) SetWindowText(control, TableString(text).c_str());
+    int32_t y = FileDialogExtraTop(dialog);
+    HWND kinds = AddControl(dialog, kComboBoxClass, "", CBS_DROPDOWNLIST | CBS_HASSTRINGS,
+                            kGap, y, 240, kExportKindListId);
+    for (const std::string& name : KindNames(filter))
+      SendMessage(kinds, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+    // The list opens on the kind the handler will export.
+    SendMessage(kinds, CB_SETCURSEL, static_cast<WPARAM>(KindIndex(handler.GetCurrentCommand())),
+                0);
+    y += kRowHeight + kGap;
+    int32_t start = 0;
+    int32_t stop = 0;
+    ProposedRange(handler, world, start, stop);
+    AddControl(dialog, kEditClass, std::to_string(start).c_str(), 0, kGap, y, kFieldWidth,
+               kExportStartFrameId);
+    AddControl(dialog, kEditClass, std::to_string(stop).c_str(), 0, 2 * kGap + kFieldWidth, y,
+               kFieldWidth, kExportStopFrameId);
+  };
+  request.onCommand = [&](HWND dialog, int32_t id, int32_t code) {
+    if (id != kExportKindListId || code != CBN_SELCHANGE) return;
+    const LRESULT index = SendMessage(GetDlgItem(dialog, id), CB_GETCURSEL, 0, 0);
+    if (index >= 0 && index < 3) handler.SetCurrentCommand(kKinds[index]);
+  };
+  request.onAccept = [&](HWND dialog, const std::string& path) -> std::optional<std::string> {
+    const int16_t command = handler.GetCurrentCommand();
+    if (command == kCmdExportVideo && !VideoAvailable()) {
+      ErrorAlert(kErrVideoUnavailable, 0);
+      return std::nullopt;
+    }
+    int32_t start = -1;
+    int32_t stop = -1;
+    bool singleFrame = false;
+    handler.GetCommandInfo(command, start, stop, singleFrame);
+    handler.SetCommandInfo(command, FieldNumber(dialog, kExportStartFrameId, start),
+                           FieldNumber(dialog, kExportStopFrameId, stop));
+    const TExportNameCheck check = CheckExportFileName(path, command);
+    if (!check.accepted) {
+      MessageBox(dialog, "Invalid file extension!", "Yarrowby", MB_OK | MB_ICONEXCLAMATION);
+      return std::nullopt;
+    }
+    KeepExportFileName(handler, command, check);
+    return (std::filesystem::path(path).parent_path() / check.name).string();
+  };
+  return RunSaveFileDialog(request);
+}
+
+std::unique_ptr<TExporter> MakeExporterFor(TExportHandler& handler, TWorldDoc& world,
+                                           int16_t command, const std::string& path) {
+  TExportType* type = handler.FindExportType(command);
+  if (type == nullptr) ThrowFailure(kErrOutOfMemory, 0);
+  std::unique_ptr<TObject> made(CreateObjectByTag(type->GetExporterClassTag()));
+  auto* exporter = dynamic_cast<TExporter*>(made.get());
+  if (exporter == nullptr) ThrowFailure(kErrNoExporter, 0);
+  made.release();
+  std::unique_ptr<TExporter> owned(exporter);
+  int32_t start = -1;
+  int32_t stop = -1;
+  bool singleFrame = false;
+  handler.GetCommandInfo(command, start, stop, singleFrame);
+  if (start < 0) start = std::max<int32_t>(world.CurrentFrame(), 0);
+  if (stop < 0) stop = start;
+  TExportFileSpec fileSpec;
+  fileSpec.fileType = handler.GetFileTypeTag(command);
+  fileSpec.name.Assign(path.c_str());
+  TExportNameSpec nameSpec;
+  nameSpec.name = fileSpec.name;
+  void* view = world.GetDisplay() != nullptr ? static_cast<void*>(world.GetDisplay())
+                                             : static_cast<void*>(&world);
+  owned->Init(command, &world, view, &handler, type, fileSpec, nameSpec, false, start, stop);
+  return owned;
+}
+
+void TExportCommand::Init(int16_t commandNumber, TWorldDoc* world, TExportHandler* handler,
+                          HWND owner) {
+  if (world == nullptr || handler == nullptr) ThrowFailure(kErrOutOfMemory, 0);
+  TSmallCommand::Init(commandNumber, world->GetDocument(), nullptr, nullptr);
+  world_ = world;
+  handler_ = handler;
+  owner_ = owner;
+  exportCommand_ = commandNumber;
+}
+
+void TExportCommand::DoIt() {
+  // A kind's own command opens the dialog on that kind.
+  if (exportCommand_ != kCmdExport && handler_->FindExportType(exportCommand_) != nullptr)
+    handler_->SetCurrentCommand(exportCommand_);
+  if (handler_->FindExportType(handler_->GetCurrentCommand()) == nullptr)
+    handler_->SetCurrentCommand(kCmdExportMeterData);
+  const std::optional<std::string> path = RunExportDialog(*handler_, *world_, owner_);
+  if (!path) ThrowFailure(kErrNone, 0);
+  std::unique_ptr<TExporter> exporter =
+      MakeExporterFor(*handler_, *world_, handler_->GetCurrentCommand(), *path);
+  exporter->Perform();
+}
+
+std::unique_ptr<TExportCommand> MakeExportMenuCommand(int16_t commandNumber, TWorldDoc& world,
+                                                      HWND owner) {
+  const bool export_ = commandNumber == kCmdExport ||
+                       (commandNumber >= kCmdExportFirstType && commandNumber <= kCmdExportLastType);
+  if (!export_) return nullptr;
+  auto command = std::make_unique<TExportCommand>();
+  command->Init(commandNumber, &world, &ExportHandlerFor(world), owner);
+  return command;
+}

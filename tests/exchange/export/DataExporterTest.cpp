@@ -1,0 +1,337 @@
+// Meter data written from a world's recorded frames: files read back byte for byte, the same
+// text copied for the clipboard, and the export reached through the class registry as scripts
+// reach it.
+
+#include "exchange/export/DataExporter.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <unistd.h>
+
+#include "core/ClassRegistry.h"
+#include "core/Resources.h"
+#include "exchange/export/DataExportType.h"
+#include "exchange/export/ExportCommand.h"
+#include "exchange/export/ExportHandler.h"
+#include "exchange/export/WorldExportHandler.h"
+#include "inout/meters/Output.h"
+#include "model/world/RunBridge.h"
+#include "platform/win32/Clock.h"
+#include "platform/win32/ComboBox.h"
+#include "platform/win32/Control.h"
+#include "platform/win32/Input.h"
+#include "platform/win32/Message.h"
+#include "platform/win32/MessageBox.h"
+#include "platform/win32/OpenFileDialog.h"
+#include "platform/win32/Window.h"
+#include "resources/ResourceLibraries.h"
+#include "simulation/HistoryStore.h"
+#include "simulation/UnitHandler.h"
+#include "simulation/WorldBridge.h"
+#include "tests/model/world/WorldTestSupport.h"
+#include "tests/platform/win32/DialogTestSupport.h"
+
+namespace {
+
+using world_test::WorldScope;
+
+constexpr uint32_t kTagIncludeHeader = MakeTag("emIH");
+constexpr uint32_t kTagIncludeXAxis = MakeTag("emIX");
+constexpr uint32_t kTagFrameStep = MakeTag("xpSF");
+
+// A meter whose columns the world records with every frame, as a running world records them.
+class TRecordedMeter : public TOutput {
+ public:
+  int32_t CountElements() override { return GetColumnCount(); }
+};
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+class DataExporterTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    scope = std::make_unique<WorldScope>();
+    InstallWorldBridge();
+    world = std::make_unique<TWorldDoc>();
+    world->SetHost(&host);
+    world->InitWorld(0);
+    auto units = std::make_unique<TWorldUnitHandler>();
+    units->SetNumberFormat(kNumberFormatFixed);
+    units->SetDigits(0);
+    world->AdoptObject(std::move(units));
+    pressure = &AddMeter("Pressure", {"t", "p", "q"});
+    speed = &AddMeter("Speed", {"t", "v"});
+    handler.Initialize();
+    handler.AdoptWorld(world.get());
+    auto owned = std::make_unique<TDataExportType>();
+    type = owned.get();
+    type->Init(kTagDataExportType, &handler);
+    handler.AddExportType(std::move(owned));
+    char pattern[] = "/tmp/yb-meterdata-XXXXXX";
+    ASSERT_NE(::mkdtemp(pattern), nullptr);
+    folder = pattern;
+  }
+  void TearDown() override {
+    std::filesystem::remove_all(folder);
+    world.reset();
+    SetRunBridgeHooks({});
+    scope.reset();
+  }
+
+  TRecordedMeter& AddMeter(const char* name, std::initializer_list<const char*> labels) {
+    auto meter = std::make_unique<TRecordedMeter>();
+    meter->SetName(Str255(name));
+    meter->SetColumnCount(static_cast<int32_t>(labels.size()));
+    int32_t i = 1;
+    for (const char* label : labels) meter->Column(i++)->SetLabel(Str255(label));
+    TRecordedMeter& kept = *meter;
+    world->AdoptObject(std::move(meter));
+    return kept;
+  }
+
+  // Frames 0..count-1 recorded: the meter's column j holds 100 x frame + 10 x (meter's offset) + j.
+  void Record(int32_t frames) {
+    THistoryStore history;
+    history.SetValuesPerFrame(5);
+    history.SetFrameCount(frames);
+    for (TOutput* meter : {static_cast<TOutput*>(pressure), static_cast<TOutput*>(speed)}) {
+      const int32_t offset = world->RecordedValueOffset(meter);
+      ASSERT_GE(offset, 0);
+      for (int32_t f = 0; f < frames; ++f)
+        for (int32_t j = 0; j < meter->GetColumnCount(); ++j)
+          history.SetValue(f, offset + j, 100.0 * f + 10.0 * offset + j);
+    }
+    world->ResetHistory(1);
+    ASSERT_NE(world->GetStore(), nullptr);
+    ASSERT_EQ(world->GetStore()->LoadRawBlock(history.RawBlock()), 0);
+    world->GetStore()->SetCurrentFrame(static_cast<int16_t>(frames - 1));
+  }
+
+  // The texts of the meter's recorded columns at frame, as the file shows them.
+  std::string Texts(TOutput& meter, int32_t frame, bool withX) const {
+    const int32_t offset = world->RecordedValueOffset(&meter);
+    std::string out;
+    for (int32_t j = withX ? 0 : 1; j < meter.GetColumnCount(); ++j) {
+      if (!out.empty()) out += "\t";
+      out += std::to_string(static_cast<int>(100 * frame + 10 * offset + j));
+    }
+    return out;
+  }
+
+  void Export(TDataExporter& exporter, const std::string& name, int32_t start, int32_t stop) {
+    TExportFileSpec spec;
+    spec.name.Assign((folder + "/" + name).c_str());
+    exporter.Init(kCmdExportMeterData, world.get(), &view, &handler, type, spec,
+                  TExportNameSpec(), false, start, stop);
+    exporter.Perform();
+  }
+
+  std::unique_ptr<WorldScope> scope;
+  world_test::TTestHost host;
+  std::unique_ptr<TWorldDoc> world;
+  TRecordedMeter* pressure = nullptr;
+  TRecordedMeter* speed = nullptr;
+  TExportHandler handler;
+  TDataExportType* type = nullptr;
+  int view = 0;
+  std::string folder;
+};
+
+TEST_F(DataExporterTest, WithoutHeaderEachFrameIsOneLineOfTheShownColumns) {
+  Record(4);
+  {
+    TDataExporter exporter;
+    Export(exporter, "run.dta", 1, 3);
+    EXPECT_EQ(exporter.Meters().size(), 2u);
+  }
+  std::string expected;
+  for (int frame = 1; frame <= 3; ++frame)
+    expected += Texts(*pressure, frame, false) + "\t" + Texts(*speed, frame, false) + "\r\n";
+  EXPECT_EQ(ReadFile(folder + "/run.dta"), expected);
+}
+
+TEST_F(DataExporterTest, HeaderNamesStandOverEachMetersFirstColumnAndLabelsFollow) {
+  Record(3);
+  type->SetFlagProperty(kTagIncludeHeader, 1);
+  type->SetFlagProperty(kTagIncludeXAxis, 1);
+  RegisterResourceLibraries();
+  SetResourceModule1(LoadResourceLibrary(kMainResourceLibrary));
+  type->SetIntProperty(kTagFrameStep, 2);
+  { TDataExporter exporter; Export(exporter, "head.dta", 0, 2); }
+  const std::string text = ReadFile(folder + "/head.dta");
+  // A new document has no path: the preamble names none.
+  const std::string preamble = "Document: \r\nExported ";
+  ASSERT_EQ(text.rfind(preamble, 0), 0u) << text;
+  const size_t stampEnd = text.find("\r\n", preamble.size());
+  ASSERT_NE(stampEnd, std::string::npos);
+  EXPECT_EQ(stampEnd - preamble.size(), std::string("hh:mm:ss mm/dd/yyyy").size())
+      << text.substr(preamble.size(), stampEnd - preamble.size());
+  EXPECT_EQ(text.substr(stampEnd + 2),
+            "Pressure\t\t\tSpeed\r\n"
+            "t\tp\tq\tt\tv\r\n" +
+                Texts(*pressure, 0, true) + "\t" + Texts(*speed, 0, true) + "\r\n" +
+                Texts(*pressure, 2, true) + "\t" + Texts(*speed, 2, true) + "\r\n");
+}
+
+TEST_F(DataExporterTest, HiddenColumnsAreNeitherLabelledNorWrittenNorFilled) {
+  Record(2);
+  pressure->SetColumnShown(3, false);
+  type->SetFlagProperty(kTagIncludeHeader, 1);
+  RegisterResourceLibraries();
+  SetResourceModule1(LoadResourceLibrary(kMainResourceLibrary));
+  { TDataExporter exporter; Export(exporter, "hidden.dta", 1, 1); }
+  const std::string text = ReadFile(folder + "/hidden.dta");
+  const size_t names = text.find("Pressure");
+  ASSERT_NE(names, std::string::npos) << text;
+  const std::string p1 = std::to_string(100 + 10 * world->RecordedValueOffset(pressure) + 1);
+  // Every line has as many fields as the label line: the next meter stays under its label.
+  EXPECT_EQ(text.substr(names), "Pressure\tSpeed\r\np\tv\r\n" + p1 + "\t" +
+                                    Texts(*speed, 1, false) + "\r\n");
+}
+
+TEST_F(DataExporterTest, NoMeterWithAColumnEndsSilentlyWithoutAFile) {
+  Record(2);
+  pressure->SetColumnShown(2, false);
+  pressure->SetColumnShown(3, false);
+  speed->SetColumnShown(2, false);
+  TDataExporter exporter;
+  try {
+    Export(exporter, "none.dta", 0, 1);
+    ADD_FAILURE() << "exported without meters";
+  } catch (const QVException& failure) {
+    EXPECT_EQ(failure.error(), kErrNone);
+  }
+  EXPECT_FALSE(std::filesystem::exists(folder + "/none.dta"));
+}
+
+TEST_F(DataExporterTest, CopiedTextIsTheFilesBytesEndingInAZero) {
+  Record(3);
+  { TDataExporter exporter; Export(exporter, "all.dta", 0, 2); }
+  const std::string file = ReadFile(folder + "/all.dta");
+  ASSERT_FALSE(file.empty());
+  const std::vector<TLink*> selection = {speed, pressure};
+  // The world has no export handler yet: nothing to copy with.
+  EXPECT_EQ(MakeMeterDataText(kCmdExportMeterData, &selection, world.get(), &view), nullptr);
+
+  auto owned = std::make_unique<TExportHandler>();
+  owned->Initialize();
+  auto data = std::make_unique<TDataExportType>();
+  data->Init(kTagDataExportType, owned.get());
+  owned->AddExportType(std::move(data));
+  world->AdoptObject(std::move(owned));
+  Handle text = MakeMeterDataText(kCmdExportMeterData, &selection, world.get(), &view);
+  ASSERT_NE(text, nullptr);
+  // The columns are the world's meters in their own order, as in the file.
+  EXPECT_EQ(std::string(HandleData(text), GetHandleByteSize(text)), file + std::string(1, '\0'));
+  FreeHandle(text);
+
+  const std::vector<TLink*> noMeter = {world->GetUnitHandler()};
+  EXPECT_EQ(MakeMeterDataText(kCmdExportMeterData, &noMeter, world.get(), &view), nullptr);
+}
+
+// The export menu command run as a user runs it: the dialog's kind list, its frame fields and a
+// typed name, driven by synthetic messages and keys.
+class ExportDialogTest : public DataExporterTest {
+ protected:
+  void SetUp() override {
+    ResetWindowSystem();
+    UseVirtualClock(1000);
+    RegisterStandardControls();
+    // The exporter is made by its tag, as the program makes it: registered before the world's
+    // classes close the registry.
+    RegisterDataExporterClasses();
+    DataExporterTest::SetUp();
+    RegisterResourceLibraries();
+    SetResourceModule1(LoadResourceLibrary(kMainResourceLibrary));
+  }
+  void TearDown() override {
+    SetIdleScript(nullptr);
+    DataExporterTest::TearDown();
+    ResetWindowSystem();
+    UseProcessClock();
+  }
+  static HWND Dialog() { return GetOpenFileDialogWindow(); }
+  static std::string Text(int32_t id) { return GetWindowTextString(GetDlgItem(Dialog(), id)); }
+  static void Type(const std::string& text) {
+    for (const char c : text) InjectCharacter(static_cast<uint8_t>(c));
+  }
+  static void ChooseKind(int index) {
+    HWND list = GetDlgItem(Dialog(), kExportKindListId);
+    SendMessage(list, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    SendMessage(Dialog(), WM_COMMAND, MAKELPARAM(kExportKindListId, CBN_SELCHANGE),
+                reinterpret_cast<LPARAM>(list));
+  }
+};
+
+TEST_F(ExportDialogTest, TheMenuCommandWritesTheChosenKindIntoTheNameTyped) {
+  Record(3);
+  std::unique_ptr<TExportCommand> command = MakeExportMenuCommand(kCmdExport, *world, nullptr);
+  ASSERT_NE(command, nullptr);
+  EXPECT_EQ(MakeExportMenuCommand(kCmdExportSettings, *world, nullptr), nullptr);
+  TExportHandler& kept = ExportHandlerFor(*world);
+  std::string title;
+  std::string okText;
+  std::string firstKind;
+  std::string start;
+  std::string stop;
+  int refusals = 0;
+  const std::string typedFolder = folder + "/";
+  ScriptUser({[&] {
+                title = GetWindowTextString(Dialog());
+                okText = Text(IDOK);
+                start = Text(kExportStartFrameId);
+                stop = Text(kExportStopFrameId);
+                HWND list = GetDlgItem(Dialog(), kExportKindListId);
+                char name[64] = {};
+                SendMessage(list, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(name));
+                firstKind = name;
+                ChooseKind(1);
+                EXPECT_EQ(kept.GetCurrentCommand(), kCmdExportDxfFrame);
+                Type(typedFolder + "result.txt");
+                InjectKeyStroke(VK_RETURN);
+              },
+              [&] {
+                if (GetMessageBoxWindow() != nullptr) ++refusals;
+                InjectKeyStroke(VK_RETURN);
+              },
+              [&] {
+                ASSERT_NE(Dialog(), nullptr);  // still asking
+                for (int i = 0; i < 3; ++i) InjectKeyStroke(VK_BACK);
+                ChooseKind(0);
+                SetWindowText(GetDlgItem(Dialog(), kExportStartFrameId), "1");
+                SetWindowText(GetDlgItem(Dialog(), kExportStopFrameId), "2");
+                Type("dxf");  // the meter data's extension replaces it
+                InjectKeyStroke(VK_RETURN);
+              }});
+  try {
+    command->DoIt();
+  } catch (const QVException& failure) {
+    FAIL() << "export failed: " << failure.error();
+  }
+  EXPECT_EQ(title, "Export");
+  EXPECT_EQ(okText, "Export");
+  EXPECT_EQ(firstKind, "Meter Data (*.dta)");
+  EXPECT_EQ(start, "0");
+  EXPECT_EQ(stop, "2");  // the last recorded frame
+  EXPECT_EQ(refusals, 1);
+  EXPECT_FALSE(std::filesystem::exists(folder + "/result.dxf"));
+  std::string expected;
+  for (int frame = 1; frame <= 2; ++frame)
+    expected += Texts(*pressure, frame, false) + "\t" + Texts(*speed, frame, false) + "\r\n";
+  EXPECT_EQ(ReadFile(folder + "/result.dta"), expected);
+  Str255 name;
+  kept.GetExportFileName(kCmdExportMeterData, name);
+  EXPECT_STREQ(name.Chars(), "result.dta");
+}
+
+}  // namespace
