@@ -20,6 +20,7 @@
 #include "core/Failure.h"
 #include "core/Resources.h"
 #include "core/FileCalls.h"
+#include "exchange/export/ExportCommand.h"
 #include "platform/mfc/CRecentFileList.h"
 #include "platform/win32/OpenFileDialog.h"
 #include "platform/win32/Profile.h"
@@ -256,6 +257,11 @@ void TApp::InstallServices() {
       GetDocManager()->RemoveDocTemplate(&documents_->Template());
     documents_ = std::make_unique<TDocumentWindows>();
     if (GetDocManager() != nullptr) GetDocManager()->AddDocTemplate(&documents_->Template());
+  };
+  services.exportFrontWorld = [this](int16_t command) -> TCommandCore* {
+    TWorldWindowDocument* const front = FrontWorldDocument();
+    if (front == nullptr) return nullptr;
+    return MakeExportMenuCommand(command, front->Document().World(), mainWindow_).release();
   };
   services.saveFrontDocument = [](bool saveAs) {
     TWorldWindowDocument* const front = FrontWorldDocument();

@@ -111,6 +111,9 @@ TCommandCore* TApplicationHandler::OwnMenuCommand(int16_t command) {
   if (command == 1) return new TFirstApplicationCommand(*this);
   if (command >= 10 && command <= 19) return new TNewDocumentCommand(*this, command);
   if (command >= 20 && command <= 29) return new TOpenFileCommand(*this, command);
+  // The export items of one kind each.
+  if (command >= 1710 && command <= 1750)
+    return services_.exportFrontWorld ? services_.exportFrontWorld(command) : nullptr;
   switch (command) {
     case 31:
       if (services_.closeFrontWindow) services_.closeFrontWindow();
@@ -121,6 +124,8 @@ TCommandCore* TApplicationHandler::OwnMenuCommand(int16_t command) {
       return nullptr;
     case 35:
       return nullptr;
+    case 1700:
+      return services_.exportFrontWorld ? services_.exportFrontWorld(command) : nullptr;
     case kAboutCommand:
       if (services_.showAbout) services_.showAbout();
       return nullptr;
@@ -186,6 +191,7 @@ void TApplicationHandler::DoSetupMenus() {
   const bool front = services_.frontDocument && services_.frontDocument() != nullptr;
   EnableMenuCommand(30, front);
   EnableMenuCommand(32, front);
+  EnableMenuCommand(1700, front && !memoryLow);
   if (services_.setUpFrameworkItems) services_.setUpFrameworkItems();
   EnableCheckMenuCommand(3996, true, toggle3996_ != 0);
   EnableCheckMenuCommand(3995, false, flag3995_ != 0);

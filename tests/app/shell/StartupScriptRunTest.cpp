@@ -26,9 +26,11 @@
 #include "app/shell/ProgramScripting.h"
 #include "app/shell/StartupHooks.h"
 #include "basic/editor/ScriptEditWindow.h"
+#include "exchange/export/ExportCommand.h"
 #include "core/Keys.h"
 #include "platform/win32/Clock.h"
 #include "platform/win32/Input.h"
+#include "platform/win32/ComboBox.h"
 #include "platform/win32/ListBox.h"
 #include "platform/win32/Menu.h"
 #include "platform/win32/MenuLayout.h"
@@ -559,6 +561,73 @@ TEST_F(StartupScriptRunTest, AScriptSwitchesTheDocumentWindowsFurnitureAsTheMenu
   EXPECT_TRUE(tape);
   EXPECT_TRUE(coordinates);
   EXPECT_FALSE(scrollBars);
+}
+
+// File > Export in the running program: after three recorded frames the export dialog of the
+// front world opens, the DXF kind is chosen and a name typed, and drawings of the run are
+// written.
+TEST_F(StartupScriptRunTest, TheExportItemWritesTheFrontWorldsRunAsDrawings) {
+  const fs::path folder = fs::path(programFolder_) / "out";
+  fs::create_directories(folder);
+  int32_t code = -1;
+  int32_t lastStep = 0;
+  bool enabled = false;
+  bool quitSent = false;
+  {
+    TProgramScripting scripting;
+    scripting.InstallHooks(StartupHooks());
+    TApp app;
+    code = RunWithSample(app, [&](int32_t step) {
+      lastStep = step;
+      const HWND frame = app.MainFrame() != nullptr ? app.MainFrame()->m_hWnd : nullptr;
+      if (frame == nullptr) return false;
+      switch (step) {
+        case 1:
+          for (int i = 0; i < 3; ++i) SendMessage(frame, WM_COMMAND, 1101, 0);
+          return true;
+        case 2:
+          // The steps are performed from the queue first.
+          if (app.CurrentRunCommand() != nullptr) return true;
+          app.Commands().SetupTheMenus();
+          enabled = IsMenuCommandEnabled(1700);
+          PostMessage(frame, WM_COMMAND, 1700, 0);
+          return true;
+        case 3: {
+          const HWND dialog = GetOpenFileDialogWindow();
+          if (dialog == nullptr) return false;
+          const HWND kinds = GetDlgItem(dialog, kExportKindListId);
+          SendMessage(kinds, CB_SETCURSEL, 1, 0);
+          SendMessage(dialog, WM_COMMAND, MAKELPARAM(kExportKindListId, CBN_SELCHANGE),
+                      reinterpret_cast<LPARAM>(kinds));
+          // The proposed name (the document's) goes first.
+          for (int i = 0; i < 64; ++i) InjectKeyStroke(VK_BACK);
+          for (const char c : (folder / "run").string()) InjectCharacter(static_cast<uint8_t>(c));
+          InjectKeyStroke(VK_RETURN);
+          return true;
+        }
+        default:
+          if (quitSent || GetOpenFileDialogWindow() != nullptr || GetMessageBoxWindow() != nullptr)
+            return false;
+          // The drawings are written as the export replays the run.
+          if (app.CurrentRunCommand() != nullptr) return true;
+          if (TQVDoc* document = scripting.FrontDocument()) document->SetChangeCount(0);
+          quitSent = true;
+          SendMessage(frame, WM_COMMAND, kQuitCommand, 0);
+          return true;
+      }
+    });
+  }
+  EXPECT_EQ(code, 0);
+  EXPECT_GE(lastStep, 4);
+  EXPECT_TRUE(enabled);
+  std::vector<std::string> drawings;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    if (entry.path().extension() != ".dxf") continue;
+    const std::string text = ReadFile(entry.path());
+    EXPECT_NE(text.find("ENTITIES"), std::string::npos) << entry.path();
+    drawings.push_back(entry.path().filename().string());
+  }
+  EXPECT_FALSE(drawings.empty());
 }
 
 }  // namespace
