@@ -55,7 +55,8 @@ void TGadgetFinishTracker::FinishMade() {
 void TPinGadgetTracker::BeforePrepare() {
   TGadgetFinishTracker::BeforePrepare();
   // The pin's mode changes with the command; undo takes it back.
-  if (IsKindOfSafe(FirstTarget(), TPin::kClassID)) NoteChange(FirstTarget(), TChangeRecorder::kWholeObject);
+  if (IsKindOfSafe(FirstTarget(), TPin::kClassID))
+    NoteChange(FirstTarget(), TChangeRecorder::kWholeObject);
 }
 
 void TPinGadgetTracker::FinishMade() {
@@ -93,6 +94,10 @@ std::unique_ptr<TCommandCore> MakeGadgetTracker(int16_t command, TWorldDoc& worl
   return tracker;
 }
 
-void RegisterGadgetTrackers() { SetCreationCommandMaker(MakeGadgetTracker); }
+void RegisterGadgetTrackers() {
+  SetCreationCommandMaker(MakeGadgetTracker);
+}
 
-void UnregisterGadgetTrackers() { SetCreationCommandMaker(nullptr); }
+void UnregisterGadgetTrackers() {
+  SetCreationCommandMaker(nullptr);
+}

@@ -14,14 +14,16 @@ CreationCommandMaker& Maker() {
 
 }  // namespace
 
-void SetCreationCommandMaker(CreationCommandMaker maker) { Maker() = maker; }
+void SetCreationCommandMaker(CreationCommandMaker maker) {
+  Maker() = maker;
+}
 
 std::unique_ptr<TCommandCore> MakeCreationCommand(int16_t command, TWorldDoc& world) {
   if (Maker() == nullptr || !IsCreationCommand(command)) return nullptr;
   CheckWorldEdit(world);
   const std::vector<TLink*>& selection = world.Selection();
   TLink* first = !selection.empty() ? selection[0] : nullptr;
-  TLink* second = selection.size() > 1 && command < kFirstInputControlCommand ? selection[1]
-                                                                                : nullptr;
+  TLink* second =
+      selection.size() > 1 && command < kFirstInputControlCommand ? selection[1] : nullptr;
   return Maker()(command, world, first, second);
 }

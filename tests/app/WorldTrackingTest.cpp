@@ -34,6 +34,7 @@
 #include "core/port/Port.h"
 #include "core/port/WindowBinding.h"
 #include "inout/inputs/Input.h"
+#include "inout/meters/Output.h"
 #include "model/command/CommandBase.h"
 #include "model/command/CommandHandler.h"
 #include "model/world/QVDoc.h"
@@ -740,6 +741,50 @@ TEST_F(SpringSliderPlacingTest, TheSpringsInputMenuPlacesASliderThatDrivesTheRun
   Command(101);
   EXPECT_EQ(slider->GetValue(), 100.0);
   ExpectSwing(100.0);
+}
+
+TEST_F(SpringSliderPlacingTest, AMeterFromTheMeterCommandShowsEachFrameOnTheWindow) {
+  world_->Select(world_->FindObject(sample_worlds::kBoxId));
+  Command(5000);
+  TOutput* meter = nullptr;
+  for (TLink* object : world_->Objects()) {
+    if (auto* found = dynamic_cast<TOutput*>(object)) meter = found;
+  }
+  ASSERT_NE(meter, nullptr);
+
+  // A bar of the time over [0, 2] s, grown upwards.
+  constexpr RGB16Color kBarColour{0xFFFF, 0, 0};
+  meter->SetColumnCount(2);
+  TFormula time;
+  time.SetFormattedText(Str255("time"), nullptr, 0);
+  meter->SetColumnFormula(2, time);
+  meter->SetColumnRange(2, 0.0, 2.0);
+  meter->Column(2)->SetColor(kBarColour);
+  meter->SetMeterKind(MeterKind::kBar);
+  meter->SetPosition(200, 300);
+  meter->SetSize(MacPoint(20, 103));
+  ASSERT_EQ(meter->GetBarLength(), 100);
+  const MacRect full = meter->GetBarRect(1);
+  const int16_t across = static_cast<int16_t>((full.left + full.right) / 2);
+  // The bar's pixel at a height of h pixels from its foot.
+  const auto barAt = [&](int pixels) {
+    return At(MacPoint(across, static_cast<int16_t>(full.bottom - pixels)));
+  };
+
+  const double step = world_->GetEngine()->TimeStep();
+  const auto frames = static_cast<int16_t>(std::ceil(1.5 / step));
+  world_->RunToFrame(frames, nullptr);
+  for (const int16_t frame : {frames, static_cast<int16_t>(frames / 3)}) {
+    SCOPED_TRACE(frame);
+    world_->ShowFrame(frame, 1);
+    view_->InvalidateForeground();
+    Pump();
+    EXPECT_NEAR(meter->Column(2)->GetCurrentValue(), frame * step, 1e-9);
+    // The bar reaches t / 2 of its length: red below, white above.
+    const int reach = static_cast<int>(std::lround(frame * step / 2.0 * 100.0));
+    EXPECT_EQ(barAt(reach - 3), RGB(255, 0, 0));
+    EXPECT_EQ(barAt(reach + 3), kWhite);
+  }
 }
 
 }  // namespace
