@@ -753,7 +753,7 @@ TEST_F(SpringSliderPlacingTest, AMeterFromTheMeterCommandShowsEachFrameOnTheWind
   ASSERT_NE(meter, nullptr);
 
   // A bar of the time over [0, 2] s, grown upwards.
-  constexpr RGB16Color kBarColour{0xFFFF, 0, 0};
+  constexpr RGB16Color kBarColour{.red = 0xFFFF, .blue = 0, .green = 0};
   meter->SetColumnCount(2);
   TFormula time;
   time.SetFormattedText(Str255("time"), nullptr, 0);
@@ -784,6 +784,47 @@ TEST_F(SpringSliderPlacingTest, AMeterFromTheMeterCommandShowsEachFrameOnTheWind
     const int reach = static_cast<int>(std::lround(frame * step / 2.0 * 100.0));
     EXPECT_EQ(barAt(reach - 3), RGB(255, 0, 0));
     EXPECT_EQ(barAt(reach + 3), kWhite);
+  }
+}
+
+TEST_F(SpringSliderPlacingTest, AGraphMeterPlotsTheRecordedFramesOnTheWindow) {
+  Command(5000);
+  TOutput* meter = nullptr;
+  for (TLink* object : world_->Objects()) {
+    if (auto* found = dynamic_cast<TOutput*>(object)) meter = found;
+  }
+  ASSERT_NE(meter, nullptr);
+  // The time against itself over [0, 2] s: the samples lie on the plot's diagonal.
+  meter->SetColumnCount(2);
+  TFormula time;
+  time.SetFormattedText(Str255("time"), nullptr, 0);
+  for (int32_t i = 1; i <= 2; ++i) {
+    meter->SetColumnFormula(i, time);
+    meter->SetColumnRange(i, 0.0, 2.0);
+  }
+  meter->Column(2)->SetColor(RGB16Color{.red = 0, .blue = 0xFFFF, .green = 0});
+  meter->SetMeterKind(MeterKind::kGraph);
+  meter->SetPosition(10, 10);
+  meter->SetSize(MacPoint(200, 100));
+  const MacRect plot = meter->GetContentFrame();
+
+  const double step = world_->GetEngine()->TimeStep();
+  const auto frames = static_cast<int16_t>(std::ceil(1.5 / step));
+  world_->RunToFrame(frames, nullptr);
+  world_->ShowFrame(frames, 1);
+  view_->InvalidateForeground();
+  Pump();
+  const auto sample = [&](double t, double along) {
+    return MacPoint(static_cast<int16_t>(plot.left + std::lround(t / 2.0 * (plot.right - plot.left))),
+                    static_cast<int16_t>(plot.bottom -
+                                         std::lround(along / 2.0 * (plot.bottom - plot.top))));
+  };
+  for (const int16_t frame : {static_cast<int16_t>(frames / 4), static_cast<int16_t>(frames / 2),
+                              frames}) {
+    SCOPED_TRACE(frame);
+    const double t = frame * step;
+    EXPECT_EQ(At(sample(t, t)), RGB(0, 0, 255));
+    EXPECT_EQ(At(sample(t, t / 2.0 + 0.1)), kWhite);  // off the curve
   }
 }
 
