@@ -699,8 +699,7 @@ TEST_F(SpringSliderPlacingTest, TheSpringsInputMenuPlacesASliderThatDrivesTheRun
   EXPECT_EQ(minimum, 1.0);
   EXPECT_EQ(maximum, 100.0);
   EXPECT_EQ(slider->GetValue(), 100.0);
-  EXPECT_EQ(std::string(slider->GetName().AsCString()).rfind(spring->GetName().AsCString(), 0),
-            0u);
+  EXPECT_EQ(std::string(slider->GetName().AsCString()).rfind(spring->GetName().AsCString(), 0), 0u);
 
   // Undo takes the slider away and gives the spring its constant back; redo places it again.
   const int16_t identifier = slider->GetIdentifier();
@@ -815,12 +814,12 @@ TEST_F(SpringSliderPlacingTest, AGraphMeterPlotsTheRecordedFramesOnTheWindow) {
   view_->InvalidateForeground();
   Pump();
   const auto sample = [&](double t, double along) {
-    return MacPoint(static_cast<int16_t>(plot.left + std::lround(t / 2.0 * (plot.right - plot.left))),
-                    static_cast<int16_t>(plot.bottom -
-                                         std::lround(along / 2.0 * (plot.bottom - plot.top))));
+    return MacPoint(
+        static_cast<int16_t>(plot.left + std::lround(t / 2.0 * (plot.right - plot.left))),
+        static_cast<int16_t>(plot.bottom - std::lround(along / 2.0 * (plot.bottom - plot.top))));
   };
-  for (const int16_t frame : {static_cast<int16_t>(frames / 4), static_cast<int16_t>(frames / 2),
-                              frames}) {
+  for (const int16_t frame :
+       {static_cast<int16_t>(frames / 4), static_cast<int16_t>(frames / 2), frames}) {
     SCOPED_TRACE(frame);
     const double t = frame * step;
     EXPECT_EQ(At(sample(t, t)), RGB(0, 0, 255));

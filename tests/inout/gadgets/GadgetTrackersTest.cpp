@@ -3,10 +3,12 @@
 // for its name; the creation commands are the classes of their family.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 #include "inout/gadgets/GadgetFinishing.h"
 #include "inout/gadgets/GadgetTrackers.h"
+#include "inout/inputs/Input.h"
 #include "inout/meters/Output.h"
 #include "model/Formula.h"
 
@@ -62,6 +64,72 @@ TEST(GadgetFinishing, AFramedMeterShowingItsNameIsWideEnoughForIt) {
   const int16_t width = static_cast<int16_t>(wide.GetFrame().right - wide.GetFrame().left);
   FinishGadget(wide, nullptr, nullptr);
   EXPECT_EQ(wide.GetFrame().right - wide.GetFrame().left, width);
+}
+
+// An object that records what the input controls hand it, and takes them or not.
+class TRecordingTarget : public TNamedLink, public TInputControlTarget {
+ public:
+  explicit TRecordingTarget(bool takes) : takes_(takes) {}
+  bool AttachInputControls(int16_t command, const Str255& first, const Str255& second,
+                           double& firstValue, double& secondValue, double& firstMinimum,
+                           double& firstMaximum, double&, double&) override {
+    command_ = command;
+    first_ = first.AsCString();
+    second_ = second.AsCString();
+    if (!takes_) return false;
+    firstValue = 5.0;
+    secondValue = -2.0;
+    firstMinimum = 0.0;
+    firstMaximum = 1.0;
+    return true;
+  }
+  bool takes_;
+  int16_t command_ = 0;
+  std::string first_;
+  std::string second_;
+};
+
+std::unique_ptr<TInput> NewInput(int16_t identifier) {
+  auto input = std::make_unique<TInput>();
+  input->Initialize();
+  input->SetIdentifier(identifier);
+  input->SetMinMax(0.0, 1.0);
+  input->SetValue(0.5, false, false);
+  return input;
+}
+
+TEST(GadgetFinishing, InputsHandTheirFormulaNamesAndTakeValuesTheirRangesHold) {
+  TRecordingTarget target(true);
+  target.SetName("Spring");
+  auto first = NewInput(12);
+  auto second = NewInput(7);
+  EXPECT_TRUE(FinishInputControls(5321, *first, second.get(), &target));
+  EXPECT_EQ(target.command_, 5321);
+  EXPECT_EQ(target.first_, "Input[12]");
+  EXPECT_EQ(target.second_, "Input[7]");
+  // The first was given 5 over a range of 0 to 1: the range grows to hold it.
+  double minimum = 0.0;
+  double maximum = 0.0;
+  first->GetMinMax(minimum, maximum);
+  EXPECT_EQ(minimum, 0.0);
+  EXPECT_EQ(maximum, 5.0);
+  EXPECT_EQ(first->GetValue(), 5.0);
+  second->GetMinMax(minimum, maximum);
+  EXPECT_EQ(minimum, -2.0);
+  EXPECT_EQ(second->GetValue(), -2.0);
+}
+
+TEST(GadgetFinishing, ATargetThatRefusesLeavesTheInputsTheirOwnValues) {
+  TRecordingTarget target(false);
+  auto input = NewInput(3);
+  EXPECT_FALSE(FinishInputControls(5200, *input, nullptr, &target));
+  EXPECT_EQ(target.second_, "");
+  EXPECT_EQ(input->GetValue(), 0.5);
+  double minimum = 0.0;
+  double maximum = 0.0;
+  input->GetMinMax(minimum, maximum);
+  EXPECT_EQ(minimum, 0.0);
+  EXPECT_EQ(maximum, 1.0);
 }
 
 TEST(GadgetTrackers, EachCommandClassBelongsToItsFamily) {
