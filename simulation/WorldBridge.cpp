@@ -12,6 +12,7 @@ namespace {
 class THistoryFrameStore final : public TFrameStore {
  public:
   int32_t FrameCount() const override { return store_.GetFrameCount(); }
+  const THistoryStore* History() const override { return &store_; }
   void SetFrameCount(int32_t count) override { store_.SetFrameCount(count); }
   int32_t FirstHeldFrame() const override { return store_.GetFirstFrame(); }
   int16_t CurrentFrame() const override { return store_.GetCurrentFrame(); }

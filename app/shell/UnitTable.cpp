@@ -14,6 +14,7 @@
 #include "core/port/WindowBinding.h"
 #include "exchange/ExchangeClasses.h"
 #include "inout/gadgets/Gadget.h"
+#include "inout/gadgets/GadgetTrackers.h"
 #include "inout/inputs/Input.h"
 #include "inout/meters/Output.h"
 #include "exchange/video/VideoExportType.h"
@@ -83,7 +84,7 @@ constexpr TUnitStep kSteps[] = {
     {42, "geometry manager", RegisterGeometryManager, FreeGeometryManager},
     {43, "window layer", InstallWindowBinding, FreeMenuItemMarks},
     {43, "dialog items", RegisterDialogItemKinds, UnregisterDialogItemKinds},
-    {44, "trackers", nullptr, nullptr},
+    {44, "trackers", RegisterGadgetTrackers, UnregisterGadgetTrackers},
     {45, "group", RegisterGroupClasses, nullptr},
     {46, "force fields", RegisterFieldClasses, nullptr},
     {46, "what the joiner asks of points and constraints", InstallJoinerHooks, nullptr},

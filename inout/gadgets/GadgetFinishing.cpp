@@ -5,6 +5,8 @@
 #include <string>
 
 #include "inout/inputs/Input.h"
+#include "inout/meters/Output.h"
+#include "model/Thing.h"
 #include "model/world/WorldParticipants.h"
 
 Str255 InputFormulaName(const TLink& input) {
@@ -12,9 +14,38 @@ Str255 InputFormulaName(const TLink& input) {
   return Str255(text.c_str());
 }
 
+namespace {
+
+Str255 NameOf(const TLink* object) {
+  const auto* named = dynamic_cast<const TNamedLink*>(object);
+  return named != nullptr ? named->GetName() : Str255();
+}
+
+// The name of the object that owns the target (a point's body); empty when it has none.
+Str255 OwnerNameOf(const TLink* object) {
+  auto* thing = dynamic_cast<TThing*>(const_cast<TLink*>(object));
+  return thing != nullptr ? NameOf(thing->GetOwnerThing()) : Str255();
+}
+
+// Room beside the name in a framed meter's title strip.
+constexpr int16_t kMeterTitleRoom = 31;
+
+}  // namespace
+
 void FinishGadget(TInOutput& gadget, const TLink* firstTarget, const TLink* secondTarget) {
   gadget.ExpandNamePlaceholders(firstTarget, secondTarget);
+  auto* meter = dynamic_cast<TOutput*>(&gadget);
+  if (meter != nullptr) {
+    meter->ExpandColumnFormulas(NameOf(firstTarget), NameOf(secondTarget),
+                                OwnerNameOf(firstTarget));
+  }
   gadget.AdjustSize();
+  if (meter == nullptr || !meter->IsFramed() || !meter->ShowsName()) return;
+  const MacRect frame = meter->GetFrame();
+  const int16_t wanted = static_cast<int16_t>(meter->GetLabelWidth() + kMeterTitleRoom);
+  if (frame.right - frame.left > wanted) return;
+  meter->ResizeFromCorner(kCornerBottomRight,
+                          MacPoint(wanted, static_cast<int16_t>(frame.bottom - frame.top)));
 }
 
 bool FinishInputControls(int16_t command, TInput& first, TInput* second, TLink* target) {
@@ -35,8 +66,7 @@ bool FinishInputControls(int16_t command, TInput& first, TInput* second, TLink* 
   bool taken = false;
   if (auto* receiver = dynamic_cast<TInputControlTarget*>(target)) {
     taken = receiver->AttachInputControls(command, firstName, secondName, firstValue, secondValue,
-                                          firstMinimum, firstMaximum, secondMinimum,
-                                          secondMaximum);
+                                          firstMinimum, firstMaximum, secondMinimum, secondMaximum);
     if (taken) {
       target->AddDependent(&first);
       if (second != nullptr) target->AddDependent(second);

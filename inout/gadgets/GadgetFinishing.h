@@ -14,7 +14,8 @@ class TLink;
 // The name by which formulas read an input: "Input[" + its object number + "]".
 Str255 InputFormulaName(const TLink& input);
 
-// Placeholders of the name filled with the targets' names, then the size fitted.
+// Placeholders of the name filled with the targets' names (and, for a meter, of its column
+// formulas), then the size fitted; a framed meter that shows its name is made wide enough for it.
 void FinishGadget(TInOutput& gadget, const TLink* firstTarget, const TLink* secondTarget);
 
 // The inputs made by the command take their names from the target; the target, when it takes the

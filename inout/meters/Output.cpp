@@ -46,7 +46,7 @@ TOutput::TOutput() = default;
 TOutput::~TOutput() = default;
 
 void TOutput::Initialize() {
-  TNamedLink::Initialize();
+  TInOutput::Initialize();
   // A meter always has its column 1: a document cannot hold a meter without columns.
   columns_.clear();
   SetColumnCount(1);
@@ -77,6 +77,7 @@ void TOutput::RemoveColumn(int32_t i) {
   columns_.erase(columns_.begin() + (i - 1));
   ApplyWrapToFirst();
   ResetColumnTexts();
+  FitFrameToContent();
   ForEachLinked(1);
 }
 
@@ -194,6 +195,7 @@ void TOutput::AdjustSize() {
     case MeterKind::kGraph:
       break;
   }
+  FitFrameToContent();
 }
 
 void TOutput::SetSize(MacPoint size) {
@@ -209,6 +211,7 @@ void TOutput::SetSize(MacPoint size) {
     barThickness_ = std::max<int16_t>(static_cast<int16_t>(across / shown), kMinimumBarThickness);
   }
   ResetColumnTexts();
+  FitFrameToContent();
 }
 
 int32_t TOutput::RecordedIndex(int32_t position) const {
@@ -320,12 +323,13 @@ bool RectContains(const MacRect& rect, MacPoint point) {
 }  // namespace
 
 void TOutput::SetPosition(int16_t top, int16_t left) {
-  top_ = top;
-  left_ = left;
+  const MacPoint at = GetPosition();
+  MoveBy(MacPoint(static_cast<int16_t>(left - at.h), static_cast<int16_t>(top - at.v)));
 }
 
 void TOutput::SetFramed(bool framed) {
   framed_ = framed;
+  FitFrameToContent();
 }
 
 int16_t TOutput::GetFurnitureWidth() const {
@@ -336,7 +340,8 @@ MacRect TOutput::GetBounds() const {
   // The frame and furniture around the content: the reverse of what the content frame takes off.
   const int16_t width = Clamp16(size_.h + (framed_ ? 4 + GetFurnitureWidth() : 6));
   const int16_t height = Clamp16(size_.v + (framed_ ? 8 : 5));
-  return MacRect(left_, top_, Clamp16(left_ + width), Clamp16(top_ + height));
+  const MacPoint at = GetPosition();
+  return MacRect(at.h, at.v, Clamp16(at.h + width), Clamp16(at.v + height));
 }
 
 MacRect TOutput::GetContentFrame() const {

@@ -17,7 +17,9 @@
 #include "core/MacTypes.h"
 #include "core/PString.h"
 #include "inout/meters/NumberText.h"
+#include "inout/gadgets/InOutput.h"
 #include "model/Link.h"
+#include "model/world/WorldParticipants.h"
 
 class THistoryCursor;
 class TWorldUnitHandler;
@@ -44,8 +46,10 @@ inline constexpr uint32_t kOutputTag = MakeTag("oupt");
 // The current frame after the recorded history was cut back before it.
 inline constexpr int16_t kOutputFrameCutBack = -42;
 
-class TOutput : public TNamedLink {
-  DECLARE_CLASS_ID(533, TNamedLink)
+// A gadget of the world window: placed, moved and pressed there like the other controls, and
+// told each frame the world shows so that it shows the frame's recorded values.
+class TOutput : public TInOutput, public TFrameParticipant {
+  DECLARE_CLASS_ID(533, TInOutput)
 
  public:
   // Visits column (1-based index); answers nothing.
@@ -62,7 +66,7 @@ class TOutput : public TNamedLink {
   void Initialize() override;
 
   // Columns.
-  int32_t GetColumnCount() const { return static_cast<int32_t>(columns_.size()); }
+  int32_t GetColumnCount() const override { return static_cast<int32_t>(columns_.size()); }
   // Column i (1-based); null outside 1..count.
   TNumberText* Column(int32_t i) const;
   // Removes the last columns or appends new ones until there are n.
@@ -99,10 +103,12 @@ class TOutput : public TNamedLink {
   void SetWrapXAxis(bool wrap);
   bool GetWrapXAxis() const { return wrapXAxis_; }
   // The content size for the kind (digital and bar; a graph keeps its size) applied.
-  void AdjustSize();
-  // The size of the meter's content, vertical first.
+  void AdjustSize() override;
+  // The size of the meter's content; the gadget's frame adds the frame and furniture to it.
   MacPoint GetSize() const { return size_; }
-  void SetSize(MacPoint size);
+  void SetSize(MacPoint size) override;
+  // Given the size of the whole frame, leaves the content size it makes room for.
+  void ConstrainSize(MacPoint& size) override;
   MacPoint GetGraphSize() const { return kind_ == MeterKind::kGraph ? size_ : savedGraphSize_; }
   int16_t GetLineHeight() const { return lineHeight_; }
   int32_t GetBarOrientation() const { return barOrientation_; }
@@ -117,7 +123,7 @@ class TOutput : public TNamedLink {
   void SetFramed(bool framed);
   // 26 pixels for the column buttons of a meter with more than two columns, else 4.
   int16_t GetFurnitureWidth() const;
-  MacRect GetContentFrame() const;
+  MacRect GetContentFrame() const override;
   MacRect GetKindButtonRect() const;
   // Framed meters with more than two columns only: false for any other column or meter.
   bool GetColumnButtonRect(int32_t i, MacRect& out) const;
@@ -157,7 +163,10 @@ class TOutput : public TNamedLink {
 
   // Clicks on the kind and column buttons: down takes the click when a button was hit, moves
   // follow whether the mouse is still inside, and the release acts only when it is.
-  bool HitsControl(MacPoint where);
+  bool HitsControl(MacPoint where) override;
+  // A press on the window: the kind and column buttons, as the three calls above.
+  bool TrackClick(int16_t phase, MacPoint point, bool inside) override;
+  bool TrackingDone() override { return false; }
   void TrackMouse(MacPoint where);
   void ReleaseMouse();
   int32_t GetPressedButton() const { return pressed_; }
@@ -171,6 +180,14 @@ class TOutput : public TNamedLink {
   // ranges updated: grown every fourth frame, shrunk every sixty-fourth. True when a range
   // changed.
   bool FrameChange(int16_t frame, THistoryCursor& cursor, bool meterUpdate);
+  // The world shows a frame: the recorded values of the columns, then a redraw of the meter.
+  void FrameChanged(int16_t frame, int16_t first, int16_t last) override;
+  // The columns' formulas, recorded with every frame in their stored order.
+  int32_t CountElements() override;
+  void WriteElements(TObjectWriter& writer) override;
+  // On the world window: frame, kind button, and the digital, bar or graph contents.
+  void DrawContents(const MacRect& area) override;
+  bool IsGraph() const override { return kind_ == MeterKind::kGraph; }
   // The recorded history is cut back from frame on.
   void CutBackHistory(int16_t frame);
   // Hands every column's text at each frame in first..last to emit; the values the columns held
@@ -246,6 +263,12 @@ class TOutput : public TNamedLink {
   // Index into columns_ of column i in the order the history records them.
   int32_t RecordedIndex(int32_t position) const;
   void ApplyWrapToFirst();
+  // The gadget's frame follows the content size, the frame and the furniture.
+  void FitFrameToContent();
+  void DrawDigital();
+  void DrawFurniture();
+  // The world's frame walk over its recorded values of this meter.
+  FrameWalk WorldFrameWalk();
 
   std::vector<std::unique_ptr<TNumberText>> columns_;
   TWorldUnitHandler* unitHandler_ = nullptr;
@@ -278,8 +301,6 @@ class TOutput : public TNamedLink {
   int16_t columnLimit_ = 0;
   bool columnLimitOn_ = false;
   MacPoint size_{150, 16};
-  int16_t top_ = 0;
-  int16_t left_ = 0;
   int16_t lineHeight_ = 16;
 };
 

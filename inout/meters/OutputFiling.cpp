@@ -40,7 +40,7 @@ uint16_t TOutput::CanReadBlock(int16_t code) {
     case kBlockMeterColumnRecords:
       return 1;
     default:
-      return TNamedLink::CanReadBlock(code);
+      return TInOutput::CanReadBlock(code);
   }
 }
 
@@ -49,7 +49,7 @@ void TOutput::WriteFields(TObjectWriter& writer) {
   writer.WriteBlock(*this, kBlockMeterColumns);
   writer.WriteBlock(*this, kBlockMeterLink);
   writer.WriteBlock(*this, kBlockMeterColumnRecords);
-  TNamedLink::WriteFields(writer);
+  TInOutput::WriteFields(writer);
 }
 
 void TOutput::WriteClassTag(TObjectWriter& writer) {
@@ -79,7 +79,7 @@ void TOutput::WriteBlockContents(int16_t code, TObjectWriter& writer) {
       }
       return;
     default:
-      TNamedLink::WriteBlockContents(code, writer);
+      TInOutput::WriteBlockContents(code, writer);
   }
 }
 
@@ -139,7 +139,7 @@ uint16_t TOutput::ReadBlockContents(int16_t code, TObjectReader& reader) {
       recordsRead_ = true;
       return 1;
     default:
-      return TNamedLink::ReadBlockContents(code, reader);
+      return TInOutput::ReadBlockContents(code, reader);
   }
 }
 

@@ -34,7 +34,7 @@ int32_t TOutput::DispatchColumnTag(uint32_t tag, char letter, bool shownOnly) co
 }
 
 uint16_t TOutput::HasAction(uint32_t tag) {
-  return tag == kTagRotate ? 1 : TNamedLink::HasAction(tag);
+  return tag == kTagRotate ? 1 : TInOutput::HasAction(tag);
 }
 
 void TOutput::DoAction(uint32_t tag) {
@@ -42,7 +42,7 @@ void TOutput::DoAction(uint32_t tag) {
     RotateColumns();
     return;
   }
-  TNamedLink::DoAction(tag);
+  TInOutput::DoAction(tag);
 }
 
 uint16_t TOutput::GetFlagProperty(uint32_t tag, uint16_t& value, void* extra) {
@@ -81,7 +81,7 @@ uint16_t TOutput::GetFlagProperty(uint32_t tag, uint16_t& value, void* extra) {
     if (i == 1 && wrapXAxis_) return 0;
     value = Column(i)->IsAutoScale();
   } else {
-    return TNamedLink::GetFlagProperty(tag, value, extra);
+    return TInOutput::GetFlagProperty(tag, value, extra);
   }
   return 1;
 }
@@ -98,7 +98,7 @@ void TOutput::SetFlagProperty(uint32_t tag, uint16_t value) {
     showUnits_ = on;
     gridNumbers_ = showGrid_;
   } else if (tag == kTagFramed) {
-    framed_ = on;
+    SetFramed(on);
     AdjustSize();
   } else if (tag == kTagWrap) {
     SetWrapXAxis(on);
@@ -121,7 +121,7 @@ void TOutput::SetFlagProperty(uint32_t tag, uint16_t value) {
   } else if (const int32_t i = DispatchColumnTag(tag, 'b', true); i != 0) {
     Column(i)->SetAutoScale(on);
   } else {
-    TNamedLink::SetFlagProperty(tag, value);
+    TInOutput::SetFlagProperty(tag, value);
     return;
   }
   ResetColumnTexts();
@@ -130,7 +130,7 @@ void TOutput::SetFlagProperty(uint32_t tag, uint16_t value) {
 uint16_t TOutput::GetNumberProperty(uint32_t tag, double& value, void* extra) {
   const int32_t lower = DispatchColumnTag(tag, 'i', false);
   const int32_t upper = DispatchColumnTag(tag, 'a', false);
-  if (lower == 0 && upper == 0) return TNamedLink::GetNumberProperty(tag, value, extra);
+  if (lower == 0 && upper == 0) return TInOutput::GetNumberProperty(tag, value, extra);
   const TNumberText& column = *Column(lower != 0 ? lower : upper);
   value = lower != 0 ? column.GetMinimum() : column.GetMaximum();
   // Ranges are shown in display units when the formula has a unit.
@@ -146,7 +146,7 @@ void TOutput::SetNumberProperty(uint32_t tag, const double& value) {
   const int32_t lower = DispatchColumnTag(tag, 'i', false);
   const int32_t upper = DispatchColumnTag(tag, 'a', false);
   if (lower == 0 && upper == 0) {
-    TNamedLink::SetNumberProperty(tag, value);
+    TInOutput::SetNumberProperty(tag, value);
     return;
   }
   TNumberText& column = *Column(lower != 0 ? lower : upper);
@@ -177,7 +177,7 @@ uint16_t TOutput::GetStringProperty(uint32_t tag, Str255& value, void* extra) {
       return 1;
     }
   }
-  return TNamedLink::GetStringProperty(tag, value, extra);
+  return TInOutput::GetStringProperty(tag, value, extra);
 }
 
 void TOutput::SetStringProperty(uint32_t tag, const Str255& value) {
@@ -199,7 +199,7 @@ void TOutput::SetStringProperty(uint32_t tag, const Str255& value) {
       return;
     }
   }
-  TNamedLink::SetStringProperty(tag, value);
+  TInOutput::SetStringProperty(tag, value);
 }
 
 uint16_t TOutput::GetColourProperty(uint32_t tag, RGB16Color& value, void* extra) {
@@ -207,7 +207,7 @@ uint16_t TOutput::GetColourProperty(uint32_t tag, RGB16Color& value, void* extra
     value = Column(i)->GetColor();
     return 1;
   }
-  return TNamedLink::GetColourProperty(tag, value, extra);
+  return TInOutput::GetColourProperty(tag, value, extra);
 }
 
 void TOutput::SetColourProperty(uint32_t tag, const RGB16Color& value) {
@@ -215,13 +215,13 @@ void TOutput::SetColourProperty(uint32_t tag, const RGB16Color& value) {
     Column(i)->SetColor(value);
     return;
   }
-  TNamedLink::SetColourProperty(tag, value);
+  TInOutput::SetColourProperty(tag, value);
 }
 
 TFormula* TOutput::GetFormulaProperty(uint32_t tag, double* first, double* second,
                                       int32_t* dimension, uint16_t* flag) {
   if (const int32_t i = DispatchColumnTag(tag, 'e', false); i != 0) return &Column(i)->Formula();
-  return TNamedLink::GetFormulaProperty(tag, first, second, dimension, flag);
+  return TInOutput::GetFormulaProperty(tag, first, second, dimension, flag);
 }
 
 void TOutput::SetFormulaProperty(uint32_t tag, const TFormula& formula) {
@@ -235,5 +235,5 @@ void TOutput::SetFormulaProperty(uint32_t tag, const TFormula& formula) {
     SetColumnFormula(i, formula);
     return;
   }
-  TNamedLink::SetFormulaProperty(tag, formula);
+  TInOutput::SetFormulaProperty(tag, formula);
 }

@@ -11,6 +11,7 @@
 #include "core/Handle.h"
 #include "solver/engine/EngineEntry.h"
 
+class THistoryStore;
 class TLink;
 
 // Failures of the run road.
@@ -70,6 +71,9 @@ class TFrameStore {
   virtual double ReadValue() const = 0;
   // The value of a held frame; a very large number when it is not held.
   virtual double Value(int32_t frame, int32_t index) const = 0;
+  // The store of recorded frames itself, for the history cursors of objects that read it; none
+  // when the frames are kept otherwise.
+  virtual const THistoryStore* History() const { return nullptr; }
   // The store's own list of what a frame holds, used instead of the world's pause controls
   // while the world's column-list flag is set.
   virtual std::vector<TFrameColumn> Columns() const = 0;

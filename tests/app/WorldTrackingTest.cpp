@@ -26,6 +26,7 @@
 #include "bodies/BodyTags.h"
 #include "bodies/Polygon.h"
 #include "bodies/Shapes.h"
+#include "constraints/Springs.h"
 #include "bodies/Table.h"
 #include "bodies/points/Point.h"
 #include "core/TickCount.h"
@@ -33,6 +34,7 @@
 #include "core/port/Port.h"
 #include "core/port/WindowBinding.h"
 #include "inout/inputs/Input.h"
+#include "inout/meters/Output.h"
 #include "model/command/CommandBase.h"
 #include "model/command/CommandHandler.h"
 #include "model/world/QVDoc.h"
@@ -44,6 +46,7 @@
 #include "platform/win32/WindowMessages.h"
 #include "platform/win32/WindowPresenter.h"
 #include "tools/samples/SampleBuilder.h"
+#include "tools/samples/SampleWorlds.h"
 #include "ui/views/MouseEvent.h"
 #include "ui/views/OwlSubview.h"
 #include "ui/views/ViewServices.h"
@@ -140,9 +143,10 @@ class WorldTrackingTest : public ::testing::Test {
     // Each test process its own file: tests of this suite run side by side.
     path_ = std::string(::testing::TempDir()) + "yb-tracking-world-" + std::to_string(::getpid()) +
             ".yb";
-    MakeTrackingWorld()->WriteDocument(path_);
+    MakeWorld()->WriteDocument(path_);
     Open();
   }
+  virtual std::unique_ptr<TQVDoc> MakeWorld() { return MakeTrackingWorld(); }
   void TearDown() override {
     ResetWindowSystem();
     CWnd::DeleteTempMap();
@@ -639,6 +643,188 @@ TEST_F(WorldTrackingTest, ASliderOnTheWindowIsDrawnAndDraggedLive) {
   EXPECT_EQ(slider.GetValue(), 0.0);
   app_->Commands().UndoOrRedoLast();
   EXPECT_EQ(slider.GetValue(), 1.0);
+}
+
+// The spring-and-pin world in its window: the spring's input menu places a slider for its
+// constant, and the slider, dragged with the mouse, sets the constant of the next run.
+class SpringSliderPlacingTest : public WorldTrackingTest {
+ protected:
+  std::unique_ptr<TQVDoc> MakeWorld() override { return sample_worlds::MakeSpringAndPin(); }
+
+  TInput* NewestInput() {
+    TInput* found = nullptr;
+    for (TLink* object : world_->Objects()) {
+      if (auto* input = dynamic_cast<TInput*>(object)) found = input;
+    }
+    return found;
+  }
+  std::string SpringConstantText() {
+    auto* spring = dynamic_cast<TLSpring*>(world_->FindObject(sample_worlds::kSpringId));
+    Str255 text;
+    if (spring != nullptr) spring->Quantity().GetText(text);
+    return text.AsCString();
+  }
+  // The box of 1 kg swings about x = 1 with amplitude 0.5 and angular frequency sqrt(k).
+  void ExpectSwing(double k) {
+    SCOPED_TRACE(k);
+    auto* box = dynamic_cast<TRectangle*>(world_->FindObject(sample_worlds::kBoxId));
+    ASSERT_NE(box, nullptr);
+    const double step = world_->GetEngine()->TimeStep();
+    const auto frames = static_cast<int16_t>(std::ceil(1.5 / step));
+    world_->RunToFrame(frames, nullptr);
+    for (int16_t frame = 0; frame <= frames; frame += 7) {
+      world_->ShowFrame(frame, 1);
+      EXPECT_NEAR(box->PositionX()->GetValue(), 1.0 + 0.5 * std::cos(std::sqrt(k) * frame * step),
+                  1e-6)
+          << frame;
+    }
+    world_->ShowFrame(0, 1);
+  }
+};
+
+TEST_F(SpringSliderPlacingTest, TheSpringsInputMenuPlacesASliderThatDrivesTheRun) {
+  auto* spring = dynamic_cast<TLSpring*>(world_->FindObject(sample_worlds::kSpringId));
+  ASSERT_NE(spring, nullptr);
+  ASSERT_EQ(SpringConstantText(), "100");
+  world_->Select(spring);
+  Command(TSpringBase::kCommandConstantInput);
+
+  TInput* slider = NewestInput();
+  ASSERT_NE(slider, nullptr);
+  const std::string formulaName = "Input[" + std::to_string(slider->GetIdentifier()) + "]";
+  EXPECT_EQ(SpringConstantText(), formulaName);
+  double minimum = 0.0;
+  double maximum = 0.0;
+  slider->GetMinMax(minimum, maximum);
+  EXPECT_EQ(minimum, 1.0);
+  EXPECT_EQ(maximum, 100.0);
+  EXPECT_EQ(slider->GetValue(), 100.0);
+  EXPECT_EQ(std::string(slider->GetName().AsCString()).rfind(spring->GetName().AsCString(), 0), 0u);
+
+  // Undo takes the slider away and gives the spring its constant back; redo places it again.
+  const int16_t identifier = slider->GetIdentifier();
+  Command(101);
+  EXPECT_EQ(NewestInput(), nullptr);
+  EXPECT_EQ(SpringConstantText(), "100");
+  Command(101);
+  slider = NewestInput();
+  ASSERT_NE(slider, nullptr);
+  EXPECT_EQ(slider->GetIdentifier(), identifier);
+  EXPECT_EQ(SpringConstantText(), formulaName);
+  ExpectSwing(100.0);
+
+  // The slider is drawn on the window: its thumb's edge stands at the far end of the track.
+  view_->InvalidateForeground();
+  Pump();
+  const MacRect track = slider->GetTrackRect();
+  const int16_t middle = static_cast<int16_t>((track.top + track.bottom) / 2);
+  const int16_t length = slider->GetThumbLength();
+  const int16_t half = static_cast<int16_t>(length / 2);
+  const MacPoint thumbEdge(static_cast<int16_t>(track.right - length),
+                           static_cast<int16_t>(track.top + 3));
+  EXPECT_NE(At(thumbEdge), kWhite);
+
+  // A drag of the thumb halfway back sets a new constant, and the run follows it.
+  const MacPoint press(static_cast<int16_t>(track.right - 1 - half), middle);
+  const MacPoint release(static_cast<int16_t>(track.left + half + (track.right - track.left) / 2),
+                         middle);
+  LiveDrag(press, {MacPoint(static_cast<int16_t>(press.h - 10), middle), release});
+  const double k = slider->GetValue();
+  EXPECT_GT(k, 20.0);
+  EXPECT_LT(k, 80.0);
+  EXPECT_EQ(SpringConstantText(), formulaName);
+  EXPECT_EQ(At(thumbEdge), kWhite);  // the thumb left the end
+  ExpectSwing(k);
+
+  // Undo of the drag brings the old constant's run back.
+  Command(101);
+  EXPECT_EQ(slider->GetValue(), 100.0);
+  ExpectSwing(100.0);
+}
+
+TEST_F(SpringSliderPlacingTest, AMeterFromTheMeterCommandShowsEachFrameOnTheWindow) {
+  world_->Select(world_->FindObject(sample_worlds::kBoxId));
+  Command(5000);
+  TOutput* meter = nullptr;
+  for (TLink* object : world_->Objects()) {
+    if (auto* found = dynamic_cast<TOutput*>(object)) meter = found;
+  }
+  ASSERT_NE(meter, nullptr);
+
+  // A bar of the time over [0, 2] s, grown upwards.
+  constexpr RGB16Color kBarColour{.red = 0xFFFF, .blue = 0, .green = 0};
+  meter->SetColumnCount(2);
+  TFormula time;
+  time.SetFormattedText(Str255("time"), nullptr, 0);
+  meter->SetColumnFormula(2, time);
+  meter->SetColumnRange(2, 0.0, 2.0);
+  meter->Column(2)->SetColor(kBarColour);
+  meter->SetMeterKind(MeterKind::kBar);
+  meter->SetPosition(200, 300);
+  meter->SetSize(MacPoint(20, 103));
+  ASSERT_EQ(meter->GetBarLength(), 100);
+  const MacRect full = meter->GetBarRect(1);
+  const int16_t across = static_cast<int16_t>((full.left + full.right) / 2);
+  // The bar's pixel at a height of h pixels from its foot.
+  const auto barAt = [&](int pixels) {
+    return At(MacPoint(across, static_cast<int16_t>(full.bottom - pixels)));
+  };
+
+  const double step = world_->GetEngine()->TimeStep();
+  const auto frames = static_cast<int16_t>(std::ceil(1.5 / step));
+  world_->RunToFrame(frames, nullptr);
+  for (const int16_t frame : {frames, static_cast<int16_t>(frames / 3)}) {
+    SCOPED_TRACE(frame);
+    world_->ShowFrame(frame, 1);
+    view_->InvalidateForeground();
+    Pump();
+    EXPECT_NEAR(meter->Column(2)->GetCurrentValue(), frame * step, 1e-9);
+    // The bar reaches t / 2 of its length: red below, white above.
+    const int reach = static_cast<int>(std::lround(frame * step / 2.0 * 100.0));
+    EXPECT_EQ(barAt(reach - 3), RGB(255, 0, 0));
+    EXPECT_EQ(barAt(reach + 3), kWhite);
+  }
+}
+
+TEST_F(SpringSliderPlacingTest, AGraphMeterPlotsTheRecordedFramesOnTheWindow) {
+  Command(5000);
+  TOutput* meter = nullptr;
+  for (TLink* object : world_->Objects()) {
+    if (auto* found = dynamic_cast<TOutput*>(object)) meter = found;
+  }
+  ASSERT_NE(meter, nullptr);
+  // The time against itself over [0, 2] s: the samples lie on the plot's diagonal.
+  meter->SetColumnCount(2);
+  TFormula time;
+  time.SetFormattedText(Str255("time"), nullptr, 0);
+  for (int32_t i = 1; i <= 2; ++i) {
+    meter->SetColumnFormula(i, time);
+    meter->SetColumnRange(i, 0.0, 2.0);
+  }
+  meter->Column(2)->SetColor(RGB16Color{.red = 0, .blue = 0xFFFF, .green = 0});
+  meter->SetMeterKind(MeterKind::kGraph);
+  meter->SetPosition(10, 10);
+  meter->SetSize(MacPoint(200, 100));
+  const MacRect plot = meter->GetContentFrame();
+
+  const double step = world_->GetEngine()->TimeStep();
+  const auto frames = static_cast<int16_t>(std::ceil(1.5 / step));
+  world_->RunToFrame(frames, nullptr);
+  world_->ShowFrame(frames, 1);
+  view_->InvalidateForeground();
+  Pump();
+  const auto sample = [&](double t, double along) {
+    return MacPoint(
+        static_cast<int16_t>(plot.left + std::lround(t / 2.0 * (plot.right - plot.left))),
+        static_cast<int16_t>(plot.bottom - std::lround(along / 2.0 * (plot.bottom - plot.top))));
+  };
+  for (const int16_t frame :
+       {static_cast<int16_t>(frames / 4), static_cast<int16_t>(frames / 2), frames}) {
+    SCOPED_TRACE(frame);
+    const double t = frame * step;
+    EXPECT_EQ(At(sample(t, t)), RGB(0, 0, 255));
+    EXPECT_EQ(At(sample(t, t / 2.0 + 0.1)), kWhite);  // off the curve
+  }
 }
 
 }  // namespace

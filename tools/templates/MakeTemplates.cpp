@@ -1,7 +1,7 @@
-// Writes the templates that scripts make new constraints and meters from, as resource text:
-// each a document stream of one constraint of its kind followed by the points it joins, or of
-// one meter. Run it after a
-// deliberate change of a constraint's filing and paste its output into resources/main:
+// Writes the templates that scripts make new constraints and meters from, and the slider that
+// input-control commands place, as resource text: each a document stream of one constraint of its
+// kind followed by the points it joins, of one meter, or of one slider. Run it after a deliberate
+// change of a constraint's filing and paste its output into resources/main:
 //   yb_make_templates > constraint-templates.txt
 
 #include <cstdio>
@@ -20,6 +20,8 @@
 #include "constraints/SplinePoint.h"
 #include "constraints/Springs.h"
 #include "core/Failure.h"
+#include "inout/gadgets/GadgetTrackers.h"
+#include "inout/inputs/Input.h"
 #include "inout/meters/Output.h"
 #include "model/filing/ObjectWriter.h"
 
@@ -77,6 +79,14 @@ void AddCurvedSlot(Template& entry) {
   slot.SetPointTable(&table);
 }
 
+// The slider an input-control command places: named after the object it drives.
+void AddSlider(Template& entry) {
+  TInput& slider = Own<TInput>(entry);
+  slider.SetName("%");
+  slider.MoveBy(MacPoint(20, 20));
+  slider.ResizeFromCorner(kCornerBottomRight, MacPoint(128, 20));
+}
+
 constexpr double kQuarterTurn = 1.5707963267948966;
 
 std::vector<Template> MakeTemplates() {
@@ -110,6 +120,7 @@ std::vector<Template> MakeTemplates() {
   AddCurvedSlot(add(2546, "A curved slot"));
   Joined<TGear>(add(2552, "A gear pair"), {a, b});
   Own<TOutput>(add(5000, "A meter"));
+  AddSlider(add(kSliderTemplate, "A slider"));
   return all;
 }
 

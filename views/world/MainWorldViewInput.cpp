@@ -16,6 +16,7 @@
 #include "core/port/WindowBinding.h"
 #include "model/Thing.h"
 #include "model/command/CommandBase.h"
+#include "model/world/CreationCommands.h"
 #include "model/world/RunCommand.h"
 #include "model/world/WorldDoc.h"
 #include "platform/win32/Cursor.h"
@@ -325,6 +326,10 @@ TCommandCore* TMainWorldView::DoMenuCommand(int16_t commandNumber) {
   if (world_ && TWorldDoc::IsToolCommand(commandNumber)) {
     world_->SetMode(commandNumber, 0);
     return nullptr;
+  }
+  if (world_ && IsCreationCommand(commandNumber)) {
+    // Meters and input controls for the selected objects; never handed on.
+    return MakeCreationCommand(commandNumber, *world_).release();
   }
   if (commandNumber == kCmdPrint || commandNumber == kCmdPrintDefault) {
     auto action = std::make_unique<TPrintAction>();

@@ -99,6 +99,7 @@ class OutputFilingTest : public ::testing::Test {
 
   // A graph of three columns, rotated once: c a b.
   static void Fill(TOutput& meter) {
+    meter.Initialize();
     meter.SetColumnCount(3);
     const char* labels[] = {"a", "b", "c"};
     for (int32_t i = 1; i <= 3; ++i) {

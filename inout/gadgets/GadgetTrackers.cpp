@@ -1,0 +1,103 @@
+// The commands that make meters and input controls for objects of the world.
+#include "inout/gadgets/GadgetTrackers.h"
+
+#include <utility>
+
+#include "constraints/Pin.h"
+#include "core/Failure.h"
+#include "inout/gadgets/GadgetFinishing.h"
+#include "inout/gadgets/InOutput.h"
+#include "inout/inputs/Input.h"
+#include "model/filing/ChangeRecorder.h"
+#include "model/filing/ObjectReader.h"
+#include "model/world/CreationCommands.h"
+#include "model/world/WorldDoc.h"
+
+void TGadgetTracker::InitGadgetTracker(int16_t command, int16_t templateNumber, TWorldDoc& world,
+                                       TLink* first, TLink* second) {
+  world_ = nullptr;
+  first_ = nullptr;
+  second_ = nullptr;
+  made_.clear();
+  InitPlacing(command, nullptr, &world, 1, 0, nullptr);
+  std::unique_ptr<TObjectReader> reader =
+      ReadObjectsFromResource(templateNumber, &world.ContextLink(), UndoRecorder(), RedoRecorder());
+  if (reader == nullptr || reader->Table().Objects().empty()) ThrowFailure(-108, 0);
+  reader->Complete(0);
+  SetPlaced(std::move(reader));
+  world_ = &world;
+  first_ = first;
+  second_ = second;
+}
+
+void TGadgetTracker::AfterPrepare() {
+  // The placed objects leave the reader for the world here.
+  made_ = PlacedObjects();
+  TCommandSub::AfterPrepare();
+}
+
+void TGadgetTracker::DoWork() {
+  TCommandSub::DoWork();
+  FinishMade();
+}
+
+TLink& TGadgetTracker::FirstMade() const {
+  if (made_.empty() || made_.front() == nullptr) ThrowFailure(-108, 0);
+  return *made_.front();
+}
+
+void TGadgetFinishTracker::FinishMade() {
+  auto* gadget = dynamic_cast<TInOutput*>(&FirstMade());
+  if (gadget == nullptr) return;
+  FinishGadget(*gadget, FirstTarget(), SecondTarget());
+}
+
+void TPinGadgetTracker::BeforePrepare() {
+  TGadgetFinishTracker::BeforePrepare();
+  // The pin's mode changes with the command; undo takes it back.
+  if (IsKindOfSafe(FirstTarget(), TPin::kClassID))
+    NoteChange(FirstTarget(), TChangeRecorder::kWholeObject);
+}
+
+void TPinGadgetTracker::FinishMade() {
+  TGadgetFinishTracker::FinishMade();
+  if (IsKindOfSafe(FirstTarget(), TPin::kClassID)) static_cast<TPin*>(FirstTarget())->SetMode(1);
+}
+
+void TInputControlTracker::BeforePrepare() {
+  TGadgetTracker::BeforePrepare();
+  if (FirstTarget() != nullptr) NoteChange(FirstTarget(), TChangeRecorder::kWholeObject);
+}
+
+void TInputControlTracker::FinishMade() {
+  auto* first = dynamic_cast<TInput*>(&FirstMade());
+  if (first == nullptr) ThrowFailure(-108, 0);
+  TInput* second = Made().size() > 1 ? dynamic_cast<TInput*>(Made()[1]) : nullptr;
+  FinishInputControls(GetCommandNumber(), *first, second, FirstTarget());
+}
+
+std::unique_ptr<TCommandCore> MakeGadgetTracker(int16_t command, TWorldDoc& world, TLink* first,
+                                                TLink* second) {
+  if (command >= kFirstInputControlCommand && command <= kLastInputControlCommand) {
+    auto tracker = std::make_unique<TInputControlTracker>();
+    tracker->InitGadgetTracker(command, kSliderTemplate, world, first, nullptr);
+    return tracker;
+  }
+  if (command < kFirstMeterCommand || command > kLastMeterCommand) return nullptr;
+  std::unique_ptr<TGadgetFinishTracker> tracker;
+  if (command >= kFirstPinMeterCommand && command <= kLastPinMeterCommand) {
+    tracker = std::make_unique<TPinGadgetTracker>();
+  } else {
+    tracker = std::make_unique<TGadgetFinishTracker>();
+  }
+  tracker->InitGadgetTracker(command, command, world, first, second);
+  return tracker;
+}
+
+void RegisterGadgetTrackers() {
+  SetCreationCommandMaker(MakeGadgetTracker);
+}
+
+void UnregisterGadgetTrackers() {
+  SetCreationCommandMaker(nullptr);
+}

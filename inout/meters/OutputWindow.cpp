@@ -1,0 +1,157 @@
+// The meter on the world window: its gadget frame, the presses on its buttons, the values it
+// takes from each frame the world shows, and its drawing there.
+#include <algorithm>
+
+#include "core/port/Port.h"
+#include "core/port/PortShapes.h"
+#include "core/port/PortText.h"
+#include "inout/meters/MeterDrawing.h"
+#include "inout/meters/Output.h"
+#include "model/filing/ObjectWriter.h"
+#include "model/world/RunBridge.h"
+#include "model/world/WorldDoc.h"
+#include "model/world/WorldEditCheck.h"
+#include "simulation/HistoryStore.h"
+#include "simulation/UnitHandler.h"
+
+namespace {
+
+constexpr int16_t kTextInset = 2;
+
+MacPoint SizeOf(const MacRect& rect) {
+  return MacPoint(static_cast<int16_t>(rect.right - rect.left),
+                  static_cast<int16_t>(rect.bottom - rect.top));
+}
+
+}  // namespace
+
+void TOutput::FitFrameToContent() {
+  StoreSize(SizeOf(GetBounds()));
+}
+
+void TOutput::ConstrainSize(MacPoint& size) {
+  const MacPoint whole = SizeOf(GetBounds());
+  // What the frame and furniture take stays theirs; the rest is content.
+  size.h = static_cast<int16_t>(std::max<int32_t>(size.h - (whole.h - size_.h), kMinimumSide));
+  size.v = static_cast<int16_t>(std::max<int32_t>(size.v - (whole.v - size_.v), kMinimumSide));
+}
+
+bool TOutput::TrackClick(int16_t phase, MacPoint point, bool) {
+  switch (phase) {
+    case 0:
+      return HitsControl(point);
+    case 1:
+      TrackMouse(point);
+      return true;
+    default:
+      ReleaseMouse();
+      Invalidate();
+      return true;
+  }
+}
+
+int32_t TOutput::CountElements() {
+  return GetColumnCount() + TInOutput::CountElements();
+}
+
+void TOutput::WriteElements(TObjectWriter& writer) {
+  // In stored order, as the meter's blocks and its history cursor take them.
+  for (int32_t position = 0; position < GetColumnCount(); ++position)
+    writer.WriteFormula(&columns_[static_cast<size_t>(RecordedIndex(position))]->Formula());
+  TInOutput::WriteElements(writer);
+}
+
+void TOutput::FrameChanged(int16_t frame, int16_t first, int16_t last) {
+  TWorldDoc* world = WorldOf(*this);
+  TFrameStore* store = world != nullptr ? world->GetStore() : nullptr;
+  if (store == nullptr || store->History() == nullptr || frame < 0 || frame < first ||
+      frame > last) {
+    return;
+  }
+  const int32_t offset = world->RecordedValueOffset(this);
+  // A meter whose columns changed since the run has no values of its own in the frames.
+  if (offset < 0 || world->RecordLayout().RecordedCount(this) < GetColumnCount()) return;
+  THistoryCursor cursor;
+  cursor.Position(*store->History(), frame, offset);
+  FrameChange(frame, cursor, true);
+  Invalidate();
+}
+
+TOutput::FrameWalk TOutput::WorldFrameWalk() {
+  return [this](int16_t first, int16_t last,
+                const std::function<void(int16_t, THistoryCursor&)>& visit) {
+    TWorldDoc* world = WorldOf(*this);
+    TFrameStore* store = world != nullptr ? world->GetStore() : nullptr;
+    if (store == nullptr || store->History() == nullptr) return;
+    const int32_t offset = world->RecordedValueOffset(this);
+    if (offset < 0 || world->RecordLayout().RecordedCount(this) < GetColumnCount()) return;
+    const int32_t from = std::max<int32_t>(first, store->FirstHeldFrame());
+    const int32_t to = std::min<int32_t>(last, store->LastFrame());
+    for (int32_t frame = from; frame <= to; ++frame) {
+      THistoryCursor cursor;
+      cursor.Position(*store->History(), frame, offset);
+      visit(static_cast<int16_t>(frame), cursor);
+    }
+  };
+}
+
+void TOutput::DrawFurniture() {
+  SetPortForeColor(RGB16Color{});
+  PortFrameRect(GetBounds());
+  PortFrameRect(GetKindButtonRect());
+  for (int32_t i = 2; i <= GetColumnCount(); ++i) {
+    MacRect button;
+    if (!GetColumnButtonRect(i, button)) continue;
+    const TNumberText& column = *Column(i);
+    SetPortForeColor(column.GetColor());
+    if (column.IsShown()) {
+      PortPaintRect(button);
+    } else {
+      PortFrameRect(button);
+    }
+  }
+  SetPortForeColor(RGB16Color{});
+}
+
+void TOutput::DrawDigital() {
+  const MacRect inner = GetContentFrame();
+  TWorldUnitHandler* handler = unitHandler_ != nullptr ? unitHandler_ : GetGlobalUnitHandler();
+  int32_t line = 0;
+  ForEachShownColumn([&](TNumberText& column, int32_t) {
+    Str255 text;
+    column.GetText(handler, text);
+    const int16_t baseline = static_cast<int16_t>(inner.top + lineHeight_ * (line + 1) - 4);
+    SetPortForeColor(column.GetColor());
+    if (showLabels_) {
+      PortMoveTo(static_cast<int16_t>(inner.left + kTextInset), baseline);
+      PortDrawPString(column.GetLabel());
+    }
+    PortMoveTo(static_cast<int16_t>(inner.right - kTextInset - PortStringWidth(text)), baseline);
+    PortDrawPString(text);
+    ++line;
+  });
+  SetPortForeColor(RGB16Color{});
+}
+
+void TOutput::DrawContents(const MacRect&) {
+  FillSolid(GetBounds(), RGB16Color{0xFFFF, 0xFFFF, 0xFFFF});
+  if (framed_) DrawFurniture();
+  switch (kind_) {
+    case MeterKind::kDigital:
+      DrawDigital();
+      return;
+    case MeterKind::kBar:
+      DrawBarValues();
+      return;
+    case MeterKind::kGraph: {
+      TWorldDoc* world = WorldOf(*this);
+      TFrameStore* store = world != nullptr ? world->GetStore() : nullptr;
+      const int16_t shown = currentFrame_;
+      const int16_t last = store != nullptr ? static_cast<int16_t>(store->LastFrame()) : -1;
+      TWorldUnitHandler* handler = unitHandler_ != nullptr ? unitHandler_ : GetGlobalUnitHandler();
+      // The curve runs up to the frame shown; the meter keeps that frame's values.
+      DrawGraph(handler, WorldFrameWalk(), std::min<int16_t>(shown, last));
+      return;
+    }
+  }
+}
