@@ -402,11 +402,10 @@ void TMainWorldView::DrawRunningPicture(const ObjectLists& lists, const MacRect&
 // Tracks
 
 void TMainWorldView::DrawFrameTracks(const MacRect& rect, bool fresh) {
-  const int32_t every = world_ ? world_->GetTrackingWord() : 0;
-  if (every < 1 || currentFrame_ < 0) return;
+  const int32_t every = std::max<int32_t>(1, world_ ? world_->GetTrackingWord() : 1);
   // The objects are stamped at every Nth frame only; between, the running pictures draw them
   // all over the background.
-  const bool stamped = currentFrame_ % every == 0;
+  const bool stamped = currentFrame_ < 0 || currentFrame_ % every == 0;
   if (stamped)
     RunPass(10, rect);
   else
