@@ -213,7 +213,10 @@ class TWorldDoc : public TWorldBase, public TActionContext, public TPlacingWorld
   // shown frames that adds to the tracks, and erasing them now (the window redraws without).
   uint16_t GetAutoEraseTrack() const { return settings_.autoEraseTrack; }
   void SetAutoEraseTrack(uint16_t on) { settings_.autoEraseTrack = on != 0 ? 1 : 0; }
-  int32_t GetTrackFrameGap() const { return settings_.trackFrameGap; }
+  static constexpr int32_t kDefaultTrackFrameGap = 10;
+  int32_t GetTrackFrameGap() const {
+    return settings_.trackFrameGap > 0 ? settings_.trackFrameGap : kDefaultTrackFrameGap;
+  }
   void EraseTrack();
   // The document window's view settings by property tag ("scro", "inln", "indi", "hlpR",
   // "grid", "rule", "coor", "outD", "wrTH", "back"); 0 for any other tag.

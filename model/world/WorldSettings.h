@@ -53,8 +53,9 @@ struct TWorldSettings {
   double trackInterval = 1.0;
   // The tracks of earlier runs go when a run starts.
   uint16_t autoEraseTrack = 0;
-  // Shown frames further apart than this draw the tracks afresh instead of adding to them.
-  uint16_t trackFrameGap = 10;
+  // Shown frames further apart than this draw the tracks afresh instead of adding to them; 0
+  // for the world's default.
+  uint16_t trackFrameGap = 0;
   uint16_t trackLength = 0;
   // The two flags behind "wrTH": the tracks are drawn while the world runs and while it replays.
   uint16_t tracksWhileRunning = 1;

@@ -294,10 +294,9 @@ void TMainWorldView::ShowFrameTracks() {
   // While running, frames come one after the other; shown from the tape, a frame far from the
   // last one drawn (or the first after a change of view) draws the tracks afresh, which the
   // background does when it is drawn again.
-  // Neighbouring frames always add (documents may hold a gap of 0).
-  const int32_t gap = std::max<int32_t>(1, world_->GetTrackFrameGap());
   const bool fresh = lastFrameDrawn_ < 0;
-  const bool far = fresh || std::abs(lastFrameDrawn_ - currentFrame_) > gap;
+  const bool far =
+      fresh || std::abs(lastFrameDrawn_ - currentFrame_) > world_->GetTrackFrameGap();
   if (runState_ != kRunning && far)
     InvalidateBackground();
   else

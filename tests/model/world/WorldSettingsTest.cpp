@@ -224,5 +224,17 @@ TEST_F(WorldSettingsTest, PlacementOfAnotherLengthLeavesTheWindowItsOwn) {
   EXPECT_EQ(reopened.World().Settings().placement, TWindowRecord{});
 }
 
+TEST_F(WorldSettingsTest, TrackSettingsStartOffAndAStoredGapOfZeroMeansTheDefault) {
+  TQVDoc document;
+  TWorldDoc& world = document.World();
+  EXPECT_EQ(world.GetAutoEraseTrack(), 0);
+  EXPECT_EQ(world.Settings().trackFrameGap, 0);
+  EXPECT_EQ(world.GetTrackFrameGap(), TWorldDoc::kDefaultTrackFrameGap);
+  world.SetAutoEraseTrack(7);
+  EXPECT_EQ(world.GetAutoEraseTrack(), 1);
+  world.Settings().trackFrameGap = 1;
+  EXPECT_EQ(world.GetTrackFrameGap(), 1);
+}
+
 }  // namespace
 }  // namespace world_test
