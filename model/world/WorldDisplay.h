@@ -49,6 +49,8 @@ class TWorldDisplay {
   // window to set up; and what the window shows now, into the settings.
   virtual void SetFurniture(const TWorldSettings& settings) { (void)settings; }
   virtual void GetFurniture(TWorldSettings& settings) const { (void)settings; }
+  // The tracks that runs and shown frames left in the main view go.
+  virtual void EraseTracks() {}
   // The world runs forwards (1), backwards (2) or not at all (0) from now on.
   virtual void RunStateChanged(int32_t state) { (void)state; }
   // The world's menu command as its menu item sends it: the command it makes, which the caller

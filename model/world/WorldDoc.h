@@ -209,6 +209,15 @@ class TWorldDoc : public TWorldBase, public TActionContext, public TPlacingWorld
   uint16_t ReadSettingsBlock(int16_t code, TObjectReader& reader);
   TWorldSettings& Settings() { return settings_; }
   const TWorldSettings& Settings() const { return settings_; }
+  // Tracks: whether a run that starts erases those of earlier runs, the widest step between two
+  // shown frames that adds to the tracks, and erasing them now (the window redraws without).
+  uint16_t GetAutoEraseTrack() const { return settings_.autoEraseTrack; }
+  void SetAutoEraseTrack(uint16_t on) { settings_.autoEraseTrack = on != 0 ? 1 : 0; }
+  static constexpr int32_t kDefaultTrackFrameGap = 10;
+  int32_t GetTrackFrameGap() const {
+    return settings_.trackFrameGap > 0 ? settings_.trackFrameGap : kDefaultTrackFrameGap;
+  }
+  void EraseTrack();
   // The document window's view settings by property tag ("scro", "inln", "indi", "hlpR",
   // "grid", "rule", "coor", "outD", "wrTH", "back"); 0 for any other tag.
   uint16_t GetViewSetting(uint32_t tag, uint16_t& value) const;

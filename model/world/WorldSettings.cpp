@@ -72,6 +72,10 @@ void TWorldDoc::TakeWindowSettings() {
   if (display->GetWindowRecord(record)) settings_.placement = record;
 }
 
+void TWorldDoc::EraseTrack() {
+  if (TWorldDisplay* display = GetDisplay()) display->EraseTracks();
+}
+
 void TWorldDoc::GiveWindowSettings() {
   TWorldDisplay* display = GetDisplay();
   if (display == nullptr) return;
@@ -91,8 +95,8 @@ uint16_t TWorldDoc::WriteSettingsBlock(int16_t code, TObjectWriter& writer) {
       writer.WriteCode(IsClear(s.keepWithinView));
       writer.WriteCode(IsClear(s.showTracks));
       writer.WriteDouble(s.trackInterval);
-      writer.WriteCode(s.trackConnect);
-      writer.WriteCode(s.trackSkip);
+      writer.WriteCode(s.autoEraseTrack);
+      writer.WriteCode(s.trackFrameGap);
       writer.WriteCode(s.trackLength);
       writer.WriteCode(IsClear(s.tracksWhileRunning));
       writer.WriteCode(IsClear(s.tracksWhileReplaying));
@@ -144,8 +148,8 @@ uint16_t TWorldDoc::ReadSettingsBlock(int16_t code, TObjectReader& reader) {
       s.keepWithinView = IsClear(static_cast<uint16_t>(reader.ReadInt()));
       s.showTracks = IsClear(static_cast<uint16_t>(reader.ReadInt()));
       s.trackInterval = reader.ReadReal();
-      s.trackConnect = static_cast<uint16_t>(reader.ReadInt());
-      s.trackSkip = static_cast<uint16_t>(reader.ReadInt());
+      s.autoEraseTrack = static_cast<uint16_t>(reader.ReadInt());
+      s.trackFrameGap = static_cast<uint16_t>(reader.ReadInt());
       s.trackLength = static_cast<uint16_t>(reader.ReadInt());
       s.tracksWhileRunning = IsClear(static_cast<uint16_t>(reader.ReadInt()));
       s.tracksWhileReplaying = IsClear(static_cast<uint16_t>(reader.ReadInt()));

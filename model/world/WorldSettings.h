@@ -51,8 +51,11 @@ struct TWorldSettings {
   uint16_t showTracks = 1;
   uint16_t showTrackFrames = 1;
   double trackInterval = 1.0;
-  uint16_t trackConnect = 0;
-  uint16_t trackSkip = 0;
+  // The tracks of earlier runs go when a run starts.
+  uint16_t autoEraseTrack = 0;
+  // Shown frames further apart than this draw the tracks afresh instead of adding to them; 0
+  // for the world's default.
+  uint16_t trackFrameGap = 0;
   uint16_t trackLength = 0;
   // The two flags behind "wrTH": the tracks are drawn while the world runs and while it replays.
   uint16_t tracksWhileRunning = 1;

@@ -302,6 +302,33 @@ APIResult TAPIDocument::SetTracking(int16_t tracking) {
   return context.Result();
 }
 
+APIResult TAPIDocument::GetAutoEraseTrack(int16_t* on) {
+  TAPICallContext context(this, "");
+  if (TQVDoc* document = CheckedDocument(context))
+    *on = document->World().GetAutoEraseTrack() != 0 ? 1 : 0;
+  return context.Result();
+}
+
+APIResult TAPIDocument::SetAutoEraseTrack(int16_t on) {
+  TAPICallContext context(this, "");
+  TQVDoc* document = CheckedDocument(context);
+  if (document == nullptr) return context.Result();
+  TWorldDoc& world = document->World();
+  if ((world.GetAutoEraseTrack() != 0) == (on != 0)) return context.Result();
+  world.SetAutoEraseTrack(on != 0 ? 1 : 0);
+  InvalidateMenuSetup();
+  return context.Result();
+}
+
+APIResult TAPIDocument::EraseTrack() {
+  TAPICallContext context(this, "");
+  TQVDoc* document = CheckedDocument(context);
+  if (document == nullptr) return context.Result();
+  document->World().EraseTrack();
+  InvalidateMenuSetup();
+  return context.Result();
+}
+
 // ---- Running, the tape and export --------------------------------------------------------------
 
 APIResult TAPIDocument::GetCurrentFrame(int16_t* frame) {

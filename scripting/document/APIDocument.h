@@ -86,6 +86,11 @@ class TAPIDocument : public TAPIDispatcher {
   APIResult SetSkipFrames(int16_t frames);  // 1 to 100, others ignored
   APIResult GetTracking(int16_t* tracking);
   APIResult SetTracking(int16_t tracking);  // 0 to 100, others ignored
+  // Whether a run that starts erases the tracks of earlier runs; set only when it differs.
+  APIResult GetAutoEraseTrack(int16_t* on);
+  APIResult SetAutoEraseTrack(int16_t on);
+  // The tracks in the world's window go (the world's erase-track command).
+  APIResult EraseTrack();
   // The main view's grid flag; a world without a window reads False and sets nothing.
   APIResult GetShowGridLines(int16_t* shown);
   APIResult SetShowGridLines(int16_t show);

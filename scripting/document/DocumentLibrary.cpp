@@ -78,6 +78,10 @@ void Update(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame*, uint16_
   CheckAPIResult(Doc(r)->Update());
 }
 
+void EraseTrack(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame*, uint16_t) {
+  CheckAPIResult(Doc(r)->EraseTrack());
+}
+
 void ZoomExtents(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame*, uint16_t) {
   CheckAPIResult(Doc(r)->ZoomExtents());
 }
@@ -333,8 +337,9 @@ void DescribeDocumentMembers(ScriptBuilder* b) {
   Property(b, "Tracking", 135, 136, kScriptInteger, nullptr,
            &SetDocumentInteger<&TAPIDocument::SetTracking>,
            &GetDocumentInteger<&TAPIDocument::GetTracking>);
-  Switch(b, "AutoEraseTrack", 138, 139, &NotAvailable, &NotAvailable);
-  Sub(b, "EraseTrack", 137, 0, 0, {}, &NotAvailable);
+  Switch(b, "AutoEraseTrack", 138, 139, &SetDocumentBoolean<&TAPIDocument::SetAutoEraseTrack>,
+         &GetDocumentBoolean<&TAPIDocument::GetAutoEraseTrack>);
+  Sub(b, "EraseTrack", 137, 0, 0, {}, &EraseTrack);
   Sub(b, "ZoomExtents", 197, 0, 0, {}, &ZoomExtents);
   Switch(b, "RetainMeterValues", 172, 173, &SetDocumentSwitch<TAPIDocument::WorldSwitch::kRetainMeterValues>,
          &GetDocumentSwitch<TAPIDocument::WorldSwitch::kRetainMeterValues>);

@@ -13,6 +13,7 @@
 #include <fstream>
 #include <iterator>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <utility>
@@ -338,6 +339,21 @@ class WorldWindowTest : public ::testing::Test {
     }
     Pump();
   }
+  // Runs (or replays) from the current frame until the frame, noting the box's place at each
+  // frame shown, by frame.
+  std::map<int16_t, MacPoint> RunUntil(int16_t last) {
+    std::map<int16_t, MacPoint> places;
+    TFrameWatcher watcher;
+    watcher.onFrame = [&](int16_t frame) {
+      places[frame] = InBox();
+      if (frame >= last) world_->StopRunning();
+    };
+    world_->UpdateViewObject(&watcher, 1);
+    Command(kCmdRun);
+    world_->UpdateViewObject(&watcher, 0);
+    Pump();
+    return places;
+  }
 
   std::FILE* stream_ = nullptr;
   std::unique_ptr<TApp> app_;
@@ -557,7 +573,7 @@ TEST_F(WorldWindowTest, RunCommandsReachTheWorldAndThePixelsFollowTheFrames) {
   world_->UpdateViewObject(&watcher, 0);
 }
 
-TEST_F(WorldWindowTest, ARunWithTrackingLeavesTheBoxsTrackUntilEditingResumes) {
+TEST_F(WorldWindowTest, ARunWithTrackingLeavesTheBoxsTrackUntilTrackingGoesOff) {
   // The box's place at every frame of a run of ten. Without tracking only its last place shows
   // it (RunCommandsReachTheWorldAndThePixelsFollowTheFrames).
   const auto run = [&](int16_t tracking) {
@@ -587,8 +603,7 @@ TEST_F(WorldWindowTest, ARunWithTrackingLeavesTheBoxsTrackUntilEditingResumes) {
   ASSERT_LT(tracked.back().h, tracked.front().h - 20);  // the box moved well beyond its width
   EXPECT_EQ(blank(tracked), 0);
   EXPECT_EQ(At(tracked.front()), kBoxColour);
-  // Back to editing, the background is drawn again without the track, also when tracking was
-  // turned off meanwhile.
+  // Tracking turned off, the next frame shown draws the background again without the track.
   world_->SetTrackingWord(0);
   Command(kCmdReset);
   Pump();
@@ -613,6 +628,77 @@ TEST_F(WorldWindowTest, ErasingTheTrackDuringARunKeepsOnlyWhatComesAfter) {
   ASSERT_GT(places[1].h, places[5].h + 12);
   EXPECT_EQ(At(places[1]), kWhite);
   EXPECT_EQ(At(places[7]), kBoxColour);
+}
+
+TEST_F(WorldWindowTest, TrackingEveryNthFrameStampsOnlyThoseFrames) {
+  world_->SetTrackingWord(5);
+  std::map<int16_t, MacPoint> places = RunUntil(10);
+  ASSERT_EQ(world_->CurrentFrame(), 10);
+  ASSERT_GE(places.size(), 11u);
+  for (int16_t frame : {0, 5, 10}) EXPECT_EQ(At(places[frame]), kBoxColour) << frame;
+  // Frames between the stamps leave nothing where no stamp covers their place.
+  int32_t blankBetween = 0;
+  for (int16_t frame : {2, 3, 7, 8}) blankBetween += At(places[frame]) == kWhite ? 1 : 0;
+  EXPECT_GE(blankBetween, 2);
+}
+
+TEST_F(WorldWindowTest, TracksStayAfterARunUntilARunStartsWithAutoEraseOrTheyAreErased) {
+  world_->SetTrackingWord(1);
+  const std::map<int16_t, MacPoint> places = RunUntil(10);
+  ASSERT_GT(places.at(1).h, places.at(10).h + 20);
+  // Editing again, the track is still there, and a run that starts adds to it.
+  EXPECT_EQ(At(places.at(1)), kBoxColour);
+  RunUntil(11);
+  ASSERT_EQ(world_->CurrentFrame(), 11);
+  EXPECT_EQ(At(places.at(1)), kBoxColour);
+  // With auto-erase a run that starts erases the tracks first.
+  world_->SetAutoEraseTrack(1);
+  const std::map<int16_t, MacPoint> third = RunUntil(12);
+  ASSERT_EQ(world_->CurrentFrame(), 12);
+  EXPECT_EQ(At(places.at(1)), kWhite);
+  EXPECT_EQ(At(third.at(12)), kBoxColour);
+
+  // Erasing keeps only the frame shown.
+  world_->SetAutoEraseTrack(0);
+  world_->Settings().trackFrameGap = 20;
+  Command(kCmdReset);
+  ASSERT_EQ(world_->CurrentFrame(), 0);
+  for (int step = 0; step < 5; ++step) Command(kCmdStepForward);
+  ASSERT_EQ(world_->CurrentFrame(), 5);
+  EXPECT_EQ(At(places.at(1)), kBoxColour);
+  Command(kCmdEraseTrack);
+  EXPECT_EQ(At(places.at(1)), kWhite);
+  EXPECT_EQ(At(places.at(5)), kBoxColour);
+}
+
+TEST_F(WorldWindowTest, ReplayedAndSteppedFramesAddTracksAndAFarJumpDrawsThemAfresh) {
+  const std::map<int16_t, MacPoint> places = RunUntil(10);
+  ASSERT_GT(places.at(1).h, places.at(5).h + 12);
+  // No tracks from a run without tracking.
+  EXPECT_EQ(At(places.at(1)), kWhite);
+  world_->SetTrackingWord(1);
+  Command(kCmdReset);
+  ASSERT_EQ(world_->CurrentFrame(), 0);
+  // The recorded frames replayed leave their tracks.
+  RunUntil(10);
+  ASSERT_EQ(world_->CurrentFrame(), 10);
+  for (int16_t frame : {1, 5, 10}) EXPECT_EQ(At(places.at(frame)), kBoxColour) << frame;
+
+  // Back to the start is further than the frame gap: the tracks are drawn afresh from there.
+  world_->Settings().trackFrameGap = 3;
+  Command(kCmdReset);
+  EXPECT_EQ(At(places.at(5)), kWhite);
+  EXPECT_EQ(At(places.at(0)), kBoxColour);
+  // Steps within the gap add to them.
+  for (int step = 0; step < 5; ++step) Command(kCmdStepForward);
+  ASSERT_EQ(world_->CurrentFrame(), 5);
+  EXPECT_EQ(At(places.at(0)), kBoxColour);
+  EXPECT_EQ(At(places.at(5)), kBoxColour);
+  EXPECT_EQ(view_->GetLastFrameDrawn(), 5);
+  // Tracking off, the next frame shown takes them away.
+  world_->SetTrackingWord(0);
+  Command(kCmdStepBack);
+  EXPECT_EQ(At(places.at(0)), kWhite);
 }
 
 TEST_F(WorldWindowTest, AClickOnABodyStopsARun) {

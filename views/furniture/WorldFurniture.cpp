@@ -219,6 +219,7 @@ void TWorldWindow::SetIndicatorInRow(bool inRow) {
 
 void TWorldWindow::RunStateChanged(int32_t state) {
   if (indicator_) indicator_->SetRunMode(state);
+  if (mainView_) mainView_->WorldRunStateChanged(state);
 }
 
 void TWorldWindow::ShowCoordsBar(bool show) {

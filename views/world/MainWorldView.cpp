@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 #include "bodies/Background.h"
 #include "bodies/Body.h"
@@ -207,6 +208,7 @@ void TMainWorldView::ZoomToFit(double fraction) {
 
 void TMainWorldView::TransformChanged() {
   transformValid_ = false;
+  lastFrameDrawn_ = -1;
   gridValid_ = false;
   if (snapper_) snapper_->ViewTransformChanged();
   InvalidateForeground();
@@ -221,6 +223,7 @@ void TMainWorldView::ScaleChanged() {
 
 void TMainWorldView::ViewChanged() {
   transformValid_ = false;
+  lastFrameDrawn_ = -1;
   gridValid_ = false;
   if (showGrid_ == 0 || autoscrolling_ || runState_ != kEditing)
     InvalidateForeground();
@@ -238,9 +241,10 @@ void TMainWorldView::SetRunState(int32_t state) {
   if (state == kEditing && runState_ != kEditing) {
     autoscrolling_ = false;
     frameRedrawPending_ = false;
-    if (backgroundDirty_ || WorldDrawsTracks())
+    // The tracks the run left stay in the background until they are erased.
+    if (backgroundDirty_)
       InvalidateBackground();
-    else if (foregroundDirty_)
+    else if (foregroundDirty_ || WorldDrawsTracks())
       InvalidateForeground();
     backgroundDirty_ = foregroundDirty_ = false;
   } else if (state == kRunning) {
@@ -256,7 +260,48 @@ void TMainWorldView::SetRunState(int32_t state) {
 }
 
 bool TMainWorldView::WorldDrawsTracks() const {
-  return world_ && world_->GetTrackingWord() >= 1;
+  if (!world_ || world_->GetTrackingWord() < 1) return false;
+  const TWorldSettings& settings = world_->Settings();
+  if (runState_ == kRunning) return settings.tracksWhileRunning != 0;
+  if (runState_ == kReplaying) return settings.tracksWhileReplaying != 0;
+  return true;
+}
+
+void TMainWorldView::WorldRunStateChanged(int32_t state) {
+  const bool starting = state != kRunIdle && !worldRunning_;
+  worldRunning_ = state != kRunIdle;
+  // A run that starts erases the tracks of earlier ones when the world asks for it.
+  if (starting && world_ && world_->GetAutoEraseTrack() != 0) EraseTracks();
+}
+
+void TMainWorldView::EraseTracks() {
+  lastFrameDrawn_ = -1;
+  InvalidateBackground();
+}
+
+void TMainWorldView::ShowFrameTracks() {
+  if (currentFrame_ < 0 || !WorldDrawsTracks()) {
+    // Tracks drawn before tracking went off (or before the frames were forgotten) go with the
+    // next frame shown. Nothing of this frame is in the background: the running pictures draw
+    // every object.
+    if (lastFrameDrawn_ >= 0) InvalidateBackground();
+    lastFrameDrawn_ = -1;
+    lastDrawnObject_ = nullptr;
+    return;
+  }
+  // The same frame shown again adds nothing.
+  if (currentFrame_ == lastFrameDrawn_) return;
+  // While running, frames come one after the other; shown from the tape, a frame far from the
+  // last one drawn (or the first after a change of view) draws the tracks afresh, which the
+  // background does when it is drawn again.
+  const bool fresh = lastFrameDrawn_ < 0;
+  const bool far =
+      fresh || std::abs(lastFrameDrawn_ - currentFrame_) > world_->GetTrackFrameGap();
+  if (runState_ != kRunning && far)
+    InvalidateBackground();
+  else
+    StampFrameIntoBackground(fresh);
+  lastFrameDrawn_ = currentFrame_;
 }
 
 void TMainWorldView::FrameChanged(int16_t frame, int16_t first, int16_t last) {
@@ -271,7 +316,7 @@ void TMainWorldView::FrameChanged(int16_t frame, int16_t first, int16_t last) {
   }
   // The objects stand where the frame puts them; while a run goes on, the window shows each
   // frame as it comes.
-  if (runState_ == kRunning && WorldDrawsTracks()) StampFrameIntoBackground();
+  ShowFrameTracks();
   ClearPendingShallow();
   InvalidateForeground();
   if (world_ && world_->FirstRunningCommand()) UpdateNow();

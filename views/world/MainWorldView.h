@@ -171,9 +171,18 @@ class TMainWorldView : public TOffScreenViewBase, public TCursorSource, public T
   // follows at the next paint), else into the display picture and onto the window.
   static constexpr int16_t kPhaseRelease = 2;
   void RedrawObject(TThing* object, int16_t phase, bool immediately);
-  // A frame of a run that leaves tracks: the objects before the selection are stamped into the
-  // background, where they stay until the background is drawn again.
-  void StampFrameIntoBackground();
+  // The current frame's tracks added to the background picture, where they stay until it is
+  // drawn again: at every Nth frame (N the world's tracking setting) the objects before the
+  // selection are stamped, and the bodies draw their track marks; between, the bodies' track
+  // lines grow. `fresh` starts the lines afresh at the current points.
+  void StampFrameIntoBackground(bool fresh);
+  // The tracks go: the background is drawn again with the current frame's alone.
+  void EraseTracks();
+  // The world's run state (idle, forwards, backwards): a run that starts erases the tracks
+  // when the world's auto-erase setting is on.
+  void WorldRunStateChanged(int32_t state);
+  // The frame whose tracks were drawn last; -1 when the next shown frame draws them afresh.
+  int32_t GetLastFrameDrawn() const { return lastFrameDrawn_; }
   // The world rectangle an object draws in: a body's square that holds its shape at any angle,
   // a constraint's span between the objects it joins, a point's place and its body; false for
   // the ground, which draws across the view.
@@ -268,8 +277,8 @@ class TMainWorldView : public TOffScreenViewBase, public TCursorSource, public T
   void EndHotPointDrawing(HDC dc) override;
 
  protected:
-  // Whether the world stamps the unselected objects into the background at each frame of a
-  // run, leaving their tracks: while its tracking setting is at least 1.
+  // Whether the shown frames leave tracks in the background: while the world's tracking setting
+  // is at least 1 and, running or replaying, the world asks for tracks then.
   virtual bool WorldDrawsTracks() const;
 
  private:
@@ -307,6 +316,11 @@ class TMainWorldView : public TOffScreenViewBase, public TCursorSource, public T
                          const Selection& selection);
   void DrawFrameOfRun(const ObjectLists& lists, const MacRect& rect, const Selection& selection);
   void DrawRunningPicture(const ObjectLists& lists, const MacRect& rect);
+  // The current frame's share of the tracks into the focused port (see StampFrameIntoBackground).
+  void DrawFrameTracks(const MacRect& rect, bool fresh);
+  // A new frame is shown: its tracks are added, or drawn afresh when the frame lies too far
+  // from the last one drawn.
+  void ShowFrameTracks();
   // The part of the rectangle that the focused port's clip lets through.
   MacRect VisibleArea(const MacRect& rect);
   bool InOverlay(const TThing* object) const;
@@ -326,6 +340,8 @@ class TMainWorldView : public TOffScreenViewBase, public TCursorSource, public T
   bool gridValid_ = false;
   TGridParameters grid_;
   int32_t currentFrame_ = -1;
+  int32_t lastFrameDrawn_ = -1;
+  bool worldRunning_ = false;
   uint16_t showGrid_ = 0;
   MacPoint lastHoverPoint_{-1, -1};
   TVector lastSnappedPoint_{0.0, 0.0};

@@ -326,7 +326,7 @@ void TMainWorldView::RedrawObject(TThing* object, int16_t phase, bool immediatel
   if (immediately) InvalidateRectOnScreen(rect);
 }
 
-void TMainWorldView::StampFrameIntoBackground() {
+void TMainWorldView::StampFrameIntoBackground(bool fresh) {
   auto* buffered = dynamic_cast<TDezevOffScreenMgr*>(GetManager());
   if (!world_ || !buffered || !buffered->BackgroundBuffer() || !buffered->Focus()) return;
   const TViewPoint& size = GetStoredSize();
@@ -340,13 +340,11 @@ void TMainWorldView::StampFrameIntoBackground() {
     InvalidateFocus();
     if (Focus()) {
       PreparePort();
-      RunPass(10, rect);
+      DrawFrameTracks(rect, fresh);
     }
     session.Release();
   }
   cullArea_ = cull;
-  // The tracks go when editing resumes.
-  backgroundDirty_ = true;
   InvalidateFocus();
   SetStandardPortColours();
 }

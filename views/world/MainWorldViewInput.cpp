@@ -315,7 +315,7 @@ TCommandCore* TMainWorldView::DoMenuCommand(int16_t commandNumber) {
     return nullptr;
   }
   if (commandNumber == kCmdEraseTrack) {
-    InvalidateBackground();
+    EraseTracks();
     return nullptr;
   }
   if (commandNumber == kCmdSnapToHotPoints && snapper_) {

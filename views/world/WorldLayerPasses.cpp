@@ -157,13 +157,18 @@ void TMainWorldView::DrawSelectedShapes(const MacRect& area) {
 void TMainWorldView::DrawBackground(const MacRect& rect) {
   FillWhite(rect);
   UpdateObjectTransforms();
+  // A background drawn again holds the tracks of the current frame alone.
   if (runState_ == kEditing) {
     if (showGrid_ != 0) DrawGridLines(rect);
     RunPass(2, rect);
+    if (WorldDrawsTracks() && currentFrame_ >= 0) DrawFrameTracks(rect, true);
     PreparePort();
     return;
   }
-  if (WorldDrawsTracks()) RunPass(9, rect);
+  if (WorldDrawsTracks())
+    DrawFrameTracks(rect, true);
+  else
+    lastDrawnObject_ = nullptr;
   if (showGrid_ != 0 && !autoscrolling_) DrawGridLines(rect);
   frameRedrawPending_ = false;
   PreparePort();
@@ -391,6 +396,29 @@ void TMainWorldView::DrawRunningPicture(const ObjectLists& lists, const MacRect&
   }
   for (TThing* object : StillInWorld(overlayList_))
     SecondDraw(object, rect, kModeOverlayMember);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Tracks
+
+void TMainWorldView::DrawFrameTracks(const MacRect& rect, bool fresh) {
+  const int32_t every = std::max<int32_t>(1, world_ ? world_->GetTrackingWord() : 1);
+  // The objects are stamped at every Nth frame only; between, the running pictures draw them
+  // all over the background.
+  const bool stamped = currentFrame_ < 0 || currentFrame_ % every == 0;
+  if (stamped)
+    RunPass(10, rect);
+  else
+    lastDrawnObject_ = nullptr;
+  const uint16_t suppressLine = fresh ? 1 : 0;
+  for (TThing* body : CollectLists().second) {
+    if (!Visible(body)) continue;
+    PreparePortForObject();
+    if (stamped)
+      body->DrawTrackMark(rect, suppressLine);
+    else
+      body->DrawTrackLine(rect, suppressLine);
+  }
 }
 
 // ---------------------------------------------------------------------------------------------

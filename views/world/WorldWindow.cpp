@@ -200,6 +200,10 @@ void TWorldWindow::UpdateView() {
   if (mainView_) mainView_->Update();
 }
 
+void TWorldWindow::EraseTracks() {
+  if (mainView_) mainView_->EraseTracks();
+}
+
 TWindowPlacement TWorldWindow::GetPlacement() const {
   return {layout_.left, layout_.top, layout_.width, layout_.height};
 }

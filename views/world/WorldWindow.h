@@ -115,6 +115,7 @@ class TWorldWindow : public TWorldDisplay {
   void SetShowGrid(bool show) override;
   void ZoomToExtents() override;
   void UpdateView() override;
+  void EraseTracks() override;
   TWindowPlacement GetPlacement() const override;
   void SetPlacement(const TWindowPlacement& placement) override;
   // Moves the frame to the stored place and gives it the stored client size, when the stored

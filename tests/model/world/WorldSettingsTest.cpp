@@ -70,8 +70,8 @@ TEST_F(WorldSettingsTest, EverySettingComesBackAndTheDocumentKeepsItsBytes) {
   s.keepWithinView = 1;
   s.showTracks = 0;
   s.trackInterval = 2.5;
-  s.trackConnect = 1;
-  s.trackSkip = 3;
+  s.autoEraseTrack = 1;
+  s.trackFrameGap = 3;
   s.trackLength = 7;
   s.tracksWhileReplaying = 0;
   s.colour = {0x1200, 0x3400, 0x5600};
@@ -85,6 +85,7 @@ TEST_F(WorldSettingsTest, EverySettingComesBackAndTheDocumentKeepsItsBytes) {
   s.placement.showCommand = 3;
   s.placement.normal = MacRect(10, 20, 700, 560);
   world.SetShortProperty(MakeTag("sk p"), 4);
+  world.SetShortProperty(MakeTag("st b"), 3);
   world.SetShortProperty(kTagScrollBars, 0);
   world.SetShortProperty(kTagInlineHelp, 0);
   world.SetShortProperty(kTagFrameIndicator, 1);
@@ -102,7 +103,11 @@ TEST_F(WorldSettingsTest, EverySettingComesBackAndTheDocumentKeepsItsBytes) {
   EXPECT_EQ(r.keepWithinView, 1);
   EXPECT_EQ(r.showTracks, 0);
   EXPECT_EQ(r.trackInterval, 2.5);
-  EXPECT_EQ(r.trackSkip, 3);
+  EXPECT_EQ(r.autoEraseTrack, 1);
+  EXPECT_EQ(r.trackFrameGap, 3);
+  EXPECT_EQ(reopened.World().GetTrackingWord(), 3);
+  EXPECT_EQ(reopened.World().GetAutoEraseTrack(), 1);
+  EXPECT_EQ(reopened.World().GetTrackFrameGap(), 3);
   EXPECT_EQ(r.trackLength, 7);
   EXPECT_EQ(r.tracksWhileRunning, 1);
   EXPECT_EQ(r.tracksWhileReplaying, 0);
@@ -217,6 +222,18 @@ TEST_F(WorldSettingsTest, PlacementOfAnotherLengthLeavesTheWindowItsOwn) {
   TQVDoc reopened;
   reopened.ReadDocument(path.string());
   EXPECT_EQ(reopened.World().Settings().placement, TWindowRecord{});
+}
+
+TEST_F(WorldSettingsTest, TrackSettingsStartOffAndAStoredGapOfZeroMeansTheDefault) {
+  TQVDoc document;
+  TWorldDoc& world = document.World();
+  EXPECT_EQ(world.GetAutoEraseTrack(), 0);
+  EXPECT_EQ(world.Settings().trackFrameGap, 0);
+  EXPECT_EQ(world.GetTrackFrameGap(), TWorldDoc::kDefaultTrackFrameGap);
+  world.SetAutoEraseTrack(7);
+  EXPECT_EQ(world.GetAutoEraseTrack(), 1);
+  world.Settings().trackFrameGap = 1;
+  EXPECT_EQ(world.GetTrackFrameGap(), 1);
 }
 
 }  // namespace

@@ -20,6 +20,7 @@ class TRecordingDisplay : public TWorldDisplay {
   bool GetShowGrid() const override { return grid; }
   void SetShowGrid(bool show) override { grid = show; }
   void ZoomToExtents() override { ++zooms; }
+  void EraseTracks() override { ++erasures; }
   void UpdateView() override { ++updates; }
   TWindowPlacement GetPlacement() const override { return placement; }
   void SetPlacement(const TWindowPlacement& p) override { placement = p; }
@@ -43,6 +44,7 @@ class TRecordingDisplay : public TWorldDisplay {
 
   bool grid = false;
   int zooms = 0;
+  int erasures = 0;
   int updates = 0;
   int focused = 0;
   TWindowPlacement placement{10, 20, 300, 200};
@@ -118,6 +120,25 @@ TEST_F(DocumentWindow, GridZoomAndRedrawReachTheWindow) {
   EXPECT_EQ(display_.zooms, 1);
   EXPECT_EQ(display_.updates, 2);
   EXPECT_EQ(display_.shown, (std::vector<bool>{false, true}));
+}
+
+TEST_F(DocumentWindow, TrackSwitchesReachTheWorldAndItsWindow) {
+  Show();
+  TWorldDoc& world = application_.front->World();
+  EXPECT_EQ(With("Print d.AutoEraseTrack\nd.AutoEraseTrack = True\nPrint d.AutoEraseTrack\n"
+                 "d.EraseTrack\nd.EraseTrack\nd.Tracking = 4\nd.Tracking = -1\n"
+                 "Print d.Tracking; Err.Number"),
+            "False\nTrue\n40\n");
+  EXPECT_EQ(world.GetAutoEraseTrack(), 1);
+  EXPECT_EQ(world.GetTrackingWord(), 4);
+  EXPECT_EQ(display_.erasures, 2);
+  EXPECT_EQ(With("d.AutoEraseTrack = False\nPrint d.AutoEraseTrack; Err.Number"), "False0\n");
+  EXPECT_EQ(world.GetAutoEraseTrack(), 0);
+  // Without a window the switch still holds and erasing has nothing to erase.
+  world.SetDisplay(nullptr);
+  EXPECT_EQ(With("d.AutoEraseTrack = True\nd.EraseTrack\nPrint d.AutoEraseTrack; Err.Number"),
+            "True0\n");
+  EXPECT_EQ(display_.erasures, 2);
 }
 
 TEST_F(DocumentWindow, LocateAndResizeStoreTheirHalfAndLayTheWindowOutAgain) {
