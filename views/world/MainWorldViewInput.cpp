@@ -221,6 +221,10 @@ bool TMainWorldView::DoSetCursor(const MacPoint& portPoint, RegionRec* cursorReg
       SetToolCursor(kHandleCursor);
       return true;
     }
+    if (world_ && !modifierDown_ && FindLabelHit(portPoint)) {
+      SetToolCursor(kLabelCursor);
+      return true;
+    }
     const int16_t tool = world_ ? world_->GetCurrentTool() : kSelectTool;
     uint32_t resource = 0;
     switch (tool) {
@@ -324,6 +328,8 @@ bool IsSelectionDialog(int16_t command) {
 }  // namespace
 
 TCommandCore* TMainWorldView::DoMenuCommand(int16_t commandNumber) {
+  // While a label is edited, the text commands act on its text and the others end the editing.
+  if (LabelEditingCommand(commandNumber)) return nullptr;
   if (commandNumber == kCmdShowGrid) {
     SetShowGrid(GetShowGrid() == 0 ? 1 : 0);
     return nullptr;
