@@ -152,6 +152,8 @@ class TMainWorldView : public TOffScreenViewBase, public TCursorSource, public T
                        TCommandCore** command) override;
   TCommandCore* DoKeyCommand(int16_t character, int32_t keyData, TEventRecord* event) override;
   void RemoveSubview(TWrappedWindow* view) override;
+  // Activated, the view gives the keyboard back to the label being edited.
+  void Activate(bool on) override;
 
   // ---- Grid (MainWorldViewDrawing.cpp) ----
   uint16_t GetShowGrid() override { return showGrid_; }

@@ -191,6 +191,12 @@ void TMainWorldView::RemoveSubview(TWrappedWindow* view) {
   TOffScreenViewBase::RemoveSubview(view);
 }
 
+void TMainWorldView::Activate(bool on) {
+  TOffScreenViewBase::Activate(on);
+  if (!on || !labelEditor_ || !LiveEditTarget()) return;
+  if (TLabelEdit* edit = labelEditor_->GetEdit(); edit && edit->m_hWnd) ::SetFocus(edit->m_hWnd);
+}
+
 bool TMainWorldView::HandleMouseDown(const TViewPoint& point, TMouseEvent* event, int32_t hint,
                                      TCommandCore** command) {
   if (command) *command = nullptr;
