@@ -99,6 +99,22 @@ TEST_F(WorldLabelEditingTest, AClickedLabelTypedAndReturnedNamesTheBodyUndoablyA
   EXPECT_EQ(view_->GetEditTarget(), nullptr);
   EXPECT_EQ(Name(), "Cart");
 
+  // The label, clicked again where the closed editor stood, opens it again with the new name.
+  const MacRect renamed = view_->LabelRect(&Box());
+  const POINT again = Screen(MacPoint(static_cast<int16_t>(renamed.left + 1),
+                                      static_cast<int16_t>((renamed.top + renamed.bottom) / 2)));
+  EXPECT_EQ(WindowFromPoint(again), view_->GetWindowHandle());
+  RunLoop({[&] {
+    InjectMouseMove(again);
+    InjectMouseButton(MouseButton::kLeft, true, again);
+    InjectMouseButton(MouseButton::kLeft, false, again);
+  }});
+  Pump();
+  EXPECT_EQ(view_->GetEditTarget(), &Box());
+  EXPECT_EQ(view_->GetLabelEditor()->GetText(), "Cart");
+  Command(kCmdShowGrid);
+  EXPECT_EQ(view_->GetEditTarget(), nullptr);
+
   TQVDoc& document = documents_->Documents().front()->Document();
   document.WriteDocument(saved_.string());
   TQVDoc reopened;

@@ -134,8 +134,10 @@ class TMainWorldView : public TOffScreenViewBase, public TCursorSource, public T
   const TDoubleRect& GetWorldExtent() const { return worldExtent_; }
 
   // ---- Names typed in place, the idle extent (MainWorldViewLabels.cpp) ----
-  // The extent is recomputed at idle time, at most every two seconds.
+  // The extent is recomputed at idle time, at most every two seconds: the view's idle pass
+  // performs the updater when it is ready.
   void ArmIdleUpdater();
+  void RunIdleUpdater();
   TIdleExtentUpdater* GetIdleUpdater() const { return idleUpdater_.get(); }
   TLabelEditorView* GetLabelEditor() const { return labelEditor_; }
   TThing* GetEditTarget() const { return editTarget_; }

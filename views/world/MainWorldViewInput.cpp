@@ -258,6 +258,7 @@ int16_t TMainWorldView::DoIdle(int16_t) {
   if (world_ && runState_ != kEditing && world_->GetRunState() == kRunIdle &&
       !world_->FirstRunningCommand())
     SetRunState(kEditing);
+  RunIdleUpdater();
   const HWND window = GetWindowHandle();
   if (!window) return 0;
   POINT screen{0, 0};

@@ -6,12 +6,13 @@
 #include <string>
 
 #include "core/PString.h"
-#include "core/port/Port.h"
 #include "core/port/PortText.h"
 #include "model/Thing.h"
 #include "model/command/CommandHandler.h"
 #include "model/command/PropertyOps.h"
 #include "model/world/WorldDoc.h"
+#include "platform/win32/Dc.h"
+#include "platform/win32/Font.h"
 #include "platform/win32/Window.h"
 #include "platform/win32/WindowPaint.h"
 #include "views/world/MainWorldView.h"
@@ -32,6 +33,8 @@ constexpr int16_t kCmdTextStyle = 11200;
 // The label editor is wider than the name it opens with, so that typing has room.
 constexpr int16_t kTypingRoom = 60;
 constexpr int16_t kEditorMargin = 2;
+// An empty name still leaves a few pixels to press.
+constexpr int32_t kShortestLabel = 4;
 
 bool KeepsEditing(int16_t command) {
   return command == kCmdUndo || (command >= kCmdCut && command <= kCmdClear) ||
@@ -46,8 +49,6 @@ bool KeepsEditing(int16_t command) {
 void TMainWorldView::MakeCompanions() {
   idleUpdater_ = std::make_unique<TIdleExtentUpdater>();
   idleUpdater_->InitUpdater(this);
-  if (TCommandHandler* application = TCommandHandler::Application())
-    application->PostCommand(idleUpdater_.get());
   auto editor = std::make_unique<TLabelEditorView>();
   editor->InitLabelEditor(this);
   // A subview goes with the view tree from here on.
@@ -68,8 +69,6 @@ void TMainWorldView::FreeCompanions() {
   editTarget_ = nullptr;
   if (!idleUpdater_) return;
   idleUpdater_->ForgetView();
-  if (TCommandHandler* application = TCommandHandler::Application())
-    application->RemoveQueued(idleUpdater_.get());
   idleUpdater_.reset();
 }
 
@@ -91,6 +90,10 @@ void TMainWorldView::ArmIdleUpdater() {
   idleUpdater_->Arm();
 }
 
+void TMainWorldView::RunIdleUpdater() {
+  if (idleUpdater_ && idleUpdater_->CanPerform()) idleUpdater_->Perform();
+}
+
 // ---------------------------------------------------------------------------------------------
 // Labels
 
@@ -101,17 +104,23 @@ MacRect TMainWorldView::LabelRect(TThing* object) {
   // An object without a place for its label keeps it out of sight.
   if (anchor.h == 32767 || anchor.v == 32767) return MacRect();
   const QV_CPoint at = anchor + object->GetLabelOffset();
-  InvalidateFocus();
-  if (!Focus()) return MacRect();
-  SetPortFont(&object->GetFont());
-  const int16_t width = std::max<int16_t>(PortStringWidth(object->GetName()), 4);
-  FontInfoRec metrics{};
-  GetPortFontMetrics(metrics);
-  SelectSystemFont();
-  InvalidateFocus();
-  return MacRect(at.h, static_cast<int16_t>(at.v - metrics.ascent),
-                 static_cast<int16_t>(at.h + width),
-                 static_cast<int16_t>(at.v + metrics.descent));
+  // Measured in a DC of its own, so that the view's drawing state is left alone.
+  const HDC dc = CreateCompatibleDC(nullptr);
+  if (!dc) return MacRect();
+  const HFONT font = GetCachedFont(&object->GetFont());
+  const HGDIOBJ old = font ? SelectObject(dc, font) : nullptr;
+  const Str255& name = object->GetName();
+  SIZE extent{0, 0};
+  GetTextExtentPoint32(dc, name.Chars(), name.Length(), &extent);
+  TEXTMETRIC metrics{};
+  GetTextMetrics(dc, &metrics);
+  if (old) SelectObject(dc, old);
+  if (font) ReleaseFont(font);
+  DeleteDC(dc);
+  const int32_t width = std::max<int32_t>(extent.cx, kShortestLabel);
+  return MacRect(at.h, static_cast<int16_t>(at.v - metrics.tmAscent),
+                 static_cast<int16_t>(std::min<int32_t>(at.h + width, 32767)),
+                 static_cast<int16_t>(at.v + metrics.tmDescent));
 }
 
 TThing* TMainWorldView::FindLabelHit(const MacPoint& point) {

@@ -86,6 +86,7 @@ void TLabelEditorView::InitLabelEditor(TWrappedWindow* superview) {
   record.text = "";
   record.bounds = &bounds;
   if (record.parent && MakeControl(RUNTIME_CLASS(TLabelEdit), record)) CreateControlWindow();
+  if (const HWND window = GetWindowHandle()) ::ShowWindow(window, SW_HIDE);
   Show(false, false);
   SetEnabled(false, false);
 }
@@ -102,6 +103,7 @@ void TLabelEditorView::Begin(const MacRect& area, const std::string& text) {
   editing_ = true;
   SetEnabled(true, false);
   Show(true, true);
+  if (const HWND window = GetWindowHandle()) ::ShowWindow(window, SW_SHOW);
   if (TLabelEdit* edit = GetEdit(); edit && edit->m_hWnd) {
     edit->MoveWindow(0, 0, width, height);
     edit->ShowWindow(SW_SHOW);
@@ -117,6 +119,8 @@ void TLabelEditorView::End() {
   TLabelEdit* edit = GetEdit();
   const bool hadFocus = edit && edit->m_hWnd && ::GetFocus() == edit->m_hWnd;
   if (edit && edit->m_hWnd) edit->ShowWindow(SW_HIDE);
+  // A hidden editor's window takes no presses over the world.
+  if (const HWND window = GetWindowHandle()) ::ShowWindow(window, SW_HIDE);
   Show(false, true);
   SetEnabled(false, false);
   // The keyboard goes back to the world.
@@ -183,7 +187,6 @@ void TLabelEditorView::Draw(const MacRect& area) {
 void TIdleExtentUpdater::InitUpdater(TMainWorldView* view) {
   InitHelper(kCommandNumber);
   SetFreeWhenDone(0);
-  SetStaysQueued(1);
   view_ = view;
   nextTime_ = GetTickCount60();
 }

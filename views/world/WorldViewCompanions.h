@@ -85,7 +85,7 @@ class TIdleExtentUpdater : public TQVDocHelper {
   static constexpr int16_t kCommandNumber = 521;
   static constexpr int32_t kInterval = 120;  // ticks: two seconds
 
-  // Stays in the application's queue, performed whenever ready.
+  // Performed by its view's idle pass whenever ready.
   void InitUpdater(TMainWorldView* view);
   void Arm();
   // The view recomputed for a reason of its own.

@@ -229,7 +229,7 @@ TEST_F(MainWorldViewTest, TheWorldExtentKeepsTheViewCentreInside) {
   view->ScrollBy(MacPoint(1000, 0));
   // The extent follows at idle time.
   AdvanceVirtualClock(3000);
-  application_->PerformQueuedPass();
+  view->DoIdle(0);
   const TDoubleRect& extent = view->GetWorldExtent();
   const TVector centre = view->ViewToWorld(MacPoint(200, 150));
   EXPECT_LE(extent.left, centre.x);

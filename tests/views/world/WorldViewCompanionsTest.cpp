@@ -82,10 +82,10 @@ class WorldViewCompanionsTest : public OffScreenTest {
     box.SetFlagProperty(kShowName, 1);
     return box;
   }
-  // Lets two seconds and a bit pass and the application perform what is ready.
+  // Lets the time pass and gives the view its idle time.
   void IdlePass(DWORD milliseconds) {
     AdvanceVirtualClock(milliseconds);
-    application_->PerformQueuedPass();
+    view_->DoIdle(0);
   }
   void Press(const MacPoint& point) {
     const HWND window = view_->GetWindowHandle();
