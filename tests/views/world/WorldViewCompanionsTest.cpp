@@ -240,6 +240,22 @@ TEST_F(WorldViewCompanionsTest, EndingTheEditingTakesTheTypedNameAndCancellingGi
   EXPECT_EQ(Name(*box_), "Wagon");
 }
 
+TEST_F(WorldViewCompanionsTest, TabAndLineFeedTakeTheNameAndCharacterFourClearsTheSelection) {
+  Press(InLabel(*box_));
+  SelectAllTyped();
+  Type("Tabbed\t");
+  EXPECT_EQ(Name(*box_), "Tabbed");
+  EXPECT_EQ(view_->GetEditTarget(), box_);
+  // Tab selected the whole text: typing replaces it.
+  Type("Fed\n");
+  EXPECT_EQ(Name(*box_), "Fed");
+  // Character 4 is the clear command, which takes the selected text away.
+  Type("\x04");
+  EXPECT_EQ(EditText(), "");
+  EXPECT_EQ(view_->GetEditTarget(), box_);
+  EXPECT_EQ(Name(*box_), "Fed");
+}
+
 TEST_F(WorldViewCompanionsTest, AnEditedObjectThatLeavesTheWorldIsForgottenUnnamed) {
   TRectangle& other = AddBox(2, 1.0, 0.0, "Other");
   view_->InvalidateAllDeep();
