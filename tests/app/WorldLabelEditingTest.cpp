@@ -64,6 +64,12 @@ class WorldLabelEditingTest : public SketchFixture {
 TEST_F(WorldLabelEditingTest, AClickedLabelTypedAndReturnedNamesTheBodyUndoablyAndIsSaved) {
   const MacRect label = view_->LabelRect(&Box());
   ASSERT_LT(label.left, label.right);
+  // The name shows under the box, in the dark letters of its text style on the white world.
+  int32_t ink = 0;
+  for (int16_t v = label.top; v < label.bottom; ++v)
+    for (int16_t h = label.left; h < label.right; ++h)
+      if (PixelAt(MacPoint(h, v)) != RGB(255, 255, 255)) ++ink;
+  EXPECT_GT(ink, 5);
   const POINT press = Screen(MacPoint(static_cast<int16_t>(label.right - 1),
                                       static_cast<int16_t>((label.top + label.bottom) / 2)));
   // A click at the end of the label, the name taken back letter by letter, a new one typed and
