@@ -269,6 +269,8 @@ class TMass : public TVectorMassBase {
   virtual bool HitHandle(const MacPoint& point, int32_t& handle);
   virtual bool IsTinyOnScreen();
   const MacPoint& GetScreenPoint();
+  // The name label stands under the body's bounds on the screen, at their left.
+  void GetLabelAnchor(QV_CPoint& anchor) override;
   virtual MacPoint GetCOMScreenPoint();
   MacPoint BodyToScreenPoint(const TVector& local) const;
   virtual void SetAnchored(int32_t kind);

@@ -1,6 +1,8 @@
 // TMass: what every body does whatever its shape: cached transforms, coordinate conversions,
 // moves, hit tests, the join and attach chains, attachments and the charge sign.
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <unordered_set>
@@ -38,6 +40,8 @@ bool RectContains(const MacRect& rect, const MacPoint& point) {
 constexpr int16_t kHandleReach = 3;
 // A body whose corners lie closer than this on screen is tiny.
 constexpr int kTinyPixels = 9;
+// The name label's baseline lies this far under the body's lowest corner on the screen.
+constexpr int32_t kLabelDrop = 12;
 
 }  // namespace
 
@@ -281,6 +285,18 @@ const MacPoint& TMass::GetScreenPoint() {
     screenOriginValid_ = 1;
   }
   return screenOrigin_;
+}
+
+void TMass::GetLabelAnchor(QV_CPoint& anchor) {
+  std::array<MacPoint, 4> corners;
+  GetScreenCorners(corners);
+  int16_t left = corners[0].h;
+  int16_t bottom = corners[0].v;
+  for (const MacPoint& corner : corners) {
+    left = std::min(left, corner.h);
+    bottom = std::max(bottom, corner.v);
+  }
+  anchor = QV_CPoint(left, static_cast<int16_t>(std::min(bottom + kLabelDrop, 32000)));
 }
 
 MacPoint TMass::GetCOMScreenPoint() {

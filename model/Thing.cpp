@@ -20,7 +20,6 @@ constexpr uint32_t kPositionTags[] = {MakeTag("p2_x"), MakeTag("p2_y"), MakeTag(
                                       MakeTag("p_Wy"), MakeTag("p_Wr"), MakeTag("fTwx")};
 
 constexpr RGB16Color kBlack{0, 0, 0};
-constexpr RGB16Color kWhite{0xFFFF, 0xFFFF, 0xFFFF};
 constexpr int16_t kOriginTextList = 1200;
 constexpr int16_t kOriginTextItem = 5;
 
@@ -154,7 +153,9 @@ void TThing::DrawNameLabel() {
   GetPortForeColor(fore);
   GetPortBackColor(back);
   SetPortBackColor(kBlack);
-  SetPortForeColor(kWhite);
+  // The name is drawn without a background, in the text colour of the object's style: white
+  // letters would vanish on the white world.
+  SetPortForeColor(GetTextColour());
   QV_CPoint anchor;
   GetLabelAnchor(anchor);
   const QV_CPoint at = anchor + GetLabelOffset();

@@ -1388,6 +1388,9 @@ TEST_F(WorldWindowTest, TheScrollBarsShowTheViewInPixelsAndFollowItsScrolling) {
   Command(TMainWorldView::kZoomInTool);
   Click(InBox());
   ASSERT_DOUBLE_EQ(view_->GetScale(), 2 * kPixelsPerMetre);
+  // The extent, and the bars with it, follow at the view's idle time.
+  AdvanceVirtualClock(3000);
+  view_->DoIdle(0);
   const BarState zoomed = StateOf(horizontalBar);
   EXPECT_NEAR(zoomed.maximum - zoomed.minimum - marginH, 2 * bodiesH, 2);
   EXPECT_GT(zoomed.position, zoomed.minimum);

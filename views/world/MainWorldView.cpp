@@ -12,11 +12,14 @@
 #include "core/Failure.h"
 #include "core/geometry/Rounding.h"
 #include "model/Thing.h"
+#include "model/command/CommandHandler.h"
 #include "model/world/WorldDoc.h"
 #include "model/world/WorldParticipants.h"
 #include "platform/win32/Clock.h"
+#include "ui/views/ViewServices.h"
 #include "views/offscreen/DezevOffScreenMgr.h"
 #include "views/offscreen/OffScreenMgr.h"
+#include "views/world/WorldViewCompanions.h"
 
 // The world tells its view objects of each frame shown; this one passes it to the view.
 class TMainWorldView::FrameLink : public TLink, public TFrameParticipant {
@@ -33,6 +36,7 @@ class TMainWorldView::FrameLink : public TLink, public TFrameParticipant {
 TMainWorldView::TMainWorldView() : lastAutoscroll_(OffScreenTicks()) {}
 
 TMainWorldView::~TMainWorldView() {
+  FreeCompanions();
   if (goneHandler_) goneHandler_();
   if (world_ && frameLink_) world_->UpdateViewObject(frameLink_.get(), 0);
   if (snapper_ && snapper_->GetView() == this) snapper_->SetView(nullptr);
@@ -44,6 +48,7 @@ void TMainWorldView::Init(CDocument* document, TWrappedWindow* superview, TViewP
                     TWrappedWindow::kRuleFollow, nullptr, nullptr);
   SetIdleFrequency(kHoverInterval);
   world_ = world;
+  MakeCompanions();
   if (!world_) return;
   snapper_ = FindHotPointSnapper(*world_);
   FailIfNull(snapper_);
@@ -231,7 +236,9 @@ void TMainWorldView::ViewChanged() {
     InvalidateBackground();
   if (snapper_) snapper_->ViewTransformChanged();
   TOffScreenViewBase::ViewChanged();
-  RecomputeWorldExtent();
+  ArmIdleUpdater();
+  // Without an application nothing performs the updater: the extent follows at once.
+  if (!TCommandHandler::Application()) RecomputeWorldExtent();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -334,6 +341,11 @@ void TMainWorldView::OptionChanged(int32_t first, int32_t second) {
 
 void TMainWorldView::RunStateChanged(int32_t state) {
   TOffScreenViewBase::RunStateChanged(state);
+  if (state != kEditing) EndLabelEditing(true);
+  if ((state != kEditing) != notEditing_) {
+    notEditing_ = !notEditing_;
+    ResetCursorRegion();
+  }
   if (snapper_) snapper_->UpdateForWorldState();
 }
 
@@ -380,6 +392,7 @@ void TMainWorldView::InvalidateRectOnScreen(const MacRect& rect) {
 // Extent
 
 void TMainWorldView::RecomputeWorldExtent() {
+  if (idleUpdater_) idleUpdater_->Disarm();
   bool any = false;
   TDoubleRect all{0, 0, 0, 0};
   // The bodies make the extent; the ground lies under everything and makes none.

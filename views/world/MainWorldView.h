@@ -12,10 +12,13 @@
 //   WorldLayerPasses.cpp      the world's object lists, the layers by run state and the passes
 //                             over the lists, the reference crosshair
 //   MainWorldViewInput.cpp    cursor, hover, presses, hit queries, the snapper's questions
+//   MainWorldViewLabels.cpp   names typed in place over the objects' labels, the idle
+//                             recomputation of the extent
 
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 #include <unordered_set>
 #include <vector>
 
@@ -26,6 +29,8 @@
 #include "views/world/HotPointSnapper.h"
 
 class TCommandCore;
+class TIdleExtentUpdater;
+class TLabelEditorView;
 class TThing;
 class TWorldDoc;
 
@@ -127,6 +132,30 @@ class TMainWorldView : public TOffScreenViewBase, public TCursorSource, public T
   void InvalidateRectOnScreen(const MacRect& rect);
   void RecomputeWorldExtent();
   const TDoubleRect& GetWorldExtent() const { return worldExtent_; }
+
+  // ---- Names typed in place, the idle extent (MainWorldViewLabels.cpp) ----
+  // The extent is recomputed at idle time, at most every two seconds: the view's idle pass
+  // performs the updater when it is ready.
+  void ArmIdleUpdater();
+  void RunIdleUpdater();
+  TIdleExtentUpdater* GetIdleUpdater() const { return idleUpdater_.get(); }
+  TLabelEditorView* GetLabelEditor() const { return labelEditor_; }
+  TThing* GetEditTarget() const { return editTarget_; }
+  // Ends the editing of the old target's label (its typed name taken) and begins it on the new
+  // one's at the point (port coordinates); nothing when the object is the target already.
+  void SetEditTarget(TThing* object, const MacPoint& point);
+  // Where an object's name label stands in the view, or an empty rectangle when it shows none.
+  MacRect LabelRect(TThing* object);
+  // The topmost object whose label holds the point; none while the world runs or replays.
+  TThing* FindLabelHit(const MacPoint& point);
+  // The object is leaving the world: its label is no longer edited, and nothing is taken.
+  void ObjectRemoved(TThing* object);
+  bool HandleMouseDown(const TViewPoint& point, TMouseEvent* event, int32_t hint,
+                       TCommandCore** command) override;
+  TCommandCore* DoKeyCommand(int16_t character, int32_t keyData, TEventRecord* event) override;
+  void RemoveSubview(TWrappedWindow* view) override;
+  // Activated, the view gives the keyboard back to the label being edited.
+  void Activate(bool on) override;
 
   // ---- Grid (MainWorldViewDrawing.cpp) ----
   uint16_t GetShowGrid() override { return showGrid_; }
@@ -327,6 +356,20 @@ class TMainWorldView : public TOffScreenViewBase, public TCursorSource, public T
   bool StillInWorld(const TThing* object) const;
   // The objects of a list the view was given that are still in the world.
   std::vector<TThing*> StillInWorld(const std::vector<TThing*>& objects) const;
+  // Label editing.
+  void MakeCompanions();
+  void FreeCompanions();
+  // The edit target when it is still in the world; else the editing is forgotten.
+  TThing* LiveEditTarget();
+  void EndLabelEditing(bool takeName);
+  // The typed name given to the target through an undoable command, when it changed.
+  void TakeTypedName();
+  // The key (4, Backspace, Tab, line feed, Return or Ctrl+".") handled for the edited label:
+  // false when the label refuses it.
+  bool LabelHandlesKey(int16_t character, bool commandKey);
+  // The commands that act on the edited text: true when the command was the editor's.
+  bool LabelEditingCommand(int16_t commandNumber);
+  void PerformOwnCommand(TCommandCore* command);
 
   TWorldDoc* world_ = nullptr;
   THotPointSnapper* snapper_ = nullptr;
@@ -363,6 +406,12 @@ class TMainWorldView : public TOffScreenViewBase, public TCursorSource, public T
   bool foregroundPending_ = false;
   bool backgroundPending_ = false;
   uint32_t cursor_ = 0;
+  std::unique_ptr<TIdleExtentUpdater> idleUpdater_;
+  TLabelEditorView* labelEditor_ = nullptr;
+  TThing* editTarget_ = nullptr;
+  // The name the editor held when the editing began or a name was last taken.
+  std::string takenName_;
+  bool notEditing_ = false;
   std::vector<TThing*> priorityList_;
   std::vector<TThing*> overlayList_;
   TThing* lastDrawnObject_ = nullptr;

@@ -160,6 +160,7 @@ void TMainWorldView::MasterRequestDirect(int32_t axis, intptr_t callback, intptr
 void TMainWorldView::DrawContents() {
   TOffScreenViewBase::DrawContents();
   if (world_) world_->SetViewWidth(GetStoredSize().h);
+  ArmIdleUpdater();
 }
 
 void TMainWorldView::Draw(const MacRect& area) {

@@ -217,6 +217,10 @@ bool TMainWorldView::DoSetCursor(const MacPoint& portPoint, RegionRec* cursorReg
       SetToolCursor(kHandleCursor);
       return true;
     }
+    if (world_ && !modifierDown_ && FindLabelHit(portPoint)) {
+      SetToolCursor(kLabelCursor);
+      return true;
+    }
     const int16_t tool = world_ ? world_->GetCurrentTool() : kSelectTool;
     uint32_t resource = 0;
     switch (tool) {
@@ -250,6 +254,7 @@ int16_t TMainWorldView::DoIdle(int16_t) {
   if (world_ && runState_ != kEditing && world_->GetRunState() == kRunIdle &&
       !world_->FirstRunningCommand())
     SetRunState(kEditing);
+  RunIdleUpdater();
   const HWND window = GetWindowHandle();
   if (!window) return 0;
   POINT screen{0, 0};
@@ -310,6 +315,8 @@ TCommandCore* TMainWorldView::DoMouseCommand(const MacPoint& portPoint, TMouseEv
 }
 
 TCommandCore* TMainWorldView::DoMenuCommand(int16_t commandNumber) {
+  // While a label is edited, the text commands act on its text and the others end the editing.
+  if (LabelEditingCommand(commandNumber)) return nullptr;
   if (commandNumber == kCmdShowGrid) {
     SetShowGrid(GetShowGrid() == 0 ? 1 : 0);
     return nullptr;

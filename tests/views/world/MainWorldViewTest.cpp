@@ -227,6 +227,9 @@ TEST_F(MainWorldViewTest, AutoscrollStepsGrowWithTheDistanceAndComeAtMostEvery3T
 TEST_F(MainWorldViewTest, TheWorldExtentKeepsTheViewCentreInside) {
   TMainWorldView* view = MakeView();
   view->ScrollBy(MacPoint(1000, 0));
+  // The extent follows at idle time.
+  AdvanceVirtualClock(3000);
+  view->DoIdle(0);
   const TDoubleRect& extent = view->GetWorldExtent();
   const TVector centre = view->ViewToWorld(MacPoint(200, 150));
   EXPECT_LE(extent.left, centre.x);
