@@ -10,6 +10,7 @@
 #include "core/port/Port.h"
 #include "core/port/PortShapes.h"
 #include "core/port/PortText.h"
+#include "inout/gadgets/TextGadget.h"
 #include "model/filing/ObjectReader.h"
 #include "model/filing/ObjectWriter.h"
 #include "platform/win32/Input.h"
@@ -464,4 +465,5 @@ void RegisterInOutputClasses() {
                     sizeof(TActionButton));
   RegisterClassInfo("TOpenActionButton", kOpenActionButtonTag, TOpenActionButton::kClassID,
                     CreateOpenActionButton, sizeof(TOpenActionButton));
+  RegisterTextGadgetClass();
 }
