@@ -10,6 +10,7 @@
 #include "core/port/Port.h"
 #include "core/port/PortShapes.h"
 #include "core/port/PortText.h"
+#include "inout/gadgets/PictGadget.h"
 #include "inout/gadgets/TextGadget.h"
 #include "model/filing/ObjectReader.h"
 #include "model/filing/ObjectWriter.h"
@@ -466,4 +467,5 @@ void RegisterInOutputClasses() {
   RegisterClassInfo("TOpenActionButton", kOpenActionButtonTag, TOpenActionButton::kClassID,
                     CreateOpenActionButton, sizeof(TOpenActionButton));
   RegisterTextGadgetClass();
+  RegisterPictGadgetClass();
 }

@@ -183,6 +183,6 @@ class TOpenActionButton : public TActionButton {
   bool closeCurrent_ = true;
 };
 
-// Registers the buttons and the text gadget, the classes placed on the world window beside the
-// inputs and meters.
+// Registers the buttons, the text gadget and the picture gadget, the classes placed on the world
+// window beside the inputs and meters.
 void RegisterInOutputClasses();
