@@ -99,6 +99,7 @@ class TInput : public TInOutput, public TRunInput {
   TInputEdit* BeginTextEdit(CWnd* parent, MacPoint scroll);
   void EndTextEdit();
   TInputEdit* GetTextEdit() const { return edit_; }
+  bool BeginWindowTextEdit(MacPoint point, CWnd* window) override;
   // Writes the value text into the open edit control.
   void ShowValueTextInEdit();
   // Closes the open edit control without applying its text.

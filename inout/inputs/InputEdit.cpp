@@ -179,6 +179,11 @@ TInputEdit* TInput::BeginTextEdit(CWnd* parent, MacPoint scroll) {
   return edit;
 }
 
+bool TInput::BeginWindowTextEdit(MacPoint point, CWnd* window) {
+  if (window == nullptr || !HitsTextField(point)) return false;
+  return BeginTextEdit(window, MacPoint(0, 0)) != nullptr;
+}
+
 void TInput::EndTextEdit() {
   if (edit_ == nullptr) return;
   TInputEdit* edit = edit_;

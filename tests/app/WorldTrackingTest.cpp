@@ -33,6 +33,7 @@
 #include "core/port/Port.h"
 #include "core/port/WindowBinding.h"
 #include "inout/inputs/Input.h"
+#include "inout/inputs/InputEdit.h"
 #include "model/command/CommandBase.h"
 #include "model/command/CommandHandler.h"
 #include "model/world/QVDoc.h"
@@ -639,6 +640,51 @@ TEST_F(WorldTrackingTest, ASliderOnTheWindowIsDrawnAndDraggedLive) {
   EXPECT_EQ(slider.GetValue(), 0.0);
   app_->Commands().UndoOrRedoLast();
   EXPECT_EQ(slider.GetValue(), 1.0);
+}
+
+}  // namespace
+
+namespace {
+
+// A text box on the window: a click in its value field opens an edit control there, and the
+// keys typed through the event loop set the value as one undoable change.
+TEST_F(WorldTrackingTest, ATextBoxOnTheWindowTakesATypedValue) {
+  auto made = std::make_unique<TInput>();
+  made->Initialize();
+  made->SetIdentifier(71);
+  TInput& box = *made;
+  world_->AdoptObject(std::move(made));
+  box.SetKind(TInputKind::kTextBox);
+  box.MoveBy(MacPoint(20, 20));
+  box.SetMinMax(0.0, 1.0);
+  box.SetValue(0.25, false, false);
+  view_->InvalidateForeground();
+  Pump();
+  const MacRect field = box.GetValueTextRect();
+  const MacPoint inside(static_cast<int16_t>((field.left + field.right) / 2),
+                        static_cast<int16_t>((field.top + field.bottom) / 2));
+  const HWND view = view_->GetWindowHandle();
+  POINT screen{inside.h, inside.v};
+  ClientToScreen(view, &screen);
+  RunLoop({[=] {
+             InjectMouseMove(screen);
+             InjectMouseButton(MouseButton::kLeft, true, screen);
+             InjectMouseButton(MouseButton::kLeft, false, screen);
+           },
+           [] {}});
+  ASSERT_NE(box.GetTextEdit(), nullptr);
+  EXPECT_EQ(GetFocus(), box.GetTextEdit()->GetSafeHwnd());
+
+  RunLoop({[] { InjectKeyStroke('5'); }, [] { InjectKeyStroke(VK_RETURN); }, [] {}});
+  EXPECT_EQ(box.GetValue(), 1.0);
+  EXPECT_EQ(box.GetTextEdit()->GetText(), box.FormatValueText().AsCString());
+  RunLoop({[] { InjectKeyStroke(VK_TAB); }, [] {}});
+  EXPECT_EQ(box.GetTextEdit(), nullptr);
+
+  // The event loop performed the queued change: it is the last command.
+  EXPECT_FALSE(app_->Commands().PerformNextQueued());
+  app_->Commands().UndoOrRedoLast();
+  EXPECT_EQ(box.GetValue(), 0.25);
 }
 
 }  // namespace
