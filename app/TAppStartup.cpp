@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "app/ActionHost.h"
 #include "app/OpenDocument.h"
 #include "app/TApp.h"
 #include "app/frames/DocumentWindows.h"
@@ -81,7 +82,9 @@ TWorldWindowDocument* FrontWorldDocument() {
 
 TApp::TApp(std::FILE* errorStream) : errorStream_(errorStream) {}
 
-TApp::~TApp() = default;
+TApp::~TApp() {
+  if (TActionButton::Host() == actionHost_.get()) TActionButton::SetHost(nullptr);
+}
 
 CMainFrame* TApp::MainFrame() const {
   if (mainWindow_ == nullptr || !IsWindow(mainWindow_)) return nullptr;
@@ -218,6 +221,8 @@ int32_t TApp::ExitInstance() {
 }
 
 void TApp::InstallServices() {
+  actionHost_ = std::make_unique<TProgramActionHost>(*this);
+  TActionButton::SetHost(actionHost_.get());
   TApplicationHandler::Services& services = GetServices();
   services.newDocument = [this](int16_t) { NewDocument(); };
   services.openDocument = [this](int16_t command) { OpenDocumentByDialog(command); };

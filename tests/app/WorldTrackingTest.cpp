@@ -34,6 +34,8 @@
 #include "core/port/WindowBinding.h"
 #include "inout/inputs/Input.h"
 #include "inout/inputs/InputEdit.h"
+#include "app/ActionHost.h"
+#include "inout/gadgets/ActionButton.h"
 #include "model/command/CommandBase.h"
 #include "model/command/CommandHandler.h"
 #include "model/world/QVDoc.h"
@@ -685,6 +687,54 @@ TEST_F(WorldTrackingTest, ATextBoxOnTheWindowTakesATypedValue) {
   EXPECT_FALSE(app_->Commands().PerformNextQueued());
   app_->Commands().UndoOrRedoLast();
   EXPECT_EQ(box.GetValue(), 0.25);
+}
+
+}  // namespace
+
+namespace {
+
+// An action button on the window performs its menu command through the program when pressed:
+// a Step Forward button steps the world on.
+TEST_F(WorldTrackingTest, AnActionButtonOnTheWindowPerformsItsCommand) {
+  class Host : public TProgramActionHost {
+   public:
+    using TProgramActionHost::TProgramActionHost;
+    TCommandCore* MakeMenuCommand(int16_t command) override {
+      TCommandCore* made = TProgramActionHost::MakeMenuCommand(command);
+      asked.push_back(command);
+      if (made != nullptr) ++made_;
+      return made;
+    }
+    std::vector<int16_t> asked;
+    int made_ = 0;
+  } host(*app_);
+  TActionButton::SetHost(&host);
+  auto made = std::make_unique<TActionButton>();
+  made->Initialize();
+  made->SetIdentifier(72);
+  TActionButton& button = *made;
+  world_->AdoptObject(std::move(made));
+  button.MoveBy(MacPoint(20, 20));
+  button.SetSize(MacPoint(90, 30));
+  button.SetCommand(1101);
+  const auto start = world_->CurrentFrame();
+  view_->InvalidateForeground();
+  Pump();
+  const MacRect face = button.GetFaceRect();
+  POINT screen{(face.left + face.right) / 2, (face.top + face.bottom) / 2};
+  ClientToScreen(view_->GetWindowHandle(), &screen);
+  RunLoop({[=] {
+             InjectMouseMove(screen);
+             InjectMouseButton(MouseButton::kLeft, true, screen);
+             InjectMouseButton(MouseButton::kLeft, false, screen);
+           },
+           [] {}, [] {}});
+  EXPECT_FALSE(button.IsPressed());
+  ASSERT_FALSE(host.asked.empty());
+  EXPECT_EQ(host.asked[0], 1101);
+  EXPECT_EQ(host.made_, 1);
+  EXPECT_GT(world_->CurrentFrame(), start);  // the world stepped on
+  TActionButton::SetHost(nullptr);
 }
 
 }  // namespace
