@@ -16,6 +16,7 @@ class CMainFrame;
 class CRecentFileList;
 class TDocumentWindows;
 class TOwlSubview;
+class TProgramActionHost;
 
 // The path made absolute and plain, so that two names of one file compare equal.
 std::string FullDocumentPath(const std::string& path);
@@ -131,6 +132,8 @@ class TApp : public TQVApp {
   std::string programDirectory_;
   std::string configDirectory_;
   std::unique_ptr<CRecentFileList> recentFiles_;
+  // Answers the action buttons on world windows.
+  std::unique_ptr<TProgramActionHost> actionHost_;
   Str255 labels_[2];
   int16_t zoomState_ = 1;
   int16_t menuForwarding_ = 0;

@@ -6,7 +6,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
+#include <vector>
 
+#include "app/ActionHost.h"
+#include "app/services/ShellPictures.h"
+#include "inout/gadgets/PictGadget.h"
 #include "app/OpenDocument.h"
 #include "app/TApp.h"
 #include "app/frames/DocumentWindows.h"
@@ -81,7 +85,11 @@ std::string FullDocumentPath(const std::string& path) {
 
 TApp::TApp(std::FILE* errorStream) : errorStream_(errorStream) {}
 
-TApp::~TApp() = default;
+TApp::~TApp() {
+  if (TActionButton::Host() != actionHost_.get()) return;
+  TActionButton::SetHost(nullptr);
+  TPictGadget::SetPictureConverter(nullptr);
+}
 
 CMainFrame* TApp::MainFrame() const {
   if (mainWindow_ == nullptr || !IsWindow(mainWindow_)) return nullptr;
@@ -224,6 +232,14 @@ int32_t TApp::ExitInstance() {
 }
 
 void TApp::InstallServices() {
+  actionHost_ = std::make_unique<TProgramActionHost>(*this);
+  TActionButton::SetHost(actionHost_.get());
+  TPictGadget::SetPictureConverter([](const std::vector<uint8_t>& bytes) {
+    const Handle picture = NewHandleFromBytes(bytes.data(), static_cast<uint32_t>(bytes.size()));
+    std::optional<METAFILEPICT> converted = ConvertPictureToMetafile(picture);
+    FreeHandleIfAny(picture);
+    return converted;
+  });
   TApplicationHandler::Services& services = GetServices();
   services.newDocument = [this](int16_t) { NewDocument(); };
   services.openDocument = [this](int16_t command) { OpenDocumentByDialog(command); };

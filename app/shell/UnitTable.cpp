@@ -13,6 +13,7 @@
 #include "core/port/Port.h"
 #include "core/port/WindowBinding.h"
 #include "exchange/ExchangeClasses.h"
+#include "inout/gadgets/ActionButton.h"
 #include "inout/gadgets/Gadget.h"
 #include "inout/gadgets/GadgetTrackers.h"
 #include "inout/inputs/Input.h"
@@ -72,7 +73,7 @@ constexpr TUnitStep kSteps[] = {
     {30, "force and torque", RegisterForceClasses, nullptr},
     {31, "pistons", RegisterPistonClasses, nullptr},
     {32, "pins, ropes and rods", RegisterPinRopeRodClasses, nullptr},
-    {33, "in/outputs", nullptr, nullptr},
+    {33, "in/outputs", RegisterInOutputClasses, nullptr},
     {34, "input", RegisterInputClass, nullptr},
     {35, "external tables", nullptr, nullptr},
     {36, "output", RegisterOutputClass, nullptr},

@@ -65,7 +65,9 @@ bool KindOfTag(uint32_t tag, TInputKind& kind) {
 
 }  // namespace
 
-TInput::~TInput() = default;
+TInput::~TInput() {
+  DropTextEdit();
+}
 
 void TInput::SetUndoSink(TInputUndoSink* sink) {
   gUndoSink = sink;
@@ -180,6 +182,7 @@ void TInput::SetValue(double value, bool notify, bool commit) {
     thumbOffsetValid_ = false;
     valueTextValid_ = false;
     InvalidateArea(GetContentFrame());
+    ShowValueTextInEdit();
     if (notify) ForEachLinked(1);
   }
   if (commit) CommitValueChange();

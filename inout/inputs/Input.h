@@ -11,7 +11,9 @@
 #include "inout/gadgets/InOutput.h"
 #include "model/world/WorldParticipants.h"
 
+class CWnd;
 class TInput;
+class TInputEdit;
 class THistoryCursor;
 
 inline constexpr uint32_t kInputTag = MakeTag("inpt");
@@ -89,6 +91,19 @@ class TInput : public TInOutput, public TRunInput {
   const Str255& FormatValueText();
   // Parses text as the new value (the text box); false, value unchanged, when it is no number.
   bool TakeValueText(const Str255& text);
+
+  // Typing the value into an edit control over the value text field: a press in the field
+  // (edges included) opens it in the parent window, scrolled by scroll; ending it applies a
+  // number typed and closes it.
+  bool HitsTextField(MacPoint point) const;
+  TInputEdit* BeginTextEdit(CWnd* parent, MacPoint scroll);
+  void EndTextEdit();
+  TInputEdit* GetTextEdit() const { return edit_; }
+  bool BeginWindowTextEdit(MacPoint point, CWnd* window) override;
+  // Writes the value text into the open edit control.
+  void ShowValueTextInEdit();
+  // Closes the open edit control without applying its text.
+  void DropTextEdit();
 
   // Undo of value changes: a press begins, its release commits.
   void BeginValueChange();
@@ -199,6 +214,7 @@ class TInput : public TInOutput, public TRunInput {
   int16_t dataColumn_ = 2;
   int16_t timeColumn_ = 1;
   std::unique_ptr<double> pending_;
+  TInputEdit* edit_ = nullptr;  // owned by its window
 };
 
 void RegisterInputClass();

@@ -8,6 +8,8 @@
 #include "core/MacTypes.h"
 #include "core/PString.h"
 
+class CWnd;
+
 // An object whose values each recorded frame holds.
 class TFrameParticipant {
  public:
@@ -88,6 +90,9 @@ class TWindowGadget {
   virtual bool PressWindowControl(int16_t phase, MacPoint point) = 0;
   // True when a press acts once and ends at once.
   virtual bool PressEndsAtOnce() = 0;
+  // A press in a field the user types into (an input's value) opens an edit control over it in
+  // the window (whose client pixels are the view's); true when it did.
+  virtual bool BeginWindowTextEdit(MacPoint /*point*/, CWnd* /*window*/) { return false; }
 
  protected:
   ~TWindowGadget() = default;

@@ -35,6 +35,9 @@
 #include "core/port/WindowBinding.h"
 #include "inout/inputs/Input.h"
 #include "inout/meters/Output.h"
+#include "inout/inputs/InputEdit.h"
+#include "app/ActionHost.h"
+#include "inout/gadgets/ActionButton.h"
 #include "model/command/CommandBase.h"
 #include "model/command/CommandHandler.h"
 #include "model/world/QVDoc.h"
@@ -825,6 +828,99 @@ TEST_F(SpringSliderPlacingTest, AGraphMeterPlotsTheRecordedFramesOnTheWindow) {
     EXPECT_EQ(At(sample(t, t)), RGB(0, 0, 255));
     EXPECT_EQ(At(sample(t, t / 2.0 + 0.1)), kWhite);  // off the curve
   }
+}
+
+}  // namespace
+
+namespace {
+
+// A text box on the window: a click in its value field opens an edit control there, and the
+// keys typed through the event loop set the value as one undoable change.
+TEST_F(WorldTrackingTest, ATextBoxOnTheWindowTakesATypedValue) {
+  auto made = std::make_unique<TInput>();
+  made->Initialize();
+  made->SetIdentifier(71);
+  TInput& box = *made;
+  world_->AdoptObject(std::move(made));
+  box.SetKind(TInputKind::kTextBox);
+  box.MoveBy(MacPoint(20, 20));
+  box.SetMinMax(0.0, 1.0);
+  box.SetValue(0.25, false, false);
+  view_->InvalidateForeground();
+  Pump();
+  const MacRect field = box.GetValueTextRect();
+  const MacPoint inside(static_cast<int16_t>((field.left + field.right) / 2),
+                        static_cast<int16_t>((field.top + field.bottom) / 2));
+  const HWND view = view_->GetWindowHandle();
+  POINT screen{inside.h, inside.v};
+  ClientToScreen(view, &screen);
+  RunLoop({[=] {
+             InjectMouseMove(screen);
+             InjectMouseButton(MouseButton::kLeft, true, screen);
+             InjectMouseButton(MouseButton::kLeft, false, screen);
+           },
+           [] {}});
+  ASSERT_NE(box.GetTextEdit(), nullptr);
+  EXPECT_EQ(GetFocus(), box.GetTextEdit()->GetSafeHwnd());
+
+  RunLoop({[] { InjectKeyStroke('5'); }, [] { InjectKeyStroke(VK_RETURN); }, [] {}});
+  EXPECT_EQ(box.GetValue(), 1.0);
+  EXPECT_EQ(box.GetTextEdit()->GetText(), box.FormatValueText().AsCString());
+  RunLoop({[] { InjectKeyStroke(VK_TAB); }, [] {}});
+  EXPECT_EQ(box.GetTextEdit(), nullptr);
+
+  // The event loop performed the queued change: it is the last command.
+  EXPECT_FALSE(app_->Commands().PerformNextQueued());
+  app_->Commands().UndoOrRedoLast();
+  EXPECT_EQ(box.GetValue(), 0.25);
+}
+
+}  // namespace
+
+namespace {
+
+// An action button on the window performs its menu command through the program when pressed:
+// a Step Forward button steps the world on.
+TEST_F(WorldTrackingTest, AnActionButtonOnTheWindowPerformsItsCommand) {
+  class Host : public TProgramActionHost {
+   public:
+    using TProgramActionHost::TProgramActionHost;
+    TCommandCore* MakeMenuCommand(int16_t command) override {
+      TCommandCore* made = TProgramActionHost::MakeMenuCommand(command);
+      asked.push_back(command);
+      if (made != nullptr) ++made_;
+      return made;
+    }
+    std::vector<int16_t> asked;
+    int made_ = 0;
+  } host(*app_);
+  TActionButton::SetHost(&host);
+  auto made = std::make_unique<TActionButton>();
+  made->Initialize();
+  made->SetIdentifier(72);
+  TActionButton& button = *made;
+  world_->AdoptObject(std::move(made));
+  button.MoveBy(MacPoint(20, 20));
+  button.SetSize(MacPoint(90, 30));
+  button.SetCommand(1101);
+  const auto start = world_->CurrentFrame();
+  view_->InvalidateForeground();
+  Pump();
+  const MacRect face = button.GetFaceRect();
+  POINT screen{(face.left + face.right) / 2, (face.top + face.bottom) / 2};
+  ClientToScreen(view_->GetWindowHandle(), &screen);
+  RunLoop({[=] {
+             InjectMouseMove(screen);
+             InjectMouseButton(MouseButton::kLeft, true, screen);
+             InjectMouseButton(MouseButton::kLeft, false, screen);
+           },
+           [] {}, [] {}});
+  EXPECT_FALSE(button.IsPressed());
+  ASSERT_FALSE(host.asked.empty());
+  EXPECT_EQ(host.asked[0], 1101);
+  EXPECT_EQ(host.made_, 1);
+  EXPECT_GT(world_->CurrentFrame(), start);  // the world stepped on
+  TActionButton::SetHost(nullptr);
 }
 
 }  // namespace

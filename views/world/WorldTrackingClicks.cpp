@@ -223,7 +223,9 @@ TCommandCore* TWorldClickDispatch::ClickDispatch(const MacPoint& point, TMouseEv
   const std::vector<TLink*> objects = world_.Objects();
   for (auto it = objects.rbegin(); it != objects.rend(); ++it) {
     auto* gadget = dynamic_cast<TWindowGadget*>(*it);
-    if (gadget == nullptr || !gadget->HitsWindowControl(point)) continue;
+    if (gadget == nullptr) continue;
+    if (gadget->BeginWindowTextEdit(point, view_.GetMFCWindow())) return nullptr;
+    if (!gadget->HitsWindowControl(point)) continue;
     auto redraw = [this] { view_.InvalidateForeground(); };
     return HandOutMade(std::make_unique<TGadgetPressTracker>(*gadget, &trackerView_, redraw),
                        RecordOf(point, event));

@@ -1,0 +1,124 @@
+#pragma once
+// A metafile picture on the world window: pasted from the clipboard or a picture resource. It
+// may be carried by a body instead of being drawn in its own frame, and a run may show and hide
+// it by a recorded value (shown while the value is positive). Documents keep the picture both
+// as metafile data and as a Macintosh picture, so that either platform can read it.
+//
+//   TGadget (398) > TPictGadgetBase (399) > TPictGadget (525)
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "core/port/Picture.h"
+#include "inout/gadgets/Gadget.h"
+
+inline constexpr uint32_t kPictGadgetTag = MakeTag("picg");
+// Attachment and visibility; size; the picture (metafile form, then Macintosh form); an older
+// metafile form, read only.
+inline constexpr int16_t kBlockPictAttachment = 5240;
+inline constexpr int16_t kBlockPictSize = 5243;
+inline constexpr int16_t kBlockPicture = 10013;
+inline constexpr int16_t kBlockOldMetafile = 10021;
+// Class of the bodies a picture may be attached to.
+inline constexpr int16_t kBodyClass = 523;
+
+// Turns a stored Macintosh picture into a metafile picture; installed by the application.
+using TPictureConverter = std::function<std::optional<METAFILEPICT>(const std::vector<uint8_t>&)>;
+
+class TPictGadgetBase : public TGadget {
+  DECLARE_CLASS_ID(399, TGadget)
+
+ public:
+  TPictGadgetBase() = default;
+  ~TPictGadgetBase() override;
+  void Initialize() override;
+
+  void DisposePicture();
+  // Takes ownership of the picture (null: none) and sizes the gadget to it.
+  virtual void SetPicture(PictureRec* picture);
+  virtual PictureRec* GetPicture() { return picture_; }
+  void RestoreDefaultSize();
+
+  // Attaching: flag set attaches a different body; flag clear detaches the attached one.
+  virtual void AttachTo(TLink* body, bool flag);
+  TLink* GetAttachedBody() const { return attached_; }
+  void ObjectRemoved(TLink* object) override;
+
+  // Visibility during a run.
+  void SetFormulaInUse(bool on) { formulaInUse_ = on; }
+  bool IsFormulaInUse() const { return formulaInUse_; }
+  bool IsVisible() const { return visible_; }
+  // The recorded value of the visibility quantity at the frame now shown.
+  void ShowRecordedVisibility(double value);
+  bool IsDisplayed() const;
+
+  void DrawContents(const MacRect& area) override;
+  uint16_t GetFlagProperty(uint32_t tag, uint16_t& value, void* extra) override;
+
+  // Filing.
+  uint16_t CanReadBlock(int16_t code) override;
+  uint16_t ReadBlockContents(int16_t code, TObjectReader& reader) override;
+  void ResolveReference(TObjectReader& reader, int16_t code, uint16_t kind,
+                        TLink* object) override;
+  void WriteBlockContents(int16_t code, TObjectWriter& writer) override;
+  void WriteFields(TObjectWriter& writer) override;
+
+ protected:
+  // Replaces the picture without resizing the gadget (a picture decoded after reading).
+  void StorePicture(PictureRec* picture) {
+    DisposePicture();
+    picture_ = picture;
+  }
+
+ private:
+  PictureRec* picture_ = nullptr;
+  TLink* attached_ = nullptr;
+  double attachmentValue_ = 1.0;
+  bool formulaInUse_ = false;
+  bool visible_ = true;
+};
+
+class TPictGadget : public TPictGadgetBase {
+  DECLARE_CLASS_ID(525, TPictGadgetBase)
+
+ public:
+  // The bytes of an empty Macintosh picture: size 10, frame (0, 10, 0, 10), big-endian.
+  static const std::vector<uint8_t>& EmptyMacPicture();
+  static void SetPictureConverter(TPictureConverter converter);
+
+  TPictGadget() = default;
+  ~TPictGadget() override;
+  void Initialize() override;
+
+  void SetPicture(PictureRec* picture) override;
+  PictureRec* GetPicture() override;
+  // Keeps the contents of a picture block read from a document; decoded when first needed.
+  void TakeStoredPicture(int16_t code, std::vector<uint8_t> bytes);
+  // Decodes what was read, once.
+  void DecodeReadPicture();
+  const std::vector<uint8_t>& GetMacPicture() const { return macPicture_; }
+
+  uint16_t CanReadBlock(int16_t code) override;
+  uint16_t ReadBlockContents(int16_t code, TObjectReader& reader) override;
+  void WriteBlockContents(int16_t code, TObjectWriter& writer) override;
+  void WriteFields(TObjectWriter& writer) override;
+  void WriteClassTag(TObjectWriter& writer) override;
+
+ private:
+  // The metafile form: mapping mode, x and y extents and 0 (16 bits each, host order), then the
+  // metafile bits. Empty when there is no picture or its metafile has no bits.
+  std::vector<uint8_t> MetafileForm();
+  // The picture of a metafile form; null when it is shorter than its header or its bits are
+  // no metafile.
+  static PictureRec* PictureOfMetafileForm(const std::vector<uint8_t>& form);
+
+  std::optional<std::vector<uint8_t>> old_;     // a block 10021
+  std::optional<std::vector<uint8_t>> first_;   // the first block 10013
+  std::optional<std::vector<uint8_t>> second_;  // the second block 10013
+  std::vector<uint8_t> macPicture_;             // kept for writing
+  bool writingSecond_ = false;
+};
+
+void RegisterPictGadgetClass();
