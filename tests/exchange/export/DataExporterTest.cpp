@@ -129,9 +129,9 @@ class DataExporterTest : public ::testing::Test {
   }
 
   void Export(TDataExporter& exporter, const std::string& name, int32_t start, int32_t stop) {
-    TExportFileSpec spec;
-    spec.name.Assign((folder + "/" + name).c_str());
-    exporter.Init(kCmdExportMeterData, world.get(), &view, &handler, type, spec,
+    TExportFileSpec target;
+    target.name.Assign((folder + "/" + name).c_str());
+    exporter.Init(kCmdExportMeterData, world.get(), &view, &handler, type, target,
                   TExportNameSpec(), false, start, stop);
     exporter.Perform();
   }

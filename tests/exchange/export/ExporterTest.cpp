@@ -118,9 +118,9 @@ class ExporterTest : public ::testing::Test {
             int32_t firstFile = 0) {
     type->SetIntProperty(MakeTag("xpSF"), step);
     type->SetIntProperty(MakeTag("xpsF"), firstFile);
-    TExportFileSpec spec;
-    spec.name.Assign((folder + "/" + name).c_str());
-    exporter.Init(kCmdExportDxfFrames, world.get(), &view, &handler, type, spec,
+    TExportFileSpec target;
+    target.name.Assign((folder + "/" + name).c_str());
+    exporter.Init(kCmdExportDxfFrames, world.get(), &view, &handler, type, target,
                   TExportNameSpec(), false, start, stop);
   }
   std::string Path(const char* name) const { return folder + "/" + name; }
@@ -271,10 +271,10 @@ TEST_F(ExporterTest, FailedExportLeavesNoIncompleteFile) {
 
 TEST_F(ExporterTest, MissingPartsFailWithOutOfMemory) {
   TTextExporter exporter;
-  TExportFileSpec spec;
-  spec.name.Assign(Path("x.txt").c_str());
+  TExportFileSpec target;
+  target.name.Assign(Path("x.txt").c_str());
   try {
-    exporter.Init(kCmdExportDxfFrames, world.get(), &view, &handler, nullptr, spec,
+    exporter.Init(kCmdExportDxfFrames, world.get(), &view, &handler, nullptr, target,
                   TExportNameSpec(), false, 0, 1);
     ADD_FAILURE() << "no failure";
   } catch (const QVException& failure) {

@@ -94,9 +94,9 @@ class VideoMovieMakerTest : public ::testing::Test {
   }
 
   void Export(TVideoMovieMaker& maker, int32_t start, int32_t stop) {
-    TExportFileSpec spec;
-    spec.name.Assign(Movie().c_str());
-    maker.Init(kCmdExportVideo, world.get(), &view, &handler, type, spec, TExportNameSpec(),
+    TExportFileSpec target;
+    target.name.Assign(Movie().c_str());
+    maker.Init(kCmdExportVideo, world.get(), &view, &handler, type, target, TExportNameSpec(),
                false, start, stop);
     maker.Perform();
   }
