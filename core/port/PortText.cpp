@@ -404,3 +404,21 @@ void ExportFonts(Str255& name) {
       result == std::string_view(face.Chars(), static_cast<size_t>(face.Length()));
   name.Assign(isDefault ? "A" : result.c_str());
 }
+
+FontSpec FontOfStyleResource(uint32_t type, int16_t id) {
+  FontSpec font = DefaultFont();
+  if (font.size <= 0) font.size = GetDefaultFontSize();
+  Handle resource = GetResourceHandle(type, id);
+  if (!resource) return font;
+  const uint32_t length = GetHandleByteSize(resource);
+  const auto* bytes = reinterpret_cast<const uint8_t*>(HandleData(resource));
+  if (length > 2) {
+    const auto size = static_cast<int16_t>(bytes[0] | (bytes[1] << 8));
+    const auto* face = reinterpret_cast<const char*>(bytes + 2);
+    const size_t faceLength = strnlen(face, length - 2);
+    if (faceLength > 0 && faceLength < length - 2 && size > 0)
+      font = FontSpec{FontNumberFromName(Str255(std::string(face, faceLength).c_str())), 0, size};
+  }
+  ReleaseResourceHandle(resource);
+  return font;
+}

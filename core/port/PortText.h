@@ -112,6 +112,9 @@ FontSpec& BigFont();
 int16_t GetDefaultFontSize();
 // Forgets the loaded default size (the next GetDefaultFontSize loads it again).
 void ResetDefaultFontSize();
+// The font of a text-style resource (a 16-bit size in host order, then the face name), else the
+// default font; a setting that does not fit its resource is not used.
+FontSpec FontOfStyleResource(uint32_t type, int16_t id);
 
 // Document font names through the "ImportFonts" and "ExportFonts" sections.
 void ImportFonts(Str255& name);

@@ -2,6 +2,7 @@
 
 #include "platform/win32/Dialog.h"
 #include "platform/win32/ResourceText.h"
+#include "platform/win32/WindowMessages.h"
 
 namespace {
 
@@ -132,4 +133,32 @@ std::optional<DialogTemplate> ReadDialogTemplate(const uint8_t* bytes, uint32_t 
     dialog.items.push_back(std::move(*item));
   }
   return dialog;
+}
+
+void TemplateWriter::Word(uint16_t value) {
+  bytes.push_back(static_cast<uint8_t>(value));
+  bytes.push_back(static_cast<uint8_t>(value >> 8));
+}
+
+void TemplateWriter::Long(uint32_t value) {
+  Word(static_cast<uint16_t>(value));
+  Word(static_cast<uint16_t>(value >> 16));
+}
+
+void TemplateWriter::Text(const std::string& text) {
+  for (char c : text) Word(static_cast<uint8_t>(c));
+  Word(0);
+}
+
+void TemplateWriter::Item(uint32_t style, uint16_t id, uint16_t classOrdinal, const std::string& text,
+                          int16_t x, int16_t y, int16_t cx, int16_t cy) {
+  while (bytes.size() % 4 != 0) bytes.push_back(0);
+  Long(style | WS_CHILD | WS_VISIBLE);
+  Long(0);
+  for (int16_t value : {x, y, cx, cy}) Word(static_cast<uint16_t>(value));
+  Word(id);
+  Word(0xFFFF);
+  Word(classOrdinal);
+  Text(text);
+  Word(0);
 }

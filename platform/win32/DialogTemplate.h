@@ -1,6 +1,7 @@
 #pragma once
 // Reading a dialog template (DIALOG resources as the resource compiler stores them): every count
-// and text is checked against the template's size. Not for code outside the layer.
+// and text is checked against the template's size; and writing one, for the layer's own dialogs
+// that are laid out in code. Not for code outside the layer.
 
 #include <cstdint>
 #include <optional>
@@ -38,3 +39,21 @@ struct DialogTemplate {
 
 // Null when the template is malformed or cut short.
 std::optional<DialogTemplate> ReadDialogTemplate(const uint8_t* bytes, uint32_t size);
+
+// Class ordinals of a template's items.
+inline constexpr uint16_t kTemplateButtonClass = 0x80;
+inline constexpr uint16_t kTemplateEditClass = 0x81;
+inline constexpr uint16_t kTemplateStaticClass = 0x82;
+
+// A template in the layout of a DIALOG resource, written field by field.
+class TemplateWriter {
+ public:
+  void Word(uint16_t value);
+  void Long(uint32_t value);
+  // A text as 16-bit characters with its terminating zero.
+  void Text(const std::string& text);
+  // One item, aligned to 4 bytes: a visible child of the class ordinal.
+  void Item(uint32_t style, uint16_t id, uint16_t classOrdinal, const std::string& text, int16_t x,
+            int16_t y, int16_t cx, int16_t cy);
+  std::vector<uint8_t> bytes;
+};

@@ -12,50 +12,21 @@
 #include "platform/win32/Input.h"
 #include "platform/win32/Message.h"
 #include "platform/win32/MessageBox.h"
+#include "platform/win32/DialogTemplate.h"
 #include "platform/win32/Window.h"
 #include "platform/win32/WindowMessages.h"
 
 namespace {
 
-constexpr uint16_t kButtonClass = 0x80;
-constexpr uint16_t kEditClass = 0x81;
-constexpr uint16_t kStaticClass = 0x82;
+constexpr uint16_t kButtonClass = kTemplateButtonClass;
+constexpr uint16_t kEditClass = kTemplateEditClass;
+constexpr uint16_t kStaticClass = kTemplateStaticClass;
 constexpr uint16_t kNoIdentifier = 0xFFFF;
 
 HWND& DialogWindow() {
   static HWND window = nullptr;
   return window;
 }
-
-// The dialog's template, in the layout of a DIALOG resource.
-class TemplateWriter {
- public:
-  void Word(uint16_t value) {
-    bytes.push_back(static_cast<uint8_t>(value));
-    bytes.push_back(static_cast<uint8_t>(value >> 8));
-  }
-  void Long(uint32_t value) {
-    Word(static_cast<uint16_t>(value));
-    Word(static_cast<uint16_t>(value >> 16));
-  }
-  void Text(const std::string& text) {
-    for (char c : text) Word(static_cast<uint8_t>(c));
-    Word(0);
-  }
-  void Item(uint32_t style, uint16_t id, uint16_t classOrdinal, const std::string& text, int16_t x,
-            int16_t y, int16_t cx, int16_t cy) {
-    while (bytes.size() % 4 != 0) bytes.push_back(0);
-    Long(style | WS_CHILD | WS_VISIBLE);
-    Long(0);
-    for (int16_t value : {x, y, cx, cy}) Word(static_cast<uint16_t>(value));
-    Word(id);
-    Word(0xFFFF);
-    Word(classOrdinal);
-    Text(text);
-    Word(0);
-  }
-  std::vector<uint8_t> bytes;
-};
 
 std::vector<uint8_t> PrintTemplate() {
   TemplateWriter w;

@@ -46,25 +46,8 @@ constexpr TCellField kCellFields[] = {{body_tags::kTagPosX, body_tags::kDimLengt
                                       {body_tags::kTagPosRot, body_tags::kDimAngle, kLabelAngle}};
 constexpr int16_t kFieldCells = 3;
 
-// The bar's text style: the "info" setting (a 16-bit size in host order, then the face name),
-// else the default font; a setting that does not fit its resource is not used.
-FontSpec InfoFont() {
-  FontSpec font = DefaultFont();
-  if (font.size <= 0) font.size = GetDefaultFontSize();
-  Handle resource = GetResourceHandle(MakeTag("info"), kTextStyleResource);
-  if (!resource) return font;
-  const uint32_t length = GetHandleByteSize(resource);
-  const auto* bytes = reinterpret_cast<const uint8_t*>(HandleData(resource));
-  if (length > 2) {
-    const auto size = static_cast<int16_t>(bytes[0] | (bytes[1] << 8));
-    const auto* face = reinterpret_cast<const char*>(bytes + 2);
-    const size_t faceLength = strnlen(face, length - 2);
-    if (faceLength > 0 && faceLength < length - 2 && size > 0)
-      font = FontSpec{FontNumberFromName(Str255(std::string(face, faceLength).c_str())), 0, size};
-  }
-  ReleaseResourceHandle(resource);
-  return font;
-}
+// The bar's text style, from its "info" setting.
+FontSpec InfoFont() { return FontOfStyleResource(MakeTag("info"), kTextStyleResource); }
 
 std::string Text(const Str255& text) {
   return std::string(text.Chars(), static_cast<size_t>(text.Length()));

@@ -33,25 +33,8 @@ constexpr int16_t kShadeGrey = 1;
 constexpr int16_t kShadeLight = 3;
 constexpr int16_t kShadeWhite = 5;
 
-// The tape's text style: the 'inft' setting (a 16-bit size in host order, then the face name),
-// else the default font. A setting that does not fit its resource is not used.
-FontSpec IndicatorFont() {
-  FontSpec font = DefaultFont();
-  if (font.size <= 0) font.size = GetDefaultFontSize();
-  Handle resource = GetResourceHandle(MakeTag("inft"), kTextStyleResource);
-  if (!resource) return font;
-  const uint32_t length = GetHandleByteSize(resource);
-  const auto* bytes = reinterpret_cast<const uint8_t*>(HandleData(resource));
-  if (length > 2) {
-    const auto size = static_cast<int16_t>(bytes[0] | (bytes[1] << 8));
-    const auto* face = reinterpret_cast<const char*>(bytes + 2);
-    const size_t faceLength = strnlen(face, length - 2);
-    if (faceLength > 0 && faceLength < length - 2 && size > 0)
-      font = FontSpec{FontNumberFromName(Str255(std::string(face, faceLength).c_str())), 0, size};
-  }
-  ReleaseResourceHandle(resource);
-  return font;
-}
+// The tape's text style, from its "inft" setting.
+FontSpec IndicatorFont() { return FontOfStyleResource(MakeTag("inft"), kTextStyleResource); }
 
 bool Contains(const MacRect& rect, const MacPoint& point) {
   return point.h >= rect.left && point.h < rect.right && point.v >= rect.top &&
