@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "app/frames/MainFrame.h"
 #include "core/Failure.h"
 #include "core/Keys.h"
 #include "model/command/CommandHandler.h"
@@ -111,6 +112,12 @@ void TProgramScripting::OpenDocument(const FSSpec& file) {
 // The program has no floating property, appearance or geometry windows yet.
 bool TProgramScripting::FloatingWindowVisible(int16_t) { return false; }
 void TProgramScripting::FloatingWindowCommand(int16_t) {}
+
+bool TProgramScripting::ToolBarsVisible() const {
+  auto* frame = dynamic_cast<CMainFrame*>(CWnd::FromHandlePermanent(mainFrame_));
+  return frame != nullptr && frame->MainToolBar().m_hWnd != nullptr &&
+         frame->MainToolBar().IsWindowVisible();
+}
 
 void TProgramScripting::ShowScriptMessage(int32_t, const char* text) {
   if (mainFrame_ != nullptr) {

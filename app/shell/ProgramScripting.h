@@ -56,6 +56,7 @@ class TProgramScripting : public TScriptApplication {
   void NewDocument() override;
   void OpenDocument(const FSSpec& file) override;
   bool FloatingWindowVisible(int16_t showCommand) override;
+  bool ToolBarsVisible() const override;
   void FloatingWindowCommand(int16_t command) override;
   void ShowScriptMessage(int32_t kind, const char* text) override;
   void ScriptObjectGone() override { scriptObject_ = nullptr; }

@@ -67,6 +67,7 @@ constexpr TemplateKind kConstraintKinds[] = {
     {"motor", 2513},        {"pulley", 2514},           {"gear", 2552}};
 constexpr int16_t kCurvedSlotTemplate = 2546;
 constexpr int16_t kMeterTemplate = 5000;
+constexpr int16_t kInputTemplate = 5360;
 
 // The text with its ASCII letters in lower case.
 std::string Lowered(const char* text) {
@@ -605,6 +606,13 @@ APIResult TAPIDocument::NewPoint(const Str31& kind, TAPIDispatcher** point) {
   if (CheckedDocument(context) == nullptr) return context.Result();
   const int16_t resource = TemplateOf(kPointKinds, kind);
   if (resource != 0) NewFromTemplate(resource, point);
+  return context.Result();
+}
+
+APIResult TAPIDocument::NewInput(TAPIDispatcher** input) {
+  TAPICallContext context(this, "");
+  *input = nullptr;
+  if (CheckedDocument(context) != nullptr) NewFromTemplate(kInputTemplate, input);
   return context.Result();
 }
 

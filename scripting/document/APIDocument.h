@@ -144,6 +144,7 @@ class TAPIDocument : public TAPIDispatcher {
   // "anchor", "squarepoint", "point" in any case; others give nothing.
   APIResult NewPoint(const Str31& kind, TAPIDispatcher** point);
   // A new meter from its template.
+  APIResult NewInput(TAPIDispatcher** input);
   APIResult NewOutput(TAPIDispatcher** output);
   // The first object of the list with the identifier, or whose name equals the name in ASCII
   // case.

@@ -8,7 +8,9 @@
 #include "scripting/document/DocumentEntries.h"
 #include "scripting/document/DocumentSettingsEntries.h"
 #include "core/MenuSetup.h"
+#include "scripting/host/Application.h"
 #include "scripting/host/CallFrame.h"
+#include "scripting/host/ScriptApplication.h"
 #include "scripting/objects/ObjectEntries.h"
 
 namespace {
@@ -31,16 +33,6 @@ constexpr const char* kSelectableClasses[] = {kPointClass, kBodyClass, kConstrai
 
 // Whether the call passes the argument at the frame index.
 bool Passed(int32_t highest, int32_t index) { return highest >= index; }
-
-// A member the program cannot serve yet: its window, view or command is not there. The call
-// fails visibly (900) instead of pretending to have worked.
-void NotAvailable(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame*, uint16_t) {
-  TAPIDocument* document = Doc(r);
-  TAPICallContext context(document, "");
-  if (!context.Failed() && document->Document() == nullptr) context.Fail(kAPINoTarget);
-  if (!context.Failed()) context.Fail(kAPICallFailed);
-  CheckAPIResult(context.Result());
-}
 
 // ---- The document and windows ----
 
@@ -68,6 +60,17 @@ void SetShowToolPalette(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFra
   // Showing the tool bars from a script only has the menus set up again.
   if (!context.Failed()) InvalidateMenuSetup();
   CheckAPIResult(context.Result());
+}
+
+// True only while every tool bar shows.
+void GetShowToolPalette(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame, uint16_t) {
+  TAPIDocument* document = Doc(r);
+  TAPICallContext context(document, "");
+  if (!context.Failed() && document->Document() == nullptr) context.Fail(kAPINoTarget);
+  TScriptApplication* application = ScriptApplication();
+  const bool shown = !context.Failed() && application != nullptr && application->ToolBarsVisible();
+  CheckAPIResult(context.Result());
+  ReturnBooleanValue(frame, 0, shown);
 }
 
 void EraseMeterValues(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame*, uint16_t) {
@@ -216,6 +219,12 @@ void NewConstraint(TAPIDispatcher* r, ScriptRunContext* call, int32_t, ScriptFra
   ReturnObjectValue(frame, 0, constraint);
 }
 
+void NewInput(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame, uint16_t) {
+  TAPIDispatcher* input = nullptr;
+  CheckAPIResult(Doc(r)->NewInput(&input));
+  ReturnObjectValue(frame, 0, input);
+}
+
 void NewOutput(TAPIDispatcher* r, ScriptRunContext*, int32_t, ScriptFrame* frame, uint16_t) {
   TAPIDispatcher* output = nullptr;
   CheckAPIResult(Doc(r)->NewOutput(&output));
@@ -320,7 +329,7 @@ void DescribeDocumentMembers(ScriptBuilder* b) {
          &GetDocumentBoolean<&TAPIDocument::GetShowXYAxes>);
   Switch(b, "ShowCoordinates", 21, 22, &SetDocumentSwitch<TAPIDocument::WorldSwitch::kCoordinates>,
          &GetDocumentSwitch<TAPIDocument::WorldSwitch::kCoordinates>);
-  Switch(b, "ShowToolPalette", 23, 24, &SetShowToolPalette, &NotAvailable);
+  Switch(b, "ShowToolPalette", 23, 24, &SetShowToolPalette, &GetShowToolPalette);
   Switch(b, "ShowHelpRibbon", 25, 26, &SetDocumentSwitch<TAPIDocument::WorldSwitch::kHelpRibbon>,
          &GetDocumentSwitch<TAPIDocument::WorldSwitch::kHelpRibbon>);
   Switch(b, "ShowScrollBars", 27, 28, &SetDocumentSwitch<TAPIDocument::WorldSwitch::kScrollBars>,
@@ -375,7 +384,7 @@ void DescribeDocumentMembers(ScriptBuilder* b) {
   Function(b, "NewPoint", 9, kScriptObject, kPointClass, 1, 1, {{kScriptString}}, &NewPoint);
   Function(b, "NewConstraint", 10, kScriptObject, kConstraintClass, 1, 1, {{kScriptString}},
            &NewConstraint);
-  Function(b, "NewInput", 11, kScriptObject, kInputClass, 0, 0, {}, &NotAvailable);
+  Function(b, "NewInput", 11, kScriptObject, kInputClass, 0, 0, {}, &NewInput);
   Function(b, "NewOutput", 12, kScriptObject, kOutputClass, 0, 0, {}, &NewOutput);
   Lookup(b, "Object", 161, 162, kObjectClass);
   Lookup(b, "Body", 13, 14, kBodyClass);

@@ -38,6 +38,8 @@ class TScriptApplication {
   virtual void ShowScriptMessage(int32_t kind, const char* text) = 0;
   // The application's script object is gone.
   virtual void ScriptObjectGone() {}
+  // Whether every tool bar of the main window is shown (false when some or all are hidden).
+  virtual bool ToolBarsVisible() const { return false; }
   // Closes the document's window and the document, as the window's Close command does; false
   // when the document has no window to close.
   virtual bool CloseDocument(TQVDoc& document) { (void)document; return false; }

@@ -17,6 +17,7 @@
 #include "bodies/Shapes.h"
 #include "bodies/points/Point.h"
 #include "constraints/Pin.h"
+#include "inout/inputs/Input.h"
 #include "inout/meters/Output.h"
 #include "model/world/QVDoc.h"
 #include "model/world/RunCommand.h"
@@ -153,6 +154,17 @@ TEST_F(DocumentScriptObject, NewMetersComeFromTheirTemplateIntoTheOutputsAndCoun
   EXPECT_EQ(CountOf(TWorldList::kOutputs), 2);
   EXPECT_EQ(Lookup(TWorldList::kOutputs, meter->GetIdentifier()), first);
   EXPECT_EQ(document_->GetChangeCount(), changes + 2);
+}
+
+TEST_F(DocumentScriptObject, ANewInputComesFromItsTemplateIntoTheInputs) {
+  const int32_t changes = document_->GetChangeCount();
+  TAPIDispatcher* input = nullptr;
+  EXPECT_EQ(object_->NewInput(&input).code, 0);
+  auto* made = dynamic_cast<TInput*>(Target(input));
+  ASSERT_NE(made, nullptr);
+  EXPECT_EQ(CountOf(TWorldList::kInputs), 1);
+  EXPECT_EQ(Lookup(TWorldList::kInputs, made->GetIdentifier()), input);
+  EXPECT_EQ(document_->GetChangeCount(), changes + 1);
 }
 
 TEST_F(DocumentScriptObject, LookupsSearchTheirOwnListAndGiveOneObjectPerWorldObject) {

@@ -87,6 +87,13 @@ void AddSlider(Template& entry) {
   slider.ResizeFromCorner(kCornerBottomRight, MacPoint(128, 20));
 }
 
+void AddInput(Template& entry) {
+  TInput& input = Own<TInput>(entry);
+  input.SetName("Input");
+  input.MoveBy(MacPoint(20, 20));
+  input.ResizeFromCorner(kCornerBottomRight, MacPoint(128, 20));
+}
+
 constexpr double kQuarterTurn = 1.5707963267948966;
 
 std::vector<Template> MakeTemplates() {
@@ -121,6 +128,8 @@ std::vector<Template> MakeTemplates() {
   Joined<TGear>(add(2552, "A gear pair"), {a, b});
   Own<TOutput>(add(5000, "A meter"));
   AddSlider(add(kSliderTemplate, "A slider"));
+  // The input a script's NewInput makes: a slider of its own name.
+  AddInput(add(5360, "An input"));
   return all;
 }
 

@@ -521,7 +521,7 @@ TEST_F(StartupScriptRunTest, TheScriptEditorOpensEditsSavesRunsAndStopsScriptsFr
 TEST_F(StartupScriptRunTest, AScriptSwitchesTheDocumentWindowsFurnitureAsTheMenuDoes) {
   WriteStartupScript(
       "Sub Main()\r\n  Dim d As YBDocument\r\n  Set d = YB.ActiveDocument\r\n"
-      "  Print d.ShowRulers; d.ShowTapeControl; d.ShowCoordinates\r\n"
+      "  Print d.ShowRulers; d.ShowTapeControl; d.ShowCoordinates; d.ShowToolPalette\r\n"
       "  d.ShowRulers = True\r\n  d.ShowRulers = True\r\n  d.ShowTapeControl = True\r\n"
       "  d.ShowCoordinates = True\r\n  d.ShowScrollBars = False\r\n"
       "  Print d.ShowRulers; d.ShowTapeControl; d.ShowCoordinates; d.ShowScrollBars\r\n"
@@ -556,7 +556,7 @@ TEST_F(StartupScriptRunTest, AScriptSwitchesTheDocumentWindowsFurnitureAsTheMenu
   }
   output.Stop();
   EXPECT_EQ(code, 0);
-  EXPECT_EQ(output.Text(), "FalseFalseFalse\nTrueTrueTrueFalse\n");
+  EXPECT_EQ(output.Text(), "FalseFalseFalseTrue\nTrueTrueTrueFalse\n");
   EXPECT_TRUE(rulers);
   EXPECT_TRUE(tape);
   EXPECT_TRUE(coordinates);

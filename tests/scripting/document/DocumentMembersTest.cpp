@@ -44,7 +44,7 @@ TEST_F(DocumentMembers, FailuresReachTheScriptWithTheirNumbers) {
                              Caught("d.ExportDXF \"/tmp/never-written.dxf\", True") +
                              Caught("d.ImportDXF \"/tmp/drawing.dxf\"") +
                              Caught("Print d.ShowToolPalette") + Caught("d.Save"))),
-            "904\nTrue\n0\n908\n908\n900\n900\n900\n");
+            "904\nTrue\n0\n908\n908\n900\nFalse\n0\n900\n");
 }
 
 TEST_F(DocumentMembers, CollectionsAreMadeOnceAndLookupsFindNothingInAnEmptyWorld) {
