@@ -17,7 +17,9 @@
 #include "platform/win32/Clipboard.h"
 #include "platform/win32/Dc.h"
 #include "platform/win32/FindReplace.h"
+#include "platform/win32/FontDialog.h"
 #include "platform/win32/GdiObjects.h"
+#include "platform/win32/WindowPaint.h"
 #include "platform/win32/Input.h"
 #include "platform/win32/Menu.h"
 #include "platform/win32/Message.h"
@@ -232,6 +234,26 @@ void ApplyFont(const EditorFontSetting& setting) {
   const std::string& profile = GetProfileFile();
   if (!profile.empty())
     WritePrivateProfileString(kSettingsSection, kFontKey, FormatFontSetting(setting).c_str(), profile);
+}
+
+void ChooseFont(HWND owner) {
+  // Screen fonts, starting from the description, ANSI and fixed pitch only.
+  constexpr DWORD kFlags = CF_SCREENFONTS | CF_INITTOLOGFONTSTRUCT | 0x0400 | 0x4000;
+  LOGFONT font;
+  const HFONT current = CurrentFont() != nullptr ? CurrentFont() : static_cast<HFONT>(GetStockObject(SYSTEM_FIXED_FONT));
+  GetObject(current, sizeof font, &font);
+  CHOOSEFONT choose;
+  choose.hwndOwner = owner;
+  choose.lpLogFont = &font;
+  choose.Flags = kFlags;
+  if (!::ChooseFont(&choose)) return;
+  EditorFontSetting setting;
+  setting.face = std::string(font.lfFaceName).substr(0, kMaxFaceName);
+  setting.size = std::clamp(choose.iPointSize / 10, 1, kMaxFontSize);
+  setting.weight = std::clamp(static_cast<int32_t>(font.lfWeight), 0, 1000);
+  setting.italic = font.lfItalic != 0;
+  ApplyFont(setting);
+  if (EditWindow() != nullptr) InvalidateRect(EditWindow(), nullptr, TRUE);
 }
 
 int32_t LookupHelpContext(const char* resourceName, int32_t index) {
@@ -495,6 +517,7 @@ void ScriptShellCommand(HWND window, int32_t command) {
       case 404: EditMessage(WM_CLEAR); break;
       case 405: Edit(kEditIndent); break;
       case 406: Edit(kEditOutdent); break;
+      case 408: ScriptEditor::ChooseFont(window); break;
       case 500: ScriptEditor::ShowFind(); break;
       case 501: FindNextCommand(window); break;
       case 502: ScriptEditor::ShowReplace(); break;

@@ -46,6 +46,9 @@ int32_t FontHeight(int32_t points, int32_t pixelsPerInch);
 void LoadFont();
 // Stores a setting and gives the edit window its font, as the font dialog does on OK.
 void ApplyFont(const EditorFontSetting& setting);
+// The font dialog over the shell window, starting from the editor's font (fixed-pitch faces
+// only); OK applies and stores the chosen font.
+void ChooseFont(HWND owner);
 // The font made from the setting, or null while the fixed font is used.
 HFONT CurrentFont();
 void DeleteFont();

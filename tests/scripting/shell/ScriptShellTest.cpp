@@ -21,6 +21,7 @@
 #include "platform/win32/Menu.h"
 #include "platform/win32/Message.h"
 #include "platform/win32/MessageBox.h"
+#include "platform/win32/FontDialog.h"
 #include "platform/win32/OpenFileDialog.h"
 #include "platform/win32/Profile.h"
 #include "platform/win32/Resource.h"
@@ -306,6 +307,22 @@ TEST_F(ScriptShellTest, ReplaceAllCountsItsChangesOrSaysItFoundNothing) {
 
 TEST_F(ScriptShellTest, AChosenFontIsKeptInTheSettingsAndUsedByTheNextWindow) {
   Perform(5503);
+  // The Font item opens the font dialog; 12 points typed, OK.
+  bool answered = false;
+  SetIdleScript([&] {
+    const HWND dialog = GetFontDialogWindow();
+    if (dialog == nullptr || answered) return Answer();
+    answered = true;
+    SetFocus(GetDlgItem(dialog, kFontSizeEdit));
+    SetWindowText(GetDlgItem(dialog, kFontSizeEdit), "12");
+    InjectKeyStroke(VK_RETURN);
+    return true;
+  });
+  SendMessage(Shell(), WM_COMMAND, 408, 0);
+  EXPECT_TRUE(answered);
+  const std::string chosen = GetPrivateProfileString("Settings", "BSEditFont", "", (folder_ / "yb.ini").string());
+  EXPECT_NE(chosen.find(",12,"), std::string::npos) << chosen;
+  ASSERT_NE(ScriptEditor::CurrentFont(), nullptr);
   ScriptEditor::ApplyFont(EditorFontSetting{"Courier New", 12, 700, false});
   EXPECT_EQ(GetPrivateProfileString("Settings", "BSEditFont", "", (folder_ / "yb.ini").string()),
             "Courier New,12,700,0");
