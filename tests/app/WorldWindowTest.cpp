@@ -122,6 +122,8 @@ class TScriptedDesktop : public WindowPresenter {
 class WorldWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    // The rotating tool's default centre is the program's one; an earlier test's stays otherwise.
+    DefaultRotationCentre() = TVector(0.0, 0.0);
     stream_ = std::tmpfile();
     ASSERT_NE(stream_, nullptr);
     ResetWindowSystem();
