@@ -25,6 +25,7 @@
 #include "core/Resources.h"
 #include "core/FileCalls.h"
 #include "exchange/export/ExportCommand.h"
+#include "inout/inputs/InputEdit.h"
 #include "platform/mfc/CRecentFileList.h"
 #include "platform/win32/OpenFileDialog.h"
 #include "platform/win32/Profile.h"
@@ -274,6 +275,11 @@ void TApp::InstallServices() {
     documents_ = std::make_unique<TDocumentWindows>();
     if (GetDocManager() != nullptr) GetDocManager()->AddDocTemplate(&documents_->Template());
   };
+  // Undo in a value field that has nothing typed yet is the program's Undo.
+  TInputEdit::SetApplicationUndo([] {
+    auto* application = dynamic_cast<TApplicationHandler*>(TCommandHandler::Application());
+    return application != nullptr && application->ChooseMenuItem(TApplicationHandler::kUndoCommand);
+  });
   services.exportFrontWorld = [this](int16_t command) -> TCommandCore* {
     TWorldWindowDocument* const front = FrontWorldDocument();
     if (front == nullptr) return nullptr;

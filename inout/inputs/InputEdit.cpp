@@ -16,25 +16,12 @@ IMPLEMENT_DYNCREATE(TInputEdit, GXTEdit)
 
 namespace {
 
-TEndInputEdit gEndInputEdit = nullptr;
 TInputEdit::TApplicationUndo gApplicationUndo = nullptr;
 constexpr int kMaxText = 255;
 // Characters selected when the edit opens: the whole of any value text.
 constexpr int32_t kOpeningSelection = 127;
 
-void EndThroughHook(TInput& input) {
-  if (gEndInputEdit != nullptr) {
-    gEndInputEdit(input);
-    return;
-  }
-  input.EndTextEdit();
-}
-
 }  // namespace
-
-void SetEndInputEditHook(TEndInputEdit hook) {
-  gEndInputEdit = hook;
-}
 
 void TInputEdit::SetApplicationUndo(TApplicationUndo undo) {
   gApplicationUndo = undo;
@@ -116,7 +103,7 @@ void TInputEdit::TakeReturn() {
 }
 
 void TInputEdit::EndEdit() {
-  if (input_ != nullptr) EndThroughHook(*input_);
+  if (input_ != nullptr) input_->EndTextEdit();
 }
 
 BOOL TInputEdit::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {

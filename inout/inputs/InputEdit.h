@@ -13,11 +13,6 @@ class TInput;
 // Identifier of the edit control within its window.
 inline constexpr int16_t kInputEditControlId = 315;
 
-// Ends the open edit of an input; the world view installs it so that the edit ends through the
-// view. Without one the input ends its own edit.
-using TEndInputEdit = void (*)(TInput& input);
-void SetEndInputEditHook(TEndInputEdit hook);
-
 class TInputEdit : public GXTEdit {
   DECLARE_DYNCREATE(TInputEdit)
 
