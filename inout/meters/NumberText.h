@@ -15,6 +15,7 @@
 #include "core/port/Port.h"
 #include "inout/meters/RangeSet.h"
 #include "model/Formula.h"
+#include "model/ScriptSlot.h"
 
 class TWorldUnitHandler;
 
@@ -87,6 +88,16 @@ class TNumberText : public TRangeSet {
   void AdvancePixel() { previousPixel_ = currentPixel_; }
   bool IsCurrentValid() const { return currentValid_; }
 
+  // The column's script object: made through the scripting layer's maker on the first request
+  // that names a parent, and given up when the column goes.
+  static void SetScriptObjectMaker(const TScriptObjectMaker<TNumberText>& maker) {
+    TScriptSlot<TNumberText>::SetMaker(maker);
+  }
+  CCmdTarget* GetAPIObject(CCmdTarget* parent) { return scriptObject_.Get(*this, parent); }
+  CCmdTarget* KeptAPIObject() const { return scriptObject_.Kept(); }
+  // The script object went first.
+  void ForgetAPIObject() { scriptObject_.Forget(); }
+
  private:
   int16_t PixelOf(double value, int16_t length) const;
 
@@ -109,4 +120,5 @@ class TNumberText : public TRangeSet {
   bool currentValid_ = false;
   int16_t zeroPixel_ = 0;
   bool zeroValid_ = false;
+  TScriptSlot<TNumberText> scriptObject_;
 };

@@ -3,9 +3,10 @@
 #include <cctype>
 #include <string>
 
+#include "inout/inputs/Input.h"
 #include "model/Link.h"
 #include "scripting/host/CallFrame.h"
-#include "scripting/objects/WorldClasses.h"
+#include "scripting/objects/ObjectSupport.h"
 
 IMPLEMENT_DYNAMIC(TAPIInput, TAPILink)
 IMPLEMENT_DYNAMIC(TAPIInputCollection, TAPIWorldCollection)
@@ -21,6 +22,8 @@ constexpr FormatWord kFormats[] = {{MakeTag("  Tx"), "textbox"},
                                    {MakeTag("  Sl"), "slider"},
                                    {MakeTag("  Bt"), "button"},
                                    {MakeTag("  DT"), "table"}};
+
+constexpr uint32_t kValueTag = MakeTag("ipVl");
 
 }  // namespace
 
@@ -38,8 +41,8 @@ const Str31& TAPIInput::GetClassName() const {
   return name;
 }
 
-TLink* TAPIInput::Input(TAPICallContext& context) const {
-  TLink* input = TargetOfClass(kInputClassID);
+TInput* TAPIInput::Input(TAPICallContext& context) const {
+  auto* input = static_cast<TInput*>(TargetOfClass(TInput::kClassID));
   if (input == nullptr) context.Fail(kAPINoTarget);
   return input;
 }
@@ -53,13 +56,19 @@ APIResult TAPIInput::GetTypeName(Str63& name) {
 APIResult TAPIInput::GetNumber(uint32_t tag, double& value) {
   TAPICallContext context(this, "");
   value = 0.0;
-  if (TLink* input = Input(context)) input->GetNumberProperty(tag, value, nullptr);
+  TInput* input = Input(context);
+  if (input == nullptr) return context.Result();
+  if (tag == kValueTag) {
+    value = input->GetValue();
+  } else {
+    input->GetNumberProperty(tag, value, nullptr);
+  }
   return context.Result();
 }
 
 APIResult TAPIInput::SetNumber(uint32_t tag, double value) {
   TAPICallContext context(this, "");
-  if (TLink* input = Input(context)) input->SetNumberProperty(tag, value);
+  if (TInput* input = Input(context)) input->SetNumberProperty(tag, value);
   return context.Result();
 }
 
@@ -67,14 +76,14 @@ APIResult TAPIInput::GetShort(uint32_t tag, int16_t& value) {
   TAPICallContext context(this, "");
   value = 0;
   uint16_t stored = 0;
-  if (TLink* input = Input(context)) input->GetShortProperty(tag, stored, nullptr);
+  if (TInput* input = Input(context)) input->GetShortProperty(tag, stored, nullptr);
   value = static_cast<int16_t>(stored);
   return context.Result();
 }
 
 APIResult TAPIInput::SetShort(uint32_t tag, int16_t value) {
   TAPICallContext context(this, "");
-  if (TLink* input = Input(context)) input->SetShortProperty(tag, static_cast<uint16_t>(value));
+  if (TInput* input = Input(context)) input->SetShortProperty(tag, static_cast<uint16_t>(value));
   return context.Result();
 }
 
@@ -82,25 +91,25 @@ APIResult TAPIInput::GetFlag(uint32_t tag, bool& on) {
   TAPICallContext context(this, "");
   on = false;
   uint16_t value = 0;
-  if (TLink* input = Input(context)) input->GetFlagProperty(tag, value, nullptr);
+  if (TInput* input = Input(context)) input->GetFlagProperty(tag, value, nullptr);
   on = value != 0;
   return context.Result();
 }
 
 APIResult TAPIInput::SetFlag(uint32_t tag, bool on) {
   TAPICallContext context(this, "");
-  if (TLink* input = Input(context)) input->SetFlagProperty(tag, on ? 1 : 0);
+  if (TInput* input = Input(context)) input->SetFlagProperty(tag, on ? 1 : 0);
   return context.Result();
 }
 
 APIResult TAPIInput::GetFormat(Str63& word) {
   TAPICallContext context(this, "");
   word = "undefined";
-  TLink* input = Input(context);
+  TInput* input = Input(context);
   if (input == nullptr) return context.Result();
   for (const FormatWord& format : kFormats) {
-    uint16_t chosen = 0;
-    input->GetFlagProperty(format.tag, chosen, nullptr);
+    int16_t chosen = 0;
+    input->GetChoiceProperty(format.tag, chosen, nullptr);
     if (chosen != 0) {
       word = format.word;
       break;
@@ -111,16 +120,16 @@ APIResult TAPIInput::GetFormat(Str63& word) {
 
 APIResult TAPIInput::SetFormat(const Str255& word) {
   TAPICallContext context(this, "");
-  TLink* input = Input(context);
+  TInput* input = Input(context);
   if (input == nullptr) return context.Result();
   std::string key(word.Chars(), static_cast<size_t>(word.Length()));
   for (char& c : key)
     c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   for (const FormatWord& format : kFormats) {
-    if (key == format.word) {
-      input->SetFlagProperty(format.tag, 1);
-      break;
-    }
+    if (key != format.word) continue;
+    const uint32_t tag = format.tag;
+    ApplyObjectEdit(*input, [tag](TLink& object) { object.SelectChoice(tag); });
+    break;
   }
   return context.Result();
 }
@@ -141,9 +150,9 @@ const Str31& TAPIInputCollection::GetClassName() const {
 }
 
 bool TAPIInputCollection::Holds(const TLink& object) const {
-  return object.IsMemberClass(kInputClassID);
+  return object.IsMemberClass(TInput::kClassID);
 }
 
 TAPIDispatcher* TAPIInputCollection::WrapItem(TObject* element) {
-  return WrapAs(element, kInputClassID, TAPIInput::kTag, true);
+  return WrapAs(element, TInput::kClassID, TAPIInput::kTag, true);
 }

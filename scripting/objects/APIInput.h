@@ -8,6 +8,7 @@
 #include "scripting/objects/APIWorldCollection.h"
 
 class TAPICallContext;
+class TInput;
 
 class TAPIInput : public TAPILink {
   DECLARE_DYNAMIC(TAPIInput)
@@ -30,13 +31,14 @@ class TAPIInput : public TAPILink {
   APIResult SetFlag(uint32_t tag, bool on);
   // "textbox", "slider", "button" or "table"; "undefined" for none of them.
   APIResult GetFormat(Str63& word);
-  // The word in any case; a word that is none of the four changes nothing.
+  // The word in any case, as one undoable step; a word that is none of the four changes
+  // nothing.
   APIResult SetFormat(const Str255& word);
   // Without a data-table reader in the program nothing is read and nothing fails.
   APIResult ReadTable(const Str255& path);
 
  private:
-  TLink* Input(TAPICallContext& context) const;
+  TInput* Input(TAPICallContext& context) const;
 };
 
 class TAPIInputCollection : public TAPIWorldCollection {

@@ -6,10 +6,12 @@
 #include "constraints/Constraint.h"
 #include "constraints/Field.h"
 #include "core/List.h"
+#include "inout/gadgets/Gadget.h"
+#include "inout/inputs/Input.h"
+#include "inout/meters/Output.h"
 #include "model/Link.h"
 #include "model/world/WorldDoc.h"
 #include "scripting/host/CallFrame.h"
-#include "scripting/objects/WorldClasses.h"
 
 IMPLEMENT_DYNAMIC(TAPILink, TAPIDispatcher)
 IMPLEMENT_DYNAMIC(TAPILinkCollection, TAPICollection)
@@ -141,9 +143,9 @@ APIResult TAPILink::GetKind(Str63& kind) {
     kind = "point";
   } else if (IsKindOfSafe(link, TCnstr::kClassID)) {
     kind = "constraint";
-  } else if (IsKindOfSafe(link, kInputClassID)) {
+  } else if (IsKindOfSafe(link, TInput::kClassID)) {
     kind = "input";
-  } else if (IsKindOfSafe(link, kOutputClassID)) {
+  } else if (IsKindOfSafe(link, TOutput::kClassID)) {
     kind = "output";
   } else {
     kind = "undefined";
@@ -154,7 +156,7 @@ APIResult TAPILink::GetKind(Str63& kind) {
 
 APIResult TAPILink::GetFrameValue(uint32_t tag, int16_t& value) {
   TAPICallContext context(this, "");
-  TLink* gadget = TargetOfClass(kGadgetClassID);
+  TLink* gadget = TargetOfClass(TGadget::kClassID);
   if (gadget == nullptr) {
     context.Fail(kAPINoTarget);
     return context.Result();
@@ -168,7 +170,7 @@ APIResult TAPILink::GetFrameValue(uint32_t tag, int16_t& value) {
 
 APIResult TAPILink::SetFrameValue(uint32_t tag, int16_t value) {
   TAPICallContext context(this, "");
-  TLink* gadget = TargetOfClass(kGadgetClassID);
+  TLink* gadget = TargetOfClass(TGadget::kClassID);
   if (gadget == nullptr) {
     context.Fail(kAPINoTarget);
     return context.Result();
@@ -202,7 +204,7 @@ bool TAPILinkCollection::IsScriptVisibleObject(const TObject* object) {
   if (link->IsMemberClass(TPoint::kClassID))
     return !link->IsMemberClass(TCOMPoint::kClassID) &&
            link->GetIdentifier() != kHiddenPointIdentifier;
-  return link->IsMemberClass(kInputClassID) || link->IsMemberClass(kOutputClassID);
+  return link->IsMemberClass(TInput::kClassID) || link->IsMemberClass(TOutput::kClassID);
 }
 
 TAPIDispatcher* TAPILinkCollection::WrapItem(TObject* element) {
@@ -251,9 +253,9 @@ bool IsOfKind(const TObject* object, uint32_t kindTag) {
     case MakeTag("UICn"):
       return IsKindOfSafe(object, TCnstr::kClassID) && !IsKindOfSafe(object, TFieldCnstr::kClassID);
     case MakeTag("inpt"):
-      return IsKindOfSafe(object, kInputClassID);
+      return IsKindOfSafe(object, TInput::kClassID);
     case MakeTag("oupt"):
-      return IsKindOfSafe(object, kOutputClassID);
+      return IsKindOfSafe(object, TOutput::kClassID);
     default:
       return false;
   }

@@ -4,6 +4,9 @@
 #include "bodies/Shapes.h"
 #include "bodies/points/Point.h"
 #include "constraints/Constraint.h"
+#include "inout/inputs/Input.h"
+#include "inout/meters/NumberText.h"
+#include "inout/meters/Output.h"
 #include "model/Formula.h"
 #include "model/Link.h"
 #include "scripting/objects/APIBody.h"
@@ -13,7 +16,6 @@
 #include "scripting/objects/APILink.h"
 #include "scripting/objects/APIOutput.h"
 #include "scripting/objects/APIPoint.h"
-#include "scripting/objects/WorldClasses.h"
 
 namespace {
 
@@ -34,6 +36,14 @@ CCmdTarget* MakeKeptCell(TFormula& quantity, CCmdTarget* parent) {
   return cell;
 }
 
+// A column's script object always hangs below its meter's.
+CCmdTarget* MakeKeptColumn(TNumberText& column, CCmdTarget* parent) {
+  auto* meter = static_cast<TAPIDispatcher*>(parent);
+  auto* made = new TAPIOutputColumn(meter->GetAttachedObject(), &column, meter);
+  made->AddRef();  // the column's reference
+  return made;
+}
+
 }  // namespace
 
 TAPIDispatcher* MakeWorldScriptObject(TLink& object, TAPIDispatcher* parent) {
@@ -46,8 +56,8 @@ TAPIDispatcher* MakeWorldScriptObject(TLink& object, TAPIDispatcher* parent) {
   if (object.IsMemberClass(TMass::kClassID)) return new TAPIBody(log, &object, parent);
   if (object.IsMemberClass(TPoint::kClassID)) return new TAPIPoint(log, &object, parent);
   if (object.IsMemberClass(TCnstr::kClassID)) return new TAPIConstraint(log, &object, parent);
-  if (object.IsMemberClass(kInputClassID)) return new TAPIInput(log, &object, parent);
-  if (object.IsMemberClass(kOutputClassID)) return new TAPIOutput(log, &object, parent);
+  if (object.IsMemberClass(TInput::kClassID)) return new TAPIInput(log, &object, parent);
+  if (object.IsMemberClass(TOutput::kClassID)) return new TAPIOutput(log, &object, parent);
   return new TAPILink(log, &object, parent);
 }
 
@@ -61,4 +71,5 @@ void ReleaseWorldScriptObject(TLink& object) {
 void InstallWorldScriptObjects() {
   TLink::SetScriptObjectMaker({&MakeKeptObject, &ReleaseKeptObject});
   TFormula::SetCellMaker({&MakeKeptCell, &ReleaseKeptObject});
+  TNumberText::SetScriptObjectMaker({&MakeKeptColumn, &ReleaseKeptObject});
 }

@@ -13,6 +13,16 @@ namespace {
 // Script changes carry no menu command of their own.
 constexpr int16_t kScriptCommandNumber = 0;
 
+// Performs an edit given as a function on each target; its targets are recorded whole.
+class TObjectEditOp : public TPropertyOp {
+ public:
+  explicit TObjectEditOp(std::function<void(TLink&)> edit) : edit_(std::move(edit)) {}
+  void ApplyTo(TLink* object) override { edit_(*object); }
+
+ private:
+  std::function<void(TLink&)> edit_;
+};
+
 }  // namespace
 
 TWorldDoc* WorldOfObject(const TLink* object) {
@@ -78,6 +88,18 @@ void ApplyNumberProperty(TLink& object, uint32_t tag, double value) {
   if (world == nullptr) return;
   auto command = std::make_unique<TNumberPropertyOp>();
   command->InitValue(kScriptCommandNumber, world, 1, tag, value);
+  command->AddTarget(&object);
+  PerformAtOnce(std::move(command));
+}
+
+void ApplyObjectEdit(TLink& object, std::function<void(TLink&)> edit) {
+  TWorldDoc* world = WorldOfObject(&object);
+  if (world == nullptr) {
+    edit(object);
+    return;
+  }
+  auto command = std::make_unique<TObjectEditOp>(std::move(edit));
+  command->InitPropertyOp(kScriptCommandNumber, world, 1);
   command->AddTarget(&object);
   PerformAtOnce(std::move(command));
 }

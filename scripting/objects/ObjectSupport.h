@@ -4,6 +4,7 @@
 // performed at once so that each is one undoable step of the document.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 class TCommandCore;
@@ -28,3 +29,6 @@ void ApplyFormulaProperty(TLink& object, uint32_t tag, const TFormula& formula);
 void ApplyTagAction(TLink& object, uint32_t tag);
 // The object's number property of the tag ("hq", "pp" with an index) takes the value.
 void ApplyNumberProperty(TLink& object, uint32_t tag, double value);
+// The edit changes the object in place; the whole object is recorded before and after, so the
+// edit is one undoable step however much of the object it changes.
+void ApplyObjectEdit(TLink& object, std::function<void(TLink&)> edit);

@@ -1,61 +1,60 @@
-// YBInput over a world input: style words, values and options reach the input by tag; the
-// collection of a world's inputs.
+// YBInput over a world input: style words, values, range and options reach the input; a style
+// change is one undoable step; the collection of a world's inputs.
 
 #include <gtest/gtest.h>
 
-#include <map>
-
+#include "inout/inputs/Input.h"
+#include "model/command/CommandCore.h"
 #include "scripting/objects/APIInput.h"
-#include "tests/model/world/WorldTestSupport.h"
 #include "tests/scripting/objects/ObjectScripts.h"
 
 namespace {
 
-// A world input that keeps whatever it is given by tag; one style at a time.
-class TKeepingInput : public world_test::TTestInput {
- public:
-  uint16_t GetFlagProperty(uint32_t tag, uint16_t& value, void*) override {
-    value = flags[tag];
-    return 1;
-  }
-  void SetFlagProperty(uint32_t tag, uint16_t value) override {
-    for (uint32_t style : kStyles)
-      if (tag == style) flags[style] = 0;
-    flags[tag] = value;
-  }
-  uint16_t GetNumberProperty(uint32_t tag, double& value, void*) override {
-    value = numbers[tag];
-    return 1;
-  }
-  void SetNumberProperty(uint32_t tag, const double& value) override { numbers[tag] = value; }
-  uint16_t GetShortProperty(uint32_t tag, uint16_t& value, void*) override {
-    value = shorts[tag];
-    return 1;
-  }
-  void SetShortProperty(uint32_t tag, uint16_t value) override { shorts[tag] = value; }
-
-  static constexpr uint32_t kStyles[] = {MakeTag("  Tx"), MakeTag("  Sl"), MakeTag("  Bt"),
-                                         MakeTag("  DT")};
-  std::map<uint32_t, uint16_t> flags;
-  std::map<uint32_t, double> numbers;
-  std::map<uint32_t, uint16_t> shorts;
-};
-
 using Inputs = ObjectScripts;
 
-TEST_F(Inputs, StyleWordsInAnyCaseChooseTheStyleAndOtherWordsChangeNothing) {
-  TKeepingInput* input = Adopt(std::make_unique<TKeepingInput>());
+TEST_F(Inputs, StyleWordsInAnyCaseChooseTheStyleAsOneUndoableStep) {
+  TInput* input = Adopt(std::make_unique<TInput>());
+  input->SetKind(TInputKind::kTextBox);
   EXPECT_EQ(Run("Dim i As YBInput\nSet i = Objects.Input(1)\nPrint i.Format; i.Kind\n"
-                "i.Format = \"SLIDER\"\nPrint i.Format\ni.Format = \"dial\"\nPrint i.Format\n"
-                "i.Value = 2.5\ni.Snaps = 12\ni.ShowText = True\n"
-                "Print i.Value; i.Snaps; i.ShowText; Objects.Input(1) Is i"),
-            "undefinedinput\nslider\nslider\n2.512TrueTrue\n");
-  EXPECT_EQ(input->flags[MakeTag("  Sl")], 1);
-  EXPECT_EQ(input->numbers[MakeTag("ipVl")], 2.5);
+                "i.Format = \"SLIDER\"\nPrint i.Format\ni.Format = \"dial\"\nPrint i.Format; "
+                "i.Kind; Objects.Input(1) Is i"),
+            "textboxinput\nslider\nsliderinputTrue\n");
+  EXPECT_EQ(input->GetKind(), TInputKind::kSlider);
+  commands_->GetLastCommand()->Undo();
+  EXPECT_EQ(input->GetKind(), TInputKind::kTextBox);
+  commands_->GetLastCommand()->Redo();
+  EXPECT_EQ(input->GetKind(), TInputKind::kSlider);
+}
+
+TEST_F(Inputs, RangeStaysOrderedAndOptionsReachTheInput) {
+  TInput* input = Adopt(std::make_unique<TInput>());
+  input->SetMinMax(0.0, 5.0);
+  EXPECT_EQ(Run("Dim i As YBInput\nSet i = Objects.Input(1)\ni.Min = 10\nPrint i.Min; i.Max\n"
+                "i.Momentary = False\ni.Value = 7.5\ni.ShowText = True\n"
+                "Print i.Value; i.ShowText; i.Momentary\n"
+                "i.DataColumn = 3\ni.TimeColumn = 0\nPrint i.DataColumn; i.TimeColumn"),
+            "510\n7.5TrueFalse\n30\n");
+  double minimum = 0.0;
+  double maximum = 0.0;
+  input->GetMinMax(minimum, maximum);
+  EXPECT_EQ(minimum, 5.0);
+  EXPECT_EQ(maximum, 10.0);
+  EXPECT_EQ(input->GetValue(), 7.5);
+  EXPECT_TRUE(input->GetShowText());
+}
+
+// A step count past what the input keeps is held at the most it keeps, never wrapped round to a
+// small count (256 would otherwise read as continuous).
+TEST_F(Inputs, StepsPastTheLargestKeptAreHeldAtTheLargest) {
+  TInput* input = Adopt(std::make_unique<TInput>());
+  EXPECT_EQ(Run("Dim i As YBInput\nSet i = Objects.Input(1)\ni.Snaps = 12\nPrint i.Snaps\n"
+                "i.Snaps = 300\nPrint i.Snaps"),
+            "12\n255\n");
+  EXPECT_EQ(input->GetSnaps(), 255);
 }
 
 TEST_F(Inputs, TheCollectionHoldsTheWorldsInputsAndAGoneInputFails) {
-  TKeepingInput* input = Adopt(std::make_unique<TKeepingInput>());
+  TInput* input = Adopt(std::make_unique<TInput>());
   TAPIInputCollection inputs(&callLog_, &World(), documentObject_);
   int32_t count = 0;
   inputs.Count(&count);
@@ -64,11 +63,19 @@ TEST_F(Inputs, TheCollectionHoldsTheWorldsInputsAndAGoneInputFails) {
   inputs.Item(1, &item);
   ASSERT_NE(item, nullptr);
   EXPECT_TRUE(item->HasTag(TAPIInput::kTag));
+  // Without a data-table reader the table is left as it is and nothing fails.
+  EXPECT_EQ(static_cast<TAPIInput*>(item)->ReadTable("table.txt").code, 0);
   item->AddRef();
   World().RemoveObject(input);
+  auto* gone = static_cast<TAPIInput*>(item);
   double value = 0.0;
-  EXPECT_EQ(static_cast<TAPIInput*>(item)->GetNumber(MakeTag("ipVl"), value).code, kAPINoTarget);
-  EXPECT_EQ(static_cast<TAPIInput*>(item)->ReadTable("table.txt").code, kAPINoTarget);
+  Str63 word;
+  EXPECT_EQ(gone->GetNumber(MakeTag("ipVl"), value).code, kAPINoTarget);
+  EXPECT_EQ(gone->ReadTable("table.txt").code, kAPINoTarget);
+  EXPECT_EQ(gone->SetFormat("slider").code, kAPINoTarget);
+  EXPECT_EQ(gone->GetFormat(word).code, kAPINoTarget);
+  EXPECT_EQ(gone->GetTypeName(word).code, kAPINoTarget);
+  EXPECT_STREQ(word.Chars(), "undefined");
   item->Release();
 }
 
