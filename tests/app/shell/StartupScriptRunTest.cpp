@@ -10,17 +10,36 @@
 
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <memory>
+#include <map>
+#include <numbers>
+#include <sstream>
+#include <stdexcept>
 #include <string>
 #include <system_error>
 #include <thread>
 #include <vector>
 
 #include "app/TApp.h"
+#include "bodies/BodyTags.h"
+#include "bodies/Polygon.h"
+#include "bodies/Shapes.h"
+#include "bodies/Table.h"
+#include "bodies/points/Point.h"
+#include "constraints/Field.h"
+#include "constraints/Ropes.h"
+#include "constraints/Springs.h"
+#include "inout/inputs/Input.h"
+#include "inout/meters/Output.h"
+#include "model/Formula.h"
+#include "tools/samples/SampleBuilder.h"
+#include "tools/samples/SampleWorlds.h"
 #include "app/frames/MainFrame.h"
 #include "app/shell/MenuBar.h"
 #include "app/shell/ProgramScripting.h"
@@ -198,13 +217,14 @@ class StartupScriptRunTest : public ::testing::Test {
   }
   // The program's life with a world on the command line, its output captured; `user` plays the
   // user from the first idle moment of the event loop on (its step counts from 1).
-  int32_t RunWithSample(TApp& app, const std::function<bool(int32_t step)>& user) {
+  int32_t RunWithSample(TApp& app, const std::function<bool(int32_t step)>& user,
+                        const std::string& document = Sample("spring-and-pin.yb")) {
     app.SetConfigDirectory(config_);
     app.SetProgramDirectory(programFolder_);
     int32_t step = 0;
     SetIdleScript([&] { return user(++step); });
     CCommandLineInfo line;
-    ParseCommandLine({Sample("spring-and-pin.yb")}, line);
+    ParseCommandLine({document}, line);
     return app.RunProgram(line);
   }
 
@@ -628,6 +648,409 @@ TEST_F(StartupScriptRunTest, TheExportItemWritesTheFrontWorldsRunAsDrawings) {
     drawings.push_back(entry.path().filename().string());
   }
   EXPECT_FALSE(drawings.empty());
+}
+
+// ---- A script walks and edits every kind of object of a world ----
+
+// The spring-and-pin sample with a polygon on a rod from the background, an input and a meter.
+constexpr int16_t kPolygonId = 20;
+constexpr int16_t kOutlineId = 21;
+constexpr int16_t kRodId = 22;
+constexpr int16_t kRodBaseId = 23;
+constexpr int16_t kRodTopId = 24;
+constexpr int16_t kInputId = 30;
+constexpr int16_t kMeterId = 31;
+
+// Writes the document that make gives, made while the program's units are up.
+void WriteWorld(const std::string& path, const std::function<std::unique_ptr<TQVDoc>()>& make) {
+  TApp app;
+  app.LoadResourceDlls();
+  app.InitUnits();
+  make()->WriteDocument(path);
+  app.TermUnits();
+  app.FreeResourceDlls();
+}
+
+std::unique_ptr<TQVDoc> MakeWalkedWorld() {
+  using namespace sample_worlds;
+  std::unique_ptr<TQVDoc> document = MakeSpringAndPin();
+  TWorldDoc& world = document->World();
+  auto& outline = Add<TTable>(world, kOutlineId);
+  for (const TVector& vertex : {TVector(-0.5, -0.5), TVector(0.5, -0.5), TVector(0.0, 0.5)})
+    outline.AppendPoint(vertex);
+  auto& polygon = Add<TPolygon>(world, kPolygonId);
+  polygon.SetCentroidValid(1);
+  polygon.LinkVertexTable(&outline);
+  polygon.SetFormulaProperty(body_tags::kTagPosX, TFormula(3.0));
+  polygon.SetFormulaProperty(body_tags::kTagPosY, TFormula(1.0));
+  auto* background = static_cast<TMass*>(world.FindObject(kBackgroundId));
+  TPoint& base = AddPoint(world, kRodBaseId, *background, {3.0, 3.0});
+  TPoint& top = AddPoint(world, kRodTopId, polygon, {0.0, 0.0});
+  auto& rod = Add<TRod>(world, kRodId);
+  rod.AttachObject(&base);
+  rod.AttachObject(&top);
+  rod.Quantity().SetConstant(2.0);
+  auto& input = Add<TInput>(world, kInputId);
+  input.SetKind(TInputKind::kSlider);
+  input.SetMinMax(0.0, 5.0);
+  Add<TOutput>(world, kMeterId).SetColumnCount(2);
+  return document;
+}
+
+template <class T>
+T& Object(TWorldDoc& world, int16_t identifier) {
+  auto* object = dynamic_cast<T*>(world.FindObject(identifier));
+  if (object == nullptr) throw std::runtime_error("no object " + std::to_string(identifier));
+  return *object;
+}
+
+std::string Text(double value) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%.9g", value);
+  return text;
+}
+
+// One edit a script makes, and what of the world it changes, read in C++.
+struct ScriptEdit {
+  std::string statement;
+  std::function<std::string(TWorldDoc&)> state;
+};
+
+std::vector<ScriptEdit> WorldEdits() {
+  return {
+      {"d.Body(6).PY.Formula = \"-1-0.25\"",
+       [](TWorldDoc& world) {
+         Str255 text;
+         Object<TOval>(world, sample_worlds::kWheelId)
+             .GetFormulaProperty(body_tags::kTagPosY, nullptr, nullptr, nullptr, nullptr)
+             ->GetText(text);
+         return std::string(text.Chars());
+       }},
+      // The vertex comes in three steps (a copy, then each coordinate): one undo takes back the
+      // last.
+      {"d.Body(20).AddVertex 2, 0.25, -0.75",
+       [](TWorldDoc& world) {
+         auto& polygon = Object<TPolygon>(world, kPolygonId);
+         TVector vertex;
+         polygon.GetVertex(2, vertex);
+         return std::to_string(polygon.GetVertices()->GetCount()) + " " + Text(vertex.x) + " " +
+                Text(vertex.y);
+       }},
+      {"d.Point(4).GlobalPX = 1.75",
+       [](TWorldDoc& world) { return Text(Object<TPoint>(world, 4).GetWorldXY().x); }},
+      {"d.Input(30).Format = \"Button\"",
+       [](TWorldDoc& world) {
+         return std::to_string(static_cast<int>(Object<TInput>(world, kInputId).GetKind()));
+       }},
+      {"Print d.Output(31).Column(2).Label = \"\"",
+       [](TWorldDoc& world) {
+         return std::to_string(Object<TOutput>(world, kMeterId).GetColumnCount());
+       }},
+  };
+}
+
+// What the walk prints of each object: "<letter> <id> <kind> [numbers]".
+constexpr const char* kWalk =
+    "Sub Main()\r\n  Dim d As YBDocument\r\n  Set d = YB.ActiveDocument\r\n  Dim i As Integer\r\n"
+    "  For i = 1 To d.Objects.Count\r\n    Print \"O \"; d.Objects(i).ID; \" \"; d.Objects(i).Kind\r\n"
+    "  Next i\r\n  Dim b As YBBody\r\n  For i = 1 To d.Bodies.Count\r\n    Set b = d.Bodies(i)\r\n"
+    "    Print \"B \"; b.ID; \" \"; b.Kind; \" \"; b.PX.Value; \" \"; b.PY.Value\r\n  Next i\r\n"
+    "  Dim p As YBPoint\r\n  For i = 1 To d.Points.Count\r\n    Set p = d.Points(i)\r\n"
+    "    Print \"P \"; p.ID; \" \"; p.Kind; \" \"; p.GlobalPX; \" \"; p.GlobalPY\r\n  Next i\r\n"
+    "  Dim c As YBConstraint\r\n  For i = 1 To d.Constraints.Count\r\n"
+    "    Set c = d.Constraints(i)\r\n    Print \"C \"; c.ID; \" \"; c.Kind\r\n  Next i\r\n"
+    "  Print \"Q 5 \"; d.Constraint(5).K.Value; \" \"; d.Constraint(5).Length.Value\r\n"
+    "  Print \"Q 22 \"; d.Constraint(22).Length.Value; \" 0\"\r\n"
+    "  Print \"I \"; d.Input(30).ID; \" \"; d.Input(30).Format; \" \"; d.Input(30).Min; \" \"; "
+    "d.Input(30).Max\r\n"
+    "  Print \"M \"; d.Output(31).ID; \" \"; d.Output(31).Format; \" \"; "
+    "d.Output(31).ColumnCount\r\nEnd Sub\r\n";
+
+TEST_F(StartupScriptRunTest, AScriptWalksEveryObjectAndItsEditsUndoRedoSaveAndReopen) {
+  const std::string world = programFolder_ + "/walked.yb";
+  WriteWorld(world, MakeWalkedWorld);
+  const std::vector<ScriptEdit> edits = WorldEdits();
+  std::string entries;
+  for (size_t k = 0; k < edits.size(); ++k) {
+    const std::string path = programFolder_ + "/edit" + std::to_string(k + 1) + ".ybs";
+    std::ofstream(path, std::ios::binary)
+        << "Sub Main()\r\n  Dim d As YBDocument\r\n  Set d = YB.ActiveDocument\r\n  "
+        << edits[k].statement << "\r\nEnd Sub\r\n";
+    entries += "  YB.InsertMenuItem " + std::to_string(k + 1) + ", \"Edit " +
+               std::to_string(k + 1) + "\", \"" + path + "\"\r\n";
+  }
+  std::string walk = kWalk;
+  walk.insert(walk.find("End Sub"), entries);
+  WriteStartupScript(walk);
+
+  StandardOutputCapture output;
+  ASSERT_TRUE(output.Capturing());
+  std::string walked;
+  std::map<int16_t, std::string> expectedKinds;
+  std::map<int16_t, std::pair<double, double>> places;
+  std::pair<double, double> springQuantities;
+  double rodLength = 0.0;
+  // For each edit: the world before, after, undone and redone.
+  std::vector<std::vector<std::string>> states(edits.size());
+  int32_t code = -1;
+  int32_t lastStep = 0;
+  {
+    TProgramScripting scripting;
+    scripting.InstallHooks(StartupHooks());
+    TApp app;
+    code = RunWithSample(
+        app,
+        [&](int32_t step) {
+          lastStep = step;
+          const HWND frame = app.MainFrame() != nullptr ? app.MainFrame()->m_hWnd : nullptr;
+          TQVDoc* document = scripting.FrontDocument();
+          if (frame == nullptr || document == nullptr || GetMessageBoxWindow() != nullptr)
+            return false;
+          if (step != 1) return false;
+          walked = output.Text();
+          TWorldDoc& w = document->World();
+          for (int16_t id : {sample_worlds::kBoxId, sample_worlds::kWheelId, kPolygonId}) {
+            TVector at;
+            Object<TMass>(w, id).GetPosition(at);
+            places[id] = {at.x, at.y};
+          }
+          auto& spring = Object<TLSpring>(w, sample_worlds::kSpringId);
+          springQuantities = {spring.Quantity().GetValue(), spring.RestValue().GetValue()};
+          rodLength = Object<TRod>(w, kRodId).Quantity().GetValue();
+          for (int16_t id : std::initializer_list<int16_t>{3, 4, 7, 8, kRodBaseId, kRodTopId})
+            places[id] = {Object<TPoint>(w, id).GetWorldXY().x, Object<TPoint>(w, id).GetWorldXY().y};
+          for (size_t k = 0; k < edits.size(); ++k) {
+            states[k].push_back(edits[k].state(w));
+            SendMessage(frame, WM_COMMAND, static_cast<WPARAM>(5521 + k), 0);
+            states[k].push_back(edits[k].state(w));
+            SendMessage(frame, WM_COMMAND, 101, 0);  // Undo
+            states[k].push_back(edits[k].state(w));
+            SendMessage(frame, WM_COMMAND, 101, 0);  // Redo
+            states[k].push_back(edits[k].state(w));
+          }
+          SendMessage(frame, WM_COMMAND, 30, 0);  // Save
+          SendMessage(frame, WM_COMMAND, kQuitCommand, 0);
+          return true;
+        },
+        world);
+  }
+  output.Stop();
+  EXPECT_EQ(code, 0);
+  EXPECT_EQ(lastStep, 1) << "the program ended at step " << lastStep;
+
+  // The walk: every object a script sees, by kind, with its place as the world has it.
+  std::istringstream lines(walked);
+  std::map<int16_t, std::string> objects;
+  std::map<int16_t, std::string> kinds;
+  std::map<int16_t, std::pair<double, double>> quantities;
+  std::string letter;
+  std::string input;
+  std::string meter;
+  for (std::string line; std::getline(lines, line);) {
+    std::istringstream fields(line);
+    int16_t id = 0;
+    std::string kind;
+    fields >> letter >> id >> kind;
+    if (letter == "O") objects[id] = kind;
+    if (letter == "B" || letter == "C" || letter == "P") kinds[id] = kind;
+    if (letter == "B" || letter == "P") {
+      double x = 0.0;
+      double y = 0.0;
+      fields >> x >> y;
+      ASSERT_EQ(places.count(id), 1u) << line;
+      EXPECT_NEAR(x, places[id].first, 1e-12) << line;
+      EXPECT_NEAR(y, places[id].second, 1e-12) << line;
+    }
+    if (letter == "Q") {
+      double first = 0.0;
+      double second = 0.0;
+      std::istringstream(kind) >> first;
+      fields >> second;
+      quantities[id] = {first, second};
+    }
+    if (letter == "I") input = line;
+    if (letter == "M") meter = line;
+  }
+  EXPECT_EQ(objects, (std::map<int16_t, std::string>{
+                         {2, "body"}, {3, "point"}, {4, "point"}, {5, "constraint"},
+                         {6, "body"}, {7, "point"}, {8, "point"}, {9, "constraint"},
+                         {20, "body"}, {22, "constraint"}, {23, "point"}, {24, "point"},
+                         {30, "input"}, {31, "output"}}))
+      << walked;
+  EXPECT_EQ(kinds, (std::map<int16_t, std::string>{
+                       {2, "rectangle"}, {3, "point"}, {4, "point"}, {5, "spring"},
+                       {6, "circle"}, {7, "point"}, {8, "point"}, {9, "pin"},
+                       {20, "polygon"}, {22, "rod"}, {23, "point"}, {24, "point"}}))
+      << walked;
+  EXPECT_EQ(quantities, (std::map<int16_t, std::pair<double, double>>{
+                            {sample_worlds::kSpringId, springQuantities},
+                            {kRodId, {rodLength, 0.0}}}))
+      << walked;
+  EXPECT_EQ(input, "I 30 slider 0 5");
+  EXPECT_EQ(meter, "M 31 digital 2");
+
+  // Each edit changed the world, undo took it back and redo made it again.
+  ASSERT_EQ(states.size(), edits.size());
+  std::vector<std::string> edited;
+  for (size_t k = 0; k < edits.size(); ++k) {
+    ASSERT_EQ(states[k].size(), 4u) << edits[k].statement;
+    EXPECT_NE(states[k][1], states[k][0]) << edits[k].statement;
+    if (k == 1) {
+      // The new vertex stays where its copy put it: undone, its second coordinate is the copy's.
+      EXPECT_EQ(states[k][2].rfind("4 0.25 ", 0), 0u) << states[k][2];
+      EXPECT_NE(states[k][2], states[k][1]);
+    } else {
+      EXPECT_EQ(states[k][2], states[k][0]) << edits[k].statement;
+    }
+    EXPECT_EQ(states[k][3], states[k][1]) << edits[k].statement;
+    edited.push_back(states[k][1]);
+  }
+  EXPECT_EQ(edited, (std::vector<std::string>{"-1-0.25", "4 0.25 -0.75", "1.75", "3", "3"}));
+
+  // Saved and opened again, the world holds every edit.
+  TApp reader;
+  reader.LoadResourceDlls();
+  reader.InitUnits();
+  {
+    TQVDoc reopened;
+    reopened.ReadDocument(world);
+    for (size_t k = 0; k < edits.size(); ++k)
+      EXPECT_EQ(edits[k].state(reopened.World()), edited[k]) << edits[k].statement;
+  }
+  reader.TermUnits();
+  reader.FreeResourceDlls();
+}
+
+// ---- A pendulum a script builds from nothing ----
+
+constexpr double kPendulumGravity = 9.81;
+constexpr double kPendulumLength = 1.0;
+constexpr double kStartAngle = std::numbers::pi / 18.0;  // 10 degrees
+
+// 2 pi sqrt(L / g) over the arithmetic-geometric mean of 1 and cos(angle / 2).
+double ExactPeriod(double length, double angle) {
+  double a = 1.0;
+  double b = std::cos(angle / 2.0);
+  while (std::abs(a - b) > 1e-16) {
+    const double mean = (a + b) / 2.0;
+    b = std::sqrt(a * b);
+    a = mean;
+  }
+  return 2.0 * std::numbers::pi * std::sqrt(length / kPendulumGravity) / a;
+}
+
+struct Swing {
+  double t = 0.0;
+  double x = 0.0;
+  double v = 0.0;
+};
+
+// The time in [a.t, b.t] where the cubic through both ends' values and rates is zero.
+double Crossing(const Swing& a, const Swing& b) {
+  const double h = b.t - a.t;
+  const auto at = [&](double s) {
+    const double s2 = s * s;
+    const double s3 = s2 * s;
+    return (2 * s3 - 3 * s2 + 1) * a.x + (s3 - 2 * s2 + s) * h * a.v + (-2 * s3 + 3 * s2) * b.x +
+           (s3 - s2) * h * b.v;
+  };
+  double lo = 0.0;
+  double hi = 1.0;
+  for (int i = 0; i < 100; ++i) {
+    const double mid = (lo + hi) / 2.0;
+    ((at(mid) > 0.0) == (a.x > 0.0) ? lo : hi) = mid;
+  }
+  return a.t + h * (lo + hi) / 2.0;
+}
+
+// A world with nothing in it but its gravity, switched off: the script switches it on, makes a
+// circle and a rod, places them through their cells (one position given as a formula) and runs
+// the world frame by frame, printing every frame's position and speed.
+constexpr const char* kPendulum =
+    "Sub Main()\r\n"
+    "  Dim d As YBDocument\r\n"
+    "  Set d = YB.ActiveDocument\r\n"
+    "  d.Gravity = \"linear\"\r\n"
+    "  d.LinearGravityConst = 9.81\r\n"
+    "  d.SimulationMode = \"accurate\"\r\n"
+    "  Dim b As YBBody\r\n"
+    "  Set b = d.NewBody(\"circle\")\r\n"
+    "  b.PX.Value = Sin(3.14159265358979 / 18)\r\n"
+    "  b.PY.Formula = \"-cos(pi/18)\"\r\n"
+    "  Dim r As YBConstraint\r\n"
+    "  Set r = d.NewConstraint(\"rod\")\r\n"
+    "  r.BasePoint.PX.Value = 0\r\n"
+    "  r.BasePoint.PY.Value = 0\r\n"
+    "  Dim top As YBPoint\r\n"
+    "  Set top = r.TopPoint\r\n"
+    "  Set top.Body = b\r\n"
+    "  top.PX.Value = 0\r\n"
+    "  top.PY.Value = 0\r\n"
+    "  r.Length.Value = 1\r\n"
+    "  Print r.Kind; \" \"; b.Kind; \" \"; top.Body Is b; \" \"; b.PY.Formula\r\n"
+    "  Print d.AnimationStep\r\n"
+    "  Dim i As Integer\r\n"
+    "  Do While d.CurrentFrame * d.AnimationStep < 10 And i < 5000\r\n"
+    "    d.Run 1\r\n"
+    "    i = i + 1\r\n"
+    "    Print d.CurrentFrame; \" \"; b.PX.Value; \" \"; b.VX.Value\r\n"
+    "  Loop\r\n"
+    "End Sub\r\n";
+
+std::unique_ptr<TQVDoc> MakeEmptyWorldWithGravityOff() {
+  auto document = std::make_unique<TQVDoc>();
+  sample_worlds::AddGround(document->World());
+  sample_worlds::AddGravity(document->World(), 2, 3, 1.0).SelectChoice(kTagGravNone);
+  return document;
+}
+
+TEST_F(StartupScriptRunTest, APendulumAScriptBuiltSwingsWithTheExactPeriod) {
+  const std::string world = programFolder_ + "/empty.yb";
+  WriteWorld(world, MakeEmptyWorldWithGravityOff);
+  WriteStartupScript(kPendulum);
+  StandardOutputCapture output;
+  ASSERT_TRUE(output.Capturing());
+  int32_t code = -1;
+  {
+    TProgramScripting scripting;
+    scripting.InstallHooks(StartupHooks());
+    TApp app;
+    code = RunWithSample(app, [&](int32_t step) {
+      if (step != 1 || app.MainFrame() == nullptr) return false;
+      // The pendulum's document goes unsaved.
+      for (int32_t i = 1; i <= scripting.OpenDocuments()->GetCount(); ++i)
+        static_cast<TQVDoc*>(scripting.OpenDocuments()->At(i))->SetChangeCount(0);
+      SendMessage(app.MainFrame()->m_hWnd, WM_COMMAND, kQuitCommand, 0);
+      return true;
+    }, world);
+  }
+  output.Stop();
+  EXPECT_EQ(code, 0);
+  std::istringstream printed(output.Text());
+  std::string line;
+  std::getline(printed, line);
+  EXPECT_EQ(line, "rod circle True -cos(pi/18)");
+  double step = 0.0;
+  printed >> step;
+  ASSERT_GT(step, 0.0) << output.Text();
+  std::vector<double> crossings;
+  Swing last;
+  Swing now;
+  int frame = 0;
+  int frames = 0;
+  while (printed >> frame >> now.x >> now.v) {
+    now.t = frame * step;
+    EXPECT_EQ(frame, frames++);
+    if (last.x > 0.0 && now.x <= 0.0) crossings.push_back(Crossing(last, now));
+    last = now;
+  }
+  EXPECT_GE(frames * step, 10.0 - 1e-9);
+  // Let go to the right at rest, the circle passes the bottom leftwards a quarter period on,
+  // then once every period.
+  const double period = ExactPeriod(kPendulumLength, kStartAngle);
+  ASSERT_EQ(crossings.size(), 5u) << output.Text();
+  EXPECT_NEAR(crossings.front(), period / 4.0, 1e-8 * period);
+  EXPECT_NEAR((crossings.back() - crossings.front()) / (4.0 * period), 1.0, 1e-8);
 }
 
 }  // namespace
