@@ -53,8 +53,6 @@ class TLinkOwner {
 inline constexpr int16_t kBlockElements = 1600;  // the recorded formulas of an object
 inline constexpr int16_t kBlockLinkTexts = 5013;
 inline constexpr int16_t kBlockName = 5015;  // 5001 is the gadget's position
-// Text worlds carry the name under this code.
-inline constexpr int16_t kBlockTextName = 5000;
 inline constexpr int16_t kBlockDisplayFlags = 5003;
 inline constexpr int16_t kBlockTextStyle = 5218;  // text style and label offset
 inline constexpr int16_t kBlockShortRecord = 666;

@@ -1,5 +1,6 @@
 #include "exchange/text/WorldTextWriter.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -20,7 +21,17 @@ void EngBounds::Extend(double x, double y) {
 }
 
 namespace {
+
 constexpr char kHeader[] = "ZODA YB3X 4.0 \"\" \"Win\" \"\" \"\" \"\" \"\" ";
+
+// The size a handle grows to from size so that it holds at least wanted bytes: by the growth
+// step, or by half its size once that is more, so that long texts are not copied over and over.
+uint64_t GrownSize(uint64_t size, uint64_t wanted) {
+  while (size < wanted) size += std::max<uint64_t>(TWorldTextWriter::kGrowth, size / 2);
+  if (size > UINT32_MAX) ThrowFailure(kErrOutOfMemory, 0);
+  return size;
+}
+
 }  // namespace
 
 TWorldTextWriter::TWorldTextWriter() : handle_(AllocHandle(kGrowth)), owned_(true) {}
@@ -35,27 +46,22 @@ TWorldTextWriter::~TWorldTextWriter() {
   if (owned_) FreeHandle(handle_);
 }
 
+void TWorldTextWriter::Resize(uint64_t size) {
+  UnlockHandle(handle_);
+  ResizeHandle(handle_, static_cast<uint32_t>(size));
+  LockHandle(handle_);
+}
+
 TWorldTextWriter& TWorldTextWriter::Append(std::string_view item) {
   if (handle_ == nullptr) ThrowFailure(kErrOutOfMemory, 0);
-  const uint64_t needed = uint64_t{cursor_} + item.size() + kLeastFree;
-  uint64_t size = GetHandleByteSize(handle_);
-  if (size < uint64_t{cursor_} + item.size()) {
-    // Room for the whole item first; the usual growth step follows below.
-    while (size < uint64_t{cursor_} + item.size()) size += kGrowth;
-    if (size > UINT32_MAX) ThrowFailure(kErrOutOfMemory, 0);
-    UnlockHandle(handle_);
-    ResizeHandle(handle_, static_cast<uint32_t>(size));
-    LockHandle(handle_);
-  }
+  const uint64_t end = uint64_t{cursor_} + item.size();
+  const uint64_t size = GetHandleByteSize(handle_);
+  // Room for the whole item, however long, before it is copied.
+  if (size < end) Resize(GrownSize(size, end));
   if (!item.empty()) std::memcpy(HandleData(handle_) + cursor_, item.data(), item.size());
-  cursor_ += static_cast<uint32_t>(item.size());
-  if (size < needed) {
-    while (size < needed) size += kGrowth;
-    if (size > UINT32_MAX) ThrowFailure(kErrOutOfMemory, 0);
-    UnlockHandle(handle_);
-    ResizeHandle(handle_, static_cast<uint32_t>(size));
-    LockHandle(handle_);
-  }
+  cursor_ = static_cast<uint32_t>(end);
+  const uint64_t now = GetHandleByteSize(handle_);
+  if (now < end + kLeastFree) Resize(GrownSize(now, end + kLeastFree));
   return *this;
 }
 

@@ -6,7 +6,8 @@
 // box.
 //
 // Every item is formatted whole, however long, and the handle is grown to hold it before it is
-// copied; at least 50 bytes are free after every item.
+// copied; at least 50 bytes are free after every item. The handle grows by 5120 bytes, or by half
+// its size once that is more.
 
 #include <cstdint>
 #include <string>
@@ -124,6 +125,7 @@ class TWorldTextWriter {
 
  private:
   TWorldTextWriter& Append(std::string_view item);
+  void Resize(uint64_t size);
   template <class... Args>
   TWorldTextWriter& Format(const char* format, Args... args);
 
