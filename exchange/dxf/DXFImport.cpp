@@ -645,25 +645,7 @@ void DrawingImport::WriteView() {
     box.top += 0.5;
     box.bottom -= 0.5;
   }
-  const double dx = box.Width() / 10.0;
-  const double dy = box.Height() / 10.0;
-  box.left -= dx;
-  box.right += dx;
-  box.top += dy;
-  box.bottom -= dy;
-  const double w = std::fabs(box.right - box.left);
-  const double h = std::fabs(box.top - box.bottom);
-  const double horizontal = window_.h;
-  const double vertical = window_.v;
-  const double scale = h < w ? horizontal / w : vertical / h;
-  const double hOffset = std::trunc(horizontal / 2) - (w / 2) * scale - box.left * scale;
-  const double vOffset = std::trunc(vertical / 2) - (h / 2) * scale - box.top * scale;
-  writer_.WriteObjectStart(world_text::kWorldIdentifier);
-  writer_.WriteString("/*  --- tagUIView ---  */\n");
-  writer_.WriteRecordLine(world_text::kView, 7).WriteString("0; \"Home\"; 0; ");
-  writer_.WriteDouble(scale).WriteString(", ").WriteDouble(hOffset).WriteString(", ");
-  writer_.WriteDouble(vOffset).WriteString(", 0;\n\n");
-  writer_.WriteObjectEnd();
+  WriteHomeView(writer_, box, window_);
 }
 
 }  // namespace

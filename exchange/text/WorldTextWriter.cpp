@@ -1,6 +1,7 @@
 #include "exchange/text/WorldTextWriter.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -154,4 +155,27 @@ Handle TWorldTextWriter::Finish() {
   Handle copy = NewHandleFromBytes(HandleData(handle_), cursor_);
   FailIfNull(copy);
   return copy;
+}
+
+void WriteHomeView(TWorldTextWriter& writer, const EngBounds& bounds, MacPoint window) {
+  EngBounds box = bounds;
+  const double dx = box.Width() / 10.0;
+  const double dy = box.Height() / 10.0;
+  box.left -= dx;
+  box.right += dx;
+  box.top += dy;
+  box.bottom -= dy;
+  const double w = std::fabs(box.right - box.left);
+  const double h = std::fabs(box.top - box.bottom);
+  const double horizontal = window.h;
+  const double vertical = window.v;
+  const double scale = h < w ? horizontal / w : vertical / h;
+  const double hOffset = std::trunc(horizontal / 2) - (w / 2) * scale - box.left * scale;
+  const double vOffset = std::trunc(vertical / 2) - (h / 2) * scale - box.top * scale;
+  writer.WriteObjectStart(world_text::kWorldIdentifier);
+  writer.WriteString("/*  --- tagUIView ---  */\n");
+  writer.WriteRecordLine(world_text::kView, 7).WriteString("0; \"Home\"; 0; ");
+  writer.WriteDouble(scale).WriteString(", ").WriteDouble(hOffset).WriteString(", ");
+  writer.WriteDouble(vOffset).WriteString(", 0;\n\n");
+  writer.WriteObjectEnd();
 }

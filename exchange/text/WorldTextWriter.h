@@ -77,6 +77,13 @@ inline constexpr int32_t kMotor = 5225;
 inline constexpr int16_t kWorldIdentifier = 10000;
 }  // namespace world_text
 
+class TWorldTextWriter;
+
+// Writes the world's object with its "Home" view, scaled and placed so that the box, widened by a
+// tenth on every side, fills a window of the size (horizontal, vertical pixels). The box must
+// have a width or a height.
+void WriteHomeView(TWorldTextWriter& writer, const EngBounds& box, MacPoint window);
+
 class TWorldTextWriter {
  public:
   static constexpr uint32_t kGrowth = 5120;

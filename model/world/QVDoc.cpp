@@ -112,6 +112,12 @@ void TQVDoc::ReadDocument(const std::string& path) {
   }
   const uint32_t type = GetFileTypeOfPath(path.c_str());
   if (type == kTextFileType) ThrowFailure(kErrTextFormat, 0);
+  // A file of no kind of ours may be another program's that the importer knows.
+  if (type == kNoFileType) {
+    ReadAlternateFile(path);
+    changes_ = 0;
+    return;
+  }
   if (type != kDocumentFileType && type != kSiblingFileType) ThrowFailure(kErrBadFormat, 0);
   std::unique_ptr<TMacFile> file = MakeFile();
   FailIfError(file->OpenNamed(FileName(path), TMacFile::kRead));
