@@ -22,7 +22,6 @@
 #include "core/Resources.h"
 #include "exchange/dxf/DXFImport.h"
 #include "model/filing/ObjectReader.h"
-#include "model/world/QVDoc.h"
 #include "resources/ResourceLibraries.h"
 
 namespace {
@@ -98,7 +97,7 @@ void PlainLinePass(benchmark::State& state) {
 }
 BENCHMARK(PlainLinePass)->RangeMultiplier(10)->Range(1000, 100000)->Unit(benchmark::kMillisecond);
 
-// The imported world read into a new document through the program's class table.
+// The imported world read into objects through the program's class table.
 void ImportAndRead(benchmark::State& state) {
   InitHandlePool();
   RegisterBodyClasses();
@@ -109,13 +108,12 @@ void ImportAndRead(benchmark::State& state) {
   for (auto _ : state) {
     Handle text = AllocHandle(0);
     ImportDXF(Bytes(drawing), text, 1.0, MacPoint(640, 480));
-    TQVDoc document;
     auto reader = ReadObjects(
         std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(HandleData(text)),
                                  GetHandleByteSize(text)),
-        0, 0, &document.World(), nullptr, nullptr, {});
+        0, 0, nullptr, nullptr, nullptr, {});
     reader->Complete(0);
-    document.World().AdoptObjects(reader->TakeObjects());
+    benchmark::DoNotOptimize(reader->TakeObjects());
     FreeHandle(text);
   }
   state.counters["per_entity"] = benchmark::Counter(
