@@ -73,19 +73,6 @@ TEST_F(WorldTextWriterTest, WritingWithoutAHandleFails) {
   }
 }
 
-TEST_F(WorldTextWriterTest, BoundsTakeTheirFirstPointWholeThenGrowOutward) {
-  EngBounds bounds;
-  bounds.Extend(3, -2);
-  EXPECT_TRUE(bounds.holdsPoint);
-  EXPECT_EQ(bounds.Width(), 0.0);
-  bounds.Extend(1, 5);
-  bounds.Extend(2, 0);
-  EXPECT_EQ(bounds.left, 1);
-  EXPECT_EQ(bounds.right, 3);
-  EXPECT_EQ(bounds.top, 5);
-  EXPECT_EQ(bounds.bottom, -2);
-}
-
 TEST_F(WorldTextWriterTest, RecordIdentifiersCountUpPassingTheWorldsAndEndAtTheLast) {
   TWorldTextRecord::RestartIdentifiers();
   EXPECT_EQ(TWorldText1500().Identifier(), 1);
