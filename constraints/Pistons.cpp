@@ -184,6 +184,12 @@ void TPiston::WriteKindBlock(TObjectWriter& writer) {
   writer.WriteCode(limitKind_ & 0xFF);
 }
 
+uint16_t TRPiston::ReadBlockContents(int16_t code, TObjectReader& reader) {
+  if (code != kTextDriveBlock) return TPiston::ReadBlockContents(code, reader);
+  ReadKindBlock(reader);
+  return 1;
+}
+
 void TPiston::ReadKindBlock(TObjectReader& reader) {
   TTwoPointConstraint::ReadKindBlock(reader);
   driveKind_ = reader.ReadByte();

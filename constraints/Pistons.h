@@ -102,6 +102,9 @@ class TRPiston : public TPiston {
   int16_t GetKindNumber() const override { return 2513; }
   int16_t CommandBase() const override { return kFirstMotorCommand; }
   int16_t KindBlockCode() const override { return 5258; }
+  // Text worlds carry the drive block under this code, which makes a motor of their object.
+  static constexpr int16_t kTextDriveBlock = 5225;
+  uint16_t ReadBlockContents(int16_t code, TObjectReader& reader) override;
   Str255 GetInMenuName() const { return "InMotorMenu"; }
   double MeasuredQuantity() const override { return AngleDifference(); }
   // In the position kind the points coincide and turn apart by the quantity.

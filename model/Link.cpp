@@ -280,8 +280,14 @@ void TNamedLink::ReportPropertyBlocks(uint32_t tag, uint16_t& found, BlockCallba
                                      objectContext);
 }
 
+namespace {
+// Text worlds carry the name under this code.
+constexpr int16_t kBlockTextName = 5000;
+}  // namespace
+
 uint16_t TNamedLink::ReadBlockContents(int16_t code, TObjectReader& reader) {
-  if (code != kBlockName) return THandlerLink::ReadBlockContents(code, reader);
+  if (code != kBlockName && code != kBlockTextName)
+    return THandlerLink::ReadBlockContents(code, reader);
   reader.ReadString(name_);
   return 1;
 }

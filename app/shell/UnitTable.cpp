@@ -13,6 +13,7 @@
 #include "core/port/Port.h"
 #include "core/port/WindowBinding.h"
 #include "exchange/ExchangeClasses.h"
+#include "exchange/dxf/DXFImport.h"
 #include "inout/gadgets/ActionButton.h"
 #include "inout/gadgets/Gadget.h"
 #include "inout/gadgets/GadgetTrackers.h"
@@ -98,6 +99,7 @@ constexpr TUnitStep kSteps[] = {
     {53, "pause controls", RegisterStopWhen, nullptr},
     {54, "file-version tag: the size of new constraints", SettleDefaultConstraintSize, nullptr},
     {55, "export classes", RegisterExportClasses, nullptr},
+    {55, "drawing import", InstallDrawingImport, RemoveDrawingImport},
     {56, "video export", InitVideoExport, UnloadVideoLibrary},
 };
 

@@ -1,5 +1,7 @@
 #include "model/world/QVDoc.h"
 
+#include <strings.h>
+
 #include <cstdio>
 #include <filesystem>
 #include <span>
@@ -45,6 +47,12 @@ TQVDoc::DrawingImporter g_drawingImporter = nullptr;
 // The unit kind of lengths, whose display factor scales an imported drawing.
 constexpr int32_t kLengthKind = 0x01000000;
 constexpr int16_t kImportingDrawing = 3;
+
+// A path whose extension is "dxf" in any case names a drawing.
+bool IsDrawingPath(const std::string& path) {
+  const std::string extension = std::filesystem::path(path).extension().string();
+  return extension.size() == 4 && strcasecmp(extension.c_str(), ".dxf") == 0;
+}
 
 // The document's import mode for as long as it lives, then 0 again.
 class ImportModeScope {
@@ -96,8 +104,20 @@ void TQVDoc::ReadDocument(const std::string& path) {
   // Documents of this program and of its sibling ("RE25", "RE25S" and older) share the binary
   // reader; the sibling's store 32-bit reals, which the reader takes from the type. Text worlds
   // have no reader here.
+  // A drawing of another program becomes a new, untitled world.
+  if (IsDrawingPath(path)) {
+    ReadAlternateFile(path);
+    changes_ = 0;
+    return;
+  }
   const uint32_t type = GetFileTypeOfPath(path.c_str());
   if (type == kTextFileType) ThrowFailure(kErrTextFormat, 0);
+  // A file of no kind of ours may be another program's that the importer knows.
+  if (type == kNoFileType) {
+    ReadAlternateFile(path);
+    changes_ = 0;
+    return;
+  }
   if (type != kDocumentFileType && type != kSiblingFileType) ThrowFailure(kErrBadFormat, 0);
   std::unique_ptr<TMacFile> file = MakeFile();
   FailIfError(file->OpenNamed(FileName(path), TMacFile::kRead));

@@ -38,7 +38,9 @@ class TQVDoc : public TObject, public TCommandDocument {
   int32_t GetChangeCount() const override { return changes_; }
   void SetChangeCount(int32_t count) override { changes_ = count; }
 
-  // Reads the document at the path into the world; its objects join the default objects.
+  // Reads the document at the path into the world; its objects join the default objects. A
+  // DXF drawing (extension "dxf" in any case), and a file of no kind of this program, are read
+  // through ReadAlternateFile and leave the document untitled.
   void ReadDocument(const std::string& path);
   // Reads a drawing of another program (DXF) into the world: the installed drawing importer turns
   // it into the text world format, in metres scaled by the document's length unit, read into the

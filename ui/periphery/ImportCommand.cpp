@@ -62,8 +62,6 @@ struct ImportModeReset {
   ~ImportModeReset() { document.SetImportMode(0); }
 };
 
-constexpr char kNoImporterText[] = "This program cannot read DXF drawings yet.";
-
 // The file type as its four characters, for the file record's second field.
 Str255 TypeText(uint32_t type) {
   Str255 text;
@@ -116,10 +114,6 @@ void TImportCommand::Perform() {
 }
 
 void TImportCommand::ImportChosenFile(const FSSpec& chosen) {
-  if (!TQVDoc::HasDrawingImporter()) {
-    FailureDetailText() = kNoImporterText;
-    ThrowFailure(kErrBadFormat, 0);
-  }
   auto file = std::make_unique<TMacFile>();
   FailIfError(file->OpenNamed(chosen.name, TMacFile::kRead));
   const FileCloser closer{*file};
