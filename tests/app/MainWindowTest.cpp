@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -17,6 +18,7 @@
 #include <string>
 #include <system_error>
 #include <thread>
+#include <vector>
 
 #include "app/TApp.h"
 #include "model/world/QVDoc.h"
@@ -147,6 +149,55 @@ bool FindMainWindow(Display* display, Placement* found, std::string* title = nul
   }
   if (children) XFree(children);
   return any;
+}
+
+// The titles of the mapped top-level windows: a dialog is told from a menu popup, which has
+// none, so a test never types into a dialog that is not there yet.
+std::vector<std::string> MappedTitles(Display* display) {
+  std::vector<std::string> titles;
+  Window root, parent, *children = nullptr;
+  unsigned count = 0;
+  if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count))
+    return titles;
+  for (unsigned i = 0; i < count; ++i) {
+    XWindowAttributes attributes;
+    if (!XGetWindowAttributes(display, children[i], &attributes) ||
+        attributes.map_state != IsViewable)
+      continue;
+    char* name = nullptr;
+    if (XFetchName(display, children[i], &name) && name) {
+      titles.emplace_back(name);
+      XFree(name);
+    }
+  }
+  if (children) XFree(children);
+  return titles;
+}
+
+bool MappedWindowTitled(Display* display, const std::string& wanted) {
+  const std::vector<std::string> titles = MappedTitles(display);
+  return std::find(titles.begin(), titles.end(), wanted) != titles.end();
+}
+
+std::string Joined(const std::vector<std::string>& titles) {
+  std::string all;
+  for (const std::string& title : titles) all += "\"" + title + "\" ";
+  return all;
+}
+
+// The title of the top-level window that holds the keyboard focus ("" when none has it).
+std::string FocusedTitle(Display* display) {
+  Window focus = 0;
+  int revert = 0;
+  XGetInputFocus(display, &focus, &revert);
+  if (focus == None || focus == PointerRoot) return "";
+  std::string title;
+  char* name = nullptr;
+  if (XFetchName(display, focus, &name) && name) {
+    title = name;
+    XFree(name);
+  }
+  return title;
 }
 
 template <class Done>
@@ -403,8 +454,12 @@ TEST(MainWindow, SaveAsFromTheFileMenuWritesAWorldThatReadsBackAndRewritesAlike)
     ASSERT_TRUE(Within(20000, [&] { return MappedWindows(display) == 2; }))
         << "the File menu did not open";
     click(shown.x + frame + 20, barTop + barHeight + 1 + 4 * kMenuItemHeight + kMenuItemHeight / 2);
-    ASSERT_TRUE(Within(20000, [&] { return MappedWindows(display) == 2; }))
-        << "the save dialog did not open";
+    ASSERT_TRUE(Within(20000, [&] {
+      return MappedWindows(display) == 2 && MappedWindowTitled(display, "Save the world as");
+    })) << "the save dialog did not open; mapped: " << Joined(MappedTitles(display));
+    // Keys go where the focus is: type only once the dialog holds it.
+    ASSERT_TRUE(Within(20000, [&] { return FocusedTitle(display) == "Save the world as"; }))
+        << "the save dialog did not take the keyboard focus: " << FocusedTitle(display);
     Pause(300);
     for (const char c : saved) {
       const std::string name(1, c);
