@@ -131,7 +131,7 @@ HACCEL ShellKeys() {
   return frame != nullptr && editor.frameKeys.Exchanged() ? frame->GetDefaultAccelerator() : nullptr;
 }
 
-// Every popup of the shell's menu bar set up, as before a key stands for one of its items.
+// Every popup of the shell's menu bar set up, when the bar is about to open one of them.
 void SetUpMenuBar(HMENU bar) {
   for (int32_t i = 0; i < GetMenuItemCount(bar); ++i) {
     if (const HMENU popup = GetSubMenu(bar, i)) ScriptShellInitMenu(popup);
