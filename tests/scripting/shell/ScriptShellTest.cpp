@@ -61,6 +61,7 @@ class ScriptShellTest : public ScriptedProgram {
   }
   void TearDown() override {
     SetIdleScript(nullptr);
+    SetMainFrame(nullptr);  // a test's own frame goes with the test
     ShellState().modified = 0;  // nothing to ask when the menu goes
     ScriptedProgram::TearDown();
     SetProfileFile("");
