@@ -286,7 +286,7 @@ LRESULT EditWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
   switch (message) {
     case WM_CREATE: {
       state->text = CreateWindowEx(0, kEditClass, "",
-                                   WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_WANTRETURN |
+                                   WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_WANTRETURN |
                                        ES_AUTOVSCROLL | ES_AUTOHSCROLL,
                                    0, 0, 0, 0, window, reinterpret_cast<HMENU>(kTextId), nullptr);
       state->watches = CreateWindowEx(0, kListBoxClass, "", WS_CHILD | WS_VSCROLL | WS_BORDER, 0, 0, 0, 0,
