@@ -15,6 +15,7 @@
 #include "platform/win32/MessageBox.h"
 #include "platform/win32/Timer.h"
 #include "platform/win32/Window.h"
+#include "scripting/shell/ScriptShell.h"
 #include "ui/views/OwlView.h"
 #include "ui/views/ViewServices.h"
 
@@ -41,6 +42,7 @@ TApplicationHandler* ShellApplication() {
 
 BOOL CMainFrame::CreateMainWindow() {
   windowSettings_.Read();
+  ShareScriptShellRect(true);
   // The default frame covers the screen; the placement below makes it a window on it.
   const RECT rect{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
   if (!Create(nullptr, "Yarrowby", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, rect,
@@ -169,6 +171,20 @@ bool CMainFrame::IsHelpCommand(UINT id) {
   return id == kHelpFinder || id == kHelpUsing || id == kHelp || id == kDefaultHelp;
 }
 
+void CMainFrame::ShareScriptShellRect(bool toShell) {
+  using Settings = TWindowSettings;
+  int16_t* shell = ShellState().savedRect;
+  if (!toShell) {
+    // A shell that was never opened leaves the setting as it was.
+    if (shell[2] <= 0 || shell[3] <= 0) return;
+    windowSettings_.Store(Settings::kScriptShell, shell[0], shell[1], shell[0] + shell[2], shell[1] + shell[3]);
+    return;
+  }
+  const Settings::Rect& stored = windowSettings_.Get(Settings::kScriptShell);
+  if (!Settings::IsUsable(stored, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN))) return;
+  for (size_t i = 0; i < 4; ++i) shell[i] = static_cast<int16_t>(stored[i]);
+}
+
 void CMainFrame::ShowHelpUnavailable() {
   // Help would open the program's help file, which is not installed with the program.
   MessageBox(m_hWnd, "Help is not available: the help file yb.hlp is not installed.", "Yarrowby",
@@ -220,6 +236,7 @@ BOOL CMainFrame::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* r
       *result = 0;
       return TRUE;
     case WM_DESTROY:
+      ShareScriptShellRect(false);
       windowSettings_.Write();
       if (GetMenuFrame() == m_hWnd) {
         FreeMenuBarCache();

@@ -75,6 +75,9 @@ class CMainFrame : public CMDIFrameWnd {
   void OnMenuSelect(UINT flags, HMENU menu);
   // The help file is not installed, so every help command says so.
   void ShowHelpUnavailable();
+  // The script shell's place is kept with the window settings: given to the shell when the
+  // settings are read (when usable on this screen), taken back before they are written.
+  void ShareScriptShellRect(bool toShell);
 
   struct SavedPane {
     UINT id = 0;

@@ -98,6 +98,15 @@ void PaintMargin(EditWindowState& state) {
   state.firstLineShown = FirstVisibleLine(state);
 }
 
+// A key the filter took does not type its character as well: the character that translating the
+// key queued is taken away.
+void DropCharacterOf(HWND text, WPARAM key) {
+  const int32_t character = CharacterOfKey(static_cast<int32_t>(key));
+  MSG next;
+  if (character < 0 || !PeekMessage(&next, text, WM_CHAR, WM_CHAR, PM_NOREMOVE)) return;
+  if (next.wParam == static_cast<WPARAM>(character)) PeekMessage(&next, text, WM_CHAR, WM_CHAR, PM_REMOVE);
+}
+
 bool ShiftDown() { return (GetKeyState(VK_SHIFT) & 0x8000) != 0; }
 
 // The text's own procedure with the key filter before it and the margin kept in step after it.
@@ -106,7 +115,10 @@ LRESULT TextProc(HWND text, UINT message, WPARAM wParam, LPARAM lParam) {
   if (state == nullptr) return DefWindowProc(text, message, wParam, lParam);
   const WNDPROC own = state->textProc;
   if (message == WM_KEYDOWN || message == WM_CHAR) {
-    if (state->keyFilter != nullptr && state->keyFilter(state->self, message, wParam) == 1) return 0;
+    if (state->keyFilter != nullptr && state->keyFilter(state->self, message, wParam) == 1) {
+      if (message == WM_KEYDOWN) DropCharacterOf(text, wParam);
+      return 0;
+    }
     if (message == WM_KEYDOWN && wParam == VK_F1 && ShiftDown()) {
       const std::string word = WordAtCaret(*state);
       Notify(*state, kEditNotifyHelp, kEditHelpKeyword, reinterpret_cast<LPARAM>(word.c_str()));
@@ -274,7 +286,7 @@ LRESULT EditWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
   switch (message) {
     case WM_CREATE: {
       state->text = CreateWindowEx(0, kEditClass, "",
-                                   WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_WANTRETURN |
+                                   WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_WANTRETURN |
                                        ES_AUTOVSCROLL | ES_AUTOHSCROLL,
                                    0, 0, 0, 0, window, reinterpret_cast<HMENU>(kTextId), nullptr);
       state->watches = CreateWindowEx(0, kListBoxClass, "", WS_CHILD | WS_VSCROLL | WS_BORDER, 0, 0, 0, 0,

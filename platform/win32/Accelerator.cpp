@@ -94,22 +94,28 @@ HACCEL LoadAccelerators(HMODULE module, LPCSTR name) {
   return LoadAcceleratorsIndirect(std::span(bytes, SizeofResource(module, resource)));
 }
 
-int32_t TranslateAccelerator(HWND window, HACCEL table, const MSG* message) {
+WORD AcceleratorCommand(HACCEL table, const MSG* message) {
   const std::vector<ACCEL>* entries = Find(table);
-  if (!entries || !message || !IsWindow(window)) return 0;
+  if (!entries || !message) return 0;
   for (const ACCEL& entry : *entries) {
-    if (!Matches(entry, *message)) continue;
-    const HMENU menu = GetMenu(window);
-    if (menu) {
-      const UINT state = GetMenuState(menu, entry.cmd, MF_BYCOMMAND);
-      if (state != kMenuNotFound) {
-        SendMessage(window, WM_INITMENU, reinterpret_cast<WPARAM>(menu), 0);
-        const UINT now = GetMenuState(menu, entry.cmd, MF_BYCOMMAND);
-        if (now != kMenuNotFound && (now & (MF_GRAYED | MF_DISABLED))) return 1;
-      }
-    }
-    SendMessage(window, WM_COMMAND, static_cast<WPARAM>(MAKELONG(entry.cmd, 1)), 0);
-    return 1;
+    if (Matches(entry, *message)) return entry.cmd;
   }
   return 0;
+}
+
+int32_t TranslateAccelerator(HWND window, HACCEL table, const MSG* message) {
+  if (!IsWindow(window)) return 0;
+  const WORD command = AcceleratorCommand(table, message);
+  if (command == 0) return 0;
+  const HMENU menu = GetMenu(window);
+  if (menu) {
+    const UINT state = GetMenuState(menu, command, MF_BYCOMMAND);
+    if (state != kMenuNotFound) {
+      SendMessage(window, WM_INITMENU, reinterpret_cast<WPARAM>(menu), 0);
+      const UINT now = GetMenuState(menu, command, MF_BYCOMMAND);
+      if (now != kMenuNotFound && (now & (MF_GRAYED | MF_DISABLED))) return 1;
+    }
+  }
+  SendMessage(window, WM_COMMAND, static_cast<WPARAM>(MAKELONG(command, 1)), 0);
+  return 1;
 }

@@ -29,4 +29,6 @@ int32_t CopyAcceleratorTable(HACCEL table, ACCEL* out, int32_t capacity);
 HACCEL LoadAcceleratorsIndirect(std::span<const uint8_t> resource);
 // The ACCELERATORS resource of that name in a resource module; null when missing or malformed.
 HACCEL LoadAccelerators(HMODULE module, LPCSTR name);
+// The command a key message stands for in the table (its first matching entry), or 0.
+WORD AcceleratorCommand(HACCEL table, const MSG* message);
 int32_t TranslateAccelerator(HWND window, HACCEL table, const MSG* message);

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 
 #include "platform/win32/Clipboard.h"
 #include "platform/win32/ControlSupport.h"
@@ -24,10 +26,24 @@ constexpr int32_t kStateOffset = 0;
 constexpr int32_t kMarginX = 2;
 constexpr int32_t kMarginY = 1;
 
+// The measured widths of lines by their text, so that a change measures only the lines it made.
+struct LineWidth {
+  int32_t pixels = 0;
+  uint32_t pass = 0;  // the last measuring pass that met the line
+};
+struct TextHash {
+  using is_transparent = void;
+  size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+};
+using LineWidths = std::unordered_map<std::string, LineWidth, TextHash, std::equal_to<>>;
+
 struct EditState {
   EditText text;
-  int32_t scrollX = 0;    // pixels of a single-line text scrolled out at the left
+  int32_t scrollX = 0;    // pixels of the text scrolled out at the left
   int32_t firstLine = 0;  // the top line shown by a multi-line edit
+  int32_t widest = -1;    // pixels of the widest line; -1 until measured after a change
+  LineWidths lineWidths;  // emptied when the font changes
+  uint32_t measuringPass = 0;
   bool modified = false;
   bool selecting = false;  // the mouse is dragging out a selection
 };
@@ -123,17 +139,91 @@ int32_t VisibleLines(HWND edit) {
   return std::max(1, (client.bottom - 2 * kMarginY) / LineHeight(context.dc()));
 }
 
-// A multi-line edit with a vertical scroll bar shows on it which lines are in view.
+// The width of the text's widest line with its margins, measured once after each change.
+int32_t TextWidth(HWND edit) {
+  EditState* state = StateOf(edit);
+  if (state->widest < 0) {
+    ControlDc context(edit);
+    const std::string& text = state->text.text();
+    const uint32_t pass = ++state->measuringPass;
+    size_t lines = 0;
+    int32_t widest = 0;
+    for (size_t start = 0; start <= text.size(); ++lines) {
+      const size_t end = std::min(text.find("\r\n", start), text.size());
+      const std::string_view line(text.data() + start, end - start);
+      auto known = state->lineWidths.find(line);
+      if (known == state->lineWidths.end()) {
+        const int32_t pixels = Width(context.dc(), text, static_cast<int32_t>(start), static_cast<int32_t>(line.size()));
+        known = state->lineWidths.emplace(std::string(line), LineWidth{pixels, pass}).first;
+      }
+      known->second.pass = pass;
+      widest = std::max(widest, known->second.pixels);
+      start = end + 2;
+    }
+    // Lines that are gone are forgotten once they outnumber the text's own.
+    if (state->lineWidths.size() > 2 * lines + 64)
+      std::erase_if(state->lineWidths, [pass](const auto& entry) { return entry.second.pass != pass; });
+    state->widest = widest;
+  }
+  return state->widest + 2 * kMarginX + 1;
+}
+
+int32_t ClientWidth(HWND edit) {
+  RECT client;
+  GetClientRect(edit, &client);
+  return std::max<int32_t>(1, client.right);
+}
+
+// A multi-line edit with scroll bars shows on them which lines are in view and how far the text
+// is scrolled across.
 void UpdateScrollBar(HWND edit) {
   const EditState* state = StateOf(edit);
-  if (!state || !IsMultiLine(edit) || !(Style(edit) & WS_VSCROLL)) return;
+  if (!state || !IsMultiLine(edit)) return;
   SCROLLINFO info;
   info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
   info.nMin = 0;
-  info.nMax = state->text.LineCount() - 1;
-  info.nPage = static_cast<UINT>(VisibleLines(edit));
-  info.nPos = state->firstLine;
-  SetScrollInfo(edit, SB_VERT, &info, TRUE);
+  if (Style(edit) & WS_VSCROLL) {
+    info.nMax = state->text.LineCount() - 1;
+    info.nPage = static_cast<UINT>(VisibleLines(edit));
+    info.nPos = state->firstLine;
+    SetScrollInfo(edit, SB_VERT, &info, TRUE);
+  }
+  if (Style(edit) & WS_HSCROLL) {
+    info.nMax = TextWidth(edit) - 1;
+    info.nPage = static_cast<UINT>(ClientWidth(edit));
+    info.nPos = state->scrollX;
+    SetScrollInfo(edit, SB_HORZ, &info, TRUE);
+  }
+}
+
+// Scrolls a multi-line text across, no further than its widest line needs.
+void ScrollToX(HWND edit, int32_t x) {
+  EditState* state = StateOf(edit);
+  x = std::clamp(x, 0, std::max(0, TextWidth(edit) - ClientWidth(edit)));
+  if (x == state->scrollX) return;
+  state->scrollX = x;
+  UpdateScrollBar(edit);
+  InvalidateRect(edit, nullptr, TRUE);
+}
+
+void HorizontalScroll(HWND edit, WORD request, int32_t position) {
+  const int32_t x = StateOf(edit)->scrollX;
+  const int32_t page = ClientWidth(edit);
+  const int32_t step = [&] {
+    ControlDc context(edit);
+    return std::max(1, Width(context.dc(), "0", 0, 1));
+  }();
+  switch (request) {
+    case SB_LINELEFT: ScrollToX(edit, x - step); break;
+    case SB_LINERIGHT: ScrollToX(edit, x + step); break;
+    case SB_PAGELEFT: ScrollToX(edit, x - page); break;
+    case SB_PAGERIGHT: ScrollToX(edit, x + page); break;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION: ScrollToX(edit, position); break;
+    case SB_LEFT: ScrollToX(edit, 0); break;
+    case SB_RIGHT: ScrollToX(edit, TextWidth(edit)); break;
+    default: break;
+  }
 }
 
 void ScrollToLine(HWND edit, int32_t line) {
@@ -187,6 +277,7 @@ void Redraw(HWND edit) {
 void Changed(HWND edit, bool metLimit) {
   EditState* state = StateOf(edit);
   state->modified = true;
+  state->widest = -1;
   DefWindowProc(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(state->text.text().c_str()));
   Redraw(edit);
   NotifyParent(edit, EN_CHANGE);
@@ -526,6 +617,7 @@ LRESULT EditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SETTEXT: {
       state->text.SetText(lParam ? reinterpret_cast<const char*>(lParam) : "");
       state->scrollX = 0;
+      state->widest = -1;
       state->firstLine = 0;
       state->modified = false;
       const LRESULT result = DefWindowProc(edit, message, wParam, lParam);
@@ -609,6 +701,16 @@ LRESULT EditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_VSCROLL:
       if (IsMultiLine(edit)) VerticalScroll(edit, LOWORD(wParam), HIWORD(wParam));
       return 0;
+    case WM_HSCROLL:
+      if (IsMultiLine(edit)) HorizontalScroll(edit, LOWORD(wParam), HIWORD(wParam));
+      return 0;
+    case WM_SETFONT: {
+      state->widest = -1;
+      state->lineWidths.clear();
+      const LRESULT result = DefWindowProc(edit, message, wParam, lParam);
+      UpdateScrollBar(edit);
+      return result;
+    }
     case WM_MOUSEWHEEL:
       if (IsMultiLine(edit))
         ScrollToLine(edit,

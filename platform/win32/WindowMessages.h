@@ -326,6 +326,13 @@ inline constexpr WORD SB_THUMBTRACK = 5;
 inline constexpr WORD SB_TOP = 6;
 inline constexpr WORD SB_BOTTOM = 7;
 inline constexpr WORD SB_ENDSCROLL = 8;
+// The same requests across (WM_HSCROLL's low word).
+inline constexpr WORD SB_LINELEFT = SB_LINEUP;
+inline constexpr WORD SB_LINERIGHT = SB_LINEDOWN;
+inline constexpr WORD SB_PAGELEFT = SB_PAGEUP;
+inline constexpr WORD SB_PAGERIGHT = SB_PAGEDOWN;
+inline constexpr WORD SB_LEFT = SB_TOP;
+inline constexpr WORD SB_RIGHT = SB_BOTTOM;
 inline constexpr int32_t WHEEL_DELTA = 120;
 inline constexpr UINT SIF_RANGE = 0x0001;
 inline constexpr UINT SIF_PAGE = 0x0002;

@@ -12,8 +12,12 @@
 
 #include "basic/editor/ScriptEditWindow.h"
 #include "core/Failure.h"
+#include "core/Keys.h"
 #include "core/MenuSetup.h"
 #include "core/Resources.h"
+#include "platform/mfc/CFrameWnd.h"
+#include "platform/mfc/FrameKeys.h"
+#include "platform/win32/Accelerator.h"
 #include "platform/win32/Clipboard.h"
 #include "platform/win32/Dc.h"
 #include "platform/win32/FindReplace.h"
@@ -28,6 +32,7 @@
 #include "platform/win32/Resource.h"
 #include "platform/win32/Window.h"
 #include "platform/win32/WindowDc.h"
+#include "scripting/shell/GoToLineDialog.h"
 #include "scripting/shell/ScriptShell.h"
 
 namespace {
@@ -45,6 +50,12 @@ struct EditorState {
   HWND focusAtStop = nullptr;
   bool enabledAtStop = true;
   std::string keptText;     // the text of another module shown during a run
+  // The shell's keys: while the shell window is active the main frame holds them in place of
+  // its own (without a main frame the editor holds them itself).
+  TFrameKeysExchange frameKeys;
+  HACCEL ownKeys = nullptr;
+  bool keysActive = false;
+  std::string helpFolder;   // the program's folder, where its help files would lie
 };
 
 EditorState& Editor() {
@@ -86,8 +97,56 @@ void Help(HWND window, const char* file, UINT command, uintptr_t data) {
         kHelpUnavailable);
 }
 
-// The folder of the program's file, where the help files lie.
-std::string HelpPath(const char* file) { return file; }
+// The shell's key table becomes the one in force: the main frame's, when there is one.
+void ActivateKeys() {
+  EditorState& editor = Editor();
+  const HMODULE second = GetResourceModule2();
+  const HACCEL table = second != nullptr ? LoadAccelerators(second, ScriptEditor::kShellKeys) : nullptr;
+  if (editor.ownKeys != nullptr) DestroyAcceleratorTable(editor.ownKeys);
+  editor.ownKeys = nullptr;
+  if (CFrameWnd* frame = GetMainFrame()) {
+    editor.frameKeys.Exchange(*frame, table);
+  } else {
+    editor.ownKeys = table;
+  }
+  editor.keysActive = true;
+}
+
+// The shell is left: the main frame gets back the keys it had.
+void ReleaseKeys() {
+  EditorState& editor = Editor();
+  if (CFrameWnd* frame = GetMainFrame()) editor.frameKeys.Restore(*frame);
+  else editor.frameKeys.Forget();
+  if (editor.ownKeys != nullptr) DestroyAcceleratorTable(editor.ownKeys);
+  editor.ownKeys = nullptr;
+  editor.keysActive = false;
+}
+
+// The keys in force for the shell: null while it is not active.
+HACCEL ShellKeys() {
+  const EditorState& editor = Editor();
+  if (!editor.keysActive) return nullptr;
+  if (editor.ownKeys != nullptr) return editor.ownKeys;
+  CFrameWnd* frame = GetMainFrame();
+  return frame != nullptr && editor.frameKeys.Exchanged() ? frame->GetDefaultAccelerator() : nullptr;
+}
+
+// Every popup of the shell's menu bar set up, when the bar is about to open one of them.
+void SetUpMenuBar(HMENU bar) {
+  for (int32_t i = 0; i < GetMenuItemCount(bar); ++i) {
+    if (const HMENU popup = GetSubMenu(bar, i)) ScriptShellInitMenu(popup);
+  }
+}
+
+void GoToLine(HWND window) {
+  const auto range = static_cast<uint32_t>(Edit(kEditLineRange));
+  const int32_t last = range != 0 ? static_cast<int32_t>(range >> 16) : 1;
+  const int32_t line = AskLineNumber(window, static_cast<int32_t>(Edit(kEditCurrentLine)), last);
+  if (line > 0) Edit(kEditGoToLine, 0, line);
+}
+
+// A help file of the program's folder.
+std::string HelpPath(const char* file) { return Editor().helpFolder + file; }
 
 void CreateShellContents(HWND window) {
   if (const HMODULE second = GetResourceModule2(); second != nullptr) {
@@ -303,7 +362,12 @@ void ShowHelp(HWND window, int32_t topic, LPARAM argument) {
   }
   if (topic == 44) {
     if (argument == 1) return Help(window, HelpPath("DG.HLP").c_str(), HELP_FINDER, 0);
-    if (argument == 2) return Help(window, HelpPath("DG.HLP").c_str(), HELP_CONTENTS, 0);
+    if (argument == 2) {
+      // The contents with the search open over them; a search that cannot open is no news.
+      Help(window, HelpPath("DG.HLP").c_str(), HELP_CONTENTS, 0);
+      WinHelp(window, HelpPath("DG.HLP").c_str(), HELP_COMMAND, reinterpret_cast<uintptr_t>("Search()"));
+      return;
+    }
     return Help(window, HelpPath("DG.HLP").c_str(), HELP_CONTEXT,
                 static_cast<uintptr_t>(LookupHelpContext("DG_HELPTOPICS", static_cast<int32_t>(argument))));
   }
@@ -315,6 +379,15 @@ void ShowHelp(HWND window, int32_t topic, LPARAM argument) {
   }
   const int32_t context = LookupHelpContext("DD_HELPTOPICS", topic);
   if (context != 0) Help(window, HelpPath("DD.HLP").c_str(), HELP_CONTEXT, static_cast<uintptr_t>(context));
+}
+
+void LocateHelpFiles() {
+  int32_t length = 0;
+  GetProgramDirectory(nullptr, &length);
+  std::string folder(static_cast<size_t>(std::max(length, 0)), '\0');
+  GetProgramDirectory(folder.data(), &length);
+  folder.resize(static_cast<size_t>(std::max(length, 0)));
+  Editor().helpFolder = folder;
 }
 
 void PrepareFindReplace() {
@@ -419,26 +492,19 @@ void ShowReplace() {
 }  // namespace ScriptEditor
 
 LRESULT ScriptEditorKeyFilter(HWND editWindow, UINT message, WPARAM key) {
-  const HWND shell = ShellState().mainWindow != nullptr ? ShellState().mainWindow : GetParent(editWindow);
-  int32_t command = 0;
-  if (message == WM_KEYDOWN) {
-    if (key == VK_F1) command = 801;
-    else if (key == 0x72) command = 501;  // F3
-  } else if (message == WM_CHAR) {
-    switch (key) {
-      case 1: command = 103; break;
-      case 6: command = 500; break;
-      case 14: command = 100; break;
-      case 15: command = 101; break;
-      case 17: command = 107; break;
-      case 19: command = 102; break;
-      case 23: command = 107; break;
-      case 26: command = 400; break;
-      default: break;
-    }
-  }
+  if (message != WM_KEYDOWN) return 0;
+  MSG keyMessage;
+  keyMessage.hwnd = editWindow;
+  keyMessage.message = message;
+  keyMessage.wParam = key;
+  const WORD command = AcceleratorCommand(ShellKeys(), &keyMessage);
   if (command == 0) return 0;
-  PostMessage(shell, WM_COMMAND, static_cast<WPARAM>(command), 0);
+  // A key does what its menu item does and nothing while the item is greyed, except that Find
+  // Next with nothing to find opens Find.
+  const bool findFirst = command == 501 && ScriptEditor::FindText().empty();
+  if (!findFirst && ScriptEditor::CommandGreyed(command).value_or(false)) return 1;
+  const HWND shell = ShellState().mainWindow != nullptr ? ShellState().mainWindow : GetParent(editWindow);
+  PostMessage(shell, WM_COMMAND, static_cast<WPARAM>(MAKELONG(command, 1)), 0);
   return 1;
 }
 
@@ -521,7 +587,7 @@ void ScriptShellCommand(HWND window, int32_t command) {
       case 500: ScriptEditor::ShowFind(); break;
       case 501: FindNextCommand(window); break;
       case 502: ScriptEditor::ShowReplace(); break;
-      case 503: Edit(kEditGoToLine, 0, Edit(kEditCurrentLine)); break;
+      case 503: GoToLine(window); break;
       case 600: Edit(kEditCheckSyntax); break;
       case 601: Edit(kEditStop); break;
       case 603: if (Edit(kEditStart, 1, 0) != 0) ShowStartFailure(); break;
@@ -545,34 +611,38 @@ void ScriptShellCommand(HWND window, int32_t command) {
   }
 }
 
+namespace ScriptEditor {
+
+std::optional<bool> CommandGreyed(UINT command) {
+  switch (command) {
+    case 100: case 101: case 108: case 405: case 502: case 600: case 603: return Running();
+    case 102: return ShellState().modified == 0;
+    case 400: return Edit(kEditCanUndo) == 0;
+    case 401: case 404: return Edit(kEditHasSelection) == 0 || Running();
+    case 402: return Edit(kEditHasSelection) == 0;
+    case 403: return !IsClipboardFormatAvailable(CF_TEXT);
+    case 406: return Running() || Edit(kEditCanOutdent) == 0;
+    case 501: return FindText().empty();
+    case 601: return !Running();
+    case 704: {
+      const auto range = static_cast<uint32_t>(Edit(kEditLineRange));
+      const auto line = static_cast<uint32_t>(Edit(kEditCurrentLine));
+      return range == 0 || line < (range & 0xFFFF) || line > (range >> 16);
+    }
+    case 706: return Edit(kEditWatchCount) == 0;
+    case 707: return Edit(kEditRunState) != 1;
+    default: return std::nullopt;
+  }
+}
+
+}  // namespace ScriptEditor
+
 void ScriptShellInitMenu(HMENU popup) {
-  const bool running = Running();
-  const bool selection = Edit(kEditHasSelection) != 0;
   const int32_t count = GetMenuItemCount(popup);
   for (int32_t i = 0; i < count; ++i) {
     const UINT id = GetMenuItemID(popup, i);
-    bool grey = false;
-    switch (id) {
-      case 100: case 101: case 108: case 405: case 502: case 600: case 603: grey = running; break;
-      case 102: grey = ShellState().modified == 0; break;
-      case 400: grey = Edit(kEditCanUndo) == 0; break;
-      case 401: case 404: grey = !selection || running; break;
-      case 402: grey = !selection; break;
-      case 403: grey = !IsClipboardFormatAvailable(CF_TEXT); break;
-      case 406: grey = running || Edit(kEditCanOutdent) == 0; break;
-      case 501: grey = ScriptEditor::FindText().empty(); break;
-      case 601: grey = !running; break;
-      case 704: {
-        const auto range = static_cast<uint32_t>(Edit(kEditLineRange));
-        const auto line = static_cast<uint32_t>(Edit(kEditCurrentLine));
-        grey = range == 0 || line < (range & 0xFFFF) || line > (range >> 16);
-        break;
-      }
-      case 706: grey = Edit(kEditWatchCount) == 0; break;
-      case 707: grey = Edit(kEditRunState) != 1; break;
-      default: continue;
-    }
-    EnableMenuItem(popup, id, MF_BYCOMMAND | (grey ? MF_GRAYED : MF_ENABLED));
+    const std::optional<bool> grey = ScriptEditor::CommandGreyed(id);
+    if (grey) EnableMenuItem(popup, id, MF_BYCOMMAND | (*grey ? MF_GRAYED : MF_ENABLED));
   }
 }
 
@@ -602,6 +672,7 @@ LRESULT ScriptShellWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
   switch (message) {
     case WM_CREATE: CreateShellContents(window); return 0;
     case WM_DESTROY:
+      ReleaseKeys();
       ScriptEditor::DeleteFont();
       return DefWindowProc(window, message, wParam, lParam);
     case WM_SIZE:
@@ -612,7 +683,12 @@ LRESULT ScriptShellWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
       }
       return 0;
     case WM_ACTIVATE:
-      if (LOWORD(wParam) != 0) SetFocus(window);
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        ReleaseKeys();
+        return 0;
+      }
+      ActivateKeys();
+      SetFocus(window);
       return 0;
     case WM_SETFOCUS:
       if (EditWindow() != nullptr) SetFocus(EditWindow());
@@ -626,6 +702,7 @@ LRESULT ScriptShellWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
       if (wParam != 0) Edit(kEditStop);
       return 0;
     case WM_COMMAND: ScriptShellCommand(window, LOWORD(wParam)); return 0;
+    case WM_INITMENU: SetUpMenuBar(reinterpret_cast<HMENU>(wParam)); return 0;
     case WM_INITMENUPOPUP: ScriptShellInitMenu(reinterpret_cast<HMENU>(wParam)); return 0;
     default: return DefWindowProc(window, message, wParam, lParam);
   }

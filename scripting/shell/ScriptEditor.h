@@ -33,6 +33,12 @@ namespace ScriptEditor {
 inline constexpr char kFontKey[] = "BSEditFont";
 inline constexpr char kSettingsSection[] = "Settings";
 inline constexpr size_t kMaxFaceName = 31;
+// The keys of the shell window, in force while it is active.
+inline constexpr char kShellKeys[] = "BS_SHELL";
+
+// Whether the item of a command of the shell's menu is greyed now; nothing for a command that
+// is never greyed. Keys follow the same rule as the menu.
+std::optional<bool> CommandGreyed(UINT command);
 
 std::string Title(const char* path);
 void SetTitle(HWND window, const char* path);
@@ -58,6 +64,8 @@ void DeleteFont();
 int32_t LookupHelpContext(const char* resourceName, int32_t index);
 std::optional<std::string> LookupKeyword(const std::string& word);
 void ShowHelp(HWND window, int32_t topic, LPARAM argument);
+// The help files are looked for in the program's folder.
+void LocateHelpFiles();
 
 // Find and replace over the edit window (the state of the dialogs' record).
 void PrepareFindReplace();

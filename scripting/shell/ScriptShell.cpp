@@ -48,6 +48,19 @@ bool IsCompiledType(uint32_t type) { return type == kScriptFileCompiled || type 
 // whole path as its path).
 FSSpec SpecOfPath(const std::string& path) { return ScriptFileSpecOfPath(Str255(path.c_str())); }
 
+// The shell window's place, restored from a minimised or maximised state, for its next opening.
+void KeepWindowRect(HWND window) {
+  if (window == nullptr) return;
+  ShowWindow(window, SW_SHOWNORMAL);
+  RECT rect;
+  GetWindowRect(window, &rect);
+  int16_t* saved = ShellState().savedRect;
+  saved[0] = static_cast<int16_t>(rect.left);
+  saved[1] = static_cast<int16_t>(rect.top);
+  saved[2] = static_cast<int16_t>(rect.right - rect.left);
+  saved[3] = static_cast<int16_t>(rect.bottom - rect.top);
+}
+
 bool RegisterScriptShellClasses() {
   if (GetClassInfo(kScriptShellMainClass, nullptr)) return true;
   WNDCLASS windowClass;
@@ -105,6 +118,7 @@ int16_t TScriptShell::LoadScriptDialogLibrary(TScriptHost* host) {
   available_ = 1;
   current_ = nullptr;
   if (!ScriptRegisterEditWindowClass() || !RegisterScriptShellClasses()) available_ = 0;
+  ScriptEditor::LocateHelpFiles();
   ScriptEditor::PrepareFindReplace();
   g_shell = this;
   host_ = host;
@@ -353,7 +367,11 @@ void TScriptShell::Destroy() {
   const HWND window = state.mainWindow;
   state.mainWindow = nullptr;
   state.editWindow = nullptr;
-  if (window != nullptr && IsWindow(window)) DestroyWindow(window);
+  // The window keeps its place for the next time however it closes.
+  if (window != nullptr && IsWindow(window)) {
+    KeepWindowRect(window);
+    DestroyWindow(window);
+  }
   InvalidateMenuSetup();
   // The shell stays the current one: the quit that closed it may yet be cancelled, and the
   // shell's next window needs its engine.
@@ -365,14 +383,6 @@ int16_t TScriptShell::OnWindowClosed(uint16_t flag) {
     delete current_;
     current_ = nullptr;
   }
-  if (state.mainWindow != nullptr) {
-    ShowWindow(state.mainWindow, SW_SHOWNORMAL);
-    RECT rect;
-    GetWindowRect(state.mainWindow, &rect);
-    state.savedRect[0] = static_cast<int16_t>(rect.left);
-    state.savedRect[1] = static_cast<int16_t>(rect.top);
-    state.savedRect[2] = static_cast<int16_t>(rect.right - rect.left);
-    state.savedRect[3] = static_cast<int16_t>(rect.bottom - rect.top);
-  }
+  KeepWindowRect(state.mainWindow);
   return 0;
 }

@@ -58,7 +58,7 @@ TWindowsDialog::TWindowsDialog(CWnd* parent, int16_t templateId, TDialogOwner* o
 
 TWindowsDialog::~TWindowsDialog() {
   TChangingControls bracket;
-  if (keysSaved_) OnActivate(false);
+  if (frameKeys_.Exchanged()) OnActivate(false);
   TDialogOwner* const owner = owner_;
   owner_ = nullptr;
   if (owner != nullptr) owner->DialogGone(this);
@@ -365,30 +365,15 @@ void TWindowsDialog::OnSize() {
 void TWindowsDialog::OnActivate(bool active) {
   CFrameWnd* const frame = GetMainFrame();
   if (frame == nullptr) {
-    keysSaved_ = false;
+    frameKeys_.Forget();
     return;
   }
   if (active) {
-    if (!keysSaved_) {
-      savedKeys_.clear();
-      if (const HACCEL current = frame->GetDefaultAccelerator(); current != nullptr) {
-        const int32_t count = CopyAcceleratorTable(current, nullptr, 0);
-        savedKeys_.resize(static_cast<size_t>(std::max(count, 0)));
-        CopyAcceleratorTable(current, savedKeys_.data(), count);
-      }
-      hadKeys_ = frame->GetDefaultAccelerator() != nullptr;
-      keysSaved_ = true;
-    }
     const HMODULE module = FindResourceModule(kFloaterAccelerators, RT_ACCELERATOR);
-    frame->SetAccelerators(module != nullptr ? LoadAccelerators(module, kFloaterAccelerators)
-                                             : nullptr);
+    frameKeys_.Exchange(*frame, module != nullptr ? LoadAccelerators(module, kFloaterAccelerators) : nullptr);
     return;
   }
-  if (!keysSaved_) return;
-  keysSaved_ = false;
-  frame->SetAccelerators(hadKeys_ ? CreateAcceleratorTable(savedKeys_.data(),
-                                                           static_cast<int32_t>(savedKeys_.size()))
-                                  : nullptr);
+  frameKeys_.Restore(*frame);
 }
 
 void TWindowsDialog::OnShowWindow(bool shown) {

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "platform/mfc/CDialog.h"
+#include "platform/mfc/FrameKeys.h"
 #include "core/Failure.h"
 #include "platform/win32/Accelerator.h"
 #include "ui/dialogs/ItemFactory.h"
@@ -140,9 +141,7 @@ class TWindowsDialog : public CDialog, public TItemBuildTarget {
   uint16_t modal_ = 0;
   uint16_t acceptOnClose_ = 1;
   // The frame's keys in effect when the dialog became active, put back when it is left.
-  std::vector<ACCEL> savedKeys_;
-  bool keysSaved_ = false;
-  bool hadKeys_ = false;
+  TFrameKeysExchange frameKeys_;
   bool wasModeless_ = false;
   bool closing_ = false;
   // A failure of the item building, raised again by RunModal or CreateModeless.

@@ -6,12 +6,14 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "app/TApp.h"
 #include "app/frames/MainFrame.h"
@@ -20,6 +22,7 @@
 #include "platform/win32/Message.h"
 #include "platform/win32/Profile.h"
 #include "platform/win32/Window.h"
+#include "scripting/shell/ScriptShell.h"
 
 namespace {
 
@@ -152,6 +155,13 @@ TEST_F(SettingsTest, ASecondStartFindsTheFrameWhereTheFirstLeftIt) {
     GetWindowRect(frame, &rect);
     EXPECT_EQ(rect.right - rect.left, 800);
     EXPECT_EQ(rect.bottom - rect.top, 640);
+    // The script shell opens at the settings' place, and where it last closed is kept.
+    const int16_t* shell = ShellState().savedRect;
+    EXPECT_EQ(std::vector<int16_t>(shell, shell + 4), (std::vector<int16_t>{1, 1, 650, 300}));
+    ShellState().savedRect[0] = 60;
+    ShellState().savedRect[1] = 70;
+    ShellState().savedRect[2] = 400;
+    ShellState().savedRect[3] = 250;
     MoveWindow(frame, 50, 30, 700, 500, TRUE);
     SendMessage(frame, WM_CLOSE, 0, 0);
     EXPECT_FALSE(IsWindow(frame));
@@ -167,6 +177,9 @@ TEST_F(SettingsTest, ASecondStartFindsTheFrameWhereTheFirstLeftIt) {
   EXPECT_EQ(rect.top, 30);
   EXPECT_EQ(rect.right, 750);
   EXPECT_EQ(rect.bottom, 530);
+  const int16_t* shell = ShellState().savedRect;
+  EXPECT_EQ(std::vector<int16_t>(shell, shell + 4), (std::vector<int16_t>{60, 70, 400, 250}));
+  std::fill(ShellState().savedRect, ShellState().savedRect + 4, int16_t{0});
   again.ExitInstance();
 }
 

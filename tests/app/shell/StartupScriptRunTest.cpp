@@ -47,6 +47,7 @@
 #include "basic/editor/ScriptEditWindow.h"
 #include "exchange/export/ExportCommand.h"
 #include "core/Keys.h"
+#include "platform/win32/Accelerator.h"
 #include "platform/win32/Clock.h"
 #include "platform/win32/Input.h"
 #include "platform/win32/ComboBox.h"
@@ -157,6 +158,15 @@ std::string MenuItemText(HMENU menu, UINT command) {
   char text[128] = {};
   GetMenuString(menu, command, text, sizeof text, MF_BYCOMMAND);
   return text;
+}
+
+// Whether the main frame's key table has a key for the command.
+bool FrameHasKeyFor(CFrameWnd& frame, WORD command) {
+  ACCEL entries[128];
+  const int32_t count = CopyAcceleratorTable(frame.GetDefaultAccelerator(), entries, 128);
+  for (int32_t i = 0; i < count; ++i)
+    if (entries[i].cmd == command) return true;
+  return false;
 }
 
 void PressWithControl(int32_t key) {
@@ -431,6 +441,8 @@ TEST_F(StartupScriptRunTest, TheScriptEditorOpensEditsSavesRunsAndStopsScriptsFr
   std::string printedByEndless;
   int32_t lastStep = 0;
   std::string mark;
+  bool shellKeysWhileEditing = false;
+  bool shellKeysAfterClose = true;
   {
     TProgramScripting scripting;
     scripting.InstallHooks(StartupHooks());
@@ -463,6 +475,7 @@ TEST_F(StartupScriptRunTest, TheScriptEditorOpensEditsSavesRunsAndStopsScriptsFr
           if (edit == nullptr) return false;
           title = GetWindowTextString(ShellState().mainWindow);
           SetFocus(ScriptEditTextWindow(edit));
+          shellKeysWhileEditing = FrameHasKeyFor(*app.MainFrame(), 102);
           ScriptEditCommand(edit, kEditSetCaret, 0, -static_cast<int32_t>(std::string("Sub Main()\r\n  Dim n As Integer\r\n  n = 5").size()));
           InjectCharacter('0');
           PressWithControl('S');
@@ -511,6 +524,7 @@ TEST_F(StartupScriptRunTest, TheScriptEditorOpensEditsSavesRunsAndStopsScriptsFr
           return true;
         }
         case 8: {
+          shellKeysAfterClose = FrameHasKeyFor(*app.MainFrame(), 102);
           POINT quit;
           if (!PopupCommandPoint(GetSubMenu(GetMenu(frame), 0), kQuitCommand, &quit)) return false;
           Click(quit);
@@ -525,6 +539,8 @@ TEST_F(StartupScriptRunTest, TheScriptEditorOpensEditsSavesRunsAndStopsScriptsFr
   EXPECT_EQ(lastStep, 8) << "the program ended at step " << lastStep;
   EXPECT_EQ(entries, (std::vector<std::string>{"Edited", "Endless"}));
   EXPECT_EQ(title, "Script Editor - edited.ybs");
+  EXPECT_TRUE(shellKeysWhileEditing) << "the frame holds the editor's keys while it is active";
+  EXPECT_FALSE(shellKeysAfterClose) << "and its own once the editor is closed";
   EXPECT_EQ(savedBytes, "Sub Main()\r\n  Dim n As Integer\r\n  n = 50\r\n  Print n\r\nEnd Sub\r\n");
   EXPECT_EQ(printedByStart, "50\n");
   EXPECT_EQ(stoppedState, 1);

@@ -136,6 +136,35 @@ TEST_F(ScriptEditWindowTest, KeysEditTheTextTellTheChangeAndPassTheFilterFirst) 
   EXPECT_EQ(Text(), "' hiSub Main()\r\nEnd Sub\r\n");
 }
 
+// A line wider than the text shows a horizontal scroll bar over the widest line; paging across
+// moves the text (and its caret) by a page, and the bar goes no further than that line's end.
+TEST_F(ScriptEditWindowTest, ALongLineScrollsAcrossWithTheHorizontalBar) {
+  const HWND text = ScriptEditTextWindow(edit);
+  Put(("Sub Main()\n  Print \"" + std::string(300, 'w') + "\"\nEnd Sub\n").c_str());
+  SCROLLINFO bar;
+  bar.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+  ASSERT_TRUE(GetScrollInfo(text, SB_HORZ, &bar));
+  const int32_t page = static_cast<int32_t>(bar.nPage);
+  EXPECT_GT(bar.nMax + 1, 2 * page);
+  EXPECT_EQ(bar.nPos, 0);
+  const POINT before = EditCaretPoint(text);
+  SendMessage(text, WM_HSCROLL, SB_PAGERIGHT, 0);
+  GetScrollInfo(text, SB_HORZ, &bar);
+  EXPECT_EQ(bar.nPos, page);
+  EXPECT_EQ(EditCaretPoint(text).x, before.x - page);
+  SendMessage(text, WM_HSCROLL, SB_RIGHT, 0);
+  GetScrollInfo(text, SB_HORZ, &bar);
+  EXPECT_EQ(bar.nPos, bar.nMax + 1 - page);
+  SendMessage(text, WM_HSCROLL, SB_LINERIGHT, 0);
+  GetScrollInfo(text, SB_HORZ, &bar);
+  EXPECT_EQ(bar.nPos, bar.nMax + 1 - page) << "no further than the widest line";
+  // A text of short lines needs no scrolling across.
+  Put("Sub Main()\nEnd Sub\n");
+  GetScrollInfo(text, SB_HORZ, &bar);
+  EXPECT_LE(bar.nMax + 1, page);
+  EXPECT_EQ(bar.nPos, 0);
+}
+
 TEST_F(ScriptEditWindowTest, BreakpointsOnlyOnStatementsShownInTheMarginAndToggledByClicks) {
   Put(kLoop);
   CaretToLine(2);

@@ -14,7 +14,10 @@
 #include "basic/editor/ScriptEditWindow.h"
 #include "core/Failure.h"
 #include "core/Resources.h"
+#include "platform/mfc/CFrameWnd.h"
+#include "platform/win32/Accelerator.h"
 #include "platform/win32/Clock.h"
+#include "platform/win32/Dialog.h"
 #include "platform/win32/FindReplace.h"
 #include "platform/win32/Input.h"
 #include "platform/win32/ListBox.h"
@@ -27,6 +30,7 @@
 #include "platform/win32/Resource.h"
 #include "platform/win32/Window.h"
 #include "resources/ResourceLibraries.h"
+#include "scripting/shell/GoToLineDialog.h"
 #include "scripting/shell/ScriptCommands.h"
 #include "scripting/shell/ScriptEditor.h"
 #include "scripting/shell/ScriptShell.h"
@@ -57,6 +61,7 @@ class ScriptShellTest : public ScriptedProgram {
   }
   void TearDown() override {
     SetIdleScript(nullptr);
+    SetMainFrame(nullptr);  // a test's own frame goes with the test
     ShellState().modified = 0;  // nothing to ask when the menu goes
     ScriptedProgram::TearDown();
     SetProfileFile("");
@@ -91,6 +96,12 @@ class ScriptShellTest : public ScriptedProgram {
       return true;
     }
     return false;
+  }
+  void PressWithControl(int32_t key) {
+    InjectKey(VK_CONTROL, true);
+    InjectKeyStroke(key);
+    InjectKey(VK_CONTROL, false);
+    Pump();
   }
   void Pump() {
     MSG message;
@@ -149,7 +160,7 @@ TEST_F(ScriptShellTest, ANewScriptIsTypedSavedUnderANameAndRunFromTheEditor) {
   // Ctrl+S: a new script asks for its name first.
   const std::filesystem::path path = folder_ / "answer.ybs";
   answers_ = {path.string()};
-  Type("\x13");
+  PressWithControl('S');
   EXPECT_EQ(ReadFile(path), "Sub Main()\r\n  Print 6 * 7\r\nEnd Sub\r\n");
   EXPECT_EQ(WindowText(Shell()), "Script Editor - answer.ybs");
   EXPECT_EQ(ShellState().modified, 0);
@@ -219,6 +230,35 @@ TEST_F(ScriptShellTest, QuitWhileTheShellRefusesIsASilentAbort) {
   EXPECT_EQ(::testing::internal::GetCapturedStdout(), "7\n");
 }
 
+// Quit while the shell's script waits at a breakpoint: the run is stopped and the quit goes no
+// further.
+TEST_F(ScriptShellTest, QuitWhileTheShellsScriptRunsStopsItAndGoesNoFurther) {
+  Perform(5503);
+  ScriptEditCommand(Edit(), kEditSetText, 0, reinterpret_cast<LPARAM>("Sub Main()\n  Print 1\n  Print 2\nEnd Sub\n"));
+  ScriptEditCommand(Edit(), kEditGoToLine, 0, 3);
+  SendMessage(Shell(), WM_COMMAND, 704, 0);
+  bool quitTried = false;
+  bool silent = false;
+  SetIdleScript([&] {
+    if (quitTried || ScriptEditCommand(Edit(), kEditRunState, 0, 0) != 1) return Answer();
+    quitTried = true;
+    TCommandCore* quit = menu_->DoMenuCommand(1191);
+    try {
+      if (quit != nullptr) quit->Perform();
+    } catch (const QVException& failure) {
+      silent = failure.error() == 0 && failure.message() == kScriptShellSilentAbort;
+    }
+    delete quit;
+    return true;
+  });
+  ::testing::internal::CaptureStdout();
+  SendMessage(Shell(), WM_COMMAND, 603, 0);
+  EXPECT_EQ(::testing::internal::GetCapturedStdout(), "1\n");
+  EXPECT_TRUE(silent);
+  EXPECT_TRUE(menu_->GetShell()->IsOpen());
+  EXPECT_EQ(ScriptEditCommand(Edit(), kEditRunState, 0, 0), 0);
+}
+
 TEST_F(ScriptShellTest, OpeningAScriptFileShowsItsNameAndABreakpointStopsItsRun) {
   const std::string path = WriteScript("count.ybs",
                                        "Sub Main()\r\n  Dim n As Integer\r\n  n = 5\r\n  Print n\r\nEnd Sub\r\n");
@@ -257,29 +297,87 @@ TEST_F(ScriptShellTest, OpeningAScriptFileShowsItsNameAndABreakpointStopsItsRun)
   EXPECT_EQ(ScriptEditCommand(Edit(), kEditRunState, 0, 0), 0);
 }
 
-TEST_F(ScriptShellTest, TheEditorKeysBecomeShellCommands) {
+// The frame's key table while the shell is active is the shell's; its keys become the shell's
+// commands, a key whose item is greyed does nothing (and types nothing), and when the shell is
+// left the frame's own keys come back.
+TEST_F(ScriptShellTest, TheShellsKeysAreInForceWhileItIsActiveAndBecomeItsCommands) {
+  CFrameWnd frame;
+  const ACCEL frameKeys[] = {{FVIRTKEY | FCONTROL, 'N', 10}};
+  frame.SetAccelerators(CreateAcceleratorTable(frameKeys, 1));
+  SetMainFrame(&frame);
+  const auto commands = [&frame] {
+    std::vector<WORD> out;
+    ACCEL entries[32];
+    const int32_t count = CopyAcceleratorTable(frame.GetDefaultAccelerator(), entries, 32);
+    for (int32_t i = 0; i < count; ++i) out.push_back(entries[i].cmd);
+    return out;
+  };
+  const std::vector<WORD> shellKeys{100, 101, 102, 103, 107, 107, 400, 500, 501, 801};
   Perform(5503);
-  // F3 with no find text opens the Find dialog instead of searching.
+  EXPECT_EQ(commands(), shellKeys);
+  // Ctrl+S with nothing to save: greyed, so nothing is saved, asked or typed.
+  ScriptEditCommand(Edit(), kEditSetText, 0, reinterpret_cast<LPARAM>("abc"));
   SetFocus(ScriptEditTextWindow(Edit()));
+  PressWithControl('S');
+  EXPECT_EQ(EditText(), "abc");
+  EXPECT_EQ(ShellState().modified, 0);
+  EXPECT_EQ(GetOpenFileDialogWindow(), nullptr);
+  // F3 with no find text opens the Find dialog instead of searching; while it is active the
+  // frame has its own keys, and the shell's come back with the shell.
   InjectKeyStroke(0x72);
   Pump();
   const HWND find = ScriptEditor::FindReplaceDialog();
   ASSERT_NE(find, nullptr);
   EXPECT_EQ(WindowText(find), "Find");
   EXPECT_FALSE(IsWindowEnabled(Shell()));
+  EXPECT_EQ(commands(), std::vector<WORD>{10});
   SendMessage(find, WM_CLOSE, 0, 0);
   EXPECT_EQ(ScriptEditor::FindReplaceDialog(), nullptr);
   EXPECT_TRUE(IsWindowEnabled(Shell()));
+  EXPECT_EQ(commands(), shellKeys);
   // F1: help files cannot be shown here, and the user is told so.
   answers_ = {"ok"};
   InjectKeyStroke(VK_F1);
   Pump();
   ASSERT_EQ(boxes_.size(), 1u);
   EXPECT_NE(boxes_[0].find("Help is unavailable"), std::string::npos) << boxes_[0];
-  // Ctrl+W closes the window (nothing to save).
-  Type("\x17");
-  Pump();
+  // Ctrl+W closes the window (nothing to save), and the frame's keys are its own again.
+  SetFocus(ScriptEditTextWindow(Edit()));
+  PressWithControl('W');
   EXPECT_EQ(Shell(), nullptr);
+  EXPECT_EQ(commands(), std::vector<WORD>{10});
+  SetMainFrame(nullptr);
+}
+
+// Go to Line asks for a line of the script, starting from the caret's; a number that is no
+// line is refused with a message and the dialog stays for the next try.
+TEST_F(ScriptShellTest, GoToLineAsksForALineAndRefusesANumberThatIsNone) {
+  Perform(5503);
+  ScriptEditCommand(Edit(), kEditSetText, 0, reinterpret_cast<LPARAM>("a\nb\nc\nd\ne"));
+  ScriptEditCommand(Edit(), kEditGoToLine, 0, 2);
+  std::vector<std::string> typed{"9", "x", "3"};
+  std::vector<std::string> shown;
+  SetIdleScript([&] {
+    if (GetMessageBoxWindow() != nullptr) return Answer();
+    const HWND dialog = GetActiveWindow();
+    if (dialog == nullptr || WindowText(dialog) != "Go to Line" || typed.empty()) return false;
+    shown.push_back(GetDlgItemTextString(dialog, kGoToLineLabelId) + " " +
+                    GetDlgItemTextString(dialog, kGoToLineFieldId));
+    SetDlgItemText(dialog, kGoToLineFieldId, typed.front().c_str());
+    typed.erase(typed.begin());
+    answers_.push_back("ok");
+    InjectKeyStroke(VK_RETURN);
+    return true;
+  });
+  SendMessage(Shell(), WM_COMMAND, 503, 0);
+  ASSERT_EQ(shown.size(), 3u);
+  EXPECT_EQ(shown[0], "Line number (1 to 5): 2");
+  ASSERT_EQ(boxes_.size(), 2u);
+  EXPECT_NE(boxes_[0].find("Type a line number from 1 to 5."), std::string::npos) << boxes_[0];
+  EXPECT_EQ(ScriptEditCommand(Edit(), kEditCurrentLine, 0, 0), 3);
+  EXPECT_EQ(ParseLineNumber(" 5 ", 5), 5);
+  EXPECT_FALSE(ParseLineNumber("0", 5));
+  EXPECT_FALSE(ParseLineNumber("99999999999999999999", 5));
 }
 
 TEST_F(ScriptShellTest, ReplaceAllCountsItsChangesOrSaysItFoundNothing) {
