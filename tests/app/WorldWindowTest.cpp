@@ -58,6 +58,8 @@
 #include "core/Tag.h"
 #include "core/UnitHandler.h"
 #include "platform/mfc/CEdit.h"
+#include "platform/win32/Accelerator.h"
+#include "platform/win32/Resource.h"
 #include "simulation/UnitHandler.h"
 #include "views/furniture/CoordsView.h"
 #include "views/furniture/FrameIndicator.h"
@@ -1436,6 +1438,9 @@ TEST_F(WorldWindowTest, RulersFrameTheMainViewDrawTheGridAndFollowThePointer) {
   ASSERT_NE(units, nullptr);
   EXPECT_EQ(TRulerView::FormatLabel(units, -0.0), TRulerView::FormatLabel(units, 0.0));
   EXPECT_NE(TRulerView::FormatLabel(units, -0.0).front(), '-');
+  // The labels are written in the rulers' own text style, smaller than the bar's.
+  EXPECT_EQ(horizontal->LabelFont().size, 8);
+  EXPECT_EQ(vertical->LabelFont().size, 8);
   int32_t inked = 0;
   for (int32_t x = 1; x < horizontal->GetStoredSize().h; ++x)
     for (int32_t y = 14; y < 26; ++y) inked += rulerPixel(horizontal, x, y) != 0xFFFFFFu ? 1 : 0;
@@ -1843,4 +1848,113 @@ TEST_F(WorldWindowTest, TheCoordinatesBarShowsDistanceAndDirectionAndAKeyOpensIt
   EXPECT_EQ(bar->Edit()->GetWindowText(), "7");
   bar->ResetDragOrigin();
   EXPECT_FALSE(bar->IsEditing());
+}
+
+namespace {
+
+// A pixel of a furniture view in the main frame's surface.
+uint32_t FramePixel(HWND frame, HWND view, int32_t x, int32_t y) {
+  RECT frameRect;
+  GetWindowRect(frame, &frameRect);
+  RECT viewRect;
+  GetWindowRect(view, &viewRect);
+  return GetWindowSurface(frame)->Pixel(viewRect.left - frameRect.left + x,
+                                        viewRect.top - frameRect.top + y) &
+         0xFFFFFF;
+}
+
+std::vector<std::pair<int32_t, int32_t>> KeysOf(HACCEL table) {
+  std::vector<ACCEL> keys(static_cast<size_t>(std::max(CopyAcceleratorTable(table, nullptr, 0), 0)));
+  CopyAcceleratorTable(table, keys.data(), static_cast<int32_t>(keys.size()));
+  std::vector<std::pair<int32_t, int32_t>> out;
+  for (const ACCEL& key : keys) out.emplace_back(key.key, key.cmd);
+  return out;
+}
+
+}  // namespace
+
+TEST_F(WorldWindowTest, TheCoordinatesBarShowsAShapesSizesAndLabelsItsCellsWithPictures) {
+  window_->ShowCoordsBar(true);
+  TCoordsView* bar = window_->CoordsBar();
+  ASSERT_NE(bar, nullptr);
+  auto* units = dynamic_cast<TWorldUnitHandler*>(world_->GetUnitHandler());
+  ASSERT_NE(units, nullptr);
+  double toLength = 1.0;
+  units->GetToDisplayFactor(body_tags::kDimLength, toLength);
+
+  // The pointer's x is labelled by its picture: an ink "x" of 9 pixels on white, 14 x 11, ending
+  // 2 pixels left of the cell and centred on it.
+  view_->TrackMouseOver(BoxCentre());
+  window_->Manager()->UpdateNow();
+  Pump();
+  const MacRect first = bar->CellRect(0);
+  const int32_t top = first.top + (first.bottom - first.top - 11) / 2;
+  int32_t ink = 0;
+  int32_t paper = 0;
+  for (int32_t y = top; y < top + 11; ++y) {
+    for (int32_t x = first.left - 16; x < first.left - 2; ++x) {
+      const uint32_t pixel = FramePixel(main_->m_hWnd, bar->GetWindowHandle(), x, y);
+      ink += pixel == 0 ? 1 : 0;
+      paper += pixel == 0xFFFFFF ? 1 : 0;
+    }
+  }
+  EXPECT_EQ(ink, 9);
+  EXPECT_EQ(paper, 14 * 11 - 9);
+
+  // The box alone: x and y, then its height, width and rotation.
+  world_->Select(box_);
+  window_->Manager()->UpdateNow();
+  EXPECT_EQ(bar->ClassA(), TRectangle::kClassID);
+  EXPECT_EQ(bar->ClassB(), TRectangle::kClassID);
+  const TFormula* height = box_->GetFormulaProperty(kTagHeight, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(height, nullptr);
+  ASSERT_FALSE(bar->CellText(2).empty());
+  EXPECT_NEAR(std::stod(bar->CellText(2)), height->GetValue() * toLength, 0.01 * toLength);
+  EXPECT_FALSE(bar->CellText(3).empty());
+  EXPECT_FALSE(bar->CellText(4).empty());
+
+  // A height typed into its cell changes the box in one undoable command.
+  const double oldHeight = height->GetValue();
+  const MacRect third = bar->CellRect(2);
+  PressAt(bar->GetWindowHandle(), (third.left + third.right) / 2, (third.top + third.bottom) / 2);
+  ASSERT_TRUE(bar->IsEditing());
+  bar->Edit()->SetWindowText("0.4");
+  SendMessage(bar->Edit()->m_hWnd, WM_KEYDOWN, VK_RETURN, 0);
+  while (app_->Commands().PerformNextQueued()) {
+  }
+  EXPECT_DOUBLE_EQ(height->GetValue(), 0.4 / toLength);
+  Command(101);
+  EXPECT_DOUBLE_EQ(height->GetValue(), oldHeight);
+
+  // Two bodies share x and y, but not their sizes: those cells stay empty and do not open.
+  world_->Select(world_->FindObject(sample_worlds::kWheelId));
+  window_->Manager()->UpdateNow();
+  EXPECT_FALSE(bar->CellText(1).empty());
+  EXPECT_TRUE(bar->CellText(2).empty());
+  PressAt(bar->GetWindowHandle(), (third.left + third.right) / 2, (third.top + third.bottom) / 2);
+  EXPECT_FALSE(bar->IsEditing());
+}
+
+TEST_F(WorldWindowTest, WhileACoordinateIsEditedTheFrameTakesTheFloatingWindowsKeys) {
+  const auto before = KeysOf(main_->GetDefaultAccelerator());
+  const HMODULE module = FindResourceModule("FLOATER", RT_ACCELERATOR);
+  ASSERT_NE(module, nullptr);
+  const HACCEL floater = LoadAccelerators(module, "FLOATER");
+  const auto floating = KeysOf(floater);
+  DestroyAcceleratorTable(floater);
+  ASSERT_FALSE(floating.empty());
+  ASSERT_NE(floating, before);
+
+  window_->ShowCoordsBar(true);
+  TCoordsView* bar = window_->CoordsBar();
+  world_->Select(box_);
+  window_->Manager()->UpdateNow();
+  const MacRect cell = bar->CellRect(0);
+  PressAt(bar->GetWindowHandle(), (cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2);
+  ASSERT_TRUE(bar->IsEditing());
+  EXPECT_EQ(KeysOf(main_->GetDefaultAccelerator()), floating);
+  // Leaving the field commits it and gives the frame its own keys back.
+  SetFocus(view_->GetWindowHandle());
+  EXPECT_FALSE(bar->IsEditing());
+  EXPECT_EQ(KeysOf(main_->GetDefaultAccelerator()), before);
 }

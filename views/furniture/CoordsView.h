@@ -1,8 +1,8 @@
 #pragma once
 // The coordinates bar of a document window: up to five cells of numbers beside the world view.
 // While nothing is selected it shows where the pointer is in world units; with objects selected,
-// their position fields (x, y, rotation), merged over the selection: a field whose values differ
-// shows a blank. A click on a cell opens a one-line edit over it; Return (or Tab, which then
+// their position fields (a body's x and y, then a shape's sizes and rotation; a point's local
+// and world coordinates), merged over the selection: a field whose values differ shows a blank. A click on a cell opens a one-line edit over it; Return (or Tab, which then
 // moves to the next cell, Shift-Tab to the previous) applies the typed number or formula to every
 // selected object that has the field, as one undoable command.
 
@@ -17,6 +17,8 @@
 #include "model/command/FormulaPropertyOp.h"
 #include "platform/mfc/CEdit.h"
 #include "model/world/WorldWatcher.h"
+#include "platform/win32/Accelerator.h"
+#include "views/furniture/CoordFields.h"
 #include "views/offscreen/OffScreenViewBase.h"
 
 class TLink;
@@ -37,16 +39,25 @@ class TCoordChangeCommand : public TFormulaPropertyOp {
   std::string text_;
 };
 
-// The edit over a cell: Return and Tab commit through the bar; leaving it commits too.
+// The edit over a cell: Return and Tab commit through the bar; leaving it commits too. While
+// it has the focus the main frame's keys are those of the floating windows' table, so that
+// editing keys reach the edit; the frame's own table comes back when it loses the focus.
 class TCoordEdit : public CEdit {
  public:
   static constexpr UINT kControlId = 1387;
   explicit TCoordEdit(TCoordsView& owner) : owner_(owner) {}
+  ~TCoordEdit() override;
   BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
 
  private:
+  void TakeFrameKeys();
+  void GiveBackFrameKeys();
+
   TCoordsView& owner_;
   bool inCommit_ = false;
+  bool keysTaken_ = false;
+  bool hadKeys_ = false;
+  std::vector<ACCEL> savedKeys_;
 };
 
 class TCoordsView : public TOffScreenViewBase, public TWorldWatcher {
@@ -82,6 +93,11 @@ class TCoordsView : public TOffScreenViewBase, public TWorldWatcher {
   void ClearPosition() override;
   void TrackFeedback(const int32_t values[6]) override;
   void SetMode(uint8_t mode, bool positionOnly);
+  // The second set of position labels.
+  void SetAltLabels(bool alternate);
+  // The classes that the first two cells and the last three apply to for the selection.
+  int16_t ClassA() const { return classA_; }
+  int16_t ClassB() const { return classB_; }
 
   const MacRect& CellRect(int16_t cell) const { return cells_[static_cast<size_t>(cell)]; }
   // The value text each cell showed at its last drawing (empty: none).
@@ -117,24 +133,21 @@ class TCoordsView : public TOffScreenViewBase, public TWorldWatcher {
   void WorldGone() override;
 
  private:
-  struct TField {
-    uint32_t tag = 0;
-    int32_t dimension = 0;
-    bool present = false;
-    bool mixed = false;
-    double value = 0.0;
-    std::string formula;
-  };
-  // The field of a cell merged over the selection; not present when no selected object has it.
+  using TField = TMergedCoordField;
+  // The field of a cell merged over the objects it applies to; not present when none has it.
   TField FetchField(int16_t cell) const;
   std::string FieldText(const TField& field) const;
-  std::vector<TLink*> ObjectsWithField(uint32_t tag) const;
+  // The objects of the cell whose field is set through the tag.
+  std::vector<TLink*> CellTargets(int16_t cell, uint32_t tag) const;
   bool HasSelection() const { return selection_ != nullptr && !selection_->empty(); }
+  void UpdateClasses();
   std::string Format(int32_t dimension, double value) const;
   std::string Label(int16_t number) const;
   std::string UnitName(int32_t dimension) const;
   void DrawValue(int16_t cell, const std::string& text);
-  void DrawLabel(int16_t cell, int16_t label, int32_t dimension);
+  // The label's text when it has one, else its picture; then the unit's name.
+  void DrawLabel(int16_t cell, int16_t label, const std::string& text, int32_t dimension);
+  void DrawLabelPicture(int16_t cell, int16_t label);
   int16_t CellAt(const MacPoint& point) const;
   void PlaceEdit(int16_t cell);
 
@@ -144,6 +157,9 @@ class TCoordsView : public TOffScreenViewBase, public TWorldWatcher {
   PointToWorld pointToWorld_;
   bool positionCleared_ = true;
   bool positionOnly_ = false;
+  bool altLabels_ = false;
+  int16_t classA_ = 0;
+  int16_t classB_ = 0;
   uint8_t mode_ = kModePosition;
   TVector position_;
   MacRect cells_[kCellCount];
