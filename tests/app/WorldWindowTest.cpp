@@ -1933,6 +1933,17 @@ TEST_F(WorldWindowTest, TheCoordinatesBarShowsAShapesSizesAndLabelsItsCellsWithP
   EXPECT_TRUE(bar->CellText(2).empty());
   PressAt(bar->GetWindowHandle(), (third.left + third.right) / 2, (third.top + third.bottom) / 2);
   EXPECT_FALSE(bar->IsEditing());
+
+  // A point alone: its local x and y, then where it is in the world.
+  world_->DeselectAll();
+  world_->Select(world_->FindObject(sample_worlds::kWheelPinnedPointId));
+  window_->Manager()->UpdateNow();
+  EXPECT_EQ(bar->ClassA(), TPoint::kClassID);
+  ASSERT_FALSE(bar->CellText(3).empty());
+  TVector wheel;
+  dynamic_cast<TThing*>(world_->FindObject(sample_worlds::kWheelId))->GetPosition(wheel);
+  EXPECT_NEAR(std::stod(bar->CellText(3)), (wheel.y + sample_worlds::kWheelArm) * toLength, 0.01 * toLength);
+  EXPECT_TRUE(bar->CellText(4).empty());
 }
 
 TEST_F(WorldWindowTest, WhileACoordinateIsEditedTheFrameTakesTheFloatingWindowsKeys) {
