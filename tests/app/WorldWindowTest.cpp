@@ -1969,3 +1969,13 @@ TEST_F(WorldWindowTest, WhileACoordinateIsEditedTheFrameTakesTheFloatingWindowsK
   EXPECT_FALSE(bar->IsEditing());
   EXPECT_EQ(KeysOf(main_->GetDefaultAccelerator()), before);
 }
+
+TEST_F(WorldWindowTest, TheWorldShowsAndHidesTheMainFramesStatusBar) {
+  const HWND bar = main_->StatusBar().m_hWnd;
+  ASSERT_NE(bar, nullptr);
+  ASSERT_TRUE(IsWindowVisible(bar));
+  window_->ShowStatusBar(false);
+  EXPECT_FALSE(IsWindowVisible(bar));
+  window_->ShowStatusBar(true);
+  EXPECT_TRUE(IsWindowVisible(bar));
+}
