@@ -1889,17 +1889,25 @@ TEST_F(WorldWindowTest, TheCoordinatesBarShowsAShapesSizesAndLabelsItsCellsWithP
   Pump();
   const MacRect first = bar->CellRect(0);
   const int32_t top = first.top + (first.bottom - first.top - 11) / 2;
-  int32_t ink = 0;
-  int32_t paper = 0;
-  for (int32_t y = top; y < top + 11; ++y) {
-    for (int32_t x = first.left - 16; x < first.left - 2; ++x) {
-      const uint32_t pixel = FramePixel(main_->m_hWnd, bar->GetWindowHandle(), x, y);
-      ink += pixel == 0 ? 1 : 0;
-      paper += pixel == 0xFFFFFF ? 1 : 0;
+  // The ink and paper pixels where the label's picture goes.
+  const auto labelPixels = [&] {
+    std::pair<int32_t, int32_t> counts{0, 0};
+    for (int32_t y = top; y < top + 11; ++y) {
+      for (int32_t x = first.left - 16; x < first.left - 2; ++x) {
+        const uint32_t pixel = FramePixel(main_->m_hWnd, bar->GetWindowHandle(), x, y);
+        counts.first += pixel == 0 ? 1 : 0;
+        counts.second += pixel == 0xFFFFFF ? 1 : 0;
+      }
     }
-  }
-  EXPECT_EQ(ink, 9);
-  EXPECT_EQ(paper, 14 * 11 - 9);
+    return counts;
+  };
+  EXPECT_EQ(labelPixels(), std::make_pair(9, 14 * 11 - 9));
+  // The second set labels a change of x: "dx" has 16 more ink pixels.
+  bar->SetAltLabels(true);
+  window_->Manager()->UpdateNow();
+  Pump();
+  EXPECT_EQ(labelPixels(), std::make_pair(25, 14 * 11 - 25));
+  bar->SetAltLabels(false);
 
   // The box alone: x and y, then its height, width and rotation.
   world_->Select(box_);
