@@ -1987,3 +1987,33 @@ TEST_F(WorldWindowTest, TheWorldShowsAndHidesTheMainFramesStatusBar) {
   window_->ShowStatusBar(true);
   EXPECT_TRUE(IsWindowVisible(bar));
 }
+
+TEST_F(WorldWindowTest, ARefusedCoordinateIsReportedOnceThoughTheAlertTakesTheFocus) {
+  window_->ShowCoordsBar(true);
+  TCoordsView* bar = window_->CoordsBar();
+  world_->Select(box_);
+  window_->Manager()->UpdateNow();
+  const MacRect cell = bar->CellRect(0);
+  PressAt(bar->GetWindowHandle(), (cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2);
+  ASSERT_TRUE(bar->IsEditing());
+  // An alert of its own takes the focus, as a message box does.
+  struct TFocusTakingHost : TWorldHost {
+    void ShowError(int16_t error, int32_t) override {
+      errors.push_back(error);
+      SetFocus(elsewhere);
+    }
+    HWND elsewhere = nullptr;
+    std::vector<int16_t> errors;
+  } host;
+  host.elsewhere = view_->GetWindowHandle();
+  TWorldHost& previousHost = world_->Host();
+  world_->SetHost(&host);
+  bar->Edit()->SetWindowText("2 +");
+  SendMessage(bar->Edit()->m_hWnd, WM_KEYDOWN, VK_RETURN, 0);
+  world_->SetHost(&previousHost);
+  EXPECT_EQ(host.errors.size(), 1u);
+  // The edit stays open, has the focus back and its text selected.
+  EXPECT_TRUE(bar->IsEditing());
+  EXPECT_EQ(GetFocus(), bar->Edit()->m_hWnd);
+  EXPECT_EQ(bar->Edit()->GetWindowText(), "2 +");
+}

@@ -118,9 +118,9 @@ BOOL TCoordEdit::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* r
     while (PeekMessage(&pending, m_hWnd, WM_CHAR, WM_CHAR, PM_REMOVE)) {
     }
     if (wParam == VK_TAB)
-      owner_.MoveToNextCell((GetAsyncKeyState(VK_SHIFT) & 0x8000) != 0);
-    else if (owner_.Commit(false) == 0)
-      owner_.CloseEdit();
+      holder_.MoveToNextCell((GetAsyncKeyState(VK_SHIFT) & 0x8000) != 0);
+    else if (holder_.Commit(false) == 0)
+      holder_.Bar().CloseEdit();
     if (result) *result = 0;
     return TRUE;
   }
@@ -130,17 +130,44 @@ BOOL TCoordEdit::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* r
   }
   if (message == WM_SETFOCUS) TakeFrameKeys();
   if (message == WM_KILLFOCUS) GiveBackFrameKeys();
-  if (message == WM_KILLFOCUS && !inCommit_ && owner_.IsEditing()) {
-    // Leaving the field takes its value; a refused one keeps the focus here.
-    inCommit_ = true;
-    const int16_t error = owner_.Commit(false);
-    inCommit_ = false;
-    if (error == 0)
-      owner_.CloseEdit();
-    else
-      ::SetFocus(m_hWnd);
+  // Leaving the field takes its value; a refused one brings the focus back. A field that goes
+  // with its window (hidden first) takes nothing and reports nothing.
+  if (message == WM_KILLFOCUS && holder_.Bar().IsEditing() &&
+      ::IsWindowVisible(m_hWnd)) {
+    if (holder_.Commit(false) == 0) holder_.Bar().CloseEdit();
   }
   return CEdit::OnWndMsg(message, wParam, lParam, result);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The edit's holder
+
+TCoordEditView::~TCoordEditView() {
+  if (edit_.m_hWnd) edit_.DestroyWindow();
+}
+
+bool TCoordEditView::Create(CWnd* parent, const RECT& area) {
+  return parent && edit_.Create(WS_CHILD | WS_BORDER | WS_GROUP | WS_TABSTOP | ES_AUTOHSCROLL,
+                                area, parent, TCoordEdit::kControlId);
+}
+
+int16_t TCoordEditView::Commit(bool performNow) {
+  if (committing_) return kCommitBusy;
+  committing_ = true;
+  int16_t error = 0;
+  try {
+    error = bar_.CommitText(performNow);
+  } catch (...) {
+    committing_ = false;
+    throw;
+  }
+  committing_ = false;
+  return error;
+}
+
+void TCoordEditView::MoveToNextCell(bool backwards) {
+  if (Commit(true) != 0) return;
+  bar_.MoveToCell(backwards);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -150,7 +177,7 @@ TCoordsView::~TCoordsView() {
   if (world_) world_->RemoveWatcher(this);
   // The edit goes without committing: the bar is going with the window.
   editing_ = false;
-  if (edit_ && edit_->m_hWnd) edit_->DestroyWindow();
+  editView_.reset();
 }
 
 void TCoordsView::Init(CDocument* document, TWrappedWindow* superview, int32_t width,
@@ -403,16 +430,13 @@ TCommandCore* TCoordsView::DoMouseCommand(const MacPoint& point, TMouseEvent*, i
 void TCoordsView::PlaceEdit(int16_t cell) {
   const MacRect& rect = cells_[cell];
   const RECT area{rect.left - 1, rect.top - 1, rect.right + 1, rect.bottom + 1};
-  if (!edit_) {
-    CWnd* parent = CWnd::FromHandle(GetWindowHandle());
-    auto edit = std::make_unique<TCoordEdit>(*this);
-    if (!parent ||
-        !edit->Create(WS_CHILD | WS_BORDER | WS_GROUP | WS_TABSTOP | ES_AUTOHSCROLL, area, parent,
-                      TCoordEdit::kControlId))
-      return;
-    edit_ = std::move(edit);
+  if (!editView_) {
+    auto holder = std::make_unique<TCoordEditView>(*this);
+    if (!holder->Create(CWnd::FromHandle(GetWindowHandle()), area)) return;
+    editView_ = std::move(holder);
   } else {
-    edit_->MoveWindow(area.left, area.top, area.right - area.left, area.bottom - area.top);
+    editView_->Edit().MoveWindow(area.left, area.top, area.right - area.left,
+                                 area.bottom - area.top);
   }
   editCell_ = cell;
 }
@@ -424,33 +448,41 @@ void TCoordsView::OpenCell(int16_t cell) {
   if (!field.present) return;
   if (editing_ && Commit(false) != 0) return;
   PlaceEdit(cell);
-  if (!edit_) return;
+  TCoordEdit* edit = Edit();
+  if (!edit) return;
   editing_ = true;
-  edit_->SetWindowText(field.mixed ? "" : FieldText(field).c_str());
-  edit_->ShowWindow(SW_SHOW);
-  if (::GetFocus() != edit_->m_hWnd) ::SetFocus(edit_->m_hWnd);
-  edit_->SetSel(0, -1);
+  edit->SetWindowText(field.mixed ? "" : FieldText(field).c_str());
+  edit->ShowWindow(SW_SHOW);
+  if (::GetFocus() != edit->m_hWnd) ::SetFocus(edit->m_hWnd);
+  edit->SetSel(0, -1);
 }
 
 void TCoordsView::CloseEdit() {
   editing_ = false;
-  if (edit_ && edit_->m_hWnd) edit_->ShowWindow(SW_HIDE);
+  if (TCoordEdit* edit = Edit(); edit && edit->m_hWnd) edit->ShowWindow(SW_HIDE);
   editCell_ = 0;
   InvalidateAllShallow();
 }
 
 int16_t TCoordsView::Commit(bool performNow) {
-  if (!editing_ || !edit_) return 0;
+  return editView_ ? editView_->Commit(performNow) : 0;
+}
+
+int16_t TCoordsView::CommitText(bool performNow) {
+  TCoordEdit* edit = Edit();
+  if (!editing_ || !edit) return 0;
   const TField field = FetchField(editCell_);
   if (!field.present) return 0;
-  const std::string text = edit_->GetWindowText();
+  const std::string text = edit->GetWindowText();
   // An untouched blank over mixed values changes nothing.
   if (text.empty() && field.mixed) return 0;
   auto command = std::make_unique<TCoordChangeCommand>();
   const int16_t error = command->InitCoordChange(world_, field.tag, text, units_, field.unitKind);
   if (error != 0) {
     if (world_) world_->Host().ShowError(error, 0);
-    edit_->SetSel(0, -1);
+    // The edit stays open with its text selected, ready to be put right.
+    if (editing_ && edit->m_hWnd && ::GetFocus() != edit->m_hWnd) ::SetFocus(edit->m_hWnd);
+    edit->SetSel(0, -1);
     return error;
   }
   for (TLink* object : CellTargets(editCell_, field.tag)) command->AddTarget(object);
@@ -464,7 +496,10 @@ int16_t TCoordsView::Commit(bool performNow) {
 }
 
 void TCoordsView::MoveToNextCell(bool backwards) {
-  if (Commit(true) != 0) return;
+  if (editView_) editView_->MoveToNextCell(backwards);
+}
+
+void TCoordsView::MoveToCell(bool backwards) {
   const int16_t step = backwards ? kCellCount - 1 : 1;
   int16_t cell = editCell_;
   for (int16_t tried = 0; tried < kCellCount; ++tried) {
@@ -506,7 +541,7 @@ TCommandCore* TCoordsView::DoKeyCommand(int16_t character, int32_t keyData, TEve
   if (editing_ || character == '\t')
     return TOffScreenViewBase::DoKeyCommand(character, keyData, event);
   OpenCell(editCell_);
-  if (!editing_ || !edit_) return TOffScreenViewBase::DoKeyCommand(character, keyData, event);
-  ::SendMessage(edit_->m_hWnd, WM_CHAR, static_cast<WPARAM>(static_cast<uint8_t>(character)), 0);
+  if (!editing_ || !Edit()) return TOffScreenViewBase::DoKeyCommand(character, keyData, event);
+  ::SendMessage(Edit()->m_hWnd, WM_CHAR, static_cast<WPARAM>(static_cast<uint8_t>(character)), 0);
   return nullptr;
 }

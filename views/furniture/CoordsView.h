@@ -25,6 +25,7 @@ class TLink;
 class TWorldDoc;
 class TWorldUnitHandler;
 class TCoordsView;
+class TCoordEditView;
 
 // The typed value of a cell applied to the selected objects that have its field.
 class TCoordChangeCommand : public TFormulaPropertyOp {
@@ -45,7 +46,7 @@ class TCoordChangeCommand : public TFormulaPropertyOp {
 class TCoordEdit : public CEdit {
  public:
   static constexpr UINT kControlId = 1387;
-  explicit TCoordEdit(TCoordsView& owner) : owner_(owner) {}
+  explicit TCoordEdit(TCoordEditView& holder) : holder_(holder) {}
   ~TCoordEdit() override;
   BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
 
@@ -53,11 +54,38 @@ class TCoordEdit : public CEdit {
   void TakeFrameKeys();
   void GiveBackFrameKeys();
 
-  TCoordsView& owner_;
-  bool inCommit_ = false;
+  TCoordEditView& holder_;
   bool keysTaken_ = false;
   bool hadKeys_ = false;
   std::vector<ACCEL> savedKeys_;
+};
+
+// The holder of the edit: it passes the edit's requests to the bar, one commit at a time. An
+// error's alert takes the focus from the edit, and the commit that leaving the edit asks for
+// must not start while the first is still reporting.
+class TCoordEditView {
+ public:
+  static constexpr int16_t kItemNumber = 17;
+  // What a commit asked for while another is under way answers.
+  static constexpr int16_t kCommitBusy = 1;
+
+  explicit TCoordEditView(TCoordsView& bar) : bar_(bar), edit_(*this) {}
+  ~TCoordEditView();
+  TCoordEditView(const TCoordEditView&) = delete;
+  TCoordEditView& operator=(const TCoordEditView&) = delete;
+
+  bool Create(CWnd* parent, const RECT& area);
+  TCoordEdit& Edit() { return edit_; }
+  TCoordsView& Bar() { return bar_; }
+  // The bar's commit of the typed text: 0, a parse error, or kCommitBusy.
+  int16_t Commit(bool performNow);
+  // Tab and Shift-Tab.
+  void MoveToNextCell(bool backwards);
+
+ private:
+  TCoordsView& bar_;
+  TCoordEdit edit_;
+  bool committing_ = false;
 };
 
 class TCoordsView : public TOffScreenViewBase, public TWorldWatcher {
@@ -111,7 +139,7 @@ class TCoordsView : public TOffScreenViewBase, public TWorldWatcher {
   void CloseEdit();
   int16_t EditCell() const { return editCell_; }
   bool IsEditing() const { return editing_; }
-  TCoordEdit* Edit() const { return edit_.get(); }
+  TCoordEdit* Edit() const { return editView_ ? &editView_->Edit() : nullptr; }
   // Takes the edit's text: the command goes to the application (error 0), or the error is told
   // and the text selected again. `performNow` performs the queued command at once (Tab).
   int16_t Commit(bool performNow);
@@ -166,7 +194,12 @@ class TCoordsView : public TOffScreenViewBase, public TWorldWatcher {
   std::string shown_[kCellCount];
   FontSpec font_;
   int16_t lineHeight_ = 12;
-  std::unique_ptr<TCoordEdit> edit_;
+  friend class TCoordEditView;
+  // The commit itself, which the edit's holder guards.
+  int16_t CommitText(bool performNow);
+  void MoveToCell(bool backwards);
+
+  std::unique_ptr<TCoordEditView> editView_;
   int16_t editCell_ = 0;
   bool editing_ = false;
 };
