@@ -53,14 +53,16 @@ std::vector<uint32_t> LoadCoordClassTable(int16_t number) {
   std::vector<uint32_t> tags;
   const std::optional<TPanelTable> table = LoadPanelTable(number);
   if (!table) return tags;
-  for (const TPanelEntry& entry : table->entries) tags.push_back(entry.classTag);
+  for (const TPanelEntry& entry : table->entries)
+    tags.push_back(entry.classTag);
   return tags;
 }
 
 int16_t CoordClassOfTable(const std::vector<uint32_t>& classTags,
                           const std::vector<TLink*>& selection) {
   std::vector<int16_t> classes;
-  for (uint32_t tag : classTags) classes.push_back(ClassIdFromTag(tag));
+  for (uint32_t tag : classTags)
+    classes.push_back(ClassIdFromTag(tag));
   // The most preferred entry any selected object belongs to, and the first object that does.
   size_t best = classes.size();
   size_t bestObject = 0;
