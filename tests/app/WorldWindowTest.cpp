@@ -58,6 +58,8 @@
 #include "core/Tag.h"
 #include "core/UnitHandler.h"
 #include "platform/mfc/CEdit.h"
+#include "platform/win32/Accelerator.h"
+#include "platform/win32/Resource.h"
 #include "simulation/UnitHandler.h"
 #include "views/furniture/CoordsView.h"
 #include "views/furniture/FrameIndicator.h"
@@ -1436,6 +1438,9 @@ TEST_F(WorldWindowTest, RulersFrameTheMainViewDrawTheGridAndFollowThePointer) {
   ASSERT_NE(units, nullptr);
   EXPECT_EQ(TRulerView::FormatLabel(units, -0.0), TRulerView::FormatLabel(units, 0.0));
   EXPECT_NE(TRulerView::FormatLabel(units, -0.0).front(), '-');
+  // The labels are written in the rulers' own text style, smaller than the bar's.
+  EXPECT_EQ(horizontal->LabelFont().size, 8);
+  EXPECT_EQ(vertical->LabelFont().size, 8);
   int32_t inked = 0;
   for (int32_t x = 1; x < horizontal->GetStoredSize().h; ++x)
     for (int32_t y = 14; y < 26; ++y) inked += rulerPixel(horizontal, x, y) != 0xFFFFFFu ? 1 : 0;
@@ -1843,4 +1848,172 @@ TEST_F(WorldWindowTest, TheCoordinatesBarShowsDistanceAndDirectionAndAKeyOpensIt
   EXPECT_EQ(bar->Edit()->GetWindowText(), "7");
   bar->ResetDragOrigin();
   EXPECT_FALSE(bar->IsEditing());
+}
+
+namespace {
+
+// A pixel of a furniture view in the main frame's surface.
+uint32_t FramePixel(HWND frame, HWND view, int32_t x, int32_t y) {
+  RECT frameRect;
+  GetWindowRect(frame, &frameRect);
+  RECT viewRect;
+  GetWindowRect(view, &viewRect);
+  return GetWindowSurface(frame)->Pixel(viewRect.left - frameRect.left + x,
+                                        viewRect.top - frameRect.top + y) &
+         0xFFFFFF;
+}
+
+std::vector<std::pair<int32_t, int32_t>> KeysOf(HACCEL table) {
+  std::vector<ACCEL> keys(static_cast<size_t>(std::max(CopyAcceleratorTable(table, nullptr, 0), 0)));
+  CopyAcceleratorTable(table, keys.data(), static_cast<int32_t>(keys.size()));
+  std::vector<std::pair<int32_t, int32_t>> out;
+  for (const ACCEL& key : keys) out.emplace_back(key.key, key.cmd);
+  return out;
+}
+
+}  // namespace
+
+TEST_F(WorldWindowTest, TheCoordinatesBarShowsAShapesSizesAndLabelsItsCellsWithPictures) {
+  window_->ShowCoordsBar(true);
+  TCoordsView* bar = window_->CoordsBar();
+  ASSERT_NE(bar, nullptr);
+  auto* units = dynamic_cast<TWorldUnitHandler*>(world_->GetUnitHandler());
+  ASSERT_NE(units, nullptr);
+  double toLength = 1.0;
+  units->GetToDisplayFactor(body_tags::kDimLength, toLength);
+
+  // The pointer's x is labelled by its picture: an ink "x" of 9 pixels on white, 14 x 11, ending
+  // 2 pixels left of the cell and centred on it.
+  view_->TrackMouseOver(BoxCentre());
+  window_->Manager()->UpdateNow();
+  Pump();
+  const MacRect first = bar->CellRect(0);
+  const int32_t top = first.top + (first.bottom - first.top - 11) / 2;
+  // The ink and paper pixels where the label's picture goes.
+  const auto labelPixels = [&] {
+    std::pair<int32_t, int32_t> counts{0, 0};
+    for (int32_t y = top; y < top + 11; ++y) {
+      for (int32_t x = first.left - 16; x < first.left - 2; ++x) {
+        const uint32_t pixel = FramePixel(main_->m_hWnd, bar->GetWindowHandle(), x, y);
+        counts.first += pixel == 0 ? 1 : 0;
+        counts.second += pixel == 0xFFFFFF ? 1 : 0;
+      }
+    }
+    return counts;
+  };
+  EXPECT_EQ(labelPixels(), std::make_pair(9, 14 * 11 - 9));
+  // The second set labels a change of x: "dx" has 16 more ink pixels.
+  bar->SetAltLabels(true);
+  window_->Manager()->UpdateNow();
+  Pump();
+  EXPECT_EQ(labelPixels(), std::make_pair(25, 14 * 11 - 25));
+  bar->SetAltLabels(false);
+
+  // The box alone: x and y, then its height, width and rotation.
+  world_->Select(box_);
+  window_->Manager()->UpdateNow();
+  EXPECT_EQ(bar->ClassA(), TRectangle::kClassID);
+  EXPECT_EQ(bar->ClassB(), TRectangle::kClassID);
+  const TFormula* height = box_->GetFormulaProperty(kTagHeight, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(height, nullptr);
+  ASSERT_FALSE(bar->CellText(2).empty());
+  EXPECT_NEAR(std::stod(bar->CellText(2)), height->GetValue() * toLength, 0.01 * toLength);
+  EXPECT_FALSE(bar->CellText(3).empty());
+  EXPECT_FALSE(bar->CellText(4).empty());
+
+  // A height typed into its cell changes the box in one undoable command.
+  const double oldHeight = height->GetValue();
+  const MacRect third = bar->CellRect(2);
+  PressAt(bar->GetWindowHandle(), (third.left + third.right) / 2, (third.top + third.bottom) / 2);
+  ASSERT_TRUE(bar->IsEditing());
+  bar->Edit()->SetWindowText("0.4");
+  SendMessage(bar->Edit()->m_hWnd, WM_KEYDOWN, VK_RETURN, 0);
+  while (app_->Commands().PerformNextQueued()) {
+  }
+  EXPECT_DOUBLE_EQ(height->GetValue(), 0.4 / toLength);
+  Command(101);
+  EXPECT_DOUBLE_EQ(height->GetValue(), oldHeight);
+
+  // Two bodies share x and y, but not their sizes: those cells stay empty and do not open.
+  world_->Select(world_->FindObject(sample_worlds::kWheelId));
+  window_->Manager()->UpdateNow();
+  EXPECT_FALSE(bar->CellText(1).empty());
+  EXPECT_TRUE(bar->CellText(2).empty());
+  PressAt(bar->GetWindowHandle(), (third.left + third.right) / 2, (third.top + third.bottom) / 2);
+  EXPECT_FALSE(bar->IsEditing());
+
+  // A point alone: its local x and y, then where it is in the world.
+  world_->DeselectAll();
+  world_->Select(world_->FindObject(sample_worlds::kWheelPinnedPointId));
+  window_->Manager()->UpdateNow();
+  EXPECT_EQ(bar->ClassA(), TPoint::kClassID);
+  ASSERT_FALSE(bar->CellText(3).empty());
+  TVector wheel;
+  dynamic_cast<TThing*>(world_->FindObject(sample_worlds::kWheelId))->GetPosition(wheel);
+  EXPECT_NEAR(std::stod(bar->CellText(3)), (wheel.y + sample_worlds::kWheelArm) * toLength, 0.01 * toLength);
+  EXPECT_TRUE(bar->CellText(4).empty());
+}
+
+TEST_F(WorldWindowTest, WhileACoordinateIsEditedTheFrameTakesTheFloatingWindowsKeys) {
+  const auto before = KeysOf(main_->GetDefaultAccelerator());
+  const HMODULE module = FindResourceModule("FLOATER", RT_ACCELERATOR);
+  ASSERT_NE(module, nullptr);
+  const HACCEL floater = LoadAccelerators(module, "FLOATER");
+  const auto floating = KeysOf(floater);
+  DestroyAcceleratorTable(floater);
+  ASSERT_FALSE(floating.empty());
+  ASSERT_NE(floating, before);
+
+  window_->ShowCoordsBar(true);
+  TCoordsView* bar = window_->CoordsBar();
+  world_->Select(box_);
+  window_->Manager()->UpdateNow();
+  const MacRect cell = bar->CellRect(0);
+  PressAt(bar->GetWindowHandle(), (cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2);
+  ASSERT_TRUE(bar->IsEditing());
+  EXPECT_EQ(KeysOf(main_->GetDefaultAccelerator()), floating);
+  // Leaving the field commits it and gives the frame its own keys back.
+  SetFocus(view_->GetWindowHandle());
+  EXPECT_FALSE(bar->IsEditing());
+  EXPECT_EQ(KeysOf(main_->GetDefaultAccelerator()), before);
+}
+
+TEST_F(WorldWindowTest, TheWorldShowsAndHidesTheMainFramesStatusBar) {
+  const HWND bar = main_->StatusBar().m_hWnd;
+  ASSERT_NE(bar, nullptr);
+  ASSERT_TRUE(IsWindowVisible(bar));
+  window_->ShowStatusBar(false);
+  EXPECT_FALSE(IsWindowVisible(bar));
+  window_->ShowStatusBar(true);
+  EXPECT_TRUE(IsWindowVisible(bar));
+}
+
+TEST_F(WorldWindowTest, ARefusedCoordinateIsReportedOnceThoughTheAlertTakesTheFocus) {
+  window_->ShowCoordsBar(true);
+  TCoordsView* bar = window_->CoordsBar();
+  world_->Select(box_);
+  window_->Manager()->UpdateNow();
+  const MacRect cell = bar->CellRect(0);
+  PressAt(bar->GetWindowHandle(), (cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2);
+  ASSERT_TRUE(bar->IsEditing());
+  // An alert of its own takes the focus, as a message box does.
+  struct TFocusTakingHost : TWorldHost {
+    void ShowError(int16_t error, int32_t) override {
+      errors.push_back(error);
+      SetFocus(elsewhere);
+    }
+    HWND elsewhere = nullptr;
+    std::vector<int16_t> errors;
+  } host;
+  host.elsewhere = view_->GetWindowHandle();
+  TWorldHost& previousHost = world_->Host();
+  world_->SetHost(&host);
+  bar->Edit()->SetWindowText("2 +");
+  SendMessage(bar->Edit()->m_hWnd, WM_KEYDOWN, VK_RETURN, 0);
+  world_->SetHost(&previousHost);
+  EXPECT_EQ(host.errors.size(), 1u);
+  // The edit stays open, has the focus back and its text selected.
+  EXPECT_TRUE(bar->IsEditing());
+  EXPECT_EQ(GetFocus(), bar->Edit()->m_hWnd);
+  EXPECT_EQ(bar->Edit()->GetWindowText(), "2 +");
 }

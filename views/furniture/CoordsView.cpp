@@ -5,6 +5,8 @@
 #include <cstring>
 
 #include "bodies/BodyTags.h"
+#include "platform/mfc/CFrameWnd.h"
+#include "platform/win32/Bitmap.h"
 #include "core/Failure.h"
 #include "core/Handle.h"
 #include "core/PString.h"
@@ -28,24 +30,19 @@ namespace {
 
 constexpr int16_t kTextStyleResource = 3141;
 constexpr int16_t kMostDigits = 3;
-// Label texts: x and y of the position, distance and direction, an angle; second set after.
+// Labels: a field's own, then the position's (angle; distance and direction; x and y), each
+// with a second set 1 or 2 further on.
+constexpr int16_t kLabelField = 140;
 constexpr int16_t kLabelAngle = 141;
 constexpr int16_t kLabelDistance = 142;
 constexpr int16_t kLabelDirection = 143;
 constexpr int16_t kLabelX = 146;
 constexpr int16_t kLabelY = 147;
-
-// The fields of the first cells, by the objects' position properties: x, y and rotation.
-struct TCellField {
-  uint32_t tag;
-  int32_t dimension;
-  int16_t label;
-};
-constexpr TCellField kCellFields[] = {{body_tags::kTagPosX, body_tags::kDimLength, kLabelX},
-                                      {body_tags::kTagPosY, body_tags::kDimLength, kLabelY},
-                                      {body_tags::kTagPosRot, body_tags::kDimAngle, kLabelAngle}};
-constexpr int16_t kFieldCells = 3;
-
+constexpr int16_t kAltDistanceShift = 2;
+constexpr int16_t kAltXYShift = 2;
+// The main frame's keys while a cell is edited.
+constexpr char kFloaterKeys[] = "FLOATER";
+// The bar asks the world for the selection tool when a cell opens.
 // The bar's text style, from its "info" setting.
 FontSpec InfoFont() { return FontOfStyleResource(MakeTag("info"), kTextStyleResource); }
 
@@ -83,6 +80,37 @@ int16_t TCoordChangeCommand::InitCoordChange(TWorldDoc* world, uint32_t tag,
 // ---------------------------------------------------------------------------------------------
 // The edit
 
+TCoordEdit::~TCoordEdit() {
+  GiveBackFrameKeys();
+}
+
+void TCoordEdit::TakeFrameKeys() {
+  CFrameWnd* frame = GetMainFrame();
+  if (!frame) return;
+  if (!keysTaken_) {
+    savedKeys_.clear();
+    hadKeys_ = frame->GetDefaultAccelerator() != nullptr;
+    if (hadKeys_) {
+      const int32_t count = CopyAcceleratorTable(frame->GetDefaultAccelerator(), nullptr, 0);
+      savedKeys_.resize(static_cast<size_t>(std::max(count, 0)));
+      CopyAcceleratorTable(frame->GetDefaultAccelerator(), savedKeys_.data(), count);
+    }
+    keysTaken_ = true;
+  }
+  const HMODULE module = FindResourceModule(kFloaterKeys, RT_ACCELERATOR);
+  frame->SetAccelerators(module ? LoadAccelerators(module, kFloaterKeys) : nullptr);
+}
+
+void TCoordEdit::GiveBackFrameKeys() {
+  if (!keysTaken_) return;
+  keysTaken_ = false;
+  CFrameWnd* frame = GetMainFrame();
+  if (!frame) return;
+  frame->SetAccelerators(
+      hadKeys_ ? CreateAcceleratorTable(savedKeys_.data(), static_cast<int32_t>(savedKeys_.size()))
+               : nullptr);
+}
+
 BOOL TCoordEdit::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
   if (message == WM_KEYDOWN && (wParam == VK_RETURN || wParam == VK_TAB)) {
     // The key's character message would reach the edit as text: it goes.
@@ -90,9 +118,9 @@ BOOL TCoordEdit::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* r
     while (PeekMessage(&pending, m_hWnd, WM_CHAR, WM_CHAR, PM_REMOVE)) {
     }
     if (wParam == VK_TAB)
-      owner_.MoveToNextCell((GetAsyncKeyState(VK_SHIFT) & 0x8000) != 0);
-    else if (owner_.Commit(false) == 0)
-      owner_.CloseEdit();
+      holder_.MoveToNextCell((GetAsyncKeyState(VK_SHIFT) & 0x8000) != 0);
+    else if (holder_.Commit(false) == 0)
+      holder_.Bar().CloseEdit();
     if (result) *result = 0;
     return TRUE;
   }
@@ -100,17 +128,46 @@ BOOL TCoordEdit::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* r
     if (result) *result = 0;
     return TRUE;
   }
-  if (message == WM_KILLFOCUS && !inCommit_ && owner_.IsEditing()) {
-    // Leaving the field takes its value; a refused one keeps the focus here.
-    inCommit_ = true;
-    const int16_t error = owner_.Commit(false);
-    inCommit_ = false;
-    if (error == 0)
-      owner_.CloseEdit();
-    else
-      ::SetFocus(m_hWnd);
+  if (message == WM_SETFOCUS) TakeFrameKeys();
+  if (message == WM_KILLFOCUS) GiveBackFrameKeys();
+  // Leaving the field takes its value; a refused one brings the focus back. A field that goes
+  // with its window (hidden first) takes nothing and reports nothing.
+  if (message == WM_KILLFOCUS && holder_.Bar().IsEditing() &&
+      ::IsWindowVisible(m_hWnd)) {
+    if (holder_.Commit(false) == 0) holder_.Bar().CloseEdit();
   }
   return CEdit::OnWndMsg(message, wParam, lParam, result);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The edit's holder
+
+TCoordEditView::~TCoordEditView() {
+  if (edit_.m_hWnd) edit_.DestroyWindow();
+}
+
+bool TCoordEditView::Create(CWnd* parent, const RECT& area) {
+  return parent && edit_.Create(WS_CHILD | WS_BORDER | WS_GROUP | WS_TABSTOP | ES_AUTOHSCROLL,
+                                area, parent, TCoordEdit::kControlId);
+}
+
+int16_t TCoordEditView::Commit(bool performNow) {
+  if (committing_) return kCommitBusy;
+  committing_ = true;
+  int16_t error = 0;
+  try {
+    error = bar_.CommitText(performNow);
+  } catch (...) {
+    committing_ = false;
+    throw;
+  }
+  committing_ = false;
+  return error;
+}
+
+void TCoordEditView::MoveToNextCell(bool backwards) {
+  if (Commit(true) != 0) return;
+  bar_.MoveToCell(backwards);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -120,7 +177,7 @@ TCoordsView::~TCoordsView() {
   if (world_) world_->RemoveWatcher(this);
   // The edit goes without committing: the bar is going with the window.
   editing_ = false;
-  if (edit_ && edit_->m_hWnd) edit_->DestroyWindow();
+  editView_.reset();
 }
 
 void TCoordsView::Init(CDocument* document, TWrappedWindow* superview, int32_t width,
@@ -144,6 +201,7 @@ void TCoordsView::Init(CDocument* document, TWrappedWindow* superview, int32_t w
 
 void TCoordsView::SetSelection(const std::vector<TLink*>* selection) {
   selection_ = selection;
+  UpdateClasses();
   if (editing_) CloseEdit();
   InvalidateAllShallow();
 }
@@ -174,6 +232,21 @@ void TCoordsView::TrackFeedback(const int32_t values[6]) {
   const MacPoint point(static_cast<int16_t>(values[1] >> 16),
                        static_cast<int16_t>(values[1] & 0xFFFF));
   ShowWorldPosition(pointToWorld_(point));
+}
+
+void TCoordsView::SetAltLabels(bool alternate) {
+  if (alternate == altLabels_) return;
+  altLabels_ = alternate;
+  InvalidateAllShallow();
+}
+
+void TCoordsView::UpdateClasses() {
+  classA_ = 0;
+  classB_ = 0;
+  if (!HasSelection()) return;
+  // A missing table leaves its cells empty.
+  classA_ = CoordClassOfTable(LoadCoordClassTable(kCoordClassTableA), *selection_);
+  classB_ = CoordClassOfTable(LoadCoordClassTable(kCoordClassTableB), *selection_);
 }
 
 void TCoordsView::SetMode(uint8_t mode, bool positionOnly) {
@@ -212,45 +285,30 @@ std::string TCoordsView::UnitName(int32_t dimension) const {
   return Text(name);
 }
 
-std::vector<TLink*> TCoordsView::ObjectsWithField(uint32_t tag) const {
-  std::vector<TLink*> objects;
-  if (!selection_) return objects;
-  for (TLink* object : *selection_) {
-    int32_t dimension = 0;
-    if (object && object->GetFormulaProperty(tag, nullptr, nullptr, &dimension, nullptr))
-      objects.push_back(object);
-  }
-  return objects;
+TCoordsView::TField TCoordsView::FetchField(int16_t cell) const {
+  if (cell < 0 || cell >= kCellCount || !HasSelection()) return TField();
+  return MergeCoordField(static_cast<int16_t>(kFirstCoordFieldCode + cell),
+                         CoordCellObjects(cell, *selection_, classA_, classB_));
 }
 
-TCoordsView::TField TCoordsView::FetchField(int16_t cell) const {
-  TField field;
-  if (cell < 0 || cell >= kFieldCells) return field;
-  field.tag = kCellFields[cell].tag;
-  field.dimension = kCellFields[cell].dimension;
-  for (TLink* object : ObjectsWithField(field.tag)) {
-    int32_t dimension = 0;
-    const TFormula* formula =
-        object->GetFormulaProperty(field.tag, nullptr, nullptr, &dimension, nullptr);
-    Str255 text;
-    if (formula->IsFormula()) formula->GetText(text);
-    const std::string formulaText = formula->IsFormula() ? Text(text) : std::string();
-    if (!field.present) {
-      field.present = true;
-      field.value = formula->GetValue();
-      field.formula = formulaText;
-      continue;
-    }
-    if (formula->GetValue() != field.value || formulaText != field.formula) field.mixed = true;
+std::vector<TLink*> TCoordsView::CellTargets(int16_t cell, uint32_t tag) const {
+  std::vector<TLink*> targets;
+  if (!HasSelection()) return targets;
+  const auto code = static_cast<int16_t>(kFirstCoordFieldCode + cell);
+  for (TLink* object : CoordCellObjects(cell, *selection_, classA_, classB_)) {
+    TPositionField field;
+    uint32_t objectTag = 0;
+    if (QueryCoordField(*object, code, field, objectTag) && objectTag == tag)
+      targets.push_back(object);
   }
-  return field;
+  return targets;
 }
 
 std::string TCoordsView::FieldText(const TField& field) const {
   if (!field.present) return {};
   if (field.mixed) return " ";
   if (!field.formula.empty()) return field.formula;
-  return Format(field.dimension, field.value);
+  return Format(field.unitKind, field.value);
 }
 
 void TCoordsView::DrawValue(int16_t cell, const std::string& text) {
@@ -264,20 +322,43 @@ void TCoordsView::DrawValue(int16_t cell, const std::string& text) {
   SelectSystemFont();
 }
 
-void TCoordsView::DrawLabel(int16_t cell, int16_t label, int32_t dimension) {
+void TCoordsView::DrawLabel(int16_t cell, int16_t label, const std::string& text,
+                            int32_t dimension) {
   const MacRect& rect = cells_[cell];
   const int32_t d = rect.bottom - lineHeight_ + 6;
   const int32_t baseline = rect.bottom - (d + 1) / 2;
-  SetPortFont(&font_);
-  const Str255 text(Label(label).c_str());
-  PortMoveTo(rect.left - 2 - PortStringWidth(text), baseline);
-  PortDrawPString(text);
-  SelectSystemFont();
+  if (text.empty()) {
+    DrawLabelPicture(cell, label);
+  } else {
+    SetPortFont(&font_);
+    const Str255 shown(text.c_str());
+    PortMoveTo(rect.left - 2 - PortStringWidth(shown), baseline);
+    PortDrawPString(shown);
+    SelectSystemFont();
+  }
   const std::string unit = FitText(UnitName(dimension), kUnitWidth);
   SetPortFont(&font_);
   PortMoveTo(rect.right + 1, baseline);
   PortDrawPString(Str255(unit.c_str()));
   SelectSystemFont();
+}
+
+void TCoordsView::DrawLabelPicture(int16_t cell, int16_t label) {
+  const HBITMAP picture = LoadBitmap(nullptr, MAKEINTRESOURCEA(static_cast<uint16_t>(label)));
+  if (!picture) return;
+  BITMAP info{};
+  if (GetObject(picture, sizeof info, &info) != 0) {
+    const MacRect& rect = cells_[cell];
+    const auto width = static_cast<int16_t>(info.bmWidth);
+    const auto height = static_cast<int16_t>(info.bmHeight);
+    const auto top = static_cast<int16_t>(rect.top + (rect.bottom - rect.top - height) / 2);
+    const auto left = static_cast<int16_t>(rect.left - 2 - width);
+    PortCopyBitmap(picture, MacRect(0, 0, width, height),
+                   MacRect(left, top, static_cast<int16_t>(left + width),
+                           static_cast<int16_t>(top + height)),
+                   SRCCOPY);
+  }
+  DeleteObject(picture);
 }
 
 void TCoordsView::DrawBackground(const MacRect& rect) {
@@ -298,30 +379,36 @@ void TCoordsView::DrawObjects(const MacRect&) {
   if (!units_) return;
   if (HasSelection() && !positionOnly_) {
     int16_t drawn = 0;
-    for (int16_t cell = 0; cell < kFieldCells; ++cell) {
+    for (int16_t cell = 0; cell < kCellCount; ++cell) {
       const TField field = FetchField(cell);
       if (!field.present) break;
       DrawValue(cell, FieldText(field));
-      DrawLabel(cell, kCellFields[cell].label, field.dimension);
+      DrawLabel(cell, kLabelField, field.label, field.unitKind);
       ++drawn;
     }
     if (drawn > 0) return;
   }
   if (positionCleared_) return;
+  const int16_t shift = altLabels_ ? kAltXYShift : 0;
   if (mode_ == kModeAngle) {
+    // The angle's second label comes before its first.
+    const int16_t label = altLabels_ ? kLabelField : kLabelAngle;
     DrawValue(0, Format(body_tags::kDimAngle, position_.x));
-    DrawLabel(0, kLabelAngle, body_tags::kDimAngle);
+    DrawLabel(0, label, Label(label), body_tags::kDimAngle);
     return;
   }
   DrawValue(0, Format(body_tags::kDimLength, position_.x));
   DrawValue(1, Format(body_tags::kDimLength, position_.y));
-  DrawLabel(0, kLabelX, body_tags::kDimLength);
-  DrawLabel(1, kLabelY, body_tags::kDimLength);
+  DrawLabel(0, kLabelX + shift, Label(kLabelX + shift), body_tags::kDimLength);
+  DrawLabel(1, kLabelY + shift, Label(kLabelY + shift), body_tags::kDimLength);
   if (mode_ != kModePolar) return;
+  const int16_t polarShift = altLabels_ ? kAltDistanceShift : 0;
   DrawValue(2, Format(body_tags::kDimLength, std::hypot(position_.x, position_.y)));
   DrawValue(3, Format(body_tags::kDimAngle, std::atan2(position_.y, position_.x)));
-  DrawLabel(2, kLabelDistance, body_tags::kDimLength);
-  DrawLabel(3, kLabelDirection, body_tags::kDimAngle);
+  DrawLabel(2, kLabelDistance + polarShift, Label(kLabelDistance + polarShift),
+            body_tags::kDimLength);
+  DrawLabel(3, kLabelDirection + polarShift, Label(kLabelDirection + polarShift),
+            body_tags::kDimAngle);
 }
 
 int16_t TCoordsView::CellAt(const MacPoint& point) const {
@@ -343,16 +430,13 @@ TCommandCore* TCoordsView::DoMouseCommand(const MacPoint& point, TMouseEvent*, i
 void TCoordsView::PlaceEdit(int16_t cell) {
   const MacRect& rect = cells_[cell];
   const RECT area{rect.left - 1, rect.top - 1, rect.right + 1, rect.bottom + 1};
-  if (!edit_) {
-    CWnd* parent = CWnd::FromHandle(GetWindowHandle());
-    auto edit = std::make_unique<TCoordEdit>(*this);
-    if (!parent ||
-        !edit->Create(WS_CHILD | WS_BORDER | WS_GROUP | WS_TABSTOP | ES_AUTOHSCROLL, area, parent,
-                      TCoordEdit::kControlId))
-      return;
-    edit_ = std::move(edit);
+  if (!editView_) {
+    auto holder = std::make_unique<TCoordEditView>(*this);
+    if (!holder->Create(CWnd::FromHandle(GetWindowHandle()), area)) return;
+    editView_ = std::move(holder);
   } else {
-    edit_->MoveWindow(area.left, area.top, area.right - area.left, area.bottom - area.top);
+    editView_->Edit().MoveWindow(area.left, area.top, area.right - area.left,
+                                 area.bottom - area.top);
   }
   editCell_ = cell;
 }
@@ -364,36 +448,44 @@ void TCoordsView::OpenCell(int16_t cell) {
   if (!field.present) return;
   if (editing_ && Commit(false) != 0) return;
   PlaceEdit(cell);
-  if (!edit_) return;
+  TCoordEdit* edit = Edit();
+  if (!edit) return;
   editing_ = true;
-  edit_->SetWindowText(field.mixed ? "" : FieldText(field).c_str());
-  edit_->ShowWindow(SW_SHOW);
-  if (::GetFocus() != edit_->m_hWnd) ::SetFocus(edit_->m_hWnd);
-  edit_->SetSel(0, -1);
+  edit->SetWindowText(field.mixed ? "" : FieldText(field).c_str());
+  edit->ShowWindow(SW_SHOW);
+  if (::GetFocus() != edit->m_hWnd) ::SetFocus(edit->m_hWnd);
+  edit->SetSel(0, -1);
 }
 
 void TCoordsView::CloseEdit() {
   editing_ = false;
-  if (edit_ && edit_->m_hWnd) edit_->ShowWindow(SW_HIDE);
+  if (TCoordEdit* edit = Edit(); edit && edit->m_hWnd) edit->ShowWindow(SW_HIDE);
   editCell_ = 0;
   InvalidateAllShallow();
 }
 
 int16_t TCoordsView::Commit(bool performNow) {
-  if (!editing_ || !edit_) return 0;
+  return editView_ ? editView_->Commit(performNow) : 0;
+}
+
+int16_t TCoordsView::CommitText(bool performNow) {
+  TCoordEdit* edit = Edit();
+  if (!editing_ || !edit) return 0;
   const TField field = FetchField(editCell_);
   if (!field.present) return 0;
-  const std::string text = edit_->GetWindowText();
+  const std::string text = edit->GetWindowText();
   // An untouched blank over mixed values changes nothing.
   if (text.empty() && field.mixed) return 0;
   auto command = std::make_unique<TCoordChangeCommand>();
-  const int16_t error = command->InitCoordChange(world_, field.tag, text, units_, field.dimension);
+  const int16_t error = command->InitCoordChange(world_, field.tag, text, units_, field.unitKind);
   if (error != 0) {
     if (world_) world_->Host().ShowError(error, 0);
-    edit_->SetSel(0, -1);
+    // The edit stays open with its text selected, ready to be put right.
+    if (editing_ && edit->m_hWnd && ::GetFocus() != edit->m_hWnd) ::SetFocus(edit->m_hWnd);
+    edit->SetSel(0, -1);
     return error;
   }
-  for (TLink* object : ObjectsWithField(field.tag)) command->AddTarget(object);
+  for (TLink* object : CellTargets(editCell_, field.tag)) command->AddTarget(object);
   TCommandHandler* application = TCommandHandler::Application();
   if (!application) return 0;
   if (performNow)
@@ -404,7 +496,10 @@ int16_t TCoordsView::Commit(bool performNow) {
 }
 
 void TCoordsView::MoveToNextCell(bool backwards) {
-  if (Commit(true) != 0) return;
+  if (editView_) editView_->MoveToNextCell(backwards);
+}
+
+void TCoordsView::MoveToCell(bool backwards) {
   const int16_t step = backwards ? kCellCount - 1 : 1;
   int16_t cell = editCell_;
   for (int16_t tried = 0; tried < kCellCount; ++tried) {
@@ -422,6 +517,7 @@ void TCoordsView::WorldContentsChanged() {
 }
 
 void TCoordsView::WorldSelectionChanged() {
+  UpdateClasses();
   if (editing_) CloseEdit();
   InvalidateAllShallow();
 }
@@ -445,7 +541,7 @@ TCommandCore* TCoordsView::DoKeyCommand(int16_t character, int32_t keyData, TEve
   if (editing_ || character == '\t')
     return TOffScreenViewBase::DoKeyCommand(character, keyData, event);
   OpenCell(editCell_);
-  if (!editing_ || !edit_) return TOffScreenViewBase::DoKeyCommand(character, keyData, event);
-  ::SendMessage(edit_->m_hWnd, WM_CHAR, static_cast<WPARAM>(static_cast<uint8_t>(character)), 0);
+  if (!editing_ || !Edit()) return TOffScreenViewBase::DoKeyCommand(character, keyData, event);
+  ::SendMessage(Edit()->m_hWnd, WM_CHAR, static_cast<WPARAM>(static_cast<uint8_t>(character)), 0);
   return nullptr;
 }

@@ -1,8 +1,8 @@
 #pragma once
 // The coordinates bar of a document window: up to five cells of numbers beside the world view.
 // While nothing is selected it shows where the pointer is in world units; with objects selected,
-// their position fields (x, y, rotation), merged over the selection: a field whose values differ
-// shows a blank. A click on a cell opens a one-line edit over it; Return (or Tab, which then
+// their position fields (a body's x and y, then a shape's sizes and rotation; a point's local
+// and world coordinates), merged over the selection: a field whose values differ shows a blank. A click on a cell opens a one-line edit over it; Return (or Tab, which then
 // moves to the next cell, Shift-Tab to the previous) applies the typed number or formula to every
 // selected object that has the field, as one undoable command.
 
@@ -17,12 +17,15 @@
 #include "model/command/FormulaPropertyOp.h"
 #include "platform/mfc/CEdit.h"
 #include "model/world/WorldWatcher.h"
+#include "platform/win32/Accelerator.h"
+#include "views/furniture/CoordFields.h"
 #include "views/offscreen/OffScreenViewBase.h"
 
 class TLink;
 class TWorldDoc;
 class TWorldUnitHandler;
 class TCoordsView;
+class TCoordEditView;
 
 // The typed value of a cell applied to the selected objects that have its field.
 class TCoordChangeCommand : public TFormulaPropertyOp {
@@ -37,16 +40,52 @@ class TCoordChangeCommand : public TFormulaPropertyOp {
   std::string text_;
 };
 
-// The edit over a cell: Return and Tab commit through the bar; leaving it commits too.
+// The edit over a cell: Return and Tab commit through the bar; leaving it commits too. While
+// it has the focus the main frame's keys are those of the floating windows' table, so that
+// editing keys reach the edit; the frame's own table comes back when it loses the focus.
 class TCoordEdit : public CEdit {
  public:
   static constexpr UINT kControlId = 1387;
-  explicit TCoordEdit(TCoordsView& owner) : owner_(owner) {}
+  explicit TCoordEdit(TCoordEditView& holder) : holder_(holder) {}
+  ~TCoordEdit() override;
   BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
 
  private:
-  TCoordsView& owner_;
-  bool inCommit_ = false;
+  void TakeFrameKeys();
+  void GiveBackFrameKeys();
+
+  TCoordEditView& holder_;
+  bool keysTaken_ = false;
+  bool hadKeys_ = false;
+  std::vector<ACCEL> savedKeys_;
+};
+
+// The holder of the edit: it passes the edit's requests to the bar, one commit at a time. An
+// error's alert takes the focus from the edit, and the commit that leaving the edit asks for
+// must not start while the first is still reporting.
+class TCoordEditView {
+ public:
+  static constexpr int16_t kItemNumber = 17;
+  // What a commit asked for while another is under way answers.
+  static constexpr int16_t kCommitBusy = 1;
+
+  explicit TCoordEditView(TCoordsView& bar) : bar_(bar), edit_(*this) {}
+  ~TCoordEditView();
+  TCoordEditView(const TCoordEditView&) = delete;
+  TCoordEditView& operator=(const TCoordEditView&) = delete;
+
+  bool Create(CWnd* parent, const RECT& area);
+  TCoordEdit& Edit() { return edit_; }
+  TCoordsView& Bar() { return bar_; }
+  // The bar's commit of the typed text: 0, a parse error, or kCommitBusy.
+  int16_t Commit(bool performNow);
+  // Tab and Shift-Tab.
+  void MoveToNextCell(bool backwards);
+
+ private:
+  TCoordsView& bar_;
+  TCoordEdit edit_;
+  bool committing_ = false;
 };
 
 class TCoordsView : public TOffScreenViewBase, public TWorldWatcher {
@@ -82,6 +121,11 @@ class TCoordsView : public TOffScreenViewBase, public TWorldWatcher {
   void ClearPosition() override;
   void TrackFeedback(const int32_t values[6]) override;
   void SetMode(uint8_t mode, bool positionOnly);
+  // The second set of position labels.
+  void SetAltLabels(bool alternate);
+  // The classes that the first two cells and the last three apply to for the selection.
+  int16_t ClassA() const { return classA_; }
+  int16_t ClassB() const { return classB_; }
 
   const MacRect& CellRect(int16_t cell) const { return cells_[static_cast<size_t>(cell)]; }
   // The value text each cell showed at its last drawing (empty: none).
@@ -95,7 +139,7 @@ class TCoordsView : public TOffScreenViewBase, public TWorldWatcher {
   void CloseEdit();
   int16_t EditCell() const { return editCell_; }
   bool IsEditing() const { return editing_; }
-  TCoordEdit* Edit() const { return edit_.get(); }
+  TCoordEdit* Edit() const { return editView_ ? &editView_->Edit() : nullptr; }
   // Takes the edit's text: the command goes to the application (error 0), or the error is told
   // and the text selected again. `performNow` performs the queued command at once (Tab).
   int16_t Commit(bool performNow);
@@ -117,24 +161,21 @@ class TCoordsView : public TOffScreenViewBase, public TWorldWatcher {
   void WorldGone() override;
 
  private:
-  struct TField {
-    uint32_t tag = 0;
-    int32_t dimension = 0;
-    bool present = false;
-    bool mixed = false;
-    double value = 0.0;
-    std::string formula;
-  };
-  // The field of a cell merged over the selection; not present when no selected object has it.
+  using TField = TMergedCoordField;
+  // The field of a cell merged over the objects it applies to; not present when none has it.
   TField FetchField(int16_t cell) const;
   std::string FieldText(const TField& field) const;
-  std::vector<TLink*> ObjectsWithField(uint32_t tag) const;
+  // The objects of the cell whose field is set through the tag.
+  std::vector<TLink*> CellTargets(int16_t cell, uint32_t tag) const;
   bool HasSelection() const { return selection_ != nullptr && !selection_->empty(); }
+  void UpdateClasses();
   std::string Format(int32_t dimension, double value) const;
   std::string Label(int16_t number) const;
   std::string UnitName(int32_t dimension) const;
   void DrawValue(int16_t cell, const std::string& text);
-  void DrawLabel(int16_t cell, int16_t label, int32_t dimension);
+  // The label's text when it has one, else its picture; then the unit's name.
+  void DrawLabel(int16_t cell, int16_t label, const std::string& text, int32_t dimension);
+  void DrawLabelPicture(int16_t cell, int16_t label);
   int16_t CellAt(const MacPoint& point) const;
   void PlaceEdit(int16_t cell);
 
@@ -144,13 +185,21 @@ class TCoordsView : public TOffScreenViewBase, public TWorldWatcher {
   PointToWorld pointToWorld_;
   bool positionCleared_ = true;
   bool positionOnly_ = false;
+  bool altLabels_ = false;
+  int16_t classA_ = 0;
+  int16_t classB_ = 0;
   uint8_t mode_ = kModePosition;
   TVector position_;
   MacRect cells_[kCellCount];
   std::string shown_[kCellCount];
   FontSpec font_;
   int16_t lineHeight_ = 12;
-  std::unique_ptr<TCoordEdit> edit_;
+  friend class TCoordEditView;
+  // The commit itself, which the edit's holder guards.
+  int16_t CommitText(bool performNow);
+  void MoveToCell(bool backwards);
+
+  std::unique_ptr<TCoordEditView> editView_;
   int16_t editCell_ = 0;
   bool editing_ = false;
 };

@@ -4,6 +4,7 @@
 
 #include "core/Numerics.h"
 #include "core/PString.h"
+#include "core/Tag.h"
 #include "core/port/Port.h"
 #include "core/port/PortShapes.h"
 #include "core/port/PortText.h"
@@ -42,6 +43,7 @@ void TRulerView::IRulerView(CDocument* document, TWrappedWindow* superview, TVie
   size.v = std::max(size.v, kThickness);
   InitOffScreenView(document, superview, location, size, horizontalRule, verticalRule, mainView,
                     companion);
+  labelFont_ = FontOfStyleResource(MakeTag("rlft"), kLabelStyleResource);
   units_ = units;
 }
 
@@ -58,9 +60,10 @@ void TRulerView::DrawBackground(const MacRect& rect) {
   PortFillRectBrush(rect, white);
   DeleteObject(white);
   PortResetPen();
-  SelectSystemFont();
+  SetPortFont(&labelFont_);
   DrawRuler();
   PortResetPen();
+  SelectSystemFont();
 }
 
 void TRulerView::DrawOverlay(const MacRect& rect) {

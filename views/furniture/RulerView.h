@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "core/port/PortText.h"
 #include "views/offscreen/OffScreenViewBase.h"
 
 class TUnitHandler;
@@ -18,6 +19,8 @@ class TRulerView : public TOffScreenViewBase {
   static constexpr int32_t kThickness = 28;
   static constexpr int16_t kMinorTick = 6;
   static constexpr int16_t kLabelGap = 9;
+  // The labels' text style.
+  static constexpr int16_t kLabelStyleResource = 3142;
 
   // Places the ruler as a dependent of the main view; labels go through the unit handler.
   void IRulerView(CDocument* document, TWrappedWindow* superview, TViewPoint location,
@@ -41,6 +44,8 @@ class TRulerView : public TOffScreenViewBase {
   // A label's text: the value in the length unit with 4 digits, -0 written as 0; empty without
   // a unit handler.
   static std::string FormatLabel(TUnitHandler* units, double value);
+  // The labels' font, from the rulers' text style.
+  const FontSpec& LabelFont() const { return labelFont_; }
 
  protected:
   // 1: the ruler runs along h (horizontal ruler); 0: along v.
@@ -57,6 +62,7 @@ class TRulerView : public TOffScreenViewBase {
   void StrokeMarker(int32_t along);
 
   TUnitHandler* units_ = nullptr;
+  FontSpec labelFont_;
   int16_t markerHidden_ = 1;
   int32_t markerAlong_ = 0;
 };

@@ -8,6 +8,7 @@
 #include "core/UnitHandler.h"
 #include "simulation/UnitHandler.h"
 #include "model/world/WorldDoc.h"
+#include "platform/mfc/CFrameWnd.h"
 #include "platform/win32/Window.h"
 #include "ui/views/WindowDocument.h"
 #include "views/furniture/CoordsView.h"
@@ -254,4 +255,15 @@ void TWorldWindow::ShowCoordsBar(bool show) {
   coords_->SetSelection(&world_.Selection());
   coords_->Show(true, true);
   NoteFurniture();
+}
+
+void TWorldWindow::ShowStatusBar(bool show) {
+  if (!mainView_) return;
+  // The in-place frame keeps its bars to itself.
+  auto* frame = dynamic_cast<CMDIFrameWnd*>(GetMainFrame());
+  if (!frame || !frame->m_hWnd) return;
+  CWnd* bar = frame->GetDlgItem(AFX_IDW_STATUS_BAR);
+  if (!bar || !bar->m_hWnd) return;
+  bar->ShowWindow(show ? SW_SHOW : SW_HIDE);
+  frame->RecalcLayout();
 }

@@ -75,6 +75,8 @@ class TWorldWindow : public TWorldDisplay {
   // The coordinates bar below the world display (below the horizontal ruler when shown).
   void ShowCoordsBar(bool show);
   TCoordsView* CoordsBar() const { return coords_; }
+  // The application frame's status bar, when the frame is the main MDI frame and has one.
+  void ShowStatusBar(bool show);
   // The tape shows the run mode.
   void RunStateChanged(int32_t state) override;
   // Through the main view, as the menu sends it.

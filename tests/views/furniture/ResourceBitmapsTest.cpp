@@ -120,4 +120,26 @@ TEST_F(ResourceBitmapsDrawTest, ABitmapResourceIsDrawnWhereAskedAndAMissingOneNo
   EXPECT_EQ(Pixel(3 + 7, 3 + 7) & 0xFFFFFF, 0xFFFFFFu);
 }
 
+TEST_F(ResourceBitmapsDrawTest, TheStartAndAboutPicturesAreFullPaletteEightBitDibs) {
+  const struct {
+    int16_t id;
+    int32_t width;
+    int32_t height;
+  } pictures[] = {{106, 520, 344}, {111, 214, 343}};
+  for (const auto& picture : pictures) {
+    HPALETTE palette = nullptr;
+    const HBITMAP bitmap = LoadDIBResource(GetResourceModule(), picture.id, palette);
+    ASSERT_NE(bitmap, nullptr) << picture.id;
+    BITMAP info{};
+    ASSERT_NE(GetObject(bitmap, sizeof info, &info), 0);
+    EXPECT_EQ(info.bmWidth, picture.width);
+    EXPECT_EQ(info.bmHeight, picture.height);
+    ASSERT_NE(palette, nullptr);
+    PALETTEENTRY entries[257] = {};
+    EXPECT_EQ(GetPaletteEntries(palette, 0, 257, entries), 256u) << picture.id;
+    DeleteObject(bitmap);
+    DeleteObject(palette);
+  }
+}
+
 }  // namespace
