@@ -30,7 +30,10 @@
 #include "core/Keys.h"
 #include "platform/win32/Clock.h"
 #include "platform/win32/Input.h"
+#include "platform/win32/Button.h"
 #include "platform/win32/ComboBox.h"
+#include "platform/win32/DcDraw.h"
+#include "platform/win32/Edit.h"
 #include "platform/win32/ListBox.h"
 #include "platform/win32/Menu.h"
 #include "platform/win32/MenuLayout.h"
@@ -43,6 +46,7 @@
 #include "scripting/shell/ScriptEditor.h"
 #include "scripting/shell/ScriptShell.h"
 #include "scripting/shell/ScriptsMenu.h"
+#include "views/offscreen/DezevOffScreenMgr.h"
 #include "views/world/WorldWindow.h"
 
 namespace {
@@ -198,13 +202,14 @@ class StartupScriptRunTest : public ::testing::Test {
   }
   // The program's life with a world on the command line, its output captured; `user` plays the
   // user from the first idle moment of the event loop on (its step counts from 1).
-  int32_t RunWithSample(TApp& app, const std::function<bool(int32_t step)>& user) {
+  int32_t RunWithSample(TApp& app, const std::function<bool(int32_t step)>& user,
+                        const char* sample = "spring-and-pin.yb") {
     app.SetConfigDirectory(config_);
     app.SetProgramDirectory(programFolder_);
     int32_t step = 0;
     SetIdleScript([&] { return user(++step); });
     CCommandLineInfo line;
-    ParseCommandLine({Sample("spring-and-pin.yb")}, line);
+    ParseCommandLine({Sample(sample)}, line);
     return app.RunProgram(line);
   }
 
@@ -628,6 +633,150 @@ TEST_F(StartupScriptRunTest, TheExportItemWritesTheFrontWorldsRunAsDrawings) {
     drawings.push_back(entry.path().filename().string());
   }
   EXPECT_FALSE(drawings.empty());
+}
+
+std::string Shell(const std::string& command) {
+  std::string out;
+  FILE* pipe = ::popen(command.c_str(), "r");
+  if (pipe == nullptr) return out;
+  char buffer[4096];
+  for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
+  ::pclose(pipe);
+  return out;
+}
+
+// One decoded frame of a movie as RGB bytes.
+std::string MovieFrame(const fs::path& movie, int32_t index) {
+  return Shell("ffmpeg -v error -i '" + movie.string() + "' -vf 'select=eq(n\\," +
+               std::to_string(index) +
+               ")' -frames:v 1 -f rawvideo -pix_fmt rgb24 - 2>/dev/null");
+}
+
+// The world window's off-screen picture as RGB bytes, row by row from the top.
+std::string ViewPicture(TWorldDoc& world, int16_t& width, int16_t& height) {
+  std::string rgb;
+  auto* window = dynamic_cast<TWorldWindow*>(world.GetDisplay());
+  if (window == nullptr || window->Manager() == nullptr) return rgb;
+  HDC dc = nullptr;
+  HBITMAP bitmap = nullptr;
+  window->Manager()->GetBufferInfo(1, &dc, &bitmap, &width, &height);
+  if (dc == nullptr) return rgb;
+  for (int32_t y = 0; y < height; ++y) {
+    for (int32_t x = 0; x < width; ++x) {
+      const COLORREF colour = GetPixel(dc, x, y);
+      rgb += static_cast<char>(GetRValue(colour));
+      rgb += static_cast<char>(GetGValue(colour));
+      rgb += static_cast<char>(GetBValue(colour));
+    }
+  }
+  return rgb;
+}
+
+// File > Export records the pendulum's run as a movie: the kind chosen in the export dialog, the
+// world window's own frames, each written as often as asked, and the last one the very pixels
+// the window shows at the end.
+TEST_F(StartupScriptRunTest, TheExportItemRecordsTheFrontWorldsRunAsAMovie) {
+  if (Shell("command -v ffprobe").empty()) GTEST_SKIP() << "ffprobe is missing";
+  const fs::path movie = fs::path(programFolder_) / "swing.avi";
+  int32_t code = -1;
+  int32_t lastStep = 0;
+  bool quitSent = false;
+  std::string settingsTitle;
+  std::string view;
+  int16_t width = 0;
+  int16_t height = 0;
+  {
+    TProgramScripting scripting;
+    scripting.InstallHooks(StartupHooks());
+    TApp app;
+    code = RunWithSample(
+        app,
+        [&](int32_t step) {
+          lastStep = step;
+          const HWND frame = app.MainFrame() != nullptr ? app.MainFrame()->m_hWnd : nullptr;
+          TQVDoc* document = scripting.FrontDocument();
+          if (frame == nullptr || document == nullptr) return false;
+          switch (step) {
+            case 1:
+              for (int i = 0; i < 4; ++i) SendMessage(frame, WM_COMMAND, 1101, 0);
+              return true;
+            case 2:
+              if (app.CurrentRunCommand() != nullptr) return true;
+              PostMessage(frame, WM_COMMAND, 1700, 0);
+              return true;
+            case 3: {
+              const HWND dialog = GetOpenFileDialogWindow();
+              if (dialog == nullptr) return false;
+              const HWND kinds = GetDlgItem(dialog, kExportKindListId);
+              SendMessage(kinds, CB_SETCURSEL, 2, 0);
+              SendMessage(dialog, WM_COMMAND, MAKELPARAM(kExportKindListId, CBN_SELCHANGE),
+                          reinterpret_cast<LPARAM>(kinds));
+              PostMessage(dialog, WM_COMMAND, MAKELPARAM(kExportOptionsId, BN_CLICKED),
+                          reinterpret_cast<LPARAM>(GetDlgItem(dialog, kExportOptionsId)));
+              return true;
+            }
+            case 4:
+            case 5: {
+              // The movie's settings: each frame twice, at 24 bits.
+              const HWND settings = GetActiveWindow();
+              if (settings == nullptr || settings == GetOpenFileDialogWindow()) return false;
+              settingsTitle = GetWindowTextString(settings);
+              const HWND edit = GetDlgItem(settings, step == 4 ? 117 : 118);
+              if (edit == nullptr) return false;
+              SetFocus(edit);
+              SendMessage(edit, EM_SETSEL, 0, -1);
+              for (const char c : std::string(step == 4 ? "2" : "24"))
+                InjectCharacter(static_cast<uint8_t>(c));
+              if (step == 5) InjectKeyStroke(VK_RETURN);
+              return true;
+            }
+            case 6: {
+              const HWND dialog = GetOpenFileDialogWindow();
+              if (dialog == nullptr || GetActiveWindow() != dialog) return false;
+              SetWindowText(GetDlgItem(dialog, kExportStartFrameId), "1");
+              SetWindowText(GetDlgItem(dialog, kExportStopFrameId), "4");
+              for (int i = 0; i < 64; ++i) InjectKeyStroke(VK_BACK);
+              for (const char c : (fs::path(programFolder_) / "swing").string())
+                InjectCharacter(static_cast<uint8_t>(c));
+              InjectKeyStroke(VK_RETURN);
+              return true;
+            }
+            default:
+              if (quitSent || GetOpenFileDialogWindow() != nullptr ||
+                  GetMessageBoxWindow() != nullptr)
+                return false;
+              if (app.CurrentRunCommand() != nullptr) return true;
+              if (view.empty()) view = ViewPicture(document->World(), width, height);
+              document->SetChangeCount(0);
+              quitSent = true;
+              SendMessage(frame, WM_COMMAND, kQuitCommand, 0);
+              return true;
+          }
+        },
+        "pendulum.yb");
+  }
+  EXPECT_EQ(code, 0);
+  EXPECT_GE(lastStep, 7);
+  EXPECT_EQ(settingsTitle, "Movie Export Options");
+  ASSERT_TRUE(fs::exists(movie));
+  const int32_t frames = 4;  // 1 to 4
+  ASSERT_GT(width, 0);
+  const std::string probe =
+      Shell("ffprobe -v error -count_frames -select_streams v:0 -show_entries "
+            "stream=nb_read_frames,r_frame_rate,width,height -of default=nw=1 '" +
+            movie.string() + "'");
+  EXPECT_NE(probe.find("width=" + std::to_string(width)), std::string::npos) << probe;
+  EXPECT_NE(probe.find("height=" + std::to_string(height)), std::string::npos) << probe;
+  EXPECT_NE(probe.find("r_frame_rate=10/1"), std::string::npos) << probe;
+  EXPECT_NE(probe.find("nb_read_frames=" + std::to_string(2 * frames)), std::string::npos)
+      << probe;
+  // The pendulum swings: the movie's first and last frames differ, and the last one is what
+  // the window shows now.
+  const std::string first = MovieFrame(movie, 0);
+  const std::string last = MovieFrame(movie, 2 * frames - 1);
+  ASSERT_EQ(last.size(), view.size());
+  EXPECT_NE(first, last);
+  EXPECT_TRUE(last == view);
 }
 
 }  // namespace
