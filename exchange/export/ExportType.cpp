@@ -185,6 +185,8 @@ bool TExportType::CanPerformAction(uint32_t tag) {
 }
 
 bool TExportType::DoTagAction(uint32_t tag) {
+  // A settings dialog's radio button makes its choice by acting on its tag.
+  if (tag == kTagSelectionOnly || tag == kTagEverything) return DoChoice(tag);
   if (tag == kTagStepUp) {
     frameStep_ = ClampFrameStep(frameStep_ + 1);
     return true;
