@@ -18,7 +18,9 @@
 #include "exchange/export/DataExportType.h"
 #include "exchange/export/ExportCommand.h"
 #include "exchange/export/ExportHandler.h"
+#include "exchange/ExchangeClasses.h"
 #include "exchange/export/WorldExportHandler.h"
+#include "model/world/WorldExports.h"
 #include "inout/meters/Output.h"
 #include "model/world/RunBridge.h"
 #include "platform/win32/Clock.h"
@@ -378,6 +380,16 @@ TEST_F(ExportDialogTest, TheMenuCommandWritesTheChosenKindIntoTheNameTyped) {
   Str255 name;
   kept.GetExportFileName(kCmdExportMeterData, name);
   EXPECT_STREQ(name.Chars(), "result.dta");
+
+  // A script's export of the same range, on the road scripts take, writes the same bytes.
+  InstallWorldExports();
+  TLink* found = WorldExports().findHandler(*world);
+  ASSERT_EQ(found, &kept);
+  std::unique_ptr<TCommandCore> scripted = WorldExports().makeExport(
+      *found, *world, kCmdExportMeterData, folder + "/scripted.dta", false);
+  ASSERT_NE(scripted, nullptr);
+  scripted->Perform();
+  EXPECT_EQ(ReadFile(folder + "/scripted.dta"), expected);
 }
 
 }  // namespace
