@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <string>
 
 #include "core/ClassRegistry.h"
 #include "core/Failure.h"
@@ -42,8 +43,8 @@ TDataExportType* DataTypeOf(TExportType* type) {
 // The recorded frames of the world, copied once so that every meter can be replayed from them.
 class TMeterHistory {
  public:
-  explicit TMeterHistory(TWorldDoc& world) : world_(world) {
-    const TFrameStore* store = world.GetStore();
+  // The run's frames; the world tells where each meter's values stand in a frame.
+  TMeterHistory(TWorldDoc& world, const TFrameStore* store) : world_(world) {
     if (store == nullptr || store->FrameCount() <= 0) return;
     const std::vector<uint8_t> raw = store->RawBlock();
     held_ = store_.LoadRawBlock(raw) == 0 && store_.GetFrameCount() > 0;
@@ -56,7 +57,9 @@ class TMeterHistory {
 
   // Walks the frames first..last that the world recorded for the meter.
   TOutput::FrameWalk WalkFor(TOutput& meter) {
-    const int32_t offset = held_ ? world_.RecordedValueOffset(&meter) : -1;
+    int32_t offset = held_ ? world_.RecordedValueOffset(&meter) : -1;
+    // A run recorded before the meter was there holds none of its values.
+    if (offset + meter.CountElements() > store_.GetValuesPerFrame()) offset = -1;
     return [this, offset](int16_t first, int16_t last, const auto& visit) {
       if (offset < 0) return;
       const int32_t from = std::max<int32_t>(first, store_.GetFirstFrame());
@@ -125,9 +128,31 @@ void TDataExporter::ChooseMeters() {
   if (meters_.empty()) ThrowFailure(kErrNone, 0);
 }
 
+std::vector<const TFrameStore*> TDataExporter::RunList() const {
+  std::vector<const TFrameStore*> runs;
+  const TWorldDoc* world = World();
+  if (world == nullptr) return runs;
+  // The world keeps its earlier runs newest first.
+  const auto& earlier = world->EarlierStores();
+  for (auto run = earlier.rbegin(); run != earlier.rend(); ++run) runs.push_back(run->get());
+  runs.push_back(world->GetStore());
+  return runs;
+}
+
+void TDataExporter::ChooseRuns() {
+  runs_.clear();
+  const std::vector<const TFrameStore*> runs = RunList();
+  severalRuns_ = runs.size() > 1;
+  if (!severalRuns_) return;
+  for (const TFrameStore* store : runs) {
+    if (store != nullptr && store->FrameCount() > 0) runs_.push_back(TRun{store, nullptr});
+  }
+}
+
 void TDataExporter::BeginExport() {
   TExporter::BeginExport();
   if (Stream() == nullptr) ThrowFailure(kErrOutOfMemory, 0);
+  ChooseRuns();
   if (!includeHeader_) return;
   Stream()->WriteHeader();
   WriteColumnHeaders();
@@ -139,12 +164,36 @@ void TDataExporter::BeforeFrames() {
 
 void TDataExporter::WriteColumnHeaders() {
   TDataExportStream& out = *Stream();
+  // With several runs, each run's names carry its number among the runs written ("2:Pressure").
+  if (runs_.empty()) {
+    WriteNames("");
+  } else {
+    for (size_t n = 0; n < runs_.size(); ++n) {
+      if (n > 0) out.WriteChar('\t');
+      WriteNames((std::to_string(n + 1) + ":").c_str());
+    }
+  }
+  out.WriteNewline();
+  const size_t copies = std::max<size_t>(runs_.size(), 1);
+  for (size_t n = 0; n < copies; ++n) {
+    if (n > 0) out.WriteChar('\t');
+    WriteLabels();
+  }
+  out.WriteNewline();
+}
+
+void TDataExporter::WriteNames(const char* prefix) {
+  TDataExportStream& out = *Stream();
   // Each name stands over its meter's first column.
   for (size_t i = 0; i < meters_.size(); ++i) {
+    out.WriteCountedString(Str255(prefix));
     out.WriteCountedString(meters_[i]->GetName());
     if (i + 1 < meters_.size()) out.WriteIndent(meters_[i]->CountExportColumns(includeXAxis_));
   }
-  out.WriteNewline();
+}
+
+void TDataExporter::WriteLabels() {
+  TDataExportStream& out = *Stream();
   bool first = true;
   for (TOutput* meter : meters_) {
     meter->ForEachColumn(includeXAxis_, [&](TNumberText& column, int32_t) {
@@ -153,35 +202,54 @@ void TDataExporter::WriteColumnHeaders() {
       out.WriteCountedString(column.GetLabel());
     });
   }
-  out.WriteNewline();
 }
 
-int32_t TDataExporter::WriteMeterTexts(TOutput& meter, int32_t frame) {
-  if (!history_ || !history_->Holds(frame)) history_ = std::make_unique<TMeterHistory>(*World());
+int32_t TDataExporter::WriteMeterTexts(TOutput& meter, int32_t frame,
+                                       std::unique_ptr<TMeterHistory>& history,
+                                       const TFrameStore* store) {
+  // The current run may have grown since its frames were read.
+  if (!history || (!history->Holds(frame) && store == World()->GetStore()))
+    history = std::make_unique<TMeterHistory>(*World(), store);
   TDataExportStream& out = *Stream();
   int32_t written = 0;
   const auto at = static_cast<int16_t>(frame);
   meter.SetColumnLimit(0, false);
-  meter.ReplayHistory(at, at, includeXAxis_, history_->WalkFor(meter), displayUnits_,
-                      [&](TNumberText&, const Str255& text) {
-                        if (written > 0) out.WriteChar('\t');
-                        out.WriteCountedString(text);
-                        ++written;
-                      });
+  if (history->Holds(frame)) {
+    meter.ReplayHistory(at, at, includeXAxis_, history->WalkFor(meter), displayUnits_,
+                        [&](TNumberText&, const Str255& text) {
+                          if (written > 0) out.WriteChar('\t');
+                          out.WriteCountedString(text);
+                          ++written;
+                        });
+  }
+  // Fillers keep the next meter under its own headers: one per exported column not written. A
+  // meter without values of its own gets them only beside other runs.
+  if (written == 0 && !severalRuns_) return 0;
+  for (int32_t n = written; n < meter.CountExportColumns(includeXAxis_); ++n)
+    out.WriteCountedString(Str255(n == 0 ? "-" : "\t-"));
   return written;
+}
+
+void TDataExporter::WriteMeters(int32_t frame, std::unique_ptr<TMeterHistory>& history,
+                                const TFrameStore* store) {
+  TDataExportStream& out = *Stream();
+  for (size_t i = 0; i < meters_.size(); ++i) {
+    const int32_t written = WriteMeterTexts(*meters_[i], frame, history, store);
+    if (written == 0 && !severalRuns_) continue;
+    if (i + 1 < meters_.size()) out.WriteChar('\t');
+  }
 }
 
 void TDataExporter::WriteFrame() {
   TDataExportStream* out = Stream();
   if (out == nullptr) return;
-  for (size_t i = 0; i < meters_.size(); ++i) {
-    TOutput& meter = *meters_[i];
-    const int32_t written = WriteMeterTexts(meter, CurrentExportFrame());
-    if (written == 0) continue;
-    // Fillers keep the next meter under its own headers: one per exported column not written.
-    for (int32_t n = written; n < meter.CountExportColumns(includeXAxis_); ++n)
-      out->WriteCountedString(Str255("\t-"));
-    if (i + 1 < meters_.size()) out->WriteChar('\t');
+  if (runs_.empty()) {
+    if (!severalRuns_) WriteMeters(CurrentExportFrame(), history_, World()->GetStore());
+  } else {
+    for (size_t n = 0; n < runs_.size(); ++n) {
+      if (n > 0) out->WriteChar('\t');
+      WriteMeters(CurrentExportFrame(), runs_[n].history, runs_[n].store);
+    }
   }
   out->WriteNewline();
   SetHasData();

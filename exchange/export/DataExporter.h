@@ -15,6 +15,7 @@
 #include "core/Tag.h"
 #include "exchange/export/Exporter.h"
 
+class TFrameStore;
 class TMeterHistory;
 class TOutput;
 class TWorldUnitHandler;
@@ -62,11 +63,29 @@ class TDataExporter : public TExporter {
 
   TDataExportStream* Stream() const { return static_cast<TDataExportStream*>(Output()); }
 
+  // The runs of the world, in the order they stand side by side in the file: a world that keeps
+  // earlier runs (histories of its document before the current one) gives them from the earliest
+  // on, then the current run; otherwise the current run alone.
+  virtual std::vector<const TFrameStore*> RunList() const;
+
  private:
+  // One run taking part in a several-run export, with its recorded frames.
+  struct TRun {
+    const TFrameStore* store = nullptr;
+    std::unique_ptr<TMeterHistory> history;
+  };
+
   void ChooseMeters();
+  void ChooseRuns();
   void WriteColumnHeaders();
-  // Writes the meter's texts of the frame, TAB-separated; answers how many it wrote.
-  int32_t WriteMeterTexts(TOutput& meter, int32_t frame);
+  void WriteNames(const char* prefix);
+  void WriteLabels();
+  // Writes the meter's texts of the frame from the run's frames, TAB-separated, filled up to
+  // its exported columns with "-"; answers how many texts the run held.
+  int32_t WriteMeterTexts(TOutput& meter, int32_t frame, std::unique_ptr<TMeterHistory>& history,
+                          const TFrameStore* store);
+  void WriteMeters(int32_t frame, std::unique_ptr<TMeterHistory>& history,
+                   const TFrameStore* store);
 
   bool includeXAxis_ = false;
   bool includeHeader_ = false;
@@ -74,6 +93,9 @@ class TDataExporter : public TExporter {
   TWorldUnitHandler* displayUnits_ = nullptr;
   // The world's recorded frames, read once at the first frame written.
   std::unique_ptr<TMeterHistory> history_;
+  // With several runs: the runs holding frames, side by side; empty for one run.
+  bool severalRuns_ = false;
+  std::vector<TRun> runs_;
 };
 
 class TDataCopier : public TDataExporter {

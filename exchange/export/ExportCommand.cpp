@@ -17,6 +17,7 @@
 #include "exchange/video/VideoMovieMaker.h"
 #include "model/world/QVDoc.h"
 #include "model/world/WorldDoc.h"
+#include "platform/win32/Button.h"
 #include "platform/win32/ComboBox.h"
 #include "platform/win32/Control.h"
 #include "platform/win32/Edit.h"
@@ -121,7 +122,7 @@ std::optional<std::string> RunExportDialog(TExportHandler& handler, TWorldDoc& w
     request.folder = path.parent_path().string();
     request.initialName = path.filename().string();
   }
-  request.extraRows = 2;
+  request.extraRows = 3;
   request.onInit = [&](HWND dialog) {
     const std::pair<int32_t, int16_t> labels[] = {{kFolderLabelId, kFolderLabelString},
                                                   {kFileNameLabelId, kNameLabelString},
@@ -145,8 +146,16 @@ std::optional<std::string> RunExportDialog(TExportHandler& handler, TWorldDoc& w
                kExportStartFrameId);
     AddControl(dialog, kEditClass, std::to_string(stop).c_str(), 0, 2 * kGap + kFieldWidth, y,
                kFieldWidth, kExportStopFrameId);
+    y += kRowHeight + kGap;
+    AddControl(dialog, kButtonClass, "Options...", BS_PUSHBUTTON, kGap, y, 2 * kFieldWidth,
+               kExportOptionsId);
   };
   request.onCommand = [&](HWND dialog, int32_t id, int32_t code) {
+    // The settings of the kind chosen now.
+    if (id == kExportOptionsId && code == BN_CLICKED) {
+      handler.RunTypeSettings(handler.GetCurrentCommand(), dialog);
+      return;
+    }
     if (id != kExportKindListId || code != CBN_SELCHANGE) return;
     const LRESULT index = SendMessage(GetDlgItem(dialog, id), CB_GETCURSEL, 0, 0);
     if (index >= 0 && index < 3) handler.SetCurrentCommand(kKinds[index]);

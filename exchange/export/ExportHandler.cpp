@@ -15,6 +15,9 @@
 
 namespace {
 
+// The last frame a settings dialog is offered when nothing is recorded.
+constexpr int32_t kSettingsFrameLimit = 100;
+
 TObject* NewExportHandler() {
   return new TExportHandler;
 }
@@ -125,6 +128,14 @@ void TExportHandler::GetExportFileName(int16_t, Str255& name) const {
 
 void TExportHandler::SetExportFileName(int16_t, const Str255& name) {
   exportFileName_ = name;
+}
+
+bool TExportHandler::RunTypeSettings(int16_t command, HWND parent) {
+  TExportType* type = FindExportType(command);
+  if (type == nullptr) return false;
+  auto* world = dynamic_cast<TWorldDoc*>(world_);
+  const int32_t last = world != nullptr ? world->LastFrame() : 0;
+  return type->RunSettingsDialog(command, parent, last > 0 ? last : kSettingsFrameLimit);
 }
 
 uint32_t TExportHandler::GetFileTypeTag(int16_t command) const {

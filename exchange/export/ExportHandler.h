@@ -67,6 +67,10 @@ class TExportHandler : public THandlerLink {
   uint32_t GetFileTypeTag(int16_t command) const;
   // The whole path of the document that holds the world; empty when it has none.
   void GetDefaultExportName(Str255& name) const;
+  // The settings dialog of the type serving the command, offered the world's last recorded
+  // frame (100 when nothing is recorded); false when no type serves the command or the user
+  // cancelled the dialog.
+  bool RunTypeSettings(int16_t command, HWND parent);
 
   // Properties, answered by the type serving the selected command, else by the base.
   uint16_t HasAction(uint32_t tag) override;

@@ -7,6 +7,8 @@
 #include "core/Handle.h"
 #include "core/Resources.h"
 #include "exchange/export/ExportHandler.h"
+#include "model/world/WorldDoc.h"
+#include "ui/dialogs/DialogCommand.h"
 #include "model/filing/ObjectReader.h"
 #include "model/filing/ObjectWriter.h"
 
@@ -70,6 +72,28 @@ void TExportType::Init(uint32_t classTag, TExportHandler* handler) {
   if (!handler) ThrowFailure(kErrOutOfMemory, 0);
   handler_ = handler;
   classTag_ = classTag;
+  settingsFrameLimit_ = 0;
+  settingsParent_ = nullptr;
+}
+
+bool TExportType::RunSettingsDialog(int16_t command, HWND parent, int32_t frameLimit) {
+  settingsFrameLimit_ = frameLimit;
+  settingsParent_ = parent;
+  auto* world = handler_ != nullptr ? dynamic_cast<TWorldDoc*>(handler_->GetWorld()) : nullptr;
+  if (world == nullptr) return false;
+  // The dialog's fields reach this type through the handler, which forwards them to the type of
+  // its selected command.
+  const std::vector<TLink*> target{handler_};
+  try {
+    TDialogCommand dialog;
+    dialog.StandOver(parent);
+    dialog.InitDialogCommand(command, world, &target);
+    dialog.Perform();
+  } catch (const QVException&) {
+    // Cancelled, or the dialog could not be made: the settings stay as they were.
+    return false;
+  }
+  return true;
 }
 
 bool TExportType::ReadBlock(int16_t code, TObjectReader& reader) {
@@ -161,6 +185,8 @@ bool TExportType::CanPerformAction(uint32_t tag) {
 }
 
 bool TExportType::DoTagAction(uint32_t tag) {
+  // A settings dialog's radio button makes its choice by acting on its tag.
+  if (tag == kTagSelectionOnly || tag == kTagEverything) return DoChoice(tag);
   if (tag == kTagStepUp) {
     frameStep_ = ClampFrameStep(frameStep_ + 1);
     return true;

@@ -10,6 +10,7 @@
 #include "core/PString.h"
 #include "core/TObject.h"
 #include "core/Tag.h"
+#include "platform/win32/WindowTypes.h"
 
 class TExportHandler;
 class TObjectReader;
@@ -72,6 +73,13 @@ class TExportType : public TObject {
   virtual bool GetIndexProperty(uint32_t tag, int16_t& value);
   virtual bool SetIndexProperty(uint32_t tag, int16_t value);
 
+  // The settings dialog of the command (its property dialog over the handler, which hands the
+  // dialog's properties to this type). False when the user cancels it or it cannot be shown.
+  virtual bool RunSettingsDialog(int16_t command, HWND parent, int32_t frameLimit);
+  // The last frame and the window the settings dialog was last given.
+  int32_t SettingsFrameLimit() const { return settingsFrameLimit_; }
+  HWND SettingsParent() const { return settingsParent_; }
+
   uint32_t GetExporterClassTag() const { return exporterClassTag_; }
   void GetFileInfo(uint32_t& fileType, uint32_t& fileCreator, int16_t& fileFlags) const {
     fileType = fileTypeTag_;
@@ -115,6 +123,8 @@ class TExportType : public TObject {
   int16_t frameStep_ = 1;
   int16_t firstFileNumber_ = 0;
   bool useSelection_ = false;
+  int32_t settingsFrameLimit_ = 0;
+  HWND settingsParent_ = nullptr;
 };
 
 // Claims the blocks of export types this program does not offer, so that documents holding them

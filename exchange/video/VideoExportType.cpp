@@ -110,6 +110,11 @@ bool TVideoExportType::GetIntProperty(uint32_t tag, int32_t& value) {
     value = repeat_;
     return true;
   }
+  // The settings dialog shows the bit depth as a whole number.
+  if (tag == kTagBitDepth) {
+    value = bitDepth_;
+    return true;
+  }
   return TExportType::GetIntProperty(tag, value);
 }
 
@@ -122,6 +127,8 @@ bool TVideoExportType::SetIntProperty(uint32_t tag, int32_t value) {
     if (value > 0) repeat_ = static_cast<int16_t>(std::min<int32_t>(value, 32767));
     return true;
   }
+  if (tag == kTagBitDepth)
+    return SetIndexProperty(tag, value > 0 && value <= 32 ? static_cast<int16_t>(value) : 0);
   return TExportType::SetIntProperty(tag, value);
 }
 

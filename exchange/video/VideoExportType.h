@@ -30,7 +30,7 @@ class TVideoExportType : public TExportType {
   void WriteBlock(int16_t code, TObjectWriter& writer) override;
   void WriteBlocks(TObjectWriter& writer) override;
 
-  // "rate" (taken only above 1) and "mlpt" (taken only above 0).
+  // "rate" (taken only above 1) and "mlpt" (taken only above 0); "bmpd" as a whole number too.
   bool GetIntProperty(uint32_t tag, int32_t& value) override;
   bool SetIntProperty(uint32_t tag, int32_t value) override;
   // "bmpd": the bit depth of the frames, 8, 24 or 32 (others leave it).

@@ -8,6 +8,7 @@
 #include "model/world/WorldDoc.h"
 #include "platform/avi/VideoLibrary.h"
 #include "platform/win32/Gdi.h"
+#include "ui/views/OwlView.h"
 #include "views/offscreen/DezevOffScreenMgr.h"
 #include "views/world/WorldWindow.h"
 
@@ -35,7 +36,13 @@ TVideoMovieMaker::~TVideoMovieMaker() {
   // A movie left open here did not end as it should: none is left behind.
   if (streamOpen_) CloseAfterFailure();
   if (frameBitmap_ != nullptr) DeleteObject(frameBitmap_);
-  if (recording_) g_recording = false;
+  if (recording_) StopRecording();
+}
+
+void TVideoMovieMaker::StopRecording() {
+  recording_ = false;
+  g_recording = false;
+  TOwlWindow::SuspendSizeHandling() = sizeHandlingWasSuspended_;
 }
 
 bool TVideoMovieMaker::IsRecording() {
@@ -65,9 +72,12 @@ void TVideoMovieMaker::BeginExport() {
   library_ = BoundVideoLibrary();
   if (library_ == nullptr || library_->IsVideoAvailable() == 0)
     ThrowFailure(kErrVideoUnavailable, 0);
-  TExporter::BeginExport();
+  // The movie's frames all have the size it opens with: the window keeps its size meanwhile.
   recording_ = true;
   g_recording = true;
+  sizeHandlingWasSuspended_ = TOwlWindow::SuspendSizeHandling();
+  TOwlWindow::SuspendSizeHandling() = true;
+  TExporter::BeginExport();
 }
 
 void TVideoMovieMaker::OpenFile() {
@@ -128,8 +138,7 @@ void TVideoMovieMaker::WriteFrame() {
 }
 
 void TVideoMovieMaker::EndExport() {
-  g_recording = false;
-  recording_ = false;
+  if (recording_) StopRecording();
   TExporter::EndExport();
   if (frameBitmap_ != nullptr) {
     DeleteObject(frameBitmap_);

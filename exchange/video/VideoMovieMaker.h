@@ -30,7 +30,7 @@ class TVideoMovieMaker : public TExporter {
             TExportType* type, const TExportFileSpec& fileSpec, const TExportNameSpec& nameSpec,
             bool useNameSpec, int32_t startFrame, int32_t stopFrame) override;
 
-  // True while a movie is being recorded: the window layer keeps the world's window its size.
+  // True while a movie is being recorded; meanwhile document windows keep their size.
   static bool IsRecording();
 
  protected:
@@ -46,6 +46,8 @@ class TVideoMovieMaker : public TExporter {
  private:
   // Frees the frame bitmap and abandons the movie.
   void CloseAfterFailure();
+  // The recording mark goes and windows follow their size messages as before.
+  void StopRecording();
 
   TVideoExportType* type_ = nullptr;
   VideoLibrary* library_ = nullptr;
@@ -55,6 +57,7 @@ class TVideoMovieMaker : public TExporter {
   int16_t height_ = 0;
   bool streamOpen_ = false;
   bool recording_ = false;
+  bool sizeHandlingWasSuspended_ = false;
 };
 
 // Registers the movie export's exporter.

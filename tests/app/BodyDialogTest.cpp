@@ -14,10 +14,14 @@
 #include "app/TApp.h"
 #include "bodies/BodyTags.h"
 #include "core/port/Port.h"
+#include "exchange/export/ExportHandler.h"
+#include "exchange/export/WorldExportHandler.h"
 #include "model/command/CommandCore.h"
 #include "model/world/QVDoc.h"
 #include "platform/win32/Clock.h"
+#include "platform/win32/Button.h"
 #include "platform/win32/ComboBox.h"
+#include "platform/win32/Dialog.h"
 #include "platform/win32/Control.h"
 #include "platform/win32/Edit.h"
 #include "platform/win32/Input.h"
@@ -281,6 +285,50 @@ TEST_F(BodyDialogTest, TheFloatingPalettesAreBuiltHiddenAndShowTheSelection) {
   EXPECT_NE(std::string(entry.c_str()).find("Crank"), std::string::npos) << entry.c_str();
   palette.release();
   DestroyWindow(window);
+}
+
+// The export kinds' settings dialogs, as the export dialog's Options button opens them over the
+// world's export handler: they show the kind's settings, and ticking the header box and choosing
+// the selected meters changes the meter-data settings; a cancelled dialog answers false.
+TEST_F(BodyDialogTest, ExportSettingsDialogsShowAndChangeTheKindsSettings) {
+  TExportHandler& handler = ExportHandlerFor(document_->World());
+  handler.SetCurrentCommand(kCmdExportMeterData);
+  std::string step;
+  UINT allMeters = 0;
+  UINT header = 1;
+  ScriptUser({[&] {
+                const HWND dialog = Dialog();
+                ASSERT_NE(dialog, nullptr);
+                step = GetWindowTextString(GetDlgItem(dialog, 112));
+                allMeters = IsDlgButtonChecked(dialog, 113);
+                header = IsDlgButtonChecked(dialog, 110);
+                SendMessage(GetDlgItem(dialog, 110), BM_CLICK, 0, 0);
+                SendMessage(GetDlgItem(dialog, 114), BM_CLICK, 0, 0);
+              },
+              [] { InjectKeyStroke(VK_RETURN); }});
+  EXPECT_TRUE(handler.RunTypeSettings(kCmdExportMeterData, nullptr));
+  SetIdleScript(nullptr);
+  EXPECT_EQ(step, "1");
+  EXPECT_EQ(allMeters, static_cast<UINT>(BST_CHECKED));
+  EXPECT_EQ(header, static_cast<UINT>(BST_UNCHECKED));
+  uint16_t withHeader = 0;
+  int16_t selectedOnly = 0;
+  EXPECT_NE(handler.GetFlagProperty(MakeTag("emIH"), withHeader, nullptr), 0);
+  EXPECT_NE(handler.GetChoiceProperty(MakeTag("xpUS"), selectedOnly, nullptr), 0);
+  EXPECT_EQ(withHeader, 1);
+  EXPECT_EQ(selectedOnly, 1);
+
+  // The drawings of a range: the first file's number.
+  handler.SetCurrentCommand(kCmdExportDxfFrames);
+  std::string firstNumber;
+  ScriptUser({[&] {
+    firstNumber = GetWindowTextString(GetDlgItem(Dialog(), 115));
+    InjectKeyStroke(VK_ESCAPE);
+  }});
+  EXPECT_FALSE(handler.RunTypeSettings(kCmdExportDxfFrames, nullptr));
+  SetIdleScript(nullptr);
+  EXPECT_EQ(firstNumber, "0");
+  EXPECT_FALSE(handler.RunTypeSettings(1749, nullptr));  // no kind serves it
 }
 
 TEST_F(BodyDialogTest, OpensInARealWindowOnADesktop) {

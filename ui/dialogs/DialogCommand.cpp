@@ -6,12 +6,26 @@
 #include "model/world/WorldEditCheck.h"
 #include "ui/dialogs/DialogFactory.h"
 #include "ui/dialogs/DialogServices.h"
+#include "platform/mfc/CWnd.h"
+#include "platform/win32/Window.h"
 #include "ui/dialogs/WindowBase.h"
 
 // The window of the world's document as the window object over which the dialog stands.
 class TDialogCommand::TOwnerWindow final : public TWindowObject {
  public:
   explicit TOwnerWindow(const TDialogOwnerWindow& owner) : owner_(owner) {}
+  // A window made without a window object (a common dialog) stands in for the document's.
+  TOwnerWindow(const TDialogOwnerWindow& owner, HWND window) : owner_(owner) {
+    standIn_ = std::make_unique<CWnd>();
+    standIn_->m_hWnd = window;
+    owner_.window = standIn_.get();
+  }
+  ~TOwnerWindow() {
+    // The window is only borrowed: it stays when the stand-in goes.
+    if (standIn_) standIn_->m_hWnd = nullptr;
+  }
+  TOwnerWindow(const TOwnerWindow&) = delete;
+  TOwnerWindow& operator=(const TOwnerWindow&) = delete;
   CWnd* GetObjectWindow() override { return owner_.window; }
   TTargetHandler* GetHandlerPart() override {
     return owner_.handler != nullptr ? owner_.handler : TCommandHandler::Application();
@@ -19,6 +33,7 @@ class TDialogCommand::TOwnerWindow final : public TWindowObject {
 
  private:
   TDialogOwnerWindow owner_;
+  std::unique_ptr<CWnd> standIn_;
 };
 
 TDialogCommand::TDialogCommand() = default;
@@ -39,7 +54,9 @@ void TDialogCommand::InitDialogCommand(int16_t commandNumber, TWorldDoc* target,
   SetKeepsSelection(0);
   const TDialogOwnerWindow owner = DialogOwnerWindowOf(target);
   owner_.reset();
-  if (owner.window != nullptr || owner.handler != nullptr) {
+  if (standOver_ != nullptr && IsWindow(standOver_)) {
+    owner_ = std::make_unique<TOwnerWindow>(owner, standOver_);
+  } else if (owner.window != nullptr || owner.handler != nullptr) {
     owner_ = std::make_unique<TOwnerWindow>(owner);
   }
   TDialogWindow* const made = CreateDialogById(commandNumber, owner_.get());

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "model/command/ActionBase.h"
+#include "platform/win32/WindowTypes.h"
 
 class TLink;
 class TWorldDoc;
@@ -32,6 +33,8 @@ class TDialogCommand : public TActionBase {
                                  const std::vector<TLink*>* selection);
   // The dialog stands over the window of the world's document (its frame, else the main frame):
   // commands the dialog does not handle go to that window's handler.
+  // A window (another dialog) that the next InitDialogCommand's dialog stands over instead.
+  void StandOver(HWND window) { standOver_ = window; }
 
   // The action's perform sequence; afterwards the command keeps nothing to undo.
   void Perform() override;
@@ -47,6 +50,7 @@ class TDialogCommand : public TActionBase {
   // The window the dialog stands over, or null (the application's); outlives the dialog, which
   // holds it as its parent.
   std::unique_ptr<TOwnerWindow> owner_;
+  HWND standOver_ = nullptr;
 };
 
 class TRefHolder : public TDialogCommand {

@@ -231,3 +231,13 @@ int16_t TNumberEditItem::ValueIfChanged(int32_t& out) {
 void TNumberEditItem::SetNumber(int32_t value, bool redraw) {
   SetControlText(Decimal(value), redraw);
 }
+
+void TNumberEditItem::ReceiveInteger(int32_t value) {
+  ReceiveText(Decimal(value));
+}
+
+bool TNumberEditItem::ReadInteger(int32_t& value) const {
+  Str255 text;
+  if (!ReadText(text)) return false;
+  return ParseWholeNumber(text, value);
+}

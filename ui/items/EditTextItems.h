@@ -106,6 +106,10 @@ class TNumberEditItem : public TEditTextItem {
   // 1 with the value in out when the user entered a new text, else 0.
   int16_t ValueIfChanged(int32_t& out);
   void SetNumber(int32_t value, bool redraw);
+  // Bound to a whole-number property: shows it in decimal, and reads back a text that is a
+  // whole number (anything else is not a value).
+  void ReceiveInteger(int32_t value) override;
+  bool ReadInteger(int32_t& value) const override;
 
   // Reads the whole text as a 32-bit whole number (spaces around it allowed).
   static bool ParseWholeNumber(const Str255& text, int32_t& out);

@@ -8,6 +8,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cmath>
@@ -44,13 +45,17 @@
 #include "app/shell/MenuBar.h"
 #include "app/shell/ProgramScripting.h"
 #include "app/shell/StartupHooks.h"
+#include "bodies/Shapes.h"
 #include "basic/editor/ScriptEditWindow.h"
 #include "exchange/export/ExportCommand.h"
 #include "core/Keys.h"
 #include "platform/win32/Accelerator.h"
 #include "platform/win32/Clock.h"
 #include "platform/win32/Input.h"
+#include "platform/win32/Button.h"
 #include "platform/win32/ComboBox.h"
+#include "platform/win32/DcDraw.h"
+#include "platform/win32/Edit.h"
 #include "platform/win32/ListBox.h"
 #include "platform/win32/Menu.h"
 #include "platform/win32/MenuLayout.h"
@@ -63,6 +68,7 @@
 #include "scripting/shell/ScriptEditor.h"
 #include "scripting/shell/ScriptShell.h"
 #include "scripting/shell/ScriptsMenu.h"
+#include "views/offscreen/DezevOffScreenMgr.h"
 #include "views/world/WorldWindow.h"
 
 namespace {
@@ -599,6 +605,19 @@ TEST_F(StartupScriptRunTest, AScriptSwitchesTheDocumentWindowsFurnitureAsTheMenu
   EXPECT_FALSE(scrollBars);
 }
 
+std::string Shell(const std::string& command) {
+  std::string out;
+  FILE* pipe = ::popen(command.c_str(), "r");
+  if (pipe == nullptr) return out;
+  char buffer[4096];
+  for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
+  ::pclose(pipe);
+  return out;
+}
+
+// The circle of the sample world.
+constexpr int16_t kCircleId = 6;
+
 // File > Export in the running program: after three recorded frames the export dialog of the
 // front world opens, the DXF kind is chosen and a name typed, and drawings of the run are
 // written.
@@ -609,6 +628,7 @@ TEST_F(StartupScriptRunTest, TheExportItemWritesTheFrontWorldsRunAsDrawings) {
   int32_t lastStep = 0;
   bool enabled = false;
   bool quitSent = false;
+  TVector shown{};  // where the circle stands in the frame shown at the end
   {
     TProgramScripting scripting;
     scripting.InstallHooks(StartupHooks());
@@ -646,7 +666,11 @@ TEST_F(StartupScriptRunTest, TheExportItemWritesTheFrontWorldsRunAsDrawings) {
             return false;
           // The drawings are written as the export replays the run.
           if (app.CurrentRunCommand() != nullptr) return true;
-          if (TQVDoc* document = scripting.FrontDocument()) document->SetChangeCount(0);
+          if (TQVDoc* document = scripting.FrontDocument()) {
+            if (auto* circle = dynamic_cast<TOval*>(document->World().FindObject(kCircleId)))
+              circle->GetPosition(shown);
+            document->SetChangeCount(0);
+          }
           quitSent = true;
           SendMessage(frame, WM_COMMAND, kQuitCommand, 0);
           return true;
@@ -656,14 +680,160 @@ TEST_F(StartupScriptRunTest, TheExportItemWritesTheFrontWorldsRunAsDrawings) {
   EXPECT_EQ(code, 0);
   EXPECT_GE(lastStep, 4);
   EXPECT_TRUE(enabled);
-  std::vector<std::string> drawings;
+  std::vector<fs::path> drawings;
   for (const auto& entry : fs::directory_iterator(folder)) {
-    if (entry.path().extension() != ".dxf") continue;
-    const std::string text = ReadFile(entry.path());
-    EXPECT_NE(text.find("ENTITIES"), std::string::npos) << entry.path();
-    drawings.push_back(entry.path().filename().string());
+    if (entry.path().extension() == ".dxf") drawings.push_back(entry.path());
   }
-  EXPECT_FALSE(drawings.empty());
+  ASSERT_FALSE(drawings.empty());
+  std::sort(drawings.begin(), drawings.end());
+  if (Shell("/usr/bin/python3 -c 'import ezdxf' 2>&1").empty()) {
+    // A DXF reader finds the circle in every drawing, in the last one where the window shows it.
+    double x = 0;
+    double y = 0;
+    for (const fs::path& drawing : drawings) {
+      const std::string circles = Shell(
+          "/usr/bin/python3 -c \"import ezdxf,sys\n"
+          "for e in ezdxf.readfile(sys.argv[1]).modelspace().query('CIRCLE'):\n"
+          "  print(e.dxf.center.x, e.dxf.center.y)\" '" + drawing.string() + "'");
+      ASSERT_EQ(std::sscanf(circles.c_str(), "%lf %lf", &x, &y), 2) << drawing;
+    }
+    EXPECT_NEAR(x, shown.x, 1e-3);
+    EXPECT_NEAR(y, shown.y, 1e-3);
+  }
+}
+
+// One decoded frame of a movie as RGB bytes.
+std::string MovieFrame(const fs::path& movie, int32_t index) {
+  return Shell("ffmpeg -v error -i '" + movie.string() + "' -vf 'select=eq(n\\," +
+               std::to_string(index) +
+               ")' -frames:v 1 -f rawvideo -pix_fmt rgb24 - 2>/dev/null");
+}
+
+// The world window's off-screen picture as RGB bytes, row by row from the top.
+std::string ViewPicture(TWorldDoc& world, int16_t& width, int16_t& height) {
+  std::string rgb;
+  auto* window = dynamic_cast<TWorldWindow*>(world.GetDisplay());
+  if (window == nullptr || window->Manager() == nullptr) return rgb;
+  HDC dc = nullptr;
+  HBITMAP bitmap = nullptr;
+  window->Manager()->GetBufferInfo(1, &dc, &bitmap, &width, &height);
+  if (dc == nullptr) return rgb;
+  for (int32_t y = 0; y < height; ++y) {
+    for (int32_t x = 0; x < width; ++x) {
+      const COLORREF colour = GetPixel(dc, x, y);
+      rgb += static_cast<char>(GetRValue(colour));
+      rgb += static_cast<char>(GetGValue(colour));
+      rgb += static_cast<char>(GetBValue(colour));
+    }
+  }
+  return rgb;
+}
+
+// File > Export records the pendulum's run as a movie: the kind chosen in the export dialog, the
+// world window's own frames, each written as often as asked, and the last one the very pixels
+// the window shows at the end.
+TEST_F(StartupScriptRunTest, TheExportItemRecordsTheFrontWorldsRunAsAMovie) {
+  if (Shell("command -v ffprobe").empty()) GTEST_SKIP() << "ffprobe is missing";
+  const fs::path movie = fs::path(programFolder_) / "swing.avi";
+  int32_t code = -1;
+  int32_t lastStep = 0;
+  bool quitSent = false;
+  std::string settingsTitle;
+  std::string view;
+  int16_t width = 0;
+  int16_t height = 0;
+  {
+    TProgramScripting scripting;
+    scripting.InstallHooks(StartupHooks());
+    TApp app;
+    code = RunWithSample(
+        app,
+        [&](int32_t step) {
+          lastStep = step;
+          const HWND frame = app.MainFrame() != nullptr ? app.MainFrame()->m_hWnd : nullptr;
+          TQVDoc* document = scripting.FrontDocument();
+          if (frame == nullptr || document == nullptr) return false;
+          switch (step) {
+            case 1:
+              for (int i = 0; i < 4; ++i) SendMessage(frame, WM_COMMAND, 1101, 0);
+              return true;
+            case 2:
+              if (app.CurrentRunCommand() != nullptr) return true;
+              PostMessage(frame, WM_COMMAND, 1700, 0);
+              return true;
+            case 3: {
+              const HWND dialog = GetOpenFileDialogWindow();
+              if (dialog == nullptr) return false;
+              const HWND kinds = GetDlgItem(dialog, kExportKindListId);
+              SendMessage(kinds, CB_SETCURSEL, 2, 0);
+              SendMessage(dialog, WM_COMMAND, MAKELPARAM(kExportKindListId, CBN_SELCHANGE),
+                          reinterpret_cast<LPARAM>(kinds));
+              PostMessage(dialog, WM_COMMAND, MAKELPARAM(kExportOptionsId, BN_CLICKED),
+                          reinterpret_cast<LPARAM>(GetDlgItem(dialog, kExportOptionsId)));
+              return true;
+            }
+            case 4:
+            case 5: {
+              // The movie's settings: each frame twice, at 24 bits.
+              const HWND settings = GetActiveWindow();
+              if (settings == nullptr || settings == GetOpenFileDialogWindow()) return false;
+              settingsTitle = GetWindowTextString(settings);
+              const HWND edit = GetDlgItem(settings, step == 4 ? 117 : 118);
+              if (edit == nullptr) return false;
+              SetFocus(edit);
+              SendMessage(edit, EM_SETSEL, 0, -1);
+              for (const char c : std::string(step == 4 ? "2" : "24"))
+                InjectCharacter(static_cast<uint8_t>(c));
+              if (step == 5) InjectKeyStroke(VK_RETURN);
+              return true;
+            }
+            case 6: {
+              const HWND dialog = GetOpenFileDialogWindow();
+              if (dialog == nullptr || GetActiveWindow() != dialog) return false;
+              SetWindowText(GetDlgItem(dialog, kExportStartFrameId), "1");
+              SetWindowText(GetDlgItem(dialog, kExportStopFrameId), "4");
+              for (int i = 0; i < 64; ++i) InjectKeyStroke(VK_BACK);
+              for (const char c : (fs::path(programFolder_) / "swing").string())
+                InjectCharacter(static_cast<uint8_t>(c));
+              InjectKeyStroke(VK_RETURN);
+              return true;
+            }
+            default:
+              if (quitSent || GetOpenFileDialogWindow() != nullptr ||
+                  GetMessageBoxWindow() != nullptr)
+                return false;
+              if (app.CurrentRunCommand() != nullptr) return true;
+              if (view.empty()) view = ViewPicture(document->World(), width, height);
+              document->SetChangeCount(0);
+              quitSent = true;
+              SendMessage(frame, WM_COMMAND, kQuitCommand, 0);
+              return true;
+          }
+        },
+        Sample("pendulum.yb"));
+  }
+  EXPECT_EQ(code, 0);
+  EXPECT_GE(lastStep, 7);
+  EXPECT_EQ(settingsTitle, "Movie Export Options");
+  ASSERT_TRUE(fs::exists(movie));
+  const int32_t frames = 4;  // 1 to 4
+  ASSERT_GT(width, 0);
+  const std::string probe =
+      Shell("ffprobe -v error -count_frames -select_streams v:0 -show_entries "
+            "stream=nb_read_frames,r_frame_rate,width,height -of default=nw=1 '" +
+            movie.string() + "'");
+  EXPECT_NE(probe.find("width=" + std::to_string(width)), std::string::npos) << probe;
+  EXPECT_NE(probe.find("height=" + std::to_string(height)), std::string::npos) << probe;
+  EXPECT_NE(probe.find("r_frame_rate=10/1"), std::string::npos) << probe;
+  EXPECT_NE(probe.find("nb_read_frames=" + std::to_string(2 * frames)), std::string::npos)
+      << probe;
+  // The pendulum swings: the movie's first and last frames differ, and the last one is what
+  // the window shows now.
+  const std::string first = MovieFrame(movie, 0);
+  const std::string last = MovieFrame(movie, 2 * frames - 1);
+  ASSERT_EQ(last.size(), view.size());
+  EXPECT_NE(first, last);
+  EXPECT_TRUE(last == view);
 }
 
 // ---- A script walks and edits every kind of object of a world ----

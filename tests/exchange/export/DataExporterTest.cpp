@@ -18,7 +18,9 @@
 #include "exchange/export/DataExportType.h"
 #include "exchange/export/ExportCommand.h"
 #include "exchange/export/ExportHandler.h"
+#include "exchange/ExchangeClasses.h"
 #include "exchange/export/WorldExportHandler.h"
+#include "model/world/WorldExports.h"
 #include "inout/meters/Output.h"
 #include "model/world/RunBridge.h"
 #include "platform/win32/Clock.h"
@@ -99,21 +101,24 @@ class DataExporterTest : public ::testing::Test {
     return kept;
   }
 
-  // Frames 0..count-1 recorded: the meter's column j holds 100 x frame + 10 x (meter's offset) + j.
-  void Record(int32_t frames) {
+  // Frames 0..count-1: the meter's column j holds base + 100 x frame + 10 x (meter's offset) + j.
+  std::vector<uint8_t> History(int32_t frames, double base) const {
     THistoryStore history;
     history.SetValuesPerFrame(5);
     history.SetFrameCount(frames);
     for (TOutput* meter : {static_cast<TOutput*>(pressure), static_cast<TOutput*>(speed)}) {
       const int32_t offset = world->RecordedValueOffset(meter);
-      ASSERT_GE(offset, 0);
       for (int32_t f = 0; f < frames; ++f)
         for (int32_t j = 0; j < meter->GetColumnCount(); ++j)
-          history.SetValue(f, offset + j, 100.0 * f + 10.0 * offset + j);
+          history.SetValue(f, offset + j, base + 100.0 * f + 10.0 * offset + j);
     }
+    return history.RawBlock();
+  }
+  void Record(int32_t frames) {
+    ASSERT_GE(world->RecordedValueOffset(pressure), 0);
     world->ResetHistory(1);
     ASSERT_NE(world->GetStore(), nullptr);
-    ASSERT_EQ(world->GetStore()->LoadRawBlock(history.RawBlock()), 0);
+    ASSERT_EQ(world->GetStore()->LoadRawBlock(History(frames, 0)), 0);
     world->GetStore()->SetCurrentFrame(static_cast<int16_t>(frames - 1));
   }
 
@@ -181,6 +186,49 @@ TEST_F(DataExporterTest, HeaderNamesStandOverEachMetersFirstColumnAndLabelsFollo
             "t\tp\tq\tt\tv\r\n" +
                 Texts(*pressure, 0, true) + "\t" + Texts(*speed, 0, true) + "\r\n" +
                 Texts(*pressure, 2, true) + "\t" + Texts(*speed, 2, true) + "\r\n");
+}
+
+// A world that kept an earlier run of its document beside the current one.
+class TTwoRunExporter : public TDataExporter {
+ public:
+  const TFrameStore* earlier = nullptr;
+
+ protected:
+  std::vector<const TFrameStore*> RunList() const override {
+    return {earlier, World()->GetStore()};
+  }
+};
+
+TEST_F(DataExporterTest, SeveralRunsStandSideBySideNumberedAndAShortRunIsFilled) {
+  Record(3);
+  // The earlier run holds two frames of its own values.
+  std::unique_ptr<TFrameStore> earlier = RunBridgeHooks().makeStore();
+  ASSERT_EQ(earlier->LoadRawBlock(History(2, 5000)), 0);
+  type->SetFlagProperty(kTagIncludeHeader, 1);
+  RegisterResourceLibraries();
+  SetResourceModule1(LoadResourceLibrary(kMainResourceLibrary));
+  {
+    TTwoRunExporter exporter;
+    exporter.earlier = earlier.get();
+    Export(exporter, "runs.dta", 0, 2);
+  }
+  const std::string text = ReadFile(folder + "/runs.dta");
+  const size_t names = text.find("1:Pressure");
+  ASSERT_NE(names, std::string::npos) << text;
+  const auto line = [&](int32_t frame, bool earlierHolds) {
+    std::string first = "-\t-\t-";
+    if (earlierHolds) {
+      first = std::to_string(5000 + std::stoi(Texts(*pressure, frame, false))) + "\t" +
+              std::to_string(5001 + std::stoi(Texts(*pressure, frame, false))) + "\t" +
+              std::to_string(5000 + std::stoi(Texts(*speed, frame, false)));
+    }
+    return first + "\t" + Texts(*pressure, frame, false) + "\t" + Texts(*speed, frame, false) +
+           "\r\n";
+  };
+  EXPECT_EQ(text.substr(names),
+            "1:Pressure\t\t1:Speed\t2:Pressure\t\t2:Speed\r\n"
+            "p\tq\tv\tp\tq\tv\r\n" +
+                line(0, true) + line(1, true) + line(2, false));
 }
 
 TEST_F(DataExporterTest, HiddenColumnsAreNeitherLabelledNorWrittenNorFilled) {
@@ -332,6 +380,16 @@ TEST_F(ExportDialogTest, TheMenuCommandWritesTheChosenKindIntoTheNameTyped) {
   Str255 name;
   kept.GetExportFileName(kCmdExportMeterData, name);
   EXPECT_STREQ(name.Chars(), "result.dta");
+
+  // A script's export of the same range, on the road scripts take, writes the same bytes.
+  InstallWorldExports();
+  TLink* found = WorldExports().findHandler(*world);
+  ASSERT_EQ(found, &kept);
+  std::unique_ptr<TCommandCore> scripted = WorldExports().makeExport(
+      *found, *world, kCmdExportMeterData, folder + "/scripted.dta", false);
+  ASSERT_NE(scripted, nullptr);
+  scripted->Perform();
+  EXPECT_EQ(ReadFile(folder + "/scripted.dta"), expected);
 }
 
 }  // namespace

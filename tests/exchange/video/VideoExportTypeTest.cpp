@@ -65,6 +65,12 @@ TEST_F(VideoExportTypeTest, RateRepeatAndDepthKeepSensibleValues) {
   handler.SetShortProperty(MakeTag("bmpd"), 16);  // no such frames
   handler.GetShortProperty(MakeTag("bmpd"), depth, nullptr);
   EXPECT_EQ(depth, 24);
+  // The settings dialog's whole-number field: the same rule, and no wrap-around to 24.
+  handler.SetIntProperty(MakeTag("bmpd"), 65536 + 24);
+  handler.SetIntProperty(MakeTag("bmpd"), 12);
+  EXPECT_EQ(Int("bmpd"), 24);
+  handler.SetIntProperty(MakeTag("bmpd"), 32);
+  EXPECT_EQ(Int("bmpd"), 32);
   EXPECT_EQ(handler.HasAction(MakeTag("opts")), 1);
 }
 

@@ -18,6 +18,7 @@
 #include "simulation/UnitHandler.h"
 #include "tests/model/world/WorldTestSupport.h"
 #include "tests/support/MemoryCanvas.h"
+#include "ui/views/OwlView.h"
 
 namespace {
 
@@ -50,9 +51,12 @@ COLORREF FrameColour(int32_t frame) {
 class TCanvasMovieMaker : public TVideoMovieMaker {
  public:
   MemoryCanvas canvas{kWidth, kHeight};
+  // Whether document windows kept their size at every frame.
+  bool sizesKept = true;
 
  protected:
   bool GetFrameSurface(HDC& dc, HBITMAP& bitmap, int16_t& width, int16_t& height) override {
+    sizesKept = sizesKept && TOwlWindow::SuspendSizeHandling();
     HBRUSH brush = CreateSolidBrush(FrameColour(CurrentExportFrame()));
     RECT band{0, 0, kWidth / 2, kHeight};
     FillRect(canvas.dc(), &band, brush);
@@ -132,8 +136,10 @@ TEST_F(VideoMovieMakerTest, EveryFrameGoesInRepeatedAtTheRateAndTheSize) {
     TCanvasMovieMaker maker;
     Export(maker, 1, 3);
     EXPECT_EQ(maker.ExportedFrames(), (std::vector<int32_t>{1, 2, 3}));
+    EXPECT_TRUE(maker.sizesKept);
   }
   EXPECT_FALSE(TVideoMovieMaker::IsRecording());
+  EXPECT_FALSE(TOwlWindow::SuspendSizeHandling());
   const std::string probe =
       Shell("ffprobe -v error -count_frames -select_streams v:0 -show_entries "
             "stream=nb_read_frames,r_frame_rate,width,height -of default=nw=1 '" +
@@ -170,6 +176,7 @@ TEST_F(VideoMovieMakerTest, WithoutAWriterOrPastItsLimitNoMovieIsLeft) {
   type->SetIndexProperty(MakeTag("bmpd"), 32);
   EXPECT_EQ(ErrorOfExport(0, 4), kVideoFrameFailed);
   EXPECT_FALSE(TVideoMovieMaker::IsRecording());
+  EXPECT_FALSE(TOwlWindow::SuspendSizeHandling());
   EXPECT_FALSE(fs::exists(Movie()));
   EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 0);
 }
