@@ -1,6 +1,8 @@
 // The world's menus end to end: commands sent to the main frame as the menu bar sends them, the
 // menu set-up read back from the bar, and gestures made of synthetic mouse messages.
 
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -10,6 +12,8 @@
 #include "model/world/RunCommand.h"
 #include "model/world/WorldDeleteCommand.h"
 #include "platform/win32/Menu.h"
+#include "tests/platform/win32/DialogTestSupport.h"
+#include "ui/periphery/ImportCommand.h"
 #include "tests/app/SketchFixture.h"
 #include "views/furniture/RulerView.h"
 #include "views/trackers/DuplicateCommands.h"
@@ -155,6 +159,67 @@ TEST_F(WorldMenusTest, PlayerModeRefusesEditingAndItsLockKeepsIt) {
   EXPECT_EQ(world_->GetPlayerMode(), 0);
   EXPECT_NE(window_->HScrollBar(), nullptr);
   EXPECT_NE(window_->VScrollBar(), nullptr);
+}
+
+// What the drawing importer was handed by the last import.
+struct DrawingRead {
+  std::string path;
+  int16_t mode = -1;
+  int calls = 0;
+};
+DrawingRead g_drawingRead;
+TQVDoc* g_importing = nullptr;
+
+void ReadEmptyDrawing(const std::string& path, double, std::vector<uint8_t>& text) {
+  ++g_drawingRead.calls;
+  g_drawingRead.path = path;
+  g_drawingRead.mode = g_importing->GetImportMode();
+  const std::string world =
+      "ZAZU YB3X \"Version 2.5\" IE64 MSWindows 0 0 0 0\n10000 \"    \"\n-1\n-1\n";
+  text.assign(world.begin(), world.end());
+}
+
+TEST_F(WorldMenusTest, FileImportReadsTheDxfFileTypedIntoItsDialogIntoTheFrontWorld) {
+  const std::filesystem::path folder =
+      std::filesystem::temp_directory_path() / ("yb-menu-import-" + std::to_string(::getpid()));
+  std::filesystem::create_directories(folder);
+  std::ofstream(folder / "PLAN.DXF") << "0\nEOF\n";
+  const std::filesystem::path previous = std::filesystem::current_path();
+  std::filesystem::current_path(folder);
+  g_importing = dynamic_cast<TQVDoc*>(world_->GetDocument());
+  ASSERT_NE(g_importing, nullptr);
+  g_drawingRead = DrawingRead();
+  TQVDoc::SetDrawingImporter(&ReadEmptyDrawing);
+
+  SetUpMenus();
+  EXPECT_FALSE(Greyed(kImportCommandNumber));
+  ScriptUser({[] {
+                InjectKey(VK_SHIFT, true);
+                for (const char c : std::string("PLAN")) InjectKeyStroke(c);
+                InjectKey(VK_SHIFT, false);
+                InjectCharacter('.');
+                InjectKey(VK_SHIFT, true);
+                for (const char c : std::string("DXF")) InjectKeyStroke(c);
+                InjectKey(VK_SHIFT, false);
+              },
+              [] { InjectKeyStroke(VK_RETURN); }});
+  Command(kImportCommandNumber);
+  SetIdleScript(nullptr);
+  EXPECT_EQ(g_drawingRead.calls, 1);
+  EXPECT_EQ(std::filesystem::path(g_drawingRead.path), folder / "PLAN.DXF");
+  EXPECT_EQ(g_drawingRead.mode, kImportDrawingMode);
+  EXPECT_EQ(g_importing->GetImportMode(), 0);
+  EXPECT_EQ(CommandBusyFlag(), 0);
+
+  // A world shown as a player is not edited: the item is greyed and makes nothing.
+  Command(kCmdEnterPlayerMode);
+  SetUpMenus();
+  EXPECT_TRUE(Greyed(kImportCommandNumber));
+  EXPECT_EQ(Made(kImportCommandNumber), nullptr);
+
+  TQVDoc::SetDrawingImporter(nullptr);
+  std::filesystem::current_path(previous);
+  std::filesystem::remove_all(folder);
 }
 
 TEST_F(WorldMenusTest, DisplaySwitchesShowAndHideTheFurnitureAndMarkTheirItems) {
