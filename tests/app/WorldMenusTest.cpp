@@ -1,14 +1,18 @@
 // The world's menus end to end: commands sent to the main frame as the menu bar sends them, the
 // menu set-up read back from the bar, and gestures made of synthetic mouse messages.
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "app/shell/MenuBar.h"
 #include "bodies/vectors/VectorThing.h"
+#include "constraints/Springs.h"
 #include "core/MenuCommands.h"
+#include "inout/meters/Output.h"
 #include "model/world/RunCommand.h"
 #include "model/world/WorldDeleteCommand.h"
 #include "platform/win32/Menu.h"
@@ -220,6 +224,48 @@ TEST_F(WorldMenusTest, FileImportReadsTheDxfFileTypedIntoItsDialogIntoTheFrontWo
   TQVDoc::SetDrawingImporter(nullptr);
   std::filesystem::current_path(previous);
   std::filesystem::remove_all(folder);
+}
+
+// An item of an object's output menu makes a meter of the selected object that follows the run:
+// the box on its spring goes as x(t) = 1 + 0.5 cos(10 t), and the spring is as long as x.
+TEST_F(WorldMenusTest, OutputMenuItemsMakeMetersThatFollowTheSelectedObject) {
+  const auto meterFrom = [&](TLink* object, const Str255& menuName, int32_t item) -> TOutput* {
+    const HMENU menu = LoadMenuResource(menuName.AsCString());
+    EXPECT_NE(menu, nullptr) << menuName.AsCString();
+    if (menu == nullptr) return nullptr;
+    const auto command = static_cast<int16_t>(GetMenuItemID(GetSubMenu(menu, 0), item));
+    DestroyMenu(menu);
+    world_->DeselectAll();
+    world_->Select(object);
+    const size_t before = world_->Objects().size();
+    Command(command);
+    EXPECT_GT(world_->Objects().size(), before) << command;
+    return dynamic_cast<TOutput*>(world_->Objects().back());
+  };
+  TLink* box = world_->FindObject(kBoxId);
+  auto* spring = static_cast<TLSpring*>(world_->FindObject(sample_worlds::kSpringId));
+  TOutput* position = meterFrom(box, TMass::OutMenuName(), 0);
+  TOutput* length = meterFrom(spring, spring->GetOutMenuName(), 0);
+  ASSERT_NE(position, nullptr);
+  ASSERT_NE(length, nullptr);
+  ASSERT_EQ(position->GetColumnCount(), 4);
+  ASSERT_EQ(length->GetColumnCount(), 2);
+
+  const double step = world_->GetEngine()->TimeStep();
+  const auto frames = static_cast<int16_t>(std::ceil(0.5 / step));
+  world_->RunToFrame(frames, nullptr);
+  for (const int16_t frame : {static_cast<int16_t>(frames / 2), frames}) {
+    SCOPED_TRACE(frame);
+    world_->ShowFrame(frame, 1);
+    view_->InvalidateForeground();
+    Pump();
+    const double t = frame * step;
+    const double x = 1.0 + 0.5 * std::cos(10.0 * t);
+    EXPECT_NEAR(position->Column(1)->GetCurrentValue(), t, 1e-9);
+    EXPECT_NEAR(position->Column(2)->GetCurrentValue(), x, 1e-2);
+    EXPECT_NEAR(position->Column(3)->GetCurrentValue(), 0.0, 1e-6);
+    EXPECT_NEAR(length->Column(2)->GetCurrentValue(), x, 1e-2);
+  }
 }
 
 TEST_F(WorldMenusTest, DisplaySwitchesShowAndHideTheFurnitureAndMarkTheirItems) {
