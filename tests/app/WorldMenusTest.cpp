@@ -10,6 +10,7 @@
 
 #include "app/shell/MenuBar.h"
 #include "bodies/vectors/VectorThing.h"
+#include "constraints/Pin.h"
 #include "constraints/Springs.h"
 #include "core/MenuCommands.h"
 #include "inout/meters/Output.h"
@@ -250,6 +251,28 @@ TEST_F(WorldMenusTest, OutputMenuItemsMakeMetersThatFollowTheSelectedObject) {
   ASSERT_NE(length, nullptr);
   ASSERT_EQ(position->GetColumnCount(), 4);
   ASSERT_EQ(length->GetColumnCount(), 2);
+  // Every item of the menus of a body, a point, a spring and a pin makes a meter whose formulas
+  // the world reads.
+  auto* point = static_cast<TPoint*>(world_->FindObject(sample_worlds::kWheelPinnedPointId));
+  auto* pin = static_cast<TPin*>(world_->FindObject(sample_worlds::kWheelPinId));
+  const std::vector<std::pair<TLink*, Str255>> menus = {{box, TMass::OutMenuName()},
+                                                        {point, point->GetOutMenuName()},
+                                                        {spring, spring->GetOutMenuName()},
+                                                        {pin, pin->GetOutMenuName()}};
+  for (const auto& [object, name] : menus) {
+    const HMENU menu = LoadMenuResource(name.AsCString());
+    ASSERT_NE(menu, nullptr) << name.AsCString();
+    const int32_t items = GetMenuItemCount(GetSubMenu(menu, 0));
+    DestroyMenu(menu);
+    for (int32_t item = 0; item < items; ++item) {
+      TOutput* meter = meterFrom(object, name, item);
+      ASSERT_NE(meter, nullptr) << name.AsCString() << " " << item;
+      for (int32_t i = 1; i <= meter->GetColumnCount(); ++i) {
+        EXPECT_TRUE(meter->Column(i)->Formula().IsFormula());
+        EXPECT_EQ(meter->Column(i)->Formula().CompileError(), 0) << name.AsCString() << " " << item;
+      }
+    }
+  }
 
   const double step = world_->GetEngine()->TimeStep();
   const auto frames = static_cast<int16_t>(std::ceil(0.5 / step));
