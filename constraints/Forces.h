@@ -34,6 +34,8 @@ class TForce : public TForceBase {
   static constexpr int16_t kBlockKind = 5227;
   static TObject* CreateObject();
   void Initialize() override;
+  Str255 GetInMenuName() const { return "InForceMenu"; }
+  Str255 GetOutMenuName() const override { return "OutForceMenu"; }
   bool IsPolar() const { return polar_ != 0; }
   // Converts the pair in force into the other pair and switches to it.
   void SetPolar(uint16_t polar);
@@ -89,6 +91,8 @@ class TTorque : public TTwoPointConstraint {
   void Initialize() override;
   int32_t QuantityUnit() const override { return 0x12E00001; }
   void MarkGoals() override;
+  Str255 GetInMenuName() const { return "InTorqueMenu"; }
+  Str255 GetOutMenuName() const override { return "OutTorqueMenu"; }
   int16_t GetKindNumber() const { return 2507; }
   int16_t KindBlockCode() const override { return kBlockKind; }
 };

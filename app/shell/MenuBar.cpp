@@ -154,7 +154,7 @@ void SetMenuBarForMode(int16_t mode) {
   if (frame == nullptr) return;
   MenuBarCache& cache = BarCache();
   HMENU bar = nullptr;
-  LPCSTR keys = "SHELL";
+  LPCSTR keys = MAKEINTRESOURCEA(kMainFrameKeysId);
   switch (mode) {
     case kPlayerModeBar:
       bar = CachedBar(cache.player, "PLAYERMODE");

@@ -17,6 +17,8 @@ inline constexpr int16_t kNormalModeBar = 17384;
 inline constexpr int16_t kDebugShellBar = 17385;
 // The normal menu bar.
 inline constexpr uint16_t kMainMenuId = 20000;
+// The main frame's keys with the normal menu bar.
+inline constexpr uint16_t kMainFrameKeysId = 19999;
 
 // A menu or accelerator table of the second resource library, else of the main one; null when
 // neither has it or it is malformed.

@@ -2,8 +2,12 @@
 #include "inout/gadgets/GadgetFinishing.h"
 
 #include <algorithm>
+#include <cctype>
 #include <string>
 
+#include "bodies/Body.h"
+#include "bodies/points/Point.h"
+#include "constraints/Constraint.h"
 #include "inout/inputs/Input.h"
 #include "inout/meters/Output.h"
 #include "model/Thing.h"
@@ -21,10 +25,37 @@ Str255 NameOf(const TLink* object) {
   return named != nullptr ? named->GetName() : Str255();
 }
 
-// The name of the object that owns the target (a point's body); empty when it has none.
-Str255 OwnerNameOf(const TLink* object) {
+// Whether formulas can read the text as a name: a letter or "_", then letters, digits or "_".
+bool IsFormulaName(const Str255& name) {
+  if (name.Length() == 0) return false;
+  for (int i = 1; i <= name.Length(); ++i) {
+    const auto c = static_cast<unsigned char>(*name.CharAt(i));
+    const bool letter = std::isalpha(c) != 0 || c == '_';
+    if (!letter && (i == 1 || std::isdigit(c) == 0)) return false;
+  }
+  return true;
+}
+
+// How a meter's formulas refer to the object: by its name when formulas can read it as one,
+// else a body, point or constraint by its kind and number, else by whatever name it has.
+Str255 FormulaReferenceOf(const TLink* object) {
+  const Str255 name = NameOf(object);
+  if (object == nullptr || IsFormulaName(name)) return name;
+  const char* kind = object->IsMemberClass(TMass::kClassID)    ? "body"
+                     : object->IsMemberClass(TPoint::kClassID) ? "point"
+                     : object->IsMemberClass(TCnstr::kClassID) ? "constraint"
+                                                               : nullptr;
+  if (kind == nullptr) return name;
+  const std::string text = std::string(kind) + "[" + std::to_string(object->GetIdentifier()) + "]";
+  return Str255(text.c_str());
+}
+
+// How formulas refer to the object that owns the target (a point's body); empty when it has none.
+Str255 OwnerReferenceOf(const TLink* object) {
   auto* thing = dynamic_cast<TThing*>(const_cast<TLink*>(object));
-  return thing != nullptr ? NameOf(thing->GetOwnerThing()) : Str255();
+  return thing != nullptr && thing->GetOwnerThing() != nullptr
+             ? FormulaReferenceOf(thing->GetOwnerThing())
+             : Str255();
 }
 
 // Room beside the name in a framed meter's title strip.
@@ -36,8 +67,8 @@ void FinishGadget(TInOutput& gadget, const TLink* firstTarget, const TLink* seco
   gadget.ExpandNamePlaceholders(firstTarget, secondTarget);
   auto* meter = dynamic_cast<TOutput*>(&gadget);
   if (meter != nullptr) {
-    meter->ExpandColumnFormulas(NameOf(firstTarget), NameOf(secondTarget),
-                                OwnerNameOf(firstTarget));
+    meter->ExpandColumnFormulas(FormulaReferenceOf(firstTarget), FormulaReferenceOf(secondTarget),
+                                OwnerReferenceOf(firstTarget));
   }
   gadget.AdjustSize();
   if (meter == nullptr || !meter->IsFramed() || !meter->ShowsName()) return;

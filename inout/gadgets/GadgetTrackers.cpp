@@ -20,8 +20,10 @@ void TGadgetTracker::InitGadgetTracker(int16_t command, int16_t templateNumber, 
   second_ = nullptr;
   made_.clear();
   InitPlacing(command, nullptr, &world, 1, 0, nullptr);
-  std::unique_ptr<TObjectReader> reader =
-      ReadObjectsFromResource(templateNumber, &world.ContextLink(), UndoRecorder(), RedoRecorder());
+  // The gadgets already in the world take none of the template's records: a second meter is made
+  // beside the first instead of overwriting it.
+  std::unique_ptr<TObjectReader> reader = ReadObjectsFromResource(
+      templateNumber, &world.ContextLink(), UndoRecorder(), RedoRecorder(), true);
   if (reader == nullptr || reader->Table().Objects().empty()) ThrowFailure(-108, 0);
   reader->Complete(0);
   SetPlaced(std::move(reader));

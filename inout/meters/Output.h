@@ -185,6 +185,9 @@ class TOutput : public TInOutput, public TFrameParticipant {
   // The columns' formulas, recorded with every frame in their stored order.
   int32_t CountElements() override;
   void WriteElements(TObjectWriter& writer) override;
+  // The column formulas in stored order, each compiled and giving its column its unit kind;
+  // formulas beyond the columns are read and dropped.
+  void ReadElements(int32_t count, TObjectReader& reader) override;
   // On the world window: frame, kind button, and the digital, bar or graph contents.
   void DrawContents(const MacRect& area) override;
   bool IsGraph() const override { return kind_ == MeterKind::kGraph; }

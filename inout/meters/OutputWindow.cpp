@@ -7,6 +7,7 @@
 #include "core/port/PortText.h"
 #include "inout/meters/MeterDrawing.h"
 #include "inout/meters/Output.h"
+#include "model/filing/ObjectReader.h"
 #include "model/filing/ObjectWriter.h"
 #include "model/world/RunBridge.h"
 #include "model/world/WorldDoc.h"
@@ -59,6 +60,21 @@ void TOutput::WriteElements(TObjectWriter& writer) {
   for (int32_t position = 0; position < GetColumnCount(); ++position)
     writer.WriteFormula(&columns_[static_cast<size_t>(RecordedIndex(position))]->Formula());
   TInOutput::WriteElements(writer);
+}
+
+void TOutput::ReadElements(int32_t count, TObjectReader& reader) {
+  const int32_t columns = std::min(count, GetColumnCount());
+  for (int32_t position = 0; position < columns; ++position) {
+    const std::unique_ptr<TFormula> formula = reader.ReadNewFormula();
+    const int32_t column = RecordedIndex(position) + 1;
+    // A constant has no unit of its own: the column keeps the unit kind it was stored with.
+    if (formula->IsFormula()) {
+      SetColumnFormula(column, *formula);
+    } else {
+      Column(column)->Formula().Assign(*formula);
+    }
+  }
+  TInOutput::ReadElements(count - columns, reader);
 }
 
 void TOutput::FrameChanged(int16_t frame, int16_t first, int16_t last) {

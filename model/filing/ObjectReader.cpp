@@ -501,6 +501,7 @@ bool TObjectReader::DispatchBlock() {
     if (OfferBlock(*container_)) return KeepFaces();
     const std::vector<TLink*> elements = container_->Linked();
     for (TLink* element : elements) {
+      if (elementsOwnRecordsOnly_ && element->GetIdentifier() != storedIdentifier_) continue;
       if (OfferBlock(*element)) return KeepFaces();
     }
   }
@@ -730,7 +731,7 @@ std::vector<std::unique_ptr<TLink>> TObjectReader::TakeObjects() {
 std::unique_ptr<TObjectReader> ReadObjects(std::span<const uint8_t> bytes, int16_t kind,
                                            int realFormat, TLink* container,
                                            TChangeRecorder* before, TChangeRecorder* after,
-                                           const ReadProgress& progress) {
+                                           const ReadProgress& progress, bool newObjectsOnly) {
   std::unique_ptr<TObjectReader> reader;
   if (kind == 2) {
     reader = std::make_unique<TObjectReaderKind2>();
@@ -746,19 +747,22 @@ std::unique_ptr<TObjectReader> ReadObjects(std::span<const uint8_t> bytes, int16
   else
     stream = std::make_unique<TextFilerStream>(bytes);
   reader->Init(std::move(stream), RealWidthFromFormat(realFormat), container, before, after);
+  reader->SetElementsTakeOwnRecordsOnly(newObjectsOnly);
   reader->ReadAll(progress);
   return reader;
 }
 
 std::unique_ptr<TObjectReader> ReadObjects(Handle handle, int16_t kind, int realFormat,
                                            TLink* container, TChangeRecorder* before,
-                                           TChangeRecorder* after, const ReadProgress& progress) {
+                                           TChangeRecorder* after, const ReadProgress& progress,
+                                           bool newObjectsOnly) {
   FailIfNull(handle);
   LockHandle(handle);
   std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(HandleData(handle)),
                                  GetHandleByteSize(handle));
   try {
-    auto reader = ReadObjects(bytes, kind, realFormat, container, before, after, progress);
+    auto reader =
+        ReadObjects(bytes, kind, realFormat, container, before, after, progress, newObjectsOnly);
     UnlockHandle(handle);
     return reader;
   } catch (...) {
@@ -769,7 +773,8 @@ std::unique_ptr<TObjectReader> ReadObjects(Handle handle, int16_t kind, int real
 
 std::unique_ptr<TObjectReader> ReadObjectsFromResource(int16_t id, TLink* container,
                                                        TChangeRecorder* before,
-                                                       TChangeRecorder* after) {
+                                                       TChangeRecorder* after,
+                                                       bool newObjectsOnly) {
   int16_t kind = 0;
   Handle resource = GetResourceHandle(MakeTag("ZAZU"), id);
   if (resource == nullptr) {
@@ -778,7 +783,8 @@ std::unique_ptr<TObjectReader> ReadObjectsFromResource(int16_t id, TLink* contai
   }
   FailIfNullResource(resource);
   try {
-    auto reader = ReadObjects(resource, kind, 2, container, before, after, nullptr);
+    auto reader =
+        ReadObjects(resource, kind, 2, container, before, after, nullptr, newObjectsOnly);
     ReleaseResourceHandle(resource);
     return reader;
   } catch (const QVException& failure) {

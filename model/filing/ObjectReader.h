@@ -54,6 +54,9 @@ class TObjectReader : public TFilerBase {
   // not own.
   std::unique_ptr<TLink> ReleaseObject(TLink* object);
   TLink518& Table() { return table_; }
+  // For templates of new objects: an element of the container takes only records stored under
+  // its own identifier, so that an object already in the world never takes a new one's records.
+  void SetElementsTakeOwnRecordsOnly(bool on) { elementsOwnRecordsOnly_ = on; }
 
   int32_t GetVersion() const { return version_; }
   RealWidth GetRealWidth() const { return realWidth_; }
@@ -201,6 +204,7 @@ class TObjectReader : public TFilerBase {
   std::unordered_map<int32_t, TLink*> mappedLookup_;
   std::unordered_map<int32_t, TLink*> containerLookup_;
   bool containerLookupBuilt_ = false;
+  bool elementsOwnRecordsOnly_ = false;
   int32_t recordStart_ = 0;
   int32_t blockEnd_ = -1;
   int16_t code_ = -1;
@@ -227,19 +231,23 @@ class TObjectReaderKind2 : public TObjectReader {
 // Reads a stream: kind 2 big-endian, kind 1 host order, any other kind the text world format
 // (TObjectReaderKind0). realFormat 0..3 picks the width of reals for streams whose header does
 // not name it. The caller runs Complete and takes the objects.
+// With newObjectsOnly, the container's elements take only records of their own identifiers.
 std::unique_ptr<TObjectReader> ReadObjects(std::span<const uint8_t> bytes, int16_t kind,
                                            int realFormat, TLink* container,
                                            TChangeRecorder* before, TChangeRecorder* after,
-                                           const ReadProgress& progress);
+                                           const ReadProgress& progress,
+                                           bool newObjectsOnly = false);
 std::unique_ptr<TObjectReader> ReadObjects(Handle handle, int16_t kind, int realFormat,
                                            TLink* container, TChangeRecorder* before,
-                                           TChangeRecorder* after, const ReadProgress& progress);
+                                           TChangeRecorder* after, const ReadProgress& progress,
+                                           bool newObjectsOnly = false);
 
 // Reads the default objects stored as a resource of the id: a "ZAZU" resource (the text world
 // format) when there is one, else a "ZodA" resource (a document stream). A damaged resource fails
 // with -25005; a missing one with the resource error.
 std::unique_ptr<TObjectReader> ReadObjectsFromResource(int16_t id, TLink* container,
                                                        TChangeRecorder* before,
-                                                       TChangeRecorder* after);
+                                                       TChangeRecorder* after,
+                                                       bool newObjectsOnly = false);
 // Reads and completes the default objects of the id into the container.
 std::unique_ptr<TObjectReader> ReadDefaultObjects(int16_t id, TLink* container);

@@ -389,7 +389,7 @@ TEST(MainWindow, RunsTheStartupScriptAfterTheDocumentOpensAndQuitsFromTheFileMen
 
     // File > Quit with the mouse. The menu bar lies under the caption, File first on it; its
     // menu opens below it, and Quit follows New, Open, Close, Save, Save As, Page Setup, Print,
-    // Export and the one recent file, with three separators between them.
+    // Import, Export and the one recent file, with three separators between them.
     const int frame = GetSystemMetrics(SM_CXFRAME);
     const int barTop = shown.y + frame + GetSystemMetrics(SM_CYCAPTION);
     const int barHeight = GetSystemMetrics(SM_CYMENU);
@@ -401,7 +401,7 @@ TEST(MainWindow, RunsTheStartupScriptAfterTheDocumentOpensAndQuitsFromTheFileMen
     click(shown.x + frame + 10, barTop + barHeight / 2);
     ASSERT_TRUE(Within(20000, [&] { return MappedWindows(display) == 2; }))
         << "the File menu did not open";
-    click(shown.x + frame + 20, barTop + barHeight + 1 + 9 * kMenuItemHeight +
+    click(shown.x + frame + 20, barTop + barHeight + 1 + 10 * kMenuItemHeight +
                                     3 * kMenuSeparatorHeight + kMenuItemHeight / 2);
     ASSERT_TRUE(program.WaitForExit(20000)) << "File > Quit did not end the program:\n"
                                             << ReadAll(output);
@@ -481,7 +481,7 @@ TEST(MainWindow, SaveAsFromTheFileMenuWritesAWorldThatReadsBackAndRewritesAlike)
     // File > Quit, below the two recent files now; the saved world closes without a question.
     click(shown.x + frame + 10, barTop + barHeight / 2);
     ASSERT_TRUE(Within(20000, [&] { return MappedWindows(display) == 2; }));
-    click(shown.x + frame + 20, barTop + barHeight + 1 + 10 * kMenuItemHeight +
+    click(shown.x + frame + 20, barTop + barHeight + 1 + 11 * kMenuItemHeight +
                                     3 * kMenuSeparatorHeight + kMenuItemHeight / 2);
     ASSERT_TRUE(program.WaitForExit(20000)) << "File > Quit did not end the program:\n"
                                             << ReadAll(output);

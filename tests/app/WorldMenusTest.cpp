@@ -1,15 +1,24 @@
 // The world's menus end to end: commands sent to the main frame as the menu bar sends them, the
 // menu set-up read back from the bar, and gestures made of synthetic mouse messages.
 
+#include <cmath>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "app/shell/MenuBar.h"
 #include "bodies/vectors/VectorThing.h"
+#include "constraints/Pin.h"
+#include "constraints/Springs.h"
 #include "core/MenuCommands.h"
+#include "inout/meters/Output.h"
 #include "model/world/RunCommand.h"
 #include "model/world/WorldDeleteCommand.h"
 #include "platform/win32/Menu.h"
+#include "tests/platform/win32/DialogTestSupport.h"
+#include "ui/periphery/ImportCommand.h"
 #include "tests/app/SketchFixture.h"
 #include "views/furniture/RulerView.h"
 #include "views/trackers/DuplicateCommands.h"
@@ -155,6 +164,131 @@ TEST_F(WorldMenusTest, PlayerModeRefusesEditingAndItsLockKeepsIt) {
   EXPECT_EQ(world_->GetPlayerMode(), 0);
   EXPECT_NE(window_->HScrollBar(), nullptr);
   EXPECT_NE(window_->VScrollBar(), nullptr);
+}
+
+// What the drawing importer was handed by the last import.
+struct DrawingRead {
+  std::string path;
+  int16_t mode = -1;
+  int calls = 0;
+};
+DrawingRead g_drawingRead;
+TQVDoc* g_importing = nullptr;
+
+void ReadEmptyDrawing(const std::string& path, double, std::vector<uint8_t>& text) {
+  ++g_drawingRead.calls;
+  g_drawingRead.path = path;
+  g_drawingRead.mode = g_importing->GetImportMode();
+  const std::string world =
+      "ZAZU YB3X \"Version 2.5\" IE64 MSWindows 0 0 0 0\n10000 \"    \"\n-1\n-1\n";
+  text.assign(world.begin(), world.end());
+}
+
+TEST_F(WorldMenusTest, FileImportReadsTheDxfFileTypedIntoItsDialogIntoTheFrontWorld) {
+  const std::filesystem::path folder =
+      std::filesystem::temp_directory_path() / ("yb-menu-import-" + std::to_string(::getpid()));
+  std::filesystem::create_directories(folder);
+  std::ofstream(folder / "PLAN.DXF") << "0\nEOF\n";
+  const std::filesystem::path previous = std::filesystem::current_path();
+  std::filesystem::current_path(folder);
+  g_importing = dynamic_cast<TQVDoc*>(world_->GetDocument());
+  ASSERT_NE(g_importing, nullptr);
+  g_drawingRead = DrawingRead();
+  TQVDoc::SetDrawingImporter(&ReadEmptyDrawing);
+
+  SetUpMenus();
+  EXPECT_FALSE(Greyed(kImportCommandNumber));
+  ScriptUser({[] {
+                InjectKey(VK_SHIFT, true);
+                for (const char c : std::string("PLAN")) InjectKeyStroke(c);
+                InjectKey(VK_SHIFT, false);
+                InjectCharacter('.');
+                InjectKey(VK_SHIFT, true);
+                for (const char c : std::string("DXF")) InjectKeyStroke(c);
+                InjectKey(VK_SHIFT, false);
+              },
+              [] { InjectKeyStroke(VK_RETURN); }});
+  Command(kImportCommandNumber);
+  SetIdleScript(nullptr);
+  EXPECT_EQ(g_drawingRead.calls, 1);
+  EXPECT_EQ(std::filesystem::path(g_drawingRead.path), folder / "PLAN.DXF");
+  EXPECT_EQ(g_drawingRead.mode, kImportDrawingMode);
+  EXPECT_EQ(g_importing->GetImportMode(), 0);
+  EXPECT_EQ(CommandBusyFlag(), 0);
+
+  // A world shown as a player is not edited: the item is greyed and makes nothing.
+  Command(kCmdEnterPlayerMode);
+  SetUpMenus();
+  EXPECT_TRUE(Greyed(kImportCommandNumber));
+  EXPECT_EQ(Made(kImportCommandNumber), nullptr);
+
+  TQVDoc::SetDrawingImporter(nullptr);
+  std::filesystem::current_path(previous);
+  std::filesystem::remove_all(folder);
+}
+
+// An item of an object's output menu makes a meter of the selected object that follows the run:
+// the box on its spring goes as x(t) = 1 + 0.5 cos(10 t), and the spring is as long as x.
+TEST_F(WorldMenusTest, OutputMenuItemsMakeMetersThatFollowTheSelectedObject) {
+  const auto meterFrom = [&](TLink* object, const Str255& menuName, int32_t item) -> TOutput* {
+    const HMENU menu = LoadMenuResource(menuName.AsCString());
+    EXPECT_NE(menu, nullptr) << menuName.AsCString();
+    if (menu == nullptr) return nullptr;
+    const auto command = static_cast<int16_t>(GetMenuItemID(GetSubMenu(menu, 0), item));
+    DestroyMenu(menu);
+    world_->DeselectAll();
+    world_->Select(object);
+    const size_t before = world_->Objects().size();
+    Command(command);
+    EXPECT_GT(world_->Objects().size(), before) << command;
+    return dynamic_cast<TOutput*>(world_->Objects().back());
+  };
+  TLink* box = world_->FindObject(kBoxId);
+  auto* spring = static_cast<TLSpring*>(world_->FindObject(sample_worlds::kSpringId));
+  TOutput* position = meterFrom(box, TMass::OutMenuName(), 0);
+  TOutput* length = meterFrom(spring, spring->GetOutMenuName(), 0);
+  ASSERT_NE(position, nullptr);
+  ASSERT_NE(length, nullptr);
+  ASSERT_EQ(position->GetColumnCount(), 4);
+  ASSERT_EQ(length->GetColumnCount(), 2);
+  // Every item of the menus of a body, a point, a spring and a pin makes a meter whose formulas
+  // the world reads.
+  auto* point = static_cast<TPoint*>(world_->FindObject(sample_worlds::kWheelPinnedPointId));
+  auto* pin = static_cast<TPin*>(world_->FindObject(sample_worlds::kWheelPinId));
+  const std::vector<std::pair<TLink*, Str255>> menus = {{box, TMass::OutMenuName()},
+                                                        {point, point->GetOutMenuName()},
+                                                        {spring, spring->GetOutMenuName()},
+                                                        {pin, pin->GetOutMenuName()}};
+  for (const auto& [object, name] : menus) {
+    const HMENU menu = LoadMenuResource(name.AsCString());
+    ASSERT_NE(menu, nullptr) << name.AsCString();
+    const int32_t items = GetMenuItemCount(GetSubMenu(menu, 0));
+    DestroyMenu(menu);
+    for (int32_t item = 0; item < items; ++item) {
+      TOutput* meter = meterFrom(object, name, item);
+      ASSERT_NE(meter, nullptr) << name.AsCString() << " " << item;
+      for (int32_t i = 1; i <= meter->GetColumnCount(); ++i) {
+        EXPECT_TRUE(meter->Column(i)->Formula().IsFormula());
+        EXPECT_EQ(meter->Column(i)->Formula().CompileError(), 0) << name.AsCString() << " " << item;
+      }
+    }
+  }
+
+  const double step = world_->GetEngine()->TimeStep();
+  const auto frames = static_cast<int16_t>(std::ceil(0.5 / step));
+  world_->RunToFrame(frames, nullptr);
+  for (const int16_t frame : {static_cast<int16_t>(frames / 2), frames}) {
+    SCOPED_TRACE(frame);
+    world_->ShowFrame(frame, 1);
+    view_->InvalidateForeground();
+    Pump();
+    const double t = frame * step;
+    const double x = 1.0 + 0.5 * std::cos(10.0 * t);
+    EXPECT_NEAR(position->Column(1)->GetCurrentValue(), t, 1e-9);
+    EXPECT_NEAR(position->Column(2)->GetCurrentValue(), x, 1e-2);
+    EXPECT_NEAR(position->Column(3)->GetCurrentValue(), 0.0, 1e-6);
+    EXPECT_NEAR(length->Column(2)->GetCurrentValue(), x, 1e-2);
+  }
 }
 
 TEST_F(WorldMenusTest, DisplaySwitchesShowAndHideTheFurnitureAndMarkTheirItems) {

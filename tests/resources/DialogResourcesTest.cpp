@@ -61,7 +61,7 @@ TEST_F(DialogResourcesTest, AlertAndQuestionShowTheReason) {
 TEST_F(DialogResourcesTest, FloatingKeysLeaveTheEditingKeysToTheFields) {
   const HMODULE main = LoadResourceLibrary(kMainResourceLibrary);
   const HACCEL floating = LoadAccelerators(main, "FLOATER");
-  const HACCEL shell = LoadAccelerators(main, "SHELL");
+  const HACCEL shell = LoadAccelerators(main, MAKEINTRESOURCEA(19999));
   ASSERT_NE(floating, nullptr);
   ASSERT_NE(shell, nullptr);
   auto commandOf = [](HACCEL table, WORD key) {

@@ -137,9 +137,26 @@ TEST_F(ResourceTableTest, ObjectMenusKeysIconsAndCursorsLoad) {
     EXPECT_GT(GetMenuItemCount(GetSubMenu(menu, 0)), 0) << name;
     DestroyMenu(menu);
   }
-  const HACCEL floating = LoadAccelerators(main_, "FLOATER");
-  EXPECT_NE(floating, nullptr);
-  DestroyAcceleratorTable(floating);
+  // Each item of an output menu makes a meter from the template of its number.
+  for (const char* name : {"OutCOMMenu", "OutForceMenu", "OutGearMenu", "OutLConstrMenu",
+                           "OutMassMenu", "OutPinMenu", "OutPointMenu", "OutRConstrMenu",
+                           "OutTorqueMenu"}) {
+    const HMENU menu = LoadMenu(main_, name);
+    ASSERT_NE(menu, nullptr) << name;
+    const HMENU items = GetSubMenu(menu, 0);
+    EXPECT_GT(GetMenuItemCount(items), 0) << name;
+    for (int32_t i = 0; i < GetMenuItemCount(items); ++i) {
+      const auto command = static_cast<int16_t>(GetMenuItemID(items, i));
+      EXPECT_TRUE(command >= 5000 && command <= 5199) << name << " " << command;
+      EXPECT_FALSE(Typed("ZodA", command).empty()) << name << " " << command;
+    }
+    DestroyMenu(menu);
+  }
+  for (const LPCSTR keys : {static_cast<LPCSTR>("FLOATER"), MAKEINTRESOURCEA(19999)}) {
+    const HACCEL table = LoadAccelerators(main_, keys);
+    EXPECT_NE(table, nullptr);
+    DestroyAcceleratorTable(table);
+  }
   for (const char* name : {"PinIcon", "PinLockIcon", "RSpringCnstrIcon", "RLockSpringCnstrIcon",
                            "RDamperCnstrIcon", "RLockDamperCnstrIcon", "RPistonCnstrIcon",
                            "GearIcon"}) {

@@ -1,10 +1,13 @@
-// Writes the templates that scripts make new constraints and meters from, and the slider that
-// input-control commands place, as resource text: each a document stream of one constraint of its
-// kind followed by the points it joins, of one meter, or of one slider. Run it after a deliberate
+// Writes the templates that scripts make new constraints and meters from, the meters of the
+// objects' output menus, and the slider that input-control commands place, as resource text: each
+// a document stream of one constraint of its kind followed by the points it joins, of one meter,
+// or of one slider. Run it after a deliberate
 // change of a constraint's filing and paste its output into resources/main:
 //   yb_make_templates > constraint-templates.txt
 
 #include <cstdio>
+#include <functional>
+#include <initializer_list>
 #include <memory>
 #include <vector>
 
@@ -23,6 +26,7 @@
 #include "inout/gadgets/GadgetTrackers.h"
 #include "inout/inputs/Input.h"
 #include "inout/meters/Output.h"
+#include "model/Formula.h"
 #include "model/filing/ObjectWriter.h"
 
 namespace {
@@ -94,6 +98,43 @@ void AddInput(Template& entry) {
   input.ResizeFromCorner(kCornerBottomRight, MacPoint(128, 20));
 }
 
+// A meter of quantities of the object it is made for: column 1 is the time, the others the
+// formulas, where "&" stands for the object until the meter is made.
+void AddMeter(Template& entry, const char* name, std::initializer_list<const char*> formulas) {
+  TOutput& meter = Own<TOutput>(entry);
+  meter.SetName(name);
+  meter.SetColumnCount(static_cast<int32_t>(formulas.size()) + 1);
+  int32_t column = 1;
+  TFormula time;
+  time.SetFromPieces(Str255("time"));
+  meter.SetColumnFormula(column, time);
+  for (const char* text : formulas) {
+    TFormula formula;
+    formula.SetFromPieces(Str255(text));
+    meter.SetColumnFormula(++column, formula);
+  }
+}
+
+// The meters of the objects' output menus.
+void AddMeters(const std::function<Template&(int16_t, const char*)>& add) {
+  AddMeter(add(5001, "A body's position"), "% position", {"&.p.x", "&.p.y", "&.p.r"});
+  AddMeter(add(5002, "A body's velocity"), "% velocity", {"&.v.x", "&.v.y", "&.v.r"});
+  AddMeter(add(5003, "A body's acceleration"), "% acceleration", {"&.a.x", "&.a.y", "&.a.r"});
+  AddMeter(add(5004, "The total force on a body"), "% total force",
+           {"&.mass*&.a.x", "&.mass*&.a.y"});
+  AddMeter(add(5010, "A point's position"), "% position", {"&.p.x", "&.p.y"});
+  AddMeter(add(5011, "A point's velocity"), "% velocity", {"&.v.x", "&.v.y"});
+  AddMeter(add(5012, "A point's acceleration"), "% acceleration", {"&.a.x", "&.a.y"});
+  AddMeter(add(5020, "A constraint's length"), "% length", {"&.dp.x"});
+  AddMeter(add(5021, "How fast a constraint's length changes"), "% length rate", {"&.dv.x"});
+  AddMeter(add(5022, "A constraint's force"), "% force",
+           {"constraintforce(&).x", "constraintforce(&).y"});
+  AddMeter(add(5030, "A constraint's rotation"), "% rotation", {"&.dp.r"});
+  AddMeter(add(5031, "How fast a constraint's rotation changes"), "% rotation rate",
+           {"&.dv.r"});
+  AddMeter(add(5032, "A constraint's torque"), "% torque", {"constraintforce(&).r"});
+}
+
 constexpr double kQuarterTurn = 1.5707963267948966;
 
 std::vector<Template> MakeTemplates() {
@@ -127,6 +168,7 @@ std::vector<Template> MakeTemplates() {
   AddCurvedSlot(add(2546, "A curved slot"));
   Joined<TGear>(add(2552, "A gear pair"), {a, b});
   Own<TOutput>(add(5000, "A meter"));
+  AddMeters(add);
   AddSlider(add(kSliderTemplate, "A slider"));
   // The input a script's NewInput makes: a slider of its own name.
   AddInput(add(5360, "An input"));

@@ -8,9 +8,11 @@
 #include "core/Handle.h"
 #include "core/MenuCommands.h"
 #include "model/filing/ObjectWriter.h"
+#include "model/world/QVDoc.h"
 #include "model/world/WorldDoc.h"
 #include "platform/win32/Input.h"
 #include "ui/dialogs/DialogCommand.h"
+#include "ui/periphery/ImportCommand.h"
 #include "views/trackers/DuplicateCommands.h"
 #include "views/world/MainWorldView.h"
 #include "views/world/WorldTracking.h"
@@ -43,6 +45,15 @@ std::unique_ptr<TCommandCore> MakeDialog(int16_t command, TWorldDoc& world,
   auto dialog = std::make_unique<TDialogCommand>();
   dialog->InitDialogCommand(command, &world, selection);
   return dialog;
+}
+
+// The import reads into the document of the world; a world with no document imports nothing.
+TCommandCore* MakeImport(TWorldDoc& world) {
+  auto* document = dynamic_cast<TQVDoc*>(world.GetDocument());
+  if (document == nullptr) return nullptr;
+  auto import = std::make_unique<TImportCommand>();
+  import->Initialize(kImportCommandNumber, document);
+  return import.release();
 }
 
 }  // namespace
@@ -200,6 +211,8 @@ TCommandCore* TWorldMenus::DoMenuCommand(int16_t command, bool& handled) {
       return nullptr;
     case kCmdNotAvailable:
       return new TRefusalCommand(world);
+    case kImportCommandNumber:
+      return player ? nullptr : MakeImport(world);
     case kCmdFirstDisplay:
       world.SetFirstDisplay(Toggled(world.GetFirstDisplay()));
       world.DocumentChanged();
@@ -339,6 +352,7 @@ void TWorldMenus::DoSetupMenus() {
   EnableMenuCommand(kCmdReload, true);
   EnableCheckMenuCommand(kCmdAngleSnap, !player, world.GetAngleSnap() != 0);
   EnableMenuCommand(1014, !player);
+  EnableMenuCommand(kImportCommandNumber, !player);
 }
 
 void TWorldMenus::SetUpSwitches() {

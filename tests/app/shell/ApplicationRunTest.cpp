@@ -172,7 +172,7 @@ TEST_F(ApplicationRunTest, OpensFromTheCommandLineAndTheDialogUndoesByNameAndQui
       if (GetActivePopupMenuWindow() == nullptr) return false;
       // The two documents opened are the recent files now.
       recentShown = GetMenuItemText(GetMenu(frame), 57617, MF_BYCOMMAND);
-      Click(PopupItem(10, 3));  // Quit, after ten items and three separators
+      Click(PopupItem(11, 3));  // Quit, after eleven items and three separators
       return true;
     }
     return false;

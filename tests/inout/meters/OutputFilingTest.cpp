@@ -12,6 +12,7 @@
 #include "core/Handle.h"
 #include "core/Resources.h"
 #include "inout/meters/Output.h"
+#include "model/Formula.h"
 #include "model/filing/ClassSource.h"
 #include "model/filing/ObjectReader.h"
 #include "model/filing/ObjectWriter.h"
@@ -182,10 +183,36 @@ TEST_F(OutputFilingTest, DocumentsReadBackWithTheirRotation) {
   EXPECT_TRUE(read->Column(1)->IsAutoScale());
   EXPECT_FALSE(read->Column(3)->IsShown());
   EXPECT_EQ(read->GetSize().h, 300);
-  // Everything but the values shown when the document was saved is kept.
+  // Everything is kept, the values shown when the document was saved (the columns' formulas)
+  // included.
   EXPECT_EQ(Block(*read, kBlockMeter), Block(meter, kBlockMeter));
-  for (int32_t i = 1; i <= 3; ++i) meter.Column(i)->SetValue(0.0, false);
+  EXPECT_EQ(read->Column(2)->GetCurrentValue(), 0.5);  // column "a"
   EXPECT_EQ(Block(*read, kBlockMeterColumns), Block(meter, kBlockMeterColumns));
+  EXPECT_EQ(Document(*read), Document(meter));
+}
+
+TEST_F(OutputFilingTest, ColumnFormulasReadBackInTheirColumns) {
+  TOutput meter;
+  meter.Initialize();
+  meter.SetColumnCount(3);
+  const char* texts[] = {"time", "2*time+1", "time^2"};
+  for (int32_t i = 1; i <= 3; ++i) {
+    TFormula formula;
+    formula.SetFromPieces(Str255(texts[i - 1]));
+    meter.SetColumnFormula(i, formula);
+  }
+  meter.RotateColumns();
+  std::unique_ptr<TOutput> read = Read(Document(meter));
+  ASSERT_NE(read, nullptr);
+  ASSERT_EQ(read->GetColumnCount(), 3);
+  for (int32_t i = 1; i <= 3; ++i) {
+    Str255 written;
+    Str255 back;
+    meter.Column(i)->Formula().GetText(written);
+    read->Column(i)->Formula().GetText(back);
+    EXPECT_STREQ(back.AsCString(), written.AsCString()) << i;
+    EXPECT_EQ(read->Column(i)->GetUnitKind(), meter.Column(i)->GetUnitKind()) << i;
+  }
   EXPECT_EQ(Document(*read), Document(meter));
 }
 
