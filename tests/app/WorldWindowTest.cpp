@@ -859,6 +859,18 @@ TEST_F(WorldWindowTest, SnappingToHotPointsFlipsWithItsCommand) {
   EXPECT_NE(snapper->GetSnapToHotPoints(), before);
   Command(kCmdSnapToHotPoints);
   EXPECT_EQ(snapper->GetSnapToHotPoints(), before);
+
+  // Saved with snapping off and opened again, the document's snapper keeps it off.
+  if (before != 0) Command(kCmdSnapToHotPoints);
+  ASSERT_EQ(snapper->GetSnapToHotPoints(), 0);
+  const std::string path = std::string(::testing::TempDir()) + "yb-snapping-off.yb";
+  documents_->Documents().front()->Document().WriteDocument(path);
+  TQVDoc reopened;
+  reopened.ReadDocument(path);
+  std::remove(path.c_str());
+  THotPointSnapper* read = FindHotPointSnapper(reopened.World());
+  ASSERT_NE(read, nullptr);
+  EXPECT_EQ(read->GetSnapToHotPoints(), 0);
 }
 
 TEST_F(WorldWindowTest, AHoverOverAPointDrawsTheCrossAndLeavingRestoresThePixels) {
