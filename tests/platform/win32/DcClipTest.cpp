@@ -198,6 +198,48 @@ TEST(DcClipFirst, LinesCutToABoxKeepTheWholeLinesPixels) {
   }
 }
 
+// An upright rectangle's outline taken as its ring has the pixels its four sides have, from
+// any corner and in either direction, cut to a box or not; other paths are left to the lines.
+TEST(DcClipFirst, ARectanglesRingHasItsSidesPixels) {
+  uint32_t seed = 7;
+  auto next = [&seed](int32_t span) {
+    seed = seed * 1103515245u + 12345u;
+    return static_cast<int32_t>((seed >> 8) % static_cast<uint32_t>(2 * span + 1)) - span;
+  };
+  for (int trial = 0; trial < 300; ++trial) {
+    const RECT box{next(20), next(20), 0, 0};
+    const RECT clip{box.left, box.top, box.left + 1 + std::abs(next(30)),
+                    box.top + 1 + std::abs(next(30))};
+    const int32_t l = next(40);
+    const int32_t t = next(40);
+    const int32_t r = l + 1 + std::abs(next(trial % 4 ? 30 : 1));
+    const int32_t b = t + 1 + std::abs(next(trial % 5 ? 30 : 1));
+    std::vector<POINT> corners{{l, t}, {r, t}, {r, b}, {l, b}};
+    if (trial % 2) std::reverse(corners.begin(), corners.end());
+    std::rotate(corners.begin(), corners.begin() + trial % 4, corners.end());
+    RegionData::Builder sides, ring;
+    int64_t sideSteps = 0;
+    int64_t ringSteps = 0;
+    for (size_t i = 0; i < 4; ++i)
+      LinePixels(corners[i], corners[(i + 1) % 4], PenRuns{}, clip, &sideSteps, sides, nullptr);
+    ASSERT_TRUE(RectangleRingPixels(corners.data(), corners.size(), clip, &ringSteps, ring));
+    SCOPED_TRACE(trial);
+    EXPECT_EQ(ring.Build(), sides.Build());
+    EXPECT_EQ(ringSteps, sideSteps);
+  }
+  const RECT clip{-100, -100, 100, 100};
+  RegionData::Builder none;
+  const std::vector<std::vector<POINT>> others{
+      {{0, 0}, {5, 0}, {5, 5}},                   // three points
+      {{0, 0}, {5, 1}, {5, 5}, {0, 5}},           // a slanted side
+      {{0, 0}, {5, 0}, {5, 0}, {0, 5}},           // a side of no length
+      {{0, 0}, {5, 0}, {9, 0}, {0, 0}},           // no turn
+  };
+  for (const auto& path : others)
+    EXPECT_FALSE(RectangleRingPixels(path.data(), path.size(), clip, nullptr, none));
+  EXPECT_TRUE(none.Build().IsEmpty());
+}
+
 // A surface of 16 x 16 pixels under a mapping that makes a logical unit 25,000 pixels.
 class HugeView : public ::testing::Test {
  protected:
