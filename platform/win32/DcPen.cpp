@@ -65,7 +65,7 @@ RegionData StrokePath(const Raster& raster, const PenInfo& pen, const std::vecto
     RegionData::Builder off;
     int64_t* steps = &raster.Work().lineSteps;
     // An upright rectangle's outline, the commonest path, is its ring: no line needs walking.
-    if (closed && style.count == 0 &&
+    if ((closed || points.size() == 5) && style.count == 0 &&
         RectangleRingPixels(points.data(), points.size(), raster.ClipBox(), steps, on)) {
       RegionData drawn = on.Build();
       if (gaps) *gaps = RegionData{};

@@ -276,6 +276,8 @@ std::pair<Wide, Wide> StepsWithin(const LineRule& rule, int64_t start, int32_t s
 
 bool RectangleRingPixels(const POINT* points, size_t count, const RECT& box, int64_t* steps,
                          RegionData::Builder& on) {
+  // A path that comes back to its first point closes itself.
+  if (count == 5 && points[4].x == points[0].x && points[4].y == points[0].y) count = 4;
   if (count != 4) return false;
   // Each side horizontal or vertical, of some length, turning at every corner.
   bool horizontal[4];
