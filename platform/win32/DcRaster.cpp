@@ -274,8 +274,7 @@ std::pair<Wide, Wide> StepsWithin(const LineRule& rule, int64_t start, int32_t s
 
 }  // namespace
 
-bool RectangleRingPixels(const POINT* points, size_t count, const RECT& box, int64_t* steps,
-                         RegionData::Builder& on) {
+bool UprightRectangle(const POINT* points, size_t count, RECT& corners) {
   // A path that comes back to its first point closes itself.
   if (count == 5 && points[4].x == points[0].x && points[4].y == points[0].y) count = 4;
   if (count != 4) return false;
@@ -292,10 +291,19 @@ bool RectangleRingPixels(const POINT* points, size_t count, const RECT& box, int
   if (horizontal[0] == horizontal[1] || horizontal[1] == horizontal[2] ||
       horizontal[2] == horizontal[3])
     return false;
-  const int64_t left = std::min(points[0].x, points[2].x);
-  const int64_t right = std::max(points[0].x, points[2].x);
-  const int64_t top = std::min(points[0].y, points[2].y);
-  const int64_t bottom = std::max(points[0].y, points[2].y);
+  corners = RECT{std::min(points[0].x, points[2].x), std::min(points[0].y, points[2].y),
+                 std::max(points[0].x, points[2].x), std::max(points[0].y, points[2].y)};
+  return true;
+}
+
+bool RectangleRingPixels(const POINT* points, size_t count, const RECT& box, int64_t* steps,
+                         RegionData::Builder& on) {
+  RECT corners;
+  if (!UprightRectangle(points, count, corners)) return false;
+  const int64_t left = corners.left;
+  const int64_t right = corners.right;
+  const int64_t top = corners.top;
+  const int64_t bottom = corners.bottom;
   // A row's pixels from x0 to x1 (both in), inside the box.
   int64_t taken = 0;
   const auto add = [&](int64_t y, int64_t x0, int64_t x1) {
