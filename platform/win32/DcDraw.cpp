@@ -43,6 +43,22 @@ void DrawPath(DeviceContext& dc, Raster& raster, const PenInfo& pen, const std::
   PaintStroke(dc, raster, pen, StrokeOf(dc, raster, pen, points, closed));
 }
 
+// What a polygon's brush paints: its area less the pen's pixels. An upright rectangle inside
+// a solid one-pixel outline is the rectangle within the ring, cut to the clip box.
+RegionData PolygonInterior(const Raster& raster, const PenInfo& pen,
+                           const std::vector<POINT>& points, int32_t fillMode,
+                           const Stroke& stroke) {
+  RECT corners;
+  if (pen.visible && pen.width <= 1 && pen.style == PS_SOLID &&
+      UprightRectangle(points.data(), points.size(), corners)) {
+    return RegionData::Rect(corners.left + 1, corners.top + 1, corners.right, corners.bottom)
+        .Within(raster.ClipBox());
+  }
+  RegionData fill = RegionData::Polygon(points, fillMode, raster.Limit());
+  if (!stroke.drawn.IsEmpty()) fill = RegionData::Combine(fill, stroke.drawn, RGN_DIFF);
+  return fill;
+}
+
 std::vector<POINT> ToSurface(const Raster& raster, const POINT* points, int32_t count) {
   std::vector<POINT> out;
   out.reserve(static_cast<size_t>(count));
@@ -155,9 +171,8 @@ BOOL Polygon(HDC hdc, const POINT* points, int32_t count) {
   const Stroke stroke = StrokeOf(*dc, raster, pen, surfacePoints, true);
   const PaintSource brush = BrushSource(*dc, dc->state.brush);
   if (brush.kind != PaintSource::Kind::None) {
-    RegionData fill = RegionData::Polygon(surfacePoints, dc->state.polyFillMode, raster.Limit());
-    if (!stroke.drawn.IsEmpty()) fill = RegionData::Combine(fill, stroke.drawn, RGN_DIFF);
-    raster.Fill(fill, brush, dc->state.rop2);
+    raster.Fill(PolygonInterior(raster, pen, surfacePoints, dc->state.polyFillMode, stroke), brush,
+                dc->state.rop2);
   }
   PaintStroke(*dc, raster, pen, stroke);
   return TRUE;

@@ -64,6 +64,13 @@ RegionData StrokePath(const Raster& raster, const PenInfo& pen, const std::vecto
     RegionData::Builder on;
     RegionData::Builder off;
     int64_t* steps = &raster.Work().lineSteps;
+    // An upright rectangle's outline, the commonest path, is its ring: no line needs walking.
+    if ((closed || points.size() == 5) && style.count == 0 &&
+        RectangleRingPixels(points.data(), points.size(), raster.ClipBox(), steps, on)) {
+      RegionData drawn = on.Build();
+      if (gaps) *gaps = RegionData{};
+      return drawn;
+    }
     for (size_t i = 0; i + 1 < points.size(); ++i) {
       LinePixels(points[i], points[i + 1], style, raster.ClipBox(), steps, on,
                  gaps ? &off : nullptr);

@@ -274,6 +274,58 @@ std::pair<Wide, Wide> StepsWithin(const LineRule& rule, int64_t start, int32_t s
 
 }  // namespace
 
+bool UprightRectangle(const POINT* points, size_t count, RECT& corners) {
+  // A path that comes back to its first point closes itself.
+  if (count == 5 && points[4].x == points[0].x && points[4].y == points[0].y) count = 4;
+  if (count != 4) return false;
+  // Each side horizontal or vertical, of some length, turning at every corner.
+  bool horizontal[4];
+  for (size_t i = 0; i < 4; ++i) {
+    const POINT& a = points[i];
+    const POINT& b = points[(i + 1) % 4];
+    const bool across = a.y == b.y && a.x != b.x;
+    const bool down = a.x == b.x && a.y != b.y;
+    if (across == down) return false;
+    horizontal[i] = across;
+  }
+  if (horizontal[0] == horizontal[1] || horizontal[1] == horizontal[2] ||
+      horizontal[2] == horizontal[3])
+    return false;
+  corners = RECT{std::min(points[0].x, points[2].x), std::min(points[0].y, points[2].y),
+                 std::max(points[0].x, points[2].x), std::max(points[0].y, points[2].y)};
+  return true;
+}
+
+bool RectangleRingPixels(const POINT* points, size_t count, const RECT& box, int64_t* steps,
+                         RegionData::Builder& on) {
+  RECT corners;
+  if (!UprightRectangle(points, count, corners)) return false;
+  const int64_t left = corners.left;
+  const int64_t right = corners.right;
+  const int64_t top = corners.top;
+  const int64_t bottom = corners.bottom;
+  // A row's pixels from x0 to x1 (both in), inside the box.
+  int64_t taken = 0;
+  const auto add = [&](int64_t y, int64_t x0, int64_t x1) {
+    if (y < box.top || y >= box.bottom) return;
+    x0 = std::max<int64_t>(x0, box.left);
+    x1 = std::min<int64_t>(x1, int64_t{box.right} - 1);
+    if (x0 > x1) return;
+    taken += x1 - x0 + 1;
+    on.Add(static_cast<int32_t>(y), static_cast<int32_t>(x0), static_cast<int32_t>(x1 + 1));
+  };
+  add(top, left, right);
+  const int64_t firstSide = std::max<int64_t>(top + 1, box.top);
+  const int64_t lastSide = std::min<int64_t>(bottom - 1, int64_t{box.bottom} - 1);
+  for (int64_t y = firstSide; y <= lastSide; ++y) {
+    add(y, left, left);
+    add(y, right, right);
+  }
+  add(bottom, left, right);
+  if (steps) *steps += taken;
+  return true;
+}
+
 void LinePixels(POINT a, POINT b, PenRuns style, const RECT& box, int64_t* steps,
                 RegionData::Builder& on, RegionData::Builder* gaps) {
   const int64_t dx = std::abs(int64_t{b.x} - a.x);

@@ -98,3 +98,14 @@ struct PenRuns {
 // exactly the whole line's pixels inside the box; steps counts the steps taken.
 void LinePixels(POINT a, POINT b, PenRuns style, const RECT& box, int64_t* steps,
                 RegionData::Builder& on, RegionData::Builder* gaps);
+
+// When the closed path of four points (or five, the last back at the first) runs around an
+// axis-aligned rectangle, its solid
+// one-pixel pixels inside box (the rectangle's ring, the same as LinePixels gives side by side)
+// go to on, row by row, and the answer is true; steps counts them. Else nothing is added.
+// Whether the closed path of four points (or five, the last back at the first) runs around an
+// axis-aligned rectangle; corners then holds its outermost pixels' rows and columns (right and
+// bottom are the last column and row of the path).
+bool UprightRectangle(const POINT* points, size_t count, RECT& corners);
+bool RectangleRingPixels(const POINT* points, size_t count, const RECT& box, int64_t* steps,
+                         RegionData::Builder& on);

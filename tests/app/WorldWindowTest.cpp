@@ -705,6 +705,74 @@ TEST_F(WorldWindowTest, ReplayedAndSteppedFramesAddTracksAndAFarJumpDrawsThemAfr
   EXPECT_EQ(At(places.at(0)), kWhite);
 }
 
+TEST_F(WorldWindowTest, TracksAreDrawnAgainFromTheRecordedFramesAfterAScrollOrAZoom) {
+  world_->SetTrackingWord(1);
+  std::map<int16_t, TVector> positions;
+  TFrameWatcher watcher;
+  watcher.onFrame = [&](int16_t frame) {
+    box_->GetPosition(positions[frame]);
+    if (frame >= 10) world_->StopRunning();
+  };
+  world_->UpdateViewObject(&watcher, 1);
+  Command(kCmdRun);
+  world_->UpdateViewObject(&watcher, 0);
+  ASSERT_EQ(world_->CurrentFrame(), 10);
+  // Where the box stood at a frame in the view as it is now (the point inside it that InBox
+  // names).
+  const auto place = [&](int16_t frame) {
+    const MacPoint centre = view_->WorldToView(positions.at(frame));
+    return MacPoint(centre.h, static_cast<int16_t>(centre.v + 4));
+  };
+  const MacPoint before1 = place(1);
+  ASSERT_EQ(At(before1), kBoxColour);
+
+  // Scrolled down by more than the box is high, the track moves up with the world.
+  view_->ScrollBy(MacPoint(0, 60));
+  Pump();
+  for (int16_t frame : {1, 5, 10}) EXPECT_EQ(At(place(frame)), kBoxColour) << frame;
+  EXPECT_EQ(At(before1), kWhite);
+  EXPECT_EQ(view_->GetTrackedFrames(), std::make_pair(0, 10));
+  // The box stands at the frame shown.
+  EXPECT_EQ(BoxCentre().h, view_->WorldToView(positions.at(10)).h);
+
+  // Zoomed in twice as close, the track spans twice as many pixels.
+  const int32_t span = place(1).h - place(10).h;
+  view_->ZoomAboutPoint(TVector(place(5).h, -place(5).v), 2.0);
+  Pump();
+  EXPECT_NEAR(place(1).h - place(10).h, 2 * span, 1);
+  for (int16_t frame : {1, 5, 10}) EXPECT_EQ(At(place(frame)), kBoxColour) << frame;
+
+  // A step back within the frame gap adds to the tracks drawn again; the box shows there.
+  Command(kCmdStepBack);
+  ASSERT_EQ(world_->CurrentFrame(), 9);
+  EXPECT_EQ(At(place(1)), kBoxColour);
+  EXPECT_EQ(view_->GetTrackedFrames(), std::make_pair(0, 10));
+  EXPECT_EQ(BoxCentre().h, view_->WorldToView(positions.at(9)).h);
+}
+
+TEST_F(WorldWindowTest, AFrameNeedsDrawingAgainOnlyWhenItsTracksAreNotDrawn) {
+  RunUntil(3);
+  Command(kCmdReset);
+  ASSERT_EQ(view_->GetRunState(), TMainWorldView::kEditing);
+  // Nothing leaves tracks: no frame needs drawing again.
+  view_->ScrollBy(MacPoint(5, 0));
+  EXPECT_FALSE(view_->NeedsFrameRedraw());
+  // The box's own track line makes it needed until the frame's tracks are drawn.
+  box_->SetFlagProperty(MakeTag("trkL"), 1);
+  EXPECT_TRUE(view_->NeedsFrameRedraw());
+  box_->SetFlagProperty(MakeTag("trkL"), 0);
+  world_->SetTrackingWord(1);
+  EXPECT_TRUE(view_->NeedsFrameRedraw());
+  Command(kCmdStepForward);
+  EXPECT_EQ(view_->GetLastFrameDrawn(), world_->CurrentFrame());
+  EXPECT_FALSE(view_->NeedsFrameRedraw());
+  view_->ScrollBy(MacPoint(5, 0));
+  EXPECT_TRUE(view_->NeedsFrameRedraw());
+  view_->SetRunState(TMainWorldView::kReplaying);
+  EXPECT_FALSE(view_->NeedsFrameRedraw());
+  view_->SetRunState(TMainWorldView::kEditing);
+}
+
 TEST_F(WorldWindowTest, AClickOnABodyStopsARun) {
   TFrameWatcher watcher;
   int16_t last = 0;
@@ -793,6 +861,18 @@ TEST_F(WorldWindowTest, SnappingToHotPointsFlipsWithItsCommand) {
   EXPECT_NE(snapper->GetSnapToHotPoints(), before);
   Command(kCmdSnapToHotPoints);
   EXPECT_EQ(snapper->GetSnapToHotPoints(), before);
+
+  // Saved with snapping off and opened again, the document's snapper keeps it off.
+  if (before != 0) Command(kCmdSnapToHotPoints);
+  ASSERT_EQ(snapper->GetSnapToHotPoints(), 0);
+  const std::string path = std::string(::testing::TempDir()) + "yb-snapping-off.yb";
+  documents_->Documents().front()->Document().WriteDocument(path);
+  TQVDoc reopened;
+  reopened.ReadDocument(path);
+  std::remove(path.c_str());
+  THotPointSnapper* read = FindHotPointSnapper(reopened.World());
+  ASSERT_NE(read, nullptr);
+  EXPECT_EQ(read->GetSnapToHotPoints(), 0);
 }
 
 TEST_F(WorldWindowTest, AHoverOverAPointDrawsTheCrossAndLeavingRestoresThePixels) {

@@ -217,6 +217,7 @@ void TMainWorldView::TransformChanged() {
   gridValid_ = false;
   if (snapper_) snapper_->ViewTransformChanged();
   InvalidateForeground();
+  if (tracksFrom_ >= 0 && !autoscrolling_) InvalidateBackground();
   TOffScreenViewBase::TransformChanged();
 }
 
@@ -230,7 +231,9 @@ void TMainWorldView::ViewChanged() {
   transformValid_ = false;
   lastFrameDrawn_ = -1;
   gridValid_ = false;
-  if (showGrid_ == 0 || autoscrolling_ || runState_ != kEditing)
+  // Tracks in the background stood where the old view put them: they are drawn again.
+  const bool tracked = tracksFrom_ >= 0 && !autoscrolling_;
+  if (!tracked && (showGrid_ == 0 || autoscrolling_ || runState_ != kEditing))
     InvalidateForeground();
   else
     InvalidateBackground();
@@ -283,7 +286,12 @@ void TMainWorldView::WorldRunStateChanged(int32_t state) {
 
 void TMainWorldView::EraseTracks() {
   lastFrameDrawn_ = -1;
+  RestartTracks(WorldDrawsTracks() ? currentFrame_ : -1);
   InvalidateBackground();
+}
+
+void TMainWorldView::RestartTracks(int32_t frame) {
+  tracksFrom_ = tracksTo_ = tracksLast_ = frame < 0 ? -1 : frame;
 }
 
 void TMainWorldView::ShowFrameTracks() {
@@ -291,20 +299,32 @@ void TMainWorldView::ShowFrameTracks() {
     // Tracks drawn before tracking went off (or before the frames were forgotten) go with the
     // next frame shown. Nothing of this frame is in the background: the running pictures draw
     // every object.
-    if (lastFrameDrawn_ >= 0) InvalidateBackground();
+    if (lastFrameDrawn_ >= 0 || tracksFrom_ >= 0) InvalidateBackground();
     lastFrameDrawn_ = -1;
+    RestartTracks(-1);
     lastDrawnObject_ = nullptr;
     return;
   }
   // The same frame shown again adds nothing.
+  if (runState_ == kEditing && !NeedsFrameRedraw()) return;
   if (currentFrame_ == lastFrameDrawn_) return;
   // While running, frames come one after the other; shown from the tape, a frame far from the
-  // last one drawn (or the first after a change of view) draws the tracks afresh, which the
-  // background does when it is drawn again.
-  const bool fresh = lastFrameDrawn_ < 0;
-  const bool far =
-      fresh || std::abs(lastFrameDrawn_ - currentFrame_) > world_->GetTrackFrameGap();
-  if (runState_ != kRunning && far)
+  // last one drawn draws the tracks afresh, which the background does when it is drawn again.
+  // After a change of view the tracks held so far are drawn again from the recorded frames.
+  const int32_t previous = lastFrameDrawn_ >= 0 ? lastFrameDrawn_ : tracksLast_;
+  const bool fresh = previous < 0;
+  const bool far = fresh || std::abs(previous - currentFrame_) > world_->GetTrackFrameGap();
+  const bool afresh = runState_ == kRunning ? fresh : far;
+  if (afresh) {
+    RestartTracks(currentFrame_);
+  } else {
+    tracksFrom_ = std::min(tracksFrom_, currentFrame_);
+    tracksTo_ = std::max(tracksTo_, currentFrame_);
+    tracksLast_ = currentFrame_;
+  }
+  // A run that has just started or that autoscroll held draws its background again whole.
+  const bool whole = runState_ == kRunning ? NeedsFrameRedraw() && !fresh : afresh;
+  if (whole)
     InvalidateBackground();
   else
     StampFrameIntoBackground(fresh);

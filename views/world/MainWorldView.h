@@ -20,6 +20,7 @@
 #include <memory>
 #include <string>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "core/geometry/Transform2D.h"
@@ -212,6 +213,12 @@ class TMainWorldView : public TOffScreenViewBase, public TCursorSource, public T
   void WorldRunStateChanged(int32_t state);
   // The frame whose tracks were drawn last; -1 when the next shown frame draws them afresh.
   int32_t GetLastFrameDrawn() const { return lastFrameDrawn_; }
+  // Whether the frame now shown has to be drawn again: editing, unless its tracks are drawn
+  // already or nothing leaves tracks; running, when a frame came while autoscroll held the
+  // display or the run has just started; never while replaying.
+  bool NeedsFrameRedraw() const;
+  // The recorded frames whose tracks the background holds (first, last), or (-1, -1).
+  std::pair<int32_t, int32_t> GetTrackedFrames() const { return {tracksFrom_, tracksTo_}; }
   // The world rectangle an object draws in: a body's square that holds its shape at any angle,
   // a constraint's span between the objects it joins, a point's place and its body; false for
   // the ground, which draws across the view.
@@ -345,8 +352,18 @@ class TMainWorldView : public TOffScreenViewBase, public TCursorSource, public T
                          const Selection& selection);
   void DrawFrameOfRun(const ObjectLists& lists, const MacRect& rect, const Selection& selection);
   void DrawRunningPicture(const ObjectLists& lists, const MacRect& rect);
-  // The current frame's share of the tracks into the focused port (see StampFrameIntoBackground).
-  void DrawFrameTracks(const MacRect& rect, bool fresh);
+  // A frame's share of the tracks into the focused port (see StampFrameIntoBackground), with
+  // the objects standing where that frame puts them.
+  void DrawFrameTracks(const MacRect& rect, bool fresh, int32_t frame);
+  // The tracks that the background holds, into the focused port: drawn again from the recorded
+  // frames when they span more than the frame shown (after a zoom or a scroll), else the
+  // current frame's alone.
+  void DrawBackgroundTracks(const MacRect& rect);
+  // Brings the recorded objects to a frame without telling anyone: the tracks are drawn from
+  // there and the objects brought back to the frame shown.
+  void PlaceObjectsAtFrame(int32_t frame);
+  // The tracks start afresh at the frame, or are forgotten for -1.
+  void RestartTracks(int32_t frame);
   // A new frame is shown: its tracks are added, or drawn afresh when the frame lies too far
   // from the last one drawn.
   void ShowFrameTracks();
@@ -384,6 +401,11 @@ class TMainWorldView : public TOffScreenViewBase, public TCursorSource, public T
   TGridParameters grid_;
   int32_t currentFrame_ = -1;
   int32_t lastFrameDrawn_ = -1;
+  // The recorded frames whose tracks the background holds, and the frame whose tracks were
+  // added last; -1 without tracks. They outlive a change of view, which draws them again.
+  int32_t tracksFrom_ = -1;
+  int32_t tracksTo_ = -1;
+  int32_t tracksLast_ = -1;
   bool worldRunning_ = false;
   uint16_t showGrid_ = 0;
   MacPoint lastHoverPoint_{-1, -1};

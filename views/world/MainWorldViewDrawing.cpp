@@ -341,7 +341,7 @@ void TMainWorldView::StampFrameIntoBackground(bool fresh) {
     InvalidateFocus();
     if (Focus()) {
       PreparePort();
-      DrawFrameTracks(rect, fresh);
+      DrawFrameTracks(rect, fresh, currentFrame_);
     }
     session.Release();
   }

@@ -161,12 +161,12 @@ void TMainWorldView::DrawBackground(const MacRect& rect) {
   if (runState_ == kEditing) {
     if (showGrid_ != 0) DrawGridLines(rect);
     RunPass(2, rect);
-    if (WorldDrawsTracks() && currentFrame_ >= 0) DrawFrameTracks(rect, true);
+    if (WorldDrawsTracks() && currentFrame_ >= 0) DrawBackgroundTracks(rect);
     PreparePort();
     return;
   }
   if (WorldDrawsTracks())
-    DrawFrameTracks(rect, true);
+    DrawBackgroundTracks(rect);
   else
     lastDrawnObject_ = nullptr;
   if (showGrid_ != 0 && !autoscrolling_) DrawGridLines(rect);
@@ -401,11 +401,23 @@ void TMainWorldView::DrawRunningPicture(const ObjectLists& lists, const MacRect&
 // ---------------------------------------------------------------------------------------------
 // Tracks
 
-void TMainWorldView::DrawFrameTracks(const MacRect& rect, bool fresh) {
+bool TMainWorldView::NeedsFrameRedraw() const {
+  if (runState_ == kRunning) return frameRedrawPending_;
+  if (runState_ == kReplaying) return false;
+  if (lastFrameDrawn_ == currentFrame_) return false;
+  if (world_ && world_->GetTrackingWord() >= 1) return true;
+  for (TThing* object : CollectLists().main) {
+    if (Visible(object) && (object->GetTrackLine() != 0 || object->GetTrackMarks() != 0))
+      return true;
+  }
+  return false;
+}
+
+void TMainWorldView::DrawFrameTracks(const MacRect& rect, bool fresh, int32_t frame) {
   const int32_t every = std::max<int32_t>(1, world_ ? world_->GetTrackingWord() : 1);
   // The objects are stamped at every Nth frame only; between, the running pictures draw them
   // all over the background.
-  const bool stamped = currentFrame_ < 0 || currentFrame_ % every == 0;
+  const bool stamped = frame < 0 || frame % every == 0;
   if (stamped)
     RunPass(10, rect);
   else
@@ -419,6 +431,58 @@ void TMainWorldView::DrawFrameTracks(const MacRect& rect, bool fresh) {
     else
       body->DrawTrackLine(rect, suppressLine);
   }
+}
+
+void TMainWorldView::PlaceObjectsAtFrame(int32_t frame) {
+  const auto shown = static_cast<int16_t>(frame);
+  const auto first = static_cast<int16_t>(world_->FirstHeldFrame());
+  const auto last = static_cast<int16_t>(world_->LastFrame());
+  for (const auto* list : {&world_->Bodies(), &world_->EightValueObjects()}) {
+    for (TLink* object : *list) {
+      if (auto* participant = dynamic_cast<TFrameParticipant*>(object))
+        participant->FrameChanged(shown, first, last);
+    }
+  }
+  UpdateObjectTransforms();
+}
+
+void TMainWorldView::DrawBackgroundTracks(const MacRect& rect) {
+  const TFrameStore* store = world_ ? world_->GetStore() : nullptr;
+  const bool shownFromStore = store != nullptr && store->CurrentFrame() == currentFrame_;
+  const int32_t from = std::max<int32_t>(tracksFrom_, shownFromStore ? world_->FirstHeldFrame() : 0);
+  const int32_t to = std::min<int32_t>(tracksTo_, shownFromStore ? world_->LastFrame() : -1);
+  // Only the frame shown, or frames that are no longer held: its tracks alone.
+  if (autoscrolling_ || currentFrame_ < 0 || from < 0 || from >= to) {
+    DrawFrameTracks(rect, true, currentFrame_);
+    return;
+  }
+  // The tracks are drawn again frame by frame as the frames were shown one after the other;
+  // the objects of the frame shown go over them last, and the next frame's lines go on from
+  // where the last one added left them.
+  for (int32_t frame = from; frame <= to; ++frame) {
+    PlaceObjectsAtFrame(frame);
+    const bool mine = frame == currentFrame_;
+    const bool stamped = frame % std::max<int32_t>(1, world_->GetTrackingWord()) == 0;
+    if (stamped && !mine) RunPass(10, rect);
+    for (TThing* body : CollectLists().second) {
+      if (!Visible(body)) continue;
+      PreparePortForObject();
+      if (stamped)
+        body->DrawTrackMark(rect, frame == from ? 1 : 0);
+      else
+        body->DrawTrackLine(rect, frame == from ? 1 : 0);
+    }
+  }
+  const int32_t last = std::clamp(tracksLast_, from, to);
+  if (last != to) {
+    PlaceObjectsAtFrame(last);
+    for (TThing* body : CollectLists().second) body->DrawTrackLine(rect, 1);
+  }
+  PlaceObjectsAtFrame(currentFrame_);
+  if (currentFrame_ % std::max<int32_t>(1, world_->GetTrackingWord()) == 0)
+    RunPass(10, rect);
+  else
+    lastDrawnObject_ = nullptr;
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -196,6 +197,103 @@ TEST(DcClipFirst, LinesCutToABoxKeepTheWholeLinesPixels) {
     EXPECT_EQ(wholeOff.Build().Within(box), cutOff.Build());
     EXPECT_LE(steps, 22);  // at most the box's width or height
   }
+}
+
+// An upright rectangle's outline taken as its ring has the pixels its four sides have, from
+// any corner and in either direction, cut to a box or not; other paths are left to the lines.
+TEST(DcClipFirst, ARectanglesRingHasItsSidesPixels) {
+  uint32_t seed = 7;
+  auto next = [&seed](int32_t span) {
+    seed = seed * 1103515245u + 12345u;
+    return static_cast<int32_t>((seed >> 8) % static_cast<uint32_t>(2 * span + 1)) - span;
+  };
+  for (int trial = 0; trial < 300; ++trial) {
+    const RECT box{next(20), next(20), 0, 0};
+    const RECT clip{box.left, box.top, box.left + 1 + std::abs(next(30)),
+                    box.top + 1 + std::abs(next(30))};
+    const int32_t l = next(40);
+    const int32_t t = next(40);
+    const int32_t r = l + 1 + std::abs(next(trial % 4 ? 30 : 1));
+    const int32_t b = t + 1 + std::abs(next(trial % 5 ? 30 : 1));
+    std::vector<POINT> corners{{l, t}, {r, t}, {r, b}, {l, b}};
+    if (trial % 2) std::reverse(corners.begin(), corners.end());
+    std::rotate(corners.begin(), corners.begin() + trial % 4, corners.end());
+    RegionData::Builder sides, ring;
+    int64_t sideSteps = 0;
+    int64_t ringSteps = 0;
+    for (size_t i = 0; i < 4; ++i)
+      LinePixels(corners[i], corners[(i + 1) % 4], PenRuns{}, clip, &sideSteps, sides, nullptr);
+    // Drawn shapes often come back to their first corner.
+    if (trial % 3 == 0) corners.push_back(corners.front());
+    ASSERT_TRUE(RectangleRingPixels(corners.data(), corners.size(), clip, &ringSteps, ring));
+    SCOPED_TRACE(trial);
+    EXPECT_EQ(ring.Build(), sides.Build());
+    EXPECT_EQ(ringSteps, sideSteps);
+  }
+  const RECT clip{-100, -100, 100, 100};
+  RegionData::Builder none;
+  const std::vector<std::vector<POINT>> others{
+      {{0, 0}, {5, 0}, {5, 5}},                   // three points
+      {{0, 0}, {5, 1}, {5, 5}, {0, 5}},           // a slanted side
+      {{0, 0}, {5, 0}, {5, 0}, {0, 5}},           // a side of no length
+      {{0, 0}, {5, 0}, {9, 0}, {0, 0}},           // no turn
+      {{0, 0}, {5, 0}, {5, 5}, {0, 5}, {0, 1}},   // five points, not back at the first
+  };
+  for (const auto& path : others)
+    EXPECT_FALSE(RectangleRingPixels(path.data(), path.size(), clip, nullptr, none));
+  EXPECT_TRUE(none.Build().IsEmpty());
+}
+
+// An upright rectangle drawn as a polygon with a solid one-pixel pen: its sides' pixels in the
+// pen's colour, the rest of its area in the brush's, inside the clip only, by either fill rule.
+TEST(DcClipFirst, AnUprightRectanglePolygonPaintsItsSidesAndItsArea) {
+  uint32_t seed = 11;
+  auto next = [&seed](int32_t span) {
+    seed = seed * 1103515245u + 12345u;
+    return static_cast<int32_t>((seed >> 8) % static_cast<uint32_t>(span));
+  };
+  HPEN pen = CreatePen(PS_SOLID, 1, kBlue);
+  HBRUSH brush = CreateSolidBrush(kRed);
+  for (int trial = 0; trial < 60; ++trial) {
+    MemoryCanvas canvas(24, 24);
+    const RECT clip{next(8), next(8), 12 + next(12), 12 + next(12)};
+    HRGN clipRegion = CreateRectRgn(clip.left, clip.top, clip.right, clip.bottom);
+    SelectClipRgn(canvas.dc(), clipRegion);
+    DeleteObject(clipRegion);
+    const int32_t fillMode = trial % 2 ? WINDING : ALTERNATE;
+    SetPolyFillMode(canvas.dc(), fillMode);
+    SelectObject(canvas.dc(), pen);
+    SelectObject(canvas.dc(), brush);
+    const int32_t l = next(20) - 2;
+    const int32_t t = next(20) - 2;
+    std::vector<POINT> corners{
+        {l, t}, {l + 1 + next(trial % 4 ? 14 : 2), t}, {0, 0}, {l, 0}};
+    corners[2] = POINT{corners[1].x, t + 1 + next(trial % 5 ? 14 : 2)};
+    corners[3].y = corners[2].y;
+    if (trial % 2) std::reverse(corners.begin(), corners.end());
+    if (trial % 3 == 0) corners.push_back(corners.front());
+    Polygon(canvas.dc(), corners.data(), static_cast<int32_t>(corners.size()));
+    // What the sides and the area are, line by line and by the fill rule.
+    RegionData::Builder sides;
+    for (size_t i = 0; i < 4; ++i)
+      LinePixels(corners[i], corners[(i + 1) % 4], PenRuns{}, clip, nullptr, sides, nullptr);
+    const RegionData ring = sides.Build();
+    const RegionData area = RegionData::Polygon(
+        std::span<const POINT>(corners.data(), 4), fillMode, ScanLimit{clip, nullptr});
+    SCOPED_TRACE(trial);
+    for (int32_t y = 0; y < 24; ++y) {
+      for (int32_t x = 0; x < 24; ++x) {
+        const bool inClip = x >= clip.left && x < clip.right && y >= clip.top && y < clip.bottom;
+        const COLORREF expected = !inClip              ? kWhite
+                                  : ring.Contains(x, y) ? kBlue
+                                  : area.Contains(x, y) ? kRed
+                                                        : kWhite;
+        ASSERT_EQ(canvas.At(x, y), expected) << x << "," << y;
+      }
+    }
+  }
+  DeleteObject(pen);
+  DeleteObject(brush);
 }
 
 // A surface of 16 x 16 pixels under a mapping that makes a logical unit 25,000 pixels.
