@@ -240,6 +240,7 @@ void Mechanics::SetState(double time, const Eigen::VectorXd& state) {
 }
 
 void Mechanics::Unpack(const Eigen::VectorXd& state) {
+  ++stateChanges_;
   for (int i = 0; i < BodyCount(); ++i) {
     const int dof = bodyKin_[i].dof;
     if (dof < 0) continue;

@@ -73,7 +73,11 @@ void Simulation::Step(double h, Eigen::VectorXd& result, double& error) {
     ++statistics_.evaluations;
     mechanics_.Derivative(at, y, dy);
   };
-  f(t, state_, k1_);
+  // The evaluation that ended the last frame is where this step starts, when nothing has moved
+  // the bodies since: the contact forces it reported for the frame are those the step goes on
+  // with, and a large pile is not solved twice for every frame.
+  if (!(k1Ready_ && k1Stamp_ == mechanics_.StateChanges())) f(t, state_, k1_);
+  k1Ready_ = false;
   if (settings_.integrator == IntegratorKind::Euler) {
     // Semi-implicit: the new velocity, made to satisfy the constraints where the bodies are,
     // moves the positions. Keeping the velocity-product part of the accelerations out of the
@@ -282,6 +286,9 @@ bool Simulation::AdvanceTo(double target) {
   const double tolerance = settings_.EffectiveIntegratorError();
   Eigen::VectorXd result;
   std::vector<double> values;
+  // Formulas may read the collisions of the frame: an evaluation made while they stood is not
+  // one made after they are forgotten.
+  if (mechanics_.HasCollisions()) k1Ready_ = false;
   mechanics_.ClearCollisions();
   // Steps shorter than the smallest the run takes on its own come only from locating a crossing
   // or from a variable step cut down near a kink of the motion. A run of them in a row means the
@@ -351,7 +358,11 @@ bool Simulation::AdvanceTo(double target) {
     }
   }
   // The contact forces the formulas read are those of the state reached.
-  if (mechanics_.HasContacts()) mechanics_.Derivative(time_, state_, k1_);
+  if (mechanics_.HasContacts()) {
+    mechanics_.Derivative(time_, state_, k1_);
+    k1Ready_ = true;
+    k1Stamp_ = mechanics_.StateChanges();
+  }
   return true;
 }
 
