@@ -163,9 +163,7 @@ class Mechanics {
   void ClearCollisions() { impacts_.clear(); }
   // Whether a collision has been recorded since the frame began.
   bool HasCollisions() const { return !impacts_.empty(); }
-  // Counts every time the bodies were set to a state (an evaluation, a projection, a state
-  // set from outside): an unchanged count means the mechanics still stands where it was left.
-  uint64_t StateChanges() const { return stateChanges_; }
+
   // The longest step, up to h, over which no body can pass through another: for every pair of
   // bodies that could meet within h, a tenth of the thinner outline over the speed at which
   // their outlines can close. Infinite without collisions or when no pair can meet.
@@ -330,6 +328,11 @@ class Mechanics {
   void FindContacts();
   int SlideOf(const ContactKey& key) const;
   void BuildContactRows();
+  // The contacts where the bodies are, with sleeping islands that something came near woken.
+  void FindAwakeContacts();
+  // The contacts and which of them touch, without their rows: all that their event values need.
+  // The rows of the last build no longer stand for them.
+  void FindContactGaps();
   void ContactJacobian(int body, const Eigen::Vector2d& point, const Eigen::Vector2d& direction,
                        double& c);
   double RollingTerm(const ContactManifold& m, const ContactPoint& p) const;
@@ -403,7 +406,6 @@ class Mechanics {
   [[noreturn]] static double NotANumber(const std::string& name, const char* what);
 
   Model model_;
-  uint64_t stateChanges_ = 0;
   int dofCount_ = 0;
   double time_ = 0;
   std::vector<double> q_, v_;     // per body, centre of mass: x, y, rotation

@@ -73,11 +73,11 @@ void Simulation::Step(double h, Eigen::VectorXd& result, double& error) {
     ++statistics_.evaluations;
     mechanics_.Derivative(at, y, dy);
   };
-  // The evaluation that ended the last frame is where this step starts, when nothing has moved
-  // the bodies since: the contact forces it reported for the frame are those the step goes on
-  // with, and a large pile is not solved twice for every frame.
-  if (!(k1Ready_ && k1Stamp_ == mechanics_.StateChanges())) f(t, state_, k1_);
-  k1Ready_ = false;
+  // Every step from the same state starts from the same evaluation: the one that ended the last
+  // frame, or that of the first try of a step that was cut (a step rejected for its error, the
+  // trial steps that locate a crossing). A large pile is then not solved again for each.
+  if (!k1Ready_) f(t, state_, k1_);
+  k1Ready_ = true;
   if (settings_.integrator == IntegratorKind::Euler) {
     // Semi-implicit: the new velocity, made to satisfy the constraints where the bodies are,
     // moves the positions. Keeping the velocity-product part of the accelerations out of the
@@ -193,6 +193,7 @@ double Simulation::LocateCrossing(int index, double h, Eigen::VectorXd& result) 
 }
 
 void Simulation::Accept(double h, Eigen::VectorXd& state) {
+  k1Ready_ = false;
   time_ += h;
   state_ = state;
   const double tolerance = AssemblyTolerance(state_);
@@ -299,6 +300,7 @@ bool Simulation::AdvanceTo(double target) {
     const double remaining = target - time_;
     if (remaining <= 1e-14 * std::max(1.0, std::abs(target))) {
       time_ = target;
+      k1Ready_ = false;
       break;
     }
     double h = variable ? std::min({step_, remaining, fixed}) : std::min(fixed, remaining);
@@ -361,7 +363,6 @@ bool Simulation::AdvanceTo(double target) {
   if (mechanics_.HasContacts()) {
     mechanics_.Derivative(time_, state_, k1_);
     k1Ready_ = true;
-    k1Stamp_ = mechanics_.StateChanges();
   }
   return true;
 }

@@ -90,10 +90,8 @@ class Simulation {
   RunStatistics statistics_;
   std::vector<Warning> ownWarnings_;
   Eigen::VectorXd k1_, k2_, k3_, k4_, k5_, scratch_;
-  // k1_ holds the evaluation at the present state made at the end of the last frame, and the
-  // mechanics has not been moved since (its count of state changes then).
+  // k1_ holds the evaluation at the present time and state.
   bool k1Ready_ = false;
-  uint64_t k1Stamp_ = 0;
   Eigen::VectorXd whole_;  // a step's error estimate before the projection's part is taken out
   std::vector<double> lengthScale_;  // per free coordinate, for the error estimate
   bool allowThin_ = false;
