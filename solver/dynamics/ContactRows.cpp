@@ -367,7 +367,6 @@ double Mechanics::RollingTerm(const ContactManifold& m, const ContactPoint& p) c
   return (s * s + 2 * s * (wA * rA + wB * rB) - rA * rB * (wA - wB) * (wA - wB)) / (rA + rB);
 }
 
-// Prepare: a one-sided row per point, a friction row per manifold, after the records' rows.
 void Mechanics::FindAwakeContacts() {
   FindContacts();
   // A sleeping island that an awake body has come near wakes before the rows are made, and
@@ -385,6 +384,7 @@ void Mechanics::FindContactGaps() {
       manifolds_[p.manifold].touching = true;
 }
 
+// Prepare: a one-sided row per point, a friction row per manifold, after the records' rows.
 void Mechanics::BuildContactRows() {
   FindAwakeContacts();
   const StageTimer timer(contactTimes_.prepare);

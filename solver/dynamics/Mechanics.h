@@ -163,7 +163,6 @@ class Mechanics {
   void ClearCollisions() { impacts_.clear(); }
   // Whether a collision has been recorded since the frame began.
   bool HasCollisions() const { return !impacts_.empty(); }
-
   // The longest step, up to h, over which no body can pass through another: for every pair of
   // bodies that could meet within h, a tenth of the thinner outline over the speed at which
   // their outlines can close. Infinite without collisions or when no pair can meet.

@@ -90,7 +90,7 @@ class Simulation {
   RunStatistics statistics_;
   std::vector<Warning> ownWarnings_;
   Eigen::VectorXd k1_, k2_, k3_, k4_, k5_, scratch_;
-  // k1_ holds the evaluation at the present time and state.
+  // Whether k1_ holds the evaluation at the present time and state.
   bool k1Ready_ = false;
   Eigen::VectorXd whole_;  // a step's error estimate before the projection's part is taken out
   std::vector<double> lengthScale_;  // per free coordinate, for the error estimate
