@@ -380,11 +380,16 @@ class Mechanics {
   bool SweepAccelerations();
   bool FollowKineticFriction(const std::vector<int>& rows, double tolerance);
   bool SweepVelocities(const std::vector<int>& rows, Eigen::VectorXd& state);
+  // What a sweep reads of a row, kept together: the sweeps pass over every row many times, and
+  // the rows themselves are too large to stay in the cache.
   struct SweepRow {
     int row = 0;
+    int begin = 0, count = 0;  // the row's Jacobian entries
+    double compliance = 0;
     double inverse = 0;       // of the row's diagonal with its compliance
     double lower = 0, upper = 0;
     int manifold = -1;  // of a normal row (adds to its total) or a friction row (bounded)
+    bool friction = false;
   };
   double Sweep(std::vector<SweepRow>& sweep, const Eigen::VectorXd& b, Eigen::VectorXd& lambda,
             Eigen::VectorXd& x, std::vector<double>& normal, const std::vector<double>& bound,
