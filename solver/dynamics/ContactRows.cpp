@@ -367,14 +367,26 @@ double Mechanics::RollingTerm(const ContactManifold& m, const ContactPoint& p) c
   return (s * s + 2 * s * (wA * rA + wB * rB) - rA * rB * (wA - wB) * (wA - wB)) / (rA + rB);
 }
 
-// Prepare: a one-sided row per point, a friction row per manifold, after the records' rows.
-void Mechanics::BuildContactRows() {
+void Mechanics::FindAwakeContacts() {
   FindContacts();
   // A sleeping island that an awake body has come near wakes before the rows are made, and
   // its own contacts are found again.
   sleepChange_.clear();
   while (islands_.AnyAsleep() && WakeTouched())
     FindContacts();
+}
+
+void Mechanics::FindContactGaps() {
+  rowsFromProjection_ = false;
+  FindAwakeContacts();
+  for (const ContactPoint& p : contactPoints_)
+    if (std::binary_search(touching_.begin(), touching_.end(), p.key))
+      manifolds_[p.manifold].touching = true;
+}
+
+// Prepare: a one-sided row per point, a friction row per manifold, after the records' rows.
+void Mechanics::BuildContactRows() {
+  FindAwakeContacts();
   const StageTimer timer(contactTimes_.prepare);
   auto add = [&](int contactIndex, bool friction, const Vector2d& direction,
                  const ContactManifold& m, const Vector2d& point) -> Row& {
@@ -872,7 +884,8 @@ void Mechanics::ContactEventValues(std::vector<double>& values) const {
   // A collision is located where the outlines meet. Points that were within the contact gap
   // and leaving when the step began are left out: they must not hide the approach of others.
   for (const ContactPoint& p : contactPoints_)
-    if (!rows_[p.row].candidate && !std::binary_search(leaving_.begin(), leaving_.end(), p.key))
+    if (!std::binary_search(touching_.begin(), touching_.end(), p.key) &&
+        !std::binary_search(leaving_.begin(), leaving_.end(), p.key))
       gap = std::min(gap, p.separation);
   double slip = 1.0;
   for (const ContactManifold& m : manifolds_)

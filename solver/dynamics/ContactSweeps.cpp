@@ -52,6 +52,10 @@ void Mechanics::PrepareSweep(const std::vector<int>& rows) {
     const Row& row = rows_[rows[r]];
     SweepRow& s = sweepRows_[r];
     s.row = rows[r];
+    s.begin = row.begin;
+    s.count = row.count;
+    s.compliance = row.compliance;
+    s.friction = row.friction;
     s.lower = row.lower;
     s.upper = row.upper;
     s.manifold = row.friction ? row.contact : contactPoints_[row.contact].manifold;
@@ -82,14 +86,14 @@ double Mechanics::Sweep(std::vector<SweepRow>& sweep, const Eigen::VectorXd& b,
     for (size_t step = 0; step < count; ++step) {
       const size_t r = forward ? step : count - 1 - step;
       const SweepRow& s = sweep[r];
-      const Row& row = rows_[s.row];
+      const int end = s.begin + s.count;
       double measured = 0;
-      for (int k = row.begin; k < row.begin + row.count; ++k)
+      for (int k = s.begin; k < end; ++k)
         measured += entries_[k].second * x[entries_[k].first];
       const int i = static_cast<int>(r);
-      double next = lambda[i] + (b[i] - measured - row.compliance * lambda[i]) * s.inverse;
+      double next = lambda[i] + (b[i] - measured - s.compliance * lambda[i]) * s.inverse;
       double lo = s.lower, hi = s.upper;
-      if (row.friction && bound[s.manifold] >= 0) {
+      if (s.friction && bound[s.manifold] >= 0) {
         hi = bound[s.manifold] * std::max(0.0, normal[s.manifold]);
         lo = -hi;
       }
@@ -97,9 +101,9 @@ double Mechanics::Sweep(std::vector<SweepRow>& sweep, const Eigen::VectorXd& b,
       const double delta = next - lambda[i];
       if (delta == 0) continue;
       lambda[i] = next;
-      for (int k = row.begin; k < row.begin + row.count; ++k)
+      for (int k = s.begin; k < end; ++k)
         x[entries_[k].first] += invMass_[entries_[k].first] * entries_[k].second * delta;
-      if (!row.friction) normal[s.manifold] += delta;
+      if (!s.friction) normal[s.manifold] += delta;
       if (s.inverse > 0) changed = std::max(changed, std::abs(delta) / s.inverse);
     }
     if (changed <= tolerance) break;

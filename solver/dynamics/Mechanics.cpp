@@ -873,7 +873,11 @@ void Mechanics::EventValues(double time, const Eigen::VectorXd& state,
   }
   // The rows are needed only for the gaps of one-sided rows and contacts.
   if (oneSidedSlots_.empty() && colliders_.empty()) return;
-  if (!current) BuildRows(context);
+  // Without one-sided records, the contacts alone have gaps: they need no rows.
+  if (!current && oneSidedSlots_.empty())
+    FindContactGaps();
+  else if (!current)
+    BuildRows(context);
   for (int slot : oneSidedSlots_)
     rowOfSlot_[slot] = -1;
   for (size_t i = 0; i < rows_.size(); ++i)

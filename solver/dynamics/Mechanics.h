@@ -161,6 +161,8 @@ class Mechanics {
   const ContactStageTimes& ContactTimes() const { return contactTimes_; }
   // Forgets the collisions recorded so far (a new frame begins).
   void ClearCollisions() { impacts_.clear(); }
+  // Whether a collision has been recorded since the frame began.
+  bool HasCollisions() const { return !impacts_.empty(); }
   // The longest step, up to h, over which no body can pass through another: for every pair of
   // bodies that could meet within h, a tenth of the thinner outline over the speed at which
   // their outlines can close. Infinite without collisions or when no pair can meet.
@@ -325,6 +327,11 @@ class Mechanics {
   void FindContacts();
   int SlideOf(const ContactKey& key) const;
   void BuildContactRows();
+  // The contacts where the bodies are, with sleeping islands that something came near woken.
+  void FindAwakeContacts();
+  // The contacts and which of them touch, without their rows: all that their event values need.
+  // The rows of the last build no longer stand for them.
+  void FindContactGaps();
   void ContactJacobian(int body, const Eigen::Vector2d& point, const Eigen::Vector2d& direction,
                        double& c);
   double RollingTerm(const ContactManifold& m, const ContactPoint& p) const;
@@ -373,11 +380,16 @@ class Mechanics {
   bool SweepAccelerations();
   bool FollowKineticFriction(const std::vector<int>& rows, double tolerance);
   bool SweepVelocities(const std::vector<int>& rows, Eigen::VectorXd& state);
+  // What a sweep reads of a row, kept together: the sweeps pass over every row many times, and
+  // the rows themselves are too large to stay in the cache.
   struct SweepRow {
     int row = 0;
+    int begin = 0, count = 0;  // the row's Jacobian entries
+    double compliance = 0;
     double inverse = 0;       // of the row's diagonal with its compliance
     double lower = 0, upper = 0;
     int manifold = -1;  // of a normal row (adds to its total) or a friction row (bounded)
+    bool friction = false;
   };
   double Sweep(std::vector<SweepRow>& sweep, const Eigen::VectorXd& b, Eigen::VectorXd& lambda,
             Eigen::VectorXd& x, std::vector<double>& normal, const std::vector<double>& bound,

@@ -73,7 +73,11 @@ void Simulation::Step(double h, Eigen::VectorXd& result, double& error) {
     ++statistics_.evaluations;
     mechanics_.Derivative(at, y, dy);
   };
-  f(t, state_, k1_);
+  // Every step from the same state starts from the same evaluation: the one that ended the last
+  // frame, or that of the first try of a step that was cut (a step rejected for its error, the
+  // trial steps that locate a crossing). A large pile is then not solved again for each.
+  if (!k1Ready_) f(t, state_, k1_);
+  k1Ready_ = true;
   if (settings_.integrator == IntegratorKind::Euler) {
     // Semi-implicit: the new velocity, made to satisfy the constraints where the bodies are,
     // moves the positions. Keeping the velocity-product part of the accelerations out of the
@@ -189,6 +193,7 @@ double Simulation::LocateCrossing(int index, double h, Eigen::VectorXd& result) 
 }
 
 void Simulation::Accept(double h, Eigen::VectorXd& state) {
+  k1Ready_ = false;
   time_ += h;
   state_ = state;
   const double tolerance = AssemblyTolerance(state_);
@@ -282,6 +287,9 @@ bool Simulation::AdvanceTo(double target) {
   const double tolerance = settings_.EffectiveIntegratorError();
   Eigen::VectorXd result;
   std::vector<double> values;
+  // Formulas may read the collisions of the frame: an evaluation made while they stood is not
+  // one made after they are forgotten.
+  if (mechanics_.HasCollisions()) k1Ready_ = false;
   mechanics_.ClearCollisions();
   // Steps shorter than the smallest the run takes on its own come only from locating a crossing
   // or from a variable step cut down near a kink of the motion. A run of them in a row means the
@@ -292,6 +300,7 @@ bool Simulation::AdvanceTo(double target) {
     const double remaining = target - time_;
     if (remaining <= 1e-14 * std::max(1.0, std::abs(target))) {
       time_ = target;
+      k1Ready_ = false;
       break;
     }
     double h = variable ? std::min({step_, remaining, fixed}) : std::min(fixed, remaining);
@@ -351,7 +360,10 @@ bool Simulation::AdvanceTo(double target) {
     }
   }
   // The contact forces the formulas read are those of the state reached.
-  if (mechanics_.HasContacts()) mechanics_.Derivative(time_, state_, k1_);
+  if (mechanics_.HasContacts()) {
+    mechanics_.Derivative(time_, state_, k1_);
+    k1Ready_ = true;
+  }
   return true;
 }
 

@@ -58,6 +58,9 @@ class Simulation {
   void AllowThinColliders() { allowThin_ = true; }
   // Runs one animation step; the frame's values are those at its end.
   bool NextFrame(std::vector<BodyFrame>& frame);
+  // Something the formulas read from outside the world (an input's value) has changed: the
+  // evaluation at the end of the last frame no longer answers for the next step's start.
+  void ForgetEvaluation() { k1Ready_ = false; }
 
  private:
   // One step from the current state; the error estimate is zero for Euler.
@@ -87,6 +90,8 @@ class Simulation {
   RunStatistics statistics_;
   std::vector<Warning> ownWarnings_;
   Eigen::VectorXd k1_, k2_, k3_, k4_, k5_, scratch_;
+  // Whether k1_ holds the evaluation at the present time and state.
+  bool k1Ready_ = false;
   Eigen::VectorXd whole_;  // a step's error estimate before the projection's part is taken out
   std::vector<double> lengthScale_;  // per free coordinate, for the error estimate
   bool allowThin_ = false;

@@ -35,6 +35,7 @@ struct Binding {
 class InputTable {
  public:
   void Clear() { values_.clear(); }
+  bool operator==(const InputTable&) const = default;
   void Set(int32_t id, double value) { values_[id] = value; }
   bool Get(int32_t id, double& value) const {
     const auto found = values_.find(id);

@@ -68,6 +68,7 @@ void WorldRun::Restart() {
 
 int32_t WorldRun::ReadInputs(const uint8_t* inputs, int32_t inputBytes) {
   if (inputBytes < 0 || (inputs == nullptr && inputBytes != 0)) return kEngineBadArgument;
+  const InputTable before = *inputs_;
   inputs_->Clear();
   for (int32_t at = 0; at + kInputRecordBytes <= inputBytes; at += kInputRecordBytes) {
     int32_t id;
@@ -77,6 +78,8 @@ int32_t WorldRun::ReadInputs(const uint8_t* inputs, int32_t inputBytes) {
     std::memcpy(&value, inputs + at + 4, 8);
     inputs_->Set(id, value);
   }
+  // The formulas read the new values from the next step on.
+  if (simulation_ != nullptr && !(*inputs_ == before)) simulation_->ForgetEvaluation();
   return kEngineOk;
 }
 

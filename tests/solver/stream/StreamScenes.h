@@ -127,15 +127,24 @@ struct SpringMass {
 };
 
 // A body pushed along x by a force whose size is input 60, an input object that records its
-// value, and a pause-control holder that records whether its condition holds.
-inline std::vector<uint8_t> InputWorld(double step) {
+// value, and a pause-control holder that records whether its condition holds. `colliding` puts
+// it in a collision group with a wall far ahead of it, which it never reaches; `fast` runs it in
+// fast mode.
+inline std::vector<uint8_t> InputWorld(double step, bool colliding = false, bool fast = false) {
   StreamBuilder s;
   s.Body(10, 0.0, 0.0, 0.0, 2.0, 1.0).CircleSize(0.2);
+  if (colliding) {
+    s.Body(11, 100.0, 0.0, 0.0, 1.0, 1.0).RectangleSize(1, 10);
+    s.Group(40, 1, true, -1, {10, 11}).Block(1802, Bytes());
+  }
   s.Point(20, 10, 0.0, 0.0);
   s.Constraint(30, {20}, {{0, 0, 0, F("Input[60]")}, {0, 0, 1, F(0.0)}});
   s.Object(60).Elements({F("Input[60]")});
   s.Object(61).Elements({F("time > 0.5"), F("body[10].p.x")});
-  s.Object(50).RunSettings(kIntegratorKuttaMerson, kModeAccurate, true, step, 1, 1e-12, 1e-13);
+  if (fast)
+    s.Object(50).RunSettings(kIntegratorEuler, kModeFast, false, step, 1, 1e-4, 1e-8);
+  else
+    s.Object(50).RunSettings(kIntegratorKuttaMerson, kModeAccurate, true, step, 1, 1e-12, 1e-13);
   return s.Finish();
 }
 
