@@ -9,11 +9,15 @@
 #include "core/MenuCommands.h"
 #include "model/world/RunCommand.h"
 #include "model/world/WorldDeleteCommand.h"
+#include "platform/win32/FontDialog.h"
 #include "platform/win32/Menu.h"
+#include "ui/dialogs/DialogWindow.h"
+#include "ui/dialogs/FloatingWindows.h"
 #include "tests/app/SketchFixture.h"
 #include "views/furniture/RulerView.h"
 #include "views/trackers/DuplicateCommands.h"
 #include "views/world/ClipboardCommands.h"
+#include "views/world/SelectionFont.h"
 #include "views/world/TemplateLink.h"
 #include "views/world/WorldMenus.h"
 
@@ -345,6 +349,110 @@ TEST_F(WorldMenusTest, ATemplateGivesItsFirstObjectToTheCaller) {
   EXPECT_EQ(world_->Objects().size(), objects);
   line.reset();
   EXPECT_THROW(LoadTemplateLink(31999, world_), QVException);
+}
+
+}  // namespace
+
+namespace {
+
+// The font dialog answered by the user: the size typed, then OK (or Escape to cancel).
+void AnswerFontDialog(const char* size, bool ok, bool& answered, std::string& shownSize) {
+  SetIdleScript([=, &answered, &shownSize] {
+    const HWND dialog = GetFontDialogWindow();
+    if (dialog == nullptr || answered) return false;
+    answered = true;
+    char text[16] = {};
+    GetWindowText(GetDlgItem(dialog, kFontSizeEdit), text, sizeof text);
+    shownSize = text;
+    SetFocus(GetDlgItem(dialog, kFontSizeEdit));
+    SetWindowText(GetDlgItem(dialog, kFontSizeEdit), size);
+    InjectKeyStroke(ok ? VK_RETURN : VK_ESCAPE);
+    return true;
+  });
+}
+
+TEST_F(WorldMenusTest, TheFontCommandSetsTheSelectionsTextStyleUndoably) {
+  auto* box = dynamic_cast<TSingleStyleLink*>(world_->FindObject(kBoxId));
+  auto* wheel = dynamic_cast<TSingleStyleLink*>(world_->FindObject(kWheelId));
+  ASSERT_NE(box, nullptr);
+  ASSERT_NE(wheel, nullptr);
+  SetUpMenus();
+  EXPECT_TRUE(Greyed(kCmdTextFont));
+  world_->Select(box);
+  world_->Select(wheel);
+  SetUpMenus();
+  EXPECT_FALSE(Greyed(kCmdTextFont));
+  const FontSpec before = box->GetFont();
+  ASSERT_EQ(wheel->GetFont(), before);
+
+  // Cancelled: nothing changes and nothing is done.
+  bool answered = false;
+  std::string shown;
+  AnswerFontDialog("30", false, answered, shown);
+  Command(kCmdTextFont);
+  EXPECT_TRUE(answered);
+  EXPECT_EQ(box->GetFont(), before);
+
+  // The dialog starts from the style both share; the new size goes to both as one change.
+  answered = false;
+  AnswerFontDialog("30", true, answered, shown);
+  const int32_t changes = Changes();
+  Command(kCmdTextFont);
+  SetIdleScript(nullptr);
+  EXPECT_TRUE(answered);
+  EXPECT_FALSE(shown.empty());
+  const FontSpec after = box->GetFont();
+  EXPECT_GT(after.size, before.size);
+  EXPECT_EQ(wheel->GetFont(), after);
+  EXPECT_EQ(Changes(), changes + 1);
+  Command(101);
+  EXPECT_EQ(box->GetFont(), before);
+  EXPECT_EQ(wheel->GetFont(), before);
+  Command(101);
+  EXPECT_EQ(wheel->GetFont(), after);
+
+  // The dialog shows the size both now share; styles that differ leave it at its own default.
+  answered = false;
+  AnswerFontDialog("9", false, answered, shown);
+  Command(kCmdTextFont);
+  EXPECT_EQ(shown, "30");
+  FontSpec other = after;
+  other.size = static_cast<int16_t>(after.size + 4);
+  box->SetTextStyle(other, box->GetTextColour());
+  answered = false;
+  AnswerFontDialog("9", false, answered, shown);
+  Command(kCmdTextFont);
+  SetIdleScript(nullptr);
+  EXPECT_TRUE(answered);
+  EXPECT_NE(shown, "30");
+}
+
+TEST_F(WorldMenusTest, FloatingWindowsAreShownOverTheSelectionAndHidden) {
+  world_->Select(world_->FindObject(kBoxId));
+  EXPECT_FALSE(IsFloatingWindowVisible(kShowPointTableWindow));
+  Command(kShowPointTableWindow);
+  TDialogWindow* table = FloatingWindow(kShowPointTableWindow);
+  ASSERT_NE(table, nullptr);
+  EXPECT_TRUE(IsFloatingWindowVisible(kShowPointTableWindow));
+  EXPECT_EQ(GetActiveWindow(), table->GetDialogHandle());
+  SetUpMenus();
+  EXPECT_FALSE(Greyed(kShowPointTableWindow));
+  // Hidden, then shown again: the same window.
+  Command(kShowPointTableWindow + 1);
+  EXPECT_FALSE(IsFloatingWindowVisible(kShowPointTableWindow));
+  Command(kShowPointTableWindow);
+  EXPECT_EQ(FloatingWindow(kShowPointTableWindow), table);
+  EXPECT_TRUE(IsFloatingWindowVisible(kShowPointTableWindow));
+
+  // The properties window, and nothing in player mode.
+  Command(kShowPropertiesWindow);
+  EXPECT_TRUE(IsFloatingWindowVisible(kShowPropertiesWindow));
+  Command(kCmdEnterPlayerMode);
+  Command(kShowPropertiesWindow + 1);
+  EXPECT_TRUE(IsFloatingWindowVisible(kShowPropertiesWindow));
+  Command(kCmdLeavePlayerMode);
+  Command(kShowPropertiesWindow + 1);
+  EXPECT_FALSE(IsFloatingWindowVisible(kShowPropertiesWindow));
 }
 
 }  // namespace
