@@ -7,6 +7,7 @@
 
 #include "bodies/vectors/VectorThing.h"
 #include "core/MenuCommands.h"
+#include "inout/gadgets/ActionButton.h"
 #include "model/world/RunCommand.h"
 #include "model/world/WorldDeleteCommand.h"
 #include "platform/win32/FontDialog.h"
@@ -18,6 +19,7 @@
 #include "views/trackers/DuplicateCommands.h"
 #include "views/world/ClipboardCommands.h"
 #include "views/world/SelectionFont.h"
+#include "views/world/TemplateCommand.h"
 #include "views/world/TemplateLink.h"
 #include "views/world/WorldMenus.h"
 
@@ -453,6 +455,69 @@ TEST_F(WorldMenusTest, FloatingWindowsAreShownOverTheSelectionAndHidden) {
   Command(kCmdLeavePlayerMode);
   Command(kShowPropertiesWindow + 1);
   EXPECT_FALSE(IsFloatingWindowVisible(kShowPropertiesWindow));
+}
+
+}  // namespace
+
+namespace {
+
+// Keys the user presses, one each time the program waits for input.
+void PressWhenIdle(std::vector<int32_t> keys) {
+  SetIdleScript([keys, next = size_t{0}]() mutable {
+    if (next >= keys.size()) return false;
+    InjectKeyStroke(keys[next++]);
+    return true;
+  });
+}
+
+std::vector<TActionButton*> Buttons(TWorldDoc& world) {
+  std::vector<TActionButton*> buttons;
+  for (TLink* object : world.Objects())
+    if (auto* button = dynamic_cast<TActionButton*>(object)) buttons.push_back(button);
+  return buttons;
+}
+
+TEST_F(WorldMenusTest, NewButtonPlacesTheChosenActionsButtonUndoably) {
+  // Cancelled: nothing is placed.
+  PressWhenIdle({VK_DOWN, VK_ESCAPE});
+  Command(kCmdActionTemplate);
+  EXPECT_TRUE(Buttons(*world_).empty());
+
+  // The third action, Reset, on a button at the window's top-left corner.
+  PressWhenIdle({VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN});
+  Command(kCmdActionTemplate);
+  std::vector<TActionButton*> buttons = Buttons(*world_);
+  ASSERT_EQ(buttons.size(), 1u);
+  EXPECT_EQ(buttons.front()->GetCommand(), 1032);
+  const MacRect first = buttons.front()->GetFrame();
+  EXPECT_EQ(first.left, 0);
+  EXPECT_EQ(first.top, 0);
+  EXPECT_GT(first.bottom, first.top);
+  EXPECT_GT(first.right, first.left);
+  // The next one goes below it.
+  PressWhenIdle({VK_DOWN, VK_RETURN});
+  Command(kCmdActionTemplate);
+  SetIdleScript(nullptr);
+  buttons = Buttons(*world_);
+  ASSERT_EQ(buttons.size(), 2u);
+  EXPECT_EQ(buttons.back()->GetCommand(), 1031);
+  EXPECT_EQ(buttons.back()->GetFrame().top, first.bottom);
+  Command(101);
+  EXPECT_EQ(Buttons(*world_).size(), 1u);
+
+  // A button that opens a document keeps the document's path.
+  TTemplateChoice choice;
+  choice.command = kCmdOpenDocumentTemplate;
+  choice.item = kOpenDocumentChoice;
+  choice.path = "/tmp/other.yb";
+  std::unique_ptr<TCommandCore> open = MakeTemplateCommand(choice, *world_);
+  ASSERT_NE(open, nullptr);
+  open->Perform();
+  TOpenActionButton* opener = nullptr;
+  for (TActionButton* button : Buttons(*world_))
+    if (auto* found = dynamic_cast<TOpenActionButton*>(button)) opener = found;
+  ASSERT_NE(opener, nullptr);
+  EXPECT_STREQ(opener->GetDocument().path.Chars(), "/tmp/other.yb");
 }
 
 }  // namespace

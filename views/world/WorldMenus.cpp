@@ -17,6 +17,7 @@
 #include "views/trackers/DuplicateCommands.h"
 #include "views/world/MainWorldView.h"
 #include "views/world/SelectionFont.h"
+#include "views/world/TemplateCommand.h"
 #include "views/world/WorldViewCompanions.h"
 #include "views/world/WorldTracking.h"
 #include "views/world/WorldWindow.h"
@@ -215,6 +216,8 @@ TCommandCore* TWorldMenus::DoMenuCommand(int16_t command, bool& handled) {
       return new TRefusalCommand(world);
     case kCmdTextFont:
       return DoFontCommand();
+    case kCmdActionTemplate:
+      return ChooseTemplateCommand(world, nullptr).release();
     case kCmdFirstDisplay:
       world.SetFirstDisplay(Toggled(world.GetFirstDisplay()));
       world.DocumentChanged();
@@ -378,6 +381,7 @@ void TWorldMenus::DoSetupMenus() {
     world.SetSelectionMarksStale(0);
   }
   EnableMenuCommand(kCmdReload, true);
+  EnableMenuCommand(kCmdActionTemplate, true);
   EnableCheckMenuCommand(kCmdAngleSnap, !player, world.GetAngleSnap() != 0);
   EnableMenuCommand(1014, !player);
   for (const int16_t show : {kShowPropertiesWindow, kShowPositionWindow, kShowPointTableWindow}) {
