@@ -4,6 +4,7 @@
 #include "core/Failure.h"
 #include "core/FileCalls.h"
 #include "platform/win32/Message.h"
+#include "views/world/TemplateCommand.h"
 
 namespace {
 
@@ -69,3 +70,17 @@ int16_t OpenWorldFile(TOpenFileRequest& request, const TFileDialogParameters& pa
   request.fileType = static_cast<uint32_t>(reply.fileType);
   return 1;
 }
+
+namespace {
+
+bool ChooseTemplateDocument(std::string& path) {
+  TOpenFileRequest request;
+  if (OpenWorldFile(request) == 0) return false;
+  path = request.spec.name.Chars();
+  return true;
+}
+
+}  // namespace
+
+void InstallTemplateFileChooser() { SetTemplateFileChooser(ChooseTemplateDocument); }
+void RemoveTemplateFileChooser() { SetTemplateFileChooser(nullptr); }

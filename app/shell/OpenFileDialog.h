@@ -50,3 +50,7 @@ struct TOpenFileRequest {
 // was chosen, 0 when the dialog was cancelled (the request unchanged).
 int16_t OpenWorldFile(TOpenFileRequest& request,
                       const TFileDialogParameters& parameters = TFileDialogParameters());
+
+// The New Button command asks through the open dialog for the document a button opens.
+void InstallTemplateFileChooser();
+void RemoveTemplateFileChooser();

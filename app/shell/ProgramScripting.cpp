@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <system_error>
 
 #include "app/frames/MainFrame.h"
@@ -14,6 +15,9 @@
 #include "platform/win32/MessageBox.h"
 #include "scripting/host/Application.h"
 #include "scripting/shell/ScriptsMenu.h"
+#include "ui/dialogs/FloatingWindows.h"
+#include "views/world/MainWorldView.h"
+#include "views/world/WorldWindow.h"
 
 TProgramScripting::TProgramScripting() {
   documents_.IList();
@@ -109,9 +113,17 @@ void TProgramScripting::OpenDocument(const FSSpec& file) {
   DocumentOpened(*ownDocuments_.back());
 }
 
-// The program has no floating property, appearance or geometry windows yet.
-bool TProgramScripting::FloatingWindowVisible(int16_t) { return false; }
-void TProgramScripting::FloatingWindowCommand(int16_t) {}
+bool TProgramScripting::FloatingWindowVisible(int16_t showCommand) {
+  return IsFloatingWindowVisible(showCommand);
+}
+
+void TProgramScripting::FloatingWindowCommand(int16_t command) {
+  if (front_ == nullptr) return;
+  auto* window = dynamic_cast<TWorldWindow*>(front_->World().GetDisplay());
+  if (window == nullptr || window->MainView() == nullptr) return;
+  // The world's menu switch shows or hides the window at once and makes no command.
+  const std::unique_ptr<TCommandCore> made(window->MainView()->DoMenuCommand(command));
+}
 
 bool TProgramScripting::ToolBarsVisible() const {
   auto* frame = dynamic_cast<CMainFrame*>(CWnd::FromHandlePermanent(mainFrame_));

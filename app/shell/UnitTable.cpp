@@ -7,6 +7,7 @@
 #include "constraints/CollisionGroup.h"
 #include "constraints/ConstraintClasses.h"
 #include "constraints/Field.h"
+#include "app/shell/OpenFileDialog.h"
 #include "core/ClassHierarchy.h"
 #include "core/Failure.h"
 #include "core/MenuCommands.h"
@@ -87,6 +88,7 @@ constexpr TUnitStep kSteps[] = {
     {43, "window layer", InstallWindowBinding, FreeMenuItemMarks},
     {43, "dialog items", RegisterDialogItemKinds, UnregisterDialogItemKinds},
     {44, "trackers", RegisterGadgetTrackers, UnregisterGadgetTrackers},
+    {44, "documents of new buttons", InstallTemplateFileChooser, RemoveTemplateFileChooser},
     {45, "group", RegisterGroupClasses, nullptr},
     {46, "force fields", RegisterFieldClasses, nullptr},
     {46, "what the joiner asks of points and constraints", InstallJoinerHooks, nullptr},

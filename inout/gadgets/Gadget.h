@@ -62,6 +62,8 @@ class TGadget : public TSingleStyleLink, public TWindowGadget {
   void ResizeFromCorner(int16_t corner, MacPoint size);
   virtual void ConstrainSize(MacPoint& size);
   void MoveBy(MacPoint delta);
+  MacRect WindowFrame() const override { return GetFrame(); }
+  void OffsetOnWindow(int16_t dh, int16_t dv) override { MoveBy(MacPoint(dh, dv)); }
   MacRect GetFrame() const;
   virtual MacRect GetDrawFrame() const { return GetFrame(); }
   virtual bool HitsControl(MacPoint /*point*/) { return false; }

@@ -5,6 +5,7 @@
 
 #include "constraints/Pin.h"
 #include "core/Failure.h"
+#include "inout/gadgets/ActionButton.h"
 #include "inout/gadgets/GadgetFinishing.h"
 #include "inout/gadgets/InOutput.h"
 #include "inout/inputs/Input.h"
@@ -12,6 +13,7 @@
 #include "model/filing/ObjectReader.h"
 #include "model/world/CreationCommands.h"
 #include "model/world/WorldDoc.h"
+#include "views/world/TemplateCommand.h"
 
 void TGadgetTracker::InitGadgetTracker(int16_t command, int16_t templateNumber, TWorldDoc& world,
                                        TLink* first, TLink* second) {
@@ -96,10 +98,36 @@ std::unique_ptr<TCommandCore> MakeGadgetTracker(int16_t command, TWorldDoc& worl
   return tracker;
 }
 
+namespace {
+
+// The new button of the New Button command: one that performs the chosen command, or one that
+// opens the chosen document.
+std::unique_ptr<TLink> MakeTemplateButton(const TTemplateChoice& choice) {
+  if (choice.command == kCmdOpenDocumentTemplate) {
+    auto button = std::make_unique<TOpenActionButton>();
+    button->Initialize();
+    button->SetCommand(kCommandOpen);
+    TActionDocument document;
+    document.path = Str255(choice.path.c_str());
+    button->RefreshOpenCaption(document);
+    button->AdjustSize();
+    return button;
+  }
+  auto button = std::make_unique<TActionButton>();
+  button->Initialize();
+  button->SetCommand(choice.item);
+  button->AdjustSize();
+  return button;
+}
+
+}  // namespace
+
 void RegisterGadgetTrackers() {
   SetCreationCommandMaker(MakeGadgetTracker);
+  SetTemplateObjectMaker(MakeTemplateButton);
 }
 
 void UnregisterGadgetTrackers() {
   SetCreationCommandMaker(nullptr);
+  SetTemplateObjectMaker(nullptr);
 }

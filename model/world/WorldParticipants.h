@@ -93,6 +93,9 @@ class TWindowGadget {
   // A press in a field the user types into (an input's value) opens an edit control over it in
   // the window (whose client pixels are the view's); true when it did.
   virtual bool BeginWindowTextEdit(MacPoint /*point*/, CWnd* /*window*/) { return false; }
+  // The control's rectangle in the window's pixels, and a move of it by (dh, dv) pixels.
+  virtual MacRect WindowFrame() const = 0;
+  virtual void OffsetOnWindow(int16_t dh, int16_t dv) = 0;
 
  protected:
   ~TWindowGadget() = default;

@@ -14,15 +14,21 @@
 #include "constraints/Springs.h"
 #include "core/MenuCommands.h"
 #include "inout/meters/Output.h"
+#include "inout/gadgets/ActionButton.h"
 #include "model/world/RunCommand.h"
 #include "model/world/WorldDeleteCommand.h"
+#include "platform/win32/FontDialog.h"
 #include "platform/win32/Menu.h"
 #include "tests/platform/win32/DialogTestSupport.h"
 #include "ui/periphery/ImportCommand.h"
+#include "ui/dialogs/DialogWindow.h"
+#include "ui/dialogs/FloatingWindows.h"
 #include "tests/app/SketchFixture.h"
 #include "views/furniture/RulerView.h"
 #include "views/trackers/DuplicateCommands.h"
 #include "views/world/ClipboardCommands.h"
+#include "views/world/SelectionFont.h"
+#include "views/world/TemplateCommand.h"
 #include "views/world/TemplateLink.h"
 #include "views/world/WorldMenus.h"
 
@@ -479,6 +485,173 @@ TEST_F(WorldMenusTest, ATemplateGivesItsFirstObjectToTheCaller) {
   EXPECT_EQ(world_->Objects().size(), objects);
   line.reset();
   EXPECT_THROW(LoadTemplateLink(31999, world_), QVException);
+}
+
+}  // namespace
+
+namespace {
+
+// The font dialog answered by the user: the size typed, then OK (or Escape to cancel).
+void AnswerFontDialog(const char* size, bool ok, bool& answered, std::string& shownSize) {
+  SetIdleScript([=, &answered, &shownSize] {
+    const HWND dialog = GetFontDialogWindow();
+    if (dialog == nullptr || answered) return false;
+    answered = true;
+    char text[16] = {};
+    GetWindowText(GetDlgItem(dialog, kFontSizeEdit), text, sizeof text);
+    shownSize = text;
+    SetFocus(GetDlgItem(dialog, kFontSizeEdit));
+    SetWindowText(GetDlgItem(dialog, kFontSizeEdit), size);
+    InjectKeyStroke(ok ? VK_RETURN : VK_ESCAPE);
+    return true;
+  });
+}
+
+TEST_F(WorldMenusTest, TheFontCommandSetsTheSelectionsTextStyleUndoably) {
+  auto* box = dynamic_cast<TSingleStyleLink*>(world_->FindObject(kBoxId));
+  auto* wheel = dynamic_cast<TSingleStyleLink*>(world_->FindObject(kWheelId));
+  ASSERT_NE(box, nullptr);
+  ASSERT_NE(wheel, nullptr);
+  SetUpMenus();
+  EXPECT_TRUE(Greyed(kCmdTextFont));
+  world_->Select(box);
+  world_->Select(wheel);
+  SetUpMenus();
+  EXPECT_FALSE(Greyed(kCmdTextFont));
+  const FontSpec before = box->GetFont();
+  ASSERT_EQ(wheel->GetFont(), before);
+
+  // Cancelled: nothing changes and nothing is done.
+  bool answered = false;
+  std::string shown;
+  AnswerFontDialog("30", false, answered, shown);
+  Command(kCmdTextFont);
+  EXPECT_TRUE(answered);
+  EXPECT_EQ(box->GetFont(), before);
+
+  // The dialog starts from the style both share; the new size goes to both as one change.
+  answered = false;
+  AnswerFontDialog("30", true, answered, shown);
+  const int32_t changes = Changes();
+  Command(kCmdTextFont);
+  SetIdleScript(nullptr);
+  EXPECT_TRUE(answered);
+  EXPECT_FALSE(shown.empty());
+  const FontSpec after = box->GetFont();
+  EXPECT_GT(after.size, before.size);
+  EXPECT_EQ(wheel->GetFont(), after);
+  EXPECT_EQ(Changes(), changes + 1);
+  Command(101);
+  EXPECT_EQ(box->GetFont(), before);
+  EXPECT_EQ(wheel->GetFont(), before);
+  Command(101);
+  EXPECT_EQ(wheel->GetFont(), after);
+
+  // The dialog shows the size both now share; styles that differ leave it at its own default.
+  answered = false;
+  AnswerFontDialog("9", false, answered, shown);
+  Command(kCmdTextFont);
+  EXPECT_EQ(shown, "30");
+  FontSpec other = after;
+  other.size = static_cast<int16_t>(after.size + 4);
+  box->SetTextStyle(other, box->GetTextColour());
+  answered = false;
+  AnswerFontDialog("9", false, answered, shown);
+  Command(kCmdTextFont);
+  SetIdleScript(nullptr);
+  EXPECT_TRUE(answered);
+  EXPECT_NE(shown, "30");
+}
+
+TEST_F(WorldMenusTest, FloatingWindowsAreShownOverTheSelectionAndHidden) {
+  world_->Select(world_->FindObject(kBoxId));
+  EXPECT_FALSE(IsFloatingWindowVisible(kShowPointTableWindow));
+  Command(kShowPointTableWindow);
+  TDialogWindow* table = FloatingWindow(kShowPointTableWindow);
+  ASSERT_NE(table, nullptr);
+  EXPECT_TRUE(IsFloatingWindowVisible(kShowPointTableWindow));
+  EXPECT_EQ(GetActiveWindow(), table->GetDialogHandle());
+  SetUpMenus();
+  EXPECT_FALSE(Greyed(kShowPointTableWindow));
+  // Hidden, then shown again: the same window.
+  Command(kShowPointTableWindow + 1);
+  EXPECT_FALSE(IsFloatingWindowVisible(kShowPointTableWindow));
+  Command(kShowPointTableWindow);
+  EXPECT_EQ(FloatingWindow(kShowPointTableWindow), table);
+  EXPECT_TRUE(IsFloatingWindowVisible(kShowPointTableWindow));
+
+  // The properties window, and nothing in player mode.
+  Command(kShowPropertiesWindow);
+  EXPECT_TRUE(IsFloatingWindowVisible(kShowPropertiesWindow));
+  Command(kCmdEnterPlayerMode);
+  Command(kShowPropertiesWindow + 1);
+  EXPECT_TRUE(IsFloatingWindowVisible(kShowPropertiesWindow));
+  Command(kCmdLeavePlayerMode);
+  Command(kShowPropertiesWindow + 1);
+  EXPECT_FALSE(IsFloatingWindowVisible(kShowPropertiesWindow));
+}
+
+}  // namespace
+
+namespace {
+
+// Keys the user presses, one each time the program waits for input.
+void PressWhenIdle(std::vector<int32_t> keys) {
+  SetIdleScript([keys, next = size_t{0}]() mutable {
+    if (next >= keys.size()) return false;
+    InjectKeyStroke(keys[next++]);
+    return true;
+  });
+}
+
+std::vector<TActionButton*> Buttons(TWorldDoc& world) {
+  std::vector<TActionButton*> buttons;
+  for (TLink* object : world.Objects())
+    if (auto* button = dynamic_cast<TActionButton*>(object)) buttons.push_back(button);
+  return buttons;
+}
+
+TEST_F(WorldMenusTest, NewButtonPlacesTheChosenActionsButtonUndoably) {
+  // Cancelled: nothing is placed.
+  PressWhenIdle({VK_DOWN, VK_ESCAPE});
+  Command(kCmdActionTemplate);
+  EXPECT_TRUE(Buttons(*world_).empty());
+
+  // The third action, Reset, on a button at the window's top-left corner.
+  PressWhenIdle({VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN});
+  Command(kCmdActionTemplate);
+  std::vector<TActionButton*> buttons = Buttons(*world_);
+  ASSERT_EQ(buttons.size(), 1u);
+  EXPECT_EQ(buttons.front()->GetCommand(), 1032);
+  const MacRect first = buttons.front()->GetFrame();
+  EXPECT_EQ(first.left, 0);
+  EXPECT_EQ(first.top, 0);
+  EXPECT_GT(first.bottom, first.top);
+  EXPECT_GT(first.right, first.left);
+  // The next one goes below it.
+  PressWhenIdle({VK_DOWN, VK_RETURN});
+  Command(kCmdActionTemplate);
+  SetIdleScript(nullptr);
+  buttons = Buttons(*world_);
+  ASSERT_EQ(buttons.size(), 2u);
+  EXPECT_EQ(buttons.back()->GetCommand(), 1031);
+  EXPECT_EQ(buttons.back()->GetFrame().top, first.bottom);
+  Command(101);
+  EXPECT_EQ(Buttons(*world_).size(), 1u);
+
+  // A button that opens a document keeps the document's path.
+  TTemplateChoice choice;
+  choice.command = kCmdOpenDocumentTemplate;
+  choice.item = kOpenDocumentChoice;
+  choice.path = "/tmp/other.yb";
+  std::unique_ptr<TCommandCore> open = MakeTemplateCommand(choice, *world_);
+  ASSERT_NE(open, nullptr);
+  open->Perform();
+  TOpenActionButton* opener = nullptr;
+  for (TActionButton* button : Buttons(*world_))
+    if (auto* found = dynamic_cast<TOpenActionButton*>(button)) opener = found;
+  ASSERT_NE(opener, nullptr);
+  EXPECT_STREQ(opener->GetDocument().path.Chars(), "/tmp/other.yb");
 }
 
 }  // namespace

@@ -1,9 +1,11 @@
 #include "views/trackers/DuplicateCommands.h"
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "model/Thing.h"
+#include "model/filing/ObjectReader.h"
 #include "platform/win32/Cursor.h"
 #include "views/trackers/TrackerWorld.h"
 
@@ -101,6 +103,14 @@ void TTracker489::InitPlacement(int16_t commandNumber, MacRect* record, TActionC
                                 TTrackerWorld* objects, uint16_t canUndo, Handle stream,
                                 int realFormat) {
   InitFromStream(commandNumber, context, canUndo, stream, realFormat);
+  record_ = record;
+  objects_ = objects;
+}
+
+void TTracker489::InitPlacementOf(int16_t commandNumber, MacRect* record,
+                                  TActionContext* context, TTrackerWorld* objects,
+                                  std::unique_ptr<TObjectReader> made) {
+  InitPlacing(commandNumber, nullptr, context, 1, 0, std::move(made));
   record_ = record;
   objects_ = objects;
 }

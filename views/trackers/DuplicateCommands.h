@@ -9,6 +9,7 @@
 // Both place their objects as a paste does (from an object stream), so undo takes them out.
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "core/Handle.h"
@@ -60,6 +61,9 @@ class TTracker489 : public TCommandSub {
   // `record` is the world's placement record of the last block, which the placement moves on.
   void InitPlacement(int16_t commandNumber, MacRect* record, TActionContext* context,
                      TTrackerWorld* objects, uint16_t canUndo, Handle stream, int realFormat);
+  // The same for gadgets made in memory, not yet in any world: the reader holds them.
+  void InitPlacementOf(int16_t commandNumber, MacRect* record, TActionContext* context,
+                       TTrackerWorld* objects, std::unique_ptr<TObjectReader> made);
   // The block's gadgets move by the place found for them, then the block is placed.
   void Perform() override;
 

@@ -11,10 +11,16 @@
 #include "model/world/QVDoc.h"
 #include "model/world/WorldDoc.h"
 #include "platform/win32/Input.h"
+#include "platform/win32/Window.h"
+#include "ui/views/OwlSubview.h"
 #include "ui/dialogs/DialogCommand.h"
 #include "ui/periphery/ImportCommand.h"
+#include "ui/dialogs/FloatingWindows.h"
 #include "views/trackers/DuplicateCommands.h"
 #include "views/world/MainWorldView.h"
+#include "views/world/SelectionFont.h"
+#include "views/world/TemplateCommand.h"
+#include "views/world/WorldViewCompanions.h"
 #include "views/world/WorldTracking.h"
 #include "views/world/WorldWindow.h"
 
@@ -147,6 +153,14 @@ TCommandCore* TWorldMenus::DoMenuCommand(int16_t command, bool& handled) {
   if (IsSelectionDialog(command))
     return player ? nullptr : MakeDialog(command, world, &world.Selection()).release();
   if (IsWorldDialog(command)) return player ? nullptr : MakeDialog(command, world, nullptr).release();
+  if (IsFloatingWindowCommand(command)) {
+    if (player) return nullptr;
+    if (IsFloatingWindowShowCommand(command))
+      ShowFloatingWindow(command, world);
+    else
+      HideFloatingWindow(command);
+    return nullptr;
+  }
   if (command > kCmdSkipFramesBase && command < kCmdSkipFramesBase + 100) {
     world.SetSkipFrames(static_cast<int16_t>(command - kCmdSkipFramesBase));
     world.DocumentChanged();
@@ -213,6 +227,10 @@ TCommandCore* TWorldMenus::DoMenuCommand(int16_t command, bool& handled) {
       return new TRefusalCommand(world);
     case kImportCommandNumber:
       return player ? nullptr : MakeImport(world);
+    case kCmdTextFont:
+      return DoFontCommand();
+    case kCmdActionTemplate:
+      return ChooseTemplateCommand(world, nullptr).release();
     case kCmdFirstDisplay:
       world.SetFirstDisplay(Toggled(world.GetFirstDisplay()));
       world.DocumentChanged();
@@ -264,6 +282,28 @@ TCommandCore* TWorldMenus::DoDuplicate() {
   }
   FreeHandle(stream);
   return duplicate.release();
+}
+
+TTextEditView* TWorldMenus::LiveEditField() const {
+  TLabelEditorView* editor = view_.GetLabelEditor();
+  if (editor == nullptr || !editor->IsEditing() || view_.GetEditTarget() == nullptr) return nullptr;
+  const CWnd* control = editor->GetControl();
+  return control != nullptr && control->GetSafeHwnd() != nullptr && IsWindow(control->GetSafeHwnd())
+             ? editor
+             : nullptr;
+}
+
+TCommandCore* TWorldMenus::DoFontCommand() {
+  if (TTextEditView* field = LiveEditField(); field != nullptr && field->IsRich()) {
+    field->ChooseFont();
+    return nullptr;
+  }
+  TWorldWindow* window = Window();
+  HWND owner = view_.GetWindowHandle();
+  if (window != nullptr && window->FrameWindow() != nullptr &&
+      window->FrameWindow()->GetWindowHandle() != nullptr)
+    owner = window->FrameWindow()->GetWindowHandle();
+  return ChooseSelectionFont(World(), owner).release();
 }
 
 TCommandCore* TWorldMenus::DoDisplaySwitch(int16_t command) {
@@ -345,14 +385,23 @@ void TWorldMenus::DoSetupMenus() {
   EnableMenuCommand(kCmdLeavePlayerMode, player && world.GetPlayerModeLocked() == 0);
   SetUpSwitches();
   if (!player) {
-    SetUpEditing(false);
+    const TTextEditView* field = LiveEditField();
+    // In a text field the command is the field's own, which only a rich field has.
+    EnableMenuCommand(kCmdTextFont,
+                      field != nullptr ? field->IsRich() : !world.Selection().empty());
+    SetUpEditing(field != nullptr);
     MarkMixedStates(world.Selection());
     world.SetSelectionMarksStale(0);
   }
   EnableMenuCommand(kCmdReload, true);
+  EnableMenuCommand(kCmdActionTemplate, true);
   EnableCheckMenuCommand(kCmdAngleSnap, !player, world.GetAngleSnap() != 0);
   EnableMenuCommand(1014, !player);
   EnableMenuCommand(kImportCommandNumber, !player);
+  for (const int16_t show : {kShowPropertiesWindow, kShowPositionWindow, kShowPointTableWindow}) {
+    EnableMenuCommand(show, true);
+    EnableMenuCommand(static_cast<int16_t>(show + 1), !player && IsFloatingWindowVisible(show));
+  }
 }
 
 void TWorldMenus::SetUpSwitches() {

@@ -17,6 +17,7 @@
 
 class TLink;
 class TMainWorldView;
+class TTextEditView;
 class TWorldDoc;
 class TWorldWindow;
 
@@ -107,6 +108,10 @@ class TWorldMenus {
   TCommandCore* DoRunCommand(int16_t command);
   TCommandCore* DoDuplicate();
   TCommandCore* DoDisplaySwitch(int16_t command);
+  // The font of the rich text field being edited, else of the selection's text.
+  TCommandCore* DoFontCommand();
+  // The main view's text field being edited, when its control is a live window.
+  TTextEditView* LiveEditField() const;
   void SelectAll();
   void SetUpSwitches();
   void SetUpEditing(bool editFieldLive);

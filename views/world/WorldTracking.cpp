@@ -9,6 +9,7 @@
 #include "core/Failure.h"
 #include "core/TimerServices.h"
 #include "model/Thing.h"
+#include "model/world/WorldParticipants.h"
 #include "model/command/CommandCore.h"
 #include "model/handler/TargetHandler.h"
 #include "model/world/WorldDoc.h"
@@ -170,6 +171,19 @@ std::vector<TLink*> TWorldTrackerContext::WorldPositionedObjects() {
   for (TLink* object : world_.Objects())
     if (IsWorldPositioned(object)) objects.push_back(object);
   return objects;
+}
+
+bool TWorldTrackerContext::IsScreenPositioned(const TLink* object) const {
+  return dynamic_cast<const TWindowGadget*>(object) != nullptr;
+}
+
+MacRect TWorldTrackerContext::ScreenBoundsOf(const TLink* object) {
+  const auto* gadget = dynamic_cast<const TWindowGadget*>(object);
+  return gadget != nullptr ? gadget->WindowFrame() : MacRect();
+}
+
+void TWorldTrackerContext::OffsetScreenObject(TLink* object, int16_t dh, int16_t dv) {
+  if (auto* gadget = dynamic_cast<TWindowGadget*>(object)) gadget->OffsetOnWindow(dh, dv);
 }
 
 bool TWorldTrackerContext::IsWorldPositioned(const TLink* object) const {

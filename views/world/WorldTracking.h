@@ -116,10 +116,12 @@ class TWorldTrackerContext : public TActionContext,
   bool IsSelected(TLink* object) const override;
   void SelectObjects(const std::vector<TLink*>& objects, bool extend) override;
   void RefreshSelectionDisplay() override;
-  // Gadgets have no place in this layer yet: everything selectable lies in the world.
+  // No band or drag takes the controls on the window yet: everything selectable lies in the
+  // world. Copies and new controls are still placed on the window by their frames.
   std::vector<TLink*> ScreenPositionedObjects() override { return {}; }
   std::vector<TLink*> WorldPositionedObjects() override;
-  bool IsScreenPositioned(const TLink*) const override { return false; }
+  bool IsScreenPositioned(const TLink* object) const override;
+  MacRect ScreenBoundsOf(const TLink* object) override;
   bool IsWorldPositioned(const TLink* object) const override;
   bool LiesInRect(TLink* object, const MacRect& rect) override;
   MacPoint WindowExtent() override;
@@ -134,7 +136,7 @@ class TWorldTrackerContext : public TActionContext,
   std::vector<TLink*> SelectedObjects() override;
   TVector3 PositionOf(const TLink* object) override;
   void PlaceObject(TLink* object, const TVector3& position) override;
-  void OffsetScreenObject(TLink*, int16_t, int16_t) override {}
+  void OffsetScreenObject(TLink* object, int16_t dh, int16_t dv) override;
   // A point is grabbed by its centre unless it sits in a slot.
   bool IsGrabbablePoint(const TLink* object) const override;
   // The point goes onto the hot point near the screen point, on the body that offers it; with

@@ -150,9 +150,10 @@ TEST_F(ActionChooserTest, MenuCommandsFollowThePlaceholderWithTheirPositionsCode
                    nullptr);
   const std::vector<std::string> texts = {"Run the world", "Stop the run", "Reset the world",
                                           "Step forward", "Step back", "Back to the start",
-                                          "Run a script:", " Swing", " Drop", "Save the document"};
+                                          "Run a script:", " Swing", " Drop", "Save the document",
+                                          "Open a document..."};
   EXPECT_EQ(texts_, texts);
-  const std::vector<int16_t> codes = {1031, 1034, 1032, 1101, 1102, 1036, -2, 8241, 8243, 32};
+  const std::vector<int16_t> codes = {1031, 1034, 1032, 1101, 1102, 1036, -2, 8241, 8243, 32, 20};
   EXPECT_EQ(codes_, codes);
 }
 

@@ -1,0 +1,25 @@
+#pragma once
+// The application's three floating windows, which stay beside the documents: the selected
+// objects' properties (shown by 10000, hidden by 10001), their position (10100, 10101) and the
+// point table (10200, 10201). Each is made the first time it is shown, bound to the selection
+// of the world that shows it, and kept hidden between showings.
+
+#include <cstdint>
+
+class TDialogWindow;
+class TWorldDoc;
+
+inline constexpr int16_t kShowPropertiesWindow = 10000;
+inline constexpr int16_t kShowPositionWindow = 10100;
+inline constexpr int16_t kShowPointTableWindow = 10200;
+
+// Whether the command shows (10000, 10100, 10200) or hides (10001, 10101, 10201) one of them.
+bool IsFloatingWindowCommand(int16_t command);
+bool IsFloatingWindowShowCommand(int16_t command);
+
+// Shows the window of the command over the world's selection and makes it the active window.
+void ShowFloatingWindow(int16_t command, TWorldDoc& world);
+void HideFloatingWindow(int16_t command);
+bool IsFloatingWindowVisible(int16_t command);
+// The window object of the command while its window exists, else null.
+TDialogWindow* FloatingWindow(int16_t command);

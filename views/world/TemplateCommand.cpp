@@ -1,0 +1,73 @@
+#include "views/world/TemplateCommand.h"
+
+#include <set>
+#include <utility>
+
+#include "model/Link.h"
+#include "model/filing/ObjectReader.h"
+#include "model/world/WorldDoc.h"
+#include "model/world/WorldEditCheck.h"
+#include "ui/periphery/ActionChooser.h"
+#include "views/trackers/DuplicateCommands.h"
+#include "views/world/WorldTracking.h"
+#include "views/world/WorldWindow.h"
+
+namespace {
+
+TemplateObjectMaker& ObjectMaker() {
+  static TemplateObjectMaker maker = nullptr;
+  return maker;
+}
+
+TemplateFileChooser& FileChooser() {
+  static TemplateFileChooser chooser = nullptr;
+  return chooser;
+}
+
+// The chooser's OK: the action chosen goes to the caller's word.
+void RecordChosenAction(TDialogWindow* window, intptr_t data) {
+  auto* chooser = dynamic_cast<TActionDialogWindow*>(window);
+  if (chooser != nullptr) *reinterpret_cast<int16_t*>(data) = chooser->GetChosenAction();
+}
+
+}  // namespace
+
+void SetTemplateObjectMaker(TemplateObjectMaker maker) { ObjectMaker() = maker; }
+void SetTemplateFileChooser(TemplateFileChooser chooser) { FileChooser() = chooser; }
+
+std::unique_ptr<TCommandCore> ChooseTemplateCommand(TWorldDoc& world, TWindowObject* owner) {
+  CheckWorldEdit(world);
+  int16_t item = kNoAction;
+  RunActionChooser(kActionChooserDialog, nullptr, RecordChosenAction, 0,
+                   reinterpret_cast<intptr_t>(&item), owner);
+  if (item < 0) return nullptr;
+  TTemplateChoice choice;
+  choice.item = item;
+  if (item == kOpenDocumentChoice) {
+    if (FileChooser() == nullptr || !FileChooser()(choice.path) || choice.path.empty())
+      return nullptr;
+    choice.command = kCmdOpenDocumentTemplate;
+  }
+  return MakeTemplateCommand(choice, world);
+}
+
+std::unique_ptr<TCommandCore> MakeTemplateCommand(const TTemplateChoice& choice, TWorldDoc& world) {
+  auto* window = dynamic_cast<TWorldWindow*>(world.GetDisplay());
+  TWorldTrackerContext* context = window != nullptr ? window->TrackerContext() : nullptr;
+  if (ObjectMaker() == nullptr || context == nullptr) return nullptr;
+  std::unique_ptr<TLink> made = ObjectMaker()(choice);
+  if (made == nullptr) return nullptr;
+  // Identifier 0 is the world's background: the button takes the first one no object holds.
+  std::set<int16_t> taken;
+  for (const TLink* object : world.Objects()) taken.insert(object->GetIdentifier());
+  int16_t identifier = 1;
+  while (taken.contains(identifier)) ++identifier;
+  made->SetIdentifier(identifier);
+  // The button joins the world as a placed gadget does, so that undo takes it out again.
+  auto reader = std::make_unique<TObjectReader>();
+  reader->AdoptObject(std::move(made));
+  auto placing = std::make_unique<TTracker489>();
+  placing->InitPlacementOf(choice.command, &world.PlacementRecord(), context, context,
+                           std::move(reader));
+  return placing;
+}
