@@ -31,6 +31,14 @@ inline const std::set<std::string> kNotWorldObjects = {
     // Palettes are windows.
     "TPaletteWindow"};
 
+// Switches off the furniture a world's window asks for (rulers, coordinates bar, tape), for tests
+// that lay out the bare window of a sample that shows it.
+inline void WithoutFurniture(TWorldDoc& world) {
+  world.Settings().rulers = 0;
+  world.Settings().coordinates = 0;
+  world.Settings().frameIndicator = 0;
+}
+
 // Whether a new world holds an object of the named class among its default objects.
 bool IsDefaultObjectClass(const std::string& name);
 

@@ -37,6 +37,7 @@
 #include "platform/win32/Window.h"
 #include "platform/win32/WindowMessages.h"
 #include "platform/win32/WindowPresenter.h"
+#include "tests/app/ProgramDocuments.h"
 #include "tools/samples/SampleWorlds.h"
 #include "ui/views/OwlSubview.h"
 #include "ui/views/ViewServices.h"
@@ -115,6 +116,7 @@ class SketchFixture : public ::testing::Test {
     TOpenDocumentCommand open(DocumentPath());
     open.OnOpened([&](TQVDoc& document) {
       world_ = &document.World();
+      program_documents::WithoutFurniture(*world_);
       documents_->Open(open.TakeDocument(), open.Path());
     });
     app_->Commands().HandleCommand(&open);

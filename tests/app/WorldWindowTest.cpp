@@ -52,6 +52,7 @@
 #include "platform/win32/WindowDc.h"
 #include "platform/win32/WindowPaint.h"
 #include "platform/win32/WindowPresenter.h"
+#include "tests/app/ProgramDocuments.h"
 #include "tools/samples/SampleWorlds.h"
 #include "ui/views/OwlSubview.h"
 #include "ui/views/ViewServices.h"
@@ -167,6 +168,7 @@ class WorldWindowTest : public ::testing::Test {
                               sample_worlds::kSpringAndPinFile);
     open.OnOpened([&](TQVDoc& document) {
       world_ = &document.World();
+      program_documents::WithoutFurniture(*world_);
       box_ = dynamic_cast<TRectangle*>(world_->FindObject(sample_worlds::kBoxId));
       if (box_) {
         box_->SetShortProperty(kTagFillPattern, 1);
@@ -1711,6 +1713,23 @@ std::vector<char> FileBytes(const std::filesystem::path& path) {
 }
 
 }  // namespace
+
+// The bundled sample, opened as it is, shows every piece of furniture.
+TEST_F(WorldWindowTest, TheBundledSampleOpensWithRulersScrollBarsCoordinatesBarAndTape) {
+  TOpenDocumentCommand open(std::string(YB_SAMPLES_DIR) + "/" + sample_worlds::kSpringAndPinFile);
+  open.OnOpened([&](TQVDoc&) { documents_->Open(open.TakeDocument(), open.Path()); });
+  app_->Commands().HandleCommand(&open);
+  ASSERT_EQ(documents_->Documents().size(), 2u);
+  TWorldWindow* sample = documents_->Documents().back()->WorldWindow();
+  ASSERT_NE(sample, nullptr);
+  Pump();
+  EXPECT_NE(sample->HRuler(), nullptr);
+  EXPECT_NE(sample->VRuler(), nullptr);
+  EXPECT_NE(sample->FrameIndicator(), nullptr);
+  EXPECT_NE(sample->CoordsBar(), nullptr);
+  EXPECT_NE(sample->HScrollBar(), nullptr);
+  EXPECT_NE(sample->VScrollBar(), nullptr);
+}
 
 TEST_F(WorldWindowTest, ADocumentWhoseLayoutAsksForTheFurnitureOpensWithItAndWritesTheSameBytes) {
   const auto base = std::filesystem::temp_directory_path() /

@@ -40,6 +40,11 @@ std::unique_ptr<TQVDoc> MakeSpringAndPin() {
   TPoint& fixed = AddPoint(world, kWheelFixedPointId, background, {0.0, 0.0});
   TPoint& pinned = AddPoint(world, kWheelPinnedPointId, wheel, {0.0, kWheelArm});
   AddPin(world, kWheelPinId, fixed, pinned);
+  // The first world a user opens shows all of its window's furniture.
+  TWorldSettings& settings = world.Settings();
+  settings.rulers = 1;
+  settings.coordinates = 1;
+  settings.frameIndicator = 1;
   return document;
 }
 

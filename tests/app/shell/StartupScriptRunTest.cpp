@@ -557,8 +557,8 @@ TEST_F(StartupScriptRunTest, TheScriptEditorOpensEditsSavesRunsAndStopsScriptsFr
   EXPECT_EQ(printedByEndless, "looping\n");
 }
 
-// A script switches the document window's furniture as the world's menu does: rulers, tape and
-// coordinates bar appear in the window, a second setting to the same value changes nothing, and
+// A script switches the document window's furniture as the world's menu does: in a world whose
+// window shows none, rulers, tape and coordinates bar appear, a second setting to the same value changes nothing, and
 // the switches read back what the window shows.
 TEST_F(StartupScriptRunTest, AScriptSwitchesTheDocumentWindowsFurnitureAsTheMenuDoes) {
   WriteStartupScript(
@@ -594,7 +594,7 @@ TEST_F(StartupScriptRunTest, AScriptSwitchesTheDocumentWindowsFurnitureAsTheMenu
       if (document != nullptr) document->SetChangeCount(0);
       SendMessage(app.MainFrame()->m_hWnd, WM_COMMAND, kQuitCommand, 0);
       return true;
-    });
+    }, Sample("pendulum.yb"));
   }
   output.Stop();
   EXPECT_EQ(code, 0);
