@@ -10,6 +10,7 @@
 #include "platform/win32/ToolBar.h"
 #include "platform/win32/Window.h"
 #include "platform/win32/WindowPaint.h"
+#include "platform/win32/WindowRegion.h"
 
 IMPLEMENT_DYNAMIC(CControlBar, CWnd)
 IMPLEMENT_DYNAMIC(CToolBar, CControlBar)
@@ -175,7 +176,37 @@ void CToolCmdUI::SetCheck(int32_t check) {
   SetStyle(check != 0 ? (style | TBBS_CHECKED) : (style & ~TBBS_CHECKED));
 }
 
-SIZE CToolBar::CalcFixedLayout(BOOL, BOOL) {
+void CToolBar::ArrangeButtons(BOOL horizontal) {
+  const int32_t count = GetCount();
+  for (int32_t i = 0; i < count; ++i) {
+    const UINT style = GetButtonStyle(i);
+    const UINT wanted = horizontal ? style & ~TBBS_WRAPPED : style | TBBS_WRAPPED;
+    if (wanted != style) SetButtonStyle(i, wanted);
+  }
+}
+
+int32_t CToolBar::OnToolHitTest(POINT point, TOOLINFO* info) const {
+  const int32_t count = GetCount();
+  for (int32_t i = 0; i < count; ++i) {
+    const UINT id = GetItemID(i);
+    if (id == ID_SEPARATOR || (GetButtonStyle(i) & TBBS_HIDDEN)) continue;
+    RECT rect;
+    GetItemRect(i, &rect);
+    if (!PtInRect(rect, point)) continue;
+    if (info != nullptr) {
+      info->uFlags = 0;
+      info->hwnd = m_hWnd;
+      info->uId = id;
+      info->rect = rect;
+      info->text = GetButtonTip(i);
+    }
+    return static_cast<int32_t>(id);
+  }
+  return -1;
+}
+
+SIZE CToolBar::CalcFixedLayout(BOOL, BOOL horizontal) {
+  ArrangeButtons(horizontal);
   SIZE size{0, 0};
   ::SendMessage(m_hWnd, TB_GETMAXSIZE, 0, reinterpret_cast<LPARAM>(&size));
   return size;
