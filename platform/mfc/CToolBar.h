@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/mfc/CWnd.h"
+#include "platform/mfc/ToolTipWindow.h"
 #include "platform/win32/GdiTypes.h"
 #include "platform/win32/Resource.h"
 
@@ -124,12 +125,29 @@ class CToolBar : public CControlBar {
   void OnUpdateCmdUI(CCmdTarget* target, BOOL disableIfNoHandler);
   BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
 
+  // The tip showing over the bar, if any.
+  const TToolTipWindow& Tip() const { return tip_; }
+  // How long the pointer rests on a button before its tip shows, and how often the shown tip
+  // checks that the pointer is still there.
+  static constexpr UINT kTipDelay = 500;
+  static constexpr UINT kTipWatch = 100;
+
  protected:
   // Lays the buttons out for the bar's side: wrapped into a column when vertical.
   virtual void ArrangeButtons(BOOL horizontal);
 
  private:
+  // The pointer moved over the bar: a new button under it starts the wait for its tip, which
+  // shows only while the bar's window is active unless the button's tip always shows.
+  void TrackTip(POINT point);
+  // The wait is over, or the shown tip checks the pointer.
+  void OnTipTimer();
+  void HideTip();
+
   HMODULE module_ = nullptr;
+  TToolTipWindow tip_;
+  int32_t tipCommand_ = -1;
+  std::string tipText_;
 };
 
 // The update of one tool-bar button: enabling clears its disabled state, disabling sets it and

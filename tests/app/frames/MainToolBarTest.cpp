@@ -291,6 +291,12 @@ TEST_F(MainToolBarTest, ALowScreenSplitsThePalettesBetweenBothSides) {
   using F = CMainFrame;
   app_->ExitInstance();
   app_.reset();
+  // The screen's size outlives the window system's reset, so it is put back for later tests.
+  struct ScreenSizeBack {
+    int32_t width = GetSystemMetrics(SM_CXSCREEN);
+    int32_t height = GetSystemMetrics(SM_CYSCREEN);
+    ~ScreenSizeBack() { SetScreenSize(width, height); }
+  } screenBack;
   SetScreenSize(640, 480);
   app_ = std::make_unique<TApp>(stream_);
   app_->SetConfigDirectory(folder_);
@@ -313,6 +319,44 @@ TEST_F(MainToolBarTest, ALowScreenSplitsThePalettesBetweenBothSides) {
   EXPECT_EQ(joints.top, joining.bottom);
   EXPECT_EQ(joints.right, corner.x);
   EXPECT_EQ(documents.right, joints.left);
+}
+
+void PumpMessages() {
+  MSG message;
+  while (PeekMessage(&message, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&message);
+    DispatchMessage(&message);
+  }
+}
+
+// A pointer resting on a button shows the button's tip below it after a moment; leaving the
+// button takes the tip away.
+TEST_F(MainToolBarTest, APointerRestingOnAButtonShowsItsTip) {
+  using F = CMainFrame;
+  ShowWindow(frame_->m_hWnd, SW_SHOW);
+  CToolBar& editing = frame_->Bar(F::kBar2);
+  RECT button;
+  editing.GetItemRect(editing.CommandToIndex(2005), &button);
+  POINT over{button.left + 4, button.top + 4};
+  ClientToScreen(editing.m_hWnd, &over);
+  InjectMouseMove(over);
+  PumpMessages();
+  EXPECT_FALSE(editing.Tip().Shown()) << "not at once";
+  AdvanceVirtualClock(CToolBar::kTipDelay + 10);
+  PumpMessages();
+  ASSERT_TRUE(editing.Tip().Shown());
+  EXPECT_EQ(GetWindowTextString(editing.Tip().Handle()), "Zoom In");
+  RECT tip;
+  GetWindowRect(editing.Tip().Handle(), &tip);
+  EXPECT_GT(tip.top, over.y);
+  EXPECT_GT(tip.right - tip.left, 20);
+
+  // Off the bar: the tip goes at the next check.
+  InjectMouseMove(POINT{over.x, over.y + 200});
+  PumpMessages();
+  AdvanceVirtualClock(CToolBar::kTipWatch + 10);
+  PumpMessages();
+  EXPECT_FALSE(editing.Tip().Shown());
 }
 
 }  // namespace
