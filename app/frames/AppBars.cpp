@@ -14,6 +14,12 @@ LRESULT CAppStatusBar::OnSetText(const char* text) {
   return CStatusBar::OnSetText(text);
 }
 
+int32_t CAppToolBar::OnToolHitTest(POINT point, TOOLINFO* info) const {
+  const int32_t hit = CToolBar::OnToolHitTest(point, info);
+  if (hit != -1 && info != nullptr) info->uFlags |= TTF_ALWAYSTIP;
+  return hit;
+}
+
 TStatusLineHold::TStatusLineHold() {
   ++gStatusLineHolds;
 }

@@ -1,5 +1,7 @@
 #include "app/frames/MainFrame.h"
 
+#include <algorithm>
+
 #include "app/TApp.h"
 #include "app/frames/DocumentWindows.h"
 #include "app/shell/ApplicationHandler.h"
@@ -15,6 +17,8 @@
 #include "platform/win32/MessageBox.h"
 #include "platform/win32/Timer.h"
 #include "platform/win32/Window.h"
+#include "platform/win32/WindowPaint.h"
+#include "platform/win32/WindowRegion.h"
 #include "scripting/shell/ScriptShell.h"
 #include "ui/views/OwlView.h"
 #include "ui/views/ViewServices.h"
@@ -34,6 +38,14 @@ constexpr int16_t kBarTitleList = 24576;
 constexpr char kDockStateName[] = "General";
 constexpr int16_t kMainToolBarTitle = 1;
 
+void SendToDescendants(HWND window, UINT message, WPARAM wParam) {
+  for (HWND child = GetWindow(window, GW_CHILD); child != nullptr;
+       child = GetWindow(child, GW_HWNDNEXT)) {
+    SendMessage(child, message, wParam, 0);
+    if (IsWindow(child)) SendToDescendants(child, message, wParam);
+  }
+}
+
 TApplicationHandler* ShellApplication() {
   return dynamic_cast<TApplicationHandler*>(TCommandHandler::Application());
 }
@@ -51,7 +63,8 @@ BOOL CMainFrame::CreateMainWindow() {
   }
   SetMenuFrame(m_hWnd);
   SetMenuBarForMode(kNormalModeBar);
-  if (!CreateStatusBar() || !CreateMainToolBar()) {
+  PlaceAtStart();
+  if (!CreateStatusBar() || !CreateBars()) {
     DestroyWindow();
     return FALSE;
   }
@@ -59,6 +72,10 @@ BOOL CMainFrame::CreateMainWindow() {
   CDockState dockState;
   dockState.LoadState(kDockStateName);
   SetDockState(dockState);
+  return TRUE;
+}
+
+void CMainFrame::PlaceAtStart() {
   if (std::optional<WINDOWPLACEMENT> saved = ReadWindowPlacement()) {
     startPlacement_ = *saved;
   } else {
@@ -77,7 +94,6 @@ BOOL CMainFrame::CreateMainWindow() {
   RECT client;
   ::GetClientRect(m_hWnd, &client);
   smallScreen_ = client.bottom - client.top <= 520;
-  return TRUE;
 }
 
 WINDOWPLACEMENT CMainFrame::PlanPlacement(const RECT& window, const RECT& client,
@@ -113,14 +129,141 @@ BOOL CMainFrame::CreateStatusBar() {
   return TRUE;
 }
 
-BOOL CMainFrame::CreateMainToolBar() {
-  if (!mainToolBar_.Create(this, kMainToolBarStyle, kMainToolBarId)) return FALSE;
-  if (!mainToolBar_.LoadToolBar(GetResourceModule1(), kMainToolBarResource)) return FALSE;
-  Str255 title;
-  GetIndString(title, kBarTitleList, kMainToolBarTitle);
-  mainToolBar_.SetWindowText(title.AsCString());
-  RecalcLayout();
+BOOL CMainFrame::CreateBar(CToolBar& bar, UINT id, DWORD style, UINT resource, int16_t title,
+                           DWORD sides) {
+  if (!bar.Create(this, style, id)) return FALSE;
+  if (!bar.LoadToolBar(GetResourceModule1(), resource)) return FALSE;
+  Str255 text;
+  GetIndString(text, kBarTitleList, title);
+  bar.SetWindowText(text.AsCString());
+  bar.EnableDocking(sides);
   return TRUE;
+}
+
+BOOL CMainFrame::CreateBars() {
+  constexpr DWORD kBarStyle = 0x500000B4;      // child, visible, tips, borders
+  constexpr DWORD kPaletteStyle = 0x500000B2;  // child, visible, tips, fixed size
+  constexpr DWORD kHiddenBarStyle = 0x400050B5;
+  constexpr DWORD kSides = CBRS_LEFT | CBRS_RIGHT;
+  EnableDocking(CBRS_ALIGN_ANY);
+  if (!CreateBar(mainToolBar_, kMainToolBarId, kMainToolBarStyle, kMainToolBarResource, 1,
+                 CBRS_ALIGN_ANY))
+    return FALSE;
+  DockControlBar(&mainToolBar_, AFX_IDW_DOCKBAR_TOP);
+
+  if (!CreateBar(palette1_, 59394, kPaletteStyle, 119, 5, kSides)) return FALSE;
+  palette1_.SetColumnCount(2);
+  DockControlBar(&palette1_, AFX_IDW_DOCKBAR_LEFT);
+
+  // On a low screen the left column cannot hold every palette.
+  if (!CreateBar(bar4_, 59395, kBarStyle, 125, 9, CBRS_ALIGN_ANY)) return FALSE;
+  if (smallScreen_) {
+    DockControlBar(&bar4_, AFX_IDW_DOCKBAR_RIGHT);
+  } else {
+    DockControlBarLeftOf(bar4_, palette1_);
+  }
+  if (!CreateBar(palette4_, 59396, kPaletteStyle, 127, 6, kSides)) return FALSE;
+  palette4_.SetColumnCount(2);
+  DockControlBarLeftOf(palette4_, bar4_);
+  if (!CreateBar(palette3_, 59397, kPaletteStyle, 126, 7, kSides)) return FALSE;
+  palette3_.SetColumnCount(2);
+  DockControlBarLeftOf(palette3_, palette4_);
+  if (!CreateBar(palette2_, 59398, kPaletteStyle, 122, 3, kSides)) return FALSE;
+  palette2_.SetColumnCount(2);
+  DockControlBarLeftOf(palette2_, smallScreen_ ? palette1_ : palette3_);
+
+  if (!CreateBar(bar2_, 59399, kBarStyle, 120, 2, CBRS_ALIGN_ANY)) return FALSE;
+  DockControlBarLeftOf(bar2_, mainToolBar_);
+  if (!CreateBar(bar3_, 59400, kBarStyle, 124, 4, CBRS_ALIGN_ANY)) return FALSE;
+  DockControlBarLeftOf(bar3_, bar2_);
+  if (!CreateBar(bar1_, 59401, kHiddenBarStyle, 128, 8, CBRS_ALIGN_ANY)) return FALSE;
+  DockControlBar(&bar1_, AFX_IDW_DOCKBAR_LEFT);
+  return TRUE;
+}
+
+void CMainFrame::DockControlBarLeftOf(CToolBar& bar, CToolBar& neighbour) {
+  RecalcLayout(TRUE);
+  RECT rect;
+  neighbour.GetWindowRect(&rect);
+  OffsetRect(&rect, 1, 1);
+  const DWORD side = neighbour.GetBarStyle();
+  UINT dockBar = AFX_IDW_DOCKBAR_RIGHT;
+  if (side & CBRS_TOP) {
+    dockBar = AFX_IDW_DOCKBAR_TOP;
+  } else if (side & CBRS_BOTTOM) {
+    dockBar = AFX_IDW_DOCKBAR_BOTTOM;
+  } else if (side & CBRS_LEFT) {
+    dockBar = AFX_IDW_DOCKBAR_LEFT;
+  }
+  DockControlBar(&bar, dockBar, &rect);
+}
+
+CToolBar& CMainFrame::Bar(BarIndex index) {
+  CToolBar* const bars[kBarCount] = {&mainToolBar_, &palette1_, &palette2_, &palette3_, &bar1_,
+                                     &palette4_,    &bar2_,     &bar3_,     &bar4_};
+  return *bars[index];
+}
+
+std::array<bool, CMainFrame::kBarCount> CMainFrame::GetBarVisibility() const {
+  const CToolBar* const bars[kBarCount] = {&mainToolBar_, &palette1_, &palette2_,
+                                           &palette3_,    &bar1_,     &palette4_,
+                                           &bar2_,        &bar3_,     &bar4_};
+  std::array<bool, kBarCount> visible{};
+  for (size_t i = 0; i < kBarCount; ++i)
+    visible[i] = bars[i]->m_hWnd != nullptr &&
+                 (::GetWindowLongPtr(bars[i]->m_hWnd, GWL_STYLE) & WS_VISIBLE) != 0;
+  return visible;
+}
+
+void CMainFrame::SetCurrentTool(int32_t command) {
+  if (command == currentTool_) return;
+  currentTool_ = command;
+  UpdateAllButtons();
+}
+
+void CMainFrame::SetCommandDisabled(int32_t command, bool disabled) {
+  const auto found = std::find(disabledCommands_.begin(), disabledCommands_.end(), command);
+  if (disabled && found == disabledCommands_.end()) disabledCommands_.push_back(command);
+  if (!disabled && found != disabledCommands_.end()) disabledCommands_.erase(found);
+  if (command == 1031 || command == 1032 || command == 1034) {
+    EnableToolbarButton(bar3_, static_cast<UINT>(command), !disabled);
+  } else if (command == 1047 || command == 1048) {
+    EnableToolbarButton(bar4_, static_cast<UINT>(command), !disabled);
+  }
+  UpdateAllButtons();
+}
+
+void CMainFrame::UpdateAllButtons() {
+  if (m_hWnd == nullptr) return;
+  SendToDescendants(m_hWnd, WM_IDLEUPDATECMDUI, TRUE);
+}
+
+void CMainFrame::EnableToolbarButton(CToolBar& bar, UINT command, bool enable) {
+  if (bar.m_hWnd == nullptr) return;
+  const int32_t index = bar.CommandToIndex(command);
+  if (index < 0) return;
+  const UINT style = bar.GetButtonStyle(index);
+  const UINT wanted = enable ? style & ~TBBS_DISABLED : (style | TBBS_DISABLED) & ~TBBS_PRESSED;
+  if (wanted == style) return;
+  bar.SetButtonStyle(index, wanted);
+  ::InvalidateRect(bar.m_hWnd, nullptr, TRUE);
+}
+
+void CMainFrame::ShowPalettes(bool show) {
+  if (show != palettesHidden_) return;
+  if (show) {
+    SetDockState(dockState_);
+  } else {
+    GetDockState(dockState_);
+    for (CToolBar* bar : {static_cast<CToolBar*>(&palette1_), static_cast<CToolBar*>(&palette2_),
+                          static_cast<CToolBar*>(&palette3_), static_cast<CToolBar*>(&bar1_),
+                          static_cast<CToolBar*>(&palette4_), static_cast<CToolBar*>(&bar2_),
+                          static_cast<CToolBar*>(&bar4_)}) {
+      if (bar->m_hWnd != nullptr) ::ShowWindow(bar->m_hWnd, SW_HIDE);
+    }
+    RecalcLayout();
+  }
+  palettesHidden_ = !show;
 }
 
 bool CMainFrame::UpdateToolButton(CCmdUI& update) const {
@@ -129,7 +272,11 @@ bool CMainFrame::UpdateToolButton(CCmdUI& update) const {
   const bool inRanges = (id >= 1 && id <= 104) || (id >= 110 && id <= 5520) ||
                         (id >= 5546 && id <= 25000) || (id >= 57667 && id <= 57671);
   if (!inRanges) return false;
-  if (IsMemoryLow()) {
+  update.SetCheck(static_cast<int32_t>(id) == currentTool_ ? 1 : 0);
+  if (std::find(disabledCommands_.begin(), disabledCommands_.end(), static_cast<int32_t>(id)) !=
+      disabledCommands_.end()) {
+    update.Enable(FALSE);
+  } else if (IsMemoryLow()) {
     update.Enable(FALSE);
   } else if (id == 10 || id == 20 || id == TApplicationHandler::kAboutCommand) {
     update.Enable(TRUE);
@@ -203,9 +350,9 @@ void CMainFrame::OnClose() {
   if (CWinApp* const application = CWinApp::Current();
       application != nullptr && !application->SaveAllModified())
     return;
-  CDockState dockState;
-  GetDockState(dockState);
-  dockState.SaveState(kDockStateName);
+  // While the palettes are hidden the arrangement kept before hiding them is the one to keep.
+  if (!palettesHidden_) GetDockState(dockState_);
+  dockState_.SaveState(kDockStateName);
   WINDOWPLACEMENT placement;
   if (GetWindowPlacement(m_hWnd, &placement)) WriteWindowPlacement(placement);
   DestroyWindow();

@@ -4,11 +4,16 @@
 // the chain of command from the current target; the command objects that come back are queued.
 // Before a menu opens the application sets the menus up. Closing the frame ends the program.
 
+#include <array>
+#include <vector>
+
 #include "app/frames/AppBars.h"
 #include "app/frames/Settings.h"
+#include "platform/mfc/CDockState.h"
 #include "platform/mfc/CFrameWnd.h"
 #include "platform/mfc/CToolBar.h"
 #include "platform/win32/WindowPlacement.h"
+#include "ui/controls/PaletteToolBar.h"
 
 class TOwlWindow;
 
@@ -52,6 +57,40 @@ class CMainFrame : public CMDIFrameWnd {
   CToolBar& MainToolBar() { return mainToolBar_; }
   static constexpr UINT kMainToolBarId = 59392;
   static constexpr UINT kMainToolBarResource = 19999;
+  // The bars in the order their visibility is told: the main tool bar, the palettes of bodies,
+  // constraints and points, the display bar, the joints palette, the editing, run and joining
+  // bars.
+  static constexpr size_t kBarCount = 9;
+  enum BarIndex : size_t {
+    kMainBar,
+    kPalette1,
+    kPalette2,
+    kPalette3,
+    kBar1,
+    kPalette4,
+    kBar2,
+    kBar3,
+    kBar4
+  };
+  CToolBar& Bar(BarIndex index);
+  std::array<bool, kBarCount> GetBarVisibility() const;
+
+  // The tool whose button shows pressed; -1 for none. A change brings every button up to date.
+  void SetCurrentTool(int32_t command);
+  int32_t CurrentTool() const { return currentTool_; }
+  // A disabled command's button stays disabled whatever else holds, until it is enabled again;
+  // the run and joining buttons change at once.
+  void SetCommandDisabled(int32_t command, bool disabled);
+  // Hiding keeps the bars' arrangement and hides every bar but the main tool bar, the run bar
+  // and the status bar; showing brings the kept arrangement back. Nothing when the bars are
+  // already so.
+  void ShowPalettes(bool show);
+  bool PalettesHidden() const { return palettesHidden_; }
+  // The first button of the command: enabling clears its disabled state, disabling sets it and
+  // clears its pressed state; the bar is redrawn when that changed anything.
+  static void EnableToolbarButton(CToolBar& bar, UINT command, bool enable);
+  // Docks the bar in the row of the neighbour, after it, on the neighbour's side.
+  void DockControlBarLeftOf(CToolBar& bar, CToolBar& neighbour);
 
   // A document window for the MDI client: "Untitled", at (0, 0), the size of the screen.
   TOwlWindow* MakeDocumentWindow();
@@ -63,8 +102,15 @@ class CMainFrame : public CMDIFrameWnd {
 
   // The status bar at the bottom with its one message pane, and its timer.
   BOOL CreateStatusBar();
-  // The main tool bar from its resources, titled from the bar titles.
-  BOOL CreateMainToolBar();
+  // The nine bars from their resources, titled from the bar titles and docked where they
+  // belong on a screen of this size.
+  BOOL CreateBars();
+  // One bar: made with its style and identifier, loaded and titled, allowed the sides given.
+  BOOL CreateBar(CToolBar& bar, UINT id, DWORD style, UINT resource, int16_t title, DWORD sides);
+  // The placement of the frame at start-up: the saved one, else the planned one.
+  void PlaceAtStart();
+  // Every button of every bar asks the frame for its state again.
+  void UpdateAllButtons();
   // A tool-bar button of a command in the update ranges: disabled while memory is low; New,
   // Open and About otherwise enabled; every other button enabled only while a document is
   // open. Answers whether the update was one of those.
@@ -87,7 +133,19 @@ class CMainFrame : public CMDIFrameWnd {
 
   WINDOWPLACEMENT startPlacement_;
   CAppStatusBar statusBar_;
-  CToolBar mainToolBar_;
+  CAppToolBar mainToolBar_;
+  CPaletteToolBar palette1_;
+  CPaletteToolBar palette2_;
+  CPaletteToolBar palette3_;
+  CAppToolBar bar1_;
+  CPaletteToolBar palette4_;
+  CAppToolBar bar2_;
+  CAppToolBar bar3_;
+  CAppToolBar bar4_;
+  std::vector<int32_t> disabledCommands_;
+  int32_t currentTool_ = -1;
+  bool palettesHidden_ = false;
+  CDockState dockState_;
   SavedPane savedPane_;
   bool menuOpen_ = false;
   bool smallScreen_ = false;

@@ -125,10 +125,12 @@ void TProgramScripting::FloatingWindowCommand(int16_t command) {
   const std::unique_ptr<TCommandCore> made(window->MainView()->DoMenuCommand(command));
 }
 
+// Every one of the main frame's nine bars, the display bar made hidden included.
 bool TProgramScripting::ToolBarsVisible() const {
   auto* frame = dynamic_cast<CMainFrame*>(CWnd::FromHandlePermanent(mainFrame_));
-  return frame != nullptr && frame->MainToolBar().m_hWnd != nullptr &&
-         frame->MainToolBar().IsWindowVisible();
+  if (frame == nullptr) return false;
+  const auto visible = frame->GetBarVisibility();
+  return std::all_of(visible.begin(), visible.end(), [](bool shown) { return shown; });
 }
 
 void TProgramScripting::ShowScriptMessage(int32_t, const char* text) {

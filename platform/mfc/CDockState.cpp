@@ -26,6 +26,7 @@ void CDockState::SaveState(const char* profileName) const {
     WriteProfileInt(section.c_str(), "BarID", static_cast<int32_t>(info.m_nBarID));
     WriteProfileInt(section.c_str(), "Visible", info.m_bVisible ? 1 : 0);
     WriteProfileInt(section.c_str(), "Side", static_cast<int32_t>(info.m_dwSide));
+    WriteProfileInt(section.c_str(), "Beside", static_cast<int32_t>(info.m_nBesideID));
   }
 }
 
@@ -41,7 +42,10 @@ void CDockState::LoadState(const char* profileName) {
     info.m_nBarID = GetProfileInt(section.c_str(), "BarID", 0);
     info.m_bVisible = GetProfileInt(section.c_str(), "Visible", 1) != 0;
     info.m_dwSide = GetProfileInt(section.c_str(), "Side", 0);
-    if (info.m_nBarID == 0 || info.m_nBarID > 0xFFFF || !KnownSide(info.m_dwSide)) return;
+    info.m_nBesideID = GetProfileInt(section.c_str(), "Beside", 0);
+    if (info.m_nBarID == 0 || info.m_nBarID > 0xFFFF || info.m_nBesideID > 0xFFFF ||
+        !KnownSide(info.m_dwSide))
+      return;
     bars.push_back(info);
   }
   m_arrBarInfo = std::move(bars);

@@ -12,6 +12,7 @@ struct CControlBarInfo {
   UINT m_nBarID = 0;
   bool m_bVisible = true;
   DWORD m_dwSide = 0;  // one of CBRS_LEFT ... CBRS_BOTTOM
+  UINT m_nBesideID = 0;  // the bar it sits beside in its row; 0 for a row of its own
 };
 
 class CDockState {

@@ -1,5 +1,9 @@
 #include "platform/mfc/CFrameWnd.h"
 
+#include <algorithm>
+#include <utility>
+#include <vector>
+
 #include "platform/mfc/CDockState.h"
 #include "platform/mfc/CDocument.h"
 #include "platform/mfc/CStatusBar.h"
@@ -9,10 +13,10 @@
 #include "platform/win32/Accelerator.h"
 #include "platform/win32/Mdi.h"
 #include "platform/win32/Menu.h"
-#include "platform/win32/Resource.h"
 #include "platform/win32/Message.h"
 #include "platform/win32/Resource.h"
 #include "platform/win32/Window.h"
+#include "platform/win32/WindowRegion.h"
 
 IMPLEMENT_DYNCREATE(CFrameWnd, CWnd)
 IMPLEMENT_DYNCREATE(CMDIFrameWnd, CFrameWnd)
@@ -96,37 +100,158 @@ BOOL CFrameWnd::OnCreateClient(CREATESTRUCT*, CCreateContext* context) {
   return TRUE;
 }
 
+namespace {
+
+DWORD SideOf(DWORD style) {
+  if (style & CBRS_LEFT) return CBRS_LEFT;
+  if (style & CBRS_RIGHT) return CBRS_RIGHT;
+  if (style & CBRS_BOTTOM) return CBRS_BOTTOM;
+  return CBRS_TOP;
+}
+
+// One row of bars along a side: its outer edge, its thickness and where the next bar in it goes.
+struct DockRow {
+  DWORD side = CBRS_TOP;
+  int32_t edge = 0;
+  int32_t thickness = 0;
+  int32_t next = 0;
+};
+
+// Takes `amount` from the client rectangle on `side`.
+void Consume(RECT& client, DWORD side, int32_t amount) {
+  if (side == CBRS_LEFT) {
+    client.left += amount;
+  } else if (side == CBRS_RIGHT) {
+    client.right -= amount;
+  } else if (side == CBRS_BOTTOM) {
+    client.bottom -= amount;
+  } else {
+    client.top += amount;
+  }
+}
+
+}  // namespace
+
 void CFrameWnd::RecalcLayout(BOOL) {
   RECT client;
   GetClientRect(&client);
-  // Control bars take their sides first, in z-order; the pane gets what is left.
-  for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+  // Control bars take their sides first, each in a row of its own or in the row of
+  // the bar it was docked beside; the pane gets what is left.
+  std::vector<DockRow> rows;
+  std::vector<std::pair<HWND, size_t>> placed;
+  // The rows along the top and bottom span the frame, those at the sides fit between them;
+  // within each, in the order the bars were made (the bottom of the z-order first), so a bar's
+  // neighbour is placed before it.
+  std::vector<HWND> children;
+  for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
+    children.insert(children.begin(), child);
+  std::stable_partition(children.begin(), children.end(), [](HWND child) {
+    const auto* bar = dynamic_cast<const CControlBar*>(FromHandlePermanent(child));
+    return bar != nullptr && (SideOf(bar->GetBarStyle()) & (CBRS_TOP | CBRS_BOTTOM)) != 0;
+  });
+  for (const HWND child : children) {
     auto* bar = dynamic_cast<CControlBar*>(FromHandlePermanent(child));
     // The bar's own visibility: a frame still hidden lays its bars out all the same.
     if (!bar || !(::GetWindowLongPtr(child, GWL_STYLE) & WS_VISIBLE)) continue;
-    const DWORD side = bar->GetBarStyle();
-    const bool horizontal = (side & (CBRS_TOP | CBRS_BOTTOM)) != 0;
+    const DWORD side = SideOf(bar->GetBarStyle());
+    const bool horizontal = side == CBRS_TOP || side == CBRS_BOTTOM;
     const SIZE size = bar->CalcFixedLayout(FALSE, horizontal);
-    if (side & CBRS_LEFT) {
-      ::MoveWindow(child, client.left, client.top, size.cx, client.bottom - client.top, TRUE);
-      client.left += size.cx;
-    } else if (side & CBRS_RIGHT) {
-      ::MoveWindow(child, client.right - size.cx, client.top, size.cx, client.bottom - client.top,
-                   TRUE);
-      client.right -= size.cx;
-    } else if (side & CBRS_BOTTOM) {
-      ::MoveWindow(child, client.left, client.bottom - size.cy, client.right - client.left, size.cy,
-                   TRUE);
-      client.bottom -= size.cy;
+    const int32_t thickness = horizontal ? size.cy : size.cx;
+    int32_t length = horizontal ? size.cx : size.cy;
+    const auto neighbour = std::find_if(placed.begin(), placed.end(), [&](const auto& entry) {
+      return entry.first == bar->GetDockNeighbour() && rows[entry.second].side == side;
+    });
+    size_t rowIndex = 0;
+    if (neighbour != placed.end() && !bar->FillsItsRow()) {
+      rowIndex = neighbour->second;
+      DockRow& row = rows[rowIndex];
+      const bool innermost =
+          std::none_of(rows.begin() + static_cast<std::ptrdiff_t>(rowIndex) + 1, rows.end(),
+                       [&](const DockRow& other) { return other.side == side; });
+      // Only the innermost row of a side can grow without covering the rows inside it.
+      if (thickness > row.thickness && innermost) {
+        Consume(client, side, thickness - row.thickness);
+        row.thickness = thickness;
+      }
     } else {
-      ::MoveWindow(child, client.left, client.top, client.right - client.left, size.cy, TRUE);
-      client.top += size.cy;
+      DockRow row;
+      row.side = side;
+      row.thickness = thickness;
+      row.edge = side == CBRS_LEFT     ? client.left
+                 : side == CBRS_RIGHT  ? client.right
+                 : side == CBRS_BOTTOM ? client.bottom
+                                       : client.top;
+      row.next = horizontal ? client.left : client.top;
+      if (bar->FillsItsRow())
+        length = horizontal ? client.right - client.left : client.bottom - client.top;
+      Consume(client, side, thickness);
+      rows.push_back(row);
+      rowIndex = rows.size() - 1;
     }
+    DockRow& row = rows[rowIndex];
+    const int32_t along = row.next;
+    row.next += length;
+    RECT rect;
+    if (side == CBRS_LEFT) {
+      rect = RECT{row.edge, along, row.edge + thickness, along + length};
+    } else if (side == CBRS_RIGHT) {
+      rect = RECT{row.edge - thickness, along, row.edge, along + length};
+    } else if (side == CBRS_BOTTOM) {
+      rect = RECT{along, row.edge - thickness, along + length, row.edge};
+    } else {
+      rect = RECT{along, row.edge, along + length, row.edge + thickness};
+    }
+    ::MoveWindow(child, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, TRUE);
+    placed.emplace_back(child, rowIndex);
   }
   const HWND pane = ::GetDlgItem(m_hWnd, static_cast<int32_t>(AFX_IDW_PANE_FIRST));
   if (!pane) return;
   ::MoveWindow(pane, client.left, client.top, client.right - client.left,
                client.bottom - client.top, TRUE);
+}
+
+void CFrameWnd::EnableDocking(DWORD sides) {
+  dockSides_ = sides & CBRS_ALIGN_ANY;
+}
+
+BOOL CFrameWnd::DockControlBar(CControlBar* bar, UINT dockBarId, const RECT* rect) {
+  DWORD side = 0;
+  switch (dockBarId) {
+    case AFX_IDW_DOCKBAR_TOP:
+      side = CBRS_TOP;
+      break;
+    case AFX_IDW_DOCKBAR_BOTTOM:
+      side = CBRS_BOTTOM;
+      break;
+    case AFX_IDW_DOCKBAR_LEFT:
+      side = CBRS_LEFT;
+      break;
+    case AFX_IDW_DOCKBAR_RIGHT:
+      side = CBRS_RIGHT;
+      break;
+    default:
+      return FALSE;
+  }
+  // Neither the frame nor the bar may refuse the side.
+  if (bar == nullptr || !(dockSides_ & side) || !(bar->GetDockSides() & side)) return FALSE;
+  bar->SetBarStyle(side);
+  bar->SetDockNeighbour(nullptr);
+  if (rect != nullptr) {
+    const POINT corner{rect->left, rect->top};
+    for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child;
+         child = ::GetWindow(child, GW_HWNDNEXT)) {
+      const auto* other = dynamic_cast<const CControlBar*>(FromHandlePermanent(child));
+      if (other == nullptr || other == bar || SideOf(other->GetBarStyle()) != side) continue;
+      RECT window;
+      ::GetWindowRect(child, &window);
+      if (PtInRect(window, corner)) {
+        bar->SetDockNeighbour(child);
+        break;
+      }
+    }
+  }
+  RecalcLayout();
+  return TRUE;
 }
 
 void CFrameWnd::GetDockState(CDockState& state) const {
@@ -138,7 +263,10 @@ void CFrameWnd::GetDockState(CDockState& state) const {
     CControlBarInfo info;
     info.m_nBarID = static_cast<UINT>(id);
     info.m_bVisible = (::GetWindowLongPtr(child, GWL_STYLE) & WS_VISIBLE) != 0;
-    info.m_dwSide = bar->GetBarStyle() & CBRS_ALIGN_ANY;
+    info.m_dwSide = SideOf(bar->GetBarStyle());
+    if (const HWND neighbour = bar->GetDockNeighbour();
+        neighbour != nullptr && ::IsWindow(neighbour))
+      info.m_nBesideID = static_cast<UINT>(std::max(::GetDlgCtrlID(neighbour), 0));
     state.m_arrBarInfo.push_back(info);
   }
 }
@@ -149,6 +277,10 @@ void CFrameWnd::SetDockState(const CDockState& state) {
     auto* bar = dynamic_cast<CControlBar*>(FromHandlePermanent(child));
     if (bar == nullptr) continue;
     bar->SetBarStyle(info.m_dwSide);
+    const HWND neighbour = info.m_nBesideID != 0 && info.m_nBesideID != info.m_nBarID
+                               ? ::GetDlgItem(m_hWnd, static_cast<int32_t>(info.m_nBesideID))
+                               : nullptr;
+    bar->SetDockNeighbour(neighbour);
     ::ShowWindow(child, info.m_bVisible ? SW_SHOWNOACTIVATE : SW_HIDE);
   }
   RecalcLayout();

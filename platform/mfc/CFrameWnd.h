@@ -13,6 +13,7 @@ class CView;
 inline constexpr DWORD FWS_ADDTOTITLE = 0x00008000;
 
 class CDockState;
+class CControlBar;
 
 class CFrameWnd : public CWnd {
   DECLARE_DYNCREATE(CFrameWnd)
@@ -36,6 +37,13 @@ class CFrameWnd : public CWnd {
   virtual BOOL OnCreateClient(CREATESTRUCT* create, CCreateContext* context);
   // The pane fills the client area.
   virtual void RecalcLayout(BOOL notify = TRUE);
+  // The sides (CBRS_ bits) bars may be docked to.
+  void EnableDocking(DWORD sides);
+  // Docks the bar on the side of the docking row `dockBarId` (AFX_IDW_DOCKBAR_TOP ...): in the
+  // row of the bar of that side whose window holds the top-left corner of `rect`, after it, or
+  // in a row of its own without such a bar or rectangle. False when the frame or the bar does
+  // not allow the side.
+  BOOL DockControlBar(CControlBar* bar, UINT dockBarId = 0, const RECT* rect = nullptr);
   // The arrangement of the frame's control bars (those with an identifier), in window order.
   void GetDockState(CDockState& state) const;
   // Each saved bar the frame has shows or hides and keeps to its saved side; the frame lays out
@@ -74,6 +82,7 @@ class CFrameWnd : public CWnd {
   CView* activeView_ = nullptr;
   HACCEL accelerators_ = nullptr;
   bool ownsAccelerators_ = false;
+  DWORD dockSides_ = 0;
 };
 
 class CMDIFrameWnd : public CFrameWnd {

@@ -6,15 +6,22 @@
 
 #include "platform/mfc/CFrameWnd.h"
 #include "platform/win32/Bitmap.h"
+#include "platform/win32/Input.h"
 #include "platform/win32/Message.h"
+#include "platform/win32/Timer.h"
 #include "platform/win32/ToolBar.h"
 #include "platform/win32/Window.h"
 #include "platform/win32/WindowPaint.h"
+#include "platform/win32/WindowRegion.h"
 
 IMPLEMENT_DYNAMIC(CControlBar, CWnd)
 IMPLEMENT_DYNAMIC(CToolBar, CControlBar)
 
 namespace {
+
+// The timer of a bar's tip, and how far below the pointer the tip shows.
+constexpr UINT_PTR kTipTimer = 0x7001;
+constexpr int32_t kTipOffset = 20;
 
 TBBUTTON ButtonOf(HWND bar, int32_t index) {
   TBBUTTON button;
@@ -146,7 +153,59 @@ void CToolBar::OnUpdateCmdUI(CCmdTarget* target, BOOL disableIfNoHandler) {
   }
 }
 
+void CToolBar::TrackTip(POINT point) {
+  TOOLINFO info;
+  const int32_t hit = OnToolHitTest(point, &info);
+  if (hit == tipCommand_) return;
+  HideTip();
+  if (hit == -1 || info.text.empty()) return;
+  const HWND top = GetAncestorTopLevel(m_hWnd);
+  if (!(info.uFlags & TTF_ALWAYSTIP) && GetActiveWindow() != top) return;
+  tipCommand_ = hit;
+  tipText_ = info.text;
+  SetTimer(m_hWnd, kTipTimer, kTipDelay, nullptr);
+}
+
+void CToolBar::OnTipTimer() {
+  POINT cursor;
+  GetCursorPos(&cursor);
+  POINT local = cursor;
+  ScreenToClient(m_hWnd, &local);
+  if (WindowFromPoint(cursor) != m_hWnd || OnToolHitTest(local, nullptr) != tipCommand_) {
+    HideTip();
+    return;
+  }
+  if (tip_.Shown()) return;
+  // Below the pointer, clear of the cursor's picture.
+  tip_.Show(tipText_, POINT{cursor.x, cursor.y + kTipOffset}, m_hWnd);
+  SetTimer(m_hWnd, kTipTimer, kTipWatch, nullptr);
+}
+
+void CToolBar::HideTip() {
+  if (tipCommand_ != -1 && m_hWnd != nullptr) KillTimer(m_hWnd, kTipTimer);
+  tipCommand_ = -1;
+  tip_.Hide();
+}
+
 BOOL CToolBar::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+  switch (message) {
+    case WM_MOUSEMOVE: {
+      const BOOL handled = CControlBar::OnWndMsg(message, wParam, lParam, result);
+      TrackTip(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+      return handled;
+    }
+    case WM_TIMER:
+      if (wParam != kTipTimer) break;
+      OnTipTimer();
+      *result = 0;
+      return TRUE;
+    case WM_LBUTTONDOWN:
+    case WM_DESTROY:
+      HideTip();
+      break;
+    default:
+      break;
+  }
   if (message != WM_IDLEUPDATECMDUI) return CControlBar::OnWndMsg(message, wParam, lParam, result);
   if (::IsWindowVisible(m_hWnd)) {
     CCmdTarget* target = GetParentFrame();
@@ -175,7 +234,37 @@ void CToolCmdUI::SetCheck(int32_t check) {
   SetStyle(check != 0 ? (style | TBBS_CHECKED) : (style & ~TBBS_CHECKED));
 }
 
-SIZE CToolBar::CalcFixedLayout(BOOL, BOOL) {
+void CToolBar::ArrangeButtons(BOOL horizontal) {
+  const int32_t count = GetCount();
+  for (int32_t i = 0; i < count; ++i) {
+    const UINT style = GetButtonStyle(i);
+    const UINT wanted = horizontal ? style & ~TBBS_WRAPPED : style | TBBS_WRAPPED;
+    if (wanted != style) SetButtonStyle(i, wanted);
+  }
+}
+
+int32_t CToolBar::OnToolHitTest(POINT point, TOOLINFO* info) const {
+  const int32_t count = GetCount();
+  for (int32_t i = 0; i < count; ++i) {
+    const UINT id = GetItemID(i);
+    if (id == ID_SEPARATOR || (GetButtonStyle(i) & TBBS_HIDDEN)) continue;
+    RECT rect;
+    GetItemRect(i, &rect);
+    if (!PtInRect(rect, point)) continue;
+    if (info != nullptr) {
+      info->uFlags = 0;
+      info->hwnd = m_hWnd;
+      info->uId = id;
+      info->rect = rect;
+      info->text = GetButtonTip(i);
+    }
+    return static_cast<int32_t>(id);
+  }
+  return -1;
+}
+
+SIZE CToolBar::CalcFixedLayout(BOOL, BOOL horizontal) {
+  ArrangeButtons(horizontal);
   SIZE size{0, 0};
   ::SendMessage(m_hWnd, TB_GETMAXSIZE, 0, reinterpret_cast<LPARAM>(&size));
   return size;

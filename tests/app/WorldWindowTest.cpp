@@ -138,7 +138,8 @@ class WorldWindowTest : public ::testing::Test {
     main_ = new CMainFrame;
     ASSERT_TRUE(main_->CreateMainWindow());
     // The main frame is made hidden; the program shows it once start-up is done. The pixels
-    // and world positions below are measured in a frame of 640 by 480.
+    // and world positions below are measured in a frame of 640 by 480 without its palettes.
+    main_->ShowPalettes(false);
     MoveWindow(main_->m_hWnd, 40, 40, 640, 480, FALSE);
     ShowWindow(main_->m_hWnd, SW_SHOW);
     InstallWindowLayer(main_);

@@ -18,6 +18,10 @@ class CPaletteToolBar : public CToolBar {
   void SetColumnCount(int32_t columns);
   int32_t GetColumnCount() const { return columns_; }
 
+ protected:
+  // The columns stay whatever side the palette keeps to.
+  void ArrangeButtons(BOOL) override {}
+
  private:
   int32_t columns_ = 2;
 };

@@ -1,7 +1,8 @@
 // The program from start-up to quitting, headless, driven as a user would drive it: a sample
 // named on the command line opens in a document window; File > Open shows the open dialog,
 // answered by typed keys; after a change the Edit menu offers to undo it by name; Help > About
-// shows the version texts; File > Quit ends the program with 0. Started for embedding, it shows nothing.
+// shows the version texts; File > Quit ends the program with 0. File > New and Window > Tile lay
+// two worlds side by side over the whole workspace. Started for embedding, it shows nothing.
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -28,6 +29,8 @@
 #include "platform/win32/Message.h"
 #include "platform/win32/OpenFileDialog.h"
 #include "platform/win32/Window.h"
+#include "platform/win32/WindowPaint.h"
+#include "platform/win32/WindowPresenter.h"
 #include "ui/views/OwlSubview.h"
 
 namespace {
@@ -195,6 +198,98 @@ TEST_F(ApplicationRunTest, OpensFromTheCommandLineAndTheDialogUndoesByNameAndQui
   EXPECT_NE(kept.find("File1=" + std::filesystem::weakly_canonical(second).string()),
             std::string::npos)
       << kept;
+}
+
+// The document frames in the main frame's MDI client.
+std::vector<HWND> DocumentFrames(CMainFrame& frame) {
+  std::vector<HWND> frames;
+  for (HWND child = GetWindow(frame.m_hWndMDIClient, GW_CHILD); child != nullptr;
+       child = GetWindow(child, GW_HWNDNEXT))
+    frames.push_back(child);
+  return frames;
+}
+
+std::vector<RECT> WindowRects(const std::vector<HWND>& windows) {
+  std::vector<RECT> rects;
+  for (const HWND window : windows) {
+    RECT rect;
+    GetWindowRect(window, &rect);
+    rects.push_back(rect);
+  }
+  return rects;
+}
+
+bool FirstTwoOverlap(const std::vector<RECT>& rects) {
+  return !(rects[0].right <= rects[1].left || rects[1].right <= rects[0].left ||
+           rects[0].bottom <= rects[1].top || rects[1].bottom <= rects[0].top);
+}
+
+// How many pixels of the dark workspace behind the documents show along the row through the
+// middle of the MDI client.
+int32_t WorkspacePixelsShowing(CMainFrame& frame) {
+  RECT client;
+  GetWindowRect(frame.m_hWndMDIClient, &client);
+  RECT outer;
+  GetWindowRect(frame.m_hWnd, &outer);
+  const WindowSurface* surface = GetWindowSurface(frame.m_hWnd);
+  const int32_t y = (client.top + client.bottom) / 2 - outer.top;
+  int32_t count = 0;
+  for (int32_t x = client.left; x < client.right; ++x)
+    count += (surface->Pixel(x - outer.left, y) & 0xFFFFFF) == 0x808080 ? 1 : 0;
+  return count;
+}
+
+// A session with the menus: File > New makes a second world over the sample, and Window > Tile
+// lays both out side by side so that they fill the workspace.
+TEST_F(ApplicationRunTest, NewAndTileFromTheMenus) {
+  TApp app(stream_);
+  app.SetConfigDirectory(config_);
+  int32_t step = 0;
+  HWND frame = nullptr;
+  std::vector<RECT> before;
+  std::vector<RECT> tiled;
+  int32_t workspaceShowing = -1;
+  SetIdleScript([&] {
+    ++step;
+    if (step == 1) {
+      frame = app.MainFrame()->m_hWnd;
+      Click(Centre(MenuBarItemRect(frame, 0)));  // File
+      return true;
+    }
+    if (step == 2) {
+      if (GetActivePopupMenuWindow() == nullptr) return false;
+      Click(PopupItem(0, 0));  // New
+      return true;
+    }
+    if (step == 3) {
+      EXPECT_EQ(app.Documents()->OpenCount(), 2u);
+      before = WindowRects(DocumentFrames(*app.MainFrame()));
+      Click(Centre(MenuBarItemRect(frame, 5)));  // Window
+      return true;
+    }
+    if (step == 4) {
+      if (GetActivePopupMenuWindow() == nullptr) return false;
+      Click(PopupItem(1, 0));  // Tile
+      return true;
+    }
+    if (step == 5) {
+      UpdateWindow(frame);
+      workspaceShowing = WorkspacePixelsShowing(*app.MainFrame());
+      tiled = WindowRects(DocumentFrames(*app.MainFrame()));
+      PostMessage(frame, WM_CLOSE, 0, 0);
+      return true;
+    }
+    return false;
+  });
+  CCommandLineInfo line;
+  ParseCommandLine({Sample("spring-and-pin.yb")}, line);
+  app.RunProgram(line);
+  EXPECT_GE(step, 5) << "the session ended at step " << step;
+  ASSERT_EQ(before.size(), 2u);
+  EXPECT_TRUE(FirstTwoOverlap(before));
+  ASSERT_EQ(tiled.size(), 2u);
+  EXPECT_FALSE(FirstTwoOverlap(tiled)) << "tiled windows overlap";
+  EXPECT_EQ(workspaceShowing, 0) << "the tiled worlds leave the workspace showing";
 }
 
 TEST_F(ApplicationRunTest, AnEmbeddingStartShowsNothingAndRunsNoScript) {

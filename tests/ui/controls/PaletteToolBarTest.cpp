@@ -74,13 +74,15 @@ TEST_F(PaletteToolBarTest, SevenButtonsInTwoColumnsWrapTwoTwoTwoOne) {
     wrapped.push_back((palette_.GetButtonStyle(i) & TBBS_WRAPPED) != 0);
   EXPECT_EQ(wrapped, (std::vector<bool>{false, true, false, true, false, true, false}));
   EXPECT_EQ(Rows(), (std::vector<int32_t>{2, 2, 2, 1}));
-  // The frame lays the bar along its left side, two buttons wide.
+  // The frame lays the bar along its left side, two buttons wide and four high, leaving the
+  // rest of the side to bars docked beside it.
   RECT bar;
   palette_.GetWindowRect(&bar);
   RECT client;
   ::GetClientRect(frame_->m_hWnd, &client);
   EXPECT_EQ(bar.right - bar.left, 2 * kButton + 4);
-  EXPECT_EQ(bar.bottom - bar.top, client.bottom);
+  EXPECT_EQ(bar.bottom - bar.top, 4 * kButton + 4);
+  EXPECT_LT(bar.bottom - bar.top, client.bottom);
   // Wrapping leaves the other style bits alone.
   EXPECT_EQ(palette_.GetButtonStyle(0) & ~TBBS_WRAPPED, TBBS_BUTTON);
 }
