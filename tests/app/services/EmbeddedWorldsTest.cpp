@@ -1,0 +1,154 @@
+// Worlds embedded in worlds: the served world's extent and bytes, and how a container item
+// places itself from the extents its server reports.
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+
+#include "app/TApp.h"
+#include "app/frames/DocumentWindows.h"
+#include "app/services/EmbeddedWorlds.h"
+#include "platform/mfc/CFrameWnd.h"
+#include "platform/win32/Clock.h"
+#include "platform/win32/Window.h"
+#include "ui/views/OwlSubview.h"
+#include "views/world/MainWorldView.h"
+#include "../ProgramDocuments.h"
+
+namespace {
+
+bool SameRect(const RECT& a, const RECT& b) {
+  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+#define EXPECT_RECT(actual, l, t, r, b) EXPECT_PRED2(SameRect, actual, (RECT{l, t, r, b}))
+
+// An item whose server reported the extent.
+CYBCntrItem* ItemWithExtent(COleItemList& list, SIZE extent) {
+  auto* item = new CYBCntrItem(&list);
+  item->SetPresentation({}, extent);
+  return item;
+}
+
+TEST(ContainerItemTest, ANewItemSitsAtItsCornerSizedByItsExtent) {
+  COleItemList list(nullptr);
+  CYBCntrItem* item = ItemWithExtent(list, {2540, 5080});
+  EXPECT_RECT(item->m_rect, 10, -10, 10, -10);
+  RECT pixels{};
+  item->OnGetItemPosition(pixels);  // a place of no size takes the extent first
+  EXPECT_RECT(item->m_rect, 10, -10, 110, -210);
+  EXPECT_RECT(pixels, 10, 10, 110, 210);
+  EXPECT_FALSE(item->UpdateExtent());  // the same extent again changes nothing
+
+  item->SetPresentation({}, {5080, 1270});
+  EXPECT_TRUE(item->UpdateExtent());  // scaled from the old extent
+  EXPECT_RECT(item->m_rect, 10, -10, 210, -60);
+  EXPECT_EQ(item->m_sizeExtent.cx, 5080);
+}
+
+TEST(ContainerItemTest, AZeroOldExtentPlacesTheItemAsNew) {
+  COleItemList list(nullptr);
+  CYBCntrItem* item = ItemWithExtent(list, {1000, 2540});
+  item->m_rect = RECT{50, -50, 80, -90};
+  item->m_sizeExtent = SIZE{2540, 0};
+  EXPECT_TRUE(item->UpdateExtent());
+  EXPECT_RECT(item->m_rect, 50, -50, 89, -150);
+}
+
+TEST(ContainerItemTest, ActiveInPlaceANewExtentKeepsThePlace) {
+  COleItemList list(nullptr);
+  CYBCntrItem* item = ItemWithExtent(list, {2540, 2540});
+  item->UpdateExtent();
+  ASSERT_TRUE(item->ActivateInPlace(nullptr));
+  EXPECT_EQ(item->GetItemState(), COleClientItem::activeUIState);
+  item->SetPresentation({}, {5080, 5080});
+  EXPECT_TRUE(item->UpdateExtent());
+  EXPECT_RECT(item->m_rect, 10, -10, 110, -110);
+  EXPECT_EQ(item->m_sizeExtent.cx, 5080);
+}
+
+TEST(ContainerItemTest, ASecondActivationClosesTheFirstAndHideDeactivates) {
+  COleItemList list(nullptr);
+  CYBCntrItem* first = ItemWithExtent(list, {2540, 2540});
+  CYBCntrItem* second = ItemWithExtent(list, {2540, 2540});
+  ASSERT_TRUE(first->ActivateInPlace(nullptr));
+  ASSERT_TRUE(second->ActivateInPlace(nullptr));
+  EXPECT_EQ(first->GetItemState(), COleClientItem::loadedState);
+  EXPECT_EQ(list.GetInPlaceActiveItem(nullptr), second);
+  second->DoVerb(OLEIVERB_HIDE, nullptr);
+  EXPECT_EQ(list.GetInPlaceActiveItem(nullptr), nullptr);
+  // A document edited in place elsewhere activates none of its own items.
+  CWnd frame;
+  list.SetInPlaceFrame(&frame);
+  EXPECT_FALSE(first->ActivateInPlace(nullptr));
+}
+
+TEST(ContainerItemTest, FilingKeepsTheItemButNotItsPlace) {
+  COleItemList list(nullptr);
+  CYBCntrItem* item = ItemWithExtent(list, {2540, 2540});
+  item->m_rect = RECT{40, -40, 300, -300};
+  item->m_sizeExtent = SIZE{2540, 2540};
+  CArchive out(CArchive::store);
+  list.Serialize(out, [] { return new CYBCntrItem; });
+  COleItemList again(nullptr);
+  CArchive in(CArchive::load, out.TakeBytes());
+  again.Serialize(in, [] { return new CYBCntrItem; });
+  auto* read = dynamic_cast<CYBCntrItem*>(again.FirstItem());
+  ASSERT_NE(read, nullptr);
+  RECT pixels{};
+  read->OnGetItemPosition(pixels);
+  EXPECT_RECT(pixels, 10, 10, 110, 110);
+}
+
+class ServerItemTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    stream_ = std::tmpfile();
+    ResetWindowSystem();
+    UseVirtualClock(1000);
+  }
+  void TearDown() override {
+    ResetWindowSystem();
+    UseProcessClock();
+    std::fclose(stream_);
+  }
+  TWorldWindowDocument* FrontDocument() {
+    TOwlSubview* front = TOwlSubview::CurrentWindow();
+    return front ? dynamic_cast<TWorldWindowDocument*>(front->GetDocument()) : nullptr;
+  }
+  std::FILE* stream_ = nullptr;
+};
+
+TEST_F(ServerItemTest, TheContentIsAnInchSquareAndTheEmbeddedItemFilesTheWholeDocument) {
+  TApp app(stream_);
+  ASSERT_TRUE(app.InitInstance(CCommandLineInfo()));
+  app.NewDocument();
+  TWorldWindowDocument* document = FrontDocument();
+  ASSERT_NE(document, nullptr);
+  CYBSrvrItem item(document);
+  for (int32_t width : {300, 520}) {
+    MoveWindow(document->GetWindowFrame()->m_hWnd, 0, 0, width, width / 2 + 90, TRUE);
+    SIZE extent{0, 0};
+    ASSERT_TRUE(item.OnGetExtent(DVASPECT_CONTENT, extent));
+    EXPECT_EQ(extent.cx, 2540);
+    EXPECT_EQ(extent.cy, 2540);
+  }
+
+  CArchive embedded(CArchive::store);
+  item.Serialize(embedded);
+  const auto saved = std::filesystem::temp_directory_path() / "yb-served-world.yb";
+  document->Document().WriteDocument(saved.string());
+  EXPECT_EQ(program_documents::FirstDifference(embedded.Bytes(),
+                                               program_documents::ReadBytes(saved)), -1);
+  std::filesystem::remove(saved);
+
+  EXPECT_GT(embedded.Bytes().size(), 100u);
+  item.SetEmbedded(false);
+  CArchive linked(CArchive::store);
+  item.Serialize(linked);
+  EXPECT_TRUE(linked.Bytes().empty());
+  app.ExitInstance();
+}
+
+}  // namespace
