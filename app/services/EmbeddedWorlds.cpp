@@ -4,10 +4,12 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <system_error>
+#include <unordered_map>
 
 #include "app/TApp.h"
 #include "app/frames/DocumentWindows.h"
@@ -318,6 +320,82 @@ void DrawItemsInView(COleItemList& items, HDC dc) {
     RECT pixels{0, 0, 0, 0};
     item->OnGetItemPosition(pixels);
     item->Draw(dc, pixels);
+  }
+}
+
+namespace {
+
+constexpr char kItemsMark[4] = {'Y', 'B', 'I', 'T'};
+
+struct ItemsInView {
+  COleItemList* items;
+  WNDPROC procedure;
+};
+
+std::unordered_map<HWND, ItemsInView>& ViewsWithItems() {
+  static std::unordered_map<HWND, ItemsInView> views;
+  return views;
+}
+
+LRESULT ViewWithItemsProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  const auto it = ViewsWithItems().find(window);
+  if (it == ViewsWithItems().end()) return DefWindowProc(window, message, wParam, lParam);
+  const ItemsInView shown = it->second;
+  if (message == WM_NCDESTROY) ViewsWithItems().erase(it);
+  const LRESULT result = CallWindowProc(shown.procedure, window, message, wParam, lParam);
+  if (message == WM_PAINT && !shown.items->Items().empty()) {
+    const HDC dc = GetDC(window);
+    DrawItemsInView(*shown.items, dc);
+    ReleaseDC(window, dc);
+  }
+  return result;
+}
+
+}  // namespace
+
+void ShowItemsInView(TWorldWindowDocument& document) {
+  if (document.WorldWindow() == nullptr || document.WorldWindow()->MainView() == nullptr) return;
+  const HWND view = document.WorldWindow()->MainView()->GetWindowHandle();
+  if (view == nullptr) return;
+  const auto procedure = reinterpret_cast<WNDPROC>(GetWindowLongPtr(view, GWLP_WNDPROC));
+  if (procedure == &ViewWithItemsProc) return;
+  ViewsWithItems()[view] = ItemsInView{&document.Items(), procedure};
+  SetWindowLongPtr(view, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ViewWithItemsProc));
+}
+
+void WriteItemsAfterDocument(COleItemList& items, const std::string& path) {
+  if (items.Items().empty()) return;
+  CArchive archive(CArchive::store);
+  items.Serialize(archive, [] { return new CYBCntrItem; });
+  archive.WriteUInt32(static_cast<uint32_t>(archive.Bytes().size()));
+  archive.Write(kItemsMark, sizeof kItemsMark);
+  std::ofstream out(path, std::ios::binary | std::ios::app);
+  out.write(reinterpret_cast<const char*>(archive.Bytes().data()),
+            static_cast<std::streamsize>(archive.Bytes().size()));
+  out.close();
+  if (!out) ThrowFailure(kErrIO, 0);
+}
+
+void ReadItemsAfterDocument(COleItemList& items, const std::string& path) {
+  std::ifstream in(path, std::ios::binary | std::ios::ate);
+  if (!in) return;
+  const std::streamoff size = in.tellg();
+  if (size < 8) return;
+  char tail[8];
+  in.seekg(size - 8);
+  if (!in.read(tail, sizeof tail) || std::memcmp(tail + 4, kItemsMark, 4) != 0) return;
+  const uint32_t length = static_cast<uint8_t>(tail[0]) | static_cast<uint8_t>(tail[1]) << 8 |
+                          static_cast<uint8_t>(tail[2]) << 16 |
+                          static_cast<uint32_t>(static_cast<uint8_t>(tail[3])) << 24;
+  if (length > static_cast<uint64_t>(size - 8)) return;
+  std::vector<uint8_t> bytes(length);
+  in.seekg(size - 8 - static_cast<std::streamoff>(length));
+  if (!in.read(reinterpret_cast<char*>(bytes.data()), length)) return;
+  CArchive archive(CArchive::load, std::move(bytes));
+  try {
+    items.Serialize(archive, [] { return new CYBCntrItem; });
+  } catch (const CArchiveException&) {
+    // A damaged section: the world is still the document.
   }
 }
 

@@ -8,6 +8,8 @@
 //
 // RegisterWorldServer makes this program the server that items are started from.
 
+#include <string>
+
 #include "platform/mfc/COleItems.h"
 
 class TWorldWindowDocument;
@@ -64,6 +66,16 @@ RECT PixelsToItemPlace(const RECT& pixels);
 
 // Draws every item of the list at its place into a context whose units are the view's pixels.
 void DrawItemsInView(COleItemList& items, HDC dc);
+
+// The document's items shown over its world's view, drawn after the view paints.
+void ShowItemsInView(TWorldWindowDocument& document);
+
+// The items go with the document file as a section after the world, which readers of the world
+// pass over: the section's bytes, their count (4 bytes, low byte first) and "YBIT". Saving
+// raises the file error when the section cannot be written; reading ignores a missing or
+// malformed section (the world opens without items).
+void WriteItemsAfterDocument(COleItemList& items, const std::string& path);
+void ReadItemsAfterDocument(COleItemList& items, const std::string& path);
 
 // Items are started from worlds of this program: new, from a world file, or from stored bytes.
 void RegisterWorldServer();

@@ -7,14 +7,22 @@
 #include <filesystem>
 
 #include "app/TApp.h"
+#include "app/frames/ChildFrame.h"
 #include "app/frames/DocumentWindows.h"
 #include "app/services/EmbeddedWorlds.h"
 #include "platform/mfc/CFrameWnd.h"
 #include "platform/win32/Clock.h"
+#include "platform/win32/Dc.h"
+#include "platform/win32/DcDraw.h"
+#include "platform/win32/GdiObjects.h"
+#include "platform/win32/Input.h"
+#include "platform/win32/WindowDc.h"
+#include "platform/win32/WindowPaint.h"
 #include "platform/win32/Window.h"
 #include "ui/views/OwlSubview.h"
 #include "views/world/MainWorldView.h"
 #include "../ProgramDocuments.h"
+#include "../../platform/win32/DialogTestSupport.h"
 
 namespace {
 
@@ -148,6 +156,75 @@ TEST_F(ServerItemTest, TheContentIsAnInchSquareAndTheEmbeddedItemFilesTheWholeDo
   CArchive linked(CArchive::store);
   item.Serialize(linked);
   EXPECT_TRUE(linked.Bytes().empty());
+  app.ExitInstance();
+}
+
+}  // namespace
+
+namespace {
+
+HWND MainViewOf(TWorldWindowDocument& document) {
+  return document.WorldWindow()->MainView()->GetWindowHandle();
+}
+
+TEST_F(ServerItemTest, InsertObjectEmbedsANewWorldThatComesBackFromItsStoredPicture) {
+  TApp app(stream_);
+  ASSERT_TRUE(app.InitInstance(CCommandLineInfo()));
+  app.NewDocument();
+  TWorldWindowDocument* container = FrontDocument();
+  ASSERT_NE(container, nullptr);
+  const size_t open = app.Documents()->OpenCount();
+  bool dialogShown = false;
+  ScriptUser({[&] {
+    dialogShown = GetActiveWindow() != nullptr && GetWindowTextString(GetActiveWindow()) ==
+                                                      "Insert Object";
+    InjectKeyStroke(VK_RETURN);
+  }});
+  SendMessage(container->GetWindowFrame()->m_hWnd, WM_COMMAND, CChildFrame::kInsertObjectCommand, 0);
+  EXPECT_TRUE(dialogShown);
+  ASSERT_EQ(container->Items().Items().size(), 1u);
+  auto* item = dynamic_cast<CYBCntrItem*>(container->Items().FirstItem());
+  ASSERT_NE(item, nullptr);
+  EXPECT_EQ(item->GetItemState(), COleClientItem::openState);  // shown in a window of its own
+  EXPECT_EQ(app.Documents()->OpenCount(), open + 1);
+  item->Close();
+  EXPECT_EQ(item->GetItemState(), COleClientItem::loadedState);
+  EXPECT_EQ(app.Documents()->OpenCount(), open);
+  EXPECT_RECT(item->m_rect, 10, -10, 110, -110);
+  ASSERT_FALSE(item->Presentation().empty());
+
+  const auto path = std::filesystem::temp_directory_path() / "yb-container-world.yb";
+  ASSERT_TRUE(container->DoSave(path.string().c_str()));
+  container->Close();
+  ASSERT_TRUE(app.OpenDocumentFile(path.string()));
+  TWorldWindowDocument* reopened = FrontDocument();
+  ASSERT_NE(reopened, nullptr);
+  ASSERT_NE(reopened, container);
+  ASSERT_EQ(reopened->Items().Items().size(), 1u);
+  const HWND view = MainViewOf(*reopened);
+  InvalidateRect(view, nullptr, FALSE);
+  UpdateWindow(view);
+
+  // The view shows the stored picture over (10, 10)-(110, 110), as it plays on its own.
+  const HDC expected = CreateCompatibleDC(nullptr);
+  const HBITMAP bitmap = CreateCompatibleBitmap(nullptr, 100, 100);
+  SelectObject(expected, bitmap);
+  const RECT all{0, 0, 100, 100};
+  FillRect(expected, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  ASSERT_TRUE(reopened->Items().FirstItem()->Draw(expected, all));
+  const HDC shown = GetDC(view);
+  int compared = 0;
+  for (int32_t y = 0; y < 100; y += 7) {
+    for (int32_t x = 0; x < 100; x += 7) {
+      EXPECT_EQ(GetPixel(shown, 10 + x, 10 + y), GetPixel(expected, x, y)) << x << "," << y;
+      ++compared;
+    }
+  }
+  EXPECT_EQ(compared, 15 * 15);
+  ReleaseDC(view, shown);
+  DeleteDC(expected);
+  DeleteObject(bitmap);
+  std::filesystem::remove(path);
   app.ExitInstance();
 }
 
