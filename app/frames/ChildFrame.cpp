@@ -80,6 +80,9 @@ void CChildFrame::RecordZoomState() {
 }
 
 BOOL CChildFrame::OnCmdMsg(UINT id, int32_t code, void* extra) {
+  const bool ours = id == kInsertObjectCommand || id == kCancelEditCommand;
+  // Asked only whether there is a handler: there is, and nothing is done.
+  if (code == CN_COMMAND && ours && extra != nullptr) return TRUE;
   if (code == CN_COMMAND && id == kInsertObjectCommand) {
     OnInsertObject();
     return TRUE;

@@ -228,4 +228,22 @@ TEST_F(ServerItemTest, InsertObjectEmbedsANewWorldThatComesBackFromItsStoredPict
   app.ExitInstance();
 }
 
+TEST_F(ServerItemTest, TheFrameEndsInPlaceEditingByCommandAndByDoubleClick) {
+  TApp app(stream_);
+  ASSERT_TRUE(app.InitInstance(CCommandLineInfo()));
+  app.NewDocument();
+  TWorldWindowDocument* container = FrontDocument();
+  ASSERT_NE(container, nullptr);
+  auto* view = dynamic_cast<CView*>(TOwlSubview::CurrentWindow()->GetMFCWindow());
+  CYBCntrItem* item = ItemWithExtent(container->Items(), {2540, 2540});
+  const HWND frame = container->GetWindowFrame()->m_hWnd;
+  ASSERT_TRUE(item->ActivateInPlace(view));
+  SendMessage(frame, WM_COMMAND, CChildFrame::kCancelEditCommand, 0);
+  EXPECT_EQ(item->GetItemState(), COleClientItem::loadedState);
+  ASSERT_TRUE(item->ActivateInPlace(view));
+  SendMessage(frame, WM_LBUTTONDBLCLK, 0, 0);
+  EXPECT_FALSE(item->IsInPlaceActive());
+  app.ExitInstance();
+}
+
 }  // namespace
