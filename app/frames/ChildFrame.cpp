@@ -5,6 +5,7 @@
 #include "app/services/EmbeddedWorlds.h"
 #include "core/Failure.h"
 #include "platform/mfc/COleInsertDialog.h"
+#include "platform/mfc/CWaitCursor.h"
 #include "platform/win32/MessageBox.h"
 #include "platform/win32/Window.h"
 #include "platform/win32/Message.h"
@@ -111,6 +112,7 @@ void CChildFrame::OnInsertObject() {
   if (document == nullptr) return;
   COleInsertDialog dialog(IOF_SELECTCREATENEW, this);
   if (dialog.DoModal() != IDOK) return;
+  const CWaitCursor waiting;
   auto* item = new CYBCntrItem(&document->Items());
   if (!dialog.CreateItem(item)) {
     document->Items().RemoveItem(item);

@@ -76,6 +76,8 @@ bool TWorldWindowDocument::MayClose() {
 }
 
 void TWorldWindowDocument::Close() {
+  // The embedded worlds' windows go with the document.
+  items_.CloseAll();
   TWindowDocument::Close();
   if (CDocTemplate* const docTemplate = GetDocTemplate()) docTemplate->RemoveDocument(this);
 }

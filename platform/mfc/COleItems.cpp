@@ -237,7 +237,9 @@ void COleClientItem::OnActivate() {}
 // ---------------------------------------------------------------------------------------------
 // COleItemList
 
-COleItemList::~COleItemList() {
+COleItemList::~COleItemList() { CloseAll(); }
+
+void COleItemList::CloseAll() {
   for (auto& item : items_)
     item->Close(OLECLOSE_NOSAVE);
 }

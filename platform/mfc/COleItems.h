@@ -200,6 +200,8 @@ class COleItemList {
   void RemoveItem(COleClientItem* item);
   const std::vector<std::unique_ptr<COleClientItem>>& Items() const { return items_; }
   COleClientItem* FirstItem() const { return items_.empty() ? nullptr : items_.front().get(); }
+  // Stops every item's server without saving (the document is going).
+  void CloseAll();
   // The item active in place in the view, or null.
   COleClientItem* GetInPlaceActiveItem(const CView* view) const;
 
