@@ -4,17 +4,21 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <string>
 #include <filesystem>
 
 #include "app/TApp.h"
 #include "app/frames/ChildFrame.h"
 #include "app/frames/DocumentWindows.h"
 #include "app/services/EmbeddedWorlds.h"
+#include "platform/mfc/COleInsertDialog.h"
 #include "platform/mfc/CFrameWnd.h"
 #include "platform/win32/Clock.h"
 #include "platform/win32/Dc.h"
 #include "platform/win32/DcDraw.h"
 #include "platform/win32/GdiObjects.h"
+#include "platform/win32/Dialog.h"
 #include "platform/win32/Input.h"
 #include "platform/win32/WindowDc.h"
 #include "platform/win32/WindowPaint.h"
@@ -243,6 +247,55 @@ TEST_F(ServerItemTest, TheFrameEndsInPlaceEditingByCommandAndByDoubleClick) {
   ASSERT_TRUE(item->ActivateInPlace(view));
   SendMessage(frame, WM_LBUTTONDBLCLK, 0, 0);
   EXPECT_FALSE(item->IsInPlaceActive());
+  app.ExitInstance();
+}
+
+std::string Sample(const char* name) {
+  const char* source = std::getenv("YB_SOURCE_DIR");
+  return std::string(source != nullptr ? source : "../..") + "/samples/" + name;
+}
+
+TEST_F(ServerItemTest, AWorldFileIsEmbeddedAsACopyAndADamagedItemSectionIsPassedOver) {
+  TApp app(stream_);
+  ASSERT_TRUE(app.InitInstance(CCommandLineInfo()));
+  app.NewDocument();
+  TWorldWindowDocument* container = FrontDocument();
+  ASSERT_NE(container, nullptr);
+  const std::string sample = Sample("pendulum.yb");
+  const auto sampleBytes = program_documents::ReadBytes(sample);
+  ScriptUser({[&] {
+    const HWND dialog = GetActiveWindow();
+    CheckRadioButton(dialog, COleInsertDialog::kNewButton, COleInsertDialog::kFileButton,
+                     COleInsertDialog::kFileButton);
+    SetDlgItemText(dialog, COleInsertDialog::kPathField, sample.c_str());
+    InjectKeyStroke(VK_RETURN);
+  }});
+  SendMessage(container->GetWindowFrame()->m_hWnd, WM_COMMAND, CChildFrame::kInsertObjectCommand, 0);
+  ASSERT_EQ(container->Items().Items().size(), 1u);
+  COleClientItem* item = container->Items().FirstItem();
+  // From a file the item is not shown: its server runs hidden until a verb shows it.
+  EXPECT_EQ(item->GetItemState(), COleClientItem::loadedState);
+  EXPECT_GT(item->NativeData().size(), sampleBytes.size() / 2);
+  EXPECT_EQ(program_documents::ReadBytes(sample), sampleBytes);
+
+  const auto path = std::filesystem::temp_directory_path() / "yb-damaged-items.yb";
+  ASSERT_TRUE(container->DoSave(path.string().c_str()));
+  container->Close();
+  // The item section's length now claims more than the file holds.
+  std::vector<uint8_t> bytes = program_documents::ReadBytes(path);
+  bytes[bytes.size() - 5] = 0x7F;
+  {
+    std::FILE* out = std::fopen(path.string().c_str(), "wb");
+    ASSERT_NE(out, nullptr);
+    std::fwrite(bytes.data(), 1, bytes.size(), out);
+    std::fclose(out);
+  }
+  ASSERT_TRUE(app.OpenDocumentFile(path.string()));
+  TWorldWindowDocument* reopened = FrontDocument();
+  ASSERT_NE(reopened, nullptr);
+  EXPECT_TRUE(reopened->Items().Items().empty());
+  EXPECT_GT(reopened->Document().World().Objects().size(), 0u);
+  std::filesystem::remove(path);
   app.ExitInstance();
 }
 
