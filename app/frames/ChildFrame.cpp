@@ -1,7 +1,12 @@
 #include "app/frames/ChildFrame.h"
 
 #include "app/TApp.h"
+#include "app/frames/DocumentWindows.h"
+#include "app/services/EmbeddedWorlds.h"
 #include "core/Failure.h"
+#include "platform/mfc/COleInsertDialog.h"
+#include "platform/mfc/CWaitCursor.h"
+#include "platform/win32/MessageBox.h"
 #include "platform/win32/Window.h"
 #include "platform/win32/Message.h"
 #include "ui/views/OwlSubview.h"
@@ -40,6 +45,9 @@ BOOL CChildFrame::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* 
     case WM_MENUSELECT:
       ForwardMenuSelect(wParam, lParam);
       break;
+    case WM_LBUTTONDBLCLK:
+      OnLButtonDblClk();
+      break;
     case WM_GETMINMAXINFO:
       LimitMinimumSize(reinterpret_cast<MINMAXINFO*>(lParam));
       break;
@@ -70,4 +78,63 @@ void CChildFrame::RecordZoomState() {
   auto* application = dynamic_cast<TApp*>(CWinApp::Current());
   if (application == nullptr || !IsWindow(m_hWnd)) return;
   application->SetDocZoomState(IsZoomed(m_hWnd) ? 1 : 0);
+}
+
+BOOL CChildFrame::OnCmdMsg(UINT id, int32_t code, void* extra) {
+  const bool ours = id == kInsertObjectCommand || id == kCancelEditCommand;
+  // Asked only whether there is a handler: there is, and nothing is done.
+  if (code == CN_COMMAND && ours && extra != nullptr) return TRUE;
+  if (code == CN_COMMAND && id == kInsertObjectCommand) {
+    OnInsertObject();
+    return TRUE;
+  }
+  if (code == CN_COMMAND && id == kCancelEditCommand) {
+    OnCancelEditCntr();
+    return TRUE;
+  }
+  return CMDIChildWnd::OnCmdMsg(id, code, extra);
+}
+
+CView* CChildFrame::WindowObjectView() const {
+  return windowObject_ ? dynamic_cast<CView*>(windowObject_->GetMFCWindow()) : nullptr;
+}
+
+namespace {
+
+TWorldWindowDocument* WorldDocumentOf(TOwlSubview* windowObject) {
+  return windowObject ? dynamic_cast<TWorldWindowDocument*>(windowObject->GetDocument()) : nullptr;
+}
+
+}  // namespace
+
+void CChildFrame::OnInsertObject() {
+  TWorldWindowDocument* const document = WorldDocumentOf(windowObject_);
+  if (document == nullptr) return;
+  COleInsertDialog dialog(IOF_SELECTCREATENEW, this);
+  if (dialog.DoModal() != IDOK) return;
+  const CWaitCursor waiting;
+  auto* item = new CYBCntrItem(&document->Items());
+  if (!dialog.CreateItem(item)) {
+    document->Items().RemoveItem(item);
+    return;
+  }
+  if (dialog.GetSelectionType() == COleInsertDialog::createNewItem)
+    item->DoVerb(OLEIVERB_SHOW, WindowObjectView());
+  document->Items().SetModifiedFlag();
+  document->Items().UpdateAllViews(nullptr, 0, nullptr);
+}
+
+void CChildFrame::OnCancelEditCntr() {
+  TWorldWindowDocument* const document = WorldDocumentOf(windowObject_);
+  if (document == nullptr) return;
+  if (COleClientItem* const active = document->Items().GetInPlaceActiveItem(WindowObjectView()))
+    active->Close();
+}
+
+void CChildFrame::OnLButtonDblClk() {
+  TWorldWindowDocument* const document = WorldDocumentOf(windowObject_);
+  if (document == nullptr || windowObject_ == nullptr) return;
+  CView* const view = WindowObjectView();
+  if (COleClientItem* const active = document->Items().GetInPlaceActiveItem(view))
+    active->DoVerb(OLEIVERB_HIDE, view);
 }

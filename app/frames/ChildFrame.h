@@ -16,6 +16,14 @@ class CChildFrame : public CMDIChildWnd, public TWindowObjectHolder, public TWin
  public:
   BOOL OnCreateClient(CREATESTRUCT* create, CCreateContext* context) override;
   BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+  BOOL OnCmdMsg(UINT id, int32_t code, void* extra) override;
+
+  static constexpr UINT kInsertObjectCommand = 57856;
+  static constexpr UINT kCancelEditCommand = 32768;
+  // Insert Object: a new world (shown at once) or a world file embedded in the active document.
+  void OnInsertObject();
+  // Ends in-place editing in the active document, keeping what changed.
+  void OnCancelEditCntr();
 
   TOwlSubview* WindowObject() const override { return windowObject_; }
   void ForgetWindowObject() override { windowObject_ = nullptr; }
@@ -24,6 +32,8 @@ class CChildFrame : public CMDIChildWnd, public TWindowObjectHolder, public TWin
   void RecordZoomState();
   void ForwardMenuSelect(WPARAM wParam, LPARAM lParam);
   void LimitMinimumSize(MINMAXINFO* info) const;
+  void OnLButtonDblClk();
+  CView* WindowObjectView() const;
 
   TOwlSubview* windowObject_ = nullptr;
 };

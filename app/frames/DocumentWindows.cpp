@@ -11,6 +11,7 @@
 #include "app/frames/ChildFrame.h"
 #include "app/frames/MainFrame.h"
 #include "app/services/ClipboardView.h"
+#include "app/services/EmbeddedWorlds.h"
 #include "app/shell/StartupHooks.h"
 #include "platform/win32/Window.h"
 #include "ui/views/OwlSubview.h"
@@ -48,6 +49,7 @@ BOOL TWorldWindowDocument::DoSave(const char* path) {
   }
   try {
     document_->WriteDocument(target);
+    WriteItemsAfterDocument(items_, target);
   } catch (const QVException& failure) {
     const std::string detail = "The world was not saved as \"" + target + "\".";
     FailureDetailText() = Str255(detail.c_str());
@@ -74,6 +76,8 @@ bool TWorldWindowDocument::MayClose() {
 }
 
 void TWorldWindowDocument::Close() {
+  // The embedded worlds' windows go with the document.
+  items_.CloseAll();
   TWindowDocument::Close();
   if (CDocTemplate* const docTemplate = GetDocTemplate()) docTemplate->RemoveDocument(this);
 }
@@ -120,6 +124,8 @@ TOwlSubview* TDocumentWindows::Open(std::unique_ptr<TQVDoc> document, const std:
   TOwlSubview* window = worldWindow->FrameWindow();
   if (!window) ThrowFailure(kErrOutOfMemory, 0);
   windowDocument->SetWorldWindow(std::move(worldWindow));
+  if (!path.empty()) ReadItemsAfterDocument(windowDocument->Items(), path);
+  ShowItemsInView(*windowDocument);
   // The new frame comes up in front, its window object active.
   if (CFrameWnd* frame = windowDocument->GetWindowFrame()) frame->ShowWindow(SW_SHOW);
   window->SelectWindow();
@@ -170,6 +176,7 @@ void InstallWindowLayer(CMainFrame* mainFrame) {
     if (CFrameWnd* main = GetMainFrame()) main->RecalcLayout(notify);
   };
   SetWindowBuilderHooks(hooks);
+  RegisterWorldServer();
   RegisterGroupView();
   // Drawing buffers lost for lack of memory are told as the program tells failures.
   OffScreenGlobals().alertTime = OffScreenTicks();

@@ -9,6 +9,7 @@
 
 #include "model/world/QVDoc.h"
 #include "platform/mfc/CDocument.h"
+#include "platform/mfc/COleItems.h"
 #include "ui/views/WindowDocument.h"
 #include "views/world/WorldWindow.h"
 
@@ -26,6 +27,8 @@ class TWorldWindowDocument : public TWindowDocument {
   // The world's window, once opened.
   TWorldWindow* WorldWindow() const { return worldWindow_.get(); }
   void SetWorldWindow(std::unique_ptr<TWorldWindow> window) { worldWindow_ = std::move(window); }
+  // The items embedded in the document.
+  COleItemList& Items() { return items_; }
 
   // Saves where the document was read or last saved; an untitled document asks for a name
   // first. False when it was not saved (cancelled, or a failure that was shown).
@@ -43,6 +46,8 @@ class TWorldWindowDocument : public TWindowDocument {
   std::unique_ptr<TQVDoc> document_;
   std::string path_;
   std::unique_ptr<TWorldWindow> worldWindow_;
+  // Goes first: its items' servers close their own documents.
+  COleItemList items_{this};
 };
 
 // Document frames are CChildFrame windows showing a TOwlWindow. Opening and making documents

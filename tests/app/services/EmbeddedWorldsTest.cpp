@@ -1,0 +1,302 @@
+// Worlds embedded in worlds: the served world's extent and bytes, and how a container item
+// places itself from the extents its server reports.
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <filesystem>
+
+#include "app/TApp.h"
+#include "app/frames/ChildFrame.h"
+#include "app/frames/DocumentWindows.h"
+#include "app/services/EmbeddedWorlds.h"
+#include "platform/mfc/COleInsertDialog.h"
+#include "platform/mfc/CFrameWnd.h"
+#include "platform/win32/Clock.h"
+#include "platform/win32/Dc.h"
+#include "platform/win32/DcDraw.h"
+#include "platform/win32/GdiObjects.h"
+#include "platform/win32/Dialog.h"
+#include "platform/win32/Input.h"
+#include "platform/win32/WindowDc.h"
+#include "platform/win32/WindowPaint.h"
+#include "platform/win32/Window.h"
+#include "ui/views/OwlSubview.h"
+#include "views/world/MainWorldView.h"
+#include "../ProgramDocuments.h"
+#include "../../platform/win32/DialogTestSupport.h"
+
+namespace {
+
+bool SameRect(const RECT& a, const RECT& b) {
+  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+#define EXPECT_RECT(actual, l, t, r, b) EXPECT_PRED2(SameRect, actual, (RECT{l, t, r, b}))
+
+// An item whose server reported the extent.
+CYBCntrItem* ItemWithExtent(COleItemList& list, SIZE extent) {
+  auto* item = new CYBCntrItem(&list);
+  item->SetPresentation({}, extent);
+  return item;
+}
+
+TEST(ContainerItemTest, ANewItemSitsAtItsCornerSizedByItsExtent) {
+  COleItemList list(nullptr);
+  CYBCntrItem* item = ItemWithExtent(list, {2540, 5080});
+  EXPECT_RECT(item->m_rect, 10, -10, 10, -10);
+  RECT pixels{};
+  item->OnGetItemPosition(pixels);  // a place of no size takes the extent first
+  EXPECT_RECT(item->m_rect, 10, -10, 110, -210);
+  EXPECT_RECT(pixels, 10, 10, 110, 210);
+  EXPECT_FALSE(item->UpdateExtent());  // the same extent again changes nothing
+
+  item->SetPresentation({}, {5080, 1270});
+  EXPECT_TRUE(item->UpdateExtent());  // scaled from the old extent
+  EXPECT_RECT(item->m_rect, 10, -10, 210, -60);
+  EXPECT_EQ(item->m_sizeExtent.cx, 5080);
+}
+
+TEST(ContainerItemTest, AZeroOldExtentPlacesTheItemAsNew) {
+  COleItemList list(nullptr);
+  CYBCntrItem* item = ItemWithExtent(list, {1000, 2540});
+  item->m_rect = RECT{50, -50, 80, -90};
+  item->m_sizeExtent = SIZE{2540, 0};
+  EXPECT_TRUE(item->UpdateExtent());
+  EXPECT_RECT(item->m_rect, 50, -50, 89, -150);
+}
+
+TEST(ContainerItemTest, ActiveInPlaceANewExtentKeepsThePlace) {
+  COleItemList list(nullptr);
+  CYBCntrItem* item = ItemWithExtent(list, {2540, 2540});
+  item->UpdateExtent();
+  ASSERT_TRUE(item->ActivateInPlace(nullptr));
+  EXPECT_EQ(item->GetItemState(), COleClientItem::activeUIState);
+  item->SetPresentation({}, {5080, 5080});
+  EXPECT_TRUE(item->UpdateExtent());
+  EXPECT_RECT(item->m_rect, 10, -10, 110, -110);
+  EXPECT_EQ(item->m_sizeExtent.cx, 5080);
+}
+
+TEST(ContainerItemTest, ASecondActivationClosesTheFirstAndHideDeactivates) {
+  COleItemList list(nullptr);
+  CYBCntrItem* first = ItemWithExtent(list, {2540, 2540});
+  CYBCntrItem* second = ItemWithExtent(list, {2540, 2540});
+  ASSERT_TRUE(first->ActivateInPlace(nullptr));
+  ASSERT_TRUE(second->ActivateInPlace(nullptr));
+  EXPECT_EQ(first->GetItemState(), COleClientItem::loadedState);
+  EXPECT_EQ(list.GetInPlaceActiveItem(nullptr), second);
+  second->DoVerb(OLEIVERB_HIDE, nullptr);
+  EXPECT_EQ(list.GetInPlaceActiveItem(nullptr), nullptr);
+  // A document edited in place elsewhere activates none of its own items.
+  CWnd frame;
+  list.SetInPlaceFrame(&frame);
+  EXPECT_FALSE(first->ActivateInPlace(nullptr));
+}
+
+TEST(ContainerItemTest, FilingKeepsTheItemButNotItsPlace) {
+  COleItemList list(nullptr);
+  CYBCntrItem* item = ItemWithExtent(list, {2540, 2540});
+  item->m_rect = RECT{40, -40, 300, -300};
+  item->m_sizeExtent = SIZE{2540, 2540};
+  CArchive out(CArchive::store);
+  list.Serialize(out, [] { return new CYBCntrItem; });
+  COleItemList again(nullptr);
+  CArchive in(CArchive::load, out.TakeBytes());
+  again.Serialize(in, [] { return new CYBCntrItem; });
+  auto* read = dynamic_cast<CYBCntrItem*>(again.FirstItem());
+  ASSERT_NE(read, nullptr);
+  RECT pixels{};
+  read->OnGetItemPosition(pixels);
+  EXPECT_RECT(pixels, 10, 10, 110, 110);
+}
+
+class ServerItemTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    stream_ = std::tmpfile();
+    ResetWindowSystem();
+    UseVirtualClock(1000);
+  }
+  void TearDown() override {
+    ResetWindowSystem();
+    UseProcessClock();
+    std::fclose(stream_);
+  }
+  TWorldWindowDocument* FrontDocument() {
+    TOwlSubview* front = TOwlSubview::CurrentWindow();
+    return front ? dynamic_cast<TWorldWindowDocument*>(front->GetDocument()) : nullptr;
+  }
+  std::FILE* stream_ = nullptr;
+};
+
+TEST_F(ServerItemTest, TheContentIsAnInchSquareAndTheEmbeddedItemFilesTheWholeDocument) {
+  TApp app(stream_);
+  ASSERT_TRUE(app.InitInstance(CCommandLineInfo()));
+  app.NewDocument();
+  TWorldWindowDocument* document = FrontDocument();
+  ASSERT_NE(document, nullptr);
+  CYBSrvrItem item(document);
+  for (int32_t width : {300, 520}) {
+    MoveWindow(document->GetWindowFrame()->m_hWnd, 0, 0, width, width / 2 + 90, TRUE);
+    SIZE extent{0, 0};
+    ASSERT_TRUE(item.OnGetExtent(DVASPECT_CONTENT, extent));
+    EXPECT_EQ(extent.cx, 2540);
+    EXPECT_EQ(extent.cy, 2540);
+  }
+
+  CArchive embedded(CArchive::store);
+  item.Serialize(embedded);
+  const auto saved = std::filesystem::temp_directory_path() / "yb-served-world.yb";
+  document->Document().WriteDocument(saved.string());
+  EXPECT_EQ(program_documents::FirstDifference(embedded.Bytes(),
+                                               program_documents::ReadBytes(saved)), -1);
+  std::filesystem::remove(saved);
+
+  EXPECT_GT(embedded.Bytes().size(), 100u);
+  item.SetEmbedded(false);
+  CArchive linked(CArchive::store);
+  item.Serialize(linked);
+  EXPECT_TRUE(linked.Bytes().empty());
+  app.ExitInstance();
+}
+
+}  // namespace
+
+namespace {
+
+HWND MainViewOf(TWorldWindowDocument& document) {
+  return document.WorldWindow()->MainView()->GetWindowHandle();
+}
+
+TEST_F(ServerItemTest, InsertObjectEmbedsANewWorldThatComesBackFromItsStoredPicture) {
+  TApp app(stream_);
+  ASSERT_TRUE(app.InitInstance(CCommandLineInfo()));
+  app.NewDocument();
+  TWorldWindowDocument* container = FrontDocument();
+  ASSERT_NE(container, nullptr);
+  const size_t open = app.Documents()->OpenCount();
+  bool dialogShown = false;
+  ScriptUser({[&] {
+    dialogShown = GetActiveWindow() != nullptr && GetWindowTextString(GetActiveWindow()) ==
+                                                      "Insert Object";
+    InjectKeyStroke(VK_RETURN);
+  }});
+  SendMessage(container->GetWindowFrame()->m_hWnd, WM_COMMAND, CChildFrame::kInsertObjectCommand, 0);
+  EXPECT_TRUE(dialogShown);
+  ASSERT_EQ(container->Items().Items().size(), 1u);
+  auto* item = dynamic_cast<CYBCntrItem*>(container->Items().FirstItem());
+  ASSERT_NE(item, nullptr);
+  EXPECT_EQ(item->GetItemState(), COleClientItem::openState);  // shown in a window of its own
+  EXPECT_EQ(app.Documents()->OpenCount(), open + 1);
+  item->Close();
+  EXPECT_EQ(item->GetItemState(), COleClientItem::loadedState);
+  EXPECT_EQ(app.Documents()->OpenCount(), open);
+  EXPECT_RECT(item->m_rect, 10, -10, 110, -110);
+  ASSERT_FALSE(item->Presentation().empty());
+
+  const auto path = std::filesystem::temp_directory_path() / "yb-container-world.yb";
+  ASSERT_TRUE(container->DoSave(path.string().c_str()));
+  container->Close();
+  ASSERT_TRUE(app.OpenDocumentFile(path.string()));
+  TWorldWindowDocument* reopened = FrontDocument();
+  ASSERT_NE(reopened, nullptr);
+  ASSERT_NE(reopened, container);
+  ASSERT_EQ(reopened->Items().Items().size(), 1u);
+  const HWND view = MainViewOf(*reopened);
+  InvalidateRect(view, nullptr, FALSE);
+  UpdateWindow(view);
+
+  // The view shows the stored picture over (10, 10)-(110, 110), as it plays on its own.
+  const HDC expected = CreateCompatibleDC(nullptr);
+  const HBITMAP bitmap = CreateCompatibleBitmap(nullptr, 100, 100);
+  SelectObject(expected, bitmap);
+  const RECT all{0, 0, 100, 100};
+  FillRect(expected, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  ASSERT_TRUE(reopened->Items().FirstItem()->Draw(expected, all));
+  const HDC shown = GetDC(view);
+  int compared = 0;
+  for (int32_t y = 0; y < 100; y += 7) {
+    for (int32_t x = 0; x < 100; x += 7) {
+      EXPECT_EQ(GetPixel(shown, 10 + x, 10 + y), GetPixel(expected, x, y)) << x << "," << y;
+      ++compared;
+    }
+  }
+  EXPECT_EQ(compared, 15 * 15);
+  ReleaseDC(view, shown);
+  DeleteDC(expected);
+  DeleteObject(bitmap);
+  std::filesystem::remove(path);
+  app.ExitInstance();
+}
+
+TEST_F(ServerItemTest, TheFrameEndsInPlaceEditingByCommandAndByDoubleClick) {
+  TApp app(stream_);
+  ASSERT_TRUE(app.InitInstance(CCommandLineInfo()));
+  app.NewDocument();
+  TWorldWindowDocument* container = FrontDocument();
+  ASSERT_NE(container, nullptr);
+  auto* view = dynamic_cast<CView*>(TOwlSubview::CurrentWindow()->GetMFCWindow());
+  CYBCntrItem* item = ItemWithExtent(container->Items(), {2540, 2540});
+  const HWND frame = container->GetWindowFrame()->m_hWnd;
+  ASSERT_TRUE(item->ActivateInPlace(view));
+  SendMessage(frame, WM_COMMAND, CChildFrame::kCancelEditCommand, 0);
+  EXPECT_EQ(item->GetItemState(), COleClientItem::loadedState);
+  ASSERT_TRUE(item->ActivateInPlace(view));
+  SendMessage(frame, WM_LBUTTONDBLCLK, 0, 0);
+  EXPECT_FALSE(item->IsInPlaceActive());
+  app.ExitInstance();
+}
+
+std::string Sample(const char* name) {
+  const char* source = std::getenv("YB_SOURCE_DIR");
+  return std::string(source != nullptr ? source : "../..") + "/samples/" + name;
+}
+
+TEST_F(ServerItemTest, AWorldFileIsEmbeddedAsACopyAndADamagedItemSectionIsPassedOver) {
+  TApp app(stream_);
+  ASSERT_TRUE(app.InitInstance(CCommandLineInfo()));
+  app.NewDocument();
+  TWorldWindowDocument* container = FrontDocument();
+  ASSERT_NE(container, nullptr);
+  const std::string sample = Sample("pendulum.yb");
+  const auto sampleBytes = program_documents::ReadBytes(sample);
+  ScriptUser({[&] {
+    const HWND dialog = GetActiveWindow();
+    CheckRadioButton(dialog, COleInsertDialog::kNewButton, COleInsertDialog::kFileButton,
+                     COleInsertDialog::kFileButton);
+    SetDlgItemText(dialog, COleInsertDialog::kPathField, sample.c_str());
+    InjectKeyStroke(VK_RETURN);
+  }});
+  SendMessage(container->GetWindowFrame()->m_hWnd, WM_COMMAND, CChildFrame::kInsertObjectCommand, 0);
+  ASSERT_EQ(container->Items().Items().size(), 1u);
+  COleClientItem* item = container->Items().FirstItem();
+  // From a file the item is not shown: its server runs hidden until a verb shows it.
+  EXPECT_EQ(item->GetItemState(), COleClientItem::loadedState);
+  EXPECT_GT(item->NativeData().size(), sampleBytes.size() / 2);
+  EXPECT_EQ(program_documents::ReadBytes(sample), sampleBytes);
+
+  const auto path = std::filesystem::temp_directory_path() / "yb-damaged-items.yb";
+  ASSERT_TRUE(container->DoSave(path.string().c_str()));
+  container->Close();
+  // The item section's length now claims more than the file holds.
+  std::vector<uint8_t> bytes = program_documents::ReadBytes(path);
+  bytes[bytes.size() - 5] = 0x7F;
+  {
+    std::FILE* out = std::fopen(path.string().c_str(), "wb");
+    ASSERT_NE(out, nullptr);
+    std::fwrite(bytes.data(), 1, bytes.size(), out);
+    std::fclose(out);
+  }
+  ASSERT_TRUE(app.OpenDocumentFile(path.string()));
+  TWorldWindowDocument* reopened = FrontDocument();
+  ASSERT_NE(reopened, nullptr);
+  EXPECT_TRUE(reopened->Items().Items().empty());
+  EXPECT_GT(reopened->Document().World().Objects().size(), 0u);
+  std::filesystem::remove(path);
+  app.ExitInstance();
+}
+
+}  // namespace
