@@ -25,6 +25,9 @@ TWorldWindowDocument::TWorldWindowDocument(std::unique_ptr<TQVDoc> document,
                                            const std::string& path)
     : document_(std::move(document)), path_(path) {
   SetTitle(std::filesystem::path(path).filename().string().c_str());
+  // Every save of the world, from the menus or from a script, keeps its embedded items.
+  document_->SetTrailerWriter(
+      [this](const std::string& saving) { WriteItemsAfterDocument(items_, saving); });
 }
 
 // The world's window goes before the world it shows.
@@ -49,7 +52,6 @@ BOOL TWorldWindowDocument::DoSave(const char* path) {
   }
   try {
     document_->WriteDocument(target);
-    WriteItemsAfterDocument(items_, target);
   } catch (const QVException& failure) {
     const std::string detail = "The world was not saved as \"" + target + "\".";
     FailureDetailText() = Str255(detail.c_str());

@@ -165,6 +165,7 @@ void TQVDoc::WriteDocument(const std::string& path) {
       }
       world_->SetFileResults(1);
       FailIfError(file->Close());
+      if (trailerWriter_) trailerWriter_(saving);
     } catch (...) {
       std::error_code ignored;
       std::filesystem::remove(saving, ignored);

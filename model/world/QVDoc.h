@@ -4,6 +4,7 @@
 // save that fails part-way (a full disk) leaves the previous document as it was.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -59,6 +60,11 @@ class TQVDoc : public TObject, public TCommandDocument {
   // Writes the world and all its objects as a document at the path. The recorded frames go
   // with it while the program-wide save-with-results switch is set.
   void WriteDocument(const std::string& path);
+  // What else the document's file holds after the world (the embedded items): written into
+  // the file being saved before it takes the document's name, so that every save keeps it and a
+  // failure leaves the old file whole.
+  using TrailerWriter = std::function<void(const std::string& savingPath)>;
+  void SetTrailerWriter(TrailerWriter writer) { trailerWriter_ = std::move(writer); }
   // The file the document was last read from or written to; empty for a new document.
   const std::string& Path() const { return path_; }
   // A document read as the start of a new one is untitled: saving it asks for a name.
@@ -85,6 +91,7 @@ class TQVDoc : public TObject, public TCommandDocument {
   std::unique_ptr<TWorldDoc> world_;
   int32_t changes_ = 0;
   std::string path_;
+  TrailerWriter trailerWriter_;
   CCmdTarget* apiDocument_ = nullptr;
   int16_t importMode_ = 0;
 };

@@ -280,6 +280,11 @@ TEST_F(ServerItemTest, AWorldFileIsEmbeddedAsACopyAndADamagedItemSectionIsPassed
 
   const auto path = std::filesystem::temp_directory_path() / "yb-damaged-items.yb";
   ASSERT_TRUE(container->DoSave(path.string().c_str()));
+  // A script's save goes straight through the document and keeps the item as the menu's does.
+  const auto scripted = std::filesystem::temp_directory_path() / "yb-scripted-items.yb";
+  container->Document().WriteDocument(scripted.string());
+  EXPECT_EQ(program_documents::ReadBytes(scripted), program_documents::ReadBytes(path));
+  std::filesystem::remove(scripted);
   container->Close();
   // The item section's length now claims more than the file holds.
   std::vector<uint8_t> bytes = program_documents::ReadBytes(path);
