@@ -77,6 +77,7 @@ BOOL CMainFrame::CreateMainWindow() {
   RECT client;
   ::GetClientRect(m_hWnd, &client);
   smallScreen_ = client.bottom - client.top <= 520;
+  InitDdeServer();
   return TRUE;
 }
 
@@ -236,6 +237,7 @@ BOOL CMainFrame::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* r
       *result = 0;
       return TRUE;
     case WM_DESTROY:
+      EndDdeServer();
       ShareScriptShellRect(false);
       windowSettings_.Write();
       if (GetMenuFrame() == m_hWnd) {
