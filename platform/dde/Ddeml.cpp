@@ -164,8 +164,10 @@ WaitOutcome WaitForFrame(int fd, std::vector<uint8_t>& inbox, int32_t timeout, D
   }
 }
 
-// The socket file of a service: its lower-case name, characters outside a safe set as %XX.
-std::string SocketFileName(const std::string& service) {
+// The start of the socket files of a service: its lower-case name, characters outside a safe set
+// as %XX, and a dot. Every process that registers the service has a file of its own, the process
+// number following the dot, as several programs may offer one service.
+std::string SocketFilePrefix(const std::string& service) {
   static const char kHex[] = "0123456789ABCDEF";
   std::string name;
   for (const char c : Lower(service)) {
@@ -178,7 +180,11 @@ std::string SocketFileName(const std::string& service) {
       name += kHex[u & 15];
     }
   }
-  return name + ".sock";
+  return name + ".";
+}
+
+bool IsSocketFile(const std::string& name) {
+  return name.size() > 5 && name.compare(name.size() - 5, 5, ".sock") == 0;
 }
 
 bool MakeAddress(const std::string& path, sockaddr_un* address) {
@@ -599,7 +605,8 @@ HDDEDATA DdeNameService(uint32_t instance, HSZ service, HSZ, uint32_t command) {
     return 0;
   }
   const std::string directory = DdeSocketDirectory();
-  const std::string path = directory + "/" + SocketFileName(name);
+  const std::string path =
+      directory + "/" + SocketFilePrefix(name) + std::to_string(getpid()) + ".sock";
   const int fd = directory.empty() ? -1 : ListenAt(path);
   if (fd < 0) {
     SetError(instance, DMLERR_SYS_ERROR);
@@ -653,13 +660,13 @@ HCONV DdeConnect(uint32_t instance, HSZ service, HSZ topic, const void*) {
     SetError(instance, DMLERR_SYS_ERROR);
     return 0;
   }
+  // The files of the service asked for, or every file for an open service.
+  const std::string prefix = service != 0 ? SocketFilePrefix(DdeStringOf(service)) : std::string();
   std::vector<std::string> candidates;
-  if (service != 0) {
-    candidates.push_back(directory + "/" + SocketFileName(DdeStringOf(service)));
-  } else if (DIR* folder = opendir(directory.c_str())) {
+  if (DIR* folder = opendir(directory.c_str())) {
     while (const dirent* entry = readdir(folder)) {
       const std::string name = entry->d_name;
-      if (name.size() > 5 && name.compare(name.size() - 5, 5, ".sock") == 0)
+      if (IsSocketFile(name) && name.compare(0, prefix.size(), prefix) == 0)
         candidates.push_back(directory + "/" + name);
     }
     closedir(folder);
