@@ -429,6 +429,15 @@ std::vector<int> WatchedDescriptors(uint32_t instance) {
   return fds;
 }
 
+bool HasConversations(uint32_t instance) {
+  Library& lib = Lib();
+  std::lock_guard guard(lib.lock);
+  for (const auto& [handle, conversation] : lib.conversations) {
+    if (conversation.instance == instance) return true;
+  }
+  return false;
+}
+
 // The work of an instance that is ready: connections accepted, conversations read and served.
 void ServeInstance(uint32_t instance) {
   std::vector<pollfd> watched;
@@ -504,7 +513,8 @@ uint32_t DdeInitialize(uint32_t* instance, DdeCallback callback, uint32_t flags,
   // Only an instance with a callback is served from the message loop.
   if (!(flags & APPCMD_CLIENTONLY)) {
     const int32_t source = AddMessageSource(MessageSource{[id] { return WatchedDescriptors(id); },
-                                                          [id] { ServeInstance(id); }});
+                                                          [id] { ServeInstance(id); },
+                                                          [id] { return HasConversations(id); }});
     std::lock_guard guard(lib.lock);
     lib.instances[id].source = source;
   }

@@ -104,6 +104,13 @@ bool ServeSources(int32_t timeout) {
   return !readyIds.empty();
 }
 
+bool SourcesExpectWork() {
+  for (const auto& [id, source] : Queue().sources) {
+    if (source.expecting && source.expecting()) return true;
+  }
+  return false;
+}
+
 // Waits for the presenter's events and the sources together, in short turns.
 bool WaitForPresenterAndSources(WindowPresenter* presenter, int32_t timeout) {
   constexpr int32_t kTurn = 10;
@@ -141,7 +148,7 @@ bool WaitForWork() {
       presenter->PollEvents();
       if (QueueHasWork()) return true;
     }
-    if (!haveTimer) return haveSources && ServeSources(-1);
+    if (!haveTimer) return haveSources && SourcesExpectWork() && ServeSources(-1);
     const DWORD now = GetTickCount();
     if (!TickReached(now, due)) AdvanceVirtualClock(due - now);
     return true;

@@ -47,10 +47,13 @@ void SetIdleScript(IdleScript script);
 
 // Work that arrives from outside the queue, on another layer's descriptors (sockets): `watch`
 // lists the descriptors to wait for now, `ready` runs from the message loop (modal loops too)
-// when one of them can be read. The queue waits on them with the presenter and the timers.
+// when one of them can be read. The queue waits on them with the presenter and the timers. On the
+// virtual clock a loop with nothing else to do waits for a source only while it `expects` work
+// (a peer is connected); otherwise it ends as it would without the source.
 struct MessageSource {
   std::function<std::vector<int>()> watch;
   std::function<void()> ready;
+  std::function<bool()> expecting;
 };
 int32_t AddMessageSource(MessageSource source);
 void RemoveMessageSource(int32_t id);
