@@ -128,11 +128,13 @@ HDDEDATA CMainFrame::ExecuteDdeScript(HDDEDATA data) {
     DdeGetData(data, reinterpret_cast<uint8_t*>(copy.data()), size, 0);
     int32_t length = static_cast<int32_t>(size);
     if (!ExtractDdeScript(copy.c_str(), &length)) return DDE_FACK;
-    ScriptsMenu* scripts = ScriptsMenu::Current();
-    if (scripts == nullptr) return DDE_FACK;
-    // The buffer is emptied before the script runs: a script may itself be long.
+    // The buffer is emptied before the script runs, so that executes arriving while it runs
+    // (an alert of the script waits for the user) start a script of their own; a script that
+    // nothing can run is not kept either.
     const std::string script = dde_.buffer->Text();
     dde_.buffer->Clear();
+    ScriptsMenu* scripts = ScriptsMenu::Current();
+    if (scripts == nullptr) return DDE_FACK;
     ScriptResult result;
     scripts->RunScriptText(result, script.c_str(), length - 1);
     return result.code == 0 ? DDE_FACK : DDE_FNOTPROCESSED;
