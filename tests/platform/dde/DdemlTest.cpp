@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -66,6 +67,10 @@ class DdemlTest : public ::testing::Test {
         return DdeCreateDataHandle(server_, reinterpret_cast<const uint8_t*>(pairs), sizeof pairs, 0, 0, 0, 0);
       }
       case XTYP_EXECUTE:
+        // "slow" is answered only once its client has stopped waiting.
+        if (seen.data.rfind("slow", 0) == 0) {
+          for (int turn = 0; turn < 2000 && !gaveUp_; ++turn) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
         return seen.data.rfind("ok", 0) == 0 ? DDE_FACK : DDE_FNOTPROCESSED;
       case XTYP_DISCONNECT:
         PostQuitMessage(0);
@@ -90,6 +95,7 @@ class DdemlTest : public ::testing::Test {
   HSZ service_ = 0;
   HSZ topic_ = 0;
   std::vector<Seen> seen_;
+  std::atomic<bool> gaveUp_ = false;
 };
 
 TEST_F(DdemlTest, ExecutesAreAnsweredAndTheEndIsHeard) {
@@ -124,6 +130,28 @@ TEST_F(DdemlTest, ExecutesAreAnsweredAndTheEndIsHeard) {
                                           XTYP_EXECUTE, XTYP_EXECUTE, XTYP_DISCONNECT}));
   EXPECT_EQ(seen_[3].data, std::string("ok: one", 8));  // with its terminating zero
   EXPECT_EQ(seen_[2].first, "ZERodor");
+}
+
+TEST_F(DdemlTest, AnAnswerThatComesTooLateIsNotTakenForTheNextOne) {
+  std::vector<HDDEDATA> answers;
+  std::vector<uint32_t> errors;
+  Converse([&] {
+    uint32_t client = 0;
+    DdeInitialize(&client, {}, APPCMD_CLIENTONLY, 0);
+    const HCONV conversation = DdeConnect(client, 0, 0, nullptr);
+    for (const auto& [text, timeout] : {std::pair<const char*, uint32_t>{"slow", 20}, {"no", 10000}, {"ok", 10000}}) {
+      uint32_t result = 0;
+      answers.push_back(DdeClientTransaction(reinterpret_cast<const uint8_t*>(text),
+                                             static_cast<uint32_t>(std::strlen(text) + 1),
+                                             conversation, 0, CF_TEXT, XTYP_EXECUTE, timeout, &result));
+      errors.push_back(DdeGetLastError(client));
+      gaveUp_ = true;
+    }
+    DdeDisconnect(conversation);
+    DdeUninitialize(client);
+  });
+  EXPECT_EQ(answers, (std::vector<HDDEDATA>{0, 0, 1}));
+  EXPECT_EQ(errors, (std::vector<uint32_t>{DMLERR_EXECACKTIMEOUT, DMLERR_NOTPROCESSED, DMLERR_NO_ERROR}));
 }
 
 TEST_F(DdemlTest, AWildcardConnectTakesTheFirstPairTheServerLists) {
