@@ -48,7 +48,7 @@ function(yb_tests)
   target_link_libraries(${target} PRIVATE ${ARG_DEPENDS} GTest::gtest GTest::gmock GTest::gtest_main)
   gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST
     WORKING_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}
-    PROPERTIES ENVIRONMENT "YB_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+    PROPERTIES ENVIRONMENT "YB_SOURCE_DIR=${PROJECT_SOURCE_DIR};YB_DDE_DIR=${PROJECT_BINARY_DIR}/dde")
   set(YB_TARGET ${target} PARENT_SCOPE)
 endfunction()
 

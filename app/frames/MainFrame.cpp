@@ -72,6 +72,7 @@ BOOL CMainFrame::CreateMainWindow() {
   CDockState dockState;
   dockState.LoadState(kDockStateName);
   SetDockState(dockState);
+  InitDdeServer();
   return TRUE;
 }
 
@@ -383,6 +384,7 @@ BOOL CMainFrame::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* r
       *result = 0;
       return TRUE;
     case WM_DESTROY:
+      EndDdeServer();
       ShareScriptShellRect(false);
       windowSettings_.Write();
       if (GetMenuFrame() == m_hWnd) {

@@ -9,6 +9,7 @@
 
 #include "app/frames/AppBars.h"
 #include "app/frames/Settings.h"
+#include "app/services/DdeScriptService.h"
 #include "platform/mfc/CDockState.h"
 #include "platform/mfc/CFrameWnd.h"
 #include "platform/mfc/CToolBar.h"
@@ -95,6 +96,17 @@ class CMainFrame : public CMDIFrameWnd {
   // A document window for the MDI client: "Untitled", at (0, 0), the size of the screen.
   TOwlWindow* MakeDocumentWindow();
 
+  // The script service for other programs, started when the frame is created and ended when it
+  // is destroyed. A service that cannot start is reported and the frame goes on without it.
+  void InitDdeServer();
+  void EndDdeServer();
+  HDDEDATA DdeServerCallback(uint32_t type, uint32_t format, HCONV conversation, HSZ first,
+                             HSZ second, HDDEDATA data, uintptr_t data1, uintptr_t data2);
+  // Gathers an execute's text; true when a whole script stands in the buffer. `*size` becomes
+  // the buffer's length plus 1. A refused text is reported.
+  bool ExtractDdeScript(const char* text, int32_t* size);
+  const TDdeService& DdeService() const { return dde_; }
+
  private:
   // A close request: during a run it stops the run and the frame stays; otherwise the
   // placement is saved and the frame closes.
@@ -124,6 +136,11 @@ class CMainFrame : public CMDIFrameWnd {
   // The script shell's place is kept with the window settings: given to the shell when the
   // settings are read (when usable on this screen), taken back before they are written.
   void ShareScriptShellRect(bool toShell);
+  // An execute: a whole script runs through the Scripts menu. Acknowledged unless the script
+  // ran and failed, or the execute failed (the buffer is emptied then).
+  HDDEDATA ExecuteDdeScript(HDDEDATA data);
+  // The end of a conversation of the service, or of a client link of the program's own.
+  void EndDdeConversation(HCONV conversation);
 
   struct SavedPane {
     UINT id = 0;
@@ -150,4 +167,5 @@ class CMainFrame : public CMDIFrameWnd {
   bool menuOpen_ = false;
   bool smallScreen_ = false;
   TWindowSettings windowSettings_;
+  TDdeService dde_;
 };

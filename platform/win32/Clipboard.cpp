@@ -89,6 +89,7 @@ struct ClipboardState {
   bool changedSinceOpen = false;
   std::vector<std::pair<UINT, HGLOBAL>> formats;  // in the order they were set
   std::map<std::string, UINT> registered;
+  std::map<UINT, std::string> registeredNames;  // as first spelled
   UINT nextRegistered = kFirstRegisteredFormat;
   std::string lastDesktopText;  // what we last exchanged with the desktop, in UTF-8
   HWND viewer = nullptr;        // the head of the clipboard-viewer chain
@@ -277,7 +278,26 @@ UINT RegisterClipboardFormat(const char* name) {
   if (found != state.registered.end()) return found->second;
   const UINT id = state.nextRegistered++;
   state.registered[key] = id;
+  state.registeredNames[id] = name;
   return id;
+}
+
+int32_t GetClipboardFormatName(UINT format, char* name, int32_t size) {
+  const auto& names = Clip().registeredNames;
+  const auto found = names.find(format);
+  if (found == names.end() || name == nullptr || size <= 0) return 0;
+  const size_t length = std::min(found->second.size(), static_cast<size_t>(size - 1));
+  std::memcpy(name, found->second.data(), length);
+  name[length] = '\0';
+  return static_cast<int32_t>(length);
+}
+
+int32_t GetPriorityClipboardFormat(const UINT* formats, int32_t count) {
+  if (Clip().formats.empty()) return 0;
+  for (int32_t i = 0; formats != nullptr && i < count; ++i) {
+    if (IsClipboardFormatAvailable(formats[i])) return static_cast<int32_t>(formats[i]);
+  }
+  return -1;
 }
 
 HWND GetClipboardOwner() {

@@ -47,6 +47,12 @@ int32_t CountClipboardFormats();
 UINT EnumClipboardFormats(UINT format);
 // The same number for the same name (ASCII case ignored), from 0xC000 up; 0 for no name.
 UINT RegisterClipboardFormat(const char* name);
+// The name a registered format was registered with, copied into `name` (cut to `size` - 1 and
+// ended by 0); answers its length, 0 for a format without a registered name.
+int32_t GetClipboardFormatName(UINT format, char* name, int32_t size);
+// The first format of the list the clipboard holds; 0 when the clipboard is empty, -1 when it
+// holds none of them.
+int32_t GetPriorityClipboardFormat(const UINT* formats, int32_t count);
 HWND GetClipboardOwner();
 
 // The clipboard-viewer chain. A new viewer becomes the head and answers the old head, which it

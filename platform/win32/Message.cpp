@@ -1,7 +1,11 @@
 #include "platform/win32/Message.h"
 
+#include <poll.h>
+
+#include <algorithm>
 #include <chrono>
 #include <deque>
+#include <map>
 #include <thread>
 
 #include "platform/win32/Clock.h"
@@ -20,6 +24,8 @@ struct MessageQueue {
   int32_t quitCode = 0;
   MSG last;
   IdleScript idleScript;
+  std::map<int32_t, MessageSource> sources;
+  int32_t nextSource = 1;
 };
 
 MessageQueue& Queue() {
@@ -65,6 +71,63 @@ bool FindPaint(MSG* out, HWND filter, UINT first, UINT last) {
   return false;
 }
 
+// Waits at most `timeout` milliseconds (forever when negative) for a source's descriptor and runs
+// the sources that can be read; true when one ran.
+bool ServeSources(int32_t timeout) {
+  MessageQueue& queue = Queue();
+  if (queue.sources.empty()) return false;
+  std::vector<pollfd> watched;
+  std::vector<int32_t> owners;
+  for (const auto& [id, source] : queue.sources) {
+    for (const int descriptor : source.watch()) {
+      watched.push_back(pollfd{descriptor, POLLIN, 0});
+      owners.push_back(id);
+    }
+  }
+  if (watched.empty()) {
+    if (timeout > 0) std::this_thread::sleep_for(std::chrono::milliseconds(timeout));
+    return false;
+  }
+  if (poll(watched.data(), watched.size(), timeout) <= 0) return false;
+  std::vector<int32_t> readyIds;
+  for (size_t i = 0; i < watched.size(); ++i) {
+    if (watched[i].revents != 0 && std::find(readyIds.begin(), readyIds.end(), owners[i]) == readyIds.end())
+      readyIds.push_back(owners[i]);
+  }
+  for (const int32_t id : readyIds) {
+    // A source may go while another one's work runs.
+    const auto it = queue.sources.find(id);
+    if (it == queue.sources.end()) continue;
+    const std::function<void()> ready = it->second.ready;
+    ready();
+  }
+  return !readyIds.empty();
+}
+
+bool SourcesExpectWork() {
+  for (const auto& [id, source] : Queue().sources) {
+    if (source.expecting && source.expecting()) return true;
+  }
+  return false;
+}
+
+// Waits for the presenter's events and the sources together, in short turns.
+bool WaitForPresenterAndSources(WindowPresenter* presenter, int32_t timeout) {
+  constexpr int32_t kTurn = 10;
+  const auto start = std::chrono::steady_clock::now();
+  for (;;) {
+    int32_t turn = kTurn;
+    if (timeout >= 0) {
+      const auto spent = std::chrono::duration_cast<std::chrono::milliseconds>(
+                             std::chrono::steady_clock::now() - start).count();
+      if (spent >= timeout) return false;
+      turn = std::min<int32_t>(kTurn, timeout - static_cast<int32_t>(spent));
+    }
+    if (presenter->WaitForEvents(turn)) return true;
+    if (ServeSources(0)) return true;
+  }
+}
+
 bool QueueHasWork() {
   MSG probe;
   return PeekMessage(&probe, nullptr, 0, 0, PM_NOREMOVE);
@@ -74,6 +137,8 @@ bool QueueHasWork() {
 bool WaitForWork() {
   MessageQueue& queue = Queue();
   if (queue.idleScript && queue.idleScript() && QueueHasWork()) return true;
+  if (ServeSources(0)) return true;
+  const bool haveSources = !queue.sources.empty();
   WindowPresenter* presenter = GetWindowPresenter();
   DWORD due = 0;
   // On the virtual clock only timers that do work move the clock on.
@@ -83,7 +148,7 @@ bool WaitForWork() {
       presenter->PollEvents();
       if (QueueHasWork()) return true;
     }
-    if (!haveTimer) return false;
+    if (!haveTimer) return haveSources && SourcesExpectWork() && ServeSources(-1);
     const DWORD now = GetTickCount();
     if (!TickReached(now, due)) AdvanceVirtualClock(due - now);
     return true;
@@ -91,10 +156,12 @@ bool WaitForWork() {
   const DWORD now = GetTickCount();
   const int32_t timeout =
       haveTimer ? (TickReached(now, due) ? 0 : static_cast<int32_t>(due - now)) : -1;
+  if (presenter && haveSources) return WaitForPresenterAndSources(presenter, timeout) || haveTimer;
   if (presenter) {
     if (presenter->WaitForEvents(timeout)) return true;
     return haveTimer;
   }
+  if (haveSources) return ServeSources(timeout) || haveTimer;
   if (!haveTimer) return false;
   std::this_thread::sleep_for(std::chrono::milliseconds(timeout));
   return true;
@@ -166,6 +233,8 @@ BOOL PeekMessage(MSG* message, HWND window, UINT first, UINT last, UINT removeFl
 }
 
 BOOL GetMessage(MSG* message, HWND window, UINT first, UINT last) {
+  // Outside work is served even while the queue stays busy.
+  ServeSources(0);
   for (;;) {
     if (PeekMessage(message, window, first, last, PM_REMOVE))
       return message->message == WM_QUIT ? FALSE : TRUE;
@@ -209,6 +278,17 @@ DWORD GetMessageTime() {
 DWORD GetMessagePos() {
   const POINT& pt = Queue().last.pt;
   return static_cast<DWORD>(MAKELONG(pt.x, pt.y));
+}
+
+int32_t AddMessageSource(MessageSource source) {
+  MessageQueue& queue = Queue();
+  const int32_t id = queue.nextSource++;
+  queue.sources.emplace(id, std::move(source));
+  return id;
+}
+
+void RemoveMessageSource(int32_t id) {
+  Queue().sources.erase(id);
 }
 
 void SetIdleScript(IdleScript script) {

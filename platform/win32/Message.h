@@ -5,6 +5,7 @@
 // then input, then quit, then paint, then timers.
 
 #include <functional>
+#include <vector>
 
 #include "platform/win32/WindowMessages.h"
 #include "platform/win32/WindowTypes.h"
@@ -43,3 +44,16 @@ void QueueInputMessage(const MSG& message);
 // the user does next. It answers false when it has nothing more to do.
 using IdleScript = std::function<bool()>;
 void SetIdleScript(IdleScript script);
+
+// Work that arrives from outside the queue, on another layer's descriptors (sockets): `watch`
+// lists the descriptors to wait for now, `ready` runs from the message loop (modal loops too)
+// when one of them can be read. The queue waits on them with the presenter and the timers. On the
+// virtual clock a loop with nothing else to do waits for a source only while it `expects` work
+// (a peer is connected); otherwise it ends as it would without the source.
+struct MessageSource {
+  std::function<std::vector<int>()> watch;
+  std::function<void()> ready;
+  std::function<bool()> expecting;
+};
+int32_t AddMessageSource(MessageSource source);
+void RemoveMessageSource(int32_t id);

@@ -4,7 +4,16 @@
 // units end from the last to the first.
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <spawn.h>
 #include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <fstream>
+#include <iterator>
+#include <thread>
 
 #include <filesystem>
 #include <string>
@@ -18,6 +27,7 @@
 #include "platform/win32/Clock.h"
 #include "platform/win32/Input.h"
 #include "platform/win32/Menu.h"
+#include "platform/win32/MessageBox.h"
 #include "platform/win32/MenuLayout.h"
 #include "platform/win32/Message.h"
 #include "platform/win32/OpenFileDialog.h"
@@ -149,6 +159,71 @@ TEST_F(ProgramMainTest, OpensOpensByTheDialogUndoesByNameAndQuitsWithZero) {
   EXPECT_EQ(undoText, "Undo Delete\bCtrl+Z");
   EXPECT_EQ(ended, (std::vector<std::string>{"row 56", "row 30", "row 2"}));
   EXPECT_EQ(CWinApp::Current(), nullptr);
+}
+
+// Another program, built on the exchange layer alone, sends a script in three executes whose
+// script shows an alert, then a script that does not compile. The alert shows the script's text
+// and Return closes it; the three are acknowledged and the fourth is not processed.
+TEST_F(ProgramMainTest, AnotherProgramRunsAScriptWhoseAlertShowsAndIsAnswered) {
+  setenv("YB_DDE_DIR", (folder_ + "/dde").c_str(), 1);
+  const std::string output = folder_ + "/answers.txt";
+  std::vector<std::string> alerts;
+  pid_t sender = 0;
+  bool connected = false;
+  bool closing = false;
+  SetIdleScript([&] {
+    auto* app = dynamic_cast<TApp*>(CWinApp::Current());
+    if (app == nullptr || app->MainFrame() == nullptr || closing) return false;
+    CMainFrame* frame = app->MainFrame();
+    if (sender == 0) {
+      posix_spawn_file_actions_t files;
+      posix_spawn_file_actions_init(&files);
+      posix_spawn_file_actions_addopen(&files, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+      const char* arguments[] = {YB_DDE_EXECUTE, "--timeout", "60000", "$YBSTART$ Sub Main()",
+                                 "MsgBox \"Hello from afar\"", "End Sub $YBEND$", "Sub Main(",
+                                 nullptr};
+      EXPECT_EQ(posix_spawn(&sender, YB_DDE_EXECUTE, &files, nullptr,
+                            const_cast<char* const*>(arguments), environ), 0);
+      posix_spawn_file_actions_destroy(&files);
+      if (sender <= 0) {
+        // Without the sender there is nothing to wait for.
+        closing = true;
+        PostMessage(frame->m_hWnd, WM_CLOSE, 0, 0);
+        return true;
+      }
+    }
+    if (const HWND box = GetMessageBoxWindow()) {
+      alerts.push_back(GetWindowTextString(GetDlgItem(box, 0xFFFF)));
+      InjectKeyStroke(VK_RETURN);
+      return true;
+    }
+    const bool open = frame->DdeService().conversations && !frame->DdeService().conversations->empty();
+    connected = connected || open;
+    if (!connected || !open) {
+      // Not connected yet, or gone: the loop keeps turning (the clock here is virtual) until the
+      // sender has connected, or has ended.
+      int status = 0;
+      if (connected && waitpid(sender, &status, 0) == sender) {
+        sender = -status - 1;
+        closing = true;
+        PostMessage(frame->m_hWnd, WM_CLOSE, 0, 0);
+        return true;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      PostMessage(frame->m_hWnd, WM_NULL, 0, 0);
+      return true;
+    }
+    return false;
+  });
+  EXPECT_EQ(ProgramMain({}, TProgramWindows::kInMemory), 0);
+  unsetenv("YB_DDE_DIR");
+  ASSERT_TRUE(closing);
+  EXPECT_EQ(-sender - 1, 1 << 8);  // exit code 1: one execute was not processed
+  ASSERT_FALSE(alerts.empty());
+  EXPECT_EQ(alerts[0], "Hello from afar");
+  std::ifstream in(output);
+  const std::string answers((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(answers, "acknowledged\nacknowledged\nacknowledged\nnot processed\n");
 }
 
 TEST_F(ProgramMainTest, ACommandLineThatCannotBeFollowedEndsWithTwoBeforeAnyWindow) {
