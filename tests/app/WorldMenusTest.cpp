@@ -10,11 +10,15 @@
 
 #include "app/shell/MenuBar.h"
 #include "bodies/vectors/VectorThing.h"
+#include "bodies/Shapes.h"
 #include "constraints/Pin.h"
 #include "constraints/Springs.h"
 #include "core/MenuCommands.h"
+#include "inout/gadgets/Gadget.h"
+#include "inout/inputs/Input.h"
 #include "inout/meters/Output.h"
 #include "model/world/RunCommand.h"
+#include "model/world/WorldDisplay.h"
 #include "model/world/WorldDeleteCommand.h"
 #include "platform/win32/Menu.h"
 #include "tests/platform/win32/DialogTestSupport.h"
@@ -24,6 +28,7 @@
 #include "views/trackers/DuplicateCommands.h"
 #include "views/world/ClipboardCommands.h"
 #include "views/world/TemplateLink.h"
+#include "views/world/ObjectMenus.h"
 #include "views/world/WorldMenus.h"
 
 namespace {
@@ -482,3 +487,99 @@ TEST_F(WorldMenusTest, ATemplateGivesItsFirstObjectToTheCaller) {
 }
 
 }  // namespace
+
+// The bar's input and meter menus are those of the first selected object: their items make
+// the object's gadgets, they stay put while the selection does, and they are empty and greyed
+// with nothing selected.
+TEST_F(WorldMenusTest, TheBarShowsTheSelectedObjectsInputAndMeterMenus) {
+  const HMENU bar = GetMenu(main_->m_hWnd);
+  const auto barPopup = [&](int32_t position) { return GetSubMenu(bar, position + MenuBarShift()); };
+  const auto barGreyed = [&](int32_t position) {
+    const auto at = static_cast<UINT>(position + MenuBarShift());
+    return (GetMenuState(bar, at, MF_BYPOSITION) & MF_GRAYED) != 0;
+  };
+  const auto items = [](HMENU menu) {
+    std::vector<UINT> ids;
+    for (int32_t i = 0; menu != nullptr && i < GetMenuItemCount(menu); ++i)
+      ids.push_back(GetMenuItemID(menu, i));
+    return ids;
+  };
+  const auto resourceItems = [&](const Str255& name) {
+    const HMENU menu = LoadMenuResource(name.AsCString());
+    const std::vector<UINT> ids = items(GetSubMenu(menu, 0));
+    DestroyMenu(menu);
+    return ids;
+  };
+
+  world_->DeselectAll();
+  SetUpMenus();
+  for (const int32_t position : {kInputMenuPosition, kMeterMenuPosition}) {
+    EXPECT_EQ(GetMenuItemCount(barPopup(position)), 0);
+    EXPECT_TRUE(barGreyed(position));
+  }
+
+  auto* spring = static_cast<TLSpring*>(world_->FindObject(sample_worlds::kSpringId));
+  world_->Select(spring);
+  SetUpMenus();
+  const HMENU inputs = barPopup(kInputMenuPosition);
+  ASSERT_EQ(items(inputs), resourceItems(spring->GetInMenuName()));
+  EXPECT_EQ(items(barPopup(kMeterMenuPosition)), resourceItems(spring->GetOutMenuName()));
+  EXPECT_FALSE(barGreyed(kInputMenuPosition));
+  EXPECT_FALSE(Greyed(5321));
+  // A second set-up, as when the menu opens, keeps the menu that is shown.
+  SetUpMenus();
+  EXPECT_EQ(barPopup(kInputMenuPosition), inputs);
+
+  const size_t before = world_->Objects().size();
+  Command(5321);
+  ASSERT_EQ(world_->Objects().size(), before + 1);
+  EXPECT_NE(dynamic_cast<TInput*>(world_->Objects().back()), nullptr);
+
+  TLink* box = world_->FindObject(kBoxId);
+  world_->DeselectAll();
+  world_->Select(box);
+  SetUpMenus();
+  ASSERT_NE(dynamic_cast<TRectangle*>(box), nullptr);
+  EXPECT_EQ(items(barPopup(kInputMenuPosition)),
+            resourceItems(static_cast<TRectangle*>(box)->InMenuName()));
+  const std::vector<UINT> meters = items(barPopup(kMeterMenuPosition));
+  ASSERT_EQ(meters, resourceItems(TMass::OutMenuName()));
+  Command(static_cast<int16_t>(meters.front()));
+  EXPECT_NE(dynamic_cast<TOutput*>(world_->Objects().back()), nullptr);
+}
+
+// New input controls go as blocks down the window's left column, then into a column to the right
+// of the last one once the window's bottom is reached.
+TEST_F(WorldMenusTest, NewGadgetsGoToTheNextFreePlaceOfTheWindow) {
+  auto* spring = static_cast<TLSpring*>(world_->FindObject(sample_worlds::kSpringId));
+  const auto newSlider = [&]() -> MacRect {
+    world_->DeselectAll();
+    world_->Select(spring);
+    Command(5321);
+    auto* made = dynamic_cast<TGadget*>(world_->Objects().back());
+    EXPECT_NE(made, nullptr);
+    return made != nullptr ? made->GetFrame() : MacRect();
+  };
+  const MacRect first = newSlider();
+  // The block reaches from the window's corner to the template gadget's far edges.
+  const int16_t height = first.bottom;
+  const MacRect second = newSlider();
+  EXPECT_EQ(second.left, first.left);
+  EXPECT_EQ(second.top, first.top + height);
+  EXPECT_EQ(world_->PlacementRecord().bottom, 2 * height);
+
+  const MacRect extent = world_->GetDisplay()->ExtentInPort();
+  MacRect& record = world_->PlacementRecord();
+  record.bottom = static_cast<int16_t>(extent.bottom - extent.top - height);
+  const int16_t columnRight = record.right;
+  const MacRect third = newSlider();
+  EXPECT_EQ(third.top, first.top);
+  EXPECT_EQ(third.left, first.left + columnRight);
+
+  // A column that would pass the window's right edge starts again at the corner.
+  record.bottom = static_cast<int16_t>(extent.bottom - extent.top);
+  record.right = static_cast<int16_t>(extent.right - extent.left);
+  const MacRect fourth = newSlider();
+  EXPECT_EQ(fourth.top, first.top);
+  EXPECT_EQ(fourth.left, first.left);
+}

@@ -15,6 +15,7 @@
 #include "ui/periphery/ImportCommand.h"
 #include "views/trackers/DuplicateCommands.h"
 #include "views/world/MainWorldView.h"
+#include "views/world/ObjectMenus.h"
 #include "views/world/WorldTracking.h"
 #include "views/world/WorldWindow.h"
 
@@ -349,6 +350,7 @@ void TWorldMenus::DoSetupMenus() {
     MarkMixedStates(world.Selection());
     world.SetSelectionMarksStale(0);
   }
+  SetUpObjectMenus(world.Selection(), !player);
   EnableMenuCommand(kCmdReload, true);
   EnableCheckMenuCommand(kCmdAngleSnap, !player, world.GetAngleSnap() != 0);
   EnableMenuCommand(1014, !player);
