@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/shell/MenuBar.h"
+#include "bodies/vectors/VectorArrows.h"
 #include "bodies/vectors/VectorThing.h"
 #include "bodies/Shapes.h"
 #include "constraints/Pin.h"
@@ -28,6 +29,7 @@
 #include "views/trackers/DuplicateCommands.h"
 #include "views/world/ClipboardCommands.h"
 #include "views/world/TemplateLink.h"
+#include "views/world/WorldTracking.h"
 #include "views/world/ObjectMenus.h"
 #include "views/world/WorldMenus.h"
 
@@ -583,3 +585,70 @@ TEST_F(WorldMenusTest, NewGadgetsGoToTheNextFreePlaceOfTheWindow) {
   EXPECT_EQ(fourth.top, first.top);
   EXPECT_EQ(fourth.left, first.left);
 }
+
+namespace {
+
+// Velocity arrows dragged on the window: from the body's point the whole vector follows the mouse,
+// the x head changes only x, and undo brings the velocity back. The offset over the velocity
+// scale is the velocity, to a pixel (0.02 m at 50 pixels a metre).
+TEST_F(WorldMenusTest, DraggingAVelocityArrowSetsTheBodysStartingVelocity) {
+  auto* box = dynamic_cast<TVectorThing*>(world_->FindObject(kBoxId));
+  ASSERT_NE(box, nullptr);
+  world_->DeselectAll();
+  box->DoCommandValue(kCmdShowVelocity, 1);
+  // The velocity handle, as the world's preference keeps it alive.
+  box->SetVectorOption(0, 1);
+  view_->InvalidateForeground();
+  Pump();
+  TGlobalVectorHandler* handler = box->GetVectorHandler();
+  ASSERT_NE(handler, nullptr);
+  const double scale = handler->GetGroupStyle(kVectorGroupVelocity).scale;
+  ASSERT_GT(scale, 0.0);
+  MacPoint screen;
+  TVector at{0.0, 0.0};
+  box->GetVectorAnchor(screen, at);
+  const auto velocity = [&] {
+    TVector value{0.0, 0.0};
+    EXPECT_TRUE(box->GetVectorValue(0, value));
+    return value;
+  };
+  const TVector before = velocity();
+  constexpr double kPixel = 0.02;
+
+  // The dragged point snaps to the world's grid.
+  const double step = window_->TrackerContext()->TrackingSnappingDistance();
+  const auto snapped = [step](double value) {
+    return step > 0.0 ? std::round(value / step) * step : value;
+  };
+  const TVector target{at.x + 1.0, at.y + 1.2};
+  const TVector middle{(at.x + snapped(target.x)) / 2, (at.y + snapped(target.y)) / 2};
+  EXPECT_FALSE(InkNear(On(middle.x, middle.y)));
+  Drag({at, TVector(at.x + 0.5, at.y), target});
+  EXPECT_NEAR(velocity().x, (snapped(target.x) - at.x) / scale, kPixel / scale);
+  EXPECT_NEAR(velocity().y, (snapped(target.y) - at.y) / scale, kPixel / scale);
+  EXPECT_NE(box->IsVectorShown(0), 0);
+  // The arrow is drawn out to its head.
+  view_->InvalidateForeground();
+  Pump();
+  EXPECT_TRUE(InkNear(On(middle.x, middle.y)));
+
+  // The x head: wherever the mouse goes up or down, y stays.
+  TVectorComponentFlags parts = handler->GetComponentFlags();
+  parts.x = 1;
+  handler->SetComponentFlags(parts);
+  view_->InvalidateForeground();
+  Pump();
+  const TVector dragged = velocity();
+  const TVector xHead{at.x + dragged.x * scale, at.y};
+  const TVector xTarget{xHead.x + 1.6, at.y - 1.0};
+  Drag({xHead, TVector(xHead.x + 0.5, at.y - 0.5), xTarget});
+  EXPECT_NEAR(velocity().x, (snapped(xTarget.x) - at.x) / scale, kPixel / scale);
+  EXPECT_DOUBLE_EQ(velocity().y, dragged.y);
+
+  Command(101);
+  EXPECT_DOUBLE_EQ(velocity().x, dragged.x);
+  EXPECT_DOUBLE_EQ(velocity().y, dragged.y);
+  EXPECT_NE(velocity().x, before.x);
+}
+
+}  // namespace
