@@ -569,6 +569,12 @@ TEST_F(WorldMenusTest, NewGadgetsGoToTheNextFreePlaceOfTheWindow) {
   EXPECT_EQ(second.left, first.left);
   EXPECT_EQ(second.top, first.top + height);
   EXPECT_EQ(world_->PlacementRecord().bottom, 2 * height);
+  // Undone and redone, the gadget comes back where it was placed.
+  Command(101);
+  Command(101);
+  auto* redone = dynamic_cast<TGadget*>(world_->Objects().back());
+  ASSERT_NE(redone, nullptr);
+  EXPECT_EQ(redone->GetFrame().top, second.top);
 
   const MacRect extent = world_->GetDisplay()->ExtentInPort();
   MacRect& record = world_->PlacementRecord();
