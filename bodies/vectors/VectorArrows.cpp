@@ -2,11 +2,20 @@
 
 #include "bodies/vectors/VectorArrows.h"
 
+#include <cmath>
+
 #include "bodies/vectors/VectorThing.h"
 #include "core/port/Port.h"
 #include "core/port/PortShapes.h"
 #include "model/filing/ObjectWriter.h"
 #include "simulation/HistoryStore.h"
+
+namespace {
+
+// The largest double marks a formula without a value; such a component never draws.
+bool IsDefined(double value) { return std::isfinite(value) && value != TFormula::kNoValue; }
+
+}  // namespace
 
 void TGlobalVectorHandler::PreparePen(PenState& saved) {
   PortGetPenState(saved);
@@ -42,6 +51,55 @@ bool TVectorArrow::GetValue(TVector& value) {
 
 void TVectorArrow::Drag(const TVector& vector) {
   if (index_ == 0) owner_.SetInitialVelocity(vector);
+}
+
+int16_t TVectorArrow::Group() const {
+  if (index_ == 0) return kVectorGroupVelocity;
+  if (index_ == 1) return kVectorGroupAcceleration;
+  return kVectorGroupForce;
+}
+
+RGB16Color TVectorArrow::GetColour() { return handler_.GetGroupStyle(Group()).colour; }
+
+bool TVectorArrow::ComputeHead(const TVector& world, TVector& tip) {
+  tip = world;
+  TVector value{0.0, 0.0};
+  if (!GetValue(value) || !IsDefined(value.x) || !IsDefined(value.y)) return false;
+  const double scale = handler_.GetGroupStyle(Group()).scale;
+  tip = TVector{world.x + scale * value.x, world.y + scale * value.y};
+  return true;
+}
+
+void TVectorArrow::Draw(const MacPoint& screen, const TVector& world) {
+  TVector tip{0.0, 0.0};
+  if (!ComputeHead(world, tip)) return;
+  MacPoint head;
+  owner_.VectorPointToScreen(tip, head);
+  uint16_t combine = 0;
+  uint16_t startsAtPoint = 1;
+  handler_.GetKindPlacement(index_, combine, startsAtPoint);
+  SetPortForeColor(GetColour());
+  const bool fromPoint = startsAtPoint != 0;
+  handler_.DrawArrow(fromPoint ? screen : head, fromPoint ? head : screen,
+                     VectorLabelText(static_cast<int16_t>(index_ + 1)), owner_.MarksZeroVectors());
+}
+
+bool TVectorArrow::HitTest(const MacPoint& point, const MacPoint& screen, const TVector& world,
+                           int16_t& part) {
+  TVector tip{0.0, 0.0};
+  ComputeHead(world, tip);
+  MacPoint head;
+  owner_.VectorPointToScreen(tip, head);
+  return handler_.HitTestArrow(point, screen, head, part);
+}
+
+bool TVectorArrow692::ComputeHead(const TVector& world, TVector& tip) {
+  if (!TVectorArrow::ComputeHead(world, tip)) return false;
+  uint16_t combine = 0;
+  uint16_t startsAtPoint = 1;
+  handler_.GetKindPlacement(index_, combine, startsAtPoint);
+  if (startsAtPoint == 0) tip = TVector{2.0 * world.x - tip.x, 2.0 * world.y - tip.y};
+  return true;
 }
 
 bool TVectorArrow::IsDrawnOnlyWithResults() {

@@ -214,15 +214,20 @@ class TVectorArrow {
   virtual void Notify() {}
   // False only for the velocity arrow of a body, which is shown before any result exists.
   virtual bool IsDrawnOnlyWithResults();
-  // Drawing from the anchor (screen and world point); the vector display draws the arrow.
-  virtual void Draw(const MacPoint&, const TVector&) {}
-  virtual void DrawFeedback(const MacPoint&, const TVector&) {}
-  // Whether the point hits the arrow drawn from the anchor, and which part.
-  virtual bool HitTest(const MacPoint&, const MacPoint&, const TVector&, int16_t& part) {
-    part = 0;
-    return false;
-  }
-  virtual RGB16Color GetColour() { return RGB16Color{0, 0, 0}; }
+  // The tip of the arrow from the world point: the point plus the group's scale times the value;
+  // false, with the point itself, while the value is missing or undefined.
+  virtual bool ComputeHead(const TVector& world, TVector& tip);
+  // Drawing from the anchor (screen and world point) in the group's colour, with the kind's
+  // label; an arrow without a value draws nothing.
+  virtual void Draw(const MacPoint& screen, const TVector& world);
+  virtual void DrawFeedback(const MacPoint& screen, const TVector& world) { Draw(screen, world); }
+  // Whether the point hits a head of the arrow drawn from the anchor, and which part (3 x head,
+  // 4 y head, 2 whole head).
+  virtual bool HitTest(const MacPoint& point, const MacPoint& screen, const TVector& world,
+                       int16_t& part);
+  virtual RGB16Color GetColour();
+  // The group of the arrow's kind: velocity, acceleration or force.
+  int16_t Group() const;
 
  protected:
   int16_t index_;
@@ -239,6 +244,8 @@ class TVectorArrow692 : public TVectorArrow {
   void LoadValues(const std::function<double()>& next) override;
   int16_t WriteFormulas(TObjectWriter& writer) override;
   bool GetValue(TVector& value) override;
+  // An arrow that ends at the point shows the vector's direction: its value is turned around.
+  bool ComputeHead(const TVector& world, TVector& tip) override;
   const TFormula& Component(int i) const { return components_[i]; }
 
  private:

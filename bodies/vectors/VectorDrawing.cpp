@@ -1,6 +1,7 @@
 // Drawing and hit testing of the arrows of bodies and points. The arrows draw themselves; the
 // bases decide which are drawn, where they start and how the port is set up around them.
 
+#include "bodies/Body.h"
 #include "bodies/vectors/VectorThing.h"
 #include "core/port/Port.h"
 #include "core/port/PortText.h"
@@ -53,6 +54,10 @@ void TVectorThing::GetVectorAnchor(MacPoint& screen, TVector& world) {
   WorldToScreen(world, screen);
 }
 
+void TVectorThing::VectorPointToScreen(const TVector& world, MacPoint& screen) {
+  WorldToScreen(world, screen);
+}
+
 void TVectorThing::DrawVectors(const MacRect&, uint16_t drawMode) {
   if (vectorsSuppressed_ != 0 || arrowCount_ <= 0 || (drawMode & 3) != 0 || IsStateBit1Set() ||
       vectorHandler_ == nullptr)
@@ -99,6 +104,30 @@ void TVectorMassBase::DrawVectorMarker() {
   TVector world{0, 0};
   GetVectorAnchor(screen, world);
   vectorHandler_->DrawMarker(screen);
+}
+
+void TVectorMassBase::GetVectorAnchor(MacPoint& screen, TVector& world) {
+  auto* body = dynamic_cast<TMass*>(this);
+  if (body == nullptr) {
+    TVectorThing::GetVectorAnchor(screen, world);
+    return;
+  }
+  GetPosition(world);
+  screen = body->GetScreenPoint();
+}
+
+void TVectorMassBase::VectorPointToScreen(const TVector& world, MacPoint& screen) {
+  auto* body = dynamic_cast<TMass*>(this);
+  if (body == nullptr) {
+    TVectorThing::VectorPointToScreen(world, screen);
+    return;
+  }
+  // The body's screen placement is the view's after the body's own: without the latter, the
+  // view's alone.
+  Transform2D shownInverse;
+  Transform2D::InverseInto(body->GetShownTransform(), shownInverse);
+  Transform2D::ToScreenPoint(Transform2D::Compose(body->GetScreenTransform(), shownInverse), world,
+                             screen);
 }
 
 bool TVectorMassBase::GetVectorHandleRect(MacRect& rect) {

@@ -109,6 +109,8 @@ class TVectorThing : public TThing {
   void Draw(const MacRect& area, uint16_t flags) override;
   // Where the arrows start, on screen and in the world: the thing's position.
   virtual void GetVectorAnchor(MacPoint& screen, TVector& world);
+  // A world point on the screen, as the view last placed the thing.
+  virtual void VectorPointToScreen(const TVector& world, MacPoint& screen);
   virtual void DrawVectorMarker() {}
   virtual void DrawVectors(const MacRect& area, uint16_t drawMode);
   virtual void DrawVectorFeedback(int16_t index);
@@ -210,6 +212,9 @@ class TVectorMassBase : public TVectorThing {
   virtual void MoveVector(int16_t from, int16_t to, uint16_t shown);
 
   void DrawVectorMarker() override;
+  // A body's arrows start at its point on the screen as the view last placed the body.
+  void GetVectorAnchor(MacPoint& screen, TVector& world) override;
+  void VectorPointToScreen(const TVector& world, MacPoint& screen) override;
   bool HitTestVectors(const MacPoint& point, int16_t& part) override;
   // The square 3 pixels around the anchor.
   bool GetVectorHandleRect(MacRect& rect) override;

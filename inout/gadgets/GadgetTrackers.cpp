@@ -1,19 +1,23 @@
 // The commands that make meters and input controls for objects of the world.
 #include "inout/gadgets/GadgetTrackers.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "constraints/Pin.h"
 #include "core/Failure.h"
 #include "inout/gadgets/ActionButton.h"
+#include "inout/gadgets/Gadget.h"
 #include "inout/gadgets/GadgetFinishing.h"
 #include "inout/gadgets/InOutput.h"
 #include "inout/inputs/Input.h"
 #include "model/filing/ChangeRecorder.h"
 #include "model/filing/ObjectReader.h"
 #include "model/world/CreationCommands.h"
+#include "model/world/WorldDisplay.h"
 #include "model/world/WorldDoc.h"
 #include "views/world/TemplateCommand.h"
+#include "views/trackers/DuplicateCommands.h"
 
 void TGadgetTracker::InitGadgetTracker(int16_t command, int16_t templateNumber, TWorldDoc& world,
                                        TLink* first, TLink* second) {
@@ -43,6 +47,31 @@ void TGadgetTracker::AfterPrepare() {
 void TGadgetTracker::DoWork() {
   TCommandSub::DoWork();
   FinishMade();
+  PlaceMade();
+}
+
+void TGadgetTracker::PlaceMade() {
+  TWorldDisplay* display = world_ != nullptr ? world_->GetDisplay() : nullptr;
+  if (display == nullptr) return;
+  // The block is as large as its gadgets reach from the window's corner.
+  std::vector<TGadget*> gadgets;
+  int16_t height = 0;
+  int16_t width = 0;
+  for (TLink* object : made_) {
+    auto* gadget = dynamic_cast<TGadget*>(object);
+    if (gadget == nullptr) continue;
+    gadgets.push_back(gadget);
+    const MacRect frame = gadget->GetFrame();
+    height = std::max(height, frame.bottom);
+    width = std::max(width, frame.right);
+  }
+  if (gadgets.empty()) return;
+  const MacRect window = display->ExtentInPort();
+  const MacPoint corner =
+      PlaceGadgetBlock(world_->PlacementRecord(), height, width,
+                       static_cast<int16_t>(window.bottom - window.top),
+                       static_cast<int16_t>(window.right - window.left));
+  for (TGadget* gadget : gadgets) gadget->MoveBy(corner);
 }
 
 TLink& TGadgetTracker::FirstMade() const {

@@ -47,6 +47,10 @@ class TGadgetTracker : public TCommandSub {
   TLink& FirstMade() const;
 
  private:
+  // The finished gadgets go as one block to the next free place of the window, below the last
+  // block placed, else in a new column to its right, else at the window's top-left corner.
+  void PlaceMade();
+
   TWorldDoc* world_ = nullptr;
   TLink* first_ = nullptr;
   TLink* second_ = nullptr;

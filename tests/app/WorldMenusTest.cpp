@@ -9,13 +9,18 @@
 #include <vector>
 
 #include "app/shell/MenuBar.h"
+#include "bodies/vectors/VectorArrows.h"
 #include "bodies/vectors/VectorThing.h"
+#include "bodies/Shapes.h"
 #include "constraints/Pin.h"
 #include "constraints/Springs.h"
 #include "core/MenuCommands.h"
+#include "inout/gadgets/Gadget.h"
+#include "inout/inputs/Input.h"
 #include "inout/meters/Output.h"
 #include "inout/gadgets/ActionButton.h"
 #include "model/world/RunCommand.h"
+#include "model/world/WorldDisplay.h"
 #include "model/world/WorldDeleteCommand.h"
 #include "platform/win32/FontDialog.h"
 #include "platform/win32/Menu.h"
@@ -30,6 +35,8 @@
 #include "views/world/SelectionFont.h"
 #include "views/world/TemplateCommand.h"
 #include "views/world/TemplateLink.h"
+#include "views/world/WorldTracking.h"
+#include "views/world/ObjectMenus.h"
 #include "views/world/WorldMenus.h"
 
 namespace {
@@ -652,6 +659,173 @@ TEST_F(WorldMenusTest, NewButtonPlacesTheChosenActionsButtonUndoably) {
     if (auto* found = dynamic_cast<TOpenActionButton*>(button)) opener = found;
   ASSERT_NE(opener, nullptr);
   EXPECT_STREQ(opener->GetDocument().path.Chars(), "/tmp/other.yb");
+}
+
+// The bar's input and meter menus are those of the first selected object: their items make
+// the object's gadgets, they stay put while the selection does, and they are empty and greyed
+// with nothing selected.
+TEST_F(WorldMenusTest, TheBarShowsTheSelectedObjectsInputAndMeterMenus) {
+  const HMENU bar = GetMenu(main_->m_hWnd);
+  const auto barPopup = [&](int32_t position) { return GetSubMenu(bar, position + MenuBarShift()); };
+  const auto barGreyed = [&](int32_t position) {
+    const auto at = static_cast<UINT>(position + MenuBarShift());
+    return (GetMenuState(bar, at, MF_BYPOSITION) & MF_GRAYED) != 0;
+  };
+  const auto items = [](HMENU menu) {
+    std::vector<UINT> ids;
+    for (int32_t i = 0; menu != nullptr && i < GetMenuItemCount(menu); ++i)
+      ids.push_back(GetMenuItemID(menu, i));
+    return ids;
+  };
+  const auto resourceItems = [&](const Str255& name) {
+    const HMENU menu = LoadMenuResource(name.AsCString());
+    const std::vector<UINT> ids = items(GetSubMenu(menu, 0));
+    DestroyMenu(menu);
+    return ids;
+  };
+
+  world_->DeselectAll();
+  SetUpMenus();
+  for (const int32_t position : {kInputMenuPosition, kMeterMenuPosition}) {
+    EXPECT_EQ(GetMenuItemCount(barPopup(position)), 0);
+    EXPECT_TRUE(barGreyed(position));
+  }
+
+  auto* spring = static_cast<TLSpring*>(world_->FindObject(sample_worlds::kSpringId));
+  world_->Select(spring);
+  SetUpMenus();
+  const HMENU inputs = barPopup(kInputMenuPosition);
+  ASSERT_EQ(items(inputs), resourceItems(spring->GetInMenuName()));
+  EXPECT_EQ(items(barPopup(kMeterMenuPosition)), resourceItems(spring->GetOutMenuName()));
+  EXPECT_FALSE(barGreyed(kInputMenuPosition));
+  EXPECT_FALSE(Greyed(5321));
+  // A second set-up, as when the menu opens, keeps the menu that is shown.
+  SetUpMenus();
+  EXPECT_EQ(barPopup(kInputMenuPosition), inputs);
+
+  const size_t before = world_->Objects().size();
+  Command(5321);
+  ASSERT_EQ(world_->Objects().size(), before + 1);
+  EXPECT_NE(dynamic_cast<TInput*>(world_->Objects().back()), nullptr);
+
+  TLink* box = world_->FindObject(kBoxId);
+  world_->DeselectAll();
+  world_->Select(box);
+  SetUpMenus();
+  ASSERT_NE(dynamic_cast<TRectangle*>(box), nullptr);
+  EXPECT_EQ(items(barPopup(kInputMenuPosition)),
+            resourceItems(static_cast<TRectangle*>(box)->InMenuName()));
+  const std::vector<UINT> meters = items(barPopup(kMeterMenuPosition));
+  ASSERT_EQ(meters, resourceItems(TMass::OutMenuName()));
+  Command(static_cast<int16_t>(meters.front()));
+  EXPECT_NE(dynamic_cast<TOutput*>(world_->Objects().back()), nullptr);
+}
+
+// New input controls go as blocks down the window's left column, then into a column to the right
+// of the last one once the window's bottom is reached.
+TEST_F(WorldMenusTest, NewGadgetsGoToTheNextFreePlaceOfTheWindow) {
+  auto* spring = static_cast<TLSpring*>(world_->FindObject(sample_worlds::kSpringId));
+  const auto newSlider = [&]() -> MacRect {
+    world_->DeselectAll();
+    world_->Select(spring);
+    Command(5321);
+    auto* made = dynamic_cast<TGadget*>(world_->Objects().back());
+    EXPECT_NE(made, nullptr);
+    return made != nullptr ? made->GetFrame() : MacRect();
+  };
+  const MacRect first = newSlider();
+  // The block reaches from the window's corner to the template gadget's far edges.
+  const int16_t height = first.bottom;
+  const MacRect second = newSlider();
+  EXPECT_EQ(second.left, first.left);
+  EXPECT_EQ(second.top, first.top + height);
+  EXPECT_EQ(world_->PlacementRecord().bottom, 2 * height);
+  // Undone and redone, the gadget comes back where it was placed.
+  Command(101);
+  Command(101);
+  auto* redone = dynamic_cast<TGadget*>(world_->Objects().back());
+  ASSERT_NE(redone, nullptr);
+  EXPECT_EQ(redone->GetFrame().top, second.top);
+
+  const MacRect extent = world_->GetDisplay()->ExtentInPort();
+  MacRect& record = world_->PlacementRecord();
+  record.bottom = static_cast<int16_t>(extent.bottom - extent.top - height);
+  const int16_t columnRight = record.right;
+  const MacRect third = newSlider();
+  EXPECT_EQ(third.top, first.top);
+  EXPECT_EQ(third.left, first.left + columnRight);
+
+  // A column that would pass the window's right edge starts again at the corner.
+  record.bottom = static_cast<int16_t>(extent.bottom - extent.top);
+  record.right = static_cast<int16_t>(extent.right - extent.left);
+  const MacRect fourth = newSlider();
+  EXPECT_EQ(fourth.top, first.top);
+  EXPECT_EQ(fourth.left, first.left);
+}
+
+namespace {
+
+// Velocity arrows dragged on the window: from the body's point the whole vector follows the mouse,
+// the x head changes only x, and undo brings the velocity back. The offset over the velocity
+// scale is the velocity, to a pixel (0.02 m at 50 pixels a metre).
+TEST_F(WorldMenusTest, DraggingAVelocityArrowSetsTheBodysStartingVelocity) {
+  auto* box = dynamic_cast<TVectorThing*>(world_->FindObject(kBoxId));
+  ASSERT_NE(box, nullptr);
+  world_->DeselectAll();
+  box->DoCommandValue(kCmdShowVelocity, 1);
+  // The velocity handle, as the world's preference keeps it alive.
+  box->SetVectorOption(0, 1);
+  view_->InvalidateForeground();
+  Pump();
+  TGlobalVectorHandler* handler = box->GetVectorHandler();
+  ASSERT_NE(handler, nullptr);
+  const double scale = handler->GetGroupStyle(kVectorGroupVelocity).scale;
+  ASSERT_GT(scale, 0.0);
+  MacPoint screen;
+  TVector at{0.0, 0.0};
+  box->GetVectorAnchor(screen, at);
+  const auto velocity = [&] {
+    TVector value{0.0, 0.0};
+    EXPECT_TRUE(box->GetVectorValue(0, value));
+    return value;
+  };
+  const TVector before = velocity();
+  constexpr double kPixel = 0.02;
+
+  // The dragged point snaps to the world's grid.
+  const double step = window_->TrackerContext()->TrackingSnappingDistance();
+  const auto snapped = [step](double value) {
+    return step > 0.0 ? std::round(value / step) * step : value;
+  };
+  const TVector target{at.x + 1.0, at.y + 1.2};
+  const TVector middle{(at.x + snapped(target.x)) / 2, (at.y + snapped(target.y)) / 2};
+  EXPECT_FALSE(InkNear(On(middle.x, middle.y)));
+  Drag({at, TVector(at.x + 0.5, at.y), target});
+  EXPECT_NEAR(velocity().x, (snapped(target.x) - at.x) / scale, kPixel / scale);
+  EXPECT_NEAR(velocity().y, (snapped(target.y) - at.y) / scale, kPixel / scale);
+  EXPECT_NE(box->IsVectorShown(0), 0);
+  // The arrow is drawn out to its head.
+  view_->InvalidateForeground();
+  Pump();
+  EXPECT_TRUE(InkNear(On(middle.x, middle.y)));
+
+  // The x head: wherever the mouse goes up or down, y stays.
+  TVectorComponentFlags parts = handler->GetComponentFlags();
+  parts.x = 1;
+  handler->SetComponentFlags(parts);
+  view_->InvalidateForeground();
+  Pump();
+  const TVector dragged = velocity();
+  const TVector xHead{at.x + dragged.x * scale, at.y};
+  const TVector xTarget{xHead.x + 1.6, at.y - 1.0};
+  Drag({xHead, TVector(xHead.x + 0.5, at.y - 0.5), xTarget});
+  EXPECT_NEAR(velocity().x, (snapped(xTarget.x) - at.x) / scale, kPixel / scale);
+  EXPECT_DOUBLE_EQ(velocity().y, dragged.y);
+
+  Command(101);
+  EXPECT_DOUBLE_EQ(velocity().x, dragged.x);
+  EXPECT_DOUBLE_EQ(velocity().y, dragged.y);
+  EXPECT_NE(velocity().x, before.x);
 }
 
 }  // namespace

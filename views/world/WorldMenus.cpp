@@ -21,6 +21,7 @@
 #include "views/world/SelectionFont.h"
 #include "views/world/TemplateCommand.h"
 #include "views/world/WorldViewCompanions.h"
+#include "views/world/ObjectMenus.h"
 #include "views/world/WorldTracking.h"
 #include "views/world/WorldWindow.h"
 
@@ -393,6 +394,7 @@ void TWorldMenus::DoSetupMenus() {
     MarkMixedStates(world.Selection());
     world.SetSelectionMarksStale(0);
   }
+  SetUpObjectMenus(world.Selection(), !player);
   EnableMenuCommand(kCmdReload, true);
   EnableMenuCommand(kCmdActionTemplate, true);
   EnableCheckMenuCommand(kCmdAngleSnap, !player, world.GetAngleSnap() != 0);

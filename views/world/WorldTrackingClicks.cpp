@@ -8,6 +8,7 @@
 #include "bodies/Polygon.h"
 #include "bodies/Shapes.h"
 #include "bodies/lines/Line.h"
+#include "bodies/vectors/VectorThing.h"
 #include "bodies/points/Point.h"
 #include "constraints/CurvedSlot.h"
 #include "core/Failure.h"
@@ -26,6 +27,7 @@
 #include "views/trackers/RotateTracker.h"
 #include "views/trackers/SelectionTrackers.h"
 #include "views/trackers/ShapeTrackers.h"
+#include "views/trackers/VectorCommands.h"
 #include "views/world/MainWorldView.h"
 #include "views/world/WorldTracking.h"
 
@@ -165,6 +167,20 @@ TCommandCore* TWorldClickDispatch::HandleGesture(const MacPoint& point, const TE
   return nullptr;
 }
 
+TCommandCore* TWorldClickDispatch::VectorGesture(const MacPoint& point,
+                                                 const TEventRecord& event) {
+  view_.UpdateObjectTransforms();
+  const std::vector<TLink*> objects = world_.Objects();
+  for (auto it = objects.rbegin(); it != objects.rend(); ++it) {
+    auto* thing = dynamic_cast<TVectorThing*>(*it);
+    int16_t part = 0;
+    if (thing == nullptr || !thing->HitTestVectors(point, part)) continue;
+    std::unique_ptr<TCommandCore> drag = MakeVectorCommand(&trackerView_, &context_, thing, part);
+    if (drag) return HandOutMade(std::move(drag), event);
+  }
+  return nullptr;
+}
+
 TCommandCore* TWorldClickDispatch::LineEndGesture(TLink* object, const MacPoint& point,
                                                   const TEventRecord& event) {
   auto* line = dynamic_cast<TLine*>(object);
@@ -243,6 +259,7 @@ TCommandCore* TWorldClickDispatch::ClickDispatch(const MacPoint& point, TMouseEv
     const int16_t tool = world_.GetCurrentTool();
     TCommandCore* edit = tool == TWorldDoc::kPartTool ? VertexGesture(point, record)
                                                       : HandleGesture(point, record);
+    if (edit == nullptr) edit = VectorGesture(point, record);
     if (edit != nullptr) return edit;
   }
   if (hit == nullptr) {

@@ -71,6 +71,8 @@ class TWorldClickDispatch {
   // A press on a corner handle of a selected shape or polygon resizes it, one on an end handle
   // of a selected line drags that end; null elsewhere.
   TCommandCore* HandleGesture(const MacPoint& point, const TEventRecord& event);
+  // A press on the head of an object's velocity arrow drags the arrow.
+  TCommandCore* VectorGesture(const MacPoint& point, const TEventRecord& event);
   TCommandCore* LineEndGesture(TLink* object, const MacPoint& point, const TEventRecord& event);
   // A press on a polygon's vertex drags it, one on an edge inserts a vertex there that follows
   // the drag; null elsewhere.

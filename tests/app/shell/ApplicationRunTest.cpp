@@ -154,7 +154,7 @@ TEST_F(ApplicationRunTest, OpensFromTheCommandLineAndTheDialogUndoesByNameAndQui
       return true;
     }
     if (step == 7) {
-      Click(Centre(MenuBarItemRect(frame, 6)));  // Help
+      Click(Centre(MenuBarItemRect(frame, 8)));  // Help
       return true;
     }
     if (step == 8) {

@@ -148,7 +148,7 @@ TEST_F(MenuSetupTest, ChosenItemsTravelTheChainAsCommandNumbers) {
 
 TEST_F(MenuSetupTest, SetupDisablesAllButWhatHandlersEnableAndGreysEmptyPopups) {
   // An item in the exempt range stays as it is; one just outside it is disabled.
-  const HMENU help = GetSubMenu(Bar(), 6);
+  const HMENU help = GetSubMenu(Bar(), 8);
   AppendMenu(help, MF_STRING | MF_GRAYED, 5100, "Exempt");
   AppendMenu(help, MF_STRING, 5200, "Not exempt");
   const HMENU nested = CreatePopupMenu();
@@ -168,7 +168,7 @@ TEST_F(MenuSetupTest, SetupDisablesAllButWhatHandlersEnableAndGreysEmptyPopups) 
   EXPECT_FALSE(PopupGreyed(2));
   // A submenu whose items are all disabled greys the item that opens it, at every level.
   EXPECT_TRUE((GetMenuState(help, GetMenuItemCount(help) - 1, MF_BYPOSITION) & MF_GRAYED) != 0);
-  EXPECT_FALSE(PopupGreyed(5));
+  EXPECT_FALSE(PopupGreyed(7));
   EXPECT_TRUE(IsMenuCommandEnabled(1031));
   EXPECT_FALSE(IsMenuCommandEnabled(1032));
   EXPECT_TRUE(IsMenuCommandEnabled(2500));

@@ -1,0 +1,25 @@
+#pragma once
+// The selection's own menus on the menu bar: the input menu lists the properties an input
+// control can drive, the meter menu the quantities a meter can show, both of the first selected
+// object. Their items are the creation commands the world view answers.
+
+#include <vector>
+
+#include "core/PString.h"
+
+class TLink;
+
+// Bar positions and titles of the two menus in the normal menu bar.
+inline constexpr int32_t kInputMenuPosition = 5;
+inline constexpr int32_t kMeterMenuPosition = 6;
+inline constexpr const char* kInputMenuTitle = "&Input";
+inline constexpr const char* kMeterMenuTitle = "&Meter";
+
+// The names of the object's input and meter menu resources; empty when it has none.
+Str255 InputMenuNameOf(const TLink* object);
+Str255 MeterMenuNameOf(const TLink* object);
+
+// Shows the menus of the selection's first object on the bar (empty, and so greyed, without a
+// selection or while editing is off) and enables the input items. A bar without the two menus is
+// left alone; a menu already shown stays, so a menu being opened is never replaced.
+void SetUpObjectMenus(const std::vector<TLink*>& selection, bool editable);
