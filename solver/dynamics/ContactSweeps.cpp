@@ -28,6 +28,9 @@ constexpr int kMostSweeps = 50;
 // Sweeps that end further than this many times their tolerance from settling are a pile too
 // tall for them (its weight would need thousands to come down): it is solved exactly instead.
 constexpr double kUnsettled = 1e4;
+// Products by the rows' matrix at most in a projection of the velocities by conjugate
+// gradients: a pile some hundred rows of bodies high needs a few hundred.
+constexpr int kMostProducts = 3000;
 // Fewer contact rows than this are solved exactly in a fast run too: a factorisation of them
 // costs no more than the sweeps, and a small pile falls asleep the sooner for exact forces.
 constexpr size_t kFewestSweptRows = 1500;
@@ -284,7 +287,7 @@ bool Mechanics::SweepVelocities(const std::vector<int>& rows, Eigen::VectorXd& s
   }
   sweepNormal_.assign(manifolds_.size(), 0.0);
   sweepBound_.assign(manifolds_.size(), -1.0);
-  if (!SweepToSettle(kVelocitySettled * kContactSpeed)) return false;
+  if (!ProjectByGradients(kVelocitySettled * kContactSpeed, kMostProducts)) return false;
   state.tail(dofCount_) = sweepX_;
   return true;
 }
