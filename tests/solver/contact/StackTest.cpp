@@ -100,6 +100,27 @@ TEST(Stacks, TallFastPyramidStandsWithoutExactSolvesAfterItsFirstFrames) {
   }
 }
 
+// The same pile settling onto the floor too slowly to bounce is stopped as one body by the
+// projection of its velocities: the stop runs up all its rows within the frame.
+TEST(Stacks, TallFastPyramidApproachingTheFloorSlowlyStopsWithinAFrame) {
+  constexpr int rows = 40;
+  Pyramid pyramid(rows);
+  const RunSettings settings = Defaults(RunMode::Fast);
+  const double approach = 0.1 * settings.overlapError / settings.animationStep;
+  for (int box : pyramid.boxes)
+    pyramid.model.bodies[box].vy = -approach;
+  Simulation sim(pyramid.model, settings);
+  ASSERT_NO_THROW(sim.AdvanceTo(settings.animationStep));
+  EXPECT_EQ(sim.GetMechanics().ExactPileSolves(), 0);
+  for (int box : pyramid.boxes) {
+    const BodyState s = sim.GetMechanics().Body(box);
+    ASSERT_NEAR(s.vy, 0.0, 1e-9) << "box " << box;
+    ASSERT_NEAR(s.vx, 0.0, 1e-9) << "box " << box;
+    ASSERT_NEAR(s.y, pyramid.model.bodies[box].y, approach * settings.animationStep)
+        << "box " << box;
+  }
+}
+
 // The forces a fast run's contacts report carry the pyramid: the floor holds up its whole weight
 // with no net push sideways, and the top box rests on the two below it with its own weight.
 // Twenty-four rows have enough contacts that a fast run sweeps them rather than solving them
