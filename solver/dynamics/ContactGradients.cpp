@@ -83,9 +83,20 @@ bool Mechanics::ProjectByGradients(double tolerance, int most) {
                : s.inverse > 0                     ? -kInfinity
                                                    : 0.0;
   }
+  Eigen::VectorXd& u = sweepLambda_;
+  Eigen::VectorXd g;
+  // Velocities already on the rows, as those projected a moment ago, need no impulse.
+  u.setZero(n);
+  ScaledGradient(u, g);
+  bool settled = true;
+  for (int i = 0; i < n && settled; ++i) {
+    const double scale = sweepScale_[i] > 0 ? sweepScale_[i] : 1.0;
+    const double off = lower[i] > -kInfinity ? std::max(-g[i], 0.0) : std::abs(g[i]);
+    settled = off / scale <= tolerance;
+  }
+  if (settled) return true;
   // The step of the projections: below the reciprocal of the largest eigenvalue, found by
   // products from a fixed start so that every run takes the same step.
-  Eigen::VectorXd& u = sweepLambda_;
   u = Eigen::VectorXd::Ones(n);
   double largest = 1;
   for (int k = 0; k < kNormProducts; ++k) {
@@ -99,8 +110,7 @@ bool Mechanics::ProjectByGradients(double tolerance, int most) {
   const double step = 1 / (kNormMargin * largest);
 
   u.setZero(n);
-  Eigen::VectorXd g, p(n), freeGradient(n), d(n);
-  ScaledGradient(u, g);
+  Eigen::VectorXd p(n), freeGradient(n), d(n);
   auto atBound = [&](int i) { return !(u[i] > lower[i]); };
   // The gradient of free rows, and what stays of it where a step of the projections would
   // meet a bound; that of bound rows which would push.
