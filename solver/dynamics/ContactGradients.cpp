@@ -68,9 +68,9 @@ void Mechanics::ScaledGradient(const Eigen::VectorXd& u, Eigen::VectorXd& gradie
 
 // Brings the velocities sweepX_ onto the prepared rows (targets sweepB_, each row's impulse at
 // or above its lower bound) until no free row measures further than the tolerance from its
-// target and no row at its bound approaches by more than it. Answers false where the most
-// products leave them further.
-bool Mechanics::ProjectByGradients(double tolerance, int most) {
+// target and no row at its bound approaches by more than it, starting from the impulses warm
+// where given (one per row). Answers false where the most products leave them further.
+bool Mechanics::ProjectByGradients(double tolerance, int most, const Eigen::VectorXd* warm) {
   const int n = static_cast<int>(sweepRows_.size());
   const Eigen::VectorXd start = sweepX_;
   sweepScale_.resize(n);
@@ -88,13 +88,13 @@ bool Mechanics::ProjectByGradients(double tolerance, int most) {
   // Velocities already on the rows, as those projected a moment ago, need no impulse.
   u.setZero(n);
   ScaledGradient(u, g);
-  bool settled = true;
-  for (int i = 0; i < n && settled; ++i) {
+  double fromNothing = 0;
+  for (int i = 0; i < n; ++i) {
     const double scale = sweepScale_[i] > 0 ? sweepScale_[i] : 1.0;
     const double off = lower[i] > -kInfinity ? std::max(-g[i], 0.0) : std::abs(g[i]);
-    settled = off / scale <= tolerance;
+    fromNothing = std::max(fromNothing, off / scale);
   }
-  if (settled) return true;
+  if (fromNothing <= tolerance) return true;
   // The step of the projections: below the reciprocal of the largest eigenvalue, found by
   // products from a fixed start so that every run takes the same step.
   u = Eigen::VectorXd::Ones(n);
@@ -138,8 +138,6 @@ bool Mechanics::ProjectByGradients(double tolerance, int most) {
     g -= a * sweepProduct_;
     sweepX_ -= a * sweepPush_;
   };
-  split();
-  p = freeGradient;
   // What the recurrences carry is made afresh before it counts as settled.
   auto refresh = [&] {
     MulScaledRows(u);
@@ -147,6 +145,19 @@ bool Mechanics::ProjectByGradients(double tolerance, int most) {
     ScaledGradient(u, g);
     split();
   };
+  split();
+  // The impulses of the last projection start it where they leave the rows nearer their
+  // targets than no impulse does.
+  if (warm != nullptr && warm->size() == n) {
+    for (int i = 0; i < n; ++i)
+      u[i] = sweepScale_[i] > 0 ? std::max((*warm)[i] / sweepScale_[i], lower[i]) : lower[i];
+    refresh();
+    if (!(worst < fromNothing)) {
+      u.setZero(n);
+      refresh();
+    }
+  }
+  p = freeGradient;
   for (int product = 0; product < most; ++product) {
     if (worst <= tolerance) {
       refresh();

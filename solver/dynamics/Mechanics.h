@@ -383,7 +383,7 @@ class Mechanics {
   bool FollowKineticFriction(const std::vector<int>& rows, double tolerance);
   bool SweepVelocities(const std::vector<int>& rows, Eigen::VectorXd& state);
   // Conjugate gradients over the prepared rows (ContactGradients.cpp).
-  bool ProjectByGradients(double tolerance, int most);
+  bool ProjectByGradients(double tolerance, int most, const Eigen::VectorXd* warm);
   void MulScaledRows(const Eigen::VectorXd& p);
   void ScaledGradient(const Eigen::VectorXd& u, Eigen::VectorXd& gradient) const;
   // What a sweep reads of a row, kept together: the sweeps pass over every row many times, and
@@ -600,6 +600,10 @@ class Mechanics {
   Eigen::VectorXd sweepB_, sweepLambda_, sweepX_;
   Eigen::VectorXd sweepScale_, sweepPush_, sweepProduct_;
   int64_t exactPileSolves_ = 0;
+  // The impulses of the last projection of a swept pile's velocities that needed any, by the
+  // key of each point and of each manifold's friction.
+  std::vector<std::pair<ContactKey, double>> lastPointImpulses_, lastFrictionImpulses_;
+  Eigen::VectorXd sweepWarm_;
 };
 
 inline int Context::BodyCount() const {
