@@ -103,14 +103,15 @@ class Ours : public ContactEngine {
     int asleep = 0;
     for (int i = 0; i < mechanics.BodyCount(); ++i)
       asleep += mechanics.Asleep(i) ? 1 : 0;
-    char text[300];
+    char text[360];
     std::snprintf(text, sizeof text,
                   "pairs %.2g narrow %.2g prepare %.2g solve %.2g impacts %.2g s/frame; per frame "
-                  "%.3g steps %.3g evaluations %.3g located; %d of %d bodies asleep at the end",
+                  "%.3g steps %.3g evaluations %.3g located; %d of %d bodies asleep at the end; "
+                  "%lld exact solves of swept piles",
                   t.findPairs / frames_, t.narrowPhase / frames_, t.prepare / frames_,
                   t.solve / frames_, t.impacts / frames_, double(r.accepted) / frames_,
                   double(r.evaluations) / frames_, double(r.located) / frames_, asleep,
-                  mechanics.BodyCount() - 1);
+                  mechanics.BodyCount() - 1, static_cast<long long>(mechanics.ExactPileSolves()));
     return text;
   }
 
@@ -354,10 +355,13 @@ void LargePyramidRows() {
   const Scene large = Pyramid(100);
   const int largeTop = static_cast<int>(large.bodies.size()) - 1;
   const double largeStart = large.bodies[largeTop].y;
+  // YB_CONTACT_FRAMES runs it longer, to see whether it keeps standing.
+  const char* frames = std::getenv("YB_CONTACT_FRAMES");
+  const int count = frames != nullptr ? std::max(1, std::atoi(frames)) : 10;
   std::vector<Row> rows = RunEngines(
-      large, 10, [&](const ContactEngine& e, int) { return largeStart - e.Body(largeTop).y; },
+      large, count, [&](const ContactEngine& e, int) { return largeStart - e.Body(largeTop).y; },
       false, Large::ForAccurate);
-  PrintScene("pyramid 100, 10 frames", "top box drop (m)", rows);
+  PrintScene("pyramid 100, " + std::to_string(count) + " frames", "top box drop (m)", rows);
 }
 
 void PyramidRows() {

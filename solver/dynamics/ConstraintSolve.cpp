@@ -753,7 +753,10 @@ void Mechanics::SolveVelocities(Eigen::VectorXd& state) {
     if (row.level == Level::Acceleration || row.saturated) continue;
     rows.push_back(i);
   }
-  if (SweepsApply(rows) && SweepVelocities(rows, state)) return;
+  if (SweepsApply(rows)) {
+    if (SweepVelocities(rows, state)) return;
+    ++exactPileSolves_;
+  }
   const int n = static_cast<int>(rows.size());
   Eigen::VectorXd &b = solveB_, &lower = solveLower_, &upper = solveUpper_, &impulse = solveX_;
   b.resize(n);

@@ -553,7 +553,12 @@ void Mechanics::SolveAccelerations() {
   }
   const StageTimer timer(contactTimes_.solve);
   baseForce_ = force_;
-  if (!SweepsApply(solveRows_) || !SweepAccelerations()) SolveContactRounds();
+  if (!SweepsApply(solveRows_)) {
+    SolveContactRounds();
+  } else if (!SweepAccelerations()) {
+    ++exactPileSolves_;
+    SolveContactRounds();
+  }
   touches_.clear();
   for (const ContactManifold& m : manifolds_) {
     if (!m.touching) continue;

@@ -28,6 +28,9 @@ constexpr int kMostSweeps = 50;
 // Sweeps that end further than this many times their tolerance from settling are a pile too
 // tall for them (its weight would need thousands to come down): it is solved exactly instead.
 constexpr double kUnsettled = 1e4;
+// Products by the rows' matrix at most in a projection of the velocities by conjugate
+// gradients: a pile some hundred rows of bodies high needs a few hundred.
+constexpr int kMostProducts = 3000;
 // Fewer contact rows than this are solved exactly in a fast run too: a factorisation of them
 // costs no more than the sweeps, and a small pile falls asleep the sooner for exact forces.
 constexpr size_t kFewestSweptRows = 1500;
@@ -282,10 +285,29 @@ bool Mechanics::SweepVelocities(const std::vector<int>& rows, Eigen::VectorXd& s
     sweepRows_[r].lower = row.oneSided ? 0.0 : -kInfinity;
     sweepRows_[r].upper = kInfinity;
   }
-  sweepNormal_.assign(manifolds_.size(), 0.0);
-  sweepBound_.assign(manifolds_.size(), -1.0);
-  if (!SweepToSettle(kVelocitySettled * kContactSpeed)) return false;
+  sweepWarm_.resize(n);
+  for (int r = 0; r < n; ++r) {
+    const Row& row = rows_[rows[r]];
+    sweepWarm_[r] = row.friction
+                        ? Remembered(lastFrictionImpulses_, manifolds_[row.contact].key)
+                        : Remembered(lastPointImpulses_, contactPoints_[row.contact].key);
+  }
+  if (!ProjectByGradients(kVelocitySettled * kContactSpeed, kMostProducts, &sweepWarm_))
+    return false;
   state.tail(dofCount_) = sweepX_;
+  if (sweepLambda_.isZero(0)) return true;
+  lastPointImpulses_.clear();
+  lastFrictionImpulses_.clear();
+  for (int r = 0; r < n; ++r) {
+    const Row& row = rows_[rows[r]];
+    if (sweepLambda_[r] == 0) continue;
+    if (row.friction)
+      lastFrictionImpulses_.emplace_back(manifolds_[row.contact].key, sweepLambda_[r]);
+    else
+      lastPointImpulses_.emplace_back(contactPoints_[row.contact].key, sweepLambda_[r]);
+  }
+  std::sort(lastPointImpulses_.begin(), lastPointImpulses_.end());
+  std::sort(lastFrictionImpulses_.begin(), lastFrictionImpulses_.end());
   return true;
 }
 

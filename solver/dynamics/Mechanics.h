@@ -131,6 +131,8 @@ class Mechanics {
   // rows, each started from the forces of the last evaluation, rather than exactly: what a fast
   // run wants, where a large pile solved exactly costs a factorisation per pivot.
   void SetSweptContacts(bool on) { sweptContacts_ = on; }
+  // How often a pile that is swept had to be solved exactly because the sweeps did not settle.
+  int64_t ExactPileSolves() const { return exactPileSolves_; }
 
   const std::vector<Warning>& Warnings() const { return warnings_; }
   // The rows found redundant when the row set last changed (constraint index per dropped row).
@@ -380,6 +382,10 @@ class Mechanics {
   bool SweepAccelerations();
   bool FollowKineticFriction(const std::vector<int>& rows, double tolerance);
   bool SweepVelocities(const std::vector<int>& rows, Eigen::VectorXd& state);
+  // Conjugate gradients over the prepared rows (ContactGradients.cpp).
+  bool ProjectByGradients(double tolerance, int most, const Eigen::VectorXd* warm);
+  void MulScaledRows(const Eigen::VectorXd& p);
+  void ScaledGradient(const Eigen::VectorXd& u, Eigen::VectorXd& gradient) const;
   // What a sweep reads of a row, kept together: the sweeps pass over every row many times, and
   // the rows themselves are too large to stay in the cache.
   struct SweepRow {
@@ -592,6 +598,12 @@ class Mechanics {
   std::vector<double> sweepPointForce_;
   Eigen::VectorXd sweepForceBefore_;
   Eigen::VectorXd sweepB_, sweepLambda_, sweepX_;
+  Eigen::VectorXd sweepScale_, sweepPush_, sweepProduct_;
+  int64_t exactPileSolves_ = 0;
+  // The impulses of the last projection of a swept pile's velocities that needed any, by the
+  // key of each point and of each manifold's friction.
+  std::vector<std::pair<ContactKey, double>> lastPointImpulses_, lastFrictionImpulses_;
+  Eigen::VectorXd sweepWarm_;
 };
 
 inline int Context::BodyCount() const {
