@@ -763,6 +763,8 @@ TEST_F(WorldMenusTest, NewGadgetsGoToTheNextFreePlaceOfTheWindow) {
   EXPECT_EQ(fourth.left, first.left);
 }
 
+}  // namespace
+
 namespace {
 
 // Velocity arrows dragged on the window: from the body's point the whole vector follows the mouse,
