@@ -15,7 +15,10 @@
 
 // ---- The table -----------------------------------------------------------------------------
 
-TDataTable::~TDataTable() = default;
+TDataTable::~TDataTable() {
+  // Whichever of table and manager goes first, the other keeps no pointer to it.
+  if (manager_ != nullptr) manager_->ForgetTable(this);
+}
 
 TObject* TDataTable::CreateObject() {
   return new (std::nothrow) TDataTable();
@@ -201,10 +204,15 @@ void TDataTableManager::AddTable(TDataTable* table) {
   tables_.push_back(table);
 }
 
+void TDataTableManager::ForgetTable(TDataTable* table) {
+  std::erase(tables_, table);
+}
+
 void TDataTableManager::RemoveTable(TDataTable* table) {
   const auto listed = std::find(tables_.begin(), tables_.end(), table);
   if (listed == tables_.end()) return;
   tables_.erase(listed);
+  table->SetManager(nullptr);
   TUITable* const cells = table->GetCells();
   for (TLink* gone : {static_cast<TLink*>(table), static_cast<TLink*>(cells)}) {
     if (gone == nullptr) continue;

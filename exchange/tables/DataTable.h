@@ -116,6 +116,8 @@ class TDataTableManager : public THandlerLink {
   void AdoptTable(std::unique_ptr<TDataTable> table, std::unique_ptr<TUITable> cells);
   // Adds an existing table to the list (once).
   void AddTable(TDataTable* table);
+  // Takes the table off the list without deleting it (the table is going).
+  void ForgetTable(TDataTable* table);
   // Takes the table off the list and deletes it with its cell store.
   void RemoveTable(TDataTable* table);
   // The table read from the file named by the path, or null.
