@@ -3,6 +3,7 @@
 #include "exchange/tables/DataTable.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <new>
 
 #include "bodies/Table.h"
@@ -12,6 +13,20 @@
 #include "model/filing/ObjectReader.h"
 #include "model/filing/ObjectWriter.h"
 #include "model/world/WorldDoc.h"
+
+namespace {
+
+// Takes the object into the world under an identifier of its own, past the world's highest:
+// the table, its cell store and the manager refer to each other by identifier in documents.
+void AdoptNumbered(TWorldDoc& world, std::unique_ptr<TLink> object) {
+  int32_t highest = 0;
+  for (TLink* other : world.Objects()) highest = std::max<int32_t>(highest, other->GetIdentifier());
+  if (highest + 1 > INT16_MAX) ThrowFailure(kErrOutOfMemory, 0);
+  object->SetIdentifier(static_cast<int16_t>(highest + 1));
+  world.AdoptObject(std::move(object));
+}
+
+}  // namespace
 
 // ---- The table -----------------------------------------------------------------------------
 
@@ -189,8 +204,8 @@ void TDataTableManager::AdoptTable(std::unique_ptr<TDataTable> table,
   adopted.SetManager(this);
   adopted.SetCells(cells.get());
   if (world_ != nullptr) {
-    world_->AdoptObject(std::move(cells));
-    world_->AdoptObject(std::move(table));
+    AdoptNumbered(*world_, std::move(cells));
+    AdoptNumbered(*world_, std::move(table));
   } else {
     owned_.push_back(std::move(cells));
     owned_.push_back(std::move(table));
@@ -307,7 +322,7 @@ TDataTableManager& DataTableManagerFor(TWorldDoc& world) {
     auto made = std::make_unique<TDataTableManager>();
     made->Initialize();
     manager = made.get();
-    world.AdoptObject(std::move(made));
+    AdoptNumbered(world, std::move(made));
   }
   manager->AdoptWorld(&world);
   return *manager;
