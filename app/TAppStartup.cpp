@@ -25,6 +25,7 @@
 #include "core/Resources.h"
 #include "core/FileCalls.h"
 #include "exchange/export/ExportCommand.h"
+#include "exchange/tables/DataTable.h"
 #include "inout/inputs/InputEdit.h"
 #include "platform/mfc/CRecentFileList.h"
 #include "platform/win32/OpenFileDialog.h"
@@ -284,6 +285,11 @@ void TApp::InstallServices() {
     TWorldWindowDocument* const front = FrontWorldDocument();
     if (front == nullptr) return nullptr;
     return MakeExportMenuCommand(command, front->Document().World(), mainWindow_).release();
+  };
+  services.loadTableFrontWorld = [](int16_t command) -> TCommandCore* {
+    TWorldWindowDocument* const front = FrontWorldDocument();
+    if (front == nullptr) return nullptr;
+    return DataTableManagerFor(front->Document().World()).DoMenuCommand(command);
   };
   services.saveFrontDocument = [](bool saveAs) {
     TWorldWindowDocument* const front = FrontWorldDocument();

@@ -195,6 +195,15 @@ void TTable::Clear() {
   rows_ = 0;
 }
 
+void TTable::Assign(int16_t columns, int16_t rows, std::vector<double> values) {
+  if (columns < 0 || rows < 0 ||
+      values.size() != static_cast<size_t>(columns) * static_cast<size_t>(rows))
+    ThrowFailure(kErrBadFormat, 0);
+  columns_ = columns;
+  rows_ = rows;
+  values_ = std::move(values);
+}
+
 // ---- 4. Inside test ----------------------------------------------------------------------------
 
 namespace {

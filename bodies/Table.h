@@ -63,6 +63,9 @@ class TTable : public TLink {
   void DeletePoints(int32_t i, int32_t n);
   // Removes every point.
   void Clear();
+  // Replaces the contents by rows of the given number of columns, row after row; the values
+  // must fill the rows.
+  void Assign(int16_t columns, int16_t rows, std::vector<double> values);
 
   // ---- 4. Inside test ----
   // Whether the point lies inside the closed polygon through the points in order (even-odd

@@ -5,6 +5,7 @@
 #include "exchange/export/DataExportType.h"
 #include "exchange/export/DataExporter.h"
 #include "exchange/export/ExportHandler.h"
+#include "exchange/tables/DataTable.h"
 
 void RegisterExportClasses() {
   RegisterExportHandlerClass();
@@ -13,4 +14,5 @@ void RegisterExportClasses() {
   RegisterDXFExportTypeClass();
   RegisterDXFExporterClass();
   InstallWorldExports();
+  RegisterDataTableClasses();
 }

@@ -114,6 +114,8 @@ TCommandCore* TApplicationHandler::OwnMenuCommand(int16_t command) {
   // The export items of one kind each.
   if (command >= 1710 && command <= 1750)
     return services_.exportFrontWorld ? services_.exportFrontWorld(command) : nullptr;
+  if (command >= 1125 && command <= 1127)
+    return services_.loadTableFrontWorld ? services_.loadTableFrontWorld(command) : nullptr;
   switch (command) {
     case 31:
       if (services_.closeFrontWindow) services_.closeFrontWindow();
@@ -192,6 +194,7 @@ void TApplicationHandler::DoSetupMenus() {
   EnableMenuCommand(30, front);
   EnableMenuCommand(32, front);
   EnableMenuCommand(1700, front && !memoryLow);
+  EnableMenuCommand(1125, front && !memoryLow);
   if (services_.setUpFrameworkItems) services_.setUpFrameworkItems();
   EnableCheckMenuCommand(3996, true, toggle3996_ != 0);
   EnableCheckMenuCommand(3995, false, flag3995_ != 0);

@@ -20,6 +20,8 @@ class TApplicationHandler : public TCommandHandler {
     std::function<void(bool saveAs)> saveFrontDocument;  // commands 30 (Save), 32 (Save As)
     // Commands 1700 and 1710 to 1750: the export command of the front world, or null.
     std::function<TCommandCore*(int16_t command)> exportFrontWorld;
+    // Commands 1125 to 1127: the front world's tables load a table file.
+    std::function<TCommandCore*(int16_t command)> loadTableFrontWorld;
     std::function<void()> exitProgram;                  // command 36 with no run busy
     std::function<void()> stopRunning;                  // command 36 while a run is busy
     // The document of the front document window, or null.

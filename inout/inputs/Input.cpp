@@ -8,6 +8,7 @@
 
 #include "core/ClassRegistry.h"
 #include "core/geometry/NumberFormat.h"
+#include "inout/inputs/InputTable.h"
 #include "inout/inputs/InputValueCommand.h"
 #include "model/filing/ObjectReader.h"
 #include "model/filing/ObjectWriter.h"
@@ -66,6 +67,8 @@ bool KindOfTag(uint32_t tag, TInputKind& kind) {
 }  // namespace
 
 TInput::~TInput() {
+  // The table stays with the world: an input goes with its world or through its removal, and
+  // letting go of a table then would remove objects from a world being taken apart.
   DropTextEdit();
 }
 
@@ -119,6 +122,8 @@ bool TInput::ShowsValueText() const {
 void TInput::SetKind(TInputKind kind) {
   if (kind == kind_) return;
   Invalidate();
+  // Only the table kind holds a table.
+  if (kind_ == TInputKind::kTable && kind != TInputKind::kReading) SetDataTable(nullptr);
   kind_ = kind;
   if (kind_ == TInputKind::kButton && momentary_) SetValue(minimum_, true, true);
   AdjustSize();
@@ -406,16 +411,28 @@ void TInput::SetShortProperty(uint32_t tag, uint16_t value) {
       InvalidateLabel();
       ForEachLinked(1);
       return;
-    case kTagTimeColumn:
-      if (timeColumn_ == static_cast<int16_t>(value)) return;
-      timeColumn_ = static_cast<int16_t>(value);
+    case kTagTimeColumn: {
+      // With a table the columns stay inside it; 0 takes the values by row.
+      TInputTable* table = Table();
+      int16_t column = static_cast<int16_t>(value);
+      if (table != nullptr)
+        column = std::clamp<int16_t>(column, 0, std::max<int16_t>(table->TableColumnCount(), 0));
+      if (timeColumn_ == column) return;
+      timeColumn_ = column;
+      if (table != nullptr) table->SetKeyColumn(column);
       ForEachLinked(1);
       return;
-    case kTagDataColumn:
-      if (dataColumn_ == static_cast<int16_t>(value)) return;
-      dataColumn_ = static_cast<int16_t>(value);
+    }
+    case kTagDataColumn: {
+      TInputTable* table = Table();
+      int16_t column = static_cast<int16_t>(value);
+      if (table != nullptr)
+        column = std::clamp<int16_t>(column, 1, std::max<int16_t>(table->TableColumnCount(), 1));
+      if (dataColumn_ == column) return;
+      dataColumn_ = column;
       ForEachLinked(1);
       return;
+    }
     default:
       TInOutput::SetShortProperty(tag, value);
   }
@@ -541,16 +558,75 @@ void TInput::WriteBlockContents(int16_t code, TObjectWriter& writer) {
       writer.WriteString(Target().name);
       writer.WriteCode(Target().linked);
       return;
+    case kBlockInputTable:
+      writer.WriteCode(dataColumn_);
+      writer.WriteCode(timeColumn_);
+      writer.WriteCode(GetDataTable() != nullptr ? GetDataTable()->GetIdentifier() : 0);
+      return;
     default:
       TInOutput::WriteBlockContents(code, writer);
   }
+}
+
+void TInput::ResolveReference(TObjectReader& reader, int16_t code, uint16_t kind,
+                              TLink* object) {
+  if (code != kBlockInputTable) {
+    TInOutput::ResolveReference(reader, code, kind, object);
+    return;
+  }
+  SetDataTable(object);
 }
 
 void TInput::WriteFields(TObjectWriter& writer) {
   writer.WriteBlock(*this, kBlockInput);
   writer.WriteBlock(*this, kBlockInputCell);
   writer.WriteBlock(*this, kBlockInputTarget);
+  if (GetDataTable() != nullptr) writer.WriteBlock(*this, kBlockInputTable);
   TInOutput::WriteFields(writer);
+}
+
+void TInput::ObjectRemoved(TLink* object) {
+  if (object != nullptr && object == table_) table_ = nullptr;
+  TInOutput::ObjectRemoved(object);
+}
+
+// The table kind ---------------------------------------------------------------------------
+
+TInputTable* TInput::Table() const {
+  // A table deleted without notice has left the input's links.
+  if (table_ == nullptr || GetIdentityIndex(table_) == -1) return nullptr;
+  return dynamic_cast<TInputTable*>(table_);
+}
+
+TLink* TInput::GetDataTable() const {
+  return Table() != nullptr ? table_ : nullptr;
+}
+
+void TInput::SetDataTable(TLink* table) {
+  if (table != nullptr && dynamic_cast<TInputTable*>(table) == nullptr) return;
+  if (table == GetDataTable()) return;
+  TInputTable* const old = Table();
+  TLink* const oldLink = table_;
+  table_ = table;
+  if (table_ != nullptr) {
+    AddDependent(table_);
+    Table()->AttachUser();
+    Table()->SetKeyColumn(timeColumn_);
+  }
+  if (old != nullptr) {
+    // Letting go may delete the table: it is unlinked first.
+    RemoveDependent(oldLink);
+    old->DetachUser();
+  }
+  Invalidate();
+  ForEachLinked(1);
+}
+
+void TInput::TakeTableValue(double time, int32_t frame) {
+  TInputTable* const table = Table();
+  if (kind_ != TInputKind::kTable || table == nullptr) return;
+  table->SetKeyColumn(timeColumn_);
+  SetValue(table->Lookup(time, frame + 1, dataColumn_), true, false);
 }
 
 void TInput::WriteClassTag(TObjectWriter& writer) {

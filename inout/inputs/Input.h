@@ -13,6 +13,7 @@
 
 class CWnd;
 class TInput;
+class TInputTable;
 class TInputEdit;
 class THistoryCursor;
 
@@ -127,6 +128,16 @@ class TInput : public TInOutput, public TRunInput {
   int16_t InputKind() const override { return static_cast<int16_t>(kind_); }
   double InputValue() const override { return value_; }
 
+  // The table kind: the table the value is read from. Anything but a data table is ignored;
+  // the table held before is let go.
+  void SetDataTable(TLink* table);
+  TLink* GetDataTable() const;
+  bool HasTable() const override { return Table() != nullptr; }
+  // The table's value at the time, by the row after the frame when it has no key column.
+  void TakeTableValue(double time, int32_t frame) override;
+  int16_t GetDataColumn() const { return dataColumn_; }
+  int16_t GetTimeColumn() const { return timeColumn_; }
+
   // Layout, hit tests, tracking and drawing of the slider, button and text kinds.
   void ConstrainSize(MacPoint& size) override;
   void AdjustSize() override;
@@ -169,10 +180,15 @@ class TInput : public TInOutput, public TRunInput {
   uint16_t CanReadBlock(int16_t code) override;
   uint16_t ReadBlockContents(int16_t code, TObjectReader& reader) override;
   void WriteBlockContents(int16_t code, TObjectWriter& writer) override;
+  void ResolveReference(TObjectReader& reader, int16_t code, uint16_t kind,
+                        TLink* object) override;
   void WriteFields(TObjectWriter& writer) override;
   void WriteClassTag(TObjectWriter& writer) override;
+  void ObjectRemoved(TLink* object) override;
 
  private:
+  // The held table while it is still linked with the input.
+  TInputTable* Table() const;
   void ReadInputBlock(TObjectReader& reader);
   void Layout();
   void DrawSlider();
@@ -213,6 +229,7 @@ class TInput : public TInOutput, public TRunInput {
   int32_t linkColumn_ = 1;
   int16_t dataColumn_ = 2;
   int16_t timeColumn_ = 1;
+  TLink* table_ = nullptr;
   std::unique_ptr<double> pending_;
   TInputEdit* edit_ = nullptr;  // owned by its window
 };

@@ -38,8 +38,8 @@ class TRunInput {
   virtual void WriteLinkedValue() {}
   virtual int16_t InputKind() const { return 0; }
   virtual bool HasTable() const { return false; }
-  // Takes the value of the table at the time.
-  virtual void TakeTableValue(double /*time*/) {}
+  // Takes the value of the table at the time; the frame is the one being computed from.
+  virtual void TakeTableValue(double /*time*/, int32_t /*frame*/) {}
   virtual double InputValue() const = 0;
 
  protected:

@@ -141,7 +141,7 @@ void TWorldDoc::CollectInputValues() {
     if (input == nullptr) continue;
     input->WriteLinkedValue();
     if (input->InputKind() == TRunInput::kTableInput && input->HasTable())
-      input->TakeTableValue(CurrentTime());
+      input->TakeTableValue(CurrentTime(), CurrentFrame());
     write(object->GetIdentifier(), input->InputValue());
     ++inputCount_;
   }

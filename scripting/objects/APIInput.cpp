@@ -3,8 +3,11 @@
 #include <cctype>
 #include <string>
 
+#include "core/Failure.h"
 #include "inout/inputs/Input.h"
+#include "inout/inputs/InputTable.h"
 #include "model/Link.h"
+#include "scripting/document/APIDocument.h"
 #include "scripting/host/CallFrame.h"
 #include "scripting/objects/ObjectSupport.h"
 
@@ -134,9 +137,19 @@ APIResult TAPIInput::SetFormat(const Str255& word) {
   return context.Result();
 }
 
-APIResult TAPIInput::ReadTable(const Str255&) {
+APIResult TAPIInput::ReadTable(const Str255& path) {
   TAPICallContext context(this, "");
-  Input(context);
+  TInput* input = Input(context);
+  if (input == nullptr) return context.Result();
+  TWorldDoc* world = WorldOfObject(input);
+  const DataTableReader reader = GetDataTableReader();
+  if (world == nullptr || reader == nullptr) return context.Result();
+  // A file that cannot be opened or read as a table fails the call; the input keeps its table.
+  try {
+    input->SetDataTable(reader(*world, std::string(path.Chars(), static_cast<size_t>(path.Length()))));
+  } catch (const QVException&) {
+    context.Fail(kAPICallFailed);
+  }
   return context.Result();
 }
 

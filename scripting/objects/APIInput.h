@@ -34,7 +34,8 @@ class TAPIInput : public TAPILink {
   // The word in any case, as one undoable step; a word that is none of the four changes
   // nothing.
   APIResult SetFormat(const Str255& word);
-  // Without a data-table reader in the program nothing is read and nothing fails.
+  // Reads the table file at the path into the world's tables and gives the table to the input.
+  // Without a world or a table reader in the program nothing is read and nothing fails.
   APIResult ReadTable(const Str255& path);
 
  private:

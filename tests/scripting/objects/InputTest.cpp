@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include "core/Failure.h"
 #include "inout/inputs/Input.h"
+#include "inout/inputs/InputTable.h"
 #include "model/command/CommandCore.h"
 #include "scripting/objects/APIInput.h"
 #include "tests/scripting/objects/ObjectScripts.h"
@@ -11,6 +13,28 @@
 namespace {
 
 using Inputs = ObjectScripts;
+
+// A table as the program's table reader makes it: an object of the world.
+class TFakeTable : public TLink, public TInputTable {
+ public:
+  void AttachUser() override { ++users; }
+  void DetachUser() override { --users; }
+  int16_t TableColumnCount() const override { return 2; }
+  void SetKeyColumn(int16_t) override {}
+  double Lookup(double, int32_t, int16_t) override { return 0.0; }
+  int users = 0;
+};
+
+std::string g_readPath;
+
+TLink* FakeReader(TWorldDoc& world, const std::string& path) {
+  g_readPath = path;
+  if (path == "bad.dta") ThrowFailure(-25151, 0);
+  auto table = std::make_unique<TFakeTable>();
+  TLink* made = table.get();
+  world.AdoptObject(std::move(table));
+  return made;
+}
 
 TEST_F(Inputs, StyleWordsInAnyCaseChooseTheStyleAsOneUndoableStep) {
   TInput* input = Adopt(std::make_unique<TInput>());
@@ -77,6 +101,26 @@ TEST_F(Inputs, TheCollectionHoldsTheWorldsInputsAndAGoneInputFails) {
   EXPECT_EQ(gone->GetTypeName(word).code, kAPINoTarget);
   EXPECT_STREQ(word.Chars(), "undefined");
   item->Release();
+}
+
+TEST_F(Inputs, ReadTableGivesTheInputTheTableReadAndAFailedReadFailsTheCall) {
+  TInput* input = Adopt(std::make_unique<TInput>());
+  input->SetKind(TInputKind::kTable);
+  TAPIInputCollection inputs(&callLog_, &World(), documentObject_);
+  TAPIDispatcher* item = nullptr;
+  inputs.Item(1, &item);
+  ASSERT_NE(item, nullptr);
+  auto* api = static_cast<TAPIInput*>(item);
+  SetDataTableReader(&FakeReader);
+  EXPECT_EQ(api->ReadTable("speed.dta").code, 0);
+  EXPECT_EQ(g_readPath, "speed.dta");
+  auto* table = dynamic_cast<TFakeTable*>(input->GetDataTable());
+  ASSERT_NE(table, nullptr);
+  EXPECT_EQ(table->users, 1);
+  // A file that cannot be read fails the call and the input keeps its table.
+  EXPECT_NE(api->ReadTable("bad.dta").code, 0);
+  EXPECT_EQ(input->GetDataTable(), table);
+  SetDataTableReader(nullptr);
 }
 
 }  // namespace
