@@ -264,7 +264,7 @@ TEST_F(ApplicationRunTest, NewAndTileFromTheMenus) {
     if (step == 3) {
       EXPECT_EQ(app.Documents()->OpenCount(), 2u);
       before = WindowRects(DocumentFrames(*app.MainFrame()));
-      Click(Centre(MenuBarItemRect(frame, 5)));  // Window
+      Click(Centre(MenuBarItemRect(frame, 7)));  // Window
       return true;
     }
     if (step == 4) {
