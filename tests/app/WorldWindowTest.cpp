@@ -1715,6 +1715,19 @@ std::vector<char> FileBytes(const std::filesystem::path& path) {
 
 }  // namespace
 
+namespace {
+
+void ExpectEveryPieceOfFurniture(TWorldWindow& window) {
+  EXPECT_NE(window.HRuler(), nullptr);
+  EXPECT_NE(window.VRuler(), nullptr);
+  EXPECT_NE(window.FrameIndicator(), nullptr);
+  EXPECT_NE(window.CoordsBar(), nullptr);
+  EXPECT_NE(window.HScrollBar(), nullptr);
+  EXPECT_NE(window.VScrollBar(), nullptr);
+}
+
+}  // namespace
+
 // The bundled sample, opened as it is, shows every piece of furniture.
 TEST_F(WorldWindowTest, TheBundledSampleOpensWithRulersScrollBarsCoordinatesBarAndTape) {
   TOpenDocumentCommand open(std::string(YB_SAMPLES_DIR) + "/" + sample_worlds::kSpringAndPinFile);
@@ -1724,12 +1737,7 @@ TEST_F(WorldWindowTest, TheBundledSampleOpensWithRulersScrollBarsCoordinatesBarA
   TWorldWindow* sample = documents_->Documents().back()->WorldWindow();
   ASSERT_NE(sample, nullptr);
   Pump();
-  EXPECT_NE(sample->HRuler(), nullptr);
-  EXPECT_NE(sample->VRuler(), nullptr);
-  EXPECT_NE(sample->FrameIndicator(), nullptr);
-  EXPECT_NE(sample->CoordsBar(), nullptr);
-  EXPECT_NE(sample->HScrollBar(), nullptr);
-  EXPECT_NE(sample->VScrollBar(), nullptr);
+  ExpectEveryPieceOfFurniture(*sample);
 }
 
 TEST_F(WorldWindowTest, ADocumentWhoseLayoutAsksForTheFurnitureOpensWithItAndWritesTheSameBytes) {
@@ -1756,12 +1764,7 @@ TEST_F(WorldWindowTest, ADocumentWhoseLayoutAsksForTheFurnitureOpensWithItAndWri
   reopened = documents_->Documents().back()->WorldWindow();
   ASSERT_NE(reopened, nullptr);
   Pump();
-  EXPECT_NE(reopened->HRuler(), nullptr);
-  EXPECT_NE(reopened->VRuler(), nullptr);
-  EXPECT_NE(reopened->FrameIndicator(), nullptr);
-  EXPECT_NE(reopened->CoordsBar(), nullptr);
-  EXPECT_NE(reopened->HScrollBar(), nullptr);
-  EXPECT_NE(reopened->VScrollBar(), nullptr);
+  ExpectEveryPieceOfFurniture(*reopened);
   EXPECT_EQ(PlaceOf(reopened->MainView()).size.h, PlaceOf(view_).size.h);
   EXPECT_EQ(PlaceOf(reopened->MainView()).size.v, PlaceOf(view_).size.v);
 

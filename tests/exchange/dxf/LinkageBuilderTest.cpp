@@ -26,7 +26,7 @@
 #include "exchange/dxf/DXFImport.h"
 #include "model/world/Group.h"
 #include "simulation/Engine.h"
-#include "tests/support/WorldRun.h"
+#include "tests/exchange/text/TextWorldTest.h"
 
 namespace {
 
@@ -81,27 +81,9 @@ LinkageFile FourBar() {
   return file;
 }
 
-class LinkageBuilderTest : public world_run::WorldRunTest {
+class LinkageBuilderTest : public TextWorldTest {
  protected:
-  LinkageBuilderTest()
-      : WorldRunTest("linkage-test.dll", {{TTable::kBlockContents, kTableTag},
-                                          {TPolygon::kBlockVertexTable, kPolygonTag},
-                                          {TPoint::kBlockSolverRecord, kPointTag},
-                                          {TPin::kBlockKind, kPinTag},
-                                          {TRPiston::kTextDriveBlock, kRPistonTag},
-                                          {kBlockBackground, TZeroMass::kTag},
-                                          {kBlockGroup, TGroup::kTag},
-                                          {kBlockRunSettings, kEngineTag}}) {}
-  void RegisterClasses() override {
-    RegisterBodyClasses();
-    RegisterCustomConstraintClasses();
-    RegisterPinRopeRodClasses();
-    RegisterPistonClasses();
-  }
-  void FreeClasses() override {
-    FreeCustomConstraintGlobals();
-    FreeBodyClasses();
-  }
+  LinkageBuilderTest() : TextWorldTest("linkage-test.dll") {}
   void TearDown() override {
     RemoveDrawingImport();
     std::filesystem::remove(file_);

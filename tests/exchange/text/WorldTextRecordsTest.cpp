@@ -20,7 +20,7 @@
 #include "constraints/Pistons.h"
 #include "model/world/Group.h"
 #include "simulation/Engine.h"
-#include "tests/support/WorldRun.h"
+#include "tests/exchange/text/TextWorldTest.h"
 
 namespace {
 
@@ -40,27 +40,9 @@ std::vector<uint8_t> Entries(const std::vector<MacPoint>& points) {
   return bytes;
 }
 
-class WorldTextRecordsTest : public world_run::WorldRunTest {
+class WorldTextRecordsTest : public TextWorldTest {
  protected:
-  WorldTextRecordsTest()
-      : WorldRunTest("world-text-test.dll", {{TTable::kBlockContents, kTableTag},
-                                             {TPolygon::kBlockVertexTable, kPolygonTag},
-                                             {TPoint::kBlockSolverRecord, kPointTag},
-                                             {TPin::kBlockKind, kPinTag},
-                                             {TRPiston::kTextDriveBlock, kRPistonTag},
-                                             {kBlockBackground, TZeroMass::kTag},
-                                             {kBlockGroup, TGroup::kTag},
-                                             {kBlockRunSettings, kEngineTag}}) {}
-  void RegisterClasses() override {
-    RegisterBodyClasses();
-    RegisterCustomConstraintClasses();
-    RegisterPinRopeRodClasses();
-    RegisterPistonClasses();
-  }
-  void FreeClasses() override {
-    FreeCustomConstraintGlobals();
-    FreeBodyClasses();
-  }
+  WorldTextRecordsTest() : TextWorldTest("world-text-test.dll") {}
   void TearDown() override {
     TQVDoc::SetDrawingImporter(nullptr);
     WorldRunTest::TearDown();
