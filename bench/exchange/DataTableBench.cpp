@@ -41,16 +41,16 @@ class TableFile {
                ".dta")) {
     text_ = TableText(rows);
     std::ofstream(path_, std::ios::binary) << text_;
-    spec_.name.Assign(path_.c_str());
+    record_.name.Assign(path_.c_str());
   }
   ~TableFile() { std::filesystem::remove(path_); }
-  const FSSpec& Spec() const { return spec_; }
+  const FSSpec& Record() const { return record_; }
   const std::string& Text() const { return text_; }
 
  private:
   std::filesystem::path path_;
   std::string text_;
-  FSSpec spec_;
+  FSSpec record_;
 };
 
 void SetRowCounter(benchmark::State& state, int64_t rows) {
@@ -65,7 +65,7 @@ void ReadTable(benchmark::State& state) {
   for (auto _ : state) {
     TDataTableManager manager;
     manager.Initialize();
-    benchmark::DoNotOptimize(&ReadDataTableFile(manager, file.Spec()));
+    benchmark::DoNotOptimize(&ReadDataTableFile(manager, file.Record()));
   }
   SetRowCounter(state, state.range(0));
   FreeHandlePool();
@@ -102,7 +102,7 @@ void RefuseHugeTable(benchmark::State& state) {
     TDataTableManager manager;
     manager.Initialize();
     try {
-      ReadDataTableFile(manager, file.Spec());
+      ReadDataTableFile(manager, file.Record());
       state.SkipWithError("a table past the limit was read");
     } catch (const QVException& failure) {
       benchmark::DoNotOptimize(failure.error());

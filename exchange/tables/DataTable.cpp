@@ -41,7 +41,7 @@ TObject* TDataTable::CreateObject() {
 
 void TDataTable::Initialize() {
   TLink::Initialize();
-  fileSpec_.Clear();
+  fileRecord_.Clear();
   keyColumn_ = 1;
   columns_ = 0;
   rows_ = 0;
@@ -52,7 +52,7 @@ void TDataTable::Initialize() {
 }
 
 void TDataTable::Reset() {
-  fileSpec_.Clear();
+  fileRecord_.Clear();
   columns_ = 0;
   rows_ = 0;
   cursor_ = 0;
@@ -245,7 +245,7 @@ void TDataTableManager::RemoveTable(TDataTable* table) {
 
 TDataTable* TDataTableManager::FindTable(const std::string& path) const {
   for (TDataTable* table : tables_)
-    if (path == table->GetFileSpec().name.AsCString()) return table;
+    if (path == table->GetFileRecord().name.AsCString()) return table;
   return nullptr;
 }
 
@@ -309,9 +309,9 @@ TDataTableManager* FindManager(TWorldDoc& world) {
 }
 
 TLink* ReadTableForWorld(TWorldDoc& world, const std::string& path) {
-  FSSpec spec;
-  spec.name.Assign(path.c_str());
-  return &ReadDataTableFile(DataTableManagerFor(world), spec);
+  FSSpec record;
+  record.name.Assign(path.c_str());
+  return &ReadDataTableFile(DataTableManagerFor(world), record);
 }
 
 }  // namespace

@@ -53,8 +53,8 @@ class TDataTable : public TLink, public TInputTable {
   int32_t GetSearchCursor() const { return cursor_; }
 
   // The file the table was read from, the manager holding it and its cell store.
-  const FSSpec& GetFileSpec() const { return fileSpec_; }
-  void SetFileSpec(const FSSpec& spec) { fileSpec_ = spec; }
+  const FSSpec& GetFileRecord() const { return fileRecord_; }
+  void SetFileRecord(const FSSpec& record) { fileRecord_ = record; }
   TDataTableManager* GetManager() const { return manager_; }
   void SetManager(TDataTableManager* manager) { manager_ = manager; }
   TUITable* GetCells() const { return cells_; }
@@ -82,7 +82,7 @@ class TDataTable : public TLink, public TInputTable {
  private:
   double Interpolate(int32_t lower, int32_t upper, double x, int16_t column) const;
 
-  FSSpec fileSpec_;
+  FSSpec fileRecord_;
   int16_t keyColumn_ = 1;
   int16_t columns_ = 0;
   int32_t rows_ = 0;
@@ -155,10 +155,10 @@ void RegisterDataTableClasses();
 // The world's table manager (its first object of the class), made when missing.
 TDataTableManager& DataTableManagerFor(TWorldDoc& world);
 
-// Reads the table file named by the specification into a new table of the manager and answers
+// Reads the table file named by the file record into a new table of the manager and answers
 // it. A file that is empty or malformed fails with -25151 and adds nothing; a table of more
 // than the limit is refused as soon as the limit is passed, without reading the rest.
-TDataTable& ReadDataTableFile(TDataTableManager& manager, const FSSpec& spec);
+TDataTable& ReadDataTableFile(TDataTableManager& manager, const FSSpec& record);
 
 // The parse of a table text, apart from files: each line given in turn (without its line
 // feed), then Finish. Fails with -25151 as the reader does.

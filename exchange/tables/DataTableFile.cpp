@@ -74,13 +74,13 @@ void TDataTableParser::Finish() const {
 
 namespace {
 
-std::string Quoted(const FSSpec& spec) {
-  return std::string("\"") + FileNamePart(spec.name.AsCString()) + "\"";
+std::string Quoted(const FSSpec& record) {
+  return std::string("\"") + FileNamePart(record.name.AsCString()) + "\"";
 }
 
 // Tells the user what was wrong with the file before the failure goes on.
-[[noreturn]] void ReportBadTable(const FSSpec& spec, const std::string& why) {
-  const std::string detail = "The data table " + Quoted(spec) + " was not read: " + why;
+[[noreturn]] void ReportBadTable(const FSSpec& record, const std::string& why) {
+  const std::string detail = "The data table " + Quoted(record) + " was not read: " + why;
   FailureDetailText() = Str255(detail.c_str());
   ThrowFailure(kErrBadDataTable, 0);
 }
@@ -94,7 +94,7 @@ struct TFileCloser {
 
 // Feeds the file's lines to the parser; a carriage return before a line feed is white space
 // to the parse. Answers the number of lines given.
-int32_t ParseFile(TMacFile& file, int32_t length, TDataTableParser& parser, const FSSpec& spec) {
+int32_t ParseFile(TMacFile& file, int32_t length, TDataTableParser& parser, const FSSpec& record) {
   std::unique_ptr<char[]> chunk(new char[kChunkBytes]);
   std::string line;
   int32_t lineNumber = 0;
@@ -105,9 +105,9 @@ int32_t ParseFile(TMacFile& file, int32_t length, TDataTableParser& parser, cons
       parser.AddLine(line.data(), line.size());
     } catch (const QVException&) {
       if (parser.PassedLimit())
-        ReportBadTable(spec, "it holds more than " + std::to_string(kMaxDataTableValues) +
+        ReportBadTable(record, "it holds more than " + std::to_string(kMaxDataTableValues) +
                                  " values, the most a table can hold.");
-      ReportBadTable(spec, "line " + std::to_string(lineNumber) +
+      ReportBadTable(record, "line " + std::to_string(lineNumber) +
                                " does not hold the numbers of a row.");
     }
     line.clear();
@@ -124,7 +124,7 @@ int32_t ParseFile(TMacFile& file, int32_t length, TDataTableParser& parser, cons
       const char* stop = feed != nullptr ? feed : end;
       line.append(p, static_cast<size_t>(stop - p));
       if (line.size() > kMaxLineBytes)
-        ReportBadTable(spec, "line " + std::to_string(lineNumber + 1) + " is too long.");
+        ReportBadTable(record, "line " + std::to_string(lineNumber + 1) + " is too long.");
       p = stop;
       if (feed == nullptr) break;
       ++p;
@@ -137,22 +137,22 @@ int32_t ParseFile(TMacFile& file, int32_t length, TDataTableParser& parser, cons
 
 }  // namespace
 
-TDataTable& ReadDataTableFile(TDataTableManager& manager, const FSSpec& spec) {
+TDataTable& ReadDataTableFile(TDataTableManager& manager, const FSSpec& record) {
   auto table = std::make_unique<TDataTable>();
   table->Initialize();
   table->SetManager(&manager);
-  table->SetFileSpec(spec);
+  table->SetFileRecord(record);
 
   TMacFile file;
-  FailIfError(file.OpenNamed(spec.name, TMacFile::kRead));
+  FailIfError(file.OpenNamed(record.name, TMacFile::kRead));
   const TFileCloser closer{file};
   int32_t length = 0;
   FailIfError(file.GetEOF(length));
-  if (length <= 0) ReportBadTable(spec, "the file is empty.");
+  if (length <= 0) ReportBadTable(record, "the file is empty.");
 
   TDataTableParser parser;
-  ParseFile(file, length, parser, spec);
-  if (parser.Rows() == 0) ReportBadTable(spec, "no line holds numbers.");
+  ParseFile(file, length, parser, record);
+  if (parser.Rows() == 0) ReportBadTable(record, "no line holds numbers.");
 
   auto cells = std::make_unique<TUITable>();
   cells->Initialize();

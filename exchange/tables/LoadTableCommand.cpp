@@ -55,7 +55,7 @@ void TLoadTableCommand::DoIt() {
   if (manager_ == nullptr) return;
   const std::optional<std::string> path = ChooseFile();
   if (!path) return;
-  FSSpec spec;
-  spec.name.Assign(path->c_str());
-  loaded_ = &ReadDataTableFile(*manager_, spec);
+  FSSpec record;
+  record.name.Assign(path->c_str());
+  loaded_ = &ReadDataTableFile(*manager_, record);
 }

@@ -60,9 +60,9 @@ class TableFiles {
 };
 
 FSSpec Spec(const std::string& path) {
-  FSSpec spec;
-  spec.name.Assign(path.c_str());
-  return spec;
+  FSSpec record;
+  record.name.Assign(path.c_str());
+  return record;
 }
 
 class DataTableTest : public ::testing::Test {
