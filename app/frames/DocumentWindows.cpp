@@ -177,6 +177,9 @@ void InstallWindowLayer(CMainFrame* mainFrame) {
   hooks.layOutMainFrame = [](int16_t notify) {
     if (CFrameWnd* main = GetMainFrame()) main->RecalcLayout(notify);
   };
+  hooks.showFramePalettes = [](bool show) {
+    if (auto* main = dynamic_cast<CMainFrame*>(GetMainFrame())) main->ShowPalettes(show);
+  };
   SetWindowBuilderHooks(hooks);
   RegisterWorldServer();
   RegisterGroupView();

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <unistd.h>
 
 #include <cmath>
@@ -2089,6 +2091,19 @@ TEST_F(WorldWindowTest, TheWorldShowsAndHidesTheMainFramesStatusBar) {
   EXPECT_FALSE(IsWindowVisible(bar));
   window_->ShowStatusBar(true);
   EXPECT_TRUE(IsWindowVisible(bar));
+}
+
+// The window's palettes are its frame's: shown and hidden again through the window.
+TEST_F(WorldWindowTest, ThePalettesAreShownAndHiddenByTheFrameThatHoldsTheWindow) {
+  const auto shown = [&] {
+    const auto visible = main_->GetBarVisibility();
+    return std::count(visible.begin(), visible.end(), true);
+  };
+  const auto hidden = shown();
+  window_->ShowFramePalettes(true);
+  EXPECT_GT(shown(), hidden);
+  window_->ShowFramePalettes(false);
+  EXPECT_EQ(shown(), hidden);
 }
 
 TEST_F(WorldWindowTest, ARefusedCoordinateIsReportedOnceThoughTheAlertTakesTheFocus) {

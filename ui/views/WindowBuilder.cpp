@@ -100,6 +100,10 @@ void SetWindowBuilderHooks(const TWindowBuilderHooks& hooks) {
   Hooks() = hooks;
 }
 
+void ShowFramePalettes(bool show) {
+  if (Hooks().showFramePalettes) Hooks().showFramePalettes(show);
+}
+
 void SetGroupViewMaker(TGroupViewMaker maker) {
   GroupViewMaker() = maker;
 }

@@ -30,8 +30,12 @@ struct TWindowBuilderHooks {
   void (*joinClipboardViewer)(TOwlSubview* windowObject) = nullptr;
   // The main frame lays itself out again.
   void (*layOutMainFrame)(int16_t notify) = nullptr;
+  // The main frame shows or hides its palettes.
+  void (*showFramePalettes)(bool show) = nullptr;
 };
 void SetWindowBuilderHooks(const TWindowBuilderHooks& hooks);
+// Asks the frame that holds the document windows to show or hide its palettes; nothing without one.
+void ShowFramePalettes(bool show);
 // The group views of the world views come from above.
 using TGroupViewMaker = TOwlSubview* (*)();
 void SetGroupViewMaker(TGroupViewMaker maker);

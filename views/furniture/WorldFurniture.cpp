@@ -17,6 +17,7 @@
 #include "views/furniture/ScrollBarContainer.h"
 #include "views/offscreen/DezevOffScreenMgr.h"
 #include "views/world/MainWorldView.h"
+#include "ui/views/WindowBuilder.h"
 #include "views/world/WorldWindow.h"
 
 namespace {
@@ -256,6 +257,8 @@ void TWorldWindow::ShowCoordsBar(bool show) {
   coords_->Show(true, true);
   NoteFurniture();
 }
+
+void TWorldWindow::ShowFramePalettes(bool show) { ::ShowFramePalettes(show); }
 
 void TWorldWindow::ShowStatusBar(bool show) {
   if (!mainView_) return;

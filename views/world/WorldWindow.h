@@ -77,6 +77,8 @@ class TWorldWindow : public TWorldDisplay {
   TCoordsView* CoordsBar() const { return coords_; }
   // The application frame's status bar, when the frame is the main MDI frame and has one.
   void ShowStatusBar(bool show);
+  // The palettes belong to the frame that holds the window.
+  void ShowFramePalettes(bool show);
   // The tape shows the run mode.
   void RunStateChanged(int32_t state) override;
   // Through the main view, as the menu sends it.
