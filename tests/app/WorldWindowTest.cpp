@@ -5,10 +5,9 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
