@@ -258,6 +258,30 @@ Display* OpenDisplay() {
   return XOpenDisplay(nullptr);
 }
 
+void Click(Display* display, int x, int y) {
+  PointerTo(display, x, y);
+  LeftButton(display, true);
+  LeftButton(display, false);
+}
+
+// Opens the File menu of the main window shown at `shown` (the menu bar lies under the caption,
+// File first on it) and chooses the item below the given items and separators until `done`.
+template <class Done>
+::testing::AssertionResult ChooseFromFileMenu(Display* display, const Placement& shown,
+                                              int itemsAbove, int separatorsAbove, Done done) {
+  const int frame = GetSystemMetrics(SM_CXFRAME);
+  const int barTop = shown.y + frame + GetSystemMetrics(SM_CYCAPTION);
+  const int barHeight = GetSystemMetrics(SM_CYMENU);
+  Click(display, shown.x + frame + 10, barTop + barHeight / 2);
+  if (!Within(20000, [&] { return MappedWindows(display) == 2; }))
+    return ::testing::AssertionFailure() << "the File menu did not open";
+  const int itemY = barTop + barHeight + 1 + itemsAbove * kMenuItemHeight +
+                    separatorsAbove * kMenuSeparatorHeight + kMenuItemHeight / 2;
+  if (!ChooseMenuItem(display, [&] { Click(display, shown.x + frame + 20, itemY); }, done))
+    return ::testing::AssertionFailure() << "the File menu's item was not taken";
+  return ::testing::AssertionSuccess();
+}
+
 // The full name of the test that runs.
 std::string CurrentTestName() {
   const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
@@ -328,17 +352,12 @@ TEST(MainWindow, MovesByItsCaptionAndClosesByItsCloseBox) {
     const int box = caption - 4;
     const int closeX = after.x + after.width - frame - 2 - box / 2;
     const int closeY = after.y + frame + 2 + box / 2;
-    const auto click = [&](int x, int y) {
-      PointerTo(display, x, y);
-      LeftButton(display, true);
-      LeftButton(display, false);
-    };
     // With no window manager nothing could give a minimized window back: the minimize box does
     // nothing, and the next click, on the close box, acts at once.
-    click(closeX - 2 * box - 2, closeY);
+    Click(display, closeX - 2 * box - 2, closeY);
     Placement still;
     EXPECT_TRUE(FindMainWindow(display, &still)) << "the minimize box took the window away";
-    click(closeX, closeY);
+    Click(display, closeX, closeY);
     const bool ended = program.WaitForExit(20000);
     ASSERT_TRUE(ended) << "the close box did not end the program:\n" << ReadAll(output);
     EXPECT_TRUE(WIFEXITED(program.ExitStatus()) && WEXITSTATUS(program.ExitStatus()) == 0)
@@ -417,28 +436,11 @@ TEST(MainWindow, RunsTheStartupScriptAfterTheDocumentOpensAndQuitsFromTheFileMen
     // The script has spoken once start-up is over.
     EXPECT_TRUE(Within(20000, [&] { return ReadAll(output) == expected; })) << ReadAll(output);
 
-    // File > Quit with the mouse. The menu bar lies under the caption, File first on it; its
-    // menu opens below it, and Quit follows New, Open, Close, Save, Save As, Page Setup, Print,
-    // Import, Export and the one recent file, with three separators between them.
-    const int frame = GetSystemMetrics(SM_CXFRAME);
-    const int barTop = shown.y + frame + GetSystemMetrics(SM_CYCAPTION);
-    const int barHeight = GetSystemMetrics(SM_CYMENU);
-    const auto click = [&](int x, int y) {
-      PointerTo(display, x, y);
-      LeftButton(display, true);
-      LeftButton(display, false);
-    };
-    click(shown.x + frame + 10, barTop + barHeight / 2);
-    ASSERT_TRUE(Within(20000, [&] { return MappedWindows(display) == 2; }))
-        << "the File menu did not open";
-    ASSERT_TRUE(ChooseMenuItem(
-        display,
-        [&] {
-          click(shown.x + frame + 20, barTop + barHeight + 1 + 10 * kMenuItemHeight +
-                                          3 * kMenuSeparatorHeight + kMenuItemHeight / 2);
-        },
-        [&] { return program.WaitForExit(0); })) << "File > Quit did not end the program:\n"
-                                            << ReadAll(output);
+    // File > Quit with the mouse: Quit follows New, Open, Close, Save, Save As, Page Setup,
+    // Print, Import, Export and the one recent file, with three separators between them.
+    ASSERT_TRUE(ChooseFromFileMenu(display, shown, 10, 3, [&] { return program.WaitForExit(0); }))
+        << "File > Quit did not end the program:\n"
+        << ReadAll(output);
     EXPECT_TRUE(WIFEXITED(program.ExitStatus()) && WEXITSTATUS(program.ExitStatus()) == 0)
         << "the program ended with status " << program.ExitStatus() << ":\n"
         << ReadAll(output);
@@ -475,27 +477,10 @@ TEST(MainWindow, SaveAsFromTheFileMenuWritesAWorldThatReadsBackAndRewritesAlike)
     ASSERT_TRUE(Within(20000, [&] {
       return FindMainWindow(display, &shown, &title) && title == "Yarrowby - spring-and-pin.yb";
     })) << ReadAll(output);
-    const int frame = GetSystemMetrics(SM_CXFRAME);
-    const int barTop = shown.y + frame + GetSystemMetrics(SM_CYCAPTION);
-    const int barHeight = GetSystemMetrics(SM_CYMENU);
-    const auto click = [&](int x, int y) {
-      PointerTo(display, x, y);
-      LeftButton(display, true);
-      LeftButton(display, false);
-    };
     // File > Save As..., the fifth item.
-    click(shown.x + frame + 10, barTop + barHeight / 2);
-    ASSERT_TRUE(Within(20000, [&] { return MappedWindows(display) == 2; }))
-        << "the File menu did not open";
-    ASSERT_TRUE(ChooseMenuItem(
-        display,
-        [&] {
-          click(shown.x + frame + 20,
-                barTop + barHeight + 1 + 4 * kMenuItemHeight + kMenuItemHeight / 2);
-        },
-        [&] {
-          return MappedWindows(display) == 2 && MappedWindowTitled(display, "Save the world as");
-        }))
+    ASSERT_TRUE(ChooseFromFileMenu(display, shown, 4, 0, [&] {
+      return MappedWindows(display) == 2 && MappedWindowTitled(display, "Save the world as");
+    }))
         << "the save dialog did not open; mapped: " << Joined(MappedTitles(display));
     // Keys go where the focus is: type only once the dialog holds it.
     ASSERT_TRUE(Within(20000, [&] { return FocusedTitle(display) == "Save the world as"; }))
@@ -519,16 +504,9 @@ TEST(MainWindow, SaveAsFromTheFileMenuWritesAWorldThatReadsBackAndRewritesAlike)
     })) << title;
 
     // File > Quit, below the two recent files now; the saved world closes without a question.
-    click(shown.x + frame + 10, barTop + barHeight / 2);
-    ASSERT_TRUE(Within(20000, [&] { return MappedWindows(display) == 2; }));
-    ASSERT_TRUE(ChooseMenuItem(
-        display,
-        [&] {
-          click(shown.x + frame + 20, barTop + barHeight + 1 + 11 * kMenuItemHeight +
-                                          3 * kMenuSeparatorHeight + kMenuItemHeight / 2);
-        },
-        [&] { return program.WaitForExit(0); })) << "File > Quit did not end the program:\n"
-                                            << ReadAll(output);
+    ASSERT_TRUE(ChooseFromFileMenu(display, shown, 11, 3, [&] { return program.WaitForExit(0); }))
+        << "File > Quit did not end the program:\n"
+        << ReadAll(output);
     EXPECT_TRUE(WIFEXITED(program.ExitStatus()) && WEXITSTATUS(program.ExitStatus()) == 0)
         << ReadAll(output);
   }
