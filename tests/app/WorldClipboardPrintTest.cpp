@@ -34,6 +34,7 @@
 #include "views/world/ClipboardCommands.h"
 #include "views/world/PrintAction.h"
 #include "views/world/ScrapViews.h"
+#include "views/world/SelectionCommands.h"
 
 namespace {
 
@@ -320,6 +321,49 @@ TEST_F(WorldClipboardPrintTest, PasteChoosesByTheClipboardsType) {
   DeleteMetaFile(metafile);
 }
 
+
+TEST_F(WorldClipboardPrintTest, ClearTakesTheSelectionOutAndUndoBringsItBackLinked) {
+  world_->Select(world_->FindObject(kTriangle));
+  world_->Select(world_->FindObject(kLeftBox));
+  Command(kCmdClear);
+  EXPECT_EQ(world_->FindObject(kTriangle), nullptr);
+  EXPECT_EQ(world_->FindObject(kLeftBox), nullptr);
+  EXPECT_NE(world_->FindObject(kRightBox), nullptr);
+  Command(kUndo);
+  // Back under their identifiers, selected, the triangle with its vertices.
+  auto* triangle = dynamic_cast<TPolygon*>(world_->FindObject(kTriangle));
+  ASSERT_NE(triangle, nullptr);
+  EXPECT_EQ(triangle->GetVertices()->GetCount(), 3);
+  EXPECT_EQ(world_->Selection().size(), 2u);
+  EXPECT_NE(world_->FindObject(kLeftBox), nullptr);
+  // Redone, they go again.
+  Command(kUndo);
+  EXPECT_EQ(world_->FindObject(kTriangle), nullptr);
+  EXPECT_EQ(world_->FindObject(kLeftBox), nullptr);
+}
+
+TEST_F(WorldClipboardPrintTest, InVertexEditingCopyAndClearActOnTheSelectedVertex) {
+  auto* triangle = static_cast<TPolygon*>(world_->FindObject(kTriangle));
+  triangle->DuplicateVertex(1, 1);
+  world_->SetMode(TWorldDoc::kPartTool, 0);
+  world_->Select(triangle);
+  // Without a selected vertex the ordinary commands are made.
+  EXPECT_EQ(dynamic_cast<TVertexEditCommand*>(MakeVertexEditCommand(kCmdClear, *world_).get()),
+            nullptr);
+  triangle->SelectVertex(2, 0);
+  Command(kCmdCopy);
+  std::istringstream text(ClipboardText());
+  size_t lines = 0;
+  for (double x = 0, y = 0; text >> x >> y;) ++lines;
+  EXPECT_EQ(lines, 4u);
+  EXPECT_NE(world_->FindObject(kTriangle), nullptr);
+
+  Command(kCmdClear);
+  ASSERT_EQ(world_->FindObject(kTriangle), triangle);
+  EXPECT_EQ(triangle->GetVertices()->GetCount(), 3);
+  Command(kUndo);
+  EXPECT_EQ(static_cast<TPolygon*>(world_->FindObject(kTriangle))->GetVertices()->GetCount(), 4);
+}
 
 TEST_F(WorldClipboardPrintTest, PlayerModeRefusesCutCopyAndPasteButNotClear) {
   world_->Select(world_->FindObject(kLeftBox));

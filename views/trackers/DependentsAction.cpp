@@ -1,6 +1,7 @@
 #include "views/trackers/DependentsAction.h"
 
 #include <string>
+#include <utility>
 
 #include "core/Alert.h"
 #include "core/Failure.h"
@@ -38,9 +39,17 @@ void TTracker488::InitDependents(int16_t commandNumber, TActionContext* context,
                                  TDependentsWorld* world, uint16_t attach, uint16_t detach) {
   InitAction(commandNumber, nullptr, context, attach);
   world_ = world;
+  if (ownedWorld_.get() != world) ownedWorld_.reset();
   state_ = 0;
   attach_.reset(attach != 0 ? new std::vector<TLink*>() : nullptr);
   detach_.reset(detach != 0 ? new std::vector<TLink*>() : nullptr);
+}
+
+void TTracker488::InitDependents(int16_t commandNumber, TActionContext* context,
+                                 std::unique_ptr<TDependentsWorld> world, uint16_t attach,
+                                 uint16_t detach) {
+  ownedWorld_ = std::move(world);
+  InitDependents(commandNumber, context, ownedWorld_.get(), attach, detach);
 }
 
 void TTracker488::DoWork() {
@@ -49,7 +58,7 @@ void TTracker488::DoWork() {
     if (state_ == 0)
       world_->CommitAttached(*attach_);
     else
-      for (TLink* object : *attach_) world_->DetachObject(object);
+      world_->DetachObjects(*attach_);
   }
   world_->RefreshDependents();
 }
@@ -59,7 +68,9 @@ void TTracker488::Undo() {
     TActionBase::Undo();
     return;
   }
-  for (TLink* object : *attach_) world_->DetachObject(object);
+  // What the work took out comes back.
+  world_->AttachObjects(*attach_);
+  world_->RefreshDependents();
 }
 
 void TTracker488::Redo() {
@@ -67,7 +78,8 @@ void TTracker488::Redo() {
     TActionBase::Redo();
     return;
   }
-  for (TLink* object : *attach_) world_->AttachObject(object);
+  world_->DetachObjects(*attach_);
+  world_->RefreshDependents();
 }
 
 void TTracker488::Commit() {

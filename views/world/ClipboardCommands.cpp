@@ -21,6 +21,7 @@
 #include "simulation/UnitHandler.h"
 #include "views/world/MainWorldView.h"
 #include "views/world/ScrapViews.h"
+#include "views/world/SelectionCommands.h"
 
 namespace {
 
@@ -180,6 +181,7 @@ void TCutCopyCommand::AddText(TPictureScrapView& scrap) const {
 std::unique_ptr<TCommandCore> MakeCutCopyCommand(int16_t commandNumber, TWorldDoc& world,
                                                  TMainWorldView* mainView) {
   CheckWorldEdit(world);
+  if (auto vertices = MakeVertexEditCommand(commandNumber, world)) return vertices;
   auto command = std::make_unique<TCutCopyCommand>();
   command->InitCutCopy(commandNumber, world, commandNumber == kCmdCut, mainView);
   return command;
@@ -206,7 +208,7 @@ std::unique_ptr<TCommandCore> MakePasteCommand(int16_t commandNumber, TWorldDoc&
 }
 
 std::unique_ptr<TCommandCore> MakeClearCommand(TWorldDoc& world) {
-  return std::make_unique<TWorldDeleteCommand>(world);
+  return MakeSelectionCommand(kCmdClear, world);
 }
 
 TCommandCore* DoClipboardMenuCommand(TMainWorldView& view, int16_t commandNumber, bool& handled) {

@@ -15,8 +15,12 @@ namespace {
 // Counts what the action asks of the world and answers the question as told.
 class TDependentsFake : public TDependentsWorld, public TWorldHost {
  public:
-  void AttachObject(TLink* object) override { attached.push_back(object); }
-  void DetachObject(TLink* object) override { detached.push_back(object); }
+  void AttachObjects(std::vector<TLink*>& objects) override {
+    attached.insert(attached.end(), objects.begin(), objects.end());
+  }
+  void DetachObjects(std::vector<TLink*>& objects) override {
+    detached.insert(detached.end(), objects.begin(), objects.end());
+  }
   void CommitAttached(const std::vector<TLink*>& objects) override { committed = objects; }
   void RefreshDependents() override { ++refreshes; }
   TWorldHost& Host() override { return *this; }
@@ -69,12 +73,15 @@ TEST_F(DependentsActionTest, AttachedObjectsAreCommittedOrTakenOutAndBroughtBack
   EXPECT_EQ(world_.committed, std::vector<TLink*>{&context_.Thing(0)});
   EXPECT_EQ(world_.refreshes, 1);
 
-  // Attached by the world: undo detaches, redo attaches again, commit makes it final.
+  // Taken out by the world: the work takes them out, undo brings them back, redo takes them
+  // out again, commit makes it final.
   action_.SetState(1);
-  action_.Undo();
-  action_.Redo();
+  action_.DoWork();
   EXPECT_EQ(world_.detached, std::vector<TLink*>{&context_.Thing(0)});
+  action_.Undo();
   EXPECT_EQ(world_.attached, std::vector<TLink*>{&context_.Thing(0)});
+  action_.Redo();
+  EXPECT_EQ(world_.detached, std::vector<TLink*>(2, &context_.Thing(0)));
   world_.committed.clear();
   action_.Commit();
   EXPECT_EQ(world_.committed, std::vector<TLink*>{&context_.Thing(0)});

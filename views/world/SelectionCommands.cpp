@@ -1,0 +1,132 @@
+#include "views/world/SelectionCommands.h"
+
+#include <algorithm>
+#include <span>
+#include <utility>
+
+#include "bodies/Polygon.h"
+#include "constraints/CurvedSlot.h"
+#include "model/filing/ChangeRecorder.h"
+#include "model/filing/ObjectReader.h"
+#include "model/filing/ObjectWriter.h"
+#include "model/world/WorldDoc.h"
+#include "model/world/WorldEditCheck.h"
+#include "views/world/ClipboardCommands.h"
+
+namespace {
+
+// The object comes from the world's selection, which is what makes it selected; its own
+// selected-vertex query also asks for a display mark that the world does not keep, so the
+// vertex index itself is read.
+int32_t SelectedVertexOf(TThing& thing) {
+  if (auto* polygon = dynamic_cast<TPolygon*>(&thing)) return polygon->GetSelectedVertex();
+  if (auto* slot = dynamic_cast<TCurvedSlot*>(&thing)) return slot->GetSelectedVertex();
+  return thing.HasSelectedVertex();
+}
+
+bool EditsVertices(TLink* object) {
+  auto* thing = dynamic_cast<TThing*>(object);
+  return thing != nullptr && thing->HasVertices() != 0 && SelectedVertexOf(*thing) != 0;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// TWorldObjectKeeper
+
+void TWorldObjectKeeper::DetachObjects(std::vector<TLink*>& objects) {
+  // In the world's order, so that reading them back keeps it; the background never goes.
+  std::vector<TLink*> going;
+  for (TLink* object : world_.Objects())
+    if (object->GetIdentifier() != 0 &&
+        std::find(objects.begin(), objects.end(), object) != objects.end())
+      going.push_back(object);
+  identifiers_.clear();
+  stream_.clear();
+  if (going.empty()) return;
+  for (TLink* object : going) identifiers_.push_back(static_cast<int16_t>(object->GetIdentifier()));
+  stream_ = DocumentStreamOf(going);
+  // Last first, so that a constraint goes before the points it holds.
+  for (auto it = going.rbegin(); it != going.rend(); ++it) {
+    world_.Deselect(*it);
+    world_.RemoveObject(*it);
+  }
+  objects.clear();
+}
+
+void TWorldObjectKeeper::AttachObjects(std::vector<TLink*>& objects) {
+  objects.clear();
+  if (stream_.empty()) return;
+  auto reader = ReadObjects(std::span<const uint8_t>(stream_), 2, 0, &world_, nullptr, nullptr, {});
+  reader->Complete(0);
+  stream_.clear();
+  world_.AdoptObjects(reader->TakeObjects());
+  world_.DeselectAll();
+  for (const int16_t identifier : identifiers_) {
+    TLink* object = world_.FindObject(identifier);
+    if (object == nullptr) continue;
+    world_.Select(object);
+    objects.push_back(object);
+  }
+}
+
+void TWorldObjectKeeper::CommitAttached(const std::vector<TLink*>&) { stream_.clear(); }
+
+void TWorldObjectKeeper::RefreshDependents() { world_.WorldChanged(); }
+
+TWorldHost& TWorldObjectKeeper::Host() { return world_.Host(); }
+
+// ---------------------------------------------------------------------------------------------
+// TVertexEditCommand
+
+void TVertexEditCommand::InitVertexEdit(int16_t commandNumber, TWorldDoc& world) {
+  const bool copies = commandNumber == kCmdCopy;
+  InitAction(commandNumber, nullptr, &world, copies ? 0 : 1);
+  // Copying changes nothing that undo would take back.
+  if (copies) SetCausesChange(0);
+  SetKeepsSelection(0);
+  objects_.clear();
+  for (TLink* object : world.Selection())
+    if (EditsVertices(object)) objects_.push_back(static_cast<TThing*>(object));
+}
+
+void TVertexEditCommand::BeforePrepare() {
+  NoteChangeOfAll(std::vector<TLink*>(objects_.begin(), objects_.end()),
+                  TChangeRecorder::kWholeObject);
+}
+
+void TVertexEditCommand::DoWork() {
+  const int16_t command = GetCommandNumber();
+  if ((command == kCmdCut || command == kCmdCopy) && !objects_.empty()) {
+    if (auto* polygon = dynamic_cast<TPolygon*>(objects_.front()))
+      polygon->CopyVerticesAsText();
+    else if (auto* slot = dynamic_cast<TCurvedSlot*>(objects_.front()))
+      slot->CopyPointTable();
+  }
+  if (command == kCmdCopy) return;
+  for (TThing* object : objects_) object->DeleteSelectedVertex();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Factories
+
+std::unique_ptr<TCommandCore> MakeVertexEditCommand(int16_t commandNumber, TWorldDoc& world) {
+  if (world.GetCurrentTool() != TWorldDoc::kPartTool || world.Selection().empty()) return nullptr;
+  const std::vector<TLink*>& selection = world.Selection();
+  if (std::none_of(selection.begin(), selection.end(), EditsVertices)) return nullptr;
+  auto command = std::make_unique<TVertexEditCommand>();
+  command->InitVertexEdit(commandNumber, world);
+  return command;
+}
+
+std::unique_ptr<TCommandCore> MakeSelectionCommand(int16_t commandNumber, TWorldDoc& world) {
+  CheckWorldEdit(world);
+  if (auto vertices = MakeVertexEditCommand(commandNumber, world)) return vertices;
+  auto action = std::make_unique<TTracker488>();
+  action->InitDependents(commandNumber, &world, std::make_unique<TWorldObjectKeeper>(world), 1, 0);
+  // The world takes the objects out and gives them back; the selection goes with them.
+  action->SetState(1);
+  action->SetKeepsSelection(0);
+  *action->AttachList() = world.Selection();
+  return action;
+}
