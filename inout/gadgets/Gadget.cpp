@@ -93,6 +93,16 @@ void TGadget::ResizeFromCorner(int16_t corner, MacPoint size) {
   }
 }
 
+bool TGadget::DragWindowHandle(int16_t handle, MacPoint point) {
+  const MacRect frame = GetFrame();
+  const bool left = handle == kCornerTopLeft || handle == kCornerBottomLeft;
+  const bool top = handle == kCornerTopLeft || handle == kCornerTopRight;
+  const MacPoint size(static_cast<int16_t>(left ? frame.right - point.h : point.h - frame.left),
+                      static_cast<int16_t>(top ? frame.bottom - point.v : point.v - frame.top));
+  ResizeFromCorner(handle, size);
+  return GetFrame() != frame;
+}
+
 void TGadget::ConstrainSize(MacPoint& size) {
   size.h = std::max(size.h, kMinimumSide);
   size.v = std::max(size.v, kMinimumSide);

@@ -102,6 +102,10 @@ class TGadget : public TSingleStyleLink, public TWindowGadget {
     return TrackClick(phase, point, ContainsPoint(point));
   }
   bool PressEndsAtOnce() override { return TrackingDone(); }
+  // The handles are the frame's corners: a dragged corner resizes the gadget, the opposite
+  // corner staying.
+  bool HitWindowHandle(MacPoint point, int16_t& handle) override { return HitCorner(point, handle); }
+  bool DragWindowHandle(int16_t handle, MacPoint point) override;
 
   // Another gadget this one refers to; anything else is refused.
   void SetLinkedGadget(TLink* gadget);

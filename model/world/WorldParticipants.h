@@ -96,6 +96,10 @@ class TWindowGadget {
   // The control's rectangle in the window's pixels, and a move of it by (dh, dv) pixels.
   virtual MacRect WindowFrame() const = 0;
   virtual void OffsetOnWindow(int16_t dh, int16_t dv) = 0;
+  // The selection handle under the point (window pixels), when the control has handles.
+  virtual bool HitWindowHandle(MacPoint /*point*/, int16_t& /*handle*/) { return false; }
+  // The handle dragged to the point; true when the control changed.
+  virtual bool DragWindowHandle(int16_t /*handle*/, MacPoint /*point*/) { return false; }
 
  protected:
   ~TWindowGadget() = default;

@@ -22,6 +22,7 @@
 #include "model/world/RunCommand.h"
 #include "model/world/WorldDisplay.h"
 #include "model/world/WorldDeleteCommand.h"
+#include "model/world/WorldEditCheck.h"
 #include "platform/win32/FontDialog.h"
 #include "platform/win32/Menu.h"
 #include "tests/platform/win32/DialogTestSupport.h"
@@ -30,6 +31,7 @@
 #include "ui/dialogs/FloatingWindows.h"
 #include "tests/app/SketchFixture.h"
 #include "views/furniture/RulerView.h"
+#include "views/trackers/DependentsAction.h"
 #include "views/trackers/DuplicateCommands.h"
 #include "views/world/ClipboardCommands.h"
 #include "views/world/SelectionFont.h"
@@ -123,6 +125,30 @@ TEST_F(WorldMenusTest, TrackingAndFrameSkipsAreRadioGroupsOfTheirMenus) {
   EXPECT_FALSE(Checked(kCmdSkipFramesBase));
 }
 
+// The frame-skip and tracking submenus hold their commands in the order that item numbers
+// of menus 5 and 6 stand for.
+TEST_F(WorldMenusTest, FrameSkipAndTrackingItemsStandWhereTheirMenuNumbersSay) {
+  const HMENU bar = GetMenu(main_->m_hWnd);
+  const auto submenuHolding = [&](UINT command) -> HMENU {
+    for (int32_t i = 0; i < GetMenuItemCount(bar); ++i) {
+      const HMENU popup = GetSubMenu(bar, i);
+      for (int32_t j = 0; popup != nullptr && j < GetMenuItemCount(popup); ++j) {
+        const HMENU inner = GetSubMenu(popup, j);
+        if (inner != nullptr && GetMenuItemID(inner, 0) == command) return inner;
+      }
+    }
+    return nullptr;
+  };
+  for (const auto& [menu, count] : {std::pair<int16_t, int32_t>{5, 6}, {6, 8}}) {
+    const HMENU items = submenuHolding(static_cast<UINT>(CommandFromMenuItem(menu, 1)));
+    ASSERT_NE(items, nullptr) << menu;
+    ASSERT_EQ(GetMenuItemCount(items), count) << menu;
+    for (int16_t item = 1; item <= count; ++item)
+      EXPECT_EQ(GetMenuItemID(items, item - 1), static_cast<UINT>(CommandFromMenuItem(menu, item)))
+          << menu << "/" << item;
+  }
+}
+
 TEST_F(WorldMenusTest, RunOrStopAndShiftRun) {
   // Nothing runs: the toggle runs.
   std::unique_ptr<TCommandCore> run = Made(kCmdRunOrStop);
@@ -163,7 +189,7 @@ TEST_F(WorldMenusTest, PlayerModeRefusesEditingAndItsLockKeepsIt) {
   EXPECT_EQ(Made(1600), nullptr);
   // Delete is not refused.
   std::unique_ptr<TCommandCore> clear = Made(kCmdClear);
-  EXPECT_NE(dynamic_cast<TWorldDeleteCommand*>(clear.get()), nullptr);
+  EXPECT_NE(dynamic_cast<TTracker488*>(clear.get()), nullptr);
 
   world_->SetPlayerModeLocked(1);
   SetUpMenus();
@@ -719,6 +745,60 @@ TEST_F(WorldMenusTest, TheBarShowsTheSelectedObjectsInputAndMeterMenus) {
   ASSERT_EQ(meters, resourceItems(TMass::OutMenuName()));
   Command(static_cast<int16_t>(meters.front()));
   EXPECT_NE(dynamic_cast<TOutput*>(world_->Objects().back()), nullptr);
+}
+
+// After a run, the editing commands ask whether to reset the world and make nothing; a yes
+// posts the reset.
+TEST_F(WorldMenusTest, EditingARecordedWorldAsksToResetAndMakesNothing) {
+  TLink* box = world_->FindObject(kBoxId);
+  world_->Select(box);
+  Command(kCmdCopy);
+  Command(kCmdStepForward);
+  ASSERT_GE(world_->LastFrame(), 1);
+  TAnsweringHost host;
+  world_->SetHost(&host);
+  const size_t objects = world_->Objects().size();
+  for (const int16_t command : {kCmdCut, kCmdClear, kCmdPaste, kCmdActionTemplate})
+    Command(command);
+  EXPECT_EQ(world_->Objects().size(), objects);
+  EXPECT_EQ(world_->FindObject(kBoxId), box);
+  EXPECT_EQ(host.asked, std::vector<int16_t>(4, kEditRecordedWorldAlert));
+  EXPECT_TRUE(host.posted.empty());
+  host.answer = true;
+  Command(kCmdClear);
+  world_->SetHost(nullptr);
+  EXPECT_EQ(world_->FindObject(kBoxId), box);
+  ASSERT_EQ(host.posted.size(), 1u);
+  EXPECT_EQ(host.posted.front()->GetCommandNumber(), kCmdReset);
+}
+
+// A corner of a selected control on the window, dragged, resizes the control; the opposite
+// corner stays.
+TEST_F(WorldMenusTest, ACornerOfASelectedControlDraggedResizesIt) {
+  world_->Select(world_->FindObject(sample_worlds::kSpringId));
+  Command(5321);
+  auto* slider = dynamic_cast<TGadget*>(world_->Objects().back());
+  ASSERT_NE(slider, nullptr);
+  world_->DeselectAll();
+  world_->Select(slider);
+  Pump();
+  const MacRect before = slider->GetFrame();
+  const POINT to = Screen(MacPoint(static_cast<int16_t>(before.right + 40), before.bottom));
+  Gesture(MacPoint(before.right, before.bottom),
+          {[to] { InjectMouseMove(to); },
+           [to] { InjectMouseButton(MouseButton::kLeft, false, to); }});
+  const MacRect after = slider->GetFrame();
+  EXPECT_EQ(after.left, before.left);
+  EXPECT_EQ(after.top, before.top);
+  EXPECT_EQ(after.right, before.right + 40);
+  // Not selected, the same press drags nothing to a new size.
+  world_->DeselectAll();
+  Pump();
+  const POINT back = Screen(MacPoint(after.left, after.bottom));
+  Gesture(MacPoint(after.right, after.bottom),
+          {[back] { InjectMouseMove(back); },
+           [back] { InjectMouseButton(MouseButton::kLeft, false, back); }});
+  EXPECT_EQ(slider->GetFrame().right - slider->GetFrame().left, after.right - after.left);
 }
 
 // New input controls go as blocks down the window's left column, then into a column to the right

@@ -30,6 +30,7 @@
 #include "views/trackers/VectorCommands.h"
 #include "views/world/MainWorldView.h"
 #include "views/world/WorldTracking.h"
+#include "views/world/WorldViewCompanions.h"
 
 namespace {
 
@@ -71,6 +72,30 @@ TCommandCore* HandOutMade(std::unique_ptr<TCommandCore> tracker, const TEventRec
   tracker->SetFreeWhenDone(1);
   return tracker.release();
 }
+
+// A control's corner dragged through the handle-tracking command; the control's own change
+// notice tells its views.
+class TWindowHandleTrackable : public THandleTrackable {
+ public:
+  TWindowHandleTrackable(TLink& object, TWindowGadget& gadget, int16_t handle)
+      : object_(object), gadget_(gadget), handle_(handle) {}
+  MacRect HandleBounds() override { return gadget_.WindowFrame(); }
+  bool TrackHandle(int16_t phase, const MacPoint&, const MacPoint&, MacPoint& next,
+                   bool) override {
+    if (phase == 0) return false;
+    const bool changed = gadget_.DragWindowHandle(handle_, next);
+    changed_ = changed_ || changed;
+    return changed;
+  }
+  bool HasChanged() override { return changed_; }
+  void ChangedNotice() override { object_.Changed(); }
+
+ private:
+  TLink& object_;
+  TWindowGadget& gadget_;
+  int16_t handle_;
+  bool changed_ = false;
+};
 
 }  // namespace
 
@@ -167,6 +192,22 @@ TCommandCore* TWorldClickDispatch::HandleGesture(const MacPoint& point, const TE
   return nullptr;
 }
 
+TCommandCore* TWorldClickDispatch::WindowHandleGesture(const MacPoint& point,
+                                                       const TEventRecord& event) {
+  const std::vector<TLink*> objects = world_.Objects();
+  for (auto it = objects.rbegin(); it != objects.rend(); ++it) {
+    auto* gadget = dynamic_cast<TWindowGadget*>(*it);
+    int16_t handle = 0;
+    if (gadget == nullptr || !context_.IsSelected(*it) || !gadget->HitWindowHandle(point, handle))
+      continue;
+    auto command = std::make_unique<THandleTrackingCommand>();
+    command->InitHandleTracking(&trackerView_, &view_, *it,
+                                std::make_unique<TWindowHandleTrackable>(**it, *gadget, handle));
+    return HandOutMade(std::move(command), event);
+  }
+  return nullptr;
+}
+
 TCommandCore* TWorldClickDispatch::VectorGesture(const MacPoint& point,
                                                  const TEventRecord& event) {
   view_.UpdateObjectTransforms();
@@ -234,6 +275,8 @@ TCommandCore* TWorldClickDispatch::CurvedSlotVertexGesture(const MacPoint& point
 }
 
 TCommandCore* TWorldClickDispatch::ClickDispatch(const MacPoint& point, TMouseEvent* event) {
+  if (world_.GetPlayerMode() == 0 && world_.FirstRunningCommand() == nullptr)
+    if (TCommandCore* resize = WindowHandleGesture(point, RecordOf(point, event))) return resize;
   // A control on the window is worked by a press, also while the world runs: the frontmost
   // control under the press takes it.
   const std::vector<TLink*> objects = world_.Objects();

@@ -9,7 +9,8 @@
 //   second tracker (484)  a point dragged on its own
 //   third tracker  (483)  the selection dragged
 //
-// Tool 2010 and the creation tools take the tracker that their prototype object makes. Before
+// Tool 2010 and the creation tools take the tracker that their prototype object makes. A press
+// on a corner of a selected control on the window resizes the control; before
 // the move tracker, a press on a corner handle of a selected shape or polygon resizes it and one
 // on an end handle of a selected line drags that end (tools 2000 and 2003), and in vertex
 // editing (2012) a press on a polygon's vertex or edge edits it.
@@ -71,6 +72,9 @@ class TWorldClickDispatch {
   // A press on a corner handle of a selected shape or polygon resizes it, one on an end handle
   // of a selected line drags that end; null elsewhere.
   TCommandCore* HandleGesture(const MacPoint& point, const TEventRecord& event);
+  // A press on a corner of a selected control on the window resizes it through the
+  // handle-tracking command.
+  TCommandCore* WindowHandleGesture(const MacPoint& point, const TEventRecord& event);
   // A press on the head of an object's velocity arrow drags the arrow.
   TCommandCore* VectorGesture(const MacPoint& point, const TEventRecord& event);
   TCommandCore* LineEndGesture(TLink* object, const MacPoint& point, const TEventRecord& event);

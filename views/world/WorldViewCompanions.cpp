@@ -1,6 +1,7 @@
 #include "views/world/WorldViewCompanions.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "core/TickCount.h"
 #include "core/port/Port.h"
@@ -214,7 +215,15 @@ void TIdleExtentUpdater::DoIt() {
 // The handle-tracking command
 
 void THandleTrackingCommand::InitHandleTracking(TCommandView* trackingView, TMainWorldView* view,
-                                                TThing* object, THandleTrackable* trackable) {
+                                                TLink* object,
+                                                std::unique_ptr<THandleTrackable> trackable) {
+  ownedTrackable_ = std::move(trackable);
+  InitHandleTracking(trackingView, view, object, ownedTrackable_.get());
+}
+
+void THandleTrackingCommand::InitHandleTracking(TCommandView* trackingView, TMainWorldView* view,
+                                                TLink* object, THandleTrackable* trackable) {
+  if (ownedTrackable_.get() != trackable) ownedTrackable_.reset();
   InitCommand(0, nullptr, trackingView, nullptr);
   SetCanUndo(0);
   SetCausesChange(1);
@@ -235,7 +244,8 @@ TCommandCore* THandleTrackingCommand::TrackMouse(int16_t phase, const QV_CPoint&
                                                MacPoint(previous.h, previous.v), point, moved);
   if (changed || phase == TMainWorldView::kPhaseRelease) {
     changed_ = changed_ || trackable_->HasChanged();
-    if (view_) view_->RedrawObject(object_, phase, false);
+    // An object without a place in the world (a control on the window) redraws the picture.
+    if (view_) view_->RedrawObject(dynamic_cast<TThing*>(object_), phase, false);
   }
   if (phase != TMainWorldView::kPhaseRelease) return this;
   // The object's old and new places, with what stands out of them below and to the right.

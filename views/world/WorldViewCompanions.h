@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "core/geometry/IntRect.h"
@@ -21,6 +22,7 @@
 #include "ui/dialogs/DialogUpdater.h"
 
 class TMainWorldView;
+class TLink;
 class TThing;
 class TLabelEditorView;
 
@@ -115,9 +117,7 @@ class THandleTrackable {
   // Whether the object's change is one to tell the world about.
   virtual bool HasChanged() = 0;
   virtual void ChangedNotice() = 0;
-
- protected:
-  ~THandleTrackable() = default;
+  virtual ~THandleTrackable() = default;
 };
 
 // Shares the class identity of the command base.
@@ -130,21 +130,25 @@ class THandleTrackingCommand : public TCommandCore {
 
   // Tracks the object's handle in the main view through the tracking view; the object and its
   // trackable outlive the command.
-  void InitHandleTracking(TCommandView* trackingView, TMainWorldView* view, TThing* object,
+  void InitHandleTracking(TCommandView* trackingView, TMainWorldView* view, TLink* object,
                           THandleTrackable* trackable);
+  // The same with a trackable that the command keeps.
+  void InitHandleTracking(TCommandView* trackingView, TMainWorldView* view, TLink* object,
+                          std::unique_ptr<THandleTrackable> trackable);
   TCommandCore* TrackMouse(int16_t phase, const QV_CPoint& anchor, const QV_CPoint& previous,
                            const QV_CPoint& next, bool moved) override;
   // Tells the object, or the world when the object is no longer held, of a change.
   void Perform() override;
   bool HasChanged() const { return changed_; }
-  TThing* GetObject() const { return object_; }
+  TLink* GetObject() const { return object_; }
   // The rectangle painted on release.
   const MacRect& LastPaintedArea() const { return painted_; }
 
  private:
   TMainWorldView* view_ = nullptr;
-  TThing* object_ = nullptr;
+  TLink* object_ = nullptr;
   THandleTrackable* trackable_ = nullptr;
+  std::unique_ptr<THandleTrackable> ownedTrackable_;
   MacRect oldBounds_{};
   MacRect painted_{};
   bool changed_ = false;
