@@ -82,6 +82,10 @@ void CChildFrame::RecordZoomState() {
 
 BOOL CChildFrame::OnCmdMsg(UINT id, int32_t code, void* extra) {
   const bool ours = id == kInsertObjectCommand || id == kCancelEditCommand;
+  if (code == CN_UPDATE_COMMAND_UI && ours && extra != nullptr) {
+    UpdateItemCommand(*static_cast<CCmdUI*>(extra));
+    return TRUE;
+  }
   // Asked only whether there is a handler: there is, and nothing is done.
   if (code == CN_COMMAND && ours && extra != nullptr) return TRUE;
   if (code == CN_COMMAND && id == kInsertObjectCommand) {
@@ -106,6 +110,17 @@ TWorldWindowDocument* WorldDocumentOf(TOwlSubview* windowObject) {
 }
 
 }  // namespace
+
+void CChildFrame::UpdateItemCommand(CCmdUI& update) {
+  TWorldWindowDocument* const document = WorldDocumentOf(windowObject_);
+  if (update.m_nID == kInsertObjectCommand) {
+    // A world edited in place elsewhere takes no items of its own.
+    update.Enable(document != nullptr && document->Items().GetInPlaceFrame() == nullptr);
+    return;
+  }
+  update.Enable(document != nullptr &&
+                document->Items().GetInPlaceActiveItem(WindowObjectView()) != nullptr);
+}
 
 void CChildFrame::OnInsertObject() {
   TWorldWindowDocument* const document = WorldDocumentOf(windowObject_);

@@ -24,6 +24,9 @@ class CChildFrame : public CMDIChildWnd, public TWindowObjectHolder, public TWin
   void OnInsertObject();
   // Ends in-place editing in the active document, keeping what changed.
   void OnCancelEditCntr();
+  // Insert Object while the document may take items; ending in-place editing while an item is
+  // edited in place.
+  void UpdateItemCommand(CCmdUI& update);
 
   TOwlSubview* WindowObject() const override { return windowObject_; }
   void ForgetWindowObject() override { windowObject_ = nullptr; }

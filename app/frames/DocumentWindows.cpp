@@ -3,6 +3,7 @@
 #include "app/TApp.h"
 
 #include <filesystem>
+#include <utility>
 
 #include "core/Alert.h"
 #include "core/Failure.h"
@@ -70,7 +71,17 @@ BOOL TWorldWindowDocument::DoSave(const char* path) {
 
 BOOL TWorldWindowDocument::SaveModified() {
   SetModifiedFlag(document_->GetChangeCount() != 0 ? TRUE : FALSE);
+  // An embedded world keeps its changes in its item, not in a file of its own.
+  if (saveItem_) {
+    if (IsModified()) saveItem_();
+    return TRUE;
+  }
   return CDocument::SaveModified();
+}
+
+void TWorldWindowDocument::ServeItem(std::function<void()> save, std::function<void()> closed) {
+  saveItem_ = std::move(save);
+  itemClosed_ = std::move(closed);
 }
 
 bool TWorldWindowDocument::MayClose() {
@@ -82,6 +93,8 @@ void TWorldWindowDocument::Close() {
   items_.CloseAll();
   TWindowDocument::Close();
   if (CDocTemplate* const docTemplate = GetDocTemplate()) docTemplate->RemoveDocument(this);
+  saveItem_ = nullptr;
+  if (const std::function<void()> closed = std::exchange(itemClosed_, nullptr)) closed();
 }
 
 CQVDocTemplate::CQVDocTemplate()

@@ -67,7 +67,8 @@ RECT PixelsToItemPlace(const RECT& pixels);
 // Draws every item of the list at its place into a context whose units are the view's pixels.
 void DrawItemsInView(COleItemList& items, HDC dc);
 
-// The document's items shown over its world's view, drawn after the view paints.
+// The document's items shown over its world's view, drawn after the view paints; a double click
+// on one shows it for editing.
 void ShowItemsInView(TWorldWindowDocument& document);
 
 // The items go with the document file as a section after the world, which readers of the world
