@@ -47,6 +47,11 @@ class TWorldWindowDocument : public TWindowDocument {
   // change into the item (`save`) without asking, and the item hears that its window is gone
   // (`closed`). Empty functions end the serving.
   void ServeItem(std::function<void()> save, std::function<void()> closed);
+  bool ServesItem() const { return static_cast<bool>(saveItem_); }
+  // The world as it is now goes into the item it serves.
+  void UpdateItem() {
+    if (saveItem_) saveItem_();
+  }
 
  private:
   std::unique_ptr<TQVDoc> document_;

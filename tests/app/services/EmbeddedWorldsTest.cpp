@@ -448,11 +448,25 @@ TEST_F(ServerItemTest, ClosingTheEmbeddedWorldsOwnWindowKeepsItsChangeInTheItem)
   auto* item = new CYBCntrItem(&container->Items());
   ASSERT_TRUE(item->CreateFromFile(Sample("pendulum.yb")));
   auto* view = dynamic_cast<CView*>(TOwlSubview::CurrentWindow()->GetMFCWindow());
+  const HWND main = GetMainFrame()->m_hWnd;
+  const HMENU normalBar = GetMenu(main);
   item->DoVerb(OLEIVERB_OPEN, view);
   ASSERT_EQ(item->GetItemState(), COleClientItem::openState);
   TWorldWindowDocument* served = FrontDocument();
   ASSERT_NE(served, container);
   const std::vector<uint8_t> before = item->NativeData();
+
+  // Its own window has the embedded world's menus, whose File menu updates the item.
+  EXPECT_EQ(BarLabels(GetMenu(main)),
+            (std::vector<std::string>{"File", "Edit", "World", "Script", "Tools", "Window", "Help"}));
+  SendMessage(main, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(GetSubMenu(GetMenu(main), 0)), 0);
+  EXPECT_EQ(GetMenuState(GetMenu(main), CChildFrame::kUpdateItemCommand, MF_BYCOMMAND) & MF_GRAYED, 0u);
+  served->Document().World().SetOffsets(110.0, -40.0);
+  served->Document().SetChangeCount(1);
+  SendMessage(main, WM_COMMAND, CChildFrame::kUpdateItemCommand, 0);
+  EXPECT_NE(item->NativeData(), before);
+  EXPECT_EQ(item->GetItemState(), COleClientItem::openState);
+  const std::vector<uint8_t> updated = item->NativeData();
   served->Document().World().SetOffsets(120.0, -40.0);
   served->Document().SetChangeCount(1);
 
@@ -468,7 +482,8 @@ TEST_F(ServerItemTest, ClosingTheEmbeddedWorldsOwnWindowKeepsItsChangeInTheItem)
   EXPECT_FALSE(asked);  // no question of saving an untitled world
   EXPECT_TRUE(served->Windows().empty());
   EXPECT_EQ(item->GetItemState(), COleClientItem::loadedState);
-  EXPECT_NE(item->NativeData(), before);
+  EXPECT_NE(item->NativeData(), updated);
+  EXPECT_EQ(GetMenu(main), normalBar);
 
   // Opened again, the item is the changed world.
   item->DoVerb(OLEIVERB_OPEN, view);
