@@ -13,6 +13,7 @@
 #include "app/frames/MainFrame.h"
 #include "app/services/ClipboardView.h"
 #include "app/services/EmbeddedWorlds.h"
+#include "app/services/InPlaceFrame.h"
 #include "app/shell/StartupHooks.h"
 #include "platform/win32/Window.h"
 #include "ui/views/OwlSubview.h"
@@ -191,6 +192,16 @@ void InstallWindowLayer(CMainFrame* mainFrame) {
     if (CFrameWnd* main = GetMainFrame()) main->RecalcLayout(notify);
   };
   hooks.showFramePalettes = [](bool show) {
+    // A world edited in place shows and hides the bars of its own frame.
+    TOwlSubview* const current = TOwlSubview::CurrentWindow();
+    auto* const document =
+        current != nullptr ? dynamic_cast<TWorldWindowDocument*>(current->GetDocument()) : nullptr;
+    if (auto* inPlace = document != nullptr
+                            ? dynamic_cast<CInPlaceFrame*>(document->Items().GetInPlaceFrame())
+                            : nullptr) {
+      inPlace->ShowPalettes(show);
+      return;
+    }
     if (auto* main = dynamic_cast<CMainFrame*>(GetMainFrame())) main->ShowPalettes(show);
   };
   SetWindowBuilderHooks(hooks);

@@ -30,6 +30,7 @@
 #include "platform/win32/WindowPaint.h"
 #include "platform/win32/Window.h"
 #include "ui/views/OwlSubview.h"
+#include "ui/views/WindowBuilder.h"
 #include "views/world/MainWorldView.h"
 #include "../ProgramDocuments.h"
 #include "../../platform/win32/DialogTestSupport.h"
@@ -400,9 +401,12 @@ TEST_F(ServerItemTest, ANewWorldIsEditedInPlaceWithItsOwnBarsMenusAndKeys) {
   Pump();
   EXPECT_EQ(served->Document().World().GetCurrentTool(), 2500);
   EXPECT_EQ(container->Document().World().GetCurrentTool(), containerTool);
-  frame->ShowPalettes(false);
+  // The embedded world, the current one, shows and hides its own frame's bars.
+  ASSERT_EQ(TOwlSubview::CurrentWindow(), served->Windows().front());
+  ShowFramePalettes(false);
   for (bool visible : frame->GetBarVisibility()) EXPECT_FALSE(visible);
-  frame->ShowPalettes(true);
+  ShowFramePalettes(true);
+  for (bool visible : frame->GetBarVisibility()) EXPECT_TRUE(visible);
 
   // Dragging the lower right handle gives the item a new place.
   RECT client;
