@@ -18,6 +18,7 @@
 #include "platform/win32/Menu.h"
 #include "platform/win32/Message.h"
 #include "platform/win32/ToolBar.h"
+#include "platform/win32/WindowPresenter.h"
 #include "platform/mfc/COleInsertDialog.h"
 #include "platform/mfc/CFrameWnd.h"
 #include "platform/win32/Clock.h"
@@ -361,10 +362,19 @@ TEST_F(ServerItemTest, ANewWorldIsEditedInPlaceWithItsOwnBarsMenusAndKeys) {
   EXPECT_TRUE(IsWindowVisible(frame->m_hWnd));
   EXPECT_NE(frame->ResizeBar().GetDlgCtrlID(), static_cast<int32_t>(CInPlaceFrame::kBarIds[2]));
   EXPECT_EQ(COleDropTarget::FromWindow(frame->m_hWnd), &frame->DropTarget());
-  UpdateWindow(frame->ResizeBar().m_hWnd);
-  const HDC edge = GetDC(frame->ResizeBar().m_hWnd);
-  EXPECT_EQ(GetPixel(edge, 1, 1), RGB(0, 0, 0));  // the top-left handle
-  ReleaseDC(frame->ResizeBar().m_hWnd, edge);
+  // On the frame's window, after the container's view has painted, the top-left handle shows.
+  main->ShowWindow(SW_SHOW);
+  InvalidateRect(MainViewOf(*container), nullptr, TRUE);
+  UpdateWindow(main->m_hWnd);
+  Pump();
+  RECT handle;
+  RECT mainRect;
+  GetWindowRect(frame->ResizeBar().m_hWnd, &handle);
+  GetWindowRect(main->m_hWnd, &mainRect);
+  const WindowSurface* surface = GetWindowSurface(main->m_hWnd);
+  ASSERT_NE(surface, nullptr);
+  EXPECT_EQ(surface->Pixel(handle.left - mainRect.left + 1, handle.top - mainRect.top + 1), 0u);
+  EXPECT_NE(surface->Pixel(handle.left - mainRect.left - 2, handle.top - mainRect.top + 1), 0u);
 
   // The world's five bars replace the container's in its frame, and the menus are shared.
   for (size_t i = 0; i < CInPlaceFrame::kBarCount; ++i) {
