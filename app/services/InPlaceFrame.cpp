@@ -111,7 +111,8 @@ void CInPlaceFrame::ShowPalettes(bool show) {
   for (size_t i = 0; i < kBarCount; ++i) {
     if (Bar(i).m_hWnd != nullptr) ::ShowWindow(Bar(i).m_hWnd, show ? SW_SHOWNOACTIVATE : SW_HIDE);
   }
-  if (ContainerFrame() != nullptr && ContainerFrame()->m_hWnd != nullptr) ContainerFrame()->RecalcLayout();
+  if (ContainerFrame() != nullptr && ContainerFrame()->m_hWnd != nullptr)
+    ContainerFrame()->RecalcLayout();
 }
 
 void CInPlaceFrame::SetCurrentTool(int32_t command) {
@@ -122,8 +123,9 @@ void CInPlaceFrame::SetCurrentTool(int32_t command) {
 
 void CInPlaceFrame::SetCommandDisabled(int32_t command, bool disabled) {
   if (!disabled) {
-    disabledCommands_.erase(std::remove(disabledCommands_.begin(), disabledCommands_.end(), command),
-                            disabledCommands_.end());
+    disabledCommands_.erase(
+        std::remove(disabledCommands_.begin(), disabledCommands_.end(), command),
+        disabledCommands_.end());
   } else if (std::find(disabledCommands_.begin(), disabledCommands_.end(), command) ==
              disabledCommands_.end()) {
     disabledCommands_.push_back(command);

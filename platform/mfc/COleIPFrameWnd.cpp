@@ -21,15 +21,19 @@ namespace {
 constexpr int32_t kBorder = COleResizeBar::kBorder;
 
 // The eight handles: each side's middle and the corners.
-constexpr DWORD kHandles[] = {CBRS_LEFT | CBRS_TOP,  CBRS_TOP,    CBRS_RIGHT | CBRS_TOP,
-                              CBRS_RIGHT,            CBRS_RIGHT | CBRS_BOTTOM,
-                              CBRS_BOTTOM,           CBRS_LEFT | CBRS_BOTTOM, CBRS_LEFT};
+constexpr DWORD kHandles[] = {
+    CBRS_LEFT | CBRS_TOP,     CBRS_TOP,    CBRS_RIGHT | CBRS_TOP,   CBRS_RIGHT,
+    CBRS_RIGHT | CBRS_BOTTOM, CBRS_BOTTOM, CBRS_LEFT | CBRS_BOTTOM, CBRS_LEFT};
 
 RECT HandleRect(const RECT& client, DWORD handle) {
   const int32_t middleX = (client.left + client.right - kBorder) / 2;
   const int32_t middleY = (client.top + client.bottom - kBorder) / 2;
-  const int32_t x = (handle & CBRS_LEFT) ? client.left : (handle & CBRS_RIGHT) ? client.right - kBorder : middleX;
-  const int32_t y = (handle & CBRS_TOP) ? client.top : (handle & CBRS_BOTTOM) ? client.bottom - kBorder : middleY;
+  const int32_t x = (handle & CBRS_LEFT)    ? client.left
+                    : (handle & CBRS_RIGHT) ? client.right - kBorder
+                                            : middleX;
+  const int32_t y = (handle & CBRS_TOP)      ? client.top
+                    : (handle & CBRS_BOTTOM) ? client.bottom - kBorder
+                                             : middleY;
   return RECT{x, y, x + kBorder, y + kBorder};
 }
 
@@ -66,7 +70,8 @@ void COleResizeBar::Paint() {
                         {client.left, client.bottom - kBorder, client.right, client.bottom},
                         {client.left, client.top, client.left + kBorder, client.bottom},
                         {client.right - kBorder, client.top, client.right, client.bottom}};
-  for (const RECT& edge : edges) FillRect(dc, &edge, hatch);
+  for (const RECT& edge : edges)
+    FillRect(dc, &edge, hatch);
   DeleteObject(hatch);
   const auto black = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
   for (const DWORD handle : kHandles) {
@@ -127,7 +132,9 @@ BOOL COleResizeBar::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
 // ---------------------------------------------------------------------------------------------
 // COleDropTarget
 
-COleDropTarget::~COleDropTarget() { Revoke(); }
+COleDropTarget::~COleDropTarget() {
+  Revoke();
+}
 
 BOOL COleDropTarget::Register(CWnd* window) {
   if (window == nullptr || !IsWindow(window->m_hWnd)) return FALSE;
@@ -160,9 +167,13 @@ COleDropTarget* COleDropTarget::FromWindow(HWND window) {
   return nullptr;
 }
 
-DROPEFFECT COleDropTarget::OnDragOver(CWnd*, uint32_t, POINT) { return DROPEFFECT_NONE; }
+DROPEFFECT COleDropTarget::OnDragOver(CWnd*, uint32_t, POINT) {
+  return DROPEFFECT_NONE;
+}
 
-BOOL COleDropTarget::OnDrop(CWnd*, uint32_t, const std::vector<uint8_t>&, POINT) { return FALSE; }
+BOOL COleDropTarget::OnDrop(CWnd*, uint32_t, const std::vector<uint8_t>&, POINT) {
+  return FALSE;
+}
 
 // ---------------------------------------------------------------------------------------------
 // COleIPFrameWnd
@@ -199,7 +210,9 @@ void COleIPFrameWnd::SetItemRect(const RECT& itemPixels) {
   RecalcLayout();
 }
 
-BOOL COleIPFrameWnd::OnCreateControlBars(CFrameWnd*, CFrameWnd*) { return TRUE; }
+BOOL COleIPFrameWnd::OnCreateControlBars(CFrameWnd*, CFrameWnd*) {
+  return TRUE;
+}
 
 void COleIPFrameWnd::OnRequestPositionChange(const RECT& itemPixels) {
   if (item_ == nullptr) {
@@ -231,7 +244,8 @@ void COleIPFrameWnd::ShowContainerBars() {
     if (::IsWindow(bar)) ::ShowWindow(bar, SW_SHOWNOACTIVATE);
   }
   hiddenBars_.clear();
-  if (containerFrame_ != nullptr && ::IsWindow(containerFrame_->m_hWnd)) containerFrame_->RecalcLayout();
+  if (containerFrame_ != nullptr && ::IsWindow(containerFrame_->m_hWnd))
+    containerFrame_->RecalcLayout();
 }
 
 BOOL COleIPFrameWnd::ShareMenus(CFrameWnd* containerFrame, HMENU containerMenu, HMENU serverMenu) {
@@ -251,13 +265,17 @@ BOOL COleIPFrameWnd::ShareMenus(CFrameWnd* containerFrame, HMENU containerMenu, 
   };
   const int32_t containerCount = GetMenuItemCount(containerMenu);
   const int32_t serverCount = GetMenuItemCount(serverMenu);
-  for (int32_t i = 0; i + 1 < containerCount; ++i) move(containerMenu, i);
-  for (int32_t i = 0; i + 1 < serverCount; ++i) move(serverMenu, i);
+  for (int32_t i = 0; i + 1 < containerCount; ++i)
+    move(containerMenu, i);
+  for (int32_t i = 0; i + 1 < serverCount; ++i)
+    move(serverMenu, i);
   if (containerCount > 0) move(containerMenu, containerCount - 1);
   if (serverCount > 0) move(serverMenu, serverCount - 1);
   // The popups now belong to the shared bar: the emptied menus go without them.
-  while (GetMenuItemCount(containerMenu) > 0) RemoveMenu(containerMenu, 0, MF_BYPOSITION);
-  while (GetMenuItemCount(serverMenu) > 0) RemoveMenu(serverMenu, 0, MF_BYPOSITION);
+  while (GetMenuItemCount(containerMenu) > 0)
+    RemoveMenu(containerMenu, 0, MF_BYPOSITION);
+  while (GetMenuItemCount(serverMenu) > 0)
+    RemoveMenu(serverMenu, 0, MF_BYPOSITION);
   DestroyMenu(containerMenu);
   DestroyMenu(serverMenu);
   containerFrame_ = containerFrame;
@@ -290,7 +308,8 @@ void COleIPFrameWnd::RecalcLayout(BOOL) {
   }
   const HWND pane = ::GetDlgItem(m_hWnd, static_cast<int32_t>(AFX_IDW_PANE_FIRST));
   if (pane == nullptr) return;
-  ::MoveWindow(pane, kBorder, kBorder, std::max(0, static_cast<int32_t>(client.right) - 2 * kBorder),
+  ::MoveWindow(pane, kBorder, kBorder,
+               std::max(0, static_cast<int32_t>(client.right) - 2 * kBorder),
                std::max(0, static_cast<int32_t>(client.bottom) - 2 * kBorder), TRUE);
   ::SetWindowPos(pane, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
