@@ -4,6 +4,7 @@
 
 #include "app/TApp.h"
 #include "app/frames/DocumentWindows.h"
+#include "app/services/EmbeddedWorlds.h"
 #include "app/shell/ApplicationHandler.h"
 #include "app/shell/MenuBar.h"
 #include "app/shell/QVApp.h"
@@ -371,6 +372,8 @@ void CMainFrame::OnClose() {
   if (CWinApp* const application = CWinApp::Current();
       application != nullptr && !application->SaveAllModified())
     return;
+  // The bars of a world edited in place are not the frame's own.
+  EndInPlaceEditing();
   // While the palettes are hidden the arrangement kept before hiding them is the one to keep.
   if (!palettesHidden_) GetDockState(dockState_);
   dockState_.SaveState(kDockStateName);

@@ -517,4 +517,13 @@ void ReadItemsAfterDocument(COleItemList& items, const std::string& path) {
   }
 }
 
+void EndInPlaceEditing() {
+  auto* application = dynamic_cast<TApp*>(CWinApp::Current());
+  if (application == nullptr || application->Documents() == nullptr) return;
+  for (const auto& document : application->Documents()->Documents()) {
+    if (document->Windows().empty()) continue;
+    if (COleClientItem* const active = document->Items().GetInPlaceActiveItem(nullptr)) active->Close();
+  }
+}
+
 void RegisterWorldServer() { RegisterOleServer({"Yarrowby World", StartWorld}); }

@@ -78,5 +78,9 @@ void ShowItemsInView(TWorldWindowDocument& document);
 void WriteItemsAfterDocument(COleItemList& items, const std::string& path);
 void ReadItemsAfterDocument(COleItemList& items, const std::string& path);
 
+// Every item edited in place in an open document stops being so, keeping what changed: the
+// frames' own bars and menus are back.
+void EndInPlaceEditing();
+
 // Items are started from worlds of this program: new, from a world file, or from stored bytes.
 void RegisterWorldServer();

@@ -20,6 +20,7 @@
 #include "platform/win32/ToolBar.h"
 #include "platform/win32/WindowPresenter.h"
 #include "platform/mfc/COleInsertDialog.h"
+#include "platform/mfc/CDockState.h"
 #include "platform/mfc/CFrameWnd.h"
 #include "platform/win32/Clock.h"
 #include "platform/win32/Dc.h"
@@ -450,6 +451,19 @@ TEST_F(ServerItemTest, ANewWorldIsEditedInPlaceWithItsOwnBarsMenusAndKeys) {
               MAKELPARAM((place.left + place.right) / 2, (place.top + place.bottom) / 2));
   EXPECT_EQ(item->GetItemState(), COleClientItem::activeUIState);
   EXPECT_EQ(BarLabels(GetMenu(main->m_hWnd)).size(), 7u);
+
+  // Quitting meanwhile keeps the frame's own bars as they were, not the embedded world's.
+  ScriptUser({[] { InjectKeyStroke('N'); }});  // the container is not saved
+  SendMessage(main->m_hWnd, WM_CLOSE, 0, 0);
+  SetIdleScript(nullptr);
+  CDockState kept;
+  kept.LoadState("General");
+  EXPECT_EQ(kept.m_arrBarInfo.size(), CMainFrame::kBarCount + 1);  // and the status bar
+  for (const CControlBarInfo& bar : kept.m_arrBarInfo) {
+    if (bar.m_nBarID == CMainFrame::kMainToolBarId) {
+      EXPECT_EQ(bar.m_bVisible, ownBars[CMainFrame::kMainBar]);
+    }
+  }
   app.ExitInstance();
 }
 
