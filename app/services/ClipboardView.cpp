@@ -118,6 +118,10 @@ void TClipboardView::IClipboardView(TWrappedWindow* parent) {
     window->JoinClipboardViewerChain();
 }
 
+int32_t TClipboardView::GetScrapData(Handle destination, uint32_t scrapType) {
+  return reader_.GetScrapData(destination, scrapType);
+}
+
 void TClipboardView::JoinViewerChain(TOwlSubview* windowObject) {
   if (!windowObject) return;
   auto view = std::make_unique<TClipboardView>();

@@ -10,11 +10,12 @@
 #include "platform/win32/GdiTypes.h"
 #include "platform/win32/WindowTypes.h"
 
+#include "model/command/ClipboardHolder.h"
 #include "ui/views/WrappedWindow.h"
 
 class TOwlSubview;
 
-class TClipboardView : public TWrappedWindow {
+class TClipboardView : public TWrappedWindow, public TClipboardHolder {
   DECLARE_CLASS_ID(341, TWrappedWindow)
 
  public:
@@ -38,6 +39,9 @@ class TClipboardView : public TWrappedWindow {
   void Draw(const MacRect& area) override;
   // The format drawn last (0 for nothing, -1 for none of the listed formats).
   int32_t LastFormat() const { return lastFormat_; }
+
+  // As the application's own clipboard view: the system clipboard's data.
+  int32_t GetScrapData(Handle destination, uint32_t scrapType) override;
 
   // A clipboard view in the window object's window, joined to the viewer chain.
   static void JoinViewerChain(TOwlSubview* windowObject);
@@ -66,4 +70,5 @@ class TClipboardView : public TWrappedWindow {
 
  private:
   int32_t lastFormat_ = 0;
+  TSystemClipboardHolder reader_;
 };
