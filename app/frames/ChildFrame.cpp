@@ -3,6 +3,7 @@
 #include "app/TApp.h"
 #include "app/frames/DocumentWindows.h"
 #include "app/services/EmbeddedWorlds.h"
+#include "app/shell/MenuBar.h"
 #include "core/Failure.h"
 #include "platform/mfc/COleInsertDialog.h"
 #include "platform/mfc/CWaitCursor.h"
@@ -12,6 +13,14 @@
 #include "ui/views/OwlSubview.h"
 
 IMPLEMENT_DYNCREATE(CChildFrame, CMDIChildWnd)
+
+namespace {
+
+TWorldWindowDocument* WorldDocumentOf(TOwlSubview* windowObject) {
+  return windowObject ? dynamic_cast<TWorldWindowDocument*>(windowObject->GetDocument()) : nullptr;
+}
+
+}  // namespace
 
 BOOL CChildFrame::OnCreateClient(CREATESTRUCT*, CCreateContext* context) {
   try {
@@ -51,6 +60,12 @@ BOOL CChildFrame::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* 
     case WM_GETMINMAXINFO:
       LimitMinimumSize(reinterpret_cast<MINMAXINFO*>(lParam));
       break;
+    case WM_MDIACTIVATE:
+      ShowItemMenu(reinterpret_cast<HWND>(lParam) == m_hWnd);
+      break;
+    case WM_DESTROY:
+      ShowItemMenu(false);
+      break;
     default:
       break;
   }
@@ -81,7 +96,12 @@ void CChildFrame::RecordZoomState() {
 }
 
 BOOL CChildFrame::OnCmdMsg(UINT id, int32_t code, void* extra) {
-  const bool ours = id == kInsertObjectCommand || id == kCancelEditCommand;
+  const bool ours =
+      id == kInsertObjectCommand || id == kCancelEditCommand || id == kUpdateItemCommand;
+  if (code == CN_UPDATE_COMMAND_UI && ours && extra != nullptr) {
+    UpdateItemCommand(*static_cast<CCmdUI*>(extra));
+    return TRUE;
+  }
   // Asked only whether there is a handler: there is, and nothing is done.
   if (code == CN_COMMAND && ours && extra != nullptr) return TRUE;
   if (code == CN_COMMAND && id == kInsertObjectCommand) {
@@ -92,6 +112,10 @@ BOOL CChildFrame::OnCmdMsg(UINT id, int32_t code, void* extra) {
     OnCancelEditCntr();
     return TRUE;
   }
+  if (code == CN_COMMAND && id == kUpdateItemCommand) {
+    if (TWorldWindowDocument* const document = WorldDocumentOf(windowObject_)) document->UpdateItem();
+    return TRUE;
+  }
   return CMDIChildWnd::OnCmdMsg(id, code, extra);
 }
 
@@ -99,13 +123,43 @@ CView* CChildFrame::WindowObjectView() const {
   return windowObject_ ? dynamic_cast<CView*>(windowObject_->GetMFCWindow()) : nullptr;
 }
 
-namespace {
-
-TWorldWindowDocument* WorldDocumentOf(TOwlSubview* windowObject) {
-  return windowObject ? dynamic_cast<TWorldWindowDocument*>(windowObject->GetDocument()) : nullptr;
+void CChildFrame::UpdateItemCommand(CCmdUI& update) {
+  TWorldWindowDocument* const document = WorldDocumentOf(windowObject_);
+  if (update.m_nID == kUpdateItemCommand) {
+    update.Enable(document != nullptr && document->ServesItem());
+    return;
+  }
+  if (update.m_nID == kInsertObjectCommand) {
+    // A world edited in place elsewhere takes no items of its own.
+    update.Enable(document != nullptr && document->Items().GetInPlaceFrame() == nullptr);
+    return;
+  }
+  update.Enable(document != nullptr &&
+                document->Items().GetInPlaceActiveItem(WindowObjectView()) != nullptr);
 }
 
-}  // namespace
+void CChildFrame::ShowItemMenu(bool show) {
+  CMDIFrameWnd* const frame = GetMDIFrame();
+  if (frame == nullptr || frame->m_hWnd == nullptr) return;
+  if (show) {
+    TWorldWindowDocument* const document = WorldDocumentOf(windowObject_);
+    if (itemMenu_ != nullptr || document == nullptr || !document->ServesItem()) return;
+    itemMenu_ = LoadMenuResource(MAKEINTRESOURCEA(kEmbeddedWorldMenu));
+    if (itemMenu_ == nullptr) return;
+    barBefore_ = ::GetMenu(frame->m_hWnd);
+    ::SetMenu(frame->m_hWnd, itemMenu_);
+    ::DrawMenuBar(frame->m_hWnd);
+    return;
+  }
+  if (itemMenu_ == nullptr) return;
+  if (::GetMenu(frame->m_hWnd) == itemMenu_) {
+    ::SetMenu(frame->m_hWnd, barBefore_);
+    ::DrawMenuBar(frame->m_hWnd);
+  }
+  DestroyMenu(itemMenu_);
+  itemMenu_ = nullptr;
+  barBefore_ = nullptr;
+}
 
 void CChildFrame::OnInsertObject() {
   TWorldWindowDocument* const document = WorldDocumentOf(windowObject_);

@@ -20,10 +20,17 @@ class CChildFrame : public CMDIChildWnd, public TWindowObjectHolder, public TWin
 
   static constexpr UINT kInsertObjectCommand = 57856;
   static constexpr UINT kCancelEditCommand = 32768;
+  // Puts the embedded world shown in the frame into its item.
+  static constexpr UINT kUpdateItemCommand = 57609;
+  // The menu bar of an embedded world open in a window of its own.
+  static constexpr UINT kEmbeddedWorldMenu = 5;
   // Insert Object: a new world (shown at once) or a world file embedded in the active document.
   void OnInsertObject();
   // Ends in-place editing in the active document, keeping what changed.
   void OnCancelEditCntr();
+  // Insert Object while the document may take items; ending in-place editing while an item is
+  // edited in place.
+  void UpdateItemCommand(CCmdUI& update);
 
   TOwlSubview* WindowObject() const override { return windowObject_; }
   void ForgetWindowObject() override { windowObject_ = nullptr; }
@@ -33,7 +40,12 @@ class CChildFrame : public CMDIChildWnd, public TWindowObjectHolder, public TWin
   void ForwardMenuSelect(WPARAM wParam, LPARAM lParam);
   void LimitMinimumSize(MINMAXINFO* info) const;
   void OnLButtonDblClk();
+  // While the frame is the active document frame and shows a world serving an embedded item, the
+  // menu bar is the embedded world's; the bar before it comes back.
+  void ShowItemMenu(bool show);
   CView* WindowObjectView() const;
 
   TOwlSubview* windowObject_ = nullptr;
+  HMENU itemMenu_ = nullptr;
+  HMENU barBefore_ = nullptr;
 };

@@ -3,6 +3,7 @@
 #include "app/TApp.h"
 
 #include <filesystem>
+#include <utility>
 
 #include "core/Alert.h"
 #include "core/Failure.h"
@@ -12,6 +13,7 @@
 #include "app/frames/MainFrame.h"
 #include "app/services/ClipboardView.h"
 #include "app/services/EmbeddedWorlds.h"
+#include "app/services/InPlaceFrame.h"
 #include "app/shell/StartupHooks.h"
 #include "platform/win32/Window.h"
 #include "ui/views/OwlSubview.h"
@@ -70,7 +72,17 @@ BOOL TWorldWindowDocument::DoSave(const char* path) {
 
 BOOL TWorldWindowDocument::SaveModified() {
   SetModifiedFlag(document_->GetChangeCount() != 0 ? TRUE : FALSE);
+  // An embedded world keeps its changes in its item, not in a file of its own.
+  if (saveItem_) {
+    if (IsModified()) saveItem_();
+    return TRUE;
+  }
   return CDocument::SaveModified();
+}
+
+void TWorldWindowDocument::ServeItem(std::function<void()> save, std::function<void()> closed) {
+  saveItem_ = std::move(save);
+  itemClosed_ = std::move(closed);
 }
 
 bool TWorldWindowDocument::MayClose() {
@@ -82,6 +94,8 @@ void TWorldWindowDocument::Close() {
   items_.CloseAll();
   TWindowDocument::Close();
   if (CDocTemplate* const docTemplate = GetDocTemplate()) docTemplate->RemoveDocument(this);
+  saveItem_ = nullptr;
+  if (const std::function<void()> closed = std::exchange(itemClosed_, nullptr)) closed();
 }
 
 CQVDocTemplate::CQVDocTemplate()
@@ -178,6 +192,16 @@ void InstallWindowLayer(CMainFrame* mainFrame) {
     if (CFrameWnd* main = GetMainFrame()) main->RecalcLayout(notify);
   };
   hooks.showFramePalettes = [](bool show) {
+    // A world edited in place shows and hides the bars of its own frame.
+    TOwlSubview* const current = TOwlSubview::CurrentWindow();
+    auto* const document =
+        current != nullptr ? dynamic_cast<TWorldWindowDocument*>(current->GetDocument()) : nullptr;
+    if (auto* inPlace = document != nullptr
+                            ? dynamic_cast<CInPlaceFrame*>(document->Items().GetInPlaceFrame())
+                            : nullptr) {
+      inPlace->ShowPalettes(show);
+      return;
+    }
     if (auto* main = dynamic_cast<CMainFrame*>(GetMainFrame())) main->ShowPalettes(show);
   };
   SetWindowBuilderHooks(hooks);

@@ -3,6 +3,7 @@
 // frames, the documents the program shows, and the start-up step that connects the window layer
 // to the application.
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -42,12 +43,24 @@ class TWorldWindowDocument : public TWindowDocument {
   // The windows close and the template forgets the document.
   void Close() override;
 
+  // While the document serves an item embedded in another document: closing its window puts a
+  // change into the item (`save`) without asking, and the item hears that its window is gone
+  // (`closed`). Empty functions end the serving.
+  void ServeItem(std::function<void()> save, std::function<void()> closed);
+  bool ServesItem() const { return static_cast<bool>(saveItem_); }
+  // The world as it is now goes into the item it serves.
+  void UpdateItem() {
+    if (saveItem_) saveItem_();
+  }
+
  private:
   std::unique_ptr<TQVDoc> document_;
   std::string path_;
   std::unique_ptr<TWorldWindow> worldWindow_;
   // Goes first: its items' servers close their own documents.
   COleItemList items_{this};
+  std::function<void()> saveItem_;
+  std::function<void()> itemClosed_;
 };
 
 // Document frames are CChildFrame windows showing a TOwlWindow. Opening and making documents

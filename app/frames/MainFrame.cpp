@@ -4,6 +4,7 @@
 
 #include "app/TApp.h"
 #include "app/frames/DocumentWindows.h"
+#include "app/services/EmbeddedWorlds.h"
 #include "app/shell/ApplicationHandler.h"
 #include "app/shell/MenuBar.h"
 #include "app/shell/QVApp.h"
@@ -43,6 +44,26 @@ void SendToDescendants(HWND window, UINT message, WPARAM wParam) {
        child = GetWindow(child, GW_HWNDNEXT)) {
     SendMessage(child, message, wParam, 0);
     if (IsWindow(child)) SendToDescendants(child, message, wParam);
+  }
+}
+
+// The framework's own items (from 32768 up to the system commands, the recent files aside,
+// which the application keeps) are brought up to date by the frames that handle them.
+void UpdateFrameworkItems(CCmdTarget* target, HMENU menu) {
+  const int32_t count = GetMenuItemCount(menu);
+  for (int32_t i = 0; i < count; ++i) {
+    if (const HMENU submenu = GetSubMenu(menu, i)) {
+      UpdateFrameworkItems(target, submenu);
+      continue;
+    }
+    const UINT id = GetMenuItemID(menu, i);
+    if (id < 0x8000 || id >= 0xF000 || (id >= 57616 && id <= 57631)) continue;
+    CCmdUI update;
+    update.m_nID = id;
+    update.m_nIndex = static_cast<UINT>(i);
+    update.m_nIndexMax = static_cast<UINT>(count);
+    update.m_hMenu = menu;
+    update.DoUpdate(target);
   }
 }
 
@@ -351,6 +372,8 @@ void CMainFrame::OnClose() {
   if (CWinApp* const application = CWinApp::Current();
       application != nullptr && !application->SaveAllModified())
     return;
+  // The bars of a world edited in place are not the frame's own.
+  EndInPlaceEditing();
   // While the palettes are hidden the arrangement kept before hiding them is the one to keep.
   if (!palettesHidden_) GetDockState(dockState_);
   dockState_.SaveState(kDockStateName);
@@ -404,6 +427,7 @@ BOOL CMainFrame::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* r
       CMDIFrameWnd::OnWndMsg(message, wParam, lParam, result);
       if (message == WM_INITMENUPOPUP) WidenMessagePane();
       if (TApplicationHandler* application = ShellApplication()) application->SetupTheMenus();
+      if (const HMENU bar = ::GetMenu(m_hWnd)) UpdateFrameworkItems(this, bar);
       if (MenuBarNeedsRedraw() || MenusChanged()) {
         ClearMenusChanged();
         RedrawMenuBar();

@@ -2,13 +2,18 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
+#include <span>
 
+#include "platform/win32/Bitmap.h"
 #include "platform/win32/Clipboard.h"
 #include "platform/win32/Dc.h"
 #include "platform/win32/DcDraw.h"
 #include "platform/win32/Font.h"
 #include "platform/win32/GdiObjects.h"
 #include "platform/win32/Metafile.h"
+#include "platform/win32/Window.h"
+#include "platform/win32/WindowDc.h"
 #include "ui/views/OwlSubview.h"
 #include "ui/views/OwlView.h"
 
@@ -34,17 +39,33 @@ void DrawWords(HDC dc, const char* words) {
   TextOut(dc, 0, 0, words, static_cast<int32_t>(std::strlen(words)));
 }
 
+void CopyBitmap(HDC dc, HBITMAP bitmap, int32_t width, int32_t height) {
+  HDC memory = CreateCompatibleDC(dc);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  SetBkColor(dc, RGB(255, 255, 255));
+  BitBlt(dc, 0, 0, width, height, memory, 0, 0, SRCCOPY);
+  SelectObject(memory, old);
+  DeleteDC(memory);
+}
+
+// A packed device-independent bitmap is a memory block: a bitmap is made of it to be drawn.
+// Bits shorter than their header says, or of a form the bitmaps cannot read, draw nothing.
+void CopyPackedBitmap(HDC dc, HGLOBAL block, int32_t width, int32_t height) {
+  const auto* bytes = static_cast<const uint8_t*>(GlobalLock(block));
+  if (bytes == nullptr) return;
+  const HBITMAP bitmap = CreateBitmapFromDib(std::span<const uint8_t>(bytes, GlobalSize(block)));
+  GlobalUnlock(block);
+  if (bitmap == nullptr) return;
+  CopyBitmap(dc, bitmap, width, height);
+  DeleteObject(bitmap);
+}
+
 void DrawBitmap(HDC dc, UINT format, int32_t width, int32_t height) {
   if (!OpenClipboard(nullptr)) return;
-  // A packed device-independent bitmap is a memory block, not a bitmap: it is not drawn.
-  const auto bitmap = static_cast<HBITMAP>(GetClipboardData(format));
-  if (bitmap != nullptr && format != CF_DIB) {
-    HDC memory = CreateCompatibleDC(dc);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    SetBkColor(dc, RGB(255, 255, 255));
-    BitBlt(dc, 0, 0, width, height, memory, 0, 0, SRCCOPY);
-    SelectObject(memory, old);
-    DeleteDC(memory);
+  if (format == CF_DIB) {
+    if (const HGLOBAL block = GetClipboardData(format)) CopyPackedBitmap(dc, block, width, height);
+  } else if (const auto bitmap = static_cast<HBITMAP>(GetClipboardData(format))) {
+    CopyBitmap(dc, bitmap, width, height);
   }
   CloseClipboard();
 }
@@ -88,9 +109,45 @@ const UINT TClipboardView::kPriority[kPriorityCount] = {
     CF_OEMTEXT, CF_DSPTEXT, CF_TEXT,     CF_DIF,             CF_OWNERDISPLAY,
     CF_PALETTE, CF_RIFF,    CF_SYLK,     CF_TIFF,            CF_WAVE};
 
+void TClipboardView::IClipboardView(TWrappedWindow* parent) {
+  TViewPoint location{0, 0};
+  TViewPoint size{kSide, kSide};
+  InitFromParent(nullptr, parent, location, size, 4, 4);
+  lastFormat_ = 0;
+  if (TOwlView* window = GetWindow(); window != nullptr && window->m_hWnd != nullptr)
+    window->JoinClipboardViewerChain();
+}
+
+int32_t TClipboardView::GetScrapData(Handle destination, uint32_t scrapType) {
+  return reader_.GetScrapData(destination, scrapType);
+}
+
 void TClipboardView::JoinViewerChain(TOwlSubview* windowObject) {
   if (!windowObject) return;
-  if (TOwlView* window = windowObject->GetWindow()) window->JoinClipboardViewerChain();
+  auto view = std::make_unique<TClipboardView>();
+  view->IClipboardView(windowObject);
+  // The window object holds its views from now on.
+  view.release();
+}
+
+void TClipboardView::Draw(const MacRect&) {
+  const HWND window = GetWindowHandle();
+  if (window == nullptr) return;
+  RECT client{0, 0, 0, 0};
+  GetClientRect(window, &client);
+  const HDC dc = GetDC(window);
+  if (dc == nullptr) return;
+  const int32_t saved = SaveDC(dc);
+  lastFormat_ = DrawClipboard(dc, client.right - client.left, client.bottom - client.top);
+  RestoreDC(dc, saved);
+  ReleaseDC(window, dc);
+  // The window object's window is titled after what it shows.
+  TWrappedWindow* const windowObject = GetSuperview();
+  const HWND titled = windowObject != nullptr ? windowObject->GetWindowHandle() : nullptr;
+  if (titled != nullptr && lastFormat_ != 0) {
+    const std::string title = Title(lastFormat_);
+    if (GetWindowTextString(titled) != title) SetWindowText(titled, title.c_str());
+  }
 }
 
 SIZE TClipboardView::PictureViewport(int32_t xExtent, int32_t yExtent, int32_t width, int32_t height,

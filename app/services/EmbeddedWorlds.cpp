@@ -10,13 +10,17 @@
 #include <iterator>
 #include <system_error>
 #include <unordered_map>
+#include <utility>
 
 #include "app/TApp.h"
 #include "app/frames/DocumentWindows.h"
+#include "app/services/InPlaceFrame.h"
+#include "app/shell/MenuBar.h"
 #include "core/Failure.h"
 #include "platform/mfc/CFrameWnd.h"
 #include "platform/mfc/Himetric.h"
 #include "platform/win32/Dc.h"
+#include "platform/win32/Message.h"
 #include "platform/win32/DcDraw.h"
 #include "platform/win32/Window.h"
 #include "platform/win32/WindowDc.h"
@@ -85,15 +89,20 @@ bool IsOpen(TWorldWindowDocument* document) {
 }
 
 // A world of this program running for one item, in a document window of its own that shows
-// only while the item is open.
+// only while the item is open, or edited in place in the container's window.
 class TWorldSession : public COleServerSession {
  public:
-  explicit TWorldSession(TWorldWindowDocument* document)
-      : document_(document), item_(std::make_unique<CYBSrvrItem>(document)) {
+  TWorldSession(TWorldWindowDocument* document, COleClientItem& client)
+      : document_(document), client_(&client), item_(std::make_unique<CYBSrvrItem>(document)) {
     item_->SetEmbedded(true);
+    COleClientItem* const served = client_;
+    document_->ServeItem([served] { served->UpdateFromServer(); },
+                         [served] { served->OnServerClosed(); });
   }
   ~TWorldSession() override {
+    EndInPlace();
     if (!IsOpen(document_)) return;
+    document_->ServeItem(nullptr, nullptr);
     // What was to be kept went into the item; the window goes without asking.
     document_->Document().SetChangeCount(0);
     document_->Close();
@@ -108,8 +117,15 @@ class TWorldSession : public COleServerSession {
   void SetModified(bool modified) override {
     if (IsOpen(document_)) document_->Document().SetChangeCount(modified ? 1 : 0);
   }
+  bool ActivateInPlace() override;
   void Open() override { Show(true); }
-  void Hide() override { Show(false); }
+  void Hide() override {
+    if (frame_ != nullptr) {
+      EndInPlace();
+      return;
+    }
+    Show(false);
+  }
 
  private:
   void Show(bool show) {
@@ -117,12 +133,91 @@ class TWorldSession : public COleServerSession {
     if (CFrameWnd* frame = document_->GetWindowFrame()) frame->ShowWindow(show ? SW_SHOW : SW_HIDE);
     if (show && !document_->Windows().empty()) document_->Windows().front()->SelectWindow();
   }
+  // The world's window back in its own hidden frame, the frame's bars and menus gone, the
+  // container's window the current one again.
+  void EndInPlace();
 
   TWorldWindowDocument* document_;
+  COleClientItem* client_;
   std::unique_ptr<CYBSrvrItem> item_;
+  CInPlaceFrame* frame_ = nullptr;
+  HWND frameWindow_ = nullptr;
 };
 
-std::unique_ptr<COleServerSession> StartWorld(COleClientItem&, const std::vector<uint8_t>* native,
+TWorldWindowDocument* ContainerOf(const COleClientItem& item) {
+  COleItemList* const list = item.GetDocument();
+  return list != nullptr ? dynamic_cast<TWorldWindowDocument*>(list->GetOwner()) : nullptr;
+}
+
+HWND MainViewWindow(TWorldWindowDocument& document) {
+  TWorldWindow* const window = document.WorldWindow();
+  TMainWorldView* const view = window != nullptr ? window->MainView() : nullptr;
+  return view != nullptr ? view->GetWindowHandle() : nullptr;
+}
+
+bool TWorldSession::ActivateInPlace() {
+  if (frame_ != nullptr) return true;
+  CView* const view = client_->GetActiveView();
+  TWorldWindowDocument* const container = ContainerOf(*client_);
+  CFrameWnd* const ownFrame = IsOpen(document_) ? document_->GetWindowFrame() : nullptr;
+  CFrameWnd* const containerFrame = GetMainFrame();
+  if (view == nullptr || !IsWindow(view->m_hWnd) || container == nullptr || ownFrame == nullptr ||
+      containerFrame == nullptr)
+    return false;
+  const HWND pane = GetDlgItem(ownFrame->m_hWnd, static_cast<int32_t>(AFX_IDW_PANE_FIRST));
+  const HWND place = MainViewWindow(*container);
+  if (pane == nullptr || place == nullptr) return false;
+  if (!client_->ActivateInPlace(view)) return false;
+  RECT pixels{0, 0, 0, 0};
+  client_->OnGetItemPosition(pixels);
+  auto* frame = new CInPlaceFrame;
+  // A frame that cannot be made is gone already.
+  if (!frame->CreateInPlace(view, place, pixels, client_)) {
+    client_->Deactivate();
+    return false;
+  }
+  frame->HideContainerBars(containerFrame);
+  if (!frame->OnCreateControlBars(containerFrame, view->GetParentFrame())) {
+    frame->DestroyWindow();
+    client_->Deactivate();
+    return false;
+  }
+  frame->ShareMenus(containerFrame, LoadMenuResource(MAKEINTRESOURCEA(CInPlaceFrame::kContainerMenu)),
+                    LoadMenuResource(MAKEINTRESOURCEA(CInPlaceFrame::kMenu)));
+  frame->LoadAccelTable(CInPlaceFrame::kKeys);
+  SetParent(pane, frame->m_hWnd);
+  frame->RecalcLayout();
+  frame->ShowWindow(SW_SHOW);
+  frame_ = frame;
+  frameWindow_ = frame->m_hWnd;
+  document_->Items().SetInPlaceFrame(frame);
+  if (!document_->Windows().empty()) document_->Windows().front()->Activate(true);
+  if (const HWND served = MainViewWindow(*document_)) SetFocus(served);
+  return true;
+}
+
+void TWorldSession::EndInPlace() {
+  CInPlaceFrame* const frame = std::exchange(frame_, nullptr);
+  if (frame == nullptr) return;
+  const bool open = IsOpen(document_);
+  if (open) document_->Items().SetInPlaceFrame(nullptr);
+  // The frame deletes itself with its window, which may have gone with the container's.
+  if (IsWindow(std::exchange(frameWindow_, nullptr))) {
+    const HWND pane = GetDlgItem(frame->m_hWnd, static_cast<int32_t>(AFX_IDW_PANE_FIRST));
+    CFrameWnd* const ownFrame = open ? document_->GetWindowFrame() : nullptr;
+    if (pane != nullptr && ownFrame != nullptr && IsWindow(ownFrame->m_hWnd)) {
+      SetParent(pane, ownFrame->m_hWnd);
+      ownFrame->RecalcLayout();
+    }
+    frame->DestroyWindow();
+  }
+  if (open && !document_->Windows().empty()) document_->Windows().front()->Activate(false);
+  // The container's window takes the keys and commands back.
+  TWorldWindowDocument* const container = ContainerOf(*client_);
+  if (container != nullptr && IsOpen(container)) container->Windows().front()->SelectWindow();
+}
+
+std::unique_ptr<COleServerSession> StartWorld(COleClientItem& item, const std::vector<uint8_t>* native,
                                               const std::string* path) {
   auto* application = dynamic_cast<TApp*>(CWinApp::Current());
   if (application == nullptr || application->Documents() == nullptr) return nullptr;
@@ -144,7 +239,7 @@ std::unique_ptr<COleServerSession> StartWorld(COleClientItem&, const std::vector
   if (served == nullptr) return nullptr;
   if (CFrameWnd* frame = served->GetWindowFrame()) frame->ShowWindow(SW_HIDE);
   if (previous != nullptr) previous->SelectWindow();
-  return std::make_unique<TWorldSession>(served);
+  return std::make_unique<TWorldSession>(served, item);
 }
 
 }  // namespace
@@ -328,9 +423,29 @@ namespace {
 constexpr char kItemsMark[4] = {'Y', 'B', 'I', 'T'};
 
 struct ItemsInView {
-  COleItemList* items;
+  TWorldWindowDocument* document;
   WNDPROC procedure;
 };
+
+// The item drawn topmost at a pixel of the view, or null.
+COleClientItem* ItemAt(COleItemList& items, POINT point) {
+  for (auto it = items.Items().rbegin(); it != items.Items().rend(); ++it) {
+    RECT pixels{0, 0, 0, 0};
+    (*it)->OnGetItemPosition(pixels);
+    if (point.x >= pixels.left && point.x < pixels.right && point.y >= pixels.top &&
+        point.y < pixels.bottom)
+      return it->get();
+  }
+  return nullptr;
+}
+
+// A double click on an item shows it for editing, in place where it can be.
+bool ShowItemAt(TWorldWindowDocument& document, POINT point) {
+  COleClientItem* const item = ItemAt(document.Items(), point);
+  if (item == nullptr || item->IsInPlaceActive() || document.Windows().empty()) return false;
+  item->DoVerb(OLEIVERB_SHOW, dynamic_cast<CView*>(document.Windows().front()->GetMFCWindow()));
+  return true;
+}
 
 std::unordered_map<HWND, ItemsInView>& ViewsWithItems() {
   static std::unordered_map<HWND, ItemsInView> views;
@@ -342,10 +457,13 @@ LRESULT ViewWithItemsProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
   if (it == ViewsWithItems().end()) return DefWindowProc(window, message, wParam, lParam);
   const ItemsInView shown = it->second;
   if (message == WM_NCDESTROY) ViewsWithItems().erase(it);
+  if (message == WM_LBUTTONDBLCLK &&
+      ShowItemAt(*shown.document, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}))
+    return 0;
   const LRESULT result = CallWindowProc(shown.procedure, window, message, wParam, lParam);
-  if (message == WM_PAINT && !shown.items->Items().empty()) {
+  if (message == WM_PAINT && !shown.document->Items().Items().empty()) {
     const HDC dc = GetDC(window);
-    DrawItemsInView(*shown.items, dc);
+    DrawItemsInView(shown.document->Items(), dc);
     ReleaseDC(window, dc);
   }
   return result;
@@ -359,7 +477,7 @@ void ShowItemsInView(TWorldWindowDocument& document) {
   if (view == nullptr) return;
   const auto procedure = reinterpret_cast<WNDPROC>(GetWindowLongPtr(view, GWLP_WNDPROC));
   if (procedure == &ViewWithItemsProc) return;
-  ViewsWithItems()[view] = ItemsInView{&document.Items(), procedure};
+  ViewsWithItems()[view] = ItemsInView{&document, procedure};
   SetWindowLongPtr(view, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ViewWithItemsProc));
 }
 
@@ -396,6 +514,15 @@ void ReadItemsAfterDocument(COleItemList& items, const std::string& path) {
     items.Serialize(archive, [] { return new CYBCntrItem; });
   } catch (const CArchiveException&) {
     // A damaged section: the world is still the document.
+  }
+}
+
+void EndInPlaceEditing() {
+  auto* application = dynamic_cast<TApp*>(CWinApp::Current());
+  if (application == nullptr || application->Documents() == nullptr) return;
+  for (const auto& document : application->Documents()->Documents()) {
+    if (document->Windows().empty()) continue;
+    if (COleClientItem* const active = document->Items().GetInPlaceActiveItem(nullptr)) active->Close();
   }
 }
 

@@ -67,7 +67,8 @@ RECT PixelsToItemPlace(const RECT& pixels);
 // Draws every item of the list at its place into a context whose units are the view's pixels.
 void DrawItemsInView(COleItemList& items, HDC dc);
 
-// The document's items shown over its world's view, drawn after the view paints.
+// The document's items shown over its world's view, drawn after the view paints; a double click
+// on one shows it for editing.
 void ShowItemsInView(TWorldWindowDocument& document);
 
 // The items go with the document file as a section after the world, which readers of the world
@@ -76,6 +77,10 @@ void ShowItemsInView(TWorldWindowDocument& document);
 // malformed section (the world opens without items).
 void WriteItemsAfterDocument(COleItemList& items, const std::string& path);
 void ReadItemsAfterDocument(COleItemList& items, const std::string& path);
+
+// Every item edited in place in an open document stops being so, keeping what changed: the
+// frames' own bars and menus are back.
+void EndInPlaceEditing();
 
 // Items are started from worlds of this program: new, from a world file, or from stored bytes.
 void RegisterWorldServer();

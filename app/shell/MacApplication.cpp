@@ -1,5 +1,6 @@
 #include "app/shell/MacApplication.h"
 
+#include "app/services/ClipboardView.h"
 #include "core/Alert.h"
 #include "core/port/Port.h"
 #include "core/port/PortText.h"
@@ -92,6 +93,8 @@ TMacApplication::TMacApplication()
 }
 
 TMacApplication::~TMacApplication() {
+  // The handler reads the system clipboard itself again before the view goes.
+  SetOwnClipboardView(nullptr);
   if (PortBindingState() == 2 && GetPortDC() != nullptr) {
     const HDC dc = GetPortDC();
     DeleteObject(SelectObject(dc, GetStockObject(NULL_BRUSH)));
@@ -111,6 +114,11 @@ void TMacApplication::InitMacApp() {
   InitTargetHandler(nullptr);
   SetPortDC(nullptr);
   SetPortWindow(nullptr);
+  // Set up without a parent it has no window, so it stays out of the clipboard-viewer chain.
+  auto clipboardView = std::make_unique<TClipboardView>();
+  clipboardView->IClipboardView(nullptr);
+  SetOwnClipboardView(clipboardView.get());
+  clipboardView_ = std::move(clipboardView);
   ClaimClipboard(OwnClipboardView());
   ResetUndoLabelCache();
   SetTrackHysteresis(kTrackHysteresis, kTrackHysteresis);

@@ -10,11 +10,14 @@
 // own clipboard view claimed, the Undo label cache, the tracking hysteresis, the arrow cursor.
 
 #include <cstdint>
+#include <memory>
 
 #include "app/shell/ApplicationHandler.h"
 #include "core/CommandNesting.h"
 #include "core/port/PortRegion.h"
 #include "platform/mfc/CWinApp.h"
+
+class TClipboardView;
 
 // Holds the application's command nesting, so that it exists before the handler half that
 // performs commands through it is built.
@@ -100,4 +103,6 @@ class TMacApplication : public CWinApp,
   int16_t quitting_ = 0;
   bool catchingUp_ = false;
   RegionRec* cursorRegion_ = nullptr;
+  // The application's own clipboard view, made at start-up without a window.
+  std::unique_ptr<TClipboardView> clipboardView_;
 };

@@ -179,6 +179,13 @@ void TCommandHandler::ClaimClipboard(TClipboardHolder* view) {
   claimed_ = true;
 }
 
+void TCommandHandler::SetOwnClipboardView(TClipboardHolder* view) {
+  TClipboardHolder* const replacement = view != nullptr ? view : &systemClipboardView_;
+  if (clipboardView_ == ownClipboardView_) clipboardView_ = replacement;
+  if (savedClipboardView_ == ownClipboardView_) savedClipboardView_ = replacement;
+  ownClipboardView_ = replacement;
+}
+
 void TCommandHandler::SetClipboardView(TClipboardHolder* view) {
   clipboardView_ = view;
 }

@@ -144,8 +144,11 @@ class TCommandHandler : public TTargetHandler {
   void ClaimClipboard(TClipboardHolder* view);
   void SetClipboardView(TClipboardHolder* view);
   TClipboardHolder* GetClipboardView() const { return clipboardView_; }
-  bool OwnClipboardViewIsCurrent() const { return clipboardView_ == &ownClipboardView_; }
-  TClipboardHolder* OwnClipboardView() { return &ownClipboardView_; }
+  bool OwnClipboardViewIsCurrent() const { return clipboardView_ == ownClipboardView_; }
+  TClipboardHolder* OwnClipboardView() { return ownClipboardView_; }
+  // The application's own view from now on, wherever the one before stood (null: the reader of
+  // the system clipboard it starts with). The view outlives its use here.
+  void SetOwnClipboardView(TClipboardHolder* view);
   // The pending scrap (see PrepareClipboardType): its type goes to scrapType and the current
   // view's data of that type into destination (when given); answers the data's size. A
   // negative answer of the view is raised. With no scrap pending, or no current view, nothing
@@ -195,8 +198,9 @@ class TCommandHandler : public TTargetHandler {
   UINT_PTR idleTimer_ = 0;
   HWND mainFrame_ = nullptr;
   int32_t modalDepth_ = 0;
-  TSystemClipboardHolder ownClipboardView_;
-  TClipboardHolder* clipboardView_ = &ownClipboardView_;
+  TSystemClipboardHolder systemClipboardView_;
+  TClipboardHolder* ownClipboardView_ = &systemClipboardView_;
+  TClipboardHolder* clipboardView_ = &systemClipboardView_;
   TClipboardHolder* savedClipboardView_ = nullptr;
   bool claimed_ = false;
   int32_t hysteresisH_ = 0;

@@ -188,6 +188,13 @@ void COleClientItem::Close(OLECLOSE option) {
   if (state_ != emptyState && state_ != loadedState) SetItemState(loadedState);
 }
 
+void COleClientItem::OnServerClosed() {
+  if (state_ == activeUIState) SetItemState(activeState);
+  session_.reset();
+  activeView_ = nullptr;
+  if (state_ != emptyState && state_ != loadedState) SetItemState(loadedState);
+}
+
 void COleClientItem::SetItemState(ItemState state) {
   state_ = state;
   OnChange(OLE_CHANGED_STATE, static_cast<uint32_t>(state));

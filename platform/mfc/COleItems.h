@@ -154,6 +154,9 @@ class COleClientItem : public CObject {
   bool ActivateInPlace(CView* view);
   // Called by the server: the item's bytes, picture and extent are read again from it.
   void UpdateFromServer();
+  // Called by the server: its window closed on its own, what changed having been saved into the
+  // item; the server is let go and the item is loaded again.
+  void OnServerClosed();
   // A picture and its extent for the content aspect, as a server gives them.
   void SetPresentation(std::vector<uint8_t> metafile, SIZE extent);
 

@@ -44,6 +44,11 @@ BOOL CToolBar::Create(CWnd* parent, DWORD style, UINT id) {
   return CWnd::Create(kToolBarClass, "", style & ~CBRS_ALIGN_ANY, RECT{0, 0, 0, 0}, parent, id);
 }
 
+void CToolBar::SetOwner(CWnd* owner) {
+  CWnd::SetOwner(owner);
+  ::SendMessage(m_hWnd, TB_SETPARENT, reinterpret_cast<WPARAM>(owner ? owner->m_hWnd : nullptr), 0);
+}
+
 BOOL CToolBar::SetBitmap(HBITMAP strip) {
   TBADDBITMAP added;
   added.nID = reinterpret_cast<uintptr_t>(strip);
@@ -208,7 +213,9 @@ BOOL CToolBar::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* res
   }
   if (message != WM_IDLEUPDATECMDUI) return CControlBar::OnWndMsg(message, wParam, lParam, result);
   if (::IsWindowVisible(m_hWnd)) {
-    CCmdTarget* target = GetParentFrame();
+    // An owner of the bar's own answers for its buttons.
+    CCmdTarget* target = dynamic_cast<CFrameWnd*>(GetOwner());
+    if (target == nullptr) target = GetParentFrame();
     if (target == nullptr) target = GetParent();
     OnUpdateCmdUI(target, static_cast<BOOL>(wParam));
   }

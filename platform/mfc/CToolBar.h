@@ -93,6 +93,9 @@ class CToolBar : public CControlBar {
   // The bar's side comes from the CBRS_ bits of `style`.
   BOOL Create(CWnd* parent, DWORD style = WS_CHILD | WS_VISIBLE | CBRS_TOP,
               UINT id = AFX_IDW_TOOLBAR);
+  // The window the buttons' commands go to, and whose state the buttons show; without one, the
+  // frame the bar sits in.
+  void SetOwner(CWnd* owner);
   // The images: a strip of `imageSize` pictures; the bar owns the bitmap from now on.
   BOOL SetBitmap(HBITMAP strip);
   void SetSizes(SIZE button, SIZE image);

@@ -26,6 +26,7 @@ struct ToolBarState {
   SIZE buttonSize{24, 22};
   SIZE imageSize{16, 15};
   int32_t pressed = -1;  // the button held down by the mouse
+  HWND notify = nullptr;  // where commands go, when not to the parent
 };
 
 ToolBarState* StateOf(HWND bar) {
@@ -164,7 +165,7 @@ void Release(HWND bar, ToolBarState& state, POINT point) {
     // A checked button of a group stays checked when clicked again.
     Check(bar, state, index, !checked || (button.fsStyle & TBSTYLE_GROUP));
   }
-  const HWND parent = GetParent(bar);
+  const HWND parent = state.notify != nullptr && IsWindow(state.notify) ? state.notify : GetParent(bar);
   if (parent)
     SendMessage(parent, WM_COMMAND, static_cast<WPARAM>(MAKELONG(button.idCommand, 0)),
                 reinterpret_cast<LPARAM>(bar));
@@ -182,6 +183,11 @@ LRESULT ButtonMessage(HWND bar, ToolBarState& state, UINT message, WPARAM wParam
   const int32_t count = static_cast<int32_t>(state.buttons.size());
   const auto index = static_cast<int32_t>(wParam);
   switch (message) {
+    case TB_SETPARENT: {
+      const HWND before = state.notify;
+      state.notify = reinterpret_cast<HWND>(wParam);
+      return reinterpret_cast<LRESULT>(before);
+    }
     case TB_ADDBUTTONS:
     case TB_INSERTBUTTON: {
       const auto* given = reinterpret_cast<const TBBUTTON*>(lParam);
@@ -309,6 +315,7 @@ LRESULT ToolBarProc(HWND bar, UINT message, WPARAM wParam, LPARAM lParam) {
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
       return 0;
     }
+    case TB_SETPARENT:
     case TB_ADDBUTTONS:
     case TB_INSERTBUTTON:
     case TB_DELETEBUTTON:

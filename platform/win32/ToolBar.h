@@ -54,6 +54,9 @@ inline constexpr UINT TB_SETBUTTONSIZE = 0x041F;
 inline constexpr UINT TB_SETBITMAPSIZE = 0x0420;
 inline constexpr UINT TB_AUTOSIZE = 0x0421;
 inline constexpr UINT TB_GETROWS = 0x0428;
+// The window the buttons' commands go to (wParam); answers the one before. Without one they
+// go to the bar's parent.
+inline constexpr UINT TB_SETPARENT = 0x0425;
 // The size the buttons need: width of the widest row, height of all rows (a SIZE*).
 inline constexpr UINT TB_GETMAXSIZE = 0x0453;
 // This layer's own message: sets a button's style and state at once; wParam is the button's

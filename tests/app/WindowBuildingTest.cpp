@@ -14,6 +14,7 @@
 #include "app/frames/ChildFrame.h"
 #include "app/frames/DocumentWindows.h"
 #include "app/frames/MainFrame.h"
+#include "app/services/ClipboardView.h"
 #include "core/Failure.h"
 #include "core/port/Port.h"
 #include "core/port/WindowBinding.h"
@@ -185,19 +186,38 @@ TEST_F(WindowBuildingTest, TwoClipboardWindowsBothRepaintWhenTheClipboardChanges
   TOwlSubview* second = OpenWindow(kClipboardWindowKind, &document_);
   ASSERT_NE(first, nullptr);
   ASSERT_NE(second, nullptr);
-  EXPECT_EQ(GetClipboardViewer(), second->GetWindowHandle());
-  EXPECT_EQ(second->GetWindow()->GetNextClipboardViewer(), first->GetWindowHandle());
+  // Each window object holds a clipboard view of 200 by 200 whose window is in the chain.
+  const auto viewOf = [](TOwlSubview* object) {
+    return object->CountSubviews() == 0
+               ? nullptr
+               : dynamic_cast<TClipboardView*>(object->SubviewAt(object->CountSubviews() - 1));
+  };
+  TClipboardView* const views[] = {viewOf(first), viewOf(second)};
+  ASSERT_NE(views[0], nullptr);
+  ASSERT_NE(views[1], nullptr);
+  EXPECT_TRUE(views[1]->IsMemberClass(341));
+  RECT client;
+  GetClientRect(views[1]->GetWindowHandle(), &client);
+  EXPECT_EQ(client.right, 200);
+  EXPECT_EQ(client.bottom, 200);
+  EXPECT_EQ(GetClipboardViewer(), views[1]->GetWindowHandle());
+  EXPECT_EQ(views[1]->GetWindow()->GetNextClipboardViewer(), views[0]->GetWindowHandle());
   for (TOwlSubview* object : {first, second}) {
     ShowWindow(object->GetWindowHandle(), SW_SHOW);
-    ValidateRect(object->GetWindowHandle(), nullptr);
+    ValidateRect(viewOf(object)->GetWindowHandle(), nullptr);
   }
   OpenClipboard(nullptr);
   EmptyClipboard();
   SetClipboardData(CF_TEXT, GlobalAlloc(GHND, 2));
   CloseClipboard();
   for (TOwlSubview* object : {first, second}) {
-    const RECT box = UpdateBox(object->GetWindowHandle());
+    const HWND window = viewOf(object)->GetWindowHandle();
+    const RECT box = UpdateBox(window);
     EXPECT_GT(box.right - box.left, 0);
+    UpdateWindow(window);
+    // Text is offered in the OEM form as well, which comes first.
+    EXPECT_EQ(viewOf(object)->LastFormat(), static_cast<int32_t>(CF_OEMTEXT));
+    EXPECT_EQ(GetWindowTextString(object->GetWindowHandle()), "Clipboard -- OEMTEXT");
   }
 }
 

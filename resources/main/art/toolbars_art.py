@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Draws the images of the main tool bar: New, Open, Save, Cut, Copy, Paste, Run, Stop and
-Reset, 16 by 15 pixels each, side by side in one strip.
+Reset, 16 by 15 pixels each, side by side in one strip, and those of the bar a world brings
+along while it is edited in place.
 
 Each picture is a grid of characters naming colours ('.' is the button face). Run it from this
 folder to write the file that toolbars.rc names.
@@ -174,7 +175,45 @@ RESET = """
 ................
 """
 
+PRINT = """
+................
+.....#########..
+.....#ooooooo#..
+.....#o#####o#..
+.....#ooooooo#..
+...#############
+..#dddddddddd##.
+.###############
+.#dddddddddddd#.
+.#ddddddddddgd#.
+.#dddddddddddd#.
+.##############.
+..#ooooooooooo#.
+..#############.
+................
+"""
+
+ABOUT = """
+................
+.....######.....
+...##bbbbbb##...
+..#bbbbbbbbbb#..
+..#bbbbooobbb#..
+.#bbbbbooobbbb#.
+.#bbbbbbbbbbbb#.
+.#bbbbooooobbb#.
+.#bbbbbooobbbb#.
+.#bbbbbooobbbb#.
+..#bbbbooobbb#..
+..#bbbooooobb#..
+...##bbbbbb##...
+.....######.....
+................
+"""
+
 IMAGES = [NEW, OPEN, SAVE, CUT, COPY, PASTE, RUN, STOP, RESET]
+# The bar a world brings along while it is edited in place: Cut, Copy, Paste, Print and About.
+IN_PLACE_IMAGES = [CUT, COPY, PASTE, PRINT, ABOUT]
 WIDTH, HEIGHT = 16, 15
 
 
@@ -205,3 +244,5 @@ def strip_bitmap(images):
 if __name__ == '__main__':
     with open('main-toolbar.bmp', 'wb') as out:
         out.write(strip_bitmap(IMAGES))
+    with open('in-place-bar.bmp', 'wb') as out:
+        out.write(strip_bitmap(IN_PLACE_IMAGES))

@@ -108,6 +108,29 @@ TEST_F(ClipboardViewTest, AnEmptyClipboardDrawsNothingAndABitmapGoesBeforeText) 
   EXPECT_EQ(ViewPixels(), Words("words"));
 }
 
+TEST_F(ClipboardViewTest, APackedBitmapIsDrawnFromItsBitsAndMalformedBitsDrawNothing) {
+  // Four by four red pixels, 24 bits each, after a 40-byte header.
+  std::string dib(40, '\0');
+  const auto put = [&dib](size_t at, uint32_t value, size_t bytes) {
+    for (size_t i = 0; i < bytes; ++i) dib[at + i] = static_cast<char>(value >> (8 * i));
+  };
+  put(0, 40, 4);
+  put(4, 4, 4);
+  put(8, 4, 4);
+  put(12, 1, 2);
+  put(14, 24, 2);
+  for (int i = 0; i < 16; ++i) dib += std::string("\x00\x00\xFF", 3);
+  HoldBlock(8, dib);
+  const std::vector<COLORREF> shown = ViewPixels();
+  EXPECT_EQ(At(shown, 0, 0), RGB(255, 0, 0));
+  EXPECT_EQ(At(shown, 3, 3), RGB(255, 0, 0));
+  EXPECT_EQ(At(shown, 4, 4), RGB(255, 255, 255));
+  EXPECT_EQ(TClipboardView::Title(8), "Clipboard -- DIB");
+
+  HoldBlock(8, dib.substr(0, 60));  // bits cut short
+  EXPECT_EQ(ViewPixels(), Pixels([](HDC) {}));
+}
+
 TEST_F(ClipboardViewTest, APictureWithoutExtentFillsTheView) {
   // A picture of ten by ten units, all black.
   const HDC recorder = CreateMetaFile(nullptr);

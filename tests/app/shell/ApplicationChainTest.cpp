@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/TApp.h"
+#include "app/services/ClipboardView.h"
 #include "core/MenuSetup.h"
 #include "core/port/Port.h"
 #include "core/port/PortRegion.h"
@@ -21,6 +22,7 @@
 #include "platform/mfc/CDocument.h"
 #include "platform/win32/Message.h"
 #include "platform/win32/MessageBox.h"
+#include "platform/win32/Clipboard.h"
 #include "platform/win32/Window.h"
 
 namespace {
@@ -118,12 +120,18 @@ TEST_F(ApplicationChainTest, AnswersAsTheProgramsApplicationOverTheMacintoshOneW
   // Until start-up makes the application's own handler the target, the chain is empty.
   EXPECT_EQ(app_->GetTarget(), nullptr);
   EXPECT_EQ(app_->Ready(), 0);
+  const HWND viewer = GetClipboardViewer();
   app_->InitMacApp();
   EXPECT_EQ(app_->GetTarget(), app_.get());
   EXPECT_EQ(app_->Ready(), 1);
   EXPECT_EQ(app_->TrackHysteresisH(), 5);
   EXPECT_EQ(app_->TrackHysteresisV(), 5);
   EXPECT_TRUE(app_->OwnClipboardViewIsCurrent());
+  // The own view is a clipboard view without a window, so it stays out of the viewer chain.
+  auto* own = dynamic_cast<TClipboardView*>(app_->OwnClipboardView());
+  ASSERT_NE(own, nullptr);
+  EXPECT_EQ(own->GetWindowHandle(), nullptr);
+  EXPECT_EQ(GetClipboardViewer(), viewer);
 }
 
 TEST_F(ApplicationChainTest, TheOldTargetAndTheNewOneAreToldAndTheMenusSetUpAgain) {

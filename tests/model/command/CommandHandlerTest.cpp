@@ -241,6 +241,16 @@ TEST_F(CommandHandlerTest, AFailedCopyPutsBackTheClipboardViewItReplaced) {
   EXPECT_TRUE(firstScrap.released);
   EXPECT_FALSE(secondScrap.released);
   EXPECT_EQ(handler.GetClipboardView(), &secondScrap);
+
+  // A view of the application's own takes the own view's place, wherever that stands.
+  handler.ClaimClipboard(handler.OwnClipboardView());
+  TTestClipboardView own;
+  handler.SetOwnClipboardView(&own);
+  EXPECT_EQ(handler.GetClipboardView(), &own);
+  EXPECT_TRUE(handler.OwnClipboardViewIsCurrent());
+  handler.SetOwnClipboardView(nullptr);
+  EXPECT_NE(handler.GetClipboardView(), &own);
+  EXPECT_TRUE(handler.OwnClipboardViewIsCurrent());
 }
 
 class TCountingIdler : public TTargetHandler {
