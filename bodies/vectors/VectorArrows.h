@@ -52,6 +52,8 @@ inline constexpr uint32_t kTagSeparateContacts = MakeTag("d2  ");
 inline constexpr uint32_t kTagStartAtPoint = MakeTag("d3  ");
 inline constexpr uint32_t kTagEndAtPoint = MakeTag("d4  ");
 inline constexpr uint32_t kTagVectorPenWidth = MakeTag("vd  ");
+// The world's preference that bodies keep a velocity vector to drag.
+inline constexpr uint32_t kTagVelocityOption = MakeTag("svvP");
 
 // Force-field constraints (gravity 496, air resistance 497, custom 498, electrostatic 499) tell
 // the vector display through this whether their field is set up and whether it acts on each body

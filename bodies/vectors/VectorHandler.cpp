@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "bodies/vectors/DocumentVectorWorld.h"
+#include "bodies/vectors/VectorThing.h"
 #include "core/ClassRegistry.h"
 #include "model/filing/ObjectReader.h"
 #include "model/filing/ObjectWriter.h"
@@ -86,6 +87,11 @@ TVector TGlobalVectorHandler::OffsetToValue(int16_t group, const TVector& offset
 // ---- Properties ---------------------------------------------------------------------------------
 
 uint16_t TGlobalVectorHandler::GetFlagProperty(uint32_t tag, uint16_t& value, void* extra) {
+  // The world's preference for velocity handles is edited beside the settings.
+  if (tag == kTagVelocityOption) {
+    TWorldDoc* world = TDocumentVectorWorld::FindWorld(*this);
+    return world != nullptr ? world->GetFlagProperty(tag, value, extra) : 0;
+  }
   uint16_t* flag = nullptr;
   if (tag == kTagShowXComponent) flag = &flags_.x;
   if (tag == kTagShowYComponent) flag = &flags_.y;
@@ -103,6 +109,10 @@ uint16_t TGlobalVectorHandler::GetFlagProperty(uint32_t tag, uint16_t& value, vo
 }
 
 void TGlobalVectorHandler::SetFlagProperty(uint32_t tag, uint16_t value) {
+  if (tag == kTagVelocityOption) {
+    if (TWorldDoc* world = TDocumentVectorWorld::FindWorld(*this)) world->SetFlagProperty(tag, value);
+    return;
+  }
   if (tag == kTagShowXComponent) {
     flags_.x = value;
   } else if (tag == kTagShowYComponent) {
@@ -267,6 +277,9 @@ void TGlobalVectorHandler::WriteClassTag(TObjectWriter& writer) {
 
 void RegisterVectorHandlerClass() {
   MakeVectorLabels();
+  TWorldDoc::SetVelocityOptionHook([](TLink& object, uint16_t value) {
+    if (auto* thing = dynamic_cast<TVectorThing*>(&object)) thing->SetVectorOption(0, value);
+  });
   RegisterClassInfo("TGlobalVectorHandler", kVectorHandlerTag, TGlobalVectorHandler::kClassID,
                     CreateVectorHandler, sizeof(TGlobalVectorHandler));
 }
