@@ -955,6 +955,34 @@ TEST_F(PendulumWindowTest, AGraphMeterAndTheVelocityArrowFollowTheRunAndTheTape)
   check(frames, true);
   // The tape back to an earlier frame: the meter's values and the arrow follow it.
   check(static_cast<int16_t>(frames / 3), false);
+
+  // Saved with its frames and opened again, the bob shows its velocity arrow at once, with the
+  // frame's velocity.
+  world_->ShowFrame(frames, 1);
+  TVector shownVelocity{0.0, 0.0};
+  ASSERT_TRUE(thing->GetVectorValue(0, shownVelocity));
+  documents_->Documents().front()->Document().WriteDocument(path_.string());
+  TOpenDocumentCommand open(path_.string());
+  open.OnOpened([&](TQVDoc& document) {
+    world_ = &document.World();
+    program_documents::WithoutFurniture(*world_);
+    documents_->Open(open.TakeDocument(), open.Path());
+  });
+  app_->Commands().HandleCommand(&open);
+  ASSERT_EQ(documents_->Documents().size(), 2u);
+  window_ = documents_->Documents().back()->WorldWindow();
+  ASSERT_NE(window_, nullptr);
+  view_ = window_->MainView();
+  world_->ShowFrame(frames, 1);
+  view_->InvalidateForeground();
+  Pump();
+  auto* read = dynamic_cast<TVectorThing*>(world_->FindObject(kBobId));
+  ASSERT_NE(read, nullptr);
+  EXPECT_EQ(read->ArrowCount(), 1);
+  EXPECT_EQ(read->AreArrowsPending(), 0);
+  TVector readVelocity{0.0, 0.0};
+  ASSERT_TRUE(read->GetVectorValue(0, readVelocity));
+  EXPECT_EQ(readVelocity, shownVelocity);
 }
 
 }  // namespace
