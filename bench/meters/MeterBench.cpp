@@ -1,8 +1,14 @@
 // A 600 x 400 graph meter of four columns redrawn in full from its recorded frames, beside plain
 // Cairo stroking the same three polylines on a surface of the same size. The frames are as many
 // as frame numbers reach (32,767). Items are plotted samples.
+//
+// Then the cost per frame of three four-column graph meters following a run (the frame change
+// and the live plot of the newest sample), beside the solver's own time per frame on the
+// pendulum in accurate mode.
 
 #include <cmath>
+#include <memory>
+#include <numbers>
 #include <vector>
 
 #include <benchmark/benchmark.h>
@@ -13,6 +19,8 @@
 #include "inout/meters/Output.h"
 #include "platform/win32/Gdi.h"
 #include "simulation/HistoryStore.h"
+#include "solver/dynamics/Simulation.h"
+#include "tests/solver/dynamics/Scenes.h"
 
 namespace {
 
@@ -115,6 +123,70 @@ void BM_CairoPolylines(benchmark::State& state) {
   cairo_surface_destroy(surface);
 }
 BENCHMARK(BM_CairoPolylines)->Unit(benchmark::kMillisecond);
+
+// Three meters follow the frames of a run one by one: each frame changes them and plots its newest
+// sample. Items are frames.
+void BM_ThreeMetersPerFrame(benchmark::State& state) {
+  DrawingSetUp setUp;
+  HDC dc = CreateCompatibleDC(nullptr);
+  HBITMAP bitmap = CreateCompatibleBitmap(nullptr, 3 * 210, 220);
+  HGDIOBJ old = SelectObject(dc, bitmap);
+  SetPortDC(dc);
+  constexpr int16_t kRunFrames = 2000;
+  THistoryStore store;
+  store.SetValuesPerFrame(4);
+  store.SetFrameCount(kRunFrames);
+  for (int16_t f = 0; f < kRunFrames; ++f)
+    for (int c = 0; c < 4; ++c) store.SetValue(f, c, Sample(f, c));
+  std::vector<std::unique_ptr<TOutput>> meters;
+  for (int i = 0; i < 3; ++i) {
+    auto meter = std::make_unique<TOutput>();
+    meter->SetColumnCount(4);
+    meter->SetMeterKind(MeterKind::kGraph);
+    meter->SetPosition(static_cast<int16_t>(i * 210), 0);
+    meter->SetSize(MacPoint(200, 200));
+    meter->SetConnectPoints(true);
+    meters.push_back(std::move(meter));
+  }
+  int16_t frame = 0;
+  for (auto _ : state) {
+    for (auto& meter : meters) {
+      meter->ShowFrame(frame, store.PositionAtFrame(frame), true);
+      meter->PlotLive(false);
+    }
+    frame = static_cast<int16_t>((frame + 1) % kRunFrames);
+  }
+  state.SetItemsProcessed(state.iterations());
+  meters.clear();
+  SetPortDC(nullptr);
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  DeleteObject(bitmap);
+}
+BENCHMARK(BM_ThreeMetersPerFrame)->Unit(benchmark::kMicrosecond);
+
+// The pendulum of 10 degrees in the solver alone, in accurate mode, one animation frame per
+// iteration. Items are frames.
+void BM_PendulumSolverPerFrame(benchmark::State& state) {
+  const yb::dynamics::Model model =
+      yb::dynamics::scenes::Pendulum(10.0 * std::numbers::pi / 180).model;
+  auto simulation = std::make_unique<yb::dynamics::Simulation>(model, yb::dynamics::RunSettings{});
+  const double step = simulation->Settings().animationStep;
+  int64_t frame = 0;
+  for (auto _ : state) {
+    // A fresh run now and then keeps the times of a run's early frames.
+    if (++frame > 2000) {
+      state.PauseTiming();
+      simulation = std::make_unique<yb::dynamics::Simulation>(model, yb::dynamics::RunSettings{});
+      frame = 1;
+      state.ResumeTiming();
+    }
+    simulation->AdvanceTo(static_cast<double>(frame) * step);
+    benchmark::DoNotOptimize(simulation->Time());
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_PendulumSolverPerFrame)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
