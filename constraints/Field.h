@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "bodies/vectors/VectorArrows.h"
 #include "constraints/Constraint.h"
 #include "model/world/Group.h"
 
@@ -118,7 +119,7 @@ using TCustomGroup = TFieldGroupOf<503, 5103>;
 using TElectGroup = TFieldGroupOf<504, 5102>;
 
 // ---- 2. Field constraint base ----
-class TFieldCnstr : public TUICnstr {
+class TFieldCnstr : public TUICnstr, public TVectorFieldSource {
   DECLARE_CLASS_ID(495, TUICnstr)
 
  public:
@@ -133,6 +134,9 @@ class TFieldCnstr : public TUICnstr {
   // Whether the field acts now, and whether it acts on each body by itself.
   virtual bool IsFieldOn() const { return false; }
   virtual bool IsPerBodyField() const { return true; }
+  // What the vector arrows of bodies ask: a field that acts, and whether it acts on each body.
+  bool IsVectorFieldReady() const override { return IsFieldOn(); }
+  bool IsVectorFieldUniform() const override { return IsPerBodyField(); }
   // The number of goals the kind hands the solver.
   virtual int32_t FieldGoalCount() const { return 0; }
   // Writes the kind's goals after the extra goals.

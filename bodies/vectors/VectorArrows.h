@@ -11,8 +11,11 @@
 //   TVectorArrow693       pairwise field forces
 //   TVectorArrow694       contact and friction forces
 
+#include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <vector>
 
 #include "core/geometry/Vector.h"
 #include "model/Formula.h"
@@ -49,6 +52,22 @@ inline constexpr uint32_t kTagSeparateContacts = MakeTag("d2  ");
 inline constexpr uint32_t kTagStartAtPoint = MakeTag("d3  ");
 inline constexpr uint32_t kTagEndAtPoint = MakeTag("d4  ");
 inline constexpr uint32_t kTagVectorPenWidth = MakeTag("vd  ");
+// The world's preference that bodies keep a velocity vector to drag.
+inline constexpr uint32_t kTagVelocityOption = MakeTag("svvP");
+
+// Force-field constraints (gravity 496, air resistance 497, custom 498, electrostatic 499) tell
+// the vector display through this whether their field is set up and whether it acts on each body
+// alone (uniform) rather than between pairs of bodies.
+class TVectorFieldSource {
+ public:
+  virtual ~TVectorFieldSource() = default;
+  virtual bool IsVectorFieldReady() const = 0;
+  virtual bool IsVectorFieldUniform() const = 0;
+};
+inline constexpr int16_t kGravityFieldClass = 496;
+inline constexpr int16_t kAirFieldClass = 497;
+inline constexpr int16_t kCustomFieldClass = 498;
+inline constexpr int16_t kElectricFieldClass = 499;
 
 // Colour and length scale of a vector group.
 struct TVectorGroupStyle {
@@ -66,8 +85,7 @@ struct TVectorComponentFlags {
 
 // One per world: how all arrows look (parts drawn, colour and scale of each group, where force
 // arrows start, pen width) and the world's force fields that field arrows need. The fields are
-// the world's force-field constraints; a world without them (or before the constraints layer
-// answers) has none.
+// the first force-field constraints of the world, kept but never owned.
 class TGlobalVectorHandler : public THandlerLink {
   DECLARE_CLASS_ID(687, THandlerLink)
 
@@ -109,17 +127,26 @@ class TGlobalVectorHandler : public THandlerLink {
   void WriteFields(TObjectWriter& writer) override;
   void WriteClassTag(TObjectWriter& writer) override;
 
-  virtual TLink* GetGravityField() { return nullptr; }
-  virtual TLink* GetCustomField() { return nullptr; }
-  virtual bool HasAirField() { return false; }
-  virtual bool HasElectrostaticField() { return false; }
-  // The active test of the field of a vector index; 0 without one.
-  virtual uint16_t IsFieldActive(int16_t) { return 0; }
-  // The object number of the field of a vector index (3 and 6 gravity, 4 air resistance, 5 and
-  // 8 custom, 7 electrostatic); 0 without one.
-  virtual int16_t GetFieldNumber(int16_t) { return 0; }
-  // A field counts as uniform when its uniform test holds or it is not active.
-  virtual bool IsUniformField(TLink*) { return true; }
+  // The world's first force-field constraint of each class, looked for among the objects of the
+  // world that holds the handler when none is kept or the kept one has left that world; null
+  // without a world or without such a field.
+  virtual TLink* GetGravityField() { return FindField(0); }
+  virtual TLink* GetAirField() { return FindField(1); }
+  virtual TLink* GetCustomField() { return FindField(2); }
+  virtual TLink* GetElectricField() { return FindField(3); }
+  virtual bool HasAirField() { return GetAirField() != nullptr; }
+  virtual bool HasElectrostaticField() { return GetElectricField() != nullptr; }
+  // The field of an arrow kind (3 and 6 gravity, 4 air resistance, 5 and 8 custom, 7
+  // electrostatic); null for other kinds.
+  TLink* GetFieldOfKind(int16_t kind);
+  // Whether the field of an arrow kind is set up; 0 without one.
+  virtual uint16_t IsFieldActive(int16_t kind);
+  // The object number of the field of an arrow kind; 0 without one.
+  virtual int16_t GetFieldNumber(int16_t kind);
+  // A field counts as uniform when it acts on each body alone or is not set up.
+  virtual bool IsUniformField(TLink* field);
+  // Set when a field was looked for and none found.
+  uint16_t IsRefreshPending() const { return refreshPending_; }
   // Saves the pen and sets the handler's pen size and label font.
   virtual void PreparePen(PenState& saved);
 
@@ -144,6 +171,8 @@ class TGlobalVectorHandler : public THandlerLink {
  private:
   void SetDefaults();
   double& ScaleOf(uint32_t tag);
+  // Slots 0 gravity, 1 air resistance, 2 custom, 3 electrostatic.
+  TLink* FindField(int slot);
   RGB16Color* ColourOf(uint32_t tag);
 
   TVectorComponentFlags flags_;
@@ -156,6 +185,8 @@ class TGlobalVectorHandler : public THandlerLink {
   uint16_t combineContacts_ = 1;
   uint16_t startsAtPoint_ = 1;
   int16_t penWidth_ = 1;
+  std::array<TLink*, 4> fields_{};
+  uint16_t refreshPending_ = 0;
 };
 
 // Registers the class under "TGlobalVectorHandler" with its tag, and makes the label resources:
@@ -255,12 +286,72 @@ class TVectorArrow692 : public TVectorArrow {
   bool present_[2] = {false, false};
 };
 
-class TVectorArrow693 : public TVectorArrow692 {
+// The formula templates of the vectors, 0 to 15: "^0" stands for the owner, "^1" for the field
+// constraint, "^2" for the pair number and "^3" for the component word "x" or "y".
+inline constexpr int16_t kVectorTemplateCount = 16;
+const char* VectorFormulaTemplate(int16_t index);
+
+// Pairwise field forces (kinds 6 to 8): formula 1 counts the pairs, pair i has its x at 2i and
+// its y at 2i + 1; each pair with a value is drawn as its own arrow from the owner's point.
+class TVectorArrow693 : public TVectorArrow {
  public:
-  using TVectorArrow692::TVectorArrow692;
+  static constexpr int16_t kMaxPairs = 5;
+  static constexpr int16_t kCountIndex = 1;
+  static constexpr int16_t kFirstComponent = 2;
+  static constexpr int16_t kLastForceIndex = kCountIndex + 2 * kMaxPairs;
+
+  using TVectorArrow::TVectorArrow;
+  int16_t FormulaCount() override;
+  void LoadValues(const std::function<double()>& next) override;
+  int16_t WriteFormulas(TObjectWriter& writer) override;
+  // A set of pairs has no single value to drag.
+  bool GetValue(TVector&) override { return false; }
+  void Draw(const MacPoint& screen, const TVector& world) override;
+
+  // The recorded number of pairs (rounded, within ±32767).
+  int16_t PairCount() const { return pairCount_; }
+  // Formula at a list index from 1; null beyond the list.
+  const TFormula* FormulaAt(int16_t index) const;
+  // The force of pair i, turned around when the arrow ends at the point; false when the list does
+  // not hold the pair.
+  bool GetPairValue(int16_t pair, TVector& value) const;
+  // start + scale × the pair's force; false unless both components are defined.
+  bool ComputePairTip(int16_t pair, TVector& tip, const TVector& start) const;
+  bool NeedsData() const { return needsData_; }
+  bool IsDataValid() const { return dataValid_; }
+
+ protected:
+  virtual void Rebuild();
+  // Writes the text at a list index: in place when the list is reused, else appended as a new
+  // formula without a value. An empty text writes nothing.
+  void SetFormulaText(const Str255& text, int16_t index, bool reuse);
+  // The pair text with its number filled in, written as the pair's x and y at first and first + 1.
+  void AddPairFormulas(Str255 text, int16_t pair, int16_t first, bool reuse);
+  // Starts a list of the expected size afresh, or keeps one that has it; true when kept.
+  bool PrepareList(size_t expected);
+  void DrawOrdered(const MacPoint& start, const TVector& tip);
+  double Scale() const;
+  bool StartsAtPoint() const;
+
+  std::vector<std::unique_ptr<TFormula>> formulas_;
+  int16_t pairCount_ = 0;
+  bool needsData_ = false;
+  bool dataValid_ = false;
 };
 
-class TVectorArrow694 : public TVectorArrow692 {
+// Contact (kind 9) and friction (kind 10) forces: the count and forces of 693, then pair i's
+// location x at 12 + 2(i - 1) and y next to it. Pairs are drawn from their locations, or, when
+// the settings combine contacts, as one arrow of their sum from the owner's point.
+class TVectorArrow694 : public TVectorArrow693 {
  public:
-  using TVectorArrow692::TVectorArrow692;
+  static constexpr int16_t kFirstLocation = kFirstComponent + 2 * kMaxPairs;
+
+  using TVectorArrow693::TVectorArrow693;
+  void Draw(const MacPoint& screen, const TVector& world) override;
+  // Both location components defined.
+  bool GetPairLocation(int16_t pair, TVector& location) const;
+  bool IsCombined() const;
+
+ protected:
+  void Rebuild() override;
 };

@@ -59,6 +59,7 @@ void TVectorThing::VectorPointToScreen(const TVector& world, MacPoint& screen) {
 }
 
 void TVectorThing::DrawVectors(const MacRect&, uint16_t drawMode) {
+  ResolvePendingArrows();
   if (vectorsSuppressed_ != 0 || arrowCount_ <= 0 || (drawMode & 3) != 0 || IsStateBit1Set() ||
       vectorHandler_ == nullptr)
     return;

@@ -69,6 +69,7 @@ void TVectorThing::ReadElements(int32_t count, TObjectReader& reader) {
 }
 
 bool TVectorThing::LoadArrowValues(int32_t available, const std::function<double()>& next) {
+  ResolvePendingArrows();
   if (CountArrowFormulas() > available) return false;
   ForEachArrow([&](TVectorArrow& arrow) { arrow.LoadValues(next); });
   return true;

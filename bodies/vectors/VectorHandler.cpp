@@ -1,12 +1,17 @@
 // The world's vector settings: parts drawn, colour and scale of each group, placement of force
 // arrows and the pen, as properties and as a document block.
 
-#include <algorithm>
-
 #include "bodies/vectors/VectorArrows.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "bodies/vectors/DocumentVectorWorld.h"
+#include "bodies/vectors/VectorThing.h"
 #include "core/ClassRegistry.h"
 #include "model/filing/ObjectReader.h"
 #include "model/filing/ObjectWriter.h"
+#include "model/world/WorldDoc.h"
 
 namespace {
 
@@ -37,6 +42,8 @@ void TGlobalVectorHandler::SetDefaults() {
   combineContacts_ = 1;
   startsAtPoint_ = 1;
   penWidth_ = 1;
+  fields_.fill(nullptr);
+  refreshPending_ = 0;
 }
 
 void TGlobalVectorHandler::Initialize() {
@@ -80,6 +87,11 @@ TVector TGlobalVectorHandler::OffsetToValue(int16_t group, const TVector& offset
 // ---- Properties ---------------------------------------------------------------------------------
 
 uint16_t TGlobalVectorHandler::GetFlagProperty(uint32_t tag, uint16_t& value, void* extra) {
+  // The world's preference for velocity handles is edited beside the settings.
+  if (tag == kTagVelocityOption) {
+    TWorldDoc* world = TDocumentVectorWorld::FindWorld(*this);
+    return world != nullptr ? world->GetFlagProperty(tag, value, extra) : 0;
+  }
   uint16_t* flag = nullptr;
   if (tag == kTagShowXComponent) flag = &flags_.x;
   if (tag == kTagShowYComponent) flag = &flags_.y;
@@ -97,6 +109,10 @@ uint16_t TGlobalVectorHandler::GetFlagProperty(uint32_t tag, uint16_t& value, vo
 }
 
 void TGlobalVectorHandler::SetFlagProperty(uint32_t tag, uint16_t value) {
+  if (tag == kTagVelocityOption) {
+    if (TWorldDoc* world = TDocumentVectorWorld::FindWorld(*this)) world->SetFlagProperty(tag, value);
+    return;
+  }
   if (tag == kTagShowXComponent) {
     flags_.x = value;
   } else if (tag == kTagShowYComponent) {
@@ -261,6 +277,67 @@ void TGlobalVectorHandler::WriteClassTag(TObjectWriter& writer) {
 
 void RegisterVectorHandlerClass() {
   MakeVectorLabels();
+  TWorldDoc::SetVelocityOptionHook([](TLink& object, uint16_t value) {
+    if (auto* thing = dynamic_cast<TVectorThing*>(&object)) thing->SetVectorOption(0, value);
+  });
   RegisterClassInfo("TGlobalVectorHandler", kVectorHandlerTag, TGlobalVectorHandler::kClassID,
                     CreateVectorHandler, sizeof(TGlobalVectorHandler));
+}
+
+// ---- Force fields -------------------------------------------------------------------------------
+
+TLink* TGlobalVectorHandler::FindField(int slot) {
+  static constexpr int16_t kClasses[4] = {kGravityFieldClass, kAirFieldClass, kCustomFieldClass,
+                                          kElectricFieldClass};
+  TLink*& kept = fields_[static_cast<size_t>(slot)];
+  TWorldDoc* world = TDocumentVectorWorld::FindWorld(*this);
+  if (world == nullptr) return kept;
+  const std::vector<TLink*> objects = world->Objects();
+  // A field the world no longer holds is forgotten (only its address is compared), so that the
+  // next one is found.
+  if (kept != nullptr && std::find(objects.begin(), objects.end(), kept) == objects.end())
+    kept = nullptr;
+  if (kept != nullptr) return kept;
+  for (TLink* object : objects) {
+    if (object != nullptr && object->IsMemberClass(kClasses[slot])) {
+      kept = object;
+      return kept;
+    }
+  }
+  refreshPending_ = 1;
+  return nullptr;
+}
+
+TLink* TGlobalVectorHandler::GetFieldOfKind(int16_t kind) {
+  switch (kind) {
+    case 3:
+    case 6:
+      return GetGravityField();
+    case 4:
+      return GetAirField();
+    case 5:
+    case 8:
+      return GetCustomField();
+    case 7:
+      return GetElectricField();
+    default:
+      return nullptr;
+  }
+}
+
+uint16_t TGlobalVectorHandler::IsFieldActive(int16_t kind) {
+  TLink* field = GetFieldOfKind(kind);
+  if (field == nullptr) return 0;
+  const auto* source = dynamic_cast<const TVectorFieldSource*>(field);
+  return source == nullptr || source->IsVectorFieldReady() ? 1 : 0;
+}
+
+int16_t TGlobalVectorHandler::GetFieldNumber(int16_t kind) {
+  TLink* field = GetFieldOfKind(kind);
+  return field != nullptr ? field->GetIdentifier() : 0;
+}
+
+bool TGlobalVectorHandler::IsUniformField(TLink* field) {
+  const auto* source = dynamic_cast<const TVectorFieldSource*>(field);
+  return source == nullptr || !source->IsVectorFieldReady() || source->IsVectorFieldUniform();
 }

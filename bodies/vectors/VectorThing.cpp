@@ -122,6 +122,14 @@ void TVectorThing::CreatePendingArrows() {
   arrowsPending_ = 0;
 }
 
+void TVectorThing::ResolvePendingArrows() {
+  if (arrowsPending_ == 0) return;
+  AttachVectorHandler();
+  if (vectorHandler_ == nullptr) return;
+  UpdateFieldVectors();
+  CreatePendingArrows();
+}
+
 void TVectorThing::SetVectorShown(int16_t index, uint16_t show, uint16_t request,
                                   uint16_t notify) {
   if (!InRange(index)) return;

@@ -85,6 +85,9 @@ class TVectorThing : public TThing {
   virtual std::unique_ptr<TVectorArrow> NewPairArrow(int16_t index);
   virtual std::unique_ptr<TVectorArrow> NewVelocityArrow(int16_t index);
   virtual void CreatePendingArrows();
+  // Arrows read from a document before the thing knew its world's vector settings are made as
+  // soon as it finds them.
+  void ResolvePendingArrows();
   virtual void SetVectorShown(int16_t index, uint16_t show, uint16_t request, uint16_t notify);
   virtual void SetArrow(int16_t index, std::unique_ptr<TVectorArrow> arrow);
   virtual void VectorHook() {}

@@ -15,6 +15,12 @@ namespace {
 
 constexpr uint32_t kTagSkipFrames = MakeTag("sk p");
 constexpr uint32_t kTagTracking = MakeTag("st b");
+constexpr uint32_t kTagVelocityOption = MakeTag("svvP");
+
+TWorldDoc::VelocityOptionHook& VelocityOptionApplier() {
+  static TWorldDoc::VelocityOptionHook hook = nullptr;
+  return hook;
+}
 constexpr uint32_t kTagScale = MakeTag("zSca");
 constexpr uint32_t kTagViewWidth = MakeTag("zWin");
 
@@ -116,6 +122,10 @@ void TWorldDoc::AdoptChild(TLink& object) {
   // One settings object per world: the first that joins stays.
   if (object.IsMemberClass(kVectorHandlerClass) && vectorHandler_ == nullptr)
     vectorHandler_ = &object;
+  // Only a preference that is on reaches a joining object: one read from a document keeps the
+  // options it was stored with.
+  if (velocityOption_ != 0 && VelocityOptionApplier() != nullptr)
+    VelocityOptionApplier()(object, velocityOption_);
   if (object.IsMemberClass(kFrameListenerClass)) AddOnce(frameListeners_, &object);
   if (object.IsMemberClass(kPauseControlClass)) AddOnce(pauseControls_, &object);
   if (object.IsMemberClass(kInputClass)) {
@@ -240,7 +250,27 @@ void TWorldDoc::SetShortProperty(uint32_t tag, uint16_t value) {
   TWorldBase::SetShortProperty(tag, value);
 }
 
+void TWorldDoc::SetVelocityOptionHook(VelocityOptionHook hook) {
+  VelocityOptionApplier() = hook;
+}
+
+void TWorldDoc::SetFlagProperty(uint32_t tag, uint16_t value) {
+  if (tag != kTagVelocityOption) {
+    TWorldBase::SetFlagProperty(tag, value);
+    return;
+  }
+  velocityOption_ = value != 0 ? 1 : 0;
+  if (VelocityOptionApplier() == nullptr) return;
+  for (TLink* object : Objects()) {
+    if (object != nullptr) VelocityOptionApplier()(*object, velocityOption_);
+  }
+}
+
 uint16_t TWorldDoc::GetFlagProperty(uint32_t tag, uint16_t& value, void* extra) {
+  if (tag == kTagVelocityOption) {
+    value = velocityOption_;
+    return 1;
+  }
   if (tag == kTagTracking) {
     value = GetTrackingWord() >= 1 ? 1 : 0;
     return 1;

@@ -127,6 +127,14 @@ class TWorldDoc : public TWorldBase, public TActionContext, public TPlacingWorld
   uint16_t GetShortProperty(uint32_t tag, uint16_t& value, void* extra) override;
   void SetShortProperty(uint32_t tag, uint16_t value) override;
   uint16_t GetFlagProperty(uint32_t tag, uint16_t& value, void* extra) override;
+  // "svvP" is the world's preference that bodies keep a velocity vector to drag: setting it
+  // applies it to every object, and objects that join while it is on take it.
+  void SetFlagProperty(uint32_t tag, uint16_t value) override;
+  // Option 1 is that preference; other options are 0.
+  uint16_t GetOption(int16_t option) const { return option == 1 ? velocityOption_ : 0; }
+  // How the preference reaches one object; the bodies fill it in when they register.
+  using VelocityOptionHook = void (*)(TLink& object, uint16_t value);
+  static void SetVelocityOptionHook(VelocityOptionHook hook);
   uint16_t GetNumberProperty(uint32_t tag, double& value, void* extra) override;
   void SetNumberProperty(uint32_t tag, const double& value) override;
   // The main view's width in pixels, which "zWin" divides; 0 without a main view.
@@ -378,6 +386,7 @@ class TWorldDoc : public TWorldBase, public TActionContext, public TPlacingWorld
   static bool ReferenceNames(const FormulaObjectRef& reference, TLink& object);
 
  private:
+  uint16_t velocityOption_ = 0;
   void MakeGeometryManager();
   // Evaluates every formula that reads the world until none changes; a formula that cannot be
   // evaluated keeps its value.

@@ -13,6 +13,7 @@
 
 #include "app/TApp.h"
 #include "bodies/BodyTags.h"
+#include "bodies/vectors/VectorThing.h"
 #include "core/port/Port.h"
 #include "exchange/export/ExportHandler.h"
 #include "exchange/export/WorldExportHandler.h"
@@ -37,6 +38,7 @@
 #include "ui/dialogs/WindowsDialog.h"
 #include "ui/dialogs/DisplayMetrics.h"
 #include "ui/dialogs/WindowBase.h"
+#include "views/world/VectorMenuCommands.h"
 
 namespace {
 
@@ -95,6 +97,14 @@ class BodyDialogTest : public ::testing::Test {
   void RunDialog(std::deque<std::function<void()>> user) {
     auto* command = new TDialogCommand;
     command->InitDialogCommand(kBodyDialog, &document_->World(), &document_->World().Selection());
+    ScriptUser(std::move(user));
+    app_.Commands().PostCommand(command);
+    while (app_.Commands().PerformNextQueued()) {
+    }
+    SetIdleScript(nullptr);
+  }
+  void RunCommandWithUser(TCommandCore* command, std::deque<std::function<void()>> user) {
+    ASSERT_NE(command, nullptr);
     ScriptUser(std::move(user));
     app_.Commands().PostCommand(command);
     while (app_.Commands().PerformNextQueued()) {
@@ -258,6 +268,51 @@ TEST_F(BodyDialogTest, TheSpringAndOneObjectDialogsShowTheirObject) {
   while (app_.Commands().PerformNextQueued()) {
   }
   EXPECT_EQ(name, "Crank");
+}
+
+// The vector display dialog from its menu command, on the world's settings that the command
+// makes: the last part drawn cannot be switched off, clicks and typed lengths change the
+// settings one undoable step each, and the velocity handle preference reaches the bodies.
+TEST_F(BodyDialogTest, TheVectorDisplayDialogEditsTheWorldsVectorSettings) {
+  TWorldDoc& world = document_->World();
+  ASSERT_EQ(world.GetVectorHandlerObject(), nullptr);
+  bool wholeEnabledAtFirst = true;
+  bool wholeEnabledAfterX = false;
+  RunCommandWithUser(MakeVectorSettingsCommand(kCmdVectorDisplay, world),
+                     {[&] {
+                        wholeEnabledAtFirst = IsWindowEnabled(GetDlgItem(Dialog(), 101)) != 0;
+                        SendMessage(GetDlgItem(Dialog(), 102), BM_CLICK, 0, 0);
+                        wholeEnabledAfterX = IsWindowEnabled(GetDlgItem(Dialog(), 101)) != 0;
+                        SendMessage(GetDlgItem(Dialog(), 122), BM_CLICK, 0, 0);
+                        SendMessage(GetDlgItem(Dialog(), 141), BM_CLICK, 0, 0);
+                        const HWND force = GetDlgItem(Dialog(), 116);
+                        SetFocus(force);
+                        SendMessage(force, EM_SETSEL, 0, -1);
+                        for (char c : std::string("0.5")) InjectCharacter(static_cast<uint8_t>(c));
+                      },
+                      [] { InjectKeyStroke(VK_RETURN); }});
+  auto* handler = dynamic_cast<TGlobalVectorHandler*>(world.GetVectorHandlerObject());
+  ASSERT_NE(handler, nullptr);
+  EXPECT_FALSE(wholeEnabledAtFirst);
+  EXPECT_TRUE(wholeEnabledAfterX);
+  EXPECT_EQ(handler->GetComponentFlags().x, 1);
+  uint16_t combine = 1;
+  uint16_t starts = 0;
+  handler->GetKindPlacement(9, combine, starts);
+  EXPECT_EQ(combine, 0);
+  EXPECT_EQ(handler->GetGroupStyle(kVectorGroupForce).scale, 0.5);
+  EXPECT_EQ(world.GetOption(1), 1);
+  EXPECT_EQ(static_cast<TVectorThing*>(body_)->IsVectorOptioned(0), 1);
+  app_.Commands().UndoOrRedoLast();
+  EXPECT_EQ(handler->GetGroupStyle(kVectorGroupForce).scale, 0.13);
+
+  // The vector menu shows the velocity of the selection, and undo hides it again.
+  app_.Commands().PostCommand(MakeVectorMenuCommand(kCmdShowVelocity, world));
+  while (app_.Commands().PerformNextQueued()) {
+  }
+  EXPECT_EQ(static_cast<TVectorThing*>(body_)->IsVectorShown(0), 1);
+  app_.Commands().UndoOrRedoLast();
+  EXPECT_EQ(static_cast<TVectorThing*>(body_)->IsVectorShown(0), 0);
 }
 
 TEST_F(BodyDialogTest, TheFloatingPalettesAreBuiltHiddenAndShowTheSelection) {

@@ -1,10 +1,12 @@
 // The world's menus end to end: commands sent to the main frame as the menu bar sends them, the
 // menu set-up read back from the bar, and gestures made of synthetic mouse messages.
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <numbers>
 #include <string>
 #include <vector>
 
@@ -908,6 +910,184 @@ TEST_F(WorldMenusTest, DraggingAVelocityArrowSetsTheBodysStartingVelocity) {
   EXPECT_DOUBLE_EQ(velocity().x, dragged.x);
   EXPECT_DOUBLE_EQ(velocity().y, dragged.y);
   EXPECT_NE(velocity().x, before.x);
+}
+
+}  // namespace
+
+namespace {
+
+// The pendulum sample in its window: a graph meter of the bob's position from the bob's meter
+// menu and the bob's velocity arrow from the Vectors menu follow a run of two periods, and the
+// tape takes both back to an earlier frame. The curve and the arrow are held to the pendulum's
+// own equation, integrated finely.
+class PendulumWindowTest : public WorldMenusTest {
+ protected:
+  std::string DocumentPath() override {
+    return std::string(YB_SAMPLES_DIR) + "/" + sample_worlds::pendulum::kFile;
+  }
+};
+
+struct Swing {
+  double angle;
+  double rate;
+};
+
+// The swing at each multiple of the step, from rest at the start angle.
+std::vector<Swing> PendulumSwings(double step, int32_t count) {
+  using namespace sample_worlds::pendulum;
+  constexpr double kGravity = 9.81;
+  const auto acceleration = [](double angle) { return -kGravity / kLength * std::sin(angle); };
+  std::vector<Swing> swings{{kStartAngle, 0.0}};
+  constexpr int kSubsteps = 200;
+  const double h = step / kSubsteps;
+  Swing s = swings.front();
+  for (int32_t i = 1; i < count; ++i) {
+    for (int k = 0; k < kSubsteps; ++k) {
+      const double a1 = acceleration(s.angle), v1 = s.rate;
+      const double a2 = acceleration(s.angle + h / 2 * v1), v2 = s.rate + h / 2 * a1;
+      const double a3 = acceleration(s.angle + h / 2 * v2), v3 = s.rate + h / 2 * a2;
+      const double a4 = acceleration(s.angle + h * v3), v4 = s.rate + h * a3;
+      s.angle += h / 6 * (v1 + 2 * v2 + 2 * v3 + v4);
+      s.rate += h / 6 * (a1 + 2 * a2 + 2 * a3 + a4);
+    }
+    swings.push_back(s);
+  }
+  return swings;
+}
+
+TEST_F(PendulumWindowTest, AGraphMeterAndTheVelocityArrowFollowTheRunAndTheTape) {
+  using namespace sample_worlds::pendulum;
+  TLink* bob = world_->FindObject(kBobId);
+  ASSERT_NE(bob, nullptr);
+  world_->DeselectAll();
+  world_->Select(bob);
+  const size_t before = world_->Objects().size();
+  Command(5001);  // the bob's meter menu: its position
+  ASSERT_GT(world_->Objects().size(), before);
+  auto* meter = dynamic_cast<TOutput*>(world_->Objects().back());
+  ASSERT_NE(meter, nullptr);
+  meter->SetMeterKind(MeterKind::kGraph);
+  meter->SetConnectPoints(true);
+  world_->DeselectAll();
+  world_->Select(bob);
+  Command(kCmdShowVelocity);  // World > Vectors > Velocity
+  auto* thing = dynamic_cast<TVectorThing*>(bob);
+  ASSERT_NE(thing, nullptr);
+  ASSERT_EQ(thing->IsVectorShown(0), 1);
+
+  const double step = world_->GetEngine()->TimeStep();
+  const double period = 2.0 * std::numbers::pi * std::sqrt(kLength / 9.81);
+  const auto frames = static_cast<int16_t>(std::ceil(2.0 * period / step));
+  world_->RunToFrame(frames, nullptr);
+  ASSERT_EQ(world_->GetStore()->FrameCount(), frames + 1);
+  const std::vector<Swing> swings = PendulumSwings(step, frames + 1);
+
+  const auto check = [&](int16_t shown, bool curve) {
+    SCOPED_TRACE(shown);
+    world_->ShowFrame(shown, 1);
+    view_->InvalidateForeground();
+    Pump();
+    const Swing& s = swings[static_cast<size_t>(shown)];
+    EXPECT_NEAR(meter->Column(1)->GetCurrentValue(), shown * step, 1e-9);
+    EXPECT_NEAR(meter->Column(2)->GetCurrentValue(), kLength * std::sin(s.angle), 1e-4);
+    // The arrow's head: the bob's place plus the velocity scale times its velocity.
+    TVector velocity{0.0, 0.0};
+    ASSERT_TRUE(thing->GetVectorValue(0, velocity));
+    const TVector closed{kLength * s.rate * std::cos(s.angle), kLength * s.rate * std::sin(s.angle)};
+    EXPECT_NEAR(velocity.x, closed.x, 1e-3);
+    EXPECT_NEAR(velocity.y, closed.y, 1e-3);
+    const double scale = thing->GetVectorHandler()->GetGroupStyle(kVectorGroupVelocity).scale;
+    const TVector at{kLength * std::sin(s.angle), -kLength * std::cos(s.angle)};
+    EXPECT_TRUE(InkNear(On(at.x + scale * closed.x, at.y + scale * closed.y)));
+    if (!curve) return;
+    // The curve of the bob's x, frame by frame, within a pixel of the equation's.
+    const MacRect plot = meter->GetContentFrame();
+    TNumberText& time = *meter->Column(1);
+    TNumberText& x = *meter->Column(2);
+    const COLORREF ink = RGB16ToColorRef(x.GetColor());
+    int32_t off = 0;
+    int32_t inside = 0;
+    for (int16_t f = 0; f <= shown; ++f) {
+      const double tx = (f * step - time.GetMinimum()) / (time.GetMaximum() - time.GetMinimum());
+      const double xx = (kLength * std::sin(swings[static_cast<size_t>(f)].angle) - x.GetMinimum()) /
+                        (x.GetMaximum() - x.GetMinimum());
+      const int h = plot.left + static_cast<int>(std::lround(tx * (plot.right - plot.left)));
+      const int v = plot.bottom - static_cast<int>(std::lround(xx * (plot.bottom - plot.top)));
+      // A value outside the column's range is not drawn.
+      if (h < plot.left || h >= plot.right || v < plot.top || v >= plot.bottom) continue;
+      ++inside;
+      // Where another curve crosses, the one drawn later covers it.
+      bool found = false;
+      bool crossed = false;
+      for (int dv = -1; dv <= 1 && !found; ++dv) {
+        for (int dh = -1; dh <= 1 && !found; ++dh) {
+          const COLORREF pixel =
+              PixelAt(MacPoint(static_cast<int16_t>(h + dh), static_cast<int16_t>(v + dv)));
+          found = pixel == ink;
+          for (int c = 3; c <= 4; ++c)
+            crossed = crossed || pixel == RGB16ToColorRef(meter->Column(c)->GetColor());
+        }
+      }
+      off += found || crossed ? 0 : 1;
+    }
+    EXPECT_EQ(off, 0);
+    EXPECT_GE(inside, 10);
+  };
+  check(frames, true);
+  // The tape back to an earlier frame: the meter's values and the arrow follow it.
+  check(static_cast<int16_t>(frames / 3), false);
+
+  // Saved with its frames and opened again, the bob shows its velocity arrow at once, with the
+  // frame's velocity, and the window draws the same meter and arrow. The time column pages one
+  // width each time the frame is shown until the frame's time lies on its page.
+  const auto shot = [&](const MacRect& meterFrame) {
+    world_->DeselectAll();
+    for (int i = 0; i < 4; ++i) world_->ShowFrame(frames, 1);
+    view_->InvalidateForeground();
+    Pump();
+    std::vector<COLORREF> pixels;
+    const MacPoint bob = On(0.0, -kLength);
+    // The bob and its arrow, which stay within 40 pixels of the bob's lowest place.
+    for (int16_t v = -40; v <= 40; ++v)
+      for (int16_t h = -40; h <= 40; ++h)
+        pixels.push_back(PixelAt(MacPoint(static_cast<int16_t>(bob.h + h), static_cast<int16_t>(bob.v + v))));
+    for (int16_t v = meterFrame.top; v < meterFrame.bottom; ++v)
+      for (int16_t h = meterFrame.left; h < meterFrame.right; ++h) pixels.push_back(PixelAt(MacPoint(h, v)));
+    return pixels;
+  };
+  const MacRect meterFrame = meter->GetFrame();
+  const std::vector<COLORREF> drawn = shot(meterFrame);
+  const auto inked = std::count_if(drawn.begin(), drawn.begin() + 81 * 81,
+                                   [](COLORREF pixel) { return pixel != kWhite; });
+  EXPECT_GT(inked, 20);
+  TVector shownVelocity{0.0, 0.0};
+  ASSERT_TRUE(thing->GetVectorValue(0, shownVelocity));
+  documents_->Documents().front()->Document().WriteDocument(path_.string());
+  TOpenDocumentCommand open(path_.string());
+  open.OnOpened([&](TQVDoc& document) {
+    world_ = &document.World();
+    program_documents::WithoutFurniture(*world_);
+    documents_->Open(open.TakeDocument(), open.Path());
+  });
+  app_->Commands().HandleCommand(&open);
+  ASSERT_EQ(documents_->Documents().size(), 2u);
+  window_ = documents_->Documents().back()->WorldWindow();
+  ASSERT_NE(window_, nullptr);
+  view_ = window_->MainView();
+  Pump();
+  world_->Scale().SetConstant(kPixelsPerMetre);
+  view_->CentreOrigin();
+  view_->ScaleChanged();
+  const std::vector<COLORREF> again = shot(meterFrame);
+  auto* read = dynamic_cast<TVectorThing*>(world_->FindObject(kBobId));
+  ASSERT_NE(read, nullptr);
+  EXPECT_EQ(read->ArrowCount(), 1);
+  TVector readVelocity{0.0, 0.0};
+  ASSERT_TRUE(read->GetVectorValue(0, readVelocity));
+  EXPECT_EQ(readVelocity, shownVelocity);
+  int32_t differ = 0;
+  for (size_t i = 0; i < again.size(); ++i) differ += again[i] != drawn[i];
+  EXPECT_EQ(differ, 0);
 }
 
 }  // namespace

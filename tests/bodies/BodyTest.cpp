@@ -67,6 +67,7 @@ class TPairGravityHandler : public TGlobalVectorHandler {
 
 class TPairGravityWorld : public TTestWorld {
  public:
+  TPairGravityWorld() { pairHandler.gravity.SetIdentifier(4); }
   TGlobalVectorHandler* GetVectorHandler() override { return &pairHandler; }
   TPairGravityHandler pairHandler;
 };
@@ -257,9 +258,10 @@ TEST_F(BodyTest, VectorCommandsMakeAndDeleteArrows) {
   EXPECT_EQ(force->FormulaCount(), 2);
   EXPECT_EQ(TextOf(force->Component(0)), "body[3].mass * body[3].a.x");
   EXPECT_EQ(TextOf(force->Component(1)), "body[3].mass * body[3].a.y");
-  // Without an active gravity field the gravity vector has no formula to record.
+  // Without an active gravity field the gravity vector has no formula to record; the contact
+  // vector records its count, five forces and five places.
   EXPECT_EQ(body.GetArrow(3)->FormulaCount(), 0);
-  EXPECT_EQ(body.CountElements(), 4);
+  EXPECT_EQ(body.CountElements(), 4 + 21);
 
   // The velocity arrow shows and sets the initial velocity.
   body.DragVector(0, {3.0, -4.0});
@@ -311,7 +313,8 @@ TEST_F(BodyTest, VectorFlagsAndRecordedFormulasRoundTrip) {
   body.DoCommandValue(kCmdShowFriction, 1);
   body.DoCommandValue(kCmdShowCustomField, 1);
   const std::vector<uint8_t> bytes = Document(body);
-  EXPECT_EQ(body.RecordedFormulaCount(), 4);
+  // Acceleration and force two each, friction 21, the fields none without a field in the world.
+  EXPECT_EQ(body.RecordedFormulaCount(), 25);
 
   const auto read = ReadBody(bytes);
   ASSERT_NE(read, nullptr);
@@ -319,7 +322,7 @@ TEST_F(BodyTest, VectorFlagsAndRecordedFormulasRoundTrip) {
     EXPECT_EQ(read->IsVectorShown(index), 1) << index;
   EXPECT_EQ(read->IsVectorShown(0), 0);
   EXPECT_EQ(read->ShowsCustomVector(), 1);
-  EXPECT_EQ(read->RecordedFormulaCount(), 4);
+  EXPECT_EQ(read->RecordedFormulaCount(), 25);
   // Read outside a world: the arrows wait for the world's vector handler.
   EXPECT_EQ(read->ArrowCount(), 0);
   EXPECT_EQ(read->AreArrowsPending(), 1);
@@ -327,12 +330,12 @@ TEST_F(BodyTest, VectorFlagsAndRecordedFormulasRoundTrip) {
   read->AdoptWorld(&world, 0);
   EXPECT_EQ(read->ArrowCount(), 5);
   EXPECT_TRUE(read->HasArrow(5));
-  EXPECT_EQ(read->CountElements(), 4);
+  EXPECT_EQ(read->CountElements(), 25);
   EXPECT_EQ(Document(*read), bytes);
 
   // A damaged count of recorded formulas must not make the element list read past its block.
   std::vector<uint8_t> damaged = bytes;
-  const uint8_t count[] = {0x00, 0x00, 0x00, 0x04, 0x00, 0x00, 0x00, 0x00};
+  const uint8_t count[] = {0x00, 0x00, 0x00, 0x19, 0x00, 0x00, 0x00, 0x00};
   auto at = std::search(damaged.begin(), damaged.end(), std::begin(count), std::end(count));
   ASSERT_NE(at, damaged.end());
   at[0] = at[1] = at[2] = 0xFF;
@@ -429,4 +432,58 @@ TEST_F(BodyTest, AGravityVectorMovesToThePairwiseFormWhenTheWorldsFieldIsPairwis
   EXPECT_EQ(mark, 1);
   read->DoCommandValue(kCmdShowGravity, 0);
   EXPECT_EQ(read->ArrowCount(), 0);
+}
+
+TEST_F(BodyTest, PairAndContactArrowsFillTheirFormulaTemplates) {
+  TPairGravityWorld pairWorld;
+  TMass body;
+  body.Initialize();
+  body.SetIdentifier(3);
+  body.SetDescription("Ball");
+  body.AdoptWorld(&pairWorld, 0);
+  body.DoCommandValue(kCmdShowGravity, 1);
+  body.DoCommandValue(kCmdShowContact, 1);
+  body.DoCommandValue(kCmdShowFriction, 1);
+
+  auto* pairs = dynamic_cast<TVectorArrow693*>(body.GetArrow(6));
+  ASSERT_NE(pairs, nullptr);
+  ASSERT_EQ(pairs->FormulaCount(), 11);
+  EXPECT_EQ(TextOf(*pairs->FormulaAt(1)), "constraintpairs(4,3)");
+  EXPECT_EQ(TextOf(*pairs->FormulaAt(4)), "constraintforcepair(4,3,2).x");
+  EXPECT_EQ(TextOf(*pairs->FormulaAt(11)), "constraintforcepair(4,3,5).y");
+  EXPECT_EQ(pairs->FormulaAt(4)->GetValue(), TFormula::kNoValue);
+  // Rebuilt with the same number of formulas, the pair arrow keeps its formula objects.
+  const TFormula* before = pairs->FormulaAt(4);
+  pairs->Recompute();
+  EXPECT_EQ(pairs->FormulaCount(), 11);
+  EXPECT_EQ(pairs->FormulaAt(4), before);
+
+  auto* contact = dynamic_cast<TVectorArrow694*>(body.GetArrow(9));
+  ASSERT_NE(contact, nullptr);
+  ASSERT_EQ(contact->FormulaCount(), 21);
+  EXPECT_EQ(TextOf(*contact->FormulaAt(1)), "max(contactpairs(Ball),collisionpairs(Ball))");
+  EXPECT_EQ(TextOf(*contact->FormulaAt(5)),
+            "contactforcepair(Ball,2).y+collisionimpulsepair(Ball,2).y/extdt()");
+  EXPECT_EQ(TextOf(*contact->FormulaAt(12)),
+            "if(contactpair(Ball,1).x<>0,contactpair(Ball,1).x,collisionpair(Ball,1).x)");
+  auto* friction = dynamic_cast<TVectorArrow694*>(body.GetArrow(10));
+  ASSERT_NE(friction, nullptr);
+  ASSERT_EQ(friction->FormulaCount(), 21);
+  EXPECT_EQ(TextOf(*friction->FormulaAt(1)), "contactpairs(Ball)");
+  EXPECT_EQ(TextOf(*friction->FormulaAt(3)), "frictionforcepair(Ball,1).y");
+  EXPECT_EQ(TextOf(*friction->FormulaAt(21)), "contactpair(Ball,5).y");
+  EXPECT_EQ(body.CountArrowFormulas(), 11 + 21 + 21);
+
+  // The recorded values come in list order; the count is rounded and an undefined one is none.
+  double next = 6.6;
+  ASSERT_TRUE(body.LoadArrowValues(53, [&next] { return next++; }));
+  EXPECT_EQ(pairs->PairCount(), 7);
+  EXPECT_EQ(pairs->FormulaAt(2)->GetValue(), 7.6);
+  EXPECT_EQ(contact->PairCount(), 18);
+  TVector tip{0, 0};
+  ASSERT_TRUE(contact->ComputePairTip(1, tip, {1.0, 1.0}));
+  EXPECT_DOUBLE_EQ(tip.x, 1.0 + 0.13 * 18.6);
+  ASSERT_TRUE(body.LoadArrowValues(53, [] { return TFormula::kNoValue; }));
+  EXPECT_EQ(pairs->PairCount(), 0);
+  EXPECT_FALSE(contact->ComputePairTip(1, tip, {1.0, 1.0}));
 }

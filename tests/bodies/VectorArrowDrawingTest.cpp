@@ -5,7 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "bodies/vectors/VectorArrows.h"
+#include "bodies/Body.h"
+#include "bodies/vectors/VectorThing.h"
 #include "core/ClassRegistry.h"
 #include "core/Handle.h"
 #include "core/Resources.h"
@@ -78,6 +79,93 @@ class VectorArrowDrawingTest : public ::testing::Test {
   std::optional<MemoryCanvas> canvas;
   TGlobalVectorHandler handler;
 };
+
+// A world whose one pixel is one world unit, and whose fields act between pairs of bodies.
+class TPixelBody : public TMass {
+ public:
+  void GetVectorAnchor(MacPoint& screen, TVector& world) override {
+    world = {60.0, 50.0};
+    VectorPointToScreen(world, screen);
+  }
+  void VectorPointToScreen(const TVector& world, MacPoint& screen) override {
+    screen = MacPoint(static_cast<int16_t>(world.x), static_cast<int16_t>(world.y));
+  }
+};
+
+class TPairWorld : public TVectorWorld {
+ public:
+  TPairWorld(TGlobalVectorHandler& handler) : handler_(handler) {}
+  TGlobalVectorHandler* GetVectorHandler() override { return &handler_; }
+  bool ShowsRecordedFrames() override { return true; }
+
+ private:
+  TGlobalVectorHandler& handler_;
+};
+
+class TPairFieldHandler : public TGlobalVectorHandler {
+ public:
+  TPairFieldHandler() { gravity.SetIdentifier(4); }
+  TLink* GetGravityField() override { return &gravity; }
+  bool IsUniformField(TLink*) override { return false; }
+  TLink gravity;
+};
+
+TEST_F(VectorArrowDrawingTest, PairArrowsDrawAtMostFivePairsAndCombineContacts) {
+  TPairFieldHandler pairHandler;
+  pairHandler.Initialize();
+  pairHandler.SetFlagProperty(kTagShowVectorLabels, 0);
+  pairHandler.SetScales(0.2, 0.13, 1.0);
+  pairHandler.SelectChoice(kTagSeparateContacts);
+  TPairWorld world(pairHandler);
+  TPixelBody body;
+  body.Initialize();
+  body.AdoptWorld(&world, 0);
+  body.DoCommandValue(kCmdShowContact, 1);
+  // Seven contacts, each pushing 20 to the right at (10, 15 i); five have formulas.
+  auto load = [&body](double count) {
+    std::vector<double> values{count};
+    for (int i = 1; i <= 5; ++i) values.insert(values.end(), {20.0, 0.0});
+    for (int i = 1; i <= 5; ++i) values.insert(values.end(), {10.0, 15.0 * i});
+    size_t at = 0;
+    ASSERT_TRUE(body.LoadArrowValues(21, [&] { return values[at++]; }));
+  };
+  load(7.0);
+  const MacRect area(0, 0, 120, 100);
+  body.DrawVectors(area, 0);
+  for (int i = 1; i <= 5; ++i) {
+    EXPECT_EQ(canvas->At(20, 15 * i), kBlack) << i;
+    EXPECT_EQ(canvas->At(34, 15 * i), kWhite) << i;
+  }
+
+  // No contacts: nothing at all.
+  MemoryCanvas empty(120, 100);
+  SetPortDC(empty.dc());
+  load(0.0);
+  body.DrawVectors(area, 0);
+  EXPECT_EQ(empty.Count(kBlack), 0);
+
+  // Combined: one arrow of the sum from the body's point.
+  MemoryCanvas combined(120, 100);
+  SetPortDC(combined.dc());
+  pairHandler.SelectChoice(kTagCombineContacts);
+  load(2.0);
+  body.DrawVectors(area, 0);
+  EXPECT_EQ(combined.At(90, 50), kBlack);
+  EXPECT_EQ(combined.At(20, 15), kWhite);
+  EXPECT_EQ(combined.At(102, 50), kWhite);
+
+  // A pair arrow with no pairs shows only the mark at a body's point.
+  MemoryCanvas mark(120, 100);
+  SetPortDC(mark.dc());
+  body.DoCommandValue(kCmdShowContact, 0);
+  body.DoCommandValue(kCmdShowGravity, 1);
+  ASSERT_NE(dynamic_cast<TVectorArrow693*>(body.GetArrow(6)), nullptr);
+  ASSERT_TRUE(body.LoadArrowValues(11, [] { return 0.0; }));
+  body.DrawVectors(area, 0);
+  EXPECT_EQ(mark.At(60, 48), kBlack);
+  EXPECT_LT(mark.Count(kBlack), 20);
+  SetPortDC(canvas->dc());
+}
 
 TEST_F(VectorArrowDrawingTest, ArrowToTheRightEndsInItsBarbs) {
   handler.DrawArrow(MacPoint(20, 50), MacPoint(60, 50), Str255("v"), true);

@@ -16,6 +16,7 @@
 #include "bodies/BodyTags.h"
 #include "bodies/Shapes.h"
 #include "bodies/points/Point.h"
+#include "bodies/vectors/VectorThing.h"
 #include "constraints/CollisionGroup.h"
 #include "constraints/ConstraintClasses.h"
 #include "constraints/Field.h"
@@ -640,6 +641,48 @@ TEST_F(FieldTest, OppositeChargesOrbitWithTheClosedFormPeriod) {
     EXPECT_NEAR(store.Value(frame, 9), kDistance / 2 * std::sin(angle), 1e-9) << frame;
     EXPECT_NEAR(store.Value(frame, 0), -store.Value(frame, 8), 1e-9) << frame;
   }
+}
+
+// The electric pair arrow of one of the orbiting charges names the field and the body in its
+// formulas; the solver answers no value for a field's pairs, which the run records as no pairs.
+// A field that leaves the world is forgotten and the next one is found.
+TEST_F(FieldTest, PairArrowsNameTheWorldsFieldAndFollowItsChanges) {
+  constexpr double kDistance = 1.0, kConstant = 2.0;
+  const double speed = std::sqrt(kConstant / (2.0 * 1.0 * kDistance));
+  const auto document = SaveAndReopen([=](TWorldDoc& world) {
+    AddGround(world);
+    AddCircle(world, 2, -kDistance / 2, 0.0, 0.0, -speed).SetFormulaProperty(kTagCharge,
+                                                                           TFormula(1.0));
+    AddCircle(world, 3, kDistance / 2, 0.0, 0.0, speed).SetFormulaProperty(kTagCharge,
+                                                                         TFormula(-1.0));
+    auto& electric = AddField<TElectCnstr, TElectGroup>(world, 5, 4);
+    electric.SetNumberProperty(kTagElectConstant, kConstant);
+    electric.SelectChoice(kTagElectOn);
+  });
+  TWorldDoc& world = document->World();
+  auto* body = dynamic_cast<TOval*>(world.FindObject(2));
+  ASSERT_NE(body, nullptr);
+  body->DoCommandValue(kCmdShowElectrostatic, 1);
+  auto* arrow = dynamic_cast<TVectorArrow693*>(body->GetArrow(7));
+  ASSERT_NE(arrow, nullptr);
+  ASSERT_EQ(arrow->FormulaCount(), 11);
+  Str255 text;
+  arrow->FormulaAt(2)->GetText(text);
+  EXPECT_STREQ(text.AsCString(), "constraintforcepair(5,2,1).x");
+  world.RunToFrame(4, nullptr);
+  world.ShowFrame(2, 1);
+  EXPECT_EQ(arrow->PairCount(), 0);
+
+  TGlobalVectorHandler* handler = body->GetVectorHandler();
+  ASSERT_NE(handler, nullptr);
+  EXPECT_EQ(handler->GetFieldNumber(7), 5);
+  auto& second = AddField<TElectCnstr, TElectGroup>(world, 7, 6);
+  world.RemoveObject(world.FindObject(5));
+  EXPECT_EQ(handler->GetElectricField(), &second);
+  EXPECT_EQ(handler->GetFieldNumber(7), 7);
+  world.RemoveObject(&second);
+  EXPECT_FALSE(handler->HasElectrostaticField());
+  EXPECT_EQ(handler->IsFieldActive(7), 0);
 }
 
 // Two balls of the collision group meet head on and swap their velocities; a third, outside the

@@ -219,10 +219,11 @@ TSelectionBinding::TItemCommand TSelectionBinding::MakeItemCommand(const TMacDia
       break;
     }
     case kChoice: {
+      // The item's tag names the choice it selects; an item turned off selects nothing.
       uint32_t choice = 0;
-      if (!item.ReadChoice(choice)) return made;
+      if (!item.ReadChoice(choice) || choice == 0) return made;
       auto command = std::make_unique<TChoicePropertyOp>();
-      command->InitValue(commandNumber, world, kUndoable, choice);
+      command->InitValue(commandNumber, world, kUndoable, tag);
       made.command = std::move(command);
       made.restricted = made.restricted && item.IsMemberClass(kRestrictableItemClass);
       break;

@@ -99,6 +99,11 @@ void TMacCheckBoxItem::Refresh() {
   ControlWindow()->SendMessage(BM_SETCHECK, CheckStateOf(GetValue()), 0);
 }
 
+void TMacCheckBoxItem::FinishRefresh(int16_t objectFlag, int16_t refreshFlag) {
+  SetEnabled(objectFlag != 0);
+  TMacButtonItemBase::FinishRefresh(objectFlag, refreshFlag);
+}
+
 void TMacRadioItem::CreateControl(CWnd* parent, uint16_t, TItemRecordCursor* cursor) {
   CreateFromRecord<TMacRadio>(*this, parent, cursor, 0);
 }

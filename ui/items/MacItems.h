@@ -68,6 +68,9 @@ class TMacCheckBoxItem : public TMacButtonItemBase {
   void CreateControl(CWnd* parent, uint16_t headerWord, TItemRecordCursor* cursor) override;
   void AttachControl(CWnd* parent, uint16_t headerWord, TItemRecordCursor* cursor) override;
   void Refresh() override;
+  // An object may answer that its flag cannot be changed now (its enabled state 0): the box is
+  // disabled then.
+  void FinishRefresh(int16_t objectFlag, int16_t refreshFlag) override;
 
  protected:
   int16_t ItemKind() const override { return item_kind::kCheckBox; }

@@ -20,6 +20,7 @@
 #include "views/world/MainWorldView.h"
 #include "views/world/SelectionFont.h"
 #include "views/world/TemplateCommand.h"
+#include "views/world/VectorMenuCommands.h"
 #include "views/world/WorldViewCompanions.h"
 #include "views/world/ObjectMenus.h"
 #include "views/world/WorldTracking.h"
@@ -174,6 +175,9 @@ TCommandCore* TWorldMenus::DoMenuCommand(int16_t command, bool& handled) {
     if (!off) world.DocumentChanged();
     return nullptr;
   }
+  if (IsVectorMenuCommand(command)) return player ? nullptr : MakeVectorMenuCommand(command, world);
+  if (command == kCmdVectorDisplay || command == kCmdVectorLengths)
+    return player ? nullptr : MakeVectorSettingsCommand(command, world);
   switch (command) {
     case kCmdSelectAll:
       SelectAll();
@@ -400,6 +404,8 @@ void TWorldMenus::DoSetupMenus() {
   EnableCheckMenuCommand(kCmdAngleSnap, !player, world.GetAngleSnap() != 0);
   EnableMenuCommand(1014, !player);
   EnableMenuCommand(kImportCommandNumber, !player);
+  EnableMenuCommand(kCmdVectorDisplay, !player);
+  EnableMenuCommand(kCmdVectorLengths, !player);
   for (const int16_t show : {kShowPropertiesWindow, kShowPositionWindow, kShowPointTableWindow}) {
     EnableMenuCommand(show, true);
     EnableMenuCommand(static_cast<int16_t>(show + 1), !player && IsFloatingWindowVisible(show));

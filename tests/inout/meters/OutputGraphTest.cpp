@@ -1,6 +1,7 @@
 // Graph meters drawn from recorded frames into a memory canvas.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <optional>
 #include <vector>
 
@@ -9,6 +10,7 @@
 #include "inout/meters/Output.h"
 #include "simulation/HistoryStore.h"
 #include "simulation/UnitHandler.h"
+#include "platform/win32/Gdi.h"
 #include "tests/support/MemoryCanvas.h"
 
 namespace {
@@ -137,6 +139,79 @@ TEST_F(OutputGraphTest, LivePlotStartsADotAfterSkippedFrames) {
   EXPECT_NE(At(4.5, 4.5), kRed);
   EXPECT_EQ(At(7, 7), kRed);
   EXPECT_EQ(meter.GetLastPlottedFrame(), 7);
+}
+
+void PlotAgainstSegments();
+
+// A graph of three curves over many frames draws exactly what drawing each segment by itself
+// (a line and its end pixel) from the values' own pixels draws.
+TEST(GraphCurves, PlotsEqualTheirSegmentsDrawnOneByOne) {
+  InitHandlePool();
+  InitDrawingPort();
+  PlotAgainstSegments();
+  FreeDrawingPort();
+  FreeHandlePool();
+}
+
+void PlotAgainstSegments() {
+  constexpr int16_t kFrames = 400;
+  constexpr COLORREF kColours[3] = {RGB(200, 0, 0), RGB(0, 150, 0), RGB(0, 0, 220)};
+  THistoryStore store;
+  store.SetValuesPerFrame(4);
+  store.SetFrameCount(kFrames);
+  const auto value = [](int16_t frame, int column) {
+    const double t = frame * 0.025;
+    return column == 0 ? t : std::sin(t * column + 0.3) * (1.0 + 0.2 * column);
+  };
+  for (int16_t f = 0; f < kFrames; ++f)
+    for (int c = 0; c < 4; ++c) store.SetValue(f, c, value(f, c));
+  TOutput meter;
+  meter.SetColumnCount(4);
+  meter.SetWrapXAxis(false);
+  meter.SetMeterKind(MeterKind::kGraph);
+  meter.SetPosition(0, 0);
+  meter.SetSize(MacPoint(600, 400));
+  meter.SetShowAxes(false);
+  meter.SetConnectPoints(true);
+  meter.Column(1)->SetRange(0.0, kFrames * 0.025);
+  for (int c = 2; c <= 4; ++c) {
+    meter.Column(c)->SetRange(-2.0, 2.0);
+    meter.Column(c)->SetColor(ColorRefToRGB16(kColours[c - 2]));
+  }
+  const TOutput::FrameWalk walk = [&store](int16_t first, int16_t last, const auto& frame) {
+    for (int16_t f = std::max<int16_t>(first, 0); f <= std::min<int16_t>(last, kFrames - 1); ++f)
+      frame(f, store.PositionAtFrame(f));
+  };
+  MemoryCanvas plotted(640, 440);
+  SetPortDC(plotted.dc());
+  meter.DrawGraph(nullptr, walk, kFrames - 1);
+  SetPortDC(nullptr);
+
+  const MacRect plot = meter.GetContentFrame();
+  const auto pixel = [](double v, double low, double high, int length) {
+    return static_cast<int>(std::lround((v - low) / (high - low) * length));
+  };
+  // Frame by frame, each curve's segment in column order, as the meter goes through its frames.
+  MemoryCanvas expected(640, 440);
+  for (int16_t f = 1; f < kFrames; ++f) {
+    for (int c = 1; c < 4; ++c) {
+      const auto at = [&](int16_t frame) {
+        return POINT{plot.left + pixel(value(frame, 0), 0.0, kFrames * 0.025, plot.right - plot.left),
+                     plot.bottom - pixel(value(frame, c), -2.0, 2.0, plot.bottom - plot.top)};
+      };
+      const POINT from = at(static_cast<int16_t>(f - 1));
+      const POINT to = at(f);
+      HPEN pen = CreatePen(PS_SOLID, 1, kColours[c - 1]);
+      HGDIOBJ old = SelectObject(expected.dc(), pen);
+      MoveToEx(expected.dc(), from.x, from.y, nullptr);
+      LineTo(expected.dc(), to.x, to.y);
+      SetPixel(expected.dc(), to.x, to.y, kColours[c - 1]);
+      SelectObject(expected.dc(), old);
+      DeleteObject(pen);
+    }
+  }
+  EXPECT_GT(plotted.Count(kColours[0]), 600);
+  EXPECT_EQ(plotted.Pixels(), expected.Pixels());
 }
 
 }  // namespace
