@@ -1,0 +1,235 @@
+// yb-dde-table-partner: another program's table, served over the exchange layer so that the
+// program's table documents have a partner to talk to. It offers one service and two topics:
+// its table (cells named "R<row>C<column>", in the spreadsheet's fast-table format "XLTable" and
+// as text) and "System". Every transaction is appended to a log, one line each:
+//   connect <topic> / poke <cell> xltable|text <value> / request <cell> xltable|text /
+//   execute <text> / disconnect
+//
+//   yb-dde-table-partner --service name --topic name [--log file] [--ready file]
+//       [--cell RrCc=value]... [--schedule RrCc=v0,v1,...]... [--no-xltable] [--strings]
+//       [--slow milliseconds] [--disconnect-after executes]
+//
+// --schedule: the cell holds v0 until the first execute, v1 after it, and so on (the last value
+// stays). --no-xltable refuses the fast-table format; --strings answers it with a table of
+// strings; --slow waits before every answer; --disconnect-after ends every conversation once that
+// many executes have arrived. The program runs until it is ended by a signal.
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/dde/Ddeml.h"
+#include "platform/win32/Message.h"
+#include "platform/win32/WindowMessages.h"
+
+namespace {
+
+struct Options {
+  std::string service = "TABLES";
+  std::string topic = "table";
+  std::string log;
+  std::string ready;
+  bool xltable = true;
+  bool strings = false;
+  int slow = 0;
+  int disconnectAfter = -1;
+};
+
+Options options;
+std::map<std::string, std::vector<double>> cells;  // a cell's values by executes seen
+uint32_t instance = 0;
+UINT xltable = 0;
+int executes = 0;
+std::vector<HCONV> conversations;
+
+void Log(const std::string& line) {
+  if (options.log.empty()) return;
+  if (FILE* file = std::fopen(options.log.c_str(), "a")) {
+    std::fprintf(file, "%s\n", line.c_str());
+    std::fclose(file);
+  }
+}
+
+std::string Text(HSZ handle) {
+  return DdeStringOf(handle);
+}
+
+std::string Upper(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return text;
+}
+
+std::vector<uint8_t> Bytes(HDDEDATA data) {
+  std::vector<uint8_t> bytes(DdeGetData(data, nullptr, 0, 0));
+  DdeGetData(data, bytes.data(), static_cast<uint32_t>(bytes.size()), 0);
+  return bytes;
+}
+
+double CellValue(const std::string& name) {
+  const auto it = cells.find(Upper(name));
+  if (it == cells.end() || it->second.empty()) return 0.0;
+  const size_t at = std::min<size_t>(static_cast<size_t>(executes), it->second.size() - 1);
+  return it->second[at];
+}
+
+void PutU16(std::vector<uint8_t>& out, uint16_t value) {
+  out.push_back(static_cast<uint8_t>(value));
+  out.push_back(static_cast<uint8_t>(value >> 8));
+}
+
+// One cell as a fast table: a table record of one row and column, then a float record (or, when
+// asked, a string record).
+std::vector<uint8_t> FastTable(double value, const std::string& text) {
+  std::vector<uint8_t> out;
+  for (const uint16_t word : {0x0010, 4, 1, 1}) PutU16(out, static_cast<uint16_t>(word));
+  if (options.strings) {
+    PutU16(out, 0x0002);
+    PutU16(out, static_cast<uint16_t>(text.size() + 1));
+    out.push_back(static_cast<uint8_t>(text.size()));
+    out.insert(out.end(), text.begin(), text.end());
+    return out;
+  }
+  PutU16(out, 0x0001);
+  PutU16(out, 8);
+  uint8_t raw[8];
+  std::memcpy(raw, &value, 8);
+  out.insert(out.end(), raw, raw + 8);
+  return out;
+}
+
+// The first value of a fast table's float record, if it has one.
+bool ReadFastTable(const std::vector<uint8_t>& bytes, double* value) {
+  if (bytes.size() < 20) return false;
+  if (bytes[0] != 0x10 || bytes[8] != 0x01) return false;
+  std::memcpy(value, bytes.data() + 12, 8);
+  return true;
+}
+
+void Answer() {
+  if (options.slow > 0) std::this_thread::sleep_for(std::chrono::milliseconds(options.slow));
+}
+
+HDDEDATA Callback(uint32_t type, uint32_t format, HCONV conversation, HSZ first, HSZ second,
+                  HDDEDATA data, uintptr_t, uintptr_t) {
+  switch (type) {
+    case XTYP_CONNECT: {
+      const std::string topic = Text(first);
+      const bool ours = topic == options.topic || Upper(topic) == "SYSTEM";
+      if (ours) Log("connect " + topic);
+      return ours ? 1 : 0;
+    }
+    case XTYP_CONNECT_CONFIRM:
+      conversations.push_back(conversation);
+      return 0;
+    case XTYP_DISCONNECT:
+      Log("disconnect");
+      std::erase(conversations, conversation);
+      return 0;
+    case XTYP_POKE: {
+      Answer();
+      const std::vector<uint8_t> bytes = Bytes(data);
+      double value = 0.0;
+      if (format == xltable) {
+        if (!options.xltable || !ReadFastTable(bytes, &value)) return DDE_FNOTPROCESSED;
+        Log("poke " + Text(second) + " xltable " + std::to_string(value));
+      } else if (format == CF_TEXT) {
+        const std::string text(bytes.begin(), bytes.end());
+        value = std::strtod(text.c_str(), nullptr);
+        Log("poke " + Text(second) + " text " + std::string(text.c_str()));
+      } else {
+        return DDE_FNOTPROCESSED;
+      }
+      cells[Upper(Text(second))] = {value};
+      return DDE_FACK;
+    }
+    case XTYP_REQUEST: {
+      Answer();
+      const std::string item = Text(second);
+      const double value = CellValue(item);
+      char text[64];
+      std::snprintf(text, sizeof text, "%g", value);
+      if (format == xltable) {
+        Log("request " + item + " xltable");
+        if (!options.xltable) return 0;
+        const std::vector<uint8_t> table = FastTable(value, text);
+        return DdeCreateDataHandle(instance, table.data(), static_cast<uint32_t>(table.size()), 0,
+                                   second, format, 0);
+      }
+      if (format != CF_TEXT) return 0;
+      Log("request " + item + " text");
+      return DdeCreateDataHandle(instance, reinterpret_cast<const uint8_t*>(text),
+                                 static_cast<uint32_t>(std::strlen(text) + 1), 0, second, format, 0);
+    }
+    case XTYP_EXECUTE: {
+      Answer();
+      const std::vector<uint8_t> bytes = Bytes(data);
+      Log("execute " + std::string(reinterpret_cast<const char*>(bytes.data()),
+                                   strnlen(reinterpret_cast<const char*>(bytes.data()), bytes.size())));
+      ++executes;
+      if (options.disconnectAfter >= 0 && executes >= options.disconnectAfter) {
+        // Ended once this execute has been answered.
+        PostThreadMessage(WM_USER, 0, 0);
+      }
+      return DDE_FACK;
+    }
+    default:
+      return 0;
+  }
+}
+
+// "R1C2=1,2,3" into the cell's values.
+bool AddCell(const char* text) {
+  const char* equals = std::strchr(text, '=');
+  if (equals == nullptr) return false;
+  std::vector<double> values;
+  for (const char* at = equals + 1; *at != '\0';) {
+    char* end = nullptr;
+    values.push_back(std::strtod(at, &end));
+    if (end == at) return false;
+    at = *end == ',' ? end + 1 : end;
+  }
+  cells[Upper(std::string(text, equals))] = values;
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string word = argv[i];
+    const bool more = i + 1 < argc;
+    if (more && word == "--service") options.service = argv[++i];
+    else if (more && word == "--topic") options.topic = argv[++i];
+    else if (more && word == "--log") options.log = argv[++i];
+    else if (more && word == "--ready") options.ready = argv[++i];
+    else if (more && (word == "--cell" || word == "--schedule")) {
+      if (!AddCell(argv[++i])) return 2;
+    } else if (word == "--no-xltable") options.xltable = false;
+    else if (word == "--strings") options.strings = true;
+    else if (more && word == "--slow") options.slow = std::atoi(argv[++i]);
+    else if (more && word == "--disconnect-after") options.disconnectAfter = std::atoi(argv[++i]);
+    else return 2;
+  }
+  xltable = RegisterClipboardFormat("XLTable");
+  if (DdeInitialize(&instance, Callback, CBF_FAIL_ADVISES, 0) != DMLERR_NO_ERROR) return 1;
+  const HSZ service = DdeCreateStringHandle(instance, options.service.c_str(), CP_WINANSI);
+  if (DdeNameService(instance, service, 0, DNS_REGISTER) == 0) return 1;
+  if (!options.ready.empty()) {
+    if (FILE* file = std::fopen(options.ready.c_str(), "w")) std::fclose(file);
+  }
+  MSG message;
+  while (GetMessage(&message, nullptr, 0, 0) > 0) {
+    if (message.message == WM_USER) {
+      const std::vector<HCONV> open = conversations;
+      for (const HCONV conversation : open) DdeDisconnect(conversation);
+      conversations.clear();
+    }
+  }
+  DdeUninitialize(instance);
+  return 0;
+}
