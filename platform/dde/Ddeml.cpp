@@ -747,6 +747,12 @@ HCONV DdeConnect(uint32_t instance, HSZ service, HSZ topic, const void*) {
   return 0;
 }
 
+bool DdeConversationExists(HCONV conversation) {
+  Library& lib = Lib();
+  std::lock_guard guard(lib.lock);
+  return lib.conversations.count(conversation) > 0;
+}
+
 bool DdeDisconnect(HCONV conversation) {
   int fd = -1;
   {

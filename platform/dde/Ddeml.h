@@ -91,6 +91,8 @@ bool DdeFreeDataHandle(HDDEDATA data);
 // why); a null service or topic asks every server.
 HCONV DdeConnect(uint32_t instance, HSZ service, HSZ topic, const void* context);
 bool DdeDisconnect(HCONV conversation);
+// Whether the conversation goes on (neither side has ended it).
+bool DdeConversationExists(HCONV conversation);
 // Sends an execute, a poke of `size` bytes of `format` to the item, or a request of the item in
 // `format`, and waits at most `timeout` milliseconds of real time for its answer, serving the
 // instance's other conversations and painting windows meanwhile. A poke's data may be a data

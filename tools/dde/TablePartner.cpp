@@ -5,14 +5,19 @@
 //   connect <topic> / poke <cell> xltable|text <value> / request <cell> xltable|text /
 //   execute <text> / disconnect
 //
-//   yb-dde-table-partner --service name --topic name [--log file] [--ready file]
+//   yb-dde-table-partner [--service name] [--topic name] [--log file] [--ready file]
 //       [--cell RrCc=value]... [--schedule RrCc=v0,v1,...]... [--no-xltable] [--strings]
-//       [--slow milliseconds] [--disconnect-after executes]
+//       [--slow milliseconds] [--disconnect-after requests] [topic]
+//
+// Started as a program that documents name (with the document as its one argument) it takes the
+// service from its own file name and the topic from the argument, and further options, blank
+// separated, from YB_TABLE_PARTNER_OPTIONS.
 //
 // --schedule: the cell holds v0 until the first execute, v1 after it, and so on (the last value
 // stays). --no-xltable refuses the fast-table format; --strings answers it with a table of
 // strings; --slow waits before every answer; --disconnect-after ends every conversation once that
-// many executes have arrived. The program runs until it is ended by a signal.
+// many requests have been answered. The program ends once its table has had a conversation and none is
+// left, or by a signal.
 
 #include <chrono>
 #include <cstdio>
@@ -45,7 +50,9 @@ std::map<std::string, std::vector<double>> cells;  // a cell's values by execute
 uint32_t instance = 0;
 UINT xltable = 0;
 int executes = 0;
+int requests = 0;
 std::vector<HCONV> conversations;
+bool tableTalked = false;
 
 void Log(const std::string& line) {
   if (options.log.empty()) return;
@@ -125,10 +132,12 @@ HDDEDATA Callback(uint32_t type, uint32_t format, HCONV conversation, HSZ first,
     }
     case XTYP_CONNECT_CONFIRM:
       conversations.push_back(conversation);
+      tableTalked = tableTalked || Text(first) == options.topic;
       return 0;
     case XTYP_DISCONNECT:
       Log("disconnect");
       std::erase(conversations, conversation);
+      if (tableTalked && conversations.empty()) PostQuitMessage(0);
       return 0;
     case XTYP_POKE: {
       Answer();
@@ -149,6 +158,8 @@ HDDEDATA Callback(uint32_t type, uint32_t format, HCONV conversation, HSZ first,
     }
     case XTYP_REQUEST: {
       Answer();
+      // Ended once this request has been answered.
+      if (options.disconnectAfter >= 0 && ++requests == options.disconnectAfter) PostThreadMessage(WM_USER, 0, 0);
       const std::string item = Text(second);
       const double value = CellValue(item);
       char text[64];
@@ -171,10 +182,6 @@ HDDEDATA Callback(uint32_t type, uint32_t format, HCONV conversation, HSZ first,
       Log("execute " + std::string(reinterpret_cast<const char*>(bytes.data()),
                                    strnlen(reinterpret_cast<const char*>(bytes.data()), bytes.size())));
       ++executes;
-      if (options.disconnectAfter >= 0 && executes >= options.disconnectAfter) {
-        // Ended once this execute has been answered.
-        PostThreadMessage(WM_USER, 0, 0);
-      }
       return DDE_FACK;
     }
     default:
@@ -197,24 +204,49 @@ bool AddCell(const char* text) {
   return true;
 }
 
+bool ReadOptions(const std::vector<std::string>& words) {
+  for (size_t i = 0; i < words.size(); ++i) {
+    const std::string& word = words[i];
+    const bool more = i + 1 < words.size();
+    auto next = [&] { return words[++i].c_str(); };
+    if (more && word == "--service") options.service = next();
+    else if (more && word == "--topic") options.topic = next();
+    else if (more && word == "--log") options.log = next();
+    else if (more && word == "--ready") options.ready = next();
+    else if (more && (word == "--cell" || word == "--schedule")) {
+      if (!AddCell(next())) return false;
+    } else if (word == "--no-xltable") options.xltable = false;
+    else if (word == "--strings") options.strings = true;
+    else if (more && word == "--slow") options.slow = std::atoi(next());
+    else if (more && word == "--disconnect-after") options.disconnectAfter = std::atoi(next());
+    else if (!word.empty() && word[0] != '-') options.topic = word;
+    else if (!word.empty()) return false;
+  }
+  return true;
+}
+
+std::vector<std::string> Words(const char* text) {
+  std::vector<std::string> words;
+  std::string word;
+  for (const char* at = text; at != nullptr && *at != '\0'; ++at) {
+    if (*at != ' ') {
+      word += *at;
+    } else if (!word.empty()) {
+      words.push_back(word);
+      word.clear();
+    }
+  }
+  if (!word.empty()) words.push_back(word);
+  return words;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  for (int i = 1; i < argc; ++i) {
-    const std::string word = argv[i];
-    const bool more = i + 1 < argc;
-    if (more && word == "--service") options.service = argv[++i];
-    else if (more && word == "--topic") options.topic = argv[++i];
-    else if (more && word == "--log") options.log = argv[++i];
-    else if (more && word == "--ready") options.ready = argv[++i];
-    else if (more && (word == "--cell" || word == "--schedule")) {
-      if (!AddCell(argv[++i])) return 2;
-    } else if (word == "--no-xltable") options.xltable = false;
-    else if (word == "--strings") options.strings = true;
-    else if (more && word == "--slow") options.slow = std::atoi(argv[++i]);
-    else if (more && word == "--disconnect-after") options.disconnectAfter = std::atoi(argv[++i]);
-    else return 2;
-  }
+  const std::string self = argv[0];
+  options.service = self.substr(self.find_last_of('/') + 1);
+  if (!ReadOptions(Words(std::getenv("YB_TABLE_PARTNER_OPTIONS")))) return 2;
+  if (!ReadOptions(std::vector<std::string>(argv + 1, argv + argc))) return 2;
   xltable = RegisterClipboardFormat("XLTable");
   if (DdeInitialize(&instance, Callback, CBF_FAIL_ADVISES, 0) != DMLERR_NO_ERROR) return 1;
   const HSZ service = DdeCreateStringHandle(instance, options.service.c_str(), CP_WINANSI);
@@ -229,6 +261,7 @@ int main(int argc, char** argv) {
       for (const HCONV conversation : open) DdeDisconnect(conversation);
       conversations.clear();
     }
+    if (tableTalked && conversations.empty()) break;
   }
   DdeUninitialize(instance);
   return 0;
