@@ -1,5 +1,6 @@
 #include "exchange/dde/TableSuiteHandler.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -47,7 +48,10 @@ TObject* TDDETableSuiteHandler::CreateObject() {
 }
 
 TDDETableSuiteHandler::~TDDETableSuiteHandler() {
-  // The served object keeps no pointer to a handler that is gone.
+  // The served object keeps no pointer to a handler that is gone. One that went first has cut
+  // its link to this handler already.
+  const std::vector<TLink*> linked = Linked();
+  if (served_ == nullptr || std::find(linked.begin(), linked.end(), served_) == linked.end()) return;
   if (auto* served = dynamic_cast<TInOutput*>(served_); served != nullptr && served->GetLinkItem() == this)
     served->SetLinkItem(nullptr);
 }

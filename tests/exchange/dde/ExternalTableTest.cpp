@@ -16,7 +16,12 @@
 #include <thread>
 #include <vector>
 
+#include "core/ClassRegistry.h"
+#include "core/Handle.h"
+#include "core/Resources.h"
 #include "core/port/Port.h"
+#include "model/filing/ObjectReader.h"
+#include "model/filing/ObjectWriter.h"
 #include "exchange/dde/DocManagers.h"
 #include "exchange/dde/FastTable.h"
 #include "exchange/dde/TableSuiteHandler.h"
@@ -78,6 +83,96 @@ TEST(FastTableTest, NamesOfServicesCellsAndErrors) {
   EXPECT_EQ(TDDEClientLink::ErrorOf(DMLERR_NOTPROCESSED), kErrExchangeRefused);
   // A failure without a reason is not a success.
   EXPECT_EQ(TDDEClientLink::ErrorOf(DMLERR_NO_ERROR), kErrExchangeRefused);
+}
+
+// The manager, a table document, an input and its handler, written and read back.
+TEST(ExternalTableFilingTest, DocumentsHandlersAndManagersAreReadBackByteForByte) {
+  InitHandlePool();
+  InitDrawingPort();
+  RegisterInputClass();
+  RegisterExternalTableClasses();
+  FreezeClassRegistry();
+  // The table of first blocks to class tags that the reader creates objects by.
+  const std::vector<std::pair<int16_t, uint32_t>> classes = {
+      {kBlockTableManager, kTableManagerTag}, {kBlockExternalTableDoc, kExternalTableDocTag},
+      {kBlockTableHandler, kTableHandlerTag}, {kBlockInput, kInputTag}};
+  const auto count = static_cast<int16_t>(classes.size());
+  std::vector<uint8_t> fact(2 + 6 * classes.size());
+  std::memcpy(fact.data(), &count, 2);
+  for (size_t i = 0; i < classes.size(); ++i) {
+    std::memcpy(fact.data() + 2 + 6 * i, &classes[i].first, 2);
+    std::memcpy(fact.data() + 4 + 6 * i, &classes[i].second, 4);
+  }
+  ResourceEntry entries[1] = {{"FACT", 0, nullptr, static_cast<uint16_t>(kFactTableId), fact.data(),
+                               static_cast<uint32_t>(fact.size())}};
+  ResourceModuleTable module = {"external-tables-test.dll", entries, 1};
+  RegisterResourceModule(module);
+  SetResourceModule1(LoadResourceLibrary("external-tables-test.dll"));
+  {
+    TAEWorldTableMgr manager;
+    manager.Initialize();
+    TExternalDDETableDoc document;
+    document.Initialize();
+    document.SetSendToCellInRows(0);
+    document.SetApplicationPath(Str255("/opt/sheet"));
+    document.SetInitCommand(Str255("[open]"));
+    FSSpec spec;
+    spec.vRefNum = 2;
+    spec.parID = 77;
+    spec.name.Assign("/data/sheet.tab");
+    document.SetFileSpec(spec, 0);
+    TInput input;
+    input.Initialize();
+    TDDETableSuiteHandler handler;
+    handler.Initialize();
+    handler.SetDocument(&document);
+    input.SetLinkItem(&handler);
+    input.SetLinked(true);
+    manager.SetCurrentDocument(&document);
+    for (auto [object, identifier] : std::vector<std::pair<TLink*, int16_t>>{{&manager, 3}, {&document, 4}, {&handler, 5}, {&input, 6}})
+      object->SetIdentifier(identifier);
+    EXPECT_EQ(document.LinkedInputs(), std::vector<TLink*>{&input});
+
+    const std::vector<TLink*> written = {&manager, &document, &handler, &input};
+    auto bytesOf = [](const std::vector<TLink*>& objects) {
+      auto writer = WriteObjectsDefault(&objects, 1, nullptr, 2, nullptr);
+      Handle handle = writer->TakeHandle();
+      const auto* data = reinterpret_cast<const uint8_t*>(HandleData(handle));
+      std::vector<uint8_t> bytes(data, data + GetHandleByteSize(handle));
+      FreeHandle(handle);
+      return bytes;
+    };
+    const std::vector<uint8_t> bytes = bytesOf(written);
+    auto reader = ReadObjects(bytes, 2, 1, nullptr, nullptr, nullptr, nullptr);
+    reader->Complete(0);
+    std::vector<std::unique_ptr<TLink>> read = reader->TakeObjects();
+    ASSERT_EQ(read.size(), 4u);
+    std::vector<TLink*> objects;
+    for (auto& object : read) objects.push_back(object.get());
+    EXPECT_EQ(bytesOf(objects), bytes);
+    auto* readDocument = dynamic_cast<TExternalDDETableDoc*>(objects[1]);
+    auto* readHandler = dynamic_cast<TDDETableSuiteHandler*>(objects[2]);
+    auto* readInput = dynamic_cast<TInput*>(objects[3]);
+    ASSERT_NE(readDocument, nullptr);
+    ASSERT_NE(readHandler, nullptr);
+    ASSERT_NE(readInput, nullptr);
+    EXPECT_EQ(readDocument->GetSendToCellInRows(), 0);
+    EXPECT_STREQ(readDocument->GetInitCommand().AsCString(), "[open]");
+    TExternalAddress address;
+    readDocument->GetAddress(address);
+    EXPECT_STREQ(address.documentPath.AsCString(), "/data/sheet.tab");
+    EXPECT_STREQ(address.applicationPath.AsCString(), "/opt/sheet");
+    EXPECT_EQ(address.parID, 77);
+    // The links are made again: the handler serves the input for the document.
+    EXPECT_EQ(readHandler->GetDocument(), readDocument);
+    EXPECT_EQ(readInput->GetLinkItem(), readHandler);
+    EXPECT_EQ(readDocument->LinkedInputs(), std::vector<TLink*>{readInput});
+  }
+  SetResourceModule1(nullptr);
+  UnregisterResourceModule("external-tables-test.dll");
+  FreeClassRegistry();
+  FreeDrawingPort();
+  FreeHandlePool();
 }
 
 // A partner program under a service name of this test's own.
