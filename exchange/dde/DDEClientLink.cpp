@@ -177,11 +177,11 @@ bool TDDEClientLink::SystemAnswers() {
 int16_t TDDEClientLink::Launch() {
   const std::string application = TextOf(application_);
   const std::string document = TextOf(document_);
+  ReapStarted();
   // A program that is not there, or that the user does not let start, is not started.
   if (access(application.c_str(), X_OK) != 0) return kErrCannotStart;
   if (!(permission_ ? permission_(application, document) : AskToLaunch(application, document)))
     return kErrCannotStart;
-  ReapStarted();
   std::vector<char*> arguments = {const_cast<char*>(application.c_str()),
                                   const_cast<char*>(document.c_str()), nullptr};
   pid_t pid = 0;
@@ -240,7 +240,9 @@ int16_t TDDEClientLink::Request(HSZ item, std::vector<uint8_t>& result, int32_t 
       if (GetConversation() == 0) break;
       continue;
     }
-    const uint32_t size = DdeGetData(data, nullptr, 0, 0);
+    uint32_t size = 0;
+    DdeAccessData(data, &size);
+    DdeUnaccessData(data);
     // One byte more, a zero, so that a text answer always ends.
     result.assign(static_cast<size_t>(size) + 1, 0);
     DdeGetData(data, result.data(), size, 0);

@@ -11,6 +11,9 @@
 #include "model/filing/ObjectReader.h"
 #include "model/filing/ObjectWriter.h"
 #include "model/world/WorldDoc.h"
+#include "platform/mfc/CFileDialog.h"
+#include "platform/win32/MessageBox.h"
+#include "ui/views/ViewServices.h"
 
 namespace {
 
@@ -261,6 +264,32 @@ void SetExternalDocumentChooser(ExternalDocumentChooser chooser) {
   Chooser() = std::move(chooser);
 }
 
+bool ChooseExternalDocument(int16_t, TAEWorldDocMgr& manager) {
+  TWorldDoc* world = manager.GetWorld();
+  if (world == nullptr) return false;
+  CFileDialog dialog(TRUE, "", "", OFN_HIDEREADONLY | OFN_PATHMUSTEXIST, "All files (*.*)|*.*||",
+                     CWnd::FromHandle(MainFrameWindow()));
+  if (dialog.DoModal() != IDOK) return false;
+  Str255 path;
+  path.Assign(dialog.GetPathName().c_str());
+  // A document already in the world is taken again; another joins the world.
+  TExternalDocGadget* document = manager.FirstDocumentThat([&path](TExternalDocGadget& candidate) {
+    TExternalAddress address;
+    candidate.GetAddress(address);
+    return PStringEquals(address.documentPath, path);
+  });
+  if (document == nullptr) {
+    auto made = std::make_unique<TExternalDDETableDoc>();
+    made->Initialize();
+    TExternalDDETableDoc& table = *made;
+    world->AdoptObject(std::move(made));
+    table.SetDocumentPath(path);
+    document = &table;
+  }
+  manager.SetCurrentDocument(document);
+  return true;
+}
+
 void TLinkExternalDocCommand::InitLink(int16_t command, TWorldDoc* world, TAEWorldDocMgr* manager) {
   Init(command, nullptr, nullptr, nullptr);
   if (world == nullptr || manager == nullptr) ThrowFailure(kErrMissing, 0);
@@ -271,7 +300,9 @@ void TLinkExternalDocCommand::InitLink(int16_t command, TWorldDoc* world, TAEWor
 }
 
 void TLinkExternalDocCommand::DoIt() {
-  if (!Chooser() || !Chooser()(GetCommandNumber(), *manager_)) return;
+  const bool chosen = Chooser() ? Chooser()(GetCommandNumber(), *manager_)
+                                : ChooseExternalDocument(GetCommandNumber(), *manager_);
+  if (!chosen) return;
   FSSpec spec;
   TExternalDocGadget* document = manager_->GetCurrentDocument(spec);
   if (document == nullptr) ThrowFailure(kErrMissing, 0);
@@ -316,7 +347,14 @@ TExternalDocGadget& TExternalTableTracker::NewObjectStep(const std::vector<TLink
   return document;
 }
 
+bool AskUserToLaunch(const std::string& application, const std::string& document) {
+  const std::string text = "The document \"" + document + "\" names the program \"" + application +
+                           "\" to open it with. Start that program?";
+  return MessageBox(MainFrameWindow(), text.c_str(), "Yarrowby", MB_YESNO) == IDYES;
+}
+
 void RegisterExternalTableClasses() {
+  SetLaunchQuestion(&AskUserToLaunch);
   RegisterClassInfo("TDDETableSuiteHandler", kTableHandlerTag, TDDETableSuiteHandler::kClassID,
                     TDDETableSuiteHandler::CreateObject, sizeof(TDDETableSuiteHandler));
   RegisterClassInfo("TExternalDDETableDoc", kExternalTableDocTag, TExternalDDETableDoc::kClassID,

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "core/FileSpec.h"
@@ -113,9 +114,13 @@ class TAEWorldTableMgr : public TAEWorldDocMgr {
 TAEWorldTableMgr& ExternalTableManagerFor(TWorldDoc& world);
 
 // Chooses and opens the document a linking command links to, making it the manager's current
-// document; false when the user gave none. Installed by the application.
+// document; false when the user gave none. Without one installed the open dialog asks for any
+// file, which becomes a table document of the world unless one has it already.
 using ExternalDocumentChooser = std::function<bool(int16_t command, TAEWorldDocMgr& manager)>;
 void SetExternalDocumentChooser(ExternalDocumentChooser chooser);
+bool ChooseExternalDocument(int16_t command, TAEWorldDocMgr& manager);
+// Asks the user in a message box whether a document may start its program.
+bool AskUserToLaunch(const std::string& application, const std::string& document);
 
 class TLinkExternalDocCommand : public TSmallCommand {
   DECLARE_CLASS_ID(417, TSmallCommand)

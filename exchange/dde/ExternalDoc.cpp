@@ -6,11 +6,13 @@
 
 #include "core/Alert.h"
 #include "core/Failure.h"
+#include "core/port/Picture.h"
 #include "core/port/PortShapes.h"
 #include "core/port/PortText.h"
 #include "exchange/dde/TableSuiteHandler.h"
 #include "inout/gadgets/InOutput.h"
 #include "inout/inputs/Input.h"
+#include "inout/meters/NumberText.h"
 #include "inout/meters/Output.h"
 #include "model/filing/ObjectReader.h"
 #include "model/filing/ObjectWriter.h"
@@ -328,12 +330,20 @@ void TExternalDoc::GetDescription(Str255& text) {
   text.Append(Str255(GetNumberText()));
 }
 
-void TExternalDoc::DrawContents(const MacRect& area) {
-  (void)area;
-  // A page with a folded corner, centred in the frame.
+void TExternalDoc::DrawContents(const MacRect&) {
   const MacRect frame = GetFrame();
   const int16_t h = static_cast<int16_t>((frame.left + frame.right) / 2);
   const int16_t v = static_cast<int16_t>((frame.top + frame.bottom) / 2);
+  if (!DrawIconMasked(LoadAppIcon("ExternalDoc"), h, v)) DrawPage(h, v);
+  const Str255 label = LabelText();
+  if (!PStringEquals(label, GetName())) SetName(label);
+  const int16_t width = PortStringWidth(label);
+  PortMoveTo(h - width / 2, frame.bottom + 12);
+  PortDrawPString(label);
+}
+
+void TExternalDoc::DrawPage(int16_t h, int16_t v) {
+  // Without the icon: a page with a folded corner, ruled while connected.
   const MacRect page(static_cast<int16_t>(v - 14), static_cast<int16_t>(h - 11), static_cast<int16_t>(v + 14),
                      static_cast<int16_t>(h + 11));
   PortFrameRect(page);
@@ -346,11 +356,6 @@ void TExternalDoc::DrawContents(const MacRect& area) {
       PortLineTo(13, 0);
     }
   }
-  const Str255 label = LabelText();
-  if (!PStringEquals(label, GetName())) SetName(label);
-  const int16_t width = PortStringWidth(label);
-  PortMoveTo(h - width / 2, frame.bottom + 12);
-  PortDrawPString(label);
 }
 
 // Properties --------------------------------------------------------------------------------
@@ -532,6 +537,84 @@ void TExternalDoc::SetFlagProperty(uint32_t tag, uint16_t value) {
       TExternalDocGadget::SetFlagProperty(tag, value);
   }
   (void)value;
+}
+
+// Menus -------------------------------------------------------------------------------------
+
+namespace {
+
+Str255 MenuText(const Str255& name) {
+  Str255 text("  ");
+  text.Append(name);
+  return text;
+}
+
+// The text of a menu item less its two leading blanks.
+Str255 ItemName(const Str255& text) {
+  Str255 name;
+  if (text.Length() > 2) text.Substring(name, 3, text.Length() - 2);
+  return name;
+}
+
+}  // namespace
+
+void TExternalDoc::GetInputMenu(std::vector<MenuItem>& items, int16_t& selected) {
+  items.clear();
+  selected = -1;
+  if (GetWorld() == nullptr) return;
+  for (TLink* object : GetWorld()->Inputs()) {
+    auto* input = dynamic_cast<TInput*>(object);
+    if (input == nullptr || InputLinkedElsewhere(input)) continue;
+    if (GetCurrentInput() == nullptr) SetCurrentInput(input);
+    if (input == GetCurrentInput()) selected = static_cast<int16_t>(items.size());
+    items.push_back(MenuItem{MenuText(input->GetName()), IsListed(LinkedInputs(), input) && input->IsLinked()});
+  }
+}
+
+void TExternalDoc::ChooseInputMenuItem(const Str255& text) {
+  const Str255 name = ItemName(text);
+  SetCurrentInput(nullptr);
+  if (GetWorld() == nullptr) return;
+  for (TLink* object : GetWorld()->Inputs()) {
+    auto* input = dynamic_cast<TInput*>(object);
+    if (input != nullptr && PStringEquals(input->GetName(), name)) {
+      SetCurrentInput(input);
+      return;
+    }
+  }
+}
+
+void TExternalDoc::GetOutputMenu(std::vector<MenuItem>& items, int16_t& selected) {
+  items.clear();
+  selected = -1;
+  if (GetWorld() == nullptr) return;
+  int16_t firstOfCurrent = -1;
+  for (TLink* object : GetWorld()->Outputs()) {
+    auto* output = dynamic_cast<TOutput*>(object);
+    if (output == nullptr || InputLinkedElsewhere(output)) continue;
+    if (GetCurrentOutput() == nullptr) SetCurrentOutput(output, 1, -1);
+    if (output == GetCurrentOutput()) firstOfCurrent = static_cast<int16_t>(items.size());
+    const bool listed = IsListed(LinkedOutputs(), output);
+    for (int32_t i = 2; i <= std::min<int32_t>(output->GetColumnCount(), kColumnRecordCount); ++i)
+      items.push_back(MenuItem{MenuText(output->Column(i)->GetLabel()), listed && output->GetColumnRecord(i - 1).linked});
+  }
+  selected = GetOutputMenuIndex() >= 0 ? GetOutputMenuIndex() : firstOfCurrent;
+}
+
+void TExternalDoc::ChooseOutputMenuItem(const Str255& text) {
+  const Str255 name = ItemName(text);
+  SetCurrentOutput(nullptr, 1, -1);
+  if (GetWorld() == nullptr) return;
+  int16_t before = 0;
+  for (TLink* object : GetWorld()->Outputs()) {
+    auto* output = dynamic_cast<TOutput*>(object);
+    if (output == nullptr || InputLinkedElsewhere(output)) continue;
+    for (int32_t i = 2; i <= std::min<int32_t>(output->GetColumnCount(), kColumnRecordCount); ++i, ++before) {
+      if (!PStringEquals(output->Column(i)->GetLabel(), name)) continue;
+      SetCurrentOutput(output, static_cast<int16_t>(i - 1), before);
+      return;
+    }
+  }
 }
 
 // Filing ------------------------------------------------------------------------------------

@@ -166,6 +166,17 @@ class TExternalDoc : public TExternalDocGadget {
   void SetNumberProperty(uint32_t tag, const double& value) override;
   uint16_t GetFlagProperty(uint32_t tag, uint16_t& value, void* extra) override;
   void SetFlagProperty(uint32_t tag, uint16_t value) override;
+  // The menus of inputs and of meter columns offered for linking: each item two blanks and a
+  // name, checked when linked here; `selected` is the current one's item (-1 for none). Choosing
+  // an item by its text makes its input, or meter and column, the current one.
+  struct MenuItem {
+    Str255 text;
+    bool checked = false;
+  };
+  void GetInputMenu(std::vector<MenuItem>& items, int16_t& selected);
+  void ChooseInputMenuItem(const Str255& text);
+  void GetOutputMenu(std::vector<MenuItem>& items, int16_t& selected);
+  void ChooseOutputMenuItem(const Str255& text);
   // "External document #" and the object's short name.
   void GetDescription(Str255& text);
 
@@ -179,6 +190,7 @@ class TExternalDoc : public TExternalDocGadget {
  private:
   // The label: the file-name part of the document, or the status text without one.
   Str255 LabelText() const;
+  void DrawPage(int16_t h, int16_t v);
   // Connects after a name change when a service is known; errors go to the error alert.
   void ConnectAfterNameChange();
   bool InputLinkedElsewhere(TLink* input) const;

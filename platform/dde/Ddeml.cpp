@@ -695,6 +695,20 @@ uint32_t DdeGetData(HDDEDATA data, uint8_t* destination, uint32_t size, uint32_t
   return static_cast<uint32_t>(count);
 }
 
+const uint8_t* DdeAccessData(HDDEDATA data, uint32_t* size) {
+  Library& lib = Lib();
+  std::lock_guard guard(lib.lock);
+  const auto it = lib.data.find(data);
+  if (size != nullptr) *size = it != lib.data.end() ? static_cast<uint32_t>(it->second.size()) : 0;
+  return it != lib.data.end() ? it->second.data() : nullptr;
+}
+
+bool DdeUnaccessData(HDDEDATA data) {
+  Library& lib = Lib();
+  std::lock_guard guard(lib.lock);
+  return lib.data.count(data) > 0;
+}
+
 bool DdeFreeDataHandle(HDDEDATA data) {
   Library& lib = Lib();
   std::lock_guard guard(lib.lock);

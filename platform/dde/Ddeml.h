@@ -86,6 +86,10 @@ HDDEDATA DdeCreateDataHandle(uint32_t instance, const uint8_t* bytes, uint32_t s
                              HSZ item, uint32_t format, uint32_t command);
 uint32_t DdeGetData(HDDEDATA data, uint8_t* destination, uint32_t size, uint32_t offset);
 bool DdeFreeDataHandle(HDDEDATA data);
+// The bytes of a data handle and their count, valid until the handle is freed; null for a handle
+// that is not there. Unaccessing ends the access.
+const uint8_t* DdeAccessData(HDDEDATA data, uint32_t* size);
+bool DdeUnaccessData(HDDEDATA data);
 
 // Client calls. Connect answers 0 when no server takes the conversation (the last error says
 // why); a null service or topic asks every server.

@@ -6,18 +6,22 @@
 //   execute <text> / disconnect
 //
 //   yb-dde-table-partner [--service name] [--topic name] [--log file] [--ready file]
-//       [--cell RrCc=value]... [--schedule RrCc=v0,v1,...]... [--no-xltable] [--strings]
+//       [--cell RrCc=value]... [--schedule RrCc=v0,v1,...]... [--text RrCc=text]...
+//       [--no-xltable] [--strings]
 //       [--slow milliseconds] [--disconnect-after requests] [topic]
 //
 // Started as a program that documents name (with the document as its one argument) it takes the
 // service from its own file name and the topic from the argument, and further options, blank
-// separated, from YB_TABLE_PARTNER_OPTIONS.
+// separated, from YB_TABLE_PARTNER_OPTIONS (which go over the arguments).
 //
 // --schedule: the cell holds v0 until the first execute, v1 after it, and so on (the last value
-// stays). --no-xltable refuses the fast-table format; --strings answers it with a table of
-// strings; --slow waits before every answer; --disconnect-after ends every conversation once that
-// many requests have been answered. The program ends once its table has had a conversation and none is
-// left, or by a signal.
+// stays). --text: the cell holds a text, answered as it is (and as a string in a fast table).
+// The ready file gets the program's process number. --no-xltable refuses the fast-table format;
+// --strings answers it with a table of strings; --slow waits before every answer;
+// --disconnect-after ends every conversation once that many requests have been answered. The
+// program ends once its table has had a conversation and none is left, or by a signal.
+
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
@@ -47,6 +51,7 @@ struct Options {
 
 Options options;
 std::map<std::string, std::vector<double>> cells;  // a cell's values by executes seen
+std::map<std::string, std::string> texts;           // cells that hold a text
 uint32_t instance = 0;
 UINT xltable = 0;
 int executes = 0;
@@ -91,10 +96,10 @@ void PutU16(std::vector<uint8_t>& out, uint16_t value) {
 
 // One cell as a fast table: a table record of one row and column, then a float record (or, when
 // asked, a string record).
-std::vector<uint8_t> FastTable(double value, const std::string& text) {
+std::vector<uint8_t> FastTable(double value, const std::string& text, bool asStrings) {
   std::vector<uint8_t> out;
   for (const uint16_t word : {0x0010, 4, 1, 1}) PutU16(out, static_cast<uint16_t>(word));
-  if (options.strings) {
+  if (asStrings) {
     PutU16(out, 0x0002);
     PutU16(out, static_cast<uint16_t>(text.size() + 1));
     out.push_back(static_cast<uint8_t>(text.size()));
@@ -162,12 +167,15 @@ HDDEDATA Callback(uint32_t type, uint32_t format, HCONV conversation, HSZ first,
       if (options.disconnectAfter >= 0 && ++requests == options.disconnectAfter) PostThreadMessage(WM_USER, 0, 0);
       const std::string item = Text(second);
       const double value = CellValue(item);
-      char text[64];
+      char text[256];
       std::snprintf(text, sizeof text, "%g", value);
+      const auto held = texts.find(Upper(item));
+      if (held != texts.end()) std::snprintf(text, sizeof text, "%s", held->second.c_str());
+      const bool asStrings = options.strings || held != texts.end();
       if (format == xltable) {
         Log("request " + item + " xltable");
         if (!options.xltable) return 0;
-        const std::vector<uint8_t> table = FastTable(value, text);
+        const std::vector<uint8_t> table = FastTable(value, text, asStrings);
         return DdeCreateDataHandle(instance, table.data(), static_cast<uint32_t>(table.size()), 0,
                                    second, format, 0);
       }
@@ -215,6 +223,11 @@ bool ReadOptions(const std::vector<std::string>& words) {
     else if (more && word == "--ready") options.ready = next();
     else if (more && (word == "--cell" || word == "--schedule")) {
       if (!AddCell(next())) return false;
+    } else if (more && word == "--text") {
+      const std::string cell = next();
+      const size_t equals = cell.find('=');
+      if (equals == std::string::npos) return false;
+      texts[Upper(cell.substr(0, equals))] = cell.substr(equals + 1);
     } else if (word == "--no-xltable") options.xltable = false;
     else if (word == "--strings") options.strings = true;
     else if (more && word == "--slow") options.slow = std::atoi(next());
@@ -245,14 +258,18 @@ std::vector<std::string> Words(const char* text) {
 int main(int argc, char** argv) {
   const std::string self = argv[0];
   options.service = self.substr(self.find_last_of('/') + 1);
-  if (!ReadOptions(Words(std::getenv("YB_TABLE_PARTNER_OPTIONS")))) return 2;
+  // What the environment says goes over the arguments the program was started with.
   if (!ReadOptions(std::vector<std::string>(argv + 1, argv + argc))) return 2;
+  if (!ReadOptions(Words(std::getenv("YB_TABLE_PARTNER_OPTIONS")))) return 2;
   xltable = RegisterClipboardFormat("XLTable");
   if (DdeInitialize(&instance, Callback, CBF_FAIL_ADVISES, 0) != DMLERR_NO_ERROR) return 1;
   const HSZ service = DdeCreateStringHandle(instance, options.service.c_str(), CP_WINANSI);
   if (DdeNameService(instance, service, 0, DNS_REGISTER) == 0) return 1;
   if (!options.ready.empty()) {
-    if (FILE* file = std::fopen(options.ready.c_str(), "w")) std::fclose(file);
+    if (FILE* file = std::fopen(options.ready.c_str(), "w")) {
+      std::fprintf(file, "%d\n", static_cast<int>(getpid()));
+      std::fclose(file);
+    }
   }
   MSG message;
   while (GetMessage(&message, nullptr, 0, 0) > 0) {

@@ -79,10 +79,33 @@ TEST(FastTableTest, NamesOfServicesCellsAndErrors) {
   EXPECT_EQ(row, 12);
   EXPECT_EQ(column, 7);
   EXPECT_FALSE(TDDETableSuiteHandler::ParseCellName(Str255("R12"), row, column));
+  handler.RangeName(2, 5, name);
+  EXPECT_STREQ(name.AsCString(), "R2C5:R0C0");
   EXPECT_EQ(TDDEClientLink::ErrorOf(DMLERR_POKEACKTIMEOUT), kErrExchangeTimeout);
   EXPECT_EQ(TDDEClientLink::ErrorOf(DMLERR_NOTPROCESSED), kErrExchangeRefused);
   // A failure without a reason is not a success.
   EXPECT_EQ(TDDEClientLink::ErrorOf(DMLERR_NO_ERROR), kErrExchangeRefused);
+}
+
+TEST(ExternalDocumentTest, TheTimeOutIsWholeSecondsWithinWhatMillisecondsHold) {
+  InitHandlePool();
+  {
+    TExternalDoc document;
+    document.Initialize();
+    EXPECT_EQ(document.GetTimeout(), 30000);
+    const uint32_t time = MakeTag("time");
+    for (const auto& [seconds, milliseconds] : std::vector<std::pair<double, int32_t>>{
+             {4.7, 4000}, {1.0, 3000}, {1e10, 2147483000}}) {
+      document.SetNumberProperty(time, seconds);
+      EXPECT_EQ(document.GetTimeout(), milliseconds) << seconds;
+    }
+    double shown = 0.0;
+    document.GetNumberProperty(time, shown, nullptr);
+    EXPECT_EQ(shown, 2147483.0);
+    // Without names nothing can be started.
+    EXPECT_EQ(document.Connect(false), kErrCannotStart);
+  }
+  FreeHandlePool();
 }
 
 // The manager, a table document, an input and its handler, written and read back.
@@ -179,6 +202,12 @@ TEST(ExternalTableFilingTest, DocumentsHandlersAndManagersAreReadBackByteForByte
 class Partner {
  public:
   // Runs the partner itself with the options; false when it did not come up.
+  // The process number a partner wrote into its ready file.
+  static pid_t ReadyPid(const std::string& file) {
+    int pid = 0;
+    std::ifstream(file) >> pid;
+    return pid;
+  }
   bool Start(const std::string& service, const std::vector<std::string>& options) {
     ready_ = Folder() + "/" + service + ".ready";
     std::vector<std::string> words = {YB_TABLE_PARTNER, "--service", service, "--ready", ready_};
@@ -329,6 +358,159 @@ TEST_F(ExternalTableRunTest, TheProgramIsStartedOnceAllowedAndEachFrameWritesExe
                                              "execute step", "request R1C1 xltable"}));
   EXPECT_TRUE(host.shown.empty());
   std::filesystem::remove(program);
+}
+
+TEST_F(ExternalTableRunTest, MenusOfferTheInputsAndMeterColumnsNotLinkedElsewhere) {
+  input->SetName(Str255("force"));
+  TInput* other = Adopt<TInput>();
+  other->SetName(Str255("angle"));
+  TExternalDDETableDoc* second = Adopt<TExternalDDETableDoc>();
+  second->SetCurrentInput(other);
+  second->SetFlagProperty(MakeTag("icnt"), 1);  // linked to the other document: not offered
+  output->SetColumnCount(3);
+  output->Column(2)->SetLabel(Str255("v"));
+  output->Column(3)->SetLabel(Str255("w"));
+  std::vector<TExternalDoc::MenuItem> items;
+  int16_t selected = -2;
+  document->GetInputMenu(items, selected);
+  ASSERT_EQ(items.size(), 1u);
+  EXPECT_STREQ(items[0].text.AsCString(), "  force");
+  EXPECT_EQ(selected, 0);
+  document->ChooseInputMenuItem(Str255("  force"));
+  document->SetFlagProperty(MakeTag("icnt"), 1);
+  document->GetInputMenu(items, selected);
+  EXPECT_TRUE(items[0].checked);
+
+  document->ChooseOutputMenuItem(Str255("  w"));
+  EXPECT_EQ(document->GetCurrentOutput(), output);
+  EXPECT_EQ(document->GetCurrentColumn(), 2);
+  document->SetFlagProperty(MakeTag("ocnt"), 1);
+  document->GetOutputMenu(items, selected);
+  ASSERT_EQ(items.size(), 2u);
+  EXPECT_FALSE(items[0].checked);
+  EXPECT_TRUE(items[1].checked);
+  EXPECT_EQ(selected, 1);
+  // Unlinking the last linked column lets the meter go.
+  document->SetFlagProperty(MakeTag("odsc"), 1);
+  EXPECT_TRUE(document->LinkedOutputs().empty());
+  EXPECT_EQ(output->GetLinkItem(), nullptr);
+}
+
+TEST_F(ExternalTableRunTest, ManagersKeepTheCurrentDocumentAndMakeLinkingCommands) {
+  FSSpec spec;
+  TAEWorldTableMgr empty;
+  empty.Initialize();
+  EXPECT_EQ(empty.GetCurrentDocument(spec), nullptr);
+  TExternalDDETableDoc* second = Adopt<TExternalDDETableDoc>();
+  TExternalDDETableDoc* third = Adopt<TExternalDDETableDoc>();
+  EXPECT_EQ(manager->Documents().size(), 3u);
+  EXPECT_EQ(manager->GetCurrentDocument(spec), third);
+  manager->SetCurrentDocument(second);
+  EXPECT_EQ(manager->GetCurrentDocument(spec), second);
+  world->RemoveObject(second);
+  EXPECT_EQ(manager->GetCurrentDocument(spec), third);
+
+  // Every linking command is made, but only the table manager claims the first.
+  EXPECT_TRUE(manager->HandlesCommand(1130));
+  TAEWorldDocMgr plain;
+  for (int16_t command = 1131; command <= 1135; ++command) {
+    EXPECT_FALSE(manager->HandlesCommand(command));
+    EXPECT_FALSE(plain.HandlesCommand(command));
+  }
+  bool handled = false;
+  // Nothing selected: the command ends without a word.
+  bool silent = false;
+  try {
+    delete manager->DoMenuCommand(1133, handled);
+  } catch (const QVException& failure) {
+    silent = failure.error() == 0;
+  }
+  EXPECT_TRUE(silent);
+  world->Select(input);
+  std::unique_ptr<TCommandCore> command(manager->DoMenuCommand(1133, handled));
+  ASSERT_NE(command, nullptr);
+  EXPECT_TRUE(handled);
+  EXPECT_EQ(command->GetCommandNumber(), 1133);
+  SetExternalDocumentChooser([&](int16_t, TAEWorldDocMgr& chosen) {
+    chosen.SetCurrentDocument(third);
+    return true;
+  });
+  command->Perform();
+  SetExternalDocumentChooser(nullptr);
+  EXPECT_EQ(third->LinkedInputs(), std::vector<TLink*>{input});
+}
+
+TEST_F(ExternalTableRunTest, APlacedTableDocumentLinksTheSelectionAndMarksTheFirstInput) {
+  TInput* other = Adopt<TInput>();
+  output->SetColumnCount(3);
+  TExternalTableTracker tracker;
+  tracker.Initialize({input, output, other});
+  EXPECT_EQ(FailureOf([&] { tracker.NewObjectStep({}); }), kErrNoHandlerTemplate);
+  TExternalDDETableDoc* placed = Adopt<TExternalDDETableDoc>();
+  EXPECT_EQ(&tracker.NewObjectStep({placed}), placed);
+  EXPECT_EQ(placed->LinkedInputs(), (std::vector<TLink*>{input, other}));
+  EXPECT_EQ(placed->LinkedOutputs(), std::vector<TLink*>{output});
+  EXPECT_TRUE(input->IsLinked());
+  EXPECT_FALSE(other->IsLinked());
+  EXPECT_TRUE(output->GetColumnRecord(1).linked);
+  EXPECT_TRUE(output->GetColumnRecord(2).linked);
+  EXPECT_EQ(placed->GetCurrentInput(), input);
+  // Each has a cell handler of its own for the document.
+  for (TInOutput* linked : std::vector<TInOutput*>{input, other, output}) {
+    auto* handler = dynamic_cast<TDDETableSuiteHandler*>(linked->GetLinkItem());
+    ASSERT_NE(handler, nullptr);
+    EXPECT_EQ(handler->GetDocument(), placed);
+  }
+}
+
+TEST_F(ExternalTableRunTest, AStartedProgramWithoutTheDocumentGivesUpAfterItsAttempts) {
+  const std::string program = Partner::Folder() + "/" + service;
+  std::filesystem::create_symlink(YB_TABLE_PARTNER, program);
+  const std::string ready = Partner::Folder() + "/" + service + ".ready";
+  setenv("YB_TABLE_PARTNER_OPTIONS", ("--topic other --ready " + ready).c_str(), 1);
+  SetLaunchQuestion([](const std::string&, const std::string&) { return true; });
+  document->SetApplicationPath(Str255(program.c_str()));
+  document->GetConversationObject()->SetTopic(Str255("sheet"));
+  EXPECT_EQ(document->Connect(false), kErrNoTopicAnswer);
+  unsetenv("YB_TABLE_PARTNER_OPTIONS");
+  const pid_t pid = Partner::ReadyPid(ready);
+  ASSERT_GT(pid, 0);
+  kill(pid, SIGTERM);
+  // A program that is not there is not started: the document is asked no question about it.
+  document->SetApplicationPath(Str255((program + "-missing").c_str()));
+  SetLaunchQuestion([](const std::string&, const std::string&) {
+    ADD_FAILURE() << "asked to start a missing program";
+    return true;
+  });
+  EXPECT_EQ(document->Connect(false), kErrCannotStart);
+  std::filesystem::remove(program);
+}
+
+TEST_F(ExternalTableRunTest, WaitsAreNeverShorterThanTheFloorsAndTextThatIsNoNumberIsRefused) {
+  Partner partner;
+  ASSERT_TRUE(partner.Start(service, {"--topic", "sheet", "--log", log, "--no-xltable", "--slow", "300",
+                                      "--text", "R1C1=abc", "--text", "R2C2= 0", "--text", "R3C3=0"}));
+  document->SetApplicationPath(Str255(("/nowhere/" + service).c_str()));
+  document->SetDocumentPath(Str255("sheet"));
+  // A tenth of a second: each answer, a third of a second late, is still waited for.
+  document->SetTimeout(100);
+  document->SetExecuteCommand(Str255("step"));
+  EXPECT_NO_THROW(document->StepRun());
+  document->SetCurrentInput(input);
+  document->SetFlagProperty(MakeTag("icnt"), 1);
+  auto* handler = dynamic_cast<TDDETableSuiteHandler*>(input->GetLinkItem());
+  ASSERT_NE(handler, nullptr);
+  bool got = false;
+  double value = 0.0;
+  Str255 text;
+  for (const char* cell : {"R1C1", "R2C2"}) {
+    EXPECT_EQ(handler->ReadCell(Str255(cell), got, value, text), kErrCellNotRead) << cell;
+    EXPECT_FALSE(got);
+    // The next read tries the fast table first again.
+    EXPECT_EQ(handler->GetCurrentFormat(), handler->GetTableFormat());
+  }
+  EXPECT_EQ(handler->ReadCell(Str255("R3C3"), got, value, text), 0);
+  EXPECT_TRUE(got);
 }
 
 TEST_F(ExternalTableRunTest, APartnerWithoutTheFastTableIsReadAsTextFromTheFirstCall) {
