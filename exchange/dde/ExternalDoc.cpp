@@ -17,6 +17,10 @@
 #include "model/filing/ObjectReader.h"
 #include "model/filing/ObjectWriter.h"
 #include "model/world/WorldDoc.h"
+#include "platform/mfc/CFileDialog.h"
+#include "platform/win32/MessageBox.h"
+#include "platform/win32/Window.h"
+#include "ui/views/ViewServices.h"
 
 namespace {
 
@@ -31,8 +35,8 @@ constexpr uint32_t kTagInputUnlinked = MakeTag("idsc");
 constexpr uint32_t kTagOutputLinked = MakeTag("ocnt");
 constexpr uint32_t kTagOutputUnlinked = MakeTag("odsc");
 constexpr uint32_t kTagTimeout = MakeTag("time");
-constexpr uint32_t kTagMenuInputs = MakeTag("inpt");
-constexpr uint32_t kTagMenuOutputs = MakeTag("otpt");
+constexpr uint32_t kTagChooseApplication = MakeTag("bapp");
+constexpr uint32_t kTagChooseDocument = MakeTag("bdoc");
 // "changed", as the link base tells its dependents.
 constexpr uint16_t kChanged = 1;
 
@@ -537,6 +541,30 @@ void TExternalDoc::SetFlagProperty(uint32_t tag, uint16_t value) {
       TExternalDocGadget::SetFlagProperty(tag, value);
   }
   (void)value;
+}
+
+uint16_t TExternalDoc::HasAction(uint32_t tag) {
+  return tag == kTagChooseApplication || tag == kTagChooseDocument ? 1 : TExternalDocGadget::HasAction(tag);
+}
+
+void TExternalDoc::DoAction(uint32_t tag) {
+  if (tag != kTagChooseApplication && tag != kTagChooseDocument) {
+    TExternalDocGadget::DoAction(tag);
+    return;
+  }
+  // Programs on this system have no common extension: every file is offered.
+  CFileDialog dialog(TRUE, "", "", OFN_HIDEREADONLY | OFN_PATHMUSTEXIST, "All files (*.*)|*.*||",
+                     CWnd::FromHandle(MainFrameWindow()));
+  if (dialog.DoModal() != IDOK) return;
+  Str255 path;
+  path.Assign(dialog.GetPathName().c_str());
+  if (tag == kTagChooseApplication) {
+    SetApplicationPath(path);
+  } else {
+    SetDocumentPath(path);
+  }
+  ForEachLinked(kChanged);
+  SetFocus(MainFrameWindow());
 }
 
 // Menus -------------------------------------------------------------------------------------

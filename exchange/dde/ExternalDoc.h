@@ -166,6 +166,9 @@ class TExternalDoc : public TExternalDocGadget {
   void SetNumberProperty(uint32_t tag, const double& value) override;
   uint16_t GetFlagProperty(uint32_t tag, uint16_t& value, void* extra) override;
   void SetFlagProperty(uint32_t tag, uint16_t value) override;
+  // "bapp" and "bdoc": the program or the document chosen in the open dialog.
+  uint16_t HasAction(uint32_t tag) override;
+  void DoAction(uint32_t tag) override;
   // The menus of inputs and of meter columns offered for linking: each item two blanks and a
   // name, checked when linked here; `selected` is the current one's item (-1 for none). Choosing
   // an item by its text makes its input, or meter and column, the current one.
