@@ -24,16 +24,16 @@ ExternalDocumentChooser& Chooser() {
   return chooser;
 }
 
-void WriteFileRecord(TObjectWriter& writer, const FSSpec& spec) {
-  writer.WriteShort(spec.vRefNum);
-  writer.WriteCode(spec.parID);
-  writer.WriteString(spec.name);
+void WriteFileRecord(TObjectWriter& writer, const FSSpec& record) {
+  writer.WriteShort(record.vRefNum);
+  writer.WriteCode(record.parID);
+  writer.WriteString(record.name);
 }
 
-void ReadFileRecord(TObjectReader& reader, FSSpec& spec) {
-  spec.vRefNum = static_cast<int16_t>(reader.ReadInt());
-  spec.parID = reader.ReadInt();
-  reader.ReadString(spec.name);
+void ReadFileRecord(TObjectReader& reader, FSSpec& record) {
+  record.vRefNum = static_cast<int16_t>(reader.ReadInt());
+  record.parID = reader.ReadInt();
+  reader.ReadString(record.name);
 }
 
 // A meter writes each linked column's value and display text into its cell.
@@ -57,7 +57,7 @@ void TAEWorldDocMgr::Initialize() {
   allowAll_ = 0;
   documents_.clear();
   current_ = nullptr;
-  spec_.Clear();
+  record_.Clear();
 }
 
 void TAEWorldDocMgr::ObjectInWorld(TWorldDoc& world, TLink& object) {
@@ -96,17 +96,17 @@ TExternalDocGadget* TAEWorldDocMgr::FindDocumentByAddress(const TExternalAddress
 void TAEWorldDocMgr::SetCurrentDocument(TExternalDocGadget* document) {
   current_ = document;
   if (document == nullptr) return;
-  FSSpec spec;
-  if (document->GetFileSpec(spec) != 0) spec_ = spec;
+  FSSpec record;
+  if (document->GetFileSpec(record) != 0) record_ = record;
 }
 
-TExternalDocGadget* TAEWorldDocMgr::GetCurrentDocument(FSSpec& spec) {
+TExternalDocGadget* TAEWorldDocMgr::GetCurrentDocument(FSSpec& record) {
   if (current_ == nullptr && !documents_.empty()) {
     current_ = documents_.back();
     FSSpec own;
-    if (current_->GetFileSpec(own) != 0) spec_ = own;
+    if (current_->GetFileSpec(own) != 0) record_ = own;
   }
-  spec = spec_;
+  record = record_;
   return current_;
 }
 
@@ -167,7 +167,7 @@ uint16_t TAEWorldDocMgr::CanReadBlock(int16_t code) {
 
 uint16_t TAEWorldDocMgr::ReadBlockContents(int16_t code, TObjectReader& reader) {
   if (code != kBlockDocManager) return THandlerLink::ReadBlockContents(code, reader);
-  ReadFileRecord(reader, spec_);
+  ReadFileRecord(reader, record_);
   allowAll_ = reader.ReadBoolean() ? 1 : 0;
   return 1;
 }
@@ -177,7 +177,7 @@ void TAEWorldDocMgr::WriteBlockContents(int16_t code, TObjectWriter& writer) {
     THandlerLink::WriteBlockContents(code, writer);
     return;
   }
-  WriteFileRecord(writer, spec_);
+  WriteFileRecord(writer, record_);
   writer.WriteShort(allowAll_);
 }
 
@@ -197,7 +197,7 @@ void TAEWorldTableMgr::Initialize() {
   allowAllTables_ = 0;
   tables_.clear();
   currentTable_ = nullptr;
-  tableSpec_.Clear();
+  tableRecord_.Clear();
 }
 
 void TAEWorldTableMgr::SetCurrentDocument(TExternalDocGadget* document) {
@@ -206,10 +206,10 @@ void TAEWorldTableMgr::SetCurrentDocument(TExternalDocGadget* document) {
   currentTable_ = document;
   TExternalAddress address;
   if (document->GetAddress(address) == 0) address = TExternalAddress();
-  tableSpec_.vRefNum = address.vRefNum;
-  tableSpec_.parID = address.parID;
-  tableSpec_.name = address.documentPath;
-  tableSpec_.second = address.applicationPath;
+  tableRecord_.vRefNum = address.vRefNum;
+  tableRecord_.parID = address.parID;
+  tableRecord_.name = address.documentPath;
+  tableRecord_.second = address.applicationPath;
 }
 
 void TAEWorldTableMgr::ObjectRemoved(TLink* object) {
@@ -224,7 +224,7 @@ uint16_t TAEWorldTableMgr::CanReadBlock(int16_t code) {
 
 uint16_t TAEWorldTableMgr::ReadBlockContents(int16_t code, TObjectReader& reader) {
   if (code != kBlockTableManager) return TAEWorldDocMgr::ReadBlockContents(code, reader);
-  ReadFileRecord(reader, tableSpec_);
+  ReadFileRecord(reader, tableRecord_);
   allowAllTables_ = reader.ReadBoolean() ? 1 : 0;
   return 1;
 }
@@ -234,7 +234,7 @@ void TAEWorldTableMgr::WriteBlockContents(int16_t code, TObjectWriter& writer) {
     TAEWorldDocMgr::WriteBlockContents(code, writer);
     return;
   }
-  WriteFileRecord(writer, tableSpec_);
+  WriteFileRecord(writer, tableRecord_);
   writer.WriteShort(allowAllTables_);
 }
 
@@ -303,8 +303,8 @@ void TLinkExternalDocCommand::DoIt() {
   const bool chosen = Chooser() ? Chooser()(GetCommandNumber(), *manager_)
                                 : ChooseExternalDocument(GetCommandNumber(), *manager_);
   if (!chosen) return;
-  FSSpec spec;
-  TExternalDocGadget* document = manager_->GetCurrentDocument(spec);
+  FSSpec record;
+  TExternalDocGadget* document = manager_->GetCurrentDocument(record);
   if (document == nullptr) ThrowFailure(kErrMissing, 0);
   for (TLink* object : selection_) {
     if (auto* linked = dynamic_cast<TInOutput*>(object)) LinkToDocument(*linked, *document);

@@ -53,7 +53,7 @@ class TAEWorldDocMgr : public THandlerLink, public TFrameListener {
   virtual void StepAll();
 
   // The current document (the last one when none is), and the file record kept with it.
-  TExternalDocGadget* GetCurrentDocument(FSSpec& spec);
+  TExternalDocGadget* GetCurrentDocument(FSSpec& record);
   const std::vector<TExternalDocGadget*>& Documents() const { return documents_; }
   void AddDocument(TExternalDocGadget& document);
   TWorldDoc* GetWorld() const { return world_; }
@@ -81,7 +81,7 @@ class TAEWorldDocMgr : public THandlerLink, public TFrameListener {
   int16_t allowAll_ = 0;
   std::vector<TExternalDocGadget*> documents_;
   TExternalDocGadget* current_ = nullptr;
-  FSSpec spec_;
+  FSSpec record_;
   TWorldDoc* world_ = nullptr;
 };
 
@@ -94,7 +94,7 @@ class TAEWorldTableMgr : public TAEWorldDocMgr {
   void SetCurrentDocument(TExternalDocGadget* document) override;
   bool HandlesCommand(int16_t command) override { return command == kCmdPlaceExternalTable; }
   TExternalDocGadget* GetCurrentTableDocument() const { return currentTable_; }
-  const FSSpec& GetTableFileSpec() const { return tableSpec_; }
+  const FSSpec& GetTableFileRecord() const { return tableRecord_; }
   void ObjectRemoved(TLink* object) override;
 
   uint16_t CanReadBlock(int16_t code) override;
@@ -107,7 +107,7 @@ class TAEWorldTableMgr : public TAEWorldDocMgr {
   int16_t allowAllTables_ = 0;
   std::vector<TLink*> tables_;
   TExternalDocGadget* currentTable_ = nullptr;
-  FSSpec tableSpec_;
+  FSSpec tableRecord_;
 };
 
 // The world's table manager (its first document manager), made when missing.

@@ -42,16 +42,16 @@ constexpr uint16_t kChanged = 1;
 
 bool exchangeInProgress = false;
 
-void WriteFileRecord(TObjectWriter& writer, const FSSpec& spec) {
-  writer.WriteShort(spec.vRefNum);
-  writer.WriteCode(spec.parID);
-  writer.WriteString(spec.name);
+void WriteFileRecord(TObjectWriter& writer, const FSSpec& record) {
+  writer.WriteShort(record.vRefNum);
+  writer.WriteCode(record.parID);
+  writer.WriteString(record.name);
 }
 
-void ReadFileRecord(TObjectReader& reader, FSSpec& spec) {
-  spec.vRefNum = static_cast<int16_t>(reader.ReadInt());
-  spec.parID = reader.ReadInt();
-  reader.ReadString(spec.name);
+void ReadFileRecord(TObjectReader& reader, FSSpec& record) {
+  record.vRefNum = static_cast<int16_t>(reader.ReadInt());
+  record.parID = reader.ReadInt();
+  reader.ReadString(record.name);
 }
 
 void SetEnabled(void* extra, bool enabled) {
@@ -96,7 +96,7 @@ TExternalDocGadget::~TExternalDocGadget() = default;
 
 void TExternalDocGadget::Initialize() {
   TGadget::Initialize();
-  fileSpec_.Clear();
+  fileRecord_.Clear();
   status_.Assign("no connection");
   SetName(status_);
 }
@@ -116,14 +116,14 @@ void TExternalDocGadget::ForEachOutput(const LinkedCallback& callback) {
   for (TLink* output : outputs) callback(*output);
 }
 
-void TExternalDocGadget::SetFileSpec(const FSSpec& spec, int16_t flag) {
-  fileSpec_ = spec;
-  specFlag_ = flag;
+void TExternalDocGadget::SetFileSpec(const FSSpec& record, int16_t flag) {
+  fileRecord_ = record;
+  recordFlag_ = flag;
 }
 
-int16_t TExternalDocGadget::GetFileSpec(FSSpec& spec) const {
-  spec = fileSpec_;
-  return specFlag_;
+int16_t TExternalDocGadget::GetFileSpec(FSSpec& record) const {
+  record = fileRecord_;
+  return recordFlag_;
 }
 
 void TExternalDocGadget::SetCurrentOutput(TLink* output, int16_t column, int16_t menuIndex) {
@@ -187,11 +187,11 @@ uint16_t TExternalDocGadget::CanReadBlock(int16_t code) {
 
 uint16_t TExternalDocGadget::ReadBlockContents(int16_t code, TObjectReader& reader) {
   if (code != kBlockExternalDocGadget) return TGadget::ReadBlockContents(code, reader);
-  FSSpec spec;
-  ReadFileRecord(reader, spec);
-  fileSpec_ = spec;
+  FSSpec record;
+  ReadFileRecord(reader, record);
+  fileRecord_ = record;
   try {
-    SetFileSpec(spec, specFlag_);
+    SetFileSpec(record, recordFlag_);
   } catch (const QVException&) {
     // The record is kept as read.
   }
@@ -203,7 +203,7 @@ void TExternalDocGadget::WriteBlockContents(int16_t code, TObjectWriter& writer)
     TGadget::WriteBlockContents(code, writer);
     return;
   }
-  WriteFileRecord(writer, fileSpec_);
+  WriteFileRecord(writer, fileRecord_);
 }
 
 void TExternalDocGadget::WriteFields(TObjectWriter& writer) {
@@ -230,8 +230,8 @@ void TExternalDoc::Initialize() {
 
 uint16_t TExternalDoc::GetAddress(TExternalAddress& address) {
   address = address_;
-  FSSpec spec;
-  return static_cast<uint16_t>(GetFileSpec(spec));
+  FSSpec record;
+  return static_cast<uint16_t>(GetFileSpec(record));
 }
 
 void TExternalDoc::SetAddress(const TExternalAddress& address) {
@@ -301,8 +301,8 @@ void TExternalDoc::SetApplicationPath(const Str255& path) {
 
 void TExternalDoc::SetDocumentPath(const Str255& path) {
   address_.documentPath = path;
-  FSSpec& spec = FileSpec();
-  spec.name = path;
+  FSSpec& record = FileRecord();
+  record.name = path;
   launchAnswer_ = -1;
   if (conversation_) conversation_->SetTopic(path);
   ConnectAfterNameChange();
@@ -679,11 +679,11 @@ void TExternalDoc::WriteFields(TObjectWriter& writer) {
 
 void TExternalDoc::EndReading(TObjectReader& reader) {
   TExternalDocGadget::EndReading(reader);
-  FSSpec spec;
-  GetFileSpec(spec);
-  address_.vRefNum = spec.vRefNum;
-  address_.parID = spec.parID;
-  address_.documentPath = spec.name;
+  FSSpec record;
+  GetFileSpec(record);
+  address_.vRefNum = record.vRefNum;
+  address_.parID = record.parID;
+  address_.documentPath = record.name;
   if (!conversation_) return;
   if (!address_.applicationPath.IsEmpty()) conversation_->SetApplication(address_.applicationPath);
   if (!address_.documentPath.IsEmpty()) conversation_->SetTopic(address_.documentPath);

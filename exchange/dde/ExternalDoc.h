@@ -61,7 +61,7 @@ class TExternalDocGadget : public TGadget {
   using TGadget::ForEachLinked;  // the link base's notice to every linked object
   virtual void ForEachLinked(const LinkedCallback& callback);
   virtual uint16_t GetAddress(TExternalAddress& /*address*/) { return 0; }
-  virtual void SetFileSpec(const FSSpec& spec, int16_t flag);
+  virtual void SetFileSpec(const FSSpec& record, int16_t flag);
   virtual void SetAddress(const TExternalAddress& /*address*/) {}
   virtual void ForEachInput(const LinkedCallback& callback);
   virtual void ForEachOutput(const LinkedCallback& callback);
@@ -78,7 +78,7 @@ class TExternalDocGadget : public TGadget {
   // Tells every linked input, then meter, its position from 1 in its list, which names its cells.
   void RenumberItems();
   // The file record and the flag kept beside it.
-  int16_t GetFileSpec(FSSpec& spec) const;
+  int16_t GetFileSpec(FSSpec& record) const;
 
   const std::vector<TLink*>& LinkedInputs() const { return inputs_; }
   const std::vector<TLink*>& LinkedOutputs() const { return outputs_; }
@@ -108,11 +108,11 @@ class TExternalDocGadget : public TGadget {
   void WriteFields(TObjectWriter& writer) override;
 
  protected:
-  FSSpec& FileSpec() { return fileSpec_; }
+  FSSpec& FileRecord() { return fileRecord_; }
 
  private:
-  FSSpec fileSpec_;
-  int16_t specFlag_ = 0;
+  FSSpec fileRecord_;
+  int16_t recordFlag_ = 0;
   Str255 initCommand_;
   Str255 executeCommand_;
   int32_t timeout_ = kDefaultTimeout;

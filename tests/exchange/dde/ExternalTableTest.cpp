@@ -139,11 +139,11 @@ TEST(ExternalTableFilingTest, DocumentsHandlersAndManagersAreReadBackByteForByte
     document.SetSendToCellInRows(0);
     document.SetApplicationPath(Str255("/opt/sheet"));
     document.SetInitCommand(Str255("[open]"));
-    FSSpec spec;
-    spec.vRefNum = 2;
-    spec.parID = 77;
-    spec.name.Assign("/data/sheet.tab");
-    document.SetFileSpec(spec, 0);
+    FSSpec record;
+    record.vRefNum = 2;
+    record.parID = 77;
+    record.name.Assign("/data/sheet.tab");
+    document.SetFileSpec(record, 0);
     TInput input;
     input.Initialize();
     TDDETableSuiteHandler handler;
@@ -397,18 +397,18 @@ TEST_F(ExternalTableRunTest, MenusOfferTheInputsAndMeterColumnsNotLinkedElsewher
 }
 
 TEST_F(ExternalTableRunTest, ManagersKeepTheCurrentDocumentAndMakeLinkingCommands) {
-  FSSpec spec;
+  FSSpec record;
   TAEWorldTableMgr empty;
   empty.Initialize();
-  EXPECT_EQ(empty.GetCurrentDocument(spec), nullptr);
+  EXPECT_EQ(empty.GetCurrentDocument(record), nullptr);
   TExternalDDETableDoc* second = Adopt<TExternalDDETableDoc>();
   TExternalDDETableDoc* third = Adopt<TExternalDDETableDoc>();
   EXPECT_EQ(manager->Documents().size(), 3u);
-  EXPECT_EQ(manager->GetCurrentDocument(spec), third);
+  EXPECT_EQ(manager->GetCurrentDocument(record), third);
   manager->SetCurrentDocument(second);
-  EXPECT_EQ(manager->GetCurrentDocument(spec), second);
+  EXPECT_EQ(manager->GetCurrentDocument(record), second);
   world->RemoveObject(second);
-  EXPECT_EQ(manager->GetCurrentDocument(spec), third);
+  EXPECT_EQ(manager->GetCurrentDocument(record), third);
 
   // Every linking command is made, but only the table manager claims the first.
   EXPECT_TRUE(manager->HandlesCommand(1130));
