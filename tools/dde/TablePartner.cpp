@@ -2,7 +2,8 @@
 // program's table documents have a partner to talk to. It offers one service and two topics:
 // its table (cells named "R<row>C<column>", in the spreadsheet's fast-table format "XLTable" and
 // as text) and "System". Every transaction is appended to a log, one line each:
-//   connect <topic> / poke <cell> xltable|text <value> / request <cell> xltable|text /
+//   connect <topic> / poke <cell> xltable <value> in <n> bytes / poke <cell> text <text> /
+//   request <cell> xltable|text /
 //   execute <text> / disconnect
 //
 //   yb-dde-table-partner [--service name] [--topic name] [--log file] [--ready file]
@@ -150,7 +151,8 @@ HDDEDATA Callback(uint32_t type, uint32_t format, HCONV conversation, HSZ first,
       double value = 0.0;
       if (format == xltable) {
         if (!options.xltable || !ReadFastTable(bytes, &value)) return DDE_FNOTPROCESSED;
-        Log("poke " + Text(second) + " xltable " + std::to_string(value));
+        Log("poke " + Text(second) + " xltable " + std::to_string(value) + " in " +
+            std::to_string(bytes.size()) + " bytes");
       } else if (format == CF_TEXT) {
         const std::string text(bytes.begin(), bytes.end());
         value = std::strtod(text.c_str(), nullptr);

@@ -345,6 +345,7 @@ TEST_F(ExternalTableRunTest, TheProgramIsStartedOnceAllowedAndEachFrameWritesExe
 
   world->StartLinkedRun();
   RunFrame();
+  EXPECT_DOUBLE_EQ(SolverInput(), 9.0);
   output->Column(2)->SetValue(-2.0, false);
   RunFrame();
   // begin and the first step came before the first read, one more step before the second.
@@ -353,8 +354,8 @@ TEST_F(ExternalTableRunTest, TheProgramIsStartedOnceAllowedAndEachFrameWritesExe
   EXPECT_DOUBLE_EQ(SolverInput(), 11.0);
   // The started program was waited for on "System" before the document was reached.
   EXPECT_EQ(Lines(log), (std::vector<std::string>{"connect System", "disconnect", "connect sheet", "execute begin",
-                                             "poke R1C2 xltable 1.500000", "execute step",
-                                             "request R1C1 xltable", "poke R1C2 xltable -2.000000",
+                                             "poke R1C2 xltable 1.500000 in 21 bytes", "execute step",
+                                             "request R1C1 xltable", "poke R1C2 xltable -2.000000 in 21 bytes",
                                              "execute step", "request R1C1 xltable"}));
   EXPECT_TRUE(host.shown.empty());
   std::filesystem::remove(program);
