@@ -25,6 +25,7 @@
 #include "core/Resources.h"
 #include "core/FileCalls.h"
 #include "exchange/export/ExportCommand.h"
+#include "exchange/dde/DocManagers.h"
 #include "exchange/tables/DataTable.h"
 #include "inout/inputs/InputEdit.h"
 #include "platform/mfc/CRecentFileList.h"
@@ -290,6 +291,18 @@ void TApp::InstallServices() {
     TWorldWindowDocument* const front = FrontWorldDocument();
     if (front == nullptr) return nullptr;
     return DataTableManagerFor(front->Document().World()).DoMenuCommand(command);
+  };
+  services.linkExternalFrontWorld = [](int16_t command) -> TCommandCore* {
+    TWorldWindowDocument* const front = FrontWorldDocument();
+    if (front == nullptr) return nullptr;
+    bool handled = false;
+    try {
+      return ExternalTableManagerFor(front->Document().World()).DoMenuCommand(command, handled);
+    } catch (const QVException& failure) {
+      // Nothing selected ends the command without a word.
+      if (failure.error() != 0) throw;
+      return nullptr;
+    }
   };
   services.saveFrontDocument = [](bool saveAs) {
     TWorldWindowDocument* const front = FrontWorldDocument();

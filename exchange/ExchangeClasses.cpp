@@ -5,6 +5,7 @@
 #include "exchange/export/DataExportType.h"
 #include "exchange/export/DataExporter.h"
 #include "exchange/export/ExportHandler.h"
+#include "exchange/dde/DocManagers.h"
 #include "exchange/tables/DataTable.h"
 
 void RegisterExportClasses() {
@@ -15,4 +16,5 @@ void RegisterExportClasses() {
   RegisterDXFExporterClass();
   InstallWorldExports();
   RegisterDataTableClasses();
+  RegisterExternalTableClasses();
 }

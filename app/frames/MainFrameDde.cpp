@@ -44,6 +44,7 @@ void CMainFrame::InitDdeServer() {
     if (DdeInitialize(&instance, callback, CBF_FAIL_ADVISES, 0) != DMLERR_NO_ERROR)
       throw QVException(kInitFailed, 0);
     dde_.instance = instance;
+    SetDdeProgramInstance(instance);
     dde_.service = DdeCreateStringHandle(instance, kDdeServiceName, CP_WINANSI);
     dde_.topic = DdeCreateStringHandle(instance, kDdeTopicName, CP_WINANSI);
     if (dde_.service == 0 || dde_.topic == 0) throw QVException(kOutOfMemory, 0);
@@ -55,6 +56,7 @@ void CMainFrame::InitDdeServer() {
       DdeFreeStringHandle(dde_.instance, dde_.topic);
       DdeUninitialize(dde_.instance);
     }
+    SetDdeProgramInstance(0);
     dde_ = TDdeService{};
     ReportError(kServiceFailed, 0);
   }
@@ -69,6 +71,7 @@ void CMainFrame::EndDdeServer() {
     DdeFreeStringHandle(dde_.instance, dde_.topic);
     DdeUninitialize(dde_.instance);
   }
+  SetDdeProgramInstance(0);
   dde_ = TDdeService{};
 }
 

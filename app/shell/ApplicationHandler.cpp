@@ -116,6 +116,8 @@ TCommandCore* TApplicationHandler::OwnMenuCommand(int16_t command) {
     return services_.exportFrontWorld ? services_.exportFrontWorld(command) : nullptr;
   if (command >= 1125 && command <= 1127)
     return services_.loadTableFrontWorld ? services_.loadTableFrontWorld(command) : nullptr;
+  if (command >= 1130 && command <= 1135)
+    return services_.linkExternalFrontWorld ? services_.linkExternalFrontWorld(command) : nullptr;
   switch (command) {
     case 31:
       if (services_.closeFrontWindow) services_.closeFrontWindow();
@@ -195,6 +197,7 @@ void TApplicationHandler::DoSetupMenus() {
   EnableMenuCommand(32, front);
   EnableMenuCommand(1700, front && !memoryLow);
   EnableMenuCommand(1125, front && !memoryLow);
+  EnableMenuCommand(1130, front && !memoryLow);
   if (services_.setUpFrameworkItems) services_.setUpFrameworkItems();
   EnableCheckMenuCommand(3996, true, toggle3996_ != 0);
   EnableCheckMenuCommand(3995, false, flag3995_ != 0);

@@ -22,6 +22,8 @@ class TApplicationHandler : public TCommandHandler {
     std::function<TCommandCore*(int16_t command)> exportFrontWorld;
     // Commands 1125 to 1127: the front world's tables load a table file.
     std::function<TCommandCore*(int16_t command)> loadTableFrontWorld;
+    // Commands 1130 to 1135: link the front world's selection to an external document.
+    std::function<TCommandCore*(int16_t command)> linkExternalFrontWorld;
     std::function<void()> exitProgram;                  // command 36 with no run busy
     std::function<void()> stopRunning;                  // command 36 while a run is busy
     // The document of the front document window, or null.

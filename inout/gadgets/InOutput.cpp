@@ -119,6 +119,7 @@ void TInOutput::DrawLabel() {
 void TInOutput::SetLinkItem(TLink* item) {
   linkItem_ = item;
   labelBuilt_ = false;
+  if (auto* link = dynamic_cast<TCellLink*>(item)) link->ServeObject(this);
 }
 
 void TInOutput::ClearLinkItem(TLink* item) {

@@ -28,6 +28,21 @@ struct TCellRecord {
   int16_t linked = 0;
 };
 
+// The cells of another program's table, as an input or meter linked to one reaches them.
+class TCellLink {
+ public:
+  // Reads the named cell: `got` is set when it came as a number in `value`; otherwise `text`
+  // may still hold one. Answers 0 or an error.
+  virtual int16_t ReadCell(const Str255& item, bool& got, double& value, Str255& text) = 0;
+  // Writes a value and its display text into the named cell; raises a failure.
+  virtual void WriteCell(const Str255& item, double value, const Str255& text) = 0;
+  // Told the input or meter it serves once that one takes it as its link item.
+  virtual void ServeObject(TLink* /*object*/) {}
+
+ protected:
+  ~TCellLink() = default;
+};
+
 class TInOutput : public TGadget {
   DECLARE_CLASS_ID(715, TGadget)
 

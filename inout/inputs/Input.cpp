@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/ClassRegistry.h"
+#include "core/Failure.h"
 #include "core/geometry/NumberFormat.h"
 #include "inout/inputs/InputTable.h"
 #include "inout/inputs/InputValueCommand.h"
@@ -258,6 +259,21 @@ void TInput::GetLinkItemName(int16_t n, const Str255& documentName) {
                   static_cast<int>(linkColumn_));
   }
   Target().name.Assign(text);
+}
+
+void TInput::WriteLinkedValue() {
+  auto* link = dynamic_cast<TCellLink*>(GetLinkItem());
+  if (!IsLinked() || link == nullptr) return;
+  bool got = false;
+  double value = 0.0;
+  Str255 text;
+  const int16_t error = link->ReadCell(Target().name, got, value, text);
+  if (error != 0) ThrowFailure(error, 0);
+  if (got) {
+    SetValue(value, true, false);
+  } else {
+    TakeValueText(text);
+  }
 }
 
 // Properties ---------------------------------------------------------------------------------

@@ -121,6 +121,9 @@ class TInput : public TInOutput, public TRunInput {
   // Cell links.
   void GetLinkItemName(int16_t n, const Str255& documentName) override;
   bool HasLinkedColumns() const override { return IsLinked(); }
+  // A linked input reads its cell: a number taken as sent, else its text parsed; a failed read
+  // raises its error.
+  void WriteLinkedValue() override;
   int32_t GetLinkRow() const { return linkRow_; }
   int32_t GetLinkColumn() const { return linkColumn_; }
 

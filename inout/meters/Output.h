@@ -248,6 +248,11 @@ class TOutput : public TInOutput, public TFrameParticipant {
   void ForEachLinkedValue(TWorldUnitHandler* handler,
                           const std::function<void(const Str255& name, const Str255& value)>&
                               send);
+  // The same with the number beside its text.
+  void ForEachLinkedValue(
+      TWorldUnitHandler* handler,
+      const std::function<void(const Str255& name, double value, const Str255& text)>& send);
+  TWorldUnitHandler* GetUnitHandler() const { return unitHandler_; }
 
   // Rewrites every column formula's template tokens: 0xA6 and "$" the meter's name, 0xA5 and
   // "&" the first object's name, 0xB0 and "@" the second's, 0xA4 the first object's owner's.

@@ -59,6 +59,12 @@ void TOutput::GetColumnItemName(int32_t i, Str255& out) const {
 void TOutput::ForEachLinkedValue(
     TWorldUnitHandler* handler,
     const std::function<void(const Str255& name, const Str255& value)>& send) {
+  ForEachLinkedValue(handler, [&send](const Str255& name, double, const Str255& text) { send(name, text); });
+}
+
+void TOutput::ForEachLinkedValue(
+    TWorldUnitHandler* handler,
+    const std::function<void(const Str255& name, double value, const Str255& text)>& send) {
   const int32_t last = std::min<int32_t>(GetColumnCount(), kColumnRecordCount);
   for (int32_t i = 2; i <= last; ++i) {
     const TColumnRecord& record = records_[static_cast<size_t>(i - 1)];
@@ -72,6 +78,6 @@ void TOutput::ForEachLinkedValue(
       std::snprintf(buffer, sizeof buffer, "%.4g", value);
       text.Assign(buffer);
     }
-    send(record.name, text);
+    send(record.name, value, text);
   }
 }

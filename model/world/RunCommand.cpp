@@ -123,6 +123,10 @@ bool TCommand::RunSlice(int32_t ticks) {
   CurrentScope scope(this);
   int16_t current = world_->CurrentFrame();
   try {
+    if (!linkedRunStarted_) {
+      linkedRunStarted_ = true;
+      world_->StartLinkedRun();
+    }
     while (stopped_ == 0 && done_ == 0 && (ticks == 0 || GetTickCount60() - deadline < 0)) {
       const int16_t next = NextFrame(current);
       if (world_->GetStopFrame() < next || next < 0) {

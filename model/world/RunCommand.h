@@ -106,6 +106,7 @@ class TCommand : public TCommandCore {
   uint16_t allowOpen_ = 0;
   uint16_t done_ = 0;
   uint16_t started_ = 0;
+  bool linkedRunStarted_ = false;  // the linked documents were told the run starts
   uint16_t firstFrame_ = 1;
   int32_t lastReport_ = 0;
   double reportedFrame_ = -1.0;

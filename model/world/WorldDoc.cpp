@@ -126,7 +126,18 @@ void TWorldDoc::AdoptChild(TLink& object) {
   // options it was stored with.
   if (velocityOption_ != 0 && VelocityOptionApplier() != nullptr)
     VelocityOptionApplier()(object, velocityOption_);
-  if (object.IsMemberClass(kFrameListenerClass)) AddOnce(frameListeners_, &object);
+  if (object.IsMemberClass(kFrameListenerClass)) {
+    AddOnce(frameListeners_, &object);
+    if (auto* listener = dynamic_cast<TFrameListener*>(&object)) {
+      for (const auto& owned : owned_) {
+        if (owned.get() != &object) listener->ObjectInWorld(*this, *owned);
+      }
+    }
+  }
+  for (TLink* other : frameListeners_) {
+    auto* listener = dynamic_cast<TFrameListener*>(other);
+    if (other != &object && listener != nullptr) listener->ObjectInWorld(*this, object);
+  }
   if (object.IsMemberClass(kPauseControlClass)) AddOnce(pauseControls_, &object);
   if (object.IsMemberClass(kInputClass)) {
     AddOnce(inputs_, &object);

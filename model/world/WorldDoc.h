@@ -304,6 +304,12 @@ class TWorldDoc : public TWorldBase, public TActionContext, public TPlacingWorld
   double CurrentTime() const;
   uint16_t PrepareRunTo(int32_t frame);
   void NotifyFrame(int32_t frame);
+  // Tells the frame listeners that a run starts; a linked document that cannot be reached is
+  // shown and the run goes on, other failures end it.
+  void StartLinkedRun();
+  // Tells the frame listeners that a conversation of the program has ended; true when one of
+  // them lost its partner.
+  bool ConversationsEnded();
   void RunToFrame(int32_t frame, EngineProgressCallback progress);
   void OfferToDropFrames();
   void SetStopFrame(int16_t frame);

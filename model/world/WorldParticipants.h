@@ -9,6 +9,8 @@
 #include "core/PString.h"
 
 class CWnd;
+class TLink;
+class TWorldDoc;
 
 // An object whose values each recorded frame holds.
 class TFrameParticipant {
@@ -50,6 +52,12 @@ class TRunInput {
 class TFrameListener {
  public:
   virtual void TargetFrame(int32_t frame) = 0;
+  // Told that a run starts, before its first frame.
+  virtual void RunStarting() {}
+  // Told that a conversation with another program has ended; true when it was one of its own.
+  virtual bool ConversationsEnded() { return false; }
+  // Told each object of its world: those there when it joins, then each that joins after it.
+  virtual void ObjectInWorld(TWorldDoc& /*world*/, TLink& /*object*/) {}
 
  protected:
   ~TFrameListener() = default;

@@ -125,6 +125,30 @@ void TWorldDoc::NotifyFrame(int32_t frame) {
   }
 }
 
+void TWorldDoc::StartLinkedRun() {
+  const std::vector<TLink*> listeners = frameListeners_;
+  for (TLink* object : listeners) {
+    auto* listener = dynamic_cast<TFrameListener*>(object);
+    if (listener == nullptr) continue;
+    try {
+      listener->RunStarting();
+    } catch (const QVException& failure) {
+      if (failure.error() != kErrLinkedDocumentFirst && failure.error() != kErrLinkedDocumentLast)
+        throw;
+      host_->ShowError(failure.error(), failure.message());
+    }
+  }
+}
+
+bool TWorldDoc::ConversationsEnded() {
+  bool ended = false;
+  const std::vector<TLink*> listeners = frameListeners_;
+  for (TLink* object : listeners) {
+    if (auto* listener = dynamic_cast<TFrameListener*>(object)) ended = listener->ConversationsEnded() || ended;
+  }
+  return ended;
+}
+
 void TWorldDoc::CollectInputValues() {
   // The buffer grows with the inputs, so that every input has its record and the end mark fits.
   const auto needed = static_cast<uint32_t>((inputs_.size() + 1) * kInputRecordSize);

@@ -94,6 +94,21 @@ std::vector<uint8_t> EncodeDdeFrame(const DdeFrame& frame) {
     case DdeFrameType::kAck:
       PutU32(body, frame.result);
       break;
+    case DdeFrameType::kPoke:
+    case DdeFrameType::kRequest:
+    case DdeFrameType::kData: {
+      if (frame.type == DdeFrameType::kData) {
+        PutU32(body, frame.result);
+      } else {
+        PutName(body, frame.item);
+      }
+      PutU32(body, frame.format);
+      PutName(body, frame.formatName);
+      if (frame.type == DdeFrameType::kRequest) break;
+      const size_t length = std::min<size_t>(frame.data.size(), kMaxDdeFrameLength - 1 - body.size());
+      body.insert(body.end(), frame.data.begin(), frame.data.begin() + static_cast<std::ptrdiff_t>(length));
+      break;
+    }
     case DdeFrameType::kRefused:
     case DdeFrameType::kDisconnect:
       break;
@@ -127,6 +142,14 @@ DdeFrameStatus DecodeDdeFrame(const uint8_t* bytes, size_t size, DdeFrame* frame
       break;
     case DdeFrameType::kAck:
       sound = reader.U32(&frame->result);
+      break;
+    case DdeFrameType::kPoke:
+    case DdeFrameType::kRequest:
+    case DdeFrameType::kData:
+      sound = (frame->type == DdeFrameType::kData ? reader.U32(&frame->result)
+                                                  : reader.Name(&frame->item)) &&
+              reader.U32(&frame->format) && reader.Name(&frame->formatName);
+      if (sound && frame->type != DdeFrameType::kRequest) reader.Rest(&frame->data);
       break;
     case DdeFrameType::kRefused:
     case DdeFrameType::kDisconnect:

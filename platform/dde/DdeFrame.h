@@ -15,6 +15,9 @@ enum class DdeFrameType : uint8_t {
   kExecute = 4,     // the command bytes
   kAck = 5,         // the 32-bit answer flags of the last execute
   kDisconnect = 6,
+  kPoke = 7,        // the item, the format and the bytes
+  kRequest = 8,     // the item and the format asked for
+  kData = 9,        // the answer of a request: whether there is data, its format and bytes
 };
 
 struct DdeFrame {
@@ -23,6 +26,9 @@ struct DdeFrame {
   bool hasTopic = false;
   std::string service;
   std::string topic;
+  std::string item;
+  uint32_t format = 0;
+  std::string formatName;  // a registered format travels by its name, as numbers differ by process
   std::vector<uint8_t> data;
   uint32_t result = 0;
 

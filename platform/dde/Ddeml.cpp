@@ -52,7 +52,7 @@ struct Conversation {
   HSZ service = 0;
   HSZ topic = 0;
   std::vector<uint8_t> inbox;
-  uint32_t lateAcks = 0;  // answers of executes whose wait timed out
+  uint32_t lateAcks = 0;  // answers of transactions whose wait timed out
 };
 
 // The library's tables; one lock guards them, never held while a callback runs.
@@ -331,7 +331,22 @@ void ServeConnect(HCONV handle, uint32_t instance, int fd, const DdeFrame& frame
   callback(XTYP_CONNECT_CONFIRM, 0, handle, topic, service, 0, 0, 0);
 }
 
-void ServeExecute(HCONV handle, uint32_t instance, int fd, const DdeFrame& frame) {
+// A registered format travels by its name; the receiver takes its own number for that name.
+void PutFormat(DdeFrame& frame, uint32_t format) {
+  frame.format = format;
+  frame.formatName.clear();
+  if (format < 0xC000) return;
+  char name[256];
+  const int32_t length = GetClipboardFormatName(format, name, sizeof name);
+  if (length > 0) frame.formatName.assign(name, static_cast<size_t>(length));
+}
+
+uint32_t FormatOf(const DdeFrame& frame) {
+  return frame.formatName.empty() ? frame.format : RegisterClipboardFormat(frame.formatName.c_str());
+}
+
+// Runs an execute, poke or request through the server's callback and sends its answer.
+void ServeTransaction(HCONV handle, uint32_t instance, int fd, const DdeFrame& frame) {
   const DdeCallback callback = CallbackOf(instance);
   HSZ topic = 0;
   {
@@ -342,10 +357,31 @@ void ServeExecute(HCONV handle, uint32_t instance, int fd, const DdeFrame& frame
     it->second.busy = true;
     topic = it->second.topic;
   }
-  const HDDEDATA data = DdeCreateDataHandle(instance, frame.data.data(),
-                                            static_cast<uint32_t>(frame.data.size()), 0, 0, 0, 0);
-  const HDDEDATA answer = callback ? callback(XTYP_EXECUTE, 0, handle, topic, 0, data, 0, 0) : 0;
-  DdeFreeDataHandle(data);
+  const bool request = frame.type == DdeFrameType::kRequest;
+  const uint32_t type = frame.type == DdeFrameType::kExecute ? XTYP_EXECUTE
+                        : request                            ? XTYP_REQUEST
+                                                             : XTYP_POKE;
+  const HSZ item = type == XTYP_EXECUTE ? 0 : DdeCreateStringHandle(instance, frame.item.c_str(), CP_WINANSI);
+  const uint32_t format = FormatOf(frame);
+  const HDDEDATA data = request ? 0
+                                : DdeCreateDataHandle(instance, frame.data.data(),
+                                                      static_cast<uint32_t>(frame.data.size()), 0, item,
+                                                      format, 0);
+  const HDDEDATA answer = callback ? callback(type, format, handle, topic, item, data, 0, 0) : 0;
+  if (data != 0) DdeFreeDataHandle(data);
+  DdeFreeStringHandle(instance, item);
+  DdeFrame reply = DdeFrame::Of(request ? DdeFrameType::kData : DdeFrameType::kAck);
+  if (request) {
+    PutFormat(reply, format);
+    if (answer != 0) {
+      reply.result = 1;
+      reply.data.resize(DdeGetData(answer, nullptr, 0, 0));
+      DdeGetData(answer, reply.data.data(), static_cast<uint32_t>(reply.data.size()), 0);
+      DdeFreeDataHandle(answer);
+    }
+  } else {
+    reply.result = static_cast<uint32_t>(answer & 0xFFFF);
+  }
   {
     Library& lib = Lib();
     std::lock_guard guard(lib.lock);
@@ -353,9 +389,7 @@ void ServeExecute(HCONV handle, uint32_t instance, int fd, const DdeFrame& frame
     if (it == lib.conversations.end()) return;  // ended by the callback
     it->second.busy = false;
   }
-  DdeFrame ack = DdeFrame::Of(DdeFrameType::kAck);
-  ack.result = static_cast<uint32_t>(answer & 0xFFFF);
-  if (!SendFrame(fd, ack)) EndConversation(handle, true);
+  if (!SendFrame(fd, reply)) EndConversation(handle, true);
 }
 
 // Reads a server-side conversation and serves its whole frames; a bad frame or a lost peer ends it.
@@ -382,7 +416,8 @@ void ServeConversation(HCONV handle) {
       if (status == DdeFrameStatus::kComplete)
         conversation.inbox.erase(conversation.inbox.begin(),
                                  conversation.inbox.begin() + static_cast<std::ptrdiff_t>(used));
-      if (status == DdeFrameStatus::kComplete && !server && frame.type == DdeFrameType::kAck &&
+      if (status == DdeFrameStatus::kComplete && !server &&
+          (frame.type == DdeFrameType::kAck || frame.type == DdeFrameType::kData) &&
           conversation.lateAcks > 0) {
         --conversation.lateAcks;
         continue;
@@ -395,8 +430,10 @@ void ServeConversation(HCONV handle) {
     }
     if (server && !confirmed && frame.type == DdeFrameType::kConnect) {
       ServeConnect(handle, instance, fd, frame);
-    } else if (server && confirmed && frame.type == DdeFrameType::kExecute) {
-      ServeExecute(handle, instance, fd, frame);
+    } else if (server && confirmed &&
+               (frame.type == DdeFrameType::kExecute || frame.type == DdeFrameType::kPoke ||
+                frame.type == DdeFrameType::kRequest)) {
+      ServeTransaction(handle, instance, fd, frame);
     } else {
       // A disconnect, or a frame that does not belong here.
       EndConversation(handle, true);
@@ -658,6 +695,20 @@ uint32_t DdeGetData(HDDEDATA data, uint8_t* destination, uint32_t size, uint32_t
   return static_cast<uint32_t>(count);
 }
 
+const uint8_t* DdeAccessData(HDDEDATA data, uint32_t* size) {
+  Library& lib = Lib();
+  std::lock_guard guard(lib.lock);
+  const auto it = lib.data.find(data);
+  if (size != nullptr) *size = it != lib.data.end() ? static_cast<uint32_t>(it->second.size()) : 0;
+  return it != lib.data.end() ? it->second.data() : nullptr;
+}
+
+bool DdeUnaccessData(HDDEDATA data) {
+  Library& lib = Lib();
+  std::lock_guard guard(lib.lock);
+  return lib.data.count(data) > 0;
+}
+
 bool DdeFreeDataHandle(HDDEDATA data) {
   Library& lib = Lib();
   std::lock_guard guard(lib.lock);
@@ -710,6 +761,12 @@ HCONV DdeConnect(uint32_t instance, HSZ service, HSZ topic, const void*) {
   return 0;
 }
 
+bool DdeConversationExists(HCONV conversation) {
+  Library& lib = Lib();
+  std::lock_guard guard(lib.lock);
+  return lib.conversations.count(conversation) > 0;
+}
+
 bool DdeDisconnect(HCONV conversation) {
   int fd = -1;
   {
@@ -724,44 +781,120 @@ bool DdeDisconnect(HCONV conversation) {
   return true;
 }
 
-HDDEDATA DdeClientTransaction(const uint8_t* data, uint32_t size, HCONV conversation, HSZ,
-                              uint32_t, uint32_t type, uint32_t timeout, uint32_t* result) {
+namespace {
+
+// How long a waiting transaction polls its socket before it serves the other work again.
+constexpr int32_t kWaitSlice = 10;
+
+// While a transaction waits: the instance's other conversations are served and windows painted,
+// so that a partner that asks something of this program in turn is answered.
+void ServeWhileWaiting(uint32_t instance) {
+  ServeInstance(instance);
+  MSG message;
+  while (PeekMessage(&message, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE)) DispatchMessage(&message);
+}
+
+// Marks a client conversation as waiting for its answer (nothing else reads it) or ends that;
+// false when it is gone.
+bool SetWaiting(HCONV conversation, bool waiting) {
+  Library& lib = Lib();
+  std::lock_guard guard(lib.lock);
+  const auto it = lib.conversations.find(conversation);
+  if (it == lib.conversations.end()) return false;
+  it->second.busy = waiting;
+  return true;
+}
+
+uint32_t TimeoutError(uint32_t type) {
+  if (type == XTYP_POKE) return DMLERR_POKEACKTIMEOUT;
+  if (type == XTYP_REQUEST) return DMLERR_DATAACKTIMEOUT;
+  return DMLERR_EXECACKTIMEOUT;
+}
+
+// The bytes a poke sends: the caller's, or those of a data handle given with the size 0xFFFFFFFF.
+bool PokeBytes(const uint8_t* data, uint32_t size, std::vector<uint8_t>* bytes) {
+  if (size != 0xFFFFFFFFu) {
+    if (data == nullptr && size > 0) return false;
+    if (size > 0) bytes->assign(data, data + size);
+    return true;
+  }
+  const auto handle = reinterpret_cast<HDDEDATA>(data);
+  bytes->resize(DdeGetData(handle, nullptr, 0, 0));
+  DdeGetData(handle, bytes->data(), static_cast<uint32_t>(bytes->size()), 0);
+  return DdeFreeDataHandle(handle);
+}
+
+}  // namespace
+
+HDDEDATA DdeClientTransaction(const uint8_t* data, uint32_t size, HCONV conversation, HSZ item,
+                              uint32_t format, uint32_t type, uint32_t timeout, uint32_t* result) {
   Library& lib = Lib();
   int fd = -1;
   uint32_t instance = 0;
+  bool clientOnly = true;
   std::vector<uint8_t> inbox;
   {
     std::lock_guard guard(lib.lock);
     const auto it = lib.conversations.find(conversation);
-    if (it == lib.conversations.end() || it->second.server || !it->second.confirmed) return 0;
+    if (it == lib.conversations.end() || it->second.server || !it->second.confirmed ||
+        it->second.busy)
+      return 0;
     fd = it->second.fd;
     instance = it->second.instance;
+    const auto owner = lib.instances.find(instance);
+    clientOnly = owner == lib.instances.end() || (owner->second.flags & APPCMD_CLIENTONLY) != 0;
     inbox.swap(it->second.inbox);
   }
-  if (type != XTYP_EXECUTE || (data == nullptr && size > 0) || size >= kMaxDdeFrameLength) {
-    SetError(instance, DMLERR_INVALIDPARAMETER);
+  DdeFrame ask;
+  bool sound = true;
+  if (type == XTYP_EXECUTE) {
+    ask = DdeFrame::Of(DdeFrameType::kExecute);
+    sound = (data != nullptr || size == 0) && size < kMaxDdeFrameLength;
+    if (sound && size > 0) ask.data.assign(data, data + size);
+  } else if (type == XTYP_POKE || type == XTYP_REQUEST) {
+    ask = DdeFrame::Of(type == XTYP_POKE ? DdeFrameType::kPoke : DdeFrameType::kRequest);
+    ask.item = DdeStringOf(item);
+    PutFormat(ask, format);
+    sound = item != 0 && (type == XTYP_REQUEST || PokeBytes(data, size, &ask.data)) &&
+            ask.data.size() < kMaxDdeFrameLength - kMaxDdeNameLength - 16;
+  } else {
+    sound = false;
+  }
+  if (!sound) {
+    std::lock_guard guard(lib.lock);
+    lib.conversations[conversation].inbox.swap(inbox);
+    lib.instances[instance].lastError = DMLERR_INVALIDPARAMETER;
     return 0;
   }
-  DdeFrame execute = DdeFrame::Of(DdeFrameType::kExecute);
-  if (size > 0) execute.data.assign(data, data + size);
-  if (!SendFrame(fd, execute)) {
+  if (!SendFrame(fd, ask)) {
     EndConversation(conversation, true);
     SetError(instance, DMLERR_NO_CONV_ESTABLISHED);
     return 0;
   }
+  const DdeFrameType answerType = type == XTYP_REQUEST ? DdeFrameType::kData : DdeFrameType::kAck;
+  SetWaiting(conversation, true);
   const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout);
   for (;;) {
     DdeFrame reply;
-    const WaitOutcome outcome = WaitForFrame(fd, inbox, MillisecondsLeft(end), &reply);
+    const int32_t left = MillisecondsLeft(end);
+    const WaitOutcome outcome =
+        WaitForFrame(fd, inbox, clientOnly ? left : std::min(left, kWaitSlice), &reply);
+    if (outcome == WaitOutcome::kTimeout && !clientOnly && left > 0) {
+      ServeWhileWaiting(instance);
+      if (SetWaiting(conversation, true)) continue;
+      SetError(instance, DMLERR_NO_CONV_ESTABLISHED);  // ended meanwhile
+      return 0;
+    }
     if (outcome == WaitOutcome::kTimeout) {
       std::lock_guard guard(lib.lock);
       Conversation& waiting = lib.conversations[conversation];
       waiting.inbox.swap(inbox);
+      waiting.busy = false;
       ++waiting.lateAcks;
-      lib.instances[instance].lastError = DMLERR_EXECACKTIMEOUT;
+      lib.instances[instance].lastError = TimeoutError(type);
       return 0;
     }
-    if (outcome == WaitOutcome::kLost || reply.type != DdeFrameType::kAck) {
+    if (outcome == WaitOutcome::kLost || (reply.type != DdeFrameType::kAck && reply.type != DdeFrameType::kData)) {
       EndConversation(conversation, true);
       SetError(instance, DMLERR_NO_CONV_ESTABLISHED);
       return 0;
@@ -774,10 +907,36 @@ HDDEDATA DdeClientTransaction(const uint8_t* data, uint32_t size, HCONV conversa
         continue;
       }
       waiting.inbox.swap(inbox);
+      waiting.busy = false;
+    }
+    if (reply.type != answerType) {
+      EndConversation(conversation, true);
+      SetError(instance, DMLERR_NO_CONV_ESTABLISHED);
+      return 0;
+    }
+    if (type == XTYP_REQUEST) {
+      if (result != nullptr) *result = reply.result != 0 ? DDE_FACK : 0;
+      if (reply.result != 0)
+        return DdeCreateDataHandle(instance, reply.data.data(), static_cast<uint32_t>(reply.data.size()),
+                                   0, item, FormatOf(reply), 0);
+      SetError(instance, DMLERR_NOTPROCESSED);
+      return 0;
     }
     if (result != nullptr) *result = reply.result;
     if ((reply.result & DDE_FACK) != 0) return 1;
     SetError(instance, DMLERR_NOTPROCESSED);
     return 0;
   }
+}
+
+namespace {
+uint32_t programInstance = 0;
+}  // namespace
+
+uint32_t DdeProgramInstance() {
+  return programInstance;
+}
+
+void SetDdeProgramInstance(uint32_t instance) {
+  programInstance = instance;
 }

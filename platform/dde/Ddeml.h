@@ -21,6 +21,8 @@ using HDDEDATA = uintptr_t;   // data handle, or a flag word or boolean, by tran
 inline constexpr uint32_t XTYP_ERROR = 0x8002;
 inline constexpr uint32_t XTYP_XACT_COMPLETE = 0x8080;
 inline constexpr uint32_t XTYP_EXECUTE = 0x4050;
+inline constexpr uint32_t XTYP_POKE = 0x4090;
+inline constexpr uint32_t XTYP_REQUEST = 0x20B0;
 inline constexpr uint32_t XTYP_CONNECT = 0x1062;
 inline constexpr uint32_t XTYP_CONNECT_CONFIRM = 0x8072;
 inline constexpr uint32_t XTYP_DISCONNECT = 0x80C2;
@@ -39,16 +41,22 @@ inline constexpr HDDEDATA DDE_FNOTPROCESSED = 0;
 
 // Errors of DdeGetLastError.
 inline constexpr uint32_t DMLERR_NO_ERROR = 0;
+inline constexpr uint32_t DMLERR_ADVACKTIMEOUT = 0x4000;
+inline constexpr uint32_t DMLERR_DATAACKTIMEOUT = 0x4002;
 inline constexpr uint32_t DMLERR_DLL_NOT_INITIALIZED = 0x4003;
 inline constexpr uint32_t DMLERR_EXECACKTIMEOUT = 0x4005;
 inline constexpr uint32_t DMLERR_INVALIDPARAMETER = 0x4006;
+inline constexpr uint32_t DMLERR_LOW_MEMORY = 0x4007;
 inline constexpr uint32_t DMLERR_NOTPROCESSED = 0x4009;
 inline constexpr uint32_t DMLERR_NO_CONV_ESTABLISHED = 0x400A;
+inline constexpr uint32_t DMLERR_POKEACKTIMEOUT = 0x400B;
 inline constexpr uint32_t DMLERR_SYS_ERROR = 0x400F;
 
 // A server's callback: transaction, format, conversation, two string handles (for connects the
 // topic, then the service), a data handle and two data words. Its answer depends on the
-// transaction: a boolean for connect, a data handle for a wildcard connect, flags for execute.
+// transaction: a boolean for connect, a data handle for a wildcard connect or a request (the
+// library frees it once sent; 0 when there is no data), flags for execute and poke. For poke and
+// request the second string handle is the item.
 using DdeCallback = std::function<HDDEDATA(uint32_t type, uint32_t format, HCONV conversation,
                                            HSZ first, HSZ second, HDDEDATA data,
                                            uintptr_t data1, uintptr_t data2)>;
@@ -78,15 +86,30 @@ HDDEDATA DdeCreateDataHandle(uint32_t instance, const uint8_t* bytes, uint32_t s
                              HSZ item, uint32_t format, uint32_t command);
 uint32_t DdeGetData(HDDEDATA data, uint8_t* destination, uint32_t size, uint32_t offset);
 bool DdeFreeDataHandle(HDDEDATA data);
+// The bytes of a data handle and their count, valid until the handle is freed; null for a handle
+// that is not there. Unaccessing ends the access.
+const uint8_t* DdeAccessData(HDDEDATA data, uint32_t* size);
+bool DdeUnaccessData(HDDEDATA data);
 
 // Client calls. Connect answers 0 when no server takes the conversation (the last error says
 // why); a null service or topic asks every server.
 HCONV DdeConnect(uint32_t instance, HSZ service, HSZ topic, const void* context);
 bool DdeDisconnect(HCONV conversation);
-// Sends an execute (XTYP_EXECUTE only) and waits at most `timeout` milliseconds for its answer;
-// `*result` gets the answer flags. Answers non-zero when the server acknowledged it.
+// Whether the conversation goes on (neither side has ended it).
+bool DdeConversationExists(HCONV conversation);
+// Sends an execute, a poke of `size` bytes of `format` to the item, or a request of the item in
+// `format`, and waits at most `timeout` milliseconds of real time for its answer, serving the
+// instance's other conversations and painting windows meanwhile. A poke's data may be a data
+// handle given with the size 0xFFFFFFFF; the handle is freed. `*result` gets the answer flags.
+// Execute and poke answer non-zero when the server acknowledged them; a request answers a data
+// handle of its own (which the caller frees), 0 when the server had no data.
 HDDEDATA DdeClientTransaction(const uint8_t* data, uint32_t size, HCONV conversation, HSZ item,
                               uint32_t format, uint32_t type, uint32_t timeout, uint32_t* result);
+
+// The instance through which the program reaches other programs' services, set by whoever
+// initialised it for the program (0 when none).
+uint32_t DdeProgramInstance();
+void SetDdeProgramInstance(uint32_t instance);
 
 // The directory of the sockets: YB_DDE_DIR when set, else yarrowby-dde under the user's runtime
 // directory, else /tmp/yarrowby-dde-<uid>. It is made with mode 0700; an existing one that is

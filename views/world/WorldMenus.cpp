@@ -229,6 +229,8 @@ TCommandCore* TWorldMenus::DoMenuCommand(int16_t command, bool& handled) {
       world.DocumentChanged();
       return nullptr;
     case kCmdNotAvailable:
+      // Posted when another program ended a conversation: the documents it served let go.
+      if (world.ConversationsEnded()) return nullptr;
       return new TRefusalCommand(world);
     case kImportCommandNumber:
       return player ? nullptr : MakeImport(world);

@@ -22,8 +22,11 @@
 
 #include "app/ProgramMain.h"
 #include "app/TApp.h"
+#include "app/frames/DocumentWindows.h"
 #include "app/frames/MainFrame.h"
 #include "app/shell/UnitTable.h"
+#include "bodies/Shapes.h"
+#include "bodies/lines/Line.h"
 #include "platform/win32/Clock.h"
 #include "platform/win32/Input.h"
 #include "platform/win32/Menu.h"
@@ -164,6 +167,33 @@ TEST_F(ProgramMainTest, OpensOpensByTheDialogUndoesByNameAndQuitsWithZero) {
 // Another program, built on the exchange layer alone, sends a script in three executes whose
 // script shows an alert, then a script that does not compile. The alert shows the script's text
 // and Return closes it; the three are acknowledged and the fourth is not processed.
+TEST_F(ProgramMainTest, ADrawingNamedOnTheCommandLineOpensAsAWorld) {
+  const std::string drawing = folder_ + "/plan.dxf";
+  std::ofstream(drawing) << "0\nSECTION\n2\nENTITIES\n0\nLINE\n8\n0\n10\n0\n20\n0\n11\n4\n21\n0\n"
+                            "0\nCIRCLE\n8\n0\n10\n6\n20\n0\n40\n1\n0\nENDSEC\n0\nEOF\n";
+  int lines = 0;
+  int circles = 0;
+  bool seen = false;
+  SetIdleScript([&] {
+    auto* app = dynamic_cast<TApp*>(CWinApp::Current());
+    TOwlSubview* front = TOwlSubview::CurrentWindow();
+    if (app == nullptr || app->MainFrame() == nullptr || front == nullptr || seen) return false;
+    seen = true;
+    if (auto* document = dynamic_cast<TWorldWindowDocument*>(front->GetDocument())) {
+      for (TLink* object : document->Document().World().Objects()) {
+        lines += dynamic_cast<TLine*>(object) != nullptr ? 1 : 0;
+        circles += dynamic_cast<TOval*>(object) != nullptr ? 1 : 0;
+      }
+    }
+    PostMessage(app->MainFrame()->m_hWnd, WM_COMMAND, 36, 0);  // Quit
+    return true;
+  });
+  EXPECT_EQ(ProgramMain({drawing}, TProgramWindows::kInMemory), 0);
+  EXPECT_TRUE(seen);
+  EXPECT_EQ(lines, 1);
+  EXPECT_EQ(circles, 1);
+}
+
 TEST_F(ProgramMainTest, AnotherProgramRunsAScriptWhoseAlertShowsAndIsAnswered) {
   setenv("YB_DDE_DIR", (folder_ + "/dde").c_str(), 1);
   const std::string output = folder_ + "/answers.txt";

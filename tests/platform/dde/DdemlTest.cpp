@@ -29,6 +29,7 @@ struct Seen {
   std::string first;
   std::string second;
   std::string data;
+  uint32_t format = 0;
 };
 
 class DdemlTest : public ::testing::Test {
@@ -38,9 +39,9 @@ class DdemlTest : public ::testing::Test {
     ASSERT_NE(mkdtemp(folder), nullptr);
     folder_ = folder;
     setenv("YB_DDE_DIR", (folder_ + "/sockets").c_str(), 1);
-    ASSERT_EQ(DdeInitialize(&server_, [this](uint32_t type, uint32_t, HCONV, HSZ first, HSZ second,
+    ASSERT_EQ(DdeInitialize(&server_, [this](uint32_t type, uint32_t format, HCONV, HSZ first, HSZ second,
                                              HDDEDATA data, uintptr_t, uintptr_t) {
-                return Callback(type, first, second, data);
+                return Callback(type, format, first, second, data);
               }, CBF_FAIL_ADVISES, 0), DMLERR_NO_ERROR);
     service_ = DdeCreateStringHandle(server_, "YB", CP_WINANSI);
     topic_ = DdeCreateStringHandle(server_, "ZERodor", CP_WINANSI);
@@ -52,8 +53,8 @@ class DdemlTest : public ::testing::Test {
     std::filesystem::remove_all(folder_);
   }
 
-  HDDEDATA Callback(uint32_t type, HSZ first, HSZ second, HDDEDATA data) {
-    Seen seen{type, DdeStringOf(first), DdeStringOf(second), {}};
+  HDDEDATA Callback(uint32_t type, uint32_t format, HSZ first, HSZ second, HDDEDATA data) {
+    Seen seen{type, DdeStringOf(first), DdeStringOf(second), {}, format};
     if (data != 0) {
       seen.data.resize(DdeGetData(data, nullptr, 0, 0));
       DdeGetData(data, reinterpret_cast<uint8_t*>(seen.data.data()), static_cast<uint32_t>(seen.data.size()), 0);
@@ -72,6 +73,14 @@ class DdemlTest : public ::testing::Test {
           for (int turn = 0; turn < 2000 && !gaveUp_; ++turn) std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
         return seen.data.rfind("ok", 0) == 0 ? DDE_FACK : DDE_FNOTPROCESSED;
+      case XTYP_POKE:
+        return seen.second == "R1C1" ? DDE_FACK : DDE_FNOTPROCESSED;
+      case XTYP_REQUEST: {
+        if (seen.second != "R2C2") return 0;
+        const std::string answer = "cell of " + seen.first;
+        return DdeCreateDataHandle(server_, reinterpret_cast<const uint8_t*>(answer.c_str()),
+                                   static_cast<uint32_t>(answer.size() + 1), 0, second, format, 0);
+      }
       case XTYP_DISCONNECT:
         PostQuitMessage(0);
         return 0;
@@ -130,6 +139,51 @@ TEST_F(DdemlTest, ExecutesAreAnsweredAndTheEndIsHeard) {
                                           XTYP_EXECUTE, XTYP_EXECUTE, XTYP_DISCONNECT}));
   EXPECT_EQ(seen_[3].data, std::string("ok: one", 8));  // with its terminating zero
   EXPECT_EQ(seen_[2].first, "ZERodor");
+}
+
+TEST_F(DdemlTest, PokesAndRequestsCarryTheirItemFormatAndBytes) {
+  std::vector<HDDEDATA> pokes;
+  std::string got;
+  HDDEDATA missing = 1;
+  uint32_t missingError = 0;
+  Converse([&] {
+    uint32_t client = 0;
+    DdeInitialize(&client, {}, APPCMD_CLIENTONLY, 0);
+    const HCONV conversation = DdeConnect(client, DdeCreateStringHandle(client, "YB", CP_WINANSI),
+                                          DdeCreateStringHandle(client, "ZERodor", CP_WINANSI), nullptr);
+    const UINT table = RegisterClipboardFormat("XLTable");
+    const uint8_t bytes[3] = {1, 0, 2};
+    pokes.push_back(DdeClientTransaction(bytes, 3, conversation, DdeCreateStringHandle(client, "R1C1", CP_WINANSI),
+                                         table, XTYP_POKE, 10000, nullptr));
+    // A data handle given as the data: its bytes travel.
+    const HDDEDATA handle = DdeCreateDataHandle(client, bytes, 2, 0, 0, CF_TEXT, 0);
+    pokes.push_back(DdeClientTransaction(reinterpret_cast<const uint8_t*>(handle), 0xFFFFFFFF, conversation,
+                                         DdeCreateStringHandle(client, "R9C9", CP_WINANSI), CF_TEXT,
+                                         XTYP_POKE, 10000, nullptr));
+    const HDDEDATA answer = DdeClientTransaction(nullptr, 0, conversation,
+                                                 DdeCreateStringHandle(client, "R2C2", CP_WINANSI),
+                                                 CF_TEXT, XTYP_REQUEST, 10000, nullptr);
+    got.resize(DdeGetData(answer, nullptr, 0, 0));
+    DdeGetData(answer, reinterpret_cast<uint8_t*>(got.data()), static_cast<uint32_t>(got.size()), 0);
+    DdeFreeDataHandle(answer);
+    missing = DdeClientTransaction(nullptr, 0, conversation, DdeCreateStringHandle(client, "R3C3", CP_WINANSI),
+                                   CF_TEXT, XTYP_REQUEST, 10000, nullptr);
+    missingError = DdeGetLastError(client);
+    DdeDisconnect(conversation);
+    DdeUninitialize(client);
+  });
+  EXPECT_EQ(pokes, (std::vector<HDDEDATA>{1, 0}));
+  EXPECT_EQ(got, std::string("cell of ZERodor", 16));
+  EXPECT_EQ(missing, 0u);
+  EXPECT_EQ(missingError, DMLERR_NOTPROCESSED);
+  ASSERT_GE(seen_.size(), 6u);
+  EXPECT_EQ(seen_[2].type, XTYP_POKE);
+  EXPECT_EQ(seen_[2].second, "R1C1");
+  EXPECT_EQ(seen_[2].data, std::string("\x01\x00\x02", 3));
+  // The registered format arrives under the server's own number for its name.
+  EXPECT_EQ(seen_[2].format, RegisterClipboardFormat("XLTable"));
+  EXPECT_EQ(seen_[3].data, std::string("\x01\x00", 2));
+  EXPECT_EQ(seen_[3].format, CF_TEXT);
 }
 
 TEST_F(DdemlTest, AnAnswerThatComesTooLateIsNotTakenForTheNextOne) {

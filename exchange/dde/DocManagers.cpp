@@ -1,0 +1,364 @@
+#include "exchange/dde/DocManagers.h"
+
+#include <algorithm>
+#include <new>
+
+#include "core/ClassRegistry.h"
+#include "core/Failure.h"
+#include "exchange/dde/TableSuiteHandler.h"
+#include "inout/inputs/Input.h"
+#include "inout/meters/Output.h"
+#include "model/filing/ObjectReader.h"
+#include "model/filing/ObjectWriter.h"
+#include "model/world/WorldDoc.h"
+#include "platform/mfc/CFileDialog.h"
+#include "platform/win32/MessageBox.h"
+#include "ui/views/ViewServices.h"
+
+namespace {
+
+constexpr int16_t kErrMissing = -108;
+
+ExternalDocumentChooser& Chooser() {
+  static ExternalDocumentChooser chooser;
+  return chooser;
+}
+
+void WriteFileRecord(TObjectWriter& writer, const FSSpec& record) {
+  writer.WriteShort(record.vRefNum);
+  writer.WriteCode(record.parID);
+  writer.WriteString(record.name);
+}
+
+void ReadFileRecord(TObjectReader& reader, FSSpec& record) {
+  record.vRefNum = static_cast<int16_t>(reader.ReadInt());
+  record.parID = reader.ReadInt();
+  reader.ReadString(record.name);
+}
+
+// A meter writes each linked column's value and display text into its cell.
+void WriteLinkedColumns(TLink& object) {
+  auto* output = dynamic_cast<TOutput*>(&object);
+  auto* cells = output != nullptr ? dynamic_cast<TCellLink*>(output->GetLinkItem()) : nullptr;
+  if (cells == nullptr) return;
+  output->ForEachLinkedValue(output->GetUnitHandler(), [cells](const Str255& name, double value, const Str255& text) {
+    cells->WriteCell(name, value, text);
+  });
+}
+
+}  // namespace
+
+// The document manager ----------------------------------------------------------------------
+
+TAEWorldDocMgr::~TAEWorldDocMgr() = default;
+
+void TAEWorldDocMgr::Initialize() {
+  THandlerLink::Initialize();
+  allowAll_ = 0;
+  documents_.clear();
+  current_ = nullptr;
+  record_.Clear();
+}
+
+void TAEWorldDocMgr::ObjectInWorld(TWorldDoc& world, TLink& object) {
+  world_ = &world;
+  if (object.IsMemberClass(TExternalDocGadget::kClassID))
+    AddDocument(static_cast<TExternalDocGadget&>(object));
+}
+
+void TAEWorldDocMgr::AddDocument(TExternalDocGadget& document) {
+  if (world_ != nullptr) document.SetWorld(world_);
+  if (std::find(documents_.begin(), documents_.end(), &document) != documents_.end()) return;
+  documents_.push_back(&document);
+  AddDependent(&document);
+}
+
+void TAEWorldDocMgr::ObjectRemoved(TLink* object) {
+  std::erase(documents_, object);
+  if (current_ == object) current_ = nullptr;
+  THandlerLink::ObjectRemoved(object);
+}
+
+TExternalDocGadget* TAEWorldDocMgr::FirstDocumentThat(const DocumentTest& test) {
+  for (TExternalDocGadget* document : documents_) {
+    if (test(*document)) return document;
+  }
+  return nullptr;
+}
+
+TExternalDocGadget* TAEWorldDocMgr::FindDocumentByAddress(const TExternalAddress& address) {
+  return FirstDocumentThat([&address](TExternalDocGadget& document) {
+    TExternalAddress own;
+    return document.GetAddress(own) != 0 && !own.IsEmpty() && TExternalAddress::Equals(own, address);
+  });
+}
+
+void TAEWorldDocMgr::SetCurrentDocument(TExternalDocGadget* document) {
+  current_ = document;
+  if (document == nullptr) return;
+  FSSpec record;
+  if (document->GetFileSpec(record) != 0) record_ = record;
+}
+
+TExternalDocGadget* TAEWorldDocMgr::GetCurrentDocument(FSSpec& record) {
+  if (current_ == nullptr && !documents_.empty()) {
+    current_ = documents_.back();
+    FSSpec own;
+    if (current_->GetFileSpec(own) != 0) record_ = own;
+  }
+  record = record_;
+  return current_;
+}
+
+void TAEWorldDocMgr::ReadAllLinkedInputs() {
+  const TExchangeScope exchange;
+  const std::vector<TExternalDocGadget*> documents = documents_;
+  for (TExternalDocGadget* document : documents) {
+    document->ForEachInput([](TLink& input) {
+      if (auto* runInput = dynamic_cast<TRunInput*>(&input)) runInput->WriteLinkedValue();
+    });
+  }
+}
+
+void TAEWorldDocMgr::StartRun() {
+  const TExchangeScope exchange;
+  const std::vector<TExternalDocGadget*> documents = documents_;
+  for (TExternalDocGadget* document : documents) document->StartRun();
+}
+
+void TAEWorldDocMgr::NotifyFrame(int32_t) {
+  const TExchangeScope exchange;
+  const std::vector<TExternalDocGadget*> documents = documents_;
+  for (TExternalDocGadget* document : documents) document->ForEachOutput(WriteLinkedColumns);
+  StepAll();
+}
+
+void TAEWorldDocMgr::StepAll() {
+  const TExchangeScope exchange;
+  const std::vector<TExternalDocGadget*> documents = documents_;
+  for (TExternalDocGadget* document : documents) document->StepRun();
+}
+
+bool TAEWorldDocMgr::ConversationsEnded() {
+  bool ended = false;
+  for (TExternalDocGadget* document : documents_) {
+    auto* external = dynamic_cast<TExternalDoc*>(document);
+    TDDEClientLink* link = external != nullptr ? external->GetConversationObject() : nullptr;
+    if (link == nullptr || link->GetConversationHandle() == 0 || DdeConversationExists(link->GetConversationHandle()))
+      continue;
+    external->Disconnect();
+    external->InvalidateContent();
+    ended = true;
+  }
+  return ended;
+}
+
+TCommandCore* TAEWorldDocMgr::DoMenuCommand(int16_t command, bool& handled) {
+  if (command < kCmdLinkFirst || command > kCmdLinkLast) return nullptr;
+  auto made = std::make_unique<TLinkExternalDocCommand>();
+  made->InitLink(command, world_, this);
+  handled = true;
+  return made.release();
+}
+
+uint16_t TAEWorldDocMgr::CanReadBlock(int16_t code) {
+  return code == kBlockDocManager ? 1 : THandlerLink::CanReadBlock(code);
+}
+
+uint16_t TAEWorldDocMgr::ReadBlockContents(int16_t code, TObjectReader& reader) {
+  if (code != kBlockDocManager) return THandlerLink::ReadBlockContents(code, reader);
+  ReadFileRecord(reader, record_);
+  allowAll_ = reader.ReadBoolean() ? 1 : 0;
+  return 1;
+}
+
+void TAEWorldDocMgr::WriteBlockContents(int16_t code, TObjectWriter& writer) {
+  if (code != kBlockDocManager) {
+    THandlerLink::WriteBlockContents(code, writer);
+    return;
+  }
+  WriteFileRecord(writer, record_);
+  writer.WriteShort(allowAll_);
+}
+
+void TAEWorldDocMgr::WriteFields(TObjectWriter& writer) {
+  writer.WriteBlock(*this, kBlockDocManager);
+  THandlerLink::WriteFields(writer);
+}
+
+// The table manager -------------------------------------------------------------------------
+
+TObject* TAEWorldTableMgr::CreateObject() {
+  return new (std::nothrow) TAEWorldTableMgr();
+}
+
+void TAEWorldTableMgr::Initialize() {
+  TAEWorldDocMgr::Initialize();
+  allowAllTables_ = 0;
+  tables_.clear();
+  currentTable_ = nullptr;
+  tableRecord_.Clear();
+}
+
+void TAEWorldTableMgr::SetCurrentDocument(TExternalDocGadget* document) {
+  TAEWorldDocMgr::SetCurrentDocument(document);
+  if (document == nullptr) return;
+  currentTable_ = document;
+  TExternalAddress address;
+  if (document->GetAddress(address) == 0) address = TExternalAddress();
+  tableRecord_.vRefNum = address.vRefNum;
+  tableRecord_.parID = address.parID;
+  tableRecord_.name = address.documentPath;
+  tableRecord_.second = address.applicationPath;
+}
+
+void TAEWorldTableMgr::ObjectRemoved(TLink* object) {
+  if (currentTable_ == object) currentTable_ = nullptr;
+  std::erase(tables_, object);
+  TAEWorldDocMgr::ObjectRemoved(object);
+}
+
+uint16_t TAEWorldTableMgr::CanReadBlock(int16_t code) {
+  return code == kBlockTableManager ? 1 : TAEWorldDocMgr::CanReadBlock(code);
+}
+
+uint16_t TAEWorldTableMgr::ReadBlockContents(int16_t code, TObjectReader& reader) {
+  if (code != kBlockTableManager) return TAEWorldDocMgr::ReadBlockContents(code, reader);
+  ReadFileRecord(reader, tableRecord_);
+  allowAllTables_ = reader.ReadBoolean() ? 1 : 0;
+  return 1;
+}
+
+void TAEWorldTableMgr::WriteBlockContents(int16_t code, TObjectWriter& writer) {
+  if (code != kBlockTableManager) {
+    TAEWorldDocMgr::WriteBlockContents(code, writer);
+    return;
+  }
+  WriteFileRecord(writer, tableRecord_);
+  writer.WriteShort(allowAllTables_);
+}
+
+void TAEWorldTableMgr::WriteFields(TObjectWriter& writer) {
+  writer.WriteBlock(*this, kBlockTableManager);
+  TAEWorldDocMgr::WriteFields(writer);
+}
+
+void TAEWorldTableMgr::WriteClassTag(TObjectWriter& writer) {
+  writer.WriteTag(kTableManagerTag);
+}
+
+TAEWorldTableMgr& ExternalTableManagerFor(TWorldDoc& world) {
+  for (TLink* object : world.FrameListeners()) {
+    if (object->IsMemberClass(TAEWorldTableMgr::kClassID)) return static_cast<TAEWorldTableMgr&>(*object);
+  }
+  auto made = std::make_unique<TAEWorldTableMgr>();
+  made->Initialize();
+  TAEWorldTableMgr& manager = *made;
+  world.AdoptObject(std::move(made));
+  return manager;
+}
+
+// Linking -----------------------------------------------------------------------------------
+
+void SetExternalDocumentChooser(ExternalDocumentChooser chooser) {
+  Chooser() = std::move(chooser);
+}
+
+bool ChooseExternalDocument(int16_t, TAEWorldDocMgr& manager) {
+  TWorldDoc* world = manager.GetWorld();
+  if (world == nullptr) return false;
+  CFileDialog dialog(TRUE, "", "", OFN_HIDEREADONLY | OFN_PATHMUSTEXIST, "All files (*.*)|*.*||",
+                     CWnd::FromHandle(MainFrameWindow()));
+  if (dialog.DoModal() != IDOK) return false;
+  Str255 path;
+  path.Assign(dialog.GetPathName().c_str());
+  // A document already in the world is taken again; another joins the world.
+  TExternalDocGadget* document = manager.FirstDocumentThat([&path](TExternalDocGadget& candidate) {
+    TExternalAddress address;
+    candidate.GetAddress(address);
+    return PStringEquals(address.documentPath, path);
+  });
+  if (document == nullptr) {
+    auto made = std::make_unique<TExternalDDETableDoc>();
+    made->Initialize();
+    TExternalDDETableDoc& table = *made;
+    world->AdoptObject(std::move(made));
+    table.SetDocumentPath(path);
+    document = &table;
+  }
+  manager.SetCurrentDocument(document);
+  return true;
+}
+
+void TLinkExternalDocCommand::InitLink(int16_t command, TWorldDoc* world, TAEWorldDocMgr* manager) {
+  Init(command, nullptr, nullptr, nullptr);
+  if (world == nullptr || manager == nullptr) ThrowFailure(kErrMissing, 0);
+  world_ = world;
+  manager_ = manager;
+  selection_ = world->Selection();
+  if (selection_.empty()) ThrowFailure(0, 0);
+}
+
+void TLinkExternalDocCommand::DoIt() {
+  const bool chosen = Chooser() ? Chooser()(GetCommandNumber(), *manager_)
+                                : ChooseExternalDocument(GetCommandNumber(), *manager_);
+  if (!chosen) return;
+  FSSpec record;
+  TExternalDocGadget* document = manager_->GetCurrentDocument(record);
+  if (document == nullptr) ThrowFailure(kErrMissing, 0);
+  for (TLink* object : selection_) {
+    if (auto* linked = dynamic_cast<TInOutput*>(object)) LinkToDocument(*linked, *document);
+  }
+}
+
+void TExternalTableTracker::Initialize(const std::vector<TLink*>& selection) {
+  inputs_.clear();
+  outputs_.clear();
+  for (TLink* object : selection) {
+    if (object->IsMemberClass(kOutputClassId)) {
+      outputs_.push_back(object);
+    } else if (object->IsMemberClass(kInputClassId)) {
+      inputs_.push_back(object);
+    }
+  }
+}
+
+TExternalDocGadget& TExternalTableTracker::NewObjectStep(const std::vector<TLink*>& made) {
+  TLink* first = made.empty() ? nullptr : made.front();
+  if (first == nullptr || !first->IsMemberClass(TExternalDocGadget::kClassID)) ThrowFailure(kErrNoHandlerTemplate, 0);
+  auto& document = static_cast<TExternalDocGadget&>(*first);
+  document.SetFileSpec(FSSpec(), 1);
+  document.SetAddress(TExternalAddress());
+  for (TLink* object : outputs_) {
+    auto& output = static_cast<TOutput&>(*object);
+    document.AddLinkedObject(&output);
+    for (int32_t i = 1; i < std::min<int32_t>(output.GetColumnCount(), kColumnRecordCount); ++i)
+      output.ColumnRecord(i).linked = true;
+  }
+  if (!outputs_.empty()) document.SetCurrentOutput(outputs_.front(), 1, 1);
+  for (TLink* object : inputs_) document.AddLinkedObject(object);
+  if (!inputs_.empty()) {
+    document.SetCurrentInput(inputs_.front());
+    static_cast<TInput&>(*inputs_.front()).SetLinked(true);
+  }
+  document.ForEachLinked([&document](TLink& object) {
+    if (auto* linked = dynamic_cast<TInOutput*>(&object)) LinkToDocument(*linked, document);
+  });
+  return document;
+}
+
+bool AskUserToLaunch(const std::string& application, const std::string& document) {
+  const std::string text = "The document \"" + document + "\" names the program \"" + application +
+                           "\" to open it with. Start that program?";
+  return MessageBox(MainFrameWindow(), text.c_str(), "Yarrowby", MB_YESNO) == IDYES;
+}
+
+void RegisterExternalTableClasses() {
+  SetLaunchQuestion(&AskUserToLaunch);
+  RegisterClassInfo("TDDETableSuiteHandler", kTableHandlerTag, TDDETableSuiteHandler::kClassID,
+                    TDDETableSuiteHandler::CreateObject, sizeof(TDDETableSuiteHandler));
+  RegisterClassInfo("TExternalDDETableDoc", kExternalTableDocTag, TExternalDDETableDoc::kClassID,
+                    TExternalDDETableDoc::CreateObject, sizeof(TExternalDDETableDoc));
+  RegisterClassInfo("TAEWorldTableMgr", kTableManagerTag, TAEWorldTableMgr::kClassID,
+                    TAEWorldTableMgr::CreateObject, sizeof(TAEWorldTableMgr));
+}
