@@ -133,6 +133,8 @@ class Mechanics {
   void SetSweptContacts(bool on) { sweptContacts_ = on; }
   // How often a pile that is swept had to be solved exactly because the sweeps did not settle.
   int64_t ExactPileSolves() const { return exactPileSolves_; }
+  // How often the rounds that bound friction by the normal forces ended without agreeing.
+  int64_t UnsettledFrictionSolves() const { return unsettledFrictionSolves_; }
 
   const std::vector<Warning>& Warnings() const { return warnings_; }
   // The rows found redundant when the row set last changed (constraint index per dropped row).
@@ -341,7 +343,8 @@ class Mechanics {
   double ManifoldSlip(const ContactManifold& m) const;
   void ApplyKineticFriction();
   void AddContactForce(int body, const Eigen::Vector2d& point, const Eigen::Vector2d& force);
-  bool StoreContactForces(std::vector<char>& kinetic);
+  bool StoreContactForces(std::vector<char>& kinetic, double& disagreement);
+  static bool Stalled(const std::vector<double>& disagreements);
   void RememberClosedContacts();
   void StartFromLastBounds();
   void RememberBounds();
@@ -568,6 +571,9 @@ class Mechanics {
   std::vector<double> manifoldNormal_, manifoldChange_;  // buffers of StoreContactForces
   // The normal force of every point that pressed in the last solve, by its key.
   std::vector<std::pair<ContactKey, double>> lastPointForces_;
+  // How far apart, relative to their normal force, the forces of the last friction rounds that
+  // came down to the solve's rounding stayed.
+  double frictionRounding_ = 0;
   // Where the pivoting of the accelerations starts, per solved row, and where each contact row
   // ended in the last evaluation that clamped it (normal rows by point, friction by manifold).
   std::vector<Bound> boundStart_;
@@ -600,6 +606,7 @@ class Mechanics {
   Eigen::VectorXd sweepB_, sweepLambda_, sweepX_;
   Eigen::VectorXd sweepScale_, sweepPush_, sweepProduct_;
   int64_t exactPileSolves_ = 0;
+  int64_t unsettledFrictionSolves_ = 0;
   // The impulses of the last projection of a swept pile's velocities that needed any, by the
   // key of each point and of each manifold's friction.
   std::vector<std::pair<ContactKey, double>> lastPointImpulses_, lastFrictionImpulses_;
