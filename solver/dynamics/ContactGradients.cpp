@@ -31,6 +31,7 @@ constexpr double kProportion = 1.0;
 // Multiplies the rows' matrix, scaled to a unit diagonal, by p: sweepPush_ becomes what the
 // impulses p do to the velocities, sweepProduct_ what the rows then measure.
 void Mechanics::MulScaledRows(const Eigen::VectorXd& p) {
+  ++gradientProducts_;
   sweepPush_.setZero(dofCount_);
   const size_t n = sweepRows_.size();
   for (size_t r = 0; r < n; ++r) {

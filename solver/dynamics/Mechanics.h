@@ -89,8 +89,11 @@ class Mechanics {
   // left whole, when that evaluation's rows are not all plain equalities (limits, contacts,
   // bounded drives), whose projection is not a linear map.
   bool KeepTangentPart(Eigen::VectorXd& estimate);
-  // Moves only the velocities onto the constraints, at the given positions.
-  void ProjectVelocities(double time, Eigen::VectorXd& state);
+  // Moves only the velocities onto the constraints, at the given positions. `step`, when the
+  // velocities are those the last evaluation's accelerations reached over a step of that length,
+  // lets the forces a swept pile starts its next evaluation from take up what the projection
+  // had to add.
+  void ProjectVelocities(double time, Eigen::VectorXd& state, double step = 0);
   // The values whose sign changes the integrator locates inside a step: every activation
   // condition, then every pulley segment (closing as a load reaches a pulley point), then every
   // one-sided row not currently in contact. The state becomes the current one, unless it is not
@@ -133,6 +136,8 @@ class Mechanics {
   void SetSweptContacts(bool on) { sweptContacts_ = on; }
   // How often a pile that is swept had to be solved exactly because the sweeps did not settle.
   int64_t ExactPileSolves() const { return exactPileSolves_; }
+  // How many products by the rows' matrix the projections of swept piles' velocities took.
+  int64_t GradientProducts() const { return gradientProducts_; }
   // How often the rounds that bound friction by the normal forces ended without agreeing.
   int64_t UnsettledFrictionSolves() const { return unsettledFrictionSolves_; }
 
@@ -385,6 +390,7 @@ class Mechanics {
   bool SweepAccelerations();
   bool FollowKineticFriction(const std::vector<int>& rows, double tolerance);
   bool SweepVelocities(const std::vector<int>& rows, Eigen::VectorXd& state);
+  void CorrectSweptForces(const std::vector<int>& rows);
   // Conjugate gradients over the prepared rows (ContactGradients.cpp).
   bool ProjectByGradients(double tolerance, int most, const Eigen::VectorXd* warm);
   void MulScaledRows(const Eigen::VectorXd& p);
@@ -607,10 +613,13 @@ class Mechanics {
   Eigen::VectorXd sweepScale_, sweepPush_, sweepProduct_;
   int64_t exactPileSolves_ = 0;
   int64_t unsettledFrictionSolves_ = 0;
+  int64_t gradientProducts_ = 0;
   // The impulses of the last projection of a swept pile's velocities that needed any, by the
   // key of each point and of each manifold's friction.
   std::vector<std::pair<ContactKey, double>> lastPointImpulses_, lastFrictionImpulses_;
   Eigen::VectorXd sweepWarm_;
+  double sweptForcesAt_ = NAN;  // the time of the last forces the sweeps found
+  double velocityStep_ = 0;     // the step of the velocities being projected, or 0
 };
 
 inline int Context::BodyCount() const {
