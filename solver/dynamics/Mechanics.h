@@ -393,6 +393,7 @@ class Mechanics {
   void CorrectSweptForces(const std::vector<int>& rows);
   // Conjugate gradients over the prepared rows (ContactGradients.cpp).
   bool ProjectByGradients(double tolerance, int most, const Eigen::VectorXd* warm);
+  void PrepareScaledRows();
   void MulScaledRows(const Eigen::VectorXd& p);
   void ScaledGradient(const Eigen::VectorXd& u, Eigen::VectorXd& gradient) const;
   // What a sweep reads of a row, kept together: the sweeps pass over every row many times, and
@@ -406,6 +407,14 @@ class Mechanics {
     int manifold = -1;  // of a normal row (adds to its total) or a friction row (bounded)
     bool friction = false;
   };
+  // A contact row as the products by conjugate gradients read it (ContactGradients.cpp).
+  struct ScaledRow {
+    int base[2] = {0, 0};        // each body's first coordinate
+    double entry[6] = {};        // per body its three entries, scaled
+    double weighted[6] = {};     // the same times the inverse masses
+    double compliance = 0;       // scaled
+  };
+  std::vector<ScaledRow> scaledRows_;
   double Sweep(std::vector<SweepRow>& sweep, const Eigen::VectorXd& b, Eigen::VectorXd& lambda,
             Eigen::VectorXd& x, std::vector<double>& normal, const std::vector<double>& bound,
             double tolerance, int most);
