@@ -25,6 +25,8 @@ constexpr double kNormMargin = 1.25;
 // How much larger the part of the gradient of rows at their bounds may be than that of free
 // rows before a step frees rows instead of following the conjugate directions.
 constexpr double kProportion = 1.0;
+// Products between two makings afresh of the velocities and the gradient.
+constexpr int kRefreshProducts = 100;
 
 }  // namespace
 
@@ -110,8 +112,12 @@ void Mechanics::ScaledGradient(const Eigen::VectorXd& u, Eigen::VectorXd& gradie
 // Brings the velocities sweepX_ onto the prepared rows (targets sweepB_, each row's impulse at
 // or above its lower bound) until no free row measures further than the tolerance from its
 // target and no row at its bound approaches by more than it, starting from the impulses warm
-// where given (one per row). Answers false where the most products leave them further.
-bool Mechanics::ProjectByGradients(double tolerance, int most, const Eigen::VectorXd* warm) {
+// where given (one per row). The rounding of a large pile's recurrences may keep the velocities
+// made afresh from coming that near: once they stop coming nearer, or the most products are
+// spent, velocities within `reachable` are as near as the rows can be brought. Answers false
+// where they are further.
+bool Mechanics::ProjectByGradients(double tolerance, double reachable, int most,
+                                   const Eigen::VectorXd* warm) {
   const int n = static_cast<int>(sweepRows_.size());
   const Eigen::VectorXd start = sweepX_;
   sweepScale_.resize(n);
@@ -200,11 +206,16 @@ bool Mechanics::ProjectByGradients(double tolerance, int most, const Eigen::Vect
     }
   }
   p = freeGradient;
+  double refreshed = kInfinity;  // how far the velocities made afresh last were
   for (int product = 0; product < most; ++product) {
-    if (worst <= tolerance) {
+    // The velocities and gradient are made afresh where the recurrences say they are there,
+    // and every so many products, so that their rounding does not pile up unseen.
+    const bool settled = worst <= tolerance;
+    if (settled || (product > 0 && product % kRefreshProducts == 0)) {
       refresh();
-      if (worst <= tolerance) break;
-      p = freeGradient;
+      if (worst <= tolerance || (worst <= reachable && worst > 0.5 * refreshed)) break;
+      refreshed = worst;
+      if (settled) p = freeGradient;
     }
     if (boundPart > kProportion * kProportion * freePart) {
       // Rows at their bounds that would push are freed along their part of the gradient.
@@ -250,7 +261,7 @@ bool Mechanics::ProjectByGradients(double tolerance, int most, const Eigen::Vect
     p = freeGradient;
   }
   refresh();
-  if (worst > tolerance) return false;
+  if (worst > reachable) return false;
   for (int i = 0; i < n; ++i)
     u[i] *= sweepScale_[i];
   return true;

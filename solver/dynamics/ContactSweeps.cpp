@@ -23,6 +23,9 @@ namespace {
 // this part of the speed below which a contact counts as still.
 constexpr double kAccelerationSettled = 1e-10;
 constexpr double kVelocitySettled = 1e-3;
+// What the projection of the velocities settles for where the rounding of a tall pile keeps it
+// from the tolerance: still far below the speed below which a contact counts as still.
+constexpr double kVelocityReachable = 1e-1;
 // Sweeps per solve at most: a tall pile settles over several evaluations, each starting from
 // the last one's forces.
 constexpr int kMostSweeps = 50;
@@ -336,7 +339,8 @@ bool Mechanics::SweepVelocities(const std::vector<int>& rows, Eigen::VectorXd& s
                         ? Remembered(lastFrictionImpulses_, manifolds_[row.contact].key)
                         : Remembered(lastPointImpulses_, contactPoints_[row.contact].key);
   }
-  if (!ProjectByGradients(kVelocitySettled * kContactSpeed, kMostProducts, &sweepWarm_))
+  if (!ProjectByGradients(kVelocitySettled * kContactSpeed, kVelocityReachable * kContactSpeed,
+                          kMostProducts, &sweepWarm_))
     return false;
   state.tail(dofCount_) = sweepX_;
   if (sweepLambda_.isZero(0)) return true;

@@ -392,7 +392,8 @@ class Mechanics {
   bool SweepVelocities(const std::vector<int>& rows, Eigen::VectorXd& state);
   void CorrectSweptForces(const std::vector<int>& rows);
   // Conjugate gradients over the prepared rows (ContactGradients.cpp).
-  bool ProjectByGradients(double tolerance, int most, const Eigen::VectorXd* warm);
+  bool ProjectByGradients(double tolerance, double reachable, int most,
+                          const Eigen::VectorXd* warm);
   void PrepareScaledRows();
   void MulScaledRows(const Eigen::VectorXd& p);
   void ScaledGradient(const Eigen::VectorXd& u, Eigen::VectorXd& gradient) const;
