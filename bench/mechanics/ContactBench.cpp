@@ -103,15 +103,18 @@ class Ours : public ContactEngine {
     int asleep = 0;
     for (int i = 0; i < mechanics.BodyCount(); ++i)
       asleep += mechanics.Asleep(i) ? 1 : 0;
-    char text[360];
+    char text[480];
     std::snprintf(text, sizeof text,
                   "pairs %.2g narrow %.2g prepare %.2g solve %.2g impacts %.2g s/frame; per frame "
                   "%.3g steps %.3g evaluations %.3g located; %d of %d bodies asleep at the end; "
-                  "%lld exact solves of swept piles",
+                  "%lld exact solves of swept piles; %.3g products per frame in projecting "
+                  "their velocities; %lld friction solves that did not settle",
                   t.findPairs / frames_, t.narrowPhase / frames_, t.prepare / frames_,
                   t.solve / frames_, t.impacts / frames_, double(r.accepted) / frames_,
                   double(r.evaluations) / frames_, double(r.located) / frames_, asleep,
-                  mechanics.BodyCount() - 1, static_cast<long long>(mechanics.ExactPileSolves()));
+                  mechanics.BodyCount() - 1, static_cast<long long>(mechanics.ExactPileSolves()),
+                  double(mechanics.GradientProducts()) / frames_,
+                  static_cast<long long>(mechanics.UnsettledFrictionSolves()));
     return text;
   }
 

@@ -25,30 +25,73 @@ constexpr double kNormMargin = 1.25;
 // How much larger the part of the gradient of rows at their bounds may be than that of free
 // rows before a step frees rows instead of following the conjugate directions.
 constexpr double kProportion = 1.0;
+// Products between two makings afresh of the velocities and the gradient.
+constexpr int kRefreshProducts = 100;
 
 }  // namespace
+
+// What the products read of each row, made once per projection: a contact row reaches the three
+// coordinates of at most two bodies, so it is held as the first coordinate of either body (a
+// spare block past the last coordinate for a fixed body) and three entries for each, the row's
+// own and those times the inverse masses, each already scaled. A product is then two passes of
+// straight arithmetic without a loop per row.
+void Mechanics::PrepareScaledRows() {
+  const size_t n = sweepRows_.size();
+  const int spare = dofCount_;
+  scaledRows_.assign(n, ScaledRow{});
+  for (size_t r = 0; r < n; ++r) {
+    const SweepRow& s = sweepRows_[r];
+    ScaledRow& row = scaledRows_[r];
+    row.base[0] = row.base[1] = spare;
+    int bodies = 0;
+    for (int k = s.begin; k < s.begin + s.count; ++k) {
+      const int dof = entries_[k].first;
+      const int base = dof - dof % 3;
+      int side = 0;
+      while (side < bodies && row.base[side] != base) ++side;
+      if (side == bodies) {
+        // A contact row joins the two bodies of its pair, no more.
+        if (bodies == 2) throw DynamicsError{kErrBadModel, "a contact row joins three bodies"};
+        row.base[bodies++] = base;
+      }
+      row.entry[3 * side + dof % 3] += sweepScale_[r] * entries_[k].second;
+      row.weighted[3 * side + dof % 3] += sweepScale_[r] * entries_[k].second * invMass_[dof];
+    }
+    row.compliance = s.compliance * sweepScale_[r] * sweepScale_[r];
+  }
+}
 
 // Multiplies the rows' matrix, scaled to a unit diagonal, by p: sweepPush_ becomes what the
 // impulses p do to the velocities, sweepProduct_ what the rows then measure.
 void Mechanics::MulScaledRows(const Eigen::VectorXd& p) {
-  sweepPush_.setZero(dofCount_);
+  ++gradientProducts_;
   const size_t n = sweepRows_.size();
-  for (size_t r = 0; r < n; ++r) {
-    const SweepRow& s = sweepRows_[r];
-    const double impulse = sweepScale_[r] * p[static_cast<int>(r)];
-    if (impulse == 0) continue;
-    for (int k = s.begin; k < s.begin + s.count; ++k)
-      sweepPush_[entries_[k].first] += invMass_[entries_[k].first] * entries_[k].second * impulse;
-  }
   sweepProduct_.resize(static_cast<int>(n));
+  sweepPush_.setZero(dofCount_ + 3);
+  double* push = sweepPush_.data();
   for (size_t r = 0; r < n; ++r) {
-    const SweepRow& s = sweepRows_[r];
-    const int i = static_cast<int>(r);
-    double measured = s.compliance * sweepScale_[r] * p[i];
-    for (int k = s.begin; k < s.begin + s.count; ++k)
-      measured += entries_[k].second * sweepPush_[entries_[k].first];
-    sweepProduct_[i] = sweepScale_[r] * measured;
+    const ScaledRow& row = scaledRows_[r];
+    const double impulse = p[static_cast<int>(r)];
+    double* a = push + row.base[0];
+    double* b = push + row.base[1];
+    a[0] += row.weighted[0] * impulse;
+    a[1] += row.weighted[1] * impulse;
+    a[2] += row.weighted[2] * impulse;
+    b[0] += row.weighted[3] * impulse;
+    b[1] += row.weighted[4] * impulse;
+    b[2] += row.weighted[5] * impulse;
   }
+  for (size_t r = 0; r < n; ++r) {
+    const ScaledRow& row = scaledRows_[r];
+    const double* a = push + row.base[0];
+    const double* b = push + row.base[1];
+    sweepProduct_[static_cast<int>(r)] =
+        row.compliance * p[static_cast<int>(r)] +
+        (row.entry[0] * a[0] + row.entry[1] * a[1] + row.entry[2] * a[2]) +
+        (row.entry[3] * b[0] + row.entry[4] * b[1] + row.entry[5] * b[2]);
+  }
+  // The spare block of fixed bodies is no coordinate.
+  sweepPush_.conservativeResize(dofCount_);
 }
 
 // The gradient of the scaled impulses u from the velocities x: what each row measures beyond
@@ -69,8 +112,12 @@ void Mechanics::ScaledGradient(const Eigen::VectorXd& u, Eigen::VectorXd& gradie
 // Brings the velocities sweepX_ onto the prepared rows (targets sweepB_, each row's impulse at
 // or above its lower bound) until no free row measures further than the tolerance from its
 // target and no row at its bound approaches by more than it, starting from the impulses warm
-// where given (one per row). Answers false where the most products leave them further.
-bool Mechanics::ProjectByGradients(double tolerance, int most, const Eigen::VectorXd* warm) {
+// where given (one per row). The rounding of a large pile's recurrences may keep the velocities
+// made afresh from coming that near: once they stop coming nearer, or the most products are
+// spent, velocities within `reachable` are as near as the rows can be brought. Answers false
+// where they are further.
+bool Mechanics::ProjectByGradients(double tolerance, double reachable, int most,
+                                   const Eigen::VectorXd* warm) {
   const int n = static_cast<int>(sweepRows_.size());
   const Eigen::VectorXd start = sweepX_;
   sweepScale_.resize(n);
@@ -83,6 +130,7 @@ bool Mechanics::ProjectByGradients(double tolerance, int most, const Eigen::Vect
                : s.inverse > 0                     ? -kInfinity
                                                    : 0.0;
   }
+  PrepareScaledRows();
   Eigen::VectorXd& u = sweepLambda_;
   Eigen::VectorXd g;
   // Velocities already on the rows, as those projected a moment ago, need no impulse.
@@ -158,11 +206,16 @@ bool Mechanics::ProjectByGradients(double tolerance, int most, const Eigen::Vect
     }
   }
   p = freeGradient;
+  double refreshed = kInfinity;  // how far the velocities made afresh last were
   for (int product = 0; product < most; ++product) {
-    if (worst <= tolerance) {
+    // The velocities and gradient are made afresh where the recurrences say they are there,
+    // and every so many products, so that their rounding does not pile up unseen.
+    const bool settled = worst <= tolerance;
+    if (settled || (product > 0 && product % kRefreshProducts == 0)) {
       refresh();
-      if (worst <= tolerance) break;
-      p = freeGradient;
+      if (worst <= tolerance || (worst <= reachable && worst > 0.5 * refreshed)) break;
+      refreshed = worst;
+      if (settled) p = freeGradient;
     }
     if (boundPart > kProportion * kProportion * freePart) {
       // Rows at their bounds that would push are freed along their part of the gradient.
@@ -208,7 +261,7 @@ bool Mechanics::ProjectByGradients(double tolerance, int most, const Eigen::Vect
     p = freeGradient;
   }
   refresh();
-  if (worst > tolerance) return false;
+  if (worst > reachable) return false;
   for (int i = 0; i < n; ++i)
     u[i] *= sweepScale_[i];
   return true;

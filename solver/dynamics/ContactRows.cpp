@@ -29,6 +29,13 @@ constexpr double kContactCompliance = 1e-10;
 // are fixed only through the rows' compliance, and move by about this much from round to round
 // as friction is bounded: asking for more, the rounds would never settle.
 constexpr double kFrictionSettled = 1e-6;
+// Friction rounds whose forces still disagree by at most this part of a normal force, and have
+// not halved that disagreement over the last few rounds, have come down to what the solve can
+// resolve: the normal forces of a tall indeterminate stack carry more of the solve's rounding
+// than kFrictionSettled, and further rounds only pass it to and fro. A pile jammed by its own
+// friction disagrees by far more, and keeps doing so.
+constexpr double kFrictionStalled = 1e-4;
+constexpr int kStallRounds = 3;
 // What a contact's projection can reach, relative to the smaller of the two bodies.
 constexpr double kReachable = 1e-10;
 
@@ -500,8 +507,10 @@ void Mechanics::ApplyKineticFriction() {
 // friction of a manifold held at its bound, or kinetic friction). A sticking manifold whose
 // friction lies within its bound is indifferent to its normal force: a stack whose normal forces
 // are fixed only by the rows' small compliance settles in one round, where waiting for all of
-// them to agree to the last digits would take many.
-bool Mechanics::StoreContactForces(std::vector<char>& kinetic) {
+// them to agree to the last digits would take many. `disagreement` receives how far the forces
+// that ask for another round are from agreeing, relative to their normal force (infinite where
+// a manifold went over to kinetic friction).
+bool Mechanics::StoreContactForces(std::vector<char>& kinetic, double& disagreement) {
   double largest = 0;
   bool switched = false;
   std::vector<double>& normal = manifoldNormal_;
@@ -518,9 +527,16 @@ bool Mechanics::StoreContactForces(std::vector<char>& kinetic) {
   }
   const double tolerance = 1e-12 * std::max(1.0, largest);
   bool stale = false;
+  disagreement = 0;
+  auto disagree = [&](double by, size_t k) {
+    disagreement = std::max(disagreement, by / std::max(std::abs(normal[k]), tolerance));
+  };
   for (size_t k = 0; k < manifolds_.size(); ++k) {
     ContactManifold& m = manifolds_[k];
-    if (m.touching && m.slide != 0) stale = stale || change[k] > tolerance;
+    if (m.touching && m.slide != 0 && change[k] > tolerance) {
+      stale = true;
+      disagree(change[k], k);
+    }
     if (m.frictionRow < 0 || !rows_[m.frictionRow].candidate) continue;
     Row& row = rows_[m.frictionRow];
     m.friction = row.lambda;
@@ -529,14 +545,23 @@ bool Mechanics::StoreContactForces(std::vector<char>& kinetic) {
     const double bound = m.staticFriction * normal[k];
     if (!kinetic[k] && bound > 0 && std::abs(row.lambda) >= bound * (1 - 1e-12)) {
       kinetic[k] = 1;
-      switched = true;
+      // Kinetic friction as large as static leaves the bound where it was.
+      switched = switched || m.kineticFriction != m.staticFriction;
     }
     const double limit = (kinetic[k] ? m.kineticFriction : m.staticFriction) * normal[k];
     row.lower = -limit;
     row.upper = limit;
     const double slack = kFrictionSettled * std::abs(normal[k]);
-    stale = stale || (held && change[k] > tolerance + slack) || std::abs(row.lambda) > limit + slack;
+    if (held && change[k] > tolerance + slack) {
+      stale = true;
+      disagree(change[k], k);
+    }
+    if (std::abs(row.lambda) > limit + slack) {
+      stale = true;
+      disagree(std::abs(row.lambda) - limit, k);
+    }
   }
+  if (switched) disagreement = kInfinity;
   return switched || stale;
 }
 
@@ -600,6 +625,8 @@ void Mechanics::SolveContactRounds() {
   }
   bool settled = false;
   StartFromLastBounds();
+  // The disagreement of each round so far.
+  std::vector<double> disagreements;
   for (int round = 0; round < 30 && !settled; ++round) {
     force_ = baseForce_;
     ApplyKineticFriction();
@@ -609,19 +636,32 @@ void Mechanics::SolveContactRounds() {
     SolveBounded(solveRows_, solveB_, solveLower_, solveUpper_, solveX_, &boundStart_);
     for (size_t i = 0; i < solveRows_.size(); ++i)
       rows_[solveRows_[i]].lambda = solveX_[static_cast<int>(i)];
-    settled = !StoreContactForces(kinetic);
+    double disagreement = 0;
+    settled = !StoreContactForces(kinetic, disagreement);
+    disagreements.push_back(disagreement);
+    // Forces that disagree by no more than the rounding the last stalled rounds showed are as
+    // settled as this solve can make them.
+    settled = settled || Stalled(disagreements) ||
+              (disagreement <= kFrictionStalled && disagreement <= 2 * frictionRounding_);
+  }
+  if (settled && Stalled(disagreements)) {
+    frictionRounding_ = 0;
+    for (size_t k = disagreements.size() - 1 - kStallRounds; k < disagreements.size(); ++k)
+      frictionRounding_ = std::max(frictionRounding_, disagreements[k]);
   }
   // Rounds that do not settle are a pile whose sliding friction presses it together harder the
   // more it presses (a wedge jammed by its own friction): the normal forces grow round by round
   // without end. The sliding manifolds then slide without friction for this evaluation, which
   // keeps the accelerations bounded; the sticking ones keep the bounds of the last round.
   if (!settled) {
+    ++unsettledFrictionSolves_;
     force_ = baseForce_;
     ComputeB();
     SolveBounded(solveRows_, solveB_, solveLower_, solveUpper_, solveX_, &boundStart_);
     for (size_t i = 0; i < solveRows_.size(); ++i)
       rows_[solveRows_[i]].lambda = solveX_[static_cast<int>(i)];
-    StoreContactForces(kinetic);
+    double disagreement = 0;
+    StoreContactForces(kinetic, disagreement);
     for (ContactManifold& m : manifolds_)
       if (m.touching && m.slide != 0) m.friction = 0;
   }
@@ -633,6 +673,14 @@ void Mechanics::SolveContactRounds() {
   std::sort(lastPointForces_.begin(), lastPointForces_.end());
   lastFrictionForces_.clear();
   RememberBounds();
+}
+
+// Whether friction rounds with these disagreements, the last one's last, have come down to the
+// rounding of the solve: small, and not halved over the last few rounds.
+bool Mechanics::Stalled(const std::vector<double>& disagreements) {
+  const size_t n = disagreements.size();
+  if (n <= kStallRounds || !(disagreements.back() <= kFrictionStalled)) return false;
+  return disagreements.back() > 0.5 * disagreements[n - 1 - kStallRounds];
 }
 
 // Where the pivoting of the accelerations starts: each contact row clamped where it ended in

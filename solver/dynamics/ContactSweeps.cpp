@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 
 #include "solver/dynamics/Mechanics.h"
 #include "solver/dynamics/PlanarMath.h"
@@ -22,6 +23,9 @@ namespace {
 // this part of the speed below which a contact counts as still.
 constexpr double kAccelerationSettled = 1e-10;
 constexpr double kVelocitySettled = 1e-3;
+// What the projection of the velocities settles for where the rounding of a tall pile keeps it
+// from the tolerance: still far below the speed below which a contact counts as still.
+constexpr double kVelocityReachable = 1e-1;
 // Sweeps per solve at most: a tall pile settles over several evaluations, each starting from
 // the last one's forces.
 constexpr int kMostSweeps = 50;
@@ -129,6 +133,14 @@ bool Mechanics::SweepAccelerations() {
   const std::vector<int>& rows = solveRows_;
   const int n = static_cast<int>(rows.size());
   PrepareSweep(rows);
+  // The sweeps need no compliance to settle where rows repeat each other, and with it the
+  // accelerations would let the pile sink by its forces at every step, which the velocities'
+  // projection then has to carry back up through the whole pile.
+  for (SweepRow& s : sweepRows_) {
+    const double diagonal = s.inverse > 0 ? 1 / s.inverse - s.compliance : 0.0;
+    s.inverse = diagonal > 0 ? 1 / diagonal : 0.0;
+    s.compliance = 0;
+  }
   // Kinetic friction starts from the normal forces the sweeps start from, and follows those
   // found between rounds of sweeps (made to follow them within a sweep, a manifold jammed by
   // its own friction would drive them up without end).
@@ -242,7 +254,42 @@ bool Mechanics::SweepAccelerations() {
   std::sort(lastFrictionForces_.begin(), lastFrictionForces_.end());
   boundStart_.assign(n, Bound::Free);
   RememberBounds();
+  sweptForcesAt_ = time_;
   return true;
+}
+
+// The impulses with which a projection brought the velocities of a step onto the rows, at the
+// positions the step started from, are what the forces the sweeps found there lacked, spread
+// over the step: added to those forces, they start the next sweeps nearer the forces that hold
+// the pile, which leave its velocities less to bring back. They are only where the sweeps
+// start: what they settle on is theirs.
+void Mechanics::CorrectSweptForces(const std::vector<int>& rows) {
+  const double step = velocityStep_;
+  sweptForcesAt_ = NAN;
+  if (!(step > 0)) return;
+  // A row the sweeps left without force gains one, appended and sorted in after.
+  auto correct = [](std::vector<std::pair<ContactKey, double>>& kept, size_t before,
+                    const ContactKey& key, double by, double least) {
+    const auto end = kept.begin() + static_cast<std::ptrdiff_t>(before);
+    const auto at = std::lower_bound(kept.begin(), end, std::make_pair(key, -HUGE_VAL));
+    if (at != end && at->first == key)
+      at->second = std::max(least, at->second + by);
+    else
+      kept.emplace_back(key, std::max(least, by));
+  };
+  const size_t points = lastPointForces_.size(), frictions = lastFrictionForces_.size();
+  for (size_t r = 0; r < rows.size(); ++r) {
+    const double impulse = sweepLambda_[static_cast<int>(r)];
+    if (impulse == 0) continue;
+    const Row& row = rows_[rows[r]];
+    if (row.friction)
+      correct(lastFrictionForces_, frictions, manifolds_[row.contact].key, impulse / step,
+              -kInfinity);
+    else
+      correct(lastPointForces_, points, contactPoints_[row.contact].key, impulse / step, 0.0);
+  }
+  std::sort(lastPointForces_.begin(), lastPointForces_.end());
+  std::sort(lastFrictionForces_.begin(), lastFrictionForces_.end());
 }
 
 // Kinetic friction made from the normal forces the sweeps have just found, where they moved by
@@ -292,10 +339,12 @@ bool Mechanics::SweepVelocities(const std::vector<int>& rows, Eigen::VectorXd& s
                         ? Remembered(lastFrictionImpulses_, manifolds_[row.contact].key)
                         : Remembered(lastPointImpulses_, contactPoints_[row.contact].key);
   }
-  if (!ProjectByGradients(kVelocitySettled * kContactSpeed, kMostProducts, &sweepWarm_))
+  if (!ProjectByGradients(kVelocitySettled * kContactSpeed, kVelocityReachable * kContactSpeed,
+                          kMostProducts, &sweepWarm_))
     return false;
   state.tail(dofCount_) = sweepX_;
   if (sweepLambda_.isZero(0)) return true;
+  CorrectSweptForces(rows);
   lastPointImpulses_.clear();
   lastFrictionImpulses_.clear();
   for (int r = 0; r < n; ++r) {

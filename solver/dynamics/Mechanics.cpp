@@ -731,14 +731,16 @@ bool Mechanics::KeepTangentPart(Eigen::VectorXd& estimate) {
   return true;
 }
 
-void Mechanics::ProjectVelocities(double time, Eigen::VectorXd& state) {
+void Mechanics::ProjectVelocities(double time, Eigen::VectorXd& state, double step) {
   time_ = time;
   Unpack(state);
   UpdateKinematics();
   const Context context(*this, time);
   BuildRows(context);
   SelectRows();
+  velocityStep_ = time == sweptForcesAt_ ? step : 0.0;
   SolveVelocities(state);
+  velocityStep_ = 0;
   Unpack(state);
   UpdateKinematics();
 }

@@ -89,8 +89,11 @@ class Mechanics {
   // left whole, when that evaluation's rows are not all plain equalities (limits, contacts,
   // bounded drives), whose projection is not a linear map.
   bool KeepTangentPart(Eigen::VectorXd& estimate);
-  // Moves only the velocities onto the constraints, at the given positions.
-  void ProjectVelocities(double time, Eigen::VectorXd& state);
+  // Moves only the velocities onto the constraints, at the given positions. `step`, when the
+  // velocities are those the last evaluation's accelerations reached over a step of that length,
+  // lets the forces a swept pile starts its next evaluation from take up what the projection
+  // had to add.
+  void ProjectVelocities(double time, Eigen::VectorXd& state, double step = 0);
   // The values whose sign changes the integrator locates inside a step: every activation
   // condition, then every pulley segment (closing as a load reaches a pulley point), then every
   // one-sided row not currently in contact. The state becomes the current one, unless it is not
@@ -133,6 +136,10 @@ class Mechanics {
   void SetSweptContacts(bool on) { sweptContacts_ = on; }
   // How often a pile that is swept had to be solved exactly because the sweeps did not settle.
   int64_t ExactPileSolves() const { return exactPileSolves_; }
+  // How many products by the rows' matrix the projections of swept piles' velocities took.
+  int64_t GradientProducts() const { return gradientProducts_; }
+  // How often the rounds that bound friction by the normal forces ended without agreeing.
+  int64_t UnsettledFrictionSolves() const { return unsettledFrictionSolves_; }
 
   const std::vector<Warning>& Warnings() const { return warnings_; }
   // The rows found redundant when the row set last changed (constraint index per dropped row).
@@ -341,7 +348,8 @@ class Mechanics {
   double ManifoldSlip(const ContactManifold& m) const;
   void ApplyKineticFriction();
   void AddContactForce(int body, const Eigen::Vector2d& point, const Eigen::Vector2d& force);
-  bool StoreContactForces(std::vector<char>& kinetic);
+  bool StoreContactForces(std::vector<char>& kinetic, double& disagreement);
+  static bool Stalled(const std::vector<double>& disagreements);
   void RememberClosedContacts();
   void StartFromLastBounds();
   void RememberBounds();
@@ -382,8 +390,11 @@ class Mechanics {
   bool SweepAccelerations();
   bool FollowKineticFriction(const std::vector<int>& rows, double tolerance);
   bool SweepVelocities(const std::vector<int>& rows, Eigen::VectorXd& state);
+  void CorrectSweptForces(const std::vector<int>& rows);
   // Conjugate gradients over the prepared rows (ContactGradients.cpp).
-  bool ProjectByGradients(double tolerance, int most, const Eigen::VectorXd* warm);
+  bool ProjectByGradients(double tolerance, double reachable, int most,
+                          const Eigen::VectorXd* warm);
+  void PrepareScaledRows();
   void MulScaledRows(const Eigen::VectorXd& p);
   void ScaledGradient(const Eigen::VectorXd& u, Eigen::VectorXd& gradient) const;
   // What a sweep reads of a row, kept together: the sweeps pass over every row many times, and
@@ -397,6 +408,14 @@ class Mechanics {
     int manifold = -1;  // of a normal row (adds to its total) or a friction row (bounded)
     bool friction = false;
   };
+  // A contact row as the products by conjugate gradients read it (ContactGradients.cpp).
+  struct ScaledRow {
+    int base[2] = {0, 0};        // each body's first coordinate
+    double entry[6] = {};        // per body its three entries, scaled
+    double weighted[6] = {};     // the same times the inverse masses
+    double compliance = 0;       // scaled
+  };
+  std::vector<ScaledRow> scaledRows_;
   double Sweep(std::vector<SweepRow>& sweep, const Eigen::VectorXd& b, Eigen::VectorXd& lambda,
             Eigen::VectorXd& x, std::vector<double>& normal, const std::vector<double>& bound,
             double tolerance, int most);
@@ -568,6 +587,9 @@ class Mechanics {
   std::vector<double> manifoldNormal_, manifoldChange_;  // buffers of StoreContactForces
   // The normal force of every point that pressed in the last solve, by its key.
   std::vector<std::pair<ContactKey, double>> lastPointForces_;
+  // How far apart, relative to their normal force, the forces of the last friction rounds that
+  // came down to the solve's rounding stayed.
+  double frictionRounding_ = 0;
   // Where the pivoting of the accelerations starts, per solved row, and where each contact row
   // ended in the last evaluation that clamped it (normal rows by point, friction by manifold).
   std::vector<Bound> boundStart_;
@@ -600,10 +622,14 @@ class Mechanics {
   Eigen::VectorXd sweepB_, sweepLambda_, sweepX_;
   Eigen::VectorXd sweepScale_, sweepPush_, sweepProduct_;
   int64_t exactPileSolves_ = 0;
+  int64_t unsettledFrictionSolves_ = 0;
+  int64_t gradientProducts_ = 0;
   // The impulses of the last projection of a swept pile's velocities that needed any, by the
   // key of each point and of each manifold's friction.
   std::vector<std::pair<ContactKey, double>> lastPointImpulses_, lastFrictionImpulses_;
   Eigen::VectorXd sweepWarm_;
+  double sweptForcesAt_ = NAN;  // the time of the last forces the sweeps found
+  double velocityStep_ = 0;     // the step of the velocities being projected, or 0
 };
 
 inline int Context::BodyCount() const {

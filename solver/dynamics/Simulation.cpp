@@ -84,7 +84,7 @@ void Simulation::Step(double h, Eigen::VectorXd& result, double& error) {
     // new velocity is what keeps a swinging body from gaining energy at every step.
     result = state_;
     result.tail(dof) += h * k1_.tail(dof);
-    mechanics_.ProjectVelocities(t, result);
+    mechanics_.ProjectVelocities(t, result, h);
     result.head(dof) += h * result.tail(dof);
     error = 0;
     return;
