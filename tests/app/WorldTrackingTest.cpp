@@ -866,12 +866,19 @@ TEST_F(WorldTrackingTest, ATextBoxOnTheWindowTakesATypedValue) {
            [] {}});
   ASSERT_NE(box.GetTextEdit(), nullptr);
   EXPECT_EQ(GetFocus(), box.GetTextEdit()->GetSafeHwnd());
+  // While the value is typed the frame has the editing keys, which leave Delete to the field.
+  const auto frameKeys = [this] {
+    const HACCEL keys = main_->GetDefaultAccelerator();
+    return keys != nullptr ? CopyAcceleratorTable(keys, nullptr, 0) : 0;
+  };
+  const int32_t editingKeys = frameKeys();
 
   RunLoop({[] { InjectKeyStroke('5'); }, [] { InjectKeyStroke(VK_RETURN); }, [] {}});
   EXPECT_EQ(box.GetValue(), 1.0);
   EXPECT_EQ(box.GetTextEdit()->GetText(), box.FormatValueText().AsCString());
   RunLoop({[] { InjectKeyStroke(VK_TAB); }, [] {}});
   EXPECT_EQ(box.GetTextEdit(), nullptr);
+  EXPECT_GT(frameKeys(), editingKeys);
 
   // The event loop performed the queued change: it is the last command.
   EXPECT_FALSE(app_->Commands().PerformNextQueued());

@@ -29,13 +29,24 @@ void EndOnFocusLoss(void* textOwner) {
 
 }  // namespace
 
+void TakeEditingKeys(TFrameKeysExchange& keys) {
+  CFrameWnd* frame = GetMainFrame();
+  if (frame == nullptr) return;
+  const HMODULE module = FindResourceModule(kEditingAccelerators, RT_ACCELERATOR);
+  keys.Exchange(*frame, module != nullptr ? LoadAccelerators(module, kEditingAccelerators) : nullptr);
+}
+
+void GiveBackFrameKeys(TFrameKeysExchange& keys) {
+  if (CFrameWnd* frame = GetMainFrame(); frame != nullptr) keys.Restore(*frame);
+}
+
 // ---------------------------------------------------------------------------------------------
 // The field
 
 TGadgetTextField::~TGadgetTextField() {
   gadget_ = nullptr;
   DestroyControl();
-  if (CFrameWnd* frame = GetMainFrame(); frame != nullptr) keys_.Restore(*frame);
+  GiveBackFrameKeys(keys_);
 }
 
 void TGadgetTextField::InitGadgetTextField(TMainWorldView* view) {
@@ -68,11 +79,7 @@ bool TGadgetTextField::Begin(TLink& gadget) {
     DestroyControl();
     return false;
   }
-  if (CFrameWnd* frame = GetMainFrame(); frame != nullptr) {
-    const HMODULE module = FindResourceModule(kEditingAccelerators, RT_ACCELERATOR);
-    keys_.Exchange(*frame,
-                   module != nullptr ? LoadAccelerators(module, kEditingAccelerators) : nullptr);
-  }
+  TakeEditingKeys(keys_);
   return true;
 }
 
@@ -87,7 +94,7 @@ TLink* TGadgetTextField::End() {
   gadget_ = nullptr;
   DestroyControl();
   ending_ = false;
-  if (CFrameWnd* frame = GetMainFrame(); frame != nullptr) keys_.Restore(*frame);
+  GiveBackFrameKeys(keys_);
   return empty ? gadget : nullptr;
 }
 

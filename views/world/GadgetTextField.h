@@ -19,8 +19,12 @@
 class TLink;
 class TMainWorldView;
 
-// The main frame's keys while text is typed into a gadget.
+// The main frame's keys while text is typed into a field on a world window.
 inline constexpr char kEditingAccelerators[] = "EDITING";
+// The main frame (when there is one) takes the editing keys, and later gets back the keys it
+// had.
+void TakeEditingKeys(TFrameKeysExchange& keys);
+void GiveBackFrameKeys(TFrameKeysExchange& keys);
 
 // What a gadget whose text is typed in place offers the view.
 class TWindowTextGadget {
