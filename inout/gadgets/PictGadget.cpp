@@ -213,6 +213,23 @@ uint16_t TPictGadgetBase::GetFlagProperty(uint32_t tag, uint16_t& value, void* e
   return TGadget::GetFlagProperty(tag, value, extra);
 }
 
+uint16_t TPictGadgetBase::HasAction(uint32_t tag) {
+  if (tag != kTagDefaultSize) return TGadget::HasAction(tag);
+  PictureRec* picture = GetPicture();
+  if (picture == nullptr) return 0;
+  const MacPoint own(static_cast<int16_t>(picture->frame.right - picture->frame.left),
+                     static_cast<int16_t>(picture->frame.bottom - picture->frame.top));
+  return own == GetSize() ? 0 : 1;
+}
+
+void TPictGadgetBase::DoAction(uint32_t tag) {
+  if (tag != kTagDefaultSize) {
+    TGadget::DoAction(tag);
+    return;
+  }
+  RestoreDefaultSize();
+}
+
 uint16_t TPictGadgetBase::CanReadBlock(int16_t code) {
   if (code == kBlockPictAttachment || code == kBlockPictSize) return 1;
   return TGadget::CanReadBlock(code);

@@ -30,6 +30,8 @@ inline constexpr int16_t kBodyClass = 523;
 // The quantity that shows the picture while its value is positive, and the code it is known by.
 inline constexpr uint32_t kTagPictureVisibility = MakeTag("piAc");
 inline constexpr int16_t kPictureVisibilityCode = 1600;
+// The action that gives the gadget its picture's own size, offered while its size differs.
+inline constexpr uint32_t kTagDefaultSize = MakeTag("defS");
 
 // Turns a stored Macintosh picture into a metafile picture; installed by the application.
 using TPictureConverter = std::function<std::optional<METAFILEPICT>(const std::vector<uint8_t>&)>;
@@ -79,6 +81,8 @@ class TPictGadgetBase : public TGadget, public TFrameParticipant {
 
   void DrawContents(const MacRect& area) override;
   uint16_t GetFlagProperty(uint32_t tag, uint16_t& value, void* extra) override;
+  uint16_t HasAction(uint32_t tag) override;
+  void DoAction(uint32_t tag) override;
 
   // Filing.
   uint16_t CanReadBlock(int16_t code) override;

@@ -210,6 +210,18 @@ TEST_F(PictGadgetTest, RecordedValuesHideAndShowThePicture) {
   EXPECT_TRUE(pict.IsVisible());
 }
 
+TEST_F(PictGadgetTest, DefaultSizeIsOfferedWhileTheSizeDiffersFromThePictures) {
+  EXPECT_EQ(pict.HasAction(kTagDefaultSize), 0);  // no picture
+  pict.SetPicture(BlackPicture());
+  const MacPoint own = pict.GetSize();
+  EXPECT_EQ(pict.HasAction(kTagDefaultSize), 0);
+  pict.SetSize(MacPoint(static_cast<int16_t>(own.h + 7), own.v));
+  EXPECT_EQ(pict.HasAction(kTagDefaultSize), 1);
+  pict.DoAction(kTagDefaultSize);
+  EXPECT_EQ(pict.GetSize(), own);
+  EXPECT_EQ(pict.HasAction(kTagDefaultSize), 0);
+}
+
 TEST_F(PictGadgetTest, AttachingTheSameBodyOrDetachingAnotherChangesNothing) {
   TPictGadget body;  // any link stands for the body here
   body.Initialize();
