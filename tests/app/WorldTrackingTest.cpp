@@ -1022,6 +1022,15 @@ TEST_F(WorldTrackingTest, ATextGadgetIsTypedIntoOnTheWindow) {
   auto* back = dynamic_cast<TTextGadget*>(world_->FindObject(72));
   ASSERT_NE(back, nullptr);
   EXPECT_EQ(back->GetText(), "abc\r\nd");
+
+  // A gadget taken out of the world while it is typed into takes nothing back.
+  app_->Commands().DropAllCommands();
+  RunLoop({doubleClick, [] {}});
+  ASSERT_NE(view_->LiveGadgetTextField(), nullptr);
+  world_->RemoveObject(back);
+  RunLoop({pressAway, [] {}});
+  EXPECT_EQ(view_->LiveGadgetTextField(), nullptr);
+  EXPECT_EQ(FrameKeyCount(*main_), normalKeys);
 }
 
 }  // namespace

@@ -89,13 +89,19 @@ TLink* TGadgetTextField::End() {
   // Taking the keyboard from the control while it goes must not end the editing twice.
   ending_ = true;
   bool empty = false;
-  if (auto* editing = dynamic_cast<TWindowTextGadget*>(gadget))
-    empty = editing->EndEditing(*this);
+  // A gadget that left the world meanwhile takes nothing back.
+  TWorldDoc* world = view_ != nullptr ? view_->GetWorld() : nullptr;
+  bool inWorld = world == nullptr;
+  if (world != nullptr) {
+    for (const TLink* object : world->Objects()) inWorld = inWorld || object == gadget;
+  }
+  auto* editing = inWorld ? dynamic_cast<TWindowTextGadget*>(gadget) : nullptr;
+  if (editing != nullptr) empty = editing->EndEditing(*this);
   gadget_ = nullptr;
   DestroyControl();
   ending_ = false;
   GiveBackFrameKeys(keys_);
-  return empty ? gadget : nullptr;
+  return empty && inWorld ? gadget : nullptr;
 }
 
 void TGadgetTextField::FocusLost() {
