@@ -1003,8 +1003,13 @@ TEST_F(WorldTrackingTest, ATextGadgetIsTypedIntoOnTheWindow) {
   app_->Commands().SetupTheMenus();
   EXPECT_TRUE(IsMenuCommandEnabled(11200));
 
+  // The style the Font command chooses for the field becomes the gadget's.
+  TextStyle chosen = field->GetTextStyle();
+  chosen.face = static_cast<uint8_t>(chosen.face | kStyleBold);
+  field->SetTextStyle(chosen);
   RunLoop({[] { InjectCharacter('c'); }, [] { InjectKeyStroke(VK_RETURN); },
            [] { InjectCharacter('d'); }, pressAway, [] {}});
+  EXPECT_NE(text.GetFont().style & kStyleBold, 0);
   EXPECT_FALSE(text.IsEditing());
   EXPECT_EQ(view_->LiveGadgetTextField(), nullptr);
   EXPECT_EQ(text.GetText(), "abc\r\nd");
