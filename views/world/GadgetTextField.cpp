@@ -3,6 +3,7 @@
 #include "views/world/GadgetTextField.h"
 
 #include <memory>
+#include <set>
 
 #include "model/Link.h"
 #include "model/world/WorldDeleteCommand.h"
@@ -23,8 +24,15 @@ constexpr int16_t kCmdPaste = 105;
 constexpr int16_t kCmdClear = 106;
 constexpr int16_t kCmdTextStyle = 11200;
 
+// The fields alive: the focus-loss hook is the program's, and other rich controls may name text
+// owners of their own.
+std::set<const void*>& LiveFields() {
+  static std::set<const void*> fields;
+  return fields;
+}
+
 void EndOnFocusLoss(void* textOwner) {
-  if (textOwner != nullptr) static_cast<TGadgetTextField*>(textOwner)->FocusLost();
+  if (LiveFields().contains(textOwner)) static_cast<TGadgetTextField*>(textOwner)->FocusLost();
 }
 
 }  // namespace
@@ -44,6 +52,7 @@ void GiveBackFrameKeys(TFrameKeysExchange& keys) {
 // The field
 
 TGadgetTextField::~TGadgetTextField() {
+  LiveFields().erase(this);
   gadget_ = nullptr;
   DestroyControl();
   GiveBackFrameKeys(keys_);
@@ -57,6 +66,7 @@ void TGadgetTextField::InitGadgetTextField(TMainWorldView* view) {
   if (const HWND window = GetWindowHandle()) ::ShowWindow(window, SW_HIDE);
   Show(false, false);
   SetEnabled(false, false);
+  LiveFields().insert(this);
   SetEndTextEditingHook(EndOnFocusLoss);
 }
 
