@@ -245,6 +245,8 @@ TCommandCore* TWorldMenus::DoMenuCommand(int16_t command, bool& handled) {
       world.DocumentChanged();
       return nullptr;
     default:
+      if (std::unique_ptr<TCommandCore> kind = MakeInputKindCommand(command, world))
+        return player ? nullptr : kind.release();
       handled = false;
       return nullptr;
   }
