@@ -10,12 +10,16 @@
 #include "inout/gadgets/Gadget.h"
 #include "inout/gadgets/GadgetFinishing.h"
 #include "inout/gadgets/InOutput.h"
+#include "inout/gadgets/PictGadget.h"
+#include "inout/gadgets/TextPlaceTracker.h"
+#include "views/trackers/ToolTrackers.h"
 #include "inout/inputs/Input.h"
 #include "model/filing/ChangeRecorder.h"
 #include "model/filing/ObjectReader.h"
 #include "model/world/CreationCommands.h"
 #include "model/world/WorldDisplay.h"
 #include "model/world/WorldDoc.h"
+#include "views/world/ClipboardCommands.h"
 #include "views/world/TemplateCommand.h"
 #include "views/trackers/DuplicateCommands.h"
 
@@ -154,9 +158,13 @@ std::unique_ptr<TLink> MakeTemplateButton(const TTemplateChoice& choice) {
 void RegisterGadgetTrackers() {
   SetCreationCommandMaker(MakeGadgetTracker);
   SetTemplateObjectMaker(MakeTemplateButton);
+  SetPictureGadgetMaker(MakePictureGadgetOfScrap);
+  SetGadgetToolTrackerMaker(MakeTextPlaceTracker);
 }
 
 void UnregisterGadgetTrackers() {
   SetCreationCommandMaker(nullptr);
   SetTemplateObjectMaker(nullptr);
+  SetPictureGadgetMaker(nullptr);
+  SetGadgetToolTrackerMaker(nullptr);
 }

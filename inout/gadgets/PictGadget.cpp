@@ -10,6 +10,8 @@
 #include "core/Handle.h"
 #include "model/filing/ObjectReader.h"
 #include "model/filing/ObjectWriter.h"
+#include "model/world/WorldDoc.h"
+#include "model/world/WorldEditCheck.h"
 #include "platform/win32/Metafile.h"
 
 namespace {
@@ -65,6 +67,7 @@ void TPictGadgetBase::Initialize() {
   DisposePicture();
   attached_ = nullptr;
   attachmentValue_ = 1.0;
+  visibility_ = std::make_unique<TFormula>();
   formulaInUse_ = false;
   visible_ = true;
   TGadget::Initialize();
@@ -119,6 +122,79 @@ void TPictGadgetBase::ShowRecordedVisibility(double value) {
   Invalidate();
 }
 
+void TPictGadgetBase::SetVisibilityFormula(const TFormula& formula) {
+  AssignFormula(formula, *visibility_);
+}
+
+int16_t TPictGadgetBase::QuantityCode(const TFormula* formula) const {
+  return formula != nullptr && formula == visibility_.get() ? kPictureVisibilityCode : 0;
+}
+
+TFormula* TPictGadgetBase::GetFormulaProperty(uint32_t tag, double* first, double* second,
+                                              int32_t* dimension, uint16_t* flag) {
+  if (tag != kTagPictureVisibility)
+    return TGadget::GetFormulaProperty(tag, first, second, dimension, flag);
+  if (flag != nullptr) *flag = 0;
+  return visibility_.get();
+}
+
+void TPictGadgetBase::SetFormulaProperty(uint32_t tag, const TFormula& formula) {
+  if (tag != kTagPictureVisibility) {
+    TGadget::SetFormulaProperty(tag, formula);
+    return;
+  }
+  SetVisibilityFormula(formula);
+}
+
+void TPictGadgetBase::ForEachFormula(void (*function)(TFormula*, void*), void* context) {
+  TGadget::ForEachFormula(function, context);
+  function(visibility_.get(), context);
+}
+
+void TPictGadgetBase::FormulaChanged(TFormula* formula) {
+  if (formula == visibility_.get()) {
+    const bool inUse = visibility_->IsFormula();
+    // A picture that no formula hides any more shows again.
+    if (!inUse && !visible_) {
+      visible_ = true;
+      Invalidate();
+    }
+    formulaInUse_ = inUse;
+  }
+  TGadget::FormulaChanged(formula);
+}
+
+int32_t TPictGadgetBase::CountElements() {
+  return (formulaInUse_ ? 1 : 0) + TGadget::CountElements();
+}
+
+void TPictGadgetBase::WriteElements(TObjectWriter& writer) {
+  if (formulaInUse_) writer.WriteFormula(visibility_.get());
+  TGadget::WriteElements(writer);
+}
+
+void TPictGadgetBase::ReadElements(int32_t count, TObjectReader& reader) {
+  if (formulaInUse_ && count > 0) {
+    std::unique_ptr<TFormula> formula = reader.ReadNewFormula();
+    visibility_ = std::move(formula);
+    FormulaChanged(visibility_.get());
+    --count;
+  }
+  TGadget::ReadElements(count, reader);
+}
+
+void TPictGadgetBase::FrameChanged(int16_t frame, int16_t first, int16_t last) {
+  // Between runs (no frame shown) the formula is not consulted.
+  if (!formulaInUse_ || frame < 0 || frame < first || frame > last) return;
+  TWorldDoc* world = WorldOf(*this);
+  TFrameStore* store = world != nullptr ? world->GetStore() : nullptr;
+  if (store == nullptr) return;
+  const int32_t offset = world->RecordedValueOffset(this);
+  // Frames recorded before the formula was given hold no value of it.
+  if (offset < 0 || world->RecordLayout().RecordedCount(this) < 1) return;
+  ShowRecordedVisibility(store->Value(frame, offset));
+}
+
 bool TPictGadgetBase::IsDisplayed() const {
   return IsShown() != 0 && attached_ == nullptr && !(formulaInUse_ && !visible_);
 }
@@ -135,6 +211,23 @@ void TPictGadgetBase::DrawContents(const MacRect& area) {
 uint16_t TPictGadgetBase::GetFlagProperty(uint32_t tag, uint16_t& value, void* extra) {
   if (tag == kTagShowName) return 0;
   return TGadget::GetFlagProperty(tag, value, extra);
+}
+
+uint16_t TPictGadgetBase::HasAction(uint32_t tag) {
+  if (tag != kTagDefaultSize) return TGadget::HasAction(tag);
+  PictureRec* picture = GetPicture();
+  if (picture == nullptr) return 0;
+  const MacPoint own(static_cast<int16_t>(picture->frame.right - picture->frame.left),
+                     static_cast<int16_t>(picture->frame.bottom - picture->frame.top));
+  return own == GetSize() ? 0 : 1;
+}
+
+void TPictGadgetBase::DoAction(uint32_t tag) {
+  if (tag != kTagDefaultSize) {
+    TGadget::DoAction(tag);
+    return;
+  }
+  RestoreDefaultSize();
 }
 
 uint16_t TPictGadgetBase::CanReadBlock(int16_t code) {
@@ -338,3 +431,18 @@ void RegisterPictGadgetClass() {
   RegisterClassInfo("TPictGadget", kPictGadgetTag, TPictGadgetBase::kClassID, CreatePictGadget,
                     sizeof(TPictGadget));
 }
+
+std::unique_ptr<TLink> MakePictureGadgetOfScrap(Handle scrap) {
+  if (scrap == nullptr || GetHandleByteSize(scrap) < sizeof(METAFILEPICT)) return nullptr;
+  METAFILEPICT record;
+  std::memcpy(&record, HandleData(scrap), sizeof record);
+  if (record.hMF == nullptr) return nullptr;
+  // The picture keeps a copy of the metafile; the scrap's stays the clipboard's.
+  PictureRec* picture = PictureFromMetafile(record.mm, record.xExt, record.yExt, record.hMF);
+  if (picture == nullptr) return nullptr;
+  auto gadget = std::make_unique<TPictGadget>();
+  gadget->Initialize();
+  gadget->SetPicture(picture);
+  return gadget;
+}
+

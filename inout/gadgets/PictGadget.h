@@ -8,11 +8,15 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
+#include "core/Handle.h"
 #include "core/port/Picture.h"
 #include "inout/gadgets/Gadget.h"
+#include "model/Formula.h"
+#include "model/world/WorldParticipants.h"
 
 inline constexpr uint32_t kPictGadgetTag = MakeTag("picg");
 // Attachment and visibility; size; the picture (metafile form, then Macintosh form); an older
@@ -23,11 +27,16 @@ inline constexpr int16_t kBlockPicture = 10013;
 inline constexpr int16_t kBlockOldMetafile = 10021;
 // Class of the bodies a picture may be attached to.
 inline constexpr int16_t kBodyClass = 523;
+// The quantity that shows the picture while its value is positive, and the code it is known by.
+inline constexpr uint32_t kTagPictureVisibility = MakeTag("piAc");
+inline constexpr int16_t kPictureVisibilityCode = 1600;
+// The action that gives the gadget its picture's own size, offered while its size differs.
+inline constexpr uint32_t kTagDefaultSize = MakeTag("defS");
 
 // Turns a stored Macintosh picture into a metafile picture; installed by the application.
 using TPictureConverter = std::function<std::optional<METAFILEPICT>(const std::vector<uint8_t>&)>;
 
-class TPictGadgetBase : public TGadget {
+class TPictGadgetBase : public TGadget, public TFrameParticipant {
   DECLARE_CLASS_ID(399, TGadget)
 
  public:
@@ -46,16 +55,34 @@ class TPictGadgetBase : public TGadget {
   TLink* GetAttachedBody() const { return attached_; }
   void ObjectRemoved(TLink* object) override;
 
-  // Visibility during a run.
+  // Visibility during a run: a formula is recorded with every frame, and the picture shows
+  // while its value at the frame shown is positive. A constant hides nothing.
+  void SetVisibilityFormula(const TFormula& formula);
+  const TFormula& GetVisibilityFormula() const { return *visibility_; }
   void SetFormulaInUse(bool on) { formulaInUse_ = on; }
   bool IsFormulaInUse() const { return formulaInUse_; }
   bool IsVisible() const { return visible_; }
   // The recorded value of the visibility quantity at the frame now shown.
   void ShowRecordedVisibility(double value);
   bool IsDisplayed() const;
+  // The code of one of its quantities (the visibility formula's), else 0.
+  int16_t QuantityCode(const TFormula* formula) const;
+
+  TFormula* GetFormulaProperty(uint32_t tag, double* first, double* second, int32_t* dimension,
+                               uint16_t* flag) override;
+  void SetFormulaProperty(uint32_t tag, const TFormula& formula) override;
+  void ForEachFormula(void (*function)(TFormula*, void*), void* context) override;
+  void FormulaChanged(TFormula* formula) override;
+  // The visibility formula is recorded, and filed, only while it is a formula.
+  int32_t CountElements() override;
+  void WriteElements(TObjectWriter& writer) override;
+  void ReadElements(int32_t count, TObjectReader& reader) override;
+  void FrameChanged(int16_t frame, int16_t first, int16_t last) override;
 
   void DrawContents(const MacRect& area) override;
   uint16_t GetFlagProperty(uint32_t tag, uint16_t& value, void* extra) override;
+  uint16_t HasAction(uint32_t tag) override;
+  void DoAction(uint32_t tag) override;
 
   // Filing.
   uint16_t CanReadBlock(int16_t code) override;
@@ -76,6 +103,7 @@ class TPictGadgetBase : public TGadget {
   PictureRec* picture_ = nullptr;
   TLink* attached_ = nullptr;
   double attachmentValue_ = 1.0;
+  std::unique_ptr<TFormula> visibility_ = std::make_unique<TFormula>();
   bool formulaInUse_ = false;
   bool visible_ = true;
 };
@@ -122,3 +150,6 @@ class TPictGadget : public TPictGadgetBase {
 };
 
 void RegisterPictGadgetClass();
+// A new picture gadget showing the metafile picture record a "PICT" scrap holds, sized to it;
+// null when the scrap is too short for a record or holds no metafile.
+std::unique_ptr<TLink> MakePictureGadgetOfScrap(Handle scrap);

@@ -98,17 +98,19 @@ void TTextGadget::BeginEditing() {
   Invalidate();
 }
 
-bool TTextGadget::EndEditing(const std::string& text, MacPoint editorSize) {
+bool TTextGadget::EndEditing(const std::string& text, MacPoint size) {
   editing_ = false;
-  SetSize(editorSize);
+  SetSize(size);
   Invalidate();
   AdjustSize();
   Invalidate();
-  if (text.empty() || text != text_) {
+  if (text.empty()) return true;
+  if (text != text_) {
     text_ = text;
+    heightFitted_ = false;
     Changed();
   }
-  return text_.empty();
+  return false;
 }
 
 int16_t TTextGadget::PlacedWidth(int16_t startH, int16_t h) {

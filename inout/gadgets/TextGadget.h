@@ -8,6 +8,7 @@
 #include <string>
 
 #include "inout/gadgets/Gadget.h"
+#include "views/world/GadgetTextField.h"
 
 inline constexpr uint32_t kTextGadgetTag = MakeTag("naep");
 // Size and alignment; the text.
@@ -15,10 +16,14 @@ inline constexpr int16_t kBlockTextGadgetFrame = 5209;
 inline constexpr int16_t kBlockTextGadgetText = 5210;
 // Command number of the tracker that places a new text gadget.
 inline constexpr int16_t kCommandPlaceText = 1014;
+// The tool that places a new text gadget, numbered by its template.
+inline constexpr int16_t kTextTool = 2537;
+// Identifier of the rich edit control the text is typed into.
+inline constexpr int16_t kTextGadgetControlId = 651;
 // The command number a text gadget answers for menus.
 inline constexpr int16_t kCommandTextGadget = 2537;
 
-class TTextGadget : public TGadget {
+class TTextGadget : public TGadget, public TWindowTextGadget {
   DECLARE_CLASS_ID(718, TGadget)
 
  public:
@@ -43,9 +48,18 @@ class TTextGadget : public TGadget {
   // Editing in place. While editing the gadget draws nothing; the editor owns the text.
   bool IsEditing() const { return editing_; }
   void BeginEditing();
-  // Takes back the edited text and the editor's size. Answers true when the text is now empty:
-  // the gadget is to be removed from the world.
-  bool EndEditing(const std::string& text, MacPoint editorSize);
+  // Takes back the edited text and the gadget's new size. Answers true when the text is now
+  // empty: the gadget is to be removed from the world (it keeps its last text, so that a
+  // removal undone brings it back whole). A changed text is fitted again when next drawn.
+  bool EndEditing(const std::string& text, MacPoint size);
+
+  // Typing on the world window: a double click in the frame (edges included) begins it, in a
+  // rich edit control over the frame less the 4 pixels at its bottom.
+  bool StartsTextEdit(MacPoint point) const override;
+  bool BeginEditing(TTextEditView& field) override;
+  bool EndEditing(TTextEditView& field) override;
+  // The rectangle the edit control takes, in view pixels.
+  MacRect EditRect() const;
 
   // The width a placing drag from startH to h gives.
   static int16_t PlacedWidth(int16_t startH, int16_t h);

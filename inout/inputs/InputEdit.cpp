@@ -11,6 +11,7 @@
 #include "platform/win32/Message.h"
 #include "platform/win32/Window.h"
 #include "platform/win32/WindowMessages.h"
+#include "views/world/GadgetTextField.h"
 
 IMPLEMENT_DYNCREATE(TInputEdit, GXTEdit)
 
@@ -158,6 +159,7 @@ TInputEdit* TInput::BeginTextEdit(CWnd* parent, MacPoint scroll) {
     return nullptr;
   }
   edit_ = edit;
+  TakeEditingKeys(edit->FrameKeys());
   edit->SetFont(GetCachedFont(&GetFont()), FALSE);
   edit->SetWindowText(FormatValueText().AsCString());
   ::SetFocus(edit->GetSafeHwnd());
@@ -191,6 +193,7 @@ void TInput::DropTextEdit() {
   TInputEdit* edit = edit_;
   edit_ = nullptr;
   if (edit == nullptr) return;
+  GiveBackFrameKeys(edit->FrameKeys());
   if (edit->GetSafeHwnd() != nullptr)
     edit->DestroyWindow();  // the control goes with its window
   else

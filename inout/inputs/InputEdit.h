@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "platform/mfc/FrameKeys.h"
 #include "ui/controls/TextEditView.h"
 
 class TInput;
@@ -32,6 +33,8 @@ class TInputEdit : public GXTEdit {
   int16_t AnswersOne() const override { return 0; }
 
   TInput* GetInput() const { return input_; }
+  // While the value is typed the main frame's keys leave the editing keys to the control.
+  TFrameKeysExchange& FrameKeys() { return keys_; }
   bool IsInSync() const { return inSync_; }
   // The control's text, at most 255 characters.
   std::string GetText() const;
@@ -49,6 +52,7 @@ class TInputEdit : public GXTEdit {
 
   TInput* input_ = nullptr;
   bool inSync_ = true;
+  TFrameKeysExchange keys_;
 };
 
 // Parses a typed value: digits with an optional sign, point and exponent, nothing else.

@@ -26,6 +26,7 @@
 #include "bodies/points/Point.h"
 #include "core/port/Port.h"
 #include "core/port/WindowBinding.h"
+#include "inout/gadgets/TextGadget.h"
 #include "model/command/CommandHandler.h"
 #include "model/world/QVDoc.h"
 #include "model/world/WorldParticipants.h"
@@ -87,13 +88,45 @@ TEST_F(SketchToolsTest, ARectangleIsDraggedOutFromTheToolsMenu) {
   EXPECT_FALSE(InkNear(On(2.8, 1.0)));
 }
 
+// The text tool: a drag gives a new block of text its place and width, and the block is typed
+// into at once; the text typed is its text once another command comes.
+TEST_F(SketchToolsTest, ATextIsDraggedOutFromTheToolsMenuAndTypedInto) {
+  const size_t before = world_->Objects().size();
+  Command(kTextTool);
+  EXPECT_EQ(world_->GetCurrentTool(), kTextTool);
+  ASSERT_NE(world_->GetToolTracker(), nullptr);
+  // 4 metres are 200 pixels.
+  Drag({{-2.0, 2.0}, {0.0, 2.0}, {2.0, 2.0}});
+  ASSERT_EQ(world_->Objects().size(), before + 1);
+  auto* text = dynamic_cast<TTextGadget*>(world_->Objects().back());
+  ASSERT_NE(text, nullptr);
+  const MacPoint press = On(-2.0, 2.0);
+  EXPECT_EQ(text->GetPosition(),
+            MacPoint(static_cast<int16_t>(press.h - 4),
+                     static_cast<int16_t>(press.v - 2 - text->GetAscent())));
+  EXPECT_EQ(text->GetSize().h, 204);
+  EXPECT_GE(text->GetSize().v, text->GetLineHeight() + 10);
+  ASSERT_TRUE(text->IsEditing());
+  ASSERT_NE(view_->LiveGadgetTextField(), nullptr);
+  RunLoop({[] { InjectCharacter('H'); }, [] { InjectCharacter('i'); }, [] {}});
+  Command(1006);  // redraw
+  EXPECT_FALSE(text->IsEditing());
+  EXPECT_EQ(text->GetText(), "Hi");
+  // A drag no wider than 100 pixels still gives 100.
+  Command(kTextTool);
+  Drag({{-2.0, -2.0}, {-1.0, -2.0}});
+  auto* narrow = dynamic_cast<TTextGadget*>(world_->Objects().back());
+  ASSERT_NE(narrow, nullptr);
+  EXPECT_EQ(narrow->GetSize().h, 100);
+}
+
 // Every tool item of the Tools menu shows its tool's picture, and a picture of its own while it is
 // the tool in use: the rectangle's is a rectangle's outline on the menu's face.
 TEST_F(SketchToolsTest, ToolItemsShowTheirToolsPictures) {
   const HMENU bar = GetMenu(main_->m_hWnd);
   ASSERT_NE(bar, nullptr);
   for (UINT tool : {2000u, 2003u, 2012u, 2503u, 2500u, 2511u, 2505u, 2534u, 2549u, 2524u, 2509u,
-                    2552u, 2546u, 2513u, 2506u, 2507u}) {
+                    2552u, 2546u, 2513u, 2506u, 2507u, 2537u}) {
     void* plain = nullptr;
     void* chosen = nullptr;
     ASSERT_TRUE(GetMenuItemBitmaps(bar, tool, MF_BYCOMMAND, &plain, &chosen)) << tool;

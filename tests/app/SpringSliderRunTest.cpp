@@ -14,6 +14,7 @@
 #include "bodies/Shapes.h"
 #include "constraints/Springs.h"
 #include "inout/gadgets/GadgetFinishing.h"
+#include "inout/gadgets/PictGadget.h"
 #include "inout/inputs/Input.h"
 #include "model/command/CommandHandler.h"
 #include "tests/app/SampleFixture.h"
@@ -119,6 +120,56 @@ TEST_F(SpringSliderRunTest, DraggedSliderSetsTheSpringConstantOfTheRun) {
   keptSpring->Quantity().GetText(text);
   EXPECT_STREQ(text.AsCString(), "Input[90]");
   ExpectSwing(again, k);
+}
+
+// A picture whose visibility reads the run: hidden at the frames whose recorded value is not
+// positive, shown at the others; a saved document keeps the formula.
+TEST_F(SpringSliderRunTest, PictureShowsWhileItsRecordedValueIsPositive) {
+  auto document = Open(kSpringAndPinFile);
+  TWorldDoc& world = document->World();
+  constexpr int16_t kPictureId = 91;
+  auto made = std::make_unique<TPictGadget>();
+  made->Initialize();
+  made->SetIdentifier(kPictureId);
+  TPictGadget& picture = *made;
+  world.AdoptObject(std::move(made));
+  TFormula formula;
+  formula.SetFromPieces("time - 1");
+  picture.SetFormulaProperty(kTagPictureVisibility, formula);
+  ASSERT_TRUE(picture.IsFormulaInUse());
+  EXPECT_EQ(picture.QuantityCode(picture.GetFormulaProperty(kTagPictureVisibility, nullptr,
+                                                            nullptr, nullptr, nullptr)),
+            kPictureVisibilityCode);
+
+  const double step = world.GetEngine()->TimeStep();
+  int shown = 0;
+  int hidden = 0;
+  RunAndShow(world, 2.0, [&](int16_t frame, double t) {
+    if (std::abs(t - 1.0) < step / 2) return;
+    EXPECT_EQ(picture.IsVisible(), t > 1.0) << frame;
+    ++(picture.IsVisible() ? shown : hidden);
+  });
+  EXPECT_GT(shown, 0);
+  EXPECT_GT(hidden, 0);
+
+  document->WriteDocument(saved_.string());
+  auto reopened = std::make_unique<TQVDoc>();
+  reopened->ReadDocument(saved_.string());
+  auto* kept = dynamic_cast<TPictGadget*>(reopened->World().FindObject(kPictureId));
+  ASSERT_NE(kept, nullptr);
+  EXPECT_TRUE(kept->IsFormulaInUse());
+  Str255 text;
+  kept->GetVisibilityFormula().GetText(text);
+  EXPECT_STREQ(text.AsCString(), "time - 1");
+  // The frames kept with the document show it as the run did.
+  TWorldDoc& again = reopened->World();
+  ASSERT_NE(again.GetStore(), nullptr);
+  for (int16_t frame = 0; frame < again.GetStore()->FrameCount(); ++frame) {
+    const double t = frame * step;
+    if (std::abs(t - 1.0) < step / 2) continue;
+    again.ShowFrame(frame, 1);
+    EXPECT_EQ(kept->IsVisible(), t > 1.0) << frame;
+  }
 }
 
 }  // namespace

@@ -23,6 +23,7 @@
 #include "core/ClipboardScrap.h"
 #include "core/Handle.h"
 #include "core/port/Port.h"
+#include "inout/gadgets/PictGadget.h"
 #include "model/command/PlacingCommands.h"
 #include "platform/win32/Dc.h"
 #include "platform/win32/DcDraw.h"
@@ -286,17 +287,33 @@ TEST_F(WorldClipboardPrintTest, CopyPutsObjectsPictureAndTextAfterOneEmptying) {
 }
 
 TEST_F(WorldClipboardPrintTest, PasteChoosesByTheClipboardsType) {
-  // Text alone, or a picture, places nothing.
+  // Text alone places nothing.
   const Handle text = NewHandleFromBytes("1\t2\r\n", 5);
   ASSERT_TRUE(EmptyClipboardScrap());
   ASSERT_EQ(PutClipboardScrap(kTextScrapType, text), 0);
   EXPECT_EQ(MakePasteCommand(kCmdPaste, *world_), nullptr);
   EXPECT_EQ(PendingScrapType(), kTextScrapType);
+  // A picture goes on the window in a picture gadget of its size, undoably.
   HMETAFILE metafile = nullptr;
   const Handle picture = SquarePicture(metafile);
   ASSERT_EQ(PutClipboardScrap(kPictureScrapType, picture), 0);
-  EXPECT_EQ(MakePasteCommand(kCmdPaste, *world_), nullptr);
-  EXPECT_EQ(PendingScrapType(), kPictureScrapType);
+  {
+    std::unique_ptr<TCommandCore> pasted = MakePasteCommand(kCmdPaste, *world_);
+    EXPECT_EQ(PendingScrapType(), kPictureScrapType);
+    ASSERT_NE(dynamic_cast<TPictPasteCommand*>(pasted.get()), nullptr);
+    EXPECT_EQ(pasted->GetCommandNumber(), kCmdPastePicture);
+  }
+  const size_t before = world_->Objects().size();
+  Command(kCmdPaste);
+  ASSERT_EQ(world_->Objects().size(), before + 1);
+  auto* gadget = dynamic_cast<TPictGadget*>(world_->Objects().back());
+  ASSERT_NE(gadget, nullptr);
+  ASSERT_NE(gadget->GetPicture(), nullptr);
+  const MacRect frame = gadget->GetPicture()->frame;
+  EXPECT_EQ(gadget->GetSize(), MacPoint(static_cast<int16_t>(frame.right - frame.left),
+                                        static_cast<int16_t>(frame.bottom - frame.top)));
+  Command(kUndo);
+  EXPECT_EQ(world_->Objects().size(), before);
 
   // The program's own objects win over the other forms.
   world_->Select(world_->FindObject(kTriangle));

@@ -646,6 +646,36 @@ std::vector<TActionButton*> Buttons(TWorldDoc& world) {
   return buttons;
 }
 
+// A selected input's menu on the bar offers its kinds, its own checked; choosing one makes it
+// an input of that kind, undoably.
+TEST_F(WorldMenusTest, AnInputsMenuChangesItsKindUndoably) {
+  auto made = std::make_unique<TInput>();
+  made->Initialize();
+  made->SetIdentifier(95);
+  TInput& input = *made;
+  world_->AdoptObject(std::move(made));
+  input.SetKind(TInputKind::kSlider);
+  world_->Select(&input);
+  SetUpMenus();
+  EXPECT_TRUE(Checked(kCmdInputSlider));
+  EXPECT_FALSE(Checked(kCmdInputTextBox));
+  EXPECT_FALSE(Greyed(kCmdInputTable));
+
+  Command(kCmdInputTextBox);
+  EXPECT_EQ(input.GetKind(), TInputKind::kTextBox);
+  SetUpMenus();
+  EXPECT_TRUE(Checked(kCmdInputTextBox));
+  EXPECT_FALSE(Checked(kCmdInputSlider));
+  Command(kCmdInputTable);
+  EXPECT_EQ(input.GetKind(), TInputKind::kTable);
+  Command(101);
+  EXPECT_EQ(input.GetKind(), TInputKind::kTextBox);
+
+  // Without a selected input the kinds make nothing.
+  world_->DeselectAll();
+  EXPECT_EQ(MakeInputKindCommand(kCmdInputButton, *world_), nullptr);
+}
+
 TEST_F(WorldMenusTest, NewButtonPlacesTheChosenActionsButtonUndoably) {
   // Cancelled: nothing is placed.
   PressWhenIdle({VK_DOWN, VK_ESCAPE});

@@ -38,6 +38,10 @@
 #include "inout/inputs/InputEdit.h"
 #include "app/ActionHost.h"
 #include "inout/gadgets/ActionButton.h"
+#include "inout/gadgets/TextGadget.h"
+#include "app/shell/MenuBar.h"
+#include "platform/win32/Accelerator.h"
+#include "views/world/GadgetTextField.h"
 #include "model/command/CommandBase.h"
 #include "model/command/CommandHandler.h"
 #include "model/world/QVDoc.h"
@@ -862,12 +866,19 @@ TEST_F(WorldTrackingTest, ATextBoxOnTheWindowTakesATypedValue) {
            [] {}});
   ASSERT_NE(box.GetTextEdit(), nullptr);
   EXPECT_EQ(GetFocus(), box.GetTextEdit()->GetSafeHwnd());
+  // While the value is typed the frame has the editing keys, which leave Delete to the field.
+  const auto frameKeys = [this] {
+    const HACCEL keys = main_->GetDefaultAccelerator();
+    return keys != nullptr ? CopyAcceleratorTable(keys, nullptr, 0) : 0;
+  };
+  const int32_t editingKeys = frameKeys();
 
   RunLoop({[] { InjectKeyStroke('5'); }, [] { InjectKeyStroke(VK_RETURN); }, [] {}});
   EXPECT_EQ(box.GetValue(), 1.0);
   EXPECT_EQ(box.GetTextEdit()->GetText(), box.FormatValueText().AsCString());
   RunLoop({[] { InjectKeyStroke(VK_TAB); }, [] {}});
   EXPECT_EQ(box.GetTextEdit(), nullptr);
+  EXPECT_GT(frameKeys(), editingKeys);
 
   // The event loop performed the queued change: it is the last command.
   EXPECT_FALSE(app_->Commands().PerformNextQueued());
@@ -924,3 +935,108 @@ TEST_F(WorldTrackingTest, AnActionButtonOnTheWindowPerformsItsCommand) {
 }
 
 }  // namespace
+
+namespace {
+
+int32_t FrameKeyCount(CMainFrame& frame) {
+  const HACCEL keys = frame.GetDefaultAccelerator();
+  return keys != nullptr ? CopyAcceleratorTable(keys, nullptr, 0) : 0;
+}
+
+// A text gadget on the window: a double click opens a rich edit control over it, in which the
+// keys typed through the event loop go into the text while the frame's keys leave the editing
+// keys alone and the Font command is the field's; a press elsewhere gives the gadget its text
+// back. Emptied, the gadget leaves the world, and undo brings it back whole.
+TEST_F(WorldTrackingTest, ATextGadgetIsTypedIntoOnTheWindow) {
+  auto made = std::make_unique<TTextGadget>();
+  made->Initialize();
+  made->SetIdentifier(72);
+  TTextGadget& text = *made;
+  world_->AdoptObject(std::move(made));
+  text.MoveBy(MacPoint(30, 30));
+  text.SetSize(MacPoint(150, 40));
+  text.SetText("ab");
+  view_->InvalidateForeground();
+  Pump();
+  const int32_t normalKeys = FrameKeyCount(*main_);
+  const HWND view = view_->GetWindowHandle();
+  const auto screen = [view](MacPoint point) {
+    POINT at{point.h, point.v};
+    ClientToScreen(view, &at);
+    return at;
+  };
+  const POINT inside = screen(MacPoint(60, 45));
+  const POINT away = screen(MacPoint(400, 300));
+  const auto doubleClick = [inside] {
+    InjectMouseMove(inside);
+    InjectMouseButton(MouseButton::kLeft, true, inside);
+    InjectMouseButton(MouseButton::kLeft, false, inside);
+    InjectMouseButton(MouseButton::kLeft, true, inside);
+    InjectMouseButton(MouseButton::kLeft, false, inside);
+  };
+  const auto pressAway = [away] {
+    InjectMouseMove(away);
+    InjectMouseButton(MouseButton::kLeft, true, away);
+    InjectMouseButton(MouseButton::kLeft, false, away);
+  };
+
+  RunLoop({doubleClick, [] {}});
+  ASSERT_TRUE(text.IsEditing());
+  TGadgetTextField* field = view_->LiveGadgetTextField();
+  ASSERT_NE(field, nullptr);
+  ASSERT_TRUE(field->IsRich());
+  const HWND control = field->GetControl()->GetSafeHwnd();
+  EXPECT_EQ(GetFocus(), control);
+  EXPECT_EQ(GetDlgCtrlID(control), kTextGadgetControlId);
+  int16_t bounds[4] = {0, 0, 0, 0};
+  field->GetBounds(bounds);
+  const MacRect over = text.EditRect();
+  // The control lies over the gadget, as high as its text needs.
+  EXPECT_EQ(bounds[0], over.top);
+  EXPECT_EQ(bounds[1], over.left);
+  EXPECT_EQ(bounds[3], over.right);
+  const int32_t oneLine = bounds[2] - bounds[0];
+  EXPECT_GT(oneLine, 0);
+  EXPECT_LE(oneLine, over.bottom - over.top);
+  EXPECT_LT(FrameKeyCount(*main_), normalKeys);
+  world_->DeselectAll();
+  app_->Commands().SetupTheMenus();
+  EXPECT_TRUE(IsMenuCommandEnabled(11200));
+
+  // The style the Font command chooses for the field becomes the gadget's.
+  TextStyle chosen = field->GetTextStyle();
+  chosen.face = static_cast<uint8_t>(chosen.face | kStyleBold);
+  field->SetTextStyle(chosen);
+  RunLoop({[] { InjectCharacter('c'); }, [] { InjectKeyStroke(VK_RETURN); },
+           [] { InjectCharacter('d'); }, pressAway, [] {}});
+  EXPECT_NE(text.GetFont().style & kStyleBold, 0);
+  EXPECT_FALSE(text.IsEditing());
+  EXPECT_EQ(view_->LiveGadgetTextField(), nullptr);
+  EXPECT_EQ(text.GetText(), "abc\r\nd");
+  // The gadget takes the control's size: two lines now.
+  EXPECT_EQ(text.GetSize().h, 150);
+  EXPECT_GE(text.GetSize().v, 2 * text.GetLineHeight());
+  EXPECT_EQ(FrameKeyCount(*main_), normalKeys);
+
+  RunLoop({doubleClick, [] {}});
+  ASSERT_NE(view_->LiveGadgetTextField(), nullptr);
+  view_->LiveGadgetTextField()->SetText("");
+  RunLoop({pressAway, [] {}});
+  EXPECT_EQ(world_->FindObject(72), nullptr);
+  app_->Commands().UndoOrRedoLast();
+  auto* back = dynamic_cast<TTextGadget*>(world_->FindObject(72));
+  ASSERT_NE(back, nullptr);
+  EXPECT_EQ(back->GetText(), "abc\r\nd");
+
+  // A gadget taken out of the world while it is typed into takes nothing back.
+  app_->Commands().DropAllCommands();
+  RunLoop({doubleClick, [] {}});
+  ASSERT_NE(view_->LiveGadgetTextField(), nullptr);
+  world_->RemoveObject(back);
+  RunLoop({pressAway, [] {}});
+  EXPECT_EQ(view_->LiveGadgetTextField(), nullptr);
+  EXPECT_EQ(FrameKeyCount(*main_), normalKeys);
+}
+
+}  // namespace
+

@@ -24,6 +24,7 @@
 #include "constraints/Springs.h"
 #include "core/Failure.h"
 #include "inout/gadgets/GadgetTrackers.h"
+#include "inout/gadgets/TextGadget.h"
 #include "inout/inputs/Input.h"
 #include "inout/meters/Output.h"
 #include "model/Formula.h"
@@ -172,6 +173,8 @@ std::vector<Template> MakeTemplates() {
   AddSlider(add(kSliderTemplate, "A slider"));
   // The input a script's NewInput makes: a slider of its own name.
   AddInput(add(5360, "An input"));
+  // The text tool's block of text, empty until typed into.
+  Own<TTextGadget>(add(kTextTool, "A block of text"));
   return all;
 }
 

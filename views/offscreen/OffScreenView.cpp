@@ -3,6 +3,8 @@
 #include "core/Resources.h"
 #include "platform/win32/Cursor.h"
 #include "platform/win32/Dc.h"
+#include "platform/win32/Message.h"
+#include "platform/win32/RichEditTypes.h"
 #include "platform/win32/Window.h"
 #include "platform/win32/WindowPaint.h"
 #include "platform/win32/WindowMessages.h"
@@ -96,20 +98,26 @@ void TOwlOffScreenMainWorldView::ResizeLabelEditor(const REQRESIZE& request) {
   POINT corners[2] = {{current.left, current.top}, {current.right, current.bottom}};
   ::ScreenToClient(m_hWnd, &corners[0]);
   ::ScreenToClient(m_hWnd, &corners[1]);
+  // A rich edit asks for room for its text: its border and margins come on top. A control that
+  // keeps no text rectangle asks for its whole size.
+  const int32_t width = corners[1].x - corners[0].x;
+  const int32_t height = corners[1].y - corners[0].y;
+  RECT text{0, 0, width, height};
+  ::SendMessage(editor, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&text));
   const RECT& wanted = request.rc;
-  if (corners[0].x == wanted.left && corners[0].y == wanted.top && corners[1].x == wanted.right &&
-      corners[1].y == wanted.bottom)
-    return;
-  if (wanted.bottom < corners[1].y) {
+  const int32_t newWidth = wanted.right - wanted.left + width - (text.right - text.left);
+  const int32_t newHeight = wanted.bottom - wanted.top + height - (text.bottom - text.top);
+  if (newWidth == width && newHeight == height) return;
+  if (newHeight < height) {
     TWrappedWindow* view = GetView();
     if (view && view->IsMemberClass(522)) {
-      const MacRect uncovered(NarrowTo16(corners[0].x), NarrowTo16(wanted.bottom),
+      const MacRect uncovered(NarrowTo16(corners[0].x), NarrowTo16(corners[0].y + newHeight),
                               NarrowTo16(corners[1].x), NarrowTo16(corners[1].y));
       auto* world = static_cast<TWorldView*>(view);
       world->InvalidateDeep(uncovered);
       world->UpdateNow();
     }
   }
-  ::SetWindowPos(editor, nullptr, 0, 0, wanted.right - wanted.left, wanted.bottom - wanted.top,
+  ::SetWindowPos(editor, nullptr, 0, 0, newWidth, newHeight,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
 }

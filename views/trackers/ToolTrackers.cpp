@@ -16,6 +16,19 @@
 #include "views/trackers/PolygonTrackers.h"
 #include "views/trackers/ShapeTrackers.h"
 
+namespace {
+
+GadgetToolTrackerMaker& GadgetMaker() {
+  static GadgetToolTrackerMaker maker = nullptr;
+  return maker;
+}
+
+}  // namespace
+
+void SetGadgetToolTrackerMaker(GadgetToolTrackerMaker maker) {
+  GadgetMaker() = maker;
+}
+
 uint16_t ToolCursor(int16_t tool) {
   switch (tool) {
     case 2505:
@@ -34,7 +47,8 @@ std::unique_ptr<TCommandCore> MakeToolTracker(int16_t tool, TTrackerView* view,
   if (world == nullptr) ThrowFailure(kErrNoToolTracker, 0);
   std::unique_ptr<TObjectReader> placed;
   try {
-    placed = ReadObjectsFromResource(tool, &world->ContextLink(), nullptr, nullptr);
+    // A tool always makes a new object: none of the world's takes the template's records.
+    placed = ReadObjectsFromResource(tool, &world->ContextLink(), nullptr, nullptr, true);
   } catch (const QVException& failure) {
     // Memory running out is said as such, not as a tool without an object.
     if (failure.error() == kErrOutOfMemory) throw;
@@ -73,6 +87,10 @@ std::unique_ptr<TCommandCore> MakeToolTracker(int16_t tool, TTrackerView* view,
       auto tracker = std::make_unique<TLineSketchTracker>();
       tracker->InitLineSketch(tool, view, world, std::move(placed), static_cast<TLine*>(object));
       return tracker;
+    }
+    if (GadgetMaker() != nullptr) {
+      if (std::unique_ptr<TCommandCore> tracker = GadgetMaker()(tool, view, world, placed, *object))
+        return tracker;
     }
   }
   ThrowFailure(kErrNoToolTracker, 0);

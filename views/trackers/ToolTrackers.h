@@ -9,6 +9,8 @@
 
 class TActionContext;
 class TCommandCore;
+class TLink;
+class TObjectReader;
 class TTrackerView;
 
 // The creation tools of bodies, points and lines that the Tools menu offers, each numbered by
@@ -35,3 +37,11 @@ inline constexpr int16_t kErrNoToolTracker = -25005;
 // makes no object that a tracker places.
 std::unique_ptr<TCommandCore> MakeToolTracker(int16_t tool, TTrackerView* view,
                                               TActionContext* world);
+
+// The tracker of a tool whose object is a gadget of the window (a block of text), which the
+// gadgets install: null when the object is none of theirs, else it takes the reader.
+using GadgetToolTrackerMaker = std::unique_ptr<TCommandCore> (*)(
+    int16_t tool, TTrackerView* view, TActionContext* world,
+    std::unique_ptr<TObjectReader>& placed, TLink& object);
+void SetGadgetToolTrackerMaker(GadgetToolTrackerMaker maker);
+

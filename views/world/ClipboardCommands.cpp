@@ -18,10 +18,12 @@
 #include "model/world/WorldDeleteCommand.h"
 #include "model/world/WorldDoc.h"
 #include "model/world/WorldEditCheck.h"
+#include "platform/mfc/CWaitCursor.h"
 #include "simulation/UnitHandler.h"
 #include "views/world/MainWorldView.h"
 #include "views/world/ScrapViews.h"
 #include "views/world/SelectionCommands.h"
+#include "views/world/TemplateCommand.h"
 
 namespace {
 
@@ -71,7 +73,37 @@ MacRect Union(const MacRect& a, const MacRect& b) {
                  std::max(a.bottom, b.bottom));
 }
 
+PictureGadgetMaker& PictureMaker() {
+  static PictureGadgetMaker maker = nullptr;
+  return maker;
+}
+
+// Whether the pending scrap is one that paste places.
+bool PastesPendingType() {
+  const uint32_t type = PendingScrapType();
+  return type == kObjectScrapType || (type == kPictureScrapType && PictureMaker() != nullptr);
+}
+
 }  // namespace
+
+void SetPictureGadgetMaker(PictureGadgetMaker maker) {
+  PictureMaker() = maker;
+}
+
+// ---------------------------------------------------------------------------------------------
+// TPictPasteCommand
+
+bool TPictPasteCommand::InitPictPaste(TWorldDoc& world, Handle scrap) {
+  if (PictureMaker() == nullptr) return false;
+  std::unique_ptr<TLink> gadget = PictureMaker()(scrap);
+  if (gadget == nullptr) return false;
+  return InitPlacementOfNew(*this, kCmdPastePicture, std::move(gadget), world);
+}
+
+void TPictPasteCommand::Perform() {
+  const CWaitCursor waiting;
+  TTracker489::Perform();
+}
 
 // ---------------------------------------------------------------------------------------------
 // TCutCopyCommand
@@ -198,10 +230,15 @@ std::unique_ptr<TCommandCore> MakePasteCommand(int16_t commandNumber, TWorldDoc&
     PrepareClipboardType(type);
   uint32_t type = 0;
   if (application->GetScrap(nullptr, &type) < 0) return nullptr;
-  // Pictures and text have no placing command yet.
-  if (type != kObjectScrapType) return nullptr;
+  if (type != kObjectScrapType && type != kPictureScrapType) return nullptr;
   OwnedHandle data(AllocHandle(0));
-  application->GetScrap(data.Get(), &type);
+  const int32_t read = application->GetScrap(data.Get(), &type);
+  if (read < 0) ThrowFailure(static_cast<int16_t>(read), 0);
+  if (type == kPictureScrapType) {
+    auto paste = std::make_unique<TPictPasteCommand>();
+    if (!paste->InitPictPaste(world, data.Get())) return nullptr;
+    return paste;
+  }
   auto command = std::make_unique<TCommandSub>();
   command->InitFromStream(commandNumber, &world, 1, data.Get(), 0);
   return command;
@@ -243,6 +280,5 @@ void SetupClipboardMenus(TWorldDoc& world) {
   ClearPendingScrap();
   for (const uint32_t type : {kTextScrapType, kPictureScrapType, kObjectScrapType})
     PrepareClipboardType(type);
-  EnableMenuCommand(kCmdPaste,
-                    editing && HasPendingScrap() && PendingScrapType() == kObjectScrapType);
+  EnableMenuCommand(kCmdPaste, editing && HasPendingScrap() && PastesPendingType());
 }

@@ -32,6 +32,7 @@
 class TCommandCore;
 class TIdleExtentUpdater;
 class TLabelEditorView;
+class TGadgetTextField;
 class TThing;
 class TWorldDoc;
 
@@ -157,6 +158,16 @@ class TMainWorldView : public TOffScreenViewBase, public TCursorSource, public T
   void RemoveSubview(TWrappedWindow* view) override;
   // Activated, the view gives the keyboard back to the label being edited.
   void Activate(bool on) override;
+
+  // ---- Text typed in place into a gadget (GadgetTextField.cpp) ----
+  // Begins editing the gadget's text in the view's rich text field; the editing of a label or
+  // of another gadget ends first. False when the gadget types no text or makes no control.
+  bool BeginGadgetTextEdit(TLink* gadget);
+  // The gadget takes its text back; a text left empty takes the gadget out of the world as an
+  // undoable deletion.
+  void EndGadgetTextEdit();
+  // The field while a gadget's text is edited in it, else null.
+  TGadgetTextField* LiveGadgetTextField() const;
 
   // ---- Grid (MainWorldViewDrawing.cpp) ----
   uint16_t GetShowGrid() override { return showGrid_; }
@@ -386,6 +397,9 @@ class TMainWorldView : public TOffScreenViewBase, public TCursorSource, public T
   bool LabelHandlesKey(int16_t character, bool commandKey);
   // The commands that act on the edited text: true when the command was the editor's.
   bool LabelEditingCommand(int16_t commandNumber);
+  // The same for a gadget's text: the text commands act on the field, the Font command chooses
+  // its style and any other command ends the editing.
+  bool GadgetTextCommand(int16_t commandNumber);
   void PerformOwnCommand(TCommandCore* command);
 
   TWorldDoc* world_ = nullptr;
@@ -430,6 +444,7 @@ class TMainWorldView : public TOffScreenViewBase, public TCursorSource, public T
   uint32_t cursor_ = 0;
   std::unique_ptr<TIdleExtentUpdater> idleUpdater_;
   TLabelEditorView* labelEditor_ = nullptr;
+  TGadgetTextField* gadgetField_ = nullptr;
   TThing* editTarget_ = nullptr;
   // The name the editor held when the editing began or a name was last taken.
   std::string takenName_;

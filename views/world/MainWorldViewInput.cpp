@@ -317,6 +317,7 @@ TCommandCore* TMainWorldView::DoMouseCommand(const MacPoint& portPoint, TMouseEv
 TCommandCore* TMainWorldView::DoMenuCommand(int16_t commandNumber) {
   // While a label is edited, the text commands act on its text and the others end the editing.
   if (LabelEditingCommand(commandNumber)) return nullptr;
+  if (GadgetTextCommand(commandNumber)) return nullptr;
   if (commandNumber == kCmdShowGrid) {
     SetShowGrid(GetShowGrid() == 0 ? 1 : 0);
     return nullptr;

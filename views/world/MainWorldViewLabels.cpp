@@ -15,6 +15,7 @@
 #include "platform/win32/Font.h"
 #include "platform/win32/Window.h"
 #include "platform/win32/WindowPaint.h"
+#include "views/world/GadgetTextField.h"
 #include "views/world/MainWorldView.h"
 #include "views/world/WorldViewCompanions.h"
 
@@ -62,6 +63,8 @@ void TMainWorldView::MakeCompanions() {
 }
 
 void TMainWorldView::FreeCompanions() {
+  // The view is going: a gadget's text is taken back, but nothing leaves the world now.
+  if (gadgetField_) gadgetField_->End();
   if (labelEditor_) {
     labelEditor_->SetKeyHandler(nullptr);
     labelEditor_->End();
@@ -193,6 +196,10 @@ void TMainWorldView::ObjectRemoved(TThing* object) {
 }
 
 void TMainWorldView::RemoveSubview(TWrappedWindow* view) {
+  if (view == gadgetField_ && gadgetField_) {
+    EndGadgetTextEdit();
+    gadgetField_ = nullptr;
+  }
   if (view == labelEditor_ && labelEditor_) {
     EndLabelEditing(false);
     labelEditor_ = nullptr;

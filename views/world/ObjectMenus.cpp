@@ -15,9 +15,33 @@
 #include "core/MenuCommands.h"
 #include "core/MenuSetup.h"
 #include "core/Resources.h"
+#include "model/command/PropertyOps.h"
+#include "model/world/WorldDoc.h"
 #include "platform/win32/Menu.h"
 
 namespace {
+
+// Inputs are classes of the gadgets, known here by number.
+constexpr int16_t kInputClass = 444;
+
+struct TInputKindItem {
+  int16_t command;
+  uint32_t tag;
+};
+constexpr TInputKindItem kInputKindItems[] = {{kCmdInputSlider, MakeTag("  Sl")},
+                                              {kCmdInputTextBox, MakeTag("  Tx")},
+                                              {kCmdInputButton, MakeTag("  Bt")},
+                                              {kCmdInputTable, MakeTag("  DT")}};
+
+bool IsInput(const TLink* object) {
+  return object != nullptr && object->IsMemberClass(kInputClass);
+}
+
+// A kind changes much of an input (its layout, its value's range): undo takes back the whole.
+class TInputKindOp : public TChoicePropertyOp {
+ public:
+  void NoteTarget(TLink* object) override { TPropertyOp::NoteTarget(object); }
+};
 
 template <typename T>
 const T* As(const TLink* object) {
@@ -79,7 +103,24 @@ HMENU ShowPopup(HMENU bar, int32_t position, const char* title, HMENU popup) {
 
 }  // namespace
 
+std::unique_ptr<TCommandCore> MakeInputKindCommand(int16_t command, TWorldDoc& world) {
+  for (const TInputKindItem& item : kInputKindItems) {
+    if (item.command != command) continue;
+    auto op = std::make_unique<TInputKindOp>();
+    op->InitValue(command, &world, 1, item.tag);
+    bool any = false;
+    for (TLink* object : world.Selection()) {
+      if (!IsInput(object)) continue;
+      op->AddTarget(object);
+      any = true;
+    }
+    return any ? std::move(op) : nullptr;
+  }
+  return nullptr;
+}
+
 Str255 InputMenuNameOf(const TLink* object) {
+  if (IsInput(object)) return kInputKindMenuName;
   if (const auto* point = As<TPoint>(object)) return point->GetInMenuName();
   if (const auto* rectangle = As<TRectangle>(object)) return rectangle->InMenuName();
   if (const auto* oval = As<TOval>(object)) return oval->InMenuName();
@@ -121,5 +162,12 @@ void SetUpObjectMenus(const std::vector<TLink*>& selection, bool editable) {
   for (int32_t i = 0; i < GetMenuItemCount(inputs); ++i) {
     const UINT id = GetMenuItemID(inputs, i);
     if (id != kMenuNotFound && id != 0) EnableMenuCommand(static_cast<int16_t>(id), true);
+  }
+  if (!IsInput(object)) return;
+  TLink* input = selection.front();
+  for (const TInputKindItem& item : kInputKindItems) {
+    int16_t checked = 0;
+    if (input->GetChoiceProperty(item.tag, checked, nullptr) != 0)
+      EnableCheckMenuCommand(item.command, true, checked != 0);
   }
 }

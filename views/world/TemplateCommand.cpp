@@ -52,22 +52,28 @@ std::unique_ptr<TCommandCore> ChooseTemplateCommand(TWorldDoc& world, TWindowObj
 }
 
 std::unique_ptr<TCommandCore> MakeTemplateCommand(const TTemplateChoice& choice, TWorldDoc& world) {
-  auto* window = dynamic_cast<TWorldWindow*>(world.GetDisplay());
-  TWorldTrackerContext* context = window != nullptr ? window->TrackerContext() : nullptr;
-  if (ObjectMaker() == nullptr || context == nullptr) return nullptr;
+  if (ObjectMaker() == nullptr) return nullptr;
   std::unique_ptr<TLink> made = ObjectMaker()(choice);
   if (made == nullptr) return nullptr;
-  // Identifier 0 is the world's background: the button takes the first one no object holds.
+  auto placing = std::make_unique<TTracker489>();
+  if (!InitPlacementOfNew(*placing, choice.command, std::move(made), world)) return nullptr;
+  return placing;
+}
+
+bool InitPlacementOfNew(TTracker489& placing, int16_t command, std::unique_ptr<TLink> made,
+                        TWorldDoc& world) {
+  auto* window = dynamic_cast<TWorldWindow*>(world.GetDisplay());
+  TWorldTrackerContext* context = window != nullptr ? window->TrackerContext() : nullptr;
+  if (context == nullptr || made == nullptr) return false;
+  // Identifier 0 is the world's background: the object takes the first one no object holds.
   std::set<int16_t> taken;
   for (const TLink* object : world.Objects()) taken.insert(object->GetIdentifier());
   int16_t identifier = 1;
   while (taken.contains(identifier)) ++identifier;
   made->SetIdentifier(identifier);
-  // The button joins the world as a placed gadget does, so that undo takes it out again.
+  // The object joins the world as a placed gadget does, so that undo takes it out again.
   auto reader = std::make_unique<TObjectReader>();
   reader->AdoptObject(std::move(made));
-  auto placing = std::make_unique<TTracker489>();
-  placing->InitPlacementOf(choice.command, &world.PlacementRecord(), context, context,
-                           std::move(reader));
-  return placing;
+  placing.InitPlacementOf(command, &world.PlacementRecord(), context, context, std::move(reader));
+  return true;
 }

@@ -9,6 +9,7 @@
 
 class TCommandCore;
 class TLink;
+class TTracker489;
 class TWindowObject;
 class TWorldDoc;
 
@@ -39,3 +40,8 @@ std::unique_ptr<TCommandCore> ChooseTemplateCommand(TWorldDoc& world, TWindowObj
 // The command that places the button of the choice on the world's window; null without a
 // maker or a window.
 std::unique_ptr<TCommandCore> MakeTemplateCommand(const TTemplateChoice& choice, TWorldDoc& world);
+// Readies a placement command of `command` for an object made in memory: the object takes the
+// first identifier no object of the world holds and goes to the window's next free place, so that
+// undo takes it out again. False when the world has no window.
+bool InitPlacementOfNew(TTracker489& placing, int16_t command, std::unique_ptr<TLink> made,
+                        TWorldDoc& world);

@@ -17,6 +17,7 @@
 #include "ui/periphery/ImportCommand.h"
 #include "ui/dialogs/FloatingWindows.h"
 #include "views/trackers/DuplicateCommands.h"
+#include "views/world/GadgetTextField.h"
 #include "views/world/MainWorldView.h"
 #include "views/world/SelectionFont.h"
 #include "views/world/TemplateCommand.h"
@@ -250,6 +251,8 @@ TCommandCore* TWorldMenus::DoMenuCommand(int16_t command, bool& handled) {
       world.DocumentChanged();
       return nullptr;
     default:
+      if (std::unique_ptr<TCommandCore> kind = MakeInputKindCommand(command, world))
+        return player ? nullptr : kind.release();
       handled = false;
       return nullptr;
   }
@@ -292,6 +295,7 @@ TCommandCore* TWorldMenus::DoDuplicate() {
 }
 
 TTextEditView* TWorldMenus::LiveEditField() const {
+  if (TGadgetTextField* field = view_.LiveGadgetTextField(); field != nullptr) return field;
   TLabelEditorView* editor = view_.GetLabelEditor();
   if (editor == nullptr || !editor->IsEditing() || view_.GetEditTarget() == nullptr) return nullptr;
   const CWnd* control = editor->GetControl();

@@ -21,6 +21,7 @@
 #include "ui/views/MouseEvent.h"
 #include "views/trackers/ConstraintTrackers.h"
 #include "views/trackers/GadgetPressTracker.h"
+#include "views/world/GadgetTextField.h"
 #include "views/trackers/LineTrackers.h"
 #include "views/trackers/MoveTrackers.h"
 #include "views/trackers/PolygonTrackers.h"
@@ -275,12 +276,19 @@ TCommandCore* TWorldClickDispatch::CurvedSlotVertexGesture(const MacPoint& point
 }
 
 TCommandCore* TWorldClickDispatch::ClickDispatch(const MacPoint& point, TMouseEvent* event) {
+  // A press elsewhere ends the typing of a gadget's text (which may take an emptied gadget out).
+  view_.EndGadgetTextEdit();
   if (world_.GetPlayerMode() == 0 && world_.FirstRunningCommand() == nullptr)
     if (TCommandCore* resize = WindowHandleGesture(point, RecordOf(point, event))) return resize;
   // A control on the window is worked by a press, also while the world runs: the frontmost
-  // control under the press takes it.
+  // control under the press takes it. A double click on a gadget of text begins typing into it.
+  const bool doubleClick = event != nullptr && event->clickCount > 1;
   const std::vector<TLink*> objects = world_.Objects();
   for (auto it = objects.rbegin(); it != objects.rend(); ++it) {
+    auto* text = dynamic_cast<TWindowTextGadget*>(*it);
+    if (doubleClick && text != nullptr && world_.GetPlayerMode() == 0 &&
+        text->StartsTextEdit(point) && view_.BeginGadgetTextEdit(*it))
+      return nullptr;
     auto* gadget = dynamic_cast<TWindowGadget*>(*it);
     if (gadget == nullptr) continue;
     if (gadget->BeginWindowTextEdit(point, view_.GetMFCWindow())) return nullptr;

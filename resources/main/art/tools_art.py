@@ -261,6 +261,14 @@ def torque(c):
     arrowhead(c, 10, 12, 1, 0, 3)
 
 
+def text(c):
+    # A letter A over a line of text.
+    c.line(3, 11, 7, 2)
+    c.line(8, 2, 12, 11)
+    c.line(5, 8, 10, 8)
+    c.line(2, 13, 13, 13, GREY)
+
+
 TOOLS = {
     2000: select, 2003: select_drag, 2012: vertices,
     2005: lambda c: zoom(c, True), 2006: lambda c: zoom(c, False),
@@ -268,7 +276,7 @@ TOOLS = {
     2505: point, 2540: locked_point, 2534: anchor, 2549: line,
     2524: pin, 2504: rod, 2508: rope, 2509: spring, 2516: damper, 2543: spring_damper,
     2518: spiral, 2517: rotational_damper, 2526: slot, 2546: curved_slot, 2552: gear,
-    2513: motor, 2512: actuator, 2506: force, 2507: torque,
+    2513: motor, 2512: actuator, 2506: force, 2507: torque, 2537: text,
 }
 
 

@@ -170,7 +170,9 @@ TEST_F(PictGadgetTest, AttachmentBlockCarriesVisibilityFlags) {
   pict.SetSize(MacPoint(40, 30));
   const auto flagsOf = [this] { return Block(kBlockPictAttachment).back(); };
   EXPECT_EQ(flagsOf(), 0);
-  pict.SetFormulaInUse(true);
+  TFormula formula;
+  formula.SetFromPieces("time - 1");
+  pict.SetVisibilityFormula(formula);
   EXPECT_EQ(flagsOf(), 3);
   pict.ShowRecordedVisibility(-0.5);
   EXPECT_EQ(flagsOf(), 1);
@@ -180,6 +182,10 @@ TEST_F(PictGadgetTest, AttachmentBlockCarriesVisibilityFlags) {
   EXPECT_TRUE(hidden->IsFormulaInUse());
   EXPECT_FALSE(hidden->IsVisible());
   EXPECT_EQ(hidden->GetSize(), MacPoint(40, 30));
+  // A constant given for the formula hides nothing any more.
+  hidden->SetVisibilityFormula(TFormula(1.0));
+  EXPECT_FALSE(hidden->IsFormulaInUse());
+  EXPECT_TRUE(hidden->IsVisible());
 }
 
 TEST_F(PictGadgetTest, RecordedValuesHideAndShowThePicture) {
@@ -202,6 +208,18 @@ TEST_F(PictGadgetTest, RecordedValuesHideAndShowThePicture) {
   pict.SetFormulaInUse(false);
   pict.ShowRecordedVisibility(-1.0);
   EXPECT_TRUE(pict.IsVisible());
+}
+
+TEST_F(PictGadgetTest, DefaultSizeIsOfferedWhileTheSizeDiffersFromThePictures) {
+  EXPECT_EQ(pict.HasAction(kTagDefaultSize), 0);  // no picture
+  pict.SetPicture(BlackPicture());
+  const MacPoint own = pict.GetSize();
+  EXPECT_EQ(pict.HasAction(kTagDefaultSize), 0);
+  pict.SetSize(MacPoint(static_cast<int16_t>(own.h + 7), own.v));
+  EXPECT_EQ(pict.HasAction(kTagDefaultSize), 1);
+  pict.DoAction(kTagDefaultSize);
+  EXPECT_EQ(pict.GetSize(), own);
+  EXPECT_EQ(pict.HasAction(kTagDefaultSize), 0);
 }
 
 TEST_F(PictGadgetTest, AttachingTheSameBodyOrDetachingAnotherChangesNothing) {
