@@ -323,9 +323,9 @@ class ExportDialogTest : public DataExporterTest {
 
 TEST_F(ExportDialogTest, TheMenuCommandWritesTheChosenKindIntoTheNameTyped) {
   Record(3);
-  std::unique_ptr<TExportCommand> command = MakeExportMenuCommand(kCmdExport, *world, nullptr);
+  std::unique_ptr<TSmallCommand> command = MakeExportMenuCommand(kCmdExport, *world, nullptr);
   ASSERT_NE(command, nullptr);
-  EXPECT_EQ(MakeExportMenuCommand(kCmdExportSettings, *world, nullptr), nullptr);
+  EXPECT_EQ(MakeExportMenuCommand(kCmdExportLastType + 1, *world, nullptr), nullptr);
   TExportHandler& kept = ExportHandlerFor(*world);
   std::string title;
   std::string okText;
