@@ -129,6 +129,7 @@ TCommandCore* TApplicationHandler::OwnMenuCommand(int16_t command) {
     case 35:
       return nullptr;
     case 1700:
+    case 1701:
       return services_.exportFrontWorld ? services_.exportFrontWorld(command) : nullptr;
     case kAboutCommand:
       if (services_.showAbout) services_.showAbout();
@@ -196,6 +197,7 @@ void TApplicationHandler::DoSetupMenus() {
   EnableMenuCommand(30, front);
   EnableMenuCommand(32, front);
   EnableMenuCommand(1700, front && !memoryLow);
+  EnableMenuCommand(1701, front && !memoryLow);
   EnableMenuCommand(1125, front && !memoryLow);
   EnableMenuCommand(1130, front && !memoryLow);
   if (services_.setUpFrameworkItems) services_.setUpFrameworkItems();

@@ -18,7 +18,8 @@ class TApplicationHandler : public TCommandHandler {
     std::function<void(int16_t command)> openDocument;  // commands 20 to 29: the open dialog
     std::function<void()> closeFrontWindow;             // command 31
     std::function<void(bool saveAs)> saveFrontDocument;  // commands 30 (Save), 32 (Save As)
-    // Commands 1700 and 1710 to 1750: the export command of the front world, or null.
+    // Commands 1700, 1701 and 1710 to 1750: the export or export settings command of the front
+    // world, or null.
     std::function<TCommandCore*(int16_t command)> exportFrontWorld;
     // Commands 1125 to 1127: the front world's tables load a table file.
     std::function<TCommandCore*(int16_t command)> loadTableFrontWorld;

@@ -1,6 +1,7 @@
 #include "exchange/export/DataExporter.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -133,17 +134,20 @@ std::vector<const TFrameStore*> TDataExporter::RunList() const {
   const TWorldDoc* world = World();
   if (world == nullptr) return runs;
   // The world keeps its earlier runs newest first.
-  const auto& earlier = world->EarlierStores();
-  for (auto run = earlier.rbegin(); run != earlier.rend(); ++run) runs.push_back(run->get());
+  // Without the world's several-runs flag the current run stands alone.
+  if (world->GetSeveralRuns() != 0) {
+    const auto& earlier = world->EarlierStores();
+    for (auto run = earlier.rbegin(); run != earlier.rend(); ++run) runs.push_back(run->get());
+  }
   runs.push_back(world->GetStore());
   return runs;
 }
 
 void TDataExporter::ChooseRuns() {
   runs_.clear();
-  const std::vector<const TFrameStore*> runs = RunList();
-  severalRuns_ = runs.size() > 1;
+  severalRuns_ = World() != nullptr && World()->GetSeveralRuns() != 0;
   if (!severalRuns_) return;
+  const std::vector<const TFrameStore*> runs = RunList();
   for (const TFrameStore* store : runs) {
     if (store != nullptr && store->FrameCount() > 0) runs_.push_back(TRun{store, nullptr});
   }
@@ -213,7 +217,7 @@ int32_t TDataExporter::WriteMeterTexts(TOutput& meter, int32_t frame,
   TDataExportStream& out = *Stream();
   int32_t written = 0;
   const auto at = static_cast<int16_t>(frame);
-  meter.SetColumnLimit(0, false);
+  LimitColumns(meter, store);
   if (history->Holds(frame)) {
     meter.ReplayHistory(at, at, includeXAxis_, history->WalkFor(meter), displayUnits_,
                         [&](TNumberText&, const Str255& text) {
@@ -222,12 +226,28 @@ int32_t TDataExporter::WriteMeterTexts(TOutput& meter, int32_t frame,
                           ++written;
                         });
   }
+  meter.SetColumnLimit(0, false);
   // Fillers keep the next meter under its own headers: one per exported column not written. A
   // meter without values of its own gets them only beside other runs.
   if (written == 0 && !severalRuns_) return 0;
   for (int32_t n = written; n < meter.CountExportColumns(includeXAxis_); ++n)
     out.WriteCountedString(Str255(n == 0 ? "-" : "\t-"));
   return written;
+}
+
+void TDataExporter::LimitColumns(TOutput& meter, const TFrameStore* store) const {
+  meter.SetColumnLimit(0, false);
+  // Beside other runs a meter shows the columns the run recorded for it, none when the run did
+  // not record it. A run that kept no record of its meters (an older document's) shows all.
+  if (!severalRuns_ || store == nullptr || store->RecordedMeters().empty()) return;
+  const std::vector<TFrameColumn>& records = store->RecordedMeters();
+  int32_t limit = 0;
+  for (auto record = records.rbegin(); record != records.rend(); ++record) {
+    if (record->objectId != meter.GetIdentifier()) continue;
+    limit = record->valueCount;
+    break;
+  }
+  meter.SetColumnLimit(static_cast<int16_t>(std::clamp<int32_t>(limit, 0, INT16_MAX)), true);
 }
 
 void TDataExporter::WriteMeters(int32_t frame, std::unique_ptr<TMeterHistory>& history,

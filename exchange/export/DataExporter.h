@@ -63,9 +63,9 @@ class TDataExporter : public TExporter {
 
   TDataExportStream* Stream() const { return static_cast<TDataExportStream*>(Output()); }
 
-  // The runs of the world, in the order they stand side by side in the file: a world that keeps
-  // earlier runs (histories of its document before the current one) gives them from the earliest
-  // on, then the current run; otherwise the current run alone.
+  // The runs of the world, in the order they stand side by side in the file: with the world's
+  // several-runs flag its earlier runs (histories of its document before the current one) from
+  // the earliest on, then the current run; otherwise the current run alone.
   virtual std::vector<const TFrameStore*> RunList() const;
 
  private:
@@ -84,6 +84,8 @@ class TDataExporter : public TExporter {
   // its exported columns with "-"; answers how many texts the run held.
   int32_t WriteMeterTexts(TOutput& meter, int32_t frame, std::unique_ptr<TMeterHistory>& history,
                           const TFrameStore* store);
+  // Limits the meter to the columns the run recorded for it (several runs only).
+  void LimitColumns(TOutput& meter, const TFrameStore* store) const;
   void WriteMeters(int32_t frame, std::unique_ptr<TMeterHistory>& history,
                    const TFrameStore* store);
 

@@ -232,8 +232,27 @@ void TExportCommand::DoIt() {
   exporter->Perform();
 }
 
-std::unique_ptr<TExportCommand> MakeExportMenuCommand(int16_t commandNumber, TWorldDoc& world,
-                                                      HWND owner) {
+void TExportSettingsCommand::Init(TWorldDoc* world, TExportHandler* handler, HWND owner) {
+  if (world == nullptr || handler == nullptr) ThrowFailure(kErrOutOfMemory, 0);
+  TSmallCommand::Init(kCmdExportSettings, world->GetDocument(), nullptr, nullptr);
+  handler_ = handler;
+  owner_ = owner;
+}
+
+void TExportSettingsCommand::DoIt() {
+  // The handler answers the dialog's fields from the type of its current kind.
+  if (handler_->FindExportType(handler_->GetCurrentCommand()) == nullptr)
+    handler_->SetCurrentCommand(kCmdExportMeterData);
+  handler_->RunTypeSettings(handler_->GetCurrentCommand(), owner_);
+}
+
+std::unique_ptr<TSmallCommand> MakeExportMenuCommand(int16_t commandNumber, TWorldDoc& world,
+                                                     HWND owner) {
+  if (commandNumber == kCmdExportSettings) {
+    auto command = std::make_unique<TExportSettingsCommand>();
+    command->Init(&world, &ExportHandlerFor(world), owner);
+    return command;
+  }
   const bool export_ = commandNumber == kCmdExport ||
                        (commandNumber >= kCmdExportFirstType && commandNumber <= kCmdExportLastType);
   if (!export_) return nullptr;

@@ -52,7 +52,21 @@ class TExportCommand : public TSmallCommand {
   int16_t exportCommand_ = 0;
 };
 
-// The export command for the world's menu command (1700, or 1710-1750 for one kind); the world
-// gets an export handler if it has none. Null for any other number.
-std::unique_ptr<TExportCommand> MakeExportMenuCommand(int16_t commandNumber, TWorldDoc& world,
-                                                      HWND owner);
+// The export settings menu command: the settings dialog of the kind the handler exports now
+// (meter data when it has exported nothing yet). Cancelling leaves the settings as they were.
+class TExportSettingsCommand : public TSmallCommand {
+ public:
+  // A null world or handler is the out-of-memory failure.
+  void Init(TWorldDoc* world, TExportHandler* handler, HWND owner);
+  void DoIt() override;
+
+ private:
+  TExportHandler* handler_ = nullptr;
+  HWND owner_ = nullptr;
+};
+
+// The command for the world's export menu command: the export command for 1700 and 1710-1750
+// (one kind), the settings command for 1701; the world gets an export handler if it has none.
+// Null for any other number.
+std::unique_ptr<TSmallCommand> MakeExportMenuCommand(int16_t commandNumber, TWorldDoc& world,
+                                                     HWND owner);

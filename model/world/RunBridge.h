@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <utility>
 #include <vector>
 
 #include "core/Handle.h"
@@ -90,6 +91,17 @@ class TFrameStore {
   virtual int16_t LoadRawBlock(std::span<const uint8_t> /*bytes*/) { return -25002; }
   virtual std::vector<TFrameCursor> Cursors() const { return {}; }
   virtual void AddCursor(const TFrameCursor& /*cursor*/) {}
+
+  // The meters whose columns this run recorded, each with the number of its columns recorded
+  // (valueCount); when a meter has several records the last one counts. Empty when nothing is
+  // known of the meters of the run.
+  const std::vector<TFrameColumn>& RecordedMeters() const { return recordedMeters_; }
+  void SetRecordedMeters(std::vector<TFrameColumn> records) {
+    recordedMeters_ = std::move(records);
+  }
+
+ private:
+  std::vector<TFrameColumn> recordedMeters_;
 };
 
 // The solver's side of one world.

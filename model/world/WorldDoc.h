@@ -41,6 +41,10 @@ inline constexpr int16_t kDropFramesAlert = 1504;
 // Document blocks of the recorded history: the cursors, the store in primitives, the store as
 // one stored block (two codes), and two empty codes that are accepted and skipped.
 inline constexpr int16_t kBlockHistoryCursors = 5402;
+// The meters a history recorded with their column counts, after that history's block; and the
+// several-runs flag, after the histories.
+inline constexpr int16_t kBlockHistoryMeters = 5403;
+inline constexpr int16_t kBlockSeveralRuns = 5409;
 inline constexpr int16_t kBlockHistoryPrimitives = 19997;
 inline constexpr int16_t kBlockHistoryRaw = 19998;
 inline constexpr int16_t kBlockHistoryRawOther = 19999;
@@ -238,6 +242,10 @@ class TWorldDoc : public TWorldBase, public TActionContext, public TPlacingWorld
   // The histories read before the current one, the latest first.
   const std::vector<std::unique_ptr<TFrameStore>>& EarlierStores() const { return earlierStores_; }
   uint16_t GetHistoryRead() const { return historyRead_; }
+  // Whether the earlier runs take part beside the current one (meter data exports them side by
+  // side). Set when a document brings several histories; filed with them.
+  uint16_t GetSeveralRuns() const { return severalRuns_; }
+  void SetSeveralRuns(uint16_t on) { severalRuns_ = on != 0 ? 1 : 0; }
   // Whether the next write of the world files its recorded frames (set by the document from
   // the save-with-results switch).
   uint16_t GetFileResults() const { return fileResults_; }
@@ -411,6 +419,10 @@ class TWorldDoc : public TWorldBase, public TActionContext, public TPlacingWorld
   // place when the document has given a history already; a refused block is shown and changes
   // nothing.
   void LoadHistory(std::span<const uint8_t> raw);
+  void ReadRecordedMeters(TObjectReader& reader);
+  // Notes in the store, as a recording begins, every meter and how many columns it records.
+  void RecordMeters(TFrameStore& store);
+  void WriteStoreBlocks(TObjectWriter& writer, const TFrameStore& store, bool current);
   void ReadHistoryCursors(TObjectReader& reader);
   std::vector<uint8_t> ReadPrimitiveHistory(TObjectReader& reader);
   void ForgetObject(TLink* object);
@@ -481,6 +493,9 @@ class TWorldDoc : public TWorldBase, public TActionContext, public TPlacingWorld
   std::vector<std::unique_ptr<TFrameStore>> earlierStores_;
   uint16_t historyRead_ = 0;
   uint16_t metFirstHistory_ = 0;
+  uint16_t severalRuns_ = 0;
+  // The history whose blocks are being written; the current one otherwise.
+  const TFrameStore* storeBeingWritten_ = nullptr;
   uint16_t fileResults_ = 1;
   TWorldSettings settings_;
 };

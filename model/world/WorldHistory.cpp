@@ -33,6 +33,8 @@ constexpr int32_t kDoubleSizeCode = 64;
 bool IsHistoryCode(int16_t code) {
   switch (code) {
     case kBlockHistoryCursors:
+    case kBlockHistoryMeters:
+    case kBlockSeveralRuns:
     case kBlockHistoryPrimitives:
     case kBlockHistoryRaw:
     case kBlockHistoryRawOther:
@@ -122,15 +124,33 @@ void TWorldDoc::WriteFields(TObjectWriter& writer) {
                        kBlockWorldWindow, kBlockWorldPlacement})
     writer.WriteBlock(*this, code);
   const TFrameStore* store = GetStore();
-  if (fileResults_ == 0 || store == nullptr || store->FrameCount() <= 0) return;
-  // The cursors follow the store: loading a store starts it without cursors.
-  writer.WriteBlock(*this, kBlockHistoryRaw);
-  writer.WriteBlock(*this, kBlockHistoryCursors);
+  if (fileResults_ == 0 || store == nullptr) return;
+  if (store->FrameCount() <= 0 && earlierStores_.empty()) return;
+  // The earlier runs from the earliest on, so that reading them back keeps their order; the
+  // current history comes last, as the one a reader keeps current.
+  for (auto run = earlierStores_.rbegin(); run != earlierStores_.rend(); ++run)
+    WriteStoreBlocks(writer, **run, false);
+  WriteStoreBlocks(writer, *store, true);
+  if (severalRuns_ != 0 || !earlierStores_.empty()) writer.WriteBlock(*this, kBlockSeveralRuns);
+}
+
+void TWorldDoc::WriteStoreBlocks(TObjectWriter& writer, const TFrameStore& store, bool current) {
+  storeBeingWritten_ = &store;
+  try {
+    writer.WriteBlock(*this, kBlockHistoryRaw);
+    // The cursors follow the store: loading a store starts it without cursors.
+    if (current) writer.WriteBlock(*this, kBlockHistoryCursors);
+    if (!store.RecordedMeters().empty()) writer.WriteBlock(*this, kBlockHistoryMeters);
+  } catch (...) {
+    storeBeingWritten_ = nullptr;
+    throw;
+  }
+  storeBeingWritten_ = nullptr;
 }
 
 uint16_t TWorldDoc::WriteHistoryBlock(int16_t code, TObjectWriter& writer) {
   if (!IsHistoryCode(code)) return 0;
-  const TFrameStore* store = GetStore();
+  const TFrameStore* store = storeBeingWritten_ != nullptr ? storeBeingWritten_ : GetStore();
   const std::vector<uint8_t> raw = store != nullptr ? store->RawBlock() : std::vector<uint8_t>{};
   switch (code) {
     case kBlockHistoryCursors: {
@@ -146,6 +166,20 @@ uint16_t TWorldDoc::WriteHistoryBlock(int16_t code, TObjectWriter& writer) {
     case kBlockHistoryRaw:
     case kBlockHistoryRawOther:
       WriteHandleBytes(writer, raw);
+      return 1;
+    case kBlockHistoryMeters: {
+      const std::vector<TFrameColumn> none;
+      const std::vector<TFrameColumn>& meters = store != nullptr ? store->RecordedMeters() : none;
+      const size_t count = std::min<size_t>(meters.size(), INT16_MAX);
+      writer.WriteCode(static_cast<int16_t>(count));
+      for (size_t i = 0; i < count; ++i) {
+        writer.WriteLong(meters[i].valueCount);
+        writer.WriteCode(meters[i].objectId);
+      }
+      return 1;
+    }
+    case kBlockSeveralRuns:
+      writer.WriteCode(static_cast<int16_t>(severalRuns_));
       return 1;
     case kBlockHistoryPrimitives: {
       if (raw.size() < static_cast<size_t>(kHeaderBytes + kTrailerBytes)) {
@@ -179,6 +213,12 @@ uint16_t TWorldDoc::ReadHistoryBlock(int16_t code, TObjectReader& reader) {
   switch (code) {
     case kBlockHistoryCursors:
       ReadHistoryCursors(reader);
+      break;
+    case kBlockHistoryMeters:
+      ReadRecordedMeters(reader);
+      break;
+    case kBlockSeveralRuns:
+      SetSeveralRuns(static_cast<uint16_t>(reader.ReadInt()));
       break;
     case kBlockHistoryRaw:
     case kBlockHistoryRawOther:
@@ -217,6 +257,29 @@ void TWorldDoc::ReadHistoryCursors(TObjectReader& reader) {
   if (store == nullptr) return;
   for (const TFrameCursor& cursor : cursors)
     store->AddCursor(cursor);
+}
+
+void TWorldDoc::ReadRecordedMeters(TObjectReader& reader) {
+  const int32_t count = reader.ReadInt();
+  // A record takes at least two bytes: a count the block cannot hold is refused before any
+  // record is made.
+  if (count < 0 || int64_t{count} * 2 > reader.BlockRemaining()) {
+    Host().ShowError(kErrBadFormat, 0);
+    return;
+  }
+  std::vector<TFrameColumn> meters(static_cast<size_t>(count));
+  for (TFrameColumn& meter : meters) {
+    meter.valueCount = reader.ReadLong();
+    meter.objectId = static_cast<int16_t>(reader.ReadInt());
+  }
+  if (TFrameStore* store = GetStore()) store->SetRecordedMeters(std::move(meters));
+}
+
+void TWorldDoc::RecordMeters(TFrameStore& store) {
+  std::vector<TFrameColumn> meters;
+  for (TLink* meter : outputs_)
+    if (meter != nullptr) meters.push_back({meter->CountElements(), meter->GetIdentifier()});
+  store.SetRecordedMeters(std::move(meters));
 }
 
 std::vector<uint8_t> TWorldDoc::ReadPrimitiveHistory(TObjectReader& reader) {
@@ -276,7 +339,10 @@ void TWorldDoc::LoadHistory(std::span<const uint8_t> raw) {
     return;
   }
   if (made) {
-    if (store != nullptr && historyRead_ != 0) earlierStores_.insert(earlierStores_.begin(), TakeStore());
+    if (store != nullptr && historyRead_ != 0) {
+      earlierStores_.insert(earlierStores_.begin(), TakeStore());
+      severalRuns_ = 1;
+    }
     SetStore(std::move(made));
   }
   metFirstHistory_ = 1;

@@ -187,6 +187,8 @@ void TWorldDoc::RunToFrame(int32_t frame, EngineProgressCallback progress) {
   if (PrepareRunTo(frame) == 0) return;
   LoadEngineWorld();
   if (frame > kLastRunnableFrame) ThrowFailure(kErrFrameRange, 0);
+  // A recording begins: the run keeps which meters it records and with how many columns.
+  if (store->FrameCount() <= 0 && store->FrameCount() - 1 < frame) RecordMeters(*store);
   while (store->FrameCount() - 1 < frame) {
     NotifyFrame(frame);
     CollectInputValues();

@@ -190,14 +190,21 @@ int32_t DeviceContext::Height() const {
   return surface ? cairo_image_surface_get_height(surface) : 0;
 }
 
-RegionData DeviceContext::EffectiveClip() const {
+const RegionData& DeviceContext::EffectiveClip() const {
   if (visibleSource) {
     visible = visibleSource();
     visibleSource = nullptr;
   }
+  const RECT surface{0, 0, Width(), Height()};
+  // Drawing calls follow one another under the same clip: compared by value, the regions cost
+  // far less than cutting and combining them again for every call.
+  ClipMemo& memo = clipMemo_;
+  if (memo.valid && memo.width == surface.right && memo.height == surface.bottom &&
+      memo.origin.x == origin.x && memo.origin.y == origin.y && memo.visible == visible &&
+      memo.clip == state.clip)
+    return memo.result;
   // Regions are cut to the surface before they are combined, so a clip region far larger than
   // the surface costs each drawing call only its bands over the surface.
-  const RECT surface{0, 0, Width(), Height()};
   RegionData clip =
       visible ? visible->Within(surface) : RegionData::Rect(0, 0, surface.right, surface.bottom);
   if (state.clip) {
@@ -206,7 +213,14 @@ RegionData DeviceContext::EffectiveClip() const {
     user.Offset(origin.x, origin.y);
     clip = RegionData::Combine(clip, user, RGN_AND);
   }
-  return clip;
+  memo.valid = true;
+  memo.width = surface.right;
+  memo.height = surface.bottom;
+  memo.origin = origin;
+  memo.visible = visible;
+  memo.clip = state.clip;
+  memo.result = std::move(clip);
+  return memo.result;
 }
 
 DeviceContext* LookupDC(HDC hdc) {

@@ -84,6 +84,21 @@ class DeviceContext {
 
   DrawWork work;
 
+ private:
+  // What the last effective clip was worked out from, and the clip itself.
+  struct ClipMemo {
+    bool valid = false;
+    std::optional<RegionData> visible;
+    std::optional<RegionData> clip;
+    POINT origin{0, 0};
+    int32_t width = 0;
+    int32_t height = 0;
+    RegionData result;
+  };
+  mutable ClipMemo clipMemo_;
+
+ public:
+
   std::unique_ptr<MetafileRecorder> recorder;
   std::unique_ptr<PrinterJob> printer;
 
@@ -97,8 +112,10 @@ class DeviceContext {
   POINT ToLogical(POINT p) const;
   int32_t ScaleX(int32_t length) const;
   int32_t ScaleY(int32_t length) const;
-  // The surface pixels this context may touch, in surface coordinates.
-  RegionData EffectiveClip() const;
+  // The surface pixels this context may touch, in surface coordinates. Worked out again only
+  // when the visible region, the clip region, the origin or the surface size changed since the
+  // last call; the answer stays valid until the next call.
+  const RegionData& EffectiveClip() const;
   bool HasPixels() const { return surface != nullptr; }
   int32_t Width() const;
   int32_t Height() const;

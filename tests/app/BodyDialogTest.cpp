@@ -15,6 +15,7 @@
 #include "bodies/BodyTags.h"
 #include "bodies/vectors/VectorThing.h"
 #include "core/port/Port.h"
+#include "exchange/export/ExportCommand.h"
 #include "exchange/export/ExportHandler.h"
 #include "exchange/export/WorldExportHandler.h"
 #include "model/command/CommandCore.h"
@@ -384,6 +385,19 @@ TEST_F(BodyDialogTest, ExportSettingsDialogsShowAndChangeTheKindsSettings) {
   SetIdleScript(nullptr);
   EXPECT_EQ(firstNumber, "0");
   EXPECT_FALSE(handler.RunTypeSettings(1749, nullptr));  // no kind serves it
+
+  // The settings menu command opens the dialog of the handler's current kind.
+  std::string title;
+  ScriptUser({[&] {
+    title = GetWindowTextString(Dialog());
+    InjectKeyStroke(VK_ESCAPE);
+  }});
+  app_.Commands().PostCommand(
+      MakeExportMenuCommand(kCmdExportSettings, document_->World(), nullptr).release());
+  while (app_.Commands().PerformNextQueued()) {
+  }
+  SetIdleScript(nullptr);
+  EXPECT_EQ(title, "Drawings Export Options");
 }
 
 TEST_F(BodyDialogTest, OpensInARealWindowOnADesktop) {

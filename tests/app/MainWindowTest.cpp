@@ -437,8 +437,9 @@ TEST(MainWindow, RunsTheStartupScriptAfterTheDocumentOpensAndQuitsFromTheFileMen
     EXPECT_TRUE(Within(20000, [&] { return ReadAll(output) == expected; })) << ReadAll(output);
 
     // File > Quit with the mouse: Quit follows New, Open, Close, Save, Save As, Page Setup,
-    // Print, Import, Export and the one recent file, with three separators between them.
-    ASSERT_TRUE(ChooseFromFileMenu(display, shown, 10, 3, [&] { return program.WaitForExit(0); }))
+    // Print, Import, Export, Export Settings and the one recent file, with three separators
+    // between them.
+    ASSERT_TRUE(ChooseFromFileMenu(display, shown, 11, 3, [&] { return program.WaitForExit(0); }))
         << "File > Quit did not end the program:\n"
         << ReadAll(output);
     EXPECT_TRUE(WIFEXITED(program.ExitStatus()) && WEXITSTATUS(program.ExitStatus()) == 0)
@@ -504,7 +505,7 @@ TEST(MainWindow, SaveAsFromTheFileMenuWritesAWorldThatReadsBackAndRewritesAlike)
     })) << title;
 
     // File > Quit, below the two recent files now; the saved world closes without a question.
-    ASSERT_TRUE(ChooseFromFileMenu(display, shown, 11, 3, [&] { return program.WaitForExit(0); }))
+    ASSERT_TRUE(ChooseFromFileMenu(display, shown, 12, 3, [&] { return program.WaitForExit(0); }))
         << "File > Quit did not end the program:\n"
         << ReadAll(output);
     EXPECT_TRUE(WIFEXITED(program.ExitStatus()) && WEXITSTATUS(program.ExitStatus()) == 0)

@@ -149,6 +149,30 @@ TEST_F(HistoryDocumentTest, TheLastOfSeveralHistoriesIsCurrentAndTheEarlierOnesA
   EXPECT_EQ(LoadBig32(&current[current.size() - 24 + 8]), 9u);
   ASSERT_EQ(world.EarlierStores().size(), 1u);
   EXPECT_EQ(world.EarlierStores()[0]->RawBlock(), raw);
+  EXPECT_EQ(world.GetSeveralRuns(), 1);
+
+  // Saved again with the runs' meters and the flag cleared, both runs come back in their order,
+  // each with its own meters, and the document is what it was, byte for byte.
+  world.EarlierStores()[0]->SetRecordedMeters({{3, 31}, {2, 31}});
+  world.GetStore()->SetRecordedMeters({{1, 32}});
+  world.SetSeveralRuns(0);
+  document->WriteDocument(path.string());
+  const std::vector<uint8_t> twice = FileBytes(path);
+  const auto again = Open(host);
+  TWorldDoc& reread = again->World();
+  EXPECT_TRUE(host.shown.empty());
+  EXPECT_EQ(reread.GetSeveralRuns(), 0);
+  ASSERT_EQ(reread.EarlierStores().size(), 1u);
+  EXPECT_EQ(reread.EarlierStores()[0]->RawBlock(), raw);
+  EXPECT_EQ(reread.GetStore()->RawBlock(), current);
+  const std::vector<TFrameColumn> earlierMeters = reread.EarlierStores()[0]->RecordedMeters();
+  ASSERT_EQ(earlierMeters.size(), 2u);
+  EXPECT_EQ(earlierMeters[1].valueCount, 2);
+  EXPECT_EQ(earlierMeters[1].objectId, 31);
+  ASSERT_EQ(reread.GetStore()->RecordedMeters().size(), 1u);
+  EXPECT_EQ(reread.GetStore()->RecordedMeters()[0].objectId, 32);
+  again->WriteDocument(path.string());
+  EXPECT_EQ(FileBytes(path), twice);
 }
 
 TEST_F(HistoryDocumentTest, DamagedHistoriesAreShownAndSkippedAndTheWorldStillOpens) {

@@ -646,7 +646,7 @@ TEST_F(StartupScriptRunTest, TheExportItemWritesTheFrontWorldsRunAsDrawings) {
           // The steps are performed from the queue first.
           if (app.CurrentRunCommand() != nullptr) return true;
           app.Commands().SetupTheMenus();
-          enabled = IsMenuCommandEnabled(1700);
+          enabled = IsMenuCommandEnabled(1700) && IsMenuCommandEnabled(1701);
           PostMessage(frame, WM_COMMAND, 1700, 0);
           return true;
         case 3: {

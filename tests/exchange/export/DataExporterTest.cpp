@@ -93,6 +93,7 @@ class DataExporterTest : public ::testing::Test {
   TRecordedMeter& AddMeter(const char* name, std::initializer_list<const char*> labels) {
     auto meter = std::make_unique<TRecordedMeter>();
     meter->SetName(Str255(name));
+    meter->SetIdentifier(static_cast<int16_t>(31 + world->Outputs().size()));
     meter->SetColumnCount(static_cast<int32_t>(labels.size()));
     int32_t i = 1;
     for (const char* label : labels) meter->Column(i++)->SetLabel(Str255(label));
@@ -204,24 +205,31 @@ TEST_F(DataExporterTest, SeveralRunsStandSideBySideNumberedAndAShortRunIsFilled)
   // The earlier run holds two frames of its own values.
   std::unique_ptr<TFrameStore> earlier = RunBridgeHooks().makeStore();
   ASSERT_EQ(earlier->LoadRawBlock(History(2, 5000)), 0);
+  // It recorded the pressure's first two columns (its last record counts) and no speed.
+  earlier->SetRecordedMeters({{3, pressure->GetIdentifier()}, {2, pressure->GetIdentifier()}});
   type->SetFlagProperty(kTagIncludeHeader, 1);
   RegisterResourceLibraries();
   SetResourceModule1(LoadResourceLibrary(kMainResourceLibrary));
-  {
+  const auto exportRuns = [&](const std::string& name) {
     TTwoRunExporter exporter;
     exporter.earlier = earlier.get();
-    Export(exporter, "runs.dta", 0, 2);
-  }
+    Export(exporter, name, 0, 2);
+    return ReadFile(folder + "/" + name);
+  };
+  // Without the world's several-runs flag the current run stands alone.
+  const std::string alone = exportRuns("alone.dta");
+  EXPECT_NE(alone.find("Pressure\t\tSpeed\r\np\tq\tv\r\n" + Texts(*pressure, 0, false)),
+            std::string::npos)
+      << alone;
+  world->SetSeveralRuns(1);
+  exportRuns("runs.dta");
   const std::string text = ReadFile(folder + "/runs.dta");
   const size_t names = text.find("1:Pressure");
   ASSERT_NE(names, std::string::npos) << text;
   const auto line = [&](int32_t frame, bool earlierHolds) {
     std::string first = "-\t-\t-";
-    if (earlierHolds) {
-      first = std::to_string(5000 + std::stoi(Texts(*pressure, frame, false))) + "\t" +
-              std::to_string(5001 + std::stoi(Texts(*pressure, frame, false))) + "\t" +
-              std::to_string(5000 + std::stoi(Texts(*speed, frame, false)));
-    }
+    if (earlierHolds)
+      first = std::to_string(5000 + std::stoi(Texts(*pressure, frame, false))) + "\t-\t-";
     return first + "\t" + Texts(*pressure, frame, false) + "\t" + Texts(*speed, frame, false) +
            "\r\n";
   };
@@ -323,9 +331,9 @@ class ExportDialogTest : public DataExporterTest {
 
 TEST_F(ExportDialogTest, TheMenuCommandWritesTheChosenKindIntoTheNameTyped) {
   Record(3);
-  std::unique_ptr<TExportCommand> command = MakeExportMenuCommand(kCmdExport, *world, nullptr);
+  std::unique_ptr<TSmallCommand> command = MakeExportMenuCommand(kCmdExport, *world, nullptr);
   ASSERT_NE(command, nullptr);
-  EXPECT_EQ(MakeExportMenuCommand(kCmdExportSettings, *world, nullptr), nullptr);
+  EXPECT_EQ(MakeExportMenuCommand(kCmdExportLastType + 1, *world, nullptr), nullptr);
   TExportHandler& kept = ExportHandlerFor(*world);
   std::string title;
   std::string okText;

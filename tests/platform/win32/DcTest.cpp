@@ -409,6 +409,16 @@ TEST(DcClipping, ClipRectanglesAndRegions) {
   DeleteObject(hole);
   PatBlt(dc, 0, 0, 20, 20, BLACKNESS);
   EXPECT_EQ(canvas.Count(kWhite), 25);
+
+  // The clip follows the bitmap selected: a larger one is painted whole.
+  SelectClipRgn(dc, nullptr);
+  HBITMAP small = CreateCompatibleBitmap(nullptr, 6, 6);
+  HGDIOBJ mine = SelectObject(dc, small);
+  PatBlt(dc, 0, 0, 20, 20, BLACKNESS);
+  SelectObject(dc, mine);
+  DeleteObject(small);
+  PatBlt(dc, 0, 0, 20, 20, BLACKNESS);
+  EXPECT_EQ(canvas.Count(kBlack), 400);
 }
 
 TEST(DcState, SelectObjectSaveDcAndRestoreDc) {
