@@ -175,7 +175,7 @@ TEST_F(ApplicationRunTest, OpensFromTheCommandLineAndTheDialogUndoesByNameAndQui
       if (GetActivePopupMenuWindow() == nullptr) return false;
       // The two documents opened are the recent files now.
       recentShown = GetMenuItemText(GetMenu(frame), 57617, MF_BYCOMMAND);
-      Click(PopupItem(11, 3));  // Quit, after eleven items and three separators
+      Click(PopupItem(12, 3));  // Quit, after twelve items and three separators
       return true;
     }
     return false;

@@ -148,7 +148,7 @@ TEST_F(ProgramMainTest, OpensOpensByTheDialogUndoesByNameAndQuitsWithZero) {
         return true;
       case 8:
         if (GetActivePopupMenuWindow() == nullptr) return false;
-        Click(PopupItem(11, 3));  // Quit, below the two recent files
+        Click(PopupItem(12, 3));  // Quit, below the two recent files
         return true;
       default:
         return false;
