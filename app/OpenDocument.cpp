@@ -22,7 +22,7 @@ void TOpenDocumentCommand::Perform() {
     FailureDetailText() = Str255(detail.c_str());
     ThrowFailure(kErrNotAFile, 0);
   }
-  auto document = std::make_unique<TQVDoc>();
+  std::unique_ptr<TQVDoc> document = maker_ ? maker_() : std::make_unique<TQVDoc>();
   try {
     document->ReadDocument(path_);
   } catch (const QVException&) {

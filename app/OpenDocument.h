@@ -19,6 +19,10 @@ class TOpenDocumentCommand : public TCommandCore {
   // no document is kept.
   void Perform() override;
 
+  // Makes the document the file is read into (a plain new document when not set).
+  void MakeDocumentWith(std::function<std::unique_ptr<TQVDoc>()> maker) {
+    maker_ = std::move(maker);
+  }
   // Called with the document once it is read, e.g. to name it in the window's title.
   void OnOpened(std::function<void(TQVDoc&)> opened) { opened_ = std::move(opened); }
 
@@ -31,4 +35,5 @@ class TOpenDocumentCommand : public TCommandCore {
   std::string path_;
   std::unique_ptr<TQVDoc> document_;
   std::function<void(TQVDoc&)> opened_;
+  std::function<std::unique_ptr<TQVDoc>()> maker_;
 };

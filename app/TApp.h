@@ -16,6 +16,7 @@ class CMainFrame;
 class CRecentFileList;
 class TDocumentWindows;
 class TOwlSubview;
+class TOpenDocumentCommand;
 class TProgramActionHost;
 
 // The path made absolute and plain, so that two names of one file compare equal.
@@ -120,6 +121,8 @@ class TApp : public TQVApp {
 
  private:
   void InstallServices();
+  // The command reads its file into a document of the file's kind.
+  void MakeDocumentsByKind(TOpenDocumentCommand& command);
   void LoadLabelStrings();
 
   std::FILE* errorStream_;

@@ -335,6 +335,18 @@ void TApp::OnAppAbout() {
   about.DoModal(mainWindow_);
 }
 
+void TApp::MakeDocumentsByKind(TOpenDocumentCommand& command) {
+  command.MakeDocumentWith([this, path = command.Path()] {
+    // A file whose type cannot be read is reported by the read that follows.
+    uint32_t type = kNoFileType;
+    try {
+      type = GetFileTypeOfPath(path.c_str());
+    } catch (const QVException&) {
+    }
+    return CreateDocument(DocumentKindOfFile(&type));
+  });
+}
+
 void TApp::NewDocument() {
   if (documents_ == nullptr) return;
   // The preferences document, when there is one, is what a new world starts from.
@@ -343,12 +355,15 @@ void TApp::NewDocument() {
   std::unique_ptr<TQVDoc> document;
   if (!GetWindowsDirectory().empty() && std::filesystem::is_regular_file(prefs, error)) {
     TOpenDocumentCommand command(prefs.string());
+    MakeDocumentsByKind(command);
+    SetOpeningPreferences(true);
     HandleCommand(&command);
+    SetOpeningPreferences(false);
     if (command.Document() == nullptr) return;  // the failure was shown
     document = command.TakeDocument();
     document->ForgetPath();
   } else {
-    document = std::make_unique<TQVDoc>();
+    document = CreateDocument(DocumentKindOfFile(nullptr));
   }
   documents_->Open(std::move(document), kUntitled);
   NameDocumentInTitle(mainWindow_, kUntitled);
@@ -362,6 +377,7 @@ bool TApp::OpenDocumentFile(const std::string& path) {
     return true;
   }
   TOpenDocumentCommand command(path);
+  MakeDocumentsByKind(command);
   HandleCommand(&command);
   if (command.Document() == nullptr) return false;
   documents_->Open(command.TakeDocument(), full);

@@ -4,6 +4,8 @@
 #include "core/Failure.h"
 #include "core/MenuCommands.h"
 #include "core/MenuSetup.h"
+#include "core/Tag.h"
+#include "model/world/QVDoc.h"
 #include "model/world/RunCommand.h"
 #include "platform/win32/Input.h"
 #include "platform/win32/Menu.h"
@@ -115,6 +117,46 @@ void TQVApp::RebuildMenu(CCmdUI& update) {
   update.m_nIndex = position - 1;
   update.m_nIndexMax = static_cast<UINT>(GetMenuItemCount(menu));
   update.m_bEnableChanged = TRUE;
+}
+
+namespace {
+
+struct KindType {
+  int32_t kind;
+  uint32_t type;
+};
+
+constexpr KindType kKindTypes[] = {
+    {kTextDocumentKind, MakeTag("TEXT")},       {1201, MakeTag("zuqP")},
+    {1202, MakeTag("zuqX")},                    {1203, MakeTag("zu\xB4P")},
+    {1204, MakeTag("zu\xB4X")},                {kStationeryDocumentKind, MakeTag("ZUQd")},
+    {kWorldDocumentKind, MakeTag("ZodA")},
+};
+
+}  // namespace
+
+int32_t TQVApp::DocumentKindOfFile(const uint32_t* fileType) {
+  if (fileType == nullptr) return kWorldDocumentKind;
+  for (const KindType& entry : kKindTypes) {
+    // Stationery is never told by a file's type.
+    if (entry.type == *fileType && entry.kind != kStationeryDocumentKind) return entry.kind;
+  }
+  return kWorldDocumentKind;
+}
+
+uint32_t TQVApp::WorldTypeOfKind(int32_t kind) {
+  for (const KindType& entry : kKindTypes) {
+    if (entry.kind == kind) return entry.type;
+  }
+  return MakeTag("ZodA");
+}
+
+std::unique_ptr<TQVDoc> TQVApp::CreateDocument(int32_t kind) const {
+  const bool embedded = kind == kEmbeddedWorldDocumentKind;
+  auto document = std::make_unique<TQVDoc>(WorldTypeOfKind(kind),
+                                           embedded ? int16_t{0} : openingPreferences_);
+  if (embedded) document->SetNewWorldValue(newWorldValue_);
+  return document;
 }
 
 bool TQVApp::MayOpenDocument() {

@@ -3,6 +3,8 @@
 // one: its event loop starts with no command being performed, and its helpers are made at
 // start-up on the handler half's own start-up.
 
+#include <cstdint>
+#include <memory>
 #include <string>
 
 #include "app/shell/MacApplication.h"
@@ -10,6 +12,15 @@
 
 class CCmdUI;
 class TCommand;
+class TQVDoc;
+
+// Document kinds, chosen by the type of the file a document is read from.
+inline constexpr int32_t kTextDocumentKind = 1200;
+inline constexpr int32_t kStationeryDocumentKind = 1205;
+inline constexpr int32_t kWorldDocumentKind = 1206;
+// A world made for another document (an embedded world): it takes the application's new-world
+// value.
+inline constexpr int32_t kEmbeddedWorldDocumentKind = 1751;
 
 // The program's document manager; its file-name prompt is the framework's.
 class TQVDocManager : public CDocManager {};
@@ -55,6 +66,22 @@ class TQVApp : public TMacApplication {
   // The text the first script item had before scripts took its place.
   const std::string& ScriptItemText() const { return scriptItemText_; }
 
+  // The kind of document a file of the type holds: "TEXT" 1200, "zuqP" 1201, "zuqX" 1202,
+  // "zu\xB4P" 1203, "zu\xB4X" 1204; no file, and any other type, 1206.
+  static int32_t DocumentKindOfFile(const uint32_t* fileType);
+  // The type a document of the kind makes its world as (1205 "ZUQd"; 1751 and unknown kinds
+  // "ZodA").
+  static uint32_t WorldTypeOfKind(int32_t kind);
+  // A new document of the kind: its world is made as the kind's type, marked as read from the
+  // preferences document while that is being opened as a new one; a kind-1751 world takes the
+  // new-world value.
+  std::unique_ptr<TQVDoc> CreateDocument(int32_t kind) const;
+  // Set while the preferences document is opened as the start of a new document.
+  bool OpeningPreferences() const { return openingPreferences_ != 0; }
+  void SetOpeningPreferences(bool on) { openingPreferences_ = on ? 1 : 0; }
+  int32_t NewWorldValue() const { return newWorldValue_; }
+  void SetNewWorldValue(int32_t value) { newWorldValue_ = value; }
+
   // Opening a document while a run that forbids it is in progress beeps and opens nothing:
   // answers false then.
   bool MayOpenDocument();
@@ -67,5 +94,7 @@ class TQVApp : public TMacApplication {
 
  private:
   int16_t playerMode_ = 0;
+  int16_t openingPreferences_ = 0;
+  int32_t newWorldValue_ = 0;
   std::string scriptItemText_;
 };

@@ -6,17 +6,22 @@
 
 #include "core/ClassRegistry.h"
 #include "core/Failure.h"
+#include "core/Resources.h"
 #include "model/filing/ObjectReader.h"
 #include "model/filing/ObjectWriter.h"
 #include "model/world/QVDoc.h"
 #include "model/world/WorldBases.h"
 #include "model/world/WorldDoc.h"
 #include "simulation/Engine.h"
+#include "ui/dialogs/YesNoPrompt.h"
 
 namespace {
 
 // The last frame a settings dialog is offered when nothing is recorded.
 constexpr int32_t kSettingsFrameLimit = 100;
+// The exporter's texts and, among them, the question whether to replace existing files.
+constexpr int16_t kExporterStrings = 1110;
+constexpr int16_t kReplaceQuestionIndex = 14;
 
 TObject* NewExportHandler() {
   return new TExportHandler;
@@ -136,6 +141,13 @@ bool TExportHandler::RunTypeSettings(int16_t command, HWND parent) {
   auto* world = dynamic_cast<TWorldDoc*>(world_);
   const int32_t last = world != nullptr ? world->LastFrame() : 0;
   return type->RunSettingsDialog(command, parent, last > 0 ? last : kSettingsFrameLimit);
+}
+
+uint32_t TExportHandler::ConfirmReplace(const Str255& message) {
+  Str255 question = message;
+  if (question.IsEmpty()) GetIndString(question, kExporterStrings, kReplaceQuestionIndex);
+  if (question.IsEmpty()) return kPromptNoTag;
+  return AskYesNo(question);
 }
 
 uint32_t TExportHandler::GetFileTypeTag(int16_t command) const {

@@ -71,6 +71,10 @@ class TExportHandler : public THandlerLink {
   // frame (100 when nothing is recorded); false when no type serves the command or the user
   // cancelled the dialog.
   bool RunTypeSettings(int16_t command, HWND parent);
+  // Asks whether to replace existing files in the yes-or-no prompt: the message, or the
+  // exporter's replace question when it is empty. Answers the tag of the button that closed
+  // the prompt ("OK__" to go on), or "cncl" when there is no question to ask.
+  uint32_t ConfirmReplace(const Str255& message);
 
   // Properties, answered by the type serving the selected command, else by the base.
   uint16_t HasAction(uint32_t tag) override;

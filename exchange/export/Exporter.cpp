@@ -7,7 +7,6 @@
 #include <sys/statvfs.h>
 #include <unistd.h>
 
-#include "core/Alert.h"
 #include "core/Failure.h"
 #include "core/Handle.h"
 #include "core/Resources.h"
@@ -15,13 +14,13 @@
 #include "exchange/export/ExportHandler.h"
 #include "exchange/export/ExportType.h"
 #include "model/world/WorldDoc.h"
+#include "ui/dialogs/YesNoPrompt.h"
 #include "ui/periphery/ProgressDialog.h"
 
 namespace {
 
 constexpr int16_t kExporterStrings = 1110;
 constexpr int16_t kReplaceQuestionIndex = 14;
-constexpr int16_t kReplaceAlert = 1501;
 
 int16_t DecimalDigits(int32_t n) {
   int16_t digits = 1;
@@ -242,8 +241,7 @@ bool TExporter::ConfirmReplaceIfExists(const Str255& name) {
   Str255 question;
   GetIndString(question, kExporterStrings, kReplaceQuestionIndex);
   if (!question.IsEmpty()) {
-    SetAlertTexts(question, name, Str255(), Str255());
-    if (!AskYesNo(kReplaceAlert, 0)) return false;
+    if (handler_->ConfirmReplace(question) != kPromptYesTag) return false;
   }
   replaceConfirmed_ = true;
   return true;

@@ -85,9 +85,12 @@ CCmdTarget* TQVDoc::GetAPIDocument(CCmdTarget* parent) {
   return apiDocument_;
 }
 
-TQVDoc::TQVDoc() : world_(std::make_unique<TWorldDoc>()) {
+TQVDoc::TQVDoc() : TQVDoc(kDocumentFileType, 0) {}
+
+TQVDoc::TQVDoc(uint32_t worldType, int16_t flag)
+    : world_(std::make_unique<TWorldDoc>()), worldType_(worldType) {
   world_->SetDocument(this);
-  world_->InitWorld(0);
+  world_->InitWorld(flag);
 }
 
 TQVDoc::~TQVDoc() {

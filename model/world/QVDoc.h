@@ -31,11 +31,19 @@ class TQVDoc : public TObject, public TCommandDocument {
 
   // A document with a new world, set up with its default objects.
   TQVDoc();
+  // The same, the world made as the four-character type (the type a world document file has
+  // unless told otherwise) with the flag its set-up is given.
+  TQVDoc(uint32_t worldType, int16_t flag);
   virtual ~TQVDoc();
   TQVDoc(const TQVDoc&) = delete;
   TQVDoc& operator=(const TQVDoc&) = delete;
 
   TWorldDoc& World() { return *world_; }
+  // The type the document's world was made as.
+  uint32_t WorldType() const { return worldType_; }
+  // The value a world made for another document is given.
+  int32_t NewWorldValue() const { return newWorldValue_; }
+  void SetNewWorldValue(int32_t value) { newWorldValue_ = value; }
   int32_t GetChangeCount() const override { return changes_; }
   void SetChangeCount(int32_t count) override { changes_ = count; }
 
@@ -89,6 +97,8 @@ class TQVDoc : public TObject, public TCommandDocument {
 
  private:
   std::unique_ptr<TWorldDoc> world_;
+  uint32_t worldType_;
+  int32_t newWorldValue_ = 0;
   int32_t changes_ = 0;
   std::string path_;
   TrailerWriter trailerWriter_;

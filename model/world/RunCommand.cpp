@@ -6,6 +6,7 @@
 #include "core/TickCount.h"
 #include "model/command/CommandHandler.h"
 #include "model/world/WorldDoc.h"
+#include "platform/win32/Message.h"
 
 namespace {
 
@@ -148,6 +149,9 @@ bool TCommand::RunSlice(int32_t ticks) {
         done_ = 1;
       }
       current = next;
+      // The user's keys and clicks are not kept waiting for the rest of a timed slice: the run
+      // goes on after the message loop has taken them.
+      if (ticks != 0 && GetInputState()) break;
     }
   } catch (...) {
     done_ = 1;

@@ -83,6 +83,8 @@ BOOL CWinApp::PumpOneMessage(bool wait) {
   if (wait) {
     result = GetMessage(&m_msgCur, nullptr, 0, 0);
   } else {
+    // Without waiting, the desktop's events are not taken in on their own.
+    PollDesktop();
     if (PeekMessage(&m_msgCur, nullptr, 0, 0, PM_REMOVE) == 0) {
       // Nothing waited: nothing to make a new idle period of either.
       m_msgCur = MSG{};

@@ -128,6 +128,22 @@ bool WaitForPresenterAndSources(WindowPresenter* presenter, int32_t timeout) {
   }
 }
 
+}  // namespace
+
+bool PollDesktop() {
+  static bool polling = false;
+  WindowPresenter* presenter = GetWindowPresenter();
+  if (presenter == nullptr || polling) return false;
+  polling = true;
+  struct Done {
+    ~Done() { polling = false; }
+  } done;
+  presenter->PollEvents();
+  return true;
+}
+
+namespace {
+
 bool QueueHasWork() {
   MSG probe;
   return PeekMessage(&probe, nullptr, 0, 0, PM_NOREMOVE);
@@ -230,6 +246,18 @@ BOOL PeekMessage(MSG* message, HWND window, UINT first, UINT last, UINT removeFl
   *message = found;
   if (remove) queue.last = found;
   return TRUE;
+}
+
+BOOL GetInputState() {
+  PollDesktop();
+  for (const MSG& message : Queue().input) {
+    const UINT m = message.message;
+    const bool key = m >= WM_KEYFIRST && m <= WM_KEYLAST;
+    const bool button = (m > WM_MOUSEMOVE && m <= WM_MBUTTONDBLCLK) ||
+                        (m >= WM_NCLBUTTONDOWN && m <= WM_NCLBUTTONDBLCLK);
+    if (key || button) return TRUE;
+  }
+  return FALSE;
 }
 
 BOOL GetMessage(MSG* message, HWND window, UINT first, UINT last) {

@@ -23,6 +23,13 @@ void PostQuitMessage(int32_t exitCode);
 // `while (GetMessage(...) > 0)` then end instead of hanging).
 BOOL GetMessage(MSG* message, HWND window, UINT first, UINT last);
 BOOL PeekMessage(MSG* message, HWND window, UINT first, UINT last, UINT removeFlags);
+// Takes the desktop's waiting events in as input without waiting: a loop that only peeks (never
+// waits) calls it so that it still sees the user's input. False without a desktop; a desktop that
+// looks at the queue while it is polled is not polled again from there.
+bool PollDesktop();
+// True when a key or mouse-button message waits in the queue (the desktop's waiting events taken
+// in first); mouse moves do not count.
+BOOL GetInputState();
 LRESULT DispatchMessage(const MSG* message);
 // Makes WM_CHAR (WM_SYSCHAR) from a key-down of a character key and posts it.
 BOOL TranslateMessage(const MSG* message);

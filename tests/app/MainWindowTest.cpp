@@ -2,7 +2,8 @@
 // a newcomer may meet it): it names the document it opened, moves by its caption, offers no
 // minimize that nothing could undo, and closes by its close box, and the program then ends
 // cleanly, with the leak check on in sanitizer builds. A start-up script in the program's folder
-// runs once the document is open, and File > Quit ends the program with 0.
+// runs once the document is open, and File > Quit ends the program with 0. A run started with
+// Ctrl+R stops at Ctrl+.: the keys reach the program while it runs.
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -29,6 +30,7 @@
 
 // Last: Xlib's macros (None, Status, ...) would clash with the names above.
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
@@ -450,6 +452,79 @@ TEST(MainWindow, RunsTheStartupScriptAfterTheDocumentOpensAndQuitsFromTheFileMen
   std::remove(output);
   std::remove(script.c_str());
   rmdir(folder);
+  std::error_code ignored;
+  std::filesystem::remove_all(std::string(output) + ".config", ignored);
+  XCloseDisplay(display);
+}
+
+// The window's pixels as the X server shows them.
+std::vector<unsigned long> WindowPixels(Display* display, const Placement& shown) {
+  std::vector<unsigned long> pixels;
+  XImage* image = XGetImage(display, DefaultRootWindow(display), shown.x, shown.y,
+                            static_cast<unsigned>(shown.width),
+                            static_cast<unsigned>(shown.height), AllPlanes, ZPixmap);
+  if (image == nullptr) return pixels;
+  for (int y = 0; y < shown.height; ++y)
+    for (int x = 0; x < shown.width; ++x) pixels.push_back(XGetPixel(image, x, y));
+  XDestroyImage(image);
+  return pixels;
+}
+
+void ControlKey(Display* display, KeySym symbol) {
+  Key(display, XK_Control_L, true);
+  Key(display, symbol, true);
+  Key(display, symbol, false);
+  Key(display, XK_Control_L, false);
+}
+
+TEST(MainWindow, ARunWithoutAnEndStopsAtTheStopKey) {
+  if (!std::getenv(kUnderVirtualDisplay)) {
+    RunUnderVirtualDisplay();
+    return;
+  }
+  Display* display = OpenDisplay();
+  ASSERT_NE(display, nullptr);
+  char output[] = "/tmp/yb-program-XXXXXX";
+  const int fd = mkstemp(output);
+  ASSERT_GE(fd, 0);
+  close(fd);
+  {
+    // The sample has no stop frame: its run goes on until it is stopped.
+    Program program(output, YB_SAMPLES_DIR "/spring-and-pin.yb");
+    ASSERT_TRUE(program.Started());
+    Placement shown;
+    std::string title;
+    ASSERT_TRUE(Within(20000, [&] {
+      return FindMainWindow(display, &shown, &title) && title == "Yarrowby - spring-and-pin.yb";
+    })) << ReadAll(output);
+    Pause(500);
+    const std::vector<unsigned long> still = WindowPixels(display, shown);
+    ControlKey(display, XK_r);
+    ASSERT_TRUE(Within(20000, [&] { return WindowPixels(display, shown) != still; }))
+        << "the world did not run:\n" << ReadAll(output);
+    ControlKey(display, XK_period);
+    // Stopped, the window shows one frame and stays as it is.
+    std::vector<unsigned long> last;
+    EXPECT_TRUE(Within(20000, [&] {
+      std::vector<unsigned long> now = WindowPixels(display, shown);
+      Pause(500);
+      const bool same = WindowPixels(display, shown) == now;
+      last = std::move(now);
+      return same;
+    })) << "the run went on after the stop key:\n" << ReadAll(output);
+    // File > Quit asks whether to save the world the run changed; N answers No.
+    const auto asking = [&] {
+      return MappedWindows(display) == 2 && !MappedWindowTitled(display, "");
+    };
+    ASSERT_TRUE(ChooseFromFileMenu(display, shown, 10, 3, asking))
+        << "File > Quit did not ask to save the changed world:\n" << ReadAll(output);
+    Key(display, XK_n, true);
+    Key(display, XK_n, false);
+    ASSERT_TRUE(program.WaitForExit(20000)) << "No did not end the program:\n" << ReadAll(output);
+    EXPECT_TRUE(WIFEXITED(program.ExitStatus()) && WEXITSTATUS(program.ExitStatus()) == 0)
+        << ReadAll(output);
+  }
+  std::remove(output);
   std::error_code ignored;
   std::filesystem::remove_all(std::string(output) + ".config", ignored);
   XCloseDisplay(display);

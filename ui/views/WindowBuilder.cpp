@@ -125,7 +125,7 @@ TOwlSubview* OpenWindow(int32_t kind, TWindowDocument* document) {
     case kHiddenDocumentWindowKind:
       return OpenInFrame(document);
     default:
-      // Kind 1501 (the export layout) and unknown kinds make no window.
+      // Kind 1501 is a dialog of its own (ui/dialogs/YesNoPrompt.h); unknown kinds make no window.
       return nullptr;
   }
 }

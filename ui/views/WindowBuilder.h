@@ -17,7 +17,7 @@ class TWindowDocument;
 // The window kinds.
 inline constexpr int32_t kDocumentWindowKind = 1000;       // document frame, group view, shown
 inline constexpr int32_t kPlainDocumentWindowKind = 1001;  // document frame, window object, shown
-inline constexpr int32_t kExportWindowKind = 1501;         // not built here: no window
+inline constexpr int32_t kExportWindowKind = 1501;         // the yes-or-no prompt, a dialog
 inline constexpr int32_t kClipboardWindowKind = 1502;      // in the MDI client, clipboard viewer
 inline constexpr int32_t kHiddenDocumentWindowKind = 6662;  // document frame, group view, hidden
 inline constexpr int32_t kHiddenGroupWindowKind = 6666;    // in the MDI client, group view

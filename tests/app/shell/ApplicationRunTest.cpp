@@ -2,7 +2,10 @@
 // named on the command line opens in a document window; File > Open shows the open dialog,
 // answered by typed keys; after a change the Edit menu offers to undo it by name; Help > About
 // shows the version texts; File > Quit ends the program with 0. File > New and Window > Tile lay
-// two worlds side by side over the whole workspace. Started for embedding, it shows nothing.
+// two worlds side by side over the whole workspace. World > Run runs the sample until the Stop
+// key, taken between frames, stops it, a drag of the tape's thumb replays its frames, and closing
+// the world it changed asks to save it.
+// Started for embedding, it shows nothing.
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -27,11 +30,16 @@
 #include "platform/win32/Menu.h"
 #include "platform/win32/MenuLayout.h"
 #include "platform/win32/Message.h"
+#include "platform/win32/MessageBox.h"
 #include "platform/win32/OpenFileDialog.h"
 #include "platform/win32/Window.h"
 #include "platform/win32/WindowPaint.h"
 #include "platform/win32/WindowPresenter.h"
 #include "ui/views/OwlSubview.h"
+#include "model/world/WorldParticipants.h"
+#include "tests/app/SketchFixture.h"
+#include "views/furniture/FrameIndicator.h"
+#include "views/world/MainWorldView.h"
 
 namespace {
 
@@ -290,6 +298,171 @@ TEST_F(ApplicationRunTest, NewAndTileFromTheMenus) {
   ASSERT_EQ(tiled.size(), 2u);
   EXPECT_FALSE(FirstTwoOverlap(tiled)) << "tiled windows overlap";
   EXPECT_EQ(workspaceShowing, 0) << "the tiled worlds leave the workspace showing";
+}
+
+// The pixels of a window as its top-level window shows them, row by row.
+std::vector<uint32_t> ShownPixels(HWND window) {
+  HWND top = window;
+  while (GetParent(top) != nullptr) top = GetParent(top);
+  RECT outer;
+  GetWindowRect(top, &outer);
+  RECT area;
+  GetWindowRect(window, &area);
+  const WindowSurface* surface = GetWindowSurface(top);
+  std::vector<uint32_t> pixels;
+  for (int32_t y = area.top; y < area.bottom; ++y)
+    for (int32_t x = area.left; x < area.right; ++x)
+      pixels.push_back(surface->Pixel(x - outer.left, y - outer.top) & 0xFFFFFF);
+  return pixels;
+}
+
+// Presses Ctrl+. (Stop) once the world shows the frame: a user's key during a long run.
+class TStopKeyAtFrame : public TLink, public TFrameParticipant {
+ public:
+  explicit TStopKeyAtFrame(int16_t frame) : frame_(frame) {}
+  void FrameChanged(int16_t frame, int16_t, int16_t) override {
+    if (frame != frame_) return;
+    InjectKey(VK_CONTROL, true);
+    InjectKeyStroke(0xBE);  // the period key
+    InjectKey(VK_CONTROL, false);
+  }
+
+ private:
+  int16_t frame_;
+};
+
+// Drags the tape's thumb, grabbed in its middle, by `by` pixels: the desktop hands the moves
+// and the release over one at a time while the strip tracks the mouse.
+class TThumbDrag {
+ public:
+  void Start(TFrameIndic& tape, int32_t by) {
+    const MacRect thumb = tape.GetThumbRect();
+    POINT grab{(thumb.left + thumb.right) / 2, (thumb.top + thumb.bottom) / 2};
+    const HWND strip = tape.GetWindowHandle();
+    ClientToScreen(strip, &grab);
+    steps_.clear();
+    taken_ = 0;
+    for (const int32_t part : {1, 2, 4})
+      steps_.push_back([=] { InjectMouseMove(POINT{grab.x + by * part / 4, grab.y}); });
+    steps_.push_back(
+        [=] { InjectMouseButton(MouseButton::kLeft, false, POINT{grab.x + by, grab.y}); });
+    desktop_ = std::make_unique<TScriptedDesktop>([this, strip] {
+      MSG waiting;
+      if (PeekMessage(&waiting, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, PM_NOREMOVE)) return;
+      if (GetCapture() == strip && taken_ < steps_.size()) steps_[taken_++]();
+    });
+    SetWindowPresenter(desktop_.get());
+    InjectMouseMove(grab);
+    InjectMouseButton(MouseButton::kLeft, true, grab);
+  }
+  // The desktop goes; true when the whole drag was taken.
+  bool Finish() {
+    SetWindowPresenter(nullptr);
+    return taken_ == steps_.size();
+  }
+
+ private:
+  std::vector<std::function<void()>> steps_;
+  size_t taken_ = 0;
+  std::unique_ptr<TScriptedDesktop> desktop_;
+};
+
+// World > Run runs the sample, which has no stop frame; the Stop key pressed while frame 5 shows
+// is taken between two frames and the run stops there. The tape's thumb dragged to its left end
+// shows the first frame, and dragged back to its right end the fifth again, pixel for pixel.
+// File > Close then asks whether to save the world the run changed.
+TEST_F(ApplicationRunTest, RunFromTheWorldMenuStopsAtTheStopKeyAndTheTapeReplaysItsFrames) {
+  TApp app(stream_);
+  app.SetConfigDirectory(config_);
+  int32_t step = 0;
+  HWND frame = nullptr;
+  TWorldWindowDocument* document = nullptr;
+  HWND view = nullptr;
+  std::vector<uint32_t> before, stopped, atFirst, atLast;
+  int16_t stoppedAt = -1, first = -1, last = -1;
+  bool dragsTaken = true;
+  std::string question;
+  size_t openAfterClose = 99;
+  TStopKeyAtFrame stopKey(5);
+  TThumbDrag drag;
+  const auto world = [&]() -> TWorldDoc& { return document->Document().World(); };
+  const auto tape = [&]() -> TFrameIndic& { return *document->WorldWindow()->FrameIndicator(); };
+  SetIdleScript([&] {
+    ++step;
+    if (step == 1) {
+      frame = app.MainFrame()->m_hWnd;
+      document = app.Documents()->NewestOpenDocument();
+      view = document->WorldWindow()->MainView()->GetWindowHandle();
+      UpdateWindow(frame);
+      before = ShownPixels(view);
+      world().UpdateViewObject(&stopKey, 1);
+      Click(Centre(MenuBarItemRect(frame, 2)));  // World
+      return true;
+    }
+    if (step == 2) {
+      if (GetActivePopupMenuWindow() == nullptr) return false;
+      Click(PopupItem(0, 0));  // Run
+      return true;
+    }
+    if (step == 3) {
+      world().UpdateViewObject(&stopKey, 0);
+      stoppedAt = world().CurrentFrame();
+      UpdateWindow(frame);
+      stopped = ShownPixels(view);
+      drag.Start(tape(), -800);
+      return true;
+    }
+    if (step == 4) {
+      dragsTaken = drag.Finish() && dragsTaken;
+      first = world().CurrentFrame();
+      UpdateWindow(frame);
+      atFirst = ShownPixels(view);
+      drag.Start(tape(), 800);
+      return true;
+    }
+    if (step == 5) {
+      dragsTaken = drag.Finish() && dragsTaken;
+      last = world().CurrentFrame();
+      UpdateWindow(frame);
+      atLast = ShownPixels(view);
+      Click(Centre(MenuBarItemRect(frame, 0)));  // File
+      return true;
+    }
+    if (step == 6) {
+      if (GetActivePopupMenuWindow() == nullptr) return false;
+      Click(PopupItem(2, 0));  // Close
+      return true;
+    }
+    if (step == 7) {
+      // The run changed the world: closing it asks first, and No gives the run up.
+      const HWND box = GetMessageBoxWindow();
+      if (box == nullptr) return false;
+      question = GetWindowTextString(GetDlgItem(box, 0xFFFF));
+      InjectKeyStroke('N');
+      return true;
+    }
+    if (step == 8) {
+      openAfterClose = app.Documents()->OpenCount();
+      PostMessage(frame, WM_CLOSE, 0, 0);
+      return true;
+    }
+    return false;
+  });
+  CCommandLineInfo line;
+  ParseCommandLine({Sample("spring-and-pin.yb")}, line);
+  app.RunProgram(line);
+  EXPECT_GE(step, 8) << "the session ended at step " << step;
+  EXPECT_GT(stoppedAt, 0) << "the world did not run";
+  EXPECT_LE(stoppedAt, 6) << "the stop key was not taken between frames";
+  EXPECT_NE(stopped, before) << "the run did not move the world on the screen";
+  EXPECT_TRUE(dragsTaken);
+  EXPECT_EQ(first, 0);
+  EXPECT_NE(atFirst, stopped);
+  EXPECT_EQ(last, stoppedAt);
+  EXPECT_EQ(atLast, stopped) << "the replayed frame looks different from the frame run";
+  EXPECT_NE(question.find("spring-and-pin.yb"), std::string::npos) << question;
+  EXPECT_EQ(openAfterClose, 0u);
+  EXPECT_EQ(Reported(), "");
 }
 
 TEST_F(ApplicationRunTest, AnEmbeddingStartShowsNothingAndRunsNoScript) {

@@ -12,12 +12,21 @@
 #include "core/Resources.h"
 #include "core/StreamText.h"
 #include "exchange/export/ExportHandler.h"
+#include "platform/win32/Clock.h"
+#include "platform/win32/Input.h"
+#include "platform/win32/Message.h"
+#include "platform/win32/Window.h"
+#include "tests/platform/win32/DialogTestSupport.h"
+#include "ui/items/ItemKinds.h"
 #include "ui/periphery/ProgressDialog.h"
 #include "resources/ResourceLibraries.h"
 #include "simulation/UnitHandler.h"
 #include "tests/model/world/WorldTestSupport.h"
 
 namespace {
+
+// The control of the prompt's question.
+constexpr int32_t kPromptTextId = 100;
 
 using world_test::TTestEngine;
 using world_test::TTestHost;
@@ -190,9 +199,20 @@ TEST_F(ExporterTest, PerFrameFilesAreNumberedBeforeTheExtension) {
 
 TEST_F(ExporterTest, ExistingFrameFileIsKeptUnlessTheUserAgreesToReplaceIt) {
   { std::ofstream(Path("arm 0000.dxf")) << "mine"; }
-  // The program's texts hold the replace question; nobody answers it here, which is no "yes".
+  // The program's texts hold the replace question, asked in the yes-or-no prompt.
   RegisterResourceLibraries();
   SetResourceModule1(LoadResourceLibrary(kMainResourceLibrary));
+  RegisterDialogItemKinds();
+  ResetWindowSystem();
+  UseVirtualClock(0);
+  std::string asked;
+  const auto answer = [&asked](int32_t key) {
+    ScriptUser({[&asked, key] {
+      asked = GetWindowTextString(GetDlgItem(GetActiveWindow(), kPromptTextId));
+      InjectKeyStroke(key);
+    }});
+  };
+  answer(VK_ESCAPE);  // No
   {
     TPerFrameExporter exporter;
     Init(exporter, "arm.dxf", 0, 2);
@@ -204,16 +224,21 @@ TEST_F(ExporterTest, ExistingFrameFileIsKeptUnlessTheUserAgreesToReplaceIt) {
     }
     EXPECT_TRUE(exporter.ExportedFrames().empty());
   }
+  EXPECT_EQ(asked, "Files of these names exist already. Replace them?");
   EXPECT_EQ(ReadFile(Path("arm 0000.dxf")), "mine");
   EXPECT_FALSE(std::filesystem::exists(Path("arm 0001.dxf")));
+  answer(VK_RETURN);  // Yes, once for every file of the export
   {
     TPerFrameExporter exporter;
-    exporter.SetReplaceConfirmed(true);
     Init(exporter, "arm.dxf", 0, 2);
     exporter.Perform();
   }
   EXPECT_EQ(ReadFile(Path("arm 0000.dxf")), "frame 0;");
   EXPECT_EQ(ReadFile(Path("arm 0002.dxf")), "frame 2;");
+  SetIdleScript(nullptr);
+  UnregisterDialogItemKinds();
+  ResetWindowSystem();
+  UseProcessClock();
 }
 
 TEST_F(ExporterTest, AnExportOfSeveralFramesShowsItsProgressFrameByFrame) {

@@ -1,5 +1,6 @@
 // Dialog window objects: the dialog class chosen by the window's class, the larger layouts of
-// floating windows, item error reports, result tags and the floating dialog's keys.
+// floating windows, item error reports, result tags and the floating dialog's keys; the
+// yes-or-no prompt of the program's layout.
 
 #include <gtest/gtest.h>
 
@@ -9,6 +10,8 @@
 #include "ui/dialogs/DisplayMetrics.h"
 #include "ui/dialogs/OwlDialogs.h"
 #include "ui/dialogs/WindowsDialog.h"
+#include "ui/dialogs/YesNoPrompt.h"
+#include "ui/items/ItemKinds.h"
 
 namespace dialog_test {
 namespace {
@@ -201,6 +204,43 @@ TEST_F(DialogWindowTest, MoreChoicesWithoutAParentClosesAndSendsNothing) {
   const HWND dialog = window.GetDialogHandle();
   SendMessage(dialog, WM_COMMAND, kMoreButtonId, 0);
   EXPECT_FALSE(IsWindow(dialog));
+}
+
+// The prompt shows its question in the "ynST" view and answers the tag of the button that closed
+// it; Escape answers as No does.
+TEST_F(DialogWindowTest, TheYesNoPromptAnswersTheTagOfTheButtonThatClosedIt) {
+  RegisterDialogItemKinds();
+  const auto clickButton = [](TYesNoPrompt& prompt, uint32_t tag) {
+    CWnd* const button = prompt.FindSubview(tag);
+    ASSERT_NE(button, nullptr);
+    RECT area;
+    GetClientRect(button->GetSafeHwnd(), &area);
+    InjectClick(button->GetSafeHwnd(), POINT{area.right / 2, area.bottom / 2});
+  };
+  std::string shown;
+  bool dialogFound = false;
+  {
+    TYesNoPrompt prompt;
+    Script({[&] {
+      dialogFound = prompt.FindSubview(kPromptDialogTag) == &prompt;
+      shown = GetWindowTextString(prompt.FindSubview(kPromptTextTag)->GetSafeHwnd());
+      clickButton(prompt, kPromptYesTag);
+    }});
+    EXPECT_EQ(prompt.Ask(Str255("Replace the files?")), kPromptYesTag);
+    EXPECT_EQ(prompt.FindSubview(kPromptDialogTag), nullptr);  // closed
+  }
+  EXPECT_TRUE(dialogFound);
+  EXPECT_EQ(shown, "Replace the files?");
+  {
+    TYesNoPrompt prompt;
+    Script({[&] { clickButton(prompt, kPromptNoTag); }});
+    EXPECT_EQ(prompt.Ask(Str255("Again?")), kPromptNoTag);
+  }
+  Script({[] { InjectKeyStroke(VK_ESCAPE); }});
+  EXPECT_EQ(AskYesNo(Str255("Once more?")), kPromptNoTag);
+  Script({[] { InjectKeyStroke(VK_RETURN); }});
+  EXPECT_EQ(AskYesNo(Str255("Last time?")), kPromptYesTag);
+  UnregisterDialogItemKinds();
 }
 
 }  // namespace
