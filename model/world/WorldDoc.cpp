@@ -162,6 +162,7 @@ void TWorldDoc::ForgetObject(TLink* object) {
   }
   if (unitHandler_ == object) unitHandler_ = nullptr;
   if (vectorHandler_ == object) vectorHandler_ = nullptr;
+  if (pendingObject_ == object) pendingObject_ = nullptr;
 }
 
 bool TWorldDoc::ShowsRecordedFrame() {

@@ -15,6 +15,7 @@
 #include <functional>
 #include <memory>
 #include <span>
+#include <utility>
 #include <vector>
 
 #include "core/Handle.h"
@@ -275,6 +276,11 @@ class TWorldDoc : public TWorldBase, public TActionContext, public TPlacingWorld
   using ToolTrackerMaker = std::function<std::unique_ptr<TCommandCore>(int16_t tool)>;
   // The trackers made by the maker before (which may refer to its window) go with it.
   void SetToolTrackerMaker(ToolTrackerMaker maker);
+  // The object a drag with the Select and Drag tool refers to when the Control key is down: set
+  // by whoever chose it, taken once by that drag; an object leaving the world is no longer it.
+  void SetPendingObject(TLink* object) { pendingObject_ = object; }
+  TLink* PendingObject() const { return pendingObject_; }
+  TLink* TakePendingObject() { return std::exchange(pendingObject_, nullptr); }
   // What takes back the main view's pending hover point when the tool changes; null without a
   // main view.
   void SetPendingPointClearer(std::function<void()> clear) {
@@ -451,6 +457,7 @@ class TWorldDoc : public TWorldBase, public TActionContext, public TPlacingWorld
   int16_t previousToolArgument_ = 0;
   ToolTrackerMaker toolTrackerMaker_;
   std::function<void()> pendingPointClearer_;
+  TLink* pendingObject_ = nullptr;
   // The trackers made and not yet handed to a click, in the order of their command numbers.
   std::vector<std::unique_ptr<TCommandCore>> toolTrackers_;
   TCommandCore* toolTracker_ = nullptr;

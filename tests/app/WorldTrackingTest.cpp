@@ -57,6 +57,8 @@
 #include "ui/views/MouseEvent.h"
 #include "ui/views/OwlSubview.h"
 #include "ui/views/ViewServices.h"
+#include "constraints/Pin.h"
+#include "views/trackers/GeometryRefDragTracker.h"
 #include "views/trackers/MoveTrackers.h"
 #include "views/trackers/PolygonTrackers.h"
 #include "views/trackers/ResizeTrackers.h"
@@ -246,8 +248,8 @@ class WorldTrackingTest : public ::testing::Test {
   }
   // A drag made only of what the user does, through the program's event loop: the button goes
   // down at the press, each poll of the tracking loop moves the pointer on, and after the last
-  // point the button comes up.
-  void LiveDrag(const MacPoint& press, const std::vector<MacPoint>& moves) {
+  // point the button comes up. Each move may come a pause (milliseconds) after the last.
+  void LiveDrag(const MacPoint& press, const std::vector<MacPoint>& moves, DWORD pause = 0) {
     const HWND view = view_->GetWindowHandle();
     auto screen = [view](const MacPoint& point) {
       POINT at{point.h, point.v};
@@ -256,7 +258,10 @@ class WorldTrackingTest : public ::testing::Test {
     };
     std::vector<std::function<void()>> desktop;
     for (const MacPoint& move : moves)
-      desktop.push_back([=] { InjectMouseMove(screen(move)); });
+      desktop.push_back([=] {
+        AdvanceVirtualClock(pause);
+        InjectMouseMove(screen(move));
+      });
     desktop.push_back([=] { InjectMouseButton(MouseButton::kLeft, false, screen(moves.back())); });
     size_t next = 0;
     TScriptedDesktop presenter([&] {
@@ -650,6 +655,72 @@ TEST_F(WorldTrackingTest, ASliderOnTheWindowIsDrawnAndDraggedLive) {
   EXPECT_EQ(slider.GetValue(), 0.0);
   app_->Commands().UndoOrRedoLast();
   EXPECT_EQ(slider.GetValue(), 1.0);
+}
+
+// The tracking world with its first box hung from a pin a metre above it.
+class PinnedBoxTest : public WorldTrackingTest {
+ protected:
+  static constexpr int16_t kPivot = 10;
+  static constexpr int16_t kHung = 11;
+  static constexpr int16_t kPin = 12;
+  std::unique_ptr<TQVDoc> MakeWorld() override {
+    using namespace sample_worlds;
+    std::unique_ptr<TQVDoc> document = MakeTrackingWorld();
+    TWorldDoc& world = document->World();
+    auto* ground = dynamic_cast<TMass*>(world.FindObject(kBackgroundId));
+    auto* box = dynamic_cast<TMass*>(world.FindObject(kFirstBox));
+    TPoint& pivot = AddPoint(world, kPivot, *ground, {-1.0, 1.0});
+    TPoint& hung = AddPoint(world, kHung, *box, {0.0, 1.0});
+    AddPin(world, kPin, pivot, hung);
+    return document;
+  }
+};
+
+// The pinned box dragged on the window swings round its pin, as one undoable geometry drag;
+// with the Select and Drag tool and Control down, the world's pending pin is the drag's
+// reference, taken once and let go while the drag lasts.
+TEST_F(PinnedBoxTest, APinnedBodyIsDraggedRoundItsPin) {
+  auto* hung = dynamic_cast<TPoint*>(world_->FindObject(kHung));
+  auto* pin = dynamic_cast<TPin*>(world_->FindObject(kPin));
+  ASSERT_NE(hung, nullptr);
+  ASSERT_NE(pin, nullptr);
+  std::vector<MacPoint> arc;
+  for (int step = 1; step <= 9; ++step) {
+    const double angle = step * (std::numbers::pi / 18.0);
+    arc.push_back(ScreenOf(-1.0 + std::sin(angle), 1.0 - std::cos(angle)));
+  }
+  // The user holds the button a moment before the box follows.
+  LiveDrag(ScreenOf(kFirstBox), arc, 300);
+  ASSERT_NE(app_->Commands().GetLastCommand(), nullptr);
+  EXPECT_EQ(app_->Commands().GetLastCommand()->GetCommandNumber(), kCmdGeometryDrag);
+  EXPECT_NEAR(hung->GetWorldXY().x, -1.0, 1e-6);
+  EXPECT_NEAR(hung->GetWorldXY().y, 1.0, 1e-6);
+  EXPECT_NEAR(Placement(kFirstBox).x, 0.0, 0.02);
+  EXPECT_NEAR(Placement(kFirstBox).y, 1.0, 0.02);
+  EXPECT_EQ(Placement(kSecondBox), TVector3(1.0, 0.0, 0.0));
+  app_->Commands().UndoOrRedoLast();
+  EXPECT_EQ(Placement(kFirstBox), TVector3(-1.0, 0.0, 0.0));
+
+  Command(TWorldDoc::kDragSelectionTool);
+  world_->SetPendingObject(pin);
+  TCommandCore* plain = Press(ScreenOf(kFirstBox));
+  auto* drag = dynamic_cast<TGeometryRefDragTracker*>(plain);
+  ASSERT_NE(drag, nullptr);
+  EXPECT_EQ(drag->ReferenceObject(), Object(kFirstBox));
+  EXPECT_EQ(world_->PendingObject(), pin);
+  Free(plain);
+  InjectKey(VK_CONTROL, true);
+  TCommandCore* held = Press(ScreenOf(kFirstBox));
+  InjectKey(VK_CONTROL, false);
+  drag = dynamic_cast<TGeometryRefDragTracker*>(held);
+  ASSERT_NE(drag, nullptr);
+  EXPECT_EQ(drag->GetCommandNumber(), kCmdGeometryRefDrag);
+  EXPECT_EQ(drag->ReferenceObject(), pin);
+  EXPECT_EQ(drag->SwitchedOff(), pin);
+  EXPECT_FALSE(pin->IsInactive());
+  EXPECT_EQ(world_->PendingObject(), nullptr);
+  Free(held);
+  EXPECT_TRUE(pin->IsInactive());
 }
 
 // The spring-and-pin world in its window: the spring's input menu places a slider for its

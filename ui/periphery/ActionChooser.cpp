@@ -35,9 +35,10 @@ std::string MenuEntryText(HMENU popup, int32_t position) {
   return entry;
 }
 
-bool IsSeparator(HMENU popup, int32_t position) {
+// A separator, or a greyed item: no script the user could run from the menu.
+bool IsOffered(HMENU popup, int32_t position) {
   const UINT state = GetMenuState(popup, static_cast<UINT>(position), MF_BYPOSITION);
-  return state != static_cast<UINT>(-1) && (state & MF_SEPARATOR) != 0;
+  return state != static_cast<UINT>(-1) && (state & (MF_SEPARATOR | MF_GRAYED)) == 0;
 }
 
 HMENU ScriptPopup() {
@@ -88,7 +89,7 @@ BOOL TActionOwlDialog::OnInitDialog() {
   return result;
 }
 
-// Separators take no place in the list, so every command keeps the code of its own position;
+// Items left out take no place in the list, so every script keeps the code of its own position;
 // the list holds at most kMaxActions entries.
 void TActionOwlDialog::FillMenuActions(int32_t placeholder) {
   const HMENU popup = ScriptPopup();
@@ -97,7 +98,7 @@ void TActionOwlDialog::FillMenuActions(int32_t placeholder) {
   std::vector<TActionRecord> commands;
   for (int32_t k = 0; k < offered; ++k) {
     const int32_t position = kFixedMenuItems + k;
-    if (IsSeparator(popup, position)) continue;
+    if (!IsOffered(popup, position)) continue;
     commands.push_back(
         TActionRecord{MenuEntryText(popup, position), static_cast<int16_t>(kFirstMenuAction + k)});
   }

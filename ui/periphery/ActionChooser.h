@@ -1,11 +1,12 @@
 #pragma once
 // The action chooser: a modal dialog whose drop-down list (control 1414) offers the program's
-// actions of the 'acts' list and, at the list's placeholder, the commands that the main menu's
-// script pop-up lists after its fixed part. The caller reads the chosen action code.
+// actions of the 'acts' list and, at the list's placeholder, the scripts that the main menu's
+// Scripts pop-up lists after its fixed items. The caller reads the chosen action code.
 //
 // An 'acts' record is 32 bytes: the name (at most 30 bytes, NUL-terminated when shorter) and a
-// 16-bit code; -777 ends the list and -2 marks where the menu commands go. The menu command at
-// position 14 + k of the pop-up has the code 8241 + k; separators are not listed.
+// 16-bit code; -777 ends the list and -2 marks where the scripts go. The script at position
+// 3 + k of the pop-up (its k-th entry) has the code 8241 + k; separators and greyed items (among
+// them the item that stands in the menu while it lists no script) are not listed.
 //
 //   TDialogWindow (346) > TActionDialogWindow (637)
 
@@ -28,7 +29,8 @@ inline constexpr int32_t kActionListControl = 1414;
 inline constexpr int16_t kActionListEnd = -777;
 inline constexpr int16_t kMenuActionsPlace = -2;
 inline constexpr int16_t kFirstMenuAction = 8241;
-inline constexpr int32_t kFixedMenuItems = 14;
+// Run Script, New Script and Open Script stand before the scripts.
+inline constexpr int32_t kFixedMenuItems = 3;
 inline constexpr size_t kMaxActions = 100;
 inline constexpr int16_t kNoAction = -1;
 
@@ -67,7 +69,7 @@ class TActionOwlDialog : public TWindowsDialog {
   CComboBox* ActionList() const { return list_.get(); }
 
  private:
-  // Inserts the menu commands after the placeholder's entry, moving the later codes along.
+  // Inserts the scripts after the placeholder's entry, moving the later codes along.
   void FillMenuActions(int32_t placeholder);
   void OnSelectionChange();
 

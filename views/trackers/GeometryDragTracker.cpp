@@ -52,7 +52,9 @@ void TGeometryDragTracker::StartDrag(const TVector& point, TLink* object) {
   std::vector<TLink*> all = moving_;
   all.insert(all.end(), others_.begin(), others_.end());
   context_ = MakeGeometryDragContext(all);
-  runTolerance_ = ViewScale();
+  // What the drag settles to: a pixel, in world units.
+  const double scale = ViewScale();
+  runTolerance_ = scale > 0.0 ? 1.0 / scale : 1.0;
   followed_ = object != nullptr && context_ != nullptr ? MakeFollowed(point) : nullptr;
 }
 

@@ -6,12 +6,14 @@
 
 #include "bodies/Polygon.h"
 #include "constraints/CurvedSlot.h"
+#include "core/Keys.h"
 #include "model/filing/ChangeRecorder.h"
 #include "model/filing/ObjectReader.h"
 #include "model/filing/ObjectWriter.h"
 #include "model/world/WorldDoc.h"
 #include "model/world/WorldEditCheck.h"
 #include "views/world/ClipboardCommands.h"
+#include "views/world/MainWorldView.h"
 
 namespace {
 
@@ -27,6 +29,19 @@ int32_t SelectedVertexOf(TThing& thing) {
 bool EditsVertices(TLink* object) {
   auto* thing = dynamic_cast<TThing*>(object);
   return thing != nullptr && thing->HasVertices() != 0 && SelectedVertexOf(*thing) != 0;
+}
+
+// Takes the press and starts the drag on the grabbed object at the press's world point.
+template <class Tracker>
+std::unique_ptr<Tracker> StartGeometryDrag(std::unique_ptr<Tracker> tracker,
+                                           const TGeometryDragPlace& place, const MacPoint& point,
+                                           TLink* grabbed, bool freeMouse,
+                                           const TEventRecord& press) {
+  if (freeMouse) tracker->SetConstrainsWhileTracking(0);
+  TEventRecord copy = press;
+  tracker->HandleEvent(copy);
+  tracker->StartDrag(place.view.ViewToWorld(point), grabbed);
+  return tracker;
 }
 
 }  // namespace
@@ -129,4 +144,32 @@ std::unique_ptr<TCommandCore> MakeSelectionCommand(int16_t commandNumber, TWorld
   action->SetKeepsSelection(0);
   *action->AttachList() = world.Selection();
   return action;
+}
+
+std::unique_ptr<TGeometryDragTracker> MakeTool2002Tracker(const TGeometryDragPlace& place,
+                                                          const MacPoint& point, TLink* object,
+                                                          bool freeMouse, TLink* start,
+                                                          const TEventRecord& press) {
+  TLink* found = place.view.FindObjectAt(point);
+  TLink* const target = found != nullptr ? found : object;
+  TLink* const grabbed = start != nullptr ? start : target;
+  if (grabbed == nullptr) return nullptr;
+  auto tracker = std::make_unique<TGeometryDragTracker>();
+  tracker->InitGeometryDrag(kCmdGeometryDrag, place.trackerView, place.context);
+  return StartGeometryDrag(std::move(tracker), place, point, grabbed, freeMouse, press);
+}
+
+std::unique_ptr<TGeometryRefDragTracker> MakeTool2003Tracker(const TGeometryDragPlace& place,
+                                                             const MacPoint& point, TLink* object,
+                                                             bool freeMouse, TLink* start,
+                                                             const TEventRecord& press) {
+  TLink* target = IsControlKeyDown() ? place.world.TakePendingObject() : nullptr;
+  if (target == nullptr) target = place.view.FindObjectAt(point);
+  if (target == nullptr) target = object;
+  TLink* const grabbed = start != nullptr ? start : target;
+  if (grabbed == nullptr) return nullptr;
+  auto tracker = std::make_unique<TGeometryRefDragTracker>();
+  tracker->InitGeometryRefDrag(kCmdGeometryRefDrag, place.trackerView, place.context);
+  tracker->SetReferenceObject(target);
+  return StartGeometryDrag(std::move(tracker), place, point, grabbed, freeMouse, press);
 }

@@ -2,16 +2,22 @@
 // The world's commands on its selection: clearing takes the selected objects out of the world
 // through an undoable dependents action (488) that keeps them until it is committed; in vertex
 // editing, cut, copy and clear act on the selected vertex of a polygon or curved slot instead.
+// Also the geometry drags of the main view, which carry what is joined to the grabbed object
+// along with it, assembled.
 
 #include <cstdint>
 #include <memory>
 #include <vector>
 
+#include "core/MacTypes.h"
 #include "model/command/ActionBase.h"
 #include "views/trackers/DependentsAction.h"
+#include "views/trackers/GeometryRefDragTracker.h"
 
 class TLink;
+class TMainWorldView;
 class TThing;
+class TTrackerView;
 class TWorldDoc;
 
 // The world's side of a dependents action that takes objects out: they go as one stream, so
@@ -52,3 +58,28 @@ std::unique_ptr<TCommandCore> MakeVertexEditCommand(int16_t commandNumber, TWorl
 // After the world's edit check: the vertex command when there is one, else a dependents action
 // that takes the selection out of the world.
 std::unique_ptr<TCommandCore> MakeSelectionCommand(int16_t commandNumber, TWorldDoc& world);
+
+// Where a geometry drag of the main view is made: the world, its main view, and the tracking
+// sides of both.
+struct TGeometryDragPlace {
+  TWorldDoc& world;
+  TMainWorldView& view;
+  TTrackerView* trackerView;
+  TActionContext* context;
+};
+
+// The geometry drag (2002) for a press at the point: its target is the object found there,
+// else the object given; it grabs the starting object, or the target without one. With
+// freeMouse the drag does not constrain the mouse. The tracker has taken the press; null when
+// there is nothing to grab.
+std::unique_ptr<TGeometryDragTracker> MakeTool2002Tracker(const TGeometryDragPlace& place,
+                                                          const MacPoint& point, TLink* object,
+                                                          bool freeMouse, TLink* start,
+                                                          const TEventRecord& press);
+// The same with a reference (2003): with the Control key down the world's pending object is the
+// target (taken, so that it serves one drag), else as above; the target becomes the drag's
+// reference, whose constraint lets go while the drag lasts.
+std::unique_ptr<TGeometryRefDragTracker> MakeTool2003Tracker(const TGeometryDragPlace& place,
+                                                             const MacPoint& point, TLink* object,
+                                                             bool freeMouse, TLink* start,
+                                                             const TEventRecord& press);

@@ -7,6 +7,7 @@
 #include "bodies/Body.h"
 #include "bodies/Polygon.h"
 #include "bodies/Shapes.h"
+#include "bodies/assembly/BodyAssembly.h"
 #include "bodies/lines/Line.h"
 #include "bodies/vectors/VectorThing.h"
 #include "bodies/points/Point.h"
@@ -30,6 +31,7 @@
 #include "views/trackers/ShapeTrackers.h"
 #include "views/trackers/VectorCommands.h"
 #include "views/world/MainWorldView.h"
+#include "views/world/SelectionCommands.h"
 #include "views/world/WorldTracking.h"
 #include "views/world/WorldViewCompanions.h"
 
@@ -72,6 +74,24 @@ TCommandCore* HandOutMade(std::unique_ptr<TCommandCore> tracker, const TEventRec
   }
   tracker->SetFreeWhenDone(1);
   return tracker.release();
+}
+
+// A movable body that a joint holds to other objects: dragging it must carry them along.
+bool IsJoinedBody(TWorldDoc& world, TLink* hit) {
+  auto* body = dynamic_cast<TMass*>(hit);
+  if (body == nullptr || IsFixedInAssembly(*body)) return false;
+  for (TLink* object : world.Objects()) {
+    auto* point = dynamic_cast<TPoint*>(object);
+    if (point == nullptr || point->GetBody() != body || point->Constraints() == nullptr) continue;
+    const TList& constraints = *point->Constraints();
+    for (int32_t i = 1; i <= constraints.GetCount(); ++i) {
+      auto* participant = dynamic_cast<TAssemblyParticipant*>(constraints.At(i));
+      std::vector<TLink*> joined;
+      if (participant != nullptr) participant->CollectJoined(joined);
+      if (!joined.empty()) return true;
+    }
+  }
+  return false;
 }
 
 // A control's corner dragged through the handle-tracking command; the control's own change
@@ -322,6 +342,7 @@ TCommandCore* TWorldClickDispatch::ClickDispatch(const MacPoint& point, TMouseEv
     return HandOutAreaTracker(record);
   }
   if (!player) {
+    if (IsJoinedBody(world_, hit)) return HandOutGeometryDrag(point, hit, record);
     if (world_.GetCurrentTool() == TWorldDoc::kDragSelectionTool)
       return HandOutDragTracker(hit, record);
     return HandOutMoveTracker(hit, record);
@@ -338,6 +359,19 @@ TCommandCore* TWorldClickDispatch::HandOutObjectTracker(TLink* hit, const TEvent
 
 TCommandCore* TWorldClickDispatch::HandOutAreaTracker(const TEventRecord& event) {
   return HandOut(areaTracker_, event);
+}
+
+TCommandCore* TWorldClickDispatch::HandOutGeometryDrag(const MacPoint& point, TLink* hit,
+                                                       const TEventRecord& event) {
+  const TGeometryDragPlace place{world_, view_, &trackerView_, &context_};
+  std::unique_ptr<TCommandCore> drag;
+  if (world_.GetCurrentTool() == TWorldDoc::kDragSelectionTool)
+    drag = MakeTool2003Tracker(place, point, hit, false, hit, event);
+  else
+    drag = MakeTool2002Tracker(place, point, hit, false, hit, event);
+  // The factory has given it the press.
+  drag->SetFreeWhenDone(1);
+  return drag.release();
 }
 
 TCommandCore* TWorldClickDispatch::HandOutDragTracker(TLink* hit, const TEventRecord& event) {

@@ -9,7 +9,9 @@
 //   second tracker (484)  a point dragged on its own
 //   third tracker  (483)  the selection dragged
 //
-// Tool 2010 and the creation tools take the tracker that their prototype object makes. A press
+// A press on a movable body that a joint holds to other objects drags it with its linkage kept
+// assembled (the geometry drags) instead. Tool 2010 and the creation tools take the tracker that
+// their prototype object makes. A press
 // on a corner of a selected control on the window resizes the control; before
 // the move tracker, a press on a corner handle of a selected shape or polygon resizes it and one
 // on an end handle of a selected line drags that end (tools 2000 and 2003), and in vertex
@@ -65,6 +67,9 @@ class TWorldClickDispatch {
   TCommandCore* HandOutObjectTracker(TLink* hit, const TEventRecord& event);
   TCommandCore* HandOutAreaTracker(const TEventRecord& event);
   TCommandCore* HandOutDragTracker(TLink* hit, const TEventRecord& event);
+  // A body held by a joint is dragged with what it is joined to, assembled: with the Select and
+  // Drag tool (2003) with a reference, with the others (2002) without.
+  TCommandCore* HandOutGeometryDrag(const MacPoint& point, TLink* hit, const TEventRecord& event);
   // Without a centre object the selection turns about its middle.
   void CentreOnSelection();
   TCommandCore* HandOutMoveTracker(TLink* hit, const TEventRecord& event);

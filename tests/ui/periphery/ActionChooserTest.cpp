@@ -1,5 +1,5 @@
-// The action chooser driven by keys: the program's actions with the script menu's commands at
-// the placeholder (separators skipped, each command keeping its position's code), the choice
+// The action chooser driven by keys: the program's actions with the Scripts menu's scripts at
+// the placeholder (separators skipped, each script keeping its position's code), the choice
 // handed to the OK callback, Cancel forgetting it on the dialog, and the list bounded.
 
 #include <gtest/gtest.h>
@@ -82,7 +82,7 @@ class ActionChooserTest : public ::testing::Test {
     UseProcessClock();
     FreeHandlePool();
   }
-  // A menu bar whose fourth pop-up holds the fourteen fixed items and then these.
+  // A menu bar whose fourth pop-up holds the Scripts menu's fixed items and then these.
   void MenuWithScripts(const std::vector<const char*>& scripts) {
     const HMENU bar = CreateMenu();
     for (int popup = 0; popup < 4; ++popup) {
@@ -155,6 +155,34 @@ TEST_F(ActionChooserTest, MenuCommandsFollowThePlaceholderWithTheirPositionsCode
   EXPECT_EQ(texts_, texts);
   const std::vector<int16_t> codes = {1031, 1034, 1032, 1101, 1102, 1036, -2, 8241, 8243, 32, 20};
   EXPECT_EQ(codes_, codes);
+}
+
+// The program's own menu bar: while the Scripts menu lists no script its greyed stand-in is not
+// offered; once it lists scripts (in the stand-in's place, as the menu's update puts them),
+// every one is, the first with the first script code.
+TEST_F(ActionChooserTest, EveryScriptOfTheProgramsScriptsMenuIsOffered) {
+  const HMENU bar = LoadMenu(GetResourceModule2(), MAKEINTRESOURCEA(20000));
+  ASSERT_NE(bar, nullptr);
+  SetMenu(frame_->m_hWnd, bar);
+  const HMENU scripts = GetSubMenu(bar, 3);
+  ASSERT_EQ(GetMenuItemCount(scripts), kFixedMenuItems + 1);
+  UseActions({{"Scripts", -2}, {"end", -777}});
+  const auto readList = [&] {
+    ScriptUser({[&] { ReadList(*dynamic_cast<TActionDialogWindow*>(g_chosen.window)); },
+                Key(VK_ESCAPE)});
+    RunActionChooser(kActionChooserDialog,
+                     [](TDialogWindow* made, intptr_t) { g_chosen.window = made; }, nullptr, 0,
+                     0, nullptr);
+  };
+  readList();
+  EXPECT_EQ(texts_, std::vector<std::string>{"Scripts"});
+
+  DeleteMenu(scripts, kFixedMenuItems, MF_BYPOSITION);
+  InsertMenu(scripts, kFixedMenuItems, MF_BYPOSITION | MF_STRING, 5521, "Swing");
+  InsertMenu(scripts, kFixedMenuItems + 1, MF_BYPOSITION | MF_STRING, 5522, "Drop");
+  readList();
+  EXPECT_EQ(texts_, (std::vector<std::string>{"Scripts", " Swing", " Drop"}));
+  EXPECT_EQ(codes_, (std::vector<int16_t>{-2, 8241, 8242}));
 }
 
 TEST_F(ActionChooserTest, TheChoiceMadeByKeysReachesTheOkCallback) {
