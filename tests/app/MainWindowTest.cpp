@@ -516,7 +516,7 @@ TEST(MainWindow, ARunWithoutAnEndStopsAtTheStopKey) {
     const auto asking = [&] {
       return MappedWindows(display) == 2 && !MappedWindowTitled(display, "");
     };
-    ASSERT_TRUE(ChooseFromFileMenu(display, shown, 10, 3, asking))
+    ASSERT_TRUE(ChooseFromFileMenu(display, shown, 11, 3, asking))
         << "File > Quit did not ask to save the changed world:\n" << ReadAll(output);
     Key(display, XK_n, true);
     Key(display, XK_n, false);
