@@ -208,15 +208,7 @@ void CMainFrame::DockControlBarLeftOf(CToolBar& bar, CToolBar& neighbour) {
   RECT rect;
   neighbour.GetWindowRect(&rect);
   OffsetRect(&rect, 1, 1);
-  const DWORD side = neighbour.GetBarStyle();
-  UINT dockBar = AFX_IDW_DOCKBAR_RIGHT;
-  if (side & CBRS_TOP) {
-    dockBar = AFX_IDW_DOCKBAR_TOP;
-  } else if (side & CBRS_BOTTOM) {
-    dockBar = AFX_IDW_DOCKBAR_BOTTOM;
-  } else if (side & CBRS_LEFT) {
-    dockBar = AFX_IDW_DOCKBAR_LEFT;
-  }
+  const UINT dockBar = DockBarOfStyle(neighbour.GetBarStyle());
   DockControlBar(&bar, dockBar, &rect);
 }
 

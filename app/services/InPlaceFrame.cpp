@@ -63,15 +63,7 @@ void CInPlaceFrame::DockControlBarLeftOf(CToolBar& bar, CToolBar& neighbour) {
   RECT rect;
   neighbour.GetWindowRect(&rect);
   OffsetRect(&rect, 1, 0);
-  const DWORD side = neighbour.GetBarStyle();
-  UINT dockBar = AFX_IDW_DOCKBAR_RIGHT;
-  if (side & CBRS_TOP) {
-    dockBar = AFX_IDW_DOCKBAR_TOP;
-  } else if (side & CBRS_BOTTOM) {
-    dockBar = AFX_IDW_DOCKBAR_BOTTOM;
-  } else if (side & CBRS_LEFT) {
-    dockBar = AFX_IDW_DOCKBAR_LEFT;
-  }
+  const UINT dockBar = DockBarOfStyle(neighbour.GetBarStyle());
   frame->DockControlBar(&bar, dockBar, &rect);
 }
 

@@ -176,21 +176,20 @@ constexpr const char* kTemplates[kVectorTemplateCount] = {
     "contactpair(^0,^2).^3",
 };
 
-// The first occurrence of the placeholder becomes the value.
-void ReplaceFirst(Str255& text, const char* placeholder, const Str255& value) {
+}  // namespace
+
+void ReplaceFirstPlaceholder(Str255& text, const char* placeholder, const Str255& value) {
   const int at = text.PosOfCString(placeholder);
   if (at == 0) return;
   text.Delete(at, 2);
   text.Insert(value, at);
 }
 
-Str255 NumberText(int32_t n) {
+Str255 VectorNumberText(int32_t n) {
   Str255 text;
   text.AppendNumber(n);
   return text;
 }
-
-}  // namespace
 
 const char* VectorFormulaTemplate(int16_t index) {
   return index >= 0 && index < kVectorTemplateCount ? kTemplates[index] : "";
@@ -229,7 +228,7 @@ void TVectorArrow693::SetFormulaText(const Str255& text, int16_t index, bool reu
 }
 
 void TVectorArrow693::AddPairFormulas(Str255 text, int16_t pair, int16_t first, bool reuse) {
-  text.ReplaceAll(Str255("^2"), NumberText(pair));
+  text.ReplaceAll(Str255("^2"), VectorNumberText(pair));
   for (const char* component : {"x", "y"}) {
     Str255 written = text;
     written.ReplaceAll(Str255("^3"), Str255(component));
@@ -255,8 +254,8 @@ void TVectorArrow693::Rebuild() {
   Str255 count(VectorFormulaTemplate(8));
   Str255 pair(VectorFormulaTemplate(9));
   for (Str255* text : {&count, &pair}) {
-    ReplaceFirst(*text, "^1", NumberText(field));
-    ReplaceFirst(*text, "^0", NumberText(owner_.GetObjectNumber()));
+    ReplaceFirstPlaceholder(*text, "^1", VectorNumberText(field));
+    ReplaceFirstPlaceholder(*text, "^0", VectorNumberText(owner_.GetObjectNumber()));
   }
   SetFormulaText(count, kCountIndex, reuse);
   for (int16_t i = 1; i <= kMaxPairs; ++i)

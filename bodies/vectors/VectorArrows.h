@@ -290,6 +290,9 @@ class TVectorArrow692 : public TVectorArrow {
 // constraint, "^2" for the pair number and "^3" for the component word "x" or "y".
 inline constexpr int16_t kVectorTemplateCount = 16;
 const char* VectorFormulaTemplate(int16_t index);
+// A template's first "^n" placeholder replaced by the value, and a number as template text.
+void ReplaceFirstPlaceholder(Str255& text, const char* placeholder, const Str255& value);
+Str255 VectorNumberText(int32_t n);
 
 // Pairwise field forces (kinds 6 to 8): formula 1 counts the pairs, pair i has its x at 2i and
 // its y at 2i + 1; each pair with a value is drawn as its own arrow from the owner's point.

@@ -12,20 +12,6 @@ Str255 WithComponent(Str255 text, int16_t component) {
   return text;
 }
 
-// Replaces the first occurrence of the placeholder.
-void ReplaceFirst(Str255& text, const char* placeholder, const Str255& value) {
-  const int at = text.PosOfCString(placeholder);
-  if (at == 0) return;
-  text.Delete(at, 2);
-  text.Insert(value, at);
-}
-
-Str255 NumberText(int32_t n) {
-  Str255 text;
-  text.AppendNumber(n);
-  return text;
-}
-
 }  // namespace
 
 Str255 TVectorThing::FormulaReference(const char* kind) {
@@ -69,8 +55,8 @@ Str255 TVectorMassBase::BuildVectorFormula(int16_t index, int16_t component, uin
       fieldVectorsResolved_ = 1;
     } else if (const int16_t field = vectorHandler_->GetFieldNumber(index); field != 0) {
       text = "constraintforce(^1,^0).";
-      ReplaceFirst(text, "^1", NumberText(field));
-      ReplaceFirst(text, "^0", NumberText(GetObjectNumber()));
+      ReplaceFirstPlaceholder(text, "^1", VectorNumberText(field));
+      ReplaceFirstPlaceholder(text, "^0", VectorNumberText(GetObjectNumber()));
       fieldVectorsResolved_ = 1;
     }
   }
@@ -90,7 +76,7 @@ Str255 TVectorPointBase::BuildVectorFormula(int16_t index, int16_t component, ui
     text.AppendCString(index == 0 ? ".v." : ".a.");
   } else if (index == 2) {
     text = "constraintforce(^0).";
-    ReplaceFirst(text, "^0", name);
+    ReplaceFirstPlaceholder(text, "^0", name);
   }
   return WithComponent(text, component);
 }

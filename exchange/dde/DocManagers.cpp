@@ -24,18 +24,6 @@ ExternalDocumentChooser& Chooser() {
   return chooser;
 }
 
-void WriteFileRecord(TObjectWriter& writer, const FSSpec& record) {
-  writer.WriteShort(record.vRefNum);
-  writer.WriteCode(record.parID);
-  writer.WriteString(record.name);
-}
-
-void ReadFileRecord(TObjectReader& reader, FSSpec& record) {
-  record.vRefNum = static_cast<int16_t>(reader.ReadInt());
-  record.parID = reader.ReadInt();
-  reader.ReadString(record.name);
-}
-
 // A meter writes each linked column's value and display text into its cell.
 void WriteLinkedColumns(TLink& object) {
   auto* output = dynamic_cast<TOutput*>(&object);

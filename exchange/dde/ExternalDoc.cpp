@@ -42,18 +42,6 @@ constexpr uint16_t kChanged = 1;
 
 bool exchangeInProgress = false;
 
-void WriteFileRecord(TObjectWriter& writer, const FSSpec& record) {
-  writer.WriteShort(record.vRefNum);
-  writer.WriteCode(record.parID);
-  writer.WriteString(record.name);
-}
-
-void ReadFileRecord(TObjectReader& reader, FSSpec& record) {
-  record.vRefNum = static_cast<int16_t>(reader.ReadInt());
-  record.parID = reader.ReadInt();
-  reader.ReadString(record.name);
-}
-
 void SetEnabled(void* extra, bool enabled) {
   if (extra != nullptr) *static_cast<uint16_t*>(extra) = enabled ? 1 : 0;
 }
@@ -72,6 +60,18 @@ Str255 FileNamePart(const Str255& path) {
 }
 
 }  // namespace
+
+void WriteFileRecord(TObjectWriter& writer, const FSSpec& record) {
+  writer.WriteShort(record.vRefNum);
+  writer.WriteCode(record.parID);
+  writer.WriteString(record.name);
+}
+
+void ReadFileRecord(TObjectReader& reader, FSSpec& record) {
+  record.vRefNum = static_cast<int16_t>(reader.ReadInt());
+  record.parID = reader.ReadInt();
+  reader.ReadString(record.name);
+}
 
 bool ExchangeInProgress() {
   return exchangeInProgress;

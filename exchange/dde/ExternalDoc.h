@@ -19,6 +19,8 @@
 #include "inout/gadgets/Gadget.h"
 
 class TInOutput;
+class TObjectReader;
+class TObjectWriter;
 class TWorldDoc;
 
 inline constexpr int16_t kBlockExternalDocGadget = 5303;
@@ -27,6 +29,11 @@ inline constexpr int16_t kBlockExternalTableDoc = 5304;
 inline constexpr uint32_t kExternalTableDocTag = MakeTag("aeTD");
 inline constexpr int16_t kInputClassId = 444;
 inline constexpr int16_t kOutputClassId = 533;
+
+// The other program's document as the external documents and their managers file it: volume,
+// folder and name.
+void WriteFileRecord(TObjectWriter& writer, const FSSpec& record);
+void ReadFileRecord(TObjectReader& reader, FSSpec& record);
 
 // Where a document lives: volume, folder, its path and the path of its program.
 struct TExternalAddress {

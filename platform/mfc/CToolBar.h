@@ -25,6 +25,14 @@ inline constexpr UINT AFX_IDW_DOCKBAR_LEFT = 0xE81C;
 inline constexpr UINT AFX_IDW_DOCKBAR_RIGHT = 0xE81D;
 inline constexpr UINT AFX_IDW_DOCKBAR_BOTTOM = 0xE81E;
 
+// The docking row of the side a bar of this style is docked to; the right one for a floating bar.
+inline UINT DockBarOfStyle(DWORD barStyle) {
+  if (barStyle & CBRS_TOP) return AFX_IDW_DOCKBAR_TOP;
+  if (barStyle & CBRS_BOTTOM) return AFX_IDW_DOCKBAR_BOTTOM;
+  if (barStyle & CBRS_LEFT) return AFX_IDW_DOCKBAR_LEFT;
+  return AFX_IDW_DOCKBAR_RIGHT;
+}
+
 inline constexpr UINT AFX_IDW_TOOLBAR = 0xE800;
 // The resource type of tool bars: version 1, image width, image height, item count and the
 // items' commands (0 for a separator), 16-bit each.

@@ -158,27 +158,13 @@ void TMainWorldView::EndGadgetTextEdit() {
 bool TMainWorldView::GadgetTextCommand(int16_t commandNumber) {
   TGadgetTextField* field = LiveGadgetTextField();
   if (field == nullptr) return false;
-  switch (commandNumber) {
-    case kCmdUndo:
-      field->Undo();
-      return true;
-    case kCmdCut:
-      field->Cut();
-      return true;
-    case kCmdCopy:
-      field->Copy();
-      return true;
-    case kCmdPaste:
-      field->Paste();
-      return true;
-    case kCmdClear:
-      field->Clear();
-      return true;
-    case kCmdTextStyle:
-      // The Font command chooses the field's own style.
-      return false;
-    default:
-      EndGadgetTextEdit();
-      return false;
+  if (commandNumber == kCmdUndo) {
+    field->Undo();
+    return true;
   }
+  // The Font command chooses the field's own style.
+  if (commandNumber == kCmdTextStyle) return false;
+  if (FieldClipboardCommand(*field, commandNumber)) return true;
+  EndGadgetTextEdit();
+  return false;
 }

@@ -33,6 +33,7 @@ class TCommandCore;
 class TIdleExtentUpdater;
 class TLabelEditorView;
 class TGadgetTextField;
+class TTextEditView;
 class TThing;
 class TWorldDoc;
 
@@ -400,6 +401,8 @@ class TMainWorldView : public TOffScreenViewBase, public TCursorSource, public T
   // The same for a gadget's text: the text commands act on the field, the Font command chooses
   // its style and any other command ends the editing.
   bool GadgetTextCommand(int16_t commandNumber);
+  // Cut, Copy, Paste and Clear on a field being typed into: false for any other command.
+  static bool FieldClipboardCommand(TTextEditView& field, int16_t commandNumber);
   void PerformOwnCommand(TCommandCore* command);
 
   TWorldDoc* world_ = nullptr;

@@ -274,18 +274,22 @@ bool TMainWorldView::LabelEditingCommand(int16_t commandNumber) {
     EndLabelEditing(true);
     return false;
   }
+  return FieldClipboardCommand(*labelEditor_, commandNumber);
+}
+
+bool TMainWorldView::FieldClipboardCommand(TTextEditView& field, int16_t commandNumber) {
   switch (commandNumber) {
     case kCmdCut:
-      labelEditor_->Cut();
+      field.Cut();
       return true;
     case kCmdCopy:
-      labelEditor_->Copy();
+      field.Copy();
       return true;
     case kCmdPaste:
-      labelEditor_->Paste();
+      field.Paste();
       return true;
     case kCmdClear:
-      labelEditor_->Clear();
+      field.Clear();
       return true;
     default:
       return false;
