@@ -162,7 +162,8 @@ std::unique_ptr<TQVDoc> TQVApp::CreateDocument(int32_t kind) const {
 bool TQVApp::MayOpenDocument() {
   const TCommand* const run = CurrentRunCommand();
   if (run == nullptr || run->AllowsOpen() != 0) return true;
-  MessageBeep(0);
+  // A short high tone says the open was refused while the run goes on.
+  Beep(2000, 100);
   return false;
 }
 

@@ -447,6 +447,33 @@ void SdlPresenter::Handle(const SDL_Event& event) {
   }
 }
 
+void SdlPresenter::RingBell(int32_t frequency, int32_t milliseconds) {
+#if defined(SDL_VIDEO_DRIVER_X11)
+  auto* display = static_cast<Display*>(xDisplay_);
+  if (display == nullptr) return;
+  if (frequency <= 0) {
+    XBell(display, 0);
+    XFlush(display);
+    return;
+  }
+  XKeyboardState saved;
+  XGetKeyboardControl(display, &saved);
+  XKeyboardControl tone;
+  tone.bell_pitch = frequency;
+  tone.bell_duration = milliseconds;
+  XChangeKeyboardControl(display, KBBellPitch | KBBellDuration, &tone);
+  XBell(display, 0);
+  XKeyboardControl before;
+  before.bell_pitch = static_cast<int>(saved.bell_pitch);
+  before.bell_duration = static_cast<int>(saved.bell_duration);
+  XChangeKeyboardControl(display, KBBellPitch | KBBellDuration, &before);
+  XFlush(display);
+#else
+  (void)frequency;
+  (void)milliseconds;
+#endif
+}
+
 void SdlPresenter::NoteXDisplay(SDL_Window* desktop) {
 #if defined(SDL_VIDEO_DRIVER_X11)
   if (xDisplay_) return;

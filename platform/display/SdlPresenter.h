@@ -31,6 +31,8 @@ class SdlPresenter : public WindowPresenter {
   bool GetDesktopText(std::string* text) override;
   // Without a window manager an X desktop cannot give a minimized window back.
   bool CanMinimize() const override { return windowManager_; }
+  // The X server's bell, its pitch and length set for the tone and put back after it.
+  void RingBell(int32_t frequency, int32_t milliseconds) override;
 
   // The desktop window that shows a top-level window, or null while it is hidden.
   SDL_Window* DesktopWindowOf(HWND window) const;

@@ -1,5 +1,6 @@
 #include "platform/win32/Input.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 
@@ -24,6 +25,7 @@ struct InputState {
   DWORD lastDownTime = 0;
   POINT lastDownPoint;
   int32_t beeps = 0;
+  DWORD lastBeepFrequency = 0;
 };
 
 InputState& State() {
@@ -176,6 +178,22 @@ UINT GetDoubleClickTime() {
 
 void MessageBeep(UINT) {
   ++State().beeps;
+  State().lastBeepFrequency = 0;
+  if (WindowPresenter* presenter = GetWindowPresenter()) presenter->RingBell(0, 0);
+}
+
+BOOL Beep(DWORD frequency, DWORD duration) {
+  if (frequency < 37 || frequency > 32767) return FALSE;
+  ++State().beeps;
+  State().lastBeepFrequency = frequency;
+  if (WindowPresenter* presenter = GetWindowPresenter())
+    presenter->RingBell(static_cast<int32_t>(frequency),
+                        static_cast<int32_t>(std::min<DWORD>(duration, 32767)));
+  return TRUE;
+}
+
+DWORD LastBeepFrequency() {
+  return State().lastBeepFrequency;
 }
 int32_t BeepCount() {
   return State().beeps;

@@ -22,9 +22,13 @@ HWND GetCapture();
 BOOL GetCursorPos(POINT* point);
 BOOL SetCursorPos(int32_t x, int32_t y);
 UINT GetDoubleClickTime();
+// The desktop's own bell.
 void MessageBeep(UINT type);
-// How many times MessageBeep was called, for tests.
+// A tone of `frequency` hertz (37 to 32767) for `duration` milliseconds; FALSE out of range.
+BOOL Beep(DWORD frequency, DWORD duration);
+// How many times the bell was rung (by MessageBeep or Beep), for tests; the last tone asked.
 int32_t BeepCount();
+DWORD LastBeepFrequency();
 
 enum class MouseButton { kLeft, kRight, kMiddle };
 

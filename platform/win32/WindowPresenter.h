@@ -60,6 +60,12 @@ class WindowPresenter {
   // Whether the desktop can take a window out of view and give it back (a window manager with
   // a list of windows does); where it cannot, windows offer no minimize box that works.
   virtual bool CanMinimize() const { return true; }
+  // Sounds the desktop's bell: a tone of `frequency` hertz for `milliseconds`, or the desktop's
+  // own bell when the frequency is 0. A desktop without a bell stays silent.
+  virtual void RingBell(int32_t frequency, int32_t milliseconds) {
+    (void)frequency;
+    (void)milliseconds;
+  }
 };
 
 // The current presenter, or null (nothing is shown and no event arrives from outside).

@@ -121,6 +121,7 @@ TEST_F(ScriptsMenuAndRunGuardTest, OpeningDuringARunThatForbidsItBeepsAndOpensNo
   const int32_t beeps = BeepCount();
   EXPECT_FALSE(app_->OpenDocumentFile(sample));
   EXPECT_EQ(BeepCount(), beeps + 1);
+  EXPECT_EQ(LastBeepFrequency(), 2000u);  // the refusal's own tone, not the plain bell
   EXPECT_EQ(app_->Documents()->OpenCount(), 1u);
 
   run->SetAllowsOpen(1);

@@ -2,7 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "platform/win32/Cursor.h"
+#include "platform/win32/WindowPresenter.h"
 #include "tests/platform/win32/WindowTestSupport.h"
 
 using ::testing::ElementsAre;
@@ -188,3 +193,33 @@ TEST_F(InputTest, AClassCursorReplacedReachesEveryWindowOfTheClass) {
 }
 
 }  // namespace
+
+// A desktop that keeps the bells it was asked to ring.
+class RecordingBell : public WindowPresenter {
+ public:
+  void TopLevelCreated(HWND) override {}
+  void TopLevelChanged(HWND) override {}
+  void TopLevelDestroyed(HWND) override {}
+  void SurfaceUpdated(HWND, const RECT&) override {}
+  bool WaitForEvents(int32_t) override { return false; }
+  void PollEvents() override {}
+  void ShowCursorShape(uintptr_t) override {}
+  bool PutDesktopText(const std::string&) override { return false; }
+  bool GetDesktopText(std::string*) override { return false; }
+  void RingBell(int32_t frequency, int32_t milliseconds) override {
+    rung.emplace_back(frequency, milliseconds);
+  }
+  std::vector<std::pair<int32_t, int32_t>> rung;
+};
+
+TEST_F(InputTest, TonesAndThePlainBellReachTheDesktopAndToneOutOfHearingIsRefused) {
+  RecordingBell desktop;
+  SetWindowPresenter(&desktop);
+  const int32_t beeps = BeepCount();
+  EXPECT_TRUE(Beep(2000, 100));
+  MessageBeep(0);
+  EXPECT_FALSE(Beep(20, 100));
+  SetWindowPresenter(nullptr);
+  EXPECT_EQ(BeepCount(), beeps + 2);
+  EXPECT_EQ(desktop.rung, (std::vector<std::pair<int32_t, int32_t>>{{2000, 100}, {0, 0}}));
+}
