@@ -60,9 +60,9 @@ TClipboardWindow* TClipboardWindow::Show(CWnd* owner) {
 BOOL TClipboardWindow::CreateView(CCreateContext* context, CWnd* parent) {
   if (parent) parent_ = parent;
   // A top-level window: no child identifier, the owner as its parent window.
-  return CreateEx(0, nullptr, title_.c_str(), style_, rect_.left, rect_.top, rect_.right - rect_.left,
-                  rect_.bottom - rect_.top, parent_ != nullptr ? parent_->m_hWnd : nullptr, nullptr,
-                  context);
+  return CreateEx(0, nullptr, title_.c_str(), style_, rect_.left, rect_.top,
+                  rect_.right - rect_.left, rect_.bottom - rect_.top,
+                  parent_ != nullptr ? parent_->m_hWnd : nullptr, nullptr, context);
 }
 
 BOOL TClipboardWindow::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {

@@ -188,7 +188,7 @@ UINT WindowMenuItem(HWND frame, const std::string& text) {
   return 0;
 }
 
-TEST_F(ProgramMainTest, TheWindowMenuShowsOneClipboardWindowThatFollowsTheClipboardAndLeavesTheChain) {
+TEST_F(ProgramMainTest, TheWindowMenuShowsOneClipboardWindowThatFollowsTheClipboard) {
   int32_t step = 0;
   int32_t waits = 0;
   UINT item = 0;
@@ -226,7 +226,8 @@ TEST_F(ProgramMainTest, TheWindowMenuShowsOneClipboardWindowThatFollowsTheClipbo
         return true;
       }
       case 3: {
-        sameWindow = TClipboardWindow::Open() != nullptr && TClipboardWindow::Open()->m_hWnd == window;
+        TClipboardWindow* const open = TClipboardWindow::Open();
+        sameWindow = open != nullptr && open->m_hWnd == window;
         OpenClipboard(nullptr);
         EmptyClipboard();
         const HGLOBAL text = GlobalAlloc(GHND, 8);
@@ -269,7 +270,8 @@ TEST_F(ProgramMainTest, TheWindowMenuShowsOneClipboardWindowThatFollowsTheClipbo
   EXPECT_EQ(step, 6);
   ASSERT_NE(window, nullptr);
   // A captioned top-level window that can be closed, whose view heads the viewer chain.
-  EXPECT_EQ(style & (WS_CHILD | WS_CAPTION | WS_SYSMENU), static_cast<DWORD>(WS_CAPTION | WS_SYSMENU));
+  EXPECT_EQ(style & (WS_CHILD | WS_CAPTION | WS_SYSMENU),
+            static_cast<DWORD>(WS_CAPTION | WS_SYSMENU));
   ASSERT_NE(view, nullptr);
   EXPECT_NE(view, window);
   EXPECT_TRUE(sameWindow);
