@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/ActionHost.h"
+#include "app/services/ClipboardWindow.h"
 #include "app/services/ShellPictures.h"
 #include "inout/gadgets/PictGadget.h"
 #include "app/OpenDocument.h"
@@ -261,6 +262,7 @@ void TApp::InstallServices() {
   };
   services.memoryLow = [] { return IsMemoryLow(); };
   services.showAbout = [this] { OnAppAbout(); };
+  services.showClipboard = [this] { TClipboardWindow::Show(MainFrame()); };
   services.openRecentFile = [this](int index) { OpenRecentFile(index); };
   services.setUpFrameworkItems = [this] {
     const HMENU bar = MainFrame() != nullptr ? GetMenu(mainWindow_) : nullptr;

@@ -22,7 +22,7 @@ constexpr DWORD kVisibleChild = WS_CHILD | WS_VISIBLE;
 // The ranges whose commands the frame claims without acting on them.
 bool IsClaimedCommand(UINT id) {
   return id <= 900 || (id >= 5000 && id <= 5415) || (id >= 5700 && id <= 5709) ||
-         (id >= 24335 && id <= 24337);
+         (id >= 24335 && id <= 24338);
 }
 
 TApplicationHandler* ShellApplication() {

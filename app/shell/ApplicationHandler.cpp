@@ -134,6 +134,10 @@ TCommandCore* TApplicationHandler::OwnMenuCommand(int16_t command) {
     case kAboutCommand:
       if (services_.showAbout) services_.showAbout();
       return nullptr;
+    case kShowClipboardCommand & ~kAlternateCommandBit:  // what the chosen item arrives as
+    case kShowClipboardCommand:
+      if (services_.showClipboard) services_.showClipboard();
+      return nullptr;
     case 36:
       if (CommandBusyFlag() != 0) {
         if (services_.stopRunning) services_.stopRunning();
@@ -190,8 +194,8 @@ void TApplicationHandler::DoSetupMenus() {
   // The About box is always there to read.
   EnableMenuCommand(kAboutCommand, true);
   const bool memoryLow = services_.memoryLow && services_.memoryLow();
-  for (const int16_t command : {10, 20, 24335, 24336, 24337})
-    EnableMenuCommand(command, !memoryLow);
+  for (const int32_t command : {10, 20, 24335, 24336, 24337, int32_t{kShowClipboardCommand}})
+    EnableMenuCommand(static_cast<int16_t>(command), !memoryLow);
   // A world in front can be saved.
   const bool front = services_.frontDocument && services_.frontDocument() != nullptr;
   EnableMenuCommand(30, front);

@@ -32,6 +32,7 @@ class TApplicationHandler : public TCommandHandler {
     // The memory-low test; memory is plentiful when empty.
     std::function<bool()> memoryLow;
     std::function<void()> showAbout;  // command 931
+    std::function<void()> showClipboard;  // command 24338: the clipboard window
     // The framework's own items: the recent files (opened by index) and enabling them.
     std::function<void(int index)> openRecentFile;
     std::function<void()> setUpFrameworkItems;
@@ -46,6 +47,7 @@ class TApplicationHandler : public TCommandHandler {
   static constexpr int16_t kCannotUndoPrefix = 11;
   static constexpr int16_t kUndoCommand = 101;
   static constexpr int16_t kAboutCommand = 931;
+  static constexpr int16_t kShowClipboardCommand = 24338;
 
   explicit TApplicationHandler(TCommandNesting& nesting);
 

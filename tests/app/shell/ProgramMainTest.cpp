@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <thread>
@@ -24,9 +25,12 @@
 #include "app/TApp.h"
 #include "app/frames/DocumentWindows.h"
 #include "app/frames/MainFrame.h"
+#include "app/services/ClipboardView.h"
+#include "app/services/ClipboardWindow.h"
 #include "app/shell/UnitTable.h"
 #include "bodies/Shapes.h"
 #include "bodies/lines/Line.h"
+#include "platform/win32/Clipboard.h"
 #include "platform/win32/Clock.h"
 #include "platform/win32/Input.h"
 #include "platform/win32/Menu.h"
@@ -34,6 +38,7 @@
 #include "platform/win32/MenuLayout.h"
 #include "platform/win32/Message.h"
 #include "platform/win32/OpenFileDialog.h"
+#include "platform/win32/WindowPaint.h"
 #include "platform/win32/WindowPresenter.h"
 #include "platform/win32/Window.h"
 #include "ui/views/OwlSubview.h"
@@ -167,6 +172,117 @@ TEST_F(ProgramMainTest, OpensOpensByTheDialogUndoesByNameAndQuitsWithZero) {
 // Another program, built on the exchange layer alone, sends a script in three executes whose
 // script shows an alert, then a script that does not compile. The alert shows the script's text
 // and Return closes it; the three are acknowledged and the fourth is not processed.
+// The item of the menu bar's Window menu that carries `text`; 0 when there is none.
+UINT WindowMenuItem(HWND frame, const std::string& text) {
+  const HMENU bar = GetMenu(frame);
+  for (int32_t i = 0; i < GetMenuItemCount(bar); ++i) {
+    char title[64] = "";
+    GetMenuString(bar, static_cast<UINT>(i), title, sizeof title, MF_BYPOSITION);
+    if (std::string(title) != "&Window") continue;
+    const HMENU menu = GetSubMenu(bar, i);
+    for (int32_t j = 0; j < GetMenuItemCount(menu); ++j) {
+      GetMenuString(menu, static_cast<UINT>(j), title, sizeof title, MF_BYPOSITION);
+      if (text == title) return GetMenuItemID(menu, j);
+    }
+  }
+  return 0;
+}
+
+TEST_F(ProgramMainTest, TheWindowMenuShowsOneClipboardWindowThatFollowsTheClipboard) {
+  int32_t step = 0;
+  int32_t waits = 0;
+  UINT item = 0;
+  HWND window = nullptr;
+  HWND view = nullptr;
+  HWND frame = nullptr;
+  int32_t dark = 0;
+  std::string title;
+  DWORD style = 0;
+  bool sameWindow = false;
+  bool closed = false;
+  HWND viewerAfterClose = nullptr;
+  SetIdleScript([&] {
+    auto* app = dynamic_cast<TApp*>(CWinApp::Current());
+    if (app == nullptr || app->MainFrame() == nullptr) return false;
+    frame = app->MainFrame()->m_hWnd;
+    switch (++step) {
+      case 1:
+        if (item != 0) return false;
+        item = WindowMenuItem(frame, "Show C&lipboard");
+        PostMessage(frame, WM_COMMAND, item, 0);
+        return true;
+      case 2: {
+        TClipboardWindow* const open = TClipboardWindow::Open();
+        if (open == nullptr) {
+          // The chosen item is waited for a while, then the program quits.
+          step = ++waits < 100 ? 1 : 5;
+          return false;
+        }
+        window = open->m_hWnd;
+        style = static_cast<DWORD>(GetWindowLongPtr(window, GWL_STYLE));
+        view = GetClipboardViewer();
+        // Chosen again, the same window comes to the front.
+        PostMessage(frame, WM_COMMAND, item, 0);
+        return true;
+      }
+      case 3: {
+        TClipboardWindow* const open = TClipboardWindow::Open();
+        sameWindow = open != nullptr && open->m_hWnd == window;
+        OpenClipboard(nullptr);
+        EmptyClipboard();
+        const HGLOBAL text = GlobalAlloc(GHND, 8);
+        std::memcpy(GlobalLock(text), "WWWWWW", 7);
+        GlobalUnlock(text);
+        SetClipboardData(CF_TEXT, text);
+        CloseClipboard();
+        return true;
+      }
+      case 4: {
+        UpdateWindow(view);
+        title = GetWindowTextString(window);
+        RECT frameRect{};
+        GetWindowRect(window, &frameRect);
+        RECT viewRect{};
+        GetWindowRect(view, &viewRect);
+        WindowSurface* const surface = GetWindowSurface(window);
+        for (int32_t y = viewRect.top; surface != nullptr && y < viewRect.bottom; ++y) {
+          for (int32_t x = viewRect.left; x < viewRect.right; ++x) {
+            const uint32_t pixel = surface->Pixel(x - frameRect.left, y - frameRect.top);
+            dark += (pixel & 0x808080u) == 0 ? 1 : 0;
+          }
+        }
+        PostMessage(window, WM_CLOSE, 0, 0);
+        return true;
+      }
+      case 5:
+        closed = TClipboardWindow::Open() == nullptr && !IsWindow(window);
+        viewerAfterClose = GetClipboardViewer();
+        return true;
+      case 6:
+        PostMessage(frame, WM_COMMAND, 36, 0);  // Quit
+        return true;
+      default:
+        return false;
+    }
+  });
+  EXPECT_EQ(ProgramMain({}, TProgramWindows::kInMemory), 0);
+  ASSERT_NE(item, 0u) << step;
+  EXPECT_EQ(step, 6);
+  ASSERT_NE(window, nullptr);
+  // A captioned top-level window that can be closed, whose view heads the viewer chain.
+  EXPECT_EQ(style & (WS_CHILD | WS_CAPTION | WS_SYSMENU),
+            static_cast<DWORD>(WS_CAPTION | WS_SYSMENU));
+  ASSERT_NE(view, nullptr);
+  EXPECT_NE(view, window);
+  EXPECT_TRUE(sameWindow);
+  // Text put on the clipboard is drawn and names the window.
+  EXPECT_EQ(title, "Clipboard -- OEMTEXT");
+  EXPECT_GT(dark, 20);
+  // Closed, the window is gone and the chain no longer starts at its view.
+  EXPECT_TRUE(closed);
+  EXPECT_NE(viewerAfterClose, view);
+}
+
 TEST_F(ProgramMainTest, ADrawingNamedOnTheCommandLineOpensAsAWorld) {
   const std::string drawing = folder_ + "/plan.dxf";
   std::ofstream(drawing) << "0\nSECTION\n2\nENTITIES\n0\nLINE\n8\n0\n10\n0\n20\n0\n11\n4\n21\n0\n"
