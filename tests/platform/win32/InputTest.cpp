@@ -2,12 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
 #include <utility>
 #include <vector>
 
 #include "platform/win32/Cursor.h"
-#include "platform/win32/WindowPresenter.h"
 #include "tests/platform/win32/WindowTestSupport.h"
 
 using ::testing::ElementsAre;
@@ -195,17 +193,8 @@ TEST_F(InputTest, AClassCursorReplacedReachesEveryWindowOfTheClass) {
 }  // namespace
 
 // A desktop that keeps the bells it was asked to ring.
-class RecordingBell : public WindowPresenter {
+class RecordingBell : public QuietDesktop {
  public:
-  void TopLevelCreated(HWND) override {}
-  void TopLevelChanged(HWND) override {}
-  void TopLevelDestroyed(HWND) override {}
-  void SurfaceUpdated(HWND, const RECT&) override {}
-  bool WaitForEvents(int32_t) override { return false; }
-  void PollEvents() override {}
-  void ShowCursorShape(uintptr_t) override {}
-  bool PutDesktopText(const std::string&) override { return false; }
-  bool GetDesktopText(std::string*) override { return false; }
   void RingBell(int32_t frequency, int32_t milliseconds) override {
     rung.emplace_back(frequency, milliseconds);
   }

@@ -246,17 +246,8 @@ TEST_F(WindowFrameTest, BoxesAndSizingFollowTheStyle) {
 }
 
 // A desktop without a window manager: it shows windows but cannot give a minimized one back.
-class DesktopWithoutWindowManager : public WindowPresenter {
+class DesktopWithoutWindowManager : public QuietDesktop {
  public:
-  void TopLevelCreated(HWND) override {}
-  void TopLevelChanged(HWND) override {}
-  void TopLevelDestroyed(HWND) override {}
-  void SurfaceUpdated(HWND, const RECT&) override {}
-  bool WaitForEvents(int32_t) override { return false; }
-  void PollEvents() override {}
-  void ShowCursorShape(uintptr_t) override {}
-  bool PutDesktopText(const std::string&) override { return false; }
-  bool GetDesktopText(std::string*) override { return false; }
   bool CanMinimize() const override { return false; }
 };
 

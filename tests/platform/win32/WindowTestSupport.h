@@ -8,11 +8,27 @@
 #include <algorithm>
 #include <functional>
 #include <map>
+#include <string>
 #include <vector>
 
 #include "platform/win32/Clock.h"
 #include "platform/win32/Message.h"
 #include "platform/win32/Window.h"
+#include "platform/win32/WindowPresenter.h"
+
+// A desktop that shows nothing and sends nothing; tests override what they watch.
+class QuietDesktop : public WindowPresenter {
+ public:
+  void TopLevelCreated(HWND) override {}
+  void TopLevelChanged(HWND) override {}
+  void TopLevelDestroyed(HWND) override {}
+  void SurfaceUpdated(HWND, const RECT&) override {}
+  bool WaitForEvents(int32_t) override { return false; }
+  void PollEvents() override {}
+  void ShowCursorShape(uintptr_t) override {}
+  bool PutDesktopText(const std::string&) override { return false; }
+  bool GetDesktopText(std::string*) override { return false; }
+};
 
 struct LoggedMessage {
   HWND window;
