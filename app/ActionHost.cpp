@@ -11,6 +11,7 @@
 #include "model/handler/TargetHandler.h"
 #include "model/world/QVDoc.h"
 #include "model/world/WorldDoc.h"
+#include "scripting/shell/ScriptsMenu.h"
 
 namespace {
 
@@ -76,8 +77,12 @@ void TProgramActionHost::UpdateWorldView(TActionButton& button) {
   button.Invalidate();
 }
 
-bool TProgramActionHost::ScriptName(TActionButton&, int16_t, Str255&) {
-  return false;
+bool TProgramActionHost::ScriptName(TActionButton&, int16_t index, Str255& name) {
+  const ScriptsMenu* scripts = ScriptsMenu::Current();
+  const ScriptsMenuEntry* entry = scripts != nullptr ? scripts->Entry(index) : nullptr;
+  if (entry == nullptr) return false;
+  name = entry->itemText;
+  return true;
 }
 
 bool TProgramActionHost::IsRunning(TActionButton& button) {

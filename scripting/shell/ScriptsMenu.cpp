@@ -64,6 +64,14 @@ TCommandCore* ScriptsMenu::DoMenuCommand(int16_t commandNumber) {
   constexpr int16_t kNewScript = 5503;
   constexpr int16_t kOpenScript = 5504;
   constexpr int16_t kQuit = 1191;
+  // An action button names a script by its place in the menu (8241 the first); it runs as the
+  // entry's own command does.
+  if (commandNumber >= kFirstButtonScriptCommand &&
+      commandNumber < kFirstButtonScriptCommand + kMaxEntries) {
+    const ScriptsMenuEntry* entry = Entry(commandNumber - kFirstButtonScriptCommand + 1);
+    if (entry == nullptr || entry->command == 0) return nullptr;
+    commandNumber = entry->command;
+  }
   const bool shellOpen = shell_ != nullptr && shell_->IsOpen();
   TScriptCommand* command = nullptr;
   if (commandNumber == kRunChosen || commandNumber <= 0 ||

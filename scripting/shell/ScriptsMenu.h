@@ -28,6 +28,8 @@ class ScriptsMenu : public TTargetHandler {
   static constexpr int16_t kFixedItems = 3;
   static constexpr int16_t kFirstEntryCommand = 5521;
   static constexpr int16_t kMaxEntries = 25;
+  // The commands by which action buttons run the entries, by place.
+  static constexpr int16_t kFirstButtonScriptCommand = 8241;
 
   // The one menu; its pointer is the program's until it is deleted.
   ScriptsMenu();

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
+#include "model/command/CommandCore.h"
 #include "scripting/shell/ScriptsMenu.h"
 
 namespace {
@@ -61,6 +64,17 @@ TEST(ScriptsMenuEntries, LongPathKeepsItsFileNameInTheFileRecordAndWholeAsThePat
   EXPECT_FALSE(found);
   EXPECT_STREQ(script->Path().Chars(), path.Chars());
   EXPECT_TRUE(script->IsFileBacked());
+}
+
+TEST(ScriptsMenuEntries, AnActionButtonsScriptCommandRunsTheEntryAtItsPlace) {
+  ScriptsMenu menu;
+  ASSERT_TRUE(menu.InsertItem(1, "first", "/first.ybs"));
+  ASSERT_TRUE(menu.InsertItem(2, "second", "/second.ybs"));
+  std::unique_ptr<TCommandCore> second(menu.DoMenuCommand(8242));
+  ASSERT_NE(second, nullptr);
+  EXPECT_EQ(second->GetCommandNumber(), 5522);
+  // No entry at the third place: nothing runs.
+  EXPECT_EQ(menu.DoMenuCommand(8243), nullptr);
 }
 
 }  // namespace
