@@ -8,6 +8,35 @@
 #include "model/filing/ObjectWriter.h"
 #include "model/world/WorldDoc.h"
 
+std::vector<uint8_t> TakeObjectsOut(TWorldDoc& world, const std::vector<TLink*>& objects) {
+  if (objects.empty()) return {};
+  std::vector<uint8_t> stream = DocumentStreamOf(objects);
+  // Last first, so that a constraint goes before the points it holds.
+  for (auto it = objects.rbegin(); it != objects.rend(); ++it) {
+    world.Deselect(*it);
+    world.RemoveObject(*it);
+  }
+  return stream;
+}
+
+std::vector<TLink*> BringObjectsBack(TWorldDoc& world, std::vector<uint8_t>& stream,
+                                     const std::vector<int16_t>& identifiers) {
+  std::vector<TLink*> back;
+  if (stream.empty()) return back;
+  auto reader = ReadObjects(std::span<const uint8_t>(stream), 2, 0, &world, nullptr, nullptr, {});
+  reader->Complete(0);
+  stream.clear();
+  world.AdoptObjects(reader->TakeObjects());
+  world.DeselectAll();
+  for (const int16_t identifier : identifiers) {
+    TLink* object = world.FindObject(identifier);
+    if (object == nullptr) continue;
+    world.Select(object);
+    back.push_back(object);
+  }
+  return back;
+}
+
 TWorldDeleteCommand::TWorldDeleteCommand(TWorldDoc& world) : world_(world) {
   InitCommand(kCmdDelete, world.GetDocument(), nullptr, nullptr);
   SetCanUndo(1);
@@ -31,25 +60,12 @@ void TWorldDeleteCommand::TakeOut() {
   std::vector<TLink*> objects;
   for (const int16_t identifier : deleted_)
     if (TLink* object = world_.FindObject(identifier)) objects.push_back(object);
-  if (objects.empty()) return;
-  stream_ = DocumentStreamOf(objects);
-  // Last first, so that a constraint goes before the points it holds.
-  for (auto it = objects.rbegin(); it != objects.rend(); ++it) {
-    world_.Deselect(*it);
-    world_.RemoveObject(*it);
-  }
+  if (!objects.empty()) stream_ = TakeObjectsOut(world_, objects);
 }
 
 void TWorldDeleteCommand::Undo() {
-  if (stream_.empty()) return;
-  auto reader = ReadObjects(std::span<const uint8_t>(stream_), 2, 0, &world_, nullptr, nullptr, {});
-  reader->Complete(0);
-  stream_.clear();
-  world_.AdoptObjects(reader->TakeObjects());
   // What comes back is selected again, as it was when it went.
-  world_.DeselectAll();
-  for (const int16_t identifier : deleted_)
-    if (TLink* object = world_.FindObject(identifier)) world_.Select(object);
+  BringObjectsBack(world_, stream_, deleted_);
 }
 
 void TWorldDeleteCommand::Redo() { TakeOut(); }

@@ -1,15 +1,13 @@
 #include "views/world/SelectionCommands.h"
 
 #include <algorithm>
-#include <span>
 #include <utility>
 
 #include "bodies/Polygon.h"
 #include "constraints/CurvedSlot.h"
 #include "core/Keys.h"
 #include "model/filing/ChangeRecorder.h"
-#include "model/filing/ObjectReader.h"
-#include "model/filing/ObjectWriter.h"
+#include "model/world/WorldDeleteCommand.h"
 #include "model/world/WorldDoc.h"
 #include "model/world/WorldEditCheck.h"
 #include "views/world/ClipboardCommands.h"
@@ -57,32 +55,13 @@ void TWorldObjectKeeper::DetachObjects(std::vector<TLink*>& objects) {
         std::find(objects.begin(), objects.end(), object) != objects.end())
       going.push_back(object);
   identifiers_.clear();
-  stream_.clear();
-  if (going.empty()) return;
   for (TLink* object : going) identifiers_.push_back(static_cast<int16_t>(object->GetIdentifier()));
-  stream_ = DocumentStreamOf(going);
-  // Last first, so that a constraint goes before the points it holds.
-  for (auto it = going.rbegin(); it != going.rend(); ++it) {
-    world_.Deselect(*it);
-    world_.RemoveObject(*it);
-  }
+  stream_ = TakeObjectsOut(world_, going);
   objects.clear();
 }
 
 void TWorldObjectKeeper::AttachObjects(std::vector<TLink*>& objects) {
-  objects.clear();
-  if (stream_.empty()) return;
-  auto reader = ReadObjects(std::span<const uint8_t>(stream_), 2, 0, &world_, nullptr, nullptr, {});
-  reader->Complete(0);
-  stream_.clear();
-  world_.AdoptObjects(reader->TakeObjects());
-  world_.DeselectAll();
-  for (const int16_t identifier : identifiers_) {
-    TLink* object = world_.FindObject(identifier);
-    if (object == nullptr) continue;
-    world_.Select(object);
-    objects.push_back(object);
-  }
+  objects = BringObjectsBack(world_, stream_, identifiers_);
 }
 
 void TWorldObjectKeeper::CommitAttached(const std::vector<TLink*>&) { stream_.clear(); }
