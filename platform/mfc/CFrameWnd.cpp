@@ -440,6 +440,12 @@ BOOL CMDIFrameWnd::OnCmdMsg(UINT id, int32_t code, void* extra) {
   return CFrameWnd::OnCmdMsg(id, code, extra);
 }
 
+int32_t CMDIFrameWnd::NextCascadeOffset() {
+  const int32_t offset = cascade_;
+  cascade_ = (cascade_ + 24) % 168;
+  return offset;
+}
+
 LRESULT CMDIFrameWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   return ::DefFrameProc(m_hWnd, m_hWndMDIClient, message, wParam, lParam);
 }
@@ -456,9 +462,7 @@ BOOL CMDIChildWnd::LoadFrame(UINT, DWORD style, CWnd* parent, CCreateContext* co
   ::GetClientRect(main->m_hWndMDIClient, &area);
   const DWORD childStyle = (style & ~(FWS_ADDTOTITLE | WS_VISIBLE | WS_POPUP)) | WS_CHILD |
                            WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
-  static int32_t cascade = 0;  // where the next document frame starts, as the desktop does
-  const int32_t offset = cascade;
-  cascade = (cascade + 24) % 168;
+  const int32_t offset = main->NextCascadeOffset();
   return CreateEx(0, nullptr, TitleOf(context), childStyle, offset, offset,
                   std::max<int32_t>(200, area.right * 3 / 4), std::max<int32_t>(150, area.bottom * 3 / 4),
                   main->m_hWndMDIClient, nullptr, context);

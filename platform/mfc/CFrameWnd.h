@@ -108,6 +108,13 @@ class CMDIFrameWnd : public CFrameWnd {
   // Commands go to the active document frame first, then to this frame.
   BOOL OnCmdMsg(UINT id, int32_t code, void* extra) override;
   LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+  // Where the next document frame starts: each one 24 pixels further down and right, back to
+  // the corner after seven, as the desktop staggers them.
+  int32_t NextCascadeOffset();
+
+ private:
+  int32_t cascade_ = 0;
 };
 
 class CMDIChildWnd : public CFrameWnd {
