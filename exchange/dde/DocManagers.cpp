@@ -365,8 +365,11 @@ void TExternalTableTracker::AfterWork() {
   TTracker489::AfterWork();
   TWorldDoc* world = world_;
   if (world != nullptr) {
-    // Objects deleted since the tool was armed are not linked.
-    const auto gone = [world](TLink* object) { return world->FindObject(object->GetIdentifier()) != object; };
+    // Objects deleted since the tool was armed are not linked (nor touched).
+    const std::vector<TLink*> objects = world->Objects();
+    const auto gone = [&objects](TLink* object) {
+      return std::find(objects.begin(), objects.end(), object) == objects.end();
+    };
     std::erase_if(inputs_, gone);
     std::erase_if(outputs_, gone);
     ExternalTableManagerFor(*world);
@@ -419,6 +422,9 @@ void ArmExternalTablePlacing(TWorldDoc& world) {
   // The manager takes the new document in as it joins the world.
   ExternalTableManagerFor(world);
   world.SetMode(kPlaceExternalTableTool, 0);
+  // A tool armed before keeps its tracker: it links what is selected now.
+  if (auto* tracker = dynamic_cast<TExternalTableTracker*>(world.GetToolTracker()))
+    tracker->TakeSelection(world.Selection());
 }
 
 bool AskUserToLaunch(const std::string& application, const std::string& document) {

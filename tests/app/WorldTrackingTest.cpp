@@ -1129,10 +1129,13 @@ TEST_F(WorldTrackingTest, ALinkedTableIsPlacedByTheMouseAndItsPropertiesChooseIt
   madeMeter->SetColumnCount(2);
   TOutput& meter = *madeMeter;
   world_->AdoptObject(std::move(madeMeter));
+  // What the program does for World > Link to External Table; armed again, the tool links what
+  // is selected then.
   world_->DeselectAll();
-  world_->Select(&input);
   world_->Select(&meter);
-  // What the program does for World > Link to External Table.
+  ArmExternalTablePlacing(*world_);
+  world_->SetMode(TWorldBase::kSelectionTool, 2);
+  world_->Select(&input);
   ArmExternalTablePlacing(*world_);
   EXPECT_EQ(world_->GetCurrentTool(), kPlaceExternalTableTool);
 
