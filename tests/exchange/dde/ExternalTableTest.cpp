@@ -392,6 +392,8 @@ TEST_F(ExternalTableRunTest, MenusOfferTheInputsAndMeterColumnsNotLinkedElsewher
   EXPECT_EQ(selected, 0);
   document->ChooseInputMenuItem(Str255("  force"));
   document->SetFlagProperty(MakeTag("icnt"), 1);
+  // The dialog's radio pair: the partner going off undoes nothing.
+  document->SetFlagProperty(MakeTag("idsc"), 0);
   document->GetInputMenu(items, selected);
   EXPECT_TRUE(items[0].checked);
 
