@@ -298,8 +298,15 @@ void TApp::InstallServices() {
     TWorldWindowDocument* const front = FrontWorldDocument();
     if (front == nullptr) return nullptr;
     bool handled = false;
+    TWorldDoc& world = front->Document().World();
+    TAEWorldTableMgr& manager = ExternalTableManagerFor(world);
+    // The table manager's own command places a new table document by the mouse.
+    if (manager.HandlesCommand(command)) {
+      ArmExternalTablePlacing(world);
+      return nullptr;
+    }
     try {
-      return ExternalTableManagerFor(front->Document().World()).DoMenuCommand(command, handled);
+      return manager.DoMenuCommand(command, handled);
     } catch (const QVException& failure) {
       // Nothing selected ends the command without a word.
       if (failure.error() != 0) throw;

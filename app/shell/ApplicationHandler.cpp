@@ -203,7 +203,7 @@ void TApplicationHandler::DoSetupMenus() {
   EnableMenuCommand(1700, front && !memoryLow);
   EnableMenuCommand(1701, front && !memoryLow);
   EnableMenuCommand(1125, front && !memoryLow);
-  EnableMenuCommand(1130, front && !memoryLow);
+  for (int16_t link = 1130; link <= 1135; ++link) EnableMenuCommand(link, front && !memoryLow);
   if (services_.setUpFrameworkItems) services_.setUpFrameworkItems();
   EnableCheckMenuCommand(3996, true, toggle3996_ != 0);
   EnableCheckMenuCommand(3995, false, flag3995_ != 0);

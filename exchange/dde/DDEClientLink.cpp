@@ -101,19 +101,23 @@ int16_t TDDEClientLink::ErrorOf(uint32_t exchangeError) {
   }
 }
 
+// A name is kept even while the program has no exchange instance: its handle is made once one
+// is there (a connection makes missing handles from the names).
 void TDDEClientLink::SetApplication(const Str255& name) {
-  if (PStringEquals(name, application_) || TakeInstance() == 0) return;
-  DdeFreeStringHandle(instance_, service_);
-  service_ = 0;
+  if (PStringEquals(name, application_)) return;
   application_ = name;
+  if (service_ != 0) DdeFreeStringHandle(instance_, service_);
+  service_ = 0;
+  if (TakeInstance() == 0) return;
   service_ = MakeHandle(instance_, ServiceNameOf(TextOf(name)));
 }
 
 void TDDEClientLink::SetTopic(const Str255& name) {
-  if (PStringEquals(name, document_) || TakeInstance() == 0) return;
-  DdeFreeStringHandle(instance_, topic_);
-  topic_ = 0;
+  if (PStringEquals(name, document_)) return;
   document_ = name;
+  if (topic_ != 0) DdeFreeStringHandle(instance_, topic_);
+  topic_ = 0;
+  if (TakeInstance() == 0) return;
   topic_ = MakeHandle(instance_, TextOf(name));
 }
 

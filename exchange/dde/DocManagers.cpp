@@ -5,6 +5,8 @@
 
 #include "core/ClassRegistry.h"
 #include "core/Failure.h"
+#include "core/MouseButton.h"
+#include "core/Resources.h"
 #include "exchange/dde/TableSuiteHandler.h"
 #include "inout/inputs/Input.h"
 #include "inout/meters/Output.h"
@@ -14,6 +16,7 @@
 #include "platform/mfc/CFileDialog.h"
 #include "platform/win32/MessageBox.h"
 #include "ui/views/ViewServices.h"
+#include "views/trackers/ToolTrackers.h"
 
 namespace {
 
@@ -252,10 +255,14 @@ void SetExternalDocumentChooser(ExternalDocumentChooser chooser) {
   Chooser() = std::move(chooser);
 }
 
-bool ChooseExternalDocument(int16_t, TAEWorldDocMgr& manager) {
+bool ChooseExternalDocument(int16_t command, TAEWorldDocMgr& manager) {
   TWorldDoc* world = manager.GetWorld();
   if (world == nullptr) return false;
-  CFileDialog dialog(TRUE, "", "", OFN_HIDEREADONLY | OFN_PATHMUSTEXIST, "All files (*.*)|*.*||",
+  // Each linking command offers the files of its kind of document first.
+  Str255 filter;
+  QV_GetIndString(filter, static_cast<int16_t>(kLinkFilterStrings + command - kCmdLinkFirst), 0);
+  if (filter.IsEmpty()) filter.Assign("All files (*.*)|*.*||");
+  CFileDialog dialog(TRUE, "", "", OFN_HIDEREADONLY | OFN_PATHMUSTEXIST, filter.Chars(),
                      CWnd::FromHandle(MainFrameWindow()));
   if (dialog.DoModal() != IDOK) return false;
   Str255 path;
@@ -299,7 +306,24 @@ void TLinkExternalDocCommand::DoIt() {
   }
 }
 
-void TExternalTableTracker::Initialize(const std::vector<TLink*>& selection) {
+void TExternalTableTracker::InitTableTracker(int16_t tool, TTrackerView* view,
+                                             TActionContext* world,
+                                             std::unique_ptr<TObjectReader> placed,
+                                             const std::vector<TLink*>& selection) {
+  world_ = nullptr;
+  document_ = nullptr;
+  made_.clear();
+  TakeSelection(selection);
+  TLink* first = placed != nullptr && !placed->Table().Objects().empty() ? placed->Table().Objects().front() : nullptr;
+  if (first == nullptr || !first->IsMemberClass(TExternalDocGadget::kClassID)) ThrowFailure(kErrNoHandlerTemplate, 0);
+  document_ = static_cast<TExternalDocGadget*>(first);
+  // Linking is not taken back by Undo, so neither is the placing.
+  InitPlacing(tool, view, world, 0, 1, std::move(placed));
+  world_ = world != nullptr ? dynamic_cast<TWorldDoc*>(&world->ContextLink()) : nullptr;
+  SetFeedbackArmed(1);
+}
+
+void TExternalTableTracker::TakeSelection(const std::vector<TLink*>& selection) {
   inputs_.clear();
   outputs_.clear();
   for (TLink* object : selection) {
@@ -309,6 +333,49 @@ void TExternalTableTracker::Initialize(const std::vector<TLink*>& selection) {
       inputs_.push_back(object);
     }
   }
+}
+
+TCommandCore* TExternalTableTracker::TrackStep(int16_t phase, const QV_CPoint& anchor,
+                                               const QV_CPoint& previous, const QV_CPoint& next,
+                                               bool mouseMoved, const TVector& anchorWorld,
+                                               const TVector& previousWorld,
+                                               const TVector& nextWorld, bool moved) {
+  TCommandCore* const result = TTracker489::TrackStep(phase, anchor, previous, next, mouseMoved, anchorWorld,
+                                                      previousWorld, nextWorld, moved);
+  if (phase == 0) StartTracking();
+  if (document_ == nullptr) return result;
+  const MacRect frame = document_->GetFrame();
+  const int16_t h = static_cast<int16_t>(next.h - (frame.left + frame.right) / 2);
+  const int16_t v = static_cast<int16_t>(next.v - (frame.top + frame.bottom) / 2);
+  if (h != 0 || v != 0) document_->MoveBy(MacPoint(h, v));
+  return result;
+}
+
+bool TExternalTableTracker::TrackingDone() {
+  return TrackingDoneFlag() || !IsMouseButtonDown();
+}
+
+void TExternalTableTracker::AfterPrepare() {
+  // The placed objects leave the reader for the world here.
+  made_ = PlacedObjects();
+  TTracker489::AfterPrepare();
+}
+
+void TExternalTableTracker::AfterWork() {
+  TTracker489::AfterWork();
+  TWorldDoc* world = world_;
+  if (world != nullptr) {
+    // Objects deleted since the tool was armed are not linked (nor touched).
+    const std::vector<TLink*> objects = world->Objects();
+    const auto gone = [&objects](TLink* object) {
+      return std::find(objects.begin(), objects.end(), object) == objects.end();
+    };
+    std::erase_if(inputs_, gone);
+    std::erase_if(outputs_, gone);
+    ExternalTableManagerFor(*world);
+  }
+  NewObjectStep(made_);
+  if (world != nullptr) world->SetMode(TWorldBase::kSelectionTool, 2);
 }
 
 TExternalDocGadget& TExternalTableTracker::NewObjectStep(const std::vector<TLink*>& made) {
@@ -335,6 +402,31 @@ TExternalDocGadget& TExternalTableTracker::NewObjectStep(const std::vector<TLink
   return document;
 }
 
+namespace {
+
+// The tracker of the placing tool's object, else null.
+std::unique_ptr<TCommandCore> MakeExternalTablePlacer(int16_t tool, TTrackerView* view, TActionContext* world,
+                                                      std::unique_ptr<TObjectReader>& placed, TLink& object) {
+  if (tool != kPlaceExternalTableTool || !object.IsMemberClass(TExternalDocGadget::kClassID) || world == nullptr)
+    return nullptr;
+  auto* doc = dynamic_cast<TWorldDoc*>(&world->ContextLink());
+  auto tracker = std::make_unique<TExternalTableTracker>();
+  tracker->InitTableTracker(tool, view, world, std::move(placed),
+                            doc != nullptr ? doc->Selection() : std::vector<TLink*>());
+  return tracker;
+}
+
+}  // namespace
+
+void ArmExternalTablePlacing(TWorldDoc& world) {
+  // The manager takes the new document in as it joins the world.
+  ExternalTableManagerFor(world);
+  world.SetMode(kPlaceExternalTableTool, 0);
+  // A tool armed before keeps its tracker: it links what is selected now.
+  if (auto* tracker = dynamic_cast<TExternalTableTracker*>(world.GetToolTracker()))
+    tracker->TakeSelection(world.Selection());
+}
+
 bool AskUserToLaunch(const std::string& application, const std::string& document) {
   const std::string text = "The document \"" + document + "\" names the program \"" + application +
                            "\" to open it with. Start that program?";
@@ -343,6 +435,7 @@ bool AskUserToLaunch(const std::string& application, const std::string& document
 
 void RegisterExternalTableClasses() {
   SetLaunchQuestion(&AskUserToLaunch);
+  AddGadgetToolTrackerMaker(MakeExternalTablePlacer);
   RegisterClassInfo("TDDETableSuiteHandler", kTableHandlerTag, TDDETableSuiteHandler::kClassID,
                     TDDETableSuiteHandler::CreateObject, sizeof(TDDETableSuiteHandler));
   RegisterClassInfo("TExternalDDETableDoc", kExternalTableDocTag, TExternalDDETableDoc::kClassID,

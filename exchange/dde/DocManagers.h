@@ -6,7 +6,7 @@
 //   THandlerLink (516) > TAEWorldDocMgr (411)   block 5305
 //                        > TAEWorldTableMgr (418, "aeTM")   block 5306
 //   TSmallCommand (325) > TLinkExternalDocCommand (417)
-//   TExternalTableTracker (419): the new-object step of placing a table document
+//   TTracker489 (489) > TExternalTableTracker (419): the tool that places a table document
 
 #include <cstdint>
 #include <functional>
@@ -19,6 +19,7 @@
 #include "model/Link.h"
 #include "model/command/CommandCore.h"
 #include "model/world/WorldParticipants.h"
+#include "views/trackers/DuplicateCommands.h"
 
 class TWorldDoc;
 class TExternalDocGadget;
@@ -30,6 +31,8 @@ inline constexpr uint32_t kTableManagerTag = MakeTag("aeTM");
 inline constexpr int16_t kCmdLinkFirst = 1130;
 inline constexpr int16_t kCmdLinkLast = 1135;
 inline constexpr int16_t kCmdPlaceExternalTable = 1130;
+// The open dialog's kinds of files for each linking command, from 1130 on.
+inline constexpr int16_t kLinkFilterStrings = 12210;
 
 class TAEWorldDocMgr : public THandlerLink, public TFrameListener {
   DECLARE_CLASS_ID(411, THandlerLink)
@@ -137,10 +140,21 @@ class TLinkExternalDocCommand : public TSmallCommand {
   std::vector<TLink*> selection_;
 };
 
-class TExternalTableTracker {
+// The placing tool of a table document: once armed on the world (World > Link to External
+// Table), the next press on the world window puts the new document, read from its template,
+// where the pointer is, following the pointer until the release; then the inputs and meters
+// that were selected are linked to it.
+class TExternalTableTracker : public TTracker489 {
+  DECLARE_CLASS_ID(419, TTracker489)
+
  public:
+  // Places the document that `placed` holds (-25005 without one) in the view; the selection's
+  // meters and inputs are the ones to link.
+  void InitTableTracker(int16_t tool, TTrackerView* view, TActionContext* world,
+                        std::unique_ptr<TObjectReader> placed,
+                        const std::vector<TLink*>& selection);
   // The selected meters and inputs become the ones to link.
-  void Initialize(const std::vector<TLink*>& selection);
+  void TakeSelection(const std::vector<TLink*>& selection);
   // The new document is the first of the objects the placing made (-25005 without one): its
   // address is emptied, the meters' data columns and the first input are marked linked, the
   // first of each becomes current, and every one is linked to it.
@@ -148,10 +162,30 @@ class TExternalTableTracker {
   const std::vector<TLink*>& InputsToLink() const { return inputs_; }
   const std::vector<TLink*>& OutputsToLink() const { return outputs_; }
 
+  // The document's centre follows the pointer from the press to the release.
+  TCommandCore* TrackStep(int16_t phase, const QV_CPoint& anchor, const QV_CPoint& previous,
+                          const QV_CPoint& next, bool mouseMoved, const TVector& anchorWorld,
+                          const TVector& previousWorld, const TVector& nextWorld,
+                          bool moved) override;
+  bool TrackingDone() override;
+  void AfterPrepare() override;
+  // Placed, the document is linked and the world goes back to its selection tool.
+  void AfterWork() override;
+
  private:
+  TWorldDoc* world_ = nullptr;
+  TExternalDocGadget* document_ = nullptr;
+  std::vector<TLink*> made_;
   std::vector<TLink*> inputs_;
   std::vector<TLink*> outputs_;
 };
+
+// The tool the placing of a table document is armed as, and the resource of the document's
+// template that it reads.
+inline constexpr int16_t kPlaceExternalTableTool = 2599;
+// Arms the placing tool on the world for the selection: the next press on its window places a
+// table document linked to the selected inputs and meters.
+void ArmExternalTablePlacing(TWorldDoc& world);
 
 // Enters the table handler, table document and table manager in the class registry.
 void RegisterExternalTableClasses();

@@ -18,8 +18,10 @@
 #include "model/filing/ObjectWriter.h"
 #include "model/world/WorldDoc.h"
 #include "platform/mfc/CFileDialog.h"
+#include "platform/mfc/CWaitCursor.h"
 #include "platform/win32/MessageBox.h"
 #include "platform/win32/Window.h"
+#include "ui/dialogs/DialogCommand.h"
 #include "ui/views/ViewServices.h"
 
 namespace {
@@ -262,6 +264,8 @@ bool TExternalDoc::MayLaunch(const std::string& application, const std::string& 
 int16_t TExternalDoc::Connect(bool noLaunch) {
   if (!conversation_) return kErrCannotStart;
   TDDEClientLink& link = *conversation_;
+  // Reaching (or starting) the other program may take a while.
+  const CWaitCursor waiting;
   if (noLaunch) {
     const int16_t error = link.Connect();
     if (error == 0) InvalidateContent();
@@ -344,6 +348,22 @@ void TExternalDoc::DrawContents(const MacRect&) {
   const int16_t width = PortStringWidth(label);
   PortMoveTo(h - width / 2, frame.bottom + 12);
   PortDrawPString(label);
+}
+
+bool TExternalDoc::HitsControl(MacPoint point) {
+  TWorldDoc* world = GetWorld();
+  return world != nullptr && world->GetPlayerMode() == 0 && world->FirstRunningCommand() == nullptr &&
+         ContainsPoint(point);
+}
+
+bool TExternalDoc::TrackClick(int16_t phase, MacPoint, bool inside) {
+  TWorldDoc* world = GetWorld();
+  if (phase != 2 || !inside || world == nullptr) return false;
+  self_.assign(1, this);
+  auto dialog = std::make_unique<TDialogCommand>();
+  dialog->InitDialogCommand(kExternalDocDialog, world, &self_);
+  world->Host().PostCommand(dialog.release());
+  return false;
 }
 
 void TExternalDoc::DrawPage(int16_t h, int16_t v) {
@@ -499,6 +519,10 @@ uint16_t TExternalDoc::GetFlagProperty(uint32_t tag, uint16_t& value, void* extr
 }
 
 void TExternalDoc::SetFlagProperty(uint32_t tag, uint16_t value) {
+  const bool radio = tag == kTagInputLinked || tag == kTagInputUnlinked || tag == kTagOutputLinked ||
+                     tag == kTagOutputUnlinked;
+  // Each of a radio pair acts when it is chosen; its partner going off does nothing.
+  if (radio && value == 0) return;
   auto* input = dynamic_cast<TInput*>(GetCurrentInput());
   auto* output = dynamic_cast<TOutput*>(GetCurrentOutput());
   const bool columnValid = GetCurrentColumn() >= 0 && GetCurrentColumn() < kColumnRecordCount;
@@ -540,7 +564,6 @@ void TExternalDoc::SetFlagProperty(uint32_t tag, uint16_t value) {
     default:
       TExternalDocGadget::SetFlagProperty(tag, value);
   }
-  (void)value;
 }
 
 uint16_t TExternalDoc::HasAction(uint32_t tag) {

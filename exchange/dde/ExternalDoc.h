@@ -29,6 +29,8 @@ inline constexpr int16_t kBlockExternalTableDoc = 5304;
 inline constexpr uint32_t kExternalTableDocTag = MakeTag("aeTD");
 inline constexpr int16_t kInputClassId = 444;
 inline constexpr int16_t kOutputClassId = 533;
+// The property dialog a double click on an external document opens.
+inline constexpr int16_t kExternalDocDialog = 1137;
 
 // The other program's document as the external documents and their managers file it: volume,
 // folder and name.
@@ -191,6 +193,9 @@ class TExternalDoc : public TExternalDocGadget {
   void GetDescription(Str255& text);
 
   void DrawContents(const MacRect& area) override;
+  // A click on the document (editing, not while the world runs) opens its property dialog.
+  bool HitsControl(MacPoint point) override;
+  bool TrackClick(int16_t phase, MacPoint point, bool inside) override;
   uint16_t CanReadBlock(int16_t code) override;
   uint16_t ReadBlockContents(int16_t code, TObjectReader& reader) override;
   void WriteBlockContents(int16_t code, TObjectWriter& writer) override;
@@ -207,6 +212,8 @@ class TExternalDoc : public TExternalDocGadget {
 
   TExternalAddress address_;
   std::unique_ptr<TDDEClientLink> conversation_;
+  // What the property dialog works on: this document alone.
+  std::vector<TLink*> self_;
   int16_t connectAfterRename_ = 0;
   int16_t launchAnswer_ = -1;  // -1 not asked, 0 refused, 1 allowed
 };

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <set>
+#include <vector>
 
 #include "core/Failure.h"
 #include "core/geometry/NumberFormat.h"
@@ -249,11 +251,24 @@ void TDDETableSuiteHandler::WriteClassTag(TObjectWriter& writer) {
 
 TDDETableSuiteHandler& NewTableHandler(TLink& served, TExternalDDETableDoc& document, TWorldDoc* world) {
   if (world == nullptr) ThrowFailure(kErrExchangeMemory, 0);
-  auto made = std::unique_ptr<TDDETableSuiteHandler>(
-      static_cast<TDDETableSuiteHandler*>(TDDETableSuiteHandler::CreateObject()));
-  if (!made) ThrowFailure(kErrNoHandlerTemplate, 0);
-  made->Initialize();
+  std::vector<std::unique_ptr<TLink>> objects;
+  try {
+    objects = ReadDefaultObjects(kHandlerTemplateResource, nullptr)->TakeObjects();
+  } catch (const QVException& failure) {
+    if (failure.error() == kErrOutOfMemory) throw;
+    ThrowFailure(kErrNoHandlerTemplate, 0);
+  }
+  if (objects.empty() || objects.front() == nullptr || !objects.front()->IsMemberClass(TDDETableSuiteHandler::kClassID))
+    ThrowFailure(kErrNoHandlerTemplate, 0);
+  auto made = std::unique_ptr<TDDETableSuiteHandler>(static_cast<TDDETableSuiteHandler*>(objects.front().release()));
   TDDETableSuiteHandler& handler = *made;
+  // The template's number is the template's own: the handler takes the first one no object of
+  // the world holds (0 is the world's background).
+  std::set<int16_t> taken;
+  for (const TLink* object : world->Objects()) taken.insert(object->GetIdentifier());
+  int16_t identifier = 1;
+  while (taken.contains(identifier)) ++identifier;
+  handler.SetIdentifier(identifier);
   world->AdoptObject(std::move(made));
   handler.SetLinkedObject(&served);
   handler.SetDocument(&document);

@@ -19,6 +19,8 @@ inline constexpr int16_t kBlockTableHandler = 5301;
 inline constexpr uint32_t kTableHandlerTag = MakeTag("aeTH");
 // No handler could be made for a link.
 inline constexpr int16_t kErrNoHandlerTemplate = -25005;
+// The object resource whose first object is the template of every new cell handler.
+inline constexpr int16_t kHandlerTemplateResource = 1136;
 // A cell that gave no number in either format.
 inline constexpr int16_t kErrCellNotRead = -25010;
 // A cell written while no conversation can be made.

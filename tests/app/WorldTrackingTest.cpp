@@ -58,6 +58,10 @@
 #include "ui/views/OwlSubview.h"
 #include "ui/views/ViewServices.h"
 #include "constraints/Pin.h"
+#include "exchange/dde/DocManagers.h"
+#include "exchange/dde/TableSuiteHandler.h"
+#include "platform/win32/Button.h"
+#include "platform/win32/Control.h"
 #include "views/trackers/GeometryRefDragTracker.h"
 #include "views/trackers/MoveTrackers.h"
 #include "views/trackers/PolygonTrackers.h"
@@ -1107,6 +1111,100 @@ TEST_F(WorldTrackingTest, ATextGadgetIsTypedIntoOnTheWindow) {
   RunLoop({pressAway, [] {}});
   EXPECT_EQ(view_->LiveGadgetTextField(), nullptr);
   EXPECT_EQ(FrameKeyCount(*main_), normalKeys);
+}
+
+// World > Link to External Table arms the placing tool: the user's press and drag put the table
+// document where the pointer is released, linked to the selected input and meter, and the world
+// goes back to selecting. A click on the document opens its properties, whose Choose buttons
+// take the program and the document from the open dialog.
+TEST_F(WorldTrackingTest, ALinkedTableIsPlacedByTheMouseAndItsPropertiesChooseItsFiles) {
+  auto madeInput = std::make_unique<TInput>();
+  madeInput->Initialize();
+  madeInput->SetIdentifier(81);
+  TInput& input = *madeInput;
+  world_->AdoptObject(std::move(madeInput));
+  auto madeMeter = std::make_unique<TOutput>();
+  madeMeter->Initialize();
+  madeMeter->SetIdentifier(82);
+  madeMeter->SetColumnCount(2);
+  TOutput& meter = *madeMeter;
+  world_->AdoptObject(std::move(madeMeter));
+  // What the program does for World > Link to External Table; armed again, the tool links what
+  // is selected then.
+  world_->DeselectAll();
+  world_->Select(&meter);
+  ArmExternalTablePlacing(*world_);
+  world_->SetMode(TWorldBase::kSelectionTool, 2);
+  world_->Select(&input);
+  ArmExternalTablePlacing(*world_);
+  EXPECT_EQ(world_->GetCurrentTool(), kPlaceExternalTableTool);
+
+  const MacPoint press(200, 150);
+  const MacPoint release(260, 190);
+  const auto dark = [this, release] {
+    int count = 0;
+    for (int16_t dv = -12; dv <= 12; dv += 2)
+      for (int16_t dh = -12; dh <= 12; dh += 2)
+        count += At(Offset(release, dh, dv)) != RGB(255, 255, 255) ? 1 : 0;
+    return count;
+  };
+  const int darkBefore = dark();
+  LiveDrag(press, {Offset(press, 30, 20), release});
+  TExternalDDETableDoc* document = nullptr;
+  for (TLink* object : world_->Objects())
+    if (auto* found = dynamic_cast<TExternalDDETableDoc*>(object)) document = found;
+  ASSERT_NE(document, nullptr);
+  const MacRect frame = document->GetFrame();
+  EXPECT_EQ((frame.left + frame.right) / 2, release.h);
+  EXPECT_EQ((frame.top + frame.bottom) / 2, release.v);
+  EXPECT_EQ(document->LinkedInputs(), std::vector<TLink*>{&input});
+  EXPECT_EQ(document->LinkedOutputs(), std::vector<TLink*>{&meter});
+  EXPECT_TRUE(input.IsLinked());
+  // Each linked one has a cell handler made from its template, asking for the fast table first.
+  auto* handler = dynamic_cast<TDDETableSuiteHandler*>(input.GetLinkItem());
+  ASSERT_NE(handler, nullptr);
+  EXPECT_EQ(handler->GetDocument(), document);
+  EXPECT_EQ(handler->GetCurrentFormat(), handler->GetTableFormat());
+  EXPECT_EQ(world_->FindObject(handler->GetIdentifier()), handler);
+  EXPECT_EQ(world_->GetCurrentTool(), TWorldBase::kSelectionTool);
+  // The document's picture stands where it was put.
+  EXPECT_GT(dark(), darkBefore + 10);
+
+  // A click opens the properties; each Choose button asks for a file.
+  const std::string program = ::testing::TempDir() + "sheet-program";
+  const std::string sheet = ::testing::TempDir() + "sheet.tab";
+  const HWND view = view_->GetWindowHandle();
+  POINT at{release.h, release.v};
+  ClientToScreen(view, &at);
+  std::string shownProgram;
+  const auto type = [](const std::string& text) {
+    for (const char c : text) InjectCharacter(static_cast<uint8_t>(c));
+  };
+  const auto enter = [] { InjectKeyStroke(VK_RETURN); };
+  // The property dialog, found when it opens: the chosen files give the focus back to the main
+  // window.
+  HWND properties = nullptr;
+  const auto choose = [&properties](int id) {
+    if (properties == nullptr) properties = GetActiveWindow();
+    SendMessage(GetDlgItem(properties, id), BM_CLICK, 0, 0);
+  };
+  RunLoop({[at] {
+             InjectMouseMove(at);
+             InjectMouseButton(MouseButton::kLeft, true, at);
+             InjectMouseButton(MouseButton::kLeft, false, at);
+           },
+           [&] { choose(102); }, [&] { type(program); }, enter,
+           [&] {
+             shownProgram = GetWindowTextString(GetDlgItem(properties, 101));
+             choose(104);
+           },
+           [&] { type(sheet); }, enter, [&] { choose(IDOK); }});
+  EXPECT_EQ(shownProgram, program);
+  TExternalAddress address;
+  document->GetAddress(address);
+  EXPECT_STREQ(address.applicationPath.AsCString(), program.c_str());
+  EXPECT_STREQ(address.documentPath.AsCString(), sheet.c_str());
+  EXPECT_EQ(document->IsConnected(), 0u);
 }
 
 }  // namespace

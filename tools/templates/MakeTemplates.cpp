@@ -9,6 +9,7 @@
 #include <functional>
 #include <initializer_list>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "app/TApp.h"
@@ -23,6 +24,8 @@
 #include "constraints/SplinePoint.h"
 #include "constraints/Springs.h"
 #include "core/Failure.h"
+#include "exchange/dde/DocManagers.h"
+#include "exchange/dde/TableSuiteHandler.h"
 #include "inout/gadgets/GadgetTrackers.h"
 #include "inout/gadgets/TextGadget.h"
 #include "inout/inputs/Input.h"
@@ -178,6 +181,19 @@ std::vector<Template> MakeTemplates() {
   return all;
 }
 
+// The templates of linking inputs and meters to another program's table: the document the
+// placing tool puts on the window and the cell handler each linked input or meter gets.
+std::vector<Template> MakeExternalTemplates() {
+  std::vector<Template> all;
+  auto add = [&all](int16_t number, const char* title) -> Template& {
+    all.push_back({number, title, {}, {}});
+    return all.back();
+  };
+  Own<TExternalDDETableDoc>(add(kPlaceExternalTableTool, "A table document"));
+  Own<TDDETableSuiteHandler>(add(kHandlerTemplateResource, "A table document's cell handler"));
+  return all;
+}
+
 void PrintTemplate(const Template& entry) {
   std::vector<TLink*> objects;
   for (const auto& object : entry.objects)
@@ -199,13 +215,15 @@ void PrintTemplate(const Template& entry) {
 
 }  // namespace
 
-int main() {
+// With --external, the templates of the external documents instead.
+int main(int argc, char** argv) {
+  const bool external = argc > 1 && std::string(argv[1]) == "--external";
   TApp app;
   app.LoadResourceDlls();
   int status = 0;
   try {
     app.InitUnits();
-    for (const Template& entry : MakeTemplates())
+    for (const Template& entry : external ? MakeExternalTemplates() : MakeTemplates())
       PrintTemplate(entry);
   } catch (const QVException& failure) {
     app.ShowError(failure.error(), failure.message());

@@ -4,6 +4,7 @@
 #include "platform/win32/OwnerDraw.h"
 #include "platform/win32/WindowMessages.h"
 #include "ui/dialogs/DialogFlags.h"
+#include "ui/dialogs/SelectionBinding.h"
 #include "ui/dialogs/WindowsDialog.h"
 #include "ui/items/MacDialogItem.h"
 
@@ -48,10 +49,17 @@ void TMacButtonBase::StepValue() {
 }
 
 void TMacButton::Clicked() {
-  if (Link().owner == nullptr) return;
-  if (TWindowsDialog* const dialog = Link().Dialog(); dialog != nullptr) {
-    dialog->AcceptValue(Link().owner, false);
-  }
+  TMacDialogItem* const owner = Link().owner;
+  TWindowsDialog* const dialog = Link().Dialog();
+  if (owner == nullptr || dialog == nullptr) return;
+  // A button that performs its objects' action is chosen once by the click, and is ready again
+  // afterwards.
+  const bool action = owner->GetBindingKind() == binding_kind::kActionChoice;
+  if (action) owner->SetValue(1, false);
+  dialog->AcceptValue(owner, false);
+  if (!action) return;
+  owner->SetValue(0, false);
+  owner->SetChanged(0);
 }
 
 void TMacButtonBase::DrawItem(DRAWITEMSTRUCT* draw) {

@@ -9,7 +9,7 @@
 
 TDialogClass DialogClassOf(int16_t dialogNumber) {
   switch (dialogNumber) {
-    case 1005: case 1009: case 1014: case 1056: case 1077: case 1400: case 1500: case 1711:
+    case 1005: case 1009: case 1014: case 1056: case 1077: case 1137: case 1400: case 1500: case 1711:
     case 1712: case 1713: case 1725: case 10420: case 10421: case 10422: case 10423: case 10425:
       return TDialogClass::kPanel;
     case 1015: case 1039:

@@ -1,6 +1,8 @@
 #include "views/trackers/ToolTrackers.h"
 
+#include <algorithm>
 #include <utility>
+#include <vector>
 
 #include "bodies/Polygon.h"
 #include "bodies/Shapes.h"
@@ -23,10 +25,25 @@ GadgetToolTrackerMaker& GadgetMaker() {
   return maker;
 }
 
+std::vector<GadgetToolTrackerMaker>& FurtherGadgetMakers() {
+  static std::vector<GadgetToolTrackerMaker> makers;
+  return makers;
+}
+
 }  // namespace
 
 void SetGadgetToolTrackerMaker(GadgetToolTrackerMaker maker) {
   GadgetMaker() = maker;
+}
+
+void AddGadgetToolTrackerMaker(GadgetToolTrackerMaker maker) {
+  std::vector<GadgetToolTrackerMaker>& makers = FurtherGadgetMakers();
+  if (maker != nullptr && std::find(makers.begin(), makers.end(), maker) == makers.end())
+    makers.push_back(maker);
+}
+
+void RemoveGadgetToolTrackerMaker(GadgetToolTrackerMaker maker) {
+  std::erase(FurtherGadgetMakers(), maker);
 }
 
 uint16_t ToolCursor(int16_t tool) {
@@ -90,6 +107,10 @@ std::unique_ptr<TCommandCore> MakeToolTracker(int16_t tool, TTrackerView* view,
     }
     if (GadgetMaker() != nullptr) {
       if (std::unique_ptr<TCommandCore> tracker = GadgetMaker()(tool, view, world, placed, *object))
+        return tracker;
+    }
+    for (GadgetToolTrackerMaker maker : FurtherGadgetMakers()) {
+      if (std::unique_ptr<TCommandCore> tracker = maker(tool, view, world, placed, *object))
         return tracker;
     }
   }

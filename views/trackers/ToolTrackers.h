@@ -44,4 +44,7 @@ using GadgetToolTrackerMaker = std::unique_ptr<TCommandCore> (*)(
     int16_t tool, TTrackerView* view, TActionContext* world,
     std::unique_ptr<TObjectReader>& placed, TLink& object);
 void SetGadgetToolTrackerMaker(GadgetToolTrackerMaker maker);
+// Further makers of gadget trackers, asked in turn after that one; adding one twice keeps one.
+void AddGadgetToolTrackerMaker(GadgetToolTrackerMaker maker);
+void RemoveGadgetToolTrackerMaker(GadgetToolTrackerMaker maker);
 

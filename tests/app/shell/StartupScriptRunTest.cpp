@@ -36,6 +36,7 @@
 #include "constraints/Field.h"
 #include "constraints/Ropes.h"
 #include "constraints/Springs.h"
+#include "exchange/dde/DocManagers.h"
 #include "inout/inputs/Input.h"
 #include "inout/meters/Output.h"
 #include "model/Formula.h"
@@ -701,6 +702,39 @@ TEST_F(StartupScriptRunTest, TheExportItemWritesTheFrontWorldsRunAsDrawings) {
     EXPECT_NEAR(x, shown.x, 1e-3);
     EXPECT_NEAR(y, shown.y, 1e-3);
   }
+}
+
+// The world's link items are offered with a world in front, and Link to External Table waits for
+// the press that places the table document.
+TEST_F(StartupScriptRunTest, TheLinkItemsAreOfferedAndLinkToExternalTableWaitsForThePress) {
+  int32_t code = -1;
+  bool enabled = false;
+  int16_t tool = 0;
+  {
+    TProgramScripting scripting;
+    scripting.InstallHooks(StartupHooks());
+    TApp app;
+    code = RunWithSample(app, [&](int32_t step) {
+      const HWND frame = app.MainFrame() != nullptr ? app.MainFrame()->m_hWnd : nullptr;
+      TQVDoc* document = scripting.FrontDocument();
+      if (frame == nullptr || document == nullptr) return false;
+      if (step == 1) {
+        app.Commands().SetupTheMenus();
+        enabled = true;
+        for (int32_t command = 1130; command <= 1135; ++command)
+          enabled = enabled && IsMenuCommandEnabled(command);
+        SendMessage(frame, WM_COMMAND, 1130, 0);
+        return true;
+      }
+      tool = document->World().GetCurrentTool();
+      document->SetChangeCount(0);
+      SendMessage(frame, WM_COMMAND, kQuitCommand, 0);
+      return true;
+    });
+  }
+  EXPECT_EQ(code, 0);
+  EXPECT_TRUE(enabled);
+  EXPECT_EQ(tool, kPlaceExternalTableTool);
 }
 
 // One decoded frame of a movie as RGB bytes.

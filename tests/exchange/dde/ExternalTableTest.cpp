@@ -27,8 +27,10 @@
 #include "exchange/dde/TableSuiteHandler.h"
 #include "inout/inputs/Input.h"
 #include "inout/meters/Output.h"
+#include "platform/win32/Cursor.h"
 #include "platform/win32/Message.h"
 #include "platform/win32/WindowMessages.h"
+#include "resources/ResourceLibraries.h"
 #include "tests/model/world/WorldTestSupport.h"
 
 extern char** environ;
@@ -251,6 +253,8 @@ std::vector<std::string> Lines(const std::string& path) {
 class ExternalTableRunTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    // The cell handlers come from the program's template, of a class the registry makes.
+    RegisterExternalTableClasses();
     scope = std::make_unique<world_test::WorldScope>();
     InitDrawingPort();
     ASSERT_EQ(DdeInitialize(&instance, [](uint32_t, uint32_t, HCONV, HSZ, HSZ, HDDEDATA, uintptr_t, uintptr_t) -> HDDEDATA {
@@ -260,6 +264,10 @@ class ExternalTableRunTest : public ::testing::Test {
     world = std::make_unique<TWorldDoc>();
     world->SetHost(&host);
     world->InitWorld(0);
+    // The world made, the program's library takes over: the handler template and the table of
+    // classes it is read by.
+    RegisterResourceLibraries();
+    SetResourceModule1(LoadResourceLibrary(kMainResourceLibrary));
     auto owned = std::make_unique<world_test::TTestStore>();
     store = owned.get();
     world->SetStore(std::move(owned));
@@ -329,8 +337,12 @@ TEST_F(ExternalTableRunTest, TheProgramIsStartedOnceAllowedAndEachFrameWritesExe
   std::filesystem::create_symlink(YB_TABLE_PARTNER, program);
   setenv("YB_TABLE_PARTNER_OPTIONS", ("--log " + log + " --schedule R1C1=5,7,9,11").c_str(), 1);
   int asked = 0;
+  const HCURSOR arrow = LoadCursor(nullptr, IDC_ARROW);
+  SetCursor(arrow);
   SetLaunchQuestion([&](const std::string& application, const std::string& topic) {
     ++asked;
+    // The program is reached under the wait cursor.
+    EXPECT_EQ(GetCursor(), LoadCursor(nullptr, IDC_WAIT));
     return application == program && topic == "sheet";
   });
   document->SetStringProperty(MakeTag("appl"), Str255(program.c_str()));
@@ -340,6 +352,7 @@ TEST_F(ExternalTableRunTest, TheProgramIsStartedOnceAllowedAndEachFrameWritesExe
   unsetenv("YB_TABLE_PARTNER_OPTIONS");
   ASSERT_NE(document->IsConnected(), 0u);
   EXPECT_EQ(asked, 1);
+  EXPECT_EQ(GetCursor(), arrow);
   LinkBoth();
   output->Column(2)->SetValue(1.5, false);
 
@@ -379,6 +392,8 @@ TEST_F(ExternalTableRunTest, MenusOfferTheInputsAndMeterColumnsNotLinkedElsewher
   EXPECT_EQ(selected, 0);
   document->ChooseInputMenuItem(Str255("  force"));
   document->SetFlagProperty(MakeTag("icnt"), 1);
+  // The dialog's radio pair: the partner going off undoes nothing.
+  document->SetFlagProperty(MakeTag("idsc"), 0);
   document->GetInputMenu(items, selected);
   EXPECT_TRUE(items[0].checked);
 
@@ -445,7 +460,7 @@ TEST_F(ExternalTableRunTest, APlacedTableDocumentLinksTheSelectionAndMarksTheFir
   TInput* other = Adopt<TInput>();
   output->SetColumnCount(3);
   TExternalTableTracker tracker;
-  tracker.Initialize({input, output, other});
+  tracker.TakeSelection({input, output, other});
   EXPECT_EQ(FailureOf([&] { tracker.NewObjectStep({}); }), kErrNoHandlerTemplate);
   TExternalDDETableDoc* placed = Adopt<TExternalDDETableDoc>();
   EXPECT_EQ(&tracker.NewObjectStep({placed}), placed);
@@ -456,12 +471,19 @@ TEST_F(ExternalTableRunTest, APlacedTableDocumentLinksTheSelectionAndMarksTheFir
   EXPECT_TRUE(output->GetColumnRecord(1).linked);
   EXPECT_TRUE(output->GetColumnRecord(2).linked);
   EXPECT_EQ(placed->GetCurrentInput(), input);
-  // Each has a cell handler of its own for the document.
+  // Each has a cell handler of its own, made from the template under a number of its own.
   for (TInOutput* linked : std::vector<TInOutput*>{input, other, output}) {
     auto* handler = dynamic_cast<TDDETableSuiteHandler*>(linked->GetLinkItem());
     ASSERT_NE(handler, nullptr);
     EXPECT_EQ(handler->GetDocument(), placed);
+    EXPECT_EQ(handler->GetCurrentFormat(), handler->GetTableFormat());
+    EXPECT_EQ(world->FindObject(handler->GetIdentifier()), handler);
   }
+  // Without the template nothing more is linked.
+  SetResourceModule1(nullptr);
+  TInput* late = Adopt<TInput>();
+  EXPECT_EQ(FailureOf([&] { LinkToDocument(*late, *placed); }), kErrNoHandlerTemplate);
+  EXPECT_EQ(late->GetLinkItem(), nullptr);
 }
 
 TEST_F(ExternalTableRunTest, AStartedProgramWithoutTheDocumentGivesUpAfterItsAttempts) {
