@@ -1,10 +1,12 @@
 // A 600 x 400 graph meter of four columns redrawn in full from its recorded frames, beside plain
 // Cairo stroking the same three polylines on a surface of the same size. The frames are as many
-// as frame numbers reach (32,767). Items are plotted samples.
+// as a run records: frame numbers are 16-bit all through the world (its current frame, stop
+// frame and the tape), so a run ends at 32,767 frames. Items are plotted samples.
 //
 // Then the cost per frame of three four-column graph meters following a run (the frame change
 // and the live plot of the newest sample), beside the solver's own time per frame on the
-// pendulum in accurate mode.
+// pendulum in accurate mode. The meters' columns are formulas, as a meter placed on a quantity
+// has, and their ranges hold the values, so that every sample is drawn.
 
 #include <cmath>
 #include <memory>
@@ -34,6 +36,24 @@ double Sample(int32_t frame, int column) {
   return column == 0 ? t : std::sin(t * column * 3.0 + 0.3) * (1.0 + 0.2 * column);
 }
 
+// Four columns of formulas: time on the horizontal axis over frames 0..frames - 1, three curves
+// within -2..2.
+void SetUpColumns(TOutput& meter, int32_t frames) {
+  meter.SetColumnCount(4);
+  meter.SetWrapXAxis(false);
+  meter.SetMeterKind(MeterKind::kGraph);
+  meter.SetConnectPoints(true);
+  static constexpr const char* kFormulas[4] = {"time", "sin(3*time)", "sin(6*time)", "sin(9*time)"};
+  for (int c = 1; c <= 4; ++c) {
+    meter.Column(c)->Formula().SetFromPieces(Str255(kFormulas[c - 1]));
+    if (c == 1) {
+      meter.Column(c)->SetRange(0.0, frames * kStep);
+    } else {
+      meter.Column(c)->SetRange(-2.0, 2.0);
+    }
+  }
+}
+
 // The handle pool and the drawing port live around everything the graph holds.
 struct DrawingSetUp {
   DrawingSetUp() {
@@ -59,15 +79,10 @@ class GraphFixture {
     store_.SetFrameCount(kFrames);
     for (int16_t f = 0; f < kFrames; ++f)
       for (int c = 0; c < 4; ++c) store_.SetValue(f, c, Sample(f, c));
-    meter_.SetColumnCount(4);
-    meter_.SetWrapXAxis(false);
-    meter_.SetMeterKind(MeterKind::kGraph);
+    SetUpColumns(meter_, kFrames);
     meter_.SetPosition(0, 0);
     meter_.SetSize(MacPoint(kWidth, kHeight));
     meter_.SetShowAxes(false);
-    meter_.SetConnectPoints(true);
-    meter_.Column(1)->SetRange(0.0, kFrames * kStep);
-    for (int c = 2; c <= 4; ++c) meter_.Column(c)->SetRange(-2.0, 2.0);
     walk_ = [this](int16_t first, int16_t last, const auto& frame) {
       for (int16_t f = std::max<int16_t>(first, 0); f <= std::min<int16_t>(last, kFrames - 1); ++f)
         frame(f, store_.PositionAtFrame(f));
@@ -141,17 +156,15 @@ void BM_ThreeMetersPerFrame(benchmark::State& state) {
   std::vector<std::unique_ptr<TOutput>> meters;
   for (int i = 0; i < 3; ++i) {
     auto meter = std::make_unique<TOutput>();
-    meter->SetColumnCount(4);
-    meter->SetMeterKind(MeterKind::kGraph);
+    SetUpColumns(*meter, kRunFrames);
     meter->SetPosition(static_cast<int16_t>(i * 210), 0);
     meter->SetSize(MacPoint(200, 200));
-    meter->SetConnectPoints(true);
     meters.push_back(std::move(meter));
   }
   int16_t frame = 0;
   for (auto _ : state) {
     for (auto& meter : meters) {
-      meter->ShowFrame(frame, store.PositionAtFrame(frame), true);
+      meter->FrameChange(frame, store.PositionAtFrame(frame), true);
       meter->PlotLive(false);
     }
     frame = static_cast<int16_t>((frame + 1) % kRunFrames);
