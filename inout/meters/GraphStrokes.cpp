@@ -1,0 +1,154 @@
+#include "inout/meters/GraphStrokes.h"
+
+#include <algorithm>
+
+#include "core/port/Port.h"
+#include "platform/win32/Dc.h"
+#include "platform/win32/GdiObjects.h"
+
+namespace {
+
+// Pens kept at most; a meter draws in at most four colours at a time.
+constexpr size_t kMostPens = 8;
+
+bool SamePoint(POINT a, POINT b) {
+  return a.x == b.x && a.y == b.y;
+}
+
+}  // namespace
+
+TGraphStrokes::~TGraphStrokes() {
+  for (const auto& [colour, pen] : pens_) DeleteObject(pen);
+}
+
+void TGraphStrokes::Begin(HDC dc, const MacRect& plot, bool clipped) {
+  dc_ = dc;
+  plot_ = plot;
+  clipped_ = clipped;
+  outside_ = false;
+  savedPen_ = nullptr;
+  const int32_t width = std::max(0, plot.right - plot.left);
+  const int32_t height = std::max(0, plot.bottom - plot.top);
+  if (width != claimsWidth_ || height != claimsHeight_) {
+    claims_.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0);
+    claimsWidth_ = width;
+    claimsHeight_ = height;
+    batch_ = 0;
+  }
+  NextBatch();
+}
+
+void TGraphStrokes::NextBatch() {
+  // Batch 0 never claims, so that a fresh table claims nothing; when the numbers run out the
+  // table starts over.
+  if (++batch_ >= (UINT32_MAX >> 3)) {
+    std::fill(claims_.begin(), claims_.end(), 0);
+    batch_ = 1;
+  }
+}
+
+bool TGraphStrokes::BoxInPlot(POINT from, POINT to, RECT& box) const {
+  box.left = std::max<int32_t>(std::min(from.x, to.x), plot_.left);
+  box.right = std::min<int32_t>(std::max(from.x, to.x), plot_.right - 1);
+  box.top = std::max<int32_t>(std::min(from.y, to.y), plot_.top);
+  box.bottom = std::min<int32_t>(std::max(from.y, to.y), plot_.bottom - 1);
+  return box.left <= box.right && box.top <= box.bottom;
+}
+
+bool TGraphStrokes::ClaimedByOther(const RECT& box, int curve) const {
+  const uint32_t mine = (batch_ << 3) | static_cast<uint32_t>(curve);
+  for (int32_t y = box.top; y <= box.bottom; ++y) {
+    const uint32_t* row = claims_.data() +
+                          static_cast<size_t>(y - plot_.top) * static_cast<size_t>(claimsWidth_) -
+                          plot_.left;
+    for (int32_t x = box.left; x <= box.right; ++x) {
+      if ((row[x] >> 3) == batch_ && row[x] != mine) return true;
+    }
+  }
+  return false;
+}
+
+void TGraphStrokes::Claim(const RECT& box, int curve) {
+  const uint32_t mine = (batch_ << 3) | static_cast<uint32_t>(curve);
+  for (int32_t y = box.top; y <= box.bottom; ++y) {
+    uint32_t* row = claims_.data() +
+                    static_cast<size_t>(y - plot_.top) * static_cast<size_t>(claimsWidth_) -
+                    plot_.left;
+    std::fill(row + box.left, row + box.right + 1, mine);
+  }
+}
+
+void TGraphStrokes::AddSegment(int curve, COLORREF colour, POINT from, POINT to) {
+  if (dc_ == nullptr || curve < 0 || curve >= kCurves) return;
+  RECT box;
+  // A segment with no pixel in the plot draws nothing: the curve goes on from its end.
+  if (!BoxInPlot(from, to, box)) return;
+  if (ClaimedByOther(box, curve)) Flush();
+  Claim(box, curve);
+  Curve& held = curves_[static_cast<size_t>(curve)];
+  if (held.points.empty() || held.colour != colour || !SamePoint(held.points.back(), from)) {
+    // A curve's own pixels are apart from every other curve's held ones: drawing it alone now
+    // changes nothing the others draw.
+    DrawCurve(held);
+    held.colour = colour;
+    held.points.push_back(from);
+  }
+  if (!SamePoint(held.points.back(), to)) held.points.push_back(to);
+  const auto inPlot = [this](POINT p) {
+    return p.x >= plot_.left && p.x < plot_.right && p.y >= plot_.top && p.y < plot_.bottom;
+  };
+  if (!inPlot(from) || !inPlot(to)) outside_ = true;
+}
+
+void TGraphStrokes::Flush() {
+  for (Curve& curve : curves_) DrawCurve(curve);
+  outside_ = false;
+  NextBatch();
+}
+
+void TGraphStrokes::End() {
+  Flush();
+  if (dc_ != nullptr && savedPen_ != nullptr) PortSelectObject(dc_, savedPen_);
+  savedPen_ = nullptr;
+  dc_ = nullptr;
+}
+
+void TGraphStrokes::DrawCurve(Curve& curve) {
+  if (curve.points.empty()) return;
+  HPEN pen = PenFor(curve.colour);
+  if (pen != nullptr) {
+    HGDIOBJ previous = PortSelectObject(dc_, pen);
+    if (savedPen_ == nullptr) savedPen_ = previous;
+    // The last point's own pixel: a one-pixel step paints its start and stops short of its end.
+    const POINT last = curve.points.back();
+    curve.points.push_back(POINT{last.x + 1, last.y});
+    int32_t saved = 0;
+    if (!clipped_ && outside_) {
+      saved = SaveDC(dc_);
+      IntersectClipRect(dc_, plot_.left, plot_.top, plot_.right, plot_.bottom);
+    }
+    Polyline(dc_, curve.points.data(), static_cast<int32_t>(curve.points.size()));
+    if (saved != 0) RestoreDC(dc_, saved);
+    ++pathsDrawn_;
+  }
+  curve.points.clear();
+}
+
+HPEN TGraphStrokes::PenFor(COLORREF colour) {
+  // The list runs from the least to the most recently used pen.
+  const auto kept = std::find_if(pens_.begin(), pens_.end(),
+                                 [colour](const auto& entry) { return entry.first == colour; });
+  if (kept != pens_.end()) {
+    std::rotate(kept, kept + 1, pens_.end());
+    return pens_.back().second;
+  }
+  HPEN pen = CreatePen(PS_SOLID, 1, colour);
+  if (pen == nullptr) return nullptr;
+  if (pens_.size() >= kMostPens) {
+    // Not one of the few colours of the drawing under way, so not selected.
+    DeleteObject(pens_.front().second);
+    pens_.erase(pens_.begin());
+  }
+  pens_.emplace_back(colour, pen);
+  return pen;
+}

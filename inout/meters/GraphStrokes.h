@@ -1,0 +1,74 @@
+#pragma once
+// The curves of a graph meter drawn as few pen paths as possible, with exactly the pixels that
+// drawing every segment by itself (its line and its end pixel, one curve's segment after the
+// other, frame after frame) gives.
+//
+// Each curve gathers its segments into one polyline while no other curve has a segment held
+// near them: every held segment marks the pixels of its bounding box (which hold all of its
+// pixels) with its curve, and a segment that reaches a pixel another curve holds first draws
+// everything held. The curves held at any time thus never share a pixel, so the order in which
+// they are drawn cannot change a pixel, and whatever is drawn later is drawn after them. A
+// polyline leaves out its last pixel as a line does: one more step of one pixel to the right
+// paints it and nothing else.
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "core/MacTypes.h"
+#include "platform/win32/GdiTypes.h"
+
+class TGraphStrokes {
+ public:
+  // Curves of at most this many columns.
+  static constexpr int kCurves = 5;
+
+  TGraphStrokes() = default;
+  ~TGraphStrokes();
+  TGraphStrokes(const TGraphStrokes&) = delete;
+  TGraphStrokes& operator=(const TGraphStrokes&) = delete;
+
+  // Starts gathering segments drawn on dc within plot. With clipped set the caller has limited
+  // drawing to the plot already; otherwise the strokes limit it themselves whenever a point held
+  // lies outside the plot.
+  void Begin(HDC dc, const MacRect& plot, bool clipped);
+  // The segment of curve (0..kCurves - 1) in colour from `from` to `to`, both ends included.
+  void AddSegment(int curve, COLORREF colour, POINT from, POINT to);
+  // Draws everything held, so that what comes next is drawn over it.
+  void Flush();
+  // Draws everything held and puts the dc's pen back.
+  void End();
+
+  // How many pen paths have been drawn since the strokes were made (a measure for tests).
+  int64_t GetPathsDrawn() const { return pathsDrawn_; }
+
+ private:
+  struct Curve {
+    std::vector<POINT> points;
+    COLORREF colour = 0;
+  };
+
+  // The plot pixels of the segment's bounding box; false when none.
+  bool BoxInPlot(POINT from, POINT to, RECT& box) const;
+  // Whether another curve holds a pixel of box; marks box as curve's.
+  bool ClaimedByOther(const RECT& box, int curve) const;
+  void Claim(const RECT& box, int curve);
+  void DrawCurve(Curve& curve);
+  HPEN PenFor(COLORREF colour);
+  void NextBatch();
+
+  HDC dc_ = nullptr;
+  MacRect plot_{};
+  bool clipped_ = false;
+  bool outside_ = false;
+  HGDIOBJ savedPen_ = nullptr;
+  std::array<Curve, kCurves> curves_{};
+  // Per plot pixel: the batch that last claimed it and the curve, as batch * 8 + curve.
+  std::vector<uint32_t> claims_;
+  int32_t claimsWidth_ = 0;
+  int32_t claimsHeight_ = 0;
+  uint32_t batch_ = 0;
+  // Pens of one pixel, made once per colour.
+  std::vector<std::pair<COLORREF, HPEN>> pens_;
+  int64_t pathsDrawn_ = 0;
+};
