@@ -21,10 +21,12 @@ TGraphStrokes::~TGraphStrokes() {
   for (const auto& [colour, pen] : pens_) DeleteObject(pen);
 }
 
-void TGraphStrokes::Begin(HDC dc, const MacRect& plot, bool clipped) {
+void TGraphStrokes::Begin(HDC dc, const MacRect& plot, bool clipped, bool skipRepaints) {
   dc_ = dc;
   plot_ = plot;
   clipped_ = clipped;
+  // Only a pen that copies its colour leaves a pixel of that colour unchanged.
+  skipRepaints_ = skipRepaints && dc != nullptr && GetROP2(dc) == R2_COPYPEN;
   outside_ = false;
   savedPen_ = nullptr;
   const int32_t width = std::max(0, plot.right - plot.left);
@@ -83,6 +85,7 @@ void TGraphStrokes::AddSegment(int curve, COLORREF colour, POINT from, POINT to)
   RECT box;
   // A segment with no pixel in the plot draws nothing: the curve goes on from its end.
   if (!BoxInPlot(from, to, box)) return;
+  if (skipRepaints_ && SamePoint(from, to) && AlreadyPainted(curve, colour, to, box)) return;
   if (ClaimedByOther(box, curve)) Flush();
   Claim(box, curve);
   Curve& held = curves_[static_cast<size_t>(curve)];
@@ -98,6 +101,16 @@ void TGraphStrokes::AddSegment(int curve, COLORREF colour, POINT from, POINT to)
     return p.x >= plot_.left && p.x < plot_.right && p.y >= plot_.top && p.y < plot_.bottom;
   };
   if (!inPlot(from) || !inPlot(to)) outside_ = true;
+}
+
+bool TGraphStrokes::AlreadyPainted(int curve, COLORREF colour, POINT at, const RECT& box) {
+  // What another curve holds there is drawn first, as it would have been before this pixel.
+  if (ClaimedByOther(box, curve)) Flush();
+  // The curve's own held lines reach the pixel only in its colour.
+  const Curve& held = curves_[static_cast<size_t>(curve)];
+  if (!held.points.empty() && held.colour == colour && SamePoint(held.points.back(), at))
+    return true;
+  return GetPixel(dc_, at.x, at.y) == colour;
 }
 
 void TGraphStrokes::Flush() {

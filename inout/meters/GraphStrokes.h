@@ -10,6 +10,10 @@
 // they are drawn cannot change a pixel, and whatever is drawn later is drawn after them. A
 // polyline leaves out its last pixel as a line does: one more step of one pixel to the right
 // paints it and nothing else.
+//
+// Plotting live, one sample at a time, a segment that stays on one pixel is left out when that
+// pixel already has the curve's colour (once everything held is drawn): painting it again
+// would change nothing.
 
 #include <array>
 #include <cstdint>
@@ -30,8 +34,9 @@ class TGraphStrokes {
 
   // Starts gathering segments drawn on dc within plot. With clipped set the caller has limited
   // drawing to the plot already; otherwise the strokes limit it themselves whenever a point held
-  // lies outside the plot.
-  void Begin(HDC dc, const MacRect& plot, bool clipped);
+  // lies outside the plot. With skipRepaints set, a one-pixel segment onto a pixel of its own
+  // colour is left out.
+  void Begin(HDC dc, const MacRect& plot, bool clipped, bool skipRepaints = false);
   // The segment of curve (0..kCurves - 1) in colour from `from` to `to`, both ends included.
   void AddSegment(int curve, COLORREF colour, POINT from, POINT to);
   // Draws everything held, so that what comes next is drawn over it.
@@ -54,6 +59,8 @@ class TGraphStrokes {
   bool ClaimedByOther(const RECT& box, int curve) const;
   void Claim(const RECT& box, int curve);
   void DrawCurve(Curve& curve);
+  // Whether painting the single pixel at in colour would leave it as it is.
+  bool AlreadyPainted(int curve, COLORREF colour, POINT at, const RECT& box);
   HPEN PenFor(COLORREF colour);
   void NextBatch();
 
@@ -61,6 +68,7 @@ class TGraphStrokes {
   MacRect plot_{};
   bool clipped_ = false;
   bool outside_ = false;
+  bool skipRepaints_ = false;
   HGDIOBJ savedPen_ = nullptr;
   std::array<Curve, kCurves> curves_{};
   // Per plot pixel: the batch that last claimed it and the curve, as batch * 8 + curve.

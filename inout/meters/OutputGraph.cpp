@@ -276,7 +276,7 @@ void TOutput::PlotLive(bool forcedJump) {
     strokes.End();
   } else {
     // Lines limit themselves to the plot, and only when they reach out of it.
-    strokes.Begin(GetPortDC(), plot, false);
+    strokes.Begin(GetPortDC(), plot, false, true);
     PlotSample(plot, false);
     strokes.End();
   }

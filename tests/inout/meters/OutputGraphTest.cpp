@@ -157,6 +157,46 @@ TEST(GraphCurves, PlotsEqualTheirSegmentsDrawnOneByOne) {
   FreeHandlePool();
 }
 
+// Plotting live, a curve that stays on its pixel paints it again over a curve drawn across it
+// before it in the same frame.
+TEST(GraphCurves, ACurveStayingOnItsPixelIsPaintedOverTheCurvesBeforeIt) {
+  InitHandlePool();
+  InitDrawingPort();
+  {
+    constexpr COLORREF kGreen = RGB(0, 150, 0);
+    THistoryStore store;
+    store.SetValuesPerFrame(3);
+    store.SetFrameCount(4);
+    for (int16_t f = 0; f < 4; ++f) {
+      store.SetValue(f, 0, 5.0);
+      store.SetValue(f, 1, f % 2 == 0 ? 1.0 : 9.0);  // up and down across the other curve
+      store.SetValue(f, 2, 5.0);
+    }
+    TOutput meter;
+    meter.SetColumnCount(3);
+    meter.SetMeterKind(MeterKind::kGraph);
+    meter.SetWrapXAxis(false);
+    meter.SetShowAxes(false);
+    meter.SetConnectPoints(true);
+    meter.SetSize(MacPoint(100, 100));
+    for (int c = 1; c <= 3; ++c) meter.Column(c)->SetRange(0.0, 10.0);
+    meter.Column(2)->SetColor(ColorRefToRGB16(kRed));
+    meter.Column(3)->SetColor(ColorRefToRGB16(kGreen));
+    MemoryCanvas canvas(200, 200);
+    SetPortDC(canvas.dc());
+    for (int16_t f = 0; f < 4; ++f) {
+      meter.ShowFrame(f, store.PositionAtFrame(f), true);
+      meter.PlotLive(false);
+    }
+    SetPortDC(nullptr);
+    const MacRect plot = meter.GetContentFrame();
+    EXPECT_EQ(canvas.At(plot.left + 50, plot.bottom - 50), kGreen);
+    EXPECT_EQ(canvas.At(plot.left + 50, plot.bottom - 40), kRed);
+  }
+  FreeDrawingPort();
+  FreeHandlePool();
+}
+
 void PlotAgainstSegments(int16_t frames, double reach, bool live) {
   SCOPED_TRACE(testing::Message() << frames << " frames, live " << live);
   constexpr COLORREF kColours[3] = {RGB(200, 0, 0), RGB(0, 150, 0), RGB(0, 0, 220)};
