@@ -21,12 +21,12 @@ TGraphStrokes::~TGraphStrokes() {
   for (const auto& [colour, pen] : pens_) DeleteObject(pen);
 }
 
-void TGraphStrokes::Begin(HDC dc, const MacRect& plot, bool clipped, bool skipRepaints) {
+void TGraphStrokes::Begin(HDC dc, const MacRect& plot, bool clipped, bool immediate) {
   dc_ = dc;
   plot_ = plot;
   clipped_ = clipped;
-  // Only a pen that copies its colour leaves a pixel of that colour unchanged.
-  skipRepaints_ = skipRepaints && dc != nullptr && GetROP2(dc) == R2_COPYPEN;
+  immediate_ = immediate;
+  copyPen_ = dc != nullptr && GetROP2(dc) == R2_COPYPEN;
   outside_ = false;
   savedPen_ = nullptr;
   const int32_t width = std::max(0, plot.right - plot.left);
@@ -85,7 +85,10 @@ void TGraphStrokes::AddSegment(int curve, COLORREF colour, POINT from, POINT to)
   RECT box;
   // A segment with no pixel in the plot draws nothing: the curve goes on from its end.
   if (!BoxInPlot(from, to, box)) return;
-  if (skipRepaints_ && SamePoint(from, to) && AlreadyPainted(curve, colour, to, box)) return;
+  if (immediate_) {
+    DrawSegment(colour, from, to);
+    return;
+  }
   if (ClaimedByOther(box, curve)) Flush();
   Claim(box, curve);
   Curve& held = curves_[static_cast<size_t>(curve)];
@@ -97,20 +100,25 @@ void TGraphStrokes::AddSegment(int curve, COLORREF colour, POINT from, POINT to)
     held.points.push_back(from);
   }
   if (!SamePoint(held.points.back(), to)) held.points.push_back(to);
-  const auto inPlot = [this](POINT p) {
-    return p.x >= plot_.left && p.x < plot_.right && p.y >= plot_.top && p.y < plot_.bottom;
-  };
-  if (!inPlot(from) || !inPlot(to)) outside_ = true;
+  if (!InPlot(from) || !InPlot(to)) outside_ = true;
 }
 
-bool TGraphStrokes::AlreadyPainted(int curve, COLORREF colour, POINT at, const RECT& box) {
-  // What another curve holds there is drawn first, as it would have been before this pixel.
-  if (ClaimedByOther(box, curve)) Flush();
-  // The curve's own held lines reach the pixel only in its colour.
-  const Curve& held = curves_[static_cast<size_t>(curve)];
-  if (!held.points.empty() && held.colour == colour && SamePoint(held.points.back(), at))
-    return true;
-  return GetPixel(dc_, at.x, at.y) == colour;
+bool TGraphStrokes::InPlot(POINT p) const {
+  return p.x >= plot_.left && p.x < plot_.right && p.y >= plot_.top && p.y < plot_.bottom;
+}
+
+void TGraphStrokes::DrawSegment(COLORREF colour, POINT from, POINT to) {
+  const int32_t dx = to.x - from.x;
+  const int32_t dy = to.y - from.y;
+  if (copyPen_ && dx >= -1 && dx <= 1 && dy >= -1 && dy <= 1) {
+    // Pixels outside the plot would be clipped away.
+    if (!SamePoint(from, to) && InPlot(from)) SetPixel(dc_, from.x, from.y, colour);
+    if (InPlot(to)) SetPixel(dc_, to.x, to.y, colour);
+    return;
+  }
+  outside_ = !InPlot(from) || !InPlot(to);
+  segment_.assign({from, to});
+  DrawPolyline(colour, segment_);
 }
 
 void TGraphStrokes::Flush() {
@@ -128,23 +136,26 @@ void TGraphStrokes::End() {
 
 void TGraphStrokes::DrawCurve(Curve& curve) {
   if (curve.points.empty()) return;
-  HPEN pen = PenFor(curve.colour);
-  if (pen != nullptr) {
-    HGDIOBJ previous = PortSelectObject(dc_, pen);
-    if (savedPen_ == nullptr) savedPen_ = previous;
-    // The last point's own pixel: a one-pixel step paints its start and stops short of its end.
-    const POINT last = curve.points.back();
-    curve.points.push_back(POINT{last.x + 1, last.y});
-    int32_t saved = 0;
-    if (!clipped_ && outside_) {
-      saved = SaveDC(dc_);
-      IntersectClipRect(dc_, plot_.left, plot_.top, plot_.right, plot_.bottom);
-    }
-    Polyline(dc_, curve.points.data(), static_cast<int32_t>(curve.points.size()));
-    if (saved != 0) RestoreDC(dc_, saved);
-    ++pathsDrawn_;
-  }
+  DrawPolyline(curve.colour, curve.points);
   curve.points.clear();
+}
+
+void TGraphStrokes::DrawPolyline(COLORREF colour, std::vector<POINT>& points) {
+  HPEN pen = PenFor(colour);
+  if (pen == nullptr) return;
+  HGDIOBJ previous = PortSelectObject(dc_, pen);
+  if (savedPen_ == nullptr) savedPen_ = previous;
+  // The last point's own pixel: a one-pixel step paints its start and stops short of its end.
+  const POINT last = points.back();
+  points.push_back(POINT{last.x + 1, last.y});
+  int32_t saved = 0;
+  if (!clipped_ && outside_) {
+    saved = SaveDC(dc_);
+    IntersectClipRect(dc_, plot_.left, plot_.top, plot_.right, plot_.bottom);
+  }
+  Polyline(dc_, points.data(), static_cast<int32_t>(points.size()));
+  if (saved != 0) RestoreDC(dc_, saved);
+  ++pathsDrawn_;
 }
 
 HPEN TGraphStrokes::PenFor(COLORREF colour) {

@@ -11,9 +11,9 @@
 // polyline leaves out its last pixel as a line does: one more step of one pixel to the right
 // paints it and nothing else.
 //
-// Plotting live, one sample at a time, a segment that stays on one pixel is left out when that
-// pixel already has the curve's colour (once everything held is drawn): painting it again
-// would change nothing.
+// Plotting live, one sample at a time, nothing is gathered: each segment is drawn at once, in
+// the order the curves give them. A segment of one step or none covers its two end pixels and
+// nothing else whatever the line rule, so it is painted as those pixels.
 
 #include <array>
 #include <cstdint>
@@ -34,9 +34,8 @@ class TGraphStrokes {
 
   // Starts gathering segments drawn on dc within plot. With clipped set the caller has limited
   // drawing to the plot already; otherwise the strokes limit it themselves whenever a point held
-  // lies outside the plot. With skipRepaints set, a one-pixel segment onto a pixel of its own
-  // colour is left out.
-  void Begin(HDC dc, const MacRect& plot, bool clipped, bool skipRepaints = false);
+  // lies outside the plot. With immediate set every segment is drawn as it comes.
+  void Begin(HDC dc, const MacRect& plot, bool clipped, bool immediate = false);
   // The segment of curve (0..kCurves - 1) in colour from `from` to `to`, both ends included.
   void AddSegment(int curve, COLORREF colour, POINT from, POINT to);
   // Draws everything held, so that what comes next is drawn over it.
@@ -59,8 +58,11 @@ class TGraphStrokes {
   bool ClaimedByOther(const RECT& box, int curve) const;
   void Claim(const RECT& box, int curve);
   void DrawCurve(Curve& curve);
-  // Whether painting the single pixel at in colour would leave it as it is.
-  bool AlreadyPainted(int curve, COLORREF colour, POINT at, const RECT& box);
+  // Draws one segment at once.
+  void DrawSegment(COLORREF colour, POINT from, POINT to);
+  bool InPlot(POINT p) const;
+  // Draws points as a polyline in colour, its last pixel included.
+  void DrawPolyline(COLORREF colour, std::vector<POINT>& points);
   HPEN PenFor(COLORREF colour);
   void NextBatch();
 
@@ -68,9 +70,13 @@ class TGraphStrokes {
   MacRect plot_{};
   bool clipped_ = false;
   bool outside_ = false;
-  bool skipRepaints_ = false;
+  bool immediate_ = false;
+  // The pen copies its colour onto the pixels it covers, as setting a pixel does.
+  bool copyPen_ = false;
   HGDIOBJ savedPen_ = nullptr;
   std::array<Curve, kCurves> curves_{};
+  // The points of a segment drawn at once.
+  std::vector<POINT> segment_;
   // Per plot pixel: the batch that last claimed it and the curve, as batch * 8 + curve.
   std::vector<uint32_t> claims_;
   int32_t claimsWidth_ = 0;
