@@ -29,6 +29,8 @@ void TGraphStrokes::Begin(HDC dc, const MacRect& plot, bool clipped, bool immedi
   copyPen_ = dc != nullptr && GetROP2(dc) == R2_COPYPEN;
   outside_ = false;
   savedPen_ = nullptr;
+  // Drawing at once claims no pixels.
+  if (immediate) return;
   const int32_t width = std::max(0, plot.right - plot.left);
   const int32_t height = std::max(0, plot.bottom - plot.top);
   if (width != claimsWidth_ || height != claimsHeight_) {
@@ -57,14 +59,17 @@ bool TGraphStrokes::BoxInPlot(POINT from, POINT to, RECT& box) const {
   return box.left <= box.right && box.top <= box.bottom;
 }
 
+std::size_t TGraphStrokes::ClaimIndex(int32_t x, int32_t y) const {
+  return static_cast<size_t>(y - plot_.top) * static_cast<size_t>(claimsWidth_) +
+         static_cast<size_t>(x - plot_.left);
+}
+
 bool TGraphStrokes::ClaimedByOther(const RECT& box, int curve) const {
   const uint32_t mine = (batch_ << 3) | static_cast<uint32_t>(curve);
   for (int32_t y = box.top; y <= box.bottom; ++y) {
-    const uint32_t* row = claims_.data() +
-                          static_cast<size_t>(y - plot_.top) * static_cast<size_t>(claimsWidth_) -
-                          plot_.left;
-    for (int32_t x = box.left; x <= box.right; ++x) {
-      if ((row[x] >> 3) == batch_ && row[x] != mine) return true;
+    const uint32_t* row = &claims_[ClaimIndex(box.left, y)];
+    for (int32_t i = 0; i <= box.right - box.left; ++i) {
+      if ((row[i] >> 3) == batch_ && row[i] != mine) return true;
     }
   }
   return false;
@@ -73,10 +78,8 @@ bool TGraphStrokes::ClaimedByOther(const RECT& box, int curve) const {
 void TGraphStrokes::Claim(const RECT& box, int curve) {
   const uint32_t mine = (batch_ << 3) | static_cast<uint32_t>(curve);
   for (int32_t y = box.top; y <= box.bottom; ++y) {
-    uint32_t* row = claims_.data() +
-                    static_cast<size_t>(y - plot_.top) * static_cast<size_t>(claimsWidth_) -
-                    plot_.left;
-    std::fill(row + box.left, row + box.right + 1, mine);
+    uint32_t* row = &claims_[ClaimIndex(box.left, y)];
+    std::fill(row, row + (box.right - box.left + 1), mine);
   }
 }
 

@@ -16,6 +16,7 @@
 // nothing else whatever the line rule, so it is painted as those pixels.
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -54,6 +55,8 @@ class TGraphStrokes {
 
   // The plot pixels of the segment's bounding box; false when none.
   bool BoxInPlot(POINT from, POINT to, RECT& box) const;
+  // The claim of the plot pixel (x, y).
+  std::size_t ClaimIndex(int32_t x, int32_t y) const;
   // Whether another curve holds a pixel of box; marks box as curve's.
   bool ClaimedByOther(const RECT& box, int curve) const;
   void Claim(const RECT& box, int curve);
