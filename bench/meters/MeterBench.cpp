@@ -5,8 +5,9 @@
 //
 // Then the cost per frame of three four-column graph meters following a run (the frame change
 // and the live plot of the newest sample), at the pendulum's pace and with dense frames, beside
-// the solver's own time per frame on the pendulum in accurate mode. The meters' columns are formulas, as a meter placed on a quantity
-// has, and their ranges hold the values, so that every sample is drawn.
+// the solver's own time per frame on the pendulum in accurate mode. The meters' columns are
+// formulas, as a meter placed on a quantity has, and their ranges hold the values, so that every
+// sample is drawn.
 
 #include <cmath>
 #include <memory>
