@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/port/Port.h"
+#include "core/port/PortShapes.h"
 #include "platform/win32/Dc.h"
 #include "platform/win32/GdiObjects.h"
 
@@ -15,10 +16,40 @@ bool SamePoint(POINT a, POINT b) {
   return a.x == b.x && a.y == b.y;
 }
 
+// The entry of colour in a list running from the least to the most recently used, made by make
+// when missing; the oldest entry goes when the list is full (never one of the few colours of the
+// drawing under way, so never selected).
+template <typename Handle, typename Make>
+Handle Kept(std::vector<std::pair<COLORREF, Handle>>& kept, COLORREF colour, Make make) {
+  const auto found = std::find_if(kept.begin(), kept.end(),
+                                  [colour](const auto& entry) { return entry.first == colour; });
+  if (found != kept.end()) {
+    std::rotate(found, found + 1, kept.end());
+    return kept.back().second;
+  }
+  Handle made = make(colour);
+  if (made == nullptr) return nullptr;
+  if (kept.size() >= kMostPens) {
+    DeleteObject(kept.front().second);
+    kept.erase(kept.begin());
+  }
+  kept.emplace_back(colour, made);
+  return made;
+}
+
+bool Overlap(const RECT& a, const RECT& b) {
+  return a.left <= b.right && b.left <= a.right && a.top <= b.bottom && b.top <= a.bottom;
+}
+
+bool SameRect(const RECT& a, const RECT& b) {
+  return a.left == b.left && a.right == b.right && a.top == b.top && a.bottom == b.bottom;
+}
+
 }  // namespace
 
 TGraphStrokes::~TGraphStrokes() {
   for (const auto& [colour, pen] : pens_) DeleteObject(pen);
+  for (const auto& [colour, brush] : brushes_) DeleteObject(brush);
 }
 
 void TGraphStrokes::Begin(HDC dc, const MacRect& plot, bool clipped, bool immediate) {
@@ -29,6 +60,8 @@ void TGraphStrokes::Begin(HDC dc, const MacRect& plot, bool clipped, bool immedi
   copyPen_ = dc != nullptr && GetROP2(dc) == R2_COPYPEN;
   outside_ = false;
   savedPen_ = nullptr;
+  // What was drawn before is not known.
+  for (Curve& curve : curves_) curve.dotIntact = false;
   // Drawing at once claims no pixels.
   if (immediate) return;
   const int32_t width = std::max(0, plot.right - plot.left);
@@ -88,6 +121,7 @@ void TGraphStrokes::AddSegment(int curve, COLORREF colour, POINT from, POINT to)
   RECT box;
   // A segment with no pixel in the plot draws nothing: the curve goes on from its end.
   if (!BoxInPlot(from, to, box)) return;
+  Touch(curve, box);
   if (immediate_) {
     DrawSegment(colour, from, to);
     return;
@@ -122,6 +156,33 @@ void TGraphStrokes::DrawSegment(COLORREF colour, POINT from, POINT to) {
   outside_ = !InPlot(from) || !InPlot(to);
   segment_.assign({from, to});
   DrawPolyline(colour, segment_);
+}
+
+void TGraphStrokes::Touch(int curve, const RECT& box) {
+  for (size_t i = 0; i < curves_.size(); ++i) {
+    Curve& other = curves_[i];
+    if (static_cast<int>(i) != curve && other.dotIntact && Overlap(other.lastDot, box))
+      other.dotIntact = false;
+  }
+}
+
+void TGraphStrokes::AddDot(int curve, COLORREF colour, const MacRect& rect) {
+  if (dc_ == nullptr || curve < 0 || curve >= kCurves) return;
+  RECT box{std::max<int32_t>(rect.left, plot_.left), std::max<int32_t>(rect.top, plot_.top),
+           std::min<int32_t>(rect.right, plot_.right) - 1,
+           std::min<int32_t>(rect.bottom, plot_.bottom) - 1};
+  // Pixels outside the plot would be clipped away.
+  if (box.left > box.right || box.top > box.bottom) return;
+  Curve& held = curves_[static_cast<size_t>(curve)];
+  if (held.dotIntact && held.colour == colour && SameRect(held.lastDot, box)) return;
+  Touch(curve, box);
+  Flush();
+  HBRUSH brush = BrushFor(colour);
+  if (brush == nullptr) return;
+  PortFillRectBrush(rect, brush);
+  held.colour = colour;
+  held.lastDot = box;
+  held.dotIntact = true;
 }
 
 void TGraphStrokes::Flush() {
@@ -162,20 +223,9 @@ void TGraphStrokes::DrawPolyline(COLORREF colour, std::vector<POINT>& points) {
 }
 
 HPEN TGraphStrokes::PenFor(COLORREF colour) {
-  // The list runs from the least to the most recently used pen.
-  const auto kept = std::find_if(pens_.begin(), pens_.end(),
-                                 [colour](const auto& entry) { return entry.first == colour; });
-  if (kept != pens_.end()) {
-    std::rotate(kept, kept + 1, pens_.end());
-    return pens_.back().second;
-  }
-  HPEN pen = CreatePen(PS_SOLID, 1, colour);
-  if (pen == nullptr) return nullptr;
-  if (pens_.size() >= kMostPens) {
-    // Not one of the few colours of the drawing under way, so not selected.
-    DeleteObject(pens_.front().second);
-    pens_.erase(pens_.begin());
-  }
-  pens_.emplace_back(colour, pen);
-  return pen;
+  return Kept(pens_, colour, [](COLORREF c) { return CreatePen(PS_SOLID, 1, c); });
+}
+
+HBRUSH TGraphStrokes::BrushFor(COLORREF colour) {
+  return Kept(brushes_, colour, [](COLORREF c) { return CreateSolidBrush(c); });
 }

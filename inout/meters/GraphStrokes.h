@@ -11,6 +11,9 @@
 // polyline leaves out its last pixel as a line does: one more step of one pixel to the right
 // paints it and nothing else.
 //
+// A dot is drawn over everything before it, unless the curve's last dot was on the same pixels
+// and nothing of another curve has come near them since: those pixels have its colour already.
+//
 // Plotting live, one sample at a time, nothing is gathered: each segment is drawn at once, in
 // the order the curves give them. A segment of one step or none covers its two end pixels and
 // nothing else whatever the line rule, so it is painted as those pixels.
@@ -39,6 +42,8 @@ class TGraphStrokes {
   void Begin(HDC dc, const MacRect& plot, bool clipped, bool immediate = false);
   // The segment of curve (0..kCurves - 1) in colour from `from` to `to`, both ends included.
   void AddSegment(int curve, COLORREF colour, POINT from, POINT to);
+  // A dot of curve in colour filling rect (right and bottom edges excluded).
+  void AddDot(int curve, COLORREF colour, const MacRect& rect);
   // Draws everything held, so that what comes next is drawn over it.
   void Flush();
   // Draws everything held and puts the dc's pen back.
@@ -51,6 +56,9 @@ class TGraphStrokes {
   struct Curve {
     std::vector<POINT> points;
     COLORREF colour = 0;
+    // The pixels of its last dot, and whether they still have its colour for certain.
+    RECT lastDot{};
+    bool dotIntact = false;
   };
 
   // The plot pixels of the segment's bounding box; false when none.
@@ -67,6 +75,9 @@ class TGraphStrokes {
   // Draws points as a polyline in colour, its last pixel included.
   void DrawPolyline(COLORREF colour, std::vector<POINT>& points);
   HPEN PenFor(COLORREF colour);
+  HBRUSH BrushFor(COLORREF colour);
+  // Another curve draws within box: the dots of the other curves there are no longer certain.
+  void Touch(int curve, const RECT& box);
   void NextBatch();
 
   HDC dc_ = nullptr;
@@ -85,7 +96,8 @@ class TGraphStrokes {
   int32_t claimsWidth_ = 0;
   int32_t claimsHeight_ = 0;
   uint32_t batch_ = 0;
-  // Pens of one pixel, made once per colour.
+  // Pens of one pixel and brushes, made once per colour.
   std::vector<std::pair<COLORREF, HPEN>> pens_;
+  std::vector<std::pair<COLORREF, HBRUSH>> brushes_;
   int64_t pathsDrawn_ = 0;
 };

@@ -8,7 +8,6 @@
 #include "core/port/Port.h"
 #include "core/port/PortText.h"
 #include "inout/meters/GraphStrokes.h"
-#include "inout/meters/MeterDrawing.h"
 #include "inout/meters/Output.h"
 #include "platform/win32/Dc.h"
 #include "platform/win32/GdiObjects.h"
@@ -218,17 +217,16 @@ void TOutput::PlotSample(const MacRect& plot, bool jump) {
                            POINT{previousX, previousY}, POINT{x, y});
     });
   } else {
-    // Dots are drawn over every line before them.
-    Strokes().Flush();
     // Unconnected samples are 2 by 2 dots reaching one pixel up and left of the sample.
     const int16_t size = connectPoints_ ? 1 : 2;
-    VisitShownColumns([&](TNumberText& column, int32_t) {
+    VisitShownColumns([&](TNumberText& column, int32_t index) {
       const int32_t y = plot.bottom - column.GetCurrentPixelExactZero(height);
       if (!xInside || !Inside(y, plot.top, plot.bottom)) return;
       const int16_t left = static_cast<int16_t>(x - size + 1);
       const int16_t top = static_cast<int16_t>(y - size + 1);
-      FillSolid(MacRect(left, top, static_cast<int16_t>(x + 1), static_cast<int16_t>(y + 1)),
-                column.GetColor());
+      Strokes().AddDot(
+          index - 1, RGB16ToColorRef(column.GetColor()),
+          MacRect(left, top, static_cast<int16_t>(x + 1), static_cast<int16_t>(y + 1)));
     });
   }
   for (auto& column : columns_) column->AdvancePixel();

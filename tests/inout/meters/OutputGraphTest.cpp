@@ -141,18 +141,19 @@ TEST_F(OutputGraphTest, LivePlotStartsADotAfterSkippedFrames) {
   EXPECT_EQ(meter.GetLastPlottedFrame(), 7);
 }
 
-void PlotAgainstSegments(int16_t frames, double reach, bool live);
+void PlotAgainstSegments(int16_t frames, double reach, bool live, bool connected = true);
 
 // A graph of three curves over many frames draws exactly what drawing each segment by itself
-// (a line and its end pixel) from the values' own pixels draws: sparse and dense (ten frames a
-// pixel column, the curves crossing), redrawn whole or plotted live frame by frame, with a
-// curve reaching out of the plot.
+// (a line and its end pixel) or each dot by itself from the values' own pixels draws: sparse and
+// dense (ten frames a pixel column, the curves crossing), redrawn whole or plotted live frame by
+// frame, with a curve reaching out of the plot.
 TEST(GraphCurves, PlotsEqualTheirSegmentsDrawnOneByOne) {
   InitHandlePool();
   InitDrawingPort();
   PlotAgainstSegments(400, 2.0, false);
   PlotAgainstSegments(6000, 1.5, false);
   PlotAgainstSegments(6000, 1.5, true);
+  PlotAgainstSegments(6000, 1.5, false, false);
   FreeDrawingPort();
   FreeHandlePool();
 }
@@ -197,8 +198,9 @@ TEST(GraphCurves, ACurveStayingOnItsPixelIsPaintedOverTheCurvesBeforeIt) {
   FreeHandlePool();
 }
 
-void PlotAgainstSegments(int16_t frames, double reach, bool live) {
-  SCOPED_TRACE(testing::Message() << frames << " frames, live " << live);
+void PlotAgainstSegments(int16_t frames, double reach, bool live, bool connected) {
+  SCOPED_TRACE(testing::Message() << frames << " frames, live " << live << ", lines "
+                                  << connected);
   constexpr COLORREF kColours[3] = {RGB(200, 0, 0), RGB(0, 150, 0), RGB(0, 0, 220)};
   const double step = 10.0 / frames;
   THistoryStore store;
@@ -217,7 +219,7 @@ void PlotAgainstSegments(int16_t frames, double reach, bool live) {
   meter.SetPosition(0, 0);
   meter.SetSize(MacPoint(600, 400));
   meter.SetShowAxes(false);
-  meter.SetConnectPoints(true);
+  meter.SetConnectPoints(connected);
   meter.Column(1)->SetRange(0.0, 10.0);
   for (int c = 2; c <= 4; ++c) {
     meter.Column(c)->SetRange(-reach, reach);
@@ -237,7 +239,9 @@ void PlotAgainstSegments(int16_t frames, double reach, bool live) {
   } else {
     meter.DrawGraph(nullptr, walk, frames - 1);
     // Far fewer paths than the three curves have segments.
-    EXPECT_LT(meter.GetCurvePathsDrawn(), 3 * frames / 5) << meter.GetCurvePathsDrawn();
+    if (connected) {
+      EXPECT_LT(meter.GetCurvePathsDrawn(), 3 * frames / 5) << meter.GetCurvePathsDrawn();
+    }
   }
   SetPortDC(nullptr);
 
@@ -245,18 +249,29 @@ void PlotAgainstSegments(int16_t frames, double reach, bool live) {
   const auto pixel = [](double v, double low, double high, int length) {
     return static_cast<int>(std::lround((v - low) / (high - low) * length));
   };
-  // Frame by frame, each curve's segment in column order, as the meter goes through its frames;
-  // a segment is left out when neither end lies within the plot's width or neither within its
-  // height.
+  // Frame by frame, each curve's segment or dot in column order, as the meter goes through its
+  // frames; a segment is left out when neither end lies within the plot's width or neither
+  // within its height, a dot when its sample lies outside the plot. A whole graph ends with the
+  // last frame's dots again.
   MemoryCanvas expected(640, 440);
   IntersectClipRect(expected.dc(), plot.left, plot.top, plot.right, plot.bottom);
   const auto within = [](int v, int low, int high) { return v >= low && v <= high; };
-  for (int16_t f = 1; f < frames; ++f) {
+  const auto lastFrames = static_cast<int16_t>(frames + (live || connected ? 0 : 1));
+  for (int16_t f = connected ? 1 : 0; f < lastFrames; ++f) {
     for (int c = 1; c < 4; ++c) {
       const auto at = [&](int16_t frame) {
         return POINT{plot.left + pixel(value(frame, 0), 0.0, 10.0, plot.right - plot.left),
                      plot.bottom - pixel(value(frame, c), -reach, reach, plot.bottom - plot.top)};
       };
+      if (!connected) {
+        const POINT p = at(std::min<int16_t>(f, static_cast<int16_t>(frames - 1)));
+        if (!within(p.x, plot.left, plot.right) || !within(p.y, plot.top, plot.bottom)) continue;
+        HBRUSH brush = CreateSolidBrush(kColours[c - 1]);
+        const RECT dot{p.x - 1, p.y - 1, p.x + 1, p.y + 1};
+        FillRect(expected.dc(), &dot, brush);
+        DeleteObject(brush);
+        continue;
+      }
       const POINT from = at(static_cast<int16_t>(f - 1));
       const POINT to = at(f);
       if (!within(from.x, plot.left, plot.right) && !within(to.x, plot.left, plot.right)) continue;
