@@ -94,7 +94,7 @@ struct DrawingSetUp {
 
 class GraphFixture {
  public:
-  GraphFixture() {
+  explicit GraphFixture(bool connected) {
     dc_ = CreateCompatibleDC(nullptr);
     bitmap_ = CreateCompatibleBitmap(nullptr, kWidth + 40, kHeight + 40);
     old_ = SelectObject(dc_, bitmap_);
@@ -104,6 +104,7 @@ class GraphFixture {
     for (int16_t f = 0; f < kFrames; ++f)
       for (int c = 0; c < 4; ++c) store_.SetValue(f, c, Sample(f, c));
     SetUpColumns(meter_, kFrames * kStep, kReach);
+    meter_.SetConnectPoints(connected);
     meter_.SetPosition(0, 0);
     meter_.SetSize(MacPoint(kWidth, kHeight));
     meter_.SetShowAxes(false);
@@ -131,11 +132,19 @@ class GraphFixture {
 };
 
 void BM_GraphMeterFullRedraw(benchmark::State& state) {
-  GraphFixture graph;
+  GraphFixture graph(true);
   for (auto _ : state) graph.Draw();
   state.SetItemsProcessed(state.iterations() * kFrames * 3);
 }
 BENCHMARK(BM_GraphMeterFullRedraw)->Unit(benchmark::kMillisecond);
+
+// The same graph with its samples as dots, a new meter's way.
+void BM_GraphMeterFullRedrawDots(benchmark::State& state) {
+  GraphFixture graph(false);
+  for (auto _ : state) graph.Draw();
+  state.SetItemsProcessed(state.iterations() * kFrames * 3);
+}
+BENCHMARK(BM_GraphMeterFullRedrawDots)->Unit(benchmark::kMillisecond);
 
 void BM_CairoPolylines(benchmark::State& state) {
   cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, kWidth, kHeight);
