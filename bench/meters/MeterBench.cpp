@@ -1,10 +1,13 @@
 // A 600 x 400 graph meter of four columns redrawn in full from its recorded frames, beside plain
 // Cairo stroking the same three polylines on a surface of the same size. The frames are as many
-// as frame numbers reach (32,767). Items are plotted samples.
+// as a run records: frame numbers are 16-bit all through the world (its current frame, stop
+// frame and the tape), so a run ends at 32,767 frames. Items are plotted samples.
 //
 // Then the cost per frame of three four-column graph meters following a run (the frame change
-// and the live plot of the newest sample), beside the solver's own time per frame on the
-// pendulum in accurate mode.
+// and the live plot of the newest sample), at the pendulum's pace and with dense frames, beside
+// the solver's own time per frame on the pendulum in accurate mode. The meters' columns are
+// formulas, as a meter placed on a quantity has, and their ranges hold the values, so that every
+// sample is drawn.
 
 #include <cmath>
 #include <memory>
@@ -28,10 +31,51 @@ constexpr int16_t kFrames = 32767;
 constexpr int kWidth = 600;
 constexpr int kHeight = 400;
 constexpr double kStep = 0.001;
+constexpr double kReach[3] = {2.0, 2.0, 2.0};
 
 double Sample(int32_t frame, int column) {
   const double t = frame * kStep;
   return column == 0 ? t : std::sin(t * column * 3.0 + 0.3) * (1.0 + 0.2 * column);
+}
+
+// The pendulum of 10 degrees at its frames, 1/30 s apart: time, the bob's angle, its angular
+// velocity and its x, as a swing of the exact period.
+constexpr double kPendulumPeriod = 2.011148418;
+constexpr double kPendulumFrameStep = 1.0 / 30.0;
+constexpr double kPendulumReach[3] = {0.2, 0.6, 0.2};
+double PendulumSample(int32_t frame, int column) {
+  const double t = frame * kPendulumFrameStep;
+  const double amplitude = 10.0 * std::numbers::pi / 180;
+  const double w = 2 * std::numbers::pi / kPendulumPeriod;
+  const double angle = amplitude * std::cos(w * t);
+  switch (column) {
+    case 0:
+      return t;
+    case 1:
+      return angle;
+    case 2:
+      return -amplitude * w * std::sin(w * t);
+    default:
+      return std::sin(angle);
+  }
+}
+
+// Four columns of formulas: time on the horizontal axis over 0..span, three curves within
+// -reach..reach.
+void SetUpColumns(TOutput& meter, double span, const double (&reach)[3]) {
+  meter.SetColumnCount(4);
+  meter.SetWrapXAxis(false);
+  meter.SetMeterKind(MeterKind::kGraph);
+  meter.SetConnectPoints(true);
+  static constexpr const char* kFormulas[4] = {"time", "sin(3*time)", "sin(6*time)", "sin(9*time)"};
+  for (int c = 1; c <= 4; ++c) {
+    meter.Column(c)->Formula().SetFromPieces(Str255(kFormulas[c - 1]));
+    if (c == 1) {
+      meter.Column(c)->SetRange(0.0, span);
+    } else {
+      meter.Column(c)->SetRange(-reach[c - 2], reach[c - 2]);
+    }
+  }
 }
 
 // The handle pool and the drawing port live around everything the graph holds.
@@ -50,7 +94,7 @@ struct DrawingSetUp {
 
 class GraphFixture {
  public:
-  GraphFixture() {
+  explicit GraphFixture(bool connected) {
     dc_ = CreateCompatibleDC(nullptr);
     bitmap_ = CreateCompatibleBitmap(nullptr, kWidth + 40, kHeight + 40);
     old_ = SelectObject(dc_, bitmap_);
@@ -59,15 +103,11 @@ class GraphFixture {
     store_.SetFrameCount(kFrames);
     for (int16_t f = 0; f < kFrames; ++f)
       for (int c = 0; c < 4; ++c) store_.SetValue(f, c, Sample(f, c));
-    meter_.SetColumnCount(4);
-    meter_.SetWrapXAxis(false);
-    meter_.SetMeterKind(MeterKind::kGraph);
+    SetUpColumns(meter_, kFrames * kStep, kReach);
+    meter_.SetConnectPoints(connected);
     meter_.SetPosition(0, 0);
     meter_.SetSize(MacPoint(kWidth, kHeight));
     meter_.SetShowAxes(false);
-    meter_.SetConnectPoints(true);
-    meter_.Column(1)->SetRange(0.0, kFrames * kStep);
-    for (int c = 2; c <= 4; ++c) meter_.Column(c)->SetRange(-2.0, 2.0);
     walk_ = [this](int16_t first, int16_t last, const auto& frame) {
       for (int16_t f = std::max<int16_t>(first, 0); f <= std::min<int16_t>(last, kFrames - 1); ++f)
         frame(f, store_.PositionAtFrame(f));
@@ -92,11 +132,19 @@ class GraphFixture {
 };
 
 void BM_GraphMeterFullRedraw(benchmark::State& state) {
-  GraphFixture graph;
+  GraphFixture graph(true);
   for (auto _ : state) graph.Draw();
   state.SetItemsProcessed(state.iterations() * kFrames * 3);
 }
 BENCHMARK(BM_GraphMeterFullRedraw)->Unit(benchmark::kMillisecond);
+
+// The same graph with its samples as dots, a new meter's way.
+void BM_GraphMeterFullRedrawDots(benchmark::State& state) {
+  GraphFixture graph(false);
+  for (auto _ : state) graph.Draw();
+  state.SetItemsProcessed(state.iterations() * kFrames * 3);
+}
+BENCHMARK(BM_GraphMeterFullRedrawDots)->Unit(benchmark::kMillisecond);
 
 void BM_CairoPolylines(benchmark::State& state) {
   cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, kWidth, kHeight);
@@ -124,37 +172,35 @@ void BM_CairoPolylines(benchmark::State& state) {
 }
 BENCHMARK(BM_CairoPolylines)->Unit(benchmark::kMillisecond);
 
-// Three meters follow the frames of a run one by one: each frame changes them and plots its newest
-// sample. Items are frames.
-void BM_ThreeMetersPerFrame(benchmark::State& state) {
+// Three meters 200 pixels square follow the frames of a run one by one: each frame changes them
+// and plots its newest sample. Items are frames.
+void FollowRun(benchmark::State& state, int16_t runFrames, double span, const double (&reach)[3],
+               double (*sample)(int32_t frame, int column)) {
   DrawingSetUp setUp;
   HDC dc = CreateCompatibleDC(nullptr);
   HBITMAP bitmap = CreateCompatibleBitmap(nullptr, 3 * 210, 220);
   HGDIOBJ old = SelectObject(dc, bitmap);
   SetPortDC(dc);
-  constexpr int16_t kRunFrames = 2000;
   THistoryStore store;
   store.SetValuesPerFrame(4);
-  store.SetFrameCount(kRunFrames);
-  for (int16_t f = 0; f < kRunFrames; ++f)
-    for (int c = 0; c < 4; ++c) store.SetValue(f, c, Sample(f, c));
+  store.SetFrameCount(runFrames);
+  for (int16_t f = 0; f < runFrames; ++f)
+    for (int c = 0; c < 4; ++c) store.SetValue(f, c, sample(f, c));
   std::vector<std::unique_ptr<TOutput>> meters;
   for (int i = 0; i < 3; ++i) {
     auto meter = std::make_unique<TOutput>();
-    meter->SetColumnCount(4);
-    meter->SetMeterKind(MeterKind::kGraph);
+    SetUpColumns(*meter, span, reach);
     meter->SetPosition(static_cast<int16_t>(i * 210), 0);
     meter->SetSize(MacPoint(200, 200));
-    meter->SetConnectPoints(true);
     meters.push_back(std::move(meter));
   }
   int16_t frame = 0;
   for (auto _ : state) {
     for (auto& meter : meters) {
-      meter->ShowFrame(frame, store.PositionAtFrame(frame), true);
+      meter->FrameChange(frame, store.PositionAtFrame(frame), true);
       meter->PlotLive(false);
     }
-    frame = static_cast<int16_t>((frame + 1) % kRunFrames);
+    frame = static_cast<int16_t>((frame + 1) % runFrames);
   }
   state.SetItemsProcessed(state.iterations());
   meters.clear();
@@ -163,7 +209,21 @@ void BM_ThreeMetersPerFrame(benchmark::State& state) {
   DeleteDC(dc);
   DeleteObject(bitmap);
 }
+
+// The pendulum's own pace: two periods across the meters, its curves moving up to nine pixels a
+// frame.
+void BM_ThreeMetersPerFrame(benchmark::State& state) {
+  const auto frames = static_cast<int16_t>(std::lround(2 * kPendulumPeriod / kPendulumFrameStep));
+  FollowRun(state, frames, frames * kPendulumFrameStep, kPendulumReach, PendulumSample);
+}
 BENCHMARK(BM_ThreeMetersPerFrame)->Unit(benchmark::kMicrosecond);
+
+// Two thousand frames across the meters: the curves move a pixel or less a frame.
+void BM_ThreeMetersPerFrameDense(benchmark::State& state) {
+  constexpr int16_t kRunFrames = 2000;
+  FollowRun(state, kRunFrames, kRunFrames * kStep, kReach, Sample);
+}
+BENCHMARK(BM_ThreeMetersPerFrameDense)->Unit(benchmark::kMicrosecond);
 
 // The pendulum of 10 degrees in the solver alone, in accurate mode, one animation frame per
 // iteration. Items are frames.

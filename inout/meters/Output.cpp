@@ -1,5 +1,7 @@
 #include "inout/meters/Output.h"
 
+#include "inout/meters/GraphStrokes.h"
+
 #include <algorithm>
 #include <string>
 
@@ -119,12 +121,7 @@ void TOutput::ResetColumnTexts() {
 }
 
 void TOutput::ForEachShownColumn(const ColumnVisit& visit) const {
-  int32_t last = GetColumnCount();
-  if (columnLimitOn_) last = std::min<int32_t>(last, columnLimit_);
-  for (int32_t i = 2; i <= last; ++i) {
-    TNumberText& column = *columns_[static_cast<size_t>(i - 1)];
-    if (column.IsShown()) visit(column, i);
-  }
+  VisitShownColumns(visit);
 }
 
 void TOutput::WithFirstShownColumn(const ColumnVisit& visit) const {
@@ -240,14 +237,11 @@ bool TOutput::FrameChange(int16_t frame, THistoryCursor& cursor, bool meterUpdat
   const bool hold = (frame & 3) != 3;
   const bool shrink = (frame & 63) == 63;
   bool changed = false;
-  const ColumnVisit update = [&](TNumberText& column, int32_t) {
+  const auto update = [&](TNumberText& column, int32_t) {
     changed = column.UpdateRange(hold, shrink) || changed;
   };
-  if (kind_ == MeterKind::kGraph) {
-    ForEachColumn(true, update);
-  } else {
-    ForEachShownColumn(update);
-  }
+  if (kind_ == MeterKind::kGraph) update(*columns_.front(), 1);
+  VisitShownColumns(update);
   if (changed) ResetColumnTexts();
   return changed;
 }

@@ -8,6 +8,7 @@
 // recorded frames, the range updates on a fixed cadence during a run, and the replay of
 // recorded frames column by column for export.
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -21,6 +22,7 @@
 #include "model/Link.h"
 #include "model/world/WorldParticipants.h"
 
+class TGraphStrokes;
 class THistoryCursor;
 class TWorldUnitHandler;
 
@@ -85,6 +87,16 @@ class TOutput : public TInOutput, public TFrameParticipant {
 
   // Walks.
   void ForEachShownColumn(const ColumnVisit& visit) const;
+  // As ForEachShownColumn, for walks made every frame.
+  template <typename Visit>
+  void VisitShownColumns(Visit&& visit) const {
+    int32_t last = GetColumnCount();
+    if (columnLimitOn_) last = std::min<int32_t>(last, columnLimit_);
+    for (int32_t i = 2; i <= last; ++i) {
+      TNumberText& column = *columns_[static_cast<size_t>(i - 1)];
+      if (column.IsShown()) visit(column, i);
+    }
+  }
   void WithFirstShownColumn(const ColumnVisit& visit) const;
   // Column 1 first when asked, then each shown column.
   void ForEachColumn(bool includeFirst, const ColumnVisit& visit) const;
@@ -146,8 +158,10 @@ class TOutput : public TInOutput, public TFrameParticipant {
   // The zero lines of the first shown column and of column 1.
   void DrawZeroAxes();
   // The newest sample: a line from each shown column's previous point, or a dot after a jump
-  // or when points are not connected.
+  // or when points are not connected. The caller limits drawing to the plot.
   void PlotSegment(const MacRect& plot, bool jump);
+  // Pen paths the curves have been drawn with so far.
+  int64_t GetCurvePathsDrawn() const;
   // Grid, axes and every recorded frame that column 1 does not exclude; the world's frame walk
   // gives the frames, and the frame it last recorded is plotted once more.
   void DrawGraph(TWorldUnitHandler* handler, const FrameWalk& walk, int16_t lastRecorded);
@@ -268,6 +282,9 @@ class TOutput : public TInOutput, public TFrameParticipant {
   void WriteMeterBlock(TObjectWriter& writer);
   void WriteColumnsBlock(TObjectWriter& writer);
   void DrawGrid(TNumberText& column, TWorldUnitHandler* handler, bool vertical);
+  // PlotSegment's work, its lines gathered into strokes_, which the caller has begun.
+  void PlotSample(const MacRect& plot, bool jump);
+  TGraphStrokes& Strokes();
   // Index into columns_ of column i in the order the history records them.
   int32_t RecordedIndex(int32_t position) const;
   void ApplyWrapToFirst();
@@ -310,6 +327,8 @@ class TOutput : public TInOutput, public TFrameParticipant {
   bool columnLimitOn_ = false;
   MacPoint size_{150, 16};
   int16_t lineHeight_ = 16;
+  // The curves' pens and pixel claims, kept from one drawing to the next.
+  std::unique_ptr<TGraphStrokes> strokes_;
 };
 
 // Registers the meter class under "TOutput" with its tag.

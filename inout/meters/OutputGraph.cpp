@@ -7,7 +7,7 @@
 #include "core/geometry/Rounding.h"
 #include "core/port/Port.h"
 #include "core/port/PortText.h"
-#include "inout/meters/MeterDrawing.h"
+#include "inout/meters/GraphStrokes.h"
 #include "inout/meters/Output.h"
 #include "platform/win32/Dc.h"
 #include "platform/win32/GdiObjects.h"
@@ -181,36 +181,54 @@ void TOutput::DrawZeroAxes() {
   SetPortForeColor(RGB16Color{});
 }
 
+TGraphStrokes& TOutput::Strokes() {
+  if (!strokes_) strokes_ = std::make_unique<TGraphStrokes>();
+  return *strokes_;
+}
+
+int64_t TOutput::GetCurvePathsDrawn() const {
+  return strokes_ ? strokes_->GetPathsDrawn() : 0;
+}
+
 void TOutput::PlotSegment(const MacRect& plot, bool jump) {
+  TGraphStrokes& strokes = Strokes();
+  strokes.Begin(GetPortDC(), plot, true);
+  PlotSample(plot, jump);
+  strokes.End();
+}
+
+void TOutput::PlotSample(const MacRect& plot, bool jump) {
   if (columns_.empty()) return;
   TNumberText& first = *columns_.front();
   first.InvalidateCaches();
-  const int32_t x = plot.left + first.GetCurrentPixelExactZero(Width(plot));
+  const int16_t width = Width(plot);
+  const int16_t height = Height(plot);
+  const int32_t x = plot.left + first.GetCurrentPixelExactZero(width);
   const int32_t previousX = plot.left + first.GetPreviousPixel();
   const bool xInside = Inside(x, plot.left, plot.right);
   if (!jump && connectPoints_) {
-    ForEachShownColumn([&](TNumberText& column, int32_t) {
-      const int32_t y = plot.bottom - column.GetCurrentPixelExactZero(Height(plot));
+    const bool xReaches = xInside || Inside(previousX, plot.left, plot.right);
+    VisitShownColumns([&](TNumberText& column, int32_t index) {
+      const int32_t y = plot.bottom - column.GetCurrentPixelExactZero(height);
       const int32_t previousY = plot.bottom - column.GetPreviousPixel();
-      if (!(xInside || Inside(previousX, plot.left, plot.right))) return;
+      if (!xReaches) return;
       if (!(Inside(y, plot.top, plot.bottom) || Inside(previousY, plot.top, plot.bottom))) return;
-      SetPortForeColor(column.GetColor());
-      PortMoveTo(previousX, previousY);
-      RecordPolygonPoint(x, y);
+      Strokes().AddSegment(index - 1, RGB16ToColorRef(column.GetColor()),
+                           POINT{previousX, previousY}, POINT{x, y});
     });
   } else {
     // Unconnected samples are 2 by 2 dots reaching one pixel up and left of the sample.
     const int16_t size = connectPoints_ ? 1 : 2;
-    ForEachShownColumn([&](TNumberText& column, int32_t) {
-      const int32_t y = plot.bottom - column.GetCurrentPixelExactZero(Height(plot));
+    VisitShownColumns([&](TNumberText& column, int32_t index) {
+      const int32_t y = plot.bottom - column.GetCurrentPixelExactZero(height);
       if (!xInside || !Inside(y, plot.top, plot.bottom)) return;
       const int16_t left = static_cast<int16_t>(x - size + 1);
       const int16_t top = static_cast<int16_t>(y - size + 1);
-      FillSolid(MacRect(left, top, static_cast<int16_t>(x + 1), static_cast<int16_t>(y + 1)),
-                column.GetColor());
+      Strokes().AddDot(
+          index - 1, RGB16ToColorRef(column.GetColor()),
+          MacRect(left, top, static_cast<int16_t>(x + 1), static_cast<int16_t>(y + 1)));
     });
   }
-  SetPortForeColor(RGB16Color{});
   for (auto& column : columns_) column->AdvancePixel();
 }
 
@@ -224,26 +242,41 @@ void TOutput::DrawGraph(TWorldUnitHandler* handler, const FrameWalk& walk, int16
   if (GetColumnCount() < 2) return;
   ClipScope clip(plot);
   TNumberText& first = *columns_.front();
+  TGraphStrokes& strokes = Strokes();
+  strokes.Begin(GetPortDC(), plot, true);
   int16_t lastPlotted = kBeforeFirstFrame;
   const auto plotFrame = [&](int16_t frame, THistoryCursor& cursor) {
     if (first.Contains(frame)) return;
     ShowFrame(frame, cursor, false);
     // Frames left out (column 1 outside its range, or not recorded) break the curve: the
     // sample after them starts as a dot.
-    PlotSegment(plot, frame - lastPlotted > 1);
+    PlotSample(plot, frame - lastPlotted > 1);
     lastPlotted = frame;
     lastPlottedFrame_ = frame;
   };
   walk(first.LowestFree(), first.HighestFree(), plotFrame);
-  if (lastRecorded < 0) return;
-  lastPlotted = kBeforeFirstFrame;
-  walk(lastRecorded, lastRecorded, plotFrame);
+  if (lastRecorded >= 0) {
+    lastPlotted = kBeforeFirstFrame;
+    walk(lastRecorded, lastRecorded, plotFrame);
+  }
+  strokes.End();
 }
 
 void TOutput::PlotLive(bool forcedJump) {
   if (kind_ != MeterKind::kGraph || GetColumnCount() < 2) return;
   const MacRect plot = GetContentFrame();
-  ClipScope clip(plot);
-  PlotSegment(plot, forcedJump || currentFrame_ - lastPlottedFrame_ > 1);
+  const bool jump = forcedJump || currentFrame_ - lastPlottedFrame_ > 1;
+  TGraphStrokes& strokes = Strokes();
+  if (jump || !connectPoints_) {
+    ClipScope clip(plot);
+    strokes.Begin(GetPortDC(), plot, true);
+    PlotSample(plot, jump);
+    strokes.End();
+  } else {
+    // Lines limit themselves to the plot, and only when they reach out of it.
+    strokes.Begin(GetPortDC(), plot, false, true);
+    PlotSample(plot, false);
+    strokes.End();
+  }
   lastPlottedFrame_ = currentFrame_;
 }

@@ -141,29 +141,76 @@ TEST_F(OutputGraphTest, LivePlotStartsADotAfterSkippedFrames) {
   EXPECT_EQ(meter.GetLastPlottedFrame(), 7);
 }
 
-void PlotAgainstSegments();
+void PlotAgainstSegments(int16_t frames, double reach, bool live, bool connected = true);
 
 // A graph of three curves over many frames draws exactly what drawing each segment by itself
-// (a line and its end pixel) from the values' own pixels draws.
+// (a line and its end pixel) or each dot by itself from the values' own pixels draws: sparse and
+// dense (ten frames a pixel column, the curves crossing), redrawn whole or plotted live frame by
+// frame, with a curve reaching out of the plot.
 TEST(GraphCurves, PlotsEqualTheirSegmentsDrawnOneByOne) {
   InitHandlePool();
   InitDrawingPort();
-  PlotAgainstSegments();
+  PlotAgainstSegments(400, 2.0, false);
+  PlotAgainstSegments(6000, 1.5, false);
+  PlotAgainstSegments(6000, 1.5, true);
+  PlotAgainstSegments(6000, 1.5, false, false);
   FreeDrawingPort();
   FreeHandlePool();
 }
 
-void PlotAgainstSegments() {
-  constexpr int16_t kFrames = 400;
+// Plotting live, a curve that stays on its pixel paints it again over a curve drawn across it
+// before it in the same frame.
+TEST(GraphCurves, ACurveStayingOnItsPixelIsPaintedOverTheCurvesBeforeIt) {
+  InitHandlePool();
+  InitDrawingPort();
+  {
+    constexpr COLORREF kGreen = RGB(0, 150, 0);
+    THistoryStore store;
+    store.SetValuesPerFrame(3);
+    store.SetFrameCount(4);
+    for (int16_t f = 0; f < 4; ++f) {
+      store.SetValue(f, 0, 5.0);
+      store.SetValue(f, 1, f % 2 == 0 ? 1.0 : 9.0);  // up and down across the other curve
+      store.SetValue(f, 2, 5.0);
+    }
+    TOutput meter;
+    meter.SetColumnCount(3);
+    meter.SetMeterKind(MeterKind::kGraph);
+    meter.SetWrapXAxis(false);
+    meter.SetShowAxes(false);
+    meter.SetConnectPoints(true);
+    meter.SetSize(MacPoint(100, 100));
+    for (int c = 1; c <= 3; ++c) meter.Column(c)->SetRange(0.0, 10.0);
+    meter.Column(2)->SetColor(ColorRefToRGB16(kRed));
+    meter.Column(3)->SetColor(ColorRefToRGB16(kGreen));
+    MemoryCanvas canvas(200, 200);
+    SetPortDC(canvas.dc());
+    for (int16_t f = 0; f < 4; ++f) {
+      meter.ShowFrame(f, store.PositionAtFrame(f), true);
+      meter.PlotLive(false);
+    }
+    SetPortDC(nullptr);
+    const MacRect plot = meter.GetContentFrame();
+    EXPECT_EQ(canvas.At(plot.left + 50, plot.bottom - 50), kGreen);
+    EXPECT_EQ(canvas.At(plot.left + 50, plot.bottom - 40), kRed);
+  }
+  FreeDrawingPort();
+  FreeHandlePool();
+}
+
+void PlotAgainstSegments(int16_t frames, double reach, bool live, bool connected) {
+  SCOPED_TRACE(testing::Message() << frames << " frames, live " << live << ", lines "
+                                  << connected);
   constexpr COLORREF kColours[3] = {RGB(200, 0, 0), RGB(0, 150, 0), RGB(0, 0, 220)};
+  const double step = 10.0 / frames;
   THistoryStore store;
   store.SetValuesPerFrame(4);
-  store.SetFrameCount(kFrames);
-  const auto value = [](int16_t frame, int column) {
-    const double t = frame * 0.025;
+  store.SetFrameCount(frames);
+  const auto value = [step](int16_t frame, int column) {
+    const double t = frame * step;
     return column == 0 ? t : std::sin(t * column + 0.3) * (1.0 + 0.2 * column);
   };
-  for (int16_t f = 0; f < kFrames; ++f)
+  for (int16_t f = 0; f < frames; ++f)
     for (int c = 0; c < 4; ++c) store.SetValue(f, c, value(f, c));
   TOutput meter;
   meter.SetColumnCount(4);
@@ -172,35 +219,63 @@ void PlotAgainstSegments() {
   meter.SetPosition(0, 0);
   meter.SetSize(MacPoint(600, 400));
   meter.SetShowAxes(false);
-  meter.SetConnectPoints(true);
-  meter.Column(1)->SetRange(0.0, kFrames * 0.025);
+  meter.SetConnectPoints(connected);
+  meter.Column(1)->SetRange(0.0, 10.0);
   for (int c = 2; c <= 4; ++c) {
-    meter.Column(c)->SetRange(-2.0, 2.0);
+    meter.Column(c)->SetRange(-reach, reach);
     meter.Column(c)->SetColor(ColorRefToRGB16(kColours[c - 2]));
   }
-  const TOutput::FrameWalk walk = [&store](int16_t first, int16_t last, const auto& frame) {
-    for (int16_t f = std::max<int16_t>(first, 0); f <= std::min<int16_t>(last, kFrames - 1); ++f)
+  const TOutput::FrameWalk walk = [&store, frames](int16_t first, int16_t last, const auto& frame) {
+    for (int16_t f = std::max<int16_t>(first, 0); f <= std::min<int16_t>(last, frames - 1); ++f)
       frame(f, store.PositionAtFrame(f));
   };
   MemoryCanvas plotted(640, 440);
   SetPortDC(plotted.dc());
-  meter.DrawGraph(nullptr, walk, kFrames - 1);
+  if (live) {
+    for (int16_t f = 0; f < frames; ++f) {
+      meter.ShowFrame(f, store.PositionAtFrame(f), true);
+      meter.PlotLive(false);
+    }
+  } else {
+    meter.DrawGraph(nullptr, walk, frames - 1);
+    // Far fewer paths than the three curves have segments.
+    if (connected) {
+      EXPECT_LT(meter.GetCurvePathsDrawn(), 3 * frames / 5) << meter.GetCurvePathsDrawn();
+    }
+  }
   SetPortDC(nullptr);
 
   const MacRect plot = meter.GetContentFrame();
   const auto pixel = [](double v, double low, double high, int length) {
     return static_cast<int>(std::lround((v - low) / (high - low) * length));
   };
-  // Frame by frame, each curve's segment in column order, as the meter goes through its frames.
+  // Frame by frame, each curve's segment or dot in column order, as the meter goes through its
+  // frames; a segment is left out when neither end lies within the plot's width or neither
+  // within its height, a dot when its sample lies outside the plot. A whole graph ends with the
+  // last frame's dots again.
   MemoryCanvas expected(640, 440);
-  for (int16_t f = 1; f < kFrames; ++f) {
+  IntersectClipRect(expected.dc(), plot.left, plot.top, plot.right, plot.bottom);
+  const auto within = [](int v, int low, int high) { return v >= low && v <= high; };
+  const auto lastFrames = static_cast<int16_t>(frames + (live || connected ? 0 : 1));
+  for (int16_t f = connected ? 1 : 0; f < lastFrames; ++f) {
     for (int c = 1; c < 4; ++c) {
       const auto at = [&](int16_t frame) {
-        return POINT{plot.left + pixel(value(frame, 0), 0.0, kFrames * 0.025, plot.right - plot.left),
-                     plot.bottom - pixel(value(frame, c), -2.0, 2.0, plot.bottom - plot.top)};
+        return POINT{plot.left + pixel(value(frame, 0), 0.0, 10.0, plot.right - plot.left),
+                     plot.bottom - pixel(value(frame, c), -reach, reach, plot.bottom - plot.top)};
       };
+      if (!connected) {
+        const POINT p = at(std::min<int16_t>(f, static_cast<int16_t>(frames - 1)));
+        if (!within(p.x, plot.left, plot.right) || !within(p.y, plot.top, plot.bottom)) continue;
+        HBRUSH brush = CreateSolidBrush(kColours[c - 1]);
+        const RECT dot{p.x - 1, p.y - 1, p.x + 1, p.y + 1};
+        FillRect(expected.dc(), &dot, brush);
+        DeleteObject(brush);
+        continue;
+      }
       const POINT from = at(static_cast<int16_t>(f - 1));
       const POINT to = at(f);
+      if (!within(from.x, plot.left, plot.right) && !within(to.x, plot.left, plot.right)) continue;
+      if (!within(from.y, plot.top, plot.bottom) && !within(to.y, plot.top, plot.bottom)) continue;
       HPEN pen = CreatePen(PS_SOLID, 1, kColours[c - 1]);
       HGDIOBJ old = SelectObject(expected.dc(), pen);
       MoveToEx(expected.dc(), from.x, from.y, nullptr);
