@@ -233,11 +233,47 @@ void Mechanics::UpdateSleep(Eigen::VectorXd& state) {
 }
 
 bool Mechanics::Collides(int a, int b) const {
-  if (Immobile(a) && Immobile(b)) return false;
+  return !(Immobile(a) && Immobile(b)) && MayCollide(a, b);
+}
+
+bool Mechanics::MayCollide(int a, int b) const {
   if (std::binary_search(joined_.begin(), joined_.end(), PairKey(a, b))) return false;
   for (const CollisionGroup& g : model_.collisionGroups)
     if (GroupApplies(g, a, b)) return true;
   return false;
+}
+
+// The pairs of colliders whose boxes may overlap, kept from search to search. Each collider's
+// box is held grown by half the way it travels in a frame (and by the margin); the pairs of
+// those grown boxes that may collide are found again only once a box has left its grown one, so
+// that the many searches of a frame, and the frames of a pile at rest, cost no broad phase.
+// Pairs are those of colliders by their place in colliders_, in ascending order; what they find
+// is what a broad phase of the boxes themselves finds, as the narrow phase checks the boxes.
+void Mechanics::KeepPairsNear() {
+  bool inside = grownBoxes_.size() == boxes_.size();
+  for (size_t k = 0; k < boxes_.size() && inside; ++k) {
+    const contact::Box& box = boxes_[k];
+    const contact::Box& grown = grownBoxes_[k];
+    inside = box.minX >= grown.minX && box.minY >= grown.minY && box.maxX <= grown.maxX &&
+             box.maxY <= grown.maxY;
+  }
+  if (inside) return;
+  grownBoxes_ = boxes_;
+  for (size_t k = 0; k < boxes_.size(); ++k) {
+    const int body = colliders_[k];
+    contact::Box& grown = grownBoxes_[k];
+    const double speed = bodyKin_[body].dof >= 0 ? OutlineSpeed(body, 0.0) : 0.0;
+    const double grow = margin_ / 2 + 0.5 * speed * frameStep_;
+    grown.minX -= grow;
+    grown.minY -= grow;
+    grown.maxX += grow;
+    grown.maxY += grow;
+    grown.body = static_cast<int>(k);
+  }
+  broadPhase_.FindPairs(grownBoxes_, pairs_);
+  std::erase_if(pairs_, [&](const std::pair<int, int>& p) {
+    return !MayCollide(colliders_[p.first], colliders_[p.second]);
+  });
 }
 
 // Find pairs and narrow phase: every pair of pieces of colliding bodies closer than the margin.
@@ -279,12 +315,18 @@ void Mechanics::FindContacts() {
       box.maxY += margin_ / 2;
       boxes_.push_back(box);
     }
-    broadPhase_.FindPairs(boxes_, pairs_);
+    KeepPairsNear();
   }
   const StageTimer timer(contactTimes_.narrowPhase);
   contact::Manifold found;
-  for (const auto& [a, b] : pairs_) {
-    if (!Collides(a, b)) continue;
+  for (const auto& [ka, kb] : pairs_) {
+    const contact::Box& boxA = boxes_[ka];
+    const contact::Box& boxB = boxes_[kb];
+    if (boxA.maxX < boxB.minX || boxB.maxX < boxA.minX || boxA.maxY < boxB.minY ||
+        boxB.maxY < boxA.minY)
+      continue;
+    const int a = boxA.body, b = boxB.body;
+    if (Immobile(a) && Immobile(b)) continue;
     const auto& piecesA = outlines_[a].pieces;
     const auto& piecesB = outlines_[b].pieces;
     for (size_t pa = 0; pa < piecesA.size(); ++pa) {

@@ -333,6 +333,8 @@ class Mechanics {
   void WakeIsland(int body);
   void UpdateSleep(Eigen::VectorXd& state);
   bool Collides(int a, int b) const;
+  bool MayCollide(int a, int b) const;  // as the groups and joints say, whatever sleeps
+  void KeepPairsNear();
   void FindContacts();
   int SlideOf(const ContactKey& key) const;
   void BuildContactRows();
@@ -565,9 +567,10 @@ class Mechanics {
   contact::BroadPhase sweepPhase_;  // of the step limit: boxes grown by the way bodies travel
   std::vector<contact::Box> sweptBoxes_;
   std::vector<std::pair<int, int>> sweptPairs_;
-  std::vector<double> speeds_;  // per body, of the step limit
-  std::vector<contact::Box> boxes_;
-  std::vector<std::pair<int, int>> pairs_;
+  std::vector<double> speeds_;              // per body, of the step limit
+  std::vector<contact::Box> boxes_;         // per collider, grown by half the margin
+  std::vector<contact::Box> grownBoxes_;    // those the kept pairs were found from
+  std::vector<std::pair<int, int>> pairs_;  // kept pairs, by place in colliders_
   std::vector<ContactPoint> contactPoints_;
   std::vector<ContactManifold> manifolds_;
   // What the last search found, before any build used it, and the colliders' positions it was
