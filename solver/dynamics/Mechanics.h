@@ -405,22 +405,24 @@ class Mechanics {
     int row = 0;
     int begin = 0, count = 0;  // the row's Jacobian entries
     double compliance = 0;
-    double inverse = 0;       // of the row's diagonal with its compliance
+    double inverse = 0;  // of the row's diagonal with its compliance
     double lower = 0, upper = 0;
     int manifold = -1;  // of a normal row (adds to its total) or a friction row (bounded)
     bool friction = false;
   };
-  // A contact row as the products by conjugate gradients read it (ContactGradients.cpp).
+  // A contact row as the products by conjugate gradients read it (ContactGradients.cpp): it
+  // pushes its two bodies apart along one direction, so it is that direction and each body's
+  // turning entry, all scaled.
   struct ScaledRow {
-    int base[2] = {0, 0};        // each body's first coordinate
-    double entry[6] = {};        // per body its three entries, scaled
-    double weighted[6] = {};     // the same times the inverse masses
-    double compliance = 0;       // scaled
+    int base[2] = {0, 0};   // each body's first coordinate
+    double along[2] = {};   // the direction, as the first body's entries
+    double turn[2] = {};    // each body's turning entry
+    double compliance = 0;  // scaled
   };
   std::vector<ScaledRow> scaledRows_;
   double Sweep(std::vector<SweepRow>& sweep, const Eigen::VectorXd& b, Eigen::VectorXd& lambda,
-            Eigen::VectorXd& x, std::vector<double>& normal, const std::vector<double>& bound,
-            double tolerance, int most);
+               Eigen::VectorXd& x, std::vector<double>& normal, const std::vector<double>& bound,
+               double tolerance, int most);
   void ComputeB();
   void BuildAll(const Context& context);
   double FrameAngle(const Context& context, const Constraint& record) const;
@@ -624,6 +626,7 @@ class Mechanics {
   Eigen::VectorXd sweepForceBefore_;
   Eigen::VectorXd sweepB_, sweepLambda_, sweepX_;
   Eigen::VectorXd sweepScale_, sweepPush_, sweepProduct_;
+  Eigen::VectorXd sweepInvMass_;  // the inverse masses and a spare block of none
   int64_t exactPileSolves_ = 0;
   int64_t unsettledFrictionSolves_ = 0;
   int64_t gradientProducts_ = 0;
