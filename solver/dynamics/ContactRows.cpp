@@ -187,7 +187,7 @@ void Mechanics::WakeIsland(int body) {
   }
   // What the woken bodies touch is found again from now on.
   std::erase_if(sleepingTouches_, [&](const Touch& t) { return !Immobile(t.a) || !Immobile(t.b); });
-  foundAt_.clear();
+  ForgetFoundContacts();
 }
 
 // After an accepted step: the rest of every body that may sleep, and the islands that have
@@ -228,7 +228,7 @@ void Mechanics::UpdateSleep(Eigen::VectorXd& state) {
   sleepingTouches_.clear();
   for (const Touch& t : touches_)
     if (Immobile(t.a) && Immobile(t.b)) sleepingTouches_.push_back(t);
-  foundAt_.clear();
+  ForgetFoundContacts();
   sleepChange_.clear();
 }
 
@@ -284,23 +284,32 @@ void Mechanics::FindContacts() {
     return;
   }
   // The evaluations, projections and event values of a step come back to the same positions
-  // again and again: what was found there is still what is there.
-  bool same = foundAt_.size() == 3 * colliders_.size();
-  for (size_t k = 0; k < colliders_.size() && same; ++k) {
-    const int i = colliders_[k];
-    same = foundAt_[3 * k] == q_[3 * i] && foundAt_[3 * k + 1] == q_[3 * i + 1] &&
-           foundAt_[3 * k + 2] == q_[3 * i + 2];
-  }
-  if (same) {
-    contactPoints_ = foundPoints_;
-    manifolds_ = foundManifolds_;
+  // again and again: what was found there is still what is there. The trial steps that locate
+  // a collision go to and fro between the step's start and its trial ends, so the search before
+  // the last is kept too.
+  auto foundHere = [&](const FoundContacts& found) {
+    if (found.at.size() != 3 * colliders_.size()) return false;
+    for (size_t k = 0; k < colliders_.size(); ++k) {
+      const int i = colliders_[k];
+      if (found.at[3 * k] != q_[3 * i] || found.at[3 * k + 1] != q_[3 * i + 1] ||
+          found.at[3 * k + 2] != q_[3 * i + 2])
+        return false;
+    }
+    return true;
+  };
+  if (!foundHere(found_[0]) && foundHere(found_[1])) std::swap(found_[0], found_[1]);
+  if (foundHere(found_[0])) {
+    contactPoints_ = found_[0].points;
+    manifolds_ = found_[0].manifolds;
     for (ContactManifold& m : manifolds_)
       m.slide = SlideOf(m.key);
     return;
   }
-  foundAt_.clear();
+  std::swap(found_[0], found_[1]);
+  std::vector<double>& foundAt = found_[0].at;
+  foundAt.clear();
   for (int i : colliders_)
-    foundAt_.insert(foundAt_.end(), {q_[3 * i], q_[3 * i + 1], q_[3 * i + 2]});
+    foundAt.insert(foundAt.end(), {q_[3 * i], q_[3 * i + 1], q_[3 * i + 2]});
   contactPoints_.clear();
   manifolds_.clear();
   {
@@ -365,8 +374,8 @@ void Mechanics::FindContacts() {
       }
     }
   }
-  foundPoints_ = contactPoints_;
-  foundManifolds_ = manifolds_;
+  found_[0].points = contactPoints_;
+  found_[0].manifolds = manifolds_;
   for (ContactManifold& m : manifolds_)
     m.slide = SlideOf(m.key);
 }

@@ -575,11 +575,18 @@ class Mechanics {
   std::vector<std::pair<int, int>> pairs_;  // kept pairs, by place in colliders_
   std::vector<ContactPoint> contactPoints_;
   std::vector<ContactManifold> manifolds_;
-  // What the last search found, before any build used it, and the colliders' positions it was
-  // made at (x, y, rotation each).
-  std::vector<double> foundAt_;
-  std::vector<ContactPoint> foundPoints_;
-  std::vector<ContactManifold> foundManifolds_;
+  // What a search found, before any build used it, and the colliders' positions it was made at
+  // (x, y, rotation each): the last search, and the one before it.
+  struct FoundContacts {
+    std::vector<double> at;
+    std::vector<ContactPoint> points;
+    std::vector<ContactManifold> manifolds;
+  };
+  FoundContacts found_[2];
+  void ForgetFoundContacts() {
+    found_[0].at.clear();
+    found_[1].at.clear();
+  }
   std::vector<ContactKey> touching_;
   std::vector<ContactKey> leaving_;  // within the contact gap at the last state, and opening
   // The points within the contact gap where a projection began, before the joints moved them.
