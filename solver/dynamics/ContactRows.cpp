@@ -940,13 +940,11 @@ bool Mechanics::ImpactQueue::Approaches(const Mechanics& mechanics, int point) c
 int Mechanics::ImpactQueue::Fastest(const Mechanics& mechanics) {
   while (!heap.empty()) {
     const auto [value, point] = heap.front();
+    // The entry stays until its rate changes: an impact that leaves it approaching meets it again.
+    if (value == rate[point]) return mechanics.contactPoints_[point].manifold;
+    // A later rate replaced it.
     std::pop_heap(heap.begin(), heap.end(), std::greater<>());
     heap.pop_back();
-    if (value != rate[point]) continue;  // a later rate replaced it
-    // The entry stays until its rate changes: an impact that leaves it approaching meets it again.
-    heap.emplace_back(value, point);
-    std::push_heap(heap.begin(), heap.end(), std::greater<>());
-    return mechanics.contactPoints_[point].manifold;
   }
   return -1;
 }
