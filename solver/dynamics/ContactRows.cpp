@@ -446,13 +446,21 @@ void Mechanics::FindContactGaps() {
 void Mechanics::BuildContactRows() {
   FindAwakeContacts();
   const StageTimer timer(contactTimes_.prepare);
-  auto add = [&](int contactIndex, bool friction, const Vector2d& direction,
-                 const ContactManifold& m, const Vector2d& point) -> Row& {
-    if (builtRows_ == static_cast<int>(rows_.size())) rows_.emplace_back();
-    Row& row = rows_[builtRows_++];
-    row = Row{};
+  // Room for every row and entry at once, and each row started as a copy of a blank contact
+  // row: the rows of a large pile are many, and made several times a step.
+  const size_t most = static_cast<size_t>(builtRows_) + contactPoints_.size() + manifolds_.size();
+  if (rows_.size() < most) rows_.resize(most);
+  entries_.reserve(entries_.size() + 6 * (contactPoints_.size() + manifolds_.size()));
+  static const Row blank = [] {
+    Row row;
     row.constraint = kNone;
     row.slot = -1;
+    return row;
+  }();
+  auto add = [&](int contactIndex, bool friction, const Vector2d& direction,
+                 const ContactManifold& m, const Vector2d& point) -> Row& {
+    Row& row = rows_[builtRows_++];
+    row = blank;
     row.contact = contactIndex;
     row.friction = friction;
     row.begin = static_cast<int>(entries_.size());
