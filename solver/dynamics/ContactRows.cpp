@@ -243,23 +243,24 @@ bool Mechanics::MayCollide(int a, int b) const {
   return false;
 }
 
-// The pairs of colliders whose boxes may overlap, kept from search to search. Each collider's
-// box is held grown by half the way it travels in a frame (and by the margin); the pairs of
-// those grown boxes that may collide are found again only once a box has left its grown one, so
-// that the many searches of a frame, and the frames of a pile at rest, cost no broad phase.
-// Pairs are those of colliders by their place in colliders_, in ascending order; what they find
-// is what a broad phase of the boxes themselves finds, as the narrow phase checks the boxes.
-void Mechanics::KeepPairsNear() {
-  bool inside = grownBoxes_.size() == boxes_.size();
-  for (size_t k = 0; k < boxes_.size() && inside; ++k) {
-    const contact::Box& box = boxes_[k];
+// The pairs of colliders whose boxes may overlap, kept from search to search: afterwards every
+// pair of the boxes given (one per collider) that overlap and may collide is among pairs_. Each
+// collider's box is held grown by half the way it travels in a frame (and by the margin); the
+// pairs of those grown boxes that may collide are found again only once a box given has left
+// its grown one, so that the many searches and step limits of a frame, and the frames of a pile
+// at rest, cost no broad phase. Pairs are those of colliders by their place in colliders_, in
+// ascending order, as a broad phase of the boxes themselves gives them.
+void Mechanics::KeepPairsNear(const std::vector<contact::Box>& boxes) {
+  bool inside = grownBoxes_.size() == boxes.size();
+  for (size_t k = 0; k < boxes.size() && inside; ++k) {
+    const contact::Box& box = boxes[k];
     const contact::Box& grown = grownBoxes_[k];
     inside = box.minX >= grown.minX && box.minY >= grown.minY && box.maxX <= grown.maxX &&
              box.maxY <= grown.maxY;
   }
   if (inside) return;
-  grownBoxes_ = boxes_;
-  for (size_t k = 0; k < boxes_.size(); ++k) {
+  grownBoxes_ = boxes;
+  for (size_t k = 0; k < boxes.size(); ++k) {
     const int body = colliders_[k];
     contact::Box& grown = grownBoxes_[k];
     const double speed = bodyKin_[body].dof >= 0 ? OutlineSpeed(body, 0.0) : 0.0;
@@ -274,6 +275,10 @@ void Mechanics::KeepPairsNear() {
   std::erase_if(pairs_, [&](const std::pair<int, int>& p) {
     return !MayCollide(colliders_[p.first], colliders_[p.second]);
   });
+}
+
+bool Mechanics::Overlap(const contact::Box& a, const contact::Box& b) {
+  return !(a.maxX < b.minX || b.maxX < a.minX || a.maxY < b.minY || b.maxY < a.minY);
 }
 
 // Find pairs and narrow phase: every pair of pieces of colliding bodies closer than the margin.
@@ -324,16 +329,14 @@ void Mechanics::FindContacts() {
       box.maxY += margin_ / 2;
       boxes_.push_back(box);
     }
-    KeepPairsNear();
+    KeepPairsNear(boxes_);
   }
   const StageTimer timer(contactTimes_.narrowPhase);
   contact::Manifold found;
   for (const auto& [ka, kb] : pairs_) {
     const contact::Box& boxA = boxes_[ka];
     const contact::Box& boxB = boxes_[kb];
-    if (boxA.maxX < boxB.minX || boxB.maxX < boxA.minX || boxA.maxY < boxB.minY ||
-        boxB.maxY < boxA.minY)
-      continue;
+    if (!Overlap(boxA, boxB)) continue;
     const int a = boxA.body, b = boxB.body;
     if (Immobile(a) && Immobile(b)) continue;
     const auto& piecesA = outlines_[a].pieces;
@@ -1115,8 +1118,10 @@ double Mechanics::ContactStepLimit(double h) {
     box.maxY += grow;
     sweptBoxes_.push_back(box);
   }
-  sweepPhase_.FindPairs(sweptBoxes_, sweptPairs_);
-  for (const auto& [a, b] : sweptPairs_) {
+  KeepPairsNear(sweptBoxes_);
+  for (const auto& [ka, kb] : pairs_) {
+    if (!Overlap(sweptBoxes_[ka], sweptBoxes_[kb])) continue;
+    const int a = colliders_[ka], b = colliders_[kb];
     const double closing = ClosingSpeed(a, b, h);
     if (!(closing > 0) || !Collides(a, b)) continue;
     const double thinner = std::min(outlines_[a].thickness, outlines_[b].thickness);

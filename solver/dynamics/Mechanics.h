@@ -334,7 +334,8 @@ class Mechanics {
   void UpdateSleep(Eigen::VectorXd& state);
   bool Collides(int a, int b) const;
   bool MayCollide(int a, int b) const;  // as the groups and joints say, whatever sleeps
-  void KeepPairsNear();
+  void KeepPairsNear(const std::vector<contact::Box>& boxes);
+  static bool Overlap(const contact::Box& a, const contact::Box& b);
   void FindContacts();
   int SlideOf(const ContactKey& key) const;
   void BuildContactRows();
@@ -566,9 +567,7 @@ class Mechanics {
   double overlapError_ = 1e-3;
   contact::BroadPhase broadPhase_;
   contact::CollideScratch collideScratch_;
-  contact::BroadPhase sweepPhase_;  // of the step limit: boxes grown by the way bodies travel
   std::vector<contact::Box> sweptBoxes_;
-  std::vector<std::pair<int, int>> sweptPairs_;
   std::vector<double> speeds_;              // per body, of the step limit
   std::vector<contact::Box> boxes_;         // per collider, grown by half the margin
   std::vector<contact::Box> grownBoxes_;    // those the kept pairs were found from
