@@ -449,10 +449,10 @@ void Mechanics::FindContactGaps() {
 void Mechanics::BuildContactRows() {
   FindAwakeContacts();
   const StageTimer timer(contactTimes_.prepare);
-  // Room for every row and entry at once, and each row started as a copy of a blank contact
+  // Room for every row and entry at once, and each row appended as a copy of a blank contact
   // row: the rows of a large pile are many, and made several times a step.
-  const size_t most = static_cast<size_t>(builtRows_) + contactPoints_.size() + manifolds_.size();
-  if (rows_.size() < most) rows_.resize(most);
+  rows_.resize(builtRows_);
+  rows_.reserve(rows_.size() + contactPoints_.size() + manifolds_.size());
   entries_.reserve(entries_.size() + 6 * (contactPoints_.size() + manifolds_.size()));
   static const Row blank = [] {
     Row row;
@@ -462,8 +462,8 @@ void Mechanics::BuildContactRows() {
   }();
   auto add = [&](int contactIndex, bool friction, const Vector2d& direction,
                  const ContactManifold& m, const Vector2d& point) -> Row& {
-    Row& row = rows_[builtRows_++];
-    row = blank;
+    Row& row = rows_.emplace_back(blank);
+    ++builtRows_;
     row.contact = contactIndex;
     row.friction = friction;
     row.begin = static_cast<int>(entries_.size());
