@@ -306,8 +306,7 @@ void Mechanics::FindContacts() {
   if (foundHere(found_[0])) {
     contactPoints_ = found_[0].points;
     manifolds_ = found_[0].manifolds;
-    for (ContactManifold& m : manifolds_)
-      m.slide = SlideOf(m.key);
+    AssignSlides();
     return;
   }
   std::swap(found_[0], found_[1]);
@@ -379,14 +378,21 @@ void Mechanics::FindContacts() {
   }
   found_[0].points = contactPoints_;
   found_[0].manifolds = manifolds_;
-  for (ContactManifold& m : manifolds_)
-    m.slide = SlideOf(m.key);
+  AssignSlides();
 }
 
-// The direction a manifold slid in at the last accepted state, 0 when it stuck or is new.
-int Mechanics::SlideOf(const ContactKey& key) const {
-  const auto slide = std::lower_bound(sliding_.begin(), sliding_.end(), std::make_pair(key, -2));
-  return slide != sliding_.end() && slide->first == key ? slide->second : 0;
+// The direction each manifold slid in at the last accepted state, 0 when it stuck or is new.
+// A search finds the manifolds in the order of their keys, as sliding_ holds them: one pass
+// over both.
+void Mechanics::AssignSlides() {
+  auto slide = sliding_.begin();
+  const ContactKey* previous = nullptr;
+  for (ContactManifold& m : manifolds_) {
+    if (previous != nullptr && m.key < *previous) slide = sliding_.begin();
+    previous = &m.key;
+    while (slide != sliding_.end() && slide->first < m.key) ++slide;
+    m.slide = slide != sliding_.end() && slide->first == m.key ? slide->second : 0;
+  }
 }
 
 // Appends the entries of a force along `direction` at a world point of a body, and adds the

@@ -337,7 +337,7 @@ class Mechanics {
   void KeepPairsNear(const std::vector<contact::Box>& boxes);
   static bool Overlap(const contact::Box& a, const contact::Box& b);
   void FindContacts();
-  int SlideOf(const ContactKey& key) const;
+  void AssignSlides();
   void BuildContactRows();
   // The contacts where the bodies are, with sleeping islands that something came near woken.
   void FindAwakeContacts();
