@@ -484,9 +484,24 @@ void Mechanics::BuildContactRows() {
     row.compliance = kContactCompliance * diagonal;
     return row;
   };
+  // A point well apart, and neither touching, struck nor held by the projection, takes part in
+  // no solve, no impact and no projection: it has no row (its gap is watched by the event
+  // values from the point itself). A crowd's near neighbours then cost no rows.
+  const double apart = std::max(0.5 * margin_, 2 * contactGap_);
+  auto listed = [](const std::vector<ContactKey>& keys, const ContactKey& key) {
+    return std::binary_search(keys.begin(), keys.end(), key);
+  };
+  std::vector<char>& rowed = manifoldRowed_;
+  rowed.assign(manifolds_.size(), 0);
   for (size_t k = 0; k < contactPoints_.size(); ++k) {
     ContactPoint& p = contactPoints_[k];
     ContactManifold& m = manifolds_[p.manifold];
+    const bool touching = listed(touching_, p.key);
+    p.row = -1;
+    if (p.separation > apart && !touching && !listed(closedBefore_, p.key) &&
+        !listed(projectionHeld_, p.key))
+      continue;
+    rowed[p.manifold] = 1;
     Row& row = add(static_cast<int>(k), false, m.normal, m, p.point);
     row.gamma -= RollingTerm(m, p);
     row.level = Level::Position;
@@ -494,13 +509,14 @@ void Mechanics::BuildContactRows() {
     row.lower = 0;
     row.g = p.separation;
     row.reachable = kReachable * std::min(outlines_[m.a].reach, outlines_[m.b].reach);
-    row.candidate = std::binary_search(touching_.begin(), touching_.end(), p.key);
+    row.candidate = touching;
     m.touching = m.touching || row.candidate;
     p.row = builtRows_ - 1;
   }
   for (size_t k = 0; k < manifolds_.size(); ++k) {
     ContactManifold& m = manifolds_[k];
-    if (!(m.staticFriction > 0 || m.kineticFriction > 0)) continue;
+    m.frictionRow = -1;
+    if (!rowed[k] || !(m.staticFriction > 0 || m.kineticFriction > 0)) continue;
     Row& row = add(static_cast<int>(k), true, m.tangent, m, m.centre);
     row.level = Level::Velocity;
     row.candidate = m.touching && m.slide == 0;
@@ -526,6 +542,7 @@ void Mechanics::RefreshContactFlags() {
   for (ContactManifold& m : manifolds_)
     m.touching = false;
   for (ContactPoint& p : contactPoints_) {
+    if (p.row < 0) continue;  // well apart
     Row& row = rows_[p.row];
     const bool touching = row.g <= contactGap_ && RowRate(row) <= kContactSpeed;
     row.candidate = touching;
@@ -586,8 +603,7 @@ bool Mechanics::StoreContactForces(std::vector<char>& kinetic, double& disagreem
   normal.assign(manifolds_.size(), 0.0);
   change.assign(manifolds_.size(), 0.0);
   for (ContactPoint& p : contactPoints_) {
-    const Row& row = rows_[p.row];
-    const double f = row.candidate ? row.lambda : 0.0;
+    const double f = p.row >= 0 && rows_[p.row].candidate ? rows_[p.row].lambda : 0.0;
     change[p.manifold] = std::max(change[p.manifold], std::abs(f - p.force));
     largest = std::max(largest, std::abs(f));
     p.force = f;

@@ -596,6 +596,7 @@ class Mechanics {
   ImpactQueue impactQueue_;
   std::vector<Touch> touches_;          // of the last evaluation of the accelerations
   std::vector<double> manifoldNormal_, manifoldChange_;  // buffers of StoreContactForces
+  std::vector<char> manifoldRowed_;  // buffer of BuildContactRows: a point of it has a row
   // The normal force of every point that pressed in the last solve, by its key.
   std::vector<std::pair<ContactKey, double>> lastPointForces_;
   // How far apart, relative to their normal force, the forces of the last friction rounds that
