@@ -76,7 +76,8 @@ void Mechanics::PrepareScaledRows() {
 }
 
 // Multiplies the rows' matrix, scaled to a unit diagonal, by p: sweepPush_ becomes what the
-// impulses p do to the velocities, sweepProduct_ what the rows then measure.
+// impulses p do to the velocities (its head; the spare block of fixed bodies past it is no
+// coordinate), sweepProduct_ what the rows then measure.
 void Mechanics::MulScaledRows(const Eigen::VectorXd& p) {
   ++gradientProducts_;
   const size_t n = sweepRows_.size();
@@ -108,8 +109,6 @@ void Mechanics::MulScaledRows(const Eigen::VectorXd& p) {
         (row.along[0] * (a[0] - b[0]) + row.along[1] * (a[1] - b[1])) +
         (row.turn[0] * a[2] + row.turn[1] * b[2]);
   }
-  // The spare block of fixed bodies is no coordinate.
-  sweepPush_.conservativeResize(dofCount_);
 }
 
 // The gradient of the scaled impulses u from the velocities x: what each row measures beyond
@@ -206,12 +205,12 @@ bool Mechanics::ProjectByGradients(double tolerance, double reachable, int most,
   auto move = [&](double a, const Eigen::VectorXd& direction) {
     u -= a * direction;
     g -= a * sweepProduct_;
-    sweepX_ -= a * sweepPush_;
+    sweepX_ -= a * sweepPush_.head(dofCount_);
   };
   // What the recurrences carry is made afresh before it counts as settled.
   auto refresh = [&] {
     MulScaledRows(u);
-    sweepX_ = start + sweepPush_;
+    sweepX_ = start + sweepPush_.head(dofCount_);
     ScaledGradient(u, g);
     split();
   };
