@@ -31,55 +31,74 @@ constexpr int kRefreshProducts = 100;
 }  // namespace
 
 // What the products read of each row, made once per projection: a contact row reaches the three
-// coordinates of at most two bodies, so it is held as the first coordinate of either body (a
-// spare block past the last coordinate for a fixed body) and three entries for each, the row's
-// own and those times the inverse masses, each already scaled. A product is then two passes of
-// straight arithmetic without a loop per row.
+// coordinates of at most two bodies, its entries along the direction equal and opposite on the
+// two, so it is held as the first coordinate of either body (a spare block past the last
+// coordinate for a fixed body), the direction and the two turning entries, each already scaled.
+// A product is then two passes of straight arithmetic over rows that fit a cache line, reading
+// the inverse masses by body.
 void Mechanics::PrepareScaledRows() {
   const size_t n = sweepRows_.size();
   const int spare = dofCount_;
   scaledRows_.assign(n, ScaledRow{});
+  double entries[6];
   for (size_t r = 0; r < n; ++r) {
     const SweepRow& s = sweepRows_[r];
     ScaledRow& row = scaledRows_[r];
     row.base[0] = row.base[1] = spare;
+    std::fill(entries, entries + 6, 0.0);
     int bodies = 0;
     for (int k = s.begin; k < s.begin + s.count; ++k) {
       const int dof = entries_[k].first;
       const int base = dof - dof % 3;
       int side = 0;
-      while (side < bodies && row.base[side] != base) ++side;
+      while (side < bodies && row.base[side] != base)
+        ++side;
       if (side == bodies) {
         // A contact row joins the two bodies of its pair, no more.
         if (bodies == 2) throw DynamicsError{kErrBadModel, "a contact row joins three bodies"};
         row.base[bodies++] = base;
       }
-      row.entry[3 * side + dof % 3] += sweepScale_[r] * entries_[k].second;
-      row.weighted[3 * side + dof % 3] += sweepScale_[r] * entries_[k].second * invMass_[dof];
+      entries[3 * side + dof % 3] += sweepScale_[r] * entries_[k].second;
     }
+    // A fixed body has no entries; its side is the spare block, whose inverse masses are none.
+    if (bodies == 2 && (entries[3] != -entries[0] || entries[4] != -entries[1]))
+      throw DynamicsError{kErrBadModel, "a contact row pushes its bodies unequally"};
+    row.along[0] = entries[0];
+    row.along[1] = entries[1];
+    row.turn[0] = entries[2];
+    row.turn[1] = entries[5];
     row.compliance = s.compliance * sweepScale_[r] * sweepScale_[r];
   }
+  // The spare block's inverse masses are none.
+  sweepInvMass_.resize(dofCount_ + 3);
+  sweepInvMass_.head(dofCount_) = invMass_;
+  sweepInvMass_.tail(3).setZero();
 }
 
 // Multiplies the rows' matrix, scaled to a unit diagonal, by p: sweepPush_ becomes what the
-// impulses p do to the velocities, sweepProduct_ what the rows then measure.
+// impulses p do to the velocities (its head; the spare block of fixed bodies past it is no
+// coordinate), sweepProduct_ what the rows then measure.
 void Mechanics::MulScaledRows(const Eigen::VectorXd& p) {
   ++gradientProducts_;
   const size_t n = sweepRows_.size();
   sweepProduct_.resize(static_cast<int>(n));
   sweepPush_.setZero(dofCount_ + 3);
   double* push = sweepPush_.data();
+  const double* w = sweepInvMass_.data();
   for (size_t r = 0; r < n; ++r) {
     const ScaledRow& row = scaledRows_[r];
     const double impulse = p[static_cast<int>(r)];
+    const double x = row.along[0] * impulse, y = row.along[1] * impulse;
     double* a = push + row.base[0];
     double* b = push + row.base[1];
-    a[0] += row.weighted[0] * impulse;
-    a[1] += row.weighted[1] * impulse;
-    a[2] += row.weighted[2] * impulse;
-    b[0] += row.weighted[3] * impulse;
-    b[1] += row.weighted[4] * impulse;
-    b[2] += row.weighted[5] * impulse;
+    const double* wa = w + row.base[0];
+    const double* wb = w + row.base[1];
+    a[0] += wa[0] * x;
+    a[1] += wa[1] * y;
+    a[2] += wa[2] * (row.turn[0] * impulse);
+    b[0] -= wb[0] * x;
+    b[1] -= wb[1] * y;
+    b[2] += wb[2] * (row.turn[1] * impulse);
   }
   for (size_t r = 0; r < n; ++r) {
     const ScaledRow& row = scaledRows_[r];
@@ -87,11 +106,9 @@ void Mechanics::MulScaledRows(const Eigen::VectorXd& p) {
     const double* b = push + row.base[1];
     sweepProduct_[static_cast<int>(r)] =
         row.compliance * p[static_cast<int>(r)] +
-        (row.entry[0] * a[0] + row.entry[1] * a[1] + row.entry[2] * a[2]) +
-        (row.entry[3] * b[0] + row.entry[4] * b[1] + row.entry[5] * b[2]);
+        (row.along[0] * (a[0] - b[0]) + row.along[1] * (a[1] - b[1])) +
+        (row.turn[0] * a[2] + row.turn[1] * b[2]);
   }
-  // The spare block of fixed bodies is no coordinate.
-  sweepPush_.conservativeResize(dofCount_);
 }
 
 // The gradient of the scaled impulses u from the velocities x: what each row measures beyond
@@ -127,8 +144,8 @@ bool Mechanics::ProjectByGradients(double tolerance, double reachable, int most,
     sweepScale_[i] = std::sqrt(s.inverse);
     // A row with no entries and no compliance holds nothing: it stays at its bound or at 0.
     lower[i] = s.inverse > 0 && s.lower > -kInfinity ? s.lower / sweepScale_[i]
-               : s.inverse > 0                     ? -kInfinity
-                                                   : 0.0;
+               : s.inverse > 0                       ? -kInfinity
+                                                     : 0.0;
   }
   PrepareScaledRows();
   Eigen::VectorXd& u = sweepLambda_;
@@ -163,33 +180,37 @@ bool Mechanics::ProjectByGradients(double tolerance, double reachable, int most,
   // The gradient of free rows, and what stays of it where a step of the projections would
   // meet a bound; that of bound rows which would push.
   double boundPart = 0, freePart = 0, worst = 0;
+  // Reciprocals, so that the pass made after every product divides nothing.
+  Eigen::VectorXd unscale(n);
+  for (int i = 0; i < n; ++i)
+    unscale[i] = sweepScale_[i] > 0 ? 1 / sweepScale_[i] : 1.0;
+  const double perStep = 1 / step;
   auto split = [&] {
     boundPart = freePart = worst = 0;
     for (int i = 0; i < n; ++i) {
-      const double scale = sweepScale_[i] > 0 ? sweepScale_[i] : 1.0;
       if (atBound(i)) {
         freeGradient[i] = 0;
         const double chopped = std::min(g[i], 0.0);
         boundPart += chopped * chopped;
-        worst = std::max(worst, -chopped / scale);
+        worst = std::max(worst, -chopped * unscale[i]);
         continue;
       }
       freeGradient[i] = g[i];
-      const double reduced = std::min((u[i] - lower[i]) / step, g[i]);
+      const double reduced = std::min((u[i] - lower[i]) * perStep, g[i]);
       freePart += reduced * g[i];
-      worst = std::max(worst, std::abs(g[i]) / scale);
+      worst = std::max(worst, std::abs(g[i]) * unscale[i]);
     }
   };
   // u -= a d, with the velocities and the gradient following; the product by d is at hand.
   auto move = [&](double a, const Eigen::VectorXd& direction) {
     u -= a * direction;
     g -= a * sweepProduct_;
-    sweepX_ -= a * sweepPush_;
+    sweepX_ -= a * sweepPush_.head(dofCount_);
   };
   // What the recurrences carry is made afresh before it counts as settled.
   auto refresh = [&] {
     MulScaledRows(u);
-    sweepX_ = start + sweepPush_;
+    sweepX_ = start + sweepPush_.head(dofCount_);
     ScaledGradient(u, g);
     split();
   };

@@ -187,7 +187,7 @@ void Mechanics::WakeIsland(int body) {
   }
   // What the woken bodies touch is found again from now on.
   std::erase_if(sleepingTouches_, [&](const Touch& t) { return !Immobile(t.a) || !Immobile(t.b); });
-  foundAt_.clear();
+  ForgetFoundContacts();
 }
 
 // After an accepted step: the rest of every body that may sleep, and the islands that have
@@ -228,16 +228,57 @@ void Mechanics::UpdateSleep(Eigen::VectorXd& state) {
   sleepingTouches_.clear();
   for (const Touch& t : touches_)
     if (Immobile(t.a) && Immobile(t.b)) sleepingTouches_.push_back(t);
-  foundAt_.clear();
+  ForgetFoundContacts();
   sleepChange_.clear();
 }
 
 bool Mechanics::Collides(int a, int b) const {
-  if (Immobile(a) && Immobile(b)) return false;
+  return !(Immobile(a) && Immobile(b)) && MayCollide(a, b);
+}
+
+bool Mechanics::MayCollide(int a, int b) const {
   if (std::binary_search(joined_.begin(), joined_.end(), PairKey(a, b))) return false;
   for (const CollisionGroup& g : model_.collisionGroups)
     if (GroupApplies(g, a, b)) return true;
   return false;
+}
+
+// The pairs of colliders whose boxes may overlap, kept from search to search: afterwards every
+// pair of the boxes given (one per collider) that overlap and may collide is among pairs_. Each
+// collider's box is held grown by half the way it travels in a frame (and by the margin); the
+// pairs of those grown boxes that may collide are found again only once a box given has left
+// its grown one, so that the many searches and step limits of a frame, and the frames of a pile
+// at rest, cost no broad phase. Pairs are those of colliders by their place in colliders_, in
+// ascending order, as a broad phase of the boxes themselves gives them.
+void Mechanics::KeepPairsNear(const std::vector<contact::Box>& boxes) {
+  bool inside = grownBoxes_.size() == boxes.size();
+  for (size_t k = 0; k < boxes.size() && inside; ++k) {
+    const contact::Box& box = boxes[k];
+    const contact::Box& grown = grownBoxes_[k];
+    inside = box.minX >= grown.minX && box.minY >= grown.minY && box.maxX <= grown.maxX &&
+             box.maxY <= grown.maxY;
+  }
+  if (inside) return;
+  grownBoxes_ = boxes;
+  for (size_t k = 0; k < boxes.size(); ++k) {
+    const int body = colliders_[k];
+    contact::Box& grown = grownBoxes_[k];
+    const double speed = bodyKin_[body].dof >= 0 ? OutlineSpeed(body, 0.0) : 0.0;
+    const double grow = margin_ / 2 + 0.5 * speed * frameStep_;
+    grown.minX -= grow;
+    grown.minY -= grow;
+    grown.maxX += grow;
+    grown.maxY += grow;
+    grown.body = static_cast<int>(k);
+  }
+  broadPhase_.FindPairs(grownBoxes_, pairs_);
+  std::erase_if(pairs_, [&](const std::pair<int, int>& p) {
+    return !MayCollide(colliders_[p.first], colliders_[p.second]);
+  });
+}
+
+bool Mechanics::Overlap(const contact::Box& a, const contact::Box& b) {
+  return !(a.maxX < b.minX || b.maxX < a.minX || a.maxY < b.minY || b.maxY < a.minY);
 }
 
 // Find pairs and narrow phase: every pair of pieces of colliding bodies closer than the margin.
@@ -248,23 +289,31 @@ void Mechanics::FindContacts() {
     return;
   }
   // The evaluations, projections and event values of a step come back to the same positions
-  // again and again: what was found there is still what is there.
-  bool same = foundAt_.size() == 3 * colliders_.size();
-  for (size_t k = 0; k < colliders_.size() && same; ++k) {
-    const int i = colliders_[k];
-    same = foundAt_[3 * k] == q_[3 * i] && foundAt_[3 * k + 1] == q_[3 * i + 1] &&
-           foundAt_[3 * k + 2] == q_[3 * i + 2];
-  }
-  if (same) {
-    contactPoints_ = foundPoints_;
-    manifolds_ = foundManifolds_;
-    for (ContactManifold& m : manifolds_)
-      m.slide = SlideOf(m.key);
+  // again and again: what was found there is still what is there. The trial steps that locate
+  // a collision go to and fro between the step's start and its trial ends, so the search before
+  // the last is kept too.
+  auto foundHere = [&](const FoundContacts& found) {
+    if (found.at.size() != 3 * colliders_.size()) return false;
+    for (size_t k = 0; k < colliders_.size(); ++k) {
+      const int i = colliders_[k];
+      if (found.at[3 * k] != q_[3 * i] || found.at[3 * k + 1] != q_[3 * i + 1] ||
+          found.at[3 * k + 2] != q_[3 * i + 2])
+        return false;
+    }
+    return true;
+  };
+  if (!foundHere(found_[0]) && foundHere(found_[1])) std::swap(found_[0], found_[1]);
+  if (foundHere(found_[0])) {
+    contactPoints_ = found_[0].points;
+    manifolds_ = found_[0].manifolds;
+    AssignSlides();
     return;
   }
-  foundAt_.clear();
+  std::swap(found_[0], found_[1]);
+  std::vector<double>& foundAt = found_[0].at;
+  foundAt.clear();
   for (int i : colliders_)
-    foundAt_.insert(foundAt_.end(), {q_[3 * i], q_[3 * i + 1], q_[3 * i + 2]});
+    foundAt.insert(foundAt.end(), {q_[3 * i], q_[3 * i + 1], q_[3 * i + 2]});
   contactPoints_.clear();
   manifolds_.clear();
   {
@@ -279,12 +328,16 @@ void Mechanics::FindContacts() {
       box.maxY += margin_ / 2;
       boxes_.push_back(box);
     }
-    broadPhase_.FindPairs(boxes_, pairs_);
+    KeepPairsNear(boxes_);
   }
   const StageTimer timer(contactTimes_.narrowPhase);
   contact::Manifold found;
-  for (const auto& [a, b] : pairs_) {
-    if (!Collides(a, b)) continue;
+  for (const auto& [ka, kb] : pairs_) {
+    const contact::Box& boxA = boxes_[ka];
+    const contact::Box& boxB = boxes_[kb];
+    if (!Overlap(boxA, boxB)) continue;
+    const int a = boxA.body, b = boxB.body;
+    if (Immobile(a) && Immobile(b)) continue;
     const auto& piecesA = outlines_[a].pieces;
     const auto& piecesB = outlines_[b].pieces;
     for (size_t pa = 0; pa < piecesA.size(); ++pa) {
@@ -323,16 +376,23 @@ void Mechanics::FindContacts() {
       }
     }
   }
-  foundPoints_ = contactPoints_;
-  foundManifolds_ = manifolds_;
-  for (ContactManifold& m : manifolds_)
-    m.slide = SlideOf(m.key);
+  found_[0].points = contactPoints_;
+  found_[0].manifolds = manifolds_;
+  AssignSlides();
 }
 
-// The direction a manifold slid in at the last accepted state, 0 when it stuck or is new.
-int Mechanics::SlideOf(const ContactKey& key) const {
-  const auto slide = std::lower_bound(sliding_.begin(), sliding_.end(), std::make_pair(key, -2));
-  return slide != sliding_.end() && slide->first == key ? slide->second : 0;
+// The direction each manifold slid in at the last accepted state, 0 when it stuck or is new.
+// A search finds the manifolds in the order of their keys, as sliding_ holds them: one pass
+// over both.
+void Mechanics::AssignSlides() {
+  auto slide = sliding_.begin();
+  const ContactKey* previous = nullptr;
+  for (ContactManifold& m : manifolds_) {
+    if (previous != nullptr && m.key < *previous) slide = sliding_.begin();
+    previous = &m.key;
+    while (slide != sliding_.end() && slide->first < m.key) ++slide;
+    m.slide = slide != sliding_.end() && slide->first == m.key ? slide->second : 0;
+  }
 }
 
 // Appends the entries of a force along `direction` at a world point of a body, and adds the
@@ -395,13 +455,21 @@ void Mechanics::FindContactGaps() {
 void Mechanics::BuildContactRows() {
   FindAwakeContacts();
   const StageTimer timer(contactTimes_.prepare);
-  auto add = [&](int contactIndex, bool friction, const Vector2d& direction,
-                 const ContactManifold& m, const Vector2d& point) -> Row& {
-    if (builtRows_ == static_cast<int>(rows_.size())) rows_.emplace_back();
-    Row& row = rows_[builtRows_++];
-    row = Row{};
+  // Room for every row and entry at once, and each row appended as a copy of a blank contact
+  // row: the rows of a large pile are many, and made several times a step.
+  rows_.resize(builtRows_);
+  rows_.reserve(rows_.size() + contactPoints_.size() + manifolds_.size());
+  entries_.reserve(entries_.size() + 6 * (contactPoints_.size() + manifolds_.size()));
+  static const Row blank = [] {
+    Row row;
     row.constraint = kNone;
     row.slot = -1;
+    return row;
+  }();
+  auto add = [&](int contactIndex, bool friction, const Vector2d& direction,
+                 const ContactManifold& m, const Vector2d& point) -> Row& {
+    Row& row = rows_.emplace_back(blank);
+    ++builtRows_;
     row.contact = contactIndex;
     row.friction = friction;
     row.begin = static_cast<int>(entries_.size());
@@ -416,9 +484,24 @@ void Mechanics::BuildContactRows() {
     row.compliance = kContactCompliance * diagonal;
     return row;
   };
+  // A point well apart, and neither touching, struck nor held by the projection, takes part in
+  // no solve, no impact and no projection: it has no row (its gap is watched by the event
+  // values from the point itself). A crowd's near neighbours then cost no rows.
+  const double apart = std::max(0.5 * margin_, 2 * contactGap_);
+  auto listed = [](const std::vector<ContactKey>& keys, const ContactKey& key) {
+    return std::binary_search(keys.begin(), keys.end(), key);
+  };
+  std::vector<char>& rowed = manifoldRowed_;
+  rowed.assign(manifolds_.size(), 0);
   for (size_t k = 0; k < contactPoints_.size(); ++k) {
     ContactPoint& p = contactPoints_[k];
     ContactManifold& m = manifolds_[p.manifold];
+    const bool touching = listed(touching_, p.key);
+    p.row = -1;
+    if (p.separation > apart && !touching && !listed(closedBefore_, p.key) &&
+        !listed(projectionHeld_, p.key))
+      continue;
+    rowed[p.manifold] = 1;
     Row& row = add(static_cast<int>(k), false, m.normal, m, p.point);
     row.gamma -= RollingTerm(m, p);
     row.level = Level::Position;
@@ -426,13 +509,14 @@ void Mechanics::BuildContactRows() {
     row.lower = 0;
     row.g = p.separation;
     row.reachable = kReachable * std::min(outlines_[m.a].reach, outlines_[m.b].reach);
-    row.candidate = std::binary_search(touching_.begin(), touching_.end(), p.key);
+    row.candidate = touching;
     m.touching = m.touching || row.candidate;
     p.row = builtRows_ - 1;
   }
   for (size_t k = 0; k < manifolds_.size(); ++k) {
     ContactManifold& m = manifolds_[k];
-    if (!(m.staticFriction > 0 || m.kineticFriction > 0)) continue;
+    m.frictionRow = -1;
+    if (!rowed[k] || !(m.staticFriction > 0 || m.kineticFriction > 0)) continue;
     Row& row = add(static_cast<int>(k), true, m.tangent, m, m.centre);
     row.level = Level::Velocity;
     row.candidate = m.touching && m.slide == 0;
@@ -458,6 +542,7 @@ void Mechanics::RefreshContactFlags() {
   for (ContactManifold& m : manifolds_)
     m.touching = false;
   for (ContactPoint& p : contactPoints_) {
+    if (p.row < 0) continue;  // well apart
     Row& row = rows_[p.row];
     const bool touching = row.g <= contactGap_ && RowRate(row) <= kContactSpeed;
     row.candidate = touching;
@@ -518,8 +603,7 @@ bool Mechanics::StoreContactForces(std::vector<char>& kinetic, double& disagreem
   normal.assign(manifolds_.size(), 0.0);
   change.assign(manifolds_.size(), 0.0);
   for (ContactPoint& p : contactPoints_) {
-    const Row& row = rows_[p.row];
-    const double f = row.candidate ? row.lambda : 0.0;
+    const double f = p.row >= 0 && rows_[p.row].candidate ? rows_[p.row].lambda : 0.0;
     change[p.manifold] = std::max(change[p.manifold], std::abs(f - p.force));
     largest = std::max(largest, std::abs(f));
     p.force = f;
@@ -889,13 +973,11 @@ bool Mechanics::ImpactQueue::Approaches(const Mechanics& mechanics, int point) c
 int Mechanics::ImpactQueue::Fastest(const Mechanics& mechanics) {
   while (!heap.empty()) {
     const auto [value, point] = heap.front();
+    // The entry stays until its rate changes: an impact that leaves it approaching meets it again.
+    if (value == rate[point]) return mechanics.contactPoints_[point].manifold;
+    // A later rate replaced it.
     std::pop_heap(heap.begin(), heap.end(), std::greater<>());
     heap.pop_back();
-    if (value != rate[point]) continue;  // a later rate replaced it
-    // The entry stays until its rate changes: an impact that leaves it approaching meets it again.
-    heap.emplace_back(value, point);
-    std::push_heap(heap.begin(), heap.end(), std::greater<>());
-    return mechanics.contactPoints_[point].manifold;
   }
   return -1;
 }
@@ -1058,8 +1140,10 @@ double Mechanics::ContactStepLimit(double h) {
     box.maxY += grow;
     sweptBoxes_.push_back(box);
   }
-  sweepPhase_.FindPairs(sweptBoxes_, sweptPairs_);
-  for (const auto& [a, b] : sweptPairs_) {
+  KeepPairsNear(sweptBoxes_);
+  for (const auto& [ka, kb] : pairs_) {
+    if (!Overlap(sweptBoxes_[ka], sweptBoxes_[kb])) continue;
+    const int a = colliders_[ka], b = colliders_[kb];
     const double closing = ClosingSpeed(a, b, h);
     if (!(closing > 0) || !Collides(a, b)) continue;
     const double thinner = std::min(outlines_[a].thickness, outlines_[b].thickness);

@@ -22,7 +22,7 @@ namespace {
 // part of the largest one asked for; those of the velocities once none changed by more than
 // this part of the speed below which a contact counts as still.
 constexpr double kAccelerationSettled = 1e-10;
-constexpr double kVelocitySettled = 1e-3;
+constexpr double kVelocitySettled = 1e-2;
 // What the projection of the velocities settles for where the rounding of a tall pile keeps it
 // from the tolerance: still far below the speed below which a contact counts as still.
 constexpr double kVelocityReachable = 1e-1;

@@ -333,8 +333,11 @@ class Mechanics {
   void WakeIsland(int body);
   void UpdateSleep(Eigen::VectorXd& state);
   bool Collides(int a, int b) const;
+  bool MayCollide(int a, int b) const;  // as the groups and joints say, whatever sleeps
+  void KeepPairsNear(const std::vector<contact::Box>& boxes);
+  static bool Overlap(const contact::Box& a, const contact::Box& b);
   void FindContacts();
-  int SlideOf(const ContactKey& key) const;
+  void AssignSlides();
   void BuildContactRows();
   // The contacts where the bodies are, with sleeping islands that something came near woken.
   void FindAwakeContacts();
@@ -403,22 +406,24 @@ class Mechanics {
     int row = 0;
     int begin = 0, count = 0;  // the row's Jacobian entries
     double compliance = 0;
-    double inverse = 0;       // of the row's diagonal with its compliance
+    double inverse = 0;  // of the row's diagonal with its compliance
     double lower = 0, upper = 0;
     int manifold = -1;  // of a normal row (adds to its total) or a friction row (bounded)
     bool friction = false;
   };
-  // A contact row as the products by conjugate gradients read it (ContactGradients.cpp).
+  // A contact row as the products by conjugate gradients read it (ContactGradients.cpp): it
+  // pushes its two bodies apart along one direction, so it is that direction and each body's
+  // turning entry, all scaled.
   struct ScaledRow {
-    int base[2] = {0, 0};        // each body's first coordinate
-    double entry[6] = {};        // per body its three entries, scaled
-    double weighted[6] = {};     // the same times the inverse masses
-    double compliance = 0;       // scaled
+    int base[2] = {0, 0};   // each body's first coordinate
+    double along[2] = {};   // the direction, as the first body's entries
+    double turn[2] = {};    // each body's turning entry
+    double compliance = 0;  // scaled
   };
   std::vector<ScaledRow> scaledRows_;
   double Sweep(std::vector<SweepRow>& sweep, const Eigen::VectorXd& b, Eigen::VectorXd& lambda,
-            Eigen::VectorXd& x, std::vector<double>& normal, const std::vector<double>& bound,
-            double tolerance, int most);
+               Eigen::VectorXd& x, std::vector<double>& normal, const std::vector<double>& bound,
+               double tolerance, int most);
   void ComputeB();
   void BuildAll(const Context& context);
   double FrameAngle(const Context& context, const Constraint& record) const;
@@ -562,19 +567,25 @@ class Mechanics {
   double overlapError_ = 1e-3;
   contact::BroadPhase broadPhase_;
   contact::CollideScratch collideScratch_;
-  contact::BroadPhase sweepPhase_;  // of the step limit: boxes grown by the way bodies travel
   std::vector<contact::Box> sweptBoxes_;
-  std::vector<std::pair<int, int>> sweptPairs_;
-  std::vector<double> speeds_;  // per body, of the step limit
-  std::vector<contact::Box> boxes_;
-  std::vector<std::pair<int, int>> pairs_;
+  std::vector<double> speeds_;              // per body, of the step limit
+  std::vector<contact::Box> boxes_;         // per collider, grown by half the margin
+  std::vector<contact::Box> grownBoxes_;    // those the kept pairs were found from
+  std::vector<std::pair<int, int>> pairs_;  // kept pairs, by place in colliders_
   std::vector<ContactPoint> contactPoints_;
   std::vector<ContactManifold> manifolds_;
-  // What the last search found, before any build used it, and the colliders' positions it was
-  // made at (x, y, rotation each).
-  std::vector<double> foundAt_;
-  std::vector<ContactPoint> foundPoints_;
-  std::vector<ContactManifold> foundManifolds_;
+  // What a search found, before any build used it, and the colliders' positions it was made at
+  // (x, y, rotation each): the last search, and the one before it.
+  struct FoundContacts {
+    std::vector<double> at;
+    std::vector<ContactPoint> points;
+    std::vector<ContactManifold> manifolds;
+  };
+  FoundContacts found_[2];
+  void ForgetFoundContacts() {
+    found_[0].at.clear();
+    found_[1].at.clear();
+  }
   std::vector<ContactKey> touching_;
   std::vector<ContactKey> leaving_;  // within the contact gap at the last state, and opening
   // The points within the contact gap where a projection began, before the joints moved them.
@@ -585,6 +596,7 @@ class Mechanics {
   ImpactQueue impactQueue_;
   std::vector<Touch> touches_;          // of the last evaluation of the accelerations
   std::vector<double> manifoldNormal_, manifoldChange_;  // buffers of StoreContactForces
+  std::vector<char> manifoldRowed_;  // buffer of BuildContactRows: a point of it has a row
   // The normal force of every point that pressed in the last solve, by its key.
   std::vector<std::pair<ContactKey, double>> lastPointForces_;
   // How far apart, relative to their normal force, the forces of the last friction rounds that
@@ -621,6 +633,7 @@ class Mechanics {
   Eigen::VectorXd sweepForceBefore_;
   Eigen::VectorXd sweepB_, sweepLambda_, sweepX_;
   Eigen::VectorXd sweepScale_, sweepPush_, sweepProduct_;
+  Eigen::VectorXd sweepInvMass_;  // the inverse masses and a spare block of none
   int64_t exactPileSolves_ = 0;
   int64_t unsettledFrictionSolves_ = 0;
   int64_t gradientProducts_ = 0;

@@ -89,6 +89,36 @@ TEST(Piles, CirclesPouredIntoABoxComeToLieInAPileInFastMode) {
   EXPECT_LT(highest, 5 * radius);
 }
 
+// A crowd of circles falling together, each 5 cm from its neighbours (within the distance at
+// which their points are followed, but apart): no force acts between them, so every circle
+// falls freely and the lattice keeps its shape, in both modes.
+TEST(Piles, CirclesFallingApartTogetherExertNoForceOnEachOther) {
+  constexpr double radius = 0.1, spacing = 0.25;
+  for (const RunMode mode : {RunMode::Fast, RunMode::Accurate}) {
+    Model model;
+    std::vector<int> balls;
+    for (int k = 0; k < 36; ++k)
+      balls.push_back(model.AddBody(Ball(spacing * (k % 6), 10 + spacing * (k / 6), radius, 0.1)));
+    model.AddField(MakeLineGravity(balls, g));
+    AllCollide(model);
+    RunSettings settings;
+    settings.SetRunMode(mode);
+    settings.animationStep = 1.0 / 60;
+    Simulation sim(model, settings);
+    sim.AdvanceTo(0.5);
+    const BodyState first = sim.GetMechanics().Body(balls[0]);
+    EXPECT_NEAR(first.vy, -g * 0.5, 1e-9 * g) << (mode == RunMode::Fast ? "fast" : "accurate");
+    for (size_t i = 0; i < balls.size(); ++i) {
+      const BodyState b = sim.GetMechanics().Body(balls[i]);
+      EXPECT_NEAR(b.x - first.x, spacing * (i % 6), 1e-12) << "ball " << i;
+      EXPECT_NEAR(b.y - first.y, spacing * (i / 6), 1e-12) << "ball " << i;
+      EXPECT_EQ(b.vx, 0.0) << "ball " << i;
+      EXPECT_EQ(b.vy, first.vy) << "ball " << i;
+    }
+    EXPECT_EQ(sim.GetMechanics().ContactPairCount(balls[7]), 0);
+  }
+}
+
 // A ball dropped from 1 m onto a floor in fast mode bounces several times; each collision is
 // located only as closely as the overlap allowed, which takes a trial step or two beyond the
 // step itself and the one it ends with. The ball still rises to about e^2 of its drop (the fixed
