@@ -250,6 +250,7 @@ class Mechanics {
   static bool IsPlainPin(const Constraint& record);
   void AddPlainPinRows(int c);
   Row& NewRow(const RowBuilder& b, int c, int goalIndex, Component component);
+  Row& NewRow(int begin, int count, int c, int goalIndex, Component component);
   Row& AddPositionRow(RowBuilder& b, const Context& ctx, const Constraint& record, const Goal& goal,
                       int c, int goalIndex, double quantity);
   double CurveDistance(const Context& context, int c, const PointKin& origin, const PointKin& point,
@@ -523,12 +524,15 @@ class Mechanics {
     bool entriesHeldNone = false;
     // The matrix before any row is held, per place, and the entries it was assembled from.
     std::vector<double> assembled, assembledFrom;
+    bool keepsAssembled = false;  // once a bounded solve has held rows of the pattern
     Eigen::VectorXd permuted;      // the right-hand side in the factor's order, solved in place
     int64_t lastUse = 0;
   };
   void MakePattern(FactorPattern& pattern, int n, bool dense);
   static void GroupProducts(FactorPattern& pattern);
   static bool FactoriseValues(FactorPattern& pattern, double smallest);
+  void Assemble(const FactorPattern& pattern, double* values) const;
+  static bool HoldAndCompare(FactorPattern& pattern, double* values, const std::vector<char>* held);
   void SolveFactorised(const Eigen::VectorXd& b, Eigen::VectorXd& x);
   // Two solves with the present factorisation at once, in place.
   void SolveFactorisedPair(Eigen::VectorXd& a, Eigen::VectorXd& b);
