@@ -587,6 +587,10 @@ double Mechanics::Project(double time, Eigen::VectorXd& state, double tolerance)
   Eigen::VectorXd& lastStep = projectStep_;
   lastStep.resize(0);
   int halvings = 0;
+  // The part of the Newton step taken. Near a stretched run of links a full step can overshoot
+  // by far more than the residual it corrects, and the next full step again: a step that had to
+  // be halved leaves the next ones as short, and each that did not lets them grow back.
+  double reach = 1;
   projectionHeld_.clear();
   for (int iteration = 0; iteration < 100; ++iteration) {
     BuildRows(context);
@@ -644,6 +648,7 @@ double Mechanics::Project(double time, Eigen::VectorXd& state, double tolerance)
     // Jacobian then changes only by the small corrections).
     const bool slow = merit > 1e-4 * previous;
     previous = merit;
+    reach = halvings > 0 ? std::ldexp(reach, -halvings) : std::min(1.0, 2 * reach);
     halvings = 0;
     const int n = static_cast<int>(rows.size());
     // The first step may start from the last evaluation's factorisation of the same rows.
@@ -658,8 +663,9 @@ double Mechanics::Project(double time, Eigen::VectorXd& state, double tolerance)
     lastStep.setZero(dofCount_);
     for (int k = 0; k < n; ++k) {
       const Row& row = rows_[rows[k]];
+      const double part = reach * delta[k];
       for (int i = row.begin; i < row.begin + row.count; ++i)
-        lastStep[entries_[i].first] -= invMass_[entries_[i].first] * entries_[i].second * delta[k];
+        lastStep[entries_[i].first] -= invMass_[entries_[i].first] * entries_[i].second * part;
     }
     state.head(dofCount_) += lastStep;
     Unpack(state);
