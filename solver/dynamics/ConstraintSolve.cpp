@@ -7,6 +7,7 @@
 #include <Eigen/OrderingMethods>
 #include <Eigen/SparseCholesky>
 
+#include "solver/dynamics/EliminationOrder.h"
 #include "solver/dynamics/Mechanics.h"
 #include "solver/dynamics/PlanarMath.h"
 
@@ -405,6 +406,13 @@ void Mechanics::MakePattern(FactorPattern& p, int n, bool dense) {
   Eigen::AMDOrdering<int>()(full, inverse);
   const Eigen::PermutationMatrix<Eigen::Dynamic, Eigen::Dynamic, int> order = inverse.inverse();
   p.order.assign(order.indices().data(), order.indices().data() + n);
+  // Rows peeled from every end of a chain or tree at once, where that fills no more: its pivots
+  // then wait for each other along half the chain, and those of its two ends overlap.
+  std::vector<int> peeled = PeeledOrder(n, places, p.order);
+  const EliminationCost byDegree = CostOfOrder(n, places, p.order);
+  const EliminationCost byPeeling = CostOfOrder(n, places, peeled);
+  if (byPeeling.entries <= byDegree.entries && byPeeling.height < byDegree.height)
+    p.order.swap(peeled);
   triplets.clear();
   for (auto& [ra, rb] : places) {
     const int a = p.order[ra], b = p.order[rb];
