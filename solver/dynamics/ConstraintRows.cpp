@@ -335,6 +335,14 @@ bool Mechanics::IsPlainPin(const Constraint& record) {
   return true;
 }
 
+// The wanted J a of a plain pin's row along an axis: what the turning of the two points takes
+// from it (the term AddPoint gathers, in the same order).
+double Mechanics::PlainPinTerm(const PointKin& p0, const PointKin& p1, bool alongY) {
+  const double c1 = alongY ? p1.quad.y() : p1.quad.x();
+  const double c0 = alongY ? p0.quad.y() : p0.quad.x();
+  return -(0.0 + c1 - c0) + 0.0;
+}
+
 void Mechanics::AddPlainPinRows(int c) {
   const Constraint& record = model_.constraints[c];
   const PointKin& p0 = pointKin_[record.points[0]];
@@ -359,11 +367,18 @@ void Mechanics::AddPlainPinRows(int c) {
       add(p0.dof + 2, alongY ? -p0.arm.x() : p0.arm.y());
     }
     const int count = static_cast<int>(entries_.size()) - begin;
-    const double c1 = alongY ? p1.quad.y() : p1.quad.x();
-    const double c0 = alongY ? p0.quad.y() : p0.quad.x();
     Row& row = NewRow(begin, count, c, gi, goal.component);
     row.g = (alongY ? d.y() : d.x()) - Checked(goal.value.Constant(), record);
-    row.gamma = -(0.0 + c1 - c0) + 0.0;
+    row.gamma = PlainPinTerm(p0, p1, alongY);
+  }
+}
+
+void Mechanics::RefreshPlainPinTerms() {
+  for (Row& row : rows_) {
+    const Constraint& record = model_.constraints[row.constraint];
+    row.gamma = PlainPinTerm(pointKin_[record.points[0]], pointKin_[record.points[1]],
+                             row.component == Component::Y);
+    row.lambda = 0;
   }
 }
 

@@ -130,6 +130,9 @@ Mechanics::Mechanics(Model model) : model_(std::move(model)) {
   velocity_ = State().tail(dofCount_);
   UpdateKinematics();
   SetUpContacts();
+  onlyPlainPins_ = colliders_.empty();
+  for (size_t c = 0; c < n; ++c)
+    onlyPlainPins_ = onlyPlainPins_ && plainPin_[c] && model_.constraints[c].activation.IsConstant();
   for (size_t c = 0; c < n; ++c) {
     const Constraint& record = model_.constraints[c];
     if (record.kind == ConstraintKind::Gear) {
@@ -534,7 +537,15 @@ void Mechanics::Derivative(double time, const Eigen::VectorXd& state, Eigen::Vec
   const Context context(*this, time);
   AddForces(context);
   if (sleeps_) WakeWhereForcesChanged();
-  BuildRows(context);
+  // Right after a projection the rows stand at these positions (the evaluation that starts the
+  // next step): rows of plain pins then need only their velocity terms anew.
+  const bool rowsStand = onlyPlainPins_ && rowsFromProjection_ && time == projectedTime_ &&
+                         state.size() == projectedState_.size() &&
+                         state.head(dofCount_) == projectedState_.head(dofCount_);
+  if (rowsStand)
+    RefreshPlainPinTerms();
+  else
+    BuildRows(context);
   SelectRows();
   SolveAccelerations();
   const int n = static_cast<int>(solveRows_.size());

@@ -249,6 +249,10 @@ class Mechanics {
   void AddGoalRows(const Context& context, int c);
   static bool IsPlainPin(const Constraint& record);
   void AddPlainPinRows(int c);
+  // The velocity terms of the rows anew, where every row is a plain pin's and the rows stand at
+  // the present positions.
+  void RefreshPlainPinTerms();
+  static double PlainPinTerm(const PointKin& p0, const PointKin& p1, bool alongY);
   Row& NewRow(const RowBuilder& b, int c, int goalIndex, Component component);
   Row& NewRow(int begin, int count, int c, int goalIndex, Component component);
   Row& AddPositionRow(RowBuilder& b, const Context& ctx, const Constraint& record, const Goal& goal,
@@ -491,6 +495,9 @@ class Mechanics {
   std::vector<int> loading_;               // the records with goals that load the bodies
   std::vector<int> driveLimit_;  // per record: its goal that limits its drive's force, or kNone
   std::vector<char> plainPin_;   // per record: a pin whose rows take the short path
+  // Every record a plain pin whose activation is a constant, and nothing collides: the rows then
+  // change only with the positions, and their velocity terms with the velocities.
+  bool onlyPlainPins_ = false;
   // The factorisation of J W J' and what it is built from, kept between evaluations. The
   // matrix of a row set is assembled by a plan made once for its pattern: which Jacobian entries
   // multiply into which place. Small row sets are factorised dense; larger ones sparse, with the
