@@ -519,11 +519,13 @@ void Mechanics::ComputeB() {
   solveLower_.resize(n);
   solveUpper_.resize(n);
   free_ = invMass_.cwiseProduct(force_);
+  const double* free = free_.data();
+  const std::pair<int, double>* entries = entries_.data();
   for (int i = 0; i < n; ++i) {
     const Row& row = rows_[solveRows_[i]];
     double pushed = 0;
     for (int k = row.begin; k < row.begin + row.count; ++k)
-      pushed += entries_[k].second * free_[entries_[k].first];
+      pushed += entries[k].second * free[entries[k].first];
     solveB_[i] = row.gamma - pushed;
     solveLower_[i] = row.lower;
     solveUpper_[i] = row.upper;
@@ -557,13 +559,15 @@ void Mechanics::Derivative(double time, const Eigen::VectorXd& state, Eigen::Vec
   derivative.head(dofCount_) = velocity_;
   auto acceleration = derivative.tail(dofCount_);
   acceleration = force_;
+  double* pushed = acceleration.data();
+  const std::pair<int, double>* entries = entries_.data();
   for (int i = 0; i < n; ++i) {
     Row& row = rows_[solveRows_[i]];
     linear = linear && !row.oneSided && !row.saturated && row.contact < 0 &&
              row.level != Level::Acceleration && row.lower <= -kInfinity && row.upper >= kInfinity;
     const double multiplier = lambda[i];
     for (int k = row.begin; k < row.begin + row.count; ++k)
-      acceleration[entries_[k].first] += entries_[k].second * multiplier;
+      pushed[entries[k].first] += entries[k].second * multiplier;
     row.lambda = multiplier;
     const bool saturated = !row.oneSided && (multiplier <= row.lower || multiplier >= row.upper);
     if (saturated != row.saturated) SetFlag(row, kSaturated, saturated);
@@ -572,7 +576,7 @@ void Mechanics::Derivative(double time, const Eigen::VectorXd& state, Eigen::Vec
   }
   linearProjection_ = linear;
   chordReady_ = linear;
-  if (chordReady_) chordRows_ = solveRows_;
+  if (chordReady_ && chordRows_ != solveRows_) chordRows_ = solveRows_;
   acceleration.array() *= invMass_.array();
   acceleration_ = acceleration;
   constraintForce_.swap(nextConstraintForce_);
