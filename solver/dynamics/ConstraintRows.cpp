@@ -84,16 +84,6 @@ void Mechanics::BuildRows(const Context& context) {
       AddGoalRows(context.WithConstraint(c), c);
   }
   rows_.resize(builtRows_);
-  for (size_t i = 0; i < rows_.size(); ++i) {
-    Row& row = rows_[i];
-    if (i > 0 && rows_[i - 1].constraint == row.constraint && rows_[i - 1].goal == row.goal)
-      row.sub = rows_[i - 1].sub + 1;
-    row.slot = goalSlot_[goalOffset_[row.constraint] + row.goal] + row.sub;
-    const uint8_t flags = slotFlags_[row.slot];
-    row.candidate = !row.oneSided || (flags & kContact) != 0;
-    row.redundant = (flags & kRedundant) != 0;
-    row.saturated = (flags & kSaturated) != 0;
-  }
   if (!colliders_.empty()) BuildContactRows();
 }
 
@@ -288,16 +278,28 @@ double Mechanics::CurveDistance(const Context& context, int c, const PointKin& o
   return distance;
 }
 
-// A new two-sided row of a record's goal with no velocity or acceleration target yet. Built in
-// place over the row of the last build, every field set: a row is large, and a copy or a clearing
-// per row shows in every evaluation.
+// A new two-sided row of a record's goal with no velocity or acceleration target yet, with the
+// flags its slot kept from the last build. Built in place over the row of the last build, every
+// field set: a row is large, and a copy or a clearing per row shows in every evaluation.
 Mechanics::Row& Mechanics::NewRow(const RowBuilder& b, int c, int goalIndex, Component component) {
+  return NewRow(b.Begin(), b.Count(), c, goalIndex, component);
+}
+
+Mechanics::Row& Mechanics::NewRow(int begin, int count, int c, int goalIndex,
+                                  Component component) {
   if (builtRows_ == static_cast<int>(rows_.size())) rows_.emplace_back();
+  // The rows of one goal follow each other.
+  int sub = 0;
+  if (builtRows_ > 0) {
+    const Row& last = rows_[builtRows_ - 1];
+    if (last.constraint == c && last.goal == goalIndex) sub = last.sub + 1;
+  }
   Row& row = rows_[builtRows_++];
   row.constraint = c;
   row.goal = goalIndex;
-  row.sub = 0;
-  row.slot = 0;
+  row.sub = sub;
+  row.slot = goalSlot_[goalOffset_[c] + goalIndex] + sub;
+  const uint8_t flags = slotFlags_[row.slot];
   row.component = component;
   row.level = Level::Position;
   row.oneSided = false;
@@ -308,13 +310,13 @@ Mechanics::Row& Mechanics::NewRow(const RowBuilder& b, int c, int goalIndex, Com
   row.velocityTarget = 0;
   row.gamma = 0;
   row.lambda = 0;
-  row.redundant = false;
-  row.saturated = false;
+  row.redundant = (flags & kRedundant) != 0;
+  row.saturated = (flags & kSaturated) != 0;
   row.contact = -1;
   row.friction = false;
   row.compliance = 0;
-  row.begin = b.Begin();
-  row.count = b.Count();
+  row.begin = begin;
+  row.count = count;
   return row;
 }
 
@@ -333,21 +335,50 @@ bool Mechanics::IsPlainPin(const Constraint& record) {
   return true;
 }
 
+// The wanted J a of a plain pin's row along an axis: what the turning of the two points takes
+// from it (the term AddPoint gathers, in the same order).
+double Mechanics::PlainPinTerm(const PointKin& p0, const PointKin& p1, bool alongY) {
+  const double c1 = alongY ? p1.quad.y() : p1.quad.x();
+  const double c0 = alongY ? p0.quad.y() : p0.quad.x();
+  return -(0.0 + c1 - c0) + 0.0;
+}
+
 void Mechanics::AddPlainPinRows(int c) {
   const Constraint& record = model_.constraints[c];
   const PointKin& p0 = pointKin_[record.points[0]];
   const PointKin& p1 = pointKin_[record.points[1]];
   const Vector2d d = p1.pos - p0.pos;
-  const Vector2d frameX(1, 0);
   for (int gi = 0; gi < static_cast<int>(record.goals.size()); ++gi) {
     const Goal& goal = record.goals[gi];
-    const Vector2d e = goal.component == Component::Y ? Perp(frameX) : frameX;
-    RowBuilder b(entries_);
-    b.AddPoint(p1, e);
-    b.AddPoint(p0, -e);
-    Row& row = NewRow(b, c, gi, goal.component);
-    row.g = e.dot(d) - Checked(goal.value.Constant(), record);
-    row.gamma = -b.c + 0.0;
+    const bool alongY = goal.component == Component::Y;
+    // The entries and term that RowBuilder::AddPoint makes for the axis forward at the second
+    // point and back at the first, without its products by the axis's zero and unit
+    // components: the same numbers. Exact zeros are left out as it leaves them out.
+    const int begin = static_cast<int>(entries_.size());
+    auto add = [&](int dof, double value) {
+      if (value != 0) entries_.emplace_back(dof, value);
+    };
+    if (p1.dof >= 0) {
+      add(p1.dof + (alongY ? 1 : 0), 1.0);
+      add(p1.dof + 2, alongY ? p1.arm.x() : -p1.arm.y());
+    }
+    if (p0.dof >= 0) {
+      add(p0.dof + (alongY ? 1 : 0), -1.0);
+      add(p0.dof + 2, alongY ? -p0.arm.x() : p0.arm.y());
+    }
+    const int count = static_cast<int>(entries_.size()) - begin;
+    Row& row = NewRow(begin, count, c, gi, goal.component);
+    row.g = (alongY ? d.y() : d.x()) - Checked(goal.value.Constant(), record);
+    row.gamma = PlainPinTerm(p0, p1, alongY);
+  }
+}
+
+void Mechanics::RefreshPlainPinTerms() {
+  for (Row& row : rows_) {
+    const Constraint& record = model_.constraints[row.constraint];
+    row.gamma = PlainPinTerm(pointKin_[record.points[0]], pointKin_[record.points[1]],
+                             row.component == Component::Y);
+    row.lambda = 0;
   }
 }
 
@@ -358,6 +389,7 @@ Mechanics::Row& Mechanics::AddPositionRow(RowBuilder& b, const Context& context,
   const bool noSlip = record.kind == ConstraintKind::Gear || record.kind == ConstraintKind::Rack;
   const double value = noSlip ? gearReference_[c] : Checked(goal.value(context), record);
   row.oneSided = goal.marking != kEquality && !noSlip;
+  row.candidate = !row.oneSided || (slotFlags_[row.slot] & kContact) != 0;
   switch (goal.type) {
     case GoalType::Position:
       row.level = Level::Position;

@@ -7,6 +7,7 @@
 #include <Eigen/OrderingMethods>
 #include <Eigen/SparseCholesky>
 
+#include "solver/dynamics/EliminationOrder.h"
 #include "solver/dynamics/Mechanics.h"
 #include "solver/dynamics/PlanarMath.h"
 
@@ -154,6 +155,9 @@ void Mechanics::Factorise(const std::vector<int>& rows, const std::vector<char>*
   // run rather than row by row.
   size_t total = 0;
   bool run = true;
+  // Contact rows may repeat each other (a box resting on two others): a pivot that is a tiny
+  // part of its diagonal shows it, and their small compliance then makes the system solvable.
+  bool contacts = false;
   // Only grown here: shrunk to the counts and grown again, the whole pattern would be cleared
   // on every call.
   if (structure_.size() < rows.size()) structure_.resize(rows.size());
@@ -161,6 +165,7 @@ void Mechanics::Factorise(const std::vector<int>& rows, const std::vector<char>*
     const Row& row = rows_[rows[r]];
     structure_[r] = row.count;
     total += row.count;
+    contacts = contacts || row.compliance != 0;
     run = run && (r == 0 || row.begin == rows_[rows[r - 1]].begin + rows_[rows[r - 1]].count);
   }
   structure_.resize(rows.size() + total);
@@ -216,57 +221,39 @@ void Mechanics::Factorise(const std::vector<int>& rows, const std::vector<char>*
   // The entries the factorisation was made of give its matrix again: an evaluation where the
   // last projection left the bodies, whose velocities alone have changed, needs no assembly.
   if (held == nullptr && p.entriesHeldNone && p.entries == flat_) return;
-  p.entries.clear();
   // Products are grouped by their place, so each sum stays in a register; places that no
   // product reaches keep the zero they were given when the pattern was made.
   double* values = dense ? p.matrix.data() : p.upper.valuePtr();
   const size_t groups = p.groupSlot.size();
-  bool changed = p.factored.size() != groups;
-  p.factored.resize(groups);
+  // A pattern that a bounded solve has held rows of keeps the matrix before holding.
+  p.keepsAssembled = p.keepsAssembled || held != nullptr;
+  bool changed = true;
   if (p.assembledFrom == flat_) {
     // The same entries with other rows held (a bounded solve's pivots, or its rounds with new
     // bounds): the matrix before holding is the one assembled last.
     for (size_t group = 0; group < groups; ++group)
       values[p.groupSlot[group]] = p.assembled[group];
+    changed = HoldAndCompare(p, values, held);
   } else {
-    // Each product added into its place in one pass, without a loop per place: places hold
-    // one to a few products, and a loop of so few turns costs more in mispredicted branches
-    // than its arithmetic.
-    for (size_t group = 0; group < groups; ++group)
-      values[p.groupSlot[group]] = 0;
-    const std::pair<int, int>* pairs = p.pairs.data();
-    const int* slots = p.productSlot.data();
-    const double* weighted = weighted_.data();
-    const double* flat = flat_.data();
-    for (size_t k = 0; k < p.pairs.size(); ++k)
-      values[slots[k]] += weighted[pairs[k].first] * flat[pairs[k].second];
-    p.assembled.resize(groups);
-    for (size_t group = 0; group < groups; ++group)
-      p.assembled[group] = values[p.groupSlot[group]];
-    p.assembledFrom = flat_;
-  }
-  if (held != nullptr)
-    for (size_t group = 0; group < groups; ++group) {
-      const auto [a, b] = p.groupRows[group];
-      if ((*held)[a] || (*held)[b]) values[p.groupSlot[group]] = a == b ? 1.0 : 0.0;
+    Assemble(p, values);
+    if (p.keepsAssembled) {
+      p.assembled.resize(groups);
+      for (size_t group = 0; group < groups; ++group)
+        p.assembled[group] = values[p.groupSlot[group]];
+      p.assembledFrom = flat_;
     }
-  // What the factorisation was last made of is kept as it is compared.
-  double* factored = p.factored.data();
-  for (size_t group = 0; group < groups; ++group) {
-    const double value = values[p.groupSlot[group]];
-    changed = changed || value != factored[group];
-    factored[group] = value;
+    // New entries with no row held make a new matrix: comparing it with the last one would
+    // cost a pass and nearly never spare a factorisation. What it was made of is then unknown.
+    if (held != nullptr)
+      changed = HoldAndCompare(p, values, held);
+    else
+      p.factored.clear();
   }
   // The entries are rewritten whole by the next call: they change places instead of being
-  // copied.
+  // copied (and the buffer keeps its size, so it is not cleared before it is rewritten).
   p.entries.swap(flat_);
   p.entriesHeldNone = held == nullptr;
   if (!changed) return;
-  // Contact rows may repeat each other (a box resting on two others): a pivot that is a tiny
-  // part of its diagonal shows it, and their small compliance then makes the system solvable.
-  bool contacts = false;
-  for (int r : rows)
-    contacts = contacts || rows_[r].compliance != 0;
   p.regularised = false;
   if (FactoriseValues(p, contacts ? 1e-9 : 0.0)) return;
   if (contacts) {
@@ -278,6 +265,42 @@ void Mechanics::Factorise(const std::vector<int>& rows, const std::vector<char>*
   p.factored.clear();
   p.entries.clear();
   throw DynamicsError{kErrSingular, "the constraints cannot be solved together"};
+}
+
+// Adds the products of the row set's entries into their places in one pass, without a loop per
+// place: places hold one to a few products, and a loop of so few turns costs more in
+// mispredicted branches than its arithmetic. The first product of every place comes first, one
+// per place in the order of the places, and sets it, so no place needs clearing before.
+void Mechanics::Assemble(const FactorPattern& p, double* values) const {
+  const std::pair<int, int>* pairs = p.pairs.data();
+  const int* slots = p.productSlot.data();
+  const double* weighted = weighted_.data();
+  const double* flat = flat_.data();
+  const size_t groups = p.groupSlot.size(), products = p.pairs.size();
+  for (size_t k = 0; k < groups; ++k)
+    values[slots[k]] = weighted[pairs[k].first] * flat[pairs[k].second];
+  for (size_t k = groups; k < products; ++k)
+    values[slots[k]] += weighted[pairs[k].first] * flat[pairs[k].second];
+}
+
+// Sets the places of held rows to those of the identity, and keeps the values the
+// factorisation is made of as they are compared with the last ones; true when they changed.
+bool Mechanics::HoldAndCompare(FactorPattern& p, double* values, const std::vector<char>* held) {
+  const size_t groups = p.groupSlot.size();
+  if (held != nullptr)
+    for (size_t group = 0; group < groups; ++group) {
+      const auto [a, b] = p.groupRows[group];
+      if ((*held)[a] || (*held)[b]) values[p.groupSlot[group]] = a == b ? 1.0 : 0.0;
+    }
+  bool changed = p.factored.size() != groups;
+  p.factored.resize(groups);
+  double* factored = p.factored.data();
+  for (size_t group = 0; group < groups; ++group) {
+    const double value = values[p.groupSlot[group]];
+    changed = changed || value != factored[group];
+    factored[group] = value;
+  }
+  return changed;
 }
 
 // Factorises the pattern's present values; false when a pivot is not above `smallest` times
@@ -334,6 +357,7 @@ void Mechanics::MakePattern(FactorPattern& p, int n, bool dense) {
   p.factored.clear();
   p.entries.clear();
   p.assembledFrom.clear();
+  p.keepsAssembled = false;
   p.products.clear();
   // The entries by coordinate (coordinate, row, index into the row set's entries): sorted, so
   // that the plan costs what the row set holds, not what the world holds.
@@ -382,6 +406,13 @@ void Mechanics::MakePattern(FactorPattern& p, int n, bool dense) {
   Eigen::AMDOrdering<int>()(full, inverse);
   const Eigen::PermutationMatrix<Eigen::Dynamic, Eigen::Dynamic, int> order = inverse.inverse();
   p.order.assign(order.indices().data(), order.indices().data() + n);
+  // Rows peeled from every end of a chain or tree at once, where that fills no more: its pivots
+  // then wait for each other along half the chain, and those of its two ends overlap.
+  std::vector<int> peeled = PeeledOrder(n, places, p.order);
+  const EliminationCost byDegree = CostOfOrder(n, places, p.order);
+  const EliminationCost byPeeling = CostOfOrder(n, places, peeled);
+  if (byPeeling.entries <= byDegree.entries && byPeeling.height < byDegree.height)
+    p.order.swap(peeled);
   triplets.clear();
   for (auto& [ra, rb] : places) {
     const int a = p.order[ra], b = p.order[rb];

@@ -130,6 +130,9 @@ Mechanics::Mechanics(Model model) : model_(std::move(model)) {
   velocity_ = State().tail(dofCount_);
   UpdateKinematics();
   SetUpContacts();
+  onlyPlainPins_ = colliders_.empty();
+  for (size_t c = 0; c < n; ++c)
+    onlyPlainPins_ = onlyPlainPins_ && plainPin_[c] && model_.constraints[c].activation.IsConstant();
   for (size_t c = 0; c < n; ++c) {
     const Constraint& record = model_.constraints[c];
     if (record.kind == ConstraintKind::Gear) {
@@ -516,11 +519,13 @@ void Mechanics::ComputeB() {
   solveLower_.resize(n);
   solveUpper_.resize(n);
   free_ = invMass_.cwiseProduct(force_);
+  const double* free = free_.data();
+  const std::pair<int, double>* entries = entries_.data();
   for (int i = 0; i < n; ++i) {
     const Row& row = rows_[solveRows_[i]];
     double pushed = 0;
     for (int k = row.begin; k < row.begin + row.count; ++k)
-      pushed += entries_[k].second * free_[entries_[k].first];
+      pushed += entries[k].second * free[entries[k].first];
     solveB_[i] = row.gamma - pushed;
     solveLower_[i] = row.lower;
     solveUpper_[i] = row.upper;
@@ -534,7 +539,15 @@ void Mechanics::Derivative(double time, const Eigen::VectorXd& state, Eigen::Vec
   const Context context(*this, time);
   AddForces(context);
   if (sleeps_) WakeWhereForcesChanged();
-  BuildRows(context);
+  // Right after a projection the rows stand at these positions (the evaluation that starts the
+  // next step): rows of plain pins then need only their velocity terms anew.
+  const bool rowsStand = onlyPlainPins_ && rowsFromProjection_ && time == projectedTime_ &&
+                         state.size() == projectedState_.size() &&
+                         state.head(dofCount_) == projectedState_.head(dofCount_);
+  if (rowsStand)
+    RefreshPlainPinTerms();
+  else
+    BuildRows(context);
   SelectRows();
   SolveAccelerations();
   const int n = static_cast<int>(solveRows_.size());
@@ -546,13 +559,15 @@ void Mechanics::Derivative(double time, const Eigen::VectorXd& state, Eigen::Vec
   derivative.head(dofCount_) = velocity_;
   auto acceleration = derivative.tail(dofCount_);
   acceleration = force_;
+  double* pushed = acceleration.data();
+  const std::pair<int, double>* entries = entries_.data();
   for (int i = 0; i < n; ++i) {
     Row& row = rows_[solveRows_[i]];
     linear = linear && !row.oneSided && !row.saturated && row.contact < 0 &&
              row.level != Level::Acceleration && row.lower <= -kInfinity && row.upper >= kInfinity;
     const double multiplier = lambda[i];
     for (int k = row.begin; k < row.begin + row.count; ++k)
-      acceleration[entries_[k].first] += entries_[k].second * multiplier;
+      pushed[entries[k].first] += entries[k].second * multiplier;
     row.lambda = multiplier;
     const bool saturated = !row.oneSided && (multiplier <= row.lower || multiplier >= row.upper);
     if (saturated != row.saturated) SetFlag(row, kSaturated, saturated);
@@ -561,7 +576,7 @@ void Mechanics::Derivative(double time, const Eigen::VectorXd& state, Eigen::Vec
   }
   linearProjection_ = linear;
   chordReady_ = linear;
-  if (chordReady_) chordRows_ = solveRows_;
+  if (chordReady_ && chordRows_ != solveRows_) chordRows_ = solveRows_;
   acceleration.array() *= invMass_.array();
   acceleration_ = acceleration;
   constraintForce_.swap(nextConstraintForce_);
@@ -587,6 +602,10 @@ double Mechanics::Project(double time, Eigen::VectorXd& state, double tolerance)
   Eigen::VectorXd& lastStep = projectStep_;
   lastStep.resize(0);
   int halvings = 0;
+  // The part of the Newton step taken. Near a stretched run of links a full step can overshoot
+  // by far more than the residual it corrects, and the next full step again: a step that had to
+  // be halved leaves the next ones as short, and each that did not lets them grow back.
+  double reach = 1;
   projectionHeld_.clear();
   for (int iteration = 0; iteration < 100; ++iteration) {
     BuildRows(context);
@@ -644,6 +663,7 @@ double Mechanics::Project(double time, Eigen::VectorXd& state, double tolerance)
     // Jacobian then changes only by the small corrections).
     const bool slow = merit > 1e-4 * previous;
     previous = merit;
+    reach = halvings > 0 ? std::ldexp(reach, -halvings) : std::min(1.0, 2 * reach);
     halvings = 0;
     const int n = static_cast<int>(rows.size());
     // The first step may start from the last evaluation's factorisation of the same rows.
@@ -658,8 +678,9 @@ double Mechanics::Project(double time, Eigen::VectorXd& state, double tolerance)
     lastStep.setZero(dofCount_);
     for (int k = 0; k < n; ++k) {
       const Row& row = rows_[rows[k]];
+      const double part = reach * delta[k];
       for (int i = row.begin; i < row.begin + row.count; ++i)
-        lastStep[entries_[i].first] -= invMass_[entries_[i].first] * entries_[i].second * delta[k];
+        lastStep[entries_[i].first] -= invMass_[entries_[i].first] * entries_[i].second * part;
     }
     state.head(dofCount_) += lastStep;
     Unpack(state);

@@ -249,7 +249,12 @@ class Mechanics {
   void AddGoalRows(const Context& context, int c);
   static bool IsPlainPin(const Constraint& record);
   void AddPlainPinRows(int c);
+  // The velocity terms of the rows anew, where every row is a plain pin's and the rows stand at
+  // the present positions.
+  void RefreshPlainPinTerms();
+  static double PlainPinTerm(const PointKin& p0, const PointKin& p1, bool alongY);
   Row& NewRow(const RowBuilder& b, int c, int goalIndex, Component component);
+  Row& NewRow(int begin, int count, int c, int goalIndex, Component component);
   Row& AddPositionRow(RowBuilder& b, const Context& ctx, const Constraint& record, const Goal& goal,
                       int c, int goalIndex, double quantity);
   double CurveDistance(const Context& context, int c, const PointKin& origin, const PointKin& point,
@@ -495,6 +500,9 @@ class Mechanics {
   std::vector<int> loading_;               // the records with goals that load the bodies
   std::vector<int> driveLimit_;  // per record: its goal that limits its drive's force, or kNone
   std::vector<char> plainPin_;   // per record: a pin whose rows take the short path
+  // Every record a plain pin whose activation is a constant, and nothing collides: the rows then
+  // change only with the positions, and their velocity terms with the velocities.
+  bool onlyPlainPins_ = false;
   // The factorisation of J W J' and what it is built from, kept between evaluations. The
   // matrix of a row set is assembled by a plan made once for its pattern: which Jacobian entries
   // multiply into which place. Small row sets are factorised dense; larger ones sparse, with the
@@ -528,12 +536,15 @@ class Mechanics {
     bool entriesHeldNone = false;
     // The matrix before any row is held, per place, and the entries it was assembled from.
     std::vector<double> assembled, assembledFrom;
+    bool keepsAssembled = false;  // once a bounded solve has held rows of the pattern
     Eigen::VectorXd permuted;      // the right-hand side in the factor's order, solved in place
     int64_t lastUse = 0;
   };
   void MakePattern(FactorPattern& pattern, int n, bool dense);
   static void GroupProducts(FactorPattern& pattern);
   static bool FactoriseValues(FactorPattern& pattern, double smallest);
+  void Assemble(const FactorPattern& pattern, double* values) const;
+  static bool HoldAndCompare(FactorPattern& pattern, double* values, const std::vector<char>* held);
   void SolveFactorised(const Eigen::VectorXd& b, Eigen::VectorXd& x);
   // Two solves with the present factorisation at once, in place.
   void SolveFactorisedPair(Eigen::VectorXd& a, Eigen::VectorXd& b);

@@ -5,12 +5,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <vector>
 
 #include <Eigen/Dense>
 #include <Eigen/SparseCore>
 
+#include "solver/dynamics/EliminationOrder.h"
 #include "solver/dynamics/SparseLdl.h"
 
 namespace yb::dynamics {
@@ -142,6 +144,45 @@ TEST(SparseLdl, RefusesAZeroPivotAndRecoversOnTheNextMatrix) {
   const Eigen::VectorXd expected = sound.ldlt().solve(b);
   ldl.Solve(b.data());
   EXPECT_LE((b - expected).cwiseAbs().maxCoeff(), 1e-14);
+}
+
+// Peeling a chain or a tree from all its ends fills nothing and halves the longest run of
+// pivots that wait for each other; a loop cannot be peeled and keeps the order it is given.
+TEST(EliminationOrder, PeelsChainsAndTreesWithoutFillAndLeavesLoops) {
+  const int n = 40;
+  std::vector<std::pair<int, int>> chain;
+  for (int i = 0; i + 1 < n; ++i)
+    chain.emplace_back(i, i + 1);
+  std::vector<int> natural(n);
+  for (int i = 0; i < n; ++i)
+    natural[i] = i;
+  const EliminationCost fromOneEnd = CostOfOrder(n, chain, natural);
+  EXPECT_EQ(fromOneEnd.entries, n - 1);
+  EXPECT_EQ(fromOneEnd.height, n);
+  const std::vector<int> peeled = PeeledOrder(n, chain, natural);
+  const EliminationCost fromBothEnds = CostOfOrder(n, chain, peeled);
+  EXPECT_EQ(fromBothEnds.entries, n - 1);
+  EXPECT_LE(fromBothEnds.height, n / 2 + 1);
+  // The two ends lead, and every place is taken once.
+  EXPECT_EQ(peeled[0], 0);
+  EXPECT_EQ(peeled[n - 1], 1);
+  std::vector<int> sorted = peeled;
+  std::sort(sorted.begin(), sorted.end());
+  EXPECT_EQ(sorted, natural);
+
+  // A star of triangles (rows of three pins on one body all share it): no fill either.
+  std::vector<std::pair<int, int>> tree{{0, 1}, {0, 2}, {1, 2}, {2, 3}, {2, 4}, {3, 4}, {4, 5}};
+  std::vector<int> identity{0, 1, 2, 3, 4, 5};
+  EXPECT_EQ(CostOfOrder(6, tree, PeeledOrder(6, tree, identity)).entries,
+            static_cast<long>(tree.size()));
+
+  // A ring: no node can go without filling, so the given order stands.
+  std::vector<std::pair<int, int>> ring = chain;
+  ring.emplace_back(n - 1, 0);
+  std::vector<int> reversed(n);
+  for (int i = 0; i < n; ++i)
+    reversed[i] = n - 1 - i;
+  EXPECT_EQ(PeeledOrder(n, ring, reversed), reversed);
 }
 
 }  // namespace
