@@ -39,6 +39,8 @@ constexpr uint32_t kTagOutputUnlinked = MakeTag("odsc");
 constexpr uint32_t kTagTimeout = MakeTag("time");
 constexpr uint32_t kTagChooseApplication = MakeTag("bapp");
 constexpr uint32_t kTagChooseDocument = MakeTag("bdoc");
+constexpr uint32_t kTagInputMenu = MakeTag("inpt");
+constexpr uint32_t kTagOutputMenu = MakeTag("otpt");
 // "changed", as the link base tells its dependents.
 constexpr uint16_t kChanged = 1;
 
@@ -666,6 +668,24 @@ void TExternalDoc::ChooseOutputMenuItem(const Str255& text) {
       return;
     }
   }
+}
+
+uint16_t TExternalDoc::GetMenuProperty(uint32_t tag, std::vector<TMenuEntry>& entries,
+                                       int16_t& chosen, void* extra) {
+  if (tag == kTagInputMenu) {
+    GetInputMenu(entries, chosen);
+  } else if (tag == kTagOutputMenu) {
+    GetOutputMenu(entries, chosen);
+  } else {
+    return 0;
+  }
+  SetEnabled(extra, !entries.empty());
+  return 1;
+}
+
+void TExternalDoc::SetMenuProperty(uint32_t tag, const Str255& text) {
+  if (tag == kTagInputMenu) ChooseInputMenuItem(text);
+  if (tag == kTagOutputMenu) ChooseOutputMenuItem(text);
 }
 
 // Filing ------------------------------------------------------------------------------------

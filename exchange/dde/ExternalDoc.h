@@ -17,6 +17,7 @@
 #include "core/PString.h"
 #include "exchange/dde/DDEClientLink.h"
 #include "inout/gadgets/Gadget.h"
+#include "model/MenuProperty.h"
 
 class TInOutput;
 class TObjectReader;
@@ -135,7 +136,7 @@ class TExternalDocGadget : public TGadget {
   TWorldDoc* world_ = nullptr;
 };
 
-class TExternalDoc : public TExternalDocGadget {
+class TExternalDoc : public TExternalDocGadget, public TMenuProperties {
   DECLARE_CLASS_ID(416, TExternalDocGadget)
 
  public:
@@ -181,14 +182,16 @@ class TExternalDoc : public TExternalDocGadget {
   // The menus of inputs and of meter columns offered for linking: each item two blanks and a
   // name, checked when linked here; `selected` is the current one's item (-1 for none). Choosing
   // an item by its text makes its input, or meter and column, the current one.
-  struct MenuItem {
-    Str255 text;
-    bool checked = false;
-  };
+  using MenuItem = TMenuEntry;
   void GetInputMenu(std::vector<MenuItem>& items, int16_t& selected);
   void ChooseInputMenuItem(const Str255& text);
   void GetOutputMenu(std::vector<MenuItem>& items, int16_t& selected);
   void ChooseOutputMenuItem(const Str255& text);
+  // "inpt" and "otpt": the two menus above, which choose what the cell fields and link radios
+  // of the property dialog work on.
+  uint16_t GetMenuProperty(uint32_t tag, std::vector<TMenuEntry>& entries, int16_t& chosen,
+                           void* extra) override;
+  void SetMenuProperty(uint32_t tag, const Str255& text) override;
   // "External document #" and the object's short name.
   void GetDescription(Str255& text);
 

@@ -4,6 +4,7 @@
 #include <new>
 
 #include "core/Failure.h"
+#include "model/MenuProperty.h"
 #include "model/Thing.h"
 #include "model/filing/ChangeRecorder.h"
 
@@ -282,4 +283,20 @@ void TLongPropertyOp::InitValue(int16_t commandNumber, TActionContext* context, 
 
 void TLongPropertyOp::ApplyTo(TLink* object) {
   object->SetLongProperty(GetTag(), value_);
+}
+
+void TMenuPropertyOp::InitValue(int16_t commandNumber, TActionContext* context, uint32_t tag,
+                                const Str255& text) {
+  InitTagged(commandNumber, context, 0, tag);
+  SetCausesChange(0);
+  text_ = text;
+}
+
+void TMenuPropertyOp::ApplyTo(TLink* object) {
+  if (auto* menus = dynamic_cast<TMenuProperties*>(object)) menus->SetMenuProperty(GetTag(), text_);
+}
+
+void TMenuPropertyOp::DoWork() {
+  TActionBase::DoWork();
+  ApplyToAll();
 }

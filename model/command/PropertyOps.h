@@ -209,3 +209,18 @@ class TLongPropertyOp : public TPropertyOpBase {
  private:
   uint32_t value_ = 0;
 };
+
+// Each target that offers a menu for the tag takes the entry of the text as its chosen one
+// (MenuProperty.h). Choosing what a dialog works on changes nothing stored: the command keeps
+// nothing to undo, leaves the document unchanged and keeps the world's recorded frames (the
+// dialog shows the choice's values itself).
+class TMenuPropertyOp : public TPropertyOpBase {
+ public:
+  void InitValue(int16_t commandNumber, TActionContext* context, uint32_t tag,
+                 const Str255& text);
+  void ApplyTo(TLink* object) override;
+  void DoWork() override;
+
+ private:
+  Str255 text_;
+};

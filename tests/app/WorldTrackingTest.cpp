@@ -61,6 +61,8 @@
 #include "exchange/dde/DocManagers.h"
 #include "exchange/dde/TableSuiteHandler.h"
 #include "platform/win32/Button.h"
+#include "platform/win32/ComboBox.h"
+#include "platform/win32/Edit.h"
 #include "platform/win32/Control.h"
 #include "views/trackers/GeometryRefDragTracker.h"
 #include "views/trackers/MoveTrackers.h"
@@ -1205,6 +1207,115 @@ TEST_F(WorldTrackingTest, ALinkedTableIsPlacedByTheMouseAndItsPropertiesChooseIt
   EXPECT_STREQ(address.applicationPath.AsCString(), program.c_str());
   EXPECT_STREQ(address.documentPath.AsCString(), sheet.c_str());
   EXPECT_EQ(document->IsConnected(), 0u);
+}
+
+
+// The properties' popups, filled by the document, choose which input and which meter column the
+// cell fields and link radios work on: the second of each, chosen by the keyboard, is linked at
+// the typed cell while the first input keeps its link, and saved and opened again the links hold.
+TEST_F(WorldTrackingTest, ThePropertiesPopupsChooseWhichInputAndMeterColumnTheCellsAreFor) {
+  const auto adopt = [this]<class T>(std::unique_ptr<T> made, int16_t identifier) -> T& {
+    made->Initialize();
+    made->SetIdentifier(identifier);
+    T& object = *made;
+    world_->AdoptObject(std::move(made));
+    return object;
+  };
+  TInput& first = adopt(std::make_unique<TInput>(), 81);
+  first.SetName(Str255("push"));
+  TInput& second = adopt(std::make_unique<TInput>(), 83);
+  second.SetName(Str255("pull"));
+  TOutput& meter = adopt(std::make_unique<TOutput>(), 82);
+  meter.SetColumnCount(3);
+  meter.Column(2)->SetLabel(Str255("speed"));
+  meter.Column(3)->SetLabel(Str255("spin"));
+  ExternalTableManagerFor(*world_);
+  auto& document = adopt(std::make_unique<TExternalDDETableDoc>(), 84);
+  document.SetCurrentInput(&first);
+  document.SetFlagProperty(MakeTag("icnt"), 1);
+  first.SetLinkTargetName(Str255("R1C1"));
+
+  HWND properties = nullptr;
+  const auto item = [&properties](int id) { return GetDlgItem(properties, id); };
+  const auto entries = [&item](int id) {
+    std::vector<std::string> texts;
+    const auto count = SendMessage(item(id), CB_GETCOUNT, 0, 0);
+    for (WPARAM i = 0; i < static_cast<WPARAM>(count); ++i) {
+      char text[256] = {};
+      SendMessage(item(id), CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+      texts.emplace_back(text);
+    }
+    return texts;
+  };
+  const auto checked = [&item](int id) { return SendMessage(item(id), BM_GETCHECK, 0, 0) == BST_CHECKED; };
+  // Pressed, the popup drops its list; the keys take the next entry.
+  const auto drop = [&item](int id) {
+    RECT place;
+    GetWindowRect(item(id), &place);
+    const POINT at{(place.left + place.right) / 2, (place.top + place.bottom) / 2};
+    InjectMouseMove(at);
+    InjectMouseButton(MouseButton::kLeft, true, at);
+    InjectMouseButton(MouseButton::kLeft, false, at);
+  };
+  const auto down = [] { InjectKeyStroke(VK_DOWN); };
+  const auto enter = [] { InjectKeyStroke(VK_RETURN); };
+  const auto typeInto = [&item](int id, const std::string& text) {
+    SetFocus(item(id));
+    SendMessage(item(id), EM_SETSEL, 0, -1);
+    for (const char c : text) InjectCharacter(static_cast<uint8_t>(c));
+  };
+  std::vector<std::string> inputsOffered;
+  std::vector<std::string> columnsOffered;
+  bool firstShownLinked = false;
+  bool secondShownUnlinked = false;
+  RunLoop({[&] { document.TrackClick(2, MacPoint(), true); },
+           [&] {
+             properties = GetActiveWindow();
+             inputsOffered = entries(114);
+             columnsOffered = entries(115);
+             firstShownLinked = checked(109);
+             drop(114);
+           },
+           down, enter,
+           [&] {
+             secondShownUnlinked = checked(110) && !checked(109);
+             SendMessage(item(109), BM_CLICK, 0, 0);
+           },
+           [&] { typeInto(108, "R7C3"); }, [&] { drop(115); }, down, enter,
+           [&] { SendMessage(item(112), BM_CLICK, 0, 0); }, [&] { typeInto(111, "R7C4"); },
+           [&] { SendMessage(item(IDOK), BM_CLICK, 0, 0); }});
+  // The linked input is marked; the menus' texts are the names after two blanks.
+  EXPECT_EQ(inputsOffered, (std::vector<std::string>{"* push", "  pull"}));
+  EXPECT_EQ(columnsOffered, (std::vector<std::string>{"  speed", "  spin"}));
+  EXPECT_TRUE(firstShownLinked);
+  EXPECT_TRUE(secondShownUnlinked);
+
+  const auto expectLinks = [](TWorldDoc& world) {
+    auto* push = dynamic_cast<TInput*>(world.FindObject(81));
+    auto* pull = dynamic_cast<TInput*>(world.FindObject(83));
+    auto* output = dynamic_cast<TOutput*>(world.FindObject(82));
+    auto* table = dynamic_cast<TExternalDDETableDoc*>(world.FindObject(84));
+    ASSERT_TRUE(push != nullptr && pull != nullptr && output != nullptr && table != nullptr);
+    Str255 cell;
+    pull->GetLinkTargetName(cell);
+    EXPECT_STREQ(cell.AsCString(), "R7C3");
+    EXPECT_TRUE(pull->IsLinked());
+    push->GetLinkTargetName(cell);
+    EXPECT_STREQ(cell.AsCString(), "R1C1");
+    EXPECT_TRUE(push->IsLinked());
+    EXPECT_EQ(table->LinkedInputs(), (std::vector<TLink*>{push, pull}));
+    EXPECT_EQ(table->LinkedOutputs(), std::vector<TLink*>{output});
+    EXPECT_FALSE(output->GetColumnRecord(1).linked);
+    EXPECT_TRUE(output->GetColumnRecord(2).linked);
+    EXPECT_STREQ(output->GetColumnRecord(2).name.AsCString(), "R7C4");
+  };
+  expectLinks(*world_);
+  const std::string saved = std::string(::testing::TempDir()) + "yb-linked-table-" + std::to_string(::getpid()) + ".yb";
+  documents_->Documents().front()->Document().WriteDocument(saved);
+  TQVDoc reopened;
+  reopened.ReadDocument(saved);
+  std::remove(saved.c_str());
+  expectLinks(reopened.World());
 }
 
 }  // namespace

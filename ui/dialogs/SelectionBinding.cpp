@@ -5,8 +5,10 @@
 #include "core/Failure.h"
 #include "model/Formula.h"
 #include "model/Link.h"
+#include "model/MenuProperty.h"
 #include "model/command/FormulaPropertyOp.h"
 #include "model/command/PropertyOps.h"
+#include "ui/items/EntryList.h"
 #include "ui/items/MacDialogItem.h"
 
 namespace {
@@ -25,6 +27,14 @@ struct TRefreshWalk {
 };
 
 int32_t ClampToShortRange(int32_t value) { return std::clamp(value, -32767, 32767); }
+
+// Shows the object's menu in the item's list: its entries, checked ones marked, and its choice.
+void ShowMenu(TEntryList& list, const std::vector<TMenuEntry>& entries, int16_t chosen) {
+  list.ClearEntries();
+  for (const TMenuEntry& entry : entries) list.AppendEntry(entry.text, entry.checked);
+  list.SelectEntry(chosen >= 0 && chosen < list.EntryCount() ? chosen : -1);
+  list.RedrawEntries();
+}
 
 }  // namespace
 
@@ -190,6 +200,25 @@ void TSelectionBinding::RefreshItem(TMacDialogItem* item, int16_t refreshFlag) c
           },
           restricted);
       break;
+    case kMenu: {
+      auto* const list = dynamic_cast<TEntryList*>(item);
+      if (list == nullptr) return;
+      std::vector<TMenuEntry> entries;
+      int16_t chosen = -1;
+      bool answered = false;
+      ForEachSelected(
+          [&](TLink* object) {
+            auto* const menus = dynamic_cast<TMenuProperties*>(object);
+            if (answered || menus == nullptr) return;
+            if (menus->GetMenuProperty(tag, entries, chosen, walk.Next()) == 0) return;
+            walk.Answered();
+            answered = true;
+          },
+          restricted);
+      if (!answered) entries.clear();
+      ShowMenu(*list, entries, answered ? chosen : -1);
+      break;
+    }
     default:
       return;
   }
@@ -290,6 +319,15 @@ TSelectionBinding::TItemCommand TSelectionBinding::MakeItemCommand(const TMacDia
       if (!item.ReadColour(colour)) return made;
       auto command = std::make_unique<TColourPropertyOp>();
       command->InitValue(commandNumber, world, kUndoable, tag, colour);
+      made.command = std::move(command);
+      break;
+    }
+    case kMenu: {
+      const auto* const list = dynamic_cast<const TEntryList*>(&item);
+      const int32_t chosen = list != nullptr ? list->CurrentEntry() : -1;
+      if (chosen < 0) return made;
+      auto command = std::make_unique<TMenuPropertyOp>();
+      command->InitValue(commandNumber, world, tag, list->EntryText(chosen));
       made.command = std::move(command);
       break;
     }

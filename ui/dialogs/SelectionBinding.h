@@ -13,6 +13,11 @@
 //   1005  formula, limits TFormulaPropertyOp   1006  number, limits  TNumberPropertyOp
 //   1010  value, no tag   TBlankTagOp          1011  32-bit value    TLongPropertyOp
 //   1012  colour          TColourPropertyOp    1015  fill (16-bit)   TShortPropertyOp
+//   1014  menu            TMenuPropertyOp
+//
+// A menu item is a popup whose entries the object fills (MenuProperty.h): the first selected
+// object that offers a menu for the tag gives the entries (a checked one is shown marked) and
+// the chosen entry; the text of the entry the user chooses is the value committed.
 //
 // Each object query is given, as its extra argument, a pointer to a 16-bit flag preset to 1; the
 // walk keeps the or of these flags and hands it to the item last.
@@ -40,6 +45,7 @@ inline constexpr int16_t kUntaggedValue = 1010;
 inline constexpr int16_t kLong = 1011;
 inline constexpr int16_t kColour = 1012;
 inline constexpr int16_t kSecondFlag = 1013;
+inline constexpr int16_t kMenu = 1014;
 inline constexpr int16_t kFill = 1015;
 }  // namespace binding_kind
 

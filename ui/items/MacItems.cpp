@@ -270,6 +270,11 @@ void TMacPopupItem::NoteChoice() {
   if (GetSelection() != shownChoice_) SetChanged(1);
 }
 
+int16_t TMacPopupItem::CheckText() {
+  NoteChoice();
+  return 0;
+}
+
 int16_t TMacPopupItem::LastEntryChosen() {
   NoteChoice();
   return 0;

@@ -13,8 +13,9 @@
 // | 80, 0xFFFF   | 299   | TPlainItem (static text)  | TMacStatic     | nothing    |
 //
 // A check box, popup or radio whose record's header word is not 0 binds as that binding kind
-// instead (3 for a flag shown ticked or clear, 1001 for a choice): the header word is the item
-// list's way of saying how its control shows a property.
+// instead (3 for a flag shown ticked or clear, 1001 for a choice, 1014 for a popup whose entries
+// the object fills): the header word is the item list's way of saying how its control shows a
+// property.
 //
 // The edit item (305) shows a TMacEdit when bit value 2 of its record's style asks for an
 // editable text, else a read-only TMacStatic; that bit is the item's, not the control's style.
@@ -161,7 +162,8 @@ class TMacPopupItem : public TMacDialogItem, public TEntryList {
   void ReceiveChoice(int16_t state) override;
   void FinishRefresh(int16_t objectFlag, int16_t refreshFlag) override;
   bool ReadChoice(uint32_t& choice) const override;
-  // The user chose an entry.
+  // The user chose an entry: the dialog checks the item before it takes the value.
+  int16_t CheckText() override;
   int16_t LastEntryChosen() override;
 
  protected:

@@ -265,6 +265,12 @@ TEST_F(ItemsTest, PopupListsMarkInsertAndChoose) {
   uint32_t choice = 0;
   ASSERT_TRUE(popup->ReadChoice(choice));
   EXPECT_EQ(choice, 3u);
+  // Checked before the dialog takes its value, any entry other than the one shown is a change.
+  popup->CheckText();
+  EXPECT_EQ(popup->IsChanged(), 0);
+  popup->SelectEntry(1);
+  popup->CheckText();
+  EXPECT_EQ(popup->IsChanged(), 1);
   popup->ClearItems();
   EXPECT_EQ(popup->EntryCount(), 0);
 }
