@@ -26,6 +26,7 @@
 #include "views/offscreen/DezevOffScreenMgr.h"
 #include "views/world/ClipboardCommands.h"
 #include "views/world/MainWorldView.h"
+#include "views/world/PictureCommands.h"
 #include "views/world/PrintAction.h"
 #include "views/world/WorldMenus.h"
 
@@ -331,6 +332,9 @@ TCommandCore* TMainWorldView::DoMenuCommand(int16_t commandNumber) {
     TCommandCore* command = snapper_->DoMenuCommand(commandNumber, handled);
     if (handled != 0) return command;
   }
+  // Numbered among the tools, the picture commands act on the selection.
+  if (world_ && IsPictureCommand(commandNumber))
+    return world_->GetPlayerMode() != 0 ? nullptr : MakePictureCommand(commandNumber, *world_).release();
   if (world_ && TWorldDoc::IsToolCommand(commandNumber)) {
     world_->SetMode(commandNumber, 0);
     return nullptr;
