@@ -82,6 +82,7 @@ class TPictGadgetBase : public TGadget, public TFrameParticipant, public TBodyPi
   void HighlightCarried(bool was, bool is) override { DrawSelection(was, is); }
   // An attached picture is drawn and pressed through its body only.
   void DrawOnWindow(const MacRect& area) override;
+  MacRect WindowFrame() const override { return attached_ != nullptr ? MacRect() : GetFrame(); }
   bool HitWindowHandle(MacPoint point, int16_t& handle) override {
     return attached_ == nullptr && TGadget::HitWindowHandle(point, handle);
   }

@@ -38,7 +38,9 @@
 #include "inout/inputs/InputEdit.h"
 #include "app/ActionHost.h"
 #include "inout/gadgets/ActionButton.h"
+#include "inout/gadgets/PictGadget.h"
 #include "inout/gadgets/TextGadget.h"
+#include "platform/win32/Metafile.h"
 #include "app/shell/MenuBar.h"
 #include "platform/win32/Accelerator.h"
 #include "views/world/GadgetTextField.h"
@@ -1003,6 +1005,76 @@ TEST_F(WorldTrackingTest, AnActionButtonOnTheWindowPerformsItsCommand) {
   EXPECT_EQ(host.made_, 1);
   EXPECT_GT(world_->CurrentFrame(), start);  // the world stepped on
   TActionButton::SetHost(nullptr);
+}
+
+// A picture on the window is clicked into the selection, a box joins it with Shift, and the Edit
+// menu's command attaches the picture: the window then shows it where the box is, and undo puts
+// it back in its own place.
+TEST_F(WorldTrackingTest, APictureClickedWithABoxIsAttachedFromTheMenu) {
+  HDC recorder = CreateMetaFile(nullptr);
+  HBRUSH black = CreateSolidBrush(RGB(0, 0, 0));
+  const RECT all{0, 0, 20, 16};
+  FillRect(recorder, &all, black);
+  DeleteObject(black);
+  HMETAFILE metafile = CloseMetaFile(recorder);
+  auto made = std::make_unique<TPictGadget>();
+  made->Initialize();
+  made->SetIdentifier(73);
+  made->SetPicture(PictureFromMetafile(MM_ANISOTROPIC, 20, 16, metafile));
+  DeleteMetaFile(metafile);
+  TPictGadget& picture = *made;
+  world_->AdoptObject(std::move(made));
+  picture.SetSize(MacPoint(20, 16));
+  picture.MoveBy(MacPoint(20, 20));
+  view_->InvalidateForeground();
+  Pump();
+  EXPECT_EQ(At(MacPoint(30, 28)), RGB(0, 0, 0));
+  const HWND view = view_->GetWindowHandle();
+  const auto click = [view](MacPoint point, bool shift) {
+    return [=] {
+      POINT at{point.h, point.v};
+      ClientToScreen(view, &at);
+      if (shift) InjectKey(VK_SHIFT, true);
+      InjectMouseMove(at);
+      InjectMouseButton(MouseButton::kLeft, true, at);
+      InjectMouseButton(MouseButton::kLeft, false, at);
+      if (shift) InjectKey(VK_SHIFT, false);
+    };
+  };
+  const MacPoint box = ScreenOf(kFirstBox);
+  RunLoop({click(MacPoint(30, 28), false), [] {}, click(box, true), [] {}});
+  const auto selected = [this](TLink* object) {
+    const std::vector<TLink*>& selection = world_->Selection();
+    return std::find(selection.begin(), selection.end(), object) != selection.end();
+  };
+  ASSERT_TRUE(selected(&picture));
+  ASSERT_TRUE(selected(Object(kFirstBox)));
+  const auto greyed = [this](int16_t command) {
+    app_->Commands().SetupTheMenus();
+    const UINT state =
+        GetMenuState(GetMenu(main_->m_hWnd), static_cast<UINT>(command), MF_BYCOMMAND);
+    return state == static_cast<UINT>(-1) || (state & MF_GRAYED) != 0;
+  };
+  EXPECT_FALSE(greyed(kCmdAttachPicture));
+  EXPECT_TRUE(greyed(kCmdDetachPicture));
+
+  Command(kCmdAttachPicture);
+  ASSERT_NE(picture.GetAttachedBody(), nullptr);
+  EXPECT_EQ(picture.GetAttachedBody()->GetIdentifier(), kFirstBox);
+  view_->InvalidateForeground();
+  Pump();
+  EXPECT_EQ(At(box), RGB(0, 0, 0));                 // the box shows the picture
+  EXPECT_EQ(At(MacPoint(30, 28)), kWhite);          // which left its own place
+  EXPECT_FALSE(greyed(kCmdDetachPicture));
+  EXPECT_TRUE(greyed(kCmdAttachPicture));
+
+  Command(101);
+  EXPECT_EQ(picture.GetAttachedBody(), nullptr);
+  EXPECT_EQ(picture.GetPosition(), MacPoint(20, 20));
+  view_->InvalidateForeground();
+  Pump();
+  EXPECT_EQ(At(MacPoint(30, 28)), RGB(0, 0, 0));
+  EXPECT_EQ(At(box), kBoxColour);
 }
 
 }  // namespace

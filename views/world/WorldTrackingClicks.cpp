@@ -317,9 +317,11 @@ TCommandCore* TWorldClickDispatch::ClickDispatch(const MacPoint& point, TMouseEv
     return HandOutMade(std::make_unique<TGadgetPressTracker>(*gadget, &trackerView_, redraw),
                        RecordOf(point, event));
   }
-  TLink* hit = view_.FindObjectAt(point);
-  const TEventRecord record = RecordOf(point, event);
   const bool player = world_.GetPlayerMode() != 0;
+  // Gadgets lie over the world: a press in one's frame takes it, to select and move it.
+  TLink* hit = player ? nullptr : WindowGadgetAt(objects, point);
+  if (hit == nullptr) hit = view_.FindObjectAt(point);
+  const TEventRecord record = RecordOf(point, event);
   if (world_.FirstRunningCommand() != nullptr) {
     // A click on an object stops the run before any tracker starts.
     if (hit == nullptr) return nullptr;
@@ -348,6 +350,21 @@ TCommandCore* TWorldClickDispatch::ClickDispatch(const MacPoint& point, TMouseEv
     return HandOutMoveTracker(hit, record);
   }
   return HandOutObjectTracker(hit, record);
+}
+
+TLink* TWorldClickDispatch::WindowGadgetAt(const std::vector<TLink*>& objects,
+                                           const MacPoint& point) {
+  if (world_.FirstRunningCommand() != nullptr) return nullptr;
+  for (auto it = objects.rbegin(); it != objects.rend(); ++it) {
+    const auto* gadget = dynamic_cast<const TWindowGadget*>(*it);
+    const auto* shown = dynamic_cast<const TDisplayLink*>(*it);
+    if (gadget == nullptr || shown == nullptr || shown->IsShown() == 0) continue;
+    const MacRect frame = gadget->WindowFrame();
+    if (point.h >= frame.left && point.h < frame.right && point.v >= frame.top &&
+        point.v < frame.bottom)
+      return *it;
+  }
+  return nullptr;
 }
 
 TCommandCore* TWorldClickDispatch::HandOutObjectTracker(TLink* hit, const TEventRecord& event) {
