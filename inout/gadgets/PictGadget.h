@@ -83,6 +83,9 @@ class TPictGadgetBase : public TGadget, public TFrameParticipant, public TBodyPi
   // An attached picture is drawn and pressed through its body only.
   void DrawOnWindow(const MacRect& area) override;
   MacRect WindowFrame() const override { return attached_ != nullptr ? MacRect() : GetFrame(); }
+  void DrawWindowSelection() override {
+    if (attached_ == nullptr) TGadget::DrawWindowSelection();
+  }
   bool HitWindowHandle(MacPoint point, int16_t& handle) override {
     return attached_ == nullptr && TGadget::HitWindowHandle(point, handle);
   }

@@ -10,6 +10,7 @@
 #include "core/ClassRegistry.h"
 #include "core/Handle.h"
 #include "core/port/Port.h"
+#include "core/port/PortRegion.h"
 #include "core/port/PortText.h"
 #include "model/filing/ObjectReader.h"
 #include "model/filing/ObjectWriter.h"
@@ -111,6 +112,22 @@ bool TTextGadget::EndEditing(const std::string& text, MacPoint size) {
     Changed();
   }
   return false;
+}
+
+void TTextGadget::BuildRegion(RegionRec* first, RegionRec* second, RegionRec* third,
+                              int16_t code) {
+  TGadget::BuildRegion(first, second, third, code);
+  if (second == nullptr || IsShown() == 0) return;
+  if (code != kTextAreaCode && !IsStateBit0Set()) return;
+  RegionRec* frame = AllocRegion();
+  RegionSetMacRect(frame, GetTextFrame());
+  RegionUnion(second, frame, second);
+  if (third != nullptr) RegionDifference(third, frame, third);
+  FreeRegion(frame);
+}
+
+void TTextGadget::DrawWindowSelection() {
+  if (!editing_) TGadget::DrawWindowSelection();
 }
 
 int16_t TTextGadget::PlacedWidth(int16_t startH, int16_t h) {

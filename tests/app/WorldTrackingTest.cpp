@@ -1123,8 +1123,22 @@ TEST_F(WorldTrackingTest, ATextGadgetIsTypedIntoOnTheWindow) {
     InjectMouseButton(MouseButton::kLeft, false, away);
   };
 
+  // A press selects the gadget, which shows its handles; they go while it is typed into.
+  const MacPoint handle(29, 29);
+  EXPECT_EQ(At(handle), kWhite);
+  RunLoop({[inside] {
+             InjectMouseMove(inside);
+             InjectMouseButton(MouseButton::kLeft, true, inside);
+             InjectMouseButton(MouseButton::kLeft, false, inside);
+           },
+           [] {}});
+  ASSERT_EQ(world_->Selection(), std::vector<TLink*>{&text});
+  EXPECT_FALSE(text.IsEditing());
+  EXPECT_EQ(At(handle), RGB(0, 0, 0));
+  AdvanceVirtualClock(2000);  // the next press starts a click of its own
   RunLoop({doubleClick, [] {}});
   ASSERT_TRUE(text.IsEditing());
+  EXPECT_EQ(At(handle), kWhite);
   TGadgetTextField* field = view_->LiveGadgetTextField();
   ASSERT_NE(field, nullptr);
   ASSERT_TRUE(field->IsRich());
@@ -1161,8 +1175,22 @@ TEST_F(WorldTrackingTest, ATextGadgetIsTypedIntoOnTheWindow) {
   EXPECT_GE(text.GetSize().v, 2 * text.GetLineHeight());
   EXPECT_EQ(FrameKeyCount(*main_), normalKeys);
 
-  RunLoop({doubleClick, [] {}});
+  // Marked (as a text just placed is), the text frame is typed into at a single press, under
+  // the text cursor.
+  EXPECT_EQ(view_->FindGadgetTextArea(MacPoint(60, 45)), nullptr);
+  text.SetDisplayFlags(1);
+  EXPECT_EQ(view_->FindGadgetTextArea(MacPoint(60, 45)), &text);
+  EXPECT_EQ(view_->FindGadgetTextArea(MacPoint(400, 300)), nullptr);
+  view_->DoSetCursor(MacPoint(60, 45), nullptr);
+  EXPECT_EQ(view_->CurrentCursorResource(), TMainWorldView::kLabelCursor);
+  RunLoop({[inside] {
+             InjectMouseMove(inside);
+             InjectMouseButton(MouseButton::kLeft, true, inside);
+             InjectMouseButton(MouseButton::kLeft, false, inside);
+           },
+           [] {}});
   ASSERT_NE(view_->LiveGadgetTextField(), nullptr);
+  text.SetDisplayFlags(0);
   view_->LiveGadgetTextField()->SetText("");
   RunLoop({pressAway, [] {}});
   EXPECT_EQ(world_->FindObject(72), nullptr);

@@ -13,6 +13,7 @@
 #include "core/MenuCommands.h"
 #include "core/Resources.h"
 #include "core/port/PortRegion.h"
+#include "model/world/WorldParticipants.h"
 #include "core/port/WindowBinding.h"
 #include "model/Thing.h"
 #include "model/command/CommandBase.h"
@@ -143,6 +144,21 @@ TMainWorldView::AnyHit TMainWorldView::FindAnyHit(const MacPoint& point) {
   return hit;
 }
 
+TLink* TMainWorldView::FindGadgetTextArea(const MacPoint& point) {
+  if (!world_ || world_->GetPlayerMode() != 0) return nullptr;
+  const std::vector<TLink*> objects = world_->Objects();
+  const int16_t tool = world_->GetCurrentTool();
+  const std::unique_ptr<RegionRec, void (*)(RegionRec*)> labels(AllocRegion(), FreeRegion);
+  for (auto it = objects.rbegin(); it != objects.rend(); ++it) {
+    auto* gadget = dynamic_cast<TWindowGadget*>(*it);
+    if (gadget == nullptr) continue;
+    RegionSetEmpty(labels.get());
+    gadget->AddWindowCursorAreas(nullptr, labels.get(), nullptr, tool);
+    if (RegionContainsPoint(point.Packed(), labels.get())) return *it;
+  }
+  return nullptr;
+}
+
 TLink* TMainWorldView::FindObjectAt(const MacPoint& point, bool includeMain) {
   if (!world_) return nullptr;
   UpdateObjectTransforms();
@@ -218,7 +234,7 @@ bool TMainWorldView::DoSetCursor(const MacPoint& portPoint, RegionRec* cursorReg
       SetToolCursor(kHandleCursor);
       return true;
     }
-    if (world_ && !modifierDown_ && FindLabelHit(portPoint)) {
+    if (world_ && !modifierDown_ && (FindLabelHit(portPoint) || FindGadgetTextArea(portPoint))) {
       SetToolCursor(kLabelCursor);
       return true;
     }

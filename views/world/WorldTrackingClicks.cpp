@@ -301,12 +301,14 @@ TCommandCore* TWorldClickDispatch::ClickDispatch(const MacPoint& point, TMouseEv
   if (world_.GetPlayerMode() == 0 && world_.FirstRunningCommand() == nullptr)
     if (TCommandCore* resize = WindowHandleGesture(point, RecordOf(point, event))) return resize;
   // A control on the window is worked by a press, also while the world runs: the frontmost
-  // control under the press takes it. A double click on a gadget of text begins typing into it.
+  // control under the press takes it. A double click on a gadget of text, or a press in its label
+  // area, begins typing into it.
   const bool doubleClick = event != nullptr && event->clickCount > 1;
   const std::vector<TLink*> objects = world_.Objects();
+  TLink* const textArea = view_.FindGadgetTextArea(point);
   for (auto it = objects.rbegin(); it != objects.rend(); ++it) {
     auto* text = dynamic_cast<TWindowTextGadget*>(*it);
-    if (doubleClick && text != nullptr && world_.GetPlayerMode() == 0 &&
+    if ((doubleClick || *it == textArea) && text != nullptr && world_.GetPlayerMode() == 0 &&
         text->StartsTextEdit(point) && view_.BeginGadgetTextEdit(*it))
       return nullptr;
     auto* gadget = dynamic_cast<TWindowGadget*>(*it);
