@@ -820,6 +820,23 @@ TEST_F(SpringSliderPlacingTest, TheSpringsInputMenuPlacesASliderThatDrivesTheRun
   Command(101);
   EXPECT_EQ(slider->GetValue(), 100.0);
   ExpectSwing(100.0);
+
+  // Redone and saved, the reopened world keeps the slider and its constant.
+  Command(101);
+  ASSERT_EQ(slider->GetValue(), k);
+  auto* document = dynamic_cast<TQVDoc*>(world_->GetDocument());
+  ASSERT_NE(document, nullptr);
+  document->WriteDocument(path_);
+  TQVDoc reopened;
+  reopened.ReadDocument(path_);
+  auto* kept = dynamic_cast<TInput*>(reopened.World().FindObject(identifier));
+  ASSERT_NE(kept, nullptr);
+  EXPECT_EQ(kept->GetValue(), k);
+  auto* keptSpring = dynamic_cast<TLSpring*>(reopened.World().FindObject(sample_worlds::kSpringId));
+  ASSERT_NE(keptSpring, nullptr);
+  Str255 text;
+  keptSpring->Quantity().GetText(text);
+  EXPECT_EQ(std::string(text.AsCString()), formulaName);
 }
 
 TEST_F(SpringSliderPlacingTest, AMeterFromTheMeterCommandShowsEachFrameOnTheWindow) {
