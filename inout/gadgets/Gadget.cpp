@@ -178,6 +178,14 @@ void TGadget::MergeFrameIntoRegion(const MacRect& rect, RegionRec* region) const
   FreeRegion(scratch);
 }
 
+void TGadget::MoveRectIntoRegion(const MacRect& rect, RegionRec* into, RegionRec* outOf) {
+  RegionRec* piece = AllocRegion();
+  RegionSetMacRect(piece, rect);
+  if (into != nullptr) RegionUnion(into, piece, into);
+  if (outOf != nullptr) RegionDifference(outOf, piece, outOf);
+  FreeRegion(piece);
+}
+
 void TGadget::DrawSelection(bool was, bool is) const {
   if (was == is) return;
   MacRect handle(-2, -2, 3, 3);

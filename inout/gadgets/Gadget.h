@@ -105,6 +105,8 @@ class TGadget : public TSingleStyleLink, public TWindowGadget {
   virtual bool RegionMode() const { return false; }
   virtual void BuildRegion(RegionRec* first, RegionRec* second, RegionRec* third, int16_t code);
   void MergeFrameIntoRegion(const MacRect& rect, RegionRec* region) const;
+  // Adds the rectangle to a region and cuts it out of another (either may be null).
+  static void MoveRectIntoRegion(const MacRect& rect, RegionRec* into, RegionRec* outOf);
 
   // The world window's view of the gadget.
   void DrawOnWindow(const MacRect& area) override { Draw(area, 0); }

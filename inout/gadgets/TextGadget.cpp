@@ -119,11 +119,7 @@ void TTextGadget::BuildRegion(RegionRec* first, RegionRec* second, RegionRec* th
   TGadget::BuildRegion(first, second, third, code);
   if (second == nullptr || IsShown() == 0) return;
   if (code != kTextAreaCode && !IsStateBit0Set()) return;
-  RegionRec* frame = AllocRegion();
-  RegionSetMacRect(frame, GetTextFrame());
-  RegionUnion(second, frame, second);
-  if (third != nullptr) RegionDifference(third, frame, third);
-  FreeRegion(frame);
+  MoveRectIntoRegion(GetTextFrame(), second, third);
 }
 
 void TTextGadget::DrawWindowSelection() {

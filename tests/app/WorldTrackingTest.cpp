@@ -644,6 +644,12 @@ TEST_F(WorldTrackingTest, ASliderOnTheWindowIsDrawnAndDraggedLive) {
   const MacPoint trackEnd(static_cast<int16_t>(track.right - 4), static_cast<int16_t>(track.top + 3));
   EXPECT_EQ(At(thumbStart), kWhite);
 
+  // Over the track the pointer shows that a press works the control.
+  view_->DoSetCursor(MacPoint(static_cast<int16_t>(track.left + 2), middle), nullptr);
+  EXPECT_EQ(view_->CurrentCursorResource(), TMainWorldView::kHandleCursor);
+  view_->DoSetCursor(MacPoint(400, 300), nullptr);
+  EXPECT_NE(view_->CurrentCursorResource(), TMainWorldView::kHandleCursor);
+
   const MacPoint press(static_cast<int16_t>(track.left + half), middle);
   const MacPoint end(static_cast<int16_t>(track.right - 1), middle);
   LiveDrag(press, {MacPoint(static_cast<int16_t>(track.left + half + 51), middle), end});

@@ -153,7 +153,10 @@ class TMainWorldView : public TOffScreenViewBase, public TCursorSource, public T
   TThing* FindLabelHit(const MacPoint& point);
   // The frontmost control on the window whose label area for the current tool holds the point:
   // a press there types into it.
-  TLink* FindGadgetTextArea(const MacPoint& point);
+  TLink* FindGadgetTextArea(const MacPoint& point) { return FindGadgetArea(point, false); }
+  // The frontmost control whose control area (a button's face, a slider's track) holds the point.
+  TLink* FindGadgetControlArea(const MacPoint& point) { return FindGadgetArea(point, true); }
+  TLink* FindGadgetArea(const MacPoint& point, bool controls);
   // The object is leaving the world: its label is no longer edited, and nothing is taken.
   void ObjectRemoved(TThing* object);
   bool HandleMouseDown(const TViewPoint& point, TMouseEvent* event, int32_t hint,

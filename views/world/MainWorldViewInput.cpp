@@ -144,17 +144,19 @@ TMainWorldView::AnyHit TMainWorldView::FindAnyHit(const MacPoint& point) {
   return hit;
 }
 
-TLink* TMainWorldView::FindGadgetTextArea(const MacPoint& point) {
-  if (!world_ || world_->GetPlayerMode() != 0) return nullptr;
+TLink* TMainWorldView::FindGadgetArea(const MacPoint& point, bool controls) {
+  // Controls are worked in player mode too; text is typed only while the world is edited.
+  if (!world_ || (!controls && world_->GetPlayerMode() != 0)) return nullptr;
   const std::vector<TLink*> objects = world_->Objects();
   const int16_t tool = world_->GetCurrentTool();
-  const std::unique_ptr<RegionRec, void (*)(RegionRec*)> labels(AllocRegion(), FreeRegion);
+  const std::unique_ptr<RegionRec, void (*)(RegionRec*)> area(AllocRegion(), FreeRegion);
   for (auto it = objects.rbegin(); it != objects.rend(); ++it) {
     auto* gadget = dynamic_cast<TWindowGadget*>(*it);
     if (gadget == nullptr) continue;
-    RegionSetEmpty(labels.get());
-    gadget->AddWindowCursorAreas(nullptr, labels.get(), nullptr, tool);
-    if (RegionContainsPoint(point.Packed(), labels.get())) return *it;
+    RegionSetEmpty(area.get());
+    gadget->AddWindowCursorAreas(controls ? area.get() : nullptr, controls ? nullptr : area.get(),
+                                 nullptr, tool);
+    if (RegionContainsPoint(point.Packed(), area.get())) return *it;
   }
   return nullptr;
 }
@@ -228,9 +230,12 @@ void TMainWorldView::ClearPendingPoint() {
 bool TMainWorldView::DoSetCursor(const MacPoint& portPoint, RegionRec* cursorRegion) {
   try {
     TOffScreenViewBase::DoSetCursor(portPoint, cursorRegion);
-    // Over a handle of a selected object while editing, with no modifier held.
+    // Over a handle of a selected object while editing, or over a control on the window, with
+    // no modifier held.
     int32_t handle = 0;
-    if (world_ && runState_ == kEditing && !modifierDown_ && FindHandleHit(portPoint, handle)) {
+    if (world_ && !modifierDown_ &&
+        ((runState_ == kEditing && FindHandleHit(portPoint, handle)) ||
+         FindGadgetControlArea(portPoint))) {
       SetToolCursor(kHandleCursor);
       return true;
     }
