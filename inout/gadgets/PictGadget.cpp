@@ -375,9 +375,6 @@ void TPictGadget::SetPicture(PictureRec* picture, int16_t resource) {
   TPictGadgetBase::SetPicture(picture, resource);
 }
 
-void TPictGadget::AttachTo(TLink* body, bool flag) {
-  TPictGadgetBase::AttachTo(body, flag);
-}
 
 PictureRec* TPictGadget::GetPicture() {
   DecodeReadPicture();

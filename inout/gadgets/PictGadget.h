@@ -158,7 +158,6 @@ class TPictGadget : public TPictGadgetBase {
 
   void SetPicture(PictureRec* picture, int16_t resource = 0) override;
   PictureRec* GetPicture() override;
-  void AttachTo(TLink* body, bool flag) override;
   // Keeps the contents of a picture block read from a document; decoded when first needed.
   void TakeStoredPicture(int16_t code, std::vector<uint8_t> bytes);
   // Decodes what was read, once.
