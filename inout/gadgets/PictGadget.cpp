@@ -6,9 +6,9 @@
 #include <memory>
 #include <utility>
 
-#include "core/ClassRegistry.h"
 #include "bodies/Background.h"
 #include "bodies/Body.h"
+#include "core/ClassRegistry.h"
 #include "core/Failure.h"
 #include "core/Handle.h"
 #include "model/filing/ObjectReader.h"

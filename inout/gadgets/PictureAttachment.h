@@ -14,8 +14,7 @@ class TWorldDoc;
 class TPictureAttachAction : public TActionBase {
  public:
   // Attaches the picture to the body, or with a null body lets it go.
-  void InitPictureAttach(int16_t command, TWorldDoc& world, TPictGadgetBase& picture,
-                         TMass* body);
+  void InitPictureAttach(int16_t command, TWorldDoc& world, TPictGadgetBase& picture, TMass* body);
   void BeforePrepare() override;
   void DoWork() override;
 

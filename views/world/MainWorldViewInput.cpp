@@ -13,13 +13,13 @@
 #include "core/MenuCommands.h"
 #include "core/Resources.h"
 #include "core/port/PortRegion.h"
-#include "model/world/WorldParticipants.h"
 #include "core/port/WindowBinding.h"
 #include "model/Thing.h"
 #include "model/command/CommandBase.h"
 #include "model/world/CreationCommands.h"
 #include "model/world/RunCommand.h"
 #include "model/world/WorldDoc.h"
+#include "model/world/WorldParticipants.h"
 #include "platform/win32/Cursor.h"
 #include "platform/win32/Input.h"
 #include "platform/win32/Window.h"
@@ -354,8 +354,10 @@ TCommandCore* TMainWorldView::DoMenuCommand(int16_t commandNumber) {
     if (handled != 0) return command;
   }
   // Numbered among the tools, the picture commands act on the selection.
-  if (world_ && IsPictureCommand(commandNumber))
-    return world_->GetPlayerMode() != 0 ? nullptr : MakePictureCommand(commandNumber, *world_).release();
+  if (world_ && IsPictureCommand(commandNumber)) {
+    if (world_->GetPlayerMode() != 0) return nullptr;
+    return MakePictureCommand(commandNumber, *world_).release();
+  }
   if (world_ && TWorldDoc::IsToolCommand(commandNumber)) {
     world_->SetMode(commandNumber, 0);
     return nullptr;
