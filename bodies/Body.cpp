@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "bodies/BodyPicture.h"
 #include "core/ClassRegistry.h"
 #include "core/Failure.h"
 #include "core/Resources.h"
@@ -68,6 +69,7 @@ TMass::TMass() {
 }
 
 TMass::~TMass() {
+  if (picture_ != nullptr) picture_->BodyGone(this);
   DeleteFormulas();
 }
 

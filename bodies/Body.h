@@ -20,7 +20,7 @@
 #include "core/geometry/Transform2D.h"
 #include "model/Formula.h"
 
-class TPictGadget;
+class TBodyPicture;
 
 inline constexpr uint32_t kMassTag = MakeTag("mass");
 
@@ -231,6 +231,8 @@ class TMass : public TVectorMassBase {
   const Transform2D& GetShownTransform();
   const Transform2D& GetInverseTransform();
   virtual void ValidateScreenTransform(const Transform2D& view);
+  // Puts a carried picture centred on the body's screen origin.
+  void PlacePicture();
   // Takes a screen transform as valid; what is computed from it goes stale.
   void SetScreenTransform(const Transform2D& transform);
   const Transform2D& GetScreenTransform() const { return screenTransform_; }
@@ -291,6 +293,14 @@ class TMass : public TVectorMassBase {
   virtual void RemoveAttachment(TLink* object);
   void ForEachAttachment(void (*callback)(TLink* object, void* context), void* context);
   void ObjectRemoved(TLink* object) override;
+  // A picture carried in place of the shape: attach set takes a different picture (the one
+  // carried before leaves), attach clear lets the carried picture go; else nothing.
+  virtual void AttachPicture(TBodyPicture* picture, bool attach);
+  TBodyPicture* GetPicture() const { return picture_; }
+  // Forgets the picture without telling anyone (the picture goes).
+  void PictureGone(TBodyPicture* picture) {
+    if (picture == picture_) picture_ = nullptr;
+  }
   virtual void UpdateChargeSign();
   int32_t GetChargeSign() const { return chargeSign_; }
   TVector3 GetVelocityValues() const;
@@ -405,7 +415,7 @@ class TMass : public TVectorMassBase {
   uint16_t massValid_ = 0;
   uint16_t momentValid_ = 0;
   std::unique_ptr<TList> attachments_;
-  TPictGadget* picture_ = nullptr;
+  TBodyPicture* picture_ = nullptr;
   int16_t penSize_ = 1;
   uint16_t filled_ = 1;
   const int16_t* fillPattern_ = nullptr;

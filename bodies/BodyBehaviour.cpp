@@ -8,6 +8,7 @@
 #include <unordered_set>
 
 #include "bodies/Body.h"
+#include "bodies/BodyPicture.h"
 #include "core/Alert.h"
 #include "core/Failure.h"
 #include "model/world/WorldDoc.h"
@@ -79,6 +80,36 @@ void TMass::ValidateScreenTransform(const Transform2D& view) {
   if (screenValid_ != 0) return;
   screenTransform_ = Transform2D::Compose(view, GetShownTransform());
   screenValid_ = 1;
+  PlacePicture();
+}
+
+void TMass::PlacePicture() {
+  if (picture_ == nullptr || !picture_->FollowsBody()) return;
+  // Centred on the body's screen origin, by integer halves.
+  MacPoint at = GetScreenPoint();
+  const MacRect bounds = picture_->PictureBounds();
+  at.h = static_cast<int16_t>(at.h - (std::abs(bounds.right - bounds.left) >> 1));
+  at.v = static_cast<int16_t>(at.v - (std::abs(bounds.bottom - bounds.top) >> 1));
+  picture_->PlacePicture(at);
+}
+
+void TMass::AttachPicture(TBodyPicture* picture, bool attach) {
+  if (attach && picture != picture_) {
+    TBodyPicture* old = picture_;
+    picture_ = picture;
+    if (old != nullptr) old->LinkToBody(this, false);
+    if (picture != nullptr) picture->LinkToBody(this, true);
+    // The next screen place puts the picture on the body.
+    InvalidateScreenCache();
+    Changed();
+    if (picture != nullptr) AddDependent(&picture->PictureLink());
+    return;
+  }
+  if (!attach && picture != nullptr && picture == picture_) {
+    picture_ = nullptr;
+    picture->LinkToBody(this, false);
+    Changed();
+  }
 }
 
 void TMass::SetScreenTransform(const Transform2D& transform) {
@@ -238,6 +269,7 @@ bool TMass::HitTestLocal(const TVector& p) {
 }
 
 bool TMass::HitTest(const MacPoint& point) {
+  if (picture_ != nullptr) return picture_->HitsPicture(point);
   return HitTestLocal(ScreenToLocal(point));
 }
 
@@ -248,6 +280,7 @@ uint16_t TMass::ContainsWorldPoint(const TVector& point) {
 }
 
 bool TMass::HitTestRect(const MacRect& rect) {
+  if (picture_ != nullptr) return picture_->PictureInRect(rect);
   return RectContains(rect, GetScreenPoint());
 }
 
@@ -405,7 +438,7 @@ void TMass::ForEachAttachment(void (*callback)(TLink* object, void* context), vo
 void TMass::ObjectRemoved(TLink* object) {
   if (attachments_ != nullptr && attachments_->Contains(object)) {
     RemoveAttachment(object);
-  } else if (picture_ != nullptr && static_cast<const void*>(picture_) == object) {
+  } else if (picture_ != nullptr && &picture_->PictureLink() == object) {
     picture_ = nullptr;
     Changed();
   }

@@ -1,6 +1,7 @@
 // TMass: drawing the body through the port: its outline pen and the shape's own drawing.
 
 #include "bodies/Body.h"
+#include "bodies/BodyPicture.h"
 #include "bodies/ShapePainting.h"
 #include "core/port/Picture.h"
 
@@ -23,6 +24,8 @@ int32_t TMass::DrawBody(const MacRect& rect, int32_t flags) {
   const auto mode = static_cast<uint16_t>(flags);
   if ((flags & 1) != 0) {
     DrawShape(rect, mode, 1, 0);
+  } else if ((flags & 2) == 0 && picture_ != nullptr) {
+    picture_->DrawCarried(rect);
   } else if (penSize_ < 1) {
     DrawShape(rect, mode, 0, 0);
   } else {
@@ -54,6 +57,10 @@ void TMass::DrawMarks() {
 
 void TMass::HighlightSelection(const MacRect&, int16_t oldState, int16_t newState) {
   if (oldState == newState) return;
+  if (picture_ != nullptr) {
+    picture_->HighlightCarried(oldState != 0, newState != 0);
+    return;
+  }
   std::array<MacPoint, 4> corners;
   GetScreenCorners(corners);
   // A square around the first corner, moved from corner to corner; corners that coincide

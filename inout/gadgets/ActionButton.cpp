@@ -154,6 +154,13 @@ bool TActionButton::UpdateCaption() {
   return true;
 }
 
+void TActionButton::BuildRegion(RegionRec* first, RegionRec* second, RegionRec* third,
+                                int16_t code) {
+  TGadget::BuildRegion(first, second, third, code);
+  if (first == nullptr || IsShown() == 0 || !enabled_) return;
+  MoveRectIntoRegion(GetFaceRect(), first, third);
+}
+
 MacRect TActionButton::GetFaceRect() const {
   const MacPoint size = GetSize();
   MacRect face(kMargin, kMargin, static_cast<int16_t>(size.h - kMargin),

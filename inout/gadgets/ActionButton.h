@@ -89,6 +89,10 @@ class TActionButton : public TGadget {
   bool IsEnabled() const { return enabled_; }
   bool IsPressed() const { return pressed_; }
   MacRect GetFaceRect() const;
+  // The face of a shown, enabled button is a control area: added to the first region and cut
+  // out of the third.
+  bool RegionMode() const override { return true; }
+  void BuildRegion(RegionRec* first, RegionRec* second, RegionRec* third, int16_t code) override;
   bool IntersectsFace(const MacRect& rect) const;
   // Takes the command's name as the caption; true when the caption changed.
   virtual bool UpdateCaption();

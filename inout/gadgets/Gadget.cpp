@@ -7,6 +7,7 @@
 
 #include "core/ClassRegistry.h"
 #include "core/port/Port.h"
+#include "core/port/PortRegion.h"
 #include "core/port/PortShapes.h"
 #include "core/port/PortText.h"
 #include "model/filing/ObjectReader.h"
@@ -159,6 +160,30 @@ bool TGadget::IntersectsRect(const MacRect& rect) const {
   const MacRect frame = GetFrame();
   MacRect common;
   return MacRect::Intersect(frame, rect, common) && common == frame;
+}
+
+void TGadget::BuildRegion(RegionRec* /*first*/, RegionRec* /*second*/, RegionRec* third,
+                          int16_t code) {
+  if (code == kSelectionCode) MergeFrameIntoRegion(GetFrame(), third);
+}
+
+void TGadget::MergeFrameIntoRegion(const MacRect& rect, RegionRec* region) const {
+  if (region == nullptr) return;
+  RegionRec* scratch = AllocRegion();
+  RegionSetMacRect(scratch, rect);
+  if (RegionMode())
+    RegionUnion(region, scratch, region);
+  else
+    RegionDifference(region, scratch, region);
+  FreeRegion(scratch);
+}
+
+void TGadget::MoveRectIntoRegion(const MacRect& rect, RegionRec* into, RegionRec* outOf) {
+  RegionRec* piece = AllocRegion();
+  RegionSetMacRect(piece, rect);
+  if (into != nullptr) RegionUnion(into, piece, into);
+  if (outOf != nullptr) RegionDifference(outOf, piece, outOf);
+  FreeRegion(piece);
 }
 
 void TGadget::DrawSelection(bool was, bool is) const {

@@ -43,6 +43,10 @@ class TGadget : public TSingleStyleLink, public TWindowGadget {
   // Numbered properties: the index-based access that formulas and dialogs use.
   static constexpr int16_t kIndexLeft = 17;
   static constexpr int16_t kIndexTop = 18;
+  // Tool codes of the cursor areas: the selection tool, and tool 2010, under which a text frame
+  // is typed into at a press.
+  static constexpr int16_t kSelectionCode = 2000;
+  static constexpr int16_t kTextAreaCode = 2010;
 
   TGadget() = default;
   ~TGadget() override;
@@ -95,6 +99,15 @@ class TGadget : public TSingleStyleLink, public TWindowGadget {
   // Flags bit 0: the outline only, in grey; otherwise the contents on white.
   void Draw(const MacRect& area, uint16_t flags) override;
 
+  // Cursor areas: the handle, label and third regions for a tool (any may be null). For the
+  // selection tool the frame is cut out of the third region, or added to it when RegionMode
+  // answers true.
+  virtual bool RegionMode() const { return false; }
+  virtual void BuildRegion(RegionRec* first, RegionRec* second, RegionRec* third, int16_t code);
+  void MergeFrameIntoRegion(const MacRect& rect, RegionRec* region) const;
+  // Adds the rectangle to a region and cuts it out of another (either may be null).
+  static void MoveRectIntoRegion(const MacRect& rect, RegionRec* into, RegionRec* outOf);
+
   // The world window's view of the gadget.
   void DrawOnWindow(const MacRect& area) override { Draw(area, 0); }
   bool HitsWindowControl(MacPoint point) override { return HitsControl(point); }
@@ -105,6 +118,11 @@ class TGadget : public TSingleStyleLink, public TWindowGadget {
   // The handles are the frame's corners: a dragged corner resizes the gadget, the opposite
   // corner staying.
   bool HitWindowHandle(MacPoint point, int16_t& handle) override { return HitCorner(point, handle); }
+  void AddWindowCursorAreas(RegionRec* handles, RegionRec* labels, RegionRec* third,
+                            int16_t tool) override {
+    BuildRegion(handles, labels, third, tool);
+  }
+  void DrawWindowSelection() override { DrawSelection(false, true); }
   bool DragWindowHandle(int16_t handle, MacPoint point) override;
 
   // Another gadget this one refers to; anything else is refused.

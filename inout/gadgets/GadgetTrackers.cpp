@@ -11,6 +11,7 @@
 #include "inout/gadgets/GadgetFinishing.h"
 #include "inout/gadgets/InOutput.h"
 #include "inout/gadgets/PictGadget.h"
+#include "inout/gadgets/PictureAttachment.h"
 #include "inout/gadgets/TextPlaceTracker.h"
 #include "views/trackers/ToolTrackers.h"
 #include "inout/inputs/Input.h"
@@ -160,6 +161,7 @@ void RegisterGadgetTrackers() {
   SetTemplateObjectMaker(MakeTemplateButton);
   SetPictureGadgetMaker(MakePictureGadgetOfScrap);
   SetGadgetToolTrackerMaker(MakeTextPlaceTracker);
+  RegisterPictureAttachCommands();
 }
 
 void UnregisterGadgetTrackers() {
@@ -167,4 +169,5 @@ void UnregisterGadgetTrackers() {
   SetTemplateObjectMaker(nullptr);
   SetPictureGadgetMaker(nullptr);
   SetGadgetToolTrackerMaker(nullptr);
+  UnregisterPictureAttachCommands();
 }

@@ -101,6 +101,12 @@ MacRect TInOutput::LabelRectFor(int16_t labelWidth) const {
   return r;
 }
 
+void TInOutput::BuildRegion(RegionRec* first, RegionRec* second, RegionRec* third,
+                            int16_t code) {
+  TGadget::BuildRegion(first, second, third, code);
+  if (code == kSelectionCode) MergeFrameIntoRegion(GetLabelRect(), third);
+}
+
 MacRect TInOutput::GetLabelRect() {
   knownLabelWidth_ = GetLabelWidth();
   return LabelRectFor(knownLabelWidth_);

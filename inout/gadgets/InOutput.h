@@ -69,6 +69,9 @@ class TInOutput : public TGadget {
   // The label directly above the frame, centred.
   virtual MacRect GetLabelRect();
   virtual void DrawLabel();
+  // For the selection tool the label is merged into the third region as the frame is, shown
+  // or not.
+  void BuildRegion(RegionRec* first, RegionRec* second, RegionRec* third, int16_t code) override;
   virtual bool HasLinkedColumns() const { return false; }
 
   // The data link.

@@ -6,18 +6,23 @@
 #include <memory>
 #include <utility>
 
+#include "bodies/Background.h"
+#include "bodies/Body.h"
 #include "core/ClassRegistry.h"
+#include "core/Failure.h"
 #include "core/Handle.h"
 #include "model/filing/ObjectReader.h"
 #include "model/filing/ObjectWriter.h"
 #include "model/world/WorldDoc.h"
 #include "model/world/WorldEditCheck.h"
 #include "platform/win32/Metafile.h"
+#include "platform/win32/Resource.h"
 
 namespace {
 
 constexpr uint32_t kTagShowName = MakeTag("shoN");
 constexpr size_t kMetafileHeader = 8;
+constexpr int32_t kNoBody = -1;
 
 TPictureConverter& Converter() {
   static TPictureConverter converter;
@@ -51,6 +56,15 @@ int16_t HostShort(const std::vector<uint8_t>& bytes, size_t at) {
   return value;
 }
 
+// The shared picture of a bitmap resource; -108 when no resource library holds one of that
+// number.
+PictureRec* LoadResourcePicture(int16_t resource) {
+  if (resource == 0 ||
+      FindResourceModule(MAKEINTRESOURCEA(static_cast<uint16_t>(resource)), RT_BITMAP) == nullptr)
+    ThrowFailure(-108, 0);
+  return ::GetPicture(resource);
+}
+
 TObject* CreatePictGadget() {
   return new TPictGadget();
 }
@@ -60,6 +74,9 @@ TObject* CreatePictGadget() {
 // ---- TPictGadgetBase ----
 
 TPictGadgetBase::~TPictGadgetBase() {
+  // The body keeps no pointer to a picture that is gone.
+  if (auto* body = dynamic_cast<TMass*>(attached_)) body->PictureGone(this);
+  attached_ = nullptr;
   DisposePicture();
 }
 
@@ -76,12 +93,24 @@ void TPictGadgetBase::Initialize() {
 void TPictGadgetBase::DisposePicture() {
   if (picture_ != nullptr) KillPicture(picture_);
   picture_ = nullptr;
+  resource_ = 0;
 }
 
-void TPictGadgetBase::SetPicture(PictureRec* picture) {
-  DisposePicture();
-  picture_ = picture;
+void TPictGadgetBase::SetPicture(PictureRec* picture, int16_t resource) {
+  if (picture == nullptr) {
+    LoadResourcePicture(resource);
+    DisposePicture();
+    resource_ = resource;
+  } else {
+    DisposePicture();
+    picture_ = picture;
+  }
   RestoreDefaultSize();
+}
+
+PictureRec* TPictGadgetBase::GetPicture() {
+  if (picture_ != nullptr) return picture_;
+  return resource_ != 0 ? LoadResourcePicture(resource_) : nullptr;
 }
 
 void TPictGadgetBase::RestoreDefaultSize() {
@@ -93,7 +122,11 @@ void TPictGadgetBase::RestoreDefaultSize() {
 
 void TPictGadgetBase::AttachTo(TLink* body, bool flag) {
   if (flag && body != attached_) {
+    // The old body lets the picture go first (which detaches it here), then the new one takes
+    // it; each side stores the other before telling it, so the calls back end at once.
+    if (auto* old = dynamic_cast<TMass*>(attached_)) old->AttachPicture(this, false);
     attached_ = body;
+    if (auto* mass = dynamic_cast<TMass*>(body)) mass->AttachPicture(this, true);
     Invalidate();
     ForEachLinked(0);
     if (body != nullptr) AddDependent(body);
@@ -101,9 +134,33 @@ void TPictGadgetBase::AttachTo(TLink* body, bool flag) {
   }
   if (!flag && body != nullptr && body == attached_) {
     attached_ = nullptr;
+    if (auto* mass = dynamic_cast<TMass*>(body)) mass->AttachPicture(this, false);
     Invalidate();
     ForEachLinked(0);
   }
+}
+
+void TPictGadgetBase::LinkToBody(TMass* body, bool attached) {
+  AttachTo(body, attached);
+}
+
+void TPictGadgetBase::BodyGone(TMass* body) {
+  if (body != nullptr && body == attached_) attached_ = nullptr;
+}
+
+void TPictGadgetBase::PlacePicture(MacPoint topLeft) {
+  const MacPoint at = GetPosition();
+  if (topLeft == at) return;
+  MoveBy(MacPoint(static_cast<int16_t>(topLeft.h - at.h), static_cast<int16_t>(topLeft.v - at.v)));
+}
+
+void TPictGadgetBase::DrawCarried(const MacRect& area) {
+  DrawContents(area);
+}
+
+void TPictGadgetBase::DrawOnWindow(const MacRect& area) {
+  if (attached_ != nullptr) return;
+  TGadget::DrawOnWindow(area);
 }
 
 void TPictGadgetBase::ObjectRemoved(TLink* object) {
@@ -205,7 +262,8 @@ void TPictGadgetBase::DrawContents(const MacRect& area) {
   MacRect common;
   if (!MacRect::Intersect(frame, area, common)) return;
   PictureRec* picture = GetPicture();
-  if (picture != nullptr) DrawPicture(picture, frame, false);
+  // A bitmap resource may come from any of the resource libraries.
+  if (picture != nullptr) DrawPicture(picture, frame, picture->bitmapId != 0);
 }
 
 uint16_t TPictGadgetBase::GetFlagProperty(uint32_t tag, uint16_t& value, void* extra) {
@@ -264,12 +322,15 @@ void TPictGadgetBase::ResolveReference(TObjectReader& reader, int16_t code, uint
     TGadget::ResolveReference(reader, code, kind, object);
     return;
   }
+  // The background carries nothing: a stored 0 meant none.
+  if (object != nullptr && object->IsMemberClass(TZeroMass::kClassID)) object = nullptr;
   if (object == nullptr || object->IsMemberClass(kBodyClass)) AttachTo(object, true);
 }
 
 void TPictGadgetBase::WriteBlockContents(int16_t code, TObjectWriter& writer) {
   if (code == kBlockPictAttachment) {
-    writer.WriteCode(attached_ != nullptr ? attached_->GetIdentifier() : 0);
+    // None is -1: 0 is the background's number.
+    writer.WriteCode(attached_ != nullptr ? attached_->GetIdentifier() : kNoBody);
     writer.WriteDouble(attachmentValue_);
     writer.WriteCode(!formulaInUse_ ? 0 : (visible_ ? 3 : 1));
     return;
@@ -309,10 +370,11 @@ void TPictGadget::Initialize() {
   TPictGadgetBase::Initialize();
 }
 
-void TPictGadget::SetPicture(PictureRec* picture) {
+void TPictGadget::SetPicture(PictureRec* picture, int16_t resource) {
   DecodeReadPicture();
-  TPictGadgetBase::SetPicture(picture);
+  TPictGadgetBase::SetPicture(picture, resource);
 }
+
 
 PictureRec* TPictGadget::GetPicture() {
   DecodeReadPicture();

@@ -12,6 +12,7 @@
 #include <optional>
 #include <vector>
 
+#include "bodies/BodyPicture.h"
 #include "core/Handle.h"
 #include "core/port/Picture.h"
 #include "inout/gadgets/Gadget.h"
@@ -36,7 +37,12 @@ inline constexpr uint32_t kTagDefaultSize = MakeTag("defS");
 // Turns a stored Macintosh picture into a metafile picture; installed by the application.
 using TPictureConverter = std::function<std::optional<METAFILEPICT>(const std::vector<uint8_t>&)>;
 
-class TPictGadgetBase : public TGadget, public TFrameParticipant {
+// The menu command an unattached picture offers (attach it to a body) and an attached one
+// (let its body go).
+inline constexpr int16_t kCmdAttachPicture = 2541;
+inline constexpr int16_t kCmdDetachPicture = 2542;
+
+class TPictGadgetBase : public TGadget, public TFrameParticipant, public TBodyPicture {
   DECLARE_CLASS_ID(399, TGadget)
 
  public:
@@ -45,15 +51,44 @@ class TPictGadgetBase : public TGadget, public TFrameParticipant {
   void Initialize() override;
 
   void DisposePicture();
-  // Takes ownership of the picture (null: none) and sizes the gadget to it.
-  virtual void SetPicture(PictureRec* picture);
-  virtual PictureRec* GetPicture() { return picture_; }
+  // Takes ownership of the picture and sizes the gadget to it. Without a picture the gadget
+  // shows the bitmap resource of that number instead; a number the resource libraries lack
+  // fails with -108 and changes nothing.
+  virtual void SetPicture(PictureRec* picture, int16_t resource = 0);
+  virtual PictureRec* GetPicture();
+  int16_t GetPictureResource() const { return resource_; }
   void RestoreDefaultSize();
 
-  // Attaching: flag set attaches a different body; flag clear detaches the attached one.
+  // Attaching: flag set attaches a different body (null: none), which then carries the picture
+  // in place of its shape; flag clear detaches the attached one. Anything else does nothing.
   virtual void AttachTo(TLink* body, bool flag);
   TLink* GetAttachedBody() const { return attached_; }
   void ObjectRemoved(TLink* object) override;
+  // The menu command the picture offers: attach while unattached, detach while attached.
+  int16_t CommandNumber() const {
+    return attached_ != nullptr ? kCmdDetachPicture : kCmdAttachPicture;
+  }
+
+  // What the carrying body asks of the picture.
+  TLink& PictureLink() override { return *this; }
+  void LinkToBody(TMass* body, bool attached) override;
+  void BodyGone(TMass* body) override;
+  bool FollowsBody() const override { return attached_ != nullptr; }
+  MacRect PictureBounds() const override { return GetFrame(); }
+  void PlacePicture(MacPoint topLeft) override;
+  bool HitsPicture(MacPoint point) override { return ContainsPointInFrame(point); }
+  bool PictureInRect(const MacRect& rect) override { return IntersectsRect(rect); }
+  void DrawCarried(const MacRect& area) override;
+  void HighlightCarried(bool was, bool is) override { DrawSelection(was, is); }
+  // An attached picture is drawn and pressed through its body only.
+  void DrawOnWindow(const MacRect& area) override;
+  MacRect WindowFrame() const override { return attached_ != nullptr ? MacRect() : GetFrame(); }
+  void DrawWindowSelection() override {
+    if (attached_ == nullptr) TGadget::DrawWindowSelection();
+  }
+  bool HitWindowHandle(MacPoint point, int16_t& handle) override {
+    return attached_ == nullptr && TGadget::HitWindowHandle(point, handle);
+  }
 
   // Visibility during a run: a formula is recorded with every frame, and the picture shows
   // while its value at the frame shown is positive. A constant hides nothing.
@@ -101,6 +136,7 @@ class TPictGadgetBase : public TGadget, public TFrameParticipant {
 
  private:
   PictureRec* picture_ = nullptr;
+  int16_t resource_ = 0;
   TLink* attached_ = nullptr;
   double attachmentValue_ = 1.0;
   std::unique_ptr<TFormula> visibility_ = std::make_unique<TFormula>();
@@ -120,7 +156,7 @@ class TPictGadget : public TPictGadgetBase {
   ~TPictGadget() override;
   void Initialize() override;
 
-  void SetPicture(PictureRec* picture) override;
+  void SetPicture(PictureRec* picture, int16_t resource = 0) override;
   PictureRec* GetPicture() override;
   // Keeps the contents of a picture block read from a document; decoded when first needed.
   void TakeStoredPicture(int16_t code, std::vector<uint8_t> bytes);

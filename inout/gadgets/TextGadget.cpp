@@ -10,6 +10,7 @@
 #include "core/ClassRegistry.h"
 #include "core/Handle.h"
 #include "core/port/Port.h"
+#include "core/port/PortRegion.h"
 #include "core/port/PortText.h"
 #include "model/filing/ObjectReader.h"
 #include "model/filing/ObjectWriter.h"
@@ -111,6 +112,18 @@ bool TTextGadget::EndEditing(const std::string& text, MacPoint size) {
     Changed();
   }
   return false;
+}
+
+void TTextGadget::BuildRegion(RegionRec* first, RegionRec* second, RegionRec* third,
+                              int16_t code) {
+  TGadget::BuildRegion(first, second, third, code);
+  if (second == nullptr || IsShown() == 0) return;
+  if (code != kTextAreaCode && !IsStateBit0Set()) return;
+  MoveRectIntoRegion(GetTextFrame(), second, third);
+}
+
+void TTextGadget::DrawWindowSelection() {
+  if (!editing_) TGadget::DrawWindowSelection();
 }
 
 int16_t TTextGadget::PlacedWidth(int16_t startH, int16_t h) {

@@ -66,6 +66,12 @@ class TTextGadget : public TGadget, public TWindowTextGadget {
 
   void ConstrainSize(MacPoint& size) override;
   void DrawContents(const MacRect& area) override;
+  // The text frame is a label area (a press there types into it) for the text tool, or while
+  // the gadget is marked: added to the label region and cut out of the third.
+  bool RegionMode() const override { return true; }
+  void BuildRegion(RegionRec* first, RegionRec* second, RegionRec* third, int16_t code) override;
+  // While the text is typed into, the gadget shows no selection handles.
+  void DrawWindowSelection() override;
 
   // Alignment tags "syst" and "left", "cent", "righ": checked when the gadget has that
   // alignment; chosen to set it.

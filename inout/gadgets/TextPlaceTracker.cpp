@@ -5,6 +5,7 @@
 #include "inout/gadgets/TextGadget.h"
 #include "model/world/WorldEditCheck.h"
 #include "model/world/WorldDoc.h"
+#include "views/trackers/LiveUpdate.h"
 #include "views/world/MainWorldView.h"
 #include "views/world/WorldWindow.h"
 
@@ -15,6 +16,10 @@ constexpr int16_t kPressInset = 4;
 constexpr int16_t kPressDrop = 2;
 
 }  // namespace
+
+TTextPlaceTracker::~TTextPlaceTracker() {
+  if (liveUpdateCleared_) SetLiveUpdate(1);
+}
 
 void TTextPlaceTracker::InitTextPlaceTracker(int16_t tool, TTrackerView* view,
                                              TActionContext* world,
@@ -33,6 +38,9 @@ TCommandCore* TTextPlaceTracker::TrackStep(int16_t phase, const QV_CPoint& ancho
       phase, anchor, previous, next, mouseMoved, anchorWorld, previousWorld, nextWorld, moved);
   if (text_ == nullptr) return result;
   if (phase == 0) {
+    // No live updates while the text is dragged into place.
+    SetLiveUpdate(0);
+    liveUpdateCleared_ = true;
     text_->TextStyleChanged();
     start_ = MacPoint(static_cast<int16_t>(anchor.h - kPressInset),
                       static_cast<int16_t>(anchor.v - kPressDrop - text_->GetAscent()));
@@ -53,6 +61,8 @@ bool TTextPlaceTracker::TrackingDone() {
 
 void TTextPlaceTracker::AfterWork() {
   TDragTracker::AfterWork();
+  SetLiveUpdate(1);
+  liveUpdateCleared_ = false;
   TWorldDoc* world = text_ != nullptr ? WorldOf(*text_) : nullptr;
   auto* window = world != nullptr ? dynamic_cast<TWorldWindow*>(world->GetDisplay()) : nullptr;
   if (window == nullptr || window->MainView() == nullptr) return;

@@ -13,6 +13,8 @@ class TTextGadget;
 
 class TTextPlaceTracker : public TDragTracker {
  public:
+  // A drag given up leaves the live-update flag set again.
+  ~TTextPlaceTracker() override;
   // Places the text gadget the reader holds (the text tool's new object).
   void InitTextPlaceTracker(int16_t tool, TTrackerView* view, TActionContext* world,
                             std::unique_ptr<TObjectReader> placed, TTextGadget& text);
@@ -31,6 +33,7 @@ class TTextPlaceTracker : public TDragTracker {
   TTextGadget* text_ = nullptr;
   // Where the text's frame starts: left of and above the press by its inset and first line.
   MacPoint start_;
+  bool liveUpdateCleared_ = false;
 };
 
 // The tracker of the text tool's object, else null.

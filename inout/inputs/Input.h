@@ -156,6 +156,10 @@ class TInput : public TInOutput, public TRunInput {
   // The thumb where it is drawn: moved along the track by the offset.
   MacRect GetThumbRect();
   MacRect GetValueTextRect() const;
+  // A shown slider's track or button's face is a control area (first region); a value shown as
+  // text is a label area (second region), where a press types a value.
+  bool RegionMode() const override { return true; }
+  void BuildRegion(RegionRec* first, RegionRec* second, RegionRec* third, int16_t code) override;
   // The value a slider press at the point gives.
   double SliderValueAt(MacPoint point) const;
   bool TrackClick(int16_t phase, MacPoint point, bool inside) override;

@@ -190,6 +190,14 @@ MacRect TInput::GetThumbRect() {
   return thumb;
 }
 
+void TInput::BuildRegion(RegionRec* first, RegionRec* second, RegionRec* third, int16_t code) {
+  TInOutput::BuildRegion(first, second, third, code);
+  if (IsShown() == 0) return;
+  if (kind_ == TInputKind::kSlider) MoveRectIntoRegion(GetTrackRect(), first, nullptr);
+  if (kind_ == TInputKind::kButton) MoveRectIntoRegion(GetContentFrame(), first, nullptr);
+  if (ShowsValueText()) MoveRectIntoRegion(GetValueTextRect(), second, nullptr);
+}
+
 MacRect TInput::GetValueTextRect() const {
   return Moved(valueTextRect_, GetPosition());
 }

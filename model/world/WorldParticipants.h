@@ -10,6 +10,7 @@
 
 class CWnd;
 class TLink;
+struct RegionRec;
 class TWorldDoc;
 
 // An object whose values each recorded frame holds.
@@ -108,6 +109,12 @@ class TWindowGadget {
   virtual bool HitWindowHandle(MacPoint /*point*/, int16_t& /*handle*/) { return false; }
   // The handle dragged to the point; true when the control changed.
   virtual bool DragWindowHandle(int16_t /*handle*/, MacPoint /*point*/) { return false; }
+  // Adds the control's cursor areas for the tool to the handle, label and third regions (any
+  // may be null): over the label region a press types into the control.
+  virtual void AddWindowCursorAreas(RegionRec* /*handles*/, RegionRec* /*labels*/,
+                                    RegionRec* /*third*/, int16_t /*tool*/) {}
+  // Shows the selection handles of a selected control over its drawing.
+  virtual void DrawWindowSelection() {}
 
  protected:
   ~TWindowGadget() = default;

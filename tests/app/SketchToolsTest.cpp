@@ -44,6 +44,7 @@
 #include "tools/samples/SampleWorlds.h"
 #include "ui/views/OwlSubview.h"
 #include "ui/views/ViewServices.h"
+#include "views/trackers/LiveUpdate.h"
 #include "views/world/MainWorldView.h"
 #include "views/world/WorldWindow.h"
 
@@ -95,8 +96,23 @@ TEST_F(SketchToolsTest, ATextIsDraggedOutFromTheToolsMenuAndTypedInto) {
   Command(kTextTool);
   EXPECT_EQ(world_->GetCurrentTool(), kTextTool);
   ASSERT_NE(world_->GetToolTracker(), nullptr);
-  // 4 metres are 200 pixels.
-  Drag({{-2.0, 2.0}, {0.0, 2.0}, {2.0, 2.0}});
+  // 4 metres are 200 pixels. The live-update flag is clear while the text is dragged into
+  // place, and set again once it is placed.
+  std::vector<uint16_t> live;
+  const POINT middle = Screen(On(0.0, 2.0));
+  const POINT end = Screen(On(2.0, 2.0));
+  Gesture(On(-2.0, 2.0),
+          {[&live, middle] {
+             live.push_back(GetLiveUpdate());
+             InjectMouseMove(middle);
+           },
+           [&live, end] {
+             live.push_back(GetLiveUpdate());
+             InjectMouseMove(end);
+           },
+           [end] { InjectMouseButton(MouseButton::kLeft, false, end); }});
+  EXPECT_EQ(live, (std::vector<uint16_t>{0, 0}));
+  EXPECT_EQ(GetLiveUpdate(), 1);
   ASSERT_EQ(world_->Objects().size(), before + 1);
   auto* text = dynamic_cast<TTextGadget*>(world_->Objects().back());
   ASSERT_NE(text, nullptr);

@@ -15,8 +15,12 @@
 #include "constraints/Springs.h"
 #include "inout/gadgets/GadgetFinishing.h"
 #include "inout/gadgets/PictGadget.h"
+#include "platform/win32/Metafile.h"
+#include "tests/support/MemoryCanvas.h"
+#include "views/world/PictureCommands.h"
 #include "inout/inputs/Input.h"
 #include "model/command/CommandHandler.h"
+#include "model/filing/ObjectWriter.h"
 #include "tests/app/SampleFixture.h"
 #include "tools/samples/SampleWorlds.h"
 
@@ -157,6 +161,7 @@ TEST_F(SpringSliderRunTest, PictureShowsWhileItsRecordedValueIsPositive) {
   reopened->ReadDocument(saved_.string());
   auto* kept = dynamic_cast<TPictGadget*>(reopened->World().FindObject(kPictureId));
   ASSERT_NE(kept, nullptr);
+  EXPECT_EQ(kept->GetAttachedBody(), nullptr);  // not the background, numbered 0
   EXPECT_TRUE(kept->IsFormulaInUse());
   Str255 text;
   kept->GetVisibilityFormula().GetText(text);
@@ -170,6 +175,103 @@ TEST_F(SpringSliderRunTest, PictureShowsWhileItsRecordedValueIsPositive) {
     again.ShowFrame(frame, 1);
     EXPECT_EQ(kept->IsVisible(), t > 1.0) << frame;
   }
+}
+
+// A picture attached to the box through the command: the box carries it in place of its shape,
+// centred on the box as it swings in the run and its replay; undo lets it go, redo takes it
+// again, and the document keeps the link.
+TEST_F(SpringSliderRunTest, AttachedPictureRidesTheBox) {
+  auto document = Open(kSpringAndPinFile);
+  TWorldDoc& world = document->World();
+  auto* box = dynamic_cast<TMass*>(world.FindObject(kBoxId));
+  ASSERT_NE(box, nullptr);
+  constexpr int16_t kPictureId = 92;
+  HDC recorder = CreateMetaFile(nullptr);
+  HBRUSH black = CreateSolidBrush(RGB(0, 0, 0));
+  const RECT all{0, 0, 20, 16};
+  FillRect(recorder, &all, black);
+  DeleteObject(black);
+  HMETAFILE metafile = CloseMetaFile(recorder);
+  auto made = std::make_unique<TPictGadget>();
+  made->Initialize();
+  made->SetIdentifier(kPictureId);
+  made->SetPicture(PictureFromMetafile(MM_ANISOTROPIC, 20, 16, metafile));
+  DeleteMetaFile(metafile);
+  TPictGadget& picture = *made;
+  world.AdoptObject(std::move(made));
+  picture.SetSize(MacPoint(20, 16));
+  EXPECT_EQ(picture.CommandNumber(), kCmdAttachPictureToBody);
+
+  world.Select(&picture);
+  EXPECT_FALSE(PictureCommandApplies(kCmdAttachPictureToBody, world));  // no body chosen
+  world.Select(box);
+  EXPECT_TRUE(PictureCommandApplies(kCmdAttachPictureToBody, world));
+  EXPECT_FALSE(PictureCommandApplies(kCmdDetachPictureFromBody, world));
+  app_.Commands().PostCommand(MakePictureCommand(kCmdAttachPictureToBody, world).release());
+  ASSERT_TRUE(app_.Commands().PerformNextQueued());
+  ASSERT_EQ(picture.GetAttachedBody(), box);
+  ASSERT_EQ(box->GetPicture(), &picture);
+  EXPECT_EQ(picture.CommandNumber(), kCmdDetachPictureFromBody);
+  EXPECT_TRUE(PictureCommandApplies(kCmdDetachPictureFromBody, world));
+
+  // 50 pixels a metre, y down.
+  const Transform2D view(50.0, 0.0, 100.0, -200.0, 0.0, 50.0);
+  MemoryCanvas canvas(400, 400);
+  const auto expectCarried = [&](int16_t frame) -> int16_t {
+    box->ValidateScreenTransform(view);
+    const MacPoint centre = box->GetScreenPoint();
+    EXPECT_EQ(picture.GetPosition(), MacPoint(static_cast<int16_t>(centre.h - 10),
+                                              static_cast<int16_t>(centre.v - 8)))
+        << frame;
+    // The box's drawing is the picture's, where the box is.
+    const bool inside = centre.h > 0 && centre.h < 400 && centre.v > 0 && centre.v < 400;
+    EXPECT_TRUE(inside) << frame;
+    if (!inside) return centre.h;
+    SetPortDC(canvas.dc());
+    box->DrawShape(MacRect(0, 0, 400, 400), 0);
+    SetPortDC(nullptr);
+    EXPECT_EQ(canvas.At(centre.h, centre.v), RGB(0, 0, 0)) << frame;
+    return centre.h;
+  };
+  int16_t left = 32767;
+  int16_t right = -32768;
+  RunAndShow(world, 1.0, [&](int16_t frame, double) {
+    const int16_t h = expectCarried(frame);
+    left = std::min(left, h);
+    right = std::max(right, h);
+  });
+  EXPECT_GE(right - left, 40);  // the box swings 1 m from side to side
+  world.ShowFrame(7, 1);  // replayed
+  expectCarried(7);
+
+  app_.Commands().UndoOrRedoLast();
+  EXPECT_EQ(picture.GetAttachedBody(), nullptr);
+  EXPECT_EQ(box->GetPicture(), nullptr);
+  app_.Commands().UndoOrRedoLast();
+  ASSERT_EQ(box->GetPicture(), &picture);
+
+  document->WriteDocument(saved_.string());
+  auto reopened = std::make_unique<TQVDoc>();
+  reopened->ReadDocument(saved_.string());
+  TWorldDoc& again = reopened->World();
+  auto* keptBox = dynamic_cast<TMass*>(again.FindObject(kBoxId));
+  auto* kept = dynamic_cast<TPictGadget*>(again.FindObject(kPictureId));
+  ASSERT_NE(kept, nullptr);
+  ASSERT_NE(keptBox, nullptr);
+  EXPECT_EQ(kept->GetAttachedBody(), keptBox);
+  EXPECT_EQ(keptBox->GetPicture(), kept);
+  // Written again, the picture's blocks are the same bytes.
+  const auto bytesOf = [](TPictGadget& gadget) {
+    TObjectWriterKind2 writer;
+    writer.Init(nullptr);
+    gadget.WriteBlockContents(kBlockPictAttachment, writer);
+    Handle handle = writer.TakeHandle();
+    const auto* data = reinterpret_cast<const uint8_t*>(HandleData(handle));
+    std::vector<uint8_t> bytes(data, data + GetHandleByteSize(handle));
+    FreeHandle(handle);
+    return bytes;
+  };
+  EXPECT_EQ(bytesOf(*kept), bytesOf(picture));
 }
 
 }  // namespace

@@ -38,7 +38,9 @@
 #include "inout/inputs/InputEdit.h"
 #include "app/ActionHost.h"
 #include "inout/gadgets/ActionButton.h"
+#include "inout/gadgets/PictGadget.h"
 #include "inout/gadgets/TextGadget.h"
+#include "platform/win32/Metafile.h"
 #include "app/shell/MenuBar.h"
 #include "platform/win32/Accelerator.h"
 #include "views/world/GadgetTextField.h"
@@ -648,6 +650,12 @@ TEST_F(WorldTrackingTest, ASliderOnTheWindowIsDrawnAndDraggedLive) {
   const MacPoint trackEnd(static_cast<int16_t>(track.right - 4), static_cast<int16_t>(track.top + 3));
   EXPECT_EQ(At(thumbStart), kWhite);
 
+  // Over the track the pointer shows that a press works the control.
+  view_->DoSetCursor(MacPoint(static_cast<int16_t>(track.left + 2), middle), nullptr);
+  EXPECT_EQ(view_->CurrentCursorResource(), TMainWorldView::kHandleCursor);
+  view_->DoSetCursor(MacPoint(400, 300), nullptr);
+  EXPECT_NE(view_->CurrentCursorResource(), TMainWorldView::kHandleCursor);
+
   const MacPoint press(static_cast<int16_t>(track.left + half), middle);
   const MacPoint end(static_cast<int16_t>(track.right - 1), middle);
   LiveDrag(press, {MacPoint(static_cast<int16_t>(track.left + half + 51), middle), end});
@@ -824,6 +832,23 @@ TEST_F(SpringSliderPlacingTest, TheSpringsInputMenuPlacesASliderThatDrivesTheRun
   Command(101);
   EXPECT_EQ(slider->GetValue(), 100.0);
   ExpectSwing(100.0);
+
+  // Redone and saved, the reopened world keeps the slider and its constant.
+  Command(101);
+  ASSERT_EQ(slider->GetValue(), k);
+  auto* document = dynamic_cast<TQVDoc*>(world_->GetDocument());
+  ASSERT_NE(document, nullptr);
+  document->WriteDocument(path_);
+  TQVDoc reopened;
+  reopened.ReadDocument(path_);
+  auto* kept = dynamic_cast<TInput*>(reopened.World().FindObject(identifier));
+  ASSERT_NE(kept, nullptr);
+  EXPECT_EQ(kept->GetValue(), k);
+  auto* keptSpring = dynamic_cast<TLSpring*>(reopened.World().FindObject(sample_worlds::kSpringId));
+  ASSERT_NE(keptSpring, nullptr);
+  Str255 text;
+  keptSpring->Quantity().GetText(text);
+  EXPECT_EQ(std::string(text.AsCString()), formulaName);
 }
 
 TEST_F(SpringSliderPlacingTest, AMeterFromTheMeterCommandShowsEachFrameOnTheWindow) {
@@ -1011,6 +1036,76 @@ TEST_F(WorldTrackingTest, AnActionButtonOnTheWindowPerformsItsCommand) {
   TActionButton::SetHost(nullptr);
 }
 
+// A picture on the window is clicked into the selection, a box joins it with Shift, and the Edit
+// menu's command attaches the picture: the window then shows it where the box is, and undo puts
+// it back in its own place.
+TEST_F(WorldTrackingTest, APictureClickedWithABoxIsAttachedFromTheMenu) {
+  HDC recorder = CreateMetaFile(nullptr);
+  HBRUSH black = CreateSolidBrush(RGB(0, 0, 0));
+  const RECT all{0, 0, 20, 16};
+  FillRect(recorder, &all, black);
+  DeleteObject(black);
+  HMETAFILE metafile = CloseMetaFile(recorder);
+  auto made = std::make_unique<TPictGadget>();
+  made->Initialize();
+  made->SetIdentifier(73);
+  made->SetPicture(PictureFromMetafile(MM_ANISOTROPIC, 20, 16, metafile));
+  DeleteMetaFile(metafile);
+  TPictGadget& picture = *made;
+  world_->AdoptObject(std::move(made));
+  picture.SetSize(MacPoint(20, 16));
+  picture.MoveBy(MacPoint(20, 20));
+  view_->InvalidateForeground();
+  Pump();
+  EXPECT_EQ(At(MacPoint(30, 28)), RGB(0, 0, 0));
+  const HWND view = view_->GetWindowHandle();
+  const auto click = [view](MacPoint point, bool shift) {
+    return [=] {
+      POINT at{point.h, point.v};
+      ClientToScreen(view, &at);
+      if (shift) InjectKey(VK_SHIFT, true);
+      InjectMouseMove(at);
+      InjectMouseButton(MouseButton::kLeft, true, at);
+      InjectMouseButton(MouseButton::kLeft, false, at);
+      if (shift) InjectKey(VK_SHIFT, false);
+    };
+  };
+  const MacPoint box = ScreenOf(kFirstBox);
+  RunLoop({click(MacPoint(30, 28), false), [] {}, click(box, true), [] {}});
+  const auto selected = [this](TLink* object) {
+    const std::vector<TLink*>& selection = world_->Selection();
+    return std::find(selection.begin(), selection.end(), object) != selection.end();
+  };
+  ASSERT_TRUE(selected(&picture));
+  ASSERT_TRUE(selected(Object(kFirstBox)));
+  const auto greyed = [this](int16_t command) {
+    app_->Commands().SetupTheMenus();
+    const UINT state =
+        GetMenuState(GetMenu(main_->m_hWnd), static_cast<UINT>(command), MF_BYCOMMAND);
+    return state == static_cast<UINT>(-1) || (state & MF_GRAYED) != 0;
+  };
+  EXPECT_FALSE(greyed(kCmdAttachPicture));
+  EXPECT_TRUE(greyed(kCmdDetachPicture));
+
+  Command(kCmdAttachPicture);
+  ASSERT_NE(picture.GetAttachedBody(), nullptr);
+  EXPECT_EQ(picture.GetAttachedBody()->GetIdentifier(), kFirstBox);
+  view_->InvalidateForeground();
+  Pump();
+  EXPECT_EQ(At(box), RGB(0, 0, 0));                 // the box shows the picture
+  EXPECT_EQ(At(MacPoint(30, 28)), kWhite);          // which left its own place
+  EXPECT_FALSE(greyed(kCmdDetachPicture));
+  EXPECT_TRUE(greyed(kCmdAttachPicture));
+
+  Command(101);
+  EXPECT_EQ(picture.GetAttachedBody(), nullptr);
+  EXPECT_EQ(picture.GetPosition(), MacPoint(20, 20));
+  view_->InvalidateForeground();
+  Pump();
+  EXPECT_EQ(At(MacPoint(30, 28)), RGB(0, 0, 0));
+  EXPECT_EQ(At(box), kBoxColour);
+}
+
 }  // namespace
 
 namespace {
@@ -1057,8 +1152,22 @@ TEST_F(WorldTrackingTest, ATextGadgetIsTypedIntoOnTheWindow) {
     InjectMouseButton(MouseButton::kLeft, false, away);
   };
 
+  // A press selects the gadget, which shows its handles; they go while it is typed into.
+  const MacPoint handle(29, 29);
+  EXPECT_EQ(At(handle), kWhite);
+  RunLoop({[inside] {
+             InjectMouseMove(inside);
+             InjectMouseButton(MouseButton::kLeft, true, inside);
+             InjectMouseButton(MouseButton::kLeft, false, inside);
+           },
+           [] {}});
+  ASSERT_EQ(world_->Selection(), std::vector<TLink*>{&text});
+  EXPECT_FALSE(text.IsEditing());
+  EXPECT_EQ(At(handle), RGB(0, 0, 0));
+  AdvanceVirtualClock(2000);  // the next press starts a click of its own
   RunLoop({doubleClick, [] {}});
   ASSERT_TRUE(text.IsEditing());
+  EXPECT_EQ(At(handle), kWhite);
   TGadgetTextField* field = view_->LiveGadgetTextField();
   ASSERT_NE(field, nullptr);
   ASSERT_TRUE(field->IsRich());
@@ -1095,8 +1204,22 @@ TEST_F(WorldTrackingTest, ATextGadgetIsTypedIntoOnTheWindow) {
   EXPECT_GE(text.GetSize().v, 2 * text.GetLineHeight());
   EXPECT_EQ(FrameKeyCount(*main_), normalKeys);
 
-  RunLoop({doubleClick, [] {}});
+  // Marked (as a text just placed is), the text frame is typed into at a single press, under
+  // the text cursor.
+  EXPECT_EQ(view_->FindGadgetTextArea(MacPoint(60, 45)), nullptr);
+  text.SetDisplayFlags(1);
+  EXPECT_EQ(view_->FindGadgetTextArea(MacPoint(60, 45)), &text);
+  EXPECT_EQ(view_->FindGadgetTextArea(MacPoint(400, 300)), nullptr);
+  view_->DoSetCursor(MacPoint(60, 45), nullptr);
+  EXPECT_EQ(view_->CurrentCursorResource(), TMainWorldView::kLabelCursor);
+  RunLoop({[inside] {
+             InjectMouseMove(inside);
+             InjectMouseButton(MouseButton::kLeft, true, inside);
+             InjectMouseButton(MouseButton::kLeft, false, inside);
+           },
+           [] {}});
   ASSERT_NE(view_->LiveGadgetTextField(), nullptr);
+  text.SetDisplayFlags(0);
   view_->LiveGadgetTextField()->SetText("");
   RunLoop({pressAway, [] {}});
   EXPECT_EQ(world_->FindObject(72), nullptr);

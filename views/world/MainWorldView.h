@@ -151,6 +151,12 @@ class TMainWorldView : public TOffScreenViewBase, public TCursorSource, public T
   MacRect LabelRect(TThing* object);
   // The topmost object whose label holds the point; none while the world runs or replays.
   TThing* FindLabelHit(const MacPoint& point);
+  // The frontmost control on the window whose label area for the current tool holds the point:
+  // a press there types into it.
+  TLink* FindGadgetTextArea(const MacPoint& point) { return FindGadgetArea(point, false); }
+  // The frontmost control whose control area (a button's face, a slider's track) holds the point.
+  TLink* FindGadgetControlArea(const MacPoint& point) { return FindGadgetArea(point, true); }
+  TLink* FindGadgetArea(const MacPoint& point, bool controls);
   // The object is leaving the world: its label is no longer edited, and nothing is taken.
   void ObjectRemoved(TThing* object);
   bool HandleMouseDown(const TViewPoint& point, TMouseEvent* event, int32_t hint,
@@ -335,7 +341,7 @@ class TMainWorldView : public TOffScreenViewBase, public TCursorSource, public T
   class Selection {
    public:
     explicit Selection(const TWorldDoc* world);
-    bool Has(const TThing* object) const;
+    bool Has(const TLink* object) const;
     bool Empty() const { return objects_.empty(); }
 
    private:

@@ -19,6 +19,7 @@
 #include "model/world/CreationCommands.h"
 #include "model/world/RunCommand.h"
 #include "model/world/WorldDoc.h"
+#include "model/world/WorldParticipants.h"
 #include "platform/win32/Cursor.h"
 #include "platform/win32/Input.h"
 #include "platform/win32/Window.h"
@@ -26,6 +27,7 @@
 #include "views/offscreen/DezevOffScreenMgr.h"
 #include "views/world/ClipboardCommands.h"
 #include "views/world/MainWorldView.h"
+#include "views/world/PictureCommands.h"
 #include "views/world/PrintAction.h"
 #include "views/world/WorldMenus.h"
 
@@ -142,6 +144,23 @@ TMainWorldView::AnyHit TMainWorldView::FindAnyHit(const MacPoint& point) {
   return hit;
 }
 
+TLink* TMainWorldView::FindGadgetArea(const MacPoint& point, bool controls) {
+  // Controls are worked in player mode too; text is typed only while the world is edited.
+  if (!world_ || (!controls && world_->GetPlayerMode() != 0)) return nullptr;
+  const std::vector<TLink*> objects = world_->Objects();
+  const int16_t tool = world_->GetCurrentTool();
+  const std::unique_ptr<RegionRec, void (*)(RegionRec*)> area(AllocRegion(), FreeRegion);
+  for (auto it = objects.rbegin(); it != objects.rend(); ++it) {
+    auto* gadget = dynamic_cast<TWindowGadget*>(*it);
+    if (gadget == nullptr) continue;
+    RegionSetEmpty(area.get());
+    gadget->AddWindowCursorAreas(controls ? area.get() : nullptr, controls ? nullptr : area.get(),
+                                 nullptr, tool);
+    if (RegionContainsPoint(point.Packed(), area.get())) return *it;
+  }
+  return nullptr;
+}
+
 TLink* TMainWorldView::FindObjectAt(const MacPoint& point, bool includeMain) {
   if (!world_) return nullptr;
   UpdateObjectTransforms();
@@ -211,13 +230,16 @@ void TMainWorldView::ClearPendingPoint() {
 bool TMainWorldView::DoSetCursor(const MacPoint& portPoint, RegionRec* cursorRegion) {
   try {
     TOffScreenViewBase::DoSetCursor(portPoint, cursorRegion);
-    // Over a handle of a selected object while editing, with no modifier held.
+    // Over a handle of a selected object while editing, or over a control on the window, with
+    // no modifier held.
     int32_t handle = 0;
-    if (world_ && runState_ == kEditing && !modifierDown_ && FindHandleHit(portPoint, handle)) {
+    if (world_ && !modifierDown_ &&
+        ((runState_ == kEditing && FindHandleHit(portPoint, handle)) ||
+         FindGadgetControlArea(portPoint))) {
       SetToolCursor(kHandleCursor);
       return true;
     }
-    if (world_ && !modifierDown_ && FindLabelHit(portPoint)) {
+    if (world_ && !modifierDown_ && (FindLabelHit(portPoint) || FindGadgetTextArea(portPoint))) {
       SetToolCursor(kLabelCursor);
       return true;
     }
@@ -330,6 +352,11 @@ TCommandCore* TMainWorldView::DoMenuCommand(int16_t commandNumber) {
     uint16_t handled = 0;
     TCommandCore* command = snapper_->DoMenuCommand(commandNumber, handled);
     if (handled != 0) return command;
+  }
+  // Numbered among the tools, the picture commands act on the selection.
+  if (world_ && IsPictureCommand(commandNumber)) {
+    if (world_->GetPlayerMode() != 0) return nullptr;
+    return MakePictureCommand(commandNumber, *world_).release();
   }
   if (world_ && TWorldDoc::IsToolCommand(commandNumber)) {
     world_->SetMode(commandNumber, 0);

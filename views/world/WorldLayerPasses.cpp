@@ -59,7 +59,7 @@ TMainWorldView::Selection::Selection(const TWorldDoc* world) {
     objects_.insert(object);
 }
 
-bool TMainWorldView::Selection::Has(const TThing* object) const {
+bool TMainWorldView::Selection::Has(const TLink* object) const {
   return objects_.count(object) != 0;
 }
 
@@ -203,11 +203,16 @@ void TMainWorldView::DrawObjects(const MacRect& rect) {
   PreparePort();
 }
 
-// The controls placed on the window go over the world, in the world's order.
+// The controls placed on the window go over the world, in the world's order, the selected ones
+// with their handles while the world is edited.
 void TMainWorldView::DrawWindowGadgets(const MacRect& rect) {
   if (world_ == nullptr) return;
+  const Selection selection(world_);
   for (TLink* object : world_->Objects()) {
-    if (auto* gadget = dynamic_cast<TWindowGadget*>(object)) gadget->DrawOnWindow(rect);
+    auto* gadget = dynamic_cast<TWindowGadget*>(object);
+    if (gadget == nullptr) continue;
+    gadget->DrawOnWindow(rect);
+    if (runState_ == kEditing && selection.Has(object)) gadget->DrawWindowSelection();
   }
 }
 

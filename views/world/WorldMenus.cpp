@@ -21,6 +21,7 @@
 #include "views/world/MainWorldView.h"
 #include "views/world/SelectionFont.h"
 #include "views/world/TemplateCommand.h"
+#include "views/world/PictureCommands.h"
 #include "views/world/VectorMenuCommands.h"
 #include "views/world/WorldViewCompanions.h"
 #include "views/world/ObjectMenus.h"
@@ -412,6 +413,8 @@ void TWorldMenus::DoSetupMenus() {
   EnableMenuCommand(kImportCommandNumber, !player);
   EnableMenuCommand(kCmdVectorDisplay, !player);
   EnableMenuCommand(kCmdVectorLengths, !player);
+  for (const int16_t picture : {kCmdAttachPictureToBody, kCmdDetachPictureFromBody})
+    EnableMenuCommand(picture, !player && PictureCommandApplies(picture, world));
   for (const int16_t show : {kShowPropertiesWindow, kShowPositionWindow, kShowPointTableWindow}) {
     EnableMenuCommand(show, true);
     EnableMenuCommand(static_cast<int16_t>(show + 1), !player && IsFloatingWindowVisible(show));

@@ -301,12 +301,14 @@ TCommandCore* TWorldClickDispatch::ClickDispatch(const MacPoint& point, TMouseEv
   if (world_.GetPlayerMode() == 0 && world_.FirstRunningCommand() == nullptr)
     if (TCommandCore* resize = WindowHandleGesture(point, RecordOf(point, event))) return resize;
   // A control on the window is worked by a press, also while the world runs: the frontmost
-  // control under the press takes it. A double click on a gadget of text begins typing into it.
+  // control under the press takes it. A double click on a gadget of text, or a press in its label
+  // area, begins typing into it.
   const bool doubleClick = event != nullptr && event->clickCount > 1;
   const std::vector<TLink*> objects = world_.Objects();
+  TLink* const textArea = view_.FindGadgetTextArea(point);
   for (auto it = objects.rbegin(); it != objects.rend(); ++it) {
     auto* text = dynamic_cast<TWindowTextGadget*>(*it);
-    if (doubleClick && text != nullptr && world_.GetPlayerMode() == 0 &&
+    if ((doubleClick || *it == textArea) && text != nullptr && world_.GetPlayerMode() == 0 &&
         text->StartsTextEdit(point) && view_.BeginGadgetTextEdit(*it))
       return nullptr;
     auto* gadget = dynamic_cast<TWindowGadget*>(*it);
@@ -317,9 +319,11 @@ TCommandCore* TWorldClickDispatch::ClickDispatch(const MacPoint& point, TMouseEv
     return HandOutMade(std::make_unique<TGadgetPressTracker>(*gadget, &trackerView_, redraw),
                        RecordOf(point, event));
   }
-  TLink* hit = view_.FindObjectAt(point);
-  const TEventRecord record = RecordOf(point, event);
   const bool player = world_.GetPlayerMode() != 0;
+  // Gadgets lie over the world: a press in one's frame takes it, to select and move it.
+  TLink* hit = player ? nullptr : WindowGadgetAt(objects, point);
+  if (hit == nullptr) hit = view_.FindObjectAt(point);
+  const TEventRecord record = RecordOf(point, event);
   if (world_.FirstRunningCommand() != nullptr) {
     // A click on an object stops the run before any tracker starts.
     if (hit == nullptr) return nullptr;
@@ -348,6 +352,21 @@ TCommandCore* TWorldClickDispatch::ClickDispatch(const MacPoint& point, TMouseEv
     return HandOutMoveTracker(hit, record);
   }
   return HandOutObjectTracker(hit, record);
+}
+
+TLink* TWorldClickDispatch::WindowGadgetAt(const std::vector<TLink*>& objects,
+                                           const MacPoint& point) {
+  if (world_.FirstRunningCommand() != nullptr) return nullptr;
+  for (auto it = objects.rbegin(); it != objects.rend(); ++it) {
+    const auto* gadget = dynamic_cast<const TWindowGadget*>(*it);
+    const auto* shown = dynamic_cast<const TDisplayLink*>(*it);
+    if (gadget == nullptr || shown == nullptr || shown->IsShown() == 0) continue;
+    const MacRect frame = gadget->WindowFrame();
+    if (point.h >= frame.left && point.h < frame.right && point.v >= frame.top &&
+        point.v < frame.bottom)
+      return *it;
+  }
+  return nullptr;
 }
 
 TCommandCore* TWorldClickDispatch::HandOutObjectTracker(TLink* hit, const TEventRecord& event) {

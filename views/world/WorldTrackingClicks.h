@@ -19,6 +19,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "core/MacTypes.h"
 
@@ -64,6 +65,8 @@ class TWorldClickDispatch {
   TMoveObjectsTracker* ThirdTracker() const { return thirdTracker_.get(); }
 
  private:
+  // The frontmost shown gadget whose frame holds the point, while no run goes on.
+  TLink* WindowGadgetAt(const std::vector<TLink*>& objects, const MacPoint& point);
   TCommandCore* HandOutObjectTracker(TLink* hit, const TEventRecord& event);
   TCommandCore* HandOutAreaTracker(const TEventRecord& event);
   TCommandCore* HandOutDragTracker(TLink* hit, const TEventRecord& event);

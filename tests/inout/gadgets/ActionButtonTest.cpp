@@ -11,6 +11,7 @@
 #include "core/Handle.h"
 #include "core/Resources.h"
 #include "core/port/Port.h"
+#include "core/port/PortRegion.h"
 #include "core/port/PortText.h"
 #include "inout/gadgets/ActionButton.h"
 #include "model/command/CommandCore.h"
@@ -341,6 +342,22 @@ TEST_F(ActionButtonFilingTest, OpenButtonKeepsItsDocumentAndRenamesItself) {
   EXPECT_FALSE(copy.ClosesCurrent());
   EXPECT_EQ(copy.GetDocument().fileType, MakeTag("YBwd"));
   EXPECT_STREQ(copy.GetButtonText().AsCString(), "Open b.ybw");
+}
+
+TEST_F(ActionButtonTest, TheFaceOfAnEnabledButtonIsAControlArea) {
+  button.SetSize(MacPoint(80, 30));
+  const MacRect face = button.GetFaceRect();
+  const MacPoint inside(static_cast<int16_t>(face.left + 5), static_cast<int16_t>(face.top + 5));
+  const MacPoint rim(static_cast<int16_t>(face.left - 2), static_cast<int16_t>(face.top - 2));
+  RegionRec* controls = AllocRegion();
+  RegionRec* third = AllocRegion();
+  button.BuildRegion(controls, nullptr, third, TGadget::kSelectionCode);
+  EXPECT_TRUE(RegionContainsPoint(inside.Packed(), controls));
+  EXPECT_FALSE(RegionContainsPoint(inside.Packed(), third));
+  EXPECT_FALSE(RegionContainsPoint(rim.Packed(), controls));
+  EXPECT_TRUE(RegionContainsPoint(rim.Packed(), third));  // a button adds its frame
+  FreeRegion(controls);
+  FreeRegion(third);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/ClassRegistry.h"
+#include "core/Failure.h"
 #include "core/Handle.h"
 #include "core/Resources.h"
 #include "core/port/Port.h"
@@ -57,7 +58,13 @@ class PictGadgetTest : public ::testing::Test {
     std::memcpy(table_.data() + 4, &kPictGadgetTag, 4);
     entries_[0] = {"FACT", 0, nullptr, static_cast<uint16_t>(kFactTableId), table_.data(),
                    static_cast<uint32_t>(table_.size())};
-    module_ = {"pict-gadget-test.dll", entries_, 1};
+    // A 16 by 16 bitmap, black all over.
+    bitmap_.assign(40 + 16 * 48, 0);
+    const uint32_t header[4] = {40, 16, 16, 1 | (24u << 16)};
+    std::memcpy(bitmap_.data(), header, sizeof header);
+    entries_[1] = {nullptr, 2, nullptr, static_cast<uint16_t>(kBitmapId), bitmap_.data(),
+                   static_cast<uint32_t>(bitmap_.size())};
+    module_ = {"pict-gadget-test.dll", entries_, 2};
     RegisterResourceModule(module_);
     SetResourceModule1(LoadResourceLibrary("pict-gadget-test.dll"));
     pict.Initialize();
@@ -96,8 +103,10 @@ class PictGadgetTest : public ::testing::Test {
   }
 
   TPictGadget pict;
+  static constexpr int16_t kBitmapId = 777;
   std::vector<uint8_t> table_;
-  ResourceEntry entries_[1];
+  std::vector<uint8_t> bitmap_;
+  ResourceEntry entries_[2];
   ResourceModuleTable module_{};
 };
 
@@ -235,6 +244,33 @@ TEST_F(PictGadgetTest, AttachingTheSameBodyOrDetachingAnotherChangesNothing) {
   pict.AttachTo(&body, false);
   EXPECT_EQ(pict.GetAttachedBody(), nullptr);
   EXPECT_TRUE(pict.IsDisplayed());
+}
+
+TEST_F(PictGadgetTest, AResourcePictureShowsItsBitmapAndAMissingOneChangesNothing) {
+  pict.SetPicture(nullptr, kBitmapId);
+  EXPECT_EQ(pict.GetPictureResource(), kBitmapId);
+  ASSERT_NE(pict.GetPicture(), nullptr);
+  EXPECT_EQ(pict.GetSize(), MacPoint(16, 16));  // the bitmap's own size
+  pict.SetSize(MacPoint(40, 30));
+  MemoryCanvas canvas(100, 100);
+  SetPortDC(canvas.dc());
+  pict.Draw(MacRect(0, 0, 100, 100), 0);
+  SetPortDC(nullptr);
+  EXPECT_EQ(canvas.At(45, 35), RGB(0, 0, 0));  // stretched over the frame
+  EXPECT_EQ(canvas.At(55, 45), RGB(255, 255, 255));
+
+  try {
+    pict.SetPicture(nullptr, kBitmapId + 1);
+    ADD_FAILURE() << "a missing bitmap was taken";
+  } catch (const QVException& failure) {
+    EXPECT_EQ(failure.error(), -108);
+  }
+  EXPECT_EQ(pict.GetPictureResource(), kBitmapId);
+  EXPECT_EQ(pict.GetSize(), MacPoint(40, 30));
+  // A metafile picture takes the bitmap's place.
+  pict.SetPicture(BlackPicture());
+  EXPECT_EQ(pict.GetPictureResource(), 0);
+  EXPECT_EQ(pict.GetPicture()->bitmapId, 0);
 }
 
 }  // namespace

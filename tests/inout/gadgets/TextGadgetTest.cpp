@@ -11,6 +11,7 @@
 #include "core/Handle.h"
 #include "core/Resources.h"
 #include "core/port/Port.h"
+#include "core/port/PortRegion.h"
 #include "inout/gadgets/ActionButton.h"
 #include "inout/gadgets/TextGadget.h"
 #include "model/filing/ClassSource.h"
@@ -174,6 +175,41 @@ TEST_F(TextGadgetTest, EndingAnEditCountsOnlyRealChangesAndEmptyTextGoes) {
 
   text.BeginEditing();
   EXPECT_TRUE(text.EndEditing("", MacPoint(150, 40)));
+}
+
+TEST_F(TextGadgetTest, TheTextFrameIsALabelAreaForTheTextToolOrWhileMarked) {
+  using Region = std::unique_ptr<RegionRec, void (*)(RegionRec*)>;
+  const auto fresh = [] { return Region(AllocRegion(), FreeRegion); };
+  const auto in = [](const Region& region, int16_t h, int16_t v) {
+    return RegionContainsPoint(MacPoint(h, v).Packed(), region.get());
+  };
+  // The selection tool: a text gadget adds its frame to the third region; no label area.
+  Region labels = fresh();
+  Region third = fresh();
+  text.BuildRegion(nullptr, labels.get(), third.get(), TGadget::kSelectionCode);
+  EXPECT_TRUE(in(third, 12, 22));
+  EXPECT_TRUE(RegionIsEmpty(labels.get()));
+  // The text tool: the text frame, 5 pixels in, goes from the third region to the label region.
+  text.BuildRegion(nullptr, labels.get(), third.get(), TGadget::kTextAreaCode);
+  EXPECT_TRUE(in(labels, 20, 30));
+  EXPECT_FALSE(in(third, 20, 30));
+  EXPECT_FALSE(in(labels, 12, 22));
+  EXPECT_TRUE(in(third, 12, 22));
+  // Marked, the gadget is a label area for the selection tool too.
+  Region marked = fresh();
+  text.SetDisplayFlags(1);
+  text.BuildRegion(nullptr, marked.get(), nullptr, TGadget::kSelectionCode);
+  EXPECT_TRUE(in(marked, 20, 30));
+  // Any other gadget cuts its frame out of the third region.
+  TGadget plain;
+  plain.Initialize();
+  plain.MoveBy(MacPoint(10, 20));
+  plain.SetSize(MacPoint(30, 30));
+  Region all = fresh();
+  RegionSetRect(all.get(), 0, 0, 100, 100);
+  plain.BuildRegion(nullptr, nullptr, all.get(), TGadget::kSelectionCode);
+  EXPECT_FALSE(in(all, 20, 30));
+  EXPECT_TRUE(in(all, 5, 5));
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "core/Handle.h"
 #include "core/Resources.h"
 #include "core/port/Port.h"
+#include "core/port/PortRegion.h"
 #include "inout/inputs/Input.h"
 #include "model/filing/ClassSource.h"
 #include "model/filing/ObjectReader.h"
@@ -404,6 +405,34 @@ TEST_F(InputFilingTest, ReadingKeepsKindRangeAndLogSpan) {
   EXPECT_STREQ(read->GetName().AsCString(), "Spring constant");
   // The text box's set-up ran although a new input is a slider.
   EXPECT_EQ(read->GetSize().v, read->GetAscent() + read->GetDescent() + 4 + 8);
+}
+
+TEST_F(InputTest, ASlidersTrackIsAControlAreaAndItsShownValueALabelArea) {
+  MakeHorizontalSlider(120, 12);
+  const auto centre = [](const MacRect& r) {
+    return MacPoint(static_cast<int16_t>((r.left + r.right) / 2),
+                    static_cast<int16_t>((r.top + r.bottom) / 2));
+  };
+  const auto areas = [this](MacPoint point) {
+    RegionRec* controls = AllocRegion();
+    RegionRec* labels = AllocRegion();
+    input.BuildRegion(controls, labels, nullptr, TGadget::kSelectionCode);
+    const std::pair<bool, bool> in{RegionContainsPoint(point.Packed(), controls),
+                                   RegionContainsPoint(point.Packed(), labels)};
+    FreeRegion(controls);
+    FreeRegion(labels);
+    return in;
+  };
+  EXPECT_EQ(areas(centre(input.GetTrackRect())), std::make_pair(true, false));
+  input.SetShowText(true);
+  EXPECT_EQ(areas(centre(input.GetValueTextRect())), std::make_pair(false, true));
+  // The label above the frame is part of the selection tool's third region.
+  input.SetName("Speed");
+  ASSERT_GT(input.GetLabelWidth(), 0);
+  RegionRec* third = AllocRegion();
+  input.BuildRegion(nullptr, nullptr, third, TGadget::kSelectionCode);
+  EXPECT_TRUE(RegionContainsPoint(centre(input.GetLabelRect()).Packed(), third));
+  FreeRegion(third);
 }
 
 }  // namespace
