@@ -644,7 +644,7 @@ TEST_F(FieldTest, OppositeChargesOrbitWithTheClosedFormPeriod) {
 }
 
 // The electric pair arrow of one of the orbiting charges names the field and the body in its
-// formulas; the solver answers no value for a field's pairs, which the run records as no pairs.
+// formulas, and a run records its one pair: the other charge's pull, k q1 q2 / r^2 towards it.
 // A field that leaves the world is forgotten and the next one is found.
 TEST_F(FieldTest, PairArrowsNameTheWorldsFieldAndFollowItsChanges) {
   constexpr double kDistance = 1.0, kConstant = 2.0;
@@ -671,7 +671,16 @@ TEST_F(FieldTest, PairArrowsNameTheWorldsFieldAndFollowItsChanges) {
   EXPECT_STREQ(text.AsCString(), "constraintforcepair(5,2,1).x");
   world.RunToFrame(4, nullptr);
   world.ShowFrame(2, 1);
-  EXPECT_EQ(arrow->PairCount(), 0);
+  ASSERT_EQ(arrow->PairCount(), 1);
+  TFrameStore& store = *world.GetStore();
+  const double dx = store.Value(2, 8) - store.Value(2, 0),
+               dy = store.Value(2, 9) - store.Value(2, 1);
+  const double r = std::hypot(dx, dy);
+  TVector pull{0.0, 0.0};
+  ASSERT_TRUE(arrow->GetPairValue(1, pull));
+  EXPECT_NEAR(pull.x, kConstant * dx / (r * r * r), 1e-12);
+  EXPECT_NEAR(pull.y, kConstant * dy / (r * r * r), 1e-12);
+  EXPECT_NE(pull.y, 0.0);
 
   TGlobalVectorHandler* handler = body->GetVectorHandler();
   ASSERT_NE(handler, nullptr);
