@@ -20,6 +20,7 @@
 #include "core/geometry/Vector.h"
 #include "model/Formula.h"
 #include "model/Link.h"
+#include "model/world/WorldVectorSettings.h"
 
 class THistoryCursor;
 class TObjectWriter;
@@ -86,7 +87,7 @@ struct TVectorComponentFlags {
 // One per world: how all arrows look (parts drawn, colour and scale of each group, where force
 // arrows start, pen width) and the world's force fields that field arrows need. The fields are
 // the first force-field constraints of the world, kept but never owned.
-class TGlobalVectorHandler : public THandlerLink {
+class TGlobalVectorHandler : public THandlerLink, public TWorldVectorSettings {
   DECLARE_CLASS_ID(687, THandlerLink)
 
  public:
@@ -105,8 +106,9 @@ class TGlobalVectorHandler : public THandlerLink {
   // or the offset itself for a scale of 0.
   TVector OffsetToValue(int16_t group, const TVector& offset) const;
   int16_t GetPenWidth() const { return penWidth_; }
-  // Every thing of the world is told; the handler itself keeps no arrows.
-  virtual void VectorSettingsChanged(int16_t) {}
+  // Every thing of the world that holds the handler is told, then the world's views are drawn
+  // again; nothing without a world.
+  virtual void VectorSettingsChanged(int16_t argument);
 
   // Properties.
   uint16_t GetFlagProperty(uint32_t tag, uint16_t& value, void* extra) override;
@@ -145,8 +147,16 @@ class TGlobalVectorHandler : public THandlerLink {
   virtual int16_t GetFieldNumber(int16_t kind);
   // A field counts as uniform when it acts on each body alone or is not set up.
   virtual bool IsUniformField(TLink* field);
-  // Set when a field was looked for and none found.
+  // Set when a field was looked for and none found, or looked for without a world.
   uint16_t IsRefreshPending() const { return refreshPending_; }
+  // Set once the handler has joined its world as the world's settings.
+  uint16_t IsRegistered() const { return registered_; }
+  // Joining the world fills the field caches (and, when a field was looked for before, has
+  // every thing rebuild its field arrows); a field that joins fills an empty cache of its class,
+  // one that leaves empties its cache, and the things of the world hear of both.
+  void JoinedWorld(TWorldDoc& world) override;
+  void ObjectJoined(TWorldDoc& world, TLink& object) override;
+  void ObjectLeaving(TWorldDoc& world, TLink& object) override;
   // Saves the pen and sets the handler's pen size and label font.
   virtual void PreparePen(PenState& saved);
 
@@ -187,6 +197,7 @@ class TGlobalVectorHandler : public THandlerLink {
   int16_t penWidth_ = 1;
   std::array<TLink*, 4> fields_{};
   uint16_t refreshPending_ = 0;
+  uint16_t registered_ = 0;
 };
 
 // Registers the class under "TGlobalVectorHandler" with its tag, and makes the label resources:

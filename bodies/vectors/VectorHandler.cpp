@@ -4,6 +4,7 @@
 #include "bodies/vectors/VectorArrows.h"
 
 #include <algorithm>
+#include <array>
 #include <vector>
 
 #include "bodies/vectors/DocumentVectorWorld.h"
@@ -29,6 +30,22 @@ TObject* CreateVectorHandler() {
   return new TGlobalVectorHandler();
 }
 
+// Field caches by slot: 0 gravity, 1 air resistance, 2 custom, 3 electrostatic.
+constexpr std::array<int16_t, 4> kFieldClasses = {kGravityFieldClass, kAirFieldClass,
+                                                  kCustomFieldClass, kElectricFieldClass};
+
+int FieldSlotOf(TLink& object) {
+  for (size_t slot = 0; slot < kFieldClasses.size(); ++slot)
+    if (object.IsMemberClass(kFieldClasses[slot])) return static_cast<int>(slot);
+  return -1;
+}
+
+template <class Visit>
+void ForEachVectorThing(TWorldDoc& world, Visit visit) {
+  for (TLink* object : world.Objects())
+    if (auto* thing = dynamic_cast<TVectorThing*>(object)) visit(*thing);
+}
+
 }  // namespace
 
 void TGlobalVectorHandler::SetDefaults() {
@@ -44,6 +61,7 @@ void TGlobalVectorHandler::SetDefaults() {
   penWidth_ = 1;
   fields_.fill(nullptr);
   refreshPending_ = 0;
+  registered_ = 0;
 }
 
 void TGlobalVectorHandler::Initialize() {
@@ -287,11 +305,12 @@ void RegisterVectorHandlerClass() {
 // ---- Force fields -------------------------------------------------------------------------------
 
 TLink* TGlobalVectorHandler::FindField(int slot) {
-  static constexpr int16_t kClasses[4] = {kGravityFieldClass, kAirFieldClass, kCustomFieldClass,
-                                          kElectricFieldClass};
   TLink*& kept = fields_[static_cast<size_t>(slot)];
   TWorldDoc* world = TDocumentVectorWorld::FindWorld(*this);
-  if (world == nullptr) return kept;
+  if (world == nullptr) {
+    refreshPending_ = 1;
+    return kept;
+  }
   const std::vector<TLink*> objects = world->Objects();
   // A field the world no longer holds is forgotten (only its address is compared), so that the
   // next one is found.
@@ -299,7 +318,7 @@ TLink* TGlobalVectorHandler::FindField(int slot) {
     kept = nullptr;
   if (kept != nullptr) return kept;
   for (TLink* object : objects) {
-    if (object != nullptr && object->IsMemberClass(kClasses[slot])) {
+    if (object != nullptr && object->IsMemberClass(kFieldClasses[static_cast<size_t>(slot)])) {
       kept = object;
       return kept;
     }
@@ -340,4 +359,39 @@ int16_t TGlobalVectorHandler::GetFieldNumber(int16_t kind) {
 bool TGlobalVectorHandler::IsUniformField(TLink* field) {
   const auto* source = dynamic_cast<const TVectorFieldSource*>(field);
   return source == nullptr || !source->IsVectorFieldReady() || source->IsVectorFieldUniform();
+}
+
+void TGlobalVectorHandler::JoinedWorld(TWorldDoc& world) {
+  if (registered_ != 0) return;
+  registered_ = 1;
+  for (int slot = 0; slot < static_cast<int>(fields_.size()); ++slot)
+    FindField(slot);
+  if (refreshPending_ == 0) return;
+  ForEachVectorThing(world, [](TVectorThing& thing) { thing.UpdateFieldVectors(); });
+}
+
+void TGlobalVectorHandler::ObjectJoined(TWorldDoc& world, TLink& object) {
+  const int slot = FieldSlotOf(object);
+  if (slot < 0) return;
+  TLink*& kept = fields_[static_cast<size_t>(slot)];
+  if (kept == nullptr) kept = &object;
+  ForEachVectorThing(world, [&object](TVectorThing& thing) { thing.FieldAdded(&object); });
+}
+
+// The cache of a field that leaves is emptied before the things hear of it, so that what they
+// rebuild names the next field of its class, which the next search finds.
+void TGlobalVectorHandler::ObjectLeaving(TWorldDoc& world, TLink& object) {
+  const int slot = FieldSlotOf(object);
+  if (slot < 0) return;
+  TLink*& kept = fields_[static_cast<size_t>(slot)];
+  if (kept == nullptr) return;
+  if (kept == &object) kept = nullptr;
+  ForEachVectorThing(world, [&object](TVectorThing& thing) { thing.FieldRemoved(&object); });
+}
+
+void TGlobalVectorHandler::VectorSettingsChanged(int16_t) {
+  TWorldDoc* world = TDocumentVectorWorld::FindWorld(*this);
+  if (world == nullptr) return;
+  ForEachVectorThing(*world, [](TVectorThing& thing) { thing.VectorSettingsChanged(); });
+  world->RedrawAll(1, 1);
 }

@@ -43,6 +43,10 @@ void TVectorThing::RefreshArrows() {
   Changed();
 }
 
+void TVectorThing::VectorSettingsChanged() {
+  if (arrowCount_ > 0) Changed();
+}
+
 Str255 TVectorThing::BuildVectorFormula(int16_t, int16_t, uint16_t& resolved,
                                         uint16_t& fieldVector) {
   resolved = 0;

@@ -63,6 +63,9 @@ class TVectorThing : public TThing {
   virtual void FieldRemoved(TLink*) {}
   virtual void FieldChanged(TLink*) {}
   virtual void RefreshArrows();
+  // The world's vector settings changed: the arrows read them as they draw, so a thing that
+  // shows any is drawn again.
+  void VectorSettingsChanged();
   virtual int16_t GetObjectNumber() { return 0; }
   // What formulas call the thing: its description, or kind[n] by its identifier when it has none
   // (the solver knows objects by kind and number, never by an empty name).

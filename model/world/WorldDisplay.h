@@ -29,6 +29,8 @@ class TWorldDisplay {
   virtual void ZoomToExtents() = 0;
   // Redraws what is stale in the main view now.
   virtual void UpdateView() = 0;
+  // Marks every object of the world's views to be drawn again.
+  virtual void InvalidateViews() {}
   // The stored placement; applying it moves and sizes the frame when the width is above 0.
   virtual TWindowPlacement GetPlacement() const = 0;
   virtual void SetPlacement(const TWindowPlacement& placement) = 0;

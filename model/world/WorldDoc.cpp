@@ -10,6 +10,7 @@
 #include "model/world/Joiner.h"
 #include "model/world/RunCommand.h"
 #include "model/world/WorldParticipants.h"
+#include "model/world/WorldVectorSettings.h"
 
 namespace {
 
@@ -119,9 +120,15 @@ void TWorldDoc::AdoptChild(TLink& object) {
     if (RunBridgeHooks().engineFor != nullptr) engine_ = RunBridgeHooks().engineFor(object);
   }
   if (object.IsMemberClass(kUnitHandlerClass)) unitHandler_ = &object;
-  // One settings object per world: the first that joins stays.
-  if (object.IsMemberClass(kVectorHandlerClass) && vectorHandler_ == nullptr)
+  // One settings object per world: the first that joins stays, and hears of every object that
+  // joins after it.
+  auto* vectorSettings = dynamic_cast<TWorldVectorSettings*>(vectorHandler_);
+  if (object.IsMemberClass(kVectorHandlerClass) && vectorHandler_ == nullptr) {
     vectorHandler_ = &object;
+    if (auto* joined = dynamic_cast<TWorldVectorSettings*>(&object)) joined->JoinedWorld(*this);
+  } else if (vectorSettings != nullptr) {
+    vectorSettings->ObjectJoined(*this, object);
+  }
   // Only a preference that is on reaches a joining object: one read from a document keeps the
   // options it was stored with.
   if (velocityOption_ != 0 && VelocityOptionApplier() != nullptr)
@@ -174,6 +181,9 @@ void TWorldDoc::RemoveObject(TLink* object) {
   const auto it = std::find_if(owned_.begin(), owned_.end(),
                                [object](const auto& owned) { return owned.get() == object; });
   if (it == owned_.end()) return;
+  if (auto* vectorSettings = dynamic_cast<TWorldVectorSettings*>(vectorHandler_);
+      vectorSettings != nullptr && vectorHandler_ != object)
+    vectorSettings->ObjectLeaving(*this, *object);
   std::unique_ptr<TLink> removed = std::move(*it);
   owned_.erase(it);
   ForgetObject(object);

@@ -11,6 +11,7 @@
 #include "core/List.h"
 #include "model/Formula.h"
 #include "model/GeometryManagerHook.h"
+#include "model/world/WorldDisplay.h"
 #include "model/world/WorldDoc.h"
 
 namespace {
@@ -148,10 +149,12 @@ void TWorldDoc::Changed(int16_t flag) {
   NotifyWatchers(&TWorldWatcher::WorldContentsChanged);
 }
 
-// Each object tells its owner (the views that show it) that it must be drawn again.
+// Each object tells its owner (the views that show it) that it must be drawn again, and the
+// document window draws its views again.
 void TWorldDoc::RedrawAll(int16_t, int16_t) {
   for (TLink* object : Objects())
     object->Changed();
+  if (display_ != nullptr) display_->InvalidateViews();
 }
 
 // Formulas changed: what the solver holds of the world is stale.

@@ -97,6 +97,7 @@ uint16_t TWorldDoc::CanReadBlock(int16_t code) {
     case kBlockWorldWindow:
     case kBlockWorldPlacement:
     case kBlockWorldEnd:
+    case kBlockWorldVectorOption:
       return 1;
     default:
       return TWorldBase::CanReadBlock(code);
@@ -123,6 +124,8 @@ void TWorldDoc::WriteFields(TObjectWriter& writer) {
   for (int16_t code : {kBlockWorldRunSettings, kBlockWorldDrawFlags, kBlockWorldVersion,
                        kBlockWorldWindow, kBlockWorldPlacement})
     writer.WriteBlock(*this, code);
+  // Documents without the preference keep their bytes.
+  if (velocityOption_ != 0) writer.WriteBlock(*this, kBlockWorldVectorOption);
   const TFrameStore* store = GetStore();
   if (fileResults_ == 0 || store == nullptr) return;
   if (store->FrameCount() <= 0 && earlierStores_.empty()) return;

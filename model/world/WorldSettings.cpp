@@ -22,6 +22,7 @@ bool IsSettingsCode(int16_t code) {
     case kBlockWorldWindow:
     case kBlockWorldPlacement:
     case kBlockWorldEnd:
+    case kBlockWorldVectorOption:
       return true;
     default:
       return false;
@@ -109,6 +110,9 @@ uint16_t TWorldDoc::WriteSettingsBlock(int16_t code, TObjectWriter& writer) {
     case kBlockWorldVersion:
       writer.WriteCode(GetSaveVersionFlag() ? 3 : s.versionWord);
       return 1;
+    case kBlockWorldVectorOption:
+      writer.WriteCode(velocityOption_);
+      return 1;
     case kBlockWorldWindow: {
       writer.WriteIntPoint(MacPoint(Clamp16(s.width), Clamp16(s.height)));
       writer.WriteIntPoint(MacPoint(Clamp16(s.left), Clamp16(s.top)));
@@ -169,6 +173,10 @@ uint16_t TWorldDoc::ReadSettingsBlock(int16_t code, TObjectReader& reader) {
     }
     case kBlockWorldVersion:
       s.versionWord = static_cast<int16_t>(reader.ReadInt());
+      return 1;
+    case kBlockWorldVectorOption:
+      // The objects read after the world take it as they join.
+      velocityOption_ = reader.ReadInt() != 0 ? 1 : 0;
       return 1;
     case kBlockWorldWindow: {
       MacPoint size;

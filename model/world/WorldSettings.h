@@ -18,6 +18,8 @@ inline constexpr int16_t kBlockWorldVersion = 5215;
 inline constexpr int16_t kBlockWorldWindow = 5211;
 inline constexpr int16_t kBlockWorldPlacement = 5408;
 inline constexpr int16_t kBlockWorldEnd = 10000;
+// The world's preference that bodies keep a velocity handle ("svvP"), written only while it is on.
+inline constexpr int16_t kBlockWorldVectorOption = 5011;
 
 // The view properties the world answers for its document window.
 inline constexpr uint32_t kTagScrollBars = MakeTag("scro");

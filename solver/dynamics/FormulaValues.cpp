@@ -216,21 +216,58 @@ int32_t WorldEnvironment::Section(const FormulaObject& body, const FormulaVector
 int32_t WorldEnvironment::Interaction(FormulaInteraction query, const FormulaObject& field,
                                       const FormulaObject& object, int32_t pair,
                                       FormulaVector& out) const {
-  (void)field;
-  (void)pair;
   out = FormulaVector{};
-  if (query == FormulaInteraction::kConstraintForce) {
-    if (object.kind != FormulaObjectKind::kConstraint) return kFormulaNoValue;
+  if (query == FormulaInteraction::kConstraintForce &&
+      object.kind == FormulaObjectKind::kConstraint) {
     const int c = context_.FindConstraint(object.number);
     if (c == kNone) return kFormulaUnknownObject;
     out = {context_.ConstraintForce(c, Component::X), context_.ConstraintForce(c, Component::Y),
            context_.ConstraintForce(c, Component::Rotation)};
     return kFormulaOk;
   }
-  if (query == FormulaInteraction::kConstraintPairs ||
+  if (query == FormulaInteraction::kConstraintForce ||
+      query == FormulaInteraction::kConstraintPairs ||
       query == FormulaInteraction::kConstraintForcePair)
-    return kFormulaNoValue;  // per-pair field forces are not computed by this solver
+    return FieldInteraction(query, field, object, pair, out);
   return Contact(query, object, pair, out);
+}
+
+// The field queries of a body (by its number): the field's whole force on it (with the torque
+// about its centre of mass), how many partners it has in a field between bodies, and per pair
+// (from 1, in the field's order of its members) the force of that partner on it. A pair beyond
+// the count answers zero, as the contact pairs do.
+int32_t WorldEnvironment::FieldInteraction(FormulaInteraction query, const FormulaObject& field,
+                                           const FormulaObject& object, int32_t pair,
+                                           FormulaVector& out) const {
+  if (object.kind != FormulaObjectKind::kBody && object.kind != FormulaObjectKind::kNumber)
+    return kFormulaNoValue;
+  if (object.number < 0 || object.number >= context_.BodyCount()) return kFormulaUnknownObject;
+  const Mechanics& mechanics = context_.GetMechanics();
+  const int f =
+      field.kind == FormulaObjectKind::kNumber ? mechanics.FindField(field.number) : kNone;
+  if (f == kNone) return kFormulaUnknownObject;
+  const int body = object.number;
+  // A field formula that fails here failed already where the field moved the bodies.
+  try {
+    Eigen::Vector2d force(0, 0);
+    switch (query) {
+      case FormulaInteraction::kConstraintPairs:
+        out.x = mechanics.FieldPairCount(f, body);
+        return kFormulaOk;
+      case FormulaInteraction::kConstraintForcePair:
+        mechanics.FieldPairForce(context_, f, body, pair, force);
+        out = {force.x(), force.y(), 0};
+        return kFormulaOk;
+      default: {
+        double torque = 0;
+        mechanics.FieldForce(context_, f, body, force, torque);
+        out = {force.x(), force.y(), torque};
+        return kFormulaOk;
+      }
+    }
+  } catch (const DynamicsError&) {
+    return kFormulaNoValue;
+  }
 }
 
 // The contact queries of a body: how many pairs touch it or struck it, and per pair (from 1) the

@@ -37,6 +37,8 @@ class WorldEnvironment : public FormulaEnvironment {
  private:
   int32_t Contact(FormulaInteraction query, const FormulaObject& object, int32_t pair,
                   FormulaVector& out) const;
+  int32_t FieldInteraction(FormulaInteraction query, const FormulaObject& field,
+                           const FormulaObject& object, int32_t pair, FormulaVector& out) const;
   const Context& context_;
 };
 

@@ -445,40 +445,101 @@ void Mechanics::ApplyFieldForces(const Context& context) {
     for (int self : field.members) {
       const int dof = bodyKin_[self].dof;
       if (dof < 0) continue;
-      // Where the force acts, from the centre of mass.
-      Vector2d arm(0, 0);
-      auto apply = [&](const Context& ctx, double angle) {
-        // Component X along the angle, Y across it; a field along the axes needs no rotation.
-        const Vector2d along =
-            angle == 0 ? Vector2d(1, 0) : Vector2d(std::cos(angle), std::sin(angle));
-        for (const Goal& goal : field.goals) {
-          if (goal.type != GoalType::Force) continue;
-          const double value = Checked(goal.value(ctx), field.name);
-          if (goal.component == Component::Rotation) {
-            force_[dof + 2] += value;
-            continue;
-          }
-          const Vector2d force = value * (goal.component == Component::Y ? Perp(along) : along);
-          force_[dof] += force.x();
-          force_[dof + 1] += force.y();
-          force_[dof + 2] += Cross(arm, force);
-        }
+      const auto add = [&](const FieldLoad& load) {
+        force_[dof] += load.force.x();
+        force_[dof + 1] += load.force.y();
+        force_[dof + 2] += load.torque;
       };
       if (!field.pairwise) {
-        const Context ctx = context.WithSelf(self);
-        apply(ctx, Checked(field.direction(ctx), field.name));
+        add(LoadOfField(context, field, self, kNone));
         continue;
       }
       const BodyState s = Body(self);
-      arm = Vector2d(s.x - q_[3 * self], s.y - q_[3 * self + 1]);
+      const Vector2d arm(s.x - q_[3 * self], s.y - q_[3 * self + 1]);
       for (int other : field.members) {
         if (other == self) continue;
         const BodyState o = Body(other);
         if (s.x == o.x && s.y == o.y) continue;  // no line between them
-        apply(context.WithSelf(self, other), std::atan2(s.y - o.y, s.x - o.x));
+        add(LoadAlong(context.WithSelf(self, other), field, std::atan2(s.y - o.y, s.x - o.x), arm));
       }
     }
   }
+}
+
+Mechanics::FieldLoad Mechanics::LoadAlong(const Context& context, const Field& field, double angle,
+                                          const Vector2d& arm) const {
+  FieldLoad load;
+  // Component X along the angle, Y across it; a field along the axes needs no rotation.
+  const Vector2d along = angle == 0 ? Vector2d(1, 0) : Vector2d(std::cos(angle), std::sin(angle));
+  for (const Goal& goal : field.goals) {
+    if (goal.type != GoalType::Force) continue;
+    const double value = Checked(goal.value(context), field.name);
+    if (goal.component == Component::Rotation) {
+      load.torque += value;
+      continue;
+    }
+    const Vector2d force = value * (goal.component == Component::Y ? Perp(along) : along);
+    load.force += force;
+    load.torque += Cross(arm, force);
+  }
+  return load;
+}
+
+Mechanics::FieldLoad Mechanics::LoadOfField(const Context& context, const Field& field, int self,
+                                            int other) const {
+  if (other == kNone) {
+    const Context ctx = context.WithSelf(self);
+    return LoadAlong(ctx, field, Checked(field.direction(ctx), field.name), Vector2d(0, 0));
+  }
+  const BodyState s = Body(self);
+  const BodyState o = Body(other);
+  if (s.x == o.x && s.y == o.y) return FieldLoad{};
+  return LoadAlong(context.WithSelf(self, other), field, std::atan2(s.y - o.y, s.x - o.x),
+                   Vector2d(s.x - q_[3 * self], s.y - q_[3 * self + 1]));
+}
+
+int Mechanics::FindField(int32_t id) const {
+  if (id == kNone) return kNone;
+  for (size_t f = 0; f < model_.fields.size(); ++f)
+    if (model_.fields[f].id == id) return static_cast<int>(f);
+  return kNone;
+}
+
+int Mechanics::FieldPairCount(int field, int body) const {
+  const Field& record = model_.fields[static_cast<size_t>(field)];
+  if (!record.pairwise) return 0;
+  const auto& members = record.members;
+  if (std::find(members.begin(), members.end(), body) == members.end()) return 0;
+  return static_cast<int>(members.size()) - 1;
+}
+
+bool Mechanics::FieldPairForce(const Context& context, int field, int body, int pair,
+                               Vector2d& out) const {
+  out = Vector2d(0, 0);
+  if (pair < 1 || pair > FieldPairCount(field, body)) return false;
+  const Field& record = model_.fields[static_cast<size_t>(field)];
+  for (int other : record.members) {
+    if (other == body || --pair > 0) continue;
+    out = LoadOfField(context, record, body, other).force;
+    return true;
+  }
+  return false;
+}
+
+void Mechanics::FieldForce(const Context& context, int field, int body, Vector2d& force,
+                           double& torque) const {
+  const Field& record = model_.fields[static_cast<size_t>(field)];
+  force = Vector2d(0, 0);
+  torque = 0;
+  const auto& members = record.members;
+  if (std::find(members.begin(), members.end(), body) == members.end()) return;
+  const auto add = [&](const FieldLoad& load) {
+    force += load.force;
+    torque += load.torque;
+  };
+  if (!record.pairwise) return add(LoadOfField(context, record, body, kNone));
+  for (int other : members)
+    if (other != body) add(LoadOfField(context, record, body, other));
 }
 
 void Mechanics::AddForces(const Context& context) {

@@ -160,6 +160,20 @@ class Mechanics {
   int CollisionPairCount(int body) const;
   bool CollisionPair(int body, int pair, ContactReport& out) const;
   bool HasContacts() const { return !colliders_.empty(); }
+
+  // Fields, as the field formula functions read them, at the present state: the force a field
+  // puts on a body, and, for a field between bodies, the pairs of a member body (the field's
+  // other members in the field's order, numbered from 1) with the force of each partner on it.
+  // A body outside the field has no pairs and no force from it.
+  // The field with the identifier formulas name it by, or kNone.
+  int FindField(int32_t id) const;
+  int FieldPairCount(int field, int body) const;
+  // The force of the pair's partner on the body, or false when the body has no such pair.
+  bool FieldPairForce(const Context& context, int field, int body, int pair,
+                      Eigen::Vector2d& out) const;
+  // The field's whole force on the body, and its torque about the body's centre of mass.
+  void FieldForce(const Context& context, int field, int body, Eigen::Vector2d& force,
+                  double& torque) const;
   // Whether a body sleeps: it has rested in contact only for a while and is left out of the
   // motion until something wakes it.
   bool Asleep(int body) const { return islands_.Asleep(body); }
@@ -265,6 +279,15 @@ class Mechanics {
   void SelectRows();
   void ApplyForceGoal(const Context& context, int c, const Goal& goal, double value);
   void ApplyFieldForces(const Context& context);
+  // The load of a field's goals on body self (from other, kNone for a field on one body): the
+  // force and its torque about self's centre of mass.
+  struct FieldLoad {
+    Eigen::Vector2d force{0, 0};
+    double torque = 0;
+  };
+  FieldLoad LoadOfField(const Context& context, const Field& field, int self, int other) const;
+  FieldLoad LoadAlong(const Context& context, const Field& field, double angle,
+                      const Eigen::Vector2d& arm) const;
   void AddPointForce(const PointKin& p, const Eigen::Vector2d& force);
   void AddTorque(int body, double torque);
   void FindRedundantRows();

@@ -139,6 +139,8 @@ struct Field {
   Value direction;
   std::vector<Goal> goals;  // force goals only
   std::string name;
+  // The identifier formulas name the field by (constraintforce(id, body)); kNone names none.
+  int32_t id = kNone;
 };
 
 // Which pairs of bodies collide, as the world's collision group says: pairs with the reference

@@ -69,8 +69,12 @@ class StreamEnvironment : public FormulaEnvironment {
   int32_t Interaction(FormulaInteraction query, const FormulaObject& field,
                       const FormulaObject& object, int32_t pair,
                       FormulaVector& out) const override {
-    FormulaObject indexed = object;
-    if (object.kind == FormulaObjectKind::kBody && !ToIndex(object, indexed))
+    // The field queries name a body by its plain identifier ("constraintpairs(5,2)").
+    FormulaObject named = object;
+    if (object.kind == FormulaObjectKind::kNumber && IsFieldQuery(query))
+      named.kind = FormulaObjectKind::kBody;
+    FormulaObject indexed = named;
+    if (named.kind == FormulaObjectKind::kBody && !ToIndex(named, indexed))
       return kFormulaUnknownObject;
     return world_.Interaction(query, field, indexed, pair, out);
   }
@@ -78,6 +82,11 @@ class StreamEnvironment : public FormulaEnvironment {
  private:
   // The object with its index in place of its identifier, or false when it is not there.
   bool ToIndex(const FormulaObject& object, FormulaObject& indexed) const;
+  static bool IsFieldQuery(FormulaInteraction query) {
+    return query == FormulaInteraction::kConstraintForce ||
+           query == FormulaInteraction::kConstraintPairs ||
+           query == FormulaInteraction::kConstraintForcePair;
+  }
 
   dynamics::WorldEnvironment world_;
   const Binding& binding_;

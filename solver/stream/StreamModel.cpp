@@ -543,6 +543,7 @@ dynamics::Model StreamModel::Build(const std::shared_ptr<const InputTable>& inpu
               [goal = goal.value, on = MakeValue(plan.activation, inputs)](
                   const dynamics::Context& c) { return on(c) > 0 ? goal(c) : 0.0; });
       field.name = Where("field", plan.id);
+      field.id = plan.id;
       model.AddField(std::move(field));
       continue;
     }

@@ -1121,3 +1121,74 @@ TEST_F(PendulumWindowTest, AGraphMeterAndTheVelocityArrowFollowTheRunAndTheTape)
 }
 
 }  // namespace
+
+namespace {
+
+// The two charges in orbit in their window: the electrostatic arrows from the Vectors menu show
+// each charge's pull towards the other after a run, with the head at the charge plus the force
+// scale times k q1 q2 / r^2 along the line between them.
+class ChargesWindowTest : public WorldMenusTest {
+ protected:
+  std::string DocumentPath() override {
+    return std::string(YB_SAMPLES_DIR) + "/" + sample_worlds::charges::kFile;
+  }
+  // Whether the colour is drawn within two pixels of the point.
+  bool ColourNear(const MacPoint& point, COLORREF colour) {
+    for (int16_t dv = -2; dv <= 2; ++dv)
+      for (int16_t dh = -2; dh <= 2; ++dh)
+        if (PixelAt(MacPoint(static_cast<int16_t>(point.h + dh),
+                             static_cast<int16_t>(point.v + dv))) == colour)
+          return true;
+    return false;
+  }
+};
+
+TEST_F(ChargesWindowTest, ElectrostaticArrowsPointAtEachOtherWithTheFieldsForce) {
+  using namespace sample_worlds::charges;
+  std::vector<TVectorThing*> charges;
+  for (int16_t id : {kPositiveId, kNegativeId}) {
+    world_->DeselectAll();
+    world_->Select(world_->FindObject(id));
+    Command(kCmdShowElectrostatic);  // World > Vectors > Electrostatic
+    charges.push_back(dynamic_cast<TVectorThing*>(world_->FindObject(id)));
+    ASSERT_NE(charges.back(), nullptr);
+    ASSERT_EQ(charges.back()->IsVectorShown(7), 1);
+  }
+  world_->DeselectAll();
+  constexpr int16_t kFrames = 30;
+  world_->RunToFrame(kFrames, nullptr);
+  constexpr int16_t kShown = 20;
+  world_->ShowFrame(kShown, 1);
+  view_->InvalidateForeground();
+  Pump();
+
+  const TFrameStore& store = *world_->GetStore();
+  const TVector at[2] = {{store.Value(kShown, 0), store.Value(kShown, 1)},
+                         {store.Value(kShown, 8), store.Value(kShown, 9)}};
+  // Turned a good way round, so that the arrows lie across the pixel grid.
+  EXPECT_GT(std::abs(at[0].y), 0.2);
+  TGlobalVectorHandler& handler = *charges[0]->GetVectorHandler();
+  const TVectorGroupStyle style = handler.GetGroupStyle(kVectorGroupForce);
+  const auto headsIn = [&](COLORREF ink) {
+    for (int i = 0; i < 2; ++i) {
+      SCOPED_TRACE(i);
+      const TVector& self = at[i];
+      const TVector& other = at[1 - i];
+      const double dx = other.x - self.x, dy = other.y - self.y, r = std::hypot(dx, dy);
+      const TVector force{kConstant * dx / (r * r * r), kConstant * dy / (r * r * r)};
+      const TVector head{self.x + style.scale * force.x, self.y + style.scale * force.y};
+      EXPECT_TRUE(ColourNear(On(head.x, head.y), ink));
+      EXPECT_GT(std::hypot(head.x - self.x, head.y - self.y) * kPixelsPerMetre, 10.0);
+      // Nothing points away from the other charge.
+      EXPECT_FALSE(InkNear(On(2 * self.x - head.x, 2 * self.y - head.y)));
+    }
+  };
+  headsIn(RGB16ToColorRef(style.colour));
+  // A new force colour redraws the window's arrows in it.
+  const RGB16Color red{0xFFFF, 0, 0};
+  handler.SetColourProperty(kTagForceColour, red);
+  Pump();
+  headsIn(RGB16ToColorRef(red));
+}
+
+}  // namespace

@@ -644,7 +644,7 @@ TEST_F(FieldTest, OppositeChargesOrbitWithTheClosedFormPeriod) {
 }
 
 // The electric pair arrow of one of the orbiting charges names the field and the body in its
-// formulas; the solver answers no value for a field's pairs, which the run records as no pairs.
+// formulas, and a run records its one pair: the other charge's pull, k q1 q2 / r^2 towards it.
 // A field that leaves the world is forgotten and the next one is found.
 TEST_F(FieldTest, PairArrowsNameTheWorldsFieldAndFollowItsChanges) {
   constexpr double kDistance = 1.0, kConstant = 2.0;
@@ -671,18 +671,52 @@ TEST_F(FieldTest, PairArrowsNameTheWorldsFieldAndFollowItsChanges) {
   EXPECT_STREQ(text.AsCString(), "constraintforcepair(5,2,1).x");
   world.RunToFrame(4, nullptr);
   world.ShowFrame(2, 1);
-  EXPECT_EQ(arrow->PairCount(), 0);
+  ASSERT_EQ(arrow->PairCount(), 1);
+  TFrameStore& store = *world.GetStore();
+  const double dx = store.Value(2, 8) - store.Value(2, 0),
+               dy = store.Value(2, 9) - store.Value(2, 1);
+  const double r = std::hypot(dx, dy);
+  TVector pull{0.0, 0.0};
+  ASSERT_TRUE(arrow->GetPairValue(1, pull));
+  EXPECT_NEAR(pull.x, kConstant * dx / (r * r * r), 1e-12);
+  EXPECT_NEAR(pull.y, kConstant * dy / (r * r * r), 1e-12);
+  EXPECT_NE(pull.y, 0.0);
 
   TGlobalVectorHandler* handler = body->GetVectorHandler();
   ASSERT_NE(handler, nullptr);
   EXPECT_EQ(handler->GetFieldNumber(7), 5);
   auto& second = AddField<TElectCnstr, TElectGroup>(world, 7, 6);
+  second.SelectChoice(kTagElectOn);
   world.RemoveObject(world.FindObject(5));
   EXPECT_EQ(handler->GetElectricField(), &second);
   EXPECT_EQ(handler->GetFieldNumber(7), 7);
+  // The arrow heard that its field left: rebuilt, it names the next one.
+  ASSERT_EQ(arrow->FormulaCount(), 11);
+  arrow->FormulaAt(2)->GetText(text);
+  EXPECT_STREQ(text.AsCString(), "constraintforcepair(7,2,1).x");
   world.RemoveObject(&second);
   EXPECT_FALSE(handler->HasElectrostaticField());
   EXPECT_EQ(handler->IsFieldActive(7), 0);
+
+  // Gravity shown while the world has none takes the uniform form; a field between bodies that
+  // joins the world moves it to the pair form, naming that field.
+  body->DoCommandValue(kCmdShowGravity, 1);
+  ASSERT_NE(body->GetArrow(3), nullptr);
+  auto& group = Add<TGravGroup>(world, 8);
+  auto planetary = std::make_unique<TGravCnstr>();
+  planetary->Initialize();
+  planetary->SetIdentifier(9);
+  planetary->SetFieldGroup(&group);
+  planetary->SetShortProperty(kTagAlwaysActive, 1);
+  planetary->SelectChoice(kTagGravPlanetary);
+  world.AdoptObject(std::move(planetary));
+  EXPECT_EQ(handler->GetFieldNumber(6), 9);
+  EXPECT_EQ(body->GetArrow(3), nullptr);
+  auto* pairs = dynamic_cast<TVectorArrow693*>(body->GetArrow(6));
+  ASSERT_NE(pairs, nullptr);
+  ASSERT_EQ(pairs->FormulaCount(), 11);
+  pairs->FormulaAt(1)->GetText(text);
+  EXPECT_STREQ(text.AsCString(), "constraintpairs(9,2)");
 }
 
 // Two balls of the collision group meet head on and swap their velocities; a third, outside the

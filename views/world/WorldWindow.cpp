@@ -200,6 +200,10 @@ void TWorldWindow::UpdateView() {
   if (mainView_) mainView_->Update();
 }
 
+void TWorldWindow::InvalidateViews() {
+  if (mainView_) mainView_->InvalidateForeground();
+}
+
 void TWorldWindow::EraseTracks() {
   if (mainView_) mainView_->EraseTracks();
 }

@@ -119,6 +119,7 @@ class TWorldWindow : public TWorldDisplay {
   void SetShowGrid(bool show) override;
   void ZoomToExtents() override;
   void UpdateView() override;
+  void InvalidateViews() override;
   void EraseTracks() override;
   TWindowPlacement GetPlacement() const override;
   void SetPlacement(const TWindowPlacement& placement) override;

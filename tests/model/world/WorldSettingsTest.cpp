@@ -93,7 +93,12 @@ TEST_F(WorldSettingsTest, EverySettingComesBackAndTheDocumentKeepsItsBytes) {
   world.SetShortProperty(kTagCoordinates, 1);
   world.SetShortProperty(kTagGridLines, 1);
   world.SetShortProperty(kTagOutputDisplay, 5);
+  world.SetFlagProperty(MakeTag("svvP"), 1);
   const std::vector<uint8_t> saved = Save(document, "first.yb");
+  // The velocity handle preference: one short that is on.
+  const std::vector<uint8_t> option = BlockOf(saved, kBlockWorldVectorOption);
+  ASSERT_TRUE(option.size() == 2 || option.size() == 4);
+  EXPECT_EQ(ShortAt(option, option.size(), 0), 1);
 
   TQVDoc reopened;
   reopened.ReadDocument((folder / "first.yb").string());
@@ -121,6 +126,7 @@ TEST_F(WorldSettingsTest, EverySettingComesBackAndTheDocumentKeepsItsBytes) {
   EXPECT_EQ(r.left, 12);
   EXPECT_EQ(r.top, 34);
   EXPECT_EQ(r.placement, s.placement);
+  EXPECT_EQ(reopened.World().GetOption(1), 1);
   uint16_t value = 99;
   for (const auto& [tag, expected] : {std::pair{kTagScrollBars, 0}, {kTagInlineHelp, 0},
                                       {kTagFrameIndicator, 1}, {kTagHelpLine, 1},
@@ -147,6 +153,8 @@ TEST_F(WorldSettingsTest, WindowBlockPacksTheFurnitureAndTheColourIsComplemented
   world.SetShortProperty(kTagCoordinates, 1);
   world.SetShortProperty(kTagOutputDisplay, 0x1234);
   const std::vector<uint8_t> bytes = Save(document, "window.yb");
+  // Without the velocity handle preference its block is left out.
+  EXPECT_TRUE(BlockOf(bytes, kBlockWorldVectorOption).empty());
 
   const std::vector<uint8_t> version = BlockOf(bytes, kBlockWorldVersion);
   ASSERT_TRUE(version.size() == 2 || version.size() == 4);

@@ -56,6 +56,61 @@ TEST(FormulaValues, FieldActivationAndConstraintForceFormulas) {
   EXPECT_NEAR(CompileFormula("GroupCofM(0).y")(falling), -1 - 9.81 * 0.25 / 2, 1e-10);
 }
 
+// Three bodies under their mutual gravity and one of them under a uniform field too: each body's
+// partners come in the field's order with G m1 m2 / r^2 along the line, equal and opposite, and the
+// field's whole force on a body is what moves it.
+TEST(FormulaValues, FieldPairsAndForcesOfTheFieldsOnEachBody) {
+  Model model;
+  const int a = model.AddBody(scenes::Disk(0, 0, 2, 0.1));
+  model.AddBody(scenes::Disk(3, 4, 3, 0.1));
+  model.AddBody(scenes::Disk(-1, 0, 5, 0.1));
+  model.AddBody(scenes::Disk(9, 9, 1, 0.1));
+  constexpr double G = 0.5;
+  Field mutual = MakePlanetaryGravity({1, 2, 3}, G);
+  mutual.id = 7;
+  model.AddField(mutual);
+  Field weight = MakeLineGravity({a}, 9.81);
+  weight.id = 9;
+  model.AddField(weight);
+  Mechanics mechanics(model);
+  const Context context(mechanics, 0.0);
+  const auto value = [&](const char* text) { return CompileFormula(text)(context); };
+  EXPECT_EQ(value("constraintpairs(7,1)"), 2);
+  EXPECT_EQ(value("constraintpairs(7,4)"), 0);  // not in the field
+  EXPECT_EQ(value("constraintpairs(9,1)"), 0);  // a field on each body alone has no pairs
+  // Body 1's partners: body 2 at 5 m, then body 3 at 1 m.
+  const double near = G * 2 * 3 / 25;
+  EXPECT_NEAR(value("constraintforcepair(7,1,1).x"), near * 3 / 5, 1e-15);
+  EXPECT_NEAR(value("constraintforcepair(7,1,1).y"), near * 4 / 5, 1e-15);
+  EXPECT_NEAR(value("constraintforcepair(7,2,1).x"), -near * 3 / 5, 1e-15);
+  EXPECT_NEAR(value("constraintforcepair(7,2,1).y"), -near * 4 / 5, 1e-15);
+  EXPECT_NEAR(value("constraintforcepair(7,1,2).x"), -G * 2 * 5, 1e-14);
+  EXPECT_EQ(value("constraintforcepair(7,1,3).x"), 0);  // beyond the pairs
+  EXPECT_NEAR(value("constraintforce(7,1).x"), near * 3 / 5 - G * 10, 1e-14);
+  EXPECT_NEAR(value("constraintforce(9,1).y"), -2 * 9.81, 1e-12);
+  EXPECT_EQ(value("constraintforce(9,2).y"), 0);
+  try {
+    value("constraintpairs(8,1)");
+    FAIL();
+  } catch (const DynamicsError& e) {
+    EXPECT_EQ(e.code, FormulaErrorNumber(kFormulaUnknownObject));
+  }
+  // While they fall together, each body's fields give its mass times its acceleration.
+  Simulation sim(model, RunSettings{});
+  sim.AdvanceTo(0.2);
+  const Context moving(sim.GetMechanics(), sim.Time());
+  for (const char* body : {"1", "2", "3"}) {
+    SCOPED_TRACE(body);
+    const std::string b = body;
+    const double fx =
+        CompileFormula("constraintforce(7," + b + ").x + constraintforce(9," + b + ").x")(moving);
+    const double fy =
+        CompileFormula("constraintforce(7," + b + ").y + constraintforce(9," + b + ").y")(moving);
+    EXPECT_NEAR(fx, CompileFormula("body[" + b + "].mass * body[" + b + "].a.x")(moving), 1e-9);
+    EXPECT_NEAR(fy, CompileFormula("body[" + b + "].mass * body[" + b + "].a.y")(moving), 1e-9);
+  }
+}
+
 TEST(FormulaValues, InputsSectionsAndConstants) {
   Model model;
   Body plate = scenes::Bar(0, 0, std::numbers::pi / 2, 1, 2);
