@@ -21,6 +21,7 @@
 #include "platform/win32/WindowPaint.h"
 #include "platform/win32/WindowRegion.h"
 #include "scripting/shell/ScriptShell.h"
+#include "scripting/shell/ScriptsMenu.h"
 #include "ui/views/OwlView.h"
 #include "ui/views/ViewServices.h"
 
@@ -83,6 +84,7 @@ BOOL CMainFrame::CreateMainWindow() {
     return FALSE;
   }
   SetMenuFrame(m_hWnd);
+  SetMenu94Position(ScriptsMenu::kMenu94Position);
   SetMenuBarForMode(kNormalModeBar);
   PlaceAtStart();
   if (!CreateStatusBar() || !CreateBars()) {

@@ -111,7 +111,9 @@ void TQVApp::RebuildMenu(CCmdUI& update) {
     Str255 path;
     scripts->GetItem(static_cast<int16_t>(entry), name, path, nullptr);
     scripts->SetItemCommand(entry, command);
-    InsertMenu(menu, position, MF_BYPOSITION | MF_STRING, static_cast<UINT>(command),
+    // An entry a script disabled stays greyed each time the menu is built again.
+    const UINT state = scripts->Entry(entry)->enabled != 0 ? MF_ENABLED : MF_GRAYED;
+    InsertMenu(menu, position, MF_BYPOSITION | MF_STRING | state, static_cast<UINT>(command),
                name.AsCString());
   }
   update.m_nIndex = position - 1;

@@ -27,6 +27,8 @@ class TPlacingWorld {
   virtual void AfterPlacing() = 0;
   virtual void PlacingUndone() = 0;
   virtual void PlacingRedone(int16_t first, int16_t second) = 0;
+  // A creation tracker hands over the object it made once its gesture is done; nothing here.
+  virtual void HandOverTrackedObject(TLink* object) { (void)object; }
 
  protected:
   ~TPlacingWorld() = default;

@@ -85,6 +85,7 @@ void TWorldDoc::InitWorld(int16_t) {
   outputs_.clear();
   otherGadgets_.clear();
   viewObjects_.clear();
+  extraList_.clear();
   inputBuffer_ = FreeHandleIfAny(inputBuffer_);
   inputBuffer_ = AllocHandle(kInitialInputBytes);
   inputCount_ = 0;
@@ -170,6 +171,7 @@ void TWorldDoc::ForgetObject(TLink* object) {
   if (unitHandler_ == object) unitHandler_ = nullptr;
   if (vectorHandler_ == object) vectorHandler_ = nullptr;
   if (pendingObject_ == object) pendingObject_ = nullptr;
+  std::erase(extraList_, object);
 }
 
 bool TWorldDoc::ShowsRecordedFrame() {

@@ -31,6 +31,17 @@ class TCommand;
 class TCommandCore;
 class TJoiner;
 class TWorldDisplay;
+
+// A change for ForEachObjectMatching: which objects take it, what they are given, and who is
+// told afterwards.
+struct TObjectMatch {
+  std::function<bool(TLink& object)> accepts;
+  std::function<bool(TLink& object)> alsoAccepts;
+  std::function<void(TLink& object)> give;
+  bool redraw = true;
+  std::vector<TLink*> listeners;
+  std::function<void(TLink& listener)> notify;
+};
 struct FormulaObjectRef;
 
 // The identifier of every world, and the resource of the default objects.
@@ -115,6 +126,20 @@ class TWorldDoc : public TWorldBase, public TActionContext, public TPlacingWorld
   TLink* GetVectorHandlerObject() const { return vectorHandler_; }
   // True while a recorded frame is shown (showing a frame sets it, a reset clears it).
   bool ShowsRecordedFrame();
+
+  // Tells a change to the objects that match it (WorldMatching.cpp): first every object of the
+  // world that either test accepts, then, of the objects linked to each world object, those the
+  // first test accepts, each given the change once and redrawn when asked; last every listener
+  // given is notified.
+  void ForEachObjectMatching(const TObjectMatch& match);
+  // The extra list: objects the world keeps aside from its roles, in the order added. An object
+  // leaving the world leaves it too.
+  void AddToExtraList(TLink* object);
+  const std::vector<TLink*>& ExtraList() const { return extraList_; }
+  // The first object of the extra list that the test accepts (with the context), or that is of
+  // the class code; null when none is (or the list is empty).
+  TLink* FindInExtraList(bool (*test)(TLink& object, void* context), void* context) const;
+  TLink* FindInExtraListByCode(int16_t code) const;
 
   // The joiner of the world's selection, and the context the world's undoable actions work in.
   TJoiner* GetJoiner() const { return joiner_.get(); }
@@ -281,6 +306,8 @@ class TWorldDoc : public TWorldBase, public TActionContext, public TPlacingWorld
   void SetPendingObject(TLink* object) { pendingObject_ = object; }
   TLink* PendingObject() const { return pendingObject_; }
   TLink* TakePendingObject() { return std::exchange(pendingObject_, nullptr); }
+  // The object a creation tool just made becomes the pending object.
+  void HandOverTrackedObject(TLink* object) override { SetPendingObject(object); }
   // What takes back the main view's pending hover point when the tool changes; null without a
   // main view.
   void SetPendingPointClearer(std::function<void()> clear) {
@@ -458,6 +485,7 @@ class TWorldDoc : public TWorldBase, public TActionContext, public TPlacingWorld
   ToolTrackerMaker toolTrackerMaker_;
   std::function<void()> pendingPointClearer_;
   TLink* pendingObject_ = nullptr;
+  std::vector<TLink*> extraList_;
   // The trackers made and not yet handed to a click, in the order of their command numbers.
   std::vector<std::unique_ptr<TCommandCore>> toolTrackers_;
   TCommandCore* toolTracker_ = nullptr;

@@ -24,8 +24,12 @@ struct ScriptsMenuEntry {
 
 class ScriptsMenu : public TTargetHandler {
  public:
-  static constexpr int16_t kMenuNumber = 18;
+  // The Scripts menu is menu 1 of the menu services, the pop-up at bar position 3; its entries
+  // follow its fixed items (Run Script, New Script, Open Script). The services count the run-time
+  // items of menu 1 from menu 94's position + 2, so that position is set to make the two agree.
+  static constexpr int16_t kMenuNumber = 1;
   static constexpr int16_t kFixedItems = 3;
+  static constexpr int16_t kMenu94Position = kFixedItems - 2;
   static constexpr int16_t kFirstEntryCommand = 5521;
   static constexpr int16_t kMaxEntries = 25;
   // The commands by which action buttons run the entries, by place.

@@ -735,6 +735,23 @@ TEST_F(PinnedBoxTest, APinnedBodyIsDraggedRoundItsPin) {
   EXPECT_EQ(world_->PendingObject(), nullptr);
   Free(held);
   EXPECT_TRUE(pin->IsInactive());
+
+  // A rectangle dragged out with its tool is left pending: the next Control-press with the
+  // Select and Drag tool refers to it, once.
+  Command(2503);
+  LiveDrag(ScreenOf(1.5, 1.5), {ScreenOf(2.0, 1.8), ScreenOf(2.5, 2.0)});
+  TLink* rectangle = world_->Objects().back();
+  ASSERT_TRUE(rectangle->IsMemberClass(TBasicMass::kClassID));
+  EXPECT_EQ(world_->PendingObject(), rectangle);
+  Command(TWorldDoc::kDragSelectionTool);
+  InjectKey(VK_CONTROL, true);
+  TCommandCore* refers = Press(ScreenOf(kFirstBox));
+  InjectKey(VK_CONTROL, false);
+  drag = dynamic_cast<TGeometryRefDragTracker*>(refers);
+  ASSERT_NE(drag, nullptr);
+  EXPECT_EQ(drag->ReferenceObject(), rectangle);
+  EXPECT_EQ(world_->PendingObject(), nullptr);
+  Free(refers);
 }
 
 // The spring-and-pin world in its window: the spring's input menu places a slider for its

@@ -229,6 +229,11 @@ std::unique_ptr<TShapeResizeTracker> CreateResizeTracker(TTrackerView* view, TAc
   return tracker;
 }
 
+void TShapeSketchTracker::AfterWork() {
+  TDragTracker::AfterWork();
+  if (PlacingWorld() != nullptr) PlacingWorld()->HandOverTrackedObject(body_);
+}
+
 bool TShapeSketchTracker::TrackingDone() {
   return TrackingDoneFlag() || !IsMouseButtonDown();
 }

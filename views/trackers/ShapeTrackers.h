@@ -59,6 +59,8 @@ class TShapeSketchTracker : public TDragTracker {
   // The gesture ends at the release: a click places the object where it is.
   bool TrackingDone() override;
   bool UsesHotPoints() const override;
+  // The shape made is handed over to the world once it is placed.
+  void AfterWork() override;
 
   TBasicMass* Body() const { return body_; }
   uint16_t IsOnHotPoint() const { return onHotPoint_; }

@@ -250,6 +250,10 @@ void TWorldTrackerContext::AdoptPlacedObjects(std::vector<std::unique_ptr<TLink>
 
 void TWorldTrackerContext::AfterPlacing() { world_.AfterPlacing(); }
 
+void TWorldTrackerContext::HandOverTrackedObject(TLink* object) {
+  world_.HandOverTrackedObject(object);
+}
+
 void TWorldTrackerContext::PlacingUndone() {
   world_.PlacingUndone();
   view_.InvalidateForeground();

@@ -155,6 +155,7 @@ class TWorldTrackerContext : public TActionContext,
   void AfterPlacing() override;
   void PlacingUndone() override;
   void PlacingRedone(int16_t first, int16_t second) override;
+  void HandOverTrackedObject(TLink* object) override;
 
  private:
   TActionContext& Context();

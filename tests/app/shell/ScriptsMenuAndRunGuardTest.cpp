@@ -15,6 +15,7 @@
 #include "app/TApp.h"
 #include "app/frames/DocumentWindows.h"
 #include "app/frames/MainFrame.h"
+#include "core/MenuCommands.h"
 #include "model/world/RunCommand.h"
 #include "platform/win32/Clock.h"
 #include "platform/win32/Input.h"
@@ -91,6 +92,18 @@ TEST_F(ScriptsMenuAndRunGuardTest, ScriptEntriesTakeTheFirstScriptItemsPlaceInOr
   EXPECT_EQ(items.find("9999"), std::string::npos) << items;
   EXPECT_EQ(items.find("(No Scripts)"), std::string::npos) << items;
   EXPECT_EQ(scripts.Entry(3)->command, 5523);
+
+  // The entries are the run-time items of menu 1, after its three fixed items, as the recent
+  // files are those of menu 101 after its twelve; an entry a script greys stays greyed.
+  EXPECT_EQ(GetSubMenuOf(ScriptsMenu::kMenuNumber), ScriptPopup());
+  EXPECT_EQ(CommandFromMenuItem(1, 3), 3);
+  EXPECT_LT(CommandFromMenuItem(1, 4), 0);
+  EXPECT_EQ(GetMenuItemID(GetSubMenuOf(101), 12), 57616u);
+  EXPECT_LT(CommandFromMenuItem(101, 13), 0);
+  scripts.EnableItem(2, 0);
+  EXPECT_NE(Items().find("5522-Drop\n"), std::string::npos) << Items();
+  OpenScriptPopup();
+  EXPECT_NE(Items().find("5521 Swing\n5522-Drop\n5523 Spin\n"), std::string::npos) << Items();
 
   // Fewer entries leave no stale items; none at all greys the item with its old text.
   ASSERT_TRUE(scripts.DeleteItem(1));

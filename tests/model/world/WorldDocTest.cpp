@@ -140,5 +140,56 @@ TEST_F(WorldDocTest, RemovingAnObjectLeavesEveryListAndGroup) {
   EXPECT_EQ(world->FindObject(4), nullptr);
 }
 
+// A change goes to every world object that either test takes and to the linked objects the
+// first test takes, each once; the listeners hear of it last. The extra list is searched by a
+// test or by class, and forgets an object that leaves the world.
+TEST_F(WorldDocTest, ChangesReachTheMatchingObjectsOnceAndTheExtraListIsSearched) {
+  world->InitWorld(0);
+  const auto adopt = [this](auto object, int16_t identifier) {
+    object->Initialize();
+    object->SetIdentifier(identifier);
+    TLink* pointer = object.get();
+    world->AdoptObject(std::move(object));
+    return pointer;
+  };
+  TLink* input = adopt(std::make_unique<TTestInput>(), 4);
+  TLink* pause = adopt(std::make_unique<TTestPauseControl>(), 5);
+  TLink* plain = adopt(std::make_unique<TTestObject>(), 6);
+  TTestInput outsider;  // linked to the pause control, not one of the world's objects
+  outsider.Initialize();
+  outsider.SetIdentifier(7);
+  pause->AddDependent(&outsider);
+  input->AddDependent(pause);
+
+  std::vector<int32_t> given;
+  std::vector<int32_t> told;
+  TObjectMatch match;
+  match.accepts = [](TLink& object) { return object.IsMemberClass(444); };
+  match.alsoAccepts = [](TLink& object) { return object.IsMemberClass(469); };
+  match.give = [&given](TLink& object) { given.push_back(object.GetIdentifier()); };
+  match.listeners = {plain};
+  match.notify = [&](TLink& listener) {
+    EXPECT_EQ(given.size(), 3u);  // after every object took the change
+    told.push_back(listener.GetIdentifier());
+  };
+  world->ForEachObjectMatching(match);
+  EXPECT_EQ(given, (std::vector<int32_t>{4, 5, 7}));
+  EXPECT_EQ(told, (std::vector<int32_t>{6}));
+
+  world->AddToExtraList(input);
+  world->AddToExtraList(pause);
+  EXPECT_EQ(world->FindInExtraListByCode(469), pause);
+  EXPECT_EQ(world->FindInExtraListByCode(411), nullptr);
+  int32_t wanted = 5;
+  const auto byIdentifier = [](TLink& object, void* context) {
+    return object.GetIdentifier() == *static_cast<int32_t*>(context);
+  };
+  EXPECT_EQ(world->FindInExtraList(byIdentifier, &wanted), pause);
+  pause->RemoveDependent(&outsider);
+  world->RemoveObject(pause);
+  EXPECT_EQ(world->FindInExtraList(byIdentifier, &wanted), nullptr);
+  EXPECT_EQ(world->FindInExtraListByCode(444), input);
+}
+
 }  // namespace
 }  // namespace world_test
