@@ -40,10 +40,15 @@ int FieldSlotOf(TLink& object) {
   return -1;
 }
 
+// The world's things that carry arrows, and those linked to its objects, each told once; the
+// settings and field changes only mark what the arrows draw, so the things are not redrawn here.
 template <class Visit>
 void ForEachVectorThing(TWorldDoc& world, Visit visit) {
-  for (TLink* object : world.Objects())
-    if (auto* thing = dynamic_cast<TVectorThing*>(object)) visit(*thing);
+  TObjectMatch match;
+  match.accepts = [](TLink& object) { return dynamic_cast<TVectorThing*>(&object) != nullptr; };
+  match.give = [&visit](TLink& object) { visit(*dynamic_cast<TVectorThing*>(&object)); };
+  match.redraw = false;
+  world.ForEachObjectMatching(match);
 }
 
 }  // namespace
