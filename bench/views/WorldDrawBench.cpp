@@ -218,7 +218,8 @@ void BM_WorldFullRedraw(benchmark::State& state) {
     scene.Redraw();
     ++redraws;
   }
-  const double ours = (ThreadSeconds() - start) / static_cast<double>(std::max<int64_t>(redraws, 1));
+  const double ours =
+      (ThreadSeconds() - start) / static_cast<double>(std::max<int64_t>(redraws, 1));
   state.SetItemsProcessed(redraws);
   state.counters["redraws_per_second"] = 1.0 / ours;
   state.counters["ratio_to_cairo"] = ours / CairoSecondsPerRedraw();

@@ -48,8 +48,7 @@ bool PenVisible(const TPort* port) {
 void RebuildPen(TPort* port, HDC dc) {
   const DeviceContext* context = LookupDC(dc);
   if (context && !context->recorder &&
-      PenDrawsAs(GetCurrentObject(dc, OBJ_PEN), port->penPattern, port->penSize.h,
-                 port->foreColor))
+      PenDrawsAs(GetCurrentObject(dc, OBJ_PEN), port->penPattern, port->penSize.h, port->foreColor))
     return;
   HPEN pen = CreatePen(port->penPattern, port->penSize.h, port->foreColor);
   if (!pen) return;

@@ -290,7 +290,8 @@ bool CopyPixelForPixel(DeviceContext& src, DeviceContext& dst, const Raster& des
     for (int32_t py = r.top; py < r.bottom; ++py) {
       uint32_t* row = destination.Row(py) + r.left;
       const uint32_t* from = source.Row(static_cast<int32_t>(py + dy)) + dx + r.left;
-      for (int32_t i = 0; i < count; ++i) row[i] = from[i] & 0xFFFFFF;
+      for (int32_t i = 0; i < count; ++i)
+        row[i] = from[i] & 0xFFFFFF;
     }
     dst.work.sourcePixels += int64_t{count} * (r.bottom - r.top);
   }

@@ -20,8 +20,8 @@
 #include "core/port/Port.h"
 #include "core/port/PortShapes.h"
 #include "model/Thing.h"
-#include "model/world/WorldParticipants.h"
 #include "model/world/WorldDoc.h"
+#include "model/world/WorldParticipants.h"
 #include "platform/win32/Dc.h"
 #include "platform/win32/GdiObjects.h"
 #include "platform/win32/Icon.h"
@@ -258,8 +258,8 @@ MacRect TMainWorldView::VisibleArea(const MacRect& rect) {
 DeviceContext* TMainWorldView::PictureBeingDrawn(int16_t which) const {
   auto* buffered = dynamic_cast<TDezevOffScreenMgr*>(GetManager());
   if (!buffered || GetUseSolidBrushes() || IsRecordingMetafile()) return nullptr;
-  if (buffered->GetCurrentPass() != (which == 0 ? TOffScreenMgr::kBackgroundPass
-                                                : TOffScreenMgr::kObjectsPass))
+  if (buffered->GetCurrentPass() !=
+      (which == 0 ? TOffScreenMgr::kBackgroundPass : TOffScreenMgr::kObjectsPass))
     return nullptr;
   HDC dc = nullptr;
   buffered->GetBufferInfo(which, &dc, nullptr, nullptr, nullptr);
