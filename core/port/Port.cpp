@@ -43,8 +43,13 @@ bool PenVisible(const TPort* port) {
 }
 
 // Creates the port's pen from its pattern word, width and colour, selects it and deletes the
-// pen it replaces; a pen that cannot be made leaves the previous one selected.
+// pen it replaces; a pen that cannot be made leaves the previous one selected. A pen that
+// already draws so stays, unless a metafile is being recorded, which keeps every pen made.
 void RebuildPen(TPort* port, HDC dc) {
+  const DeviceContext* context = LookupDC(dc);
+  if (context && !context->recorder &&
+      PenDrawsAs(GetCurrentObject(dc, OBJ_PEN), port->penPattern, port->penSize.h, port->foreColor))
+    return;
   HPEN pen = CreatePen(port->penPattern, port->penSize.h, port->foreColor);
   if (!pen) return;
   HGDIOBJ previous = PortSelectObject(dc, pen);

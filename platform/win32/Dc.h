@@ -49,13 +49,18 @@ struct DcState {
 // Work done by the drawing calls on a context, kept so that tests and benchmarks can see that
 // drawing costs what lands on the surface and not what the shape measures: rows walked by scan
 // conversion, steps taken along one-pixel lines, pixels of Cairo coverage masks, pixels read
-// from the source of blits, and the most rectangles held by one region painted.
+// from the source of blits, and the most rectangles held by one region painted. Painting calls
+// are counted too, and among them those whose pixels mix with what lies under them (exclusive-or,
+// masks, merges): a picture drawn without such calls comes out the same when drawn again over
+// itself, which lets the off-screen pictures skip drawing what a copy already holds.
 struct DrawWork {
   int64_t rows = 0;
   int64_t lineSteps = 0;
   int64_t maskPixels = 0;
   int64_t sourcePixels = 0;
   size_t largestRegion = 0;
+  int64_t paints = 0;
+  int64_t mixingPaints = 0;
 };
 
 class DeviceContext {

@@ -197,6 +197,7 @@ COLORREF SetPixel(HDC hdc, int32_t x, int32_t y, COLORREF color) {
   if (!raster.Clip().Contains(p.x, p.y)) return CLR_INVALID;
   uint32_t pixel = ColorToPixel(color);
   if (IsMonochrome(*dc)) pixel = ToMono(pixel);
+  CountPaint(dc->work, false);
   raster.Row(p.y)[p.x] = pixel;
   return PixelToColor(pixel);
 }
@@ -284,12 +285,15 @@ bool CopyPixelForPixel(DeviceContext& src, DeviceContext& dst, const Raster& des
       visible.bottom + dy > source.Height())
     return false;
   for (const RECT& r : area.Rects()) {
+    // The row's bounds in locals, so that the copy runs over whole vectors of pixels.
+    const int32_t count = r.right - r.left;
     for (int32_t py = r.top; py < r.bottom; ++py) {
-      uint32_t* row = destination.Row(py);
-      const uint32_t* from = source.Row(static_cast<int32_t>(py + dy)) + dx;
-      for (int32_t px = r.left; px < r.right; ++px) row[px] = from[px] & 0xFFFFFF;
+      uint32_t* row = destination.Row(py) + r.left;
+      const uint32_t* from = source.Row(static_cast<int32_t>(py + dy)) + dx + r.left;
+      for (int32_t i = 0; i < count; ++i)
+        row[i] = from[i] & 0xFFFFFF;
     }
-    dst.work.sourcePixels += int64_t{r.right - r.left} * (r.bottom - r.top);
+    dst.work.sourcePixels += int64_t{count} * (r.bottom - r.top);
   }
   return true;
 }
@@ -321,6 +325,7 @@ BOOL StretchBlt(HDC destination, int32_t x, int32_t y, int32_t width, int32_t he
                      static_cast<int32_t>(std::min<int64_t>(int64_t{span.left} + dw, clip.right)),
                      static_cast<int32_t>(std::min<int64_t>(int64_t{span.top} + dh, clip.bottom))};
   if (visible.left >= visible.right || visible.top >= visible.bottom) return TRUE;
+  CountPaint(dst->work, Rop3ReadsDestination(rop));
   RegionData area = RegionData::Rect(visible.left, visible.top, visible.right, visible.bottom);
   if (raster.Clip().Rects().size() > 1) area = RegionData::Combine(area, raster.Clip(), RGN_AND);
   SourceBlock block;

@@ -65,6 +65,18 @@ RegionData StrokePath(const Raster& raster, const PenInfo& pen, const std::vecto
     RegionData::Builder off;
     int64_t* steps = &raster.Work().lineSteps;
     // An upright rectangle's outline, the commonest path, is its ring: no line needs walking.
+    // A ring of three pixels or more each way that lies inside the clip box is made at once.
+    RECT corners;
+    const RECT& box = raster.ClipBox();
+    if ((closed || points.size() == 5) && style.count == 0 &&
+        UprightRectangle(points.data(), points.size(), corners) &&
+        corners.right - corners.left >= 2 && corners.bottom - corners.top >= 2 &&
+        corners.left >= box.left && corners.top >= box.top && corners.right < box.right &&
+        corners.bottom < box.bottom) {
+      *steps += 2 * (int64_t{corners.right} - corners.left + corners.bottom - corners.top);
+      if (gaps) *gaps = RegionData{};
+      return RegionData::Ring(corners.left, corners.top, corners.right, corners.bottom);
+    }
     if ((closed || points.size() == 5) && style.count == 0 &&
         RectangleRingPixels(points.data(), points.size(), raster.ClipBox(), steps, on)) {
       RegionData drawn = on.Build();

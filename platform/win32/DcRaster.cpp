@@ -91,6 +91,26 @@ uint32_t ApplyRop3(DWORD rop, uint32_t p, uint32_t s, uint32_t d) {
   return result & 0xFFFFFF;
 }
 
+bool Rop2ReadsDestination(int32_t rop2) {
+  switch (rop2) {
+    case R2_BLACK:
+    case R2_NOTCOPYPEN:
+    case R2_COPYPEN:
+    case R2_WHITE:
+      return false;
+    default:
+      // Anything unknown is painted as R2_COPYPEN.
+      return rop2 >= R2_BLACK && rop2 <= R2_WHITE;
+  }
+}
+
+bool Rop3ReadsDestination(DWORD rop) {
+  // Bit i of the truth table is the result for destination bit (i & 1): the operation reads the
+  // destination when some pair of entries differing only there differs.
+  const uint32_t table = (rop >> 16) & 0xFF;
+  return ((table ^ (table >> 1)) & 0x55) != 0;
+}
+
 PaintSource PaintSource::Solid(COLORREF color) {
   PaintSource source;
   source.kind = Kind::Solid;
@@ -122,15 +142,24 @@ PaintSource BrushSource(const DeviceContext& dc, HBRUSH handle) {
   return source;
 }
 
-Raster::Raster(DeviceContext& dc) : dc_(dc) {
+namespace {
+
+const RegionData& NoPixels() {
+  static const RegionData none;
+  return none;
+}
+
+}  // namespace
+
+Raster::Raster(DeviceContext& dc) : dc_(dc), clip_(&NoPixels()), clipBox_{0, 0, 0, 0} {
   if (!dc.surface) return;
   cairo_surface_flush(dc.surface);
   data_ = cairo_image_surface_get_data(dc.surface);
   stride_ = cairo_image_surface_get_stride(dc.surface);
   width_ = cairo_image_surface_get_width(dc.surface);
   height_ = cairo_image_surface_get_height(dc.surface);
-  clip_ = dc.EffectiveClip();
-  clipBox_ = clip_.Box();
+  clip_ = &dc.EffectiveClip();
+  clipBox_ = clip_->Box();
   if (dc.kind == DeviceContext::Kind::Memory) {
     const GdiBitmap* bitmap = LookupBitmap(dc.state.bitmap);
     monochrome_ = bitmap && bitmap->monochrome;
@@ -162,19 +191,36 @@ POINT Raster::DeviceToSurface(POINT device) const {
 
 void Raster::Fill(const RegionData& shape, const PaintSource& source, int32_t rop2) {
   if (!data_ || source.kind == PaintSource::Kind::None || shape.IsEmpty()) return;
+  CountPaint(dc_.work, Rop2ReadsDestination(rop2));
   dc_.work.largestRegion = std::max(dc_.work.largestRegion, shape.Rects().size());
   // Only the bands of the shape that meet the clip box are visited; a clip of more than one
   // rectangle then takes the region intersection.
-  RegionData area = shape.Within(clipBox_);
-  if (clip_.Rects().size() > 1) area = RegionData::Combine(area, clip_, RGN_AND);
-  const std::vector<RECT>* rects = &area.Rects();
-  const bool plainCopy =
-      source.kind == PaintSource::Kind::Solid && rop2 == R2_COPYPEN && !monochrome_;
-  for (const RECT& r : *rects) {
+  // A shape inside a clip of one rectangle is painted as it stands.
+  const RECT box = shape.Box();
+  const bool inside = clip_->Rects().size() <= 1 && box.left >= clipBox_.left &&
+                      box.top >= clipBox_.top && box.right <= clipBox_.right &&
+                      box.bottom <= clipBox_.bottom;
+  RegionData area;
+  if (!inside) {
+    area = shape.Within(clipBox_);
+    if (clip_->Rects().size() > 1) area = RegionData::Combine(area, *clip_, RGN_AND);
+  }
+  const std::vector<RECT>& rects = inside ? shape.Rects() : area.Rects();
+  const bool copies = rop2 == R2_COPYPEN && !monochrome_;
+  const bool plainCopy = source.kind == PaintSource::Kind::Solid && copies;
+  // A pattern copied without transparent pixels repeats its row of 8 pixels along each row.
+  const bool patternCopy = source.kind == PaintSource::Kind::Pattern && copies && !source.anySkip;
+  for (const RECT& r : rects) {
     for (int32_t y = r.top; y < r.bottom; ++y) {
       uint32_t* row = Row(y);
       if (plainCopy) {
         std::fill(row + r.left, row + r.right, source.pixel);
+        continue;
+      }
+      if (patternCopy) {
+        const uint32_t* pattern = &source.pattern[((y - source.origin.y) & 7) * 8];
+        for (int32_t x = r.left; x < r.right; ++x)
+          row[x] = pattern[(x - source.origin.x) & 7] & 0xFFFFFF;
         continue;
       }
       for (int32_t x = r.left; x < r.right; ++x) {

@@ -23,6 +23,14 @@ inline COLORREF PixelToColor(uint32_t p) {
 uint32_t ApplyRop2(int32_t r, uint32_t p, uint32_t d);
 // The ternary raster operation (truth table in bits 16-23) of pattern p, source s, destination d.
 uint32_t ApplyRop3(DWORD rop, uint32_t p, uint32_t s, uint32_t d);
+// Whether the result of a binary or ternary raster operation depends on the destination pixel.
+bool Rop2ReadsDestination(int32_t rop2);
+bool Rop3ReadsDestination(DWORD rop);
+// Counts a painting call in the context's work, and whether it mixes with the destination.
+inline void CountPaint(DrawWork& work, bool mixes) {
+  ++work.paints;
+  if (mixes) ++work.mixingPaints;
+}
 
 // What a shape is painted with.
 struct PaintSource {
@@ -55,7 +63,7 @@ class Raster {
 
   bool Ok() const { return data_ != nullptr; }
   uint32_t* Row(int32_t y) const { return reinterpret_cast<uint32_t*>(data_ + y * stride_); }
-  const RegionData& Clip() const { return clip_; }
+  const RegionData& Clip() const { return *clip_; }
   // The bounding box of the clip: no drawing call does work for pixels outside it.
   const RECT& ClipBox() const { return clipBox_; }
   // Scan conversion limited to the clip box, its rows counted in the context's work.
@@ -77,7 +85,8 @@ class Raster {
   int32_t stride_ = 0;
   int32_t width_ = 0;
   int32_t height_ = 0;
-  RegionData clip_;
+  // The context's effective clip, which stays as it is for the length of one drawing call.
+  const RegionData* clip_;
   RECT clipBox_;
   bool monochrome_ = false;  // a monochrome bitmap keeps only black and white
 };

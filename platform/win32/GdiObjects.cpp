@@ -118,16 +118,37 @@ void AddGdiDeleteListener(GdiDeleteListener listener) {
   }
 }
 
+namespace {
+
+// A pen as CreatePen makes it: styled lines exist only one pixel wide, wider pens draw them
+// solid.
+GdiPen PenOf(int32_t style, int32_t width, COLORREF color) {
+  GdiPen pen;
+  const bool styled = style >= PS_DASH && style <= PS_DASHDOTDOT;
+  pen.style = styled && width > 1 ? PS_SOLID : style;
+  pen.width = std::max(width, 1);
+  pen.color = color & 0xFFFFFF;
+  return pen;
+}
+
+}  // namespace
+
 HPEN CreatePen(int32_t style, int32_t width, COLORREF color) {
   if (style < PS_SOLID || style > PS_INSIDEFRAME) return nullptr;
   std::unique_ptr<GdiObject> holder;
   GdiPen* pen = Make<GdiPen>(holder);
-  // Styled lines exist only one pixel wide; wider pens draw them solid.
-  const bool styled = style >= PS_DASH && style <= PS_DASHDOTDOT;
-  pen->style = styled && width > 1 ? PS_SOLID : style;
-  pen->width = std::max(width, 1);
-  pen->color = color & 0xFFFFFF;
+  const GdiPen made = PenOf(style, width, color);
+  pen->style = made.style;
+  pen->width = made.width;
+  pen->color = made.color;
   return reinterpret_cast<HPEN>(RegisterGdiObject(std::move(holder)));
+}
+
+bool PenDrawsAs(HGDIOBJ handle, int32_t style, int32_t width, COLORREF color) {
+  const GdiPen* pen = LookupPen(handle);
+  if (!pen || style < PS_SOLID || style > PS_INSIDEFRAME) return false;
+  const GdiPen wanted = PenOf(style, width, color);
+  return pen->style == wanted.style && pen->width == wanted.width && pen->color == wanted.color;
 }
 
 HPEN CreatePenIndirect(const LOGPEN* pen) {

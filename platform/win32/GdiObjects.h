@@ -115,6 +115,8 @@ void AddGdiDeleteListener(GdiDeleteListener listener);
 
 // The public calls.
 HPEN CreatePen(int32_t style, int32_t width, COLORREF color);
+// Whether the pen draws as CreatePen(style, width, color) would make it draw.
+bool PenDrawsAs(HGDIOBJ pen, int32_t style, int32_t width, COLORREF color);
 HPEN CreatePenIndirect(const LOGPEN* pen);
 HBRUSH CreateSolidBrush(COLORREF color);
 HBRUSH CreateHatchBrush(int32_t hatch, COLORREF color);

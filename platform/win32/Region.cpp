@@ -147,6 +147,15 @@ RegionData RegionData::Rect(int32_t left, int32_t top, int32_t right, int32_t bo
   return region;
 }
 
+RegionData RegionData::Ring(int32_t left, int32_t top, int32_t right, int32_t bottom) {
+  // The top row, the two sides apart from each other, the bottom row: three bands that differ.
+  RegionData region;
+  region.rects_ = {RECT{left, top, right + 1, top + 1}, RECT{left, top + 1, left + 1, bottom},
+                   RECT{right, top + 1, right + 1, bottom},
+                   RECT{left, bottom, right + 1, bottom + 1}};
+  return region;
+}
+
 RegionData RegionData::Ellipse(int32_t left, int32_t top, int32_t right, int32_t bottom,
                                const ScanLimit& limit) {
   if (left > right) std::swap(left, right);

@@ -32,6 +32,9 @@ class RegionData {
   static RegionData RoundRect(int32_t left, int32_t top, int32_t right, int32_t bottom,
                               int32_t cornerWidth, int32_t cornerHeight,
                               const ScanLimit& limit = {});
+  // The one-pixel outline of a rectangle whose outermost columns are left and right and whose
+  // outermost rows are top and bottom (all of them in), at least three pixels each way.
+  static RegionData Ring(int32_t left, int32_t top, int32_t right, int32_t bottom);
   // The polygon closed from its last point to its first, filled by ALTERNATE or WINDING.
   static RegionData Polygon(std::span<const POINT> points, int32_t fillMode,
                             const ScanLimit& limit = {});

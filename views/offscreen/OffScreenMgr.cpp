@@ -247,6 +247,7 @@ void TOffScreenMgr::RunOverlayPass(bool clip) {
 }
 
 void TOffScreenMgr::ProtectedUpdate() {
+  ++updates_;
   try {
     ClearPendingFlags();
     const bool clip = !GetUseSolidBrushes() && !PrintingInProgress();

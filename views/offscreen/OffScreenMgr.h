@@ -80,6 +80,9 @@ class TOffScreenMgr : public TWorldView, public TBufferedView {
   uint32_t NextRebuildTime() const { return nextRebuild_; }
 
   bool IsActive() const { return active_ != 0; }
+  // How many updates have begun: a view tells by it that what it drew in one pass belongs to
+  // the update whose next pass it is drawing.
+  uint32_t UpdateCount() const { return updates_; }
   // The protected update; `DrawContents` runs it too.
   virtual void ProtectedUpdate();
   // Binds the manager's window port and runs the update at once.
@@ -124,6 +127,7 @@ class TOffScreenMgr : public TWorldView, public TBufferedView {
   RegionRec* deep_ = nullptr;
   int32_t pass_ = kOverlayPass;
   uint32_t nextRebuild_ = 0;
+  uint32_t updates_ = 0;
   RegionRec* overlay_ = nullptr;
 };
 

@@ -25,10 +25,12 @@
 
 #include "core/geometry/Transform2D.h"
 #include "model/Link.h"
+#include "platform/win32/Region.h"
 #include "views/offscreen/OffScreenView.h"
 #include "views/offscreen/OffScreenViewBase.h"
 #include "views/world/HotPointSnapper.h"
 
+class DeviceContext;
 class TCommandCore;
 class TIdleExtentUpdater;
 class TLabelEditorView;
@@ -387,6 +389,23 @@ class TMainWorldView : public TOffScreenViewBase, public TCursorSource, public T
   void ShowFrameTracks();
   // The part of the rectangle that the focused port's clip lets through.
   MacRect VisibleArea(const MacRect& rect);
+  // The main list's shapes as an update's background pass left them in the background picture,
+  // when none of them mixed with the pixels under it: the update, the picture's context, its
+  // paint count once they were drawn and the area they were drawn in.
+  struct ShapesInBackground {
+    bool valid = false;
+    uint32_t update = 0;
+    HDC dc = nullptr;
+    int64_t paints = 0;
+    RegionData area;
+  };
+  // The buffered manager's picture (0 background, 1 display) when the port draws into it now,
+  // in the pass that fills it; null otherwise (no pictures, printing, recording).
+  DeviceContext* PictureBeingDrawn(int16_t which) const;
+  // Whether the display picture being drawn now was copied from a background that this update
+  // has just filled with the main list's shapes, over the same area, and that nothing has
+  // painted on since. The shapes are forgotten either way.
+  bool DisplayHoldsStampedShapes();
   bool InOverlay(const TThing* object) const;
   bool StillInWorld(const TThing* object) const;
   // The objects of a list the view was given that are still in the world.
@@ -461,6 +480,9 @@ class TMainWorldView : public TOffScreenViewBase, public TCursorSource, public T
   std::vector<TThing*> priorityList_;
   std::vector<TThing*> overlayList_;
   TThing* lastDrawnObject_ = nullptr;
+  ShapesInBackground shapesInBackground_;
+  // Set while the editing picture is drawn over such a copy.
+  bool reuseStampedShapes_ = false;
   // Where the objects drawn now can show: others are left out.
   MacRect cullArea_{-32767, -32767, 32767, 32767};
   TThing* reference_ = nullptr;

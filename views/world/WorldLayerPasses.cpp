@@ -9,6 +9,7 @@
 // over it on the screen.
 
 #include <algorithm>
+#include <utility>
 
 #include "bodies/Background.h"
 #include "bodies/Body.h"
@@ -19,8 +20,9 @@
 #include "core/port/Port.h"
 #include "core/port/PortShapes.h"
 #include "model/Thing.h"
-#include "model/world/WorldParticipants.h"
 #include "model/world/WorldDoc.h"
+#include "model/world/WorldParticipants.h"
+#include "platform/win32/Dc.h"
 #include "platform/win32/GdiObjects.h"
 #include "platform/win32/Icon.h"
 #include "views/offscreen/DezevOffScreenMgr.h"
@@ -155,12 +157,19 @@ void TMainWorldView::DrawSelectedShapes(const MacRect& area) {
 // Layers
 
 void TMainWorldView::DrawBackground(const MacRect& rect) {
+  shapesInBackground_ = {};
   FillWhite(rect);
   UpdateObjectTransforms();
   // A background drawn again holds the tracks of the current frame alone.
   if (runState_ == kEditing) {
     if (showGrid_ != 0) DrawGridLines(rect);
+    DeviceContext* picture = PictureBeingDrawn(0);
+    const int64_t mixing = picture ? picture->work.mixingPaints : 0;
     RunPass(2, rect);
+    if (picture && picture->work.mixingPaints == mixing) {
+      shapesInBackground_ = {true, GetManager()->UpdateCount(), GetPortDC(), picture->work.paints,
+                             picture->EffectiveClip()};
+    }
     if (WorldDrawsTracks() && currentFrame_ >= 0) DrawBackgroundTracks(rect);
     PreparePort();
     return;
@@ -178,7 +187,9 @@ void TMainWorldView::DrawObjects(const MacRect& rect) {
   switch (runState_) {
     case kEditing:
       UpdateObjectTransforms();
+      reuseStampedShapes_ = DisplayHoldsStampedShapes();
       RunPass(3, rect);
+      reuseStampedShapes_ = false;
       DrawReferenceCrosshair(rect, false);
       break;
     case kRunning:
@@ -249,6 +260,26 @@ MacRect TMainWorldView::VisibleArea(const MacRect& rect) {
   return area;
 }
 
+DeviceContext* TMainWorldView::PictureBeingDrawn(int16_t which) const {
+  auto* buffered = dynamic_cast<TDezevOffScreenMgr*>(GetManager());
+  if (!buffered || GetUseSolidBrushes() || IsRecordingMetafile()) return nullptr;
+  if (buffered->GetCurrentPass() !=
+      (which == 0 ? TOffScreenMgr::kBackgroundPass : TOffScreenMgr::kObjectsPass))
+    return nullptr;
+  HDC dc = nullptr;
+  buffered->GetBufferInfo(which, &dc, nullptr, nullptr, nullptr);
+  return dc && dc == GetPortDC() ? LookupDC(dc) : nullptr;
+}
+
+bool TMainWorldView::DisplayHoldsStampedShapes() {
+  const ShapesInBackground stamped = std::exchange(shapesInBackground_, {});
+  if (!stamped.valid || GetManager()->UpdateCount() != stamped.update) return false;
+  const DeviceContext* background = LookupDC(stamped.dc);
+  const DeviceContext* display = PictureBeingDrawn(1);
+  return background && display && background->work.paints == stamped.paints &&
+         display->EffectiveClip() == stamped.area;
+}
+
 void TMainWorldView::RunPass(int16_t pass, const MacRect& rect) {
   // Only the part of the rectangle that the port lets through is worth drawing.
   cullArea_ = VisibleArea(rect);
@@ -306,8 +337,17 @@ void TMainWorldView::DrawListShapes(const std::vector<TThing*>& list, const MacR
 
 void TMainWorldView::DrawEditingPicture(const ObjectLists& lists, const MacRect& rect,
                                         const Selection& selection) {
+  // Over a copy of a background that holds the main list's shapes, drawn just now over the same
+  // area by paints that cover what lies under them, the objects ahead of the first selected one
+  // would only paint again the pixels they already have there: they are left as they stand.
+  // From the first selected object on, each is drawn, so everything after goes over them as
+  // before.
+  bool reusing = reuseStampedShapes_;
   for (TThing* object : lists.main) {
-    if (Visible(object)) FirstDraw(object, rect, kModePlain, selection);
+    if (!Visible(object)) continue;
+    if (reusing && !selection.Has(object)) continue;
+    reusing = false;
+    FirstDraw(object, rect, kModePlain, selection);
   }
   DrawListShapes(lists.link, rect);
   for (TThing* object : lists.line) {

@@ -172,9 +172,15 @@ TEST(DcRop2, AllSixteenModesFollowTheirTruthTables) {
     HBRUSH brush = CreateSolidBrush(pen);
     SelectObject(canvas.dc(), GetStockObject(NULL_PEN));
     HGDIOBJ old = SelectObject(canvas.dc(), brush);
+    const DrawWork before = LookupDC(canvas.dc())->work;
     Rectangle(canvas.dc(), 0, 0, 3, 3);  // fills 2x2 without a pen
     EXPECT_EQ(canvas.At(1, 1), Rop2ByTable(mode, pen, dst)) << "mode " << mode;
     EXPECT_EQ(canvas.At(2, 2), dst);
+    // Counted as mixing with the destination exactly when the result depends on it.
+    const DrawWork& after = LookupDC(canvas.dc())->work;
+    const bool mixes = Rop2ByTable(mode, pen, dst) != Rop2ByTable(mode, pen, dst ^ 0xFFFFFF);
+    EXPECT_EQ(after.paints - before.paints, 1) << "mode " << mode;
+    EXPECT_EQ(after.mixingPaints - before.mixingPaints, mixes ? 1 : 0) << "mode " << mode;
     SelectObject(canvas.dc(), old);
     DeleteObject(brush);
   }
@@ -217,9 +223,14 @@ TEST(DcBlit, GeneralRasterOperationsMatchTheTruthTable) {
     MemoryCanvas to(4, 4, dest);
     HBRUSH brush = CreateSolidBrush(pattern);
     HGDIOBJ old = SelectObject(to.dc(), brush);
+    const DrawWork before = LookupDC(to.dc())->work;
     BitBlt(to.dc(), 1, 1, 2, 2, from.dc(), 0, 0, rop);
     EXPECT_EQ(to.At(1, 1), Rop3ByTable(rop, pattern, source, dest)) << std::hex << rop;
     EXPECT_EQ(to.At(3, 3), dest);
+    const bool mixes = Rop3ByTable(rop, pattern, source, dest) !=
+                       Rop3ByTable(rop, pattern, source, dest ^ 0xFFFFFF);
+    EXPECT_EQ(LookupDC(to.dc())->work.mixingPaints - before.mixingPaints, mixes ? 1 : 0)
+        << std::hex << rop;
     SelectObject(to.dc(), old);
     DeleteObject(brush);
   }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "platform/win32/Gdi.h"
 
 namespace {
@@ -55,6 +57,12 @@ TEST(Region, CombinationsGiveCanonicalRectangleLists) {
   EXPECT_EQ(box.left | box.top | box.right | box.bottom, 0);
   EXPECT_EQ(CombineRgn(out.h, a.h, nullptr, RGN_COPY), SIMPLEREGION);
   EXPECT_EQ(CombineRgn(out.h, a.h, b.h, 9), ERROR);
+  // A rectangle's one-pixel ring is the rectangle less its inside, at the smallest size too.
+  for (const auto& [right, bottom] : {std::pair{9, 7}, std::pair{4, 5}}) {
+    EXPECT_EQ(RegionData::Ring(2, 3, right, bottom),
+              RegionData::Combine(RegionData::Rect(2, 3, right + 1, bottom + 1),
+                                  RegionData::Rect(3, 4, right, bottom), RGN_DIFF));
+  }
 }
 
 TEST(Region, OffsetMovesEveryRectangle) {

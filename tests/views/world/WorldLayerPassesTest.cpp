@@ -4,6 +4,7 @@
 // the reference crosshair, a body redrawn through the pictures at once, and hits topmost first.
 
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "bodies/Background.h"
@@ -13,7 +14,9 @@
 #include "core/Handle.h"
 #include "core/Resources.h"
 #include "model/world/WorldDoc.h"
+#include "platform/win32/Dc.h"
 #include "platform/win32/DcDraw.h"
+#include "platform/win32/GdiObjects.h"
 #include "resources/ResourceLibraries.h"
 #include "tests/views/offscreen/OffScreenSupport.h"
 #include "views/world/MainWorldView.h"
@@ -90,6 +93,27 @@ class WorldLayerPassesTest : public OffScreenTest {
     HDC dc = nullptr;
     manager_->GetBufferInfo(which, &dc, nullptr, nullptr, nullptr);
     return GetPixel(dc, point.h, point.v) & 0xFFFFFF;
+  }
+  // The display picture's pixels, row by row.
+  std::vector<uint32_t> DisplayPixels() {
+    HBITMAP bitmap = nullptr;
+    int16_t width = 0;
+    int16_t height = 0;
+    manager_->GetBufferInfo(1, nullptr, &bitmap, &width, &height);
+    const GdiBitmap* picture = LookupBitmap(bitmap);
+    std::vector<uint32_t> pixels;
+    for (int32_t y = 0; picture && y < height; ++y) {
+      for (int32_t x = 0; x < width; ++x)
+        pixels.push_back(picture->Row(y)[x] & 0xFFFFFF);
+    }
+    return pixels;
+  }
+  // The painting calls the display picture received since the last time this was asked.
+  int64_t DisplayPaints() {
+    HDC dc = nullptr;
+    manager_->GetBufferInfo(1, &dc, nullptr, nullptr, nullptr);
+    DrawWork& work = LookupDC(dc)->work;
+    return std::exchange(work.paints, 0);
   }
   COLORREF OnWindow(const MacPoint& point) {
     RECT inner;
@@ -255,6 +279,30 @@ TEST_F(WorldLayerPassesTest, ABodyRedrawnWhileDraggedShowsAtOnceAndItsOldPlaceCl
   // Released, it lies in the background too.
   view_->RedrawObject(red_, TMainWorldView::kPhaseRelease, false);
   EXPECT_EQ(InPicture(0, is), kRed);
+}
+
+TEST_F(WorldLayerPassesTest, AFullRedrawWhileEditingShowsWhatTheObjectsDrawnOverTheBackgroundShow) {
+  // Three boxes each over the one before, the middle one selected with its handles.
+  blue_->SetPlacement(TVector3(0.3, 0.0, 0.0));
+  AddBox(3, 0.55, 0.0, RGB(0, 150, 0));
+  world_->Select(blue_);
+  Open(new TMainWorldView);
+  DisplayPaints();
+  Redraw();
+  const std::vector<uint32_t> full = DisplayPixels();
+  const int64_t fullPaints = DisplayPaints();
+  // The objects alone drawn again over the background as it stands: every one of them.
+  view_->InvalidateForeground();
+  manager_->DrawNow();
+  EXPECT_EQ(DisplayPixels(), full);
+  // The full redraw left the objects ahead of the selection as the background copy held them.
+  EXPECT_LT(fullPaints, DisplayPaints());
+
+  // A box changed with the objects' layer alone stale shows its change over the old background.
+  red_->SetColourProperty(kTagFillColour, ColorRefToRGB16(kBlue));
+  view_->InvalidateForeground();
+  manager_->DrawNow();
+  EXPECT_EQ(OnWindow(view_->WorldToView(TVector(-0.1, 0.0))), kBlue);
 }
 
 TEST_F(WorldLayerPassesTest, HitsFindTheTopmostObjectAndHandlesOnlyOnTheSelection) {
