@@ -15,6 +15,7 @@
 #include "constraints/Springs.h"
 #include "inout/gadgets/GadgetFinishing.h"
 #include "inout/gadgets/PictGadget.h"
+#include "tests/app/BlackPicture.h"
 #include "platform/win32/Metafile.h"
 #include "tests/support/MemoryCanvas.h"
 #include "views/world/PictureCommands.h"
@@ -186,20 +187,7 @@ TEST_F(SpringSliderRunTest, AttachedPictureRidesTheBox) {
   auto* box = dynamic_cast<TMass*>(world.FindObject(kBoxId));
   ASSERT_NE(box, nullptr);
   constexpr int16_t kPictureId = 92;
-  HDC recorder = CreateMetaFile(nullptr);
-  HBRUSH black = CreateSolidBrush(RGB(0, 0, 0));
-  const RECT all{0, 0, 20, 16};
-  FillRect(recorder, &all, black);
-  DeleteObject(black);
-  HMETAFILE metafile = CloseMetaFile(recorder);
-  auto made = std::make_unique<TPictGadget>();
-  made->Initialize();
-  made->SetIdentifier(kPictureId);
-  made->SetPicture(PictureFromMetafile(MM_ANISOTROPIC, 20, 16, metafile));
-  DeleteMetaFile(metafile);
-  TPictGadget& picture = *made;
-  world.AdoptObject(std::move(made));
-  picture.SetSize(MacPoint(20, 16));
+  TPictGadget& picture = AdoptBlackPicture(world, kPictureId);
   EXPECT_EQ(picture.CommandNumber(), kCmdAttachPictureToBody);
 
   world.Select(&picture);

@@ -39,6 +39,7 @@
 #include "app/ActionHost.h"
 #include "inout/gadgets/ActionButton.h"
 #include "inout/gadgets/PictGadget.h"
+#include "tests/app/BlackPicture.h"
 #include "inout/gadgets/TextGadget.h"
 #include "platform/win32/Metafile.h"
 #include "app/shell/MenuBar.h"
@@ -1057,20 +1058,7 @@ TEST_F(WorldTrackingTest, AnActionButtonOnTheWindowPerformsItsCommand) {
 // menu's command attaches the picture: the window then shows it where the box is, and undo puts
 // it back in its own place.
 TEST_F(WorldTrackingTest, APictureClickedWithABoxIsAttachedFromTheMenu) {
-  HDC recorder = CreateMetaFile(nullptr);
-  HBRUSH black = CreateSolidBrush(RGB(0, 0, 0));
-  const RECT all{0, 0, 20, 16};
-  FillRect(recorder, &all, black);
-  DeleteObject(black);
-  HMETAFILE metafile = CloseMetaFile(recorder);
-  auto made = std::make_unique<TPictGadget>();
-  made->Initialize();
-  made->SetIdentifier(73);
-  made->SetPicture(PictureFromMetafile(MM_ANISOTROPIC, 20, 16, metafile));
-  DeleteMetaFile(metafile);
-  TPictGadget& picture = *made;
-  world_->AdoptObject(std::move(made));
-  picture.SetSize(MacPoint(20, 16));
+  TPictGadget& picture = AdoptBlackPicture(*world_, 73);
   picture.MoveBy(MacPoint(20, 20));
   view_->InvalidateForeground();
   Pump();
