@@ -418,6 +418,8 @@ class Mechanics {
   bool SweepsApply(const std::vector<int>& rows) const;
   void PrepareSweep(const std::vector<int>& rows);
   bool SweepToSettle(double tolerance);
+  void RefineWithoutCompliance(const std::vector<int>& rows, const Eigen::VectorXd& b,
+                               const std::vector<Bound>& state, Eigen::VectorXd& x);
   bool SweepAccelerations();
   bool FollowKineticFriction(const std::vector<int>& rows, double tolerance);
   bool SweepVelocities(const std::vector<int>& rows, Eigen::VectorXd& state);
@@ -663,6 +665,7 @@ class Mechanics {
   std::vector<SweepRow> sweepRows_;
   std::vector<double> sweepNormal_, sweepBound_;
   std::vector<int> sweepNormalRows_;
+  std::vector<Bound> sweepStartBounds_;
   std::vector<double> sweepPointForce_;
   Eigen::VectorXd sweepForceBefore_;
   Eigen::VectorXd sweepB_, sweepLambda_, sweepX_;
