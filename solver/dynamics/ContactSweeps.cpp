@@ -206,7 +206,10 @@ bool Mechanics::SweepAccelerations() {
     }
     std::vector<Bound>& state = sweepStartBounds_;
     state.clear();
-    SolveBounded(normal, b, lower, upper, x, &state);
+    // Every row that would pull is clamped at once: a new pile's pulling rows are found together
+    // (the rows of repeating contacts that the factorisation first spreads its weight over), and
+    // the pivoting still ends only where every row meets its bounds.
+    SolveBounded(normal, b, lower, upper, x, &state, 0.0);
     RefineWithoutCompliance(normal, b, state, x);
     sweepLambda_.setZero();
     for (int k = 0; k < count; ++k)

@@ -298,10 +298,11 @@ class Mechanics {
                               const Eigen::SparseMatrix<double>& full) const;
   // Solves (J W J') x = b over the candidate rows with x bounded per row; returns x per row.
   // `start`, when given, is where the pivoting starts (per row, free or clamped at a bound) and
-  // receives where it ended.
+  // receives where it ended. Rows at least `together` times as far outside their bounds as the
+  // furthest one are clamped with it.
   void SolveBounded(const std::vector<int>& rows, const Eigen::VectorXd& b,
                     const Eigen::VectorXd& lower, const Eigen::VectorXd& upper, Eigen::VectorXd& x,
-                    std::vector<Bound>* start = nullptr);
+                    std::vector<Bound>* start = nullptr, double together = 0.5);
   void MulJWJt(const std::vector<int>& rows, const Eigen::VectorXd& x, Eigen::VectorXd& out);
   // Factorises J W J' over the rows; rows marked in `held` (their multipliers fixed by the
   // caller) are kept in the pattern as rows of the identity, so that a pivoting solve whose
