@@ -683,7 +683,7 @@ void Mechanics::MarkDependentRows(const std::vector<int>& rows,
 // leads to the same answer, since the pivoting ends only where every row meets its bounds.
 void Mechanics::SolveBounded(const std::vector<int>& rows, const Eigen::VectorXd& b,
                              const Eigen::VectorXd& lower, const Eigen::VectorXd& upper,
-                             Eigen::VectorXd& x, std::vector<Bound>* start, double together) {
+                             Eigen::VectorXd& x, std::vector<Bound>* start, Pivoting pivoting) {
   const int n = static_cast<int>(rows.size());
   x = Eigen::VectorXd::Zero(n);
   if (n == 0) return;
@@ -704,6 +704,9 @@ void Mechanics::SolveBounded(const std::vector<int>& rows, const Eigen::VectorXd
     if ((state[i] == Bound::AtLower && !(lower[i] > -kInfinity)) ||
         (state[i] == Bound::AtUpper && !(upper[i] < kInfinity)))
       state[i] = Bound::Free;
+  // Rows at least this part of the furthest one outside their bounds are clamped with it; a
+  // start for the sweeps clamps every row outside its bounds at once.
+  const double together = pivoting == Pivoting::StartForSweeps ? 0.0 : 0.5;
   // Clamped rows stay in the factorised pattern as rows of the identity: a pivot changes only
   // the values, never the pattern and its ordering.
   std::vector<char> held(n, 0);
@@ -751,6 +754,9 @@ void Mechanics::SolveBounded(const std::vector<int>& rows, const Eigen::VectorXd
       }
       continue;
     }
+    // A start for the sweeps leaves the freeing to them: each pivot costs a factorisation of the
+    // whole pile, a freed row only a few sweeps near it.
+    if (pivoting == Pivoting::StartForSweeps) return;
     MulJWJt(rows, x, residual);
     residual -= b;
     if (pattern_ != nullptr && pattern_->regularised)

@@ -206,10 +206,9 @@ bool Mechanics::SweepAccelerations() {
     }
     std::vector<Bound>& state = sweepStartBounds_;
     state.clear();
-    // Every row that would pull is clamped at once: a new pile's pulling rows are found together
-    // (the rows of repeating contacts that the factorisation first spreads its weight over), and
-    // the pivoting still ends only where every row meets its bounds.
-    SolveBounded(normal, b, lower, upper, x, &state, 0.0);
+    // Every row that would pull is clamped at once, and a clamped row that should push after all
+    // is left to the sweeps: each pivot of the exact solve costs a factorisation of the pile.
+    SolveBounded(normal, b, lower, upper, x, &state, Pivoting::StartForSweeps);
     RefineWithoutCompliance(normal, b, state, x);
     sweepLambda_.setZero();
     for (int k = 0; k < count; ++k)

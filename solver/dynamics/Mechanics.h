@@ -298,11 +298,12 @@ class Mechanics {
                               const Eigen::SparseMatrix<double>& full) const;
   // Solves (J W J') x = b over the candidate rows with x bounded per row; returns x per row.
   // `start`, when given, is where the pivoting starts (per row, free or clamped at a bound) and
-  // receives where it ended. Rows at least `together` times as far outside their bounds as the
-  // furthest one are clamped with it.
+  // receives where it ended. A start for sweeps clamps every row outside its bounds at once and
+  // frees none again: it ends once no free row leaves its bounds.
+  enum class Pivoting : uint8_t { Exact, StartForSweeps };
   void SolveBounded(const std::vector<int>& rows, const Eigen::VectorXd& b,
                     const Eigen::VectorXd& lower, const Eigen::VectorXd& upper, Eigen::VectorXd& x,
-                    std::vector<Bound>* start = nullptr, double together = 0.5);
+                    std::vector<Bound>* start = nullptr, Pivoting pivoting = Pivoting::Exact);
   void MulJWJt(const std::vector<int>& rows, const Eigen::VectorXd& x, Eigen::VectorXd& out);
   // Factorises J W J' over the rows; rows marked in `held` (their multipliers fixed by the
   // caller) are kept in the pattern as rows of the identity, so that a pivoting solve whose
