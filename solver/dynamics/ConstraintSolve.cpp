@@ -677,16 +677,13 @@ void Mechanics::MarkDependentRows(const std::vector<int>& rows,
     dependent[r] = dropped[order.indices()[r]];
 }
 
-// Rows at least this part of the furthest one outside their bounds are clamped with it.
-constexpr double kBlockClamp = 0.5;
-
 // Bounded least-effort solve by pivoting: rows whose multiplier leaves its bounds are clamped
 // there; clamped rows whose residual shows they are no longer needed are freed again. A start
 // (which rows are clamped where) shortens the pivoting when it is near the answer; any start
 // leads to the same answer, since the pivoting ends only where every row meets its bounds.
 void Mechanics::SolveBounded(const std::vector<int>& rows, const Eigen::VectorXd& b,
                              const Eigen::VectorXd& lower, const Eigen::VectorXd& upper,
-                             Eigen::VectorXd& x, std::vector<Bound>* start) {
+                             Eigen::VectorXd& x, std::vector<Bound>* start, Pivoting pivoting) {
   const int n = static_cast<int>(rows.size());
   x = Eigen::VectorXd::Zero(n);
   if (n == 0) return;
@@ -707,6 +704,9 @@ void Mechanics::SolveBounded(const std::vector<int>& rows, const Eigen::VectorXd
     if ((state[i] == Bound::AtLower && !(lower[i] > -kInfinity)) ||
         (state[i] == Bound::AtUpper && !(upper[i] < kInfinity)))
       state[i] = Bound::Free;
+  // Rows at least this part of the furthest one outside their bounds are clamped with it; a
+  // start for the sweeps clamps every row outside its bounds at once.
+  const double together = pivoting == Pivoting::StartForSweeps ? 0.0 : 0.5;
   // Clamped rows stay in the factorised pattern as rows of the identity: a pivot changes only
   // the values, never the pattern and its ordering.
   std::vector<char> held(n, 0);
@@ -749,11 +749,14 @@ void Mechanics::SolveBounded(const std::vector<int>& rows, const Eigen::VectorXd
       // and one pivot each would cost a factorisation per row.
       for (int i : freeRows) {
         const double excess = std::max(lower[i] - x[i], x[i] - upper[i]);
-        if (i == worst || excess > kBlockClamp * worstExcess)
+        if (i == worst || excess > together * worstExcess)
           state[i] = x[i] < lower[i] ? Bound::AtLower : Bound::AtUpper;
       }
       continue;
     }
+    // A start for the sweeps leaves the freeing to them: each pivot costs a factorisation of the
+    // whole pile, a freed row only a few sweeps near it.
+    if (pivoting == Pivoting::StartForSweeps) return;
     MulJWJt(rows, x, residual);
     residual -= b;
     if (pattern_ != nullptr && pattern_->regularised)

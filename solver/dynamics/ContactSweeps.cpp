@@ -41,6 +41,8 @@ constexpr size_t kFewestSweptRows = 1500;
 // Rounds of sweeps at most in which sticking manifolds that reached their static bound go over
 // to kinetic friction, and the kinetic friction of sliding ones follows their normal forces.
 constexpr int kMostFrictionRounds = 5;
+// Solves that take the compliance back out of an exact start of the sweeps.
+constexpr int kComplianceRefinements = 2;
 
 }  // namespace
 
@@ -125,6 +127,27 @@ bool Mechanics::SweepToSettle(double tolerance) {
                kMostSweeps) <= kUnsettled * tolerance;
 }
 
+// The exact solve factorises rows that repeat each other with their small compliance, so the
+// forces it finds let a tall pile sink by that compliance times its weight: far less than a frame
+// shows, yet thousands of times what the sweeps, which hold the rows without compliance, settle
+// to, and a change they carry down the pile only one row of bodies per sweep. Solves with the
+// factorisation at hand take what the rows still measure without compliance back off the free
+// rows; each leaves about the compliance over the pile's stiffness of what it found.
+void Mechanics::RefineWithoutCompliance(const std::vector<int>& rows, const Eigen::VectorXd& b,
+                                        const std::vector<Bound>& state, Eigen::VectorXd& x) {
+  const int n = static_cast<int>(rows.size());
+  if (n == 0 || pattern_ == nullptr || !pattern_->regularised) return;
+  Eigen::VectorXd pushed, rhs(n), change;
+  for (int round = 0; round < kComplianceRefinements; ++round) {
+    MulJWJt(rows, x, pushed);
+    for (int i = 0; i < n; ++i)
+      rhs[i] = state[static_cast<size_t>(i)] == Bound::Free ? b[i] - pushed[i] : 0.0;
+    SolveFactorised(rhs, change);
+    for (int i = 0; i < n; ++i)
+      if (state[static_cast<size_t>(i)] == Bound::Free) x[i] += change[i];
+  }
+}
+
 // The accelerations: normal rows push, friction rows of sticking manifolds hold within the
 // static bound, and a manifold whose friction reaches that bound goes over to kinetic friction;
 // sliding manifolds drag by kinetic friction. Answers false, having changed nothing the exact
@@ -181,7 +204,12 @@ bool Mechanics::SweepAccelerations() {
       lower[k] = solveLower_[normalRows[k]];
       upper[k] = solveUpper_[normalRows[k]];
     }
-    SolveBounded(normal, b, lower, upper, x);
+    std::vector<Bound>& state = sweepStartBounds_;
+    state.clear();
+    // Every row that would pull is clamped at once, and a clamped row that should push after all
+    // is left to the sweeps: each pivot of the exact solve costs a factorisation of the pile.
+    SolveBounded(normal, b, lower, upper, x, &state, Pivoting::StartForSweeps);
+    RefineWithoutCompliance(normal, b, state, x);
     sweepLambda_.setZero();
     for (int k = 0; k < count; ++k)
       sweepLambda_[normalRows[k]] = x[k];

@@ -298,10 +298,12 @@ class Mechanics {
                               const Eigen::SparseMatrix<double>& full) const;
   // Solves (J W J') x = b over the candidate rows with x bounded per row; returns x per row.
   // `start`, when given, is where the pivoting starts (per row, free or clamped at a bound) and
-  // receives where it ended.
+  // receives where it ended. A start for sweeps clamps every row outside its bounds at once and
+  // frees none again: it ends once no free row leaves its bounds.
+  enum class Pivoting : uint8_t { Exact, StartForSweeps };
   void SolveBounded(const std::vector<int>& rows, const Eigen::VectorXd& b,
                     const Eigen::VectorXd& lower, const Eigen::VectorXd& upper, Eigen::VectorXd& x,
-                    std::vector<Bound>* start = nullptr);
+                    std::vector<Bound>* start = nullptr, Pivoting pivoting = Pivoting::Exact);
   void MulJWJt(const std::vector<int>& rows, const Eigen::VectorXd& x, Eigen::VectorXd& out);
   // Factorises J W J' over the rows; rows marked in `held` (their multipliers fixed by the
   // caller) are kept in the pattern as rows of the identity, so that a pivoting solve whose
@@ -418,6 +420,8 @@ class Mechanics {
   bool SweepsApply(const std::vector<int>& rows) const;
   void PrepareSweep(const std::vector<int>& rows);
   bool SweepToSettle(double tolerance);
+  void RefineWithoutCompliance(const std::vector<int>& rows, const Eigen::VectorXd& b,
+                               const std::vector<Bound>& state, Eigen::VectorXd& x);
   bool SweepAccelerations();
   bool FollowKineticFriction(const std::vector<int>& rows, double tolerance);
   bool SweepVelocities(const std::vector<int>& rows, Eigen::VectorXd& state);
@@ -663,6 +667,7 @@ class Mechanics {
   std::vector<SweepRow> sweepRows_;
   std::vector<double> sweepNormal_, sweepBound_;
   std::vector<int> sweepNormalRows_;
+  std::vector<Bound> sweepStartBounds_;
   std::vector<double> sweepPointForce_;
   Eigen::VectorXd sweepForceBefore_;
   Eigen::VectorXd sweepB_, sweepLambda_, sweepX_;
