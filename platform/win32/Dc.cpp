@@ -13,6 +13,9 @@ namespace {
 struct DcTable {
   std::unordered_map<uintptr_t, std::unique_ptr<DeviceContext>> contexts;
   uintptr_t next = 0x70000000;
+  // The context of the handle looked up last: drawing calls come in runs on one context.
+  uintptr_t recentHandle = 0;
+  DeviceContext* recent = nullptr;
 };
 
 DcTable& Contexts() {
@@ -224,9 +227,14 @@ const RegionData& DeviceContext::EffectiveClip() const {
 }
 
 DeviceContext* LookupDC(HDC hdc) {
-  auto& contexts = Contexts().contexts;
-  auto it = contexts.find(reinterpret_cast<uintptr_t>(hdc));
-  return it == contexts.end() ? nullptr : it->second.get();
+  DcTable& table = Contexts();
+  const auto key = reinterpret_cast<uintptr_t>(hdc);
+  if (table.recent != nullptr && table.recentHandle == key) return table.recent;
+  auto it = table.contexts.find(key);
+  if (it == table.contexts.end()) return nullptr;
+  table.recentHandle = key;
+  table.recent = it->second.get();
+  return table.recent;
 }
 
 HDC CreateSurfaceDC(cairo_surface_t* surface, POINT origin, const RegionData* visible) {
@@ -288,11 +296,12 @@ HBITMAP CreateCompatibleBitmap(HDC hdc, int32_t width, int32_t height) {
 }
 
 BOOL DeleteDC(HDC hdc) {
-  auto& contexts = Contexts().contexts;
-  auto it = contexts.find(reinterpret_cast<uintptr_t>(hdc));
-  if (it == contexts.end()) return FALSE;
+  DcTable& table = Contexts();
+  auto it = table.contexts.find(reinterpret_cast<uintptr_t>(hdc));
+  if (it == table.contexts.end()) return FALSE;
   std::unique_ptr<DeviceContext> dc = std::move(it->second);
-  contexts.erase(it);
+  table.contexts.erase(it);
+  if (table.recent == dc.get()) table.recent = nullptr;
   if (dc->printer) dc->printer->Abort();
   return TRUE;
 }

@@ -63,6 +63,14 @@ struct DrawWork {
   int64_t mixingPaints = 0;
 };
 
+// Buffers the drawing calls of a context reuse, so that a short line allocates nothing. Each is
+// used within one call and left empty.
+struct DrawScratch {
+  std::vector<POINT> points;
+  RegionData::Builder on;
+  RegionData::Builder off;
+};
+
 class DeviceContext {
  public:
   enum class Kind { Memory, Surface, Printer, Metafile };
@@ -88,6 +96,7 @@ class DeviceContext {
   int32_t dpi = 96;
 
   DrawWork work;
+  DrawScratch scratch;
 
  private:
   // What the last effective clip was worked out from, and the clip itself.

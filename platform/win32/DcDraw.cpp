@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <span>
 #include <vector>
 
 #include "platform/win32/DcPen.h"
@@ -22,7 +23,7 @@ struct Stroke {
 };
 
 Stroke StrokeOf(const DeviceContext& dc, const Raster& raster, const PenInfo& pen,
-                const std::vector<POINT>& points, bool closed) {
+                std::span<const POINT> points, bool closed) {
   Stroke stroke;
   if (!pen.visible) return stroke;
   stroke.opaqueGaps = pen.style != PS_SOLID && dc.state.backMode == OPAQUE;
@@ -33,13 +34,17 @@ Stroke StrokeOf(const DeviceContext& dc, const Raster& raster, const PenInfo& pe
 // Paints a stroke: the pen's pixels, and the gaps in the background colour when opaque.
 void PaintStroke(const DeviceContext& dc, Raster& raster, const PenInfo& pen, const Stroke& stroke) {
   if (!pen.visible) return;
-  raster.Fill(stroke.drawn, pen.source, dc.state.rop2);
-  if (stroke.opaqueGaps) raster.Fill(stroke.gaps, PaintSource::Solid(dc.state.backColor), dc.state.rop2);
+  raster.FillSolid(stroke.drawn, pen.pixel, dc.state.rop2);
+  if (stroke.opaqueGaps)
+    raster.FillSolid(stroke.gaps, ColorToPixel(dc.state.backColor), dc.state.rop2);
 }
 
 // Draws a pen path, the gaps of a styled pen in the background colour when opaque.
-void DrawPath(DeviceContext& dc, Raster& raster, const PenInfo& pen, const std::vector<POINT>& points,
+void DrawPath(DeviceContext& dc, Raster& raster, const PenInfo& pen, std::span<const POINT> points,
               bool closed) {
+  if (pen.visible && pen.width <= 1 && pen.style == PS_SOLID &&
+      raster.PaintSolidLines(points, closed, pen.pixel, dc.state.rop2))
+    return;
   PaintStroke(dc, raster, pen, StrokeOf(dc, raster, pen, points, closed));
 }
 
@@ -59,11 +64,16 @@ RegionData PolygonInterior(const Raster& raster, const PenInfo& pen,
   return fill;
 }
 
+// The points in surface coordinates, in out (whose buffer is kept for the next call).
+void ToSurface(const Raster& raster, const POINT* points, int32_t count, std::vector<POINT>& out) {
+  out.resize(static_cast<size_t>(count));
+  for (int32_t i = 0; i < count; ++i)
+    out[static_cast<size_t>(i)] = raster.ToSurface(points[i]);
+}
+
 std::vector<POINT> ToSurface(const Raster& raster, const POINT* points, int32_t count) {
   std::vector<POINT> out;
-  out.reserve(static_cast<size_t>(count));
-  for (int32_t i = 0; i < count; ++i)
-    out.push_back(raster.ToSurface(points[i]));
+  ToSurface(raster, points, count, out);
   return out;
 }
 
@@ -139,7 +149,8 @@ BOOL LineTo(HDC hdc, int32_t x, int32_t y) {
   }
   Raster raster(*dc);
   if (!raster.Ok()) return FALSE;
-  DrawPath(*dc, raster, CurrentPen(*dc), {raster.ToSurface(from), raster.ToSurface({x, y})}, false);
+  const POINT ends[2] = {raster.ToSurface(from), raster.ToSurface({x, y})};
+  DrawPath(*dc, raster, CurrentPen(*dc), ends, false);
   return TRUE;
 }
 
@@ -152,7 +163,10 @@ BOOL Polyline(HDC hdc, const POINT* points, int32_t count) {
   }
   Raster raster(*dc);
   if (!raster.Ok()) return FALSE;
-  DrawPath(*dc, raster, CurrentPen(*dc), ToSurface(raster, points, count), false);
+  std::vector<POINT>& surfacePoints = dc->scratch.points;
+  ToSurface(raster, points, count, surfacePoints);
+  DrawPath(*dc, raster, CurrentPen(*dc), surfacePoints, false);
+  surfacePoints.clear();
   return TRUE;
 }
 

@@ -35,7 +35,7 @@ PenInfo CurrentPen(const DeviceContext& dc) {
   info.visible = true;
   info.style = pen->style;
   info.width = pen->width <= 1 ? 1 : std::max(1, dc.ScaleX(pen->width));
-  info.source = PaintSource::Solid(pen->color);
+  info.pixel = ColorToPixel(pen->color);
   return info;
 }
 
@@ -56,13 +56,13 @@ RECT GrowRect(const RECT& r, int32_t by) {
   return GrowRect(r, by, by);
 }
 
-RegionData StrokePath(const Raster& raster, const PenInfo& pen, const std::vector<POINT>& points,
+RegionData StrokePath(const Raster& raster, const PenInfo& pen, std::span<const POINT> points,
                       bool closed, RegionData* gaps) {
   if (points.empty()) return {};
   if (pen.width <= 1) {
     const PenRuns style = StyleRuns(pen.style);
-    RegionData::Builder on;
-    RegionData::Builder off;
+    RegionData::Builder& on = raster.Scratch().on;
+    RegionData::Builder& off = raster.Scratch().off;
     int64_t* steps = &raster.Work().lineSteps;
     // An upright rectangle's outline, the commonest path, is its ring: no line needs walking.
     // A ring of three pixels or more each way that lies inside the clip box is made at once.
@@ -116,5 +116,5 @@ RegionData StrokePath(const Raster& raster, const PenInfo& pen, const std::vecto
 void PaintShape(DeviceContext& dc, Raster& raster, const RegionData& interior,
                 const RegionData& outline, const PenInfo& pen) {
   raster.Fill(interior, BrushSource(dc, dc.state.brush), dc.state.rop2);
-  if (pen.visible) raster.Fill(outline, pen.source, dc.state.rop2);
+  if (pen.visible) raster.FillSolid(outline, pen.pixel, dc.state.rop2);
 }

@@ -4,6 +4,7 @@
 // once.
 
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "platform/win32/DcRaster.h"
@@ -13,14 +14,14 @@ struct PenInfo {
   bool visible = false;
   int32_t width = 1;  // device pixels
   int32_t style = PS_SOLID;
-  PaintSource source;
+  uint32_t pixel = 0;  // the pen's colour as a surface pixel
 };
 
 PenInfo CurrentPen(const DeviceContext& dc);
 
 // The pixels of a pen path: one-pixel lines by the integer line rule (styled pens give their
 // off pixels in gaps when it is given), wider ones by Cairo; only the part inside the clip box.
-RegionData StrokePath(const Raster& raster, const PenInfo& pen, const std::vector<POINT>& points,
+RegionData StrokePath(const Raster& raster, const PenInfo& pen, std::span<const POINT> points,
                       bool closed, RegionData* gaps);
 
 // Fills the interior and then paints the outline, so each pixel is painted once.

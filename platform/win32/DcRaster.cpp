@@ -189,34 +189,57 @@ POINT Raster::DeviceToSurface(POINT device) const {
   return POINT{device.x + dc_.origin.x, device.y + dc_.origin.y};
 }
 
-void Raster::Fill(const RegionData& shape, const PaintSource& source, int32_t rop2) {
-  if (!data_ || source.kind == PaintSource::Kind::None || shape.IsEmpty()) return;
-  CountPaint(dc_.work, Rop2ReadsDestination(rop2));
-  dc_.work.largestRegion = std::max(dc_.work.largestRegion, shape.Rects().size());
+const std::vector<RECT>& Raster::Clipped(const RegionData& shape, RegionData& area) const {
   // Only the bands of the shape that meet the clip box are visited; a clip of more than one
-  // rectangle then takes the region intersection.
-  // A shape inside a clip of one rectangle is painted as it stands.
+  // rectangle then takes the region intersection. A shape inside a clip of one rectangle is
+  // painted as it stands.
   const RECT box = shape.Box();
   const bool inside = clip_->Rects().size() <= 1 && box.left >= clipBox_.left &&
                       box.top >= clipBox_.top && box.right <= clipBox_.right &&
                       box.bottom <= clipBox_.bottom;
+  if (inside) return shape.Rects();
+  area = shape.Within(clipBox_);
+  if (clip_->Rects().size() > 1) area = RegionData::Combine(area, *clip_, RGN_AND);
+  return area.Rects();
+}
+
+void Raster::FillSolid(const RegionData& shape, uint32_t pixel, int32_t rop2) {
+  if (!data_ || shape.IsEmpty()) return;
+  CountPaint(dc_.work, Rop2ReadsDestination(rop2));
+  dc_.work.largestRegion = std::max(dc_.work.largestRegion, shape.Rects().size());
   RegionData area;
-  if (!inside) {
-    area = shape.Within(clipBox_);
-    if (clip_->Rects().size() > 1) area = RegionData::Combine(area, *clip_, RGN_AND);
+  const std::vector<RECT>& rects = Clipped(shape, area);
+  if (rop2 == R2_COPYPEN && !monochrome_) {
+    for (const RECT& r : rects) {
+      for (int32_t y = r.top; y < r.bottom; ++y)
+        std::fill(Row(y) + r.left, Row(y) + r.right, pixel);
+    }
+    return;
   }
-  const std::vector<RECT>& rects = inside ? shape.Rects() : area.Rects();
-  const bool copies = rop2 == R2_COPYPEN && !monochrome_;
-  const bool plainCopy = source.kind == PaintSource::Kind::Solid && copies;
-  // A pattern copied without transparent pixels repeats its row of 8 pixels along each row.
-  const bool patternCopy = source.kind == PaintSource::Kind::Pattern && copies && !source.anySkip;
+  const uint32_t pen = monochrome_ ? NearestMono(pixel) : pixel;
   for (const RECT& r : rects) {
     for (int32_t y = r.top; y < r.bottom; ++y) {
       uint32_t* row = Row(y);
-      if (plainCopy) {
-        std::fill(row + r.left, row + r.right, source.pixel);
-        continue;
-      }
+      for (int32_t x = r.left; x < r.right; ++x) row[x] = ApplyRop2(rop2, pen, row[x] & 0xFFFFFF);
+    }
+  }
+}
+
+void Raster::Fill(const RegionData& shape, const PaintSource& source, int32_t rop2) {
+  if (source.kind == PaintSource::Kind::Solid) {
+    FillSolid(shape, source.pixel, rop2);
+    return;
+  }
+  if (!data_ || source.kind == PaintSource::Kind::None || shape.IsEmpty()) return;
+  CountPaint(dc_.work, Rop2ReadsDestination(rop2));
+  dc_.work.largestRegion = std::max(dc_.work.largestRegion, shape.Rects().size());
+  RegionData area;
+  const std::vector<RECT>& rects = Clipped(shape, area);
+  // A pattern copied without transparent pixels repeats its row of 8 pixels along each row.
+  const bool patternCopy = rop2 == R2_COPYPEN && !monochrome_ && !source.anySkip;
+  for (const RECT& r : rects) {
+    for (int32_t y = r.top; y < r.bottom; ++y) {
+      uint32_t* row = Row(y);
       if (patternCopy) {
         const uint32_t* pattern = &source.pattern[((y - source.origin.y) & 7) * 8];
         for (int32_t x = r.left; x < r.right; ++x)
@@ -224,11 +247,8 @@ void Raster::Fill(const RegionData& shape, const PaintSource& source, int32_t ro
         continue;
       }
       for (int32_t x = r.left; x < r.right; ++x) {
-        uint32_t pen = source.pixel;
-        if (source.kind == PaintSource::Kind::Pattern) {
-          if (source.Skips(x, y)) continue;
-          pen = source.At(x, y);
-        }
+        if (source.Skips(x, y)) continue;
+        uint32_t pen = source.At(x, y);
         if (monochrome_) pen = NearestMono(pen);
         row[x] = ApplyRop2(rop2, pen, row[x] & 0xFFFFFF);
       }
@@ -287,11 +307,26 @@ namespace {
 
 using Wide = __int128;
 
-// The smallest integer not below p / q, and the largest not above it, for q > 0.
+bool FitsInt64(Wide v) {
+  return v >= INT64_MIN && v <= INT64_MAX;
+}
+
+// The smallest integer not below p / q, and the largest not above it, for q > 0. Lines on a
+// surface keep to 64 bits, where the division is done in a single instruction.
 Wide CeilDiv(Wide p, Wide q) {
+  if (FitsInt64(p) && FitsInt64(q)) {
+    const auto a = static_cast<int64_t>(p);
+    const auto b = static_cast<int64_t>(q);
+    return a / b + (a % b > 0 ? 1 : 0);
+  }
   return p >= 0 ? (p + q - 1) / q : -((-p) / q);
 }
 Wide FloorDiv(Wide p, Wide q) {
+  if (FitsInt64(p) && FitsInt64(q)) {
+    const auto a = static_cast<int64_t>(p);
+    const auto b = static_cast<int64_t>(q);
+    return a / b - (a % b < 0 ? 1 : 0);
+  }
   return p >= 0 ? p / q : -((-p + q - 1) / q);
 }
 
@@ -372,8 +407,12 @@ bool RectangleRingPixels(const POINT* points, size_t count, const RECT& box, int
   return true;
 }
 
-void LinePixels(POINT a, POINT b, PenRuns style, const RECT& box, int64_t* steps,
-                RegionData::Builder& on, RegionData::Builder* gaps) {
+namespace {
+
+// The line's pixels inside box, in order, handed to plot(x, y, on) (on false for a styled pen's
+// off pixels); steps counts the steps taken.
+template <typename Plot>
+void StepLine(POINT a, POINT b, PenRuns style, const RECT& box, int64_t* steps, Plot plot) {
   const int64_t dx = std::abs(int64_t{b.x} - a.x);
   const int64_t dy = std::abs(int64_t{b.y} - a.y);
   const int32_t sx = a.x < b.x ? 1 : -1;
@@ -391,18 +430,29 @@ void LinePixels(POINT a, POINT b, PenRuns style, const RECT& box, int64_t* steps
   const int64_t majorHigh = (xMajor ? box.right : box.bottom) - int64_t{1};
   const int64_t minorLow = xMajor ? box.top : box.left;
   const int64_t minorHigh = (xMajor ? box.bottom : box.right) - int64_t{1};
-  Wide first = majorSign > 0 ? Wide{majorLow} - major : Wide{major} - majorHigh;
-  Wide last = majorSign > 0 ? Wide{majorHigh} - major : Wide{major} - majorLow;
-  const auto [minorFirst, minorLast] = StepsWithin(rule, minor, minorSign, minorLow, minorHigh);
-  first = std::max({first, minorFirst, Wide{0}});
-  last = std::min({last, minorLast, Wide{total - 1}});
-  if (first > last) return;
+  Wide first = 0;
+  Wide last = total - 1;
+  // A line whose two ends lie in the box lies in it whole (the box is convex): every step is
+  // taken. Otherwise the steps in the box are worked out along both axes.
+  const auto inBox = [&box](POINT p) {
+    return p.x >= box.left && p.x < box.right && p.y >= box.top && p.y < box.bottom;
+  };
+  if (!inBox(a) || !inBox(b)) {
+    first = majorSign > 0 ? Wide{majorLow} - major : Wide{major} - majorHigh;
+    last = majorSign > 0 ? Wide{majorHigh} - major : Wide{major} - majorLow;
+    const auto [minorFirst, minorLast] = StepsWithin(rule, minor, minorSign, minorLow, minorHigh);
+    first = std::max({first, minorFirst, Wide{0}});
+    last = std::min({last, minorLast, Wide{total - 1}});
+    if (first > last) return;
+  }
   const auto from = static_cast<int64_t>(first);
   const auto to = static_cast<int64_t>(last);
   if (steps) *steps += to - from + 1;
-  // The rule's state after `from` steps.
-  const int64_t moves = rule.Moves(from);
-  int64_t error = static_cast<int64_t>(Wide{moves} * rule.p - Wide{from} * rule.q - rule.r);
+  // The rule's state after `from` steps (none moved at the start).
+  const int64_t moves = from == 0 ? 0 : rule.Moves(from);
+  int64_t error = from == 0 ? -rule.r
+                            : static_cast<int64_t>(Wide{moves} * rule.p - Wide{from} * rule.q -
+                                                   rule.r);
   if (!xMajor) error = -error;
   int64_t x = a.x + (xMajor ? from : moves) * sx;
   int64_t y = a.y + (xMajor ? moves : from) * sy;
@@ -425,10 +475,7 @@ void LinePixels(POINT a, POINT b, PenRuns style, const RECT& box, int64_t* steps
     const bool drawn = style.count == 0 || (run % 2) == 0;
     const auto px = static_cast<int32_t>(x);
     const auto py = static_cast<int32_t>(y);
-    if (inside && drawn)
-      on.Add(py, px, px + 1);
-    else if (inside && gaps)
-      gaps->Add(py, px, px + 1);
+    if (inside) plot(px, py, drawn);
     if (style.count > 0 && --left == 0) {
       run = (run + 1) % style.count;
       left = style.runs[run];
@@ -443,4 +490,36 @@ void LinePixels(POINT a, POINT b, PenRuns style, const RECT& box, int64_t* steps
       y += sy;
     }
   }
+}
+
+}  // namespace
+
+void LinePixels(POINT a, POINT b, PenRuns style, const RECT& box, int64_t* steps,
+                RegionData::Builder& on, RegionData::Builder* gaps) {
+  StepLine(a, b, style, box, steps, [&](int32_t x, int32_t y, bool drawn) {
+    if (drawn)
+      on.Add(y, x, x + 1);
+    else if (gaps)
+      gaps->Add(y, x, x + 1);
+  });
+}
+
+bool Raster::PaintSolidLines(std::span<const POINT> points, bool closed, uint32_t pixel,
+                             int32_t rop2) {
+  // Painting a pixel twice changes it only when the operation reads what is there; a clip of
+  // several rectangles needs its region.
+  if (!data_ || Rop2ReadsDestination(rop2) || clip_->Rects().size() > 1) return false;
+  const uint32_t pen = ApplyRop2(rop2, monochrome_ ? NearestMono(pixel) : pixel, 0);
+  bool painted = false;
+  const auto plot = [&](int32_t x, int32_t y, bool) {
+    Row(y)[x] = pen;
+    painted = true;
+  };
+  int64_t* steps = &dc_.work.lineSteps;
+  for (size_t i = 0; i + 1 < points.size(); ++i)
+    StepLine(points[i], points[i + 1], PenRuns{}, clipBox_, steps, plot);
+  if (closed && points.size() > 1)
+    StepLine(points.back(), points.front(), PenRuns{}, clipBox_, steps, plot);
+  if (painted) CountPaint(dc_.work, false);
+  return true;
 }

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <span>
 
 #include <cairo.h>
 
@@ -71,15 +72,26 @@ class Raster {
   // What Cairo covers (CairoCoverage) inside bounds cut to the clip box.
   RegionData Coverage(const RECT& bounds, const std::function<void(cairo_t*)>& draw) const;
   DrawWork& Work() const { return dc_.work; }
+  DrawScratch& Scratch() const { return dc_.scratch; }
   // Surface coordinates of a logical point.
   POINT ToSurface(POINT logical) const;
   POINT DeviceToSurface(POINT device) const;
   // Paints the clipped shape (surface coordinates) with the source through rop2.
   void Fill(const RegionData& shape, const PaintSource& source, int32_t rop2);
+  // The same with one surface pixel value, as a solid source paints.
+  void FillSolid(const RegionData& shape, uint32_t pixel, int32_t rop2);
+  // Paints the solid one-pixel lines of a path (surface coordinates, each line leaving out its
+  // end pixel) straight onto the pixels, with the pixels a region of them would be painted
+  // with. Answers false, painting nothing, when rop2 or the clip needs the region.
+  bool PaintSolidLines(std::span<const POINT> points, bool closed, uint32_t pixel, int32_t rop2);
   int32_t Width() const { return width_; }
   int32_t Height() const { return height_; }
 
  private:
+  // The rectangles of shape inside the clip: the shape's own when it lies inside a clip of one
+  // rectangle, else those of area, which receives the shape cut to the clip.
+  const std::vector<RECT>& Clipped(const RegionData& shape, RegionData& area) const;
+
   DeviceContext& dc_;
   unsigned char* data_ = nullptr;
   int32_t stride_ = 0;

@@ -12,7 +12,18 @@ struct ObjectTable {
   std::vector<GdiDeleteListener> listeners;
   std::array<HGDIOBJ, 17> stock{};
   std::array<HBRUSH, 25> sysBrushes{};
+  // The objects of handles looked up lately, in a slot chosen by the handle's low bits: drawing
+  // calls look the same few objects up again and again. A freed object leaves its slot.
+  struct Recent {
+    uintptr_t handle = 0;
+    GdiObject* object = nullptr;
+  };
+  std::array<Recent, 16> recent{};
 };
+
+ObjectTable::Recent& RecentSlot(ObjectTable& table, uintptr_t handle) {
+  return table.recent[(handle >> 2) % table.recent.size()];
+}
 
 // Never destroyed: contexts still alive at exit give their objects back to it while static
 // objects are being destroyed.
@@ -29,6 +40,8 @@ void FreeObject(uintptr_t handle) {
   for (GdiDeleteListener listener : table.listeners) {
     listener(reinterpret_cast<HGDIOBJ>(handle));
   }
+  ObjectTable::Recent& recent = RecentSlot(table, handle);
+  if (recent.handle == handle) recent = {};
   table.objects.erase(handle);
 }
 
@@ -83,24 +96,25 @@ uintptr_t RegisterGdiObject(std::unique_ptr<GdiObject> object) {
 }
 
 GdiObject* LookupGdiObject(HGDIOBJ handle) {
-  auto& objects = Table().objects;
-  auto it = objects.find(reinterpret_cast<uintptr_t>(handle));
-  return it == objects.end() ? nullptr : it->second.get();
+  ObjectTable& table = Table();
+  const auto key = reinterpret_cast<uintptr_t>(handle);
+  ObjectTable::Recent& recent = RecentSlot(table, key);
+  if (recent.object != nullptr && recent.handle == key) return recent.object;
+  auto it = table.objects.find(key);
+  if (it == table.objects.end()) return nullptr;
+  recent = {key, it->second.get()};
+  return recent.object;
 }
 
 void RetainGdiObject(HGDIOBJ handle) {
-  auto& objects = Table().objects;
-  auto it = objects.find(reinterpret_cast<uintptr_t>(handle));
-  if (it != objects.end()) ++it->second->selectCount;
+  if (GdiObject* object = LookupGdiObject(handle)) ++object->selectCount;
 }
 
 void ReleaseGdiObject(HGDIOBJ handle) {
-  auto& objects = Table().objects;
-  auto it = objects.find(reinterpret_cast<uintptr_t>(handle));
-  if (it == objects.end()) return;
-  GdiObject& object = *it->second;
-  if (object.selectCount > 0) --object.selectCount;
-  if (object.selectCount == 0 && object.deletePending) FreeObject(object.handle);
+  GdiObject* object = LookupGdiObject(handle);
+  if (object == nullptr) return;
+  if (object->selectCount > 0) --object->selectCount;
+  if (object->selectCount == 0 && object->deletePending) FreeObject(object->handle);
 }
 
 size_t CountGdiObjects() {
@@ -342,16 +356,14 @@ HGDIOBJ GetStockObject(int32_t which) {
 }
 
 BOOL DeleteObject(HGDIOBJ handle) {
-  auto& objects = Table().objects;
-  auto it = objects.find(reinterpret_cast<uintptr_t>(handle));
-  if (it == objects.end() || it->second->deletePending) return FALSE;
-  GdiObject& object = *it->second;
-  if (object.stock) return TRUE;
-  if (object.selectCount > 0) {
-    object.deletePending = true;
+  GdiObject* object = LookupGdiObject(handle);
+  if (object == nullptr || object->deletePending) return FALSE;
+  if (object->stock) return TRUE;
+  if (object->selectCount > 0) {
+    object->deletePending = true;
     return TRUE;
   }
-  FreeObject(object.handle);
+  FreeObject(object->handle);
   return TRUE;
 }
 

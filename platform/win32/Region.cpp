@@ -122,7 +122,7 @@ RegionData RegionData::Builder::Build() {
   if (!std::is_sorted(spans_.begin(), spans_.end(), before)) std::sort(spans_.begin(), spans_.end(), before);
   RegionData region;
   size_t i = 0;
-  std::vector<Interval> row;
+  std::vector<Interval>& row = row_;
   while (i < spans_.size()) {
     const int32_t y = spans_[i].y;
     row.clear();

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <span>
+#include <utility>
 #include <vector>
 
 #include "platform/win32/GdiTypes.h"
@@ -43,6 +44,7 @@ class RegionData {
   class Builder {
    public:
     void Add(int32_t y, int32_t x0, int32_t x1);
+    // The region of the spans added; the builder is left empty, its buffers kept for reuse.
     RegionData Build();
 
    private:
@@ -50,6 +52,7 @@ class RegionData {
       int32_t y, x0, x1;
     };
     std::vector<Span> spans_;
+    std::vector<std::pair<int32_t, int32_t>> row_;
   };
 
   // a combined with b by RGN_AND, RGN_OR, RGN_XOR or RGN_DIFF (RGN_COPY answers a).

@@ -10,6 +10,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/win32/Dc.h"
@@ -182,10 +183,18 @@ TEST(DcClipFirst, LinesCutToABoxKeepTheWholeLinesPixels) {
     seed = seed * 1103515245u + 12345u;
     return static_cast<int32_t>((seed >> 8) % static_cast<uint32_t>(2 * span + 1)) - span;
   };
+  // Every fourth line has both ends in the box.
+  std::vector<std::pair<POINT, POINT>> lines;
   for (int trial = 0; trial < 400; ++trial) {
     const int32_t reach = trial % 2 ? 40 : 3000;
-    const POINT a{next(reach), next(reach)};
-    const POINT b{next(reach), next(reach)};
+    if (trial % 4 == 3) {
+      lines.emplace_back(POINT{6 + next(10), 7 + next(4)}, POINT{6 + next(10), 7 + next(4)});
+    } else {
+      lines.emplace_back(POINT{next(reach), next(reach)}, POINT{next(reach), next(reach)});
+    }
+  }
+  for (size_t trial = 0; trial < lines.size(); ++trial) {
+    const auto [a, b] = lines[trial];
     const PenRuns style = trial % 3 ? PenRuns{kRuns, 4} : PenRuns{};
     RegionData::Builder wholeOn, wholeOff, cutOn, cutOff;
     int64_t steps = 0;
@@ -242,6 +251,49 @@ TEST(DcClipFirst, ARectanglesRingHasItsSidesPixels) {
   for (const auto& path : others)
     EXPECT_FALSE(RectangleRingPixels(path.data(), path.size(), clip, nullptr, none));
   EXPECT_TRUE(none.Build().IsEmpty());
+}
+
+// Solid one-pixel polylines, crossing themselves and leaving the surface, paint the pixels
+// of their lines inside the clip, whether the clip is one rectangle or has a hole, and with
+// operations that paint the pen, its inverse or black.
+TEST(DcClipFirst, SolidPolylinesPaintTheirLinesPixelsInsideTheClip) {
+  uint32_t seed = 5;
+  auto next = [&seed](int32_t span) {
+    seed = seed * 1103515245u + 12345u;
+    return static_cast<int32_t>((seed >> 8) % static_cast<uint32_t>(span));
+  };
+  HPEN pen = CreatePen(PS_SOLID, 1, kBlue);
+  constexpr int32_t kRops[] = {R2_COPYPEN, R2_NOTCOPYPEN, R2_BLACK};
+  constexpr COLORREF kPainted[] = {kBlue, RGB(255, 255, 0), kBlack};
+  for (int trial = 0; trial < 90; ++trial) {
+    MemoryCanvas canvas(24, 24);
+    const RECT clip{next(8), next(8), 12 + next(12), 12 + next(12)};
+    RegionData clipArea = RegionData::Rect(clip.left, clip.top, clip.right, clip.bottom);
+    HRGN clipRegion = CreateRectRgn(clip.left, clip.top, clip.right, clip.bottom);
+    SelectClipRgn(canvas.dc(), clipRegion);
+    DeleteObject(clipRegion);
+    if (trial % 4 == 0) {
+      ExcludeClipRect(canvas.dc(), 10, 10, 14, 14);
+      clipArea = RegionData::Combine(clipArea, RegionData::Rect(10, 10, 14, 14), RGN_DIFF);
+    }
+    SetROP2(canvas.dc(), kRops[trial % 3]);
+    SelectObject(canvas.dc(), pen);
+    std::vector<POINT> points;
+    for (int i = 0; i < 5; ++i) points.push_back(POINT{next(44) - 10, next(44) - 10});
+    Polyline(canvas.dc(), points.data(), static_cast<int32_t>(points.size()));
+    RegionData::Builder lines;
+    for (size_t i = 0; i + 1 < points.size(); ++i)
+      LinePixels(points[i], points[i + 1], PenRuns{}, RECT{0, 0, 24, 24}, nullptr, lines, nullptr);
+    const RegionData drawn = RegionData::Combine(lines.Build(), clipArea, RGN_AND);
+    SCOPED_TRACE(trial);
+    for (int32_t y = 0; y < 24; ++y) {
+      for (int32_t x = 0; x < 24; ++x)
+        ASSERT_EQ(canvas.At(x, y), drawn.Contains(x, y) ? kPainted[trial % 3] : kWhite)
+            << x << "," << y;
+    }
+    SelectObject(canvas.dc(), GetStockObject(BLACK_PEN));
+  }
+  DeleteObject(pen);
 }
 
 // An upright rectangle drawn as a polygon with a solid one-pixel pen: its sides' pixels in the
