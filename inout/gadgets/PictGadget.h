@@ -42,7 +42,10 @@ using TPictureConverter = std::function<std::optional<METAFILEPICT>(const std::v
 inline constexpr int16_t kCmdAttachPicture = 2541;
 inline constexpr int16_t kCmdDetachPicture = 2542;
 
-class TPictGadgetBase : public TGadget, public TFrameParticipant, public TBodyPicture {
+class TPictGadgetBase : public TGadget,
+                        public TFrameParticipant,
+                        public TBodyPicture,
+                        public TCarriedObject {
   DECLARE_CLASS_ID(399, TGadget)
 
  public:
@@ -63,6 +66,7 @@ class TPictGadgetBase : public TGadget, public TFrameParticipant, public TBodyPi
   // in place of its shape; flag clear detaches the attached one. Anything else does nothing.
   virtual void AttachTo(TLink* body, bool flag);
   TLink* GetAttachedBody() const { return attached_; }
+  TLink* GetCarrier() const override { return attached_; }
   void ObjectRemoved(TLink* object) override;
   // The menu command the picture offers: attach while unattached, detach while attached.
   int16_t CommandNumber() const {

@@ -7,9 +7,32 @@
 #include "model/filing/ObjectReader.h"
 #include "model/filing/ObjectWriter.h"
 #include "model/world/WorldDoc.h"
+#include "model/world/WorldParticipants.h"
 
-std::vector<uint8_t> TakeObjectsOut(TWorldDoc& world, const std::vector<TLink*>& objects) {
-  if (objects.empty()) return {};
+namespace {
+
+bool Holds(const std::vector<TLink*>& objects, const TLink* object) {
+  return std::find(objects.begin(), objects.end(), object) != objects.end();
+}
+
+// The objects and those they carry, in the world's order: a carried object goes with its
+// carrier, in the same stream, so that the link between them comes back with both.
+std::vector<TLink*> WithCarried(const TWorldDoc& world, const std::vector<TLink*>& objects) {
+  std::vector<TLink*> going;
+  for (TLink* object : world.Objects()) {
+    const auto* carried = dynamic_cast<const TCarriedObject*>(object);
+    if (Holds(objects, object) || (carried != nullptr && carried->GetCarrier() != nullptr &&
+                                   Holds(objects, carried->GetCarrier())))
+      going.push_back(object);
+  }
+  return going;
+}
+
+}  // namespace
+
+std::vector<uint8_t> TakeObjectsOut(TWorldDoc& world, const std::vector<TLink*>& given) {
+  if (given.empty()) return {};
+  const std::vector<TLink*> objects = WithCarried(world, given);
   std::vector<uint8_t> stream = DocumentStreamOf(objects);
   // Last first, so that a constraint goes before the points it holds.
   for (auto it = objects.rbegin(); it != objects.rend(); ++it) {

@@ -14,8 +14,8 @@ class TWorldDoc;
 
 inline constexpr int16_t kCmdDelete = 106;
 
-// Takes the objects (in the world's order) out of the world and answers their stream; nothing
-// for no objects.
+// Takes the objects (in the world's order) out of the world, with the objects they carry, and
+// answers their stream; nothing for no objects.
 std::vector<uint8_t> TakeObjectsOut(TWorldDoc& world, const std::vector<TLink*>& objects);
 // Reads a stream of taken-out objects back into the world, empties it, and makes the objects
 // with these identifiers the selection; answers them.

@@ -87,6 +87,17 @@ class TInputControlTarget {
   ~TInputControlTarget() = default;
 };
 
+// An object shown as part of another (a picture a body carries in place of its shape): it
+// leaves the world with its carrier and comes back with it, still carried.
+class TCarriedObject {
+ public:
+  // The object carrying this one; null while none does.
+  virtual TLink* GetCarrier() const = 0;
+
+ protected:
+  ~TCarriedObject() = default;
+};
+
 // A control placed on the world window rather than in the world (an input, a meter, a button):
 // drawn over the world in view pixels and pressed there.
 class TWindowGadget {

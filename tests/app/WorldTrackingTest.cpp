@@ -23,6 +23,7 @@
 #include "app/frames/DocumentWindows.h"
 #include "app/frames/MainFrame.h"
 #include "bodies/Background.h"
+#include "bodies/BodyPicture.h"
 #include "bodies/BodyTags.h"
 #include "bodies/Polygon.h"
 #include "bodies/Shapes.h"
@@ -44,6 +45,7 @@
 #include "platform/win32/Metafile.h"
 #include "app/shell/MenuBar.h"
 #include "platform/win32/Accelerator.h"
+#include "views/world/ClipboardCommands.h"
 #include "views/world/GadgetTextField.h"
 #include "model/command/CommandBase.h"
 #include "model/command/CommandHandler.h"
@@ -90,6 +92,7 @@ constexpr int16_t kFirstBox = 2;
 constexpr int16_t kSecondBox = 3;
 constexpr int16_t kFreePoint = 4;
 constexpr int16_t kPolygon = 5;
+constexpr int16_t kPicture = 73;
 constexpr int16_t kPolygonPrototype = 2511;  // the line converter's polygon body
 
 // The desktop as a script: each poll for its events delivers the user's next action.
@@ -293,6 +296,25 @@ class WorldTrackingTest : public ::testing::Test {
     while (app_->Commands().PerformNextQueued()) {
     }
     Pump();
+  }
+  // A click of the left button at a view point, with Shift held when asked.
+  std::function<void()> Click(MacPoint point, bool shift) {
+    const HWND view = view_->GetWindowHandle();
+    return [=] {
+      POINT at{point.h, point.v};
+      ClientToScreen(view, &at);
+      if (shift) InjectKey(VK_SHIFT, true);
+      InjectMouseMove(at);
+      InjectMouseButton(MouseButton::kLeft, true, at);
+      InjectMouseButton(MouseButton::kLeft, false, at);
+      if (shift) InjectKey(VK_SHIFT, false);
+    };
+  }
+  // A picture gadget of 20 x 16 black pixels at (20, 20) on the window, numbered kPicture.
+  TPictGadget& AddBlackPicture() {
+    TPictGadget& picture = AdoptBlackPicture(*world_, kPicture);
+    picture.MoveBy(MacPoint(20, 20));
+    return picture;
   }
   // A press straight into the window's dispatch, as the view hands it on.
   TCommandCore* Press(const MacPoint& point, int16_t clicks = 1, WPARAM keys = 0) {
@@ -1058,25 +1080,12 @@ TEST_F(WorldTrackingTest, AnActionButtonOnTheWindowPerformsItsCommand) {
 // menu's command attaches the picture: the window then shows it where the box is, and undo puts
 // it back in its own place.
 TEST_F(WorldTrackingTest, APictureClickedWithABoxIsAttachedFromTheMenu) {
-  TPictGadget& picture = AdoptBlackPicture(*world_, 73);
-  picture.MoveBy(MacPoint(20, 20));
+  TPictGadget& picture = AddBlackPicture();
   view_->InvalidateForeground();
   Pump();
   EXPECT_EQ(At(MacPoint(30, 28)), RGB(0, 0, 0));
-  const HWND view = view_->GetWindowHandle();
-  const auto click = [view](MacPoint point, bool shift) {
-    return [=] {
-      POINT at{point.h, point.v};
-      ClientToScreen(view, &at);
-      if (shift) InjectKey(VK_SHIFT, true);
-      InjectMouseMove(at);
-      InjectMouseButton(MouseButton::kLeft, true, at);
-      InjectMouseButton(MouseButton::kLeft, false, at);
-      if (shift) InjectKey(VK_SHIFT, false);
-    };
-  };
   const MacPoint box = ScreenOf(kFirstBox);
-  RunLoop({click(MacPoint(30, 28), false), [] {}, click(box, true), [] {}});
+  RunLoop({Click(MacPoint(30, 28), false), [] {}, Click(box, true), [] {}});
   const auto selected = [this](TLink* object) {
     const std::vector<TLink*>& selection = world_->Selection();
     return std::find(selection.begin(), selection.end(), object) != selection.end();
@@ -1109,6 +1118,98 @@ TEST_F(WorldTrackingTest, APictureClickedWithABoxIsAttachedFromTheMenu) {
   Pump();
   EXPECT_EQ(At(MacPoint(30, 28)), RGB(0, 0, 0));
   EXPECT_EQ(At(box), kBoxColour);
+}
+
+// A box carrying a picture is cleared from the Edit menu: the picture, which is the box's look,
+// leaves with it and is drawn nowhere; undo brings the box back carrying it, in a run too, and
+// redo, undo again and a saved document keep that. Cleared alone, the picture comes back to the
+// box it rode; cleared together, both come back linked.
+TEST_F(WorldTrackingTest, AClearedBoxTakesItsPictureAlongAndUndoBringsBothBackLinked) {
+  world_->Select(&AddBlackPicture());
+  world_->Select(Object(kFirstBox));
+  Command(kCmdAttachPicture);
+  const auto carried = [this](const char* when) {
+    SCOPED_TRACE(when);
+    auto* picture = dynamic_cast<TPictGadget*>(world_->FindObject(kPicture));
+    auto* box = dynamic_cast<TMass*>(world_->FindObject(kFirstBox));
+    ASSERT_NE(picture, nullptr);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(picture->GetAttachedBody(), box);
+    EXPECT_EQ(box->GetPicture(), static_cast<TBodyPicture*>(picture));
+    view_->InvalidateForeground();
+    Pump();
+    const MacPoint centre = ScreenOf(kFirstBox);
+    EXPECT_EQ(picture->GetPosition(), Offset(centre, -10, -8));
+    EXPECT_EQ(At(centre), RGB(0, 0, 0));
+    EXPECT_EQ(At(MacPoint(30, 28)), kWhite);
+  };
+  carried("attached");
+  const MacPoint boxAt = ScreenOf(kFirstBox);
+  const auto gone = [&](const char* when) {
+    SCOPED_TRACE(when);
+    EXPECT_EQ(world_->FindObject(kFirstBox), nullptr);
+    EXPECT_EQ(world_->FindObject(kPicture), nullptr);
+    view_->InvalidateForeground();
+    Pump();
+    EXPECT_EQ(At(boxAt), kWhite);  // nothing left where the box was
+  };
+
+  world_->DeselectAll();
+  LiveDrag(boxAt, {boxAt});  // a click, which tracks as a drag that does not move
+  ASSERT_EQ(world_->Selection(), std::vector<TLink*>{Object(kFirstBox)});
+  Command(kCmdClear);
+  gone("cleared");
+  Command(101);
+  carried("undone");
+  EXPECT_EQ(world_->Selection(), std::vector<TLink*>{Object(kFirstBox)});
+  Command(101);
+  gone("redone");
+  Command(101);
+  carried("undone again");
+
+  // The picture alone: the box stays, in its own colours, and undo gives the picture back to it.
+  world_->DeselectAll();
+  world_->Select(world_->FindObject(kPicture));
+  Command(kCmdClear);
+  EXPECT_EQ(world_->FindObject(kPicture), nullptr);
+  auto* bare = dynamic_cast<TMass*>(world_->FindObject(kFirstBox));
+  ASSERT_NE(bare, nullptr);
+  EXPECT_EQ(bare->GetPicture(), nullptr);
+  view_->InvalidateForeground();
+  Pump();
+  EXPECT_EQ(At(boxAt), kBoxColour);
+  Command(101);
+  carried("picture back");
+
+  // A band round the box selects it, the picture joins it, and undo brings both back linked.
+  LiveDrag(Offset(boxAt, -40, -40), {Offset(boxAt, 0, 0), Offset(boxAt, 40, 40)});
+  EXPECT_EQ(world_->Selection(), std::vector<TLink*>{Object(kFirstBox)});
+  world_->Select(world_->FindObject(kPicture));
+  ASSERT_EQ(world_->Selection().size(), 2u);
+  Command(kCmdClear);
+  gone("both cleared");
+  Command(101);
+  carried("both back");
+  EXPECT_EQ(world_->Selection().size(), 2u);
+
+  // Sent downwards, the box carries the picture down in a run; the shown start carries it back.
+  Object(kFirstBox)->SetFormulaProperty(kTagVelY, TFormula(-1.0));
+  const TVector3 start = Placement(kFirstBox);
+  world_->RunToFrame(20, nullptr);
+  world_->ShowFrame(20, 1);
+  EXPECT_LT(Placement(kFirstBox).y, start.y - 0.05);
+  carried("run");
+  world_->ShowFrame(0, 1);
+  carried("back at the start");
+
+  auto* document = dynamic_cast<TQVDoc*>(world_->GetDocument());
+  ASSERT_NE(document, nullptr);
+  document->WriteDocument(path_);
+  TQVDoc reopened;
+  reopened.ReadDocument(path_);
+  auto* keptPicture = dynamic_cast<TPictGadget*>(reopened.World().FindObject(kPicture));
+  ASSERT_NE(keptPicture, nullptr);
+  EXPECT_EQ(keptPicture->GetAttachedBody(), reopened.World().FindObject(kFirstBox));
 }
 
 }  // namespace
