@@ -40,14 +40,6 @@ constexpr int16_t kBarTitleList = 24576;
 constexpr char kDockStateName[] = "General";
 constexpr int16_t kMainToolBarTitle = 1;
 
-void SendToDescendants(HWND window, UINT message, WPARAM wParam) {
-  for (HWND child = GetWindow(window, GW_CHILD); child != nullptr;
-       child = GetWindow(child, GW_HWNDNEXT)) {
-    SendMessage(child, message, wParam, 0);
-    if (IsWindow(child)) SendToDescendants(child, message, wParam);
-  }
-}
-
 // The framework's own items (from 32768 up to the system commands, the recent files aside,
 // which the application keeps) are brought up to date by the frames that handle them.
 void UpdateFrameworkItems(CCmdTarget* target, HMENU menu) {
@@ -251,7 +243,7 @@ void CMainFrame::SetCommandDisabled(int32_t command, bool disabled) {
 
 void CMainFrame::UpdateAllButtons() {
   if (m_hWnd == nullptr) return;
-  SendToDescendants(m_hWnd, WM_IDLEUPDATECMDUI, TRUE);
+  SendMessageToDescendants(WM_IDLEUPDATECMDUI, TRUE);
 }
 
 void CMainFrame::EnableToolbarButton(CToolBar& bar, UINT command, bool enable) {

@@ -29,14 +29,6 @@ TApplicationHandler* ShellApplication() {
   return dynamic_cast<TApplicationHandler*>(TCommandHandler::Application());
 }
 
-void SendToDescendants(HWND window, UINT message, WPARAM wParam) {
-  for (HWND child = GetWindow(window, GW_CHILD); child != nullptr;
-       child = GetWindow(child, GW_HWNDNEXT)) {
-    SendMessage(child, message, wParam, 0);
-    if (IsWindow(child)) SendToDescendants(child, message, wParam);
-  }
-}
-
 }  // namespace
 
 CToolBar& CInPlaceFrame::Bar(size_t index) {
@@ -148,7 +140,7 @@ void CInPlaceFrame::UpdateAllButtons() {
   for (size_t i = 0; i < kBarCount; ++i) {
     if (Bar(i).m_hWnd != nullptr) ::SendMessage(Bar(i).m_hWnd, WM_IDLEUPDATECMDUI, TRUE, 0);
   }
-  if (m_hWnd != nullptr) SendToDescendants(m_hWnd, WM_IDLEUPDATECMDUI, TRUE);
+  SendMessageToDescendants(WM_IDLEUPDATECMDUI, TRUE);
 }
 
 bool CInPlaceFrame::UpdateToolButton(CCmdUI& update) const {

@@ -8,20 +8,9 @@ IMPLEMENT_DYNAMIC(CWinApp, CCmdTarget)
 
 namespace {
 
-// Sent to the main window and its descendants at the start of an idle period, so that bars
-// and panes bring their command interfaces up to date.
-
 CWinApp*& CurrentSlot() {
   static CWinApp* application = nullptr;
   return application;
-}
-
-void SendToDescendants(HWND window, UINT message, WPARAM wParam) {
-  for (HWND child = GetWindow(window, GW_CHILD); child != nullptr;
-       child = GetWindow(child, GW_HWNDNEXT)) {
-    SendMessage(child, message, wParam, 0);
-    if (IsWindow(child)) SendToDescendants(child, message, wParam);
-  }
 }
 
 }  // namespace
@@ -104,10 +93,12 @@ BOOL CWinApp::PumpOneMessage(bool wait) {
   return TRUE;
 }
 
+// At the start of an idle period the main window and its descendants are told, so that bars
+// and panes bring their command interfaces up to date.
 BOOL CWinApp::OnIdle(int32_t count) {
   if (count <= 0 && m_pMainWnd != nullptr && IsWindow(m_pMainWnd->m_hWnd)) {
     SendMessage(m_pMainWnd->m_hWnd, WM_IDLEUPDATECMDUI, TRUE, 0);
-    SendToDescendants(m_pMainWnd->m_hWnd, WM_IDLEUPDATECMDUI, TRUE);
+    m_pMainWnd->SendMessageToDescendants(WM_IDLEUPDATECMDUI, TRUE);
   }
   return count < 1 ? TRUE : FALSE;
 }

@@ -457,6 +457,22 @@ LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   return ::SendMessage(m_hWnd, message, wParam, lParam);
 }
 
+namespace {
+
+void SendToDescendants(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  for (HWND child = ::GetWindow(window, GW_CHILD); child != nullptr;
+       child = ::GetWindow(child, GW_HWNDNEXT)) {
+    ::SendMessage(child, message, wParam, lParam);
+    if (::IsWindow(child)) SendToDescendants(child, message, wParam, lParam);
+  }
+}
+
+}  // namespace
+
+void CWnd::SendMessageToDescendants(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (m_hWnd != nullptr) SendToDescendants(m_hWnd, message, wParam, lParam);
+}
+
 BOOL CWnd::PostMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   return ::PostMessage(m_hWnd, message, wParam, lParam);
 }

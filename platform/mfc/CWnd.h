@@ -165,6 +165,8 @@ class CWnd : public CCmdTarget {
   int32_t GetDlgCtrlID() const;
   LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
   BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+  // Sends the message to every child window, and to theirs, depth first.
+  void SendMessageToDescendants(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
   CWnd* GetDlgItem(int32_t id) const;
   void SetFont(HFONT font, BOOL redraw = TRUE);
   HFONT GetFont() const;
