@@ -31,6 +31,17 @@ UINT NextViewId() {
 // The command number of the window-close command that the main frame receives.
 constexpr WPARAM kCloseWindowCommand = 31;
 
+// The child that carries the window's view tree and follows its size: the topmost one that is not
+// a frame of its own. A world edited in place keeps its frame over the item's place, not over the
+// whole window, even while it lies on top.
+HWND ContentWindow(HWND window) {
+  for (HWND child = ::GetTopWindow(window); child != nullptr;
+       child = ::GetWindow(child, GW_HWNDNEXT)) {
+    if (dynamic_cast<CFrameWnd*>(CWnd::FromHandlePermanent(child)) == nullptr) return child;
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 TOwlView::TOwlView() = default;
@@ -398,7 +409,7 @@ void TOwlWindow::OnWindowSize() {
       ClientToScreen(owner->m_hWnd, &ownerOrigin);
       ClientToScreen(m_hWnd, &ownOrigin);
       const int32_t distance = ownerOrigin.y - ownOrigin.y;
-      if (const HWND top = ::GetTopWindow(m_hWnd)) {
+      if (const HWND top = ContentWindow(m_hWnd)) {
         RECT client;
         GetClientRect(&client);
         ::MoveWindow(top, 0, distance, client.right, client.bottom, FALSE);
@@ -414,6 +425,6 @@ void TOwlWindow::OnWindowSize() {
   notSizing_ = false;
   BindPortToWindow(windowView_->GetPort());
   windowView_->Resize(client.right, client.bottom, false);
-  if (const HWND top = ::GetTopWindow(m_hWnd)) ::MoveWindow(top, 0, 0, client.right, client.bottom, TRUE);
+  if (const HWND top = ContentWindow(m_hWnd)) ::MoveWindow(top, 0, 0, client.right, client.bottom, TRUE);
   notSizing_ = true;
 }
