@@ -342,6 +342,10 @@ TEST_F(ServerItemTest, ANewWorldIsEditedInPlaceWithItsOwnBarsMenusAndKeys) {
   ASSERT_NE(main, nullptr);
   const HMENU normalBar = GetMenu(main->m_hWnd);
   const auto ownBars = main->GetBarVisibility();
+  // Maximised, the document window stretches its content over itself, but not the frame of a
+  // world edited in place.
+  ShowWindow(container->GetWindowFrame()->m_hWnd, SW_MAXIMIZE);
+  ASSERT_TRUE(IsZoomed(container->GetWindowFrame()->m_hWnd));
 
   // Edit > Insert Object is offered while a world is open, and inserts one.
   SendMessage(main->m_hWnd, WM_INITMENU, reinterpret_cast<WPARAM>(normalBar), 0);
