@@ -81,6 +81,7 @@ void ChainAccurate(benchmark::State& state) {
   sc::Chain chain(100);
   yb::dynamics::RunStatistics statistics;
   double separation = 0, drift = 0;
+  int64_t factorisations = 0;
   for (auto _ : state) {
     yb::dynamics::Simulation sim(chain.model, yb::dynamics::RunSettings{});
     const yb::dynamics::Mechanics& m = sim.GetMechanics();
@@ -99,10 +100,12 @@ void ChainAccurate(benchmark::State& state) {
         separation = std::max(separation, (m.PointPosition(a) - m.PointPosition(b)).norm());
     }
     statistics = sim.Statistics();
+    factorisations = m.Factorisations();
   }
   state.counters["steps"] = static_cast<double>(statistics.accepted);
   state.counters["rejected"] = static_cast<double>(statistics.rejected);
   state.counters["evaluations"] = static_cast<double>(statistics.evaluations);
+  state.counters["factorisations"] = static_cast<double>(factorisations);
   state.counters["separation_m"] = separation;
   state.counters["energy_drift_J"] = drift;
   state.counters["s_per_sim_s"] = benchmark::Counter(

@@ -314,29 +314,6 @@ void Mechanics::UpdateKinematics() {
   }
 }
 
-BodyState Mechanics::Body(int index) const {
-  if (index < 0 || index >= BodyCount())
-    throw DynamicsError{kErrBadModel, "a formula names a body that does not exist"};
-  const dynamics::Body& b = model_.bodies[index];
-  const double angle = q_[3 * index + 2], omega = v_[3 * index + 2];
-  // Formulas ask for bodies many times an evaluation: the rotation of the present angle is kept.
-  const BodyKin& k = bodyKin_[index];
-  const Vector2d arm = k.turned && k.angle == angle ? Vector2d(k.cos * b.comX - k.sin * b.comY,
-                                                               k.sin * b.comX + k.cos * b.comY)
-                                                    : Rotate(angle, b.comX, b.comY);
-  BodyState s;
-  s.x = q_[3 * index] - arm.x();
-  s.y = q_[3 * index + 1] - arm.y();
-  s.r = angle;
-  s.vx = v_[3 * index] + omega * arm.y();
-  s.vy = v_[3 * index + 1] - omega * arm.x();
-  s.vr = omega;
-  s.mass = b.mass;
-  s.moment = b.moment;
-  s.charge = b.charge;
-  return s;
-}
-
 void Mechanics::BodyAcceleration(int index, double& ax, double& ay, double& ar) const {
   ax = ay = ar = 0;
   if (index < 0 || index >= BodyCount())
@@ -593,6 +570,14 @@ void Mechanics::ComputeB() {
   }
 }
 
+// Rows made anew in place of the same plain pins' rows keep what a selection found of them: the
+// set is the same, and so are the rows left out as redundant.
+void Mechanics::SelectBuiltRows() {
+  if (onlyPlainPins_ && plainRowsBuilt_ && plainRowsSelected_) return;
+  SelectRows();
+  plainRowsSelected_ = onlyPlainPins_ && plainRowsBuilt_;
+}
+
 void Mechanics::Derivative(double time, const Eigen::VectorXd& state, Eigen::VectorXd& derivative) {
   time_ = time;
   Unpack(state);
@@ -609,7 +594,7 @@ void Mechanics::Derivative(double time, const Eigen::VectorXd& state, Eigen::Vec
     RefreshPlainPinTerms();
   else
     BuildRows(context);
-  SelectRows();
+  SelectBuiltRows();
   SolveAccelerations();
   const int n = static_cast<int>(solveRows_.size());
   // Whether the rows are all plain equalities, as they were solved (before saturation is
@@ -641,7 +626,8 @@ void Mechanics::Derivative(double time, const Eigen::VectorXd& state, Eigen::Vec
   acceleration.array() *= invMass_.array();
   acceleration_ = acceleration;
   constraintForce_.swap(nextConstraintForce_);
-  if (!derivative.allFinite())
+  // A value that is no number leaves one in the sum of every value times zero.
+  if ((derivative.array() * 0.0).sum() != 0)
     throw DynamicsError{kErrNotANumber, "the accelerations gave no number"};
 }
 
@@ -676,7 +662,7 @@ double Mechanics::Project(double time, Eigen::VectorXd& state, double tolerance)
       ReportOverlap(time);
       RememberClosedContacts();
     }
-    SelectRows();
+    SelectBuiltRows();
     std::vector<int>& rows = projectRows_;
     rows.clear();
     Eigen::VectorXd& g = projectResidual_;
@@ -764,7 +750,7 @@ double Mechanics::Project(double time, Eigen::VectorXd& state, double tolerance)
 
   if (moved) {
     BuildRows(context);
-    SelectRows();
+    SelectBuiltRows();
   }
   ResolveImpacts(state);
   SolveVelocities(state);
@@ -819,7 +805,7 @@ void Mechanics::ProjectVelocities(double time, Eigen::VectorXd& state, double st
   UpdateKinematics();
   const Context context(*this, time);
   BuildRows(context);
-  SelectRows();
+  SelectBuiltRows();
   velocityStep_ = time == sweptForcesAt_ ? step : 0.0;
   SolveVelocities(state);
   velocityStep_ = 0;
