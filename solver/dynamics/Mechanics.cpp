@@ -768,32 +768,37 @@ double Mechanics::Project(double time, Eigen::VectorXd& state, double tolerance)
 bool Mechanics::KeepTangentPart(Eigen::VectorXd& estimate) {
   if (!linearProjection_ || solveRows_.empty()) return linearProjection_;
   const int n = static_cast<int>(solveRows_.size());
-  for (int half = 0; half < 2; ++half) {
-    const double* part = estimate.data() + half * dofCount_;
-    Eigen::VectorXd& across = tangentAcross_[half];
-    across.resize(n);
-    for (int r = 0; r < n; ++r) {
-      const Row& row = rows_[solveRows_[r]];
-      // The positions' projection leaves a drive's coordinate where the step took it: its
-      // error stays, and only the position rows' is taken out.
-      if (half == 0 && row.level != Level::Position) {
-        across[r] = 0;
-        continue;
-      }
-      double sum = 0;
-      for (int i = row.begin; i < row.begin + row.count; ++i)
-        sum += entries_[i].second * part[entries_[i].first];
-      across[r] = sum;
+  // Both halves in one pass over the rows: positions first in each pair of sums.
+  const double* positions = estimate.data();
+  const double* velocities = positions + dofCount_;
+  Eigen::VectorXd& acrossPositions = tangentAcross_[0];
+  Eigen::VectorXd& acrossVelocities = tangentAcross_[1];
+  acrossPositions.resize(n);
+  acrossVelocities.resize(n);
+  const std::pair<int, double>* entries = entries_.data();
+  for (int r = 0; r < n; ++r) {
+    const Row& row = rows_[solveRows_[r]];
+    double sumPositions = 0, sumVelocities = 0;
+    for (int i = row.begin; i < row.begin + row.count; ++i) {
+      sumPositions += entries[i].second * positions[entries[i].first];
+      sumVelocities += entries[i].second * velocities[entries[i].first];
     }
+    // The positions' projection leaves a drive's coordinate where the step took it: its
+    // error stays, and only the position rows' is taken out.
+    acrossPositions[r] = row.level != Level::Position ? 0.0 : sumPositions;
+    acrossVelocities[r] = sumVelocities;
   }
-  SolveFactorisedPair(tangentAcross_[0], tangentAcross_[1]);
-  for (int half = 0; half < 2; ++half) {
-    double* part = estimate.data() + half * dofCount_;
-    const Eigen::VectorXd& across = tangentAcross_[half];
-    for (int r = 0; r < n; ++r) {
-      const Row& row = rows_[solveRows_[r]];
-      for (int i = row.begin; i < row.begin + row.count; ++i)
-        part[entries_[i].first] -= invMass_[entries_[i].first] * entries_[i].second * across[r];
+  SolveFactorisedPair(acrossPositions, acrossVelocities);
+  double* positionPart = estimate.data();
+  double* velocityPart = positionPart + dofCount_;
+  const double* invMass = invMass_.data();
+  for (int r = 0; r < n; ++r) {
+    const Row& row = rows_[solveRows_[r]];
+    const double p = acrossPositions[r], v = acrossVelocities[r];
+    for (int i = row.begin; i < row.begin + row.count; ++i) {
+      const auto [dof, value] = entries[i];
+      positionPart[dof] -= invMass[dof] * value * p;
+      velocityPart[dof] -= invMass[dof] * value * v;
     }
   }
   return true;
