@@ -243,6 +243,7 @@ void Mechanics::SetState(double time, const Eigen::VectorXd& state) {
 }
 
 void Mechanics::Unpack(const Eigen::VectorXd& state) {
+  kinematicsProjected_ = false;
   for (int i = 0; i < BodyCount(); ++i) {
     const int dof = bodyKin_[i].dof;
     if (dof < 0) continue;
@@ -580,8 +581,14 @@ void Mechanics::SelectBuiltRows() {
 
 void Mechanics::Derivative(double time, const Eigen::VectorXd& state, Eigen::VectorXd& derivative) {
   time_ = time;
-  Unpack(state);
-  UpdateKinematics();
+  // The evaluation that starts a step is made where the projection left the bodies, whose
+  // kinematics it worked out last.
+  const bool projected = kinematicsProjected_ && time == projectedTime_ &&
+                         state.size() == projectedState_.size() && state == projectedState_;
+  if (!projected) {
+    Unpack(state);
+    UpdateKinematics();
+  }
   const Context context(*this, time);
   AddForces(context);
   if (sleeps_) WakeWhereForcesChanged();
@@ -762,6 +769,7 @@ double Mechanics::Project(double time, Eigen::VectorXd& state, double tolerance)
   projectedTime_ = time;
   projectedState_ = state;
   rowsFromProjection_ = true;
+  kinematicsProjected_ = onlyPlainPins_;
   return residual;
 }
 

@@ -601,6 +601,9 @@ class Mechanics {
   int64_t factoriseCount_ = 0;
   double projectedTime_ = -1;
   bool rowsFromProjection_ = false;  // rows_ were built by the last projection
+  // The kinematics are still those of the state the last projection left (worlds of plain pins
+  // alone, where nothing else moves the bodies between).
+  bool kinematicsProjected_ = false;
   Eigen::VectorXd projectedState_;
   // Curved slots: the curve, and where the slider's foot was at the last accepted state (the
   // search for the nearest point starts there so the slider does not jump between branches).
