@@ -74,20 +74,25 @@ bool Mechanics::IsActive(const Context& context, int c) const {
 
 void Mechanics::BuildRows(const Context& context) {
   rowsFromProjection_ = false;
-  entries_.clear();
   // Where every record is a plain pin that is always active, every build makes the same rows:
-  // once they are made, only what the positions change is made anew.
+  // once they are made, only what the positions change is made anew, the entries written in
+  // place (a build nearly always makes as many as the last).
   if (onlyPlainPins_ && plainRowsBuilt_) {
+    entries_.resize(kPlainPinEntries * rows_.size());
+    std::pair<int, double>* out = entries_.data();
+    int made = 0;
     for (size_t r = 0; r < rows_.size(); ++r) {
       Row& row = rows_[r];
       const uint8_t flags = slotFlags_[row.slot];
       row.redundant = (flags & kRedundant) != 0;
       row.saturated = (flags & kSaturated) != 0;
       row.lambda = 0;
-      SetPlainPinRow(row, pinPlans_[r]);
+      made += SetPlainPinRow(row, pinPlans_[r], out, made);
     }
+    entries_.resize(made);
     return;
   }
+  entries_.clear();
   builtRows_ = 0;
   plainRowsSelected_ = false;
   pinPlans_.clear();
@@ -364,7 +369,10 @@ void Mechanics::AddPlainPinRows(int c) {
   for (int gi = 0; gi < static_cast<int>(record.goals.size()); ++gi) {
     const PinRowPlan plan{record.points[0], record.points[1],
                           Checked(record.goals[gi].value.Constant(), record)};
-    SetPlainPinRow(NewRow(0, 0, c, gi, record.goals[gi].component), plan);
+    const int begin = static_cast<int>(entries_.size());
+    entries_.resize(begin + kPlainPinEntries);
+    Row& row = NewRow(0, 0, c, gi, record.goals[gi].component);
+    entries_.resize(begin + SetPlainPinRow(row, plan, entries_.data(), begin));
     pinPlans_.push_back(plan);
   }
 }
@@ -373,13 +381,14 @@ void Mechanics::AddPlainPinRows(int c) {
 // makes for the axis forward at the second point and back at the first, without its products
 // by the axis's zero and unit components: the same numbers. Exact zeros are left out as it
 // leaves them out.
-void Mechanics::SetPlainPinRow(Row& row, const PinRowPlan& plan) {
+int Mechanics::SetPlainPinRow(Row& row, const PinRowPlan& plan, std::pair<int, double>* entries,
+                              int begin) {
   const PointKin& p0 = pointKin_[plan.point0];
   const PointKin& p1 = pointKin_[plan.point1];
   const bool alongY = row.component == Component::Y;
-  const int begin = static_cast<int>(entries_.size());
+  int end = begin;
   auto add = [&](int dof, double value) {
-    if (value != 0) entries_.emplace_back(dof, value);
+    if (value != 0) entries[end++] = {dof, value};
   };
   if (p1.dof >= 0) {
     add(p1.dof + (alongY ? 1 : 0), 1.0);
@@ -390,10 +399,11 @@ void Mechanics::SetPlainPinRow(Row& row, const PinRowPlan& plan) {
     add(p0.dof + 2, alongY ? -p0.arm.x() : p0.arm.y());
   }
   row.begin = begin;
-  row.count = static_cast<int>(entries_.size()) - begin;
+  row.count = end - begin;
   const double apart = alongY ? p1.pos.y() - p0.pos.y() : p1.pos.x() - p0.pos.x();
   row.g = apart - plan.held;
   row.gamma = PlainPinTerm(p0, p1, alongY);
+  return row.count;
 }
 
 void Mechanics::RefreshPlainPinTerms() {

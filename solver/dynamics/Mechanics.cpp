@@ -616,8 +616,11 @@ void Mechanics::Derivative(double time, const Eigen::VectorXd& state, Eigen::Vec
   const std::pair<int, double>* entries = entries_.data();
   for (int i = 0; i < n; ++i) {
     Row& row = rows_[solveRows_[i]];
-    linear = linear && !row.oneSided && !row.saturated && row.contact < 0 &&
-             row.level != Level::Acceleration && row.lower <= -kInfinity && row.upper >= kInfinity;
+    // A plain pin's rows are equalities without bounds.
+    linear = linear && !row.saturated &&
+             (onlyPlainPins_ || (!row.oneSided && row.contact < 0 &&
+                                 row.level != Level::Acceleration && row.lower <= -kInfinity &&
+                                 row.upper >= kInfinity));
     const double multiplier = lambda[i];
     for (int k = row.begin; k < row.begin + row.count; ++k)
       pushed[entries[k].first] += entries[k].second * multiplier;

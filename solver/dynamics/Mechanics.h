@@ -271,7 +271,10 @@ class Mechanics {
     int point0, point1;
     double held;
   };
-  void SetPlainPinRow(Row& row, const PinRowPlan& plan);
+  // Sets the row from its plan, its entries written from `begin` on in `entries` (room for
+  // kPlainPinEntries); returns how many it made.
+  static constexpr int kPlainPinEntries = 4;
+  int SetPlainPinRow(Row& row, const PinRowPlan& plan, std::pair<int, double>* entries, int begin);
   // The velocity terms of the rows anew, where every row is a plain pin's and the rows stand at
   // the present positions.
   void RefreshPlainPinTerms();
