@@ -141,7 +141,8 @@ class Mechanics {
   int64_t GradientProducts() const { return gradientProducts_; }
   // How often the rounds that bound friction by the normal forces ended without agreeing.
   int64_t UnsettledFrictionSolves() const { return unsettledFrictionSolves_; }
-  // How many times J W J' was factorised since the world was made.
+  // How many factorisations of J W J' were asked for since the world was made, those that found
+  // their matrix unchanged and kept it included.
   int64_t Factorisations() const { return factoriseCount_; }
 
   const std::vector<Warning>& Warnings() const { return warnings_; }
