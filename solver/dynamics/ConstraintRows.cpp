@@ -74,8 +74,28 @@ bool Mechanics::IsActive(const Context& context, int c) const {
 
 void Mechanics::BuildRows(const Context& context) {
   rowsFromProjection_ = false;
-  builtRows_ = 0;
+  // Where every record is a plain pin that is always active, every build makes the same rows:
+  // once they are made, only what the positions change is made anew, the entries written in
+  // place (a build nearly always makes as many as the last).
+  if (onlyPlainPins_ && plainRowsBuilt_) {
+    entries_.resize(kPlainPinEntries * rows_.size());
+    std::pair<int, double>* out = entries_.data();
+    int made = 0;
+    for (size_t r = 0; r < rows_.size(); ++r) {
+      Row& row = rows_[r];
+      const uint8_t flags = slotFlags_[row.slot];
+      row.redundant = (flags & kRedundant) != 0;
+      row.saturated = (flags & kSaturated) != 0;
+      row.lambda = 0;
+      made += SetPlainPinRow(row, pinPlans_[r], out, made);
+    }
+    entries_.resize(made);
+    return;
+  }
   entries_.clear();
+  builtRows_ = 0;
+  plainRowsSelected_ = false;
+  pinPlans_.clear();
   for (int c = 0; c < static_cast<int>(model_.constraints.size()); ++c) {
     if (!IsActive(context, c)) continue;
     if (plainPin_[c])
@@ -85,6 +105,7 @@ void Mechanics::BuildRows(const Context& context) {
   }
   rows_.resize(builtRows_);
   if (!colliders_.empty()) BuildContactRows();
+  plainRowsBuilt_ = onlyPlainPins_;
 }
 
 // The quantity a goal holds, its Jacobian and velocity-product term, per kind.
@@ -345,32 +366,44 @@ double Mechanics::PlainPinTerm(const PointKin& p0, const PointKin& p1, bool alon
 
 void Mechanics::AddPlainPinRows(int c) {
   const Constraint& record = model_.constraints[c];
-  const PointKin& p0 = pointKin_[record.points[0]];
-  const PointKin& p1 = pointKin_[record.points[1]];
-  const Vector2d d = p1.pos - p0.pos;
   for (int gi = 0; gi < static_cast<int>(record.goals.size()); ++gi) {
-    const Goal& goal = record.goals[gi];
-    const bool alongY = goal.component == Component::Y;
-    // The entries and term that RowBuilder::AddPoint makes for the axis forward at the second
-    // point and back at the first, without its products by the axis's zero and unit
-    // components: the same numbers. Exact zeros are left out as it leaves them out.
+    const PinRowPlan plan{record.points[0], record.points[1],
+                          Checked(record.goals[gi].value.Constant(), record)};
     const int begin = static_cast<int>(entries_.size());
-    auto add = [&](int dof, double value) {
-      if (value != 0) entries_.emplace_back(dof, value);
-    };
-    if (p1.dof >= 0) {
-      add(p1.dof + (alongY ? 1 : 0), 1.0);
-      add(p1.dof + 2, alongY ? p1.arm.x() : -p1.arm.y());
-    }
-    if (p0.dof >= 0) {
-      add(p0.dof + (alongY ? 1 : 0), -1.0);
-      add(p0.dof + 2, alongY ? -p0.arm.x() : p0.arm.y());
-    }
-    const int count = static_cast<int>(entries_.size()) - begin;
-    Row& row = NewRow(begin, count, c, gi, goal.component);
-    row.g = (alongY ? d.y() : d.x()) - Checked(goal.value.Constant(), record);
-    row.gamma = PlainPinTerm(p0, p1, alongY);
+    entries_.resize(begin + kPlainPinEntries);
+    Row& row = NewRow(0, 0, c, gi, record.goals[gi].component);
+    entries_.resize(begin + SetPlainPinRow(row, plan, entries_.data(), begin));
+    pinPlans_.push_back(plan);
   }
+}
+
+// The entries, residual and term of a plain pin's row along its axis: those RowBuilder::AddPoint
+// makes for the axis forward at the second point and back at the first, without its products
+// by the axis's zero and unit components: the same numbers. Exact zeros are left out as it
+// leaves them out.
+int Mechanics::SetPlainPinRow(Row& row, const PinRowPlan& plan, std::pair<int, double>* entries,
+                              int begin) {
+  const PointKin& p0 = pointKin_[plan.point0];
+  const PointKin& p1 = pointKin_[plan.point1];
+  const bool alongY = row.component == Component::Y;
+  int end = begin;
+  auto add = [&](int dof, double value) {
+    if (value != 0) entries[end++] = {dof, value};
+  };
+  if (p1.dof >= 0) {
+    add(p1.dof + (alongY ? 1 : 0), 1.0);
+    add(p1.dof + 2, alongY ? p1.arm.x() : -p1.arm.y());
+  }
+  if (p0.dof >= 0) {
+    add(p0.dof + (alongY ? 1 : 0), -1.0);
+    add(p0.dof + 2, alongY ? -p0.arm.x() : p0.arm.y());
+  }
+  row.begin = begin;
+  row.count = end - begin;
+  const double apart = alongY ? p1.pos.y() - p0.pos.y() : p1.pos.x() - p0.pos.x();
+  row.g = apart - plan.held;
+  row.gamma = PlainPinTerm(p0, p1, alongY);
+  return row.count;
 }
 
 void Mechanics::RefreshPlainPinTerms() {

@@ -243,6 +243,7 @@ void Mechanics::SetState(double time, const Eigen::VectorXd& state) {
 }
 
 void Mechanics::Unpack(const Eigen::VectorXd& state) {
+  kinematicsProjected_ = false;
   for (int i = 0; i < BodyCount(); ++i) {
     const int dof = bodyKin_[i].dof;
     if (dof < 0) continue;
@@ -312,29 +313,6 @@ void Mechanics::UpdateKinematics() {
       }
     }
   }
-}
-
-BodyState Mechanics::Body(int index) const {
-  if (index < 0 || index >= BodyCount())
-    throw DynamicsError{kErrBadModel, "a formula names a body that does not exist"};
-  const dynamics::Body& b = model_.bodies[index];
-  const double angle = q_[3 * index + 2], omega = v_[3 * index + 2];
-  // Formulas ask for bodies many times an evaluation: the rotation of the present angle is kept.
-  const BodyKin& k = bodyKin_[index];
-  const Vector2d arm = k.turned && k.angle == angle ? Vector2d(k.cos * b.comX - k.sin * b.comY,
-                                                               k.sin * b.comX + k.cos * b.comY)
-                                                    : Rotate(angle, b.comX, b.comY);
-  BodyState s;
-  s.x = q_[3 * index] - arm.x();
-  s.y = q_[3 * index + 1] - arm.y();
-  s.r = angle;
-  s.vx = v_[3 * index] + omega * arm.y();
-  s.vy = v_[3 * index + 1] - omega * arm.x();
-  s.vr = omega;
-  s.mass = b.mass;
-  s.moment = b.moment;
-  s.charge = b.charge;
-  return s;
 }
 
 void Mechanics::BodyAcceleration(int index, double& ax, double& ay, double& ar) const {
@@ -593,10 +571,24 @@ void Mechanics::ComputeB() {
   }
 }
 
+// Rows made anew in place of the same plain pins' rows keep what a selection found of them: the
+// set is the same, and so are the rows left out as redundant.
+void Mechanics::SelectBuiltRows() {
+  if (onlyPlainPins_ && plainRowsBuilt_ && plainRowsSelected_) return;
+  SelectRows();
+  plainRowsSelected_ = onlyPlainPins_ && plainRowsBuilt_;
+}
+
 void Mechanics::Derivative(double time, const Eigen::VectorXd& state, Eigen::VectorXd& derivative) {
   time_ = time;
-  Unpack(state);
-  UpdateKinematics();
+  // The evaluation that starts a step is made where the projection left the bodies, whose
+  // kinematics it worked out last.
+  const bool projected = kinematicsProjected_ && time == projectedTime_ &&
+                         state.size() == projectedState_.size() && state == projectedState_;
+  if (!projected) {
+    Unpack(state);
+    UpdateKinematics();
+  }
   const Context context(*this, time);
   AddForces(context);
   if (sleeps_) WakeWhereForcesChanged();
@@ -609,7 +601,7 @@ void Mechanics::Derivative(double time, const Eigen::VectorXd& state, Eigen::Vec
     RefreshPlainPinTerms();
   else
     BuildRows(context);
-  SelectRows();
+  SelectBuiltRows();
   SolveAccelerations();
   const int n = static_cast<int>(solveRows_.size());
   // Whether the rows are all plain equalities, as they were solved (before saturation is
@@ -624,8 +616,11 @@ void Mechanics::Derivative(double time, const Eigen::VectorXd& state, Eigen::Vec
   const std::pair<int, double>* entries = entries_.data();
   for (int i = 0; i < n; ++i) {
     Row& row = rows_[solveRows_[i]];
-    linear = linear && !row.oneSided && !row.saturated && row.contact < 0 &&
-             row.level != Level::Acceleration && row.lower <= -kInfinity && row.upper >= kInfinity;
+    // A plain pin's rows are equalities without bounds.
+    linear = linear && !row.saturated &&
+             (onlyPlainPins_ || (!row.oneSided && row.contact < 0 &&
+                                 row.level != Level::Acceleration && row.lower <= -kInfinity &&
+                                 row.upper >= kInfinity));
     const double multiplier = lambda[i];
     for (int k = row.begin; k < row.begin + row.count; ++k)
       pushed[entries[k].first] += entries[k].second * multiplier;
@@ -641,7 +636,8 @@ void Mechanics::Derivative(double time, const Eigen::VectorXd& state, Eigen::Vec
   acceleration.array() *= invMass_.array();
   acceleration_ = acceleration;
   constraintForce_.swap(nextConstraintForce_);
-  if (!derivative.allFinite())
+  // A value that is no number leaves one in the sum of every value times zero.
+  if ((derivative.array() * 0.0).sum() != 0)
     throw DynamicsError{kErrNotANumber, "the accelerations gave no number"};
 }
 
@@ -676,7 +672,7 @@ double Mechanics::Project(double time, Eigen::VectorXd& state, double tolerance)
       ReportOverlap(time);
       RememberClosedContacts();
     }
-    SelectRows();
+    SelectBuiltRows();
     std::vector<int>& rows = projectRows_;
     rows.clear();
     Eigen::VectorXd& g = projectResidual_;
@@ -764,7 +760,7 @@ double Mechanics::Project(double time, Eigen::VectorXd& state, double tolerance)
 
   if (moved) {
     BuildRows(context);
-    SelectRows();
+    SelectBuiltRows();
   }
   ResolveImpacts(state);
   SolveVelocities(state);
@@ -776,38 +772,44 @@ double Mechanics::Project(double time, Eigen::VectorXd& state, double tolerance)
   projectedTime_ = time;
   projectedState_ = state;
   rowsFromProjection_ = true;
+  kinematicsProjected_ = onlyPlainPins_;
   return residual;
 }
 
 bool Mechanics::KeepTangentPart(Eigen::VectorXd& estimate) {
   if (!linearProjection_ || solveRows_.empty()) return linearProjection_;
   const int n = static_cast<int>(solveRows_.size());
-  for (int half = 0; half < 2; ++half) {
-    const double* part = estimate.data() + half * dofCount_;
-    Eigen::VectorXd& across = tangentAcross_[half];
-    across.resize(n);
-    for (int r = 0; r < n; ++r) {
-      const Row& row = rows_[solveRows_[r]];
-      // The positions' projection leaves a drive's coordinate where the step took it: its
-      // error stays, and only the position rows' is taken out.
-      if (half == 0 && row.level != Level::Position) {
-        across[r] = 0;
-        continue;
-      }
-      double sum = 0;
-      for (int i = row.begin; i < row.begin + row.count; ++i)
-        sum += entries_[i].second * part[entries_[i].first];
-      across[r] = sum;
+  // Both halves in one pass over the rows: positions first in each pair of sums.
+  const double* positions = estimate.data();
+  const double* velocities = positions + dofCount_;
+  Eigen::VectorXd& acrossPositions = tangentAcross_[0];
+  Eigen::VectorXd& acrossVelocities = tangentAcross_[1];
+  acrossPositions.resize(n);
+  acrossVelocities.resize(n);
+  const std::pair<int, double>* entries = entries_.data();
+  for (int r = 0; r < n; ++r) {
+    const Row& row = rows_[solveRows_[r]];
+    double sumPositions = 0, sumVelocities = 0;
+    for (int i = row.begin; i < row.begin + row.count; ++i) {
+      sumPositions += entries[i].second * positions[entries[i].first];
+      sumVelocities += entries[i].second * velocities[entries[i].first];
     }
+    // The positions' projection leaves a drive's coordinate where the step took it: its
+    // error stays, and only the position rows' is taken out.
+    acrossPositions[r] = row.level != Level::Position ? 0.0 : sumPositions;
+    acrossVelocities[r] = sumVelocities;
   }
-  SolveFactorisedPair(tangentAcross_[0], tangentAcross_[1]);
-  for (int half = 0; half < 2; ++half) {
-    double* part = estimate.data() + half * dofCount_;
-    const Eigen::VectorXd& across = tangentAcross_[half];
-    for (int r = 0; r < n; ++r) {
-      const Row& row = rows_[solveRows_[r]];
-      for (int i = row.begin; i < row.begin + row.count; ++i)
-        part[entries_[i].first] -= invMass_[entries_[i].first] * entries_[i].second * across[r];
+  SolveFactorisedPair(acrossPositions, acrossVelocities);
+  double* positionPart = estimate.data();
+  double* velocityPart = positionPart + dofCount_;
+  const double* invMass = invMass_.data();
+  for (int r = 0; r < n; ++r) {
+    const Row& row = rows_[solveRows_[r]];
+    const double p = acrossPositions[r], v = acrossVelocities[r];
+    for (int i = row.begin; i < row.begin + row.count; ++i) {
+      const auto [dof, value] = entries[i];
+      positionPart[dof] -= invMass[dof] * value * p;
+      velocityPart[dof] -= invMass[dof] * value * v;
     }
   }
   return true;
@@ -819,7 +821,7 @@ void Mechanics::ProjectVelocities(double time, Eigen::VectorXd& state, double st
   UpdateKinematics();
   const Context context(*this, time);
   BuildRows(context);
-  SelectRows();
+  SelectBuiltRows();
   velocityStep_ = time == sweptForcesAt_ ? step : 0.0;
   SolveVelocities(state);
   velocityStep_ = 0;

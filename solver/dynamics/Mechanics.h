@@ -28,6 +28,7 @@
 #include "solver/contact/NarrowPhase.h"
 #include "solver/dynamics/Context.h"
 #include "solver/dynamics/Model.h"
+#include "solver/dynamics/PlanarMath.h"
 #include "solver/dynamics/SparseLdl.h"
 #include "solver/geometry/CubicSpline.h"
 
@@ -140,6 +141,9 @@ class Mechanics {
   int64_t GradientProducts() const { return gradientProducts_; }
   // How often the rounds that bound friction by the normal forces ended without agreeing.
   int64_t UnsettledFrictionSolves() const { return unsettledFrictionSolves_; }
+  // How many factorisations of J W J' were asked for since the world was made, those that found
+  // their matrix unchanged and kept it included.
+  int64_t Factorisations() const { return factoriseCount_; }
 
   const std::vector<Warning>& Warnings() const { return warnings_; }
   // The rows found redundant when the row set last changed (constraint index per dropped row).
@@ -263,6 +267,15 @@ class Mechanics {
   void AddGoalRows(const Context& context, int c);
   static bool IsPlainPin(const Constraint& record);
   void AddPlainPinRows(int c);
+  // What a plain pin's row is made of: its two points and the value its goal holds.
+  struct PinRowPlan {
+    int point0, point1;
+    double held;
+  };
+  // Sets the row from its plan, its entries written from `begin` on in `entries` (room for
+  // kPlainPinEntries); returns how many it made.
+  static constexpr int kPlainPinEntries = 4;
+  int SetPlainPinRow(Row& row, const PinRowPlan& plan, std::pair<int, double>* entries, int begin);
   // The velocity terms of the rows anew, where every row is a plain pin's and the rows stand at
   // the present positions.
   void RefreshPlainPinTerms();
@@ -277,6 +290,8 @@ class Mechanics {
   void SetFlag(Row& row, RowFlag flag, bool on);
   double RowRate(const Row& row) const;
   void SelectRows();
+  // SelectRows after a build, unless the build kept the rows of the last selection as they were.
+  void SelectBuiltRows();
   void ApplyForceGoal(const Context& context, int c, const Goal& goal, double value);
   void ApplyFieldForces(const Context& context);
   // The load of a field's goals on body self (from other, kNone for a field on one body): the
@@ -530,6 +545,9 @@ class Mechanics {
   // Every record a plain pin whose activation is a constant, and nothing collides: the rows then
   // change only with the positions, and their velocity terms with the velocities.
   bool onlyPlainPins_ = false;
+  bool plainRowsBuilt_ = false;  // rows_ hold every plain pin's rows, made in full once
+  bool plainRowsSelected_ = false;  // and the rows to solve have been selected of them since
+  std::vector<PinRowPlan> pinPlans_;  // per row of plain pins, as the last full build made them
   // The factorisation of J W J' and what it is built from, kept between evaluations. The
   // matrix of a row set is assembled by a plan made once for its pattern: which Jacobian entries
   // multiply into which place. Small row sets are factorised dense; larger ones sparse, with the
@@ -587,6 +605,9 @@ class Mechanics {
   int64_t factoriseCount_ = 0;
   double projectedTime_ = -1;
   bool rowsFromProjection_ = false;  // rows_ were built by the last projection
+  // The kinematics are still those of the state the last projection left (worlds of plain pins
+  // alone, where nothing else moves the bodies between).
+  bool kinematicsProjected_ = false;
   Eigen::VectorXd projectedState_;
   // Curved slots: the curve, and where the slider's foot was at the last accepted state (the
   // search for the nearest point starts there so the slider does not jump between branches).
@@ -683,6 +704,30 @@ class Mechanics {
   double sweptForcesAt_ = NAN;  // the time of the last forces the sweeps found
   double velocityStep_ = 0;     // the step of the velocities being projected, or 0
 };
+
+// Inline: formulas that read one value of a body (its mass) leave the rest uncomputed.
+inline BodyState Mechanics::Body(int index) const {
+  if (index < 0 || index >= BodyCount())
+    throw DynamicsError{kErrBadModel, "a formula names a body that does not exist"};
+  const dynamics::Body& b = model_.bodies[index];
+  const double angle = q_[3 * index + 2], omega = v_[3 * index + 2];
+  // Formulas ask for bodies many times an evaluation: the rotation of the present angle is kept.
+  const BodyKin& k = bodyKin_[index];
+  const Eigen::Vector2d arm = k.turned && k.angle == angle ? Eigen::Vector2d(k.cos * b.comX - k.sin * b.comY,
+                                                               k.sin * b.comX + k.cos * b.comY)
+                                                    : detail::Rotate(angle, b.comX, b.comY);
+  BodyState s;
+  s.x = q_[3 * index] - arm.x();
+  s.y = q_[3 * index + 1] - arm.y();
+  s.r = angle;
+  s.vx = v_[3 * index] + omega * arm.y();
+  s.vy = v_[3 * index + 1] - omega * arm.x();
+  s.vr = omega;
+  s.mass = b.mass;
+  s.moment = b.moment;
+  s.charge = b.charge;
+  return s;
+}
 
 inline int Context::BodyCount() const {
   return mechanics_.BodyCount();

@@ -113,7 +113,8 @@ void Simulation::Step(double h, Eigen::VectorXd& result, double& error) {
   // while the part taken out is small against the bodies (the projection is then linear); a
   // larger one, under a loose error, counts whole, so that steps do not grow until the
   // projection bends the motion.
-  Eigen::VectorXd estimate = (h / 30) * (2 * k1_ - 9 * k3_ + 8 * k4_ - k5_);
+  Eigen::VectorXd& estimate = estimate_;
+  estimate = (h / 30) * (2 * k1_ - 9 * k3_ + 8 * k4_ - k5_);
   whole_ = estimate;
   if (mechanics_.KeepTangentPart(estimate)) {
     bool small = true;
@@ -348,7 +349,8 @@ bool Simulation::AdvanceTo(double target) {
       const double grow = error > 0 ? StepRatio(tolerance, error) : 4.0;
       step_ = h * std::clamp(grow, 0.2, 4.0);
     }
-    const std::vector<double> before = conditionValues_;
+    std::vector<double>& before = previousValues_;
+    before.swap(conditionValues_);
     ConditionValues(time_, state_, conditionValues_);
     // The located state lies just past a condition's crossing, and the projection may bring the
     // value back over it by rounding; the next step would then report the same crossing again.

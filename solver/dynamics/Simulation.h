@@ -92,7 +92,9 @@ class Simulation {
   Eigen::VectorXd k1_, k2_, k3_, k4_, k5_, scratch_;
   // Whether k1_ holds the evaluation at the present time and state.
   bool k1Ready_ = false;
+  Eigen::VectorXd estimate_;  // a step's error estimate
   Eigen::VectorXd whole_;  // a step's error estimate before the projection's part is taken out
+  std::vector<double> previousValues_;  // the condition values before the last accepted step
   std::vector<double> lengthScale_;  // per free coordinate, for the error estimate
   bool allowThin_ = false;
 };
