@@ -74,6 +74,7 @@ bool Mechanics::IsActive(const Context& context, int c) const {
 
 void Mechanics::BuildRows(const Context& context) {
   rowsFromProjection_ = false;
+  ++entryValues_;
   // Where every record is a plain pin that is always active, every build makes the same rows:
   // once they are made, only what the positions change is made anew, the entries written in
   // place (a build nearly always makes as many as the last).
@@ -90,8 +91,13 @@ void Mechanics::BuildRows(const Context& context) {
       made += SetPlainPinRow(row, pinPlans_[r], out, made);
     }
     entries_.resize(made);
+    // Exact zeros are left out, so the layout stays only while none is.
+    const bool full = entries_.size() == fullPinEntries_;
+    if (!full || !pinEntriesFull_) ++entryLayout_;
+    pinEntriesFull_ = full;
     return;
   }
+  ++entryLayout_;
   entries_.clear();
   builtRows_ = 0;
   plainRowsSelected_ = false;
@@ -106,6 +112,14 @@ void Mechanics::BuildRows(const Context& context) {
   rows_.resize(builtRows_);
   if (!colliders_.empty()) BuildContactRows();
   plainRowsBuilt_ = onlyPlainPins_;
+  if (!onlyPlainPins_) return;
+  // Every pin's rows hold both unit entries of each point on a body, and its arm's entry unless
+  // that is exactly zero.
+  fullPinEntries_ = 0;
+  for (const PinRowPlan& plan : pinPlans_)
+    fullPinEntries_ += (pointKin_[plan.point0].dof >= 0 ? 2 : 0) +
+                       (pointKin_[plan.point1].dof >= 0 ? 2 : 0);
+  pinEntriesFull_ = entries_.size() == fullPinEntries_;
 }
 
 // The quantity a goal holds, its Jacobian and velocity-product term, per kind.

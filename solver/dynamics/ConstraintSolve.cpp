@@ -150,6 +150,7 @@ void Mechanics::Factorise(const std::vector<int>& rows, const std::vector<char>*
     FactoriseTiny(rows, held);
     return;
   }
+  if (held == nullptr && FactorisePinRows(rows)) return;
   // The pattern: every row's entry count, then the coordinates of all entries in order. The
   // rows of a set nearly always follow each other in the entries, which are then copied in one
   // run rather than row by row.
@@ -218,12 +219,14 @@ void Mechanics::Factorise(const std::vector<int>& rows, const std::vector<char>*
   }
   FactorPattern& p = *pattern_;
   p.lastUse = factoriseCount_;
+  // This road may change the matrix a plan of plain pins' rows left factorised.
+  if (pinAssembly_.pattern == &p) pinAssembly_.values = -1;
   // The entries the factorisation was made of give its matrix again: an evaluation where the
   // last projection left the bodies, whose velocities alone have changed, needs no assembly.
   if (held == nullptr && p.entriesHeldNone && p.entries == flat_) return;
   // Products are grouped by their place, so each sum stays in a register; places that no
   // product reaches keep the zero they were given when the pattern was made.
-  double* values = dense ? p.matrix.data() : p.upper.valuePtr();
+  double* values = dense ? p.matrix.data() : p.laidOut.data();
   const size_t groups = p.groupSlot.size();
   // A pattern that a bounded solve has held rows of keeps the matrix before holding.
   p.keepsAssembled = p.keepsAssembled || held != nullptr;
@@ -255,7 +258,10 @@ void Mechanics::Factorise(const std::vector<int>& rows, const std::vector<char>*
   p.entriesHeldNone = held == nullptr;
   if (!changed) return;
   p.regularised = false;
-  if (FactoriseValues(p, contacts ? 1e-9 : 0.0)) return;
+  if (FactoriseValues(p, contacts ? 1e-9 : 0.0)) {
+    if (held == nullptr && onlyPlainPins_ && !dense) PlanPinAssembly(rows);
+    return;
+  }
   if (contacts) {
     for (int r = 0; r < n; ++r)
       if (held == nullptr || !(*held)[r]) values[p.diagonal[r]] += rows_[rows[r]].compliance;
@@ -307,9 +313,9 @@ bool Mechanics::HoldAndCompare(FactorPattern& p, double* values, const std::vect
 // its diagonal.
 bool Mechanics::FactoriseValues(FactorPattern& p, double smallest) {
   if (p.dense) return CholeskyInPlace(p.matrix, p.factor, smallest);
-  if (!p.ldl.Factorise(p.upper.valuePtr())) return false;
+  if (!p.ldl.FactoriseLaidOut(p.laidOut.data())) return false;
   if (smallest == 0) return true;
-  const double* values = p.upper.valuePtr();
+  const double* values = p.laidOut.data();
   const std::vector<double>& d = p.ldl.Pivots();
   for (int r = 0; r < p.n; ++r)
     if (!(d[p.order[r]] > smallest * values[p.diagonal[r]])) return false;
@@ -351,6 +357,7 @@ void Mechanics::GroupProducts(FactorPattern& p) {
 // The plan of a pattern: every product's place in the matrix values and, for the sparse
 // factorisation, a fill-reducing ordering of the rows and its symbolic analysis.
 void Mechanics::MakePattern(FactorPattern& p, int n, bool dense) {
+  if (pinAssembly_.pattern == &p) pinAssembly_.pattern = nullptr;
   p.structure = structure_;
   p.n = n;
   p.dense = dense;
@@ -425,23 +432,83 @@ void Mechanics::MakePattern(FactorPattern& p, int n, bool dense) {
   p.upper.resize(n, n);
   p.upper.setFromTriplets(triplets.begin(), triplets.end());
   p.upper.makeCompressed();
-  for (size_t i = 0; i < places.size(); ++i) {
-    const auto [row, col] = places[i];
+  p.ldl.Analyse(p.upper);
+  // Products and diagonals go straight where the factorisation reads them.
+  const std::vector<int>& laidOut = p.ldl.LaidOutPlaces();
+  auto place = [&](int row, int col) {
     const int* begin = p.upper.innerIndexPtr() + p.upper.outerIndexPtr()[col];
     const int* end = p.upper.innerIndexPtr() + p.upper.outerIndexPtr()[col + 1];
-    p.products[i].slot =
-        static_cast<int>(std::lower_bound(begin, end, row) - p.upper.innerIndexPtr());
-  }
-  for (int r = 0; r < n; ++r) {
-    const int place = p.order[r];
-    const int* begin = p.upper.innerIndexPtr() + p.upper.outerIndexPtr()[place];
-    const int* end = p.upper.innerIndexPtr() + p.upper.outerIndexPtr()[place + 1];
-    p.diagonal[r] =
-        static_cast<int>(std::lower_bound(begin, end, place) - p.upper.innerIndexPtr());
-  }
+    return laidOut[std::lower_bound(begin, end, row) - p.upper.innerIndexPtr()];
+  };
+  for (size_t i = 0; i < places.size(); ++i)
+    p.products[i].slot = place(places[i].first, places[i].second);
+  for (int r = 0; r < n; ++r)
+    p.diagonal[r] = place(p.order[r], p.order[r]);
   GroupProducts(p);
-  p.ldl.Analyse(p.upper);
+  p.laidOut.assign(p.ldl.LaidOutCount(), 0.0);
   p.permuted.resize(n);
+}
+
+// Plans the assembly of the pattern just factorised for a set of plain pins' rows: each
+// product's entries by their place in entries_.
+void Mechanics::PlanPinAssembly(const std::vector<int>& rows) {
+  PinAssembly& a = pinAssembly_;
+  const FactorPattern& p = *pattern_;
+  std::vector<int> placeOf;  // of each entry of the row set, in entries_
+  for (int r : rows)
+    for (int k = 0; k < rows_[r].count; ++k)
+      placeOf.push_back(rows_[r].begin + k);
+  a.pairs.resize(p.pairs.size());
+  a.weight.resize(p.pairs.size());
+  for (size_t k = 0; k < p.pairs.size(); ++k) {
+    a.pairs[k] = {placeOf[p.pairs[k].first], placeOf[p.pairs[k].second]};
+    a.weight[k] = invMass_[entries_[a.pairs[k].first].first];
+  }
+  a.pattern = pattern_;
+  a.rows = rows;
+  a.layout = entryLayout_;
+  a.values = entryValues_;
+}
+
+// Factorises J W J' over plain pins' rows by the planned assembly when it still holds: the
+// same rows with entries of the same layout. Their matrix is then that of the pattern planned,
+// assembled with the same products in the same order, so the factorisation is the same to the
+// bit. False when the plan does not hold.
+bool Mechanics::FactorisePinRows(const std::vector<int>& rows) {
+  PinAssembly& a = pinAssembly_;
+  if (!onlyPlainPins_ || a.pattern == nullptr || a.layout != entryLayout_ ||
+      a.pattern->keepsAssembled || a.rows != rows)
+    return false;
+  FactorPattern& p = *a.pattern;
+  ++factoriseCount_;
+  chordReady_ = false;
+  pattern_ = &p;
+  p.lastUse = factoriseCount_;
+  // The entries have not been made anew since this matrix was factorised.
+  if (a.values == entryValues_) return true;
+  // What the general road knows of the matrix no longer holds.
+  p.entries.clear();
+  p.factored.clear();
+  p.regularised = false;
+  const std::pair<int, double>* entries = entries_.data();
+  const double* weight = a.weight.data();
+  const std::pair<int, int>* pairs = a.pairs.data();
+  const int* slots = p.productSlot.data();
+  double* values = p.laidOut.data();
+  const size_t groups = p.groupSlot.size(), products = a.pairs.size();
+  auto product = [&](size_t k) {
+    return entries[pairs[k].first].second * weight[k] * entries[pairs[k].second].second;
+  };
+  for (size_t k = 0; k < groups; ++k)
+    values[slots[k]] = product(k);
+  for (size_t k = groups; k < products; ++k)
+    values[slots[k]] += product(k);
+  if (!FactoriseValues(p, 0.0)) {
+    a.values = -1;
+    throw DynamicsError{kErrSingular, "the constraints cannot be solved together"};
+  }
+  a.values = entryValues_;
+  return true;
 }
 
 void Mechanics::SolveFactorised(const Eigen::VectorXd& b, Eigen::VectorXd& x) {

@@ -548,6 +548,13 @@ class Mechanics {
   bool plainRowsBuilt_ = false;  // rows_ hold every plain pin's rows, made in full once
   bool plainRowsSelected_ = false;  // and the rows to solve have been selected of them since
   std::vector<PinRowPlan> pinPlans_;  // per row of plain pins, as the last full build made them
+  // What the rows' entries are: `entryLayout_` changes whenever which coordinate every entry
+  // stands for and where it is may have changed, `entryValues_` whenever the entries were made
+  // anew. Plain pins' rows made in place keep their layout while they leave out the same exact
+  // zeros: none, when the build made `fullPinEntries_` entries.
+  int64_t entryLayout_ = 0, entryValues_ = 0;
+  size_t fullPinEntries_ = 0;
+  bool pinEntriesFull_ = false;  // the last build of plain pins' rows left out no zero
   // The factorisation of J W J' and what it is built from, kept between evaluations. The
   // matrix of a row set is assembled by a plan made once for its pattern: which Jacobian entries
   // multiply into which place. Small row sets are factorised dense; larger ones sparse, with the
@@ -571,6 +578,7 @@ class Mechanics {
     bool dense = false;
     Eigen::MatrixXd matrix;             // dense: the lower triangle
     std::vector<double> factor;         // dense: its Cholesky factor, row by row
+    std::vector<double> laidOut;        // sparse: the matrix laid out as `ldl` reads it
     std::vector<int> order;             // sparse: the place of each row in the ordering
     Eigen::SparseMatrix<double> upper;  // sparse: the reordered upper triangle
     SparseLdl ldl;                      // sparse: its factorisation, in that order
@@ -590,6 +598,20 @@ class Mechanics {
   static bool FactoriseValues(FactorPattern& pattern, double smallest);
   void Assemble(const FactorPattern& pattern, double* values) const;
   static bool HoldAndCompare(FactorPattern& pattern, double* values, const std::vector<char>* held);
+  // The assembly of the last large set of plain pins' rows, planned straight from entries_ (the
+  // place in it of both entries of every product, in the order Assemble adds them): while the
+  // set and its entries' layout stay, nothing needs looking up or copying before the products.
+  struct PinAssembly {
+    FactorPattern* pattern = nullptr;
+    std::vector<int> rows;
+    int64_t layout = -1;  // the entries' layout it was planned for
+    int64_t values = -1;  // the entries the pattern's factorisation was last made of
+    std::vector<std::pair<int, int>> pairs;
+    std::vector<double> weight;  // per product: the inverse mass of its coordinate
+  };
+  PinAssembly pinAssembly_;
+  void PlanPinAssembly(const std::vector<int>& rows);
+  bool FactorisePinRows(const std::vector<int>& rows);
   void SolveFactorised(const Eigen::VectorXd& b, Eigen::VectorXd& x);
   // Two solves with the present factorisation at once, in place.
   void SolveFactorisedPair(Eigen::VectorXd& a, Eigen::VectorXd& b);

@@ -8,8 +8,6 @@ void SparseLdl::Analyse(const Eigen::SparseMatrix<double>& upper) {
   n_ = static_cast<int>(upper.cols());
   const int* ap = upper.outerIndexPtr();
   const int* ai = upper.innerIndexPtr();
-  upperBegin_.assign(ap, ap + n_ + 1);
-  upperRow_.assign(ai, ai + ap[n_]);
   // The elimination tree and the entry count of every column of L.
   std::vector<int> parent(n_, -1), flag(n_), count(n_, 0);
   for (int k = 0; k < n_; ++k) {
@@ -34,7 +32,8 @@ void SparseLdl::Analyse(const Eigen::SparseMatrix<double>& upper) {
   std::fill(count.begin(), count.end(), 0);
   rowBegin_.assign(n_ + 1, 0);
   rows_.clear();
-  std::vector<int> pattern(n_);
+  std::vector<int> pattern(n_), where(n_);
+  laidOutPlace_.assign(ap[n_], 0);
   for (int k = 0; k < n_; ++k) {
     int top = n_;
     flag[k] = k;
@@ -53,25 +52,40 @@ void SparseLdl::Analyse(const Eigen::SparseMatrix<double>& upper) {
       const int i = pattern[top];
       const int place = columnBegin_[i] + count[i]++;
       index_[place] = k;
+      where[i] = static_cast<int>(rows_.size());
       rows_.push_back(Entry{i, place});
     }
     rowBegin_[k + 1] = static_cast<int>(rows_.size());
+    // The matrix's entries of this column lie in the row's pattern: each is laid out where L's
+    // entry of its place is, and the diagonal after all of L's entries.
+    for (int p = ap[k]; p < ap[k + 1]; ++p)
+      laidOutPlace_[p] = ai[p] == k ? columnBegin_[n_] + k : where[ai[p]];
   }
+  laidOut_.assign(LaidOutCount(), 0.0);
 }
 
 bool SparseLdl::Factorise(const double* values) {
+  for (size_t p = 0; p < laidOutPlace_.size(); ++p)
+    laidOut_[laidOutPlace_[p]] = values[p];
+  return FactoriseLaidOut(laidOut_.data());
+}
+
+// The up-looking algorithm: row k of L solves the triangle of the rows before it against the
+// matrix's column k, whose entries (and the zeros of fill) start the row's work.
+bool SparseLdl::FactoriseLaidOut(const double* values) {
   double* y = work_.data();
   double* lx = value_.data();
   const int* li = index_.data();
+  const Entry* rows = rows_.data();
+  const double* diagonal = values + rows_.size();
   for (int k = 0; k < n_; ++k) {
-    for (int p = upperBegin_[k]; p < upperBegin_[k + 1]; ++p)
-      y[upperRow_[p]] += values[p];
-    double d = y[k];
-    y[k] = 0;
-    for (int e = rowBegin_[k]; e < rowBegin_[k + 1]; ++e) {
-      const auto [i, place] = rows_[e];
+    const int begin = rowBegin_[k], end = rowBegin_[k + 1];
+    for (int e = begin; e < end; ++e)
+      y[rows[e].column] = values[e];
+    double d = diagonal[k];
+    for (int e = begin; e < end; ++e) {
+      const auto [i, place] = rows[e];
       const double yi = y[i];
-      y[i] = 0;
       for (int p = columnBegin_[i]; p < place; ++p)
         y[li[p]] -= lx[p] * yi;
       const double l = yi * inverse_[i];
@@ -80,10 +94,7 @@ bool SparseLdl::Factorise(const double* values) {
     }
     d_[k] = d;
     inverse_[k] = 1 / d;
-    if (d == 0) {
-      std::fill(work_.begin(), work_.end(), 0.0);
-      return false;
-    }
+    if (d == 0) return false;
   }
   return true;
 }

@@ -19,6 +19,15 @@ class SparseLdl {
   // Factorises the values of a matrix of the analysed pattern, given in the order of its
   // compressed storage. False when a pivot is exactly zero.
   bool Factorise(const double* values);
+  // The matrix's values laid out as the factorisation reads them: row by row of L, each entry
+  // where L's entry of the same place comes in its row (the places L fills in hold zero), then
+  // the diagonal. A caller that assembles straight into this layout spares the factorisation
+  // spreading every column out first.
+  int LaidOutCount() const { return static_cast<int>(rows_.size()) + n_; }
+  // Where each entry of the analysed matrix's compressed storage goes in that layout.
+  const std::vector<int>& LaidOutPlaces() const { return laidOutPlace_; }
+  // Factorises values given in that layout (with zero in the places only L fills in).
+  bool FactoriseLaidOut(const double* values);
   int Size() const { return n_; }
   // D of the factorisation, in the order of elimination.
   const std::vector<double>& Pivots() const { return d_; }
@@ -34,7 +43,8 @@ class SparseLdl {
     int column, place;
   };
   int n_ = 0;
-  std::vector<int> upperBegin_, upperRow_;  // the matrix's pattern (compressed columns)
+  std::vector<int> laidOutPlace_;           // per entry of the matrix: where it is laid out
+  std::vector<double> laidOut_;             // the values of Factorise(), laid out
   std::vector<int> rowBegin_;               // per row of L: where its entries begin in rows_
   std::vector<Entry> rows_;                 // by row, columns in the order of elimination
   std::vector<int> columnBegin_;            // L by columns: where each column begins

@@ -127,6 +127,41 @@ TEST(SparseLdl, TwoSolvesAtOnceMatchEachAlone) {
   EXPECT_EQ(y, yAlone);
 }
 
+// Values assembled straight into the factorisation's layout (zero where only L fills in) give
+// the factorisation of the same matrix handed over in compressed columns, to the last bit.
+TEST(SparseLdl, ValuesLaidOutFactoriseAsTheCompressedMatrixDoes) {
+  for (const auto& pattern : {Grid(6), Arrow(30), Band(20)}) {
+    int n = 0;
+    for (auto [i, j] : pattern)
+      n = std::max(n, j + 1);
+    SparseLdl compressed, laidOut;
+    const Eigen::SparseMatrix<double> first = Upper(Random(n, pattern, 3), pattern);
+    compressed.Analyse(first);
+    laidOut.Analyse(first);
+    ASSERT_EQ(laidOut.LaidOutPlaces().size(), static_cast<size_t>(first.nonZeros()));
+    for (unsigned seed = 3; seed <= 4; ++seed) {
+      const Eigen::SparseMatrix<double> upper = Upper(Random(n, pattern, seed), pattern);
+      std::vector<double> values(laidOut.LaidOutCount(), 0.0);
+      std::vector<char> taken(values.size(), 0);
+      for (int p = 0; p < upper.nonZeros(); ++p) {
+        const int place = laidOut.LaidOutPlaces()[p];
+        ASSERT_GE(place, 0);
+        ASSERT_LT(place, laidOut.LaidOutCount());
+        EXPECT_FALSE(taken[place]) << "two entries laid out in one place";
+        taken[place] = 1;
+        values[place] = upper.valuePtr()[p];
+      }
+      ASSERT_TRUE(compressed.Factorise(upper.valuePtr()));
+      ASSERT_TRUE(laidOut.FactoriseLaidOut(values.data()));
+      EXPECT_EQ(compressed.Pivots(), laidOut.Pivots());
+      Eigen::VectorXd x = Eigen::VectorXd::LinSpaced(n, -2, 3), y = x;
+      compressed.Solve(x.data());
+      laidOut.Solve(y.data());
+      EXPECT_EQ(x, y);
+    }
+  }
+}
+
 TEST(SparseLdl, RefusesAZeroPivotAndRecoversOnTheNextMatrix) {
   const std::vector<std::pair<int, int>> pattern{{0, 1}, {1, 2}};
   // The second row repeats the first: its pivot is exactly zero.
