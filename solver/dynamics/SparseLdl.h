@@ -43,12 +43,12 @@ class SparseLdl {
     int column, place;
   };
   int n_ = 0;
-  std::vector<int> laidOutPlace_;           // per entry of the matrix: where it is laid out
-  std::vector<double> laidOut_;             // the values of Factorise(), laid out
-  std::vector<int> rowBegin_;               // per row of L: where its entries begin in rows_
-  std::vector<Entry> rows_;                 // by row, columns in the order of elimination
-  std::vector<int> columnBegin_;            // L by columns: where each column begins
-  std::vector<int> index_;                  // the row of each stored entry
+  std::vector<int> laidOutPlace_;  // per entry of the matrix: where it is laid out
+  std::vector<double> laidOut_;    // the values of Factorise(), laid out
+  std::vector<int> rowBegin_;      // per row of L: where its entries begin in rows_
+  std::vector<Entry> rows_;        // by row, columns in the order of elimination
+  std::vector<int> columnBegin_;   // L by columns: where each column begins
+  std::vector<int> index_;         // the row of each stored entry
   std::vector<double> value_, d_;
   std::vector<double> inverse_;  // of each pivot: solves multiply instead of dividing
   mutable std::vector<double> work_;

@@ -79,8 +79,8 @@ TEST(SparseLdl, SolvesAsADenseFactorisationDoesWithAndWithoutFill) {
     int n;
     std::vector<std::pair<int, int>> pattern;
   };
-  const std::vector<Case> cases{{"band", 40, Band(40)}, {"arrow", 30, Arrow(30)},
-                                {"grid", 36, Grid(6)},  {"single", 1, {}}};
+  const std::vector<Case> cases{
+      {"band", 40, Band(40)}, {"arrow", 30, Arrow(30)}, {"grid", 36, Grid(6)}, {"single", 1, {}}};
   for (const Case& c : cases) {
     SparseLdl ldl;
     const Eigen::SparseMatrix<double> pattern = Upper(Random(c.n, c.pattern, 1), c.pattern);
