@@ -67,8 +67,21 @@ RegionData PolygonInterior(const Raster& raster, const PenInfo& pen,
 // The points in surface coordinates, in out (whose buffer is kept for the next call).
 void ToSurface(const Raster& raster, const POINT* points, int32_t count, std::vector<POINT>& out) {
   out.resize(static_cast<size_t>(count));
-  for (int32_t i = 0; i < count; ++i)
-    out[static_cast<size_t>(i)] = raster.ToSurface(points[i]);
+  POINT* to = out.data();
+  if (POINT shift; raster.PlainShift(shift)) {
+    // Points within the device bound need no clamping: the plain mapping is then one shift.
+    constexpr int32_t kNear = 1 << 28;
+    for (int32_t i = 0; i < count; ++i) {
+      const POINT p = points[i];
+      if (p.x > -kNear && p.x < kNear && p.y > -kNear && p.y < kNear) {
+        to[i] = POINT{p.x + shift.x, p.y + shift.y};
+      } else {
+        to[i] = raster.ToSurface(p);
+      }
+    }
+    return;
+  }
+  for (int32_t i = 0; i < count; ++i) to[i] = raster.ToSurface(points[i]);
 }
 
 std::vector<POINT> ToSurface(const Raster& raster, const POINT* points, int32_t count) {
@@ -166,6 +179,34 @@ BOOL Polyline(HDC hdc, const POINT* points, int32_t count) {
   std::vector<POINT>& surfacePoints = dc->scratch.points;
   ToSurface(raster, points, count, surfacePoints);
   DrawPath(*dc, raster, CurrentPen(*dc), surfacePoints, false);
+  surfacePoints.clear();
+  return TRUE;
+}
+
+BOOL PolylinesInColors(HDC hdc, const POINT* points, const int32_t* counts, const COLORREF* colors,
+                       int32_t paths) {
+  DeviceContext* dc = LookupDC(hdc);
+  if (!dc || dc->recorder || paths < 0) return FALSE;
+  if (paths > 0 && (!points || !counts || !colors)) return FALSE;
+  Raster raster(*dc);
+  if (!raster.Ok()) return FALSE;
+  int64_t total = 0;
+  for (int32_t i = 0; i < paths; ++i) total += std::max(counts[i], 0);
+  if (total > INT32_MAX) return FALSE;
+  std::vector<POINT>& surfacePoints = dc->scratch.points;
+  ToSurface(raster, points, static_cast<int32_t>(total), surfacePoints);
+  const std::span<const POINT> all(surfacePoints);
+  PenInfo pen;
+  pen.visible = true;
+  size_t first = 0;
+  for (int32_t i = 0; i < paths; ++i) {
+    const auto count = static_cast<size_t>(std::max(counts[i], 0));
+    if (count >= 2) {
+      pen.pixel = ColorToPixel(colors[i]);
+      DrawPath(*dc, raster, pen, all.subspan(first, count), false);
+    }
+    first += count;
+  }
   surfacePoints.clear();
   return TRUE;
 }

@@ -1,6 +1,7 @@
 #include "platform/win32/DcRaster.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdlib>
 
 uint32_t ApplyRop2(int32_t r, uint32_t p, uint32_t d) {
@@ -179,14 +180,6 @@ uint32_t NearestMono(uint32_t pixel) {
 
 Raster::~Raster() {
   if (data_) cairo_surface_mark_dirty(dc_.surface);
-}
-
-POINT Raster::ToSurface(POINT logical) const {
-  return DeviceToSurface(dc_.ToDevice(logical));
-}
-
-POINT Raster::DeviceToSurface(POINT device) const {
-  return POINT{device.x + dc_.origin.x, device.y + dc_.origin.y};
 }
 
 const std::vector<RECT>& Raster::Clipped(const RegionData& shape, RegionData& area) const {
@@ -510,6 +503,26 @@ bool Raster::PaintSolidLines(std::span<const POINT> points, bool closed, uint32_
   // several rectangles needs its region.
   if (!data_ || Rop2ReadsDestination(rop2) || clip_->Rects().size() > 1) return false;
   const uint32_t pen = ApplyRop2(rop2, monochrome_ ? NearestMono(pixel) : pixel, 0);
+  // A path with every point in the clip box lies in it whole (the box is convex): its lines need
+  // no clipping.
+  const bool inside =
+      std::all_of(points.begin(), points.end(), [this](POINT p) { return InClipBox(p); });
+  const bool painted =
+      inside ? PaintSolidLinesInside(points, closed, pen) : PaintSolidLinesClipped(points, closed, pen);
+  if (painted) CountPaint(dc_.work, false);
+  return true;
+}
+
+bool Raster::PaintSolidLinesInside(std::span<const POINT> points, bool closed, uint32_t pen) {
+  bool painted = false;
+  for (size_t i = 0; i + 1 < points.size(); ++i)
+    painted = PaintSolidLineInside(points[i], points[i + 1], pen) || painted;
+  if (closed && points.size() > 1)
+    painted = PaintSolidLineInside(points.back(), points.front(), pen) || painted;
+  return painted;
+}
+
+bool Raster::PaintSolidLinesClipped(std::span<const POINT> points, bool closed, uint32_t pen) {
   bool painted = false;
   const auto plot = [&](int32_t x, int32_t y, bool) {
     Row(y)[x] = pen;
@@ -520,6 +533,44 @@ bool Raster::PaintSolidLines(std::span<const POINT> points, bool closed, uint32_
     StepLine(points[i], points[i + 1], PenRuns{}, clipBox_, steps, plot);
   if (closed && points.size() > 1)
     StepLine(points.back(), points.front(), PenRuns{}, clipBox_, steps, plot);
-  if (painted) CountPaint(dc_.work, false);
+  return painted;
+}
+
+bool Raster::PaintSolidLineInside(POINT a, POINT b, uint32_t pen) {
+  // Both ends lie in the clip box, so every pixel does: the coordinates and their differences
+  // fit in 32 bits. The steps are StepLine's from the first one on, with its error term kept in
+  // [0, dx) along x, where x moves every step, and in (-dy, 0] along y, where y does.
+  const int32_t dx = std::abs(b.x - a.x);
+  const int32_t dy = std::abs(b.y - a.y);
+  const int32_t total = std::max(dx, dy);
+  if (total == 0) return false;
+  dc_.work.lineSteps += total;
+  const int32_t sx = a.x < b.x ? 1 : -1;
+  const ptrdiff_t rowStep = a.y < b.y ? stride_ : -ptrdiff_t{stride_};
+  unsigned char* row = data_ + ptrdiff_t{a.y} * stride_;
+  int32_t x = a.x;
+  if (dx > dy) {
+    int32_t error = dx / 2;
+    for (int32_t i = 0; i < total; ++i, x += sx) {
+      reinterpret_cast<uint32_t*>(row)[x] = pen;
+      if (error < dy) {
+        error += dx - dy;
+        row += rowStep;
+      } else {
+        error -= dy;
+      }
+    }
+    return true;
+  }
+  int32_t error = -(dy / 2);
+  for (int32_t i = 0; i < total; ++i, row += rowStep) {
+    reinterpret_cast<uint32_t*>(row)[x] = pen;
+    if (error > -dx) {
+      error += dx - dy;
+      x += sx;
+    } else {
+      error += dx;
+    }
+  }
   return true;
 }
