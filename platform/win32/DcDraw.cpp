@@ -69,17 +69,18 @@ void ToSurface(const Raster& raster, const POINT* points, int32_t count, std::ve
   out.resize(static_cast<size_t>(count));
   POINT* to = out.data();
   if (POINT shift; raster.PlainShift(shift)) {
-    // Points within the device bound need no clamping: the plain mapping is then one shift.
-    constexpr int32_t kNear = 1 << 28;
+    // Points near the origin need no clamping: the plain mapping is then one shift. The shift
+    // is made in unsigned arithmetic, which wraps for far points; they are all mapped again.
+    constexpr uint32_t kNear = 1u << 28;
+    bool far = false;
     for (int32_t i = 0; i < count; ++i) {
-      const POINT p = points[i];
-      if (p.x > -kNear && p.x < kNear && p.y > -kNear && p.y < kNear) {
-        to[i] = POINT{p.x + shift.x, p.y + shift.y};
-      } else {
-        to[i] = raster.ToSurface(p);
-      }
+      const auto x = static_cast<uint32_t>(points[i].x);
+      const auto y = static_cast<uint32_t>(points[i].y);
+      far = far || x + kNear >= 2 * kNear || y + kNear >= 2 * kNear;
+      to[i] = POINT{static_cast<int32_t>(x + static_cast<uint32_t>(shift.x)),
+                    static_cast<int32_t>(y + static_cast<uint32_t>(shift.y))};
     }
-    return;
+    if (!far) return;
   }
   for (int32_t i = 0; i < count; ++i) to[i] = raster.ToSurface(points[i]);
 }
