@@ -197,6 +197,11 @@ BOOL PolylinesInColors(HDC hdc, const POINT* points, const int32_t* counts, cons
   std::vector<POINT>& surfacePoints = dc->scratch.points;
   ToSurface(raster, points, static_cast<int32_t>(total), surfacePoints);
   const std::span<const POINT> all(surfacePoints);
+  if (raster.PaintSolidPaths(all, std::span(counts, static_cast<size_t>(paths)), colors,
+                             dc->state.rop2)) {
+    surfacePoints.clear();
+    return TRUE;
+  }
   PenInfo pen;
   pen.visible = true;
   size_t first = 0;

@@ -502,7 +502,28 @@ bool Raster::PaintSolidLines(std::span<const POINT> points, bool closed, uint32_
   // Painting a pixel twice changes it only when the operation reads what is there; a clip of
   // several rectangles needs its region.
   if (!data_ || Rop2ReadsDestination(rop2) || clip_->Rects().size() > 1) return false;
-  const uint32_t pen = ApplyRop2(rop2, monochrome_ ? NearestMono(pixel) : pixel, 0);
+  PaintSolidPath(points, closed, SolidPen(pixel, rop2));
+  return true;
+}
+
+bool Raster::PaintSolidPaths(std::span<const POINT> points, std::span<const int32_t> counts,
+                             const COLORREF* colors, int32_t rop2) {
+  if (!data_ || Rop2ReadsDestination(rop2) || clip_->Rects().size() > 1) return false;
+  size_t first = 0;
+  for (size_t i = 0; i < counts.size(); ++i) {
+    const auto count = static_cast<size_t>(std::max(counts[i], 0));
+    if (count >= 2)
+      PaintSolidPath(points.subspan(first, count), false, SolidPen(ColorToPixel(colors[i]), rop2));
+    first += count;
+  }
+  return true;
+}
+
+uint32_t Raster::SolidPen(uint32_t pixel, int32_t rop2) const {
+  return ApplyRop2(rop2, monochrome_ ? NearestMono(pixel) : pixel, 0);
+}
+
+void Raster::PaintSolidPath(std::span<const POINT> points, bool closed, uint32_t pen) {
   // A path with every point in the clip box lies in it whole (the box is convex): its lines need
   // no clipping.
   const bool inside =
@@ -510,7 +531,6 @@ bool Raster::PaintSolidLines(std::span<const POINT> points, bool closed, uint32_
   const bool painted =
       inside ? PaintSolidLinesInside(points, closed, pen) : PaintSolidLinesClipped(points, closed, pen);
   if (painted) CountPaint(dc_.work, false);
-  return true;
 }
 
 bool Raster::PaintSolidLinesInside(std::span<const POINT> points, bool closed, uint32_t pen) {
@@ -549,28 +569,24 @@ bool Raster::PaintSolidLineInside(POINT a, POINT b, uint32_t pen) {
   const ptrdiff_t rowStep = a.y < b.y ? stride_ : -ptrdiff_t{stride_};
   unsigned char* row = data_ + ptrdiff_t{a.y} * stride_;
   int32_t x = a.x;
+  // The moves of the shorter axis follow no pattern a branch predictor learns: they are
+  // selected, not branched to.
   if (dx > dy) {
     int32_t error = dx / 2;
     for (int32_t i = 0; i < total; ++i, x += sx) {
       reinterpret_cast<uint32_t*>(row)[x] = pen;
-      if (error < dy) {
-        error += dx - dy;
-        row += rowStep;
-      } else {
-        error -= dy;
-      }
+      const bool move = error < dy;
+      error += (move ? dx : 0) - dy;
+      row += move ? rowStep : 0;
     }
     return true;
   }
   int32_t error = -(dy / 2);
   for (int32_t i = 0; i < total; ++i, row += rowStep) {
     reinterpret_cast<uint32_t*>(row)[x] = pen;
-    if (error > -dx) {
-      error += dx - dy;
-      x += sx;
-    } else {
-      error += dx;
-    }
+    const bool move = error > -dx;
+    error += dx - (move ? dy : 0);
+    x += move ? sx : 0;
   }
   return true;
 }

@@ -98,6 +98,10 @@ class Raster {
   // end pixel) straight onto the pixels, with the pixels a region of them would be painted
   // with. Answers false, painting nothing, when rop2 or the clip needs the region.
   bool PaintSolidLines(std::span<const POINT> points, bool closed, uint32_t pixel, int32_t rop2);
+  // The same for several open paths one after the other, path i having counts[i] of the points
+  // (fewer than two: none painted) and colour colors[i].
+  bool PaintSolidPaths(std::span<const POINT> points, std::span<const int32_t> counts,
+                       const COLORREF* colors, int32_t rop2);
   int32_t Width() const { return width_; }
   int32_t Height() const { return height_; }
 
@@ -106,7 +110,11 @@ class Raster {
     return p.x >= clipBox_.left && p.x < clipBox_.right && p.y >= clipBox_.top &&
            p.y < clipBox_.bottom;
   }
-  // PaintSolidLines with the pen's pixel value: for a path with every point in the clip box,
+  // The pixel value solid lines of pixel paint through rop2 (which does not read what is there).
+  uint32_t SolidPen(uint32_t pixel, int32_t rop2) const;
+  // PaintSolidLines for one path, painting pen.
+  void PaintSolidPath(std::span<const POINT> points, bool closed, uint32_t pen);
+  // PaintSolidPath for a path with every point in the clip box,
   // and for any other. Each answers whether it painted a pixel.
   bool PaintSolidLinesInside(std::span<const POINT> points, bool closed, uint32_t pen);
   bool PaintSolidLinesClipped(std::span<const POINT> points, bool closed, uint32_t pen);
