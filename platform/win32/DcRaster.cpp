@@ -549,10 +549,16 @@ bool Raster::PaintSolidLinesClipped(std::span<const POINT> points, bool closed, 
     painted = true;
   };
   int64_t* steps = &dc_.work.lineSteps;
-  for (size_t i = 0; i + 1 < points.size(); ++i)
-    StepLine(points[i], points[i + 1], PenRuns{}, clipBox_, steps, plot);
-  if (closed && points.size() > 1)
-    StepLine(points.back(), points.front(), PenRuns{}, clipBox_, steps, plot);
+  // A line whose bounding box misses the clip box has no pixel in it: working out where it
+  // enters the box would cost more than the line.
+  const auto line = [&](POINT a, POINT b) {
+    if (std::max(a.x, b.x) < clipBox_.left || std::min(a.x, b.x) >= clipBox_.right ||
+        std::max(a.y, b.y) < clipBox_.top || std::min(a.y, b.y) >= clipBox_.bottom)
+      return;
+    StepLine(a, b, PenRuns{}, clipBox_, steps, plot);
+  };
+  for (size_t i = 0; i + 1 < points.size(); ++i) line(points[i], points[i + 1]);
+  if (closed && points.size() > 1) line(points.back(), points.front());
   return painted;
 }
 
