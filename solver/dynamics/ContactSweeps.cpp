@@ -308,8 +308,9 @@ void Mechanics::CorrectSweptForces(const std::vector<int>& rows) {
   const size_t points = lastPointForces_.size(), frictions = lastFrictionForces_.size();
   for (size_t r = 0; r < rows.size(); ++r) {
     const double impulse = sweepLambda_[static_cast<int>(r)];
-    if (impulse == 0) continue;
     const Row& row = rows_[rows[r]];
+    // A point held to its gap was no contact the forces missed.
+    if (impulse == 0 || row.speculative) continue;
     if (row.friction)
       correct(lastFrictionForces_, frictions, manifolds_[row.contact].key, impulse / step,
               -kInfinity);
@@ -371,13 +372,14 @@ bool Mechanics::SweepVelocities(const std::vector<int>& rows, Eigen::VectorXd& s
                           kMostProducts, &sweepWarm_))
     return false;
   state.tail(dofCount_) = sweepX_;
+  velocitiesSwept_ = true;
   if (sweepLambda_.isZero(0)) return true;
   CorrectSweptForces(rows);
   lastPointImpulses_.clear();
   lastFrictionImpulses_.clear();
   for (int r = 0; r < n; ++r) {
     const Row& row = rows_[rows[r]];
-    if (sweepLambda_[r] == 0) continue;
+    if (sweepLambda_[r] == 0 || row.speculative) continue;
     if (row.friction)
       lastFrictionImpulses_.emplace_back(manifolds_[row.contact].key, sweepLambda_[r]);
     else

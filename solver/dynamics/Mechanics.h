@@ -253,6 +253,9 @@ class Mechanics {
     // stack repeat each other, and their compliance makes the last digits converge slowly: a
     // tiny part of the bodies' size, far below anything seen, is what they are held to.
     double reachable = 0;
+    // Contact rows of a fast run's velocity projection: the point is not in contact, and may
+    // approach by no more than its gap over the step (velocityTarget).
+    bool speculative = false;
   };
   class RowBuilder;
 
@@ -390,6 +393,14 @@ class Mechanics {
   bool HeldInProjection(const Row& row) const;
   void HoldInProjection(const std::vector<int>& rows);
   void ResolveImpacts(Eigen::VectorXd& state);
+  // Collisions found ahead of a fast step (ContactRows.cpp): the points near enough to close
+  // within the step are held to their gap, and the impulses that held them remembered.
+  void HoldApproaches(double step);
+  void RememberHeldApproaches();
+  bool HeldInStep(const ContactKey& key) const;
+  bool MayHoldAhead(const ContactManifold& m) const;
+  template <class Struck>
+  void GiveBackHeldApproaches(Eigen::VectorXd& state, const Struck& struck);
   // The order in which impacts are resolved (ContactRows.cpp).
   struct ImpactQueue {
     template <class Struck>
@@ -682,6 +693,12 @@ class Mechanics {
   Eigen::VectorXd sweepWarm_;
   double sweptForcesAt_ = NAN;  // the time of the last forces the sweeps found
   double velocityStep_ = 0;     // the step of the velocities being projected, or 0
+  bool velocitiesSwept_ = false;  // the last projection of the velocities was swept
+  // Each point held to its gap in the last velocity projection of a fast step, with the impulse
+  // that held it, by key, sorted; until the impacts at the step's end have used them.
+  std::vector<std::pair<ContactKey, double>> heldApproaches_;
+  std::vector<ContactKey> stoppedSlips_;  // manifolds a fast step stopped sliding, sorted
+  std::vector<char> heldByRecord_;        // per body: a record's point is on it
 };
 
 inline int Context::BodyCount() const {
