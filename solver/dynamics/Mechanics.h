@@ -133,7 +133,8 @@ class Mechanics {
   // Whether many contacts alone (no record's row in the solve) are solved by sweeps over their
   // rows, each started from the forces of the last evaluation, rather than exactly: what a fast
   // run wants, where a large pile solved exactly costs a factorisation per pivot.
-  void SetSweptContacts(bool on) { sweptContacts_ = on; }
+  // Such a run also finds its collisions ahead of each step rather than locating them in it.
+  void SetSweptContacts(bool on);
   // How often a pile that is swept had to be solved exactly because the sweeps did not settle.
   int64_t ExactPileSolves() const { return exactPileSolves_; }
   // How many products by the rows' matrix the projections of swept piles' velocities took.
@@ -372,6 +373,10 @@ class Mechanics {
   void FindContacts();
   void AssignSlides();
   void BuildContactRows();
+  Row& AddContactRow(int contactIndex, bool friction, const Eigen::Vector2d& direction,
+                     const ContactManifold& m, const Eigen::Vector2d& point);
+  Row& AddNormalRow(int point, bool touching);
+  Eigen::Vector2d VelocityAt(int body, const Eigen::Vector2d& point) const;
   // The contacts where the bodies are, with sleeping islands that something came near woken.
   void FindAwakeContacts();
   // The contacts and which of them touch, without their rows: all that their event values need.
@@ -398,7 +403,10 @@ class Mechanics {
   void HoldApproaches(double step);
   void RememberHeldApproaches();
   bool HeldInStep(const ContactKey& key) const;
+  bool Sliding(int a, int b) const;
   bool MayHoldAhead(const ContactManifold& m) const;
+  // How far apart a contact point may be and still have a row.
+  double RowedGap() const { return std::max(0.5 * margin_, 2 * contactGap_); }
   template <class Struck>
   void GiveBackHeldApproaches(Eigen::VectorXd& state, const Struck& struck);
   // The order in which impacts are resolved (ContactRows.cpp).
@@ -423,7 +431,13 @@ class Mechanics {
   void ContactEventValues(std::vector<double>& values) const;
   void ReportOverlap(double time);
   double OutlineSpeed(int body, double h) const;
-  double ClosingSpeed(int a, int b, double h) const;
+  struct StepMotion {
+    double now[2] = {0, 0}, end[2] = {0, 0};  // velocity at the step's start and end
+    double turning = 0;                        // the outline's speed from turning
+  };
+  StepMotion MotionOver(int body, double h) const;
+  static double ClosingSpeed(const StepMotion& a, const StepMotion& b);
+  std::vector<StepMotion> motions_;  // per collider, buffer of ContactStepLimit
   contact::Box OutlineBox(int body) const;
   void SolveAccelerations();
   void SolveContactRounds();
@@ -617,7 +631,6 @@ class Mechanics {
   contact::BroadPhase broadPhase_;
   contact::CollideScratch collideScratch_;
   std::vector<contact::Box> sweptBoxes_;
-  std::vector<double> speeds_;              // per body, of the step limit
   std::vector<contact::Box> boxes_;         // per collider, grown by half the margin
   std::vector<contact::Box> grownBoxes_;    // those the kept pairs were found from
   std::vector<std::pair<int, int>> pairs_;  // kept pairs, by place in colliders_
@@ -626,11 +639,14 @@ class Mechanics {
   // What a search found, before any build used it, and the colliders' positions it was made at
   // (x, y, rotation each): the last search, and the one before it.
   struct FoundContacts {
+    int64_t search = 0;  // which search it was, counted from 1
     std::vector<double> at;
     std::vector<ContactPoint> points;
     std::vector<ContactManifold> manifolds;
   };
   FoundContacts found_[2];
+  int64_t searches_ = 0;
+  int64_t loadedSearch_ = 0;  // the search contactPoints_ and manifolds_ hold
   void ForgetFoundContacts() {
     found_[0].at.clear();
     found_[1].at.clear();
@@ -699,6 +715,7 @@ class Mechanics {
   std::vector<std::pair<ContactKey, double>> heldApproaches_;
   std::vector<ContactKey> stoppedSlips_;  // manifolds a fast step stopped sliding, sorted
   std::vector<char> heldByRecord_;        // per body: a record's point is on it
+  std::vector<char> meetingBodies_;       // buffer of HoldApproaches
 };
 
 inline int Context::BodyCount() const {
