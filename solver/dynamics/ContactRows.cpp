@@ -41,10 +41,11 @@ constexpr int kStallRounds = 3;
 constexpr double kReachable = 1e-10;
 
 // How near two outlines come before their points are followed, in parts of the thinnest
-// outline: in an exact run, and in a fast one, which holds every pair with a row to its gap and
-// so may step as far as a pair can close from beyond its rows.
+// outline. A fast run, which holds every pair with a row to its gap and so may step as far as a
+// pair can close from beyond its rows, follows a moving body's points further out by twice the
+// way it travels in a frame (half of a pair's distance has rows), up to this many parts more.
 constexpr double kMargin = 0.25;
-constexpr double kFastMargin = 1.0;
+constexpr double kMostFastReach = 1.0;
 
 // A step that the step limit cuts into at most this many parts is cut into equal ones.
 constexpr double kMostEqualParts = 8;
@@ -126,7 +127,10 @@ void Mechanics::SetUpContacts() {
     thinnest_ = std::min(thinnest_, outlines_[i].thickness);
   }
   if (colliders_.empty()) return;
-  margin_ = (sweptContacts_ ? kFastMargin : kMargin) * thinnest_;
+  margin_ = kMargin * thinnest_;
+  colliderOf_.assign(BodyCount(), -1);
+  for (size_t k = 0; k < colliders_.size(); ++k)
+    colliderOf_[colliders_[k]] = static_cast<int>(k);
   // Bodies joined by a joint never collide with each other.
   for (const Constraint& record : model_.constraints) {
     if (!JoinsBodies(record.kind)) continue;
@@ -140,11 +144,6 @@ void Mechanics::SetUpContacts() {
   std::sort(joined_.begin(), joined_.end());
   joined_.erase(std::unique(joined_.begin(), joined_.end()), joined_.end());
   SetUpSleep();
-}
-
-void Mechanics::SetSweptContacts(bool on) {
-  sweptContacts_ = on;
-  if (!colliders_.empty()) margin_ = (on ? kFastMargin : kMargin) * thinnest_;
 }
 
 // A free body that collides may sleep unless a record holds it (a joint, a spring, a force, a
@@ -308,16 +307,7 @@ void Mechanics::FindContacts() {
   // again and again: what was found there is still what is there. The trial steps that locate
   // a collision go to and fro between the step's start and its trial ends, so the search before
   // the last is kept too.
-  auto foundHere = [&](const FoundContacts& found) {
-    if (found.at.size() != 3 * colliders_.size()) return false;
-    for (size_t k = 0; k < colliders_.size(); ++k) {
-      const int i = colliders_[k];
-      if (found.at[3 * k] != q_[3 * i] || found.at[3 * k + 1] != q_[3 * i + 1] ||
-          found.at[3 * k + 2] != q_[3 * i + 2])
-        return false;
-    }
-    return true;
-  };
+  auto foundHere = [&](const FoundContacts& found) { return FoundHere(found); };
   // The points and manifolds of the search in use are held in contactPoints_ and manifolds_
   // alone, and go back to its place when another is taken up: what a build or a solve writes
   // into them is made anew by the next one, so they need no copy kept as found.
@@ -348,18 +338,26 @@ void Mechanics::FindContacts() {
   foundAt.clear();
   for (int i : colliders_)
     foundAt.insert(foundAt.end(), {q_[3 * i], q_[3 * i + 1], q_[3 * i + 2]});
+  std::vector<double>& reach = found_[0].reach;
+  reach.assign(colliders_.size(), margin_ / 2);
+  if (sweptContacts_)
+    for (size_t k = 0; k < colliders_.size(); ++k) {
+      const int i = colliders_[k];
+      if (bodyKin_[i].dof < 0) continue;
+      reach[k] += std::min(2 * OutlineSpeed(i, 0.0) * frameStep_, kMostFastReach * thinnest_);
+    }
   contactPoints_.clear();
   manifolds_.clear();
   {
     const StageTimer timer(contactTimes_.findPairs);
     // Each outline's own box, so that a long wall or floor meets only what is near it.
     boxes_.clear();
-    for (int i : colliders_) {
-      contact::Box box = OutlineBox(i);
-      box.minX -= margin_ / 2;
-      box.minY -= margin_ / 2;
-      box.maxX += margin_ / 2;
-      box.maxY += margin_ / 2;
+    for (size_t k = 0; k < colliders_.size(); ++k) {
+      contact::Box box = OutlineBox(colliders_[k]);
+      box.minX -= reach[k];
+      box.minY -= reach[k];
+      box.maxX += reach[k];
+      box.maxY += reach[k];
       boxes_.push_back(box);
     }
     KeepPairsNear(boxes_);
@@ -372,6 +370,7 @@ void Mechanics::FindContacts() {
     if (!Overlap(boxA, boxB)) continue;
     const int a = boxA.body, b = boxB.body;
     if (Immobile(a) && Immobile(b)) continue;
+    const double margin = reach[ka] + reach[kb];
     const auto& piecesA = outlines_[a].pieces;
     const auto& piecesB = outlines_[b].pieces;
     for (size_t pa = 0; pa < piecesA.size(); ++pa) {
@@ -380,7 +379,7 @@ void Mechanics::FindContacts() {
       for (size_t pb = 0; pb < piecesB.size(); ++pb) {
         const contact::PlacedPiece placedB{&piecesB[pb], Vector2d(q_[3 * b], q_[3 * b + 1]),
                                            bodyKin_[b].cos, bodyKin_[b].sin};
-        if (!contact::Collide(placedA, placedB, margin_, found, collideScratch_)) continue;
+        if (!contact::Collide(placedA, placedB, margin, found, collideScratch_)) continue;
         ContactManifold m;
         m.a = a;
         m.b = b;
@@ -541,7 +540,7 @@ void Mechanics::BuildContactRows() {
   // no solve, no impact and no projection: it has no row (its gap is watched by the event
   // values from the point itself). A crowd's near neighbours then cost no rows. A fast run
   // makes the rows of the points it holds to their gaps when it projects the velocities.
-  const double apart = sweptContacts_ ? 2 * contactGap_ : RowedGap();
+  const double apart = sweptContacts_ ? 2 * contactGap_ : std::max(0.5 * margin_, 2 * contactGap_);
   auto listed = [](const std::vector<ContactKey>& keys, const ContactKey& key) {
     return std::binary_search(keys.begin(), keys.end(), key);
   };
@@ -975,7 +974,11 @@ void Mechanics::HoldApproaches(double step) {
   stoppedSlips_.clear();
   if (!sweptContacts_ || !(step > 0)) return;
   const double aim = 0.5 * LocatedOverlap();
-  const double reach = RowedGap();
+  const std::vector<double>* reach = ReachHere();
+  auto rowed = [&](const ContactPoint& p) {
+    const ContactManifold& m = manifolds_[p.manifold];
+    return p.separation <= RowedGap(reach, m.a, m.b);
+  };
   // A point is held where its own approach closes most of its gap within the step, or where
   // its bodies could close it were either stopped by something it meets: two bodies falling side
   // by side close on each other once the one below lands. A point that can do neither is left
@@ -990,7 +993,7 @@ void Mechanics::HoldApproaches(double step) {
   meets.assign(BodyCount(), 0);
   for (const ContactPoint& p : contactPoints_) {
     const bool touching = p.row >= 0 && rows_[p.row].candidate;
-    if (p.separation > reach || (!touching && !closes(p))) continue;
+    if (!touching && !(rowed(p) && closes(p))) continue;
     meets[manifolds_[p.manifold].a] = meets[manifolds_[p.manifold].b] = 1;
   }
   // How fast a body's outline moves, as the velocities stand before the projection.
@@ -1002,7 +1005,7 @@ void Mechanics::HoldApproaches(double step) {
   for (size_t k = 0; k < contactPoints_.size(); ++k) {
     const ContactPoint& p = contactPoints_[k];
     const ContactManifold& m = manifolds_[p.manifold];
-    if (p.separation > reach || !MayHoldAhead(m)) continue;
+    if (!rowed(p) || !MayHoldAhead(m)) continue;
     if (p.row >= 0 && rows_[p.row].candidate) continue;
     const bool stopped = (meets[m.a] || meets[m.b]) &&
                          p.separation + aim <= step * (speed(m.a) + speed(m.b));
@@ -1038,6 +1041,37 @@ bool Mechanics::Sliding(int a, int b) const {
   const auto at = std::lower_bound(sliding_.begin(), sliding_.end(),
                                    std::make_pair(ContactKey{pair, 0}, INT_MIN));
   return at != sliding_.end() && at->first.first == pair;
+}
+
+bool Mechanics::FoundHere(const FoundContacts& found) const {
+  if (found.at.size() != 3 * colliders_.size()) return false;
+  for (size_t k = 0; k < colliders_.size(); ++k) {
+    const int i = colliders_[k];
+    if (found.at[3 * k] != q_[3 * i] || found.at[3 * k + 1] != q_[3 * i + 1] ||
+        found.at[3 * k + 2] != q_[3 * i + 2])
+      return false;
+  }
+  return true;
+}
+
+// How far out each collider's points were followed by the search made where the bodies are,
+// or null where none was.
+const std::vector<double>* Mechanics::ReachHere() const {
+  for (const FoundContacts& found : found_)
+    if (found.search == loadedSearch_ && found.reach.size() == colliders_.size() &&
+        FoundHere(found))
+      return &found.reach;
+  return nullptr;
+}
+
+// How far apart the points of two bodies may be and still have a row: half of how near they
+// were followed (the margin alone, without the reach of a fast run's moving bodies, where no
+// search was made where they are).
+double Mechanics::RowedGap(const std::vector<double>* reach, int a, int b) const {
+  const int ka = colliderOf_[a], kb = colliderOf_[b];
+  const double margin =
+      reach != nullptr && ka >= 0 && kb >= 0 ? (*reach)[ka] + (*reach)[kb] : margin_;
+  return std::max(0.5 * margin, 2 * contactGap_);
 }
 
 bool Mechanics::HeldInStep(const ContactKey& key) const {
@@ -1317,6 +1351,8 @@ double Mechanics::ContactStepLimit(double h) {
     box.maxY += grow;
     sweptBoxes_.push_back(box);
   }
+  // The reach of the search where the bodies are, before the pairs kept for it change.
+  const std::vector<double>* reach = ReachHere();
   KeepPairsNear(sweptBoxes_);
   for (const auto& [ka, kb] : pairs_) {
     if (!Overlap(sweptBoxes_[ka], sweptBoxes_[kb])) continue;
@@ -1330,9 +1366,9 @@ double Mechanics::ContactStepLimit(double h) {
     // (a block on a floor or an incline) only to a few per cent.
     const bool held = sweptContacts_ && !heldByRecord_[a] && !heldByRecord_[b] &&
                       !(Sliding(a, b) && (Immobile(a) || Immobile(b)));
-    const double reach = std::max(0.1 * thinner, held ? 0.9 * RowedGap() : 0.0);
-    if (reach >= limit * closing || !Collides(a, b)) continue;
-    limit = reach / closing;
+    const double closes = std::max(0.1 * thinner, held ? 0.9 * RowedGap(reach, a, b) : 0.0);
+    if (closes >= limit * closing || !Collides(a, b)) continue;
+    limit = closes / closing;
     // The pair that sets the limit, the thinner body first.
     const bool aThinner = outlines_[a].thickness <= outlines_[b].thickness;
     limitingPair_ = {aThinner ? a : b, aThinner ? b : a};

@@ -134,7 +134,7 @@ class Mechanics {
   // rows, each started from the forces of the last evaluation, rather than exactly: what a fast
   // run wants, where a large pile solved exactly costs a factorisation per pivot.
   // Such a run also finds its collisions ahead of each step rather than locating them in it.
-  void SetSweptContacts(bool on);
+  void SetSweptContacts(bool on) { sweptContacts_ = on; }
   // How often a pile that is swept had to be solved exactly because the sweeps did not settle.
   int64_t ExactPileSolves() const { return exactPileSolves_; }
   // How many products by the rows' matrix the projections of swept piles' velocities took.
@@ -405,8 +405,9 @@ class Mechanics {
   bool HeldInStep(const ContactKey& key) const;
   bool Sliding(int a, int b) const;
   bool MayHoldAhead(const ContactManifold& m) const;
-  // How far apart a contact point may be and still have a row.
-  double RowedGap() const { return std::max(0.5 * margin_, 2 * contactGap_); }
+  // How far apart a contact point of two bodies may be and still have a row.
+  double RowedGap(const std::vector<double>* reach, int a, int b) const;
+  const std::vector<double>* ReachHere() const;
   template <class Struck>
   void GiveBackHeldApproaches(Eigen::VectorXd& state, const Struck& struck);
   // The order in which impacts are resolved (ContactRows.cpp).
@@ -641,10 +642,13 @@ class Mechanics {
   struct FoundContacts {
     int64_t search = 0;  // which search it was, counted from 1
     std::vector<double> at;
+    std::vector<double> reach;  // per collider, how far out its points were followed
     std::vector<ContactPoint> points;
     std::vector<ContactManifold> manifolds;
   };
   FoundContacts found_[2];
+  bool FoundHere(const FoundContacts& found) const;
+  std::vector<int> colliderOf_;  // per body, its place in colliders_, or -1
   int64_t searches_ = 0;
   int64_t loadedSearch_ = 0;  // the search contactPoints_ and manifolds_ hold
   void ForgetFoundContacts() {
