@@ -892,8 +892,9 @@ void Mechanics::ResolveImpacts(Eigen::VectorXd& state) {
     if (row.contact < 0 && !row.oneSided && row.level != Level::Acceleration && !row.saturated)
       jointRows.push_back(i);
   }
-  std::vector<int> rows;
-  Eigen::VectorXd b, lower, upper, impulse;
+  std::vector<int>& rows = queue.rows;
+  Eigen::VectorXd &b = queue.b, &lower = queue.lower, &upper = queue.upper,
+                  &impulse = queue.impulse;
   auto velocity = state.tail(dofCount_);
   const int limit = 20 * static_cast<int>(manifolds_.size()) + 20;
   for (int round = 0; round < limit; ++round) {
@@ -1140,7 +1141,7 @@ void Mechanics::ImpactQueue::Begin(const Mechanics& mechanics, const Struck& str
   for (int i = 0; i < bodies; ++i)
     start[i + 1] += start[i];
   onBody.resize(start[bodies]);
-  std::vector<int> fill(start.begin(), start.end() - 1);
+  fill.assign(start.begin(), start.end() - 1);
   rate.assign(points.size(), 0.0);
   heap.clear();
   for (size_t k = 0; k < points.size(); ++k) {

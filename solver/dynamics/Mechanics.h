@@ -308,6 +308,14 @@ class Mechanics {
   void SolveBounded(const std::vector<int>& rows, const Eigen::VectorXd& b,
                     const Eigen::VectorXd& lower, const Eigen::VectorXd& upper, Eigen::VectorXd& x,
                     std::vector<Bound>* start = nullptr, Pivoting pivoting = Pivoting::Exact);
+  // The buffers of SolveBounded, kept so that a solve per impact allocates nothing.
+  struct BoundedScratch {
+    std::vector<Bound> own;
+    std::vector<char> held;
+    std::vector<int> freeRows;
+    Eigen::VectorXd clamped, rhs, solution, pushed, residual;
+  };
+  BoundedScratch boundedScratch_;
   void MulJWJt(const std::vector<int>& rows, const Eigen::VectorXd& x, Eigen::VectorXd& out);
   // Factorises J W J' over the rows; rows marked in `held` (their multipliers fixed by the
   // caller) are kept in the pattern as rows of the identity, so that a pivoting solve whose
@@ -420,7 +428,9 @@ class Mechanics {
     void Refresh(const Mechanics& mechanics, int manifold);
     void Update(const Mechanics& mechanics, int point);
 
-    std::vector<int> bodyOfDof, start, onBody, moved, jointRows;
+    std::vector<int> bodyOfDof, start, onBody, moved, jointRows, rows;
+    std::vector<int> fill;
+    Eigen::VectorXd b, lower, upper, impulse;  // of each impact's solve
     std::vector<char> isStruck, movedBody;
     std::vector<double> rate;                   // per point, its approach rate
     std::vector<std::pair<double, int>> heap;   // (rate, point), the smallest on top
