@@ -42,10 +42,10 @@ constexpr double kReachable = 1e-10;
 
 // How near two outlines come before their points are followed, in parts of the thinnest
 // outline. A fast run, which holds every pair with a row to its gap and so may step as far as a
-// pair can close from beyond its rows, follows a moving body's points further out by twice the
-// way it travels in a frame (half of a pair's distance has rows), up to this many parts more.
+// pair can close from beyond its rows, follows a moving body's points further out, and gives
+// them rows, by the way it travels in a frame, up to this many parts more.
 constexpr double kMargin = 0.25;
-constexpr double kMostFastReach = 1.0;
+constexpr double kMostFastReach = 0.5;
 
 // A step that the step limit cuts into at most this many parts is cut into equal ones.
 constexpr double kMostEqualParts = 8;
@@ -339,12 +339,12 @@ void Mechanics::FindContacts() {
   for (int i : colliders_)
     foundAt.insert(foundAt.end(), {q_[3 * i], q_[3 * i + 1], q_[3 * i + 2]});
   std::vector<double>& reach = found_[0].reach;
-  reach.assign(colliders_.size(), margin_ / 2);
+  reach.assign(colliders_.size(), 0.0);
   if (sweptContacts_)
     for (size_t k = 0; k < colliders_.size(); ++k) {
       const int i = colliders_[k];
       if (bodyKin_[i].dof < 0) continue;
-      reach[k] += std::min(2 * OutlineSpeed(i, 0.0) * frameStep_, kMostFastReach * thinnest_);
+      reach[k] = std::min(OutlineSpeed(i, 0.0) * frameStep_, kMostFastReach * thinnest_);
     }
   contactPoints_.clear();
   manifolds_.clear();
@@ -354,10 +354,11 @@ void Mechanics::FindContacts() {
     boxes_.clear();
     for (size_t k = 0; k < colliders_.size(); ++k) {
       contact::Box box = OutlineBox(colliders_[k]);
-      box.minX -= reach[k];
-      box.minY -= reach[k];
-      box.maxX += reach[k];
-      box.maxY += reach[k];
+      const double grow = margin_ / 2 + reach[k];
+      box.minX -= grow;
+      box.minY -= grow;
+      box.maxX += grow;
+      box.maxY += grow;
       boxes_.push_back(box);
     }
     KeepPairsNear(boxes_);
@@ -370,7 +371,7 @@ void Mechanics::FindContacts() {
     if (!Overlap(boxA, boxB)) continue;
     const int a = boxA.body, b = boxB.body;
     if (Immobile(a) && Immobile(b)) continue;
-    const double margin = reach[ka] + reach[kb];
+    const double margin = margin_ + reach[ka] + reach[kb];
     const auto& piecesA = outlines_[a].pieces;
     const auto& piecesB = outlines_[b].pieces;
     for (size_t pa = 0; pa < piecesA.size(); ++pa) {
@@ -1065,14 +1066,12 @@ const std::vector<double>* Mechanics::ReachHere() const {
   return nullptr;
 }
 
-// How far apart the points of two bodies may be and still have a row: half of how near they
-// were followed (the margin alone, without the reach of a fast run's moving bodies, where no
-// search was made where they are).
+// How far apart the points of two bodies may be and still have a row: half the margin, and the
+// further reach of a fast run's moving bodies in the search made where they are.
 double Mechanics::RowedGap(const std::vector<double>* reach, int a, int b) const {
   const int ka = colliderOf_[a], kb = colliderOf_[b];
-  const double margin =
-      reach != nullptr && ka >= 0 && kb >= 0 ? (*reach)[ka] + (*reach)[kb] : margin_;
-  return std::max(0.5 * margin, 2 * contactGap_);
+  const double further = reach != nullptr && ka >= 0 && kb >= 0 ? (*reach)[ka] + (*reach)[kb] : 0;
+  return std::max(0.5 * margin_ + further, 2 * contactGap_);
 }
 
 bool Mechanics::HeldInStep(const ContactKey& key) const {

@@ -652,7 +652,7 @@ class Mechanics {
   struct FoundContacts {
     int64_t search = 0;  // which search it was, counted from 1
     std::vector<double> at;
-    std::vector<double> reach;  // per collider, how far out its points were followed
+    std::vector<double> reach;  // per collider, how much further out a fast run followed it
     std::vector<ContactPoint> points;
     std::vector<ContactManifold> manifolds;
   };
