@@ -792,7 +792,7 @@ void Mechanics::SolveVelocities(Eigen::VectorXd& state) {
     if (row.level == Level::Acceleration || row.saturated) continue;
     rows.push_back(i);
   }
-  if (SweepsApply(rows)) {
+  if (SweepsApply(rows) || SweepsApplyAhead(rows)) {
     if (SweepVelocities(rows, state)) return;
     ++exactPileSolves_;
   }

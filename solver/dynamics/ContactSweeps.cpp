@@ -53,6 +53,19 @@ bool Mechanics::SweepsApply(const std::vector<int>& rows) const {
   return true;
 }
 
+// A fast step's projection of the velocities that holds points to their gaps has a new set of
+// rows at every step, where the factorisation of the exact solve would be made anew each time:
+// it is swept however few its rows are.
+bool Mechanics::SweepsApplyAhead(const std::vector<int>& rows) const {
+  if (!sweptContacts_) return false;
+  bool ahead = false;
+  for (int i : rows) {
+    if (rows_[i].contact < 0) return false;
+    ahead = ahead || rows_[i].speculative;
+  }
+  return ahead;
+}
+
 // The rows of a sweep: each one's diagonal with its compliance, its bounds, and the manifold it
 // belongs to.
 void Mechanics::PrepareSweep(const std::vector<int>& rows) {

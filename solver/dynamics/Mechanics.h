@@ -454,6 +454,7 @@ class Mechanics {
   void SolveContactRounds();
   // Sweeps (ContactSweeps.cpp): projected Gauss-Seidel over the contact rows.
   bool SweepsApply(const std::vector<int>& rows) const;
+  bool SweepsApplyAhead(const std::vector<int>& rows) const;
   void PrepareSweep(const std::vector<int>& rows);
   bool SweepToSettle(double tolerance);
   void RefineWithoutCompliance(const std::vector<int>& rows, const Eigen::VectorXd& b,
