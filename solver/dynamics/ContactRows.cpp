@@ -1074,21 +1074,32 @@ double Mechanics::RowedGap(const std::vector<double>* reach, int a, int b) const
   return std::max(0.5 * margin_ + further, 2 * contactGap_);
 }
 
+// Whether a fast step stopped the manifold's slip, or struck one of its bodies as it met
+// something: a slip that an impact turned back is no slide coming to rest, to be found in time.
+bool Mechanics::SlipStoppedInStep(const ContactManifold& m) const {
+  if (std::binary_search(stoppedSlips_.begin(), stoppedSlips_.end(), m.key)) return true;
+  return !heldApproaches_.empty() && (stoppedBodies_[m.a] || stoppedBodies_[m.b]);
+}
+
 bool Mechanics::HeldInStep(const ContactKey& key) const {
   const auto at = std::lower_bound(heldApproaches_.begin(), heldApproaches_.end(),
                                    std::make_pair(key, -HUGE_VAL));
   return at != heldApproaches_.end() && at->first == key;
 }
 
-// The impulses the projection of the velocities just made held the approaching points with.
+// The impulses the projection of the velocities just made held the approaching points with,
+// and the bodies they stopped.
 void Mechanics::RememberHeldApproaches() {
   if (!sweptContacts_) return;
+  stoppedBodies_.assign(BodyCount(), 0);
   const Eigen::VectorXd& impulses = velocitiesSwept_ ? sweepLambda_ : solveX_;
   for (size_t k = 0; k < velocityRows_.size(); ++k) {
     const Row& row = rows_[velocityRows_[k]];
     const double impulse = impulses[static_cast<int>(k)];
-    if (row.speculative && !row.friction)
-      heldApproaches_.emplace_back(contactPoints_[row.contact].key, impulse);
+    if (!row.speculative || row.friction) continue;
+    const ContactPoint& p = contactPoints_[row.contact];
+    heldApproaches_.emplace_back(p.key, impulse);
+    if (impulse > 0) stoppedBodies_[manifolds_[p.manifold].a] = stoppedBodies_[manifolds_[p.manifold].b] = 1;
   }
   std::sort(heldApproaches_.begin(), heldApproaches_.end());
 }
@@ -1225,8 +1236,7 @@ void Mechanics::ContactEventValues(std::vector<double>& values) const {
       gap = std::min(gap, HeldInStep(p.key) ? p.separation + LocatedOverlap() : p.separation);
   double slip = 1.0;
   for (const ContactManifold& m : manifolds_)
-    if (m.touching && m.slide != 0 &&
-        !std::binary_search(stoppedSlips_.begin(), stoppedSlips_.end(), m.key))
+    if (m.touching && m.slide != 0 && !SlipStoppedInStep(m))
       slip = std::min(slip, m.slide * ManifoldSlip(m));
   values.push_back(gap);
   values.push_back(slip);

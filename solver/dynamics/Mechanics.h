@@ -411,6 +411,7 @@ class Mechanics {
   void HoldApproaches(double step);
   void RememberHeldApproaches();
   bool HeldInStep(const ContactKey& key) const;
+  bool SlipStoppedInStep(const ContactManifold& m) const;
   bool Sliding(int a, int b) const;
   bool MayHoldAhead(const ContactManifold& m) const;
   // How far apart a contact point of two bodies may be and still have a row.
@@ -729,6 +730,7 @@ class Mechanics {
   // that held it, by key, sorted; until the impacts at the step's end have used them.
   std::vector<std::pair<ContactKey, double>> heldApproaches_;
   std::vector<ContactKey> stoppedSlips_;  // manifolds a fast step stopped sliding, sorted
+  std::vector<char> stoppedBodies_;       // per body: a point held in the step stopped it
   std::vector<char> heldByRecord_;        // per body: a record's point is on it
   std::vector<char> meetingBodies_;       // buffer of HoldApproaches
 };
