@@ -483,7 +483,6 @@ void Mechanics::FindContactGaps() {
       manifolds_[p.manifold].touching = true;
 }
 
-// Prepare: a one-sided row per point, a friction row per manifold, after the records' rows.
 // A contact row along `direction` at a point of the manifold's bodies, appended to the rows.
 Mechanics::Row& Mechanics::AddContactRow(int contactIndex, bool friction,
                                          const Vector2d& direction, const ContactManifold& m,

@@ -644,13 +644,14 @@ class Mechanics {
   contact::BroadPhase broadPhase_;
   contact::CollideScratch collideScratch_;
   std::vector<contact::Box> sweptBoxes_;
-  std::vector<contact::Box> boxes_;         // per collider, grown by half the margin
+  std::vector<contact::Box> boxes_;         // per collider, grown by half the margin and reach
   std::vector<contact::Box> grownBoxes_;    // those the kept pairs were found from
   std::vector<std::pair<int, int>> pairs_;  // kept pairs, by place in colliders_
   std::vector<ContactPoint> contactPoints_;
   std::vector<ContactManifold> manifolds_;
-  // What a search found, before any build used it, and the colliders' positions it was made at
-  // (x, y, rotation each): the last search, and the one before it.
+  // What a search found, and the colliders' positions it was made at (x, y, rotation each): the
+  // last search, and the one before it. The points and manifolds of the search in use are held
+  // in contactPoints_ and manifolds_ instead, until another is taken up.
   struct FoundContacts {
     int64_t search = 0;  // which search it was, counted from 1
     std::vector<double> at;
