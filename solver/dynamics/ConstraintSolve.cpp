@@ -696,8 +696,9 @@ void Mechanics::SolveBounded(const std::vector<int>& rows, const Eigen::VectorXd
     SolveFactorised(b, x);
     return;
   }
-  std::vector<Bound> own;
-  std::vector<Bound>& state = start != nullptr ? *start : own;
+  BoundedScratch& scratch = boundedScratch_;
+  std::vector<Bound>& state = start != nullptr ? *start : scratch.own;
+  if (start == nullptr) state.clear();
   state.resize(n, Bound::Free);
   // A start clamped at a bound the row no longer has is free.
   for (int i = 0; i < n; ++i)
@@ -709,9 +710,13 @@ void Mechanics::SolveBounded(const std::vector<int>& rows, const Eigen::VectorXd
   const double together = pivoting == Pivoting::StartForSweeps ? 0.0 : 0.5;
   // Clamped rows stay in the factorised pattern as rows of the identity: a pivot changes only
   // the values, never the pattern and its ordering.
-  std::vector<char> held(n, 0);
-  std::vector<int> freeRows;
-  Eigen::VectorXd clamped(n), rhs(n), solution, pushed, residual;
+  std::vector<char>& held = scratch.held;
+  held.assign(n, 0);
+  std::vector<int>& freeRows = scratch.freeRows;
+  Eigen::VectorXd &clamped = scratch.clamped, &rhs = scratch.rhs, &solution = scratch.solution,
+                  &pushed = scratch.pushed, &residual = scratch.residual;
+  clamped.resize(n);
+  rhs.resize(n);
   const int maxIterations = 4 * n + 10;
   for (int iteration = 0; iteration < maxIterations; ++iteration) {
     freeRows.clear();
@@ -787,7 +792,7 @@ void Mechanics::SolveVelocities(Eigen::VectorXd& state) {
     if (row.level == Level::Acceleration || row.saturated) continue;
     rows.push_back(i);
   }
-  if (SweepsApply(rows)) {
+  if (SweepsApply(rows) || SweepsApplyAhead(rows)) {
     if (SweepVelocities(rows, state)) return;
     ++exactPileSolves_;
   }
