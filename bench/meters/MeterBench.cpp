@@ -172,13 +172,15 @@ void BM_CairoPolylines(benchmark::State& state) {
 }
 BENCHMARK(BM_CairoPolylines)->Unit(benchmark::kMillisecond);
 
-// Three meters 200 pixels square follow the frames of a run one by one: each frame changes them
+// Three meters of plots 200 pixels square, side by side on one bitmap (each framed meter of four
+// columns is 230 by 208 pixels), follow the frames of a run one by one: each frame changes them
 // and plots its newest sample. Items are frames.
+constexpr int16_t kMeterSpacing = 240;
 void FollowRun(benchmark::State& state, int16_t runFrames, double span, const double (&reach)[3],
                double (*sample)(int32_t frame, int column)) {
   DrawingSetUp setUp;
   HDC dc = CreateCompatibleDC(nullptr);
-  HBITMAP bitmap = CreateCompatibleBitmap(nullptr, 3 * 210, 220);
+  HBITMAP bitmap = CreateCompatibleBitmap(nullptr, 3 * kMeterSpacing, 220);
   HGDIOBJ old = SelectObject(dc, bitmap);
   SetPortDC(dc);
   THistoryStore store;
@@ -190,7 +192,7 @@ void FollowRun(benchmark::State& state, int16_t runFrames, double span, const do
   for (int i = 0; i < 3; ++i) {
     auto meter = std::make_unique<TOutput>();
     SetUpColumns(*meter, span, reach);
-    meter->SetPosition(static_cast<int16_t>(i * 210), 0);
+    meter->SetPosition(0, static_cast<int16_t>(i * kMeterSpacing));
     meter->SetSize(MacPoint(200, 200));
     meters.push_back(std::move(meter));
   }

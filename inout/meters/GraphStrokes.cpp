@@ -5,6 +5,7 @@
 #include "core/port/Port.h"
 #include "core/port/PortShapes.h"
 #include "platform/win32/Dc.h"
+#include "platform/win32/DcDraw.h"
 #include "platform/win32/GdiObjects.h"
 
 namespace {
@@ -60,8 +61,13 @@ void TGraphStrokes::Begin(HDC dc, const MacRect& plot, bool clipped, bool immedi
   copyPen_ = dc != nullptr && GetROP2(dc) == R2_COPYPEN;
   outside_ = false;
   savedPen_ = nullptr;
+  livePoints_.clear();
+  liveCounts_.clear();
+  liveColours_.clear();
+  liveOutside_ = false;
   // What was drawn before is not known.
   for (Curve& curve : curves_) curve.dotIntact = false;
+  anyDotIntact_ = false;
   // Drawing at once claims no pixels.
   if (immediate) return;
   const int32_t width = std::max(0, plot.right - plot.left);
@@ -123,7 +129,13 @@ void TGraphStrokes::AddSegment(int curve, COLORREF colour, POINT from, POINT to)
   if (!BoxInPlot(from, to, box)) return;
   Touch(curve, box);
   if (immediate_) {
-    DrawSegment(colour, from, to);
+    // The end's own pixel: a one-pixel step paints its start and stops short of its end.
+    livePoints_.push_back(from);
+    livePoints_.push_back(to);
+    livePoints_.push_back(POINT{to.x + 1, to.y});
+    liveCounts_.push_back(kLivePathPoints);
+    liveColours_.push_back(colour);
+    if (!InPlot(from) || !InPlot(to)) liveOutside_ = true;
     return;
   }
   if (ClaimedByOther(box, curve)) Flush();
@@ -159,6 +171,7 @@ void TGraphStrokes::DrawSegment(COLORREF colour, POINT from, POINT to) {
 }
 
 void TGraphStrokes::Touch(int curve, const RECT& box) {
+  if (!anyDotIntact_) return;
   for (size_t i = 0; i < curves_.size(); ++i) {
     Curve& other = curves_[i];
     if (static_cast<int>(i) != curve && other.dotIntact && Overlap(other.lastDot, box))
@@ -183,9 +196,36 @@ void TGraphStrokes::AddDot(int curve, COLORREF colour, const MacRect& rect) {
   held.colour = colour;
   held.lastDot = box;
   held.dotIntact = true;
+  anyDotIntact_ = true;
+}
+
+void TGraphStrokes::DrawLiveSegments() {
+  if (liveColours_.empty()) return;
+  int32_t saved = 0;
+  if (!clipped_ && liveOutside_) {
+    saved = SaveDC(dc_);
+    IntersectClipRect(dc_, plot_.left, plot_.top, plot_.right, plot_.bottom);
+  }
+  const bool drawn = PolylinesInColors(dc_, livePoints_.data(), liveCounts_.data(),
+                                       liveColours_.data(),
+                                       static_cast<int32_t>(liveColours_.size())) != FALSE;
+  if (saved != 0) RestoreDC(dc_, saved);
+  if (drawn) {
+    pathsDrawn_ += static_cast<int64_t>(liveColours_.size());
+  } else {
+    for (size_t i = 0; i < liveColours_.size(); ++i) {
+      const POINT* path = &livePoints_[i * kLivePathPoints];
+      DrawSegment(liveColours_[i], path[0], path[1]);
+    }
+  }
+  livePoints_.clear();
+  liveCounts_.clear();
+  liveColours_.clear();
+  liveOutside_ = false;
 }
 
 void TGraphStrokes::Flush() {
+  DrawLiveSegments();
   for (Curve& curve : curves_) DrawCurve(curve);
   outside_ = false;
   NextBatch();

@@ -14,9 +14,11 @@
 // A dot is drawn over everything before it, unless the curve's last dot was on the same pixels
 // and nothing of another curve has come near them since: those pixels have its colour already.
 //
-// Plotting live, one sample at a time, nothing is gathered: each segment is drawn at once, in
-// the order the curves give them. A segment of one step or none covers its two end pixels and
-// nothing else whatever the line rule, so it is painted as those pixels.
+// Plotting live, one sample at a time, no pixels are claimed: the segments are drawn in the
+// order the curves give them, each by itself, all of them through one drawing call at the next
+// flush. A segment of one step or none covers its two end pixels and nothing else whatever the
+// line rule; where the segments cannot go through one call (a recording context), such a
+// segment is painted as those pixels.
 
 #include <array>
 #include <cstddef>
@@ -69,8 +71,10 @@ class TGraphStrokes {
   bool ClaimedByOther(const RECT& box, int curve) const;
   void Claim(const RECT& box, int curve);
   void DrawCurve(Curve& curve);
-  // Draws one segment at once.
+  // Draws one segment by itself.
   void DrawSegment(COLORREF colour, POINT from, POINT to);
+  // Draws the segments held while plotting live, in the order they came.
+  void DrawLiveSegments();
   bool InPlot(POINT p) const;
   // Draws points as a polyline in colour, its last pixel included.
   void DrawPolyline(COLORREF colour, std::vector<POINT>& points);
@@ -89,8 +93,18 @@ class TGraphStrokes {
   bool copyPen_ = false;
   HGDIOBJ savedPen_ = nullptr;
   std::array<Curve, kCurves> curves_{};
-  // The points of a segment drawn at once.
+  // Whether some curve's dot may still be intact: Touch has nothing to do while none is.
+  bool anyDotIntact_ = false;
+  // The points of a segment drawn by itself.
   std::vector<POINT> segment_;
+  // Plotting live: the segments held as the paths they are drawn as (from, to and the pixel
+  // after to: each path has kLivePathPoints points), their colours, and whether one reaches out
+  // of the plot.
+  static constexpr int32_t kLivePathPoints = 3;
+  std::vector<POINT> livePoints_;
+  std::vector<int32_t> liveCounts_;
+  std::vector<COLORREF> liveColours_;
+  bool liveOutside_ = false;
   // Per plot pixel: the batch that last claimed it and the curve, as batch * 8 + curve.
   std::vector<uint32_t> claims_;
   int32_t claimsWidth_ = 0;

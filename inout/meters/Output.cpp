@@ -220,14 +220,19 @@ int32_t TOutput::RecordedIndex(int32_t position) const {
 
 void TOutput::ShowFrame(int16_t frame, THistoryCursor& cursor, bool inRange) {
   currentFrame_ = frame;
-  for (int32_t position = 0; position < GetColumnCount(); ++position) {
-    TNumberText& column = *columns_[static_cast<size_t>(RecordedIndex(position))];
+  const int32_t count = GetColumnCount();
+  if (count == 0) return;
+  // RecordedIndex of each position in turn, without a division for each.
+  int32_t index = RecordedIndex(0);
+  for (int32_t position = 0; position < count; ++position) {
+    TNumberText& column = *columns_[static_cast<size_t>(index)];
     const double value = ReadHistoryValueAndAdvance(cursor);
     if (inRange) {
       column.SetValueAtFrame(frame, value, true);
     } else {
       column.SetValue(value, false);
     }
+    if (++index == count) index = 0;
   }
 }
 

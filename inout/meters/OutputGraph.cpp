@@ -206,6 +206,7 @@ void TOutput::PlotSample(const MacRect& plot, bool jump) {
   const int32_t x = plot.left + first.GetCurrentPixelExactZero(width);
   const int32_t previousX = plot.left + first.GetPreviousPixel();
   const bool xInside = Inside(x, plot.left, plot.right);
+  TGraphStrokes& strokes = Strokes();
   if (!jump && connectPoints_) {
     const bool xReaches = xInside || Inside(previousX, plot.left, plot.right);
     VisitShownColumns([&](TNumberText& column, int32_t index) {
@@ -213,7 +214,7 @@ void TOutput::PlotSample(const MacRect& plot, bool jump) {
       const int32_t previousY = plot.bottom - column.GetPreviousPixel();
       if (!xReaches) return;
       if (!(Inside(y, plot.top, plot.bottom) || Inside(previousY, plot.top, plot.bottom))) return;
-      Strokes().AddSegment(index - 1, RGB16ToColorRef(column.GetColor()),
+      strokes.AddSegment(index - 1, RGB16ToColorRef(column.GetColor()),
                            POINT{previousX, previousY}, POINT{x, y});
     });
   } else {
@@ -224,7 +225,7 @@ void TOutput::PlotSample(const MacRect& plot, bool jump) {
       if (!xInside || !Inside(y, plot.top, plot.bottom)) return;
       const int16_t left = static_cast<int16_t>(x - size + 1);
       const int16_t top = static_cast<int16_t>(y - size + 1);
-      Strokes().AddDot(
+      strokes.AddDot(
           index - 1, RGB16ToColorRef(column.GetColor()),
           MacRect(left, top, static_cast<int16_t>(x + 1), static_cast<int16_t>(y + 1)));
     });

@@ -126,15 +126,6 @@ void DeviceContext::ReleaseState(const DcState& s) {
 
 namespace {
 
-// Device coordinates stay within this bound, so that a mapping that sends a point far beyond any
-// surface neither wraps round nor overflows where drawing adds a surface origin or takes the
-// difference of two coordinates.
-constexpr int64_t kDeviceLimit = (int64_t{1} << 30) - (int64_t{1} << 20);
-
-int32_t ClampDevice(int64_t v) {
-  return static_cast<int32_t>(std::clamp(v, -kDeviceLimit, kDeviceLimit));
-}
-
 int32_t Saturate(int64_t v) {
   return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
 }
@@ -151,13 +142,10 @@ int64_t MapLength(int64_t d, int32_t to, int32_t from) {
 
 }  // namespace
 
-POINT DeviceContext::ToDevice(POINT p) const {
+POINT DeviceContext::ToDeviceScaled(POINT p) const {
   const DcState& s = state;
   const int64_t dx = int64_t{p.x} - s.windowOrigin.x;
   const int64_t dy = int64_t{p.y} - s.windowOrigin.y;
-  if (s.mapMode == MM_TEXT) {
-    return POINT{ClampDevice(dx + s.viewportOrigin.x), ClampDevice(dy + s.viewportOrigin.y)};
-  }
   const int64_t x = MapLength(dx, s.viewportExtent.cx, s.windowExtent.cx);
   const int64_t y = MapLength(dy, s.viewportExtent.cy, s.windowExtent.cy);
   return POINT{ClampDevice(x + s.viewportOrigin.x), ClampDevice(y + s.viewportOrigin.y)};

@@ -99,6 +99,12 @@ class DeviceContext {
   DrawScratch scratch;
 
  private:
+  static int32_t ClampDevice(int64_t v) {
+    return static_cast<int32_t>(v < -kDeviceLimit ? -kDeviceLimit
+                                                  : (v > kDeviceLimit ? kDeviceLimit : v));
+  }
+  POINT ToDeviceScaled(POINT p) const;
+
   // What the last effective clip was worked out from, and the clip itself.
   struct ClipMemo {
     bool valid = false;
@@ -121,8 +127,18 @@ class DeviceContext {
   void RetainState(const DcState& s);
   void ReleaseState(const DcState& s);
 
+  // Device coordinates stay within this bound, so that a mapping that sends a point far beyond
+  // any surface neither wraps round nor overflows where drawing adds a surface origin or takes
+  // the difference of two coordinates.
+  static constexpr int64_t kDeviceLimit = (int64_t{1} << 30) - (int64_t{1} << 20);
+
   // Mapping from logical to device coordinates (device: before the surface origin).
-  POINT ToDevice(POINT p) const;
+  POINT ToDevice(POINT p) const {
+    if (state.mapMode != MM_TEXT) return ToDeviceScaled(p);
+    // Drawing calls map every point: the plain mapping is a shift.
+    return POINT{ClampDevice(int64_t{p.x} - state.windowOrigin.x + state.viewportOrigin.x),
+                 ClampDevice(int64_t{p.y} - state.windowOrigin.y + state.viewportOrigin.y)};
+  }
   POINT ToLogical(POINT p) const;
   int32_t ScaleX(int32_t length) const;
   int32_t ScaleY(int32_t length) const;

@@ -67,8 +67,22 @@ RegionData PolygonInterior(const Raster& raster, const PenInfo& pen,
 // The points in surface coordinates, in out (whose buffer is kept for the next call).
 void ToSurface(const Raster& raster, const POINT* points, int32_t count, std::vector<POINT>& out) {
   out.resize(static_cast<size_t>(count));
-  for (int32_t i = 0; i < count; ++i)
-    out[static_cast<size_t>(i)] = raster.ToSurface(points[i]);
+  POINT* to = out.data();
+  if (POINT shift; raster.PlainShift(shift)) {
+    // Points near the origin need no clamping: the plain mapping is then one shift. The shift
+    // is made in unsigned arithmetic, which wraps for far points; they are all mapped again.
+    constexpr uint32_t kNear = 1u << 28;
+    bool far = false;
+    for (int32_t i = 0; i < count; ++i) {
+      const auto x = static_cast<uint32_t>(points[i].x);
+      const auto y = static_cast<uint32_t>(points[i].y);
+      far = far || x + kNear >= 2 * kNear || y + kNear >= 2 * kNear;
+      to[i] = POINT{static_cast<int32_t>(x + static_cast<uint32_t>(shift.x)),
+                    static_cast<int32_t>(y + static_cast<uint32_t>(shift.y))};
+    }
+    if (!far) return;
+  }
+  for (int32_t i = 0; i < count; ++i) to[i] = raster.ToSurface(points[i]);
 }
 
 std::vector<POINT> ToSurface(const Raster& raster, const POINT* points, int32_t count) {
@@ -166,6 +180,39 @@ BOOL Polyline(HDC hdc, const POINT* points, int32_t count) {
   std::vector<POINT>& surfacePoints = dc->scratch.points;
   ToSurface(raster, points, count, surfacePoints);
   DrawPath(*dc, raster, CurrentPen(*dc), surfacePoints, false);
+  surfacePoints.clear();
+  return TRUE;
+}
+
+BOOL PolylinesInColors(HDC hdc, const POINT* points, const int32_t* counts, const COLORREF* colors,
+                       int32_t paths) {
+  DeviceContext* dc = LookupDC(hdc);
+  if (!dc || dc->recorder || paths < 0) return FALSE;
+  if (paths > 0 && (!points || !counts || !colors)) return FALSE;
+  Raster raster(*dc);
+  if (!raster.Ok()) return FALSE;
+  int64_t total = 0;
+  for (int32_t i = 0; i < paths; ++i) total += std::max(counts[i], 0);
+  if (total > INT32_MAX) return FALSE;
+  std::vector<POINT>& surfacePoints = dc->scratch.points;
+  ToSurface(raster, points, static_cast<int32_t>(total), surfacePoints);
+  const std::span<const POINT> all(surfacePoints);
+  if (raster.PaintSolidPaths(all, std::span(counts, static_cast<size_t>(paths)), colors,
+                             dc->state.rop2)) {
+    surfacePoints.clear();
+    return TRUE;
+  }
+  PenInfo pen;
+  pen.visible = true;
+  size_t first = 0;
+  for (int32_t i = 0; i < paths; ++i) {
+    const auto count = static_cast<size_t>(std::max(counts[i], 0));
+    if (count >= 2) {
+      pen.pixel = ColorToPixel(colors[i]);
+      DrawPath(*dc, raster, pen, all.subspan(first, count), false);
+    }
+    first += count;
+  }
   surfacePoints.clear();
   return TRUE;
 }

@@ -10,6 +10,14 @@
 BOOL MoveToEx(HDC hdc, int32_t x, int32_t y, POINT* previous);
 BOOL LineTo(HDC hdc, int32_t x, int32_t y);
 BOOL Polyline(HDC hdc, const POINT* points, int32_t count);
+// Several solid one-pixel polylines, each in its own colour, drawn one after the other: path i
+// has counts[i] points (those after the previous paths' in points) and colour colors[i]. The
+// pixels are those of selecting a solid one-pixel pen of each colour and drawing each path with
+// Polyline, but no pen is selected and the surface is taken up once for all of them. A path of
+// fewer than two points draws nothing. FALSE, drawing nothing, for a context that records
+// instead of painting: a recording holds pens, not colours.
+BOOL PolylinesInColors(HDC hdc, const POINT* points, const int32_t* counts, const COLORREF* colors,
+                       int32_t paths);
 BOOL Polygon(HDC hdc, const POINT* points, int32_t count);
 BOOL Rectangle(HDC hdc, int32_t left, int32_t top, int32_t right, int32_t bottom);
 BOOL RoundRect(HDC hdc, int32_t left, int32_t top, int32_t right, int32_t bottom, int32_t width,

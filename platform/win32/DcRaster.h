@@ -74,8 +74,22 @@ class Raster {
   DrawWork& Work() const { return dc_.work; }
   DrawScratch& Scratch() const { return dc_.scratch; }
   // Surface coordinates of a logical point.
-  POINT ToSurface(POINT logical) const;
-  POINT DeviceToSurface(POINT device) const;
+  POINT ToSurface(POINT logical) const { return DeviceToSurface(dc_.ToDevice(logical)); }
+  // Whether ToSurface of any point within 2^28 of the logical origin each way is that point plus
+  // shift (a plain mapping of no far offset); shift is set when it is.
+  bool PlainShift(POINT& shift) const {
+    if (dc_.state.mapMode != MM_TEXT) return false;
+    constexpr int64_t kNear = int64_t{1} << 28;
+    const int64_t dx = int64_t{dc_.state.viewportOrigin.x} - dc_.state.windowOrigin.x;
+    const int64_t dy = int64_t{dc_.state.viewportOrigin.y} - dc_.state.windowOrigin.y;
+    const auto near = [](int64_t v) { return v > -kNear && v < kNear; };
+    if (!near(dx) || !near(dy) || !near(dc_.origin.x) || !near(dc_.origin.y)) return false;
+    shift = POINT{static_cast<int32_t>(dx + dc_.origin.x), static_cast<int32_t>(dy + dc_.origin.y)};
+    return true;
+  }
+  POINT DeviceToSurface(POINT device) const {
+    return POINT{device.x + dc_.origin.x, device.y + dc_.origin.y};
+  }
   // Paints the clipped shape (surface coordinates) with the source through rop2.
   void Fill(const RegionData& shape, const PaintSource& source, int32_t rop2);
   // The same with one surface pixel value, as a solid source paints.
@@ -84,10 +98,29 @@ class Raster {
   // end pixel) straight onto the pixels, with the pixels a region of them would be painted
   // with. Answers false, painting nothing, when rop2 or the clip needs the region.
   bool PaintSolidLines(std::span<const POINT> points, bool closed, uint32_t pixel, int32_t rop2);
+  // The same for several open paths one after the other, path i having counts[i] of the points
+  // (fewer than two: none painted) and colour colors[i].
+  bool PaintSolidPaths(std::span<const POINT> points, std::span<const int32_t> counts,
+                       const COLORREF* colors, int32_t rop2);
   int32_t Width() const { return width_; }
   int32_t Height() const { return height_; }
 
  private:
+  bool InClipBox(POINT p) const {
+    return p.x >= clipBox_.left && p.x < clipBox_.right && p.y >= clipBox_.top &&
+           p.y < clipBox_.bottom;
+  }
+  // The pixel value solid lines of pixel paint through rop2 (which does not read what is there).
+  uint32_t SolidPen(uint32_t pixel, int32_t rop2) const;
+  // PaintSolidLines for one path, painting pen.
+  void PaintSolidPath(std::span<const POINT> points, bool closed, uint32_t pen);
+  // PaintSolidPath for a path with every point in the clip box,
+  // and for any other. Each answers whether it painted a pixel.
+  bool PaintSolidLinesInside(std::span<const POINT> points, bool closed, uint32_t pen);
+  bool PaintSolidLinesClipped(std::span<const POINT> points, bool closed, uint32_t pen);
+  // One line with both ends in the clip box: its pixels written without a check each. False
+  // when it has none (its two ends are the same point).
+  bool PaintSolidLineInside(POINT a, POINT b, uint32_t pen);
   // The rectangles of shape inside the clip: the shape's own when it lies inside a clip of one
   // rectangle, else those of area, which receives the shape cut to the clip.
   const std::vector<RECT>& Clipped(const RegionData& shape, RegionData& area) const;

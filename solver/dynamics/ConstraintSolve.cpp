@@ -763,8 +763,9 @@ void Mechanics::SolveBounded(const std::vector<int>& rows, const Eigen::VectorXd
     SolveFactorised(b, x);
     return;
   }
-  std::vector<Bound> own;
-  std::vector<Bound>& state = start != nullptr ? *start : own;
+  BoundedScratch& scratch = boundedScratch_;
+  std::vector<Bound>& state = start != nullptr ? *start : scratch.own;
+  if (start == nullptr) state.clear();
   state.resize(n, Bound::Free);
   // A start clamped at a bound the row no longer has is free.
   for (int i = 0; i < n; ++i)
@@ -776,10 +777,18 @@ void Mechanics::SolveBounded(const std::vector<int>& rows, const Eigen::VectorXd
   const double together = pivoting == Pivoting::StartForSweeps ? 0.0 : 0.5;
   // Clamped rows stay in the factorised pattern as rows of the identity: a pivot changes only
   // the values, never the pattern and its ordering.
-  std::vector<char> held(n, 0);
-  std::vector<int> freeRows;
-  Eigen::VectorXd clamped(n), rhs(n), solution, pushed, residual;
+  std::vector<char>& held = scratch.held;
+  held.assign(n, 0);
+  std::vector<int>& freeRows = scratch.freeRows;
+  Eigen::VectorXd &clamped = scratch.clamped, &rhs = scratch.rhs, &solution = scratch.solution,
+                  &pushed = scratch.pushed, &residual = scratch.residual;
+  clamped.resize(n);
+  rhs.resize(n);
   const int maxIterations = 4 * n + 10;
+  // A free row this far outside its bounds, or a clamped one whose residual is this far on the
+  // side that would move it off its bound, is on the wrong side.
+  constexpr double kOutside = 1e-14, kWrongResidual = 1e-12;
+  int fewestWrong = n + 1;
   for (int iteration = 0; iteration < maxIterations; ++iteration) {
     freeRows.clear();
     clamped.setZero();
@@ -801,12 +810,47 @@ void Mechanics::SolveBounded(const std::vector<int>& rows, const Eigen::VectorXd
       for (int i : freeRows)
         x[i] = solution[i];
     }
-    // The free row furthest outside its bounds is clamped first.
+    // How far a clamped row's residual shows it should not be clamped.
+    auto wrongSide = [&](int i) {
+      return state[i] == Bound::AtLower   ? -residual[i]
+             : state[i] == Bound::AtUpper ? residual[i]
+                                          : 0.0;
+    };
+    auto computeResidual = [&] {
+      MulJWJt(rows, x, residual);
+      residual -= b;
+      if (pattern_ != nullptr && pattern_->regularised)
+        for (int i = 0; i < n; ++i)
+          residual[i] += rows_[rows[i]].compliance * x[i];
+    };
+    // Every row on the wrong side of its bounds or of its residual changes side at once while
+    // that leaves fewer of them than ever before: a pile's answer moves from one evaluation to
+    // the next in a few rows at a time, and one pivot each would cost a factorisation per row.
+    // Only then, one row at a time (the free row furthest outside first), which ends.
+    if (pivoting == Pivoting::Exact) {
+      computeResidual();
+      int wrong = 0;
+      for (int i = 0; i < n; ++i) {
+        const double excess = held[i] ? 0.0 : std::max(lower[i] - x[i], x[i] - upper[i]);
+        wrong += excess > kOutside || wrongSide(i) > kWrongResidual ? 1 : 0;
+      }
+      if (wrong == 0) return;
+      if (wrong < fewestWrong) {
+        fewestWrong = wrong;
+        for (int i = 0; i < n; ++i) {
+          if (!held[i] && std::max(lower[i] - x[i], x[i] - upper[i]) > kOutside)
+            state[i] = x[i] < lower[i] ? Bound::AtLower : Bound::AtUpper;
+          else if (held[i] && wrongSide(i) > kWrongResidual)
+            state[i] = Bound::Free;
+        }
+        continue;
+      }
+    }
     int worst = -1;
     double worstExcess = 0;
     for (int i : freeRows) {
       const double excess = std::max(lower[i] - x[i], x[i] - upper[i]);
-      if (excess > worstExcess * (1 + 1e-12) + 1e-14) {
+      if (excess > worstExcess * (1 + 1e-12) + kOutside) {
         worst = i;
         worstExcess = excess;
       }
@@ -824,16 +868,9 @@ void Mechanics::SolveBounded(const std::vector<int>& rows, const Eigen::VectorXd
     // A start for the sweeps leaves the freeing to them: each pivot costs a factorisation of the
     // whole pile, a freed row only a few sweeps near it.
     if (pivoting == Pivoting::StartForSweeps) return;
-    MulJWJt(rows, x, residual);
-    residual -= b;
-    if (pattern_ != nullptr && pattern_->regularised)
-      for (int i = 0; i < n; ++i)
-        residual[i] += rows_[rows[i]].compliance * x[i];
-    double worstResidual = 1e-12;
+    double worstResidual = kWrongResidual;
     for (int i = 0; i < n; ++i) {
-      const double wrong = state[i] == Bound::AtLower   ? -residual[i]
-                           : state[i] == Bound::AtUpper ? residual[i]
-                                                        : 0.0;
+      const double wrong = wrongSide(i);
       if (wrong > worstResidual) {
         worst = i;
         worstResidual = wrong;
@@ -854,7 +891,7 @@ void Mechanics::SolveVelocities(Eigen::VectorXd& state) {
     if (row.level == Level::Acceleration || row.saturated) continue;
     rows.push_back(i);
   }
-  if (SweepsApply(rows)) {
+  if (SweepsApply(rows) || SweepsApplyAhead(rows)) {
     if (SweepVelocities(rows, state)) return;
     ++exactPileSolves_;
   }

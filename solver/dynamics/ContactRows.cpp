@@ -5,6 +5,7 @@
 // formula functions read.
 
 #include <algorithm>
+#include <climits>
 #include <chrono>
 #include <cmath>
 #include <functional>
@@ -38,6 +39,16 @@ constexpr double kFrictionStalled = 1e-4;
 constexpr int kStallRounds = 3;
 // What a contact's projection can reach, relative to the smaller of the two bodies.
 constexpr double kReachable = 1e-10;
+
+// How near two outlines come before their points are followed, in parts of the thinnest
+// outline. A fast run, which holds every pair with a row to its gap and so may step as far as a
+// pair can close from beyond its rows, follows a moving body's points further out, and gives
+// them rows, by the way it travels in a frame, up to this many parts more.
+constexpr double kMargin = 0.25;
+constexpr double kMostFastReach = 0.5;
+
+// A step that the step limit cuts into at most this many parts is cut into equal ones.
+constexpr double kMostEqualParts = 8;
 
 // Adds the wall time from its making to its end to a stage's total.
 class StageTimer {
@@ -116,7 +127,10 @@ void Mechanics::SetUpContacts() {
     thinnest_ = std::min(thinnest_, outlines_[i].thickness);
   }
   if (colliders_.empty()) return;
-  margin_ = 0.25 * thinnest_;
+  margin_ = kMargin * thinnest_;
+  colliderOf_.assign(BodyCount(), -1);
+  for (size_t k = 0; k < colliders_.size(); ++k)
+    colliderOf_[colliders_[k]] = static_cast<int>(k);
   // Bodies joined by a joint never collide with each other.
   for (const Constraint& record : model_.constraints) {
     if (!JoinsBodies(record.kind)) continue;
@@ -136,7 +150,8 @@ void Mechanics::SetUpContacts() {
 // drive): what those do to it is not known to stay as it was.
 void Mechanics::SetUpSleep() {
   islands_.Reset(BodyCount());
-  std::vector<char> held(BodyCount(), 0);
+  std::vector<char>& held = heldByRecord_;
+  held.assign(BodyCount(), 0);
   for (const Constraint& record : model_.constraints)
     for (int p : record.points)
       held[model_.points[p].body] = 1;
@@ -292,40 +307,58 @@ void Mechanics::FindContacts() {
   // again and again: what was found there is still what is there. The trial steps that locate
   // a collision go to and fro between the step's start and its trial ends, so the search before
   // the last is kept too.
-  auto foundHere = [&](const FoundContacts& found) {
-    if (found.at.size() != 3 * colliders_.size()) return false;
-    for (size_t k = 0; k < colliders_.size(); ++k) {
-      const int i = colliders_[k];
-      if (found.at[3 * k] != q_[3 * i] || found.at[3 * k + 1] != q_[3 * i + 1] ||
-          found.at[3 * k + 2] != q_[3 * i + 2])
-        return false;
-    }
-    return true;
+  auto foundHere = [&](const FoundContacts& found) { return FoundHere(found); };
+  // The points and manifolds of the search in use are held in contactPoints_ and manifolds_
+  // alone, and go back to its place when another is taken up: what a build or a solve writes
+  // into them is made anew by the next one, so they need no copy kept as found.
+  auto takeUp = [&](FoundContacts& found) {
+    if (loadedSearch_ == found.search) return;
+    for (FoundContacts& other : found_)
+      if (other.search == loadedSearch_) {
+        other.points.swap(contactPoints_);
+        other.manifolds.swap(manifolds_);
+      }
+    contactPoints_.swap(found.points);
+    manifolds_.swap(found.manifolds);
+    loadedSearch_ = found.search;
   };
   if (!foundHere(found_[0]) && foundHere(found_[1])) std::swap(found_[0], found_[1]);
   if (foundHere(found_[0])) {
-    contactPoints_ = found_[0].points;
-    manifolds_ = found_[0].manifolds;
+    takeUp(found_[0]);
     AssignSlides();
     return;
   }
   std::swap(found_[0], found_[1]);
+  // The oldest search gives way to this one.
+  found_[0].search = ++searches_;
+  found_[0].points.clear();
+  found_[0].manifolds.clear();
+  takeUp(found_[0]);
   std::vector<double>& foundAt = found_[0].at;
   foundAt.clear();
   for (int i : colliders_)
     foundAt.insert(foundAt.end(), {q_[3 * i], q_[3 * i + 1], q_[3 * i + 2]});
+  std::vector<double>& reach = found_[0].reach;
+  reach.assign(colliders_.size(), 0.0);
+  if (sweptContacts_)
+    for (size_t k = 0; k < colliders_.size(); ++k) {
+      const int i = colliders_[k];
+      if (bodyKin_[i].dof < 0) continue;
+      reach[k] = std::min(OutlineSpeed(i, 0.0) * frameStep_, kMostFastReach * thinnest_);
+    }
   contactPoints_.clear();
   manifolds_.clear();
   {
     const StageTimer timer(contactTimes_.findPairs);
     // Each outline's own box, so that a long wall or floor meets only what is near it.
     boxes_.clear();
-    for (int i : colliders_) {
-      contact::Box box = OutlineBox(i);
-      box.minX -= margin_ / 2;
-      box.minY -= margin_ / 2;
-      box.maxX += margin_ / 2;
-      box.maxY += margin_ / 2;
+    for (size_t k = 0; k < colliders_.size(); ++k) {
+      contact::Box box = OutlineBox(colliders_[k]);
+      const double grow = margin_ / 2 + reach[k];
+      box.minX -= grow;
+      box.minY -= grow;
+      box.maxX += grow;
+      box.maxY += grow;
       boxes_.push_back(box);
     }
     KeepPairsNear(boxes_);
@@ -338,6 +371,7 @@ void Mechanics::FindContacts() {
     if (!Overlap(boxA, boxB)) continue;
     const int a = boxA.body, b = boxB.body;
     if (Immobile(a) && Immobile(b)) continue;
+    const double margin = margin_ + reach[ka] + reach[kb];
     const auto& piecesA = outlines_[a].pieces;
     const auto& piecesB = outlines_[b].pieces;
     for (size_t pa = 0; pa < piecesA.size(); ++pa) {
@@ -346,7 +380,7 @@ void Mechanics::FindContacts() {
       for (size_t pb = 0; pb < piecesB.size(); ++pb) {
         const contact::PlacedPiece placedB{&piecesB[pb], Vector2d(q_[3 * b], q_[3 * b + 1]),
                                            bodyKin_[b].cos, bodyKin_[b].sin};
-        if (!contact::Collide(placedA, placedB, margin_, found, collideScratch_)) continue;
+        if (!contact::Collide(placedA, placedB, margin, found, collideScratch_)) continue;
         ContactManifold m;
         m.a = a;
         m.b = b;
@@ -376,8 +410,6 @@ void Mechanics::FindContacts() {
       }
     }
   }
-  found_[0].points = contactPoints_;
-  found_[0].manifolds = manifolds_;
   AssignSlides();
 }
 
@@ -451,6 +483,50 @@ void Mechanics::FindContactGaps() {
       manifolds_[p.manifold].touching = true;
 }
 
+// A contact row along `direction` at a point of the manifold's bodies, appended to the rows.
+Mechanics::Row& Mechanics::AddContactRow(int contactIndex, bool friction,
+                                         const Vector2d& direction, const ContactManifold& m,
+                                         const Vector2d& point) {
+  static const Row blank = [] {
+    Row row;
+    row.constraint = kNone;
+    row.slot = -1;
+    return row;
+  }();
+  Row& row = rows_.emplace_back(blank);
+  ++builtRows_;
+  row.contact = contactIndex;
+  row.friction = friction;
+  row.begin = static_cast<int>(entries_.size());
+  double c = 0;
+  ContactJacobian(m.b, point, direction, c);
+  ContactJacobian(m.a, point, -direction, c);
+  row.count = static_cast<int>(entries_.size()) - row.begin;
+  row.gamma = -c;
+  double diagonal = 0;
+  for (int i = row.begin; i < row.begin + row.count; ++i)
+    diagonal += entries_[i].second * entries_[i].second * invMass_[entries_[i].first];
+  row.compliance = kContactCompliance * diagonal;
+  return row;
+}
+
+// The one-sided row of a point on its manifold's normal.
+Mechanics::Row& Mechanics::AddNormalRow(int point, bool touching) {
+  ContactPoint& p = contactPoints_[point];
+  ContactManifold& m = manifolds_[p.manifold];
+  Row& row = AddContactRow(point, false, m.normal, m, p.point);
+  row.gamma -= RollingTerm(m, p);
+  row.level = Level::Position;
+  row.oneSided = true;
+  row.lower = 0;
+  row.g = p.separation;
+  row.reachable = kReachable * std::min(outlines_[m.a].reach, outlines_[m.b].reach);
+  row.candidate = touching;
+  m.touching = m.touching || row.candidate;
+  p.row = builtRows_ - 1;
+  return row;
+}
+
 // Prepare: a one-sided row per point, a friction row per manifold, after the records' rows.
 void Mechanics::BuildContactRows() {
   FindAwakeContacts();
@@ -460,34 +536,11 @@ void Mechanics::BuildContactRows() {
   rows_.resize(builtRows_);
   rows_.reserve(rows_.size() + contactPoints_.size() + manifolds_.size());
   entries_.reserve(entries_.size() + 6 * (contactPoints_.size() + manifolds_.size()));
-  static const Row blank = [] {
-    Row row;
-    row.constraint = kNone;
-    row.slot = -1;
-    return row;
-  }();
-  auto add = [&](int contactIndex, bool friction, const Vector2d& direction,
-                 const ContactManifold& m, const Vector2d& point) -> Row& {
-    Row& row = rows_.emplace_back(blank);
-    ++builtRows_;
-    row.contact = contactIndex;
-    row.friction = friction;
-    row.begin = static_cast<int>(entries_.size());
-    double c = 0;
-    ContactJacobian(m.b, point, direction, c);
-    ContactJacobian(m.a, point, -direction, c);
-    row.count = static_cast<int>(entries_.size()) - row.begin;
-    row.gamma = -c;
-    double diagonal = 0;
-    for (int i = row.begin; i < row.begin + row.count; ++i)
-      diagonal += entries_[i].second * entries_[i].second * invMass_[entries_[i].first];
-    row.compliance = kContactCompliance * diagonal;
-    return row;
-  };
   // A point well apart, and neither touching, struck nor held by the projection, takes part in
   // no solve, no impact and no projection: it has no row (its gap is watched by the event
-  // values from the point itself). A crowd's near neighbours then cost no rows.
-  const double apart = std::max(0.5 * margin_, 2 * contactGap_);
+  // values from the point itself). A crowd's near neighbours then cost no rows. A fast run
+  // makes the rows of the points it holds to their gaps when it projects the velocities.
+  const double apart = sweptContacts_ ? 2 * contactGap_ : std::max(0.5 * margin_, 2 * contactGap_);
   auto listed = [](const std::vector<ContactKey>& keys, const ContactKey& key) {
     return std::binary_search(keys.begin(), keys.end(), key);
   };
@@ -495,29 +548,19 @@ void Mechanics::BuildContactRows() {
   rowed.assign(manifolds_.size(), 0);
   for (size_t k = 0; k < contactPoints_.size(); ++k) {
     ContactPoint& p = contactPoints_[k];
-    ContactManifold& m = manifolds_[p.manifold];
     const bool touching = listed(touching_, p.key);
     p.row = -1;
     if (p.separation > apart && !touching && !listed(closedBefore_, p.key) &&
         !listed(projectionHeld_, p.key))
       continue;
     rowed[p.manifold] = 1;
-    Row& row = add(static_cast<int>(k), false, m.normal, m, p.point);
-    row.gamma -= RollingTerm(m, p);
-    row.level = Level::Position;
-    row.oneSided = true;
-    row.lower = 0;
-    row.g = p.separation;
-    row.reachable = kReachable * std::min(outlines_[m.a].reach, outlines_[m.b].reach);
-    row.candidate = touching;
-    m.touching = m.touching || row.candidate;
-    p.row = builtRows_ - 1;
+    AddNormalRow(static_cast<int>(k), touching);
   }
   for (size_t k = 0; k < manifolds_.size(); ++k) {
     ContactManifold& m = manifolds_[k];
     m.frictionRow = -1;
     if (!rowed[k] || !(m.staticFriction > 0 || m.kineticFriction > 0)) continue;
-    Row& row = add(static_cast<int>(k), true, m.tangent, m, m.centre);
+    Row& row = AddContactRow(static_cast<int>(k), true, m.tangent, m, m.centre);
     row.level = Level::Velocity;
     row.candidate = m.touching && m.slide == 0;
     m.frictionRow = builtRows_ - 1;
@@ -525,13 +568,15 @@ void Mechanics::BuildContactRows() {
   rows_.resize(builtRows_);
 }
 
+// The velocity of the world point as a point fixed on the body.
+Vector2d Mechanics::VelocityAt(int body, const Vector2d& point) const {
+  const Vector2d arm = point - Vector2d(q_[3 * body], q_[3 * body + 1]);
+  return Vector2d(v_[3 * body], v_[3 * body + 1]) + v_[3 * body + 2] * Perp(arm);
+}
+
 // The tangential speed of b against a at the manifold's centre.
 double Mechanics::ManifoldSlip(const ContactManifold& m) const {
-  auto velocity = [&](int body) -> Vector2d {
-    const Vector2d arm = m.centre - Vector2d(q_[3 * body], q_[3 * body + 1]);
-    return Vector2d(v_[3 * body], v_[3 * body + 1]) + v_[3 * body + 2] * Perp(arm);
-  };
-  return m.tangent.dot(velocity(m.b) - velocity(m.a));
+  return m.tangent.dot(VelocityAt(m.b, m.centre) - VelocityAt(m.a, m.centre));
 }
 
 // After a step: which points touch (closed and not opening), and which manifolds slide.
@@ -827,6 +872,7 @@ void Mechanics::ResolveImpacts(Eigen::VectorXd& state) {
     return p.separation <= contactGap_ ||
            std::binary_search(closedBefore_.begin(), closedBefore_.end(), p.key);
   };
+  GiveBackHeldApproaches(state, struck);
   ImpactQueue& queue = impactQueue_;
   // A fast run leaves a point that was in contact and approaches too slowly to bounce to the
   // projection of the velocities that follows, which stops it as the impact would: struck one
@@ -846,8 +892,9 @@ void Mechanics::ResolveImpacts(Eigen::VectorXd& state) {
     if (row.contact < 0 && !row.oneSided && row.level != Level::Acceleration && !row.saturated)
       jointRows.push_back(i);
   }
-  std::vector<int> rows;
-  Eigen::VectorXd b, lower, upper, impulse;
+  std::vector<int>& rows = queue.rows;
+  Eigen::VectorXd &b = queue.b, &lower = queue.lower, &upper = queue.upper,
+                  &impulse = queue.impulse;
   auto velocity = state.tail(dofCount_);
   const int limit = 20 * static_cast<int>(manifolds_.size()) + 20;
   for (int round = 0; round < limit; ++round) {
@@ -917,6 +964,167 @@ void Mechanics::ResolveImpacts(Eigen::VectorXd& state) {
   closedBefore_.clear();
 }
 
+// A fast run finds its collisions ahead of the step instead of locating them inside it: every
+// point with a row and not in contact that could close within the step may approach by no more
+// than its gap over the step, and a little more, so that it ends closed (inside what a located
+// collision may overlap). No pair then passes through another,
+// and no step is cut where two bodies meet: a crowd falling onto a pile costs one step where
+// each meeting located in time costs several.
+void Mechanics::HoldApproaches(double step) {
+  heldApproaches_.clear();
+  stoppedSlips_.clear();
+  if (!sweptContacts_ || !(step > 0)) return;
+  const double aim = 0.5 * LocatedOverlap();
+  const std::vector<double>* reach = ReachHere();
+  auto rowed = [&](const ContactPoint& p) {
+    const ContactManifold& m = manifolds_[p.manifold];
+    return p.separation <= RowedGap(reach, m.a, m.b);
+  };
+  // A point is held where its own approach closes most of its gap within the step, or where
+  // its bodies could close it were either stopped by something it meets: two bodies falling side
+  // by side close on each other once the one below lands. A point that can do neither is left
+  // out of the projection, which it would only make larger.
+  auto closes = [&](const ContactPoint& p) {
+    const ContactManifold& m = manifolds_[p.manifold];
+    const double rate =
+        m.normal.dot(VelocityAt(m.b, p.point) - VelocityAt(m.a, p.point));
+    return rate * step < -0.5 * (p.separation + aim);
+  };
+  std::vector<char>& meets = meetingBodies_;
+  meets.assign(BodyCount(), 0);
+  for (const ContactPoint& p : contactPoints_) {
+    const bool touching = p.row >= 0 && rows_[p.row].candidate;
+    if (!touching && !(rowed(p) && closes(p))) continue;
+    meets[manifolds_[p.manifold].a] = meets[manifolds_[p.manifold].b] = 1;
+  }
+  // How fast a body's outline moves, as the velocities stand before the projection.
+  auto speed = [&](int body) {
+    if (bodyKin_[body].dof < 0) return 0.0;
+    return std::hypot(v_[3 * body], v_[3 * body + 1]) +
+           std::abs(v_[3 * body + 2]) * outlines_[body].reach;
+  };
+  for (size_t k = 0; k < contactPoints_.size(); ++k) {
+    const ContactPoint& p = contactPoints_[k];
+    const ContactManifold& m = manifolds_[p.manifold];
+    if (!rowed(p) || !MayHoldAhead(m)) continue;
+    if (p.row >= 0 && rows_[p.row].candidate) continue;
+    const bool stopped = (meets[m.a] || meets[m.b]) &&
+                         p.separation + aim <= step * (speed(m.a) + speed(m.b));
+    if (!stopped && !closes(p)) continue;
+    Row& row = p.row >= 0 ? rows_[p.row] : AddNormalRow(static_cast<int>(k), false);
+    row.candidate = true;
+    row.speculative = true;
+    row.velocityTarget = -std::max(p.separation + aim, 0.0) / step;
+  }
+  // Likewise a sliding manifold whose kinetic friction would turn its slip back within the step
+  // stops slipping in it, where a step cut at the instant it stops would cost several.
+  for (const ContactManifold& m : manifolds_) {
+    if (!m.touching || m.slide == 0 || m.frictionRow < 0 || !MayHoldAhead(m)) continue;
+    if (m.slide * ManifoldSlip(m) > 0) continue;
+    Row& row = rows_[m.frictionRow];
+    row.candidate = true;
+    row.speculative = true;
+    stoppedSlips_.push_back(m.key);
+  }
+  std::sort(stoppedSlips_.begin(), stoppedSlips_.end());
+}
+
+// Bodies a record holds (a joint, a spring, a drive) meet as located collisions: what the impulse
+// that held them to their gap passed on through the record is not what it would have carried at
+// the instant they met, and a struck pendulum bob would keep some of its speed.
+bool Mechanics::MayHoldAhead(const ContactManifold& m) const {
+  return !heldByRecord_[m.a] && !heldByRecord_[m.b];
+}
+
+// Whether the two bodies slid on each other at the last accepted state.
+bool Mechanics::Sliding(int a, int b) const {
+  const uint64_t pair = PairKey(std::min(a, b), std::max(a, b));
+  const auto at = std::lower_bound(sliding_.begin(), sliding_.end(),
+                                   std::make_pair(ContactKey{pair, 0}, INT_MIN));
+  return at != sliding_.end() && at->first.first == pair;
+}
+
+bool Mechanics::FoundHere(const FoundContacts& found) const {
+  if (found.at.size() != 3 * colliders_.size()) return false;
+  for (size_t k = 0; k < colliders_.size(); ++k) {
+    const int i = colliders_[k];
+    if (found.at[3 * k] != q_[3 * i] || found.at[3 * k + 1] != q_[3 * i + 1] ||
+        found.at[3 * k + 2] != q_[3 * i + 2])
+      return false;
+  }
+  return true;
+}
+
+// How far out each collider's points were followed by the search made where the bodies are,
+// or null where none was.
+const std::vector<double>* Mechanics::ReachHere() const {
+  for (const FoundContacts& found : found_)
+    if (found.search == loadedSearch_ && found.reach.size() == colliders_.size() &&
+        FoundHere(found))
+      return &found.reach;
+  return nullptr;
+}
+
+// How far apart the points of two bodies may be and still have a row: half the margin, and the
+// further reach of a fast run's moving bodies in the search made where they are.
+double Mechanics::RowedGap(const std::vector<double>* reach, int a, int b) const {
+  const int ka = colliderOf_[a], kb = colliderOf_[b];
+  const double further = reach != nullptr && ka >= 0 && kb >= 0 ? (*reach)[ka] + (*reach)[kb] : 0;
+  return std::max(0.5 * margin_ + further, 2 * contactGap_);
+}
+
+// Whether a fast step stopped the manifold's slip, or struck one of its bodies as it met
+// something: a slip that an impact turned back is no slide coming to rest, to be found in time.
+bool Mechanics::SlipStoppedInStep(const ContactManifold& m) const {
+  if (std::binary_search(stoppedSlips_.begin(), stoppedSlips_.end(), m.key)) return true;
+  return !heldApproaches_.empty() && (stoppedBodies_[m.a] || stoppedBodies_[m.b]);
+}
+
+bool Mechanics::HeldInStep(const ContactKey& key) const {
+  const auto at = std::lower_bound(heldApproaches_.begin(), heldApproaches_.end(),
+                                   std::make_pair(key, -HUGE_VAL));
+  return at != heldApproaches_.end() && at->first == key;
+}
+
+// The impulses the projection of the velocities just made held the approaching points with,
+// and the bodies they stopped.
+void Mechanics::RememberHeldApproaches() {
+  if (!sweptContacts_) return;
+  stoppedBodies_.assign(BodyCount(), 0);
+  const Eigen::VectorXd& impulses = velocitiesSwept_ ? sweepLambda_ : solveX_;
+  for (size_t k = 0; k < velocityRows_.size(); ++k) {
+    const Row& row = rows_[velocityRows_[k]];
+    const double impulse = impulses[static_cast<int>(k)];
+    if (!row.speculative || row.friction) continue;
+    const ContactPoint& p = contactPoints_[row.contact];
+    heldApproaches_.emplace_back(p.key, impulse);
+    if (impulse > 0) stoppedBodies_[manifolds_[p.manifold].a] = stoppedBodies_[manifolds_[p.manifold].b] = 1;
+  }
+  std::sort(heldApproaches_.begin(), heldApproaches_.end());
+}
+
+// Where a point held to its gap in the step has been struck at its end, the impulse that held
+// it is given back first: the impact then meets the approach the bodies arrived with, and
+// bounces, with friction in the impact, as a located one does. What the joints passed on of
+// that impulse the impact's joint rows take up again.
+template <class Struck>
+void Mechanics::GiveBackHeldApproaches(Eigen::VectorXd& state, const Struck& struck) {
+  if (heldApproaches_.empty()) return;
+  auto velocity = state.tail(dofCount_);
+  for (const ContactPoint& p : contactPoints_) {
+    if (p.row < 0 || !struck(p)) continue;
+    const double impulse = Remembered(heldApproaches_, p.key);
+    if (impulse == 0) continue;
+    const Row& row = rows_[p.row];
+    for (int i = row.begin; i < row.begin + row.count; ++i) {
+      const int dof = entries_[i].first;
+      velocity[dof] -= invMass_[dof] * entries_[i].second * impulse;
+      velocity_[dof] = velocity[dof];
+    }
+  }
+  heldApproaches_.clear();
+}
+
 // The struck points by their approach, the fastest first. An impact changes the velocities of
 // the bodies its rows reach (its pair, and whatever the joints carry it to), so only the points
 // on those bodies are looked at again: a heap whose stale entries are passed over.
@@ -942,7 +1150,7 @@ void Mechanics::ImpactQueue::Begin(const Mechanics& mechanics, const Struck& str
   for (int i = 0; i < bodies; ++i)
     start[i + 1] += start[i];
   onBody.resize(start[bodies]);
-  std::vector<int> fill(start.begin(), start.end() - 1);
+  fill.assign(start.begin(), start.end() - 1);
   rate.assign(points.size(), 0.0);
   heap.clear();
   for (size_t k = 0; k < points.size(); ++k) {
@@ -1013,18 +1221,22 @@ void Mechanics::ImpactQueue::Refresh(const Mechanics& mechanics, int manifold) {
 }
 
 // Two event values: the nearest approach of points not in contact (a collision when it closes),
-// and the slowest slip of sliding manifolds along their direction (they stop when it closes).
+// and the slowest slip of sliding manifolds along their direction (they stop when it closes;
+// those a fast step stopped already are left out).
 void Mechanics::ContactEventValues(std::vector<double>& values) const {
   double gap = margin_;
   // A collision is located where the outlines meet. Points that were within the contact gap
   // and leaving when the step began are left out: they must not hide the approach of others.
+  // A point a fast step held to its gap may end it closed: it is a collision to locate only
+  // where it went deeper than a located one may.
   for (const ContactPoint& p : contactPoints_)
     if (!std::binary_search(touching_.begin(), touching_.end(), p.key) &&
         !std::binary_search(leaving_.begin(), leaving_.end(), p.key))
-      gap = std::min(gap, p.separation);
+      gap = std::min(gap, HeldInStep(p.key) ? p.separation + LocatedOverlap() : p.separation);
   double slip = 1.0;
   for (const ContactManifold& m : manifolds_)
-    if (m.touching && m.slide != 0) slip = std::min(slip, m.slide * ManifoldSlip(m));
+    if (m.touching && m.slide != 0 && !SlipStoppedInStep(m))
+      slip = std::min(slip, m.slide * ManifoldSlip(m));
   values.push_back(gap);
   values.push_back(slip);
 }
@@ -1097,63 +1309,82 @@ double Mechanics::OutlineSpeed(int body, double h) const {
   return speed;
 }
 
-// How fast two outlines can close on each other during a step of length h: their relative
-// velocity and acceleration, and each one's turning (bodies falling side by side close at most
-// by their turning).
-double Mechanics::ClosingSpeed(int a, int b, double h) const {
-  auto linear = [&](int body, int k) {
-    const int dof = bodyKin_[body].dof;
-    if (dof < 0) return 0.0;
-    const double accel = acceleration_.size() == dofCount_ ? acceleration_[dof + k] : 0.0;
-    return v_[3 * body + k] + h * accel;
-  };
-  auto turning = [&](int body) {
-    const int dof = bodyKin_[body].dof;
-    if (dof < 0) return 0.0;
-    const double accel = acceleration_.size() == dofCount_ ? std::abs(acceleration_[dof + 2]) : 0.0;
-    return (std::abs(v_[3 * body + 2]) + h * accel) * outlines_[body].reach;
-  };
-  // The relative velocity at the end of the step bounds it over the step only with the change
-  // along the way counted too: the larger of the relative speeds now and at the end.
-  const double now = std::hypot(v_[3 * b] - v_[3 * a], v_[3 * b + 1] - v_[3 * a + 1]);
-  const double end = std::hypot(linear(b, 0) - linear(a, 0), linear(b, 1) - linear(a, 1));
-  return std::max(now, end) + turning(a) + turning(b);
+// How a body moves during a step of length h, as far as the closing of outlines goes: its
+// velocity now and at the end of the step (with the acceleration of the last evaluation), and
+// how fast its turning moves its outline.
+Mechanics::StepMotion Mechanics::MotionOver(int body, double h) const {
+  StepMotion motion;
+  const int dof = bodyKin_[body].dof;
+  if (dof < 0) return motion;
+  const bool accelerated = acceleration_.size() == dofCount_;
+  for (int k = 0; k < 2; ++k) {
+    motion.now[k] = v_[3 * body + k];
+    motion.end[k] = motion.now[k] + (accelerated ? h * acceleration_[dof + k] : 0.0);
+  }
+  const double turn = accelerated ? std::abs(acceleration_[dof + 2]) : 0.0;
+  motion.turning = (std::abs(v_[3 * body + 2]) + h * turn) * outlines_[body].reach;
+  return motion;
+}
+
+// How fast two outlines can close on each other during the step: their relative velocity and
+// each one's turning (bodies falling side by side close at most by their turning). The relative
+// velocity at the end of the step bounds it over the step only with the change along the way
+// counted too: the larger of the relative speeds now and at the end.
+double Mechanics::ClosingSpeed(const StepMotion& a, const StepMotion& b) {
+  const double nowX = b.now[0] - a.now[0], nowY = b.now[1] - a.now[1];
+  const double endX = b.end[0] - a.end[0], endY = b.end[1] - a.end[1];
+  const double relative = std::sqrt(std::max(nowX * nowX + nowY * nowY, endX * endX + endY * endY));
+  return relative + a.turning + b.turning;
 }
 
 // Only pairs that can meet within the step limit it: each body's box grows by twice the way its
 // outline can travel in the step, and a pair whose grown boxes overlap may close by a tenth of
-// the thinner outline per step. A fast body far from everything, or bodies at rest on each
-// other, leave the step as it is.
+// the thinner outline per step (in a fast run, by most of the distance at which points have
+// rows, where that is more). A fast body far from everything, or bodies at rest on each other,
+// leave the step as it is.
 double Mechanics::ContactStepLimit(double h) {
   double limit = HUGE_VAL;
   limitingPair_ = {kNone, kNone};
   if (colliders_.empty() || !(h > 0)) return limit;
   sweptBoxes_.clear();
-  speeds_.assign(BodyCount(), 0.0);
-  for (int i : colliders_) {
-    if (bodyKin_[i].dof >= 0) speeds_[i] = OutlineSpeed(i, h);
+  motions_.resize(colliders_.size());
+  for (size_t k = 0; k < colliders_.size(); ++k) {
+    const int i = colliders_[k];
+    const double speed = bodyKin_[i].dof >= 0 ? OutlineSpeed(i, h) : 0.0;
+    motions_[k] = MotionOver(i, h);
     contact::Box box = OutlineBox(i);
-    const double grow = margin_ / 2 + 2 * speeds_[i] * h;
+    const double grow = margin_ / 2 + 2 * speed * h;
     box.minX -= grow;
     box.minY -= grow;
     box.maxX += grow;
     box.maxY += grow;
     sweptBoxes_.push_back(box);
   }
+  // The reach of the search where the bodies are, before the pairs kept for it change.
+  const std::vector<double>* reach = ReachHere();
   KeepPairsNear(sweptBoxes_);
   for (const auto& [ka, kb] : pairs_) {
     if (!Overlap(sweptBoxes_[ka], sweptBoxes_[kb])) continue;
+    const double closing = ClosingSpeed(motions_[ka], motions_[kb]);
+    if (!(closing > 0)) continue;
     const int a = colliders_[ka], b = colliders_[kb];
-    const double closing = ClosingSpeed(a, b, h);
-    if (!(closing > 0) || !Collides(a, b)) continue;
     const double thinner = std::min(outlines_[a].thickness, outlines_[b].thickness);
-    const double pairLimit = 0.1 * thinner / closing;
-    if (pairLimit >= limit) continue;
-    limit = pairLimit;
+    // A fast run holds every pair that has a row to its gap within the step: such a pair need
+    // only not close from beyond the rows into contact within one step. A body sliding on a
+    // fixed one keeps the shorter steps: a frame's step would follow the slide's closed form
+    // (a block on a floor or an incline) only to a few per cent.
+    const bool held = sweptContacts_ && !heldByRecord_[a] && !heldByRecord_[b] &&
+                      !(Sliding(a, b) && (Immobile(a) || Immobile(b)));
+    const double closes = std::max(0.1 * thinner, held ? 0.9 * RowedGap(reach, a, b) : 0.0);
+    if (closes >= limit * closing || !Collides(a, b)) continue;
+    limit = closes / closing;
     // The pair that sets the limit, the thinner body first.
     const bool aThinner = outlines_[a].thickness <= outlines_[b].thickness;
     limitingPair_ = {aThinner ? a : b, aThinner ? b : a};
   }
+  // A limit just short of the step asked for would leave a sliver of it, which costs a whole
+  // step more: the step is cut into equal parts instead, where they are few.
+  if (limit < h && h < kMostEqualParts * limit) return h / std::ceil(h / limit);
   return limit;
 }
 

@@ -53,6 +53,19 @@ bool Mechanics::SweepsApply(const std::vector<int>& rows) const {
   return true;
 }
 
+// A fast step's projection of the velocities that holds points to their gaps has a new set of
+// rows at every step, where the factorisation of the exact solve would be made anew each time:
+// it is swept however few its rows are.
+bool Mechanics::SweepsApplyAhead(const std::vector<int>& rows) const {
+  if (!sweptContacts_) return false;
+  bool ahead = false;
+  for (int i : rows) {
+    if (rows_[i].contact < 0) return false;
+    ahead = ahead || rows_[i].speculative;
+  }
+  return ahead;
+}
+
 // The rows of a sweep: each one's diagonal with its compliance, its bounds, and the manifold it
 // belongs to.
 void Mechanics::PrepareSweep(const std::vector<int>& rows) {
@@ -308,8 +321,9 @@ void Mechanics::CorrectSweptForces(const std::vector<int>& rows) {
   const size_t points = lastPointForces_.size(), frictions = lastFrictionForces_.size();
   for (size_t r = 0; r < rows.size(); ++r) {
     const double impulse = sweepLambda_[static_cast<int>(r)];
-    if (impulse == 0) continue;
     const Row& row = rows_[rows[r]];
+    // A point held to its gap was no contact the forces missed.
+    if (impulse == 0 || row.speculative) continue;
     if (row.friction)
       correct(lastFrictionForces_, frictions, manifolds_[row.contact].key, impulse / step,
               -kInfinity);
@@ -371,13 +385,14 @@ bool Mechanics::SweepVelocities(const std::vector<int>& rows, Eigen::VectorXd& s
                           kMostProducts, &sweepWarm_))
     return false;
   state.tail(dofCount_) = sweepX_;
+  velocitiesSwept_ = true;
   if (sweepLambda_.isZero(0)) return true;
   CorrectSweptForces(rows);
   lastPointImpulses_.clear();
   lastFrictionImpulses_.clear();
   for (int r = 0; r < n; ++r) {
     const Row& row = rows_[rows[r]];
-    if (sweepLambda_[r] == 0) continue;
+    if (sweepLambda_[r] == 0 || row.speculative) continue;
     if (row.friction)
       lastFrictionImpulses_.emplace_back(manifolds_[row.contact].key, sweepLambda_[r]);
     else

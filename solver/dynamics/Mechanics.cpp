@@ -821,10 +821,13 @@ void Mechanics::ProjectVelocities(double time, Eigen::VectorXd& state, double st
   UpdateKinematics();
   const Context context(*this, time);
   BuildRows(context);
+  HoldApproaches(step);
   SelectBuiltRows();
   velocityStep_ = time == sweptForcesAt_ ? step : 0.0;
+  velocitiesSwept_ = false;
   SolveVelocities(state);
   velocityStep_ = 0;
+  RememberHeldApproaches();
   Unpack(state);
   UpdateKinematics();
 }

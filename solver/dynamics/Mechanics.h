@@ -134,6 +134,7 @@ class Mechanics {
   // Whether many contacts alone (no record's row in the solve) are solved by sweeps over their
   // rows, each started from the forces of the last evaluation, rather than exactly: what a fast
   // run wants, where a large pile solved exactly costs a factorisation per pivot.
+  // Such a run also finds its collisions ahead of each step rather than locating them in it.
   void SetSweptContacts(bool on) { sweptContacts_ = on; }
   // How often a pile that is swept had to be solved exactly because the sweeps did not settle.
   int64_t ExactPileSolves() const { return exactPileSolves_; }
@@ -257,6 +258,9 @@ class Mechanics {
     // stack repeat each other, and their compliance makes the last digits converge slowly: a
     // tiny part of the bodies' size, far below anything seen, is what they are held to.
     double reachable = 0;
+    // Contact rows of a fast run's velocity projection: the point is not in contact, and may
+    // approach by no more than its gap over the step (velocityTarget).
+    bool speculative = false;
   };
   class RowBuilder;
 
@@ -319,6 +323,14 @@ class Mechanics {
   void SolveBounded(const std::vector<int>& rows, const Eigen::VectorXd& b,
                     const Eigen::VectorXd& lower, const Eigen::VectorXd& upper, Eigen::VectorXd& x,
                     std::vector<Bound>* start = nullptr, Pivoting pivoting = Pivoting::Exact);
+  // The buffers of SolveBounded, kept so that a solve per impact allocates nothing.
+  struct BoundedScratch {
+    std::vector<Bound> own;
+    std::vector<char> held;
+    std::vector<int> freeRows;
+    Eigen::VectorXd clamped, rhs, solution, pushed, residual;
+  };
+  BoundedScratch boundedScratch_;
   void MulJWJt(const std::vector<int>& rows, const Eigen::VectorXd& x, Eigen::VectorXd& out);
   // Factorises J W J' over the rows; rows marked in `held` (their multipliers fixed by the
   // caller) are kept in the pattern as rows of the identity, so that a pivoting solve whose
@@ -384,6 +396,10 @@ class Mechanics {
   void FindContacts();
   void AssignSlides();
   void BuildContactRows();
+  Row& AddContactRow(int contactIndex, bool friction, const Eigen::Vector2d& direction,
+                     const ContactManifold& m, const Eigen::Vector2d& point);
+  Row& AddNormalRow(int point, bool touching);
+  Eigen::Vector2d VelocityAt(int body, const Eigen::Vector2d& point) const;
   // The contacts where the bodies are, with sleeping islands that something came near woken.
   void FindAwakeContacts();
   // The contacts and which of them touch, without their rows: all that their event values need.
@@ -405,6 +421,19 @@ class Mechanics {
   bool HeldInProjection(const Row& row) const;
   void HoldInProjection(const std::vector<int>& rows);
   void ResolveImpacts(Eigen::VectorXd& state);
+  // Collisions found ahead of a fast step (ContactRows.cpp): the points near enough to close
+  // within the step are held to their gap, and the impulses that held them remembered.
+  void HoldApproaches(double step);
+  void RememberHeldApproaches();
+  bool HeldInStep(const ContactKey& key) const;
+  bool SlipStoppedInStep(const ContactManifold& m) const;
+  bool Sliding(int a, int b) const;
+  bool MayHoldAhead(const ContactManifold& m) const;
+  // How far apart a contact point of two bodies may be and still have a row.
+  double RowedGap(const std::vector<double>* reach, int a, int b) const;
+  const std::vector<double>* ReachHere() const;
+  template <class Struck>
+  void GiveBackHeldApproaches(Eigen::VectorXd& state, const Struck& struck);
   // The order in which impacts are resolved (ContactRows.cpp).
   struct ImpactQueue {
     template <class Struck>
@@ -415,7 +444,9 @@ class Mechanics {
     void Refresh(const Mechanics& mechanics, int manifold);
     void Update(const Mechanics& mechanics, int point);
 
-    std::vector<int> bodyOfDof, start, onBody, moved, jointRows;
+    std::vector<int> bodyOfDof, start, onBody, moved, jointRows, rows;
+    std::vector<int> fill;
+    Eigen::VectorXd b, lower, upper, impulse;  // of each impact's solve
     std::vector<char> isStruck, movedBody;
     std::vector<double> rate;                   // per point, its approach rate
     std::vector<std::pair<double, int>> heap;   // (rate, point), the smallest on top
@@ -427,12 +458,19 @@ class Mechanics {
   void ContactEventValues(std::vector<double>& values) const;
   void ReportOverlap(double time);
   double OutlineSpeed(int body, double h) const;
-  double ClosingSpeed(int a, int b, double h) const;
+  struct StepMotion {
+    double now[2] = {0, 0}, end[2] = {0, 0};  // velocity at the step's start and end
+    double turning = 0;                        // the outline's speed from turning
+  };
+  StepMotion MotionOver(int body, double h) const;
+  static double ClosingSpeed(const StepMotion& a, const StepMotion& b);
+  std::vector<StepMotion> motions_;  // per collider, buffer of ContactStepLimit
   contact::Box OutlineBox(int body) const;
   void SolveAccelerations();
   void SolveContactRounds();
   // Sweeps (ContactSweeps.cpp): projected Gauss-Seidel over the contact rows.
   bool SweepsApply(const std::vector<int>& rows) const;
+  bool SweepsApplyAhead(const std::vector<int>& rows) const;
   void PrepareSweep(const std::vector<int>& rows);
   bool SweepToSettle(double tolerance);
   void RefineWithoutCompliance(const std::vector<int>& rows, const Eigen::VectorXd& b,
@@ -649,20 +687,26 @@ class Mechanics {
   contact::BroadPhase broadPhase_;
   contact::CollideScratch collideScratch_;
   std::vector<contact::Box> sweptBoxes_;
-  std::vector<double> speeds_;              // per body, of the step limit
-  std::vector<contact::Box> boxes_;         // per collider, grown by half the margin
+  std::vector<contact::Box> boxes_;         // per collider, grown by half the margin and reach
   std::vector<contact::Box> grownBoxes_;    // those the kept pairs were found from
   std::vector<std::pair<int, int>> pairs_;  // kept pairs, by place in colliders_
   std::vector<ContactPoint> contactPoints_;
   std::vector<ContactManifold> manifolds_;
-  // What a search found, before any build used it, and the colliders' positions it was made at
-  // (x, y, rotation each): the last search, and the one before it.
+  // What a search found, and the colliders' positions it was made at (x, y, rotation each): the
+  // last search, and the one before it. The points and manifolds of the search in use are held
+  // in contactPoints_ and manifolds_ instead, until another is taken up.
   struct FoundContacts {
+    int64_t search = 0;  // which search it was, counted from 1
     std::vector<double> at;
+    std::vector<double> reach;  // per collider, how much further out a fast run followed it
     std::vector<ContactPoint> points;
     std::vector<ContactManifold> manifolds;
   };
   FoundContacts found_[2];
+  bool FoundHere(const FoundContacts& found) const;
+  std::vector<int> colliderOf_;  // per body, its place in colliders_, or -1
+  int64_t searches_ = 0;
+  int64_t loadedSearch_ = 0;  // the search contactPoints_ and manifolds_ hold
   void ForgetFoundContacts() {
     found_[0].at.clear();
     found_[1].at.clear();
@@ -725,6 +769,14 @@ class Mechanics {
   Eigen::VectorXd sweepWarm_;
   double sweptForcesAt_ = NAN;  // the time of the last forces the sweeps found
   double velocityStep_ = 0;     // the step of the velocities being projected, or 0
+  bool velocitiesSwept_ = false;  // the last projection of the velocities was swept
+  // Each point held to its gap in the last velocity projection of a fast step, with the impulse
+  // that held it, by key, sorted; until the impacts at the step's end have used them.
+  std::vector<std::pair<ContactKey, double>> heldApproaches_;
+  std::vector<ContactKey> stoppedSlips_;  // manifolds a fast step stopped sliding, sorted
+  std::vector<char> stoppedBodies_;       // per body: a point held in the step stopped it
+  std::vector<char> heldByRecord_;        // per body: a record's point is on it
+  std::vector<char> meetingBodies_;       // buffer of HoldApproaches
 };
 
 // Inline: formulas that read one value of a body (its mass) leave the rest uncomputed.

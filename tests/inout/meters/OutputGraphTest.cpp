@@ -141,18 +141,20 @@ TEST_F(OutputGraphTest, LivePlotStartsADotAfterSkippedFrames) {
   EXPECT_EQ(meter.GetLastPlottedFrame(), 7);
 }
 
-void PlotAgainstSegments(int16_t frames, double reach, bool live, bool connected = true);
+void PlotAgainstSegments(int16_t frames, double reach, bool live, bool connected = true,
+                         bool recorded = false);
 
 // A graph of three curves over many frames draws exactly what drawing each segment by itself
 // (a line and its end pixel) or each dot by itself from the values' own pixels draws: sparse and
 // dense (ten frames a pixel column, the curves crossing), redrawn whole or plotted live frame by
-// frame, with a curve reaching out of the plot.
+// frame (also into a recorded picture played back), with a curve reaching out of the plot.
 TEST(GraphCurves, PlotsEqualTheirSegmentsDrawnOneByOne) {
   InitHandlePool();
   InitDrawingPort();
   PlotAgainstSegments(400, 2.0, false);
   PlotAgainstSegments(6000, 1.5, false);
   PlotAgainstSegments(6000, 1.5, true);
+  PlotAgainstSegments(400, 2.0, true, true, true);
   PlotAgainstSegments(6000, 1.5, false, false);
   FreeDrawingPort();
   FreeHandlePool();
@@ -198,9 +200,9 @@ TEST(GraphCurves, ACurveStayingOnItsPixelIsPaintedOverTheCurvesBeforeIt) {
   FreeHandlePool();
 }
 
-void PlotAgainstSegments(int16_t frames, double reach, bool live, bool connected) {
+void PlotAgainstSegments(int16_t frames, double reach, bool live, bool connected, bool recorded) {
   SCOPED_TRACE(testing::Message() << frames << " frames, live " << live << ", lines "
-                                  << connected);
+                                  << connected << ", recorded " << recorded);
   constexpr COLORREF kColours[3] = {RGB(200, 0, 0), RGB(0, 150, 0), RGB(0, 0, 220)};
   const double step = 10.0 / frames;
   THistoryStore store;
@@ -232,9 +234,16 @@ void PlotAgainstSegments(int16_t frames, double reach, bool live, bool connected
   MemoryCanvas plotted(640, 440);
   SetPortDC(plotted.dc());
   if (live) {
+    HDC recording = recorded ? CreateMetaFile(nullptr) : nullptr;
+    if (recorded) SetPortDC(recording);
     for (int16_t f = 0; f < frames; ++f) {
       meter.ShowFrame(f, store.PositionAtFrame(f), true);
       meter.PlotLive(false);
+    }
+    if (recorded) {
+      HMETAFILE picture = CloseMetaFile(recording);
+      PlayMetaFile(plotted.dc(), picture);
+      DeleteMetaFile(picture);
     }
   } else {
     meter.DrawGraph(nullptr, walk, frames - 1);

@@ -166,13 +166,14 @@ TEST(Stacks, TallFastPyramidApproachingTheFloorSlowlyStopsWithinAFrame) {
   }
 }
 
-// The forces a fast run's contacts report carry the pyramid: the floor holds up its whole weight
-// with no net push sideways, and the top box rests on the two below it with its own weight.
-// Twenty-four rows have enough contacts that a fast run sweeps them rather than solving them
-// exactly.
-TEST(Stacks, FastPyramidsContactForcesCarryItsWeight) {
-  const Pyramid pyramid(24);
-  Simulation sim(pyramid.model, Defaults(RunMode::Fast));
+// The forces the contacts report carry the pyramid: the floor holds up its whole weight with no
+// net push sideways, and the top box rests on the two below it with its own weight. Twenty-four
+// rows have enough contacts that a fast run sweeps them rather than solving them exactly; in
+// accurate mode the bounded solve of twenty rows' contacts changes the sides of several rows at
+// once, and its forces carry the weight but for what the pile's compliance lets it settle.
+void ExpectForcesCarryTheWeight(int rows, RunMode mode, double relative) {
+  const Pyramid pyramid(rows);
+  Simulation sim(pyramid.model, Defaults(mode));
   ASSERT_NO_THROW(sim.AdvanceTo(0.2));
   const Mechanics& mechanics = sim.GetMechanics();
   auto total = [&](int body) {
@@ -186,13 +187,18 @@ TEST(Stacks, FastPyramidsContactForcesCarryItsWeight) {
   };
   const double weight = g * static_cast<double>(pyramid.boxes.size());
   const Eigen::Vector2d onFloor = total(pyramid.floorBody);
-  EXPECT_NEAR(onFloor.y(), -weight, 1e-6 * weight);
-  EXPECT_NEAR(onFloor.x(), 0.0, 1e-6 * weight);
+  EXPECT_NEAR(onFloor.y(), -weight, relative * weight);
+  EXPECT_NEAR(onFloor.x(), 0.0, relative * weight);
   const int top = pyramid.boxes.back();
   EXPECT_EQ(mechanics.ContactPairCount(top), 2);
   const Eigen::Vector2d onTop = total(top);
-  EXPECT_NEAR(onTop.y(), g, 1e-6 * g);
-  EXPECT_NEAR(onTop.x(), 0.0, 1e-6 * g);
+  EXPECT_NEAR(onTop.y(), g, relative * g);
+  EXPECT_NEAR(onTop.x(), 0.0, relative * g);
+}
+
+TEST(Stacks, PyramidsContactForcesCarryItsWeight) {
+  ExpectForcesCarryTheWeight(24, RunMode::Fast, 1e-6);
+  ExpectForcesCarryTheWeight(20, RunMode::Accurate, 1e-7);
 }
 
 // A 1 cm ball at 200 m/s, 50 m from a small pyramid and flying away from it: the pyramid's
