@@ -154,6 +154,56 @@ class StartEnvironment : public FormulaEnvironment {
   StartPoints& points_;
 };
 
+// What a field goal sees when it is worked out ahead for one body: self, and the masses and
+// charges of the bodies, which stay as the world started for the whole run. Everything else
+// (time, places, inputs) has no value here, so a goal that reads it is left to run.
+class BodyConstantsEnvironment : public FormulaEnvironment {
+ public:
+  BodyConstantsEnvironment(const Binding& binding, const std::vector<dynamics::Body>& bodies,
+                           int self)
+      : binding_(binding), bodies_(bodies), self_(self) {}
+  int32_t Time(double&) const override { return kFormulaNoValue; }
+  int32_t ExternalStep(double&) const override { return kFormulaNoValue; }
+  int32_t Participant(int32_t which, FormulaObject& out) const override {
+    if (which != 0) return kFormulaNoValue;
+    out = FormulaObject{FormulaObjectKind::kBody, binding_.bodyIds[static_cast<size_t>(self_)]};
+    return kFormulaOk;
+  }
+  int32_t FindObject(std::string_view, int32_t, FormulaObject&) const override {
+    return kFormulaNoValue;
+  }
+  int32_t Member(const FormulaObject& object, FormulaMember member,
+                 FormulaVector& out) const override {
+    if (object.kind != FormulaObjectKind::kBody) return kFormulaNoValue;
+    const int index = binding_.Body(object.number);
+    if (index < 0 || index >= static_cast<int>(bodies_.size())) return kFormulaNoValue;
+    const dynamics::Body& b = bodies_[static_cast<size_t>(index)];
+    if (member == FormulaMember::kMass) {
+      out = {b.mass, 0, 0};
+      return kFormulaOk;
+    }
+    if (member == FormulaMember::kCharge) {
+      out = {b.charge, 0, 0};
+      return kFormulaOk;
+    }
+    return kFormulaNoValue;
+  }
+  int32_t InputValue(int32_t, double&) const override { return kFormulaNoValue; }
+  int32_t GroupCentreOfMass(int32_t, FormulaVector&) const override { return kFormulaNoValue; }
+  int32_t Section(const FormulaObject&, const FormulaVector&, double&) const override {
+    return kFormulaNoValue;
+  }
+  int32_t Interaction(FormulaInteraction, const FormulaObject&, const FormulaObject&, int32_t,
+                      FormulaVector&) const override {
+    return kFormulaNoValue;
+  }
+
+ private:
+  const Binding& binding_;
+  const std::vector<dynamics::Body>& bodies_;
+  int self_;
+};
+
 bool IsZero(const CompiledItem& item) {
   return !item.program && item.constant == 0.0;
 }
@@ -404,6 +454,36 @@ dynamics::Value StreamModel::MakeValue(const CompiledItem& item,
       });
 }
 
+// A field goal that reads nothing of the world but masses and charges (the line gravity of a
+// world: - self.mass * g) keeps one value per body for the whole run. It is worked out here for
+// each member, by the same program, instead of at every evaluation for every body; a body it
+// cannot be worked out for this way (the goal reads the time, a place or an input) runs the
+// program as before, so values and failures stay what they were.
+dynamics::Value StreamModel::FieldGoalValue(const CompiledItem& item, const std::vector<int>& members,
+                                            const std::vector<dynamics::Body>& bodies,
+                                            const std::shared_ptr<const InputTable>& inputs) const {
+  dynamics::Value formula = MakeValue(item, inputs);
+  if (!item.program || item.program->UsesTime()) return formula;
+  std::vector<double> values(bodies.size(), 0.0);
+  std::vector<char> known(bodies.size(), 0);
+  bool any = false;
+  for (int self : members) {
+    const BodyConstantsEnvironment environment(*binding_, bodies, self);
+    double value = 0;
+    if (execute_program(*item.program, &environment, value) != kFormulaOk) continue;
+    values[static_cast<size_t>(self)] = value;
+    known[static_cast<size_t>(self)] = 1;
+    any = true;
+  }
+  if (!any) return formula;
+  return dynamics::Value::Formula(
+      [values = std::move(values), known = std::move(known),
+       formula = std::move(formula)](const dynamics::Context& context) {
+        const auto self = static_cast<size_t>(context.Self());
+        return self < known.size() && known[self] != 0 ? values[self] : formula(context);
+      });
+}
+
 double StreamModel::StartValue(const CompiledItem& item, const InputTable& inputs,
                                const std::vector<dynamics::Body>& bodies,
                                const std::string& where) const {
@@ -535,7 +615,11 @@ dynamics::Model StreamModel::Build(const std::shared_ptr<const InputTable>& inpu
       for (const GroupRecord& g : world_.groups)
         if (g.id == plan.group) field.members = Members(g);
       field.direction = MakeValue(plan.frameAngle, inputs);
-      goalsOf(field.goals);
+      for (const auto& g : plan.goals)
+        field.goals.push_back(dynamics::Goal{
+            g.type, g.marking, g.component,
+            field.pairwise ? MakeValue(g.value, inputs)
+                           : FieldGoalValue(g.value, field.members, model.bodies, inputs)});
       // Fields have no activation of their own: a goal gives nothing while the record is off.
       if (plan.activation.program || plan.activation.constant <= 0)
         for (dynamics::Goal& goal : field.goals)

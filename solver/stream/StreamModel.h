@@ -89,6 +89,9 @@ class StreamModel {
   void PlanConstraint(const ConstraintRecord& record);
   dynamics::Value MakeValue(const CompiledItem& item,
                             const std::shared_ptr<const InputTable>& inputs) const;
+  dynamics::Value FieldGoalValue(const CompiledItem& item, const std::vector<int>& members,
+                                 const std::vector<dynamics::Body>& bodies,
+                                 const std::shared_ptr<const InputTable>& inputs) const;
   double StartValue(const CompiledItem& item, const InputTable& inputs,
                     const std::vector<dynamics::Body>& bodies, const std::string& where) const;
   int PointFor(dynamics::Model& model, std::vector<int>& bodyPoints, int16_t id,
