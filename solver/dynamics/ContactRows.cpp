@@ -266,8 +266,9 @@ bool Mechanics::MayCollide(int a, int b) const {
 // collider's box is held grown by half the way it travels in a frame (and by the margin), and
 // ahead of it by kFramesAhead frames of its travel; the pairs of those grown boxes that may
 // collide are found again only once a box given has left its grown one, so that the many
-// searches and step limits of a frame, and the frames of a pile at rest, cost no broad phase. Pairs are those of colliders by their place in colliders_, in
-// ascending order, as a broad phase of the boxes themselves gives them.
+// searches and step limits of a frame, and the frames of a pile at rest, cost no broad phase.
+// Pairs are those of colliders by their place in colliders_, in ascending order, as a broad
+// phase of the boxes themselves gives them.
 void Mechanics::KeepPairsNear(const std::vector<contact::Box>& boxes) {
   bool inside = grownBoxes_.size() == boxes.size();
   for (size_t k = 0; k < boxes.size() && inside; ++k) {
@@ -285,7 +286,8 @@ void Mechanics::KeepPairsNear(const std::vector<contact::Box>& boxes) {
     const double speed = moves ? OutlineSpeed(body, 0.0) : 0.0;
     const double grow = margin_ / 2 + 0.5 * speed * frameStep_;
     // Ahead of a moving body, further by the way it travels in the frames to come: a crowd
-    // falling together then keeps its pairs for a few frames, and its boxes grow only below.
+    // falling together then keeps its pairs for a few frames, and its boxes grow further only
+    // below.
     const double aheadX = moves ? kFramesAhead * v_[3 * body] * frameStep_ : 0.0;
     const double aheadY = moves ? kFramesAhead * v_[3 * body + 1] * frameStep_ : 0.0;
     grown.minX -= grow + std::max(-aheadX, 0.0);
