@@ -48,7 +48,7 @@ constexpr double kMargin = 0.25;
 constexpr double kMostFastReach = 0.5;
 
 // The frames of travel ahead of a moving body that the pairs kept for it reach.
-constexpr double kFramesAhead = 2;
+constexpr double kFramesAhead = 4;
 
 // A step that the step limit cuts into at most this many parts is cut into equal ones.
 constexpr double kMostEqualParts = 8;
