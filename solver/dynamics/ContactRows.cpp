@@ -47,6 +47,9 @@ constexpr double kReachable = 1e-10;
 constexpr double kMargin = 0.25;
 constexpr double kMostFastReach = 0.5;
 
+// The frames of travel ahead of a moving body that the pairs kept for it reach.
+constexpr double kFramesAhead = 4;
+
 // A step that the step limit cuts into at most this many parts is cut into equal ones.
 constexpr double kMostEqualParts = 8;
 
@@ -260,11 +263,12 @@ bool Mechanics::MayCollide(int a, int b) const {
 
 // The pairs of colliders whose boxes may overlap, kept from search to search: afterwards every
 // pair of the boxes given (one per collider) that overlap and may collide is among pairs_. Each
-// collider's box is held grown by half the way it travels in a frame (and by the margin); the
-// pairs of those grown boxes that may collide are found again only once a box given has left
-// its grown one, so that the many searches and step limits of a frame, and the frames of a pile
-// at rest, cost no broad phase. Pairs are those of colliders by their place in colliders_, in
-// ascending order, as a broad phase of the boxes themselves gives them.
+// collider's box is held grown by half the way it travels in a frame (and by the margin), and
+// ahead of it by kFramesAhead frames of its travel; the pairs of those grown boxes that may
+// collide are found again only once a box given has left its grown one, so that the many
+// searches and step limits of a frame, and the frames of a pile at rest, cost no broad phase.
+// Pairs are those of colliders by their place in colliders_, in ascending order, as a broad
+// phase of the boxes themselves gives them.
 void Mechanics::KeepPairsNear(const std::vector<contact::Box>& boxes) {
   bool inside = grownBoxes_.size() == boxes.size();
   for (size_t k = 0; k < boxes.size() && inside; ++k) {
@@ -278,12 +282,18 @@ void Mechanics::KeepPairsNear(const std::vector<contact::Box>& boxes) {
   for (size_t k = 0; k < boxes.size(); ++k) {
     const int body = colliders_[k];
     contact::Box& grown = grownBoxes_[k];
-    const double speed = bodyKin_[body].dof >= 0 ? OutlineSpeed(body, 0.0) : 0.0;
+    const bool moves = bodyKin_[body].dof >= 0;
+    const double speed = moves ? OutlineSpeed(body, 0.0) : 0.0;
     const double grow = margin_ / 2 + 0.5 * speed * frameStep_;
-    grown.minX -= grow;
-    grown.minY -= grow;
-    grown.maxX += grow;
-    grown.maxY += grow;
+    // Ahead of a moving body, further by the way it travels in the frames to come: a crowd
+    // falling together then keeps its pairs for a few frames, and its boxes grow further only
+    // below.
+    const double aheadX = moves ? kFramesAhead * v_[3 * body] * frameStep_ : 0.0;
+    const double aheadY = moves ? kFramesAhead * v_[3 * body + 1] * frameStep_ : 0.0;
+    grown.minX -= grow + std::max(-aheadX, 0.0);
+    grown.minY -= grow + std::max(-aheadY, 0.0);
+    grown.maxX += grow + std::max(aheadX, 0.0);
+    grown.maxY += grow + std::max(aheadY, 0.0);
     grown.body = static_cast<int>(k);
   }
   broadPhase_.FindPairs(grownBoxes_, pairs_);

@@ -140,14 +140,13 @@ void Simulation::Step(double h, Eigen::VectorXd& result, double& error) {
 }
 
 // Finds the step at whose end the condition has just crossed, by regula falsi (Illinois) on the
-// step length, each trial a fresh step from the start.
-double Simulation::LocateCrossing(int index, double h, Eigen::VectorXd& result) {
+// step length, each trial a fresh step from the start. `result` and `values` come in as the whole
+// step and its condition values, and leave as the step located.
+double Simulation::LocateCrossing(int index, double h, Eigen::VectorXd& result,
+                                  std::vector<double>& values) {
   ++statistics_.located;
-  std::vector<double> values;
   double error;
   double lo = 0, hi = h;
-  Step(h, result, error);
-  ConditionValues(time_ + h, result, values);
   const bool isGap = index >= activationCount_ &&
                      index < static_cast<int>(conditionValues_.size() - conditions_.size());
   // A fast run locates a collision only as closely as the overlap it allows: any step that ends
@@ -167,12 +166,16 @@ double Simulation::LocateCrossing(int index, double h, Eigen::VectorXd& result) 
   bool found = inBand(values[index]);
   int side = 0;
   const double tolerance = 1e-13 * std::max(1.0, std::abs(time_));
+  // The step last taken, to which the mechanics stand as after any step and its event values:
+  // where that is the one located, it is not taken again.
+  double taken = h;
+  Eigen::VectorXd& y = trial_;
   for (int iteration = 0; iteration < 200 && hi - lo > tolerance && !found; ++iteration) {
     double trial = fLo != fHi ? lo + (hi - lo) * fLo / (fLo - fHi) : 0.5 * (lo + hi);
     if (!(trial > lo && trial < hi)) trial = 0.5 * (lo + hi);
-    Eigen::VectorXd y;
     Step(trial, y, error);
     ConditionValues(time_ + trial, y, values);
+    taken = trial;
     const double v = values[index];
     if (inBand(v)) {
       hi = trial;
@@ -189,7 +192,14 @@ double Simulation::LocateCrossing(int index, double h, Eigen::VectorXd& result) 
       side = 1;
     }
   }
+  // The whole step, untried further, is still in `result`.
+  if (taken == h) return hi;
+  if (taken == hi) {
+    result.swap(y);
+    return hi;
+  }
   Step(hi, result, error);
+  ConditionValues(time_ + hi, result, values);
   return hi;
 }
 
@@ -337,11 +347,9 @@ bool Simulation::AdvanceTo(double target) {
     ConditionValues(time_ + h, result, values);
     double fraction;
     const int crossing = FirstCrossing(conditionValues_, values, fraction);
-    if (crossing >= 0) h = LocateCrossing(crossing, h, result);
-    if (crossing >= 0 && mechanics_.PulleyOfEvent(crossing) != kNone) {
-      ConditionValues(time_ + h, result, values);  // the state the load reached the pulley in
+    if (crossing >= 0) h = LocateCrossing(crossing, h, result, values);
+    if (crossing >= 0 && mechanics_.PulleyOfEvent(crossing) != kNone)
       throw mechanics_.PulleyReached(crossing, time_ + h);
-    }
     Accept(h, result);
     shortSteps = h < SmallestStep() ? shortSteps + 1 : 0;
     if (shortSteps > kMostShortSteps) throw Stalled();

@@ -69,7 +69,7 @@ class Simulation {
   // The first index whose value crosses in the way that counts, or -1.
   int FirstCrossing(const std::vector<double>& before, const std::vector<double>& after,
                     double& fraction) const;
-  double LocateCrossing(int index, double h, Eigen::VectorXd& result);
+  double LocateCrossing(int index, double h, Eigen::VectorXd& result, std::vector<double>& values);
   DynamicsError StepTooSmall() const;
   DynamicsError Stalled() const;
   DynamicsError TooThin(double needed) const;
@@ -92,6 +92,7 @@ class Simulation {
   Eigen::VectorXd k1_, k2_, k3_, k4_, k5_, scratch_;
   // Whether k1_ holds the evaluation at the present time and state.
   bool k1Ready_ = false;
+  Eigen::VectorXd trial_;  // a trial step of locating a crossing
   Eigen::VectorXd estimate_;  // a step's error estimate
   Eigen::VectorXd whole_;  // a step's error estimate before the projection's part is taken out
   std::vector<double> previousValues_;  // the condition values before the last accepted step

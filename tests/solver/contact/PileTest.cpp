@@ -186,5 +186,56 @@ TEST(Piles, SmallFastBallsDoNotPassThroughAThinPlateInFastMode) {
     }
 }
 
+// Bodies moving against the way a crowd moves: a ball thrown up from the floor into a column
+// falling onto it, and a ball thrown sideways into a row drifting the other way. The pairs kept
+// for a body reach further ahead of it than behind; one turned back, or met head-on, must still
+// be met, in every frame, and never passed through.
+TEST(Piles, BallsThrownAgainstACrowdMeetItInFastMode) {
+  constexpr double radius = 0.1;
+  Model model;
+  model.AddBody(Wall(0, -0.5, 20, 1));
+  std::vector<int> column, row;
+  for (int k = 0; k < 4; ++k)
+    column.push_back(model.AddBody(Ball(0, 2 + 0.25 * k, radius, 0.1)));
+  Body up = Ball(0, 0.5, radius, 0.1);
+  up.vy = 9;
+  const int thrown = model.AddBody(up);
+  for (int k = 0; k < 4; ++k) {
+    Body b = Ball(2 + 0.25 * k, 3, radius, 0.1);
+    b.vx = 3;
+    row.push_back(model.AddBody(b));
+  }
+  Body side = Ball(5, 3, radius, 0.1);
+  side.vx = -12;
+  const int across = model.AddBody(side);
+  std::vector<int> balls = column;
+  balls.insert(balls.end(), row.begin(), row.end());
+  balls.push_back(thrown);
+  balls.push_back(across);
+  model.AddField(MakeLineGravity(balls, g));
+  AllCollide(model);
+  const RunSettings settings = Fast();
+  Simulation sim(model, settings);
+  const Mechanics& mechanics = sim.GetMechanics();
+  bool pushedUp = false, slowed = false;
+  for (int frame = 1; frame <= 60; ++frame) {
+    ASSERT_NO_THROW(sim.AdvanceTo(frame / 60.0)) << "frame " << frame;
+    // The thrown balls stay below the column and left of the row's last ball.
+    EXPECT_LT(mechanics.Body(thrown).y, mechanics.Body(column[0]).y) << "frame " << frame;
+    EXPECT_GT(mechanics.Body(across).x, mechanics.Body(row.back()).x) << "frame " << frame;
+    pushedUp = pushedUp || mechanics.Body(column[0]).vy > 0;
+    slowed = slowed || mechanics.Body(across).vx > -6;
+    for (size_t i = 0; i < balls.size(); ++i)
+      for (size_t j = i + 1; j < balls.size(); ++j) {
+        const BodyState a = mechanics.Body(balls[i]), b = mechanics.Body(balls[j]);
+        EXPECT_GE(std::hypot(a.x - b.x, a.y - b.y), 2 * radius - settings.overlapError)
+            << "frame " << frame << ": " << i << " and " << j;
+      }
+  }
+  // Both met what they were thrown at, and passed their momentum on.
+  EXPECT_TRUE(pushedUp);
+  EXPECT_TRUE(slowed);
+}
+
 }  // namespace
 }  // namespace yb::dynamics
