@@ -113,24 +113,35 @@ void Mechanics::FactoriseTiny(const std::vector<int>& rows, const std::vector<ch
   p.matrix.setZero(n, n);
   p.diagonal.resize(n);
   bool contacts = false;
+  // Each row's weighted entries are spread over the coordinates (a buffer left zero again), and
+  // every row before it reads its own entries there: a product per entry of the pair, not one
+  // per pair of entries. An island of a poured heap holds some tens of rows.
+  if (scatter_.size() != dofCount_) scatter_ = Eigen::VectorXd::Zero(dofCount_);
   for (int i = 0; i < n; ++i) {
     const Row& a = rows_[rows[i]];
     contacts = contacts || a.compliance != 0;
     p.diagonal[i] = i * n + i;
+    if (held != nullptr && (*held)[i]) {
+      for (int j = 0; j < i; ++j)
+        p.matrix(i, j) = 0.0;
+      p.matrix(i, i) = 1.0;
+      continue;
+    }
+    for (int k = a.begin; k < a.begin + a.count; ++k)
+      scatter_[entries_[k].first] += entries_[k].second * invMass_[entries_[k].first];
     for (int j = 0; j <= i; ++j) {
-      const bool fixed = held != nullptr && ((*held)[i] || (*held)[j]);
-      if (fixed) {
-        p.matrix(i, j) = i == j ? 1.0 : 0.0;
+      if (held != nullptr && (*held)[j]) {
+        p.matrix(i, j) = 0.0;
         continue;
       }
       const Row& b = rows_[rows[j]];
       double sum = 0;
-      for (int ka = a.begin; ka < a.begin + a.count; ++ka)
-        for (int kb = b.begin; kb < b.begin + b.count; ++kb)
-          if (entries_[ka].first == entries_[kb].first)
-            sum += entries_[ka].second * invMass_[entries_[ka].first] * entries_[kb].second;
+      for (int k = b.begin; k < b.begin + b.count; ++k)
+        sum += scatter_[entries_[k].first] * entries_[k].second;
       p.matrix(i, j) = sum;
     }
+    for (int k = a.begin; k < a.begin + a.count; ++k)
+      scatter_[entries_[k].first] = 0;
   }
   if (FactoriseValues(p, contacts ? 1e-9 : 0.0)) return;
   if (contacts) {
@@ -763,6 +774,118 @@ void Mechanics::SolveBounded(const std::vector<int>& rows, const Eigen::VectorXd
     SolveFactorised(b, x);
     return;
   }
+  if (pivoting == Pivoting::Exact && SolveByIslands(rows, b, lower, upper, x, start)) return;
+  SolveBoundedIsland(rows, b, lower, upper, x, start, pivoting, false);
+}
+
+// Rows that reach no common free coordinate, directly or through other rows, do not act on each
+// other: J W J' is block diagonal over their islands, and so is the bounded solve. A poured heap
+// is many small islands whose rows come and go as bodies land; solved together, every new
+// contact would plan the factorisation of the whole heap anew, while apart an island is a small
+// dense solve. Only contact rows are split: the rows of joints alone keep one factorisation that
+// the projection reuses.
+bool Mechanics::SolveByIslands(const std::vector<int>& rows, const Eigen::VectorXd& b,
+                               const Eigen::VectorXd& lower, const Eigen::VectorXd& upper,
+                               Eigen::VectorXd& x, std::vector<Bound>* start) {
+  const int n = static_cast<int>(rows.size());
+  bool contacts = false;
+  for (int r : rows)
+    contacts = contacts || rows_[r].contact >= 0;
+  if (!contacts || n < 2) return false;
+  IslandScratch& s = islandScratch_;
+  std::vector<int>& parent = s.parent;
+  parent.resize(n);
+  for (int r = 0; r < n; ++r)
+    parent[r] = r;
+  auto root = [&](int r) {
+    while (parent[r] != r) {
+      parent[r] = parent[parent[r]];
+      r = parent[r];
+    }
+    return r;
+  };
+  // The first row seen on each coordinate; a coordinate without mass (a fixed body's) joins
+  // nothing, since no row's multiplier moves it.
+  std::vector<int>& owner = s.owner;
+  if (owner.size() != static_cast<size_t>(dofCount_)) owner.assign(dofCount_, -1);
+  for (int r = 0; r < n; ++r) {
+    const Row& row = rows_[rows[r]];
+    for (int i = row.begin; i < row.begin + row.count; ++i) {
+      const int dof = entries_[i].first;
+      if (invMass_[dof] == 0) continue;
+      if (owner[dof] < 0) {
+        owner[dof] = r;
+        continue;
+      }
+      const int a = root(r), c = root(owner[dof]);
+      if (a != c) parent[std::max(a, c)] = std::min(a, c);
+    }
+  }
+  for (int r : rows) {
+    const Row& row = rows_[r];
+    for (int i = row.begin; i < row.begin + row.count; ++i)
+      owner[entries_[i].first] = -1;
+  }
+  // Islands numbered in the order of their first rows (a root is its island's first row), and
+  // the rows grouped by island in their own order, so that each island's solve sees its rows in
+  // the order the whole solve would.
+  std::vector<int>& island = s.members;  // the island of each row, then the rows grouped
+  island.resize(2 * static_cast<size_t>(n));
+  int islands = 0;
+  for (int r = 0; r < n; ++r) {
+    const int top = root(r);
+    island[r] = top == r ? islands++ : island[top];
+  }
+  if (islands < 2) return false;
+  std::vector<int>& offsets = s.offsets;
+  offsets.assign(islands + 1, 0);
+  for (int r = 0; r < n; ++r)
+    ++offsets[island[r] + 1];
+  for (int k = 0; k < islands; ++k)
+    offsets[k + 1] += offsets[k];
+  int* grouped = island.data() + n;
+  {
+    std::vector<int> fill(offsets.begin(), offsets.begin() + islands);
+    for (int r = 0; r < n; ++r)
+      grouped[fill[island[r]]++] = r;
+  }
+  x.setZero(n);
+  if (start != nullptr) start->resize(n, Bound::Free);
+  for (int k = 0; k < islands; ++k) {
+    const int begin = offsets[k], count = offsets[k + 1] - begin;
+    s.rows.resize(count);
+    s.b.resize(count);
+    s.lower.resize(count);
+    s.upper.resize(count);
+    if (start != nullptr) s.start.resize(count);
+    for (int j = 0; j < count; ++j) {
+      const int r = grouped[begin + j];
+      s.rows[j] = rows[r];
+      s.b[j] = b[r];
+      s.lower[j] = lower[r];
+      s.upper[j] = upper[r];
+      if (start != nullptr) s.start[j] = (*start)[r];
+    }
+    // A small island is assembled straight into a dense matrix: islands come and go with the
+    // bodies that land, and planning each one's pattern would cost more than its solves.
+    SolveBoundedIsland(s.rows, s.b, s.lower, s.upper, s.x, start != nullptr ? &s.start : nullptr,
+                       Pivoting::Exact, count <= denseLimit_);
+    for (int j = 0; j < count; ++j)
+      x[grouped[begin + j]] = s.x[j];
+    if (start == nullptr) continue;
+    for (int j = 0; j < count; ++j)
+      (*start)[grouped[begin + j]] = s.start[j];
+  }
+  return true;
+}
+
+void Mechanics::SolveBoundedIsland(const std::vector<int>& rows, const Eigen::VectorXd& b,
+                                   const Eigen::VectorXd& lower, const Eigen::VectorXd& upper,
+                                   Eigen::VectorXd& x, std::vector<Bound>* start,
+                                   Pivoting pivoting, bool direct) {
+  const int n = static_cast<int>(rows.size());
+  x = Eigen::VectorXd::Zero(n);
+  if (n == 0) return;
   BoundedScratch& scratch = boundedScratch_;
   std::vector<Bound>& state = start != nullptr ? *start : scratch.own;
   if (start == nullptr) state.clear();
@@ -803,7 +926,11 @@ void Mechanics::SolveBounded(const std::vector<int>& rows, const Eigen::VectorXd
     x = clamped;
     if (!freeRows.empty()) {
       // With no row held, the matrix is the plain one, which an unchanged row set reuses.
-      Factorise(rows, static_cast<int>(freeRows.size()) == n ? nullptr : &held);
+      const std::vector<char>* holding = static_cast<int>(freeRows.size()) == n ? nullptr : &held;
+      if (direct)
+        FactoriseTiny(rows, holding);
+      else
+        Factorise(rows, holding);
       for (int i = 0; i < n; ++i)
         rhs[i] = held[i] ? 0.0 : b[i] - pushed[i];
       SolveFactorised(rhs, solution);

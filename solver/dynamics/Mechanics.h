@@ -323,6 +323,25 @@ class Mechanics {
   void SolveBounded(const std::vector<int>& rows, const Eigen::VectorXd& b,
                     const Eigen::VectorXd& lower, const Eigen::VectorXd& upper, Eigen::VectorXd& x,
                     std::vector<Bound>* start = nullptr, Pivoting pivoting = Pivoting::Exact);
+  // The pivoting of SolveBounded over rows that are one island; `direct` assembles each
+  // factorisation straight into a dense matrix, without a planned pattern.
+  void SolveBoundedIsland(const std::vector<int>& rows, const Eigen::VectorXd& b,
+                          const Eigen::VectorXd& lower, const Eigen::VectorXd& upper,
+                          Eigen::VectorXd& x, std::vector<Bound>* start, Pivoting pivoting,
+                          bool direct);
+  // Solves contact rows island by island (rows that reach no common free coordinate, directly or
+  // through other rows, do not act on each other); false, having done nothing, for one island.
+  bool SolveByIslands(const std::vector<int>& rows, const Eigen::VectorXd& b,
+                      const Eigen::VectorXd& lower, const Eigen::VectorXd& upper,
+                      Eigen::VectorXd& x, std::vector<Bound>* start);
+  // The buffers of SolveByIslands: the island of each row, the rows grouped by island, and one
+  // island's part of the problem.
+  struct IslandScratch {
+    std::vector<int> parent, owner, members, offsets, rows;
+    Eigen::VectorXd b, lower, upper, x;
+    std::vector<Bound> start;
+  };
+  IslandScratch islandScratch_;
   // The buffers of SolveBounded, kept so that a solve per impact allocates nothing.
   struct BoundedScratch {
     std::vector<Bound> own;

@@ -259,5 +259,97 @@ TEST(Stacks, FastBallStillStopsAtAThinWallBesideTheStack) {
   }
 }
 
+// Stacks of different weights side by side, a ball, and a box sliding past them, in accurate
+// mode: bodies that do not touch each other are solved apart, and each still gets its own
+// forces. Every body stays where it was put, each contact carries exactly the weight above it,
+// and the sliding box slows at uk g (its friction turning from static to kinetic asks the
+// resting stacks for another round, which must leave them as they were).
+TEST(Stacks, SeparateStacksEachCarryTheirOwnWeight) {
+  constexpr double size = 0.5, muS = 0.6, muK = 0.4, v0 = 3;
+  Model model;
+  Body floor;
+  floor.anchored = 1;
+  floor.y = -0.5;
+  floor.shape.kind = Shape::Kind::Rectangle;
+  floor.shape.w = 200;
+  floor.shape.h = 1;
+  floor.staticFriction = muS;
+  floor.kineticFriction = muK;
+  const int ground = model.AddBody(floor);
+  auto box = [&](double x, double y, double mass, double vx = 0) {
+    Body b;
+    b.x = x;
+    b.y = y;
+    b.vx = vx;
+    b.mass = mass;
+    b.moment = mass * size * size / 6;
+    b.shape.kind = Shape::Kind::Rectangle;
+    b.shape.w = b.shape.h = size;
+    b.staticFriction = muS;
+    b.kineticFriction = muK;
+    return model.AddBody(b);
+  };
+  // Columns of one, two and three boxes, heavier from left to right, so that forces that went
+  // to another column's rows would show.
+  std::vector<std::vector<int>> columns;
+  std::vector<std::vector<double>> masses = {{1}, {2, 3}, {4, 5, 6}};
+  for (size_t c = 0; c < masses.size(); ++c) {
+    columns.emplace_back();
+    for (size_t k = 0; k < masses[c].size(); ++k)
+      columns.back().push_back(box(2.0 * c, size / 2 + size * k, masses[c][k]));
+  }
+  Body ball;
+  ball.x = 6;
+  ball.y = 0.1;
+  ball.mass = 0.7;
+  ball.moment = 0.5 * 0.7 * 0.1 * 0.1;
+  ball.shape.kind = Shape::Kind::Circle;
+  ball.shape.w = ball.shape.h = 0.2;
+  ball.staticFriction = muS;
+  ball.kineticFriction = muK;
+  const int resting = model.AddBody(ball);
+  const int slider = box(-5, size / 2, 1.5, -v0);
+  std::vector<int> moving = {resting, slider};
+  for (const auto& column : columns)
+    moving.insert(moving.end(), column.begin(), column.end());
+  model.AddField(MakeLineGravity(moving, g));
+  CollisionGroup all;
+  all.mode = 1;
+  all.includes = false;
+  model.collisionGroups.push_back(all);
+  Simulation sim(model, Defaults(RunMode::Accurate));
+  constexpr double t = 0.5;  // the slider still slides
+  ASSERT_NO_THROW(sim.AdvanceTo(t));
+  const Mechanics& mech = sim.GetMechanics();
+  const double allowed = 1e-9;
+  for (int b : moving) {
+    if (b == slider) continue;
+    EXPECT_NEAR(mech.Body(b).x, model.bodies[b].x, allowed) << "body " << b;
+    EXPECT_NEAR(mech.Body(b).y, model.bodies[b].y, allowed) << "body " << b;
+  }
+  // The upward force on each body from what is below it: the weight of it and all above.
+  auto fromBelow = [&](int body, int below) {
+    Mechanics::ContactReport report;
+    for (int pair = 1; pair <= mech.ContactPairCount(body); ++pair)
+      if (mech.ContactPair(body, pair, report) && report.other == below)
+        return report.force.y();
+    ADD_FAILURE() << "body " << body << " does not touch " << below;
+    return 0.0;
+  };
+  for (size_t c = 0; c < columns.size(); ++c) {
+    double above = 0;
+    for (size_t k = masses[c].size(); k-- > 0;) {
+      above += masses[c][k];
+      const int below = k == 0 ? ground : columns[c][k - 1];
+      EXPECT_NEAR(fromBelow(columns[c][k], below), above * g, 1e-9 * above * g)
+          << "column " << c << ", box " << k;
+    }
+  }
+  EXPECT_NEAR(fromBelow(resting, ground), 0.7 * g, 1e-9 * 0.7 * g);
+  EXPECT_NEAR(fromBelow(slider, ground), 1.5 * g, 1e-9 * 1.5 * g);
+  EXPECT_NEAR(mech.Body(slider).vx, -v0 + muK * g * t, 1e-9 * v0);
+  EXPECT_NEAR(mech.Body(slider).x, -5 - v0 * t + 0.5 * muK * g * t * t, 1e-9);
+}
+
 }  // namespace
 }  // namespace yb::dynamics
