@@ -13,19 +13,25 @@ namespace {
 
 constexpr double g = 9.81;
 
+// A wide fixed floor whose top is at y = 0.
+Body Floor(double staticFriction, double kineticFriction) {
+  Body floor;
+  floor.anchored = 1;
+  floor.y = -0.5;
+  floor.shape.kind = Shape::Kind::Rectangle;
+  floor.shape.w = 200;
+  floor.shape.h = 1;
+  floor.staticFriction = staticFriction;
+  floor.kineticFriction = kineticFriction;
+  return floor;
+}
+
 struct Pyramid {
   Model model;
   int floorBody = kNone;
   std::vector<int> boxes;
   explicit Pyramid(int rows) {
-    Body floor;
-    floor.anchored = 1;
-    floor.y = -0.5;
-    floor.shape.kind = Shape::Kind::Rectangle;
-    floor.shape.w = 200;
-    floor.shape.h = 1;
-    floor.staticFriction = floor.kineticFriction = 0.6;
-    floorBody = model.AddBody(floor);
+    floorBody = model.AddBody(Floor(0.6, 0.6));
     const double size = 0.5, gap = 0.025;
     for (int row = 0; row < rows; ++row)
       for (int k = 0; k < rows - row; ++k) {
@@ -267,15 +273,7 @@ TEST(Stacks, FastBallStillStopsAtAThinWallBesideTheStack) {
 TEST(Stacks, SeparateStacksEachCarryTheirOwnWeight) {
   constexpr double size = 0.5, muS = 0.6, muK = 0.4, v0 = 3;
   Model model;
-  Body floor;
-  floor.anchored = 1;
-  floor.y = -0.5;
-  floor.shape.kind = Shape::Kind::Rectangle;
-  floor.shape.w = 200;
-  floor.shape.h = 1;
-  floor.staticFriction = muS;
-  floor.kineticFriction = muK;
-  const int ground = model.AddBody(floor);
+  const int ground = model.AddBody(Floor(muS, muK));
   auto box = [&](double x, double y, double mass, double vx = 0) {
     Body b;
     b.x = x;
