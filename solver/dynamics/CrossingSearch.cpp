@@ -52,19 +52,21 @@ double CrossingSearch::Parabola() const {
   double best = kNone;
   for (const double s : {q != 0 ? f2 / q : kNone, a != 0 ? q / a : kNone}) {
     const double t = t2 + s;
-    if (!(t > lo_ && t < hi_)) continue;
+    if (!(t >= lo_ && t <= hi_)) continue;
     if (std::isnan(best) || std::abs(t - t2) < std::abs(best - t2)) best = t;
   }
   return best;
 }
 
 double CrossingSearch::Next(double resolution) const {
-  double trial = trustParabola_ ? Parabola() : std::numeric_limits<double>::quiet_NaN();
-  if (!(trial > lo_ && trial < hi_)) trial = RegulaFalsi();
-  if (!(trial > lo_ && trial < hi_)) trial = 0.5 * (lo_ + hi_);
-  // A trial at rounding distance from an end would learn nothing: it steps at least the
-  // resolution inside, so that a search at the crossing closes the bracket across it.
   if (hi_ - lo_ <= 2 * resolution) return 0.5 * (lo_ + hi_);
+  if (bisect_) return 0.5 * (lo_ + hi_);
+  double trial = Parabola();
+  if (!(trial >= lo_ && trial <= hi_)) trial = RegulaFalsi();
+  if (!(trial >= lo_ && trial <= hi_)) trial = 0.5 * (lo_ + hi_);
+  // A trial at rounding distance from an end would learn nothing: it steps at least the
+  // resolution inside, so that a search that has landed at the crossing closes the bracket
+  // across it.
   return std::clamp(trial, lo_ + resolution, hi_ - resolution);
 }
 
@@ -93,7 +95,7 @@ void CrossingSearch::Add(double length, double value, bool crossed) {
     side_ = 1;
   }
   const double width = hi_ - lo_;
-  trustParabola_ = width <= 0.5 * widthBefore_[1];
+  bisect_ = width > 0.5 * widthBefore_[1];
   widthBefore_[1] = widthBefore_[0];
   widthBefore_[0] = width;
 }

@@ -8,9 +8,10 @@ namespace yb::dynamics {
 //
 // A gap between bodies falling or closing at a steady acceleration is a quadratic in the step
 // length; a trial on the parabola through the last three values then lands within rounding of
-// the crossing, where regula falsi creeps up on it from one side over several trials. The
-// parabola is tried only while it keeps inside the bracket and halves it at least every other
-// trial; otherwise regula falsi (Illinois) and bisection keep the search as safe as theirs.
+// the crossing, where regula falsi creeps up on it from one side over several trials. Where the
+// parabola has no root inside the bracket, regula falsi (Illinois) takes its place; where two
+// trials together have not halved the bracket (a value flat at the crossing, or one that jumps),
+// the next one halves it.
 class CrossingSearch {
  public:
   // The values at the start of the step of length `h` (short of the crossing) and at its end
@@ -33,7 +34,7 @@ class CrossingSearch {
 
  private:
   double RegulaFalsi() const;
-  // The root of the parabola through the last three trials (or ends) inside the bracket; a
+  // The root of the parabola through the last three trials (or ends) within the bracket; a
   // value outside it where there is none.
   double Parabola() const;
 
@@ -42,10 +43,9 @@ class CrossingSearch {
   double t_[3] = {0, 0, 0}, f_[3] = {0, 0, 0};
   int points_ = 0;
   int side_ = 0;  // which end the last trial moved: -1 the far one, 1 the near one
-  // The bracket's width one and two trials ago: a parabola that does not halve it every other
-  // trial is not trusted for the next.
+  // The bracket's width one and two trials ago, and whether the next trial is its middle.
   double widthBefore_[2];
-  bool trustParabola_ = true;
+  bool bisect_ = false;
 };
 
 }  // namespace yb::dynamics
