@@ -297,7 +297,7 @@ struct Bounce {
 };
 Bounce BouncingBall(double h0, double e, double t) {
   double flight = std::sqrt(2 * h0 / g);  // the fall to the first impact
-  double up = 0;                           // the speed at the start of the present flight
+  double up = 0;                          // the speed at the start of the present flight
   double start = 0, height = h0;
   while (t > start + flight) {
     start += flight;
