@@ -22,9 +22,9 @@ class CrossingSearch {
   // same smooth course there: the first trial can then already follow the parabola.
   void Before(double length, double value);
 
-  // The next step length to try, strictly inside the bracket, and never nearer than
-  // `resolution` to a length already tried (a search that has found the crossing to rounding
-  // then steps across it, to close the bracket).
+  // The next step length to try, strictly inside the bracket and never nearer than `resolution`
+  // to either end (a search that has found the crossing to rounding then steps across it, to
+  // close the bracket); the middle of a bracket no wider than twice that.
   double Next(double resolution) const;
   // The value at a trial and whether it lies past the crossing.
   void Add(double length, double value, bool crossed);
