@@ -201,6 +201,11 @@ class Mechanics {
   // The index among EventValues of the nearest approach of outlines not in contact (it closes
   // when two bodies meet), or kNone without collisions.
   int CollisionEventIndex() const;
+  // The index of the slowest slip of sliding contacts (it closes when one stops), or kNone.
+  int SlipEventIndex() const {
+    const int collision = CollisionEventIndex();
+    return collision == kNone ? kNone : collision + 1;
+  }
   // How deep two outlines may overlap where a collision of a fast run is located: the overlap
   // error, and never more than a small part of the thinnest outline. Locating to this instead
   // of to the contact gap saves most of the trial steps of a crowded world.

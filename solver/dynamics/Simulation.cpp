@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <limits>
 
+#include "solver/dynamics/CrossingSearch.h"
+
 namespace yb::dynamics {
 
 Simulation::Simulation(Model model, RunSettings settings)
@@ -139,59 +141,69 @@ void Simulation::Step(double h, Eigen::VectorXd& result, double& error) {
   if (!std::isfinite(error)) error = HUGE_VAL;
 }
 
-// Finds the step at whose end the condition has just crossed, by regula falsi (Illinois) on the
-// step length, each trial a fresh step from the start. `result` and `values` come in as the whole
-// step and its condition values, and leave as the step located.
+// Where a located crossing may end instead of at the crossing itself: a band of the event value,
+// empty where only the crossing will do.
+// A collision need not be located closer than the contacts are then held: any step that ends with
+// the outlines that near will do, since the projection after it takes the overlap out (or leaves
+// the gap, closed) and the impact follows as at the contact itself. A fast run allows the overlap
+// of its settings. An accurate run lands on either side within the error of the step itself:
+// closer would cost trials and gain nothing. For the same reason it stops a sliding contact where
+// the slip left would move it less than that over a frame.
+std::pair<double, double> Simulation::LandingBand(int index) const {
+  constexpr std::pair<double, double> kNoBand{0.0, -1.0};
+  const bool fast = settings_.integrator == IntegratorKind::Euler;
+  const double overlap = mechanics_.LocatedOverlap();
+  const bool collision = index == mechanics_.CollisionEventIndex();
+  if (fast) return collision && overlap > 0 ? std::pair{-overlap, 0.0} : kNoBand;
+  const double landing =
+      std::min({detail::kContactGap, overlap,
+                std::max(AssemblyTolerance(state_), settings_.EffectiveIntegratorError())});
+  if (collision) return {-landing, landing};
+  if (index == mechanics_.SlipEventIndex()) {
+    const double slip = landing / settings_.animationStep;
+    return {-slip, slip};
+  }
+  return kNoBand;
+}
+
+// Finds the step at whose end the condition has just crossed, each trial a fresh step from the
+// start. `result` and `values` come in as the whole step and its condition values, and leave as
+// the step located.
 double Simulation::LocateCrossing(int index, double h, Eigen::VectorXd& result,
                                   std::vector<double>& values) {
   ++statistics_.located;
   double error;
-  double lo = 0, hi = h;
   const bool isGap = index >= activationCount_ &&
                      index < static_cast<int>(conditionValues_.size() - conditions_.size());
-  // A fast run locates a collision only as closely as the overlap it allows: any step that ends
-  // with the outlines overlapping by no more than that will do, since the projection after it
-  // takes the overlap out and the impact follows as at the contact itself. The method aims at
-  // the middle of that band, so that the step goes as far as it may.
-  const bool collision = index == mechanics_.CollisionEventIndex();
-  const double allowed = collision && settings_.integrator == IntegratorKind::Euler
-                             ? mechanics_.LocatedOverlap()
-                             : 0.0;
-  auto inBand = [&](double v) { return allowed > 0 && v <= 0 && v >= -allowed; };
-  const double shift = allowed / 2;
-  double fLo = conditionValues_[index] + shift;
-  double fHi = values[index] + shift;
-  const bool startsPositive = fLo > 0;
+  const auto [lower, upper] = LandingBand(index);
+  auto inBand = [&](double v) { return v >= lower && v <= upper; };
+  // A band wholly past the crossing (a fast run's) is aimed at in its middle, so that the step
+  // goes as far as it may.
+  const double shift = upper == 0 ? -lower / 2 : 0.0;
+  const bool startsPositive = conditionValues_[index] + shift > 0;
   auto crossed = [&](double v) { return isGap ? v <= 0 : (v > 0) != startsPositive; };
+  CrossingSearch search(h, conditionValues_[index] + shift, values[index] + shift);
+  // The value before the last step, where that step went smoothly on to this one, lets the first
+  // trial follow the value's curve rather than its chord.
+  if (previousStep_ > 0 && previousValues_.size() == conditionValues_.size())
+    search.Before(-previousStep_, previousValues_[index] + shift);
   bool found = inBand(values[index]);
-  int side = 0;
   const double tolerance = 1e-13 * std::max(1.0, std::abs(time_));
   // The step last taken, to which the mechanics stand as after any step and its event values:
   // where that is the one located, it is not taken again.
   double taken = h;
   Eigen::VectorXd& y = trial_;
-  for (int iteration = 0; iteration < 200 && hi - lo > tolerance && !found; ++iteration) {
-    double trial = fLo != fHi ? lo + (hi - lo) * fLo / (fLo - fHi) : 0.5 * (lo + hi);
-    if (!(trial > lo && trial < hi)) trial = 0.5 * (lo + hi);
+  for (int iteration = 0; iteration < 200 && search.Hi() - search.Lo() > tolerance && !found;
+       ++iteration) {
+    const double trial = search.Next(tolerance);
     Step(trial, y, error);
     ConditionValues(time_ + trial, y, values);
     taken = trial;
     const double v = values[index];
-    if (inBand(v)) {
-      hi = trial;
-      found = true;
-    } else if (crossed(v + shift)) {
-      hi = trial;
-      fHi = v + shift;
-      if (side == -1) fLo /= 2;
-      side = -1;
-    } else {
-      lo = trial;
-      fLo = v + shift;
-      if (side == 1) fHi /= 2;
-      side = 1;
-    }
+    found = inBand(v);
+    search.Add(trial, v + shift, found || crossed(v + shift));
   }
+  const double hi = search.Hi();
   // The whole step, untried further, is still in `result`.
   if (taken == h) return hi;
   if (taken == hi) {
@@ -351,6 +363,7 @@ bool Simulation::AdvanceTo(double target) {
     if (crossing >= 0 && mechanics_.PulleyOfEvent(crossing) != kNone)
       throw mechanics_.PulleyReached(crossing, time_ + h);
     Accept(h, result);
+    previousStep_ = crossing < 0 ? h : 0.0;
     shortSteps = h < SmallestStep() ? shortSteps + 1 : 0;
     if (shortSteps > kMostShortSteps) throw Stalled();
     if (variable && crossing < 0) {

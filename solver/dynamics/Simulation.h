@@ -6,6 +6,7 @@
 // into contact, pause conditions) are located in time, and the step ends there.
 
 #include <functional>
+#include <utility>
 #include <vector>
 
 #include <Eigen/Core>
@@ -70,6 +71,7 @@ class Simulation {
   int FirstCrossing(const std::vector<double>& before, const std::vector<double>& after,
                     double& fraction) const;
   double LocateCrossing(int index, double h, Eigen::VectorXd& result, std::vector<double>& values);
+  std::pair<double, double> LandingBand(int index) const;
   DynamicsError StepTooSmall() const;
   DynamicsError Stalled() const;
   DynamicsError TooThin(double needed) const;
@@ -96,6 +98,7 @@ class Simulation {
   Eigen::VectorXd estimate_;  // a step's error estimate
   Eigen::VectorXd whole_;  // a step's error estimate before the projection's part is taken out
   std::vector<double> previousValues_;  // the condition values before the last accepted step
+  double previousStep_ = 0;  // the last accepted step, 0 where it ended at a located crossing
   std::vector<double> lengthScale_;  // per free coordinate, for the error estimate
   bool allowThin_ = false;
 };
