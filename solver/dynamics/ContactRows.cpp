@@ -5,11 +5,11 @@
 // formula functions read.
 
 #include <algorithm>
-#include <climits>
 #include <chrono>
 #include <cmath>
 #include <functional>
 
+#include "solver/contact/KeyCursor.h"
 #include "solver/contact/NarrowPhase.h"
 #include "solver/dynamics/Mechanics.h"
 #include "solver/dynamics/PlanarMath.h"
@@ -75,6 +75,9 @@ uint64_t PairKey(int a, int b) {
 // A pair's coefficient from its two bodies': the geometric mean, so that two equal bodies keep
 // their value and a body without friction or bounce gives none.
 double Combined(double a, double b) {
+  // The root of a square is the number itself, short of overflow and underflow: equal bodies, as
+  // a crowd's are, need no root taken for every pair found.
+  if (a == b && a >= 1e-150 && a <= 1e150) return a;
   return std::sqrt(std::max(0.0, a) * std::max(0.0, b));
 }
 
@@ -488,9 +491,9 @@ void Mechanics::FindAwakeContacts() {
 void Mechanics::FindContactGaps() {
   rowsFromProjection_ = false;
   FindAwakeContacts();
+  contact::KeyCursor touching(touching_);
   for (const ContactPoint& p : contactPoints_)
-    if (std::binary_search(touching_.begin(), touching_.end(), p.key))
-      manifolds_[p.manifold].touching = true;
+    if (touching.Contains(p.key)) manifolds_[p.manifold].touching = true;
 }
 
 // A contact row along `direction` at a point of the manifold's bodies, appended to the rows.
@@ -551,17 +554,14 @@ void Mechanics::BuildContactRows() {
   // values from the point itself). A crowd's near neighbours then cost no rows. A fast run
   // makes the rows of the points it holds to their gaps when it projects the velocities.
   const double apart = sweptContacts_ ? 2 * contactGap_ : std::max(0.5 * margin_, 2 * contactGap_);
-  auto listed = [](const std::vector<ContactKey>& keys, const ContactKey& key) {
-    return std::binary_search(keys.begin(), keys.end(), key);
-  };
+  contact::KeyCursor touchingNow(touching_), closed(closedBefore_), held(projectionHeld_);
   std::vector<char>& rowed = manifoldRowed_;
   rowed.assign(manifolds_.size(), 0);
   for (size_t k = 0; k < contactPoints_.size(); ++k) {
     ContactPoint& p = contactPoints_[k];
-    const bool touching = listed(touching_, p.key);
+    const bool touching = touchingNow.Contains(p.key);
     p.row = -1;
-    if (p.separation > apart && !touching && !listed(closedBefore_, p.key) &&
-        !listed(projectionHeld_, p.key))
+    if (p.separation > apart && !touching && !closed.Contains(p.key) && !held.Contains(p.key))
       continue;
     rowed[p.manifold] = 1;
     AddNormalRow(static_cast<int>(k), touching);
@@ -750,8 +750,9 @@ void Mechanics::SolveContactRounds() {
   // bound it by the normal forces found. A bound from the last evaluation that holds a manifold
   // is only a start: the round after moves it to the normal force found, and only a manifold that
   // reaches its static bound from the forces of the present solve slides.
+  contact::KeyCursor lastForces(lastPointForces_, contact::FirstOf{});
   for (ContactPoint& p : contactPoints_)
-    p.force = Remembered(lastPointForces_, p.key);
+    p.force = contact::ValueOr0(lastForces, p.key);
   for (ContactManifold& m : manifolds_) {
     m.friction = 0;
     if (m.frictionRow < 0) continue;
@@ -829,17 +830,18 @@ bool Mechanics::Stalled(const std::vector<double>& disagreements) {
 void Mechanics::StartFromLastBounds() {
   boundStart_.assign(solveRows_.size(), Bound::Free);
   if (lastPointBounds_.empty() && lastFrictionBounds_.empty()) return;
-  auto find = [](const std::vector<std::pair<ContactKey, Bound>>& kept, const ContactKey& key) {
-    const auto at =
-        std::lower_bound(kept.begin(), kept.end(), key,
-                         [](const auto& entry, const ContactKey& k) { return entry.first < k; });
-    return at != kept.end() && at->first == key ? at->second : Bound::Free;
+  // Normal rows come in the order of their points, friction rows in that of their manifolds.
+  contact::KeyCursor points(lastPointBounds_, contact::FirstOf{});
+  contact::KeyCursor frictions(lastFrictionBounds_, contact::FirstOf{});
+  auto find = [](auto& cursor, const ContactKey& key) {
+    const auto* kept = cursor.Find(key);
+    return kept != nullptr ? kept->second : Bound::Free;
   };
   for (size_t i = 0; i < solveRows_.size(); ++i) {
     const Row& row = rows_[solveRows_[i]];
     if (row.contact < 0) continue;
-    boundStart_[i] = row.friction ? find(lastFrictionBounds_, manifolds_[row.contact].key)
-                                  : find(lastPointBounds_, contactPoints_[row.contact].key);
+    boundStart_[i] = row.friction ? find(frictions, manifolds_[row.contact].key)
+                                  : find(points, contactPoints_[row.contact].key);
   }
 }
 
@@ -878,9 +880,9 @@ void Mechanics::ResolveImpacts(Eigen::VectorXd& state) {
   const double restSpeed = frameStep_ > 0 ? overlapError_ / frameStep_ : 0.0;
   // A point struck: within the contact gap, or within it before the joints' position correction
   // moved the bodies apart.
+  contact::KeyCursor closed(closedBefore_);
   auto struck = [&](const ContactPoint& p) {
-    return p.separation <= contactGap_ ||
-           std::binary_search(closedBefore_.begin(), closedBefore_.end(), p.key);
+    return p.separation <= contactGap_ || closed.Contains(p.key);
   };
   GiveBackHeldApproaches(state, struck);
   ImpactQueue& queue = impactQueue_;
@@ -1002,9 +1004,19 @@ void Mechanics::HoldApproaches(double step) {
   };
   std::vector<char>& meets = meetingBodies_;
   meets.assign(BodyCount(), 0);
-  for (const ContactPoint& p : contactPoints_) {
-    const bool touching = p.row >= 0 && rows_[p.row].candidate;
-    if (!touching && !(rowed(p) && closes(p))) continue;
+  // What each point is, worked out once for both passes: touching, or else rowed, and then
+  // whether its own approach closes it.
+  enum : char { kApart = 0, kTouching, kRowed, kCloses };
+  std::vector<char>& kinds = approachKinds_;
+  kinds.resize(contactPoints_.size());
+  for (size_t k = 0; k < contactPoints_.size(); ++k) {
+    const ContactPoint& p = contactPoints_[k];
+    char& kind = kinds[k];
+    if (p.row >= 0 && rows_[p.row].candidate)
+      kind = kTouching;
+    else
+      kind = !rowed(p) ? kApart : closes(p) ? kCloses : kRowed;
+    if (kind != kTouching && kind != kCloses) continue;
     meets[manifolds_[p.manifold].a] = meets[manifolds_[p.manifold].b] = 1;
   }
   // How fast a body's outline moves, as the velocities stand before the projection.
@@ -1016,11 +1028,10 @@ void Mechanics::HoldApproaches(double step) {
   for (size_t k = 0; k < contactPoints_.size(); ++k) {
     const ContactPoint& p = contactPoints_[k];
     const ContactManifold& m = manifolds_[p.manifold];
-    if (!rowed(p) || !MayHoldAhead(m)) continue;
-    if (p.row >= 0 && rows_[p.row].candidate) continue;
+    if ((kinds[k] != kRowed && kinds[k] != kCloses) || !MayHoldAhead(m)) continue;
     const bool stopped = (meets[m.a] || meets[m.b]) &&
                          p.separation + aim <= step * (speed(m.a) + speed(m.b));
-    if (!stopped && !closes(p)) continue;
+    if (!stopped && kinds[k] != kCloses) continue;
     Row& row = p.row >= 0 ? rows_[p.row] : AddNormalRow(static_cast<int>(k), false);
     row.candidate = true;
     row.speculative = true;
@@ -1044,14 +1055,6 @@ void Mechanics::HoldApproaches(double step) {
 // the instant they met, and a struck pendulum bob would keep some of its speed.
 bool Mechanics::MayHoldAhead(const ContactManifold& m) const {
   return !heldByRecord_[m.a] && !heldByRecord_[m.b];
-}
-
-// Whether the two bodies slid on each other at the last accepted state.
-bool Mechanics::Sliding(int a, int b) const {
-  const uint64_t pair = PairKey(std::min(a, b), std::max(a, b));
-  const auto at = std::lower_bound(sliding_.begin(), sliding_.end(),
-                                   std::make_pair(ContactKey{pair, 0}, INT_MIN));
-  return at != sliding_.end() && at->first.first == pair;
 }
 
 bool Mechanics::FoundHere(const FoundContacts& found) const {
@@ -1090,12 +1093,6 @@ bool Mechanics::SlipStoppedInStep(const ContactManifold& m) const {
   return !heldApproaches_.empty() && (stoppedBodies_[m.a] || stoppedBodies_[m.b]);
 }
 
-bool Mechanics::HeldInStep(const ContactKey& key) const {
-  const auto at = std::lower_bound(heldApproaches_.begin(), heldApproaches_.end(),
-                                   std::make_pair(key, -HUGE_VAL));
-  return at != heldApproaches_.end() && at->first == key;
-}
-
 // The impulses the projection of the velocities just made held the approaching points with,
 // and the bodies they stopped.
 void Mechanics::RememberHeldApproaches() {
@@ -1121,9 +1118,10 @@ template <class Struck>
 void Mechanics::GiveBackHeldApproaches(Eigen::VectorXd& state, const Struck& struck) {
   if (heldApproaches_.empty()) return;
   auto velocity = state.tail(dofCount_);
+  contact::KeyCursor held(heldApproaches_, contact::FirstOf{});
   for (const ContactPoint& p : contactPoints_) {
     if (p.row < 0 || !struck(p)) continue;
-    const double impulse = Remembered(heldApproaches_, p.key);
+    const double impulse = contact::ValueOr0(held, p.key);
     if (impulse == 0) continue;
     const Row& row = rows_[p.row];
     for (int i = row.begin; i < row.begin + row.count; ++i) {
@@ -1239,10 +1237,11 @@ void Mechanics::ContactEventValues(std::vector<double>& values) const {
   // and leaving when the step began are left out: they must not hide the approach of others.
   // A point a fast step held to its gap may end it closed: it is a collision to locate only
   // where it went deeper than a located one may.
+  contact::KeyCursor touching(touching_), leaving(leaving_);
+  contact::KeyCursor held(heldApproaches_, contact::FirstOf{});
   for (const ContactPoint& p : contactPoints_)
-    if (!std::binary_search(touching_.begin(), touching_.end(), p.key) &&
-        !std::binary_search(leaving_.begin(), leaving_.end(), p.key))
-      gap = std::min(gap, HeldInStep(p.key) ? p.separation + LocatedOverlap() : p.separation);
+    if (!touching.Contains(p.key) && !leaving.Contains(p.key))
+      gap = std::min(gap, held.Contains(p.key) ? p.separation + LocatedOverlap() : p.separation);
   double slip = 1.0;
   for (const ContactManifold& m : manifolds_)
     if (m.touching && m.slide != 0 && !SlipStoppedInStep(m))
@@ -1373,6 +1372,14 @@ double Mechanics::ContactStepLimit(double h) {
   // The reach of the search where the bodies are, before the pairs kept for it change.
   const std::vector<double>* reach = ReachHere();
   KeepPairsNear(sweptBoxes_);
+  // Whether the two bodies slid on each other at the last accepted state. The pairs come in
+  // ascending order of their bodies, as the slides are kept.
+  contact::KeyCursor slides(sliding_, contact::FirstOf{});
+  auto sliding = [&](int a, int b) {
+    const uint64_t pair = PairKey(std::min(a, b), std::max(a, b));
+    const size_t at = slides.LowerBound(ContactKey{pair, 0});
+    return at < sliding_.size() && sliding_[at].first.first == pair;
+  };
   for (const auto& [ka, kb] : pairs_) {
     if (!Overlap(sweptBoxes_[ka], sweptBoxes_[kb])) continue;
     const double closing = ClosingSpeed(motions_[ka], motions_[kb]);
@@ -1384,7 +1391,7 @@ double Mechanics::ContactStepLimit(double h) {
     // fixed one keeps the shorter steps: a frame's step would follow the slide's closed form
     // (a block on a floor or an incline) only to a few per cent.
     const bool held = sweptContacts_ && !heldByRecord_[a] && !heldByRecord_[b] &&
-                      !(Sliding(a, b) && (Immobile(a) || Immobile(b)));
+                      !(sliding(a, b) && (Immobile(a) || Immobile(b)));
     const double closes = std::max(0.1 * thinner, held ? 0.9 * RowedGap(reach, a, b) : 0.0);
     if (closes >= limit * closing || !Collides(a, b)) continue;
     limit = closes / closing;

@@ -444,9 +444,7 @@ class Mechanics {
   // within the step are held to their gap, and the impulses that held them remembered.
   void HoldApproaches(double step);
   void RememberHeldApproaches();
-  bool HeldInStep(const ContactKey& key) const;
   bool SlipStoppedInStep(const ContactManifold& m) const;
-  bool Sliding(int a, int b) const;
   bool MayHoldAhead(const ContactManifold& m) const;
   // How far apart a contact point of two bodies may be and still have a row.
   double RowedGap(const std::vector<double>* reach, int a, int b) const;
@@ -795,7 +793,8 @@ class Mechanics {
   std::vector<ContactKey> stoppedSlips_;  // manifolds a fast step stopped sliding, sorted
   std::vector<char> stoppedBodies_;       // per body: a point held in the step stopped it
   std::vector<char> heldByRecord_;        // per body: a record's point is on it
-  std::vector<char> meetingBodies_;       // buffer of HoldApproaches
+  std::vector<char> meetingBodies_;       // buffers of HoldApproaches
+  std::vector<char> approachKinds_;
 };
 
 // Inline: formulas that read one value of a body (its mass) leave the rest uncomputed.
