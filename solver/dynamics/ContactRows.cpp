@@ -305,8 +305,9 @@ void Mechanics::KeepPairsNear(const std::vector<contact::Box>& boxes) {
   });
 }
 
+// Without branches: a crowd's kept pairs overlap or not in no order a branch could guess.
 bool Mechanics::Overlap(const contact::Box& a, const contact::Box& b) {
-  return !(a.maxX < b.minX || b.maxX < a.minX || a.maxY < b.minY || b.maxY < a.minY);
+  return !((a.maxX < b.minX) | (b.maxX < a.minX) | (a.maxY < b.minY) | (b.maxY < a.minY));
 }
 
 // Find pairs and narrow phase: every pair of pieces of colliding bodies closer than the margin.
@@ -365,7 +366,21 @@ void Mechanics::FindContacts() {
     const StageTimer timer(contactTimes_.findPairs);
     // Each outline's own box, so that a long wall or floor meets only what is near it.
     boxes_.clear();
+    searched_.resize(colliders_.size());
     for (size_t k = 0; k < colliders_.size(); ++k) {
+      const int i = colliders_[k];
+      SearchedCollider& c = searched_[k];
+      const auto& pieces = outlines_[i].pieces;
+      const bool circle = pieces.size() == 1 && pieces[0].circle;
+      c.radius = circle ? pieces[0].radius : -1;
+      if (circle)
+        c.centre = contact::PlacedPiece{nullptr, Vector2d(q_[3 * i], q_[3 * i + 1]),
+                                        bodyKin_[i].cos, bodyKin_[i].sin}
+                       .World(pieces[0].centre);
+      const dynamics::Body& body = model_.bodies[i];
+      c.staticFriction = body.staticFriction;
+      c.kineticFriction = body.kineticFriction;
+      c.elasticity = body.elasticity;
       contact::Box box = OutlineBox(colliders_[k]);
       const double grow = margin_ / 2 + reach[k];
       box.minX -= grow;
@@ -385,6 +400,14 @@ void Mechanics::FindContacts() {
     const int a = boxA.body, b = boxB.body;
     if (Immobile(a) && Immobile(b)) continue;
     const double margin = margin_ + reach[ka] + reach[kb];
+    const SearchedCollider& ca = searched_[ka];
+    const SearchedCollider& cb = searched_[kb];
+    // Two bodies that are each one circle, as a crowd of balls is, meet without placing pieces.
+    if (ca.radius >= 0 && cb.radius >= 0) {
+      if (contact::CollideCircles(ca.centre, ca.radius, cb.centre, cb.radius, margin, found))
+        AddManifold(ka, kb, 0, 0, found);
+      continue;
+    }
     const auto& piecesA = outlines_[a].pieces;
     const auto& piecesB = outlines_[b].pieces;
     for (size_t pa = 0; pa < piecesA.size(); ++pa) {
@@ -393,37 +416,42 @@ void Mechanics::FindContacts() {
       for (size_t pb = 0; pb < piecesB.size(); ++pb) {
         const contact::PlacedPiece placedB{&piecesB[pb], Vector2d(q_[3 * b], q_[3 * b + 1]),
                                            bodyKin_[b].cos, bodyKin_[b].sin};
-        if (!contact::Collide(placedA, placedB, margin, found, collideScratch_)) continue;
-        ContactManifold m;
-        m.a = a;
-        m.b = b;
-        m.key = {PairKey(a, b), static_cast<uint64_t>(pa) << 42 | static_cast<uint64_t>(pb) << 21};
-        m.first = static_cast<int>(contactPoints_.size());
-        m.count = found.count;
-        m.normal = found.normal;
-        m.tangent = Perp(found.normal);
-        m.centre.setZero();
-        const dynamics::Body& ba = model_.bodies[a];
-        const dynamics::Body& bb = model_.bodies[b];
-        m.staticFriction = Combined(ba.staticFriction, bb.staticFriction);
-        m.kineticFriction = Combined(ba.kineticFriction, bb.kineticFriction);
-        m.elasticity = Combined(ba.elasticity, bb.elasticity);
-        for (int k = 0; k < found.count; ++k) {
-          ContactPoint p;
-          p.manifold = static_cast<int>(manifolds_.size());
-          p.key = {m.key.first, m.key.second | static_cast<uint64_t>(found.points[k].feature)};
-          p.point = found.points[k].point;
-          p.separation = found.points[k].separation;
-          p.radiusA = found.points[k].radiusA;
-          p.radiusB = found.points[k].radiusB;
-          m.centre += p.point / found.count;
-          contactPoints_.push_back(p);
-        }
-        manifolds_.push_back(m);
+        if (contact::Collide(placedA, placedB, margin, found, collideScratch_))
+          AddManifold(ka, kb, pa, pb, found);
       }
     }
   }
   AssignSlides();
+}
+
+// A manifold found between pieces pa and pb of the colliders ka and kb, with its points.
+void Mechanics::AddManifold(int ka, int kb, size_t pa, size_t pb, const contact::Manifold& found) {
+  const SearchedCollider& ca = searched_[ka];
+  const SearchedCollider& cb = searched_[kb];
+  const int a = colliders_[ka], b = colliders_[kb];
+  const int index = static_cast<int>(manifolds_.size());
+  ContactManifold& m = manifolds_.emplace_back();
+  m.a = a;
+  m.b = b;
+  m.key = {PairKey(a, b), static_cast<uint64_t>(pa) << 42 | static_cast<uint64_t>(pb) << 21};
+  m.first = static_cast<int>(contactPoints_.size());
+  m.count = found.count;
+  m.normal = found.normal;
+  m.tangent = Perp(found.normal);
+  m.centre.setZero();
+  m.staticFriction = Combined(ca.staticFriction, cb.staticFriction);
+  m.kineticFriction = Combined(ca.kineticFriction, cb.kineticFriction);
+  m.elasticity = Combined(ca.elasticity, cb.elasticity);
+  for (int k = 0; k < found.count; ++k) {
+    ContactPoint& p = contactPoints_.emplace_back();
+    p.manifold = index;
+    p.key = {m.key.first, m.key.second | static_cast<uint64_t>(found.points[k].feature)};
+    p.point = found.points[k].point;
+    p.separation = found.points[k].separation;
+    p.radiusA = found.points[k].radiusA;
+    p.radiusB = found.points[k].radiusB;
+    m.centre += p.point / found.count;
+  }
 }
 
 // The direction each manifold slid in at the last accepted state, 0 when it stuck or is new.

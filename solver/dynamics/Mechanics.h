@@ -705,6 +705,15 @@ class Mechanics {
   contact::CollideScratch collideScratch_;
   std::vector<contact::Box> sweptBoxes_;
   std::vector<contact::Box> boxes_;         // per collider, grown by half the margin and reach
+  // Per collider in a search, what its pairs read, held together so that a crowd's many pairs
+  // read little memory: where a body that is one circle has its centre, and its coefficients.
+  struct SearchedCollider {
+    Eigen::Vector2d centre{0, 0};
+    double radius = -1;  // below zero where the outline is not one circle
+    double staticFriction = 0, kineticFriction = 0, elasticity = 0;
+  };
+  std::vector<SearchedCollider> searched_;
+  void AddManifold(int a, int b, size_t pa, size_t pb, const contact::Manifold& found);
   std::vector<contact::Box> grownBoxes_;    // those the kept pairs were found from
   std::vector<std::pair<int, int>> pairs_;  // kept pairs, by place in colliders_
   std::vector<ContactPoint> contactPoints_;
