@@ -1453,6 +1453,7 @@ bool Mechanics::ContactPair(int body, int pair, ContactReport& out) const {
 }
 
 int Mechanics::CollisionPairCount(int body) const {
+  collisionsRead_ = true;
   int count = 0;
   for (const Impact& i : impacts_)
     count += i.a == body || i.b == body ? 1 : 0;
@@ -1460,6 +1461,7 @@ int Mechanics::CollisionPairCount(int body) const {
 }
 
 bool Mechanics::CollisionPair(int body, int pair, ContactReport& out) const {
+  collisionsRead_ = true;
   for (const Impact& i : impacts_) {
     if (i.a != body && i.b != body) continue;
     if (--pair > 0) continue;

@@ -191,6 +191,10 @@ class Mechanics {
   void ClearCollisions() { impacts_.clear(); }
   // Whether a collision has been recorded since the frame began.
   bool HasCollisions() const { return !impacts_.empty(); }
+  // Whether anything (a formula) has read the collisions since WatchCollisionReads: an
+  // evaluation that did not read them answers the same once they are forgotten.
+  void WatchCollisionReads() { collisionsRead_ = false; }
+  bool CollisionsRead() const { return collisionsRead_; }
   // The longest step, up to h, over which no body can pass through another: for every pair of
   // bodies that could meet within h, a tenth of the thinner outline over the speed at which
   // their outlines can close. Infinite without collisions or when no pair can meet.
@@ -744,6 +748,7 @@ class Mechanics {
   std::vector<ContactKey> projectionHeld_;  // sorted
   std::vector<std::pair<ContactKey, int>> sliding_;
   std::vector<Impact> impacts_;
+  mutable bool collisionsRead_ = true;
   ImpactQueue impactQueue_;
   std::vector<Touch> touches_;          // of the last evaluation of the accelerations
   std::vector<double> manifoldNormal_, manifoldChange_;  // buffers of StoreContactForces
