@@ -135,8 +135,17 @@ void Mechanics::SetUpContacts() {
   if (colliders_.empty()) return;
   margin_ = kMargin * thinnest_;
   colliderOf_.assign(BodyCount(), -1);
-  for (size_t k = 0; k < colliders_.size(); ++k)
+  colliderOutlines_.resize(colliders_.size());
+  for (size_t k = 0; k < colliders_.size(); ++k) {
     colliderOf_[colliders_[k]] = static_cast<int>(k);
+    const contact::BodyOutline& outline = outlines_[colliders_[k]];
+    ColliderOutline& c = colliderOutlines_[k];
+    c.thickness = outline.thickness;
+    const auto& pieces = outline.pieces;
+    if (pieces.size() != 1 || !pieces[0].circle || !pieces[0].vertices.empty()) continue;
+    c.centre = pieces[0].centre;
+    c.radius = pieces[0].radius;
+  }
   // Bodies joined by a joint never collide with each other.
   for (const Constraint& record : model_.constraints) {
     if (!JoinsBodies(record.kind)) continue;
@@ -370,13 +379,12 @@ void Mechanics::FindContacts() {
     for (size_t k = 0; k < colliders_.size(); ++k) {
       const int i = colliders_[k];
       SearchedCollider& c = searched_[k];
-      const auto& pieces = outlines_[i].pieces;
-      const bool circle = pieces.size() == 1 && pieces[0].circle;
-      c.radius = circle ? pieces[0].radius : -1;
-      if (circle)
+      const ColliderOutline& outline = colliderOutlines_[k];
+      c.radius = outline.radius;
+      if (outline.radius >= 0)
         c.centre = contact::PlacedPiece{nullptr, Vector2d(q_[3 * i], q_[3 * i + 1]),
                                         bodyKin_[i].cos, bodyKin_[i].sin}
-                       .World(pieces[0].centre);
+                       .World(outline.centre);
       const dynamics::Body& body = model_.bodies[i];
       c.staticFriction = body.staticFriction;
       c.kineticFriction = body.kineticFriction;
@@ -1319,6 +1327,12 @@ void Mechanics::ReportOverlap(double time) {
 contact::Box Mechanics::OutlineBox(int body) const {
   const contact::PlacedPiece placed{nullptr, Vector2d(q_[3 * body], q_[3 * body + 1]),
                                     bodyKin_[body].cos, bodyKin_[body].sin};
+  const int k = colliderOf_.empty() ? -1 : colliderOf_[body];
+  if (k >= 0 && colliderOutlines_[k].radius >= 0) {
+    const Vector2d centre = placed.World(colliderOutlines_[k].centre);
+    const double r = colliderOutlines_[k].radius;
+    return contact::Box{centre.x() - r, centre.y() - r, centre.x() + r, centre.y() + r, body};
+  }
   contact::Box box{HUGE_VAL, HUGE_VAL, -HUGE_VAL, -HUGE_VAL, body};
   auto add = [&](const Vector2d& p, double r) {
     box.minX = std::min(box.minX, p.x() - r);
@@ -1413,7 +1427,8 @@ double Mechanics::ContactStepLimit(double h) {
     const double closing = ClosingSpeed(motions_[ka], motions_[kb]);
     if (!(closing > 0)) continue;
     const int a = colliders_[ka], b = colliders_[kb];
-    const double thinner = std::min(outlines_[a].thickness, outlines_[b].thickness);
+    const double thinner =
+        std::min(colliderOutlines_[ka].thickness, colliderOutlines_[kb].thickness);
     // A fast run holds every pair that has a row to its gap within the step: such a pair need
     // only not close from beyond the rows into contact within one step. A body sliding on a
     // fixed one keeps the shorter steps: a frame's step would follow the slide's closed form

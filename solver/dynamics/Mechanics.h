@@ -717,6 +717,14 @@ class Mechanics {
     double staticFriction = 0, kineticFriction = 0, elasticity = 0;
   };
   std::vector<SearchedCollider> searched_;
+  // Per collider, what the searches and step limits read of its outline for every pair: where
+  // it is one circle (in the body frame), and its thickness.
+  struct ColliderOutline {
+    Eigen::Vector2d centre{0, 0};
+    double radius = -1;  // below zero where the outline is not one circle
+    double thickness = 0;
+  };
+  std::vector<ColliderOutline> colliderOutlines_;
   void AddManifold(int a, int b, size_t pa, size_t pb, const contact::Manifold& found);
   std::vector<contact::Box> grownBoxes_;    // those the kept pairs were found from
   std::vector<std::pair<int, int>> pairs_;  // kept pairs, by place in colliders_
