@@ -527,9 +527,25 @@ void Mechanics::FindAwakeContacts() {
 void Mechanics::FindContactGaps() {
   rowsFromProjection_ = false;
   FindAwakeContacts();
-  contact::KeyCursor touching(touching_);
-  for (const ContactPoint& p : contactPoints_)
-    if (touching.Contains(p.key)) manifolds_[p.manifold].touching = true;
+  const std::vector<char>& flags = PointFlags();
+  for (size_t k = 0; k < contactPoints_.size(); ++k)
+    if ((flags[k] & kPointTouching) != 0) manifolds_[contactPoints_[k].manifold].touching = true;
+}
+
+const std::vector<char>& Mechanics::PointFlags() const {
+  if (pointFlagsSearch_ == loadedSearch_ && pointFlagsRefresh_ == flagRefreshes_ &&
+      pointFlags_.size() == contactPoints_.size())
+    return pointFlags_;
+  contact::KeyCursor touching(touching_), leaving(leaving_);
+  pointFlags_.resize(contactPoints_.size());
+  for (size_t k = 0; k < contactPoints_.size(); ++k) {
+    const ContactKey& key = contactPoints_[k].key;
+    pointFlags_[k] = static_cast<char>((touching.Contains(key) ? kPointTouching : 0) |
+                                       (leaving.Contains(key) ? kPointLeaving : 0));
+  }
+  pointFlagsSearch_ = loadedSearch_;
+  pointFlagsRefresh_ = flagRefreshes_;
+  return pointFlags_;
 }
 
 // A contact row along `direction` at a point of the manifold's bodies, appended to the rows.
@@ -590,12 +606,13 @@ void Mechanics::BuildContactRows() {
   // values from the point itself). A crowd's near neighbours then cost no rows. A fast run
   // makes the rows of the points it holds to their gaps when it projects the velocities.
   const double apart = sweptContacts_ ? 2 * contactGap_ : std::max(0.5 * margin_, 2 * contactGap_);
-  contact::KeyCursor touchingNow(touching_), closed(closedBefore_), held(projectionHeld_);
+  contact::KeyCursor closed(closedBefore_), held(projectionHeld_);
+  const std::vector<char>& flags = PointFlags();
   std::vector<char>& rowed = manifoldRowed_;
   rowed.assign(manifolds_.size(), 0);
   for (size_t k = 0; k < contactPoints_.size(); ++k) {
     ContactPoint& p = contactPoints_[k];
-    const bool touching = touchingNow.Contains(p.key);
+    const bool touching = (flags[k] & kPointTouching) != 0;
     p.row = -1;
     if (p.separation > apart && !touching && !closed.Contains(p.key) && !held.Contains(p.key))
       continue;
@@ -644,6 +661,7 @@ void Mechanics::RefreshContactFlags() {
   }
   std::sort(touching_.begin(), touching_.end());
   std::sort(leaving_.begin(), leaving_.end());
+  ++flagRefreshes_;
   sliding_.clear();
   for (ContactManifold& m : manifolds_) {
     const double slip = ManifoldSlip(m);
@@ -1273,11 +1291,13 @@ void Mechanics::ContactEventValues(std::vector<double>& values) const {
   // and leaving when the step began are left out: they must not hide the approach of others.
   // A point a fast step held to its gap may end it closed: it is a collision to locate only
   // where it went deeper than a located one may.
-  contact::KeyCursor touching(touching_), leaving(leaving_);
+  const std::vector<char>& flags = PointFlags();
   contact::KeyCursor held(heldApproaches_, contact::FirstOf{});
-  for (const ContactPoint& p : contactPoints_)
-    if (!touching.Contains(p.key) && !leaving.Contains(p.key))
+  for (size_t k = 0; k < contactPoints_.size(); ++k) {
+    const ContactPoint& p = contactPoints_[k];
+    if (flags[k] == 0)
       gap = std::min(gap, held.Contains(p.key) ? p.separation + LocatedOverlap() : p.separation);
+  }
   double slip = 1.0;
   for (const ContactManifold& m : manifolds_)
     if (m.touching && m.slide != 0 && !SlipStoppedInStep(m))

@@ -750,6 +750,14 @@ class Mechanics {
     found_[1].at.clear();
   }
   std::vector<ContactKey> touching_;
+  // Per point of the search in use, whether it is among touching_ (1) or leaving_ (2): worked
+  // out once per search and refresh of those lists, where the builds of a step ask again and
+  // again.
+  enum : char { kPointTouching = 1, kPointLeaving = 2 };
+  const std::vector<char>& PointFlags() const;
+  int64_t flagRefreshes_ = 0;
+  mutable std::vector<char> pointFlags_;
+  mutable int64_t pointFlagsSearch_ = -1, pointFlagsRefresh_ = -1;
   std::vector<ContactKey> leaving_;  // within the contact gap at the last state, and opening
   // The points within the contact gap where a projection began, before the joints moved them.
   std::vector<ContactKey> closedBefore_;
