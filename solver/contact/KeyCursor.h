@@ -47,10 +47,10 @@ class KeyCursor {
       step *= 2;
     }
     hi = std::min(hi, n);
-    const auto first = std::partition_point(
-        list_.begin() + static_cast<std::ptrdiff_t>(lo),
-        list_.begin() + static_cast<std::ptrdiff_t>(hi),
-        [&](const Entry& entry) { return keyOf_(entry) < key; });
+    const auto first =
+        std::partition_point(list_.begin() + static_cast<std::ptrdiff_t>(lo),
+                             list_.begin() + static_cast<std::ptrdiff_t>(hi),
+                             [&](const Entry& entry) { return keyOf_(entry) < key; });
     at_ = static_cast<size_t>(first - list_.begin());
     return at_;
   }

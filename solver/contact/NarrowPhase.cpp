@@ -26,7 +26,6 @@ void Place(const PlacedPiece& p, WorldPolygon& out) {
     out.n.push_back(p.Turn(n));
 }
 
-
 // A polygon against a circle; the normal runs from the polygon to the circle.
 bool PolygonCircle(const WorldPolygon& p, const Vector2d& c, double r, double margin,
                    Manifold& out) {
@@ -182,7 +181,8 @@ bool Collide(const PlacedPiece& a, const PlacedPiece& b, double margin, Manifold
   const ConvexPiece& pa = *a.piece;
   const ConvexPiece& pb = *b.piece;
   if (pa.circle && pb.circle)
-    return CollideCircles(a.World(pa.centre), pa.radius, b.World(pb.centre), pb.radius, margin, out);
+    return CollideCircles(a.World(pa.centre), pa.radius, b.World(pb.centre), pb.radius, margin,
+                          out);
   WorldPolygon wa{nullptr, scratch.vertices[0], scratch.normals[0]};
   WorldPolygon wb{nullptr, scratch.vertices[1], scratch.normals[1]};
   if (!pa.circle) Place(a, wa);

@@ -117,8 +117,8 @@ namespace {
 // every frame's first evaluation anew: where the force reads the collisions, the evaluation is
 // made anew once they are forgotten, else a struck ball would be pushed on into the next frame.
 struct BouncingBall {
-  double push = 0;          // newtons per collision of the frame, up
-  int collisionsSeen = 0;   // evaluations that read a collision
+  double push = 0;         // newtons per collision of the frame, up
+  int collisionsSeen = 0;  // evaluations that read a collision
   std::vector<double> heights;
 
   void Run(RunMode mode, bool forgetEachFrame) {
@@ -174,11 +174,13 @@ TEST(KeptEvaluation, AnswersAsOneMadeAnewAcrossTheFramesCollisions) {
       fresh.Run(mode, true);
       ASSERT_EQ(kept.heights.size(), fresh.heights.size());
       // The ball bounced: it came down onto the floor and went up again.
-      const auto landed = std::find_if(kept.heights.begin(), kept.heights.end(),
-                                       [](double y) { return y < 0.11; });
+      const auto landed =
+          std::find_if(kept.heights.begin(), kept.heights.end(), [](double y) { return y < 0.11; });
       ASSERT_NE(landed, kept.heights.end());
       EXPECT_GT(*std::max_element(landed, kept.heights.end()), 0.15);
-      if (push != 0) EXPECT_GT(kept.collisionsSeen, 0);
+      if (push != 0) {
+        EXPECT_GT(kept.collisionsSeen, 0);
+      }
       for (size_t f = 0; f < kept.heights.size(); ++f)
         ASSERT_NEAR(kept.heights[f], fresh.heights[f], 1e-9)
             << "frame " << f << " push " << push << " mode " << static_cast<int>(mode);
