@@ -48,6 +48,10 @@ struct CollideScratch {
   std::vector<Eigen::Vector2d> vertices[2], normals[2];
 };
 
+// Two circles in the world, as Collide places and meets them; the normal runs from the first.
+bool CollideCircles(const Eigen::Vector2d& ca, double ra, const Eigen::Vector2d& cb, double rb,
+                    double margin, Manifold& out);
+
 // Fills the manifold with the points closer than `margin` and answers whether there is any.
 bool Collide(const PlacedPiece& a, const PlacedPiece& b, double margin, Manifold& out,
              CollideScratch& scratch);

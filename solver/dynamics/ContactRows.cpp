@@ -5,11 +5,11 @@
 // formula functions read.
 
 #include <algorithm>
-#include <climits>
 #include <chrono>
 #include <cmath>
 #include <functional>
 
+#include "solver/contact/KeyCursor.h"
 #include "solver/contact/NarrowPhase.h"
 #include "solver/dynamics/Mechanics.h"
 #include "solver/dynamics/PlanarMath.h"
@@ -75,6 +75,9 @@ uint64_t PairKey(int a, int b) {
 // A pair's coefficient from its two bodies': the geometric mean, so that two equal bodies keep
 // their value and a body without friction or bounce gives none.
 double Combined(double a, double b) {
+  // The root of a square is the number itself, short of overflow and underflow: equal bodies, as
+  // a crowd's are, need no root taken for every pair found.
+  if (a == b && a >= 1e-150 && a <= 1e150) return a;
   return std::sqrt(std::max(0.0, a) * std::max(0.0, b));
 }
 
@@ -132,8 +135,17 @@ void Mechanics::SetUpContacts() {
   if (colliders_.empty()) return;
   margin_ = kMargin * thinnest_;
   colliderOf_.assign(BodyCount(), -1);
-  for (size_t k = 0; k < colliders_.size(); ++k)
+  colliderOutlines_.resize(colliders_.size());
+  for (size_t k = 0; k < colliders_.size(); ++k) {
     colliderOf_[colliders_[k]] = static_cast<int>(k);
+    const contact::BodyOutline& outline = outlines_[colliders_[k]];
+    ColliderOutline& c = colliderOutlines_[k];
+    c.thickness = outline.thickness;
+    const auto& pieces = outline.pieces;
+    if (pieces.size() != 1 || !pieces[0].circle || !pieces[0].vertices.empty()) continue;
+    c.centre = pieces[0].centre;
+    c.radius = pieces[0].radius;
+  }
   // Bodies joined by a joint never collide with each other.
   for (const Constraint& record : model_.constraints) {
     if (!JoinsBodies(record.kind)) continue;
@@ -302,8 +314,9 @@ void Mechanics::KeepPairsNear(const std::vector<contact::Box>& boxes) {
   });
 }
 
+// Without branches: a crowd's kept pairs overlap or not in no order a branch could guess.
 bool Mechanics::Overlap(const contact::Box& a, const contact::Box& b) {
-  return !(a.maxX < b.minX || b.maxX < a.minX || a.maxY < b.minY || b.maxY < a.minY);
+  return !((a.maxX < b.minX) | (b.maxX < a.minX) | (a.maxY < b.minY) | (b.maxY < a.minY));
 }
 
 // Find pairs and narrow phase: every pair of pieces of colliding bodies closer than the margin.
@@ -362,7 +375,20 @@ void Mechanics::FindContacts() {
     const StageTimer timer(contactTimes_.findPairs);
     // Each outline's own box, so that a long wall or floor meets only what is near it.
     boxes_.clear();
+    searched_.resize(colliders_.size());
     for (size_t k = 0; k < colliders_.size(); ++k) {
+      const int i = colliders_[k];
+      SearchedCollider& c = searched_[k];
+      const ColliderOutline& outline = colliderOutlines_[k];
+      c.radius = outline.radius;
+      if (outline.radius >= 0)
+        c.centre = contact::PlacedPiece{nullptr, Vector2d(q_[3 * i], q_[3 * i + 1]),
+                                        bodyKin_[i].cos, bodyKin_[i].sin}
+                       .World(outline.centre);
+      const dynamics::Body& body = model_.bodies[i];
+      c.staticFriction = body.staticFriction;
+      c.kineticFriction = body.kineticFriction;
+      c.elasticity = body.elasticity;
       contact::Box box = OutlineBox(colliders_[k]);
       const double grow = margin_ / 2 + reach[k];
       box.minX -= grow;
@@ -382,6 +408,14 @@ void Mechanics::FindContacts() {
     const int a = boxA.body, b = boxB.body;
     if (Immobile(a) && Immobile(b)) continue;
     const double margin = margin_ + reach[ka] + reach[kb];
+    const SearchedCollider& ca = searched_[ka];
+    const SearchedCollider& cb = searched_[kb];
+    // Two bodies that are each one circle, as a crowd of balls is, meet without placing pieces.
+    if (ca.radius >= 0 && cb.radius >= 0) {
+      if (contact::CollideCircles(ca.centre, ca.radius, cb.centre, cb.radius, margin, found))
+        AddManifold(ka, kb, 0, 0, found);
+      continue;
+    }
     const auto& piecesA = outlines_[a].pieces;
     const auto& piecesB = outlines_[b].pieces;
     for (size_t pa = 0; pa < piecesA.size(); ++pa) {
@@ -390,37 +424,42 @@ void Mechanics::FindContacts() {
       for (size_t pb = 0; pb < piecesB.size(); ++pb) {
         const contact::PlacedPiece placedB{&piecesB[pb], Vector2d(q_[3 * b], q_[3 * b + 1]),
                                            bodyKin_[b].cos, bodyKin_[b].sin};
-        if (!contact::Collide(placedA, placedB, margin, found, collideScratch_)) continue;
-        ContactManifold m;
-        m.a = a;
-        m.b = b;
-        m.key = {PairKey(a, b), static_cast<uint64_t>(pa) << 42 | static_cast<uint64_t>(pb) << 21};
-        m.first = static_cast<int>(contactPoints_.size());
-        m.count = found.count;
-        m.normal = found.normal;
-        m.tangent = Perp(found.normal);
-        m.centre.setZero();
-        const dynamics::Body& ba = model_.bodies[a];
-        const dynamics::Body& bb = model_.bodies[b];
-        m.staticFriction = Combined(ba.staticFriction, bb.staticFriction);
-        m.kineticFriction = Combined(ba.kineticFriction, bb.kineticFriction);
-        m.elasticity = Combined(ba.elasticity, bb.elasticity);
-        for (int k = 0; k < found.count; ++k) {
-          ContactPoint p;
-          p.manifold = static_cast<int>(manifolds_.size());
-          p.key = {m.key.first, m.key.second | static_cast<uint64_t>(found.points[k].feature)};
-          p.point = found.points[k].point;
-          p.separation = found.points[k].separation;
-          p.radiusA = found.points[k].radiusA;
-          p.radiusB = found.points[k].radiusB;
-          m.centre += p.point / found.count;
-          contactPoints_.push_back(p);
-        }
-        manifolds_.push_back(m);
+        if (contact::Collide(placedA, placedB, margin, found, collideScratch_))
+          AddManifold(ka, kb, pa, pb, found);
       }
     }
   }
   AssignSlides();
+}
+
+// A manifold found between pieces pa and pb of the colliders ka and kb, with its points.
+void Mechanics::AddManifold(int ka, int kb, size_t pa, size_t pb, const contact::Manifold& found) {
+  const SearchedCollider& ca = searched_[ka];
+  const SearchedCollider& cb = searched_[kb];
+  const int a = colliders_[ka], b = colliders_[kb];
+  const int index = static_cast<int>(manifolds_.size());
+  ContactManifold& m = manifolds_.emplace_back();
+  m.a = a;
+  m.b = b;
+  m.key = {PairKey(a, b), static_cast<uint64_t>(pa) << 42 | static_cast<uint64_t>(pb) << 21};
+  m.first = static_cast<int>(contactPoints_.size());
+  m.count = found.count;
+  m.normal = found.normal;
+  m.tangent = Perp(found.normal);
+  m.centre.setZero();
+  m.staticFriction = Combined(ca.staticFriction, cb.staticFriction);
+  m.kineticFriction = Combined(ca.kineticFriction, cb.kineticFriction);
+  m.elasticity = Combined(ca.elasticity, cb.elasticity);
+  for (int k = 0; k < found.count; ++k) {
+    ContactPoint& p = contactPoints_.emplace_back();
+    p.manifold = index;
+    p.key = {m.key.first, m.key.second | static_cast<uint64_t>(found.points[k].feature)};
+    p.point = found.points[k].point;
+    p.separation = found.points[k].separation;
+    p.radiusA = found.points[k].radiusA;
+    p.radiusB = found.points[k].radiusB;
+    m.centre += p.point / found.count;
+  }
 }
 
 // The direction each manifold slid in at the last accepted state, 0 when it stuck or is new.
@@ -488,9 +527,25 @@ void Mechanics::FindAwakeContacts() {
 void Mechanics::FindContactGaps() {
   rowsFromProjection_ = false;
   FindAwakeContacts();
-  for (const ContactPoint& p : contactPoints_)
-    if (std::binary_search(touching_.begin(), touching_.end(), p.key))
-      manifolds_[p.manifold].touching = true;
+  const std::vector<char>& flags = PointFlags();
+  for (size_t k = 0; k < contactPoints_.size(); ++k)
+    if ((flags[k] & kPointTouching) != 0) manifolds_[contactPoints_[k].manifold].touching = true;
+}
+
+const std::vector<char>& Mechanics::PointFlags() const {
+  if (pointFlagsSearch_ == loadedSearch_ && pointFlagsRefresh_ == flagRefreshes_ &&
+      pointFlags_.size() == contactPoints_.size())
+    return pointFlags_;
+  contact::KeyCursor touching(touching_), leaving(leaving_);
+  pointFlags_.resize(contactPoints_.size());
+  for (size_t k = 0; k < contactPoints_.size(); ++k) {
+    const ContactKey& key = contactPoints_[k].key;
+    pointFlags_[k] = static_cast<char>((touching.Contains(key) ? kPointTouching : 0) |
+                                       (leaving.Contains(key) ? kPointLeaving : 0));
+  }
+  pointFlagsSearch_ = loadedSearch_;
+  pointFlagsRefresh_ = flagRefreshes_;
+  return pointFlags_;
 }
 
 // A contact row along `direction` at a point of the manifold's bodies, appended to the rows.
@@ -551,17 +606,15 @@ void Mechanics::BuildContactRows() {
   // values from the point itself). A crowd's near neighbours then cost no rows. A fast run
   // makes the rows of the points it holds to their gaps when it projects the velocities.
   const double apart = sweptContacts_ ? 2 * contactGap_ : std::max(0.5 * margin_, 2 * contactGap_);
-  auto listed = [](const std::vector<ContactKey>& keys, const ContactKey& key) {
-    return std::binary_search(keys.begin(), keys.end(), key);
-  };
+  contact::KeyCursor closed(closedBefore_), held(projectionHeld_);
+  const std::vector<char>& flags = PointFlags();
   std::vector<char>& rowed = manifoldRowed_;
   rowed.assign(manifolds_.size(), 0);
   for (size_t k = 0; k < contactPoints_.size(); ++k) {
     ContactPoint& p = contactPoints_[k];
-    const bool touching = listed(touching_, p.key);
+    const bool touching = (flags[k] & kPointTouching) != 0;
     p.row = -1;
-    if (p.separation > apart && !touching && !listed(closedBefore_, p.key) &&
-        !listed(projectionHeld_, p.key))
+    if (p.separation > apart && !touching && !closed.Contains(p.key) && !held.Contains(p.key))
       continue;
     rowed[p.manifold] = 1;
     AddNormalRow(static_cast<int>(k), touching);
@@ -608,6 +661,7 @@ void Mechanics::RefreshContactFlags() {
   }
   std::sort(touching_.begin(), touching_.end());
   std::sort(leaving_.begin(), leaving_.end());
+  ++flagRefreshes_;
   sliding_.clear();
   for (ContactManifold& m : manifolds_) {
     const double slip = ManifoldSlip(m);
@@ -750,8 +804,9 @@ void Mechanics::SolveContactRounds() {
   // bound it by the normal forces found. A bound from the last evaluation that holds a manifold
   // is only a start: the round after moves it to the normal force found, and only a manifold that
   // reaches its static bound from the forces of the present solve slides.
+  contact::KeyCursor lastForces(lastPointForces_, contact::FirstOf{});
   for (ContactPoint& p : contactPoints_)
-    p.force = Remembered(lastPointForces_, p.key);
+    p.force = contact::ValueOr0(lastForces, p.key);
   for (ContactManifold& m : manifolds_) {
     m.friction = 0;
     if (m.frictionRow < 0) continue;
@@ -829,17 +884,18 @@ bool Mechanics::Stalled(const std::vector<double>& disagreements) {
 void Mechanics::StartFromLastBounds() {
   boundStart_.assign(solveRows_.size(), Bound::Free);
   if (lastPointBounds_.empty() && lastFrictionBounds_.empty()) return;
-  auto find = [](const std::vector<std::pair<ContactKey, Bound>>& kept, const ContactKey& key) {
-    const auto at =
-        std::lower_bound(kept.begin(), kept.end(), key,
-                         [](const auto& entry, const ContactKey& k) { return entry.first < k; });
-    return at != kept.end() && at->first == key ? at->second : Bound::Free;
+  // Normal rows come in the order of their points, friction rows in that of their manifolds.
+  contact::KeyCursor points(lastPointBounds_, contact::FirstOf{});
+  contact::KeyCursor frictions(lastFrictionBounds_, contact::FirstOf{});
+  auto find = [](auto& cursor, const ContactKey& key) {
+    const auto* kept = cursor.Find(key);
+    return kept != nullptr ? kept->second : Bound::Free;
   };
   for (size_t i = 0; i < solveRows_.size(); ++i) {
     const Row& row = rows_[solveRows_[i]];
     if (row.contact < 0) continue;
-    boundStart_[i] = row.friction ? find(lastFrictionBounds_, manifolds_[row.contact].key)
-                                  : find(lastPointBounds_, contactPoints_[row.contact].key);
+    boundStart_[i] = row.friction ? find(frictions, manifolds_[row.contact].key)
+                                  : find(points, contactPoints_[row.contact].key);
   }
 }
 
@@ -878,9 +934,9 @@ void Mechanics::ResolveImpacts(Eigen::VectorXd& state) {
   const double restSpeed = frameStep_ > 0 ? overlapError_ / frameStep_ : 0.0;
   // A point struck: within the contact gap, or within it before the joints' position correction
   // moved the bodies apart.
+  contact::KeyCursor closed(closedBefore_);
   auto struck = [&](const ContactPoint& p) {
-    return p.separation <= contactGap_ ||
-           std::binary_search(closedBefore_.begin(), closedBefore_.end(), p.key);
+    return p.separation <= contactGap_ || closed.Contains(p.key);
   };
   GiveBackHeldApproaches(state, struck);
   ImpactQueue& queue = impactQueue_;
@@ -1002,9 +1058,19 @@ void Mechanics::HoldApproaches(double step) {
   };
   std::vector<char>& meets = meetingBodies_;
   meets.assign(BodyCount(), 0);
-  for (const ContactPoint& p : contactPoints_) {
-    const bool touching = p.row >= 0 && rows_[p.row].candidate;
-    if (!touching && !(rowed(p) && closes(p))) continue;
+  // What each point is, worked out once for both passes: touching, or else rowed, and then
+  // whether its own approach closes it.
+  enum : char { kApart = 0, kTouching, kRowed, kCloses };
+  std::vector<char>& kinds = approachKinds_;
+  kinds.resize(contactPoints_.size());
+  for (size_t k = 0; k < contactPoints_.size(); ++k) {
+    const ContactPoint& p = contactPoints_[k];
+    char& kind = kinds[k];
+    if (p.row >= 0 && rows_[p.row].candidate)
+      kind = kTouching;
+    else
+      kind = !rowed(p) ? kApart : closes(p) ? kCloses : kRowed;
+    if (kind != kTouching && kind != kCloses) continue;
     meets[manifolds_[p.manifold].a] = meets[manifolds_[p.manifold].b] = 1;
   }
   // How fast a body's outline moves, as the velocities stand before the projection.
@@ -1016,11 +1082,10 @@ void Mechanics::HoldApproaches(double step) {
   for (size_t k = 0; k < contactPoints_.size(); ++k) {
     const ContactPoint& p = contactPoints_[k];
     const ContactManifold& m = manifolds_[p.manifold];
-    if (!rowed(p) || !MayHoldAhead(m)) continue;
-    if (p.row >= 0 && rows_[p.row].candidate) continue;
+    if ((kinds[k] != kRowed && kinds[k] != kCloses) || !MayHoldAhead(m)) continue;
     const bool stopped = (meets[m.a] || meets[m.b]) &&
                          p.separation + aim <= step * (speed(m.a) + speed(m.b));
-    if (!stopped && !closes(p)) continue;
+    if (!stopped && kinds[k] != kCloses) continue;
     Row& row = p.row >= 0 ? rows_[p.row] : AddNormalRow(static_cast<int>(k), false);
     row.candidate = true;
     row.speculative = true;
@@ -1044,14 +1109,6 @@ void Mechanics::HoldApproaches(double step) {
 // the instant they met, and a struck pendulum bob would keep some of its speed.
 bool Mechanics::MayHoldAhead(const ContactManifold& m) const {
   return !heldByRecord_[m.a] && !heldByRecord_[m.b];
-}
-
-// Whether the two bodies slid on each other at the last accepted state.
-bool Mechanics::Sliding(int a, int b) const {
-  const uint64_t pair = PairKey(std::min(a, b), std::max(a, b));
-  const auto at = std::lower_bound(sliding_.begin(), sliding_.end(),
-                                   std::make_pair(ContactKey{pair, 0}, INT_MIN));
-  return at != sliding_.end() && at->first.first == pair;
 }
 
 bool Mechanics::FoundHere(const FoundContacts& found) const {
@@ -1090,12 +1147,6 @@ bool Mechanics::SlipStoppedInStep(const ContactManifold& m) const {
   return !heldApproaches_.empty() && (stoppedBodies_[m.a] || stoppedBodies_[m.b]);
 }
 
-bool Mechanics::HeldInStep(const ContactKey& key) const {
-  const auto at = std::lower_bound(heldApproaches_.begin(), heldApproaches_.end(),
-                                   std::make_pair(key, -HUGE_VAL));
-  return at != heldApproaches_.end() && at->first == key;
-}
-
 // The impulses the projection of the velocities just made held the approaching points with,
 // and the bodies they stopped.
 void Mechanics::RememberHeldApproaches() {
@@ -1121,9 +1172,10 @@ template <class Struck>
 void Mechanics::GiveBackHeldApproaches(Eigen::VectorXd& state, const Struck& struck) {
   if (heldApproaches_.empty()) return;
   auto velocity = state.tail(dofCount_);
+  contact::KeyCursor held(heldApproaches_, contact::FirstOf{});
   for (const ContactPoint& p : contactPoints_) {
     if (p.row < 0 || !struck(p)) continue;
-    const double impulse = Remembered(heldApproaches_, p.key);
+    const double impulse = contact::ValueOr0(held, p.key);
     if (impulse == 0) continue;
     const Row& row = rows_[p.row];
     for (int i = row.begin; i < row.begin + row.count; ++i) {
@@ -1239,10 +1291,13 @@ void Mechanics::ContactEventValues(std::vector<double>& values) const {
   // and leaving when the step began are left out: they must not hide the approach of others.
   // A point a fast step held to its gap may end it closed: it is a collision to locate only
   // where it went deeper than a located one may.
-  for (const ContactPoint& p : contactPoints_)
-    if (!std::binary_search(touching_.begin(), touching_.end(), p.key) &&
-        !std::binary_search(leaving_.begin(), leaving_.end(), p.key))
-      gap = std::min(gap, HeldInStep(p.key) ? p.separation + LocatedOverlap() : p.separation);
+  const std::vector<char>& flags = PointFlags();
+  contact::KeyCursor held(heldApproaches_, contact::FirstOf{});
+  for (size_t k = 0; k < contactPoints_.size(); ++k) {
+    const ContactPoint& p = contactPoints_[k];
+    if (flags[k] == 0)
+      gap = std::min(gap, held.Contains(p.key) ? p.separation + LocatedOverlap() : p.separation);
+  }
   double slip = 1.0;
   for (const ContactManifold& m : manifolds_)
     if (m.touching && m.slide != 0 && !SlipStoppedInStep(m))
@@ -1292,6 +1347,12 @@ void Mechanics::ReportOverlap(double time) {
 contact::Box Mechanics::OutlineBox(int body) const {
   const contact::PlacedPiece placed{nullptr, Vector2d(q_[3 * body], q_[3 * body + 1]),
                                     bodyKin_[body].cos, bodyKin_[body].sin};
+  const int k = colliderOf_.empty() ? -1 : colliderOf_[body];
+  if (k >= 0 && colliderOutlines_[k].radius >= 0) {
+    const Vector2d centre = placed.World(colliderOutlines_[k].centre);
+    const double r = colliderOutlines_[k].radius;
+    return contact::Box{centre.x() - r, centre.y() - r, centre.x() + r, centre.y() + r, body};
+  }
   contact::Box box{HUGE_VAL, HUGE_VAL, -HUGE_VAL, -HUGE_VAL, body};
   auto add = [&](const Vector2d& p, double r) {
     box.minX = std::min(box.minX, p.x() - r);
@@ -1373,18 +1434,27 @@ double Mechanics::ContactStepLimit(double h) {
   // The reach of the search where the bodies are, before the pairs kept for it change.
   const std::vector<double>* reach = ReachHere();
   KeepPairsNear(sweptBoxes_);
+  // Whether the two bodies slid on each other at the last accepted state. The pairs come in
+  // ascending order of their bodies, as the slides are kept.
+  contact::KeyCursor slides(sliding_, contact::FirstOf{});
+  auto sliding = [&](int a, int b) {
+    const uint64_t pair = PairKey(std::min(a, b), std::max(a, b));
+    const size_t at = slides.LowerBound(ContactKey{pair, 0});
+    return at < sliding_.size() && sliding_[at].first.first == pair;
+  };
   for (const auto& [ka, kb] : pairs_) {
     if (!Overlap(sweptBoxes_[ka], sweptBoxes_[kb])) continue;
     const double closing = ClosingSpeed(motions_[ka], motions_[kb]);
     if (!(closing > 0)) continue;
     const int a = colliders_[ka], b = colliders_[kb];
-    const double thinner = std::min(outlines_[a].thickness, outlines_[b].thickness);
+    const double thinner =
+        std::min(colliderOutlines_[ka].thickness, colliderOutlines_[kb].thickness);
     // A fast run holds every pair that has a row to its gap within the step: such a pair need
     // only not close from beyond the rows into contact within one step. A body sliding on a
     // fixed one keeps the shorter steps: a frame's step would follow the slide's closed form
     // (a block on a floor or an incline) only to a few per cent.
     const bool held = sweptContacts_ && !heldByRecord_[a] && !heldByRecord_[b] &&
-                      !(Sliding(a, b) && (Immobile(a) || Immobile(b)));
+                      !(sliding(a, b) && (Immobile(a) || Immobile(b)));
     const double closes = std::max(0.1 * thinner, held ? 0.9 * RowedGap(reach, a, b) : 0.0);
     if (closes >= limit * closing || !Collides(a, b)) continue;
     limit = closes / closing;
@@ -1418,6 +1488,7 @@ bool Mechanics::ContactPair(int body, int pair, ContactReport& out) const {
 }
 
 int Mechanics::CollisionPairCount(int body) const {
+  collisionsRead_ = true;
   int count = 0;
   for (const Impact& i : impacts_)
     count += i.a == body || i.b == body ? 1 : 0;
@@ -1425,6 +1496,7 @@ int Mechanics::CollisionPairCount(int body) const {
 }
 
 bool Mechanics::CollisionPair(int body, int pair, ContactReport& out) const {
+  collisionsRead_ = true;
   for (const Impact& i : impacts_) {
     if (i.a != body && i.b != body) continue;
     if (--pair > 0) continue;

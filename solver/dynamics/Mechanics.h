@@ -191,6 +191,10 @@ class Mechanics {
   void ClearCollisions() { impacts_.clear(); }
   // Whether a collision has been recorded since the frame began.
   bool HasCollisions() const { return !impacts_.empty(); }
+  // Whether anything (a formula) has read the collisions since WatchCollisionReads: an
+  // evaluation that did not read them answers the same once they are forgotten.
+  void WatchCollisionReads() { collisionsRead_ = false; }
+  bool CollisionsRead() const { return collisionsRead_; }
   // The longest step, up to h, over which no body can pass through another: for every pair of
   // bodies that could meet within h, a tenth of the thinner outline over the speed at which
   // their outlines can close. Infinite without collisions or when no pair can meet.
@@ -449,9 +453,7 @@ class Mechanics {
   // within the step are held to their gap, and the impulses that held them remembered.
   void HoldApproaches(double step);
   void RememberHeldApproaches();
-  bool HeldInStep(const ContactKey& key) const;
   bool SlipStoppedInStep(const ContactManifold& m) const;
-  bool Sliding(int a, int b) const;
   bool MayHoldAhead(const ContactManifold& m) const;
   // How far apart a contact point of two bodies may be and still have a row.
   double RowedGap(const std::vector<double>* reach, int a, int b) const;
@@ -712,6 +714,23 @@ class Mechanics {
   contact::CollideScratch collideScratch_;
   std::vector<contact::Box> sweptBoxes_;
   std::vector<contact::Box> boxes_;         // per collider, grown by half the margin and reach
+  // Per collider in a search, what its pairs read, held together so that a crowd's many pairs
+  // read little memory: where a body that is one circle has its centre, and its coefficients.
+  struct SearchedCollider {
+    Eigen::Vector2d centre{0, 0};
+    double radius = -1;  // below zero where the outline is not one circle
+    double staticFriction = 0, kineticFriction = 0, elasticity = 0;
+  };
+  std::vector<SearchedCollider> searched_;
+  // Per collider, what the searches and step limits read of its outline for every pair: where
+  // it is one circle (in the body frame), and its thickness.
+  struct ColliderOutline {
+    Eigen::Vector2d centre{0, 0};
+    double radius = -1;  // below zero where the outline is not one circle
+    double thickness = 0;
+  };
+  std::vector<ColliderOutline> colliderOutlines_;
+  void AddManifold(int a, int b, size_t pa, size_t pb, const contact::Manifold& found);
   std::vector<contact::Box> grownBoxes_;    // those the kept pairs were found from
   std::vector<std::pair<int, int>> pairs_;  // kept pairs, by place in colliders_
   std::vector<ContactPoint> contactPoints_;
@@ -736,12 +755,21 @@ class Mechanics {
     found_[1].at.clear();
   }
   std::vector<ContactKey> touching_;
+  // Per point of the search in use, whether it is among touching_ (1) or leaving_ (2): worked
+  // out once per search and refresh of those lists, where the builds of a step ask again and
+  // again.
+  enum : char { kPointTouching = 1, kPointLeaving = 2 };
+  const std::vector<char>& PointFlags() const;
+  int64_t flagRefreshes_ = 0;
+  mutable std::vector<char> pointFlags_;
+  mutable int64_t pointFlagsSearch_ = -1, pointFlagsRefresh_ = -1;
   std::vector<ContactKey> leaving_;  // within the contact gap at the last state, and opening
   // The points within the contact gap where a projection began, before the joints moved them.
   std::vector<ContactKey> closedBefore_;
   std::vector<ContactKey> projectionHeld_;  // sorted
   std::vector<std::pair<ContactKey, int>> sliding_;
   std::vector<Impact> impacts_;
+  mutable bool collisionsRead_ = true;
   ImpactQueue impactQueue_;
   std::vector<Touch> touches_;          // of the last evaluation of the accelerations
   std::vector<double> manifoldNormal_, manifoldChange_;  // buffers of StoreContactForces
@@ -800,7 +828,8 @@ class Mechanics {
   std::vector<ContactKey> stoppedSlips_;  // manifolds a fast step stopped sliding, sorted
   std::vector<char> stoppedBodies_;       // per body: a point held in the step stopped it
   std::vector<char> heldByRecord_;        // per body: a record's point is on it
-  std::vector<char> meetingBodies_;       // buffer of HoldApproaches
+  std::vector<char> meetingBodies_;       // buffers of HoldApproaches
+  std::vector<char> approachKinds_;
 };
 
 // Inline: formulas that read one value of a body (its mass) leave the rest uncomputed.

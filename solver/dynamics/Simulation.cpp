@@ -78,7 +78,10 @@ void Simulation::Step(double h, Eigen::VectorXd& result, double& error) {
   // Every step from the same state starts from the same evaluation: the one that ended the last
   // frame, or that of the first try of a step that was cut (a step rejected for its error, the
   // trial steps that locate a crossing). A large pile is then not solved again for each.
-  if (!k1Ready_) f(t, state_, k1_);
+  if (!k1Ready_) {
+    f(t, state_, k1_);
+    k1ReadCollisions_ = true;
+  }
   k1Ready_ = true;
   if (settings_.integrator == IntegratorKind::Euler) {
     // Semi-implicit: the new velocity, made to satisfy the constraints where the bodies are,
@@ -318,9 +321,9 @@ bool Simulation::AdvanceTo(double target) {
   const double tolerance = settings_.EffectiveIntegratorError();
   Eigen::VectorXd result;
   std::vector<double> values;
-  // Formulas may read the collisions of the frame: an evaluation made while they stood is not
-  // one made after they are forgotten.
-  if (mechanics_.HasCollisions()) k1Ready_ = false;
+  // Formulas may read the collisions of the frame: an evaluation that read them while they stood
+  // is not one made after they are forgotten. One that did not read them still answers.
+  if (mechanics_.HasCollisions() && k1ReadCollisions_) k1Ready_ = false;
   mechanics_.ClearCollisions();
   // Steps shorter than the smallest the run takes on its own come only from locating a crossing
   // or from a variable step cut down near a kink of the motion. A run of them in a row means the
@@ -392,8 +395,10 @@ bool Simulation::AdvanceTo(double target) {
   }
   // The contact forces the formulas read are those of the state reached.
   if (mechanics_.HasContacts()) {
+    mechanics_.WatchCollisionReads();
     mechanics_.Derivative(time_, state_, k1_);
     k1Ready_ = true;
+    k1ReadCollisions_ = mechanics_.CollisionsRead();
   }
   return true;
 }

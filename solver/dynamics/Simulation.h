@@ -92,8 +92,10 @@ class Simulation {
   RunStatistics statistics_;
   std::vector<Warning> ownWarnings_;
   Eigen::VectorXd k1_, k2_, k3_, k4_, k5_, scratch_;
-  // Whether k1_ holds the evaluation at the present time and state.
+  // Whether k1_ holds the evaluation at the present time and state, and whether that evaluation
+  // read the collisions of the frame (then it is made anew once they are forgotten).
   bool k1Ready_ = false;
+  bool k1ReadCollisions_ = true;
   Eigen::VectorXd trial_;  // a trial step of locating a crossing
   Eigen::VectorXd estimate_;  // a step's error estimate
   Eigen::VectorXd whole_;  // a step's error estimate before the projection's part is taken out

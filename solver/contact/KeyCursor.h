@@ -1,0 +1,83 @@
+#pragma once
+// Look-ups in a list sorted by key, for keys asked for mostly in ascending order.
+
+#include <algorithm>
+#include <cstddef>
+#include <vector>
+
+namespace yb::contact {
+
+// The entry itself is its key.
+struct Itself {
+  template <class T>
+  const T& operator()(const T& entry) const {
+    return entry;
+  }
+};
+
+// The key is the first of a pair.
+struct FirstOf {
+  template <class T>
+  const auto& operator()(const T& entry) const {
+    return entry.first;
+  }
+};
+
+// A pass over the contacts in the order a search found them asks for their keys in ascending
+// order, mostly: each look-up gallops on from where the last one ended, so such a pass costs a
+// step or two per key where a binary search of the whole list would cost its logarithm, and a
+// pile's lists are long. A key below the last one asked for starts over from the front, so any
+// order of look-ups gives the answers a binary search gives.
+template <class Entry, class KeyOf = Itself>
+class KeyCursor {
+ public:
+  explicit KeyCursor(const std::vector<Entry>& list, KeyOf keyOf = {})
+      : list_(list), keyOf_(keyOf) {}
+
+  // The place of the first entry whose key is not below `key`, or the list's size.
+  template <class Key>
+  size_t LowerBound(const Key& key) {
+    const size_t n = list_.size();
+    if (at_ > n || (at_ > 0 && !(keyOf_(list_[at_ - 1]) < key))) at_ = 0;
+    // Every entry before `lo` is below the key; the one at `hi` (where there is one) is not.
+    size_t lo = at_, hi = at_, step = 1;
+    while (hi < n && keyOf_(list_[hi]) < key) {
+      lo = hi + 1;
+      hi += step;
+      step *= 2;
+    }
+    hi = std::min(hi, n);
+    const auto first =
+        std::partition_point(list_.begin() + static_cast<std::ptrdiff_t>(lo),
+                             list_.begin() + static_cast<std::ptrdiff_t>(hi),
+                             [&](const Entry& entry) { return keyOf_(entry) < key; });
+    at_ = static_cast<size_t>(first - list_.begin());
+    return at_;
+  }
+
+  // The entry with this key, or null.
+  template <class Key>
+  const Entry* Find(const Key& key) {
+    const size_t at = LowerBound(key);
+    return at < list_.size() && !(key < keyOf_(list_[at])) ? &list_[at] : nullptr;
+  }
+
+  template <class Key>
+  bool Contains(const Key& key) {
+    return Find(key) != nullptr;
+  }
+
+ private:
+  const std::vector<Entry>& list_;
+  KeyOf keyOf_;
+  size_t at_ = 0;
+};
+
+// The value kept for a key in a list of (key, value) pairs sorted by key, or zero.
+template <class Entry>
+auto ValueOr0(KeyCursor<Entry, FirstOf>& cursor, const typename Entry::first_type& key) {
+  const Entry* found = cursor.Find(key);
+  return found != nullptr ? found->second : typename Entry::second_type{};
+}
+
+}  // namespace yb::contact

@@ -1,0 +1,192 @@
+// The short cuts a search takes through a crowd answer as the long way does: keys looked up by a
+// cursor as by a binary search, two circles met without placing their pieces as when placed,
+// and an evaluation kept across a frame's collisions as one made anew.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <random>
+#include <vector>
+
+#include "solver/contact/KeyCursor.h"
+#include "solver/contact/NarrowPhase.h"
+#include "solver/dynamics/Simulation.h"
+
+namespace yb::contact {
+namespace {
+
+using Key = std::pair<uint64_t, uint64_t>;
+
+// Sorted keys with repeats of the first half, as contact keys of one pair of bodies share it.
+std::vector<Key> SortedKeys(std::mt19937& random, int count) {
+  std::uniform_int_distribution<uint64_t> body(0, 40), feature(0, 5);
+  std::vector<Key> keys;
+  for (int k = 0; k < count; ++k)
+    keys.emplace_back(body(random), feature(random));
+  std::sort(keys.begin(), keys.end());
+  keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
+  return keys;
+}
+
+// Look-ups in ascending order (a pass over contacts), in any order, and descending, over lists
+// empty, short and long: each finds what a binary search finds, and the same place.
+TEST(KeyCursor, AnswersAsABinarySearchInAnyOrderOfLookUps) {
+  std::mt19937 random(11);
+  for (const int count : {0, 1, 7, 300}) {
+    const std::vector<Key> list = SortedKeys(random, count);
+    std::vector<Key> asked = SortedKeys(random, 200);
+    asked.push_back({0, 0});
+    asked.push_back({1000, 0});
+    std::vector<std::vector<Key>> orders{asked, asked, asked};
+    std::shuffle(orders[1].begin(), orders[1].end(), random);
+    std::reverse(orders[2].begin(), orders[2].end());
+    for (const std::vector<Key>& order : orders) {
+      KeyCursor cursor(list);
+      for (const Key& key : order) {
+        const auto expected = std::lower_bound(list.begin(), list.end(), key) - list.begin();
+        EXPECT_EQ(cursor.LowerBound(key), static_cast<size_t>(expected));
+        EXPECT_EQ(cursor.Contains(key), std::binary_search(list.begin(), list.end(), key));
+      }
+    }
+  }
+}
+
+TEST(KeyCursor, ReadsTheValueKeptForAKeyOrZero) {
+  const std::vector<std::pair<Key, double>> kept{{{1, 2}, 0.5}, {{1, 3}, -2.0}, {{4, 0}, 7.0}};
+  KeyCursor cursor(kept, FirstOf{});
+  EXPECT_EQ(ValueOr0(cursor, Key{1, 2}), 0.5);
+  EXPECT_EQ(ValueOr0(cursor, Key{2, 0}), 0.0);
+  EXPECT_EQ(ValueOr0(cursor, Key{4, 0}), 7.0);
+  EXPECT_EQ(ValueOr0(cursor, Key{1, 3}), -2.0);  // back again
+  EXPECT_EQ(ValueOr0(cursor, Key{9, 9}), 0.0);
+}
+
+// Circles placed on turned bodies, apart, touching, overlapping and right at the margin (where
+// the test that passes far pairs over without a square root must keep what the exact one keeps).
+TEST(CollideCircles, MeetsAsTheirPlacedPiecesDo) {
+  std::mt19937 random(5);
+  std::uniform_real_distribution<double> place(-2, 2), angle(-3, 3), radius(0.05, 0.5);
+  const double margin = 0.01;
+  int kept = 0;
+  for (int trial = 0; trial < 4000; ++trial) {
+    ConvexPiece pa, pb;
+    pa.circle = pb.circle = true;
+    pa.radius = radius(random);
+    pb.radius = radius(random);
+    pa.centre = Eigen::Vector2d(place(random), place(random)) * 0.1;
+    pb.centre = Eigen::Vector2d(place(random), place(random)) * 0.1;
+    const double ta = angle(random), tb = angle(random);
+    const PlacedPiece a{&pa, Eigen::Vector2d(place(random), place(random)), std::cos(ta),
+                        std::sin(ta)};
+    PlacedPiece b{&pb, Eigen::Vector2d(place(random), place(random)), std::cos(tb), std::sin(tb)};
+    const Eigen::Vector2d ca = a.World(pa.centre);
+    // Every fourth pair is moved to just at the margin apart, by a ulp or two either way.
+    if (trial % 4 == 0) {
+      Eigen::Vector2d cb = b.World(pb.centre);
+      const Eigen::Vector2d d = (cb - ca).normalized();
+      const double apart = pa.radius + pb.radius + margin;
+      const double ulps = std::nextafter(apart, 10.0) - apart;
+      b.position += ca + d * (apart + (trial % 3 - 1) * ulps) - cb;
+    }
+    const Eigen::Vector2d cb = b.World(pb.centre);
+    Manifold placed, straight;
+    CollideScratch scratch;
+    const bool found = Collide(a, b, margin, placed, scratch);
+    ASSERT_EQ(CollideCircles(ca, pa.radius, cb, pb.radius, margin, straight), found) << trial;
+    if (!found) continue;
+    ++kept;
+    EXPECT_EQ(straight.count, placed.count);
+    EXPECT_EQ(straight.normal, placed.normal);
+    EXPECT_EQ(straight.points[0].point, placed.points[0].point);
+    EXPECT_EQ(straight.points[0].separation, placed.points[0].separation);
+  }
+  // Both ways are tried: pairs kept and pairs passed over.
+  EXPECT_GT(kept, 300);
+  EXPECT_LT(kept, 3700);
+}
+
+}  // namespace
+}  // namespace yb::contact
+
+namespace yb::dynamics {
+namespace {
+
+// A ball dropped onto a floor bounces; a force on it reads (or not) how many collisions it had
+// in the frame. A run that keeps the evaluation ending each frame must move as one that makes
+// every frame's first evaluation anew: where the force reads the collisions, the evaluation is
+// made anew once they are forgotten, else a struck ball would be pushed on into the next frame.
+struct BouncingBall {
+  double push = 0;         // newtons per collision of the frame, up
+  int collisionsSeen = 0;  // evaluations that read a collision
+  std::vector<double> heights;
+
+  void Run(RunMode mode, bool forgetEachFrame) {
+    Model model;
+    Body floor;
+    floor.y = -0.5;
+    floor.anchored = 1;
+    floor.elasticity = 0.6;
+    floor.shape.kind = Shape::Kind::Rectangle;
+    floor.shape.w = 4;
+    floor.shape.h = 1;
+    model.AddBody(floor);
+    Body ball;
+    ball.y = 0.5;
+    ball.mass = 1;
+    ball.moment = 0.5 * 0.1 * 0.1;
+    ball.elasticity = 0.6;
+    ball.staticFriction = ball.kineticFriction = 0.3;
+    ball.shape.kind = Shape::Kind::Circle;
+    ball.shape.w = ball.shape.h = 0.2;
+    const int body = model.AddBody(ball);
+    const int centre = model.AddPoint(body, 0, 0);
+    model.AddField(MakeLineGravity({body}, 9.81));
+    model.collisionGroups.push_back(CollisionGroup{1, false, kNone, {}});
+    const double perCollision = push;
+    int* seen = &collisionsSeen;
+    const Value up = Value::Formula([body, perCollision, seen](const Context& context) {
+      if (perCollision == 0) return context.Time() * 0.0;
+      const int count = context.GetMechanics().CollisionPairCount(body);
+      *seen += count > 0 ? 1 : 0;
+      return perCollision * count;
+    });
+    model.AddConstraint(MakeForce(centre, 0.0, up));
+    RunSettings settings;
+    settings.SetRunMode(mode);
+    settings.animationStep = 1.0 / 60;
+    Simulation sim(std::move(model), settings);
+    std::vector<BodyFrame> frame;
+    for (int f = 0; f < 90; ++f) {
+      if (forgetEachFrame) sim.ForgetEvaluation();
+      sim.NextFrame(frame);
+      heights.push_back(frame[body].y);
+    }
+  }
+};
+
+TEST(KeptEvaluation, AnswersAsOneMadeAnewAcrossTheFramesCollisions) {
+  for (const RunMode mode : {RunMode::Fast, RunMode::Accurate}) {
+    for (const double push : {0.0, 40.0}) {
+      BouncingBall kept, fresh;
+      kept.push = fresh.push = push;
+      kept.Run(mode, false);
+      fresh.Run(mode, true);
+      ASSERT_EQ(kept.heights.size(), fresh.heights.size());
+      // The ball bounced: it came down onto the floor and went up again.
+      const auto landed =
+          std::find_if(kept.heights.begin(), kept.heights.end(), [](double y) { return y < 0.11; });
+      ASSERT_NE(landed, kept.heights.end());
+      EXPECT_GT(*std::max_element(landed, kept.heights.end()), 0.15);
+      if (push != 0) {
+        EXPECT_GT(kept.collisionsSeen, 0);
+      }
+      for (size_t f = 0; f < kept.heights.size(); ++f)
+        ASSERT_NEAR(kept.heights[f], fresh.heights[f], 1e-9)
+            << "frame " << f << " push " << push << " mode " << static_cast<int>(mode);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace yb::dynamics
