@@ -719,15 +719,17 @@ class Mechanics {
   struct SearchedCollider {
     Eigen::Vector2d centre{0, 0};
     double radius = -1;  // below zero where the outline is not one circle
-    double staticFriction = 0, kineticFriction = 0, elasticity = 0;
+    double reach = 0;    // how far the search looks beyond the margin for it
   };
   std::vector<SearchedCollider> searched_;
   // Per collider, what the searches and step limits read of its outline for every pair: where
-  // it is one circle (in the body frame), and its thickness.
+  // it is one circle (in the body frame), and its thickness; and its body's coefficients, which
+  // each manifold found combines.
   struct ColliderOutline {
     Eigen::Vector2d centre{0, 0};
     double radius = -1;  // below zero where the outline is not one circle
     double thickness = 0;
+    double staticFriction = 0, kineticFriction = 0, elasticity = 0;
   };
   std::vector<ColliderOutline> colliderOutlines_;
   void AddManifold(int a, int b, size_t pa, size_t pb, const contact::Manifold& found);
