@@ -409,8 +409,25 @@ void Mechanics::FindContacts() {
     KeepPairsNear(boxes_);
   }
   const StageTimer timer(contactTimes_.narrowPhase);
+  // A crowd's kept pairs are near or not in no order a branch could guess: the pairs of two
+  // circles further apart than they look are passed over first without branches, and those left
+  // are met one by one.
+  nearPairs_.resize(pairs_.size());
+  size_t near = 0;
+  for (size_t k = 0; k < pairs_.size(); ++k) {
+    const SearchedCollider& ca = searched_[pairs_[k].first];
+    const SearchedCollider& cb = searched_[pairs_[k].second];
+    const double dx = cb.centre.x() - ca.centre.x(), dy = cb.centre.y() - ca.centre.y();
+    const double reach = ca.radius + cb.radius + margin_ + ca.reach + cb.reach;
+    const bool circles = (ca.radius >= 0) & (cb.radius >= 0);
+    // As generous as the meeting of circles itself, which decides.
+    const bool apart = dx * dx + dy * dy > reach * reach * (1 + 1e-12);
+    nearPairs_[near] = static_cast<int>(k);
+    near += static_cast<size_t>(!(circles & apart));
+  }
   contact::Manifold found;
-  for (const auto& [ka, kb] : pairs_) {
+  for (size_t n = 0; n < near; ++n) {
+    const auto [ka, kb] = pairs_[nearPairs_[n]];
     const SearchedCollider& ca = searched_[ka];
     const SearchedCollider& cb = searched_[kb];
     const double margin = margin_ + ca.reach + cb.reach;
@@ -1453,8 +1470,16 @@ double Mechanics::ContactStepLimit(double h) {
     const size_t at = slides.LowerBound(ContactKey{pair, 0});
     return at < sliding_.size() && sliding_[at].first.first == pair;
   };
-  for (const auto& [ka, kb] : pairs_) {
-    if (!Overlap(sweptBoxes_[ka], sweptBoxes_[kb])) continue;
+  // The pairs whose swept boxes overlap, picked out first without branches.
+  nearPairs_.resize(pairs_.size());
+  size_t near = 0;
+  for (size_t k = 0; k < pairs_.size(); ++k) {
+    nearPairs_[near] = static_cast<int>(k);
+    const auto [ka, kb] = pairs_[k];
+    near += static_cast<size_t>(Overlap(sweptBoxes_[ka], sweptBoxes_[kb]));
+  }
+  for (size_t n = 0; n < near; ++n) {
+    const auto [ka, kb] = pairs_[nearPairs_[n]];
     const double closing = ClosingSpeed(motions_[ka], motions_[kb]);
     if (!(closing > 0)) continue;
     const int a = colliders_[ka], b = colliders_[kb];
@@ -1465,7 +1490,7 @@ double Mechanics::ContactStepLimit(double h) {
     // fixed one keeps the shorter steps: a frame's step would follow the slide's closed form
     // (a block on a floor or an incline) only to a few per cent.
     const bool held = sweptContacts_ && !heldByRecord_[a] && !heldByRecord_[b] &&
-                      !(sliding(a, b) && (Immobile(a) || Immobile(b)));
+                      !((Immobile(a) || Immobile(b)) && sliding(a, b));
     const double closes = std::max(0.1 * thinner, held ? 0.9 * RowedGap(reach, a, b) : 0.0);
     if (closes >= limit * closing || !Collides(a, b)) continue;
     limit = closes / closing;

@@ -714,6 +714,8 @@ class Mechanics {
   contact::CollideScratch collideScratch_;
   std::vector<contact::Box> sweptBoxes_;
   std::vector<contact::Box> boxes_;         // per collider, grown by half the margin and reach
+  // Buffer of a search and a step limit: the kept pairs that may meet, by place in pairs_.
+  std::vector<int> nearPairs_;
   // Per collider in a search, what its pairs read, held together so that a crowd's many pairs
   // read little memory: where a body that is one circle has its centre, and its coefficients.
   struct SearchedCollider {
