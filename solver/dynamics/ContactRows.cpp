@@ -326,6 +326,18 @@ void Mechanics::KeepPairsNear(const std::vector<contact::Box>& boxes) {
   });
 }
 
+bool Mechanics::InsideSweptBoxes(const std::vector<contact::Box>& boxes) const {
+  if (!stepPairsValid_ || sweptBoxes_.size() != boxes.size()) return false;
+  bool inside = true;
+  for (size_t k = 0; k < boxes.size(); ++k) {
+    const contact::Box& box = boxes[k];
+    const contact::Box& swept = sweptBoxes_[k];
+    inside &= (box.minX >= swept.minX) & (box.minY >= swept.minY) & (box.maxX <= swept.maxX) &
+              (box.maxY <= swept.maxY);
+  }
+  return inside;
+}
+
 // Without branches: a crowd's kept pairs overlap or not in no order a branch could guess.
 bool Mechanics::Overlap(const contact::Box& a, const contact::Box& b) {
   return !((a.maxX < b.minX) | (b.maxX < a.minX) | (a.maxY < b.minY) | (b.maxY < a.minY));
@@ -408,15 +420,19 @@ void Mechanics::FindContacts() {
     }
     KeepPairsNear(boxes_);
   }
+  // Every kept pair that can meet here has boxes that overlap; where each box lies in its swept
+  // box of the step, their swept boxes overlap too, and the step limit listed the pair.
+  const std::vector<std::pair<int, int>>& pairs =
+      InsideSweptBoxes(boxes_) ? stepPairs_ : pairs_;
   const StageTimer timer(contactTimes_.narrowPhase);
   // A crowd's kept pairs are near or not in no order a branch could guess: the pairs of two
   // circles further apart than they look are passed over first without branches, and those left
   // are met one by one.
-  nearPairs_.resize(pairs_.size());
+  nearPairs_.resize(pairs.size());
   size_t near = 0;
-  for (size_t k = 0; k < pairs_.size(); ++k) {
-    const SearchedCollider& ca = searched_[pairs_[k].first];
-    const SearchedCollider& cb = searched_[pairs_[k].second];
+  for (size_t k = 0; k < pairs.size(); ++k) {
+    const SearchedCollider& ca = searched_[pairs[k].first];
+    const SearchedCollider& cb = searched_[pairs[k].second];
     const double dx = cb.centre.x() - ca.centre.x(), dy = cb.centre.y() - ca.centre.y();
     const double reach = ca.radius + cb.radius + margin_ + ca.reach + cb.reach;
     const bool circles = (ca.radius >= 0) & (cb.radius >= 0);
@@ -427,7 +443,7 @@ void Mechanics::FindContacts() {
   }
   contact::Manifold found;
   for (size_t n = 0; n < near; ++n) {
-    const auto [ka, kb] = pairs_[nearPairs_[n]];
+    const auto [ka, kb] = pairs[nearPairs_[n]];
     const SearchedCollider& ca = searched_[ka];
     const SearchedCollider& cb = searched_[kb];
     const double margin = margin_ + ca.reach + cb.reach;
@@ -1444,6 +1460,7 @@ double Mechanics::ClosingSpeed(const StepMotion& a, const StepMotion& b) {
 double Mechanics::ContactStepLimit(double h) {
   double limit = HUGE_VAL;
   limitingPair_ = {kNone, kNone};
+  stepPairsValid_ = false;
   if (colliders_.empty() || !(h > 0)) return limit;
   sweptBoxes_.clear();
   motions_.resize(colliders_.size());
@@ -1478,6 +1495,10 @@ double Mechanics::ContactStepLimit(double h) {
     const auto [ka, kb] = pairs_[k];
     near += static_cast<size_t>(Overlap(sweptBoxes_[ka], sweptBoxes_[kb]));
   }
+  stepPairs_.clear();
+  for (size_t n = 0; n < near; ++n)
+    stepPairs_.push_back(pairs_[nearPairs_[n]]);
+  stepPairsValid_ = true;
   for (size_t n = 0; n < near; ++n) {
     const auto [ka, kb] = pairs_[nearPairs_[n]];
     const double closing = ClosingSpeed(motions_[ka], motions_[kb]);

@@ -713,6 +713,11 @@ class Mechanics {
   contact::BroadPhase broadPhase_;
   contact::CollideScratch collideScratch_;
   std::vector<contact::Box> sweptBoxes_;
+  // The kept pairs whose swept boxes overlap, in order, as the last step limit found them: a
+  // search whose boxes all lie in their swept ones need look at no other pair.
+  std::vector<std::pair<int, int>> stepPairs_;
+  bool stepPairsValid_ = false;
+  bool InsideSweptBoxes(const std::vector<contact::Box>& boxes) const;
   std::vector<contact::Box> boxes_;         // per collider, grown by half the margin and reach
   // Buffer of a search and a step limit: the kept pairs that may meet, by place in pairs_.
   std::vector<int> nearPairs_;
