@@ -1495,9 +1495,9 @@ double Mechanics::ContactStepLimit(double h) {
     const auto [ka, kb] = pairs_[k];
     near += static_cast<size_t>(Overlap(sweptBoxes_[ka], sweptBoxes_[kb]));
   }
-  stepPairs_.clear();
+  stepPairs_.resize(near);
   for (size_t n = 0; n < near; ++n)
-    stepPairs_.push_back(pairs_[nearPairs_[n]]);
+    stepPairs_[n] = pairs_[nearPairs_[n]];
   stepPairsValid_ = true;
   for (size_t n = 0; n < near; ++n) {
     const auto [ka, kb] = pairs_[nearPairs_[n]];
