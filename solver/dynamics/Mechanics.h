@@ -495,6 +495,9 @@ class Mechanics {
   void RefineWithoutCompliance(const std::vector<int>& rows, const Eigen::VectorXd& b,
                                const std::vector<Bound>& state, Eigen::VectorXd& x);
   bool SweepAccelerations();
+  void CarryWeightDown(const std::vector<int>& rows);
+  void StartSweeps(const std::vector<int>& rows);
+  void StartExactly(const std::vector<int>& rows);
   bool FollowKineticFriction(const std::vector<int>& rows, double tolerance);
   bool SweepVelocities(const std::vector<int>& rows, Eigen::VectorXd& state);
   void CorrectSweptForces(const std::vector<int>& rows);
@@ -774,6 +777,8 @@ class Mechanics {
   std::vector<double> sweepNormal_, sweepBound_;
   std::vector<int> sweepNormalRows_;
   std::vector<Bound> sweepStartBounds_;
+  std::vector<int> carryLevel_, carryOrder_, carryRows_;
+  Eigen::VectorXd carried_;
   std::vector<double> sweepPointForce_;
   Eigen::VectorXd sweepForceBefore_;
   Eigen::VectorXd sweepB_, sweepLambda_, sweepX_;
