@@ -11,6 +11,7 @@
 
 #include <Eigen/Eigenvalues>
 
+#include "solver/dynamics/KeptValues.h"
 #include "solver/dynamics/Mechanics.h"
 #include "solver/dynamics/PlanarMath.h"
 
@@ -345,21 +346,24 @@ bool Mechanics::SweepAccelerations() {
   // Kinetic friction starts from the normal forces the sweeps start from, and follows those
   // found between rounds of sweeps (made to follow them within a sweep, a manifold jammed by
   // its own friction would drive them up without end).
-  for (ContactPoint& p : contactPoints_)
-    p.force = Remembered(lastPointForces_, p.key);
+  {
+    KeptInOrder pointForce(lastPointForces_);
+    for (ContactPoint& p : contactPoints_)
+      p.force = pointForce(p.key);
+  }
   force_ = baseForce_;
   ApplyKineticFriction();
   sweepB_.resize(n);
   sweepLambda_.resize(n);
   double largest = 0;
   int warm = 0;
+  KeptInOrder pointForce(lastPointForces_), frictionForce(lastFrictionForces_);
   for (int r = 0; r < n; ++r) {
     const Row& row = rows_[rows[r]];
     sweepB_[r] = row.gamma;
     largest = std::max(largest, std::abs(row.gamma));
-    sweepLambda_[r] = row.friction
-                          ? Remembered(lastFrictionForces_, manifolds_[row.contact].key)
-                          : Remembered(lastPointForces_, contactPoints_[row.contact].key);
+    sweepLambda_[r] = row.friction ? frictionForce(manifolds_[row.contact].key)
+                                   : pointForce(contactPoints_[row.contact].key);
     warm += sweepLambda_[r] != 0 ? 1 : 0;
   }
   sweepBound_.assign(manifolds_.size(), 0.0);
@@ -425,14 +429,14 @@ bool Mechanics::SweepAccelerations() {
   lastPointForces_.clear();
   for (const ContactPoint& p : contactPoints_)
     if (p.force > 0) lastPointForces_.emplace_back(p.key, p.force);
-  std::sort(lastPointForces_.begin(), lastPointForces_.end());
+  SortKept(lastPointForces_);
   lastFrictionForces_.clear();
   for (int r = 0; r < n; ++r) {
     const Row& row = rows_[rows[r]];
     if (row.friction && row.lambda != 0)
       lastFrictionForces_.emplace_back(manifolds_[row.contact].key, row.lambda);
   }
-  std::sort(lastFrictionForces_.begin(), lastFrictionForces_.end());
+  SortKept(lastFrictionForces_);
   boundStart_.assign(n, Bound::Free);
   RememberBounds();
   sweptForcesAt_ = time_;
@@ -470,8 +474,8 @@ void Mechanics::CorrectSweptForces(const std::vector<int>& rows) {
     else
       correct(lastPointForces_, points, contactPoints_[row.contact].key, impulse / step, 0.0);
   }
-  std::sort(lastPointForces_.begin(), lastPointForces_.end());
-  std::sort(lastFrictionForces_.begin(), lastFrictionForces_.end());
+  SortKept(lastPointForces_);
+  SortKept(lastFrictionForces_);
 }
 
 // Kinetic friction made from the normal forces the sweeps have just found, where they moved by
@@ -515,11 +519,11 @@ bool Mechanics::SweepVelocities(const std::vector<int>& rows, Eigen::VectorXd& s
     sweepRows_[r].upper = kInfinity;
   }
   sweepWarm_.resize(n);
+  KeptInOrder pointImpulse(lastPointImpulses_), frictionImpulse(lastFrictionImpulses_);
   for (int r = 0; r < n; ++r) {
     const Row& row = rows_[rows[r]];
-    sweepWarm_[r] = row.friction
-                        ? Remembered(lastFrictionImpulses_, manifolds_[row.contact].key)
-                        : Remembered(lastPointImpulses_, contactPoints_[row.contact].key);
+    sweepWarm_[r] = row.friction ? frictionImpulse(manifolds_[row.contact].key)
+                                 : pointImpulse(contactPoints_[row.contact].key);
   }
   if (!ProjectByGradients(kVelocitySettled * kContactSpeed, kVelocityReachable * kContactSpeed,
                           kMostProducts, &sweepWarm_))
@@ -538,8 +542,8 @@ bool Mechanics::SweepVelocities(const std::vector<int>& rows, Eigen::VectorXd& s
     else
       lastPointImpulses_.emplace_back(contactPoints_[row.contact].key, sweepLambda_[r]);
   }
-  std::sort(lastPointImpulses_.begin(), lastPointImpulses_.end());
-  std::sort(lastFrictionImpulses_.begin(), lastFrictionImpulses_.end());
+  SortKept(lastPointImpulses_);
+  SortKept(lastFrictionImpulses_);
   return true;
 }
 
