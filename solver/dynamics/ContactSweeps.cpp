@@ -47,6 +47,41 @@ constexpr int kMostFrictionRounds = 5;
 // Solves that take the compliance back out of an exact start of the sweeps.
 constexpr int kComplianceRefinements = 2;
 
+// The least forces, none pulling, of supports reaching a body along the given directions (its
+// rows' entries on its coordinates), that make up the load: y solves (G G') y = load on the
+// directions G its supports reach, and the forces are G' y; a support that would pull is left
+// out and the rest solved again. Each support's force goes into `force` at its index; the
+// supports that push are those left.
+void HoldWithLeastForces(const Eigen::Vector3d& load, std::vector<int>& supports,
+                         std::vector<Eigen::Vector3d>& reach, Eigen::VectorXd& force) {
+  while (!supports.empty()) {
+    Eigen::Matrix3d gram = Eigen::Matrix3d::Zero();
+    for (const Eigen::Vector3d& g : reach)
+      gram += g * g.transpose();
+    // A direction no support reaches (a box on level ground cannot be pushed sideways by its
+    // normals) is left out, not divided by a rounding's worth of reach.
+    const Eigen::SelfAdjointEigenSolver<Eigen::Matrix3d> eigen(gram);
+    const double floor = 1e-12 * eigen.eigenvalues().cwiseAbs().maxCoeff();
+    Eigen::Vector3d y = Eigen::Vector3d::Zero();
+    for (int j = 0; j < 3; ++j)
+      if (eigen.eigenvalues()[j] > floor)
+        y += eigen.eigenvectors().col(j) *
+             (eigen.eigenvectors().col(j).dot(load) / eigen.eigenvalues()[j]);
+    size_t kept = 0;
+    for (size_t j = 0; j < supports.size(); ++j) {
+      const double f = reach[j].dot(y);
+      force[supports[j]] = std::max(0.0, f);
+      if (f < 0) continue;
+      supports[kept] = supports[j];
+      reach[kept] = reach[j];
+      ++kept;
+    }
+    if (kept == supports.size()) return;
+    supports.resize(kept);
+    reach.resize(kept);
+  }
+}
+
 }  // namespace
 
 bool Mechanics::SweepsApply(const std::vector<int>& rows) const {
@@ -223,7 +258,7 @@ void Mechanics::CarryWeightDown(const std::vector<int>& rows) {
     return Immobile(body) || (invMass_[dof] == 0 && invMass_[dof + 1] == 0);
   };
   // The normal rows of every body.
-  std::vector<int>& start = carryLevel_;
+  std::vector<int>& start = carryStart_;
   start.assign(bodies + 1, 0);
   auto bodiesOf = [&](int r) {
     const ContactManifold& m = manifolds_[contactPoints_[rows_[rows[r]].contact].manifold];
@@ -250,7 +285,8 @@ void Mechanics::CarryWeightDown(const std::vector<int>& rows) {
   }
   // Each body's distance in contacts from one that does not move, found outwards from those;
   // the bodies in the order found.
-  std::vector<int> level(bodies, -1);
+  std::vector<int>& level = carryLevel_;
+  level.assign(bodies, -1);
   std::vector<int>& order = carryOrder_;
   order.clear();
   for (int body = 0; body < bodies; ++body)
@@ -268,9 +304,7 @@ void Mechanics::CarryWeightDown(const std::vector<int>& rows) {
       order.push_back(other);
     }
   }
-  // Taken from the top down, each body's supports hold what it carries with the least forces:
-  // y solves (G G') y = -f on the directions G of its supports reach, and the forces are G' y;
-  // a support that would pull is left out and the rest solved again.
+  // Taken from the top down, each body's supports hold what it carries with the least forces.
   carried_ = force_;
   std::vector<int> supports;
   std::vector<Eigen::Vector3d> reach;
@@ -292,33 +326,7 @@ void Mechanics::CarryWeightDown(const std::vector<int>& rows) {
       supports.push_back(r);
       reach.push_back(g);
     }
-    const Eigen::Vector3d load = -carried_.segment<3>(dof);
-    while (!supports.empty()) {
-      Eigen::Matrix3d gram = Eigen::Matrix3d::Zero();
-      for (const Eigen::Vector3d& g : reach)
-        gram += g * g.transpose();
-      // A direction no support reaches (a box on level ground cannot be pushed sideways by its
-      // normals) is left out, not divided by a rounding's worth of reach.
-      const Eigen::SelfAdjointEigenSolver<Eigen::Matrix3d> eigen(gram);
-      const double floor = 1e-12 * eigen.eigenvalues().cwiseAbs().maxCoeff();
-      Eigen::Vector3d y = Eigen::Vector3d::Zero();
-      for (int j = 0; j < 3; ++j)
-        if (eigen.eigenvalues()[j] > floor)
-          y += eigen.eigenvectors().col(j) * (eigen.eigenvectors().col(j).dot(load) /
-                                              eigen.eigenvalues()[j]);
-      size_t kept = 0;
-      for (size_t j = 0; j < supports.size(); ++j) {
-        const double force = reach[j].dot(y);
-        sweepLambda_[supports[j]] = std::max(0.0, force);
-        if (force < 0) continue;
-        supports[kept] = supports[j];
-        reach[kept] = reach[j];
-        ++kept;
-      }
-      if (kept == supports.size()) break;
-      supports.resize(kept);
-      reach.resize(kept);
-    }
+    HoldWithLeastForces(-carried_.segment<3>(dof), supports, reach, sweepLambda_);
     for (int r : supports) {
       const Row& row = rows_[rows[r]];
       for (int i = row.begin; i < row.begin + row.count; ++i)

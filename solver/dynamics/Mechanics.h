@@ -777,7 +777,9 @@ class Mechanics {
   std::vector<double> sweepNormal_, sweepBound_;
   std::vector<int> sweepNormalRows_;
   std::vector<Bound> sweepStartBounds_;
-  std::vector<int> carryLevel_, carryOrder_, carryRows_;
+  // Buffers of carrying a pile's weight down: each body's normal rows, its distance in contacts
+  // from a body that does not move, the bodies in that order, and the forces each carries.
+  std::vector<int> carryStart_, carryRows_, carryLevel_, carryOrder_;
   Eigen::VectorXd carried_;
   std::vector<double> sweepPointForce_;
   Eigen::VectorXd sweepForceBefore_;
