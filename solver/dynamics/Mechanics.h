@@ -502,6 +502,9 @@ class Mechanics {
   void RefineWithoutCompliance(const std::vector<int>& rows, const Eigen::VectorXd& b,
                                const std::vector<Bound>& state, Eigen::VectorXd& x);
   bool SweepAccelerations();
+  void CarryWeightDown(const std::vector<int>& rows);
+  void StartSweeps(const std::vector<int>& rows);
+  void StartExactly(const std::vector<int>& rows);
   bool FollowKineticFriction(const std::vector<int>& rows, double tolerance);
   bool SweepVelocities(const std::vector<int>& rows, Eigen::VectorXd& state);
   void CorrectSweptForces(const std::vector<int>& rows);
@@ -807,6 +810,10 @@ class Mechanics {
   std::vector<double> sweepNormal_, sweepBound_;
   std::vector<int> sweepNormalRows_;
   std::vector<Bound> sweepStartBounds_;
+  // Buffers of carrying a pile's weight down: each body's normal rows, its distance in contacts
+  // from a body that does not move, the bodies in that order, and the forces each carries.
+  std::vector<int> carryStart_, carryRows_, carryLevel_, carryOrder_;
+  Eigen::VectorXd carried_;
   std::vector<double> sweepPointForce_;
   Eigen::VectorXd sweepForceBefore_;
   Eigen::VectorXd sweepB_, sweepLambda_, sweepX_;
