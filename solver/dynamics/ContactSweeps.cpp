@@ -11,7 +11,7 @@
 
 #include <Eigen/Eigenvalues>
 
-#include "solver/dynamics/KeptValues.h"
+#include "solver/contact/KeyCursor.h"
 #include "solver/dynamics/Mechanics.h"
 #include "solver/dynamics/PlanarMath.h"
 
@@ -355,9 +355,9 @@ bool Mechanics::SweepAccelerations() {
   // found between rounds of sweeps (made to follow them within a sweep, a manifold jammed by
   // its own friction would drive them up without end).
   {
-    KeptInOrder pointForce(lastPointForces_);
+    contact::KeyCursor pointForce(lastPointForces_, contact::FirstOf{});
     for (ContactPoint& p : contactPoints_)
-      p.force = pointForce(p.key);
+      p.force = contact::ValueOr0(pointForce, p.key);
   }
   force_ = baseForce_;
   ApplyKineticFriction();
@@ -365,13 +365,15 @@ bool Mechanics::SweepAccelerations() {
   sweepLambda_.resize(n);
   double largest = 0;
   int warm = 0;
-  KeptInOrder pointForce(lastPointForces_), frictionForce(lastFrictionForces_);
+  contact::KeyCursor pointForce(lastPointForces_, contact::FirstOf{});
+  contact::KeyCursor frictionForce(lastFrictionForces_, contact::FirstOf{});
   for (int r = 0; r < n; ++r) {
     const Row& row = rows_[rows[r]];
     sweepB_[r] = row.gamma;
     largest = std::max(largest, std::abs(row.gamma));
-    sweepLambda_[r] = row.friction ? frictionForce(manifolds_[row.contact].key)
-                                   : pointForce(contactPoints_[row.contact].key);
+    sweepLambda_[r] = row.friction
+                          ? contact::ValueOr0(frictionForce, manifolds_[row.contact].key)
+                          : contact::ValueOr0(pointForce, contactPoints_[row.contact].key);
     warm += sweepLambda_[r] != 0 ? 1 : 0;
   }
   sweepBound_.assign(manifolds_.size(), 0.0);
@@ -437,14 +439,14 @@ bool Mechanics::SweepAccelerations() {
   lastPointForces_.clear();
   for (const ContactPoint& p : contactPoints_)
     if (p.force > 0) lastPointForces_.emplace_back(p.key, p.force);
-  SortKept(lastPointForces_);
+  contact::SortKept(lastPointForces_);
   lastFrictionForces_.clear();
   for (int r = 0; r < n; ++r) {
     const Row& row = rows_[rows[r]];
     if (row.friction && row.lambda != 0)
       lastFrictionForces_.emplace_back(manifolds_[row.contact].key, row.lambda);
   }
-  SortKept(lastFrictionForces_);
+  contact::SortKept(lastFrictionForces_);
   boundStart_.assign(n, Bound::Free);
   RememberBounds();
   sweptForcesAt_ = time_;
@@ -482,8 +484,8 @@ void Mechanics::CorrectSweptForces(const std::vector<int>& rows) {
     else
       correct(lastPointForces_, points, contactPoints_[row.contact].key, impulse / step, 0.0);
   }
-  SortKept(lastPointForces_);
-  SortKept(lastFrictionForces_);
+  contact::SortKept(lastPointForces_);
+  contact::SortKept(lastFrictionForces_);
 }
 
 // Kinetic friction made from the normal forces the sweeps have just found, where they moved by
@@ -527,11 +529,13 @@ bool Mechanics::SweepVelocities(const std::vector<int>& rows, Eigen::VectorXd& s
     sweepRows_[r].upper = kInfinity;
   }
   sweepWarm_.resize(n);
-  KeptInOrder pointImpulse(lastPointImpulses_), frictionImpulse(lastFrictionImpulses_);
+  contact::KeyCursor pointImpulse(lastPointImpulses_, contact::FirstOf{});
+  contact::KeyCursor frictionImpulse(lastFrictionImpulses_, contact::FirstOf{});
   for (int r = 0; r < n; ++r) {
     const Row& row = rows_[rows[r]];
-    sweepWarm_[r] = row.friction ? frictionImpulse(manifolds_[row.contact].key)
-                                 : pointImpulse(contactPoints_[row.contact].key);
+    sweepWarm_[r] = row.friction
+                        ? contact::ValueOr0(frictionImpulse, manifolds_[row.contact].key)
+                        : contact::ValueOr0(pointImpulse, contactPoints_[row.contact].key);
   }
   if (!ProjectByGradients(kVelocitySettled * kContactSpeed, kVelocityReachable * kContactSpeed,
                           kMostProducts, &sweepWarm_))
@@ -550,8 +554,8 @@ bool Mechanics::SweepVelocities(const std::vector<int>& rows, Eigen::VectorXd& s
     else
       lastPointImpulses_.emplace_back(contactPoints_[row.contact].key, sweepLambda_[r]);
   }
-  SortKept(lastPointImpulses_);
-  SortKept(lastFrictionImpulses_);
+  contact::SortKept(lastPointImpulses_);
+  contact::SortKept(lastFrictionImpulses_);
   return true;
 }
 

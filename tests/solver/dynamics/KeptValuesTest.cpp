@@ -1,6 +1,6 @@
 // Kept values read back by key in any order find what a search of the whole list finds.
 
-#include "solver/dynamics/KeptValues.h"
+#include "solver/contact/KeyCursor.h"
 
 #include <gtest/gtest.h>
 
@@ -39,9 +39,9 @@ TEST(KeptValues, FindWhatASearchFindsInEveryOrderOfQueries) {
     for (size_t k = 0; k < queries.size(); ++k)
       orders[3].push_back(queries[k % 7 == 3 ? k / 2 : k]);
     for (size_t o = 0; o < orders.size(); ++o) {
-      KeptInOrder<Key> lookUp(kept);
+      contact::KeyCursor lookUp(kept, contact::FirstOf{});
       for (const Key& key : orders[o])
-        ASSERT_EQ(lookUp(key), Searched(kept, key))
+        ASSERT_EQ(contact::ValueOr0(lookUp, key), Searched(kept, key))
             << "size " << size << ", order " << o << ", key " << key.first << "," << key.second;
     }
   }
