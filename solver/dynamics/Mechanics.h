@@ -18,6 +18,7 @@
 
 #include <Eigen/Cholesky>
 #include <Eigen/Core>
+#include <Eigen/LU>
 #include <Eigen/OrderingMethods>
 #include <Eigen/SparseCholesky>
 #include <Eigen/SparseCore>
@@ -359,6 +360,20 @@ class Mechanics {
     Eigen::VectorXd clamped, rhs, solution, pushed, residual;
   };
   BoundedScratch boundedScratch_;
+  // A pile's factorisation kept for the pivots after it: the rows held when it was made, those
+  // held and freed since, and the solves and small system that stand for the changed rows.
+  struct KeptFactorisation {
+    std::vector<char> held;
+    std::vector<int> newlyHeld, freed;
+    Eigen::MatrixXd columns, byFreed, byHeld;
+    Eigen::FullPivLU<Eigen::MatrixXd> changed;
+    Eigen::VectorXd right, unknowns, unit, column;
+  };
+  KeptFactorisation kept_;
+  // Prepares solves of the free rows with the rows in `held` held by the kept factorisation;
+  // false when too many rows changed since it was made.
+  bool PrepareKeptSolve(const std::vector<int>& rows, const std::vector<char>& held);
+  void SolveKept(const Eigen::VectorXd& rhs, Eigen::VectorXd& x);
   void MulJWJt(const std::vector<int>& rows, const Eigen::VectorXd& x, Eigen::VectorXd& out);
   // Factorises J W J' over the rows; rows marked in `held` (their multipliers fixed by the
   // caller) are kept in the pattern as rows of the identity, so that a pivoting solve whose
