@@ -363,9 +363,10 @@ void LargePyramidRows() {
   const Scene large = Pyramid(100);
   const int largeTop = static_cast<int>(large.bodies.size()) - 1;
   const double largeStart = large.bodies[largeTop].y;
-  // YB_CONTACT_FRAMES runs it longer, to see whether it keeps standing.
+  // As many frames as the 20-row pyramid; YB_CONTACT_FRAMES runs another count, e.g. the first
+  // few frames alone, where every body of both engines is awake.
   const char* frames = std::getenv("YB_CONTACT_FRAMES");
-  const int count = frames != nullptr ? std::max(1, std::atoi(frames)) : 10;
+  const int count = frames != nullptr ? std::max(1, std::atoi(frames)) : kPyramidFrames;
   std::vector<Row> rows = RunEngines(
       large, count, [&](const ContactEngine& e, int) { return largeStart - e.Body(largeTop).y; },
       false, Large::ForAccurate);

@@ -82,4 +82,11 @@ auto ValueOr0(KeyCursor<Entry, FirstOf>& cursor, const typename Entry::first_typ
   return found != nullptr ? found->second : typename Entry::second_type{};
 }
 
+// Sorts a kept list that is not sorted already: made in the order of the contacts, it nearly
+// always is.
+template <class Entry>
+void SortKept(std::vector<Entry>& kept) {
+  if (!std::is_sorted(kept.begin(), kept.end())) std::sort(kept.begin(), kept.end());
+}
+
 }  // namespace yb::contact

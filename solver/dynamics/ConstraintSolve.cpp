@@ -786,6 +786,90 @@ void Mechanics::SolveBounded(const std::vector<int>& rows, const Eigen::VectorXd
   SolveBoundedIsland(rows, b, lower, upper, x, start, pivoting, false);
 }
 
+// A pile's pivots hold or free a few of its rows at a time (a box's friction that meets its
+// bound, or leaves it), and a new factorisation for each would cost as much as the first. The
+// kept factorisation M0 solves the new set instead. With P the rows held since it was made and
+// Q those freed since, the answer is x = z - Y xQ + Z mu: z solves M0 for the right-hand side,
+// Y for the columns of J W J' of the freed rows, Z for the unit vectors of the newly held ones,
+// and xQ with the multipliers mu that keep xP at zero come from a dense system of |P| + |Q|
+// rows: xP = 0, and the freed rows' own equations. z, Y and Z are zero on the rows M0 holds,
+// so the freed rows' columns (the matrix is symmetric) give their coupling to the rest.
+bool Mechanics::PrepareKeptSolve(const std::vector<int>& rows, const std::vector<char>& held) {
+  // Beyond this many changed rows a new factorisation costs less than the solves.
+  constexpr int kMostChanges = 8;
+  KeptFactorisation& k = kept_;
+  const int n = static_cast<int>(rows.size());
+  k.newlyHeld.clear();
+  k.freed.clear();
+  for (int i = 0; i < n; ++i) {
+    if (held[i] && !k.held[i]) k.newlyHeld.push_back(i);
+    if (!held[i] && k.held[i]) k.freed.push_back(i);
+    if (static_cast<int>(k.newlyHeld.size() + k.freed.size()) > kMostChanges) return false;
+  }
+  const int p = static_cast<int>(k.newlyHeld.size()), q = static_cast<int>(k.freed.size());
+  k.columns.resize(n, q);
+  k.byFreed.resize(n, q);
+  k.byHeld.resize(n, p);
+  k.unit = Eigen::VectorXd::Zero(n);
+  for (int j = 0; j < q; ++j) {
+    k.unit[k.freed[j]] = 1;
+    MulJWJt(rows, k.unit, k.column);
+    k.unit[k.freed[j]] = 0;
+    k.columns.col(j) = k.column;
+    for (int i = 0; i < n; ++i)
+      if (k.held[i]) k.column[i] = 0;
+    SolveFactorised(k.column, k.right);
+    k.byFreed.col(j) = k.right;
+  }
+  for (int j = 0; j < p; ++j) {
+    k.unit[k.newlyHeld[j]] = 1;
+    SolveFactorised(k.unit, k.right);
+    k.unit[k.newlyHeld[j]] = 0;
+    k.byHeld.col(j) = k.right;
+  }
+  // The unknowns are (xQ, mu); the equations xP = 0, then the freed rows', each with the
+  // compliance M0 carries on its diagonal.
+  Eigen::MatrixXd system(p + q, p + q);
+  for (int i = 0; i < p; ++i) {
+    const int row = k.newlyHeld[i];
+    system.row(i).head(q) = -k.byFreed.row(row);
+    system.row(i).tail(p) = k.byHeld.row(row);
+  }
+  for (int i = 0; i < q; ++i) {
+    const auto column = k.columns.col(i);
+    for (int j = 0; j < q; ++j)
+      system(p + i, j) = column[k.freed[j]] - column.dot(k.byFreed.col(j));
+    system(p + i, i) += rows_[rows[k.freed[i]]].compliance;
+    for (int j = 0; j < p; ++j)
+      system(p + i, q + j) = column.dot(k.byHeld.col(j));
+  }
+  k.changed.compute(system);
+  return p + q == 0 || k.changed.isInvertible();
+}
+
+void Mechanics::SolveKept(const Eigen::VectorXd& rhs, Eigen::VectorXd& x) {
+  KeptFactorisation& k = kept_;
+  const int p = static_cast<int>(k.newlyHeld.size()), q = static_cast<int>(k.freed.size());
+  // The freed rows are held in M0, with nothing on their right.
+  k.right = rhs;
+  for (int j : k.freed)
+    k.right[j] = 0;
+  SolveFactorised(k.right, x);
+  if (p + q == 0) return;
+  k.right.resize(p + q);
+  for (int i = 0; i < p; ++i)
+    k.right[i] = -x[k.newlyHeld[i]];
+  for (int i = 0; i < q; ++i)
+    k.right[p + i] = rhs[k.freed[i]] - k.columns.col(i).dot(x);
+  k.unknowns = k.changed.solve(k.right);
+  x -= k.byFreed * k.unknowns.head(q);
+  x += k.byHeld * k.unknowns.tail(p);
+  for (int j = 0; j < q; ++j)
+    x[k.freed[j]] = k.unknowns[j];
+  for (int j : k.newlyHeld)
+    x[j] = 0;
+}
+
 // Rows that reach no common free coordinate, directly or through other rows, do not act on each
 // other: J W J' is block diagonal over their islands, and so is the bounded solve. A poured heap
 // is many small islands whose rows come and go as bodies land; solved together, every new
@@ -887,6 +971,13 @@ bool Mechanics::SolveByIslands(const std::vector<int>& rows, const Eigen::Vector
   return true;
 }
 
+namespace {
+
+// Pivots of one bounded solve that may solve against a kept factorisation.
+constexpr int kKeptPivots = 4;
+
+}  // namespace
+
 void Mechanics::SolveBoundedIsland(const std::vector<int>& rows, const Eigen::VectorXd& b,
                                    const Eigen::VectorXd& lower, const Eigen::VectorXd& upper,
                                    Eigen::VectorXd& x, std::vector<Bound>* start,
@@ -920,6 +1011,8 @@ void Mechanics::SolveBoundedIsland(const std::vector<int>& rows, const Eigen::Ve
   // side that would move it off its bound, is on the wrong side.
   constexpr double kOutside = 1e-14, kWrongResidual = 1e-12;
   int fewestWrong = n + 1;
+  // Whether the factorisation at hand is a pile's that the next pivots may solve against.
+  bool kept = false;
   for (int iteration = 0; iteration < maxIterations; ++iteration) {
     freeRows.clear();
     clamped.setZero();
@@ -933,15 +1026,29 @@ void Mechanics::SolveBoundedIsland(const std::vector<int>& rows, const Eigen::Ve
     MulJWJt(rows, clamped, pushed);
     x = clamped;
     if (!freeRows.empty()) {
-      // With no row held, the matrix is the plain one, which an unchanged row set reuses.
-      const std::vector<char>* holding = static_cast<int>(freeRows.size()) == n ? nullptr : &held;
-      if (direct)
-        FactoriseTiny(rows, holding);
-      else
-        Factorise(rows, holding);
+      // The first pivots of a pile solve against the factorisation kept from before them; a
+      // pivoting that has not ended by then factorises afresh.
+      const bool viaKept = kept && iteration < kKeptPivots && PrepareKeptSolve(rows, held);
+      if (!viaKept) {
+        // With no row held, the matrix is the plain one, which an unchanged row set reuses.
+        const std::vector<char>* holding =
+            static_cast<int>(freeRows.size()) == n ? nullptr : &held;
+        if (direct)
+          FactoriseTiny(rows, holding);
+        else
+          Factorise(rows, holding);
+        // A start for the sweeps is left as a factorisation makes it: the sweeps take what
+        // its rounding leaves, and are not to depend on how the pivots were solved.
+        kept = pivoting == Pivoting::Exact && !direct && !pattern_->dense &&
+               pattern_->regularised;
+        if (kept) kept_.held = held;
+      }
       for (int i = 0; i < n; ++i)
         rhs[i] = held[i] ? 0.0 : b[i] - pushed[i];
-      SolveFactorised(rhs, solution);
+      if (viaKept)
+        SolveKept(rhs, solution);
+      else
+        SolveFactorised(rhs, solution);
       for (int i : freeRows)
         x[i] = solution[i];
     }

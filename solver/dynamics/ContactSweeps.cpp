@@ -9,6 +9,9 @@
 #include <cmath>
 #include <cstddef>
 
+#include <Eigen/Eigenvalues>
+
+#include "solver/contact/KeyCursor.h"
 #include "solver/dynamics/Mechanics.h"
 #include "solver/dynamics/PlanarMath.h"
 
@@ -43,6 +46,41 @@ constexpr size_t kFewestSweptRows = 1500;
 constexpr int kMostFrictionRounds = 5;
 // Solves that take the compliance back out of an exact start of the sweeps.
 constexpr int kComplianceRefinements = 2;
+
+// The least forces, none pulling, of supports reaching a body along the given directions (its
+// rows' entries on its coordinates), that make up the load: y solves (G G') y = load on the
+// directions G its supports reach, and the forces are G' y; a support that would pull is left
+// out and the rest solved again. Each support's force goes into `force` at its index; the
+// supports that push are those left.
+void HoldWithLeastForces(const Eigen::Vector3d& load, std::vector<int>& supports,
+                         std::vector<Eigen::Vector3d>& reach, Eigen::VectorXd& force) {
+  while (!supports.empty()) {
+    Eigen::Matrix3d gram = Eigen::Matrix3d::Zero();
+    for (const Eigen::Vector3d& g : reach)
+      gram += g * g.transpose();
+    // A direction no support reaches (a box on level ground cannot be pushed sideways by its
+    // normals) is left out, not divided by a rounding's worth of reach.
+    const Eigen::SelfAdjointEigenSolver<Eigen::Matrix3d> eigen(gram);
+    const double floor = 1e-12 * eigen.eigenvalues().cwiseAbs().maxCoeff();
+    Eigen::Vector3d y = Eigen::Vector3d::Zero();
+    for (int j = 0; j < 3; ++j)
+      if (eigen.eigenvalues()[j] > floor)
+        y += eigen.eigenvectors().col(j) *
+             (eigen.eigenvectors().col(j).dot(load) / eigen.eigenvalues()[j]);
+    size_t kept = 0;
+    for (size_t j = 0; j < supports.size(); ++j) {
+      const double f = reach[j].dot(y);
+      force[supports[j]] = std::max(0.0, f);
+      if (f < 0) continue;
+      supports[kept] = supports[j];
+      reach[kept] = reach[j];
+      ++kept;
+    }
+    if (kept == supports.size()) return;
+    supports.resize(kept);
+    reach.resize(kept);
+  }
+}
 
 }  // namespace
 
@@ -161,6 +199,142 @@ void Mechanics::RefineWithoutCompliance(const std::vector<int>& rows, const Eige
   }
 }
 
+// What the rows measure and each manifold's normal force, from the forces the sweeps start from.
+void Mechanics::StartSweeps(const std::vector<int>& rows) {
+  sweepX_ = invMass_.cwiseProduct(force_);
+  sweepNormal_.assign(manifolds_.size(), 0.0);
+  for (size_t r = 0; r < rows.size(); ++r) {
+    const Row& row = rows_[rows[r]];
+    const double lambda = sweepLambda_[static_cast<int>(r)];
+    if (!row.friction) sweepNormal_[sweepRows_[r].manifold] += lambda;
+    for (int k = row.begin; k < row.begin + row.count; ++k)
+      sweepX_[entries_[k].first] += invMass_[entries_[k].first] * entries_[k].second * lambda;
+  }
+}
+
+// The start of the sweeps by one exact solve without friction. Friction left free there would
+// take up whatever spreads the normal forces most evenly, far beyond its bounds in a tall pile;
+// without it, a pile that can stand on its normal forces alone already stands, and the sweeps
+// add only the friction that it needs.
+void Mechanics::StartExactly(const std::vector<int>& rows) {
+  const int n = static_cast<int>(rows.size());
+  ComputeB();
+  std::vector<int>& normalRows = sweepNormalRows_;
+  normalRows.clear();
+  for (int r = 0; r < n; ++r)
+    if (!rows_[rows[r]].friction) normalRows.push_back(r);
+  const int count = static_cast<int>(normalRows.size());
+  Eigen::VectorXd b(count), lower(count), upper(count), x;
+  std::vector<int> normal(count);
+  for (int k = 0; k < count; ++k) {
+    normal[k] = rows[normalRows[k]];
+    b[k] = solveB_[normalRows[k]];
+    lower[k] = solveLower_[normalRows[k]];
+    upper[k] = solveUpper_[normalRows[k]];
+  }
+  std::vector<Bound>& state = sweepStartBounds_;
+  state.clear();
+  // Every row that would pull is clamped at once, and a clamped row that should push after all
+  // is left to the sweeps: each pivot of the exact solve costs a factorisation of the pile.
+  SolveBounded(normal, b, lower, upper, x, &state, Pivoting::StartForSweeps);
+  RefineWithoutCompliance(normal, b, state, x);
+  sweepLambda_.setZero();
+  for (int k = 0; k < count; ++k)
+    sweepLambda_[normalRows[k]] = x[k];
+}
+
+// A pile's weight carried down from its top: every body, from those furthest (in contacts) from
+// any that does not move to the nearest, rests on the normal rows that join it to bodies nearer,
+// with the least forces, none pulling, that hold it still under its own forces and those the
+// bodies above press on it with. Where such rows can hold every body, the forces are an
+// equilibrium of the pile, and the sweeps have only the rows' own small accelerations to add;
+// where they cannot, the sweeps start from what they can. Friction rows start from nothing.
+void Mechanics::CarryWeightDown(const std::vector<int>& rows) {
+  const int n = static_cast<int>(rows.size());
+  const int bodies = static_cast<int>(bodyKin_.size());
+  sweepLambda_.setZero(n);
+  auto still = [&](int body) {
+    const int dof = bodyKin_[body].dof;
+    return Immobile(body) || (invMass_[dof] == 0 && invMass_[dof + 1] == 0);
+  };
+  // The normal rows of every body.
+  std::vector<int>& start = carryStart_;
+  start.assign(bodies + 1, 0);
+  auto bodiesOf = [&](int r) {
+    const ContactManifold& m = manifolds_[contactPoints_[rows_[rows[r]].contact].manifold];
+    return std::make_pair(m.a, m.b);
+  };
+  for (int r = 0; r < n; ++r) {
+    if (rows_[rows[r]].friction) continue;
+    const auto [a, b] = bodiesOf(r);
+    ++start[a + 1];
+    ++start[b + 1];
+  }
+  for (int k = 0; k < bodies; ++k)
+    start[k + 1] += start[k];
+  std::vector<int>& of = carryRows_;
+  of.resize(start[bodies]);
+  {
+    std::vector<int> fill(start.begin(), start.end() - 1);
+    for (int r = 0; r < n; ++r) {
+      if (rows_[rows[r]].friction) continue;
+      const auto [a, b] = bodiesOf(r);
+      of[fill[a]++] = r;
+      of[fill[b]++] = r;
+    }
+  }
+  // Each body's distance in contacts from one that does not move, found outwards from those;
+  // the bodies in the order found.
+  std::vector<int>& level = carryLevel_;
+  level.assign(bodies, -1);
+  std::vector<int>& order = carryOrder_;
+  order.clear();
+  for (int body = 0; body < bodies; ++body)
+    if (start[body + 1] > start[body] && still(body)) {
+      level[body] = 0;
+      order.push_back(body);
+    }
+  for (size_t next = 0; next < order.size(); ++next) {
+    const int body = order[next];
+    for (int e = start[body]; e < start[body + 1]; ++e) {
+      const auto [a, b] = bodiesOf(of[e]);
+      const int other = a == body ? b : a;
+      if (level[other] >= 0 || still(other)) continue;
+      level[other] = level[body] + 1;
+      order.push_back(other);
+    }
+  }
+  // Taken from the top down, each body's supports hold what it carries with the least forces.
+  carried_ = force_;
+  std::vector<int> supports;
+  std::vector<Eigen::Vector3d> reach;
+  for (size_t k = order.size(); k-- > 0;) {
+    const int body = order[k];
+    if (level[body] == 0) break;
+    const int dof = bodyKin_[body].dof;
+    supports.clear();
+    reach.clear();
+    for (int e = start[body]; e < start[body + 1]; ++e) {
+      const int r = of[e];
+      const auto [a, b] = bodiesOf(r);
+      if (level[a == body ? b : a] >= level[body]) continue;
+      const Row& row = rows_[rows[r]];
+      Eigen::Vector3d g = Eigen::Vector3d::Zero();
+      for (int i = row.begin; i < row.begin + row.count; ++i)
+        if (entries_[i].first >= dof && entries_[i].first < dof + 3)
+          g[entries_[i].first - dof] += entries_[i].second;
+      supports.push_back(r);
+      reach.push_back(g);
+    }
+    HoldWithLeastForces(-carried_.segment<3>(dof), supports, reach, sweepLambda_);
+    for (int r : supports) {
+      const Row& row = rows_[rows[r]];
+      for (int i = row.begin; i < row.begin + row.count; ++i)
+        carried_[entries_[i].first] += entries_[i].second * sweepLambda_[r];
+    }
+  }
+}
+
 // The accelerations: normal rows push, friction rows of sticking manifolds hold within the
 // static bound, and a manifold whose friction reaches that bound goes over to kinetic friction;
 // sliding manifolds drag by kinetic friction. Answers false, having changed nothing the exact
@@ -180,63 +354,29 @@ bool Mechanics::SweepAccelerations() {
   // Kinetic friction starts from the normal forces the sweeps start from, and follows those
   // found between rounds of sweeps (made to follow them within a sweep, a manifold jammed by
   // its own friction would drive them up without end).
-  for (ContactPoint& p : contactPoints_)
-    p.force = Remembered(lastPointForces_, p.key);
+  {
+    contact::KeyCursor pointForce(lastPointForces_, contact::FirstOf{});
+    for (ContactPoint& p : contactPoints_)
+      p.force = contact::ValueOr0(pointForce, p.key);
+  }
   force_ = baseForce_;
   ApplyKineticFriction();
   sweepB_.resize(n);
   sweepLambda_.resize(n);
   double largest = 0;
   int warm = 0;
+  contact::KeyCursor pointForce(lastPointForces_, contact::FirstOf{});
+  contact::KeyCursor frictionForce(lastFrictionForces_, contact::FirstOf{});
   for (int r = 0; r < n; ++r) {
     const Row& row = rows_[rows[r]];
     sweepB_[r] = row.gamma;
     largest = std::max(largest, std::abs(row.gamma));
     sweepLambda_[r] = row.friction
-                          ? Remembered(lastFrictionForces_, manifolds_[row.contact].key)
-                          : Remembered(lastPointForces_, contactPoints_[row.contact].key);
+                          ? contact::ValueOr0(frictionForce, manifolds_[row.contact].key)
+                          : contact::ValueOr0(pointForce, contactPoints_[row.contact].key);
     warm += sweepLambda_[r] != 0 ? 1 : 0;
   }
-  // A pile met for the first time has no forces to start from: sweeps from nothing would take
-  // thousands to carry its weight down. One exact solve without friction starts them. Friction
-  // left free there would take up whatever spreads the normal forces most evenly, far beyond
-  // its bounds in a tall pile; without it, a pile that can stand on its normal forces alone
-  // already stands, and the sweeps add only the friction that it needs.
-  if (2 * warm < n) {
-    ComputeB();
-    std::vector<int>& normalRows = sweepNormalRows_;
-    normalRows.clear();
-    for (int r = 0; r < n; ++r)
-      if (!rows_[rows[r]].friction) normalRows.push_back(r);
-    const int count = static_cast<int>(normalRows.size());
-    Eigen::VectorXd b(count), lower(count), upper(count), x;
-    std::vector<int> normal(count);
-    for (int k = 0; k < count; ++k) {
-      normal[k] = rows[normalRows[k]];
-      b[k] = solveB_[normalRows[k]];
-      lower[k] = solveLower_[normalRows[k]];
-      upper[k] = solveUpper_[normalRows[k]];
-    }
-    std::vector<Bound>& state = sweepStartBounds_;
-    state.clear();
-    // Every row that would pull is clamped at once, and a clamped row that should push after all
-    // is left to the sweeps: each pivot of the exact solve costs a factorisation of the pile.
-    SolveBounded(normal, b, lower, upper, x, &state, Pivoting::StartForSweeps);
-    RefineWithoutCompliance(normal, b, state, x);
-    sweepLambda_.setZero();
-    for (int k = 0; k < count; ++k)
-      sweepLambda_[normalRows[k]] = x[k];
-  }
-  sweepX_ = invMass_.cwiseProduct(force_);
-  sweepNormal_.assign(manifolds_.size(), 0.0);
   sweepBound_.assign(manifolds_.size(), 0.0);
-  for (int r = 0; r < n; ++r) {
-    const Row& row = rows_[rows[r]];
-    if (!row.friction) sweepNormal_[sweepRows_[r].manifold] += sweepLambda_[r];
-    for (int k = row.begin; k < row.begin + row.count; ++k)
-      sweepX_[entries_[k].first] +=
-          invMass_[entries_[k].first] * entries_[k].second * sweepLambda_[r];
-  }
   for (size_t k = 0; k < manifolds_.size(); ++k)
     sweepBound_[k] = manifolds_[k].staticFriction;
   // The free fall of the applied forces is as large an acceleration as the rows must undo.
@@ -248,6 +388,20 @@ bool Mechanics::SweepAccelerations() {
     largest = std::max(largest, std::abs(fall));
   }
   const double tolerance = kAccelerationSettled * std::max(largest, 1e-300);
+  // A pile met for the first time has no forces to start from: sweeps from nothing would take
+  // thousands to carry its weight down. Its weight carried down body by body starts them where
+  // that holds the pile still; else one exact solve without friction does.
+  if (2 * warm < n) {
+    CarryWeightDown(rows);
+    StartSweeps(rows);
+    if (Sweep(sweepRows_, sweepB_, sweepLambda_, sweepX_, sweepNormal_, sweepBound_, tolerance,
+              kMostSweeps) > tolerance) {
+      StartExactly(rows);
+      StartSweeps(rows);
+    }
+  } else {
+    StartSweeps(rows);
+  }
   auto largestForce = [&] { return n > 0 ? sweepLambda_.cwiseAbs().maxCoeff() : 0.0; };
   for (int round = 0; round <= kMostFrictionRounds; ++round) {
     if (!SweepToSettle(tolerance)) return false;
@@ -285,14 +439,14 @@ bool Mechanics::SweepAccelerations() {
   lastPointForces_.clear();
   for (const ContactPoint& p : contactPoints_)
     if (p.force > 0) lastPointForces_.emplace_back(p.key, p.force);
-  std::sort(lastPointForces_.begin(), lastPointForces_.end());
+  contact::SortKept(lastPointForces_);
   lastFrictionForces_.clear();
   for (int r = 0; r < n; ++r) {
     const Row& row = rows_[rows[r]];
     if (row.friction && row.lambda != 0)
       lastFrictionForces_.emplace_back(manifolds_[row.contact].key, row.lambda);
   }
-  std::sort(lastFrictionForces_.begin(), lastFrictionForces_.end());
+  contact::SortKept(lastFrictionForces_);
   boundStart_.assign(n, Bound::Free);
   RememberBounds();
   sweptForcesAt_ = time_;
@@ -330,8 +484,8 @@ void Mechanics::CorrectSweptForces(const std::vector<int>& rows) {
     else
       correct(lastPointForces_, points, contactPoints_[row.contact].key, impulse / step, 0.0);
   }
-  std::sort(lastPointForces_.begin(), lastPointForces_.end());
-  std::sort(lastFrictionForces_.begin(), lastFrictionForces_.end());
+  contact::SortKept(lastPointForces_);
+  contact::SortKept(lastFrictionForces_);
 }
 
 // Kinetic friction made from the normal forces the sweeps have just found, where they moved by
@@ -375,11 +529,13 @@ bool Mechanics::SweepVelocities(const std::vector<int>& rows, Eigen::VectorXd& s
     sweepRows_[r].upper = kInfinity;
   }
   sweepWarm_.resize(n);
+  contact::KeyCursor pointImpulse(lastPointImpulses_, contact::FirstOf{});
+  contact::KeyCursor frictionImpulse(lastFrictionImpulses_, contact::FirstOf{});
   for (int r = 0; r < n; ++r) {
     const Row& row = rows_[rows[r]];
     sweepWarm_[r] = row.friction
-                        ? Remembered(lastFrictionImpulses_, manifolds_[row.contact].key)
-                        : Remembered(lastPointImpulses_, contactPoints_[row.contact].key);
+                        ? contact::ValueOr0(frictionImpulse, manifolds_[row.contact].key)
+                        : contact::ValueOr0(pointImpulse, contactPoints_[row.contact].key);
   }
   if (!ProjectByGradients(kVelocitySettled * kContactSpeed, kVelocityReachable * kContactSpeed,
                           kMostProducts, &sweepWarm_))
@@ -398,8 +554,8 @@ bool Mechanics::SweepVelocities(const std::vector<int>& rows, Eigen::VectorXd& s
     else
       lastPointImpulses_.emplace_back(contactPoints_[row.contact].key, sweepLambda_[r]);
   }
-  std::sort(lastPointImpulses_.begin(), lastPointImpulses_.end());
-  std::sort(lastFrictionImpulses_.begin(), lastFrictionImpulses_.end());
+  contact::SortKept(lastPointImpulses_);
+  contact::SortKept(lastFrictionImpulses_);
   return true;
 }
 

@@ -6,26 +6,41 @@ namespace yb::dynamics {
 
 namespace {
 
-// Every node's neighbours, without loops and repeats.
+// Every node's neighbours, without loops and repeats, in increasing order: counted and placed
+// node by node, then each node's few sorted, so that the cost follows the edges rather than a
+// sort of them all.
 void Neighbours(int n, const std::vector<std::pair<int, int>>& edges, std::vector<int>& start,
                 std::vector<int>& list) {
-  std::vector<std::pair<int, int>> both;
-  both.reserve(2 * edges.size());
+  start.assign(n + 1, 0);
   for (const auto& [a, b] : edges)
     if (a != b) {
-      both.emplace_back(a, b);
-      both.emplace_back(b, a);
+      ++start[a + 1];
+      ++start[b + 1];
     }
-  std::sort(both.begin(), both.end());
-  both.erase(std::unique(both.begin(), both.end()), both.end());
-  start.assign(n + 1, 0);
-  list.resize(both.size());
-  for (size_t k = 0; k < both.size(); ++k) {
-    ++start[both[k].first + 1];
-    list[k] = both[k].second;
-  }
   for (int i = 0; i < n; ++i)
     start[i + 1] += start[i];
+  list.resize(start[n]);
+  std::vector<int> fill(start.begin(), start.end() - 1);
+  for (const auto& [a, b] : edges)
+    if (a != b) {
+      list[fill[a]++] = b;
+      list[fill[b]++] = a;
+    }
+  // Each node's list sorted and its repeats dropped, the lists moved up over the gaps left.
+  int kept = 0;
+  for (int i = 0; i < n; ++i) {
+    const int begin = start[i], end = start[i + 1];
+    std::sort(list.begin() + begin, list.begin() + end);
+    start[i] = kept;
+    int previous = -1;
+    for (int e = begin; e < end; ++e)
+      if (list[e] != previous) {
+        previous = list[e];
+        list[kept++] = previous;
+      }
+  }
+  start[n] = kept;
+  list.resize(kept);
 }
 
 }  // namespace

@@ -18,6 +18,7 @@
 
 #include <Eigen/Cholesky>
 #include <Eigen/Core>
+#include <Eigen/LU>
 #include <Eigen/OrderingMethods>
 #include <Eigen/SparseCholesky>
 #include <Eigen/SparseCore>
@@ -359,6 +360,20 @@ class Mechanics {
     Eigen::VectorXd clamped, rhs, solution, pushed, residual;
   };
   BoundedScratch boundedScratch_;
+  // A pile's factorisation kept for the pivots after it: the rows held when it was made, those
+  // held and freed since, and the solves and small system that stand for the changed rows.
+  struct KeptFactorisation {
+    std::vector<char> held;
+    std::vector<int> newlyHeld, freed;
+    Eigen::MatrixXd columns, byFreed, byHeld;
+    Eigen::FullPivLU<Eigen::MatrixXd> changed;
+    Eigen::VectorXd right, unknowns, unit, column;
+  };
+  KeptFactorisation kept_;
+  // Prepares solves of the free rows with the rows in `held` held by the kept factorisation;
+  // false when too many rows changed since it was made.
+  bool PrepareKeptSolve(const std::vector<int>& rows, const std::vector<char>& held);
+  void SolveKept(const Eigen::VectorXd& rhs, Eigen::VectorXd& x);
   void MulJWJt(const std::vector<int>& rows, const Eigen::VectorXd& x, Eigen::VectorXd& out);
   // Factorises J W J' over the rows; rows marked in `held` (their multipliers fixed by the
   // caller) are kept in the pattern as rows of the identity, so that a pivoting solve whose
@@ -502,6 +517,9 @@ class Mechanics {
   void RefineWithoutCompliance(const std::vector<int>& rows, const Eigen::VectorXd& b,
                                const std::vector<Bound>& state, Eigen::VectorXd& x);
   bool SweepAccelerations();
+  void CarryWeightDown(const std::vector<int>& rows);
+  void StartSweeps(const std::vector<int>& rows);
+  void StartExactly(const std::vector<int>& rows);
   bool FollowKineticFriction(const std::vector<int>& rows, double tolerance);
   bool SweepVelocities(const std::vector<int>& rows, Eigen::VectorXd& state);
   void CorrectSweptForces(const std::vector<int>& rows);
@@ -816,6 +834,10 @@ class Mechanics {
   std::vector<double> sweepNormal_, sweepBound_;
   std::vector<int> sweepNormalRows_;
   std::vector<Bound> sweepStartBounds_;
+  // Buffers of carrying a pile's weight down: each body's normal rows, its distance in contacts
+  // from a body that does not move, the bodies in that order, and the forces each carries.
+  std::vector<int> carryStart_, carryRows_, carryLevel_, carryOrder_;
+  Eigen::VectorXd carried_;
   std::vector<double> sweepPointForce_;
   Eigen::VectorXd sweepForceBefore_;
   Eigen::VectorXd sweepB_, sweepLambda_, sweepX_;

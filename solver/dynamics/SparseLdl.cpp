@@ -32,6 +32,7 @@ void SparseLdl::Analyse(const Eigen::SparseMatrix<double>& upper) {
   std::fill(count.begin(), count.end(), 0);
   rowBegin_.assign(n_ + 1, 0);
   rows_.clear();
+  rows_.reserve(columnBegin_[n_]);
   std::vector<int> pattern(n_), where(n_);
   laidOutPlace_.assign(ap[n_], 0);
   for (int k = 0; k < n_; ++k) {

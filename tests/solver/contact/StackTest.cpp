@@ -131,9 +131,9 @@ TEST(Stacks, TallFastPyramidStandsWithoutExactSolvesAfterItsFirstFrames) {
   }
 }
 
-// A tall pile met for the first time starts its sweeps from an exact solve, whose forces hold
-// it without the compliance that solve needs for rows repeating each other: its first frame's
-// forces already hold every box still, and its velocities need no projection.
+// A tall pile met for the first time starts its sweeps from forces that hold it without any
+// compliance of rows repeating each other: its first frame's forces already hold every box
+// still, and its velocities need no projection.
 TEST(Stacks, TallFastPyramidIsHeldStillFromItsFirstFrame) {
   constexpr int rows = 40;
   const Pyramid pyramid(rows);

@@ -220,5 +220,35 @@ TEST(EliminationOrder, PeelsChainsAndTreesWithoutFillAndLeavesLoops) {
   EXPECT_EQ(PeeledOrder(n, ring, reversed), reversed);
 }
 
+// The order depends on the graph alone: the same edges given in any order, either way round,
+// repeated and with loops, peel the same way. A ring of 12 with chains and triangles hanging
+// off it, and a random fallback for what stays.
+TEST(EliminationOrder, PeelingDependsOnTheGraphNotOnHowItsEdgesAreListed) {
+  const int n = 30;
+  std::vector<std::pair<int, int>> edges;
+  for (int i = 0; i < 12; ++i)
+    edges.emplace_back(i, (i + 1) % 12);
+  for (int i = 12; i < n; ++i)
+    edges.emplace_back(i, i % 3 == 0 ? i - 12 : i - 1);
+  edges.emplace_back(20, 18);
+  std::mt19937 random(11);
+  std::vector<int> fallback(n);
+  for (int i = 0; i < n; ++i)
+    fallback[i] = i;
+  std::shuffle(fallback.begin(), fallback.end(), random);
+  const std::vector<int> plain = PeeledOrder(n, edges, fallback);
+  std::vector<std::pair<int, int>> listed;
+  for (const auto& [a, b] : edges) {
+    listed.emplace_back(b, a);
+    listed.emplace_back(a, b);
+    listed.emplace_back(a, a);
+  }
+  std::shuffle(listed.begin(), listed.end(), random);
+  EXPECT_EQ(PeeledOrder(n, listed, fallback), plain);
+  // The chains and triangles go before the ring, which only the fallback orders.
+  for (int i = 12; i < n; ++i)
+    EXPECT_LT(plain[i], 18) << "node " << i;
+}
+
 }  // namespace
 }  // namespace yb::dynamics

@@ -1,0 +1,78 @@
+// The forces an accurate run finds in a tall pile, box by box: the contact rows repeat each other
+// there, friction sits at its bound in places, and the bounded solve pivots rows in and out of
+// their bounds from one evaluation to the next. Whatever way each pivot is solved, every box must
+// be held by forces that carry exactly its weight, each within its friction cone.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "solver/dynamics/Simulation.h"
+
+namespace yb::dynamics {
+namespace {
+
+constexpr double g = 9.81, mu = 0.6;
+
+struct Pile {
+  Model model;
+  std::vector<int> boxes;
+  explicit Pile(int rows) {
+    auto rectangle = [](double x, double y, double w, double h) {
+      Body body;
+      body.x = x;
+      body.y = y;
+      body.mass = 1;
+      body.moment = (w * w + h * h) / 12;
+      body.staticFriction = body.kineticFriction = mu;
+      body.shape.kind = Shape::Kind::Rectangle;
+      body.shape.w = w;
+      body.shape.h = h;
+      return body;
+    };
+    Body floor = rectangle(0, -0.5, 200, 1);
+    floor.anchored = 1;
+    model.AddBody(floor);
+    const double size = 0.5, gap = 0.025;
+    for (int row = 0; row < rows; ++row)
+      for (int k = 0; k < rows - row; ++k)
+        boxes.push_back(model.AddBody(rectangle((k - (rows - row - 1) / 2.0) * (size + gap),
+                                                size / 2 + row * size, size, size)));
+    model.AddField(MakeLineGravity(boxes, g));
+    model.collisionGroups.push_back(CollisionGroup{1, false, kNone, {}});
+  }
+};
+
+// A pyramid tall enough that its top boxes' friction meets its bound (the boxes below spread
+// under it) and the pivoting changes a few rows from one evaluation to the next.
+TEST(PileForces, EveryBoxOfATallAccuratePyramidIsHeldByItsWeightWithinItsFrictionCones) {
+  const Pile pile(36);
+  RunSettings settings;
+  settings.SetRunMode(RunMode::Accurate);
+  Simulation sim(pile.model, settings);
+  ASSERT_NO_THROW(sim.AdvanceTo(0.1));
+  const Mechanics& mechanics = sim.GetMechanics();
+  int atBound = 0;
+  for (int box : pile.boxes) {
+    Eigen::Vector2d sum(0, 0);
+    Mechanics::ContactReport report;
+    for (int pair = 1; pair <= mechanics.ContactPairCount(box); ++pair) {
+      ASSERT_TRUE(mechanics.ContactPair(box, pair, report));
+      sum += report.force + report.friction;
+      const double normal = report.force.norm(), friction = report.friction.norm();
+      // Friction rounds end where a tall pile's normal forces stop settling, a few millionths
+      // of them.
+      EXPECT_LE(friction, mu * normal * (1 + 1e-5) + 1e-12) << "box " << box << " pair " << pair;
+      atBound += friction >= mu * normal * (1 - 1e-5) && normal > 0 ? 1 : 0;
+    }
+    // The pile stands: the forces on each box carry its weight and nothing more.
+    EXPECT_NEAR(sum.x(), 0.0, 1e-6 * g) << "box " << box;
+    EXPECT_NEAR(sum.y(), g, 1e-6 * g) << "box " << box;
+  }
+  // The case this pile is here for: some friction is at its bound.
+  EXPECT_GT(atBound, 0);
+}
+
+}  // namespace
+}  // namespace yb::dynamics
