@@ -58,6 +58,8 @@ class KeyCursor {
   // The entry with this key, or null.
   template <class Key>
   const Entry* Find(const Key& key) {
+    // Many of the lists asked are empty most of the time: those answer at once.
+    if (list_.empty()) return nullptr;
     const size_t at = LowerBound(key);
     return at < list_.size() && !(key < keyOf_(list_[at])) ? &list_[at] : nullptr;
   }

@@ -158,23 +158,6 @@ bool Polygons(const WorldPolygon& a, const WorldPolygon& b, double margin, Manif
 
 }  // namespace
 
-bool CollideCircles(const Vector2d& ca, double ra, const Vector2d& cb, double rb, double margin,
-                    Manifold& out) {
-  out.count = 0;
-  const Vector2d d = cb - ca;
-  // Most pairs a crowd offers lie well apart: those are passed over without a square root. The
-  // bound is a little generous, so that any pair the exact test would keep is kept.
-  const double reach = ra + rb + margin;
-  if (reach >= 0 && d.squaredNorm() > reach * reach * (1 + 1e-12)) return false;
-  const double distance = d.norm();
-  const double separation = distance - ra - rb;
-  if (separation > margin) return false;
-  out.normal = distance > 0 ? Vector2d(d / distance) : Vector2d(0, 1);
-  out.count = 1;
-  out.points[0] = {ca + out.normal * (ra + separation / 2), separation, 0, ra, rb};
-  return true;
-}
-
 bool Collide(const PlacedPiece& a, const PlacedPiece& b, double margin, Manifold& out,
              CollideScratch& scratch) {
   out.count = 0;

@@ -27,12 +27,20 @@ double Mechanics::RowRate(const Row& row) const {
 void Mechanics::MulJWJt(const std::vector<int>& rows, const Eigen::VectorXd& x,
                         Eigen::VectorXd& out) {
   if (scatter_.size() != dofCount_) scatter_ = Eigen::VectorXd::Zero(dofCount_);
+  bool any = false;
   for (size_t r = 0; r < rows.size(); ++r) {
     const Row& row = rows_[rows[r]];
     const double value = x[static_cast<int>(r)];
     if (value == 0) continue;
+    any = true;
     for (int i = row.begin; i < row.begin + row.count; ++i)
       scatter_[entries_[i].first] += entries_[i].second * value;
+  }
+  // No row pushed (a bounded solve starting with every row free): nothing to read back, and
+  // the buffer is still zero.
+  if (!any) {
+    out.setZero(static_cast<int>(rows.size()));
+    return;
   }
   out.resize(static_cast<int>(rows.size()));
   for (size_t r = 0; r < rows.size(); ++r) {

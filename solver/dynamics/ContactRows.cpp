@@ -68,6 +68,14 @@ class StageTimer {
   std::chrono::steady_clock::time_point start_;
 };
 
+// The length of (x, y): a square root where the squares neither overflow nor underflow, which is
+// all a speed ever needs, and hypot (many times slower) only outside that.
+double Length(double x, double y) {
+  const double squared = x * x + y * y;
+  if (squared > 1e-290 && squared < 1e290) return std::sqrt(squared);
+  return std::hypot(x, y);
+}
+
 uint64_t PairKey(int a, int b) {
   return static_cast<uint64_t>(a) << 32 | static_cast<uint32_t>(b);
 }
@@ -141,6 +149,10 @@ void Mechanics::SetUpContacts() {
     const contact::BodyOutline& outline = outlines_[colliders_[k]];
     ColliderOutline& c = colliderOutlines_[k];
     c.thickness = outline.thickness;
+    const dynamics::Body& body = model_.bodies[colliders_[k]];
+    c.staticFriction = body.staticFriction;
+    c.kineticFriction = body.kineticFriction;
+    c.elasticity = body.elasticity;
     const auto& pieces = outline.pieces;
     if (pieces.size() != 1 || !pieces[0].circle || !pieces[0].vertices.empty()) continue;
     c.centre = pieces[0].centre;
@@ -233,7 +245,7 @@ void Mechanics::UpdateSleep(Eigen::VectorXd& state) {
   for (int i : colliders_) {
     if (bodyKin_[i].dof < 0) continue;
     const double speed =
-        std::hypot(v_[3 * i], v_[3 * i + 1]) + std::abs(v_[3 * i + 2]) * outlines_[i].reach;
+        Length(v_[3 * i], v_[3 * i + 1]) + std::abs(v_[3 * i + 2]) * outlines_[i].reach;
     resting_[i] = speed <= restSpeed;
   }
   touchingPairs_.clear();
@@ -314,6 +326,18 @@ void Mechanics::KeepPairsNear(const std::vector<contact::Box>& boxes) {
   });
 }
 
+bool Mechanics::InsideSweptBoxes(const std::vector<contact::Box>& boxes) const {
+  if (!stepPairsValid_ || sweptBoxes_.size() != boxes.size()) return false;
+  bool inside = true;
+  for (size_t k = 0; k < boxes.size(); ++k) {
+    const contact::Box& box = boxes[k];
+    const contact::Box& swept = sweptBoxes_[k];
+    inside &= (box.minX >= swept.minX) & (box.minY >= swept.minY) & (box.maxX <= swept.maxX) &
+              (box.maxY <= swept.maxY);
+  }
+  return inside;
+}
+
 // Without branches: a crowd's kept pairs overlap or not in no order a branch could guess.
 bool Mechanics::Overlap(const contact::Box& a, const contact::Box& b) {
   return !((a.maxX < b.minX) | (b.maxX < a.minX) | (a.maxY < b.minY) | (b.maxY < a.minY));
@@ -381,14 +405,11 @@ void Mechanics::FindContacts() {
       SearchedCollider& c = searched_[k];
       const ColliderOutline& outline = colliderOutlines_[k];
       c.radius = outline.radius;
+      c.reach = reach[k];
       if (outline.radius >= 0)
         c.centre = contact::PlacedPiece{nullptr, Vector2d(q_[3 * i], q_[3 * i + 1]),
                                         bodyKin_[i].cos, bodyKin_[i].sin}
                        .World(outline.centre);
-      const dynamics::Body& body = model_.bodies[i];
-      c.staticFriction = body.staticFriction;
-      c.kineticFriction = body.kineticFriction;
-      c.elasticity = body.elasticity;
       contact::Box box = OutlineBox(colliders_[k]);
       const double grow = margin_ / 2 + reach[k];
       box.minX -= grow;
@@ -399,23 +420,46 @@ void Mechanics::FindContacts() {
     }
     KeepPairsNear(boxes_);
   }
+  // Every kept pair that can meet here has boxes that overlap; where each box lies in its swept
+  // box of the step, their swept boxes overlap too, and the step limit listed the pair.
+  const std::vector<std::pair<int, int>>& pairs =
+      InsideSweptBoxes(boxes_) ? stepPairs_ : pairs_;
   const StageTimer timer(contactTimes_.narrowPhase);
+  // A crowd's kept pairs are near or not in no order a branch could guess: the pairs of two
+  // circles further apart than they look are passed over first without branches, and those left
+  // are met one by one.
+  nearPairs_.resize(pairs.size());
+  size_t near = 0;
+  for (size_t k = 0; k < pairs.size(); ++k) {
+    const SearchedCollider& ca = searched_[pairs[k].first];
+    const SearchedCollider& cb = searched_[pairs[k].second];
+    const double dx = cb.centre.x() - ca.centre.x(), dy = cb.centre.y() - ca.centre.y();
+    const double reach = ca.radius + cb.radius + margin_ + ca.reach + cb.reach;
+    const bool circles = (ca.radius >= 0) & (cb.radius >= 0);
+    // As generous as the meeting of circles itself, which decides.
+    const bool apart = dx * dx + dy * dy > reach * reach * (1 + 1e-12);
+    nearPairs_[near] = static_cast<int>(k);
+    near += static_cast<size_t>(!(circles & apart));
+  }
   contact::Manifold found;
-  for (const auto& [ka, kb] : pairs_) {
+  for (size_t n = 0; n < near; ++n) {
+    const auto [ka, kb] = pairs[nearPairs_[n]];
+    const SearchedCollider& ca = searched_[ka];
+    const SearchedCollider& cb = searched_[kb];
+    const double margin = margin_ + ca.reach + cb.reach;
+    // Two bodies that are each one circle, as a crowd of balls is, meet without placing pieces,
+    // and their distance alone tells whether they are near: their boxes need not be read.
+    if (ca.radius >= 0 && cb.radius >= 0) {
+      if (contact::CollideCircles(ca.centre, ca.radius, cb.centre, cb.radius, margin, found) &&
+          !(Immobile(colliders_[ka]) && Immobile(colliders_[kb])))
+        AddManifold(ka, kb, 0, 0, found);
+      continue;
+    }
     const contact::Box& boxA = boxes_[ka];
     const contact::Box& boxB = boxes_[kb];
     if (!Overlap(boxA, boxB)) continue;
     const int a = boxA.body, b = boxB.body;
     if (Immobile(a) && Immobile(b)) continue;
-    const double margin = margin_ + reach[ka] + reach[kb];
-    const SearchedCollider& ca = searched_[ka];
-    const SearchedCollider& cb = searched_[kb];
-    // Two bodies that are each one circle, as a crowd of balls is, meet without placing pieces.
-    if (ca.radius >= 0 && cb.radius >= 0) {
-      if (contact::CollideCircles(ca.centre, ca.radius, cb.centre, cb.radius, margin, found))
-        AddManifold(ka, kb, 0, 0, found);
-      continue;
-    }
     const auto& piecesA = outlines_[a].pieces;
     const auto& piecesB = outlines_[b].pieces;
     for (size_t pa = 0; pa < piecesA.size(); ++pa) {
@@ -434,8 +478,8 @@ void Mechanics::FindContacts() {
 
 // A manifold found between pieces pa and pb of the colliders ka and kb, with its points.
 void Mechanics::AddManifold(int ka, int kb, size_t pa, size_t pb, const contact::Manifold& found) {
-  const SearchedCollider& ca = searched_[ka];
-  const SearchedCollider& cb = searched_[kb];
+  const ColliderOutline& ca = colliderOutlines_[ka];
+  const ColliderOutline& cb = colliderOutlines_[kb];
   const int a = colliders_[ka], b = colliders_[kb];
   const int index = static_cast<int>(manifolds_.size());
   ContactManifold& m = manifolds_.emplace_back();
@@ -1076,7 +1120,7 @@ void Mechanics::HoldApproaches(double step) {
   // How fast a body's outline moves, as the velocities stand before the projection.
   auto speed = [&](int body) {
     if (bodyKin_[body].dof < 0) return 0.0;
-    return std::hypot(v_[3 * body], v_[3 * body + 1]) +
+    return Length(v_[3 * body], v_[3 * body + 1]) +
            std::abs(v_[3 * body + 2]) * outlines_[body].reach;
   };
   for (size_t k = 0; k < contactPoints_.size(); ++k) {
@@ -1372,10 +1416,10 @@ contact::Box Mechanics::OutlineBox(int body) const {
 // and what its acceleration of the last evaluation adds over the step.
 double Mechanics::OutlineSpeed(int body, double h) const {
   const double reach = outlines_[body].reach;
-  double speed = std::hypot(v_[3 * body], v_[3 * body + 1]) + std::abs(v_[3 * body + 2]) * reach;
+  double speed = Length(v_[3 * body], v_[3 * body + 1]) + std::abs(v_[3 * body + 2]) * reach;
   const int dof = bodyKin_[body].dof;
   if (acceleration_.size() == dofCount_)
-    speed += h * (std::hypot(acceleration_[dof], acceleration_[dof + 1]) +
+    speed += h * (Length(acceleration_[dof], acceleration_[dof + 1]) +
                   std::abs(acceleration_[dof + 2]) * reach);
   return speed;
 }
@@ -1416,6 +1460,7 @@ double Mechanics::ClosingSpeed(const StepMotion& a, const StepMotion& b) {
 double Mechanics::ContactStepLimit(double h) {
   double limit = HUGE_VAL;
   limitingPair_ = {kNone, kNone};
+  stepPairsValid_ = false;
   if (colliders_.empty() || !(h > 0)) return limit;
   sweptBoxes_.clear();
   motions_.resize(colliders_.size());
@@ -1442,8 +1487,20 @@ double Mechanics::ContactStepLimit(double h) {
     const size_t at = slides.LowerBound(ContactKey{pair, 0});
     return at < sliding_.size() && sliding_[at].first.first == pair;
   };
-  for (const auto& [ka, kb] : pairs_) {
-    if (!Overlap(sweptBoxes_[ka], sweptBoxes_[kb])) continue;
+  // The pairs whose swept boxes overlap, picked out first without branches.
+  nearPairs_.resize(pairs_.size());
+  size_t near = 0;
+  for (size_t k = 0; k < pairs_.size(); ++k) {
+    nearPairs_[near] = static_cast<int>(k);
+    const auto [ka, kb] = pairs_[k];
+    near += static_cast<size_t>(Overlap(sweptBoxes_[ka], sweptBoxes_[kb]));
+  }
+  stepPairs_.resize(near);
+  for (size_t n = 0; n < near; ++n)
+    stepPairs_[n] = pairs_[nearPairs_[n]];
+  stepPairsValid_ = true;
+  for (size_t n = 0; n < near; ++n) {
+    const auto [ka, kb] = pairs_[nearPairs_[n]];
     const double closing = ClosingSpeed(motions_[ka], motions_[kb]);
     if (!(closing > 0)) continue;
     const int a = colliders_[ka], b = colliders_[kb];
@@ -1454,7 +1511,7 @@ double Mechanics::ContactStepLimit(double h) {
     // fixed one keeps the shorter steps: a frame's step would follow the slide's closed form
     // (a block on a floor or an incline) only to a few per cent.
     const bool held = sweptContacts_ && !heldByRecord_[a] && !heldByRecord_[b] &&
-                      !(sliding(a, b) && (Immobile(a) || Immobile(b)));
+                      !((Immobile(a) || Immobile(b)) && sliding(a, b));
     const double closes = std::max(0.1 * thinner, held ? 0.9 * RowedGap(reach, a, b) : 0.0);
     if (closes >= limit * closing || !Collides(a, b)) continue;
     limit = closes / closing;

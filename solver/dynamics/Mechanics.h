@@ -731,21 +731,30 @@ class Mechanics {
   contact::BroadPhase broadPhase_;
   contact::CollideScratch collideScratch_;
   std::vector<contact::Box> sweptBoxes_;
+  // The kept pairs whose swept boxes overlap, in order, as the last step limit found them: a
+  // search whose boxes all lie in their swept ones need look at no other pair.
+  std::vector<std::pair<int, int>> stepPairs_;
+  bool stepPairsValid_ = false;
+  bool InsideSweptBoxes(const std::vector<contact::Box>& boxes) const;
   std::vector<contact::Box> boxes_;         // per collider, grown by half the margin and reach
+  // Buffer of a search and a step limit: the kept pairs that may meet, by place in pairs_.
+  std::vector<int> nearPairs_;
   // Per collider in a search, what its pairs read, held together so that a crowd's many pairs
   // read little memory: where a body that is one circle has its centre, and its coefficients.
   struct SearchedCollider {
     Eigen::Vector2d centre{0, 0};
     double radius = -1;  // below zero where the outline is not one circle
-    double staticFriction = 0, kineticFriction = 0, elasticity = 0;
+    double reach = 0;    // how far the search looks beyond the margin for it
   };
   std::vector<SearchedCollider> searched_;
   // Per collider, what the searches and step limits read of its outline for every pair: where
-  // it is one circle (in the body frame), and its thickness.
+  // it is one circle (in the body frame), and its thickness; and its body's coefficients, which
+  // each manifold found combines.
   struct ColliderOutline {
     Eigen::Vector2d centre{0, 0};
     double radius = -1;  // below zero where the outline is not one circle
     double thickness = 0;
+    double staticFriction = 0, kineticFriction = 0, elasticity = 0;
   };
   std::vector<ColliderOutline> colliderOutlines_;
   void AddManifold(int a, int b, size_t pa, size_t pb, const contact::Manifold& found);
