@@ -571,13 +571,15 @@ void Mechanics::ComputeB() {
   }
 }
 
-// A fast run's resting contact that drifts (a point opening, a sticking manifold slipping, at
-// the few nanometres a second its forces' rounding and compliance leave) is brought to rest
-// within a frame: left alone, the drift of a pile on a slope grows every step until its points
-// count as opening and the pile slides. Aiming the acceleration against the drift only lowers
-// what a point pushes with, and what friction needs stays within its bound.
+// A resting contact that drifts (a point opening, a sticking manifold slipping, at the few
+// nanometres a second that the rounding and compliance of its forces leave) is brought back to
+// rest within a frame: left alone, the drift of a pile on a slope grows every step until its
+// points count as opening, carry no weight and no friction, and the pile slides. Aiming the
+// acceleration against the drift only lowers what a point pushes with, and a sticking
+// manifold's friction stays within its bound; a point or manifold that really moves is past
+// the opening speed and left alone.
 double Mechanics::RestingDrift(const Row& row) const {
-  if (!sweptContacts_ || !(frameStep_ > 0) || row.contact < 0 || !row.candidate) return 0;
+  if (!(frameStep_ > 0) || row.contact < 0 || !row.candidate) return 0;
   const double rate = RowRate(row);
   if (row.friction) return std::abs(rate) <= OpeningSpeed() ? rate / frameStep_ : 0.0;
   return rate > 0 && rate <= OpeningSpeed() ? rate / frameStep_ : 0.0;

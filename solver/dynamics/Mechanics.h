@@ -304,7 +304,7 @@ class Mechanics {
   double RowRate(const Row& row) const;
   // The rate above which a closed contact point counts as opening.
   double OpeningSpeed() const;
-  // The acceleration that brings a fast run's resting contact row to rest within a frame.
+  // The acceleration that brings a resting contact row back to rest within a frame.
   double RestingDrift(const Row& row) const;
   void SelectRows();
   // SelectRows after a build, unless the build kept the rows of the last selection as they were.
