@@ -559,13 +559,16 @@ void Mechanics::ComputeB() {
   solveUpper_.resize(n);
   free_ = invMass_.cwiseProduct(force_);
   const double* free = free_.data();
+  const double* velocity = velocity_.data();
   const std::pair<int, double>* entries = entries_.data();
   for (int i = 0; i < n; ++i) {
     const Row& row = rows_[solveRows_[i]];
-    double pushed = 0;
-    for (int k = row.begin; k < row.begin + row.count; ++k)
+    double pushed = 0, rate = 0;
+    for (int k = row.begin; k < row.begin + row.count; ++k) {
       pushed += entries[k].second * free[entries[k].first];
-    solveB_[i] = row.gamma - pushed - RestingDrift(row);
+      rate += entries[k].second * velocity[entries[k].first];
+    }
+    solveB_[i] = row.gamma - pushed - RestingDrift(row, rate);
     solveLower_[i] = row.lower;
     solveUpper_[i] = row.upper;
   }
@@ -578,9 +581,8 @@ void Mechanics::ComputeB() {
 // acceleration against the drift only lowers what a point pushes with, and a sticking
 // manifold's friction stays within its bound; a point or manifold that really moves is past
 // the opening speed and left alone.
-double Mechanics::RestingDrift(const Row& row) const {
+double Mechanics::RestingDrift(const Row& row, double rate) const {
   if (!(frameStep_ > 0) || row.contact < 0 || !row.candidate) return 0;
-  const double rate = RowRate(row);
   if (row.friction) return std::abs(rate) <= OpeningSpeed() ? rate / frameStep_ : 0.0;
   return rate > 0 && rate <= OpeningSpeed() ? rate / frameStep_ : 0.0;
 }
