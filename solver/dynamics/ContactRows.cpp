@@ -693,10 +693,11 @@ void Mechanics::RefreshContactFlags() {
   leaving_.clear();
   for (ContactManifold& m : manifolds_)
     m.touching = false;
+  const double opening = OpeningSpeed();
   for (ContactPoint& p : contactPoints_) {
     if (p.row < 0) continue;  // well apart
     Row& row = rows_[p.row];
-    const bool touching = row.g <= contactGap_ && RowRate(row) <= kContactSpeed;
+    const bool touching = row.g <= contactGap_ && RowRate(row) <= opening;
     row.candidate = touching;
     if (!touching && row.g <= contactGap_) leaving_.push_back(p.key);
     if (!touching) continue;

@@ -303,6 +303,11 @@ class Mechanics {
   static int RowsOfGoal(const Constraint& record, const Goal& goal);
   void SetFlag(Row& row, RowFlag flag, bool on);
   double RowRate(const Row& row) const;
+  // The rate above which a closed contact point counts as opening.
+  double OpeningSpeed() const;
+  // The acceleration that brings a resting contact row, at its rate, back to rest within a
+  // frame.
+  double RestingDrift(const Row& row, double rate) const;
   void SelectRows();
   // SelectRows after a build, unless the build kept the rows of the last selection as they were.
   void SelectBuiltRows();

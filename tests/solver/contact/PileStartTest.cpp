@@ -120,6 +120,36 @@ TEST(PileStart, PileOnAnInclineIsHeldByItsFrictionFromTheFirstFrame) {
   }
 }
 
+// On an incline of 10 degrees, still well within the friction of 0.6, the pile is held by
+// friction alone for as long as it is left: it stays where it was put, neither sinking into the
+// incline nor creeping down the slope. In fast mode small piles are solved exactly and large
+// ones swept; both must stand, as must a small one in accurate mode.
+void ExpectStandingOnASteepIncline(int rows, RunMode mode) {
+  const double tilt = 10 * M_PI / 180;
+  const Pile pile(rows, tilt, true, [](int, int) { return 1.0; });
+  RunSettings settings;
+  settings.SetRunMode(mode);
+  Simulation sim(pile.model, settings);
+  ASSERT_NO_THROW(sim.AdvanceTo(10)) << rows << " rows";
+  const double allowed = mode == RunMode::Accurate ? 1e-9 : 1e-6;
+  const double c = std::cos(tilt), s = std::sin(tilt);
+  for (int box : pile.boxes) {
+    const BodyState now = sim.GetMechanics().Body(box);
+    const Body& start = pile.model.bodies[box];
+    const double dx = now.x - start.x, dy = now.y - start.y;
+    // Along the slope and across it, in the incline's own frame.
+    ASSERT_NEAR(c * dx + s * dy, 0.0, allowed) << rows << " rows, box " << box;
+    ASSERT_NEAR(-s * dx + c * dy, 0.0, allowed) << rows << " rows, box " << box;
+    ASSERT_NEAR(now.r, tilt, allowed) << rows << " rows, box " << box;
+  }
+}
+
+TEST(PileStart, PileOnASteepInclineStandsTenSeconds) {
+  ExpectStandingOnASteepIncline(12, RunMode::Fast);
+  ExpectStandingOnASteepIncline(24, RunMode::Fast);
+  ExpectStandingOnASteepIncline(12, RunMode::Accurate);
+}
+
 // Touching boxes with nothing under them fall together: no contact pushes, whatever their
 // weights.
 TEST(PileStart, TouchingBoxesFallingFreelyPushNoOtherOne) {
