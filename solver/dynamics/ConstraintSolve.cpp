@@ -807,6 +807,8 @@ bool Mechanics::PrepareKeptSolve(const std::vector<int>& rows, const std::vector
     if (static_cast<int>(k.newlyHeld.size() + k.freed.size()) > kMostChanges) return false;
   }
   const int p = static_cast<int>(k.newlyHeld.size()), q = static_cast<int>(k.freed.size());
+  // Nothing changed since the factorisation: it solves the set as it stands.
+  if (p + q == 0) return true;
   k.columns.resize(n, q);
   k.byFreed.resize(n, q);
   k.byHeld.resize(n, p);
@@ -844,7 +846,7 @@ bool Mechanics::PrepareKeptSolve(const std::vector<int>& rows, const std::vector
       system(p + i, q + j) = column.dot(k.byHeld.col(j));
   }
   k.changed.compute(system);
-  return p + q == 0 || k.changed.isInvertible();
+  return k.changed.isInvertible();
 }
 
 void Mechanics::SolveKept(const Eigen::VectorXd& rhs, Eigen::VectorXd& x) {
