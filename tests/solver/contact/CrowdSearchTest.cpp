@@ -15,6 +15,14 @@ namespace {
 
 constexpr double kRadius = 0.1, kHalfW = 0.15, kHalfH = 0.1;
 
+// The run mode's defaults at 60 frames a second.
+RunSettings At60(RunMode mode) {
+  RunSettings settings;
+  settings.SetRunMode(mode);
+  settings.animationStep = 1.0 / 60;
+  return settings;
+}
+
 Body Thrown(double x, double y, double vx, double vy) {
   Body b;
   b.x = x;
@@ -63,13 +71,8 @@ TEST(CrowdSearch, BallsAndSpinningBoxesThrownThroughEachOtherNeverSinkIn) {
       box.shape.h = 2 * kHalfH;
       boxes.push_back(model.AddBody(box));
     }
-    CollisionGroup all;
-    all.mode = 1;
-    all.includes = false;
-    model.collisionGroups.push_back(all);
-    RunSettings settings;
-    settings.SetRunMode(mode);
-    settings.animationStep = 1.0 / 60;
+    model.collisionGroups.push_back(CollisionGroup{1, false, kNone, {}});
+    const RunSettings settings = At60(mode);
     Simulation sim(model, settings);
     const Mechanics& mechanics = sim.GetMechanics();
     const double allowed = settings.overlapError;
@@ -126,13 +129,8 @@ TEST(CrowdSearch, ABallSetDownNearAnotherAfterAFrameIsWatched) {
       balls.push_back(model.AddBody(ball));
     }
     model.AddField(MakeLineGravity(balls, 9.81));
-    CollisionGroup all;
-    all.mode = 1;
-    all.includes = false;
-    model.collisionGroups.push_back(all);
-    RunSettings settings;
-    settings.SetRunMode(mode);
-    settings.animationStep = 1.0 / 60;
+    model.collisionGroups.push_back(CollisionGroup{1, false, kNone, {}});
+    const RunSettings settings = At60(mode);
     Simulation sim(model, settings);
     ASSERT_NO_THROW(sim.AdvanceTo(1.0 / 60)) << name;
     Mechanics& mechanics = sim.GetMechanics();
