@@ -98,18 +98,22 @@ void Mechanics::BuildRows(const Context& context) {
     return;
   }
   ++entryLayout_;
-  entries_.clear();
   builtRows_ = 0;
   plainRowsSelected_ = false;
   pinPlans_.clear();
-  for (int c = 0; c < static_cast<int>(model_.constraints.size()); ++c) {
-    if (!IsActive(context, c)) continue;
-    if (plainPin_[c])
-      AddPlainPinRows(c);
-    else
-      AddGoalRows(context.WithConstraint(c), c);
+  // The contacts' rows alone are left where they stand: the build at the same positions can
+  // take them back as they are.
+  if (!model_.constraints.empty() || colliders_.empty()) {
+    entries_.clear();
+    for (int c = 0; c < static_cast<int>(model_.constraints.size()); ++c) {
+      if (!IsActive(context, c)) continue;
+      if (plainPin_[c])
+        AddPlainPinRows(c);
+      else
+        AddGoalRows(context.WithConstraint(c), c);
+    }
+    rows_.resize(builtRows_);
   }
-  rows_.resize(builtRows_);
   if (!colliders_.empty()) BuildContactRows();
   plainRowsBuilt_ = onlyPlainPins_;
   if (!onlyPlainPins_) return;

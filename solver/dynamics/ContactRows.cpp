@@ -520,19 +520,30 @@ void Mechanics::AssignSlides() {
   }
 }
 
-// Appends the entries of a force along `direction` at a world point of a body, and adds the
-// velocity-product term of that point's motion to c.
-void Mechanics::ContactJacobian(int body, const Vector2d& point, const Vector2d& direction,
-                                double& c) {
-  const Vector2d arm = point - Vector2d(q_[3 * body], q_[3 * body + 1]);
-  const double omega = v_[3 * body + 2];
-  c += direction.dot(-omega * omega * arm);
+// Appends the entries of a force along `direction` at a world point of a body.
+void Mechanics::ContactJacobian(int body, const Vector2d& point, const Vector2d& direction) {
   const int dof = bodyKin_[body].dof;
   if (dof < 0) return;
+  const Vector2d arm = point - Vector2d(q_[3 * body], q_[3 * body + 1]);
   if (direction.x() != 0) entries_.emplace_back(dof, direction.x());
   if (direction.y() != 0) entries_.emplace_back(dof + 1, direction.y());
   const double turn = Cross(arm, direction);
   if (turn != 0) entries_.emplace_back(dof + 2, turn);
+}
+
+// The velocity-product term of a contact row along `direction` at a world point: what the
+// turning of both bodies alone brings to J a.
+double Mechanics::ContactProducts(const ContactManifold& m, const Vector2d& point,
+                                  const Vector2d& direction) const {
+  auto term = [&](int body, const Vector2d& along) {
+    const Vector2d arm = point - Vector2d(q_[3 * body], q_[3 * body + 1]);
+    const double omega = v_[3 * body + 2];
+    return along.dot(-omega * omega * arm);
+  };
+  double c = 0;
+  c += term(m.b, direction);
+  c += term(m.a, -direction);
+  return c;
 }
 
 // The part of a contact gap's second derivative that comes from the contact point moving along
@@ -607,11 +618,10 @@ Mechanics::Row& Mechanics::AddContactRow(int contactIndex, bool friction,
   row.contact = contactIndex;
   row.friction = friction;
   row.begin = static_cast<int>(entries_.size());
-  double c = 0;
-  ContactJacobian(m.b, point, direction, c);
-  ContactJacobian(m.a, point, -direction, c);
+  ContactJacobian(m.b, point, direction);
+  ContactJacobian(m.a, point, -direction);
   row.count = static_cast<int>(entries_.size()) - row.begin;
-  row.gamma = -c;
+  row.gamma = -ContactProducts(m, point, direction);
   double diagonal = 0;
   for (int i = row.begin; i < row.begin + row.count; ++i)
     diagonal += entries_[i].second * entries_[i].second * invMass_[entries_[i].first];
@@ -637,14 +647,13 @@ Mechanics::Row& Mechanics::AddNormalRow(int point, bool touching) {
 }
 
 // Prepare: a one-sided row per point, a friction row per manifold, after the records' rows.
+// Where no record has rows, the last build's contact rows are still in place (BuildRows leaves
+// them): at the same search and for the same points they are only brought back to how they were
+// made.
 void Mechanics::BuildContactRows() {
   FindAwakeContacts();
   const StageTimer timer(contactTimes_.prepare);
-  // Room for every row and entry at once, and each row appended as a copy of a blank contact
-  // row: the rows of a large pile are many, and made several times a step.
-  rows_.resize(builtRows_);
-  rows_.reserve(rows_.size() + contactPoints_.size() + manifolds_.size());
-  entries_.reserve(entries_.size() + 6 * (contactPoints_.size() + manifolds_.size()));
+  const int firstRow = builtRows_;
   // A point well apart, and neither touching, struck nor held by the projection, takes part in
   // no solve, no impact and no projection: it has no row (its gap is watched by the event
   // values from the point itself). A crowd's near neighbours then cost no rows. A fast run
@@ -654,6 +663,7 @@ void Mechanics::BuildContactRows() {
   const std::vector<char>& flags = PointFlags();
   std::vector<char>& rowed = manifoldRowed_;
   rowed.assign(manifolds_.size(), 0);
+  rowedPoints_.clear();
   for (size_t k = 0; k < contactPoints_.size(); ++k) {
     ContactPoint& p = contactPoints_[k];
     const bool touching = (flags[k] & kPointTouching) != 0;
@@ -661,11 +671,21 @@ void Mechanics::BuildContactRows() {
     if (p.separation > apart && !touching && !closed.Contains(p.key) && !held.Contains(p.key))
       continue;
     rowed[p.manifold] = 1;
-    AddNormalRow(static_cast<int>(k), touching);
+    rowedPoints_.push_back(static_cast<int>(k));
   }
+  for (ContactManifold& m : manifolds_)
+    m.frictionRow = -1;
+  if (RestoreContactRows(firstRow)) return;
+  if (firstRow == 0) entries_.clear();
+  // Room for every row and entry at once, and each row appended as a copy of a blank contact
+  // row: the rows of a large pile are many.
+  rows_.resize(builtRows_);
+  rows_.reserve(rows_.size() + rowedPoints_.size() + manifolds_.size());
+  entries_.reserve(entries_.size() + 6 * (rowedPoints_.size() + manifolds_.size()));
+  for (int k : rowedPoints_)
+    AddNormalRow(k, (flags[k] & kPointTouching) != 0);
   for (size_t k = 0; k < manifolds_.size(); ++k) {
     ContactManifold& m = manifolds_[k];
-    m.frictionRow = -1;
     if (!rowed[k] || !(m.staticFriction > 0 || m.kineticFriction > 0)) continue;
     Row& row = AddContactRow(static_cast<int>(k), true, m.tangent, m, m.centre);
     row.level = Level::Velocity;
@@ -673,6 +693,55 @@ void Mechanics::BuildContactRows() {
     m.frictionRow = builtRows_ - 1;
   }
   rows_.resize(builtRows_);
+  ContactRowsMade& made = contactRowsMade_;
+  made.search = firstRow == 0 ? loadedSearch_ : -1;
+  made.points.swap(rowedPoints_);
+  made.rows = rows_.size();
+  made.entries = entries_.size();
+}
+
+// The rows of the last contact build, first in the rows, stand for the same search and points:
+// their Jacobians, gaps and compliances are still those of these positions. What solves and
+// projections wrote into them is set back as it was made, the rows added since are dropped, and
+// the velocity terms and which rows take part are made anew. False when they do not stand.
+bool Mechanics::RestoreContactRows(int firstRow) {
+  const ContactRowsMade& made = contactRowsMade_;
+  if (firstRow != 0 || made.search != loadedSearch_ || rows_.size() < made.rows ||
+      entries_.size() < made.entries || made.points != rowedPoints_)
+    return false;
+  static const Row defaults;
+  rows_.resize(made.rows);
+  entries_.resize(made.entries);
+  builtRows_ = static_cast<int>(made.rows);
+  const std::vector<char>& flags = PointFlags();
+  for (int r = 0; r < builtRows_; ++r) {
+    Row& row = rows_[r];
+    row.upper = defaults.upper;
+    row.velocityTarget = 0;
+    row.lambda = 0;
+    row.redundant = false;
+    row.saturated = false;
+    row.speculative = false;
+    if (row.friction) {
+      ContactManifold& m = manifolds_[row.contact];
+      row.lower = defaults.lower;
+      row.g = defaults.g;
+      row.gamma = -ContactProducts(m, m.centre, m.tangent);
+      row.candidate = m.touching && m.slide == 0;
+      m.frictionRow = r;
+      continue;
+    }
+    ContactPoint& p = contactPoints_[row.contact];
+    ContactManifold& m = manifolds_[p.manifold];
+    row.lower = 0;
+    row.g = p.separation;
+    row.gamma = -ContactProducts(m, p.point, m.normal);
+    row.gamma -= RollingTerm(m, p);
+    row.candidate = (flags[row.contact] & kPointTouching) != 0;
+    m.touching = m.touching || row.candidate;
+    p.row = r;
+  }
+  return true;
 }
 
 // The velocity of the world point as a point fixed on the body.

@@ -444,6 +444,7 @@ class Mechanics {
   void FindContacts();
   void AssignSlides();
   void BuildContactRows();
+  bool RestoreContactRows(int firstRow);
   Row& AddContactRow(int contactIndex, bool friction, const Eigen::Vector2d& direction,
                      const ContactManifold& m, const Eigen::Vector2d& point);
   Row& AddNormalRow(int point, bool touching);
@@ -453,8 +454,9 @@ class Mechanics {
   // The contacts and which of them touch, without their rows: all that their event values need.
   // The rows of the last build no longer stand for them.
   void FindContactGaps();
-  void ContactJacobian(int body, const Eigen::Vector2d& point, const Eigen::Vector2d& direction,
-                       double& c);
+  void ContactJacobian(int body, const Eigen::Vector2d& point, const Eigen::Vector2d& direction);
+  double ContactProducts(const ContactManifold& m, const Eigen::Vector2d& point,
+                         const Eigen::Vector2d& direction) const;
   double RollingTerm(const ContactManifold& m, const ContactPoint& p) const;
   void RefreshContactFlags();
   double ManifoldSlip(const ContactManifold& m) const;
@@ -806,6 +808,15 @@ class Mechanics {
   std::vector<Touch> touches_;          // of the last evaluation of the accelerations
   std::vector<double> manifoldNormal_, manifoldChange_;  // buffers of StoreContactForces
   std::vector<char> manifoldRowed_;  // buffer of BuildContactRows: a point of it has a row
+  std::vector<int> rowedPoints_;     // buffer of BuildContactRows: the points given a row
+  // The last build of contact rows that stood first in the rows: its search, the points it gave
+  // a row, and how many rows and entries it made. search is -1 when no such build stands.
+  struct ContactRowsMade {
+    int64_t search = -1;
+    std::vector<int> points;
+    size_t rows = 0, entries = 0;
+  };
+  ContactRowsMade contactRowsMade_;
   // The normal force of every point that pressed in the last solve, by its key.
   std::vector<std::pair<ContactKey, double>> lastPointForces_;
   // How far apart, relative to their normal force, the forces of the last friction rounds that
