@@ -53,10 +53,7 @@ struct Pile {
         weight += g * box.mass;
       }
     model.AddField(MakeLineGravity(boxes, g));
-    CollisionGroup all;
-    all.mode = 1;
-    all.includes = false;
-    model.collisionGroups.push_back(all);
+    model.collisionGroups.push_back(CollisionGroup{1, false, kNone, {}});
   }
 };
 
