@@ -48,10 +48,24 @@ struct StartPoints {
   std::vector<std::array<double, 3>> local;
 };
 
+// A formula environment of the world before it runs: no group has a centre of mass, no body a
+// section, and no pair an interaction yet.
+class BeforeRunEnvironment : public FormulaEnvironment {
+ public:
+  int32_t GroupCentreOfMass(int32_t, FormulaVector&) const override { return kFormulaNoValue; }
+  int32_t Section(const FormulaObject&, const FormulaVector&, double&) const override {
+    return kFormulaNoValue;
+  }
+  int32_t Interaction(FormulaInteraction, const FormulaObject&, const FormulaObject&, int32_t,
+                      FormulaVector&) const override {
+    return kFormulaNoValue;
+  }
+};
+
 // What a formula sees while the world is set up: the time 0, the inputs, the bodies set up
 // before it (a gear's contact point is placed from both gears' centres), and the points on those
 // bodies.
-class StartEnvironment : public FormulaEnvironment {
+class StartEnvironment : public BeforeRunEnvironment {
  public:
   StartEnvironment(const InputTable& inputs, double step, const Binding& binding,
                    const std::vector<dynamics::Body>& bodies, StartPoints& points)
@@ -94,14 +108,6 @@ class StartEnvironment : public FormulaEnvironment {
   }
   int32_t InputValue(int32_t number, double& out) const override {
     return inputs_.Get(number, out) ? kFormulaOk : kFormulaUnknownObject;
-  }
-  int32_t GroupCentreOfMass(int32_t, FormulaVector&) const override { return kFormulaNoValue; }
-  int32_t Section(const FormulaObject&, const FormulaVector&, double&) const override {
-    return kFormulaNoValue;
-  }
-  int32_t Interaction(FormulaInteraction, const FormulaObject&, const FormulaObject&, int32_t,
-                      FormulaVector&) const override {
-    return kFormulaNoValue;
   }
 
  private:
@@ -157,7 +163,7 @@ class StartEnvironment : public FormulaEnvironment {
 // What a field goal sees when it is worked out ahead for one body: self, and the masses and
 // charges of the bodies, which stay as the world started for the whole run. Everything else
 // (time, places, inputs) has no value here, so a goal that reads it is left to run.
-class BodyConstantsEnvironment : public FormulaEnvironment {
+class BodyConstantsEnvironment : public BeforeRunEnvironment {
  public:
   BodyConstantsEnvironment(const Binding& binding, const std::vector<dynamics::Body>& bodies,
                            int self)
@@ -189,14 +195,6 @@ class BodyConstantsEnvironment : public FormulaEnvironment {
     return kFormulaNoValue;
   }
   int32_t InputValue(int32_t, double&) const override { return kFormulaNoValue; }
-  int32_t GroupCentreOfMass(int32_t, FormulaVector&) const override { return kFormulaNoValue; }
-  int32_t Section(const FormulaObject&, const FormulaVector&, double&) const override {
-    return kFormulaNoValue;
-  }
-  int32_t Interaction(FormulaInteraction, const FormulaObject&, const FormulaObject&, int32_t,
-                      FormulaVector&) const override {
-    return kFormulaNoValue;
-  }
 
  private:
   const Binding& binding_;
