@@ -418,12 +418,6 @@ class Mechanics {
     int a, b;
     Eigen::Vector2d location, impulse;  // the impulse on b
   };
-  // The value kept for a key in a sorted list, or 0.
-  static double Remembered(const std::vector<std::pair<ContactKey, double>>& kept,
-                           const ContactKey& key) {
-    const auto at = std::lower_bound(kept.begin(), kept.end(), std::make_pair(key, -HUGE_VAL));
-    return at != kept.end() && at->first == key ? at->second : 0.0;
-  }
   struct Touch {
     int a, b;
     Eigen::Vector2d location, force, friction;  // the forces on b
