@@ -555,7 +555,6 @@ class Mechanics {
                Eigen::VectorXd& x, std::vector<double>& normal, const std::vector<double>& bound,
                double tolerance, int most);
   void ComputeB();
-  void BuildAll(const Context& context);
   double FrameAngle(const Context& context, const Constraint& record) const;
   int FrameBody(const Constraint& record) const;
   bool IsActive(const Context& context, int c) const;
