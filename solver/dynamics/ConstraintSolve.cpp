@@ -812,23 +812,13 @@ bool Mechanics::PrepareKeptSolve(const std::vector<int>& rows, const std::vector
   k.columns.resize(n, q);
   k.byFreed.resize(n, q);
   k.byHeld.resize(n, p);
-  k.unit = Eigen::VectorXd::Zero(n);
   for (int j = 0; j < q; ++j) {
-    k.unit[k.freed[j]] = 1;
-    MulJWJt(rows, k.unit, k.column);
-    k.unit[k.freed[j]] = 0;
-    k.columns.col(j) = k.column;
-    for (int i = 0; i < n; ++i)
-      if (k.held[i]) k.column[i] = 0;
-    SolveFactorised(k.column, k.right);
-    k.byFreed.col(j) = k.right;
+    const int at = KeptFreedSolve(rows, k.freed[j]);
+    k.columns.col(j) = k.freedColumns[at];
+    k.byFreed.col(j) = k.freedSolves[at];
   }
-  for (int j = 0; j < p; ++j) {
-    k.unit[k.newlyHeld[j]] = 1;
-    SolveFactorised(k.unit, k.right);
-    k.unit[k.newlyHeld[j]] = 0;
-    k.byHeld.col(j) = k.right;
-  }
+  for (int j = 0; j < p; ++j)
+    k.byHeld.col(j) = k.unitSolves[KeptUnitSolve(k.newlyHeld[j])];
   // The unknowns are (xQ, mu); the equations xP = 0, then the freed rows', each with the
   // compliance M0 carries on its diagonal.
   Eigen::MatrixXd system(p + q, p + q);
@@ -870,6 +860,109 @@ void Mechanics::SolveKept(const Eigen::VectorXd& rhs, Eigen::VectorXd& x) {
     x[k.freed[j]] = k.unknowns[j];
   for (int j : k.newlyHeld)
     x[j] = 0;
+}
+
+void Mechanics::KeepFactorisation(const std::vector<int>& rows, const std::vector<char>& held) {
+  KeptFactorisation& k = kept_;
+  k.pattern = pattern_;
+  k.stamp = pattern_->lastUse;
+  k.rows = rows;
+  k.held = held;
+  k.unitRows.clear();
+  k.unitSolves.clear();
+  k.freedRows.clear();
+  k.freedValues = -1;
+}
+
+// Where the kept factorisation's solve for the unit vector of a row is, made on first use.
+int Mechanics::KeptUnitSolve(int row) {
+  KeptFactorisation& k = kept_;
+  const auto found = std::find(k.unitRows.begin(), k.unitRows.end(), row);
+  if (found != k.unitRows.end()) return static_cast<int>(found - k.unitRows.begin());
+  k.unit = Eigen::VectorXd::Zero(static_cast<Eigen::Index>(k.rows.size()));
+  k.unit[row] = 1;
+  k.unitRows.push_back(row);
+  k.unitSolves.resize(k.unitRows.size());
+  SolveFactorised(k.unit, k.unitSolves.back());
+  return static_cast<int>(k.unitRows.size()) - 1;
+}
+
+// Where a freed row's column of J W J' and the kept factorisation's solve for it are, made on
+// first use since the entries were last made.
+int Mechanics::KeptFreedSolve(const std::vector<int>& rows, int row) {
+  KeptFactorisation& k = kept_;
+  if (k.freedValues != entryValues_) {
+    k.freedRows.clear();
+    k.freedValues = entryValues_;
+  }
+  const auto found = std::find(k.freedRows.begin(), k.freedRows.end(), row);
+  if (found != k.freedRows.end()) return static_cast<int>(found - k.freedRows.begin());
+  const int n = static_cast<int>(rows.size());
+  const size_t at = k.freedRows.size();
+  k.freedRows.push_back(row);
+  k.freedColumns.resize(std::max(k.freedColumns.size(), at + 1));
+  k.freedSolves.resize(std::max(k.freedSolves.size(), at + 1));
+  k.unit = Eigen::VectorXd::Zero(n);
+  k.unit[row] = 1;
+  MulJWJt(rows, k.unit, k.freedColumns[at]);
+  k.column = k.freedColumns[at];
+  for (int i = 0; i < n; ++i)
+    if (k.held[i]) k.column[i] = 0;
+  SolveFactorised(k.column, k.freedSolves[at]);
+  return static_cast<int>(at);
+}
+
+// Whether the kept factorisation was made for these rows and is still the one its pattern
+// holds. The rows may since have been built again at other positions: the refinement of each
+// solve makes up for the difference, or reports that it cannot.
+bool Mechanics::KeptFits(const std::vector<int>& rows) const {
+  const KeptFactorisation& k = kept_;
+  return k.pattern != nullptr && k.pattern->lastUse == k.stamp && k.rows == rows;
+}
+
+// The free rows solved against the kept factorisation and refined against the matrix as it
+// now stands, until their residual is down to what a fresh factorisation leaves. The solve
+// through the rows held or freed since loses digits to the pile's repeated rows (its residual is
+// millions of times a fresh one's), and a kept factorisation from other positions is off by
+// their difference: each refinement takes off most of what is left. False when it does not get
+// there in a few.
+bool Mechanics::SolveKeptRefined(const std::vector<int>& rows, const std::vector<char>& held,
+                                 const Eigen::VectorXd& rhs, Eigen::VectorXd& x) {
+  constexpr int kRefinements = 3;
+  constexpr double kResidual = 1e-13;
+  KeptFactorisation& k = kept_;
+  const int n = static_cast<int>(rows.size());
+  const bool regularised = k.pattern->regularised;
+  double target = 0;
+  for (int i = 0; i < n; ++i)
+    target = std::max(target, std::abs(rhs[i]));
+  target = kResidual * std::max(1.0, target);
+  SolveKept(rhs, x);
+  double last = kInfinity;
+  for (int refinement = 0;; ++refinement) {
+    // The free rows' residual, the held ones' multipliers left out (they are on the right).
+    k.free = x;
+    for (int i = 0; i < n; ++i)
+      if (held[i]) k.free[i] = 0;
+    MulJWJt(rows, k.free, k.product);
+    k.residual.resize(n);
+    double largest = 0;
+    for (int i = 0; i < n; ++i) {
+      double r = 0;
+      if (!held[i]) {
+        r = rhs[i] - k.product[i];
+        if (regularised) r -= rows_[rows[i]].compliance * k.free[i];
+      }
+      k.residual[i] = r;
+      largest = std::max(largest, std::abs(r));
+    }
+    if (largest <= target) return true;
+    if (refinement == kRefinements || !(largest < 0.5 * last)) return false;
+    last = largest;
+    SolveKept(k.residual, k.correction);
+    for (int i = 0; i < n; ++i)
+      if (!held[i]) x[i] += k.correction[i];
+  }
 }
 
 // Rows that reach no common free coordinate, directly or through other rows, do not act on each
@@ -1013,8 +1106,11 @@ void Mechanics::SolveBoundedIsland(const std::vector<int>& rows, const Eigen::Ve
   // side that would move it off its bound, is on the wrong side.
   constexpr double kOutside = 1e-14, kWrongResidual = 1e-12;
   int fewestWrong = n + 1;
-  // Whether the factorisation at hand is a pile's that the next pivots may solve against.
-  bool kept = false;
+  // Whether the factorisation at hand is a pile's that the next pivots may solve against: the
+  // one kept from the last solve of these rows (the friction round before, or the evaluation
+  // before) to begin with.
+  bool kept = pivoting == Pivoting::Exact && !direct && KeptFits(rows);
+  if (kept) pattern_ = kept_.pattern;
   for (int iteration = 0; iteration < maxIterations; ++iteration) {
     freeRows.clear();
     clamped.setZero();
@@ -1028,9 +1124,12 @@ void Mechanics::SolveBoundedIsland(const std::vector<int>& rows, const Eigen::Ve
     MulJWJt(rows, clamped, pushed);
     x = clamped;
     if (!freeRows.empty()) {
+      for (int i = 0; i < n; ++i)
+        rhs[i] = held[i] ? 0.0 : b[i] - pushed[i];
       // The first pivots of a pile solve against the factorisation kept from before them; a
       // pivoting that has not ended by then factorises afresh.
-      const bool viaKept = kept && iteration < kKeptPivots && PrepareKeptSolve(rows, held);
+      const bool viaKept = kept && iteration < kKeptPivots && PrepareKeptSolve(rows, held) &&
+                           SolveKeptRefined(rows, held, rhs, solution);
       if (!viaKept) {
         // With no row held, the matrix is the plain one, which an unchanged row set reuses.
         const std::vector<char>* holding =
@@ -1043,14 +1142,9 @@ void Mechanics::SolveBoundedIsland(const std::vector<int>& rows, const Eigen::Ve
         // its rounding leaves, and are not to depend on how the pivots were solved.
         kept = pivoting == Pivoting::Exact && !direct && !pattern_->dense &&
                pattern_->regularised;
-        if (kept) kept_.held = held;
-      }
-      for (int i = 0; i < n; ++i)
-        rhs[i] = held[i] ? 0.0 : b[i] - pushed[i];
-      if (viaKept)
-        SolveKept(rhs, solution);
-      else
+        if (kept) KeepFactorisation(rows, held);
         SolveFactorised(rhs, solution);
+      }
       for (int i : freeRows)
         x[i] = solution[i];
     }

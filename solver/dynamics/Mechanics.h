@@ -367,18 +367,35 @@ class Mechanics {
   BoundedScratch boundedScratch_;
   // A pile's factorisation kept for the pivots after it: the rows held when it was made, those
   // held and freed since, and the solves and small system that stand for the changed rows.
+  struct FactorPattern;
   struct KeptFactorisation {
+    // The pattern factorised, what it stamped it with, and the rows and held set it was made for.
+    FactorPattern* pattern = nullptr;
+    int64_t stamp = -1;
+    std::vector<int> rows;
     std::vector<char> held;
     std::vector<int> newlyHeld, freed;
     Eigen::MatrixXd columns, byFreed, byHeld;
     Eigen::FullPivLU<Eigen::MatrixXd> changed;
-    Eigen::VectorXd right, unknowns, unit, column;
+    Eigen::VectorXd right, unknowns, unit, column, free, product, residual, correction;
+    // Solves that stay while the factorisation does: of the unit vector of each row held since
+    // it was made, and, while the entries stand (`freedValues`), of each freed row's column of
+    // J W J' (kept whole in `freedColumns`) with the rows it holds left out.
+    std::vector<int> unitRows, freedRows;
+    std::vector<Eigen::VectorXd> unitSolves, freedColumns, freedSolves;
+    int64_t freedValues = -1;
   };
   KeptFactorisation kept_;
   // Prepares solves of the free rows with the rows in `held` held by the kept factorisation;
   // false when too many rows changed since it was made.
   bool PrepareKeptSolve(const std::vector<int>& rows, const std::vector<char>& held);
   void SolveKept(const Eigen::VectorXd& rhs, Eigen::VectorXd& x);
+  void KeepFactorisation(const std::vector<int>& rows, const std::vector<char>& held);
+  bool KeptFits(const std::vector<int>& rows) const;
+  int KeptUnitSolve(int row);
+  int KeptFreedSolve(const std::vector<int>& rows, int row);
+  bool SolveKeptRefined(const std::vector<int>& rows, const std::vector<char>& held,
+                        const Eigen::VectorXd& rhs, Eigen::VectorXd& x);
   void MulJWJt(const std::vector<int>& rows, const Eigen::VectorXd& x, Eigen::VectorXd& out);
   // Factorises J W J' over the rows; rows marked in `held` (their multipliers fixed by the
   // caller) are kept in the pattern as rows of the identity, so that a pivoting solve whose
