@@ -574,17 +574,20 @@ void Mechanics::ComputeB() {
   }
 }
 
-// A resting contact that drifts (a point opening, a sticking manifold slipping, at the few
-// nanometres a second that the rounding and compliance of its forces leave) is brought back to
-// rest within a frame: left alone, the drift of a pile on a slope grows every step until its
-// points count as opening, carry no weight and no friction, and the pile slides. Aiming the
-// acceleration against the drift only lowers what a point pushes with, and a sticking
-// manifold's friction stays within its bound; a point or manifold that really moves is past
-// the opening speed and left alone.
+// A resting contact that drifts (a point opening or closing, a sticking manifold slipping, at the
+// few nanometres a second that the rounding and compliance of its forces leave) is brought back
+// to rest within a frame: left alone, the drift of a pile on a slope grows every step until its
+// points count as opening, carry no weight and no friction, and the pile slides. A point or
+// manifold that really moves is past the opening speed and left alone. Closing drift is aimed
+// back as well as opening: what is asked of the rows is then their own rate, a motion the
+// bodies can make, so it sets no row against another. Asked of the opening points alone, it
+// would be a squeeze the pile cannot take up by moving, and the small compliance of the rows
+// that repeat each other would turn it into internal forces that move its normal forces by
+// several per cent from one evaluation to the next (and its friction rounds and pivots with
+// them).
 double Mechanics::RestingDrift(const Row& row, double rate) const {
   if (!(frameStep_ > 0) || row.contact < 0 || !row.candidate) return 0;
-  if (row.friction) return std::abs(rate) <= OpeningSpeed() ? rate / frameStep_ : 0.0;
-  return rate > 0 && rate <= OpeningSpeed() ? rate / frameStep_ : 0.0;
+  return std::abs(rate) <= OpeningSpeed() ? rate / frameStep_ : 0.0;
 }
 
 // Rows made anew in place of the same plain pins' rows keep what a selection found of them: the
