@@ -163,7 +163,8 @@ void Mechanics::FactoriseTiny(const std::vector<int>& rows, const std::vector<ch
 
 // Factorises J W J' over the rows. The matrix is assembled body by body: a product for every
 // pair of entries of two rows on one coordinate, so its cost follows the joints.
-void Mechanics::Factorise(const std::vector<int>& rows, const std::vector<char>* held) {
+void Mechanics::Factorise(const std::vector<int>& rows, const std::vector<char>* held,
+                          bool keeping) {
   const int n = static_cast<int>(rows.size());
   if (n <= kTinyRows) {
     FactoriseTiny(rows, held);
@@ -213,7 +214,8 @@ void Mechanics::Factorise(const std::vector<int>& rows, const std::vector<char>*
   chordReady_ = false;
   pattern_ = nullptr;
   for (auto& candidate : patterns_)
-    if (candidate->dense == dense && candidate->n == n && candidate->structure == structure_) {
+    if (candidate->dense == dense && candidate->n == n && candidate->structure == structure_ &&
+        (keeping || candidate.get() != kept_.pattern)) {
       pattern_ = candidate.get();
       break;
     }
@@ -1106,10 +1108,14 @@ void Mechanics::SolveBoundedIsland(const std::vector<int>& rows, const Eigen::Ve
   // side that would move it off its bound, is on the wrong side.
   constexpr double kOutside = 1e-14, kWrongResidual = 1e-12;
   int fewestWrong = n + 1;
+  // Only the solves of the accelerations, which start from the last evaluation's bounds, keep
+  // their factorisation. A start for the sweeps is left as a factorisation makes it: the sweeps
+  // take what its rounding leaves, and are not to depend on how the pivots were solved.
+  const bool keeping = pivoting == Pivoting::Exact && !direct && start != nullptr;
   // Whether the factorisation at hand is a pile's that the next pivots may solve against: the
   // one kept from the last solve of these rows (the friction round before, or the evaluation
   // before) to begin with.
-  bool kept = pivoting == Pivoting::Exact && !direct && KeptFits(rows);
+  bool kept = keeping && KeptFits(rows);
   if (kept) pattern_ = kept_.pattern;
   for (int iteration = 0; iteration < maxIterations; ++iteration) {
     freeRows.clear();
@@ -1137,11 +1143,8 @@ void Mechanics::SolveBoundedIsland(const std::vector<int>& rows, const Eigen::Ve
         if (direct)
           FactoriseTiny(rows, holding);
         else
-          Factorise(rows, holding);
-        // A start for the sweeps is left as a factorisation makes it: the sweeps take what
-        // its rounding leaves, and are not to depend on how the pivots were solved.
-        kept = pivoting == Pivoting::Exact && !direct && !pattern_->dense &&
-               pattern_->regularised;
+          Factorise(rows, holding, keeping);
+        kept = keeping && !pattern_->dense && pattern_->regularised;
         if (kept) KeepFactorisation(rows, held);
         SolveFactorised(rhs, solution);
       }

@@ -400,7 +400,10 @@ class Mechanics {
   // Factorises J W J' over the rows; rows marked in `held` (their multipliers fixed by the
   // caller) are kept in the pattern as rows of the identity, so that a pivoting solve whose
   // bounded rows come and go refactorises values only.
-  void Factorise(const std::vector<int>& rows, const std::vector<char>* held = nullptr);
+  // `keeping`: the caller is a pile's bounded solve, which keeps the factorisation for its later
+  // solves; any other solve leaves that one standing and factorises in a pattern of its own.
+  void Factorise(const std::vector<int>& rows, const std::vector<char>* held = nullptr,
+                 bool keeping = false);
   void FactoriseTiny(const std::vector<int>& rows, const std::vector<char>* held);
   void RefreshContacts();
   void SolveVelocities(Eigen::VectorXd& state);
