@@ -365,8 +365,9 @@ class Mechanics {
     Eigen::VectorXd clamped, rhs, solution, pushed, residual;
   };
   BoundedScratch boundedScratch_;
-  // A pile's factorisation kept for the pivots after it: the rows held when it was made, those
-  // held and freed since, and the solves and small system that stand for the changed rows.
+  // A pile's factorisation kept for the pivots, friction rounds and evaluations after it: the
+  // rows held when it was made, those held and freed since, and the solves and small system that
+  // stand for the changed rows.
   struct FactorPattern;
   struct KeptFactorisation {
     // The pattern factorised, what it stamped it with, and the rows and held set it was made for.
