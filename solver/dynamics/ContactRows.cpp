@@ -37,6 +37,8 @@ constexpr double kFrictionSettled = 1e-6;
 // friction disagrees by far more, and keeps doing so.
 constexpr double kFrictionStalled = 1e-4;
 constexpr int kStallRounds = 3;
+// Friction rounds after this many start from the mixing of the rounds before (ForceMixing).
+constexpr int kPlainRounds = 3;
 // What a contact's projection can reach, relative to the smaller of the two bodies.
 constexpr double kReachable = 1e-10;
 
@@ -849,8 +851,11 @@ bool Mechanics::StoreContactForces(std::vector<char>& kinetic, double& disagreem
     m.friction = row.lambda;
     const bool held = (row.lower > -kInfinity && row.lambda <= row.lower) ||
                       (row.upper < kInfinity && row.lambda >= row.upper);
+    // A manifold whose friction comes to its static bound within what the rounds settle to
+    // slides. Held at a bound made from normal forces that rise towards their own a little each
+    // round, it would otherwise settle a hair short of it, and slip held by static friction.
     const double bound = m.staticFriction * normal[k];
-    if (!kinetic[k] && bound > 0 && std::abs(row.lambda) >= bound * (1 - 1e-12)) {
+    if (!kinetic[k] && bound > 0 && std::abs(row.lambda) >= bound * (1 - kFrictionSettled)) {
       kinetic[k] = 1;
       // Kinetic friction as large as static leaves the bound where it was.
       switched = switched || m.kineticFriction != m.staticFriction;
@@ -858,8 +863,10 @@ bool Mechanics::StoreContactForces(std::vector<char>& kinetic, double& disagreem
     const double limit = (kinetic[k] ? m.kineticFriction : m.staticFriction) * normal[k];
     row.lower = -limit;
     row.upper = limit;
-    const double slack = kFrictionSettled * std::abs(normal[k]);
-    if (held && change[k] > tolerance + slack) {
+    // The solve leaves a row at its bound to its rounding, which for a manifold that presses
+    // with nothing is more than no force at all.
+    const double slack = tolerance + kFrictionSettled * std::abs(normal[k]);
+    if (held && change[k] > slack) {
       stale = true;
       disagree(change[k], k);
     }
@@ -912,27 +919,28 @@ void Mechanics::SolveAccelerations() {
 // forces they come from.
 void Mechanics::SolveContactRounds() {
   std::vector<char> kinetic(manifolds_.size(), 0);
-  // The rounds start from the normal forces of the last evaluation, where the same points were
-  // there: a resting stack then needs one round. A new manifold's first round lets friction hold
-  // whatever it must, which is the answer wherever it sticks within its bound; the rounds after
-  // bound it by the normal forces found. A bound from the last evaluation that holds a manifold
-  // is only a start: the round after moves it to the normal force found, and only a manifold that
-  // reaches its static bound from the forces of the present solve slides.
+  // Every sticking manifold's first round lets friction hold whatever it must, which is the
+  // answer wherever it sticks within its bound; the rounds after bound it by the normal forces
+  // found, and slide it where it reaches that bound. An accurate run's rounds start from no
+  // force at all, so that the answer is one of the state alone. Started from the last
+  // evaluation's forces it is not: where the normal forces grow with the friction, a manifold can
+  // both stick within its bound and be held at a bound low enough that the normal force it
+  // leaves keeps it there, and which of the two the rounds find follows the last evaluation. The
+  // variable step, offered a derivative that changes with the evaluations before it, shrinks to
+  // nothing. A fast run's step is fixed: its rounds start from the last evaluation's normal
+  // forces, where a resting stack with sliding neighbours needs fewest rounds.
   contact::KeyCursor lastForces(lastPointForces_, contact::FirstOf{});
   for (ContactPoint& p : contactPoints_)
-    p.force = contact::ValueOr0(lastForces, p.key);
+    p.force = sweptContacts_ ? contact::ValueOr0(lastForces, p.key) : 0.0;
   for (ContactManifold& m : manifolds_) {
     m.friction = 0;
     if (m.frictionRow < 0) continue;
-    double normal = 0;
-    for (int k = m.first; k < m.first + m.count; ++k)
-      normal += contactPoints_[k].force;
-    const double bound = normal > 0 ? m.staticFriction * normal : kInfinity;
-    rows_[m.frictionRow].lower = -bound;
-    rows_[m.frictionRow].upper = bound;
+    rows_[m.frictionRow].lower = -kInfinity;
+    rows_[m.frictionRow].upper = kInfinity;
   }
   bool settled = false;
   StartFromLastBounds();
+  forceMixing_.Reset();
   // The disagreement of each round so far.
   std::vector<double> disagreements;
   for (int round = 0; round < 30 && !settled; ++round) {
@@ -944,6 +952,9 @@ void Mechanics::SolveContactRounds() {
     SolveBounded(solveRows_, solveB_, solveLower_, solveUpper_, solveX_, &boundStart_);
     for (size_t i = 0; i < solveRows_.size(); ++i)
       rows_[solveRows_[i]].lambda = solveX_[static_cast<int>(i)];
+    roundIn_.resize(static_cast<int>(contactPoints_.size()));
+    for (size_t k = 0; k < contactPoints_.size(); ++k)
+      roundIn_[static_cast<int>(k)] = contactPoints_[k].force;
     double disagreement = 0;
     settled = !StoreContactForces(kinetic, disagreement);
     disagreements.push_back(disagreement);
@@ -951,6 +962,11 @@ void Mechanics::SolveContactRounds() {
     // settled as this solve can make them.
     settled = settled || Stalled(disagreements) ||
               (disagreement <= kFrictionStalled && disagreement <= 2 * frictionRounding_);
+    if (settled) break;
+    // A manifold that began to slide makes the rounds a new map.
+    if (disagreement == kInfinity) forceMixing_.Reset();
+    // The first rounds go as they are: most solves settle in them.
+    if (round + 1 >= kPlainRounds) MixContactForces(kinetic);
   }
   if (settled && Stalled(disagreements)) {
     frictionRounding_ = 0;
@@ -973,14 +989,38 @@ void Mechanics::SolveContactRounds() {
     for (ContactManifold& m : manifolds_)
       if (m.touching && m.slide != 0) m.friction = 0;
   }
-  // Forces that did not settle are no start for the next evaluation: carried on from one to the
-  // next, a pile whose friction drives its normal forces up would grow them without end.
+  // The forces found are where the sweeps of a fast run's next pile solve start. Forces that did
+  // not settle are no start: carried on from one solve to the next, a pile whose friction drives
+  // its normal forces up would grow them without end.
   lastPointForces_.clear();
   for (const ContactPoint& p : contactPoints_)
     if (settled && p.force > 0) lastPointForces_.emplace_back(p.key, p.force);
   std::sort(lastPointForces_.begin(), lastPointForces_.end());
   lastFrictionForces_.clear();
   RememberBounds();
+}
+
+// The normal forces the next friction round starts from: the mixing of the rounds so far, in
+// place of the forces the last round found, and the friction bounds made from them. A point
+// never pulls.
+void Mechanics::MixContactForces(const std::vector<char>& kinetic) {
+  const int n = static_cast<int>(contactPoints_.size());
+  roundOut_.resize(n);
+  for (int k = 0; k < n; ++k)
+    roundOut_[k] = contactPoints_[k].force;
+  forceMixing_.Add(roundIn_, roundOut_, roundNext_);
+  for (int k = 0; k < n; ++k)
+    contactPoints_[k].force = std::max(roundNext_[k], 0.0);
+  for (size_t k = 0; k < manifolds_.size(); ++k) {
+    const ContactManifold& m = manifolds_[k];
+    if (m.frictionRow < 0 || !rows_[m.frictionRow].candidate) continue;
+    double normal = 0;
+    for (int j = m.first; j < m.first + m.count; ++j)
+      normal += contactPoints_[j].force;
+    const double limit = (kinetic[k] ? m.kineticFriction : m.staticFriction) * normal;
+    rows_[m.frictionRow].lower = -limit;
+    rows_[m.frictionRow].upper = limit;
+  }
 }
 
 // Whether friction rounds with these disagreements, the last one's last, have come down to the

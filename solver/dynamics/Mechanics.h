@@ -28,6 +28,7 @@
 #include "solver/contact/Islands.h"
 #include "solver/contact/NarrowPhase.h"
 #include "solver/dynamics/Context.h"
+#include "solver/dynamics/ForceMixing.h"
 #include "solver/dynamics/Model.h"
 #include "solver/dynamics/PlanarMath.h"
 #include "solver/dynamics/SparseLdl.h"
@@ -482,6 +483,7 @@ class Mechanics {
   void RememberClosedContacts();
   void StartFromLastBounds();
   void RememberBounds();
+  void MixContactForces(const std::vector<char>& kinetic);
   // The contacts a projection has brought onto their surfaces, which it keeps there.
   bool HeldInProjection(const Row& row) const;
   void HoldInProjection(const std::vector<int>& rows);
@@ -840,6 +842,10 @@ class Mechanics {
   // ended in the last evaluation that clamped it (normal rows by point, friction by manifold).
   std::vector<Bound> boundStart_;
   std::vector<std::pair<ContactKey, Bound>> lastPointBounds_, lastFrictionBounds_;
+  // The friction rounds' mixing, and the normal forces that went into the present round, came
+  // out of it and go into the next.
+  ForceMixing forceMixing_;
+  Eigen::VectorXd roundIn_, roundOut_, roundNext_;
   ContactStageTimes contactTimes_;
   // Sleeping: the islands, whether any body may sleep, the inverse masses of the free
   // coordinates while awake (a sleeping body's are zero, so that it holds like a fixed one), the

@@ -4,81 +4,25 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-
 #include "solver/dynamics/Simulation.h"
-#include "tests/solver/dynamics/Scenes.h"
+#include "tests/solver/contact/HeapScene.h"
 
 namespace yb::dynamics {
 namespace {
 
-Body Ball(double x, double y, double radius, double vx, double vy, double vr) {
-  Body b = scenes::Disk(x, y, 1 + radius, radius);
-  b.shape.kind = Shape::Kind::Circle;
-  b.shape.w = 2 * radius;
-  b.staticFriction = 0.6;
-  b.kineticFriction = 0.4;
-  b.elasticity = 0.3;
-  b.vx = vx;
-  b.vy = vy;
-  b.vr = vr;
-  return b;
-}
-
-// A spinning, sliding heap of balls in a box, struck from the side by a fast one: the rows see
-// new velocities at the same positions after every impact and every projection.
-Model Heap(bool inertRecord) {
-  Model model;
-  auto wall = [&](double x, double y, double w, double h) {
-    Body b;
-    b.anchored = 1;
-    b.x = x;
-    b.y = y;
-    b.shape.kind = Shape::Kind::Rectangle;
-    b.shape.w = w;
-    b.shape.h = h;
-    b.staticFriction = 0.6;
-    b.kineticFriction = 0.4;
-    b.elasticity = 0.3;
-    model.AddBody(b);
-  };
-  wall(0, -0.5, 4, 1);
-  wall(-1.5, 1, 0.2, 3);
-  wall(1.5, 1, 0.2, 3);
-  std::vector<int> moving;
-  for (int row = 0; row < 4; ++row)
-    for (int k = 0; k < 5; ++k) {
-      const double radius = 0.1 + 0.02 * ((row + k) % 3);
-      moving.push_back(model.AddBody(Ball(-0.9 + 0.45 * k + 0.05 * (row % 2), 0.15 + 0.4 * row,
-                                          radius, 0.3 * (k - 2), 0, 4.0 * (row - 1.5))));
-    }
-  moving.push_back(model.AddBody(Ball(-1.2, 1.9, 0.12, 3, -1, -8)));
-  model.AddField(MakeLineGravity(moving, scenes::kGravity));
-  CollisionGroup group;
-  group.mode = 1;
-  group.includes = false;
-  model.collisionGroups.push_back(group);
-  if (inertRecord) {
-    Constraint pin = MakePin(model.AddPoint(kBackground, 3, 3), model.AddPoint(kBackground, 3, 3));
-    pin.activation = 0.0;
-    model.AddConstraint(pin);
-  }
-  return model;
-}
-
-// Fast mode over most of a second; accurate mode over its first fifth, before the heap packs
-// into a state its steps do not get past.
+// The struck heap: the rows see new velocities at the same positions after every impact and
+// every projection. Both modes over most of a second, while the heap packs and its balls stick
+// and slip.
 TEST(ContactRowsInPlace, RunTheHeapAsRowsMadeAnewDo) {
   for (const RunMode mode : {RunMode::Fast, RunMode::Accurate}) {
     SCOPED_TRACE(mode == RunMode::Fast ? "fast" : "accurate");
     RunSettings settings;
     settings.SetRunMode(mode);
     settings.animationStep = 1.0 / 60;
-    Simulation inPlace(Heap(false), settings);
-    Simulation anew(Heap(true), settings);
-    const int bodies = static_cast<int>(Heap(false).bodies.size());
-    const int frames = mode == RunMode::Fast ? 45 : 12;
-    for (int frame = 1; frame <= frames; ++frame) {
+    Simulation inPlace(heap::Heap(false), settings);
+    Simulation anew(heap::Heap(true), settings);
+    const int bodies = static_cast<int>(heap::Heap().bodies.size());
+    for (int frame = 1; frame <= 45; ++frame) {
       inPlace.AdvanceTo(frame / 60.0);
       anew.AdvanceTo(frame / 60.0);
       for (int b = 1; b < bodies; ++b) {
