@@ -919,24 +919,35 @@ void Mechanics::SolveAccelerations() {
 // forces they come from.
 void Mechanics::SolveContactRounds() {
   std::vector<char> kinetic(manifolds_.size(), 0);
-  // Every sticking manifold's first round lets friction hold whatever it must, which is the
-  // answer wherever it sticks within its bound; the rounds after bound it by the normal forces
-  // found, and slide it where it reaches that bound. An accurate run's rounds start from no
-  // force at all, so that the answer is one of the state alone. Started from the last
-  // evaluation's forces it is not: where the normal forces grow with the friction, a manifold can
-  // both stick within its bound and be held at a bound low enough that the normal force it
-  // leaves keeps it there, and which of the two the rounds find follows the last evaluation. The
-  // variable step, offered a derivative that changes with the evaluations before it, shrinks to
-  // nothing. A fast run's step is fixed: its rounds start from the last evaluation's normal
-  // forces, where a resting stack with sliding neighbours needs fewest rounds.
+  // The rounds start from the normal forces of the solve before, where the same points were
+  // there: a resting stack then needs one round. A new manifold's first round lets friction hold
+  // whatever it must, which is the answer wherever it sticks within its bound; the rounds after
+  // bound it by the normal forces found, and slide it where it reaches that bound. A bound from
+  // the solve before that holds a manifold is only a start: the round after moves it to the
+  // normal force found.
+  // The answer may depend on the start: where the normal forces grow with the friction, a
+  // manifold can both stick within its bound and be held at a bound low enough that the normal
+  // force it leaves keeps it there. Inside an integrator step every evaluation therefore starts
+  // from what the step's first one found (see HoldSolveStart), so that the step's evaluations are
+  // of their states alone; a variable step offered a derivative that changes with the
+  // evaluations before it shrinks to nothing.
+  // Where even that is not enough (a step's own evaluations cross from one answer to the other,
+  // and the steps shrink), the rounds start from no force at all, with every sticking manifold's
+  // friction unbounded: the answer is then one of the state alone, at the cost of the rounds a
+  // resting pile would otherwise not need.
+  const bool fromNothing = solvesFromNothing_ && !sweptContacts_;
   contact::KeyCursor lastForces(lastPointForces_, contact::FirstOf{});
   for (ContactPoint& p : contactPoints_)
-    p.force = sweptContacts_ ? contact::ValueOr0(lastForces, p.key) : 0.0;
+    p.force = fromNothing ? 0.0 : contact::ValueOr0(lastForces, p.key);
   for (ContactManifold& m : manifolds_) {
     m.friction = 0;
     if (m.frictionRow < 0) continue;
-    rows_[m.frictionRow].lower = -kInfinity;
-    rows_[m.frictionRow].upper = kInfinity;
+    double normal = 0;
+    for (int k = m.first; k < m.first + m.count; ++k)
+      normal += contactPoints_[k].force;
+    const double bound = normal > 0 ? m.staticFriction * normal : kInfinity;
+    rows_[m.frictionRow].lower = -bound;
+    rows_[m.frictionRow].upper = bound;
   }
   bool settled = false;
   StartFromLastBounds();
@@ -989,9 +1000,10 @@ void Mechanics::SolveContactRounds() {
     for (ContactManifold& m : manifolds_)
       if (m.touching && m.slide != 0) m.friction = 0;
   }
-  // The forces found are where the sweeps of a fast run's next pile solve start. Forces that did
-  // not settle are no start: carried on from one solve to the next, a pile whose friction drives
-  // its normal forces up would grow them without end.
+  if (solveStartHeld_) return;
+  // The forces found are where the next solve (and the sweeps of a fast run's next pile solve)
+  // start. Forces that did not settle are no start: carried on from one solve to the next, a pile
+  // whose friction drives its normal forces up would grow them without end.
   lastPointForces_.clear();
   for (const ContactPoint& p : contactPoints_)
     if (settled && p.force > 0) lastPointForces_.emplace_back(p.key, p.force);

@@ -138,6 +138,15 @@ class Mechanics {
   // run wants, where a large pile solved exactly costs a factorisation per pivot.
   // Such a run also finds its collisions ahead of each step rather than locating them in it.
   void SetSweptContacts(bool on) { sweptContacts_ = on; }
+  // While held, the contact solves of the evaluations start from what the last evaluation before
+  // the hold found, and leave it standing for the next: the evaluations inside an integrator step
+  // then answer for their states alone, not for the order they were made in.
+  void HoldSolveStart(bool hold) { solveStartHeld_ = hold; }
+  // Whether the contact solves of an accurate run start from no force at all, which makes their
+  // answer one of the state alone whatever the evaluations before found, at a pile's cost of
+  // several more rounds and factorisations.
+  void SolveFromNothing(bool on) { solvesFromNothing_ = on; }
+  bool SolvesFromNothing() const { return solvesFromNothing_; }
   // How often a pile that is swept had to be solved exactly because the sweeps did not settle.
   int64_t ExactPileSolves() const { return exactPileSolves_; }
   // How many products by the rows' matrix the projections of swept piles' velocities took.
@@ -865,6 +874,7 @@ class Mechanics {
   // Sweeps: whether they are used, each manifold's friction force of the last evaluation by
   // its key, and their buffers.
   bool sweptContacts_ = false;
+  bool solveStartHeld_ = false, solvesFromNothing_ = false;
   std::vector<std::pair<ContactKey, double>> lastFrictionForces_;
   std::vector<SweepRow> sweepRows_;
   std::vector<double> sweepNormal_, sweepBound_;

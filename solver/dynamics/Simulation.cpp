@@ -94,6 +94,12 @@ void Simulation::Step(double h, Eigen::VectorXd& result, double& error) {
     error = 0;
     return;
   }
+  // The step's later evaluations start their contact solves where its first one did.
+  struct HeldStart {
+    Mechanics& mechanics;
+    explicit HeldStart(Mechanics& m) : mechanics(m) { mechanics.HoldSolveStart(true); }
+    ~HeldStart() { mechanics.HoldSolveStart(false); }
+  } held(mechanics_);
   scratch_ = state_ + (h / 3) * k1_;
   f(t + h / 3, scratch_, k2_);
   scratch_ = state_ + (h / 6) * (k1_ + k2_);
@@ -282,6 +288,9 @@ double Simulation::SmallestStep() const {
 // stalled. Locating crossings takes one short step per crossing, so this is far above any run of
 // them that a sound motion makes.
 constexpr int kMostShortSteps = 1000;
+// How many of the smallest steps a rejected step may still be cut to before the contact solves
+// start from nothing for the rest of the frame.
+constexpr double kShrunkSteps = 100;
 
 DynamicsError Simulation::Stalled() const {
   char text[300];
@@ -330,6 +339,13 @@ bool Simulation::AdvanceTo(double target) {
   // motion can go no further (each step lands ever closer to a point it cannot pass), and a frame
   // would never finish: the run stops instead.
   int shortSteps = 0;
+  // A step cut down far below what the motion needs is one whose evaluations may answer
+  // differently for where the contact solves started; the rest of the frame then starts them from
+  // nothing (see Mechanics::SolveFromNothing).
+  struct FromNothing {
+    Mechanics& mechanics;
+    ~FromNothing() { mechanics.SolveFromNothing(false); }
+  } fromNothing{mechanics_};
   while (time_ < target) {
     const double remaining = target - time_;
     if (remaining <= 1e-14 * std::max(1.0, std::abs(target))) {
@@ -354,6 +370,10 @@ bool Simulation::AdvanceTo(double target) {
       ++statistics_.rejected;
       step_ = h * std::clamp(StepRatio(tolerance, error), 0.1, 0.5);
       if (step_ < 1e-14 * std::max(1.0, time_)) throw StepTooSmall();
+      if (step_ < kShrunkSteps * SmallestStep() && !mechanics_.SolvesFromNothing()) {
+        mechanics_.SolveFromNothing(true);
+        k1Ready_ = false;
+      }
       continue;
     }
     if (!variable && settings_.integrator == IntegratorKind::KuttaMerson && error > tolerance &&
