@@ -94,6 +94,8 @@ double Combined(double a, double b) {
   return std::sqrt(std::max(0.0, a) * std::max(0.0, b));
 }
 
+// Room for `size` entries, made by doubling so that a list asked for a little more each time is
+// not moved each time.
 template <class T>
 void ReserveAtLeast(std::vector<T>& list, size_t size) {
   if (list.capacity() < size) list.reserve(std::max(size, 2 * list.capacity()));
@@ -421,11 +423,15 @@ void Mechanics::FindContacts() {
       const ColliderOutline& outline = colliderOutlines_[k];
       c.radius = outline.radius;
       c.reach = reach[k];
-      if (outline.radius >= 0)
+      contact::Box box;
+      if (outline.radius >= 0) {
         c.centre = contact::PlacedPiece{nullptr, Vector2d(q_[3 * i], q_[3 * i + 1]),
                                         bodyKin_[i].cos, bodyKin_[i].sin}
                        .World(outline.centre);
-      contact::Box box = OutlineBox(colliders_[k]);
+        box = CircleBox(c.centre, outline.radius, i);
+      } else {
+        box = OutlineBox(i);
+      }
       const double grow = margin_ / 2 + reach[k];
       box.minX -= grow;
       box.minY -= grow;
@@ -457,40 +463,34 @@ void Mechanics::FindContacts() {
     near += static_cast<size_t>(!(circles & apart));
   }
   // Two bodies that are each one circle, as a crowd of balls is, meet without placing pieces,
-  // and their distance alone tells whether they are near: their boxes need not be read. They
-  // are met in a pass of their own, before any is added: with nothing else in the way, the
-  // square roots and divisions of many pairs run side by side.
-  contact::Manifold found;
-  circlesMet_.resize(near);
+  // and their distance alone tells whether they are near: their boxes need not be read. Their
+  // distances are found in a pass of their own, before any manifold is added: with nothing else
+  // in the way, the square roots of many pairs run side by side. A pair not near has none.
+  std::vector<double>& distances = circleDistances_;
+  distances.resize(near);
   for (size_t n = 0; n < near; ++n) {
     const auto [ka, kb] = pairs[nearPairs_[n]];
     const SearchedCollider& ca = searched_[ka];
     const SearchedCollider& cb = searched_[kb];
-    CircleMeeting& met = circlesMet_[n];
-    met.near = false;
+    distances[n] = -1;
     if (ca.radius < 0 || cb.radius < 0) continue;
     const double margin = margin_ + ca.reach + cb.reach;
-    met.near = contact::CollideCircles(ca.centre, ca.radius, cb.centre, cb.radius, margin, found);
-    if (!met.near) continue;
-    met.normal = found.normal;
-    met.point = found.points[0].point;
-    met.separation = found.points[0].separation;
+    double distance;
+    if (contact::CirclesNear(ca.centre, ca.radius, cb.centre, cb.radius, margin, distance))
+      distances[n] = distance;
   }
   // Room for a manifold per near pair at once: the lists of a crowd are long, and grown one by
-  // one they would be moved many times over. Room is made by doubling, so that a crowd whose
-  // near pairs grow a little from search to search is not moved each time.
+  // one they would be moved many times over.
   ReserveAtLeast(manifolds_, near);
   ReserveAtLeast(contactPoints_, near);
+  contact::Manifold found;
   for (size_t n = 0; n < near; ++n) {
     const auto [ka, kb] = pairs[nearPairs_[n]];
     const SearchedCollider& ca = searched_[ka];
     const SearchedCollider& cb = searched_[kb];
     if (ca.radius >= 0 && cb.radius >= 0) {
-      const CircleMeeting& met = circlesMet_[n];
-      if (!met.near || (Immobile(colliders_[ka]) && Immobile(colliders_[kb]))) continue;
-      found.normal = met.normal;
-      found.count = 1;
-      found.points[0] = {met.point, met.separation, 0, ca.radius, cb.radius};
+      if (distances[n] < 0 || (Immobile(colliders_[ka]) && Immobile(colliders_[kb]))) continue;
+      contact::MeetCircles(ca.centre, ca.radius, cb.centre, cb.radius, distances[n], found);
       AddManifold(ka, kb, 0, 0, found);
       continue;
     }
@@ -1516,16 +1516,17 @@ void Mechanics::ReportOverlap(double time) {
   }
 }
 
+contact::Box Mechanics::CircleBox(const Vector2d& centre, double r, int body) {
+  return contact::Box{centre.x() - r, centre.y() - r, centre.x() + r, centre.y() + r, body};
+}
+
 // The box around a body's outline where it is now (a long floor's box is no taller than it).
 contact::Box Mechanics::OutlineBox(int body) const {
   const contact::PlacedPiece placed{nullptr, Vector2d(q_[3 * body], q_[3 * body + 1]),
                                     bodyKin_[body].cos, bodyKin_[body].sin};
   const int k = colliderOf_.empty() ? -1 : colliderOf_[body];
-  if (k >= 0 && colliderOutlines_[k].radius >= 0) {
-    const Vector2d centre = placed.World(colliderOutlines_[k].centre);
-    const double r = colliderOutlines_[k].radius;
-    return contact::Box{centre.x() - r, centre.y() - r, centre.x() + r, centre.y() + r, body};
-  }
+  if (k >= 0 && colliderOutlines_[k].radius >= 0)
+    return CircleBox(placed.World(colliderOutlines_[k].centre), colliderOutlines_[k].radius, body);
   contact::Box box{HUGE_VAL, HUGE_VAL, -HUGE_VAL, -HUGE_VAL, body};
   auto add = [&](const Vector2d& p, double r) {
     box.minX = std::min(box.minX, p.x() - r);
@@ -1546,6 +1547,8 @@ contact::Box Mechanics::OutlineBox(int body) const {
 double Mechanics::OutlineSpeed(int body, double h) const {
   const double reach = outlines_[body].reach;
   double speed = Length(v_[3 * body], v_[3 * body + 1]) + std::abs(v_[3 * body + 2]) * reach;
+  // Over no time the acceleration adds nothing: the searches ask so for every collider.
+  if (h == 0) return speed;
   const int dof = bodyKin_[body].dof;
   if (acceleration_.size() == dofCount_)
     speed += h * (Length(acceleration_[dof], acceleration_[dof + 1]) +

@@ -510,6 +510,8 @@ class Mechanics {
   static double ClosingSpeedBound(const StepMotion& a, const StepMotion& b);
   std::vector<StepMotion> motions_;  // per collider, buffer of ContactStepLimit
   contact::Box OutlineBox(int body) const;
+  // The box of a body whose outline is one circle, placed at `centre`.
+  static contact::Box CircleBox(const Eigen::Vector2d& centre, double r, int body);
   void SolveAccelerations();
   void SolveContactRounds();
   // Sweeps (ContactSweeps.cpp): projected Gauss-Seidel over the contact rows.
@@ -752,13 +754,9 @@ class Mechanics {
     double reach = 0;    // how far the search looks beyond the margin for it
   };
   std::vector<SearchedCollider> searched_;
-  // Per near pair of a search, how its two circles met, where both bodies are one circle.
-  struct CircleMeeting {
-    Eigen::Vector2d normal{0, 1}, point{0, 0};
-    double separation = 0;
-    bool near = false;  // within the margin
-  };
-  std::vector<CircleMeeting> circlesMet_;
+  // Per near pair of a search where both bodies are one circle, the distance of their centres
+  // where they are near, else -1.
+  std::vector<double> circleDistances_;
   // Per collider, what the searches and step limits read of its outline for every pair: where
   // it is one circle (in the body frame), and its thickness; and its body's coefficients, which
   // each manifold found combines.
