@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <cstring>
 #include <functional>
 
 #include "solver/contact/KeyCursor.h"
@@ -1281,11 +1280,14 @@ bool Mechanics::MayHoldAhead(const ContactManifold& m) const {
 bool Mechanics::FoundHere(const FoundContacts& found) const {
   if (found.at.size() != 3 * colliders_.size()) return false;
   // Where the colliders are a run of bodies, their positions lie together as a search keeps
-  // them, and are compared as bits in one sweep: the same bits are the same positions, and a
-  // zero of the other sign, which differs only in its bits, costs no more than a search again.
-  if (collidersInARun_)
-    return std::memcmp(found.at.data(), &q_[3 * colliders_.front()],
-                       found.at.size() * sizeof(double)) == 0;
+  // them, and are compared in one sweep without a branch, which a crowd's are many to make.
+  if (collidersInARun_) {
+    const double* here = &q_[3 * colliders_.front()];
+    bool same = true;
+    for (size_t k = 0; k < found.at.size(); ++k)
+      same &= found.at[k] == here[k];
+    return same;
+  }
   for (size_t k = 0; k < colliders_.size(); ++k) {
     const int i = colliders_[k];
     if (found.at[3 * k] != q_[3 * i] || found.at[3 * k + 1] != q_[3 * i + 1] ||
