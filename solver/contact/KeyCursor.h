@@ -36,9 +36,34 @@ class KeyCursor {
 
   // The place of the first entry whose key is not below `key`, or the list's size.
   template <class Key>
-  size_t LowerBound(const Key& key) {
+  [[gnu::always_inline]] size_t LowerBound(const Key& key) {
     const size_t n = list_.size();
     if (at_ > n || (at_ > 0 && !(keyOf_(list_[at_ - 1]) < key))) at_ = 0;
+    // Most keys asked for lie at the place the last one ended, or between it and its entry.
+    if (at_ == n || !(keyOf_(list_[at_]) < key)) return at_;
+    return Gallop(key);
+  }
+
+  // The entry with this key, or null.
+  template <class Key>
+  [[gnu::always_inline]] const Entry* Find(const Key& key) {
+    // Many of the lists asked are empty most of the time: those answer at once.
+    if (list_.empty()) return nullptr;
+    const size_t at = LowerBound(key);
+    return at < list_.size() && !(key < keyOf_(list_[at])) ? &list_[at] : nullptr;
+  }
+
+  template <class Key>
+  [[gnu::always_inline]] bool Contains(const Key& key) {
+    return Find(key) != nullptr;
+  }
+
+ private:
+  // LowerBound beyond the entry at the cursor, which is below the key; kept out of line so that
+  // the common answers above are made in place.
+  template <class Key>
+  [[gnu::noinline]] size_t Gallop(const Key& key) {
+    const size_t n = list_.size();
     // Every entry before `lo` is below the key; the one at `hi` (where there is one) is not.
     size_t lo = at_, hi = at_, step = 1;
     while (hi < n && keyOf_(list_[hi]) < key) {
@@ -55,21 +80,6 @@ class KeyCursor {
     return at_;
   }
 
-  // The entry with this key, or null.
-  template <class Key>
-  const Entry* Find(const Key& key) {
-    // Many of the lists asked are empty most of the time: those answer at once.
-    if (list_.empty()) return nullptr;
-    const size_t at = LowerBound(key);
-    return at < list_.size() && !(key < keyOf_(list_[at])) ? &list_[at] : nullptr;
-  }
-
-  template <class Key>
-  bool Contains(const Key& key) {
-    return Find(key) != nullptr;
-  }
-
- private:
   const std::vector<Entry>& list_;
   KeyOf keyOf_;
   size_t at_ = 0;

@@ -48,23 +48,37 @@ struct CollideScratch {
   std::vector<Eigen::Vector2d> vertices[2], normals[2];
 };
 
-// Two circles in the world, as Collide places and meets them; the normal runs from the first.
-// Inline: a crowd of balls offers many pairs, most of them passed over at once.
-inline bool CollideCircles(const Eigen::Vector2d& ca, double ra, const Eigen::Vector2d& cb,
-                           double rb, double margin, Manifold& out) {
-  using Eigen::Vector2d;
-  out.count = 0;
-  const Vector2d d = cb - ca;
+// Whether two circles in the world come within `margin` of each other, and if so the distance
+// of their centres. Inline: a crowd of balls offers many pairs, most of them passed over at once.
+inline bool CirclesNear(const Eigen::Vector2d& ca, double ra, const Eigen::Vector2d& cb, double rb,
+                        double margin, double& distance) {
+  const Eigen::Vector2d d = cb - ca;
   // Most pairs a crowd offers lie well apart: those are passed over without a square root. The
   // bound is a little generous, so that any pair the exact test would keep is kept.
   const double reach = ra + rb + margin;
   if (reach >= 0 && d.squaredNorm() > reach * reach * (1 + 1e-12)) return false;
-  const double distance = d.norm();
+  distance = d.norm();
+  return !(distance - ra - rb > margin);
+}
+
+// The manifold of two circles that CirclesNear found near, at the distance it gave; the normal
+// runs from the first.
+inline void MeetCircles(const Eigen::Vector2d& ca, double ra, const Eigen::Vector2d& cb,
+                        double rb, double distance, Manifold& out) {
+  using Eigen::Vector2d;
   const double separation = distance - ra - rb;
-  if (separation > margin) return false;
-  out.normal = distance > 0 ? Vector2d(d / distance) : Vector2d(0, 1);
+  out.normal = distance > 0 ? Vector2d((cb - ca) / distance) : Vector2d(0, 1);
   out.count = 1;
   out.points[0] = {ca + out.normal * (ra + separation / 2), separation, 0, ra, rb};
+}
+
+// Two circles in the world, as Collide places and meets them; the normal runs from the first.
+inline bool CollideCircles(const Eigen::Vector2d& ca, double ra, const Eigen::Vector2d& cb,
+                           double rb, double margin, Manifold& out) {
+  out.count = 0;
+  double distance;
+  if (!CirclesNear(ca, ra, cb, rb, margin, distance)) return false;
+  MeetCircles(ca, ra, cb, rb, distance, out);
   return true;
 }
 

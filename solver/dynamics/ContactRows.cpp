@@ -52,6 +52,10 @@ constexpr double kMostFastReach = 0.5;
 // The frames of travel ahead of a moving body that the pairs kept for it reach.
 constexpr double kFramesAhead = 4;
 
+// How much further than its swept box, in parts of the margin, a search inside the step may
+// find a body and still read only the pairs the step limit listed.
+constexpr double kStepPairsSlack = 0.125;
+
 // A step that the step limit cuts into at most this many parts is cut into equal ones.
 constexpr double kMostEqualParts = 8;
 
@@ -89,6 +93,13 @@ double Combined(double a, double b) {
   // a crowd's are, need no root taken for every pair found.
   if (a == b && a >= 1e-150 && a <= 1e150) return a;
   return std::sqrt(std::max(0.0, a) * std::max(0.0, b));
+}
+
+// Room for `size` entries, made by doubling so that a list asked for a little more each time is
+// not moved each time.
+template <class T>
+void ReserveAtLeast(std::vector<T>& list, size_t size) {
+  if (list.capacity() < size) list.reserve(std::max(size, 2 * list.capacity()));
 }
 
 bool Listed(const std::vector<int>& members, int body) {
@@ -143,6 +154,7 @@ void Mechanics::SetUpContacts() {
     thinnest_ = std::min(thinnest_, outlines_[i].thickness);
   }
   if (colliders_.empty()) return;
+  collidersInARun_ = colliders_.back() - colliders_.front() + 1 == static_cast<int>(colliders_.size());
   margin_ = kMargin * thinnest_;
   colliderOf_.assign(BodyCount(), -1);
   colliderOutlines_.resize(colliders_.size());
@@ -328,21 +340,25 @@ void Mechanics::KeepPairsNear(const std::vector<contact::Box>& boxes) {
   });
 }
 
+// Whether every box lies in its swept one grown by the slack of the step's pair list.
 bool Mechanics::InsideSweptBoxes(const std::vector<contact::Box>& boxes) const {
   if (!stepPairsValid_ || sweptBoxes_.size() != boxes.size()) return false;
+  const double slack = stepPairsSlack_;
   bool inside = true;
   for (size_t k = 0; k < boxes.size(); ++k) {
     const contact::Box& box = boxes[k];
     const contact::Box& swept = sweptBoxes_[k];
-    inside &= (box.minX >= swept.minX) & (box.minY >= swept.minY) & (box.maxX <= swept.maxX) &
-              (box.maxY <= swept.maxY);
+    inside &= (box.minX >= swept.minX - slack) & (box.minY >= swept.minY - slack) &
+              (box.maxX <= swept.maxX + slack) & (box.maxY <= swept.maxY + slack);
   }
   return inside;
 }
 
 // Without branches: a crowd's kept pairs overlap or not in no order a branch could guess.
-bool Mechanics::Overlap(const contact::Box& a, const contact::Box& b) {
-  return !((a.maxX < b.minX) | (b.maxX < a.minX) | (a.maxY < b.minY) | (b.maxY < a.minY));
+bool Mechanics::Overlap(const contact::Box& a, const contact::Box& b, double slack) {
+  const double reach = 2 * slack;
+  return !((a.maxX + reach < b.minX) | (b.maxX + reach < a.minX) | (a.maxY + reach < b.minY) |
+           (b.maxY + reach < a.minY));
 }
 
 // Find pairs and narrow phase: every pair of pieces of colliding bodies closer than the margin.
@@ -408,11 +424,15 @@ void Mechanics::FindContacts() {
       const ColliderOutline& outline = colliderOutlines_[k];
       c.radius = outline.radius;
       c.reach = reach[k];
-      if (outline.radius >= 0)
+      contact::Box box;
+      if (outline.radius >= 0) {
         c.centre = contact::PlacedPiece{nullptr, Vector2d(q_[3 * i], q_[3 * i + 1]),
                                         bodyKin_[i].cos, bodyKin_[i].sin}
                        .World(outline.centre);
-      contact::Box box = OutlineBox(colliders_[k]);
+        box = CircleBox(c.centre, outline.radius, i);
+      } else {
+        box = OutlineBox(i);
+      }
       const double grow = margin_ / 2 + reach[k];
       box.minX -= grow;
       box.minY -= grow;
@@ -443,20 +463,39 @@ void Mechanics::FindContacts() {
     nearPairs_[near] = static_cast<int>(k);
     near += static_cast<size_t>(!(circles & apart));
   }
+  // Two bodies that are each one circle, as a crowd of balls is, meet without placing pieces,
+  // and their distance alone tells whether they are near: their boxes need not be read. Their
+  // distances are found in a pass of their own, before any manifold is added: with nothing else
+  // in the way, the square roots of many pairs run side by side. A pair not near has none.
+  std::vector<double>& distances = circleDistances_;
+  distances.resize(near);
+  for (size_t n = 0; n < near; ++n) {
+    const auto [ka, kb] = pairs[nearPairs_[n]];
+    const SearchedCollider& ca = searched_[ka];
+    const SearchedCollider& cb = searched_[kb];
+    distances[n] = -1;
+    if (ca.radius < 0 || cb.radius < 0) continue;
+    const double margin = margin_ + ca.reach + cb.reach;
+    double distance;
+    if (contact::CirclesNear(ca.centre, ca.radius, cb.centre, cb.radius, margin, distance))
+      distances[n] = distance;
+  }
+  // Room for a manifold per near pair at once: the lists of a crowd are long, and grown one by
+  // one they would be moved many times over.
+  ReserveAtLeast(manifolds_, near);
+  ReserveAtLeast(contactPoints_, near);
   contact::Manifold found;
   for (size_t n = 0; n < near; ++n) {
     const auto [ka, kb] = pairs[nearPairs_[n]];
     const SearchedCollider& ca = searched_[ka];
     const SearchedCollider& cb = searched_[kb];
-    const double margin = margin_ + ca.reach + cb.reach;
-    // Two bodies that are each one circle, as a crowd of balls is, meet without placing pieces,
-    // and their distance alone tells whether they are near: their boxes need not be read.
     if (ca.radius >= 0 && cb.radius >= 0) {
-      if (contact::CollideCircles(ca.centre, ca.radius, cb.centre, cb.radius, margin, found) &&
-          !(Immobile(colliders_[ka]) && Immobile(colliders_[kb])))
-        AddManifold(ka, kb, 0, 0, found);
+      if (distances[n] < 0 || (Immobile(colliders_[ka]) && Immobile(colliders_[kb]))) continue;
+      contact::MeetCircles(ca.centre, ca.radius, cb.centre, cb.radius, distances[n], found);
+      AddManifold(ka, kb, 0, 0, found);
       continue;
     }
+    const double margin = margin_ + ca.reach + cb.reach;
     const contact::Box& boxA = boxes_[ka];
     const contact::Box& boxB = boxes_[kb];
     if (!Overlap(boxA, boxB)) continue;
@@ -478,33 +517,46 @@ void Mechanics::FindContacts() {
   AssignSlides();
 }
 
-// A manifold found between pieces pa and pb of the colliders ka and kb, with its points.
+// A manifold found between pieces pa and pb of the colliders ka and kb, with its points. Each is
+// appended whole, every member given: a crowd's searches append thousands, and a default made
+// first and written over costs as much again.
 void Mechanics::AddManifold(int ka, int kb, size_t pa, size_t pb, const contact::Manifold& found) {
   const ColliderOutline& ca = colliderOutlines_[ka];
   const ColliderOutline& cb = colliderOutlines_[kb];
   const int a = colliders_[ka], b = colliders_[kb];
   const int index = static_cast<int>(manifolds_.size());
-  ContactManifold& m = manifolds_.emplace_back();
-  m.a = a;
-  m.b = b;
-  m.key = {PairKey(a, b), static_cast<uint64_t>(pa) << 42 | static_cast<uint64_t>(pb) << 21};
-  m.first = static_cast<int>(contactPoints_.size());
-  m.count = found.count;
-  m.normal = found.normal;
-  m.tangent = Perp(found.normal);
-  m.centre.setZero();
-  m.staticFriction = Combined(ca.staticFriction, cb.staticFriction);
-  m.kineticFriction = Combined(ca.kineticFriction, cb.kineticFriction);
-  m.elasticity = Combined(ca.elasticity, cb.elasticity);
+  const ContactKey key{PairKey(a, b),
+                       static_cast<uint64_t>(pa) << 42 | static_cast<uint64_t>(pb) << 21};
+  Vector2d centre = found.points[0].point;
+  if (found.count == 2) centre = found.points[0].point / 2 + found.points[1].point / 2;
+  manifolds_.push_back(ContactManifold{.a = a,
+                                       .b = b,
+                                       .key = key,
+                                       .first = static_cast<int>(contactPoints_.size()),
+                                       .count = found.count,
+                                       .normal = found.normal,
+                                       .tangent = Perp(found.normal),
+                                       .centre = centre,
+                                       .staticFriction =
+                                           Combined(ca.staticFriction, cb.staticFriction),
+                                       .kineticFriction =
+                                           Combined(ca.kineticFriction, cb.kineticFriction),
+                                       .elasticity = Combined(ca.elasticity, cb.elasticity),
+                                       .frictionRow = -1,
+                                       .slide = 0,
+                                       .friction = 0,
+                                       .touching = false});
   for (int k = 0; k < found.count; ++k) {
-    ContactPoint& p = contactPoints_.emplace_back();
-    p.manifold = index;
-    p.key = {m.key.first, m.key.second | static_cast<uint64_t>(found.points[k].feature)};
-    p.point = found.points[k].point;
-    p.separation = found.points[k].separation;
-    p.radiusA = found.points[k].radiusA;
-    p.radiusB = found.points[k].radiusB;
-    m.centre += p.point / found.count;
+    const contact::ManifoldPoint& p = found.points[k];
+    contactPoints_.push_back(ContactPoint{.manifold = index,
+                                          .key = {key.first, key.second |
+                                                                 static_cast<uint64_t>(p.feature)},
+                                          .point = p.point,
+                                          .separation = p.separation,
+                                          .radiusA = p.radiusA,
+                                          .radiusB = p.radiusB,
+                                          .row = -1,
+                                          .force = 0});
   }
 }
 
@@ -1279,6 +1331,15 @@ bool Mechanics::MayHoldAhead(const ContactManifold& m) const {
 
 bool Mechanics::FoundHere(const FoundContacts& found) const {
   if (found.at.size() != 3 * colliders_.size()) return false;
+  // Where the colliders are a run of bodies, their positions lie together as a search keeps
+  // them, and are compared in one sweep without a branch, which a crowd's are many to make.
+  if (collidersInARun_) {
+    const double* here = &q_[3 * colliders_.front()];
+    bool same = true;
+    for (size_t k = 0; k < found.at.size(); ++k)
+      same &= found.at[k] == here[k];
+    return same;
+  }
   for (size_t k = 0; k < colliders_.size(); ++k) {
     const int i = colliders_[k];
     if (found.at[3 * k] != q_[3 * i] || found.at[3 * k + 1] != q_[3 * i + 1] ||
@@ -1509,16 +1570,17 @@ void Mechanics::ReportOverlap(double time) {
   }
 }
 
+contact::Box Mechanics::CircleBox(const Vector2d& centre, double r, int body) {
+  return contact::Box{centre.x() - r, centre.y() - r, centre.x() + r, centre.y() + r, body};
+}
+
 // The box around a body's outline where it is now (a long floor's box is no taller than it).
 contact::Box Mechanics::OutlineBox(int body) const {
   const contact::PlacedPiece placed{nullptr, Vector2d(q_[3 * body], q_[3 * body + 1]),
                                     bodyKin_[body].cos, bodyKin_[body].sin};
   const int k = colliderOf_.empty() ? -1 : colliderOf_[body];
-  if (k >= 0 && colliderOutlines_[k].radius >= 0) {
-    const Vector2d centre = placed.World(colliderOutlines_[k].centre);
-    const double r = colliderOutlines_[k].radius;
-    return contact::Box{centre.x() - r, centre.y() - r, centre.x() + r, centre.y() + r, body};
-  }
+  if (k >= 0 && colliderOutlines_[k].radius >= 0)
+    return CircleBox(placed.World(colliderOutlines_[k].centre), colliderOutlines_[k].radius, body);
   contact::Box box{HUGE_VAL, HUGE_VAL, -HUGE_VAL, -HUGE_VAL, body};
   auto add = [&](const Vector2d& p, double r) {
     box.minX = std::min(box.minX, p.x() - r);
@@ -1539,6 +1601,8 @@ contact::Box Mechanics::OutlineBox(int body) const {
 double Mechanics::OutlineSpeed(int body, double h) const {
   const double reach = outlines_[body].reach;
   double speed = Length(v_[3 * body], v_[3 * body + 1]) + std::abs(v_[3 * body + 2]) * reach;
+  // Over no time the acceleration adds nothing: the searches ask so for every collider.
+  if (h == 0) return speed;
   const int dof = bodyKin_[body].dof;
   if (acceleration_.size() == dofCount_)
     speed += h * (Length(acceleration_[dof], acceleration_[dof + 1]) +
@@ -1572,6 +1636,17 @@ double Mechanics::ClosingSpeed(const StepMotion& a, const StepMotion& b) {
   const double endX = b.end[0] - a.end[0], endY = b.end[1] - a.end[1];
   const double relative = std::sqrt(std::max(nowX * nowX + nowY * nowY, endX * endX + endY * endY));
   return relative + a.turning + b.turning;
+}
+
+// At least ClosingSpeed, without a square root: the length of a vector is at most the sum of
+// its parts' sizes, and the factor covers the rounding of both. Speeds past any a world reaches
+// are given no bound.
+double Mechanics::ClosingSpeedBound(const StepMotion& a, const StepMotion& b) {
+  const double now = std::abs(b.now[0] - a.now[0]) + std::abs(b.now[1] - a.now[1]);
+  const double end = std::abs(b.end[0] - a.end[0]) + std::abs(b.end[1] - a.end[1]);
+  const double relative = std::max(now, end);
+  if (!(relative < 1e150)) return HUGE_VAL;
+  return relative * (1 + 1e-12) + a.turning + b.turning;
 }
 
 // Only pairs that can meet within the step limit it: each body's box grows by twice the way its
@@ -1609,25 +1684,34 @@ double Mechanics::ContactStepLimit(double h) {
     const size_t at = slides.LowerBound(ContactKey{pair, 0});
     return at < sliding_.size() && sliding_[at].first.first == pair;
   };
-  // The pairs whose swept boxes overlap, picked out first without branches.
-  nearPairs_.resize(pairs_.size());
-  size_t near = 0;
-  for (size_t k = 0; k < pairs_.size(); ++k) {
-    nearPairs_[near] = static_cast<int>(k);
-    const auto [ka, kb] = pairs_[k];
-    near += static_cast<size_t>(Overlap(sweptBoxes_[ka], sweptBoxes_[kb]));
+  // The pairs whose swept boxes, grown by the slack, overlap, picked out first without
+  // branches. The searches inside the step find their bodies where the swept boxes say, but
+  // for rounding (a falling body's box of the search meets its swept one exactly) and the
+  // little speed a push adds: the slack lets those searches read these pairs alone.
+  stepPairsSlack_ = kStepPairsSlack * margin_;
+  stepPairs_.resize(pairs_.size());
+  size_t listed = 0;
+  for (const std::pair<int, int>& pair : pairs_) {
+    stepPairs_[listed] = pair;
+    listed += static_cast<size_t>(
+        Overlap(sweptBoxes_[pair.first], sweptBoxes_[pair.second], stepPairsSlack_));
   }
-  stepPairs_.resize(near);
-  for (size_t n = 0; n < near; ++n)
-    stepPairs_[n] = pairs_[nearPairs_[n]];
+  stepPairs_.resize(listed);
   stepPairsValid_ = true;
-  for (size_t n = 0; n < near; ++n) {
-    const auto [ka, kb] = pairs_[nearPairs_[n]];
+  // Those whose swept boxes themselves overlap may limit the step.
+  for (const auto& [ka, kb] : stepPairs_) {
+    if (!Overlap(sweptBoxes_[ka], sweptBoxes_[kb])) continue;
+    // Pairs that do not close (a crowd falling together) and pairs that cannot close faster than
+    // the limit so far allows them (every pair may close by a tenth of the thinner outline) leave
+    // the limit as it is, and are seen to without the square root of their closing speed.
+    const double bound = ClosingSpeedBound(motions_[ka], motions_[kb]);
+    if (!(bound > 0)) continue;
+    const double thinner =
+        std::min(colliderOutlines_[ka].thickness, colliderOutlines_[kb].thickness);
+    if (0.1 * thinner >= limit * bound) continue;
     const double closing = ClosingSpeed(motions_[ka], motions_[kb]);
     if (!(closing > 0)) continue;
     const int a = colliders_[ka], b = colliders_[kb];
-    const double thinner =
-        std::min(colliderOutlines_[ka].thickness, colliderOutlines_[kb].thickness);
     // A fast run holds every pair that has a row to its gap within the step: such a pair need
     // only not close from beyond the rows into contact within one step. A body sliding on a
     // fixed one keeps the shorter steps: a frame's step would follow the slide's closed form

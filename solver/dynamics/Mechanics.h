@@ -465,7 +465,8 @@ class Mechanics {
   bool Collides(int a, int b) const;
   bool MayCollide(int a, int b) const;  // as the groups and joints say, whatever sleeps
   void KeepPairsNear(const std::vector<contact::Box>& boxes);
-  static bool Overlap(const contact::Box& a, const contact::Box& b);
+  // Whether the boxes overlap once each is grown by `slack`.
+  static bool Overlap(const contact::Box& a, const contact::Box& b, double slack = 0);
   void FindContacts();
   void AssignSlides();
   void BuildContactRows();
@@ -538,8 +539,11 @@ class Mechanics {
   };
   StepMotion MotionOver(int body, double h) const;
   static double ClosingSpeed(const StepMotion& a, const StepMotion& b);
+  static double ClosingSpeedBound(const StepMotion& a, const StepMotion& b);
   std::vector<StepMotion> motions_;  // per collider, buffer of ContactStepLimit
   contact::Box OutlineBox(int body) const;
+  // The box of a body whose outline is one circle, placed at `centre`.
+  static contact::Box CircleBox(const Eigen::Vector2d& centre, double r, int body);
   void SolveAccelerations();
   void SolveContactRounds();
   // Sweeps (ContactSweeps.cpp): projected Gauss-Seidel over the contact rows.
@@ -754,6 +758,7 @@ class Mechanics {
   // bookkeeping that outlives a step (which points touch, which manifolds slide and which way).
   std::vector<contact::BodyOutline> outlines_;
   std::vector<int> colliders_;
+  bool collidersInARun_ = false;  // colliders_ holds every body from its first to its last
   std::vector<uint64_t> joined_;
   double margin_ = 0;  // how near two outlines come before their points are followed
   // How near two outlines are when they touch: the contact gap, or the tolerance the last
@@ -763,9 +768,11 @@ class Mechanics {
   contact::BroadPhase broadPhase_;
   contact::CollideScratch collideScratch_;
   std::vector<contact::Box> sweptBoxes_;
-  // The kept pairs whose swept boxes overlap, in order, as the last step limit found them: a
-  // search whose boxes all lie in their swept ones need look at no other pair.
+  // The kept pairs whose swept boxes overlap once grown by the slack, in order, as the last
+  // step limit found them: a search whose boxes all lie in their swept ones so grown need look
+  // at no other pair.
   std::vector<std::pair<int, int>> stepPairs_;
+  double stepPairsSlack_ = 0;
   bool stepPairsValid_ = false;
   bool InsideSweptBoxes(const std::vector<contact::Box>& boxes) const;
   std::vector<contact::Box> boxes_;         // per collider, grown by half the margin and reach
@@ -779,6 +786,9 @@ class Mechanics {
     double reach = 0;    // how far the search looks beyond the margin for it
   };
   std::vector<SearchedCollider> searched_;
+  // Per near pair of a search where both bodies are one circle, the distance of their centres
+  // where they are near, else -1.
+  std::vector<double> circleDistances_;
   // Per collider, what the searches and step limits read of its outline for every pair: where
   // it is one circle (in the body frame), and its thickness; and its body's coefficients, which
   // each manifold found combines.

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "solver/dynamics/Simulation.h"
 
@@ -90,6 +92,53 @@ TEST(Piles, CirclesPouredIntoABoxComeToLieInAPileInFastMode) {
   // Every meeting was found ahead of its step: what is still located inside a step is only the
   // odd slide in the pile coming to rest.
   EXPECT_LE(10 * sim.Statistics().located, sim.Statistics().accepted);
+}
+
+// The pour above with bodies that never collide (fixed, without an outline) set among the
+// circles in the list of bodies, so that the positions a search keeps for its colliders no
+// longer lie together: the searches must find, and know they have found, what they find where
+// every body collides. Each circle ends where it ends without them, to the bit.
+TEST(Piles, BodiesThatNeverCollideAmongACrowdChangeNothing) {
+  constexpr double radius = 0.1, inside = 1.125;
+  auto pour = [&](bool among) {
+    Model model;
+    model.AddBody(Wall(0, -0.5, 2 * inside + 2, 1));
+    model.AddBody(Wall(-inside - 0.5, 20, 1, 40));
+    model.AddBody(Wall(inside + 0.5, 20, 1, 40));
+    std::vector<int> balls;
+    for (int k = 0; k < 15; ++k) {
+      if (among && k % 4 == 1) {
+        Body marker;
+        marker.anchored = 1;
+        marker.x = 0.3 * k;
+        model.AddBody(marker);
+      }
+      balls.push_back(model.AddBody(
+          Ball(-0.625 + 0.25 * (k % 5) + 0.01 * (k / 5 % 2), 1 + 0.25 * (k / 5), radius, 0.1)));
+    }
+    model.AddField(MakeLineGravity(balls, g));
+    AllCollide(model);
+    Simulation sim(model, Fast());
+    for (int frame = 1; frame <= 60; ++frame)
+      sim.AdvanceTo(frame / 60.0);
+    std::vector<BodyState> states;
+    for (const int ball : balls)
+      states.push_back(sim.GetMechanics().Body(ball));
+    return states;
+  };
+  const std::vector<BodyState> alone = pour(false), among = pour(true);
+  double highest = 0;
+  for (size_t i = 0; i < alone.size(); ++i) {
+    highest = std::max(highest, alone[i].y);
+    EXPECT_EQ(among[i].x, alone[i].x) << "ball " << i;
+    EXPECT_EQ(among[i].y, alone[i].y) << "ball " << i;
+    EXPECT_EQ(among[i].r, alone[i].r) << "ball " << i;
+    EXPECT_EQ(among[i].vx, alone[i].vx) << "ball " << i;
+    EXPECT_EQ(among[i].vy, alone[i].vy) << "ball " << i;
+    EXPECT_EQ(among[i].vr, alone[i].vr) << "ball " << i;
+  }
+  // The circles did land and meet: the pile lies on the floor.
+  EXPECT_LT(highest, 5 * radius);
 }
 
 // A crowd of circles falling together, each 5 cm from its neighbours (within the distance at
