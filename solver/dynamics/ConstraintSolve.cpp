@@ -942,18 +942,16 @@ bool Mechanics::SolveKeptRefined(const std::vector<int>& rows, const std::vector
   SolveKept(rhs, x);
   double last = kInfinity;
   for (int refinement = 0;; ++refinement) {
-    // The free rows' residual, the held ones' multipliers left out (they are on the right).
-    k.free = x;
-    for (int i = 0; i < n; ++i)
-      if (held[i]) k.free[i] = 0;
-    MulJWJt(rows, k.free, k.product);
+    // The free rows' residual. The kept solve leaves the held rows' multipliers at zero (theirs
+    // are on the right), so the product is of the free rows' alone.
+    MulJWJt(rows, x, k.product);
     k.residual.resize(n);
     double largest = 0;
     for (int i = 0; i < n; ++i) {
       double r = 0;
       if (!held[i]) {
         r = rhs[i] - k.product[i];
-        if (regularised) r -= rows_[rows[i]].compliance * k.free[i];
+        if (regularised) r -= rows_[rows[i]].compliance * x[i];
       }
       k.residual[i] = r;
       largest = std::max(largest, std::abs(r));

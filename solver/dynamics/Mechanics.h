@@ -388,7 +388,7 @@ class Mechanics {
     std::vector<int> newlyHeld, freed;
     Eigen::MatrixXd columns, byFreed, byHeld;
     Eigen::FullPivLU<Eigen::MatrixXd> changed;
-    Eigen::VectorXd right, unknowns, unit, column, free, product, residual, correction;
+    Eigen::VectorXd right, unknowns, unit, column, product, residual, correction;
     // Solves that stay while the factorisation does: of the unit vector of each row held since
     // it was made, and, while the entries stand (`freedValues`), of each freed row's column of
     // J W J' (kept whole in `freedColumns`) with the rows it holds left out.
