@@ -980,8 +980,8 @@ void Mechanics::SolveContactRounds() {
   // The answer may depend on the start: where the normal forces grow with the friction, a
   // manifold can both stick within its bound and be held at a bound low enough that the normal
   // force it leaves keeps it there. Inside an integrator step every evaluation therefore starts
-  // from what the step's first one found (see HoldSolveStart), so that the step's evaluations are
-  // of their states alone; a variable step offered a derivative that changes with the
+  // from the normal forces the step's first one found (see HoldSolveStart), so that the step's
+  // evaluations are of their states alone; a variable step offered a derivative that changes with the
   // evaluations before it shrinks to nothing.
   // Where even that is not enough (a step's own evaluations cross from one answer to the other,
   // and the steps shrink), the rounds start from no force at all, with every sticking manifold's
@@ -1052,6 +1052,9 @@ void Mechanics::SolveContactRounds() {
     for (ContactManifold& m : manifolds_)
       if (m.touching && m.slide != 0) m.friction = 0;
   }
+  // Where the rows ended is where the next pivoting starts, held or not: a pile's stage
+  // evaluations then repeat none of the pivots the one before made.
+  RememberBounds();
   if (solveStartHeld_) return;
   // The forces found are where the next solve (and the sweeps of a fast run's next pile solve)
   // start. Forces that did not settle are no start: carried on from one solve to the next, a pile
@@ -1061,7 +1064,6 @@ void Mechanics::SolveContactRounds() {
     if (settled && p.force > 0) lastPointForces_.emplace_back(p.key, p.force);
   std::sort(lastPointForces_.begin(), lastPointForces_.end());
   lastFrictionForces_.clear();
-  RememberBounds();
 }
 
 // The normal forces the next friction round starts from: the mixing of the rounds so far, in

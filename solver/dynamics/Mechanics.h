@@ -138,9 +138,11 @@ class Mechanics {
   // run wants, where a large pile solved exactly costs a factorisation per pivot.
   // Such a run also finds its collisions ahead of each step rather than locating them in it.
   void SetSweptContacts(bool on) { sweptContacts_ = on; }
-  // While held, the contact solves of the evaluations start from what the last evaluation before
-  // the hold found, and leave it standing for the next: the evaluations inside an integrator step
-  // then answer for their states alone, not for the order they were made in.
+  // While held, the friction rounds of the evaluations start from the normal forces the last
+  // evaluation before the hold found, and leave them standing for the next: the evaluations
+  // inside an integrator step then answer for their states alone, not for the order they were
+  // made in. Their pivoting still starts where the evaluation before ended: a pivoting ends at
+  // the same answer from any start, and the nearest start is the cheapest.
   void HoldSolveStart(bool hold) { solveStartHeld_ = hold; }
   // Whether the contact solves of an accurate run start from no force at all, which makes their
   // answer one of the state alone whatever the evaluations before found, at a pile's cost of

@@ -94,7 +94,7 @@ void Simulation::Step(double h, Eigen::VectorXd& result, double& error) {
     error = 0;
     return;
   }
-  // The step's later evaluations start their contact solves where its first one did.
+  // The step's later evaluations start their friction rounds from the forces its first one found.
   struct HeldStart {
     Mechanics& mechanics;
     explicit HeldStart(Mechanics& m) : mechanics(m) { mechanics.HoldSolveStart(true); }
