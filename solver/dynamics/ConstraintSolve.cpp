@@ -164,7 +164,7 @@ void Mechanics::FactoriseTiny(const std::vector<int>& rows, const std::vector<ch
 // Factorises J W J' over the rows. The matrix is assembled body by body: a product for every
 // pair of entries of two rows on one coordinate, so its cost follows the joints.
 void Mechanics::Factorise(const std::vector<int>& rows, const std::vector<char>* held,
-                          bool keeping) {
+                          const KeptFactorisation* keeper) {
   const int n = static_cast<int>(rows.size());
   if (n <= kTinyRows) {
     FactoriseTiny(rows, held);
@@ -213,9 +213,15 @@ void Mechanics::Factorise(const std::vector<int>& rows, const std::vector<char>*
   ++factoriseCount_;
   chordReady_ = false;
   pattern_ = nullptr;
+  // A pattern another solve keeps its factorisation in is that solve's alone.
+  auto keptByOther = [&](const FactorPattern* candidate) {
+    for (const KeptFactorisation& k : kept_)
+      if (&k != keeper && k.pattern == candidate) return true;
+    return false;
+  };
   for (auto& candidate : patterns_)
     if (candidate->dense == dense && candidate->n == n && candidate->structure == structure_ &&
-        (keeping || candidate.get() != kept_.pattern)) {
+        !keptByOther(candidate.get())) {
       pattern_ = candidate.get();
       break;
     }
@@ -771,7 +777,8 @@ void Mechanics::MarkDependentRows(const std::vector<int>& rows,
 // leads to the same answer, since the pivoting ends only where every row meets its bounds.
 void Mechanics::SolveBounded(const std::vector<int>& rows, const Eigen::VectorXd& b,
                              const Eigen::VectorXd& lower, const Eigen::VectorXd& upper,
-                             Eigen::VectorXd& x, std::vector<Bound>* start, Pivoting pivoting) {
+                             Eigen::VectorXd& x, std::vector<Bound>* start, Pivoting pivoting,
+                             Keeping keeping) {
   const int n = static_cast<int>(rows.size());
   x = Eigen::VectorXd::Zero(n);
   if (n == 0) return;
@@ -784,8 +791,9 @@ void Mechanics::SolveBounded(const std::vector<int>& rows, const Eigen::VectorXd
     SolveFactorised(b, x);
     return;
   }
-  if (pivoting == Pivoting::Exact && SolveByIslands(rows, b, lower, upper, x, start)) return;
-  SolveBoundedIsland(rows, b, lower, upper, x, start, pivoting, false);
+  if (pivoting == Pivoting::Exact && SolveByIslands(rows, b, lower, upper, x, start, keeping))
+    return;
+  SolveBoundedIsland(rows, b, lower, upper, x, start, pivoting, keeping, false);
 }
 
 // A pile's pivots hold or free a few of its rows at a time (a box's friction that meets its
@@ -796,10 +804,10 @@ void Mechanics::SolveBounded(const std::vector<int>& rows, const Eigen::VectorXd
 // and xQ with the multipliers mu that keep xP at zero come from a dense system of |P| + |Q|
 // rows: xP = 0, and the freed rows' own equations. z, Y and Z are zero on the rows M0 holds,
 // so the freed rows' columns (the matrix is symmetric) give their coupling to the rest.
-bool Mechanics::PrepareKeptSolve(const std::vector<int>& rows, const std::vector<char>& held) {
+bool Mechanics::PrepareKeptSolve(KeptFactorisation& k, const std::vector<int>& rows,
+                                 const std::vector<char>& held) {
   // Beyond this many changed rows a new factorisation costs less than the solves.
   constexpr int kMostChanges = 8;
-  KeptFactorisation& k = kept_;
   const int n = static_cast<int>(rows.size());
   k.newlyHeld.clear();
   k.freed.clear();
@@ -815,12 +823,12 @@ bool Mechanics::PrepareKeptSolve(const std::vector<int>& rows, const std::vector
   k.byFreed.resize(n, q);
   k.byHeld.resize(n, p);
   for (int j = 0; j < q; ++j) {
-    const int at = KeptFreedSolve(rows, k.freed[j]);
+    const int at = KeptFreedSolve(k, rows, k.freed[j]);
     k.columns.col(j) = k.freedColumns[at];
     k.byFreed.col(j) = k.freedSolves[at];
   }
   for (int j = 0; j < p; ++j)
-    k.byHeld.col(j) = k.unitSolves[KeptUnitSolve(k.newlyHeld[j])];
+    k.byHeld.col(j) = k.unitSolves[KeptUnitSolve(k, k.newlyHeld[j])];
   // The unknowns are (xQ, mu); the equations xP = 0, then the freed rows', each with the
   // compliance M0 carries on its diagonal.
   Eigen::MatrixXd system(p + q, p + q);
@@ -841,8 +849,7 @@ bool Mechanics::PrepareKeptSolve(const std::vector<int>& rows, const std::vector
   return k.changed.isInvertible();
 }
 
-void Mechanics::SolveKept(const Eigen::VectorXd& rhs, Eigen::VectorXd& x) {
-  KeptFactorisation& k = kept_;
+void Mechanics::SolveKept(KeptFactorisation& k, const Eigen::VectorXd& rhs, Eigen::VectorXd& x) {
   const int p = static_cast<int>(k.newlyHeld.size()), q = static_cast<int>(k.freed.size());
   // The freed rows are held in M0, with nothing on their right.
   k.right = rhs;
@@ -864,8 +871,8 @@ void Mechanics::SolveKept(const Eigen::VectorXd& rhs, Eigen::VectorXd& x) {
     x[j] = 0;
 }
 
-void Mechanics::KeepFactorisation(const std::vector<int>& rows, const std::vector<char>& held) {
-  KeptFactorisation& k = kept_;
+void Mechanics::KeepFactorisation(KeptFactorisation& k, const std::vector<int>& rows,
+                                  const std::vector<char>& held) {
   k.pattern = pattern_;
   k.stamp = pattern_->lastUse;
   k.rows = rows;
@@ -873,12 +880,10 @@ void Mechanics::KeepFactorisation(const std::vector<int>& rows, const std::vecto
   k.unitRows.clear();
   k.unitSolves.clear();
   k.freedRows.clear();
-  k.freedValues = -1;
 }
 
 // Where the kept factorisation's solve for the unit vector of a row is, made on first use.
-int Mechanics::KeptUnitSolve(int row) {
-  KeptFactorisation& k = kept_;
+int Mechanics::KeptUnitSolve(KeptFactorisation& k, int row) {
   const auto found = std::find(k.unitRows.begin(), k.unitRows.end(), row);
   if (found != k.unitRows.end()) return static_cast<int>(found - k.unitRows.begin());
   k.unit = Eigen::VectorXd::Zero(static_cast<Eigen::Index>(k.rows.size()));
@@ -890,13 +895,10 @@ int Mechanics::KeptUnitSolve(int row) {
 }
 
 // Where a freed row's column of J W J' and the kept factorisation's solve for it are, made on
-// first use since the entries were last made.
-int Mechanics::KeptFreedSolve(const std::vector<int>& rows, int row) {
-  KeptFactorisation& k = kept_;
-  if (k.freedValues != entryValues_) {
-    k.freedRows.clear();
-    k.freedValues = entryValues_;
-  }
+// first use. Both stay while the factorisation does, though the rows be built again at other
+// positions: the column then stands for the matrix the factorisation was made of, and the
+// refinement of each solve makes up for the difference as it does for the factorisation's own.
+int Mechanics::KeptFreedSolve(KeptFactorisation& k, const std::vector<int>& rows, int row) {
   const auto found = std::find(k.freedRows.begin(), k.freedRows.end(), row);
   if (found != k.freedRows.end()) return static_cast<int>(found - k.freedRows.begin());
   const int n = static_cast<int>(rows.size());
@@ -917,8 +919,7 @@ int Mechanics::KeptFreedSolve(const std::vector<int>& rows, int row) {
 // Whether the kept factorisation was made for these rows and is still the one its pattern
 // holds. The rows may since have been built again at other positions: the refinement of each
 // solve makes up for the difference, or reports that it cannot.
-bool Mechanics::KeptFits(const std::vector<int>& rows) const {
-  const KeptFactorisation& k = kept_;
+bool Mechanics::KeptFits(const KeptFactorisation& k, const std::vector<int>& rows) const {
   return k.pattern != nullptr && k.pattern->lastUse == k.stamp && k.rows == rows;
 }
 
@@ -928,18 +929,18 @@ bool Mechanics::KeptFits(const std::vector<int>& rows) const {
 // millions of times a fresh one's), and a kept factorisation from other positions is off by
 // their difference: each refinement takes off most of what is left. False when it does not get
 // there in a few.
-bool Mechanics::SolveKeptRefined(const std::vector<int>& rows, const std::vector<char>& held,
-                                 const Eigen::VectorXd& rhs, Eigen::VectorXd& x) {
+bool Mechanics::SolveKeptRefined(KeptFactorisation& k, const std::vector<int>& rows,
+                                 const std::vector<char>& held, const Eigen::VectorXd& rhs,
+                                 Eigen::VectorXd& x) {
   constexpr int kRefinements = 3;
   constexpr double kResidual = 1e-13;
-  KeptFactorisation& k = kept_;
   const int n = static_cast<int>(rows.size());
   const bool regularised = k.pattern->regularised;
   double target = 0;
   for (int i = 0; i < n; ++i)
     target = std::max(target, std::abs(rhs[i]));
   target = kResidual * std::max(1.0, target);
-  SolveKept(rhs, x);
+  SolveKept(k, rhs, x);
   double last = kInfinity;
   for (int refinement = 0;; ++refinement) {
     // The free rows' residual. The kept solve leaves the held rows' multipliers at zero (theirs
@@ -959,7 +960,7 @@ bool Mechanics::SolveKeptRefined(const std::vector<int>& rows, const std::vector
     if (largest <= target) return true;
     if (refinement == kRefinements || !(largest < 0.5 * last)) return false;
     last = largest;
-    SolveKept(k.residual, k.correction);
+    SolveKept(k, k.residual, k.correction);
     for (int i = 0; i < n; ++i)
       if (!held[i]) x[i] += k.correction[i];
   }
@@ -973,7 +974,7 @@ bool Mechanics::SolveKeptRefined(const std::vector<int>& rows, const std::vector
 // the projection reuses.
 bool Mechanics::SolveByIslands(const std::vector<int>& rows, const Eigen::VectorXd& b,
                                const Eigen::VectorXd& lower, const Eigen::VectorXd& upper,
-                               Eigen::VectorXd& x, std::vector<Bound>* start) {
+                               Eigen::VectorXd& x, std::vector<Bound>* start, Keeping keeping) {
   const int n = static_cast<int>(rows.size());
   bool contacts = false;
   for (int r : rows)
@@ -1056,7 +1057,7 @@ bool Mechanics::SolveByIslands(const std::vector<int>& rows, const Eigen::Vector
     // A small island is assembled straight into a dense matrix: islands come and go with the
     // bodies that land, and planning each one's pattern would cost more than its solves.
     SolveBoundedIsland(s.rows, s.b, s.lower, s.upper, s.x, start != nullptr ? &s.start : nullptr,
-                       Pivoting::Exact, count <= denseLimit_);
+                       Pivoting::Exact, keeping, count <= denseLimit_);
     for (int j = 0; j < count; ++j)
       x[grouped[begin + j]] = s.x[j];
     if (start == nullptr) continue;
@@ -1068,7 +1069,8 @@ bool Mechanics::SolveByIslands(const std::vector<int>& rows, const Eigen::Vector
 
 namespace {
 
-// Pivots of one bounded solve that may solve against a kept factorisation.
+// Pivots of one bounded solve that may solve against a kept factorisation before the next one is
+// made: each pivot holds or frees more rows than the factorisation was made with.
 constexpr int kKeptPivots = 4;
 
 }  // namespace
@@ -1076,7 +1078,7 @@ constexpr int kKeptPivots = 4;
 void Mechanics::SolveBoundedIsland(const std::vector<int>& rows, const Eigen::VectorXd& b,
                                    const Eigen::VectorXd& lower, const Eigen::VectorXd& upper,
                                    Eigen::VectorXd& x, std::vector<Bound>* start,
-                                   Pivoting pivoting, bool direct) {
+                                   Pivoting pivoting, Keeping keeping, bool direct) {
   const int n = static_cast<int>(rows.size());
   x = Eigen::VectorXd::Zero(n);
   if (n == 0) return;
@@ -1106,15 +1108,18 @@ void Mechanics::SolveBoundedIsland(const std::vector<int>& rows, const Eigen::Ve
   // side that would move it off its bound, is on the wrong side.
   constexpr double kOutside = 1e-14, kWrongResidual = 1e-12;
   int fewestWrong = n + 1;
-  // Only the solves of the accelerations, which start from the last evaluation's bounds, keep
-  // their factorisation. A start for the sweeps is left as a factorisation makes it: the sweeps
-  // take what its rounding leaves, and are not to depend on how the pivots were solved.
-  const bool keeping = pivoting == Pivoting::Exact && !direct && start != nullptr;
+  // Only the solves of the accelerations and of the velocities keep their factorisations, each
+  // its own. A start for the sweeps is left as a factorisation makes it: the sweeps take what its
+  // rounding leaves, and are not to depend on how the pivots were solved.
+  KeptFactorisation* keeper = pivoting == Pivoting::Exact && !direct && keeping != Keeping::None
+                                  ? &kept_[keeping == Keeping::Accelerations ? 0 : 1]
+                                  : nullptr;
   // Whether the factorisation at hand is a pile's that the next pivots may solve against: the
-  // one kept from the last solve of these rows (the friction round before, or the evaluation
-  // before) to begin with.
-  bool kept = keeping && KeptFits(rows);
-  if (kept) pattern_ = kept_.pattern;
+  // one kept from the last solve of these rows (the friction round before, the evaluation
+  // before, or the last step's projection) to begin with.
+  bool kept = keeper != nullptr && KeptFits(*keeper, rows);
+  int factorisedAt = 0;
+  if (kept) pattern_ = keeper->pattern;
   for (int iteration = 0; iteration < maxIterations; ++iteration) {
     freeRows.clear();
     clamped.setZero();
@@ -1131,9 +1136,11 @@ void Mechanics::SolveBoundedIsland(const std::vector<int>& rows, const Eigen::Ve
       for (int i = 0; i < n; ++i)
         rhs[i] = held[i] ? 0.0 : b[i] - pushed[i];
       // The first pivots of a pile solve against the factorisation kept from before them; a
-      // pivoting that has not ended by then factorises afresh.
-      const bool viaKept = kept && iteration < kKeptPivots && PrepareKeptSolve(rows, held) &&
-                           SolveKeptRefined(rows, held, rhs, solution);
+      // pivoting that has not ended by then factorises afresh, and its next pivots solve against
+      // that one.
+      const bool viaKept = kept && iteration - factorisedAt < kKeptPivots &&
+                           PrepareKeptSolve(*keeper, rows, held) &&
+                           SolveKeptRefined(*keeper, rows, held, rhs, solution);
       if (!viaKept) {
         // With no row held, the matrix is the plain one, which an unchanged row set reuses.
         const std::vector<char>* holding =
@@ -1141,9 +1148,10 @@ void Mechanics::SolveBoundedIsland(const std::vector<int>& rows, const Eigen::Ve
         if (direct)
           FactoriseTiny(rows, holding);
         else
-          Factorise(rows, holding, keeping);
-        kept = keeping && !pattern_->dense && pattern_->regularised;
-        if (kept) KeepFactorisation(rows, held);
+          Factorise(rows, holding, keeper);
+        kept = keeper != nullptr && !pattern_->dense && pattern_->regularised;
+        factorisedAt = iteration;
+        if (kept) KeepFactorisation(*keeper, rows, held);
         SolveFactorised(rhs, solution);
       }
       for (int i : freeRows)
@@ -1245,7 +1253,9 @@ void Mechanics::SolveVelocities(Eigen::VectorXd& state) {
     lower[k] = row.oneSided ? 0.0 : -kInfinity;
     upper[k] = kInfinity;
   }
-  SolveBounded(rows, b, lower, upper, impulse);
+  // A pile's rows are projected after every step from nearly the matrix of the step before: the
+  // factorisation made for that one serves this one, refined.
+  SolveBounded(rows, b, lower, upper, impulse, nullptr, Pivoting::Exact, Keeping::Velocities);
   if (n == 0) return;
   auto velocity = state.tail(dofCount_);
   for (int k = 0; k < n; ++k) {

@@ -1012,7 +1012,8 @@ void Mechanics::SolveContactRounds() {
     ComputeB();
     // Each round starts its pivoting where the last one ended: the bounds of a few rows
     // change from round to round, the rest of the answer does not.
-    SolveBounded(solveRows_, solveB_, solveLower_, solveUpper_, solveX_, &boundStart_);
+    SolveBounded(solveRows_, solveB_, solveLower_, solveUpper_, solveX_, &boundStart_,
+                 Pivoting::Exact, Keeping::Accelerations);
     for (size_t i = 0; i < solveRows_.size(); ++i)
       rows_[solveRows_[i]].lambda = solveX_[static_cast<int>(i)];
     roundIn_.resize(static_cast<int>(contactPoints_.size()));
@@ -1044,7 +1045,8 @@ void Mechanics::SolveContactRounds() {
     ++unsettledFrictionSolves_;
     force_ = baseForce_;
     ComputeB();
-    SolveBounded(solveRows_, solveB_, solveLower_, solveUpper_, solveX_, &boundStart_);
+    SolveBounded(solveRows_, solveB_, solveLower_, solveUpper_, solveX_, &boundStart_,
+                 Pivoting::Exact, Keeping::Accelerations);
     for (size_t i = 0; i < solveRows_.size(); ++i)
       rows_[solveRows_[i]].lambda = solveX_[static_cast<int>(i)];
     double disagreement = 0;

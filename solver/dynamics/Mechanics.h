@@ -9,6 +9,7 @@
 // After each accepted step the integrator projects positions and velocities back onto the rows.
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <memory>
@@ -347,20 +348,25 @@ class Mechanics {
   // receives where it ended. A start for sweeps clamps every row outside its bounds at once and
   // frees none again: it ends once no free row leaves its bounds.
   enum class Pivoting : uint8_t { Exact, StartForSweeps };
+  // Which kept factorisation a pile's exact solve keeps and solves against (see
+  // KeptFactorisation): a pile solves its accelerations at every evaluation and its velocities
+  // after every step, each of them from nearly the matrix of the time before.
+  enum class Keeping : uint8_t { None, Accelerations, Velocities };
   void SolveBounded(const std::vector<int>& rows, const Eigen::VectorXd& b,
                     const Eigen::VectorXd& lower, const Eigen::VectorXd& upper, Eigen::VectorXd& x,
-                    std::vector<Bound>* start = nullptr, Pivoting pivoting = Pivoting::Exact);
+                    std::vector<Bound>* start = nullptr, Pivoting pivoting = Pivoting::Exact,
+                    Keeping keeping = Keeping::None);
   // The pivoting of SolveBounded over rows that are one island; `direct` assembles each
   // factorisation straight into a dense matrix, without a planned pattern.
   void SolveBoundedIsland(const std::vector<int>& rows, const Eigen::VectorXd& b,
                           const Eigen::VectorXd& lower, const Eigen::VectorXd& upper,
                           Eigen::VectorXd& x, std::vector<Bound>* start, Pivoting pivoting,
-                          bool direct);
+                          Keeping keeping, bool direct);
   // Solves contact rows island by island (rows that reach no common free coordinate, directly or
   // through other rows, do not act on each other); false, having done nothing, for one island.
   bool SolveByIslands(const std::vector<int>& rows, const Eigen::VectorXd& b,
                       const Eigen::VectorXd& lower, const Eigen::VectorXd& upper,
-                      Eigen::VectorXd& x, std::vector<Bound>* start);
+                      Eigen::VectorXd& x, std::vector<Bound>* start, Keeping keeping);
   // The buffers of SolveByIslands: the island of each row, the rows grouped by island, and one
   // island's part of the problem.
   struct IslandScratch {
@@ -377,9 +383,9 @@ class Mechanics {
     Eigen::VectorXd clamped, rhs, solution, pushed, residual;
   };
   BoundedScratch boundedScratch_;
-  // A pile's factorisation kept for the pivots, friction rounds and evaluations after it: the
-  // rows held when it was made, those held and freed since, and the solves and small system that
-  // stand for the changed rows.
+  // A pile's factorisation kept for the pivots, friction rounds and evaluations (or steps) after
+  // it: the rows held when it was made, those held and freed since, and the solves and small
+  // system that stand for the changed rows.
   struct FactorPattern;
   struct KeptFactorisation {
     // The pattern factorised, what it stamped it with, and the rows and held set it was made for.
@@ -392,31 +398,35 @@ class Mechanics {
     Eigen::FullPivLU<Eigen::MatrixXd> changed;
     Eigen::VectorXd right, unknowns, unit, column, product, residual, correction;
     // Solves that stay while the factorisation does: of the unit vector of each row held since
-    // it was made, and, while the entries stand (`freedValues`), of each freed row's column of
-    // J W J' (kept whole in `freedColumns`) with the rows it holds left out.
+    // it was made, and of each freed row's column of J W J' (kept whole in `freedColumns`) with
+    // the rows it holds left out.
     std::vector<int> unitRows, freedRows;
     std::vector<Eigen::VectorXd> unitSolves, freedColumns, freedSolves;
-    int64_t freedValues = -1;
   };
-  KeptFactorisation kept_;
+  // Of the accelerations, then of the velocities.
+  std::array<KeptFactorisation, 2> kept_;
   // Prepares solves of the free rows with the rows in `held` held by the kept factorisation;
   // false when too many rows changed since it was made.
-  bool PrepareKeptSolve(const std::vector<int>& rows, const std::vector<char>& held);
-  void SolveKept(const Eigen::VectorXd& rhs, Eigen::VectorXd& x);
-  void KeepFactorisation(const std::vector<int>& rows, const std::vector<char>& held);
-  bool KeptFits(const std::vector<int>& rows) const;
-  int KeptUnitSolve(int row);
-  int KeptFreedSolve(const std::vector<int>& rows, int row);
-  bool SolveKeptRefined(const std::vector<int>& rows, const std::vector<char>& held,
-                        const Eigen::VectorXd& rhs, Eigen::VectorXd& x);
+  bool PrepareKeptSolve(KeptFactorisation& k, const std::vector<int>& rows,
+                        const std::vector<char>& held);
+  void SolveKept(KeptFactorisation& k, const Eigen::VectorXd& rhs, Eigen::VectorXd& x);
+  void KeepFactorisation(KeptFactorisation& k, const std::vector<int>& rows,
+                         const std::vector<char>& held);
+  bool KeptFits(const KeptFactorisation& k, const std::vector<int>& rows) const;
+  int KeptUnitSolve(KeptFactorisation& k, int row);
+  int KeptFreedSolve(KeptFactorisation& k, const std::vector<int>& rows, int row);
+  bool SolveKeptRefined(KeptFactorisation& k, const std::vector<int>& rows,
+                        const std::vector<char>& held, const Eigen::VectorXd& rhs,
+                        Eigen::VectorXd& x);
   void MulJWJt(const std::vector<int>& rows, const Eigen::VectorXd& x, Eigen::VectorXd& out);
   // Factorises J W J' over the rows; rows marked in `held` (their multipliers fixed by the
   // caller) are kept in the pattern as rows of the identity, so that a pivoting solve whose
   // bounded rows come and go refactorises values only.
-  // `keeping`: the caller is a pile's bounded solve, which keeps the factorisation for its later
-  // solves; any other solve leaves that one standing and factorises in a pattern of its own.
+  // `keeper`: the kept factorisation of the pile's bounded solve that calls, which keeps this one
+  // for its later solves; every solve leaves the others' kept factorisations standing and
+  // factorises in a pattern of its own.
   void Factorise(const std::vector<int>& rows, const std::vector<char>* held = nullptr,
-                 bool keeping = false);
+                 const KeptFactorisation* keeper = nullptr);
   void FactoriseTiny(const std::vector<int>& rows, const std::vector<char>* held);
   void RefreshContacts();
   void SolveVelocities(Eigen::VectorXd& state);
