@@ -981,8 +981,8 @@ void Mechanics::SolveContactRounds() {
   // manifold can both stick within its bound and be held at a bound low enough that the normal
   // force it leaves keeps it there. Inside an integrator step every evaluation therefore starts
   // from the normal forces the step's first one found (see HoldSolveStart), so that the step's
-  // evaluations are of their states alone; a variable step offered a derivative that changes with the
-  // evaluations before it shrinks to nothing.
+  // evaluations are of their states alone; a variable step offered a derivative that changes
+  // with the evaluations before it shrinks to nothing.
   // Where even that is not enough (a step's own evaluations cross from one answer to the other,
   // and the steps shrink), the rounds start from no force at all, with every sticking manifold's
   // friction unbounded: the answer is then one of the state alone, at the cost of the rounds a
