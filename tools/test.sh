@@ -38,6 +38,16 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 # still reported.
 export LSAN_OPTIONS="suppressions=$top/tools/lsan-suppressions.txt:print_suppressions=0"
 tested=$SECONDS
+# The scenarios that wait for work still to come are listed, whether or not the run passes.
+waiting="$build/scenarios-waiting.txt"
+rm -f "$waiting"
+listWaiting() {
+  if [[ -s $waiting ]]; then
+    echo "==> Scenarios that wait for work still to come ($(wc -l <"$waiting")):"
+    sort "$waiting" | sed 's/^/    /'
+  fi
+}
+trap listWaiting EXIT
 ctest --test-dir "$build" --output-on-failure -j "$(nproc)"
 echo "    tests ran in $((SECONDS - tested)) s"
 step "All tests passed"

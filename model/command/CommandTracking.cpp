@@ -7,6 +7,7 @@
 #include "model/command/CommandHandler.h"
 #include "platform/mfc/CWnd.h"
 #include "platform/win32/Input.h"
+#include "platform/win32/Message.h"
 #include "platform/win32/Timer.h"
 #include "platform/win32/Window.h"
 
@@ -95,6 +96,7 @@ TCommandCore* TCommandHandler::TrackMouse(const QV_CPoint& start, int32_t hyster
     int32_t startTime = 0;
     while (tracking.Active() && !tracker_->TrackingDone()) {
       MSG message;
+      bool took = true;
       if (TrackWithPeek(kMouseMoveFilter, &message)) {
         tracking.current = MousePoint(message, window);
         if (message.message != WM_KICKIDLE && !(preTranslate_ && preTranslate_(&message))) {
@@ -106,6 +108,8 @@ TCommandCore* TCommandHandler::TrackMouse(const QV_CPoint& start, int32_t hyster
       } else if (TrackWithPeek(kAnyButNotButtonsFilter, &message) &&
                  message.message != WM_KICKIDLE) {
         DispatchMessage(&message);
+      } else {
+        took = false;
       }
       if (!moved) {
         if (!ReachedHysteresis(tracking.anchor, tracking.current, hysteresisH, hysteresisV))
@@ -123,6 +127,7 @@ TCommandCore* TCommandHandler::TrackMouse(const QV_CPoint& start, int32_t hyster
       tracking.Step(kContinue, changed);
       tracking.previous = tracking.current;
       tracking.Feedback(true, changed);
+      if (!took) NoteLoopIdle();
     }
     if (!moved) tracking.current = tracking.previous;
     tracking.Feedback(false, true);

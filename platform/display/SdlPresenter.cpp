@@ -13,6 +13,9 @@
 
 // Last: on X11 it brings Xlib, whose macros would clash with names above.
 #include <SDL_syswm.h>
+#if defined(SDL_VIDEO_DRIVER_X11)
+#include <X11/Xatom.h>
+#endif
 
 namespace {
 
@@ -367,6 +370,7 @@ void SdlPresenter::Handle(const SDL_Event& event) {
   switch (event.type) {
     case SDL_SYSWMEVENT:
       NotePointer(event.syswm.msg);
+      NoteIdleProbe(event.syswm.msg);
       return;
     case SDL_MOUSEMOTION: {
       const HWND window = WindowOfId(event.motion.windowID);
@@ -507,6 +511,34 @@ void SdlPresenter::NotePointer(const SDL_SysWMmsg* message) {
 #else
   (void)message;
 #endif
+}
+
+void SdlPresenter::NoteIdleProbe(const SDL_SysWMmsg* message) {
+#if defined(SDL_VIDEO_DRIVER_X11)
+  if (!message || message->subsystem != SDL_SYSWM_X11 || !xDisplay_) return;
+  const XEvent& x = message->msg.x11.event;
+  if (x.type != ClientMessage || x.xclient.format != 32) return;
+  auto* display = static_cast<Display*>(xDisplay_);
+  if (x.xclient.message_type != XInternAtom(display, "_YB_IDLE_PROBE", False)) return;
+  idleWindow_ = x.xclient.window;
+  idleSerial_ = x.xclient.data.l[0];
+#else
+  (void)message;
+#endif
+}
+
+void SdlPresenter::AnswerIdle() {
+#if defined(SDL_VIDEO_DRIVER_X11)
+  if (!idleWindow_ || !xDisplay_) return;
+  auto* display = static_cast<Display*>(xDisplay_);
+  const Atom answer = XInternAtom(display, "_YB_IDLE", False);
+  const long serial = idleSerial_;
+  // Every picture put on the desktop before this answer is on the screen when it is read.
+  XChangeProperty(display, idleWindow_, answer, XA_CARDINAL, 32, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(&serial), 1);
+  XFlush(display);
+#endif
+  idleWindow_ = 0;
 }
 
 POINT SdlPresenter::EventPoint(HWND window, int32_t x, int32_t y) {

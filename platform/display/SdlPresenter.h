@@ -34,6 +34,13 @@ class SdlPresenter : public WindowPresenter {
   // The X server's bell, its pitch and length set for the tone and put back after it.
   void RingBell(int32_t frequency, int32_t milliseconds) override;
 
+  // A driver of the program (a test, a script) asks whether the program is idle by sending a
+  // top-level desktop window a client message "_YB_IDLE_PROBE" with a serial number; the answer
+  // is the property "_YB_IDLE" of that window set to the serial. The display keeps the order of
+  // events, so the answer also says that all input sent before the question has been handled.
+  bool IdleAsked() const override { return idleWindow_ != 0; }
+  void AnswerIdle() override;
+
   // The desktop window that shows a top-level window, or null while it is hidden.
   SDL_Window* DesktopWindowOf(HWND window) const;
 
@@ -46,6 +53,7 @@ class SdlPresenter : public WindowPresenter {
   void NoteXDisplay(SDL_Window* desktop);
   void Raise(HWND window, SDL_Window* desktop);
   void NotePointer(const SDL_SysWMmsg* message);
+  void NoteIdleProbe(const SDL_SysWMmsg* message);
   // The screen position of a mouse event at (x, y) in a window's desktop window.
   POINT EventPoint(HWND window, int32_t x, int32_t y);
   // Gives a minimized window back its place (the desktop showed it again, or it was clicked).
@@ -60,6 +68,9 @@ class SdlPresenter : public WindowPresenter {
   HWND raised_ = nullptr;  // the active window, once brought to the front
   POINT pointer_;
   bool havePointer_ = false;
+  // The desktop window (an X window id) and serial of the last idle question not yet answered.
+  unsigned long idleWindow_ = 0;
+  long idleSerial_ = 0;
   uintptr_t cursorShape_ = 0;
   void* cursor_ = nullptr;
 };

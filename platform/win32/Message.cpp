@@ -149,11 +149,25 @@ bool QueueHasWork() {
   return PeekMessage(&probe, nullptr, 0, 0, PM_NOREMOVE);
 }
 
+}  // namespace
+
+void NoteLoopIdle() {
+  WindowPresenter* presenter = GetWindowPresenter();
+  if (presenter == nullptr || !presenter->IdleAsked()) return;
+  // Events that came in since the last look are work too.
+  if (!PollDesktop() || QueueHasWork()) return;
+  presenter->AnswerIdle();
+}
+
+namespace {
+
 // Waits for something to do. False when nothing can ever arrive.
 bool WaitForWork() {
   MessageQueue& queue = Queue();
   if (queue.idleScript && queue.idleScript() && QueueHasWork()) return true;
   if (ServeSources(0)) return true;
+  NoteLoopIdle();
+  if (QueueHasWork()) return true;
   const bool haveSources = !queue.sources.empty();
   WindowPresenter* presenter = GetWindowPresenter();
   DWORD due = 0;

@@ -27,6 +27,11 @@ BOOL PeekMessage(MSG* message, HWND window, UINT first, UINT last, UINT removeFl
 // waits) calls it so that it still sees the user's input. False without a desktop; a desktop that
 // looks at the queue while it is polled is not polled again from there.
 bool PollDesktop();
+// Said by a loop that has nothing left to do: the queue is empty and no paint or timer is due.
+// The presenter then answers the desktop's questions of whether the program is idle (a driver of
+// the program waits for that answer instead of for time to pass). Waiting loops say it through
+// GetMessage; a loop that only peeks says it itself.
+void NoteLoopIdle();
 // True when a key or mouse-button message waits in the queue (the desktop's waiting events taken
 // in first); mouse moves do not count.
 BOOL GetInputState();

@@ -60,6 +60,10 @@ class WindowPresenter {
   // Whether the desktop can take a window out of view and give it back (a window manager with
   // a list of windows does); where it cannot, windows offer no minimize box that works.
   virtual bool CanMinimize() const { return true; }
+  // Whether someone outside asked to hear when the program has nothing left to do, and the
+  // answer, given once every loop is idle with no event, message, paint or due timer waiting.
+  virtual bool IdleAsked() const { return false; }
+  virtual void AnswerIdle() {}
   // Sounds the desktop's bell: a tone of `frequency` hertz for `milliseconds`, or the desktop's
   // own bell when the frequency is 0. A desktop without a bell stays silent.
   virtual void RingBell(int32_t frequency, int32_t milliseconds) {

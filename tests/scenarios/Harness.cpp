@@ -1,0 +1,538 @@
+#include "tests/scenarios/Harness.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cairo.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <thread>
+
+#include "platform/win32/MenuLayout.h"
+#include "platform/win32/Window.h"
+
+// Last: Xlib's macros would clash with the names above.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+
+namespace scenario {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+std::string SourceDir() {
+  const char* source = std::getenv("YB_SOURCE_DIR");
+  return source ? source : YB_SOURCE_FALLBACK;
+}
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+// Windows come and go under a scenario's feet: asking about one that just went is no error.
+int IgnoreVanishedWindows(::Display*, XErrorEvent* error) {
+  if (error->error_code == BadWindow || error->error_code == BadMatch) return 0;
+  ADD_FAILURE() << "X error " << int(error->error_code) << " on request "
+                << int(error->request_code);
+  return 0;
+}
+
+std::string TitleOf(::Display* display, Window window) {
+  std::string title;
+  char* name = nullptr;
+  if (XFetchName(display, window, &name) && name) {
+    title = name;
+    XFree(name);
+  }
+  return title;
+}
+
+std::vector<Window> ShownTopLevels(::Display* display) {
+  std::vector<Window> shown;
+  Window root, parent, *children = nullptr;
+  unsigned count = 0;
+  if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count))
+    return shown;
+  for (unsigned i = 0; i < count; ++i) {
+    XWindowAttributes attributes;
+    if (XGetWindowAttributes(display, children[i], &attributes) &&
+        attributes.map_state == IsViewable)
+      shown.push_back(children[i]);
+  }
+  if (children) XFree(children);
+  return shown;
+}
+
+KeySym SymbolOf(const std::string& name) {
+  if (name.size() == 1) {
+    switch (name[0]) {
+      case '/': return XK_slash;
+      case '-': return XK_minus;
+      case '.': return XK_period;
+      case '_': return XK_underscore;
+      case ' ': return XK_space;
+      case ',': return XK_comma;
+      default: break;
+    }
+  }
+  return XStringToKeysym(name.c_str());
+}
+
+// Set while a suite runs, so that a failure can keep a picture of the screen.
+VirtualDesktop* gDesktop = nullptr;
+PrivateHome* gHome = nullptr;
+Person* gPerson = nullptr;
+RunningProgram* gProgram = nullptr;
+// Whether the program shared by the suite may carry on into the next test.
+bool gProgramTrusted = false;
+std::string gWaitingFor;
+
+}  // namespace
+
+int Picture::Differences(const Picture& other) const {
+  if (other.pixels.size() != pixels.size()) return static_cast<int>(pixels.size());
+  int count = 0;
+  for (size_t i = 0; i < pixels.size(); ++i) count += pixels[i] != other.pixels[i];
+  return count;
+}
+
+int Picture::Count(const std::function<bool(uint32_t)>& test) const {
+  int count = 0;
+  for (const uint32_t pixel : pixels) count += test(pixel);
+  return count;
+}
+
+// --- The virtual desktop ------------------------------------------------------------------------
+
+VirtualDesktop::VirtualDesktop() {
+  int pipeEnds[2];
+  if (pipe(pipeEnds) != 0) {
+    failure_ = "no pipe";
+    return;
+  }
+  server_ = fork();
+  if (server_ == 0) {
+    close(pipeEnds[0]);
+    const int quiet = open("/dev/null", O_WRONLY);
+    if (quiet >= 0) {
+      dup2(quiet, 1);
+      dup2(quiet, 2);
+    }
+    const std::string fd = std::to_string(pipeEnds[1]);
+    execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten",
+           "tcp", "-noreset", static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(pipeEnds[1]);
+  // The server writes its display number once it accepts connections.
+  std::string number;
+  char c;
+  pollfd watched{pipeEnds[0], POLLIN, 0};
+  while (poll(&watched, 1, kPatience) > 0 && read(pipeEnds[0], &c, 1) == 1 && c != '\n')
+    number.push_back(c);
+  close(pipeEnds[0]);
+  if (number.empty()) {
+    failure_ = "Xvfb did not start (tools/packages/test-windows.txt lists the xvfb package)";
+    return;
+  }
+  name_ = ":" + number;
+  XSetErrorHandler(IgnoreVanishedWindows);
+  display_ = XOpenDisplay(name_.c_str());
+  if (!display_) failure_ = "could not connect to " + name_;
+}
+
+VirtualDesktop::~VirtualDesktop() {
+  if (display_) XCloseDisplay(display_);
+  if (server_ > 0) {
+    kill(server_, SIGTERM);
+    waitpid(server_, nullptr, 0);
+  }
+}
+
+// --- The private home -------------------------------------------------------------------------
+
+PrivateHome::PrivateHome() {
+  char pattern[] = "/tmp/yb-scenario-XXXXXX";
+  if (!mkdtemp(pattern)) return;
+  root_ = pattern;
+  namespace fs = std::filesystem;
+  for (const char* folder : {"home", "config", "run", "dde"}) {
+    fs::create_directories(Path(folder));
+    chmod(Path(folder).c_str(), 0700);
+  }
+  fs::copy(SourceDir() + "/samples", Path("samples"), fs::copy_options::recursive);
+}
+
+PrivateHome::~PrivateHome() {
+  std::error_code ignored;
+  if (!root_.empty()) std::filesystem::remove_all(root_, ignored);
+}
+
+// --- The program --------------------------------------------------------------------------------
+
+std::string ProgramPath() {
+  const char* chosen = std::getenv("YB_SCENARIO_PROGRAM");
+  return chosen && *chosen ? chosen : YB_PROGRAM;
+}
+
+RunningProgram::RunningProgram(const VirtualDesktop& desktop, const PrivateHome& home,
+                               const std::vector<std::string>& arguments,
+                               const Environment& extra)
+    : output_(home.Output()) {
+  const std::string program = ProgramPath();
+  pid_ = fork();
+  if (pid_ != 0) return;
+  setenv("DISPLAY", desktop.Name().c_str(), 1);
+  unsetenv("WAYLAND_DISPLAY");
+  setenv("HOME", home.Path("home").c_str(), 1);
+  setenv("XDG_CONFIG_HOME", home.Path("config").c_str(), 1);
+  setenv("XDG_RUNTIME_DIR", home.Path("run").c_str(), 1);
+  setenv("YB_DDE_DIR", home.Path("dde").c_str(), 1);
+  setenv("ASAN_OPTIONS", "detect_leaks=1:abort_on_error=1", 1);
+  const std::string lsan =
+      "suppressions=" + SourceDir() + "/tools/lsan-suppressions.txt:print_suppressions=0";
+  setenv("LSAN_OPTIONS", lsan.c_str(), 1);
+  for (const auto& [name, value] : extra) setenv(name.c_str(), value.c_str(), 1);
+  if (chdir(home.Path("home").c_str()) != 0) _exit(126);
+  if (!freopen(output_.c_str(), "w", stdout) || !freopen(output_.c_str(), "a", stderr))
+    _exit(126);
+  std::vector<char*> argv{const_cast<char*>(program.c_str())};
+  for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+  argv.push_back(nullptr);
+  execv(program.c_str(), argv.data());
+  _exit(127);
+}
+
+RunningProgram::~RunningProgram() {
+  if (pid_ > 0 && !exited_) {
+    kill(pid_, SIGKILL);
+    waitpid(pid_, nullptr, 0);
+  }
+}
+
+bool RunningProgram::WaitForExit(int milliseconds) {
+  const auto end = Clock::now() + std::chrono::milliseconds(milliseconds);
+  while (!exited_) {
+    exited_ = waitpid(pid_, &status_, WNOHANG) == pid_;
+    if (exited_ || Clock::now() >= end) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return exited_;
+}
+
+int RunningProgram::ExitCode() const {
+  if (!exited_) return -1;
+  return WIFEXITED(status_) ? WEXITSTATUS(status_) : 128 + WTERMSIG(status_);
+}
+
+std::string RunningProgram::Output() const { return ReadAll(output_); }
+
+// --- The person ---------------------------------------------------------------------------------
+
+void Person::Flush() const { XFlush(display_); }
+
+void Person::MoveTo(int x, int y) {
+  XTestFakeMotionEvent(display_, -1, x, y, CurrentTime);
+  Flush();
+}
+
+void Person::Press(int button) {
+  XTestFakeButtonEvent(display_, static_cast<unsigned>(button), True, CurrentTime);
+  Flush();
+}
+
+void Person::Release(int button) {
+  XTestFakeButtonEvent(display_, static_cast<unsigned>(button), False, CurrentTime);
+  Flush();
+}
+
+void Person::Click(int x, int y, int button) {
+  MoveTo(x, y);
+  Press(button);
+  Release(button);
+}
+
+void Person::DoubleClick(int x, int y) {
+  Click(x, y);
+  Press();
+  Release();
+}
+
+void Person::SlowDrag(int fromX, int fromY, int toX, int toY, int moves) {
+  MoveTo(fromX, fromY);
+  EXPECT_TRUE(Idle());
+  Press();
+  EXPECT_TRUE(Idle());
+  for (int step = 1; step <= moves; ++step) {
+    MoveTo(fromX + (toX - fromX) * step / moves, fromY + (toY - fromY) * step / moves);
+    EXPECT_TRUE(Idle());
+  }
+  Release();
+}
+
+void Person::FastDrag(int fromX, int fromY, int toX, int toY) {
+  MoveTo(fromX, fromY);
+  EXPECT_TRUE(Idle());
+  XTestFakeButtonEvent(display_, 1, True, CurrentTime);
+  for (int step = 1; step <= 3; ++step)
+    XTestFakeMotionEvent(display_, -1, fromX + (toX - fromX) * step / 3,
+                         fromY + (toY - fromY) * step / 3, CurrentTime);
+  XTestFakeButtonEvent(display_, 1, False, CurrentTime);
+  Flush();
+}
+
+void Person::Key(const std::string& keysym, const std::vector<std::string>& held) {
+  for (const std::string& modifier : held)
+    XTestFakeKeyEvent(display_, XKeysymToKeycode(display_, SymbolOf(modifier)), True, CurrentTime);
+  const KeyCode code = XKeysymToKeycode(display_, SymbolOf(keysym));
+  XTestFakeKeyEvent(display_, code, True, CurrentTime);
+  XTestFakeKeyEvent(display_, code, False, CurrentTime);
+  for (auto it = held.rbegin(); it != held.rend(); ++it)
+    XTestFakeKeyEvent(display_, XKeysymToKeycode(display_, SymbolOf(*it)), False, CurrentTime);
+  Flush();
+}
+
+void Person::Type(const std::string& text) {
+  for (const char c : text) {
+    const bool upper = std::isupper(static_cast<unsigned char>(c)) != 0;
+    const std::string name(1, upper ? static_cast<char>(std::tolower(c)) : c);
+    if (upper)
+      Key(name, {"Shift_L"});
+    else
+      Key(name);
+  }
+}
+
+::testing::AssertionResult Person::Idle() {
+  const Window main = MainWindow();
+  if (main == 0) return ::testing::AssertionFailure() << "no main window to ask whether it is idle";
+  const Atom probe = XInternAtom(display_, "_YB_IDLE_PROBE", False);
+  const Atom answer = XInternAtom(display_, "_YB_IDLE", False);
+  const long serial = ++serial_;
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = main;
+  event.xclient.message_type = probe;
+  event.xclient.format = 32;
+  event.xclient.data.l[0] = serial;
+  XSendEvent(display_, main, False, NoEventMask, &event);
+  Flush();
+  const bool answered = WaitUntil([&] {
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    const int status = XGetWindowProperty(display_, main, answer, 0, 1, False, XA_CARDINAL,
+                                          &type, &format, &count, &after, &data);
+    const bool same = status == Success && count == 1 && data &&
+                      *reinterpret_cast<long*>(data) == serial;
+    if (data) XFree(data);
+    return same;
+  });
+  if (answered) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "the program never said it was idle";
+}
+
+XWindowId Person::MainWindow() const {
+  for (const Window window : ShownTopLevels(display_))
+    if (TitleOf(display_, window).rfind("Yarrowby", 0) == 0) return window;
+  return 0;
+}
+
+XWindowId Person::WindowTitled(const std::string& title) const {
+  for (const Window window : ShownTopLevels(display_))
+    if (TitleOf(display_, window) == title) return window;
+  return 0;
+}
+
+std::vector<std::string> Person::Titles() const {
+  std::vector<std::string> titles;
+  for (const Window window : ShownTopLevels(display_)) titles.push_back(TitleOf(display_, window));
+  return titles;
+}
+
+std::string Person::FocusedTitle() const {
+  Window focus = 0;
+  int revert = 0;
+  XGetInputFocus(display_, &focus, &revert);
+  if (focus == None || focus == PointerRoot) return "";
+  return TitleOf(display_, focus);
+}
+
+Box Person::Place(XWindowId window) const {
+  XWindowAttributes attributes;
+  if (!window || !XGetWindowAttributes(display_, window, &attributes)) return {};
+  return Box{attributes.x, attributes.y, attributes.width, attributes.height};
+}
+
+int Person::ShownWindows() const { return static_cast<int>(ShownTopLevels(display_).size()); }
+
+Picture Person::Grab(const Box& box) const {
+  Picture picture;
+  picture.box = box;
+  XImage* image = XGetImage(display_, DefaultRootWindow(display_), box.x, box.y,
+                            static_cast<unsigned>(box.width), static_cast<unsigned>(box.height),
+                            AllPlanes, ZPixmap);
+  if (!image) return picture;
+  picture.pixels.reserve(static_cast<size_t>(box.width * box.height));
+  for (int y = 0; y < box.height; ++y)
+    for (int x = 0; x < box.width; ++x)
+      picture.pixels.push_back(static_cast<uint32_t>(XGetPixel(image, x, y)) & 0xFFFFFF);
+  XDestroyImage(image);
+  return picture;
+}
+
+Picture Person::GrabScreen() const {
+  const Screen* screen = DefaultScreenOfDisplay(display_);
+  return Grab(Box{0, 0, WidthOfScreen(screen), HeightOfScreen(screen)});
+}
+
+bool Person::SavePng(const std::string& path) const {
+  const Picture screen = GrabScreen();
+  if (screen.pixels.empty()) return false;
+  cairo_surface_t* surface =
+      cairo_image_surface_create(CAIRO_FORMAT_RGB24, screen.box.width, screen.box.height);
+  const int stride = cairo_image_surface_get_stride(surface);
+  unsigned char* data = cairo_image_surface_get_data(surface);
+  for (int y = 0; y < screen.box.height; ++y)
+    std::memcpy(data + y * stride, &screen.pixels[static_cast<size_t>(y * screen.box.width)],
+                static_cast<size_t>(screen.box.width) * 4);
+  cairo_surface_mark_dirty(surface);
+  const bool written = cairo_surface_write_to_png(surface, path.c_str()) == CAIRO_STATUS_SUCCESS;
+  cairo_surface_destroy(surface);
+  return written;
+}
+
+bool Person::WaitUntil(const std::function<bool()>& done, int milliseconds) const {
+  const auto end = Clock::now() + std::chrono::milliseconds(milliseconds);
+  for (;;) {
+    if (done()) return true;
+    if (Clock::now() >= end) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+}
+
+// --- The scenario group -------------------------------------------------------------------------
+
+void Scenario::SetUpTestSuite() {
+  gDesktop = new VirtualDesktop();
+  gHome = new PrivateHome();
+  gPerson = new Person(gDesktop->Display());
+}
+
+void Scenario::TearDownTestSuite() {
+  delete gProgram;
+  gProgram = nullptr;
+  delete gPerson;
+  gPerson = nullptr;
+  delete gHome;
+  gHome = nullptr;
+  delete gDesktop;
+  gDesktop = nullptr;
+}
+
+void Scenario::SetUp() {
+  gWaitingFor.clear();
+  if (!gDesktop->Running()) GTEST_SKIP() << gDesktop->Failure();
+}
+
+void Scenario::TearDown() {
+  const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+  const bool failed = HasFailure();
+  if (failed) {
+    // A picture of the screen as the failure left it.
+    const char* folder = std::getenv("YB_SCENARIO_FAILURES");
+    const std::string where = folder && *folder ? folder : "/tmp";
+    std::filesystem::create_directories(where);
+    const std::string png =
+        where + "/" + info->test_suite_name() + "." + info->name() + ".png";
+    if (gPerson->SavePng(png)) std::cout << "The screen at the failure: " << png << "\n";
+    if (gProgram) std::cout << "The program said:\n" << gProgram->Output() << "\n";
+  }
+  gProgramTrusted = gProgram && !failed && !gProgram->WaitForExit(0);
+}
+
+RunningProgram& Scenario::Launch(const std::vector<std::string>& arguments,
+                                 const RunningProgram::Environment& extra) {
+  Stop();
+  gProgram = new RunningProgram(*gDesktop, *gHome, arguments, extra);
+  gProgramTrusted = true;
+  return *gProgram;
+}
+
+::testing::AssertionResult Scenario::Start(const std::string& sample,
+                                           const RunningProgram::Environment& extra) {
+  std::vector<std::string> arguments;
+  if (!sample.empty()) arguments.push_back(gHome->Sample(sample));
+  Launch(arguments, extra);
+  if (!gProgram->Started()) return ::testing::AssertionFailure() << "the program did not start";
+  const bool shown = gPerson->WaitUntil([&] {
+    return gPerson->MainWindow() != 0 || gProgram->WaitForExit(0);
+  });
+  if (!shown || gPerson->MainWindow() == 0)
+    return ::testing::AssertionFailure() << "the main window never appeared:\n"
+                                         << gProgram->Output();
+  gProgramTrusted = true;
+  return gPerson->Idle();
+}
+
+void Scenario::Stop() {
+  delete gProgram;
+  gProgram = nullptr;
+  gProgramTrusted = false;
+}
+
+VirtualDesktop& Scenario::Desktop() { return *gDesktop; }
+PrivateHome& Scenario::Home() { return *gHome; }
+Person& Scenario::Me() { return *gPerson; }
+RunningProgram* Scenario::Program() { return gProgramTrusted ? gProgram : nullptr; }
+
+Box Scenario::Frame() const { return gPerson->Place(gPerson->MainWindow()); }
+
+int Scenario::MenuTitleX(const std::string& title) {
+  static const std::vector<std::string> bar{"File",   "Edit",  "World",  "Script", "Tools",
+                                            "Input",  "Meter", "Window", "Help"};
+  int x = GetSystemMetrics(SM_CXFRAME);
+  for (const std::string& item : bar) {
+    const int width = static_cast<int>(item.size()) * kMenuCharWidth + 16;
+    if (item == title) return x + width / 2;
+    x += width;
+  }
+  return -1;
+}
+
+::testing::AssertionResult Scenario::ChooseMenu(int titleX, int items, int separators) {
+  const Box frame = Frame();
+  if (frame.Empty()) return ::testing::AssertionFailure() << "no main window";
+  const int barTop =
+      frame.y + GetSystemMetrics(SM_CYFRAME) + GetSystemMetrics(SM_CYCAPTION);
+  const int barHeight = GetSystemMetrics(SM_CYMENU);
+  const int shownBefore = gPerson->ShownWindows();
+  gPerson->Click(frame.x + titleX, barTop + barHeight / 2);
+  if (!gPerson->Idle()) return ::testing::AssertionFailure() << "the program stayed busy";
+  if (gPerson->ShownWindows() != shownBefore + 1)
+    return ::testing::AssertionFailure() << "the menu did not open at one click";
+  const int itemY = barTop + barHeight + 1 + items * kMenuItemHeight +
+                    separators * kMenuSeparatorHeight + kMenuItemHeight / 2;
+  gPerson->Click(frame.x + titleX - 10, itemY);
+  return ::testing::AssertionSuccess();
+}
+
+void MarkWaiting(const std::string& forWhat) { gWaitingFor = forWhat; }
+
+// The title a scenario of the running test waits for, or "".
+const std::string& WaitingFor() { return gWaitingFor; }
+
+}  // namespace scenario

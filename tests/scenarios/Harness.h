@@ -1,0 +1,200 @@
+#pragma once
+// Drives the real program as a person does: a private virtual X server per scenario group, the
+// program started on it with a private home, and input sent only through the XTest extension
+// (pointer moves, button presses and releases, keys). A scenario never sleeps to let the program
+// catch up: it asks the program whether it is idle (a client message answered by a window
+// property once every earlier event is handled) and otherwise waits for what it can observe (a
+// titled window, the keyboard focus, pixels, the program's exit).
+
+#include <gtest/gtest.h>
+#include <sys/types.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+// Xlib's own types, without its macros (None, Status, ...), which would clash with test code.
+struct _XDisplay;
+using XDisplay = _XDisplay;
+using XWindowId = unsigned long;
+
+namespace scenario {
+
+// How long a scenario waits for an event before it calls it a failure: generous, since sanitizer
+// builds on busy cores are slow; a passing scenario never waits this long.
+constexpr int kPatience = 60000;
+
+struct Box {
+  int x = 0, y = 0, width = 0, height = 0;
+  int Right() const { return x + width; }
+  int Bottom() const { return y + height; }
+  bool Empty() const { return width <= 0 || height <= 0; }
+  bool operator==(const Box& other) const = default;
+};
+
+// Pixels read back from the screen, 0x00RRGGBB, row by row.
+struct Picture {
+  Box box;
+  std::vector<uint32_t> pixels;
+  uint32_t At(int x, int y) const { return pixels[static_cast<size_t>(y * box.width + x)]; }
+  bool operator==(const Picture& other) const = default;
+  // How many pixels differ from another picture of the same box.
+  int Differences(const Picture& other) const;
+  // How many pixels satisfy the test.
+  int Count(const std::function<bool(uint32_t)>& test) const;
+};
+
+// A virtual X server of its own (the server picks a free display number, so parallel runs never
+// share one), without a window manager, and a connection to it.
+class VirtualDesktop {
+ public:
+  VirtualDesktop();
+  ~VirtualDesktop();
+  VirtualDesktop(const VirtualDesktop&) = delete;
+  VirtualDesktop& operator=(const VirtualDesktop&) = delete;
+
+  bool Running() const { return display_ != nullptr; }
+  const std::string& Name() const { return name_; }  // ":N"
+  XDisplay* Display() const { return display_; }
+  const std::string& Failure() const { return failure_; }
+
+ private:
+  pid_t server_ = -1;
+  std::string name_;
+  XDisplay* display_ = nullptr;
+  std::string failure_;
+};
+
+// A private place for the program: home, settings, runtime and DDE folders, and copies of the
+// bundled samples that a scenario may change.
+class PrivateHome {
+ public:
+  PrivateHome();
+  ~PrivateHome();
+  PrivateHome(const PrivateHome&) = delete;
+  PrivateHome& operator=(const PrivateHome&) = delete;
+
+  const std::string& Root() const { return root_; }
+  std::string Sample(const std::string& name) const { return root_ + "/samples/" + name; }
+  std::string Path(const std::string& name) const { return root_ + "/" + name; }
+  std::string Output() const { return root_ + "/output.txt"; }
+
+ private:
+  std::string root_;
+};
+
+// The program under test: the test tree's sanitizer build, or YB_SCENARIO_PROGRAM.
+std::string ProgramPath();
+
+class RunningProgram {
+ public:
+  using Environment = std::vector<std::pair<std::string, std::string>>;
+  RunningProgram(const VirtualDesktop& desktop, const PrivateHome& home,
+                 const std::vector<std::string>& arguments, const Environment& extra = {});
+  ~RunningProgram();
+  RunningProgram(const RunningProgram&) = delete;
+  RunningProgram& operator=(const RunningProgram&) = delete;
+
+  bool Started() const { return pid_ > 0; }
+  // Waits for the end of the program; true once it has ended (0 milliseconds: has it ended?).
+  bool WaitForExit(int milliseconds = kPatience);
+  bool Exited() const { return exited_; }
+  // 0 for a clean end with status 0.
+  int ExitCode() const;
+  std::string Output() const;
+
+ private:
+  pid_t pid_ = -1;
+  bool exited_ = false;
+  int status_ = 0;
+  std::string output_;
+};
+
+// The input a person gives and what a person sees, on one desktop.
+class Person {
+ public:
+  explicit Person(XDisplay* display) : display_(display) {}
+
+  // Pointer and buttons (1 left, 3 right), keys by X keysym name ("Return", "a", "F1").
+  void MoveTo(int x, int y);
+  void Press(int button = 1);
+  void Release(int button = 1);
+  void Click(int x, int y, int button = 1);
+  void DoubleClick(int x, int y);
+  // A slow drag waits for the program to be idle after each of its moves; a fast one sends the
+  // press, three moves and the release together.
+  void SlowDrag(int fromX, int fromY, int toX, int toY, int moves = 8);
+  void FastDrag(int fromX, int fromY, int toX, int toY);
+  void Key(const std::string& keysym, const std::vector<std::string>& held = {});
+  void Control(const std::string& keysym) { Key(keysym, {"Control_L"}); }
+  // Typed key by key: letters, digits and the punctuation of file names.
+  void Type(const std::string& text);
+
+  // The program's answer to "are you idle?" for the main window: every event sent before it has
+  // been handled and nothing is left to do. Fails after kPatience.
+  ::testing::AssertionResult Idle();
+
+  // Top-level windows shown on the screen.
+  XWindowId MainWindow() const;  // the frame, titled "Yarrowby..."
+  XWindowId WindowTitled(const std::string& title) const;
+  std::vector<std::string> Titles() const;
+  std::string FocusedTitle() const;
+  Box Place(XWindowId window) const;
+  int ShownWindows() const;
+
+  Picture Grab(const Box& box) const;
+  Picture GrabScreen() const;
+  bool SavePng(const std::string& path) const;
+
+  // Waits until `done` holds (polled); false after `milliseconds`.
+  bool WaitUntil(const std::function<bool()>& done, int milliseconds = kPatience) const;
+
+ private:
+  void Flush() const;
+  XDisplay* display_;
+  long serial_ = 0;
+};
+
+// A scenario group: one virtual desktop and one program start shared by the tests of a suite;
+// a test that needs a fresh program (or whose predecessor failed) starts it again.
+class Scenario : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite();
+  static void TearDownTestSuite();
+  void SetUp() override;
+  void TearDown() override;
+
+  // Starts (again) the program on a document of the private samples ("" for none); waits for its
+  // main window and its first idle answer.
+  ::testing::AssertionResult Start(const std::string& sample = "spring-and-pin.yb",
+                                   const RunningProgram::Environment& extra = {});
+  // Starts the program as Start does, without waiting for a main window (a start that ends in
+  // an alert).
+  RunningProgram& Launch(const std::vector<std::string>& arguments,
+                         const RunningProgram::Environment& extra = {});
+  // Ends the program by killing it (the next Start begins afresh).
+  void Stop();
+
+  static VirtualDesktop& Desktop();
+  static PrivateHome& Home();
+  static Person& Me();
+  static RunningProgram* Program();
+
+  // The main window's place and the places of its furniture, from the layer's metrics.
+  Box Frame() const;
+  // Opens a menu of the menu bar by its title's place and chooses its item below `items` items
+  // and `separators` separators.
+  ::testing::AssertionResult ChooseMenu(int titleX, int items, int separators);
+  // The x of a menu title on the bar, measured from the frame's left edge.
+  static int MenuTitleX(const std::string& title);
+};
+
+// A scenario that fails for a fault that another piece of work mends: it runs, its failure is
+// reported as waiting, and only a pass (time to remove the mark) fails the run.
+void MarkWaiting(const std::string& forWhat);
+#define WAITS_FOR(title) ::scenario::MarkWaiting(title)
+
+}  // namespace scenario
