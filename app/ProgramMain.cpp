@@ -177,8 +177,9 @@ int RunWithWindows(const CommandLine& line, WindowPresenter* presenter) {
 }
 
 // Without windows the program starts its units, does what the command line asks that needs no
-// window, runs the start-up script and says that no window was opened.
-int RunWithoutWindows(const CommandLine& line) {
+// window, runs the start-up script and, where no display was there, says that no window was
+// opened.
+int RunWithoutWindows(const CommandLine& line, bool displayThere) {
   ProgramDirectoryAtStart();
   TApp app;
   app.LoadResourceDlls();
@@ -209,8 +210,9 @@ int RunWithoutWindows(const CommandLine& line) {
   }
   open.reset();
   std::fflush(stdout);
-  std::fprintf(stderr, "yarrowby: no display (neither DISPLAY nor WAYLAND_DISPLAY is set), so "
-                       "no window was opened.\n");
+  if (!displayThere)
+    std::fprintf(stderr, "yarrowby: no display (neither DISPLAY nor WAYLAND_DISPLAY is set), so "
+                         "no window was opened.\n");
   app.TermUnits();
   app.FreeResourceDlls();
   return 0;
@@ -233,6 +235,10 @@ int ProgramMain(const std::vector<std::string>& arguments, TProgramWindows windo
     PrintUsage();
     return 0;
   }
+  // A list asked for on the command line is the program's whole work: it is printed, with or
+  // without a display, and no window opens.
+  if (line.listClasses || line.listObjects)
+    return RunWithoutWindows(line, windows != TProgramWindows::kNone);
   switch (windows) {
     case TProgramWindows::kPresented: {
       std::unique_ptr<WindowPresenter> presenter = openPresenter ? openPresenter() : nullptr;
@@ -244,5 +250,5 @@ int ProgramMain(const std::vector<std::string>& arguments, TProgramWindows windo
     case TProgramWindows::kNone:
       break;
   }
-  return RunWithoutWindows(line);
+  return RunWithoutWindows(line, false);
 }

@@ -32,6 +32,14 @@ function(yb_library)
   set(YB_TARGET ${target} PARENT_SCOPE)
 endfunction()
 
+# yb_test_headers(<target>)
+# The test framework's headers take half of a test file's compile time: each test executable
+# compiles them once, ahead of its files.
+function(yb_test_headers target)
+  target_precompile_headers(${target} PRIVATE <gtest/gtest.h> <gmock/gmock.h> <functional>
+    <map> <memory> <string> <vector>)
+endfunction()
+
 # yb_tests(DEPENDS <targets>...)
 # Builds the GoogleTest executable of the current tests/<folder> from the sources in it and its
 # subfolders, and registers its tests with CTest.
@@ -46,6 +54,7 @@ function(yb_tests)
   endif()
   add_executable(${target} ${sources})
   target_link_libraries(${target} PRIVATE ${ARG_DEPENDS} GTest::gtest GTest::gmock GTest::gtest_main)
+  yb_test_headers(${target})
   gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST
     WORKING_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}
     PROPERTIES ENVIRONMENT "YB_SOURCE_DIR=${PROJECT_SOURCE_DIR};YB_DDE_DIR=${PROJECT_BINARY_DIR}/dde")
