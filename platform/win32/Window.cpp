@@ -873,6 +873,8 @@ BOOL ShowWindow(HWND window, int32_t command) {
 
   WPARAM sizeKind = SIZE_RESTORED;
   bool resize = false;
+  // Where the window was: what a change of size uncovers there is painted again.
+  const RECT before = WindowScreenRect(*record);
   if (command == SW_MAXIMIZE && !record->maximized) {
     if (!record->minimized) record->restoreRect = record->rect;
     const WindowRecord* parent = FindWindowRecord(record->parent);
@@ -922,6 +924,7 @@ BOOL ShowWindow(HWND window, int32_t command) {
   if (resize) flags |= SWP_FRAMECHANGED;
   SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, flags);
   if (resize && IsWindow(window)) {
+    if (wasVisible) InvalidateScreenAreaOf(FindWindowRecord(window)->parent, before);
     InvalidateWholeWindow(window);
     SendSizeAndMove(window, sizeKind);
   }
