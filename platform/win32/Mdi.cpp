@@ -206,7 +206,7 @@ void RegisterMdiClientClass() {
   windowClass.lpfnWndProc = MdiClientProc;
   windowClass.lpszClassName = kMdiClientClass;
   windowClass.cbWndExtra = sizeof(LONG_PTR);
-  windowClass.background = 0x00808080;  // the dark workspace behind document windows
+  windowClass.background = kMdiWorkspaceColour;
   RegisterClass(&windowClass);
 }
 

@@ -8,6 +8,8 @@
 #include "platform/win32/WindowTypes.h"
 
 inline constexpr char kMdiClientClass[] = "MDICLIENT";
+// The client's background: the dark workspace behind document windows (0x00BBGGRR).
+inline constexpr uint32_t kMdiWorkspaceColour = 0x00808080;
 
 struct CLIENTCREATESTRUCT {
   HMENU hWindowMenu = nullptr;

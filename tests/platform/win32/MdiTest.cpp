@@ -129,6 +129,50 @@ TEST_F(MdiTest, MaximisedStateFollowsActivationAndRestoreGivesTheOldPlaceBack) {
   EXPECT_EQ(ParentRect(second).top, 50);
 }
 
+TEST_F(MdiTest, RestoringAMaximisedWindowRepaintsWhatItUncovers) {
+  // A green document window behind a white one; the white one is maximised over everything.
+  // The windows clip one another as a frame's client and document windows do.
+  SetWindowLongPtr(client_, GWL_STYLE, GetWindowLongPtr(client_, GWL_STYLE) | WS_CLIPCHILDREN);
+  WNDCLASS greenClass;
+  greenClass.lpfnWndProc = DefMDIChildProc;
+  greenClass.lpszClassName = "GreenDocument";
+  greenClass.background = 0x0000FF00;
+  RegisterClass(&greenClass);
+  const DWORD style = WS_CHILD | WS_VISIBLE | WS_OVERLAPPEDWINDOW | WS_CLIPSIBLINGS;
+  const HWND behind = CreateWindowEx(0, "GreenDocument", "green", style, 300, 200, 250, 150,
+                                     client_, nullptr, nullptr);
+  const HWND front = CreateWindowEx(0, "DocumentWindow", "white", style, 10, 20, 200, 150,
+                                    client_, nullptr, nullptr);
+  const auto pixel = [this](int32_t x, int32_t y) {
+    return GetWindowSurface(frame_)->Pixel(x, y);
+  };
+  const uint32_t white = 0xFFFFFF;
+  const uint32_t green = 0x00FF00;
+  const uint32_t workspace = kMdiWorkspaceColour;  // grey reads the same either way round
+  SendMessage(client_, WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(front), 0);
+  Pump();
+  ASSERT_EQ(pixel(580, 380), white);
+  ASSERT_EQ(pixel(450, 300), white);
+
+  for (int round = 0; round < 2; ++round) {
+    // Restored by the client (the caption's restore box), or by the window itself.
+    if (round == 0) {
+      SendMessage(client_, WM_MDIRESTORE, reinterpret_cast<WPARAM>(front), 0);
+    } else {
+      SendMessage(client_, WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(front), 0);
+      Pump();
+      ShowWindow(front, SW_RESTORE);
+    }
+    Pump();
+    EXPECT_FALSE(IsZoomed(front));
+    EXPECT_EQ(pixel(580, 380), workspace) << "round " << round;
+    EXPECT_EQ(pixel(5, 390), workspace) << "round " << round;
+    EXPECT_EQ(pixel(450, 300), green) << "round " << round;
+    EXPECT_EQ(pixel(110, 100), white) << "round " << round;  // inside the restored window
+  }
+  EXPECT_TRUE(IsWindow(behind));
+}
+
 TEST_F(MdiTest, TileCoversTheClientWithoutOverlapAndCascadeSteps) {
   const HWND windows[] = {Document(0, 0), Document(5, 5), Document(9, 9), Document(12, 12)};
   SendMessage(client_, WM_MDITILE, MDITILE_VERTICAL, 0);
