@@ -463,6 +463,23 @@ HWND GetActivePopupMenuWindow() {
 namespace {
 // The bar position that WM_INITMENUPOPUP names for the menu being opened (0 for a popup menu).
 int32_t gOpeningBarPosition = 0;
+
+// The menu bar whose menu is open. A press on another of its titles closes the open menu and
+// opens that title's menu, so that one click opens a menu whether or not another is open.
+struct BarTracking {
+  HWND window = nullptr;
+  int32_t position = -1;
+  int32_t pressed = -1;  // the other title pressed while the menu was open
+};
+BarTracking* gBarTracking = nullptr;
+
+// Notes a press outside the open menu that falls on another title of the bar it came from.
+void NotePressOutside(HWND owner, POINT screen) {
+  BarTracking* const tracking = gBarTracking;
+  if (!tracking || tracking->window != owner) return;
+  const int32_t title = MenuBarItemAt(owner, screen);
+  if (title >= 0 && title != tracking->position) tracking->pressed = title;
+}
 }  // namespace
 
 BOOL TrackPopupMenu(HMENU menu, UINT flags, int32_t x, int32_t y, int32_t, HWND owner,
@@ -516,7 +533,10 @@ BOOL TrackPopupMenu(HMENU menu, UINT flags, int32_t x, int32_t y, int32_t, HWND 
       if (message.message == WM_MOUSEMOVE) {
         if (inside) Select(state, popup, index, flags);
       } else if (message.message == WM_LBUTTONDOWN || message.message == WM_RBUTTONDOWN) {
-        if (!inside) done = true;
+        if (!inside) {
+          if (message.message == WM_LBUTTONDOWN) NotePressOutside(owner, screen);
+          done = true;
+        }
       } else if (message.message == WM_LBUTTONUP ||
                  (message.message == WM_RBUTTONUP && (flags & TPM_RIGHTBUTTON))) {
         if (inside && index >= 0 && Selectable(record->items[static_cast<size_t>(index)])) {
@@ -584,17 +604,46 @@ BOOL TrackPopupMenu(HMENU menu, UINT flags, int32_t x, int32_t y, int32_t, HWND 
   return TRUE;
 }
 
-BOOL TrackMenuBarItem(HWND window, int32_t position) {
+namespace {
+
+BOOL OpenBarMenu(HWND window, int32_t position) {
   const HMENU bar = GetMenu(window);
   const HMENU submenu = GetSubMenu(bar, position);
   if (!submenu) return FALSE;
-  SendMessage(window, WM_INITMENU, reinterpret_cast<WPARAM>(bar), 0);
   // The bar's item is selected before its popup opens.
   SendMessage(window, WM_MENUSELECT, static_cast<WPARAM>(MAKELONG(position, MF_POPUP | MF_HILITE)),
               reinterpret_cast<LPARAM>(bar));
   const RECT item = MenuBarItemRect(window, position);
   gOpeningBarPosition = position;
   return TrackPopupMenu(submenu, TPM_LEFTALIGN, item.left, item.bottom, 0, window, nullptr);
+}
+
+// Makes a bar tracking the one that presses outside an open menu report to, for its lifetime.
+class BarTrackingScope {
+ public:
+  explicit BarTrackingScope(BarTracking& tracking)
+      : outer_(std::exchange(gBarTracking, &tracking)) {}
+  ~BarTrackingScope() { gBarTracking = outer_; }
+  BarTrackingScope(const BarTrackingScope&) = delete;
+  BarTrackingScope& operator=(const BarTrackingScope&) = delete;
+
+ private:
+  BarTracking* outer_;
+};
+
+}  // namespace
+
+BOOL TrackMenuBarItem(HWND window, int32_t position) {
+  const HMENU bar = GetMenu(window);
+  if (!GetSubMenu(bar, position)) return FALSE;
+  SendMessage(window, WM_INITMENU, reinterpret_cast<WPARAM>(bar), 0);
+  BarTracking tracking{window, position};
+  const BarTrackingScope scope(tracking);
+  for (;;) {
+    const BOOL chosen = OpenBarMenu(window, tracking.position);
+    if (tracking.pressed < 0 || !IsWindow(window)) return chosen;
+    tracking.position = std::exchange(tracking.pressed, -1);
+  }
 }
 
 void ResetMenus() {

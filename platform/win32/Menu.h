@@ -91,7 +91,9 @@ HMENU LoadMenu(HMODULE module, LPCSTR name);
 // nothing was chosen.
 BOOL TrackPopupMenu(HMENU menu, UINT flags, int32_t x, int32_t y, int32_t reserved, HWND owner,
                     const RECT* exclude);
-// Opens the submenu at a position of a window's menu bar and runs it like TrackPopupMenu.
+// Opens the submenu at a position of a window's menu bar and runs it like TrackPopupMenu. A press
+// on another title of the bar while the menu is open opens that title's menu in its place; a
+// press on its own title closes it.
 BOOL TrackMenuBarItem(HWND window, int32_t position);
 // The menu window that a popup menu loop shows, while it runs (null otherwise).
 HWND GetActivePopupMenuWindow();

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -222,6 +223,95 @@ TEST_F(MenuTest, AMouseClickOnTheMenuBarOpensItsMenuAndChoosesAnItem) {
   const auto init = Log().All(WM_INITMENUPOPUP);
   ASSERT_EQ(init.size(), 1u);
   EXPECT_EQ(LOWORD(static_cast<uintptr_t>(init[0].lParam)), 1);  // Edit is bar position 1
+}
+
+// Runs the message loop, taking one step of what the user does on each idle turn, until the
+// steps are done and everything they caused has run.
+void RunSteps(std::vector<std::function<void()>> steps) {
+  size_t next = 0;
+  SetIdleScript([&] {
+    if (next < steps.size()) {
+      steps[next++]();
+    } else {
+      PostQuitMessage(0);
+    }
+    return true;
+  });
+  MSG message;
+  while (GetMessage(&message, nullptr, 0, 0) > 0)
+    DispatchMessage(&message);
+  SetIdleScript(nullptr);
+}
+
+// The positions of the bar's menus opened so far, in order.
+std::vector<int32_t> OpenedBarMenus() {
+  std::vector<int32_t> positions;
+  for (const LoggedMessage& entry : MessageLog::Get().All(WM_INITMENUPOPUP))
+    positions.push_back(LOWORD(static_cast<uintptr_t>(entry.lParam)));
+  return positions;
+}
+
+TEST_F(MenuTest, TheFirstPressOnATitleOfAnInactiveFrameOpensItsMenu) {
+  const HWND frame = TopLevel(0, 0, 300, 300, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+  SetMenu(frame, BuildBar());
+  const HWND other = TopLevel(400, 0, 200, 200, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+  ASSERT_EQ(GetActiveWindow(), other);
+  const RECT edit = MenuBarItemRect(frame, 1);
+  const POINT title{(edit.left + edit.right) / 2, (edit.top + edit.bottom) / 2};
+  HWND popup = nullptr;
+  HWND activeWhileOpen = nullptr;
+  RunSteps({[&] {
+              InjectMouseMove(title);
+              InjectMouseButton(MouseButton::kLeft, true, title);
+              InjectMouseButton(MouseButton::kLeft, false, title);
+            },
+            [&] {
+              popup = GetActivePopupMenuWindow();
+              activeWhileOpen = GetActiveWindow();
+              InjectKeyStroke(VK_ESCAPE);
+            }});
+  EXPECT_NE(popup, nullptr) << "the press only activated the frame";
+  EXPECT_EQ(OpenedBarMenus(), std::vector<int32_t>{1});
+  EXPECT_EQ(activeWhileOpen, frame);
+  EXPECT_EQ(GetActivePopupMenuWindow(), nullptr);
+  EXPECT_EQ(GetCapture(), nullptr) << "the closed menu kept the mouse";
+}
+
+TEST_F(MenuTest, APressOnAnotherTitleWhileAMenuIsOpenOpensThatTitlesMenu) {
+  const HWND frame = TopLevel(0, 0, 300, 300, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+  SetMenu(frame, BuildBar());
+  const auto titlePoint = [frame](int32_t position) {
+    const RECT rect = MenuBarItemRect(frame, position);
+    return POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+  };
+  const auto click = [](POINT at) {
+    InjectMouseMove(at);
+    InjectMouseButton(MouseButton::kLeft, true, at);
+    InjectMouseButton(MouseButton::kLeft, false, at);
+  };
+  std::vector<RECT> popups;
+  const auto notePopup = [&] {
+    RECT area{};
+    if (const HWND popup = GetActivePopupMenuWindow()) GetWindowRect(popup, &area);
+    popups.push_back(area);
+  };
+  RunSteps({[&] { click(titlePoint(0)); },  // File opens
+            [&] {
+              notePopup();
+              click(titlePoint(1));  // one click on Edit: File closes, Edit opens
+            },
+            [&] {
+              notePopup();
+              click(titlePoint(1));  // a click on the open menu's own title closes it
+            },
+            notePopup});
+  EXPECT_EQ(OpenedBarMenus(), (std::vector<int32_t>{0, 1}));
+  ASSERT_EQ(popups.size(), 3u);
+  EXPECT_EQ(popups[0].left, MenuBarItemRect(frame, 0).left);
+  EXPECT_EQ(popups[1].left, MenuBarItemRect(frame, 1).left) << "Edit's menu did not open";
+  EXPECT_EQ(popups[2].right, popups[2].left) << "the menu stayed open";
+  EXPECT_TRUE(Log().All(WM_COMMAND).empty());
+  EXPECT_EQ(GetCapture(), nullptr);
 }
 
 // Runs a popup menu answering with its command, pressing the keys one idle turn at a time;
