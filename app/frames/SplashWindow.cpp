@@ -12,6 +12,7 @@
 #include "platform/win32/Font.h"
 #include "platform/win32/Gdi.h"
 #include "platform/win32/GdiObjects.h"
+#include "platform/win32/MessageBox.h"
 #include "platform/win32/Timer.h"
 #include "platform/win32/Version.h"
 #include "platform/win32/Window.h"
@@ -115,7 +116,15 @@ LRESULT SplashProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
       Paint(window);
       return 0;
     case WM_TIMER:
-      if (wParam == kHideTimer) HideSplashScreen();
+      if (wParam != kHideTimer) return 0;
+      // An alert shown over the splash (a document named at start that cannot be read) is owned
+      // by it and would go with it: the splash only steps out of view until the alert is
+      // answered, and goes at the next tick after that.
+      if (GetMessageBoxWindow() != nullptr) {
+        ShowWindow(window, SW_HIDE);
+        return 0;
+      }
+      HideSplashScreen();
       return 0;
     case WM_DESTROY: {
       SplashState& splash = Splash();

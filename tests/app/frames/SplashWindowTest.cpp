@@ -13,8 +13,10 @@
 #include "app/TApp.h"
 #include "app/frames/MainFrame.h"
 #include "app/frames/SplashWindow.h"
+#include "platform/win32/Button.h"
 #include "platform/win32/Clock.h"
 #include "platform/win32/Message.h"
+#include "platform/win32/MessageBox.h"
 #include "platform/win32/Window.h"
 #include "platform/win32/WindowPresenter.h"
 
@@ -111,6 +113,31 @@ TEST_F(SplashWindowTest, GoneAfterThreeSecondsOfTheClockAndNeverForAnEmbeddingSt
   app_->SetConfigDirectory(folder_);
   ASSERT_TRUE(Start({"-nologo"}));
   EXPECT_EQ(SplashWindow(), nullptr);
+}
+
+TEST_F(SplashWindowTest, AnAlertShownOverItOutlivesItsThreeSecondsUntilAnswered) {
+  // A document named at start that cannot be read is reported while the splash is the active
+  // window, which then owns the alert: the alert must not go with the splash.
+  ASSERT_TRUE(Start({}));
+  const HWND splash = SplashWindow();
+  ASSERT_NE(splash, nullptr);
+  const DWORD shown = GetTickCount();
+  bool aliveAfterTheSplashTime = false;
+  SetIdleScript([&] {
+    if (GetTickCount() - shown < 4000) return false;
+    const HWND box = GetMessageBoxWindow();
+    aliveAfterTheSplashTime = box != nullptr && IsWindow(box);
+    if (box) PostMessage(box, WM_COMMAND, static_cast<WPARAM>(MAKELONG(IDOK, BN_CLICKED)), 0);
+    return box != nullptr;
+  });
+  EXPECT_EQ(MessageBox(splash, "The document was not opened.", "Yarrowby", MB_OK), IDOK);
+  SetIdleScript(nullptr);
+  EXPECT_TRUE(aliveAfterTheSplashTime);
+  // Answered, the alert lets the splash go at its next tick.
+  MSG message;
+  while (SplashWindow() != nullptr && GetMessage(&message, nullptr, 0, 0) > 0)
+    DispatchMessage(&message);
+  EXPECT_FALSE(IsWindow(splash));
 }
 
 }  // namespace
