@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "core/ClassRegistry.h"
+#include "core/MouseButton.h"
 #include "core/Resources.h"
 #include "core/port/Port.h"
 #include "core/port/PortShapes.h"
@@ -14,7 +15,6 @@
 #include "inout/gadgets/TextGadget.h"
 #include "model/filing/ObjectReader.h"
 #include "model/filing/ObjectWriter.h"
-#include "platform/win32/Input.h"
 #include "platform/win32/WindowMessages.h"
 
 namespace {
@@ -227,7 +227,7 @@ bool TActionButton::TrackClick(int16_t phase, MacPoint point, bool inside) {
 }
 
 bool TActionButton::TrackingDone() {
-  return (GetAsyncKeyState(VK_LBUTTON) & 0x8000) == 0;
+  return !IsMouseButtonDown();
 }
 
 bool TActionButton::HitsControl(MacPoint point) {

@@ -78,6 +78,21 @@ bool ReachedHysteresis(const QV_CPoint& anchor, const QV_CPoint& point, int32_t 
   return std::abs(point.h - anchor.h) >= h || std::abs(point.v - anchor.v) >= v;
 }
 
+// The release that ends a drag is left in the queue and carries the point where the user let
+// go. A quick drag brings it together with its moves, and the loop ends as it reaches it, so
+// the drag takes that point as its last move before it ends.
+void StepToRelease(TTracking& tracking, HWND window) {
+  MSG release;
+  if (!tracking.Active() || WaitingLeftRelease(&release) != LeftRelease::kNext) return;
+  tracking.current = MousePoint(release, window);
+  tracking.Constrain();
+  if (tracking.current == tracking.previous) return;
+  tracking.Feedback(false, true);
+  tracking.Step(kContinue, true);
+  tracking.previous = tracking.current;
+  tracking.Feedback(true, true);
+}
+
 }  // namespace
 
 TCommandCore* TCommandHandler::TrackMouse(const QV_CPoint& start, int32_t hysteresisH,
@@ -129,7 +144,10 @@ TCommandCore* TCommandHandler::TrackMouse(const QV_CPoint& start, int32_t hyster
       tracking.Feedback(true, changed);
       if (!took) NoteLoopIdle();
     }
-    if (!moved) tracking.current = tracking.previous;
+    if (moved)
+      StepToRelease(tracking, window);
+    else
+      tracking.current = tracking.previous;
     tracking.Feedback(false, true);
     tracking.Step(kEnd, true);
   } catch (...) {

@@ -3,8 +3,9 @@
 // physical (asynchronous) state at once, finds the target window (capture, hit testing, the
 // enabled state of the top-level window), sends WM_SETCURSOR and WM_MOUSEACTIVATE, detects double
 // clicks and queues the messages. The key state that GetKeyState answers follows the messages as
-// they are taken from the queue; GetAsyncKeyState answers the physical state, so tracking loops
-// that do not pump messages still see the button go up.
+// they are taken from the queue; GetAsyncKeyState answers the physical state, the desktop's
+// waiting events taken in first. A loop that tracks the mouse needs the queue beside it
+// (WaitingLeftRelease): the physical state runs ahead of the moves still waiting to be taken.
 
 #include <cstdint>
 

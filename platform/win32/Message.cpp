@@ -274,6 +274,21 @@ BOOL GetInputState() {
   return FALSE;
 }
 
+LeftRelease WaitingLeftRelease(MSG* release) {
+  bool behindMove = false;
+  for (const MSG& message : Queue().input) {
+    if (message.message == WM_MOUSEMOVE) {
+      behindMove = true;
+    } else if (message.message == WM_LBUTTONDOWN || message.message == WM_LBUTTONDBLCLK) {
+      return LeftRelease::kNone;
+    } else if (message.message == WM_LBUTTONUP) {
+      if (release != nullptr) *release = message;
+      return behindMove ? LeftRelease::kBehindMove : LeftRelease::kNext;
+    }
+  }
+  return LeftRelease::kNone;
+}
+
 BOOL GetMessage(MSG* message, HWND window, UINT first, UINT last) {
   // Outside work is served even while the queue stays busy.
   ServeSources(0);

@@ -35,6 +35,13 @@ void NoteLoopIdle();
 // True when a key or mouse-button message waits in the queue (the desktop's waiting events taken
 // in first); mouse moves do not count.
 BOOL GetInputState();
+// Where the next release of the left button stands in the input queue, as a tracking loop that
+// takes the mouse moves one by one comes to it: none waits (a press or double click of the left
+// button waiting before any release counts as none), it waits behind a mouse move, or it is the
+// next of the mouse's moves and left-button messages. `release`, when given, receives the release
+// found. The desktop is not polled.
+enum class LeftRelease { kNone, kBehindMove, kNext };
+LeftRelease WaitingLeftRelease(MSG* release = nullptr);
 LRESULT DispatchMessage(const MSG* message);
 // Makes WM_CHAR (WM_SYSCHAR) from a key-down of a character key and posts it.
 BOOL TranslateMessage(const MSG* message);

@@ -17,6 +17,7 @@
 #include "platform/win32/Message.h"
 #include "platform/win32/Window.h"
 #include "platform/win32/WindowPaint.h"
+#include "platform/win32/WindowPresenter.h"
 
 namespace {
 
@@ -83,6 +84,36 @@ class TScriptedCommand : public TCommandCore {
   size_t next_ = 0;
 };
 
+// The same, but the button going up ends tracking, as for the program's own commands.
+class TReleasedCommand : public TScriptedCommand {
+ public:
+  explicit TReleasedCommand(TTrackingView* view) : TScriptedCommand(view, {}) {}
+  bool TrackingDone() override { return TCommandCore::TrackingDone(); }
+};
+
+// The desktop as the user's script: each time tracking asks it for news (as it asks whether the
+// button is down), the next thing the user did arrives.
+class TScriptedDesktop : public WindowPresenter {
+ public:
+  explicit TScriptedDesktop(std::vector<std::function<void()>> script)
+      : script_(std::move(script)) {}
+  void TopLevelCreated(HWND) override {}
+  void TopLevelChanged(HWND) override {}
+  void TopLevelDestroyed(HWND) override {}
+  void SurfaceUpdated(HWND, const RECT&) override {}
+  bool WaitForEvents(int32_t) override { return false; }
+  void PollEvents() override {
+    if (next_ < script_.size()) script_[next_++]();
+  }
+  void ShowCursorShape(uintptr_t) override {}
+  bool PutDesktopText(const std::string&) override { return false; }
+  bool GetDesktopText(std::string*) override { return false; }
+
+ private:
+  std::vector<std::function<void()>> script_;
+  size_t next_ = 0;
+};
+
 class CommandTrackingTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -103,6 +134,7 @@ class CommandTrackingTest : public ::testing::Test {
     handler_.SetTrackHysteresis(5, 5);
   }
   void TearDown() override {
+    SetWindowPresenter(nullptr);
     gPaints = nullptr;
     ResetWindowSystem();
     UseProcessClock();
@@ -114,6 +146,33 @@ class CommandTrackingTest : public ::testing::Test {
       ClientToScreen(view_.window, &point);
       InjectMouseMove(point);
     };
+  }
+  // The button going up at a point of the view's client area.
+  std::function<void()> ReleaseAt(int32_t x, int32_t y) {
+    return [this, x, y] {
+      POINT point{x, y};
+      ClientToScreen(view_.window, &point);
+      InjectMouseButton(MouseButton::kLeft, false, point);
+    };
+  }
+  // Tracks a drag from the press at (10, 10) while the desktop plays the script; answers the
+  // steps as (phase, h, v).
+  std::vector<std::vector<int>> TrackDrag(std::vector<std::function<void()>> script) {
+    MoveTo(10, 10)();
+    POINT press{10, 10};
+    ClientToScreen(view_.window, &press);
+    InjectMouseButton(MouseButton::kLeft, true, press);
+    MSG message;
+    while (PeekMessage(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessage(&message);
+    TScriptedDesktop desktop(std::move(script));
+    SetWindowPresenter(&desktop);
+    TReleasedCommand command(&view_);
+    command.SetMousePoint(Client(10, 10));
+    handler_.TrackMouse(command.GetMousePoint(), 5, 5, &command);
+    SetWindowPresenter(nullptr);
+    std::vector<std::vector<int>> steps;
+    for (const TStep& step : command.steps) steps.push_back({step.phase, step.h, step.v});
+    return steps;
   }
   // A point of the view's client area: the frame tracking works in, as a click gives it.
   QV_CPoint Client(int16_t x, int16_t y) { return QV_CPoint(x, y); }
@@ -213,6 +272,35 @@ TEST_F(CommandTrackingTest, ATimedWaitDispatchesPaintsAndEndsByItsTimerOrAnother
   EXPECT_FALSE(handler_.GetNextEvent(12, 6, &message));
   SetIdleScript(nullptr);
   handler_.SetMainFrame(nullptr);
+}
+
+// A quick drag: the desktop brings the last moves and the release together, and reports the
+// button up at once. Every move is still tracked, the release's own point ends the drag, and it
+// stays in the queue for whoever reads it next.
+TEST_F(CommandTrackingTest, AReleaseQueuedBehindMovesEndsTheDragAtItsOwnPoint) {
+  const auto quick = TrackDrag({MoveTo(40, 10), [this] {
+                                  MoveTo(50, 20)();
+                                  MoveTo(60, 30)();
+                                  ReleaseAt(70, 35)();
+                                }});
+  EXPECT_EQ(quick, (std::vector<std::vector<int>>{
+                       {0, 10, 10}, {1, 40, 10}, {1, 60, 30}, {1, 70, 35}, {2, 70, 35}}));
+  MSG message;
+  EXPECT_TRUE(PeekMessage(&message, nullptr, WM_LBUTTONUP, WM_LBUTTONUP, PM_NOREMOVE));
+  EXPECT_EQ(GetCapture(), nullptr);
+  while (PeekMessage(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessage(&message);
+  // A slow drag, released where the last move left the mouse, takes no further step; a press
+  // released before it leaves the hysteresis stays a click at its anchor.
+  const auto slow = TrackDrag({MoveTo(40, 10), MoveTo(60, 30), ReleaseAt(60, 30)});
+  EXPECT_EQ(slow, (std::vector<std::vector<int>>{
+                      {0, 10, 10}, {1, 40, 10}, {1, 60, 30}, {2, 60, 30}}));
+  while (PeekMessage(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessage(&message);
+  const auto click = TrackDrag({[this] {
+    MoveTo(12, 11)();
+    ReleaseAt(12, 11)();
+  }});
+  ASSERT_FALSE(click.empty());
+  EXPECT_EQ(click.back(), (std::vector<int>{2, 10, 10}));
 }
 
 }  // namespace

@@ -218,4 +218,39 @@ TEST_F(MessageTest, AnIdleScriptPlaysTheUserWhileAModalLoopWaits) {
   EXPECT_TRUE(sawClick);
 }
 
+// A loop that takes the mouse moves one by one and only looks at the buttons comes to the
+// release after every move in front of it; a press waiting first belongs to a click not yet
+// begun.
+TEST_F(MessageTest, TheWaitingReleaseIsFoundWhereTheMovesLeaveIt) {
+  TopLevel(0, 0, 100, 100);
+  MSG message;
+  EXPECT_EQ(WaitingLeftRelease(), LeftRelease::kNone);
+  InjectMouseButton(MouseButton::kLeft, true, {10, 10});
+  EXPECT_EQ(WaitingLeftRelease(), LeftRelease::kNone) << "a press is no release";
+  ASSERT_TRUE(PeekMessage(&message, nullptr, 0, 0, PM_REMOVE));
+  InjectMouseMove({20, 10});
+  InjectKeyStroke('A');
+  InjectMouseMove({30, 10});
+  InjectMouseButton(MouseButton::kLeft, false, {40, 12});
+  InjectMouseMove({50, 50});
+  // The key between the moves keeps them apart.
+  for (const int32_t x : {20, 30}) {
+    EXPECT_EQ(WaitingLeftRelease(), LeftRelease::kBehindMove);
+    ASSERT_TRUE(PeekMessage(&message, nullptr, WM_MOUSEMOVE, WM_MOUSEMOVE, PM_REMOVE));
+    EXPECT_EQ(GET_X_LPARAM(message.lParam), x);
+  }
+  // Keys in front do not hold the release back, nor the move behind it.
+  MSG release;
+  ASSERT_EQ(WaitingLeftRelease(&release), LeftRelease::kNext);
+  EXPECT_EQ(release.message, WM_LBUTTONUP);
+  EXPECT_EQ(GET_X_LPARAM(release.lParam), 40);
+  EXPECT_EQ(GET_Y_LPARAM(release.lParam), 12);
+  ASSERT_TRUE(PeekMessage(&message, nullptr, WM_LBUTTONUP, WM_LBUTTONUP, PM_REMOVE));
+  EXPECT_EQ(WaitingLeftRelease(), LeftRelease::kNone);
+  // The next click's press comes before its release.
+  InjectMouseButton(MouseButton::kLeft, true, {50, 50});
+  InjectMouseButton(MouseButton::kLeft, false, {50, 50});
+  EXPECT_EQ(WaitingLeftRelease(), LeftRelease::kNone);
+}
+
 }  // namespace
