@@ -1,0 +1,51 @@
+#pragma once
+// A world's bodies and constraints as a person checks them after working on them: read back from
+// the document the program saved, and found on the screen.
+
+#include <string>
+#include <vector>
+
+#include "tests/scenarios/Harness.h"
+
+namespace scenario {
+
+struct SavedBody {
+  int id = 0;
+  std::string kind;  // the class name: "TRectangle", "TOval", ...
+  double x = 0.0, y = 0.0;  // the centre, in metres, y up
+  double width = 0.0, height = 0.0;  // metres; a circle's diameter for both
+  double mass = 0.0;  // kilograms
+};
+
+struct SavedConstraint {
+  int id = 0;
+  std::string kind;
+  // The identifiers of the bodies its points lie on (the background's is 0), in point order.
+  std::vector<int> bodies;
+};
+
+struct SavedWorld {
+  std::string failure;  // why the document could not be read, or ""
+  double scale = 0.0;   // pixels per metre
+  std::vector<SavedBody> bodies;
+  std::vector<SavedConstraint> constraints;
+
+  std::vector<SavedBody> BodiesOfKind(const std::string& kind) const;
+  std::vector<SavedConstraint> ConstraintsOfKind(const std::string& kind) const;
+  // Every body and constraint on a line of its own, for failure messages.
+  std::string Description() const;
+};
+
+// Reads the document at the path with the program's own classes (resources and units are
+// started for the read and stopped after it).
+SavedWorld ReadSavedWorld(const std::string& path);
+
+// The box of a one-pixel rectangle outline of the given size (either side may be one pixel more
+// or less) that the picture shows, in screen pixels; an empty box when there is none or more
+// than one.
+Box FindOutline(const Picture& picture, int width, int height);
+
+// Whether a pixel is drawn ink rather than paper.
+bool IsDark(uint32_t pixel);
+
+}  // namespace scenario

@@ -1,0 +1,72 @@
+// Editing a body's properties from the world's window: a double click on the body opens its own
+// dialog, a mass typed there is what the saved world holds, and Undo takes it back.
+
+#include <cmath>
+#include <filesystem>
+#include <string>
+
+#include "tests/scenarios/BodiesSeen.h"
+#include "tests/scenarios/Harness.h"
+
+namespace scenario {
+namespace {
+
+class Properties : public Scenario {
+ protected:
+  // Ctrl+S on a world that has a file, and the world read back from it.
+  SavedWorld SaveAndReadBack(const std::string& path) {
+    Me().Control("s");
+    EXPECT_TRUE(Me().Idle());
+    return ReadSavedWorld(path);
+  }
+};
+
+// Today a double click on a body shows the list of every property of the selection in a window
+// of its own, not the body's dialog.
+TEST_F(Properties, AMassTypedInTheBodysOwnDialogIsSavedAndUndone) {
+  WAITS_FOR("Every object's properties, edited from the window");
+  const std::string path = Home().Sample("box-with-a-new-mass.yb");
+  std::filesystem::copy_file(Home().Sample("spring-and-pin.yb"), path,
+                             std::filesystem::copy_options::overwrite_existing);
+  ASSERT_TRUE(Start(std::filesystem::path(path).filename().string()));
+  // Saved as it opened, the world tells the scale its window shows it at.
+  const SavedWorld opened = SaveAndReadBack(path);
+  ASSERT_EQ(opened.BodiesOfKind("TRectangle").size(), 1u) << opened.Description();
+  const SavedBody box = opened.BodiesOfKind("TRectangle")[0];
+  const int side = static_cast<int>(std::lround(box.width * opened.scale));
+  const Box shown = FindOutline(Me().Grab(Frame()), side, side);
+  ASSERT_FALSE(shown.Empty()) << "the box of " << side << " pixels is not shown";
+  constexpr double kNewMass = 2.5;
+  ASSERT_NE(box.mass, kNewMass);
+
+  // Inside the box, away from the point at its middle.
+  const int windows = Me().ShownWindows();
+  Me().DoubleClick(shown.x + side / 4, shown.y + 3 * side / 4);
+  ASSERT_TRUE(Me().WaitUntil([&] { return Me().ShownWindows() > windows; }))
+      << "the double click opened no window";
+  ASSERT_TRUE(Me().Idle());
+  ASSERT_NE(Me().WindowTitled("Body Properties"), 0u)
+      << "the window opened is not the body's dialog: " << testing::PrintToString(Me().Titles());
+  ASSERT_TRUE(Me().WaitUntil([&] { return Me().FocusedTitle() == "Body Properties"; }))
+      << "the dialog did not take the keyboard: " << Me().FocusedTitle();
+
+  // The name comes first; Tab goes on to the mass and selects it, Return is OK.
+  Me().Key("Tab");
+  Me().Type("2.5");
+  Me().Key("Return");
+  ASSERT_TRUE(Me().WaitUntil([&] { return Me().WindowTitled("Body Properties") == 0; }))
+      << "Return did not close the dialog";
+  ASSERT_TRUE(Me().Idle());
+  const SavedWorld edited = SaveAndReadBack(path);
+  ASSERT_EQ(edited.BodiesOfKind("TRectangle").size(), 1u) << edited.Description();
+  EXPECT_DOUBLE_EQ(edited.BodiesOfKind("TRectangle")[0].mass, kNewMass) << edited.Description();
+
+  Me().Control("z");
+  ASSERT_TRUE(Me().Idle());
+  const SavedWorld undone = SaveAndReadBack(path);
+  ASSERT_EQ(undone.BodiesOfKind("TRectangle").size(), 1u) << undone.Description();
+  EXPECT_DOUBLE_EQ(undone.BodiesOfKind("TRectangle")[0].mass, box.mass) << undone.Description();
+}
+
+}  // namespace
+}  // namespace scenario

@@ -1,0 +1,413 @@
+// Sketching a world by hand: a new world from the keyboard; rectangles and circles dragged out
+// slowly and quickly from the Tools menu and from their tool buttons, their outlines followed while
+// the button is down and their corners kept by the saved document; a pin and a spring put on
+// bodies; a new world's bodies falling when it runs; and a body of a sample moved alike by a slow
+// and a quick drag.
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "tests/scenarios/BodiesSeen.h"
+#include "tests/scenarios/Harness.h"
+
+namespace scenario {
+namespace {
+
+struct Spot {
+  int x = 0, y = 0;
+};
+
+// Half a pixel of rounding at each end of a dragged length, and a little more.
+constexpr double kPixelSlack = 1.5;
+
+// Whether a changed pixel lies within `reach` pixels of the spot.
+bool ChangedNear(const Picture& before, const Picture& now, Spot spot, int reach) {
+  for (int y = spot.y - reach; y <= spot.y + reach; ++y) {
+    for (int x = spot.x - reach; x <= spot.x + reach; ++x) {
+      const int px = x - now.box.x, py = y - now.box.y;
+      if (px < 0 || py < 0 || px >= now.box.width || py >= now.box.height) continue;
+      if (before.At(px, py) != now.At(px, py)) return true;
+    }
+  }
+  return false;
+}
+
+// The share of the spots near which the picture changed.
+double ShownShare(const Picture& before, const Picture& now, const std::vector<Spot>& path,
+                  int reach = 2) {
+  if (path.empty()) return 0.0;
+  int shown = 0;
+  for (const Spot spot : path) shown += ChangedNear(before, now, spot, reach);
+  return static_cast<double>(shown) / static_cast<double>(path.size());
+}
+
+// Spots every few pixels along the edges of the box with corners a and b.
+std::vector<Spot> RectanglePath(Spot a, Spot b) {
+  std::vector<Spot> path;
+  const int left = std::min(a.x, b.x), right = std::max(a.x, b.x);
+  const int top = std::min(a.y, b.y), bottom = std::max(a.y, b.y);
+  for (int x = left; x <= right; x += 4) {
+    path.push_back({x, top});
+    path.push_back({x, bottom});
+  }
+  for (int y = top; y <= bottom; y += 4) {
+    path.push_back({left, y});
+    path.push_back({right, y});
+  }
+  return path;
+}
+
+// The circle a drag from a to b sketches: its side is the shorter of the drag's, laid from the
+// press point in the drag's direction.
+struct DraggedCircle {
+  double centreX = 0.0, centreY = 0.0, diameter = 0.0;
+};
+
+DraggedCircle CircleOfDrag(Spot a, Spot b) {
+  const int dx = b.x - a.x, dy = b.y - a.y;
+  const double side = std::min(std::abs(dx), std::abs(dy));
+  return {a.x + std::copysign(side / 2.0, dx), a.y + std::copysign(side / 2.0, dy), side};
+}
+
+std::vector<Spot> CirclePath(const DraggedCircle& circle) {
+  std::vector<Spot> path;
+  constexpr int kSpots = 72;
+  const double radius = circle.diameter / 2.0;
+  for (int i = 0; i < kSpots; ++i) {
+    const double angle = 2.0 * M_PI * i / kSpots;
+    path.push_back({static_cast<int>(std::lround(circle.centreX + radius * std::cos(angle))),
+                    static_cast<int>(std::lround(circle.centreY + radius * std::sin(angle)))});
+  }
+  return path;
+}
+
+// Spots along the segment from a to b, every four pixels.
+std::vector<Spot> SegmentPath(Spot a, Spot b) {
+  std::vector<Spot> path;
+  const double length = std::hypot(b.x - a.x, b.y - a.y);
+  const int steps = std::max(1, static_cast<int>(length / 4));
+  for (int i = 0; i <= steps; ++i)
+    path.push_back({a.x + (b.x - a.x) * i / steps, a.y + (b.y - a.y) * i / steps});
+  return path;
+}
+
+// The box with corners a and b, grown by a margin.
+Box Around(Spot a, Spot b, int margin) {
+  const int left = std::min(a.x, b.x) - margin, top = std::min(a.y, b.y) - margin;
+  return Box{left, top, std::abs(b.x - a.x) + 2 * margin + 1, std::abs(b.y - a.y) + 2 * margin + 1};
+}
+
+class Sketching : public Scenario {
+ protected:
+  // A place in the main window, from its top left corner.
+  Spot At(int x, int y) const {
+    const Box frame = Frame();
+    return {frame.x + x, frame.y + y};
+  }
+
+  // Where the new world's window shows its middle.
+  Box MiddleOfWorld() const {
+    const Spot corner = At(300, 250);
+    return Box{corner.x, corner.y, 200, 150};
+  }
+
+  // Ctrl+N: the main window names an untitled world, whose window shows nothing drawn.
+  ::testing::AssertionResult NewWorld() {
+    Me().Control("n");
+    const bool shown = Me().WaitUntil([&] {
+      return Me().WindowTitled("Yarrowby - Untitled") != 0 &&
+             Me().Grab(MiddleOfWorld()).Count(IsDark) == 0;
+    });
+    if (!shown) return ::testing::AssertionFailure() << "no empty new world was shown";
+    return Me().Idle();
+  }
+
+  // Tools menu items, counted from its top: selection and zoom tools (5), a separator, bodies.
+  ::testing::AssertionResult ChooseTool(int items, int separators) {
+    if (!ChooseMenu(MenuTitleX("Tools"), items, separators))
+      return ::testing::AssertionFailure() << "the Tools menu did not open";
+    return Me().Idle();
+  }
+  ::testing::AssertionResult RectangleFromMenu() { return ChooseTool(5, 1); }
+  ::testing::AssertionResult CircleFromMenu() { return ChooseTool(7, 1); }
+  // Pin and spring follow the bodies (5) and the points (4), behind three separators.
+  ::testing::AssertionResult PinFromMenu() { return ChooseTool(14, 3); }
+  ::testing::AssertionResult SpringFromMenu() { return ChooseTool(17, 3); }
+
+  // The bodies palette docked at the window's left edge: circle at the top, rectangle on the
+  // third row.
+  ::testing::AssertionResult ToolButton(Spot button) {
+    Me().Click(button.x, button.y);
+    return Me().Idle();
+  }
+  Spot CircleButton() const { return At(15, 81); }
+  Spot RectangleButton() const { return At(15, 125); }
+
+  // Ctrl+S on a world never saved asks where to save it, in the program's folder at first; the
+  // main window then names the file. Answers the path of the saved world.
+  std::string SaveNewWorldAs(const std::string& name) {
+    Me().Control("s");
+    if (!Me().WaitUntil([&] { return Me().FocusedTitle() == "Save the world as"; })) {
+      ADD_FAILURE() << "Ctrl+S did not ask where to save: " << Me().FocusedTitle();
+      return "";
+    }
+    EXPECT_TRUE(Me().Idle());
+    Me().Type(name);
+    Me().Key("Return");
+    if (!Me().WaitUntil([&] { return Me().WindowTitled("Yarrowby - " + name) != 0; })) {
+      ADD_FAILURE() << "the title does not name " << name;
+      return "";
+    }
+    EXPECT_TRUE(Me().Idle());
+    const std::string path = Home().Path("home/" + name);
+    EXPECT_TRUE(std::filesystem::exists(path)) << path;
+    return path;
+  }
+
+  // A slow drag that looks at the screen on the way: the share of the outline path (given the
+  // press and the pointer) shown while the button is still down.
+  double SlowDragWatchingOutline(Spot from, Spot to,
+                                 const std::function<std::vector<Spot>(Spot, Spot)>& outline) {
+    const Spot midway{(from.x + to.x) / 2, (from.y + to.y) / 2};
+    const Box watched = Around(from, to, 12);
+    Me().MoveTo(from.x, from.y);
+    EXPECT_TRUE(Me().Idle());
+    const Picture before = Me().Grab(watched);
+    Me().Press();
+    EXPECT_TRUE(Me().Idle());
+    constexpr int kMoves = 4;
+    for (int step = 1; step <= kMoves; ++step) {
+      Me().MoveTo(from.x + (midway.x - from.x) * step / kMoves,
+                  from.y + (midway.y - from.y) * step / kMoves);
+      EXPECT_TRUE(Me().Idle());
+    }
+    const double shown = ShownShare(before, Me().Grab(watched), outline(from, midway));
+    for (int step = 1; step <= kMoves; ++step) {
+      Me().MoveTo(midway.x + (to.x - midway.x) * step / kMoves,
+                  midway.y + (to.y - midway.y) * step / kMoves);
+      EXPECT_TRUE(Me().Idle());
+    }
+    Me().Release();
+    EXPECT_TRUE(Me().Idle());
+    return shown;
+  }
+};
+
+// The saved body is the one the drag gave: its size, and its centre seen from another body's.
+void ExpectSize(const SavedBody& body, double width, double height, double scale) {
+  EXPECT_NEAR(body.width, width, kPixelSlack / scale) << body.kind << " " << body.id;
+  EXPECT_NEAR(body.height, height, kPixelSlack / scale) << body.kind << " " << body.id;
+}
+
+void ExpectOffset(const SavedBody& from, const SavedBody& to, double screenDx, double screenDy,
+                  double scale) {
+  EXPECT_NEAR(to.x - from.x, screenDx / scale, kPixelSlack / scale);
+  EXPECT_NEAR(to.y - from.y, -screenDy / scale, kPixelSlack / scale);
+}
+
+TEST_F(Sketching, CtrlNMakesANewWorldWindow) {
+  ASSERT_TRUE(Start());
+  ASSERT_NE(Me().WindowTitled("Yarrowby - spring-and-pin.yb"), 0u);
+  ASSERT_TRUE(NewWorld());
+  EXPECT_EQ(Me().WindowTitled("Yarrowby - spring-and-pin.yb"), 0u);
+}
+
+// Today a rectangle sketched in a new world keeps the tool's size whatever the drag, lies
+// away from where the drag was, and no outline follows the pointer.
+TEST_F(Sketching, RectanglesDraggedSlowlyAndQuicklyKeepTheirCornersInTheSavedWorld) {
+  WAITS_FOR("Sketch a mechanism by hand and see it as it is");
+  if (!Program()) ASSERT_TRUE(Start());
+  ASSERT_TRUE(NewWorld());
+
+  // From the Tools menu, slowly: the outline follows the pointer while the button is down.
+  const Spot a = At(150, 150), b = At(290, 240);
+  ASSERT_TRUE(RectangleFromMenu());
+  EXPECT_GE(SlowDragWatchingOutline(a, b, RectanglePath), 0.9)
+      << "the rectangle's outline was not seen during the drag";
+
+  // From the tool button, quickly, the other way round.
+  const Spot c = At(600, 450), d = At(460, 360);
+  ASSERT_TRUE(ToolButton(RectangleButton()));
+  Me().FastDrag(c.x, c.y, d.x, d.y);
+  ASSERT_TRUE(Me().Idle());
+
+  const std::string path = SaveNewWorldAs("sketched-rectangles.yb");
+  ASSERT_FALSE(path.empty());
+  const SavedWorld saved = ReadSavedWorld(path);
+  const std::vector<SavedBody> rectangles = saved.BodiesOfKind("TRectangle");
+  ASSERT_EQ(rectangles.size(), 2u) << saved.Description();
+  ASSERT_GT(saved.scale, 0.0);
+  const double scale = saved.scale;
+  // The slow one was made first, and identifiers grow.
+  const SavedBody& slow = rectangles[0].id < rectangles[1].id ? rectangles[0] : rectangles[1];
+  const SavedBody& fast = rectangles[0].id < rectangles[1].id ? rectangles[1] : rectangles[0];
+  ExpectSize(slow, (b.x - a.x) / scale, (b.y - a.y) / scale, scale);
+  ExpectSize(fast, (c.x - d.x) / scale, (c.y - d.y) / scale, scale);
+  ExpectOffset(slow, fast, (c.x + d.x - a.x - b.x) / 2.0, (c.y + d.y - a.y - b.y) / 2.0, scale);
+  if (HasFailure()) ADD_FAILURE() << saved.Description();
+}
+
+// Today a circle sketched in a new world keeps the tool's size whatever the drag, at the
+// world's origin, and no outline follows the pointer.
+TEST_F(Sketching, CirclesDraggedSlowlyAndQuicklyKeepTheirBoxesInTheSavedWorld) {
+  WAITS_FOR("Sketch a mechanism by hand and see it as it is");
+  if (!Program()) ASSERT_TRUE(Start());
+  ASSERT_TRUE(NewWorld());
+
+  const Spot a = At(150, 150), b = At(270, 240);
+  ASSERT_TRUE(CircleFromMenu());
+  const auto circleOutline = [](Spot from, Spot to) { return CirclePath(CircleOfDrag(from, to)); };
+  EXPECT_GE(SlowDragWatchingOutline(a, b, circleOutline), 0.9)
+      << "the circle's outline was not seen during the drag";
+
+  const Spot c = At(600, 450), d = At(480, 360);
+  ASSERT_TRUE(ToolButton(CircleButton()));
+  Me().FastDrag(c.x, c.y, d.x, d.y);
+  ASSERT_TRUE(Me().Idle());
+
+  const std::string path = SaveNewWorldAs("sketched-circles.yb");
+  ASSERT_FALSE(path.empty());
+  const SavedWorld saved = ReadSavedWorld(path);
+  const std::vector<SavedBody> circles = saved.BodiesOfKind("TOval");
+  ASSERT_EQ(circles.size(), 2u) << saved.Description();
+  ASSERT_GT(saved.scale, 0.0);
+  const double scale = saved.scale;
+  const DraggedCircle slowDrag = CircleOfDrag(a, b), fastDrag = CircleOfDrag(c, d);
+  const SavedBody& slow = circles[0].id < circles[1].id ? circles[0] : circles[1];
+  const SavedBody& fast = circles[0].id < circles[1].id ? circles[1] : circles[0];
+  ExpectSize(slow, slowDrag.diameter / scale, slowDrag.diameter / scale, scale);
+  ExpectSize(fast, fastDrag.diameter / scale, fastDrag.diameter / scale, scale);
+  ExpectOffset(slow, fast, fastDrag.centreX - slowDrag.centreX,
+               fastDrag.centreY - slowDrag.centreY, scale);
+  if (HasFailure()) ADD_FAILURE() << saved.Description();
+}
+
+// Today the bodies it needs are not sketched where they are dragged, and a spring is not drawn.
+TEST_F(Sketching, APinClickedOnABodyAndASpringDraggedBetweenTwoBodiesHoldThem) {
+  WAITS_FOR("Sketch a mechanism by hand and see it as it is");
+  if (!Program()) ASSERT_TRUE(Start());
+  ASSERT_TRUE(NewWorld());
+  const Spot a = At(150, 150), b = At(290, 240), c = At(460, 360), d = At(600, 450);
+  for (const auto& [from, to] : {std::pair{a, b}, std::pair{c, d}}) {
+    ASSERT_TRUE(ToolButton(RectangleButton()));
+    Me().FastDrag(from.x, from.y, to.x, to.y);
+    ASSERT_TRUE(Me().Idle());
+  }
+
+  // The pin at the first body's middle; the spring from beside it to the second body's middle.
+  ASSERT_TRUE(PinFromMenu());
+  Me().Click((a.x + b.x) / 2, (a.y + b.y) / 2);
+  ASSERT_TRUE(Me().Idle());
+  const Spot springFrom{(a.x + b.x) / 2 + 35, (a.y + b.y) / 2 + 20};
+  const Spot springTo{(c.x + d.x) / 2, (c.y + d.y) / 2};
+  ASSERT_TRUE(SpringFromMenu());
+  const Box watched = Around(springFrom, springTo, 12);
+  const Picture before = Me().Grab(watched);
+  Me().SlowDrag(springFrom.x, springFrom.y, springTo.x, springTo.y);
+  ASSERT_TRUE(Me().Idle());
+  // A spring is drawn as a coil about the line between its ends.
+  EXPECT_GE(ShownShare(before, Me().Grab(watched), SegmentPath(springFrom, springTo), 8), 0.8)
+      << "the spring is not drawn between its ends";
+
+  const std::string path = SaveNewWorldAs("pinned-and-sprung.yb");
+  ASSERT_FALSE(path.empty());
+  const SavedWorld saved = ReadSavedWorld(path);
+  std::vector<SavedBody> rectangles = saved.BodiesOfKind("TRectangle");
+  ASSERT_EQ(rectangles.size(), 2u) << saved.Description();
+  std::sort(rectangles.begin(), rectangles.end(),
+            [](const SavedBody& x, const SavedBody& y) { return x.id < y.id; });
+  const std::vector<SavedConstraint> pins = saved.ConstraintsOfKind("TPin");
+  ASSERT_EQ(pins.size(), 1u) << saved.Description();
+  // A pin on one body holds it to the background.
+  EXPECT_EQ(pins[0].bodies.size(), 2u) << saved.Description();
+  EXPECT_NE(std::find(pins[0].bodies.begin(), pins[0].bodies.end(), rectangles[0].id),
+            pins[0].bodies.end())
+      << saved.Description();
+  const std::vector<SavedConstraint> springs = saved.ConstraintsOfKind("TLSpring");
+  ASSERT_EQ(springs.size(), 1u) << saved.Description();
+  EXPECT_EQ(springs[0].bodies, (std::vector<int>{rectangles[0].id, rectangles[1].id}))
+      << saved.Description();
+}
+
+// The mean height of the dark pixels of a picture, in rows; NaN when none is dark.
+double MeanDarkRow(const Picture& picture) {
+  double sum = 0.0;
+  int count = 0;
+  for (int y = 0; y < picture.box.height; ++y) {
+    for (int x = 0; x < picture.box.width; ++x) {
+      if (!IsDark(picture.At(x, y))) continue;
+      sum += y;
+      ++count;
+    }
+  }
+  return count > 0 ? sum / count : std::nan("");
+}
+
+// Today a new world has no gravity: its bodies stay where they are when it runs.
+TEST_F(Sketching, ANewWorldsBodyFallsWhenTheWorldRuns) {
+  WAITS_FOR("A new world gets gravity, collisions and every special object the Parts give");
+  if (!Program()) ASSERT_TRUE(Start());
+  ASSERT_TRUE(NewWorld());
+  const Spot a = At(330, 150), b = At(450, 230);
+  ASSERT_TRUE(ToolButton(RectangleButton()));
+  Me().FastDrag(a.x, a.y, b.x, b.y);
+  ASSERT_TRUE(Me().Idle());
+
+  const Box world{At(60, 95).x, At(60, 95).y, 700, 490};
+  const double still = MeanDarkRow(Me().Grab(world));
+  ASSERT_FALSE(std::isnan(still)) << "no body is shown";
+  Me().Control("r");
+  EXPECT_TRUE(Me().WaitUntil([&] { return MeanDarkRow(Me().Grab(world)) > still + 10.0; }))
+      << "the body did not fall";
+  Me().Control("period");
+  ASSERT_TRUE(Me().Idle());
+}
+
+// The sample's box is dragged with the selection tool to a place of the world, slowly after one
+// start of the program and quickly after another: both saved worlds hold it there. The place,
+// (1 m, -0.4 m), lies on the grid that moves snap to, so snapping leaves it where the drag ends.
+TEST_F(Sketching, TheSamplesBoxMovesAlikeByASlowAndAQuickDrag) {
+  constexpr double kToX = 1.0, kToY = -0.4;
+  for (const bool slowly : {true, false}) {
+    const std::string name = slowly ? "box-dragged-slowly.yb" : "box-dragged-quickly.yb";
+    SCOPED_TRACE(name);
+    std::filesystem::copy_file(Home().Sample("spring-and-pin.yb"), Home().Sample(name),
+                               std::filesystem::copy_options::overwrite_existing);
+    ASSERT_TRUE(Start(name));
+    // Saved as it opened, the world tells the scale its window shows it at.
+    Me().Control("s");
+    ASSERT_TRUE(Me().Idle());
+    const SavedWorld opened = ReadSavedWorld(Home().Sample(name));
+    ASSERT_EQ(opened.BodiesOfKind("TRectangle").size(), 1u) << opened.Description();
+    const SavedBody before = opened.BodiesOfKind("TRectangle")[0];
+    const double scale = opened.scale;
+    const int side = static_cast<int>(std::lround(before.width * scale));
+    const Box box = FindOutline(Me().Grab(Frame()), side, side);
+    ASSERT_FALSE(box.Empty()) << "the box of " << side << " pixels is not shown";
+
+    // Grabbed inside, away from the point at its middle and from its corners.
+    const Spot grab{box.x + side / 4, box.y + 3 * side / 4};
+    const Spot drop{grab.x + static_cast<int>(std::lround((kToX - before.x) * scale)),
+                    grab.y - static_cast<int>(std::lround((kToY - before.y) * scale))};
+    if (slowly)
+      Me().SlowDrag(grab.x, grab.y, drop.x, drop.y);
+    else
+      Me().FastDrag(grab.x, grab.y, drop.x, drop.y);
+    ASSERT_TRUE(Me().Idle());
+    Me().Control("s");
+    ASSERT_TRUE(Me().Idle());
+    const SavedWorld saved = ReadSavedWorld(Home().Sample(name));
+    ASSERT_EQ(saved.BodiesOfKind("TRectangle").size(), 1u) << saved.Description();
+    const SavedBody after = saved.BodiesOfKind("TRectangle")[0];
+    EXPECT_NEAR(after.x, kToX, kPixelSlack / scale) << saved.Description();
+    EXPECT_NEAR(after.y, kToY, kPixelSlack / scale) << saved.Description();
+  }
+}
+
+}  // namespace
+}  // namespace scenario
