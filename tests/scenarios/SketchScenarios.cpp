@@ -25,6 +25,12 @@ struct Spot {
 // Half a pixel of rounding at each end of a dragged length, and a little more.
 constexpr double kPixelSlack = 1.5;
 
+// A new world shows a metre as this many pixels, and may snap a sketch to its grid of whole
+// centimetres (two for circles, whose sides snap together): the sketches below are dragged by
+// whole centimetres, so that they end as dragged whether the grid holds them or not.
+constexpr double kNewWorldScale = 2834.64576;
+int Centimetres(int count) { return static_cast<int>(std::lround(count * kNewWorldScale / 100.0)); }
+
 // Whether a changed pixel lies within `reach` pixels of the spot.
 bool ChangedNear(const Picture& before, const Picture& now, Spot spot, int reach) {
   for (int y = spot.y - reach; y <= spot.y + reach; ++y) {
@@ -148,8 +154,9 @@ class Sketching : public Scenario {
   Spot CircleButton() const { return At(15, 81); }
   Spot RectangleButton() const { return At(15, 125); }
 
-  // Ctrl+S on a world never saved asks where to save it, in the program's folder at first; the
-  // main window then names the file. Answers the path of the saved world.
+  // Ctrl+S on a world never saved asks where to save it; the name alone is typed, into the
+  // folder the dialog offers, and the main window then names the file. Answers the path of the
+  // saved world, found in the private home.
   std::string SaveNewWorldAs(const std::string& name) {
     Me().Control("s");
     if (!Me().WaitUntil([&] { return Me().FocusedTitle() == "Save the world as"; })) {
@@ -164,16 +171,17 @@ class Sketching : public Scenario {
       return "";
     }
     EXPECT_TRUE(Me().Idle());
-    const std::string path = Home().Path("home/" + name);
-    EXPECT_TRUE(std::filesystem::exists(path)) << path;
-    return path;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(Home().Root())) {
+      if (entry.path().filename() == name) return entry.path().string();
+    }
+    ADD_FAILURE() << name << " was not written";
+    return "";
   }
 
   // A slow drag that looks at the screen on the way: the share of the outline path (given the
-  // press and the pointer) shown while the button is still down.
-  double SlowDragWatchingOutline(Spot from, Spot to,
+  // press and the pointer) shown while the button is still down at the midway point.
+  double SlowDragWatchingOutline(Spot from, Spot midway, Spot to,
                                  const std::function<std::vector<Spot>(Spot, Spot)>& outline) {
-    const Spot midway{(from.x + to.x) / 2, (from.y + to.y) / 2};
     const Box watched = Around(from, to, 12);
     Me().MoveTo(from.x, from.y);
     EXPECT_TRUE(Me().Idle());
@@ -225,13 +233,16 @@ TEST_F(Sketching, RectanglesDraggedSlowlyAndQuicklyKeepTheirCornersInTheSavedWor
   ASSERT_TRUE(NewWorld());
 
   // From the Tools menu, slowly: the outline follows the pointer while the button is down.
-  const Spot a = At(150, 150), b = At(290, 240);
+  const Spot a = At(150, 150);
+  const Spot midway{a.x + Centimetres(3), a.y + Centimetres(2)};
+  const Spot b{a.x + Centimetres(5), a.y + Centimetres(3)};
   ASSERT_TRUE(RectangleFromMenu());
-  EXPECT_GE(SlowDragWatchingOutline(a, b, RectanglePath), 0.9)
+  EXPECT_GE(SlowDragWatchingOutline(a, midway, b, RectanglePath), 0.9)
       << "the rectangle's outline was not seen during the drag";
 
   // From the tool button, quickly, the other way round.
-  const Spot c = At(600, 450), d = At(460, 360);
+  const Spot c = At(600, 450);
+  const Spot d{c.x - Centimetres(6), c.y - Centimetres(4)};
   ASSERT_TRUE(ToolButton(RectangleButton()));
   Me().FastDrag(c.x, c.y, d.x, d.y);
   ASSERT_TRUE(Me().Idle());
@@ -241,7 +252,7 @@ TEST_F(Sketching, RectanglesDraggedSlowlyAndQuicklyKeepTheirCornersInTheSavedWor
   const SavedWorld saved = ReadSavedWorld(path);
   const std::vector<SavedBody> rectangles = saved.BodiesOfKind("TRectangle");
   ASSERT_EQ(rectangles.size(), 2u) << saved.Description();
-  ASSERT_GT(saved.scale, 0.0);
+  ASSERT_NEAR(saved.scale, kNewWorldScale, 1e-6);
   const double scale = saved.scale;
   // The slow one was made first, and identifiers grow.
   const SavedBody& slow = rectangles[0].id < rectangles[1].id ? rectangles[0] : rectangles[1];
@@ -259,13 +270,16 @@ TEST_F(Sketching, CirclesDraggedSlowlyAndQuicklyKeepTheirBoxesInTheSavedWorld) {
   if (!Program()) ASSERT_TRUE(Start());
   ASSERT_TRUE(NewWorld());
 
-  const Spot a = At(150, 150), b = At(270, 240);
+  const Spot a = At(150, 150);
+  const Spot midway{a.x + Centimetres(3), a.y + Centimetres(2)};
+  const Spot b{a.x + Centimetres(5), a.y + Centimetres(4)};
   ASSERT_TRUE(CircleFromMenu());
   const auto circleOutline = [](Spot from, Spot to) { return CirclePath(CircleOfDrag(from, to)); };
-  EXPECT_GE(SlowDragWatchingOutline(a, b, circleOutline), 0.9)
+  EXPECT_GE(SlowDragWatchingOutline(a, midway, b, circleOutline), 0.9)
       << "the circle's outline was not seen during the drag";
 
-  const Spot c = At(600, 450), d = At(480, 360);
+  const Spot c = At(600, 450);
+  const Spot d{c.x - Centimetres(6), c.y - Centimetres(4)};
   ASSERT_TRUE(ToolButton(CircleButton()));
   Me().FastDrag(c.x, c.y, d.x, d.y);
   ASSERT_TRUE(Me().Idle());
@@ -275,7 +289,7 @@ TEST_F(Sketching, CirclesDraggedSlowlyAndQuicklyKeepTheirBoxesInTheSavedWorld) {
   const SavedWorld saved = ReadSavedWorld(path);
   const std::vector<SavedBody> circles = saved.BodiesOfKind("TOval");
   ASSERT_EQ(circles.size(), 2u) << saved.Description();
-  ASSERT_GT(saved.scale, 0.0);
+  ASSERT_NEAR(saved.scale, kNewWorldScale, 1e-6);
   const double scale = saved.scale;
   const DraggedCircle slowDrag = CircleOfDrag(a, b), fastDrag = CircleOfDrag(c, d);
   const SavedBody& slow = circles[0].id < circles[1].id ? circles[0] : circles[1];
