@@ -312,6 +312,8 @@ void Person::Type(const std::string& text) {
       Key(name, {"Shift_L"});
     else
       Key(name);
+    // A person's keys come one at a time.
+    EXPECT_TRUE(Idle());
   }
 }
 

@@ -130,7 +130,8 @@ class Person {
   void FastDrag(int fromX, int fromY, int toX, int toY);
   void Key(const std::string& keysym, const std::vector<std::string>& held = {});
   void Control(const std::string& keysym) { Key(keysym, {"Control_L"}); }
-  // Typed key by key: letters, digits and the punctuation of file names.
+  // Typed key by key, each handled before the next: letters, digits and the punctuation of file
+  // names.
   void Type(const std::string& text);
 
   // The program's answer to "are you idle?" for the main window: every event sent before it has

@@ -112,7 +112,8 @@ TEST_F(MainWindow, ARunWithoutAnEndStopsAtTheStopKey) {
   ASSERT_TRUE(Quit());
   ASSERT_TRUE(Me().WaitUntil([&] { return Me().ShownWindows() == shown + 1; }))
       << "Quit did not ask to save the changed world";
-  ASSERT_TRUE(Me().WaitUntil([&] { return !Me().FocusedTitle().empty(); }));
+  ASSERT_TRUE(Me().WaitUntil([&] { return Me().FocusedTitle() == "Yarrowby"; }))
+      << "the question did not take the keyboard: " << Me().FocusedTitle();
   Me().Key("n");
   ExpectCleanEnd(*Program());
 }
