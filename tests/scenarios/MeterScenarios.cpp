@@ -1,0 +1,180 @@
+// Meters and sliders made for an object of the spring-and-pin sample from the Meter and Input
+// menus: a meter of the box's position shows the run's values as they change, and a slider on
+// the spring's constant sets the constant when its thumb is dragged, slowly or quickly.
+
+#include <algorithm>
+#include <string>
+
+#include "app/TApp.h"
+#include "constraints/Springs.h"
+#include "inout/inputs/Input.h"
+#include "model/world/QVDoc.h"
+#include "tests/scenarios/Harness.h"
+#include "tools/samples/SampleWorlds.h"
+
+namespace scenario {
+namespace {
+
+constexpr char kSample[] = "spring-and-pin.yb";
+
+// Where the sample shows its objects, from the main window's corner: the spring's anchor at the
+// world's origin, the box's centre 1.5 m to its right, and the spring between them.
+constexpr int kAnchorX = 236;
+constexpr int kBoxX = 682;
+constexpr int kObjectsY = 130;
+// The top left of the world's view, where new meters and sliders go, clear of its ruler.
+constexpr int kGadgetsX = 87;
+constexpr int kGadgetsY = 95;
+// How long a slider's thumb is along its track.
+constexpr int kThumbLength = 18;
+
+// The smallest box that holds every pixel in which two pictures of one place differ, in screen
+// coordinates; empty when they are alike.
+Box ChangedBox(const Picture& before, const Picture& after) {
+  int left = before.box.width, top = before.box.height, right = -1, bottom = -1;
+  for (int y = 0; y < before.box.height; ++y) {
+    for (int x = 0; x < before.box.width; ++x) {
+      if (before.At(x, y) == after.At(x, y)) continue;
+      left = std::min(left, x);
+      right = std::max(right, x);
+      top = std::min(top, y);
+      bottom = std::max(bottom, y);
+    }
+  }
+  if (right < 0) return {};
+  return {before.box.x + left, before.box.y + top, right - left + 1, bottom - top + 1};
+}
+
+// The spring's constant as a saved document keeps it: the text of its formula and the value of
+// the slider that formula names.
+struct SavedConstant {
+  std::string formula;
+  bool sliderFound = false;
+  double sliderValue = 0.0;
+};
+
+SavedConstant ReadSavedConstant(const std::string& path) {
+  SavedConstant saved;
+  TApp app;
+  app.LoadResourceDlls();
+  app.InitUnits();
+  {
+    TQVDoc document;
+    document.ReadDocument(path);
+    TWorldDoc& world = document.World();
+    if (auto* spring = dynamic_cast<TLSpring*>(world.FindObject(sample_worlds::kSpringId))) {
+      Str255 text;
+      spring->Quantity().GetText(text);
+      saved.formula = text.AsCString();
+    }
+    for (TLink* object : world.Objects()) {
+      auto* input = dynamic_cast<TInput*>(object);
+      if (input == nullptr ||
+          saved.formula != "Input[" + std::to_string(input->GetIdentifier()) + "]")
+        continue;
+      saved.sliderFound = true;
+      saved.sliderValue = input->GetValue();
+    }
+  }
+  app.TermUnits();
+  app.FreeResourceDlls();
+  return saved;
+}
+
+class Meters : public Scenario {
+ protected:
+  // A fresh program on the sample, once the splash window has gone; the pointer waits outside
+  // the main window, where it raises no tool tip.
+  ::testing::AssertionResult StartOnSample() {
+    Me().MoveTo(0, 0);
+    if (::testing::AssertionResult started = Start(kSample); !started) return started;
+    if (!Me().WaitUntil([] { return Me().ShownWindows() == 1; }))
+      return ::testing::AssertionFailure() << "the splash window stayed";
+    return Me().Idle();
+  }
+  Box GadgetArea() const {
+    const Box frame = Frame();
+    return {frame.x + kGadgetsX, frame.y + kGadgetsY, 300, 100};
+  }
+  // Saves the sample with Ctrl+S and reads the spring's constant back.
+  SavedConstant SaveAndReadBack() {
+    Me().Control("s");
+    EXPECT_TRUE(Me().Idle());
+    return ReadSavedConstant(Home().Sample(kSample));
+  }
+};
+
+// Every item of the Meter menu is greyed today, so that choosing Position does nothing. Once the
+// items are enabled the meter is made, but it is drawn only when the world is next redrawn
+// (a run or World > Redraw), not when it is placed.
+TEST_F(Meters, APositionMeterOfTheBoxShowsItsDigitsChangingDuringARun) {
+  WAITS_FOR("Windows, menus and documents behave on the desktop");
+  ASSERT_TRUE(StartOnSample());
+  const Box frame = Frame();
+  // Off the box's centre, where its centre point would take the click.
+  Me().Click(frame.x + kBoxX - 10, frame.y + kObjectsY + 9);
+  ASSERT_TRUE(Me().Idle());
+  const Box area = GadgetArea();
+  const Picture empty = Me().Grab(area);
+  // Meter > Position, the first item of the body's meters.
+  ASSERT_TRUE(ChooseMenu(MenuTitleX("Meter"), 0, 0));
+  ASSERT_TRUE(Me().Idle());
+  ASSERT_EQ(Me().ShownWindows(), 1) << "the menu stayed open: its item is greyed";
+  const Box meter = ChangedBox(empty, Me().Grab(area));
+  ASSERT_GE(meter.width, 40) << "no meter appeared at the top left of the world";
+  ASSERT_GE(meter.height, 12) << "no meter appeared at the top left of the world";
+
+  const Picture placed = Me().Grab(meter);
+  Me().Control("r");
+  // The run's first values replace what the new meter showed; the box moves all the time, so
+  // the values of later frames differ again. (A running world is never idle: the meter is
+  // watched instead.)
+  Picture running;
+  ASSERT_TRUE(Me().WaitUntil([&] {
+    running = Me().Grab(meter);
+    return running != placed;
+  })) << "the meter showed nothing of the run";
+  EXPECT_TRUE(Me().WaitUntil([&] { return Me().Grab(meter) != running; }))
+      << "the meter's digits stood still while the box moved";
+  Me().Control("period");
+  ASSERT_TRUE(Me().Idle());
+}
+
+// The spring is not drawn and a click on it selects nothing, so its Input menu never offers the
+// spring's constant. (A slider made from the Input menu for another object is, like a meter,
+// drawn only at the world's next redraw.)
+TEST_F(Meters, ASliderOnTheSpringConstantSetsTheConstantWhenItsThumbIsDragged) {
+  WAITS_FOR("Sketch a mechanism by hand and see it as it is");
+  ASSERT_TRUE(StartOnSample());
+  const Box frame = Frame();
+  Me().Click(frame.x + (kAnchorX + kBoxX) / 2, frame.y + kObjectsY);
+  ASSERT_TRUE(Me().Idle());
+  const Box area = GadgetArea();
+  const Picture empty = Me().Grab(area);
+  // Input > Spring constant, below Active when...
+  ASSERT_TRUE(ChooseMenu(MenuTitleX("Input"), 1, 0));
+  ASSERT_TRUE(Me().Idle());
+  ASSERT_EQ(Me().ShownWindows(), 1) << "the menu stayed open: its item is greyed";
+  const Box slider = ChangedBox(empty, Me().Grab(area));
+  ASSERT_GE(slider.width, 40) << "no slider appeared at the top left of the world";
+
+  // The slider starts at the constant, 100 N/m, the top of its range: its thumb ends the track.
+  const int y = slider.y + slider.height / 2;
+  const int middle = slider.x + slider.width / 2;
+  Me().SlowDrag(slider.Right() - 1 - kThumbLength / 2, y, middle, y);
+  ASSERT_TRUE(Me().Idle());
+  const SavedConstant slow = SaveAndReadBack();
+  ASSERT_TRUE(slow.sliderFound) << "the constant reads no slider: " << slow.formula;
+  EXPECT_GT(slow.sliderValue, 1.0);
+  EXPECT_LT(slow.sliderValue, 100.0) << "the slow drag left the constant as it was";
+
+  Me().FastDrag(middle, y, slider.x + 2, y);
+  ASSERT_TRUE(Me().Idle());
+  const SavedConstant fast = SaveAndReadBack();
+  ASSERT_TRUE(fast.sliderFound) << "the constant reads no slider: " << fast.formula;
+  EXPECT_EQ(fast.formula, slow.formula);
+  EXPECT_LT(fast.sliderValue, slow.sliderValue) << "the quick drag left the constant as it was";
+}
+
+}  // namespace
+}  // namespace scenario
