@@ -184,6 +184,12 @@ void TQVApp::DoSetupMenus() {
 }
 
 void TQVApp::ApplyPlayerMode() {
-  if (PlayerMode()) SetMenuBarForMode(kPlayerModeBar);
+  // Leaving the mode gives back the editing bar and keys; without it the user would be left
+  // with the player's few menus and no way to edit the world again.
+  if (PlayerMode())
+    SetMenuBarForMode(kPlayerModeBar);
+  else if (playerBarShown_)
+    SetMenuBarForMode(kNormalModeBar);
+  playerBarShown_ = PlayerMode();
   InvalidateMenuSetup();
 }

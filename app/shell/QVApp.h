@@ -88,12 +88,14 @@ class TQVApp : public TMacApplication {
 
   bool PlayerMode() const { return playerMode_ != 0; }
   void SetPlayerMode(bool on) { playerMode_ = on ? 1 : 0; }
-  // Installs the player menu bar and keys while in player mode (leaving the mode keeps the bar
-  // that is there); the menus need setting up again in any case.
+  // Installs the player menu bar and keys while in player mode, and the normal ones again when
+  // the mode is left; the menus need setting up again in any case.
   void ApplyPlayerMode();
 
  private:
   int16_t playerMode_ = 0;
+  // Whether ApplyPlayerMode put the player bar up.
+  bool playerBarShown_ = false;
   int16_t openingPreferences_ = 0;
   int32_t newWorldValue_ = 0;
   std::string scriptItemText_;

@@ -1,5 +1,5 @@
 // Player mode: command 1054 installs the player menu bar and is then disabled while 1053, which
-// leaves the mode, is enabled; leaving keeps the bar that is there.
+// leaves the mode, is enabled; leaving gives the normal bar back.
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -74,10 +74,11 @@ TEST_F(PlayerModeTest, EnteringInstallsThePlayerBarAndSwapsTheModeCommands) {
   EXPECT_TRUE(Greyed(1054));
   EXPECT_FALSE(Greyed(1053));
 
-  // Leaving clears the flag only; the bar stays.
+  // Leaving brings back the very bar the program had, with its tools.
   EXPECT_EQ(app_->DoMenuCommand(1053), nullptr);
   EXPECT_FALSE(app_->PlayerMode());
-  EXPECT_EQ(GetMenu(frame_), player);
+  EXPECT_EQ(GetMenu(frame_), normal);
+  EXPECT_NE(GetMenuState(normal, 2000, MF_BYCOMMAND), static_cast<UINT>(-1));
 }
 
 TEST_F(PlayerModeTest, LeavingIsDisabledWhileMemoryIsLowAndNegativeCommandsDoNothing) {
