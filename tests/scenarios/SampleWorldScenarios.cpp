@@ -18,29 +18,8 @@ namespace {
 using window_seen::DocumentWindow;
 using window_seen::IsInk;
 
-class SampleWorld : public Scenario {
+class SampleWorld : public window_seen::WorldWindowScenario {
  protected:
-  DocumentWindow Document() const { return window_seen::FindDocumentWindow(Me(), Frame()); }
-
-  // The group's program, started afresh when asked or when none runs, once the splash window
-  // has gone (at a key, a click or after a few seconds): only the main window is shown.
-  ::testing::AssertionResult Ready(bool fresh = false) {
-    if (fresh || Program() == nullptr) {
-      const ::testing::AssertionResult started = Start();
-      if (!started) return started;
-    }
-    if (!Me().WaitUntil([] { return Me().ShownWindows() == 1; }))
-      return ::testing::AssertionFailure() << "windows besides the main one stayed shown";
-    return ::testing::AssertionSuccess();
-  }
-
-  // The pointer goes out of the program's windows (so that no tip, marker or highlight follows
-  // it) and the program finishes what it was doing.
-  static ::testing::AssertionResult Settle() {
-    Me().MoveTo(2, 2);
-    return Me().Idle();
-  }
-
   // The world's own pixels that no furniture covers, in the document window shown now.
   Box UpperWorld() const {
     const DocumentWindow document = Document();

@@ -62,28 +62,8 @@ int DifferencesBeside(const Picture& a, const Picture& b, int column, int row) {
   return count;
 }
 
-class Views : public Scenario {
+class Views : public window_seen::WorldWindowScenario {
  protected:
-  DocumentWindow Document() const { return window_seen::FindDocumentWindow(Me(), Frame()); }
-
-  // The group's program, started afresh when asked or when none runs, once the splash window
-  // has gone (at a key, a click or after a few seconds): only the main window is shown.
-  ::testing::AssertionResult Ready(bool fresh = false) {
-    if (fresh || Program() == nullptr) {
-      const ::testing::AssertionResult started = Start();
-      if (!started) return started;
-    }
-    if (!Me().WaitUntil([] { return Me().ShownWindows() == 1; }))
-      return ::testing::AssertionFailure() << "windows besides the main one stayed shown";
-    return ::testing::AssertionSuccess();
-  }
-
-  // The pointer goes out of the program's windows and the program finishes what it was doing.
-  static ::testing::AssertionResult Settle() {
-    Me().MoveTo(2, 2);
-    return Me().Idle();
-  }
-
   ::testing::AssertionResult World(int item, int separators) {
     return ChooseMenu(MenuTitleX("World"), item, separators);
   }

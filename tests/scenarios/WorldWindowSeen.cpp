@@ -214,4 +214,19 @@ RunButtons FindRunButtons(const Person& me, const Box& mainFrame, const Document
   return buttons;
 }
 
+::testing::AssertionResult WorldWindowScenario::Ready(bool fresh) {
+  if (fresh || Program() == nullptr) {
+    const ::testing::AssertionResult started = Start();
+    if (!started) return started;
+  }
+  if (!Me().WaitUntil([] { return Me().ShownWindows() == 1; }))
+    return ::testing::AssertionFailure() << "windows besides the main one stayed shown";
+  return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult WorldWindowScenario::Settle() {
+  Me().MoveTo(2, 2);
+  return Me().Idle();
+}
+
 }  // namespace scenario::window_seen

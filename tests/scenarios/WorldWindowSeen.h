@@ -59,4 +59,16 @@ struct RunButtons {
 };
 RunButtons FindRunButtons(const Person& me, const Box& mainFrame, const DocumentWindow& document);
 
+// The base of scenario groups on a document window.
+class WorldWindowScenario : public Scenario {
+ protected:
+  // The group's program, started afresh when asked or when none runs, once the splash window
+  // has gone (at a key, a click or after a few seconds): only the main window is shown.
+  ::testing::AssertionResult Ready(bool fresh = false);
+  // The pointer goes out of the program's windows (so that no tip, marker or highlight follows
+  // it) and the program finishes what it was doing.
+  static ::testing::AssertionResult Settle();
+  DocumentWindow Document() const { return FindDocumentWindow(Me(), Frame()); }
+};
+
 }  // namespace scenario::window_seen
