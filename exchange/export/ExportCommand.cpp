@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <iterator>
 #include <vector>
 
 #include "core/Alert.h"
@@ -72,10 +73,9 @@ std::vector<std::string> KindNames(const std::string& filter) {
 }
 
 HWND AddControl(HWND dialog, const char* className, const char* text, DWORD style, int32_t x,
-                int32_t y, int32_t width, int32_t id) {
-  return CreateWindowEx(0, className, text, WS_CHILD | WS_VISIBLE | style, x, y, width,
-                        kRowHeight, dialog, reinterpret_cast<HMENU>(static_cast<uintptr_t>(id)),
-                        nullptr);
+                int32_t y, int32_t width, int32_t id, int32_t height = kRowHeight) {
+  return CreateWindowEx(0, className, text, WS_CHILD | WS_VISIBLE | style, x, y, width, height,
+                        dialog, reinterpret_cast<HMENU>(static_cast<uintptr_t>(id)), nullptr);
 }
 
 // The frames the dialog proposes: the shown frame alone for a one-frame kind, else the whole
@@ -131,8 +131,11 @@ std::optional<std::string> RunExportDialog(TExportHandler& handler, TWorldDoc& w
     for (const auto& [id, text] : labels)
       if (HWND control = GetDlgItem(dialog, id)) SetWindowText(control, TableString(text).c_str());
     int32_t y = FileDialogExtraTop(dialog);
+    // A combo box is made as tall as its field and its dropped list together: room for every
+    // kind, whatever the height of the font's lines.
+    constexpr int32_t kKindCount = static_cast<int32_t>(std::size(kKinds));
     HWND kinds = AddControl(dialog, kComboBoxClass, "", CBS_DROPDOWNLIST | CBS_HASSTRINGS,
-                            kGap, y, 240, kExportKindListId);
+                            kGap, y, 240, kExportKindListId, (2 * kKindCount + 1) * kRowHeight);
     for (const std::string& name : KindNames(filter))
       SendMessage(kinds, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
     // The list opens on the kind the handler will export.

@@ -1,0 +1,421 @@
+// What the world becomes outside the program, chosen from its own menus and dialogs: a drawing
+// that ezdxf reads, a printed page, movies that ffprobe reads (their kind picked in the export
+// dialog by mouse and by keys) and the data of a meter.
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <cstdint>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "platform/win32/Window.h"
+#include "tests/scenarios/Harness.h"
+
+// Last: Xlib's macros would clash with the names above.
+#include <X11/Xlib.h>
+
+namespace scenario {
+namespace {
+
+// The spring-and-pin world: a circle of 0.25 m about (0, -1 m) and a square of 0.1 m about
+// (1.5 m, 0); the pin at the origin.
+constexpr double kCircleX = 0.0, kCircleY = -1.0, kCircleRadius = 0.25;
+constexpr double kSquareX = 1.5, kSquareY = 0.0, kSquareSide = 0.1;
+// What the dialog proposes for a world that has not run: frames 0 to 100.
+constexpr int kProposedFrames = 101;
+
+// The export dialog: the file dialog's rows (20 pixels, 8 between), its last three kept for the
+// kind list, the frame range and the options; then the buttons.
+constexpr int kDialogRow = 28;
+constexpr int kKindListLeft = 8;
+constexpr int kKindListWidth = 240;
+constexpr int kKindRowsAboveBottom = 5;
+enum Kind { kMeterData = 0, kDrawing = 1, kMovie = 2 };
+
+std::string Shell(const std::string& command) {
+  std::string output;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) return output;
+  char buffer[4096];
+  while (size_t read = fread(buffer, 1, sizeof buffer, pipe)) output.append(buffer, read);
+  pclose(pipe);
+  return output;
+}
+
+std::string Quoted(const std::string& path) { return "'" + path + "'"; }
+
+// The places of the top-level windows shown on the desktop.
+std::vector<Box> ShownPlaces(XDisplay* display) {
+  std::vector<Box> places;
+  Window root, parent, *children = nullptr;
+  unsigned count = 0;
+  if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count))
+    return places;
+  for (unsigned i = 0; i < count; ++i) {
+    XWindowAttributes attributes;
+    if (XGetWindowAttributes(display, children[i], &attributes) &&
+        attributes.map_state == IsViewable)
+      places.push_back(Box{attributes.x, attributes.y, attributes.width, attributes.height});
+  }
+  if (children) XFree(children);
+  return places;
+}
+
+// A grey picture read from a binary PGM file; empty when it cannot be read.
+struct GreyPicture {
+  int width = 0, height = 0;
+  std::vector<uint8_t> pixels;
+  uint8_t At(int x, int y) const { return pixels[static_cast<size_t>(y * width + x)]; }
+};
+
+GreyPicture ReadPgm(const std::string& path) {
+  GreyPicture picture;
+  std::ifstream file(path, std::ios::binary);
+  std::string magic;
+  int maximum = 0;
+  file >> magic >> picture.width >> picture.height >> maximum;
+  file.get();
+  if (magic != "P5" || maximum != 255 || picture.width <= 0 || picture.height <= 0) return {};
+  picture.pixels.resize(static_cast<size_t>(picture.width * picture.height));
+  file.read(reinterpret_cast<char*>(picture.pixels.data()),
+            static_cast<std::streamsize>(picture.pixels.size()));
+  if (!file) return {};
+  return picture;
+}
+
+// The smallest box around the dark pixels; empty when there are none.
+Box DarkBounds(const GreyPicture& picture) {
+  int left = picture.width, top = picture.height, right = -1, bottom = -1;
+  for (int y = 0; y < picture.height; ++y)
+    for (int x = 0; x < picture.width; ++x)
+      if (picture.At(x, y) < 128) {
+        left = std::min(left, x);
+        right = std::max(right, x);
+        top = std::min(top, y);
+        bottom = std::max(bottom, y);
+      }
+  if (right < 0) return {};
+  return Box{left, top, right - left + 1, bottom - top + 1};
+}
+
+// The smallest screen box around the dark pixels of a picture of the screen; empty when there are
+// none.
+Box DarkBounds(const Picture& picture) {
+  GreyPicture grey{picture.box.width, picture.box.height, {}};
+  for (const uint32_t pixel : picture.pixels)
+    grey.pixels.push_back(static_cast<uint8_t>(
+        std::max({(pixel >> 16) & 0xFF, (pixel >> 8) & 0xFF, pixel & 0xFF})));
+  const Box bounds = DarkBounds(grey);
+  if (bounds.Empty()) return bounds;
+  return Box{picture.box.x + bounds.x, picture.box.y + bounds.y, bounds.width, bounds.height};
+}
+
+// What ffprobe reads of a movie's picture stream.
+struct MovieFacts {
+  int width = 0, height = 0, frames = 0;
+};
+
+MovieFacts ProbeMovie(const std::string& path) {
+  MovieFacts facts;
+  const std::string said = Shell(
+      "ffprobe -v error -count_frames -select_streams v:0 -show_entries "
+      "stream=width,height,nb_read_frames -of csv=p=0 " + Quoted(path) + " 2>&1");
+  std::sscanf(said.c_str(), "%d,%d,%d", &facts.width, &facts.height, &facts.frames);
+  return facts;
+}
+
+// One frame of a movie, in grey, by ffmpeg.
+GreyPicture MovieFrame(const std::string& movie, int frame, const std::string& picture) {
+  Shell("ffmpeg -v error -y -i " + Quoted(movie) + " -vf \"select=eq(n\\," +
+        std::to_string(frame) + ")\" -frames:v 1 -pix_fmt gray " + Quoted(picture) + " 2>&1");
+  return ReadPgm(picture);
+}
+
+class Exports : public Scenario {
+ protected:
+  // Starts the program on the sample without its start-up picture: a picture that goes while a
+  // menu opens would hide the menu from the count of shown windows.
+  ::testing::AssertionResult StartPlain() {
+    RunningProgram& program = Launch({"-nologo", Home().Sample("spring-and-pin.yb")});
+    if (!Me().WaitUntil([&] { return Me().MainWindow() != 0 || program.WaitForExit(0); }) ||
+        Me().MainWindow() == 0)
+      return ::testing::AssertionFailure() << "the main window never appeared:\n"
+                                           << program.Output();
+    return Me().Idle();
+  }
+
+  // File > Export... by the mouse (the ninth item, below one separator) or by its keys (Alt+F,
+  // E).
+  ::testing::AssertionResult OpenExportDialog(bool byKeys = false) {
+    if (byKeys) {
+      Me().Key("f", {"Alt_L"});
+      Me().Key("e");
+    } else if (!ChooseMenu(MenuTitleX("File"), 8, 1)) {
+      return ::testing::AssertionFailure() << "the File menu did not open";
+    }
+    if (!Me().WaitUntil([&] { return Me().FocusedTitle() == "Export"; }))
+      return ::testing::AssertionFailure()
+             << "the export dialog did not take the keyboard: " << Me().FocusedTitle();
+    if (!Me().Idle()) return ::testing::AssertionFailure() << "the program stayed busy";
+    return ::testing::AssertionSuccess();
+  }
+
+  // The export dialog's kind list on the screen: its field, from the dialog's client area.
+  static Box KindField() {
+    const Box dialog = Me().Place(Me().WindowTitled("Export"));
+    RECT insets{0, 0, 0, 0};
+    AdjustWindowRectEx(&insets, WS_POPUP | WS_CAPTION | WS_SYSMENU, FALSE,
+                       WS_EX_DLGMODALFRAME | WS_EX_TOPMOST);
+    const int clientX = dialog.x - insets.left;
+    const int clientY = dialog.y - insets.top;
+    const int clientHeight = dialog.height - (insets.bottom - insets.top);
+    return Box{clientX + kKindListLeft, clientY + clientHeight - kKindRowsAboveBottom * kDialogRow,
+               kKindListWidth, 20};
+  }
+
+  // Drops the kind list by its arrow and clicks the kind's row of the dropped list.
+  void ChooseKindByMouse(Kind kind) {
+    const Box field = KindField();
+    const std::vector<Box> before = ShownPlaces(Desktop().Display());
+    Me().Click(field.Right() - 8, field.y + field.height / 2);
+    ASSERT_TRUE(Me().Idle());
+    const std::vector<Box> after = ShownPlaces(Desktop().Display());
+    ASSERT_EQ(after.size(), before.size() + 1) << "the kind list did not drop";
+    Box list;
+    for (const Box& place : after)
+      if (std::find(before.begin(), before.end(), place) == before.end()) list = place;
+    // The list shows every kind, a row each, inside a frame of one pixel.
+    const int row = (list.height - 2) / 3;
+    ASSERT_GT(row, 0) << "the dropped list has no room for the three kinds";
+    Me().Click(list.x + list.width / 2, list.y + 1 + row * kind + row / 2);
+    ASSERT_TRUE(Me().Idle());
+    EXPECT_EQ(ShownPlaces(Desktop().Display()).size(), before.size())
+        << "the dropped list stayed after a kind was clicked";
+  }
+
+  // The kind list from the keyboard: a click gives it the keyboard (and drops it, a second click
+  // folds it), then Alt+Down drops it, Down moves along the kinds and Return takes the one reached.
+  void ChooseKindByKeys(Kind kind) {
+    const Box field = KindField();
+    Me().Click(field.x + field.width / 3, field.y + field.height / 2);
+    ASSERT_TRUE(Me().Idle());
+    Me().Click(field.x + field.width / 3, field.y + field.height / 2);
+    ASSERT_TRUE(Me().Idle());
+    const int shown = Me().ShownWindows();
+    Me().Key("Down", {"Alt_L"});
+    ASSERT_TRUE(Me().Idle());
+    ASSERT_EQ(Me().ShownWindows(), shown + 1) << "Alt+Down did not drop the kind list";
+    for (int i = 0; i < kind; ++i) Me().Key("Down");
+    Me().Key("Return");
+    ASSERT_TRUE(Me().Idle());
+    EXPECT_EQ(Me().ShownWindows(), shown) << "Return did not fold the kind list";
+    EXPECT_NE(Me().WindowTitled("Export"), 0u)
+        << "Return on the dropped list ended the export dialog";
+  }
+
+  // Replaces the name the dialog proposes by a full path, and exports there.
+  void ExportTo(const std::string& path) {
+    for (int i = 0; i < 40; ++i) Me().Key("BackSpace");
+    Me().Type(path);
+    Me().Key("Return");
+    ASSERT_TRUE(Me().WaitUntil([&] { return Me().WindowTitled("Export") == 0; }))
+        << "the export dialog stayed";
+    ASSERT_TRUE(Me().Idle());
+  }
+
+  void ExportMovie(const std::string& path, bool byKeys) {
+    if (!Program()) {
+      ASSERT_TRUE(StartPlain());
+    }
+    ASSERT_TRUE(OpenExportDialog(byKeys));
+    if (byKeys)
+      ChooseKindByKeys(kMovie);
+    else
+      ChooseKindByMouse(kMovie);
+    if (HasFatalFailure()) return;
+    ExportTo(path);
+    ASSERT_TRUE(std::filesystem::exists(path)) << "no movie was written";
+
+    const MovieFacts movie = ProbeMovie(path);
+    EXPECT_EQ(movie.frames, kProposedFrames);
+    // The movie shows the world's window: a picture no larger than the program's window.
+    const Box frame = Frame();
+    EXPECT_GT(movie.width, frame.width / 2);
+    EXPECT_LE(movie.width, frame.width);
+    EXPECT_GT(movie.height, frame.height / 2);
+    EXPECT_LE(movie.height, frame.height);
+    // It shows the bodies, and they move.
+    const GreyPicture first = MovieFrame(path, 0, Home().Path("first.pgm"));
+    const GreyPicture last = MovieFrame(path, kProposedFrames - 1, Home().Path("last.pgm"));
+    ASSERT_EQ(first.width, movie.width);
+    ASSERT_EQ(last.width, movie.width);
+    EXPECT_FALSE(DarkBounds(first).Empty()) << "the first frame shows nothing";
+    EXPECT_NE(first.pixels, last.pixels) << "the world stood still in the movie";
+  }
+};
+
+// The drawing holds the circle alone: squares and polygons write no outline into it yet.
+TEST_F(Exports, ADrawingExportedWithItsKindClickedHoldsEveryBody) {
+  WAITS_FOR("Meters, sliders and every export, from the program's own menus and dialogs");
+  if (!Program()) {
+    ASSERT_TRUE(StartPlain());
+  }
+  ASSERT_TRUE(OpenExportDialog());
+  ChooseKindByMouse(kDrawing);
+  if (HasFatalFailure()) return;
+  const std::string drawing = Home().Path("drawing.dxf");
+  ExportTo(drawing);
+  ASSERT_TRUE(std::filesystem::exists(drawing)) << "no drawing was written";
+
+  // ezdxf lists the circles and the outlines it reads, in the drawing's units (metres here).
+  const std::string said = Shell(
+      "/usr/bin/python3 -c \"import ezdxf,sys\n"
+      "for e in ezdxf.readfile(sys.argv[1]).modelspace():\n"
+      "  t = e.dxftype()\n"
+      "  if t == 'CIRCLE': print('circle', e.dxf.center.x, e.dxf.center.y, e.dxf.radius)\n"
+      "  if t in ('POLYLINE', 'LWPOLYLINE'):\n"
+      "    p = [(v[0], v[1]) for v in e.points()] if t == 'POLYLINE' else "
+      "[(v[0], v[1]) for v in e.get_points()]\n"
+      "    xs = [v[0] for v in p]; ys = [v[1] for v in p]\n"
+      "    print('outline', int(e.is_closed), len(p), min(xs), min(ys), max(xs), max(ys))\n"
+      "\" " + Quoted(drawing) + " 2>&1");
+  std::istringstream lines(said);
+  std::string kind;
+  int circles = 0, squares = 0;
+  while (lines >> kind) {
+    if (kind == "circle") {
+      double x = 0, y = 0, radius = 0;
+      lines >> x >> y >> radius;
+      circles += std::abs(x - kCircleX) < 1e-6 && std::abs(y - kCircleY) < 1e-6 &&
+                 std::abs(radius - kCircleRadius) < 1e-6;
+    } else if (kind == "outline") {
+      int closed = 0, corners = 0;
+      double left = 0, bottom = 0, right = 0, top = 0;
+      lines >> closed >> corners >> left >> bottom >> right >> top;
+      const double half = kSquareSide / 2;
+      squares += closed == 1 && corners == 4 && std::abs(left - (kSquareX - half)) < 1e-6 &&
+                 std::abs(right - (kSquareX + half)) < 1e-6 &&
+                 std::abs(bottom - (kSquareY - half)) < 1e-6 &&
+                 std::abs(top - (kSquareY + half)) < 1e-6;
+    } else {
+      ADD_FAILURE() << "ezdxf did not read the drawing:\n" << said;
+      break;
+    }
+  }
+  EXPECT_EQ(circles, 1) << said;
+  EXPECT_EQ(squares, 1) << "the square is not in the drawing:\n" << said;
+}
+
+TEST_F(Exports, PrintingToAFileFromThePrintDialogPutsTheWholeWorldOnThePage) {
+  if (!Program()) {
+    ASSERT_TRUE(StartPlain());
+  }
+  Me().Control("p");
+  ASSERT_TRUE(Me().WaitUntil([&] { return Me().FocusedTitle() == "Print"; }))
+      << "the print dialog did not take the keyboard: " << Me().FocusedTitle();
+  ASSERT_TRUE(Me().Idle());
+  // The output file's field holds the keyboard: its name is replaced by the one typed.
+  const std::string pdf = Home().Path("printed.pdf");
+  Me().Key("Home");
+  Me().Key("End", {"Shift_L"});
+  Me().Type(pdf);
+  Me().Key("Return");
+  ASSERT_TRUE(Me().WaitUntil([&] { return Me().WindowTitled("Print") == 0; }))
+      << "the print dialog stayed";
+  ASSERT_TRUE(Me().Idle());
+  ASSERT_TRUE(std::filesystem::exists(pdf)) << "nothing was printed into the file";
+
+  const std::string page = Home().Path("page");
+  Shell("pdftoppm -r 50 -gray -singlefile " + Quoted(pdf) + " " + Quoted(page) + " 2>&1");
+  const GreyPicture printed = ReadPgm(page + ".pgm");
+  ASSERT_FALSE(printed.pixels.empty()) << "pdftoppm read no page";
+  const Box drawn = DarkBounds(printed);
+  ASSERT_FALSE(drawn.Empty()) << "the page is blank";
+  // Nothing runs into the page's edges...
+  EXPECT_GE(drawn.x, 2);
+  EXPECT_GE(drawn.y, 2);
+  EXPECT_LE(drawn.Right(), printed.width - 2);
+  EXPECT_LE(drawn.Bottom(), printed.height - 2);
+  // ...and the drawing spans the world from the circle's left to the square's right and from
+  // the square's top to the circle's foot.
+  const double worldWidth = (kSquareX + kSquareSide / 2) - (kCircleX - kCircleRadius);
+  const double worldHeight = (kSquareY + kSquareSide / 2) - (kCircleY - kCircleRadius);
+  EXPECT_NEAR(double(drawn.width) / drawn.height, worldWidth / worldHeight,
+              0.1 * worldWidth / worldHeight)
+      << "the page shows " << drawn.width << " by " << drawn.height << " pixels of drawing";
+}
+
+TEST_F(Exports, AMovieExportedWithItsKindClickedHoldsTheProposedFrames) {
+  ExportMovie(Home().Path("by-mouse.avi"), false);
+}
+
+TEST_F(Exports, AMovieExportedWithItsKindPickedByKeysHoldsTheProposedFrames) {
+  ExportMovie(Home().Path("by-keys.avi"), true);
+}
+
+// The Meter menu offers a selected body's meters greyed: no meter can be placed.
+TEST_F(Exports, TheDataOfAMeterPlacedFromTheMeterMenuAreExportedFrameByFrame) {
+  WAITS_FOR("Meters, sliders and every export, from the program's own menus and dialogs");
+  ASSERT_TRUE(StartPlain());
+  // The square is the one drawing in the right half of the world window's top: a click on its
+  // outline selects it.
+  const Box frame = Frame();
+  const Box square = DarkBounds(Me().Grab(Box{frame.x + frame.width * 5 / 8,
+                                              frame.y + frame.height / 8, frame.width / 4,
+                                              frame.height / 8}));
+  ASSERT_FALSE(square.Empty()) << "the square is not where the world window shows it";
+  Me().Click(square.x + square.width / 2, square.y);
+  ASSERT_TRUE(Me().Idle());
+  // Meter > Position places a meter of the square's place in the world window.
+  const Picture unmetered = Me().Grab(frame);
+  const int shown = Me().ShownWindows();
+  ASSERT_TRUE(ChooseMenu(MenuTitleX("Meter"), 0, 0));
+  ASSERT_TRUE(Me().Idle());
+  ASSERT_EQ(Me().ShownWindows(), shown) << "the Meter menu stayed open: Position is greyed";
+  ASSERT_NE(Me().Grab(frame), unmetered) << "no meter was placed";
+
+  // A short run records what the meter shows.
+  const Picture still = Me().Grab(frame);
+  Me().Control("r");
+  ASSERT_TRUE(Me().WaitUntil([&] { return Me().Grab(frame) != still; })) << "the world did not run";
+  Me().Control("period");
+  ASSERT_TRUE(Me().Idle());
+
+  // Meter data is the kind the dialog opens on.
+  ASSERT_TRUE(OpenExportDialog(true));
+  const std::string data = Home().Path("meter.dta");
+  ExportTo(data);
+  ASSERT_TRUE(std::filesystem::exists(data)) << "no meter data were written";
+
+  // Rows of numbers, a frame each, after the header; the first frame has the square at its
+  // place.
+  std::ifstream file(data);
+  std::vector<std::vector<double>> rows;
+  for (std::string line; std::getline(file, line);) {
+    std::istringstream fields(line);
+    std::vector<double> numbers;
+    std::string field;
+    bool allNumbers = true;
+    while (std::getline(fields, field, '\t')) {
+      char* end = nullptr;
+      const double value = std::strtod(field.c_str(), &end);
+      allNumbers = allNumbers && end != field.c_str();
+      numbers.push_back(value);
+    }
+    if (allNumbers && !numbers.empty()) rows.push_back(numbers);
+  }
+  ASSERT_GE(rows.size(), 2u) << "the file holds no frames";
+  const auto holds = [&](double value) {
+    return std::any_of(rows[0].begin(), rows[0].end(),
+                       [&](double n) { return std::abs(n - value) < 1e-3; });
+  };
+  EXPECT_TRUE(holds(kSquareX) && holds(kSquareY)) << "the first frame misses the square's place";
+}
+
+}  // namespace
+}  // namespace scenario

@@ -1,0 +1,173 @@
+// Scripts run from the Script menu on the document a person sees: a script's message box takes
+// the keyboard and gives it back once answered, and a script that moves a body moves it on the
+// screen, leaving nothing of it behind, and in the world that is saved.
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "app/TApp.h"
+#include "bodies/Body.h"
+#include "model/world/QVDoc.h"
+#include "tests/scenarios/Harness.h"
+
+namespace scenario {
+namespace {
+
+constexpr char kMessageTitle[] = "Yarrowby Script";
+constexpr uint32_t kBackground = 0xFFFFFF;
+
+bool Dark(uint32_t pixel) {
+  return ((pixel >> 16) & 0xFF) < 0x80 && ((pixel >> 8) & 0xFF) < 0x80 && (pixel & 0xFF) < 0x80;
+}
+
+// The smallest screen box around the picture's dark pixels; empty when there are none.
+Box DarkBounds(const Picture& picture) {
+  int left = picture.box.width, top = picture.box.height, right = -1, bottom = -1;
+  for (int y = 0; y < picture.box.height; ++y)
+    for (int x = 0; x < picture.box.width; ++x)
+      if (Dark(picture.At(x, y))) {
+        left = std::min(left, x);
+        right = std::max(right, x);
+        top = std::min(top, y);
+        bottom = std::max(bottom, y);
+      }
+  if (right < 0) return {};
+  return Box{picture.box.x + left, picture.box.y + top, right - left + 1, bottom - top + 1};
+}
+
+class Scripts : public Scenario {
+ protected:
+  // Starts the program on a sample without its start-up picture: a picture that goes while a
+  // menu opens would hide the menu from the count of shown windows.
+  ::testing::AssertionResult StartPlain(const std::string& sample) {
+    RunningProgram& program = Launch({"-nologo", Home().Sample(sample)});
+    if (!Me().WaitUntil([&] { return Me().MainWindow() != 0 || program.WaitForExit(0); }) ||
+        Me().MainWindow() == 0)
+      return ::testing::AssertionFailure() << "the main window never appeared:\n"
+                                           << program.Output();
+    return Me().Idle();
+  }
+
+  // A script file of the private home, its lines ended as scripts of the program's own are.
+  static std::string WriteScript(const std::string& name, const std::vector<std::string>& lines) {
+    const std::string path = Home().Path(name);
+    std::ofstream file(path, std::ios::binary);
+    for (const std::string& line : lines) file << line << "\r\n";
+    return path;
+  }
+
+  // Script > Run Script... by the mouse, or by its keys (Alt+S, R); the script's path typed
+  // into the file dialog, and Return.
+  ::testing::AssertionResult RunScript(const std::string& path, bool byKeys = false) {
+    if (byKeys) {
+      Me().Key("s", {"Alt_L"});
+      Me().Key("r");
+    } else if (!ChooseMenu(MenuTitleX("Script"), 0, 0)) {
+      return ::testing::AssertionFailure() << "the Script menu did not open";
+    }
+    if (!Me().WaitUntil([&] { return Me().FocusedTitle() == "Run Script"; }))
+      return ::testing::AssertionFailure()
+             << "the script file dialog did not take the keyboard: " << Me().FocusedTitle();
+    if (!Me().Idle()) return ::testing::AssertionFailure() << "the program stayed busy";
+    Me().Type(path);
+    Me().Key("Return");
+    return ::testing::AssertionSuccess();
+  }
+
+  static bool Said(const std::string& words) {
+    return Program() != nullptr && Program()->Output().find(words) != std::string::npos;
+  }
+};
+
+TEST_F(Scripts, AMessageBoxOfAScriptIsAnsweredByReturnAndGivesTheKeyboardBack) {
+  if (!Program()) {
+    ASSERT_TRUE(StartPlain("spring-and-pin.yb"));
+  }
+  const std::string script =
+      WriteScript("message.ybs", {"Sub Main()", "  Dim answer", "  Print \"asking\"",
+                                  "  answer = MsgBox(\"The spring is ready\")",
+                                  "  Print \"answered \"; answer", "End Sub"});
+  ASSERT_TRUE(RunScript(script));
+  ASSERT_TRUE(Me().WaitUntil([&] { return Me().FocusedTitle() == kMessageTitle; }))
+      << "no message box took the keyboard: " << Me().FocusedTitle();
+  EXPECT_TRUE(Said("asking\n"));
+  EXPECT_FALSE(Said("answered")) << "the script went on before its message was answered";
+
+  Me().Key("Return");
+  ASSERT_TRUE(Me().WaitUntil([&] { return Me().WindowTitled(kMessageTitle) == 0; }))
+      << "Return did not answer the message box";
+  ASSERT_TRUE(Me().Idle());
+  EXPECT_TRUE(Me().WaitUntil([&] { return Said("answered 1\n"); })) << Program()->Output();
+
+  // The program is the keyboard's again: its keys make a new world.
+  Me().Control("n");
+  EXPECT_TRUE(Me().WaitUntil([&] { return Me().WindowTitled("Yarrowby - Untitled") != 0; }))
+      << "Ctrl+N did nothing after the message box";
+  ASSERT_TRUE(Me().Idle());
+}
+
+// The world window keeps the picture of the body at its old place when a script moves it, though
+// the same move typed into the coordinates bar leaves nothing behind: the script's change of the
+// document does not reach the window that shows it.
+TEST_F(Scripts, AScriptMovesABodyOnTheScreenLeavingNothingBehindAndInTheSavedWorld) {
+  WAITS_FOR("Scripts act on the documents a user sees, and lose nothing");
+  // A private copy that this scenario alone changes.
+  const std::string world = Home().Sample("script-moves.yb");
+  std::filesystem::copy_file(Home().Sample("spring-and-pin.yb"), world,
+                             std::filesystem::copy_options::overwrite_existing);
+  ASSERT_TRUE(StartPlain("script-moves.yb"));
+  // The square is the one drawing in the right half of the world window's top.
+  const Box frame = Frame();
+  const Box search{frame.x + frame.width * 5 / 8, frame.y + frame.height / 8, frame.width / 4,
+                   frame.height / 8};
+  const Box square = DarkBounds(Me().Grab(search));
+  ASSERT_FALSE(square.Empty()) << "the square is not where the world window shows it";
+  // Where the script puts it, below and left of it, nothing is drawn yet.
+  const Box below{frame.x + frame.width / 2, frame.y + frame.height / 4, frame.width / 4,
+                  frame.height / 4};
+  ASSERT_TRUE(DarkBounds(Me().Grab(below)).Empty());
+
+  // The world's first body is the square, at (1.5 m, 0); the script takes it down and left.
+  const std::string script = WriteScript(
+      "move.ybs", {"Sub Main()", "  Dim b", "  Set b = YB.ActiveDocument.Bodies(1)",
+                   "  b.PX.Value = 0.8", "  b.PY.Value = -0.3",
+                   "  Print \"moved \"; b.ID; \" \"; b.PX.Value; \" \"; b.PY.Value", "End Sub"});
+  ASSERT_TRUE(RunScript(script, true));
+  ASSERT_TRUE(Me().WaitUntil([&] { return Said("moved 2 0.8 -0.3\n"); }))
+      << Program()->Output();
+  ASSERT_TRUE(Me().Idle());
+  // The window shows the background where the square was...
+  const Picture left = Me().Grab(square);
+  EXPECT_EQ(left.Count([](uint32_t pixel) { return pixel != kBackground; }), 0)
+      << "the square's picture stays where it was";
+  // ...and the square where the script put it.
+  EXPECT_FALSE(DarkBounds(Me().Grab(below)).Empty()) << "the square is not shown at its new place";
+
+  // Saved, the body is where the script put it.
+  Me().Control("s");
+  ASSERT_TRUE(Me().Idle());
+  TApp app;
+  app.LoadResourceDlls();
+  app.InitUnits();
+  {
+    TQVDoc readBack;
+    readBack.ReadDocument(world);
+    const TMass* moved = nullptr;
+    for (TLink* object : readBack.World().Objects())
+      if (object->GetIdentifier() == 2) moved = dynamic_cast<TMass*>(object);
+    EXPECT_NE(moved, nullptr) << "the saved world lost the body";
+    if (moved) {
+      const TVector3 place = moved->GetPositionValues();
+      EXPECT_NEAR(place.x, 0.8, 1e-9);
+      EXPECT_NEAR(place.y, -0.3, 1e-9);
+    }
+  }
+  app.TermUnits();
+  app.FreeResourceDlls();
+}
+
+}  // namespace
+}  // namespace scenario
