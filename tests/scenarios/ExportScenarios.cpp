@@ -358,9 +358,9 @@ TEST_F(Exports, AMovieExportedWithItsKindPickedByKeysHoldsTheProposedFrames) {
   ExportMovie(Home().Path("by-keys.avi"), true);
 }
 
-// The Meter menu offers a selected body's meters greyed: no meter can be placed.
+// The Meter menu offers a selected body's meters greyed: choosing Position places no meter.
 TEST_F(Exports, TheDataOfAMeterPlacedFromTheMeterMenuAreExportedFrameByFrame) {
-  WAITS_FOR("Meters, sliders and every export, from the program's own menus and dialogs");
+  WAITS_FOR("Windows, menus and documents behave on the desktop");
   ASSERT_TRUE(StartPlain());
   // The square is the one drawing in the right half of the world window's top: a click on its
   // outline selects it.
