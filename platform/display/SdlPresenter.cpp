@@ -52,6 +52,19 @@ bool WindowManagerRuns(Display* display) {
 }
 #endif
 
+// The X window of a desktop window, or 0 elsewhere.
+unsigned long XWindowOf(SDL_Window* desktop) {
+#if defined(SDL_VIDEO_DRIVER_X11)
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (SDL_GetWindowWMInfo(desktop, &info) && info.subsystem == SDL_SYSWM_X11)
+    return info.info.x11.window;
+#else
+  (void)desktop;
+#endif
+  return 0;
+}
+
 // The video subsystem, started again once when the first start fails: a desktop session that is
 // still coming up may refuse the first connection for a passing reason.
 bool StartVideo(std::string* why) {
@@ -221,8 +234,8 @@ std::unique_ptr<SdlPresenter> SdlPresenter::Create(std::string* why) {
 SdlPresenter::~SdlPresenter() {
   SDL_StopTextInput();
   if (cursor_) SDL_FreeCursor(static_cast<SDL_Cursor*>(cursor_));
-  for (auto& [window, desktop] : windows_)
-    if (desktop) SDL_DestroyWindow(desktop);
+  for (auto& [window, shown] : windows_)
+    if (shown.desktop) SDL_DestroyWindow(shown.desktop);
 #if defined(SDL_VIDEO_DRIVER_X11)
   // The answers to the last requests are taken here, while the program's handler hears them.
   // SDL's own teardown would hand the connection back to Xlib's handler, which ends the process
@@ -238,72 +251,124 @@ SdlPresenter::~SdlPresenter() {
 
 SDL_Window* SdlPresenter::DesktopWindowOf(HWND window) const {
   auto found = windows_.find(window);
-  return found == windows_.end() ? nullptr : found->second;
+  return found == windows_.end() ? nullptr : found->second.desktop;
 }
 
 HWND SdlPresenter::WindowOfId(uint32_t id) const {
-  for (const auto& [window, desktop] : windows_)
-    if (desktop && SDL_GetWindowID(desktop) == id) return window;
+  for (const auto& [window, shown] : windows_)
+    if (shown.desktop && SDL_GetWindowID(shown.desktop) == id) return window;
   return nullptr;
 }
 
 void SdlPresenter::TopLevelCreated(HWND window) {
-  windows_.try_emplace(window, nullptr);
+  windows_.try_emplace(window);
 }
 
 void SdlPresenter::Show(HWND window) {
-  RECT rect;
-  GetWindowRect(window, &rect);
-  const int32_t width = std::max(1, rect.right - rect.left);
-  const int32_t height = std::max(1, rect.bottom - rect.top);
-  const std::string title = Windows1252ToUtf8(GetWindowTextString(window));
-  SDL_Window*& desktop = windows_[window];
-  if (!desktop) {
-    // The layer draws every window's frame itself (caption, boxes, sizing edges), and that frame
-    // works whether or not a window manager runs; the desktop adds none, so no window shows two
-    // title bars.
-    Uint32 flags = SDL_WINDOW_SHOWN | SDL_WINDOW_BORDERLESS;
-    const DWORD style = static_cast<DWORD>(GetWindowLongPtr(window, GWL_STYLE));
-    if ((style & WS_CAPTION) != WS_CAPTION && GetWindow(window, GW_OWNER))
-      flags |= SDL_WINDOW_SKIP_TASKBAR | SDL_WINDOW_POPUP_MENU;
-    desktop = SDL_CreateWindow(title.c_str(), rect.left, rect.top, width, height, flags);
-    if (!desktop) return;
-    NoteXDisplay(desktop);
-    // The frame was drawn before the desktop said whether it can minimize: drawn again.
-    if (!windowManager_) SendMessage(window, WM_NCPAINT, 1, 0);
+  RECT place;
+  GetWindowRect(window, &place);
+  Shown& shown = windows_[window];
+  if (!shown.desktop) {
+    if (!Open(window, shown, place)) return;
   } else {
-    SDL_SetWindowTitle(desktop, title.c_str());
-    SDL_SetWindowPosition(desktop, rect.left, rect.top);
-    SDL_SetWindowSize(desktop, width, height);
-    SDL_ShowWindow(desktop);
-    if (SDL_GetWindowFlags(desktop) & SDL_WINDOW_MINIMIZED) SDL_RestoreWindow(desktop);
+    Follow(window, shown, place);
   }
-  if (GetActiveWindow() == window && raised_ != window) {
-    Raise(window, desktop);
+  if (ManagesItself()) {
+    Restack();
+    GiveKeyboard();
+  } else if (GetActiveWindow() == window && raised_ != window) {
+    Raise(window, shown.desktop);
   } else if (GetActiveWindow() != window && raised_ == window) {
     raised_ = nullptr;
   }
+}
+
+bool SdlPresenter::Open(HWND window, Shown& shown, const RECT& place) {
+  const int32_t width = std::max(1, place.right - place.left);
+  const int32_t height = std::max(1, place.bottom - place.top);
+  shown.title = Windows1252ToUtf8(GetWindowTextString(window));
+  shown.place = place;
+  // The layer draws every window's frame itself (caption, boxes, sizing edges), and that frame
+  // works whether or not a window manager runs; the desktop adds none, so no window shows two
+  // title bars. An owned pop-up without a caption stays out of the manager's way.
+  Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS;
+  const DWORD style = static_cast<DWORD>(GetWindowLongPtr(window, GWL_STYLE));
+  if ((style & WS_CAPTION) != WS_CAPTION && GetWindow(window, GW_OWNER))
+    flags |= SDL_WINDOW_SKIP_TASKBAR | SDL_WINDOW_POPUP_MENU;
+  shown.desktop =
+      SDL_CreateWindow(shown.title.c_str(), place.left, place.top, width, height, flags);
+  if (!shown.desktop) return false;
+  NoteXDisplay(shown.desktop);
+  shown.x = XWindowOf(shown.desktop);
+#if defined(SDL_VIDEO_DRIVER_X11)
+  if (ManagesItself()) {
+    // Put on the screen here rather than by SDL, which without a manager also hands every
+    // window it shows the keyboard: a tool tip or a menu would take it from the active window.
+    XMapRaised(static_cast<Display*>(xDisplay_), shown.x);
+    stackDirty_ = true;
+  }
+#endif
+  if (!ManagesItself()) SDL_ShowWindow(shown.desktop);
+  // The frame was drawn before the desktop said whether it can minimize: drawn again.
+  if (!windowManager_) SendMessage(window, WM_NCPAINT, 1, 0);
   SurfaceUpdated(window, RECT{0, 0, width, height});
+  return true;
+}
+
+void SdlPresenter::Follow(HWND window, Shown& shown, const RECT& place) {
+  // Only what changed is passed on: SDL raises a window whose size it is told, even an
+  // unchanged one, and waits for the desktop on every move.
+  const std::string title = Windows1252ToUtf8(GetWindowTextString(window));
+  if (title != shown.title) {
+    SDL_SetWindowTitle(shown.desktop, title.c_str());
+    shown.title = title;
+  }
+  const int32_t width = std::max(1, place.right - place.left);
+  const int32_t height = std::max(1, place.bottom - place.top);
+  const bool moved = place.left != shown.place.left || place.top != shown.place.top;
+  const bool sized = width != std::max(1, shown.place.right - shown.place.left) ||
+                     height != std::max(1, shown.place.bottom - shown.place.top);
+  shown.place = place;
+  if (moved) SDL_SetWindowPosition(shown.desktop, place.left, place.top);
+  if (sized) {
+    SDL_SetWindowSize(shown.desktop, width, height);
+    stackDirty_ = true;
+  }
+  if (!ManagesItself()) SDL_ShowWindow(shown.desktop);
+  const bool minimized = SDL_GetWindowFlags(shown.desktop) & SDL_WINDOW_MINIMIZED;
+  if (minimized) SDL_RestoreWindow(shown.desktop);
+  if (sized || minimized) SurfaceUpdated(window, RECT{0, 0, width, height});
 }
 
 void SdlPresenter::TopLevelChanged(HWND window) {
   if (syncing_) return;
-  auto found = windows_.find(window);
-  SDL_Window* desktop = found == windows_.end() ? nullptr : found->second;
   if (IsWindowVisible(window) && !IsIconic(window)) {
     Show(window);
     return;
   }
-  if (!desktop) return;
+  auto found = windows_.find(window);
+  if (found == windows_.end() || !found->second.desktop) return;
   // A minimized window stays a desktop window, so that the desktop can give it back. Where
   // nothing on the desktop minimizes windows it stays in view, and a click restores it.
   if (IsWindowVisible(window)) {
-    SDL_MinimizeWindow(desktop);
+    SDL_MinimizeWindow(found->second.desktop);
     return;
   }
-  SDL_DestroyWindow(desktop);
-  found->second = nullptr;
+  Close(found->first, found->second);
+}
+
+void SdlPresenter::Close(HWND window, Shown& shown) {
+  // Nothing more is asked of the desktop window once it is gone: neither the answer to an idle
+  // question sent to it nor the keyboard.
+  if (shown.x != 0 && shown.x == idleWindow_) idleWindow_ = 0;
+  if (shown.x != 0 && shown.x == keyboard_) keyboard_ = 0;
+  SDL_DestroyWindow(shown.desktop);
+  shown = Shown{};
   if (raised_ == window) raised_ = nullptr;
+  if (!ManagesItself()) return;
+  // The keyboard of a window that goes returns to the active window.
+  Restack();
+  GiveKeyboard();
 }
 
 void SdlPresenter::RestoreIfMinimized(HWND window) {
@@ -317,22 +382,55 @@ void SdlPresenter::RestoreIfMinimized(HWND window) {
 void SdlPresenter::TopLevelDestroyed(HWND window) {
   auto found = windows_.find(window);
   if (found == windows_.end()) return;
-  if (found->second) SDL_DestroyWindow(found->second);
+  const bool hadKeyboard = raised_ == window;
+  if (found->second.desktop) Close(window, found->second);
   windows_.erase(found);
-  if (raised_ != window) return;
+  if (!hadKeyboard || ManagesItself()) return;
   // The window that had the keyboard is gone (an alert that was answered): the keyboard goes
-  // back to the window now active, which no window manager would do here.
-  raised_ = nullptr;
+  // back to the window now active, which a window manager may not do for a borderless window.
   const HWND active = GetActiveWindow();
   if (SDL_Window* desktop = active ? DesktopWindowOf(active) : nullptr) Raise(active, desktop);
 }
 
 void SdlPresenter::Raise(HWND window, SDL_Window* desktop) {
-  // The active window comes to the front and takes the keyboard, also where no window manager
-  // raises windows or hands the keyboard on.
+  // The active window comes to the front and takes the keyboard.
   SDL_RaiseWindow(desktop);
-  if (!windowManager_) SDL_SetWindowInputFocus(desktop);
   raised_ = window;
+}
+
+void SdlPresenter::Restack() {
+#if defined(SDL_VIDEO_DRIVER_X11)
+  std::vector<unsigned long> order;
+  for (HWND top = GetTopWindow(nullptr); top; top = GetWindow(top, GW_HWNDNEXT)) {
+    auto found = windows_.find(top);
+    if (found != windows_.end() && found->second.desktop && found->second.x)
+      order.push_back(found->second.x);
+  }
+  if (order == stack_ && !stackDirty_) return;
+  stack_ = order;
+  stackDirty_ = false;
+  if (order.empty()) return;
+  auto* display = static_cast<Display*>(xDisplay_);
+  std::vector<Window> windows(order.begin(), order.end());
+  // The front window comes above everything else on the desktop; the others go below it in turn.
+  XRaiseWindow(display, windows.front());
+  XRestackWindows(display, windows.data(), static_cast<int>(windows.size()));
+  XFlush(display);
+#endif
+}
+
+void SdlPresenter::GiveKeyboard() {
+#if defined(SDL_VIDEO_DRIVER_X11)
+  const HWND active = GetActiveWindow();
+  auto found = active ? windows_.find(active) : windows_.end();
+  if (found == windows_.end() || !found->second.x || found->second.x == keyboard_) return;
+  auto* display = static_cast<Display*>(xDisplay_);
+  // Should the window go before the keyboard is handed on, the desktop gives it to the root,
+  // where it reaches the window under the pointer, rather than to nobody.
+  XSetInputFocus(display, found->second.x, RevertToParent, CurrentTime);
+  XFlush(display);
+  keyboard_ = found->second.x;
+#endif
 }
 
 void SdlPresenter::SurfaceUpdated(HWND window, const RECT&) {
@@ -370,6 +468,7 @@ void SdlPresenter::Handle(const SDL_Event& event) {
   switch (event.type) {
     case SDL_SYSWMEVENT:
       NotePointer(event.syswm.msg);
+      NoteFocus(event.syswm.msg);
       NoteIdleProbe(event.syswm.msg);
       return;
     case SDL_MOUSEMOTION: {
@@ -431,7 +530,10 @@ void SdlPresenter::Handle(const SDL_Event& event) {
           break;
         }
         case SDL_WINDOWEVENT_FOCUS_GAINED:
-          if (IsWindowEnabled(window)) SetActiveWindow(window);
+          // A window manager gave the window the keyboard (it was clicked, or chosen from a
+          // list): it becomes the active window. Without a manager the layer alone decides.
+          if (!ManagesItself() && !NeverActivates(window) && IsWindowEnabled(window))
+            SetActiveWindow(window);
           break;
         case SDL_WINDOWEVENT_MINIMIZED:
           if (!IsIconic(window)) ShowWindow(window, SW_MINIMIZE);
@@ -508,6 +610,21 @@ void SdlPresenter::NotePointer(const SDL_SysWMmsg* message) {
     return;
   }
   havePointer_ = true;
+#else
+  (void)message;
+#endif
+}
+
+void SdlPresenter::NoteFocus(const SDL_SysWMmsg* message) {
+#if defined(SDL_VIDEO_DRIVER_X11)
+  if (!message || message->subsystem != SDL_SYSWM_X11 || !ManagesItself()) return;
+  const XEvent& x = message->msg.x11.event;
+  if (x.type != FocusIn || x.xfocus.detail == NotifyPointer || x.xfocus.detail == NotifyInferior)
+    return;
+  // Someone else (or an earlier request of ours) moved the keyboard: it goes back to the
+  // active window.
+  keyboard_ = x.xfocus.window;
+  GiveKeyboard();
 #else
   (void)message;
 #endif

@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/win32/WindowPresenter.h"
 
@@ -45,27 +46,54 @@ class SdlPresenter : public WindowPresenter {
   SDL_Window* DesktopWindowOf(HWND window) const;
 
  private:
+  // A desktop window showing a top-level window, and what it was last told.
+  struct Shown {
+    SDL_Window* desktop = nullptr;
+    unsigned long x = 0;  // the X window, on X
+    RECT place{};         // screen rectangle
+    std::string title;
+  };
+
   SdlPresenter() = default;
   void Handle(const union SDL_Event& event);
   HWND WindowOfId(uint32_t id) const;
   void Show(HWND window);
-  // Keeps the screen position of the desktop's next mouse event, where the desktop reports one.
+  // Makes the desktop window of a window being shown; false when the desktop refuses.
+  bool Open(HWND window, Shown& shown, const RECT& place);
+  // Passes on to a desktop window what changed of its window: title, place, size, minimized.
+  void Follow(HWND window, Shown& shown, const RECT& place);
+  // Takes a window's desktop window away (hidden or destroyed).
+  void Close(HWND window, Shown& shown);
+  // Learns the X connection from the first desktop window, and whether a manager runs.
   void NoteXDisplay(SDL_Window* desktop);
+  // Where no window manager runs, the program is its own: the desktop windows are stacked as
+  // the layer stacks its top-level windows, and the keyboard goes to the active window.
+  bool ManagesItself() const { return xDisplay_ != nullptr && !windowManager_; }
+  void Restack();
+  void GiveKeyboard();
   void Raise(HWND window, SDL_Window* desktop);
+  // Keeps the screen position of the desktop's next mouse event, where the desktop reports one.
   void NotePointer(const SDL_SysWMmsg* message);
+  // Without a manager: hands the keyboard back to the active window when it went elsewhere.
+  void NoteFocus(const SDL_SysWMmsg* message);
   void NoteIdleProbe(const SDL_SysWMmsg* message);
   // The screen position of a mouse event at (x, y) in a window's desktop window.
   POINT EventPoint(HWND window, int32_t x, int32_t y);
   // Gives a minimized window back its place (the desktop showed it again, or it was clicked).
   void RestoreIfMinimized(HWND window);
 
-  std::map<HWND, SDL_Window*> windows_;
+  std::map<HWND, Shown> windows_;
   // The X connection SDL uses (a Display*), known once a desktop window exists; null elsewhere.
   void* xDisplay_ = nullptr;
   // Whether a window manager runs on the desktop (known once a window exists on X).
   bool windowManager_ = true;
   bool syncing_ = false;
-  HWND raised_ = nullptr;  // the active window, once brought to the front
+  HWND raised_ = nullptr;  // the active window, once brought to the front (with a manager)
+  // Without a manager: the X windows in the order last put on the desktop, front first, and
+  // whether something may have changed that order since; the X window given the keyboard last.
+  std::vector<unsigned long> stack_;
+  bool stackDirty_ = false;
+  unsigned long keyboard_ = 0;
   POINT pointer_;
   bool havePointer_ = false;
   // The desktop window (an X window id) and serial of the last idle question not yet answered.

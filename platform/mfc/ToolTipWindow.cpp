@@ -50,8 +50,8 @@ void TToolTipWindow::Show(const std::string& text, POINT screenPoint, HWND owner
   }
   if (window_ == nullptr || !IsWindow(window_)) {
     RegisterTipClass();
-    window_ = CreateWindowEx(WS_EX_TOPMOST, kClassName, "", WS_POPUP | WS_BORDER, 0, 0, 1, 1, owner,
-                             nullptr, nullptr);
+    window_ = CreateWindowEx(WS_EX_TOPMOST | WS_EX_NOACTIVATE, kClassName, "", WS_POPUP | WS_BORDER,
+                             0, 0, 1, 1, owner, nullptr, nullptr);
     if (window_ == nullptr) return;
   }
   SetWindowText(window_, text.c_str());

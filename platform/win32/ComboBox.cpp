@@ -146,8 +146,8 @@ void Drop(HWND combo, ComboState& state) {
   ShowHighlighted(state);
   const int32_t height = ListRows(state) * state.itemHeight + 2;
   state.list =
-      CreateWindowEx(WS_EX_TOPMOST, kComboListClass, "", WS_POPUP, field.left, field.bottom,
-                     field.right - field.left, height, combo, nullptr, nullptr);
+      CreateWindowEx(WS_EX_TOPMOST | WS_EX_NOACTIVATE, kComboListClass, "", WS_POPUP, field.left,
+                     field.bottom, field.right - field.left, height, combo, nullptr, nullptr);
   if (!state.list) return;
   SetWindowLongPtr(state.list, 0, reinterpret_cast<LONG_PTR>(combo));
   ShowWindow(state.list, SW_SHOWNA);

@@ -182,6 +182,22 @@ bool HandleDialogKey(HWND dialog, BoxState& state, const MSG& message) {
   return false;
 }
 
+// The program's other top-level windows, which a box disables while it is up: it answers alone,
+// and nothing else can be activated and come in front of it until it is answered.
+std::vector<HWND> DisableOthers(HWND box) {
+  std::vector<HWND> others;
+  for (HWND top = GetTopWindow(nullptr); top; top = GetWindow(top, GW_HWNDNEXT))
+    if (top != box && IsWindowEnabled(top)) others.push_back(top);
+  for (HWND window : others)
+    EnableWindow(window, FALSE);
+  return others;
+}
+
+void EnableAgain(const std::vector<HWND>& windows) {
+  for (HWND window : windows)
+    if (IsWindow(window)) EnableWindow(window, TRUE);
+}
+
 }  // namespace
 
 HWND GetMessageBoxWindow() {
@@ -235,8 +251,7 @@ int32_t MessageBox(HWND owner, const char* text, const char* caption, UINT type)
     buttonX += kButtonWidth + kGap;
   }
 
-  const bool ownerWasEnabled = ownerTop && IsWindowEnabled(ownerTop);
-  if (ownerWasEnabled) EnableWindow(ownerTop, FALSE);
+  const std::vector<HWND> disabled = DisableOthers(dialog);
   OpenBoxes().push_back(dialog);
   ShowWindow(dialog, SW_SHOW);
   SetFocus(state.buttons[defaultIndex]);
@@ -254,7 +269,7 @@ int32_t MessageBox(HWND owner, const char* text, const char* caption, UINT type)
   }
 
   OpenBoxes().erase(std::remove(OpenBoxes().begin(), OpenBoxes().end(), dialog), OpenBoxes().end());
-  if (ownerWasEnabled && IsWindow(ownerTop)) EnableWindow(ownerTop, TRUE);
+  EnableAgain(disabled);
   if (IsWindow(dialog)) {
     SetWindowLongPtr(dialog, 0, 0);
     DestroyWindow(dialog);

@@ -1,6 +1,6 @@
 #pragma once
-// Message boxes: a modal dialog of this layer's own controls (text, icon, buttons) over a
-// disabled owner. It is answered with the mouse or the keyboard: Tab moves between the buttons,
+// Message boxes: a modal dialog of this layer's own controls (text, icon, buttons) in front of
+// every other window of the program, which it disables until it is answered. It is answered with the mouse or the keyboard: Tab moves between the buttons,
 // Enter presses the focused one, Escape cancels when there is a Cancel button (or only OK), and
 // the underlined letter of a button presses it. Tests answer it with synthetic input.
 

@@ -108,13 +108,35 @@ void RemoveFromSiblings(WindowRecord& record) {
   list.erase(std::remove(list.begin(), list.end(), record.handle), list.end());
 }
 
+// Owned top-level windows stay in front of their owner (dialogs, floating tool windows, tips):
+// those that are behind it move, in their order among themselves, to just in front of it, and
+// so on for the windows they own.
+void KeepOwnedInFront(HWND owner) {
+  auto& list = Desktop().children;
+  std::vector<HWND> owned;
+  for (HWND top : list) {
+    const WindowRecord* other = FindWindowRecord(top);
+    if (other && other->owner == owner) owned.push_back(top);
+  }
+  if (owned.empty()) return;
+  const auto ownerAt = std::find(list.begin(), list.end(), owner);
+  if (ownerAt == list.end()) return;
+  std::vector<HWND> behind;
+  for (auto it = ownerAt + 1; it != list.end(); ++it)
+    if (std::find(owned.begin(), owned.end(), *it) != owned.end()) behind.push_back(*it);
+  if (!behind.empty()) {
+    NoteWindowLayoutChanged();
+    for (HWND window : behind)
+      list.erase(std::find(list.begin(), list.end(), window));
+    list.insert(std::find(list.begin(), list.end(), owner), behind.begin(), behind.end());
+  }
+  for (HWND window : owned)
+    KeepOwnedInFront(window);
+}
+
 // Puts the window at `position` among its siblings: HWND_TOP, HWND_BOTTOM or after a sibling.
-void PlaceInZOrder(WindowRecord& record, HWND insertAfter) {
-  NoteWindowLayoutChanged();
-  WindowRecord* parent = FindWindowRecord(record.parent);
-  if (!parent) return;
-  RemoveFromSiblings(record);
-  auto& list = parent->children;
+void InsertInZOrder(WindowRecord& record, HWND insertAfter) {
+  auto& list = FindWindowRecord(record.parent)->children;
   if (insertAfter == HWND_BOTTOM) {
     list.push_back(record.handle);
     return;
@@ -136,6 +158,16 @@ void PlaceInZOrder(WindowRecord& record, HWND insertAfter) {
     }
   }
   list.insert(position, record.handle);
+}
+
+void PlaceInZOrder(WindowRecord& record, HWND insertAfter) {
+  NoteWindowLayoutChanged();
+  if (!FindWindowRecord(record.parent)) return;
+  RemoveFromSiblings(record);
+  InsertInZOrder(record, insertAfter);
+  if (!IsTopLevel(record)) return;
+  KeepOwnedInFront(record.handle);
+  if (record.owner) KeepOwnedInFront(record.owner);
 }
 
 void CollectSubtree(HWND window, std::vector<HWND>& out) {
@@ -166,17 +198,21 @@ void SendNcDestroyMessages(HWND window) {
   DeliverMessage(window, WM_NCDESTROY, 0, 0);
 }
 
+bool CanBecomeActive(const WindowRecord& record) {
+  return (record.style & WS_VISIBLE) && !(record.style & WS_DISABLED) && !record.destroying &&
+         !(record.exStyle & WS_EX_NOACTIVATE);
+}
+
 HWND NextWindowToActivate(HWND leaving) {
   WindowRecord* record = FindWindowRecord(leaving);
   if (record && record->owner) {
     WindowRecord* owner = FindWindowRecord(record->owner);
-    if (owner && (owner->style & WS_VISIBLE) && !(owner->style & WS_DISABLED)) return owner->handle;
+    if (owner && CanBecomeActive(*owner)) return owner->handle;
   }
   for (HWND candidate : Desktop().children) {
     if (candidate == leaving) continue;
     WindowRecord* other = FindWindowRecord(candidate);
-    if (other && (other->style & WS_VISIBLE) && !(other->style & WS_DISABLED) && !other->destroying)
-      return candidate;
+    if (other && CanBecomeActive(*other)) return candidate;
   }
   return nullptr;
 }
@@ -226,7 +262,8 @@ int32_t FrameWidth(const WindowRecord& record) {
   // A sunken client edge lies inside whatever frame the window has.
   const int32_t edge = (record.exStyle & WS_EX_CLIENTEDGE) ? kClientEdge : 0;
   if (record.style & WS_THICKFRAME) return kThickFrame + edge;
-  if (record.style & WS_DLGFRAME || record.exStyle & WS_EX_DLGMODALFRAME) return kDialogFrame + edge;
+  if (record.style & WS_DLGFRAME || record.exStyle & WS_EX_DLGMODALFRAME)
+    return kDialogFrame + edge;
   if (record.style & WS_BORDER) return 1 + edge;
   return edge;
 }
@@ -976,10 +1013,16 @@ BOOL IsWindowEnabled(HWND window) {
 // ---------------------------------------------------------------------------------------------
 // Activation and focus.
 
+bool NeverActivates(HWND window) {
+  const WindowRecord* record = FindWindowRecord(GetAncestorTopLevel(window));
+  return record && (record->exStyle & WS_EX_NOACTIVATE);
+}
+
 HWND SetActiveWindow(HWND window) {
   WindowSystem& system = System();
   HWND top = window ? GetAncestorTopLevel(window) : nullptr;
   if (window && !top) return nullptr;
+  if (NeverActivates(top)) return system.active;
   const HWND old = system.active;
   if (old == top) return old;
   if (old && IsWindow(old)) {

@@ -76,6 +76,10 @@ BOOL EnableWindow(HWND window, BOOL enable);
 BOOL IsWindowEnabled(HWND window);
 
 // Activation and focus.
+// Whether a window's top-level window has WS_EX_NOACTIVATE: it only shows something for another
+// window (a tool tip, a menu, a dropped list), never becomes the active window, and the desktop
+// never gives it the keyboard.
+bool NeverActivates(HWND window);
 HWND SetActiveWindow(HWND window);
 HWND GetActiveWindow();
 HWND GetForegroundWindow();

@@ -130,6 +130,9 @@ inline constexpr DWORD WS_EX_TOPMOST = 0x00000008;
 inline constexpr DWORD WS_EX_DLGMODALFRAME = 0x00000001;
 inline constexpr DWORD WS_EX_CLIENTEDGE = 0x00000200;
 inline constexpr DWORD WS_EX_CONTROLPARENT = 0x00010000;
+// A window that shows something for another one (a tool tip, a menu, a dropped list): it never
+// becomes the active window and never takes the keyboard.
+inline constexpr DWORD WS_EX_NOACTIVATE = 0x08000000;
 
 // Class styles.
 inline constexpr UINT CS_VREDRAW = 0x0001;

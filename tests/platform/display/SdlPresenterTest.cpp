@@ -12,13 +12,14 @@
 
 #include "platform/win32/Clipboard.h"
 #include "platform/win32/Clock.h"
+#include "platform/win32/ComboBox.h"
+#include "platform/win32/Control.h"
 #include "platform/win32/Message.h"
 #include "platform/win32/Window.h"
+#include "tests/platform/display/DesktopStack.h"
 #include "tests/platform/display/FakePointer.h"
 
 namespace {
-
-constexpr char kTestName[] = "SdlPresenterTest.ARealClickReachesAWindowProcedure";
 
 struct Clicks {
   int32_t count = 0;
@@ -70,7 +71,9 @@ std::string ReadAll(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
-void RunUnderVirtualDisplay() {
+// Runs one test of this file again in a child process on a private virtual display, which has no
+// window manager.
+void RunUnderVirtualDisplay(const char* testName) {
   if (std::system("command -v xvfb-run >/dev/null 2>&1") != 0)
     GTEST_SKIP() << "xvfb-run is not installed, so no virtual display can be started for the "
                     "desktop window test (tools/packages/test-windows.txt lists the xvfb package)";
@@ -84,7 +87,7 @@ void RunUnderVirtualDisplay() {
       "ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 LSAN_OPTIONS=suppressions='" +
       std::string(source) + "/tools/lsan-suppressions.txt' xvfb-run -a -n " +
       std::to_string(100 + getpid() % 30000) + " -s '-screen 0 800x600x24' '" + SelfPath() +
-      "' --gtest_filter=" + kTestName + " >" + output + " 2>&1";
+      "' --gtest_filter=SdlPresenterTest." + testName + " >" + output + " 2>&1";
   EXPECT_EQ(std::system(command.c_str()), 0) << "the test failed under the virtual display:\n"
                                              << ReadAll(output);
   std::remove(output.c_str());
@@ -92,7 +95,7 @@ void RunUnderVirtualDisplay() {
 
 TEST(SdlPresenterTest, ARealClickReachesAWindowProcedure) {
   if (!DisplayAvailable()) {
-    RunUnderVirtualDisplay();
+    RunUnderVirtualDisplay("ARealClickReachesAWindowProcedure");
     return;
   }
   ResetWindowSystem();
@@ -136,6 +139,116 @@ TEST(SdlPresenterTest, ARealClickReachesAWindowProcedure) {
   EXPECT_EQ(desktop, "caf\xC3\xA9!");
 
   DestroyWindow(window);
+  ResetWindowSystem();
+  SetWindowPresenter(nullptr);
+}
+
+// Handles every desktop event that the requests made so far have caused (the question to the
+// server answers only once they are all in) and every message they led to.
+void Settle(WindowPresenter& presenter, SDL_Window* any) {
+  KeyboardWindow(any);
+  presenter.PollEvents();
+  MSG message;
+  while (PeekMessage(&message, nullptr, 0, 0, PM_REMOVE))
+    DispatchMessage(&message);
+}
+
+// Where `window` stands in a stack listed from the front, or -1.
+int Place(const std::vector<unsigned long>& stack, unsigned long window) {
+  for (size_t i = 0; i < stack.size(); ++i)
+    if (stack[i] == window) return static_cast<int>(i);
+  return -1;
+}
+
+HWND MakeWindow(const char* title, DWORD exStyle, DWORD style, RECT place, HWND owner) {
+  return CreateWindowEx(exStyle, "Plain", title, style, place.left, place.top,
+                        place.right - place.left, place.bottom - place.top, owner, nullptr,
+                        nullptr);
+}
+
+// Without a window manager the program is its own: the keyboard stays with the active window
+// while pop-ups that never activate come and go (a tool tip, a dropped list), owned windows stay
+// in front of their owner on the desktop too, and a window that goes hands the keyboard back.
+TEST(SdlPresenterTest, WithoutAManagerTheDesktopFollowsTheLayer) {
+  if (!DisplayAvailable()) {
+    RunUnderVirtualDisplay("WithoutAManagerTheDesktopFollowsTheLayer");
+    return;
+  }
+  ResetWindowSystem();
+  UseProcessClock();
+  std::unique_ptr<SdlPresenter> presenter = SdlPresenter::Create();
+  ASSERT_NE(presenter, nullptr);
+  SetWindowPresenter(presenter.get());
+  RegisterStandardControls();
+  WNDCLASS windowClass;
+  windowClass.lpfnWndProc = DefWindowProc;
+  windowClass.lpszClassName = "Plain";
+  RegisterClass(&windowClass);
+  const HWND main =
+      MakeWindow("Main", 0, WS_OVERLAPPEDWINDOW | WS_VISIBLE, {40, 40, 440, 340}, nullptr);
+  const HWND tool =
+      MakeWindow("Tool", 0, WS_POPUP | WS_CAPTION | WS_VISIBLE, {300, 60, 500, 200}, main);
+  SDL_Window* any = presenter->DesktopWindowOf(main);
+  ASSERT_NE(any, nullptr);
+  const auto x = [&](HWND window) { return XWindowOfDesktop(presenter->DesktopWindowOf(window)); };
+
+  // The owner activated after its tool window: the keyboard goes to it, the tool window stays
+  // in front of it.
+  SetActiveWindow(main);
+  Settle(*presenter, any);
+  EXPECT_EQ(KeyboardWindow(any), x(main));
+  std::vector<unsigned long> stack = StackFromFront(any);
+  EXPECT_LT(Place(stack, x(tool)), Place(stack, x(main)));
+
+  // A tool tip shows in front of everything, and takes no keyboard as it comes or goes.
+  const HWND tip =
+      MakeWindow("", WS_EX_TOPMOST | WS_EX_NOACTIVATE, WS_POPUP | WS_BORDER, {0, 0, 1, 1}, main);
+  SetWindowPos(tip, HWND_TOPMOST, 100, 100, 60, 20, SWP_NOACTIVATE | SWP_SHOWWINDOW);
+  Settle(*presenter, any);
+  EXPECT_EQ(StackFromFront(any).front(), x(tip));
+  EXPECT_EQ(KeyboardWindow(any), x(main));
+  ShowWindow(tip, SW_HIDE);
+  Settle(*presenter, any);
+  EXPECT_EQ(GetActiveWindow(), main);
+  EXPECT_EQ(KeyboardWindow(any), x(main));
+
+  // A dropped list stays down: its desktop window takes neither the keyboard nor the activation.
+  const HWND combo = CreateWindowEx(0, kComboBoxClass, "", WS_CHILD | WS_VISIBLE | CBS_DROPDOWNLIST,
+                                    10, 10, 150, 120, main, nullptr, nullptr);
+  for (const char* item : {"one", "two", "three"})
+    SendMessage(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+  SetFocus(combo);
+  SendMessage(combo, CB_SHOWDROPDOWN, TRUE, 0);
+  const HWND list = GetComboDroppedList(combo);
+  ASSERT_NE(list, nullptr);
+  Settle(*presenter, any);
+  EXPECT_EQ(GetComboDroppedList(combo), list);
+  EXPECT_EQ(GetActiveWindow(), main);
+  EXPECT_EQ(KeyboardWindow(any), x(main));
+  SendMessage(combo, CB_SHOWDROPDOWN, FALSE, 0);
+
+  // Another window in front; the owner activated again brings its tool window along.
+  const HWND other =
+      MakeWindow("Other", 0, WS_OVERLAPPEDWINDOW | WS_VISIBLE, {100, 100, 600, 400}, nullptr);
+  Settle(*presenter, any);
+  EXPECT_EQ(KeyboardWindow(any), x(other));
+  EXPECT_EQ(StackFromFront(any).front(), x(other));
+  SetActiveWindow(main);
+  Settle(*presenter, any);
+  stack = StackFromFront(any);
+  EXPECT_LT(Place(stack, x(tool)), Place(stack, x(main)));
+  EXPECT_LT(Place(stack, x(main)), Place(stack, x(other)));
+
+  // A dialog that goes gives the keyboard back to its owner.
+  const HWND dialog =
+      MakeWindow("Dialog", 0, WS_POPUP | WS_CAPTION | WS_VISIBLE, {150, 150, 350, 250}, main);
+  Settle(*presenter, any);
+  EXPECT_EQ(KeyboardWindow(any), x(dialog));
+  DestroyWindow(dialog);
+  Settle(*presenter, any);
+  EXPECT_EQ(GetActiveWindow(), main);
+  EXPECT_EQ(KeyboardWindow(any), x(main));
+
   ResetWindowSystem();
   SetWindowPresenter(nullptr);
 }

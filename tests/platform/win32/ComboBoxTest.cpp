@@ -104,12 +104,25 @@ TEST_F(ComboBoxTest, KeysChangeTheSelectionAndEscapeLeavesTheListUnchosen) {
   InjectKeyStroke(VK_RETURN);
   Pump();
   EXPECT_EQ(SendMessage(combo, CB_GETCURSEL, 0, 0), 3);
+  // Alt+Down drops the list too; the arrows move through it and Return takes the item.
+  InjectKey(VK_MENU, true);
+  InjectKeyStroke(VK_DOWN);
+  InjectKey(VK_MENU, false);
+  Pump();
+  ASSERT_NE(GetComboDroppedList(combo), nullptr);
+  EXPECT_EQ(GetActiveWindow(), parent);
+  InjectKeyStroke(VK_UP);
+  InjectKeyStroke(VK_UP);
+  InjectKeyStroke(VK_RETURN);
+  Pump();
+  EXPECT_EQ(GetComboDroppedList(combo), nullptr);
+  EXPECT_EQ(SendMessage(combo, CB_GETCURSEL, 0, 0), 1);
   // A press outside closes the list and keeps the choice.
   SendMessage(combo, CB_SHOWDROPDOWN, TRUE, 0);
   InjectClick(parent, POINT{250, 250});
   Pump();
   EXPECT_EQ(SendMessage(combo, CB_GETDROPPEDSTATE, 0, 0), FALSE);
-  EXPECT_EQ(SendMessage(combo, CB_GETCURSEL, 0, 0), 3);
+  EXPECT_EQ(SendMessage(combo, CB_GETCURSEL, 0, 0), 1);
 }
 
 }  // namespace

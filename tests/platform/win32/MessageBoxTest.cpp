@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "platform/win32/Control.h"
 #include "platform/win32/Input.h"
 #include "platform/win32/WindowPresenter.h"
@@ -38,6 +40,43 @@ TEST_F(MessageBoxTest, AClickOnYesAnswersYesAndTheOwnerIsDisabledMeanwhile) {
   EXPECT_TRUE(IsWindowEnabled(owner));
   EXPECT_FALSE(IsWindow(shown_));
   EXPECT_EQ(GetActiveWindow(), owner);
+}
+
+TEST_F(MessageBoxTest, EveryOtherWindowWaitsBehindTheBoxUntilItIsAnswered) {
+  const HWND frame = TopLevel(0, 0, 400, 300, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+  const HWND palette =
+      CreateWindowEx(0, kRecorderClass, "palette", WS_POPUP | WS_CAPTION | WS_VISIBLE, 420, 0, 150,
+                     100, frame, nullptr, nullptr);
+  const HWND editor = TopLevel(0, 320, 300, 200, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+  const HWND disabledBefore = TopLevel(320, 320, 100, 100, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+  EnableWindow(disabledBefore, FALSE);
+  SetActiveWindow(editor);
+  std::vector<HWND> enabledMeanwhile;
+  bool inFront = false;
+  HWND activeAfterClicks = nullptr;
+  WhenShown([&](HWND box) {
+    for (HWND window : {frame, palette, editor, disabledBefore})
+      if (IsWindowEnabled(window)) enabledMeanwhile.push_back(window);
+    // Clicks on the other windows activate none of them, and the box stays in front.
+    InjectClick(palette, {20, 20});
+    InjectClick(frame, {50, 50});
+    MSG message;
+    while (PeekMessage(&message, nullptr, 0, 0, PM_REMOVE))
+      DispatchMessage(&message);
+    activeAfterClicks = GetActiveWindow();
+    inFront = GetTopWindow(nullptr) == box;
+    InjectKeyStroke(VK_RETURN);
+  });
+  EXPECT_EQ(MessageBox(editor, "The script has an error.", "Script", MB_OK), IDOK);
+  EXPECT_TRUE(enabledMeanwhile.empty());
+  EXPECT_EQ(activeAfterClicks, shown_);
+  EXPECT_TRUE(inFront);
+  // Afterwards the windows are as they were, and the owner is active again.
+  EXPECT_TRUE(IsWindowEnabled(frame));
+  EXPECT_TRUE(IsWindowEnabled(palette));
+  EXPECT_TRUE(IsWindowEnabled(editor));
+  EXPECT_FALSE(IsWindowEnabled(disabledBefore));
+  EXPECT_EQ(GetActiveWindow(), editor);
 }
 
 TEST_F(MessageBoxTest, KeysAnswerByMnemonicByEnterOnTheDefaultAndByTab) {
