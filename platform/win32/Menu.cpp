@@ -497,8 +497,9 @@ BOOL TrackPopupMenu(HMENU menu, UINT flags, int32_t x, int32_t y, int32_t, HWND 
   if (!record) return FALSE;
   EnsurePopupClass();
   const SIZE size = PopupMenuSize(*record);
-  const HWND popup = CreateWindowEx(WS_EX_TOPMOST, kPopupClass, "", WS_POPUP | WS_BORDER, x, y,
-                                    size.cx, size.cy, owner, nullptr, menu);
+  const HWND popup =
+      CreateWindowEx(WS_EX_TOPMOST | WS_EX_NOACTIVATE, kPopupClass, "", WS_POPUP | WS_BORDER, x, y,
+                     size.cx, size.cy, owner, nullptr, menu);
   if (!popup) return FALSE;
   SetWindowLongPtr(popup, GWLP_USERDATA, -1);
   SetWindowLongPtr(popup, 0, reinterpret_cast<LONG_PTR>(menu));
