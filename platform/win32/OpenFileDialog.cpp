@@ -7,6 +7,7 @@
 #include <system_error>
 #include <vector>
 
+#include "platform/win32/ComboBox.h"
 #include "platform/win32/Control.h"
 #include "platform/win32/Input.h"
 #include "platform/win32/Message.h"
@@ -172,10 +173,20 @@ void EnsureClass() {
   RegisterClass(&windowClass);
 }
 
-// Typing goes to the name whichever part of the dialog has the focus.
+// Whether the window is a combo box whose list is dropped, or is inside one.
+bool InDroppedList(HWND window) {
+  for (HWND w = window; w != nullptr; w = GetParent(w))
+    if (SendMessage(w, CB_GETDROPPEDSTATE, 0, 0) != 0) return true;
+  return false;
+}
+
+// Typing goes to the name whichever part of the dialog has the focus; a dropped list (the kind
+// of file a caller offers) keeps Return and Escape, which pick from it or close it.
 bool HandleKey(HWND dialog, DialogState& state, const MSG& message) {
   if (message.hwnd != dialog && !IsChild(dialog, message.hwnd)) return false;
   if (message.message == WM_KEYDOWN) {
+    const bool listKey = message.wParam == VK_RETURN || message.wParam == VK_ESCAPE;
+    if (listKey && InDroppedList(message.hwnd)) return false;
     switch (message.wParam) {
       case VK_RETURN:
         ChooseName(state, state.typed);

@@ -145,6 +145,7 @@ class Person {
   std::string FocusedTitle() const;
   Box Place(XWindowId window) const;
   int ShownWindows() const;
+  std::vector<XWindowId> Shown() const;
 
   Picture Grab(const Box& box) const;
   Picture GrabScreen() const;

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <string>
 
+#include "platform/win32/ComboBox.h"
 #include "platform/win32/Control.h"
 #include "platform/win32/Dialog.h"
 #include "platform/win32/Input.h"
@@ -92,6 +93,50 @@ TEST_F(OpenFileDialogTest, ANameInAFolderThatDoesNotExistIsRefusedWhenAsked) {
               }});
   EXPECT_FALSE(RunOpenFileDialog(request).has_value());
   EXPECT_EQ(boxes, 1);
+}
+
+TEST_F(OpenFileDialogTest, ReturnAndEscapePickFromADroppedListOfTheCallersAndLeaveTheDialogOpen) {
+  // The caller's list of kinds, as an export dialog adds it below the name.
+  constexpr int32_t kKinds = 300;
+  request.extraRows = 1;
+  HWND kinds = nullptr;
+  request.onInit = [&](HWND dialog) {
+    kinds = CreateWindowEx(0, "ComboBox", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | CBS_DROPDOWNLIST,
+                           10, FileDialogExtraTop(dialog), 150, 80, dialog,
+                           reinterpret_cast<HMENU>(static_cast<uintptr_t>(kKinds)), nullptr);
+    for (const char* kind : {"Meter data", "Drawing", "Movie"})
+      SendMessage(kinds, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(kind));
+    SendMessage(kinds, CB_SETCURSEL, 0, 0);
+  };
+  const auto dropAndStep = [&] {
+    SetFocus(kinds);
+    InjectKey(VK_MENU, true);
+    InjectKeyStroke(VK_DOWN);
+    InjectKey(VK_MENU, false);
+    InjectKeyStroke(VK_DOWN);
+  };
+  LRESULT afterReturn = -1, afterEscape = -1;
+  bool openAfterReturn = false, openAfterEscape = false;
+  ScriptUser({dropAndStep, [] { InjectKeyStroke(VK_RETURN); },
+              [&] {
+                openAfterReturn = GetOpenFileDialogWindow() != nullptr;
+                afterReturn = SendMessage(kinds, CB_GETCURSEL, 0, 0);
+                dropAndStep();
+              },
+              [] { InjectKeyStroke(VK_ESCAPE); },
+              [&] {
+                openAfterEscape = GetOpenFileDialogWindow() != nullptr;
+                afterEscape = SendMessage(kinds, CB_GETCURSEL, 0, 0);
+                Type("PLAN.DXF");
+                InjectKeyStroke(VK_RETURN);
+              }});
+  const std::optional<std::string> chosen = RunOpenFileDialog(request);
+  EXPECT_TRUE(openAfterReturn);
+  EXPECT_EQ(afterReturn, 1);
+  EXPECT_TRUE(openAfterEscape);
+  EXPECT_EQ(afterEscape, 1) << "Escape closes the list without taking the kind it stepped to";
+  ASSERT_TRUE(chosen.has_value());
+  EXPECT_EQ(std::filesystem::path(*chosen), folder / "PLAN.DXF");
 }
 
 }  // namespace
