@@ -1,0 +1,282 @@
+// The program on a bare desktop, where nothing but the program decides which window has the
+// keyboard and which window is in front: tool tips, menus and dropped lists leave the keyboard
+// with the active window, an alert stays in front of every other window until it is answered,
+// a combo box's list drops and is chosen from by mouse and by keys, a floating window stays in
+// front of the frame and comes back painted, and a quit after all of them says nothing.
+
+#include <cstring>
+#include <string>
+
+#include "platform/win32/MenuLayout.h"
+#include "platform/win32/Window.h"
+#include "tests/scenarios/Harness.h"
+
+// Last: Xlib's macros would clash with the names above.
+#include <X11/Xlib.h>
+
+namespace scenario {
+namespace {
+
+constexpr char kSampleTitle[] = "Yarrowby - spring-and-pin.yb";
+constexpr char kEditorTitle[] = "Script Editor - (Untitled)";
+
+// Asks the program whether it is idle, as Person::Idle does, without waiting for the answer: a
+// driver may ask just as the program quits.
+void AskWhetherIdle(XDisplay* display, XWindowId window) {
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = window;
+  event.xclient.message_type = XInternAtom(display, "_YB_IDLE_PROBE", False);
+  event.xclient.format = 32;
+  event.xclient.data.l[0] = 1;
+  XSendEvent(display, window, False, NoEventMask, &event);
+  XFlush(display);
+}
+
+class DesktopFocus : public Scenario {
+ protected:
+  // A fresh program on the sample, alone on the desktop once its splash window has gone.
+  ::testing::AssertionResult StartAlone() {
+    const ::testing::AssertionResult started = Start();
+    if (!started) return started;
+    if (!Me().WaitUntil([] { return Me().ShownWindows() == 1; }))
+      return ::testing::AssertionFailure() << "windows besides the main one stayed shown";
+    if (!Me().WaitUntil([] { return Me().FocusedTitle() == kSampleTitle; }))
+      return ::testing::AssertionFailure() << "the main window never took the keyboard";
+    return ::testing::AssertionSuccess();
+  }
+  ::testing::AssertionResult KeyboardWith(const std::string& title) {
+    if (Me().WaitUntil([&] { return Me().FocusedTitle() == title; }))
+      return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure()
+           << "the keyboard is with \"" << Me().FocusedTitle() << "\", not \"" << title << "\"";
+  }
+  int BarTop() const {
+    return Frame().y + GetSystemMetrics(SM_CYFRAME) + GetSystemMetrics(SM_CYCAPTION);
+  }
+  // A point of the world's window well away from the windows that open over the frame's middle.
+  int WorldX() const { return Frame().x + Frame().width * 3 / 4; }
+  int WorldY() const { return Frame().y + Frame().height * 3 / 4; }
+  // Window > Properties: Properties follows Cascade, Tile, Arrange Icons, Show Clipboard and a
+  // separator.
+  ::testing::AssertionResult OpenProperties() {
+    const ::testing::AssertionResult chosen = ChooseMenu(MenuTitleX("Window"), 4, 1);
+    if (!chosen) return chosen;
+    if (!Me().WaitUntil([] { return Me().WindowTitled("Properties") != 0; }))
+      return ::testing::AssertionFailure() << "the Properties window did not open";
+    return Me().Idle();
+  }
+  // A clean end: status 0 and nothing said.
+  void ExpectCleanEnd() {
+    RunningProgram* program = Program();
+    ASSERT_NE(program, nullptr);
+    ASSERT_TRUE(program->WaitForExit()) << "the program did not end:\n" << program->Output();
+    EXPECT_EQ(program->ExitCode(), 0) << program->Output();
+    EXPECT_EQ(program->Output(), "");
+  }
+};
+
+TEST_F(DesktopFocus, TipsMenusAndDialogsLeaveTheKeyboardWhereItBelongs) {
+  ASSERT_TRUE(StartAlone());
+  // The tool bar's first button (New), just below the menu bar: hovered until its tip shows.
+  const int buttonX = Frame().x + GetSystemMetrics(SM_CXFRAME) + 12;
+  const int buttonY = BarTop() + GetSystemMetrics(SM_CYMENU) + 12;
+  Me().MoveTo(buttonX, buttonY);
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().ShownWindows() == 2; })) << "no tip showed";
+  EXPECT_EQ(Me().FocusedTitle(), kSampleTitle) << "the tip took the keyboard";
+  Me().MoveTo(WorldX(), WorldY());
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().ShownWindows() == 1; })) << "the tip stayed";
+  ASSERT_TRUE(Me().Idle());
+  EXPECT_TRUE(KeyboardWith(kSampleTitle)) << "after the tip";
+
+  // A menu opened and closed again by a click on the status bar; then Ctrl+A selects the world's
+  // objects, which shows on the screen.
+  Me().Click(Frame().x + MenuTitleX("Edit"), BarTop() + GetSystemMetrics(SM_CYMENU) / 2);
+  ASSERT_TRUE(Me().Idle());
+  ASSERT_EQ(Me().ShownWindows(), 2) << "the Edit menu did not open";
+  Me().Click(Frame().x + Frame().width / 2, Frame().Bottom() - GetSystemMetrics(SM_CYFRAME) - 6);
+  ASSERT_TRUE(Me().Idle());
+  ASSERT_EQ(Me().ShownWindows(), 1) << "the Edit menu stayed open";
+  EXPECT_TRUE(KeyboardWith(kSampleTitle)) << "after the menu";
+  const Picture unselected = Me().Grab(Frame());
+  Me().Control("a");
+  ASSERT_TRUE(Me().Idle());
+  EXPECT_NE(Me().Grab(Frame()), unselected) << "Ctrl+A did nothing after the menu";
+
+  // Edit > New Button...: New Button follows Can't Undo, Cut, Copy, Paste, Delete, Duplicate,
+  // Select All and Font, with three separators. Its dialog takes the keys: Escape closes it.
+  ASSERT_TRUE(ChooseMenu(MenuTitleX("Edit"), 8, 3));
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().WindowTitled("Button Action") != 0; }))
+      << "the New Button dialog did not open";
+  EXPECT_TRUE(KeyboardWith("Button Action"));
+  ASSERT_TRUE(Me().Idle());
+  Me().Key("Escape");
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().WindowTitled("Button Action") == 0; }))
+      << "the dialog took no keys";
+  EXPECT_TRUE(KeyboardWith(kSampleTitle)) << "after the dialog";
+
+  // The frame's own keys still work: Ctrl+N makes a new world, which the title names.
+  Me().Control("n");
+  EXPECT_TRUE(Me().WaitUntil([] { return Me().WindowTitled("Yarrowby - Untitled") != 0; }))
+      << "Ctrl+N made no new world: " << testing::PrintToString(Me().Titles());
+}
+
+TEST_F(DesktopFocus, AnAlertStaysInFrontOfEveryWindowUntilItIsAnswered) {
+  ASSERT_TRUE(StartAlone());
+  // Script > New Script, the second item, opens the Script Editor: moved down over the middle of
+  // the frame, where the alerts come, it has a script that does not compile typed in.
+  ASSERT_TRUE(ChooseMenu(MenuTitleX("Script"), 1, 0));
+  ASSERT_TRUE(KeyboardWith(kEditorTitle)) << "the Script Editor did not open";
+  ASSERT_TRUE(Me().Idle());
+  const Box before = Me().Place(Me().WindowTitled(kEditorTitle));
+  const int captionY = before.y + GetSystemMetrics(SM_CYFRAME) + GetSystemMetrics(SM_CYCAPTION) / 2;
+  Me().SlowDrag(before.x + before.width / 2, captionY, before.x + before.width / 2, captionY + 200,
+                4);
+  ASSERT_TRUE(Me().Idle());
+  const Box editor = Me().Place(Me().WindowTitled(kEditorTitle));
+  ASSERT_EQ(editor.y, before.y + 200) << "the Script Editor did not move";
+  Me().Key("Down");  // into Sub Main's empty line: x = (
+  Me().Type("x ");
+  Me().Key("equal");
+  Me().Type(" ");
+  Me().Key("9", {"Shift_L"});
+  ASSERT_TRUE(Me().Idle());
+  // Run > Start, the first item of the editor's fourth menu (File, Edit, Search, Run).
+  int runX = editor.x + GetSystemMetrics(SM_CXFRAME);
+  for (const char* title : {"File", "Edit", "Search"})
+    runX += static_cast<int>(std::strlen(title)) * kMenuCharWidth + 16;
+  runX += (3 * kMenuCharWidth + 16) / 2;
+  const int barY = editor.y + GetSystemMetrics(SM_CYFRAME) + GetSystemMetrics(SM_CYCAPTION) +
+                   GetSystemMetrics(SM_CYMENU) / 2;
+  Me().Click(runX, barY);
+  ASSERT_TRUE(Me().Idle());
+  ASSERT_EQ(Me().ShownWindows(), 3) << "the editor's Run menu did not open";
+  Me().Click(runX, barY + GetSystemMetrics(SM_CYMENU) / 2 + 1 + kMenuItemHeight / 2);
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().ShownWindows() == 3; })) << "no alert came";
+
+  // Each alert in turn keeps the keyboard and stays in front when the other windows behind it
+  // are clicked: the editor, partly under it, and the frame.
+  int alerts = 0;
+  while (Me().ShownWindows() == 3 && alerts < 3) {
+    ASSERT_TRUE(Me().WaitUntil([] {
+      const std::string title = Me().FocusedTitle();
+      return !title.empty() && title != kSampleTitle && title != kEditorTitle;
+    })) << "the alert did not take the keyboard";
+    const std::string title = Me().FocusedTitle();
+    const Box alert = Me().Place(Me().WindowTitled(title));
+    ASSERT_FALSE(alert.Empty());
+    ASSERT_LT(alert.y, editor.Bottom()) << "the alert does not overlap the editor";
+    ASSERT_TRUE(Me().Idle());
+    const Picture answerable = Me().Grab(alert);
+    Me().Click(editor.x + 20, editor.Bottom() - 40);
+    ASSERT_TRUE(Me().Idle());
+    Me().Click(WorldX(), WorldY());
+    ASSERT_TRUE(Me().Idle());
+    EXPECT_EQ(Me().Grab(alert), answerable) << "\"" << title << "\" went behind a window";
+    EXPECT_EQ(Me().FocusedTitle(), title) << "a click took the keyboard from the alert";
+    Me().Key("Return");
+    ASSERT_TRUE(Me().WaitUntil([&] { return Me().WindowTitled(title) == 0; }))
+        << "Return did not answer \"" << title << "\"";
+    ASSERT_TRUE(Me().Idle());
+    ++alerts;
+  }
+  EXPECT_GE(alerts, 1);
+  EXPECT_EQ(Me().ShownWindows(), 2);
+}
+
+TEST_F(DesktopFocus, AComboBoxDropsAndIsChosenFromByMouseAndByKeys) {
+  ASSERT_TRUE(StartAlone());
+  ASSERT_TRUE(OpenProperties());
+  ASSERT_TRUE(KeyboardWith("Properties"));
+  // The Object selector at the top of the window, and its field, where the choice shows.
+  const Box window = Me().Place(Me().WindowTitled("Properties"));
+  const int selectorX = window.x + 214;
+  const int selectorY = window.y + 48;
+  const Box field{window.x + 104, window.y + 42, 180, 14};
+  const Picture first = Me().Grab(field);
+
+  // A click drops the list, which stays down; a click on its second item (a row below the
+  // first) chooses it.
+  Me().Click(selectorX, selectorY);
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().ShownWindows() == 3; })) << "the list did not drop";
+  ASSERT_TRUE(Me().Idle());
+  ASSERT_EQ(Me().ShownWindows(), 3) << "the list closed by itself";
+  EXPECT_EQ(Me().FocusedTitle(), "Properties") << "the list took the keyboard";
+  Me().Click(selectorX, selectorY + 37);
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().ShownWindows() == 2; })) << "the list stayed down";
+  ASSERT_TRUE(Me().Idle());
+  const Picture byMouse = Me().Grab(field);
+  EXPECT_NE(byMouse, first) << "the click chose nothing";
+
+  // Alt+Down drops it, Down moves through it and Return chooses.
+  Me().Key("Down", {"Alt_L"});
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().ShownWindows() == 3; }))
+      << "Alt+Down did not drop the list";
+  Me().Key("Down");
+  Me().Key("Return");
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().ShownWindows() == 2; }))
+      << "Return left the list down";
+  ASSERT_TRUE(Me().Idle());
+  const Picture byKeys = Me().Grab(field);
+  EXPECT_NE(byKeys, byMouse) << "the keys chose nothing";
+
+  // Escape leaves the list without choosing, and leaves the window open.
+  Me().Key("Down", {"Alt_L"});
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().ShownWindows() == 3; }));
+  Me().Key("Down");
+  Me().Key("Escape");
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().ShownWindows() == 2; }))
+      << "Escape left the list down";
+  ASSERT_TRUE(Me().Idle());
+  EXPECT_EQ(Me().Grab(field), byKeys) << "Escape chose an item";
+  EXPECT_NE(Me().WindowTitled("Properties"), 0u);
+}
+
+TEST_F(DesktopFocus, AFloatingWindowStaysInFrontOfTheFrameAndComesBackPainted) {
+  ASSERT_TRUE(StartAlone());
+  ASSERT_TRUE(OpenProperties());
+  const Box window = Me().Place(Me().WindowTitled("Properties"));
+  // The window's labels, which nothing the world does changes.
+  const Box labels{window.x + 12, window.y + 36, 70, 28};
+  const Picture shown = Me().Grab(labels);
+
+  // A click on the world takes the keyboard to the frame; the window stays in front of it.
+  Me().Click(WorldX(), WorldY());
+  ASSERT_TRUE(Me().Idle());
+  EXPECT_TRUE(KeyboardWith(kSampleTitle));
+  EXPECT_EQ(Me().Grab(labels), shown) << "the floating window went behind the frame";
+
+  // Shown again from the menu, and closed by its close box and opened again, it is painted.
+  ASSERT_TRUE(OpenProperties());
+  EXPECT_EQ(Me().Grab(labels), shown) << "shown again, the window shows stale pixels";
+  const int box = GetSystemMetrics(SM_CYCAPTION) - 4;
+  Me().Click(window.Right() - GetSystemMetrics(SM_CXFRAME) - 2 - box / 2,
+             window.y + GetSystemMetrics(SM_CYFRAME) + 2 + box / 2);
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().WindowTitled("Properties") == 0; }))
+      << "the close box did not close the window";
+  ASSERT_TRUE(Me().Idle());
+  ASSERT_TRUE(OpenProperties());
+  EXPECT_EQ(Me().Place(Me().WindowTitled("Properties")).x, window.x);
+  EXPECT_EQ(Me().Grab(labels), shown) << "opened again, the window shows stale pixels";
+}
+
+TEST_F(DesktopFocus, AQuitAfterTipsMenusAndFloatingWindowsIsSilent) {
+  ASSERT_TRUE(StartAlone());
+  Me().MoveTo(Frame().x + GetSystemMetrics(SM_CXFRAME) + 12,
+              BarTop() + GetSystemMetrics(SM_CYMENU) + 12);
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().ShownWindows() == 2; })) << "no tip showed";
+  ASSERT_TRUE(OpenProperties());
+  Me().Click(WorldX(), WorldY());
+  ASSERT_TRUE(Me().Idle());
+  ASSERT_TRUE(KeyboardWith(kSampleTitle));
+  // Ctrl+Q, and right behind it a question whether the program is idle, sent to the main window:
+  // the question may reach the program before the window goes, and no answer is written to the
+  // window once it has gone.
+  const XWindowId main = Me().MainWindow();
+  Me().Control("q");
+  AskWhetherIdle(Desktop().Display(), main);
+  ExpectCleanEnd();
+}
+
+}  // namespace
+}  // namespace scenario
