@@ -15,7 +15,10 @@
 #include "app/frames/MainFrame.h"
 #include "app/services/DdeScriptService.h"
 #include "model/command/CommandCore.h"
+#include "platform/win32/Button.h"
 #include "platform/win32/Clock.h"
+#include "platform/win32/Message.h"
+#include "platform/win32/MessageBox.h"
 #include "platform/win32/Window.h"
 
 namespace {
@@ -112,8 +115,16 @@ class MainFrameDdeTest : public ::testing::Test {
     ASSERT_TRUE(app_->InitInstance(CCommandLineInfo()));
     frame_ = app_->MainFrame();
     ASSERT_NE(frame_->DdeService().instance, 0u);
+    // The user answers each alert that reports a refusal.
+    SetIdleScript([] {
+      const HWND box = GetMessageBoxWindow();
+      if (box == nullptr) return false;
+      PostMessage(box, WM_COMMAND, static_cast<WPARAM>(MAKELONG(IDOK, BN_CLICKED)), 0);
+      return true;
+    });
   }
   void TearDown() override {
+    SetIdleScript(nullptr);
     if (IsWindow(frame_->m_hWnd)) DestroyWindow(frame_->m_hWnd);
     app_->ExitInstance();
     app_.reset();
