@@ -155,3 +155,18 @@ TEST_F(MainWindow, SaveAsFromTheFileMenuWritesAWorldThatReadsBackAndRewritesAlik
 
 }  // namespace
 }  // namespace scenario
+
+namespace scenario {
+namespace {
+
+// A scenario group starts the program again after stopping one that was still running: the new
+// one must not take the stopped one for a running copy of itself.
+TEST_F(MainWindow, StartsAgainAfterAStoppedProgram) {
+  ASSERT_TRUE(Start());
+  ASSERT_TRUE(Start());
+  EXPECT_NE(Me().WindowTitled(kSampleTitle), 0u);
+  Stop();
+}
+
+}  // namespace
+}  // namespace scenario
