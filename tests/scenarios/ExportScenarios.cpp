@@ -49,23 +49,6 @@ std::string Shell(const std::string& command) {
 
 std::string Quoted(const std::string& path) { return "'" + path + "'"; }
 
-// The places of the top-level windows shown on the desktop.
-std::vector<Box> ShownPlaces(XDisplay* display) {
-  std::vector<Box> places;
-  Window root, parent, *children = nullptr;
-  unsigned count = 0;
-  if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count))
-    return places;
-  for (unsigned i = 0; i < count; ++i) {
-    XWindowAttributes attributes;
-    if (XGetWindowAttributes(display, children[i], &attributes) &&
-        attributes.map_state == IsViewable)
-      places.push_back(Box{attributes.x, attributes.y, attributes.width, attributes.height});
-  }
-  if (children) XFree(children);
-  return places;
-}
-
 // A grey picture read from a binary PGM file; empty when it cannot be read.
 struct GreyPicture {
   int width = 0, height = 0;
@@ -181,10 +164,10 @@ class Exports : public Scenario {
   // Drops the kind list by its arrow and clicks the kind's row of the dropped list.
   void ChooseKindByMouse(Kind kind) {
     const Box field = KindField();
-    const std::vector<Box> before = ShownPlaces(Desktop().Display());
+    const std::vector<Box> before = Me().ShownPlaces();
     Me().Click(field.Right() - 8, field.y + field.height / 2);
     ASSERT_TRUE(Me().Idle());
-    const std::vector<Box> after = ShownPlaces(Desktop().Display());
+    const std::vector<Box> after = Me().ShownPlaces();
     ASSERT_EQ(after.size(), before.size() + 1) << "the kind list did not drop";
     Box list;
     for (const Box& place : after)
@@ -194,7 +177,7 @@ class Exports : public Scenario {
     ASSERT_GT(row, 0) << "the dropped list has no room for the three kinds";
     Me().Click(list.x + list.width / 2, list.y + 1 + row * kind + row / 2);
     ASSERT_TRUE(Me().Idle());
-    EXPECT_EQ(ShownPlaces(Desktop().Display()).size(), before.size())
+    EXPECT_EQ(Me().ShownPlaces().size(), before.size())
         << "the dropped list stayed after a kind was clicked";
   }
 

@@ -384,6 +384,12 @@ int Person::ShownWindows() const { return static_cast<int>(ShownTopLevels(displa
 
 std::vector<XWindowId> Person::Shown() const { return ShownTopLevels(display_); }
 
+std::vector<Box> Person::ShownPlaces() const {
+  std::vector<Box> places;
+  for (const Window window : ShownTopLevels(display_)) places.push_back(Place(window));
+  return places;
+}
+
 Picture Person::Grab(const Box& box) const {
   Picture picture;
   picture.box = box;
@@ -491,6 +497,11 @@ RunningProgram& Scenario::Launch(const std::vector<std::string>& arguments,
                                          << gProgram->Output();
   gProgramTrusted = true;
   return gPerson->Idle();
+}
+
+::testing::AssertionResult Scenario::Running(const std::string& sample) {
+  if (Program()) return ::testing::AssertionSuccess();
+  return Start(sample);
 }
 
 void Scenario::Stop() {

@@ -146,6 +146,7 @@ class Person {
   Box Place(XWindowId window) const;
   int ShownWindows() const;
   std::vector<XWindowId> Shown() const;
+  std::vector<Box> ShownPlaces() const;
 
   Picture Grab(const Box& box) const;
   Picture GrabScreen() const;
@@ -177,6 +178,8 @@ class Scenario : public ::testing::Test {
   // an alert).
   RunningProgram& Launch(const std::vector<std::string>& arguments,
                          const RunningProgram::Environment& extra = {});
+  // The program the group shares, started on the sample when there is none to go on with.
+  ::testing::AssertionResult Running(const std::string& sample = "spring-and-pin.yb");
   // Ends the program by killing it (the next Start begins afresh).
   void Stop();
 

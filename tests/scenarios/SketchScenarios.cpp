@@ -229,7 +229,7 @@ TEST_F(Sketching, CtrlNMakesANewWorldWindow) {
 // away from where the drag was, and no outline follows the pointer.
 TEST_F(Sketching, RectanglesDraggedSlowlyAndQuicklyKeepTheirCornersInTheSavedWorld) {
   WAITS_FOR("Sketch a mechanism by hand and see it as it is");
-  if (!Program()) ASSERT_TRUE(Start());
+  ASSERT_TRUE(Running());
   ASSERT_TRUE(NewWorld());
 
   // From the Tools menu, slowly: the outline follows the pointer while the button is down.
@@ -267,7 +267,7 @@ TEST_F(Sketching, RectanglesDraggedSlowlyAndQuicklyKeepTheirCornersInTheSavedWor
 // world's origin, and no outline follows the pointer.
 TEST_F(Sketching, CirclesDraggedSlowlyAndQuicklyKeepTheirBoxesInTheSavedWorld) {
   WAITS_FOR("Sketch a mechanism by hand and see it as it is");
-  if (!Program()) ASSERT_TRUE(Start());
+  ASSERT_TRUE(Running());
   ASSERT_TRUE(NewWorld());
 
   const Spot a = At(150, 150);
@@ -304,7 +304,7 @@ TEST_F(Sketching, CirclesDraggedSlowlyAndQuicklyKeepTheirBoxesInTheSavedWorld) {
 // Today the bodies it needs are not sketched where they are dragged, and a spring is not drawn.
 TEST_F(Sketching, APinClickedOnABodyAndASpringDraggedBetweenTwoBodiesHoldThem) {
   WAITS_FOR("Sketch a mechanism by hand and see it as it is");
-  if (!Program()) ASSERT_TRUE(Start());
+  ASSERT_TRUE(Running());
   ASSERT_TRUE(NewWorld());
   const Spot a = At(150, 150), b = At(290, 240), c = At(460, 360), d = At(600, 450);
   for (const auto& [from, to] : {std::pair{a, b}, std::pair{c, d}}) {
@@ -365,7 +365,7 @@ double MeanDarkRow(const Picture& picture) {
 // Today a new world has no gravity: its bodies stay where they are when it runs.
 TEST_F(Sketching, ANewWorldsBodyFallsWhenTheWorldRuns) {
   WAITS_FOR("A new world gets gravity, collisions and every special object the Parts give");
-  if (!Program()) ASSERT_TRUE(Start());
+  ASSERT_TRUE(Running());
   ASSERT_TRUE(NewWorld());
   const Spot a = At(330, 150), b = At(450, 230);
   ASSERT_TRUE(ToolButton(RectangleButton()));

@@ -32,23 +32,6 @@ constexpr int kLeavePlayerModeItem = 3, kLeavePlayerModeSeparators = 1;
 // The Tools menu: Select, Select and Drag, Edit Vertices, Zoom In.
 constexpr int kZoomInItem = 3;
 
-// The places of the top-level windows the desktop shows.
-std::vector<Box> ShownWindowPlaces(XDisplay* display) {
-  std::vector<Box> places;
-  Window root = 0, parent = 0, *children = nullptr;
-  unsigned count = 0;
-  if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count))
-    return places;
-  for (unsigned i = 0; i < count; ++i) {
-    XWindowAttributes attributes;
-    if (XGetWindowAttributes(display, children[i], &attributes) &&
-        attributes.map_state == IsViewable)
-      places.push_back({attributes.x, attributes.y, attributes.width, attributes.height});
-  }
-  if (children) XFree(children);
-  return places;
-}
-
 // The pixels that differ between two pictures of a box, but for those within two pixels of a
 // column and of a row (-1 for none).
 int DifferencesBeside(const Picture& a, const Picture& b, int column, int row) {
@@ -172,11 +155,11 @@ TEST_F(Views, VelocityArrowsAppearBesideTheSelectedBodies) {
   const Picture plain = Me().Grab(world);
 
   // World > Vectors opens its submenu beside it; Velocity is its first item.
-  const std::vector<Box> before = ShownWindowPlaces(Desktop().Display());
+  const std::vector<Box> before = Me().ShownPlaces();
   ASSERT_TRUE(World(kVectorsItem, kVectorsSeparators));
   ASSERT_TRUE(Me().Idle());
   Box submenu;
-  for (const Box& place : ShownWindowPlaces(Desktop().Display()))
+  for (const Box& place : Me().ShownPlaces())
     if (std::find(before.begin(), before.end(), place) == before.end() && place.x > submenu.x)
       submenu = place;
   ASSERT_FALSE(submenu.Empty()) << "the Vectors submenu did not open";
