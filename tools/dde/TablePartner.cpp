@@ -4,7 +4,7 @@
 // as text) and "System". Every transaction is appended to a log, one line each:
 //   connect <topic> / poke <cell> xltable <value> in <n> bytes / poke <cell> text <text> /
 //   request <cell> xltable|text /
-//   execute <text> / disconnect
+//   execute <text> / disconnect <topic>
 //
 //   yb-dde-table-partner [--service name] [--topic name] [--log file] [--ready file]
 //       [--cell RrCc=value]... [--schedule RrCc=v0,v1,...]... [--text RrCc=text]...
@@ -18,7 +18,8 @@
 // --schedule: the cell holds v0 until the first execute, v1 after it, and so on (the last value
 // stays). --text: the cell holds a text, answered as it is (and as a string in a fast table).
 // The ready file gets the program's process number. --no-xltable refuses the fast-table format;
-// --strings answers it with a table of strings; --slow waits before every answer;
+// --strings answers it with a table of strings; --slow answers every transaction no sooner than
+// that many milliseconds after it arrived;
 // --disconnect-after ends every conversation once that many requests have been answered. The
 // program ends once its table has had a conversation and none is left, or by a signal.
 
@@ -57,7 +58,7 @@ uint32_t instance = 0;
 UINT xltable = 0;
 int executes = 0;
 int requests = 0;
-std::vector<HCONV> conversations;
+std::map<HCONV, std::string> conversations;  // the topic of each
 bool tableTalked = false;
 
 void Log(const std::string& line) {
@@ -137,12 +138,14 @@ HDDEDATA Callback(uint32_t type, uint32_t format, HCONV conversation, HSZ first,
       return ours ? 1 : 0;
     }
     case XTYP_CONNECT_CONFIRM:
-      conversations.push_back(conversation);
+      conversations[conversation] = Text(first);
       tableTalked = tableTalked || Text(first) == options.topic;
       return 0;
     case XTYP_DISCONNECT:
-      Log("disconnect");
-      std::erase(conversations, conversation);
+      // Named by its topic: the ends of two conversations, or the end of one and the start of
+      // another, come in no order that anything holds them to.
+      Log("disconnect " + conversations[conversation]);
+      conversations.erase(conversation);
       if (tableTalked && conversations.empty()) PostQuitMessage(0);
       return 0;
     case XTYP_POKE: {
@@ -276,8 +279,8 @@ int main(int argc, char** argv) {
   MSG message;
   while (GetMessage(&message, nullptr, 0, 0) > 0) {
     if (message.message == WM_USER) {
-      const std::vector<HCONV> open = conversations;
-      for (const HCONV conversation : open) DdeDisconnect(conversation);
+      const std::map<HCONV, std::string> open = conversations;
+      for (const auto& entry : open) DdeDisconnect(entry.first);
       conversations.clear();
     }
     if (tableTalked && conversations.empty()) break;

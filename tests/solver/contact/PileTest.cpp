@@ -231,7 +231,9 @@ TEST(Piles, SmallFastBallsDoNotPassThroughAThinPlateInFastMode) {
       }
       const BodyState s = sim.GetMechanics().Body(b);
       EXPECT_NEAR(s.vx, -e * speed, 0.01 * speed) << "e " << e << " speed " << speed;
-      if (e == 0) EXPECT_NEAR(s.x, face, Fast().overlapError) << "speed " << speed;
+      if (e == 0) {
+        EXPECT_NEAR(s.x, face, Fast().overlapError) << "speed " << speed;
+      }
     }
 }
 
