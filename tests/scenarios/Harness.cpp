@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <thread>
 
 #include "platform/win32/MenuLayout.h"
@@ -91,11 +92,11 @@ KeySym SymbolOf(const std::string& name) {
   return XStringToKeysym(name.c_str());
 }
 
-// Set while a suite runs, so that a failure can keep a picture of the screen.
-VirtualDesktop* gDesktop = nullptr;
-PrivateHome* gHome = nullptr;
-Person* gPerson = nullptr;
-RunningProgram* gProgram = nullptr;
+// What a suite shares, set while it runs.
+std::unique_ptr<VirtualDesktop> gDesktop;
+std::unique_ptr<PrivateHome> gHome;
+std::unique_ptr<Person> gPerson;
+std::unique_ptr<RunningProgram> gProgram;
 // Whether the program shared by the suite may carry on into the next test.
 bool gProgramTrusted = false;
 std::string gWaitingFor;
@@ -438,20 +439,16 @@ bool Person::WaitUntil(const std::function<bool()>& done, int milliseconds) cons
 // --- The scenario group -------------------------------------------------------------------------
 
 void Scenario::SetUpTestSuite() {
-  gDesktop = new VirtualDesktop();
-  gHome = new PrivateHome();
-  gPerson = new Person(gDesktop->Display());
+  gDesktop = std::make_unique<VirtualDesktop>();
+  gHome = std::make_unique<PrivateHome>();
+  gPerson = std::make_unique<Person>(gDesktop->Display());
 }
 
 void Scenario::TearDownTestSuite() {
-  delete gProgram;
-  gProgram = nullptr;
-  delete gPerson;
-  gPerson = nullptr;
-  delete gHome;
-  gHome = nullptr;
-  delete gDesktop;
-  gDesktop = nullptr;
+  gProgram.reset();
+  gPerson.reset();
+  gHome.reset();
+  gDesktop.reset();
 }
 
 void Scenario::SetUp() {
@@ -472,13 +469,13 @@ void Scenario::TearDown() {
     if (gPerson->SavePng(png)) std::cout << "The screen at the failure: " << png << "\n";
     if (gProgram) std::cout << "The program said:\n" << gProgram->Output() << "\n";
   }
-  gProgramTrusted = gProgram && !failed && !gProgram->WaitForExit(0);
+  gProgramTrusted = gProgram != nullptr && !failed && !gProgram->WaitForExit(0);
 }
 
 RunningProgram& Scenario::Launch(const std::vector<std::string>& arguments,
                                  const RunningProgram::Environment& extra) {
   Stop();
-  gProgram = new RunningProgram(*gDesktop, *gHome, arguments, extra);
+  gProgram = std::make_unique<RunningProgram>(*gDesktop, *gHome, arguments, extra);
   gProgramTrusted = true;
   return *gProgram;
 }
@@ -505,15 +502,14 @@ RunningProgram& Scenario::Launch(const std::vector<std::string>& arguments,
 }
 
 void Scenario::Stop() {
-  delete gProgram;
-  gProgram = nullptr;
+  gProgram.reset();
   gProgramTrusted = false;
 }
 
 VirtualDesktop& Scenario::Desktop() { return *gDesktop; }
 PrivateHome& Scenario::Home() { return *gHome; }
 Person& Scenario::Me() { return *gPerson; }
-RunningProgram* Scenario::Program() { return gProgramTrusted ? gProgram : nullptr; }
+RunningProgram* Scenario::Program() { return gProgramTrusted ? gProgram.get() : nullptr; }
 
 Box Scenario::Frame() const { return gPerson->Place(gPerson->MainWindow()); }
 
