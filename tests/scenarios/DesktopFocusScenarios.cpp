@@ -152,6 +152,8 @@ TEST_F(DesktopFocus, AnAlertStaysInFrontOfEveryWindowUntilItIsAnswered) {
   ASSERT_TRUE(Me().Idle());
   ASSERT_EQ(Me().ShownWindows(), 3) << "the editor's Run menu did not open";
   Me().Click(runX, barY + GetSystemMetrics(SM_CYMENU) / 2 + 1 + kMenuItemHeight / 2);
+  // Once the click is handled the menu has gone and the alert waits for its answer.
+  ASSERT_TRUE(Me().Idle());
   ASSERT_TRUE(Me().WaitUntil([] { return Me().ShownWindows() == 3; })) << "no alert came";
 
   // Each alert in turn keeps the keyboard and stays in front when the other windows behind it
