@@ -9,18 +9,14 @@
 #include "platform/win32/Message.h"
 #include "platform/win32/Window.h"
 #include "platform/win32/WindowPresenter.h"
+#include "tests/platform/win32/WindowTestSupport.h"
 
 namespace {
 
 // A desktop that has the rest of a quick drag ready when it is first asked for news: two moves
 // and the release all at once.
-class TQuickDragDesktop : public WindowPresenter {
+class TQuickDragDesktop : public QuietDesktop {
  public:
-  void TopLevelCreated(HWND) override {}
-  void TopLevelChanged(HWND) override {}
-  void TopLevelDestroyed(HWND) override {}
-  void SurfaceUpdated(HWND, const RECT&) override {}
-  bool WaitForEvents(int32_t) override { return false; }
   void PollEvents() override {
     if (delivered_) return;
     delivered_ = true;
@@ -28,9 +24,6 @@ class TQuickDragDesktop : public WindowPresenter {
     InjectMouseMove({30, 10});
     InjectMouseButton(MouseButton::kLeft, false, {35, 10});
   }
-  void ShowCursorShape(uintptr_t) override {}
-  bool PutDesktopText(const std::string&) override { return false; }
-  bool GetDesktopText(std::string*) override { return false; }
 
  private:
   bool delivered_ = false;
