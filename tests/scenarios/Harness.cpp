@@ -103,6 +103,10 @@ std::string gWaitingFor;
 
 }  // namespace
 
+bool IsInk(uint32_t pixel) {
+  return ((pixel >> 16) & 0xFF) < 0x80 && ((pixel >> 8) & 0xFF) < 0x80 && (pixel & 0xFF) < 0x80;
+}
+
 int Picture::Differences(const Picture& other) const {
   if (other.pixels.size() != pixels.size()) return static_cast<int>(pixels.size());
   int count = 0;

@@ -47,6 +47,9 @@ struct Picture {
   int Count(const std::function<bool(uint32_t)>& test) const;
 };
 
+// Ink rather than paper: a pixel whose channels are all dark.
+bool IsInk(uint32_t pixel);
+
 // A virtual X server of its own (the server picks a free display number, so parallel runs never
 // share one), without a window manager, and a connection to it.
 class VirtualDesktop {

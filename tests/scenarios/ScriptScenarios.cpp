@@ -19,16 +19,12 @@ namespace {
 constexpr char kMessageTitle[] = "Yarrowby Script";
 constexpr uint32_t kBackground = 0xFFFFFF;
 
-bool Dark(uint32_t pixel) {
-  return ((pixel >> 16) & 0xFF) < 0x80 && ((pixel >> 8) & 0xFF) < 0x80 && (pixel & 0xFF) < 0x80;
-}
-
 // The smallest screen box around the picture's dark pixels; empty when there are none.
 Box DarkBounds(const Picture& picture) {
   int left = picture.box.width, top = picture.box.height, right = -1, bottom = -1;
   for (int y = 0; y < picture.box.height; ++y)
     for (int x = 0; x < picture.box.width; ++x)
-      if (Dark(picture.At(x, y))) {
+      if (IsInk(picture.At(x, y))) {
         left = std::min(left, x);
         right = std::max(right, x);
         top = std::min(top, y);

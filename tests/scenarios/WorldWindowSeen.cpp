@@ -57,10 +57,6 @@ Spot FirstGroupOf(const Picture& picture, uint32_t colour, int fromX) {
 
 }  // namespace
 
-bool IsInk(uint32_t pixel) {
-  return ((pixel >> 16) & 0xFF) < 0x80 && ((pixel >> 8) & 0xFF) < 0x80 && (pixel & 0xFF) < 0x80;
-}
-
 DocumentWindow FindDocumentWindow(const Person& me, const Box& mainFrame) {
   if (mainFrame.Empty()) return {};
   const int barBottom = mainFrame.y + GetSystemMetrics(SM_CYFRAME) +

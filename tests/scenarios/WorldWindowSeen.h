@@ -9,8 +9,7 @@
 
 namespace scenario::window_seen {
 
-// Ink rather than paper: a pixel whose channels are all dark.
-bool IsInk(uint32_t pixel);
+using scenario::IsInk;
 
 // The active document window: its outline and the area inside its caption and edges. Both are
 // empty when no document window is shown in the main window.
