@@ -66,6 +66,10 @@ TApplicationHandler* ShellApplication() {
 
 }  // namespace
 
+CMainFrame::CMainFrame() {
+  m_bAutoMenuEnable = FALSE;
+}
+
 BOOL CMainFrame::CreateMainWindow() {
   windowSettings_.Read();
   ShareScriptShellRect(true);

@@ -22,6 +22,10 @@ class CMainFrame : public CMDIFrameWnd {
   DECLARE_DYNCREATE(CMainFrame)
 
  public:
+  // Menu items are the menu set-up's alone: an item no handler answers keeps the state the
+  // set-up gave it (the selected object's own menus, the window list) instead of being greyed.
+  CMainFrame();
+
   // Creates the frame window, hidden, titled "Yarrowby", with the normal menu bar and its keys,
   // having read the window settings. Its placement at start-up is the saved one, else the one
   // PlanPlacement makes of the default window; StartPlacement keeps it for the application,

@@ -77,6 +77,8 @@ void TGadgetTracker::PlaceMade() {
                        static_cast<int16_t>(window.bottom - window.top),
                        static_cast<int16_t>(window.right - window.left));
   for (TGadget* gadget : gadgets) gadget->MoveBy(corner);
+  // Nothing else redraws the window for gadgets made from a menu: they show at once.
+  display->InvalidateViews();
 }
 
 TLink& TGadgetTracker::FirstMade() const {

@@ -104,11 +104,8 @@ class Meters : public Scenario {
   }
 };
 
-// Every item of the Meter menu is greyed today, so that choosing Position does nothing. Once the
-// items are enabled the meter is made, but it is drawn only when the world is next redrawn
-// (a run or World > Redraw), not when it is placed.
+// The meter shows as soon as it is placed, before anything else redraws the world.
 TEST_F(Meters, APositionMeterOfTheBoxShowsItsDigitsChangingDuringARun) {
-  WAITS_FOR("Windows, menus and documents behave on the desktop");
   ASSERT_TRUE(StartOnSample());
   const Box frame = Frame();
   // Off the box's centre, where its centre point would take the click.
