@@ -1,6 +1,7 @@
 #include "model/world/RunCommand.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "core/Failure.h"
 #include "core/TickCount.h"
@@ -10,36 +11,77 @@
 
 namespace {
 
-TCommand*& CurrentRunCommand() {
-  static TCommand* current = nullptr;
-  return current;
+// The command whose step is under way: only for the length of one slice, so that runs of two
+// worlds can take turns.
+TCommand*& StepCommand() {
+  static TCommand* step = nullptr;
+  return step;
 }
 
-// Makes the command current for a slice and puts the previous one back after it.
-class CurrentScope {
+// Makes the command the stepping one for a slice and puts the previous one back after it.
+class StepScope {
  public:
-  explicit CurrentScope(TCommand* command) : previous_(CurrentRunCommand()) {
-    CurrentRunCommand() = command;
-  }
-  ~CurrentScope() { CurrentRunCommand() = previous_; }
-  CurrentScope(const CurrentScope&) = delete;
-  CurrentScope& operator=(const CurrentScope&) = delete;
+  explicit StepScope(TCommand* command) : previous_(StepCommand()) { StepCommand() = command; }
+  ~StepScope() { StepCommand() = previous_; }
+  StepScope(const StepScope&) = delete;
+  StepScope& operator=(const StepScope&) = delete;
 
  private:
   TCommand* previous_;
 };
 
+TCommand*& CurrentRun() {
+  static TCommand* current = nullptr;
+  return current;
+}
+
+// The runs that started and have not ended, oldest first: when the current one ends, the
+// newest of the others is current again.
+std::vector<TCommand*>& RunsInProgress() {
+  static std::vector<TCommand*> runs;
+  return runs;
+}
+
 }  // namespace
 
+TCommand* SetCurrentRunCommand(TCommand* command) {
+  TCommand* const previous = CurrentRun();
+  CurrentRun() = command;
+  if (TCommandHandler* application = TCommandHandler::Application())
+    application->SetIdleFrequency(command != nullptr ? kRunIdleTicks
+                                                     : TTargetHandler::kNeverIdle);
+  return previous;
+}
+
+TCommand* CurrentRunCommandInProgress() {
+  return CurrentRun();
+}
+
 TCommand::~TCommand() {
-  if (CurrentRunCommand() == this) CurrentRunCommand() = nullptr;
+  if (StepCommand() == this) StepCommand() = nullptr;
+  LeaveRunsInProgress();
   if (world_ != nullptr) world_->RemoveRunningCommand(this);
   if (TCommandHandler* application = TCommandHandler::Application())
     application->RemoveQueued(this);
 }
 
 TCommand* TCommand::Current() {
-  return CurrentRunCommand();
+  return StepCommand();
+}
+
+void TCommand::EnterRunsInProgress() {
+  std::vector<TCommand*>& runs = RunsInProgress();
+  if (std::find(runs.begin(), runs.end(), this) != runs.end()) return;
+  runs.push_back(this);
+  SetCurrentRunCommand(this);
+}
+
+void TCommand::LeaveRunsInProgress() {
+  std::vector<TCommand*>& runs = RunsInProgress();
+  const auto found = std::find(runs.begin(), runs.end(), this);
+  if (found == runs.end()) return;
+  runs.erase(found);
+  if (CurrentRun() == this) SetCurrentRunCommand(runs.empty() ? nullptr : runs.back());
 }
 
 void TCommand::SetUp(int16_t commandNumber, TCommandDocument* document, TWorldDoc* world,
@@ -78,7 +120,10 @@ bool TCommand::CanStart() {
 
 bool TCommand::PerformQueuedSlice() {
   if (world_ == nullptr) done_ = 1;
-  if (done_ != 0) return true;
+  if (done_ != 0) {
+    LeaveRunsInProgress();
+    return true;
+  }
   // Another run's slice is under way (a nested loop): this one waits for its end.
   if (Current() != nullptr) return false;
   if (started_ == 0) {
@@ -117,11 +162,15 @@ bool TCommand::Recover(int16_t error) {
 }
 
 bool TCommand::RunSlice(int32_t ticks) {
-  if (world_ == nullptr || done_ != 0) return true;
+  if (world_ == nullptr || done_ != 0) {
+    LeaveRunsInProgress();
+    return true;
+  }
   TFrameStore* store = world_->GetStore();
   const int32_t framesBefore = store != nullptr ? store->FrameCount() : 0;
   const int32_t deadline = GetTickCount60() + ticks;
-  CurrentScope scope(this);
+  StepScope scope(this);
+  EnterRunsInProgress();
   int16_t current = world_->CurrentFrame();
   try {
     if (!linkedRunStarted_) {
@@ -156,6 +205,7 @@ bool TCommand::RunSlice(int32_t ticks) {
   } catch (...) {
     done_ = 1;
     world_->SetRunState(kRunIdle);
+    LeaveRunsInProgress();
     throw;
   }
   if (stopped_ != 0) {
@@ -163,7 +213,10 @@ bool TCommand::RunSlice(int32_t ticks) {
     world_->SetRunState(kRunIdle);
     if (listener_ != nullptr) listener_->RunStopped(*this);
   }
-  if (done_ != 0) world_->SetRunState(kRunIdle);
+  if (done_ != 0) {
+    world_->SetRunState(kRunIdle);
+    LeaveRunsInProgress();
+  }
   store = world_->GetStore();
   if (store != nullptr && store->FrameCount() > framesBefore) world_->DocumentChanged();
   return done_ != 0;

@@ -15,6 +15,13 @@
 class TCommand;
 class TWorldDoc;
 
+// The program's run in progress: a run command is current from its first step to its end, so
+// that while one is set the application gets idle time every kRunIdleTicks (the windows it
+// drives are brought up to date during a run) and never otherwise. Answers the previous one.
+inline constexpr int32_t kRunIdleTicks = 20;
+TCommand* SetCurrentRunCommand(TCommand* command);
+TCommand* CurrentRunCommandInProgress();
+
 // Told what a run command shows: each frame after it is shown, and the moment the command reaches
 // its target. Commands that write out what a run shows (exporters) listen; the listener may
 // give the command a new target and keep it running.
@@ -77,7 +84,7 @@ class TCommand : public TCommandCore {
   // stop. Answers whether the command is done.
   bool RunSlice(int32_t ticks);
 
-  // The run command now running, if any: the progress callback reports to it.
+  // The run command whose step is under way, if any: the progress callback reports to it.
   static TCommand* Current();
   // The solver's progress callback: stop (non-zero) when no run command is current or the
   // current one is stopped or done.
@@ -97,6 +104,9 @@ class TCommand : public TCommandCore {
 
   // Whether the run ends at the target just reached.
   bool EndsAtTarget();
+  // The run holds the program's current run command from its first step to its end.
+  void EnterRunsInProgress();
+  void LeaveRunsInProgress();
 
   TWorldDoc* world_ = nullptr;
   TRunListener* listener_ = nullptr;
