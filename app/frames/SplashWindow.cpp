@@ -18,11 +18,12 @@
 #include "platform/win32/Window.h"
 #include "platform/win32/WindowDc.h"
 #include "platform/win32/WindowPaint.h"
+#include "views/furniture/ResourceBitmaps.h"
 
 namespace {
 
 constexpr char kSplashClass[] = "YarrowbySplash";
-constexpr UINT kPicture = 106;
+constexpr int16_t kPicture = 106;
 constexpr UINT_PTR kHideTimer = 1;
 constexpr UINT kShowMilliseconds = 3000;
 constexpr int32_t kWindowColour = 5;
@@ -81,16 +82,10 @@ void WriteLine(HDC dc, int32_t y, const std::string& text) {
 
 void Paint(HWND window) {
   SplashState& splash = Splash();
+  // The picture first, with its own palette, straight into the window; then the lines over it.
+  DrawResourceBitmap(window, 0, 0, kPicture);
   PAINTSTRUCT paint;
   const HDC dc = BeginPaint(window, &paint);
-  BITMAP size;
-  GetObject(splash.picture, sizeof size, &size);
-  const HDC source = CreateCompatibleDC(dc);
-  const HGDIOBJ previousPicture = SelectObject(source, splash.picture);
-  BitBlt(dc, 0, 0, size.bmWidth, size.bmHeight, source, 0, 0, SRCCOPY);
-  SelectObject(source, previousPicture);
-  DeleteDC(source);
-
   const HFONT lineFont = MakeLineFont();
   const HGDIOBJ previousFont = SelectObject(dc, lineFont);
   SetTextAlign(dc, kCentredTop);
@@ -115,6 +110,9 @@ LRESULT SplashProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_PAINT:
       Paint(window);
       return 0;
+    case WM_ERASEBKGND:
+      // The picture covers the whole window: erasing would only wipe what was drawn.
+      return 1;
     case WM_TIMER:
       if (wParam != kHideTimer) return 0;
       // An alert shown over the splash (a document named at start that cannot be read) is owned
@@ -165,7 +163,7 @@ void EnableSplashScreen(bool enabled) {
 void ShowSplashScreen(HWND parent) {
   SplashState& splash = Splash();
   if (!splash.enabled || splash.window != nullptr) return;
-  splash.picture = LoadBitmap(GetResourceModule1(), MAKEINTRESOURCEA(kPicture));
+  splash.picture = LoadBitmap(GetResourceModule1(), MAKEINTRESOURCEA(static_cast<uint16_t>(kPicture)));
   if (splash.picture == nullptr) return;
   BITMAP size;
   GetObject(splash.picture, sizeof size, &size);
@@ -176,8 +174,11 @@ void ShowSplashScreen(HWND parent) {
   windowClass.lpszClassName = kSplashClass;
   RegisterClass(&windowClass);
   ReadVersionBlock(splash.versionBlock);
-  const HWND window = CreateWindowEx(0, kSplashClass, "", WS_POPUP | WS_BORDER | WS_VISIBLE, 0, 0,
-                                     size.bmWidth, size.bmHeight, parent, nullptr, nullptr);
+  // In front of every window but alerts until it goes: the main frame, shown later in the
+  // start-up, would otherwise cover it at once.
+  const HWND window =
+      CreateWindowEx(WS_EX_TOPMOST, kSplashClass, "", WS_POPUP | WS_BORDER | WS_VISIBLE, 0, 0,
+                     size.bmWidth, size.bmHeight, parent, nullptr, nullptr);
   if (window == nullptr) {
     DeleteObject(splash.picture);
     splash.picture = nullptr;

@@ -486,7 +486,9 @@ RunningProgram& Scenario::Launch(const std::vector<std::string>& arguments,
 
 ::testing::AssertionResult Scenario::Start(const std::string& sample,
                                            const RunningProgram::Environment& extra) {
-  std::vector<std::string> arguments;
+  // Without the start-up picture, which would stand in front of the window for its first
+  // seconds and take the first click; a scenario about the picture launches the program itself.
+  std::vector<std::string> arguments{"-nologo"};
   if (!sample.empty()) arguments.push_back(gHome->Sample(sample));
   Launch(arguments, extra);
   if (!gProgram->Started()) return ::testing::AssertionFailure() << "the program did not start";

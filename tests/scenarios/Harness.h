@@ -173,8 +173,8 @@ class Scenario : public ::testing::Test {
   void SetUp() override;
   void TearDown() override;
 
-  // Starts (again) the program on a document of the private samples ("" for none); waits for its
-  // main window and its first idle answer.
+  // Starts (again) the program on a document of the private samples ("" for none), without the
+  // start-up picture; waits for its main window and its first idle answer.
   ::testing::AssertionResult Start(const std::string& sample = "spring-and-pin.yb",
                                    const RunningProgram::Environment& extra = {});
   // Starts the program as Start does, without waiting for a main window (a start that ends in

@@ -65,6 +65,10 @@ TEST_F(SplashWindowTest, ShownCentredWithTheLinesOverThePictureAndGoneAtAClickNo
   EXPECT_EQ(outer.bottom - outer.top, 344);
   EXPECT_EQ((outer.left + outer.right) / 2, GetSystemMetrics(SM_CXSCREEN) / 2);
   EXPECT_EQ((outer.top + outer.bottom) / 2, GetSystemMetrics(SM_CYSCREEN) / 2);
+  // The main frame, shown after it, leaves it in front.
+  ASSERT_TRUE(IsWindowVisible(app_->MainFrame()->m_hWnd));
+  EXPECT_EQ(WindowFromPoint(POINT{(outer.left + outer.right) / 2, (outer.top + outer.bottom) / 2}),
+            splash);
 
   // Client points as the window's surface holds them (inside the one-pixel border).
   WindowSurface* surface = GetWindowSurface(splash);
