@@ -149,6 +149,13 @@ class TCnstr : public TThing, public TPointConstraintHooks, public TAssemblyPart
   uint16_t GetChoiceProperty(uint32_t tag, int16_t& value, void* extra) override;
   void SelectChoice(uint32_t tag) override;
 
+  // Selection on the screen. A band takes a constraint when it holds the screen positions of
+  // all its attached objects (and it has one at least). The selection mark is the constraint
+  // drawn once more in the highlight mode with a 3 x 3 pen in the port's pen mode: an inverting
+  // mode draws it and erases it again.
+  bool LiesInRect(const MacRect& rect);
+  virtual void HighlightSelection(const MacRect& area, int16_t oldState, int16_t newState);
+
   // Filing.
   uint16_t ReadBlockContents(int16_t code, TObjectReader& reader) override;
   void WriteBlockContents(int16_t code, TObjectWriter& writer) override;
@@ -310,6 +317,44 @@ class TConstraint : public TLockableCnstr {
   void ObjectRemoved(TLink* object) override;
   uint16_t GetNumberProperty(uint32_t tag, double& value, void* extra) override;
 
+  // ---- Drawing on the screen ----
+  // The frame a segment from a to b is drawn in: x runs from a (0) to b (1); y runs across it,
+  // to the left of the way from a to b, one unit being the segment's length times the size
+  // ratio. A frame whose ratio gives no width is flat: its segment is drawn as a line.
+  struct DrawingFrame {
+    MacPoint origin;
+    double xh = 0.0, xv = 0.0;  // the screen offset of (1, 0)
+    double yh = 0.0, yv = 0.0;  // the screen offset of (0, 1)
+    bool flat = true;
+    // The screen point of (x, y), each coordinate clamped to +-32767.
+    MacPoint At(double x, double y) const;
+    // The frame coordinates of a screen point; false for a flat frame.
+    bool ToFrame(const MacPoint& point, double& x, double& y) const;
+  };
+  // The length of a screen offset.
+  static double ScreenDistance(const MacPoint& offset);
+  // The width of the drawn shape as a share of the offset's length: the size over the length.
+  virtual double SizeRatio(const MacPoint& offset) const;
+  DrawingFrame FrameBetween(const MacPoint& a, const MacPoint& b) const;
+  // Moves to or draws to the frame point (x, y). A corner, and every end in the highlight mode,
+  // gets its end pixel too.
+  static void DrawFrameLine(const DrawingFrame& frame, double x, double y, bool penDown,
+                            bool corner, uint16_t mode);
+  // Strokes of a coil from the frame point (x, y): each stroke's frame vector is added to the
+  // pen, the pen kept within +-8191 and rounded to a pixel, and drawn to.
+  static void DrawStrokes(const DrawingFrame& frame, double x, double y,
+                          const std::vector<TVector>& strokes, uint16_t mode);
+  // Brings what the drawing depends on up to date (the slack of a rope).
+  virtual void PrepareDrawing() {}
+  // The kind's figure in the frame of one segment, drawn before the closing line to the
+  // segment's second end; none by default, so the segment is a plain line.
+  virtual void DrawFigure(const DrawingFrame&, uint16_t /*mode*/) {}
+  // A linear constraint draws its segments; a rotational one its links and its icon.
+  void DrawShape(const MacRect& area, uint16_t mode) override;
+  // The screen positions of the attached objects, in order (objects without one are left out).
+  std::vector<MacPoint> ScreenEnds() const;
+  static constexpr uint16_t kModeHighlight = 4;
+
   // Hit tests on the screen. A line segment is hit within 5 pixels of it; a constraint segment
   // from a to b is not hit within 3 pixels of its ends (they belong to the attached objects),
   // and elsewhere by its line or, with curves allowed, by the kind's drawn shape.
@@ -319,6 +364,9 @@ class TConstraint : public TLockableCnstr {
   // Whether a point of the drawing frame (x along from 0 to 1, y across in sizes) hits the
   // kind's drawn shape.
   virtual bool HitsShape(double /*x*/, double /*y*/) const { return false; }
+  // A press at the screen point: only an inactive constraint is hit; a rotational one where its
+  // primary point is, a linear one on one of its segments.
+  bool HitTest(const MacPoint& mouse);
 
   // A rotational constraint stands on its primary point: it draws its own icon there in place
   // of the point's, and a hit on that point is a hit on the constraint (only while inactive).
@@ -337,6 +385,9 @@ class TConstraint : public TLockableCnstr {
   void AddAssemblyConditions(TAssemblySolver& solver) override;
 
  private:
+  void DrawSegment(MacPoint a, MacPoint b, uint16_t mode);
+  void DrawRotational(const MacRect& area, uint16_t mode);
+
   uint16_t rotational_ = 0;
   double size_ = 12.0;
   TLink* constraintRelated_ = nullptr;

@@ -318,13 +318,8 @@ bool TConstraint::HitsSegment(const MacPoint& a, const MacPoint& b, const MacPoi
     if (mouse.h >= left && mouse.h < right && mouse.v >= top && mouse.v < bottom) return true;
   }
   if (!curves) return false;
-  const double length2 = static_cast<double>(segment.h) * segment.h +
-                         static_cast<double>(segment.v) * segment.v;
-  if (length2 == 0.0 || size_ == 0.0) return false;
-  const double x = (offset.h * static_cast<double>(segment.h) + offset.v * static_cast<double>(segment.v)) / length2;
-  // Screen y runs down: across is measured to the left of the segment as the frame's y is.
-  const double across = (offset.v * static_cast<double>(segment.h) - offset.h * static_cast<double>(segment.v)) /
-                        std::sqrt(length2);
-  if (x < 0.0 || x >= 1.0) return false;
-  return HitsShape(x, -across / size_);
+  // Away from the line, the kind's drawn figure decides in the segment's own frame.
+  double x = 0.0, y = 0.0;
+  if (!FrameBetween(a, b).ToFrame(mouse, x, y) || x < 0.0 || x >= 1.0) return false;
+  return HitsShape(x, y);
 }

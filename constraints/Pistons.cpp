@@ -176,6 +176,20 @@ bool TLPiston::HitsShape(double x, double y) const {
   return std::fabs(y) <= (x <= 0.5 ? 0.3 : 0.2);
 }
 
+void TLPiston::DrawFigure(const DrawingFrame& frame, uint16_t mode) {
+  struct Step {
+    double x, y;
+    bool down;
+  };
+  // The cylinder closed all round, the rod open into it; the closing line to the second end
+  // starts from the rod's end, so that it does not cross the rod.
+  constexpr Step kSteps[] = {{0.0, 0.25, false}, {0.5, 0.25, true},  {0.5, -0.25, true},
+                             {0.0, -0.25, true}, {0.0, 0.25, true},  {0.5, 0.1, false},
+                             {1.0, 0.1, true},   {1.0, -0.1, true},  {0.5, -0.1, true},
+                             {1.0, 0.0, false}};
+  for (const Step& step : kSteps) DrawFrameLine(frame, step.x, step.y, step.down, step.down, mode);
+}
+
 void TPiston::WriteKindBlock(TObjectWriter& writer) {
   TTwoPointConstraint::WriteKindBlock(writer);
   writer.WriteCode(driveKind_ & 0xFF);

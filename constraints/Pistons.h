@@ -84,6 +84,8 @@ class TLPiston : public TPiston {
   int16_t GetKindNumber() const override { return 2512; }
   Str255 GetInMenuName() const { return "InActuatorMenu"; }
   bool HitsShape(double x, double y) const override;
+  // A wide cylinder on the first half and a narrow rod on the second.
+  void DrawFigure(const DrawingFrame& frame, uint16_t mode) override;
   // In the position kind the ends keep the quantity as their distance.
   bool HasAssemblyConditions() const override { return HasQuantity(); }
 
@@ -106,6 +108,7 @@ class TRPiston : public TPiston {
   static constexpr int16_t kTextDriveBlock = 5225;
   uint16_t ReadBlockContents(int16_t code, TObjectReader& reader) override;
   Str255 GetInMenuName() const { return "InMotorMenu"; }
+  const char* PointIconName() const override { return "RPistonCnstrIcon"; }
   double MeasuredQuantity() const override { return AngleDifference(); }
   // In the position kind the points coincide and turn apart by the quantity.
   bool HasAssemblyConditions() const override {

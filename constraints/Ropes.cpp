@@ -4,6 +4,7 @@
 #include "constraints/Ropes.h"
 
 #include <cmath>
+#include <vector>
 
 #include "bodies/points/Point.h"
 
@@ -110,6 +111,31 @@ bool TLRope::HitsShape(double x, double y) const {
     return y <= 0.26 && x <= 0.5;
   }
   return false;
+}
+
+double TLRope::SizeRatio(const MacPoint& offset) const {
+  if (type_ == kRigid) return 0.0;
+  if (type_ == kRope) return amplitude_;
+  return TTwoPointConstraint::SizeRatio(offset);
+}
+
+void TLRope::DrawFigure(const DrawingFrame& frame, uint16_t mode) {
+  struct Step {
+    double x, y;
+    bool down;
+  };
+  std::vector<Step> steps;
+  const double a = amplitude_;
+  if (type_ == kSeparator && a <= 0.5) {
+    steps = {{a, 0.0, true},        {a, -0.5, false},      {a, 0.5, true},
+             {1.0 - a, -0.5, false}, {1.0 - a, 0.5, true}, {1.0 - a, 0.0, false}};
+  } else if (type_ == kSeparator) {
+    steps = {{0.5, -0.5, false}, {0.5, 0.5, true}, {0.0, 0.0, false}};
+  } else if (type_ == kRope) {
+    steps = {{0.125, 0.188, true},  {0.25, 0.25, true},  {0.375, 0.188, true},
+             {0.625, -0.188, true}, {0.75, -0.25, true}, {0.875, -0.188, true}};
+  }
+  for (const Step& step : steps) DrawFrameLine(frame, step.x, step.y, step.down, false, mode);
 }
 
 void TLRope::MarkGoals() {

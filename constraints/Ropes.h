@@ -43,6 +43,11 @@ class TLRope : public TTwoPointConstraint {
   // Whether the rope acts with its ends where they are now.
   bool IsActing() const;
   bool HitsShape(double x, double y) const override;
+  // Drawn, the slack or compression is measured afresh; a rigid link has no width and is
+  // drawn as its line, a rope sags by its amplitude, a separator shows its stops.
+  void PrepareDrawing() override { UpdateAmplitude(); }
+  double SizeRatio(const MacPoint& offset) const override;
+  void DrawFigure(const DrawingFrame& frame, uint16_t mode) override;
   virtual int16_t GetKindNumber() const;
   Str255 GetInMenuName() const { return "InRopeMenu"; }
 

@@ -134,6 +134,8 @@ class TLSpring : public TSpringBase {
   Str255 GetInMenuName() const override { return "InSpringMenu"; }
   void ResetRestValue() override;
   bool HitsShape(double x, double y) const override;
+  // A coil of five strokes across the middle of the segment.
+  void DrawFigure(const DrawingFrame& frame, uint16_t mode) override;
   static constexpr int16_t kCoilCount = 4;
 };
 
@@ -149,6 +151,8 @@ class TLDampSpring : public TLSpring {
   TFormula& DampingProperty() override { return *damper_; }
   std::string LawTextFor(int16_t exponent) override;
   bool HitsShape(double x, double y) const override;
+  // A damper above and a coil below, side by side between two bars.
+  void DrawFigure(const DrawingFrame& frame, uint16_t mode) override;
 
  protected:
   void ReadOwnItems(TObjectReader& reader) override;
@@ -169,6 +173,9 @@ class TRSpring : public TSpringBase {
   int16_t KindBlockCode() const override { return 5219; }
   int16_t GetKindNumber() const override { return 2518; }
   Str255 GetInMenuName() const override { return "InRSpringMenu"; }
+  const char* PointIconName() const override {
+    return IsLocked() != 0 ? "RLockSpringCnstrIcon" : "RSpringCnstrIcon";
+  }
 };
 
 class TRDampSpring : public TRSpring {
@@ -197,6 +204,8 @@ class TLDamper : public TDamperBase {
   int16_t KindBlockCode() const override { return 5220; }
   int16_t GetKindNumber() const override { return 2516; }
   bool HitsShape(double x, double y) const override;
+  // A cylinder open towards the second end, with the piston's plate inside.
+  void DrawFigure(const DrawingFrame& frame, uint16_t mode) override;
 };
 
 class TRDamper : public TDamperBase {
@@ -208,6 +217,9 @@ class TRDamper : public TDamperBase {
   int32_t QuantityUnit() const override;
   int16_t KindBlockCode() const override { return 5221; }
   int16_t GetKindNumber() const override { return 2517; }
+  const char* PointIconName() const override {
+    return IsLocked() != 0 ? "RLockDamperCnstrIcon" : "RDamperCnstrIcon";
+  }
 };
 
 // Enters the six kinds in the class registry.

@@ -9,6 +9,7 @@
 #include "bodies/Body.h"
 #include "bodies/lines/Line.h"
 #include "bodies/points/Point.h"
+#include "constraints/Constraint.h"
 #include "core/Failure.h"
 #include "core/MenuCommands.h"
 #include "core/Resources.h"
@@ -60,6 +61,10 @@ bool Hits(TThing* object, const MacPoint& point) {
   if (auto* line = ThingAs<TLine>(object)) return line->HitTest(point);
   if (auto* mass = ThingAs<TMass>(object))
     return !mass->IsMemberClass(TZeroMass::kClassID) && mass->HitTest(point);
+  // A linear constraint is hit along its drawn segments; a rotational one stands on its
+  // primary point and leaves the press to it.
+  if (auto* constraint = ThingAs<TConstraint>(object))
+    return !constraint->IsRotational() && constraint->HitTest(point);
   return object->HitTestWindowPoint(point) != 0;
 }
 

@@ -15,6 +15,7 @@
 #include "bodies/Body.h"
 #include "bodies/lines/Line.h"
 #include "bodies/points/Point.h"
+#include "constraints/Constraint.h"
 #include "core/Resources.h"
 #include "core/port/Picture.h"
 #include "core/port/Port.h"
@@ -123,9 +124,20 @@ bool TMainWorldView::StillInWorld(const TThing* object) const {
 void TMainWorldView::FirstDraw(TThing* object, const MacRect& rect, int16_t mode,
                                const Selection& selection) {
   SecondDraw(object, rect, mode);
-  // The editing picture of a selected body shows its handles.
+  // The editing picture of a selected object shows its mark: a body its handles, a point its
+  // inverted square, a constraint its figure drawn over with a wide inverting pen.
   if (runState_ != kEditing || !selection.Has(object)) return;
-  if (auto* mass = ThingAs<TMass>(object)) mass->HighlightSelection(rect, 0, 1);
+  if (auto* mass = ThingAs<TMass>(object)) {
+    mass->HighlightSelection(rect, 0, 1);
+    return;
+  }
+  PreparePortForObject();
+  PortSetPenMode(R2_NOTXORPEN);
+  if (auto* point = ThingAs<TPoint>(object))
+    point->Highlight(0, 1);
+  else if (auto* constraint = ThingAs<TCnstr>(object))
+    constraint->HighlightSelection(rect, 0, 1);
+  PreparePortForObject();
 }
 
 void TMainWorldView::SecondDraw(TThing* object, const MacRect& rect, int16_t) {

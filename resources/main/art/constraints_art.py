@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
-"""Draws the icons rotational constraints show at their primary point: a coiled spring, a damper
-and a motor, each with a locked variant that carries a bar across its foot. Each picture is a
+"""Draws the icons rotational constraints show at their primary point: a coiled spring, a damper,
+a motor and a plain turning arrow for the kinds without a picture of their own, each with a
+locked variant that carries a bar across its foot. Each picture is a
 grid of characters as in points_art.py, which writes the files; run it from this folder to write
 the files that constraints.rc names. The cursors of a rotational constraint being dragged show the
 spring under cross hairs, with the bar when the constraint is locked.
@@ -61,6 +62,26 @@ MOTOR = """
 ......####..##..
 ................"""
 
+# The mark of a rotational constraint of no picture of its own (a rotational rope): a ring
+# broken at its top, an arrow head at one end, turning about the point.
+TURN = """
+................
+.....###.###....
+...##ooo#oo#....
+..#oo###.#oo#...
+.#o##....#o#....
+.#o#.....##.....
+#o#.............
+#o#....##.......
+#o#...#oo#......
+#o#...#oo#......
+.#o#...##...#o#.
+.#o##......##o#.
+..#oo######oo#..
+...##oooooo##...
+.....######.....
+................"""
+
 
 def locked(picture):
     """The same picture with a bar across its foot: the constraint turns with its body."""
@@ -76,5 +97,7 @@ if __name__ == '__main__':
     write_icon('rotational-damper.ico', DAMPER)
     write_icon('rotational-damper-locked.ico', locked(DAMPER))
     write_icon('motor.ico', MOTOR)
+    write_icon('rotational.ico', TURN)
+    write_icon('rotational-locked.ico', locked(TURN))
     write_cursor('turn.cur', point_cursor(SPRING), (7, 7))
     write_cursor('turn-locked.cur', point_cursor(locked(SPRING)), (7, 7))
