@@ -167,7 +167,8 @@ void ErrorAlert(int16_t error, int32_t message) {
   Str255 recoveryText;
   if (low == 0) {
     alert = kAlertWithCommand;
-    Quietly([&] { GetCommandName(high, messageText); });
+    // Command 0 is no command: a failure reported without a message names none.
+    if (high != 0) Quietly([&] { GetCommandName(high, messageText); });
   } else {
     Quietly([&] { GetIndString(messageText, high, low); });
   }

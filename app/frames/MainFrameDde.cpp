@@ -133,13 +133,14 @@ HDDEDATA CMainFrame::ExecuteDdeScript(HDDEDATA data) {
     if (!ExtractDdeScript(copy.c_str(), &length)) return DDE_FACK;
     // The buffer is emptied before the script runs, so that executes arriving while it runs
     // (an alert of the script waits for the user) start a script of their own; a script that
-    // nothing can run is not kept either.
-    const std::string script = dde_.buffer->Text();
+    // nothing can run is not kept either. The engine is given the script with the sender's line
+    // numbers, which its reports of errors name.
+    const std::string script = dde_.buffer->EngineText();
     dde_.buffer->Clear();
     ScriptsMenu* scripts = ScriptsMenu::Current();
     if (scripts == nullptr) return DDE_FACK;
     ScriptResult result;
-    scripts->RunScriptText(result, script.c_str(), length - 1);
+    scripts->RunScriptText(result, script.c_str(), static_cast<int32_t>(script.size()));
     return result.code == 0 ? DDE_FACK : DDE_FNOTPROCESSED;
   } catch (const std::bad_alloc&) {
     ReportError(kOutOfMemory, 0);

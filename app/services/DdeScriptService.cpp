@@ -8,17 +8,30 @@ TDdeConversation::~TDdeConversation() {
   if (handle_ != 0) DdeDisconnect(handle_);
 }
 
+namespace {
+
+// The engine's line break; the wrapper's first line ends with a statement separator instead, so
+// that the sender's first line is the engine's first line too.
+constexpr char kEngineLineBreak[] = "\n";
+constexpr char kWrapperStart[] = "Sub Main()";
+constexpr char kWrapperEnd[] = "End Sub";
+constexpr char kEngineWrapperStart[] = "Sub Main(): ";
+
+}  // namespace
+
 void TDdeScriptBuffer::Clear() {
   text_.clear();
+  engineText_.clear();
   flag_ = 0;
 }
 
-bool TDdeScriptBuffer::Take(std::string candidate, int16_t* error) {
+bool TDdeScriptBuffer::Take(std::string candidate, std::string engine, int16_t* error) {
   if (candidate.size() + 1 > kCapacity) {
     *error = kScriptRefused;
     return false;
   }
   text_ = std::move(candidate);
+  engineText_ = std::move(engine);
   return true;
 }
 
@@ -36,25 +49,33 @@ bool TDdeScriptBuffer::Extract(const char* text, int32_t* size, int16_t* error) 
   bool complete = false;
   if (text_.empty()) {
     if (hasStart && !hasEnd) {
-      Take(received.substr(start + startLength) + kLineBreak, error);
+      const std::string after = received.substr(start + startLength);
+      Take(after + kLineBreak, after, error);
     } else if (hasEnd && !hasStart) {
       *error = kScriptRefused;
     } else if (!hasStart) {
-      complete = Take(std::string("Sub Main()") + kLineBreak + received + kLineBreak + "End Sub" +
-                          kLineBreak, error);
+      complete = Take(std::string(kWrapperStart) + kLineBreak + received + kLineBreak +
+                          kWrapperEnd + kLineBreak,
+                      kEngineWrapperStart + received + kEngineLineBreak + kWrapperEnd +
+                          kEngineLineBreak,
+                      error);
     } else if (end > start) {
       // Both markers in one text: the text between them is the whole script.
       const size_t from = start + startLength;
-      complete = Take(received.substr(from, end - from) + kLineBreak, error);
+      const std::string between = received.substr(from, end - from);
+      complete = Take(between + kLineBreak, between + kEngineLineBreak, error);
     } else {
       *error = kScriptRefused;
     }
   } else if (hasStart) {
     *error = kScriptRefused;
   } else if (hasEnd) {
-    complete = Take(text_ + kLineBreak + received.substr(0, end) + kLineBreak, error);
+    const std::string before = received.substr(0, end);
+    complete = Take(text_ + kLineBreak + before + kLineBreak,
+                    engineText_ + kEngineLineBreak + before + kEngineLineBreak, error);
   } else {
-    Take(text_ + kLineBreak + received + kLineBreak, error);
+    Take(text_ + kLineBreak + received + kLineBreak,
+         engineText_ + kEngineLineBreak + received, error);
   }
   *size = static_cast<int32_t>(text_.size() + 1);
   return complete;

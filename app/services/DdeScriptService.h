@@ -39,6 +39,11 @@ class TDdeScriptBuffer {
   void Clear();
   uint16_t Flag() const { return flag_; }
 
+  // The gathered script as the script engine is given it: the same text, but with the line
+  // breaks the service puts between and after texts counted once, and the wrapper's first line
+  // sharing the sender's first line, so that a line the engine reports is the sender's line.
+  const std::string& EngineText() const { return engineText_; }
+
   // Takes the text of one execute. Answers true when a whole script stands in the buffer.
   // `*size` becomes the buffer's length plus 1. A text that cannot be taken (an end marker with
   // nothing gathered, a start marker while gathering, a script that would not fit) leaves the
@@ -46,10 +51,12 @@ class TDdeScriptBuffer {
   bool Extract(const char* text, int32_t* size, int16_t* error);
 
  private:
-  // Makes `candidate` the buffer when it fits; else sets the error.
-  bool Take(std::string candidate, int16_t* error);
+  // Makes `candidate` the buffer, and `engine` its engine text, when it fits; else sets the
+  // error.
+  bool Take(std::string candidate, std::string engine, int16_t* error);
 
   std::string text_;
+  std::string engineText_;
   uint16_t flag_ = 0;
 };
 

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "platform/dde/DdeFrame.h"
+#include "platform/dde/SocketCleanup.h"
 #include "platform/win32/Message.h"
 
 namespace {
@@ -640,6 +641,7 @@ HDDEDATA DdeNameService(uint32_t instance, HSZ service, HSZ, uint32_t command) {
         continue;
       }
       close(at->fd);
+      RemoveSocketFromCleanup(at->path);
       unlink(at->path.c_str());
       ReleaseStringLocked(lib, at->name);
       at = services.erase(at);
@@ -654,6 +656,8 @@ HDDEDATA DdeNameService(uint32_t instance, HSZ service, HSZ, uint32_t command) {
   const std::string directory = DdeSocketDirectory();
   const std::string path =
       directory + "/" + SocketFilePrefix(name) + std::to_string(getpid()) + ".sock";
+  // Files of programs that ended without removing theirs would gather for ever.
+  if (!directory.empty()) RemoveDeadSockets(directory);
   const int fd = directory.empty() ? -1 : ListenAt(path);
   if (fd < 0) {
     SetError(instance, DMLERR_SYS_ERROR);
@@ -666,6 +670,7 @@ HDDEDATA DdeNameService(uint32_t instance, HSZ service, HSZ, uint32_t command) {
     unlink(path.c_str());
     return 0;
   }
+  AddSocketForCleanup(path);
   it->second.services.push_back(Service{AddStringLocked(lib, name), path, fd});
   return 1;
 }

@@ -14,6 +14,7 @@
 #include "app/TApp.h"
 #include "app/frames/MainFrame.h"
 #include "app/services/DdeScriptService.h"
+#include "basic/ScriptApi.h"
 #include "model/command/CommandCore.h"
 #include "platform/win32/Button.h"
 #include "platform/win32/Clock.h"
@@ -57,6 +58,51 @@ TEST(DdeScriptBufferTest, APlainExecuteIsWrappedAndMarkersGatherOneScript) {
   const Step both = Give(buffer, "junk $ybstart$Sub Main()\n\rEnd Sub$ybend$ more");
   EXPECT_TRUE(both.complete);
   EXPECT_EQ(both.buffer, "Sub Main()\n\rEnd Sub\n\r");
+}
+
+// The line the engine names for a syntax error in the gathered script; 0 when it compiles.
+int32_t ErrorLineOf(const TDdeScriptBuffer& buffer) {
+  uint16_t status = 0;
+  ScriptEngine* engine = ScriptNewEngine(3, 0, &status, nullptr, nullptr);
+  ScriptCompileRequest request;
+  const std::string text = buffer.EngineText();
+  request.text = text.c_str();
+  request.engine = engine;
+  const bool compiled = ScriptCompile(&request) == kScriptCompiled;
+  ScriptEndEngine(engine);
+  return compiled ? 0 : request.errorLine;
+}
+
+TEST(DdeScriptBufferTest, TheEngineNamesTheSendersLineOfAnError) {
+  TDdeScriptBuffer buffer;
+  // One execute: the wrapper adds no line before the sender's first.
+  Give(buffer, "x = = 1");
+  EXPECT_EQ(ErrorLineOf(buffer), 1);
+  buffer.Clear();
+  Give(buffer, "Dim x\r\nx = = 1");
+  EXPECT_EQ(ErrorLineOf(buffer), 2);
+  buffer.Clear();
+  Give(buffer, "Dim x\r\nx = 1");
+  EXPECT_EQ(ErrorLineOf(buffer), 0) << buffer.EngineText();
+  buffer.Clear();
+
+  // Gathered executes: each begins a line of its own, and nothing else adds one.
+  Give(buffer, "$ybstart$Sub Main()");
+  Give(buffer, "Dim x");
+  Give(buffer, "x = = 1");
+  EXPECT_TRUE(Give(buffer, "End Sub$ybend$").complete);
+  EXPECT_EQ(ErrorLineOf(buffer), 3);
+  buffer.Clear();
+  Give(buffer, "$ybstart$Sub Main()");
+  Give(buffer, "Dim x\r\nx = 1");
+  Give(buffer, "End Sub $ybend$");
+  EXPECT_EQ(ErrorLineOf(buffer), 0) << buffer.EngineText();
+  buffer.Clear();
+  Give(buffer, "$ybstart$Sub Main()\r\nx = = 1\r\nEnd Sub$ybend$");
+  EXPECT_EQ(ErrorLineOf(buffer), 2);
+  // Emptied, it holds nothing for the engine either.
+  buffer.Clear();
+  EXPECT_EQ(buffer.EngineText(), "");
 }
 
 TEST(DdeScriptBufferTest, RefusedTextsLeaveTheBufferAsItWas) {
@@ -191,6 +237,29 @@ TEST_F(MainFrameDdeTest, ExecutesAreAcknowledgedAndRefusalsLeaveTheBuffer) {
   for (size_t at = reported.find("(error -25204)"); at != std::string::npos; at = reported.find("(error -25204)", at + 1))
     ++count;
   EXPECT_EQ(count, 2u) << reported;
+}
+
+TEST_F(MainFrameDdeTest, ARefusedTextIsExplainedWithAdviceAndNoCommandName) {
+  std::string shown;
+  SetIdleScript([&] {
+    const HWND box = GetMessageBoxWindow();
+    if (box == nullptr) return false;
+    for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
+      shown += GetWindowTextString(child) + "\n";
+    PostMessage(box, WM_COMMAND, static_cast<WPARAM>(MAKELONG(IDOK, BN_CLICKED)), 0);
+    return true;
+  });
+  const std::string text = "End Sub $ybend$";
+  const HDDEDATA data = DdeCreateDataHandle(frame_->DdeService().instance,
+                                            reinterpret_cast<const uint8_t*>(text.c_str()),
+                                            static_cast<uint32_t>(text.size() + 1), 0, 0, CF_TEXT, 0);
+  EXPECT_EQ(Call(XTYP_EXECUTE, Name("ZERodor"), 0, data, 7), DDE_FACK);
+  DdeFreeDataHandle(data);
+  EXPECT_NE(shown.find("refused"), std::string::npos) << shown;
+  EXPECT_NE(shown.find("$ybstart$ once"), std::string::npos) << shown;
+  EXPECT_NE(shown.find("65,000 characters"), std::string::npos) << shown;
+  EXPECT_EQ(shown.find("Nothing Selected"), std::string::npos) << shown;
+  EXPECT_EQ(shown.find("new name"), std::string::npos) << shown;
 }
 
 TEST_F(MainFrameDdeTest, TheEndOfAClientLinkPostsItsCommandWhileTheConversationIsKnown) {
