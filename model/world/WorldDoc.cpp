@@ -22,6 +22,11 @@ TWorldDoc::VelocityOptionHook& VelocityOptionApplier() {
   static TWorldDoc::VelocityOptionHook hook = nullptr;
   return hook;
 }
+
+TWorldDoc::ViewSpacingHook& ViewSpacingReader() {
+  static TWorldDoc::ViewSpacingHook hook = nullptr;
+  return hook;
+}
 constexpr uint32_t kTagScale = MakeTag("zSca");
 constexpr uint32_t kTagViewWidth = MakeTag("zWin");
 
@@ -349,9 +354,14 @@ double TWorldDoc::DuplicateLength() const {
 
 double TWorldDoc::SnappingDistance() const {
   if (angleSnap_ != 0 && useStoredDistance_ == 0) return snapDistance_;
-  // The view's spacing values come with the main view; without one the distance is 1.
-  return 1.0;
+  double spacing = 0.0;
+  double fine = 0.0;
+  const ViewSpacingHook hook = ViewSpacingReader();
+  if (hook == nullptr || !hook(*this, spacing, fine)) return 1.0;
+  return angleSnap_ != 0 ? spacing : fine;
 }
+
+void TWorldDoc::SetViewSpacingHook(ViewSpacingHook hook) { ViewSpacingReader() = hook; }
 
 bool TWorldDoc::IsReadyToPlay() const {
   return canPlay_ != 0 && GetStore() != nullptr && GetStore()->FrameCount() >= 1;

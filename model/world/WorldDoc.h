@@ -165,6 +165,10 @@ class TWorldDoc : public TWorldBase, public TActionContext, public TPlacingWorld
   // How the preference reaches one object; the bodies fill it in when they register.
   using VelocityOptionHook = void (*)(TLink& object, uint16_t value);
   static void SetVelocityOptionHook(VelocityOptionHook hook);
+  // How the world reads its main view's spacings (world units): the grid step and the fine
+  // step. The views fill it in; it answers false for a world that shows no main view.
+  using ViewSpacingHook = bool (*)(const TWorldDoc& world, double& spacing, double& fine);
+  static void SetViewSpacingHook(ViewSpacingHook hook);
   uint16_t GetNumberProperty(uint32_t tag, double& value, void* extra) override;
   void SetNumberProperty(uint32_t tag, const double& value) override;
   // The main view's width in pixels, which "zWin" divides; 0 without a main view.

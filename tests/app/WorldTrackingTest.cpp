@@ -323,7 +323,7 @@ class WorldTrackingTest : public ::testing::Test {
     event.clickCount = clicks;
     event.copy.message = clicks > 1 ? WM_LBUTTONDBLCLK : WM_LBUTTONDOWN;
     event.copy.wParam = keys;
-    event.copy.time = static_cast<DWORD>(GetTickCount60());
+    event.copy.time = GetTickCount();
     return window_->MouseDown(point, &event);
   }
   static void Free(TCommandCore* command) {
@@ -610,11 +610,33 @@ TEST_F(WorldTrackingTest, TrackersTakeTheUsersDragDelayAndTheWorldsSnappingDista
   double spacing = 0, minor = 0, fine = 0;
   int16_t count = 0;
   view_->GetGridParameters(spacing, minor, fine, count);
+  // The world itself answers so while its main view is open: a sketched shape snaps to it.
   world_->SetAngleSnap(1);
   EXPECT_EQ(context.TrackingSnappingDistance(), spacing);
+  EXPECT_EQ(world_->SnappingDistance(), spacing);
   world_->SetAngleSnap(0);
   EXPECT_EQ(context.TrackingSnappingDistance(), fine);
+  EXPECT_EQ(world_->SnappingDistance(), fine);
   EXPECT_LT(fine * kPixelsPerMetre, 1.0);
+}
+
+// A press's time and the tracker's clock are ticks of one clock: holding the button still for
+// a little more than a quarter of a second begins the drag, a shorter hold does not.
+TEST_F(WorldTrackingTest, HoldingThePressStillAQuarterSecondBeginsTheDrag) {
+  for (const auto& [pause, begins] : {std::pair{DWORD{200}, false}, std::pair{DWORD{300}, true}}) {
+    const MacPoint at = ScreenOf(kFirstBox);
+    auto* tracker = dynamic_cast<TSelectionDragTracker*>(Press(at));
+    ASSERT_NE(tracker, nullptr);
+    const QV_CPoint anchor(at.h, at.v);
+    QV_CPoint next = anchor;
+    tracker->TrackConstrain(anchor, anchor, next);
+    tracker->TrackMouse(0, anchor, anchor, next, true);
+    AdvanceVirtualClock(pause);
+    tracker->TrackMouse(1, anchor, anchor, next, false);
+    EXPECT_EQ(tracker->HasBegun() != 0, begins) << pause << " ms";
+    tracker->TrackMouse(2, anchor, anchor, next, false);
+    Free(tracker);
+  }
 }
 
 TEST_F(WorldTrackingTest, TheBandPacesTheViewOnlyWhileItIsDragged) {

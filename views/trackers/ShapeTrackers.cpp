@@ -8,8 +8,10 @@
 #include "core/Failure.h"
 #include "core/List.h"
 #include "core/MouseButton.h"
+#include "core/port/Port.h"
 #include "model/filing/ChangeRecorder.h"
 #include "model/filing/ObjectReader.h"
+#include "views/trackers/TrackerWorld.h"
 #include "views/world/HotPointSnapper.h"
 
 namespace {
@@ -109,10 +111,20 @@ TCommandCore* TShapeSketchTracker::TrackStep(int16_t phase, const QV_CPoint& anc
                                              bool moved) {
   TCommandCore* const result = TDragTracker::TrackStep(
       phase, anchor, previous, next, mouseMoved, anchorWorld, previousWorld, nextWorld, moved);
-  if (phase == 0) TranslationFrame(anchorWorld, frame_, inverse_);
+  if (phase == 0) {
+    TranslationFrame(anchorWorld, frame_, inverse_);
+    outlineShown_ = false;
+  }
   if (phase == 1 && moved)
     body_->ResizeFromDrag(anchorWorld, nextWorld, inverse_, frame_, onHotPoint_ == 0);
+  // The outline follows the mouse while the button is down, and goes at the release.
+  if (phase == 1 && (moved || mouseMoved)) {
+    EraseOutline();
+    const MacPoint press(anchor.h, anchor.v);
+    InvertOutline(press, OutlineCorner(press, MacPoint(next.h, next.v)));
+  }
   if (phase != 2) return result;
+  EraseOutline();
   if (nextWorld == anchorWorld) {
     // A click: a shape of the world's size for new shapes, centred on the click.
     body_->SetSquareSizeFrom(body_->GetWorld());
@@ -125,6 +137,36 @@ TCommandCore* TShapeSketchTracker::TrackStep(int16_t phase, const QV_CPoint& anc
   }
   body_->GeometryChanged(1);
   return result;
+}
+
+MacPoint TShapeSketchTracker::OutlineCorner(const MacPoint& press, const MacPoint& mouse) const {
+  if (body_ == nullptr || !body_->HasEqualSides()) return mouse;
+  const int32_t dh = mouse.h - press.h;
+  const int32_t dv = mouse.v - press.v;
+  const int32_t side = std::min(std::abs(dh), std::abs(dv));
+  return MacPoint(static_cast<int16_t>(press.h + (dh < 0 ? -side : side)),
+                  static_cast<int16_t>(press.v + (dv < 0 ? -side : side)));
+}
+
+void TShapeSketchTracker::InvertOutline(const MacPoint& press, const MacPoint& corner) {
+  auto* port = dynamic_cast<TFeedbackPort*>(TrackerView());
+  if (port == nullptr) return;
+  // A picture painted later would cover the outline, and erasing it would then draw it.
+  if (!outlineShown_) port->UpdateBeforeFeedback();
+  HDC dc = port->BeginFeedbackDrawing();
+  if (dc == nullptr) return;
+  PortResetPen();
+  PortSetPenMode(R2_NOTXORPEN);
+  body_->DrawSketchFeedback(press, corner);
+  PortResetPen();
+  port->EndFeedbackDrawing(dc);
+  outlineShown_ = !outlineShown_;
+  outlinePress_ = press;
+  outlineCorner_ = corner;
+}
+
+void TShapeSketchTracker::EraseOutline() {
+  if (outlineShown_) InvertOutline(outlinePress_, outlineCorner_);
 }
 
 std::unique_ptr<TShapeSketchTracker> CreateSketchTracker(int16_t commandNumber, TTrackerView* view,

@@ -64,12 +64,23 @@ class TShapeSketchTracker : public TDragTracker {
 
   TBasicMass* Body() const { return body_; }
   uint16_t IsOnHotPoint() const { return onHotPoint_; }
+  // The far corner of the outline for the press point and the mouse: the mouse itself, or for
+  // a shape with equal sides the corner of the square on the shorter side of the drag.
+  MacPoint OutlineCorner(const MacPoint& press, const MacPoint& mouse) const;
 
  private:
+  // Draws the shape's outline between the two points with the inverting pen, or erases it
+  // when it is drawn there already.
+  void InvertOutline(const MacPoint& press, const MacPoint& corner);
+  void EraseOutline();
+
   TBasicMass* body_ = nullptr;
   uint16_t onHotPoint_ = 0;
   Transform2D frame_;
   Transform2D inverse_;
+  bool outlineShown_ = false;
+  MacPoint outlinePress_;
+  MacPoint outlineCorner_;
 };
 
 class TBodyResizeTracker : public TTracker487 {

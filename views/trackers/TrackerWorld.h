@@ -81,6 +81,8 @@ class TFeedbackPort {
   // A device context in view coordinates; null when the view cannot be drawn now.
   virtual HDC BeginFeedbackDrawing() = 0;
   virtual void EndFeedbackDrawing(HDC dc) = 0;
+  // Draws what is stale in the view now, so that a figure inverted next is not painted over.
+  virtual void UpdateBeforeFeedback() {}
 
  protected:
   ~TFeedbackPort() = default;

@@ -16,6 +16,9 @@
 #include "ui/views/ViewServices.h"
 #include "views/world/HotPointSnapper.h"
 #include "views/world/MainWorldView.h"
+#include "platform/win32/Window.h"
+#include "platform/win32/WindowMessages.h"
+#include "platform/win32/WindowPaint.h"
 
 namespace {
 
@@ -23,6 +26,12 @@ namespace {
 constexpr int16_t kSlotClass = 616;
 // The view's timer that paces a band.
 constexpr UINT_PTR kPacingTimer = 0x7A11;
+
+// The contexts of the open main views: a world finds its main view's spacings through them.
+std::vector<const TWorldTrackerContext*>& OpenContexts() {
+  static std::vector<const TWorldTrackerContext*> contexts;
+  return contexts;
+}
 
 }  // namespace
 
@@ -48,6 +57,13 @@ void TWorldTrackerView::SetToolCursor(uint16_t cursorResource) {
 HDC TWorldTrackerView::BeginFeedbackDrawing() { return view_.BeginHotPointDrawing(); }
 
 void TWorldTrackerView::EndFeedbackDrawing(HDC dc) { view_.EndHotPointDrawing(dc); }
+
+void TWorldTrackerView::UpdateBeforeFeedback() {
+  // The view's picture is painted by the windows around it: all of them paint what is stale.
+  const HWND window = view_.GetWindowHandle();
+  if (window != nullptr)
+    RedrawWindow(GetAncestorTopLevel(window), nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
 
 // ---- The world ---------------------------------------------------------------------------------
 
@@ -81,7 +97,24 @@ void TWorldTrackingSnapper::DrawHotPointMark(const MacPoint& screen) {
 }
 
 TWorldTrackerContext::TWorldTrackerContext(TWorldDoc& world, TMainWorldView& view)
-    : world_(world), view_(view) {}
+    : world_(world), view_(view) {
+  OpenContexts().push_back(this);
+  TWorldDoc::SetViewSpacingHook(&TWorldTrackerContext::MainViewSpacings);
+}
+
+TWorldTrackerContext::~TWorldTrackerContext() { std::erase(OpenContexts(), this); }
+
+bool TWorldTrackerContext::MainViewSpacings(const TWorldDoc& world, double& spacing,
+                                            double& fine) {
+  for (const TWorldTrackerContext* context : OpenContexts()) {
+    if (&context->world_ != &world) continue;
+    double minor = 0.0;
+    int16_t count = 0;
+    context->view_.GetGridParameters(spacing, minor, fine, count);
+    return true;
+  }
+  return false;
+}
 
 TActionContext& TWorldTrackerContext::Context() { return world_; }
 
@@ -131,14 +164,7 @@ int16_t TWorldTrackerContext::DragDelayPreference() const {
   return storedDragDelay_ == 2 ? 2 : 0;
 }
 
-double TWorldTrackerContext::TrackingSnappingDistance() const {
-  if (world_.GetAngleSnap() != 0 && world_.GetUseStoredDistance() == 0)
-    return world_.GetStoredSnapDistance();
-  double spacing = 0.0, minor = 0.0, fine = 0.0;
-  int16_t count = 0;
-  view_.GetGridParameters(spacing, minor, fine, count);
-  return world_.GetAngleSnap() != 0 ? spacing : fine;
-}
+double TWorldTrackerContext::TrackingSnappingDistance() const { return world_.SnappingDistance(); }
 
 void TWorldTrackerContext::TrackingEnded() { view_.InvalidateForeground(); }
 

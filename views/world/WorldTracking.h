@@ -40,6 +40,7 @@ class TWorldTrackerView : public TTrackerView, public TFeedbackPort {
 
   HDC BeginFeedbackDrawing() override;
   void EndFeedbackDrawing(HDC dc) override;
+  void UpdateBeforeFeedback() override;
 
  private:
   TMainWorldView& view_;
@@ -72,7 +73,11 @@ class TWorldTrackerContext : public TActionContext,
                              public TTrackerWorld,
                              public TPlacingWorld {
  public:
+  // While it lives, the world's snapping distance follows this main view's grid.
   TWorldTrackerContext(TWorldDoc& world, TMainWorldView& view);
+  ~TWorldTrackerContext();
+  TWorldTrackerContext(const TWorldTrackerContext&) = delete;
+  TWorldTrackerContext& operator=(const TWorldTrackerContext&) = delete;
 
   // The action context.
   TLink& ContextLink() override;
@@ -159,6 +164,8 @@ class TWorldTrackerContext : public TActionContext,
 
  private:
   TActionContext& Context();
+  // The world's hook: the spacings of the main view of an open context of the world.
+  static bool MainViewSpacings(const TWorldDoc& world, double& spacing, double& fine);
 
   TWorldDoc& world_;
   TMainWorldView& view_;

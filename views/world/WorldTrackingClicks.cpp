@@ -47,7 +47,8 @@ TEventRecord RecordOf(const MacPoint& point, const TMouseEvent* event) {
   }
   record.message = event->clickCount > 1 ? WM_LBUTTONDBLCLK : event->message->message;
   record.wParam = event->message->wParam;
-  record.when = event->message->time;
+  // Messages are stamped in milliseconds; trackers count their delays in ticks of the same clock.
+  record.when = static_cast<uint32_t>(TicksFromMilliseconds(event->message->time));
   return record;
 }
 

@@ -84,6 +84,19 @@ TEST_F(ShapeTrackersTest, WithoutSnappingTheDragSpansTheShape) {
   ExpectNear(CentreOf(*rectangle), TVector(-1.5, 1));
 }
 
+// The outline that follows the mouse: a rectangle's reaches the mouse; a circle's is the square
+// on the shorter side of the drag, laid in the drag's direction.
+TEST_F(ShapeTrackersTest, TheOutlineOfEqualSidesIsASquareInTheDragsDirection) {
+  std::unique_ptr<TCommandCore> circle = MakeToolTracker(kCircleTool, &view, context.get());
+  const auto& round = dynamic_cast<TShapeSketchTracker&>(*circle);
+  EXPECT_EQ(round.OutlineCorner(MacPoint(10, 10), MacPoint(11, 15)), MacPoint(11, 11));
+  EXPECT_EQ(round.OutlineCorner(MacPoint(10, 10), MacPoint(4, 12)), MacPoint(8, 12));
+  EXPECT_EQ(round.OutlineCorner(MacPoint(10, 10), MacPoint(10, 3)), MacPoint(10, 10));
+  std::unique_ptr<TCommandCore> rectangle = MakeToolTracker(kRectangleTool, &view, context.get());
+  const auto& box = dynamic_cast<TShapeSketchTracker&>(*rectangle);
+  EXPECT_EQ(box.OutlineCorner(MacPoint(10, 10), MacPoint(4, 12)), MacPoint(4, 12));
+}
+
 TEST_F(ShapeTrackersTest, AClickMakesAShapeOfTheWorldsSizeCentredOnIt) {
   std::unique_ptr<TCommandCore> made = MakeToolTracker(kRectangleTool, &view, context.get());
   auto& tracker = dynamic_cast<TShapeSketchTracker&>(*made);
