@@ -64,12 +64,7 @@ uint32_t Background(const Picture& picture) {
       ->first;
 }
 
-// The document window is laid out for the size it opens at and keeps that layout when it grows to
-// fill the workspace: the ruler, the coordinates bar and the tape stay where the bottom was, in
-// the middle of the world. Mending the document window's furniture belongs to the work on the
-// desktop's windows.
 TEST_F(SampleWorld, ItsWindowShowsRulersCoordinatesBarAndTapeAlongTheBottom) {
-  WAITS_FOR("Windows, menus and documents behave on the desktop");
   ASSERT_TRUE(Ready());
   ASSERT_TRUE(Settle());
   const DocumentWindow document = Document();

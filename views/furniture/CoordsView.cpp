@@ -417,6 +417,12 @@ int16_t TCoordsView::CellAt(const MacPoint& point) const {
   return -1;
 }
 
+void TCoordsView::SuperviewResized(const TViewPoint& change, bool invalidate) {
+  TOffScreenViewBase::SuperviewResized(change, invalidate);
+  // Below the world display, which grows by as much as the window.
+  if (change.v != 0) OffsetBy(0, change.v, invalidate);
+}
+
 TCommandCore* TCoordsView::DoMouseCommand(const MacPoint& point, TMouseEvent*, int32_t) {
   const int16_t cell = CellAt(point);
   if (cell < 0) {

@@ -153,6 +153,8 @@ class TCoordsView : public TOffScreenViewBase, public TWorldWatcher {
   void DrawBackground(const MacRect& rect) override;
   void DrawObjects(const MacRect& rect) override;
   TCommandCore* DoMouseCommand(const MacPoint& point, TMouseEvent* event, int32_t hint) override;
+  // Keeps to the bottom of the window as it grows or shrinks.
+  void SuperviewResized(const TViewPoint& change, bool invalidate) override;
 
   // The world's notices: values, selection and objects redraw the cells.
   void WorldContentsChanged() override;

@@ -303,6 +303,12 @@ void TFrameIndic::Resize(int32_t width, int32_t height, bool invalidate) {
   RedrawAllDeep();
 }
 
+void TFrameIndic::SuperviewResized(const TViewPoint& change, bool invalidate) {
+  TOffScreenViewBase::SuperviewResized(change, invalidate);
+  // Like the scroll bar it sits on, whose row it may share.
+  if (change.v != 0) OffsetBy(0, change.v, invalidate);
+}
+
 void TFrameIndic::Activate(bool on) {
   TOffScreenViewBase::Activate(on);
   RedrawAllDeep();

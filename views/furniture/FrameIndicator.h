@@ -85,6 +85,8 @@ class TFrameIndic : public TOffScreenViewBase {
   THit HitTest(const MacPoint& point, bool alwaysRespond) const;
 
   void Resize(int32_t width, int32_t height, bool invalidate) override;
+  // Keeps to the bottom of the window as it grows or shrinks.
+  void SuperviewResized(const TViewPoint& change, bool invalidate) override;
   void Activate(bool on) override;
   void DrawBackground(const MacRect& rect) override;
   void DrawObjects(const MacRect& rect) override;

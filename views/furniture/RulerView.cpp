@@ -179,6 +179,12 @@ void THRulerView::IHRulerView(CDocument* document, TWrappedWindow* superview,
   majorTick_ = 12;
 }
 
+void THRulerView::SuperviewResized(const TViewPoint& change, bool invalidate) {
+  TRulerView::SuperviewResized(change, invalidate);
+  // The world display above grows by as much as the window.
+  if (change.v != 0) OffsetBy(0, change.v, invalidate);
+}
+
 void THRulerView::DrawRuler() {
   const TViewPoint& size = GetStoredSize();
   PortMoveTo(size.h - 1, 0);

@@ -76,6 +76,8 @@ class THRulerView : public TRulerView {
                    TOffScreenViewBase* mainView, TUnitHandler* units, TViewCompanion* companion);
   // The right end of the last label drawn (-900 before the first).
   int16_t LabelEnd() const { return labelEnd_; }
+  // Keeps to the bottom of the world display as the window grows or shrinks.
+  void SuperviewResized(const TViewPoint& change, bool invalidate) override;
 
  protected:
   int16_t AlongAxis() const override { return 1; }
