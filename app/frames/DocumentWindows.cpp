@@ -16,6 +16,7 @@
 #include "app/services/InPlaceFrame.h"
 #include "app/shell/StartupHooks.h"
 #include "platform/win32/Window.h"
+#include "ui/periphery/StatusBarProgress.h"
 #include "ui/views/OwlSubview.h"
 #include "ui/views/OwlView.h"
 #include "ui/views/WindowBuilder.h"
@@ -205,6 +206,12 @@ void InstallWindowLayer(CMainFrame* mainFrame) {
     if (auto* main = dynamic_cast<CMainFrame*>(GetMainFrame())) main->ShowPalettes(show);
   };
   SetWindowBuilderHooks(hooks);
+  // A document file being read shows how far it has gone in the status bar.
+  TQVDoc::SetReadIndicatorMaker([](const std::string& path)
+                                     -> std::unique_ptr<TQVDoc::ReadIndicator> {
+    auto* main = dynamic_cast<CMainFrame*>(GetMainFrame());
+    return main ? MakeDocumentReadIndicator(&main->StatusBar(), path) : nullptr;
+  });
   RegisterWorldServer();
   RegisterGroupView();
   // Drawing buffers lost for lack of memory are told as the program tells failures.

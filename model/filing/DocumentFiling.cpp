@@ -6,14 +6,16 @@
 #include "core/Tag.h"
 #include "model/filing/ObjectWriter.h"
 
-std::unique_ptr<TObjectReader> ReadDocument(Handle contents, uint32_t fileType, TLink* world) {
+std::unique_ptr<TObjectReader> ReadDocument(Handle contents, uint32_t fileType, TLink* world,
+                                            const ReadProgress& progress) {
   const int realFormat = fileType == MakeTag("ZodA") ? 2 : 0;
-  auto reader = ReadObjects(contents, 2, realFormat, world, nullptr, nullptr, nullptr);
+  auto reader = ReadObjects(contents, 2, realFormat, world, nullptr, nullptr, progress);
   reader->Complete(0);
   return reader;
 }
 
-std::unique_ptr<TObjectReader> ReadDocumentFile(TMacFile& file, uint32_t fileType, TLink* world) {
+std::unique_ptr<TObjectReader> ReadDocumentFile(TMacFile& file, uint32_t fileType, TLink* world,
+                                                const ReadProgress& progress) {
   int32_t length = 0;
   FailIfError(file.GetEOF(length));
   FailIfError(file.SetFPos(0, 0));
@@ -22,7 +24,7 @@ std::unique_ptr<TObjectReader> ReadDocumentFile(TMacFile& file, uint32_t fileTyp
     int32_t count = length;
     FailIfError(file.Read(HandleData(contents), count));
     if (count != length) ThrowFailure(kErrBadFormat, 0);
-    auto reader = ReadDocument(contents, fileType, world);
+    auto reader = ReadDocument(contents, fileType, world, progress);
     FreeHandle(contents);
     return reader;
   } catch (...) {

@@ -43,6 +43,7 @@ class FileCloser {
 TQVDoc::ScriptObjectMaker g_scriptObjectMaker;
 uint16_t g_saveWithResults = 1;
 TQVDoc::DrawingImporter g_drawingImporter = nullptr;
+TQVDoc::ReadIndicatorMaker g_readIndicatorMaker;
 
 // The unit kind of lengths, whose display factor scales an imported drawing.
 constexpr int32_t kLengthKind = 0x01000000;
@@ -126,13 +127,22 @@ void TQVDoc::ReadDocument(const std::string& path) {
   FailIfError(file->OpenNamed(FileName(path), TMacFile::kRead));
   FileCloser closer(*file);
   world_->StartDocumentRead();
-  auto reader = ReadDocumentFile(*file, type, world_.get());
+  const std::unique_ptr<ReadIndicator> indicator =
+      g_readIndicatorMaker ? g_readIndicatorMaker(path) : nullptr;
+  ReadProgress progress;
+  if (indicator) progress = [&indicator](bool&, int32_t, double read) { indicator->Step(read); };
+  auto reader = ReadDocumentFile(*file, type, world_.get(), progress);
+  // The stream may end in bytes that no record takes: the file is read all the same.
+  if (indicator) indicator->Step(1.0);
   world_->AdoptObjects(reader->TakeObjects());
   changes_ = 0;
   path_ = path;
 }
 
 void TQVDoc::SetDrawingImporter(DrawingImporter importer) { g_drawingImporter = importer; }
+void TQVDoc::SetReadIndicatorMaker(ReadIndicatorMaker maker) {
+  g_readIndicatorMaker = std::move(maker);
+}
 bool TQVDoc::HasDrawingImporter() { return g_drawingImporter != nullptr; }
 
 void TQVDoc::ReadAlternateFile(const std::string& path) {

@@ -65,6 +65,17 @@ class TQVDoc : public TObject, public TCommandDocument {
                                    std::vector<uint8_t>& worldText);
   static void SetDrawingImporter(DrawingImporter importer);
   static bool HasDrawingImporter();
+  // What shows a document file being read: told the share of the file read so far (0 to 1),
+  // and gone when the read ends, however it ends.
+  class ReadIndicator {
+   public:
+    virtual ~ReadIndicator() = default;
+    virtual void Step(double fraction) = 0;
+  };
+  // The program's maker of indicators for the reads of document files (by their paths); none
+  // shows nothing.
+  using ReadIndicatorMaker = std::function<std::unique_ptr<ReadIndicator>(const std::string&)>;
+  static void SetReadIndicatorMaker(ReadIndicatorMaker maker);
   // Writes the world and all its objects as a document at the path. The recorded frames go
   // with it while the program-wide save-with-results switch is set.
   void WriteDocument(const std::string& path);

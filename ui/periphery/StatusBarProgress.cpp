@@ -1,6 +1,9 @@
 #include "ui/periphery/StatusBarProgress.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
+#include <filesystem>
 
 #include "core/Resources.h"
 #include "platform/win32/Dc.h"
@@ -146,4 +149,51 @@ void TStatusBarProgress::SetStep(int32_t step) {
 int16_t TStatusBarProgress::StepIt() {
   if (stopped_ == 0) CProgressCtrl::StepIt();
   return stopped_;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Reading a document
+
+namespace {
+
+constexpr int32_t kReadRange = 100;
+
+class TDocumentReadIndicator final : public TQVDoc::ReadIndicator {
+ public:
+  TDocumentReadIndicator(CStatusBar* statusBar, const std::string& path)
+      : statusBar_(statusBar), before_(statusBar->GetPaneText(0)) {
+    const std::string name = std::filesystem::path(path).filename().string();
+    Str255 label(("Reading " + name).c_str());
+    progress_ = std::make_unique<TStatusBarProgress>(statusBar, label, 0, kReadRange);
+  }
+  ~TDocumentReadIndicator() override {
+    progress_.reset();
+    if (statusBar_->GetSafeHwnd()) statusBar_->SetPaneText(0, before_.c_str(), TRUE);
+  }
+  TDocumentReadIndicator(const TDocumentReadIndicator&) = delete;
+  TDocumentReadIndicator& operator=(const TDocumentReadIndicator&) = delete;
+
+  void Step(double fraction) override {
+    const auto position =
+        static_cast<int32_t>(std::lround(std::clamp(fraction, 0.0, 1.0) * kReadRange));
+    if (position == position_) return;
+    position_ = position;
+    progress_->SetPos(position);
+    // The read holds the thread: the bar is drawn now or not at all.
+    if (progress_->GetSafeHwnd()) progress_->UpdateWindow();
+  }
+
+ private:
+  CStatusBar* statusBar_;
+  std::string before_;
+  std::unique_ptr<TStatusBarProgress> progress_;
+  int32_t position_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<TQVDoc::ReadIndicator> MakeDocumentReadIndicator(CStatusBar* statusBar,
+                                                                 const std::string& path) {
+  if (!statusBar || !statusBar->GetSafeHwnd()) return nullptr;
+  return std::make_unique<TDocumentReadIndicator>(statusBar, path);
 }

@@ -7,8 +7,10 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "core/PString.h"
+#include "model/world/QVDoc.h"
 #include "platform/mfc/CProgressCtrl.h"
 #include "platform/mfc/CStatic.h"
 #include "platform/mfc/CStatusBar.h"
@@ -66,3 +68,9 @@ class TStatusBarProgress : public CProgressCtrl {
   int32_t low_ = 0;
   int32_t high_ = 0;
 };
+
+// The indicator of a document file being read: "Reading" and the file's name, with the bar from
+// 0 to 100 stepped by the share of the file read. When the read ends the first pane shows again
+// what it showed before.
+std::unique_ptr<TQVDoc::ReadIndicator> MakeDocumentReadIndicator(CStatusBar* statusBar,
+                                                                 const std::string& path);

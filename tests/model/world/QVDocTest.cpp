@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -74,6 +75,55 @@ class QVDocTest : public ::testing::Test {
   std::unique_ptr<WorldScope> scope;
   std::filesystem::path folder;
 };
+
+// A document file's read tells the program's indicator how far it went, up to the whole file,
+// and lets the indicator go when it ends, also when the file turns out damaged.
+TEST_F(QVDocTest, AReadStepsItsIndicatorToTheEndAndLetsItGoHoweverItEnds) {
+  struct Told {
+    std::vector<double> fractions;
+    std::string path;
+    int32_t live = 0;
+  } told;
+  class TRecorder : public TQVDoc::ReadIndicator {
+   public:
+    explicit TRecorder(Told& told) : told_(told) { ++told_.live; }
+    ~TRecorder() override { --told_.live; }
+    void Step(double fraction) override {
+      EXPECT_EQ(told_.live, 1);
+      told_.fractions.push_back(fraction);
+    }
+
+   private:
+    Told& told_;
+  };
+  TQVDoc::SetReadIndicatorMaker([&](const std::string& path) {
+    told.path = path;
+    return std::make_unique<TRecorder>(told);
+  });
+  const std::string path = (folder / "world.yb").string();
+  {
+    TQVDoc document;
+    Fill(document);
+    document.WriteDocument(path);
+  }
+  TQVDoc reopened;
+  reopened.ReadDocument(path);
+  EXPECT_EQ(told.path, path);
+  EXPECT_EQ(told.live, 0);
+  ASSERT_GE(told.fractions.size(), 2u);
+  EXPECT_TRUE(std::is_sorted(told.fractions.begin(), told.fractions.end()));
+  EXPECT_LT(told.fractions.front(), 1.0);
+  EXPECT_DOUBLE_EQ(told.fractions.back(), 1.0);
+
+  // Cut short, the file fails to read; the indicator goes all the same.
+  const std::vector<uint8_t> bytes = FileBytes(path);
+  std::ofstream(path, std::ios::binary | std::ios::trunc)
+      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size() / 2));
+  TQVDoc damaged;
+  EXPECT_THROW(damaged.ReadDocument(path), QVException);
+  EXPECT_EQ(told.live, 0);
+  TQVDoc::SetReadIndicatorMaker(nullptr);
+}
 
 TEST_F(QVDocTest, SavedDocumentOpensAgainByteForByte) {
   const std::string path = (folder / "world.yb").string();

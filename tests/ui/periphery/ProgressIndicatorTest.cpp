@@ -15,6 +15,7 @@
 #include "platform/win32/Font.h"
 #include "platform/win32/Input.h"
 #include "platform/win32/Message.h"
+#include "platform/win32/Progress.h"
 #include "platform/win32/Resource.h"
 #include "platform/win32/Window.h"
 #include "platform/win32/WindowPaint.h"
@@ -133,6 +134,32 @@ TEST_F(ProgressIndicatorTest, StepsCountInThirtyTwoBitsUntilStopped) {
   progress.SetRange(5, 10);
   EXPECT_EQ(progress.GetRangeLow(), 0);
   EXPECT_EQ(progress.GetRangeHigh(), 200000);
+}
+
+// A document read shows its file's name and a bar filled by the share read; when the read ends
+// the pane shows what it showed before, not the reading label.
+TEST_F(ProgressIndicatorTest, ADocumentReadFillsTheBarAndGivesThePaneBackAsItWas) {
+  bar_.SetPaneText(0, "Ready");
+  std::unique_ptr<TQVDoc::ReadIndicator> reading =
+      MakeDocumentReadIndicator(&bar_, "/somewhere/pendulum.yb");
+  ASSERT_NE(reading, nullptr);
+  EXPECT_EQ(TStatusBarProgress::LiveCount(), 1);
+  EXPECT_EQ(GetWindowTextString(GetDlgItem(bar_.m_hWnd, 0xFFFF)), "Reading pendulum.yb...");
+  const HWND barWindow = GetDlgItem(bar_.m_hWnd, kProgressBarId);
+  ASSERT_NE(barWindow, nullptr);
+  const auto position = [&] {
+    return static_cast<int32_t>(SendMessage(barWindow, PBM_GETPOS, 0, 0));
+  };
+  reading->Step(0.426);
+  EXPECT_EQ(position(), 43);
+  reading->Step(1.0);
+  EXPECT_EQ(position(), 100);
+  reading.reset();
+  EXPECT_EQ(TStatusBarProgress::LiveCount(), 0);
+  EXPECT_EQ(GetDlgItem(bar_.m_hWnd, kProgressBarId), nullptr);
+  EXPECT_EQ(Pane(), "Ready");
+  // Without a status bar nothing shows.
+  EXPECT_EQ(MakeDocumentReadIndicator(nullptr, "pendulum.yb"), nullptr);
 }
 
 TEST_F(ProgressIndicatorTest, ThePaneKeepsTheLastLabelAndIsFreedWhenTheLastGoes) {
