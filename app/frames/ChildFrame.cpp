@@ -42,6 +42,10 @@ BOOL CChildFrame::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* 
     *result = 0;
     return TRUE;
   }
+  // The window object hears of its activation first, so that it is the current target and its
+  // document the front one by the time the frame has the keyboard.
+  if (message == WM_MDIACTIVATE && windowObject_)
+    windowObject_->ActivateWithWindow(reinterpret_cast<HWND>(lParam) == m_hWnd ? 1 : 0, 1);
   const BOOL handled = CMDIChildWnd::OnWndMsg(message, wParam, lParam, result);
   switch (message) {
     case WM_WINDOWPOSCHANGED:
@@ -62,14 +66,26 @@ BOOL CChildFrame::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* 
       break;
     case WM_MDIACTIVATE:
       ShowItemMenu(reinterpret_cast<HWND>(lParam) == m_hWnd);
+      if (reinterpret_cast<HWND>(lParam) == m_hWnd) NameInMainTitle();
       break;
     case WM_DESTROY:
       ShowItemMenu(false);
+      // The window that came forward has named itself; without one the title names nothing.
+      if (CMDIFrameWnd* frame = GetMDIFrame(); frame && frame->MDIGetActive() == nullptr)
+        ::SetWindowText(frame->m_hWnd, kProgramTitle);
       break;
     default:
       break;
   }
   return handled;
+}
+
+void CChildFrame::NameInMainTitle() {
+  CMDIFrameWnd* const frame = GetMDIFrame();
+  if (frame == nullptr) return;
+  std::string name = GetWindowText();
+  if (name.empty() && windowObject_) name = windowObject_->GetTitle();
+  ::SetWindowText(frame->m_hWnd, (std::string(kProgramTitle) + " - " + name).c_str());
 }
 
 void CChildFrame::ForwardMenuSelect(WPARAM wParam, LPARAM lParam) {

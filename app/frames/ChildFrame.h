@@ -36,6 +36,9 @@ class CChildFrame : public CMDIChildWnd, public TWindowObjectHolder, public TWin
   void ForgetWindowObject() override { windowObject_ = nullptr; }
 
  private:
+  // The main frame's title names the document of the active frame.
+  void NameInMainTitle();
+  static constexpr char kProgramTitle[] = "Yarrowby";
   void RecordZoomState();
   void ForwardMenuSelect(WPARAM wParam, LPARAM lParam);
   void LimitMinimumSize(MINMAXINFO* info) const;

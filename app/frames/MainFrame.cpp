@@ -14,6 +14,7 @@
 #include "core/Resources.h"
 #include "model/command/CommandCore.h"
 #include "platform/mfc/CDockState.h"
+#include "platform/win32/Mdi.h"
 #include "platform/win32/Message.h"
 #include "platform/win32/MessageBox.h"
 #include "platform/win32/Timer.h"
@@ -58,6 +59,19 @@ void UpdateFrameworkItems(CCmdTarget* target, HMENU menu) {
     update.m_hMenu = menu;
     update.DoUpdate(target);
   }
+}
+
+// The menu of the bar that arranges the document windows: the one holding Cascade.
+HMENU FindWindowMenu(HMENU bar) {
+  constexpr UINT kCascadeCommand = 24337;
+  const int32_t count = GetMenuItemCount(bar);
+  for (int32_t i = 0; i < count; ++i) {
+    const HMENU popup = GetSubMenu(bar, i);
+    if (popup == nullptr) continue;
+    for (int32_t j = 0; j < GetMenuItemCount(popup); ++j)
+      if (GetMenuItemID(popup, j) == kCascadeCommand) return popup;
+  }
+  return nullptr;
 }
 
 TApplicationHandler* ShellApplication() {
@@ -412,8 +426,16 @@ BOOL CMainFrame::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* r
       OnMenuSelect(HIWORD(wParam), reinterpret_cast<HMENU>(lParam));
       *result = 0;
       return TRUE;
+    case WM_COMMAND:
+      // The document windows listed in the Window menu are the client's to bring forward.
+      if (lParam == 0 && IsMdiChildCommand(LOWORD(wParam))) {
+        *result = DefWindowProc(message, wParam, lParam);
+        return TRUE;
+      }
+      return CMDIFrameWnd::OnWndMsg(message, wParam, lParam, result);
     case WM_INITMENU:
     case WM_INITMENUPOPUP: {
+      ListDocumentWindows();
       CMDIFrameWnd::OnWndMsg(message, wParam, lParam, result);
       if (message == WM_INITMENUPOPUP) WidenMessagePane();
       if (TApplicationHandler* application = ShellApplication()) application->SetupTheMenus();
@@ -430,7 +452,22 @@ BOOL CMainFrame::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* r
   }
 }
 
+void CMainFrame::ListDocumentWindows() {
+  const HMENU bar = ::GetMenu(m_hWnd);
+  if (m_hWndMDIClient == nullptr || bar == nullptr) return;
+  // The bar changes with the program's mode; the list goes where the bar's Window menu is.
+  ::SendMessage(m_hWndMDIClient, WM_MDISETMENU, 0, reinterpret_cast<LPARAM>(FindWindowMenu(bar)));
+}
+
 TOwlWindow* CMainFrame::MakeDocumentWindow() {
-  return new TOwlWindow(this, "Untitled", nullptr, TViewPoint{0, 0},
-                        TViewPoint{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
+  return new TOwlWindow(this, "Untitled", nullptr, TViewPoint{0, 0}, DefaultWindowSize());
+}
+
+TViewPoint CMainFrame::DefaultWindowSize() const {
+  RECT area{0, 0, 0, 0};
+  if (m_hWndMDIClient != nullptr) ::GetClientRect(m_hWndMDIClient, &area);
+  // A frame not laid out yet has no area to keep the window in.
+  if (area.right <= 0 || area.bottom <= 0) return TViewPoint{kDefaultWindowWidth, kDefaultWindowHeight};
+  return TViewPoint{std::min<int32_t>(kDefaultWindowWidth, area.right),
+                    std::min<int32_t>(kDefaultWindowHeight, area.bottom)};
 }

@@ -15,6 +15,7 @@
 #include "platform/mfc/CToolBar.h"
 #include "platform/win32/WindowPlacement.h"
 #include "ui/controls/PaletteToolBar.h"
+#include "ui/views/ViewGeometry.h"
 
 class TOwlWindow;
 
@@ -97,8 +98,13 @@ class CMainFrame : public CMDIFrameWnd {
   // Docks the bar in the row of the neighbour, after it, on the neighbour's side.
   void DockControlBarLeftOf(CToolBar& bar, CToolBar& neighbour);
 
-  // A document window for the MDI client: "Untitled", at (0, 0), the size of the screen.
+  // A document window for the MDI client: "Untitled", at (0, 0), of the default window size.
   TOwlWindow* MakeDocumentWindow();
+  // The size new untitled windows get: 480 by 360, less where the workspace is smaller, so that
+  // the window stays inside the frame.
+  static constexpr int16_t kDefaultWindowWidth = 480;
+  static constexpr int16_t kDefaultWindowHeight = 360;
+  TViewPoint DefaultWindowSize() const;
 
   // The script service for other programs, started when the frame is created and ended when it
   // is destroyed. A service that cannot start is reported and the frame goes on without it.
@@ -135,6 +141,8 @@ class CMainFrame : public CMDIFrameWnd {
   // exactly when the menu closes.
   void WidenMessagePane();
   void OnMenuSelect(UINT flags, HMENU menu);
+  // The Window menu lists the document windows as they are now, the active one checked.
+  void ListDocumentWindows();
   // The help file is not installed, so every help command says so.
   void ShowHelpUnavailable();
   // The script shell's place is kept with the window settings: given to the shell when the

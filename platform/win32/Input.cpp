@@ -109,10 +109,13 @@ HWND RouteMouse(POINT screen, UINT clientMessage, bool buttonDown, LRESULT* hit)
     if (buttonDown) MessageBeep(0);
     return nullptr;
   }
-  if (buttonDown && top != GetActiveWindow()) {
+  // A press in any window but the active one asks it (and, through the default processing, its
+  // parents) about activation: a document window inside the active frame comes forward so.
+  if (buttonDown && target != GetActiveWindow()) {
     const LRESULT answer = SendMessage(target, WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(top),
                                        MAKELPARAM(static_cast<int32_t>(*hit), clientMessage));
-    if (answer != MA_NOACTIVATE && answer != MA_NOACTIVATEANDEAT) SetActiveWindow(top);
+    if (answer != MA_NOACTIVATE && answer != MA_NOACTIVATEANDEAT && top != GetActiveWindow())
+      SetActiveWindow(top);
     if (answer == MA_ACTIVATEANDEAT || answer == MA_NOACTIVATEANDEAT) return nullptr;
   }
   if (!IsWindow(target)) return nullptr;

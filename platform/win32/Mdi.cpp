@@ -1,16 +1,20 @@
 #include "platform/win32/Mdi.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
+#include <string>
 #include <vector>
 
+#include "platform/win32/Menu.h"
 #include "platform/win32/Message.h"
 #include "platform/win32/Window.h"
 
 namespace {
 
-// The client keeps its active child in its extra bytes.
+// The client keeps its active child and the menu that lists its children in its extra bytes.
 constexpr int32_t kActiveOffset = 0;
+constexpr int32_t kWindowMenuOffset = sizeof(LONG_PTR);
 
 bool IsMdiClient(HWND window) {
   char name[16] = {};
@@ -42,6 +46,92 @@ std::vector<HWND> ShownChildren(HWND client, bool withMinimised) {
   return out;
 }
 
+HMENU StoredWindowMenu(HWND client) {
+  const HMENU menu = reinterpret_cast<HMENU>(GetWindowLongPtr(client, kWindowMenuOffset));
+  return menu && IsMenu(menu) ? menu : nullptr;
+}
+
+// A child's place in the list is its identifier, given again at every change of the list:
+// children numbered before keep their order and new ones follow.
+UINT ListNumber(HWND child) {
+  const auto id = static_cast<UINT>(GetWindowLongPtr(child, GWLP_ID));
+  return id >= kMdiFirstChildCommand ? id - kMdiFirstChildCommand : UINT_MAX;
+}
+
+// The shown children in list order, numbered again from the first command on.
+std::vector<HWND> NumberChildren(HWND client, HWND leaving) {
+  std::vector<HWND> children;
+  for (HWND child = GetTopWindow(client); child; child = GetWindow(child, GW_HWNDNEXT))
+    if (child != leaving && IsWindowVisible(child)) children.push_back(child);
+  // Back to front: of the windows not numbered yet the oldest stands furthest back.
+  std::reverse(children.begin(), children.end());
+  std::stable_sort(children.begin(), children.end(),
+                   [](HWND a, HWND b) { return ListNumber(a) < ListNumber(b); });
+  for (size_t i = 0; i < children.size(); ++i)
+    SetWindowLongPtr(children[i], GWLP_ID, static_cast<LONG_PTR>(kMdiFirstChildCommand + i));
+  return children;
+}
+
+// Takes the list, and the separator before it, off the end of the menu.
+void RemoveList(HMENU menu) {
+  bool removed = false;
+  for (int32_t last = GetMenuItemCount(menu) - 1;
+       last >= 0 && IsMdiChildCommand(GetMenuItemID(menu, last)); --last) {
+    DeleteMenu(menu, static_cast<UINT>(last), MF_BYPOSITION);
+    removed = true;
+  }
+  const int32_t last = GetMenuItemCount(menu) - 1;
+  if (removed && last >= 0 && (GetMenuState(menu, static_cast<UINT>(last), MF_BYPOSITION) & MF_SEPARATOR))
+    DeleteMenu(menu, static_cast<UINT>(last), MF_BYPOSITION);
+}
+
+// An ampersand in a title is shown as itself, not as a mnemonic.
+std::string ListedTitle(size_t index, HWND child) {
+  std::string text = "&" + std::to_string(index + 1) + " ";
+  for (const char c : GetWindowTextString(child)) {
+    text += c;
+    if (c == '&') text += '&';
+  }
+  return text;
+}
+
+void RefreshWindowMenu(HWND client, HWND leaving = nullptr) {
+  const std::vector<HWND> children = NumberChildren(client, leaving);
+  const HMENU menu = StoredWindowMenu(client);
+  if (!menu) return;
+  RemoveList(menu);
+  if (children.empty()) return;
+  AppendMenu(menu, MF_SEPARATOR, 0, nullptr);
+  const HWND active = StoredActive(client);
+  for (size_t i = 0; i < children.size() && i < kMdiListedChildren; ++i) {
+    const UINT checked = children[i] == active && active != leaving ? MF_CHECKED : MF_UNCHECKED;
+    AppendMenu(menu, MF_STRING | checked, kMdiFirstChildCommand + i,
+               ListedTitle(i, children[i]).c_str());
+  }
+}
+
+HMENU SetWindowMenu(HWND client, HMENU frameMenu, HMENU windowMenu) {
+  const HWND frame = GetParent(client);
+  const HMENU before = frame ? GetMenu(frame) : nullptr;
+  if (frameMenu && frame) SetMenu(frame, frameMenu);
+  if (windowMenu && windowMenu != StoredWindowMenu(client)) {
+    if (const HMENU old = StoredWindowMenu(client)) RemoveList(old);
+    SetWindowLongPtr(client, kWindowMenuOffset, reinterpret_cast<LONG_PTR>(windowMenu));
+  }
+  RefreshWindowMenu(client);
+  return before;
+}
+
+void ActivateListed(HWND client, UINT command) {
+  for (HWND child = GetTopWindow(client); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    if (static_cast<UINT>(GetWindowLongPtr(child, GWLP_ID)) != command || !IsWindowVisible(child))
+      continue;
+    if (IsIconic(child)) ShowWindow(child, SW_RESTORE);
+    SendMessage(client, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(child), 0);
+    return;
+  }
+}
+
 void Activate(HWND client, HWND child) {
   if (!IsDocumentOf(client, child)) return;
   const HWND old = StoredActive(client);
@@ -67,6 +157,7 @@ void Activate(HWND client, HWND child) {
   SendMessage(child, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(old),
               reinterpret_cast<LPARAM>(child));
   if (IsWindow(child) && !IsChild(child, GetFocus())) SetFocus(child);
+  RefreshWindowMenu(client);
 }
 
 void RestoreMaximised(HWND client) {
@@ -183,6 +274,14 @@ LRESULT MdiClientProc(HWND client, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_MDIICONARRANGE:
       ArrangeIcons(client);
       return 0;
+    case WM_MDISETMENU:
+      return reinterpret_cast<LRESULT>(SetWindowMenu(client, reinterpret_cast<HMENU>(wParam),
+                                                     reinterpret_cast<HMENU>(lParam)));
+    case WM_MDIREFRESHMENU: {
+      RefreshWindowMenu(client);
+      const HWND frame = GetParent(client);
+      return reinterpret_cast<LRESULT>(frame ? GetMenu(frame) : nullptr);
+    }
     case WM_SIZE: {
       const HWND active = StoredActive(client);
       if (active && IsZoomed(active)) MoveWindow(active, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
@@ -205,7 +304,7 @@ void RegisterMdiClientClass() {
   WNDCLASS windowClass;
   windowClass.lpfnWndProc = MdiClientProc;
   windowClass.lpszClassName = kMdiClientClass;
-  windowClass.cbWndExtra = sizeof(LONG_PTR);
+  windowClass.cbWndExtra = 2 * sizeof(LONG_PTR);
   windowClass.background = kMdiWorkspaceColour;
   RegisterClass(&windowClass);
 }
@@ -247,6 +346,7 @@ LRESULT DefMDIChildProc(HWND child, UINT message, WPARAM wParam, LPARAM lParam) 
           }
         }
       }
+      RefreshWindowMenu(client, child);
       return DefWindowProc(child, message, wParam, lParam);
     default:
       return DefWindowProc(child, message, wParam, lParam);
@@ -258,6 +358,10 @@ LRESULT DefFrameProc(HWND frame, HWND client, UINT message, WPARAM wParam, LPARA
     RECT area;
     GetClientRect(frame, &area);
     MoveWindow(client, 0, 0, area.right, area.bottom, TRUE);
+    return 0;
+  }
+  if (client && message == WM_COMMAND && lParam == 0 && IsMdiChildCommand(LOWORD(wParam))) {
+    ActivateListed(client, LOWORD(wParam));
     return 0;
   }
   if (client && message == WM_SETFOCUS) {

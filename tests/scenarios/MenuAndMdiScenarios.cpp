@@ -1,7 +1,13 @@
 // The menu bar and the document windows on a bare desktop: a click on a menu title opens its
 // menu every time, also just after a click elsewhere closed a menu and while another menu is
 // open, and an open menu leaves the keyboard with the main window; a maximised document window
-// that is restored leaves the workspace around it painted.
+// that is restored leaves the workspace around it painted. A selected body's Meter menu places a
+// meter that shows at once and is saved; with two documents the one last clicked is the one
+// File's and World's commands act on, and the Window menu brings a covered one forward.
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
 
 #include "platform/win32/Mdi.h"
 #include "platform/win32/Window.h"
@@ -9,6 +15,54 @@
 
 namespace scenario {
 namespace {
+
+bool IsDark(uint32_t pixel) {
+  const uint32_t red = (pixel >> 16) & 0xFF, green = (pixel >> 8) & 0xFF, blue = pixel & 0xFF;
+  return red + green + blue < 3 * 64;
+}
+
+// The smallest box holding every dark pixel of the picture, in screen coordinates.
+Box DarkBounds(const Picture& picture) {
+  int left = picture.box.width, top = picture.box.height, right = -1, bottom = -1;
+  for (int y = 0; y < picture.box.height; ++y) {
+    for (int x = 0; x < picture.box.width; ++x) {
+      if (!IsDark(picture.At(x, y))) continue;
+      left = std::min(left, x);
+      right = std::max(right, x);
+      top = std::min(top, y);
+      bottom = std::max(bottom, y);
+    }
+  }
+  if (right < 0) return {};
+  return {picture.box.x + left, picture.box.y + top, right - left + 1, bottom - top + 1};
+}
+
+// The smallest box in which two pictures of one place differ, in screen coordinates.
+Box ChangedBox(const Picture& before, const Picture& after) {
+  int left = before.box.width, top = before.box.height, right = -1, bottom = -1;
+  for (int y = 0; y < before.box.height; ++y) {
+    for (int x = 0; x < before.box.width; ++x) {
+      if (before.At(x, y) == after.At(x, y)) continue;
+      left = std::min(left, x);
+      right = std::max(right, x);
+      top = std::min(top, y);
+      bottom = std::max(bottom, y);
+    }
+  }
+  if (right < 0) return {};
+  return {before.box.x + left, before.box.y + top, right - left + 1, bottom - top + 1};
+}
+
+// What the program prints, started with the arguments and no desktop at all.
+std::string WithoutDesktop(const std::string& arguments) {
+  std::string output;
+  FILE* pipe = popen(("env -u DISPLAY '" + ProgramPath() + "' " + arguments + " 2>&1").c_str(), "r");
+  if (pipe == nullptr) return output;
+  char buffer[4096];
+  while (const size_t read = fread(buffer, 1, sizeof buffer, pipe)) output.append(buffer, read);
+  pclose(pipe);
+  return output;
+}
 
 class MenuAndMdi : public Scenario {
  protected:
@@ -31,6 +85,29 @@ class MenuAndMdi : public Scenario {
   // A point of the status bar at the bottom of the frame: a click there closes an open menu.
   int ElsewhereX() const { return Frame().x + Frame().width / 2; }
   int ElsewhereY() const { return Frame().Bottom() - GetSystemMetrics(SM_CYFRAME) - 6; }
+  // A fresh program on a sample, once the splash window has gone; the pointer waits outside
+  // the main window, where it raises no tool tip.
+  ::testing::AssertionResult StartOnSample(const std::string& sample) {
+    Me().MoveTo(0, 0);
+    if (::testing::AssertionResult started = Start(sample); !started) return started;
+    if (!Me().WaitUntil([] { return Me().ShownWindows() == 1; }))
+      return ::testing::AssertionFailure() << "the splash window stayed";
+    return Me().Idle();
+  }
+  // Chooses a menu item and takes the pointer away from the window again.
+  ::testing::AssertionResult Choose(const std::string& menu, int items, int separators) {
+    if (::testing::AssertionResult chosen = ChooseMenu(MenuTitleX(menu), items, separators);
+        !chosen)
+      return chosen;
+    Me().MoveTo(0, 0);
+    return Me().Idle();
+  }
+  // The frame's workspace below the bars and right of the palettes, where the document windows
+  // stand.
+  Box Workspace() const {
+    const Box frame = Frame();
+    return {frame.x + 58, frame.y + 80, frame.width - 66, frame.height - 110};
+  }
   // A click as a person makes it: the button stays down while the program takes the press.
   void HeldClick(int x, int y) {
     Me().MoveTo(x, y);
@@ -113,6 +190,91 @@ TEST_F(MenuAndMdi, ARestoredDocumentWindowLeavesTheWorkspaceAroundItPainted) {
   ASSERT_TRUE(Me().Idle());
   EXPECT_EQ(Me().Grab(strip).Count(workspace), strip.width * strip.height)
       << "the maximised picture stayed around the restored window";
+}
+
+TEST_F(MenuAndMdi, AMeterOfTheSelectedBobIsDrawnAtOnceAndSavedWithTheWorld) {
+  ASSERT_TRUE(StartOnSample("pendulum.yb"));
+  // The bob is the large circle of the world; the rod runs from above into its centre. The
+  // window's scroll bars are left out of the search.
+  const Box workspace = Workspace();
+  const Box world{workspace.x, workspace.y, workspace.width - 40, workspace.height - 40};
+  const Box bob = DarkBounds(Me().Grab(world));
+  ASSERT_GT(bob.width, 100) << "the pendulum's bob is not shown";
+  const int radius = bob.width / 2;
+  const int centreX = bob.x + radius;
+  const int centreY = bob.Bottom() - radius;
+  // On the bob's outline at its foot.
+  Me().Click(centreX, bob.Bottom() - 1);
+  Me().MoveTo(0, 0);
+  ASSERT_TRUE(Me().Idle());
+  const Picture selected = Me().Grab(workspace);
+
+  // Meter > Position, the first item of the body's meters: the meter is drawn at once.
+  ASSERT_TRUE(Choose("Meter", 0, 0));
+  ASSERT_EQ(Me().ShownWindows(), 1) << "the menu stayed open: Position is greyed";
+  const Box meter = ChangedBox(selected, Me().Grab(workspace));
+  EXPECT_GE(meter.width, 40) << "no meter was drawn";
+  EXPECT_GE(meter.height, 12) << "no meter was drawn";
+
+  // Saved with Ctrl+S, the world holds the meter.
+  Me().Control("s");
+  ASSERT_TRUE(Me().Idle());
+  const std::string listed = WithoutDesktop("--list-objects '" + Home().Sample("pendulum.yb") + "'");
+  EXPECT_NE(listed.find("TOutput"), std::string::npos) << "the saved world lists:\n" << listed;
+}
+
+TEST_F(MenuAndMdi, TheDocumentLastClickedIsClosedAndRunAndTheWindowMenuBringsACoveredOneForward) {
+  ASSERT_TRUE(StartOnSample("pendulum.yb"));
+  Me().Control("n");
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().WindowTitled("Yarrowby - Untitled") != 0; }))
+      << "Ctrl+N made no new world";
+  ASSERT_TRUE(Me().Idle());
+  // Window > Tile: the two windows side by side.
+  ASSERT_TRUE(Choose("Window", 1, 0));
+  const Box workspace = Workspace();
+  const int half = workspace.width / 2;
+  const Box left{workspace.x + 10, workspace.y + 40, half - 40, workspace.height - 60};
+  const Box right{workspace.x + half + 10, workspace.y + 40, half - 40, workspace.height - 60};
+  const auto darkPixels = [](const Box& box) { return Me().Grab(box).Count(IsDark); };
+  const bool pendulumLeft = darkPixels(left) > darkPixels(right);
+  const Box pendulum = pendulumLeft ? left : right;
+  const Box untitled = pendulumLeft ? right : left;
+  ASSERT_GT(darkPixels(pendulum), 100) << "the pendulum is not shown beside the new world";
+
+  // A click on each window in turn makes it the one the title names.
+  Me().Click(pendulum.x + 5, pendulum.y + 5);
+  Me().MoveTo(0, 0);
+  ASSERT_TRUE(Me().Idle());
+  EXPECT_NE(Me().WindowTitled("Yarrowby - pendulum.yb"), 0u) << "the pendulum's window stayed behind";
+  Me().Click(untitled.x + 5, untitled.y + 5);
+  Me().MoveTo(0, 0);
+  ASSERT_TRUE(Me().Idle());
+  ASSERT_NE(Me().WindowTitled("Yarrowby - Untitled"), 0u) << "the new world's window stayed behind";
+
+  // Ctrl+W closes the window clicked last; the pendulum's comes forward and is the one run.
+  Me().Control("w");
+  ASSERT_TRUE(Me().Idle());
+  EXPECT_NE(Me().WindowTitled("Yarrowby - pendulum.yb"), 0u)
+      << "the title does not name the world left open";
+  EXPECT_GT(darkPixels(pendulum), 100) << "the pendulum's window was closed";
+  const Picture still = Me().Grab(pendulum);
+  Me().Control("r");
+  ASSERT_TRUE(Me().WaitUntil([&] { return Me().Grab(pendulum) != still; }))
+      << "Run did not run the pendulum";
+  Me().Control("period");
+  ASSERT_TRUE(Me().Idle());
+  const Picture stopped = Me().Grab(pendulum);
+
+  // A new world covers the pendulum's; Window > 1 pendulum.yb, below seven items and two
+  // separators, brings it forward again.
+  Me().Control("n");
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().WindowTitled("Yarrowby - Untitled") != 0; }));
+  ASSERT_TRUE(Me().Idle());
+  ASSERT_NE(Me().Grab(pendulum), stopped) << "the new world's window does not cover the pendulum";
+  ASSERT_TRUE(Choose("Window", 7, 2));
+  EXPECT_NE(Me().WindowTitled("Yarrowby - pendulum.yb"), 0u)
+      << "the Window menu did not make the pendulum's window the active one";
+  EXPECT_EQ(Me().Grab(pendulum), stopped) << "the pendulum's window is still covered";
 }
 
 }  // namespace

@@ -1,8 +1,13 @@
 // The multiple-document client, window placement and the clipboard-viewer chain, driven by
 // messages as a frame and its document windows send them.
 
+#include <string>
+#include <vector>
+
 #include "platform/win32/Clipboard.h"
+#include "platform/win32/Input.h"
 #include "platform/win32/Mdi.h"
+#include "platform/win32/Menu.h"
 #include "platform/win32/WindowPlacement.h"
 #include "platform/win32/WindowPresenter.h"
 #include "platform/win32/WindowRegion.h"
@@ -303,6 +308,99 @@ TEST_F(MdiTest, EveryViewerOfTheChainHearsEachClipboardChange) {
   // The head leaves: the chain starts at its successor.
   ChangeClipboardChain(viewers[2], NextViewers()[viewers[2]]);
   EXPECT_EQ(GetClipboardViewer(), viewers[0]);
+}
+
+// The items of a menu as "text" with a "*" after checked ones.
+std::vector<std::string> Items(HMENU menu) {
+  std::vector<std::string> items;
+  for (int32_t i = 0; i < GetMenuItemCount(menu); ++i) {
+    const auto position = static_cast<UINT>(i);
+    const UINT state = GetMenuState(menu, position, MF_BYPOSITION);
+    std::string item = (state & MF_SEPARATOR) ? "-" : GetMenuItemText(menu, position, MF_BYPOSITION);
+    if (state & MF_CHECKED) item += "*";
+    items.push_back(item);
+  }
+  return items;
+}
+
+TEST_F(MdiTest, TheWindowMenuListsTheShownDocumentsInTheirOrderWithTheActiveOneChecked) {
+  const HMENU windowMenu = CreatePopupMenu();
+  AppendMenu(windowMenu, MF_STRING, 24337, "&Cascade");
+  const HWND first = Document(0, 0);
+  SetWindowText(first, "R&D");
+  const HWND second = Document(30, 30);
+  SetWindowText(second, "second");
+  const HWND hidden = Document(60, 60);
+  ShowWindow(hidden, SW_HIDE);
+  SendMessage(client_, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(second), 0);
+  SendMessage(client_, WM_MDISETMENU, 0, reinterpret_cast<LPARAM>(windowMenu));
+  EXPECT_EQ(Items(windowMenu),
+            (std::vector<std::string>{"&Cascade", "-", "&1 R&&D", "&2 second*"}));
+  EXPECT_EQ(GetMenuItemID(windowMenu, 2), kMdiFirstChildCommand);
+
+  // Activation moves the check; the order stays that of the windows' coming.
+  SendMessage(client_, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(first), 0);
+  EXPECT_EQ(Items(windowMenu),
+            (std::vector<std::string>{"&Cascade", "-", "&1 R&&D*", "&2 second"}));
+  // A window that goes leaves the list, and the rest is numbered again; a new title is taken
+  // when the list is made again.
+  DestroyWindow(first);
+  SetWindowText(second, "renamed");
+  SendMessage(client_, WM_MDIREFRESHMENU, 0, 0);
+  EXPECT_EQ(Items(windowMenu), (std::vector<std::string>{"&Cascade", "-", "&1 renamed*"}));
+  DestroyWindow(second);
+  DestroyWindow(hidden);
+  EXPECT_EQ(Items(windowMenu), (std::vector<std::string>{"&Cascade"}));
+  DestroyMenu(windowMenu);
+}
+
+TEST_F(MdiTest, TheListMovesToAnotherMenuAndLeavesTheFirstAsItWas) {
+  const HMENU normal = CreatePopupMenu();
+  AppendMenu(normal, MF_STRING, 1, "one");
+  const HMENU other = CreatePopupMenu();
+  const HWND document = Document(0, 0);
+  SendMessage(client_, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(document), 0);
+  SendMessage(client_, WM_MDISETMENU, 0, reinterpret_cast<LPARAM>(normal));
+  ASSERT_EQ(GetMenuItemCount(normal), 3);
+  SendMessage(client_, WM_MDISETMENU, 0, reinterpret_cast<LPARAM>(other));
+  EXPECT_EQ(Items(normal), (std::vector<std::string>{"one"}));
+  EXPECT_EQ(Items(other), (std::vector<std::string>{"-", "&1 doc*"}));
+  DestroyMenu(normal);
+  DestroyMenu(other);
+}
+
+TEST_F(MdiTest, AListedWindowChosenComesForwardRestoredAndOtherCommandsAreLeftAlone) {
+  const HMENU windowMenu = CreatePopupMenu();
+  const HWND first = Document(0, 0);
+  const HWND second = Document(30, 30);
+  SendMessage(client_, WM_MDISETMENU, 0, reinterpret_cast<LPARAM>(windowMenu));
+  SendMessage(client_, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(second), 0);
+  ShowWindow(first, SW_MINIMIZE);
+  ASSERT_EQ(GetMenuItemID(windowMenu, 1), kMdiFirstChildCommand);
+  DefFrameProc(frame_, client_, WM_COMMAND, kMdiFirstChildCommand, 0);
+  EXPECT_EQ(Active(), first);
+  EXPECT_FALSE(IsIconic(first));
+  EXPECT_EQ(GetTopWindow(client_), first);
+  // A command past the list, or any other, activates nothing.
+  DefFrameProc(frame_, client_, WM_COMMAND, kMdiFirstChildCommand + 5, 0);
+  DefFrameProc(frame_, client_, WM_COMMAND, 24337, 0);
+  EXPECT_EQ(Active(), first);
+  DestroyMenu(windowMenu);
+}
+
+TEST_F(MdiTest, APressInsideTheDocumentWindowBehindBringsItForward) {
+  const HWND back = Document(0, 0);
+  const HWND front = Document(250, 0);
+  const HWND content = Child(back, 10, 10, 100, 80);
+  SendMessage(client_, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(front), 0);
+  SetActiveWindow(frame_);
+  Pump();
+  ASSERT_EQ(Active(), front);
+  InjectClick(content, {5, 5});
+  Pump();
+  EXPECT_EQ(Active(), back);
+  // The press still reaches the window under it.
+  EXPECT_FALSE(Log().All(WM_LBUTTONDOWN).empty());
 }
 
 }  // namespace
