@@ -1,11 +1,14 @@
 // The hand-over of the world to the solver, frame changes and walks over recorded frames.
 
 #include <algorithm>
+#include <vector>
 
 #include "core/Failure.h"
 #include "model/GeometryManagerHook.h"
 #include "model/filing/ObjectWriter.h"
 #include "model/filing/SolverFormulaText.h"
+#include "model/world/RecordLayout.h"
+#include "model/world/RunBridge.h"
 #include "model/world/RunCommand.h"
 #include "model/world/WorldDoc.h"
 #include "model/world/WorldParticipants.h"
@@ -52,6 +55,31 @@ class TWorldFormulaNamer : public TFormulaNamer {
   const FormulaEnvironment* world_;
   std::vector<TLink*> objects_;
 };
+
+// The meters of the world and the values each records, as a run notes them when it begins.
+std::vector<TFrameColumn> MetersOf(const std::vector<TLink*>& outputs) {
+  std::vector<TFrameColumn> meters;
+  for (TLink* meter : outputs)
+    if (meter != nullptr) meters.push_back({meter->CountElements(), meter->GetIdentifier()});
+  return meters;
+}
+
+// Whether the solver can go on from the store's frames with the world laid out as it is now:
+// a frame holds as many values as the world records (in the full or the short form of the
+// bodies), and the meters the run noted, when it noted them, are the world's meters now.
+bool StoredFramesFit(const TFrameStore& store, const TRecordLayout& now,
+                     const std::vector<TFrameColumn>& meters) {
+  const yb::stream::FrameLayout& frame = now.frame;
+  if (yb::stream::FrameLayout::ForBlock(store.ValuesPerFrame(), frame.bodies, frame.recorded)
+          .valuesPerBody == 0)
+    return false;
+  const std::vector<TFrameColumn>& noted = store.RecordedMeters();
+  if (noted.empty()) return true;
+  return std::equal(noted.begin(), noted.end(), meters.begin(), meters.end(),
+                    [](const TFrameColumn& a, const TFrameColumn& b) {
+                      return a.valueCount == b.valueCount && a.objectId == b.objectId;
+                    });
+}
 
 }  // namespace
 
@@ -122,6 +150,42 @@ void TWorldDoc::LoadEngineWorld() {
   if (solverWorldLoaded_ != 0) return;
   FailIfNull(engine_.get());
   TFrameStore* store = GetStore();
+  const bool keptFrames = store != nullptr && store->FrameCount() > 0;
+  // The solver computes every frame from frame 0, so frames kept from before it held the world
+  // (read with a document) are gone on from with the world in the state of their frame 0, not
+  // of the frame shown. When the world records other values than the kept frames hold (a meter
+  // changed since they were made), they are let go and computed again from that state.
+  std::vector<uint8_t> stream;
+  const auto showStateOfFrame = [this](int16_t frame) {
+    if (frame < 0) return;
+    const auto first = static_cast<int16_t>(FirstHeldFrame());
+    const auto last = static_cast<int16_t>(LastFrame());
+    for (const auto* list : {&bodies_, &eightValue_}) {
+      for (TLink* object : *list) {
+        if (auto* participant = dynamic_cast<TFrameParticipant*>(object))
+          participant->FrameChanged(frame, first, last);
+      }
+    }
+  };
+  if (keptFrames) {
+    std::vector<TLink*> objects = Objects();
+    objects.insert(objects.begin(), this);
+    const bool fit = StoredFramesFit(*store, TRecordLayout::Of(objects), MetersOf(outputs_));
+    const int16_t shown = store->CurrentFrame();
+    showStateOfFrame(0);
+    try {
+      stream = NativeStream();
+    } catch (...) {
+      showStateOfFrame(shown);
+      throw;
+    }
+    if (fit) {
+      showStateOfFrame(shown);
+    } else {
+      store->Clear();
+      recordLayout_.reset();
+    }
+  }
   const bool sizing = store != nullptr && store->FrameCount() == 0;
   if (sizing) {
     // The frames to come are laid out as the objects are now; a frame the store and the solver
@@ -130,7 +194,7 @@ void TWorldDoc::LoadEngineWorld() {
     if (RecordLayout().frame.ValuesPerFrame() > kMostValuesPerFrame)
       ThrowFailure(kErrOutOfMemory, 0);
   }
-  const std::vector<uint8_t> stream = NativeStream();
+  if (!keptFrames) stream = NativeStream();
   FailIfError(engine_->ClearWorld());
   FailIfError(engine_->ReadWorld(stream.data(), static_cast<int32_t>(stream.size())));
   if (sizing) store->SetValuesPerFrame(static_cast<int32_t>(RecordLayout().frame.ValuesPerFrame()));
