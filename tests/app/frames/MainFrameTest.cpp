@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "app/TApp.h"
 #include "app/frames/ChildFrame.h"
@@ -15,6 +16,7 @@
 #include "model/command/CommandCore.h"
 #include "model/world/RunCommand.h"
 #include "platform/win32/Clock.h"
+#include "platform/win32/Menu.h"
 #include "platform/win32/Message.h"
 #include "platform/win32/Profile.h"
 #include "platform/win32/Window.h"
@@ -125,6 +127,45 @@ TEST(MainFrameTest, QuitNewCloseAndCommandZeroStopARunWhenTheyAreQueued) {
     }
     app.DropAllCommands();
   }
+  std::fclose(stream);
+}
+
+// Every menu of the bar as a user opens it, with no document: the items left enabled are those
+// that act without one.
+TEST(MainFrameTest, WithoutADocumentOnlyItemsThatActWithoutOneAreEnabled) {
+  std::FILE* stream = std::tmpfile();
+  ResetWindowSystem();
+  UseVirtualClock(1000);
+  char folder[] = "/tmp/yb-menus-XXXXXX";
+  ASSERT_NE(mkdtemp(folder), nullptr);
+  {
+    TApp app(stream);
+    app.SetConfigDirectory(folder);
+    ASSERT_TRUE(app.InitInstance(CCommandLineInfo()));
+    const HWND frame = app.MainFrame()->m_hWnd;
+    const HMENU bar = GetMenu(frame);
+    ASSERT_NE(bar, nullptr);
+    SendMessage(frame, WM_INITMENU, reinterpret_cast<WPARAM>(bar), 0);
+    std::vector<UINT> enabled;
+    for (int32_t title = 0; title < GetMenuItemCount(bar); ++title) {
+      const HMENU popup = GetSubMenu(bar, title);
+      if (popup == nullptr) continue;
+      SendMessage(frame, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), title);
+      for (int32_t i = 0; i < GetMenuItemCount(popup); ++i) {
+        const auto position = static_cast<UINT>(i);
+        const UINT state = GetMenuState(popup, position, MF_BYPOSITION);
+        if ((state & (MF_SEPARATOR | MF_GRAYED)) != 0 || GetSubMenu(popup, i) != nullptr) continue;
+        enabled.push_back(GetMenuItemID(popup, i));
+      }
+    }
+    // New, Open, Quit, Player Mode, the arrangements, Show Clipboard and About.
+    EXPECT_EQ(enabled, (std::vector<UINT>{10, 20, 36, 1054, 24337, 24336, 24335, 24338, 931}));
+    app.ExitInstance();
+  }
+  ResetWindowSystem();
+  UseProcessClock();
+  std::error_code ignored;
+  std::filesystem::remove_all(folder, ignored);
   std::fclose(stream);
 }
 
