@@ -33,6 +33,8 @@
 #include "platform/win32/Resource.h"
 #include "platform/win32/Window.h"
 #include "resources/ResourceLibraries.h"
+#include "solver/engine/EngineEntry.h"
+#include "solver/formula/FormulaErrors.h"
 
 namespace {
 
@@ -159,6 +161,40 @@ TEST_F(LibraryContentsTest, NamedErrorsHaveTextsOfTheirOwn) {
   // Error 0 is a silent abort and never needs a text; an unknown error finds no entry.
   Str255 none;
   EXPECT_FALSE(GetErrorText(-9999, kErrorTextTable, none));
+}
+
+// Every answer of the solver that can end a run reaches the user as its error number (library
+// code - 29999) with words of its own and advice; each warning asked about has both too.
+TEST_F(LibraryContentsTest, EverySolverFailureAndWarningHasItsOwnText) {
+  constexpr int32_t kProgramOffset = 29999;
+  constexpr int16_t kWarningTexts = 131;
+  std::vector<int32_t> failures = {kEngineStoreFull, kEngineBadArgument, kEngineNoWorld,
+                                   kEngineNotInitialised, kEngineBadModel, kEngineNotANumber,
+                                   kEngineCannotContinue, kEngineCannotRead};
+  for (int32_t code = kFormulaBadCharacter; code <= kFormulaNoProgram; ++code)
+    failures.push_back(code);
+  std::set<std::string> seen;
+  for (int32_t code : failures) {
+    const auto error = static_cast<int16_t>(code - kProgramOffset);
+    SCOPED_TRACE(error);
+    Str255 text;
+    Str255 advice;
+    ASSERT_TRUE(GetErrorTextWithOverride(error, kErrorTextTable, text));
+    ASSERT_TRUE(GetErrorTextWithOverride(error, kRecoveryTextTable, advice));
+    EXPECT_FALSE(advice.IsEmpty());
+    EXPECT_TRUE(seen.insert(Text(text)).second) << Text(text);
+  }
+  for (int32_t code : {kEngineWarnInaccurate, kEngineWarnOverlap, kEngineWarnRedundant,
+                       kEngineWarnInconsistent, kEngineWarnTooThin}) {
+    const auto warning = static_cast<int16_t>(code - kProgramOffset);
+    SCOPED_TRACE(warning);
+    Str255 text;
+    Str255 advice;
+    ASSERT_TRUE(GetErrorTextWithOverride(warning, kWarningTexts, text));
+    ASSERT_TRUE(GetErrorTextWithOverride(warning, kRecoveryTextTable, advice));
+    EXPECT_FALSE(advice.IsEmpty());
+    EXPECT_TRUE(seen.insert(Text(text)).second) << Text(text);
+  }
 }
 
 TEST_F(LibraryContentsTest, MessageReferencesAndNotesNameTexts) {
