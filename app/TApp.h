@@ -35,7 +35,7 @@ class TApp : public TQVApp {
   // label strings); the splash window; the application's own handler as the current target,
   // its own clipboard view claimed, the Undo label cache and the tracking hysteresis (5, 5);
   // the recent-file list of 4; the zoom state; the document windows; the main frame with its
-  // menu bar; the hook after the main frame. Started for embedding or automation it stops
+  // menu bar; the floating windows, hidden at their saved places; the hook after the main frame. Started for embedding or automation it stops
   // there, showing nothing. Otherwise the command line's document is opened (a failure ends
   // start-up with false), the main frame is shown, and the start-up script runs. False ends
   // the program; ExitInstance runs all the same.
@@ -121,6 +121,8 @@ class TApp : public TQVApp {
 
  private:
   void InstallServices();
+  // When the last document has closed, the floating windows' places are kept.
+  void KeepWindowPlacesWhenNoDocumentIsOpen();
   // The command reads its file into a document of the file's kind.
   void MakeDocumentsByKind(TOpenDocumentCommand& command);
   void LoadLabelStrings();

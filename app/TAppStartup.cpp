@@ -146,6 +146,12 @@ bool TApp::InitInstance(const CCommandLineInfo& line) {
   InstallWindowLayer(frame);
   InstallServices();
   InstallAppDialogServices();
+  // The floating windows stand where the user left them, hidden until asked for.
+  try {
+    LayoutWindows(frame->WindowSettings());
+  } catch (const QVException& failure) {
+    ShowError(failure.error(), failure.message());
+  }
   // The file dialogs of the program are the window layer's open dialog over the main frame.
   SetFileDialogAnswerer([this](FileDialogRequest& request) -> std::optional<std::string> {
     OpenFileRequest open;
@@ -247,8 +253,9 @@ void TApp::InstallServices() {
   TApplicationHandler::Services& services = GetServices();
   services.newDocument = [this](int16_t) { NewDocument(); };
   services.openDocument = [this](int16_t command) { OpenDocumentByDialog(command); };
-  services.closeFrontWindow = [] {
+  services.closeFrontWindow = [this] {
     if (TOwlSubview* front = TOwlSubview::CurrentWindow()) front->CloseRequest();
+    KeepWindowPlacesWhenNoDocumentIsOpen();
   };
   services.exitProgram = [this] {
     if (MainFrame() != nullptr) PostMessage(mainWindow_, WM_CLOSE, 0, 0);
@@ -262,7 +269,7 @@ void TApp::InstallServices() {
   };
   services.memoryLow = [] { return IsMemoryLow(); };
   services.showAbout = [this] { OnAppAbout(); };
-  services.showClipboard = [this] { TClipboardWindow::Show(MainFrame()); };
+  services.showClipboard = [] { ShowClipboardWindow(); };
   services.openRecentFile = [this](int index) { OpenRecentFile(index); };
   services.setUpFrameworkItems = [this] {
     const HMENU bar = MainFrame() != nullptr ? GetMenu(mainWindow_) : nullptr;
@@ -278,6 +285,7 @@ void TApp::InstallServices() {
       GetDocManager()->RemoveDocTemplate(&documents_->Template());
     documents_ = std::make_unique<TDocumentWindows>();
     if (GetDocManager() != nullptr) GetDocManager()->AddDocTemplate(&documents_->Template());
+    KeepWindowPlacesWhenNoDocumentIsOpen();
   };
   // Undo in a value field that has nothing typed yet is the program's Undo.
   TInputEdit::SetApplicationUndo([] {
@@ -322,6 +330,12 @@ void TApp::InstallServices() {
       front->DoFileSave();
     }
   };
+}
+
+void TApp::KeepWindowPlacesWhenNoDocumentIsOpen() {
+  CMainFrame* const frame = MainFrame();
+  if (frame == nullptr || documents_ == nullptr || documents_->OpenCount() != 0) return;
+  StoreWindowPlaces(frame->WindowSettings());
 }
 
 void TApp::OpenRecentFile(int index) {

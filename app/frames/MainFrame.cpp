@@ -383,6 +383,8 @@ void CMainFrame::OnClose() {
   dockState_.SaveState(kDockStateName);
   WINDOWPLACEMENT placement;
   if (GetWindowPlacement(m_hWnd, &placement)) WriteWindowPlacement(placement);
+  // The floating windows go with the frame: where they stand is kept first.
+  TQVApp::StoreWindowPlaces(windowSettings_);
   DestroyWindow();
 }
 

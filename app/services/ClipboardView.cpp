@@ -5,6 +5,7 @@
 #include <memory>
 #include <span>
 
+#include "platform/mfc/CFrameWnd.h"
 #include "platform/win32/Bitmap.h"
 #include "platform/win32/Clipboard.h"
 #include "platform/win32/Dc.h"
@@ -143,7 +144,11 @@ void TClipboardView::Draw(const MacRect&) {
   ReleaseDC(window, dc);
   // The window object's window is titled after what it shows.
   TWrappedWindow* const windowObject = GetSuperview();
-  const HWND titled = windowObject != nullptr ? windowObject->GetWindowHandle() : nullptr;
+  HWND titled = windowObject != nullptr ? windowObject->GetWindowHandle() : nullptr;
+  // A window in a document frame of its own is named by the frame's caption.
+  if (titled != nullptr &&
+      dynamic_cast<CMDIChildWnd*>(CWnd::FromHandlePermanent(GetParent(titled))) != nullptr)
+    titled = GetParent(titled);
   if (titled != nullptr && lastFormat_ != 0) {
     const std::string title = Title(lastFormat_);
     if (GetWindowTextString(titled) != title) SetWindowText(titled, title.c_str());

@@ -1,81 +1,68 @@
 #include "app/services/ClipboardWindow.h"
 
-#include <memory>
-
 #include "app/services/ClipboardView.h"
-#include "core/port/WindowBinding.h"
+#include "core/Failure.h"
+#include "platform/mfc/CFrameWnd.h"
 #include "platform/win32/Window.h"
 #include "ui/views/OwlSubview.h"
+#include "ui/views/OwlView.h"
+#include "ui/views/WindowBuilder.h"
 
 namespace {
 
-constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+constexpr DWORD kFrameStyle = WS_CAPTION | WS_SYSMENU | WS_THICKFRAME;
 constexpr int32_t kOffset = 40;
 
-TClipboardWindow*& OpenWindow() {
-  static TClipboardWindow* open = nullptr;
+struct OpenClipboardWindow {
+  // The object goes with its window: it is only used while the window exists. Window handles
+  // are never used twice, so a destroyed window is never taken for a new one.
+  TOwlSubview* object = nullptr;
+  HWND frame = nullptr;
+};
+
+OpenClipboardWindow& Open() {
+  static OpenClipboardWindow open;
+  if (open.frame != nullptr && !IsWindow(open.frame)) open = OpenClipboardWindow{};
   return open;
 }
 
-// The window's size for a client area that holds the view.
-TViewPoint WindowSize() {
+// The window of the clipboard kind lies in the MDI client as the window layer makes it; it goes
+// into a document frame of its own, which gives it a caption to move it by and a close box, and
+// lets the window keep its place at the frame's client origin as document windows do.
+HWND FrameAround(TOwlSubview& object) {
+  const HWND window = object.GetWindow() != nullptr ? object.GetWindow()->m_hWnd : nullptr;
+  FailIfNull(window);
+  auto* const frame = new CMDIChildWnd;  // deleted with its window, also when creation fails
+  if (!frame->LoadFrame(0, kFrameStyle, nullptr, nullptr)) {
+    DestroyWindow(window);
+    ThrowFailure(kErrOutOfMemory, 0);
+  }
+  SetParent(window, frame->m_hWnd);
+  SetWindowText(frame->m_hWnd, TClipboardView::Title(0).c_str());
   RECT rect{0, 0, TClipboardView::kSide, TClipboardView::kSide};
-  AdjustWindowRectEx(&rect, kStyle, FALSE, 0);
-  return TViewPoint{rect.right - rect.left, rect.bottom - rect.top};
+  AdjustWindowRectEx(&rect, static_cast<DWORD>(GetWindowLongPtr(frame->m_hWnd, GWL_STYLE)), FALSE,
+                     0);
+  SetWindowPos(frame->m_hWnd, HWND_TOP, kOffset, kOffset, rect.right - rect.left,
+               rect.bottom - rect.top, SWP_NOACTIVATE);
+  frame->RecalcLayout();
+  ShowWindow(window, SW_SHOW);
+  return frame->m_hWnd;
 }
 
 }  // namespace
 
-TClipboardWindow::TClipboardWindow(CWnd* owner)
-    : TOwlWindow(owner, "Clipboard", nullptr, TViewPoint{kOffset, kOffset}, WindowSize()) {
-  style_ = kStyle;
-}
-
-TClipboardWindow* TClipboardWindow::Open() {
-  return OpenWindow();
-}
-
-TClipboardWindow* TClipboardWindow::Show(CWnd* owner) {
-  if (TClipboardWindow* const open = OpenWindow()) {
-    open->ShowWindow(SW_SHOWNORMAL);
-    BringWindowToTop(open->m_hWnd);
-    return open;
+TOwlSubview* ShowClipboardWindow() {
+  OpenClipboardWindow& open = Open();
+  if (open.frame == nullptr) {
+    TOwlSubview* const object = OpenWindow(kClipboardWindowKind, nullptr);
+    if (object == nullptr) return nullptr;
+    open = OpenClipboardWindow{object, FrameAround(*object)};
   }
-  // A window that fails to be made has deleted itself.
-  auto* const window = new TClipboardWindow(owner);
-  CCreateContext context;
-  if (!window->CreateView(&context, nullptr)) return nullptr;
-  OpenWindow() = window;
-  auto port = std::make_unique<TWindowPort>();
-  InitWindowPort(port.get(), window->m_hWnd);
-  // The window holds its window object, and the object its clipboard view.
-  auto* const object = new TOwlSubview;
-  object->IOwlView(nullptr, std::move(port), true, true, true);
-  TClipboardView::JoinViewerChain(object);
-  window->ShowWindow(SW_SHOW);
-  BringWindowToTop(window->m_hWnd);
-  return window;
+  ShowWindow(open.frame, SW_SHOW);
+  open.object->SelectWindow();
+  return open.object;
 }
 
-BOOL TClipboardWindow::CreateView(CCreateContext* context, CWnd* parent) {
-  if (parent) parent_ = parent;
-  // A top-level window: no child identifier, the owner as its parent window.
-  return CreateEx(0, nullptr, title_.c_str(), style_, rect_.left, rect_.top,
-                  rect_.right - rect_.left, rect_.bottom - rect_.top,
-                  parent_ != nullptr ? parent_->m_hWnd : nullptr, nullptr, context);
-}
-
-BOOL TClipboardWindow::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
-  switch (message) {
-    case WM_CLOSE:
-      // Nothing to save: the window simply goes.
-      DestroyWindow();
-      *result = 0;
-      return TRUE;
-    case WM_DESTROY:
-      if (OpenWindow() == this) OpenWindow() = nullptr;
-      return TOwlWindow::OnWndMsg(message, wParam, lParam, result);
-    default:
-      return TOwlWindow::OnWndMsg(message, wParam, lParam, result);
-  }
+HWND ClipboardWindowHandle() {
+  return Open().frame;
 }

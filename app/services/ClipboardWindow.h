@@ -1,20 +1,16 @@
 #pragma once
-// The program's clipboard window: a captioned top-level window, owned by the main frame, that
-// holds one clipboard view and so watches the clipboard. There is one at a time; closing it
-// takes its view out of the clipboard-viewer chain.
+// Window > Show Clipboard: the clipboard window is a window of the clipboard kind (its window
+// object holds a clipboard view, which watches the clipboard) in a document frame of its own in
+// the main frame's MDI client, sized to hold the view. There is one at a time: choosing the item
+// again brings the open one forward. Closing it takes its view out of the clipboard-viewer
+// chain.
 
-#include "ui/views/OwlView.h"
+#include "platform/win32/WindowTypes.h"
 
-class TClipboardWindow : public TOwlWindow {
- public:
-  // The open clipboard window brought to the front, or a new one made and shown; null when the
-  // window cannot be made.
-  static TClipboardWindow* Show(CWnd* owner);
-  // The open clipboard window, or null.
-  static TClipboardWindow* Open();
+class TOwlSubview;
 
-  explicit TClipboardWindow(CWnd* owner);
-  BOOL CreateView(CCreateContext* context, CWnd* parent) override;
-  BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
-  const char* GetClassName() const override { return "TClipboardWindow"; }
-};
+// The open clipboard window brought forward, or a new one opened and shown; null when none can
+// be made (a failure to make it passes on).
+TOwlSubview* ShowClipboardWindow();
+// The frame of the open clipboard window, or null.
+HWND ClipboardWindowHandle();

@@ -1,5 +1,6 @@
 #include "app/shell/QVApp.h"
 
+#include "app/frames/Settings.h"
 #include "app/shell/MenuBar.h"
 #include "core/Failure.h"
 #include "core/MenuCommands.h"
@@ -9,7 +10,9 @@
 #include "model/world/RunCommand.h"
 #include "platform/win32/Input.h"
 #include "platform/win32/Menu.h"
+#include "platform/win32/Window.h"
 #include "scripting/shell/ScriptsMenu.h"
+#include "ui/dialogs/FloatingWindows.h"
 
 IMPLEMENT_DYNAMIC(TQVApp, TMacApplication)
 
@@ -192,4 +195,44 @@ void TQVApp::ApplyPlayerMode() {
     SetMenuBarForMode(kNormalModeBar);
   playerBarShown_ = PlayerMode();
   InvalidateMenuSetup();
+}
+
+namespace {
+
+struct FloatingPlace {
+  int16_t command;
+  TWindowSettings::Window setting;
+  bool keepsSize;
+};
+
+constexpr FloatingPlace kFloatingPlaces[] = {
+    {kShowPropertiesWindow, TWindowSettings::kProperties, false},
+    {kShowPositionWindow, TWindowSettings::kAppearance, true},
+    {kShowPointTableWindow, TWindowSettings::kGeometry, false},
+};
+
+}  // namespace
+
+void TQVApp::LayoutWindows(const TWindowSettings& saved) {
+  BuildFloatingWindows();
+  const int32_t screenWidth = GetSystemMetrics(SM_CXSCREEN);
+  const int32_t screenHeight = GetSystemMetrics(SM_CYSCREEN);
+  for (const FloatingPlace& place : kFloatingPlaces) {
+    const TWindowSettings::Rect& rect = saved.Get(place.setting);
+    const HWND window = FloatingWindowHandle(place.command);
+    if (window == nullptr || !TWindowSettings::IsUsable(rect, screenWidth, screenHeight)) continue;
+    UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
+    if (place.keepsSize) flags |= SWP_NOSIZE;
+    SetWindowPos(window, nullptr, rect[0], rect[1], rect[2], rect[3], flags);
+  }
+  ApplyPlayerMode();
+}
+
+void TQVApp::StoreWindowPlaces(TWindowSettings& settings) {
+  for (const FloatingPlace& place : kFloatingPlaces) {
+    const HWND window = FloatingWindowHandle(place.command);
+    RECT rect{};
+    if (window == nullptr || !GetWindowRect(window, &rect)) continue;
+    settings.Store(place.setting, rect.left, rect.top, rect.right, rect.bottom);
+  }
 }

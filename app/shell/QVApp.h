@@ -13,6 +13,7 @@
 class CCmdUI;
 class TCommand;
 class TQVDoc;
+class TWindowSettings;
 
 // Document kinds, chosen by the type of the file a document is read from.
 inline constexpr int32_t kTextDocumentKind = 1200;
@@ -85,6 +86,15 @@ class TQVApp : public TMacApplication {
   // Opening a document while a run that forbids it is in progress beeps and opens nothing:
   // answers false then.
   bool MayOpenDocument();
+
+  // After the main frame exists: the Properties, Position and Point Table windows are built
+  // hidden, and each is put at its saved rectangle when that is on the screen (all four numbers
+  // set, left and top more than 10 pixels inside it); the Position window keeps its own size.
+  // A window that cannot be built raises -108. The player mode is applied afterwards.
+  void LayoutWindows(const TWindowSettings& saved);
+  // The rectangles of the floating windows that exist, kept in the settings (when the last
+  // document closes, and when the program quits).
+  static void StoreWindowPlaces(TWindowSettings& settings);
 
   bool PlayerMode() const { return playerMode_ != 0; }
   void SetPlayerMode(bool on) { playerMode_ = on ? 1 : 0; }

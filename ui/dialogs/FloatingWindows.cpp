@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "core/Failure.h"
 #include "model/world/WorldDoc.h"
 #include "platform/win32/Window.h"
 #include "ui/dialogs/DialogFactory.h"
@@ -43,6 +44,23 @@ FloatingWindowSlot* LiveSlot(int16_t command) {
   return &entry;
 }
 
+// The window of the command, built hidden when it does not exist; null when it cannot be built.
+FloatingWindowSlot* BuildFloatingWindow(int16_t command) {
+  const int slot = SlotOf(command);
+  if (slot < 0) return nullptr;
+  if (FloatingWindowSlot* live = LiveSlot(command)) return live;
+  const auto show = static_cast<int16_t>(command - command % 100);
+  TDialogWindow* made = CreateDialogById(show, nullptr);
+  if (made == nullptr) return nullptr;
+  if (made->GetDialogHandle() == nullptr) made->ShowModeless();
+  const HWND window = made->GetDialogHandle();
+  if (window == nullptr) return nullptr;
+  ShowWindow(window, SW_HIDE);
+  FloatingWindowSlot& entry = Slots()[static_cast<size_t>(slot)];
+  entry = FloatingWindowSlot{made, window};
+  return &entry;
+}
+
 }  // namespace
 
 bool IsFloatingWindowCommand(int16_t command) { return SlotOf(command) >= 0; }
@@ -56,17 +74,20 @@ TDialogWindow* FloatingWindow(int16_t command) {
   return entry != nullptr ? entry->object : nullptr;
 }
 
+HWND FloatingWindowHandle(int16_t command) {
+  const FloatingWindowSlot* entry = LiveSlot(command);
+  return entry != nullptr ? entry->window : nullptr;
+}
+
+void BuildFloatingWindows() {
+  for (const int16_t command : {kShowPropertiesWindow, kShowPositionWindow, kShowPointTableWindow})
+    FailIfNull(BuildFloatingWindow(command));
+}
+
 void ShowFloatingWindow(int16_t command, TWorldDoc& world) {
-  const int slot = SlotOf(command);
-  if (slot < 0) return;
-  const auto show = static_cast<int16_t>(command - command % 100);
-  if (LiveSlot(command) == nullptr) {
-    TDialogWindow* made = CreateDialogById(show, nullptr);
-    if (made == nullptr) return;
-    made->ShowModeless();
-    Slots()[static_cast<size_t>(slot)] = FloatingWindowSlot{made, made->GetDialogHandle()};
-  }
-  FloatingWindowSlot& entry = Slots()[static_cast<size_t>(slot)];
+  FloatingWindowSlot* const built = BuildFloatingWindow(command);
+  if (built == nullptr) return;
+  FloatingWindowSlot& entry = *built;
   if (auto* bound = dynamic_cast<WindowBase*>(entry.object))
     bound->SetSelection(&world.Selection(), nullptr, &world, 1);
   if (entry.window == nullptr) return;

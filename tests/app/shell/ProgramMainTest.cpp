@@ -201,6 +201,8 @@ TEST_F(ProgramMainTest, TheWindowMenuShowsOneClipboardWindowThatFollowsTheClipbo
   bool sameWindow = false;
   bool closed = false;
   HWND viewerAfterClose = nullptr;
+  HWND parent = nullptr;
+  HWND client = nullptr;
   SetIdleScript([&] {
     auto* app = dynamic_cast<TApp*>(CWinApp::Current());
     if (app == nullptr || app->MainFrame() == nullptr) return false;
@@ -212,22 +214,23 @@ TEST_F(ProgramMainTest, TheWindowMenuShowsOneClipboardWindowThatFollowsTheClipbo
         PostMessage(frame, WM_COMMAND, item, 0);
         return true;
       case 2: {
-        TClipboardWindow* const open = TClipboardWindow::Open();
+        const HWND open = ClipboardWindowHandle();
         if (open == nullptr) {
           // The chosen item is waited for a while, then the program quits.
           step = ++waits < 100 ? 1 : 5;
           return false;
         }
-        window = open->m_hWnd;
+        window = open;
         style = static_cast<DWORD>(GetWindowLongPtr(window, GWL_STYLE));
+        parent = GetParent(window);
+        client = app->MainFrame()->m_hWndMDIClient;
         view = GetClipboardViewer();
         // Chosen again, the same window comes to the front.
         PostMessage(frame, WM_COMMAND, item, 0);
         return true;
       }
       case 3: {
-        TClipboardWindow* const open = TClipboardWindow::Open();
-        sameWindow = open != nullptr && open->m_hWnd == window;
+        sameWindow = ClipboardWindowHandle() == window;
         OpenClipboard(nullptr);
         EmptyClipboard();
         const HGLOBAL text = GlobalAlloc(GHND, 8);
@@ -255,7 +258,7 @@ TEST_F(ProgramMainTest, TheWindowMenuShowsOneClipboardWindowThatFollowsTheClipbo
         return true;
       }
       case 5:
-        closed = TClipboardWindow::Open() == nullptr && !IsWindow(window);
+        closed = ClipboardWindowHandle() == nullptr && !IsWindow(window);
         viewerAfterClose = GetClipboardViewer();
         return true;
       case 6:
@@ -269,9 +272,11 @@ TEST_F(ProgramMainTest, TheWindowMenuShowsOneClipboardWindowThatFollowsTheClipbo
   ASSERT_NE(item, 0u) << step;
   EXPECT_EQ(step, 6);
   ASSERT_NE(window, nullptr);
-  // A captioned top-level window that can be closed, whose view heads the viewer chain.
+  // A captioned frame inside the main frame that can be closed, whose view heads the viewer
+  // chain.
   EXPECT_EQ(style & (WS_CHILD | WS_CAPTION | WS_SYSMENU),
-            static_cast<DWORD>(WS_CAPTION | WS_SYSMENU));
+            static_cast<DWORD>(WS_CHILD | WS_CAPTION | WS_SYSMENU));
+  EXPECT_EQ(parent, client);
   ASSERT_NE(view, nullptr);
   EXPECT_NE(view, window);
   EXPECT_TRUE(sameWindow);
