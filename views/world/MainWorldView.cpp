@@ -15,9 +15,11 @@
 #include "model/command/CommandHandler.h"
 #include "model/world/WorldDoc.h"
 #include "model/world/WorldParticipants.h"
+#include "model/world/WorldWatcher.h"
 #include "platform/win32/Clock.h"
 #include "ui/views/ViewServices.h"
 #include "views/offscreen/DezevOffScreenMgr.h"
+#include "views/furniture/RulerView.h"
 #include "views/offscreen/OffScreenMgr.h"
 #include "views/world/WorldViewCompanions.h"
 
@@ -33,9 +35,33 @@ class TMainWorldView::FrameLink : public TLink, public TFrameParticipant {
   TMainWorldView& view_;
 };
 
+// Every change of the world's objects (a command done, undone or redone; objects that come or
+// go) reaches the view, which marks where the objects' shapes were and are stale.
+class TMainWorldView::WorldWatch : public TWorldWatcher {
+ public:
+  WorldWatch(TMainWorldView& view, TWorldDoc& world) : view_(view), world_(&world) {
+    world_->AddWatcher(this);
+  }
+  ~WorldWatch() {
+    if (world_) world_->RemoveWatcher(this);
+  }
+  WorldWatch(const WorldWatch&) = delete;
+  WorldWatch& operator=(const WorldWatch&) = delete;
+
+  void WorldContentsChanged() override { view_.InvalidateChangedAreas(); }
+  void WorldSelectionChanged() override {}
+  void WorldObjectsChanged() override { view_.InvalidateChangedAreas(); }
+  void WorldGone() override { world_ = nullptr; }
+
+ private:
+  TMainWorldView& view_;
+  TWorldDoc* world_;
+};
+
 TMainWorldView::TMainWorldView() : lastAutoscroll_(OffScreenTicks()) {}
 
 TMainWorldView::~TMainWorldView() {
+  worldWatch_.reset();
   FreeCompanions();
   if (goneHandler_) goneHandler_();
   if (world_ && frameLink_) world_->UpdateViewObject(frameLink_.get(), 0);
@@ -56,10 +82,13 @@ void TMainWorldView::Init(CDocument* document, TWrappedWindow* superview, TViewP
   snapper_->UpdateGridSnap();
   frameLink_ = std::make_unique<FrameLink>(*this);
   world_->UpdateViewObject(frameLink_.get(), 1);
+  worldWatch_ = std::make_unique<WorldWatch>(*this, *world_);
   world_->SetViewWidth(size.h);
   // A world that never chose where its origin lies shows it in the middle of the view.
   if (world_->GetHorizontalOffset() == 0.0 && world_->GetVerticalOffset() == 0.0) CentreOrigin();
   currentFrame_ = world_->CurrentFrame();
+  // The first drawing puts every object's shape into the background.
+  RememberShownAreas();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -217,28 +246,40 @@ void TMainWorldView::TransformChanged() {
   gridValid_ = false;
   if (snapper_) snapper_->ViewTransformChanged();
   InvalidateForeground();
-  if (tracksFrom_ >= 0 && !autoscrolling_) InvalidateBackground();
+  if (runState_ == kEditing || (tracksFrom_ >= 0 && !autoscrolling_)) InvalidateBackground();
   TOffScreenViewBase::TransformChanged();
+  InvalidateRulers();
 }
 
 void TMainWorldView::ScaleChanged() {
   gridValid_ = false;
   if (snapper_) snapper_->InvalidateTolerance();
+  // The shapes in the background stood where the old scale put them.
+  if (runState_ == kEditing) InvalidateBackground();
   TOffScreenViewBase::ScaleChanged();
+  InvalidateRulers();
+}
+
+void TMainWorldView::InvalidateRulers() {
+  for (TOffScreenViewBase* dependent : Dependents()) {
+    if (auto* ruler = dynamic_cast<TRulerView*>(dependent)) ruler->InvalidateAllDeep();
+  }
 }
 
 void TMainWorldView::ViewChanged() {
   transformValid_ = false;
   lastFrameDrawn_ = -1;
   gridValid_ = false;
-  // Tracks in the background stood where the old view put them: they are drawn again.
+  // Tracks in the background stood where the old view put them, and so did the shapes that the
+  // editing background holds: they are drawn again.
   const bool tracked = tracksFrom_ >= 0 && !autoscrolling_;
-  if (!tracked && (showGrid_ == 0 || autoscrolling_ || runState_ != kEditing))
-    InvalidateForeground();
-  else
+  if (tracked || runState_ == kEditing)
     InvalidateBackground();
+  else
+    InvalidateForeground();
   if (snapper_) snapper_->ViewTransformChanged();
   TOffScreenViewBase::ViewChanged();
+  InvalidateRulers();
   ArmIdleUpdater();
   // Without an application nothing performs the updater: the extent follows at once.
   if (!TCommandHandler::Application()) RecomputeWorldExtent();
@@ -248,23 +289,27 @@ void TMainWorldView::ViewChanged() {
 // Run states and frames
 
 void TMainWorldView::SetRunState(int32_t state) {
-  if (state == kEditing && runState_ != kEditing) {
+  const int32_t previous = runState_;
+  runState_ = state;
+  if (state == kEditing && previous != kEditing) {
     autoscrolling_ = false;
     frameRedrawPending_ = false;
-    // The tracks the run left stay in the background until they are erased.
-    if (backgroundDirty_)
-      InvalidateBackground();
-    else if (foregroundDirty_ || WorldDrawsTracks())
-      InvalidateForeground();
+    // The editing background holds the objects' shapes, which stand where the run left them;
+    // the tracks the run left are drawn again with them.
+    InvalidateBackground();
     backgroundDirty_ = foregroundDirty_ = false;
-  } else if (state == kRunning) {
+  } else if (state != kEditing && previous == kEditing) {
+    // Running or replaying, the background holds what stays (ground, grid and tracks): the
+    // shapes at their editing places go.
+    InvalidateBackground();
+  }
+  if (state == kRunning) {
     backgroundDirty_ = foregroundDirty_ = false;
-    if (runState_ != kRunning) frameRedrawPending_ = true;
+    if (previous != kRunning) frameRedrawPending_ = true;
   } else if (state == kReplaying) {
     backgroundDirty_ = foregroundDirty_ = false;
     frameRedrawPending_ = false;
   }
-  runState_ = state;
   TOffScreenViewBase::SetRunState(state);
   if (snapper_) snapper_->EraseHoverMarkerIf(state);
 }
@@ -343,6 +388,7 @@ void TMainWorldView::FrameChanged(int16_t frame, int16_t first, int16_t last) {
   }
   // The objects stand where the frame puts them; while a run goes on, the window shows each
   // frame as it comes.
+  if (runState_ == kEditing) InvalidateChangedAreas();
   ShowFrameTracks();
   ClearPendingShallow();
   InvalidateForeground();
@@ -380,6 +426,36 @@ void TMainWorldView::InvalidateBackground() {
   const bool keep =
       runState_ == kEditing || (autoscrolling_ && (runState_ == kRunning || showGrid_ != 0));
   if (!keep) ClearPendingDeep();
+  if (runState_ == kEditing) RememberShownAreas();
+}
+
+std::unordered_map<const TThing*, MacRect> TMainWorldView::ShownAreasNow() {
+  std::unordered_map<const TThing*, MacRect> areas;
+  if (!world_) return areas;
+  UpdateObjectTransforms();
+  for (TThing* object : CollectLists().main) {
+    const MacRect rect = ObjectRect(object);
+    if (rect.right > rect.left && rect.bottom > rect.top) areas.emplace(object, rect);
+  }
+  return areas;
+}
+
+void TMainWorldView::RememberShownAreas() {
+  shownAreas_ = ShownAreasNow();
+}
+
+void TMainWorldView::InvalidateChangedAreas() {
+  if (runState_ != kEditing || !world_) return;
+  std::unordered_map<const TThing*, MacRect> now = ShownAreasNow();
+  // Where the objects that went stood, where each of the others stood and where it stands: an
+  // object that changed anything but its place (its size, turn or colour) is drawn again too.
+  for (const auto& [object, before] : shownAreas_) {
+    const auto found = now.find(object);
+    if (found == now.end() || !(found->second == before)) InvalidateWorldRect(before);
+  }
+  for (const auto& [object, rect] : now) InvalidateWorldRect(rect);
+  shownAreas_ = std::move(now);
+  backgroundDirty_ = false;
 }
 
 void TMainWorldView::InvalidateWorldRect(const MacRect& rect) {

@@ -19,6 +19,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <utility>
 #include <vector>
@@ -135,6 +136,10 @@ class TMainWorldView : public TOffScreenViewBase, public TCursorSource, public T
   // on the screen.
   void InvalidateWorldRect(const MacRect& rect);
   void InvalidateRectOnScreen(const MacRect& rect);
+  // Objects of the world changed, came or went: while editing, where each object of the main
+  // list stood when its shape was last put into the background and where it stands now are
+  // marked stale in the background.
+  void InvalidateChangedAreas();
   void RecomputeWorldExtent();
   const TDoubleRect& GetWorldExtent() const { return worldExtent_; }
 
@@ -339,6 +344,7 @@ class TMainWorldView : public TOffScreenViewBase, public TCursorSource, public T
 
  private:
   class FrameLink;
+  class WorldWatch;
   // The world's selection as a set, made once per pass.
   class Selection {
    public:
@@ -352,6 +358,11 @@ class TMainWorldView : public TOffScreenViewBase, public TCursorSource, public T
   std::vector<TThing*> Things() const;
   // Tells the dependents (the scroll bars) the view centre and the extent in pixels.
   void BroadcastScrollState();
+  // The rulers draw the grid's ticks and labels into their background: they draw it again.
+  void InvalidateRulers();
+  // Where the main list's objects stand now, as the background is drawn with them.
+  void RememberShownAreas();
+  std::unordered_map<const TThing*, MacRect> ShownAreasNow();
   // The two ways an object draws itself: the first (its editing picture, with the marks of a
   // selected object) and the second (its shape alone).
   void FirstDraw(TThing* object, const MacRect& rect, int16_t mode, const Selection& selection);
@@ -433,6 +444,10 @@ class TMainWorldView : public TOffScreenViewBase, public TCursorSource, public T
   TWorldDoc* world_ = nullptr;
   THotPointSnapper* snapper_ = nullptr;
   std::unique_ptr<FrameLink> frameLink_;
+  std::unique_ptr<WorldWatch> worldWatch_;
+  // The view rectangle of each object of the main list whose shape the editing background
+  // holds (or will hold at its next drawing).
+  std::unordered_map<const TThing*, MacRect> shownAreas_;
   ClickHandler clickHandler_;
   HoverHandler hoverHandler_;
   OverlayHandler overlayHandler_;

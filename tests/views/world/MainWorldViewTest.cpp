@@ -182,7 +182,10 @@ TEST_F(MainWorldViewTest, DamageGoesToThePictureTheRunStateDraws) {
   view->InvalidateWorldRect(rect);  // editing: the background
   EXPECT_TRUE(deep());
   reset();
+  // A run that starts takes the shapes at their editing places out of the background.
   view->SetRunState(TMainWorldView::kRunning);
+  EXPECT_TRUE(deep());
+  reset();
   view->InvalidateWorldRect(rect);  // running: the objects only
   EXPECT_FALSE(deep());
   EXPECT_TRUE(shallow());
