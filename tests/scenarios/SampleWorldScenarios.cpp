@@ -170,10 +170,8 @@ TEST_F(SampleWorld, AStepOnTheTapeShowsAnotherFrameAndTheStepBackShowsItAgain) {
       << "the step forward did not show the last frame again";
 }
 
-// The spring between the box and its anchor is not drawn at all: drawing springs and the other
-// straight constraints belongs to the work on sketching mechanisms.
+// The spring between the box and its anchor is drawn along the line between them.
 TEST_F(SampleWorld, TheSpringIsDrawnBetweenTheBoxAndItsAnchor) {
-  WAITS_FOR("Sketch a mechanism by hand and see it as it is");
   ASSERT_TRUE(Ready());
   // At the first frame the box rests level with its anchor, right of it.
   Me().Control("t");

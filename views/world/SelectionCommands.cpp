@@ -36,6 +36,9 @@ std::unique_ptr<Tracker> StartGeometryDrag(std::unique_ptr<Tracker> tracker,
                                            TLink* grabbed, bool freeMouse,
                                            const TEventRecord& press) {
   if (freeMouse) tracker->SetConstrainsWhileTracking(0);
+  // The press selects what it lands on, as every press on an object does: the tracker knows the
+  // object before it takes the press.
+  tracker->SetHitObject(grabbed);
   TEventRecord copy = press;
   tracker->HandleEvent(copy);
   tracker->StartDrag(place.view.ViewToWorld(point), grabbed);
