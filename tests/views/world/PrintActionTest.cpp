@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -146,6 +148,62 @@ TEST_F(PrintActionTest, AViewThatShowsNothingIsNotPrinted) {
     const std::unique_ptr<TPageView> view = MakeView(width, height);
     Print(kCmdPrintDefault, *view, Cancel);
     EXPECT_FALSE(std::filesystem::exists(output)) << width << " x " << height;
+  }
+}
+
+// The red part of a printed page, read back by pdftoppm: its box in pixels of the page.
+struct PrintedPage {
+  int32_t width = 0, height = 0;
+  int32_t left = -1, top = -1, right = -1, bottom = -1;  // of the red pixels; -1 for none
+};
+
+PrintedPage ReadBack(const std::filesystem::path& pdf) {
+  PrintedPage page;
+  const std::filesystem::path stem = pdf.parent_path() / "page";
+  const std::string command = "pdftoppm -r 30 -singlefile '" + pdf.string() + "' '" +
+                              stem.string() + "' >/dev/null 2>&1";
+  if (std::system(command.c_str()) != 0) return page;
+  std::ifstream file(stem.string() + ".ppm", std::ios::binary);
+  std::string magic;
+  int32_t maximum = 0;
+  file >> magic >> page.width >> page.height >> maximum;
+  file.get();
+  for (int32_t y = 0; y < page.height; ++y) {
+    for (int32_t x = 0; x < page.width; ++x) {
+      char rgb[3];
+      file.read(rgb, 3);
+      if (static_cast<uint8_t>(rgb[0]) < 150 || static_cast<uint8_t>(rgb[1]) > 80) continue;
+      if (page.left < 0 || x < page.left) page.left = x;
+      if (page.top < 0) page.top = y;
+      page.right = std::max(page.right, x);
+      page.bottom = y;
+    }
+  }
+  return page;
+}
+
+TEST_F(PrintActionTest, TheWholeViewFillsThePageWithItsProportionsWhateverItsSize) {
+  // Narrower and wider than the printable area, wide and tall.
+  for (const auto& [width, height] :
+       {std::pair{200, 100}, std::pair{2400, 1200}, std::pair{100, 300}, std::pair{1500, 3000}}) {
+    const std::filesystem::path output = folder_ / "whole.pdf";
+    SetDevice("PDF,PDF," + output.string());
+    const std::unique_ptr<TPageView> view = MakeView(width, height);
+    Print(kCmdPrintDefault, *view, Cancel);
+    const PrintedPage page = ReadBack(output);
+    ASSERT_GT(page.width, 0) << "pdftoppm read no page";
+    ASSERT_GE(page.left, 0) << width << " x " << height << ": nothing red on the page";
+    const int32_t redWidth = page.right - page.left + 1;
+    const int32_t redHeight = page.bottom - page.top + 1;
+    // From the top left corner of the printable area, as wide or as high as the page lets it be.
+    EXPECT_LE(page.left, 1);
+    EXPECT_LE(page.top, 1);
+    EXPECT_TRUE(redWidth >= page.width - 2 || redHeight >= page.height - 2)
+        << width << " x " << height << " printed " << redWidth << " x " << redHeight << " of "
+        << page.width << " x " << page.height;
+    EXPECT_NEAR(double(redWidth) / redHeight, double(width) / height, 0.05 * width / height)
+        << width << " x " << height;
+    std::filesystem::remove(output);
   }
 }
 
