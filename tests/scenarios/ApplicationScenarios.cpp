@@ -1,0 +1,160 @@
+// The application as a whole: a floating window moved by its caption is where it was left after
+// the program quits and starts again; leaving player mode gives back File > Save, which writes
+// the world; Window > Show Clipboard opens one clipboard window inside the main window, and
+// choosing it again opens no second one.
+
+#include <algorithm>
+#include <filesystem>
+
+#include "platform/win32/Window.h"
+#include "tests/scenarios/Harness.h"
+
+namespace scenario {
+namespace {
+
+constexpr char kSample[] = "spring-and-pin.yb";
+constexpr char kSampleTitle[] = "Yarrowby - spring-and-pin.yb";
+
+// Items counted from resources/main/menus.rc. Window: Cascade, Tile, Arrange Icons, Show
+// Clipboard, a separator, Properties.
+constexpr int kShowClipboardItem = 3, kShowClipboardSeparators = 0;
+constexpr int kPropertiesItem = 4, kPropertiesSeparators = 1;
+// World: Player Mode below twenty items and five separators; the player's World menu: Run, Stop,
+// Reset, a separator, Leave Player Mode.
+constexpr int kPlayerModeItem = 20, kPlayerModeSeparators = 5;
+constexpr int kLeavePlayerModeItem = 3, kLeavePlayerModeSeparators = 1;
+// File: New, Open, Close, Save; Quit after ten items, one recent file and three separators.
+constexpr int kSaveItem = 3;
+constexpr int kQuitItem = 11, kQuitSeparators = 3;
+
+// The box that holds every pixel that differs between two pictures of one box, in screen
+// coordinates; empty when none differs.
+Box ChangedBox(const Picture& before, const Picture& after) {
+  int left = before.box.width, top = before.box.height, right = -1, bottom = -1;
+  for (int y = 0; y < before.box.height; ++y) {
+    for (int x = 0; x < before.box.width; ++x) {
+      if (before.At(x, y) == after.At(x, y)) continue;
+      left = std::min(left, x);
+      right = std::max(right, x);
+      top = std::min(top, y);
+      bottom = std::max(bottom, y);
+    }
+  }
+  if (right < 0) return Box{};
+  return Box{before.box.x + left, before.box.y + top, right - left + 1, bottom - top + 1};
+}
+
+class Application : public Scenario {
+ protected:
+  ::testing::AssertionResult Window(int item, int separators) {
+    return ChooseMenu(MenuTitleX("Window"), item, separators);
+  }
+  ::testing::AssertionResult World(int item, int separators) {
+    return ChooseMenu(MenuTitleX("World"), item, separators);
+  }
+  ::testing::AssertionResult OpenProperties() {
+    const ::testing::AssertionResult chosen = Window(kPropertiesItem, kPropertiesSeparators);
+    if (!chosen) return chosen;
+    if (!Me().WaitUntil([] { return Me().WindowTitled("Properties") != 0; }))
+      return ::testing::AssertionFailure() << "the Properties window did not open";
+    return Me().Idle();
+  }
+  // The frame's client area below its menu bar, where document windows lie.
+  Box Inside() const {
+    const Box frame = Frame();
+    const int edge = GetSystemMetrics(SM_CXFRAME);
+    const int top = GetSystemMetrics(SM_CYFRAME) + GetSystemMetrics(SM_CYCAPTION) +
+                    GetSystemMetrics(SM_CYMENU);
+    return Box{frame.x + edge, frame.y + top, frame.width - 2 * edge,
+               frame.height - top - GetSystemMetrics(SM_CYFRAME)};
+  }
+};
+
+TEST_F(Application, AFloatingWindowMovedByItsCaptionIsWhereItWasLeftAtTheNextStart) {
+  ASSERT_TRUE(Start(kSample));
+  ASSERT_TRUE(OpenProperties());
+  const Box opened = Me().Place(Me().WindowTitled("Properties"));
+  const int grabY = opened.y + GetSystemMetrics(SM_CYFRAME) + GetSystemMetrics(SM_CYCAPTION) / 2;
+  Me().SlowDrag(opened.x + 40, grabY, opened.x + 110, grabY + 50, 6);
+  ASSERT_TRUE(Me().Idle());
+  const Box moved = Me().Place(Me().WindowTitled("Properties"));
+  ASSERT_EQ(moved.x, opened.x + 70) << "the caption did not move the window";
+  ASSERT_EQ(moved.y, opened.y + 50) << "the caption did not move the window";
+
+  // File > Quit (below the other items, the one recent file and three separators) quits at
+  // once: nothing was changed.
+  RunningProgram& program = *Program();
+  ASSERT_TRUE(ChooseMenu(MenuTitleX("File"), kQuitItem, kQuitSeparators));
+  ASSERT_TRUE(program.WaitForExit()) << "File > Quit did not quit:\n" << program.Output();
+  EXPECT_EQ(program.ExitCode(), 0) << program.Output();
+
+  ASSERT_TRUE(Start(kSample));
+  ASSERT_TRUE(OpenProperties());
+  const Box again = Me().Place(Me().WindowTitled("Properties"));
+  EXPECT_EQ(again.x, moved.x);
+  EXPECT_EQ(again.y, moved.y);
+  EXPECT_EQ(again.width, moved.width);
+  EXPECT_EQ(again.height, moved.height);
+}
+
+TEST_F(Application, AfterPlayerModeFileSaveWritesTheWorld) {
+  ASSERT_TRUE(Start(kSample));
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().WindowTitled(kSampleTitle) != 0; }));
+  ASSERT_TRUE(World(kPlayerModeItem, kPlayerModeSeparators));
+  ASSERT_TRUE(Me().Idle());
+  ASSERT_TRUE(World(kLeavePlayerModeItem, kLeavePlayerModeSeparators));
+  ASSERT_TRUE(Me().Idle());
+
+  // The world's file is taken away: only a save can bring it back.
+  const std::string file = Home().Sample(kSample);
+  ASSERT_TRUE(std::filesystem::remove(file));
+  ASSERT_TRUE(ChooseMenu(MenuTitleX("File"), kSaveItem, 0));
+  ASSERT_TRUE(Me().Idle());
+  EXPECT_TRUE(Me().WaitUntil([&] {
+    return std::filesystem::exists(file) && std::filesystem::file_size(file) > 0;
+  })) << "File > Save wrote nothing after player mode was left";
+}
+
+TEST_F(Application, ShowClipboardChosenTwiceOpensOneClipboardWindow) {
+  ASSERT_TRUE(Start(kSample));
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().WindowTitled(kSampleTitle) != 0; }));
+  ASSERT_TRUE(Me().Idle());
+  const Box inside = Inside();
+  const Picture before = Me().Grab(inside);
+  const int shown = Me().ShownWindows();
+
+  ASSERT_TRUE(Window(kShowClipboardItem, kShowClipboardSeparators));
+  ASSERT_TRUE(Me().Idle());
+  // The window opens inside the main window, not as a window of the desktop of its own.
+  EXPECT_EQ(Me().ShownWindows(), shown);
+  const Box window = ChangedBox(before, Me().Grab(inside));
+  ASSERT_FALSE(window.Empty()) << "no clipboard window showed";
+  EXPECT_GE(window.width, 200);
+  EXPECT_GE(window.height, 200);
+
+  // File > Close (Ctrl+W) closes it. The world's window may have given up being maximised to
+  // it; what the main window shows now is what it shows whenever no clipboard window is open.
+  Me().Control("w");
+  ASSERT_TRUE(Me().Idle());
+  ASSERT_NE(Me().WindowTitled(kSampleTitle), 0u) << "Ctrl+W closed the world";
+  // The upper half: the coordinates bar further down follows the pointer.
+  const Box upper{inside.x, inside.y, inside.width, inside.height / 2};
+  const Picture closed = Me().Grab(upper);
+
+  // Chosen twice, it opens one window, which one Ctrl+W takes away.
+  ASSERT_TRUE(Window(kShowClipboardItem, kShowClipboardSeparators));
+  ASSERT_TRUE(Me().Idle());
+  ASSERT_GT(Me().Grab(upper).Differences(closed), 0) << "the clipboard window did not open again";
+  ASSERT_TRUE(Window(kShowClipboardItem, kShowClipboardSeparators));
+  ASSERT_TRUE(Me().Idle());
+  Me().Control("w");
+  ASSERT_TRUE(Me().Idle());
+  ASSERT_NE(Me().WindowTitled(kSampleTitle), 0u) << "Ctrl+W closed the world";
+  // The rulers mark where the pointer is with a hairline; a window left open would be a block.
+  const Box changed = ChangedBox(closed, Me().Grab(upper));
+  EXPECT_TRUE(changed.width <= 1 || changed.height <= 1)
+      << "a second clipboard window was left open at " << changed.x << ", " << changed.y;
+}
+
+}  // namespace
+}  // namespace scenario
