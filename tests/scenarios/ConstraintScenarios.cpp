@@ -2,7 +2,8 @@
 // anchor and its box, marked by a click on the coil and by a band around it, unmarked by a click
 // on empty space, gone from the window and the saved world after Delete and back after Undo;
 // each straight kind chosen from the Tools menu and dragged from the box to the wheel, drawn
-// along the drag and saved holding both; and the pendulum's bob picked by a click inside it.
+// along the drag and saved holding both; a rotational spring put on the wheel with its icon; a
+// selected point's square; and the pendulum's bob picked by a click inside it.
 
 #include <algorithm>
 #include <cmath>
@@ -226,6 +227,49 @@ TEST_F(Constraints, EachStraightKindDraggedFromTheBoxToTheWheelIsDrawnAndHoldsBo
               1)
         << saved.Description();
   }
+}
+
+// A click on the point in the middle of the box selects the point: a small square about it is
+// inverted, and a click on empty space brings back the picture from before.
+TEST_F(Constraints, ASelectedPointShowsItsSquare) {
+  const std::string name = "point-picked.yb";
+  ASSERT_TRUE(StartCopy("spring-and-pin.yb", name));
+  const SampleSeen seen = SeeSample(name);
+  ASSERT_FALSE(seen.outline.Empty()) << "no box on the screen";
+  const Spot at = seen.boxCentre;
+  const Box around{at.x - 6, at.y - 6, 13, 13};
+  const Picture before = Me().Grab(around);
+  Me().Click(at.x, at.y);
+  ASSERT_TRUE(Settle());
+  const Picture marked = Me().Grab(around);
+  // The middle found from the box's outline may be a pixel off the point's own.
+  int square = 0;
+  for (int y = at.y - 2; y <= at.y + 2; ++y)
+    for (int x = at.x - 2; x <= at.x + 2; ++x)
+      square += marked.At(x - around.x, y - around.y) != before.At(x - around.x, y - around.y);
+  EXPECT_GE(square, 7) << "the point shows no square";
+  EXPECT_EQ(Changed(before, marked), square) << "more than the point's square changed";
+  Me().Click(at.x, at.y + 60);
+  ASSERT_TRUE(Settle());
+  EXPECT_EQ(Changed(before, Me().Grab(around)), 0) << "the square stayed after a click elsewhere";
+}
+
+// A rotational spring clicked onto the wheel from the Tools menu shows its own icon there.
+TEST_F(Constraints, ARotationalSpringClickedOntoTheWheelShowsItsIcon) {
+  const std::string name = "turned.yb";
+  ASSERT_TRUE(StartCopy("spring-and-pin.yb", name));
+  const SampleSeen seen = SeeSample(name);
+  ASSERT_FALSE(seen.outline.Empty()) << "no box on the screen";
+  // A tenth of a metre beside the wheel's middle: on the grid, inside the wheel.
+  const Spot at{seen.wheelCentre.x + static_cast<int>(std::lround(0.1 * seen.saved.scale)),
+                seen.wheelCentre.y};
+  const Box around{at.x - 8, at.y - 8, 17, 17};
+  const Picture before = Me().Grab(around);
+  ASSERT_TRUE(ChooseMenu(MenuTitleX("Tools"), 20, 3));
+  ASSERT_TRUE(Me().Idle());
+  Me().Click(at.x, at.y);
+  ASSERT_TRUE(Settle());
+  EXPECT_GE(Changed(before, Me().Grab(around)), 20) << "no icon where the spring was put";
 }
 
 // A click inside the pendulum's bob, halfway between its middle and its edge and away from its
