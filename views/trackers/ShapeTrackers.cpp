@@ -109,6 +109,10 @@ TCommandCore* TShapeSketchTracker::TrackStep(int16_t phase, const QV_CPoint& anc
                                              bool mouseMoved, const TVector& anchorWorld,
                                              const TVector& previousWorld, const TVector& nextWorld,
                                              bool moved) {
+  // The outline follows the mouse while the button is down, and goes at the release. It goes
+  // before the step changes the picture under it, so that no paint of the change covers it.
+  const bool follow = phase == 1 && (moved || mouseMoved);
+  if (follow || phase == 2) EraseOutline();
   TCommandCore* const result = TDragTracker::TrackStep(
       phase, anchor, previous, next, mouseMoved, anchorWorld, previousWorld, nextWorld, moved);
   if (phase == 0) {
@@ -117,14 +121,11 @@ TCommandCore* TShapeSketchTracker::TrackStep(int16_t phase, const QV_CPoint& anc
   }
   if (phase == 1 && moved)
     body_->ResizeFromDrag(anchorWorld, nextWorld, inverse_, frame_, onHotPoint_ == 0);
-  // The outline follows the mouse while the button is down, and goes at the release.
-  if (phase == 1 && (moved || mouseMoved)) {
-    EraseOutline();
+  if (follow) {
     const MacPoint press(anchor.h, anchor.v);
     InvertOutline(press, OutlineCorner(press, MacPoint(next.h, next.v)));
   }
   if (phase != 2) return result;
-  EraseOutline();
   if (nextWorld == anchorWorld) {
     // A click: a shape of the world's size for new shapes, centred on the click.
     body_->SetSquareSizeFrom(body_->GetWorld());
@@ -151,7 +152,8 @@ MacPoint TShapeSketchTracker::OutlineCorner(const MacPoint& press, const MacPoin
 void TShapeSketchTracker::InvertOutline(const MacPoint& press, const MacPoint& corner) {
   auto* port = dynamic_cast<TFeedbackPort*>(TrackerView());
   if (port == nullptr) return;
-  // A picture painted later would cover the outline, and erasing it would then draw it.
+  // A picture painted later would cover the outline, and erasing it would then draw it: what
+  // is stale (the sketched shape itself) is painted before the outline is drawn.
   if (!outlineShown_) port->UpdateBeforeFeedback();
   HDC dc = port->BeginFeedbackDrawing();
   if (dc == nullptr) return;
