@@ -66,6 +66,9 @@ class TApp : public TQVApp {
   bool OpenDocumentFile(const std::string& path);
   // A document was saved at the full path: it heads the recent files and names the main frame.
   void DocumentSaved(const std::string& path);
+  // Once the last document has closed, the floating windows' places are kept in the main
+  // frame's settings.
+  void KeepWindowPlacesWhenNoDocumentIsOpen();
   // Command 931: the About box over the main frame.
   void OnAppAbout();
   // The open dialog for command 20 and the document chosen in it.
@@ -121,8 +124,6 @@ class TApp : public TQVApp {
 
  private:
   void InstallServices();
-  // When the last document has closed, the floating windows' places are kept.
-  void KeepWindowPlacesWhenNoDocumentIsOpen();
   // The command reads its file into a document of the file's kind.
   void MakeDocumentsByKind(TOpenDocumentCommand& command);
   void LoadLabelStrings();

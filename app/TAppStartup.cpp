@@ -253,9 +253,8 @@ void TApp::InstallServices() {
   TApplicationHandler::Services& services = GetServices();
   services.newDocument = [this](int16_t) { NewDocument(); };
   services.openDocument = [this](int16_t command) { OpenDocumentByDialog(command); };
-  services.closeFrontWindow = [this] {
+  services.closeFrontWindow = [] {
     if (TOwlSubview* front = TOwlSubview::CurrentWindow()) front->CloseRequest();
-    KeepWindowPlacesWhenNoDocumentIsOpen();
   };
   services.exitProgram = [this] {
     if (MainFrame() != nullptr) PostMessage(mainWindow_, WM_CLOSE, 0, 0);
@@ -285,7 +284,6 @@ void TApp::InstallServices() {
       GetDocManager()->RemoveDocTemplate(&documents_->Template());
     documents_ = std::make_unique<TDocumentWindows>();
     if (GetDocManager() != nullptr) GetDocManager()->AddDocTemplate(&documents_->Template());
-    KeepWindowPlacesWhenNoDocumentIsOpen();
   };
   // Undo in a value field that has nothing typed yet is the program's Undo.
   TInputEdit::SetApplicationUndo([] {

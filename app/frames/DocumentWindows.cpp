@@ -95,6 +95,8 @@ void TWorldWindowDocument::Close() {
   items_.CloseAll();
   TWindowDocument::Close();
   if (CDocTemplate* const docTemplate = GetDocTemplate()) docTemplate->RemoveDocument(this);
+  if (auto* application = dynamic_cast<TApp*>(CWinApp::Current()))
+    application->KeepWindowPlacesWhenNoDocumentIsOpen();
   saveItem_ = nullptr;
   if (const std::function<void()> closed = std::exchange(itemClosed_, nullptr)) closed();
 }

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <cstdlib>
+
 #include <filesystem>
 #include <functional>
 #include <fstream>
@@ -14,7 +16,9 @@
 
 #include "app/ProgramMain.h"
 #include "app/TApp.h"
+#include "app/frames/DocumentWindows.h"
 #include "app/frames/MainFrame.h"
+#include "app/frames/Settings.h"
 #include "app/shell/UnitTable.h"
 #include "platform/win32/Clock.h"
 #include "platform/win32/Message.h"
@@ -62,7 +66,9 @@ class FloatingWindowPlacesTest : public ::testing::Test {
     std::filesystem::remove_all(folder_, ignored);
   }
 
-  std::filesystem::path Profile() const { return std::filesystem::path(folder_) / "Yarrowby" / "yb.ini"; }
+  std::filesystem::path Profile() const {
+    return std::filesystem::path(folder_) / "Yarrowby" / "yb.ini";
+  }
   void WriteProfile(const std::string& settings) const {
     std::filesystem::create_directories(Profile().parent_path());
     std::ofstream(Profile()) << "[Settings]\n" << settings;
@@ -158,6 +164,47 @@ TEST_F(FloatingWindowPlacesTest, WhereTheyStandAtQuitIsWhereTheNextStartPutsThem
   // The others stood at their own places, which are kept and given back as they were.
   EXPECT_EQ(second.position.left, first.position.left);
   EXPECT_EQ(second.pointTable.top, first.pointTable.top);
+}
+
+TEST_F(FloatingWindowPlacesTest, ClosingTheLastDocumentKeepsWhereTheyStand) {
+  const char* source = std::getenv("YB_SOURCE_DIR");
+  const std::string sample =
+      std::string(source != nullptr ? source : "../..") + "/samples/pendulum.yb";
+  int32_t step = 0;
+  TWindowSettings::Rect whileOpen{};
+  TWindowSettings::Rect afterClose{};
+  SetIdleScript([&] {
+    auto* app = dynamic_cast<TApp*>(CWinApp::Current());
+    if (app == nullptr || app->MainFrame() == nullptr || app->Documents() == nullptr) return false;
+    const HWND frame = app->MainFrame()->m_hWnd;
+    const HWND properties = FloatingWindowHandle(kShowPropertiesWindow);
+    switch (step) {
+      case 0: {
+        if (app->Documents()->OpenCount() != 1 || properties == nullptr) return false;
+        ++step;
+        SetWindowPos(properties, nullptr, 150, 130, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        whileOpen = app->MainFrame()->WindowSettings().Get(TWindowSettings::kProperties);
+        PostMessage(frame, WM_COMMAND, 31, 0);  // File > Close
+        return true;
+      }
+      case 1:
+        if (app->Documents()->OpenCount() != 0) return false;
+        ++step;
+        afterClose = app->MainFrame()->WindowSettings().Get(TWindowSettings::kProperties);
+        PostMessage(frame, WM_COMMAND, 36, 0);  // Quit
+        return true;
+      default:
+        return false;
+    }
+  });
+  EXPECT_EQ(ProgramMain({sample}, TProgramWindows::kInMemory), 0);
+  ASSERT_EQ(step, 2);
+  // Moving the window alone changes nothing kept; the close of the last document keeps it.
+  EXPECT_EQ(whileOpen[0], 0);
+  EXPECT_EQ(afterClose[0], 150);
+  EXPECT_EQ(afterClose[1], 130);
+  EXPECT_GT(afterClose[2], 0);
 }
 
 }  // namespace
