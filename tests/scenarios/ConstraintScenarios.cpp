@@ -174,8 +174,8 @@ TEST_F(Constraints, TheSamplesSpringIsDrawnPickedMarkedDeletedAndBroughtBack) {
 }
 
 // A band round the spring's two ends, not the whole box, marks the spring: a constraint lies in
-// a band when its points do.
-TEST_F(Constraints, ABandAroundTheSpringsEndsMarksIt) {
+// a band when its points do. Select All marks it too.
+TEST_F(Constraints, ABandAroundTheSpringsEndsAndSelectAllMarkIt) {
   const std::string name = "spring-banded.yb";
   ASSERT_TRUE(StartCopy("spring-and-pin.yb", name));
   const SampleSeen seen = SeeSample(name);
@@ -186,6 +186,14 @@ TEST_F(Constraints, ABandAroundTheSpringsEndsMarksIt) {
   Me().SlowDrag(a.x - 15, a.y - 25, b.x + 8, b.y + 25, 6);
   ASSERT_TRUE(Settle());
   EXPECT_GT(Changed(opened, Me().Grab(strip)), 30) << "a band around the spring did not mark it";
+
+  // Select All (Ctrl+A) marks it as well.
+  Me().Click(a.x + (b.x - a.x) / 2, a.y + 60);
+  ASSERT_TRUE(Settle());
+  ASSERT_EQ(Changed(opened, Me().Grab(strip)), 0);
+  Me().Control("a");
+  ASSERT_TRUE(Settle());
+  EXPECT_GT(Changed(opened, Me().Grab(strip)), 30) << "Select All did not mark the spring";
 }
 
 // Each straight kind, chosen from the Tools menu and dragged from the box to the wheel: it is
