@@ -1,5 +1,6 @@
 // A world changed, saved under a new name with its run, closed and opened again from the recent
-// files runs on when asked: the tape and the world go on frame after frame, and no alert shows.
+// files runs on when asked: the world goes on frame after frame, no alert shows, and the frames
+// after the stored ones follow from them as those of a run never interrupted.
 
 #include <cmath>
 #include <cstdint>
