@@ -80,7 +80,8 @@ struct TWorldSettings {
   uint16_t scrollBars = 1;
   uint16_t inlineHelp = 1;
   uint16_t frameIndicator = 0;
-  uint16_t helpLine = 1;
+  // A new world's window shows no help line.
+  uint16_t helpLine = 0;
   uint16_t gridLines = 0;
   uint16_t rulers = 0;
   uint16_t coordinates = 0;

@@ -41,6 +41,23 @@ CFrameWnd* GetMainFrame() {
   return gMainFrame;
 }
 
+namespace {
+
+CommandUnderPointerWatcher& Watcher() {
+  static CommandUnderPointerWatcher watcher;
+  return watcher;
+}
+
+}  // namespace
+
+void SetCommandUnderPointerWatcher(CommandUnderPointerWatcher watcher) {
+  Watcher() = std::move(watcher);
+}
+
+void NoteCommandUnderPointer(UINT command) {
+  if (Watcher()) Watcher()(command);
+}
+
 // ---------------------------------------------------------------------------------------------
 
 void CFrameWnd::SetMessageText(const char* text) {
@@ -342,6 +359,7 @@ BOOL CFrameWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* re
       } else if (flags & (MF_POPUP | MF_SEPARATOR)) {
         id = 0;
       }
+      NoteCommandUnderPointer(id == AFX_IDS_IDLEMESSAGE ? 0 : id);
       SetMessageText(id);
       *result = 0;
       return TRUE;

@@ -3,6 +3,7 @@
 // accelerator table, and that route commands to their active view first. The multiple-document
 // frame holds an MDI client whose children are document frames (CMDIChildWnd).
 
+#include <functional>
 #include <string>
 
 #include "platform/mfc/CWnd.h"
@@ -137,3 +138,9 @@ class CMDIChildWnd : public CFrameWnd {
 // The frame new document frames go into when none is given; set by the application.
 void SetMainFrame(CFrameWnd* frame);
 CFrameWnd* GetMainFrame();
+
+// The command of the menu item or tool-bar button under the pointer, told as the pointer goes
+// over them (0 when it is over none): a help line of the program follows it.
+using CommandUnderPointerWatcher = std::function<void(UINT command)>;
+void SetCommandUnderPointerWatcher(CommandUnderPointerWatcher watcher);
+void NoteCommandUnderPointer(UINT command);

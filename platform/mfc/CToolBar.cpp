@@ -161,6 +161,7 @@ void CToolBar::OnUpdateCmdUI(CCmdTarget* target, BOOL disableIfNoHandler) {
 void CToolBar::TrackTip(POINT point) {
   TOOLINFO info;
   const int32_t hit = OnToolHitTest(point, &info);
+  NoteCommandUnderPointer(hit == -1 ? 0 : static_cast<UINT>(hit));
   if (hit == tipCommand_) return;
   HideTip();
   if (hit == -1 || info.text.empty()) return;
@@ -177,6 +178,7 @@ void CToolBar::OnTipTimer() {
   POINT local = cursor;
   ScreenToClient(m_hWnd, &local);
   if (WindowFromPoint(cursor) != m_hWnd || OnToolHitTest(local, nullptr) != tipCommand_) {
+    if (WindowFromPoint(cursor) != m_hWnd) NoteCommandUnderPointer(0);
     HideTip();
     return;
   }

@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -24,12 +27,14 @@
 #include "tools/samples/SampleWorlds.h"
 #include "ui/views/OwlSubview.h"
 #include "ui/views/ViewServices.h"
+#include "views/furniture/CommandHelpLine.h"
 #include "views/furniture/CoordsView.h"
 #include "views/furniture/FrameIndicator.h"
 #include "views/furniture/RulerView.h"
 #include "views/furniture/ScrollBarContainer.h"
 #include "views/offscreen/DezevOffScreenMgr.h"
 #include "views/world/MainWorldView.h"
+#include "views/world/WorldMenus.h"
 #include "views/world/WorldWindow.h"
 
 namespace {
@@ -183,6 +188,60 @@ TEST_F(WorldFurnitureTest, AWindowShrunkAndGrownBackIsLaidOutAsBefore) {
   GrowFrame(-60, -150);
   GrowFrame(10, 10);
   EXPECT_EQ(before, Layout(*window_));
+}
+
+// The help line takes the window's top rows from the views that reach it, names the command
+// under the pointer while the window is active, and gives the rows back exactly when it goes.
+TEST_F(WorldFurnitureTest, TheHelpLineTakesTheTopRowsAndGivesThemBack) {
+  const std::vector<TPlace> before = Layout(*window_);
+  window_->ShowHelpLine(true);
+  TCommandHelpLine* line = window_->HelpLine();
+  ASSERT_NE(line, nullptr);
+  const int32_t rows = line->GetStoredSize().v;
+  EXPECT_EQ(rows, GetSystemMetrics(SM_CXVSCROLL) - 1);
+  EXPECT_EQ(line->GetLocation().v, 0);
+  EXPECT_EQ(line->GetStoredSize().h, window_->Manager()->GetStoredSize().h);
+  const std::vector<TPlace> shown = Layout(*window_);
+  for (const size_t reaching : {size_t{0}, size_t{2}, size_t{6}}) {
+    EXPECT_EQ(shown[reaching].location.v, before[reaching].location.v + rows) << reaching;
+    EXPECT_EQ(shown[reaching].size.v, before[reaching].size.v - rows) << reaching;
+  }
+  for (const size_t along : {size_t{1}, size_t{3}, size_t{4}, size_t{5}})
+    EXPECT_EQ(shown[along], before[along]) << along;
+  // Hidden and shown again below the line, the vertical bar keeps clear of it.
+  window_->ShowVScrollBar(false);
+  window_->ShowVScrollBar(true);
+  EXPECT_EQ(Layout(*window_), shown);
+
+  ASSERT_TRUE(line->IsActive());
+  NoteCommandUnderPointer(kCmdHelpLine);
+  EXPECT_EQ(line->GetText(), TCommandHelpLine::HelpText(kCmdHelpLine));
+  EXPECT_FALSE(line->GetText().empty());
+  NoteCommandUnderPointer(0);
+  EXPECT_EQ(line->GetText(), "");
+
+  window_->ShowHelpLine(false);
+  EXPECT_EQ(window_->HelpLine(), nullptr);
+  EXPECT_EQ(Layout(*window_), before);
+}
+
+// A world saved with its help line on opens with it; a new world's window has none.
+TEST_F(WorldFurnitureTest, TheHelpLineSwitchOfADocumentIsHonouredWhenItOpens) {
+  EXPECT_EQ(window_->HelpLine(), nullptr);
+  TWorldDoc& world = documents_->Documents().front()->Document().World();
+  world.Settings().helpLine = 1;
+  const auto path = std::filesystem::temp_directory_path() /
+                    ("yb-help-line-" + std::to_string(::getpid()) + ".yb");
+  documents_->Documents().front()->Document().WriteDocument(path.string());
+  TOpenDocumentCommand open(path.string());
+  open.OnOpened([&](TQVDoc&) { documents_->Open(open.TakeDocument(), open.Path()); });
+  app_->Commands().HandleCommand(&open);
+  std::filesystem::remove(path);
+  ASSERT_EQ(documents_->Documents().size(), 2u);
+  TWorldWindow* reopened = documents_->Documents().back()->WorldWindow();
+  ASSERT_NE(reopened, nullptr);
+  ASSERT_NE(reopened->HelpLine(), nullptr);
+  EXPECT_EQ(reopened->MainView()->GetLocation().v, reopened->HelpLine()->GetStoredSize().v);
 }
 
 }  // namespace

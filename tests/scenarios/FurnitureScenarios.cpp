@@ -151,13 +151,17 @@ TEST_F(Furniture, TheScrollBarsOfANewWorldMoveItByALineAPageAndTheThumb) {
   const Box world{client.x + 2, client.y + 2, client.width - ScrollBarWidth() - 6,
                   client.height - ScrollBarHeight() - 6};
   const auto corner = [&] { return InkCorner(Me().Grab(world)); };
-  const Spot start = corner();
-  ASSERT_GE(start.x, 0) << "the sketched rectangle is not drawn";
-
   const int barY = client.Bottom() - 2 - ScrollBarHeight() / 2;
   const int barRight = client.Right() - ScrollBarWidth() - 2;
   const int barX = client.Right() - 2 - ScrollBarWidth() / 2;
   const int barBottom = client.Bottom() - ScrollBarHeight() - 2;
+  // The world is drawn afresh once first: the picture left by the sketch may differ from it.
+  Me().Click(barRight - ScrollBarHeight() / 2, barY);
+  Me().Click(client.x + ScrollBarHeight() / 2, barY);
+  ASSERT_TRUE(Settle());
+  const Spot start = corner();
+  ASSERT_GE(start.x, 0) << "the sketched rectangle is not drawn";
+
   Me().Click(barRight - ScrollBarHeight() / 2, barY);
   ASSERT_TRUE(Settle());
   EXPECT_EQ(corner().x, start.x - 12) << "the right arrow did not move the world by a line";
@@ -185,6 +189,38 @@ TEST_F(Furniture, TheScrollBarsOfANewWorldMoveItByALineAPageAndTheThumb) {
   ASSERT_TRUE(Settle());
   const Spot dragged = corner();
   EXPECT_TRUE(dragged.x < start.x && dragged.y == start.y) << "the thumb did not move the world left";
+}
+
+// World > Help Line puts a grey line across the document window's top that names the tool button
+// under the pointer; chosen again, the line goes and the window looks as it did.
+TEST_F(Furniture, TheHelpLineNamesTheHoveredToolButtonUntilItIsSwitchedOff) {
+  ASSERT_TRUE(Ready(true));
+  ASSERT_TRUE(Settle());
+  const DocumentWindow document = Shown();
+  ASSERT_TRUE(document.Found());
+  // The line's rows above the dark rule along its bottom.
+  const Box top{document.client.x, document.client.y, 250, ScrollBarWidth() - 2};
+  const Picture before = Me().Grab(top);
+  const auto grey = [](uint32_t pixel) { return pixel == 0xC0C0C0; };
+  ASSERT_LT(before.Count(grey), top.width * top.height / 2) << "a grey line before it was asked for";
+
+  // Help Line: below 20 items and 4 separators of the World menu.
+  ASSERT_TRUE(ChooseMenu(MenuTitleX("World"), 20, 4));
+  ASSERT_TRUE(Settle());
+  const Picture line = Me().Grab(top);
+  EXPECT_GT(line.Count(grey), top.width * top.height / 2) << "no help line across the top";
+  EXPECT_EQ(line.Count(IsInk), 0) << "the line shows a help text with no button under the pointer";
+
+  // The rectangle tool on the bodies palette at the main window's left.
+  const Box frame = Frame();
+  Me().MoveTo(frame.x + 15, frame.y + 125);
+  ASSERT_TRUE(Me().Idle());
+  EXPECT_GT(Me().Grab(top).Count(IsInk), 10) << "the line does not name the hovered button";
+  ASSERT_TRUE(Settle());
+
+  ASSERT_TRUE(ChooseMenu(MenuTitleX("World"), 20, 4));
+  ASSERT_TRUE(Settle());
+  EXPECT_EQ(Me().Grab(top).Differences(before), 0) << "the top of the window did not come back";
 }
 
 }  // namespace

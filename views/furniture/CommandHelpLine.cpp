@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <utility>
+#include <vector>
 
 #include "core/Handle.h"
 #include "core/NumberText.h"
@@ -10,17 +11,32 @@
 #include "core/Tag.h"
 #include "core/port/Port.h"
 #include "core/port/PortShapes.h"
+#include "platform/mfc/CFrameWnd.h"
 #include "platform/win32/GdiObjects.h"
 #include "platform/win32/Window.h"
 
 namespace {
 
-constexpr bool kHelpLineInWindows = false;
+constexpr bool kHelpLineInWindows = true;
 constexpr int16_t kTextSize = 9;
 
 TCommandHelpLine::StatusSink& Sink() {
   static TCommandHelpLine::StatusSink sink;
   return sink;
+}
+
+// The lines that live now: the pointer's command goes to them.
+std::vector<TCommandHelpLine*>& Lines() {
+  static std::vector<TCommandHelpLine*> lines;
+  return lines;
+}
+
+void ShowStatus(const std::string& text) {
+  if (Sink()) {
+    Sink()(text);
+    return;
+  }
+  if (CFrameWnd* frame = GetMainFrame(); frame && frame->m_hWnd) frame->SetMessageText(text.c_str());
 }
 
 }  // namespace
@@ -32,6 +48,24 @@ void TCommandHelpLine::SetStatusSink(StatusSink sink) {
 TCommandHelpLine* MakeCommandHelpLine() {
   if (!kHelpLineInWindows) return nullptr;
   return new TCommandHelpLine;
+}
+
+TCommandHelpLine::TCommandHelpLine() {
+  if (Lines().empty()) {
+    SetCommandUnderPointerWatcher(
+        [](UINT command) { ShowCommandUnderPointer(static_cast<int16_t>(command)); });
+  }
+  Lines().push_back(this);
+}
+
+TCommandHelpLine::~TCommandHelpLine() {
+  std::erase(Lines(), this);
+  if (Lines().empty()) SetCommandUnderPointerWatcher(nullptr);
+}
+
+void TCommandHelpLine::ShowCommandUnderPointer(int16_t command) {
+  for (TCommandHelpLine* line : std::vector<TCommandHelpLine*>(Lines()))
+    if (line->IsActive()) line->ShowCommandHelp(command, true);
 }
 
 void TCommandHelpLine::Init(CDocument* document, TWrappedWindow* superview, TViewPoint location,
@@ -98,5 +132,5 @@ void TCommandHelpLine::DrawObjects(const MacRect&) {
   PortMoveTo(metrics_.descent + 2, (metrics_.ascent + size.v - metrics_.descent) / 2);
   PortDrawPString(Str255(text_.c_str()));
   SelectSystemFont();
-  if (Sink()) Sink()(text_);
+  ShowStatus(text_);
 }

@@ -1,7 +1,8 @@
 #pragma once
 // A one-line view that shows a short help text for a command (the 'hCmd' text of its number,
-// else the command's name) and copies the text to the main frame's status bar. The program does
-// not put one in its document windows: MakeCommandHelpLine answers none.
+// else the command's name) and copies the text to the main frame's status bar. A document window
+// shows one across its top while the world's help-line switch is on; the active window's line
+// follows the menu item or tool-bar button under the pointer.
 
 #include <cstdint>
 #include <functional>
@@ -16,7 +17,12 @@ class TCommandHelpLine : public TOffScreenViewBase {
   using StatusSink = std::function<void(const std::string& text)>;
   static void SetStatusSink(StatusSink sink);
 
-  TCommandHelpLine() = default;
+  TCommandHelpLine();
+  ~TCommandHelpLine() override;
+  TCommandHelpLine(const TCommandHelpLine&) = delete;
+  TCommandHelpLine& operator=(const TCommandHelpLine&) = delete;
+  // The help of the command under the pointer goes to every active line (0: none).
+  static void ShowCommandUnderPointer(int16_t command);
 
   // A line `width` wide and one vertical scroll bar's width less 1 high, in 9-point text.
   void Init(CDocument* document, TWrappedWindow* superview, TViewPoint location, int32_t width);
@@ -41,5 +47,5 @@ class TCommandHelpLine : public TOffScreenViewBase {
   FontInfoRec metrics_;
 };
 
-// Document windows carry no help line: always null.
+// A new help line, for a document window to set up.
 TCommandHelpLine* MakeCommandHelpLine();

@@ -11,6 +11,7 @@
 #include "platform/mfc/CFrameWnd.h"
 #include "platform/win32/Window.h"
 #include "ui/views/WindowDocument.h"
+#include "views/furniture/CommandHelpLine.h"
 #include "views/furniture/CoordsView.h"
 #include "views/furniture/FrameIndicator.h"
 #include "views/furniture/RulerView.h"
@@ -105,10 +106,13 @@ void TWorldWindow::ShowVScrollBar(bool show) {
   const int32_t room = BarWidth() + 2;
   if (show) {
     const TViewPoint& content = manager_->GetStoredSize();
+    // Below the help line, when there is one, as the main view is.
+    const int32_t top = helpLine_ ? helpLine_->GetStoredSize().v : 0;
     auto* bar = new TScrollBarContainer;
     try {
-      bar->InitScrollBarContainer(&document_, manager_, TViewPoint{content.h - BarWidth() - 2, 0},
-                                  content.v - BarHeight() - 2, TWorldScrollBar::kVertical,
+      bar->InitScrollBarContainer(&document_, manager_,
+                                  TViewPoint{content.h - BarWidth() - 2, top},
+                                  content.v - BarHeight() - 2 - top, TWorldScrollBar::kVertical,
                                   mainView_, MakeMainViewScrollTarget(*mainView_));
     } catch (...) {
       delete bar;
@@ -256,6 +260,31 @@ void TWorldWindow::ShowCoordsBar(bool show) {
   coords_->SetSelection(&world_.Selection());
   coords_->Show(true, true);
   NoteFurniture();
+}
+
+void TWorldWindow::ShowHelpLine(bool show) {
+  if (!mainView_ || !manager_ || show == (helpLine_ != nullptr)) return;
+  // The views that reach the window's top: they give the line their upper rows.
+  const auto makeRoom = [this](int32_t rows) {
+    mainView_->MoveTopLeft(0, rows, true);
+    if (vRuler_) vRuler_->MoveTopLeft(0, rows, true);
+    if (vScrollBar_) vScrollBar_->MoveTopLeft(0, rows, true);
+  };
+  if (!show) {
+    makeRoom(-helpLine_->GetStoredSize().v);
+    Discard(helpLine_);
+    helpLine_ = nullptr;
+    mainView_->RecomputeWorldExtent();
+    return;
+  }
+  std::unique_ptr<TCommandHelpLine> line(MakeCommandHelpLine());
+  if (!line) return;
+  line->Init(&document_, manager_, TViewPoint{0, 0}, manager_->GetStoredSize().h);
+  helpLine_ = line.release();
+  makeRoom(helpLine_->GetStoredSize().v);
+  helpLine_->Activate(mainView_->IsActive());
+  helpLine_->Show(true, true);
+  mainView_->RecomputeWorldExtent();
 }
 
 void TWorldWindow::ShowFramePalettes(bool show) { ::ShowFramePalettes(show); }

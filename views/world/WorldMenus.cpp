@@ -345,6 +345,7 @@ TCommandCore* TWorldMenus::DoDisplaySwitch(int16_t command) {
       break;
     case kCmdHelpLine:
       settings.helpLine = Toggled(settings.helpLine);
+      if (window != nullptr) window->ShowHelpLine(settings.helpLine != 0);
       break;
     default:
       return nullptr;

@@ -67,6 +67,7 @@ void TWorldWindow::Forget() {
   vRuler_ = nullptr;
   indicator_ = nullptr;
   coords_ = nullptr;
+  helpLine_ = nullptr;
   manager_ = nullptr;
   frame_ = nullptr;
   lastHit_ = nullptr;
@@ -136,6 +137,7 @@ void TWorldWindow::SetUpFurniture() {
   ShowRulers((layout_.flags & kLayoutRulers) != 0);
   ShowFrameIndicator((layout_.flags & kLayoutIndicator) != 0);
   ShowCoordsBar((layout_.flags & kLayoutCoordinates) != 0);
+  ShowHelpLine(world_.Settings().helpLine != 0);
   ApplyWindowSettings();
   TOwlView* window = frame_->GetWindow();
   CFrameWnd* parentFrame = window && window->m_hWnd ? window->GetParentFrame() : nullptr;

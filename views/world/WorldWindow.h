@@ -12,6 +12,7 @@
 
 class CDocument;
 class TCommandCore;
+class TCommandHelpLine;
 class TCoordsView;
 class TDezevOffScreenMgr;
 class TFrameIndic;
@@ -75,6 +76,10 @@ class TWorldWindow : public TWorldDisplay {
   // The coordinates bar below the world display (below the horizontal ruler when shown).
   void ShowCoordsBar(bool show);
   TCoordsView* CoordsBar() const { return coords_; }
+  // The help line across the top of the window: the views below it move down by its height,
+  // and back when it goes.
+  void ShowHelpLine(bool show);
+  TCommandHelpLine* HelpLine() const { return helpLine_; }
   // The application frame's status bar, when the frame is the main MDI frame and has one.
   void ShowStatusBar(bool show);
   // The palettes belong to the frame that holds the window.
@@ -164,6 +169,7 @@ class TWorldWindow : public TWorldDisplay {
   TVRulerView* vRuler_ = nullptr;
   TFrameIndic* indicator_ = nullptr;
   TCoordsView* coords_ = nullptr;
+  TCommandHelpLine* helpLine_ = nullptr;
   bool indicatorInRow_ = false;
   bool scrollBarsForbidden_ = false;
   bool bottomStrip_ = false;

@@ -89,6 +89,7 @@ TEST_F(WorldSettingsTest, EverySettingComesBackAndTheDocumentKeepsItsBytes) {
   world.SetShortProperty(kTagScrollBars, 0);
   world.SetShortProperty(kTagInlineHelp, 0);
   world.SetShortProperty(kTagFrameIndicator, 1);
+  world.SetShortProperty(kTagHelpLine, 1);
   world.SetShortProperty(kTagRulers, 1);
   world.SetShortProperty(kTagCoordinates, 1);
   world.SetShortProperty(kTagGridLines, 1);

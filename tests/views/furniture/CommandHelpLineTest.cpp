@@ -10,6 +10,7 @@
 
 #include "core/Handle.h"
 #include "core/Resources.h"
+#include "platform/mfc/CFrameWnd.h"
 #include "resources/ResourceLibraries.h"
 #include "tests/views/offscreen/OffScreenSupport.h"
 
@@ -47,7 +48,6 @@ class CommandHelpLineTest : public OffScreenTest {
 };
 
 TEST_F(CommandHelpLineTest, ShowsACommandsHelpOnceAndMirrorsItToTheStatus) {
-  EXPECT_EQ(MakeCommandHelpLine(), nullptr);
   EXPECT_EQ(line_->GetStoredSize().v, GetSystemMetrics(SM_CXVSCROLL) - 1);
   const std::string help = TCommandHelpLine::HelpText(2536);
   ASSERT_FALSE(help.empty());
@@ -77,6 +77,25 @@ TEST_F(CommandHelpLineTest, GoingInactiveEmptiesTheLineWithoutDrawingAtOnce) {
   EXPECT_EQ(status_.size(), told);
   Draw();
   EXPECT_EQ(status_.back(), "");
+}
+
+// The menu item or tool-bar button under the pointer reaches the lines of active windows only;
+// a line that goes stops listening.
+TEST_F(CommandHelpLineTest, TheCommandUnderThePointerReachesActiveLines) {
+  auto* other = MakeCommandHelpLine();
+  ASSERT_NE(other, nullptr);
+  other->Init(nullptr, manager_, TViewPoint{0, 0}, 300);
+  NoteCommandUnderPointer(2536);
+  EXPECT_EQ(line_->GetShownCommand(), 2536);
+  EXPECT_EQ(line_->GetText(), TCommandHelpLine::HelpText(2536));
+  EXPECT_EQ(other->GetText(), "");
+  NoteCommandUnderPointer(0);
+  EXPECT_EQ(line_->GetText(), "");
+  delete other;
+  delete line_;
+  line_ = nullptr;
+  NoteCommandUnderPointer(2536);  // nobody listens: nothing happens
+  EXPECT_TRUE(status_.empty() || status_.back() == "");
 }
 
 }  // namespace
