@@ -158,7 +158,8 @@ void TWorldDoc::LoadEngineWorld() {
   std::vector<uint8_t> stream;
   const auto showStateOfFrame = [this](int16_t frame) {
     if (frame < 0) return;
-    const auto first = static_cast<int16_t>(FirstHeldFrame());
+    // Frame 0 stays held when old frames are let go.
+    const auto first = static_cast<int16_t>(frame == 0 ? 0 : FirstHeldFrame());
     const auto last = static_cast<int16_t>(LastFrame());
     for (const auto* list : {&bodies_, &eightValue_}) {
       for (TLink* object : *list) {

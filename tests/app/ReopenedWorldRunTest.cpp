@@ -38,7 +38,7 @@ class ReopenedWorldRunTest : public SampleFixture {
   }
   // The sample with a meter of the box's position, made as the box's meter menu makes it, run
   // to a frame and saved with its frames; then read again.
-  std::unique_ptr<TQVDoc> SavedAndReopened() {
+  std::unique_ptr<TQVDoc> SavedAndReopened(bool dropOldFrames = false) {
     {
       std::unique_ptr<TQVDoc> document = Open(kSpringAndPinFile);
       TWorldDoc& world = document->World();
@@ -51,6 +51,8 @@ class ReopenedWorldRunTest : public SampleFixture {
       world.RunToFrame(kRecorded, nullptr);
       world.ShowFrame(kRecorded, 1);
       boxAtLast_ = BoxX(world, kRecorded);
+      // From here on the store keeps frame 0 and a ring of the latest frames.
+      if (dropOldFrames) world.GetStore()->SetMark(true);
       document->WriteDocument(saved_.string());
       // Where the box goes next when the run is not interrupted.
       world.RunToFrame(kRecorded + 1, nullptr);
@@ -99,6 +101,18 @@ TEST_F(ReopenedWorldRunTest, AnUnchangedWorldGoesOnFromItsKeptFrames) {
   EXPECT_EQ(world.GetStore()->FrameCount(), kRecorded + 2);
   EXPECT_EQ(world.GetStore()->ValuesPerFrame(), valuesPerFrame);
   EXPECT_DOUBLE_EQ(BoxX(world, kRecorded), boxAtLast_);
+  EXPECT_DOUBLE_EQ(BoxX(world, kRecorded + 1), boxAfterLast_);
+}
+
+// A run that let its old frames go keeps frame 0, from which the reopened world goes on.
+TEST_F(ReopenedWorldRunTest, AWorldThatLetOldFramesGoGoesOnFromItsKeptFrames) {
+  std::unique_ptr<TQVDoc> document = SavedAndReopened(true);
+  ASSERT_NE(document, nullptr);
+  TWorldDoc& world = document->World();
+  ASSERT_TRUE(world.GetStore()->HasMark());
+  ASSERT_GT(world.GetStore()->FirstHeldFrame(), 0);
+  ASSERT_EQ(RunOn(world), 0);
+  EXPECT_EQ(world.GetStore()->FrameCount(), kRecorded + 2);
   EXPECT_DOUBLE_EQ(BoxX(world, kRecorded + 1), boxAfterLast_);
 }
 
