@@ -127,13 +127,5 @@ TEST_F(RunIdleTest, WhenTheNewerOfTwoRunsEndsTheOlderIsCurrentAgain) {
   EXPECT_EQ(IdleWait(), kRunIdleTicks);
 }
 
-TEST_F(RunIdleTest, SettingTheCurrentRunAnswersThePreviousOne) {
-  std::unique_ptr<TCommand> run = StepRun(*world, 1);
-  EXPECT_EQ(SetCurrentRunCommand(run.get()), nullptr);
-  EXPECT_EQ(application->GetIdleFrequency(), kRunIdleTicks);
-  EXPECT_EQ(SetCurrentRunCommand(nullptr), run.get());
-  EXPECT_EQ(application->GetIdleFrequency(), TTargetHandler::kNeverIdle);
-}
-
 }  // namespace
 }  // namespace world_test
