@@ -1,11 +1,30 @@
 // What the world's window shows after each thing a person does to the sample world (a run
 // stopped and reset, a body deleted and brought back, a place typed into the Position window and
-// undone) is what World > Redraw the World shows: no body is left where it stood before.
+// undone) is what World > Redraw the World shows: no body is left where it stood before. The
+// rulers zoomed out are as the rulers taken away and given back draw them. World > Snap to Hot
+// Points, kept with the document, decides whether a point dropped beside a corner of the box
+// lands on the corner.
 
+#include <algorithm>
+#include <cmath>
+#include <limits>
 #include <string>
+#include <vector>
 
+#include "app/TApp.h"
+#include "bodies/points/Point.h"
+#include "core/Failure.h"
+#include "model/world/QVDoc.h"
+#include "model/world/WorldDoc.h"
+#include "platform/win32/MenuLayout.h"
+#include "platform/win32/Window.h"
 #include "tests/scenarios/Harness.h"
 #include "tests/scenarios/WorldWindowSeen.h"
+#include "views/furniture/RulerView.h"
+#include "views/world/HotPointSnapper.h"
+
+// Last: Xlib's macros would clash with the names above.
+#include <X11/Xlib.h>
 
 namespace scenario {
 namespace {
@@ -18,8 +37,60 @@ constexpr int kObjectsY = 130;
 // The World menu: Run, Stop, Reset, a separator, five tape commands, a separator, two submenus,
 // then Redraw the World.
 constexpr int kRedrawItem = 10, kRedrawSeparators = 2;
+// World > Rulers and World > Snap to Hot Points, below the grid's item.
+constexpr int kRulersItem = 16, kRulersSeparators = 4;
+constexpr int kSnapItem = 15, kSnapSeparators = 4;
+// World > Snap Turns to 5 Degrees, which also pulls what is dropped onto the grid's lines.
+constexpr int kGridSnapItem = 11, kGridSnapSeparators = 3;
+// Tools > Zoom Out and Tools > Point.
+constexpr int kZoomOutItem = 4, kZoomOutSeparators = 0;
+constexpr int kPointItem = 10, kPointSeparators = 2;
+// The box's top corners in the world (metres): its centre lies at (1.5, 0), its sides are 0.1 m
+// long.
+constexpr double kLeftCornerX = 1.45, kRightCornerX = 1.55, kCornerY = 0.05;
 // The Window menu: four window commands, a separator, Properties, then Position.
 constexpr int kPositionItem = 5, kPositionSeparators = 1;
+
+// What a saved sample keeps of hot point snapping: the option, and every point's place.
+struct SavedSnapping {
+  std::string failure;
+  bool snapToHotPoints = false;
+  double scale = 0.0;  // pixels per metre
+  std::vector<TVector> points;
+  // The distance from the world point to the nearest point, in pixels.
+  double NearestInPixels(double x, double y) const {
+    double nearest = std::numeric_limits<double>::infinity();
+    for (const TVector& point : points) nearest = std::min(nearest, std::hypot(point.x - x, point.y - y));
+    return nearest * scale;
+  }
+};
+
+SavedSnapping ReadSavedSnapping(const std::string& path) {
+  SavedSnapping saved;
+  TApp app;
+  app.LoadResourceDlls();
+  app.InitUnits();
+  try {
+    TQVDoc document;
+    document.ReadDocument(path);
+    TWorldDoc& world = document.World();
+    saved.scale = world.Scale().GetValue();
+    bool found = false;
+    for (TLink* object : world.Objects()) {
+      if (auto* snapper = dynamic_cast<THotPointSnapper*>(object)) {
+        found = true;
+        saved.snapToHotPoints = snapper->GetSnapToHotPoints() != 0;
+      }
+      if (auto* point = dynamic_cast<TPoint*>(object)) saved.points.push_back(point->GetWorldXY());
+    }
+    if (!found) saved.failure = "the saved world has no snapper";
+  } catch (const QVException& failure) {
+    saved.failure = "the saved world could not be read: " + std::to_string(failure.error());
+  }
+  app.TermUnits();
+  app.FreeResourceDlls();
+  return saved;
+}
 
 class Picture : public window_seen::WorldWindowScenario {
  protected:
@@ -61,6 +132,78 @@ class Picture : public window_seen::WorldWindowScenario {
     return ::testing::AssertionFailure()
            << "after " << after << ", " << differences << " pixels of the world changed when it "
            << "was redrawn";
+  }
+
+  // Whether an item of the World menu shows its check mark: the menu is opened, looked at and
+  // closed again.
+  ::testing::AssertionResult WorldItemChecked(int item, int separators, bool& checked) {
+    const std::vector<Box> before = Me().ShownPlaces();
+    const Box frame = Frame();
+    const int barTop = frame.y + GetSystemMetrics(SM_CYFRAME) + GetSystemMetrics(SM_CYCAPTION);
+    Me().Click(frame.x + MenuTitleX("World"), barTop + GetSystemMetrics(SM_CYMENU) / 2);
+    if (::testing::AssertionResult idle = Me().Idle(); !idle) return idle;
+    Box menu;
+    for (const Box& place : Me().ShownPlaces())
+      if (std::find(before.begin(), before.end(), place) == before.end()) menu = place;
+    if (menu.Empty()) return ::testing::AssertionFailure() << "the World menu did not open";
+    const int itemTop =
+        menu.y + 1 + item * kMenuItemHeight + separators * kMenuSeparatorHeight;
+    // The check mark stands left of the item's text.
+    const Box mark{menu.x + 2, itemTop + 2, 20, kMenuItemHeight - 4};
+    checked = Me().Grab(mark).Count(IsInk) > 0;
+    Me().Key("Escape");
+    if (!Me().WaitUntil([&] { return Me().ShownPlaces().size() == before.size(); }))
+      return ::testing::AssertionFailure() << "the World menu stayed open";
+    return Me().Idle();
+  }
+
+  ::testing::AssertionResult SnapChecked(bool& checked) {
+    return WorldItemChecked(kSnapItem, kSnapSeparators, checked);
+  }
+
+  // Snapping to the grid's lines goes off: a point dropped with hot points off stays where it
+  // is dropped, and one dropped with them on is pulled onto a hot point alone.
+  ::testing::AssertionResult GridSnapOff() {
+    bool checked = false;
+    if (::testing::AssertionResult seen = WorldItemChecked(kGridSnapItem, kGridSnapSeparators,
+                                                           checked);
+        !seen)
+      return seen;
+    if (!checked) return ::testing::AssertionSuccess();
+    if (!ChooseMenu(MenuTitleX("World"), kGridSnapItem, kGridSnapSeparators))
+      return ::testing::AssertionFailure() << "World > Snap Turns could not be chosen";
+    return Settle();
+  }
+
+  // A top corner of the box's outline on the screen: the leftmost or rightmost dark pixel of its
+  // topmost row of dark pixels near the box.
+  Box BoxCorner(bool right) {
+    const Box frame = Frame();
+    const Box around{frame.x + kBoxX - 30, frame.y + kObjectsY - 30, 60, 60};
+    const scenario::Picture seen = Me().Grab(around);
+    for (int y = 0; y < around.height; ++y) {
+      int left = -1, last = -1;
+      for (int x = 0; x < around.width; ++x)
+        if (IsInk(seen.At(x, y))) {
+          if (left < 0) left = x;
+          last = x;
+        }
+      if (left >= 0) return {around.x + (right ? last : left), around.y + y, 1, 1};
+    }
+    return {};
+  }
+
+  // Tools > Point, and a click two pixels beside a corner (found before any point was dropped
+  // near it), away from the box; then Ctrl+S.
+  ::testing::AssertionResult DropPointBesideTheCorner(const Box& corner, bool right) {
+    if (corner.Empty()) return ::testing::AssertionFailure() << "no box on the screen";
+    if (!ChooseMenu(MenuTitleX("Tools"), kPointItem, kPointSeparators))
+      return ::testing::AssertionFailure() << "Tools > Point could not be chosen";
+    if (::testing::AssertionResult idle = Me().Idle(); !idle) return idle;
+    Me().Click(corner.x + (right ? 2 : -2), corner.y);
+    if (::testing::AssertionResult settled = Settle(); !settled) return settled;
+    Me().Control("s");
+    return Me().Idle();
   }
 
  private:
@@ -109,6 +252,83 @@ TEST_F(Picture, ADeletionAPlaceTypedInAndTheirUndoingLeaveNoBodyWhereItStood) {
   EXPECT_TRUE(AsRedrawn("the box's x typed into the Position window", position));
   ASSERT_TRUE(ChooseMenu(MenuTitleX("Edit"), 0, 0));
   EXPECT_TRUE(AsRedrawn("the typed x undone", position));
+}
+
+TEST_F(Picture, ZoomedOutRulersAreDrawnAsRulersGivenBack) {
+  ASSERT_TRUE(Ready(true));
+  ASSERT_TRUE(Settle());
+  const DocumentWindow document = Document();
+  ASSERT_TRUE(document.Found()) << "no document window";
+  const scenario::Picture client = Me().Grab(document.client);
+  const int row = window_seen::HorizontalRulerRow(client);
+  const int column = window_seen::VerticalRulerColumn(client);
+  ASSERT_GE(row, 0) << "no ruler across the window";
+  ASSERT_GE(column, 0) << "no ruler down the left edge";
+  const Box across{document.client.x, document.client.y + row, document.client.width - 24,
+                   TRulerView::kThickness};
+  const Box down{document.client.x, document.client.y, column + 1, row};
+  const scenario::Picture acrossBefore = Me().Grab(across);
+  const scenario::Picture downBefore = Me().Grab(down);
+
+  ASSERT_TRUE(ChooseMenu(MenuTitleX("Tools"), kZoomOutItem, kZoomOutSeparators));
+  ASSERT_TRUE(Me().Idle());
+  const Box world = window_seen::UpperWorld(document);
+  Me().Click(world.x + world.width / 2, world.y + world.height / 2);
+  ASSERT_TRUE(Settle());
+  const scenario::Picture acrossZoomed = Me().Grab(across);
+  const scenario::Picture downZoomed = Me().Grab(down);
+  ASSERT_GT(acrossZoomed.Differences(acrossBefore), 0) << "the ruler across kept its marks";
+  ASSERT_GT(downZoomed.Differences(downBefore), 0) << "the ruler down kept its marks";
+
+  ASSERT_TRUE(ChooseMenu(MenuTitleX("World"), kRulersItem, kRulersSeparators));
+  ASSERT_TRUE(Settle());
+  ASSERT_TRUE(ChooseMenu(MenuTitleX("World"), kRulersItem, kRulersSeparators));
+  ASSERT_TRUE(Settle());
+  EXPECT_EQ(Me().Grab(across).Differences(acrossZoomed), 0)
+      << "the ruler across given back differs from the zoomed one";
+  EXPECT_EQ(Me().Grab(down).Differences(downZoomed), 0)
+      << "the ruler down given back differs from the zoomed one";
+}
+
+TEST_F(Picture, SnapToHotPointsIsKeptWithTheWorldAndPutsADroppedPointOnTheCorner) {
+  ASSERT_TRUE(Ready(true));
+  ASSERT_TRUE(Settle());
+  const Box left = BoxCorner(false);
+  const Box right = BoxCorner(true);
+  bool checked = false;
+  ASSERT_TRUE(SnapChecked(checked));
+  ASSERT_TRUE(checked) << "a world snaps to hot points unless told otherwise";
+  ASSERT_TRUE(ChooseMenu(MenuTitleX("World"), kSnapItem, kSnapSeparators));
+  ASSERT_TRUE(Settle());
+  ASSERT_TRUE(SnapChecked(checked));
+  EXPECT_FALSE(checked) << "the check stayed";
+  ASSERT_TRUE(GridSnapOff());
+
+  // Off: the point stays where it was dropped, two pixels beside the corner.
+  ASSERT_TRUE(DropPointBesideTheCorner(left, false));
+  SavedSnapping saved = ReadSavedSnapping(Home().Sample("spring-and-pin.yb"));
+  ASSERT_EQ(saved.failure, "");
+  EXPECT_FALSE(saved.snapToHotPoints);
+  const double off = saved.NearestInPixels(kLeftCornerX, kCornerY);
+  EXPECT_GE(off, 1.0) << "the point went onto the corner";
+  EXPECT_LE(off, 3.5) << "the point is not where it was dropped";
+
+  // Opened again, the world keeps the option off; switched on, a point dropped beside the other
+  // corner lands on it.
+  ASSERT_TRUE(Ready(true));
+  ASSERT_TRUE(Settle());
+  ASSERT_TRUE(SnapChecked(checked));
+  EXPECT_FALSE(checked) << "the option did not survive reopening";
+  ASSERT_TRUE(ChooseMenu(MenuTitleX("World"), kSnapItem, kSnapSeparators));
+  ASSERT_TRUE(Settle());
+  ASSERT_TRUE(SnapChecked(checked));
+  EXPECT_TRUE(checked) << "the check did not come back";
+  ASSERT_TRUE(GridSnapOff());
+  ASSERT_TRUE(DropPointBesideTheCorner(right, true));
+  saved = ReadSavedSnapping(Home().Sample("spring-and-pin.yb"));
+  ASSERT_EQ(saved.failure, "");
+  EXPECT_TRUE(saved.snapToHotPoints);
+  EXPECT_LE(saved.NearestInPixels(kRightCornerX, kCornerY), 1e-6) << "the point missed the corner";
 }
 
 }  // namespace
