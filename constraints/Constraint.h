@@ -349,8 +349,13 @@ class TConstraint : public TLockableCnstr {
   // The kind's figure in the frame of one segment, drawn before the closing line to the
   // segment's second end; none by default, so the segment is a plain line.
   virtual void DrawFigure(const DrawingFrame&, uint16_t /*mode*/) {}
+  // How far the kind's figure reaches across its segment, in frame units; none by default.
+  virtual double FigureReach() const { return 0.0; }
   // A linear constraint draws its segments; a rotational one its links and its icon.
   void DrawShape(const MacRect& area, uint16_t mode) override;
+  // The world area the constraint's drawing covers: its ends, and for a linear one the reach of
+  // its figure across each segment (and of the mark's wide pen) as the screen shows them now.
+  uint16_t GetBounds(TDoubleRect& bounds) override;
   // The screen positions of the attached objects, in order (objects without one are left out).
   std::vector<MacPoint> ScreenEnds() const;
   static constexpr uint16_t kModeHighlight = 4;

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <optional>
+#include <utility>
 
 #include "bodies/Body.h"
 #include "bodies/points/Point.h"
@@ -168,6 +169,42 @@ void TConstraint::DrawShape(const MacRect& area, uint16_t mode) {
   PrepareDrawing();
   const std::vector<MacPoint> ends = ScreenEnds();
   for (size_t i = 1; i < ends.size(); ++i) DrawSegment(ends[i - 1], ends[i], mode);
+}
+
+uint16_t TConstraint::GetBounds(TDoubleRect& bounds) {
+  if (IsRotational()) return TLockableCnstr::GetBounds(bounds);
+  std::vector<std::pair<TVector, MacPoint>> ends;
+  for (TLink* object : Attached()) {
+    auto* point = dynamic_cast<TPoint*>(object);
+    if (point != nullptr) ends.emplace_back(point->GetWorldXY(), point->GetScreenPoint());
+  }
+  if (ends.empty()) return TLockableCnstr::GetBounds(bounds);
+  PrepareDrawing();
+  const TVector first = ends.front().first;
+  bounds = TDoubleRect(first.x, first.y, first.x, first.y);
+  auto grow = [&bounds](double x, double y) {
+    bounds.left = std::min({bounds.left, bounds.right, x});
+    bounds.right = std::max({bounds.left, bounds.right, x});
+    bounds.bottom = std::min({bounds.bottom, bounds.top, y});
+    bounds.top = std::max({bounds.bottom, bounds.top, y});
+  };
+  for (size_t i = 1; i < ends.size(); ++i) {
+    const auto& [a, sa] = ends[i - 1];
+    const auto& [b, sb] = ends[i];
+    const MacPoint offset(SumClamped(sb.h, -sa.h), SumClamped(sb.v, -sa.v));
+    const double screen = ScreenDistance(offset);
+    const double world = std::hypot(b.x - a.x, b.y - a.y);
+    if (screen == 0.0 || world == 0.0) continue;
+    // The figure's reach and the wide pen of the mark, in pixels, then in world units.
+    const double pixels = FigureReach() * SizeRatio(offset) * screen + 2.0;
+    const double reach = pixels * world / screen;
+    if (!std::isfinite(reach)) continue;
+    for (const TVector& end : {a, b}) {
+      grow(end.x - reach, end.y - reach);
+      grow(end.x + reach, end.y + reach);
+    }
+  }
+  return 1;
 }
 
 void TConstraint::DrawSegment(MacPoint a, MacPoint b, uint16_t mode) {

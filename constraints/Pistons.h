@@ -86,6 +86,7 @@ class TLPiston : public TPiston {
   bool HitsShape(double x, double y) const override;
   // A wide cylinder on the first half and a narrow rod on the second.
   void DrawFigure(const DrawingFrame& frame, uint16_t mode) override;
+  double FigureReach() const override { return 0.25; }
   // In the position kind the ends keep the quantity as their distance.
   bool HasAssemblyConditions() const override { return HasQuantity(); }
 

@@ -48,6 +48,7 @@ class TLRope : public TTwoPointConstraint {
   void PrepareDrawing() override { UpdateAmplitude(); }
   double SizeRatio(const MacPoint& offset) const override;
   void DrawFigure(const DrawingFrame& frame, uint16_t mode) override;
+  double FigureReach() const override { return type_ == kSeparator ? 0.5 : 0.25; }
   virtual int16_t GetKindNumber() const;
   Str255 GetInMenuName() const { return "InRopeMenu"; }
 

@@ -136,6 +136,7 @@ class TLSpring : public TSpringBase {
   bool HitsShape(double x, double y) const override;
   // A coil of five strokes across the middle of the segment.
   void DrawFigure(const DrawingFrame& frame, uint16_t mode) override;
+  double FigureReach() const override { return 0.4; }
   static constexpr int16_t kCoilCount = 4;
 };
 
@@ -153,6 +154,7 @@ class TLDampSpring : public TLSpring {
   bool HitsShape(double x, double y) const override;
   // A damper above and a coil below, side by side between two bars.
   void DrawFigure(const DrawingFrame& frame, uint16_t mode) override;
+  double FigureReach() const override { return 1.4; }
 
  protected:
   void ReadOwnItems(TObjectReader& reader) override;
@@ -206,6 +208,7 @@ class TLDamper : public TDamperBase {
   bool HitsShape(double x, double y) const override;
   // A cylinder open towards the second end, with the piston's plate inside.
   void DrawFigure(const DrawingFrame& frame, uint16_t mode) override;
+  double FigureReach() const override { return 0.7; }
 };
 
 class TRDamper : public TDamperBase {

