@@ -254,10 +254,8 @@ void TMainWorldView::TransformChanged() {
 void TMainWorldView::ScaleChanged() {
   gridValid_ = false;
   if (snapper_) snapper_->InvalidateTolerance();
-  // The shapes in the background stood where the old scale put them.
-  if (runState_ == kEditing) InvalidateBackground();
+  // The base tells the view of the change first (ViewChanged): the pictures follow there.
   TOffScreenViewBase::ScaleChanged();
-  InvalidateRulers();
 }
 
 void TMainWorldView::InvalidateRulers() {
