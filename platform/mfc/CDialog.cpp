@@ -59,7 +59,7 @@ intptr_t CDialog::DoModal() {
   const void* bytes = FindTemplate(&size);
   // Without a parent the dialog belongs to the window that is active now.
   CWnd* parent = m_pParentWnd ? m_pParentWnd : FromHandle(GetActiveWindow());
-  if (!bytes || !CreateIndirect(bytes, size, parent)) return -1;
+  if (!bytes || !CreateIndirect(bytes, size, parent)) return kNotMade;
   modal_ = true;
   const intptr_t result =
       RunModalDialog(m_hWnd, [this](MSG* message) { return PreTranslateMessage(message); });

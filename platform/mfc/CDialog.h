@@ -18,7 +18,11 @@ class CDialog : public CWnd {
   explicit CDialog(UINT templateId, CWnd* parent = nullptr);
   explicit CDialog(const char* templateName, CWnd* parent = nullptr);
 
-  // The result EndDialog gave; -1 when the dialog could not be made.
+  // What DoModal answers when the dialog's window could not be made (no template, or the
+  // template refused).
+  static constexpr intptr_t kNotMade = -1;
+
+  // The result EndDialog gave; kNotMade when the dialog could not be made.
   virtual intptr_t DoModal();
   using CWnd::Create;
   // A modeless dialog of the template; false when it could not be made.

@@ -169,6 +169,9 @@ int32_t TDialogWindow::PoseModally() {
   FailIfNull(dialog_);
   PrepareModalRun();
   const intptr_t result = dialog_->RunModal();
+  // A dialog whose window could not be made ran nothing: it is refused as a dialog that could
+  // not be made at all, never taken as accepted.
+  if (result == CDialog::kNotMade) ThrowFailure(kErrOutOfMemory, 0);
   return result == IDCANCEL ? cancelResult_ : static_cast<int32_t>(resultTag_);
 }
 

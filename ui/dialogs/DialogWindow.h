@@ -78,6 +78,7 @@ class TDialogWindow : public TTargetHandler, public TDialogOwner, public TWindow
   virtual TMacDialogItem* FindItem(uint32_t identifier) const;
   virtual void ResetResult();
   // Runs the dialog modally: the cancel result when it ended with Cancel, else the result tag.
+  // A dialog whose window cannot be made (no template) fails with -108.
   virtual int32_t PoseModally();
   virtual void Reparent(TWindowObject* parent);
   virtual void SetActive(int16_t) {}

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/Failure.h"
 #include "core/Tag.h"
 #include "tests/ui/dialogs/DialogFixture.h"
 #include "ui/dialogs/DialogWindow.h"
@@ -167,6 +168,26 @@ TEST_F(DialogWindowTest, AModalRunAnswersTheResultTagOrTheCancelResult) {
     InjectKeyStroke(VK_RETURN);
   }});
   EXPECT_EQ(window.PoseModally(), static_cast<int32_t>(MakeTag("done")));
+}
+
+// A dialog number without a template: the run refuses with -108 instead of answering the
+// blank result tag, which the callers would take as accepted.
+TEST_F(DialogWindowTest, AModalRunOfADialogWithoutATemplateFailsWithOutOfMemory) {
+  constexpr int32_t kNoSuchTemplate = 4242;
+  for (int16_t windowClass : {int16_t{0}, kMoreChoicesWindowClass}) {
+    TTestWindow window(windowClass);
+    const TDialogCreationRecord record = Record(&window, kNoSuchTemplate);
+    window.Initialize(nullptr, 0, &record);
+    ASSERT_NE(window.GetDialog(), nullptr);
+    int16_t error = 0;
+    try {
+      window.PoseModally();
+    } catch (const QVException& failure) {
+      error = failure.error();
+    }
+    EXPECT_EQ(error, -108) << windowClass;
+    EXPECT_EQ(window.GetDialogHandle(), nullptr);
+  }
 }
 
 TEST_F(DialogWindowTest, AFloatingDialogIgnoresEnterAndEscapeAndItsCloseBoxHides) {
