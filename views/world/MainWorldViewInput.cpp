@@ -10,6 +10,7 @@
 #include "bodies/lines/Line.h"
 #include "bodies/points/Point.h"
 #include "constraints/Constraint.h"
+#include "constraints/Slot.h"
 #include "core/Failure.h"
 #include "core/MenuCommands.h"
 #include "core/Resources.h"
@@ -65,6 +66,8 @@ bool Hits(TThing* object, const MacPoint& point) {
   // primary point and leaves the press to it.
   if (auto* constraint = ThingAs<TConstraint>(object))
     return !constraint->IsRotational() && constraint->HitTest(point);
+  // A slot is hit along its line, away from the points that slide on it.
+  if (auto* slot = ThingAs<TSlot>(object)) return slot->HitsForSelection(point);
   return object->HitTestWindowPoint(point) != 0;
 }
 

@@ -11,6 +11,7 @@
 #include "bodies/BodyTags.h"
 #include "bodies/Shapes.h"
 #include "bodies/points/Point.h"
+#include "constraints/Slot.h"
 #include "constraints/Springs.h"
 #include "core/Handle.h"
 #include "model/world/WorldDoc.h"
@@ -133,6 +134,17 @@ TEST_F(ConstraintViewTest, TheSpringIsDrawnFoundByItsCoilAndMarkedWhileSelected)
   Redraw();
   EXPECT_NE(InDisplay(151, 151), inside);
   EXPECT_EQ(InDisplay(150, 155), beside);
+}
+
+TEST_F(ConstraintViewTest, ASlotIsFoundByAPressOnItsLine) {
+  // A level slot through the first box's point, across the box from 130 to 170.
+  TSlot& slot = Add<TSlot>(6);
+  slot.AttachObject(points_[0]);
+  view_->UpdateObjectTransforms();
+  EXPECT_EQ(view_->FindObjectAt(MacPoint(138, 151)), &slot);
+  TLink* box = view_->FindObjectAt(MacPoint(138, 160));
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(box->GetIdentifier(), 1);
 }
 
 }  // namespace
