@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <filesystem>
 #include <limits>
 #include <string>
 #include <vector>
@@ -22,9 +24,6 @@
 #include "tests/scenarios/WorldWindowSeen.h"
 #include "views/furniture/RulerView.h"
 #include "views/world/HotPointSnapper.h"
-
-// Last: Xlib's macros would clash with the names above.
-#include <X11/Xlib.h>
 
 namespace scenario {
 namespace {
@@ -51,6 +50,15 @@ constexpr double kLeftCornerX = 1.45, kRightCornerX = 1.55, kCornerY = 0.05;
 // The Window menu: four window commands, a separator, Properties, then Position.
 constexpr int kPositionItem = 5, kPositionSeparators = 1;
 
+// The snapping scenario saves into a copy of the sample of its own, so that the sample the
+// other scenarios open stays as it was.
+constexpr char kSnappingSample[] = "snapping.yb";
+
+std::string SourceSample(const std::string& name) {
+  const char* source = std::getenv("YB_SOURCE_DIR");
+  return std::string(source ? source : YB_SOURCE_FALLBACK) + "/samples/" + name;
+}
+
 // What a saved sample keeps of hot point snapping: the option, and every point's place.
 struct SavedSnapping {
   std::string failure;
@@ -60,7 +68,8 @@ struct SavedSnapping {
   // The distance from the world point to the nearest point, in pixels.
   double NearestInPixels(double x, double y) const {
     double nearest = std::numeric_limits<double>::infinity();
-    for (const TVector& point : points) nearest = std::min(nearest, std::hypot(point.x - x, point.y - y));
+    for (const TVector& point : points)
+      nearest = std::min(nearest, std::hypot(point.x - x, point.y - y));
     return nearest * scale;
   }
 };
@@ -155,6 +164,15 @@ class Picture : public window_seen::WorldWindowScenario {
     if (!Me().WaitUntil([&] { return Me().ShownPlaces().size() == before.size(); }))
       return ::testing::AssertionFailure() << "the World menu stayed open";
     return Me().Idle();
+  }
+
+  // A fresh program on the snapping scenario's own copy of the sample, once the splash window
+  // has gone.
+  ::testing::AssertionResult OpenSnappingSample() {
+    if (::testing::AssertionResult started = Start(kSnappingSample); !started) return started;
+    if (!Me().WaitUntil([] { return Me().ShownWindows() == 1; }))
+      return ::testing::AssertionFailure() << "the splash window stayed";
+    return Settle();
   }
 
   ::testing::AssertionResult SnapChecked(bool& checked) {
@@ -291,8 +309,9 @@ TEST_F(Picture, ZoomedOutRulersAreDrawnAsRulersGivenBack) {
 }
 
 TEST_F(Picture, SnapToHotPointsIsKeptWithTheWorldAndPutsADroppedPointOnTheCorner) {
-  ASSERT_TRUE(Ready(true));
-  ASSERT_TRUE(Settle());
+  std::filesystem::copy_file(SourceSample("spring-and-pin.yb"), Home().Sample(kSnappingSample),
+                             std::filesystem::copy_options::overwrite_existing);
+  ASSERT_TRUE(OpenSnappingSample());
   const Box left = BoxCorner(false);
   const Box right = BoxCorner(true);
   bool checked = false;
@@ -306,7 +325,7 @@ TEST_F(Picture, SnapToHotPointsIsKeptWithTheWorldAndPutsADroppedPointOnTheCorner
 
   // Off: the point stays where it was dropped, two pixels beside the corner.
   ASSERT_TRUE(DropPointBesideTheCorner(left, false));
-  SavedSnapping saved = ReadSavedSnapping(Home().Sample("spring-and-pin.yb"));
+  SavedSnapping saved = ReadSavedSnapping(Home().Sample(kSnappingSample));
   ASSERT_EQ(saved.failure, "");
   EXPECT_FALSE(saved.snapToHotPoints);
   const double off = saved.NearestInPixels(kLeftCornerX, kCornerY);
@@ -315,8 +334,7 @@ TEST_F(Picture, SnapToHotPointsIsKeptWithTheWorldAndPutsADroppedPointOnTheCorner
 
   // Opened again, the world keeps the option off; switched on, a point dropped beside the other
   // corner lands on it.
-  ASSERT_TRUE(Ready(true));
-  ASSERT_TRUE(Settle());
+  ASSERT_TRUE(OpenSnappingSample());
   ASSERT_TRUE(SnapChecked(checked));
   EXPECT_FALSE(checked) << "the option did not survive reopening";
   ASSERT_TRUE(ChooseMenu(MenuTitleX("World"), kSnapItem, kSnapSeparators));
@@ -325,7 +343,7 @@ TEST_F(Picture, SnapToHotPointsIsKeptWithTheWorldAndPutsADroppedPointOnTheCorner
   EXPECT_TRUE(checked) << "the check did not come back";
   ASSERT_TRUE(GridSnapOff());
   ASSERT_TRUE(DropPointBesideTheCorner(right, true));
-  saved = ReadSavedSnapping(Home().Sample("spring-and-pin.yb"));
+  saved = ReadSavedSnapping(Home().Sample(kSnappingSample));
   ASSERT_EQ(saved.failure, "");
   EXPECT_TRUE(saved.snapToHotPoints);
   EXPECT_LE(saved.NearestInPixels(kRightCornerX, kCornerY), 1e-6) << "the point missed the corner";

@@ -18,8 +18,8 @@
 #include "model/world/WorldWatcher.h"
 #include "platform/win32/Clock.h"
 #include "ui/views/ViewServices.h"
-#include "views/offscreen/DezevOffScreenMgr.h"
 #include "views/furniture/RulerView.h"
+#include "views/offscreen/DezevOffScreenMgr.h"
 #include "views/offscreen/OffScreenMgr.h"
 #include "views/world/WorldViewCompanions.h"
 
@@ -445,15 +445,14 @@ void TMainWorldView::RememberShownAreas() {
 void TMainWorldView::InvalidateChangedAreas() {
   if (runState_ != kEditing || !world_) return;
   std::unordered_map<const TThing*, MacRect> now = ShownAreasNow();
-  // Where the objects that went stood, where each of the others stood and where it stands: an
-  // object that changed anything but its place (its size, turn or colour) is drawn again too.
+  // The places that objects left: they went, moved or shrank.
   for (const auto& [object, before] : shownAreas_) {
     const auto found = now.find(object);
     if (found == now.end() || !(found->second == before)) InvalidateWorldRect(before);
   }
+  // Every object where it stands now, since a turn or a new colour keeps its place.
   for (const auto& [object, rect] : now) InvalidateWorldRect(rect);
   shownAreas_ = std::move(now);
-  backgroundDirty_ = false;
 }
 
 void TMainWorldView::InvalidateWorldRect(const MacRect& rect) {
