@@ -178,7 +178,8 @@ uint16_t TConstraint::GetBounds(TDoubleRect& bounds) {
     auto* point = dynamic_cast<TPoint*>(object);
     if (point != nullptr) ends.emplace_back(point->GetWorldXY(), point->GetScreenPoint());
   }
-  if (ends.empty()) return TLockableCnstr::GetBounds(bounds);
+  // A kind drawn from one point (a force's arrow) keeps the area the thing answers.
+  if (ends.size() < 2) return TLockableCnstr::GetBounds(bounds);
   PrepareDrawing();
   const TVector first = ends.front().first;
   bounds = TDoubleRect(first.x, first.y, first.x, first.y);
