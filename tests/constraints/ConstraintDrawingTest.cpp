@@ -1,8 +1,7 @@
 // Drawn constraints on a memory canvas: the frame a segment is drawn in and its clamping, the
 // width each rope type gives its figure (the slack measured afresh before drawing), the figures
-// of the linear kinds along the line between their points, the selection mark that a second
-// drawing takes away, the band test, hits on the drawn figure, and the icons of the rotational
-// kinds.
+// of the linear kinds along the line between their points and the area they cover, the band
+// test, hits on the drawn figure, and the icons and links of the rotational kinds.
 
 #include <algorithm>
 #include <cmath>
@@ -249,25 +248,6 @@ TEST_F(ConstraintDrawingTest, TheBoundsCoverTheFiguresReachAcrossItsLine) {
   auto rod = Between<TRod>();
   EXPECT_GE(across(*rod), 1.0);
   EXPECT_LE(across(*rod), 3.0);
-}
-
-TEST_F(ConstraintDrawingTest, TheSelectionMarkIsTakenAwayByASecondDrawing) {
-  auto spring = Between<TLSpring>();
-  spring->DrawShape(area, 0);
-  const std::vector<COLORREF> drawn = canvas->Pixels();
-  spring->HighlightSelection(area, 0, 1);
-  const std::vector<COLORREF> marked = canvas->Pixels();
-  int32_t changed = 0;
-  for (size_t i = 0; i < drawn.size(); ++i) changed += drawn[i] != marked[i];
-  EXPECT_GT(changed, 100);
-  // The mark stops short of the points' own squares.
-  EXPECT_EQ(canvas->At(kLeft - 2, kRow), kWhite);
-  spring->HighlightSelection(area, 1, 0);
-  EXPECT_EQ(canvas->Pixels(), drawn);
-  // No change of state, no drawing.
-  spring->HighlightSelection(area, 1, 1);
-  EXPECT_EQ(canvas->Pixels(), drawn);
-  PortResetPen();
 }
 
 TEST_F(ConstraintDrawingTest, ABandTakesAConstraintWithAllItsPointsAndAPressItsFigure) {
