@@ -60,4 +60,32 @@ TEST_F(QuickDragTest, ARectangleTakesTheReleasedCorner) {
   EXPECT_NEAR(rectangle->GetSize().y, 1.0, 1e-9);
 }
 
+// The whole gesture waits in the queue before the program reads its press: the release still
+// counts where it stands, after the moves, so the gesture is a drag and not a click.
+TEST_F(QuickDragTest, APressItsMovesAndItsReleaseQueuedTogetherEndAsADrag) {
+  const size_t before = world_->Objects().size();
+  Command(kRectangleTool);
+  const POINT press = Screen(On(0.5, 0.5));
+  const POINT middle = Screen(On(1.5, 1.0));
+  const POINT release = Screen(On(2.5, 1.5));
+  RunLoop({[=] {
+    InjectMouseMove(press);
+    InjectMouseButton(MouseButton::kLeft, true, press);
+    InjectMouseMove(middle);
+    InjectMouseMove(release);
+    InjectMouseButton(MouseButton::kLeft, false, release);
+  }});
+  Pump();
+  EXPECT_EQ(GetCapture(), nullptr);
+  ASSERT_EQ(world_->Objects().size(), before + 1);
+  auto* rectangle = Newest<TRectangle>();
+  ASSERT_NE(rectangle, nullptr);
+  EXPECT_NEAR(rectangle->GetSize().x, 2.0, 1e-9);
+  EXPECT_NEAR(rectangle->GetSize().y, 1.0, 1e-9);
+  TVector3 placement;
+  rectangle->GetPlacement(placement);
+  EXPECT_NEAR(placement.x, 1.5, 1e-9);
+  EXPECT_NEAR(placement.y, 1.0, 1e-9);
+}
+
 }  // namespace

@@ -206,18 +206,21 @@ TEST_F(SketchToolsTest, ALinesEndHandleDragsThatEndAlone) {
 }
 
 TEST_F(SketchToolsTest, EveryKindIsSketchedEditedSavedReopenedAndRun) {
-  // The trackers' own grid off (its step below a pixel), so that points and vertices go where
-  // they are dropped; shapes still size to the metre grid.
+  // The fine grid of the main view (a thirty-second of a metre here) instead of the coarse one,
+  // so that points and vertices go where they are dropped. The shapes are dragged by whole
+  // grid steps.
   world_->SetAngleSnap(0);
-  // A rectangle, 2 by 1 on the metre grid.
+  // A rectangle, 2 by 1.
   Command(kRectangleTool);
-  Drag({{0.5, 0.5}, {2.4, 1.6}});
+  Drag({{0.5, 0.5}, {2.5, 1.5}});
   TRectangle* rectangle = Newest<TRectangle>();
   ASSERT_NE(rectangle, nullptr);
+  EXPECT_NEAR(rectangle->GetSize().x, 2, 1e-9);
+  EXPECT_NEAR(rectangle->GetSize().y, 1, 1e-9);
 
-  // A circle: the shorter side of the drag, 1.1, snaps to twice the grid.
+  // A circle: the shorter side of the drag.
   Command(kCircleTool);
-  Drag({{-2, 0.5}, {-2.6, 1.2}, {-3.1, 1.9}});
+  Drag({{-2, 0.5}, {-2.6, 1.2}, {-4, 3}});
   TOval* circle = Newest<TOval>();
   ASSERT_NE(circle, nullptr);
   EXPECT_NEAR(circle->GetSize().x, 2, 1e-9);

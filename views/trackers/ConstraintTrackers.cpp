@@ -19,6 +19,7 @@
 #include "model/filing/ObjectReader.h"
 #include "model/world/WorldDoc.h"
 #include "views/trackers/ShapeTrackers.h"
+#include "views/trackers/TrackerWorld.h"
 #include "views/world/HotPointSnapper.h"
 
 namespace {
@@ -103,7 +104,12 @@ TCommandCore* TCnstrTracker::TrackStep(int16_t phase, const QV_CPoint& anchor,
     pressScreen_ = anchor;
     Press(anchorWorld);
   }
-  if (phase == 1 && moved) MovePoint(nextWorld);
+  // The dragged point and the constraint are drawn again at every step, and the objects made
+  // are shown where they landed at the release.
+  if (phase == 1 && moved) {
+    MovePoint(nextWorld);
+    ShowChanges();
+  }
   if (phase == 2) {
     try {
       Finish();
@@ -111,6 +117,7 @@ TCommandCore* TCnstrTracker::TrackStep(int16_t phase, const QV_CPoint& anchor,
       DiscardCreated();
       throw;
     }
+    ShowChanges();
   }
   return result;
 }
@@ -124,6 +131,10 @@ void TCnstrTracker::Press(const TVector& world) {
 void TCnstrTracker::MovePoint(const TVector& world) {
   if (TPoint* last = LastPoint()) PutAt(*last, world);
   constraint_->MarkChanged();
+}
+
+void TCnstrTracker::ShowChanges() {
+  if (auto* shown = dynamic_cast<TTrackerWorld*>(GetContext())) shown->ShowChanges();
 }
 
 void TCnstrTracker::Finish() {
@@ -234,6 +245,7 @@ int16_t TCnstrTracker672::AddPoint(const QV_CPoint& screen, const TVector& world
   }
   KeepAddedPoint(std::move(owned));
   constraint->MarkChanged();
+  ShowChanges();
   return 1;
 }
 

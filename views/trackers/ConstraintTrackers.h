@@ -72,6 +72,8 @@ class TCnstrTracker : public TDragTracker {
   // Puts the point on the body under it, at the snapped hot point when there is one; a body that
   // another point of the constraint is on already is not taken.
   void SnapAndAttach(TPoint& point, const QV_CPoint& screen, const TVector& world);
+  // The views draw the constraint and its points again at once where they stand now.
+  void ShowChanges();
   // Whether the tracker is making its constraint (a creation tool) rather than editing one.
   bool IsCreating() const { return creating_ != 0; }
   // A point that a click added: placed with a new constraint, else given to the world.

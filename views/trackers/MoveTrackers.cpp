@@ -176,7 +176,9 @@ void TMoveObjectsTracker::MoveSelection(const QV_CPoint& previous, const QV_CPoi
   const auto dh = static_cast<int16_t>(next.h - previous.h);
   const auto dv = static_cast<int16_t>(next.v - previous.v);
   if (dh == 0 && dv == 0) return;
+  // The controls on the window that go with the selection follow the mouse by pixels.
   for (TLink* object : world->ScreenPositionedObjects()) {
+    if (!world->IsSelected(object)) continue;
     world->OffsetScreenObject(object, dh, dv);
     MarkChanged();
   }

@@ -6,8 +6,21 @@
 
 void TResizeTracker::InitResize(TTrackerView* view, TActionContext* world, TLink* gadget,
                                 int32_t corner) {
+  ownedGadget_.reset();
   gadget_ = dynamic_cast<TResizableGadget*>(gadget);
-  if (gadget_ == nullptr) ThrowFailure(-108, 0);
+  Init(view, world, gadget, corner);
+}
+
+void TResizeTracker::InitResize(TTrackerView* view, TActionContext* world, TLink* gadget,
+                                std::unique_ptr<TResizableGadget> resizing, int32_t corner) {
+  ownedGadget_ = std::move(resizing);
+  gadget_ = ownedGadget_.get();
+  Init(view, world, gadget, corner);
+}
+
+void TResizeTracker::Init(TTrackerView* view, TActionContext* world, TLink* gadget,
+                          int32_t corner) {
+  if (gadget_ == nullptr || gadget == nullptr) ThrowFailure(-108, 0);
   InitDrag(kCmdResize, view, world);
   gadgetLink_ = gadget;
   startWidth_ = gadget_->GadgetWidth();

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 
 #include "views/trackers/MoveTrackers.h"
 
@@ -16,6 +17,7 @@ inline constexpr int16_t kCmdResize = 2001;
 // What the resize tracker asks of a gadget.
 class TResizableGadget {
  public:
+  virtual ~TResizableGadget() = default;
   virtual int16_t GadgetWidth() const = 0;
   virtual int16_t GadgetHeight() const = 0;
   virtual void PrepareResize() = 0;
@@ -23,9 +25,6 @@ class TResizableGadget {
   // Takes the size with the corner moving and the opposite corner staying.
   virtual void SetSizeAtCorner(int16_t width, int16_t height, int32_t corner) = 0;
   virtual void DrawGadget() = 0;
-
- protected:
-  ~TResizableGadget() = default;
 };
 
 // What a handle tracker asks of the object whose handle it drags.
@@ -44,6 +43,9 @@ class TResizeTracker : public TSelectionDragTracker {
  public:
   // Corners: 0 top-left, 1 top-right, 2 bottom-left, 3 bottom-right.
   void InitResize(TTrackerView* view, TActionContext* world, TLink* gadget, int32_t corner);
+  // The same for a gadget that another object resizes for it; the tracker keeps that object.
+  void InitResize(TTrackerView* view, TActionContext* world, TLink* gadget,
+                  std::unique_ptr<TResizableGadget> resizing, int32_t corner);
   void BeforePrepare() override;
   TCommandCore* TrackStep(int16_t phase, const QV_CPoint& anchor, const QV_CPoint& previous,
                           const QV_CPoint& next, bool mouseMoved, const TVector& anchorWorld,
@@ -51,8 +53,11 @@ class TResizeTracker : public TSelectionDragTracker {
                           bool moved) override;
 
  private:
+  void Init(TTrackerView* view, TActionContext* world, TLink* gadget, int32_t corner);
+
   TLink* gadgetLink_ = nullptr;
   TResizableGadget* gadget_ = nullptr;
+  std::unique_ptr<TResizableGadget> ownedGadget_;
   int32_t corner_ = 0;
   int16_t startWidth_ = 0;
   int16_t startHeight_ = 0;

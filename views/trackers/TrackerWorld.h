@@ -66,6 +66,9 @@ class TTrackerWorld {
   // A drag of the selected objects is over; a change ended with it.
   virtual void DragEnded(TLink* object) = 0;
   virtual void ChangeEnded() = 0;
+  // Draws again at once what changed of the world's objects, where they stood and where they
+  // stand, so that a gesture shows each step; nothing for a world without views.
+  virtual void ShowChanges() {}
 
   // The program's pacing timer: idle steps every so many ticks while a gesture goes on.
   virtual void StartPacing(int32_t ticks) = 0;

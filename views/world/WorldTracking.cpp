@@ -152,11 +152,11 @@ void TWorldTrackerContext::ForgetSelection(TList* selection) {
 }
 void TWorldTrackerContext::Changed(int16_t flag) {
   Context().Changed(flag);
-  view_.InvalidateForeground();
+  RedrawChanges();
 }
 void TWorldTrackerContext::RedrawAll(int16_t first, int16_t second) {
   Context().RedrawAll(first, second);
-  view_.InvalidateForeground();
+  RedrawChanges();
 }
 void TWorldTrackerContext::EndUpdate() { Context().EndUpdate(); }
 void TWorldTrackerContext::RefreshToolColours() { Context().RefreshToolColours(); }
@@ -174,7 +174,7 @@ int16_t TWorldTrackerContext::DragDelayPreference() const {
 
 double TWorldTrackerContext::TrackingSnappingDistance() const { return world_.SnappingDistance(); }
 
-void TWorldTrackerContext::TrackingEnded() { view_.InvalidateForeground(); }
+void TWorldTrackerContext::TrackingEnded() { RedrawChanges(); }
 
 Transform2D TWorldTrackerContext::ScreenToWorldTransform() const {
   return view_.GetViewTransform().Inverse();
@@ -199,6 +199,16 @@ void TWorldTrackerContext::SelectObjects(const std::vector<TLink*>& objects, boo
 }
 
 void TWorldTrackerContext::RefreshSelectionDisplay() { view_.InvalidateForeground(); }
+
+std::vector<TLink*> TWorldTrackerContext::ScreenPositionedObjects() {
+  std::vector<TLink*> gadgets;
+  for (TLink* object : world_.Objects()) {
+    const auto* shown = dynamic_cast<const TDisplayLink*>(object);
+    if (IsScreenPositioned(object) && shown != nullptr && shown->IsShown() != 0)
+      gadgets.push_back(object);
+  }
+  return gadgets;
+}
 
 std::vector<TLink*> TWorldTrackerContext::WorldPositionedObjects() {
   std::vector<TLink*> objects;
@@ -227,9 +237,11 @@ bool TWorldTrackerContext::IsWorldPositioned(const TLink* object) const {
 }
 
 bool TWorldTrackerContext::LiesInRect(TLink* object, const MacRect& rect) {
+  // A control's frame is in the view's pixels already.
+  const auto* gadget = dynamic_cast<const TWindowGadget*>(object);
   auto* thing = dynamic_cast<TThing*>(object);
-  if (thing == nullptr) return false;
-  const MacRect bounds = view_.ObjectRect(thing);
+  if (gadget == nullptr && thing == nullptr) return false;
+  const MacRect bounds = gadget != nullptr ? gadget->WindowFrame() : view_.ObjectRect(thing);
   return bounds.left >= rect.left && bounds.top >= rect.top && bounds.right <= rect.right &&
          bounds.bottom <= rect.bottom;
 }
@@ -266,12 +278,24 @@ void TWorldTrackerContext::PlaceObject(TLink* object, const TVector3& position) 
   auto* thing = dynamic_cast<TThing*>(object);
   if (thing == nullptr) return;
   thing->SetPlacement(position);
+  RedrawChanges();
+}
+
+void TWorldTrackerContext::DragEnded(TLink*) { RedrawChanges(); }
+
+void TWorldTrackerContext::ChangeEnded() { RedrawChanges(); }
+
+void TWorldTrackerContext::RedrawChanges() {
+  // Shapes stand in the view's background while the world is edited: where a changed object
+  // stood and where it stands now are drawn again there, and the marks over them.
+  view_.InvalidateChangedAreas();
   view_.InvalidateForeground();
 }
 
-void TWorldTrackerContext::DragEnded(TLink*) { view_.InvalidateForeground(); }
-
-void TWorldTrackerContext::ChangeEnded() { view_.InvalidateForeground(); }
+void TWorldTrackerContext::ShowChanges() {
+  RedrawChanges();
+  view_.UpdateNow();
+}
 
 void TWorldTrackerContext::AdoptPlacedObjects(std::vector<std::unique_ptr<TLink>> objects) {
   const TViewPoint& size = view_.GetStoredSize();
@@ -279,7 +303,7 @@ void TWorldTrackerContext::AdoptPlacedObjects(std::vector<std::unique_ptr<TLink>
   for (const auto& object : objects)
     if (object && object->IsThing() != 0) static_cast<TThing*>(object.get())->SetViewSize(viewSize);
   world_.AdoptPlacedObjects(std::move(objects));
-  view_.InvalidateForeground();
+  RedrawChanges();
 }
 
 void TWorldTrackerContext::AfterPlacing() { world_.AfterPlacing(); }
@@ -290,12 +314,12 @@ void TWorldTrackerContext::HandOverTrackedObject(TLink* object) {
 
 void TWorldTrackerContext::PlacingUndone() {
   world_.PlacingUndone();
-  view_.InvalidateForeground();
+  RedrawChanges();
 }
 
 void TWorldTrackerContext::PlacingRedone(int16_t first, int16_t second) {
   world_.PlacingRedone(first, second);
-  view_.InvalidateForeground();
+  RedrawChanges();
 }
 
 bool TWorldTrackerContext::IsGrabbablePoint(const TLink* object) const {
@@ -329,7 +353,7 @@ bool TWorldTrackerContext::AttachToHotPointNear(TLink* object, const MacPoint& s
   Str255 textX, textY;
   if (snapper->GetRecordFormulas(*record, textX, textY) != 0)
     snapper->ApplyPointFormulas(point, textX, textY, {point->LocalX(), point->LocalY()});
-  view_.InvalidateForeground();
+  RedrawChanges();
   return true;
 }
 

@@ -121,9 +121,8 @@ class TWorldTrackerContext : public TActionContext,
   bool IsSelected(TLink* object) const override;
   void SelectObjects(const std::vector<TLink*>& objects, bool extend) override;
   void RefreshSelectionDisplay() override;
-  // No band or drag takes the controls on the window yet: everything selectable lies in the
-  // world. Copies and new controls are still placed on the window by their frames.
-  std::vector<TLink*> ScreenPositionedObjects() override { return {}; }
+  // The controls shown on the window, in the world's order.
+  std::vector<TLink*> ScreenPositionedObjects() override;
   std::vector<TLink*> WorldPositionedObjects() override;
   bool IsScreenPositioned(const TLink* object) const override;
   MacRect ScreenBoundsOf(const TLink* object) override;
@@ -150,6 +149,7 @@ class TWorldTrackerContext : public TActionContext,
   void FixPointQuantities(TLink* point, bool force) override;
   void DragEnded(TLink* object) override;
   void ChangeEnded() override;
+  void ShowChanges() override;
   // A window timer on the view: the view gets its idle steps while a band is dragged.
   void StartPacing(int32_t ticks) override;
   void StopPacing() override;
@@ -164,6 +164,8 @@ class TWorldTrackerContext : public TActionContext,
 
  private:
   TActionContext& Context();
+  // Marks stale what changed of the world's objects and the marks over them.
+  void RedrawChanges();
   // The world's hook: the spacings of the main view of an open context of the world.
   static bool MainViewSpacings(const TWorldDoc& world, double& spacing, double& fine);
 

@@ -26,6 +26,7 @@
 #include "views/trackers/LineTrackers.h"
 #include "views/trackers/MoveTrackers.h"
 #include "views/trackers/PolygonTrackers.h"
+#include "views/trackers/ResizeTrackers.h"
 #include "views/trackers/RotateTracker.h"
 #include "views/trackers/SelectionTrackers.h"
 #include "views/trackers/ShapeTrackers.h"
@@ -95,28 +96,41 @@ bool IsJoinedBody(TWorldDoc& world, TLink* hit) {
   return false;
 }
 
-// A control's corner dragged through the handle-tracking command; the control's own change
-// notice tells its views.
-class TWindowHandleTrackable : public THandleTrackable {
+// A control on the window as the resize tracker stretches it: the size of its frame, and the
+// dragged corner put where it gives the size asked for, the opposite corner staying. The views
+// draw it again at each step, where it stood and where it stands.
+class TWindowGadgetResizing : public TResizableGadget {
  public:
-  TWindowHandleTrackable(TLink& object, TWindowGadget& gadget, int16_t handle)
-      : object_(object), gadget_(gadget), handle_(handle) {}
-  MacRect HandleBounds() override { return gadget_.WindowFrame(); }
-  bool TrackHandle(int16_t phase, const MacPoint&, const MacPoint&, MacPoint& next,
-                   bool) override {
-    if (phase == 0) return false;
-    const bool changed = gadget_.DragWindowHandle(handle_, next);
-    changed_ = changed_ || changed;
-    return changed;
+  TWindowGadgetResizing(TLink& object, TWindowGadget& gadget, TTrackerWorld& shown)
+      : object_(object), gadget_(gadget), shown_(shown) {}
+  int16_t GadgetWidth() const override {
+    const MacRect frame = gadget_.WindowFrame();
+    return static_cast<int16_t>(frame.right - frame.left);
   }
-  bool HasChanged() override { return changed_; }
-  void ChangedNotice() override { object_.Changed(); }
+  int16_t GadgetHeight() const override {
+    const MacRect frame = gadget_.WindowFrame();
+    return static_cast<int16_t>(frame.bottom - frame.top);
+  }
+  void PrepareResize() override {}
+  // The old frame is drawn again with the new one.
+  void EraseGadget() override {}
+  void SetSizeAtCorner(int16_t width, int16_t height, int32_t corner) override {
+    const MacRect frame = gadget_.WindowFrame();
+    const bool left = corner == 0 || corner == 2;
+    const bool top = corner == 0 || corner == 1;
+    const MacPoint to(static_cast<int16_t>(left ? frame.right - width : frame.left + width),
+                      static_cast<int16_t>(top ? frame.bottom - height : frame.top + height));
+    gadget_.DragWindowHandle(static_cast<int16_t>(corner), to);
+  }
+  void DrawGadget() override {
+    object_.Changed();
+    shown_.ShowChanges();
+  }
 
  private:
   TLink& object_;
   TWindowGadget& gadget_;
-  int16_t handle_;
-  bool changed_ = false;
+  TTrackerWorld& shown_;
 };
 
 }  // namespace
@@ -222,10 +236,10 @@ TCommandCore* TWorldClickDispatch::WindowHandleGesture(const MacPoint& point,
     int16_t handle = 0;
     if (gadget == nullptr || !context_.IsSelected(*it) || !gadget->HitWindowHandle(point, handle))
       continue;
-    auto command = std::make_unique<THandleTrackingCommand>();
-    command->InitHandleTracking(&trackerView_, &view_, *it,
-                                std::make_unique<TWindowHandleTrackable>(**it, *gadget, handle));
-    return HandOutMade(std::move(command), event);
+    auto tracker = std::make_unique<TResizeTracker>();
+    tracker->InitResize(&trackerView_, &context_, *it,
+                        std::make_unique<TWindowGadgetResizing>(**it, *gadget, context_), handle);
+    return HandOutMade(std::move(tracker), event);
   }
   return nullptr;
 }
