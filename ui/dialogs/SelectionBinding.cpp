@@ -157,7 +157,15 @@ void TSelectionBinding::RefreshItem(TMacDialogItem* item, int16_t refreshFlag) c
     case kNumber: {
       auto refresh = [&](TLink* object) {
         double value = 0.0;
-        if (object->GetNumberProperty(tag, value, walk.Next()) == 0) return;
+        // A number's objects give back a value of their own beside it (a line its unit kind, an
+        // input a second number): the extra argument has room and alignment for the largest.
+        // The walk's flag stays 1 for each object that answers.
+        union {
+          int32_t unitKind;
+          double second;
+        } extra{};
+        walk.Next();
+        if (object->GetNumberProperty(tag, value, &extra) == 0) return;
         walk.Answered();
         item->ReceiveNumber(value, kLowestLimit, kHighestLimit, kNoValuePattern);
       };

@@ -49,11 +49,25 @@ class TCountingThing : public TThing {
   bool answersChoice = true;
 };
 
+// A thing whose number comes with a second value of its own, written through the extra
+// argument as a double (as an input gives the other end of a logarithmic range).
+class TRangedThing : public TThing {
+ public:
+  uint16_t GetNumberProperty(uint32_t tag, double& value, void* extra) override {
+    if (tag != kCount) return TThing::GetNumberProperty(tag, value, extra);
+    value = number;
+    if (extra != nullptr) *static_cast<double*>(extra) = -1.0;
+    return 1;
+  }
+  double number = 0.0;
+};
+
 // An item that keeps what the refresh gave it.
 class TRecordingItem : public TPlainItem {
  public:
   void ReceiveChoice(int16_t state) override { choices.push_back(state); }
   void ReceiveText(const Str255& text) override { texts.push_back(text); }
+  void ReceiveNumber(double value, double, double, uint32_t) override { numbers.push_back(value); }
   void FinishRefresh(int16_t objectFlag, int16_t refreshFlag) override {
     finished.push_back({objectFlag, refreshFlag});
   }
@@ -67,6 +81,7 @@ class TRecordingItem : public TPlainItem {
   }
   std::vector<int16_t> choices;
   std::vector<Str255> texts;
+  std::vector<double> numbers;
   std::vector<std::pair<int16_t, int16_t>> finished;
   int32_t integer = 0;
   Str255 textValue;
@@ -100,6 +115,25 @@ TEST_F(SelectionBindingTest, ChoiceShowsMixedForDifferentValuesAndZeroWithoutAns
   ASSERT_EQ(item.finished.size(), 3u);
   EXPECT_EQ(item.finished[0], std::make_pair(int16_t{1}, int16_t{1}));
   EXPECT_EQ(item.finished[2], std::make_pair(int16_t{0}, int16_t{0}));
+}
+
+// The second value an object writes beside its number lands in room of its own: the refresh goes
+// on with every object and the item is enabled (the sanitizers see any write past the room).
+TEST_F(SelectionBindingTest, ANumbersSecondValueHasRoomOfItsOwn) {
+  auto& first = world.Add<TRangedThing>(2);
+  auto& second = world.Add<TRangedThing>(3);
+  first.number = 1.5;
+  second.number = 2.5;
+  std::vector<TLink*> selection{&first, &second};
+  TSelectionBinding binding;
+  binding.Attach(&selection, &world);
+  TRecordingItem item;
+  item.SetBindingKind(binding_kind::kNumber);
+  item.SetPropertyTag(kCount);
+  binding.RefreshItem(&item, 1);
+  EXPECT_EQ(item.numbers, (std::vector<double>{1.5, 2.5}));
+  ASSERT_EQ(item.finished.size(), 1u);
+  EXPECT_EQ(item.finished[0], std::make_pair(int16_t{1}, int16_t{1}));
 }
 
 TEST_F(SelectionBindingTest, WithoutSelectionNothingIsRefreshed) {

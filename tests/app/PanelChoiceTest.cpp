@@ -1,0 +1,252 @@
+// The panels of the selection's dialog and of the Properties window, with the program's own
+// resources: an object of each class shows its own panel and no other, the two dialogs name the
+// same panels, and every item of a panel is bound to a property its object answers in the shape
+// the item reads, so that no field of a panel stands empty or refuses what is typed.
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/TApp.h"
+#include "core/ClassRegistry.h"
+#include "core/PString.h"
+#include "core/port/Port.h"
+#include "core/Tag.h"
+#include "model/Formula.h"
+#include "model/world/QVDoc.h"
+#include "platform/win32/Clock.h"
+#include "platform/win32/Control.h"
+#include "platform/win32/Window.h"
+#include "ui/dialogs/DialogWindow.h"
+#include "ui/dialogs/PanelDialogs.h"
+#include "ui/dialogs/PanelTable.h"
+#include "ui/dialogs/SelectionBinding.h"
+#include "ui/dialogs/WindowsDialog.h"
+#include "ui/items/MacDialogItem.h"
+
+namespace {
+
+constexpr int16_t kSelectionDialog = 1600;
+constexpr int16_t kPropertiesWindow = 10000;
+
+// Each class by its registered name, and the panel an object of it shows.
+const std::map<std::string, int16_t>& ExpectedPanels() {
+  static const std::map<std::string, int16_t> panels{
+      {"TRectangle", 16001}, {"TOval", 16001},       {"TAnchor", 16002},  {"TPoint", 16003},
+      {"TPin", 16004},       {"TSlot", 16005},       {"TCurvedSlot", 16006},
+      {"TGear", 16007},      {"TRod", 16008},        {"TLRope", 16009},   {"TLSpring", 16010},
+      {"TRSpring", 16010},   {"TLDampSpring", 16010}, {"TLDamper", 16011}, {"TRDamper", 16011},
+      {"TRPiston", 16012},   {"TLPiston", 16013},    {"TForce", 16014},   {"TTorque", 16015},
+      {"TLine", 16016},      {"TTextGadget", 16017}, {"TInput", 16018},   {"TOutput", 16019},
+  };
+  return panels;
+}
+
+// The samples that hold most kinds; the others are made new.
+constexpr const char* kSamples[] = {"spring-and-pin.yb", "cam-follower.yb",
+                                    "gear-train-and-rack.yb", "pulley.yb", "double-pendulum.yb"};
+
+std::string ClassName(const TLink* object) {
+  for (int32_t i = 0; i < ClassRegistryCount(); ++i) {
+    const TClassInfo& info = ClassInfoAt(i);
+    if (info.classId == object->GetClassIDAt(0)) return info.name;
+  }
+  return "?";
+}
+
+std::string TagText(uint32_t tag) {
+  std::string text(4, ' ');
+  for (int i = 0; i < 4; ++i) text[static_cast<size_t>(i)] = static_cast<char>(tag >> (8 * i));
+  return '"' + text + '"';
+}
+
+// Whether the object answers the tag in the shape that the item's binding reads; items that
+// bind nothing (labels) answer true.
+bool Answers(TLink& object, const TMacDialogItem& item) {
+  const uint32_t tag = item.GetPropertyTag();
+  switch (item.GetBindingKind()) {
+    case binding_kind::kFormula: {
+      double lower = 0.0, upper = 0.0;
+      int32_t dimension = 0;
+      uint16_t flag = 0;
+      return object.GetFormulaProperty(tag, &lower, &upper, &dimension, &flag) != nullptr;
+    }
+    case binding_kind::kNumber: {
+      double value = 0.0;
+      return object.GetNumberProperty(tag, value, nullptr) != 0;
+    }
+    case binding_kind::kFlag: {
+      uint16_t value = 0;
+      return object.GetFlagProperty(tag, value, nullptr) != 0;
+    }
+    case binding_kind::kChoice: {
+      int16_t value = 0;
+      return object.GetChoiceProperty(tag, value, nullptr) != 0;
+    }
+    case binding_kind::kFill: {
+      uint16_t value = 0;
+      return object.GetShortProperty(tag, value, nullptr) != 0;
+    }
+    case binding_kind::kColour: {
+      RGB16Color value{};
+      return object.GetColourProperty(tag, value, nullptr) != 0;
+    }
+    case binding_kind::kText: {
+      Str255 value;
+      return object.GetStringProperty(tag, value, nullptr) != 0;
+    }
+    default:
+      return false;
+  }
+}
+
+class PanelChoiceTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetWindowSystem();
+    UseVirtualClock(0);
+    RegisterStandardControls();
+    app_.LoadResourceDlls();
+    app_.InitUnits();
+    for (const char* sample : kSamples) {
+      auto document = std::make_unique<TQVDoc>();
+      document->ReadDocument(std::string(YB_SAMPLES_DIR) + "/" + sample);
+      for (TLink* object : document->World().Objects()) Keep(object);
+      documents_.push_back(std::move(document));
+    }
+    // The kinds no sample holds, made new into the first world.
+    TWorldDoc& world = documents_.front()->World();
+    for (const char* tag : {"HH__", "spnR", "dS_L", "damp", "damR", "pist", "forc", "torq",
+                            "Line", "naep", "inpt", "oupt"}) {
+      auto* object = dynamic_cast<TLink*>(CreateObjectByTag(TagFromString(tag)));
+      ASSERT_NE(object, nullptr) << tag;
+      object->Initialize();
+      std::unique_ptr<TLink> owned(object);
+      Keep(object);
+      world.AdoptObject(std::move(owned));
+    }
+  }
+  void TearDown() override {
+    documents_.clear();
+    app_.TermUnits();
+    app_.FreeResourceDlls();
+    ResetWindowSystem();
+    UseProcessClock();
+  }
+
+  void Keep(TLink* object) {
+    const std::string name = ClassName(object);
+    if (ExpectedPanels().contains(name) && !objects_.contains(name)) objects_[name] = object;
+  }
+
+  // The dialog shown modelessly with the object alone selected and its panels chosen.
+  void Choose(WindowBase& dialog, TLink* object) {
+    selection_ = {object};
+    dialog.Binding().Attach(&selection_, &documents_.front()->World());
+    dialog.ChoosePanels(1);
+  }
+  static std::set<int16_t> ShownPanels(const WindowBase& dialog) {
+    std::set<int16_t> shown;
+    for (const auto& [name, panel] : ExpectedPanels()) {
+      if (dialog.FindPanelItem(panel) != nullptr) shown.insert(panel);
+    }
+    return shown;
+  }
+  template <class Dialog>
+  static void Open(Dialog& dialog, int16_t number) {
+    const TDialogCreationRecord record{&dialog, number, number, number, 10000};
+    dialog.Initialize(nullptr, 0, &record);
+    dialog.ShowModeless();
+  }
+
+  TApp app_;
+  std::vector<std::unique_ptr<TQVDoc>> documents_;
+  std::map<std::string, TLink*> objects_;
+  std::vector<TLink*> selection_;
+};
+
+TEST_F(PanelChoiceTest, BothDialogsNameTheSamePanelsForTheSameClasses) {
+  const std::optional<TPanelTable> selection = LoadPanelTable(kSelectionDialog);
+  const std::optional<TPanelTable> window = LoadPanelTable(kPropertiesWindow);
+  ASSERT_TRUE(selection.has_value());
+  ASSERT_TRUE(window.has_value());
+  ASSERT_EQ(selection->entries.size(), window->entries.size());
+  for (size_t i = 0; i < selection->entries.size(); ++i) {
+    EXPECT_EQ(selection->entries[i].classTag, window->entries[i].classTag) << i;
+    EXPECT_EQ(selection->entries[i].panel, window->entries[i].panel) << i;
+    EXPECT_GT(ClassIdFromTag(selection->entries[i].classTag), 0) << "entry " << i;
+  }
+  // The coordinates bar takes its first two cells' class from the window's table: bodies, then
+  // points.
+  ASSERT_GE(window->entries.size(), 3u);
+  EXPECT_EQ(window->entries[0].classTag, MakeTag("mass"));
+  EXPECT_EQ(window->entries[2].classTag, MakeTag("poin"));
+}
+
+TEST_F(PanelChoiceTest, EachClassShowsItsOwnPanelAndNoOther) {
+  for (const auto& [name, panel] : ExpectedPanels()) {
+    ASSERT_TRUE(objects_.contains(name)) << "no " << name << " to select";
+  }
+  for (int16_t number : {kSelectionDialog, kPropertiesWindow}) {
+    std::unique_ptr<WindowBase> dialog;
+    if (number == kSelectionDialog) {
+      auto made = std::make_unique<TMoreChoicesDialog>();
+      Open(*made, number);
+      dialog = std::move(made);
+    } else {
+      auto made = std::make_unique<WindowBase2>();
+      Open(*made, number);
+      dialog = std::move(made);
+    }
+    for (const auto& [name, object] : objects_) {
+      Choose(*dialog, object);
+      EXPECT_EQ(ShownPanels(*dialog), std::set<int16_t>{ExpectedPanels().at(name)})
+          << name << " in dialog " << number;
+    }
+    // A body and a spring together: the body, first in the table, chooses.
+    selection_ = {objects_.at("TLSpring"), objects_.at("TRectangle")};
+    dialog->Binding().Attach(&selection_, &documents_.front()->World());
+    dialog->ChoosePanels(1);
+    EXPECT_EQ(ShownPanels(*dialog), std::set<int16_t>{16001}) << "dialog " << number;
+  }
+}
+
+// Some fields belong to one state of their object: a force's size and angle to its polar form,
+// a motor's limit to a motor that has one. Each object is asked as it is and in its other state.
+void ToOtherState(const std::string& name, TLink& object) {
+  if (name == "TForce") object.SelectChoice(MakeTag("polr"));
+  if (name == "TRPiston" || name == "TLPiston") object.SetShortProperty(MakeTag("lres"), 2);
+}
+
+TEST_F(PanelChoiceTest, EveryItemOfAPanelIsBoundToAPropertyItsObjectAnswers) {
+  WindowBase2 dialog;
+  Open(dialog, kPropertiesWindow);
+  for (const auto& [name, object] : objects_) {
+    Choose(dialog, object);
+    const int16_t panel = ExpectedPanels().at(name);
+    std::vector<TMacDialogItem*> bound;
+    dialog.GetDialog()->EachItem([&](TMacDialogItem* item) {
+      if (item->IsRemoved() != 0 || item->GetPanelNumber() != panel) return;
+      EXPECT_TRUE(item->HasControlWindow()) << name << ": " << TagText(item->GetPropertyTag());
+      if (item->GetBindingKind() != 0) bound.push_back(item);  // labels bind nothing
+    });
+    EXPECT_FALSE(bound.empty()) << name;
+    std::vector<bool> answered(bound.size(), false);
+    for (int state = 0; state < 2; ++state) {
+      if (state == 1) ToOtherState(name, *object);
+      for (size_t i = 0; i < bound.size(); ++i) {
+        if (Answers(*object, *bound[i])) answered[i] = true;
+      }
+    }
+    for (size_t i = 0; i < bound.size(); ++i) {
+      EXPECT_TRUE(answered[i]) << name << " does not answer " << TagText(bound[i]->GetPropertyTag())
+                               << " as binding kind " << bound[i]->GetBindingKind();
+    }
+  }
+}
+
+}  // namespace
