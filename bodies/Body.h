@@ -52,6 +52,9 @@ class TMass : public TVectorMassBase {
   void Initialize() override;
   bool HasProperty(uint32_t tag) override;
   virtual Str255 GetKindName() const { return "Body"; }
+  // Every body opens the body properties dialog.
+  static constexpr int16_t kPropertiesDialog = 10410;
+  int16_t GetObjectKindCode() const override { return kPropertiesDialog; }
 
   // ---- 3. Recorded frames ----
   // The recorded position (x, y, rotation), velocity and the cosine and sine of the rotation.
@@ -166,6 +169,10 @@ class TMass : public TVectorMassBase {
   void SetNumberProperty(uint32_t tag, const double& value) override;
   uint16_t GetShortProperty(uint32_t tag, uint16_t& value, void* extra) override;
   void SetShortProperty(uint32_t tag, uint16_t value) override;
+  // The pen size, fill pattern, material and moment mode also through the long pair, for the
+  // popups that show them.
+  uint16_t GetLongProperty(uint32_t tag, uint32_t& value, void* extra) override;
+  void SetLongProperty(uint32_t tag, uint32_t value) override;
   uint16_t GetColourProperty(uint32_t tag, RGB16Color& value, void* extra) override;
   void SetColourProperty(uint32_t tag, const RGB16Color& value) override;
   void ForEachFormula(FormulaCallback callback, void* context) override;

@@ -417,6 +417,29 @@ void TMass::SetShortProperty(uint32_t tag, uint16_t value) {
   }
 }
 
+namespace {
+bool IsShortChoiceTag(uint32_t tag) {
+  return tag == kTagPenSize || tag == kTagFillPattern || tag == kTagMaterial ||
+         tag == kTagMomentMode;
+}
+}  // namespace
+
+uint16_t TMass::GetLongProperty(uint32_t tag, uint32_t& value, void* extra) {
+  if (!IsShortChoiceTag(tag)) return TVectorMassBase::GetLongProperty(tag, value, extra);
+  uint16_t shortValue = 0;
+  GetShortProperty(tag, shortValue, extra);
+  value = static_cast<uint32_t>(static_cast<int32_t>(static_cast<int16_t>(shortValue)));
+  return 1;
+}
+
+void TMass::SetLongProperty(uint32_t tag, uint32_t value) {
+  if (!IsShortChoiceTag(tag)) {
+    TVectorMassBase::SetLongProperty(tag, value);
+    return;
+  }
+  SetShortProperty(tag, static_cast<uint16_t>(value));
+}
+
 int16_t TMass::GetPatternIndex() const {
   const int16_t* table = PatternTable();
   if (table == nullptr || fillPattern_ == nullptr) return 1;

@@ -371,7 +371,7 @@ class TConstraint : public TLockableCnstr {
   virtual bool HitsShape(double /*x*/, double /*y*/) const { return false; }
   // A press at the screen point: only an inactive constraint is hit; a rotational one where its
   // primary point is, a linear one on one of its segments.
-  bool HitTest(const MacPoint& mouse);
+  virtual bool HitTest(const MacPoint& mouse);
 
   // A rotational constraint stands on its primary point: it draws its own icon there in place
   // of the point's, and a hit on that point is a hit on the constraint (only while inactive).

@@ -83,7 +83,7 @@ void TCnstr::HighlightSelection(const MacRect& area, int16_t oldState, int16_t n
   PortSetPenSize(1, 1);
 }
 
-// ---- The drawing frame ---------------------------------------------------------------------------
+// ---- The drawing frame --------------------------------------------------------------------------
 
 MacPoint TConstraint::DrawingFrame::At(double x, double y) const {
   const double h = origin.h + x * xh + y * yh;
@@ -150,7 +150,7 @@ void TConstraint::DrawStrokes(const DrawingFrame& frame, double x, double y,
   }
 }
 
-// ---- Drawing ---------------------------------------------------------------------------------------
+// ---- Drawing ------------------------------------------------------------------------------------
 
 std::vector<MacPoint> TConstraint::ScreenEnds() const {
   std::vector<MacPoint> ends;
@@ -260,7 +260,7 @@ void TConstraint::DrawRotational(const MacRect& area, uint16_t mode) {
     DrawIconMasked(GetToolIcon(PointIconName()), p.h, p.v);
 }
 
-// ---- Hit test --------------------------------------------------------------------------------------
+// ---- Hit test -----------------------------------------------------------------------------------
 
 bool TConstraint::HitTest(const MacPoint& mouse) {
   if (!IsInactive()) return false;

@@ -177,6 +177,19 @@ void TForce::DrawShape(const MacRect& /*area*/, uint16_t /*mode*/) {
   PortSetPenState(saved);
 }
 
+bool TForce::HitTest(const MacPoint& mouse) {
+  MacPoint tip, tail;
+  if (!IsInactive() || !GetScreenArrow(tip, tail)) return false;
+  const MacPoint offset(static_cast<int16_t>(tail.h - tip.h),
+                        static_cast<int16_t>(tail.v - tip.v));
+  headShare_ = SizeRatio(offset);
+  return HitsSegment(tip, tail, mouse, true);
+}
+
+bool TForce::HitsShape(double x, double y) const {
+  return std::fabs(y) <= 0.35 || (std::fabs(y) <= 0.95 && x <= headShare_);
+}
+
 // Fx and Fy are edited in the force unit; Fl in the force unit and its direction Fr in the angle
 // unit.
 std::vector<int32_t> TForce::ApplyCommand(int16_t command) {

@@ -58,6 +58,9 @@ class TForce : public TForceBase {
   // The outlined arrow: a head of the constraint's size at the application point and a shaft
   // half as wide back to the tail.
   void DrawShape(const MacRect& area, uint16_t mode) override;
+  // A press hits the arrow along its shaft and across its head, away from its two ends.
+  bool HitTest(const MacPoint& mouse) override;
+  bool HitsShape(double x, double y) const override;
   // A menu command of the force: the mode it sets and the unit of each quantity it then
   // edits, in order; empty for a command the force does not take.
   std::vector<int32_t> ApplyCommand(int16_t command);
@@ -80,6 +83,8 @@ class TForce : public TForceBase {
   uint16_t polar_ = 0;
   std::unique_ptr<TFormula> fx_, fy_, fl_, fr_;
   double arrowScale_ = 1.0;
+  // The head's share of the arrow's length on the screen, as last hit-tested.
+  double headShare_ = 0.0;
 };
 
 class TTorque : public TTwoPointConstraint {

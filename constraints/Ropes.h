@@ -35,6 +35,9 @@ class TLRope : public TTwoPointConstraint {
   static TObject* CreateObject();
   void Initialize() override;
   int32_t GetType() const { return type_; }
+  // Only a rope (type 2) opens the rope dialog; rods and separators have none.
+  static constexpr int16_t kPropertiesDialog = 10412;
+  int16_t GetObjectKindCode() const override { return type_ == kRope ? kPropertiesDialog : 0; }
   void SetType(int32_t type);
   double GetAmplitude() const { return amplitude_; }
   // Brings the length in line after reading, then measures the slack or compression the

@@ -132,6 +132,9 @@ class TLSpring : public TSpringBase {
   int16_t KindBlockCode() const override { return 5207; }
   int16_t GetKindNumber() const override { return 2509; }
   Str255 GetInMenuName() const override { return "InSpringMenu"; }
+  // Linear springs, with or without their own damper, open the spring dialog.
+  static constexpr int16_t kPropertiesDialog = 10411;
+  int16_t GetObjectKindCode() const override { return kPropertiesDialog; }
   void ResetRestValue() override;
   bool HitsShape(double x, double y) const override;
   // A coil of five strokes across the middle of the segment.
@@ -205,6 +208,8 @@ class TLDamper : public TDamperBase {
   int32_t QuantityUnit() const override;
   int16_t KindBlockCode() const override { return 5220; }
   int16_t GetKindNumber() const override { return 2516; }
+  static constexpr int16_t kPropertiesDialog = 10413;
+  int16_t GetObjectKindCode() const override { return kPropertiesDialog; }
   bool HitsShape(double x, double y) const override;
   // A cylinder open towards the second end, with the piston's plate inside.
   void DrawFigure(const DrawingFrame& frame, uint16_t mode) override;

@@ -110,6 +110,9 @@ class TLink : public TList {
   virtual void ObjectRemoved(TLink* object);
 
   virtual uint16_t IsThing() const { return 0; }
+  // The number of the object's own properties dialog (the command that opens it), or 0 when it
+  // has none.
+  virtual int16_t GetObjectKindCode() const { return 0; }
 
   // The object's script object: made through the scripting layer's maker on the first request
   // that names a parent, kept (one reference) until the object goes.

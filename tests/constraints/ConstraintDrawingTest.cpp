@@ -15,6 +15,7 @@
 #include "bodies/Shapes.h"
 #include "bodies/points/Point.h"
 #include "constraints/ConstraintClasses.h"
+#include "constraints/Forces.h"
 #include "constraints/Pistons.h"
 #include "constraints/Ropes.h"
 #include "constraints/Springs.h"
@@ -273,6 +274,19 @@ TEST_F(ConstraintDrawingTest, ABandTakesAConstraintWithAllItsPointsAndAPressItsF
   spring->Activate(0);
   ASSERT_TRUE(spring->IsActive());
   EXPECT_FALSE(spring->HitTest(MacPoint(70, kRow - 10)));
+}
+
+TEST_F(ConstraintDrawingTest, AForceIsHitAlongItsShaftAndAcrossItsHead) {
+  // Pushing left from 100 to the right of its point: the tail at (120, 30), the tip at (20, 30).
+  TForce force;
+  force.Initialize();
+  force.AttachObject(&points[0]);
+  force.Fx().SetConstant(-100.0);
+  force.Fy().SetConstant(0.0);
+  EXPECT_TRUE(force.HitTest(MacPoint(70, kRow + 4)));       // the shaft
+  EXPECT_TRUE(force.HitTest(MacPoint(kLeft + 6, kRow - 9)));  // the head, 12 pixels long
+  EXPECT_FALSE(force.HitTest(MacPoint(70, kRow - 9)));      // beside the shaft
+  EXPECT_FALSE(force.HitTest(MacPoint(kLeft + 1, kRow)));   // the point's own
 }
 
 TEST_F(ConstraintDrawingTest, RotationalKindsShowTheirOwnIconsAndTheirLinks) {

@@ -46,8 +46,8 @@ double ShownAlong(const Picture& before, const Picture& now, Spot a, Spot b, int
   const int steps = std::max(8, static_cast<int>(length / 4));
   int shown = 0, spots = 0;
   for (int i = steps / 8; i <= steps - steps / 8; ++i, ++spots)
-    shown += ChangedNear(before, now, {a.x + (b.x - a.x) * i / steps, a.y + (b.y - a.y) * i / steps},
-                         reach);
+    shown += ChangedNear(before, now,
+                         {a.x + (b.x - a.x) * i / steps, a.y + (b.y - a.y) * i / steps}, reach);
   return static_cast<double>(shown) / spots;
 }
 

@@ -93,3 +93,11 @@ void TRefHolder::InitForObject(int16_t commandNumber, TLink* object) {
   objects_.push_back(object);
   dialog_->SetSelection(&objects_, owner_.get(), world, 1);
 }
+
+void PostObjectDialog(int16_t dialogNumber, TLink* object) {
+  auto command = std::make_unique<TRefHolder>();
+  command->InitForObject(dialogNumber, object);
+  TCommandHandler* const application = TCommandHandler::Application();
+  FailIfNull(application);
+  application->PostCommand(command.release());
+}

@@ -65,6 +65,9 @@ class TRefHolder : public TDialogCommand {
   std::vector<TLink*> objects_;
 };
 
+// Queues on the application's command queue the dialog of the number on the object alone.
+void PostObjectDialog(int16_t dialogNumber, TLink* object);
+
 // Opens the one-object dialog 1009 on an object.
 class TObjectDialogCommand : public TRefHolder {
   DECLARE_CLASS_ID(829, TRefHolder)

@@ -9,6 +9,7 @@
 #include "model/command/ActionContext.h"
 #include "model/command/CommandBase.h"
 #include "model/command/PlacingCommands.h"
+#include "ui/dialogs/DialogCommand.h"
 #include "views/trackers/TrackerWorld.h"
 #include "views/world/HotPointSnapper.h"
 
@@ -132,10 +133,14 @@ class TWorldTrackerContext : public TActionContext,
   bool GadgetSelectionOn() const override;
   void CheckLowSpace() override;
   bool RefusesEditing() const override;
-  // No object names a properties dialog of the dialog layer yet, so a double click sends
-  // "open" (10000) down the target chain.
-  int16_t PropertiesDialogNumber(const TLink*) const override { return 0; }
-  void QueuePropertiesDialog(int16_t, TLink*) override {}
+  // The object's own properties dialog; a double click on an object without one sends "open"
+  // (10000) down the target chain.
+  int16_t PropertiesDialogNumber(const TLink* object) const override {
+    return object != nullptr ? object->GetObjectKindCode() : 0;
+  }
+  void QueuePropertiesDialog(int16_t number, TLink* object) override {
+    PostObjectDialog(number, object);
+  }
   void SendToCurrentTarget(int16_t command) override;
   std::vector<TLink*> SelectedObjects() override;
   TVector3 PositionOf(const TLink* object) override;

@@ -1,0 +1,162 @@
+// The properties dialogs of bodies and springs, opened by a double click on the object in the
+// world's window: what is typed, picked and dragged there is what the saved world holds.
+
+#include <cmath>
+#include <filesystem>
+#include <string>
+
+#include "app/TApp.h"
+#include "bodies/Body.h"
+#include "bodies/BodyTags.h"
+#include "constraints/Springs.h"
+#include "core/Failure.h"
+#include "model/world/QVDoc.h"
+#include "tests/scenarios/BodiesSeen.h"
+#include "tests/scenarios/Harness.h"
+
+namespace scenario {
+namespace {
+
+// What a saved world holds of its box and spring.
+struct SavedProperties {
+  std::string failure;
+  double density = -1.0, staticFriction = -1.0, kineticFriction = -1.0, elasticity = -1.0;
+  int16_t material = -1;
+  double stiffness = -1.0;
+};
+
+double ValueOf(TLink& object, uint32_t tag) {
+  const TFormula* formula = object.GetFormulaProperty(tag, nullptr, nullptr, nullptr, nullptr);
+  return formula != nullptr ? formula->GetValue() : -1.0;
+}
+
+SavedProperties ReadProperties(const std::string& path) {
+  SavedProperties saved;
+  TApp app;
+  app.LoadResourceDlls();
+  app.InitUnits();
+  try {
+    TQVDoc document;
+    document.ReadDocument(path);
+    for (TLink* object : document.World().Objects()) {
+      if (auto* box = dynamic_cast<TMass*>(object); box != nullptr && box->GetIdentifier() == 2) {
+        double lowest = 0.0;
+        int32_t dimension = 0;
+        uint16_t editable = 0;
+        box->GetRealProperty(body_tags::kTagDensity, saved.density, lowest, dimension, editable);
+        saved.staticFriction = ValueOf(*box, body_tags::kTagStaticFriction);
+        saved.kineticFriction = ValueOf(*box, body_tags::kTagKineticFriction);
+        saved.elasticity = ValueOf(*box, body_tags::kTagElasticity);
+        uint16_t material = 0;
+        box->GetShortProperty(body_tags::kTagMaterial, material, nullptr);
+        saved.material = static_cast<int16_t>(material);
+      } else if (auto* spring = dynamic_cast<TLSpring*>(object)) {
+        saved.stiffness = ValueOf(*spring, MakeTag("a___"));
+      }
+    }
+  } catch (const QVException& failure) {
+    saved.failure = "error " + std::to_string(failure.error());
+  }
+  app.TermUnits();
+  app.FreeResourceDlls();
+  return saved;
+}
+
+class BodyDialogs : public Scenario {
+ protected:
+  // A copy of the spring-and-pin sample under the name, opened in a fresh program; the box's
+  // place on the screen.
+  void OpenCopy(const std::string& name) {
+    path_ = Home().Sample(name);
+    std::filesystem::copy_file(Home().Sample("spring-and-pin.yb"), path_,
+                               std::filesystem::copy_options::overwrite_existing);
+    ASSERT_TRUE(Start(name));
+    Me().Control("s");
+    ASSERT_TRUE(Me().Idle());
+    const SavedWorld opened = ReadSavedWorld(path_);
+    ASSERT_EQ(opened.BodiesOfKind("TRectangle").size(), 1u) << opened.Description();
+    const SavedBody box = opened.BodiesOfKind("TRectangle")[0];
+    side_ = static_cast<int>(std::lround(box.width * opened.scale));
+    box_ = FindOutline(Me().Grab(Frame()), side_, static_cast<int>(std::lround(box.height * opened.scale)));
+    ASSERT_FALSE(box_.Empty()) << "the box is not shown";
+  }
+  // Double-clicks at the point and waits for the dialog of the title to take the keyboard.
+  void OpenDialogAt(int x, int y, const std::string& title) {
+    Me().DoubleClick(x, y);
+    ASSERT_TRUE(Me().WaitUntil([&] { return Me().WindowTitled(title) != 0; }))
+        << "no " << title << ": " << testing::PrintToString(Me().Titles());
+    ASSERT_TRUE(Me().Idle());
+    ASSERT_TRUE(Me().WaitUntil([&] { return Me().FocusedTitle() == title; }))
+        << "the dialog did not take the keyboard: " << Me().FocusedTitle();
+    dialog_ = Me().Place(Me().WindowTitled(title));
+  }
+  SavedProperties SaveAndRead() {
+    Me().Control("s");
+    EXPECT_TRUE(Me().Idle());
+    return ReadProperties(path_);
+  }
+
+  std::string path_;
+  Box box_;
+  int side_ = 0;
+  Box dialog_;
+};
+
+// Steel, the third material after Custom: its numbers as the material resource stores them.
+constexpr double kSteelDensity = 7.8000001907348633;
+constexpr double kSteelStaticFriction = 0.74000000953674316;
+constexpr double kSteelKineticFriction = 0.56999999284744263;
+
+// The material picked is saved with its density and frictions, but the dragged slider leaves
+// the elasticity at 0 rather than 1.
+TEST_F(BodyDialogs, AMaterialPickedAndTheElasticitySliderDraggedToItsEndAreSaved) {
+  WAITS_FOR("Every object's properties, edited from the window");
+  ASSERT_NO_FATAL_FAILURE(OpenCopy("box-of-a-material.yb"));
+  ASSERT_NO_FATAL_FAILURE(
+      OpenDialogAt(box_.x + box_.width / 2, box_.y + box_.height / 4, "Body Properties"));
+  // The material popup at the top of the right column: open it and go down to Steel.
+  Me().Click(dialog_.x + 560, dialog_.y + 45);
+  ASSERT_TRUE(Me().Idle());
+  for (int i = 0; i < 3; ++i) Me().Key("Down");
+  Me().Key("Return");
+  ASSERT_TRUE(Me().Idle());
+  // The elasticity slider's thumb, dragged past the slider's left end, where 1 is.
+  Me().SlowDrag(dialog_.x + 657, dialog_.y + 77, dialog_.x + 540, dialog_.y + 77);
+  ASSERT_TRUE(Me().Idle());
+  Me().Click(dialog_.x + 543, dialog_.y + 404);  // OK
+  ASSERT_TRUE(Me().WaitUntil([&] { return Me().WindowTitled("Body Properties") == 0; }))
+      << "OK did not close the dialog";
+  ASSERT_TRUE(Me().Idle());
+  const SavedProperties saved = SaveAndRead();
+  ASSERT_EQ(saved.failure, "");
+  EXPECT_DOUBLE_EQ(saved.density, kSteelDensity);
+  EXPECT_DOUBLE_EQ(saved.staticFriction, kSteelStaticFriction);
+  EXPECT_DOUBLE_EQ(saved.kineticFriction, kSteelKineticFriction);
+  EXPECT_DOUBLE_EQ(saved.elasticity, 1.0);
+  // An elasticity of its own makes the body one of no material.
+  EXPECT_EQ(saved.material, 0);
+}
+
+// The spring's dialog opens on the double click, but the stiffness typed over the selected
+// text is saved as 102, not 42: the keys do not all reach the field.
+TEST_F(BodyDialogs, AStiffnessTypedInTheSpringsOwnDialogIsSaved) {
+  WAITS_FOR("Every object's properties, edited from the window");
+  ASSERT_NO_FATAL_FAILURE(OpenCopy("spring-of-a-new-stiffness.yb"));
+  const SavedProperties before = SaveAndRead();
+  ASSERT_NE(before.stiffness, 42.0);
+  // On the coil, between the anchor and the box, at the height of the box's middle.
+  ASSERT_NO_FATAL_FAILURE(
+      OpenDialogAt(box_.x - 150, box_.y + box_.height / 2, "Spring Properties"));
+  Me().Click(dialog_.x + 150, dialog_.y + 77);  // the stiffness
+  Me().Key("End");
+  Me().Key("Home", {"Shift_L"});
+  Me().Type("42");
+  Me().Key("Return");
+  ASSERT_TRUE(Me().WaitUntil([&] { return Me().WindowTitled("Spring Properties") == 0; }))
+      << "Return did not close the dialog";
+  ASSERT_TRUE(Me().Idle());
+  EXPECT_DOUBLE_EQ(SaveAndRead().stiffness, 42.0);
+}
+
+}  // namespace
+}  // namespace scenario
