@@ -165,6 +165,9 @@ class TMass : public TVectorMassBase {
   virtual uint16_t GetRealProperty(uint32_t tag, double& value, double& lowest,
                                    int32_t& dimension, uint16_t& editable);
   virtual void SetRealProperty(uint32_t tag, const double* value);
+  // The density typed for the body: its mass follows as area times density, and it is of no
+  // material any more. Nothing changes while its mass is a formula.
+  void SetDensityGiven(double density);
   uint16_t GetNumberProperty(uint32_t tag, double& value, void* extra) override;
   void SetNumberProperty(uint32_t tag, const double& value) override;
   uint16_t GetShortProperty(uint32_t tag, uint16_t& value, void* extra) override;

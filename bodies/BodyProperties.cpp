@@ -352,6 +352,10 @@ uint16_t TMass::GetRealProperty(uint32_t tag, double& value, double& lowest, int
 }
 
 void TMass::SetRealProperty(uint32_t tag, const double* value) {
+  if (tag == kTagDensity && value != nullptr) {
+    SetDensityGiven(*value);
+    return;
+  }
   if ((tag != kTagCOMX && tag != kTagCOMY) || value == nullptr) return;
   TVector com = GetCOMVector();
   (tag == kTagCOMX ? com.x : com.y) = *value;
@@ -359,6 +363,17 @@ void TMass::SetRealProperty(uint32_t tag, const double* value) {
   if (*value != 0.0) SetMomentMode(kMomentGiven);
   comAutomatic_ = 0;
   COMChanged();
+}
+
+void TMass::SetDensityGiven(double density) {
+  // A mass written as a formula decides the density, which is then shown but not editable.
+  if (mass_->IsFormula() || !(density >= 0.0)) return;
+  material_ = 0;
+  massGiven_ = 0;
+  SetDensity(density);
+  SetMass(GetArea() * GetDensity());
+  momentValid_ = 0;
+  FormulaChanged(mass_.get());
 }
 
 uint16_t TMass::GetNumberProperty(uint32_t tag, double& value, void* extra) {
@@ -370,7 +385,7 @@ uint16_t TMass::GetNumberProperty(uint32_t tag, double& value, void* extra) {
 }
 
 void TMass::SetNumberProperty(uint32_t tag, const double& value) {
-  if (tag == kTagCOMX || tag == kTagCOMY) {
+  if (tag == kTagCOMX || tag == kTagCOMY || tag == kTagDensity) {
     SetRealProperty(tag, &value);
     return;
   }

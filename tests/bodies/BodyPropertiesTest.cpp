@@ -219,6 +219,31 @@ TEST_F(BodyPropertiesTest, AMaterialAppliesUntilAValueOfItsOwnIsSet) {
   EXPECT_EQ(other->GetMass(), 1.0);  // a custom body keeps the mass it had
 }
 
+TEST_F(BodyPropertiesTest, ADensityTypedGivesTheMassOfTheAreaAndEndsTheMaterial) {
+  auto body = Rectangle(2.0, 1.5);
+  body->SetShortProperty(kTagMaterial, 3);
+  body->SetNumberProperty(kTagDensity, 4.0);
+  EXPECT_EQ(body->GetDensity(), 4.0);
+  EXPECT_EQ(body->GetMass(), 3.0 * 4.0);
+  EXPECT_EQ(ShortOf(*body, kTagMaterial), 0);
+  // The density is the body's own: a new size keeps it and changes the mass.
+  EXPECT_FALSE(body->IsMassGiven());
+  body->SetFormulaProperty(kTagWidth, TFormula(4.0));
+  EXPECT_EQ(body->GetDensity(), 4.0);
+  EXPECT_EQ(body->GetMass(), 6.0 * 4.0);
+
+  // A mass written as a formula keeps deciding; a negative density is refused.
+  body->SetNumberProperty(kTagDensity, -1.0);
+  EXPECT_EQ(body->GetDensity(), 4.0);
+  TFormula mass;
+  mass.SetFromPieces("3 * 2");
+  body->SetFormulaProperty(kTagMass, mass);
+  body->SetNumberProperty(kTagDensity, 9.0);
+  EXPECT_EQ(body->GetMass(), 6.0);
+  EXPECT_EQ(TextOf(*body->GetFormulaProperty(kTagMass, nullptr, nullptr, nullptr, nullptr)),
+            "3 * 2");
+}
+
 TEST_F(BodyPropertiesTest, InputsBindPropertiesAndReportTheirRanges) {
   auto body = Rectangle(2.0, 1.0);
   double value = 0, value2 = 0, low = -1, high = -1, low2 = -1, high2 = -1;
