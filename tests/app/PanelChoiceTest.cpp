@@ -95,6 +95,10 @@ bool Answers(TLink& object, const TMacDialogItem& item) {
       RGB16Color value{};
       return object.GetColourProperty(tag, value, nullptr) != 0;
     }
+    case binding_kind::kInteger: {
+      int32_t value = 0;
+      return object.GetIntProperty(tag, value, nullptr) != 0;
+    }
     case binding_kind::kText: {
       Str255 value;
       return object.GetStringProperty(tag, value, nullptr) != 0;
@@ -246,6 +250,34 @@ TEST_F(PanelChoiceTest, EveryItemOfAPanelIsBoundToAPropertyItsObjectAnswers) {
       EXPECT_TRUE(answered[i]) << name << " does not answer " << TagText(bound[i]->GetPropertyTag())
                                << " as binding kind " << bound[i]->GetBindingKind();
     }
+  }
+}
+
+// The world's own dialogs edit the world, its engine and its units: every item of each is
+// bound to a property one of them answers.
+TEST_F(PanelChoiceTest, TheWorldsDialogsAreBoundToWhatTheWorldItsEngineAndItsUnitsAnswer) {
+  TWorldDoc& world = documents_.front()->World();
+  std::vector<TLink*> edited{&world};
+  for (TLink* object : world.Objects()) {
+    if (object->IsMemberClass(406) || object->IsMemberClass(384)) edited.push_back(object);
+  }
+  ASSERT_EQ(edited.size(), 3u) << "the world has no engine or no unit handler";
+  for (int16_t number : {1400, 1500, 1005, 1014, 1077}) {
+    TPanelDialog dialog;
+    Open(dialog, number);
+    ASSERT_NE(dialog.GetDialog(), nullptr) << number;
+    dialog.Binding().Attach(&edited, &world);
+    int bound = 0;
+    dialog.GetDialog()->EachItem([&](TMacDialogItem* item) {
+      if (item->GetBindingKind() == 0) return;
+      ++bound;
+      bool answered = false;
+      for (TLink* object : edited) answered = answered || Answers(*object, *item);
+      EXPECT_TRUE(answered) << "dialog " << number << ": nothing answers "
+                            << TagText(item->GetPropertyTag()) << " as binding kind "
+                            << item->GetBindingKind();
+    });
+    EXPECT_GT(bound, 0) << number;
   }
 }
 
