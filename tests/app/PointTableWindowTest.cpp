@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -80,6 +81,45 @@ class PointTableWindowTest : public ::testing::Test {
   std::vector<uint8_t> Bytes() {
     document_->WriteDocument(path_.string());
     return program_documents::ReadBytes(path_);
+  }
+  // The polygon grown to the given number of vertices, saved and opened again.
+  void GrowPolygon(int32_t vertices) {
+    for (int32_t count = VertexCount(); count < vertices; count = VertexCount()) {
+      const double angle = 0.1 * count;
+      polygon_->InsertVertex(static_cast<int16_t>(count),
+                             TVector{5.0 * std::cos(angle), 5.0 * std::sin(angle)});
+    }
+    Bytes();
+    Open(path_.string());
+  }
+  int32_t VertexCount() { return polygon_->GetVertexTable()->GetCount(); }
+  double WorldCoordinate(int32_t index, bool x) {
+    double value = 0.0;
+    polygon_->GetNumberProperty(point_ref::Make(point_ref::kWorld, index, x), value, nullptr);
+    return value;
+  }
+  // A press and release of the left button at a point of the window, as the mouse gives them.
+  void ClickAt(HWND window, POINT point) {
+    MapWindowPoints(window, nullptr, &point, 1);
+    InjectMouseMove(point);
+    InjectMouseButton(MouseButton::kLeft, true, point);
+    InjectMouseButton(MouseButton::kLeft, false, point);
+    Settle();
+  }
+  // Types the text into the window with the focus and ends it with Return.
+  void TypeAndReturn(const std::string& text) {
+    for (char c : text) InjectCharacter(static_cast<uint8_t>(c));
+    Settle();
+    InjectKeyStroke(VK_RETURN);
+    Settle();
+  }
+  // Where the table's list shows a row's cell (row from 1; column 1 is x).
+  static POINT CellPoint(HWND list, int32_t row, int32_t column) {
+    RECT rect{};
+    SendMessage(list, LB_GETITEMRECT, static_cast<WPARAM>(row - 1), reinterpret_cast<LPARAM>(&rect));
+    const int32_t width = rect.right - rect.left;
+    const int32_t x = column == 1 ? width / 7 + 10 : width - width / 7 - 10;
+    return POINT{x, (rect.top + rect.bottom) / 2};
   }
   TVector Vertex(int32_t index) {
     TVector point;
@@ -159,8 +199,8 @@ TEST_F(PointTableWindowTest, ACellTypedAndReturnMovesTheVertexInOneUndoableComma
   const HWND editor = GetDlgItem(list, kCellEditor);
   ASSERT_NE(editor, nullptr);
   const std::string firstCell = GetWindowTextString(editor);
-  SetFocus(editor);
-  SendMessage(editor, EM_SETSEL, 0, -1);
+  // The click left the keys with the editor, its whole text selected.
+  EXPECT_EQ(GetFocus(), editor);
   for (char c : std::string("1.5")) InjectCharacter(static_cast<uint8_t>(c));
   Settle();
   InjectKeyStroke(VK_RETURN);
@@ -190,6 +230,67 @@ TEST_F(PointTableWindowTest, ACellTypedAndReturnMovesTheVertexInOneUndoableComma
   Bytes();
   Open(path_.string());
   EXPECT_EQ(WorldX(1), 1.5);
+}
+
+}  // namespace
+
+namespace {
+
+// A polygon with more vertices than the table shows: the clicked cell takes the keys; the editor
+// goes with its cell when the rows scroll, and a cell scrolled out of view takes no keys until
+// a cell is chosen again.
+TEST_F(PointTableWindowTest, TheEditorTakesTheKeysOfItsCellWhereverTheRowsScroll) {
+  GrowPolygon(30);
+  ASSERT_EQ(VertexCount(), 30);
+  TDialogWindow* window = OpenWindow();
+  const HWND dialog = window->GetDialogHandle();
+  ASSERT_NE(dialog, nullptr);
+  const HWND list = GetDlgItem(dialog, kTableList);
+  ASSERT_NE(list, nullptr);
+  ASSERT_EQ(SendMessage(list, LB_GETCOUNT, 0, 0), 30);
+  RECT client{};
+  GetClientRect(list, &client);
+  const auto rowHeight = static_cast<int32_t>(SendMessage(list, LB_GETITEMHEIGHT, 0, 0));
+  ASSERT_LT(client.bottom / rowHeight, 30) << "the rows must not all fit";
+
+  ClickAt(list, CellPoint(list, 2, 1));
+  const HWND editor = GetDlgItem(list, kCellEditor);
+  ASSERT_NE(editor, nullptr);
+  EXPECT_EQ(GetFocus(), editor);
+  TypeAndReturn("9");
+  EXPECT_EQ(WorldCoordinate(2, true), 9.0);
+  const double y3 = WorldCoordinate(3, false);
+
+  // One line down: the editor now on row 2's y cell stands where that cell went.
+  SendMessage(list, WM_VSCROLL, SB_LINEDOWN, 0);
+  Settle();
+  RECT cell{};
+  SendMessage(list, LB_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&cell));
+  RECT at{};
+  GetWindowRect(editor, &at);
+  MapWindowPoints(nullptr, list, reinterpret_cast<POINT*>(&at), 2);
+  EXPECT_TRUE(IsWindowVisible(editor));
+  EXPECT_EQ(at.top, cell.top);
+  SendMessage(editor, EM_SETSEL, 0, -1);
+  TypeAndReturn("4");
+  EXPECT_EQ(WorldCoordinate(2, false), 4.0);
+  EXPECT_EQ(WorldCoordinate(3, false), y3);
+
+  // To the end: row 2 is out of view, its editor gone with it, and keys change nothing.
+  SendMessage(list, WM_VSCROLL, SB_BOTTOM, 0);
+  Settle();
+  EXPECT_FALSE(IsWindowVisible(editor));
+  EXPECT_NE(GetFocus(), editor);
+  std::vector<double> xs;
+  for (int32_t i = 1; i <= 30; ++i) xs.push_back(WorldCoordinate(i, true));
+  TypeAndReturn("5");
+  for (int32_t i = 1; i <= 30; ++i) EXPECT_EQ(WorldCoordinate(i, true), xs[i - 1]) << i;
+
+  ClickAt(list, CellPoint(list, 30, 1));
+  EXPECT_EQ(GetFocus(), editor);
+  TypeAndReturn("7");
+  EXPECT_EQ(WorldCoordinate(30, true), 7.0);
+  EXPECT_EQ(WorldCoordinate(2, true), 9.0);
 }
 
 }  // namespace

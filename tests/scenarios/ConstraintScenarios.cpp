@@ -181,11 +181,8 @@ TEST_F(Constraints, TheSamplesSpringIsDrawnPickedMarkedDeletedAndBroughtBack) {
 }
 
 // A band round the spring's two ends, not the whole box, marks the spring: a constraint lies in
-// a band when its points do. Today the band asks for the whole area an object's drawing covers,
-// which for the spring reaches a few pixels past its ends; the band's test lies with the
-// tracking code, which this same work changes.
+// a band when its points do, though its figure reaches a few pixels past them.
 TEST_F(Constraints, ABandAroundTheSpringsEndsMarksIt) {
-  WAITS_FOR("Sketch a mechanism by hand and see it as it is");
   const std::string name = "spring-banded.yb";
   ASSERT_TRUE(StartCopy("spring-and-pin.yb", name));
   const SampleSeen seen = SeeSample(name);

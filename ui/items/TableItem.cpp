@@ -404,9 +404,35 @@ int16_t TTableItemBase::SetCellTracking(int16_t on) {
   return old;
 }
 
+void TTableItemBase::RowsScrolled() {
+  TGridView* list = List();
+  if (list == nullptr || editor_ == nullptr || editor_->Editor() == nullptr) return;
+  TGridEdit* editor = editor_->Editor();
+  if (!editor->IsWindowVisible()) return;
+  RECT rowRect{};
+  RECT client{};
+  list->GetClientRect(&client);
+  const bool known = list->SendMessage(LB_GETITEMRECT, static_cast<WPARAM>(selectedRow_ - 1),
+                                       reinterpret_cast<LPARAM>(&rowRect)) != LB_ERR;
+  const RECT cell = ColumnRect(rowRect, selectedColumn_);
+  if (known && cell.top >= client.top && cell.bottom <= client.bottom) {
+    cellRect_ = cell;
+    editor->SetArmed(0);
+    editor->MoveWindow(cell.left, cell.top, cell.right - cell.left, cell.bottom - cell.top, TRUE);
+    editor->SetArmed(1);
+    return;
+  }
+  const bool focused = ::GetFocus() == editor->GetSafeHwnd();
+  HideEditor();
+  // Leaving the hidden editor commits what was typed into the cell it stood on.
+  if (focused) ::SetFocus(list->GetSafeHwnd());
+}
+
 void TTableItemBase::MouseDown(uint32_t, int32_t x, int32_t y) {
   TGridView* list = List();
   if (list == nullptr) return;
+  TGridEdit* const editor = editor_ != nullptr ? editor_->Editor() : nullptr;
+  const bool editing = editor != nullptr && editor->IsWindowVisible();
   HideEditor();
   const int16_t column = ColumnAt(x, listWidth_);
   int32_t row = std::max(rowCount_ - 1, 0);
@@ -421,9 +447,10 @@ void TTableItemBase::MouseDown(uint32_t, int32_t x, int32_t y) {
     }
   }
   // The cell being edited is taken first; a refused text keeps the editor where it was.
-  if (editor_ != nullptr && editor_->Editor() != nullptr && editor_->Editor()->IsWindowVisible() &&
-      editor_->Editor()->Commit(false) == 0)
+  if (editing && editor->Commit(false) == 0) {
+    if (editor_ != nullptr && editor_->Editor() == editor) editor->ShowWindow(SW_SHOW);
     return;
+  }
   list->SendMessage(LB_SETCURSEL, static_cast<WPARAM>(row), 0);
   if (rowCount_ > 0)
     SelectCell(static_cast<int16_t>(std::min(row + 1, rowCount_)), column);

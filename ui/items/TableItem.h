@@ -17,6 +17,7 @@
 #include "core/Tag.h"
 #include "platform/win32/GdiTypes.h"
 #include "ui/controls/GridEdit.h"
+#include "ui/controls/GridView.h"
 #include "ui/items/MacDialogItem.h"
 
 class TGridEditItem;
@@ -29,7 +30,7 @@ inline constexpr uint32_t kTableEditorTag = MakeTag("ppLV");
 inline constexpr uint32_t kDeleteRowTag = MakeTag("DL00");
 inline constexpr uint32_t kInsertRowTag = MakeTag("NS00");
 
-class TTableItemBase : public TMacDialogItem, public TCellTable {
+class TTableItemBase : public TMacDialogItem, public TCellTable, public TGridRowsWatcher {
   DECLARE_CLASS_ID(539, TMacDialogItem)
 
  public:
@@ -95,6 +96,10 @@ class TTableItemBase : public TMacDialogItem, public TCellTable {
   void NextRow() override;
 
   // What the list asks -------------------------------------------------------------------------
+  // The rows moved: the editor goes with its cell while the cell is in view; a cell scrolled out
+  // of view takes the editor away (the list takes the keys, and the text typed so far goes to
+  // the cell it was typed for) until a cell is chosen again.
+  void RowsScrolled() override;
   void MouseDown(uint32_t flags, int32_t x, int32_t y) override;
   void DrawEntire(const DRAWITEMSTRUCT* draw) override;
   void DrawSelection(const DRAWITEMSTRUCT* draw) override { DrawEntire(draw); }

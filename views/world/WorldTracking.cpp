@@ -6,6 +6,7 @@
 #include "bodies/Background.h"
 #include "bodies/Body.h"
 #include "bodies/points/Point.h"
+#include "constraints/Constraint.h"
 #include "core/Failure.h"
 #include "core/TimerServices.h"
 #include "core/port/Port.h"
@@ -241,6 +242,8 @@ bool TWorldTrackerContext::LiesInRect(TLink* object, const MacRect& rect) {
   const auto* gadget = dynamic_cast<const TWindowGadget*>(object);
   auto* thing = dynamic_cast<TThing*>(object);
   if (gadget == nullptr && thing == nullptr) return false;
+  // A constraint lies in the band when its points do, whatever its figure covers.
+  if (auto* constraint = dynamic_cast<TCnstr*>(object)) return constraint->LiesInRect(rect);
   const MacRect bounds = gadget != nullptr ? gadget->WindowFrame() : view_.ObjectRect(thing);
   return bounds.left >= rect.left && bounds.top >= rect.top && bounds.right <= rect.right &&
          bounds.bottom <= rect.bottom;
