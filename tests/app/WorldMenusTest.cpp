@@ -798,10 +798,17 @@ TEST_F(WorldMenusTest, EditingARecordedWorldAsksToResetAndMakesNothing) {
   EXPECT_TRUE(host.posted.empty());
   host.answer = true;
   Command(kCmdClear);
-  world_->SetHost(nullptr);
   EXPECT_EQ(world_->FindObject(kBoxId), box);
   ASSERT_EQ(host.posted.size(), 1u);
   EXPECT_EQ(host.posted.front()->GetCommandNumber(), kCmdReset);
+  // The yes forgot the run: the command chosen again goes ahead without a question.
+  EXPECT_LE(world_->LastFrame(), 0);
+  world_->DeselectAll();
+  world_->Select(box);
+  Command(kCmdClear);
+  world_->SetHost(nullptr);
+  EXPECT_EQ(host.asked.size(), 5u);
+  EXPECT_EQ(world_->FindObject(kBoxId), nullptr);
 }
 
 // A corner of a selected control on the window, dragged, resizes the control; the opposite

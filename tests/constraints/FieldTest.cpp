@@ -47,6 +47,12 @@ Str255 TextOf(const TFormula& formula) {
   return text;
 }
 
+// The object's answer to a menu number, whether it takes the number or not.
+std::unique_ptr<TCommandCore> Answer(THandlerLink& object, int16_t command) {
+  bool handled = false;
+  return object.DoObjectMenuCommand(command, handled);
+}
+
 // The program's main resource library stands behind the test's own, so the sample fields and
 // string lists are the ones the program ships.
 class FieldTest : public world_run::WorldRunTest {
@@ -435,7 +441,7 @@ TEST_F(FieldTest, CollideMenusFollowTheSelectedBodiesPairs) {
   EXPECT_EQ(state.collideMark, kNoMark);
   EXPECT_EQ(state.dontCollideMark, kCheckMark);
 
-  std::unique_ptr<TCommandCore> command(group.DoMenuCommand(kCmdCollide));
+  std::unique_ptr<TCommandCore> command(Answer(group, kCmdCollide));
   ASSERT_NE(command, nullptr);
   command->Perform();
   EXPECT_EQ(group.Applies(&a, &b), 1);
@@ -449,7 +455,7 @@ TEST_F(FieldTest, CollideMenusFollowTheSelectedBodiesPairs) {
   state = group.MenuState();
   EXPECT_EQ(state.collideMark, kMixedMark);
   EXPECT_EQ(state.dontCollideMark, kMixedMark);
-  EXPECT_EQ(group.DoMenuCommand(31), nullptr);
+  EXPECT_EQ(Answer(group, 31), nullptr);
 }
 
 TEST_F(FieldTest, CollideCommandUndoesAndRedoesTheGroupByteForByte) {
@@ -476,7 +482,7 @@ TEST_F(FieldTest, CollideCommandUndoesAndRedoesTheGroupByteForByte) {
   world.Select(&a);
   world.Select(&b);
   world.Select(&c);
-  std::unique_ptr<TCommandCore> command(group.DoMenuCommand(kCmdCollide));
+  std::unique_ptr<TCommandCore> command(Answer(group, kCmdCollide));
   command->Perform();
   EXPECT_EQ(group.Entries()->GetCount(), 3);
   const std::vector<uint8_t> after = groupBytes();
@@ -490,11 +496,11 @@ TEST_F(FieldTest, CollideCommandUndoesAndRedoesTheGroupByteForByte) {
   // The group's commands require a world.
   TCollisionGroup loose;
   loose.Initialize();
-  EXPECT_THROW(std::unique_ptr<TCommandCore>(loose.DoMenuCommand(kCmdDontCollide)), QVException);
+  EXPECT_THROW(Answer(loose, kCmdDontCollide), QVException);
 }
 
 // A world that holds recorded frames asks before it is edited; the edit is abandoned either way,
-// and a yes queues the reset.
+// and a yes forgets the run and queues the reset.
 class TAnsweringHost final : public TWorldHost {
  public:
   bool answer = true;
@@ -523,23 +529,35 @@ TEST_F(FieldTest, EditsOfAWorldWithRecordedFramesAreAbandonedAfterAskingToReset)
   world.Select(world.FindObject(2));
   world.Select(world.FindObject(3));
 
-  std::unique_ptr<TCommandCore> command(group->DoMenuCommand(kCmdCollide));
-  try {
-    command->Perform();
-    ADD_FAILURE() << "the edit went through";
-  } catch (const QVException& failure) {
-    EXPECT_EQ(failure.error(), kErrNone);
-  }
+  const auto abandoned = [](std::unique_ptr<TCommandCore> command) {
+    try {
+      command->Perform();
+    } catch (const QVException& failure) {
+      return failure.error() == kErrNone;
+    }
+    return false;
+  };
+  // A no abandons the edit and keeps the run.
+  host.answer = false;
+  EXPECT_TRUE(abandoned(Answer(*group, kCmdCollide)));
   EXPECT_EQ(group->Entries()->GetCount(), 0);
-  ASSERT_EQ(host.asked, std::vector<int16_t>{kEditRecordedWorldAlert});
+  EXPECT_EQ(host.asked, std::vector<int16_t>{kEditRecordedWorldAlert});
+  EXPECT_TRUE(host.posted.empty());
+  EXPECT_EQ(world.LastFrame(), 3);
+
+  // A yes abandons it too, forgets the run and posts the reset...
+  host.answer = true;
+  EXPECT_TRUE(abandoned(Answer(*group, kCmdCollide)));
+  EXPECT_EQ(group->Entries()->GetCount(), 0);
+  EXPECT_EQ(host.asked.size(), 2u);
   ASSERT_EQ(host.posted.size(), 1u);
   EXPECT_EQ(host.posted[0]->GetCommandNumber(), kCmdReset);
+  EXPECT_LE(world.LastFrame(), 0);
 
-  host.answer = false;
+  // ...so that an edit chosen again goes ahead without a question.
   auto* gravity = dynamic_cast<TGravCnstr*>(world.FindObject(6));
-  EXPECT_THROW(gravity->DoMenuCommand(TGravCnstr::kCommand), QVException);
+  EXPECT_NO_THROW(Answer(*gravity, TGravCnstr::kCommand));
   EXPECT_EQ(host.asked.size(), 2u);
-  EXPECT_EQ(host.posted.size(), 1u);
   world.SetHost(nullptr);
 }
 
