@@ -10,6 +10,7 @@
 #include "model/world/Joiner.h"
 #include "model/world/RunCommand.h"
 #include "model/world/WorldParticipants.h"
+#include "model/world/WorldSettings.h"
 #include "model/world/WorldVectorSettings.h"
 
 namespace {
@@ -277,6 +278,31 @@ void TWorldDoc::SetShortProperty(uint32_t tag, uint16_t value) {
   if (tag == kTagTracking) return SetTrackingWord(static_cast<int16_t>(value));
   if (SetViewSetting(tag, value) != 0) return;
   TWorldBase::SetShortProperty(tag, value);
+}
+
+uint16_t TWorldDoc::GetIntProperty(uint32_t tag, int32_t& value, void* extra) {
+  if (tag != kTagSkipFrames && tag != kTagTracking)
+    return TWorldBase::GetIntProperty(tag, value, extra);
+  uint16_t shortValue = 0;
+  GetShortProperty(tag, shortValue, nullptr);
+  value = static_cast<int16_t>(shortValue);
+  return 1;
+}
+
+void TWorldDoc::SetIntProperty(uint32_t tag, int32_t value) {
+  if (tag != kTagSkipFrames && tag != kTagTracking) return TWorldBase::SetIntProperty(tag, value);
+  SetShortProperty(tag, static_cast<uint16_t>(std::clamp<int32_t>(value, 0, 99)));
+}
+
+void TWorldDoc::ReportPropertyBlocks(uint32_t tag, uint16_t& found, BlockCallback blockCallback,
+                                     ObjectCallback objectCallback, void* blockContext,
+                                     void* objectContext) {
+  if (tag == kTagSkipFrames || tag == kTagTracking) {
+    blockCallback(kBlockWorldRunSettings, blockContext);
+    return;
+  }
+  TWorldBase::ReportPropertyBlocks(tag, found, blockCallback, objectCallback, blockContext,
+                                   objectContext);
 }
 
 void TWorldDoc::SetVelocityOptionHook(VelocityOptionHook hook) {

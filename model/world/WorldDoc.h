@@ -156,6 +156,14 @@ class TWorldDoc : public TWorldBase, public TActionContext, public TPlacingWorld
   // Properties -------------------------------------------------------------------------------
   uint16_t GetShortProperty(uint32_t tag, uint16_t& value, void* extra) override;
   void SetShortProperty(uint32_t tag, uint16_t value) override;
+  // The frames shown ("sk p") and the tracking word ("st b") are also whole numbers, as the
+  // dialog fields that edit them read and write them.
+  uint16_t GetIntProperty(uint32_t tag, int32_t& value, void* extra) override;
+  void SetIntProperty(uint32_t tag, int32_t value) override;
+  // Both are kept in the run settings block, which a change of either records for undo.
+  void ReportPropertyBlocks(uint32_t tag, uint16_t& found, BlockCallback blockCallback,
+                            ObjectCallback objectCallback, void* blockContext,
+                            void* objectContext) override;
   uint16_t GetFlagProperty(uint32_t tag, uint16_t& value, void* extra) override;
   // "svvP" is the world's preference that bodies keep a velocity vector to drag: setting it
   // applies it to every object, and objects that join while it is on take it.

@@ -7,6 +7,7 @@
 #include "platform/win32/Control.h"
 #include "platform/win32/ControlSupport.h"
 #include "platform/win32/Dc.h"
+#include "platform/win32/Edit.h"
 #include "platform/win32/DialogState.h"
 #include "platform/win32/DialogTemplate.h"
 #include "platform/win32/Font.h"
@@ -222,6 +223,11 @@ HWND MakeDialog(const void* dialogTemplate, uint32_t size, HWND parent, DLGPROC 
   if (SendMessage(window, WM_INITDIALOG, reinterpret_cast<WPARAM>(focus), param) != 0 &&
       focus != nullptr && IsWindow(focus)) {
     SetFocus(focus);
+    // As when the keys bring the focus to an edit field: what the user types first replaces
+    // the field's text.
+    MSG probe{};
+    if (SendMessage(focus, WM_GETDLGCODE, 0, reinterpret_cast<LPARAM>(&probe)) & DLGC_HASSETSEL)
+      SendMessage(focus, EM_SETSEL, 0, -1);
   }
   if (!IsWindow(window)) return nullptr;
   const HWND focused = GetFocus();

@@ -79,7 +79,8 @@ bool TGridView::MayScroll(UINT message) {
 }
 
 BOOL TGridView::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
-  if (!MayScroll(message) || m_hWnd == nullptr) return HandleMessage(message, wParam, lParam, result);
+  if (!MayScroll(message) || m_hWnd == nullptr)
+    return HandleMessage(message, wParam, lParam, result);
   const LRESULT topBefore = ::SendMessage(m_hWnd, LB_GETTOPINDEX, 0, 0);
   // The list's own handling runs here, so that the rows have moved before the table hears of it.
   if (!HandleMessage(message, wParam, lParam, result))

@@ -66,7 +66,15 @@ void TDialogCommand::InitDialogCommand(int16_t commandNumber, TWorldDoc* target,
     delete made;
   }
   FailIfNull(dialog_);
-  if (selection != nullptr) dialog_->SetSelection(selection, owner_.get(), target, 1);
+  if (selection != nullptr) {
+    dialog_->SetSelection(selection, owner_.get(), target, 1);
+    return;
+  }
+  // Without a selection the dialog is the world's own (its settings, frames shown, tracking):
+  // the world is the one object it edits.
+  if (target == nullptr) return;
+  worldAlone_.assign(1, target);
+  dialog_->SetSelection(&worldAlone_, owner_.get(), target, 1);
 }
 
 void TDialogCommand::Perform() {

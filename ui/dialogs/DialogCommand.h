@@ -27,8 +27,8 @@ class TDialogCommand : public TActionBase {
   ~TDialogCommand() override;
 
   // An undoable action of the world (target) whose dialog is the property dialog of the
-  // number, attached to the selection when one is given. No dialog of the number, or one that
-  // is not a property dialog, raises -108.
+  // number, attached to the selection when one is given, else to the world itself. No dialog
+  // of the number, or one that is not a property dialog, raises -108.
   virtual void InitDialogCommand(int16_t commandNumber, TWorldDoc* target,
                                  const std::vector<TLink*>* selection);
   // The dialog stands over the window of the world's document (its frame, else the main frame):
@@ -51,6 +51,8 @@ class TDialogCommand : public TActionBase {
   // holds it as its parent.
   std::unique_ptr<TOwnerWindow> owner_;
   HWND standOver_ = nullptr;
+  // The world alone, as the objects of a dialog opened without a selection.
+  std::vector<TLink*> worldAlone_;
 };
 
 class TRefHolder : public TDialogCommand {

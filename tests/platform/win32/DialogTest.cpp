@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/win32/Control.h"
+#include "platform/win32/Edit.h"
 #include "platform/win32/Input.h"
 #include "platform/win32/MessageBox.h"
 #include "tests/platform/win32/WindowTestSupport.h"
@@ -121,6 +122,25 @@ TEST_F(DialogTest, ATemplateBecomesAWindowWithItsControlsInDialogUnits) {
   ClientToScreen(dialog, &origin);
   EXPECT_EQ(item.left - origin.x, 8 * kDialogBaseUnitX / 4);
   EXPECT_EQ(item.top - origin.y, 24 * kDialogBaseUnitY / 8);
+}
+
+// An edit field given the first focus has its text selected, so that typing replaces it.
+TEST_F(DialogTest, AnEditFieldGivenTheFirstFocusHasItsTextSelected) {
+  TemplateWriter writer;
+  writer.Header(WS_POPUP | WS_CAPTION | WS_VISIBLE, 2, "Count");
+  writer.Item(WS_TABSTOP, 101, 0x81, "12", 8, 8);
+  writer.Item(WS_TABSTOP, IDOK, 0x80, "OK", 8, 24);
+  const HWND dialog = CreateDialogIndirectParam(writer.bytes.data(),
+                                                static_cast<uint32_t>(writer.bytes.size()), nullptr,
+                                                RecordingDialogProc, 0);
+  ASSERT_NE(dialog, nullptr);
+  const HWND field = GetDlgItem(dialog, 101);
+  ASSERT_EQ(GetFocus(), field);
+  DWORD start = 9;
+  DWORD end = 9;
+  SendMessage(field, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  EXPECT_EQ(start, 0u);
+  EXPECT_EQ(end, 2u);
 }
 
 TEST_F(DialogTest, ClosingTheWindowCountsAsCancel) {

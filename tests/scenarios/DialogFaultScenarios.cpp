@@ -1,0 +1,268 @@
+// Dialogs that took no input: the World menu's Other... count dialogs take the number typed and
+// the saved world keeps it; the point table of a polygon with more vertices than it shows takes
+// what is typed into the clicked cell, and after a scroll into the cell then clicked, never into
+// a row the editor stood on before.
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/TApp.h"
+#include "bodies/Polygon.h"
+#include "bodies/Table.h"
+#include "core/Tag.h"
+#include "model/world/QVDoc.h"
+#include "platform/win32/MenuLayout.h"
+#include "platform/win32/Window.h"
+#include "tests/app/ProgramDocuments.h"
+#include "tests/scenarios/Harness.h"
+
+namespace scenario {
+namespace {
+
+constexpr char kSample[] = "spring-and-pin.yb";
+constexpr char kManyVertices[] = "many-vertices.yb";
+constexpr int kVertices = 30;
+
+// The program's resources and units in this process, for reading and writing documents.
+class DocumentClasses {
+ public:
+  DocumentClasses() {
+    app_.LoadResourceDlls();
+    app_.InitUnits();
+  }
+  ~DocumentClasses() {
+    app_.TermUnits();
+    app_.FreeResourceDlls();
+  }
+  DocumentClasses(const DocumentClasses&) = delete;
+  DocumentClasses& operator=(const DocumentClasses&) = delete;
+
+ private:
+  TApp app_;
+};
+
+TPolygon* PolygonOf(TQVDoc& document) {
+  for (TLink* object : document.World().Objects())
+    if (auto* polygon = dynamic_cast<TPolygon*>(object)) return polygon;
+  return nullptr;
+}
+
+// A vertex in world coordinates, as the table's "World" frame shows it.
+std::pair<double, double> WorldPoint(TPolygon& polygon, int vertex) {
+  double x = 0.0;
+  double y = 0.0;
+  polygon.GetNumberProperty(point_ref::Make(point_ref::kWorld, vertex, true), x, nullptr);
+  polygon.GetNumberProperty(point_ref::Make(point_ref::kWorld, vertex, false), y, nullptr);
+  return {x, y};
+}
+
+// The point table's cells as they stand on the screen: the dark frames of the two value columns
+// (the left and right edges of each) and the tops of the rows shown.
+struct TableSeen {
+  int column1Left = -1;
+  int column1Right = -1;
+  int column2Right = -1;
+  std::vector<int> rowTops;  // screen y of each fully shown row's frame, top to bottom
+  int pitch = 0;
+  int lowestInk = -1;
+  bool Found() const { return column2Right > column1Right && rowTops.size() >= 2 && pitch > 0; }
+};
+
+// The runs of ink down one column of the picture: their starts and lengths.
+std::vector<std::pair<int, int>> InkRuns(const Picture& picture, int x) {
+  std::vector<std::pair<int, int>> runs;
+  for (int y = 0; y < picture.box.height; ++y) {
+    if (!IsInk(picture.At(x, y))) continue;
+    if (!runs.empty() && runs.back().first + runs.back().second == y) {
+      ++runs.back().second;
+    } else {
+      runs.emplace_back(y, 1);
+    }
+  }
+  return runs;
+}
+
+// A cell frame's side: a column whose ink is a row of equal dashes, one per row shown, each as
+// long as a row less the gap between rows.
+bool IsCellSide(const std::vector<std::pair<int, int>>& runs) {
+  int dashes = 0;
+  for (const auto& [start, length] : runs)
+    if (length >= 12) ++dashes;
+  return dashes >= 5;
+}
+
+TableSeen SeeTable(const Picture& window) {
+  TableSeen seen;
+  // The window's own edges stay out of the search.
+  constexpr int kMargin = 12;
+  std::vector<int> sides;
+  for (int x = kMargin; x + kMargin < window.box.width; ++x) {
+    if (!IsCellSide(InkRuns(window, x))) continue;
+    if (!sides.empty() && sides.back() + 1 >= x) {
+      sides.back() = x;
+      continue;
+    }
+    sides.push_back(x);
+  }
+  if (sides.size() < 4) return seen;
+  seen.column1Left = window.box.x + sides[0];
+  seen.column1Right = window.box.x + sides[1];
+  seen.column2Right = window.box.x + sides[3];
+  // Down a cell's left side, one dash per row shown: the rows' tops; a row cut by the list's
+  // bottom edge has a shorter dash.
+  const std::vector<std::pair<int, int>> dashes = InkRuns(window, sides[0]);
+  std::vector<std::pair<int, int>> rows;
+  for (const auto& dash : dashes)
+    if (dash.second >= 12) rows.push_back(dash);
+  if (rows.size() < 2) return seen;
+  seen.pitch = rows[1].first - rows[0].first;
+  for (const auto& [top, length] : rows)
+    if (length == seen.pitch - 1) seen.rowTops.push_back(window.box.y + top);
+  seen.lowestInk = window.box.y + rows.back().first + rows.back().second - 1;
+  return seen;
+}
+
+class DialogFaults : public Scenario {
+ protected:
+  // Opens a submenu of the World menu (its item below `items` items and `separators`
+  // separators) and chooses its item below `below` items.
+  ::testing::AssertionResult ChooseInWorldSubmenu(int items, int separators, int below) {
+    const std::vector<Box> before = Me().ShownPlaces();
+    const ::testing::AssertionResult opened = ChooseMenu(MenuTitleX("World"), items, separators);
+    if (!opened) return opened;
+    if (!Me().Idle()) return ::testing::AssertionFailure() << "the program stayed busy";
+    Box submenu;
+    for (const Box& place : Me().ShownPlaces())
+      if (std::find(before.begin(), before.end(), place) == before.end() && place.x > submenu.x)
+        submenu = place;
+    if (submenu.Empty()) return ::testing::AssertionFailure() << "the submenu did not open";
+    Me().Click(submenu.x + 20, submenu.y + 1 + below * kMenuItemHeight + kMenuItemHeight / 2);
+    return ::testing::AssertionSuccess();
+  }
+  // File > Save (after New, Open, Close).
+  ::testing::AssertionResult Save() { return ChooseMenu(MenuTitleX("File"), 3, 0); }
+  // The point table window and what it shows.
+  TableSeen Table() const {
+    const XWindowId points = Me().WindowTitled("Points");
+    if (points == 0) return {};
+    return SeeTable(Me().Grab(Me().Place(points)));
+  }
+  static int CellMiddleX(const TableSeen& table) {
+    return (table.column1Left + table.column1Right) / 2;
+  }
+};
+
+// World > Show Every Nth Frame > Other... once did nothing: the dialog had no template and its
+// failed run counted as accepted. Its count typed and OK are now the world's, and saved.
+TEST_F(DialogFaults, OtherFramesShownTypedIsTheSavedWorlds) {
+  ASSERT_TRUE(Running(kSample));
+  // Show Every Nth Frame stands below Run, Stop, Reset, the five tape commands and two
+  // separators; Other... below its five counts.
+  ASSERT_TRUE(ChooseInWorldSubmenu(8, 2, 5));
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().FocusedTitle() == "Show Every Nth Frame"; }))
+      << "the dialog did not open: " << Me().FocusedTitle();
+  ASSERT_TRUE(Me().Idle());
+  Me().Type("3");
+  Me().Key("Return");
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().WindowTitled("Show Every Nth Frame") == 0; }))
+      << "OK did not close the dialog";
+  ASSERT_TRUE(Save());
+  ASSERT_TRUE(Me().Idle());
+
+  const DocumentClasses classes;
+  TQVDoc saved;
+  saved.ReadDocument(Home().Sample(kSample));
+  EXPECT_EQ(saved.World().GetSkipFrames(), 3);
+}
+
+// Window > Point Table on a polygon of thirty vertices: the clicked cell takes the keys; scrolled
+// to the last row, the cell clicked there takes the next, and the first edit stays.
+TEST_F(DialogFaults, ThePointTableTakesTheTypedValueIntoTheClickedCellAfterAScroll) {
+  std::vector<std::pair<double, double>> before;
+  {
+    const DocumentClasses classes;
+    TQVDoc document;
+    program_documents::BuildOneClassWorld(document.World(), "TPolygon");
+    TPolygon* polygon = PolygonOf(document);
+    ASSERT_NE(polygon, nullptr);
+    for (int count = polygon->GetVertexTable()->GetCount(); count < kVertices;
+         count = polygon->GetVertexTable()->GetCount()) {
+      const double angle = 0.2 * count;
+      polygon->InsertVertex(static_cast<int16_t>(count),
+                            TVector{5.0 + 1.5 * std::cos(angle), 1.5 * std::sin(angle)});
+    }
+    // The table shows the vertices of the polygon alone.
+    for (TLink* object : document.World().Objects()) {
+      int32_t rows = 0;
+      int16_t columns = 0;
+      if (object != polygon) EXPECT_EQ(object->GetIntProperty(MakeTag("pptb"), rows, &columns), 0);
+    }
+    document.WriteDocument(Home().Sample(kManyVertices));
+    for (int vertex = 1; vertex <= kVertices; ++vertex)
+      before.push_back(WorldPoint(*polygon, vertex));
+  }
+  ASSERT_TRUE(Start(kManyVertices));
+  Me().Control("a");
+  // Window > Point Table: below Cascade, Tile, Arrange Icons, Show Clipboard, Properties and
+  // Position, with one separator.
+  ASSERT_TRUE(ChooseMenu(MenuTitleX("Window"), 6, 1));
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().WindowTitled("Points") != 0; }))
+      << "the point table did not open";
+  ASSERT_TRUE(Me().Idle());
+  TableSeen table = Table();
+  ASSERT_TRUE(table.Found()) << "no cells seen in the point table";
+  ASSERT_LT(table.rowTops.size(), static_cast<size_t>(kVertices)) << "every row fits";
+
+  // Row 2's x cell, 9, Return.
+  Me().Click(CellMiddleX(table), table.rowTops[1] + table.pitch / 2 - 1);
+  ASSERT_TRUE(Me().Idle());
+  Me().Type("9");
+  Me().Key("Return");
+  ASSERT_TRUE(Me().Idle());
+
+  // Page by page down the list's scroll bar until the rows stop moving.
+  const int scrollBarX = table.column2Right + 1 + GetSystemMetrics(SM_CXVSCROLL) / 2;
+  const int trackY = table.lowestInk - GetSystemMetrics(SM_CXVSCROLL) - 4;
+  const Box points = Me().Place(Me().WindowTitled("Points"));
+  for (int page = 0; page < kVertices; ++page) {
+    const Picture before = Me().Grab(points);
+    Me().Click(scrollBarX, trackY);
+    ASSERT_TRUE(Me().Idle());
+    if (Me().Grab(points) == before) break;
+  }
+  table = Table();
+  ASSERT_TRUE(table.Found()) << "no cells seen after the scroll";
+  // Typed now, with the edited row out of view, a value goes into no row at all.
+  Me().Type("5");
+  Me().Key("Return");
+  ASSERT_TRUE(Me().Idle());
+
+  // The last row's x cell, 7, Return.
+  Me().Click(CellMiddleX(table), table.rowTops.back() + table.pitch / 2 - 1);
+  ASSERT_TRUE(Me().Idle());
+  Me().Type("7");
+  Me().Key("Return");
+  ASSERT_TRUE(Me().Idle());
+  ASSERT_TRUE(Save());
+  ASSERT_TRUE(Me().Idle());
+
+  const DocumentClasses classes;
+  TQVDoc saved;
+  saved.ReadDocument(Home().Sample(kManyVertices));
+  TPolygon* polygon = PolygonOf(saved);
+  ASSERT_NE(polygon, nullptr);
+  // Row 2's x and the last row's x changed; nothing else did.
+  for (int vertex = 1; vertex <= kVertices; ++vertex) {
+    const auto [x, y] = WorldPoint(*polygon, vertex);
+    const auto [oldX, oldY] = before[static_cast<size_t>(vertex - 1)];
+    const double expectedX = vertex == 2 ? 9.0 : vertex == kVertices ? 7.0 : oldX;
+    EXPECT_NEAR(x, expectedX, 1e-9) << "vertex " << vertex;
+    EXPECT_NEAR(y, oldY, 1e-9) << "vertex " << vertex;
+  }
+}
+
+}  // namespace
+}  // namespace scenario
