@@ -276,11 +276,15 @@ TEST_F(PointTableWindowTest, TheEditorTakesTheKeysOfItsCellWhereverTheRowsScroll
   EXPECT_EQ(WorldCoordinate(2, false), 4.0);
   EXPECT_EQ(WorldCoordinate(3, false), y3);
 
-  // To the end: row 2 is out of view, its editor gone with it, and keys change nothing.
+  // Return took the editor to row 3's x cell; what is typed there is that cell's when the rows
+  // scroll it out of view. To the end: the editor is gone with its cell, and keys change nothing.
+  for (char c : std::string("8")) InjectCharacter(static_cast<uint8_t>(c));
+  Settle();
   SendMessage(list, WM_VSCROLL, SB_BOTTOM, 0);
   Settle();
   EXPECT_FALSE(IsWindowVisible(editor));
   EXPECT_NE(GetFocus(), editor);
+  EXPECT_EQ(WorldCoordinate(3, true), 8.0);
   std::vector<double> xs;
   for (int32_t i = 1; i <= 30; ++i) xs.push_back(WorldCoordinate(i, true));
   TypeAndReturn("5");

@@ -424,8 +424,12 @@ void TTableItemBase::RowsScrolled() {
   }
   const bool focused = ::GetFocus() == editor->GetSafeHwnd();
   HideEditor();
-  // Leaving the hidden editor commits what was typed into the cell it stood on.
-  if (focused) ::SetFocus(list->GetSafeHwnd());
+  if (!focused) return;
+  // Leaving the hidden editor commits what was typed into the cell it stood on, while that cell
+  // is still a row of the list; the text of a row that went is dropped.
+  if (!known) editor->SetArmed(0);
+  ::SetFocus(list->GetSafeHwnd());
+  editor->SetArmed(1);
 }
 
 void TTableItemBase::MouseDown(uint32_t, int32_t x, int32_t y) {
