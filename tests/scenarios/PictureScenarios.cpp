@@ -1,6 +1,7 @@
 // What the world's window shows after each thing a person does to the sample world (a run
 // stopped and reset, a body deleted and brought back, a place typed into the Position window and
-// undone) is what World > Redraw the World shows: no body is left where it stood before. The
+// undone) is what World > Redraw the World shows: no body is left where it stood before. A yes to
+// the question a world holding a run asks before a change lets the change go ahead. The
 // rulers zoomed out are as the rulers taken away and given back draw them. World > Snap to Hot
 // Points, kept with the document, decides whether a point dropped beside a corner of the box
 // lands on the corner.
@@ -270,6 +271,42 @@ TEST_F(Picture, ADeletionAPlaceTypedInAndTheirUndoingLeaveNoBodyWhereItStood) {
   EXPECT_TRUE(AsRedrawn("the box's x typed into the Position window", position));
   ASSERT_TRUE(ChooseMenu(MenuTitleX("Edit"), 0, 0));
   EXPECT_TRUE(AsRedrawn("the typed x undone", position));
+}
+
+// After a run the world asks before a change whether to go back to its start and forget the run.
+// A yes to that question lets the command chosen again go ahead without a second question.
+TEST_F(Picture, AYesToTheQuestionAfterARunLetsTheDeletionChosenAgainGoAhead) {
+  ASSERT_TRUE(Ready(true));
+  ASSERT_TRUE(Settle());
+  const Box frame = Frame();
+  const Box box{frame.x + kBoxX - 20, frame.y + kObjectsY - 20, 40, 40};
+  const scenario::Picture standing = Me().Grab(box);
+  Me().Control("r");
+  ASSERT_TRUE(Me().WaitUntil([&] { return Me().Grab(box) != standing; })) << "the box stood still";
+  Me().Control("period");
+  ASSERT_TRUE(Me().Idle());
+  Me().Control("t");
+  ASSERT_TRUE(Settle());
+  ASSERT_EQ(Me().Grab(box), standing) << "the reset did not bring the box back";
+
+  const auto deleteTheBox = [&] {
+    ClickTheBox();
+    Me().Key("Delete");
+    return Me().Idle();
+  };
+  ASSERT_TRUE(deleteTheBox());
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().WindowTitled("Yarrowby") != 0; }))
+      << "a world holding a run was changed without a question";
+  Me().Key("Return");
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().WindowTitled("Yarrowby") == 0; }))
+      << "Return did not answer the question";
+  ASSERT_TRUE(Settle());
+  EXPECT_EQ(Me().Grab(box), standing) << "the box is not at its start after the yes";
+
+  ASSERT_TRUE(deleteTheBox());
+  EXPECT_EQ(Me().WindowTitled("Yarrowby"), XWindowId{0}) << "the question came back";
+  ASSERT_TRUE(Settle());
+  EXPECT_NE(Me().Grab(box), standing) << "the box was not deleted";
 }
 
 TEST_F(Picture, ZoomedOutRulersAreDrawnAsRulersGivenBack) {
