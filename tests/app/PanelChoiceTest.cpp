@@ -26,6 +26,7 @@
 #include "ui/dialogs/PanelTable.h"
 #include "ui/dialogs/SelectionBinding.h"
 #include "ui/dialogs/WindowsDialog.h"
+#include "ui/items/EntryList.h"
 #include "ui/items/MacDialogItem.h"
 
 namespace {
@@ -220,9 +221,10 @@ TEST_F(PanelChoiceTest, EachClassShowsItsOwnPanelAndNoOther) {
 }
 
 // Some fields belong to one state of their object: a force's size and angle to its polar form,
-// a motor's limit to a motor that has one. Each object is asked as it is and in its other state.
+// a motor's limit to a motor that has one, a pin's condition to a pin that does not always act. Each object is asked as it is and in its other state.
 void ToOtherState(const std::string& name, TLink& object) {
   if (name == "TForce") object.SelectChoice(MakeTag("polr"));
+  if (name == "TPin") object.SelectChoice(MakeTag("A Wh"));
   if (name == "TRPiston" || name == "TLPiston") object.SetShortProperty(MakeTag("lres"), 2);
 }
 
@@ -250,6 +252,36 @@ TEST_F(PanelChoiceTest, EveryItemOfAPanelIsBoundToAPropertyItsObjectAnswers) {
       EXPECT_TRUE(answered[i]) << name << " does not answer " << TagText(bound[i]->GetPropertyTag())
                                << " as binding kind " << bound[i]->GetBindingKind();
     }
+  }
+}
+
+// The Properties window's Object list names unnamed objects of one kind alike; choosing the
+// second of two points selects that point, not the first.
+TEST_F(PanelChoiceTest, ThePointChosenInTheObjectListIsTheOneSelected) {
+  TWorldDoc& world = documents_.front()->World();
+  WindowBase2 window;
+  Open(window, kPropertiesWindow);
+  window.SetSelection(&world.Selection(), nullptr, &world, 1);
+  window.RebuildSelector();
+  auto* const list = dynamic_cast<TEntryList*>(window.FindItem(kSelectorTag));
+  ASSERT_NE(list, nullptr);
+  std::vector<int32_t> points;
+  for (int32_t i = 0; i < list->EntryCount(); ++i) {
+    if (list->EntryText(i) == Str255("  TPoint")) points.push_back(i);
+  }
+  ASSERT_GE(points.size(), 2u);
+  std::vector<TLink*> worldPoints;
+  for (TLink* object : world.Objects()) {
+    if (ClassName(object) == "TPoint") worldPoints.push_back(object);
+  }
+  ASSERT_GE(worldPoints.size(), 2u);
+  for (size_t n : {size_t{1}, size_t{0}}) {
+    list->SelectEntry(points[n]);
+    window.ChooseSelectorEntry(window.FindItem(kSelectorTag));
+    ASSERT_EQ(world.Selection().size(), 1u);
+    EXPECT_EQ(world.Selection()[0], worldPoints[n]) << "point " << n;
+    // The list built again for the new selection has no empty entry at its top.
+    window.RebuildSelector();
   }
 }
 

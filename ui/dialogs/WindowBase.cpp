@@ -301,12 +301,26 @@ void WindowBase::ChooseSelectorEntry(TMacDialogItem* selector) {
   if (index < 0) return;
   Str255 chosen = list->EntryText(index);
   if (chosen.Length() >= 2) chosen.Delete(1, 2);
+  std::vector<TLink*> listed;
   for (TLink* object : world_->Objects()) {
-    if (!IsListed(object) || !(ComposeEntry(object) == chosen)) continue;
-    world_->DeselectAll();
-    world_->Select(object);
-    return;
+    if (IsListed(object)) listed.push_back(object);
   }
+  // Objects of one kind without names of their own share their entries' text: the entry's place
+  // among the listed objects tells them apart. A list built while nothing was selected has an
+  // empty entry at its top, one more than the listed objects.
+  const int32_t place = index - (list->EntryCount() - static_cast<int32_t>(listed.size()));
+  TLink* object = nullptr;
+  if (place >= 0 && place < static_cast<int32_t>(listed.size()) &&
+      ComposeEntry(listed[static_cast<size_t>(place)]) == chosen) {
+    object = listed[static_cast<size_t>(place)];
+  } else {
+    const auto match = std::find_if(listed.begin(), listed.end(),
+                                    [&](TLink* each) { return ComposeEntry(each) == chosen; });
+    if (match != listed.end()) object = *match;
+  }
+  if (object == nullptr) return;
+  world_->DeselectAll();
+  world_->Select(object);
 }
 
 void WindowBase::SetUnitHandler(TLink* handler) {

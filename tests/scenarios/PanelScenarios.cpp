@@ -1,0 +1,243 @@
+// The floating Properties window shows the panel of the object it edits: the spring picked in
+// its Object list shows the spring's fields, and a stiffness typed there is what the saved world
+// holds; the pin's mode chosen in its panel (when it acts) is in the saved pin; a pin sketched by
+// hand and double-clicked shows its panel there.
+
+#include <filesystem>
+#include <string>
+
+#include "app/TApp.h"
+#include "constraints/Pin.h"
+#include "constraints/Springs.h"
+#include "core/Failure.h"
+#include "model/Formula.h"
+#include "model/world/QVDoc.h"
+#include "tests/scenarios/Harness.h"
+
+namespace scenario {
+namespace {
+
+// Menu items counted from resources/main/menus.rc. Window: Cascade, Tile, Arrange Icons, Show
+// Clipboard, a separator, Properties. File: New, Open, Close, Save. Tools: the selection and
+// zoom tools (5), a separator, the bodies (5), a separator, the points (4), a separator, Pin.
+constexpr int kPropertiesItem = 4, kPropertiesSeparators = 1;
+constexpr int kSaveItem = 3;
+constexpr int kPinItem = 14, kPinSeparators = 3;
+// Where a panel's fields and its second choice stand, from the window's left edge.
+constexpr int kFieldX = 177, kSecondChoiceX = 237;
+
+struct Spot {
+  int x = 0, y = 0;
+};
+// The new pin is the world's last; the sample's own pin keeps mode 0.
+
+// What the saved world says of its first spring and of its last pin; -1 when there is none.
+struct SavedJoints {
+  std::string failure;
+  double stiffness = -1.0;
+  int pinMode = -1;
+  // Whether the last pin acts always (-1 without a pin).
+  int pinAlwaysActs = -1;
+};
+
+SavedJoints ReadJoints(const std::string& path) {
+  SavedJoints saved;
+  TApp app;
+  app.LoadResourceDlls();
+  app.InitUnits();
+  try {
+    TQVDoc document;
+    document.ReadDocument(path);
+    for (TLink* object : document.World().Objects()) {
+      if (auto* spring = dynamic_cast<TLSpring*>(object); spring != nullptr && saved.stiffness < 0) {
+        const TFormula* quantity =
+            spring->GetFormulaProperty(kTagQuantity, nullptr, nullptr, nullptr, nullptr);
+        if (quantity != nullptr) saved.stiffness = quantity->GetValue();
+      }
+      if (auto* pin = dynamic_cast<TPin*>(object); pin != nullptr) {
+        saved.pinMode = pin->GetMode();
+        saved.pinAlwaysActs = pin->IsAlwaysActive() ? 1 : 0;
+      }
+    }
+  } catch (const QVException& failure) {
+    saved.failure = "error " + std::to_string(failure.error());
+  }
+  app.TermUnits();
+  app.FreeResourceDlls();
+  return saved;
+}
+
+// The middle of the pixels that differ between two pictures of one box, on the screen; (0, 0)
+// when none differs.
+Spot MiddleOfChange(const Picture& before, const Picture& after) {
+  long sumX = 0, sumY = 0, count = 0;
+  for (int y = 0; y < before.box.height; ++y) {
+    for (int x = 0; x < before.box.width; ++x) {
+      if (before.At(x, y) == after.At(x, y)) continue;
+      sumX += x;
+      sumY += y;
+      ++count;
+    }
+  }
+  if (count == 0) return Spot{};
+  return Spot{before.box.x + static_cast<int>(sumX / count),
+              before.box.y + static_cast<int>(sumY / count)};
+}
+
+class Panels : public Scenario {
+ protected:
+  ::testing::AssertionResult OpenProperties() {
+    const ::testing::AssertionResult chosen =
+        ChooseMenu(MenuTitleX("Window"), kPropertiesItem, kPropertiesSeparators);
+    if (!chosen) return chosen;
+    if (!Me().WaitUntil([] { return Me().WindowTitled("Properties") != 0; }))
+      return ::testing::AssertionFailure() << "the Properties window did not open";
+    return Me().Idle();
+  }
+  // File > Save, from the menu bar whichever window has the keyboard.
+  ::testing::AssertionResult Save() {
+    const ::testing::AssertionResult chosen = ChooseMenu(MenuTitleX("File"), kSaveItem, 0);
+    if (!chosen) return chosen;
+    return Me().Idle();
+  }
+  // The Properties window's place on the screen.
+  static Box Window() { return Me().Place(Me().WindowTitled("Properties")); }
+  // Below the two rows every object has, where the panels stand.
+  static Box PanelBox() {
+    const Box window = Window();
+    return Box{window.x + 8, window.y + 94, window.width - 16, 240};
+  }
+  // The middle of a panel row at a distance from the window's left edge (the rows are 28
+  // pixels apart on this desktop's fonts).
+  static Spot PanelRow(int row, int x) {
+    const Box window = Window();
+    return Spot{window.x + x, window.y + 107 + 28 * row};
+  }
+  // The Object list takes the keyboard: a click drops its entries, Escape takes them away.
+  static ::testing::AssertionResult ListWithKeyboard() {
+    Me().Click(Window().x + 214, Window().y + 48);
+    const ::testing::AssertionResult idle = Me().Idle();
+    if (!idle) return idle;
+    Me().Key("Escape");
+    return Me().Idle();
+  }
+  // A copy of the sample under a name of its own, opened in a fresh program.
+  ::testing::AssertionResult StartOnCopy(const std::string& name) {
+    const std::string path = Home().Sample(name);
+    std::filesystem::copy_file(Home().Sample("spring-and-pin.yb"), path,
+                               std::filesystem::copy_options::overwrite_existing);
+    return Start(name);
+  }
+};
+
+TEST_F(Panels, TheSpringPickedInTheObjectListShowsItsStiffnessAndATypedOneIsSaved) {
+  ASSERT_TRUE(StartOnCopy("panel-spring.yb"));
+  const std::string path = Home().Sample("panel-spring.yb");
+  const SavedJoints before = ReadJoints(path);
+  ASSERT_EQ(before.failure, "");
+  ASSERT_GT(before.stiffness, 0.0);
+  ASSERT_NE(before.stiffness, 55.0);
+  ASSERT_TRUE(OpenProperties());
+  const Picture empty = Me().Grab(PanelBox());
+
+  // End picks the list's last object, the pin; Up goes back through the two points and the
+  // wheel to the spring, each showing its own panel.
+  ASSERT_TRUE(ListWithKeyboard());
+  Me().Key("End");
+  ASSERT_TRUE(Me().Idle());
+  const Picture pinPanel = Me().Grab(PanelBox());
+  EXPECT_NE(pinPanel, empty) << "the pin's panel is not shown";
+  Me().Key("Up");
+  ASSERT_TRUE(Me().Idle());
+  const Picture pointPanel = Me().Grab(PanelBox());
+  EXPECT_NE(pointPanel, pinPanel) << "the point's panel is not shown";
+  for (int up = 0; up < 3; ++up) {
+    Me().Key("Up");
+    ASSERT_TRUE(Me().Idle());
+  }
+  const Picture springPanel = Me().Grab(PanelBox());
+  EXPECT_NE(springPanel, pointPanel) << "the spring's panel is not shown";
+
+  // The stiffness is the panel's first field: its text chosen whole, 55 typed over it.
+  const Spot field = PanelRow(0, kFieldX);
+  Me().Click(field.x, field.y);
+  ASSERT_TRUE(Me().Idle());
+  Me().Key("Home");
+  Me().Key("End", {"Shift_L"});
+  Me().Type("55");
+  Me().Key("Return");
+  ASSERT_TRUE(Me().Idle());
+  ASSERT_TRUE(Save());
+  const SavedJoints after = ReadJoints(path);
+  ASSERT_EQ(after.failure, "");
+  EXPECT_DOUBLE_EQ(after.stiffness, 55.0);
+}
+
+// A pin that welds nothing shows the mode of a weld as it is and cannot change it; when it acts
+// is its mode to choose.
+TEST_F(Panels, ThePinsModeChosenInItsPanelIsSaved) {
+  ASSERT_TRUE(StartOnCopy("panel-pin-mode.yb"));
+  const std::string path = Home().Sample("panel-pin-mode.yb");
+  const SavedJoints before = ReadJoints(path);
+  ASSERT_EQ(before.failure, "");
+  ASSERT_EQ(before.pinAlwaysActs, 1);
+  ASSERT_TRUE(OpenProperties());
+  ASSERT_TRUE(ListWithKeyboard());
+  Me().Key("End");
+  ASSERT_TRUE(Me().Idle());
+  // "Only when:", the second choice of the panel's second row.
+  const Spot choice = PanelRow(1, kSecondChoiceX);
+  Me().Click(choice.x, choice.y);
+  ASSERT_TRUE(Me().Idle());
+  ASSERT_TRUE(Save());
+  const SavedJoints after = ReadJoints(path);
+  ASSERT_EQ(after.failure, "");
+  EXPECT_EQ(after.pinAlwaysActs, 0);
+  EXPECT_EQ(after.pinMode, before.pinMode);
+}
+
+// Today the double click on the pin's mark takes the pin's point, whose panel the window shows,
+// rather than the pin.
+TEST_F(Panels, ASketchedPinDoubleClickedShowsItsPanelAndItsChosenModeIsSaved) {
+  WAITS_FOR("Every object's properties, edited from the window");
+  ASSERT_TRUE(StartOnCopy("panel-pin.yb"));
+  const std::string path = Home().Sample("panel-pin.yb");
+  ASSERT_EQ(Me().WindowTitled("Properties"), 0u);
+
+  // A pin clicked twice on the world's background, below the bodies: a new pin holds its place
+  // to the background.
+  const Box frame = Frame();
+  const int x = frame.x + 120, y = frame.y + frame.height - 120;
+  const Box around{x - 24, y - 24, 49, 49};
+  const Picture before = Me().Grab(around);
+  ASSERT_TRUE(ChooseMenu(MenuTitleX("Tools"), kPinItem, kPinSeparators));
+  ASSERT_TRUE(Me().Idle());
+  for (int click = 0; click < 2; ++click) {
+    Me().Click(x, y);
+    ASSERT_TRUE(Me().Idle());
+  }
+  ASSERT_TRUE(ChooseMenu(MenuTitleX("Tools"), 0, 0));
+  ASSERT_TRUE(Me().Idle());
+  // The pin stands where the grid took it: the middle of what it drew.
+  const Spot pin = MiddleOfChange(before, Me().Grab(around));
+  ASSERT_GT(pin.x, 0) << "no pin was drawn";
+
+  // The double click opens the Properties window on the pin, whose panel has its choices.
+  Me().DoubleClick(pin.x, pin.y);
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().WindowTitled("Properties") != 0; }))
+      << "the double click did not open the Properties window";
+  ASSERT_TRUE(Me().Idle());
+  EXPECT_GT(Me().Grab(PanelBox()).Count(IsInk), 100) << "the pin's panel is not shown";
+
+  // "Only when:" is the pin's chosen mode of acting, kept by the saved pin.
+  const Spot choice = PanelRow(1, kSecondChoiceX);
+  Me().Click(choice.x, choice.y);
+  ASSERT_TRUE(Me().Idle());
+  ASSERT_TRUE(Save());
+  const SavedJoints saved = ReadJoints(path);
+  ASSERT_EQ(saved.failure, "");
+  EXPECT_EQ(saved.pinAlwaysActs, 0);
+}
+
+}  // namespace
+}  // namespace scenario
