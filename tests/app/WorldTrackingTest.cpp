@@ -716,6 +716,82 @@ TEST_F(WorldTrackingTest, ASliderOnTheWindowIsDrawnAndDraggedLive) {
   EXPECT_EQ(slider.GetValue(), 1.0);
 }
 
+// What the desktop shows of one pixel of the main frame, as the frame's pixels are put on it.
+class TWatchedPixel : public TScriptedDesktop {
+ public:
+  TWatchedPixel(HWND main, POINT pixel) : TScriptedDesktop([] {}), main_(main), pixel_(pixel) {}
+  void SurfaceUpdated(HWND window, const RECT&) override {
+    if (window == main_) shown = GetWindowSurface(window)->Pixel(pixel_.x, pixel_.y);
+  }
+  uint32_t shown = 0x123456;
+
+ private:
+  HWND main_;
+  POINT pixel_;
+};
+
+// A figure a tracker inverts on the view is on the desktop as soon as the tracker has drawn it,
+// and so is its erasing.
+TEST_F(WorldTrackingTest, FeedbackInvertedOnTheViewIsOnTheDesktopAtOnce) {
+  const MacPoint at = ScreenOf(1.0, 1.0);
+  ASSERT_EQ(At(at), kWhite);
+  RECT viewRect;
+  GetWindowRect(view_->GetWindowHandle(), &viewRect);
+  RECT mainRect;
+  GetWindowRect(main_->m_hWnd, &mainRect);
+  TWatchedPixel desktop(main_->m_hWnd, POINT{viewRect.left - mainRect.left + at.h,
+                                             viewRect.top - mainRect.top + at.v});
+  SetWindowPresenter(&desktop);
+  TWorldTrackerView port(*view_);
+  const auto invert = [&] {
+    HDC dc = port.BeginFeedbackDrawing();
+    ASSERT_NE(dc, nullptr);
+    PortResetPen();
+    PortSetPenMode(R2_NOTXORPEN);
+    PortMoveTo(at.h - 3, at.v);
+    PortLineTo(7, 0);
+    PortResetPen();
+    port.EndFeedbackDrawing(dc);
+  };
+  invert();
+  EXPECT_EQ(desktop.shown, 0x000000u) << "the figure is not on the desktop";
+  invert();
+  EXPECT_EQ(desktop.shown, 0xFFFFFFu) << "the erased figure is still on the desktop";
+  SetWindowPresenter(nullptr);
+}
+
+// A band round a slider on the window selects it; its bottom right corner dragged stretches it,
+// the top left staying, as one undoable resize of the control.
+TEST_F(WorldTrackingTest, ABandGathersASliderWhoseCornerStretchesItAsOneUndoableResize) {
+  auto made = std::make_unique<TInput>();
+  made->Initialize();
+  made->SetIdentifier(70);
+  TInput& slider = *made;
+  world_->AdoptObject(std::move(made));
+  slider.MoveBy(MacPoint(20, 20));
+  slider.ResizeFromCorner(kCornerBottomRight, MacPoint(128, 20));
+  view_->InvalidateForeground();
+  Pump();
+  const MacRect start = slider.GetFrame();
+
+  // The band from the empty space below the slider, up past its top left.
+  LiveDrag(MacPoint(160, 50), {MacPoint(100, 30), MacPoint(10, 10)});
+  ASSERT_EQ(world_->Selection().size(), 1u);
+  EXPECT_EQ(world_->Selection().front(), &slider);
+
+  const MacPoint corner(static_cast<int16_t>(start.right - 1), static_cast<int16_t>(start.bottom - 1));
+  LiveDrag(corner, {Offset(corner, 10, 4), Offset(corner, 30, 10)});
+  EXPECT_EQ(slider.GetFrame(), MacRect(start.left, start.top, static_cast<int16_t>(start.right + 30),
+                                       static_cast<int16_t>(start.bottom + 10)));
+  TCommandCore* resize = app_->Commands().GetLastCommand();
+  ASSERT_NE(resize, nullptr);
+  EXPECT_EQ(resize->GetCommandNumber(), 2001);
+  app_->Commands().UndoOrRedoLast();
+  EXPECT_EQ(slider.GetFrame(), start);
+  app_->Commands().UndoOrRedoLast();
+  EXPECT_EQ(slider.GetFrame().right, start.right + 30);
+}
+
 // The tracking world with its first box hung from a pin a metre above it.
 class PinnedBoxTest : public WorldTrackingTest {
  protected:

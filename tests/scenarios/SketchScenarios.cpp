@@ -382,6 +382,72 @@ TEST_F(Sketching, APinClickedOnABodyAndASpringDraggedBetweenTwoBodiesHoldThem) {
       << saved.Description();
 }
 
+// The smallest box that holds every pixel in which two pictures of one place differ, in screen
+// coordinates; empty when they are alike.
+Box ChangedBox(const Picture& before, const Picture& after) {
+  int left = before.box.width, top = before.box.height, right = -1, bottom = -1;
+  for (int y = 0; y < before.box.height; ++y) {
+    for (int x = 0; x < before.box.width; ++x) {
+      if (before.At(x, y) == after.At(x, y)) continue;
+      left = std::min(left, x);
+      right = std::max(right, x);
+      top = std::min(top, y);
+      bottom = std::max(bottom, y);
+    }
+  }
+  if (right < 0) return {};
+  return {before.box.x + left, before.box.y + top, right - left + 1, bottom - top + 1};
+}
+
+// A slider of the sample's spring constant, placed from the Input menu at the top left of the
+// world, is gathered by a band, which marks its corners; its bottom right corner dragged out
+// stretches it as the pointer goes, and Undo gives it back its size.
+TEST_F(Sketching, ASelectedSlidersCornerStretchesItAndUndoGivesBackItsSize) {
+  ASSERT_TRUE(Start());
+  const Box frame = Frame();
+  // The spring, between the anchor at the world's origin and the box's centre.
+  Me().Click(frame.x + 459, frame.y + 130);
+  ASSERT_TRUE(Me().Idle());
+  // The room left of the spring's anchor, whose mark goes with the spring's selection.
+  const Box area{frame.x + 87, frame.y + 95, 143, 60};
+  const Picture empty = Me().Grab(area);
+  // Input > Spring constant, below Active when...
+  ASSERT_TRUE(ChooseMenu(MenuTitleX("Input"), 1, 0));
+  ASSERT_TRUE(Me().Idle());
+  const Picture placed = Me().Grab(area);
+  const Box slider = ChangedBox(empty, placed);
+  ASSERT_GE(slider.width, 40) << "no slider appeared at the top left of the world";
+
+  // Its frame reaches five pixels beyond what it draws. A band from the empty space below and
+  // left of it, round it and no further to the right, where the spring's anchor stands: the
+  // corners of its frame are marked.
+  Me().Click(frame.x + 600, frame.y + 400);
+  ASSERT_TRUE(Me().Idle());
+  const Box leftEnd{slider.x - 8, slider.y - 8, 24, slider.height + 16};
+  const Picture unselected = Me().Grab(leftEnd);
+  Me().SlowDrag(slider.x - 8, slider.Bottom() + 8, slider.Right() + 7, slider.y - 8);
+  ASSERT_TRUE(Me().Idle());
+  const Box marked = ChangedBox(unselected, Me().Grab(leftEnd));
+  ASSERT_FALSE(marked.Empty()) << "the band did not mark the slider";
+  EXPECT_LE(marked.x, slider.x);
+  EXPECT_GE(marked.Bottom(), slider.Bottom() - 1);
+
+  // Below the slider, clear of the spring: the room that its stretched frame takes.
+  const Box below{slider.x + 6, slider.Bottom() + 4, slider.width + 50, 26};
+  const int inkBefore = Me().Grab(below).Count(IsDark);
+  // The bottom right corner, taken just inside the frame, dragged 60 right and 20 down.
+  const Spot corner{slider.Right() + 2, slider.Bottom() + 2};
+  Me().SlowDrag(corner.x, corner.y, corner.x + 60, corner.y + 20);
+  ASSERT_TRUE(Me().Idle());
+  // Its bottom edge now runs below its old place, across the old width and further.
+  EXPECT_GE(Me().Grab(below).Count(IsDark), inkBefore + slider.width)
+      << "the slider did not follow its corner";
+
+  Me().Control("z");
+  ASSERT_TRUE(Me().Idle());
+  EXPECT_EQ(Me().Grab(below).Count(IsDark), inkBefore) << "Undo left the slider stretched";
+}
+
 // The mean height of the dark pixels of a picture, in rows; NaN when none is dark.
 double MeanDarkRow(const Picture& picture) {
   double sum = 0.0;

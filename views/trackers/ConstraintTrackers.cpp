@@ -21,6 +21,7 @@
 #include "views/trackers/ShapeTrackers.h"
 #include "views/trackers/TrackerWorld.h"
 #include "views/world/HotPointSnapper.h"
+#include "views/world/TemplateLink.h"
 
 namespace {
 
@@ -221,19 +222,15 @@ int16_t TCnstrTracker672::AddPoint(const QV_CPoint& screen, const TVector& world
   }
   TActionContext* context = GetContext();
   if (context == nullptr) ThrowFailure(kErrOutOfMemory, 0);
-  std::unique_ptr<TObjectReader> reader;
+  // The point template's first object; a missing template, or one that holds no point, fails as
+  // memory running out does.
+  std::unique_ptr<TLink> owned;
   try {
-    reader = ReadObjectsFromResource(kPointTemplate, &context->ContextLink(), nullptr, nullptr);
+    owned = LoadTemplateLink(kPointTemplate, &context->ContextLink());
   } catch (const QVException&) {
     ThrowFailure(kErrOutOfMemory, 0);
   }
-  if (reader == nullptr) ThrowFailure(kErrOutOfMemory, 0);
-  reader->Complete(0);
-  std::vector<std::unique_ptr<TLink>> made = reader->TakeObjects();
-  std::unique_ptr<TLink> owned;
-  for (auto& object : made)
-    if (owned == nullptr && AsPoint(object.get()) != nullptr) owned = std::move(object);
-  if (owned == nullptr) ThrowFailure(kErrOutOfMemory, 0);
+  if (AsPoint(owned.get()) == nullptr) ThrowFailure(kErrOutOfMemory, 0);
   TPoint& point = *AsPoint(owned.get());
   PutAt(point, world);
   constraint->AttachObject(&point);
