@@ -155,9 +155,10 @@ class DialogFaults : public Scenario {
   }
 };
 
-// World > Show Every Nth Frame > Other... once did nothing: the dialog had no template and its
-// failed run counted as accepted. Its count typed and OK are now the world's, and saved.
-TEST_F(DialogFaults, OtherFramesShownTypedIsTheSavedWorlds) {
+// World > Show Every Nth Frame > Other... and Tracking > Other... once did nothing: the dialogs
+// had no template and their failed runs counted as accepted. The counts typed and OK are now the
+// world's, and saved.
+TEST_F(DialogFaults, TheOtherCountsTypedAreTheSavedWorlds) {
   ASSERT_TRUE(Running(kSample));
   // Show Every Nth Frame stands below Run, Stop, Reset, the five tape commands and two
   // separators; Other... below its five counts.
@@ -169,6 +170,19 @@ TEST_F(DialogFaults, OtherFramesShownTypedIsTheSavedWorlds) {
   Me().Key("Return");
   ASSERT_TRUE(Me().WaitUntil([] { return Me().WindowTitled("Show Every Nth Frame") == 0; }))
       << "OK did not close the dialog";
+
+  // Tracking stands below Show Every Nth Frame; Other... below No Tracks and six counts. Its OK
+  // is clicked.
+  ASSERT_TRUE(ChooseInWorldSubmenu(9, 2, 7));
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().FocusedTitle() == "Tracking"; }))
+      << "the dialog did not open: " << Me().FocusedTitle();
+  ASSERT_TRUE(Me().Idle());
+  Me().Type("5");
+  const Box tracking = Me().Place(Me().WindowTitled("Tracking"));
+  // OK is the first of the two buttons along the bottom, left of Cancel.
+  Me().Click(tracking.x + tracking.width / 2, tracking.Bottom() - 26);
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().WindowTitled("Tracking") == 0; }))
+      << "OK did not close the dialog";
   ASSERT_TRUE(Save());
   ASSERT_TRUE(Me().Idle());
 
@@ -176,6 +190,7 @@ TEST_F(DialogFaults, OtherFramesShownTypedIsTheSavedWorlds) {
   TQVDoc saved;
   saved.ReadDocument(Home().Sample(kSample));
   EXPECT_EQ(saved.World().GetSkipFrames(), 3);
+  EXPECT_EQ(saved.World().GetTrackingWord(), 5);
 }
 
 // Window > Point Table on a polygon of thirty vertices: the clicked cell takes the keys; scrolled
