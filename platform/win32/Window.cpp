@@ -958,6 +958,10 @@ BOOL ShowWindow(HWND window, int32_t command) {
                         command != SW_MINIMIZE && command != SW_SHOWMINIMIZED;
   UINT flags = SWP_SHOWWINDOW | SWP_NOMOVE | SWP_NOSIZE;
   if (!activate) flags |= SWP_NOACTIVATE | SWP_NOZORDER;
+  // A child shown keeps its place among its siblings, which is also the order Tab walks in a
+  // dialog; only a restore or a normal show brings it to the top.
+  if ((record->style & WS_CHILD) && (command == SW_SHOW || command == SW_SHOWNA))
+    flags |= SWP_NOACTIVATE | SWP_NOZORDER;
   if (resize) flags |= SWP_FRAMECHANGED;
   SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, flags);
   if (resize && IsWindow(window)) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <span>
+#include <vector>
 
 #include "core/Failure.h"
 #include "core/Handle.h"
@@ -30,6 +31,55 @@ constexpr BYTE kNormalOutPrecision = 4;
 constexpr LONG kNormalWeight = 400;
 
 bool IsEmpty(const RECT& rect) { return rect.right <= rect.left || rect.bottom <= rect.top; }
+
+std::vector<HWND> ChildWindows(HWND parent) {
+  std::vector<HWND> children;
+  for (HWND child = ::GetWindow(parent, GW_CHILD); child != nullptr;
+       child = ::GetWindow(child, GW_HWNDNEXT)) {
+    children.push_back(child);
+  }
+  return children;
+}
+
+// Puts the windows made for a panel (in the order they were made) where Tab reaches them in
+// their place on the dialog: before the first older window that stands below the panel's top
+// within the panel's columns, or after all of them when none does.
+void PlaceInTabOrder(HWND dialog, const std::vector<HWND>& older) {
+  std::vector<HWND> made;
+  for (HWND child : ChildWindows(dialog)) {
+    if (std::find(older.begin(), older.end(), child) == older.end()) made.push_back(child);
+  }
+  if (made.empty()) return;
+  // New windows enter at the top: the first made is the last of them.
+  std::reverse(made.begin(), made.end());
+  RECT panel{};
+  for (HWND window : made) {
+    RECT place{};
+    ::GetWindowRect(window, &place);
+    if (IsEmpty(panel)) {
+      panel = place;
+    } else {
+      panel = {std::min(panel.left, place.left), std::min(panel.top, place.top),
+               std::max(panel.right, place.right), std::max(panel.bottom, place.bottom)};
+    }
+  }
+  HWND after = HWND_BOTTOM;
+  HWND previous = HWND_TOP;
+  for (HWND window : ChildWindows(dialog)) {
+    if (std::find(made.begin(), made.end(), window) != made.end()) continue;
+    RECT place{};
+    ::GetWindowRect(window, &place);
+    if (place.top >= panel.top && place.left < panel.right && place.right > panel.left) {
+      after = previous;
+      break;
+    }
+    previous = window;
+  }
+  for (HWND window : made) {
+    ::SetWindowPos(window, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    if (after != HWND_BOTTOM) after = window;
+  }
+}
 
 // A resource handle released when it goes out of scope.
 class TResourceBytes {
@@ -120,6 +170,7 @@ int32_t TWindowsDialog::AddPanelItems(int16_t number) {
   if (handle == nullptr) return 0;
   const TResourceBytes resource(handle);
   const size_t first = items_.size();
+  const std::vector<HWND> older = ChildWindows(GetSafeHwnd());
   try {
     TChangingControls bracket;
     BuildItemViews(*this, number, resource.Bytes());
@@ -135,6 +186,7 @@ int32_t TWindowsDialog::AddPanelItems(int16_t number) {
     if (growth_.x != 0 || growth_.y != 0) items_[i]->MoveRightEdge(growth_.x, growth_.y);
   }
   PlaceNewItems();
+  PlaceInTabOrder(GetSafeHwnd(), older);
   return static_cast<int32_t>(items_.size() - first);
 }
 

@@ -107,6 +107,9 @@ TEST_F(WindowTest, ZOrderDecidesWhichWindowIsUnderAPoint) {
   EXPECT_EQ(WindowFromPoint({60, 60}), lower);
   EXPECT_EQ(GetTopWindow(parent), lower);
   EXPECT_EQ(GetWindow(lower, GW_HWNDNEXT), upper);
+  // Showing a child keeps its place among its siblings: the order Tab walks in a dialog.
+  ShowWindow(upper, SW_SHOW);
+  EXPECT_EQ(GetTopWindow(parent), lower);
   // Hidden and disabled children let the point through to what is behind.
   ShowWindow(lower, SW_HIDE);
   EXPECT_EQ(WindowFromPoint({60, 60}), upper);
