@@ -46,6 +46,19 @@ TDialogCommand::~TDialogCommand() {
 
 void TDialogCommand::InitDialogCommand(int16_t commandNumber, TWorldDoc* target,
                                        const std::vector<TLink*>* selection) {
+  MakeDialog(commandNumber, target);
+  if (selection != nullptr) {
+    dialog_->SetSelection(selection, owner_.get(), target, 1);
+    return;
+  }
+  // Without a selection the dialog is the world's own (its settings, frames shown, tracking):
+  // the world is the one object it edits.
+  if (target == nullptr) return;
+  worldAlone_.assign(1, target);
+  dialog_->SetSelection(&worldAlone_, owner_.get(), target, 1);
+}
+
+void TDialogCommand::MakeDialog(int16_t commandNumber, TWorldDoc* target) {
   delete dialog_;
   dialog_ = nullptr;
   InitAction(commandNumber, nullptr, target, 1);
@@ -66,15 +79,6 @@ void TDialogCommand::InitDialogCommand(int16_t commandNumber, TWorldDoc* target,
     delete made;
   }
   FailIfNull(dialog_);
-  if (selection != nullptr) {
-    dialog_->SetSelection(selection, owner_.get(), target, 1);
-    return;
-  }
-  // Without a selection the dialog is the world's own (its settings, frames shown, tracking):
-  // the world is the one object it edits.
-  if (target == nullptr) return;
-  worldAlone_.assign(1, target);
-  dialog_->SetSelection(&worldAlone_, owner_.get(), target, 1);
 }
 
 void TDialogCommand::Perform() {
@@ -97,7 +101,7 @@ void TRefHolder::InitForObject(int16_t commandNumber, TLink* object) {
   objects_.clear();
   FailIfNull(object);
   TWorldDoc* const world = WorldOf(*object);
-  InitDialogCommand(commandNumber, world, nullptr);
+  MakeDialog(commandNumber, world);
   objects_.push_back(object);
   dialog_->SetSelection(&objects_, owner_.get(), world, 1);
 }

@@ -46,6 +46,10 @@ class TDialogCommand : public TActionBase {
  protected:
   class TOwnerWindow;
 
+  // The action of the world and the dialog of the number, attached to nothing yet: what
+  // InitDialogCommand does before it attaches the dialog.
+  void MakeDialog(int16_t commandNumber, TWorldDoc* target);
+
   WindowBase* dialog_ = nullptr;
   // The window the dialog stands over, or null (the application's); outlives the dialog, which
   // holds it as its parent.
