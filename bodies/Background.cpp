@@ -7,6 +7,7 @@
 
 #include "core/ClassRegistry.h"
 #include "core/MenuCommands.h"
+#include "model/command/CommandCore.h"
 #include "core/port/Port.h"
 #include "model/filing/ObjectReader.h"
 #include "model/filing/ObjectWriter.h"
@@ -71,18 +72,21 @@ void TZeroMass::DoCommandValue(int16_t command, uint16_t value) {
     TMass::DoCommandValue(command, value);
     return;
   }
-  DoMenuCommand(command);
+  bool handled = false;
+  DoObjectMenuCommand(command, handled);
 }
 
 void TZeroMass::DoSetupMenus() {
+  THandlerLink::DoSetupMenus();
   EnableCheckMenuCommand(kCmdShowAxes, true, showAxes_ != 0);
 }
 
-bool TZeroMass::DoMenuCommand(int16_t command) {
-  if (command != kCmdShowAxes) return false;
+std::unique_ptr<TCommandCore> TZeroMass::DoObjectMenuCommand(int16_t command, bool& handled) {
+  if (command != kCmdShowAxes) return TMass::DoObjectMenuCommand(command, handled);
+  handled = true;
   SetShowAxes(showAxes_ == 1 ? 0 : 1);
   Changed();
-  return true;
+  return nullptr;
 }
 
 void TZeroMass::JoinTo(TMass* body) {

@@ -31,13 +31,16 @@ class TZeroMass : public TMass {
   void SetShowAxes(uint16_t show);
   // The background lies under everything and hides nothing.
   uint16_t IsHitTarget() override { return 0; }
+  // The background is no body one edits: it has no properties dialog.
+  int16_t GetObjectKindCode() const override { return 0; }
   uint16_t GetShowAxes() const { return showAxes_; }
   // Command 1076 is enabled and checked while the axes show.
   bool GetCommandState(int16_t command, uint16_t& enabled, uint16_t& mark) override;
   void DoCommandValue(int16_t command, uint16_t value) override;
-  void DoSetupMenus();
-  // Command 1076 toggles the axes; false for other commands.
-  bool DoMenuCommand(int16_t command);
+  // Command 1076, checked while the axes show; the background offers no body's commands.
+  void DoSetupMenus() override;
+  // Command 1076 toggles the axes at once; the background takes no other number.
+  std::unique_ptr<TCommandCore> DoObjectMenuCommand(int16_t command, bool& handled) override;
 
   // ---- 2. View, bounds and axes ----
   // The view's screen area, (0, 0) to size.

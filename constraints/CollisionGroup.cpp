@@ -68,6 +68,7 @@ CollideMenuState TCollisionGroup::MenuState() const {
 }
 
 void TCollisionGroup::DoSetupMenus() {
+  TFieldGroup::DoSetupMenus();
   SetMenuItemMark(kCmdCollide, kNoMark);
   SetMenuItemMark(kCmdDontCollide, kNoMark);
   const CollideMenuState state = MenuState();
@@ -78,11 +79,13 @@ void TCollisionGroup::DoSetupMenus() {
   SetMenuItemMark(kCmdDontCollide, state.dontCollideMark);
 }
 
-TCommandCore* TCollisionGroup::DoMenuCommand(int16_t command) {
-  if (command != kCmdCollide && command != kCmdDontCollide) return nullptr;
+std::unique_ptr<TCommandCore> TCollisionGroup::DoObjectMenuCommand(int16_t command, bool& handled) {
+  if (command != kCmdCollide && command != kCmdDontCollide)
+    return TFieldGroup::DoObjectMenuCommand(command, handled);
+  handled = true;
   auto collide = std::make_unique<TCollideCommand>();
   collide->InitCollide(command, this, GetWorld());
-  return collide.release();
+  return collide;
 }
 
 // Only bodies collide: other selected objects (points, constraints) never enter the group.

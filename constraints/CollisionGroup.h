@@ -37,9 +37,9 @@ class TCollisionGroup : public TFieldGroup {
   // some are out.
   void SelectedPairs(int32_t& bodies, bool& someIn, bool& someOut) const;
   CollideMenuState MenuState() const;
-  void DoSetupMenus();
-  // Commands 1107 and 1108 make the collide command; others make nothing.
-  TCommandCore* DoMenuCommand(int16_t command);
+  void DoSetupMenus() override;
+  // Commands 1107 and 1108 make the collide command; the group takes no other number.
+  std::unique_ptr<TCommandCore> DoObjectMenuCommand(int16_t command, bool& handled) override;
   // Puts the pairs of the world's selected bodies into the group (1107) or takes them out (1108).
   void ApplyCollideCommand(int16_t command);
 

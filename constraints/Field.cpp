@@ -72,15 +72,18 @@ Str255 TFieldCnstr::GetDisplayName() const {
 }
 
 void TFieldCnstr::DoSetupMenus() {
+  TUICnstr::DoSetupMenus();
   if (menuCommand_ != 0) EnableMenuCommand(menuCommand_, !IsMemoryLow());
 }
 
-TCommandCore* TFieldCnstr::DoMenuCommand(int16_t command) {
-  if (command != menuCommand_ || command == 0) return nullptr;
+std::unique_ptr<TCommandCore> TFieldCnstr::DoObjectMenuCommand(int16_t command, bool& handled) {
+  if (command != menuCommand_ || command == 0) return TUICnstr::DoObjectMenuCommand(command, handled);
+  handled = true;
   TWorldDoc* world = WorldOf(*this);
   if (world == nullptr) return nullptr;
   CheckWorldEdit(*world);
-  return SettingsMaker() != nullptr ? SettingsMaker()(command, *this) : nullptr;
+  return std::unique_ptr<TCommandCore>(
+      SettingsMaker() != nullptr ? SettingsMaker()(command, *this) : nullptr);
 }
 
 uint16_t TFieldCnstr::ReadBlockContents(int16_t code, TObjectReader& reader) {

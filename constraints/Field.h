@@ -145,10 +145,10 @@ class TFieldCnstr : public TUICnstr, public TVectorFieldSource {
   // The name, the first punctuation, the object's number and the second punctuation.
   Str255 GetDisplayName() const;
   // Enables the own command unless memory is low.
-  void DoSetupMenus();
-  // The own command, in a world: the edit check, then the settings command. Other commands make
-  // nothing.
-  TCommandCore* DoMenuCommand(int16_t command);
+  void DoSetupMenus() override;
+  // The own command, in a world: the edit check, then the settings command. The field takes no
+  // other number.
+  std::unique_ptr<TCommandCore> DoObjectMenuCommand(int16_t command, bool& handled) override;
 
   int32_t KindGoalCount() const override { return FieldGoalCount(); }
   void MarkGoals() override { BuildFormula(); }

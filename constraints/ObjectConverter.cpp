@@ -276,7 +276,7 @@ void TObjectConverter::DoSetupMenus() {
   if (lines >= 1) EnableMenuCommand(kCmdConvertMenu, true);
 }
 
-std::unique_ptr<TCommandCore> TObjectConverter::DoMenuCommand(int16_t command, bool& handled) {
+std::unique_ptr<TCommandCore> TObjectConverter::DoObjectMenuCommand(int16_t command, bool& handled) {
   handled = false;
   if (command == kCmdShapesToLines) {
     const std::vector<TThing*> shapes = GetSelectedShapes();

@@ -64,9 +64,9 @@ class TObjectConverter : public THandlerLink {
 
   // ---- Menus ----
   // Enables 1802 for two selected lines or more, 1803 for one or more, and 1800 with either.
-  void DoSetupMenus();
+  void DoSetupMenus() override;
   // The command object of a conversion command, with handled set; null otherwise.
-  std::unique_ptr<TCommandCore> DoMenuCommand(int16_t command, bool& handled);
+  std::unique_ptr<TCommandCore> DoObjectMenuCommand(int16_t command, bool& handled) override;
 
   // ---- Filing ----
   uint16_t CanReadBlock(int16_t code) override;

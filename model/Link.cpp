@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "model/Formula.h"
+#include "model/command/CommandCore.h"
 #include "model/filing/ObjectReader.h"
 #include "model/filing/ObjectWriter.h"
 
@@ -236,6 +237,11 @@ void TLink518::AddDependent(TLink* object) {
 void TLink518::RemoveDependent(TLink* object) {
   const int32_t index = GetIdentityIndex(object);
   if (index != -1) DeleteAt(index);
+}
+
+std::unique_ptr<TCommandCore> THandlerLink::DoObjectMenuCommand(int16_t, bool& handled) {
+  handled = false;
+  return nullptr;
 }
 
 void TNamedLink::SetName(const Str255& name) {

@@ -8,6 +8,7 @@
 //   (401)
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "core/Handle.h"
@@ -21,6 +22,7 @@
 #include "core/port/PortText.h"
 #include "model/ScriptSlot.h"
 
+class TCommandCore;
 class TFormula;
 class TGeometryObjectCache;
 class TLink;
@@ -244,9 +246,19 @@ class TLink518 : public TLink {
   void Clear() { DeleteAll(); }
 };
 
-// A link in the chain of command handlers.
+// A link in the chain of command handlers: an object of a world may set up menu items of its own
+// and answer the numbers its world leaves.
 class THandlerLink : public TLink {
   DECLARE_CLASS_ID(516, TLink)
+
+ public:
+  // Enables and checks the object's own items; run for every object of the world each time the
+  // menus are about to show, after the world's own set-up. By default nothing.
+  virtual void DoSetupMenus() {}
+  // The object's answer to a number its world leaves: the command for the application to queue,
+  // or null when the work is done or there is none; `handled` tells whether the object took the
+  // number. By default it takes none.
+  virtual std::unique_ptr<TCommandCore> DoObjectMenuCommand(int16_t command, bool& handled);
 };
 
 // A link with a name.

@@ -1,14 +1,18 @@
 #include "model/Thing.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "core/ClassRegistry.h"
+#include "core/MenuCommands.h"
 #include "core/Resources.h"
 #include "core/geometry/Rounding.h"
 #include "core/port/PortRegion.h"
 #include "core/port/PortText.h"
 #include "model/filing/ObjectReader.h"
 #include "model/filing/ObjectWriter.h"
+#include "model/world/WorldDoc.h"
+#include "model/world/WorldEditCheck.h"
 
 namespace {
 
@@ -39,6 +43,19 @@ void TThing::Initialize() {
   colour_ = RGB16Color();
   colourIsDefault_ = 1;
   TSingleStyleLink::Initialize();
+}
+
+bool TThing::OffersOwnCommands() const {
+  const TWorldDoc* world = WorldOf(*this);
+  if (world == nullptr || world->GetPlayerMode() != 0) return false;
+  const std::vector<TLink*>& selection = world->Selection();
+  return std::find(selection.begin(), selection.end(), this) != selection.end();
+}
+
+void TThing::DoSetupMenus() {
+  TSingleStyleLink::DoSetupMenus();
+  const int16_t dialog = GetObjectKindCode();
+  if (dialog != 0 && OffersOwnCommands()) EnableMenuCommand(dialog, true);
 }
 
 void TThing::ApplyColourValue(const RGB16Color& colour) {

@@ -50,6 +50,12 @@ class TThing : public TSingleStyleLink {
   void WriteBlockContents(int16_t code, TObjectWriter& writer) override;
   void WriteFields(TObjectWriter& writer) override;
 
+  // Whether the thing's own menu commands are offered: while it is selected in a world that is
+  // edited, not played.
+  bool OffersOwnCommands() const;
+  // A thing with a properties dialog of its own offers the command that opens it.
+  void DoSetupMenus() override;
+
   // Drawing, through the current port.
   void Draw(const MacRect& area, uint16_t flags) override;
   // Sets the port's colour for the thing: with flag bit 3 always, else unless it is the default.

@@ -1,6 +1,7 @@
 // TCOMPoint: the centre of mass of group 0, computed by the solver while the point is shown.
 
 #include "bodies/points/Point.h"
+#include "model/command/CommandCore.h"
 #include "model/filing/ObjectReader.h"
 #include "model/filing/ObjectWriter.h"
 #include "model/world/WorldDoc.h"
@@ -54,13 +55,15 @@ bool TCOMPoint::GetCommandState(int16_t command, uint16_t& enabled, uint16_t& ma
   return TPoint::GetCommandState(command, enabled, mark);
 }
 
-void TCOMPoint::DoMenuCommand(int16_t command) {
-  if (command != kCmdToggleCOM) return;
+std::unique_ptr<TCommandCore> TCOMPoint::DoObjectMenuCommand(int16_t command, bool& handled) {
+  if (command != kCmdToggleCOM) return TPoint::DoObjectMenuCommand(command, handled);
+  handled = true;
   SetFlagProperty(kTagShow, IsShown() != 0 ? 0 : 1);
   Changed();
   ForEachLinked(1);
   // The solver's copy of the world no longer holds what the point asks of it.
   if (TWorldDoc* world = GetWorld()) world->WorldChanged();
+  return nullptr;
 }
 
 void TCOMPoint::WriteFields(TObjectWriter& writer) {

@@ -258,8 +258,10 @@ APIResult TAPIDocument::SetShowXYAxes(int16_t show) {
   TAPICallContext context(this, "");
   if (TQVDoc* document = CheckedDocument(context)) {
     TZeroMass* background = Background(document->World());
-    if (background != nullptr && (background->GetShowAxes() != 0) != (show != 0))
-      background->DoMenuCommand(kCmdShowAxes);
+    if (background != nullptr && (background->GetShowAxes() != 0) != (show != 0)) {
+      bool handled = false;
+      background->DoObjectMenuCommand(kCmdShowAxes, handled);
+    }
     InvalidateMenuSetup();
   }
   return context.Result();
@@ -527,8 +529,9 @@ APIResult TAPIDocument::Collide(int16_t collide) {
   if (document == nullptr) return context.Result();
   for (TLink* object : document->World().Objects()) {
     if (!object->IsMemberClass(TCollisionGroup::kClassID)) continue;
-    PerformNow(static_cast<TCollisionGroup*>(object)->DoMenuCommand(collide != 0 ? kCmdCollide
-                                                                                 : kCmdCollide + 1));
+    bool handled = false;
+    PerformNow(static_cast<TCollisionGroup*>(object)->DoObjectMenuCommand(
+        collide != 0 ? kCmdCollide : kCmdCollide + 1, handled));
     break;
   }
   return context.Result();

@@ -72,7 +72,7 @@ TEST_F(WorldConverterTest, LinesOfANewWorldBecomeACurvedSlotThroughItsConverter)
   Sketch(world, 21, {3.0, 0.0}, {3.0, 2.0});
   bool handled = false;
   std::unique_ptr<TCommandCore> command(
-      converter.DoMenuCommand(TObjectConverter::kCmdLinesToCurve, handled));
+      converter.DoObjectMenuCommand(TObjectConverter::kCmdLinesToCurve, handled));
   ASSERT_TRUE(handled);
   ASSERT_NE(command, nullptr);
   command->Perform();

@@ -5,6 +5,7 @@
 
 #include <optional>
 
+#include "model/command/CommandCore.h"
 #include "tests/bodies/ShapeTestSupport.h"
 #include "tests/support/MemoryCanvas.h"
 
@@ -57,12 +58,15 @@ TEST_F(BackgroundTest, CommandTogglesTheAxesAndItsCheckMark) {
   ASSERT_TRUE(background->GetCommandState(kCmdShowAxes, enabled, mark));
   EXPECT_EQ(enabled, 1);
   EXPECT_EQ(mark, 0);
-  EXPECT_TRUE(background->DoMenuCommand(kCmdShowAxes));
+  bool handled = false;
+  EXPECT_EQ(background->DoObjectMenuCommand(kCmdShowAxes, handled), nullptr);
+  EXPECT_TRUE(handled);
   background->GetCommandState(kCmdShowAxes, enabled, mark);
   EXPECT_EQ(mark, 1);
   background->DoCommandValue(kCmdShowAxes, 0);
   EXPECT_EQ(background->GetShowAxes(), 0);
-  EXPECT_FALSE(background->DoMenuCommand(1075));
+  EXPECT_EQ(background->DoObjectMenuCommand(1075, handled), nullptr);
+  EXPECT_FALSE(handled);
 }
 
 TEST_F(BackgroundTest, BoundsAndAxesFollowTheView) {

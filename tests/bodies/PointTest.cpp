@@ -20,6 +20,7 @@
 #include "core/Resources.h"
 #include "core/port/Picture.h"
 #include "core/port/Port.h"
+#include "model/command/CommandCore.h"
 #include "model/filing/ObjectReader.h"
 #include "model/filing/ObjectWriter.h"
 #include "model/world/WorldDoc.h"
@@ -36,6 +37,12 @@ std::string TextOf(const TFormula& formula) {
   Str255 text;
   formula.GetText(text);
   return {text.Chars(), static_cast<size_t>(text.Length())};
+}
+
+void ToggleCentreOfMass(TCOMPoint& com) {
+  bool handled = false;
+  EXPECT_EQ(com.DoObjectMenuCommand(kCmdToggleCOM, handled), nullptr);
+  EXPECT_TRUE(handled);
 }
 
 // A drawing export that writes its entities as text.
@@ -268,7 +275,7 @@ TEST_F(PointTest, PointsCentreOfMassPointsAnchorsAndLinesReadBackByteForByte) {
   point->LocalY()->SetFromPieces("2 * 0.25");
   point->LocalY()->StoreConstant(0.5);
   auto* com = static_cast<TCOMPoint*>(AddPoint(kCOMPointTag, 8, background, {0, 0, 0}));
-  com->DoMenuCommand(kCmdToggleCOM);
+  ToggleCentreOfMass(*com);
   auto* anchor = static_cast<TAnchor*>(AddPoint(kAnchorTag, 9, body, {0, 0, 0}));
   anchor->SetKind(2);
   EXPECT_EQ(body->GetAnchored(), 2);
@@ -315,13 +322,13 @@ TEST_F(PointTest, TheSolverStreamCarriesTheCentreOfMassFormulasOnlyWhileShown) {
 
   const std::vector<uint8_t> off = Stream({com}, 0);
   EXPECT_FALSE(HasText(off, "GroupCofM"));
-  com->DoMenuCommand(kCmdToggleCOM);
+  ToggleCentreOfMass(*com);
   const std::vector<uint8_t> on = Stream({com}, 0);
   EXPECT_TRUE(HasText(on, "GroupCofM(0).x"));
   EXPECT_TRUE(HasText(on, "GroupCofM(0).y"));
   com->GetCommandState(kCmdToggleCOM, enabled, mark);
   EXPECT_EQ(mark, 1);
-  com->DoMenuCommand(kCmdToggleCOM);
+  ToggleCentreOfMass(*com);
   EXPECT_EQ(Stream({com}, 0), off);
 
   // Editing its coordinates changes nothing.

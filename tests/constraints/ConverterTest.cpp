@@ -127,7 +127,7 @@ class ConverterTest : public ::testing::Test {
   // The command of the menu command, performed.
   std::unique_ptr<TCommandCore> Run(int16_t command) {
     bool handled = false;
-    auto made = converter->DoMenuCommand(command, handled);
+    auto made = converter->DoObjectMenuCommand(command, handled);
     EXPECT_TRUE(handled);
     if (made) made->Perform();
     return made;
@@ -266,9 +266,9 @@ TEST_F(ConverterTest, MenusCommandsAndPrototypes) {
 
   // Nothing selected: no command; another command is not the converter's.
   bool handled = true;
-  EXPECT_EQ(converter->DoMenuCommand(TObjectConverter::kCmdShapesToLines, handled), nullptr);
+  EXPECT_EQ(converter->DoObjectMenuCommand(TObjectConverter::kCmdShapesToLines, handled), nullptr);
   EXPECT_FALSE(handled);
-  EXPECT_EQ(converter->DoMenuCommand(1711, handled), nullptr);
+  EXPECT_EQ(converter->DoObjectMenuCommand(1711, handled), nullptr);
   EXPECT_FALSE(handled);
 
   // The line commands are offered by the number of selected lines.
@@ -361,7 +361,7 @@ TEST_F(ConverterTest, DroppedCommandsLeaveTheWorldAlone) {
   TPolygon* polygon = Polygon(10, kRectangle);
   {
     bool handled = false;
-    auto dropped = converter->DoMenuCommand(TObjectConverter::kCmdShapesToLines, handled);
+    auto dropped = converter->DoObjectMenuCommand(TObjectConverter::kCmdShapesToLines, handled);
     ASSERT_NE(dropped, nullptr);
   }
   ASSERT_EQ(Polygons().size(), 1u);
@@ -371,7 +371,7 @@ TEST_F(ConverterTest, DroppedCommandsLeaveTheWorldAlone) {
   Line(21, {30, 0}, {30, 30});
   {
     bool handled = false;
-    auto dropped = converter->DoMenuCommand(TObjectConverter::kCmdLinesToPolygon, handled);
+    auto dropped = converter->DoObjectMenuCommand(TObjectConverter::kCmdLinesToPolygon, handled);
     ASSERT_NE(dropped, nullptr);
   }
   EXPECT_EQ(Lines().size(), 2u);

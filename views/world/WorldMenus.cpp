@@ -41,7 +41,7 @@ bool IsRunRow(int16_t command) {
 
 // The property dialogs of the selection: 1600 and 10410 to 10416, but not 10415.
 bool IsSelectionDialog(int16_t command) {
-  return command == 1600 || (command >= 10410 && command <= 10416 && command != 10415);
+  return command == kCmdSelectionProperties || (command >= 10410 && command <= 10416 && command != 10415);
 }
 
 // The dialogs of the world itself: settings, units, appearance, skip frames and tracking.
@@ -254,9 +254,23 @@ TCommandCore* TWorldMenus::DoMenuCommand(int16_t command, bool& handled) {
     default:
       if (std::unique_ptr<TCommandCore> kind = MakeInputKindCommand(command, world))
         return player ? nullptr : kind.release();
-      handled = false;
-      return nullptr;
+      return OfferToObjects(command, handled);
   }
+}
+
+TCommandCore* TWorldMenus::OfferToObjects(int16_t command, bool& handled) {
+  for (TLink* object : World().Objects()) {
+    auto* handler = dynamic_cast<THandlerLink*>(object);
+    if (handler == nullptr) continue;
+    bool taken = false;
+    std::unique_ptr<TCommandCore> made = handler->DoObjectMenuCommand(command, taken);
+    if (taken) {
+      handled = true;
+      return made.release();
+    }
+  }
+  handled = false;
+  return nullptr;
 }
 
 TCommandCore* TWorldMenus::DoRunCommand(int16_t command) {
@@ -387,7 +401,10 @@ void TWorldMenus::SetPlayerMode(uint16_t on) {
 void TWorldMenus::DoSetupMenus() {
   TWorldDoc& world = World();
   const bool player = world.GetPlayerMode() != 0;
-  if (IsMemoryLow()) return;
+  if (IsMemoryLow()) {
+    SetUpObjectsMenus();
+    return;
+  }
   EnableMenuCommand(1006, true);
   EnableMenuCommand(kCmdTrackingBase, true);
   SetUpRadioGroup(kCmdTrackingGroup, kCmdTrackingBase, 6,
@@ -420,6 +437,13 @@ void TWorldMenus::DoSetupMenus() {
     EnableMenuCommand(show, true);
     EnableMenuCommand(static_cast<int16_t>(show + 1), !player && IsFloatingWindowVisible(show));
   }
+  EnableMenuCommand(kCmdSelectionProperties, !player && !world.Selection().empty());
+  SetUpObjectsMenus();
+}
+
+void TWorldMenus::SetUpObjectsMenus() {
+  for (TLink* object : World().Objects())
+    if (auto* handler = dynamic_cast<THandlerLink*>(object)) handler->DoSetupMenus();
 }
 
 void TWorldMenus::SetUpSwitches() {

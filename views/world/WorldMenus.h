@@ -23,6 +23,9 @@ class TWorldWindow;
 
 // Commands of the world's menus.
 inline constexpr int16_t kCmdSelectAll = 110;
+// The properties dialog of the whole selection; each kind of object opens its own from its
+// number (bodies 10410, springs 10411, ropes 10412, dampers 10413).
+inline constexpr int16_t kCmdSelectionProperties = 1600;
 inline constexpr int16_t kCmdAlternateSelection = 1026;
 inline constexpr int16_t kCmdStop = 1034;
 inline constexpr int16_t kCmdRunOrStop = 1035;
@@ -115,6 +118,10 @@ class TWorldMenus {
   void SelectAll();
   void SetUpSwitches();
   void SetUpEditing(bool editFieldLive);
+  // The world's objects and their own menus: each object sets up its items after the world, and
+  // a number the world leaves goes to the objects in their order until one takes it.
+  void SetUpObjectsMenus();
+  TCommandCore* OfferToObjects(int16_t command, bool& handled);
 
   TMainWorldView& view_;
 };

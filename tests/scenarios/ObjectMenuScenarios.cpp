@@ -1,0 +1,214 @@
+// The objects' own menu items: Edit > Properties offers the properties dialog of the selection
+// and of each kind of object, greyed while nothing of that kind is selected; a spring picked in
+// the Properties window's object list opens its own dialog from the menu, and what is typed there
+// is saved. A double click inside the wheel picks the wheel, never the background behind it.
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/TApp.h"
+#include "constraints/Springs.h"
+#include "core/Failure.h"
+#include "model/world/QVDoc.h"
+#include "platform/win32/MenuLayout.h"
+#include "tests/scenarios/BodiesSeen.h"
+#include "tests/scenarios/Harness.h"
+
+namespace scenario {
+namespace {
+
+// Counted from resources/main/menus.rc. Edit: Properties below twelve items and five
+// separators; its submenu: Selection, Body, Spring, Rope, Damper.
+constexpr int kPropertiesItem = 12, kPropertiesSeparators = 5;
+constexpr int kSelectionItem = 0, kBodyItem = 1, kSpringItem = 2, kRopeItem = 3, kDamperItem = 4;
+// Window: Properties below four items and one separator.
+constexpr int kPropertiesWindowItem = 4, kPropertiesWindowSeparators = 1;
+
+// The stiffness of the saved world's spring, or the failure to read it.
+struct SavedSpring {
+  std::string failure;
+  double stiffness = -1.0;
+};
+
+SavedSpring ReadSpring(const std::string& path) {
+  SavedSpring saved;
+  TApp app;
+  app.LoadResourceDlls();
+  app.InitUnits();
+  try {
+    TQVDoc document;
+    document.ReadDocument(path);
+    for (TLink* object : document.World().Objects()) {
+      auto* spring = dynamic_cast<TLSpring*>(object);
+      if (spring == nullptr) continue;
+      const TFormula* formula =
+          spring->GetFormulaProperty(MakeTag("a___"), nullptr, nullptr, nullptr, nullptr);
+      if (formula != nullptr) saved.stiffness = formula->GetValue();
+    }
+  } catch (const QVException& failure) {
+    saved.failure = "error " + std::to_string(failure.error());
+  }
+  app.TermUnits();
+  app.FreeResourceDlls();
+  return saved;
+}
+
+class ObjectMenus : public Scenario {
+ protected:
+  // A copy of the spring-and-pin sample under the name, opened in a fresh program; where its box
+  // and its wheel are on the screen.
+  void OpenCopy(const std::string& name) {
+    path_ = Home().Sample(name);
+    std::filesystem::copy_file(Home().Sample("spring-and-pin.yb"), path_,
+                               std::filesystem::copy_options::overwrite_existing);
+    ASSERT_TRUE(Start(name));
+    // Saved at once, so that the scale read back is the one the window shows.
+    Me().Control("s");
+    ASSERT_TRUE(Me().Idle());
+    const SavedWorld opened = ReadSavedWorld(path_);
+    ASSERT_EQ(opened.BodiesOfKind("TRectangle").size(), 1u) << opened.Description();
+    ASSERT_EQ(opened.BodiesOfKind("TOval").size(), 1u) << opened.Description();
+    const SavedBody box = opened.BodiesOfKind("TRectangle")[0];
+    const SavedBody wheel = opened.BodiesOfKind("TOval")[0];
+    const auto pixels = [&](double metres) { return static_cast<int>(std::lround(metres * opened.scale)); };
+    box_ = FindOutline(Me().Grab(Frame()), pixels(box.width), pixels(box.height));
+    ASSERT_FALSE(box_.Empty()) << "the box is not shown";
+    // The wheel's centre, from the box's (y grows downwards on the screen).
+    wheelX_ = box_.x + box_.width / 2 + pixels(wheel.x - box.x);
+    wheelY_ = box_.y + box_.height / 2 - pixels(wheel.y - box.y);
+    wheelRadius_ = pixels(wheel.width / 2);
+  }
+
+  // Opens Edit > Properties and answers the place of its submenu (empty when none opened).
+  Box OpenPropertiesSubmenu() {
+    const std::vector<Box> before = Me().ShownPlaces();
+    EXPECT_TRUE(ChooseMenu(MenuTitleX("Edit"), kPropertiesItem, kPropertiesSeparators));
+    EXPECT_TRUE(Me().Idle());
+    Box submenu;
+    for (const Box& place : Me().ShownPlaces())
+      if (std::find(before.begin(), before.end(), place) == before.end() && place.x > submenu.x)
+        submenu = place;
+    return submenu;
+  }
+  // Whether the item of the open submenu is drawn in black, as an item that can be chosen is;
+  // a greyed item has no black letters.
+  bool ShowsEnabled(const Box& submenu, int item) {
+    const Box row{submenu.x + 2, submenu.y + 1 + item * kMenuItemHeight, submenu.width - 4,
+                  kMenuItemHeight};
+    return Me().Grab(row).Count(IsInk) > 10;
+  }
+  // Window > Properties: the floating Properties window, and its place.
+  void OpenPropertiesWindow() {
+    ASSERT_TRUE(
+        ChooseMenu(MenuTitleX("Window"), kPropertiesWindowItem, kPropertiesWindowSeparators));
+    ASSERT_TRUE(Me().WaitUntil([] { return Me().WindowTitled("Properties") != 0; }))
+        << "the Properties window did not open";
+    ASSERT_TRUE(Me().Idle());
+    properties_ = Me().Place(Me().WindowTitled("Properties"));
+  }
+  // The Properties window's object list, where the chosen object's name shows.
+  Box ObjectField() const { return Box{properties_.x + 100, properties_.y + 40, 220, 16}; }
+  // Opens the object list and goes down the rows to the object.
+  void ChooseInObjectList(int rowsDown) {
+    const Box field = ObjectField();
+    Me().Click(field.x + field.width / 2, field.y + field.height / 2);
+    ASSERT_TRUE(Me().Idle());
+    for (int i = 0; i < rowsDown; ++i) Me().Key("Down");
+    Me().Key("Return");
+    ASSERT_TRUE(Me().Idle());
+  }
+  void CloseMenus() {
+    Me().Key("Escape");
+    Me().Key("Escape");
+    ASSERT_TRUE(Me().Idle());
+  }
+
+  std::string path_;
+  Box box_;
+  int wheelX_ = 0, wheelY_ = 0, wheelRadius_ = 0;
+  Box properties_;
+};
+
+TEST_F(ObjectMenus, ThePropertyItemsAreGreyUntilAnObjectOfTheirKindIsSelected) {
+  ASSERT_NO_FATAL_FAILURE(OpenCopy("menus-follow-the-selection.yb"));
+  Box submenu = OpenPropertiesSubmenu();
+  ASSERT_FALSE(submenu.Empty()) << "Edit > Properties opened no submenu";
+  for (int item : {kSelectionItem, kBodyItem, kSpringItem, kRopeItem, kDamperItem})
+    EXPECT_FALSE(ShowsEnabled(submenu, item)) << "item " << item << " with nothing selected";
+  ASSERT_NO_FATAL_FAILURE(CloseMenus());
+
+  // Inside the box, away from the spring's end at its middle.
+  Me().Click(box_.x + box_.width / 4, box_.y + box_.height / 4);
+  ASSERT_TRUE(Me().Idle());
+  submenu = OpenPropertiesSubmenu();
+  ASSERT_FALSE(submenu.Empty()) << "Edit > Properties opened no submenu";
+  EXPECT_TRUE(ShowsEnabled(submenu, kSelectionItem));
+  EXPECT_TRUE(ShowsEnabled(submenu, kBodyItem));
+  for (int item : {kSpringItem, kRopeItem, kDamperItem})
+    EXPECT_FALSE(ShowsEnabled(submenu, item)) << "item " << item << " with the box selected";
+  ASSERT_NO_FATAL_FAILURE(CloseMenus());
+}
+
+// The menu opens the spring's dialog, but the number typed there does not survive: each key
+// typed into the stiffness is followed by the field being filled again from the spring, so only
+// the last key is saved. The dialogs' own faults are being mended in the same piece of work.
+TEST_F(ObjectMenus, TheSpringPickedInThePropertiesWindowOpensItsDialogFromTheMenu) {
+  WAITS_FOR("Every object's properties, edited from the window");
+  ASSERT_NO_FATAL_FAILURE(OpenCopy("spring-from-the-menu.yb"));
+  const SavedSpring before = ReadSpring(path_);
+  ASSERT_EQ(before.failure, "");
+  ASSERT_NE(before.stiffness, 42.0);
+  ASSERT_NO_FATAL_FAILURE(OpenPropertiesWindow());
+  // The object list opens on the first object; the spring is the fifth.
+  ChooseInObjectList(4);
+
+  const Box submenu = OpenPropertiesSubmenu();
+  ASSERT_FALSE(submenu.Empty()) << "Edit > Properties opened no submenu";
+  ASSERT_TRUE(ShowsEnabled(submenu, kSpringItem)) << "Spring is grey with the spring picked";
+  Me().Click(submenu.x + 20, submenu.y + 1 + kSpringItem * kMenuItemHeight + kMenuItemHeight / 2);
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().WindowTitled("Spring Properties") != 0; }))
+      << "no Spring Properties: " << testing::PrintToString(Me().Titles());
+  ASSERT_TRUE(Me().Idle());
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().FocusedTitle() == "Spring Properties"; }))
+      << "the dialog did not take the keyboard: " << Me().FocusedTitle();
+  // The stiffness follows the name: Tab goes there and selects what it holds.
+  Me().Key("Tab");
+  Me().Type("42");
+  Me().Key("Return");
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().WindowTitled("Spring Properties") == 0; }))
+      << "Return did not close the dialog";
+  ASSERT_TRUE(Me().Idle());
+  Me().Control("s");
+  ASSERT_TRUE(Me().Idle());
+  const SavedSpring after = ReadSpring(path_);
+  ASSERT_EQ(after.failure, "");
+  EXPECT_DOUBLE_EQ(after.stiffness, 42.0);
+}
+
+TEST_F(ObjectMenus, ADoubleClickInsideTheWheelPicksTheWheelNotTheBackground) {
+  ASSERT_NO_FATAL_FAILURE(OpenCopy("wheel-not-background.yb"));
+  ASSERT_NO_FATAL_FAILURE(OpenPropertiesWindow());
+  // With nothing selected the object list shows the world's first object, the background.
+  const Picture first = Me().Grab(ObjectField());
+
+  Me().DoubleClick(wheelX_, wheelY_ + wheelRadius_ / 2);
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().WindowTitled("Body Properties") != 0; }))
+      << "no Body Properties: " << testing::PrintToString(Me().Titles());
+  ASSERT_TRUE(Me().Idle());
+  Me().Key("Escape");
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().WindowTitled("Body Properties") == 0; }));
+  ASSERT_TRUE(Me().Idle());
+  EXPECT_GT(Me().Grab(ObjectField()).Differences(first), 0)
+      << "the Properties window still names the background";
+  // A body is selected, and the background never offers the body's dialog.
+  const Box submenu = OpenPropertiesSubmenu();
+  ASSERT_FALSE(submenu.Empty()) << "Edit > Properties opened no submenu";
+  EXPECT_TRUE(ShowsEnabled(submenu, kBodyItem));
+  ASSERT_NO_FATAL_FAILURE(CloseMenus());
+}
+
+}  // namespace
+}  // namespace scenario
