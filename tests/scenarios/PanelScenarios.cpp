@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/TApp.h"
+#include "bodies/Shapes.h"
 #include "constraints/Pin.h"
 #include "constraints/Springs.h"
 #include "core/Failure.h"
@@ -25,6 +26,8 @@ constexpr int kSaveItem = 3;
 constexpr int kPinItem = 14, kPinSeparators = 3;
 // Where a panel's fields and its second choice stand, from the window's left edge.
 constexpr int kFieldX = 177, kSecondChoiceX = 237;
+// The ends of a slider beside a field.
+constexpr int kSliderLeftX = 265, kSliderRightX = 355;
 
 struct Spot {
   int x = 0, y = 0;
@@ -38,6 +41,8 @@ struct SavedJoints {
   int pinMode = -1;
   // Whether the last pin acts always (-1 without a pin).
   int pinAlwaysActs = -1;
+  // The box's elasticity (-1 without a box).
+  double boxElasticity = -1.0;
 };
 
 SavedJoints ReadJoints(const std::string& path) {
@@ -53,6 +58,11 @@ SavedJoints ReadJoints(const std::string& path) {
         const TFormula* quantity =
             spring->GetFormulaProperty(kTagQuantity, nullptr, nullptr, nullptr, nullptr);
         if (quantity != nullptr) saved.stiffness = quantity->GetValue();
+      }
+      if (auto* box = dynamic_cast<TRectangle*>(object); box != nullptr) {
+        const TFormula* elasticity =
+            box->GetFormulaProperty(MakeTag("elas"), nullptr, nullptr, nullptr, nullptr);
+        if (elasticity != nullptr) saved.boxElasticity = elasticity->GetValue();
       }
       if (auto* pin = dynamic_cast<TPin*>(object); pin != nullptr) {
         saved.pinMode = pin->GetMode();
@@ -171,6 +181,30 @@ TEST_F(Panels, TheSpringPickedInTheObjectListShowsItsStiffnessAndATypedOneIsSave
   const SavedJoints after = ReadJoints(path);
   ASSERT_EQ(after.failure, "");
   EXPECT_DOUBLE_EQ(after.stiffness, 55.0);
+}
+
+TEST_F(Panels, TheBoxsElasticitySliderDraggedToItsEndIsSaved) {
+  ASSERT_TRUE(StartOnCopy("panel-box.yb"));
+  const std::string path = Home().Sample("panel-box.yb");
+  const SavedJoints before = ReadJoints(path);
+  ASSERT_EQ(before.failure, "");
+  ASSERT_LT(before.boxElasticity, 1.0);
+  ASSERT_TRUE(OpenProperties());
+  // Home picks the list's first object, the background; Down the box after it.
+  ASSERT_TRUE(ListWithKeyboard());
+  Me().Key("Home");
+  ASSERT_TRUE(Me().Idle());
+  Me().Key("Down");
+  ASSERT_TRUE(Me().Idle());
+  // The elasticity's slider stands beside its field on the panel's second row; its thumb
+  // stands at the left end for 0 and goes to the right end for 1.
+  const Spot from = PanelRow(1, kSliderLeftX + 5), to = PanelRow(1, kSliderRightX + 20);
+  Me().SlowDrag(from.x, from.y, to.x, to.y);
+  ASSERT_TRUE(Me().Idle());
+  ASSERT_TRUE(Save());
+  const SavedJoints after = ReadJoints(path);
+  ASSERT_EQ(after.failure, "");
+  EXPECT_DOUBLE_EQ(after.boxElasticity, 1.0);
 }
 
 // A pin that welds nothing shows the mode of a weld as it is and cannot change it; when it acts
