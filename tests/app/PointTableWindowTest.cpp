@@ -295,6 +295,22 @@ TEST_F(PointTableWindowTest, TheEditorTakesTheKeysOfItsCellWhereverTheRowsScroll
   TypeAndReturn("7");
   EXPECT_EQ(WorldCoordinate(30, true), 7.0);
   EXPECT_EQ(WorldCoordinate(2, true), 9.0);
+
+  // The wheel turned over the editor, on row 25 now, scrolls the rows back up a notch; the
+  // editor goes with its cell.
+  ClickAt(list, CellPoint(list, 25, 1));
+  ASSERT_EQ(GetFocus(), editor);
+  const LRESULT top = SendMessage(list, LB_GETTOPINDEX, 0, 0);
+  RECT over{};
+  GetWindowRect(editor, &over);
+  InjectMouseWheel(POINT{over.left + 2, over.top + 2}, WHEEL_DELTA);
+  Settle();
+  EXPECT_LT(SendMessage(list, LB_GETTOPINDEX, 0, 0), top);
+  SendMessage(list, LB_GETITEMRECT, 24, reinterpret_cast<LPARAM>(&cell));
+  GetWindowRect(editor, &at);
+  MapWindowPoints(nullptr, list, reinterpret_cast<POINT*>(&at), 2);
+  EXPECT_TRUE(IsWindowVisible(editor));
+  EXPECT_EQ(at.top, cell.top);
 }
 
 }  // namespace

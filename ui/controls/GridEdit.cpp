@@ -192,6 +192,14 @@ BOOL TGridEdit::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* re
     case WM_KILLFOCUS:
       OnKillFocus(result);
       return TRUE;
+    case WM_MOUSEWHEEL:
+      // A one-line field has nothing to scroll: the wheel scrolls the table's rows, which the
+      // editor then follows.
+      if (CWnd* const list = GetParent(); list != nullptr) {
+        *result = list->SendMessage(message, wParam, lParam);
+        return TRUE;
+      }
+      break;
     default:
       break;
   }

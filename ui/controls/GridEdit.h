@@ -5,7 +5,8 @@
 // the caret cannot move further; Tab commits and leaves the move to the dialog. A refused text is
 // reported once and the editor stays on its cell with the whole text selected.
 //
-// While the editor is disarmed (the table moves it) a lost focus does not commit.
+// While the editor is disarmed (the table moves it) a lost focus does not commit. The mouse
+// wheel turned over the editor scrolls the table's rows.
 
 #include <cstdint>
 
