@@ -197,8 +197,8 @@ TEST_F(Panels, TheBoxsElasticitySliderDraggedToItsEndIsSaved) {
   Me().Key("Down");
   ASSERT_TRUE(Me().Idle());
   // The elasticity's slider stands beside its field on the panel's second row; its thumb
-  // stands at the left end for 0 and goes to the right end for 1.
-  const Spot from = PanelRow(1, kSliderLeftX + 5), to = PanelRow(1, kSliderRightX + 20);
+  // stands at the right end for 0 and is dragged past the left end, which stands for 1.
+  const Spot from = PanelRow(1, kSliderRightX - 2), to = PanelRow(1, kSliderLeftX - 20);
   Me().SlowDrag(from.x, from.y, to.x, to.y);
   ASSERT_TRUE(Me().Idle());
   ASSERT_TRUE(Save());
