@@ -31,7 +31,8 @@ class TZeroMass : public TMass {
   void SetShowAxes(uint16_t show);
   // The background lies under everything and hides nothing.
   uint16_t IsHitTarget() override { return 0; }
-  // The background is no body one edits: it has no properties dialog.
+  // The background is no body one edits: it is never selected and has no properties dialog.
+  bool CanBeSelected() const override { return false; }
   int16_t GetObjectKindCode() const override { return 0; }
   uint16_t GetShowAxes() const { return showAxes_; }
   // Command 1076 is enabled and checked while the axes show.

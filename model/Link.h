@@ -112,6 +112,8 @@ class TLink : public TList {
   virtual void ObjectRemoved(TLink* object);
 
   virtual uint16_t IsThing() const { return 0; }
+  // Whether the object can be one of its world's selected objects; the world refuses the others.
+  virtual bool CanBeSelected() const { return true; }
   // The number of the object's own properties dialog (the command that opens it), or 0 when it
   // has none.
   virtual int16_t GetObjectKindCode() const { return 0; }

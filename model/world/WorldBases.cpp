@@ -49,7 +49,8 @@ void TObjectCollection::WriteFields(TObjectWriter& writer) {
 }
 
 void TWorldBase::Select(TLink* object) {
-  if (object == nullptr || std::find(selection_.begin(), selection_.end(), object) != selection_.end())
+  if (object == nullptr || !object->CanBeSelected() ||
+      std::find(selection_.begin(), selection_.end(), object) != selection_.end())
     return;
   selection_.push_back(object);
   selectionList_.InsertLast(object);

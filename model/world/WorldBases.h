@@ -94,6 +94,7 @@ class TWorldBase : public TObjectCollection {
   const std::vector<TLink*>& Selection() const { return selection_; }
   // The same objects as a list, for those that read lists (scripts' selection collection).
   TList& SelectionList() { return selectionList_; }
+  // Adds the object to the selection, unless it is there or can never be selected.
   void Select(TLink* object);
   // Takes the object out of the selection; nothing when it is not selected.
   void Deselect(TLink* object);

@@ -97,10 +97,13 @@ TEST_F(ObjectRouteTest, ThePropertyItemsAreOnTheBarAndFollowTheSelection) {
     EXPECT_FALSE(Enabled(command)) << command << " with the pin selected";
 }
 
-TEST_F(ObjectRouteTest, TheBackgroundOffersNoBodyDialogEvenWhenSelected) {
+TEST_F(ObjectRouteTest, TheBackgroundIsNeverSelectedAndOffersNoDialog) {
   SelectOnly(kBackgroundId);
+  EXPECT_TRUE(world_->Selection().empty());
   SetUpMenus();
   EXPECT_FALSE(Enabled(kBodyDialog));
+  EXPECT_FALSE(Enabled(kCmdSelectionProperties));
+  EXPECT_EQ(world_->FindObject(kBackgroundId)->GetObjectKindCode(), 0);
 }
 
 TEST_F(ObjectRouteTest, WhilePlayingNoObjectOffersItsDialog) {
