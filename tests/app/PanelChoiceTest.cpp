@@ -20,7 +20,12 @@
 #include "model/world/QVDoc.h"
 #include "platform/win32/Clock.h"
 #include "platform/win32/Control.h"
+#include "platform/win32/Button.h"
+#include "platform/win32/Input.h"
+#include "platform/win32/Message.h"
 #include "platform/win32/Window.h"
+#include "tests/platform/win32/DialogTestSupport.h"
+#include "ui/dialogs/DialogCommand.h"
 #include "ui/dialogs/DialogWindow.h"
 #include "ui/dialogs/PanelDialogs.h"
 #include "ui/dialogs/PanelTable.h"
@@ -282,6 +287,41 @@ TEST_F(PanelChoiceTest, ThePointChosenInTheObjectListIsTheOneSelected) {
     EXPECT_EQ(world.Selection()[0], worldPoints[n]) << "point " << n;
     // The list built again for the new selection has no empty entry at its top.
     window.RebuildSelector();
+  }
+}
+
+// The selection's dialog, run as its menu command runs it, shows the spring's panel with the
+// spring's stiffness; its More Choices button ends the run as accepted, Escape as cancelled.
+TEST_F(PanelChoiceTest, TheSelectionsDialogShowsTheSpringAndMoreChoicesAcceptsIt) {
+  TWorldDoc& world = documents_.front()->World();
+  TLink* const spring = objects_.at("TLSpring");
+  const TFormula* stiffness =
+      spring->GetFormulaProperty(MakeTag("a___"), nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(stiffness, nullptr);
+  constexpr int32_t kStiffnessField = 2202;  // the first field of the springs' panel
+  for (const bool moreChoices : {true, false}) {
+    app_.Commands().DropAllCommands();
+    world.DeselectAll();
+    world.Select(spring);
+    auto* command = new TDialogCommand;
+    command->InitDialogCommand(kSelectionDialog, &world, &world.Selection());
+    std::string shown;
+    ScriptUser({[&] {
+      const HWND dialog = GetActiveWindow();
+      shown = GetWindowTextString(GetDlgItem(dialog, kStiffnessField));
+      if (moreChoices) {
+        SendMessage(GetDlgItem(dialog, 453), BM_CLICK, 0, 0);
+      } else {
+        InjectKeyStroke(VK_ESCAPE);
+      }
+    }});
+    app_.Commands().PostCommand(command);
+    while (app_.Commands().PerformNextQueued()) {
+    }
+    SetIdleScript(nullptr);
+    ASSERT_FALSE(shown.empty()) << "no stiffness field";
+    EXPECT_DOUBLE_EQ(std::stod(shown), stiffness->GetValue());
+    EXPECT_EQ(app_.Commands().GetLastCommand() != nullptr, moreChoices);
   }
 }
 
