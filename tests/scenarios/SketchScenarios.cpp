@@ -179,7 +179,8 @@ class Sketching : public Scenario {
   }
 
   // A slow drag that looks at the screen on the way: the share of the outline path (given the
-  // press and the pointer) shown while the button is still down at the midway point.
+  // press and the pointer) shown while the button is still down at the midway point. Nothing
+  // else is drawn meanwhile in the middle of the world, away from the drag.
   double SlowDragWatchingOutline(Spot from, Spot midway, Spot to,
                                  const std::function<std::vector<Spot>(Spot, Spot)>& outline) {
     const Box watched = Around(from, to, 12);
@@ -195,6 +196,8 @@ class Sketching : public Scenario {
       EXPECT_TRUE(Me().Idle());
     }
     const double shown = ShownShare(before, Me().Grab(watched), outline(from, midway));
+    EXPECT_EQ(Me().Grab(MiddleOfWorld()).Count(IsDark), 0)
+        << "something besides the outline was drawn during the drag";
     for (int step = 1; step <= kMoves; ++step) {
       Me().MoveTo(midway.x + (to.x - midway.x) * step / kMoves,
                   midway.y + (to.y - midway.y) * step / kMoves);

@@ -91,6 +91,7 @@ void TShapeSketchTracker::InitSketch(int16_t commandNumber, TTrackerView* view,
                                      TActionContext* world, std::unique_ptr<TObjectReader> placed,
                                      TBasicMass* body) {
   if (body == nullptr) ThrowFailure(kErrNoObject, 0);
+  newShape_ = placed != nullptr;
   InitDragTracker(commandNumber, view, world, 1, 0, std::move(placed), body);
   body_ = body;
   onHotPoint_ = 0;
@@ -118,6 +119,7 @@ TCommandCore* TShapeSketchTracker::TrackStep(int16_t phase, const QV_CPoint& anc
   if (phase == 0) {
     TranslationFrame(anchorWorld, frame_, inverse_);
     outlineShown_ = false;
+    if (newShape_) StartShape(anchorWorld);
   }
   if (phase == 1 && moved)
     body_->ResizeFromDrag(anchorWorld, nextWorld, inverse_, frame_, onHotPoint_ == 0);
@@ -132,12 +134,25 @@ TCommandCore* TShapeSketchTracker::TrackStep(int16_t phase, const QV_CPoint& anc
     body_->SetPlacement(TVector3(anchorWorld.x, anchorWorld.y, 0.0));
     body_->ShapeChanged(1);
   } else {
-    // The release point may differ from the last move's.
+    // The release point may differ from the last move's. An axis that the drag leaves without
+    // extent keeps the prototype's size rather than leaving a shape without area.
     TranslationFrame(anchorWorld, frame_, inverse_);
+    if (newShape_) body_->SetSize(startSize_);
     body_->ResizeFromDrag(anchorWorld, nextWorld, inverse_, frame_, onHotPoint_ == 0);
   }
   body_->GeometryChanged(1);
   return result;
+}
+
+void TShapeSketchTracker::StartShape(const TVector& press) {
+  // The new shape starts as a point at the press, so that nothing of it shows but the outline
+  // until the release; it is shown at once as such, in place of the tool's prototype.
+  startSize_ = body_->GetSize();
+  body_->SetPlacement(TVector3(press.x, press.y, body_->GetRotationValue()));
+  body_->SetSize(TVector(0.0, 0.0));
+  body_->ComputeExtent();
+  body_->ShapeChanged(1);
+  if (auto* shown = dynamic_cast<TTrackerWorld*>(GetContext())) shown->ShowChanges();
 }
 
 MacPoint TShapeSketchTracker::OutlineCorner(const MacPoint& press, const MacPoint& mouse) const {

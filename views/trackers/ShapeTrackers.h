@@ -73,9 +73,13 @@ class TShapeSketchTracker : public TDragTracker {
   // when it is drawn there already.
   void InvertOutline(const MacPoint& press, const MacPoint& corner);
   void EraseOutline();
+  // A new shape starts as a point at the press.
+  void StartShape(const TVector& press);
 
   TBasicMass* body_ = nullptr;
   uint16_t onHotPoint_ = 0;
+  bool newShape_ = false;
+  TVector startSize_{0.0, 0.0};
   Transform2D frame_;
   Transform2D inverse_;
   bool outlineShown_ = false;
