@@ -18,6 +18,7 @@
 #include "platform/win32/Control.h"
 #include "platform/win32/Edit.h"
 #include "platform/win32/Input.h"
+#include "platform/win32/MessageBox.h"
 #include "platform/win32/Window.h"
 #include "tests/platform/win32/DialogTestSupport.h"
 #include "ui/dialogs/DialogCommand.h"
@@ -111,6 +112,30 @@ TEST_F(WorldCountDialogTest, TheCountTypedBecomesTheWorldsAndStaysInTheSavedDocu
   // Escape leaves the world as it was.
   RunDialog(kFramesShownDialog, Answer("5", VK_ESCAPE));
   EXPECT_EQ(document_->World().GetSkipFrames(), 3);
+}
+
+// A count beyond 99 is refused with its reason, the dialog stays open and the world unchanged.
+TEST_F(WorldCountDialogTest, ACountBeyondItsRangeIsRefusedAndTheDialogStaysOpen) {
+  const int16_t shownBefore = document_->World().GetSkipFrames();
+  std::string refusal;
+  bool stillOpen = false;
+  RunDialog(kFramesShownDialog,
+            {[] {
+               for (char c : std::string("100")) InjectCharacter(static_cast<uint8_t>(c));
+             },
+             [] { InjectKeyStroke(VK_RETURN); },
+             [&] {
+               const HWND box = GetMessageBoxWindow();
+               if (box != nullptr) refusal = GetWindowTextString(GetDlgItem(box, 0xFFFF));
+               InjectKeyStroke(VK_RETURN);
+             },
+             [&] {
+               stillOpen = GetDlgItem(GetActiveWindow(), kCountField) != nullptr;
+               InjectKeyStroke(VK_ESCAPE);
+             }});
+  EXPECT_EQ(refusal, "The value is above the largest allowed.");
+  EXPECT_TRUE(stillOpen);
+  EXPECT_EQ(document_->World().GetSkipFrames(), shownBefore);
 }
 
 }  // namespace
