@@ -21,6 +21,7 @@
 #include "platform/win32/Clock.h"
 #include "platform/win32/Control.h"
 #include "platform/win32/Button.h"
+#include "platform/win32/Edit.h"
 #include "platform/win32/Input.h"
 #include "platform/win32/Message.h"
 #include "platform/win32/Window.h"
@@ -351,6 +352,37 @@ TEST_F(PanelChoiceTest, TheWorldsDialogsAreBoundToWhatTheWorldItsEngineAndItsUni
     });
     EXPECT_GT(bound, 0) << number;
   }
+}
+
+// The Numbers and Units dialog, opened as the World menu opens it (on the world, without a
+// selection), shows the world's digits and takes a new count typed into it.
+TEST_F(PanelChoiceTest, TheNumbersDialogEditsTheWorldsUnits) {
+  TWorldDoc& world = documents_.front()->World();
+  TLink* const units = world.GetUnitHandler();
+  ASSERT_NE(units, nullptr);
+  const uint32_t digitsTag = MakeTag("  ##");
+  int32_t before = 0;
+  ASSERT_NE(units->GetIntProperty(digitsTag, before, nullptr), 0);
+  const int32_t wanted = before == 6 ? 7 : 6;
+  auto* command = new TDialogCommand;
+  command->InitDialogCommand(1014, &world, nullptr);
+  std::string shown;
+  ScriptUser({[&] {
+                const HWND field = GetDlgItem(GetActiveWindow(), 101);
+                shown = GetWindowTextString(field);
+                SetFocus(field);
+                SendMessage(field, EM_SETSEL, 0, -1);
+                InjectCharacter(static_cast<uint8_t>('0' + wanted));
+              },
+              [] { InjectKeyStroke(VK_RETURN); }});
+  app_.Commands().PostCommand(command);
+  while (app_.Commands().PerformNextQueued()) {
+  }
+  SetIdleScript(nullptr);
+  EXPECT_EQ(shown, std::to_string(before));
+  int32_t after = 0;
+  ASSERT_NE(units->GetIntProperty(digitsTag, after, nullptr), 0);
+  EXPECT_EQ(after, wanted);
 }
 
 }  // namespace

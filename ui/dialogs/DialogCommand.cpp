@@ -4,6 +4,7 @@
 #include "model/command/CommandHandler.h"
 #include "model/world/WorldDoc.h"
 #include "model/world/WorldEditCheck.h"
+#include "simulation/Engine.h"
 #include "ui/dialogs/DialogFactory.h"
 #include "ui/dialogs/DialogServices.h"
 #include "platform/mfc/CWnd.h"
@@ -52,9 +53,14 @@ void TDialogCommand::InitDialogCommand(int16_t commandNumber, TWorldDoc* target,
     return;
   }
   // Without a selection the dialog is the world's own (its settings, frames shown, tracking):
-  // the world is the one object it edits.
+  // it edits the world and what the world keeps for its runs, its engine's settings and its
+  // units, each answering its own properties.
   if (target == nullptr) return;
   worldAlone_.assign(1, target);
+  for (TLink* object : target->Objects()) {
+    if (object->IsMemberClass(TEngine::kClassID)) worldAlone_.push_back(object);
+  }
+  if (target->GetUnitHandler() != nullptr) worldAlone_.push_back(target->GetUnitHandler());
   dialog_->SetSelection(&worldAlone_, owner_.get(), target, 1);
 }
 

@@ -55,7 +55,8 @@ class TDialogCommand : public TActionBase {
   // holds it as its parent.
   std::unique_ptr<TOwnerWindow> owner_;
   HWND standOver_ = nullptr;
-  // The world alone, as the objects of a dialog opened without a selection.
+  // The world with its engine and its units, as the objects of a dialog opened without a
+  // selection.
   std::vector<TLink*> worldAlone_;
 };
 
