@@ -218,6 +218,27 @@ TEST_F(SketchConstraintsTest, AMotorSketchedOnABarsEndTurnsTheBarAboutIt) {
   EXPECT_NEAR(std::abs(bar->GetRotationValue()), 2.0 * world_->CurrentTime(), 1e-6);
 }
 
+// A spring being dragged out is drawn to the pointer at every step, below the sample's bodies.
+TEST_F(SketchConstraintsTest, ASpringBeingDraggedOutIsDrawnToThePointerAtEveryStep) {
+  world_->SetAngleSnap(0);
+  Command(kSpringTool);
+  ASSERT_FALSE(InkNear(On(-1.5, -2.5)));
+  ASSERT_FALSE(InkNear(On(-0.5, -2.5)));
+  bool firstStepDrawn = false;
+  bool secondStepDrawn = false;
+  Gesture(On(-2.0, -2.5),
+          {[&] { InjectMouseMove(Screen(On(-1.0, -2.5))); },
+           [&] { firstStepDrawn = InkNear(On(-1.5, -2.5)) && InkNear(On(-1.0, -2.5)); },
+           [&] { InjectMouseMove(Screen(On(0.0, -2.5))); },
+           [&] { secondStepDrawn = InkNear(On(-0.5, -2.5)) && InkNear(On(0.0, -2.5)); },
+           [&] { InjectMouseButton(MouseButton::kLeft, false, Screen(On(0.0, -2.5))); }});
+  EXPECT_TRUE(firstStepDrawn) << "the spring was not drawn to the pointer's first place";
+  EXPECT_TRUE(secondStepDrawn) << "the spring did not follow the pointer";
+  auto* spring = Newest<TLSpring>();
+  ASSERT_NE(spring, nullptr);
+  EXPECT_TRUE(InkNear(On(-0.5, -2.5)));
+}
+
 TEST_F(SketchConstraintsTest, ASpringAndAGearJoinTwoCirclesAndACurvedSlotIsDrawn) {
   // The trackers' own grid off (its step below a pixel), so that ends go where they are
   // dropped and snap only to hot points.
