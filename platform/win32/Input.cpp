@@ -264,9 +264,6 @@ void InjectKey(int32_t virtualKey, bool down) {
   InputState& state = State();
   const bool wasDown = state.async[static_cast<size_t>(virtualKey & 0xFF)] & kDown;
   SetKey(state.async, virtualKey, down);
-  HWND target = GetFocus();
-  if (!target) target = GetActiveWindow();
-  if (!target) return;
   const bool alt = state.async[VK_MENU] & kDown;
   const bool system =
       (alt && !(state.async[VK_CONTROL] & kDown)) || virtualKey == VK_MENU || virtualKey == VK_F10;
@@ -276,15 +273,12 @@ void InjectKey(int32_t virtualKey, bool down) {
   if (alt) flags |= 1u << 29;
   if (wasDown) flags |= 1u << 30;
   if (!down) flags |= 1u << 31;
-  Queue(target, message, static_cast<WPARAM>(virtualKey),
+  Queue(kFocusWindow, message, static_cast<WPARAM>(virtualKey),
         static_cast<LPARAM>(static_cast<int32_t>(flags)));
 }
 
 void InjectCharacter(uint8_t character) {
-  HWND target = GetFocus();
-  if (!target) target = GetActiveWindow();
-  if (!target) return;
-  Queue(target, WM_CHAR, character, 1);
+  Queue(kFocusWindow, WM_CHAR, character, 1);
 }
 
 void InjectClick(HWND window, POINT client, MouseButton button) {

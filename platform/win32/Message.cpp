@@ -44,13 +44,35 @@ bool PassesRange(UINT message, UINT first, UINT last) {
   return message >= first && message <= last;
 }
 
+HWND KeyboardTarget() {
+  const HWND focus = GetFocus();
+  return focus != nullptr ? focus : GetActiveWindow();
+}
+
 bool TakeFrom(std::deque<MSG>& queue, MSG* out, HWND filter, UINT first, UINT last, bool remove,
               bool isInput) {
-  for (auto it = queue.begin(); it != queue.end(); ++it) {
-    if (!PassesWindowFilter(it->hwnd, filter) || !PassesRange(it->message, first, last)) continue;
-    *out = *it;
+  for (size_t i = 0; i < queue.size();) {
+    MSG candidate = queue[i];
+    if (candidate.hwnd == kFocusWindow) {
+      candidate.hwnd = KeyboardTarget();
+      if (candidate.hwnd == nullptr) {
+        // A key with no window to go to is lost, as it would have been when it was typed.
+        if (!remove) {
+          ++i;
+          continue;
+        }
+        queue.erase(queue.begin() + static_cast<std::ptrdiff_t>(i));
+        NoteInputMessageTaken(candidate);
+        continue;
+      }
+    }
+    if (!PassesWindowFilter(candidate.hwnd, filter) || !PassesRange(candidate.message, first, last)) {
+      ++i;
+      continue;
+    }
+    *out = candidate;
     if (remove) {
-      queue.erase(it);
+      queue.erase(queue.begin() + static_cast<std::ptrdiff_t>(i));
       if (isInput) NoteInputMessageTaken(*out);
     }
     return true;

@@ -52,6 +52,11 @@ DWORD GetMessageTime();
 DWORD GetMessagePos();
 
 inline const HWND kThreadMessagesOnly = reinterpret_cast<HWND>(-1);
+// The window of a key or character message put in the input queue: it goes to the window that
+// has the keyboard focus (else the active window) when it is taken from the queue, so that keys
+// typed after a click reach the window the click gave the focus to. One that finds no such
+// window is dropped.
+inline const HWND kFocusWindow = reinterpret_cast<HWND>(-3);
 
 // A message addressed now: the clock's time and the cursor's position.
 MSG StampMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

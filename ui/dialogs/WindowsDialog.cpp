@@ -347,6 +347,9 @@ bool TWindowsDialog::Validate() {
 void TWindowsDialog::CloseModal(bool confirmed) {
   closing_ = true;
   if (modal_ != 0) {
+    // The release of the key that closes the dialog is read after the dialog has gone, by the
+    // window that has the focus then: it confirms nothing there.
+    ConfirmFlag() = 0;
     if (confirmed) {
       CDialog::OnOK();
     } else {

@@ -153,6 +153,24 @@ TEST_F(InputTest, KeysGoToTheFocusWindowAndAltMakesSystemKeys) {
   EXPECT_TRUE(Log().Of(frame, {WM_KEYDOWN}).empty());
 }
 
+// A click read before the keys typed after it moves the focus: the keys follow it, as they do
+// when a person clicks a field and types at once.
+TEST_F(InputTest, KeysWaitingInTheQueueGoWhereTheFocusIsWhenTheyAreRead) {
+  const HWND frame = TopLevel(0, 0, 100, 100);
+  const HWND first = Child(frame, 0, 0, 50, 20);
+  const HWND second = Child(frame, 0, 30, 50, 20);
+  SetFocus(first);
+  Pump();
+  Log().Clear();
+  InjectKeyStroke(VK_HOME);
+  InjectCharacter('a');
+  SetFocus(second);
+  Pump();
+  EXPECT_TRUE(Log().Of(first, {WM_KEYDOWN, WM_KEYUP, WM_CHAR}).empty());
+  EXPECT_THAT(Log().Of(second, {WM_KEYDOWN, WM_KEYUP, WM_CHAR}),
+              ElementsAre(WM_KEYDOWN, WM_KEYUP, WM_CHAR));
+}
+
 TEST_F(InputTest, TheClassCursorIsSetOverTheClientArea) {
   WNDCLASS windowClass;
   windowClass.lpfnWndProc = RecordingProc;
