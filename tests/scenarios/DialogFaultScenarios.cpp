@@ -261,6 +261,12 @@ TEST_F(DialogFaults, ThePointTableTakesTheTypedValueIntoTheClickedCellAfterAScro
   Me().Type("7");
   Me().Key("Return");
   ASSERT_TRUE(Me().Idle());
+
+  // The wheel turned up over the cells, the editor holding the keys, brings earlier rows back.
+  const Picture atTheEnd = Me().Grab(points);
+  Me().Click(CellMiddleX(table), table.rowTops.front() + table.pitch / 2, 4);
+  ASSERT_TRUE(Me().Idle());
+  EXPECT_NE(Me().Grab(points), atTheEnd) << "the wheel did not scroll the rows";
   ASSERT_TRUE(Save());
   ASSERT_TRUE(Me().Idle());
 
