@@ -1,7 +1,8 @@
 // The objects' own menu items: Edit > Properties offers the properties dialog of the selection
-// and of each kind of object, greyed while nothing of that kind is selected; a spring picked in
-// the Properties window's object list opens its own dialog from the menu, and what is typed there
-// is saved. A double click inside the wheel picks the wheel, never the background behind it.
+// and of each kind of object, greyed while nothing of that kind is selected, and the world's own
+// dialogs; a spring picked in the Properties window's object list opens its own dialog from the
+// menu, and what is typed there is saved. A double click inside the wheel picks the wheel, never
+// the background behind it.
 
 #include <algorithm>
 #include <cmath>
@@ -21,9 +22,11 @@ namespace scenario {
 namespace {
 
 // Counted from resources/main/menus.rc. Edit: Properties below twelve items and five
-// separators; its submenu: Selection, Body, Spring, Rope, Damper.
+// separators; its submenu: Selection, Body, Spring, Rope, Damper, then below a separator the
+// world's Simulation, Numbers and Units, and View.
 constexpr int kPropertiesItem = 12, kPropertiesSeparators = 5;
 constexpr int kSelectionItem = 0, kBodyItem = 1, kSpringItem = 2, kRopeItem = 3, kDamperItem = 4;
+constexpr int kSimulationItem = 5, kNumbersItem = 6, kViewItem = 7;
 // Window: Properties below four items and one separator.
 constexpr int kPropertiesWindowItem = 4, kPropertiesWindowSeparators = 1;
 
@@ -97,10 +100,14 @@ class ObjectMenus : public Scenario {
   }
   // Whether the item of the open submenu is drawn in black, as an item that can be chosen is;
   // a greyed item has no black letters.
-  bool ShowsEnabled(const Box& submenu, int item) {
-    const Box row{submenu.x + 2, submenu.y + 1 + item * kMenuItemHeight, submenu.width - 4,
-                  kMenuItemHeight};
+  bool ShowsEnabled(const Box& submenu, int item, int separators = 0) {
+    const Box row{submenu.x + 2, ItemMiddle(submenu, item, separators) - kMenuItemHeight / 2,
+                  submenu.width - 4, kMenuItemHeight};
     return Me().Grab(row).Count(IsInk) > 10;
+  }
+  static int ItemMiddle(const Box& submenu, int item, int separators = 0) {
+    return submenu.y + 1 + item * kMenuItemHeight + separators * kMenuSeparatorHeight +
+           kMenuItemHeight / 2;
   }
   // Window > Properties: the floating Properties window, and its place.
   void OpenPropertiesWindow() {
@@ -166,7 +173,7 @@ TEST_F(ObjectMenus, TheSpringPickedInThePropertiesWindowOpensItsDialogFromTheMen
   const Box submenu = OpenPropertiesSubmenu();
   ASSERT_FALSE(submenu.Empty()) << "Edit > Properties opened no submenu";
   ASSERT_TRUE(ShowsEnabled(submenu, kSpringItem)) << "Spring is grey with the spring picked";
-  Me().Click(submenu.x + 20, submenu.y + 1 + kSpringItem * kMenuItemHeight + kMenuItemHeight / 2);
+  Me().Click(submenu.x + 20, ItemMiddle(submenu, kSpringItem));
   ASSERT_TRUE(Me().WaitUntil([] { return Me().WindowTitled("Spring Properties") != 0; }))
       << "no Spring Properties: " << testing::PrintToString(Me().Titles());
   ASSERT_TRUE(Me().Idle());
@@ -206,6 +213,29 @@ TEST_F(ObjectMenus, ADoubleClickInsideTheWheelPicksTheWheelNotTheBackground) {
   ASSERT_FALSE(submenu.Empty()) << "Edit > Properties opened no submenu";
   EXPECT_TRUE(ShowsEnabled(submenu, kBodyItem));
   ASSERT_NO_FATAL_FAILURE(CloseMenus());
+}
+
+TEST_F(ObjectMenus, TheWorldsOwnDialogsOpenFromEditProperties) {
+  ASSERT_TRUE(Running());
+  struct WorldDialog {
+    int item;
+    const char* title;
+  };
+  for (const WorldDialog& dialog : {WorldDialog{kSimulationItem, "Simulation"},
+                                    WorldDialog{kNumbersItem, "Numbers and Units"},
+                                    WorldDialog{kViewItem, "View"}}) {
+    const Box submenu = OpenPropertiesSubmenu();
+    ASSERT_FALSE(submenu.Empty()) << "Edit > Properties opened no submenu";
+    ASSERT_TRUE(ShowsEnabled(submenu, dialog.item, 1)) << dialog.title << " is grey";
+    Me().Click(submenu.x + 20, ItemMiddle(submenu, dialog.item, 1));
+    ASSERT_TRUE(Me().WaitUntil([&] { return Me().WindowTitled(dialog.title) != 0; }))
+        << "no " << dialog.title << ": " << testing::PrintToString(Me().Titles());
+    ASSERT_TRUE(Me().Idle());
+    Me().Key("Escape");
+    ASSERT_TRUE(Me().WaitUntil([&] { return Me().WindowTitled(dialog.title) == 0; }))
+        << "Escape did not close " << dialog.title;
+    ASSERT_TRUE(Me().Idle());
+  }
 }
 
 }  // namespace
