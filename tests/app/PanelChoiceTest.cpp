@@ -227,10 +227,11 @@ TEST_F(PanelChoiceTest, EachClassShowsItsOwnPanelAndNoOther) {
 }
 
 // Some fields belong to one state of their object: a force's size and angle to its polar form,
-// a motor's limit to a motor that has one, a pin's condition to a pin that does not always act. Each object is asked as it is and in its other state.
+// a motor's limit to a motor that has one, a constraint's condition to one that does not always
+// act. Each object is asked as it is and in its other state.
 void ToOtherState(const std::string& name, TLink& object) {
   if (name == "TForce") object.SelectChoice(MakeTag("polr"));
-  if (name == "TPin") object.SelectChoice(MakeTag("A Wh"));
+  object.SelectChoice(MakeTag("A Wh"));
   if (name == "TRPiston" || name == "TLPiston") object.SetShortProperty(MakeTag("lres"), 2);
 }
 
