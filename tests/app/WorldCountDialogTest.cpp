@@ -1,7 +1,7 @@
 // The world's count dialogs of the World menu's Other... items, opened as the menu opens them
 // (a dialog command without a selection): the number typed and OK become the world's frames
 // shown or its tracking in one undoable command, kept by the saved and reopened document;
-// Escape changes nothing.
+// Escape changes nothing. A dialog that cannot be made is reported, never taken as accepted.
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -136,6 +136,20 @@ TEST_F(WorldCountDialogTest, ACountBeyondItsRangeIsRefusedAndTheDialogStaysOpen)
   EXPECT_EQ(refusal, "The value is above the largest allowed.");
   EXPECT_TRUE(stillOpen);
   EXPECT_EQ(document_->World().GetSkipFrames(), shownBefore);
+}
+
+// A dialog number whose dialog has no template (1056 has none) opens nothing: its command fails
+// and the failure is shown in an alert instead of passing for an accepted dialog.
+TEST_F(WorldCountDialogTest, ADialogThatCannotBeMadeIsReportedInAnAlert) {
+  constexpr int16_t kDialogWithoutTemplate = 1056;
+  std::string alert;
+  RunDialog(kDialogWithoutTemplate, {[&] {
+              const HWND box = GetMessageBoxWindow();
+              if (box != nullptr) alert = GetWindowTextString(GetDlgItem(box, 0xFFFF));
+              InjectKeyStroke(VK_RETURN);
+            }});
+  EXPECT_NE(alert.find("not enough memory"), std::string::npos) << alert;
+  EXPECT_EQ(app_.Commands().GetLastCommand(), nullptr);
 }
 
 }  // namespace
