@@ -792,6 +792,38 @@ TEST_F(WorldTrackingTest, ABandGathersASliderWhoseCornerStretchesItAsOneUndoable
   EXPECT_EQ(slider.GetFrame().right, start.right + 30);
 }
 
+// A slider on the window goes with a dragged selection only when it is selected too, by the
+// pixels the mouse moved.
+TEST_F(WorldTrackingTest, ASliderMovesWithADraggedBoxOnlyWhenSelectedWithIt) {
+  auto made = std::make_unique<TInput>();
+  made->Initialize();
+  made->SetIdentifier(70);
+  TInput& slider = *made;
+  world_->AdoptObject(std::move(made));
+  slider.MoveBy(MacPoint(20, 20));
+  slider.ResizeFromCorner(kCornerBottomRight, MacPoint(128, 20));
+  view_->InvalidateForeground();
+  Pump();
+  const MacRect start = slider.GetFrame();
+
+  // The box alone: the slider stays.
+  const MacPoint box = ScreenOf(kFirstBox);
+  LiveDrag(box, {Offset(box, 5, 0), Offset(box, 20, 10)});
+  ASSERT_EQ(world_->Selection().size(), 1u);
+  EXPECT_EQ(slider.GetFrame(), start);
+
+  // With the slider added to the selection, both go. (A while later: the press is no second
+  // click of a double click.)
+  world_->Select(&slider);
+  AdvanceVirtualClock(2000);
+  const MacPoint moved = ScreenOf(kFirstBox);
+  LiveDrag(moved, {Offset(moved, 5, 0), Offset(moved, 20, 10)});
+  EXPECT_EQ(world_->Selection().size(), 2u);
+  MacRect expected = start;
+  expected.Offset(20, 10);
+  EXPECT_EQ(slider.GetFrame(), expected);
+}
+
 // The tracking world with its first box hung from a pin a metre above it.
 class PinnedBoxTest : public WorldTrackingTest {
  protected:
