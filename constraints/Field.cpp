@@ -77,7 +77,8 @@ void TFieldCnstr::DoSetupMenus() {
 }
 
 std::unique_ptr<TCommandCore> TFieldCnstr::DoObjectMenuCommand(int16_t command, bool& handled) {
-  if (command != menuCommand_ || command == 0) return TUICnstr::DoObjectMenuCommand(command, handled);
+  if (command != menuCommand_ || command == 0)
+    return TUICnstr::DoObjectMenuCommand(command, handled);
   handled = true;
   TWorldDoc* world = WorldOf(*this);
   if (world == nullptr) return nullptr;

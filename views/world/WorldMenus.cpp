@@ -41,7 +41,8 @@ bool IsRunRow(int16_t command) {
 
 // The property dialogs of the selection: 1600 and 10410 to 10416, but not 10415.
 bool IsSelectionDialog(int16_t command) {
-  return command == kCmdSelectionProperties || (command >= 10410 && command <= 10416 && command != 10415);
+  return command == kCmdSelectionProperties ||
+         (command >= 10410 && command <= 10416 && command != 10415);
 }
 
 // The dialogs of the world itself: settings, units, appearance, skip frames and tracking.
@@ -156,7 +157,8 @@ TCommandCore* TWorldMenus::DoMenuCommand(int16_t command, bool& handled) {
   if (IsRunRow(command)) return DoRunCommand(command);
   if (IsSelectionDialog(command))
     return player ? nullptr : MakeDialog(command, world, &world.Selection()).release();
-  if (IsWorldDialog(command)) return player ? nullptr : MakeDialog(command, world, nullptr).release();
+  if (IsWorldDialog(command))
+    return player ? nullptr : MakeDialog(command, world, nullptr).release();
   if (IsFloatingWindowCommand(command)) {
     if (player) return nullptr;
     if (IsFloatingWindowShowCommand(command))
