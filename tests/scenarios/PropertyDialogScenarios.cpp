@@ -2,8 +2,11 @@
 // world's window: what is typed, picked and dragged there is what the saved world holds.
 
 #include <cmath>
+#include <algorithm>
 #include <filesystem>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "app/TApp.h"
 #include "bodies/Body.h"
@@ -102,15 +105,38 @@ class BodyDialogs : public Scenario {
   Box dialog_;
 };
 
+// The thumb of a slider in the picture: the one upright outline as tall as the thumb among the
+// short marks of the track, found by its two sides.
+std::optional<Box> ThumbIn(const Picture& picture) {
+  constexpr int kThumbSide = 12;
+  const auto isEdge = [](uint32_t pixel) {
+    const uint32_t level = (((pixel >> 16) & 0xFF) + ((pixel >> 8) & 0xFF) + (pixel & 0xFF)) / 3;
+    return level >= 100 && level < 180;
+  };
+  int left = -1, right = -1, top = picture.box.height, bottom = -1;
+  for (int x = 0; x < picture.box.width; ++x) {
+    std::vector<int> edges;
+    for (int y = 0; y < picture.box.height; ++y) {
+      if (isEdge(picture.At(x, y))) edges.push_back(y);
+    }
+    if (static_cast<int>(edges.size()) < kThumbSide) continue;
+    if (left < 0) left = x;
+    right = x;
+    top = std::min(top, edges.front());
+    bottom = std::max(bottom, edges.back());
+  }
+  if (left < 0 || right == left) return std::nullopt;
+  return Box{picture.box.x + left, picture.box.y + top, right - left + 1, bottom - top + 1};
+}
+
 // Steel, the third material after Custom: its numbers as the material resource stores them.
 constexpr double kSteelDensity = 7.8000001907348633;
 constexpr double kSteelStaticFriction = 0.74000000953674316;
 constexpr double kSteelKineticFriction = 0.56999999284744263;
 
-// The material picked is saved with its density and frictions, but the dragged slider leaves
-// the elasticity at 0 rather than 1.
+// The material picked is saved with its density and frictions, and the elasticity the slider
+// was dragged to.
 TEST_F(BodyDialogs, AMaterialPickedAndTheElasticitySliderDraggedToItsEndAreSaved) {
-  WAITS_FOR("Every object's properties, edited from the window");
   ASSERT_NO_FATAL_FAILURE(OpenCopy("box-of-a-material.yb"));
   ASSERT_NO_FATAL_FAILURE(
       OpenDialogAt(box_.x + box_.width / 2, box_.y + box_.height / 4, "Body Properties"));
@@ -120,8 +146,14 @@ TEST_F(BodyDialogs, AMaterialPickedAndTheElasticitySliderDraggedToItsEndAreSaved
   for (int i = 0; i < 3; ++i) Me().Key("Down");
   Me().Key("Return");
   ASSERT_TRUE(Me().Idle());
-  // The elasticity slider's thumb, dragged past the slider's left end, where 1 is.
-  Me().SlowDrag(dialog_.x + 657, dialog_.y + 77, dialog_.x + 540, dialog_.y + 77);
+  // The elasticity slider's thumb, found on the screen in the slider's row, dragged past the
+  // slider's left end, where 1 is.
+  const Box track{dialog_.x + 570, dialog_.y + 62, 100, 30};
+  const std::optional<Box> thumb = ThumbIn(Me().Grab(track));
+  ASSERT_TRUE(thumb.has_value()) << "no slider thumb is shown";
+  const int thumbX = thumb->x + thumb->width / 2;
+  const int thumbY = thumb->y + thumb->height / 2;
+  Me().SlowDrag(thumbX, thumbY, track.x - 40, thumbY);
   ASSERT_TRUE(Me().Idle());
   Me().Click(dialog_.x + 543, dialog_.y + 404);  // OK
   ASSERT_TRUE(Me().WaitUntil([&] { return Me().WindowTitled("Body Properties") == 0; }))
