@@ -19,6 +19,7 @@
 #include "platform/win32/Edit.h"
 #include "platform/win32/Input.h"
 #include "platform/win32/ListBox.h"
+#include "platform/win32/MessageBox.h"
 #include "platform/win32/Window.h"
 #include "platform/win32/WindowPaint.h"
 #include "platform/win32/WindowPresenter.h"
@@ -311,6 +312,46 @@ TEST_F(PointTableWindowTest, TheEditorTakesTheKeysOfItsCellWhereverTheRowsScroll
   MapWindowPoints(nullptr, list, reinterpret_cast<POINT*>(&at), 2);
   EXPECT_TRUE(IsWindowVisible(editor));
   EXPECT_EQ(at.top, cell.top);
+}
+
+// A refused text keeps the editor on its cell: scrolled out of view, the cell comes back with
+// the editor, which keeps the keys; nothing is typed into a hidden editor.
+TEST_F(PointTableWindowTest, ARefusedTextScrolledOutOfViewBringsItsCellBack) {
+  GrowPolygon(30);
+  TDialogWindow* window = OpenWindow();
+  const HWND list = GetDlgItem(window->GetDialogHandle(), kTableList);
+  ASSERT_NE(list, nullptr);
+  ClickAt(list, CellPoint(list, 2, 1));
+  const HWND editor = GetDlgItem(list, kCellEditor);
+  ASSERT_EQ(GetFocus(), editor);
+  const double x2 = WorldCoordinate(2, true);
+  for (char c : std::string("1..2")) InjectCharacter(static_cast<uint8_t>(c));
+  Settle();
+  std::string alert;
+  SetIdleScript([&alert] {
+    const HWND box = GetMessageBoxWindow();
+    if (box == nullptr || !alert.empty()) return false;
+    alert = GetWindowTextString(GetDlgItem(box, 0xFFFF));
+    InjectKeyStroke(VK_RETURN);
+    return true;
+  });
+  SendMessage(list, WM_VSCROLL, SB_BOTTOM, 0);
+  Settle();
+  SetIdleScript(nullptr);
+  EXPECT_FALSE(alert.empty());
+  EXPECT_EQ(WorldCoordinate(2, true), x2);
+  EXPECT_EQ(GetFocus(), editor);
+  EXPECT_TRUE(IsWindowVisible(editor));
+  RECT cell{};
+  SendMessage(list, LB_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&cell));
+  RECT at{};
+  GetWindowRect(editor, &at);
+  MapWindowPoints(nullptr, list, reinterpret_cast<POINT*>(&at), 2);
+  EXPECT_EQ(at.top, cell.top);
+  // A good value typed now is row 2's.
+  SendMessage(editor, EM_SETSEL, 0, -1);
+  TypeAndReturn("6");
+  EXPECT_EQ(WorldCoordinate(2, true), 6.0);
 }
 
 }  // namespace

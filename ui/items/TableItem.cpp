@@ -404,32 +404,45 @@ int16_t TTableItemBase::SetCellTracking(int16_t on) {
   return old;
 }
 
+bool TTableItemBase::PlaceEditorOnCell() {
+  TGridView* list = List();
+  if (list == nullptr || editor_ == nullptr || editor_->Editor() == nullptr) return false;
+  RECT rowRect{};
+  if (list->SendMessage(LB_GETITEMRECT, static_cast<WPARAM>(selectedRow_ - 1),
+                        reinterpret_cast<LPARAM>(&rowRect)) == LB_ERR)
+    return false;
+  RECT client{};
+  list->GetClientRect(&client);
+  const RECT cell = ColumnRect(rowRect, selectedColumn_);
+  if (cell.top < client.top || cell.bottom > client.bottom) return false;
+  cellRect_ = cell;
+  TGridEdit* editor = editor_->Editor();
+  editor->SetArmed(0);
+  editor->MoveWindow(cell.left, cell.top, cell.right - cell.left, cell.bottom - cell.top, TRUE);
+  editor->SetArmed(1);
+  return true;
+}
+
 void TTableItemBase::RowsScrolled() {
   TGridView* list = List();
   if (list == nullptr || editor_ == nullptr || editor_->Editor() == nullptr) return;
   TGridEdit* editor = editor_->Editor();
-  if (!editor->IsWindowVisible()) return;
-  RECT rowRect{};
-  RECT client{};
-  list->GetClientRect(&client);
-  const bool known = list->SendMessage(LB_GETITEMRECT, static_cast<WPARAM>(selectedRow_ - 1),
-                                       reinterpret_cast<LPARAM>(&rowRect)) != LB_ERR;
-  const RECT cell = ColumnRect(rowRect, selectedColumn_);
-  if (known && cell.top >= client.top && cell.bottom <= client.bottom) {
-    cellRect_ = cell;
-    editor->SetArmed(0);
-    editor->MoveWindow(cell.left, cell.top, cell.right - cell.left, cell.bottom - cell.top, TRUE);
-    editor->SetArmed(1);
-    return;
-  }
+  if (!editor->IsWindowVisible() || PlaceEditorOnCell()) return;
   const bool focused = ::GetFocus() == editor->GetSafeHwnd();
   HideEditor();
   if (!focused) return;
   // Leaving the hidden editor commits what was typed into the cell it stood on, while that cell
   // is still a row of the list; the text of a row that went is dropped.
+  const bool known =
+      selectedRow_ >= 1 && selectedRow_ <= list->SendMessage(LB_GETCOUNT, 0, 0);
   if (!known) editor->SetArmed(0);
   ::SetFocus(list->GetSafeHwnd());
   editor->SetArmed(1);
+  if (!known || ::GetFocus() != editor->GetSafeHwnd()) return;
+  // The text was refused and its report gave the editor the keys again: the editor stays on its
+  // cell, which comes back into view with it.
+  list->SendMessage(LB_SETTOPINDEX, static_cast<WPARAM>(selectedRow_ - 1), 0);
+  if (PlaceEditorOnCell()) editor->ShowWindow(SW_SHOW);
 }
 
 void TTableItemBase::MouseDown(uint32_t, int32_t x, int32_t y) {

@@ -98,7 +98,8 @@ class TTableItemBase : public TMacDialogItem, public TCellTable, public TGridRow
   // What the list asks -------------------------------------------------------------------------
   // The rows moved: the editor goes with its cell while the cell is in view; a cell scrolled out
   // of view takes the editor away (the list takes the keys, and the text typed so far goes to
-  // the cell it was typed for) until a cell is chosen again.
+  // the cell it was typed for) until a cell is chosen again. A text refused on the way out
+  // keeps the editor on its cell, and the cell comes back into view.
   void RowsScrolled() override;
   void MouseDown(uint32_t flags, int32_t x, int32_t y) override;
   void DrawEntire(const DRAWITEMSTRUCT* draw) override;
@@ -117,6 +118,8 @@ class TTableItemBase : public TMacDialogItem, public TCellTable, public TGridRow
   void MakeEditor();
   void MakeFonts();
   void MoveTo(int16_t row, int16_t column);
+  // Moves the editor over the selected cell when the cell is wholly in view; false otherwise.
+  bool PlaceEditorOnCell();
   void HideEditor();
   void RetagHeaders();
   void DrawCell(HDC dc, const RECT& rect, const std::string& text) const;
