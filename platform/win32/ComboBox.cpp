@@ -272,9 +272,15 @@ LRESULT ComboProc(HWND combo, UINT message, WPARAM wParam, LPARAM lParam) {
   ComboState* state = StateOf(combo);
   if (!state) return DefWindowProc(combo, message, wParam, lParam);
   switch (message) {
-    case WM_CREATE:
+    case WM_CREATE: {
+      // The scroll bars a template asks for belong to the dropped list, which scrolls when it
+      // must: the field itself has none beside it.
+      const LONG_PTR style = GetWindowLongPtr(combo, GWL_STYLE);
+      if (style & (WS_VSCROLL | WS_HSCROLL))
+        SetWindowLongPtr(combo, GWL_STYLE, style & ~static_cast<LONG_PTR>(WS_VSCROLL | WS_HSCROLL));
       Measure(combo, *state);
       return 0;
+    }
     case WM_DESTROY:
       CloseUp(combo, *state, false);
       return 0;

@@ -155,7 +155,7 @@ TEST_F(BodyDialogs, AMaterialPickedAndTheElasticitySliderDraggedToItsEndAreSaved
   const int thumbY = thumb->y + thumb->height / 2;
   Me().SlowDrag(thumbX, thumbY, track.x - 40, thumbY);
   ASSERT_TRUE(Me().Idle());
-  Me().Click(dialog_.x + 543, dialog_.y + 404);  // OK
+  Me().Click(dialog_.x + 546, dialog_.Bottom() - 25);  // OK, at the foot of the right column
   ASSERT_TRUE(Me().WaitUntil([&] { return Me().WindowTitled("Body Properties") == 0; }))
       << "OK did not close the dialog";
   ASSERT_TRUE(Me().Idle());

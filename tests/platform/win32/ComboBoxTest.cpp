@@ -61,6 +61,17 @@ TEST_F(ComboBoxTest, TheFieldIsMeasuredApartAndShowsTheSelectedItem) {
   EXPECT_EQ(drawn.back().CtlType, ODT_COMBOBOX);
 }
 
+TEST_F(ComboBoxTest, AScrollBarAskedForTheListLeavesTheFieldWhole) {
+  const HWND scrolled = CreateWindowEx(0, kComboBoxClass, "",
+                                       WS_CHILD | WS_VISIBLE | WS_VSCROLL | CBS_DROPDOWNLIST, 10,
+                                       60, 150, 120, parent, reinterpret_cast<HMENU>(7), nullptr);
+  RECT window{}, client{};
+  GetWindowRect(scrolled, &window);
+  GetClientRect(scrolled, &client);
+  EXPECT_EQ(client.right, window.right - window.left);
+  EXPECT_EQ(GetWindowLongPtr(scrolled, GWL_STYLE) & WS_VSCROLL, 0);
+}
+
 TEST_F(ComboBoxTest, AClickDropsTheListAndAClickOnAnItemTakesIt) {
   InjectClick(combo, POINT{20, 10});
   Pump();
