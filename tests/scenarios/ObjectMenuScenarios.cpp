@@ -129,6 +129,20 @@ class ObjectMenus : public Scenario {
     Me().Key("Return");
     ASSERT_TRUE(Me().Idle());
   }
+  // Chooses the item of Edit > Properties, waits for the dialog of the title and cancels it.
+  void ChooseAndCancel(int item, int separators, const std::string& title) {
+    const Box submenu = OpenPropertiesSubmenu();
+    ASSERT_FALSE(submenu.Empty()) << "Edit > Properties opened no submenu";
+    ASSERT_TRUE(ShowsEnabled(submenu, item, separators)) << title << " is grey";
+    Me().Click(submenu.x + 20, ItemMiddle(submenu, item, separators));
+    ASSERT_TRUE(Me().WaitUntil([&] { return Me().WindowTitled(title) != 0; }))
+        << "no " << title << ": " << testing::PrintToString(Me().Titles());
+    ASSERT_TRUE(Me().Idle());
+    Me().Key("Escape");
+    ASSERT_TRUE(Me().WaitUntil([&] { return Me().WindowTitled(title) == 0; }))
+        << "Escape did not close " << title;
+    ASSERT_TRUE(Me().Idle());
+  }
   void CloseMenus() {
     Me().Key("Escape");
     Me().Key("Escape");
@@ -159,6 +173,10 @@ TEST_F(ObjectMenus, ThePropertyItemsAreGreyUntilAnObjectOfTheirKindIsSelected) {
   for (int item : {kSpringItem, kRopeItem, kDamperItem})
     EXPECT_FALSE(ShowsEnabled(submenu, item)) << "item " << item << " with the box selected";
   ASSERT_NO_FATAL_FAILURE(CloseMenus());
+
+  // Each enabled item opens its dialog on the box.
+  ASSERT_NO_FATAL_FAILURE(ChooseAndCancel(kSelectionItem, 0, "Selection Properties"));
+  ASSERT_NO_FATAL_FAILURE(ChooseAndCancel(kBodyItem, 0, "Body Properties"));
 }
 
 TEST_F(ObjectMenus, TheSpringPickedInThePropertiesWindowOpensItsDialogFromTheMenu) {
@@ -217,25 +235,9 @@ TEST_F(ObjectMenus, ADoubleClickInsideTheWheelPicksTheWheelNotTheBackground) {
 
 TEST_F(ObjectMenus, TheWorldsOwnDialogsOpenFromEditProperties) {
   ASSERT_TRUE(Running());
-  struct WorldDialog {
-    int item;
-    const char* title;
-  };
-  for (const WorldDialog& dialog : {WorldDialog{kSimulationItem, "Simulation"},
-                                    WorldDialog{kNumbersItem, "Numbers and Units"},
-                                    WorldDialog{kViewItem, "View"}}) {
-    const Box submenu = OpenPropertiesSubmenu();
-    ASSERT_FALSE(submenu.Empty()) << "Edit > Properties opened no submenu";
-    ASSERT_TRUE(ShowsEnabled(submenu, dialog.item, 1)) << dialog.title << " is grey";
-    Me().Click(submenu.x + 20, ItemMiddle(submenu, dialog.item, 1));
-    ASSERT_TRUE(Me().WaitUntil([&] { return Me().WindowTitled(dialog.title) != 0; }))
-        << "no " << dialog.title << ": " << testing::PrintToString(Me().Titles());
-    ASSERT_TRUE(Me().Idle());
-    Me().Key("Escape");
-    ASSERT_TRUE(Me().WaitUntil([&] { return Me().WindowTitled(dialog.title) == 0; }))
-        << "Escape did not close " << dialog.title;
-    ASSERT_TRUE(Me().Idle());
-  }
+  ASSERT_NO_FATAL_FAILURE(ChooseAndCancel(kSimulationItem, 1, "Simulation"));
+  ASSERT_NO_FATAL_FAILURE(ChooseAndCancel(kNumbersItem, 1, "Numbers and Units"));
+  ASSERT_NO_FATAL_FAILURE(ChooseAndCancel(kViewItem, 1, "View"));
 }
 
 }  // namespace
