@@ -34,7 +34,6 @@
 #include "views/world/MainWorldView.h"
 #include "views/world/SelectionCommands.h"
 #include "views/world/WorldTracking.h"
-#include "views/world/WorldViewCompanions.h"
 
 namespace {
 
