@@ -3,7 +3,9 @@
 // holds; the pin's mode chosen in its panel (when it acts) is in the saved pin; a pin sketched by
 // hand and double-clicked shows its panel there.
 
+#include <algorithm>
 #include <filesystem>
+#include <vector>
 #include <string>
 
 #include "app/TApp.h"
@@ -13,6 +15,8 @@
 #include "core/Failure.h"
 #include "model/Formula.h"
 #include "model/world/QVDoc.h"
+#include "platform/win32/MenuLayout.h"
+#include "platform/win32/Window.h"
 #include "tests/scenarios/Harness.h"
 
 namespace scenario {
@@ -24,6 +28,8 @@ namespace {
 constexpr int kPropertiesItem = 4, kPropertiesSeparators = 1;
 constexpr int kSaveItem = 3;
 constexpr int kPinItem = 14, kPinSeparators = 3;
+// Edit: Properties below twelve items and five separators; its first item is the selection's.
+constexpr int kEditPropertiesItem = 12, kEditPropertiesSeparators = 5;
 // Where a panel's fields and its second choice stand, from the window's left edge.
 constexpr int kFieldX = 177, kSecondChoiceX = 237;
 // The ends of a slider beside a field.
@@ -131,6 +137,45 @@ class Panels : public Scenario {
     Me().Key("Escape");
     return Me().Idle();
   }
+  // Edit > Properties > Of the Selection: the submenu is the window that opens beside the menu.
+  ::testing::AssertionResult OpenSelectionDialog() {
+    const std::vector<Box> before = Me().ShownPlaces();
+    const ::testing::AssertionResult opened =
+        ChooseMenu(MenuTitleX("Edit"), kEditPropertiesItem, kEditPropertiesSeparators);
+    if (!opened) return opened;
+    if (!Me().Idle()) return ::testing::AssertionFailure() << "the program stayed busy";
+    Box submenu;
+    for (const Box& place : Me().ShownPlaces())
+      if (std::find(before.begin(), before.end(), place) == before.end() && place.x > submenu.x)
+        submenu = place;
+    if (submenu.Empty()) return ::testing::AssertionFailure() << "the submenu did not open";
+    Me().Click(submenu.x + 20, submenu.y + 1 + kMenuItemHeight / 2);
+    if (!Me().WaitUntil([] { return Me().WindowTitled("Selection Properties") != 0; }))
+      return ::testing::AssertionFailure() << "the selection's dialog did not open";
+    return Me().Idle();
+  }
+  // The Properties window's close box, which hides it.
+  static void CloseProperties() {
+    const Box window = Window();
+    const int box = GetSystemMetrics(SM_CYCAPTION) - 4;
+    Me().Click(window.Right() - GetSystemMetrics(SM_CXFRAME) - 2 - box / 2,
+               window.y + GetSystemMetrics(SM_CYFRAME) + 2 + box / 2);
+  }
+  // The spring picked in the Properties window's Object list (the pin is its last object, the
+  // two points and the wheel stand between), which then closes.
+  ::testing::AssertionResult PickTheSpringAndCloseTheWindow() {
+    const ::testing::AssertionResult opened = OpenProperties();
+    if (!opened) return opened;
+    const ::testing::AssertionResult list = ListWithKeyboard();
+    if (!list) return list;
+    Me().Key("End");
+    for (int up = 0; up < 4; ++up) Me().Key("Up");
+    if (!Me().Idle()) return ::testing::AssertionFailure() << "the program stayed busy";
+    CloseProperties();
+    if (!Me().WaitUntil([] { return Me().WindowTitled("Properties") == 0; }))
+      return ::testing::AssertionFailure() << "the close box did not close the Properties window";
+    return Me().Idle();
+  }
   // A copy of the sample under a name of its own, opened in a fresh program.
   ::testing::AssertionResult StartOnCopy(const std::string& name) {
     const std::string path = Home().Sample(name);
@@ -181,6 +226,42 @@ TEST_F(Panels, TheSpringPickedInTheObjectListShowsItsStiffnessAndATypedOneIsSave
   const SavedJoints after = ReadJoints(path);
   ASSERT_EQ(after.failure, "");
   EXPECT_DOUBLE_EQ(after.stiffness, 55.0);
+}
+
+// The selection's dialog, from Edit > Properties, shows the picked spring's panel: a stiffness
+// typed there and Return are saved.
+TEST_F(Panels, TheSelectionsDialogEditsThePickedSpring) {
+  ASSERT_TRUE(StartOnCopy("panel-selection.yb"));
+  const std::string path = Home().Sample("panel-selection.yb");
+  ASSERT_TRUE(PickTheSpringAndCloseTheWindow());
+
+  // The name has the keyboard; Tab goes on to the stiffness, the panel's first field.
+  ASSERT_TRUE(OpenSelectionDialog());
+  Me().Key("Tab");
+  Me().Type("77");
+  Me().Key("Return");
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().WindowTitled("Selection Properties") == 0; }))
+      << "Return did not close the dialog";
+  ASSERT_TRUE(Me().Idle());
+  ASSERT_TRUE(Save());
+  const SavedJoints saved = ReadJoints(path);
+  ASSERT_EQ(saved.failure, "");
+  EXPECT_DOUBLE_EQ(saved.stiffness, 77.0);
+}
+
+// Its More Choices button (Alt+M) closes it and shows the Properties window instead. Today the
+// command the button sends up goes to the document's window, whose handlers above it never reach
+// the world's menu switch below it, where the Properties window is shown.
+TEST_F(Panels, TheSelectionsDialogsMoreChoicesShowsThePropertiesWindow) {
+  WAITS_FOR("Every object's properties, edited from the window");
+  ASSERT_TRUE(StartOnCopy("panel-more-choices.yb"));
+  ASSERT_TRUE(PickTheSpringAndCloseTheWindow());
+  ASSERT_TRUE(OpenSelectionDialog());
+  Me().Key("m", {"Alt_L"});
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().WindowTitled("Selection Properties") == 0; }))
+      << "More Choices did not close the dialog";
+  ASSERT_TRUE(Me().Idle());
+  EXPECT_NE(Me().WindowTitled("Properties"), 0u) << "More Choices did not show the Properties window";
 }
 
 TEST_F(Panels, TheBoxsElasticitySliderDraggedToItsEndIsSaved) {
