@@ -138,6 +138,26 @@ TEST_F(WorldCountDialogTest, ACountBeyondItsRangeIsRefusedAndTheDialogStaysOpen)
   EXPECT_EQ(document_->World().GetSkipFrames(), shownBefore);
 }
 
+// With no tracks the tracking count shows 0, and OK leaves it so without a complaint.
+TEST_F(WorldCountDialogTest, OkOnTheCountShownChangesNothing) {
+  document_->World().SetTrackingWord(0);
+  std::string shown;
+  bool alerted = false;
+  RunDialog(kTrackingDialog,
+            {[&] {
+               shown = GetWindowTextString(GetDlgItem(GetActiveWindow(), kCountField));
+               InjectKeyStroke(VK_RETURN);
+             },
+             [&] {
+               alerted = GetMessageBoxWindow() != nullptr;
+               if (alerted) InjectKeyStroke(VK_RETURN);
+               if (GetDlgItem(GetActiveWindow(), kCountField) != nullptr) InjectKeyStroke(VK_ESCAPE);
+             }});
+  EXPECT_EQ(shown, "0");
+  EXPECT_FALSE(alerted);
+  EXPECT_EQ(document_->World().GetTrackingWord(), 0);
+}
+
 // A dialog number whose dialog has no template (1056 has none) opens nothing: its command fails
 // and the failure is shown in an alert instead of passing for an accepted dialog.
 TEST_F(WorldCountDialogTest, ADialogThatCannotBeMadeIsReportedInAnAlert) {
