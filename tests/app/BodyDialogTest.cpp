@@ -8,10 +8,12 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "app/TApp.h"
+#include "bodies/Body.h"
 #include "bodies/BodyTags.h"
 #include "bodies/vectors/VectorThing.h"
 #include "core/port/Port.h"
@@ -207,6 +209,64 @@ TEST_F(BodyDialogTest, TabWalksTheFieldsInTheirOrderOnTheDialog) {
   RunDialog({noteAndPress(VK_TAB), noteAndPress(VK_TAB), noteAndPress(VK_TAB),
              noteAndPress(VK_TAB), noteAndPress(VK_TAB), noteAndPress(VK_ESCAPE)});
   EXPECT_EQ(walked, (std::vector<int32_t>{101, kMassField, kColourPopup, kWidthField, 1005, 105}));
+}
+
+// Steel, picked from the material popup with the keys, gives the body its numbers (the mass
+// follows from the area), and the bitmap check box of the centre-of-mass mark toggles it: each
+// click shows the other picture and the mark the body keeps is the one shown last.
+TEST_F(BodyDialogTest, TheMaterialPopupAndTheCentreMarkBoxReachTheBody) {
+  constexpr int32_t kMaterialPopup = 120;
+  constexpr int32_t kCentreMarkBox = 115;
+  auto* body = static_cast<TMass*>(body_);
+  const double oldMass = Mass();
+  uint16_t oldMark = 0;
+  ASSERT_NE(body->GetFlagProperty(body_tags::kTagShowCentre, oldMark, nullptr), 0);
+
+  std::vector<std::vector<uint32_t>> pictures;
+  const auto markBox = [] { return GetDlgItem(Dialog(), kCentreMarkBox); };
+  const auto pictureThen = [&](std::function<void()> next) {
+    return [&pictures, markBox, next] {
+      UpdateWindow(Dialog());
+      RECT area{};
+      GetWindowRect(markBox(), &area);
+      std::vector<uint32_t> picture;
+      for (int32_t y = area.top; y < area.bottom; ++y) {
+        for (int32_t x = area.left; x < area.right; ++x) picture.push_back(PixelAt(markBox(), x, y));
+      }
+      pictures.push_back(std::move(picture));
+      next();
+    };
+  };
+  const auto clickMark = [markBox] { InjectClick(markBox(), POINT{4, 4}); };
+  RunDialog({[] { InjectClick(GetDlgItem(Dialog(), kMaterialPopup), POINT{10, 5}); },
+             [] {
+               for (int i = 0; i < 3; ++i) InjectKeyStroke(VK_DOWN);
+               InjectKeyStroke(VK_RETURN);
+             },
+             pictureThen(clickMark), pictureThen(clickMark), pictureThen(clickMark),
+             // Return would press the focused box again, as it presses a focused button: OK.
+             pictureThen([] { InjectClick(GetDlgItem(Dialog(), IDOK), POINT{10, 5}); })});
+
+  uint16_t material = 0;
+  ASSERT_NE(body->GetShortProperty(body_tags::kTagMaterial, material, nullptr), 0);
+  EXPECT_EQ(material, 3);
+  EXPECT_EQ(body->GetDensity(), static_cast<double>(7.8f));
+  EXPECT_EQ(body->StaticFriction()->GetValue(), static_cast<double>(0.74f));
+  EXPECT_EQ(body->Elasticity()->GetValue(), static_cast<double>(0.6f));
+  EXPECT_DOUBLE_EQ(Mass(), body->GetArea() * static_cast<double>(7.8f));
+  ASSERT_EQ(pictures.size(), 4u);
+  EXPECT_NE(pictures[1], pictures[0]);
+  EXPECT_EQ(pictures[2], pictures[0]);
+  EXPECT_EQ(pictures[3], pictures[1]);
+  uint16_t mark = oldMark;
+  body->GetFlagProperty(body_tags::kTagShowCentre, mark, nullptr);
+  EXPECT_EQ(mark, oldMark == 0 ? 1 : 0);
+
+  // Each change made in the dialog is a command of its own: undo takes back the last click.
+  app_.Commands().UndoOrRedoLast();
+  body->GetFlagProperty(body_tags::kTagShowCentre, mark, nullptr);
+  EXPECT_EQ(mark, oldMark);
+  EXPECT_NE(Mass(), oldMass);
 }
 
 TEST_F(BodyDialogTest, ACancelledRunWithoutEditsLeavesNothingToUndo) {

@@ -65,6 +65,11 @@ void TLinkedCheckBox::UpdateLinkedItems() {
   }
 }
 
+void TBitmapCheckBox::Refresh() {
+  TLinkedCheckBox::Refresh();
+  if (HasControlWindow()) ControlWindow()->Invalidate(FALSE);
+}
+
 int16_t TBitmapCheckBox::BitmapFor(bool ticked) const {
   return static_cast<int16_t>((ticked ? kTickedBitmapBase : kClearBitmapBase) + GetItemNumber());
 }

@@ -46,6 +46,8 @@ class TBitmapCheckBox : public TLinkedCheckBox {
   DECLARE_CLASS_ID(493, TLinkedCheckBox)
 
  public:
+  // The owner-drawn button keeps no check state: the picture is drawn again for the new value.
+  void Refresh() override;
   void DrawEntire(const DRAWITEMSTRUCT* draw) override;
   void DrawFocus(const DRAWITEMSTRUCT* draw) override;
   void DrawSelection(const DRAWITEMSTRUCT* draw) override;
