@@ -180,7 +180,7 @@ TEST_F(DialogFaults, TheOtherCountsTypedAreTheSavedWorlds) {
   Me().Type("5");
   const Box tracking = Me().Place(Me().WindowTitled("Tracking"));
   // OK is the first of the two buttons along the bottom, left of Cancel.
-  Me().Click(tracking.x + tracking.width / 2, tracking.Bottom() - 26);
+  Me().Click(tracking.x + tracking.width * 55 / 100, tracking.Bottom() - 26);
   ASSERT_TRUE(Me().WaitUntil([] { return Me().WindowTitled("Tracking") == 0; }))
       << "OK did not close the dialog";
   ASSERT_TRUE(Save());
