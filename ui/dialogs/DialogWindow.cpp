@@ -142,10 +142,12 @@ void TDialogWindow::ShowModeless() {
   try {
     if (dialog->GetSafeHwnd() == nullptr) dialog->CreateModeless();
   } catch (...) {
-    // A floating dialog is gone with its window; any other is deleted here.
+    // A dialog that went has said so (dialog_ is cleared). A floating dialog goes with its
+    // window; one whose window was never made, and any other, is deleted here.
     if (dialog_ != nullptr) {
       dialog_ = nullptr;
-      if (!dialog->IsMemberClass(TOwlFloatDialog::kOwlClassID)) {
+      const bool floating = dialog->IsMemberClass(TOwlFloatDialog::kOwlClassID);
+      if (!floating || dialog->GetSafeHwnd() == nullptr) {
         dialog->SetDialogOwner(nullptr);
         delete dialog;
       }

@@ -190,6 +190,25 @@ TEST_F(DialogWindowTest, AModalRunOfADialogWithoutATemplateFailsWithOutOfMemory)
   }
 }
 
+// Shown modeless, a dialog without a template fails with -108 as well, and the window object
+// keeps no dialog.
+TEST_F(DialogWindowTest, AModelessDialogWithoutATemplateFailsWithOutOfMemory) {
+  constexpr int32_t kNoSuchTemplate = 4242;
+  for (int16_t windowClass : {int16_t{0}, kFloatingWindowClass}) {
+    TTestWindow window(windowClass);
+    const TDialogCreationRecord record = Record(&window, kNoSuchTemplate);
+    window.Initialize(nullptr, 0, &record);
+    int16_t error = 0;
+    try {
+      window.ShowModeless();
+    } catch (const QVException& failure) {
+      error = failure.error();
+    }
+    EXPECT_EQ(error, -108) << windowClass;
+    EXPECT_EQ(window.GetDialog(), nullptr) << windowClass;
+  }
+}
+
 TEST_F(DialogWindowTest, AFloatingDialogIgnoresEnterAndEscapeAndItsCloseBoxHides) {
   // A modeless dialog's window object goes with the dialog.
   bool gone = false;
