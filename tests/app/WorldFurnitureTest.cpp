@@ -188,6 +188,10 @@ TEST_F(WorldFurnitureTest, AWindowShrunkAndGrownBackIsLaidOutAsBefore) {
   GrowFrame(-60, -150);
   GrowFrame(10, 10);
   EXPECT_EQ(before, Layout(*window_));
+  // Shrunk below the height its furniture takes, it gives every view its place back.
+  GrowFrame(-60, -400);
+  GrowFrame(10, 10);
+  EXPECT_EQ(before, Layout(*window_));
 }
 
 // The help line takes the window's top rows from the views that reach it, names the command

@@ -196,6 +196,11 @@ void TOwlView::OnSize(int32_t width, int32_t height) {
   if (!view) return;
   notSizing_ = false;
   const TViewPoint& size = view->GetStoredSize();
+  // A view that follows its superview can be sized below nothing when the window shrinks past
+  // its furniture; its window then stops at 0. Keeping the view's own size there lets it come
+  // back exactly when the window grows again.
+  if (width == 0 && size.h < 0) width = size.h;
+  if (height == 0 && size.v < 0) height = size.v;
   if (size.h != width || size.v != height) {
     BindPortToWindow(view->GetPort());
     view->Resize(width, height, false);
