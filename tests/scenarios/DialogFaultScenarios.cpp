@@ -1,6 +1,6 @@
 // Dialogs that took no input: the World menu's Other... count dialogs take the number typed and
 // the saved world keeps it; the point table of a polygon with more vertices than it shows takes
-// what is typed into the clicked cell, and after a scroll into the cell then clicked, never into
+// what is typed into the clicked cell, and after a scroll into the cell clicked then, never into
 // a row the editor stood on before.
 
 #include <algorithm>
@@ -85,8 +85,8 @@ std::vector<std::pair<int, int>> InkRuns(const Picture& picture, int x) {
   return runs;
 }
 
-// A cell frame's side: a column whose ink is a row of equal dashes, one per row shown, each as
-// long as a row less the gap between rows.
+// A cell frame's side: a column whose ink holds a dash per row shown (at least five), each as
+// long as a row less the gap between rows; text is never that tall.
 bool IsCellSide(const std::vector<std::pair<int, int>>& runs) {
   int dashes = 0;
   for (const auto& [start, length] : runs)
