@@ -13,15 +13,20 @@ TWorldDoc* WorldOf(const TLink& object) {
   return nullptr;
 }
 
+// A world holds the frames of a run while it runs and while it shows a frame past its start.
+static bool ShowsARun(const TWorldDoc& world) {
+  return world.GetRunState() != 0 || world.CurrentFrame() > 0;
+}
+
 void CheckWorldEdit(TWorldDoc& world) {
-  if (world.LastFrame() <= 0) return;
-  if (world.Host().AskYesNo(kEditRecordedWorldAlert)) {
-    // The answer promised to forget the run: a reset alone keeps the frames, and the same
-    // question would come back when the user chooses the command again. The world is put back
-    // in its frame-0 state first, or it would keep the shown frame's places as its start.
-    world.ShowFrame(0, 1);
-    world.ResetHistory(1);
-    world.Host().PostCommand(world.MakeRunCommand(kCmdReset, 1).release());
+  if (!ShowsARun(world)) {
+    // An edit at the start makes the frames recorded from it stale. A world that ran since it
+    // was read forgets them when it changes; frames read with the document would otherwise be
+    // replayed, or their first state handed to the solver over the edit.
+    if (world.LastFrame() > 0 && world.IsSolverWorldLoaded() == 0) world.ResetHistory(1);
+    return;
   }
+  if (world.Host().AskYesNo(kEditRecordedWorldAlert))
+    world.Host().PostCommand(world.MakeRunCommand(kCmdReset, 1).release());
   ThrowFailure(kErrNone, 0);
 }

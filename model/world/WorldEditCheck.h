@@ -11,7 +11,7 @@ inline constexpr int16_t kEditRecordedWorldAlert = 1503;
 
 // The world an object is linked with, or null.
 TWorldDoc* WorldOf(const TLink& object);
-// Before an edit: while the world holds recorded frames of a run the user is asked whether to
-// reset it; a yes puts the world back at frame 0, forgets the run and queues the reset, so that
-// the command chosen again goes ahead. The edit asked about is abandoned silently (error 0).
+// Before an edit: while the world runs or shows a frame past its start the user is asked whether
+// to reset it (a yes queues the reset), and the edit is abandoned silently (error 0) either way.
+// An edit at the start goes ahead and the world forgets the frames recorded from it.
 void CheckWorldEdit(TWorldDoc& world);

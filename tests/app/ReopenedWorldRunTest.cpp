@@ -144,4 +144,21 @@ TEST_F(ReopenedWorldRunTest, AWorldThatRecordsOtherValuesNowRunsOnPastItsKeptFra
               (kRecorded + 1) * world.GetEngine()->TimeStep(), 1e-9);
 }
 
+// Changed at its start, the reopened world lets the frames kept from before go: the run then
+// starts from the world as the user left it and reaches where an uninterrupted run went.
+TEST_F(ReopenedWorldRunTest, AnEditAtTheStartLetsTheKeptFramesGo) {
+  std::unique_ptr<TQVDoc> document = SavedAndReopened();
+  ASSERT_NE(document, nullptr);
+  TWorldDoc& world = document->World();
+  world.ShowFrame(0, 1);
+  world.Select(world.FindObject(kBoxId));
+  std::unique_ptr<TCommandCore> command = MakeCreationCommand(5001, world);
+  ASSERT_NE(command, nullptr);
+  EXPECT_LE(world.LastFrame(), 0) << "the frames recorded before the edit were kept";
+  app_.Commands().HandleCommand(command.release());
+  world.DeselectAll();
+  world.RunToFrame(kRecorded + 1, nullptr);
+  EXPECT_NEAR(BoxX(world, kRecorded + 1), boxAfterLast_, 1e-12);
+}
+
 }  // namespace

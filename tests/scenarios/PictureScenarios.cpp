@@ -273,8 +273,8 @@ TEST_F(Picture, ADeletionAPlaceTypedInAndTheirUndoingLeaveNoBodyWhereItStood) {
   EXPECT_TRUE(AsRedrawn("the typed x undone", position));
 }
 
-// After a run the world asks before a change whether to go back to its start and forget the run.
-// A yes to that question lets the command chosen again go ahead without a second question.
+// A world stopped part of the way through a run asks before a change whether to go back to its
+// start. A yes takes it there, and the command chosen again goes ahead without a second question.
 TEST_F(Picture, AYesToTheQuestionAfterARunLetsTheDeletionChosenAgainGoAhead) {
   ASSERT_TRUE(Ready(true));
   ASSERT_TRUE(Settle());
@@ -284,17 +284,16 @@ TEST_F(Picture, AYesToTheQuestionAfterARunLetsTheDeletionChosenAgainGoAhead) {
   Me().Control("r");
   ASSERT_TRUE(Me().WaitUntil([&] { return Me().Grab(box) != standing; })) << "the box stood still";
   Me().Control("period");
-  ASSERT_TRUE(Me().Idle());
-  Me().Control("t");
   ASSERT_TRUE(Settle());
-  ASSERT_EQ(Me().Grab(box), standing) << "the reset did not bring the box back";
 
-  const auto deleteTheBox = [&] {
-    ClickTheBox();
+  // Wherever the run left them, Select All takes every object.
+  const auto deleteEverything = [] {
+    Me().Control("a");
+    if (::testing::AssertionResult idle = Me().Idle(); !idle) return idle;
     Me().Key("Delete");
     return Me().Idle();
   };
-  ASSERT_TRUE(deleteTheBox());
+  ASSERT_TRUE(deleteEverything());
   ASSERT_TRUE(Me().WaitUntil([] { return Me().WindowTitled("Yarrowby") != 0; }))
       << "a world holding a run was changed without a question";
   Me().Key("Return");
@@ -303,10 +302,11 @@ TEST_F(Picture, AYesToTheQuestionAfterARunLetsTheDeletionChosenAgainGoAhead) {
   ASSERT_TRUE(Settle());
   EXPECT_EQ(Me().Grab(box), standing) << "the box is not at its start after the yes";
 
-  ASSERT_TRUE(deleteTheBox());
+  ASSERT_TRUE(deleteEverything());
   EXPECT_EQ(Me().WindowTitled("Yarrowby"), XWindowId{0}) << "the question came back";
   ASSERT_TRUE(Settle());
   EXPECT_NE(Me().Grab(box), standing) << "the box was not deleted";
+  EXPECT_EQ(Me().Grab(box).Count(IsInk), 0) << "something is left where the box stood";
 }
 
 TEST_F(Picture, ZoomedOutRulersAreDrawnAsRulersGivenBack) {
