@@ -354,4 +354,21 @@ TEST_F(PointTableWindowTest, ARefusedTextScrolledOutOfViewBringsItsCellBack) {
   EXPECT_EQ(WorldCoordinate(2, true), 6.0);
 }
 
+// A clicked cell's editor shows the value as the world's units write it, not every digit a
+// double holds.
+TEST_F(PointTableWindowTest, TheEditorShowsTheCellsValueInTheWorldsUnits) {
+  GrowPolygon(6);
+  TDialogWindow* window = OpenWindow();
+  const HWND list = GetDlgItem(window->GetDialogHandle(), kTableList);
+  ASSERT_NE(list, nullptr);
+  ClickAt(list, CellPoint(list, 5, 1));
+  const HWND editor = GetDlgItem(list, kCellEditor);
+  ASSERT_EQ(GetFocus(), editor);
+  const std::string shown = GetWindowTextString(editor);
+  const double x5 = WorldCoordinate(5, true);
+  ASSERT_NE(x5, std::round(x5)) << "a value with more digits than are shown";
+  EXPECT_LE(shown.size(), 16u) << shown;
+  EXPECT_NEAR(std::stod(shown), x5, 1e-4 * std::fabs(x5)) << shown;
+}
+
 }  // namespace

@@ -505,6 +505,10 @@ void TTableItemBase::DrawEntire(const DRAWITEMSTRUCT* draw) {
   SetBkMode(dc, mode);
 }
 
+void TTableItemBase::SetUnitHandler(TLink* handler) {
+  if (editor_ != nullptr) editor_->SetUnitHandler(handler);
+}
+
 void TTableItemBase::Refresh() {
   if (TGridView* list = List()) list->Invalidate();
   needsRefresh_ = 0;

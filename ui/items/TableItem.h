@@ -72,6 +72,8 @@ class TTableItemBase : public TMacDialogItem, public TCellTable, public TGridRow
   void SetColumnLayout();
   // Redraws the list and the editor's cell.
   void Refresh() override;
+  // The dialog's units reach the cell editor, which shows and reads the cells' values in them.
+  void SetUnitHandler(TLink* handler) override;
 
   // The objects shown: those of the list that answer a size for the table's property.
   void AttachObjects(WindowBase* owner, const std::vector<TLink*>& objects);
