@@ -497,6 +497,10 @@ BOOL TrackPopupMenu(HMENU menu, UINT flags, int32_t x, int32_t y, int32_t, HWND 
   if (!record) return FALSE;
   EnsurePopupClass();
   const SIZE size = PopupMenuSize(*record);
+  // As on the desktop, a menu that would run off the screen is moved back onto it, so that
+  // every item can be reached.
+  x = std::max(0, std::min(x, GetSystemMetrics(SM_CXSCREEN) - size.cx));
+  y = std::max(0, std::min(y, GetSystemMetrics(SM_CYSCREEN) - size.cy));
   const HWND popup =
       CreateWindowEx(WS_EX_TOPMOST | WS_EX_NOACTIVATE, kPopupClass, "", WS_POPUP | WS_BORDER, x, y,
                      size.cx, size.cy, owner, nullptr, menu);

@@ -473,6 +473,41 @@ HBITMAP SolidBitmap(COLORREF colour) {
 
 // An item with images shows the one for its state in the check column, in place of the check
 // mark; an item without keeps its check mark.
+TEST_F(MenuTest, AMenuThatWouldRunOffTheScreenIsMovedBackOntoIt) {
+  SetScreenSize(400, 300);
+  const HWND window = TopLevel(0, 0, 300, 300);
+  const HMENU menu = CreatePopupMenu();
+  for (UINT item = 1; item <= 8; ++item) AppendMenu(menu, MF_STRING, item, "An item");
+  // Where the menu opened for a place asked for; Escape closes it.
+  const auto openedAt = [&](int32_t x, int32_t y) {
+    RECT place{};
+    bool seen = false;
+    SetIdleScript([&] {
+      const HWND popup = GetActivePopupMenuWindow();
+      if (popup == nullptr || seen) return false;
+      GetWindowRect(popup, &place);
+      seen = true;
+      InjectKeyStroke(VK_ESCAPE);
+      return true;
+    });
+    TrackPopupMenu(menu, TPM_RETURNCMD, x, y, 0, window, nullptr);
+    SetIdleScript(nullptr);
+    EXPECT_TRUE(seen);
+    return place;
+  };
+  const RECT corner = openedAt(380, 250);
+  const RECT inside = openedAt(20, 30);
+  SetScreenSize(1280, 800);
+  // Near the bottom right corner it ends at the screen's edges, as large as ever.
+  EXPECT_EQ(corner.right, 400);
+  EXPECT_EQ(corner.bottom, 300);
+  EXPECT_EQ(corner.bottom - corner.top, inside.bottom - inside.top);
+  // Where it fits it opens where it was asked to.
+  EXPECT_EQ(inside.left, 20);
+  EXPECT_EQ(inside.top, 30);
+  DestroyMenu(menu);
+}
+
 TEST_F(MenuTest, ItemImagesShowForTheirStateInPlaceOfTheCheckMark) {
   const HWND window = TopLevel(0, 0, 300, 300);
   const HMENU menu = CreatePopupMenu();
