@@ -120,14 +120,20 @@ class ObjectMenus : public Scenario {
   }
   // The Properties window's object list, where the chosen object's name shows.
   Box ObjectField() const { return Box{properties_.x + 100, properties_.y + 40, 220, 16}; }
-  // Opens the object list and goes down the rows to the object.
-  void ChooseInObjectList(int rowsDown) {
+  // Gives the object list the keyboard (a click drops its entries, Escape takes them away),
+  // picks its last object with End and goes up the rows to the object, each row picked in turn.
+  void ChooseInObjectList(int rowsUpFromTheLast) {
     const Box field = ObjectField();
     Me().Click(field.x + field.width / 2, field.y + field.height / 2);
     ASSERT_TRUE(Me().Idle());
-    for (int i = 0; i < rowsDown; ++i) Me().Key("Down");
-    Me().Key("Return");
+    Me().Key("Escape");
     ASSERT_TRUE(Me().Idle());
+    Me().Key("End");
+    ASSERT_TRUE(Me().Idle());
+    for (int i = 0; i < rowsUpFromTheLast; ++i) {
+      Me().Key("Up");
+      ASSERT_TRUE(Me().Idle());
+    }
   }
   // Chooses the item of Edit > Properties, waits for the dialog of the title and cancels it.
   void ChooseAndCancel(int item, int separators, const std::string& title) {
@@ -185,8 +191,8 @@ TEST_F(ObjectMenus, TheSpringPickedInThePropertiesWindowOpensItsDialogFromTheMen
   ASSERT_EQ(before.failure, "");
   ASSERT_NE(before.stiffness, 42.0);
   ASSERT_NO_FATAL_FAILURE(OpenPropertiesWindow());
-  // The object list opens on the first object; the spring is the fifth.
-  ChooseInObjectList(4);
+  // The list ends with the spring, the wheel, the wheel's two points and the pin.
+  ASSERT_NO_FATAL_FAILURE(ChooseInObjectList(4));
 
   const Box submenu = OpenPropertiesSubmenu();
   ASSERT_FALSE(submenu.Empty()) << "Edit > Properties opened no submenu";
