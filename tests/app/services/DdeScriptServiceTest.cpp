@@ -69,6 +69,7 @@ int32_t ErrorLineOf(const TDdeScriptBuffer& buffer) {
   request.text = text.c_str();
   request.engine = engine;
   const bool compiled = ScriptCompile(&request) == kScriptCompiled;
+  ScriptFreeCode(request.code);
   ScriptEndEngine(engine);
   return compiled ? 0 : request.errorLine;
 }
