@@ -360,18 +360,26 @@ class TConstraint : public TLockableCnstr {
   std::vector<MacPoint> ScreenEnds() const;
   static constexpr uint16_t kModeHighlight = 4;
 
-  // Hit tests on the screen. A line segment is hit within 5 pixels of it; a constraint segment
-  // from a to b is not hit within 3 pixels of its ends (they belong to the attached objects),
-  // and elsewhere by its line or, with curves allowed, by the kind's drawn shape.
-  static bool HitTestLine(const MacPoint& offset, const MacPoint& segment);
-  bool HitsSegment(const MacPoint& a, const MacPoint& b, const MacPoint& mouse,
-                   bool curves) const;
+  // Hit tests on the screen. A line segment is hit within `reach` pixels of it (5 for a press
+  // near it); a constraint segment from a to b is not hit within 3 pixels of its ends (they
+  // belong to the attached objects), and elsewhere by its line or, with curves allowed, by the
+  // kind's drawn shape.
+  static constexpr int16_t kLineReach = 5;
+  // How near its line a press must be to be on the drawn line itself.
+  static constexpr int16_t kInkReach = 2;
+  static bool HitTestLine(const MacPoint& offset, const MacPoint& segment,
+                          int16_t reach = kLineReach);
+  bool HitsSegment(const MacPoint& a, const MacPoint& b, const MacPoint& mouse, bool curves,
+                   int16_t reach = kLineReach) const;
   // Whether a point of the drawing frame (x along from 0 to 1, y across in sizes) hits the
   // kind's drawn shape.
   virtual bool HitsShape(double /*x*/, double /*y*/) const { return false; }
   // A press at the screen point: only an inactive constraint is hit; a rotational one where its
   // primary point is, a linear one on one of its segments.
-  virtual bool HitTest(const MacPoint& mouse);
+  bool HitTest(const MacPoint& mouse) { return HitWithin(mouse, kLineReach); }
+  // A press on what is drawn: the kind's shape, or its line within kInkReach pixels. Where a
+  // constraint crosses a body, the body takes the presses beside the line.
+  bool HitsFigure(const MacPoint& mouse) { return HitWithin(mouse, kInkReach); }
 
   // A rotational constraint stands on its primary point: it draws its own icon there in place
   // of the point's, and a hit on that point is a hit on the constraint (only while inactive).
@@ -388,6 +396,8 @@ class TConstraint : public TLockableCnstr {
 
  protected:
   void AddAssemblyConditions(TAssemblySolver& solver) override;
+  // The hit test with the line's reach in pixels.
+  virtual bool HitWithin(const MacPoint& mouse, int16_t reach);
 
  private:
   void DrawSegment(MacPoint a, MacPoint b, uint16_t mode);

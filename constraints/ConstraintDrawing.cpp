@@ -262,7 +262,7 @@ void TConstraint::DrawRotational(const MacRect& area, uint16_t mode) {
 
 // ---- Hit test -----------------------------------------------------------------------------------
 
-bool TConstraint::HitTest(const MacPoint& mouse) {
+bool TConstraint::HitWithin(const MacPoint& mouse, int16_t reach) {
   if (!IsInactive()) return false;
   if (IsRotational()) {
     auto* primary = dynamic_cast<TPoint*>(GetPrimaryObject());
@@ -271,7 +271,7 @@ bool TConstraint::HitTest(const MacPoint& mouse) {
   PrepareDrawing();
   const std::vector<MacPoint> ends = ScreenEnds();
   for (size_t i = 1; i < ends.size(); ++i) {
-    if (HitsSegment(ends[i - 1], ends[i], mouse, true)) return true;
+    if (HitsSegment(ends[i - 1], ends[i], mouse, true, reach)) return true;
   }
   return false;
 }

@@ -294,27 +294,27 @@ uint16_t TConstraint::GetNumberProperty(uint32_t tag, double& value, void* extra
 
 // ---- Hit tests ---------------------------------------------------------------------------------
 
-bool TConstraint::HitTestLine(const MacPoint& offset, const MacPoint& segment) {
-  if (segment.v == 0) return std::abs(offset.v) <= 5;
-  if (segment.h == 0) return std::abs(offset.h) <= 5;
+bool TConstraint::HitTestLine(const MacPoint& offset, const MacPoint& segment, int16_t reach) {
+  if (segment.v == 0) return std::abs(offset.v) <= reach;
+  if (segment.h == 0) return std::abs(offset.h) <= reach;
   const auto e1 = static_cast<int32_t>(static_cast<double>(offset.h) / segment.h * segment.v -
                                        offset.v);
   const auto e2 = static_cast<int32_t>(static_cast<double>(offset.v) / segment.v * segment.h -
                                        offset.h);
-  return std::min(std::abs(e1), std::abs(e2)) < 5;
+  return std::min(std::abs(e1), std::abs(e2)) < reach;
 }
 
 bool TConstraint::HitsSegment(const MacPoint& a, const MacPoint& b, const MacPoint& mouse,
-                              bool curves) const {
+                              bool curves, int16_t reach) const {
   auto near = [&mouse](const MacPoint& end) {
     return std::abs(mouse.h - end.h) <= 3 && std::abs(mouse.v - end.v) <= 3;
   };
   if (near(a) || near(b)) return false;
   const MacPoint offset(static_cast<int16_t>(mouse.h - a.h), static_cast<int16_t>(mouse.v - a.v));
   const MacPoint segment(static_cast<int16_t>(b.h - a.h), static_cast<int16_t>(b.v - a.v));
-  if (HitTestLine(offset, segment)) {
-    const int32_t left = std::min(a.h, b.h) - 5, right = std::max(a.h, b.h) + 5;
-    const int32_t top = std::min(a.v, b.v) - 5, bottom = std::max(a.v, b.v) + 5;
+  if (HitTestLine(offset, segment, reach)) {
+    const int32_t left = std::min(a.h, b.h) - reach, right = std::max(a.h, b.h) + reach;
+    const int32_t top = std::min(a.v, b.v) - reach, bottom = std::max(a.v, b.v) + reach;
     if (mouse.h >= left && mouse.h < right && mouse.v >= top && mouse.v < bottom) return true;
   }
   if (!curves) return false;

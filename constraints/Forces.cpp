@@ -177,13 +177,13 @@ void TForce::DrawShape(const MacRect& /*area*/, uint16_t /*mode*/) {
   PortSetPenState(saved);
 }
 
-bool TForce::HitTest(const MacPoint& mouse) {
+bool TForce::HitWithin(const MacPoint& mouse, int16_t reach) {
   MacPoint tip, tail;
   if (!IsInactive() || !GetScreenArrow(tip, tail)) return false;
   const MacPoint offset(static_cast<int16_t>(tail.h - tip.h),
                         static_cast<int16_t>(tail.v - tip.v));
   headShare_ = SizeRatio(offset);
-  return HitsSegment(tip, tail, mouse, true);
+  return HitsSegment(tip, tail, mouse, true, reach);
 }
 
 bool TForce::HitsShape(double x, double y) const {

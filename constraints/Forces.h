@@ -58,8 +58,6 @@ class TForce : public TForceBase {
   // The outlined arrow: a head of the constraint's size at the application point and a shaft
   // half as wide back to the tail.
   void DrawShape(const MacRect& area, uint16_t mode) override;
-  // A press hits the arrow along its shaft and across its head, away from its two ends.
-  bool HitTest(const MacPoint& mouse) override;
   bool HitsShape(double x, double y) const override;
   // A menu command of the force: the mode it sets and the unit of each quantity it then
   // edits, in order; empty for a command the force does not take.
@@ -78,6 +76,10 @@ class TForce : public TForceBase {
   int16_t KindBlockCode() const override { return kBlockKind; }
   void ReadKindBlock(TObjectReader& reader) override;
   void WriteKindBlock(TObjectWriter& writer) override;
+
+ protected:
+  // A press hits the arrow along its shaft and across its head, away from its two ends.
+  bool HitWithin(const MacPoint& mouse, int16_t reach) override;
 
  private:
   uint16_t polar_ = 0;

@@ -57,8 +57,10 @@
 #include "platform/win32/Window.h"
 #include "platform/win32/WindowMessages.h"
 #include "platform/win32/WindowPresenter.h"
+#include "platform/win32/WindowRegion.h"
 #include "tools/samples/SampleBuilder.h"
 #include "tools/samples/SampleWorlds.h"
+#include "ui/dialogs/DialogCommand.h"
 #include "ui/views/MouseEvent.h"
 #include "ui/views/OwlSubview.h"
 #include "ui/views/ViewServices.h"
@@ -501,7 +503,9 @@ TEST_F(WorldTrackingTest, PlayerModeAndRunsChooseTheObjectTrackerOrNone) {
   Free(press);
 }
 
-TEST_F(WorldTrackingTest, ADoubleClickSendsOpenToTheCurrentTarget) {
+// A double click on an object with a dialog of its own selects it alone and queues that dialog
+// on it; on an object without one it sends "open" down the target chain.
+TEST_F(WorldTrackingTest, ADoubleClickOpensTheObjectsDialogOrSendsOpenToTheCurrentTarget) {
   // A target that answers "open" with a command of its own, which the click queues.
   class TOpenTarget : public TTargetHandler {
    public:
@@ -513,13 +517,39 @@ TEST_F(WorldTrackingTest, ADoubleClickSendsOpenToTheCurrentTarget) {
   };
   TOpenTarget target;
   SetCurrentTarget(&target);
-  TCommandCore* press = Press(ScreenOf(kFirstBox), 2);
-  auto* tracker = dynamic_cast<TCommandBase*>(press);
-  ASSERT_NE(tracker, nullptr);
-  tracker->TrackMouse(0, QV_CPoint(), QV_CPoint(), QV_CPoint(), false);
+  const auto doubleClick = [&](const MacPoint& point) {
+    TCommandCore* press = Press(point, 2);
+    auto* tracker = dynamic_cast<TCommandBase*>(press);
+    ASSERT_NE(tracker, nullptr);
+    tracker->TrackMouse(0, QV_CPoint(), QV_CPoint(), QV_CPoint(), false);
+    Free(press);
+  };
+  TCommandHandler& commands = app_->Commands();
+  const auto queuedDialogs = [&commands] {
+    std::vector<TRefHolder*> dialogs;
+    for (int32_t index = 1; index <= commands.QueuedCount(); ++index) {
+      if (auto* dialog = dynamic_cast<TRefHolder*>(commands.QueuedAt(index)))
+        dialogs.push_back(dialog);
+    }
+    return dialogs;
+  };
+
+  world_->Select(Object(kSecondBox));
+  doubleClick(ScreenOf(kFirstBox));
+  EXPECT_EQ(target.asked, 0);
+  const std::vector<TRefHolder*> dialogs = queuedDialogs();
+  ASSERT_EQ(dialogs.size(), 1u);
+  EXPECT_EQ(dialogs[0]->GetCommandNumber(), TMass::kPropertiesDialog);
+  EXPECT_EQ(dialogs[0]->Objects(), std::vector<TLink*>{Object(kFirstBox)});
+  EXPECT_EQ(world_->Selection(), std::vector<TLink*>{Object(kFirstBox)});
+  commands.RemoveQueued(dialogs[0]);
+  delete dialogs[0];
+
+  // A free point has no dialog of its own.
+  doubleClick(ScreenOf(kFreePoint));
   EXPECT_EQ(target.asked, kCmdOpenSelection);
+  EXPECT_TRUE(queuedDialogs().empty());
   SetCurrentTarget(nullptr);
-  Free(press);
 }
 
 TEST_F(WorldTrackingTest, ToolsTakeTheTrackerOfTheirObjectOncePerClick) {
@@ -757,6 +787,49 @@ TEST_F(WorldTrackingTest, FeedbackInvertedOnTheViewIsOnTheDesktopAtOnce) {
   EXPECT_EQ(desktop.shown, 0x000000u) << "the figure is not on the desktop";
   invert();
   EXPECT_EQ(desktop.shown, 0xFFFFFFu) << "the erased figure is still on the desktop";
+  SetWindowPresenter(nullptr);
+}
+
+// The marker the snapper crosses over a hot point under the hovering pointer is on the desktop
+// as soon as it is drawn, and so is its erasing when the pointer leaves.
+TEST_F(WorldTrackingTest, TheHotPointMarkerIsOnTheDesktopAsSoonAsItIsDrawn) {
+  THotPointSnapper* snapper = view_->GetSnapper();
+  ASSERT_NE(snapper, nullptr);
+  snapper->Refresh();
+  snapper->ShowHotPoints();
+  ASSERT_NE(snapper->IsMarkerWanted(), 0);
+  // The box's centre is a hot point; the cross's arm passes 3 pixels up and left of it.
+  const MacPoint centre = ScreenOf(kFirstBox);
+  const MacPoint arm = Offset(centre, -3, -3);
+  ASSERT_EQ(At(arm), kBoxColour);
+  RECT viewRect;
+  GetWindowRect(view_->GetWindowHandle(), &viewRect);
+  RECT mainRect;
+  GetWindowRect(main_->m_hWnd, &mainRect);
+  const POINT pixel{viewRect.left - mainRect.left + arm.h, viewRect.top - mainRect.top + arm.v};
+  // Only what the desktop is told of the pixel's area counts.
+  class TWatchedArea : public TScriptedDesktop {
+   public:
+    TWatchedArea(HWND main, POINT pixel) : TScriptedDesktop([] {}), main_(main), pixel_(pixel) {}
+    void SurfaceUpdated(HWND window, const RECT& area) override {
+      if (window == main_ && PtInRect(area, pixel_))
+        shown = GetWindowSurface(window)->Pixel(pixel_.x, pixel_.y);
+    }
+    uint32_t shown = 0x123456;
+
+   private:
+    HWND main_;
+    POINT pixel_;
+  } desktop(main_->m_hWnd, pixel);
+  SetWindowPresenter(&desktop);
+  view_->TrackMouseOver(Offset(centre, 1, 1));
+  EXPECT_EQ(snapper->GetHoverObject(), Object(kFirstBox));
+  const uint32_t box = (GetRValue(kBoxColour) << 16) | (GetGValue(kBoxColour) << 8) |
+                       GetBValue(kBoxColour);
+  EXPECT_EQ(desktop.shown, ~box & 0xFFFFFFu) << "the marker is not on the desktop";
+  view_->TrackMouseOver(ScreenOf(0.0, 0.6));
+  EXPECT_EQ(snapper->GetHoverObject(), nullptr);
+  EXPECT_EQ(desktop.shown, box) << "the erased marker is still on the desktop";
   SetWindowPresenter(nullptr);
 }
 

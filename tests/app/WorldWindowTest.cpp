@@ -415,6 +415,37 @@ TEST_F(WorldWindowTest, TheSampleShowsItsBodiesOnWhiteAndAClickSelects) {
   EXPECT_TRUE(world_->Selection().empty());
 }
 
+// The spring runs level from the origin to the box's centre, 150 pixels. In free space a press
+// 4 pixels beside its line still picks it; inside the box only a press on the line does, and
+// beside the line the box is picked; the spring's end belongs to its point.
+TEST_F(WorldWindowTest, OverTheBoxTheSpringTakesOnlyPressesOnItsLine) {
+  TLink* const spring = world_->FindObject(sample_worlds::kSpringId);
+  ASSERT_NE(spring, nullptr);
+  const MacPoint centre = BoxCentre();
+  const auto at = [&centre](int dh, int dv) {
+    return MacPoint(static_cast<int16_t>(centre.h + dh), static_cast<int16_t>(centre.v + dv));
+  };
+  ASSERT_EQ(At(at(-4, 3)), kBoxColour);
+  // Along its straight lead to the box (its coil lies further out).
+  EXPECT_EQ(view_->FindObjectAt(at(-15, 0)), spring);
+  EXPECT_EQ(view_->FindObjectAt(at(-15, 4)), spring);
+  EXPECT_EQ(view_->FindObjectAt(at(-15, 6)), nullptr);
+  EXPECT_EQ(view_->FindObjectAt(at(-4, 0)), spring);
+  EXPECT_EQ(view_->FindObjectAt(at(-4, 1)), spring);
+  EXPECT_EQ(view_->FindObjectAt(at(-4, 3)), box_);
+  EXPECT_EQ(view_->FindObjectAt(at(4, -4)), box_);
+  auto* end = dynamic_cast<TPoint*>(view_->FindObjectAt(centre));
+  ASSERT_NE(end, nullptr);
+  EXPECT_EQ(end->GetBody(), box_);
+
+  // A click beside the line inside the box selects the box, one near the line outside it the
+  // spring.
+  Click(at(-4, 3));
+  EXPECT_EQ(world_->Selection(), std::vector<TLink*>{box_});
+  Click(at(-15, 2));
+  EXPECT_EQ(world_->Selection(), std::vector<TLink*>{spring});
+}
+
 TEST_F(WorldWindowTest, OnlyTheSelectionToolsSelectByClicking) {
   for (const int16_t tool : {int16_t{2000}, int16_t{2003}, int16_t{2012}, int16_t{2010}, int16_t{2799}}) {
     SCOPED_TRACE(tool);
@@ -1133,8 +1164,9 @@ TEST_F(WorldWindowTest, ABandSelectsADragMovesByTheExactWorldDeltaAndUndoTakesIt
   Gesture(Offset(centre, -12, -12), {Offset(centre, 2, 12)});
   EXPECT_TRUE(world_->Selection().empty());
   Gesture(Offset(centre, -12, -12), {Offset(centre, 12, 12)});
-  // The band's inverted frame is gone: beside the box the view is white again.
-  EXPECT_EQ(At(Offset(centre, -12, 0)), kWhite);
+  // The band's inverted frame is gone: beside the box, above the spring's line, the view is
+  // white again.
+  EXPECT_EQ(At(Offset(centre, -12, -6)), kWhite);
 
   // Snapping to the grid's finest step, below a pixel.
   world_->SetAngleSnap(0);
@@ -1190,7 +1222,7 @@ TEST_F(WorldWindowTest, ALiveBandSelectsAndALiveDragMovesByTheExactWorldDelta) {
   EXPECT_EQ(world_->Selection().front(), box_);
   LiveDrag(Offset(centre, -12, -12), {Offset(centre, 2, 12)});
   EXPECT_TRUE(world_->Selection().empty());
-  EXPECT_EQ(At(Offset(centre, -12, 0)), kWhite);
+  EXPECT_EQ(At(Offset(centre, -12, -6)), kWhite);
 
   world_->SetAngleSnap(0);
   TVector3 start;

@@ -1,6 +1,7 @@
 // TMainWorldView input: the cursor by tool, the hover pass, presses and menu commands, and what
 // the snapper asks of the view.
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <memory>
@@ -71,9 +72,23 @@ bool Hits(TThing* object, const MacPoint& point) {
   return object->HitTestWindowPoint(point) != 0;
 }
 
-TThing* TopmostHit(const std::vector<TThing*>& list, const MacPoint& point) {
+// Whether a shown body of the list answers a press at the point.
+bool OverBody(const std::vector<TThing*>& list, const MacPoint& point) {
+  return std::any_of(list.begin(), list.end(), [&point](TThing* object) {
+    return ThingAs<TMass>(object) != nullptr && object->IsShown() != 0 && Hits(object, point);
+  });
+}
+
+// The topmost object that answers the press. Over a body, a constraint takes only the presses
+// on what it draws: the reach beside its line is for picking it out of free space, and there
+// the body under it is what the user sees and means.
+TThing* TopmostHit(const std::vector<TThing*>& list, const MacPoint& point, bool overBody) {
   for (auto it = list.rbegin(); it != list.rend(); ++it) {
-    if ((*it)->IsShown() != 0 && Hits(*it, point)) return *it;
+    if ((*it)->IsShown() == 0 || !Hits(*it, point)) continue;
+    if (auto* constraint = ThingAs<TConstraint>(*it);
+        overBody && constraint != nullptr && !constraint->HitsFigure(point))
+      continue;
+    return *it;
   }
   return nullptr;
 }
@@ -173,12 +188,14 @@ TLink* TMainWorldView::FindObjectAt(const MacPoint& point, bool includeMain) {
   if (!world_) return nullptr;
   UpdateObjectTransforms();
   const ObjectLists lists = CollectLists();
+  const bool overBody =
+      OverBody(lists.link, point) || (includeMain && OverBody(lists.main, point));
   if (!world_->Selection().empty()) {
-    if (TThing* hit = TopmostHit(StillInWorld(priorityList_), point)) return hit;
+    if (TThing* hit = TopmostHit(StillInWorld(priorityList_), point, overBody)) return hit;
   }
-  if (TThing* hit = TopmostHit(lists.link, point)) return hit;
-  if (TThing* hit = TopmostHit(lists.line, point)) return hit;
-  return includeMain ? TopmostHit(lists.main, point) : nullptr;
+  if (TThing* hit = TopmostHit(lists.link, point, overBody)) return hit;
+  if (TThing* hit = TopmostHit(lists.line, point, overBody)) return hit;
+  return includeMain ? TopmostHit(lists.main, point, overBody) : nullptr;
 }
 
 TThing* TMainWorldView::FindHandleHit(const MacPoint& point, int32_t& handle) {
@@ -465,6 +482,11 @@ HDC TMainWorldView::BeginHotPointDrawing() {
   return GetPortDC();
 }
 
-void TMainWorldView::EndHotPointDrawing(HDC) {
+void TMainWorldView::EndHotPointDrawing(HDC dc) {
   InvalidateFocus();
+  // The view draws through its manager's window, whose context stays bound after the view lets
+  // go of it; the desktop shows the figure only once that context goes back to the window.
+  if (TOffScreenMgr* manager = GetManager(); manager != nullptr && dc != nullptr &&
+                                             GetPortDC() == dc)
+    manager->InvalidateFocus();
 }

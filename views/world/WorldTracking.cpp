@@ -9,14 +9,12 @@
 #include "constraints/Constraint.h"
 #include "core/Failure.h"
 #include "core/TimerServices.h"
-#include "core/port/Port.h"
 #include "model/Thing.h"
 #include "model/world/WorldParticipants.h"
 #include "model/command/CommandCore.h"
 #include "model/handler/TargetHandler.h"
 #include "model/world/WorldDoc.h"
 #include "ui/views/ViewServices.h"
-#include "views/offscreen/OffScreenMgr.h"
 #include "views/world/HotPointSnapper.h"
 #include "views/world/MainWorldView.h"
 #include "platform/win32/Window.h"
@@ -59,13 +57,7 @@ void TWorldTrackerView::SetToolCursor(uint16_t cursorResource) {
 
 HDC TWorldTrackerView::BeginFeedbackDrawing() { return view_.BeginHotPointDrawing(); }
 
-void TWorldTrackerView::EndFeedbackDrawing(HDC dc) {
-  view_.EndHotPointDrawing(dc);
-  // The view draws through its manager's window, whose context stays bound after the view lets
-  // go of it; the desktop shows the figure only once that context goes back to the window.
-  if (TOffScreenMgr* manager = view_.GetManager(); manager != nullptr && GetPortDC() == dc)
-    manager->InvalidateFocus();
-}
+void TWorldTrackerView::EndFeedbackDrawing(HDC dc) { view_.EndHotPointDrawing(dc); }
 
 void TWorldTrackerView::UpdateBeforeFeedback() {
   // The view's picture is painted by the windows around it: all of them paint what is stale.
