@@ -8,6 +8,7 @@
 
 #include "bodies/Background.h"
 #include "constraints/Springs.h"
+#include "core/Failure.h"
 #include "core/MenuCommands.h"
 #include "platform/win32/Menu.h"
 #include "tests/app/SketchFixture.h"
@@ -142,6 +143,21 @@ TEST_F(ObjectRouteTest, ANumberTheWorldLeavesReachesTheObjectThatAnswersIt) {
   const int offered = one.offered;
   Command(kCmdLock);
   EXPECT_EQ(one.offered, offered);
+}
+
+TEST_F(ObjectRouteTest, WithMemoryLowTheObjectsStillSetUpTheirItems) {
+  auto object = std::make_unique<TAnsweringObject>();
+  TAnsweringObject& answering = *object;
+  world_->AdoptObject(std::move(object));
+  struct LowMemory {
+    LowMemory() { SetMemoryProbe([] { return uint64_t{0}; }); }
+    ~LowMemory() { SetMemoryProbe(nullptr); }
+  };
+  {
+    const LowMemory low;
+    SetUpMenus();
+  }
+  EXPECT_EQ(answering.setUps, 1);
 }
 
 }  // namespace
