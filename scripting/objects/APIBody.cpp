@@ -281,7 +281,16 @@ APIResult TAPIPolygon::GetCurved(bool& curved) {
 
 APIResult TAPIPolygon::SetCurved(bool curved) {
   TAPICallContext context(this, "");
-  if (TPolygon* polygon = Polygon()) polygon->SetFlagProperty(kTagCurved, curved ? 1 : 0);
+  TPolygon* polygon = Polygon();
+  if (polygon == nullptr) return context.Result();
+  // Only a polygon that can bend answers the flag; a straight one stays straight, and the script
+  // hears that the property is not its to set rather than a silent success.
+  uint16_t current = 0;
+  if (polygon->GetFlagProperty(kTagCurved, current, nullptr) == 0) {
+    context.Fail(kAPICannotSet);
+    return context.Result();
+  }
+  polygon->SetFlagProperty(kTagCurved, curved ? 1 : 0);
   return context.Result();
 }
 

@@ -142,9 +142,11 @@ TEST_F(Bodies, ACurvedPolygonTakesAndGivesDistanceAndAngleConvertedOnce) {
   EXPECT_EQ(curved->GetVertices()->GetCount(), 5);
 }
 
-TEST_F(Bodies, AStraightPolygonIsNeverCurved) {
+TEST_F(Bodies, AStraightPolygonIsNeverCurvedAndRefusesTheFlag) {
   Polygon({{0, 0}, {1, 0}, {0, 1}});
-  EXPECT_EQ(Run("Objects.Body(1).Curved = True\nPrint Objects.Body(1).Curved"), "False\n");
+  EXPECT_EQ(Caught("Objects.Body(1).Curved = True\nPrint Objects.Body(1).Curved"), "False\n902\n");
+  // Setting it straight is refused too: the body has no such property at all.
+  EXPECT_EQ(Caught("Objects.Body(1).Curved = False"), "902\n");
 }
 
 TEST_F(Bodies, AnEmptyOutlineTakesNoVertex) {
