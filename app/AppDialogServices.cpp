@@ -51,8 +51,10 @@ void CompleteClickCommand(void* object) {
 // A modal dialog opens with the plain arrow, whatever tool cursor was up.
 void PrepareForModalRun() { SetCursor(LoadCursor(nullptr, IDC_ARROW)); }
 
-// The frame of the document that holds the world, its first window handling what the dialog
-// does not; without one the main frame, with the application as the next handler.
+// The frame of the document that holds the world, and its first window's target view handling
+// what the dialog does not (as the menus reach it first: a command a dialog passes up, such as
+// More..., reaches the world's view); without one the main frame, with the application as the
+// next handler.
 TDialogOwnerWindow OwnerWindowOf(TWorldDoc* world) {
   TApp* const app = RunningApp();
   if (app == nullptr) return {};
@@ -61,7 +63,10 @@ TDialogOwnerWindow OwnerWindowOf(TWorldDoc* world) {
       if (&document->Document().World() != world) continue;
       TDialogOwnerWindow owner;
       owner.window = document->GetWindowFrame();
-      if (!document->Windows().empty()) owner.handler = document->Windows().front();
+      if (!document->Windows().empty()) {
+        TOwlSubview* const window = document->Windows().front();
+        owner.handler = window->GetTargetView() != nullptr ? window->GetTargetView() : window;
+      }
       if (owner.window != nullptr) return owner;
     }
   }

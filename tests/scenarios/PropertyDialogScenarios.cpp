@@ -189,5 +189,19 @@ TEST_F(BodyDialogs, AStiffnessTypedInTheSpringsOwnDialogIsSaved) {
   EXPECT_DOUBLE_EQ(SaveAndRead().stiffness, 42.0);
 }
 
+// More... closes the body's dialog and goes on to the Properties window, where every object
+// can be edited.
+TEST_F(BodyDialogs, MoreGoesOnToThePropertiesWindow) {
+  ASSERT_NO_FATAL_FAILURE(OpenCopy("box-for-more-choices.yb"));
+  ASSERT_NO_FATAL_FAILURE(
+      OpenDialogAt(box_.x + box_.width / 2, box_.y + box_.height / 4, "Body Properties"));
+  Me().Click(dialog_.x + 60, dialog_.Bottom() - 25);  // More..., at the foot of the left column
+  ASSERT_TRUE(Me().WaitUntil([&] { return Me().WindowTitled("Body Properties") == 0; }))
+      << "More... did not close the dialog";
+  ASSERT_TRUE(Me().WaitUntil([&] { return Me().WindowTitled("Properties") != 0; }))
+      << "no Properties window: " << testing::PrintToString(Me().Titles());
+  ASSERT_TRUE(Me().Idle());
+}
+
 }  // namespace
 }  // namespace scenario
