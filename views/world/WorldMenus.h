@@ -1,8 +1,9 @@
 #pragma once
 // What a world's menus offer and do. The main view hands every menu command to the world's
 // switch first: it answers with a command for the application to queue, does the work at once
-// and answers null, or leaves the number to the handlers after the view. Before the menus show,
-// the set-up enables and checks the world's commands from the world's state.
+// and answers null, or offers the number to the world's objects, which may take it, and else
+// leaves it to the handlers after the view. Before the menus show, the set-up enables and checks
+// the world's commands from the world's state, and then each object sets up its own items.
 //
 // The small commands the switch makes itself:
 //   TReloadCommand    (466) forgets the recorded frames and hands the world to the solver again
