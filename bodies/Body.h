@@ -14,6 +14,8 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <unordered_set>
+#include <vector>
 
 #include "bodies/vectors/VectorThing.h"
 #include "core/List.h"
@@ -143,6 +145,7 @@ class TMass : public TVectorMassBase {
   //   7. Filing: blocks 5005, 1200, 5029, 5023, 5254, 5030; the recorded charge  BodyFiling.cpp
   //   8. Transforms, coordinates, moves, hit tests, joins, attachments           BodyBehaviour.cpp
   //   9. Inputs driving properties                                              BodyInputs.cpp
+  //      Groups of connected bodies, hits and dependants of attachments          BodyGroups.cpp
 
   // ---- 6. Properties ----
   using FormulaCallback = void (*)(TFormula* formula, void* context);
@@ -302,6 +305,35 @@ class TMass : public TVectorMassBase {
   virtual void AddAttachment(TLink* object);
   virtual void RemoveAttachment(TLink* object);
   void ForEachAttachment(void (*callback)(TLink* object, void* context), void* context);
+  // Whether a constraint on one of the body's points, asked from the last point to the first,
+  // reports a hit at the screen point (h, v).
+  virtual bool HitAttachments(int32_t h, int32_t v);
+  // A change of the position formulas ("fTwx") concerns every constraint on the body's points
+  // and the points those constraints hold; other tags go to the base.
+  void GetDependants(uint32_t tag, std::vector<TLink*>& list) override;
+
+  // ---- Groups of connected bodies (BodyGroups.cpp) ----
+  // Bodies are connected through the constraints on their points that take part in the
+  // mechanism. A search test answers true to end the search at the body; clearing descend keeps
+  // the search from going further from that body.
+  using GroupTest = collection_detail::FunctionRef<bool(TMass& body, uint16_t& descend)>;
+  using BodyVisit = collection_detail::FunctionRef<bool(TMass& body)>;
+  using AttachedBodyStep = collection_detail::FunctionRef<bool(TMass& body, TLink* attached)>;
+  using ElementStep = collection_detail::FunctionRef<bool(TLink* element)>;
+  // The first body of this body's group that passes the test, or null; no body is visited twice.
+  virtual TMass* FindInGroup(GroupTest test);
+  // The same search with the bodies visited so far; a visited body answers null.
+  virtual TMass* SearchGroup(GroupTest test, std::unordered_set<const TMass*>& visited);
+  // Runs the action once on every body of the group, this one first.
+  virtual void ForEachInGroup(collection_detail::FunctionRef<void(TMass& body)> action);
+  // Visits the bodies connected to this one until a visit answers true (the answer). When
+  // none does and the body's position follows a formula, the world's background is visited
+  // last: the formula ties the body to the ground.
+  virtual bool ForEachConnected(BodyVisit visit);
+  // For each point on the body, in order, and each of its constraints that takes part and that
+  // elementStep accepts: the bodies of the constraint's other points, other than this one, go to
+  // bodyStep with the point. The first true answer ends the walk and is returned.
+  virtual bool ForEachAttachedBody(AttachedBodyStep bodyStep, ElementStep elementStep);
   void ObjectRemoved(TLink* object) override;
   // A picture carried in place of the shape: attach set takes a different picture (the one
   // carried before leaves), attach clear lets the carried picture go; else nothing.
