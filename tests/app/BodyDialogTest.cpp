@@ -269,6 +269,36 @@ TEST_F(BodyDialogTest, TheMaterialPopupAndTheCentreMarkBoxReachTheBody) {
   EXPECT_NE(Mass(), oldMass);
 }
 
+// A density typed gives the body the mass of its area at that density; the button at the
+// slider's "1" end puts 1 into the static friction.
+TEST_F(BodyDialogTest, ADensityTypedAndASliderButtonPressedReachTheBody) {
+  constexpr int32_t kDensityField = 105;
+  constexpr int32_t kStaticFrictionOne = 172;
+  auto* body = static_cast<TMass*>(body_);
+  std::string shownFriction;
+  RunDialog({[] {
+               const HWND field = GetDlgItem(Dialog(), kDensityField);
+               InjectClick(field, POINT{5, 5});
+             },
+             [] {
+               InjectKeyStroke(VK_END);
+               InjectKey(VK_SHIFT, true);
+               InjectKeyStroke(VK_HOME);
+               InjectKey(VK_SHIFT, false);
+               for (char c : std::string("2.5")) InjectCharacter(static_cast<uint8_t>(c));
+               InjectClick(GetDlgItem(Dialog(), kStaticFrictionOne), POINT{4, 4});
+             },
+             [&] {
+               shownFriction = GetWindowTextString(GetDlgItem(Dialog(), 124));
+               InjectClick(GetDlgItem(Dialog(), IDOK), POINT{10, 5});
+             }});
+  EXPECT_EQ(body->GetDensity(), 2.5);
+  EXPECT_DOUBLE_EQ(Mass(), body->GetArea() * 2.5);
+  EXPECT_EQ(body->StaticFriction()->GetValue(), 1.0);
+  ASSERT_FALSE(shownFriction.empty());
+  EXPECT_EQ(std::stod(shownFriction), 1.0);
+}
+
 TEST_F(BodyDialogTest, ACancelledRunWithoutEditsLeavesNothingToUndo) {
   const std::vector<uint8_t> before = Bytes();
   bool opened = false;

@@ -52,7 +52,12 @@ TSliderButton::~TSliderButton() {
 }
 
 BOOL TSliderButton::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
-  if (message == WM_LBUTTONDOWN && owner_ != nullptr) owner_->ButtonPressed(value_);
+  if (message == WM_LBUTTONDOWN && owner_ != nullptr) {
+    // The press takes the focus first, as the button's own handling will: the field being
+    // edited gives up its value before the button's value is put and taken.
+    if (::GetFocus() != m_hWnd) ::SetFocus(m_hWnd);
+    if (owner_ != nullptr) owner_->ButtonPressed(value_);
+  }
   return CBitmapButton::OnWndMsg(message, wParam, lParam, result);
 }
 
@@ -239,6 +244,9 @@ void TSliderItemView::ButtonPressed(double value) {
   undefined_ = 0;
   PutIntoField(value);
   UpdatePosition();
+  // Taken at once, as a step of the thumb is: the press moves the focus to the button, and the
+  // refresh that the field losing it brings would otherwise show the objects' old value again.
+  CommitValue();
 }
 
 void TSliderItemView::ForgetButton(TSliderButton* button) {

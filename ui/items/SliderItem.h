@@ -35,8 +35,8 @@ class TSliderButton : public CBitmapButton {
 
   double GetValue() const { return value_; }
   void ForgetOwner() { owner_ = nullptr; }
-  // The press: the slider and its field take the button's value, then the button's own
-  // handling.
+  // The press: the button takes the focus, the slider and its field take the button's value,
+  // then the button's own handling.
   BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
 
  private:
