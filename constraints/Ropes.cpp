@@ -60,6 +60,20 @@ int16_t TLRope::GetKindNumber() const {
   return AttachedCount() > 2 ? 2514 : 2508;
 }
 
+void TLRope::AdjustQuantityToGeometry() {
+  TFormula& length = Quantity();
+  const bool unset = QuantityRead() && type_ != kSeparator && AttachedCount() >= 2 &&
+                     !length.IsFormula() && length.GetValue() == 0.0;
+  if (unset) {
+    const double path = PathLength();
+    if (path > 0.0) {
+      length.SetConstant(path);
+      MarkChanged();
+    }
+  }
+  TTwoPointConstraint::AdjustQuantityToGeometry();
+}
+
 bool TLRope::IsActing() const {
   const double slack = PathLength() - const_cast<TLRope*>(this)->Quantity().GetValue();
   if (type_ == kSeparator) return slack <= 0.0;

@@ -58,6 +58,10 @@ class TLRope : public TTwoPointConstraint {
   int32_t QuantityUnit() const override { return 0x01000000; }
   bool HasQuantity() const override { return AttachedCount() < 3; }
   bool KeepsQuantity(double) const override { return type_ == kSeparator || type_ == kRope; }
+  // A rope or rigid line read with no length, the constant 0, could only act by drawing its
+  // points onto each other, which no motion does: it takes the length its points span. Any
+  // other length read is kept or followed as the two-point base says.
+  void AdjustQuantityToGeometry() override;
   void MarkGoals() override;
   TFormula* GetFormulaProperty(uint32_t tag, double* first, double* second, int32_t* dimension,
                                uint16_t* flag) override;
