@@ -79,15 +79,20 @@ class ScriptPulleyRun : public ::testing::Test {
 };
 
 TEST_F(ScriptPulleyRun, ADefaultPulleyOverACircleRunsAtTheLengthItsPointsSpan) {
-  // The template's line runs from (0, 0) up to its top point and down to its third.
-  TLRope* pulley = RopeWithPointOnACircle("pulley", 1);
-  ASSERT_NE(pulley, nullptr);
-  ASSERT_EQ(pulley->AttachedCount(), 3);
-  EXPECT_NEAR(pulley->Quantity().GetValue(), pulley->PathLength(), 1e-12);
-  EXPECT_GT(pulley->PathLength(), 0.0);
-  const int16_t start = Frame();
-  EXPECT_EQ(Run(10), 0);
-  EXPECT_EQ(Frame(), start + 10);
+  // The template's line runs from (0, 0) up to (0, 0.1) and down to (0.1, 0); any of its points
+  // goes onto the circle.
+  for (size_t onCircle = 0; onCircle < 3; ++onCircle) {
+    document_ = std::make_unique<TQVDoc>();
+    object_ = static_cast<TAPIDocument*>(document_->GetAPIDocument(root_));
+    TLRope* pulley = RopeWithPointOnACircle("pulley", onCircle);
+    ASSERT_NE(pulley, nullptr);
+    ASSERT_EQ(pulley->AttachedCount(), 3);
+    EXPECT_NEAR(pulley->PathLength(), 0.1 + std::sqrt(0.02), 1e-12) << onCircle;
+    EXPECT_NEAR(pulley->Quantity().GetValue(), pulley->PathLength(), 1e-12) << onCircle;
+    const int16_t start = Frame();
+    EXPECT_EQ(Run(10), 0) << onCircle;
+    EXPECT_EQ(Frame(), start + 10) << onCircle;
+  }
   EXPECT_EQ(Alerts(), "");
 }
 
