@@ -18,6 +18,7 @@
 #include "core/ClassRegistry.h"
 #include "core/Failure.h"
 #include "core/Keys.h"
+#include "model/world/WorldHost.h"
 #include "platform/win32/Message.h"
 #include "platform/win32/Window.h"
 #include "platform/win32/WindowPresenter.h"
@@ -145,6 +146,18 @@ std::string ProgramDirectoryAtStart() {
   return self.parent_path().string();
 }
 
+// While it lives, the documents the program shows (and those scripts made) are the ones a run
+// in any of them stops: only one document runs at a time.
+class OpenDocumentsNamed {
+ public:
+  explicit OpenDocumentsNamed(TProgramScripting& scripting) {
+    TWorldHost::SetOpenDocuments(scripting.OpenDocuments());
+  }
+  ~OpenDocumentsNamed() { TWorldHost::SetOpenDocuments(nullptr); }
+  OpenDocumentsNamed(const OpenDocumentsNamed&) = delete;
+  OpenDocumentsNamed& operator=(const OpenDocumentsNamed&) = delete;
+};
+
 // Scripting without a main frame: the Scripts menu is made, the start-up script runs after the
 // document of the command line is open, and scripting ends.
 void RunScriptingWithoutWindows(TApp& app, TProgramScripting& scripting, TQVDoc* document) {
@@ -164,6 +177,7 @@ int RunWithWindows(const CommandLine& line, WindowPresenter* presenter) {
   {
     TProgramScripting scripting;
     scripting.InstallHooks(StartupHooks());
+    const OpenDocumentsNamed named(scripting);
     {
       TApp app;
       app.SetProgramDirectory(ProgramDirectoryAtStart());
@@ -205,6 +219,7 @@ int RunWithoutWindows(const CommandLine& line, bool displayThere) {
   {
     TProgramScripting scripting;
     scripting.InstallHooks(StartupHooks());
+    const OpenDocumentsNamed named(scripting);
     RunScriptingWithoutWindows(app, scripting, open ? open->Document() : nullptr);
     StartupHooks() = TStartupHooks{};
   }

@@ -1,7 +1,11 @@
 #include "model/world/WorldHost.h"
 
+#include <vector>
+
 #include "core/Alert.h"
+#include "core/List.h"
 #include "model/command/CommandHandler.h"
+#include "model/world/QVDoc.h"
 #include "model/world/WorldDoc.h"
 
 namespace {
@@ -9,6 +13,9 @@ namespace {
 // The error tables of a solver warning: its text and what the user can do about it.
 constexpr int16_t kWarningTextTable = 0x83;
 constexpr int16_t kWarningAdviceTable = 0x81;
+
+// The application's open documents; the application names them once it keeps them.
+TList* gOpenDocuments = nullptr;
 
 // The description of the object with the identifier, or nothing for -1 or an unknown one.
 Str255 DescribeObject(TWorldDoc& world, int32_t identifier) {
@@ -59,7 +66,27 @@ bool TWorldHost::CommitLastCommand() {
   return true;
 }
 
-void TWorldHost::StopOtherDocuments(TWorldDoc&) {}
+void TWorldHost::StopOtherDocuments(TWorldDoc& world) {
+  if (gOpenDocuments == nullptr) return;
+  // A copy: stopping a run may close a document or open another.
+  std::vector<TQVDoc*> others;
+  for (int32_t i = 1; i <= gOpenDocuments->GetCount(); ++i) {
+    TObject* entry = gOpenDocuments->At(i);
+    if (entry == nullptr || !entry->IsMemberClass(TQVDoc::kClassID)) continue;
+    auto* document = static_cast<TQVDoc*>(entry);
+    if (static_cast<TCommandDocument*>(document) != world.GetDocument()) others.push_back(document);
+  }
+  for (TQVDoc* document : others)
+    if (&document->World() != &world) document->World().StopRunning();
+}
+
+void TWorldHost::SetOpenDocuments(TList* documents) {
+  gOpenDocuments = documents;
+}
+
+TList* TWorldHost::OpenDocuments() {
+  return gOpenDocuments;
+}
 
 TWorldHost& TWorldHost::Default() {
   static TWorldHost host;

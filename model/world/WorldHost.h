@@ -6,6 +6,7 @@
 #include <cstdint>
 
 class TCommandCore;
+class TList;
 class TWorldDoc;
 
 class TWorldHost {
@@ -26,8 +27,12 @@ class TWorldHost {
   // While set, a failed solver step leaves the solver's world locked.
   virtual bool TrackingWhileRunning() const { return trackingWhileRunning_; }
   void SetTrackingWhileRunning(bool on) { trackingWhileRunning_ = on; }
-  // Stops the runs of every document but the world's.
+  // Stops the runs of every open document but the world's: only one document runs at a time.
   virtual void StopOtherDocuments(TWorldDoc& world);
+  // The application's list of open documents (TQVDoc entries; others are passed over), which
+  // StopOtherDocuments walks. Not owned; null while the application keeps none.
+  static void SetOpenDocuments(TList* documents);
+  static TList* OpenDocuments();
 
   // The host worlds use unless given another.
   static TWorldHost& Default();
