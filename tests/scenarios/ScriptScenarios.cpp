@@ -105,11 +105,9 @@ TEST_F(Scripts, AMessageBoxOfAScriptIsAnsweredByReturnAndGivesTheKeyboardBack) {
   ASSERT_TRUE(Me().Idle());
 }
 
-// The world window keeps the picture of the body at its old place when a script moves it, though
-// the same move typed into the coordinates bar leaves nothing behind: the script's change of the
-// document does not reach the window that shows it.
+// A body moved by a script leaves no picture at its old place, as the same move typed into the
+// coordinates bar leaves none.
 TEST_F(Scripts, AScriptMovesABodyOnTheScreenLeavingNothingBehindAndInTheSavedWorld) {
-  WAITS_FOR("Scripts act on the documents a user sees, and lose nothing");
   // A private copy that this scenario alone changes.
   const std::string world = Home().Sample("script-moves.yb");
   std::filesystem::copy_file(Home().Sample("spring-and-pin.yb"), world,
