@@ -189,6 +189,29 @@ TEST_F(BodyDialogs, AStiffnessTypedInTheSpringsOwnDialogIsSaved) {
   EXPECT_DOUBLE_EQ(SaveAndRead().stiffness, 42.0);
 }
 
+// A field clicked as soon as the dialog shows keeps the keys typed into it, though the shape's
+// panel is built after the dialog shows.
+TEST_F(BodyDialogs, AMassTypedAtOnceIntoTheClickedFieldIsSaved) {
+  ASSERT_NO_FATAL_FAILURE(OpenCopy("box-typed-at-once.yb"));
+  Me().DoubleClick(box_.x + box_.width / 2, box_.y + box_.height / 4);
+  ASSERT_TRUE(Me().WaitUntil([&] { return Me().WindowTitled("Body Properties") != 0; }))
+      << "no Body Properties: " << testing::PrintToString(Me().Titles());
+  const Box dialog = Me().Place(Me().WindowTitled("Body Properties"));
+  Me().Click(dialog.x + 175, dialog.y + 77);  // the mass
+  Me().Key("End");
+  Me().Key("Home", {"Shift_L"});
+  Me().Type("3");
+  Me().Key("Return");
+  ASSERT_TRUE(Me().WaitUntil([&] { return Me().WindowTitled("Body Properties") == 0; }))
+      << "Return did not close the dialog";
+  ASSERT_TRUE(Me().Idle());
+  Me().Control("s");
+  ASSERT_TRUE(Me().Idle());
+  const SavedWorld saved = ReadSavedWorld(path_);
+  ASSERT_EQ(saved.BodiesOfKind("TRectangle").size(), 1u) << saved.Description();
+  EXPECT_DOUBLE_EQ(saved.BodiesOfKind("TRectangle")[0].mass, 3.0) << saved.Description();
+}
+
 // More... closes the body's dialog and goes on to the Properties window, where every object
 // can be edited.
 TEST_F(BodyDialogs, MoreGoesOnToThePropertiesWindow) {
