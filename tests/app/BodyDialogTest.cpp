@@ -343,6 +343,47 @@ TEST_F(BodyDialogTest, AMassBelowZeroIsRefusedAndTheDialogStaysOpen) {
   EXPECT_EQ(Mass(), oldMass);
 }
 
+// In the spring's own dialog the law picked from its popup and a damping typed reach the
+// spring: "Inverse square" is the power -2.
+TEST_F(BodyDialogTest, TheSpringsLawAndDampingAreSetInItsDialog) {
+  constexpr int32_t kDampingField = 106;
+  constexpr int32_t kLawPopup = 108;
+  TLink* spring = nullptr;
+  for (TLink* object : document_->World().Objects()) {
+    if (object->IsMemberClass(647)) spring = object;
+  }
+  ASSERT_NE(spring, nullptr);
+  document_->World().DeselectAll();
+  document_->World().Select(spring);
+  auto* command = new TDialogCommand;
+  command->InitDialogCommand(10411, &document_->World(), &document_->World().Selection());
+  ScriptUser({[] { InjectClick(GetDlgItem(Dialog(), kLawPopup), POINT{10, 5}); },
+              [] {
+                for (int i = 0; i < 4; ++i) InjectKeyStroke(VK_DOWN);
+                InjectKeyStroke(VK_RETURN);
+              },
+              [] { InjectClick(GetDlgItem(Dialog(), kDampingField), POINT{5, 5}); },
+              [] {
+                InjectKeyStroke(VK_END);
+                InjectKey(VK_SHIFT, true);
+                InjectKeyStroke(VK_HOME);
+                InjectKey(VK_SHIFT, false);
+                for (char c : std::string("0.75")) InjectCharacter(static_cast<uint8_t>(c));
+                InjectKeyStroke(VK_RETURN);
+              }});
+  app_.Commands().PostCommand(command);
+  while (app_.Commands().PerformNextQueued()) {
+  }
+  SetIdleScript(nullptr);
+  uint16_t law = 0;
+  ASSERT_NE(spring->GetShortProperty(MakeTag("exp "), law, nullptr), 0);
+  EXPECT_EQ(static_cast<int16_t>(law), -2);
+  const TFormula* damping =
+      spring->GetFormulaProperty(MakeTag("damp"), nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(damping, nullptr);
+  EXPECT_EQ(damping->GetValue(), 0.75);
+}
+
 TEST_F(BodyDialogTest, TheSpringAndOneObjectDialogsShowTheirObject) {
   TLink* spring = nullptr;
   for (TLink* object : document_->World().Objects()) {
