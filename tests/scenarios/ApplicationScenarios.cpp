@@ -97,6 +97,17 @@ TEST_F(Application, AFloatingWindowMovedByItsCaptionIsWhereItWasLeftAtTheNextSta
   EXPECT_EQ(again.height, moved.height);
 }
 
+// The program's own keys reach it while a floating window has the keyboard: Ctrl+Q quits.
+TEST_F(Application, CtrlQQuitsWhileThePropertiesWindowHasTheKeyboard) {
+  ASSERT_TRUE(Start(kSample));
+  ASSERT_TRUE(OpenProperties());
+  ASSERT_EQ(Me().FocusedTitle(), "Properties");
+  RunningProgram& program = *Program();
+  Me().Control("q");
+  ASSERT_TRUE(Me().WaitUntil([&] { return program.WaitForExit(0); })) << "Ctrl+Q did not quit";
+  EXPECT_EQ(program.ExitCode(), 0) << program.Output();
+}
+
 TEST_F(Application, AfterPlayerModeFileSaveWritesTheWorld) {
   ASSERT_TRUE(Start(kSample));
   ASSERT_TRUE(Me().WaitUntil([] { return Me().WindowTitled(kSampleTitle) != 0; }));
