@@ -43,8 +43,8 @@ waiting="$build/scenarios-waiting.txt"
 rm -f "$waiting"
 listWaiting() {
   if [[ -s $waiting ]]; then
-    echo "==> Scenarios that wait for work still to come ($(wc -l <"$waiting")):"
-    sort "$waiting" | sed 's/^/    /'
+    echo "==> Scenarios that wait for work still to come ($(sort -u "$waiting" | wc -l)):"
+    sort -u "$waiting" | sed 's/^/    /'
   fi
 }
 trap listWaiting EXIT
