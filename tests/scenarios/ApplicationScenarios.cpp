@@ -27,23 +27,6 @@ constexpr int kLeavePlayerModeItem = 3, kLeavePlayerModeSeparators = 1;
 constexpr int kSaveItem = 3;
 constexpr int kQuitItem = 11, kQuitSeparators = 3;
 
-// The box that holds every pixel that differs between two pictures of one box, in screen
-// coordinates; empty when none differs.
-Box ChangedBox(const Picture& before, const Picture& after) {
-  int left = before.box.width, top = before.box.height, right = -1, bottom = -1;
-  for (int y = 0; y < before.box.height; ++y) {
-    for (int x = 0; x < before.box.width; ++x) {
-      if (before.At(x, y) == after.At(x, y)) continue;
-      left = std::min(left, x);
-      right = std::max(right, x);
-      top = std::min(top, y);
-      bottom = std::max(bottom, y);
-    }
-  }
-  if (right < 0) return Box{};
-  return Box{before.box.x + left, before.box.y + top, right - left + 1, bottom - top + 1};
-}
-
 class Application : public Scenario {
  protected:
   ::testing::AssertionResult Window(int item, int separators) {

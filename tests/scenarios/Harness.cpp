@@ -107,6 +107,21 @@ bool IsInk(uint32_t pixel) {
   return ((pixel >> 16) & 0xFF) < 0x80 && ((pixel >> 8) & 0xFF) < 0x80 && (pixel & 0xFF) < 0x80;
 }
 
+Box ChangedBox(const Picture& before, const Picture& after) {
+  int left = before.box.width, top = before.box.height, right = -1, bottom = -1;
+  for (int y = 0; y < before.box.height; ++y) {
+    for (int x = 0; x < before.box.width; ++x) {
+      if (before.At(x, y) == after.At(x, y)) continue;
+      left = std::min(left, x);
+      right = std::max(right, x);
+      top = std::min(top, y);
+      bottom = std::max(bottom, y);
+    }
+  }
+  if (right < 0) return {};
+  return {before.box.x + left, before.box.y + top, right - left + 1, bottom - top + 1};
+}
+
 int Picture::Differences(const Picture& other) const {
   if (other.pixels.size() != pixels.size()) return static_cast<int>(pixels.size());
   int count = 0;

@@ -50,6 +50,10 @@ struct Picture {
 // Ink rather than paper: a pixel whose channels are all dark.
 bool IsInk(uint32_t pixel);
 
+// The smallest box that holds every pixel in which two pictures of one place differ, in screen
+// coordinates; empty when they are alike.
+Box ChangedBox(const Picture& before, const Picture& after);
+
 // A virtual X server of its own (the server picks a free display number, so parallel runs never
 // share one), without a window manager, and a connection to it.
 class VirtualDesktop {

@@ -37,22 +37,6 @@ Box DarkBounds(const Picture& picture) {
   return {picture.box.x + left, picture.box.y + top, right - left + 1, bottom - top + 1};
 }
 
-// The smallest box in which two pictures of one place differ, in screen coordinates.
-Box ChangedBox(const Picture& before, const Picture& after) {
-  int left = before.box.width, top = before.box.height, right = -1, bottom = -1;
-  for (int y = 0; y < before.box.height; ++y) {
-    for (int x = 0; x < before.box.width; ++x) {
-      if (before.At(x, y) == after.At(x, y)) continue;
-      left = std::min(left, x);
-      right = std::max(right, x);
-      top = std::min(top, y);
-      bottom = std::max(bottom, y);
-    }
-  }
-  if (right < 0) return {};
-  return {before.box.x + left, before.box.y + top, right - left + 1, bottom - top + 1};
-}
-
 // What the program prints, started with the arguments and no desktop at all.
 std::string WithoutDesktop(const std::string& arguments) {
   std::string output;

@@ -385,23 +385,6 @@ TEST_F(Sketching, APinClickedOnABodyAndASpringDraggedBetweenTwoBodiesHoldThem) {
       << saved.Description();
 }
 
-// The smallest box that holds every pixel in which two pictures of one place differ, in screen
-// coordinates; empty when they are alike.
-Box ChangedBox(const Picture& before, const Picture& after) {
-  int left = before.box.width, top = before.box.height, right = -1, bottom = -1;
-  for (int y = 0; y < before.box.height; ++y) {
-    for (int x = 0; x < before.box.width; ++x) {
-      if (before.At(x, y) == after.At(x, y)) continue;
-      left = std::min(left, x);
-      right = std::max(right, x);
-      top = std::min(top, y);
-      bottom = std::max(bottom, y);
-    }
-  }
-  if (right < 0) return {};
-  return {before.box.x + left, before.box.y + top, right - left + 1, bottom - top + 1};
-}
-
 // A slider of the sample's spring constant, placed from the Input menu at the top left of the
 // world, is gathered by a band, which marks its corners; its bottom right corner dragged out
 // stretches it as the pointer goes, and Undo gives it back its size.
