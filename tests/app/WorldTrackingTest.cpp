@@ -980,6 +980,37 @@ TEST_F(PinnedBoxTest, APinnedBodyIsDraggedRoundItsPin) {
   Free(refers);
 }
 
+// The pin's mark covers both its points: a double click there selects the pin alone and asks
+// the current target to show it; a double click on a free point still opens the point.
+TEST_F(PinnedBoxTest, ADoubleClickOnThePinsMarkOpensThePin) {
+  class TOpenTarget : public TTargetHandler {
+   public:
+    TCommandCore* DoMenuCommand(int16_t command) override {
+      asked = command;
+      return nullptr;
+    }
+    int16_t asked = 0;
+  };
+  TOpenTarget target;
+  SetCurrentTarget(&target);
+  const auto doubleClick = [&](const MacPoint& point) {
+    TCommandCore* press = Press(point, 2);
+    auto* tracker = dynamic_cast<TCommandBase*>(press);
+    ASSERT_NE(tracker, nullptr);
+    tracker->TrackMouse(0, QV_CPoint(point), QV_CPoint(point), QV_CPoint(point), false);
+    Free(press);
+  };
+  doubleClick(ScreenOf(-1.0, 1.0));
+  EXPECT_EQ(target.asked, kCmdOpenSelection);
+  EXPECT_EQ(world_->Selection(), std::vector<TLink*>{Object(kPin)});
+
+  target.asked = 0;
+  doubleClick(ScreenOf(kFreePoint));
+  EXPECT_EQ(target.asked, kCmdOpenSelection);
+  EXPECT_EQ(world_->Selection(), std::vector<TLink*>{Object(kFreePoint)});
+  SetCurrentTarget(nullptr);
+}
+
 // The spring-and-pin world in its window: the spring's input menu places a slider for its
 // constant, and the slider, dragged with the mouse, sets the constant of the next run.
 class SpringSliderPlacingTest : public WorldTrackingTest {

@@ -170,20 +170,27 @@ void TTracker480::SelectHitObject() {
   if (ShiftKey() != 0 && doubleClick_ == 0) world_->DeselectObject(hit_);
 }
 
-void TTracker480::OpenHitObject() {
-  const int16_t dialog = hit_ != nullptr ? world_->PropertiesDialogNumber(hit_) : 0;
-  if (dialog != 0 && CommandKey() == 0 && ControlKey() == 0 && !world_->RefusesEditing()) {
+void TTracker480::OpenHitObject(const MacPoint& at) {
+  TLink* const opened = hit_ != nullptr ? world_->ObjectOpenedAt(hit_, at) : nullptr;
+  const int16_t dialog = opened != nullptr ? world_->PropertiesDialogNumber(opened) : 0;
+  const bool plainClick = CommandKey() == 0 && ControlKey() == 0;
+  if (dialog != 0 && plainClick && !world_->RefusesEditing()) {
     world_->DeselectAll();
-    world_->SelectObject(hit_);
-    world_->QueuePropertiesDialog(dialog, hit_);
+    world_->SelectObject(opened);
+    world_->QueuePropertiesDialog(dialog, opened);
     return;
+  }
+  // The object that stands for the hit one is what the Properties window shows.
+  if (opened != hit_ && plainClick) {
+    world_->DeselectAll();
+    world_->SelectObject(opened);
   }
   world_->SendToCurrentTarget(kCmdOpenSelection);
 }
 
-TCommandCore* TTracker480::TrackStep(int16_t phase, const QV_CPoint&, const QV_CPoint&,
+TCommandCore* TTracker480::TrackStep(int16_t phase, const QV_CPoint& anchor, const QV_CPoint&,
                                      const QV_CPoint&, bool, const TVector&, const TVector&,
                                      const TVector&, bool) {
-  if (phase == 0 && doubleClick_ != 0) OpenHitObject();
+  if (phase == 0 && doubleClick_ != 0) OpenHitObject(anchor);
   return this;
 }

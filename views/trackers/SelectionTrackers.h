@@ -79,7 +79,7 @@ class TTracker480 : public TCommandBase {
   TTrackerWorld* TrackerWorld() const { return world_; }
 
  private:
-  void OpenHitObject();
+  void OpenHitObject(const MacPoint& at);
 
   TLink* hit_ = nullptr;
   TTrackerWorld* world_ = nullptr;

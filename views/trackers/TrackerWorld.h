@@ -44,6 +44,9 @@ class TTrackerWorld {
   virtual bool RefusesEditing() const = 0;
   // The properties dialog that the object names; 0 for none.
   virtual int16_t PropertiesDialogNumber(const TLink* object) const = 0;
+  // The object a double click at the view point opens: the hit object itself, unless it
+  // stands for another (a pin drawn on its point).
+  virtual TLink* ObjectOpenedAt(TLink* hit, const MacPoint&) { return hit; }
   // Queues the properties dialog of the object.
   virtual void QueuePropertiesDialog(int16_t dialogNumber, TLink* object) = 0;
   // Sends the command to the application's current target and queues the command it answers.

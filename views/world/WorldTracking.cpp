@@ -317,6 +317,19 @@ void TWorldTrackerContext::PlacingRedone(int16_t first, int16_t second) {
   RedrawChanges();
 }
 
+TLink* TWorldTrackerContext::ObjectOpenedAt(TLink* hit, const MacPoint& at) {
+  auto* point = dynamic_cast<TPoint*>(hit);
+  const TList* constraints = point != nullptr ? point->Constraints() : nullptr;
+  if (constraints == nullptr) return hit;
+  // A pin joins two points at one place and stands on the first: the press may have found
+  // either of them.
+  for (int32_t i = constraints->GetCount(); i >= 1; --i) {
+    auto* constraint = dynamic_cast<TConstraint*>(constraints->At(i));
+    if (constraint != nullptr && constraint->HitsAt(at.h, at.v)) return constraint;
+  }
+  return hit;
+}
+
 bool TWorldTrackerContext::IsGrabbablePoint(const TLink* object) const {
   const auto* point = dynamic_cast<const TPoint*>(object);
   if (point == nullptr) return false;

@@ -138,6 +138,9 @@ class TWorldTrackerContext : public TActionContext,
   int16_t PropertiesDialogNumber(const TLink* object) const override {
     return object != nullptr ? object->GetObjectKindCode() : 0;
   }
+  // A double click on a point that a pin or another rotational constraint stands on opens
+  // that constraint: its mark covers the point and its first point.
+  TLink* ObjectOpenedAt(TLink* hit, const MacPoint& at) override;
   void QueuePropertiesDialog(int16_t number, TLink* object) override {
     PostObjectDialog(number, object);
   }
