@@ -339,6 +339,56 @@ void TWorldUnitHandler::SetShortProperty(uint32_t tag, uint16_t value) {
   SetIndexProperty(tag, static_cast<int16_t>(value));
 }
 
+namespace {
+
+// A unit's name as a menu offers it; a derived quantity's unit 0 has no name of its own.
+const char* UnitMenuName(const TUnitDefinition& unit) {
+  return unit.index == 0 ? "(none)" : unit.name;
+}
+
+constexpr const char* kCustomSystemName = "custom";
+
+}  // namespace
+
+uint16_t TWorldUnitHandler::GetMenuProperty(uint32_t tag, std::vector<TMenuEntry>& entries,
+                                            int16_t& chosen, void*) {
+  entries.clear();
+  chosen = -1;
+  if (tag == kTagUnitSystem) {
+    for (const TUnitSystemDefinition& system : UnitSystems()) {
+      if (system.code == system_) chosen = static_cast<int16_t>(entries.size());
+      entries.push_back({Str255(system.name), false});
+    }
+    if (chosen < 0) {
+      chosen = static_cast<int16_t>(entries.size());
+      entries.push_back({Str255(kCustomSystemName), false});
+    }
+    return 1;
+  }
+  const TUnitQuantity* quantity = FindUnitQuantityByTag(tag);
+  if (quantity == nullptr) return 0;
+  for (const TUnitDefinition& unit : quantity->units) {
+    const bool current = unit.index == units_[quantity->number - 1];
+    if (current) chosen = static_cast<int16_t>(entries.size());
+    entries.push_back({Str255(UnitMenuName(unit)), false});
+  }
+  return 1;
+}
+
+void TWorldUnitHandler::SetMenuProperty(uint32_t tag, const Str255& text) {
+  const std::string_view word(text.AsCString());
+  if (tag == kTagUnitSystem) {
+    for (const TUnitSystemDefinition& system : UnitSystems()) {
+      if (word == system.name) SetUnitSystem(system.code);
+    }
+    return;
+  }
+  const TUnitQuantity* quantity = FindUnitQuantityByTag(tag);
+  if (quantity == nullptr) return;
+  const int16_t index = FindUnitByWord(*quantity, word);
+  if (index >= 0) SetUnit(quantity->number, index);
+}
+
 uint16_t TWorldUnitHandler::CanReadBlock(int16_t code) {
   return code == kBlockUnitSettings ? 1 : TLink::CanReadBlock(code);
 }

@@ -14,6 +14,7 @@
 #include "core/PString.h"
 #include "core/UnitHandler.h"
 #include "model/Link.h"
+#include "model/MenuProperty.h"
 #include "simulation/UnitTables.h"
 
 // Number formats, as the "   X", "   L" and "   A" choices select them.
@@ -31,7 +32,7 @@ inline constexpr uint32_t kTagUnitSystem = MakeTag("DMSS");
 // unit of each quantity in quantity order and the angle wrapping, each a short.
 inline constexpr int16_t kBlockUnitSettings = 5380;
 
-class TWorldUnitHandler : public TLink, public TUnitHandler {
+class TWorldUnitHandler : public TLink, public TUnitHandler, public TMenuProperties {
   DECLARE_CLASS_ID(384, TLink)
 
  public:
@@ -90,6 +91,12 @@ class TWorldUnitHandler : public TLink, public TUnitHandler {
   void SetIndexProperty(uint32_t tag, int16_t value);
   uint16_t GetShortProperty(uint32_t tag, uint16_t& value, void* extra) override;
   void SetShortProperty(uint32_t tag, uint16_t value) override;
+  // The units of each quantity tag, and the named systems of "DMSS" (with "custom" while no
+  // named system holds), as the names a user picks from; the one in use is the chosen entry,
+  // none is marked.
+  uint16_t GetMenuProperty(uint32_t tag, std::vector<TMenuEntry>& entries, int16_t& chosen,
+                           void* extra) override;
+  void SetMenuProperty(uint32_t tag, const Str255& text) override;
 
   // Filing. A world has one unit handler: the settings of a document read into a world go to
   // the handler it has.

@@ -11,12 +11,14 @@
 #include <string>
 #include <vector>
 
+#include "simulation/UnitHandler.h"
 #include "app/TApp.h"
 #include "core/ClassRegistry.h"
 #include "core/PString.h"
 #include "core/port/Port.h"
 #include "core/Tag.h"
 #include "model/Formula.h"
+#include "model/MenuProperty.h"
 #include "model/world/QVDoc.h"
 #include "platform/win32/Clock.h"
 #include "platform/win32/Control.h"
@@ -25,6 +27,7 @@
 #include "platform/win32/Input.h"
 #include "platform/win32/Message.h"
 #include "platform/win32/Window.h"
+#include "simulation/UnitHandler.h"
 #include "tests/platform/win32/DialogTestSupport.h"
 #include "ui/dialogs/DialogCommand.h"
 #include "ui/dialogs/DialogWindow.h"
@@ -109,6 +112,12 @@ bool Answers(TLink& object, const TMacDialogItem& item) {
     case binding_kind::kText: {
       Str255 value;
       return object.GetStringProperty(tag, value, nullptr) != 0;
+    }
+    case binding_kind::kMenu: {
+      auto* menus = dynamic_cast<TMenuProperties*>(&object);
+      std::vector<TMenuEntry> entries;
+      int16_t chosen = -1;
+      return menus != nullptr && menus->GetMenuProperty(tag, entries, chosen, nullptr) != 0;
     }
     default:
       return false;
@@ -353,6 +362,54 @@ TEST_F(PanelChoiceTest, TheWorldsDialogsAreBoundToWhatTheWorldItsEngineAndItsUni
     });
     EXPECT_GT(bound, 0) << number;
   }
+}
+
+// The unit popups of Numbers and Units offer the units of their quantity, the one shown chosen;
+// a unit picked there is the world's, and a named system picked sets every unit and shows them.
+TEST_F(PanelChoiceTest, TheNumbersDialogPicksTheUnitsAndTheSystem) {
+  TWorldDoc& world = documents_.front()->World();
+  auto* units = dynamic_cast<TWorldUnitHandler*>(world.GetUnitHandler());
+  ASSERT_NE(units, nullptr);
+  units->SetUnitSystem(1);
+  auto* command = new TDialogCommand;
+  command->InitDialogCommand(1014, &world, nullptr);
+  std::string distanceShown, systemShown, massShownAfter;
+  int distanceCount = 0;
+  // The entry a drop-down list shows.
+  const auto shownEntry = [](int item) {
+    const HWND list = GetDlgItem(GetActiveWindow(), item);
+    const LRESULT chosen = SendMessage(list, CB_GETCURSEL, 0, 0);
+    char text[256] = {};
+    if (chosen >= 0) SendMessage(list, CB_GETLBTEXT, chosen, reinterpret_cast<LPARAM>(text));
+    return std::string(text);
+  };
+  ScriptUser({[&] {
+                const HWND distance = GetDlgItem(GetActiveWindow(), 130);
+                distanceShown = shownEntry(130);
+                distanceCount = static_cast<int>(SendMessage(distance, CB_GETCOUNT, 0, 0));
+                SetFocus(distance);
+                InjectKeyStroke(VK_DOWN);
+              },
+              [&] {
+                systemShown = shownEntry(120);
+                const HWND system = GetDlgItem(GetActiveWindow(), 120);
+                SetFocus(system);
+                // "si radians", "cgs", ...: the second is the centimetre-gram-second system.
+                SendMessage(system, CB_SETCURSEL, 0, 0);
+                InjectKeyStroke(VK_DOWN);
+              },
+              [&] { massShownAfter = shownEntry(131); },
+              [] { InjectKeyStroke(VK_RETURN); }});
+  app_.Commands().PostCommand(command);
+  while (app_.Commands().PerformNextQueued()) {
+  }
+  SetIdleScript(nullptr);
+  EXPECT_EQ(distanceShown, "meters");
+  EXPECT_EQ(distanceCount, 14);
+  EXPECT_EQ(systemShown, "custom") << "picking centimetres leaves the named system";
+  EXPECT_EQ(units->GetUnitSystem(), 2);
+  EXPECT_EQ(units->GetUnit(kQuantityMass), 2);
+  EXPECT_EQ(massShownAfter, "grams");
 }
 
 // The Numbers and Units dialog, opened as the World menu opens it (on the world, without a
