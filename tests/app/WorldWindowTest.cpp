@@ -63,6 +63,7 @@
 #include "platform/win32/Accelerator.h"
 #include "platform/win32/Resource.h"
 #include "simulation/UnitHandler.h"
+#include "views/furniture/CoordFields.h"
 #include "views/furniture/CoordsView.h"
 #include "views/furniture/FrameIndicator.h"
 #include "views/furniture/RulerView.h"
@@ -1855,6 +1856,32 @@ TEST_F(WorldWindowTest, TheCoordinatesBarFollowsThePointerAndTakesBackItsRoom) {
   window_->ShowFrameIndicator(false);
   window_->ShowRulers(false);
   EXPECT_TRUE(PlaceOf(view_) == main);
+}
+
+// A field's label stands between the unit of the cell before and its own cell: the labels of a
+// box, a wheel and a point fit there, so that none is drawn over its neighbour.
+TEST_F(WorldWindowTest, TheCoordinatesBarsFieldLabelsFitBetweenTheCells) {
+  window_->ShowCoordsBar(true);
+  TCoordsView* bar = window_->CoordsBar();
+  ASSERT_NE(bar, nullptr);
+  const int32_t room = bar->CellRect(1).left - 2 - (bar->CellRect(0).right + 1) -
+                       TCoordsView::kUnitWidth;
+  ASSERT_GT(room, 0);
+  for (const int16_t id :
+       {sample_worlds::kBoxId, sample_worlds::kWheelId, sample_worlds::kWheelPinnedPointId}) {
+    TLink* object = world_->FindObject(id);
+    ASSERT_NE(object, nullptr) << id;
+    int labels = 0;
+    for (int16_t cell = 0; cell < TCoordsView::kCellCount; ++cell) {
+      const TMergedCoordField field =
+          MergeCoordField(static_cast<int16_t>(kFirstCoordFieldCode + cell), {object});
+      if (!field.present) continue;
+      ++labels;
+      EXPECT_EQ(bar->FitText(field.label, room), field.label)
+          << "object " << id << ", cell " << cell;
+    }
+    EXPECT_GE(labels, 2) << id;
+  }
 }
 
 TEST_F(WorldWindowTest, AValueTypedInTheCoordinatesBarMovesTheSelectionInOneUndoableCommand) {

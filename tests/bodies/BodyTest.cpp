@@ -146,8 +146,8 @@ TEST_F(BodyTest, ABodyMadeThroughTheRegistryStartsWithUnitMassAndSharedPatterns)
   // Labels come from the resource library.
   EXPECT_EQ(Text(TMass::BodyLabel(3443)), "x");
   EXPECT_EQ(Text(TMass::BodyLabel(3444)), "y");
-  EXPECT_EQ(Text(TMass::BodyLabel(3450)), "Radius");
-  EXPECT_EQ(Text(TMass::BodyLabel(3453)), "Width");
+  EXPECT_EQ(Text(TMass::BodyLabel(3450)), "r");
+  EXPECT_EQ(Text(TMass::BodyLabel(3453)), "w");
   EXPECT_TRUE(TMass::BodyLabel(3454).IsEmpty());
 }
 
