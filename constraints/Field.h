@@ -83,6 +83,8 @@ class TFieldGroup : public TGroup {
 
  public:
   void Initialize() override;
+  // A field is set from its menu command, never picked: it is not drawn.
+  bool CanBeSelected() const override { return false; }
   int16_t GetOwnBlockCode() const { return ownBlock_; }
   virtual void ReadOwnBlock(TObjectReader&) {}
   virtual void WriteOwnBlock(TObjectWriter&) {}

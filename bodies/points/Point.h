@@ -371,6 +371,8 @@ class TCOMPoint : public TPoint {
   std::unique_ptr<TCommandCore> DoObjectMenuCommand(int16_t command, bool& handled) override;
   bool HandlesCommand(int16_t) const override { return false; }
   bool CanAttach() const override { return false; }
+  // Picked only while it is shown: a centre of mass that is off is not drawn.
+  bool CanBeSelected() const override { return IsShown() != 0; }
   uint16_t IsComputed() const { return IsShown(); }
 
   uint16_t ReadBlockContents(int16_t code, TObjectReader& reader) override;

@@ -180,6 +180,23 @@ void TWorldDoc::ForgetObject(TLink* object) {
   std::erase(extraList_, object);
 }
 
+void TWorldDoc::StartDocumentRead() {
+  metFirstHistory_ = 0;
+  DropDefaultWorldObjects();
+}
+
+void TWorldDoc::DropDefaultWorldObjects() {
+  // The world's settings objects are numbered from the world's own identifier on, and the
+  // engine takes the run settings of every document; every other object is one that a
+  // document numbers and keeps itself (even one whose class this program does not know).
+  std::vector<TLink*> dropped;
+  for (const auto& owned : owned_) {
+    if (owned->GetIdentifier() < kWorldIdentifier && !owned->IsMemberClass(kEngineClass))
+      dropped.push_back(owned.get());
+  }
+  for (TLink* object : dropped) RemoveObject(object);
+}
+
 bool TWorldDoc::ShowsRecordedFrame() {
   const TFrameStore* store = GetStore();
   return store != nullptr && store->CurrentFrame() >= 0;

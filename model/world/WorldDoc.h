@@ -275,8 +275,15 @@ class TWorldDoc : public TWorldBase, public TActionContext, public TPlacingWorld
   // The open window's placement and grid flag into the settings, and back to the window.
   void TakeWindowSettings();
   void GiveWindowSettings();
-  // Called before a document is read into the world: its first history block is still to come.
-  void StartDocumentRead() { metFirstHistory_ = 0; }
+  // Called before a document is read into the world: its first history block is still to come,
+  // and the world keeps only the default objects that hold settings (DropDefaultWorldObjects).
+  void StartDocumentRead();
+  // Takes out the default objects that a document brings of its own, if it has them: the
+  // background, the collision and field groups, the field constraints and the centre of mass
+  // (the objects numbered below the world, but for the engine).
+  // A document read keeps what it was saved with; code that builds a world object by object
+  // starts from the bare world as well.
+  void DropDefaultWorldObjects();
   // The histories read before the current one, the latest first.
   const std::vector<std::unique_ptr<TFrameStore>>& EarlierStores() const { return earlierStores_; }
   uint16_t GetHistoryRead() const { return historyRead_; }

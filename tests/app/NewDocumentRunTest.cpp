@@ -15,6 +15,8 @@
 #include "bodies/BodyTags.h"
 #include "bodies/Shapes.h"
 #include "bodies/points/Point.h"
+#include "constraints/CollisionGroup.h"
+#include "constraints/Field.h"
 #include "constraints/Pin.h"
 #include "core/Failure.h"
 #include "model/world/QVDoc.h"
@@ -97,6 +99,7 @@ class NewDocumentRunTest : public ::testing::Test {
 
   // The pendulum on a pin to the background, and a free box whose charge is a formula.
   static void AddPendulumAndChargedBox(TWorldDoc& world) {
+    world.DropDefaultWorldObjects();
     TZeroMass& background = Add<TZeroMass>(world, 0);
     TRectangle& box = Add<TRectangle>(world, kPendulumId);
     box.SetNumberProperty(kTagWidth, 0.2);
@@ -155,6 +158,83 @@ TEST_F(NewDocumentRunTest, ANewDocumentHasItsDefaultObjectsAndRuns) {
   world.RunToFrame(5, nullptr);
   ASSERT_NE(world.GetStore(), nullptr);
   EXPECT_EQ(world.GetStore()->FrameCount(), 6);
+}
+
+// The field constraint of a kind in the world, and that it is the only one.
+template <class Field, class Group>
+Field* OnlyFieldOf(TWorldDoc& world) {
+  EXPECT_EQ(CountOf<Field>(world), 1);
+  EXPECT_EQ(CountOf<Group>(world), 1);
+  for (TLink* object : world.Objects()) {
+    if (auto* field = dynamic_cast<Field*>(object)) return field;
+  }
+  return nullptr;
+}
+
+// A new world has what a user builds on: the background as object 0, a collision group, each
+// force field off with its own group, and the centre of mass, off. Saved and opened again it
+// keeps one of each; gravity switched on makes a body fall freely.
+TEST_F(NewDocumentRunTest, ANewWorldHasItsBackgroundGroupsFieldsAndCentreOfMass) {
+  {
+    TQVDoc written;
+    TWorldDoc& world = written.World();
+    EXPECT_NE(dynamic_cast<TZeroMass*>(world.FindObject(0)), nullptr);
+    EXPECT_EQ(CountOf<TZeroMass>(world), 1);
+    EXPECT_EQ(CountOf<TCollisionGroup>(world), 1);
+    ASSERT_EQ(CountOf<TCOMPoint>(world), 1);
+    auto* gravity = OnlyFieldOf<TGravCnstr, TGravGroup>(world);
+    auto* air = OnlyFieldOf<TAirCnstr, TAirGroup>(world);
+    auto* electric = OnlyFieldOf<TElectCnstr, TElectGroup>(world);
+    auto* custom = OnlyFieldOf<TCustomCnstr, TCustomGroup>(world);
+    for (TFieldCnstr* field : std::initializer_list<TFieldCnstr*>{gravity, air, electric, custom}) {
+      ASSERT_NE(field, nullptr);
+      EXPECT_FALSE(field->IsFieldOn());
+      EXPECT_NE(dynamic_cast<TGroup*>(field->GetRelatedObject()), nullptr);
+    }
+    EXPECT_NE(dynamic_cast<TGravGroup*>(gravity->GetRelatedObject()), nullptr);
+    EXPECT_NE(dynamic_cast<TCustomGroup*>(custom->GetRelatedObject()), nullptr);
+    for (TLink* object : world.Objects()) {
+      if (auto* centre = dynamic_cast<TCOMPoint*>(object)) EXPECT_EQ(centre->IsShown(), 0);
+    }
+
+    TOval& ball = Add<TOval>(world, 20);
+    ball.SetRadius(0.1);
+    gravity->SetNumberProperty(kTagLineGravity, 9.81);
+    gravity->SelectChoice(kTagGravLine);
+    const auto frames = static_cast<int16_t>(std::lround(1.0 / Step(world)));
+    world.RunToFrame(frames, nullptr);
+    world.ShowFrame(frames, 1);
+    EXPECT_NEAR(ball.PositionY()->GetValue(), -0.5 * 9.81 * 1.0, 1e-6);
+    world.ShowFrame(0, 1);
+    written.WriteDocument(path_.string());
+  }
+  TQVDoc read;
+  read.ReadDocument(path_.string());
+  TWorldDoc& world = read.World();
+  EXPECT_EQ(CountOf<TZeroMass>(world), 1);
+  EXPECT_EQ(CountOf<TCollisionGroup>(world), 1);
+  EXPECT_EQ(CountOf<TCOMPoint>(world), 1);
+  auto* gravity = OnlyFieldOf<TGravCnstr, TGravGroup>(world);
+  ASSERT_NE(gravity, nullptr);
+  EXPECT_TRUE(gravity->IsFieldOn());
+  OnlyFieldOf<TAirCnstr, TAirGroup>(world);
+}
+
+// A document saved without the user's world objects opens without them: nothing is added.
+TEST_F(NewDocumentRunTest, ADocumentWithoutFieldsOpensWithoutThem) {
+  {
+    TQVDoc written;
+    AddPendulumAndChargedBox(written.World());
+    written.WriteDocument(path_.string());
+  }
+  TQVDoc read;
+  read.ReadDocument(path_.string());
+  TWorldDoc& world = read.World();
+  EXPECT_EQ(CountOf<TZeroMass>(world), 1);
+  EXPECT_EQ(CountOf<TCollisionGroup>(world), 0);
+  EXPECT_EQ(CountOf<TFieldCnstr>(world), 0);
+  EXPECT_EQ(CountOf<TCOMPoint>(world), 0);
+  EXPECT_EQ(CountOf<TPin>(world), 1);
 }
 
 TEST_F(NewDocumentRunTest, ASavedDocumentOpensWithOneOfEachDefaultObjectAndItsSettings) {

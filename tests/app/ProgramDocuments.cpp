@@ -34,7 +34,8 @@ const TClassInfo* FindClass(const std::string& name) {
 // Builds a world, handing out identifiers from the first free one.
 class WorldBuilder {
  public:
-  explicit WorldBuilder(TWorldDoc& world) : world_(world) {}
+  // The world is built from its settings objects alone: every object it holds is one added here.
+  explicit WorldBuilder(TWorldDoc& world) : world_(world) { world_.DropDefaultWorldObjects(); }
 
   template <class T>
   T& Add(int16_t identifier) {
@@ -151,7 +152,9 @@ void BuildEveryClassWorld(TWorldDoc& world) {
 bool IsDefaultObjectClass(const std::string& name) {
   const TClassInfo* info = FindClass(name);
   if (info == nullptr) return false;
+  // The objects every world keeps when a document is read into it.
   TQVDoc document;
+  document.World().DropDefaultWorldObjects();
   for (const TLink* object : document.World().Objects())
     if (object->GetClassID() == info->classId) return true;
   return false;

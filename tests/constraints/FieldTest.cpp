@@ -132,6 +132,7 @@ class FieldTest : public world_run::WorldRunTest {
 TEST_F(FieldTest, GoalTextsCarryEighteenDigitNumbersExactly) {
   TQVDoc document;
   TWorldDoc& world = document.World();
+  world.DropDefaultWorldObjects();
   AddGround(world);
   auto& gravity = AddField<TGravCnstr, TGravGroup>(world, 3, 2);
   gravity.SetNumberProperty(kTagLineGravity, 9.81);
@@ -190,6 +191,7 @@ TEST_F(FieldTest, GoalTextsCarryEighteenDigitNumbersExactly) {
 TEST_F(FieldTest, FieldsSwitchedOffFileNoGoalsAndTellTheirGroup) {
   TQVDoc document;
   TWorldDoc& world = document.World();
+  world.DropDefaultWorldObjects();
   AddGround(world);
   auto& gravity = AddField<TGravCnstr, TGravGroup>(world, 3, 2);
   auto* group = dynamic_cast<TGravGroup*>(world.FindObject(2));
@@ -242,6 +244,7 @@ TEST_F(FieldTest, FieldsSwitchedOffFileNoGoalsAndTellTheirGroup) {
 TEST_F(FieldTest, CustomFieldGivesOneGoalPerWrittenFormula) {
   TQVDoc document;
   TWorldDoc& world = document.World();
+  world.DropDefaultWorldObjects();
   AddGround(world);
   auto& custom = AddField<TCustomCnstr, TCustomGroup>(world, 3, 2);
   auto* group = dynamic_cast<TCustomGroup*>(world.FindObject(2));
@@ -277,6 +280,7 @@ TEST_F(FieldTest, CustomFieldGivesOneGoalPerWrittenFormula) {
 TEST_F(FieldTest, SamplesFillTheCustomFieldUntilAFormulaDiffers) {
   TQVDoc document;
   TWorldDoc& world = document.World();
+  world.DropDefaultWorldObjects();
   AddGround(world);
   auto& custom = AddField<TCustomCnstr, TCustomGroup>(world, 3, 2);
   auto* group = dynamic_cast<TCustomGroup*>(world.FindObject(2));
@@ -423,6 +427,7 @@ TEST_F(FieldTest, FieldsAndGroupsReadBackAndWriteTheSameBytes) {
 TEST_F(FieldTest, CollideMenusFollowTheSelectedBodiesPairs) {
   TQVDoc document;
   TWorldDoc& world = document.World();
+  world.DropDefaultWorldObjects();
   AddGround(world);
   TOval& a = AddCircle(world, 2, 0.0, 0.0, 0.0, 0.0);
   TOval& b = AddCircle(world, 3, 1.0, 0.0, 0.0, 0.0);
@@ -461,6 +466,7 @@ TEST_F(FieldTest, CollideMenusFollowTheSelectedBodiesPairs) {
 TEST_F(FieldTest, CollideCommandUndoesAndRedoesTheGroupByteForByte) {
   TQVDoc document;
   TWorldDoc& world = document.World();
+  world.DropDefaultWorldObjects();
   AddGround(world);
   TOval& a = AddCircle(world, 2, 0.0, 0.0, 0.0, 0.0);
   TOval& b = AddCircle(world, 3, 1.0, 0.0, 0.0, 0.0);

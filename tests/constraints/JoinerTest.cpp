@@ -37,6 +37,7 @@ class JoinerTest : public ConstraintRunTest {
 
   // Two boxes, each with a free point, and a third point on the first box.
   void Build(TWorldDoc& world) {
+    world.DropDefaultWorldObjects();
     Add<TEngine>(world, 1);
     Add<TZeroMass>(world, 0);
     TRectangle& a = AddBox(world, 2, 1.0, 0.0, 0.0);

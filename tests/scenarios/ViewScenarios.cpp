@@ -26,7 +26,7 @@ using window_seen::IsInk;
 constexpr int kGridItem = 14, kGridSeparators = 4;
 constexpr int kRulersItem = 16, kRulersSeparators = 4;
 constexpr int kPlayerModeItem = 21, kPlayerModeSeparators = 5;
-constexpr int kVectorsItem = 29, kVectorsSeparators = 7;
+constexpr int kVectorsItem = 25, kVectorsSeparators = 7;
 // The player's World menu: Run, Stop, Reset, a separator, Leave Player Mode.
 constexpr int kLeavePlayerModeItem = 3, kLeavePlayerModeSeparators = 1;
 // The Tools menu: Select, Select and Drag, Edit Vertices, Zoom In.

@@ -199,6 +199,7 @@ class WorldRunTest : public ::testing::Test {
   std::unique_ptr<TQVDoc> SaveAndReopen(const std::function<void(TWorldDoc&)>& build) const {
     {
       TQVDoc written;
+      written.World().DropDefaultWorldObjects();
       build(written.World());
       written.WriteDocument(path.string());
     }

@@ -17,6 +17,12 @@ constexpr double kBarHeight = 0.05;
 
 }  // namespace
 
+std::unique_ptr<TQVDoc> NewSampleDocument() {
+  auto document = std::make_unique<TQVDoc>();
+  document->World().DropDefaultWorldObjects();
+  return document;
+}
+
 TZeroMass& AddGround(TWorldDoc& world) {
   return Add<TZeroMass>(world, 0);
 }

@@ -9,6 +9,7 @@
 #include "bodies/points/Point.h"
 #include "constraints/Pin.h"
 #include "constraints/Pistons.h"
+#include "model/world/QVDoc.h"
 #include "model/world/WorldDoc.h"
 
 class TGravCnstr;
@@ -25,6 +26,10 @@ T& Add(TWorldDoc& world, int16_t identifier) {
   world.AdoptObject(std::move(object));
   return added;
 }
+
+// A document whose world holds only the default objects that keep settings (engine, units,
+// snapper...): each sample adds its own background, fields and groups, under its own numbers.
+std::unique_ptr<TQVDoc> NewSampleDocument();
 
 // The background (identifier 0). The engine comes with the world's default objects.
 TZeroMass& AddGround(TWorldDoc& world);

@@ -40,7 +40,7 @@ TRectangle& AddBox(TWorldDoc& world, int16_t identifier, double mass, double x, 
 
 std::unique_ptr<TQVDoc> MakeChargesInOrbit() {
   using namespace charges;
-  auto document = std::make_unique<TQVDoc>();
+  auto document = NewSampleDocument();
   TWorldDoc& world = document->World();
   AddGround(world);
   // Each body circles at half the distance: v^2 / (d / 2) = k / d^2 for a mass of 1.
@@ -59,7 +59,7 @@ std::unique_ptr<TQVDoc> MakeChargesInOrbit() {
 
 std::unique_ptr<TQVDoc> MakeProjectileWithDrag() {
   using namespace projectile;
-  auto document = std::make_unique<TQVDoc>();
+  auto document = NewSampleDocument();
   TWorldDoc& world = document->World();
   AddGround(world);
   TOval& ball = AddDisk(world, kBallId, kRadius, 1.0, 0.0, 0.0);
@@ -74,7 +74,7 @@ std::unique_ptr<TQVDoc> MakeProjectileWithDrag() {
 
 std::unique_ptr<TQVDoc> MakePulley() {
   using namespace pulley;
-  auto document = std::make_unique<TQVDoc>();
+  auto document = NewSampleDocument();
   TWorldDoc& world = document->World();
   TZeroMass& background = AddGround(world);
   TRectangle& light = AddBox(world, kLightId, kLightMass, -0.5, -kDrop);

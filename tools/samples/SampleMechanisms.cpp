@@ -68,7 +68,7 @@ TVector FourBarJoint(const TVector& crankEnd) {
 
 std::unique_ptr<TQVDoc> MakePendulum() {
   using namespace pendulum;
-  auto document = std::make_unique<TQVDoc>();
+  auto document = NewSampleDocument();
   TWorldDoc& world = document->World();
   TZeroMass& background = AddGround(world);
   TOval& bob = AddDisk(world, kBobId, 0.05, 1.0, kLength * std::sin(kStartAngle),
@@ -82,7 +82,7 @@ std::unique_ptr<TQVDoc> MakePendulum() {
 
 std::unique_ptr<TQVDoc> MakeDoublePendulum() {
   using namespace double_pendulum;
-  auto document = std::make_unique<TQVDoc>();
+  auto document = NewSampleDocument();
   TWorldDoc& world = document->World();
   TZeroMass& background = AddGround(world);
   TOval& upper = AddDisk(world, kUpperId, 0.05, kMass, kLength, 0.0);
@@ -99,7 +99,7 @@ std::unique_ptr<TQVDoc> MakeDoublePendulum() {
 
 std::unique_ptr<TQVDoc> MakeFourBarLinkage() {
   using namespace four_bar;
-  auto document = std::make_unique<TQVDoc>();
+  auto document = NewSampleDocument();
   TWorldDoc& world = document->World();
   TZeroMass& background = AddGround(world);
   const TVector a{0.0, 0.0}, b{kCrank, 0.0}, d{kGround, 0.0};
@@ -122,7 +122,7 @@ std::unique_ptr<TQVDoc> MakeFourBarLinkage() {
 
 std::unique_ptr<TQVDoc> MakeSliderCrank() {
   using namespace slider_crank;
-  auto document = std::make_unique<TQVDoc>();
+  auto document = NewSampleDocument();
   TWorldDoc& world = document->World();
   TZeroMass& background = AddGround(world);
   const TVector a{0.0, 0.0}, b{kCrank, 0.0}, s{kCrank + kRod, 0.0};
@@ -149,7 +149,7 @@ std::unique_ptr<TQVDoc> MakeSliderCrank() {
 
 std::unique_ptr<TQVDoc> MakeGearTrainAndRack() {
   using namespace gear_train;
-  auto document = std::make_unique<TQVDoc>();
+  auto document = NewSampleDocument();
   TWorldDoc& world = document->World();
   TZeroMass& background = AddGround(world);
   const double between = kDriverRadius + kDrivenRadius;
@@ -183,7 +183,7 @@ std::unique_ptr<TQVDoc> MakeGearTrainAndRack() {
 
 std::unique_ptr<TQVDoc> MakeCamFollower() {
   using namespace cam_follower;
-  auto document = std::make_unique<TQVDoc>();
+  auto document = NewSampleDocument();
   TWorldDoc& world = document->World();
   TZeroMass& background = AddGround(world);
   TOval& cam = AddDisk(world, kCamId, kGrooveRadius + kEccentricity + 0.05, 1.0, 0.0, 0.0);

@@ -12,7 +12,7 @@ namespace sample_worlds {
 using namespace body_tags;
 
 std::unique_ptr<TQVDoc> MakeSpringAndPin() {
-  auto document = std::make_unique<TQVDoc>();
+  auto document = NewSampleDocument();
   TWorldDoc& world = document->World();
   TZeroMass& background = AddGround(world);
 

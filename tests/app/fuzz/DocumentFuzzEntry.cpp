@@ -29,6 +29,7 @@ std::string Describe(const char* step, const QVException& failure) {
 std::unique_ptr<TQVDoc> OpenForFuzzing(const uint8_t* data, size_t size,
                                        DocumentFuzzReach& reach) {
   auto document = std::make_unique<TQVDoc>();
+  document->World().DropDefaultWorldObjects();
   const size_t before = document->World().Objects().size();
   try {
     OpenDocumentBytes(*document, std::vector<uint8_t>(data, data + size));
@@ -91,6 +92,7 @@ void OpenDocumentBytes(TQVDoc& document, const std::vector<uint8_t>& bytes) {
   Handle contents = AllocHandle(static_cast<uint32_t>(bytes.size()));
   try {
     if (!bytes.empty()) std::memcpy(HandleData(contents), bytes.data(), bytes.size());
+    document.World().StartDocumentRead();
     auto reader = ReadDocument(contents, kDocumentFileType, &document.World());
     document.World().AdoptObjects(reader->TakeObjects());
     FreeHandle(contents);

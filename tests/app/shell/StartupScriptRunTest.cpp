@@ -1219,7 +1219,7 @@ constexpr const char* kPendulum =
     "End Sub\r\n";
 
 std::unique_ptr<TQVDoc> MakeEmptyWorldWithGravityOff() {
-  auto document = std::make_unique<TQVDoc>();
+  auto document = sample_worlds::NewSampleDocument();
   sample_worlds::AddGround(document->World());
   sample_worlds::AddGravity(document->World(), 2, 3, 1.0).SelectChoice(kTagGravNone);
   return document;
