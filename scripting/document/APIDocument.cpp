@@ -21,6 +21,7 @@
 #include "model/world/QVDoc.h"
 #include "model/world/RunCommand.h"
 #include "model/world/WorldDeleteCommand.h"
+#include "model/world/WorldDisplay.h"
 #include "model/world/WorldExports.h"
 #include "core/MenuSetup.h"
 #include "scripting/host/CallFrame.h"
@@ -563,13 +564,18 @@ APIResult TAPIDocument::Collide(int16_t collide) {
   TAPICallContext context(this, "");
   TQVDoc* document = CheckedDocument(context);
   if (document == nullptr) return context.Result();
-  for (TLink* object : document->World().Objects()) {
-    if (!object->IsMemberClass(TCollisionGroup::kClassID)) continue;
-    bool handled = false;
-    PerformNow(static_cast<TCollisionGroup*>(object)->DoObjectMenuCommand(
-        collide != 0 ? kCmdCollide : kCmdCollide + 1, handled));
-    break;
+  // The world's menu answers as Edit > Collide would: its collision group makes the command. A
+  // world with no group, or shown in no window, makes none, and the script is told it failed.
+  TWorldDisplay* display = document->World().GetDisplay();
+  TCommandCore* command =
+      display != nullptr
+          ? display->DoWorldMenuCommand(collide != 0 ? kCmdCollide : kCmdDontCollide)
+          : nullptr;
+  if (command == nullptr) {
+    context.Fail(kAPICallFailed);
+    return context.Result();
   }
+  PerformNow(command);
   return context.Result();
 }
 

@@ -135,7 +135,8 @@ class TAPIDocument : public TAPIDispatcher {
   APIResult JoinOrSplit(bool join);
   // The selected objects to the front (drawn last) or the back, at once.
   APIResult MoveSelection(bool toFront);
-  // The collision group's 1107 (collide) or 1108.
+  // Edit > Collide (1107) or Don't Collide (1108) through the world's menu; code 9 when the
+  // world makes no command for it.
   APIResult Collide(int16_t collide);
 
   // New objects, lookups and deletion ------------------------------------------------------
@@ -194,7 +195,7 @@ class TAPIDocument : public TAPIDispatcher {
   APIResult SetPauseControlType(int16_t number, const Str31& type);
 
   // Force fields: the world's first object of exactly the field's class; without one getters
-  // leave their start value and setters do nothing.
+  // leave their start value and setters are refused (code 3).
   APIResult GetFieldChoice(TFieldKind field, Str255* word);
   APIResult SetFieldChoice(TFieldKind field, const Str63& word);
   APIResult GetFieldNumber(TFieldKind field, uint32_t tag, int32_t dimension, double* value);

@@ -99,6 +99,15 @@ TLink* FieldOf(TQVDoc& document, TFieldKind field) {
   return FirstOfClass(document, FieldClassId(field));
 }
 
+// The field a setter changes. Every new world holds one of each kind, so a world without it (a
+// document written before it had one) lacks the property: the setter is refused, not ignored.
+TLink* FieldToSet(TQVDoc* document, TAPICallContext& context, TFieldKind field) {
+  if (document == nullptr) return nullptr;
+  TLink* found = FieldOf(*document, field);
+  if (found == nullptr) context.Fail(kAPICannotSet);
+  return found;
+}
+
 // The tag of pause control 1..5's condition (part 0) or action (part 1); 0 for any other.
 uint32_t PauseControlTag(int part, int16_t number) {
   if (number < 1 || number > kAddressablePauseControls) return 0;
@@ -357,8 +366,7 @@ APIResult TAPIDocument::GetFieldChoice(TFieldKind kind, Str255* word) {
 
 APIResult TAPIDocument::SetFieldChoice(TFieldKind kind, const Str63& word) {
   TAPICallContext context(this, "");
-  TQVDoc* document = CheckedDocument(context);
-  TLink* field = document != nullptr ? FieldOf(*document, kind) : nullptr;
+  TLink* field = FieldToSet(CheckedDocument(context), context, kind);
   if (field == nullptr) return context.Result();
   uint32_t tag = 0;
   if (kind == TFieldKind::kGravity) tag = TagOfWord(kGravityWords, word.Chars());
@@ -385,7 +393,7 @@ APIResult TAPIDocument::SetFieldNumber(TFieldKind kind, uint32_t tag, int32_t di
                                        double value) {
   TAPICallContext context(this, "");
   TQVDoc* document = CheckedDocument(context);
-  TLink* field = document != nullptr ? FieldOf(*document, kind) : nullptr;
+  TLink* field = FieldToSet(document, context, kind);
   if (field != nullptr)
     field->SetNumberProperty(tag, value * FromDisplayFactor(&document->World(), dimension));
   return context.Result();
@@ -401,8 +409,7 @@ APIResult TAPIDocument::GetElectrostaticsOn(int16_t* on) {
 
 APIResult TAPIDocument::SetElectrostaticsOn(int16_t on) {
   TAPICallContext context(this, "");
-  TQVDoc* document = CheckedDocument(context);
-  TLink* field = document != nullptr ? FieldOf(*document, TFieldKind::kElectrostatics) : nullptr;
+  TLink* field = FieldToSet(CheckedDocument(context), context, TFieldKind::kElectrostatics);
   if (field != nullptr) field->SelectChoice(on != 0 ? kTagElectOn : kTagElectOff);
   return context.Result();
 }
