@@ -13,6 +13,7 @@
 #include "inout/inputs/InputValueCommand.h"
 #include "model/filing/ObjectReader.h"
 #include "model/filing/ObjectWriter.h"
+#include "model/world/WorldDoc.h"
 
 namespace {
 
@@ -277,6 +278,23 @@ void TInput::WriteLinkedValue() {
 }
 
 // Properties ---------------------------------------------------------------------------------
+
+uint16_t TInput::HasAction(uint32_t tag) {
+  return tag == MakeTag("DTGo") ? 1 : TInOutput::HasAction(tag);
+}
+
+void TInput::DoAction(uint32_t tag) {
+  if (tag != MakeTag("DTGo")) {
+    TInOutput::DoAction(tag);
+    return;
+  }
+  for (TLink* object : Linked()) {
+    if (auto* world = dynamic_cast<TWorldDoc*>(object)) {
+      world->DoAction(tag);
+      return;
+    }
+  }
+}
 
 bool TInput::HasProperty(uint32_t tag) {
   switch (tag) {

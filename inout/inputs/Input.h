@@ -171,6 +171,9 @@ class TInput : public TInOutput, public TRunInput {
 
   // Properties.
   bool HasProperty(uint32_t tag) override;
+  // "DTGo": its world loads a data table for it (the world's action of the tag).
+  uint16_t HasAction(uint32_t tag) override;
+  void DoAction(uint32_t tag) override;
   uint16_t GetFlagProperty(uint32_t tag, uint16_t& value, void* extra) override;
   void SetFlagProperty(uint32_t tag, uint16_t value) override;
   uint16_t GetNumberProperty(uint32_t tag, double& value, void* extra) override;

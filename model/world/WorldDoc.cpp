@@ -177,6 +177,7 @@ void TWorldDoc::ForgetObject(TLink* object) {
   if (unitHandler_ == object) unitHandler_ = nullptr;
   if (vectorHandler_ == object) vectorHandler_ = nullptr;
   if (pendingObject_ == object) pendingObject_ = nullptr;
+  if (tableLoader_ == object) tableLoader_ = nullptr;
   std::erase(extraList_, object);
 }
 

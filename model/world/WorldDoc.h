@@ -10,6 +10,7 @@
 //   WorldDocActions.cpp  what commands ask of the world: edit state, selections, notices, the
 //                        geometry manager, the readers of formulas and their recomputation
 //   WorldHistory.cpp the recorded history in documents
+//   WorldActions.cpp the world's actions and the preferences command
 
 #include <cstdint>
 #include <functional>
@@ -179,6 +180,14 @@ class TWorldDoc : public TWorldBase, public TActionContext, public TPlacingWorld
   static void SetViewSpacingHook(ViewSpacingHook hook);
   uint16_t GetNumberProperty(uint32_t tag, double& value, void* extra) override;
   void SetNumberProperty(uint32_t tag, const double& value) override;
+  // The world's actions (WorldActions.cpp): "zExt" zooms the main view to every object,
+  // "prfF" posts the command that makes the document the start of new documents, "exLi" posts
+  // what the world's menus make of linking to an external table, and "DTGo" posts what the
+  // first of its objects that loads data tables makes of it.
+  uint16_t HasAction(uint32_t tag) override;
+  void DoAction(uint32_t tag) override;
+  // The object "DTGo" found last; null before, or once it left the world.
+  TLink* GetTableLoader() const { return tableLoader_; }
   // The main view's width in pixels, which "zWin" divides; 0 without a main view.
   int32_t GetViewWidth() const { return viewWidth_; }
   void SetViewWidth(int32_t pixels) { viewWidth_ = pixels; }
@@ -481,6 +490,7 @@ class TWorldDoc : public TWorldBase, public TActionContext, public TPlacingWorld
   bool SetScale(double scale);
 
   TWorldHost* host_ = &TWorldHost::Default();
+  TLink* tableLoader_ = nullptr;
   TWorldDisplay* display_ = nullptr;
   std::vector<std::unique_ptr<TLink>> owned_;
   std::vector<int16_t> lastPlaced_;
