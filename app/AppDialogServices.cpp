@@ -2,9 +2,11 @@
 
 #include <cstdio>
 
+#include "app/FieldSettingsCommand.h"
 #include "app/TApp.h"
 #include "app/frames/DocumentWindows.h"
 #include "app/frames/MainFrame.h"
+#include "constraints/Field.h"
 #include "core/Resources.h"
 #include "platform/win32/Cursor.h"
 #include "platform/win32/MessageBox.h"
@@ -85,6 +87,10 @@ void InstallAppDialogServices() {
   services.beforeModalRun = PrepareForModalRun;
   services.ownerWindow = OwnerWindowOf;
   SetDialogServices(services);
+  TFieldCnstr::SetSettingsCommandMaker(MakeFieldSettingsCommand);
 }
 
-void RemoveAppDialogServices() { SetDialogServices(TDialogServices()); }
+void RemoveAppDialogServices() {
+  TFieldCnstr::SetSettingsCommandMaker(nullptr);
+  SetDialogServices(TDialogServices());
+}

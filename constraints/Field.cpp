@@ -71,9 +71,16 @@ Str255 TFieldCnstr::GetDisplayName() const {
   return name;
 }
 
+// A player only watches, and a running world takes no edits: neither opens a field's settings.
+static bool RefusesSettings(const TWorldDoc& world) {
+  return world.GetPlayerMode() != 0 || world.FirstRunningCommand() != nullptr;
+}
+
 void TFieldCnstr::DoSetupMenus() {
   TUICnstr::DoSetupMenus();
-  if (menuCommand_ != 0) EnableMenuCommand(menuCommand_, !IsMemoryLow());
+  if (menuCommand_ == 0) return;
+  const TWorldDoc* world = WorldOf(*this);
+  EnableMenuCommand(menuCommand_, !IsMemoryLow() && world != nullptr && !RefusesSettings(*world));
 }
 
 std::unique_ptr<TCommandCore> TFieldCnstr::DoObjectMenuCommand(int16_t command, bool& handled) {
@@ -81,7 +88,7 @@ std::unique_ptr<TCommandCore> TFieldCnstr::DoObjectMenuCommand(int16_t command, 
     return TUICnstr::DoObjectMenuCommand(command, handled);
   handled = true;
   TWorldDoc* world = WorldOf(*this);
-  if (world == nullptr) return nullptr;
+  if (world == nullptr || RefusesSettings(*world)) return nullptr;
   CheckWorldEdit(*world);
   return std::unique_ptr<TCommandCore>(
       SettingsMaker() != nullptr ? SettingsMaker()(command, *this) : nullptr);

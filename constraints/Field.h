@@ -64,9 +64,10 @@ inline constexpr int32_t kUnitQuadraticDrag = 0x1E000000;
 inline constexpr int32_t kUnitFieldForce = 0x11E00000;
 inline constexpr int32_t kUnitFieldTorque = 0x12E00001;
 
-// What a field's number property tells beside its value, through the getter's extra pointer
-// (may be null): a second value, the dimension code, and whether the setting applies to the
-// kind in force.
+// What a field tells of one of its number settings: the second value its getter gives back,
+// the dimension code, and whether the setting applies to the kind in force. The getter's extra
+// pointer (may be null) receives the second value alone, a double, as every number getter's
+// does; DescribeNumber gives the whole.
 struct FieldNumberInfo {
   double second = 0.0;
   int32_t dimension = 0;
@@ -83,8 +84,6 @@ class TFieldGroup : public TGroup {
 
  public:
   void Initialize() override;
-  // A field is set from its menu command, never picked: it is not drawn.
-  bool CanBeSelected() const override { return false; }
   int16_t GetOwnBlockCode() const { return ownBlock_; }
   virtual void ReadOwnBlock(TObjectReader&) {}
   virtual void WriteOwnBlock(TObjectWriter&) {}
@@ -131,6 +130,8 @@ class TFieldCnstr : public TUICnstr, public TVectorFieldSource {
   static void SetSettingsCommandMaker(SettingsCommandMaker maker);
 
   void Initialize() override;
+  // A field is set from its menu command, never picked: it is not drawn.
+  bool CanBeSelected() const override { return false; }
   int16_t GetOwnBlockCode() const { return ownBlock_; }
   int16_t GetMenuCommand() const { return menuCommand_; }
   // Whether the field acts now, and whether it acts on each body by itself.
@@ -139,6 +140,8 @@ class TFieldCnstr : public TUICnstr, public TVectorFieldSource {
   // What the vector arrows of bodies ask: a field that acts, and whether it acts on each body.
   bool IsVectorFieldReady() const override { return IsFieldOn(); }
   bool IsVectorFieldUniform() const override { return IsPerBodyField(); }
+  // What the kind tells of its number setting of the tag; false for a tag it does not have.
+  virtual bool DescribeNumber(uint32_t /*tag*/, FieldNumberInfo& /*info*/) const { return false; }
   // The number of goals the kind hands the solver.
   virtual int32_t FieldGoalCount() const { return 0; }
   // Writes the kind's goals after the extra goals.
@@ -210,6 +213,7 @@ class TGravCnstr : public TFieldCnstr {
 
   uint16_t GetChoiceProperty(uint32_t tag, int16_t& value, void* extra) override;
   void SelectChoice(uint32_t tag) override;
+  bool DescribeNumber(uint32_t tag, FieldNumberInfo& info) const override;
   uint16_t GetNumberProperty(uint32_t tag, double& value, void* extra) override;
   void SetNumberProperty(uint32_t tag, const double& value) override;
   void ReadKindBlock(TObjectReader& reader) override;
@@ -241,6 +245,7 @@ class TElectCnstr : public TFieldCnstr {
 
   uint16_t GetChoiceProperty(uint32_t tag, int16_t& value, void* extra) override;
   void SelectChoice(uint32_t tag) override;
+  bool DescribeNumber(uint32_t tag, FieldNumberInfo& info) const override;
   uint16_t GetNumberProperty(uint32_t tag, double& value, void* extra) override;
   void SetNumberProperty(uint32_t tag, const double& value) override;
   void ReadKindBlock(TObjectReader& reader) override;
@@ -276,6 +281,7 @@ class TAirCnstr : public TFieldCnstr {
 
   uint16_t GetChoiceProperty(uint32_t tag, int16_t& value, void* extra) override;
   void SelectChoice(uint32_t tag) override;
+  bool DescribeNumber(uint32_t tag, FieldNumberInfo& info) const override;
   uint16_t GetNumberProperty(uint32_t tag, double& value, void* extra) override;
   void SetNumberProperty(uint32_t tag, const double& value) override;
   uint16_t GetStringProperty(uint32_t tag, Str255& value, void* extra) override;

@@ -12,13 +12,16 @@ namespace {
 
 constexpr const char* kAirDirection = "angle(self.v)";
 
-// Fills the extra output of a number getter when the caller asked for it.
-void Describe(void* extra, int32_t dimension, bool applicable) {
-  if (extra == nullptr) return;
-  auto* info = static_cast<FieldNumberInfo*>(extra);
-  info->second = 0.0;
-  info->dimension = dimension;
-  info->applicable = applicable ? 1 : 0;
+// A number getter's extra output: the second value, which the fields do not have.
+void GiveSecond(void* extra) {
+  if (extra != nullptr) *static_cast<double*>(extra) = 0.0;
+}
+
+bool Describe(FieldNumberInfo& info, int32_t dimension, bool applicable) {
+  info.second = 0.0;
+  info.dimension = dimension;
+  info.applicable = applicable ? 1 : 0;
+  return true;
 }
 
 Str255 Concat(std::initializer_list<Str255> parts) {
@@ -90,15 +93,21 @@ void TGravCnstr::SelectChoice(uint32_t tag) {
 uint16_t TGravCnstr::GetNumberProperty(uint32_t tag, double& value, void* extra) {
   if (tag == kTagLineGravity) {
     value = line_;
-    Describe(extra, kUnitAcceleration, kind_ == kLine);
+    GiveSecond(extra);
     return 1;
   }
   if (tag == kTagPlanetaryConstant) {
     value = planetary_;
-    Describe(extra, kUnitPlanetary, kind_ == kPlanetary);
+    GiveSecond(extra);
     return 1;
   }
   return TFieldCnstr::GetNumberProperty(tag, value, extra);
+}
+
+bool TGravCnstr::DescribeNumber(uint32_t tag, FieldNumberInfo& info) const {
+  if (tag == kTagLineGravity) return Describe(info, kUnitAcceleration, kind_ == kLine);
+  if (tag == kTagPlanetaryConstant) return Describe(info, kUnitPlanetary, kind_ == kPlanetary);
+  return false;
 }
 
 void TGravCnstr::SetNumberProperty(uint32_t tag, const double& value) {
@@ -164,8 +173,13 @@ void TElectCnstr::SelectChoice(uint32_t tag) {
 uint16_t TElectCnstr::GetNumberProperty(uint32_t tag, double& value, void* extra) {
   if (tag != kTagElectConstant) return TFieldCnstr::GetNumberProperty(tag, value, extra);
   value = constant_;
-  Describe(extra, kUnitElectrostatic, on_ != 0);
+  GiveSecond(extra);
   return 1;
+}
+
+bool TElectCnstr::DescribeNumber(uint32_t tag, FieldNumberInfo& info) const {
+  if (tag != kTagElectConstant) return false;
+  return Describe(info, kUnitElectrostatic, on_ != 0);
 }
 
 void TElectCnstr::SetNumberProperty(uint32_t tag, const double& value) {
@@ -236,15 +250,22 @@ void TAirCnstr::SelectChoice(uint32_t tag) {
 uint16_t TAirCnstr::GetNumberProperty(uint32_t tag, double& value, void* extra) {
   if (tag == kTagAirLinearCoefficient) {
     value = linear_;
-    Describe(extra, kUnitLinearDrag, kind_ == kLinear);
+    GiveSecond(extra);
     return 1;
   }
   if (tag == kTagAirQuadraticCoefficient) {
     value = quadratic_;
-    Describe(extra, kUnitQuadraticDrag, kind_ == kQuadratic);
+    GiveSecond(extra);
     return 1;
   }
   return TFieldCnstr::GetNumberProperty(tag, value, extra);
+}
+
+bool TAirCnstr::DescribeNumber(uint32_t tag, FieldNumberInfo& info) const {
+  if (tag == kTagAirLinearCoefficient) return Describe(info, kUnitLinearDrag, kind_ == kLinear);
+  if (tag == kTagAirQuadraticCoefficient)
+    return Describe(info, kUnitQuadraticDrag, kind_ == kQuadratic);
+  return false;
 }
 
 void TAirCnstr::SetNumberProperty(uint32_t tag, const double& value) {

@@ -220,13 +220,23 @@ TEST_F(FieldTest, FieldsSwitchedOffFileNoGoalsAndTellTheirGroup) {
 
   // Each setting is applicable to its own kind only, with its dimension.
   FieldNumberInfo info;
-  double value = 0.0;
-  ASSERT_EQ(gravity.GetNumberProperty(kTagLineGravity, value, &info), 1);
+  ASSERT_TRUE(gravity.DescribeNumber(kTagLineGravity, info));
   EXPECT_EQ(info.dimension, kUnitAcceleration);
   EXPECT_EQ(info.applicable, 0);
-  ASSERT_EQ(air.GetNumberProperty(kTagAirQuadraticCoefficient, value, &info), 1);
+  ASSERT_TRUE(air.DescribeNumber(kTagAirQuadraticCoefficient, info));
   EXPECT_EQ(info.dimension, kUnitQuadraticDrag);
   EXPECT_EQ(info.applicable, 1);
+  EXPECT_FALSE(air.DescribeNumber(kTagLineGravity, info));
+  // The getter gives back a second value (none, 0) in the room every number getter's caller
+  // gives it, and nothing beyond.
+  struct {
+    double second = -1.0;
+    uint32_t guard = 0xA5A5A5A5;
+  } room;
+  double value = 0.0;
+  ASSERT_EQ(gravity.GetNumberProperty(kTagLineGravity, value, &room.second), 1);
+  EXPECT_EQ(room.second, 0.0);
+  EXPECT_EQ(room.guard, 0xA5A5A5A5u);
   Str255 kindName;
   ASSERT_EQ(air.GetStringProperty(kTagAirKindText, kindName, nullptr), 1);
   EXPECT_EQ(kindName, Str255("Quadratic in speed"));
