@@ -1,9 +1,15 @@
 #include "views/world/WorldMenus.h"
 
+#include <algorithm>
+#include <iterator>
 #include <memory>
 #include <vector>
 
+#include "bodies/Background.h"
+#include "bodies/points/Point.h"
 #include "bodies/vectors/VectorThing.h"
+#include "constraints/CollisionGroup.h"
+#include "constraints/ObjectConverter.h"
 #include "core/Failure.h"
 #include "core/Handle.h"
 #include "core/MenuCommands.h"
@@ -24,6 +30,7 @@
 #include "views/world/PictureCommands.h"
 #include "views/world/VectorMenuCommands.h"
 #include "views/world/WorldViewCompanions.h"
+#include "views/world/ObjectMenuCommand.h"
 #include "views/world/ObjectMenus.h"
 #include "views/world/WorldTracking.h"
 #include "views/world/WorldWindow.h"
@@ -33,6 +40,19 @@ namespace {
 bool ShiftHeld() { return (GetKeyState(VK_SHIFT) & 0x8000) != 0; }
 
 uint16_t Toggled(uint16_t flag) { return flag != 0 ? 0 : 1; }
+
+// The commands of the world's own objects that change the world: axes, centre of mass,
+// collisions and conversions. A world that plays offers none of them.
+constexpr int16_t kWorldObjectEditCommands[] = {
+    kCmdShowAxes,     kCmdToggleCOM,
+    kCmdCollide,      kCmdDontCollide,
+    TObjectConverter::kCmdShapesToLines, TObjectConverter::kCmdLinesToPolygon,
+    TObjectConverter::kCmdLinesToCurve};
+
+bool IsWorldObjectEditCommand(int16_t command) {
+  return std::find(std::begin(kWorldObjectEditCommands), std::end(kWorldObjectEditCommands),
+                   command) != std::end(kWorldObjectEditCommands);
+}
 
 bool IsRunRow(int16_t command) {
   return command == kCmdRun || command == kCmdReset || command == kCmdPlayBackToStart ||
@@ -154,6 +174,8 @@ TCommandCore* TWorldMenus::DoMenuCommand(int16_t command, bool& handled) {
   handled = true;
   TWorldDoc& world = World();
   const bool player = world.GetPlayerMode() != 0;
+  if (TObjectMenuCommand::IsObjectMenuCommand(command))
+    return TObjectMenuCommand::Make(command, world, world.Selection()).release();
   if (IsRunRow(command)) return DoRunCommand(command);
   if (IsSelectionDialog(command))
     return player ? nullptr : MakeDialog(command, world, &world.Selection()).release();
@@ -261,6 +283,7 @@ TCommandCore* TWorldMenus::DoMenuCommand(int16_t command, bool& handled) {
 }
 
 TCommandCore* TWorldMenus::OfferToObjects(int16_t command, bool& handled) {
+  if (World().GetPlayerMode() != 0 && IsWorldObjectEditCommand(command)) return nullptr;
   for (TLink* object : World().Objects()) {
     auto* handler = dynamic_cast<THandlerLink*>(object);
     if (handler == nullptr) continue;
@@ -446,6 +469,8 @@ void TWorldMenus::DoSetupMenus() {
 void TWorldMenus::SetUpObjectsMenus() {
   for (TLink* object : World().Objects())
     if (auto* handler = dynamic_cast<THandlerLink*>(object)) handler->DoSetupMenus();
+  if (World().GetPlayerMode() == 0) return;
+  for (const int16_t command : kWorldObjectEditCommands) EnableMenuCommand(command, false);
 }
 
 void TWorldMenus::SetUpSwitches() {
