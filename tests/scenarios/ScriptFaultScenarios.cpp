@@ -2,6 +2,7 @@
 // point on a circle runs its ten frames and answers 0, with no alert in the way; a straight
 // polygon refuses to be curved with error 902 and stays straight.
 
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -70,6 +71,53 @@ TEST_F(ScriptFaults, ADefaultPulleyRunsItsFramesAndAStraightPolygonRefusesToCurv
   EXPECT_FALSE(Said("cannot be solved")) << Program()->Output();
   EXPECT_EQ(Me().FocusedTitle().rfind("Yarrowby - ", 0), 0u)
       << "something else has the keyboard: " << Me().FocusedTitle();
+}
+
+// The start-up script (qvstart.ybs in the program's folder) works on a new document: the new
+// world holds every force field, so gravity and air resistance are set and read back, and the
+// run that follows feels them.
+TEST_F(ScriptFaults, AStartupScriptSetsTheFieldsOfANewDocumentAndRunsAPulley) {
+  const std::string folder = Home().Path("startup-fields");
+  std::filesystem::create_directories(folder);
+  WriteScript("startup-fields/qvstart.ybs",
+              {"Sub Main()", "  Dim d As YBDocument", "  Set d = YB.New",
+               "  d.Gravity = \"Linear\"", "  d.LinearGravityConst = 9.81",
+               "  d.AirResistanceType = \"standard\"", "  d.AirResistanceVCoeff = 0.5",
+               "  Print \"fields \"; d.Gravity; \" \"; d.LinearGravityConst; \" \"; "
+               "d.AirResistanceType; \" \"; d.AirResistanceVCoeff",
+               "  Dim c As YBBody", "  Set c = d.NewBody(\"circle\")",
+               "  Dim r As YBConstraint", "  Set r = d.NewConstraint(\"pulley\")",
+               "  Dim top As YBPoint", "  Set top = r.TopPoint", "  Set top.Body = c",
+               "  Dim f As YBBody", "  Set f = d.NewBody(\"circle\")", "  f.PX.Value = 5",
+               "  Dim mark As YBPoint", "  Set mark = d.NewPoint(\"point\")", "  Set mark.Body = f",
+               "  Dim y As Double", "  y = mark.GlobalPY",
+               "  Dim before As Integer", "  before = d.CurrentFrame",
+               "  Print \"pulley ran \"; d.Run(10); \" frames \"; d.CurrentFrame - before",
+               "  Dim inAir As Double", "  inAir = y - mark.GlobalPY",
+               // The same circle in a second new world, with gravity and no air.
+               "  Dim e As YBDocument", "  Set e = YB.New", "  e.Gravity = \"linear\"",
+               "  e.LinearGravityConst = 9.81", "  Set f = e.NewBody(\"circle\")",
+               "  Set mark = e.NewPoint(\"point\")", "  Set mark.Body = f", "  y = mark.GlobalPY",
+               "  e.Run 10", "  Dim free As Double", "  free = y - mark.GlobalPY",
+               // Frame 0 is the start: the last frame's number counts the steps taken.
+               "  Dim t As Double", "  t = e.CurrentFrame * e.AnimationStep",
+               "  Print \"falls freely \"; Abs(free - 9.81 * t * t / 2) < 0.001 * free; "
+               "\" slower in air \"; inAir > 0 And inAir < free",
+               "  Dim p As YBBody", "  Set p = d.NewBody(\"polygon\")",
+               "  On Error Resume Next", "  p.Curved = True",
+               "  Print \"curved error \"; Err.Number; \" now \"; p.Curved", "End Sub"});
+  ASSERT_TRUE(Start("spring-and-pin.yb", {{"YB_PROGRAM_DIR", folder}}));
+  ASSERT_TRUE(Me().WaitUntil([&] { return Said("curved error"); })) << Program()->Output();
+  ASSERT_TRUE(Me().Idle());
+  EXPECT_TRUE(Said("fields linear 9.81 standard 0.5\n")) << Program()->Output();
+  EXPECT_TRUE(Said("pulley ran 0 frames 10\n")) << Program()->Output();
+  EXPECT_TRUE(Said("falls freely True slower in air True\n")) << Program()->Output();
+  EXPECT_TRUE(Said("curved error 902 now False\n")) << Program()->Output();
+  EXPECT_FALSE(Said("cannot be solved")) << Program()->Output();
+  EXPECT_EQ(Me().FocusedTitle().rfind("Yarrowby - ", 0), 0u)
+      << "something else has the keyboard: " << Me().FocusedTitle();
+  Stop();
+  std::filesystem::remove_all(folder);
 }
 
 }  // namespace
