@@ -417,6 +417,8 @@ TEST_F(DocumentScriptObject, WhatScriptsHoldOfAClosedDocumentIsDeadNotDangling) 
 
 TEST_F(DocumentScriptObject, AxesSwitchSendsItsCommandOnlyOnAChange) {
   int16_t shown = -1;
+  // A world without a background, as an old document may be.
+  document_->World().DropDefaultWorldObjects();
   object_->SetShowXYAxes(1);  // no background: nothing to show, nothing read
   object_->GetShowXYAxes(&shown);
   EXPECT_EQ(shown, -1);

@@ -183,10 +183,13 @@ class PlacedPendulumRunTest : public SampleFixture {
 
 TEST_F(PlacedPendulumRunTest, PlacedWorldStopsAtThePredictedFrameAndReopensWithItsFrames) {
   TQVDoc scratch;
+  scratch.World().DropDefaultWorldObjects();
   const Scraps scraps = MakeScraps(scratch.World());
 
+  // Pasted into a world without a background or fields of its own, every scrap is new there.
   TQVDoc document;
   TWorldDoc& world = document.World();
+  world.DropDefaultWorldObjects();
   for (const auto* objects : {&scraps.pendulum, &scraps.pin, &scraps.gravity, &scraps.charged}) {
     PlaceUndoRedo(world, *objects);
     if (HasFatalFailure()) return;

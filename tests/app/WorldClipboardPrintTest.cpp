@@ -91,7 +91,7 @@ class WorldClipboardPrintTest : public SketchFixture {
   // Two boxes of 0.6 m side by side on the world's axis, one red and one blue, and a triangle.
   std::string DocumentPath() override {
     using namespace sample_worlds;
-    auto document = std::make_unique<TQVDoc>();
+    auto document = NewSampleDocument();
     TWorldDoc& world = document->World();
     AddGround(world);
     for (const auto& [identifier, x, colour] :

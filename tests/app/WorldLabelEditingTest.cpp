@@ -29,7 +29,7 @@ class WorldLabelEditingTest : public SketchFixture {
   // One box with its name shown.
   std::string DocumentPath() override {
     using namespace sample_worlds;
-    auto document = std::make_unique<TQVDoc>();
+    auto document = NewSampleDocument();
     TWorldDoc& world = document->World();
     AddGround(world);
     TRectangle& box = Add<TRectangle>(world, kBoxId);

@@ -121,7 +121,7 @@ class TScriptedDesktop : public WindowPresenter {
 // Two boxes side by side, a free point above them and a polygon below, without gravity.
 std::unique_ptr<TQVDoc> MakeTrackingWorld() {
   using namespace sample_worlds;
-  auto document = std::make_unique<TQVDoc>();
+  auto document = NewSampleDocument();
   TWorldDoc& world = document->World();
   TZeroMass& ground = AddGround(world);
   for (const auto& [identifier, x] : {std::pair{kFirstBox, -1.0}, std::pair{kSecondBox, 1.0}}) {

@@ -18,6 +18,7 @@
 #include "bodies/Table.h"
 #include "bodies/points/Point.h"
 #include "core/List.h"
+#include "constraints/Field.h"
 #include "constraints/ConstraintClasses.h"
 #include "constraints/ObjectConverter.h"
 #include "constraints/Pin.h"
@@ -100,10 +101,12 @@ class WorldCommandTest : public ::testing::Test {
                       sizeof(TSnapperStandIn));
     RegisterGeometryManager();
     RegisterGroupClasses();
+    RegisterFieldClasses();
     RegisterStopWhen();
     SettleDefaultConstraintSize();
     FreezeClassRegistry();
     document = std::make_unique<TQVDoc>();
+    document->World().DropDefaultWorldObjects();
   }
   void TearDown() override {
     document.reset();

@@ -70,7 +70,14 @@ TEST_F(NewDocumentTest, NewStartsFromThePreferencesDocumentWhenThereIsOne) {
   TQVDoc* copy = FrontDocument();
   ASSERT_NE(copy, nullptr);
   EXPECT_EQ(TOwlSubview::CurrentWindow()->GetTitle(), "Untitled");
-  EXPECT_GT(copy->World().Objects().size(), empty);
+  // The copy holds the preferences document's objects, not a new world's.
+  const size_t inPendulum = [this] {
+    TQVDoc pendulum;
+    pendulum.ReadDocument(Sample("pendulum.yb"));
+    return pendulum.World().Objects().size();
+  }();
+  EXPECT_NE(copy->World().Objects().size(), empty);
+  EXPECT_EQ(copy->World().Objects().size(), inPendulum);
   EXPECT_EQ(copy->Path(), "");
   EXPECT_EQ(std::filesystem::file_size(prefs), prefsSize);
   EXPECT_EQ(std::string(), [&] {

@@ -7,6 +7,7 @@
 
 #include "bodies/BodyClasses.h"
 #include "bodies/points/Point.h"
+#include "constraints/Field.h"
 #include "constraints/ConstraintClasses.h"
 #include "constraints/Ropes.h"
 #include "core/ClassHierarchy.h"
@@ -67,11 +68,13 @@ class RopePoints : public ::testing::Test {
                       sizeof(TSnapperStandIn));
     RegisterGeometryManager();
     RegisterGroupClasses();
+    RegisterFieldClasses();
     RegisterStopWhen();
     SettleDefaultConstraintSize();
     FreezeClassRegistry();
     InstallWorldScriptObjects();
     document_ = std::make_unique<TQVDoc>();
+    document_->World().DropDefaultWorldObjects();
     root_ = new TAPIDispatcher(&log_, nullptr, nullptr);
   }
   void TearDown() override {
