@@ -15,6 +15,8 @@
 
 namespace {
 
+constexpr int32_t kPairMode = 2;
+
 bool IsBody(const TLink* object) { return IsKindOfSafe(object, TMass::kClassID); }
 
 bool IsSelected(const TWorldDoc& world, const TLink* object) {
@@ -26,8 +28,12 @@ bool IsSelected(const TWorldDoc& world, const TLink* object) {
 
 TObject* TCollisionGroup::CreateObject() { return new TCollisionGroup; }
 
+// Collisions are asked of pairs, and the user's commands name pairs: the group lists the pairs
+// kept apart, so a new group lets every pair collide and Don't Collide takes out just the pairs
+// it names. (Read as each body by itself, a listed pair would go on colliding.)
 void TCollisionGroup::Initialize() {
   TFieldGroup::Initialize();
+  SetMode(kPairMode, 0);
   SetOwnBlockCode(kBlockCollisionGroup);
 }
 

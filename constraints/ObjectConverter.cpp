@@ -4,6 +4,7 @@
 
 #include "constraints/ObjectConverter.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "bodies/Polygon.h"
@@ -90,13 +91,21 @@ void TObjectConverter::ObjectRemoved(TLink* object) {
   THandlerLink::ObjectRemoved(object);
 }
 
+// The lines the user selected in the world, in the order of the selection, then those the line
+// handler holds selected (a conversion taken back selects its lines there).
 std::vector<TLine*> TObjectConverter::GetSelectedLines() {
   std::vector<TLine*> lines;
   TLineHandler* handler = GetLineHandler();
-  if (handler == nullptr || handler->GetSelectedLines() == nullptr) return lines;
-  TList& selected = *handler->GetSelectedLines();
-  for (int32_t i = 1; i <= selected.GetCount(); ++i)
-    lines.push_back(static_cast<TLine*>(selected.At(i)));
+  if (handler == nullptr) return lines;
+  const auto add = [&lines](TLink* object) {
+    if (object == nullptr || !object->IsMemberClass(TLine::kClassID)) return;
+    auto* line = static_cast<TLine*>(object);
+    if (std::find(lines.begin(), lines.end(), line) == lines.end()) lines.push_back(line);
+  };
+  if (const TWorldDoc* world = GetWorld())
+    for (TLink* object : world->Selection()) add(object);
+  if (TList* selected = handler->GetSelectedLines())
+    for (int32_t i = 1; i <= selected->GetCount(); ++i) add(static_cast<TLink*>(selected->At(i)));
   return lines;
 }
 
@@ -267,13 +276,16 @@ std::vector<std::unique_ptr<TLine>> TObjectConverter::ShapeToLines(TThing& shape
 // ---- Menus -----------------------------------------------------------------------------------
 
 void TObjectConverter::DoSetupMenus() {
+  THandlerLink::DoSetupMenus();
   TWorldDoc* world = GetWorld();
   if (IsMemoryLow() || world == nullptr || GetLineHandler() == nullptr) return;
-  if (world->Selection().empty() && lineHandler_->CountSelectedLines() == 0) return;
-  const int32_t lines = lineHandler_->CountSelectedLines();
+  const size_t lines = GetSelectedLines().size();
+  if (world->Selection().empty() && lines == 0) return;
+  const bool shapes = !GetSelectedShapes().empty();
+  if (shapes) EnableMenuCommand(kCmdShapesToLines, true);
   if (lines >= 1) EnableMenuCommand(kCmdLinesToCurve, true);
   if (lines >= 2) EnableMenuCommand(kCmdLinesToPolygon, true);
-  if (lines >= 1) EnableMenuCommand(kCmdConvertMenu, true);
+  if (shapes || lines >= 1) EnableMenuCommand(kCmdConvertMenu, true);
 }
 
 std::unique_ptr<TCommandCore> TObjectConverter::DoObjectMenuCommand(int16_t command, bool& handled) {

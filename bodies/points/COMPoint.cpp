@@ -1,10 +1,13 @@
 // TCOMPoint: the centre of mass of group 0, computed by the solver while the point is shown.
 
 #include "bodies/points/Point.h"
+#include "core/MenuCommands.h"
+#include "core/MenuSetup.h"
 #include "model/command/CommandCore.h"
 #include "model/filing/ObjectReader.h"
 #include "model/filing/ObjectWriter.h"
 #include "model/world/WorldDoc.h"
+#include "model/world/WorldEditCheck.h"
 
 namespace {
 
@@ -55,14 +58,27 @@ bool TCOMPoint::GetCommandState(int16_t command, uint16_t& enabled, uint16_t& ma
   return TPoint::GetCommandState(command, enabled, mark);
 }
 
+void TCOMPoint::DoSetupMenus() {
+  THandlerLink::DoSetupMenus();
+  EnableCheckMenuCommand(kCmdToggleCOM, true, IsShown() != 0);
+}
+
 std::unique_ptr<TCommandCore> TCOMPoint::DoObjectMenuCommand(int16_t command, bool& handled) {
   if (command != kCmdToggleCOM) return TPoint::DoObjectMenuCommand(command, handled);
   handled = true;
+  // The recorded frames hold no centre of mass, or one that would no longer be computed: the
+  // user is asked first, as before any edit of a world that has run.
+  TWorldDoc* world = GetWorld();
+  if (world != nullptr) CheckWorldEdit(*world);
   SetFlagProperty(kTagShow, IsShown() != 0 ? 0 : 1);
+  InvalidateMenuSetup();
   Changed();
   ForEachLinked(1);
   // The solver's copy of the world no longer holds what the point asks of it.
-  if (TWorldDoc* world = GetWorld()) world->WorldChanged();
+  if (world != nullptr) {
+    world->WorldChanged();
+    world->DocumentChanged();
+  }
   return nullptr;
 }
 

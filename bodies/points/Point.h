@@ -367,6 +367,8 @@ class TCOMPoint : public TPoint {
                                uint16_t* flag) override;
   void SetFormulaProperty(uint32_t tag, const TFormula& formula) override;
   bool GetCommandState(int16_t command, uint16_t& enabled, uint16_t& mark) override;
+  // Command 1105, checked while the centre of mass is shown.
+  void DoSetupMenus() override;
   // Command 1105 switches the centre of mass on and off at once.
   std::unique_ptr<TCommandCore> DoObjectMenuCommand(int16_t command, bool& handled) override;
   bool HandlesCommand(int16_t) const override { return false; }

@@ -1,9 +1,15 @@
 #include "views/world/WorldMenus.h"
 
+#include <algorithm>
+#include <iterator>
 #include <memory>
 #include <vector>
 
+#include "bodies/Background.h"
+#include "bodies/points/Point.h"
 #include "bodies/vectors/VectorThing.h"
+#include "constraints/CollisionGroup.h"
+#include "constraints/ObjectConverter.h"
 #include "core/Failure.h"
 #include "core/Handle.h"
 #include "core/MenuCommands.h"
@@ -34,6 +40,19 @@ namespace {
 bool ShiftHeld() { return (GetKeyState(VK_SHIFT) & 0x8000) != 0; }
 
 uint16_t Toggled(uint16_t flag) { return flag != 0 ? 0 : 1; }
+
+// The commands of the world's own objects that change the world: axes, centre of mass,
+// collisions and conversions. A world that plays offers none of them.
+constexpr int16_t kWorldObjectEditCommands[] = {
+    kCmdShowAxes,     kCmdToggleCOM,
+    kCmdCollide,      kCmdDontCollide,
+    TObjectConverter::kCmdShapesToLines, TObjectConverter::kCmdLinesToPolygon,
+    TObjectConverter::kCmdLinesToCurve};
+
+bool IsWorldObjectEditCommand(int16_t command) {
+  return std::find(std::begin(kWorldObjectEditCommands), std::end(kWorldObjectEditCommands),
+                   command) != std::end(kWorldObjectEditCommands);
+}
 
 bool IsRunRow(int16_t command) {
   return command == kCmdRun || command == kCmdReset || command == kCmdPlayBackToStart ||
@@ -264,6 +283,7 @@ TCommandCore* TWorldMenus::DoMenuCommand(int16_t command, bool& handled) {
 }
 
 TCommandCore* TWorldMenus::OfferToObjects(int16_t command, bool& handled) {
+  if (World().GetPlayerMode() != 0 && IsWorldObjectEditCommand(command)) return nullptr;
   for (TLink* object : World().Objects()) {
     auto* handler = dynamic_cast<THandlerLink*>(object);
     if (handler == nullptr) continue;
@@ -449,6 +469,8 @@ void TWorldMenus::DoSetupMenus() {
 void TWorldMenus::SetUpObjectsMenus() {
   for (TLink* object : World().Objects())
     if (auto* handler = dynamic_cast<THandlerLink*>(object)) handler->DoSetupMenus();
+  if (World().GetPlayerMode() == 0) return;
+  for (const int16_t command : kWorldObjectEditCommands) EnableMenuCommand(command, false);
 }
 
 void TWorldMenus::SetUpSwitches() {
