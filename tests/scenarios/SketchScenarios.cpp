@@ -448,14 +448,48 @@ double MeanDarkRow(const Picture& picture) {
   return count > 0 ? sum / count : std::nan("");
 }
 
-// Today a new world has no gravity: its bodies stay where they are when it runs.
+// A new world's gravity is off until World > Force Fields > Gravity... switches it on: then its
+// bodies fall when it runs.
 TEST_F(Sketching, ANewWorldsBodyFallsWhenTheWorldRuns) {
-  WAITS_FOR("A new world gets gravity, collisions and every special object the Parts give");
   ASSERT_TRUE(Running());
   ASSERT_TRUE(NewWorld());
   const Spot a = At(330, 150), b = At(450, 230);
   ASSERT_TRUE(ToolButton(RectangleButton()));
   Me().FastDrag(a.x, a.y, b.x, b.y);
+  ASSERT_TRUE(Me().Idle());
+
+  // World > Force Fields (below 26 items and 7 separators) opens its submenu beside the menu;
+  // Gravity... is its first item, 20 pixels high.
+  const std::vector<Box> shownBefore = Me().ShownPlaces();
+  ASSERT_TRUE(ChooseMenu(MenuTitleX("World"), 26, 7));
+  ASSERT_TRUE(Me().Idle());
+  Box submenu;
+  for (const Box& place : Me().ShownPlaces())
+    if (std::find(shownBefore.begin(), shownBefore.end(), place) == shownBefore.end() &&
+        place.x > submenu.x)
+      submenu = place;
+  ASSERT_FALSE(submenu.Empty()) << "the Force Fields submenu did not open";
+  Me().Click(submenu.x + 20, submenu.y + 11);
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().FocusedTitle() == "Gravity"; }))
+      << "no Gravity dialog took the keyboard: " << Me().FocusedTitle();
+  ASSERT_TRUE(Me().Idle());
+  // "Uniformly, down:" and its value, at their places in the dialog's 232 by 100 units below
+  // its caption; the value typed is confirmed with Return.
+  const Box dialog = Me().Place(Me().WindowTitled("Gravity"));
+  const auto inDialog = [&](int x, int y) {
+    return Spot{dialog.x + 3 + static_cast<int>(std::lround(x * (dialog.width - 6) / 232.0)),
+                dialog.y + 18 + static_cast<int>(std::lround(y * (dialog.height - 21) / 100.0))};
+  };
+  const Spot uniform = inDialog(40, 41), value = inDialog(138, 40);
+  Me().Click(uniform.x, uniform.y);
+  ASSERT_TRUE(Me().Idle());
+  Me().Click(value.x, value.y);
+  Me().Key("End");
+  Me().Key("Home", {"Shift_L"});
+  Me().Type("9.81");
+  Me().Key("Return");
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().WindowTitled("Gravity") == 0; }))
+      << "Return did not close the Gravity dialog";
   ASSERT_TRUE(Me().Idle());
 
   // The body and the room below it, away from the tape and the coordinates bar, whose figures

@@ -1,0 +1,257 @@
+// The force fields of a new world, from World > Force Fields: a circle sketched in a new world
+// stays where it is when the world runs; once Gravity... is set to a uniform 9.81 it falls, on
+// the screen and in the frames of the saved world; set back to none, it stays again.
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/TApp.h"
+#include "bodies/Body.h"
+#include "core/Failure.h"
+#include "model/world/QVDoc.h"
+#include "model/world/RunBridge.h"
+#include "platform/win32/MenuLayout.h"
+#include "tests/scenarios/BodiesSeen.h"
+#include "tests/scenarios/Harness.h"
+
+namespace scenario {
+namespace {
+
+// The World menu, counted from resources/main/menus.rc: "Back to Frame 0 and Forget the Run"
+// below Run, Stop, Reset, a separator and four items; "Force Fields" below 26 items and seven
+// separators; "Frame Tape" below 19 items and four separators.
+constexpr int kForgetRunItem = 7, kForgetRunSeparators = 1;
+constexpr int kFrameTapeItem = 19, kFrameTapeSeparators = 4;
+constexpr int kForceFieldsItem = 26, kForceFieldsSeparators = 7;
+
+// The Gravity dialog's controls, in dialog units: "Not at all", "Uniformly, down:", its value,
+// and OK.
+struct DialogUnits {
+  int x = 0, y = 0;
+};
+constexpr DialogUnits kNoGravity{40, 25};
+constexpr DialogUnits kLineGravity{40, 41};
+constexpr DialogUnits kLineGravityValue{138, 40};
+constexpr DialogUnits kOk{141, 85};
+
+// What a saved world keeps of its run: the frames, and the circle's height at the first and the
+// last of them (metres, y up).
+struct SavedRun {
+  std::string failure;
+  int32_t frames = -1;
+  double firstY = 0.0, lastY = 0.0;
+};
+
+SavedRun ReadSavedRun(const std::string& path) {
+  SavedRun saved;
+  TApp app;
+  app.LoadResourceDlls();
+  app.InitUnits();
+  try {
+    TQVDoc document;
+    document.ReadDocument(path);
+    TWorldDoc& world = document.World();
+    TMass* circle = nullptr;
+    for (TLink* object : world.Objects()) {
+      auto* body = dynamic_cast<TMass*>(object);
+      if (body != nullptr && body->GetIdentifier() != 0) circle = body;
+    }
+    const TFrameStore* store = world.GetStore();
+    if (circle == nullptr || store == nullptr) {
+      saved.failure = "no circle or no run in the saved world";
+    } else {
+      saved.frames = store->FrameCount();
+      world.ShowFrame(0, 0);
+      saved.firstY = circle->GetPositionValues().y;
+      world.ShowFrame(static_cast<int16_t>(store->LastFrame()), 0);
+      saved.lastY = circle->GetPositionValues().y;
+    }
+  } catch (const QVException& failure) {
+    saved.failure = "error " + std::to_string(failure.error());
+  }
+  app.TermUnits();
+  app.FreeResourceDlls();
+  return saved;
+}
+
+// The mean row of the dark pixels of a picture; NaN when there are none.
+double MeanDarkRow(const Picture& picture) {
+  double sum = 0.0;
+  int count = 0;
+  for (int y = 0; y < picture.box.height; ++y)
+    for (int x = 0; x < picture.box.width; ++x)
+      if (IsDark(picture.At(x, y))) {
+        sum += y;
+        ++count;
+      }
+  return count > 0 ? sum / count : std::nan("");
+}
+
+class Fields : public Scenario {
+ protected:
+  Box At(int x, int y, int width = 0, int height = 0) const {
+    const Box frame = Frame();
+    return {frame.x + x, frame.y + y, width, height};
+  }
+  // The circle and the room below it, away from the tape and the coordinates bar.
+  Box WorldBelowCircle() const { return At(300, 120, 180, 280); }
+
+  // Ctrl+N, a circle dragged out with Tools > Circle in the empty new world, and its tape.
+  void NewWorldWithACircle() {
+    Me().Control("n");
+    ASSERT_TRUE(Me().WaitUntil([&] {
+      return Me().WindowTitled("Yarrowby - Untitled") != 0 &&
+             Me().Grab(WorldBelowCircle()).Count(IsDark) == 0;
+    })) << "no empty new world was shown";
+    ASSERT_TRUE(Me().Idle());
+    // Tools: the selection and zoom tools (5), a separator, the rectangle, the square, the circle.
+    ASSERT_TRUE(ChooseMenu(MenuTitleX("Tools"), 7, 1));
+    ASSERT_TRUE(Me().Idle());
+    const Box from = At(340, 150), to = At(420, 230);
+    Me().FastDrag(from.x, from.y, to.x, to.y);
+    ASSERT_TRUE(Me().Idle());
+    Me().MoveTo(0, 0);
+    ASSERT_TRUE(Me().Idle());
+    ASSERT_FALSE(std::isnan(MeanDarkRow(Me().Grab(WorldBelowCircle())))) << "no circle is shown";
+    // The tape below the world counts the frames of a run, also while nothing moves.
+    ASSERT_TRUE(ChooseMenu(MenuTitleX("World"), kFrameTapeItem, kFrameTapeSeparators));
+    ASSERT_TRUE(Me().Idle());
+  }
+
+  // Ctrl+R, until the main window has changed a few times (the tape's frames move on, and the
+  // circle when it falls; a running world never answers that it is idle), then Ctrl+. to stop.
+  void RunAWhile() {
+    Picture shown = Me().Grab(Frame());
+    Me().Control("r");
+    for (int change = 0; change < 6; ++change) {
+      ASSERT_TRUE(Me().WaitUntil([&] {
+        Picture now = Me().Grab(Frame());
+        if (now == shown) return false;
+        shown = std::move(now);
+        return true;
+      })) << "the run stood still after " << change << " changes";
+    }
+    Me().Control("period");
+    ASSERT_TRUE(Me().Idle());
+  }
+
+  // Ctrl+T back to the start, then World > Back to Frame 0 and Forget the Run.
+  void ForgetTheRun() {
+    Me().Control("t");
+    ASSERT_TRUE(Me().Idle());
+    ASSERT_TRUE(ChooseMenu(MenuTitleX("World"), kForgetRunItem, kForgetRunSeparators));
+    ASSERT_TRUE(Me().Idle());
+  }
+
+  // World > Force Fields > Gravity..., the choice clicked, then either a value typed and
+  // Return, which confirms it, or a click on OK.
+  void SetGravity(DialogUnits choice, const std::string& value) {
+    const std::vector<Box> before = Me().ShownPlaces();
+    ASSERT_TRUE(ChooseMenu(MenuTitleX("World"), kForceFieldsItem, kForceFieldsSeparators));
+    ASSERT_TRUE(Me().Idle());
+    Box submenu;
+    for (const Box& place : Me().ShownPlaces())
+      if (std::find(before.begin(), before.end(), place) == before.end() && place.x > submenu.x)
+        submenu = place;
+    ASSERT_FALSE(submenu.Empty()) << "the Force Fields submenu did not open";
+    Me().Click(submenu.x + 20, submenu.y + 1 + kMenuItemHeight / 2);  // Gravity..., the first
+    ASSERT_TRUE(Me().WaitUntil([] { return Me().FocusedTitle() == "Gravity"; }))
+        << "no Gravity dialog took the keyboard: " << Me().FocusedTitle();
+    ASSERT_TRUE(Me().Idle());
+    dialog_ = Me().Place(Me().WindowTitled("Gravity"));
+    ClickIn(choice);
+    if (!value.empty()) {
+      ClickIn(kLineGravityValue);
+      Me().Key("End");
+      Me().Key("Home", {"Shift_L"});
+      Me().Type(value);
+      Me().Key("Return");
+    } else {
+      ClickIn(kOk);
+    }
+    ASSERT_TRUE(Me().WaitUntil([] { return Me().WindowTitled("Gravity") == 0; }))
+        << "OK did not close the dialog";
+    ASSERT_TRUE(Me().Idle());
+  }
+
+  // A place of the dialog given in dialog units, scaled by the size of the dialog's inside
+  // (232 by 100 units below its caption) as it is placed on the screen.
+  void ClickIn(DialogUnits spot) {
+    constexpr int kBorder = 3, kCaption = 18;
+    const double across = (dialog_.width - 2 * kBorder) / 232.0;
+    const double down = (dialog_.height - kCaption - kBorder) / 100.0;
+    Me().Click(dialog_.x + kBorder + static_cast<int>(std::lround(spot.x * across)),
+               dialog_.y + kCaption + static_cast<int>(std::lround(spot.y * down)));
+    ASSERT_TRUE(Me().Idle());
+  }
+
+  // Ctrl+S: the first time the new world is saved it asks for a name, typed into the folder
+  // that the dialog offers.
+  std::string Save(const std::string& name) {
+    Me().Control("s");
+    if (savedPath_.empty()) {
+      if (!Me().WaitUntil([] { return Me().FocusedTitle() == "Save the world as"; })) {
+        ADD_FAILURE() << "Ctrl+S did not ask where to save: " << Me().FocusedTitle();
+        return "";
+      }
+      EXPECT_TRUE(Me().Idle());
+      Me().Type(name);
+      Me().Key("Return");
+      if (!Me().WaitUntil([&] { return Me().WindowTitled("Yarrowby - " + name) != 0; })) {
+        ADD_FAILURE() << "the title does not name " << name;
+        return "";
+      }
+      for (const auto& entry : std::filesystem::recursive_directory_iterator(Home().Root()))
+        if (entry.path().filename() == name) savedPath_ = entry.path().string();
+    }
+    EXPECT_TRUE(Me().Idle());
+    return savedPath_;
+  }
+
+  Box dialog_;
+  std::string savedPath_;
+};
+
+TEST_F(Fields, GravityFromItsDialogMakesANewWorldsCircleFallAndNoneKeepsItStill) {
+  ASSERT_TRUE(Running());
+  ASSERT_NO_FATAL_FAILURE(NewWorldWithACircle());
+  const Box world = WorldBelowCircle();
+  const double still = MeanDarkRow(Me().Grab(world));
+
+  // Without gravity the circle stays.
+  ASSERT_NO_FATAL_FAILURE(RunAWhile());
+  EXPECT_NEAR(MeanDarkRow(Me().Grab(world)), still, 0.5) << "the circle moved without gravity";
+  SavedRun run = ReadSavedRun(Save("field-gravity.yb"));
+  ASSERT_EQ(run.failure, "");
+  EXPECT_GT(run.frames, 1);
+  EXPECT_DOUBLE_EQ(run.lastY, run.firstY);
+
+  // Uniform gravity of 9.81: it falls.
+  ASSERT_NO_FATAL_FAILURE(ForgetTheRun());
+  ASSERT_NO_FATAL_FAILURE(SetGravity(kLineGravity, "9.81"));
+  ASSERT_NO_FATAL_FAILURE(RunAWhile());
+  const double fallen = MeanDarkRow(Me().Grab(world));
+  EXPECT_TRUE(std::isnan(fallen) || fallen > still + 10.0) << "the circle did not fall";
+  run = ReadSavedRun(Save("field-gravity.yb"));
+  ASSERT_EQ(run.failure, "");
+  ASSERT_GT(run.frames, 1);
+  EXPECT_LT(run.lastY, run.firstY) << "the saved frames do not show the circle falling";
+
+  // Gravity none: it stays again.
+  ASSERT_NO_FATAL_FAILURE(ForgetTheRun());
+  EXPECT_NEAR(MeanDarkRow(Me().Grab(world)), still, 0.5) << "frame 0 shows the circle elsewhere";
+  ASSERT_NO_FATAL_FAILURE(SetGravity(kNoGravity, ""));
+  ASSERT_NO_FATAL_FAILURE(RunAWhile());
+  EXPECT_NEAR(MeanDarkRow(Me().Grab(world)), still, 0.5) << "the circle moved without gravity";
+  run = ReadSavedRun(Save("field-gravity.yb"));
+  ASSERT_EQ(run.failure, "");
+  EXPECT_GT(run.frames, 1);
+  EXPECT_DOUBLE_EQ(run.lastY, run.firstY);
+}
+
+}  // namespace
+}  // namespace scenario
