@@ -30,11 +30,29 @@ void TPin::SetMode(uint16_t mode) {
 
 void TPin::SetWeld(uint16_t weld) {
   weld_ = weld != 0 ? 1 : 0;
+  for (TLink* object : Attached())
+    if (auto* point = dynamic_cast<TPoint*>(object)) point->SetLocked(weld_);
   MarkChanged();
 }
 
-// The points carry no weld flag of their own here, so the pin's flag is the one that counts.
-void TPin::AttachHook(TLink* object) { TConstraint::AttachHook(object); }
+// The weld flag lives on the points as well (they draw square while welded): the pin learns it
+// from its primary point and from the point that completes a pair, and hands it to any further
+// point. So joining two square points makes a welding pin, and a document's points carry it.
+void TPin::AttachHook(TLink* object) {
+  TConstraint::AttachHook(object);
+  auto* point = dynamic_cast<TPoint*>(object);
+  if (point == nullptr) return;
+  if (object == GetPrimaryObject() || AttachedCount() == 2)
+    weld_ = point->IsLocked() != 0 ? 1 : 0;
+  else
+    point->SetLocked(weld_);
+}
+
+// Moving the primary point of a pin that acts makes the welded bodies one compound.
+void TPin::PointMoved(TPoint& point) {
+  TConstraint::PointMoved(point);
+  if (IsActive() && &point == GetPrimaryObject()) Weld();
+}
 
 namespace {
 

@@ -26,6 +26,7 @@ class TPin : public TConstraint {
   uint16_t GetMode() const { return mode_; }
   void SetMode(uint16_t mode);
   uint16_t GetWeld() const { return weld_; }
+  // Sets the weld flag of the pin and of every point it holds.
   void SetWeld(uint16_t weld);
   // A welded pin makes its bodies one: the top body of every pinned point is enclosed by one of
   // them, the background when a point is on it, else the first point's (dragging the pin's
@@ -51,6 +52,8 @@ class TPin : public TConstraint {
 
   // A welding pin that makes its bodies one compound leaves nothing for the assembly to hold.
   bool HasAssemblyConditions() const override;
+  // The drag response: the primary point of an acting pin moved, so a welding pin welds.
+  void PointMoved(TPoint& point) override;
 
   int16_t KindBlockCode() const override { return kBlockKind; }
   void ReadKindBlock(TObjectReader& reader) override;
@@ -62,9 +65,10 @@ class TPin : public TConstraint {
  protected:
   // The points coincide; a welding pin also keeps their rotations as they are.
   void AddAssemblyConditions(TAssemblySolver& solver) override;
+  // The weld flag is shared with the points: see Pin.cpp.
   void AttachHook(TLink* object) override;
-  // The points keep no weld flag in this program; in documents that do not keep the pin's flag
-  // beside its mode, a stored rotation goal tells that the pin welds.
+  // In documents that do not keep the pin's flag beside its mode, a stored rotation goal tells
+  // that the pin welds (until its points tell otherwise as they attach).
   void KindGoalRead(const TCnstrGoal& goal) override;
 
  private:

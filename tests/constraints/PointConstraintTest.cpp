@@ -257,13 +257,19 @@ TEST_F(PointConstraintDrawTest, APinDrawsItsIconOnItsPointInPlaceOfThePointIcon)
   first->Draw(MacRect(0, 0, 64, 48), 0);
   EXPECT_EQ(Pixels(*canvas), pinIcon);
 
-  // A welded pin shows its own icon; a point without the pin shows the point icon.
+  // A welded pin shows its own icon; a point without the pin shows its own icon, the square one
+  // while it keeps the weld flag the pin gave it.
   pin->SetWeld(1);
   canvas.emplace(64, 48);
   SetPortDC(canvas->dc());
   first->Draw(MacRect(0, 0, 64, 48), 0);
   EXPECT_EQ(Pixels(*canvas), IconAlone("PinLockIcon"));
   pin->DetachObject(first);
+  canvas.emplace(64, 48);
+  SetPortDC(canvas->dc());
+  first->Draw(MacRect(0, 0, 64, 48), 0);
+  EXPECT_EQ(Pixels(*canvas), IconAlone("LockedPointIcon"));
+  first->SetLocked(0);
   canvas.emplace(64, 48);
   SetPortDC(canvas->dc());
   first->Draw(MacRect(0, 0, 64, 48), 0);
@@ -319,6 +325,62 @@ TEST_F(PointConstraintTest, AWeldedPinJoinsTheTopBodiesOfItsPoints) {
   toGround->SetWeld(1);
   toGround->Weld();
   EXPECT_EQ(fourth->GetJoinedTo(), background) << "the background holds what is welded to it";
+}
+
+// The weld flag is shared by a pin and its points: the pin learns it from its primary point and
+// from the point that completes a pair, and hands it to every further point.
+TEST_F(PointConstraintTest, APinAndItsPointsShareTheWeldFlag) {
+  TPoint* square = AddPoint(7, body, {});
+  square->SetLocked(1);
+  TPoint* plain = AddPoint(8, other, {});
+  TPoint* third = AddPoint(9, other, {});
+  third->SetLocked(1);
+
+  auto* pin = Join<TPin>(kPinTag, 20, {square});
+  EXPECT_EQ(pin->GetWeld(), 1) << "the primary point's flag";
+  EXPECT_EQ(pin->GetKindNumber(), 2523);
+  pin->AttachObject(plain);
+  EXPECT_EQ(pin->GetWeld(), 0) << "the second point's flag";
+  pin->AttachObject(third);
+  EXPECT_EQ(pin->GetWeld(), 0);
+  EXPECT_EQ(third->IsLocked(), 0) << "a further point takes the pin's flag";
+
+  pin->SetWeld(1);
+  for (TPoint* point : {square, plain, third}) EXPECT_EQ(point->IsLocked(), 1);
+  EXPECT_EQ(plain->GetKindResourceID(), 2540) << "a welded pin's points are square points";
+
+  // Two square points make a welding pin whichever comes first.
+  TPoint* a = AddPoint(10, body, {});
+  TPoint* b = AddPoint(11, other, {});
+  b->SetLocked(1);
+  EXPECT_EQ(Join<TPin>(kPinTag, 21, {a, b})->GetWeld(), 1);
+}
+
+// Moving the primary point of a pin that acts (joined into a compound) welds its bodies when the
+// pin welds; a pin shown apart, or one that does not weld, joins nothing. A welding pin leaves
+// its bodies to the compound: it holds nothing in the editing assembly.
+TEST_F(PointConstraintTest, MovingThePrimaryPointOfAnActingWeldingPinWeldsItsBodies) {
+  TPoint* primary = AddPoint(7, body, {0.5, 0.0, 0.0});
+  TPoint* partner = AddPoint(8, other, {-0.5, 0.0, 0.0});
+  auto* pin = Join<TPin>(kPinTag, 20, {primary, partner});
+
+  pin->Activate(0);
+  primary->SetLocalPosition({0.5, 0.1, 0.0});
+  EXPECT_EQ(other->GetJoinedTo(), nullptr) << "a pin that does not weld";
+  EXPECT_TRUE(pin->HasAssemblyConditions());
+
+  pin->SetWeld(1);
+  EXPECT_FALSE(pin->HasAssemblyConditions());
+  pin->Deactivate(0);
+  primary->SetLocalPosition({0.5, 0.2, 0.0});
+  EXPECT_EQ(other->GetJoinedTo(), nullptr) << "a pin shown apart";
+
+  pin->Activate(0);
+  partner->SetLocalPosition({-0.5, 0.2, 0.0});
+  EXPECT_EQ(other->GetJoinedTo(), nullptr) << "the other point moved";
+  primary->SetLocalPosition({0.5, 0.3, 0.0});
+  EXPECT_EQ(other->GetJoinedTo(), body);
+  EXPECT_EQ(body->GetJoinedTo(), nullptr);
 }
 
 }  // namespace

@@ -21,10 +21,11 @@ inline constexpr std::array<int16_t, 9> kObjectTools = {2503, 2502, 2500, 2511, 
 
 // The constraint tools, each numbered by its kind's template: pin, rod, rope, spring, damper,
 // spring-damper, rotational spring, rotational damper, horizontal slot, curved slot, gear pair,
-// motor, actuator, force, torque.
-inline constexpr std::array<int16_t, 15> kConstraintTools = {2524, 2504, 2508, 2509, 2516,
+// motor, actuator, force, torque, welded pin.
+inline constexpr std::array<int16_t, 16> kConstraintTools = {2524, 2504, 2508, 2509, 2516,
                                                              2543, 2518, 2517, 2526, 2546,
-                                                             2552, 2513, 2512, 2506, 2507};
+                                                             2552, 2513, 2512, 2506, 2507,
+                                                             2523};
 
 // The cursor over the view while the tool is current: the point tools show where the point
 // goes; 0 for the standard arrow.

@@ -172,9 +172,11 @@ POINTS = [
                *(p.box(x - 1, y - 1, x + 1, y + 1, '#', 'o') for x, y in [(2, 12), (5, 3), (13, 6), (10, 12)])),
 ]
 
-# Joints: pin, slot, curved slot.
+# Joints: pin, welded pin, slot, curved slot.
 JOINTS = [
     lambda p: (p.box(1, 1, 9, 9, '#', 'b'), p.box(6, 6, 14, 14, '#', 'd'), p.ring(7.5, 7.5, 1.5, '#', 'o')),
+    lambda p: (p.box(1, 1, 9, 9, '#', 'b'), p.box(6, 6, 14, 14, '#', 'd'), p.box(4, 4, 11, 11, '#', 'o'),
+               p.line(5, 5, 10, 10), p.line(5, 10, 10, 5)),
     lambda p: (p.box(1, 5, 14, 9, '#', 'o'), p.ring(9.5, 7, 1.5, '#', 'r')),
     lambda p: (p.ring(7.5, 14, 9.5, '#'), p.ring(7.5, 14, 7, '#'), p.ring(4, 7, 1.2, 'r', 'r')),
 ]

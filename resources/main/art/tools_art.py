@@ -143,6 +143,12 @@ def pin(c):
     c.line(4, 11, 11, 4)
 
 
+def welded_pin(c):
+    c.rect(3, 3, 12, 12)
+    c.line(4, 4, 11, 11)
+    c.line(4, 11, 11, 4)
+
+
 def ends(c):
     c.fill(1, 7, 2, 8)
     c.fill(13, 7, 14, 8)
@@ -274,7 +280,7 @@ TOOLS = {
     2005: lambda c: zoom(c, True), 2006: lambda c: zoom(c, False),
     2503: rectangle, 2502: square, 2500: circle, 2511: polygon, 2557: curved_polygon,
     2505: point, 2540: locked_point, 2534: anchor, 2549: line,
-    2524: pin, 2504: rod, 2508: rope, 2509: spring, 2516: damper, 2543: spring_damper,
+    2524: pin, 2523: welded_pin, 2504: rod, 2508: rope, 2509: spring, 2516: damper, 2543: spring_damper,
     2518: spiral, 2517: rotational_damper, 2526: slot, 2546: curved_slot, 2552: gear,
     2513: motor, 2512: actuator, 2506: force, 2507: torque, 2537: text,
 }
