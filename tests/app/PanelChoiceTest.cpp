@@ -113,6 +113,8 @@ bool Answers(TLink& object, const TMacDialogItem& item) {
       Str255 value;
       return object.GetStringProperty(tag, value, nullptr) != 0;
     }
+    case binding_kind::kActionChoice:
+      return object.HasAction(tag) != 0;
     case binding_kind::kMenu: {
       auto* menus = dynamic_cast<TMenuProperties*>(&object);
       std::vector<TMenuEntry> entries;
