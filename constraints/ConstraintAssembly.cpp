@@ -131,8 +131,10 @@ void TConstraint::AddAssemblyConditions(TAssemblySolver& solver) {
   AddCoincidence(solver, *this, false, 0.0, false);
 }
 
+// A welding pin whose bodies are one compound already has nothing left to hold; until they are,
+// it carries the others with the one that moves, rotations and all.
 bool TPin::HasAssemblyConditions() const {
-  return !(GetDisplayMode() != 0 && weld_ != 0 && AttachedCount() > 1);
+  return !(GetDisplayMode() != 0 && weld_ != 0 && AttachedCount() > 1 && WeldsOneCompound());
 }
 
 void TPin::AddAssemblyConditions(TAssemblySolver& solver) {

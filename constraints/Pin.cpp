@@ -85,6 +85,16 @@ void TPin::Weld() {
   }
 }
 
+bool TPin::WeldsOneCompound() const {
+  TMass* shared = nullptr;
+  for (TLink* object : Attached()) {
+    TMass* top = TopBodyOf(object);
+    if (top == nullptr || (shared != nullptr && top != shared)) return false;
+    shared = top;
+  }
+  return shared != nullptr;
+}
+
 void TPin::MarkGoals() {
   TConstraint::MarkGoals();
   if (weld_ == 0) return;

@@ -50,8 +50,10 @@ class TPin : public TConstraint {
   // Whether a choice can be picked now: the mode choices only on a welding pin.
   bool IsChoiceEnabled(uint32_t tag) const;
 
-  // A welding pin that makes its bodies one compound leaves nothing for the assembly to hold.
+  // A welding pin that has made its bodies one compound leaves nothing for the assembly to hold.
   bool HasAssemblyConditions() const override;
+  // Whether the points all lie on one compound: their bodies share one top body.
+  bool WeldsOneCompound() const;
   // The drag response: the primary point of an acting pin moved, so a welding pin welds.
   void PointMoved(TPoint& point) override;
 

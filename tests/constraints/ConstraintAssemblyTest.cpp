@@ -267,4 +267,32 @@ TEST_F(SlotAssemblyTest, TheEditingAssemblyPutsABeadBackOnItsCurvedSlot) {
   EXPECT_LT(Distance(bead.GetWorldXY(), at), 1e-6);
 }
 
+// A welding pin shown apart holds the pendulum's tail at its place and angle on the link while
+// the link is dragged; once welded into one compound it leaves them to the compound.
+TEST_F(ConstraintAssemblyTest, AWeldingPinCarriesTheBodyItWeldsUntilTheyAreOne) {
+  auto document = Pendulum([](TPin&) {});
+  TWorldDoc& world = document->World();
+  auto& link = Find<TRectangle>(world, 2);
+  TRectangle& tail = AddBox(world, 20, 1.0, 3.0, 0.0);
+  TPin& weld = Add<TPin>(world, 23);
+  weld.SetShortProperty(kTagAlwaysActive, 1);
+  weld.AttachObject(&Find<TPoint>(world, 6));
+  weld.AttachObject(&AddPoint(world, 21, tail, -1.0, 0.0));
+  weld.SetWeld(1);
+  ASSERT_TRUE(weld.HasAssemblyConditions());
+
+  std::vector<TVector> path;
+  for (int step = 1; step <= 18; ++step) {
+    const double angle = step * (std::numbers::pi / 36.0);
+    path.emplace_back(2.0 * std::cos(angle), 2.0 * std::sin(angle));
+  }
+  Drag(world, link, {2.0, 0.0}, path);
+  EXPECT_LT(Distance(Find<TPoint>(world, 6).GetWorldXY(), Find<TPoint>(world, 21).GetWorldXY()),
+            1e-6);
+  EXPECT_NEAR(tail.GetRotationValue(), link.GetRotationValue(), 1e-6);
+
+  tail.JoinTo(&link);
+  EXPECT_FALSE(weld.HasAssemblyConditions());
+}
+
 }  // namespace

@@ -357,8 +357,8 @@ TEST_F(PointConstraintTest, APinAndItsPointsShareTheWeldFlag) {
 }
 
 // Moving the primary point of a pin that acts (joined into a compound) welds its bodies when the
-// pin welds; a pin shown apart, or one that does not weld, joins nothing. A welding pin leaves
-// its bodies to the compound: it holds nothing in the editing assembly.
+// pin welds; a pin shown apart, or one that does not weld, joins nothing. Once welded, the pin
+// leaves its bodies to the compound: it holds nothing in the editing assembly.
 TEST_F(PointConstraintTest, MovingThePrimaryPointOfAnActingWeldingPinWeldsItsBodies) {
   TPoint* primary = AddPoint(7, body, {0.5, 0.0, 0.0});
   TPoint* partner = AddPoint(8, other, {-0.5, 0.0, 0.0});
@@ -370,7 +370,6 @@ TEST_F(PointConstraintTest, MovingThePrimaryPointOfAnActingWeldingPinWeldsItsBod
   EXPECT_TRUE(pin->HasAssemblyConditions());
 
   pin->SetWeld(1);
-  EXPECT_FALSE(pin->HasAssemblyConditions());
   pin->Deactivate(0);
   primary->SetLocalPosition({0.5, 0.2, 0.0});
   EXPECT_EQ(other->GetJoinedTo(), nullptr) << "a pin shown apart";
@@ -381,6 +380,7 @@ TEST_F(PointConstraintTest, MovingThePrimaryPointOfAnActingWeldingPinWeldsItsBod
   primary->SetLocalPosition({0.5, 0.3, 0.0});
   EXPECT_EQ(other->GetJoinedTo(), body);
   EXPECT_EQ(body->GetJoinedTo(), nullptr);
+  EXPECT_FALSE(pin->HasAssemblyConditions());
 }
 
 }  // namespace
