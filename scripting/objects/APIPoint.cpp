@@ -54,7 +54,8 @@ APIResult TAPIPoint::GetTypeName(Str63& name) {
   if (IsKindOfSafe(point, TAnchor::kClassID)) {
     name = "anchor";
   } else if (IsKindOfSafe(point, TPoint::kClassID)) {
-    name = "point";
+    // The square picture is that of a locked point, the point of a weld.
+    name = static_cast<const TPoint*>(point)->IsLocked() != 0 ? "squarepoint" : "point";
   } else {
     name = "undefined";
     context.Fail(kAPINoTarget, 6);

@@ -68,6 +68,18 @@ TEST_F(Points, AnAnchorIsAnAnchorAndTheCollectionLeavesOnlyTheWorldsOwnPointOut)
   EXPECT_EQ(item, nullptr);
 }
 
+// A point reads as "squarepoint" while it draws square, the picture of a weld, else "point".
+TEST_F(Points, AWeldsPointIsASquarePoint) {
+  TPoint* point = Adopt(std::make_unique<TPoint>());
+  auto* object = static_cast<TAPIPoint*>(ScriptObjectOf(point));
+  Str63 kind;
+  object->GetTypeName(kind);
+  EXPECT_EQ(std::string(kind.Chars()), "point");
+  point->SetLocked(1);
+  object->GetTypeName(kind);
+  EXPECT_EQ(std::string(kind.Chars()), "squarepoint");
+}
+
 TEST_F(Points, APointThatWentFailsInEveryMemberWithCode1) {
   TPoint* point = Adopt(std::make_unique<TPoint>());
   auto* object = static_cast<TAPIPoint*>(ScriptObjectOf(point));
