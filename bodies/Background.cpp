@@ -11,6 +11,8 @@
 #include "core/port/Port.h"
 #include "model/filing/ObjectReader.h"
 #include "model/filing/ObjectWriter.h"
+#include "model/world/WorldDoc.h"
+#include "model/world/WorldEditCheck.h"
 
 namespace {
 
@@ -86,6 +88,12 @@ std::unique_ptr<TCommandCore> TZeroMass::DoObjectMenuCommand(int16_t command, bo
   handled = true;
   SetShowAxes(showAxes_ == 1 ? 0 : 1);
   Changed();
+  // The axes run across the whole view, which no object's own area covers: the world's views
+  // are drawn again. The document keeps the axes.
+  if (TWorldDoc* world = WorldOf(*this)) {
+    world->RedrawAll(1, 1);
+    world->DocumentChanged();
+  }
   return nullptr;
 }
 
@@ -96,7 +104,10 @@ void TZeroMass::JoinTo(TMass* body) {
 // ---- 2. View, bounds and axes ----------------------------------------------------------------
 
 void TZeroMass::SetViewSize(const MacPoint& size) {
-  viewRect_ = MacRect(0, 0, size.h, size.v);
+  // The same size again changes nothing: the view tells it before every drawing.
+  const MacRect rect(0, 0, size.h, size.v);
+  if (rect == viewRect_ && boundsDirty_ == 0) return;
+  viewRect_ = rect;
   boundsDirty_ = 1;
   InvalidateScreenCache();
 }

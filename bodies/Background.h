@@ -15,7 +15,8 @@
 
 inline constexpr int16_t kBlockBackground = 5205;
 inline constexpr int16_t kCmdShowAxes = 1076;
-inline constexpr RGB16Color kAxisColour{0x0241, 0xEAFF, 0xAB54};
+// Green-blue, named by channel: the colour record keeps blue before green.
+inline constexpr RGB16Color kAxisColour{.red = 0x0241, .blue = 0xAB54, .green = 0xEAFF};
 
 class TZeroMass : public TMass {
   DECLARE_CLASS_ID(663, TMass)

@@ -137,6 +137,7 @@ TEST_F(BackgroundDrawTest, AxesAreDrawnInTheirColourAndThePenColourComesBack) {
   const MacRect area(0, 0, kWidth, kHeight);
   background.Draw(area, 0);
   const COLORREF axis = RGB16ToColorRef(kAxisColour);
+  EXPECT_EQ(axis, RGB(0x02, 0xEA, 0xAB));
   EXPECT_EQ(At(40, 10), axis);
   EXPECT_EQ(At(0, 10), axis);
   EXPECT_EQ(At(20, 30), axis);

@@ -114,7 +114,11 @@ const Transform2D& TMainWorldView::GetViewTransform() {
 
 void TMainWorldView::UpdateObjectTransforms() {
   UpdateTransform();
+  const TViewPoint& size = GetStoredSize();
+  const MacPoint viewSize(static_cast<int16_t>(size.h), static_cast<int16_t>(size.v));
   for (TThing* thing : Things()) {
+    // The background covers the view as it is now, whatever size the window has taken since.
+    if (auto* ground = ThingAs<TZeroMass>(thing)) ground->SetViewSize(viewSize);
     if (auto* mass = ThingAs<TMass>(thing)) {
       mass->InvalidateScreenCache();
       mass->ValidateScreenTransform(viewTransform_);

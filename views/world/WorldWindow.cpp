@@ -203,7 +203,10 @@ void TWorldWindow::UpdateView() {
 }
 
 void TWorldWindow::InvalidateViews() {
-  if (mainView_) mainView_->InvalidateForeground();
+  if (!mainView_) return;
+  // The shapes and the axes are drawn into the background layer: it is drawn again too.
+  mainView_->InvalidateBackground();
+  mainView_->InvalidateForeground();
 }
 
 void TWorldWindow::EraseTracks() {

@@ -1,0 +1,372 @@
+// The world's own objects, reached from the menus: World > Axes draws the coordinate axes through
+// the origin and takes them away again; Edit > Don't Collide lets a falling circle pass through
+// the box it rested on; Edit > Convert cuts a polygon into its edges and joins the edges into one
+// polygon again. Each world is written here, opened by the program and
+// worked on with real input; what the program shows is read from the screen, what it keeps from
+// the documents it saves.
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/TApp.h"
+#include "bodies/Background.h"
+#include "bodies/BodyTags.h"
+#include "bodies/Polygon.h"
+#include "bodies/Table.h"
+#include "bodies/points/Point.h"
+#include "constraints/CollisionGroup.h"
+#include "model/Formula.h"
+#include "model/world/QVDoc.h"
+#include "platform/win32/MenuLayout.h"
+#include "platform/win32/Window.h"
+#include "tests/scenarios/BodiesSeen.h"
+#include "tests/scenarios/Harness.h"
+#include "tests/scenarios/WorldWindowSeen.h"
+#include "tools/samples/SampleBuilder.h"
+
+namespace scenario {
+namespace {
+
+using window_seen::DocumentWindow;
+
+// Menu places, counted from resources/main/menus.rc: items and separators above each item.
+constexpr int kAxesItem = 27, kAxesSeparators = 7;
+constexpr int kCentreOfMassItem = 28, kCentreOfMassSeparators = 7;
+constexpr int kDontCollideItem = 14, kCollideSeparators = 6;
+constexpr int kConvertItem = 15;
+// The Convert submenu: Shapes to Lines, Lines to a Polygon.
+constexpr int kShapesToLines = 0, kLinesToPolygon = 1;
+
+// Identifiers of the objects the worlds below are written with.
+constexpr int16_t kCollisionGroupId = 2;
+constexpr int16_t kFirstBodyId = 20;
+constexpr int16_t kSecondBodyId = 21;
+
+// The axis colour, eight bits a channel, as the screen shows it.
+bool IsAxisColour(uint32_t pixel) {
+  const int red = static_cast<int>((pixel >> 16) & 0xFF);
+  const int green = static_cast<int>((pixel >> 8) & 0xFF);
+  const int blue = static_cast<int>(pixel & 0xFF);
+  return std::abs(red - 0x02) <= 3 && std::abs(green - 0xEA) <= 3 && std::abs(blue - 0xAB) <= 3;
+}
+
+// The class registry and units of the program, for writing and reading documents here.
+class ProgramClasses {
+ public:
+  ProgramClasses() {
+    app_.LoadResourceDlls();
+    app_.InitUnits();
+  }
+  ~ProgramClasses() {
+    app_.TermUnits();
+    app_.FreeResourceDlls();
+  }
+  ProgramClasses(const ProgramClasses&) = delete;
+  ProgramClasses& operator=(const ProgramClasses&) = delete;
+
+ private:
+  TApp app_;
+};
+
+// Writes a world of the background and what `build` adds as a sample of the private home.
+void WriteWorld(const std::string& path, const std::function<void(TWorldDoc&)>& build) {
+  const ProgramClasses classes;
+  auto document = sample_worlds::NewSampleDocument();
+  TWorldDoc& world = document->World();
+  sample_worlds::AddGround(world);
+  // A hundred pixels a metre: the worlds below fill a good part of the window.
+  world.Scale().SetConstant(100.0);
+  build(world);
+  document->WriteDocument(path);
+}
+
+// What a saved run kept of one body: its y in every frame.
+struct SavedHeights {
+  std::string failure;
+  std::vector<double> y;
+};
+
+SavedHeights ReadHeights(const std::string& path, int16_t body) {
+  SavedHeights saved;
+  const ProgramClasses classes;
+  TQVDoc document;
+  document.ReadDocument(path);
+  TWorldDoc& world = document.World();
+  const TFrameStore* store = world.GetStore();
+  const int32_t offset = world.BodyValueOffset(world.FindObject(body));
+  if (store == nullptr || offset < 0) {
+    saved.failure = "the document keeps no run of the body";
+    return saved;
+  }
+  // A body's record holds x, then y.
+  for (int32_t frame = 0; frame < store->FrameCount(); ++frame)
+    saved.y.push_back(store->Value(frame, offset + 1));
+  return saved;
+}
+
+// What the program prints, started with the arguments and no desktop at all.
+std::string WithoutDesktop(const std::string& arguments) {
+  std::string output;
+  FILE* pipe =
+      popen(("env -u DISPLAY '" + ProgramPath() + "' " + arguments + " 2>&1").c_str(), "r");
+  if (pipe == nullptr) return output;
+  char buffer[4096];
+  while (const size_t read = fread(buffer, 1, sizeof buffer, pipe)) output.append(buffer, read);
+  pclose(pipe);
+  return output;
+}
+
+// How many of the listed objects are of the class.
+int Listed(const std::string& listing, const std::string& className) {
+  int count = 0;
+  for (size_t at = listing.find("  " + className + " "); at != std::string::npos;
+       at = listing.find("  " + className + " ", at + 1))
+    ++count;
+  return count;
+}
+
+// The middle of each separate patch of ink in a picture, left to right (patches are told apart
+// by empty columns between them).
+std::vector<std::pair<int, int>> InkPatches(const Picture& picture) {
+  std::vector<std::pair<int, int>> middles;
+  int first = -1, top = picture.box.height, bottom = -1;
+  for (int x = 0; x <= picture.box.width; ++x) {
+    bool ink = false;
+    for (int y = 0; x < picture.box.width && y < picture.box.height; ++y) {
+      if (!IsDark(picture.At(x, y))) continue;
+      ink = true;
+      top = std::min(top, y);
+      bottom = std::max(bottom, y);
+    }
+    if (ink && first < 0) first = x;
+    if (!ink && first >= 0) {
+      middles.emplace_back((first + x - 1) / 2, (top + bottom) / 2);
+      first = -1;
+      top = picture.box.height;
+      bottom = -1;
+    }
+  }
+  return middles;
+}
+
+class SpecialObjects : public window_seen::WorldWindowScenario {
+ protected:
+  // A fresh program on the world written as the sample; only its main window shows.
+  ::testing::AssertionResult StartOn(const std::string& sample) {
+    Me().MoveTo(0, 0);
+    if (::testing::AssertionResult started = Start(sample); !started) return started;
+    if (!Me().WaitUntil([] { return Me().ShownWindows() == 1; }))
+      return ::testing::AssertionFailure() << "the splash window stayed";
+    return Settle();
+  }
+  ::testing::AssertionResult Choose(const std::string& menu, int items, int separators) {
+    if (::testing::AssertionResult chosen = ChooseMenu(MenuTitleX(menu), items, separators);
+        !chosen)
+      return chosen;
+    return Closed();
+  }
+  // A menu stays open when its chosen item is greyed: it is closed, and that is a failure.
+  ::testing::AssertionResult Closed() {
+    if (::testing::AssertionResult settled = Settle(); !settled) return settled;
+    if (Me().ShownWindows() == 1) return ::testing::AssertionSuccess();
+    Me().Key("Escape");
+    Me().Key("Escape");
+    Me().Key("Escape");
+    (void)Settle();
+    return ::testing::AssertionFailure() << "the menu stayed open: its item is greyed";
+  }
+  // Opens the submenu at the item and chooses its entry.
+  ::testing::AssertionResult ChooseInSubmenu(const std::string& menu, int items, int separators,
+                                             int entry) {
+    const std::vector<Box> before = Me().ShownPlaces();
+    if (::testing::AssertionResult opened = ChooseMenu(MenuTitleX(menu), items, separators);
+        !opened)
+      return opened;
+    if (!Me().Idle()) return ::testing::AssertionFailure() << "the program stayed busy";
+    Box submenu;
+    for (const Box& place : Me().ShownPlaces())
+      if (std::find(before.begin(), before.end(), place) == before.end() && place.x > submenu.x)
+        submenu = place;
+    if (submenu.Empty()) return ::testing::AssertionFailure() << "the submenu did not open";
+    Me().Click(submenu.x + 20, submenu.y + 1 + kMenuItemHeight * entry + kMenuItemHeight / 2);
+    return Closed();
+  }
+  ::testing::AssertionResult Save(const std::string& sample) {
+    Me().Control("s");
+    if (!Me().Idle()) return ::testing::AssertionFailure() << "the program stayed busy";
+    if (Me().ShownWindows() != 1)
+      return ::testing::AssertionFailure() << "saving " << sample << " ended in a window";
+    return ::testing::AssertionSuccess();
+  }
+  // The world's view: the document window's client less its scroll bars (the worlds here show
+  // no rulers, coordinates bar or tape).
+  Box World() const {
+    const Box client = Document().client;
+    return {client.x + 1, client.y + 1, client.width - GetSystemMetrics(SM_CXVSCROLL) - 3,
+            client.height - GetSystemMetrics(SM_CYHSCROLL) - 3};
+  }
+  // Runs with Ctrl+R until `arrived` holds for a picture of the world, then stops; a running
+  // world is never idle, so the pictures are watched instead.
+  ::testing::AssertionResult RunUntil(const std::function<bool(const Picture&)>& arrived) {
+    const Box world = World();
+    Me().Control("r");
+    const bool seen = Me().WaitUntil([&] { return arrived(Me().Grab(world)); });
+    Me().Control("period");
+    if (!Me().Idle()) return ::testing::AssertionFailure() << "the run did not stop";
+    if (!seen) return ::testing::AssertionFailure() << "the run never showed what was awaited";
+    return ::testing::AssertionSuccess();
+  }
+};
+
+TEST_F(SpecialObjects, TheAxesItemDrawsTheAxesThroughTheOriginAndTakesThemAway) {
+  // Two small disks at opposite corners around the origin: it lies half way between them, and
+  // nothing is drawn along the axes.
+  const std::string sample = "axes.yb";
+  WriteWorld(Home().Sample(sample), [](TWorldDoc& world) {
+    sample_worlds::AddDisk(world, kFirstBodyId, 0.05, 1.0, -1.0, 1.0);
+    sample_worlds::AddDisk(world, kSecondBodyId, 0.05, 1.0, 1.0, -1.0);
+  });
+  ASSERT_TRUE(StartOn(sample));
+  const Box world = World();
+  const Picture plain = Me().Grab(world);
+  ASSERT_EQ(plain.Count(IsAxisColour), 0) << "axes before they were asked for";
+  const std::vector<std::pair<int, int>> disks = InkPatches(plain);
+  ASSERT_EQ(disks.size(), 2u) << "the two disks are not shown apart";
+  const int originX = (disks[0].first + disks[1].first) / 2;
+  const int originY = (disks[0].second + disks[1].second) / 2;
+
+  ASSERT_TRUE(Choose("World", kAxesItem, kAxesSeparators));
+  const Picture axes = Me().Grab(world);
+  // Rows and columns nearly all of the axis colour: one each, through the origin.
+  std::vector<int> rows, columns;
+  for (int y = 0; y < world.height; ++y) {
+    int coloured = 0;
+    for (int x = 0; x < world.width; ++x) coloured += IsAxisColour(axes.At(x, y));
+    if (coloured * 10 >= world.width * 9) rows.push_back(y);
+  }
+  for (int x = 0; x < world.width; ++x) {
+    int coloured = 0;
+    for (int y = 0; y < world.height; ++y) coloured += IsAxisColour(axes.At(x, y));
+    if (coloured * 10 >= world.height * 9) columns.push_back(x);
+  }
+  ASSERT_EQ(rows.size(), 1u) << "no single x axis across the world";
+  ASSERT_EQ(columns.size(), 1u) << "no single y axis down the world";
+  EXPECT_LE(std::abs(rows.front() - originY), 1) << "the x axis misses the origin";
+  EXPECT_LE(std::abs(columns.front() - originX), 1) << "the y axis misses the origin";
+
+  ASSERT_TRUE(Choose("World", kAxesItem, kAxesSeparators));
+  const Picture again = Me().Grab(world);
+  EXPECT_EQ(again.Count(IsAxisColour), 0) << "the axes stayed";
+  EXPECT_EQ(again.Differences(plain), 0) << "the world is not shown as before the axes";
+}
+
+TEST_F(SpecialObjects, DontCollideLetsACircleFallThroughTheBoxItRestedOn) {
+  // A box anchored to the background, its top at y = 0.1, and a circle of radius 0.1 above it:
+  // resting on the box, the circle's centre stays at 0.2.
+  const std::string sample = "collide.yb";
+  WriteWorld(Home().Sample(sample), [](TWorldDoc& world) {
+    using namespace body_tags;
+    sample_worlds::Add<TCollisionGroup>(world, kCollisionGroupId);
+    sample_worlds::AddGravity(world, 4, 3, 9.81);
+    TRectangle& box = sample_worlds::Add<TRectangle>(world, kFirstBodyId);
+    box.SetNumberProperty(kTagWidth, 1.0);
+    box.SetNumberProperty(kTagHeight, 0.2);
+    box.SetMass(1.0);
+    auto& anchor = sample_worlds::Add<TAnchor>(world, 22);
+    anchor.SetKind(1);
+    anchor.AttachToBody(dynamic_cast<TMass*>(world.FindObject(0)));
+    anchor.AttachToBody(&box);
+    sample_worlds::AddDisk(world, kSecondBodyId, 0.1, 1.0, 0.0, 0.6);
+  });
+  ASSERT_TRUE(StartOn(sample));
+  const Box world = World();
+  const Picture start = Me().Grab(world);
+  const std::vector<std::pair<int, int>> shown = InkPatches(start);
+  ASSERT_EQ(shown.size(), 1u) << "the circle over the box is not shown as one drawing";
+  // The ink below the box's bottom edge: the circle falling through it.
+  int boxBottom = -1;
+  for (int y = 0; y < world.height; ++y)
+    for (int x = 0; x < world.width; ++x)
+      if (IsDark(start.At(x, y))) boxBottom = std::max(boxBottom, y);
+  ASSERT_GT(boxBottom, 0);
+  const auto inkBelowTheBox = [&](const Picture& picture) {
+    int ink = 0;
+    for (int y = boxBottom + 3; y < world.height; ++y)
+      for (int x = 0; x < world.width; ++x) ink += IsDark(picture.At(x, y));
+    return ink;
+  };
+  // The circle has come down once the pixels where it started are empty.
+  const auto startArea = [&](const Picture& picture) {
+    int ink = 0;
+    for (int y = 0; y < shown.front().second; ++y)
+      for (int x = 0; x < world.width; ++x) ink += IsDark(picture.At(x, y)) && IsDark(start.At(x, y));
+    return ink;
+  };
+
+  ASSERT_TRUE(RunUntil([&](const Picture& now) { return startArea(now) == 0; }))
+      << "the circle did not come down";
+  ASSERT_TRUE(Save(sample));
+  const SavedHeights resting = ReadHeights(Home().Sample(sample), kSecondBodyId);
+  ASSERT_EQ(resting.failure, "");
+  ASSERT_GT(resting.y.size(), 2u);
+  const double lowest = *std::min_element(resting.y.begin(), resting.y.end());
+  EXPECT_GT(lowest, 0.17) << "the circle sank into the box";
+  EXPECT_LT(lowest, 0.26) << "the circle never came down to the box";
+
+  // Back to the start (Ctrl+T): the edit below forgets the run. Both bodies selected; Edit >
+  // Don't Collide.
+  Me().Control("t");
+  ASSERT_TRUE(Settle());
+  Me().Control("a");
+  ASSERT_TRUE(Settle());
+  ASSERT_TRUE(Choose("Edit", kDontCollideItem, kCollideSeparators));
+  ASSERT_TRUE(RunUntil([&](const Picture& now) { return inkBelowTheBox(now) > 20; }))
+      << "the circle did not pass through the box";
+  ASSERT_TRUE(Save(sample));
+  const SavedHeights falling = ReadHeights(Home().Sample(sample), kSecondBodyId);
+  ASSERT_EQ(falling.failure, "");
+  ASSERT_FALSE(falling.y.empty());
+  EXPECT_LT(falling.y.back(), -0.2) << "the circle stopped on the box";
+}
+
+TEST_F(SpecialObjects, APolygonBecomesLinesAndTheLinesBecomeOnePolygonAgain) {
+  // A square of 0.4 m around the origin.
+  const std::string sample = "convert.yb";
+  WriteWorld(Home().Sample(sample), [](TWorldDoc& world) {
+    auto& table = sample_worlds::Add<TTable>(world, kSecondBodyId);
+    for (const TVector& corner : {TVector(-0.2, -0.2), TVector(0.2, -0.2), TVector(0.2, 0.2),
+                                  TVector(-0.2, 0.2)})
+      table.AppendPoint(corner);
+    auto& polygon = sample_worlds::Add<TPolygon>(world, kFirstBodyId);
+    polygon.SetCentroidValid(1);
+    polygon.LinkVertexTable(&table);
+  });
+  const std::string path = Home().Sample(sample);
+  ASSERT_TRUE(StartOn(sample));
+  const Box world = World();
+  ASSERT_GT(Me().Grab(world).Count(IsDark), 100) << "the polygon is not shown";
+
+  Me().Control("a");
+  ASSERT_TRUE(Settle());
+  ASSERT_TRUE(ChooseInSubmenu("Edit", kConvertItem, kCollideSeparators, kShapesToLines));
+  ASSERT_TRUE(Save(sample));
+  const std::string lines = WithoutDesktop("--list-objects '" + path + "'");
+  EXPECT_EQ(Listed(lines, "TLine"), 4) << lines;
+  EXPECT_EQ(Listed(lines, "TPolygon"), 0) << lines;
+
+  // Select All takes the four lines.
+  Me().Control("a");
+  ASSERT_TRUE(Settle());
+  ASSERT_TRUE(ChooseInSubmenu("Edit", kConvertItem, kCollideSeparators, kLinesToPolygon));
+  ASSERT_TRUE(Save(sample));
+  const std::string polygon = WithoutDesktop("--list-objects '" + path + "'");
+  EXPECT_EQ(Listed(polygon, "TPolygon"), 1) << polygon;
+  EXPECT_EQ(Listed(polygon, "TLine"), 0) << polygon;
+}
+
+}  // namespace
+}  // namespace scenario
