@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 #include <limits>
+#include <set>
+#include <vector>
 
 #include "bodies/Background.h"
 #include "bodies/BodyTags.h"
@@ -595,11 +597,15 @@ TLink* TAPIDocument::NewFromTemplate(int16_t resource, TAPIDispatcher** made, in
   auto reader = ReadDefaultObjects(resource, nullptr);
   std::vector<std::unique_ptr<TLink>> objects = reader->TakeObjects();
   if (objects.empty()) return nullptr;
-  int32_t next = 0;
-  for (TLink* object : world.Objects())
-    next = std::max<int32_t>(next, object->GetIdentifier());
-  if (next + static_cast<int32_t>(objects.size()) >= std::numeric_limits<int16_t>::max())
-    ThrowFailure(kErrOutOfMemory, 0);
+  // Each object takes the lowest identifier no object holds, as one the user places does: the
+  // numbers from the world's own on belong to its settings objects.
+  std::set<int32_t> taken;
+  for (TLink* object : world.Objects()) taken.insert(object->GetIdentifier());
+  std::vector<int16_t> free;
+  for (int32_t identifier = 1; free.size() < objects.size(); ++identifier) {
+    if (identifier >= std::numeric_limits<int16_t>::max()) ThrowFailure(kErrOutOfMemory, 0);
+    if (!taken.contains(identifier)) free.push_back(static_cast<int16_t>(identifier));
+  }
   // The template's object is its first of the class: a curved slot's table comes ahead of it.
   TLink* first = objects.front().get();
   if (classId != 0) {
@@ -607,9 +613,9 @@ TLink* TAPIDocument::NewFromTemplate(int16_t resource, TAPIDispatcher** made, in
                               [classId](const auto& object) { return object->IsMemberClass(classId); });
     first = found != objects.end() ? found->get() : nullptr;
   }
-  for (auto& object : objects) {
-    object->SetIdentifier(static_cast<int16_t>(++next));
-    world.AdoptObject(std::move(object));
+  for (size_t i = 0; i < objects.size(); ++i) {
+    objects[i]->SetIdentifier(free[i]);
+    world.AdoptObject(std::move(objects[i]));
   }
   if (first != nullptr) *made = ScriptObjectOf(*first, this);
   document->SetChangeCount(document->GetChangeCount() + 1);
