@@ -2,15 +2,55 @@
 // point on a circle runs its ten frames and answers 0, with no alert in the way; a straight
 // polygon refuses to be curved with error 902 and stays straight.
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "app/TApp.h"
+#include "constraints/CollisionGroup.h"
+#include "core/Failure.h"
+#include "model/world/QVDoc.h"
 #include "tests/scenarios/Harness.h"
 
 namespace scenario {
 namespace {
+
+// Whether each pair of bodies (by identifier) collides in the saved world's collision group.
+struct Pairs {
+  std::string failure;
+  std::vector<bool> collide;
+};
+
+Pairs CollidingPairs(const std::string& path, const std::vector<std::pair<int, int>>& pairs) {
+  Pairs read;
+  TApp app;
+  app.LoadResourceDlls();
+  app.InitUnits();
+  try {
+    TQVDoc document;
+    document.ReadDocument(path);
+    TWorldDoc& world = document.World();
+    TCollisionGroup* group = nullptr;
+    for (TLink* object : world.Objects())
+      if (group == nullptr) group = dynamic_cast<TCollisionGroup*>(object);
+    if (group == nullptr) read.failure = "the saved world has no collision group";
+    for (const auto& [first, second] : pairs) {
+      TLink* a = world.FindObject(static_cast<int16_t>(first));
+      TLink* b = world.FindObject(static_cast<int16_t>(second));
+      if (a == nullptr || b == nullptr) read.failure = "a body is missing from the saved world";
+      if (group != nullptr && a != nullptr && b != nullptr)
+        read.collide.push_back(group->Applies(a, b) != 0);
+    }
+  } catch (const QVException& failure) {
+    read.failure = "error " + std::to_string(failure.error());
+  }
+  app.TermUnits();
+  app.FreeResourceDlls();
+  return read;
+}
 
 class ScriptFaults : public Scenario {
  protected:
@@ -80,7 +120,8 @@ TEST_F(ScriptFaults, AStartupScriptSetsTheFieldsOfANewDocumentAndRunsAPulley) {
   const std::string folder = Home().Path("startup-fields");
   std::filesystem::create_directories(folder);
   WriteScript("startup-fields/qvstart.ybs",
-              {"Sub Main()", "  Dim d As YBDocument", "  Set d = YB.New",
+              {"Sub Main()", "  Dim old As YBDocument", "  Set old = YB.ActiveDocument",
+               "  Dim d As YBDocument", "  Set d = YB.New",
                "  d.Gravity = \"Linear\"", "  d.LinearGravityConst = 9.81",
                "  d.AirResistanceType = \"standard\"", "  d.AirResistanceVCoeff = 0.5",
                "  Print \"fields \"; d.Gravity; \" \"; d.LinearGravityConst; \" \"; "
@@ -105,10 +146,17 @@ TEST_F(ScriptFaults, AStartupScriptSetsTheFieldsOfANewDocumentAndRunsAPulley) {
                "\" slower in air \"; inAir > 0 And inAir < free",
                "  Dim p As YBBody", "  Set p = d.NewBody(\"polygon\")",
                "  On Error Resume Next", "  p.Curved = True",
-               "  Print \"curved error \"; Err.Number; \" now \"; p.Curved", "End Sub"});
+               "  Print \"curved error \"; Err.Number; \" now \"; p.Curved",
+               // The document the program opened is older: no fields, no collision group.
+               "  Err.Clear", "  old.Gravity = \"linear\"",
+               "  Print \"old gravity error \"; Err.Number; \" [\"; old.Gravity; \"]\"",
+               "  Err.Clear", "  old.Collide", "  Print \"old collide error \"; Err.Number",
+               "End Sub"});
   ASSERT_TRUE(Start("spring-and-pin.yb", {{"YB_PROGRAM_DIR", folder}}));
-  ASSERT_TRUE(Me().WaitUntil([&] { return Said("curved error"); })) << Program()->Output();
+  ASSERT_TRUE(Me().WaitUntil([&] { return Said("old collide error"); })) << Program()->Output();
   ASSERT_TRUE(Me().Idle());
+  EXPECT_TRUE(Said("old gravity error 902 []\n")) << Program()->Output();
+  EXPECT_TRUE(Said("old collide error 900\n")) << Program()->Output();
   EXPECT_TRUE(Said("fields linear 9.81 standard 0.5\n")) << Program()->Output();
   EXPECT_TRUE(Said("pulley ran 0 frames 10\n")) << Program()->Output();
   EXPECT_TRUE(Said("falls freely True slower in air True\n")) << Program()->Output();
@@ -118,6 +166,56 @@ TEST_F(ScriptFaults, AStartupScriptSetsTheFieldsOfANewDocumentAndRunsAPulley) {
       << "something else has the keyboard: " << Me().FocusedTitle();
   Stop();
   std::filesystem::remove_all(folder);
+}
+
+// Edit > Don't Collide, as a script asks for it on the world the user made with File > New: the
+// saved world keeps the selected pair apart and every other pair colliding.
+TEST_F(ScriptFaults, AScriptKeepsTheSelectedPairOfANewWorldFromColliding) {
+  ASSERT_TRUE(Running());
+  Me().Control("n");
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().FocusedTitle() == "Yarrowby - Untitled"; }))
+      << "no new world took the keyboard: " << Me().FocusedTitle();
+  ASSERT_TRUE(Me().Idle());
+  const std::string saved = Home().Path("kept-apart.yb");
+  std::filesystem::remove(saved);
+  const std::string script = WriteScript(
+      "kept-apart.ybs",
+      {"Sub Main()", "  Dim d As YBDocument", "  Set d = YB.ActiveDocument",
+       "  Dim a As YBBody", "  Set a = d.NewBody(\"circle\")", "  Dim b As YBBody",
+       "  Set b = d.NewBody(\"square\")", "  Dim c As YBBody", "  Set c = d.NewBody(\"circle\")",
+       "  d.Select a", "  d.Select b", "  On Error Resume Next", "  d.Collide False",
+       "  Print \"apart error \"; Err.Number; \" ids \"; a.ID; \" \"; b.ID; \" \"; c.ID",
+       "  Err.Clear",
+       "  d.SaveAs \"" + saved + "\"", "  Print \"saved error \"; Err.Number", "End Sub"});
+  ASSERT_TRUE(RunScript(script));
+  ASSERT_TRUE(Me().WaitUntil([&] { return Said("saved error"); })) << Program()->Output();
+  ASSERT_TRUE(Me().Idle());
+  ASSERT_TRUE(Said("saved error 0\n")) << Program()->Output();
+  const std::string output = Program()->Output();
+  const size_t at = output.rfind("apart error ");
+  ASSERT_NE(at, std::string::npos) << output;
+  int error = -1, a = 0, b = 0, c = 0;
+  ASSERT_EQ(std::sscanf(output.c_str() + at, "apart error %d ids %d %d %d", &error, &a, &b, &c), 4)
+      << output;
+  EXPECT_EQ(error, 0);
+  const Pairs pairs = CollidingPairs(saved, {{a, b}, {a, c}, {b, c}});
+  ASSERT_EQ(pairs.failure, "");
+  EXPECT_EQ(pairs.collide, (std::vector<bool>{false, true, true}));
+}
+
+// Collide works on a document the script made itself as on one the user opened.
+TEST_F(ScriptFaults, AScriptCollidesTheBodiesOfADocumentItMade) {
+  WAITS_FOR("Scripts act on the documents a user sees, and lose nothing");
+  ASSERT_TRUE(Running());
+  const std::string script = WriteScript(
+      "made-collide.ybs",
+      {"Sub Main()", "  Dim d As YBDocument", "  Set d = YB.New", "  Dim a As YBBody",
+       "  Set a = d.NewBody(\"circle\")", "  Dim b As YBBody", "  Set b = d.NewBody(\"circle\")",
+       "  d.Select a", "  d.Select b", "  On Error Resume Next", "  d.Collide False",
+       "  Print \"made collide error \"; Err.Number", "End Sub"});
+  ASSERT_TRUE(RunScript(script));
+  ASSERT_TRUE(Me().WaitUntil([&] { return Said("made collide error"); })) << Program()->Output();
+  EXPECT_TRUE(Said("made collide error 0\n")) << Program()->Output();
 }
 
 }  // namespace
