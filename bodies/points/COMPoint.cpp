@@ -1,6 +1,9 @@
 // TCOMPoint: the centre of mass of group 0, computed by the solver while the point is shown.
 
 #include "bodies/points/Point.h"
+
+#include "bodies/Background.h"
+#include "bodies/Body.h"
 #include "core/MenuCommands.h"
 #include "core/MenuSetup.h"
 #include "model/command/CommandCore.h"
@@ -13,6 +16,25 @@ namespace {
 
 constexpr uint32_t kTagShow = MakeTag("show");
 constexpr uint32_t kTagHideName = MakeTag("hidN");
+
+// Where the solver's formulas put the point, from the bodies as the world shows them (a recorded
+// frame during and after a run, the starting places before): the centre of mass of every body
+// but the background. False when the bodies have no mass between them.
+bool ShownCentreOfMass(TWorldDoc& world, TVector& centre) {
+  double mass = 0.0, x = 0.0, y = 0.0;
+  for (TLink* object : world.Objects()) {
+    auto* body = dynamic_cast<TMass*>(object);
+    if (body == nullptr || body->IsMemberClass(TZeroMass::kClassID)) continue;
+    const double m = body->GetMass();
+    const TVector at = body->GetCOMWorld();
+    x += m * at.x;
+    y += m * at.y;
+    mass += m;
+  }
+  if (!(mass > 0.0)) return false;
+  centre = TVector(x / mass, y / mass);
+  return true;
+}
 
 }  // namespace
 
@@ -71,6 +93,7 @@ std::unique_ptr<TCommandCore> TCOMPoint::DoObjectMenuCommand(int16_t command, bo
   TWorldDoc* world = GetWorld();
   if (world != nullptr) CheckWorldEdit(*world);
   SetFlagProperty(kTagShow, IsShown() != 0 ? 0 : 1);
+  FollowCentreOfMass();
   InvalidateMenuSetup();
   Changed();
   ForEachLinked(1);
@@ -127,7 +150,20 @@ bool TCOMPoint::SnapTest(double tolerance, const TVector& mouse, TVector& world,
   return TPoint::SnapTest(tolerance, mouse, world, local, found);
 }
 
+void TCOMPoint::FollowCentreOfMass() {
+  TWorldDoc* world = GetWorld();
+  TVector centre;
+  if (IsShown() == 0 || world == nullptr || !ShownCentreOfMass(*world, centre)) return;
+  // The formulas keep their texts; only their current values follow the bodies.
+  LocalX()->StoreConstant(centre.x);
+  LocalY()->StoreConstant(centre.y);
+  InvalidateCache();
+  // The computed icon while a recorded frame is shown.
+  markFlag_ = world->ShowsRecordedFrame() ? 1 : 0;
+}
+
 void TCOMPoint::Draw(const MacRect& area, uint16_t) {
+  FollowCentreOfMass();
   DrawPointIcon(area, 8, markFlag_ != 0 ? "COMIcon" : "COMXIcon");
 }
 

@@ -385,6 +385,8 @@ class TCOMPoint : public TPoint {
   void CheckRecordedValues(int32_t limit);
   int16_t GetMarkIndex() const { return markIndex_; }
   uint16_t HasRecordedMark() const { return markFlag_; }
+  // While shown: moves to the centre of mass of the bodies as the world shows them.
+  void FollowCentreOfMass();
 
   Str255 GetInMenuName() const override { return "InNoMenu"; }
   Str255 GetOutMenuName() const override { return "OutCOMMenu"; }

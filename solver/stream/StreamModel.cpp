@@ -82,6 +82,23 @@ class StartEnvironment : public BeforeRunEnvironment {
   int32_t FindObject(std::string_view, int32_t, FormulaObject&) const override {
     return kFormulaNoValue;
   }
+  // Group 0 is every body but the background: its centre is known once every body is set up,
+  // so a point placed at it (the world's centre-of-mass point) starts there.
+  int32_t GroupCentreOfMass(int32_t group, FormulaVector& out) const override {
+    if (group != 0) return kFormulaUnknownObject;
+    if (bodies_.size() < binding_.bodyIds.size()) return kFormulaNoValue;
+    double mass = 0, x = 0, y = 0;
+    for (size_t i = 1; i < bodies_.size(); ++i) {
+      const dynamics::Body& b = bodies_[i];
+      const double c = std::cos(b.r), s = std::sin(b.r);
+      x += b.mass * (b.x + c * b.comX - s * b.comY);
+      y += b.mass * (b.y + s * b.comX + c * b.comY);
+      mass += b.mass;
+    }
+    if (mass <= 0) return kFormulaNoValue;
+    out = {x / mass, y / mass, 0};
+    return kFormulaOk;
+  }
   int32_t Member(const FormulaObject& object, FormulaMember member,
                  FormulaVector& out) const override {
     if (object.kind == FormulaObjectKind::kPoint) return PointMember(object.number, member, out);

@@ -1,7 +1,8 @@
 // The world's own objects, reached from the menus: World > Axes draws the coordinate axes through
-// the origin and takes them away again; Edit > Don't Collide lets a falling circle pass through
-// the box it rested on; Edit > Convert cuts a polygon into its edges and joins the edges into one
-// polygon again. Each world is written here, opened by the program and
+// the origin and takes them away again; World > Centre of Mass shows the centre of mass of the
+// bodies during a run and files it as the solver's formulas; Edit > Don't Collide lets a falling
+// circle pass through the box it rested on; Edit > Convert cuts a polygon into its edges and
+// joins the edges into one polygon again. Each world is written here, opened by the program and
 // worked on with real input; what the program shows is read from the screen, what it keeps from
 // the documents it saves.
 
@@ -43,6 +44,7 @@ constexpr int kShapesToLines = 0, kLinesToPolygon = 1;
 
 // Identifiers of the objects the worlds below are written with.
 constexpr int16_t kCollisionGroupId = 2;
+constexpr int16_t kCentreOfMassId = 11;
 constexpr int16_t kFirstBodyId = 20;
 constexpr int16_t kSecondBodyId = 21;
 
@@ -106,6 +108,20 @@ SavedHeights ReadHeights(const std::string& path, int16_t body) {
   for (int32_t frame = 0; frame < store->FrameCount(); ++frame)
     saved.y.push_back(store->Value(frame, offset + 1));
   return saved;
+}
+
+// The centre-of-mass point's x formula as the saved document holds it.
+std::string SavedCentreOfMassFormula(const std::string& path) {
+  const ProgramClasses classes;
+  TQVDoc document;
+  document.ReadDocument(path);
+  auto* point = dynamic_cast<TCOMPoint*>(document.World().FindObject(kCentreOfMassId));
+  if (point == nullptr) return "(no centre-of-mass point)";
+  TFormula* x = point->GetFormulaProperty(MakeTag("p__x"), nullptr, nullptr, nullptr, nullptr);
+  if (x == nullptr) return "(no formula)";
+  Str255 text;
+  x->GetText(text);
+  return text.AsCString();
 }
 
 // What the program prints, started with the arguments and no desktop at all.
@@ -264,6 +280,32 @@ TEST_F(SpecialObjects, TheAxesItemDrawsTheAxesThroughTheOriginAndTakesThemAway) 
   EXPECT_EQ(again.Differences(plain), 0) << "the world is not shown as before the axes";
 }
 
+TEST_F(SpecialObjects, TheCentreOfMassShowsDuringARunAndIsFiledAsTheSolversFormula) {
+  // One kilogram at x = -1 and three at x = 1: the centre of mass lies at x = 0.5.
+  const std::string sample = "centre.yb";
+  WriteWorld(Home().Sample(sample), [](TWorldDoc& world) {
+    sample_worlds::Add<TCOMPoint>(world, kCentreOfMassId);
+    sample_worlds::AddDisk(world, kFirstBodyId, 0.05, 1.0, -1.0, 0.0);
+    sample_worlds::AddDisk(world, kSecondBodyId, 0.05, 3.0, 1.0, 0.0);
+  });
+  ASSERT_TRUE(StartOn(sample));
+  const Box world = World();
+  const Picture plain = Me().Grab(world);
+  const std::vector<std::pair<int, int>> disks = InkPatches(plain);
+  ASSERT_EQ(disks.size(), 2u) << "the two disks are not shown apart";
+  const int comX = disks[0].first + (disks[1].first - disks[0].first) * 3 / 4;
+  const int comY = (disks[0].second + disks[1].second) / 2;
+  const Box around{world.x + comX - 8, world.y + comY - 8, 17, 17};
+  const Picture empty = Me().Grab(around);
+  ASSERT_EQ(empty.Count(IsDark), 0) << "something stands at the centre of mass already";
+
+  ASSERT_TRUE(Choose("World", kCentreOfMassItem, kCentreOfMassSeparators));
+  ASSERT_TRUE(RunUntil([&](const Picture&) { return Me().Grab(around).Count(IsDark) >= 8; }))
+      << "no mark appeared at the centre of mass during the run";
+  ASSERT_TRUE(Save(sample));
+  EXPECT_EQ(SavedCentreOfMassFormula(Home().Sample(sample)), "GroupCofM(0).x");
+}
+
 TEST_F(SpecialObjects, DontCollideLetsACircleFallThroughTheBoxItRestedOn) {
   // A box anchored to the background, its top at y = 0.1, and a circle of radius 0.1 above it:
   // resting on the box, the circle's centre stays at 0.2.
@@ -303,7 +345,8 @@ TEST_F(SpecialObjects, DontCollideLetsACircleFallThroughTheBoxItRestedOn) {
   const auto startArea = [&](const Picture& picture) {
     int ink = 0;
     for (int y = 0; y < shown.front().second; ++y)
-      for (int x = 0; x < world.width; ++x) ink += IsDark(picture.At(x, y)) && IsDark(start.At(x, y));
+      for (int x = 0; x < world.width; ++x)
+        ink += IsDark(picture.At(x, y)) && IsDark(start.At(x, y));
     return ink;
   };
 
