@@ -78,11 +78,13 @@ void TCollisionGroup::DoSetupMenus() {
   SetMenuItemMark(kCmdCollide, kNoMark);
   SetMenuItemMark(kCmdDontCollide, kNoMark);
   const CollideMenuState state = MenuState();
-  EnableMenuCommand(kCmdCollide, state.enabled);
-  EnableMenuCommand(kCmdDontCollide, state.enabled);
-  if (!state.enabled) return;
-  SetMenuItemMark(kCmdCollide, state.collideMark);
-  SetMenuItemMark(kCmdDontCollide, state.dontCollideMark);
+  // A check is the item's checked state; the mixed mark is a picture of its own.
+  const auto show = [&state](int16_t command, uint8_t mark) {
+    EnableCheckMenuCommand(command, state.enabled, state.enabled && mark == kCheckMark);
+    if (state.enabled && mark == kMixedMark) SetMenuItemMark(command, mark);
+  };
+  show(kCmdCollide, state.collideMark);
+  show(kCmdDontCollide, state.dontCollideMark);
 }
 
 std::unique_ptr<TCommandCore> TCollisionGroup::DoObjectMenuCommand(int16_t command, bool& handled) {

@@ -389,4 +389,34 @@ TEST_F(ConverterTest, DroppedCommandsLeaveTheWorldAlone) {
   EXPECT_EQ(Polygons().size(), 1u);
 }
 
+// What the user selects in the world decides the items: a polygon offers Shapes to Lines, and
+// lines picked in the world (not only those the line handler marks) are the ones joined.
+TEST_F(ConverterTest, TheWorldsSelectionOffersTheConversions) {
+  const auto enabled = [](int16_t command) {
+    for (const PendingMenuEnable& entry : PendingMenuEnables())
+      if (entry.command == command) return entry.enabled != 0;
+    return false;
+  };
+  ClearPendingMenuEnables();
+  TPolygon* polygon = Polygon(10, {{0, 0}, {30, 0}, {30, 30}});
+  converter->DoSetupMenus();
+  EXPECT_TRUE(enabled(TObjectConverter::kCmdShapesToLines));
+  EXPECT_TRUE(enabled(TObjectConverter::kCmdConvertMenu));
+  EXPECT_FALSE(enabled(TObjectConverter::kCmdLinesToCurve));
+  ClearPendingMenuEnables();
+  world->Deselect(polygon);
+
+  TLine* a = Line(20, {0, 0}, {30, 0});
+  TLine* b = Line(21, {30, 0}, {30, 30});
+  a->SetSelected(0, 0);
+  b->SetSelected(0, 0);
+  world->Select(a);
+  world->Select(b);
+  EXPECT_EQ(converter->GetSelectedLines(), (std::vector<TLine*>{a, b}));
+  converter->DoSetupMenus();
+  EXPECT_TRUE(enabled(TObjectConverter::kCmdLinesToPolygon));
+  EXPECT_FALSE(enabled(TObjectConverter::kCmdShapesToLines));
+  ClearPendingMenuEnables();
+}
+
 }  // namespace
