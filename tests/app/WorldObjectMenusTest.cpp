@@ -1,6 +1,7 @@
 // The items of the world's own objects on the menu bar: Axes and Centre of Mass checked while
 // they show, Collide and Don't Collide marked by the selected bodies' pairs (grey in a world
-// without a collision group), and every one of them grey and refused while the world plays.
+// without a collision group), and every one of them grey and refused while the world plays; Back
+// to Frame 0 and Forget the Run offered while there is a run.
 // Commands go to the main frame as the menu bar sends them; the set-up is read back from the bar.
 
 #include <memory>
@@ -14,6 +15,7 @@
 #include "core/MenuCommands.h"
 #include "platform/win32/Menu.h"
 #include "tests/app/SketchFixture.h"
+#include "views/world/WorldMenus.h"
 
 namespace {
 
@@ -116,6 +118,17 @@ TEST_F(WorldObjectMenusTest, WhilePlayingTheWorldsOwnItemsAreGreyAndRefused) {
   Command(kCmdToggleCOM);
   EXPECT_EQ(Background().GetShowAxes(), 0);
   EXPECT_EQ(centre.IsShown(), 0);
+}
+
+// Back to Frame 0 and Forget the Run is offered while the world holds a run, and forgets it.
+TEST_F(WorldObjectMenusTest, FrameZeroIsOfferedWhileThereIsARunToForget) {
+  EXPECT_FALSE(Enabled(kCmdFrameZero));
+  world_->RunToFrame(3, nullptr);
+  world_->ShowFrame(3, 1);
+  EXPECT_TRUE(Enabled(kCmdFrameZero));
+  Command(kCmdFrameZero);
+  EXPECT_LE(world_->LastFrame(), 0);
+  EXPECT_FALSE(Enabled(kCmdFrameZero));
 }
 
 }  // namespace

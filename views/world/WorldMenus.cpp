@@ -450,6 +450,8 @@ void TWorldMenus::DoSetupMenus() {
   }
   SetUpObjectMenus(world.Selection(), !player);
   EnableMenuCommand(kCmdReload, true);
+  // Back to frame 0, forgetting the run: offered while there is a run to forget.
+  EnableMenuCommand(kCmdFrameZero, world.LastFrame() > 0);
   EnableMenuCommand(kCmdActionTemplate, true);
   EnableCheckMenuCommand(kCmdAngleSnap, !player, world.GetAngleSnap() != 0);
   EnableMenuCommand(1014, !player);
