@@ -318,30 +318,47 @@ void TWindowsDialog::MakeNormalFont() {
 
 bool TWindowsDialog::Validate() {
   if (acceptOnClose_ != 0) {
-    TMacDialogItem* const item = FirstItemThat([](TMacDialogItem* candidate) {
+    // The focused field first, then every other field whose text the user changed and left:
+    // OK takes what the fields show, whether or not the focus is still in them.
+    TMacDialogItem* const focused = FirstItemThat([](TMacDialogItem* candidate) {
       return candidate->HasFocus() && candidate->IsMemberClass(kEditTextItemClass);
     });
-    if (item != nullptr) {
-      TChangingControls bracket;
-      const int16_t error = item->CheckText();
-      if (error != 0) {
-        acceptOnClose_ = 0;
-        // Checked and refused for this confirm: the key-up of the confirming key, which the
-        // report's alert may let through to the field, must not check it again (and accept the
-        // dialog's closing behind the report).
-        ConfirmFlag() = 0;
-        if (ReportGuardFlag() == 0 && owner_ != nullptr) {
-          TReportGuard guard;
-          owner_->ReportValidationFailure(item, error);
-        }
-      } else {
-        acceptOnClose_ = AcceptValue(item, false) == 0 ? 1 : 0;
-      }
+    if (focused != nullptr) CheckAndAccept(focused);
+    for (TMacDialogItem* item : std::vector<TMacDialogItem*>(items_)) {
+      if (acceptOnClose_ == 0) break;
+      if (item == focused || !IsLiveEditItem(item)) continue;
+      CheckAndAccept(item, true);
     }
   }
   const bool passed = acceptOnClose_ != 0;
   acceptOnClose_ = 1;
   return passed;
+}
+
+bool TWindowsDialog::IsLiveEditItem(TMacDialogItem* item) const {
+  // Accepting a value may rebuild a panel: an item no longer listed is not touched.
+  return std::find(items_.begin(), items_.end(), item) != items_.end() &&
+         item->IsMemberClass(kEditTextItemClass) && item->IsRemoved() == 0;
+}
+
+void TWindowsDialog::CheckAndAccept(TMacDialogItem* item, bool onlyWhenChanged) {
+  TChangingControls bracket;
+  const int16_t error = item->CheckText();
+  if (error != 0) {
+    acceptOnClose_ = 0;
+    // Checked and refused for this confirm: the key-up of the confirming key, which the
+    // report's alert may let through to the field, must not check it again (and accept the
+    // dialog's closing behind the report).
+    ConfirmFlag() = 0;
+    if (ReportGuardFlag() == 0 && owner_ != nullptr) {
+      TReportGuard guard;
+      owner_->ReportValidationFailure(item, error);
+    }
+    return;
+  }
+  // A field the user left untouched has nothing to hand over.
+  if (onlyWhenChanged && item->IsChanged() == 0) return;
+  acceptOnClose_ = AcceptValue(item, false) == 0 ? 1 : 0;
 }
 
 void TWindowsDialog::CloseModal(bool confirmed) {

@@ -5,9 +5,10 @@
 // confirms, modally or modeless. While it is active the main frame's keys are those of the
 // "FLOATER" table; when it is left, the table that was in effect before comes back.
 //
-// Confirming checks the focused edit item first: a refused entry is reported once (a second
-// report while the first is shown is suppressed), keeps the dialog open and is checked again at
-// the next confirm. The dialog cannot be made smaller than it opened; growing it hands the
+// Confirming checks the focused edit item first, then every other edit item whose text changed,
+// and hands their values to the owner: a refused entry is reported once (a second report while
+// the first is shown is suppressed), keeps the dialog open and is checked again at the next
+// confirm. The dialog cannot be made smaller than it opened; growing it hands the
 // change to every item.
 
 #include <cstdint>
@@ -112,7 +113,9 @@ class TWindowsDialog : public CDialog, public TItemBuildTarget {
   CWnd* DialogWindow() override { return this; }
 
  protected:
-  // The focused edit item's check (the confirm and the cancel of this class).
+  // The check of the edit items on confirm: the focused one, then every other one the user
+  // changed. A good value goes to the owner; the first refused one is reported, and the answer
+  // is false.
   bool Validate();
   // Ends the dialog: modal through the framework, modeless by destroying its window.
   void CloseModal(bool confirmed);
@@ -125,6 +128,11 @@ class TWindowsDialog : public CDialog, public TItemBuildTarget {
   void OnActivate(bool active);
   void OnShowWindow(bool shown);
   void FreeItems();
+  // An edit item still in the dialog and not taken out of it.
+  bool IsLiveEditItem(TMacDialogItem* item) const;
+  // Checks the item's text: a refused one is reported and clears accept-on-close, a good one
+  // is handed to the owner (with onlyWhenChanged, only when the item's text changed).
+  void CheckAndAccept(TMacDialogItem* item, bool onlyWhenChanged = false);
 
   std::vector<TMacDialogItem*> items_;
   TDialogOwner* owner_ = nullptr;
