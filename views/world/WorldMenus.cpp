@@ -107,7 +107,16 @@ TFrameZeroCommand::TFrameZeroCommand(TWorldDoc& world) {
 
 void TFrameZeroCommand::Perform() {
   TCommand::Perform();
-  if (IsDone() != 0 && GetWorld() != nullptr) GetWorld()->ResetHistory(1);
+  TWorldDoc* const world = GetWorld();
+  if (IsDone() == 0 || world == nullptr) return;
+  // Stopped before its run came back (a Stop or a click while it waited), the world still shows
+  // a later frame: the bodies go back to frame 0 first, so that the run forgotten leaves them
+  // where they started, never where the run had taken them.
+  if (world->CurrentFrame() > 0) {
+    world->RunToFrame(0, nullptr);
+    world->ShowFrame(0, 1);
+  }
+  world->ResetHistory(1);
 }
 
 TRefusalCommand::TRefusalCommand(TWorldDoc& world) : world_(world) {

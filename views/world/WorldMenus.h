@@ -70,7 +70,8 @@ class TFrameZeroCommand : public TCommand {
 
  public:
   explicit TFrameZeroCommand(TWorldDoc& world);
-  // The run's slice; once frame 0 shows, the recorded frames are forgotten.
+  // The run's slice; once it has ended, frame 0 shows (also when it was stopped before it got
+  // there) and the recorded frames are forgotten.
   void Perform() override;
 };
 
