@@ -22,9 +22,9 @@ namespace scenario {
 namespace {
 
 // The World menu, counted from resources/main/menus.rc: "Back to Frame 0 and Forget the Run"
-// below Run, Stop, Reset, a separator and four items; "Force Fields" below 26 items and seven
+// below Run, Stop, Reset, a separator and three items; "Force Fields" below 26 items and seven
 // separators; "Frame Tape" below 19 items and four separators.
-constexpr int kForgetRunItem = 7, kForgetRunSeparators = 1;
+constexpr int kForgetRunItem = 6, kForgetRunSeparators = 1;
 constexpr int kFrameTapeItem = 19, kFrameTapeSeparators = 4;
 constexpr int kForceFieldsItem = 26, kForceFieldsSeparators = 7;
 
