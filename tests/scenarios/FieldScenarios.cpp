@@ -1,6 +1,11 @@
 // The force fields of a new world, from World > Force Fields: a circle sketched in a new world
 // stays where it is when the world runs; once Gravity... is set to a uniform 9.81 it falls, on
 // the screen and in the frames of the saved world; set back to none, it stays again.
+//
+// A user's values reach the world however the user leaves the dialog, and going back to frame 0
+// puts the bodies where they started (group DialogOk): a value typed into Gravity... and
+// confirmed with a click on OK is the saved world's gravity; after a run stopped at a later
+// frame, World > Back to Frame 0 and Forget the Run leaves the sketched circle where it was.
 
 #include <algorithm>
 #include <cmath>
@@ -11,6 +16,7 @@
 
 #include "app/TApp.h"
 #include "bodies/Body.h"
+#include "constraints/Field.h"
 #include "core/Failure.h"
 #include "model/world/QVDoc.h"
 #include "model/world/RunBridge.h"
@@ -38,16 +44,21 @@ constexpr DialogUnits kLineGravity{40, 41};
 constexpr DialogUnits kLineGravityValue{138, 40};
 constexpr DialogUnits kOk{141, 85};
 
-// What a saved world keeps of its run: the frames, and the circle's height at the first and the
-// last of them (metres, y up).
-struct SavedRun {
+// What a saved world holds: its gravity, its recorded frames, and its circle (the body that is
+// not the background) where the world shows it and at the first and the last frame (metres, y
+// up).
+struct SavedWorld {
   std::string failure;
-  int32_t frames = -1;
+  int32_t gravityKind = -1;
+  double lineGravity = 0.0;
+  int32_t frames = 0;
+  bool hasCircle = false;
+  double circleX = 0.0, circleY = 0.0;
   double firstY = 0.0, lastY = 0.0;
 };
 
-SavedRun ReadSavedRun(const std::string& path) {
-  SavedRun saved;
+SavedWorld ReadSavedWorld(const std::string& path) {
+  SavedWorld saved;
   TApp app;
   app.LoadResourceDlls();
   app.InitUnits();
@@ -57,18 +68,25 @@ SavedRun ReadSavedRun(const std::string& path) {
     TWorldDoc& world = document.World();
     TMass* circle = nullptr;
     for (TLink* object : world.Objects()) {
+      if (auto* gravity = dynamic_cast<TGravCnstr*>(object)) {
+        saved.gravityKind = gravity->GetKind();
+        saved.lineGravity = gravity->GetLineGravity();
+      }
       auto* body = dynamic_cast<TMass*>(object);
       if (body != nullptr && body->GetIdentifier() != 0) circle = body;
     }
     const TFrameStore* store = world.GetStore();
-    if (circle == nullptr || store == nullptr) {
-      saved.failure = "no circle or no run in the saved world";
-    } else {
-      saved.frames = store->FrameCount();
-      world.ShowFrame(0, 0);
-      saved.firstY = circle->GetPositionValues().y;
-      world.ShowFrame(static_cast<int16_t>(store->LastFrame()), 0);
-      saved.lastY = circle->GetPositionValues().y;
+    saved.frames = store != nullptr ? store->FrameCount() : 0;
+    if (circle != nullptr) {
+      saved.hasCircle = true;
+      saved.circleX = circle->GetPositionValues().x;
+      saved.circleY = circle->GetPositionValues().y;
+      if (store != nullptr) {
+        world.ShowFrame(0, 0);
+        saved.firstY = circle->GetPositionValues().y;
+        world.ShowFrame(static_cast<int16_t>(store->LastFrame()), 0);
+        saved.lastY = circle->GetPositionValues().y;
+      }
     }
   } catch (const QVException& failure) {
     saved.failure = "error " + std::to_string(failure.error());
@@ -100,14 +118,18 @@ class Fields : public Scenario {
   // The circle and the room below it, away from the tape and the coordinates bar.
   Box WorldBelowCircle() const { return At(300, 120, 180, 280); }
 
-  // Ctrl+N, a circle dragged out with Tools > Circle in the empty new world, and its tape.
-  void NewWorldWithACircle() {
+  // Ctrl+N: an empty new world.
+  void NewWorld() {
     Me().Control("n");
     ASSERT_TRUE(Me().WaitUntil([&] {
       return Me().WindowTitled("Yarrowby - Untitled") != 0 &&
              Me().Grab(WorldBelowCircle()).Count(IsDark) == 0;
     })) << "no empty new world was shown";
     ASSERT_TRUE(Me().Idle());
+  }
+
+  // A circle dragged out with Tools > Circle in the world, and the world's tape shown.
+  void SketchACircle() {
     // Tools: the selection and zoom tools (5), a separator, the rectangle, the square, the circle.
     ASSERT_TRUE(ChooseMenu(MenuTitleX("Tools"), 7, 1));
     ASSERT_TRUE(Me().Idle());
@@ -147,9 +169,10 @@ class Fields : public Scenario {
     ASSERT_TRUE(Me().Idle());
   }
 
-  // World > Force Fields > Gravity..., the choice clicked, then either a value typed and
-  // Return, which confirms it, or a click on OK.
-  void SetGravity(DialogUnits choice, const std::string& value) {
+  // World > Force Fields > Gravity..., the choice clicked, then a value typed (when there is
+  // one) and confirmed with Return or with a click on OK.
+  enum class Confirm { kReturn, kClickOk };
+  void SetGravity(DialogUnits choice, const std::string& value, Confirm confirm = Confirm::kReturn) {
     const std::vector<Box> before = Me().ShownPlaces();
     ASSERT_TRUE(ChooseMenu(MenuTitleX("World"), kForceFieldsItem, kForceFieldsSeparators));
     ASSERT_TRUE(Me().Idle());
@@ -169,6 +192,8 @@ class Fields : public Scenario {
       Me().Key("End");
       Me().Key("Home", {"Shift_L"});
       Me().Type(value);
+    }
+    if (!value.empty() && confirm == Confirm::kReturn) {
       Me().Key("Return");
     } else {
       ClickIn(kOk);
@@ -218,14 +243,15 @@ class Fields : public Scenario {
 
 TEST_F(Fields, GravityFromItsDialogMakesANewWorldsCircleFallAndNoneKeepsItStill) {
   ASSERT_TRUE(Running());
-  ASSERT_NO_FATAL_FAILURE(NewWorldWithACircle());
+  ASSERT_NO_FATAL_FAILURE(NewWorld());
+  ASSERT_NO_FATAL_FAILURE(SketchACircle());
   const Box world = WorldBelowCircle();
   const double still = MeanDarkRow(Me().Grab(world));
 
   // Without gravity the circle stays.
   ASSERT_NO_FATAL_FAILURE(RunAWhile());
   EXPECT_NEAR(MeanDarkRow(Me().Grab(world)), still, 0.5) << "the circle moved without gravity";
-  SavedRun run = ReadSavedRun(Save("field-gravity.yb"));
+  SavedWorld run = ReadSavedWorld(Save("field-gravity.yb"));
   ASSERT_EQ(run.failure, "");
   EXPECT_GT(run.frames, 1);
   EXPECT_DOUBLE_EQ(run.lastY, run.firstY);
@@ -236,7 +262,7 @@ TEST_F(Fields, GravityFromItsDialogMakesANewWorldsCircleFallAndNoneKeepsItStill)
   ASSERT_NO_FATAL_FAILURE(RunAWhile());
   const double fallen = MeanDarkRow(Me().Grab(world));
   EXPECT_TRUE(std::isnan(fallen) || fallen > still + 10.0) << "the circle did not fall";
-  run = ReadSavedRun(Save("field-gravity.yb"));
+  run = ReadSavedWorld(Save("field-gravity.yb"));
   ASSERT_EQ(run.failure, "");
   ASSERT_GT(run.frames, 1);
   EXPECT_LT(run.lastY, run.firstY) << "the saved frames do not show the circle falling";
@@ -247,10 +273,43 @@ TEST_F(Fields, GravityFromItsDialogMakesANewWorldsCircleFallAndNoneKeepsItStill)
   ASSERT_NO_FATAL_FAILURE(SetGravity(kNoGravity, ""));
   ASSERT_NO_FATAL_FAILURE(RunAWhile());
   EXPECT_NEAR(MeanDarkRow(Me().Grab(world)), still, 0.5) << "the circle moved without gravity";
-  run = ReadSavedRun(Save("field-gravity.yb"));
+  run = ReadSavedWorld(Save("field-gravity.yb"));
   ASSERT_EQ(run.failure, "");
   EXPECT_GT(run.frames, 1);
   EXPECT_DOUBLE_EQ(run.lastY, run.firstY);
+}
+
+// The dialog's values and the forgotten run, each in a program of its own.
+class DialogOk : public Fields {};
+
+TEST_F(DialogOk, AGravityTypedAndConfirmedWithAClickOnOkIsSaved) {
+  ASSERT_TRUE(Start(""));
+  ASSERT_NO_FATAL_FAILURE(NewWorld());
+  ASSERT_NO_FATAL_FAILURE(SetGravity(kLineGravity, "9.81", Confirm::kClickOk));
+  const SavedWorld saved = ReadSavedWorld(Save("ok-gravity.yb"));
+  ASSERT_EQ(saved.failure, "");
+  EXPECT_EQ(saved.gravityKind, TGravCnstr::kLine);
+  EXPECT_EQ(saved.lineGravity, 9.81);
+}
+
+TEST_F(DialogOk, BackToFrameZeroAfterAStoppedRunLeavesTheCircleWhereItWasSketched) {
+  ASSERT_TRUE(Start(""));
+  ASSERT_NO_FATAL_FAILURE(NewWorld());
+  ASSERT_NO_FATAL_FAILURE(SketchACircle());
+  ASSERT_NO_FATAL_FAILURE(SetGravity(kLineGravity, "9.81", Confirm::kClickOk));
+  const SavedWorld sketched = ReadSavedWorld(Save("frame-zero.yb"));
+  ASSERT_EQ(sketched.failure, "");
+  ASSERT_TRUE(sketched.hasCircle);
+
+  // Stopped at a later frame, not reset: the menu item itself goes back before it forgets.
+  ASSERT_NO_FATAL_FAILURE(RunAWhile());
+  ASSERT_TRUE(ChooseMenu(MenuTitleX("World"), kForgetRunItem, kForgetRunSeparators));
+  ASSERT_TRUE(Me().Idle());
+  const SavedWorld forgotten = ReadSavedWorld(Save("frame-zero.yb"));
+  ASSERT_EQ(forgotten.failure, "");
+  EXPECT_LE(forgotten.frames, 1) << "the run was not forgotten";
+  EXPECT_DOUBLE_EQ(forgotten.circleX, sketched.circleX);
+  EXPECT_DOUBLE_EQ(forgotten.circleY, sketched.circleY);
 }
 
 }  // namespace
