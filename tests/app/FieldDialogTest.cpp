@@ -1,6 +1,9 @@
 // The force fields of a new document, from the World menu: each field's item is offered and
 // opens that field's own dialog on the field alone, except to a player and while the world runs;
-// what the dialog sets is one command that undo takes back whole, group included.
+// what the dialog sets is one command that undo takes back whole, group included. A value typed
+// into a field is taken however the user leaves it: OK clicked straight after typing, Tab to the
+// next field and then OK, or Return; a value the field refuses is reported and keeps the dialog
+// open.
 
 #include <gtest/gtest.h>
 
@@ -25,6 +28,7 @@
 #include "platform/win32/Edit.h"
 #include "platform/win32/Input.h"
 #include "platform/win32/Menu.h"
+#include "platform/win32/MessageBox.h"
 #include "platform/win32/Window.h"
 #include "platform/win32/WindowMessages.h"
 #include "tests/platform/win32/DialogTestSupport.h"
@@ -184,6 +188,76 @@ TEST_F(FieldDialogTest, CancelLeavesNoSettingsCommandToUndo) {
   // The choice made before the cancel was performed at once, as in every property dialog.
   EXPECT_EQ(FieldOf<TGravCnstr>().GetKind(), TGravCnstr::kLine);
   EXPECT_EQ(dynamic_cast<TFieldSettingsCommand*>(app_->Commands().GetLastCommand()), nullptr);
+}
+
+
+// The Gravity dialog driven by presses and keys as the pointer and the keyboard give them.
+class DialogOkTest : public FieldDialogTest {
+ protected:
+  TGravCnstr& Gravity() { return FieldOf<TGravCnstr>(); }
+  // Opens Gravity..., performs the user's steps while the dialog waits, and runs the command. A
+  // dialog that stays open after the user's steps is noted and cancelled.
+  void GravityDialog(std::deque<std::function<void()>> user) {
+    user.push_back([this] {
+      leftOpen_ = true;
+      InjectKeyStroke(VK_ESCAPE);
+    });
+    ChooseAndAct(TGravCnstr::kCommand, std::move(user));
+  }
+  static HWND Control(int32_t id) { return GetDlgItem(GetActiveWindow(), id); }
+  // A press and release of the left button in the middle of the control, as the pointer gives
+  // them to the control under it.
+  static void ClickControl(int32_t id) {
+    const HWND control = Control(id);
+    RECT client{};
+    GetClientRect(control, &client);
+    const LPARAM at = MAKELPARAM(client.right / 2, client.bottom / 2);
+    PostMessage(control, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessage(control, WM_LBUTTONUP, 0, at);
+  }
+  // Line chosen, the field's text replaced by what is typed.
+  static std::deque<std::function<void()>> LineGravityTyped(const std::string& typed) {
+    return {[] { ClickControl(kLineRadio); },
+            [] { ClickControl(kLineGravityField); },
+            [typed] {
+              SendMessage(Control(kLineGravityField), EM_SETSEL, 0, -1);
+              for (char c : typed) InjectCharacter(static_cast<uint8_t>(c));
+            }};
+  }
+
+  bool leftOpen_ = false;
+};
+
+TEST_F(DialogOkTest, OkClickedStraightAfterTypingTakesTheValue) {
+  auto user = LineGravityTyped("9.81");
+  user.push_back([] { ClickControl(IDOK); });
+  GravityDialog(std::move(user));
+  EXPECT_EQ(Gravity().GetKind(), TGravCnstr::kLine);
+  EXPECT_EQ(Gravity().GetLineGravity(), 9.81);
+}
+
+TEST_F(DialogOkTest, TabThenOkTakesTheValue) {
+  auto user = LineGravityTyped("9.81");
+  user.push_back([] { InjectKeyStroke(VK_TAB); });
+  user.push_back([] { ClickControl(IDOK); });
+  GravityDialog(std::move(user));
+  EXPECT_EQ(Gravity().GetLineGravity(), 9.81);
+}
+
+// A refused value is reported when OK is clicked, and the dialog stays open with the field's
+// value not taken.
+TEST_F(DialogOkTest, ARefusedValueIsReportedAndKeepsTheDialogOpen) {
+  std::string alertTitle;
+  auto user = LineGravityTyped("heavy");
+  user.push_back([] { ClickControl(IDOK); });
+  user.push_back([&alertTitle] {
+    alertTitle = GetWindowTextString(GetActiveWindow());
+    InjectKeyStroke(VK_RETURN);
+  });
+  GravityDialog(std::move(user));
+  EXPECT_EQ(alertTitle, "Yarrowby");
+  EXPECT_TRUE(leftOpen_);
+  EXPECT_EQ(Gravity().GetLineGravity(), 0.0);
 }
 
 }  // namespace
