@@ -48,25 +48,18 @@ SavedConstraint ConstraintOnRecord(TCnstr& constraint) {
   return saved;
 }
 
-// The program's classes and resources, for as long as a document is read.
-class ProgramUnits {
- public:
-  ProgramUnits() {
-    app_.LoadResourceDlls();
-    app_.InitUnits();
-  }
-  ~ProgramUnits() {
-    app_.TermUnits();
-    app_.FreeResourceDlls();
-  }
-  ProgramUnits(const ProgramUnits&) = delete;
-  ProgramUnits& operator=(const ProgramUnits&) = delete;
-
- private:
-  TApp app_;
-};
 
 }  // namespace
+
+ProgramUnits::ProgramUnits() {
+  app_.LoadResourceDlls();
+  app_.InitUnits();
+}
+
+ProgramUnits::~ProgramUnits() {
+  app_.TermUnits();
+  app_.FreeResourceDlls();
+}
 
 std::vector<SavedBody> SavedWorld::BodiesOfKind(const std::string& kind) const {
   std::vector<SavedBody> found;

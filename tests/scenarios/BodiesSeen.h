@@ -5,9 +5,22 @@
 #include <string>
 #include <vector>
 
+#include "app/TApp.h"
 #include "tests/scenarios/Harness.h"
 
 namespace scenario {
+
+// The program's classes and resources, for as long as a document is written or read here.
+class ProgramUnits {
+ public:
+  ProgramUnits();
+  ~ProgramUnits();
+  ProgramUnits(const ProgramUnits&) = delete;
+  ProgramUnits& operator=(const ProgramUnits&) = delete;
+
+ private:
+  TApp app_;
+};
 
 struct SavedBody {
   int id = 0;

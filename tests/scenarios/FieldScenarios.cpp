@@ -14,7 +14,6 @@
 #include <string>
 #include <vector>
 
-#include "app/TApp.h"
 #include "bodies/Body.h"
 #include "constraints/Field.h"
 #include "core/Failure.h"
@@ -47,7 +46,7 @@ constexpr DialogUnits kOk{141, 85};
 // What a saved world holds: its gravity, its recorded frames, and its circle (the body that is
 // not the background) where the world shows it and at the first and the last frame (metres, y
 // up).
-struct SavedWorld {
+struct SavedField {
   std::string failure;
   int32_t gravityKind = -1;
   double lineGravity = 0.0;
@@ -57,11 +56,9 @@ struct SavedWorld {
   double firstY = 0.0, lastY = 0.0;
 };
 
-SavedWorld ReadSavedWorld(const std::string& path) {
-  SavedWorld saved;
-  TApp app;
-  app.LoadResourceDlls();
-  app.InitUnits();
+SavedField ReadSavedField(const std::string& path) {
+  SavedField saved;
+  const ProgramUnits units;
   try {
     TQVDoc document;
     document.ReadDocument(path);
@@ -91,8 +88,6 @@ SavedWorld ReadSavedWorld(const std::string& path) {
   } catch (const QVException& failure) {
     saved.failure = "error " + std::to_string(failure.error());
   }
-  app.TermUnits();
-  app.FreeResourceDlls();
   return saved;
 }
 
@@ -251,7 +246,7 @@ TEST_F(Fields, GravityFromItsDialogMakesANewWorldsCircleFallAndNoneKeepsItStill)
   // Without gravity the circle stays.
   ASSERT_NO_FATAL_FAILURE(RunAWhile());
   EXPECT_NEAR(MeanDarkRow(Me().Grab(world)), still, 0.5) << "the circle moved without gravity";
-  SavedWorld run = ReadSavedWorld(Save("field-gravity.yb"));
+  SavedField run = ReadSavedField(Save("field-gravity.yb"));
   ASSERT_EQ(run.failure, "");
   EXPECT_GT(run.frames, 1);
   EXPECT_DOUBLE_EQ(run.lastY, run.firstY);
@@ -262,7 +257,7 @@ TEST_F(Fields, GravityFromItsDialogMakesANewWorldsCircleFallAndNoneKeepsItStill)
   ASSERT_NO_FATAL_FAILURE(RunAWhile());
   const double fallen = MeanDarkRow(Me().Grab(world));
   EXPECT_TRUE(std::isnan(fallen) || fallen > still + 10.0) << "the circle did not fall";
-  run = ReadSavedWorld(Save("field-gravity.yb"));
+  run = ReadSavedField(Save("field-gravity.yb"));
   ASSERT_EQ(run.failure, "");
   ASSERT_GT(run.frames, 1);
   EXPECT_LT(run.lastY, run.firstY) << "the saved frames do not show the circle falling";
@@ -273,7 +268,7 @@ TEST_F(Fields, GravityFromItsDialogMakesANewWorldsCircleFallAndNoneKeepsItStill)
   ASSERT_NO_FATAL_FAILURE(SetGravity(kNoGravity, ""));
   ASSERT_NO_FATAL_FAILURE(RunAWhile());
   EXPECT_NEAR(MeanDarkRow(Me().Grab(world)), still, 0.5) << "the circle moved without gravity";
-  run = ReadSavedWorld(Save("field-gravity.yb"));
+  run = ReadSavedField(Save("field-gravity.yb"));
   ASSERT_EQ(run.failure, "");
   EXPECT_GT(run.frames, 1);
   EXPECT_DOUBLE_EQ(run.lastY, run.firstY);
@@ -286,7 +281,7 @@ TEST_F(DialogOk, AGravityTypedAndConfirmedWithAClickOnOkIsSaved) {
   ASSERT_TRUE(Start(""));
   ASSERT_NO_FATAL_FAILURE(NewWorld());
   ASSERT_NO_FATAL_FAILURE(SetGravity(kLineGravity, "9.81", Confirm::kClickOk));
-  const SavedWorld saved = ReadSavedWorld(Save("ok-gravity.yb"));
+  const SavedField saved = ReadSavedField(Save("ok-gravity.yb"));
   ASSERT_EQ(saved.failure, "");
   EXPECT_EQ(saved.gravityKind, TGravCnstr::kLine);
   EXPECT_EQ(saved.lineGravity, 9.81);
@@ -297,7 +292,7 @@ TEST_F(DialogOk, BackToFrameZeroAfterAStoppedRunLeavesTheCircleWhereItWasSketche
   ASSERT_NO_FATAL_FAILURE(NewWorld());
   ASSERT_NO_FATAL_FAILURE(SketchACircle());
   ASSERT_NO_FATAL_FAILURE(SetGravity(kLineGravity, "9.81", Confirm::kClickOk));
-  const SavedWorld sketched = ReadSavedWorld(Save("frame-zero.yb"));
+  const SavedField sketched = ReadSavedField(Save("frame-zero.yb"));
   ASSERT_EQ(sketched.failure, "");
   ASSERT_TRUE(sketched.hasCircle);
 
@@ -305,7 +300,7 @@ TEST_F(DialogOk, BackToFrameZeroAfterAStoppedRunLeavesTheCircleWhereItWasSketche
   ASSERT_NO_FATAL_FAILURE(RunAWhile());
   ASSERT_TRUE(ChooseMenu(MenuTitleX("World"), kForgetRunItem, kForgetRunSeparators));
   ASSERT_TRUE(Me().Idle());
-  const SavedWorld forgotten = ReadSavedWorld(Save("frame-zero.yb"));
+  const SavedField forgotten = ReadSavedField(Save("frame-zero.yb"));
   ASSERT_EQ(forgotten.failure, "");
   EXPECT_LE(forgotten.frames, 1) << "the run was not forgotten";
   EXPECT_DOUBLE_EQ(forgotten.circleX, sketched.circleX);

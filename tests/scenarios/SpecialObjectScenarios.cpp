@@ -57,27 +57,9 @@ bool IsAxisColour(uint32_t pixel) {
   return std::abs(red - 0x02) <= 3 && std::abs(green - 0xEA) <= 3 && std::abs(blue - 0xAB) <= 3;
 }
 
-// The class registry and units of the program, for writing and reading documents here.
-class ProgramClasses {
- public:
-  ProgramClasses() {
-    app_.LoadResourceDlls();
-    app_.InitUnits();
-  }
-  ~ProgramClasses() {
-    app_.TermUnits();
-    app_.FreeResourceDlls();
-  }
-  ProgramClasses(const ProgramClasses&) = delete;
-  ProgramClasses& operator=(const ProgramClasses&) = delete;
-
- private:
-  TApp app_;
-};
-
 // Writes a world of the background and what `build` adds as a sample of the private home.
 void WriteWorld(const std::string& path, const std::function<void(TWorldDoc&)>& build) {
-  const ProgramClasses classes;
+  const ProgramUnits units;
   auto document = sample_worlds::NewSampleDocument();
   TWorldDoc& world = document->World();
   sample_worlds::AddGround(world);
@@ -95,7 +77,7 @@ struct SavedHeights {
 
 SavedHeights ReadHeights(const std::string& path, int16_t body) {
   SavedHeights saved;
-  const ProgramClasses classes;
+  const ProgramUnits units;
   TQVDoc document;
   document.ReadDocument(path);
   TWorldDoc& world = document.World();
@@ -113,7 +95,7 @@ SavedHeights ReadHeights(const std::string& path, int16_t body) {
 
 // The centre-of-mass point's x formula as the saved document holds it.
 std::string SavedCentreOfMassFormula(const std::string& path) {
-  const ProgramClasses classes;
+  const ProgramUnits units;
   TQVDoc document;
   document.ReadDocument(path);
   auto* point = dynamic_cast<TCOMPoint*>(document.World().FindObject(kCentreOfMassId));

@@ -40,27 +40,9 @@ constexpr int16_t kHangingPinId = 22;
 constexpr double kBoxWidth = 120.0, kBoxHeight = 60.0;
 constexpr double kDiskRadius = 15.0, kDiskOffset = 35.0;
 
-// The class registry and units of the program, for writing and reading documents here.
-class ProgramClasses {
- public:
-  ProgramClasses() {
-    app_.LoadResourceDlls();
-    app_.InitUnits();
-  }
-  ~ProgramClasses() {
-    app_.TermUnits();
-    app_.FreeResourceDlls();
-  }
-  ProgramClasses(const ProgramClasses&) = delete;
-  ProgramClasses& operator=(const ProgramClasses&) = delete;
-
- private:
-  TApp app_;
-};
-
 // The box hung at its middle, the disk in it and line gravity, written as a sample.
 void WriteHangingBoxAndDisk(const std::string& path) {
-  const ProgramClasses classes;
+  const ProgramUnits units;
   auto document = sample_worlds::NewSampleDocument();
   TWorldDoc& world = document->World();
   const double metre = world.Scale().GetValue();
@@ -88,7 +70,7 @@ struct SavedWeld {
 
 SavedWeld ReadSavedWeld(const std::string& path) {
   SavedWeld saved;
-  const ProgramClasses classes;
+  const ProgramUnits units;
   TQVDoc document;
   document.ReadDocument(path);
   TWorldDoc& world = document.World();
