@@ -70,7 +70,7 @@ class TMainWorldView : public TOffScreenViewBase, public TCursorSource, public T
   // Hover runs at most this often (ticks).
   static constexpr int32_t kHoverInterval = 5;
   // Grid lines: the colour in 16-bit channels.
-  static constexpr RGB16Color kGridColour{0x0241, 0xEAFF, 0xAB54};
+  static constexpr RGB16Color kGridColour{.red = 0x0241, .blue = 0xAB54, .green = 0xEAFF};
 
   // The world's answer to a press that the view does not handle itself: a command, or null.
   using ClickHandler =

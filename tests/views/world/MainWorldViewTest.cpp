@@ -164,8 +164,8 @@ TEST_F(MainWorldViewTest, TheGridFlagRedrawsTheBackgroundOnlyWhenItChanges) {
   EXPECT_FALSE(RegionIsEmpty(manager_->GetDeepRegion()));
   EXPECT_EQ(GetViewFlag(*view), 1);
   Pump();
-  // A vertical grid line through the origin's column, in the grid colour.
-  EXPECT_EQ(At(200, 20), RGB16ToColorRef(TMainWorldView::kGridColour));
+  // A vertical grid line through the origin's column, in the grid's green-blue.
+  EXPECT_EQ(At(200, 20), RGB(0x02, 0xEA, 0xAB));
   EXPECT_EQ(At(220, 20), RGB(255, 255, 255));
 }
 
