@@ -29,3 +29,29 @@ class TDXFOutput {
   // Groups 10, 20 and 30 (first = 0) or 11, 21 and 31 (first = 1).
   virtual void WriteCoords(double x, double y, double z, int32_t dimension, int16_t first = 0) = 0;
 };
+
+// The export commands a drawable object may answer: one drawing of the shown frame, one drawing
+// per frame, and the further export kind that bodies answer as well.
+inline constexpr int16_t kCmdExportDrawing = 1711;
+inline constexpr int16_t kCmdExportDrawingEachFrame = 1712;
+inline constexpr int16_t kCmdExportBodyKind = 1719;
+
+// A world object that writes its own entities into a drawing.
+class TDXFExportable {
+ public:
+  virtual ~TDXFExportable() = default;
+  // Whether the object exports itself for the export command.
+  virtual bool SupportsExport(int16_t command) const = 0;
+  // Writes the object's entities on the entities pass (4); false on any other pass.
+  virtual bool ExportDXF(TDXFOutput& writer, int16_t kind) = 0;
+};
+
+// The answer of objects that draw themselves into drawings only.
+inline bool IsDrawingExport(int16_t command) {
+  return command == kCmdExportDrawing || command == kCmdExportDrawingEachFrame;
+}
+
+// The answer of bodies.
+inline bool IsBodyExport(int16_t command) {
+  return IsDrawingExport(command) || command == kCmdExportBodyKind;
+}

@@ -12,13 +12,14 @@
 //   4. Filing: the table link, legacy blocks, recorded frames   PolygonFiling.cpp
 //   5. Vertex properties, commands, copy and paste as text      PolygonVertices.cpp
 //   6. Resize by a corner                                       PolygonResize.cpp
-//   7. Screen outline and drawing                               PolygonOutline.cpp
+//   7. Screen outline and drawing, DXF export                   PolygonOutline.cpp
 
 #include <cstdint>
 #include <memory>
 #include <vector>
 
 #include "bodies/Body.h"
+#include "bodies/DXFOutput.h"
 #include "bodies/Table.h"
 #include "core/geometry/Transform2D.h"
 #include "core/port/PortRegion.h"
@@ -63,7 +64,7 @@ constexpr uint32_t Make(uint32_t kind, int32_t index, bool x) {
 
 }  // namespace point_ref
 
-class TPolygon : public TMass, public TFrameParticipant {
+class TPolygon : public TMass, public TFrameParticipant, public TDXFExportable {
   DECLARE_CLASS_ID(535, TMass)
 
  public:
@@ -154,6 +155,10 @@ class TPolygon : public TMass, public TFrameParticipant {
   bool NearEdgeLocal(const TVector& p, int32_t i, int32_t j, double tolerance);
   uint16_t GetHotPoint(int16_t index, TVector& point) override;
   bool GetVertex(int32_t index, TVector& point);
+  // A closed POLYLINE with one VERTEX per polygon vertex in world coordinates for the DXF kind
+  // (a curved polygon writes its vertices, not its curve); false for others.
+  bool ExportDXF(TDXFOutput& writer, int16_t kind) override;
+  bool SupportsExport(int16_t command) const override { return IsBodyExport(command); }
   int32_t GetHotPointCount() override;
   int32_t GetMinVertexCount() override { return 3; }
   uint16_t HasVertices() override { return 1; }

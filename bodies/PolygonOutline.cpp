@@ -99,3 +99,26 @@ bool TPolygon::IsEnclosedBy(const MacRect& rect) const {
   return b.left >= rect.left && b.right <= rect.right && b.top >= rect.top &&
          b.bottom <= rect.bottom;
 }
+
+// ---- DXF export --------------------------------------------------------------------------------
+
+bool TPolygon::ExportDXF(TDXFOutput& writer, int16_t kind) {
+  constexpr int16_t kEntitiesPass = 4;
+  constexpr int32_t kLengthDimension = 0x01000000;
+  if (kind != kEntitiesPass) return false;
+  writer.BeginEntity(TDXFOutput::kPolyline, Str255());
+  writer.WriteValue(66, 1.0, 0);
+  writer.WriteValue(70, 1.0, 0);
+  // The vertex table itself: a curved polygon's sampled curve is not what a drawing keeps.
+  const TTable* vertices = TPolygon::GetVertexTable();
+  const int32_t count = vertices != nullptr ? vertices->GetCount() : 0;
+  for (int32_t i = 1; i <= count; ++i) {
+    TVector point;
+    GetVertex(i, point);
+    LocalToWorld(point);
+    writer.BeginEntity(TDXFOutput::kVertex, Str255());
+    writer.WriteCoords(point.x, point.y, 0.0, kLengthDimension);
+  }
+  writer.BeginEntity(TDXFOutput::kSequenceEnd, Str255());
+  return true;
+}

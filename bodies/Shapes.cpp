@@ -45,10 +45,32 @@ void TOval::Initialize() {
   radiusFormula_ = TFormula::New();
 }
 
+namespace {
+
+// Same pass and length dimension as points and lines write theirs with.
+constexpr int16_t kEntitiesPass = 4;
+constexpr int32_t kLengthDimension = 0x01000000;
+
+}  // namespace
+
+bool TRectangle::ExportDXF(TDXFOutput& writer, int16_t kind) {
+  if (kind != kEntitiesPass) return false;
+  const TDoubleRect& b = LocalBounds();
+  const TVector corners[4] = {{b.left, b.top}, {b.right, b.top}, {b.right, b.bottom},
+                              {b.left, b.bottom}};
+  writer.BeginEntity(TDXFOutput::kRectangle, Str255());
+  writer.WriteValue(66, 1.0, 0);
+  writer.WriteValue(70, 1.0, 0);
+  for (TVector corner : corners) {
+    LocalToWorld(corner);
+    writer.BeginEntity(TDXFOutput::kVertex, Str255());
+    writer.WriteCoords(corner.x, corner.y, 0.0, kLengthDimension);
+  }
+  writer.BeginEntity(TDXFOutput::kSequenceEnd, Str255());
+  return true;
+}
+
 bool TOval::ExportDXF(TDXFOutput& writer, int16_t kind) {
-  // Same pass and length dimension as points and lines write theirs with.
-  constexpr int16_t kEntitiesPass = 4;
-  constexpr int32_t kLengthDimension = 0x01000000;
   if (kind != kEntitiesPass) return false;
   TVector centre;
   GetPosition(centre);

@@ -100,7 +100,7 @@ class TBasicMass : public TMass, public TFrameParticipant {
   uint16_t equalSides_ = 0;
 };
 
-class TRectangle : public TBasicMass {
+class TRectangle : public TBasicMass, public TDXFExportable {
   DECLARE_CLASS_ID(675, TBasicMass)
 
  public:
@@ -136,6 +136,10 @@ class TRectangle : public TBasicMass {
   uint16_t GetHotPoint(int16_t index, TVector& point) override;
   int32_t GetHotPointCount() override { return 4; }
   void CheckShape(uint16_t fail) override;
+  // A closed POLYLINE round the outline for the DXF kind, corners (left, top), (right, top),
+  // (right, bottom), (left, bottom) of its own frame in world coordinates; false for others.
+  bool ExportDXF(TDXFOutput& writer, int16_t kind) override;
+  bool SupportsExport(int16_t command) const override { return IsBodyExport(command); }
 
   // ---- 3. Properties ----
   TFormula* GetFormulaProperty(uint32_t tag, double* lowest, double* second, int32_t* dimension,
@@ -186,7 +190,7 @@ class TRectangle : public TBasicMass {
   std::unique_ptr<TFormula> widthFormula_;
 };
 
-class TOval : public TBasicMass {
+class TOval : public TBasicMass, public TDXFExportable {
   DECLARE_CLASS_ID(676, TBasicMass)
 
  public:
@@ -203,7 +207,8 @@ class TOval : public TBasicMass {
   void SetRadius(double radius);
   double GetShapeRadius() override { return radiusFormula_->GetValue(); }
   // Writes a CIRCLE entity at the centre's world position for the DXF kind; false for others.
-  bool ExportDXF(TDXFOutput& writer, int16_t kind);
+  bool ExportDXF(TDXFOutput& writer, int16_t kind) override;
+  bool SupportsExport(int16_t command) const override { return IsBodyExport(command); }
   void ComputeArea() override;
   double MomentForMode2() override { return MomentAbout(0.5); }
   double MomentForMode3() override { return MomentAbout(1.0); }

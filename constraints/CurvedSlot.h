@@ -16,18 +16,18 @@
 #include <string>
 #include <vector>
 
+#include "bodies/DXFOutput.h"
 #include "constraints/Slot.h"
 #include "platform/win32/Gdi.h"
 #include "solver/geometry/SplineEntry.h"
 
-class TDXFOutput;
 class TSplinePoint;
 class TTable;
 class TTextOutStream;
 
 inline constexpr uint32_t kCurvedSlotTag = MakeTag("cSlt");
 
-class TCurvedSlot : public TSlot {
+class TCurvedSlot : public TSlot, public TDXFExportable {
   DECLARE_CLASS_ID(375, TSlot)
 
  public:
@@ -174,7 +174,8 @@ class TCurvedSlot : public TSlot {
   void SnapPointsOntoSlot(TLink* moved) override;
   TAssemblyConstraint* SolverGeometry(TAssemblySolver& solver, uint16_t& made) override;
   // A POLYLINE of the curve's samples for the DXF kind; false for other kinds.
-  bool ExportDXF(TDXFOutput& writer, int16_t kind);
+  bool ExportDXF(TDXFOutput& writer, int16_t kind) override;
+  bool SupportsExport(int16_t command) const override { return IsDrawingExport(command); }
   // The interpolated points of a fresh spline through the control points, pairs of doubles.
   std::vector<double> QuickInterpolate(int32_t perSpan) const;
 

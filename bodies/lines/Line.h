@@ -13,11 +13,11 @@
 #include <memory>
 #include <vector>
 
+#include "bodies/DXFOutput.h"
 #include "core/List.h"
 #include "core/geometry/Transform2D.h"
 #include "model/Thing.h"
 
-class TDXFOutput;
 class TLineHandler;
 class TWorldDoc;
 
@@ -35,7 +35,7 @@ inline constexpr int16_t kLineTemplateResource = 2549;
 // under 5 in the nearer of the two axis directions.
 bool HitTestLine(int32_t ph, int32_t pv, int32_t dh, int32_t dv);
 
-class TLine : public TThing {
+class TLine : public TThing, public TDXFExportable {
   DECLARE_CLASS_ID(514, TThing)
 
  public:
@@ -95,7 +95,8 @@ class TLine : public TThing {
   void DrawLine(uint16_t mode);
   static void DrawThickLine(MacPoint p1, MacPoint p2);
   void DrawHandles();
-  bool ExportDXF(TDXFOutput& writer, int16_t kind);
+  bool ExportDXF(TDXFOutput& writer, int16_t kind) override;
+  bool SupportsExport(int16_t command) const override { return IsDrawingExport(command); }
   bool HandlesCommand(int16_t command) const { return command == 1711 || command == 1712; }
   void ReportShapeBlocks(BlockCallback callback, void* context) override;
 

@@ -18,6 +18,7 @@
 #include <memory>
 #include <vector>
 
+#include "bodies/DXFOutput.h"
 #include "bodies/vectors/VectorThing.h"
 #include "core/List.h"
 #include "core/geometry/Transform2D.h"
@@ -26,7 +27,6 @@
 class TMass;
 class TPoint;
 class TWorldDoc;
-class TDXFOutput;
 
 inline constexpr uint32_t kPointTag = MakeTag("poin");
 inline constexpr uint32_t kCOMPointTag = MakeTag("pCOM");
@@ -116,7 +116,7 @@ class TPointConstraintHooks {
   virtual void Propagate(TLink*, int32_t, int32_t) {}
 };
 
-class TPoint : public TVectorPointBase {
+class TPoint : public TVectorPointBase, public TDXFExportable {
   DECLARE_CLASS_ID(686, TVectorPointBase)
 
  public:
@@ -294,7 +294,8 @@ class TPoint : public TVectorPointBase {
   virtual Str255 GetOutMenuName() const { return "OutPointMenu"; }
   virtual int16_t GetKindResourceID() const { return locked_ != 0 ? 2540 : 2505; }
   // Writes a POINT entity for the DXF kind; false for other kinds.
-  virtual bool ExportDXF(TDXFOutput& writer, int16_t kind);
+  bool ExportDXF(TDXFOutput& writer, int16_t kind) override;
+  bool SupportsExport(int16_t command) const override { return IsDrawingExport(command); }
 
  protected:
   // The constraint hooks of a constraint in the list; null for one without them.

@@ -2,10 +2,7 @@
 
 #include <algorithm>
 
-#include "bodies/Shapes.h"
-#include "bodies/lines/Line.h"
-#include "bodies/points/Point.h"
-#include "constraints/CurvedSlot.h"
+#include "bodies/DXFOutput.h"
 #include "core/ClassRegistry.h"
 #include "core/Failure.h"
 #include "exchange/dxf/DXFWriter.h"
@@ -20,12 +17,8 @@ constexpr int32_t kInitialSize = 2048 + 2670 + 1024;
 
 // Writes the object's entities; false when it draws nothing.
 bool WriteEntities(TLink& object, TDXFOutput& writer) {
-  if (auto* oval = dynamic_cast<TOval*>(&object)) return oval->ExportDXF(writer, kEntitiesPass);
-  if (auto* point = dynamic_cast<TPoint*>(&object)) return point->ExportDXF(writer, kEntitiesPass);
-  if (auto* line = dynamic_cast<TLine*>(&object)) return line->ExportDXF(writer, kEntitiesPass);
-  if (auto* slot = dynamic_cast<TCurvedSlot*>(&object))
-    return slot->ExportDXF(writer, kEntitiesPass);
-  return false;
+  auto* exportable = dynamic_cast<TDXFExportable*>(&object);
+  return exportable != nullptr && exportable->ExportDXF(writer, kEntitiesPass);
 }
 
 TObject* NewDXFExporter() {
@@ -35,9 +28,9 @@ TObject* NewDXFExporter() {
 }  // namespace
 
 bool TDXFExporter::DrawsItself(TLink& object) {
-  return dynamic_cast<TOval*>(&object) != nullptr || dynamic_cast<TPoint*>(&object) != nullptr ||
-         dynamic_cast<TLine*>(&object) != nullptr ||
-         dynamic_cast<TCurvedSlot*>(&object) != nullptr;
+  // Asked about the one-frame command whichever command runs: both draw the same objects.
+  const auto* exportable = dynamic_cast<const TDXFExportable*>(&object);
+  return exportable != nullptr && exportable->SupportsExport(kCmdExportDrawing);
 }
 
 void TDXFExporter::Init(int16_t command, TWorldDoc* world, void* view, TExportHandler* handler,

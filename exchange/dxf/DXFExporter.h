@@ -1,6 +1,6 @@
 #pragma once
 // The drawing export: for each exported frame, an ENTITIES section holding the entities of every
-// object that draws itself (circles, points, lines, curved slots), then EOF. Command 1711 writes
+// object that draws itself (bodies, points, lines, curved slots), then EOF. Command 1711 writes
 // the first frame of its range into one file; 1712 writes one numbered file per frame.
 
 #include <cstdint>
