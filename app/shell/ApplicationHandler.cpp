@@ -202,6 +202,9 @@ void TApplicationHandler::DoSetupMenus() {
   EnableMenuCommand(32, front);
   EnableMenuCommand(1700, front && !memoryLow);
   EnableMenuCommand(1701, front && !memoryLow);
+  // The drawing exports of the File menu go with Export.
+  EnableMenuCommand(1711, front && !memoryLow);
+  EnableMenuCommand(1712, front && !memoryLow);
   EnableMenuCommand(1125, front && !memoryLow);
   for (int16_t link = 1130; link <= 1135; ++link) EnableMenuCommand(link, front && !memoryLow);
   if (services_.setUpFrameworkItems) services_.setUpFrameworkItems();

@@ -33,7 +33,10 @@ TExportHandler& ExportHandlerFor(TWorldDoc& world) {
     auto made = std::make_unique<TExportHandler>();
     made->Initialize();
     handler = made.get();
+    // The handler takes no part in a run: the frames recorded so far are what it exports.
+    world.SetResetGuard(1);
     world.AdoptObject(std::move(made));
+    world.SetResetGuard(0);
   }
   handler->AdoptWorld(&world);
   AddTypeIfMissing<TDataExportType>(*handler, kCmdExportMeterData, kTagDataExportType);

@@ -13,7 +13,12 @@
 #include <string>
 #include <vector>
 
+#include "bodies/Shapes.h"
+#include "model/world/QVDoc.h"
+#include "model/world/WorldDoc.h"
+#include "platform/win32/MenuLayout.h"
 #include "platform/win32/Window.h"
+#include "tests/scenarios/BodiesSeen.h"
 #include "tests/scenarios/Harness.h"
 
 // Last: Xlib's macros would clash with the names above.
@@ -257,9 +262,8 @@ class Exports : public Scenario {
   }
 };
 
-// The drawing holds the circle alone: squares and polygons write no outline into it yet.
+// The drawing holds the circle and the square's closed outline.
 TEST_F(Exports, ADrawingExportedWithItsKindClickedHoldsEveryBody) {
-  WAITS_FOR("Meters, sliders and every export, from the program's own menus and dialogs");
   if (!Program()) {
     ASSERT_TRUE(StartPlain());
   }
@@ -415,6 +419,149 @@ TEST_F(Exports, TheDataOfAMeterPlacedFromTheMeterMenuAreExportedFrameByFrame) {
                        [&](double n) { return std::abs(n - value) < 1e-3; });
   };
   EXPECT_TRUE(holds(kSquareX) && holds(kSquareY)) << "the first frame misses the square's place";
+}
+
+// A bar's outline: its corners in metres, in the order written.
+using Corners = std::vector<std::pair<double, double>>;
+
+// The closed polylines of a drawing as ezdxf reads them; a line that is not one is kept as the
+// failure.
+struct DrawnOutlines {
+  std::vector<Corners> closed;
+  std::string failure;
+};
+
+DrawnOutlines ClosedOutlinesOf(const std::string& drawing) {
+  const std::string said = Shell(
+      "/usr/bin/python3 -c \"import ezdxf,sys\n"
+      "for e in ezdxf.readfile(sys.argv[1]).modelspace():\n"
+      "  if e.dxftype() == 'POLYLINE' and e.is_closed:\n"
+      "    p = list(e.points())\n"
+      "    print('outline', len(p), ' '.join('%.9f %.9f' % (v[0], v[1]) for v in p))\n"
+      "\" " + Quoted(drawing) + " 2>&1");
+  DrawnOutlines found;
+  std::istringstream lines(said);
+  for (std::string line; std::getline(lines, line);) {
+    std::istringstream fields(line);
+    std::string kind;
+    size_t count = 0;
+    if (!(fields >> kind >> count) || kind != "outline") {
+      found.failure = said;
+      break;
+    }
+    Corners corners(count);
+    for (auto& [x, y] : corners) fields >> x >> y;
+    found.closed.push_back(corners);
+  }
+  return found;
+}
+
+// Each rectangle's corners at the recorded frame of the saved document: (left, top), (right,
+// top), (right, bottom), (left, bottom) of its own frame, in the world.
+std::vector<Corners> BarsAtFrame(TWorldDoc& world, int frame) {
+  world.ShowFrame(static_cast<int16_t>(frame), 1);
+  std::vector<Corners> bars;
+  for (TLink* object : world.Objects()) {
+    auto* bar = dynamic_cast<TRectangle*>(object);
+    if (bar == nullptr) continue;
+    const TDoubleRect& b = bar->LocalBounds();
+    Corners corners;
+    for (TVector corner : {TVector{b.left, b.top}, TVector{b.right, b.top},
+                           TVector{b.right, b.bottom}, TVector{b.left, b.bottom}}) {
+      bar->LocalToWorld(corner);
+      corners.emplace_back(corner.x, corner.y);
+    }
+    bars.push_back(corners);
+  }
+  return bars;
+}
+
+// Equal as far as the document's five significant digits, the drawing's numbers, tell.
+bool SameCorners(const Corners& a, const Corners& b) {
+  constexpr double kShown = 1e-4;
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (std::abs(a[i].first - b[i].first) > kShown ||
+        std::abs(a[i].second - b[i].second) > kShown)
+      return false;
+  return true;
+}
+
+std::string Describe(const std::vector<Corners>& outlines) {
+  std::ostringstream text;
+  for (const Corners& corners : outlines) {
+    for (const auto& [x, y] : corners) text << " (" << x << ", " << y << ")";
+    text << "\n";
+  }
+  return text.str();
+}
+
+// The linkage steps ten frames forward from the World menu; File > More Exports > DXF of Each
+// Frame writes a drawing per recorded frame, each with the three bars' closed outlines where
+// that frame shows them.
+TEST_F(Exports, EachFrameOfARunLinkageIsADrawingOfItsBarsWhereTheFrameShowsThem) {
+  ASSERT_TRUE(Start("four-bar-linkage.yb"));
+  // World > Step Forward (below Run, Stop, Reset and a separator), ten times.
+  const Box frame = Frame();
+  const Picture still = Me().Grab(frame);
+  for (int step = 0; step < 10; ++step) {
+    ASSERT_TRUE(ChooseMenu(MenuTitleX("World"), 3, 1));
+    ASSERT_TRUE(Me().Idle());
+  }
+  ASSERT_NE(Me().Grab(frame), still) << "the linkage did not move";
+
+  // File > More Exports (below nine items and one separator) opens beside the File menu; DXF
+  // of Each Frame is its third item, below one separator.
+  const std::vector<Box> before = Me().ShownPlaces();
+  ASSERT_TRUE(ChooseMenu(MenuTitleX("File"), 9, 1));
+  ASSERT_TRUE(Me().Idle());
+  Box submenu;
+  for (const Box& place : Me().ShownPlaces())
+    if (std::find(before.begin(), before.end(), place) == before.end() && place.x > submenu.x)
+      submenu = place;
+  ASSERT_FALSE(submenu.Empty()) << "More Exports did not open";
+  Me().Click(submenu.x + 20,
+             submenu.y + 1 + 2 * kMenuItemHeight + kMenuSeparatorHeight + kMenuItemHeight / 2);
+  ASSERT_TRUE(Me().WaitUntil([&] { return Me().FocusedTitle() == "Export"; }))
+      << "the export dialog did not open: " << Me().FocusedTitle();
+  ASSERT_TRUE(Me().Idle());
+  const std::filesystem::path folder = Home().Path("bars");
+  std::filesystem::create_directories(folder);
+  ExportTo((folder / "bars.dxf").string());
+
+  std::vector<std::string> drawings;
+  for (const auto& entry : std::filesystem::directory_iterator(folder))
+    drawings.push_back(entry.path().string());
+  std::sort(drawings.begin(), drawings.end());
+  ASSERT_EQ(drawings.size(), 11u) << "frames 0 to 10 make eleven drawings";
+
+  // The saved document keeps the recorded frames: each drawing is compared with its frame.
+  Me().Control("s");
+  ASSERT_TRUE(Me().Idle());
+  ProgramUnits units;
+  TQVDoc document;
+  document.ReadDocument(Home().Sample("four-bar-linkage.yb"));
+  TWorldDoc& world = document.World();
+  ASSERT_GE(world.LastFrame(), 10);
+  std::vector<Corners> first;
+  for (int n = 0; n <= 10; ++n) {
+    const DrawnOutlines drawn = ClosedOutlinesOf(drawings[static_cast<size_t>(n)]);
+    ASSERT_TRUE(drawn.failure.empty()) << "ezdxf did not read " << drawings[n] << ":\n"
+                                       << drawn.failure;
+    ASSERT_EQ(drawn.closed.size(), 3u) << drawings[n] << ":\n" << Describe(drawn.closed);
+    const std::vector<Corners> bars = BarsAtFrame(world, n);
+    ASSERT_EQ(bars.size(), 3u);
+    for (const Corners& bar : bars)
+      EXPECT_TRUE(std::any_of(drawn.closed.begin(), drawn.closed.end(),
+                              [&](const Corners& outline) { return SameCorners(outline, bar); }))
+          << "frame " << n << ": a bar is not where the frame shows it:" << Describe({bar})
+          << "drawn:\n" << Describe(drawn.closed);
+    if (n == 0) first = drawn.closed;
+  }
+  const DrawnOutlines last = ClosedOutlinesOf(drawings.back());
+  EXPECT_FALSE(std::equal(first.begin(), first.end(), last.closed.begin(), last.closed.end(),
+                          SameCorners))
+      << "the bars stood still from frame 0 to frame 10";
 }
 
 }  // namespace

@@ -20,6 +20,7 @@
 #include "bodies/points/Point.h"
 #include "exchange/dxf/DXFExportType.h"
 #include "exchange/export/ExportHandler.h"
+#include "exchange/export/WorldExportHandler.h"
 #include "model/world/Group.h"
 #include "simulation/Engine.h"
 #include "simulation/UnitHandler.h"
@@ -156,6 +157,16 @@ TEST_F(DXFExporterTest, SingleFrameCommandWritesOneFileOfTheStartFrame) {
       << text;
   EXPECT_TRUE(text.ends_with("0\r\nENDSEC\r\n0\r\nEOF\r\n")) << text;
   std::filesystem::remove(file);
+}
+
+TEST_F(DXFExporterTest, MakingTheWorldsExportHandlerKeepsTheFramesRecordedSoFar) {
+  const auto document = SaveAndReopen(Build);
+  TWorldDoc& world = document->World();
+  world.AdoptObject(std::make_unique<TWorldUnitHandler>());
+  world.NewRunCommand(kCmdStepForward, 3, 1, 0)->Perform();
+  ASSERT_EQ(world.LastFrame(), 3);
+  ExportHandlerFor(world);
+  EXPECT_EQ(world.LastFrame(), 3);
 }
 
 }  // namespace
