@@ -116,16 +116,35 @@ void TDataExporter::Init(int16_t command, TWorldDoc* world, void* view, TExportH
   ChooseMeters();
 }
 
+namespace {
+
+std::vector<TOutput*> ExportedMeters(TWorldDoc& world, bool useSelection, bool includeXAxis) {
+  std::vector<TOutput*> meters;
+  for (TLink* object : useSelection ? world.Selection() : world.Outputs()) {
+    auto* meter = dynamic_cast<TOutput*>(object);
+    if (meter != nullptr && meter->CountExportColumns(includeXAxis) > 0) meters.push_back(meter);
+  }
+  return meters;
+}
+
+}  // namespace
+
+std::vector<TOutput*> MetersToExport(TWorldDoc& world, TExportType& type) {
+  bool includeHeader = false;
+  bool includeXAxis = false;
+  DataTypeOf(&type)->GetOptions(includeHeader, includeXAxis);
+  int16_t step = 1;
+  int16_t firstNumber = 0;
+  bool useSelection = false;
+  type.GetFrameOptions(step, firstNumber, useSelection);
+  return ExportedMeters(world, useSelection, includeXAxis);
+}
+
 void TDataExporter::ChooseMeters() {
   TWorldDoc* world = World();
   if (!meters_.empty() || world == nullptr) return;
-  const std::vector<TLink*> source = UseSelection() ? world->Selection() : world->Outputs();
-  if (source.empty()) ThrowFailure(kErrNone, 0);
-  for (TLink* object : source) {
-    auto* meter = dynamic_cast<TOutput*>(object);
-    if (meter != nullptr && meter->CountExportColumns(includeXAxis_) > 0)
-      meters_.push_back(meter);
-  }
+  // Nothing to export ends the export without a word: the dialog has told the user already.
+  meters_ = ExportedMeters(*world, UseSelection(), includeXAxis_);
   if (meters_.empty()) ThrowFailure(kErrNone, 0);
 }
 

@@ -133,5 +133,9 @@ class TDataCopier : public TDataExporter {
 Handle MakeMeterDataText(int16_t command, const std::vector<TLink*>* selection, TWorldDoc* world,
                          void* view);
 
+// The meters an export of the meter-data type writes, in order: the world's meters (the
+// selected ones when the type exports the selection) with at least one exported column.
+std::vector<TOutput*> MetersToExport(TWorldDoc& world, TExportType& type);
+
 // Registers the meter-data exporter and copier.
 void RegisterDataExporterClasses();

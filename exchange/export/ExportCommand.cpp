@@ -10,6 +10,7 @@
 #include "core/ClassRegistry.h"
 #include "core/Failure.h"
 #include "core/Resources.h"
+#include "exchange/export/DataExporter.h"
 #include "exchange/export/ExportFileName.h"
 #include "exchange/export/ExportHandler.h"
 #include "exchange/export/Exporter.h"
@@ -167,6 +168,14 @@ std::optional<std::string> RunExportDialog(TExportHandler& handler, TWorldDoc& w
     const int16_t command = handler.GetCurrentCommand();
     if (command == kCmdExportVideo && !VideoAvailable()) {
       ErrorAlert(kErrVideoUnavailable, 0);
+      return std::nullopt;
+    }
+    // Meter data of a world without meters would be an empty file: the user hears why instead.
+    TExportType* type = handler.FindExportType(command);
+    const bool noMeters =
+        command == kCmdExportMeterData && type != nullptr && MetersToExport(world, *type).empty();
+    if (noMeters) {
+      MessageBox(dialog, "There are no meters to export.", "Yarrowby", MB_OK | MB_ICONEXCLAMATION);
       return std::nullopt;
     }
     int32_t start = -1;

@@ -401,3 +401,46 @@ TEST_F(ExportDialogTest, TheMenuCommandWritesTheChosenKindIntoTheNameTyped) {
 }
 
 }  // namespace
+
+TEST_F(ExportDialogTest, MeterDataWithoutMetersIsRefusedWithAWordAndTheDialogStays) {
+  Record(2);
+  pressure->SetColumnShown(2, false);
+  pressure->SetColumnShown(3, false);
+  speed->SetColumnShown(2, false);
+  std::unique_ptr<TSmallCommand> command = MakeExportMenuCommand(kCmdExport, *world, nullptr);
+  ASSERT_NE(command, nullptr);
+  bool told = false;
+  bool stayed = false;
+  ScriptUser({[&] {
+                Type(folder + "/empty.dta");
+                InjectKeyStroke(VK_RETURN);
+              },
+              [&] {
+                told = GetMessageBoxWindow() != nullptr;
+                InjectKeyStroke(VK_RETURN);
+              },
+              [&] {
+                stayed = Dialog() != nullptr && GetMessageBoxWindow() == nullptr;
+                InjectKeyStroke(VK_ESCAPE);
+              }});
+  try {
+    command->DoIt();
+    ADD_FAILURE() << "a cancelled export went on";
+  } catch (const QVException& failure) {
+    EXPECT_EQ(failure.error(), kErrNone);
+  }
+  EXPECT_TRUE(told) << "no message said there are no meters";
+  EXPECT_TRUE(stayed) << "the dialog went with the message";
+  EXPECT_FALSE(std::filesystem::exists(folder + "/empty.dta"));
+
+  // A meter with a shown column is exported from the same dialog.
+  speed->SetColumnShown(2, true);
+  ScriptUser({[&] {
+    Type(folder + "/speed.dta");
+    InjectKeyStroke(VK_RETURN);
+  }});
+  command = MakeExportMenuCommand(kCmdExport, *world, nullptr);
+  command->DoIt();
+  EXPECT_EQ(ReadFile(folder + "/speed.dta"),
+            Texts(*speed, 0, false) + "\r\n" + Texts(*speed, 1, false) + "\r\n");
+}
