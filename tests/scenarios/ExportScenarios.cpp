@@ -91,18 +91,6 @@ Box DarkBounds(const GreyPicture& picture) {
   return Box{left, top, right - left + 1, bottom - top + 1};
 }
 
-// The smallest screen box around the dark pixels of a picture of the screen; empty when there are
-// none.
-Box DarkBounds(const Picture& picture) {
-  GreyPicture grey{picture.box.width, picture.box.height, {}};
-  for (const uint32_t pixel : picture.pixels)
-    grey.pixels.push_back(static_cast<uint8_t>(
-        std::max({(pixel >> 16) & 0xFF, (pixel >> 8) & 0xFF, pixel & 0xFF})));
-  const Box bounds = DarkBounds(grey);
-  if (bounds.Empty()) return bounds;
-  return Box{picture.box.x + bounds.x, picture.box.y + bounds.y, bounds.width, bounds.height};
-}
-
 // The dark pixels of one picture that are light in another of the same size.
 int DarkPixelsGone(const GreyPicture& before, const GreyPicture& after) {
   int gone = 0;
@@ -364,16 +352,19 @@ TEST_F(Exports, AMovieExportedWithItsKindPickedByKeysHoldsTheProposedFrames) {
 // after the square's starting place (x 1.39 rather than 1.5): the export leaves out the run's
 // first frame.
 TEST_F(Exports, TheDataOfAMeterPlacedFromTheMeterMenuAreExportedFrameByFrame) {
-  WAITS_FOR("Meters, sliders and every export, from the program's own menus and dialogs");
   ASSERT_TRUE(StartPlain());
-  // The square is the one drawing in the right half of the world window's top: a click on its
-  // outline selects it.
+  // Saved as it opened, the world tells the scale its window shows it at: the square is found
+  // by its outline, and a click on the middle of its left edge (away from the spring, which
+  // meets its right side) selects it.
+  Me().Control("s");
+  ASSERT_TRUE(Me().Idle());
+  const SavedWorld opened = ReadSavedWorld(Home().Sample("spring-and-pin.yb"));
+  ASSERT_TRUE(opened.failure.empty()) << opened.failure;
+  const int side = static_cast<int>(std::lround(kSquareSide * opened.scale));
   const Box frame = Frame();
-  const Box square = DarkBounds(Me().Grab(Box{frame.x + frame.width * 5 / 8,
-                                              frame.y + frame.height / 8, frame.width / 4,
-                                              frame.height / 8}));
-  ASSERT_FALSE(square.Empty()) << "the square is not where the world window shows it";
-  Me().Click(square.x + square.width / 2, square.y);
+  const Box square = FindOutline(Me().Grab(frame), side, side);
+  ASSERT_FALSE(square.Empty()) << "the square of " << side << " pixels is not shown";
+  Me().Click(square.x, square.y + square.height / 2);
   ASSERT_TRUE(Me().Idle());
   // Meter > Position places a meter of the square's place in the world window.
   const Picture unmetered = Me().Grab(frame);
@@ -396,11 +387,24 @@ TEST_F(Exports, TheDataOfAMeterPlacedFromTheMeterMenuAreExportedFrameByFrame) {
   ExportTo(data);
   ASSERT_TRUE(std::filesystem::exists(data)) << "no meter data were written";
 
-  // Rows of numbers, a frame each, after the header; the first frame has the square at its
-  // place.
+  // Rows of numbers, a frame each from frame 0 to the last the run recorded (the saved
+  // document tells which); the first holds the square's start, the meter's shown column being
+  // its x.
+  Me().Control("s");
+  ASSERT_TRUE(Me().Idle());
+  int lastFrame = -1;
+  {
+    ProgramUnits units;
+    TQVDoc document;
+    document.ReadDocument(Home().Sample("spring-and-pin.yb"));
+    lastFrame = document.World().LastFrame();
+  }
+  ASSERT_GT(lastFrame, 0) << "the run recorded no frames";
   std::ifstream file(data);
   std::vector<std::vector<double>> rows;
+  std::string text;
   for (std::string line; std::getline(file, line);) {
+    text += line + "\n";
     std::istringstream fields(line);
     std::vector<double> numbers;
     std::string field;
@@ -413,12 +417,11 @@ TEST_F(Exports, TheDataOfAMeterPlacedFromTheMeterMenuAreExportedFrameByFrame) {
     }
     if (allNumbers && !numbers.empty()) rows.push_back(numbers);
   }
-  ASSERT_GE(rows.size(), 2u) << "the file holds no frames";
-  const auto holds = [&](double value) {
-    return std::any_of(rows[0].begin(), rows[0].end(),
-                       [&](double n) { return std::abs(n - value) < 1e-3; });
-  };
-  EXPECT_TRUE(holds(kSquareX) && holds(kSquareY)) << "the first frame misses the square's place";
+  ASSERT_EQ(rows.size(), static_cast<size_t>(lastFrame + 1))
+      << "not a row for each of frames 0 to " << lastFrame << ":\n" << text;
+  ASSERT_FALSE(rows[0].empty());
+  EXPECT_NEAR(rows[0][0], kSquareX, 1e-3) << "the first row is not the square's start:\n" << text;
+  EXPECT_GT(std::abs(rows[1][0] - kSquareX), 1e-4) << "the square stood still:\n" << text;
 }
 
 // A bar's outline: its corners in metres, in the order written.
