@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -499,43 +500,82 @@ std::string Describe(const std::vector<Corners>& outlines) {
   return text.str();
 }
 
-// The linkage steps ten frames forward from the World menu; File > More Exports > DXF of Each
-// Frame writes a drawing per recorded frame, each with the three bars' closed outlines where
-// that frame shows them.
+// The drawing holds a closed outline for each of the world's three bars where the recorded frame
+// shows it, and nothing else closed.
+::testing::AssertionResult BarsDrawnWhereTheFrameShowsThem(const std::string& drawing,
+                                                           TWorldDoc& world, int frame,
+                                                           std::vector<Corners>& drawn) {
+  const DrawnOutlines read = ClosedOutlinesOf(drawing);
+  drawn = read.closed;
+  if (!read.failure.empty())
+    return ::testing::AssertionFailure() << "ezdxf did not read " << drawing << ":\n"
+                                         << read.failure;
+  if (read.closed.size() != 3)
+    return ::testing::AssertionFailure() << drawing << " holds " << read.closed.size()
+                                         << " closed outlines:\n" << Describe(read.closed);
+  const std::vector<Corners> bars = BarsAtFrame(world, frame);
+  if (bars.size() != 3) return ::testing::AssertionFailure() << "the world lost its bars";
+  for (const Corners& bar : bars)
+    if (std::none_of(read.closed.begin(), read.closed.end(),
+                     [&](const Corners& outline) { return SameCorners(outline, bar); }))
+      return ::testing::AssertionFailure()
+             << "frame " << frame << ": a bar is not where the frame shows it:" << Describe({bar})
+             << "drawn:\n" << Describe(read.closed);
+  return ::testing::AssertionSuccess();
+}
+
+// Clicks the item of the submenu that opened since `before` (items and separators above it)
+// and waits for the export dialog it opens.
+::testing::AssertionResult ChooseSubmenuExport(Person& me, const std::vector<Box>& before,
+                                               int items, int separators) {
+  Box submenu;
+  for (const Box& place : me.ShownPlaces())
+    if (std::find(before.begin(), before.end(), place) == before.end() && place.x > submenu.x)
+      submenu = place;
+  if (submenu.Empty()) return ::testing::AssertionFailure() << "More Exports did not open";
+  me.Click(submenu.x + 20, submenu.y + 1 + items * kMenuItemHeight +
+                               separators * kMenuSeparatorHeight + kMenuItemHeight / 2);
+  if (!me.WaitUntil([&] { return me.FocusedTitle() == "Export"; }))
+    return ::testing::AssertionFailure() << "the export dialog did not open: " << me.FocusedTitle();
+  return me.Idle();
+}
+
+// Steps the world forward by the menu item the chooser picks, and sees it move in the box.
+::testing::AssertionResult StepForward(Person& me, const Box& box, int steps,
+                                       const std::function<::testing::AssertionResult()>& choose) {
+  const Picture still = me.Grab(box);
+  for (int step = 0; step < steps; ++step) {
+    if (!choose()) return ::testing::AssertionFailure() << "Step Forward was not chosen";
+    if (!me.Idle()) return ::testing::AssertionFailure() << "the program stayed busy";
+  }
+  if (me.Grab(box) == still) return ::testing::AssertionFailure() << "the world did not move";
+  return ::testing::AssertionSuccess();
+}
+
+std::vector<std::string> FilesIn(const std::filesystem::path& folder) {
+  std::vector<std::string> files;
+  for (const auto& entry : std::filesystem::directory_iterator(folder))
+    files.push_back(entry.path().string());
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
+// Ten steps; File > More Exports (below nine items and one separator) > DXF of Each Frame (its
+// third item, below one separator) writes a drawing per recorded frame, each with the three
+// bars' closed outlines where that frame shows them.
 TEST_F(Exports, EachFrameOfARunLinkageIsADrawingOfItsBarsWhereTheFrameShowsThem) {
   ASSERT_TRUE(Start("four-bar-linkage.yb"));
-  // World > Step Forward (below Run, Stop, Reset and a separator), ten times.
-  const Box frame = Frame();
-  const Picture still = Me().Grab(frame);
-  for (int step = 0; step < 10; ++step) {
-    ASSERT_TRUE(ChooseMenu(MenuTitleX("World"), 3, 1));
-    ASSERT_TRUE(Me().Idle());
-  }
-  ASSERT_NE(Me().Grab(frame), still) << "the linkage did not move";
-
-  // File > More Exports (below nine items and one separator) opens beside the File menu; DXF
-  // of Each Frame is its third item, below one separator.
+  // World > Step Forward is below Run, Stop, Reset and a separator.
+  ASSERT_TRUE(StepForward(Me(), Frame(), 10,
+                          [this] { return ChooseMenu(MenuTitleX("World"), 3, 1); }));
   const std::vector<Box> before = Me().ShownPlaces();
   ASSERT_TRUE(ChooseMenu(MenuTitleX("File"), 9, 1));
   ASSERT_TRUE(Me().Idle());
-  Box submenu;
-  for (const Box& place : Me().ShownPlaces())
-    if (std::find(before.begin(), before.end(), place) == before.end() && place.x > submenu.x)
-      submenu = place;
-  ASSERT_FALSE(submenu.Empty()) << "More Exports did not open";
-  Me().Click(submenu.x + 20,
-             submenu.y + 1 + 2 * kMenuItemHeight + kMenuSeparatorHeight + kMenuItemHeight / 2);
-  ASSERT_TRUE(Me().WaitUntil([&] { return Me().FocusedTitle() == "Export"; }))
-      << "the export dialog did not open: " << Me().FocusedTitle();
-  ASSERT_TRUE(Me().Idle());
+  ASSERT_TRUE(ChooseSubmenuExport(Me(), before, 2, 1));
   const std::filesystem::path folder = Home().Path("bars");
   std::filesystem::create_directories(folder);
   ExportTo((folder / "bars.dxf").string());
-
-  std::vector<std::string> drawings;
-  for (const auto& entry : std::filesystem::directory_iterator(folder))
-    drawings.push_back(entry.path().string());
-  std::sort(drawings.begin(), drawings.end());
+  const std::vector<std::string> drawings = FilesIn(folder);
   ASSERT_EQ(drawings.size(), 11u) << "frames 0 to 10 make eleven drawings";
 
   // The saved document keeps the recorded frames: each drawing is compared with its frame.
@@ -546,25 +586,40 @@ TEST_F(Exports, EachFrameOfARunLinkageIsADrawingOfItsBarsWhereTheFrameShowsThem)
   document.ReadDocument(Home().Sample("four-bar-linkage.yb"));
   TWorldDoc& world = document.World();
   ASSERT_GE(world.LastFrame(), 10);
-  std::vector<Corners> first;
+  std::vector<Corners> first, drawn;
   for (int n = 0; n <= 10; ++n) {
-    const DrawnOutlines drawn = ClosedOutlinesOf(drawings[static_cast<size_t>(n)]);
-    ASSERT_TRUE(drawn.failure.empty()) << "ezdxf did not read " << drawings[n] << ":\n"
-                                       << drawn.failure;
-    ASSERT_EQ(drawn.closed.size(), 3u) << drawings[n] << ":\n" << Describe(drawn.closed);
-    const std::vector<Corners> bars = BarsAtFrame(world, n);
-    ASSERT_EQ(bars.size(), 3u);
-    for (const Corners& bar : bars)
-      EXPECT_TRUE(std::any_of(drawn.closed.begin(), drawn.closed.end(),
-                              [&](const Corners& outline) { return SameCorners(outline, bar); }))
-          << "frame " << n << ": a bar is not where the frame shows it:" << Describe({bar})
-          << "drawn:\n" << Describe(drawn.closed);
-    if (n == 0) first = drawn.closed;
+    const std::string& drawing = drawings[static_cast<size_t>(n)];
+    EXPECT_TRUE(BarsDrawnWhereTheFrameShowsThem(drawing, world, n, drawn));
+    if (n == 0) first = drawn;
   }
-  const DrawnOutlines last = ClosedOutlinesOf(drawings.back());
-  EXPECT_FALSE(std::equal(first.begin(), first.end(), last.closed.begin(), last.closed.end(),
-                          SameCorners))
+  EXPECT_FALSE(std::equal(first.begin(), first.end(), drawn.begin(), drawn.end(), SameCorners))
       << "the bars stood still from frame 0 to frame 10";
+}
+
+// Three steps; File > More Exports > DXF of This Frame (its second item, below one separator)
+// writes the one drawing of the frame shown.
+TEST_F(Exports, TheShownFrameOfALinkageIsOneDrawingOfItsBars) {
+  ASSERT_TRUE(Start("four-bar-linkage.yb"));
+  // World > Step Forward is below Run, Stop, Reset and a separator.
+  ASSERT_TRUE(StepForward(Me(), Frame(), 3,
+                          [this] { return ChooseMenu(MenuTitleX("World"), 3, 1); }));
+  const std::vector<Box> before = Me().ShownPlaces();
+  ASSERT_TRUE(ChooseMenu(MenuTitleX("File"), 9, 1));
+  ASSERT_TRUE(Me().Idle());
+  ASSERT_TRUE(ChooseSubmenuExport(Me(), before, 1, 1));
+  const std::filesystem::path folder = Home().Path("shown");
+  std::filesystem::create_directories(folder);
+  ExportTo((folder / "shown.dxf").string());
+  const std::vector<std::string> drawings = FilesIn(folder);
+  ASSERT_EQ(drawings.size(), 1u) << "one frame makes one drawing";
+
+  Me().Control("s");
+  ASSERT_TRUE(Me().Idle());
+  ProgramUnits units;
+  TQVDoc document;
+  document.ReadDocument(Home().Sample("four-bar-linkage.yb"));
+  std::vector<Corners> drawn;
+  EXPECT_TRUE(BarsDrawnWhereTheFrameShowsThem(drawings[0], document.World(), 3, drawn));
 }
 
 }  // namespace
