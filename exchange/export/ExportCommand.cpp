@@ -162,7 +162,14 @@ std::optional<std::string> RunExportDialog(TExportHandler& handler, TWorldDoc& w
     }
     if (id != kExportKindListId || code != CBN_SELCHANGE) return;
     const LRESULT index = SendMessage(GetDlgItem(dialog, id), CB_GETCURSEL, 0, 0);
-    if (index >= 0 && index < 3) handler.SetCurrentCommand(kKinds[index]);
+    if (index < 0 || index >= 3) return;
+    handler.SetCurrentCommand(kKinds[index]);
+    // The frames proposed are the new kind's: a movie of the run after a drawing of one frame.
+    int32_t start = 0;
+    int32_t stop = 0;
+    ProposedRange(handler, world, start, stop);
+    SetWindowText(GetDlgItem(dialog, kExportStartFrameId), std::to_string(start).c_str());
+    SetWindowText(GetDlgItem(dialog, kExportStopFrameId), std::to_string(stop).c_str());
   };
   request.onAccept = [&](HWND dialog, const std::string& path) -> std::optional<std::string> {
     const int16_t command = handler.GetCurrentCommand();

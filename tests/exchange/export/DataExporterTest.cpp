@@ -402,6 +402,34 @@ TEST_F(ExportDialogTest, TheMenuCommandWritesTheChosenKindIntoTheNameTyped) {
 
 }  // namespace
 
+// The frames the dialog proposes follow the kind chosen in it: one frame for a drawing of the
+// shown frame, the whole run for meter data.
+TEST_F(ExportDialogTest, TheProposedFramesFollowTheKindChosen) {
+  Record(3);
+  world->ShowFrame(1, 1);
+  ExportHandlerFor(*world).SetCurrentCommand(kCmdExportDxfFrame);
+  std::unique_ptr<TSmallCommand> command = MakeExportMenuCommand(kCmdExport, *world, nullptr);
+  ASSERT_NE(command, nullptr);
+  std::string drawingStart, drawingStop, runStart, runStop;
+  ScriptUser({[&] {
+    drawingStart = Text(kExportStartFrameId);
+    drawingStop = Text(kExportStopFrameId);
+    ChooseKind(0);
+    runStart = Text(kExportStartFrameId);
+    runStop = Text(kExportStopFrameId);
+    InjectKeyStroke(VK_ESCAPE);
+  }});
+  try {
+    command->DoIt();
+  } catch (const QVException& failure) {
+    EXPECT_EQ(failure.error(), kErrNone);
+  }
+  EXPECT_EQ(drawingStart, "1");  // the frame shown
+  EXPECT_EQ(drawingStop, "1");
+  EXPECT_EQ(runStart, "0");
+  EXPECT_EQ(runStop, "2");  // the last recorded frame
+}
+
 TEST_F(ExportDialogTest, MeterDataWithoutMetersIsRefusedWithAWordAndTheDialogStays) {
   Record(2);
   pressure->SetColumnShown(2, false);
