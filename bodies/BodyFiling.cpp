@@ -140,11 +140,14 @@ void TMass::ReadSolverRecord(TObjectReader& reader) {
   FormulaChanged(posX_.get());
   readAll({velX_.get(), velY_.get(), velRot_.get()});
   FormulaChanged(velX_.get());
+  // Mass and moment are both read before either is announced: announcing the mass alone would
+  // compute a moment from a body whose moment is still unread, and that computation would
+  // overwrite the moment mode the display block has just read.
   reader.ReadFormula(*mass_);
   SetMassFormula(mass_.get());
-  FormulaChanged(mass_.get());
   reader.ReadFormula(*moment_);
   SetMomentFormula(*moment_);
+  FormulaChanged(mass_.get());
   FormulaChanged(moment_.get());
   readAll({comX_.get(), comY_.get()});
   FormulaChanged(comX_.get());

@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -348,3 +350,60 @@ TEST_F(DXFDocumentTest, ADrawingOpensAsAWorldThatRuns) {
 }
 
 }  // namespace
+
+namespace {
+
+std::string FileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+TOval* OnlyCircle(TWorldDoc& world) {
+  for (TLink* object : world.Linked())
+    if (auto* circle = dynamic_cast<TOval*>(object)) return circle;
+  return nullptr;
+}
+
+}  // namespace
+
+// A drawn circle's moment follows its shape; saving, reopening and saving again keeps that,
+// and the two saves are the same bytes.
+TEST_F(DXFDocumentTest, ACircleKeepsItsShapeMomentThroughSaveAndReopen) {
+  const std::string drawing = path.string() + ".DXF";
+  const std::string first = path.string() + "-first.yb";
+  const std::string second = path.string() + "-second.yb";
+  {
+    std::ofstream out(drawing, std::ios::binary);
+    out << Drawing({"0", "CIRCLE", "10", "5", "20", "6", "40", "1.5"});
+  }
+  InstallDrawingImport();
+  const auto open = [](TQVDoc& document, const std::string& file) {
+    Add<TEngine>(document.World(), 30000);
+    Add<TZeroMass>(document.World(), 0);
+    document.ReadDocument(file);
+  };
+  TQVDoc imported;
+  open(imported, drawing);
+  std::filesystem::remove(drawing);
+  TOval* drawn = OnlyCircle(imported.World());
+  ASSERT_NE(drawn, nullptr);
+  ASSERT_DOUBLE_EQ(drawn->GetSize().x, 3.0);
+  const int16_t drawnMode = drawn->GetMomentMode();
+  EXPECT_NE(drawnMode, kMomentGiven);
+  imported.WriteDocument(first);
+
+  TQVDoc reopened;
+  open(reopened, first);
+  TOval* circle = OnlyCircle(reopened.World());
+  ASSERT_NE(circle, nullptr);
+  EXPECT_EQ(circle->GetMomentMode(), drawnMode);
+  EXPECT_NEAR(circle->GetMoment(), drawn->GetMoment(), 1e-12);
+  reopened.WriteDocument(second);
+  EXPECT_EQ(FileBytes(second), FileBytes(first));
+
+  // The moment is still the disc's own: half the mass times the radius squared.
+  const double radius = circle->GetSize().x / 2.0;
+  EXPECT_NEAR(circle->GetMoment(), circle->GetMass() * radius * radius / 2.0, 1e-12);
+  std::filesystem::remove(first);
+  std::filesystem::remove(second);
+}
