@@ -1,5 +1,6 @@
 #pragma once
-// Static controls ("Static"): text aligned left, centred or right, word-wrapped. Without
+// Static controls ("Static"): text aligned left, centred or right, word-wrapped; "&x" shows x
+// underlined and "&&" one "&" unless SS_NOPREFIX is set. Without
 // SS_NOTIFY a static lets the mouse through to the window beneath; with it a click tells the
 // parent STN_CLICKED. A static keeps an image (a cursor or an icon) given with STM_SETIMAGE.
 
@@ -8,6 +9,7 @@
 inline constexpr DWORD SS_LEFT = 0x0000;
 inline constexpr DWORD SS_CENTER = 0x0001;
 inline constexpr DWORD SS_RIGHT = 0x0002;
+inline constexpr DWORD SS_NOPREFIX = 0x0080;
 inline constexpr DWORD SS_NOTIFY = 0x0100;
 
 inline constexpr WORD STN_CLICKED = 0;
