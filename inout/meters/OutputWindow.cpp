@@ -2,6 +2,7 @@
 // takes from each frame the world shows, and its drawing there.
 #include <algorithm>
 
+#include "core/Resources.h"
 #include "core/port/Port.h"
 #include "core/port/PortShapes.h"
 #include "core/port/PortText.h"
@@ -18,6 +19,23 @@
 namespace {
 
 constexpr int16_t kTextInset = 2;
+constexpr uint16_t kNoValueText = 52065;
+
+// A meter has values of its own only once its world has shown a recorded frame; a reset
+// clears the frames and with them that state.
+bool ShowsRecordedFrame(TWorldDoc* world) {
+  const TFrameStore* store = world != nullptr ? world->GetStore() : nullptr;
+  if (store == nullptr) return false;
+  const int16_t frame = store->CurrentFrame();
+  return frame >= 0 && frame <= store->LastFrame();
+}
+
+// The text a digital line shows while there is no value to show.
+Str255 NoValueText() {
+  Str255 text;
+  QV_GetIndString(text, static_cast<int16_t>(kNoValueText), 0);
+  return text;
+}
 
 MacPoint SizeOf(const MacRect& rect) {
   return MacPoint(static_cast<int16_t>(rect.right - rect.left),
@@ -132,10 +150,16 @@ void TOutput::DrawFurniture() {
 void TOutput::DrawDigital() {
   const MacRect inner = GetContentFrame();
   TWorldUnitHandler* handler = unitHandler_ != nullptr ? unitHandler_ : GetGlobalUnitHandler();
+  const bool hasValues = ShowsRecordedFrame(WorldOf(*this));
+  const Str255 noValue = hasValues ? Str255() : NoValueText();
   int32_t line = 0;
   ForEachShownColumn([&](TNumberText& column, int32_t) {
     Str255 text;
-    column.GetText(handler, text);
+    if (hasValues) {
+      column.GetText(handler, text);
+    } else {
+      text = noValue;
+    }
     const int16_t baseline = static_cast<int16_t>(inner.top + lineHeight_ * (line + 1) - 4);
     SetPortForeColor(column.GetColor());
     if (showLabels_) {
@@ -157,7 +181,7 @@ void TOutput::DrawContents(const MacRect&) {
       DrawDigital();
       return;
     case MeterKind::kBar:
-      DrawBarValues();
+      if (ShowsRecordedFrame(WorldOf(*this))) DrawBarValues();
       return;
     case MeterKind::kGraph: {
       TWorldDoc* world = WorldOf(*this);

@@ -1,0 +1,120 @@
+// A meter placed on the pendulum's bob from the Meter menu before any run shows a placeholder in
+// each of its lines rather than a value the world never had; a run fills in the digits.
+
+#include <algorithm>
+#include <string>
+
+#include "tests/scenarios/Harness.h"
+
+namespace scenario {
+namespace {
+
+bool IsDark(uint32_t pixel) {
+  const uint32_t red = (pixel >> 16) & 0xFF, green = (pixel >> 8) & 0xFF, blue = pixel & 0xFF;
+  return red + green + blue < 3 * 64;
+}
+
+// The smallest box holding every dark pixel of the picture, in screen coordinates.
+Box DarkBounds(const Picture& picture) {
+  int left = picture.box.width, top = picture.box.height, right = -1, bottom = -1;
+  for (int y = 0; y < picture.box.height; ++y) {
+    for (int x = 0; x < picture.box.width; ++x) {
+      if (!IsDark(picture.At(x, y))) continue;
+      left = std::min(left, x);
+      right = std::max(right, x);
+      top = std::min(top, y);
+      bottom = std::max(bottom, y);
+    }
+  }
+  if (right < 0) return {};
+  return {picture.box.x + left, picture.box.y + top, right - left + 1, bottom - top + 1};
+}
+
+// The tallest unbroken column of dark pixels in the right half of a meter's picture, inside its
+// frame: a digit stands several pixels high, a dash only one or two.
+int TallestInkInValues(const Picture& meter) {
+  constexpr int kInsideFrame = 4;
+  int tallest = 0;
+  for (int x = meter.box.width / 2; x < meter.box.width - kInsideFrame; ++x) {
+    int run = 0;
+    for (int y = kInsideFrame; y < meter.box.height - kInsideFrame; ++y) {
+      run = IsDark(meter.At(x, y)) ? run + 1 : 0;
+      tallest = std::max(tallest, run);
+    }
+  }
+  return tallest;
+}
+
+// How many separate bands of rows hold dark pixels in the right half of a meter's picture,
+// inside its frame: one per line of text.
+int InkedLines(const Picture& meter) {
+  constexpr int kInsideFrame = 4;
+  int lines = 0;
+  bool inLine = false;
+  for (int y = kInsideFrame; y < meter.box.height - kInsideFrame; ++y) {
+    bool inked = false;
+    for (int x = meter.box.width / 2; x < meter.box.width - kInsideFrame && !inked; ++x)
+      inked = IsDark(meter.At(x, y));
+    if (inked && !inLine) ++lines;
+    inLine = inked;
+  }
+  return lines;
+}
+
+class MeterPlaceholder : public Scenario {
+ protected:
+  // A fresh program on a copy of the pendulum, once the splash window has gone.
+  ::testing::AssertionResult StartOnPendulum() {
+    Me().MoveTo(0, 0);
+    if (::testing::AssertionResult started = Start("pendulum.yb"); !started) return started;
+    if (!Me().WaitUntil([] { return Me().ShownWindows() == 1; }))
+      return ::testing::AssertionFailure() << "the splash window stayed";
+    return Me().Idle();
+  }
+  // The frame's workspace below the bars and right of the palettes.
+  Box Workspace() const {
+    const Box frame = Frame();
+    return {frame.x + 58, frame.y + 80, frame.width - 66, frame.height - 110};
+  }
+};
+
+// Meter > Position with the bob selected, then Ctrl+R and Ctrl+. (run and stop).
+TEST_F(MeterPlaceholder, ANewMeterShowsItsPlaceholderUntilARunShowsAFrame) {
+  ASSERT_TRUE(StartOnPendulum());
+  const Box workspace = Workspace();
+  const Box world{workspace.x, workspace.y, workspace.width - 40, workspace.height - 40};
+  const Box bob = DarkBounds(Me().Grab(world));
+  ASSERT_GT(bob.width, 100) << "the pendulum's bob is not shown";
+  // On the bob's outline at its foot.
+  Me().Click(bob.x + bob.width / 2, bob.Bottom() - 1);
+  Me().MoveTo(0, 0);
+  ASSERT_TRUE(Me().Idle());
+  // New meters go to the top left of the world's view, clear of the bob and its rod.
+  const Box corner{workspace.x - 8, workspace.y, 230, 75};
+  const Picture selected = Me().Grab(corner);
+
+  ASSERT_TRUE(ChooseMenu(MenuTitleX("Meter"), 0, 0));
+  Me().MoveTo(0, 0);
+  ASSERT_TRUE(Me().Idle());
+  ASSERT_EQ(Me().ShownWindows(), 1) << "the menu stayed open: Position is greyed";
+  const Box meter = ChangedBox(selected, Me().Grab(corner));
+  ASSERT_GE(meter.width, 40) << "no meter was drawn";
+  ASSERT_GE(meter.height, 12) << "no meter was drawn";
+  // Every line of the position meter (x, y and rotation) holds the placeholder, no digits.
+  const Picture placed = Me().Grab(meter);
+  EXPECT_EQ(InkedLines(placed), 3) << "not every line of the new meter shows its placeholder";
+  EXPECT_LE(TallestInkInValues(placed), 2) << "the new meter shows digits before any run";
+
+  // The run's first frame brings the values; once stopped, the meter keeps digits in each line.
+  Me().Control("r");
+  ASSERT_TRUE(Me().WaitUntil([&] { return Me().Grab(meter) != placed; }))
+      << "the meter showed nothing of the run";
+  Me().Control("period");
+  ASSERT_TRUE(Me().Idle());
+  const Picture run = Me().Grab(meter);
+  EXPECT_EQ(InkedLines(run), 3);
+  EXPECT_GE(TallestInkInValues(run), 5) << "no digits appeared after the run";
+}
+
+}  // namespace
+}  // namespace scenario
