@@ -22,11 +22,15 @@
 #include "platform/win32/Button.h"
 #include "platform/win32/ComboBox.h"
 #include "platform/win32/Control.h"
+#include "platform/win32/ControlSupport.h"
 #include "platform/win32/Edit.h"
+#include "platform/win32/Font.h"
 #include "platform/win32/Message.h"
 #include "platform/win32/MessageBox.h"
 #include "platform/win32/OpenFileDialog.h"
+#include "platform/win32/Static.h"
 #include "platform/win32/Window.h"
+#include "platform/win32/WindowMessages.h"
 
 namespace {
 
@@ -79,6 +83,47 @@ HWND AddControl(HWND dialog, const char* className, const char* text, DWORD styl
                         dialog, reinterpret_cast<HMENU>(static_cast<uintptr_t>(id)), nullptr);
 }
 
+// The width a label's text needs on one line in the label's own font, its "&" marks taken out.
+int32_t LabelTextWidth(HWND label) {
+  const std::string text = GetWindowTextString(label);
+  const ControlDc dc(label);
+  RECT box{0, 0, 0, 0};
+  DrawText(dc.dc(), text.c_str(), static_cast<int32_t>(text.size()), &box,
+           DT_LEFT | DT_SINGLELINE | DT_CALCRECT);
+  return box.right - box.left;
+}
+
+RECT BoxInDialog(HWND dialog, HWND control) {
+  RECT box;
+  GetWindowRect(control, &box);
+  MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&box), 2);
+  return box;
+}
+
+// Widens a label of the file dialog to show its whole text, moving the fields to its right on
+// its row over by as much.
+void FitLabel(HWND dialog, HWND label) {
+  const RECT box = BoxInDialog(dialog, label);
+  const int32_t more = LabelTextWidth(label) + 2 - (box.right - box.left);
+  if (more <= 0) return;
+  for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    const RECT field = BoxInDialog(dialog, child);
+    if (child == label || field.top != box.top || field.left < box.right) continue;
+    MoveWindow(child, field.left + more, field.top,
+               std::max<int32_t>(field.right - field.left - more, 0), field.bottom - field.top,
+               TRUE);
+  }
+  MoveWindow(label, box.left, box.top, box.right - box.left + more, box.bottom - box.top, TRUE);
+}
+
+// A label as wide as its text, at (x, y); answers where the next control may start.
+int32_t AddLabel(HWND dialog, const char* text, int32_t x, int32_t y) {
+  HWND label = AddControl(dialog, kStaticClass, text, SS_LEFT, x, y, 0, -1);
+  const int32_t width = LabelTextWidth(label) + 2;
+  MoveWindow(label, x, y, width, kRowHeight, TRUE);
+  return x + width + kGap / 2;
+}
+
 // The frames the dialog proposes: the shown frame alone for a one-frame kind, else the whole
 // recorded history.
 void ProposedRange(TExportHandler& handler, TWorldDoc& world, int32_t& start, int32_t& stop) {
@@ -129,8 +174,12 @@ std::optional<std::string> RunExportDialog(TExportHandler& handler, TWorldDoc& w
                                                   {kFileNameLabelId, kNameLabelString},
                                                   {kFileTypeLabelId, kKindLabelString},
                                                   {IDOK, kOkString}};
-    for (const auto& [id, text] : labels)
-      if (HWND control = GetDlgItem(dialog, id)) SetWindowText(control, TableString(text).c_str());
+    for (const auto& [id, text] : labels) {
+      HWND control = GetDlgItem(dialog, id);
+      if (control == nullptr) continue;
+      SetWindowText(control, TableString(text).c_str());
+      if (id != IDOK) FitLabel(dialog, control);
+    }
     int32_t y = FileDialogExtraTop(dialog);
     // A combo box is made as tall as its field and its dropped list together: room for every
     // kind, whatever the height of the font's lines.
@@ -146,10 +195,12 @@ std::optional<std::string> RunExportDialog(TExportHandler& handler, TWorldDoc& w
     int32_t start = 0;
     int32_t stop = 0;
     ProposedRange(handler, world, start, stop);
-    AddControl(dialog, kEditClass, std::to_string(start).c_str(), 0, kGap, y, kFieldWidth,
+    int32_t x = AddLabel(dialog, "From frame", kGap, y);
+    AddControl(dialog, kEditClass, std::to_string(start).c_str(), 0, x, y, kFieldWidth,
                kExportStartFrameId);
-    AddControl(dialog, kEditClass, std::to_string(stop).c_str(), 0, 2 * kGap + kFieldWidth, y,
-               kFieldWidth, kExportStopFrameId);
+    x = AddLabel(dialog, "to", x + kFieldWidth + kGap, y);
+    AddControl(dialog, kEditClass, std::to_string(stop).c_str(), 0, x, y, kFieldWidth,
+               kExportStopFrameId);
     y += kRowHeight + kGap;
     AddControl(dialog, kButtonClass, "Options...", BS_PUSHBUTTON, kGap, y, 2 * kFieldWidth,
                kExportOptionsId);

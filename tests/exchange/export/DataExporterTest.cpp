@@ -11,6 +11,8 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <utility>
+#include <vector>
 #include <unistd.h>
 
 #include "core/ClassRegistry.h"
@@ -26,11 +28,15 @@
 #include "platform/win32/Clock.h"
 #include "platform/win32/ComboBox.h"
 #include "platform/win32/Control.h"
+#include "platform/win32/ControlSupport.h"
+#include "platform/win32/Font.h"
 #include "platform/win32/Input.h"
 #include "platform/win32/Message.h"
 #include "platform/win32/MessageBox.h"
 #include "platform/win32/OpenFileDialog.h"
+#include "platform/win32/Static.h"
 #include "platform/win32/Window.h"
+#include "platform/win32/WindowMessages.h"
 #include "resources/ResourceLibraries.h"
 #include "simulation/HistoryStore.h"
 #include "simulation/UnitHandler.h"
@@ -471,4 +477,85 @@ TEST_F(ExportDialogTest, MeterDataWithoutMetersIsRefusedWithAWordAndTheDialogSta
   command->DoIt();
   EXPECT_EQ(ReadFile(folder + "/speed.dta"),
             Texts(*speed, 0, false) + "\r\n" + Texts(*speed, 1, false) + "\r\n");
+}
+
+namespace {
+
+RECT BoxIn(HWND dialog, HWND control) {
+  RECT box;
+  GetWindowRect(control, &box);
+  MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&box), 2);
+  return box;
+}
+
+// The label standing just left of a control on its row, or null.
+HWND LabelBefore(HWND dialog, HWND control) {
+  const RECT field = BoxIn(dialog, control);
+  HWND best = nullptr;
+  for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    char kind[32] = {};
+    GetClassName(child, kind, sizeof kind);
+    const RECT box = BoxIn(dialog, child);
+    if (std::string(kind) != kStaticClass || box.top != field.top || box.right > field.left)
+      continue;
+    if (best == nullptr || box.right > BoxIn(dialog, best).right) best = child;
+  }
+  return best;
+}
+
+// Whether a control on the label's row starts inside the label.
+bool RunsIntoAField(HWND dialog, HWND label) {
+  const RECT box = BoxIn(dialog, label);
+  for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    const RECT field = BoxIn(dialog, child);
+    if (child != label && field.top == box.top && field.left > box.left && field.left < box.right)
+      return true;
+  }
+  return false;
+}
+
+// The width a label's text takes, "&" marks taken out, in the label's font.
+int32_t TextWidth(HWND label) {
+  const std::string text = GetWindowTextString(label);
+  const ControlDc dc(label);
+  RECT box{0, 0, 0, 0};
+  DrawText(dc.dc(), text.c_str(), static_cast<int32_t>(text.size()), &box,
+           DT_LEFT | DT_SINGLELINE | DT_CALCRECT);
+  return box.right;
+}
+
+}  // namespace
+
+// Every label shows its whole text without running into its field, and each frame field is named.
+TEST_F(ExportDialogTest, LabelsShowWholeAndNameTheFrameFields) {
+  Record(2);
+  std::unique_ptr<TSmallCommand> command = MakeExportMenuCommand(kCmdExport, *world, nullptr);
+  ASSERT_NE(command, nullptr);
+  std::vector<std::string> cut;
+  std::string fromText, toText;
+  ScriptUser({[&] {
+    const HWND dialog = Dialog();
+    for (const int32_t id : {kFolderLabelId, kFileNameLabelId, kFileTypeLabelId}) {
+      const HWND label = GetDlgItem(dialog, id);
+      const RECT box = BoxIn(dialog, label);
+      if (TextWidth(label) > box.right - box.left || RunsIntoAField(dialog, label))
+        cut.push_back(GetWindowTextString(label));
+    }
+    for (const auto& [id, text] :
+         {std::pair{kExportStartFrameId, &fromText}, std::pair{kExportStopFrameId, &toText}})
+      if (const HWND label = LabelBefore(dialog, GetDlgItem(dialog, id))) {
+        *text = GetWindowTextString(label);
+        if (TextWidth(label) > BoxIn(dialog, label).right - BoxIn(dialog, label).left)
+          cut.push_back(*text);
+      }
+    InjectKeyStroke(VK_ESCAPE);
+  }});
+  try {
+    command->DoIt();
+  } catch (const QVException& failure) {
+    EXPECT_EQ(failure.error(), kErrNone);
+  }
+  EXPECT_TRUE(cut.empty()) << "cut: " << cut.front();
+  EXPECT_EQ(fromText, "From frame");
+  EXPECT_EQ(toText, "to");
 }
