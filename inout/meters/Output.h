@@ -291,6 +291,8 @@ class TOutput : public TInOutput, public TFrameParticipant {
   // The gadget's frame follows the content size, the frame and the furniture.
   void FitFrameToContent();
   void DrawDigital();
+  // A marker at each shown column's point of the frame shown, where it lies inside the plot.
+  void DrawCurrentMarkers();
   void DrawFurniture();
   // The world's frame walk over its recorded values of this meter.
   FrameWalk WorldFrameWalk();

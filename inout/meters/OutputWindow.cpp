@@ -4,6 +4,7 @@
 
 #include "core/Resources.h"
 #include "core/port/Port.h"
+#include "core/port/PortRegion.h"
 #include "core/port/PortShapes.h"
 #include "core/port/PortText.h"
 #include "inout/meters/MeterDrawing.h"
@@ -20,6 +21,8 @@ namespace {
 
 constexpr int16_t kTextInset = 2;
 constexpr uint16_t kNoValueText = 52065;
+// Half the side of the square that marks a graph's current point, its centre pixel left out.
+constexpr int16_t kMarkerReach = 2;
 
 // A meter has values of its own only once its world has shown a recorded frame; a reset
 // clears the frames and with them that state.
@@ -173,6 +176,28 @@ void TOutput::DrawDigital() {
   SetPortForeColor(RGB16Color{});
 }
 
+void TOutput::DrawCurrentMarkers() {
+  if (GetColumnCount() < 2) return;
+  const MacRect plot = GetContentFrame();
+  const auto width = static_cast<int16_t>(plot.right - plot.left);
+  const auto height = static_cast<int16_t>(plot.bottom - plot.top);
+  const auto x =
+      static_cast<int16_t>(plot.left + columns_.front()->GetCurrentPixelExactZero(width));
+  if (x < plot.left || x >= plot.right) return;
+  ForEachShownColumn([&](TNumberText& column, int32_t) {
+    const auto y = static_cast<int16_t>(plot.bottom - column.GetCurrentPixelExactZero(height));
+    if (y < plot.top || y >= plot.bottom) return;
+    MacRect marker(static_cast<int16_t>(x - kMarkerReach), static_cast<int16_t>(y - kMarkerReach),
+                   static_cast<int16_t>(x + kMarkerReach + 1),
+                   static_cast<int16_t>(y + kMarkerReach + 1));
+    SetPortForeColor(RGB16Color{});
+    PortFrameRect(marker);
+    MacRectInset(marker, 1, 1);
+    FillSolid(marker, column.GetColor());
+  });
+  SetPortForeColor(RGB16Color{});
+}
+
 void TOutput::DrawContents(const MacRect&) {
   FillSolid(GetBounds(), RGB16Color{0xFFFF, 0xFFFF, 0xFFFF});
   if (framed_) DrawFurniture();
@@ -191,6 +216,7 @@ void TOutput::DrawContents(const MacRect&) {
       TWorldUnitHandler* handler = unitHandler_ != nullptr ? unitHandler_ : GetGlobalUnitHandler();
       // The curve runs up to the frame shown; the meter keeps that frame's values.
       DrawGraph(handler, WorldFrameWalk(), std::min<int16_t>(shown, last));
+      if (ShowsRecordedFrame(world)) DrawCurrentMarkers();
       return;
     }
   }

@@ -2,7 +2,9 @@
 // run has shown one, and after a reset: only a shown frame gives it values to draw.
 
 #include <algorithm>
+#include <cstdlib>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -25,6 +27,25 @@ bool IsReddish(COLORREF pixel) {
 int32_t CountReddish(const MemoryCanvas& canvas) {
   const std::vector<COLORREF> pixels = canvas.Pixels();
   return static_cast<int32_t>(std::count_if(pixels.begin(), pixels.end(), IsReddish));
+}
+
+// The centres of the current-point markers drawn: a red square framed in black.
+std::vector<std::pair<int32_t, int32_t>> MarkerCentres(const MemoryCanvas& canvas) {
+  std::vector<std::pair<int32_t, int32_t>> centres;
+  for (int32_t y = 2; y + 2 < canvas.height(); ++y) {
+    for (int32_t x = 2; x + 2 < canvas.width(); ++x) {
+      bool marker = true;
+      for (int32_t dy = -2; dy <= 2 && marker; ++dy) {
+        for (int32_t dx = -2; dx <= 2 && marker; ++dx) {
+          const bool edge = std::abs(dx) == 2 || std::abs(dy) == 2;
+          const COLORREF pixel = canvas.At(x + dx, y + dy);
+          marker = edge ? pixel == RGB(0, 0, 0) : IsReddish(pixel);
+        }
+      }
+      if (marker) centres.emplace_back(x, y);
+    }
+  }
+  return centres;
 }
 
 class MeterPlaceholderTest : public SampleFixture {
@@ -109,6 +130,33 @@ TEST_F(MeterPlaceholderTest, ABarMeterDrawsItsBarsOnlyOnceAFrameIsShown) {
   EXPECT_EQ(CountReddish(*Drawn()), 0) << "a bar was drawn before any frame was shown";
   RunAndShowLast();
   EXPECT_GT(CountReddish(*Drawn()), 20) << "the shown frame drew no bar";
+}
+
+TEST_F(MeterPlaceholderTest, AGraphMarksTheShownFrameOnlyOnceAFrameIsShown) {
+  meter->SetMeterKind(MeterKind::kGraph);
+  meter->SetSize(MacPoint(150, 50));
+  meter->SetShowGrid(false);
+  meter->SetShowAxes(false);
+  TWorldDoc& world = document->World();
+  ASSERT_NE(world.GetEngine(), nullptr);
+  // Time across twice the run, the box's x up the plot.
+  meter->Column(1)->SetRange(0.0, 2.0 * kFrames * world.GetEngine()->TimeStep());
+  meter->Column(2)->SetRange(0.0, 2.0 * sample_worlds::kBoxStart);
+  EXPECT_TRUE(MarkerCentres(*Drawn()).empty()) << "a point was marked before any run";
+
+  RunAndShowLast();
+  const auto last = MarkerCentres(*Drawn());
+  ASSERT_EQ(last.size(), 1u);
+  const MacRect plot = meter->GetContentFrame();
+  // The last frame lies halfway across; the box, pulled in from 1.5 m, below the middle.
+  EXPECT_NEAR(last[0].first, (plot.left + plot.right) / 2, 2);
+  EXPECT_GT(last[0].second, (plot.top + plot.bottom) / 2);
+
+  world.ShowFrame(0, 1);
+  const auto first = MarkerCentres(*Drawn());
+  ASSERT_EQ(first.size(), 1u);
+  EXPECT_LE(first[0].first, plot.left + 2) << "frame 0's point is not at the start of time";
+  EXPECT_NEAR(first[0].second, (plot.top + plot.bottom) / 2, 2) << "x = 1.5 m is not mid-plot";
 }
 
 }  // namespace
