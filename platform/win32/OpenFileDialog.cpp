@@ -12,6 +12,7 @@
 #include "platform/win32/Input.h"
 #include "platform/win32/Message.h"
 #include "platform/win32/MessageBox.h"
+#include "platform/win32/Static.h"
 #include "platform/win32/Window.h"
 
 namespace {
@@ -271,8 +272,9 @@ std::optional<std::string> RunOpenFileDialog(const OpenFileRequest& request) {
   const int32_t fieldLeft = kGap + kLabelWidth;
   const int32_t fieldWidth = kWidth - fieldLeft - kGap;
   MakeChild(dialog, kStaticClass, "Look in:", SS_LEFT, kGap, y, kLabelWidth, kFolderLabelId);
-  MakeChild(dialog, kStaticClass, state.folder.string().c_str(), SS_LEFT, fieldLeft,
-            y, fieldWidth, -1);
+  // Paths, names and descriptions are shown as they are: an "&" in them is no mnemonic.
+  MakeChild(dialog, kStaticClass, state.folder.string().c_str(), SS_LEFT | SS_NOPREFIX,
+            fieldLeft, y, fieldWidth, -1);
   y += kLineHeight + kGap;
   for (size_t i = 0; i < state.files.size(); ++i) {
     MakeChild(dialog, kButtonClass, state.files[i].c_str(), BS_PUSHBUTTON, kGap * 2, y,
@@ -280,14 +282,14 @@ std::optional<std::string> RunOpenFileDialog(const OpenFileRequest& request) {
     y += kLineHeight + kGap;
   }
   MakeChild(dialog, kStaticClass, "File name:", SS_LEFT, kGap, y, kLabelWidth, kFileNameLabelId);
-  state.nameLine = MakeChild(dialog, kStaticClass, "", SS_LEFT, fieldLeft, y,
+  state.nameLine = MakeChild(dialog, kStaticClass, "", SS_LEFT | SS_NOPREFIX, fieldLeft, y,
                              fieldWidth, kNameId);
   ShowTyped(state);
   y += kLineHeight + kGap;
   MakeChild(dialog, kStaticClass, "Files of type:", SS_LEFT, kGap, y, kLabelWidth,
             kFileTypeLabelId);
   MakeChild(dialog, kStaticClass, FirstDescription(request.filter, pattern).c_str(),
-            SS_LEFT, fieldLeft, y, fieldWidth, -1);
+            SS_LEFT | SS_NOPREFIX, fieldLeft, y, fieldWidth, -1);
   y += kLineHeight + kGap;
   state.extraTop = y;
   y += std::max(request.extraRows, 0) * (kLineHeight + kGap);
