@@ -135,6 +135,21 @@ int Picture::Count(const std::function<bool(uint32_t)>& test) const {
   return count;
 }
 
+Box Picture::BoundsOf(const std::function<bool(uint32_t)>& test) const {
+  int left = box.width, top = box.height, right = -1, bottom = -1;
+  for (int y = 0; y < box.height; ++y) {
+    for (int x = 0; x < box.width; ++x) {
+      if (!test(At(x, y))) continue;
+      left = std::min(left, x);
+      right = std::max(right, x);
+      top = std::min(top, y);
+      bottom = std::max(bottom, y);
+    }
+  }
+  if (right < 0) return {};
+  return {box.x + left, box.y + top, right - left + 1, bottom - top + 1};
+}
+
 // --- The virtual desktop ------------------------------------------------------------------------
 
 VirtualDesktop::VirtualDesktop() {

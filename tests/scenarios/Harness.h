@@ -45,6 +45,9 @@ struct Picture {
   int Differences(const Picture& other) const;
   // How many pixels satisfy the test.
   int Count(const std::function<bool(uint32_t)>& test) const;
+  // The smallest box holding every pixel that satisfies the test, in screen coordinates; empty
+  // when there is none.
+  Box BoundsOf(const std::function<bool(uint32_t)>& test) const;
 };
 
 // Ink rather than paper: a pixel whose channels are all dark.

@@ -14,21 +14,6 @@ bool IsDark(uint32_t pixel) {
   return red + green + blue < 3 * 64;
 }
 
-// The smallest box holding every dark pixel of the picture, in screen coordinates.
-Box DarkBounds(const Picture& picture) {
-  int left = picture.box.width, top = picture.box.height, right = -1, bottom = -1;
-  for (int y = 0; y < picture.box.height; ++y) {
-    for (int x = 0; x < picture.box.width; ++x) {
-      if (!IsDark(picture.At(x, y))) continue;
-      left = std::min(left, x);
-      right = std::max(right, x);
-      top = std::min(top, y);
-      bottom = std::max(bottom, y);
-    }
-  }
-  if (right < 0) return {};
-  return {picture.box.x + left, picture.box.y + top, right - left + 1, bottom - top + 1};
-}
 
 // The tallest unbroken column of dark pixels in the right half of a meter's picture, inside its
 // frame: a digit stands several pixels high, a dash only one or two.
@@ -83,7 +68,7 @@ TEST_F(MeterPlaceholder, ANewMeterShowsItsPlaceholderUntilARunShowsAFrame) {
   ASSERT_TRUE(StartOnPendulum());
   const Box workspace = Workspace();
   const Box world{workspace.x, workspace.y, workspace.width - 40, workspace.height - 40};
-  const Box bob = DarkBounds(Me().Grab(world));
+  const Box bob = Me().Grab(world).BoundsOf(IsDark);
   ASSERT_GT(bob.width, 100) << "the pendulum's bob is not shown";
   // On the bob's outline at its foot.
   Me().Click(bob.x + bob.width / 2, bob.Bottom() - 1);

@@ -19,20 +19,6 @@ namespace {
 constexpr char kMessageTitle[] = "Yarrowby Script";
 constexpr uint32_t kBackground = 0xFFFFFF;
 
-// The smallest screen box around the picture's dark pixels; empty when there are none.
-Box DarkBounds(const Picture& picture) {
-  int left = picture.box.width, top = picture.box.height, right = -1, bottom = -1;
-  for (int y = 0; y < picture.box.height; ++y)
-    for (int x = 0; x < picture.box.width; ++x)
-      if (IsInk(picture.At(x, y))) {
-        left = std::min(left, x);
-        right = std::max(right, x);
-        top = std::min(top, y);
-        bottom = std::max(bottom, y);
-      }
-  if (right < 0) return {};
-  return Box{picture.box.x + left, picture.box.y + top, right - left + 1, bottom - top + 1};
-}
 
 class Scripts : public Scenario {
  protected:
@@ -117,12 +103,12 @@ TEST_F(Scripts, AScriptMovesABodyOnTheScreenLeavingNothingBehindAndInTheSavedWor
   const Box frame = Frame();
   const Box search{frame.x + frame.width * 5 / 8, frame.y + frame.height / 8, frame.width / 4,
                    frame.height / 8};
-  const Box square = DarkBounds(Me().Grab(search));
+  const Box square = Me().Grab(search).BoundsOf(IsInk);
   ASSERT_FALSE(square.Empty()) << "the square is not where the world window shows it";
   // Where the script puts it, below and left of it, nothing is drawn yet.
   const Box below{frame.x + frame.width / 2, frame.y + frame.height / 4, frame.width / 4,
                   frame.height / 4};
-  ASSERT_TRUE(DarkBounds(Me().Grab(below)).Empty());
+  ASSERT_TRUE(Me().Grab(below).BoundsOf(IsInk).Empty());
 
   // The world's first body is the square, at (1.5 m, 0); the script takes it down and left.
   const std::string script = WriteScript(
@@ -138,7 +124,8 @@ TEST_F(Scripts, AScriptMovesABodyOnTheScreenLeavingNothingBehindAndInTheSavedWor
   EXPECT_EQ(left.Count([](uint32_t pixel) { return pixel != kBackground; }), 0)
       << "the square's picture stays where it was";
   // ...and the square where the script put it.
-  EXPECT_FALSE(DarkBounds(Me().Grab(below)).Empty()) << "the square is not shown at its new place";
+  EXPECT_FALSE(Me().Grab(below).BoundsOf(IsInk).Empty())
+      << "the square is not shown at its new place";
 
   // Saved, the body is where the script put it.
   Me().Control("s");
