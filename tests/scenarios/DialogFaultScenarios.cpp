@@ -213,7 +213,9 @@ TEST_F(DialogFaults, ThePointTableTakesTheTypedValueIntoTheClickedCellAfterAScro
     for (TLink* object : document.World().Objects()) {
       int32_t rows = 0;
       int16_t columns = 0;
-      if (object != polygon) EXPECT_EQ(object->GetIntProperty(MakeTag("pptb"), rows, &columns), 0);
+      if (object != polygon) {
+        EXPECT_EQ(object->GetIntProperty(MakeTag("pptb"), rows, &columns), 0);
+      }
     }
     document.WriteDocument(Home().Sample(kManyVertices));
     for (int vertex = 1; vertex <= kVertices; ++vertex)

@@ -171,7 +171,6 @@ TEST_F(MenuAndMdi, AMeterOfTheSelectedBobIsDrawnAtOnceAndSavedWithTheWorld) {
   ASSERT_GT(bob.width, 100) << "the pendulum's bob is not shown";
   const int radius = bob.width / 2;
   const int centreX = bob.x + radius;
-  const int centreY = bob.Bottom() - radius;
   // On the bob's outline at its foot.
   Me().Click(centreX, bob.Bottom() - 1);
   Me().MoveTo(0, 0);
