@@ -123,17 +123,6 @@ GreyPicture MovieFrame(const std::string& movie, int frame, const std::string& p
 
 class Exports : public Scenario {
  protected:
-  // Starts the program on the sample without its start-up picture: a picture that goes while a
-  // menu opens would hide the menu from the count of shown windows.
-  ::testing::AssertionResult StartPlain() {
-    RunningProgram& program = Launch({"-nologo", Home().Sample("spring-and-pin.yb")});
-    if (!Me().WaitUntil([&] { return Me().MainWindow() != 0 || program.WaitForExit(0); }) ||
-        Me().MainWindow() == 0)
-      return ::testing::AssertionFailure() << "the main window never appeared:\n"
-                                           << program.Output();
-    return Me().Idle();
-  }
-
   // File > Export... by the mouse (the ninth item, below one separator) or by its keys (Alt+F,
   // E).
   ::testing::AssertionResult OpenExportDialog(bool byKeys = false) {
@@ -215,7 +204,7 @@ class Exports : public Scenario {
 
   void ExportMovie(const std::string& path, bool byKeys) {
     if (!Program()) {
-      ASSERT_TRUE(StartPlain());
+      ASSERT_TRUE(Start());
     }
     ASSERT_TRUE(OpenExportDialog(byKeys));
     if (byKeys)
@@ -254,7 +243,7 @@ class Exports : public Scenario {
 // The drawing holds the circle and the square's closed outline.
 TEST_F(Exports, ADrawingExportedWithItsKindClickedHoldsEveryBody) {
   if (!Program()) {
-    ASSERT_TRUE(StartPlain());
+    ASSERT_TRUE(Start());
   }
   ASSERT_TRUE(OpenExportDialog());
   ChooseKindByMouse(kDrawing);
@@ -304,7 +293,7 @@ TEST_F(Exports, ADrawingExportedWithItsKindClickedHoldsEveryBody) {
 
 TEST_F(Exports, PrintingToAFileFromThePrintDialogPutsTheWholeWorldOnThePage) {
   if (!Program()) {
-    ASSERT_TRUE(StartPlain());
+    ASSERT_TRUE(Start());
   }
   Me().Control("p");
   ASSERT_TRUE(Me().WaitUntil([&] { return Me().FocusedTitle() == "Print"; }))
@@ -353,7 +342,7 @@ TEST_F(Exports, AMovieExportedWithItsKindPickedByKeysHoldsTheProposedFrames) {
 // after the square's starting place (x 1.39 rather than 1.5): the export leaves out the run's
 // first frame.
 TEST_F(Exports, TheDataOfAMeterPlacedFromTheMeterMenuAreExportedFrameByFrame) {
-  ASSERT_TRUE(StartPlain());
+  ASSERT_TRUE(Start());
   // Saved as it opened, the world tells the scale its window shows it at: the square is found
   // by its outline, and a click on the middle of its left edge (away from the spring, which
   // meets its right side) selects it.

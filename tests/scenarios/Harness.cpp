@@ -537,6 +537,14 @@ RunningProgram& Scenario::Launch(const std::vector<std::string>& arguments,
   return Start(sample);
 }
 
+std::string Scenario::WriteScript(const std::string& name,
+                                  const std::vector<std::string>& lines) {
+  const std::string path = gHome->Path(name);
+  std::ofstream file(path, std::ios::binary);
+  for (const std::string& line : lines) file << line << "\r\n";
+  return path;
+}
+
 void Scenario::Stop() {
   gProgram.reset();
   gProgramTrusted = false;

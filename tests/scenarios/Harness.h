@@ -192,6 +192,8 @@ class Scenario : public ::testing::Test {
   ::testing::AssertionResult Running(const std::string& sample = "spring-and-pin.yb");
   // Ends the program by killing it (the next Start begins afresh).
   void Stop();
+  // A script file of the private home, its lines ended as the program's own scripts end them.
+  static std::string WriteScript(const std::string& name, const std::vector<std::string>& lines);
 
   static VirtualDesktop& Desktop();
   static PrivateHome& Home();

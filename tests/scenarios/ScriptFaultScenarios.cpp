@@ -14,6 +14,7 @@
 #include "core/Failure.h"
 #include "model/world/QVDoc.h"
 #include "tests/scenarios/Harness.h"
+#include "tests/scenarios/ScriptSteps.h"
 
 namespace scenario {
 namespace {
@@ -52,45 +53,10 @@ Pairs CollidingPairs(const std::string& path, const std::vector<std::pair<int, i
   return read;
 }
 
-class ScriptFaults : public Scenario {
- protected:
-  // The program on a sample, without its start-up picture.
-  ::testing::AssertionResult StartPlain(const std::string& sample) {
-    RunningProgram& program = Launch({"-nologo", Home().Sample(sample)});
-    if (!Me().WaitUntil([&] { return Me().MainWindow() != 0 || program.WaitForExit(0); }) ||
-        Me().MainWindow() == 0)
-      return ::testing::AssertionFailure() << "the main window never appeared:\n"
-                                           << program.Output();
-    return Me().Idle();
-  }
-
-  static std::string WriteScript(const std::string& name, const std::vector<std::string>& lines) {
-    const std::string path = Home().Path(name);
-    std::ofstream file(path, std::ios::binary);
-    for (const std::string& line : lines) file << line << "\r\n";
-    return path;
-  }
-
-  // Script > Run Script..., the path typed into the file dialog, and Return.
-  ::testing::AssertionResult RunScript(const std::string& path) {
-    if (!ChooseMenu(MenuTitleX("Script"), 0, 0))
-      return ::testing::AssertionFailure() << "the Script menu did not open";
-    if (!Me().WaitUntil([&] { return Me().FocusedTitle() == "Run Script"; }))
-      return ::testing::AssertionFailure()
-             << "the script file dialog did not take the keyboard: " << Me().FocusedTitle();
-    if (!Me().Idle()) return ::testing::AssertionFailure() << "the program stayed busy";
-    Me().Type(path);
-    Me().Key("Return");
-    return ::testing::AssertionSuccess();
-  }
-
-  static bool Said(const std::string& words) {
-    return Program() != nullptr && Program()->Output().find(words) != std::string::npos;
-  }
-};
+class ScriptFaults : public ScriptScenario {};
 
 TEST_F(ScriptFaults, ADefaultPulleyRunsItsFramesAndAStraightPolygonRefusesToCurve) {
-  ASSERT_TRUE(StartPlain("spring-and-pin.yb"));
+  ASSERT_TRUE(Start("spring-and-pin.yb"));
   const std::string script = WriteScript(
       "pulley-and-polygon.ybs",
       {"Sub Main()", "  Dim d As YBDocument", "  Set d = YB.New",

@@ -12,6 +12,7 @@
 #include "bodies/Body.h"
 #include "model/world/QVDoc.h"
 #include "tests/scenarios/Harness.h"
+#include "tests/scenarios/ScriptSteps.h"
 
 namespace scenario {
 namespace {
@@ -19,54 +20,11 @@ namespace {
 constexpr char kMessageTitle[] = "Yarrowby Script";
 constexpr uint32_t kBackground = 0xFFFFFF;
 
-
-class Scripts : public Scenario {
- protected:
-  // Starts the program on a sample without its start-up picture: a picture that goes while a
-  // menu opens would hide the menu from the count of shown windows.
-  ::testing::AssertionResult StartPlain(const std::string& sample) {
-    RunningProgram& program = Launch({"-nologo", Home().Sample(sample)});
-    if (!Me().WaitUntil([&] { return Me().MainWindow() != 0 || program.WaitForExit(0); }) ||
-        Me().MainWindow() == 0)
-      return ::testing::AssertionFailure() << "the main window never appeared:\n"
-                                           << program.Output();
-    return Me().Idle();
-  }
-
-  // A script file of the private home, its lines ended as scripts of the program's own are.
-  static std::string WriteScript(const std::string& name, const std::vector<std::string>& lines) {
-    const std::string path = Home().Path(name);
-    std::ofstream file(path, std::ios::binary);
-    for (const std::string& line : lines) file << line << "\r\n";
-    return path;
-  }
-
-  // Script > Run Script... by the mouse, or by its keys (Alt+S, R); the script's path typed
-  // into the file dialog, and Return.
-  ::testing::AssertionResult RunScript(const std::string& path, bool byKeys = false) {
-    if (byKeys) {
-      Me().Key("s", {"Alt_L"});
-      Me().Key("r");
-    } else if (!ChooseMenu(MenuTitleX("Script"), 0, 0)) {
-      return ::testing::AssertionFailure() << "the Script menu did not open";
-    }
-    if (!Me().WaitUntil([&] { return Me().FocusedTitle() == "Run Script"; }))
-      return ::testing::AssertionFailure()
-             << "the script file dialog did not take the keyboard: " << Me().FocusedTitle();
-    if (!Me().Idle()) return ::testing::AssertionFailure() << "the program stayed busy";
-    Me().Type(path);
-    Me().Key("Return");
-    return ::testing::AssertionSuccess();
-  }
-
-  static bool Said(const std::string& words) {
-    return Program() != nullptr && Program()->Output().find(words) != std::string::npos;
-  }
-};
+class Scripts : public ScriptScenario {};
 
 TEST_F(Scripts, AMessageBoxOfAScriptIsAnsweredByReturnAndGivesTheKeyboardBack) {
   if (!Program()) {
-    ASSERT_TRUE(StartPlain("spring-and-pin.yb"));
+    ASSERT_TRUE(Start("spring-and-pin.yb"));
   }
   const std::string script =
       WriteScript("message.ybs", {"Sub Main()", "  Dim answer", "  Print \"asking\"",
@@ -98,7 +56,7 @@ TEST_F(Scripts, AScriptMovesABodyOnTheScreenLeavingNothingBehindAndInTheSavedWor
   const std::string world = Home().Sample("script-moves.yb");
   std::filesystem::copy_file(Home().Sample("spring-and-pin.yb"), world,
                              std::filesystem::copy_options::overwrite_existing);
-  ASSERT_TRUE(StartPlain("script-moves.yb"));
+  ASSERT_TRUE(Start("script-moves.yb"));
   // The square is the one drawing in the right half of the world window's top.
   const Box frame = Frame();
   const Box search{frame.x + frame.width * 5 / 8, frame.y + frame.height / 8, frame.width / 4,
