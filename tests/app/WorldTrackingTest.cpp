@@ -146,6 +146,16 @@ std::unique_ptr<TQVDoc> MakeTrackingWorld() {
   return document;
 }
 
+// A current target that notes the command it is asked for and makes none.
+class TNotingTarget : public TTargetHandler {
+ public:
+  TCommandCore* DoMenuCommand(int16_t command) override {
+    asked = command;
+    return nullptr;
+  }
+  int16_t asked = 0;
+};
+
 class WorldTrackingTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -331,6 +341,14 @@ class WorldTrackingTest : public ::testing::Test {
   static void Free(TCommandCore* command) {
     if (command && command->IsFreeWhenDone()) delete command;
   }
+  // A double click at the point, tracked through its press.
+  void DoubleClick(const MacPoint& point) {
+    TCommandCore* press = Press(point, 2);
+    auto* tracker = dynamic_cast<TCommandBase*>(press);
+    ASSERT_NE(tracker, nullptr);
+    tracker->TrackMouse(0, QV_CPoint(point), QV_CPoint(point), QV_CPoint(point), false);
+    Free(press);
+  }
 
   std::FILE* stream_ = nullptr;
   std::string path_;
@@ -506,24 +524,8 @@ TEST_F(WorldTrackingTest, PlayerModeAndRunsChooseTheObjectTrackerOrNone) {
 // A double click on an object with a dialog of its own selects it alone and queues that dialog
 // on it; on an object without one it sends "open" down the target chain.
 TEST_F(WorldTrackingTest, ADoubleClickOpensTheObjectsDialogOrSendsOpenToTheCurrentTarget) {
-  // A target that answers "open" with a command of its own, which the click queues.
-  class TOpenTarget : public TTargetHandler {
-   public:
-    TCommandCore* DoMenuCommand(int16_t command) override {
-      asked = command;
-      return nullptr;
-    }
-    int16_t asked = 0;
-  };
-  TOpenTarget target;
+  TNotingTarget target;
   SetCurrentTarget(&target);
-  const auto doubleClick = [&](const MacPoint& point) {
-    TCommandCore* press = Press(point, 2);
-    auto* tracker = dynamic_cast<TCommandBase*>(press);
-    ASSERT_NE(tracker, nullptr);
-    tracker->TrackMouse(0, QV_CPoint(), QV_CPoint(), QV_CPoint(), false);
-    Free(press);
-  };
   TCommandHandler& commands = app_->Commands();
   const auto queuedDialogs = [&commands] {
     std::vector<TRefHolder*> dialogs;
@@ -535,7 +537,7 @@ TEST_F(WorldTrackingTest, ADoubleClickOpensTheObjectsDialogOrSendsOpenToTheCurre
   };
 
   world_->Select(Object(kSecondBox));
-  doubleClick(ScreenOf(kFirstBox));
+  DoubleClick(ScreenOf(kFirstBox));
   EXPECT_EQ(target.asked, 0);
   const std::vector<TRefHolder*> dialogs = queuedDialogs();
   ASSERT_EQ(dialogs.size(), 1u);
@@ -546,7 +548,7 @@ TEST_F(WorldTrackingTest, ADoubleClickOpensTheObjectsDialogOrSendsOpenToTheCurre
   delete dialogs[0];
 
   // A free point has no dialog of its own.
-  doubleClick(ScreenOf(kFreePoint));
+  DoubleClick(ScreenOf(kFreePoint));
   EXPECT_EQ(target.asked, kCmdOpenSelection);
   EXPECT_TRUE(queuedDialogs().empty());
   SetCurrentTarget(nullptr);
@@ -983,29 +985,14 @@ TEST_F(PinnedBoxTest, APinnedBodyIsDraggedRoundItsPin) {
 // The pin's mark covers both its points: a double click there selects the pin alone and asks
 // the current target to show it; a double click on a free point still opens the point.
 TEST_F(PinnedBoxTest, ADoubleClickOnThePinsMarkOpensThePin) {
-  class TOpenTarget : public TTargetHandler {
-   public:
-    TCommandCore* DoMenuCommand(int16_t command) override {
-      asked = command;
-      return nullptr;
-    }
-    int16_t asked = 0;
-  };
-  TOpenTarget target;
+  TNotingTarget target;
   SetCurrentTarget(&target);
-  const auto doubleClick = [&](const MacPoint& point) {
-    TCommandCore* press = Press(point, 2);
-    auto* tracker = dynamic_cast<TCommandBase*>(press);
-    ASSERT_NE(tracker, nullptr);
-    tracker->TrackMouse(0, QV_CPoint(point), QV_CPoint(point), QV_CPoint(point), false);
-    Free(press);
-  };
-  doubleClick(ScreenOf(-1.0, 1.0));
+  DoubleClick(ScreenOf(-1.0, 1.0));
   EXPECT_EQ(target.asked, kCmdOpenSelection);
   EXPECT_EQ(world_->Selection(), std::vector<TLink*>{Object(kPin)});
 
   target.asked = 0;
-  doubleClick(ScreenOf(kFreePoint));
+  DoubleClick(ScreenOf(kFreePoint));
   EXPECT_EQ(target.asked, kCmdOpenSelection);
   EXPECT_EQ(world_->Selection(), std::vector<TLink*>{Object(kFreePoint)});
   SetCurrentTarget(nullptr);
