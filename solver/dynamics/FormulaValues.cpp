@@ -127,6 +127,17 @@ int32_t WorldEnvironment::Member(const FormulaObject& object, FormulaMember memb
         out = {v[0], v[1], v[2]};
         return kFormulaOk;
       }
+      if (member == FormulaMember::kAcceleration) {
+        // The body's acceleration carried to the point: its own angular acceleration turns the
+        // arm from the body's place to the point, and its spin pulls the point inwards.
+        const int body = context_.GetModel().points[object.number].body;
+        const BodyState b = context_.Body(body);
+        double ax = 0, ay = 0, ar = 0;
+        context_.BodyAcceleration(body, ax, ay, ar);
+        const double rx = p[0] - b.x, ry = p[1] - b.y, spin = b.vr * b.vr;
+        out = {ax - ar * ry - spin * rx, ay + ar * rx - spin * ry, ar};
+        return kFormulaOk;
+      }
       return kFormulaNoValue;
     }
     case FormulaObjectKind::kConstraint: {
