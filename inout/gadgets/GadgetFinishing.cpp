@@ -58,6 +58,26 @@ Str255 OwnerReferenceOf(const TLink* object) {
              : Str255();
 }
 
+// Asks the object the inputs were made for to drive its property by them. Bodies (and the
+// shapes among them) and points bind by their own attach operation; any other object that takes
+// input controls answers for itself.
+bool AttachTo(TLink* target, int16_t command, const Str255& firstName, const Str255& secondName,
+              double& firstValue, double& secondValue, double& firstMinimum,
+              double& firstMaximum, double& secondMinimum, double& secondMaximum) {
+  if (auto* receiver = dynamic_cast<TInputControlTarget*>(target)) {
+    return receiver->AttachInputControls(command, firstName, secondName, firstValue, secondValue,
+                                         firstMinimum, firstMaximum, secondMinimum,
+                                         secondMaximum);
+  }
+  if (auto* body = dynamic_cast<TMass*>(target)) {
+    return body->AttachInput(command, firstName, secondName, firstValue, secondValue,
+                             firstMinimum, firstMaximum, secondMinimum, secondMaximum) != 0;
+  }
+  if (auto* point = dynamic_cast<TPoint*>(target))
+    return point->AttachInput(command, firstName, secondName, firstValue, secondValue) != 0;
+  return false;
+}
+
 // Room beside the name in a framed meter's title strip.
 constexpr int16_t kMeterTitleRoom = 31;
 
@@ -94,14 +114,11 @@ bool FinishInputControls(int16_t command, TInput& first, TInput* second, TLink* 
     second->ExpandNamePlaceholders(target, nullptr);
     second->GetMinMax(secondMinimum, secondMaximum);
   }
-  bool taken = false;
-  if (auto* receiver = dynamic_cast<TInputControlTarget*>(target)) {
-    taken = receiver->AttachInputControls(command, firstName, secondName, firstValue, secondValue,
-                                          firstMinimum, firstMaximum, secondMinimum, secondMaximum);
-    if (taken) {
-      target->AddDependent(&first);
-      if (second != nullptr) target->AddDependent(second);
-    }
+  const bool taken = AttachTo(target, command, firstName, secondName, firstValue, secondValue,
+                              firstMinimum, firstMaximum, secondMinimum, secondMaximum);
+  if (taken) {
+    target->AddDependent(&first);
+    if (second != nullptr) target->AddDependent(second);
   }
   // The range always holds the starting value.
   first.SetMinMax(std::min(firstMinimum, firstValue), std::max(firstMaximum, firstValue));

@@ -38,9 +38,32 @@ void TGadgetTracker::InitGadgetTracker(int16_t command, int16_t templateNumber, 
   if (reader == nullptr || reader->Table().Objects().empty()) ThrowFailure(-108, 0);
   reader->Complete(0);
   SetPlaced(std::move(reader));
+  if (IsPairedInputCommand(command)) AddSecondSlider(templateNumber, world);
   world_ = &world;
   first_ = first;
   second_ = second;
+}
+
+bool IsPairedInputCommand(int16_t command) {
+  switch (command) {
+    case kBodyVelocityInputs:
+    case kBodySpeedDirectionInputs:
+    case kPointPositionInputs:
+    case kForceComponentInputs:
+    case kForceMagnitudeDirectionInputs:
+      return true;
+    default:
+      return false;
+  }
+}
+
+void TGadgetTracker::AddSecondSlider(int16_t templateNumber, TWorldDoc& world) {
+  // The first slider is linked with the world already, so this one is numbered after it.
+  std::unique_ptr<TObjectReader> reader = ReadObjectsFromResource(
+      templateNumber, &world.ContextLink(), UndoRecorder(), RedoRecorder(), true);
+  if (reader == nullptr || reader->Table().Objects().empty()) ThrowFailure(-108, 0);
+  reader->Complete(0);
+  for (std::unique_ptr<TLink>& slider : reader->TakeObjects()) AddPlaced(slider);
 }
 
 void TGadgetTracker::AfterPrepare() {

@@ -19,6 +19,15 @@ class TWorldDoc;
 
 // The template every input-control command makes its slider from.
 inline constexpr int16_t kSliderTemplate = 5200;
+// The input-control commands whose property takes two numbers, each from a slider of its own:
+// a body's velocity by components or by speed and direction, a point's position, a force by
+// components or by magnitude and direction.
+inline constexpr int16_t kBodyVelocityInputs = 5204;
+inline constexpr int16_t kBodySpeedDirectionInputs = 5205;
+inline constexpr int16_t kPointPositionInputs = 5233;
+inline constexpr int16_t kForceComponentInputs = 5301;
+inline constexpr int16_t kForceMagnitudeDirectionInputs = 5304;
+bool IsPairedInputCommand(int16_t command);
 // The meter commands whose pin target is switched to mode 1.
 inline constexpr int16_t kFirstPinMeterCommand = 5080;
 inline constexpr int16_t kLastPinMeterCommand = 5081;
@@ -47,6 +56,8 @@ class TGadgetTracker : public TCommandSub {
   TLink& FirstMade() const;
 
  private:
+  // A second slider from the template, placed with the first.
+  void AddSecondSlider(int16_t templateNumber, TWorldDoc& world);
   // The finished gadgets go as one block to the next free place of the window, below the last
   // block placed, else in a new column to its right, else at the window's top-left corner.
   void PlaceMade();
