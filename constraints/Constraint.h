@@ -25,6 +25,7 @@
 #include "core/geometry/Vector.h"
 #include "model/Formula.h"
 #include "model/Thing.h"
+#include "model/world/WorldParticipants.h"
 
 class TObjectReader;
 class TObjectWriter;
@@ -66,8 +67,31 @@ class TCnstrGoal : public TFormula {
   void Read(TObjectReader& reader);
 };
 
+// The inputs an input-control command made, as a constraint binds them: each input's formula
+// name ("Input[n]"; empty for a second input that was not made), and the value and range it
+// starts with, in display units.
+struct TInputSide {
+  const Str255& name;
+  double& value;
+  double& minimum;
+  double& maximum;
+  bool IsMade() const { return name.Length() > 0; }
+};
+struct TInputBinding {
+  TInputSide first;
+  TInputSide second;
+};
+// A range a new input starts with, in internal units.
+struct TInputRange {
+  double low = 0.0;
+  double high = 0.0;
+};
+
 // ---- 2. Constraint root ----
-class TCnstr : public TThing, public TPointConstraintHooks, public TAssemblyParticipant {
+class TCnstr : public TThing,
+               public TPointConstraintHooks,
+               public TAssemblyParticipant,
+               public TInputControlTarget {
   DECLARE_CLASS_ID(367, TThing)
 
  public:
@@ -149,6 +173,19 @@ class TCnstr : public TThing, public TPointConstraintHooks, public TAssemblyPart
   uint16_t GetChoiceProperty(uint32_t tag, int16_t& value, void* extra) override;
   void SelectChoice(uint32_t tag) override;
 
+  // Input controls. A command of the kind's input menu binds the quantity it names to the new
+  // input: the quantity's formula becomes the input's name in the world's display units, and
+  // the input starts at the value the quantity had, with a range the kind chooses. False, with
+  // nothing changed, for a command the kind does not take (see BindInputs).
+  bool AttachInputControls(int16_t command, const Str255& first, const Str255& second,
+                           double& firstValue, double& secondValue, double& firstMinimum,
+                           double& firstMaximum, double& secondMinimum,
+                           double& secondMaximum) final;
+  // The root binds the activation condition (kCmdEditActivation) and the second quantity
+  // (kCmdEditSecond), each with a range of 0 to 1; kinds bind their own quantities and map
+  // their own commands onto these, passing the rest on to their base.
+  virtual bool BindInputs(int16_t command, TInputBinding& inputs);
+
   // Selection on the screen. A band takes a constraint when it holds the screen positions of
   // all its attached objects (and it has one at least). The selection mark is the constraint
   // drawn once more in the highlight mode with a 3 x 3 pen in the port's pen mode: an inverting
@@ -191,6 +228,23 @@ class TCnstr : public TThing, public TPointConstraintHooks, public TAssemblyPart
   virtual void WriteRecord(TObjectWriter& writer);
   void WriteAttachedList(TObjectWriter& writer) const;
   void ReadAttachedList(TObjectReader& reader);
+
+  // Binds the quantity to the input of side, in the display units of unit: through the
+  // property setter of tag, so that the kind's own checks run, or, for tag 0, assigned with the
+  // constraint marked changed. Until a run evaluates it the formula keeps the value the quantity
+  // had, which the input starts from; the range is shown in display units too.
+  void BindInput(TInputSide& side, TFormula& quantity, uint32_t tag, int32_t unit,
+                 TInputRange range);
+  // The value a quantity holds now; 0 for a formula not yet evaluated.
+  static double StartValue(const TFormula& quantity);
+  // From 0 to twice the value (or from twice a negative value to 0); -1 to 1 around 0.
+  static TInputRange RangeAround(double value);
+  // Half a turn either side of an angle.
+  static TInputRange RangeOfAngle(double angle);
+  // Conditions and coefficients: 0 to 1.
+  static constexpr TInputRange kUnitRange{0.0, 1.0};
+  // The world's step for lengths: its snapping distance, 1 without a world.
+  double WorldLengthStep() const;
 
  private:
   void Announce();
@@ -427,6 +481,8 @@ class TTwoPointConstraint : public TConstraint {
   TFormula& Quantity() { return *quantity_; }
   const TFormula& Quantity() const { return *quantity_; }
   bool QuantityRead() const { return quantityRead_ != 0; }
+  // kCmdEditQuantity binds the quantity in its unit, with a range around its value.
+  bool BindInputs(int16_t command, TInputBinding& inputs) override;
 
   TFormula* GetFormulaProperty(uint32_t tag, double* first, double* second, int32_t* dimension,
                                uint16_t* flag) override;

@@ -62,6 +62,9 @@ class TForce : public TForceBase {
   // A menu command of the force: the mode it sets and the unit of each quantity it then
   // edits, in order; empty for a command the force does not take.
   std::vector<int32_t> ApplyCommand(int16_t command);
+  // The input menu binds the activation condition, or sets the mode and binds the quantities of
+  // the command to the inputs in order (a second quantity only when a second input was made).
+  bool BindInputs(int16_t command, TInputBinding& inputs) override;
   int16_t GetKindNumber() const { return 2506; }
 
   void ChooseReferenceObject(TLink*) override;
@@ -99,6 +102,8 @@ class TTorque : public TTwoPointConstraint {
   int32_t QuantityUnit() const override { return 0x12E00001; }
   void MarkGoals() override;
   Str255 GetInMenuName() const { return "InTorqueMenu"; }
+  // The input menu binds the activation condition or the moment.
+  bool BindInputs(int16_t command, TInputBinding& inputs) override;
   Str255 GetOutMenuName() const override { return "OutTorqueMenu"; }
   int16_t GetKindNumber() const { return 2507; }
   int16_t KindBlockCode() const override { return kBlockKind; }

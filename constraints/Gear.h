@@ -117,6 +117,9 @@ class TGear : public TTwoPointConstraint, public TFrameParticipant {
   // A menu command: answers the quantity it edits with its unit, or null for a command the gear
   // does not take. Editing the ratio ends the automatic ratio; editing the rod, the always-on rod.
   TFormula* QuantityForCommand(int16_t command, int32_t& unit);
+  // The input menu binds the activation condition, the ratio (0 to twice it) and the rod's
+  // condition (0 to 1).
+  bool BindInputs(int16_t command, TInputBinding& inputs) override;
   // Complete for the solver: "a___" a constant and the activation not a constant of 0 or less.
   bool IsCompleteForSolver() const;
   // The base's deactivation, refused for an internal pair that cannot mesh.

@@ -40,6 +40,8 @@ class TPin : public TConstraint {
   void MarkGoals() override;
   int16_t GetKindNumber() const { return weld_ != 0 ? 2523 : 2524; }
   Str255 GetInMenuName() const { return "InPinMenu"; }
+  // The input menu's one command binds the activation condition.
+  bool BindInputs(int16_t command, TInputBinding& inputs) override;
   Str255 GetOutMenuName() const override { return "OutPinMenu"; }
   const char* PointIconName() const override { return weld_ != 0 ? "PinLockIcon" : "PinIcon"; }
 

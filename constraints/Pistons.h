@@ -54,6 +54,10 @@ class TPiston : public TTwoPointConstraint {
   int32_t ApplyCommand(int16_t command);
   // The commands of the input menu other than those of the current kinds.
   std::vector<int16_t> ListedCommands() const;
+  // The input menu binds the activation condition, or applies the command and binds the
+  // quantity (drive commands) or the limit (limit commands) in the unit of its kind. A position
+  // starts from the ends' distance (angle), with the range of PositionRange.
+  bool BindInputs(int16_t command, TInputBinding& inputs) override;
 
   TFormula* GetFormulaProperty(uint32_t tag, double* first, double* second, int32_t* dimension,
                                uint16_t* flag) override;
@@ -68,6 +72,8 @@ class TPiston : public TTwoPointConstraint {
   // The position kind takes the current distance (or angle) of the ends as its quantity.
   virtual void FollowGeometry();
   virtual double CurrentGeometry() const { return PathLength(); }
+  // A driven distance: from the world's length step to ten times it.
+  virtual TInputRange PositionRange() const;
 
  private:
   int32_t driveKind_ = 0;
@@ -120,6 +126,8 @@ class TRPiston : public TPiston {
   void AddAssemblyConditions(TAssemblySolver& solver) override;
   void FollowGeometry() override;
   double CurrentGeometry() const override { return AngleDifference(); }
+  // A driven angle: half a turn either way.
+  TInputRange PositionRange() const override;
 };
 
 // Enters TPiston, TLPiston and TRPiston in the class registry.

@@ -54,6 +54,9 @@ class TLRope : public TTwoPointConstraint {
   double FigureReach() const override { return type_ == kSeparator ? 0.5 : 0.25; }
   virtual int16_t GetKindNumber() const;
   Str255 GetInMenuName() const { return "InRopeMenu"; }
+  // The input menu binds the activation condition, the length (from the world's length step to
+  // ten times it or twice the length, the larger) or the elasticity (the second quantity).
+  bool BindInputs(int16_t command, TInputBinding& inputs) override;
 
   int32_t QuantityUnit() const override { return 0x01000000; }
   bool HasQuantity() const override { return AttachedCount() < 3; }
@@ -109,6 +112,12 @@ class TRRope : public TConstraint {
   int32_t KindGoalCount() const override { return TConstraint::KindGoalCount() + 1; }
   void MarkGoals() override;
   Str255 GetInMenuName() const { return "InRRopeMenu"; }
+  // The input menu binds the activation condition, the largest rotation (an angle) or the
+  // elasticity (the second quantity).
+  bool BindInputs(int16_t command, TInputBinding& inputs) override;
+  static constexpr int16_t kCmdEditActivation = 5350;
+  static constexpr int16_t kCmdEditMaxRotation = 5351;
+  static constexpr int16_t kCmdEditElasticity = 5352;
   TFormula* GetFormulaProperty(uint32_t tag, double* first, double* second, int32_t* dimension,
                                uint16_t* flag) override;
   void SetFormulaProperty(uint32_t tag, const TFormula& formula) override;

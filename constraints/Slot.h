@@ -59,6 +59,8 @@ class TSlot : public TLockableCnstr {
   void MarkGoals() override;
   virtual int16_t GetKindNumber() const;
   Str255 GetInMenuName() const { return "InPinMenu"; }
+  // The input menu's one command binds the activation condition.
+  bool BindInputs(int16_t command, TInputBinding& inputs) override;
   Str255 GetOutMenuName() const { return "OutPinMenu"; }
   // The command a menu command of the slot stands for: its own activation command is the
   // constraint's.

@@ -72,22 +72,6 @@ TFormula* TSpringBase::GetFormulaProperty(uint32_t tag, double* first, double* s
   return TXCnstr::GetFormulaProperty(tag, first, second, dimension, flag);
 }
 
-bool TSpringBase::AttachInputControls(int16_t command, const Str255& first, const Str255&,
-                                      double& firstValue, double&, double& firstMinimum,
-                                      double& firstMaximum, double&, double&) {
-  if (command != kCommandConstantInput || IsRotational()) return false;
-  const double constant = Quantity().GetValue();
-  TFormula bound(Quantity());
-  bound.SetFormattedText(first, nullptr, 0);
-  // A text the formula cannot take yet keeps the constant it had.
-  if (bound.GetValue() == TFormula::kNoValue) bound.StoreConstant(constant);
-  SetFormulaProperty(kTagQuantity, bound);
-  firstValue = constant;
-  firstMinimum = constant / 100.0;
-  firstMaximum = constant;
-  return true;
-}
-
 void TSpringBase::SetFormulaProperty(uint32_t tag, const TFormula& formula) {
   if (tag == kTagRestValue) {
     if (GetExponent() <= 0) return;

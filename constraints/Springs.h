@@ -16,7 +16,6 @@
 #include <vector>
 
 #include "constraints/Constraint.h"
-#include "model/world/WorldParticipants.h"
 
 inline constexpr uint32_t kXConstraintTag = MakeTag("expC");
 inline constexpr uint32_t kLSpringTag = MakeTag("spng");
@@ -85,17 +84,18 @@ class TXCnstr : public TTwoPointConstraint {
   int16_t exponent_ = 0;
 };
 
-class TSpringBase : public TXCnstr, public TInputControlTarget {
+class TSpringBase : public TXCnstr {
   DECLARE_CLASS_ID(646, TXCnstr)
 
  public:
-  // The spring-constant slider: the constant becomes the input's formula, and the slider starts
-  // at the constant with a range of a hundredth of it up to it.
+  // The input menus of the linear and of the rotational kinds: the activation condition, the
+  // constant and the rest value, in that order.
+  static constexpr int16_t kCommandLinearInputs = 5320;
+  static constexpr int16_t kCommandRotationalInputs = 5330;
+  // The linear spring-constant slider, which ranges from a hundredth of the constant up to it.
   static constexpr int16_t kCommandConstantInput = 5321;
-  bool AttachInputControls(int16_t command, const Str255& first, const Str255& second,
-                           double& firstValue, double& secondValue, double& firstMinimum,
-                           double& firstMaximum, double& secondMinimum,
-                           double& secondMaximum) override;
+  // The rest value is bound only while the law has one (a positive exponent).
+  bool BindInputs(int16_t command, TInputBinding& inputs) override;
   void Initialize() override;
   void SetExponent(int16_t exponent) override;
   virtual void ResetRestValue() {}
@@ -198,6 +198,9 @@ class TDamperBase : public TXCnstr {
  public:
   std::string LawTextFor(int16_t exponent) override;
   Str255 GetInMenuName() const override { return "InDamperMenu"; }
+  // The activation condition and the damping constant.
+  static constexpr int16_t kCommandInputs = 5340;
+  bool BindInputs(int16_t command, TInputBinding& inputs) override;
 };
 
 class TLDamper : public TDamperBase {
