@@ -1,0 +1,181 @@
+// Sliders made from the Input menu of a selected body or point: the slider shows at the top left
+// of the world's view as soon as it is made, and once its thumb is dragged the object takes the
+// slider's value (it redraws), keeps it in the saved document as a formula of the slider, and
+// Edit > Undo gives the old value back.
+
+#include <string>
+
+#include "bodies/Shapes.h"
+#include "bodies/points/Point.h"
+#include "inout/inputs/Input.h"
+#include "model/world/QVDoc.h"
+#include "tests/scenarios/BodiesSeen.h"
+#include "tests/scenarios/Harness.h"
+#include "tools/samples/SampleWorlds.h"
+
+namespace scenario {
+namespace {
+
+// Where the pendulum sample shows its bob, from the main window's corner: its centre and its
+// radius in pixels.
+constexpr int kBobX = 415;
+constexpr int kBobY = 342;
+constexpr int kBobRadius = 223;
+// Where the spring-and-pin sample shows the points at the world's origin (the spring's anchor and
+// the wheel's pin), and how many pixels a metre is.
+constexpr int kAnchorX = 236;
+constexpr int kAnchorY = 130;
+constexpr int kPixelsPerMetre = 297;
+// The room at the top left of the world's view where new sliders go.
+constexpr int kGadgetsX = 60;
+constexpr int kGadgetsY = 95;
+// How long a slider's thumb is along its track.
+constexpr int kThumbLength = 18;
+
+// A formula and the value of the slider it names, as a saved document keeps them.
+struct SavedDriven {
+  std::string failure;
+  std::string formula;
+  bool sliderFound = false;
+  double sliderValue = 0.0;
+};
+
+// Reads the document and, among the objects of class T (only the one of the identifier, when
+// it is not 0), the formula that `formulaOf` picks and that names a slider of the world; without
+// one, the picked formula of the last object looked at.
+template <class T, class Pick>
+SavedDriven ReadDriven(const std::string& path, int16_t identifier, Pick formulaOf) {
+  SavedDriven saved;
+  saved.failure = "no such object in the saved world";
+  const ProgramUnits units;
+  TQVDoc document;
+  document.ReadDocument(path);
+  TWorldDoc& world = document.World();
+  for (TLink* candidate : world.Objects()) {
+    auto* object = dynamic_cast<T*>(candidate);
+    if (object == nullptr || (identifier != 0 && object->GetIdentifier() != identifier)) continue;
+    saved.failure.clear();
+    Str255 text;
+    formulaOf(*object)->GetText(text);
+    saved.formula = text.AsCString();
+    for (TLink* each : world.Objects()) {
+      auto* input = dynamic_cast<TInput*>(each);
+      if (input == nullptr ||
+          saved.formula != "Input[" + std::to_string(input->GetIdentifier()) + "]")
+        continue;
+      saved.sliderFound = true;
+      saved.sliderValue = input->GetValue();
+      return saved;
+    }
+  }
+  return saved;
+}
+
+class Inputs : public Scenario {
+ protected:
+  // A fresh program on the sample, once the splash window has gone; the pointer waits outside
+  // the main window, where it raises no tool tip.
+  ::testing::AssertionResult StartOnSample(const std::string& sample) {
+    Me().MoveTo(0, 0);
+    if (::testing::AssertionResult started = Start(sample); !started) return started;
+    if (!Me().WaitUntil([] { return Me().ShownWindows() == 1; }))
+      return ::testing::AssertionFailure() << "the splash window stayed";
+    return Me().Idle();
+  }
+  // The room at the top left of the world's view where new sliders go, `width` pixels wide.
+  Box GadgetArea(int width) const {
+    const Box frame = Frame();
+    return {frame.x + kGadgetsX, frame.y + kGadgetsY, width, 50};
+  }
+  // Chooses the first item of the Input menu of the selected object and answers the box of
+  // the slider that appeared in the area, which showed `empty` before the object was selected.
+  Box MakeSlider(const Picture& empty) {
+    Me().MoveTo(0, 0);
+    EXPECT_TRUE(Me().Idle());
+    EXPECT_TRUE(ChooseMenu(MenuTitleX("Input"), 0, 0));
+    EXPECT_TRUE(Me().Idle());
+    EXPECT_EQ(Me().ShownWindows(), 1) << "the menu stayed open: its item is greyed";
+    return ChangedBox(empty, Me().Grab(empty.box));
+  }
+  // Drags the slider's thumb from one end of its track to the other.
+  void DragThumb(const Box& slider, bool fromRight) {
+    const int y = slider.y + slider.height / 2;
+    const int right = slider.Right() - 1 - kThumbLength / 2;
+    const int left = slider.x + kThumbLength / 2;
+    if (fromRight)
+      Me().SlowDrag(right, y, slider.x - 20, y);
+    else
+      Me().SlowDrag(left, y, slider.Right() + 20, y);
+    EXPECT_TRUE(Me().Idle());
+  }
+};
+
+// The bob of the pendulum, selected, gets a slider on its radius; dragging the thumb to the
+// small end shrinks the bob at once, the saved radius reads the slider, and undo brings the
+// bob's size back.
+TEST_F(Inputs, ARadiusSliderResizesTheBobAndUndoRestoresIt) {
+  ASSERT_TRUE(StartOnSample(sample_worlds::pendulum::kFile));
+  const Box frame = Frame();
+  // The outline of the bob where it is farthest left.
+  const Box outline{frame.x + kBobX - kBobRadius - 6, frame.y + kBobY - 12, 12, 24};
+  const auto outlineShown = [&] { return Me().Grab(outline).Count(IsDark) > 0; };
+  ASSERT_TRUE(outlineShown()) << "the bob is not where the sample shows it";
+  // Clear of the bob's outline and its rod.
+  const Picture empty = Me().Grab(GadgetArea(240));
+
+  // Inside the bob, clear of its rod, its centre and its radius line.
+  Me().Click(frame.x + kBobX + 80, frame.y + kBobY + 100);
+  ASSERT_TRUE(Me().Idle());
+  const Box slider = MakeSlider(empty);
+  ASSERT_GE(slider.width, 40) << "no slider appeared at the top left of the world";
+  ASSERT_GE(slider.height, 8) << "no slider appeared at the top left of the world";
+
+  // The slider starts at the bob's radius, the top of its range.
+  DragThumb(slider, true);
+  EXPECT_FALSE(outlineShown()) << "the bob kept its size";
+
+  Me().Control("s");
+  ASSERT_TRUE(Me().Idle());
+  const SavedDriven saved = ReadDriven<TOval>(
+      Home().Sample(sample_worlds::pendulum::kFile), sample_worlds::pendulum::kBobId,
+      [](TOval& bob) { return bob.RadiusFormula(); });
+  ASSERT_EQ(saved.failure, "");
+  EXPECT_TRUE(saved.sliderFound) << "the radius reads no slider: " << saved.formula;
+  EXPECT_LT(saved.sliderValue, 0.5);
+
+  Me().Control("z");
+  ASSERT_TRUE(Me().Idle());
+  EXPECT_TRUE(outlineShown()) << "undo left the bob small";
+}
+
+// The point at the world's origin, selected, gets a slider on its x position; dragging the thumb
+// to the far end moves the point a metre to the right.
+TEST_F(Inputs, AnXPositionSliderMovesThePoint) {
+  ASSERT_TRUE(StartOnSample("spring-and-pin.yb"));
+  const Box frame = Frame();
+  const Box moved{frame.x + kAnchorX + kPixelsPerMetre - 8, frame.y + kAnchorY - 8, 16, 16};
+  const Picture before = Me().Grab(moved);
+  // Clear of the anchor's mark.
+  const Picture empty = Me().Grab(GadgetArea(kAnchorX - 10 - kGadgetsX));
+
+  Me().Click(frame.x + kAnchorX, frame.y + kAnchorY);
+  ASSERT_TRUE(Me().Idle());
+  const Box slider = MakeSlider(empty);
+  ASSERT_GE(slider.width, 40) << "no slider appeared at the top left of the world";
+
+  // The point stands at x = 0, the bottom of the slider's range of 0 to 1 metre.
+  DragThumb(slider, false);
+  EXPECT_GT(Me().Grab(moved).Differences(before), 4) << "the point did not move";
+
+  Me().Control("s");
+  ASSERT_TRUE(Me().Idle());
+  const SavedDriven saved =
+      ReadDriven<TPoint>(Home().Sample("spring-and-pin.yb"), 0,
+                         [](TPoint& point) { return point.LocalX(); });
+  ASSERT_EQ(saved.failure, "");
+  EXPECT_TRUE(saved.sliderFound) << "the point's x reads no slider: " << saved.formula;
+  EXPECT_DOUBLE_EQ(saved.sliderValue, 1.0);
+}
+
+}  // namespace
+}  // namespace scenario
