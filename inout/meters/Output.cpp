@@ -17,6 +17,9 @@ namespace {
 constexpr int16_t kMinimumBarThickness = 7;
 // A bar meter's inner length is the full bar plus this margin.
 constexpr int16_t kBarMargin = 3;
+// A framed meter's name strip starts right of the kind button and leaves room around the name.
+constexpr int16_t kTitleIndent = 25;
+constexpr int16_t kTitleMargin = 6;
 
 std::string ToString(const Str255& s) {
   return std::string(reinterpret_cast<const char*>(s.Chars()), static_cast<size_t>(s.Length()));
@@ -338,7 +341,7 @@ int16_t TOutput::GetFurnitureWidth() const {
 MacRect TOutput::GetBounds() const {
   // The frame and furniture around the content: the reverse of what the content frame takes off.
   const int16_t width = Clamp16(size_.h + (framed_ ? 4 + GetFurnitureWidth() : 6));
-  const int16_t height = Clamp16(size_.v + (framed_ ? 8 : 5));
+  const int16_t height = Clamp16(size_.v + (framed_ ? 8 + TitleHeight() : 5));
   const MacPoint at = GetPosition();
   return MacRect(at.h, at.v, Clamp16(at.h + width), Clamp16(at.v + height));
 }
@@ -351,7 +354,21 @@ MacRect TOutput::GetContentFrame() const {
   inner.bottom = static_cast<int16_t>(inner.bottom - inset);
   inner.right = static_cast<int16_t>(inner.right - inset);
   if (framed_) inner.left = static_cast<int16_t>(inner.left + GetFurnitureWidth() - 4);
+  inner.top = static_cast<int16_t>(inner.top + TitleHeight());
   return inner;
+}
+
+int16_t TOutput::TitleHeight() const {
+  return framed_ && ShowsName() ? lineHeight_ : 0;
+}
+
+MacRect TOutput::GetLabelRect() {
+  if (!framed_) return TInOutput::GetLabelRect();
+  const MacRect bounds = GetBounds();
+  const auto left = static_cast<int16_t>(bounds.left + kTitleIndent);
+  const int16_t right =
+      std::min<int16_t>(Clamp16(left + GetLabelWidth() + kTitleMargin), bounds.right);
+  return MacRect(left, bounds.top, std::max(left, right), Clamp16(bounds.top + lineHeight_ + 1));
 }
 
 MacRect TOutput::GetKindButtonRect() const {

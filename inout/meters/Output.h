@@ -136,6 +136,10 @@ class TOutput : public TInOutput, public TFrameParticipant {
   // 26 pixels for the column buttons of a meter with more than two columns, else 4.
   int16_t GetFurnitureWidth() const;
   MacRect GetContentFrame() const override;
+  // A framed meter's name stands in a strip along the top of its frame, right of the kind
+  // button; an unframed meter's above its frame.
+  MacRect GetLabelRect() override;
+  void DrawLabel() override;
   MacRect GetKindButtonRect() const;
   // Framed meters with more than two columns only: false for any other column or meter.
   bool GetColumnButtonRect(int32_t i, MacRect& out) const;
@@ -290,6 +294,8 @@ class TOutput : public TInOutput, public TFrameParticipant {
   void ApplyWrapToFirst();
   // The gadget's frame follows the content size, the frame and the furniture.
   void FitFrameToContent();
+  // The line the name strip of a framed meter showing its name takes; 0 for any other meter.
+  int16_t TitleHeight() const;
   void DrawDigital();
   // A marker at each shown column's point of the frame shown, where it lies inside the plot.
   void DrawCurrentMarkers();

@@ -8,6 +8,7 @@
 #include "core/port/Port.h"
 #include "core/port/PortText.h"
 #include "inout/meters/GraphStrokes.h"
+#include "inout/meters/MeterDrawing.h"
 #include "inout/meters/Output.h"
 #include "platform/win32/Dc.h"
 #include "platform/win32/GdiObjects.h"
@@ -22,25 +23,6 @@ constexpr double kMostPixelsPerTick = 80.0;
 // The frame before the first of a walk: far enough from any frame that the first sample is a
 // jump.
 constexpr int16_t kBeforeFirstFrame = -91;
-
-// Drawing limited to a rectangle of the current port for the scope's life.
-class ClipScope {
- public:
-  explicit ClipScope(const MacRect& rect) : dc_(GetPortDC()) {
-    if (dc_ == nullptr) return;
-    saved_ = SaveDC(dc_);
-    IntersectClipRect(dc_, rect.left, rect.top, rect.right, rect.bottom);
-  }
-  ~ClipScope() {
-    if (dc_ != nullptr && saved_ != 0) RestoreDC(dc_, saved_);
-  }
-  ClipScope(const ClipScope&) = delete;
-  ClipScope& operator=(const ClipScope&) = delete;
-
- private:
-  HDC dc_;
-  int32_t saved_ = 0;
-};
 
 // The port's pen replaced by a dotted grid pen for the scope's life.
 class GridPenScope {

@@ -20,6 +20,9 @@
 namespace {
 
 constexpr int16_t kTextInset = 2;
+// The name stands this far inside its strip.
+constexpr int16_t kTitleTextInset = 3;
+constexpr RGB16Color kPaper{0xFFFF, 0xFFFF, 0xFFFF};
 constexpr uint16_t kNoValueText = 52065;
 // Half the side of the square that marks a graph's current point, its centre pixel left out.
 constexpr int16_t kMarkerReach = 2;
@@ -198,9 +201,28 @@ void TOutput::DrawCurrentMarkers() {
   SetPortForeColor(RGB16Color{});
 }
 
+void TOutput::DrawLabel() {
+  if (!framed_) {
+    TInOutput::DrawLabel();
+    return;
+  }
+  const MacRect strip = GetLabelRect();
+  if (strip.right <= strip.left) return;
+  FillSolid(strip, kPaper);
+  SetPortForeColor(RGB16Color{});
+  PortFrameRect(strip);
+  // The name is cut where the strip ends.
+  const ClipScope clip(strip);
+  SetPortFont(&GetFont());
+  const int baseline = (GetAscent() + strip.top + strip.bottom - GetDescent()) / 2;
+  PortMoveTo(static_cast<int16_t>(strip.left + kTitleTextInset), static_cast<int16_t>(baseline));
+  PortDrawPString(GetName());
+}
+
 void TOutput::DrawContents(const MacRect&) {
-  FillSolid(GetBounds(), RGB16Color{0xFFFF, 0xFFFF, 0xFFFF});
+  FillSolid(GetBounds(), kPaper);
   if (framed_) DrawFurniture();
+  if (ShowsName()) DrawLabel();
   switch (kind_) {
     case MeterKind::kDigital:
       DrawDigital();

@@ -1,0 +1,115 @@
+// A meter's name drawn into a memory canvas: in a strip along the top of a framed meter, right of
+// the kind button, or above an unframed meter.
+#include <gtest/gtest.h>
+
+#include <optional>
+
+#include "core/Handle.h"
+#include "core/port/Port.h"
+#include "inout/meters/Output.h"
+#include "tests/support/MemoryCanvas.h"
+
+namespace {
+
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+constexpr COLORREF kBlack = RGB(0, 0, 0);
+
+class OutputTitleTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    InitHandlePool();
+    InitDrawingPort();
+    meter.Initialize();
+    meter.SetColumnCount(3);
+    meter.SetName("Bob position");
+    meter.SetPosition(40, 10);
+  }
+  void TearDown() override {
+    SetPortDC(nullptr);
+    canvas.reset();
+    FreeDrawingPort();
+    FreeHandlePool();
+  }
+  // Ink (any pixel that is not white) inside the rectangle.
+  int32_t InkIn(const MacRect& rect) const {
+    int32_t n = 0;
+    for (int32_t y = rect.top; y < rect.bottom; ++y)
+      for (int32_t x = rect.left; x < rect.right; ++x) n += canvas->At(x, y) != kWhite;
+    return n;
+  }
+  // The meter drawn afresh on white paper.
+  void Draw() {
+    canvas.emplace(300, 150);
+    SetPortDC(canvas->dc());
+    meter.DrawContents(meter.GetBounds());
+  }
+
+  std::optional<MemoryCanvas> canvas;
+  TOutput meter;
+};
+
+TEST_F(OutputTitleTest, AFramedMeterShowingItsNameGivesItAStripAboveItsContent) {
+  ASSERT_TRUE(meter.IsFramed());
+  const MacPoint content = meter.GetSize();
+  const MacRect before = meter.GetContentFrame();
+  const MacRect bounds = meter.GetBounds();
+  meter.SetShowName(true);
+  // The content keeps its size; the frame grows by the strip's line.
+  EXPECT_EQ(meter.GetSize().h, content.h);
+  EXPECT_EQ(meter.GetSize().v, content.v);
+  const MacRect inner = meter.GetContentFrame();
+  EXPECT_EQ(inner.top - before.top, meter.GetLineHeight());
+  EXPECT_EQ(inner.bottom - inner.top, before.bottom - before.top);
+  EXPECT_EQ(meter.GetBounds().bottom - bounds.bottom, meter.GetLineHeight());
+
+  const MacRect strip = meter.GetLabelRect();
+  EXPECT_EQ(strip.top, meter.GetBounds().top);
+  EXPECT_EQ(strip.left, meter.GetBounds().left + 25);
+  EXPECT_EQ(strip.right - strip.left, meter.GetLabelWidth() + 6);
+  EXPECT_EQ(strip.bottom - strip.top, meter.GetLineHeight() + 1);
+  // Clear of the kind button.
+  EXPECT_GT(strip.left, meter.GetKindButtonRect().right);
+
+  Draw();
+  // The strip is framed and holds the name, three pixels in.
+  EXPECT_EQ(canvas->At(strip.left, strip.top + 3), kBlack);
+  EXPECT_EQ(canvas->At(strip.right - 1, strip.top + 3), kBlack);
+  EXPECT_EQ(canvas->At(strip.left + 5, strip.bottom - 1), kBlack);
+  const MacRect text(static_cast<int16_t>(strip.left + 1), static_cast<int16_t>(strip.top + 1),
+                     static_cast<int16_t>(strip.right - 1), static_cast<int16_t>(strip.bottom - 1));
+  EXPECT_GT(InkIn(text), 20) << "the strip holds no name";
+  const MacRect margin(text.left, text.top, static_cast<int16_t>(text.left + 2), text.bottom);
+  EXPECT_EQ(InkIn(margin), 0) << "the name does not start three pixels in";
+
+  // Hidden again, the strip goes and the content moves back up.
+  meter.SetShowName(false);
+  EXPECT_EQ(meter.GetContentFrame().top, before.top);
+  Draw();
+  EXPECT_EQ(InkIn(text), 0) << "a meter that hides its name still shows it";
+}
+
+TEST_F(OutputTitleTest, ANameLongerThanTheFrameIsCutAtItsRightEdge) {
+  meter.SetName("A name far longer than the narrow meter it belongs to can hold");
+  meter.SetShowName(true);
+  meter.SetSize(MacPoint(60, 16));
+  const MacRect bounds = meter.GetBounds();
+  const MacRect strip = meter.GetLabelRect();
+  EXPECT_EQ(strip.right, bounds.right);
+  Draw();
+  const MacRect beyond(bounds.right, 0, static_cast<int16_t>(canvas->width()),
+                       static_cast<int16_t>(canvas->height()));
+  EXPECT_EQ(InkIn(beyond), 0) << "the name runs past the meter's frame";
+}
+
+TEST_F(OutputTitleTest, AnUnframedMeterShowsItsNameAboveItself) {
+  meter.SetFramed(false);
+  meter.SetShowName(true);
+  const MacRect bounds = meter.GetBounds();
+  const MacRect label = meter.GetLabelRect();
+  EXPECT_EQ(label.bottom, meter.GetFrame().top);
+  EXPECT_EQ(meter.GetContentFrame().top, bounds.top + 3);
+  Draw();
+  EXPECT_GT(InkIn(label), 20) << "the name is not drawn above the meter";
+}
+
+}  // namespace
