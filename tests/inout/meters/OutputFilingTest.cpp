@@ -216,6 +216,56 @@ TEST_F(OutputFilingTest, ColumnFormulasReadBackInTheirColumns) {
   EXPECT_EQ(Document(*read), Document(meter));
 }
 
+// The columns block carries the value each column shows; reading leaves that value to the
+// column's formula, so a meter read back and written again differs only there.
+TEST_F(OutputFilingTest, TheColumnsBlockCarriesTheShownValuesThatReadingLeavesAlone) {
+  TOutput meter;
+  meter.Initialize();
+  meter.SetColumnCount(2);
+  const char* texts[] = {"time", "2*time"};
+  const double shown[] = {1.25, 2.5};
+  for (int32_t i = 1; i <= 2; ++i) {
+    TFormula formula;
+    formula.SetFromPieces(Str255(texts[i - 1]));
+    meter.SetColumnFormula(i, formula);
+    meter.Column(i)->SetLabel(Str255(i == 1 ? "t" : "x"));
+    meter.Column(i)->SetRange(0.0, 4.0 * i);
+    meter.Column(i)->SetValue(shown[i - 1], false);
+  }
+  const auto columns = [&](const double first, const double second) {
+    Bytes bytes;
+    bytes.Short(2);
+    const double values[] = {first, second};
+    for (int32_t i = 1; i <= 2; ++i) {
+      const TNumberText& column = *meter.Column(i);
+      const RGB16Color colour = column.GetColor();
+      bytes.String(i == 1 ? "t" : "x")
+          .Double(values[i - 1])
+          .Double(0.0)
+          .Double(4.0 * i)
+          .Word(colour.red)
+          .Word(colour.blue)
+          .Word(colour.green)
+          .Short(1)
+          .Short(0)
+          .Short(0)
+          .Long(column.GetUnitKind());
+    }
+    return bytes.bytes;
+  };
+  EXPECT_EQ(Block(meter, kBlockMeterColumns), columns(1.25, 2.5));
+
+  std::unique_ptr<TOutput> read = Read(Document(meter));
+  ASSERT_NE(read, nullptr);
+  ASSERT_EQ(read->GetColumnCount(), 2);
+  const double first = read->Column(1)->GetCurrentValue();
+  const double second = read->Column(2)->GetCurrentValue();
+  EXPECT_NE(first, 1.25) << "the stored shown value was read";
+  EXPECT_NE(second, 2.5) << "the stored shown value was read";
+  // Labels, ranges, colours, flags and units come back; only the shown values differ.
+  EXPECT_EQ(Block(*read, kBlockMeterColumns), columns(first, second));
+}
+
 // Patches the first short of a block in a written document (shorts are 4 bytes there).
 void PatchBlock(std::vector<uint8_t>& bytes, int16_t code, int32_t offset, int32_t value) {
   // A block is its code (4 bytes), its length (4 bytes), then its contents.
