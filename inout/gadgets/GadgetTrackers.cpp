@@ -63,7 +63,14 @@ void TGadgetTracker::AddSecondSlider(int16_t templateNumber, TWorldDoc& world) {
       templateNumber, &world.ContextLink(), UndoRecorder(), RedoRecorder(), true);
   if (reader == nullptr || reader->Table().Objects().empty()) ThrowFailure(-108, 0);
   reader->Complete(0);
-  for (std::unique_ptr<TLink>& slider : reader->TakeObjects()) AddPlaced(slider);
+  // The second stands below the first, as far from it as the first from the block's top.
+  const std::vector<TLink*> placed = PlacedObjects();
+  const auto* first = placed.empty() ? nullptr : dynamic_cast<const TGadget*>(placed.front());
+  const int16_t below = first != nullptr ? first->GetFrame().bottom : 0;
+  for (std::unique_ptr<TLink>& slider : reader->TakeObjects()) {
+    if (auto* gadget = dynamic_cast<TGadget*>(slider.get())) gadget->MoveBy(MacPoint(0, below));
+    AddPlaced(slider);
+  }
 }
 
 void TGadgetTracker::AfterPrepare() {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <map>
 #include <numbers>
 #include <string>
 #include <vector>
@@ -175,6 +176,9 @@ TEST_F(InputBindingTest, EveryBodyInputDrivesItsProperty) {
   const std::vector<TInput*> pair = MakeSliders(&box, 5205);
   ASSERT_EQ(pair.size(), 2u);
   EXPECT_TRUE(Between(0.0, std::numbers::pi * 0.5)(*pair[1]));
+  // The pair stands one above the other, apart.
+  EXPECT_EQ(pair[1]->GetFrame().left, pair[0]->GetFrame().left);
+  EXPECT_GT(pair[1]->GetFrame().top, pair[0]->GetFrame().bottom);
   EXPECT_EQ(TextOf(box.VelocityY()), NameOf(pair[0]) + " * sin(" + NameOf(pair[1]) + ")");
 }
 
@@ -253,18 +257,29 @@ TEST_F(InputBindingTest, UndoingTheSliderGivesThePropertyItsConstantBack) {
   EXPECT_EQ(TextOf(wheel.RadiusFormula()), radius);
 }
 
-// The circle's radius follows its slider.
-TEST_F(InputBindingTest, ACirclesRadiusFollowsItsSlider) {
-  TOval& wheel = Wheel();
-  const std::vector<TInput*> made = MakeSliders(&wheel, 5228);
+TVector3 PlacementOf(TLink& object) {
+  TVector3 at;
+  static_cast<TThing&>(object).GetPlacement(at);
+  return at;
+}
+
+// A run starts the body where its slider says: the box on the spring (1 kg, 100 N/m, rest
+// length 1 m), its x read from a slider set to 2 m, swings as x(t) = 1 + cos(10 t).
+TEST_F(InputBindingTest, ARunStartsFromTheSlidersValue) {
+  TMass& box = Box();
+  const std::vector<TInput*> made = MakeSliders(&box, 5201);
   ASSERT_EQ(made.size(), 1u);
   TInput& slider = *made.front();
   slider.BeginValueChange();
-  slider.SetValue(0.75, true, false);
+  slider.SetValue(2.0, true, false);
   slider.CommitValueChange();
   Command(0);
-  EXPECT_DOUBLE_EQ(wheel.RadiusFormula()->GetValue(), 0.75);
-  EXPECT_DOUBLE_EQ(wheel.GetShapeRadius(), 0.75);
+  for (int step = 0; step < 5; ++step) {
+    Command(kCmdStepForward);
+    const double t = world_->CurrentTime();
+    ASSERT_GT(t, 0.0);
+    EXPECT_NEAR(PlacementOf(box).x, 1.0 + std::cos(10.0 * t), 1e-3) << "at " << t << " s";
+  }
 }
 
 }  // namespace
