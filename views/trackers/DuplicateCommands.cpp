@@ -83,7 +83,10 @@ void TDuplicateCommand::OffsetCopies(const std::vector<TLink*>& copies) {
 
 MacPoint PlaceGadgetBlock(MacRect& record, int16_t height, int16_t width, int16_t windowHeight,
                           int16_t windowWidth) {
-  if (record.bottom + height < windowHeight) {
+  // A column left beyond the window's right edge (the window was made smaller since) is not
+  // gone on with: its blocks would not show.
+  const bool columnShown = record.left < windowWidth;
+  if (columnShown && record.bottom + height < windowHeight) {
     // Below the last block, in the same column.
     record.top = record.bottom;
     record.bottom = static_cast<int16_t>(record.bottom + height);

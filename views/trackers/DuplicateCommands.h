@@ -50,7 +50,8 @@ class TDuplicateCommand : public TCommandSub {
 
 // Where the next block of gadgets goes, given the last block's place (top, left, bottom, right
 // in window pixels), the block's height and width and the window's height and width. The record
-// becomes the block's place; the answer is its top-left corner.
+// becomes the block's place; the answer is its top-left corner. A block always starts inside the
+// window.
 MacPoint PlaceGadgetBlock(MacRect& record, int16_t height, int16_t width, int16_t windowHeight,
                           int16_t windowWidth);
 

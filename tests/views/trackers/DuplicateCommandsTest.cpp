@@ -129,6 +129,13 @@ TEST(GadgetBlockPlacement, ABlockTallerThanTheWindowStartsAColumnAtTheTop) {
   EXPECT_EQ(record, MacRect(40, 0, 60, 150));
 }
 
+TEST(GadgetBlockPlacement, AColumnBeyondAWindowMadeSmallerStartsAgainAtTheCorner) {
+  // The last block went to a column at 300 of a wide window; the window is now 200 wide.
+  MacRect record(300, 0, 340, 30);
+  EXPECT_EQ(PlaceGadgetBlock(record, 30, 40, 400, 200), MacPoint(0, 0));
+  EXPECT_EQ(record, MacRect(0, 0, 40, 30));
+}
+
 TEST_F(DuplicateCommandsTest, ANewGadgetBlockGoesToTheNextFreePlace) {
   Handle stream = TwoThings();
   MacRect record(0, 0, 50, 120);
