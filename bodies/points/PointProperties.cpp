@@ -180,11 +180,14 @@ uint16_t TPoint::AttachInput(int16_t code, const Str255& first, const Str255& se
       world->GetUnitHandler()->IsMemberClass(TWorldUnitHandler::kClassID))
     units = static_cast<TWorldUnitHandler*>(world->GetUnitHandler());
   // The formula takes the input's text in the world's units; its current value comes back in
-  // display units.
+  // display units. Until the world evaluates the formula it keeps the value it had, so the point
+  // stays where it is instead of losing its place.
   const auto bind = [this, units](TFormula& formula, const Str255& text, double& out,
                                   int32_t dimension) {
-    if (!formula.IsFormula()) out = formula.GetValue();
+    const double before = formula.GetValue();
+    if (!formula.IsFormula()) out = before;
     formula.SetFormattedText(text, units, dimension);
+    if (formula.GetValue() == TFormula::kNoValue) formula.StoreConstant(before);
     FormulaChanged(&formula);
     if (units != nullptr) units->ConvertToDisplay(dimension, &out);
   };

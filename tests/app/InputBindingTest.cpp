@@ -222,6 +222,16 @@ TEST_F(InputBindingTest, EveryPointInputDrivesItsPlace) {
                         {5233, {of(point.LocalX()), of(point.LocalY()), TemplateRange}}});
 }
 
+// A point whose place reads a new slider stays where it was until the slider moves.
+TEST_F(InputBindingTest, APointKeepsItsPlaceWhenItsSliderIsMade) {
+  TPoint& point = WheelPoint();
+  const double x = point.LocalX()->GetValue();
+  const double y = point.LocalY()->GetValue();
+  ASSERT_EQ(MakeSliders(&point, 5233).size(), 2u);
+  EXPECT_EQ(point.LocalX()->GetValue(), x);
+  EXPECT_EQ(point.LocalY()->GetValue(), y);
+}
+
 // A value the user gives the slider becomes the property's value once the change is done; undo
 // brings the old value back.
 TEST_F(InputBindingTest, TheSlidersValueBecomesThePropertyAndUndoTakesItBack) {
