@@ -10,6 +10,7 @@
 #include "exchange/dde/TableSuiteHandler.h"
 #include "inout/inputs/Input.h"
 #include "inout/meters/Output.h"
+#include "model/Formula.h"
 #include "model/filing/ObjectReader.h"
 #include "model/filing/ObjectWriter.h"
 #include "model/world/WorldDoc.h"
@@ -27,12 +28,15 @@ ExternalDocumentChooser& Chooser() {
   return chooser;
 }
 
-// A meter writes each linked column's value and display text into its cell.
+// A meter writes each linked column's value and display text into its cell. A column with no
+// value yet (a meter that no shown frame has given one) leaves its cell as it was: the mark of
+// a missing value is no number for the other program's table.
 void WriteLinkedColumns(TLink& object) {
   auto* output = dynamic_cast<TOutput*>(&object);
   auto* cells = output != nullptr ? dynamic_cast<TCellLink*>(output->GetLinkItem()) : nullptr;
   if (cells == nullptr) return;
   output->ForEachLinkedValue(output->GetUnitHandler(), [cells](const Str255& name, double value, const Str255& text) {
+    if (value == TFormula::kNoValue) return;
     cells->WriteCell(name, value, text);
   });
 }

@@ -560,6 +560,30 @@ TEST_F(ExternalTableRunTest, WaitsAreNeverShorterThanTheFloorsAndTextThatIsNoNum
   EXPECT_TRUE(got);
 }
 
+// A meter that no shown frame has given a value yet writes nothing: the cell keeps what it held
+// until the meter has a number for it, and the frame's command and read go on as ever.
+TEST_F(ExternalTableRunTest, AMeterColumnWithoutAValueYetLeavesItsCellAsItWas) {
+  Partner partner;
+  ASSERT_TRUE(partner.Start(service, {"--topic", "sheet", "--log", log, "--cell", "R1C1=2"}));
+  document->SetStringProperty(MakeTag("appl"), Str255(("/nowhere/" + service).c_str()));
+  document->SetStringProperty(MakeTag("exec"), Str255("step"));
+  document->SetStringProperty(MakeTag("docm"), Str255("sheet"));
+  LinkBoth();
+  output->Column(2)->SetValue(TFormula::kNoValue, false);
+  RunFrame();
+  output->Column(2)->SetValue(0.25, false);
+  RunFrame();
+  EXPECT_DOUBLE_EQ(input->GetValue(), 2.0);
+  std::vector<std::string> pokes;
+  int executes = 0;
+  for (const std::string& line : Lines(log)) {
+    if (line.starts_with("poke")) pokes.push_back(line);
+    executes += line == "execute step";
+  }
+  EXPECT_EQ(pokes, std::vector<std::string>{"poke R1C2 xltable 0.250000 in 21 bytes"});
+  EXPECT_EQ(executes, 2);
+}
+
 TEST_F(ExternalTableRunTest, APartnerWithoutTheFastTableIsReadAsTextFromTheFirstCall) {
   Partner partner;
   ASSERT_TRUE(partner.Start(service, {"--topic", "sheet", "--log", log, "--no-xltable", "--cell", "R1C1=-0.0"}));
