@@ -144,33 +144,44 @@ bool Hundredfold(const TInput& input) {
   return std::fabs(range.low * 100.0 - range.high) < 1e-12 && range.high == input.GetValue();
 }
 
-TEST_F(InputBindingTest, EveryBodyInputDrivesItsProperty) {
-  TMass& box = Box();
-  ASSERT_EQ(box.GetMass(), 1.0);
+// What every item a body offers drives, for any body.
+std::map<int16_t, Binding> BodyBindings(TMass& body) {
   const auto of = [](TFormula* formula) {
     return [formula] { return std::vector<TFormula*>{formula}; };
   };
-  const auto mass = [&box] { return std::vector<TFormula*>{box.GetMassFormula()}; };
-  const auto moment = [&box] { return std::vector<TFormula*>{box.GetMomentFormula()}; };
-  const std::map<int16_t, Binding> bindings = {
-      {5201, {of(box.PositionX()), nullptr, Between(-6.0, 6.0)}},
-      {5202, {of(box.PositionY()), nullptr, Between(-6.0, 6.0)}},
-      {5203, {of(box.Rotation()), nullptr, Between(0.0, kTurn)}},
-      {5204, {of(box.VelocityX()), of(box.VelocityY()), TemplateRange}},
-      {5205, {of(box.VelocityX()), of(box.VelocityX()), Between(0.0, 10.0)}},
-      {5206, {of(box.VelocityX()), nullptr, Between(-10.0, 10.0)}},
-      {5207, {of(box.VelocityY()), nullptr, Between(-10.0, 10.0)}},
-      {5210, {of(box.VelocityRotation()), nullptr, Between(-kTurn, kTurn)}},
+  const auto mass = [&body] { return std::vector<TFormula*>{body.GetMassFormula()}; };
+  const auto moment = [&body] { return std::vector<TFormula*>{body.GetMomentFormula()}; };
+  return {
+      {5201, {of(body.PositionX()), nullptr, Between(-6.0, 6.0)}},
+      {5202, {of(body.PositionY()), nullptr, Between(-6.0, 6.0)}},
+      {5203, {of(body.Rotation()), nullptr, Between(0.0, kTurn)}},
+      {5204, {of(body.VelocityX()), of(body.VelocityY()), TemplateRange}},
+      {5205, {of(body.VelocityX()), of(body.VelocityX()), Between(0.0, 10.0)}},
+      {5206, {of(body.VelocityX()), nullptr, Between(-10.0, 10.0)}},
+      {5207, {of(body.VelocityY()), nullptr, Between(-10.0, 10.0)}},
+      {5210, {of(body.VelocityRotation()), nullptr, Between(-kTurn, kTurn)}},
       {5211, {mass, nullptr, Hundredfold}},
       {5212, {moment, nullptr, Hundredfold}},
-      {5213, {of(box.StaticFriction()), nullptr, TemplateRange}},
-      {5214, {of(box.KineticFriction()), nullptr, TemplateRange}},
-      {5215, {of(box.Elasticity()), nullptr, TemplateRange}},
-      {5216, {of(box.Charge()), nullptr, nullptr}},
+      {5213, {of(body.StaticFriction()), nullptr, TemplateRange}},
+      {5214, {of(body.KineticFriction()), nullptr, TemplateRange}},
+      {5215, {of(body.Elasticity()), nullptr, TemplateRange}},
+      {5216, {of(body.Charge()), nullptr, nullptr}},
       {5217,
-       {[&box] { return std::vector<TFormula*>{box.StaticFriction(), box.KineticFriction()}; },
+       {[&body] { return std::vector<TFormula*>{body.StaticFriction(), body.KineticFriction()}; },
         nullptr, TemplateRange}},
   };
+}
+
+// A shape's own items, then every item a body offers.
+std::map<int16_t, Binding> ShapeBindings(TMass& shape, std::map<int16_t, Binding> own) {
+  own.merge(BodyBindings(shape));
+  return own;
+}
+
+TEST_F(InputBindingTest, EveryBodyInputDrivesItsProperty) {
+  TMass& box = Box();
+  ASSERT_EQ(box.GetMass(), 1.0);
+  const std::map<int16_t, Binding> bindings = BodyBindings(box);
   ExpectEveryItemBinds("InMassMenu", &box, bindings);
   // Speed and direction: the second slider is the direction, a quarter turn at most.
   const std::vector<TInput*> pair = MakeSliders(&box, 5205);
@@ -182,7 +193,7 @@ TEST_F(InputBindingTest, EveryBodyInputDrivesItsProperty) {
   EXPECT_EQ(TextOf(box.VelocityY()), NameOf(pair[0]) + " * sin(" + NameOf(pair[1]) + ")");
 }
 
-TEST_F(InputBindingTest, EveryShapeInputDrivesItsSize) {
+TEST_F(InputBindingTest, EveryShapeInputDrivesItsSizesAndWhatABodyOffers) {
   const double grid = world_->SnappingDistance();
   ASSERT_GT(grid, 0.0);
   // From the grid step (or the size, when it is smaller) to ten steps or more.
@@ -194,20 +205,25 @@ TEST_F(InputBindingTest, EveryShapeInputDrivesItsSize) {
   ASSERT_FALSE(box.HasEqualSides());
   ExpectEveryItemBinds(
       "InRectangleMenu", &box,
-      {{5226, {[&box] { return std::vector<TFormula*>{box.HeightFormula()}; }, nullptr, fromGrid}},
-       {5227, {[&box] { return std::vector<TFormula*>{box.WidthFormula()}; }, nullptr, fromGrid}}});
+      ShapeBindings(
+          box,
+          {{5226, {[&box] { return std::vector<TFormula*>{box.HeightFormula()}; }, nullptr, fromGrid}},
+           {5227,
+            {[&box] { return std::vector<TFormula*>{box.WidthFormula()}; }, nullptr, fromGrid}}}));
   // A square's side is both its width and its height.
   box.SetEqualSides(1);
   ExpectEveryItemBinds(
       "InSquareMenu", &box,
-      {{5227,
-        {[&box] { return std::vector<TFormula*>{box.WidthFormula(), box.HeightFormula()}; },
-         nullptr, fromGrid}}});
+      ShapeBindings(
+          box, {{5227,
+                 {[&box] { return std::vector<TFormula*>{box.WidthFormula(), box.HeightFormula()}; },
+                  nullptr, fromGrid}}}));
   TOval& wheel = Wheel();
   ExpectEveryItemBinds(
       "InCircleMenu", &wheel,
-      {{5228, {[&wheel] { return std::vector<TFormula*>{wheel.RadiusFormula()}; }, nullptr,
-               fromGrid}}});
+      ShapeBindings(wheel, {{5228,
+                             {[&wheel] { return std::vector<TFormula*>{wheel.RadiusFormula()}; },
+                              nullptr, fromGrid}}}));
 }
 
 TEST_F(InputBindingTest, EveryPointInputDrivesItsPlace) {
