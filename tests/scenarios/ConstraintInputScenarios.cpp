@@ -1,0 +1,247 @@
+// Sliders made from a constraint's Input menu drive the constraint: the spring-and-pin sample's
+// spring constant set by dragging its slider's thumb makes the box swing with the period of the
+// new constant, and a motor put on the wheel drives the angular velocity its slider gives, as
+// the saved world tells.
+
+#include <cmath>
+#include <filesystem>
+#include <numbers>
+#include <string>
+#include <vector>
+
+#include "bodies/Body.h"
+#include "constraints/Pistons.h"
+#include "constraints/Springs.h"
+#include "inout/inputs/Input.h"
+#include "model/world/QVDoc.h"
+#include "model/world/RunBridge.h"
+#include "model/world/WorldDoc.h"
+#include "tests/scenarios/BodiesSeen.h"
+#include "tests/scenarios/Harness.h"
+#include "tools/samples/SampleWorlds.h"
+
+namespace scenario {
+namespace {
+
+constexpr char kSample[] = "spring-and-pin.yb";
+constexpr char kSpringCopy[] = "spring-slider.yb";
+constexpr char kMotorCopy[] = "motor-slider.yb";
+// Where the sample shows its objects, from the main window's corner: the spring's anchor at the
+// world's origin, the box's centre 1.5 m to its right, and the spring between them.
+constexpr int kAnchorX = 236;
+constexpr int kBoxX = 682;
+constexpr int kObjectsY = 130;
+// The top left of the world's view, where new sliders go, clear of its ruler.
+constexpr int kGadgetsX = 87;
+constexpr int kGadgetsY = 95;
+constexpr int kThumbLength = 18;
+// How much of a run the period is measured over, in periods.
+constexpr double kPeriodsRecorded = 2.0;
+
+// A constraint's quantity as the saved world keeps it: its text, and the slider it names.
+struct SavedQuantity {
+  std::string formula;
+  bool sliderFound = false;
+  double sliderValue = 0.0;
+};
+
+SavedQuantity SliderOf(TWorldDoc& world, const TFormula& quantity) {
+  SavedQuantity saved;
+  Str255 text;
+  quantity.GetText(text);
+  saved.formula = text.AsCString();
+  for (TLink* object : world.Objects()) {
+    auto* input = dynamic_cast<TInput*>(object);
+    if (input == nullptr ||
+        saved.formula != "Input[" + std::to_string(input->GetIdentifier()) + "]")
+      continue;
+    saved.sliderFound = true;
+    saved.sliderValue = input->GetValue();
+  }
+  return saved;
+}
+
+// The box's swing as the saved run recorded it.
+struct SavedSwing {
+  SavedQuantity constant;
+  double mass = 0.0;
+  double rest = 0.0;
+  double step = 0.0;        // seconds a frame
+  std::vector<double> x;    // the box's x at each recorded frame
+  double Seconds() const { return x.empty() ? 0.0 : step * static_cast<double>(x.size() - 1); }
+};
+
+SavedSwing ReadSwing(const std::string& path) {
+  SavedSwing swing;
+  ProgramUnits units;
+  TQVDoc document;
+  document.ReadDocument(path);
+  TWorldDoc& world = document.World();
+  auto* spring = dynamic_cast<TLSpring*>(world.FindObject(sample_worlds::kSpringId));
+  auto* box = dynamic_cast<TMass*>(world.FindObject(sample_worlds::kBoxId));
+  if (spring == nullptr || box == nullptr || world.GetEngine() == nullptr) return swing;
+  swing.constant = SliderOf(world, spring->Quantity());
+  swing.mass = box->GetMass();
+  swing.rest = spring->RestValue().GetValue();
+  swing.step = world.GetEngine()->TimeStep();
+  const TFrameStore* store = world.GetStore();
+  const int32_t offset = world.BodyValueOffset(box);
+  if (store == nullptr || offset < 0) return swing;
+  for (int32_t frame = store->FirstHeldFrame(); frame <= store->LastFrame(); ++frame)
+    swing.x.push_back(store->Value(frame, offset));
+  return swing;
+}
+
+// The times at which the box passes its rest place, by linear interpolation between frames.
+std::vector<double> Crossings(const SavedSwing& swing) {
+  std::vector<double> times;
+  for (size_t i = 1; i < swing.x.size(); ++i) {
+    const double a = swing.x[i - 1] - swing.rest, b = swing.x[i] - swing.rest;
+    if ((a > 0.0) == (b > 0.0)) continue;
+    times.push_back(swing.step * (static_cast<double>(i - 1) + a / (a - b)));
+  }
+  return times;
+}
+
+class ConstraintInputs : public Scenario {
+ protected:
+  // A fresh program on a private copy of the sample under the name, so that what one scenario
+  // saves never reaches another; the pointer waits outside the main window.
+  ::testing::AssertionResult StartOnCopy(const std::string& name) {
+    std::filesystem::copy_file(Home().Sample(kSample), Home().Sample(name),
+                               std::filesystem::copy_options::overwrite_existing);
+    Me().MoveTo(0, 0);
+    if (::testing::AssertionResult started = Start(name); !started) return started;
+    if (!Me().WaitUntil([] { return Me().ShownWindows() == 1; }))
+      return ::testing::AssertionFailure() << "the splash window stayed";
+    return Me().Idle();
+  }
+  // The room left of the spring's anchor, where new gadgets appear.
+  Box GadgetArea() const {
+    const Box frame = Frame();
+    return {frame.x + kGadgetsX, frame.y + kGadgetsY, kAnchorX - 6 - kGadgetsX, 100};
+  }
+  // Chooses the item of the selected object's Input menu and finds the slider it places.
+  Box MakeSlider(int itemsAbove, int separatorsAbove) {
+    const Box area = GadgetArea();
+    const Picture empty = Me().Grab(area);
+    EXPECT_TRUE(ChooseMenu(MenuTitleX("Input"), itemsAbove, separatorsAbove));
+    EXPECT_TRUE(Me().Idle());
+    EXPECT_EQ(Me().ShownWindows(), 1) << "the menu stayed open: its item is greyed";
+    return ChangedBox(empty, Me().Grab(area));
+  }
+  ::testing::AssertionResult Save() {
+    Me().Control("s");
+    return Me().Idle();
+  }
+};
+
+// The spring constant's slider starts at the constant, the top of its range; its thumb dragged
+// to the middle gives the spring about half the constant, and the run swings with the period
+// 2 pi sqrt(m / k) of the constant the slider holds.
+TEST_F(ConstraintInputs, TheSpringConstantsSliderSetsThePeriodOfTheRun) {
+  ASSERT_TRUE(StartOnCopy(kSpringCopy));
+  const Box frame = Frame();
+  Me().Click(frame.x + (kAnchorX + kBoxX) / 2, frame.y + kObjectsY);
+  ASSERT_TRUE(Me().Idle());
+  // Input > Spring constant, below Active when...
+  const Box slider = MakeSlider(1, 0);
+  ASSERT_GE(slider.width, 40) << "no slider appeared at the top left of the world";
+  const int y = slider.y + slider.height / 2;
+  Me().SlowDrag(slider.Right() - 1 - kThumbLength / 2, y, slider.x + slider.width / 2, y);
+  ASSERT_TRUE(Me().Idle());
+
+  // The run goes on, a stretch at a time, until it has recorded enough swings to measure.
+  SavedSwing swing;
+  for (int stretch = 0; stretch < 40; ++stretch) {
+    const Picture still = Me().Grab(frame);
+    Me().Control("r");
+    ASSERT_TRUE(Me().WaitUntil([&] { return Me().Grab(frame) != still; }))
+        << "the world did not run";
+    Me().Control("period");
+    ASSERT_TRUE(Me().Idle());
+    ASSERT_TRUE(Save());
+    swing = ReadSwing(Home().Sample(kSpringCopy));
+    ASSERT_TRUE(swing.constant.sliderFound)
+        << "the constant reads no slider: " << swing.constant.formula;
+    ASSERT_GT(swing.constant.sliderValue, 0.0);
+    const double period = 2.0 * std::numbers::pi * std::sqrt(swing.mass / swing.constant.sliderValue);
+    if (swing.Seconds() >= kPeriodsRecorded * period) break;
+  }
+  EXPECT_GT(swing.constant.sliderValue, 20.0);
+  EXPECT_LT(swing.constant.sliderValue, 80.0) << "the drag left the constant far from half";
+  const double expected =
+      2.0 * std::numbers::pi * std::sqrt(swing.mass / swing.constant.sliderValue);
+  const std::vector<double> crossings = Crossings(swing);
+  ASSERT_GE(crossings.size(), 3u) << "the run recorded " << swing.Seconds() << " s";
+  // Two passes through the rest place make half a period.
+  const double measured =
+      2.0 * (crossings.back() - crossings.front()) / static_cast<double>(crossings.size() - 1);
+  EXPECT_NEAR(measured, expected, 0.02 * expected)
+      << "the constant the slider holds is " << swing.constant.sliderValue;
+}
+
+// A motor clicked onto the wheel from the Tools menu, gathered by a band, and given a slider of
+// its angular velocity: the slider's thumb dragged to the end of its track gives the motor the
+// slider's speed, and the saved world's motor drives the velocity the slider names.
+TEST_F(ConstraintInputs, AMotorsAngularVelocitySliderDrivesTheMotor) {
+  ASSERT_TRUE(StartOnCopy(kMotorCopy));
+  ASSERT_TRUE(Save());
+  const SavedWorld opened = ReadSavedWorld(Home().Sample(kMotorCopy));
+  ASSERT_TRUE(opened.failure.empty()) << opened.failure;
+  const std::vector<SavedBody> boxes = opened.BodiesOfKind("TRectangle");
+  const std::vector<SavedBody> wheels = opened.BodiesOfKind("TOval");
+  ASSERT_EQ(boxes.size(), 1u) << opened.Description();
+  ASSERT_EQ(wheels.size(), 1u) << opened.Description();
+  const Box frame = Frame();
+  const int side = static_cast<int>(std::lround(boxes[0].width * opened.scale));
+  const Box square = FindOutline(Me().Grab(frame), side, side);
+  ASSERT_FALSE(square.Empty()) << "the box is not shown";
+  // A tenth of a metre beside the wheel's middle: on the grid, inside the wheel.
+  const int x = square.x + square.width / 2 +
+                static_cast<int>(std::lround((wheels[0].x + 0.1 - boxes[0].x) * opened.scale));
+  const int y = square.y + square.height / 2 -
+                static_cast<int>(std::lround((wheels[0].y - boxes[0].y) * opened.scale));
+
+  // Tools > Motor (behind three separators), clicked onto the wheel twice: after a click
+  // without movement its last point follows the pointer until the next click.
+  ASSERT_TRUE(ChooseMenu(MenuTitleX("Tools"), 25, 3));
+  ASSERT_TRUE(Me().Idle());
+  for (int click = 0; click < 2; ++click) {
+    Me().Click(x, y);
+    ASSERT_TRUE(Me().Idle());
+  }
+  // A click on the icon picks the point it stands on; a band from outside the wheel around the
+  // icon, and clear of the wheel's middle, gathers the motor with its points.
+  ASSERT_TRUE(ChooseMenu(MenuTitleX("Tools"), 0, 0));
+  ASSERT_TRUE(Me().Idle());
+  const int wheelRadius = static_cast<int>(std::lround(wheels[0].width * opened.scale / 2));
+  Me().SlowDrag(x + wheelRadius + 20, y - wheelRadius / 2, x - 12, y + 12);
+  ASSERT_TRUE(Me().Idle());
+
+  // Input > Angular velocity, the fourth drive item behind one separator. A new motor drives no
+  // speed: the slider starts in the middle of its track.
+  const Box slider = MakeSlider(4, 1);
+  ASSERT_GE(slider.width, 40) << "no slider appeared at the top left of the world";
+  const int middle = slider.x + slider.width / 2;
+  const int row = slider.y + slider.height / 2;
+  Me().SlowDrag(middle, row, slider.Right() - 2, row);
+  ASSERT_TRUE(Me().Idle());
+  ASSERT_TRUE(Save());
+
+  ProgramUnits units;
+  TQVDoc document;
+  document.ReadDocument(Home().Sample(kMotorCopy));
+  TWorldDoc& world = document.World();
+  TRPiston* motor = nullptr;
+  for (TLink* object : world.Objects())
+    if (auto* found = dynamic_cast<TRPiston*>(object)) motor = found;
+  ASSERT_NE(motor, nullptr) << "no motor was saved";
+  EXPECT_EQ(motor->GetDriveKind(), TPiston::kVelocity);
+  const SavedQuantity speed = SliderOf(world, motor->Quantity());
+  ASSERT_TRUE(speed.sliderFound) << "the motor's speed reads no slider: " << speed.formula;
+  EXPECT_GT(speed.sliderValue, 0.5) << "the drag left the speed near 0";
+}
+
+}  // namespace
+}  // namespace scenario
