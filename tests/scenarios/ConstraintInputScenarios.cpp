@@ -103,6 +103,32 @@ std::vector<double> Crossings(const SavedSwing& swing) {
   return times;
 }
 
+// The motor of a saved world: its drive kind, its quantity with the slider that quantity names,
+// and how many sliders the world holds.
+struct SavedMotor {
+  bool found = false;
+  int32_t kind = -1;
+  SavedQuantity speed;
+  int inputs = 0;
+};
+
+SavedMotor ReadMotor(const std::string& path) {
+  SavedMotor saved;
+  ProgramUnits units;
+  TQVDoc document;
+  document.ReadDocument(path);
+  TWorldDoc& world = document.World();
+  for (TLink* object : world.Objects()) {
+    saved.inputs += dynamic_cast<TInput*>(object) != nullptr ? 1 : 0;
+    auto* motor = dynamic_cast<TRPiston*>(object);
+    if (motor == nullptr) continue;
+    saved.found = true;
+    saved.kind = motor->GetDriveKind();
+    saved.speed = SliderOf(world, motor->Quantity());
+  }
+  return saved;
+}
+
 class ConstraintInputs : public Scenario {
  protected:
   // A fresh program on a private copy of the sample under the name, so that what one scenario
@@ -183,7 +209,8 @@ TEST_F(ConstraintInputs, TheSpringConstantsSliderSetsThePeriodOfTheRun) {
 
 // A motor clicked onto the wheel from the Tools menu, gathered by a band, and given a slider of
 // its angular velocity: the slider's thumb dragged to the end of its track gives the motor the
-// slider's speed, and the saved world's motor drives the velocity the slider names.
+// slider's speed, and the saved world's motor drives the velocity the slider names. Undo takes
+// the slider and the binding back, and Redo brings them again.
 TEST_F(ConstraintInputs, AMotorsAngularVelocitySliderDrivesTheMotor) {
   ASSERT_TRUE(StartOnCopy(kMotorCopy));
   ASSERT_TRUE(Save());
@@ -219,28 +246,35 @@ TEST_F(ConstraintInputs, AMotorsAngularVelocitySliderDrivesTheMotor) {
   Me().SlowDrag(x + wheelRadius + 20, y - wheelRadius / 2, x - 12, y + 12);
   ASSERT_TRUE(Me().Idle());
 
-  // Input > Angular velocity, the fourth drive item behind one separator. A new motor drives no
-  // speed: the slider starts in the middle of its track.
+  // Input > Angular velocity, the fourth drive item behind one separator, makes a slider that
+  // the motor's speed reads; Undo takes the slider and the binding back, Redo brings them again.
   const Box slider = MakeSlider(4, 1);
   ASSERT_GE(slider.width, 40) << "no slider appeared at the top left of the world";
+  Me().Control("z");
+  ASSERT_TRUE(Me().Idle());
+  ASSERT_TRUE(Save());
+  const SavedMotor undone = ReadMotor(Home().Sample(kMotorCopy));
+  ASSERT_TRUE(undone.found) << "the motor went with the slider";
+  EXPECT_EQ(undone.kind, TPiston::kForce);
+  EXPECT_EQ(undone.speed.formula, "0");
+  EXPECT_EQ(undone.inputs, 0);
+  Me().Control("z");
+  ASSERT_TRUE(Me().Idle());
+
+  // A new motor drives no speed: the slider starts in the middle of its track; its thumb
+  // dragged to the end gives the motor the slider's speed.
   const int middle = slider.x + slider.width / 2;
   const int row = slider.y + slider.height / 2;
   Me().SlowDrag(middle, row, slider.Right() - 2, row);
   ASSERT_TRUE(Me().Idle());
   ASSERT_TRUE(Save());
-
-  ProgramUnits units;
-  TQVDoc document;
-  document.ReadDocument(Home().Sample(kMotorCopy));
-  TWorldDoc& world = document.World();
-  TRPiston* motor = nullptr;
-  for (TLink* object : world.Objects())
-    if (auto* found = dynamic_cast<TRPiston*>(object)) motor = found;
-  ASSERT_NE(motor, nullptr) << "no motor was saved";
-  EXPECT_EQ(motor->GetDriveKind(), TPiston::kVelocity);
-  const SavedQuantity speed = SliderOf(world, motor->Quantity());
-  ASSERT_TRUE(speed.sliderFound) << "the motor's speed reads no slider: " << speed.formula;
-  EXPECT_GT(speed.sliderValue, 0.5) << "the drag left the speed near 0";
+  const SavedMotor driven = ReadMotor(Home().Sample(kMotorCopy));
+  ASSERT_TRUE(driven.found) << "no motor was saved";
+  EXPECT_EQ(driven.kind, TPiston::kVelocity);
+  ASSERT_TRUE(driven.speed.sliderFound)
+      << "the motor's speed reads no slider: " << driven.speed.formula;
+  EXPECT_GT(driven.speed.sliderValue, 0.5) << "the drag left the speed near 0";
+  EXPECT_EQ(driven.inputs, 1);
 }
 
 }  // namespace
