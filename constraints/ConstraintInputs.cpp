@@ -97,7 +97,9 @@ TInputRange TCnstr::RangeAround(double value) {
   return {-1.0, 1.0};
 }
 
-TInputRange TCnstr::RangeOfAngle(double angle) { return {angle - kHalfTurn, angle + kHalfTurn}; }
+TInputRange TCnstr::RangeOfAngle(double angle) {
+  return {angle - kHalfTurn, angle + kHalfTurn};
+}
 
 double TCnstr::WorldLengthStep() const {
   const TWorldDoc* world = WorldOf(*this);
@@ -158,8 +160,8 @@ bool TTorque::BindInputs(int16_t command, TInputBinding& inputs) {
 // ---- Ropes ------------------------------------------------------------------------------------
 
 bool TLRope::BindInputs(int16_t command, TInputBinding& inputs) {
-  if (command == kCmdEditActivation) return TTwoPointConstraint::BindInputs(TCnstr::kCmdEditActivation, inputs);
-  if (command == kCmdEditElasticity) return TTwoPointConstraint::BindInputs(TCnstr::kCmdEditSecond, inputs);
+  if (command == kCmdEditActivation) command = TCnstr::kCmdEditActivation;
+  if (command == kCmdEditElasticity) command = TCnstr::kCmdEditSecond;
   if (command != kCmdEditLength) return TTwoPointConstraint::BindInputs(command, inputs);
   const double step = WorldLengthStep();
   const double length = StartValue(Quantity());
@@ -169,8 +171,8 @@ bool TLRope::BindInputs(int16_t command, TInputBinding& inputs) {
 }
 
 bool TRRope::BindInputs(int16_t command, TInputBinding& inputs) {
-  if (command == kCmdEditActivation) return TConstraint::BindInputs(TCnstr::kCmdEditActivation, inputs);
-  if (command == kCmdEditElasticity) return TConstraint::BindInputs(TCnstr::kCmdEditSecond, inputs);
+  if (command == kCmdEditActivation) command = TCnstr::kCmdEditActivation;
+  if (command == kCmdEditElasticity) command = TCnstr::kCmdEditSecond;
   if (command != kCmdEditMaxRotation) return TConstraint::BindInputs(command, inputs);
   BindInput(inputs.first, MaxRotation(), kTagMaxRotation, kUnitAngleCode,
             RangeOfAngle(StartValue(MaxRotation())));
@@ -201,8 +203,10 @@ bool TSpringBase::BindInputs(int16_t command, TInputBinding& inputs) {
 }
 
 bool TDamperBase::BindInputs(int16_t command, TInputBinding& inputs) {
-  if (command == kCommandInputs) command = kCmdEditActivation;
-  else if (command == kCommandInputs + 1) command = kCmdEditQuantity;
+  if (command == kCommandInputs)
+    command = kCmdEditActivation;
+  else if (command == kCommandInputs + 1)
+    command = kCmdEditQuantity;
   return TXCnstr::BindInputs(command, inputs);
 }
 
@@ -213,7 +217,9 @@ TInputRange TPiston::PositionRange() const {
   return {step, 10.0 * step};
 }
 
-TInputRange TRPiston::PositionRange() const { return {-kHalfTurn, kHalfTurn}; }
+TInputRange TRPiston::PositionRange() const {
+  return {-kHalfTurn, kHalfTurn};
+}
 
 bool TPiston::BindInputs(int16_t command, TInputBinding& inputs) {
   if (command == CommandBase()) return TTwoPointConstraint::BindInputs(kCmdEditActivation, inputs);
@@ -234,10 +240,11 @@ bool TPiston::BindInputs(int16_t command, TInputBinding& inputs) {
 // ---- Gears ------------------------------------------------------------------------------------
 
 bool TGear::BindInputs(int16_t command, TInputBinding& inputs) {
-  if (command == kCmdEditActivation) return TTwoPointConstraint::BindInputs(TCnstr::kCmdEditActivation, inputs);
-  int32_t unit = 0;
+  if (command == kCmdEditActivation) command = TCnstr::kCmdEditActivation;
   if (command != kCmdEditRatio && command != kCmdEditRod)
     return TTwoPointConstraint::BindInputs(command, inputs);
+  // Binding ends the automatic ratio, or the rod that always acts, as editing does.
+  int32_t unit = 0;
   TFormula& quantity = *QuantityForCommand(command, unit);
   if (command == kCmdEditRod) {
     BindInput(inputs.first, quantity, kTagGearRod, unit, kUnitRange);

@@ -43,8 +43,7 @@ Bound Attach(TCnstr& constraint, int16_t command, bool secondInput = false) {
   const Str255 first("Input[7]");
   const Str255 second(secondInput ? "Input[8]" : "");
   b.taken = constraint.AttachInputControls(command, first, second, b.value, b.secondValue,
-                                           b.minimum, b.maximum, b.secondMinimum,
-                                           b.secondMaximum);
+                                           b.minimum, b.maximum, b.secondMinimum, b.secondMaximum);
   return b;
 }
 
@@ -76,11 +75,11 @@ class ConstraintInputTest : public ConstraintRunTest {
   }
 };
 
-#define EXPECT_BOUND(b, v, low, high)     \
-  do {                                    \
-    EXPECT_TRUE((b).taken);               \
-    EXPECT_NEAR((b).value, (v), 1e-12);   \
-    EXPECT_NEAR((b).minimum, (low), 1e-12); \
+#define EXPECT_BOUND(b, v, low, high)        \
+  do {                                       \
+    EXPECT_TRUE((b).taken);                  \
+    EXPECT_NEAR((b).value, (v), 1e-12);      \
+    EXPECT_NEAR((b).minimum, (low), 1e-12);  \
     EXPECT_NEAR((b).maximum, (high), 1e-12); \
   } while (0)
 

@@ -66,8 +66,8 @@ struct SavedSwing {
   SavedQuantity constant;
   double mass = 0.0;
   double rest = 0.0;
-  double step = 0.0;        // seconds a frame
-  std::vector<double> x;    // the box's x at each recorded frame
+  double step = 0.0;      // seconds a frame
+  std::vector<double> x;  // the box's x at each recorded frame
   double Seconds() const { return x.empty() ? 0.0 : step * static_cast<double>(x.size() - 1); }
 };
 
@@ -191,7 +191,8 @@ TEST_F(ConstraintInputs, TheSpringConstantsSliderSetsThePeriodOfTheRun) {
     ASSERT_TRUE(swing.constant.sliderFound)
         << "the constant reads no slider: " << swing.constant.formula;
     ASSERT_GT(swing.constant.sliderValue, 0.0);
-    const double period = 2.0 * std::numbers::pi * std::sqrt(swing.mass / swing.constant.sliderValue);
+    const double period =
+        2.0 * std::numbers::pi * std::sqrt(swing.mass / swing.constant.sliderValue);
     if (swing.Seconds() >= kPeriodsRecorded * period) break;
   }
   EXPECT_GT(swing.constant.sliderValue, 20.0);
