@@ -341,7 +341,8 @@ int16_t TOutput::GetFurnitureWidth() const {
 MacRect TOutput::GetBounds() const {
   // The frame and furniture around the content: the reverse of what the content frame takes off.
   const int16_t width = Clamp16(size_.h + (framed_ ? 4 + GetFurnitureWidth() : 6));
-  const int16_t height = Clamp16(size_.v + (framed_ ? 8 + TitleHeight() : 5));
+  int16_t height = Clamp16(size_.v + (framed_ ? 8 + TitleHeight() : 5));
+  if (framed_) height = std::max(height, ButtonsHeight());
   const MacPoint at = GetPosition();
   return MacRect(at.h, at.v, Clamp16(at.h + width), Clamp16(at.v + height));
 }
@@ -356,6 +357,13 @@ MacRect TOutput::GetContentFrame() const {
   if (framed_) inner.left = static_cast<int16_t>(inner.left + GetFurnitureWidth() - 4);
   inner.top = static_cast<int16_t>(inner.top + TitleHeight());
   return inner;
+}
+
+int16_t TOutput::ButtonsHeight() const {
+  const int32_t buttons = std::max<int32_t>(GetColumnCount() - 1, 0);
+  int32_t bottom = kKindButtonInset + kKindButtonHeight;
+  if (GetColumnCount() > 2) bottom += 3 + buttons * (kColumnButtonHeight + 2) - 2;
+  return Clamp16(bottom + 4);
 }
 
 int16_t TOutput::TitleHeight() const {

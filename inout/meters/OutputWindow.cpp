@@ -1,6 +1,7 @@
 // The meter on the world window: its gadget frame, the presses on its buttons, the values it
 // takes from each frame the world shows, and its drawing there.
 #include <algorithm>
+#include <string>
 
 #include "core/Resources.h"
 #include "core/port/Port.h"
@@ -23,6 +24,10 @@ constexpr int16_t kTextInset = 2;
 // The name stands this far inside its strip.
 constexpr int16_t kTitleTextInset = 3;
 constexpr RGB16Color kPaper{0xFFFF, 0xFFFF, 0xFFFF};
+// A column button pressed in.
+constexpr RGB16Color kHighlight{0xC000, 0xC000, 0xC000};
+// The baseline of a column button's label above its bottom edge.
+constexpr int16_t kButtonTextDrop = 3;
 constexpr uint16_t kNoValueText = 52065;
 // Half the side of the square that marks a graph's current point, its centre pixel left out.
 constexpr int16_t kMarkerReach = 2;
@@ -55,10 +60,11 @@ void TOutput::FitFrameToContent() {
 }
 
 void TOutput::ConstrainSize(MacPoint& size) {
-  const MacPoint whole = SizeOf(GetBounds());
-  // What the frame and furniture take stays theirs; the rest is content.
-  size.h = static_cast<int16_t>(std::max<int32_t>(size.h - (whole.h - size_.h), kMinimumSide));
-  size.v = static_cast<int16_t>(std::max<int32_t>(size.v - (whole.v - size_.v), kMinimumSide));
+  // What the frame, the furniture and the name strip take stays theirs; the rest is content.
+  const int32_t across = framed_ ? 4 + GetFurnitureWidth() : 6;
+  const int32_t down = framed_ ? 8 + TitleHeight() : 5;
+  size.h = static_cast<int16_t>(std::max<int32_t>(size.h - across, kMinimumSide));
+  size.v = static_cast<int16_t>(std::max<int32_t>(size.v - down, kMinimumSide));
 }
 
 bool TOutput::TrackClick(int16_t phase, MacPoint point, bool) {
@@ -139,18 +145,35 @@ void TOutput::DrawFurniture() {
   SetPortForeColor(RGB16Color{});
   PortFrameRect(GetBounds());
   PortFrameRect(GetKindButtonRect());
+  SelectSystemFont();
   for (int32_t i = 2; i <= GetColumnCount(); ++i) {
     MacRect button;
-    if (!GetColumnButtonRect(i, button)) continue;
-    const TNumberText& column = *Column(i);
-    SetPortForeColor(column.GetColor());
-    if (column.IsShown()) {
-      PortPaintRect(button);
-    } else {
-      PortFrameRect(button);
-    }
+    if (GetColumnButtonRect(i, button)) DrawColumnButton(i, button);
   }
+  SetPortFont(&GetFont());
   SetPortForeColor(RGB16Color{});
+}
+
+void TOutput::DrawColumnButton(int32_t i, const MacRect& button) {
+  const TNumberText& column = *Column(i);
+  // A column button stands pressed in while its column is hidden; pressing it shows how it
+  // will stand once released.
+  const bool pressing = pressed_ == i && heldDown_;
+  FillSolid(button, column.IsShown() == pressing ? kHighlight : kPaper);
+  SetPortForeColor(RGB16Color{});
+  PortFrameRect(button);
+  const Str255& label = column.GetLabel();
+  const Str255 shortLabel(std::string(label.Chars(), static_cast<size_t>(
+                                                         std::min<int>(label.Length(), 3)))
+                              .c_str());
+  const int16_t width = PortStringWidth(shortLabel);
+  MacRect inside = button;
+  MacRectInset(inside, 1, 1);
+  const ClipScope clip(inside);
+  SetPortForeColor(column.GetColor());
+  PortMoveTo(static_cast<int16_t>((button.left + button.right - width) / 2),
+             static_cast<int16_t>(button.bottom - kButtonTextDrop));
+  PortDrawPString(shortLabel);
 }
 
 void TOutput::DrawDigital() {

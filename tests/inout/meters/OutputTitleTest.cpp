@@ -1,5 +1,6 @@
-// A meter's name drawn into a memory canvas: in a strip along the top of a framed meter, right of
-// the kind button, or above an unframed meter.
+// A meter's furniture drawn into a memory canvas: its name in a strip along the top of a framed
+// meter, right of the kind button, or above an unframed meter; the column buttons inside the
+// frame.
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -20,7 +21,7 @@ class OutputTitleTest : public ::testing::Test {
     InitHandlePool();
     InitDrawingPort();
     meter.Initialize();
-    meter.SetColumnCount(3);
+    meter.SetColumnCount(2);
     meter.SetName("Bob position");
     meter.SetPosition(40, 10);
   }
@@ -110,6 +111,43 @@ TEST_F(OutputTitleTest, AnUnframedMeterShowsItsNameAboveItself) {
   EXPECT_EQ(meter.GetContentFrame().top, bounds.top + 3);
   Draw();
   EXPECT_GT(InkIn(label), 20) << "the name is not drawn above the meter";
+}
+
+// Four columns, the time and three quantities shown on three lines: the meter is tall enough
+// for the three column buttons, each framed with the start of its label in its column's colour,
+// a hidden column's button pressed in.
+TEST_F(OutputTitleTest, ColumnButtonsFitInsideTheFrameAndShowTheirColumns) {
+  constexpr COLORREF kRed = RGB(255, 0, 0);
+  meter.SetColumnCount(4);
+  const char* labels[] = {"time", "xpos", "ypos", "turn"};
+  for (int32_t i = 1; i <= 4; ++i) {
+    meter.Column(i)->SetLabel(Str255(labels[i - 1]));
+    meter.Column(i)->SetColor(ColorRefToRGB16(kRed));
+  }
+  meter.SetColumnShown(4, false);
+  meter.AdjustSize();
+  const MacRect bounds = meter.GetBounds();
+  MacRect last;
+  ASSERT_TRUE(meter.GetColumnButtonRect(4, last));
+  EXPECT_LE(last.bottom + 4, bounds.bottom) << "the frame is too short for its buttons";
+  Draw();
+  // The frame's bottom edge is whole: no button is drawn over it.
+  for (int32_t x = bounds.left; x < bounds.right; ++x)
+    ASSERT_EQ(canvas->At(x, bounds.bottom - 1), kBlack) << "the frame's bottom is broken at " << x;
+  for (int32_t i = 2; i <= 4; ++i) {
+    SCOPED_TRACE(i);
+    MacRect button;
+    ASSERT_TRUE(meter.GetColumnButtonRect(i, button));
+    EXPECT_EQ(canvas->At(button.left, button.top + 5), kBlack) << "the button is not framed";
+    EXPECT_EQ(canvas->At(button.right - 1, button.top + 5), kBlack) << "the button is not framed";
+    int32_t red = 0;
+    for (int32_t y = button.top + 1; y < button.bottom - 1; ++y)
+      for (int32_t x = button.left + 1; x < button.right - 1; ++x) red += canvas->At(x, y) == kRed;
+    EXPECT_GT(red, 5) << "the button shows no label in its column's colour";
+    // Shown columns stand out, a hidden column's button is pressed in.
+    const COLORREF paper = canvas->At(button.left + 1, button.top + 1);
+    EXPECT_EQ(paper == kWhite, i != 4);
+  }
 }
 
 }  // namespace
