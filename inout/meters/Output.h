@@ -84,6 +84,9 @@ class TOutput : public TInOutput, public TFrameParticipant {
   void SetColumnShown(int32_t i, bool shown);
   void SetColumnRange(int32_t i, double minimum, double maximum);
   void ResetColumnTexts();
+  // After a display property changed: the cached texts go and the world's views draw the meter
+  // afresh.
+  void RefreshLayout();
 
   // Walks.
   void ForEachShownColumn(const ColumnVisit& visit) const;

@@ -18,6 +18,7 @@ constexpr uint32_t kTagConnect = MakeTag("o Cp");
 constexpr uint32_t kTagGrid = MakeTag("o Gr");
 constexpr uint32_t kTagGridNumbers = MakeTag("o Gn");
 constexpr uint32_t kTagLinkValues = MakeTag("OTxx");
+constexpr uint32_t kTagShowName = MakeTag("shoN");
 
 char TagChar(uint32_t tag, int position) {
   return static_cast<char>((tag >> (8 * position)) & 0xFF);
@@ -122,9 +123,10 @@ void TOutput::SetFlagProperty(uint32_t tag, uint16_t value) {
     Column(i)->SetAutoScale(on);
   } else {
     TInOutput::SetFlagProperty(tag, value);
+    if (tag == kTagShowName) RefreshLayout();
     return;
   }
-  ResetColumnTexts();
+  RefreshLayout();
 }
 
 uint16_t TOutput::GetNumberProperty(uint32_t tag, double& value, void* extra) {

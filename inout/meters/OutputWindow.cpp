@@ -13,6 +13,7 @@
 #include "model/filing/ObjectReader.h"
 #include "model/filing/ObjectWriter.h"
 #include "model/world/RunBridge.h"
+#include "model/world/WorldDisplay.h"
 #include "model/world/WorldDoc.h"
 #include "model/world/WorldEditCheck.h"
 #include "simulation/HistoryStore.h"
@@ -54,6 +55,15 @@ MacPoint SizeOf(const MacRect& rect) {
 }
 
 }  // namespace
+
+void TOutput::RefreshLayout() {
+  ResetColumnTexts();
+  // The meter's frame, strip and furniture are drawn with the world's objects: its views draw
+  // them afresh.
+  TWorldDoc* world = WorldOf(*this);
+  TWorldDisplay* display = world != nullptr ? world->GetDisplay() : nullptr;
+  if (display != nullptr) display->InvalidateViews();
+}
 
 void TOutput::FitFrameToContent() {
   StoreSize(SizeOf(GetBounds()));

@@ -17,6 +17,7 @@
 #include "model/world/RunBridge.h"
 #include "tests/scenarios/BodiesSeen.h"
 #include "tests/scenarios/Harness.h"
+#include "tests/scenarios/ScriptSteps.h"
 
 namespace scenario {
 namespace {
@@ -29,6 +30,10 @@ constexpr int16_t kWorldPlacementBlock = 5408;
 // The kind button's middle, from the meter's top left corner.
 constexpr int kKindButtonX = 2 + 11;
 constexpr int kKindButtonY = 2 + 7;
+// A framed meter's name strip: its left end from the meter's left edge, and its height (a line
+// and one pixel) down to its lower edge.
+constexpr int kStripLeft = 25;
+constexpr int kStripHeight = 16;
 
 std::vector<uint8_t> FileBytes(const std::string& path) {
   std::ifstream file(path, std::ios::binary);
@@ -158,7 +163,7 @@ int TallestInkInValues(const Picture& meter) {
   return tallest;
 }
 
-class MeterMenus : public Scenario {
+class MeterMenus : public ScriptScenario {
  protected:
   // A fresh program on a copy of the pendulum, once the splash window has gone.
   ::testing::AssertionResult StartOnPendulum(const std::string& name) {
@@ -225,17 +230,24 @@ class MeterMenus : public Scenario {
   // frame 5's values on the tape; its kind button
   // makes it a graph and then a bar meter; saved, reopened and saved again, only the values
   // shown differ.
-  void FollowTheTape(int x, int y, int item, int lines) {
+  // The object under (x, y) clicked, and the item of its Meter menu chosen: the box of the meter
+  // drawn (empty when none was).
+  Box PlaceMeter(int x, int y, int item) {
     const Box view = WorldView();
     Me().Click(x, y);
     Me().MoveTo(0, 0);
-    ASSERT_TRUE(Me().Idle());
+    EXPECT_TRUE(Me().Idle());
     // New meters go to the top left of the world's view, clear of the bob and its rod.
     const Box corner{view.x - 8, view.y, 230, 75};
     const Picture selected = Me().Grab(corner);
-    ASSERT_TRUE(Choose("Meter", item, 0));
-    ASSERT_EQ(Me().ShownWindows(), 1) << "the menu stayed open: its item is greyed";
-    const Box meter = ChangedBox(selected, Me().Grab(corner));
+    EXPECT_TRUE(Choose("Meter", item, 0));
+    EXPECT_EQ(Me().ShownWindows(), 1) << "the menu stayed open: its item is greyed";
+    return ChangedBox(selected, Me().Grab(corner));
+  }
+
+  void FollowTheTape(int x, int y, int item, int lines) {
+    const Box view = WorldView();
+    const Box meter = PlaceMeter(x, y, item);
     ASSERT_GE(meter.width, 40) << "no meter was drawn";
     ASSERT_GE(meter.height, 12 * lines) << "the meter has fewer lines than its quantities";
     ASSERT_LT(meter.x, view.x + 40) << "the meter is not at the top left of the view";
@@ -361,6 +373,31 @@ TEST_F(MeterMenus, APointsPositionMeterFollowsTheTapeChangesKindAndSurvivesAReop
   }
   ASSERT_GE(dotX, 0) << "the bob's middle shows no point";
   FollowTheTape(dotX, dotY, 0, 2);
+}
+
+// A script shows the name of the bob's meter: it stands in a strip along the top of the frame,
+// right of the kind button, framed below.
+TEST_F(MeterMenus, AMetersNameShownByAScriptStandsInAStripAtItsTop) {
+  ASSERT_TRUE(StartOnCopy("meter-named.yb"));
+  const Box bob = Me().Grab(WorldView()).BoundsOf(IsInk);
+  ASSERT_GT(bob.width, 100) << "the pendulum's bob is not shown";
+  const Box meter = PlaceMeter(bob.x + bob.width / 2, bob.Bottom() - 1, 0);
+  ASSERT_GE(meter.width, 100) << "no meter was drawn";
+  // Right of the kind button, inside the frame, where the first line holds no text on its left.
+  const Box strip{meter.x + kStripLeft, meter.y + 1, 60, kStripHeight - 1};
+  ASSERT_EQ(Me().Grab(strip).Count(IsInk), 0) << "the meter shows something where its name goes";
+
+  const std::string script = WriteScript(
+      "name.ybs", {"Sub Main()", "  YB.ActiveDocument.Outputs(1).ShowName = True",
+                   "  Print \"named \"; YB.ActiveDocument.Outputs(1).Name", "End Sub"});
+  ASSERT_TRUE(RunScript(script));
+  ASSERT_TRUE(Me().WaitUntil([] { return Said("named "); })) << Program()->Output();
+  Me().MoveTo(0, 0);
+  ASSERT_TRUE(Me().Idle());
+  EXPECT_GT(Me().Grab(strip).Count(IsInk), 20) << "no name in the strip";
+  // The strip's lower edge, a line from its left end on.
+  const Picture edge = Me().Grab({meter.x + kStripLeft, meter.y + kStripHeight, 30, 1});
+  EXPECT_EQ(edge.Count(IsInk), 30) << "the strip is not framed below";
 }
 
 }  // namespace
