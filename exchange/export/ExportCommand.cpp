@@ -116,6 +116,23 @@ void FitLabel(HWND dialog, HWND label) {
   MoveWindow(label, box.left, box.top, box.right - box.left + more, box.bottom - box.top, TRUE);
 }
 
+// Takes away the field right of a label on its row and answers the place it had; the place
+// of an empty field there when the row has none.
+RECT TakeRowField(HWND dialog, HWND label) {
+  const RECT box = BoxInDialog(dialog, label);
+  RECT client;
+  GetClientRect(dialog, &client);
+  RECT place{box.right + kGap / 2, box.top, client.right - kGap, box.top + kRowHeight};
+  for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    const RECT field = BoxInDialog(dialog, child);
+    if (child == label || field.top != box.top || field.left < box.right) continue;
+    place = field;
+    DestroyWindow(child);
+    break;
+  }
+  return place;
+}
+
 // A label as wide as its text, at (x, y); answers where the next control may start.
 int32_t AddLabel(HWND dialog, const char* text, int32_t x, int32_t y) {
   HWND label = AddControl(dialog, kStaticClass, text, SS_LEFT, x, y, 0, -1);
@@ -168,7 +185,7 @@ std::optional<std::string> RunExportDialog(TExportHandler& handler, TWorldDoc& w
     request.folder = path.parent_path().string();
     request.initialName = path.filename().string();
   }
-  request.extraRows = 3;
+  request.extraRows = 2;
   request.onInit = [&](HWND dialog) {
     const std::pair<int32_t, int16_t> labels[] = {{kFolderLabelId, kFolderLabelString},
                                                   {kFileNameLabelId, kNameLabelString},
@@ -180,30 +197,33 @@ std::optional<std::string> RunExportDialog(TExportHandler& handler, TWorldDoc& w
       SetWindowText(control, TableString(text).c_str());
       if (id != IDOK) FitLabel(dialog, control);
     }
-    int32_t y = FileDialogExtraTop(dialog);
-    // A combo box is made as tall as its field and its dropped list together: room for every
-    // kind, whatever the height of the font's lines.
+    // The kind list takes the place of the file dialog's one description of a kind. A combo
+    // box is made as tall as its field and its dropped list together: room for every kind,
+    // whatever the height of the font's lines.
+    const RECT kindBox = TakeRowField(dialog, GetDlgItem(dialog, kFileTypeLabelId));
     constexpr int32_t kKindCount = static_cast<int32_t>(std::size(kKinds));
-    HWND kinds = AddControl(dialog, kComboBoxClass, "", CBS_DROPDOWNLIST | CBS_HASSTRINGS,
-                            kGap, y, 240, kExportKindListId, (2 * kKindCount + 1) * kRowHeight);
+    HWND kinds = AddControl(dialog, kComboBoxClass, "",
+                            CBS_DROPDOWNLIST | CBS_HASSTRINGS | WS_TABSTOP, kindBox.left,
+                            kindBox.top, kindBox.right - kindBox.left, kExportKindListId,
+                            (2 * kKindCount + 1) * kRowHeight);
     for (const std::string& name : KindNames(filter))
       SendMessage(kinds, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
     // The list opens on the kind the handler will export.
     SendMessage(kinds, CB_SETCURSEL, static_cast<WPARAM>(KindIndex(handler.GetCurrentCommand())),
                 0);
-    y += kRowHeight + kGap;
+    int32_t y = FileDialogExtraTop(dialog);
     int32_t start = 0;
     int32_t stop = 0;
     ProposedRange(handler, world, start, stop);
     int32_t x = AddLabel(dialog, "From frame", kGap, y);
-    AddControl(dialog, kEditClass, std::to_string(start).c_str(), 0, x, y, kFieldWidth,
+    AddControl(dialog, kEditClass, std::to_string(start).c_str(), WS_TABSTOP, x, y, kFieldWidth,
                kExportStartFrameId);
     x = AddLabel(dialog, "to", x + kFieldWidth + kGap, y);
-    AddControl(dialog, kEditClass, std::to_string(stop).c_str(), 0, x, y, kFieldWidth,
+    AddControl(dialog, kEditClass, std::to_string(stop).c_str(), WS_TABSTOP, x, y, kFieldWidth,
                kExportStopFrameId);
     y += kRowHeight + kGap;
-    AddControl(dialog, kButtonClass, "Options...", BS_PUSHBUTTON, kGap, y, 2 * kFieldWidth,
-               kExportOptionsId);
+    AddControl(dialog, kButtonClass, "Options...", BS_PUSHBUTTON | WS_TABSTOP, kGap, y,
+               2 * kFieldWidth, kExportOptionsId);
   };
   request.onCommand = [&](HWND dialog, int32_t id, int32_t code) {
     // The settings of the kind chosen now.

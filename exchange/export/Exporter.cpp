@@ -15,7 +15,12 @@
 #include "exchange/export/ExportType.h"
 #include "model/world/WorldDoc.h"
 #include "ui/dialogs/YesNoPrompt.h"
+#include "platform/win32/Dialog.h"
+#include "platform/win32/Message.h"
+#include "platform/win32/Window.h"
+#include "platform/win32/WindowPaint.h"
 #include "ui/periphery/ProgressDialog.h"
+#include "ui/views/ViewServices.h"
 
 namespace {
 
@@ -30,6 +35,19 @@ int16_t DecimalDigits(int32_t n) {
 
 bool FileExists(const Str255& name) {
   return ::access(name.Chars(), F_OK) == 0;
+}
+
+// The export holds the thread until it ends: the progress is painted the moment it changes.
+void PaintNow(HWND window) {
+  RedrawWindow(window, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
+
+// Hands the clicks and keys that reached the progress dialog to it, and only those: the rest
+// wait for the export to end.
+void TakeInputOf(HWND dialog) {
+  MSG message;
+  while (IsWindow(dialog) && PeekMessage(&message, dialog, 0, 0, PM_REMOVE))
+    IsDialogMessage(dialog, &message);
 }
 
 }  // namespace
@@ -136,12 +154,23 @@ void TExporter::OpenFile() {
 
 void TExporter::OpenProgress() {
   if (!multiFrame_ || progress_) return;
-  progress_ = TQVProgressDialog::Make(kProgressExport, nullptr, std::min(startFrame_, stopFrame_),
+  CWnd* frame = MainFrameWindow() != nullptr ? CWnd::FromHandle(MainFrameWindow()) : nullptr;
+  progress_ = TQVProgressDialog::Make(kProgressExport, frame, std::min(startFrame_, stopFrame_),
                                       std::max(startFrame_, stopFrame_));
+  if (progress_) PaintNow(progress_->m_hWnd);
 }
 
 void TExporter::ShowProgress() {
-  if (multiFrame_ && progress_) progress_->SetPos(currentFrame_);
+  if (!multiFrame_ || !progress_) return;
+  progress_->SetPos(currentFrame_);
+  const HWND dialog = progress_->m_hWnd;
+  TakeInputOf(dialog);
+  // Cancel hides the dialog: the export stops, and what it wrote so far is kept.
+  if (!IsWindow(dialog) || !IsWindowVisible(dialog)) {
+    Stop();
+    return;
+  }
+  PaintNow(dialog);
 }
 
 void TExporter::Perform() {

@@ -9,6 +9,8 @@
 
 #include "platform/win32/ComboBox.h"
 #include "platform/win32/Control.h"
+#include "platform/win32/Dialog.h"
+#include "platform/win32/Edit.h"
 #include "platform/win32/Input.h"
 #include "platform/win32/Message.h"
 #include "platform/win32/MessageBox.h"
@@ -30,8 +32,7 @@ constexpr int32_t kFirstFileId = 200;
 struct DialogState {
   std::filesystem::path folder;
   std::vector<std::string> files;
-  std::string typed;
-  HWND nameLine = nullptr;
+  HWND nameField = nullptr;
   std::optional<std::string> chosen;
   bool done = false;
   HWND dialog = nullptr;
@@ -103,17 +104,31 @@ std::vector<std::string> ListFiles(const std::filesystem::path& folder, const st
   return files;
 }
 
-void ShowTyped(DialogState& state) {
-  SetWindowText(state.nameLine, (state.typed + "_").c_str());
-}
-
 void Finish(DialogState& state, std::optional<std::string> chosen) {
   state.chosen = std::move(chosen);
   state.done = true;
 }
 
+// Gives the keyboard back to the control that had it when a message shown on the way (a
+// refusal, a question) took it and the dialog stays.
+class KeepFocus {
+ public:
+  explicit KeepFocus(const DialogState& state) : state_(state), focus_(GetFocus()) {}
+  ~KeepFocus() {
+    if (!state_.done && focus_ != nullptr && IsWindow(focus_) && GetFocus() != focus_)
+      SetFocus(focus_);
+  }
+  KeepFocus(const KeepFocus&) = delete;
+  KeepFocus& operator=(const KeepFocus&) = delete;
+
+ private:
+  const DialogState& state_;
+  const HWND focus_;
+};
+
 void ChooseName(DialogState& state, const std::string& name) {
   if (name.empty()) return;
+  const KeepFocus keep(state);
   std::filesystem::path path(name);
   if (path.is_relative()) path = state.folder / path;
   std::error_code missing;
@@ -143,17 +158,22 @@ LRESULT DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   DialogState* state = StateOf(dialog);
   if (state != nullptr && message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED) {
     const int32_t id = LOWORD(wParam);
-    if (id == IDOK) ChooseName(*state, state->typed);
+    if (id == IDOK) ChooseName(*state, GetWindowTextString(state->nameField));
     if (id == IDCANCEL) Finish(*state, std::nullopt);
     if (id >= kFirstFileId && id < kFirstFileId + static_cast<int32_t>(state->files.size()))
       ChooseName(*state, state->files[static_cast<size_t>(id - kFirstFileId)]);
   }
   if (state != nullptr && message == WM_COMMAND) {
     const int32_t id = LOWORD(wParam);
-    const bool own = id == IDOK || id == IDCANCEL ||
+    const bool own = id == IDOK || id == IDCANCEL || id == kNameId ||
                      (id >= kFirstFileId &&
                       id < kFirstFileId + static_cast<int32_t>(state->files.size()));
     if (!own && state->onCommand) state->onCommand(dialog, id, HIWORD(wParam));
+    return 0;
+  }
+  // The dialog itself given the keyboard hands it to the name.
+  if (state != nullptr && message == WM_SETFOCUS) {
+    SetFocus(state->nameField);
     return 0;
   }
   if (state != nullptr && message == WM_CLOSE) {
@@ -174,51 +194,36 @@ void EnsureClass() {
   RegisterClass(&windowClass);
 }
 
-// Whether the window is a combo box whose list is dropped, or is inside one.
-bool InDroppedList(HWND window) {
-  for (HWND w = window; w != nullptr; w = GetParent(w))
-    if (SendMessage(w, CB_GETDROPPEDSTATE, 0, 0) != 0) return true;
-  return false;
+void PutLast(HWND control) {
+  SetWindowPos(control, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
-// Typing goes to the name whichever part of the dialog has the focus; a dropped list (the kind
-// of file a caller offers) keeps Return and Escape, which pick from it or close it.
-bool HandleKey(HWND dialog, DialogState& state, const MSG& message) {
-  if (message.hwnd != dialog && !IsChild(dialog, message.hwnd)) return false;
-  if (message.message == WM_KEYDOWN) {
-    const bool listKey = message.wParam == VK_RETURN || message.wParam == VK_ESCAPE;
-    if (listKey && InDroppedList(message.hwnd)) return false;
-    switch (message.wParam) {
-      case VK_RETURN:
-        ChooseName(state, state.typed);
-        return true;
-      case VK_ESCAPE:
-        Finish(state, std::nullopt);
-        return true;
-      case VK_BACK:
-        if (!state.typed.empty()) state.typed.pop_back();
-        ShowTyped(state);
-        return true;
-      default:
-        return false;  // translated into a character, if it makes one
-    }
-  }
-  if (message.message == WM_CHAR) {
-    const auto character = static_cast<uint8_t>(message.wParam);
-    if (character >= ' ' && character != 0x7F) {
-      state.typed += static_cast<char>(character);
-      ShowTyped(state);
-    }
-    return true;
-  }
-  return false;
-}
-
+// Each control goes behind the ones before it, so that Tab follows the order they are made in.
 HWND MakeChild(HWND dialog, const char* className, const char* text, DWORD style, int32_t x,
                int32_t y, int32_t width, int32_t id) {
-  return CreateWindowEx(0, className, text, WS_CHILD | WS_VISIBLE | style, x, y, width,
-                        kLineHeight, dialog, reinterpret_cast<HMENU>(static_cast<uintptr_t>(id)),
-                        nullptr);
+  const HWND control =
+      CreateWindowEx(0, className, text, WS_CHILD | WS_VISIBLE | style, x, y, width, kLineHeight,
+                     dialog, reinterpret_cast<HMENU>(static_cast<uintptr_t>(id)), nullptr);
+  if (control != nullptr) PutLast(control);
+  return control;
+}
+
+// Tab reaches the caller's controls in reading order (row by row, left to right) after the
+// dialog's own, and the buttons that end the dialog last.
+void OrderForTab(HWND dialog, const std::vector<HWND>& own, HWND ok, HWND cancel) {
+  std::vector<std::pair<POINT, HWND>> added;
+  for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    if (std::find(own.begin(), own.end(), child) != own.end()) continue;
+    RECT box;
+    GetWindowRect(child, &box);
+    added.push_back({POINT{box.left, box.top}, child});
+  }
+  std::stable_sort(added.begin(), added.end(), [](const auto& a, const auto& b) {
+    return a.first.y != b.first.y ? a.first.y < b.first.y : a.first.x < b.first.x;
+  });
+  for (const auto& [place, control] : added) PutLast(control);
+  PutLast(ok);
+  PutLast(cancel);
 }
 
 }  // namespace
@@ -264,48 +269,54 @@ std::optional<std::string> RunOpenFileDialog(const OpenFileRequest& request) {
   state.save = request.save;
   state.defaultExtension = request.defaultExtension;
   state.flags = request.flags;
-  state.typed = request.initialName;
   state.onCommand = request.onCommand;
   state.onAccept = request.onAccept;
 
   int32_t y = kGap;
   const int32_t fieldLeft = kGap + kLabelWidth;
   const int32_t fieldWidth = kWidth - fieldLeft - kGap;
-  MakeChild(dialog, kStaticClass, "Look in:", SS_LEFT, kGap, y, kLabelWidth, kFolderLabelId);
+  MakeChild(dialog, kStaticClass, "Look &in:", SS_LEFT, kGap, y, kLabelWidth, kFolderLabelId);
   // Paths, names and descriptions are shown as they are: an "&" in them is no mnemonic.
   MakeChild(dialog, kStaticClass, state.folder.string().c_str(), SS_LEFT | SS_NOPREFIX,
             fieldLeft, y, fieldWidth, -1);
   y += kLineHeight + kGap;
   for (size_t i = 0; i < state.files.size(); ++i) {
-    MakeChild(dialog, kButtonClass, state.files[i].c_str(), BS_PUSHBUTTON, kGap * 2, y,
+    MakeChild(dialog, kButtonClass, state.files[i].c_str(), BS_PUSHBUTTON | WS_TABSTOP, kGap * 2, y,
               kWidth - 4 * kGap, kFirstFileId + static_cast<int32_t>(i));
     y += kLineHeight + kGap;
   }
-  MakeChild(dialog, kStaticClass, "File name:", SS_LEFT, kGap, y, kLabelWidth, kFileNameLabelId);
-  state.nameLine = MakeChild(dialog, kStaticClass, "", SS_LEFT | SS_NOPREFIX, fieldLeft, y,
-                             fieldWidth, kNameId);
-  ShowTyped(state);
+  MakeChild(dialog, kStaticClass, "File &name:", SS_LEFT, kGap, y, kLabelWidth,
+            kFileNameLabelId);
+  state.nameField = MakeChild(dialog, kEditClass, request.initialName.c_str(),
+                              ES_AUTOHSCROLL | WS_TABSTOP, fieldLeft, y, fieldWidth, kNameId);
   y += kLineHeight + kGap;
-  MakeChild(dialog, kStaticClass, "Files of type:", SS_LEFT, kGap, y, kLabelWidth,
+  MakeChild(dialog, kStaticClass, "Files of &type:", SS_LEFT, kGap, y, kLabelWidth,
             kFileTypeLabelId);
   MakeChild(dialog, kStaticClass, FirstDescription(request.filter, pattern).c_str(),
             SS_LEFT | SS_NOPREFIX, fieldLeft, y, fieldWidth, -1);
   y += kLineHeight + kGap;
   state.extraTop = y;
   y += std::max(request.extraRows, 0) * (kLineHeight + kGap);
-  MakeChild(dialog, kButtonClass, request.save ? "Save" : "Open", BS_DEFPUSHBUTTON, kWidth - 2 * (kButtonWidth + kGap), y,
-            kButtonWidth, IDOK);
-  MakeChild(dialog, kButtonClass, "Cancel", BS_PUSHBUTTON, kWidth - (kButtonWidth + kGap), y,
-            kButtonWidth, IDCANCEL);
+  const HWND ok = MakeChild(dialog, kButtonClass, request.save ? "Save" : "Open",
+                           BS_DEFPUSHBUTTON | WS_TABSTOP, kWidth - 2 * (kButtonWidth + kGap), y,
+                           kButtonWidth, IDOK);
+  const HWND cancel = MakeChild(dialog, kButtonClass, "Cancel", BS_PUSHBUTTON | WS_TABSTOP,
+                                kWidth - (kButtonWidth + kGap), y, kButtonWidth, IDCANCEL);
 
+  std::vector<HWND> own;
+  for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+    own.push_back(child);
   if (request.onInit) request.onInit(dialog);
+  OrderForTab(dialog, own, ok, cancel);
 
   const HWND previous = OpenDialog();
   OpenDialog() = dialog;
   const bool ownerWasEnabled = owner != nullptr && IsWindowEnabled(owner);
   if (ownerWasEnabled) EnableWindow(owner, FALSE);
   ShowWindow(dialog, SW_SHOW);
-  SetFocus(dialog);
+  // The name takes the keys first, the whole of it chosen so that typing replaces it.
+  SetFocus(state.nameField);
+  SendMessage(state.nameField, EM_SETSEL, 0, -1);
 
   MSG message;
   while (!state.done && IsWindow(dialog)) {
@@ -314,7 +325,9 @@ std::optional<std::string> RunOpenFileDialog(const OpenFileRequest& request) {
       if (got == 0) PostQuitMessage(static_cast<int32_t>(message.wParam));
       break;
     }
-    if (HandleKey(dialog, state, message)) continue;
+    // Keys go to the focused control; Tab moves on, Return is the open button, Escape cancels.
+    // A dropped list keeps Return and Escape, which pick from it or close it.
+    if (IsDialogMessage(dialog, &message)) continue;
     TranslateMessage(&message);
     DispatchMessage(&message);
   }

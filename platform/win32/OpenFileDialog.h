@@ -1,8 +1,10 @@
 #pragma once
 // The open dialog: a modal window that asks for a file. It lists the files of the folder that
-// match the filter's first pattern (a click on one chooses it), and takes a typed name: Enter
-// opens it (a relative name is taken from the folder), Backspace takes a character back, Escape,
-// Cancel or the close box give up. The owner takes no input while the dialog is up.
+// match the filter's first pattern (a click on one chooses it), and a name field that holds the
+// keyboard when the dialog opens. Keys go to the focused control: Tab moves between the controls
+// (the caller's before the buttons), Return opens the name (a relative name is taken from the
+// folder), Escape, Cancel or the close box give up. The owner takes no input while the dialog
+// is up.
 
 #include <cstdint>
 #include <functional>

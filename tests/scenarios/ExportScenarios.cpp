@@ -32,15 +32,24 @@ namespace {
 // (1.5 m, 0); the pin at the origin.
 constexpr double kCircleX = 0.0, kCircleY = -1.0, kCircleRadius = 0.25;
 constexpr double kSquareX = 1.5, kSquareY = 0.0, kSquareSide = 0.1;
-// What the dialog proposes for a world that has not run: frames 0 to 100.
-constexpr int kProposedFrames = 101;
 
-// The export dialog: the file dialog's rows (20 pixels, 8 between), its last three kept for the
-// kind list, the frame range and the options; then the buttons.
+// The export dialog: the file dialog's rows (20 pixels, 8 between), the kind list in the row of
+// the kind's label, its last two kept for the frame range and the options; then the buttons.
 constexpr int kDialogRow = 28;
-constexpr int kKindListLeft = 8;
-constexpr int kKindListWidth = 240;
+constexpr int kKindListWidth = 200;
 constexpr int kKindRowsAboveBottom = 5;
+constexpr int kFrameRowsAboveBottom = 4;
+// The name's row, its field right of a label of 90 pixels and a gap of 8.
+constexpr int kNameRowsAboveBottom = 6;
+constexpr int kNameFieldLeft = 98;
+// Export, the left one of two buttons of 80 pixels at the right of a dialog 420 wide.
+constexpr int kExportButtonLeft = 420 - 2 * (80 + 8);
+// A field's white after its number is wider than this; the gaps between digits are not.
+constexpr int kLeastWhiteRun = 16;
+// The ink of the bob's outline that leaves its first place when it swings.
+constexpr int kLeastGoneInk = 200;
+// The filled part of a progress bar.
+constexpr uint32_t kBarFill = 0x0078D7;
 enum Kind { kMeterData = 0, kDrawing = 1, kMovie = 2 };
 
 std::string Shell(const std::string& command) {
@@ -139,16 +148,11 @@ class Exports : public Scenario {
     return ::testing::AssertionSuccess();
   }
 
-  // The export dialog's kind list on the screen: its field, from the dialog's client area.
+  // The export dialog's kind list on the screen: most of its field, on the kind's row right of
+  // the label.
   static Box KindField() {
-    const Box dialog = Me().Place(Me().WindowTitled("Export"));
-    RECT insets{0, 0, 0, 0};
-    AdjustWindowRectEx(&insets, WS_POPUP | WS_CAPTION | WS_SYSMENU, FALSE,
-                       WS_EX_DLGMODALFRAME | WS_EX_TOPMOST);
-    const int clientX = dialog.x - insets.left;
-    const int clientY = dialog.y - insets.top;
-    const int clientHeight = dialog.height - (insets.bottom - insets.top);
-    return Box{clientX + kKindListLeft, clientY + clientHeight - kKindRowsAboveBottom * kDialogRow,
+    const Box client = DialogClient();
+    return Box{client.x + kNameFieldLeft + 8, client.y + client.height - kKindRowsAboveBottom * kDialogRow,
                kKindListWidth, 20};
   }
 
@@ -192,9 +196,10 @@ class Exports : public Scenario {
         << "Return on the dropped list ended the export dialog";
   }
 
-  // Replaces the name the dialog proposes by a full path, and exports there.
+  // Gives the name the keyboard by its label's letter (Alt+N chooses the whole name), types a
+  // name or full path in its place, and exports there.
   void ExportTo(const std::string& path) {
-    for (int i = 0; i < 40; ++i) Me().Key("BackSpace");
+    Me().Key("n", {"Alt_L"});
     Me().Type(path);
     Me().Key("Return");
     ASSERT_TRUE(Me().WaitUntil([&] { return Me().WindowTitled("Export") == 0; }))
@@ -202,49 +207,223 @@ class Exports : public Scenario {
     ASSERT_TRUE(Me().Idle());
   }
 
-  void ExportMovie(const std::string& path, bool byKeys) {
-    if (!Program()) {
-      ASSERT_TRUE(Start());
-    }
-    ASSERT_TRUE(OpenExportDialog(byKeys));
-    if (byKeys)
-      ChooseKindByKeys(kMovie);
-    else
-      ChooseKindByMouse(kMovie);
-    if (HasFatalFailure()) return;
-    ExportTo(path);
-    ASSERT_TRUE(std::filesystem::exists(path)) << "no movie was written";
+  // The export dialog's client area on the screen.
+  static Box DialogClient() {
+    const Box dialog = Me().Place(Me().WindowTitled("Export"));
+    RECT insets{0, 0, 0, 0};
+    AdjustWindowRectEx(&insets, WS_POPUP | WS_CAPTION | WS_SYSMENU, FALSE,
+                       WS_EX_DLGMODALFRAME | WS_EX_TOPMOST);
+    return Box{dialog.x - insets.left, dialog.y - insets.top,
+               dialog.width - (insets.right - insets.left),
+               dialog.height - (insets.bottom - insets.top)};
+  }
 
+  // A click gives the field the keyboard, Ctrl+A chooses its whole text, and the typed text
+  // takes its place.
+  static void TypeInto(int x, int y, const std::string& text) {
+    Me().Click(x, y);
+    ASSERT_TRUE(Me().Idle());
+    Me().Control("a");
+    Me().Type(text);
+    ASSERT_TRUE(Me().Idle());
+  }
+
+  // The white runs across the middle of the frame fields' row, left to right: one for each
+  // field, after its number.
+  static std::vector<Box> FrameFields() {
+    const Box client = DialogClient();
+    const Box row{client.x, client.y + client.height - kFrameRowsAboveBottom * kDialogRow,
+                  client.width / 2, 20};
+    const Picture seen = Me().Grab(row);
+    // The line of the row with the most white: through the fields, above or below their digits.
+    int line = 0;
+    int mostWhite = -1;
+    for (int y = 0; y < row.height; ++y) {
+      int white = 0;
+      for (int x = 0; x < row.width; ++x) white += seen.At(x, y) == 0xFFFFFF;
+      if (white > mostWhite) {
+        mostWhite = white;
+        line = y;
+      }
+    }
+    std::vector<Box> fields;
+    int runStart = -1;
+    for (int x = 0; x <= row.width; ++x) {
+      const bool white = x < row.width && seen.At(x, line) == 0xFFFFFF;
+      if (white && runStart < 0) runStart = x;
+      if (!white && runStart >= 0) {
+        if (x - runStart >= kLeastWhiteRun)
+          fields.push_back(Box{row.x + runStart, row.y, x - runStart, row.height});
+        runStart = -1;
+      }
+    }
+    return fields;
+  }
+
+  // Types the first and last frames in the frame fields and the name in the name's field, each
+  // given the keyboard by a click, and clicks Export.
+  void TypeRangeAndNameByMouse(const std::string& first, const std::string& last,
+                               const std::string& name) {
+    const std::vector<Box> fields = FrameFields();
+    if (fields.size() != 2u) {
+      std::ostringstream runs;
+      for (const Box& field : fields) runs << " " << field.x << "+" << field.width;
+      FAIL() << "the two frame fields are not seen:" << runs.str();
+    }
+    TypeInto(fields[0].x + fields[0].width / 2, fields[0].y + 10, first);
+    TypeInto(fields[1].x + fields[1].width / 2, fields[1].y + 10, last);
+    const Box client = DialogClient();
+    TypeInto(client.x + kNameFieldLeft + 40,
+             client.y + client.height - kNameRowsAboveBottom * kDialogRow + 10, name);
+    if (HasFatalFailure()) return;
+    Me().Click(client.x + kExportButtonLeft + 40, client.y + client.height - 2 * kDialogRow + 10);
+    ASSERT_TRUE(Me().WaitUntil([&] { return Me().WindowTitled("Export") == 0; }))
+        << "the export dialog stayed";
+    ASSERT_TRUE(Me().Idle());
+  }
+
+  // From the name, which holds the keyboard when the dialog opens, Tab goes to the kind list,
+  // Down twice reaches the movie, and Tab goes on to the two frame fields; Return exports.
+  void TypeNameKindAndRangeByKeys(const std::string& name, const std::string& first,
+                                  const std::string& last) {
+    Me().Type(name);
+    Me().Key("Tab");
+    Me().Key("Down");
+    Me().Key("Down");
+    Me().Key("Tab");
+    Me().Type(first);
+    Me().Key("Tab");
+    Me().Type(last);
+    Me().Key("Return");
+  }
+
+  static void WaitForExportEnd() {
+    ASSERT_TRUE(Me().WaitUntil([&] { return Me().WindowTitled("Export") == 0; }))
+        << "the export dialog stayed";
+    ASSERT_TRUE(Me().Idle());
+  }
+
+  static std::string Titled() {
+    std::string titles;
+    for (const std::string& title : Me().Titles()) titles += "\"" + title + "\" ";
+    return titles;
+  }
+
+  // World > Step Forward by its keys (Alt+W, F), step after step.
+  static ::testing::AssertionResult StepByKeys(int steps) {
+    for (int step = 0; step < steps; ++step) {
+      Me().Key("w", {"Alt_L"});
+      Me().Key("f");
+      if (!Me().Idle()) return ::testing::AssertionFailure() << "step " << step << " stayed busy";
+    }
+    return ::testing::AssertionSuccess();
+  }
+
+  // The movie holds `frames` pictures of the pendulum's window, and the bob swings in it: no
+  // picture after the first shows it at its first place.
+  void ExpectSwingingMovie(const std::string& path, int frames) {
+    ASSERT_TRUE(std::filesystem::exists(path)) << "no movie was written";
     const MovieFacts movie = ProbeMovie(path);
-    EXPECT_EQ(movie.frames, kProposedFrames);
+    EXPECT_EQ(movie.frames, frames);
     // The movie shows the world's window: a picture no larger than the program's window.
     const Box frame = Frame();
     EXPECT_GT(movie.width, frame.width / 2);
     EXPECT_LE(movie.width, frame.width);
     EXPECT_GT(movie.height, frame.height / 2);
     EXPECT_LE(movie.height, frame.height);
-    // It shows the bodies, and they move.
     const GreyPicture first = MovieFrame(path, 0, Home().Path("first.pgm"));
-    const GreyPicture last = MovieFrame(path, kProposedFrames - 1, Home().Path("last.pgm"));
     ASSERT_EQ(first.width, movie.width);
-    ASSERT_EQ(last.width, movie.width);
     EXPECT_FALSE(DarkBounds(first).Empty()) << "the first frame shows nothing";
-    EXPECT_NE(first.pixels, last.pixels) << "the world stood still in the movie";
-    // What moved left its starting place: a later frame keeps no picture of the bodies where
-    // the first frame shows them. (Were they kept, only the changing digits of the tape would
-    // go, far fewer pixels than the bodies' outlines.)
-    const GreyPicture middle = MovieFrame(path, kProposedFrames / 2, Home().Path("middle.pgm"));
-    ASSERT_EQ(middle.pixels.size(), first.pixels.size());
-    EXPECT_GT(DarkPixelsGone(first, middle), 200)
-        << "the middle frame still shows every body where the first frame shows it";
+    // What moved left its starting place: a later frame keeps no picture of the bob where the
+    // first frame shows it. (Were it kept, only the changing digits of the tape would go, far
+    // fewer pixels than the bob's outline.)
+    for (int n = 1; n < movie.frames; ++n) {
+      const GreyPicture later = MovieFrame(path, n, Home().Path("later.pgm"));
+      ASSERT_EQ(later.pixels.size(), first.pixels.size()) << "frame " << n;
+      EXPECT_GT(DarkPixelsGone(first, later), kLeastGoneInk)
+          << "frame " << n << " still shows the bob where the first frame shows it";
+    }
   }
 };
 
+// Twenty steps of the pendulum; the movie kind clicked in the export dialog, frames 5 to 15 and
+// the name typed in fields clicked, Export clicked: eleven pictures of the swing.
+TEST_F(Exports, AMovieOfTypedFramesWithItsKindClickedHoldsThoseFrames) {
+  ASSERT_TRUE(Start("pendulum.yb"));
+  ASSERT_TRUE(StepByKeys(20));
+  ASSERT_TRUE(OpenExportDialog());
+  ChooseKindByMouse(kMovie);
+  if (HasFatalFailure()) return;
+  TypeRangeAndNameByMouse("5", "15", "clicked");
+  ExpectSwingingMovie(Home().Sample("clicked.avi"), 11);
+}
+
+// The same by keys alone: File > Export by Alt+F, E; the name typed, Tab and arrows to the movie
+// kind, Tab to each frame field; Return exports.
+TEST_F(Exports, AMovieOfTypedFramesWithItsKindPickedByKeysHoldsThoseFrames) {
+  ASSERT_TRUE(Start("pendulum.yb"));
+  ASSERT_TRUE(StepByKeys(20));
+  ASSERT_TRUE(OpenExportDialog(true));
+  TypeNameKindAndRangeByKeys("movie", "5", "15");
+  WaitForExportEnd();
+  if (HasFatalFailure()) return;
+  ExpectSwingingMovie(Home().Sample("movie.avi"), 11);
+}
+
+// The frames proposed are the whole run, frames 0 to 20, after the run and after the document
+// is saved and opened again.
+TEST_F(Exports, AMovieOfTheProposedFramesHoldsTheWholeRunBeforeAndAfterReopening) {
+  ASSERT_TRUE(Start("pendulum.yb"));
+  ASSERT_TRUE(StepByKeys(20));
+  ASSERT_TRUE(OpenExportDialog());
+  ChooseKindByMouse(kMovie);
+  if (HasFatalFailure()) return;
+  ExportTo("run");
+  if (HasFatalFailure()) return;
+  EXPECT_EQ(ProbeMovie(Home().Sample("run.avi")).frames, 21);
+
+  Me().Control("s");
+  ASSERT_TRUE(Me().Idle());
+  ASSERT_TRUE(Start("pendulum.yb"));
+  ASSERT_TRUE(OpenExportDialog());
+  ChooseKindByMouse(kMovie);
+  if (HasFatalFailure()) return;
+  ExportTo("reopened");
+  if (HasFatalFailure()) return;
+  EXPECT_EQ(ProbeMovie(Home().Sample("reopened.avi")).frames, 21);
+}
+
+// A movie of a hundred frames shows a progress window while it is written, gone when it is done.
+TEST_F(Exports, ALongMovieShowsItsProgressWhileItIsWritten) {
+  ASSERT_TRUE(Start("pendulum.yb"));
+  ASSERT_TRUE(OpenExportDialog());
+  TypeNameKindAndRangeByKeys("long", "0", "200");
+  ASSERT_TRUE(Me().WaitUntil([&] { return Me().WindowTitled("Exporting") != 0; }))
+      << "no progress was shown; windows: " << Titled();
+  // The bar fills as the frames are written: seen partly filled, then filled further.
+  int firstSeen = 0;
+  int lastSeen = 0;
+  const bool grew = Me().WaitUntil([&] {
+    const XWindowId progress = Me().WindowTitled("Exporting");
+    if (progress == 0) return false;
+    lastSeen = Me().Grab(Me().Place(progress)).Count([](uint32_t pixel) {
+      return pixel == kBarFill;
+    });
+    if (firstSeen == 0) firstSeen = lastSeen;
+    return firstSeen > 0 && lastSeen > firstSeen;
+  });
+  EXPECT_TRUE(grew) << "the progress bar did not fill: " << firstSeen << " then " << lastSeen
+                    << " pixels";
+  ASSERT_TRUE(Me().WaitUntil([&] { return Me().WindowTitled("Exporting") == 0; }))
+      << "the progress stayed";
+  WaitForExportEnd();
+  if (HasFatalFailure()) return;
+  EXPECT_EQ(ProbeMovie(Home().Sample("long.avi")).frames, 201);
+}
+
 // The drawing holds the circle and the square's closed outline.
 TEST_F(Exports, ADrawingExportedWithItsKindClickedHoldsEveryBody) {
-  if (!Program()) {
-    ASSERT_TRUE(Start());
-  }
+  ASSERT_TRUE(Start());
   ASSERT_TRUE(OpenExportDialog());
   ChooseKindByMouse(kDrawing);
   if (HasFatalFailure()) return;
@@ -328,14 +507,6 @@ TEST_F(Exports, PrintingToAFileFromThePrintDialogPutsTheWholeWorldOnThePage) {
   EXPECT_NEAR(double(drawn.width) / drawn.height, worldWidth / worldHeight,
               0.1 * worldWidth / worldHeight)
       << "the page shows " << drawn.width << " by " << drawn.height << " pixels of drawing";
-}
-
-TEST_F(Exports, AMovieExportedWithItsKindClickedHoldsTheProposedFrames) {
-  ExportMovie(Home().Path("by-mouse.avi"), false);
-}
-
-TEST_F(Exports, AMovieExportedWithItsKindPickedByKeysHoldsTheProposedFrames) {
-  ExportMovie(Home().Path("by-keys.avi"), true);
 }
 
 // The meter is placed and the data are written, a row a frame, but the first row is the frame

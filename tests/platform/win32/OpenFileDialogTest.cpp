@@ -1,5 +1,6 @@
 // The open dialog: files listed by the filter's first pattern without regard to case, labels
-// the caller can rename, a name typed by keys, and a folder that must exist when asked.
+// the caller can rename, a name typed by keys, a folder that must exist when asked, and keys that
+// reach the control that has the keyboard.
 
 #include "platform/win32/OpenFileDialog.h"
 
@@ -46,6 +47,12 @@ class OpenFileDialogTest : public WindowTest {
   static void Type(const std::string& text) {
     for (const char c : text) InjectCharacter(static_cast<uint8_t>(c));
   }
+  // Alt and a letter, as a label's mnemonic is used.
+  static void AltKey(int32_t key) {
+    InjectKey(VK_MENU, true);
+    InjectKeyStroke(key);
+    InjectKey(VK_MENU, false);
+  }
   HWND owner = nullptr;
   std::filesystem::path folder;
   OpenFileRequest request;
@@ -71,7 +78,7 @@ TEST_F(OpenFileDialogTest, PatternsMatchInAnyCaseAndTheCallerNamesTheLabels) {
   EXPECT_EQ(first, "PLAN.DXF");
   EXPECT_EQ(second, "part.dxf");
   EXPECT_EQ(nameLabel, "Drawing:");
-  EXPECT_EQ(folderLabel, "Look in:");
+  EXPECT_EQ(folderLabel, "Look &in:");
   ASSERT_TRUE(chosen.has_value());
   EXPECT_EQ(std::filesystem::path(*chosen), folder / "PLAN.DXF");
 }
@@ -127,6 +134,8 @@ TEST_F(OpenFileDialogTest, ReturnAndEscapePickFromADroppedListOfTheCallersAndLea
               [&] {
                 openAfterEscape = GetOpenFileDialogWindow() != nullptr;
                 afterEscape = SendMessage(kinds, CB_GETCURSEL, 0, 0);
+                // The name's label gives it the keyboard back.
+                AltKey('N');
                 Type("PLAN.DXF");
                 InjectKeyStroke(VK_RETURN);
               }});
@@ -137,6 +146,77 @@ TEST_F(OpenFileDialogTest, ReturnAndEscapePickFromADroppedListOfTheCallersAndLea
   EXPECT_EQ(afterEscape, 1) << "Escape closes the list without taking the kind it stepped to";
   ASSERT_TRUE(chosen.has_value());
   EXPECT_EQ(std::filesystem::path(*chosen), folder / "PLAN.DXF");
+}
+
+// A caller's field, as an export dialog adds one for a frame number.
+class OpenFileDialogFieldTest : public OpenFileDialogTest {
+ protected:
+  static constexpr int32_t kField = 301;
+  void SetUp() override {
+    OpenFileDialogTest::SetUp();
+    request.extraRows = 1;
+    request.initialName = "proposed";
+    request.onInit = [this](HWND dialog) {
+      field = CreateWindowEx(0, "Edit", "100", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 10,
+                             FileDialogExtraTop(dialog), 60, 20, dialog,
+                             reinterpret_cast<HMENU>(static_cast<uintptr_t>(kField)), nullptr);
+    };
+  }
+  HWND field = nullptr;
+};
+
+TEST_F(OpenFileDialogFieldTest, TabTakesTypedDigitsToTheFieldAndLeavesTheNameAsItWas) {
+  std::string fieldText;
+  std::string nameText;
+  HWND focusAfterTab = nullptr;
+  ScriptUser({[&] {
+                // The name holds the keyboard, chosen whole: typing replaces it.
+                Type("movie");
+                InjectKeyStroke(VK_TAB);
+              },
+              [&] {
+                focusAfterTab = GetFocus();
+                Type("20");
+              },
+              [&] {
+                fieldText = GetWindowTextString(field);
+                nameText = Text(100);
+                InjectKeyStroke(VK_RETURN);
+              }});
+  const std::optional<std::string> chosen = RunOpenFileDialog(request);
+  EXPECT_EQ(focusAfterTab, field) << "Tab went past the caller's field";
+  EXPECT_EQ(fieldText, "20") << "Tab chooses the field's whole text, so typing replaces it";
+  EXPECT_EQ(nameText, "movie");
+  ASSERT_TRUE(chosen.has_value()) << "Return in the caller's field is the open button";
+  EXPECT_EQ(std::filesystem::path(*chosen), folder / "movie");
+}
+
+TEST_F(OpenFileDialogFieldTest, EscapeInTheCallersFieldCancels) {
+  ScriptUser({[] {
+                InjectKeyStroke(VK_TAB);
+                InjectKeyStroke(VK_ESCAPE);
+              }});
+  EXPECT_FALSE(RunOpenFileDialog(request).has_value());
+}
+
+TEST_F(OpenFileDialogFieldTest, TabFromTheCallersControlsReachesTheButtonsLast) {
+  int32_t afterField = 0;
+  int32_t afterOpen = 0;
+  ScriptUser({[&] {
+                InjectKeyStroke(VK_TAB);
+                InjectKeyStroke(VK_TAB);
+              },
+              [&] {
+                afterField = GetDlgCtrlID(GetFocus());
+                InjectKeyStroke(VK_TAB);
+              },
+              [&] {
+                afterOpen = GetDlgCtrlID(GetFocus());
+                InjectKeyStroke(VK_ESCAPE);
+              }});
+  RunOpenFileDialog(request);
+  EXPECT_EQ(afterField, IDOK);
+  EXPECT_EQ(afterOpen, IDCANCEL);
 }
 
 }  // namespace
