@@ -421,6 +421,30 @@ TEST_F(Exports, ALongMovieShowsItsProgressWhileItIsWritten) {
   EXPECT_EQ(ProbeMovie(Home().Sample("long.avi")).frames, 201);
 }
 
+// Cancel in the progress window of a movie of two thousand frames stops the export: the
+// window goes, and the movie holds the frames written until then.
+TEST_F(Exports, CancelInTheProgressOfALongMovieStopsItAndKeepsTheFramesWritten) {
+  ASSERT_TRUE(Start("pendulum.yb"));
+  ASSERT_TRUE(OpenExportDialog());
+  TypeNameKindAndRangeByKeys("stopped", "0", "2000");
+  ASSERT_TRUE(Me().WaitUntil([&] { return Me().WindowTitled("Exporting") != 0; }))
+      << "no progress was shown; windows: " << Titled();
+  // Cancel stands in the middle of the window's foot, its middle 13 of the template's 56 units
+  // of height above the client's bottom.
+  const Box place = Me().Place(Me().WindowTitled("Exporting"));
+  RECT insets{0, 0, 0, 0};
+  AdjustWindowRectEx(&insets, WS_POPUP | WS_CAPTION, FALSE, WS_EX_DLGMODALFRAME);
+  const int clientHeight = place.height - (insets.bottom - insets.top);
+  Me().Click(place.x + place.width / 2, place.Bottom() - insets.bottom - clientHeight * 13 / 56);
+  ASSERT_TRUE(Me().WaitUntil([&] { return Me().WindowTitled("Exporting") == 0; }))
+      << "the progress stayed";
+  WaitForExportEnd();
+  if (HasFatalFailure()) return;
+  const MovieFacts movie = ProbeMovie(Home().Sample("stopped.avi"));
+  EXPECT_GT(movie.frames, 0) << "the frames written before Cancel were lost";
+  EXPECT_LT(movie.frames, 2001) << "Cancel did not stop the export";
+}
+
 // The drawing holds the circle and the square's closed outline.
 TEST_F(Exports, ADrawingExportedWithItsKindClickedHoldsEveryBody) {
   ASSERT_TRUE(Start());
