@@ -26,6 +26,7 @@ namespace {
 
 constexpr int16_t kExporterStrings = 1110;
 constexpr int16_t kReplaceQuestionIndex = 14;
+constexpr int16_t kActionNameIndex = 5;
 
 int16_t DecimalDigits(int32_t n) {
   int16_t digits = 1;
@@ -152,12 +153,20 @@ void TExporter::OpenFile() {
   FailIfError(file_.Create(TMacFile::kReadWrite | TMacFile::kCreate));
 }
 
+void TExporter::GetCommandName(Str255& name) const {
+  GetIndString(name, kExporterStrings, kActionNameIndex);
+}
+
 void TExporter::OpenProgress() {
   if (!multiFrame_ || progress_) return;
   CWnd* frame = MainFrameWindow() != nullptr ? CWnd::FromHandle(MainFrameWindow()) : nullptr;
   progress_ = TQVProgressDialog::Make(kProgressExport, frame, std::min(startFrame_, stopFrame_),
                                       std::max(startFrame_, stopFrame_));
-  if (progress_) PaintNow(progress_->m_hWnd);
+  if (!progress_) return;
+  Str255 name;
+  GetCommandName(name);
+  if (!name.IsEmpty()) SetWindowText(progress_->m_hWnd, name.Chars());
+  PaintNow(progress_->m_hWnd);
 }
 
 void TExporter::ShowProgress() {

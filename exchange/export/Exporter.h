@@ -75,6 +75,8 @@ class TExporter : public TCommand, public TRunListener {
   // The name the per-frame file of number gets: the stem, a blank, the number padded with zeros
   // to the width, then the base name's extension (from its last dot).
   void PerFrameFileName(int32_t number, Str255& name) const;
+  // The name of the export, which titles its progress: "Export" unless a kind names its own.
+  virtual void GetCommandName(Str255& name) const;
   // The progress dialog of an export of several frames while it runs; null otherwise.
   const TQVProgressDialog* Progress() const { return progress_.get(); }
   // Answers the user's agreement to replace existing files; the handler asks.

@@ -4,6 +4,7 @@
 
 #include "core/ClassRegistry.h"
 #include "core/Failure.h"
+#include "core/Resources.h"
 #include "exchange/video/VideoExportType.h"
 #include "model/world/WorldDoc.h"
 #include "platform/avi/VideoLibrary.h"
@@ -17,6 +18,9 @@ namespace {
 // The display picture of the off-screen manager (the background is the other).
 constexpr int16_t kDisplayBuffer = 1;
 constexpr size_t kDibHeaderSize = 40;
+// The list of the movie export's name, and its place there.
+constexpr int16_t kMovieNameList = 305;
+constexpr int16_t kMovieNameIndex = 1;
 
 bool g_recording = false;
 
@@ -47,6 +51,11 @@ void TVideoMovieMaker::StopRecording() {
 
 bool TVideoMovieMaker::IsRecording() {
   return g_recording;
+}
+
+void TVideoMovieMaker::GetCommandName(Str255& name) const {
+  GetIndString(name, kMovieNameList, kMovieNameIndex);
+  if (name.IsEmpty()) TExporter::GetCommandName(name);
 }
 
 void TVideoMovieMaker::Init(int16_t command, TWorldDoc* world, void* view,

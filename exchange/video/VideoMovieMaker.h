@@ -33,6 +33,9 @@ class TVideoMovieMaker : public TExporter {
   // True while a movie is being recorded; meanwhile document windows keep their size.
   static bool IsRecording();
 
+  // "Export Movie".
+  void GetCommandName(Str255& name) const override;
+
  protected:
   // The off-screen picture of the world's window: its context, bitmap and size. False when the
   // world has no window with one.

@@ -393,18 +393,19 @@ TEST_F(Exports, AMovieOfTheProposedFramesHoldsTheWholeRunBeforeAndAfterReopening
   EXPECT_EQ(ProbeMovie(Home().Sample("reopened.avi")).frames, 21);
 }
 
-// A movie of a hundred frames shows a progress window while it is written, gone when it is done.
+// A movie of two hundred frames shows a progress window named after the export while it is
+// written, gone when it is done.
 TEST_F(Exports, ALongMovieShowsItsProgressWhileItIsWritten) {
   ASSERT_TRUE(Start("pendulum.yb"));
   ASSERT_TRUE(OpenExportDialog());
   TypeNameKindAndRangeByKeys("long", "0", "200");
-  ASSERT_TRUE(Me().WaitUntil([&] { return Me().WindowTitled("Exporting") != 0; }))
+  ASSERT_TRUE(Me().WaitUntil([&] { return Me().WindowTitled("Export Movie") != 0; }))
       << "no progress was shown; windows: " << Titled();
   // The bar fills as the frames are written: seen partly filled, then filled further.
   int firstSeen = 0;
   int lastSeen = 0;
   const bool grew = Me().WaitUntil([&] {
-    const XWindowId progress = Me().WindowTitled("Exporting");
+    const XWindowId progress = Me().WindowTitled("Export Movie");
     if (progress == 0) return false;
     lastSeen = Me().Grab(Me().Place(progress)).Count([](uint32_t pixel) {
       return pixel == kBarFill;
@@ -414,7 +415,7 @@ TEST_F(Exports, ALongMovieShowsItsProgressWhileItIsWritten) {
   });
   EXPECT_TRUE(grew) << "the progress bar did not fill: " << firstSeen << " then " << lastSeen
                     << " pixels";
-  ASSERT_TRUE(Me().WaitUntil([&] { return Me().WindowTitled("Exporting") == 0; }))
+  ASSERT_TRUE(Me().WaitUntil([&] { return Me().WindowTitled("Export Movie") == 0; }))
       << "the progress stayed";
   WaitForExportEnd();
   if (HasFatalFailure()) return;
@@ -427,16 +428,16 @@ TEST_F(Exports, CancelInTheProgressOfALongMovieStopsItAndKeepsTheFramesWritten) 
   ASSERT_TRUE(Start("pendulum.yb"));
   ASSERT_TRUE(OpenExportDialog());
   TypeNameKindAndRangeByKeys("stopped", "0", "2000");
-  ASSERT_TRUE(Me().WaitUntil([&] { return Me().WindowTitled("Exporting") != 0; }))
+  ASSERT_TRUE(Me().WaitUntil([&] { return Me().WindowTitled("Export Movie") != 0; }))
       << "no progress was shown; windows: " << Titled();
   // Cancel stands in the middle of the window's foot, its middle 13 of the template's 56 units
   // of height above the client's bottom.
-  const Box place = Me().Place(Me().WindowTitled("Exporting"));
+  const Box place = Me().Place(Me().WindowTitled("Export Movie"));
   RECT insets{0, 0, 0, 0};
   AdjustWindowRectEx(&insets, WS_POPUP | WS_CAPTION, FALSE, WS_EX_DLGMODALFRAME);
   const int clientHeight = place.height - (insets.bottom - insets.top);
   Me().Click(place.x + place.width / 2, place.Bottom() - insets.bottom - clientHeight * 13 / 56);
-  ASSERT_TRUE(Me().WaitUntil([&] { return Me().WindowTitled("Exporting") == 0; }))
+  ASSERT_TRUE(Me().WaitUntil([&] { return Me().WindowTitled("Export Movie") == 0; }))
       << "the progress stayed";
   WaitForExportEnd();
   if (HasFatalFailure()) return;

@@ -14,6 +14,7 @@
 #include "exchange/export/ExportHandler.h"
 #include "platform/win32/Clock.h"
 #include "platform/win32/Input.h"
+#include "platform/win32/MessageBox.h"
 #include "platform/win32/Message.h"
 #include "platform/win32/Window.h"
 #include "tests/platform/win32/DialogTestSupport.h"
@@ -70,16 +71,36 @@ class TCrampedExporter : public TTextExporter {
 };
 
 // Notes where the progress dialog stands at each frame it writes (-1 without one).
+// and under which title.
 class TProgressExporter : public TTextExporter {
  public:
   std::vector<int32_t> positions;
+  std::string title;
 
  protected:
   void WriteFrame() override {
     int32_t position = -1;
-    if (Progress() != nullptr) Progress()->GetPos(position);
+    if (Progress() != nullptr) {
+      Progress()->GetPos(position);
+      title = GetWindowTextString(Progress()->m_hWnd);
+    }
     positions.push_back(position);
     TTextExporter::WriteFrame();
+  }
+};
+
+// Has the Cancel button of its progress clicked once the chosen frame is written.
+class TCancelledExporter : public TProgressExporter {
+ public:
+  int32_t cancelAfter = -1;
+
+ protected:
+  void WriteFrame() override {
+    TProgressExporter::WriteFrame();
+    if (CurrentExportFrame() != cancelAfter || Progress() == nullptr) return;
+    const HWND cancel = GetDlgItem(Progress()->m_hWnd, IDCANCEL);
+    PostMessage(cancel, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+    PostMessage(cancel, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
   }
 };
 
@@ -249,7 +270,18 @@ TEST_F(ExporterTest, AnExportOfSeveralFramesShowsItsProgressFrameByFrame) {
     Init(exporter, "steps.txt", 2, 8, 3);
     exporter.Perform();
     EXPECT_EQ(exporter.positions, (std::vector<int32_t>{2, 5, 8}));
+    EXPECT_EQ(exporter.title, "Export");
     EXPECT_EQ(exporter.Progress(), nullptr);  // gone with the export
+  }
+  {
+    // Cancel is taken before the next frame: that frame is the last written, and the file
+    // keeps every frame written.
+    TCancelledExporter cancelled;
+    cancelled.cancelAfter = 3;
+    Init(cancelled, "cancelled.txt", 0, 9);
+    cancelled.Perform();
+    EXPECT_EQ(cancelled.ExportedFrames(), (std::vector<int32_t>{0, 1, 2, 3, 4}));
+    EXPECT_EQ(ReadFile(Path("cancelled.txt")), "frame 0;frame 1;frame 2;frame 3;frame 4;");
   }
   TProgressExporter single;
   Init(single, "one.txt", 4, 4);
