@@ -354,8 +354,9 @@ TEST_F(Exports, AMovieOfTypedFramesWithItsKindClickedHoldsThoseFrames) {
   ASSERT_TRUE(OpenExportDialog());
   ChooseKindByMouse(kMovie);
   if (HasFatalFailure()) return;
-  TypeRangeAndNameByMouse("5", "15", "clicked");
-  ExpectSwingingMovie(Home().Sample("clicked.avi"), 11);
+  std::filesystem::remove(Home().Sample("movie.avi"));
+  TypeRangeAndNameByMouse("5", "15", "movie");
+  ExpectSwingingMovie(Home().Sample("movie.avi"), 11);
 }
 
 // The same by keys alone: File > Export by Alt+F, E; the name typed, Tab and arrows to the movie
@@ -363,6 +364,7 @@ TEST_F(Exports, AMovieOfTypedFramesWithItsKindClickedHoldsThoseFrames) {
 TEST_F(Exports, AMovieOfTypedFramesWithItsKindPickedByKeysHoldsThoseFrames) {
   ASSERT_TRUE(Start("pendulum.yb"));
   ASSERT_TRUE(StepByKeys(20));
+  std::filesystem::remove(Home().Sample("movie.avi"));
   ASSERT_TRUE(OpenExportDialog(true));
   TypeNameKindAndRangeByKeys("movie", "5", "15");
   WaitForExportEnd();
