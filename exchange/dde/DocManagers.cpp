@@ -16,6 +16,7 @@
 #include "model/world/WorldDoc.h"
 #include "platform/mfc/CFileDialog.h"
 #include "platform/win32/MessageBox.h"
+#include "platform/win32/Window.h"
 #include "ui/views/ViewServices.h"
 #include "views/trackers/ToolTrackers.h"
 
@@ -434,7 +435,11 @@ void ArmExternalTablePlacing(TWorldDoc& world) {
 bool AskUserToLaunch(const std::string& application, const std::string& document) {
   const std::string text = "The document \"" + document + "\" names the program \"" + application +
                            "\" to open it with. Start that program?";
-  return MessageBox(MainFrameWindow(), text.c_str(), "Yarrowby", MB_YESNO) == IDYES;
+  // Asked over the window in front (the document's property dialog, when the question comes
+  // from there), which has the keyboard back once the question is answered.
+  HWND owner = GetActiveWindow();
+  if (owner == nullptr) owner = MainFrameWindow();
+  return MessageBox(owner, text.c_str(), "Yarrowby", MB_YESNO) == IDYES;
 }
 
 void RegisterExternalTableClasses() {
