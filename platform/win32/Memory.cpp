@@ -3,6 +3,9 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <mutex>
+
+#include "platform/win32/Clock.h"
 
 namespace {
 
@@ -34,10 +37,7 @@ MemInfo ReadMemInfo() {
   return info;
 }
 
-}  // namespace
-
-void GlobalMemoryStatus(MEMORYSTATUS* status) {
-  const MemInfo info = ReadMemInfo();
+void FillStatus(const MemInfo& info, MEMORYSTATUS* status) {
   *status = MEMORYSTATUS{};
   status->dwLength = sizeof(MEMORYSTATUS);
   const size_t plenty = std::numeric_limits<size_t>::max() / 4;
@@ -57,4 +57,38 @@ void GlobalMemoryStatus(MEMORYSTATUS* status) {
     status->dwMemoryLoad =
         static_cast<uint32_t>(100 - (info.availableKiB * 100) / info.totalKiB);
   }
+}
+
+// The last reading and when it was taken; worker threads ask too.
+struct Cache {
+  std::mutex lock;
+  MEMORYSTATUS status{};
+  uint64_t takenAt = 0;
+  uint64_t reads = 0;
+};
+
+Cache& TheCache() {
+  static Cache cache;
+  return cache;
+}
+
+}  // namespace
+
+void GlobalMemoryStatus(MEMORYSTATUS* status) {
+  Cache& cache = TheCache();
+  std::lock_guard guard(cache.lock);
+  const uint64_t now = GetTickCount64();
+  // A clock set back (a test's virtual clock) counts as an old reading.
+  if (cache.reads == 0 || now < cache.takenAt || now - cache.takenAt >= kMemoryStatusAge) {
+    FillStatus(ReadMemInfo(), &cache.status);
+    cache.takenAt = now;
+    ++cache.reads;
+  }
+  *status = cache.status;
+}
+
+uint64_t MemoryStatusReadCount() {
+  Cache& cache = TheCache();
+  std::lock_guard guard(cache.lock);
+  return cache.reads;
 }
