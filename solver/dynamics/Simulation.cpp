@@ -184,7 +184,9 @@ double Simulation::LocateCrossing(int index, double h, Eigen::VectorXd& result,
   double error;
   const bool isGap = index >= activationCount_ &&
                      index < static_cast<int>(conditionValues_.size() - conditions_.size());
-  const auto [lower, upper] = LandingBand(index);
+  // Plain copies: a lambda may not capture a structured binding on every compiler we build with.
+  const std::pair<double, double> band = LandingBand(index);
+  const double lower = band.first, upper = band.second;
   auto inBand = [&](double v) { return v >= lower && v <= upper; };
   // A band wholly past the crossing (a fast run's) is aimed at in its middle, so that the step
   // goes as far as it may.
