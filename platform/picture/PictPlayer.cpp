@@ -84,14 +84,22 @@ class GdiHolder {
   HGDIOBJ object_;
 };
 
+// What one painted rectangle costs against the budget, beside a scanned row: a metafile record
+// of some twenty bytes, written now and played each time the picture is shown.
+constexpr int64_t kPaintedRectWork = 16;
+
 class Player {
  public:
   Player(HDC dc, std::span<const uint8_t> picture) : dc_(dc), in_(picture) {}
+
+  int64_t Work() const { return work_; }
 
   bool Play() {
     in_.Skip(2);  // the size of the first format, which cannot hold a large picture
     frame_ = in_.Rect();
     if (!ReadVersion()) return false;
+    canvas_ = RECT{0, 0, std::max<int32_t>(0, frame_.right - frame_.left),
+                   std::max<int32_t>(0, frame_.bottom - frame_.top)};
     const int level = SaveDC(dc_);
     const bool played = PlayOpcodes();
     RestoreDC(dc_, level);
@@ -125,6 +133,9 @@ class Player {
       if (in_.Failed()) return false;
       if (opcode == 0x00FF) return true;
       if (!Opcode(opcode) || in_.Failed()) return false;
+      // A picture that asks for more work than any drawn picture needs is refused, not
+      // shown in part.
+      if (work_ > kPictWorkBudget) return false;
     }
   }
 
@@ -254,6 +265,36 @@ class Player {
     return {a.x, a.y, b.x, b.y};
   }
 
+  // ---- the canvas and the work done
+
+  // Where scan conversion may produce pixels: the canvas, widened by the pen's size so that the
+  // outline of a shape cut to it is still the outline of the whole shape.
+  ScanLimit Limit() {
+    const RECT& c = canvas_;
+    return ScanLimit{RECT{c.left - penWidth_, c.top - penHeight_, c.right + penWidth_,
+                          c.bottom + penHeight_},
+                     &rows_};
+  }
+
+  // Charges the rows scanned since the last charge, each weighed by the edges it was tested
+  // against.
+  void ChargeRows(int64_t edges = 1) {
+    work_ += rows_ * std::max<int64_t>(1, edges);
+    rows_ = 0;
+  }
+
+  RegionData ScannedEllipse(const RECT& r) {
+    RegionData region = RegionData::Ellipse(r.left, r.top, r.right, r.bottom, Limit());
+    ChargeRows();
+    return region;
+  }
+
+  RegionData ScannedPolygon(std::span<const POINT> points, int32_t mode) {
+    RegionData region = RegionData::Polygon(points, mode, Limit());
+    ChargeRows(static_cast<int64_t>(points.size()));
+    return region;
+  }
+
   // ---- filling regions
 
   HBRUSH MakeBrush(const Pattern& pattern, uint32_t fore, uint32_t back) {
@@ -269,9 +310,11 @@ class Player {
     return CreatePatternBrush(static_cast<HBITMAP>(bitmap.get()));
   }
 
-  void Fill(const RegionData& region, const Pattern& pattern, uint32_t fore, uint32_t back,
+  void Fill(const RegionData& whole, const Pattern& pattern, uint32_t fore, uint32_t back,
             int16_t mode) {
+    const RegionData region = whole.Within(canvas_);
     if (region.IsEmpty()) return;
+    work_ += static_cast<int64_t>(region.Rects().size()) * kPaintedRectWork;
     DWORD rop = PATCOPY;
     switch (mode) {
       case kPatOr:
@@ -298,15 +341,19 @@ class Player {
     SelectObject(dc_, old);
   }
 
-  void Invert(const RegionData& region) {
+  void Invert(const RegionData& whole) {
+    const RegionData region = whole.Within(canvas_);
+    work_ += static_cast<int64_t>(region.Rects().size()) * kPaintedRectWork;
     for (const RECT& r : region.Rects()) {
       PatBlt(dc_, r.left, r.top, r.right - r.left, r.bottom - r.top, DSTINVERT);
     }
   }
 
   // The band a pen of the current size draws just inside the region's edge.
-  RegionData Outline(const RegionData& region) const {
+  RegionData Outline(const RegionData& region) {
     if (penWidth_ <= 0 || penHeight_ <= 0) return {};
+    // Eight shifted copies are combined, each costing its rectangles.
+    work_ += 8 * static_cast<int64_t>(region.Rects().size());
     RegionData inner = region;
     const int32_t w = penWidth_;
     const int32_t h = penHeight_;
@@ -342,7 +389,7 @@ class Player {
   // ---- lines
 
   // The pixels a pen of the current size covers when moved from a to b, both ends included.
-  RegionData LineRegion(POINT a, POINT b) const {
+  RegionData LineRegion(POINT a, POINT b) {
     if (penWidth_ <= 0 || penHeight_ <= 0) return {};
     const int32_t w = penWidth_;
     const int32_t h = penHeight_;
@@ -355,12 +402,12 @@ class Player {
       const std::array<POINT, 6> hull{POINT{a.x, a.y},         POINT{a.x + w, a.y},
                                       POINT{a.x + w, a.y + h}, POINT{b.x + w, b.y + h},
                                       POINT{b.x, b.y + h},     POINT{b.x, b.y}};
-      return RegionData::Polygon(hull, WINDING);
+      return ScannedPolygon(hull, WINDING);
     }
     const std::array<POINT, 6> hull{POINT{a.x, a.y},     POINT{a.x + w, a.y},
                                     POINT{b.x + w, b.y}, POINT{b.x + w, b.y + h},
                                     POINT{b.x, b.y + h}, POINT{a.x, a.y + h}};
-    return RegionData::Polygon(hull, WINDING);
+    return ScannedPolygon(hull, WINDING);
   }
 
   bool Line(uint16_t op) {
@@ -412,9 +459,11 @@ class Player {
         RegionData area;
         if (family == 0) area = RegionData::Rect(r.left, r.top, r.right, r.bottom);
         if (family == 1) {
-          area = RegionData::RoundRect(r.left, r.top, r.right, r.bottom, ovalWidth_, ovalHeight_);
+          area = RegionData::RoundRect(r.left, r.top, r.right, r.bottom, ovalWidth_, ovalHeight_,
+                                       Limit());
+          ChargeRows();
         }
-        if (family == 2) area = RegionData::Ellipse(r.left, r.top, r.right, r.bottom);
+        if (family == 2) area = ScannedEllipse(r);
         Apply(verb, area, verb == kFrame ? Outline(area) : RegionData{});
         return true;
       }
@@ -427,7 +476,7 @@ class Player {
 
   // The wedge of the arc: angles in degrees clockwise from twelve o'clock, the arc running
   // clockwise for a positive extent.
-  RegionData Wedge(const RECT& r, int32_t start, int32_t extent) const {
+  RegionData Wedge(const RECT& r, int32_t start, int32_t extent) {
     const double cx = (r.left + r.right) / 2.0;
     const double cy = (r.top + r.bottom) / 2.0;
     // Reach beyond the oval, so that the wedge cuts the whole of it.
@@ -437,14 +486,16 @@ class Player {
     if (extent == 360 || extent == -360) return RegionData::Rect(r.left, r.top, r.right, r.bottom);
     std::vector<POINT> points{POINT{static_cast<int32_t>(std::lround(cx)),
                                     static_cast<int32_t>(std::lround(cy))}};
-    const int steps = std::max(2, std::abs(extent));
+    // The far side lies twice the oval's size out, so chords of ten degrees stay well outside
+    // the oval: only the two sides of the wedge cut it.
+    const int steps = std::max(2, (std::abs(extent) + 9) / 10);
     for (int i = 0; i <= steps; ++i) {
       const double degrees = start + extent * static_cast<double>(i) / steps;
       const double radians = degrees * std::numbers::pi / 180.0;
       points.push_back({static_cast<int32_t>(std::lround(cx + rx * std::sin(radians))),
                         static_cast<int32_t>(std::lround(cy - ry * std::cos(radians)))});
     }
-    return RegionData::Polygon(points, WINDING);
+    return ScannedPolygon(points, WINDING);
   }
 
   bool Arc(bool same, Verb verb) {
@@ -453,7 +504,7 @@ class Player {
     const int16_t extent = in_.S16();
     if (in_.Failed()) return false;
     const RECT r = Map(lastRect_);
-    const RegionData oval = RegionData::Ellipse(r.left, r.top, r.right, r.bottom);
+    const RegionData oval = ScannedEllipse(r);
     const RegionData wedge = Wedge(r, start, extent);
     const RegionData area = RegionData::Combine(oval, wedge, RGN_AND);
     const RegionData outline =
@@ -479,11 +530,12 @@ class Player {
       RegionData outline;
       for (size_t i = 1; i < mapped.size(); ++i) {
         outline = RegionData::Combine(outline, LineRegion(mapped[i - 1], mapped[i]), RGN_OR);
+        work_ += static_cast<int64_t>(outline.Rects().size());
       }
       Fill(outline, penPat_, fore_, back_, penMode_);
       return true;
     }
-    Apply(verb, RegionData::Polygon(mapped, ALTERNATE), {});
+    Apply(verb, ScannedPolygon(mapped, ALTERNATE), {});
     return true;
   }
 
@@ -611,6 +663,10 @@ class Player {
   PictReader in_;
   int version_ = 1;
   RECT frame_{};
+  // The frame's pixels, where the picture is drawn: nothing outside them is scanned or painted.
+  RECT canvas_{};
+  int64_t rows_ = 0;
+  int64_t work_ = 0;
   int32_t originH_ = 0;
   int32_t originV_ = 0;
   POINT penLoc_{};
@@ -645,7 +701,10 @@ bool PictFrame(std::span<const uint8_t> picture, RECT& frame) {
   return !in.Failed();
 }
 
-bool PlayPict(HDC dc, std::span<const uint8_t> picture) {
+bool PlayPict(HDC dc, std::span<const uint8_t> picture, int64_t* work) {
   if (!dc) return false;
-  return Player(dc, picture).Play();
+  Player player(dc, picture);
+  const bool played = player.Play();
+  if (work) *work = player.Work();
+  return played;
 }

@@ -6,7 +6,8 @@
 // patterns; fore and back colours; text with its font, size and style; clip regions and origin
 // shifts; bit maps and pixel maps (indexed, 16 and 32 bits, packed or not). Comments are passed
 // over. Any other opcode, or data shorter than its opcode needs, stops the picture: the player
-// answers false and the caller must not show a part of a picture as the whole.
+// answers false and the caller must not show a part of a picture as the whole. Shapes are
+// cut to the frame: none paints outside it.
 
 #include <cstdint>
 #include <span>
@@ -17,4 +18,12 @@
 // short to hold one.
 bool PictFrame(std::span<const uint8_t> picture, RECT& frame);
 
-bool PlayPict(HDC dc, std::span<const uint8_t> picture);
+// The work a picture may ask of the player: rows scanned (each weighed by the edges tested on
+// it) and rectangles painted (each weighed as sixteen rows). Shapes are cut to the frame
+// before they are scanned, so a drawn picture needs a small part of this; a picture that asks
+// for more is refused, whatever its size in bytes.
+inline constexpr int64_t kPictWorkBudget = int64_t{1} << 22;
+
+// Plays the picture; false when it is malformed or asks for more than the work budget. work,
+// when given, receives the work done (also for a refused picture).
+bool PlayPict(HDC dc, std::span<const uint8_t> picture, int64_t* work = nullptr);
