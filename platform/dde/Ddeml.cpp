@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -18,12 +19,17 @@
 
 #include "platform/dde/DdeFrame.h"
 #include "platform/dde/SocketCleanup.h"
+#include "platform/win32/Clock.h"
 #include "platform/win32/Message.h"
+#include "platform/win32/Timer.h"
 
 namespace {
 
 // How long a client waits for a server to answer a connect.
 constexpr int32_t kConnectTimeout = 5000;
+// How often the deadlines of waiting connections are looked at while any wait, and a listener
+// left for want of descriptors is tried again.
+constexpr UINT kCheckInterval = 500;
 
 struct StringEntry {
   std::string text;
@@ -42,6 +48,7 @@ struct Instance {
   uint32_t lastError = DMLERR_NO_ERROR;
   std::vector<Service> services;
   int32_t source = 0;
+  bool listenerPaused = false;  // no descriptor was left for the last connection
 };
 
 struct Conversation {
@@ -54,6 +61,7 @@ struct Conversation {
   HSZ topic = 0;
   std::vector<uint8_t> inbox;
   uint32_t lateAcks = 0;  // answers of transactions whose wait timed out
+  DWORD deadline = 0;     // a server's: when it is dropped if its connect has not come
 };
 
 // The library's tables; one lock guards them, never held while a callback runs.
@@ -67,6 +75,7 @@ struct Library {
   HSZ nextString = 1;
   HDDEDATA nextData = 0x10000;
   HCONV nextConversation = 1;
+  UINT_PTR checkTimer = 0;  // the thread timer that checks the deadlines, 0 while none runs
 };
 
 Library& Lib() {
@@ -259,6 +268,8 @@ void EndConversation(HCONV handle, bool notify) {
     const bool confirmed = conversation.confirmed;
     const auto instance = lib.instances.find(conversation.instance);
     if (notify && confirmed && instance != lib.instances.end()) callback = instance->second.callback;
+    // A descriptor is free again: a listener left for want of one may accept once more.
+    if (conversation.server && instance != lib.instances.end()) instance->second.listenerPaused = false;
     lib.conversations.erase(it);
   }
   if (callback) callback(XTYP_DISCONNECT, 0, handle, 0, 0, 0, 0, 0);
@@ -272,6 +283,7 @@ HCONV AddConversation(uint32_t instance, int fd, bool server) {
   conversation.instance = instance;
   conversation.fd = fd;
   conversation.server = server;
+  if (server) conversation.deadline = GetTickCount() + kDdeConnectDeadline;
   lib.conversations[handle] = std::move(conversation);
   return handle;
 }
@@ -443,15 +455,105 @@ void ServeConversation(HCONV handle) {
   }
 }
 
+bool WaitsForConnect(const Conversation& conversation) {
+  return conversation.server && !conversation.confirmed;
+}
+
+// Whether the deadlines need checking: a connection waits for its connect, or a listener waits
+// for descriptors.
+bool NeedsChecksLocked(const Library& lib) {
+  for (const auto& [id, instance] : lib.instances) {
+    if (instance.listenerPaused) return true;
+  }
+  for (const auto& [handle, conversation] : lib.conversations) {
+    if (WaitsForConnect(conversation)) return true;
+  }
+  return false;
+}
+
+void CheckDeadlines(HWND, UINT, UINT_PTR, DWORD);
+
+// Starts the check timer when there is something to check and none runs; stops it when there is
+// nothing. Runs on the thread of the message loop, which owns the timers.
+void UpdateCheckTimer() {
+  Library& lib = Lib();
+  bool needed = false;
+  UINT_PTR running = 0;
+  {
+    std::lock_guard guard(lib.lock);
+    needed = NeedsChecksLocked(lib);
+    running = lib.checkTimer;
+  }
+  if (needed == (running != 0)) return;
+  const UINT_PTR timer = needed ? SetTimer(nullptr, 0, kCheckInterval, CheckDeadlines) : 0;
+  if (!needed) KillTimer(nullptr, running);
+  std::lock_guard guard(lib.lock);
+  lib.checkTimer = timer;
+}
+
+// Drops the connections whose connect has not come in time and lets paused listeners try again.
+void CheckDeadlines(HWND, UINT, UINT_PTR, DWORD) {
+  Library& lib = Lib();
+  std::vector<HCONV> late;
+  {
+    std::lock_guard guard(lib.lock);
+    const DWORD now = GetTickCount();
+    for (auto& [id, instance] : lib.instances) instance.listenerPaused = false;
+    for (const auto& [handle, conversation] : lib.conversations) {
+      if (WaitsForConnect(conversation) && !conversation.busy && TickReached(now, conversation.deadline))
+        late.push_back(handle);
+    }
+  }
+  for (const HCONV handle : late) EndConversation(handle, false);
+  UpdateCheckTimer();
+}
+
+// Makes room for one more server conversation of the instance: the connection that has waited
+// longest for its connect goes when too many wait or too many are held. False when every held
+// conversation is connected and there are as many as may be.
+bool MakeRoomForConnection(uint32_t instance) {
+  Library& lib = Lib();
+  HCONV oldest = 0;
+  {
+    std::lock_guard guard(lib.lock);
+    size_t waiting = 0;
+    size_t held = 0;
+    for (const auto& [handle, conversation] : lib.conversations) {
+      if (conversation.instance != instance || !conversation.server) continue;
+      ++held;
+      if (!WaitsForConnect(conversation)) continue;
+      ++waiting;
+      // Handles grow with time: the smallest has waited longest.
+      if (!conversation.busy && oldest == 0) oldest = handle;
+    }
+    if (waiting < kDdeMaxWaitingConnections && held < kDdeMaxServedConversations) return true;
+    if (oldest == 0) return false;
+  }
+  EndConversation(oldest, false);
+  return true;
+}
+
 void Accept(uint32_t instance, int listener) {
   const int fd = accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
-  if (fd < 0) return;
+  if (fd < 0) {
+    if (errno != EMFILE && errno != ENFILE && errno != ENOBUFS && errno != ENOMEM) return;
+    // The connection stays queued and the listener readable: watching it now would only spin.
+    {
+      Library& lib = Lib();
+      std::lock_guard guard(lib.lock);
+      const auto it = lib.instances.find(instance);
+      if (it != lib.instances.end()) it->second.listenerPaused = true;
+    }
+    UpdateCheckTimer();
+    return;
+  }
   // Only the user's own processes talk to the user's services.
-  if (!PeerIsThisUser(fd)) {
+  if (!PeerIsThisUser(fd) || !MakeRoomForConnection(instance)) {
     close(fd);
     return;
   }
   AddConversation(instance, fd, true);
+  UpdateCheckTimer();
 }
 
 std::vector<int> WatchedDescriptors(uint32_t instance) {
@@ -460,7 +562,9 @@ std::vector<int> WatchedDescriptors(uint32_t instance) {
   std::vector<int> fds;
   const auto it = lib.instances.find(instance);
   if (it == lib.instances.end()) return fds;
-  for (const Service& service : it->second.services) fds.push_back(service.fd);
+  if (!it->second.listenerPaused) {
+    for (const Service& service : it->second.services) fds.push_back(service.fd);
+  }
   for (const auto& [handle, conversation] : lib.conversations) {
     if (conversation.instance == instance && !conversation.busy) fds.push_back(conversation.fd);
   }
@@ -486,6 +590,7 @@ void ServeInstance(uint32_t instance) {
     const auto it = lib.instances.find(instance);
     if (it == lib.instances.end()) return;
     for (const Service& service : it->second.services) {
+      if (it->second.listenerPaused) break;
       watched.push_back(pollfd{service.fd, POLLIN, 0});
       owners.push_back(0);
     }
@@ -574,9 +679,15 @@ bool DdeUninitialize(uint32_t instance) {
   }
   for (const HCONV handle : conversations) DdeDisconnect(handle);
   DdeNameService(instance, 0, 0, DNS_UNREGISTER);
-  if (source != 0) RemoveMessageSource(source);
-  std::lock_guard guard(lib.lock);
-  lib.instances.erase(instance);
+  {
+    std::lock_guard guard(lib.lock);
+    lib.instances.erase(instance);
+  }
+  // A served instance lives on the thread of the message loop; its check timer may go with it.
+  if (source != 0) {
+    RemoveMessageSource(source);
+    UpdateCheckTimer();
+  }
   return true;
 }
 

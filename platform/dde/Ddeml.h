@@ -111,6 +111,21 @@ HDDEDATA DdeClientTransaction(const uint8_t* data, uint32_t size, HCONV conversa
 uint32_t DdeProgramInstance();
 void SetDdeProgramInstance(uint32_t instance);
 
+// A server's defences against peers that hold connections without talking, so that other
+// processes of the user cannot take every descriptor of the program (its own files then fail to
+// open) nor keep it busy:
+// - a connection must send its connect within kDdeConnectDeadline milliseconds of the layer's
+//   clock (Clock.h), or it is dropped;
+// - at most kDdeMaxWaitingConnections of an instance wait for their connect; a newer one drops
+//   the one that has waited longest;
+// - at most kDdeMaxServedConversations conversations of an instance, connected or waiting, are
+//   held; a connection beyond them is closed at once;
+// - when the process has no descriptor left for a connection, its listener is not watched again
+//   until one of the instance's conversations ends or the next check of the deadlines.
+inline constexpr uint32_t kDdeConnectDeadline = 3000;
+inline constexpr size_t kDdeMaxWaitingConnections = 16;
+inline constexpr size_t kDdeMaxServedConversations = 128;
+
 // The directory of the sockets: YB_DDE_DIR when set, else yarrowby-dde under the user's runtime
 // directory, else /tmp/yarrowby-dde-<uid>. It is made with mode 0700; an existing one that is
 // not a directory of the user's own closed to everyone else is refused (empty answer).
