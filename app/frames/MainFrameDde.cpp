@@ -130,7 +130,10 @@ HDDEDATA CMainFrame::ExecuteDdeScript(HDDEDATA data) {
     std::string copy(size + 1, '\0');
     DdeGetData(data, reinterpret_cast<uint8_t*>(copy.data()), size, 0);
     int32_t length = static_cast<int32_t>(size);
-    if (!ExtractDdeScript(copy.c_str(), &length)) return DDE_FACK;
+    const bool complete = ExtractDdeScript(copy.c_str(), &length);
+    // A text the buffer refused was not taken: the sender must not believe it was.
+    if (dde_.refusal != 0) return DDE_FNOTPROCESSED;
+    if (!complete) return DDE_FACK;
     // The buffer is emptied before the script runs, so that executes arriving while it runs
     // (an alert of the script waits for the user) start a script of their own; a script that
     // nothing can run is not kept either. The engine is given the script with the sender's line
@@ -155,6 +158,7 @@ bool CMainFrame::ExtractDdeScript(const char* text, int32_t* size) {
   if (!dde_.buffer) return false;
   int16_t error = 0;
   const bool complete = dde_.buffer->Extract(text, size, &error);
+  dde_.refusal = error;
   if (error != 0) ReportError(error, 0);
   return complete;
 }

@@ -74,6 +74,7 @@ struct TDdeService {
   HSZ service = 0;
   HSZ topic = 0;
   std::unique_ptr<TDdeScriptBuffer> buffer;
+  int16_t refusal = 0;  // the error of the last text the buffer refused, 0 when it took it
   std::unique_ptr<std::vector<std::unique_ptr<TDdeConversation>>> conversations;
 };
 

@@ -214,7 +214,7 @@ TEST_F(MainFrameDdeTest, ConnectsAreTakenOnlyForTheServiceAndItsTopic) {
   EXPECT_EQ(Call(XTYP_WILDCONNECT, 0, Name("Other")), 0u);
 }
 
-TEST_F(MainFrameDdeTest, ExecutesAreAcknowledgedAndRefusalsLeaveTheBuffer) {
+TEST_F(MainFrameDdeTest, RefusedTextsAreNotProcessedAndLeaveTheBuffer) {
   const auto execute = [&](const std::string& text) {
     const HDDEDATA data = DdeCreateDataHandle(frame_->DdeService().instance,
                                               reinterpret_cast<const uint8_t*>(text.c_str()),
@@ -224,12 +224,16 @@ TEST_F(MainFrameDdeTest, ExecutesAreAcknowledgedAndRefusalsLeaveTheBuffer) {
     return answer;
   };
   EXPECT_EQ(Call(XTYP_EXECUTE, Name("ZERodor"), 0, 0, 7), DDE_FNOTPROCESSED);
-  // A lone end marker is reported and still acknowledged.
-  EXPECT_EQ(execute("End Sub $ybend$"), DDE_FACK);
+  // A lone end marker is reported, and the sender learns that it was not taken.
+  EXPECT_EQ(execute("End Sub $ybend$"), DDE_FNOTPROCESSED);
   EXPECT_EQ(execute("$ybstart$Sub Main()"), DDE_FACK);
   const std::string gathered = frame_->DdeService().buffer->Text();
-  EXPECT_EQ(execute(std::string(TDdeScriptBuffer::kCapacity, 'x')), DDE_FACK);
+  // A text over the buffer's room is not processed, and the gathered script stays.
+  EXPECT_EQ(execute(std::string(TDdeScriptBuffer::kCapacity, 'x')), DDE_FNOTPROCESSED);
   EXPECT_EQ(frame_->DdeService().buffer->Text(), gathered);
+  // The next text that fits is taken again.
+  EXPECT_EQ(execute("X = 1"), DDE_FACK);
+  EXPECT_NE(frame_->DdeService().buffer->Text(), gathered);
   // Both refusals were reported to the user.
   std::rewind(stream_);
   std::string reported(4096, '\0');
@@ -254,7 +258,7 @@ TEST_F(MainFrameDdeTest, ARefusedTextIsExplainedWithAdviceAndNoCommandName) {
   const HDDEDATA data = DdeCreateDataHandle(frame_->DdeService().instance,
                                             reinterpret_cast<const uint8_t*>(text.c_str()),
                                             static_cast<uint32_t>(text.size() + 1), 0, 0, CF_TEXT, 0);
-  EXPECT_EQ(Call(XTYP_EXECUTE, Name("ZERodor"), 0, data, 7), DDE_FACK);
+  EXPECT_EQ(Call(XTYP_EXECUTE, Name("ZERodor"), 0, data, 7), DDE_FNOTPROCESSED);
   DdeFreeDataHandle(data);
   EXPECT_NE(shown.find("refused"), std::string::npos) << shown;
   EXPECT_NE(shown.find("$ybstart$ once"), std::string::npos) << shown;
