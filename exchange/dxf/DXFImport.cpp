@@ -21,11 +21,31 @@ constexpr double kSameVertex = 1e-17;
 constexpr size_t kLineLimit = 255;
 constexpr int kMostInsertDepth = 16;
 constexpr int16_t kLastIdentifier = 32767;
+// The groups that inserts may read again: a few times the drawing's own bytes, and enough for a
+// drawing whose blocks, nested, place as many objects as a world can hold.
+constexpr int64_t kInsertGroupsPerByte = 4;
+constexpr int64_t kInsertGroupsPerObject = 16;
 
 // Polylines of these kinds are three-dimensional or meshes: not drawn.
 constexpr int32_t kPolylineSkipped = 16 | 32 | 64;
 // Vertices of these kinds are spline frame points or mesh vertices.
 constexpr int32_t kVertexSkipped = 16 | 64 | 128;
+
+// Refuses the drawing with the import's own error and a message naming the cause.
+[[noreturn]] void Refuse(const char* cause) {
+  FailureDetailText() = cause;
+  ThrowFailure(kErrDrawingMalformed, 0);
+}
+
+constexpr char kTooLarge[] = "The drawing's geometry is too large for a world: its numbers overflow.";
+
+// A value computed from the drawing, checked before it goes into the world.
+double Checked(double value) {
+  if (!std::isfinite(value)) Refuse(kTooLarge);
+  return value;
+}
+
+EngPoint Checked(const EngPoint& p) { return {Checked(p.x), Checked(p.y)}; }
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -201,6 +221,9 @@ std::vector<EngPoint> ExpandBulges(const std::vector<Vertex>& vertices) {
       const EngPoint normal{-dy / chord * side, dx / chord * side};
       centre = {mid.x + (radius - sagitta) * normal.x, mid.y + (radius - sagitta) * normal.y};
     }
+    // A bulge so large that its arc overflows has no angles to cut chords at.
+    Checked(radius);
+    Checked(centre);
     const auto degrees = [&centre](const EngPoint& p) {
       double a = std::atan2(p.y - centre.y, p.x - centre.x) / kRadiansPerDegree;
       return a < 0.0 ? a + 360.0 : a;
@@ -265,6 +288,8 @@ class DrawingImport {
  private:
   Group ReadGroup() {
     Report();
+    if (!active_.empty() && ++insertGroups_ > insertBudget_)
+      Refuse("The drawing's blocks insert one another so often that reading them would not end.");
     return groups_.Read();
   }
   void Unread(const Group& group) { groups_.Seek(group.start); }
@@ -304,7 +329,12 @@ class DrawingImport {
   EngBounds bounds_;
   std::vector<BlockEntry> blocks_;
   Placement placement_;
-  int insertDepth_ = 0;
+  // The blocks being read through inserts, outermost first.
+  std::vector<const BlockEntry*> active_;
+  // The groups read through inserts, and how many the drawing's size allows.
+  int64_t insertGroups_ = 0;
+  int64_t insertBudget_ = kInsertGroupsPerByte * static_cast<int64_t>(groups_.Length()) +
+                          kInsertGroupsPerObject * kLastIdentifier;
 };
 
 void DrawingImport::Report() {
@@ -520,8 +550,6 @@ void DrawingImport::ReadInsert() {
       default: break;
     }
   });
-  // A block that inserts itself, directly or through others, ends at the depth limit.
-  if (insertDepth_ >= kMostInsertDepth) return;
   const BlockEntry* block = nullptr;
   for (const BlockEntry& entry : blocks_) {
     if (entry.name != name) continue;
@@ -529,6 +557,13 @@ void DrawingImport::ReadInsert() {
     break;
   }
   if (block == nullptr) return;
+  // A block inside itself would be read without end.
+  if (std::find(active_.begin(), active_.end(), block) != active_.end()) {
+    const std::string cause = "The drawing's block \"" + name.substr(0, 100) + "\" inserts itself.";
+    Refuse(cause.c_str());
+  }
+  // Deeper inserts are passed over.
+  if (active_.size() >= kMostInsertDepth) return;
   // The block's base point goes to the insertion point, scaled and turned about it.
   const double t = rotation * kRadiansPerDegree;
   Placement own;
@@ -541,16 +576,16 @@ void DrawingImport::ReadInsert() {
   const Placement outer = placement_;
   const size_t resume = groups_.Position();
   placement_ = outer.After(own);
-  ++insertDepth_;
+  active_.push_back(block);
   groups_.Seek(block->position);
   try {
     ReadEntities(true);
   } catch (...) {
-    --insertDepth_;
+    active_.pop_back();
     placement_ = outer;
     throw;
   }
-  --insertDepth_;
+  active_.pop_back();
   placement_ = outer;
   groups_.Seek(resume);
 }
@@ -564,7 +599,8 @@ int16_t DrawingImport::TakeIdentifier() {
   return static_cast<int16_t>(nextIdentifier_++);
 }
 
-void DrawingImport::WritePoint(const EngPoint& p) {
+void DrawingImport::WritePoint(const EngPoint& point) {
+  const EngPoint p = Checked(point);
   writer_.WriteObjectStart(TakeIdentifier());
   writer_.WriteRecordLine(world_text::kPoint, 4).WriteString("0 ").WriteDouble(p.x);
   writer_.WriteChar(' ').WriteDouble(p.y).WriteString(" 0\n");
@@ -574,7 +610,9 @@ void DrawingImport::WritePoint(const EngPoint& p) {
   ++objects_;
 }
 
-void DrawingImport::WriteLine(const EngPoint& p1, const EngPoint& p2) {
+void DrawingImport::WriteLine(const EngPoint& start, const EngPoint& end) {
+  const EngPoint p1 = Checked(start);
+  const EngPoint p2 = Checked(end);
   writer_.WriteObjectStart(TakeIdentifier());
   writer_.WriteRecordLine(world_text::kLine, 5).WriteDouble(p1.x).WriteChar(' ');
   writer_.WriteDouble(p1.y).WriteChar(' ').WriteDouble(p2.x).WriteChar(' ').WriteDouble(p2.y);
@@ -596,14 +634,19 @@ constexpr char kStill[] = "\n0 0\n0 0 0 0 0 0\n0 0\n";
 constexpr char kAppearance[] = "1 0 1 -16192;\t-16192;\t-16192 0 0 0 1 2\n";
 }  // namespace body_text
 
-void DrawingImport::WriteCircle(const EngPoint& centre, double diameter) {
+void DrawingImport::WriteCircle(const EngPoint& at, double size) {
+  const EngPoint centre = Checked(at);
+  const double diameter = Checked(size);
+  // A solid disc of mass 1: a body of no moment could not turn, and no run could take it.
+  const double moment = Checked(diameter * diameter / 8.0);
+  Checked(EngPoint(centre.x - diameter / 2, centre.y - diameter / 2));
+  Checked(EngPoint(centre.x + diameter / 2, centre.y + diameter / 2));
   writer_.WriteObjectStart(TakeIdentifier());
   writer_.WriteRecordLine(world_text::kOval, 2).WriteDouble(diameter).WriteChar(' ');
   writer_.WriteDouble(diameter).WriteChar('\n');
   writer_.WriteRecordLine(world_text::kBody, 18).WriteDouble(centre.x).WriteChar(' ');
   writer_.WriteDouble(centre.y).WriteString(body_text::kAtRest);
-  // A solid disc of mass 1: a body of no moment could not turn, and no run could take it.
-  writer_.WriteDouble(diameter * diameter / 8.0).WriteString(body_text::kStill);
+  writer_.WriteDouble(moment).WriteString(body_text::kStill);
   writer_.WriteRecordLine(world_text::kAppearance, 11).WriteString(body_text::kAppearance);
   writer_.WriteRecordLine(world_text::kName, 1).WriteString("Circle\n");
   writer_.WriteObjectEnd();
@@ -613,6 +656,9 @@ void DrawingImport::WriteCircle(const EngPoint& centre, double diameter) {
 }
 
 void DrawingImport::WritePolygon(const std::vector<EngPoint>& vertices) {
+  for (const EngPoint& vertex : vertices)
+    Checked(vertex);
+  const double moment = Checked(UnitMoment(vertices));
   const int16_t shape = TakeIdentifier();
   const int16_t body = TakeIdentifier();
   const auto n = static_cast<int32_t>(vertices.size());
@@ -627,7 +673,7 @@ void DrawingImport::WritePolygon(const std::vector<EngPoint>& vertices) {
   writer_.WriteObjectStart(body);
   writer_.WriteRecordLine(world_text::kPolygon, 1).WriteShort(shape).WriteChar('\n');
   writer_.WriteRecordLine(world_text::kBody, 18).WriteString("0 0").WriteString(body_text::kAtRest);
-  writer_.WriteDouble(UnitMoment(vertices)).WriteString(body_text::kStill);
+  writer_.WriteDouble(moment).WriteString(body_text::kStill);
   writer_.WriteRecordLine(world_text::kAppearance, 11).WriteString(body_text::kAppearance);
   // The polygon finds its centroid and moves to it when read.
   writer_.WriteRecordLine(world_text::kPolygonCentroid, 1).WriteString("1\n");
@@ -645,6 +691,12 @@ void DrawingImport::WriteView() {
     box.top += 0.5;
     box.bottom -= 0.5;
   }
+  // The view widens the box by a tenth on each side and scales it to the window: every number
+  // of that must stay finite, for a drawing too wide or too narrow to be framed.
+  const double w = Checked(box.Width() * 1.2);
+  const double h = Checked(box.Height() * 1.2);
+  const double scale = Checked(h < w ? window_.h / w : window_.v / h);
+  Checked(EngPoint(box.left * scale + w * scale, box.top * scale + h * scale));
   WriteHomeView(writer_, box, window_);
 }
 

@@ -6,7 +6,10 @@
 // drawing fills a window of the given size.
 //
 // The drawing is read once from the start with random access; every length and every scan is
-// bounded by the file.
+// bounded by the file. Blocks read again through inserts may cost a few times the drawing's
+// groups, or a few groups for each object a world can hold; a drawing that needs more, or a block
+// that inserts itself, is refused (-25200). So is geometry whose numbers overflow: nothing
+// infinite is written into the world.
 
 #include <cstdint>
 #include <functional>

@@ -1,6 +1,9 @@
 #include "model/filing/ObjectReaderText.h"
 
+#include <cctype>
+#include <cmath>
 #include <cstring>
+#include <string_view>
 
 #include "core/Failure.h"
 #include "core/Handle.h"
@@ -25,6 +28,42 @@ bool IsSeparator(int byte) {
     default:
       return false;
   }
+}
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Whether the whole token is a decimal number: a sign, digits with at most one point among them,
+// and an exponent of digits.
+bool IsWholeDecimal(std::string_view token) {
+  size_t i = 0;
+  if (i < token.size() && (token[i] == '+' || token[i] == '-')) ++i;
+  bool digits = false;
+  while (i < token.size() && IsDigit(token[i]))
+    ++i, digits = true;
+  if (i < token.size() && token[i] == '.') {
+    ++i;
+    while (i < token.size() && IsDigit(token[i]))
+      ++i, digits = true;
+  }
+  if (!digits) return false;
+  if (i < token.size() && (token[i] == 'e' || token[i] == 'E')) {
+    ++i;
+    if (i < token.size() && (token[i] == '+' || token[i] == '-')) ++i;
+    if (i == token.size() || !IsDigit(token[i])) return false;
+    while (i < token.size() && IsDigit(token[i]))
+      ++i;
+  }
+  return i == token.size();
+}
+
+// Whether the token spells an infinity or a "not a number", as a C library prints them: no
+// world holds such a value, so a text carrying one is damaged.
+bool SpellsNonFinite(std::string_view token) {
+  if (!token.empty() && (token.front() == '+' || token.front() == '-')) token.remove_prefix(1);
+  std::string lower;
+  for (const char c : token)
+    lower.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(c))));
+  return lower == "inf" || lower == "infinity" || lower.starts_with("nan");
 }
 
 }  // namespace
@@ -226,7 +265,7 @@ double TObjectReaderKind0::ReadReal() {
   Str255 token;
   ReadNumberToken(token);
   double value = 0;
-  FailIfBadFormat(!ParseDouble(token, &value));
+  FailIfBadFormat(!ParseDouble(token, &value) || !std::isfinite(value));
   return value;
 }
 
@@ -307,6 +346,16 @@ uint32_t TObjectReaderKind0::ReadTag() {
 void TObjectReaderKind0::ReadFormula(TFormula& formula) {
   Str255 stored;
   ReadString(stored);
+  const std::string_view token(stored.Chars(), static_cast<size_t>(stored.Length()));
+  // A quantity written as a plain number is that constant, as the binary form stores it; a
+  // number no double holds, an infinity or a "not a number" is damage.
+  if (IsWholeDecimal(token)) {
+    double value = 0;
+    FailIfBadFormat(tokenCut_ || !ParseDouble(stored, &value) || !std::isfinite(value));
+    formula.SetConstant(value);
+    return;
+  }
+  FailIfBadFormat(SpellsNonFinite(token));
   // A record's name begins with "#"; any other token is the formula's text.
   if (stored.IsEmpty() || stored.Chars()[0] != '#') {
     formula.SetFromPieces(stored);

@@ -175,7 +175,7 @@ TEST_F(DXFImportTest, BulgesBecomeArcsOnTheirSide) {
   EXPECT_NEAR(highest, sagitta, 1e-3);
 }
 
-TEST_F(DXFImportTest, InsertsPlaceTheirBlockAndStopAtTheDepthLimit) {
+TEST_F(DXFImportTest, InsertsPlaceTheirBlockAndABlockInsideItselfIsRefused) {
   const std::string blocks =
       "0\r\nBLOCK\r\n8\r\n0\r\n2\r\nB\r\n70\r\n0\r\n10\r\n1\r\n20\r\n0\r\n"
       "0\r\nLINE\r\n10\r\n1\r\n20\r\n0\r\n11\r\n2\r\n21\r\n0\r\n0\r\nENDBLK\r\n"
@@ -198,10 +198,10 @@ TEST_F(DXFImportTest, InsertsPlaceTheirBlockAndStopAtTheDepthLimit) {
   EXPECT_NEAR(x2, 20, 1e-12);
   EXPECT_NEAR(y2, 2, 1e-12);
 
-  // A block that inserts itself ends at the depth limit, one point a level.
+  // A block that inserts itself is refused.
   const Imported nested = Import(Drawing({"0", "INSERT", "2", "S"}, blocks));
-  ASSERT_EQ(nested.result, 0);
-  EXPECT_EQ(Count(nested.text, "1500; 2, 4\n"), 16u);
+  EXPECT_EQ(nested.result, kErrDrawingMalformed);
+  EXPECT_TRUE(nested.text.empty());
 }
 
 TEST_F(DXFImportTest, TheViewFramesTheDrawingAndOnePlaceStillGetsOne) {

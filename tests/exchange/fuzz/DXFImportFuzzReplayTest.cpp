@@ -54,7 +54,7 @@ std::map<std::string, std::string> SeedDrawings() {
                    "0\r\nBLOCK\r\n2\r\nPEG\r\n70\r\n0\r\n10\r\n1\r\n20\r\n0\r\n"
                    "0\r\nCIRCLE\r\n10\r\n1\r\n20\r\n0\r\n40\r\n0.5\r\n0\r\nENDBLK\r\n"
                    "0\r\nBLOCK\r\n2\r\nTWO\r\n0\r\nINSERT\r\n2\r\nPEG\r\n10\r\n0\r\n20\r\n0\r\n"
-                   "0\r\nINSERT\r\n2\r\nTWO\r\n10\r\n1\r\n20\r\n0\r\n0\r\nENDBLK\r\n") +
+                   "0\r\nINSERT\r\n2\r\nPEG\r\n10\r\n1\r\n20\r\n0\r\n0\r\nENDBLK\r\n") +
            Section("ENTITIES",
                    "0\r\nINSERT\r\n2\r\nPEG\r\n10\r\n5\r\n20\r\n5\r\n41\r\n2\r\n42\r\n2\r\n"
                    "50\r\n30\r\n0\r\nINSERT\r\n2\r\nTWO\r\n10\r\n0\r\n20\r\n0\r\n") + eof},
