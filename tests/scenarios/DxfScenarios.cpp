@@ -206,7 +206,6 @@ class Dxf : public Scenario {
 // The outline drawn by ezdxf opens as a polygon; the drawing of the shown frame holds it as the
 // one closed outline, through the same corners in the same order.
 TEST_F(Dxf, AClosedOutlineOpenedFromADrawingIsExportedThroughItsCorners) {
-  WAITS_FOR("Behaviours no test checks yet: views, dialogs, meters, scripts and exchange");
   const std::string drawn = Home().Path("outline.dxf");
   const std::string made = Ezdxf(
       "d = ezdxf.new('R12')\n"
@@ -255,7 +254,6 @@ TEST_F(Dxf, ACircleSavedOpenedAndSavedAgainIsWrittenAlike) {
 // The drawn circle's radius typed into the coordinates bar and saved: the saved moment is still
 // a disc's, m r^2 / 2, computed from the new radius.
 TEST_F(Dxf, ARadiusTypedIntoTheCoordinatesBarKeepsTheMomentOfADisc) {
-  WAITS_FOR("Behaviours no test checks yet: views, dialogs, meters, scripts and exchange");
   const std::string drawn = DrawCircle();
   ASSERT_FALSE(drawn.empty());
   ASSERT_TRUE(StartEmpty());
