@@ -12,6 +12,7 @@
 #include "core/MenuCommands.h"
 #include "core/MenuSetup.h"
 #include "core/Resources.h"
+#include "exchange/pictures/PictureConversion.h"
 #include "model/command/CommandCore.h"
 #include "platform/mfc/CDockState.h"
 #include "platform/win32/Mdi.h"
@@ -106,6 +107,7 @@ BOOL CMainFrame::CreateMainWindow() {
   dockState.LoadState(kDockStateName);
   SetDockState(dockState);
   InitDdeServer();
+  LoadGraphicsFilter();
   return TRUE;
 }
 
@@ -413,6 +415,7 @@ BOOL CMainFrame::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* r
       *result = 0;
       return TRUE;
     case WM_DESTROY:
+      FreeGraphicsFilter();
       EndDdeServer();
       ShareScriptShellRect(false);
       windowSettings_.Write();

@@ -156,6 +156,10 @@ void LoadGraphicsFilter() {
   binding.parameters[152] = 100;  // the one preset value, 16-bit little-endian
 }
 
+void FreeGraphicsFilter() {
+  Binding().import = nullptr;
+}
+
 std::optional<METAFILEPICT> ConvertPictToMetafile(std::span<const uint8_t> picture) {
   std::string pictName;
   std::string metafileName;

@@ -28,8 +28,11 @@ HMETAFILE ShiftMetafile(const std::string& fileName, int32_t x, int32_t y);
 // The picture record of a metafile file (mapping mode 8, extents in pixels); nothing when the
 // file holds no metafile.
 std::optional<METAFILEPICT> LoadMetafilePicture(const std::string& fileName);
-// Reads the screen's resolution and binds the picture filter.
+// Reads the screen's resolution and binds the picture filter; the main frame does so when it is
+// made.
 void LoadGraphicsFilter();
+// Lets the picture filter go: conversions fail until it is bound again.
+void FreeGraphicsFilter();
 // The whole conversion; nothing when any step fails, so the caller shows no picture rather than
 // a broken one. The temporary files are removed in every case.
 std::optional<METAFILEPICT> ConvertPictToMetafile(std::span<const uint8_t> picture);
