@@ -135,7 +135,7 @@ class Player {
       if (!Opcode(opcode) || in_.Failed()) return false;
       // A picture that asks for more work than any drawn picture needs is refused, not
       // shown in part.
-      if (work_ > kPictWorkBudget) return false;
+      if (!WithinBudget()) return false;
     }
   }
 
@@ -269,30 +269,47 @@ class Player {
 
   // Where scan conversion may produce pixels: the canvas, widened by the pen's size so that the
   // outline of a shape cut to it is still the outline of the whole shape.
-  ScanLimit Limit() {
+  ScanLimit Limit() const {
     const RECT& c = canvas_;
     return ScanLimit{RECT{c.left - penWidth_, c.top - penHeight_, c.right + penWidth_,
                           c.bottom + penHeight_},
-                     &rows_};
+                     nullptr};
   }
 
-  // Charges the rows scanned since the last charge, each weighed by the edges it was tested
-  // against.
-  void ChargeRows(int64_t edges = 1) {
-    work_ += rows_ * std::max<int64_t>(1, edges);
-    rows_ = 0;
+  bool WithinBudget() const { return work_ <= kPictWorkBudget; }
+
+  // Charges the scan of the rows from top to bottom that lie within the limit, each row tested
+  // against the edges, before any is walked: false (nothing to be scanned) when that goes over
+  // the budget.
+  bool ChargeScan(int32_t top, int32_t bottom, int64_t edges) {
+    const RECT box = Limit().box;
+    const int64_t first = std::max<int64_t>(std::min(top, bottom), box.top);
+    const int64_t last = std::min<int64_t>(std::max(top, bottom), box.bottom);
+    work_ += std::max<int64_t>(0, last - first) * std::max<int64_t>(1, edges);
+    return WithinBudget();
   }
 
   RegionData ScannedEllipse(const RECT& r) {
-    RegionData region = RegionData::Ellipse(r.left, r.top, r.right, r.bottom, Limit());
-    ChargeRows();
-    return region;
+    if (!ChargeScan(r.top, r.bottom, 1)) return {};
+    return RegionData::Ellipse(r.left, r.top, r.right, r.bottom, Limit());
+  }
+
+  RegionData ScannedRoundRect(const RECT& r) {
+    if (!ChargeScan(r.top, r.bottom, 1)) return {};
+    return RegionData::RoundRect(r.left, r.top, r.right, r.bottom, ovalWidth_, ovalHeight_,
+                                 Limit());
   }
 
   RegionData ScannedPolygon(std::span<const POINT> points, int32_t mode) {
-    RegionData region = RegionData::Polygon(points, mode, Limit());
-    ChargeRows(static_cast<int64_t>(points.size()));
-    return region;
+    if (points.empty()) return {};
+    int32_t top = points[0].y;
+    int32_t bottom = points[0].y;
+    for (const POINT& p : points) {
+      top = std::min(top, p.y);
+      bottom = std::max(bottom, p.y);
+    }
+    if (!ChargeScan(top, bottom, static_cast<int64_t>(points.size()))) return {};
+    return RegionData::Polygon(points, mode, Limit());
   }
 
   // ---- filling regions
@@ -458,11 +475,7 @@ class Player {
         const RECT r = Map(lastRect_);
         RegionData area;
         if (family == 0) area = RegionData::Rect(r.left, r.top, r.right, r.bottom);
-        if (family == 1) {
-          area = RegionData::RoundRect(r.left, r.top, r.right, r.bottom, ovalWidth_, ovalHeight_,
-                                       Limit());
-          ChargeRows();
-        }
+        if (family == 1) area = ScannedRoundRect(r);
         if (family == 2) area = ScannedEllipse(r);
         Apply(verb, area, verb == kFrame ? Outline(area) : RegionData{});
         return true;
@@ -528,7 +541,7 @@ class Player {
     if (verb == kFrame) {
       // A framed polygon is its lines, drawn by the pen; it is not closed unless its points are.
       RegionData outline;
-      for (size_t i = 1; i < mapped.size(); ++i) {
+      for (size_t i = 1; i < mapped.size() && WithinBudget(); ++i) {
         outline = RegionData::Combine(outline, LineRegion(mapped[i - 1], mapped[i]), RGN_OR);
         work_ += static_cast<int64_t>(outline.Rects().size());
       }
@@ -665,7 +678,6 @@ class Player {
   RECT frame_{};
   // The frame's pixels, where the picture is drawn: nothing outside them is scanned or painted.
   RECT canvas_{};
-  int64_t rows_ = 0;
   int64_t work_ = 0;
   int32_t originH_ = 0;
   int32_t originV_ = 0;

@@ -125,6 +125,21 @@ TEST(PictWork, APictureAskingForMoreThanTheBudgetIsRefusedSoonAfterIt) {
   EXPECT_EQ(corner.At(15, 15), kWhite);  // the oval's corner is left clear
 }
 
+TEST(PictWork, ALongFramedPolygonStopsAtTheBudgetWithinItsOneOpcode) {
+  // Two thousand lines zigzagging down a frame 30,000 pixels high, framed by one opcode.
+  constexpr int kPoints = 2000;
+  SmallPict pict(0, 0, 30000, 30000);
+  pict.Op(0x70).U16(10 + 4 * kPoints).Rect(0, 0, 30000, 30000);
+  for (int i = 0; i < kPoints; ++i) pict.U16(i % 2 ? 29999 : 0).U16(i * 10);
+  MemoryCanvas canvas(16, 16);
+  int64_t work = -1;
+  EXPECT_FALSE(PlayPict(canvas.dc(), pict.End(), &work));
+  // Each line scans the frame's height against its pen's six edges and joins the outline so
+  // far: the lines stop soon after the budget, not two thousand lines later.
+  EXPECT_GT(work, kPictWorkBudget);
+  EXPECT_LT(work, 2 * kPictWorkBudget + 30000 * 6);
+}
+
 TEST(PictWork, ShapesCutToTheFrameKeepTheirPixelsInsideIt) {
   // Ovals, arcs, round rectangles and polygons that reach well past a 40 by 40 frame, drawn
   // once in it and once in a frame of 4,000 that holds them whole: the 40 by 40 corner of both
