@@ -56,6 +56,8 @@ enum class Op : uint8_t {
   kErrRaise,   // pop b arguments (number, source, description) and raise
   kErrClear,
   kEnd,        // end the script
+  kCallExternal,  // call the procedure named names[a] of a shared module with b arguments (by
+                  // value); pushes the result (Empty for a Sub)
   kCount,
   // Pairs the machine makes of loaded code; never stored, so a stored image holding one is
   // refused. Each does its own instruction and the one after it in one step when the operands

@@ -16,9 +16,17 @@
 namespace basic {
 
 // What the compiler may ask of the engine it compiles for.
+// A procedure of another module that the engine shares with every module it compiles.
+struct ExternalProc {
+  int32_t params = 0;
+  bool isFunction = false;
+};
+
 struct CompileEnvironment {
   std::function<bool(const std::string& className)> knowsClass;
   std::function<bool(const std::string& key)> knowsGlobal;  // the host's global objects
+  // A name the module lacks, looked up among the shared modules' procedures.
+  std::function<bool(const std::string& key, ExternalProc* found)> findProcedure;
 };
 
 // Compiles text to an image; throws CompileError.
@@ -81,6 +89,9 @@ class Compiler {
   void CompileApply(const Expr& expr, bool wantResult);
   void CompileMemberCall(const Expr& member, const std::vector<ExprPtr>& args, bool wantResult);
   void CompileProcCall(const Expr& at, int32_t proc, const std::vector<ExprPtr>& args);
+  // A procedure of a shared module, when the name is one; false otherwise.
+  bool FindExternal(const std::string& key, ExternalProc* found) const;
+  void CompileExternalCall(const Expr& at, const ExternalProc& callee, const std::vector<ExprPtr>& args);
   void CompileBuiltin(const Expr& at, Builtin id, const std::vector<ExprPtr>& args);
   void CompileArgs(const std::vector<ExprPtr>& args);
   void CheckMemberArgs(const Expr& at, const std::vector<ExprPtr>& args) const;

@@ -81,11 +81,17 @@ void Compiler::CompileName(const Expr& expr) {
       Emit(Op::kLoadHost, found->second);
       return;
     }
-    case SymKind::kNone:
+    case SymKind::kNone: {
       if (expr.key == "err") Fail(expr.line, expr.column, "Use Err.Number or Err.Description");
+      ExternalProc external;
+      if (FindExternal(expr.key, &external) && external.isFunction) {
+        CompileExternalCall(expr, external, {});
+        return;
+      }
       if (module_.explicitNames) Fail(expr.line, expr.column, "Variable '" + expr.name + "' is not declared");
       Emit(Op::kLoadLocal, AddLocal(expr.key, SlotInfo{}));
       return;
+    }
   }
 }
 
@@ -110,6 +116,13 @@ void Compiler::CompileApply(const Expr& expr, bool wantResult) {
     }
     if (sym.kind == SymKind::kBuiltin) {
       CompileBuiltin(callee, static_cast<Builtin>(sym.index), expr.args);
+      return;
+    }
+    ExternalProc external;
+    if (sym.kind == SymKind::kNone && FindExternal(callee.key, &external)) {
+      if (wantResult && !external.isFunction)
+        Fail(callee.line, callee.column, "Sub '" + callee.name + "' has no value");
+      CompileExternalCall(callee, external, expr.args);
       return;
     }
     if (sym.kind == SymKind::kNone)
@@ -155,6 +168,19 @@ void Compiler::CompileProcCall(const Expr& at, int32_t index, const std::vector<
   }
   Emit(Op::kCall, index, static_cast<int32_t>(callee.params.size()));
   CompileOuts(args, &image_.procs[index].byRef);
+}
+
+bool Compiler::FindExternal(const std::string& key, ExternalProc* found) const {
+  return environment_.findProcedure && environment_.findProcedure(key, found);
+}
+
+// Arguments go by value: what the callee does to its parameters stays in its module.
+void Compiler::CompileExternalCall(const Expr& at, const ExternalProc& callee,
+                                   const std::vector<ExprPtr>& args) {
+  if (static_cast<int32_t>(args.size()) != callee.params)
+    Fail(at.line, at.column, "Wrong number of arguments for '" + at.name + "'");
+  CompileArgs(args);
+  Emit(Op::kCallExternal, Name(at.key), static_cast<int32_t>(args.size()));
 }
 
 void Compiler::CompileBuiltin(const Expr& at, Builtin id, const std::vector<ExprPtr>& args) {

@@ -135,6 +135,12 @@ void Compiler::CompileCallStatement(const Stmt& stmt) {
       Emit(Op::kPop);
       return;
     }
+    ExternalProc external;
+    if (sym.kind == SymKind::kNone && FindExternal(callee.key, &external)) {
+      CompileExternalCall(callee, external, args);
+      Emit(Op::kPop);
+      return;
+    }
     if (sym.kind == SymKind::kNone)
       Fail(callee.line, callee.column, "Sub or Function '" + callee.name + "' is not defined");
   }

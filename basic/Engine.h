@@ -109,6 +109,7 @@ struct ScriptEngine {
   void* owner = nullptr;
   std::vector<ScriptRunContext*> running;  // the innermost run last
   int32_t modules = 0;                     // loaded modules not yet unloaded
+  std::vector<ScriptModule*> shared;       // modules whose procedures others call, in order
   bool ended = false;
 
   // The class of this name ("Class" or "Library.Class", any case), or -1.
@@ -121,7 +122,15 @@ struct ScriptEngine {
   int32_t ResultClass(const basic::MemberDef& member);
   int32_t ArgClass(const basic::MemberDef& member, size_t i);
   const basic::HostGlobal* FindGlobal(std::string_view key) const;
+  // The first shared module with a procedure of the lower-case name, and the procedure's index
+  // in *proc; null when none has one.
+  ScriptModule* FindSharedProc(std::string_view key, int32_t* proc) const;
 };
+
+namespace basic {
+// A run of one procedure of a loaded module, which the caller passes arguments to and frees.
+ScriptRunContext* NewProcedureRun(ScriptModule* module, int32_t proc);
+}  // namespace basic
 
 struct ScriptModule {
   ScriptEngine* engine = nullptr;
@@ -159,6 +168,12 @@ struct ScriptRunContext {
   std::vector<std::string> strings;  // string handles of the current member call, 1-based
   std::unordered_set<void*> held;    // objects referenced for the run (ScriptObjectHooks)
   std::unique_ptr<basic::Machine> machine;
+  // A run of a procedure with parameters (a call from another module): its arguments, and the
+  // result it came back with.
+  std::vector<basic::Value> arguments;
+  basic::Value result;
+  // The run that called this one's procedure: the objects this run held go over to it.
+  ScriptRunContext* caller = nullptr;
 
   // Break mode: a run with a break handler stops before a statement on a breakpoint line, or
   // where a step asked, and calls the handler, which returns when the user continues.

@@ -174,8 +174,13 @@ void Machine::Run() {
   frames_.reserve(64);
   try {
     InitGlobals();
-    EnterProc(context_.entry, 0, -1);
+    const auto argc = static_cast<int32_t>(context_.arguments.size());
+    for (Value& argument : context_.arguments) stack_[sp_++] = std::move(argument);
+    context_.arguments.clear();
+    EnterProc(context_.entry, argc, -1);
     Execute(image_.procs[context_.entry].codeStart);
+    // The entry's result is what its return left on the stack.
+    if (!context_.failed && !context_.stopped && sp_ > 0) context_.result = std::move(stack_[sp_ - 1]);
   } catch (const StopRun&) {
     context_.stopped = true;
   } catch (const ScriptError& error) {
@@ -647,6 +652,14 @@ void Machine::Loop() {
         errText_.clear();
         break;
       case Op::kEnd: YB_SYNC(); throw StopRun{};
+      case Op::kCallExternal: {
+        sp -= in.b;
+        YB_SYNC();
+        Value result = CallExternal(image_.names[in.a], sp, in.b);
+        for (int32_t i = 0; i < in.b; ++i) sp[i].Clear();
+        *sp++ = std::move(result);
+        break;
+      }
       case Op::kCount: YB_SYNC(); Raise(51);
       default:
         // The verifier lets no other value through, so the dispatch needs no range check.

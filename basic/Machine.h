@@ -105,6 +105,9 @@ class Machine : public BuiltinHost {
   bool ForNext(const LoopInfo& loop);
   bool EachStep(const LoopInfo& loop, bool first);
   void Append(int32_t ref, const Value& tail);
+  // Runs the procedure of that name of a shared module in a run of its own; raises 35 when no
+  // shared module has it, and the callee's error when its run fails.
+  Value CallExternal(const std::string& key, Value* args, int32_t argc);
 
   // MachineMembers.cpp: members of the program's objects.
   Value CallNamed(const Value& object, std::string_view key, Access access, Value* args,

@@ -220,4 +220,24 @@ void Machine::Append(int32_t ref, const Value& tail) {
   StoreVar(ref, Binary(Op::kConcat, var, tail));
 }
 
+Value Machine::CallExternal(const std::string& key, Value* args, int32_t argc) {
+  int32_t proc = 0;
+  ScriptModule* module = engine_.FindSharedProc(key, &proc);
+  // The module that compiled against it may have gone since.
+  if (module == nullptr || module->image.procs[proc].paramCount != argc) Raise(35);
+  ScriptRunContext* run = NewProcedureRun(module, proc);
+  run->arguments.assign(args, args + argc);
+  run->user = context_.user;
+  run->caller = &context_;
+  ScriptRun(run);
+  const bool stopped = run->stopped;
+  ScriptError failure{run->failed ? run->errorNumber : 0, run->errorText};
+  Value result = std::move(run->result);
+  ScriptFreeRunContext(run);
+  // End in the callee ends the whole script, and its error is the caller's to handle.
+  if (stopped) throw StopRun{};
+  if (failure.number != 0) throw failure;
+  return result;
+}
+
 }  // namespace basic

@@ -122,6 +122,14 @@ int16_t ScriptCompile(ScriptCompileRequest* request) {
   environment.knowsGlobal = [engine](const std::string& key) {
     return engine != nullptr && engine->FindGlobal(key) != nullptr;
   };
+  environment.findProcedure = [engine](const std::string& key, basic::ExternalProc* found) {
+    int32_t proc = 0;
+    const ScriptModule* module = engine != nullptr ? engine->FindSharedProc(key, &proc) : nullptr;
+    if (module == nullptr) return false;
+    found->params = module->image.procs[proc].paramCount;
+    found->isFunction = module->image.procs[proc].isFunction;
+    return true;
+  };
   try {
     basic::CodeImage image = basic::CompileText(request->text, environment);
     basic::VerifyImage(image);
@@ -213,8 +221,28 @@ ScriptModule* ScriptLoadModule(ScriptEngine* engine, const ScriptCode* code, uin
 
 void ScriptUnloadModule(ScriptModule* module) {
   if (module == nullptr) return;
+  std::erase(module->engine->shared, module);
   module->unloaded = true;
   DeleteModuleWhenDone(module);
+}
+
+void ScriptShareModule(ScriptModule* module, bool shared) {
+  if (module == nullptr || module->unloaded) return;
+  std::vector<ScriptModule*>& modules = module->engine->shared;
+  std::erase(modules, module);
+  if (shared) modules.push_back(module);
+}
+
+ScriptModule* ScriptEngine::FindSharedProc(std::string_view key, int32_t* proc) const {
+  for (ScriptModule* module : shared) {
+    const std::vector<basic::ProcInfo>& procs = module->image.procs;
+    for (size_t i = 0; i < procs.size(); ++i) {
+      if (basic::Lower(procs[i].name) != key) continue;
+      *proc = static_cast<int32_t>(i);
+      return module;
+    }
+  }
+  return nullptr;
 }
 
 namespace {
@@ -253,6 +281,10 @@ ScriptRunContext* ScriptNewRunContext(ScriptModule* module, const ScriptEntrySpe
     if (error != nullptr) *error = kScriptNoEntry;
     return nullptr;
   }
+  return basic::NewProcedureRun(module, proc);
+}
+
+ScriptRunContext* basic::NewProcedureRun(ScriptModule* module, int32_t proc) {
   auto* context = new ScriptRunContext;
   context->module = module;
   context->entry = proc;
@@ -284,8 +316,11 @@ int16_t ScriptRun(ScriptRunContext* context) {
   }
   context->machine.reset();
   // Objects the run held go back only now: no value of the run refers to them any more.
+  // A called procedure's run hands them to its caller, whose values may hold them still.
   if (engine->hooks.release != nullptr)
-    for (void* object : context->held) engine->hooks.release(object);
+    for (void* object : context->held)
+      if (context->caller == nullptr || !context->caller->held.insert(object).second)
+        engine->hooks.release(object);
   context->held.clear();
   context->ran = true;
   context->running = false;

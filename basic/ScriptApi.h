@@ -131,6 +131,12 @@ void ScriptFreeCode(ScriptCode* code);
 ScriptModule* ScriptLoadModule(ScriptEngine* engine, const ScriptCode* code, uint16_t* error);
 // Ordinal 16.
 void ScriptUnloadModule(ScriptModule* module);
+// Shares a loaded module's procedures with the other modules (or stops sharing them): a name
+// that code compiled or run later does not define calls the procedure of that name of the first
+// module shared, in the order they were shared, its arguments passed by value. Each call runs
+// in a run of its own, so the module's variables start afresh on every call. Unloading a module
+// ends its sharing, and the name is undefined again.
+void ScriptShareModule(ScriptModule* module, bool shared);
 // Ordinal 62: 0 when the code has the entry (name, argument count and kind), else 1.
 int16_t ScriptFindEntry(const ScriptCode* code, const ScriptEntrySpec& entry);
 // Ordinal 11: (module, entry, 4, error).

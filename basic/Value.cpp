@@ -21,6 +21,7 @@ const char* ErrorText(int32_t number) {
     case 14: return "Out of string space";
     case 20: return "Resume without error";
     case 28: return "Out of stack space";
+    case 35: return "Sub or Function not defined";
     case 91: return "Object variable not set";
     case 424: return "Object required";
     case 438: return "Object doesn't support this property or method";

@@ -201,6 +201,12 @@ class ProcVerifier {
       case Op::kErrRaise: Check(b >= 1 && b <= 3, "an argument count"); pops = b; next = false; break;
       case Op::kErrClear: break;
       case Op::kEnd: next = false; break;
+      case Op::kCallExternal:
+        Check(a >= 0 && a < static_cast<int32_t>(image_.names.size()), "a name index");
+        Check(b >= 0 && b <= 60, "an argument count");
+        pops = b;
+        pushes = 1;
+        break;
       case Op::kAdd: case Op::kSub: case Op::kMul: case Op::kDiv: case Op::kIntDiv: case Op::kMod:
       case Op::kPow: case Op::kConcat: case Op::kEq: case Op::kNe: case Op::kLt: case Op::kGt:
       case Op::kLe: case Op::kGe: case Op::kIs: case Op::kAnd: case Op::kOr: case Op::kXor:

@@ -13,6 +13,7 @@
 #include "model/Thing.h"
 #include "model/filing/ObjectReader.h"
 #include "model/filing/ObjectWriter.h"
+#include "model/world/ObjectNumbering.h"
 #include "model/world/WorldDoc.h"
 
 namespace {
@@ -102,13 +103,11 @@ std::vector<TLink*> TConversionCommand::PutBack(const std::vector<uint8_t>& imag
 
 void TConversionCommand::Adopt(std::vector<std::unique_ptr<TLink>> objects,
                                std::vector<int16_t>& identifiers) {
-  int32_t next = 0;
-  for (TLink* object : world_->Objects())
-    next = std::max<int32_t>(next, object->GetIdentifier());
-  if (next + static_cast<int32_t>(objects.size()) >= INT16_MAX) ThrowFailure(kErrOutOfMemory, 0);
+  const std::vector<int16_t> free = FreeIdentifiers(*world_, objects.size());
   TLineHandler* handler = LineHandlerOf(*world_);
-  for (auto& object : objects) {
-    object->SetIdentifier(static_cast<int16_t>(++next));
+  for (size_t i = 0; i < objects.size(); ++i) {
+    auto& object = objects[i];
+    object->SetIdentifier(free[i]);
     identifiers.push_back(object->GetIdentifier());
     TLink* adopted = object.get();
     world_->AdoptObject(std::move(object));

@@ -12,6 +12,7 @@
 #include "exchange/tables/LoadTableCommand.h"
 #include "model/filing/ObjectReader.h"
 #include "model/filing/ObjectWriter.h"
+#include "model/world/ObjectNumbering.h"
 #include "model/world/WorldDoc.h"
 
 namespace {
@@ -19,10 +20,7 @@ namespace {
 // Takes the object into the world under an identifier of its own, past the world's highest:
 // the table, its cell store and the manager refer to each other by identifier in documents.
 void AdoptNumbered(TWorldDoc& world, std::unique_ptr<TLink> object) {
-  int32_t highest = 0;
-  for (TLink* other : world.Objects()) highest = std::max<int32_t>(highest, other->GetIdentifier());
-  if (highest + 1 > INT16_MAX) ThrowFailure(kErrOutOfMemory, 0);
-  object->SetIdentifier(static_cast<int16_t>(highest + 1));
+  object->SetIdentifier(FreeIdentifier(world));
   world.AdoptObject(std::move(object));
 }
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 #include <map>
+#include <set>
 #include <string>
 
 #include "core/Failure.h"
@@ -15,6 +16,7 @@
 #include "model/filing/ChangeRecorder.h"
 #include "model/filing/ClassSource.h"
 #include "model/filing/ObjectReaderText.h"
+#include "model/world/ObjectNumbering.h"
 
 namespace {
 
@@ -666,18 +668,12 @@ void TObjectReader::SeparateSharedIdentifiers() {
       shared.push_back(object);
   }
   if (shared.empty()) return;
-  int32_t next = holders.rbegin()->first + 1;
-  for (TLink* object : shared) {
-    while (next <= INT16_MAX && holders.contains(next)) ++next;
-    if (next > INT16_MAX) {
-      next = 1;
-      while (next <= INT16_MAX && holders.contains(next)) ++next;
-    }
-    // More objects than identifiers: no document of the program.
-    FailIfBadFormat(next > INT16_MAX);
-    object->SetIdentifier(static_cast<int16_t>(next));
-    holders.emplace(next, object);
-  }
+  std::set<int32_t> held;
+  for (const auto& holder : holders) held.insert(holder.first);
+  const std::vector<int16_t> free = FreeIdentifiers(held, shared.size());
+  // More objects than identifiers: no document of the program.
+  FailIfBadFormat(free.size() < shared.size());
+  for (size_t i = 0; i < shared.size(); ++i) shared[i]->SetIdentifier(free[i]);
   RebuildLookups();
 }
 

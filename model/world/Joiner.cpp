@@ -10,6 +10,7 @@
 #include "core/MenuCommands.h"
 #include "model/filing/ChangeRecorder.h"
 #include "model/filing/ObjectReader.h"
+#include "model/world/ObjectNumbering.h"
 #include "model/world/WorldDoc.h"
 #include "model/world/WorldEditCheck.h"
 
@@ -53,8 +54,6 @@ constexpr int16_t kBlockAttachedList = 5232;
 constexpr int16_t kErrCannotAssemble = -25104;
 constexpr int16_t kErrAssemblyStopped = -25107;
 constexpr int32_t kMsgCannotAssemble = (40033 << 16) | 5;
-// Identifiers of the world's own objects lie below the world's.
-constexpr int16_t kFirstObjectIdentifier = 1;
 
 }  // namespace
 
@@ -233,12 +232,7 @@ void TJoinAction::MakeJoint() {
   std::vector<std::unique_ptr<TLink>> objects = reader->TakeObjects();
   if (objects.empty() || !IsConstraint(objects.front().get())) FailIfNullResource(nullptr);
   newJoint_ = std::move(objects.front());
-  int16_t next = kFirstObjectIdentifier;
-  for (TLink* object : World().Objects()) {
-    if (object->GetIdentifier() >= next && object->GetIdentifier() < kJoinerIdentifier)
-      next = static_cast<int16_t>(object->GetIdentifier() + 1);
-  }
-  jointIdentifier_ = next;
+  jointIdentifier_ = FreeIdentifier(World());
   newJoint_->SetIdentifier(jointIdentifier_);
   joint_ = newJoint_.get();
   jointIsNew_ = true;

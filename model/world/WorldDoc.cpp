@@ -245,6 +245,19 @@ void TWorldDoc::MoveSelection(bool toFront) {
   } else {
     std::stable_partition(owned_.begin(), owned_.end(), isSelected);
   }
+  // The objects linked to the world, which scripts walk, take the order the world keeps and
+  // writes its objects in: one order, however it is read.
+  std::vector<TLink*> moved;
+  for (const auto& object : owned_)
+    if (isSelected(object) && GetIdentityIndex(object.get()) != -1) moved.push_back(object.get());
+  if (!toFront) std::reverse(moved.begin(), moved.end());
+  for (TLink* object : moved) {
+    Delete(object);
+    if (toFront)
+      InsertLast(object);
+    else
+      InsertFirst(object);
+  }
   TWorldBase::Changed();
 }
 

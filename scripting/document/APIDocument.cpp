@@ -20,6 +20,7 @@
 #include "model/command/CommandHandler.h"
 #include "model/filing/ObjectReader.h"
 #include "model/world/Joiner.h"
+#include "model/world/ObjectNumbering.h"
 #include "model/world/QVDoc.h"
 #include "model/world/RunCommand.h"
 #include "model/world/WorldDeleteCommand.h"
@@ -483,9 +484,10 @@ APIResult TAPIDocument::SetExportFrame(bool stop, int16_t frame) {
   int32_t first = 0;
   int32_t last = 0;
   WorldExports().getFrameRange(*handler, first, last);
-  // A value that would cross the other end of the range is ignored.
-  if (stop && frame >= first) WorldExports().setFrameRange(*handler, first, frame);
-  if (!stop && frame <= last) WorldExports().setFrameRange(*handler, frame, last);
+  // A value that would cross the other end of the range is ignored; an end never set (-1) is
+  // no bound, so that a script may set the start first.
+  if (stop && (first < 0 || frame >= first)) WorldExports().setFrameRange(*handler, first, frame);
+  if (!stop && (last < 0 || frame <= last)) WorldExports().setFrameRange(*handler, frame, last);
   return context.Result();
 }
 
@@ -597,15 +599,8 @@ TLink* TAPIDocument::NewFromTemplate(int16_t resource, TAPIDispatcher** made, in
   auto reader = ReadDefaultObjects(resource, nullptr);
   std::vector<std::unique_ptr<TLink>> objects = reader->TakeObjects();
   if (objects.empty()) return nullptr;
-  // Each object takes the lowest identifier no object holds, as one the user places does: the
-  // numbers from the world's own on belong to its settings objects.
-  std::set<int32_t> taken;
-  for (TLink* object : world.Objects()) taken.insert(object->GetIdentifier());
-  std::vector<int16_t> free;
-  for (int32_t identifier = 1; free.size() < objects.size(); ++identifier) {
-    if (identifier >= std::numeric_limits<int16_t>::max()) ThrowFailure(kErrOutOfMemory, 0);
-    if (!taken.contains(identifier)) free.push_back(static_cast<int16_t>(identifier));
-  }
+  // Each object is numbered as one the user places.
+  const std::vector<int16_t> free = FreeIdentifiers(world, objects.size());
   // The template's object is its first of the class: a curved slot's table comes ahead of it.
   TLink* first = objects.front().get();
   if (classId != 0) {

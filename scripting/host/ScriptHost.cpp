@@ -258,6 +258,8 @@ ScriptResult TScriptHost::AddScript(TScriptText* script) {
   script->SetReadOnly(true);
   if (script->Load() == 0) return {6, 5};
   if (Compile(script) == 0) LoadModule(script);
+  // Scripts compiled and run from now on call its procedures by name, until it is unloaded.
+  ScriptShareModule(script->Module(), true);
   if (std::find(scripts_.begin(), scripts_.end(), script) == scripts_.end())
     scripts_.push_back(script);
   return {0, 0};

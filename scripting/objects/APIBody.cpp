@@ -251,11 +251,13 @@ APIResult TAPIPolygon::AddVertex(int32_t index, double x, double y) {
   const double second = y * FromDisplayFactor(polygon, SecondDimension(IsCurved()));
   const int32_t copied = index == count + 1 ? count : index;
   const int32_t placed = index == count + 1 ? count + 1 : index;
-  ApplyTagAction(*polygon, point_ref::Make(point_ref::kInsert, copied, true));
-  // The values go in the polygon's hot-point frame, which converts them once; its blocks are
-  // recorded for undo.
-  ApplyNumberProperty(*polygon, point_ref::Make(point_ref::kHotFrame, placed, true), first);
-  ApplyNumberProperty(*polygon, point_ref::Make(point_ref::kHotFrame, placed, false), second);
+  // One edit, so that one undo takes the new vertex back whole. The copy of its neighbour is
+  // moved in the polygon's hot-point frame, which converts the values once.
+  ApplyObjectEdit(*polygon, [copied, placed, first, second](TLink& object) {
+    object.DoAction(point_ref::Make(point_ref::kInsert, copied, true));
+    object.SetNumberProperty(point_ref::Make(point_ref::kHotFrame, placed, true), first);
+    object.SetNumberProperty(point_ref::Make(point_ref::kHotFrame, placed, false), second);
+  });
   return context.Result();
 }
 

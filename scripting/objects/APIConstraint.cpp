@@ -21,6 +21,7 @@
 #include "constraints/Slot.h"
 #include "constraints/Springs.h"
 #include "model/filing/ObjectReader.h"
+#include "model/world/ObjectNumbering.h"
 #include "model/world/WorldDoc.h"
 #include "scripting/host/CallFrame.h"
 #include "scripting/objects/APICell.h"
@@ -358,11 +359,7 @@ APIResult TAPIConstraint::AppendPoint(double x, double y) {
   auto* point = static_cast<TPoint*>(made.get());
   point->LocalX()->SetConstant(x);
   point->LocalY()->SetConstant(y);
-  int16_t highest = 0;
-  for (TLink* object : world->Objects())
-    highest = std::max(highest, object->GetIdentifier());
-  if (highest == INT16_MAX) return context.Result();
-  point->SetIdentifier(static_cast<int16_t>(highest + 1));
+  point->SetIdentifier(FreeIdentifier(*world));
   world->AdoptObject(std::move(made));
   if (!rope->IsAttachedTo(point)) rope->AttachObjectAndUpdate(point);
   return context.Result();

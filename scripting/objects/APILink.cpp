@@ -200,7 +200,9 @@ bool TAPILinkCollection::IsScriptVisibleObject(const TObject* object) {
   const auto* link = static_cast<const TLink*>(object);
   if (link->GetIdentifier() == 0) return false;
   if (link->IsMemberClass(TMass::kClassID)) return !link->IsMemberClass(TZeroMass::kClassID);
-  if (link->IsMemberClass(TUICnstr::kClassID)) return true;
+  // Of constraints only the built-in kinds, forces and torques: custom and field constraints
+  // are the world's own workings.
+  if (link->IsMemberClass(TLockableCnstr::kClassID)) return true;
   if (link->IsMemberClass(TPoint::kClassID))
     return !link->IsMemberClass(TCOMPoint::kClassID) &&
            link->GetIdentifier() != kHiddenPointIdentifier;

@@ -106,9 +106,14 @@ TEST_F(DocumentExportScript, AWorldWithoutAnExportHandlerGetsOneWithEveryKindOfE
 TEST_F(DocumentExportScript, TheFrameRangeNeverCrossesItself) {
   AddHandler();
   EXPECT_EQ(Frame(false), -1);
-  object_->SetExportFrame(false, 10);  // past the stop of -1: ignored
-  EXPECT_EQ(Frame(false), -1);
+  // No stop is set yet: a start is taken, as a stop is while no start is set.
+  object_->SetExportFrame(false, 10);
+  EXPECT_EQ(Frame(false), 10);
+  object_->SetExportFrame(false, -1);
   object_->SetExportFrame(true, 20);
+  EXPECT_EQ(Frame(true), 20);
+  object_->SetExportFrame(false, 25);  // past the stop: ignored
+  EXPECT_EQ(Frame(false), -1);
   object_->SetExportFrame(false, 10);
   EXPECT_EQ(Frame(false), 10);
   EXPECT_EQ(Frame(true), 20);

@@ -1,11 +1,11 @@
 #include "views/world/TemplateCommand.h"
 
-#include <set>
 #include <utility>
 
 #include "model/Link.h"
 #include "model/filing/ObjectReader.h"
 #include "model/world/WorldDoc.h"
+#include "model/world/ObjectNumbering.h"
 #include "model/world/WorldEditCheck.h"
 #include "ui/periphery/ActionChooser.h"
 #include "views/trackers/DuplicateCommands.h"
@@ -65,12 +65,7 @@ bool InitPlacementOfNew(TTracker489& placing, int16_t command, std::unique_ptr<T
   auto* window = dynamic_cast<TWorldWindow*>(world.GetDisplay());
   TWorldTrackerContext* context = window != nullptr ? window->TrackerContext() : nullptr;
   if (context == nullptr || made == nullptr) return false;
-  // Identifier 0 is the world's background: the object takes the first one no object holds.
-  std::set<int16_t> taken;
-  for (const TLink* object : world.Objects()) taken.insert(object->GetIdentifier());
-  int16_t identifier = 1;
-  while (taken.contains(identifier)) ++identifier;
-  made->SetIdentifier(identifier);
+  made->SetIdentifier(FreeIdentifier(world));
   // The object joins the world as a placed gadget does, so that undo takes it out again.
   auto reader = std::make_unique<TObjectReader>();
   reader->AdoptObject(std::move(made));

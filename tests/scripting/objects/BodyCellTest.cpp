@@ -117,11 +117,14 @@ TEST_F(Bodies, VerticesAreAddedAndDeletedAsCommandsWithinTheOutline) {
                 "p.GetVertex 2, x, y\nPrint x; y\np.GetVertex 9, x, y\nPrint x; y"),
             "3\n423\n-1-2\n00\n00\n");
   EXPECT_EQ(triangle->GetVertices()->GetCount(), 5);
-  // The last command placed the y of the new first vertex; undone, it is the copy's again.
+  // One command added the new first vertex: undone, the outline is as it was before it.
   commands_->GetLastCommand()->Undo();
-  EXPECT_EQ(triangle->GetVertices()->GetPoint(1).x, -1.0);
+  ASSERT_EQ(triangle->GetVertices()->GetCount(), 4);
+  EXPECT_EQ(triangle->GetVertices()->GetPoint(1).x, 0.0);
   EXPECT_EQ(triangle->GetVertices()->GetPoint(1).y, 0.0);
   commands_->GetLastCommand()->Redo();
+  ASSERT_EQ(triangle->GetVertices()->GetCount(), 5);
+  EXPECT_EQ(triangle->GetVertices()->GetPoint(1).x, -1.0);
   EXPECT_EQ(triangle->GetVertices()->GetPoint(1).y, -2.0);
   EXPECT_EQ(Run("Dim p As YBBody\nSet p = Objects.Body(1)\np.DeleteVertex 1\np.DeleteVertex 1\n"
                 "p.DeleteVertex 1\nPrint p.VertexCount"),
