@@ -6,7 +6,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
-#include <set>
 #include <vector>
 
 #include "core/Failure.h"
@@ -15,6 +14,7 @@
 #include "exchange/dde/FastTable.h"
 #include "model/filing/ObjectReader.h"
 #include "model/filing/ObjectWriter.h"
+#include "model/world/ObjectNumbering.h"
 #include "model/world/WorldDoc.h"
 
 namespace {
@@ -262,13 +262,8 @@ TDDETableSuiteHandler& NewTableHandler(TLink& served, TExternalDDETableDoc& docu
     ThrowFailure(kErrNoHandlerTemplate, 0);
   auto made = std::unique_ptr<TDDETableSuiteHandler>(static_cast<TDDETableSuiteHandler*>(objects.front().release()));
   TDDETableSuiteHandler& handler = *made;
-  // The template's number is the template's own: the handler takes the first one no object of
-  // the world holds (0 is the world's background).
-  std::set<int16_t> taken;
-  for (const TLink* object : world->Objects()) taken.insert(object->GetIdentifier());
-  int16_t identifier = 1;
-  while (taken.contains(identifier)) ++identifier;
-  handler.SetIdentifier(identifier);
+  // The template's number is the template's own: the handler is numbered as a new object.
+  handler.SetIdentifier(FreeIdentifier(*world));
   world->AdoptObject(std::move(made));
   handler.SetLinkedObject(&served);
   handler.SetDocument(&document);

@@ -127,10 +127,12 @@ TEST_F(ScriptObjects, APointOfTheLockedPointToolIsASquarePoint) {
   const Box frame = Frame();
   Me().Click(frame.x + frame.width / 2 - 60, frame.y + frame.height - 120);
   ASSERT_TRUE(Me().Idle());
-  ASSERT_TRUE(RunLines("kinds", {"Dim i", "Print \"last \"; d.Points(d.Points.Count).Kind",
-                                 "Print \"new \"; d.NewPoint(\"point\").Kind"}));
+  ASSERT_TRUE(RunLines("kinds", {"Print \"last \"; d.Points(d.Points.Count).Kind",
+                                 "Print \"new \"; d.NewPoint(\"point\").Kind",
+                                 "Print \"square \"; d.NewPoint(\"squarepoint\").Kind"}));
   EXPECT_EQ(SaidAfter("last "), "squarepoint") << Program()->Output();
   EXPECT_EQ(SaidAfter("new "), "point");
+  EXPECT_EQ(SaidAfter("square "), "squarepoint");
 }
 
 TEST_F(ScriptObjects, ObjectsAScriptMakesAreInItsCollectionsAndAFieldIsNot) {
