@@ -1,7 +1,8 @@
 // Drawings of another program opened from the File menu: a closed outline comes back with its
 // corners when the shown frame is exported as a drawing, and a circle saved as a world, opened
 // and saved again is written alike, keeping the moment of a disc when its radius is typed into
-// the coordinates bar. The drawings are made, and the exported one read, by ezdxf.
+// the coordinates bar; a drawing whose block inserts itself is refused at once. The drawings are
+// made, and the exported one read, by ezdxf.
 
 #include <algorithm>
 #include <cmath>
@@ -292,6 +293,36 @@ TEST_F(Dxf, ARadiusTypedIntoTheCoordinatesBarKeepsTheMomentOfADisc) {
   const double mass = oval.GetMass();
   ASSERT_GT(mass, 0.0);
   EXPECT_NEAR(oval.CurrentMomentValue(), mass * kTypedRadius * kTypedRadius / 2, 1e-9 * mass);
+}
+
+// A drawing whose block inserts itself four times over, opened from the File menu: the program
+// refuses it with an alert at once, and opens nothing.
+TEST_F(Dxf, ADrawingWhoseBlockInsertsItselfIsRefusedAtOnce) {
+  const std::string drawn = Home().Path("endless.dxf");
+  {
+    std::string text = "0\nSECTION\n2\nBLOCKS\n0\nBLOCK\n2\nB\n";
+    for (int i = 0; i < 4; ++i) text += "0\nINSERT\n2\nB\n";
+    text += "0\nENDBLK\n0\nENDSEC\n0\nSECTION\n2\nENTITIES\n0\nINSERT\n2\nB\n"
+            "0\nENDSEC\n0\nEOF\n";
+    std::FILE* file = std::fopen(drawn.c_str(), "wb");
+    ASSERT_NE(file, nullptr);
+    std::fwrite(text.data(), 1, text.size(), file);
+    std::fclose(file);
+  }
+  ASSERT_TRUE(StartEmpty());
+  ASSERT_TRUE(Choose("File", 1, 0));
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().FocusedTitle() == "Open a world"; }))
+      << "the open dialog did not take the keyboard: " << Me().FocusedTitle();
+  Me().Type(drawn);
+  Me().Key("Return");
+  // The main window and, over it, the alert (both titled with the program's name).
+  ASSERT_TRUE(Me().WaitUntil([] {
+    return Me().ShownWindows() == 2 && Me().FocusedTitle() == "Yarrowby";
+  })) << "no alert refused the drawing: " << Me().FocusedTitle();
+  Me().Key("Return");
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().ShownWindows() == 1; })) << "the alert stayed";
+  ASSERT_TRUE(Me().Idle());
+  EXPECT_EQ(Me().WindowTitled("Yarrowby - endless.dxf"), XWindowId{0}) << "the drawing opened";
 }
 
 }  // namespace
