@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 #include <limits>
 #include <set>
 #include <vector>
@@ -445,6 +446,9 @@ APIResult TAPIDocument::Export(int16_t command, const Str255& path, int16_t sele
       std::unique_ptr<TCommandCore> exporter =
           exports.makeExport(*handler, world, command, path.Chars(), selectedOnly != 0);
       exported = exporter != nullptr && PerformNow(std::move(exporter));
+      // An exporter that never got to run (another run of the world goes first) leaves no file:
+      // nothing was exported.
+      exported = exported && std::filesystem::exists(path.Chars());
     }
   } catch (...) {
     exported = false;

@@ -16,6 +16,7 @@
 
 #include "exchange/export/ExportHandler.h"
 #include "inout/meters/Output.h"
+#include "model/world/RunCommand.h"
 #include "scripting/document/APIDocument.h"
 #include "scripting/host/Application.h"
 #include "tests/app/SampleFixture.h"
@@ -100,6 +101,21 @@ TEST_F(ScriptExportRun, BothExportsWriteTheirRangeAndTheRunStays) {
   ASSERT_EQ(object->Export(kCmdExportDxfFrame, Str255(drawing.c_str()), 0).code, 0);
   EXPECT_TRUE(std::filesystem::exists(drawing));
   EXPECT_EQ(world.LastFrame(), kFrames) << "the drawing lost the recorded frames";
+}
+
+TEST_F(ScriptExportRun, AnExportThatCannotRunBecauseAnotherRunGoesFirstFails) {
+  document_ = Open(sample_worlds::kSpringAndPinFile);
+  TWorldDoc& world = document_->World();
+  world.RunToFrame(4, nullptr);
+  // A run of the world that was made first and has not ended.
+  std::unique_ptr<TCommand> earlier = world.NewRunCommand(0, 20, 0, 0);
+  auto* object = static_cast<TAPIDocument*>(document_->GetAPIDocument(root_));
+  const std::string drawing = folder_ + "/never.dxf";
+  EXPECT_EQ(object->Export(kCmdExportDxfFrame, Str255(drawing.c_str()), 0).code, 8);
+  EXPECT_FALSE(std::filesystem::exists(drawing));
+  earlier.reset();
+  EXPECT_EQ(object->Export(kCmdExportDxfFrame, Str255(drawing.c_str()), 0).code, 0);
+  EXPECT_TRUE(std::filesystem::exists(drawing));
 }
 
 }  // namespace
