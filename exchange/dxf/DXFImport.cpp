@@ -37,7 +37,8 @@ constexpr int32_t kVertexSkipped = 16 | 64 | 128;
   ThrowFailure(kErrDrawingMalformed, 0);
 }
 
-constexpr char kTooLarge[] = "The drawing's geometry is too large for a world: its numbers overflow.";
+constexpr char kTooLarge[] =
+    "The drawing's geometry is too large for a world: its numbers overflow.";
 
 // A value computed from the drawing, checked before it goes into the world.
 double Checked(double value) {
@@ -563,7 +564,7 @@ void DrawingImport::ReadInsert() {
     Refuse(cause.c_str());
   }
   // Deeper inserts are passed over.
-  if (active_.size() >= kMostInsertDepth) return;
+  if (active_.size() >= static_cast<size_t>(kMostInsertDepth)) return;
   // The block's base point goes to the insertion point, scaled and turned about it.
   const double t = rotation * kRadiansPerDegree;
   Placement own;

@@ -15,9 +15,9 @@
 namespace {
 
 struct Outcome {
-  int16_t result = 0;     // the import's answer, or the error it raised
-  int64_t groups = 0;     // progress reports: one before every group read
-  std::string message;    // the failure's detail
+  int16_t result = 0;   // the import's answer, or the error it raised
+  int64_t groups = 0;   // progress reports: one before every group read
+  std::string message;  // the failure's detail
   std::string text;
 };
 
