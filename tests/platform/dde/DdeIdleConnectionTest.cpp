@@ -1,10 +1,12 @@
 // Peers that connect to a service and never say what they want: each is dropped when its
 // deadline passes (on the layer's clock, by the check timer), only a few may wait at once, and a
-// well-behaved client is served meanwhile.
+// well-behaved client is served meanwhile. A process out of descriptors stops watching its
+// listener instead of trying again and again, until a conversation gives one back.
 
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <stdlib.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -43,6 +45,7 @@ class DdeIdleConnectionTest : public ::testing::Test {
     for (const auto& entry : std::filesystem::directory_iterator(folder_ + "/sockets")) path_ = entry.path();
   }
   void TearDown() override {
+    if (limited_) setrlimit(RLIMIT_NOFILE, &limits_);
     for (const int fd : peers_) close(fd);
     DdeUninitialize(server_);
     UseProcessClock();
@@ -66,6 +69,20 @@ class DdeIdleConnectionTest : public ::testing::Test {
     const std::vector<uint8_t> ask = EncodeDdeFrame(DdeFrame::Names(DdeFrameType::kConnect, &service, &topic));
     ASSERT_EQ(send(fd, ask.data(), ask.size(), MSG_NOSIGNAL), static_cast<ssize_t>(ask.size()));
   }
+  // Whether the server has sent something.
+  static bool Answered(int fd) {
+    uint8_t byte = 0;
+    return recv(fd, &byte, 1, MSG_DONTWAIT | MSG_PEEK) > 0;
+  }
+  // One turn of the loop's own work: what is queued is taken (timers without running them), then
+  // the loop serves what can be read or, when nothing can, moves the clock to the next timer.
+  static void Turn() {
+    MSG message;
+    while (PeekMessage(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message != WM_TIMER) DispatchMessage(&message);
+    }
+    WaitMessage();
+  }
   // Whether the server has closed its side: the end of the stream, after any frames it sent.
   static bool ClosedByServer(int fd) {
     for (;;) {
@@ -82,6 +99,8 @@ class DdeIdleConnectionTest : public ::testing::Test {
   HSZ service_ = 0;
   HSZ topic_ = 0;
   std::vector<int> peers_;
+  rlimit limits_{};
+  bool limited_ = false;
 };
 
 TEST_F(DdeIdleConnectionTest, ASilentConnectionIsDroppedAtItsDeadlineAndATalkingOneStays) {
@@ -140,6 +159,43 @@ TEST_F(DdeIdleConnectionTest, OnlyAFewWaitAtOnceAndAClientIsServedMeanwhile) {
     }
   }
   EXPECT_LT(held, kDdeMaxWaitingConnections) << "the client took a place among the waiting too";
+}
+
+TEST_F(DdeIdleConnectionTest, WithoutDescriptorsTheListenerRestsUntilAConversationEnds) {
+  UseVirtualClock(1000);
+  const int talker = Connect();
+  SendConnect(talker);
+  for (int turn = 0; turn < 20 && !Answered(talker); ++turn) Turn();
+  ASSERT_TRUE(Answered(talker));
+  // A newcomer waits in the listener's queue while the process has no descriptor to spare: the
+  // lowest free one is at the limit.
+  const int newcomer = Connect();
+  SendConnect(newcomer);
+  const int lowestFree = dup(0);
+  close(lowestFree);
+  ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &limits_), 0);
+  rlimit tight = limits_;
+  tight.rlim_cur = static_cast<rlim_t>(lowestFree);
+  ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &tight), 0);
+  limited_ = true;
+  Turn();  // the accept fails
+  const DWORD failedAt = GetTickCount();
+  Turn();
+  const bool rested = GetTickCount() != failedAt;
+  // Reports need descriptors: the limit goes back before anything is checked.
+  setrlimit(RLIMIT_NOFILE, &limits_);
+  limited_ = false;
+  EXPECT_TRUE(rested) << "the loop still had the listener to serve: it would spin";
+  EXPECT_FALSE(Answered(newcomer));
+
+  // The listener rests even with descriptors to spare (no timer runs here) until the talker
+  // leaves; then the newcomer is taken and answered.
+  Turn();
+  EXPECT_FALSE(Answered(newcomer));
+  close(talker);
+  peers_.erase(peers_.begin());
+  for (int turn = 0; turn < 20 && !Answered(newcomer); ++turn) Turn();
+  EXPECT_TRUE(Answered(newcomer)) << "the listener was not watched again";
 }
 
 }  // namespace
