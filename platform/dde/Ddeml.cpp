@@ -269,7 +269,7 @@ void EndConversation(HCONV handle, bool notify) {
     const auto instance = lib.instances.find(conversation.instance);
     if (notify && confirmed && instance != lib.instances.end()) callback = instance->second.callback;
     // A descriptor is free again: a listener left for want of one may accept once more.
-    if (conversation.server && instance != lib.instances.end()) instance->second.listenerPaused = false;
+    if (instance != lib.instances.end()) instance->second.listenerPaused = false;
     lib.conversations.erase(it);
   }
   if (callback) callback(XTYP_DISCONNECT, 0, handle, 0, 0, 0, 0, 0);
