@@ -23,10 +23,14 @@ void TOpenDocumentCommand::Perform() {
     ThrowFailure(kErrNotAFile, 0);
   }
   std::unique_ptr<TQVDoc> document = maker_ ? maker_() : std::make_unique<TQVDoc>();
+  FailureDetailText() = Str255();
   try {
     document->ReadDocument(path_);
   } catch (const QVException&) {
-    const std::string detail = "The document \"" + path_ + "\" was not opened.";
+    // The reader's own cause comes first, so that the text's length limit cuts the path, not it.
+    const std::string cause = FailureDetailText().AsCString();
+    const std::string opened = "The document \"" + path_ + "\" was not opened.";
+    const std::string detail = cause.empty() ? opened : cause + " " + opened;
     FailureDetailText() = Str255(detail.c_str());
     throw;
   }

@@ -111,3 +111,26 @@ TEST_F(OpenDocumentTest, AFileThatCannotBeReadIsShownOnceByName) {
 }
 
 }  // namespace
+
+// The reader's own cause stays in the alert, ahead of the document's name (which the alert's
+// length limit may cut).
+TEST_F(OpenDocumentTest, ADrawingRefusedByItsReaderIsShownWithItsCause) {
+  const std::filesystem::path drawing =
+      std::filesystem::temp_directory_path() /
+      ("yb-endless-" + std::to_string(::getpid()) + ".dxf");
+  {
+    std::ofstream out(drawing, std::ios::binary);
+    out << "0\nSECTION\n2\nBLOCKS\n0\nBLOCK\n2\nB\n0\nINSERT\n2\nB\n0\nENDBLK\n0\nENDSEC\n"
+           "0\nSECTION\n2\nENTITIES\n0\nINSERT\n2\nB\n0\nENDSEC\n0\nEOF\n";
+  }
+  TOpenDocumentCommand open(drawing.string());
+  app_->Commands().HandleCommand(&open);
+  std::filesystem::remove(drawing);
+  EXPECT_EQ(open.Document(), nullptr);
+  ASSERT_EQ(alerts_.size(), 1u);
+  const size_t cause = alerts_[0].find("inserts itself");
+  const size_t name = alerts_[0].find("The document \"");
+  ASSERT_NE(cause, std::string::npos) << alerts_[0];
+  ASSERT_NE(name, std::string::npos) << alerts_[0];
+  EXPECT_LT(cause, name) << alerts_[0];
+}
