@@ -589,10 +589,11 @@ void ServeInstance(uint32_t instance) {
     std::lock_guard guard(lib.lock);
     const auto it = lib.instances.find(instance);
     if (it == lib.instances.end()) return;
-    for (const Service& service : it->second.services) {
-      if (it->second.listenerPaused) break;
-      watched.push_back(pollfd{service.fd, POLLIN, 0});
-      owners.push_back(0);
+    if (!it->second.listenerPaused) {
+      for (const Service& service : it->second.services) {
+        watched.push_back(pollfd{service.fd, POLLIN, 0});
+        owners.push_back(0);
+      }
     }
     for (const auto& [handle, conversation] : lib.conversations) {
       if (conversation.instance != instance || conversation.busy) continue;
