@@ -94,6 +94,8 @@ void TWorldWindowDocument::Close() {
   // The embedded worlds' windows go with the document.
   items_.CloseAll();
   TWindowDocument::Close();
+  // Scripts no longer see a document whose windows are gone.
+  if (const auto& closed = StartupHooks().documentClosed) closed(*document_);
   if (CDocTemplate* const docTemplate = GetDocTemplate()) docTemplate->RemoveDocument(this);
   if (auto* application = dynamic_cast<TApp*>(CWinApp::Current()))
     application->KeepWindowPlacesWhenNoDocumentIsOpen();

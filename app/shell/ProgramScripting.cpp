@@ -7,17 +7,55 @@
 #include <memory>
 #include <system_error>
 
+#include "app/TApp.h"
+#include "app/frames/DocumentWindows.h"
 #include "app/frames/MainFrame.h"
 #include "core/Failure.h"
 #include "core/Keys.h"
 #include "model/command/CommandHandler.h"
 #include "model/world/QVDoc.h"
 #include "platform/win32/MessageBox.h"
+#include "scripting/document/APIDocument.h"
 #include "scripting/host/Application.h"
 #include "scripting/shell/ScriptsMenu.h"
 #include "ui/dialogs/FloatingWindows.h"
+#include "ui/views/OwlSubview.h"
 #include "views/world/MainWorldView.h"
 #include "views/world/WorldWindow.h"
+
+namespace {
+
+// The application while it shows documents in windows of its main frame; null without one (unit
+// tests, a program run without windows), where scripts keep documents of their own.
+TApp* WindowedApplication() {
+  auto* application = dynamic_cast<TApp*>(CWinApp::Current());
+  if (application == nullptr || application->Documents() == nullptr) return nullptr;
+  return application->MainFrame() != nullptr ? application : nullptr;
+}
+
+// The window document that shows the document in a window, or null.
+TWorldWindowDocument* WindowDocumentOf(const TQVDoc& document) {
+  TApp* application = WindowedApplication();
+  if (application == nullptr) return nullptr;
+  for (const auto& shown : application->Documents()->Documents())
+    if (&shown->Document() == &document && !shown->Windows().empty()) return shown.get();
+  return nullptr;
+}
+
+// The world document of the front window, as the menus find it: the current window object,
+// else the active document frame of the main frame.
+TWorldWindowDocument* FrontWindowDocument(TApp& application) {
+  if (TOwlSubview* const front = TOwlSubview::CurrentWindow())
+    if (auto* document = dynamic_cast<TWorldWindowDocument*>(front->GetDocument())) return document;
+  CMainFrame* const frame = application.MainFrame();
+  CMDIChildWnd* const active = frame != nullptr ? frame->MDIGetActive() : nullptr;
+  if (active == nullptr) return nullptr;
+  for (const auto& shown : application.Documents()->Documents())
+    if (shown->GetWindowFrame() == active && !shown->Windows().empty()) return shown.get();
+  return nullptr;
+}
+
+}  // namespace
 
 TProgramScripting::TProgramScripting() {
   documents_.IList();
@@ -84,19 +122,62 @@ void TProgramScripting::DocumentClosed(TQVDoc& document) {
   documents_.Delete(&document);
   if (front_ == &document)
     front_ = documents_.GetCount() > 0 ? static_cast<TQVDoc*>(documents_.At(documents_.GetCount())) : nullptr;
+  // A script that still holds the document's script object is told from now on that the
+  // document is gone, even while the closed document itself lives on.
+  auto* scriptObject = static_cast<TAPIDispatcher*>(document.GetAPIDocument(nullptr));
+  if (scriptObject == nullptr) return;
+  document.ForgetAPIDocument();
+  scriptObject->DeleteIfUnreferenced();
+}
+
+TQVDoc* TProgramScripting::FrontDocument() {
+  TApp* application = WindowedApplication();
+  if (application == nullptr) return front_;
+  TWorldWindowDocument* front = FrontWindowDocument(*application);
+  return front != nullptr ? &front->Document() : nullptr;
 }
 
 void TProgramScripting::ActivateDocument(TQVDoc& document) {
-  if (documents_.Contains(&document)) front_ = &document;
+  TApp* application = WindowedApplication();
+  if (application == nullptr) {
+    if (documents_.Contains(&document)) front_ = &document;
+    return;
+  }
+  TWorldWindowDocument* shown = WindowDocumentOf(document);
+  CFrameWnd* const frame = shown != nullptr ? shown->GetWindowFrame() : nullptr;
+  auto* const main = dynamic_cast<CMDIFrameWnd*>(application->MainFrame());
+  if (frame != nullptr && main != nullptr) main->MDIActivate(frame);
 }
 
 void TProgramScripting::NewDocument() {
+  if (TApp* application = WindowedApplication()) {
+    application->NewDocument();
+    return;
+  }
   ownDocuments_.push_back(std::make_unique<TQVDoc>());
   DocumentOpened(*ownDocuments_.back());
 }
 
+void TProgramScripting::OpenDocument(const FSSpec& file) {
+  if (TApp* application = WindowedApplication()) {
+    // A file that cannot be read was reported by the open; the script gets no document.
+    if (!application->OpenDocumentFile(file.name.Chars())) ThrowFailure(kErrNone, 0);
+    return;
+  }
+  auto document = std::make_unique<TQVDoc>();
+  document->ReadDocument(file.name.Chars());
+  ownDocuments_.push_back(std::move(document));
+  DocumentOpened(*ownDocuments_.back());
+}
+
 bool TProgramScripting::CloseDocument(TQVDoc& document) {
-  // Documents that scripts made or opened have no window yet: closing one ends it here.
+  // A document in a window closes as the window's Close does: a changed world asks first, and
+  // an answer of Cancel keeps it open.
+  if (TWorldWindowDocument* shown = WindowDocumentOf(document)) {
+    shown->Windows().front()->CloseRequest();
+    return true;
+  }
+  // Documents that scripts made without an application end here.
   const auto own = std::find_if(ownDocuments_.begin(), ownDocuments_.end(),
                                 [&document](const auto& d) { return d.get() == &document; });
   if (own == ownDocuments_.end()) return false;
@@ -106,11 +187,18 @@ bool TProgramScripting::CloseDocument(TQVDoc& document) {
   return true;
 }
 
-void TProgramScripting::OpenDocument(const FSSpec& file) {
-  auto document = std::make_unique<TQVDoc>();
-  document->ReadDocument(file.name.Chars());
-  ownDocuments_.push_back(std::move(document));
-  DocumentOpened(*ownDocuments_.back());
+std::optional<bool> TProgramScripting::SaveDocumentAs(TQVDoc& document, const std::string& path) {
+  TWorldWindowDocument* shown = WindowDocumentOf(document);
+  if (shown == nullptr) return std::nullopt;
+  return shown->DoSave(path.c_str()) != FALSE;
+}
+
+bool TProgramScripting::ShowDocumentFrame(TQVDoc& document, bool show) {
+  TWorldWindowDocument* shown = WindowDocumentOf(document);
+  CFrameWnd* const frame = shown != nullptr ? shown->GetWindowFrame() : nullptr;
+  if (frame == nullptr) return false;
+  frame->ShowWindow(show ? SW_SHOW : SW_HIDE);
+  return true;
 }
 
 bool TProgramScripting::FloatingWindowVisible(int16_t showCommand) {

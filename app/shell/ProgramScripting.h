@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -51,7 +52,8 @@ class TProgramScripting : public TScriptApplication {
   bool QuitRequested() const override { return quit_; }
   HWND MainWindow() const override { return mainFrame_; }
   TList* OpenDocuments() override { return &documents_; }
-  TQVDoc* FrontDocument() override { return front_; }
+  // With windows: the document of the front window, as the menus find it.
+  TQVDoc* FrontDocument() override;
   void ActivateDocument(TQVDoc& document) override;
   void NewDocument() override;
   void OpenDocument(const FSSpec& file) override;
@@ -61,11 +63,14 @@ class TProgramScripting : public TScriptApplication {
   void ShowScriptMessage(int32_t kind, const char* text) override;
   void ScriptObjectGone() override { scriptObject_ = nullptr; }
   bool CloseDocument(TQVDoc& document) override;
+  std::optional<bool> SaveDocumentAs(TQVDoc& document, const std::string& path) override;
+  bool ShowDocumentFrame(TQVDoc& document, bool show) override;
 
  private:
   TList documents_;
-  TQVDoc* front_ = nullptr;
-  std::vector<std::unique_ptr<TQVDoc>> ownDocuments_;  // made or opened by scripts
+  TQVDoc* front_ = nullptr;  // the front document while there are no windows
+  // Made or opened by scripts while there is no application that shows documents.
+  std::vector<std::unique_ptr<TQVDoc>> ownDocuments_;
   HWND mainFrame_ = nullptr;
   bool quit_ = false;
   TAPICallLog callLog_;

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <filesystem>
 #include <limits>
+#include <optional>
 #include <set>
 #include <vector>
 
@@ -240,12 +241,25 @@ APIResult TAPIDocument::SaveAs(const Str255& path, int16_t withResults) {
   if (document == nullptr) return context.Result();
   const uint16_t saved = TQVDoc::GetSaveWithResults();
   TQVDoc::SetSaveWithResults(withResults != 0 ? 1 : 0);
+  // A document in a window is saved by its window, which renames it, its window and the main
+  // frame and heads the recent files with it; one without is written directly.
+  bool written = false;
   try {
-    document->WriteDocument(path.Chars());
+    TScriptApplication* application = ScriptApplication();
+    const std::optional<bool> byWindow =
+        application != nullptr ? application->SaveDocumentAs(*document, path.Chars())
+                               : std::nullopt;
+    if (byWindow.has_value()) {
+      written = *byWindow;
+    } else {
+      document->WriteDocument(path.Chars());
+      written = true;
+    }
   } catch (...) {
-    context.Fail(kAPICallFailed);
+    written = false;
   }
   TQVDoc::SetSaveWithResults(saved);
+  if (!written) context.Fail(kAPICallFailed);
   return context.Result();
 }
 

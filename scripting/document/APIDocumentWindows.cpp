@@ -8,6 +8,7 @@
 #include "model/world/WorldDisplay.h"
 #include "scripting/document/APIDocument.h"
 #include "scripting/host/CallFrame.h"
+#include "scripting/host/ScriptApplication.h"
 #include "scripting/objects/ObjectSupport.h"
 #include "simulation/DimensionCode.h"
 
@@ -73,7 +74,13 @@ APIResult TAPIDocument::Resize(int32_t width, int32_t height) {
 
 APIResult TAPIDocument::SetShowDocumentWindow(int16_t show) {
   TAPICallContext context(this, "");
-  if (TWorldDisplay* display = DisplayOf(CheckedDocument(context))) display->SetShown(show != 0);
+  TQVDoc* document = CheckedDocument(context);
+  TWorldDisplay* display = DisplayOf(document);
+  if (display == nullptr) return context.Result();
+  display->SetShown(show != 0);
+  // The frame that holds the window goes and comes with it: no empty frame stays behind.
+  if (TScriptApplication* application = ScriptApplication())
+    application->ShowDocumentFrame(*document, show != 0);
   return context.Result();
 }
 

@@ -4,6 +4,8 @@
 // application's own headers.
 
 #include <cstdint>
+#include <optional>
+#include <string>
 
 #include "core/FileSpec.h"
 #include "platform/win32/WindowTypes.h"
@@ -43,6 +45,19 @@ class TScriptApplication {
   // Closes the document's window and the document, as the window's Close command does; false
   // when the document has no window to close.
   virtual bool CloseDocument(TQVDoc& document) { (void)document; return false; }
+  // Saves the document under the path as its window's Save As does (title, recent files, the
+  // main frame's title): true when written. Empty when the document has no window.
+  virtual std::optional<bool> SaveDocumentAs(TQVDoc& document, const std::string& path) {
+    (void)document;
+    (void)path;
+    return std::nullopt;
+  }
+  // Shows or hides the frame that holds the document's window; false when it has none.
+  virtual bool ShowDocumentFrame(TQVDoc& document, bool show) {
+    (void)document;
+    (void)show;
+    return false;
+  }
 };
 
 // The application's side; null when there is none (tests, batch runs).

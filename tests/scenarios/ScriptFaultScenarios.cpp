@@ -171,7 +171,6 @@ TEST_F(ScriptFaults, AScriptKeepsTheSelectedPairOfANewWorldFromColliding) {
 
 // Collide works on a document the script made itself as on one the user opened.
 TEST_F(ScriptFaults, AScriptCollidesTheBodiesOfADocumentItMade) {
-  WAITS_FOR("Scripts act on the documents a user sees, and lose nothing");
   ASSERT_TRUE(Running());
   const std::string script = WriteScript(
       "made-collide.ybs",

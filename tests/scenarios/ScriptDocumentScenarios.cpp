@@ -1,0 +1,256 @@
+// Scripts act on the document windows a person sees: the active document is the window last
+// clicked and a script brings another forward; a document a script opens has a window, and its
+// changes are asked about at Quit; a script's Close closes as File > Close does; Save As renames
+// the window, so that File > Save writes the new file; and a script hides and shows a window.
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "tests/scenarios/Harness.h"
+#include "tests/scenarios/ScriptSteps.h"
+
+namespace scenario {
+namespace {
+
+std::string FileBytes(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+// What the program prints, started with the arguments and no desktop at all.
+std::string WithoutDesktop(const std::string& arguments) {
+  std::string output;
+  FILE* pipe = popen(("env -u DISPLAY '" + ProgramPath() + "' " + arguments + " 2>&1").c_str(), "r");
+  if (pipe == nullptr) return output;
+  char buffer[4096];
+  while (const size_t read = fread(buffer, 1, sizeof buffer, pipe)) output.append(buffer, read);
+  pclose(pipe);
+  return output;
+}
+
+// How many lines of the listing name the class.
+int CountOf(const std::string& listing, const std::string& className) {
+  int count = 0;
+  for (size_t at = listing.find(className); at != std::string::npos;
+       at = listing.find(className, at + 1))
+    ++count;
+  return count;
+}
+
+class ScriptDocuments : public ScriptScenario {
+ protected:
+  // A fresh program on a sample, once the splash window has gone; the pointer waits outside the
+  // main window, where it raises no tool tip.
+  ::testing::AssertionResult StartOnSample(const std::string& sample) {
+    Me().MoveTo(0, 0);
+    if (::testing::AssertionResult started = Start(sample); !started) return started;
+    if (!Me().WaitUntil([] { return Me().ShownWindows() == 1; }))
+      return ::testing::AssertionFailure() << "the splash window stayed";
+    return Me().Idle();
+  }
+  ::testing::AssertionResult Choose(const std::string& menu, int items, int separators) {
+    if (::testing::AssertionResult chosen = ChooseMenu(MenuTitleX(menu), items, separators);
+        !chosen)
+      return chosen;
+    Me().MoveTo(0, 0);
+    return Me().Idle();
+  }
+  static ::testing::AssertionResult TitleNames(const std::string& name) {
+    if (!Me().WaitUntil([&] { return Me().WindowTitled("Yarrowby - " + name) != 0; }))
+      return ::testing::AssertionFailure() << "the title does not name " << name << ": "
+                                           << Me().Titles().front();
+    return Me().Idle();
+  }
+  // Runs the script from the Script menu and waits until it has printed the words.
+  ::testing::AssertionResult RunUntilSaid(const std::string& name,
+                                          const std::vector<std::string>& lines,
+                                          const std::string& words) {
+    if (::testing::AssertionResult ran = RunScript(WriteScript(name, lines)); !ran) return ran;
+    if (!Me().WaitUntil([&] { return Said(words); }))
+      return ::testing::AssertionFailure() << "the script did not say \"" << words << "\":\n"
+                                           << Program()->Output();
+    Me().MoveTo(0, 0);
+    return Me().Idle();
+  }
+  // The question a changed world asks before it goes, answered by the key.
+  static ::testing::AssertionResult Answer(const std::string& key) {
+    if (!Me().WaitUntil([] { return Me().FocusedTitle() == "Yarrowby"; }))
+      return ::testing::AssertionFailure() << "no question took the keyboard: "
+                                           << Me().FocusedTitle();
+    Me().Key(key);
+    return ::testing::AssertionSuccess();
+  }
+  // The frame's workspace below the bars and right of the palettes.
+  Box Workspace() const {
+    const Box frame = Frame();
+    return {frame.x + 58, frame.y + 80, frame.width - 66, frame.height - 110};
+  }
+  // The world's view inside a document window as the program first places it.
+  Box WorldView() const {
+    const Box frame = Frame();
+    return {frame.x + 58, frame.y + 96, 714, 494};
+  }
+  // Whether the whole box shows one plain colour: no window stands there.
+  static bool Plain(const Picture& picture) {
+    const uint32_t first = picture.pixels.front();
+    return picture.Count([&](uint32_t pixel) { return pixel == first; }) ==
+           static_cast<int>(picture.pixels.size());
+  }
+};
+
+TEST_F(ScriptDocuments, TheActiveDocumentIsTheWindowClickedAndAScriptBringsAnotherForward) {
+  ASSERT_TRUE(StartOnSample("pendulum.yb"));
+  ASSERT_TRUE(Choose("File", 1, 0));
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().FocusedTitle() == "Open a world"; }));
+  Me().Type(Home().Sample("spring-and-pin.yb"));
+  Me().Key("Return");
+  ASSERT_TRUE(TitleNames("spring-and-pin.yb"));
+  // Window > Tile: the two windows side by side; a click on each tells which stands where.
+  ASSERT_TRUE(Choose("Window", 1, 0));
+  const Box workspace = Workspace();
+  const int half = workspace.width / 2;
+  const Box left{workspace.x + 10, workspace.y + 40, half - 40, workspace.height - 60};
+  const Box right{workspace.x + half + 10, workspace.y + 40, half - 40, workspace.height - 60};
+  Me().Click(left.x + 5, left.y + 5);
+  ASSERT_TRUE(Me().Idle());
+  const bool pendulumLeft = Me().WindowTitled("Yarrowby - pendulum.yb") != 0;
+  const Box pendulum = pendulumLeft ? left : right;
+  // The pendulum's window clicked last; the captions as they show it.
+  Me().Click(pendulum.x + 5, pendulum.y + 5);
+  ASSERT_TRUE(Me().Idle());
+  ASSERT_TRUE(TitleNames("pendulum.yb"));
+  const Box captions{workspace.x, workspace.y - 6, workspace.width, 12};
+  const Picture pendulumFront = Me().Grab(captions);
+
+  ASSERT_TRUE(RunUntilSaid(
+      "activate.ybs",
+      {"Sub Main()", "  Print \"active \"; YB.ActiveDocument.Name", "  Dim d As YBDocument",
+       "  Dim i As Integer", "  For i = 1 To YB.Documents.Count",
+       "    If YB.Documents.Item(i).Name = \"spring-and-pin.yb\" Then Set d = YB.Documents.Item(i)",
+       "  Next i", "  Set YB.ActiveDocument = d", "  Print \"now \"; YB.ActiveDocument.Name",
+       "End Sub"},
+      "now "));
+  EXPECT_TRUE(Said("active pendulum.yb\n")) << Program()->Output();
+  EXPECT_TRUE(Said("now spring-and-pin.yb\n")) << Program()->Output();
+  EXPECT_NE(Me().WindowTitled("Yarrowby - spring-and-pin.yb"), 0u)
+      << "the main window does not name the document brought forward";
+  // The captions show the other window active now; clicking the pendulum again shows them as
+  // they were.
+  EXPECT_NE(Me().Grab(captions), pendulumFront) << "no caption changed";
+  Me().Click(pendulum.x + 5, pendulum.y + 5);
+  ASSERT_TRUE(Me().Idle());
+  EXPECT_EQ(Me().Grab(captions).Differences(pendulumFront), 0);
+}
+
+TEST_F(ScriptDocuments, ADocumentAScriptOpensHasAWindowAndItsChangeIsAskedAboutAtQuit) {
+  ASSERT_TRUE(StartOnSample("pendulum.yb"));
+  const std::string opened = Home().Path("h0.yb");
+  std::filesystem::copy_file(Home().Sample("spring-and-pin.yb"), opened,
+                             std::filesystem::copy_options::overwrite_existing);
+  const int circles = CountOf(WithoutDesktop("--list-objects '" + opened + "'"), "TOval");
+  const Picture pendulum = Me().Grab(WorldView());
+
+  ASSERT_TRUE(RunScript(WriteScript(
+      "open.ybs",
+      {"Sub Main()", "  Dim d As YBDocument", "  Set d = YB.Open(\"" + opened + "\")",
+       "  Dim c As YBBody", "  Set c = d.NewBody(\"circle\")",
+       "  Print \"opened \"; d.Name; \" front \"; YB.ActiveDocument.Name",
+       "  Dim e As YBDocument", "  Set e = YB.Open(\"" + Home().Path("missing.yb") + "\")",
+       "  Print \"missing \"; e Is Nothing", "End Sub"})));
+  // The file that cannot be read gives the script no document, and no other.
+  ASSERT_TRUE(Me().WaitUntil([] { return Said("missing "); })) << Program()->Output();
+  Me().MoveTo(0, 0);
+  ASSERT_TRUE(Me().Idle());
+  EXPECT_TRUE(Said("opened h0.yb front h0.yb\n")) << Program()->Output();
+  EXPECT_TRUE(Said("missing True\n")) << Program()->Output();
+  EXPECT_NE(Me().WindowTitled("Yarrowby - h0.yb"), 0u) << "the main window does not name it";
+  EXPECT_NE(Me().Grab(WorldView()), pendulum) << "no window shows the opened world";
+
+  // Quit asks about the world the script changed; Yes saves it.
+  Me().Control("q");
+  ASSERT_TRUE(Answer("y"));
+  ASSERT_TRUE(Program()->WaitForExit()) << Program()->Output();
+  EXPECT_EQ(Program()->ExitCode(), 0) << Program()->Output();
+  EXPECT_EQ(CountOf(WithoutDesktop("--list-objects '" + opened + "'"), "TOval"), circles + 1);
+}
+
+TEST_F(ScriptDocuments, CloseClosesAnUnchangedWindowAtOnce) {
+  ASSERT_TRUE(StartOnSample("pendulum.yb"));
+  ASSERT_TRUE(RunUntilSaid("close.ybs",
+                           {"Sub Main()", "  YB.ActiveDocument.Close",
+                            "  Print \"closed \"; YB.Documents.Count", "End Sub"},
+                           "closed "));
+  EXPECT_TRUE(Said("closed 0\n")) << Program()->Output();
+  EXPECT_TRUE(Plain(Me().Grab(WorldView()))) << "the window is still shown";
+}
+
+TEST_F(ScriptDocuments, CloseOfAChangedWindowAsksAndCancelKeepsItAndNoLeavesTheFile) {
+  ASSERT_TRUE(StartOnSample("pendulum.yb"));
+  const std::string file = Home().Sample("pendulum.yb");
+  const std::string bytes = FileBytes(file);
+  ASSERT_TRUE(RunScript(WriteScript(
+      "close-changed.ybs",
+      {"Sub Main()", "  Dim d As YBDocument", "  Set d = YB.ActiveDocument", "  Dim c As YBBody",
+       "  Set c = d.NewBody(\"circle\")", "  d.Close", "  Print \"kept \"; YB.Documents.Count",
+       "  d.Close", "  Print \"closed \"; YB.Documents.Count", "  On Error Resume Next",
+       "  Dim n As String", "  n = d.Name", "  Print \"then \"; Err.Number", "End Sub"})));
+  ASSERT_TRUE(Answer("Escape"));
+  ASSERT_TRUE(Me().WaitUntil([] { return Said("kept "); })) << Program()->Output();
+  EXPECT_TRUE(Said("kept 1\n")) << Program()->Output();
+  ASSERT_TRUE(Answer("n"));
+  ASSERT_TRUE(Me().WaitUntil([] { return Said("then "); })) << Program()->Output();
+  Me().MoveTo(0, 0);
+  ASSERT_TRUE(Me().Idle());
+  EXPECT_TRUE(Said("closed 0\nthen 901\n")) << Program()->Output();
+  EXPECT_TRUE(Plain(Me().Grab(WorldView()))) << "the window is still shown";
+  EXPECT_EQ(FileBytes(file), bytes) << "the file changed";
+}
+
+TEST_F(ScriptDocuments, SaveAsRenamesTheWindowSoThatFileSaveWritesTheNewFile) {
+  ASSERT_TRUE(StartOnSample("pendulum.yb"));
+  const std::string old = Home().Sample("pendulum.yb");
+  const std::string oldBytes = FileBytes(old);
+  const std::string saved = Home().Path("saved1.yb");
+  std::filesystem::remove(saved);
+  ASSERT_TRUE(RunUntilSaid("save-as.ybs",
+                           {"Sub Main()", "  YB.ActiveDocument.SaveAs \"" + saved + "\"",
+                            "  Print \"saved as \"; YB.ActiveDocument.Name", "End Sub"},
+                           "saved as "));
+  EXPECT_TRUE(Said("saved as saved1.yb\n")) << Program()->Output();
+  ASSERT_TRUE(TitleNames("saved1.yb"));
+  const int circles = CountOf(WithoutDesktop("--list-objects '" + saved + "'"), "TOval");
+  ASSERT_GT(circles, 0) << "the world was not saved under the new name";
+
+  // A circle drawn with the mouse, then File > Save.
+  ASSERT_TRUE(Choose("Tools", 7, 1));
+  const Box view = WorldView();
+  Me().SlowDrag(view.x + 60, view.y + 60, view.x + 120, view.y + 120);
+  Me().MoveTo(0, 0);
+  ASSERT_TRUE(Me().Idle());
+  ASSERT_TRUE(Choose("File", 3, 0));
+  EXPECT_EQ(CountOf(WithoutDesktop("--list-objects '" + saved + "'"), "TOval"), circles + 1)
+      << "File > Save did not write the file saved as";
+  EXPECT_EQ(FileBytes(old), oldBytes) << "File > Save wrote the old file";
+}
+
+TEST_F(ScriptDocuments, AHiddenDocumentWindowLeavesNoFrameAndComesBack) {
+  ASSERT_TRUE(StartOnSample("pendulum.yb"));
+  const Picture shown = Me().Grab(WorldView());
+  ASSERT_FALSE(Plain(shown));
+  ASSERT_TRUE(RunUntilSaid("hide.ybs",
+                           {"Sub Main()", "  YB.Documents.Item(1).ShowDocumentWindow = False",
+                            "  Print \"hidden\"", "End Sub"},
+                           "hidden"));
+  EXPECT_TRUE(Plain(Me().Grab(WorldView()))) << "the window or its frame is still shown";
+  ASSERT_TRUE(RunUntilSaid("show.ybs",
+                           {"Sub Main()", "  YB.Documents.Item(1).ShowDocumentWindow = True",
+                            "  Print \"shown again\"", "End Sub"},
+                           "shown again"));
+  EXPECT_EQ(Me().Grab(WorldView()).Differences(shown), 0) << "the window did not come back";
+}
+
+}  // namespace
+}  // namespace scenario
