@@ -1152,8 +1152,7 @@ void Mechanics::RememberClosedContacts() {
 void Mechanics::ResolveImpacts(Eigen::VectorXd& state) {
   if (manifolds_.empty()) return;
   const StageTimer timer(contactTimes_.impacts);
-  // Below this approach speed an impact does not bounce: resting contacts do not chatter.
-  const double restSpeed = frameStep_ > 0 ? overlapError_ / frameStep_ : 0.0;
+  const double restSpeed = RestSpeed();
   // A point struck: within the contact gap, or within it before the joints' position correction
   // moved the bodies apart.
   contact::KeyCursor closed(closedBefore_);
@@ -1526,8 +1525,11 @@ void Mechanics::ContactEventValues(std::vector<double>& values) const {
   contact::KeyCursor held(heldApproaches_, contact::FirstOf{});
   for (size_t k = 0; k < contactPoints_.size(); ++k) {
     const ContactPoint& p = contactPoints_[k];
-    if (flags[k] == 0)
-      gap = std::min(gap, held.Contains(p.key) ? p.separation + LocatedOverlap() : p.separation);
+    // A point that was leaving its contact and is closing again has left and come back within
+    // the step (a ball's last small bounces): that return is a collision like any other, which
+    // would otherwise end the step deep in the floor and bounce from there.
+    if (flags[k] != 0 && ((flags[k] & kPointLeaving) == 0 || !ClosingAgain(p))) continue;
+    gap = std::min(gap, held.Contains(p.key) ? p.separation + LocatedOverlap() : p.separation);
   }
   double slip = 1.0;
   for (const ContactManifold& m : manifolds_)
@@ -1535,6 +1537,14 @@ void Mechanics::ContactEventValues(std::vector<double>& values) const {
       slip = std::min(slip, m.slide * ManifoldSlip(m));
   values.push_back(gap);
   values.push_back(slip);
+}
+
+// Only a return fast enough to bounce counts: a slower one the impact at the step's end stops
+// where the step left it, as a located one would.
+bool Mechanics::ClosingAgain(const ContactPoint& p) const {
+  const ContactManifold& m = manifolds_[p.manifold];
+  const double rate = m.normal.dot(VelocityAt(m.b, p.point) - VelocityAt(m.a, p.point));
+  return rate < -std::max(kContactSpeed, RestSpeed());
 }
 
 bool Mechanics::HeldInProjection(const Row& row) const {
@@ -1664,12 +1674,26 @@ double Mechanics::ContactStepLimit(double h) {
   stepPairsValid_ = false;
   if (colliders_.empty() || !(h > 0)) return limit;
   sweptBoxes_.clear();
+  aheadBoxes_.clear();
   motions_.resize(colliders_.size());
   for (size_t k = 0; k < colliders_.size(); ++k) {
     const int i = colliders_[k];
-    const double speed = bodyKin_[i].dof >= 0 ? OutlineSpeed(i, h) : 0.0;
+    const bool moves = bodyKin_[i].dof >= 0;
+    const double speed = moves ? OutlineSpeed(i, h) : 0.0;
     motions_[k] = MotionOver(i, h);
     contact::Box box = OutlineBox(i);
+    // Where the body can go in the step whatever meets it, and where it goes if nothing does:
+    // ahead of it along its velocity, and all round by what turning and the step's
+    // accelerations can add in any direction.
+    const double vx = moves ? v_[3 * i] : 0.0, vy = moves ? v_[3 * i + 1] : 0.0;
+    const double turning = std::max(speed - Length(vx, vy), 0.0);
+    contact::Box ahead = box;
+    const double round = margin_ / 2 + 2 * turning * h;
+    ahead.minX -= round + 2 * std::max(-vx, 0.0) * h;
+    ahead.minY -= round + 2 * std::max(-vy, 0.0) * h;
+    ahead.maxX += round + 2 * std::max(vx, 0.0) * h;
+    ahead.maxY += round + 2 * std::max(vy, 0.0) * h;
+    aheadBoxes_.push_back(ahead);
     const double grow = margin_ / 2 + 2 * speed * h;
     box.minX -= grow;
     box.minY -= grow;
@@ -1702,9 +1726,19 @@ double Mechanics::ContactStepLimit(double h) {
   }
   stepPairs_.resize(listed);
   stepPairsValid_ = true;
-  // Those whose swept boxes themselves overlap may limit the step.
+  // A body can be turned from its way in the step only by one whose reach meets its way ahead.
+  // One that nothing can meet keeps to its way ahead, and a pair of which one is such a body
+  // cannot meet in the step: a fast body flying away from everything limits nothing.
+  std::vector<char>& touchable = touchable_;
+  touchable.assign(colliders_.size(), 0);
   for (const auto& [ka, kb] : stepPairs_) {
     if (!Overlap(sweptBoxes_[ka], sweptBoxes_[kb])) continue;
+    touchable[ka] |= static_cast<char>(Overlap(aheadBoxes_[ka], sweptBoxes_[kb]));
+    touchable[kb] |= static_cast<char>(Overlap(sweptBoxes_[ka], aheadBoxes_[kb]));
+  }
+  // Those whose swept boxes themselves overlap may limit the step.
+  for (const auto& [ka, kb] : stepPairs_) {
+    if (!touchable[ka] || !touchable[kb] || !Overlap(sweptBoxes_[ka], sweptBoxes_[kb])) continue;
     // Pairs that do not close (a crowd falling together) and pairs that cannot close faster than
     // the limit so far allows them (every pair may close by a tenth of the thinner outline) leave
     // the limit as it is, and are seen to without the square root of their closing speed.

@@ -487,6 +487,10 @@ class Mechanics {
                      const ContactManifold& m, const Eigen::Vector2d& point);
   Row& AddNormalRow(int point, bool touching);
   Eigen::Vector2d VelocityAt(int body, const Eigen::Vector2d& point) const;
+  // Whether the point's bodies approach each other there as they stand, fast enough to bounce.
+  bool ClosingAgain(const ContactPoint& p) const;
+  // Below this approach speed an impact does not bounce: resting contacts do not chatter.
+  double RestSpeed() const { return frameStep_ > 0 ? overlapError_ / frameStep_ : 0.0; }
   // The contacts where the bodies are, with sleeping islands that something came near woken.
   void FindAwakeContacts();
   // The contacts and which of them touch, without their rows: all that their event values need.
@@ -553,6 +557,8 @@ class Mechanics {
   static double ClosingSpeed(const StepMotion& a, const StepMotion& b);
   static double ClosingSpeedBound(const StepMotion& a, const StepMotion& b);
   std::vector<StepMotion> motions_;  // per collider, buffer of ContactStepLimit
+  std::vector<contact::Box> aheadBoxes_;  // likewise
+  std::vector<char> touchable_;           // likewise
   contact::Box OutlineBox(int body) const;
   // The box of a body whose outline is one circle, placed at `centre`.
   static contact::Box CircleBox(const Eigen::Vector2d& centre, double r, int body);
