@@ -20,15 +20,22 @@ std::string FileBytes(const std::string& path) {
   return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
-// What the program prints, started with the arguments and no desktop at all.
-std::string WithoutDesktop(const std::string& arguments) {
+// What the shell command printed, its errors included.
+std::string Shell(const std::string& command) {
   std::string output;
-  FILE* pipe = popen(("env -u DISPLAY '" + ProgramPath() + "' " + arguments + " 2>&1").c_str(), "r");
+  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
   if (pipe == nullptr) return output;
   char buffer[4096];
   while (const size_t read = fread(buffer, 1, sizeof buffer, pipe)) output.append(buffer, read);
   pclose(pipe);
   return output;
+}
+
+std::string Quoted(const std::string& text) { return "'" + text + "'"; }
+
+// What the program prints, started with the arguments and no desktop at all.
+std::string WithoutDesktop(const std::string& arguments) {
+  return Shell("env -u DISPLAY " + Quoted(ProgramPath()) + " " + arguments);
 }
 
 // How many lines of the listing name the class.
@@ -83,6 +90,17 @@ class ScriptDocuments : public ScriptScenario {
     Me().Key(key);
     return ::testing::AssertionSuccess();
   }
+  // Sends the text to the program's script service as one execute, as another program does.
+  static ::testing::AssertionResult Execute(const std::string& text) {
+    const std::filesystem::path tool =
+        std::filesystem::path(ProgramPath()).parent_path().parent_path() / "tools/dde/yb-dde-execute";
+    const std::string said = Shell("YB_DDE_DIR=" + Quoted(Home().Path("dde")) + " " +
+                                   Quoted(tool.string()) + " " + Quoted(text));
+    if (said.find("acknowledged") != 0)
+      return ::testing::AssertionFailure() << "the execute was not taken: " << said;
+    return ::testing::AssertionSuccess();
+  }
+
   // The frame's workspace below the bars and right of the palettes.
   Box Workspace() const {
     const Box frame = Frame();
@@ -140,6 +158,10 @@ TEST_F(ScriptDocuments, TheActiveDocumentIsTheWindowClickedAndAScriptBringsAnoth
   // The captions show the other window active now; clicking the pendulum again shows them as
   // they were.
   EXPECT_NE(Me().Grab(captions), pendulumFront) << "no caption changed";
+  // Another program asking through the script service sees the same front document.
+  ASSERT_TRUE(Execute("Print \"service \"; YB.ActiveDocument.Name"));
+  ASSERT_TRUE(Me().WaitUntil([] { return Said("service "); })) << Program()->Output();
+  EXPECT_TRUE(Said("service spring-and-pin.yb\n")) << Program()->Output();
   Me().Click(pendulum.x + 5, pendulum.y + 5);
   ASSERT_TRUE(Me().Idle());
   EXPECT_EQ(Me().Grab(captions).Differences(pendulumFront), 0);
