@@ -2,6 +2,8 @@
 // and redraw, the window's placement, showing it, and scrolling. A world shown in no window has
 // none of these: the getters answer their start values and the rest does nothing.
 
+#include <algorithm>
+
 #include "core/Failure.h"
 #include "core/MenuSetup.h"
 #include "model/world/QVDoc.h"
@@ -17,6 +19,16 @@ namespace {
 TWorldDisplay* DisplayOf(TQVDoc* document) {
   return document != nullptr ? document->World().GetDisplay() : nullptr;
 }
+
+// What a window can have: X places and sizes are 16-bit, and the window's frame and caption are
+// added to a size, so scripts' numbers are held well inside that.
+constexpr int32_t kMostWindowExtent = 16384;
+
+int32_t WindowPlace(int32_t value) {
+  return std::clamp(value, -kMostWindowExtent, kMostWindowExtent);
+}
+
+int32_t WindowSize(int32_t value) { return std::clamp(value, 0, kMostWindowExtent); }
 
 }  // namespace
 
@@ -52,8 +64,8 @@ APIResult TAPIDocument::Locate(int32_t left, int32_t top) {
   TAPICallContext context(this, "");
   if (TWorldDisplay* display = DisplayOf(CheckedDocument(context))) {
     TWindowPlacement placement = display->GetPlacement();
-    placement.left = left;
-    placement.top = top;
+    placement.left = WindowPlace(left);
+    placement.top = WindowPlace(top);
     display->SetPlacement(placement);
     display->ApplyWindowSettings();
   }
@@ -64,8 +76,8 @@ APIResult TAPIDocument::Resize(int32_t width, int32_t height) {
   TAPICallContext context(this, "");
   if (TWorldDisplay* display = DisplayOf(CheckedDocument(context))) {
     TWindowPlacement placement = display->GetPlacement();
-    placement.width = width;
-    placement.height = height;
+    placement.width = WindowSize(width);
+    placement.height = WindowSize(height);
     display->SetPlacement(placement);
     display->ApplyWindowSettings();
   }

@@ -153,6 +153,21 @@ TEST_F(DocumentWindow, LocateAndResizeStoreTheirHalfAndLayTheWindowOutAgain) {
   EXPECT_EQ(display_.applied[1].height, 90);
 }
 
+// Numbers no window can have are held to what one can, so the frame added to them cannot overflow.
+TEST_F(DocumentWindow, PlacesAndSizesBeyondAWindowsAreHeldToIt) {
+  Show();
+  EXPECT_EQ(With("d.Resize 9, 2147483647\nd.Resize 2147483647, -5\n"
+                 "d.Locate 2147483647, -2147483647\nPrint Err.Number"),
+            "0\n");
+  ASSERT_EQ(display_.applied.size(), 3u);
+  EXPECT_EQ(display_.applied[0].width, 9);
+  EXPECT_EQ(display_.applied[0].height, 16384);
+  EXPECT_EQ(display_.applied[1].width, 16384);
+  EXPECT_EQ(display_.applied[1].height, 0);
+  EXPECT_EQ(display_.applied[2].left, 16384);
+  EXPECT_EQ(display_.applied[2].top, -16384);
+}
+
 TEST_F(DocumentWindow, ScrollToCentresThePointGivenInTheDocumentsLengthUnit) {
   Show();
   // 100 cm is one metre right of the origin: 100 pixels. The extent is 301 by 201 pixels, so
