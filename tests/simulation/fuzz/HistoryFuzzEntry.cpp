@@ -1,5 +1,6 @@
 #include "tests/simulation/fuzz/HistoryFuzzEntry.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -88,10 +89,15 @@ void LoadRaw(std::span<const uint8_t> bytes, HistoryFuzzReach& reach) {
     return;
   }
   reach.rawLoaded = true;
-  // Every held value reads; the store gives back a block that loads to itself.
-  for (int32_t f = store.GetFirstFrame(); f < store.GetFrameCount(); ++f)
+  // Every held value reads; the store gives back a block that loads to itself. A block can claim
+  // far more frames than it holds (a billion frames of no values fit in its header), so the
+  // frames read are bounded by the input: no more than its bytes could hold, and one past them.
+  const int64_t first = store.GetFirstFrame();
+  const int64_t end = std::min<int64_t>(store.GetFrameCount(),
+                                        first + static_cast<int64_t>(bytes.size() / 8) + 1);
+  for (int64_t f = first; f < end; ++f)
     for (int32_t v = 0; v < store.GetValuesPerFrame() && v < 64; ++v)
-      static_cast<void>(store.GetValue(f, v));
+      static_cast<void>(store.GetValue(static_cast<int32_t>(f), v));
   const std::vector<uint8_t> again = store.RawBlock();
   THistoryStore copy;
   if (copy.LoadRawBlock(again) != 0 || copy.RawBlock() != again)

@@ -12,6 +12,7 @@
 #include <iterator>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "simulation/HistoryStore.h"
@@ -135,6 +136,23 @@ TEST_F(HistoryFuzzReplay, SeedsCutShortOrChangedKeepEveryPromise) {
   // The mutations reach past the checks: some blocks still load and some histories still read.
   EXPECT_GT(loaded, 10);
   EXPECT_GT(read, 10);
+}
+
+// Blocks that claim a billion frames in a header and hold no values: the check takes them (or
+// refuses them) without breaking a promise, and reads no frame the block does not hold.
+TEST_F(HistoryFuzzReplay, BlocksClaimingFarMoreFramesThanTheyHoldKeepEveryPromise) {
+  // Values in a ring of marked frames, or no values at all (then frames take no room).
+  for (const auto& [values, mark] : {std::pair{0, false}, std::pair{0, true}, std::pair{1, true}}) {
+    THistoryStore store;
+    store.SetValuesPerFrame(values);
+    store.SetFrameCount(3);
+    if (mark) store.SetMark(true);
+    store.SetFrameCount(1000000000);
+    const std::vector<uint8_t> block = store.RawBlock();
+    const HistoryFuzzReach reach = HistoryFuzzRead(block.data(), block.size());
+    EXPECT_EQ(reach.broken, 0) << values << " values, mark " << mark;
+    EXPECT_TRUE(reach.rawLoaded) << values << " values, mark " << mark;
+  }
 }
 
 // The committed seeds are exactly what the store and the world write, so the fuzzing starts from
