@@ -41,16 +41,21 @@ class TLinkedControl : public Base, public TItemControl {
   }
 
   BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override {
+    hadWindow_ = true;
     if (message == WM_CREATE) {
       *result = this->Default();
       if (*result != -1) link_.Created(*this);
+      refused_ = *result == -1;
       return TRUE;
     }
     if (message == WM_DESTROY) link_.Destroying();
     return Base::OnWndMsg(message, wParam, lParam, result);
   }
+  // A control whose window was never made, or refused its creation, stays with whoever tried to
+  // make it: that caller unlinks and deletes it, so deleting it here would take the item too.
   void PostNcDestroy() override {
     Base::PostNcDestroy();
+    if (!hadWindow_ || refused_) return;
     delete this;
   }
 
@@ -61,4 +66,6 @@ class TLinkedControl : public Base, public TItemControl {
 
  private:
   TControlLink link_;
+  bool hadWindow_ = false;
+  bool refused_ = false;
 };
