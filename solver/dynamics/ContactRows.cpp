@@ -1260,6 +1260,7 @@ void Mechanics::ResolveImpacts(Eigen::VectorXd& state) {
 void Mechanics::HoldApproaches(double step) {
   heldApproaches_.clear();
   stoppedSlips_.clear();
+  exactImpacts_.clear();
   if (!sweptContacts_ || !(step > 0)) return;
   const double aim = 0.5 * LocatedOverlap();
   const std::vector<double>* reach = ReachHere();
@@ -1294,12 +1295,26 @@ void Mechanics::HoldApproaches(double step) {
     if (kind != kTouching && kind != kCloses) continue;
     meets[manifolds_[p.manifold].a] = meets[manifolds_[p.manifold].b] = 1;
   }
+  // A moving body that touches something takes part in a pile or a crowd.
+  std::vector<char>& engaged = engagedBodies_;
+  engaged.assign(BodyCount(), 0);
+  for (size_t k = 0; k < contactPoints_.size(); ++k) {
+    if (kinds[k] != kTouching) continue;
+    const ContactManifold& m = manifolds_[contactPoints_[k].manifold];
+    engaged[m.a] = !Immobile(m.a);
+    engaged[m.b] = !Immobile(m.b);
+  }
   // How fast a body's outline moves, as the velocities stand before the projection.
   auto speed = [&](int body) {
     if (bodyKin_[body].dof < 0) return 0.0;
     return Length(v_[3 * body], v_[3 * body + 1]) +
            std::abs(v_[3 * body + 2]) * outlines_[body].reach;
   };
+  // The held points of a lone impact, and how many pairs the step holds.
+  std::vector<int>& lone = lonePoints_;
+  lone.clear();
+  int heldPairs = 0;
+  std::pair<int, int> lastPair{kNone, kNone};
   for (size_t k = 0; k < contactPoints_.size(); ++k) {
     const ContactPoint& p = contactPoints_[k];
     const ContactManifold& m = manifolds_[p.manifold];
@@ -1311,9 +1326,32 @@ void Mechanics::HoldApproaches(double step) {
     row.candidate = true;
     row.speculative = true;
     row.velocityTarget = -std::max(p.separation + aim, 0.0) / step;
+    if (std::pair{m.a, m.b} != lastPair) ++heldPairs;
+    lastPair = {m.a, m.b};
+    const bool free = !Immobile(m.a) && !Immobile(m.b);
+    if (kinds[k] == kCloses && free && !engaged[m.a] && !engaged[m.b])
+      lone.push_back(static_cast<int>(k));
   }
-  // Likewise a sliding manifold whose kinetic friction would turn its slip back within the step
-  // stops slipping in it, where a step cut at the instant it stops would cost several.
+  // Two free bodies that touch nothing else, meeting where nothing else meets in the step, meet
+  // in an impact of their own, which the hold would meet along the normal where the step began:
+  // an oblique one would leave with neither the direction nor the elasticity of the impact. Their
+  // hold then only keeps them from passing through each other, and the impact is located where
+  // they meet. Where several pairs meet at once (a crowd), the holds settle them in one step.
+  if (heldPairs != 1) return StopSlipsAhead();
+  for (int k : lone) {
+    const ContactPoint& p = contactPoints_[k];
+    const ContactManifold& m = manifolds_[p.manifold];
+    const double depth = 0.1 * std::min(outlines_[m.a].thickness, outlines_[m.b].thickness);
+    rows_[p.row].velocityTarget = -std::max(p.separation + depth, 0.0) / step;
+    exactImpacts_.push_back(p.key);
+  }
+  std::sort(exactImpacts_.begin(), exactImpacts_.end());
+  StopSlipsAhead();
+}
+
+// A sliding manifold whose kinetic friction would turn its slip back within the step stops
+// slipping in it, where a step cut at the instant it stops would cost several.
+void Mechanics::StopSlipsAhead() {
   for (const ContactManifold& m : manifolds_) {
     if (!m.touching || m.slide == 0 || m.frictionRow < 0 || !MayHoldAhead(m)) continue;
     if (m.slide * ManifoldSlip(m) > 0) continue;
@@ -1522,14 +1560,17 @@ void Mechanics::ContactEventValues(std::vector<double>& values) const {
   // A point a fast step held to its gap may end it closed: it is a collision to locate only
   // where it went deeper than a located one may.
   const std::vector<char>& flags = PointFlags();
+  // An impact of two bodies alone is located where they meet, held or not.
   contact::KeyCursor held(heldApproaches_, contact::FirstOf{});
+  contact::KeyCursor exact(exactImpacts_);
   for (size_t k = 0; k < contactPoints_.size(); ++k) {
     const ContactPoint& p = contactPoints_[k];
     // A point that was leaving its contact and is closing again has left and come back within
     // the step (a ball's last small bounces): that return is a collision like any other, which
     // would otherwise end the step deep in the floor and bounce from there.
     if (flags[k] != 0 && ((flags[k] & kPointLeaving) == 0 || !ClosingAgain(p))) continue;
-    gap = std::min(gap, held.Contains(p.key) ? p.separation + LocatedOverlap() : p.separation);
+    const bool deeper = held.Contains(p.key) && !exact.Contains(p.key);
+    gap = std::min(gap, deeper ? p.separation + LocatedOverlap() : p.separation);
   }
   double slip = 1.0;
   for (const ContactManifold& m : manifolds_)

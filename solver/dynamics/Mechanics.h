@@ -228,6 +228,10 @@ class Mechanics {
   // error, and never more than a small part of the thinnest outline. Locating to this instead
   // of to the contact gap saves most of the trial steps of a crowded world.
   double LocatedOverlap() const { return std::min(overlapError_, 1e-2 * thinnest_); }
+  // Whether the last fast step held the approach of two bodies that touch nothing else: their
+  // impact is located where they meet, as an accurate run's is, and leaves with the velocities
+  // of the textbook rather than with what a hold along the normal where the step began leaves.
+  bool LocatesImpactExactly() const { return !exactImpacts_.empty(); }
   // Overlaps deeper than this are reported.
   void SetOverlapError(double error) { overlapError_ = error; }
 
@@ -517,6 +521,7 @@ class Mechanics {
   // Collisions found ahead of a fast step (ContactRows.cpp): the points near enough to close
   // within the step are held to their gap, and the impulses that held them remembered.
   void HoldApproaches(double step);
+  void StopSlipsAhead();
   void RememberHeldApproaches();
   bool SlipStoppedInStep(const ContactManifold& m) const;
   bool MayHoldAhead(const ContactManifold& m) const;
@@ -933,7 +938,11 @@ class Mechanics {
   std::vector<ContactKey> stoppedSlips_;  // manifolds a fast step stopped sliding, sorted
   std::vector<char> stoppedBodies_;       // per body: a point held in the step stopped it
   std::vector<char> heldByRecord_;        // per body: a record's point is on it
+  // Points held in the last fast step whose bodies touch nothing else, by key, sorted.
+  std::vector<ContactKey> exactImpacts_;
   std::vector<char> meetingBodies_;       // buffers of HoldApproaches
+  std::vector<char> engagedBodies_;
+  std::vector<int> lonePoints_;
   std::vector<char> approachKinds_;
 };
 

@@ -163,6 +163,8 @@ std::pair<double, double> Simulation::LandingBand(int index) const {
   const bool fast = settings_.integrator == IntegratorKind::Euler;
   const double overlap = mechanics_.LocatedOverlap();
   const bool collision = index == mechanics_.CollisionEventIndex();
+  if (fast && collision && mechanics_.LocatesImpactExactly())
+    return {-detail::kContactGap, detail::kContactGap};
   if (fast) return collision && overlap > 0 ? std::pair{-overlap, 0.0} : kNoBand;
   const double landing =
       std::min({detail::kContactGap, overlap,
