@@ -1207,7 +1207,7 @@ void Mechanics::ResolveImpacts(Eigen::VectorXd& state) {
         lower[k] = -kInfinity;
         continue;
       }
-      const double bounce = rate < -restSpeed ? m.elasticity : 0.0;
+      const double bounce = rate < -std::max(restSpeed, StepApproach(row)) ? m.elasticity : 0.0;
       b[k] = -(1 + bounce) * std::min(rate, 0.0);
       lower[k] = 0;
     }
@@ -1251,6 +1251,17 @@ void Mechanics::ResolveImpacts(Eigen::VectorXd& state) {
   closedBefore_.clear();
 }
 
+// The approach that a fast step's own accelerations give the row's point: a bounce slower than
+// that would rise and land again within one step, which a fixed step cannot show, and a ball's
+// last bounces would go on for ever at that speed, each step landing where it left. It rests.
+double Mechanics::StepApproach(const Row& row) const {
+  if (!sweptContacts_ || acceleration_.size() != dofCount_) return 0.0;
+  double rate = 0;
+  for (int i = row.begin; i < row.begin + row.count; ++i)
+    rate += entries_[i].second * acceleration_[entries_[i].first];
+  return std::max(-rate, 0.0) * fastStep_;
+}
+
 // A fast run finds its collisions ahead of the step instead of locating them inside it: every
 // point with a row and not in contact that could close within the step may approach by no more
 // than its gap over the step, and a little more, so that it ends closed (inside what a located
@@ -1262,6 +1273,7 @@ void Mechanics::HoldApproaches(double step) {
   stoppedSlips_.clear();
   exactImpacts_.clear();
   if (!sweptContacts_ || !(step > 0)) return;
+  fastStep_ = step;
   const double aim = 0.5 * LocatedOverlap();
   const std::vector<double>* reach = ReachHere();
   auto rowed = [&](const ContactPoint& p) {

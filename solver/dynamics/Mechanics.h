@@ -522,6 +522,7 @@ class Mechanics {
   // within the step are held to their gap, and the impulses that held them remembered.
   void HoldApproaches(double step);
   void StopSlipsAhead();
+  double StepApproach(const Row& row) const;
   void RememberHeldApproaches();
   bool SlipStoppedInStep(const ContactManifold& m) const;
   bool MayHoldAhead(const ContactManifold& m) const;
@@ -943,6 +944,7 @@ class Mechanics {
   std::vector<char> meetingBodies_;       // buffers of HoldApproaches
   std::vector<char> engagedBodies_;
   std::vector<int> lonePoints_;
+  double fastStep_ = 0;  // the last step a fast run held its approaches over
   std::vector<char> approachKinds_;
 };
 
