@@ -543,6 +543,136 @@ void PourRows() {
              RunEngines(scene, kFrames, overlap, false, Large::ForAccurate));
 }
 
+// Two free discs, masses 1 and 3, the first at 2 m/s on a path its radius above the second's
+// centre, no friction, no gravity, e = 1: the worst error of the four velocity components after
+// the impact against the closed form (the line of centres is 30 degrees below the path).
+void ObliqueImpactRows() {
+  const double r = 0.1, m1 = 1, m2 = 3, v = 2, e = 1;
+  Scene scene;
+  scene.gravity = 0;
+  for (int k = 0; k < 2; ++k) {
+    SceneBody disc;
+    disc.circle = true;
+    disc.radius = r;
+    disc.x = k == 0 ? -0.5 : 0;
+    disc.y = k == 0 ? r : 0;
+    disc.vx = k == 0 ? v : 0;
+    disc.mass = k == 0 ? m1 : m2;
+    disc.elasticity = e;
+    scene.bodies.push_back(disc);
+  }
+  const double nx = std::sqrt(3.0) / 2, ny = -0.5;
+  const double impulse = (1 + e) * m1 * m2 / (m1 + m2) * v * nx;
+  const double expected[4] = {v - impulse / m1 * nx, -impulse / m1 * ny, impulse / m2 * nx,
+                              impulse / m2 * ny};
+  auto probe = [&](const ContactEngine& engine, int) {
+    const PeerBody a = engine.Body(0), b = engine.Body(1);
+    const double got[4] = {a.vx, a.vy, b.vx, b.vy};
+    double worst = 0;
+    for (int k = 0; k < 4; ++k)
+      worst = std::max(worst, std::abs(got[k] - expected[k]));
+    return worst;
+  };
+  PrintScene("oblique impact e=1", "velocity error (m/s)", RunEngines(scene, 30, probe, false));
+}
+
+// A box launched at 2 m/s up a 20 degree slope (us 0.5, uk 0.3): it stops at
+// v0^2 / (2 g (sin t + uk cos t)) and static friction holds it there. The error is how far from
+// that it stands after 3 s. The peers, with one coefficient, get the static one.
+void LaunchedBoxRows() {
+  const double t = 20 * M_PI / 180, c = std::cos(t), s = std::sin(t);
+  const double v0 = 2, size = 0.2;
+  Scene scene;
+  SceneBody slope;
+  slope.w = 40;
+  slope.h = 1;
+  slope.angle = t;
+  slope.x = 0.5 * s;
+  slope.y = -0.5 * c;
+  slope.fixed = true;
+  slope.staticFriction = 0.5;
+  slope.kineticFriction = 0.3;
+  scene.bodies.push_back(slope);
+  SceneBody box = slope;
+  box.fixed = false;
+  box.w = box.h = size;
+  box.x = -size / 2 * s;
+  box.y = size / 2 * c;
+  box.vx = v0 * c;
+  box.vy = v0 * s;
+  scene.bodies.push_back(box);
+  const double distance = v0 * v0 / (2 * kG * (s + slope.kineticFriction * c));
+  auto probe = [&](const ContactEngine& engine, int) {
+    const PeerBody b = engine.Body(1);
+    return std::abs((b.x - box.x) * c + (b.y - box.y) * s - distance);
+  };
+  PrintScene("launched box, 20 deg", "stop distance error (m)",
+             RunEngines(scene, 180, probe, false));
+}
+
+// A ball dropped from 1 m onto a fixed floor, e = 0.5: its bounces end at sqrt(2h/g) (1 + 2e /
+// (1 - e)) = 1.355 s, and a second later it lies still. The error is its recorded speed then.
+void BallAtRestRows() {
+  const double e = 0.5;
+  Scene scene;
+  scene.bodies.push_back(Floor(0));
+  scene.bodies.back().elasticity = e;
+  SceneBody ball;
+  ball.circle = true;
+  ball.radius = 0.1;
+  ball.y = 1.1;
+  ball.elasticity = e;
+  scene.bodies.push_back(ball);
+  scene.step = 1.0 / 30;
+  auto probe = [&](const ContactEngine& engine, int) {
+    const PeerBody b = engine.Body(1);
+    return std::hypot(b.vx, b.vy);
+  };
+  PrintScene("ball at rest e=0.5", "speed at 2.37 s (m/s)", RunEngines(scene, 71, probe, false));
+}
+
+// A stack of ten boxes at rest, and a ball 1 mm across at 2000 m/s, 50 m from it and flying up
+// away from everything: the stack's time per step with the ball over without it.
+void SmallFarBallRows() {
+  Scene alone;
+  alone.bodies.push_back(Floor(0));
+  for (int k = 0; k < 10; ++k) {
+    SceneBody box;
+    box.w = box.h = 0.5;
+    box.y = 0.25 + 0.5 * k;
+    box.staticFriction = box.kineticFriction = 0.6;
+    alone.bodies.push_back(box);
+  }
+  Scene scene = alone;
+  SceneBody ball;
+  ball.circle = true;
+  ball.radius = 0.0005;
+  ball.mass = 0.001;
+  ball.x = -50;
+  ball.y = 30;
+  ball.vy = 2000;
+  ball.bullet = true;
+  scene.bodies.push_back(ball);
+  const int top = static_cast<int>(alone.bodies.size()) - 1;
+  const double start = alone.bodies[top].y;
+  const Probe drop = [&](const ContactEngine& e, int) { return start - e.Body(top).y; };
+  constexpr int kFrames = 15;
+  const std::vector<Row> without = RunEngines(alone, kFrames, drop, false);
+  const std::vector<Row> with = RunEngines(scene, kFrames, drop, false);
+  PrintScene("stack 10, small far ball", "top box drop (m)", with);
+  for (size_t k = 0; k < with.size() && k < without.size(); ++k)
+    std::printf("%-22s %-18s time with the ball over without: %.3g\n", "stack 10, small far ball",
+                with[k].engine.c_str(), with[k].secondsPerStep / without[k].secondsPerStep);
+  std::fflush(stdout);
+}
+
+void ClosedFormRows() {
+  ObliqueImpactRows();
+  LaunchedBoxRows();
+  BallAtRestRows();
+  SmallFarBallRows();
+}
+
 void ContactTable(benchmark::State& state) {
   if (const char* only = std::getenv("YB_CONTACT_ONLY")) {
     for (auto _ : state) {
@@ -550,6 +680,7 @@ void ContactTable(benchmark::State& state) {
       if (std::string(only) == "pyramid100") LargePyramidRows();
       if (std::string(only) == "pour") PourRows();
       if (std::string(only) == "farball") FarBallRows();
+      if (std::string(only) == "closedform") ClosedFormRows();
     }
     return;
   }
@@ -561,6 +692,7 @@ void ContactTable(benchmark::State& state) {
     CradleRows();
     PyramidRows();
     FarBallRows();
+    ClosedFormRows();
     PourRows();
   }
 }
