@@ -1,0 +1,73 @@
+// Checks through the running program: a meter of the spring-and-pin sample's box, run and taken
+// back to the start, shows frame 0's values, which frame 1 changes and a step back brings back.
+
+#include "tests/scenarios/Harness.h"
+
+namespace scenario {
+namespace {
+
+constexpr char kSample[] = "spring-and-pin.yb";
+
+// Where the sample shows its box (from the main window's corner), the spring's anchor, and the
+// top left of the world's view, where new meters go.
+constexpr int kAnchorX = 236;
+constexpr int kBoxX = 682;
+constexpr int kObjectsY = 130;
+constexpr int kGadgetsX = 87;
+constexpr int kGadgetsY = 95;
+
+class EditingChecks : public Scenario {
+ protected:
+  ::testing::AssertionResult StartOnSample() {
+    Me().MoveTo(0, 0);
+    if (::testing::AssertionResult started = Start(kSample); !started) return started;
+    if (!Me().WaitUntil([] { return Me().ShownWindows() == 1; }))
+      return ::testing::AssertionFailure() << "the splash window stayed";
+    return Me().Idle();
+  }
+  Box GadgetArea() const {
+    const Box frame = Frame();
+    return {frame.x + kGadgetsX, frame.y + kGadgetsY, kAnchorX - 6 - kGadgetsX, 100};
+  }
+};
+
+TEST_F(EditingChecks, BackAtFrameZeroAMeterShowsFrameZerosRecordedValues) {
+  ASSERT_TRUE(StartOnSample());
+  const Box frame = Frame();
+  Me().Click(frame.x + kBoxX - 10, frame.y + kObjectsY + 9);
+  ASSERT_TRUE(Me().Idle());
+  const Box area = GadgetArea();
+  const Picture empty = Me().Grab(area);
+  // Meter > Position of the selected box.
+  ASSERT_TRUE(ChooseMenu(MenuTitleX("Meter"), 0, 0));
+  ASSERT_TRUE(Me().Idle());
+  const Box meter = ChangedBox(empty, Me().Grab(area));
+  ASSERT_GE(meter.width, 40) << "no meter appeared";
+  ASSERT_GE(meter.height, 12) << "no meter appeared";
+  Me().Control("r");
+  const Picture placed = Me().Grab(meter);
+  ASSERT_TRUE(Me().WaitUntil([&] { return Me().Grab(meter) != placed; }))
+      << "the meter showed nothing of the run";
+  // Some frames later, the run stops with the meter on values of its own.
+  const Picture early = Me().Grab(meter);
+  ASSERT_TRUE(Me().WaitUntil([&] { return Me().Grab(meter) != early; }));
+  Me().Control("period");
+  ASSERT_TRUE(Me().Idle());
+  const Picture stopped = Me().Grab(meter);
+
+  // World > Back to Start (below Run, Stop, Reset, a separator, Step Forward and Step Back).
+  ASSERT_TRUE(ChooseMenu(MenuTitleX("World"), 5, 1));
+  ASSERT_TRUE(Me().Idle());
+  const Picture atZero = Me().Grab(meter);
+  EXPECT_NE(atZero, stopped) << "back at the start the meter kept the last frame's values";
+  // One frame on the values move away from frame 0's; one back they are frame 0's again.
+  ASSERT_TRUE(ChooseMenu(MenuTitleX("World"), 3, 1));
+  ASSERT_TRUE(Me().Idle());
+  EXPECT_NE(Me().Grab(meter), atZero) << "frame 1 showed what frame 0 showed";
+  ASSERT_TRUE(ChooseMenu(MenuTitleX("World"), 4, 1));
+  ASSERT_TRUE(Me().Idle());
+  EXPECT_EQ(Me().Grab(meter), atZero) << "stepping back to frame 0 showed other values";
+}
+
+}  // namespace
+}  // namespace scenario
