@@ -1362,10 +1362,24 @@ void Mechanics::HoldApproaches(double step) {
 }
 
 // A sliding manifold whose kinetic friction would turn its slip back within the step stops
-// slipping in it, where a step cut at the instant it stops would cost several.
+// slipping in it, where a step cut at the instant it stops would cost several. A body that slides
+// on a fixed one and touches nothing else is the exception: held at the manifold's centre with
+// the normal forces its step began with, it would tip over its edge rather than stop, and its
+// stop is located instead, where static friction then holds it.
 void Mechanics::StopSlipsAhead() {
+  std::vector<int>& touching = touchingManifolds_;
+  touching.assign(BodyCount(), 0);
   for (const ContactManifold& m : manifolds_) {
-    if (!m.touching || m.slide == 0 || m.frictionRow < 0 || !MayHoldAhead(m)) continue;
+    if (!m.touching) continue;
+    ++touching[m.a];
+    ++touching[m.b];
+  }
+  auto alone = [&](const ContactManifold& m) {
+    if (Immobile(m.a) == Immobile(m.b)) return false;
+    return touching[Immobile(m.a) ? m.b : m.a] == 1;
+  };
+  for (const ContactManifold& m : manifolds_) {
+    if (!m.touching || m.slide == 0 || m.frictionRow < 0 || !MayHoldAhead(m) || alone(m)) continue;
     if (m.slide * ManifoldSlip(m) > 0) continue;
     Row& row = rows_[m.frictionRow];
     row.candidate = true;

@@ -944,6 +944,7 @@ class Mechanics {
   std::vector<char> meetingBodies_;       // buffers of HoldApproaches
   std::vector<char> engagedBodies_;
   std::vector<int> lonePoints_;
+  std::vector<int> touchingManifolds_;  // per body, a buffer of StopSlipsAhead
   double fastStep_ = 0;  // the last step a fast run held its approaches over
   std::vector<char> approachKinds_;
 };
