@@ -6,9 +6,11 @@
 
 #include "core/ClassRegistry.h"
 #include "exchange/ExchangeClasses.h"
+#include "exchange/export/DataExporter.h"
 #include "exchange/export/ExportHandler.h"
 #include "exchange/export/Exporter.h"
 #include "exchange/export/WorldExportHandler.h"
+#include "inout/meters/Output.h"
 #include "model/world/WorldDisplay.h"
 #include "model/world/WorldDoc.h"
 #include "model/world/WorldExports.h"
@@ -39,6 +41,13 @@ std::string LastPart(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// Exporters write what the world's objects draw; the view they are given only has to be there,
+// the world's window when it has one.
+void* ExportViewOf(TWorldDoc& world) {
+  return world.GetDisplay() != nullptr ? static_cast<void*>(world.GetDisplay())
+                                       : static_cast<void*>(&world);
+}
+
 std::unique_ptr<TCommandCore> MakeExport(TLink& link, TWorldDoc& world, int16_t command,
                                          const std::string& path, bool selectedOnly) {
   auto& handler = static_cast<TExportHandler&>(link);
@@ -64,16 +73,23 @@ std::unique_ptr<TCommandCore> MakeExport(TLink& link, TWorldDoc& world, int16_t 
   // A range never set exports the frame the world shows.
   if (start < 0) start = std::max<int32_t>(world.CurrentFrame(), 0);
   if (stop < 0) stop = start;
-  // Exporters write what the world's objects draw; the view they are given only has to be
-  // there, the world's window when it has one.
-  void* view = world.GetDisplay() != nullptr ? static_cast<void*>(world.GetDisplay())
-                                             : static_cast<void*>(&world);
-  exporter->Init(command, &world, view, &handler, type, fileSpec, nameSpec, false, start, stop);
+  exporter->Init(command, &world, ExportViewOf(world), &handler, type, fileSpec, nameSpec, false,
+                 start, stop);
   return exporter;
+}
+
+Handle MeterDataText(TWorldDoc& world, int16_t command, const std::vector<TLink*>& selection) {
+  // Only a selection with a meter gives the world an export handler it did not have.
+  const bool anyMeter = std::any_of(selection.begin(), selection.end(), [](TLink* object) {
+    return dynamic_cast<TOutput*>(object) != nullptr;
+  });
+  if (!anyMeter) return nullptr;
+  ExportHandlerFor(world);
+  return MakeMeterDataText(command, &selection, &world, ExportViewOf(world));
 }
 
 }  // namespace
 
 void InstallWorldExports() {
-  SetWorldExports({&FindHandler, &GetFrameRange, &SetFrameRange, &MakeExport});
+  SetWorldExports({&FindHandler, &GetFrameRange, &SetFrameRange, &MakeExport, &MeterDataText});
 }

@@ -34,7 +34,10 @@ void RecodeOldLabel(Str255& label) {
 
 uint16_t TOutput::CanReadBlock(int16_t code) {
   switch (code) {
+    // The meter block opens every meter's record and makes a new meter of it: taken by a meter
+    // already there, a pasted or duplicated meter would only overwrite that one.
     case kBlockMeter:
+      return 0;
     case kBlockMeterColumns:
     case kBlockMeterLink:
     case kBlockMeterColumnRecords:

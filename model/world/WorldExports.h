@@ -6,6 +6,9 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
+
+#include "core/Handle.h"
 
 class TCommandCore;
 class TLink;
@@ -22,6 +25,10 @@ struct TWorldExports {
   // serves the command. Raises when the exporter cannot be set up.
   std::unique_ptr<TCommandCore> (*makeExport)(TLink& handler, TWorldDoc& world, int16_t command,
                                               const std::string& path, bool selectedOnly) = nullptr;
+  // The recorded data of the selection's meters as text, the bytes a meter data file holds
+  // followed by a zero byte; null when the selection holds no meter with recorded values.
+  Handle (*meterDataText)(TWorldDoc& world, int16_t command,
+                          const std::vector<TLink*>& selection) = nullptr;
 };
 
 const TWorldExports& WorldExports();

@@ -18,6 +18,7 @@
 #include "model/world/WorldDeleteCommand.h"
 #include "model/world/WorldDoc.h"
 #include "model/world/WorldEditCheck.h"
+#include "model/world/WorldExports.h"
 #include "platform/mfc/CWaitCursor.h"
 #include "simulation/UnitHandler.h"
 #include "views/world/MainWorldView.h"
@@ -185,9 +186,17 @@ void TCutCopyCommand::AddPicture(TPictureScrapView& scrap) const {
   scrap.AddScrapData(kPictureScrapType, data.Get());
 }
 
-// The text form: the vertices of the selected polygons and the points of the selected curved
+// The text form: the recorded data of the selected meters, as a meter data file holds them;
+// without those, the vertices of the selected polygons and the points of the selected curved
 // slots, in the world's units, one point a line.
 void TCutCopyCommand::AddText(TPictureScrapView& scrap) const {
+  if (auto meterDataText = WorldExports().meterDataText) {
+    OwnedHandle data(meterDataText(*world_, GetCommandNumber(), world_->Selection()));
+    if (data.Get() != nullptr) {
+      scrap.AddScrapData(kTextScrapType, data.Release());
+      return;
+    }
+  }
   TTextOutStream stream;
   stream.AttachHandle(AllocHandleChecked(0), false, false);
   stream.SetOwner(dynamic_cast<TWorldUnitHandler*>(world_->GetUnitHandler()));
@@ -212,7 +221,9 @@ void TCutCopyCommand::AddText(TPictureScrapView& scrap) const {
 
 std::unique_ptr<TCommandCore> MakeCutCopyCommand(int16_t commandNumber, TWorldDoc& world,
                                                  TMainWorldView* mainView) {
-  CheckWorldEdit(world);
+  // A copy changes nothing in the world: it neither asks to go back to the start of a run nor
+  // forgets the recorded frames, whose meter data it copies.
+  if (commandNumber == kCmdCut) CheckWorldEdit(world);
   if (auto vertices = MakeVertexEditCommand(commandNumber, world)) return vertices;
   auto command = std::make_unique<TCutCopyCommand>();
   command->InitCutCopy(commandNumber, world, commandNumber == kCmdCut, mainView);

@@ -69,7 +69,8 @@ class TCutCopyCommand : public TCommandCore {
   std::unique_ptr<TWorldDeleteCommand> deleter_;
 };
 
-// Each first runs the world's edit check (which may abandon the command silently).
+// Cut, paste and clear first run the world's edit check (which may abandon the command
+// silently); copy changes nothing and skips it.
 std::unique_ptr<TCommandCore> MakeCutCopyCommand(int16_t commandNumber, TWorldDoc& world,
                                                  TMainWorldView* mainView);
 // Chooses by the clipboard's pending type (the object stream wins over a picture and text):
