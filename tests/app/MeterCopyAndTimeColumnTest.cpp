@@ -110,6 +110,43 @@ TEST_F(MeterOfTheBobTest, TheExportedXAxisColumnHoldsEachFramesTime) {
   }
 }
 
+TEST_F(MeterOfTheBobTest, AScriptsExportCarriesEachFramesTimeToo) {
+  ASSERT_NE(PlaceMeter(), nullptr);
+  world_->RunToFrame(kFrames, nullptr);
+  world_->ShowFrame(kFrames, 1);
+  TExportType* type = ExportHandlerFor(*world_).FindExportType(kCmdExportMeterData);
+  ASSERT_NE(type, nullptr);
+  type->SetFlagProperty(MakeTag("emIX"), 1);
+
+  TAPICallLog log;
+  auto* root = new TAPIApplication(&log, nullptr);
+  SetLiveObjectRoot(root);
+  InstallDocumentScriptObjects();
+  auto* document = dynamic_cast<TQVDoc*>(world_->GetDocument());
+  ASSERT_NE(document, nullptr);
+  auto* script = static_cast<TAPIDocument*>(document->GetAPIDocument(root));
+  EXPECT_EQ(script->SetExportFrame(false, 0).code, 0);
+  EXPECT_EQ(script->SetExportFrame(true, kFrames).code, 0);
+  char pattern[] = "/tmp/yb-scripttime-XXXXXX";
+  ASSERT_NE(::mkdtemp(pattern), nullptr);
+  const std::string path = std::string(pattern) + "/bob.dta";
+  EXPECT_EQ(script->Export(kCmdExportMeterData, Str255(path.c_str()), 0).code, 0);
+  delete root;
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  std::filesystem::remove_all(pattern);
+
+  const std::vector<std::string> lines = Lines(text.str());
+  ASSERT_EQ(lines.size(), static_cast<size_t>(kFrames + 1));
+  const double step = world_->GetEngine()->TimeStep();
+  for (int16_t frame = 0; frame <= kFrames; ++frame) {
+    SCOPED_TRACE(lines[static_cast<size_t>(frame)]);
+    EXPECT_NEAR(std::strtod(lines[static_cast<size_t>(frame)].c_str(), nullptr), frame * step,
+                1e-4);
+  }
+}
+
 TEST_F(MeterOfTheBobTest, CopyGivesTheMeterDataTextAndPasteAndDuplicateMakeNewMeters) {
   TOutput* meter = PlaceMeter();
   ASSERT_NE(meter, nullptr);
