@@ -46,21 +46,6 @@ class Documents : public Scenario {
  protected:
   // A fresh program on a sample, once the splash window has gone; the pointer waits outside the
   // main window, where it raises no tool tip.
-  ::testing::AssertionResult StartOnSample(const std::string& sample) {
-    Me().MoveTo(0, 0);
-    if (::testing::AssertionResult started = Start(sample); !started) return started;
-    if (!Me().WaitUntil([] { return Me().ShownWindows() == 1; }))
-      return ::testing::AssertionFailure() << "the splash window stayed";
-    return Me().Idle();
-  }
-  // Chooses a menu item and takes the pointer away from the window again.
-  ::testing::AssertionResult Choose(const std::string& menu, int items, int separators) {
-    if (::testing::AssertionResult chosen = ChooseMenu(MenuTitleX(menu), items, separators);
-        !chosen)
-      return chosen;
-    Me().MoveTo(0, 0);
-    return Me().Idle();
-  }
   // Waits for the picture of the box to change `count` times from `shown`, which follows it;
   // a running world is never idle, so its view is watched instead.
   static ::testing::AssertionResult WatchFrames(const Box& box, Picture& shown, int count) {

@@ -101,13 +101,6 @@ class Dxf : public Scenario {
       return ::testing::AssertionFailure() << "the splash window stayed";
     return Me().Idle();
   }
-  ::testing::AssertionResult Choose(const std::string& menu, int items, int separators) {
-    if (::testing::AssertionResult chosen = ChooseMenu(MenuTitleX(menu), items, separators);
-        !chosen)
-      return chosen;
-    Me().MoveTo(0, 0);
-    return Me().Idle();
-  }
   static ::testing::AssertionResult TitleNames(const std::string& name) {
     if (!Me().WaitUntil([&] { return Me().WindowTitled("Yarrowby - " + name) != 0; }))
       return ::testing::AssertionFailure() << "the title does not name " << name << ": "

@@ -569,6 +569,21 @@ int Scenario::MenuTitleX(const std::string& title) {
   return -1;
 }
 
+::testing::AssertionResult Scenario::Choose(const std::string& menu, int items, int separators) {
+  if (::testing::AssertionResult chosen = ChooseMenu(MenuTitleX(menu), items, separators); !chosen)
+    return chosen;
+  gPerson->MoveTo(0, 0);
+  return gPerson->Idle();
+}
+
+::testing::AssertionResult Scenario::StartOnSample(const std::string& sample) {
+  gPerson->MoveTo(0, 0);
+  if (::testing::AssertionResult started = Start(sample); !started) return started;
+  if (!gPerson->WaitUntil([] { return gPerson->ShownWindows() == 1; }))
+    return ::testing::AssertionFailure() << "the splash window stayed";
+  return gPerson->Idle();
+}
+
 ::testing::AssertionResult Scenario::ChooseMenu(int titleX, int items, int separators) {
   const Box frame = Frame();
   if (frame.Empty()) return ::testing::AssertionFailure() << "no main window";

@@ -207,6 +207,11 @@ class Scenario : public ::testing::Test {
   ::testing::AssertionResult ChooseMenu(int titleX, int items, int separators);
   // The x of a menu title on the bar, measured from the frame's left edge.
   static int MenuTitleX(const std::string& title);
+  // Chooses a menu item by its menu's title, then takes the pointer away from the window again.
+  ::testing::AssertionResult Choose(const std::string& menu, int items, int separators);
+  // A fresh program on a sample, once the splash window has gone; the pointer waits outside the
+  // main window, where it raises no tool tip.
+  ::testing::AssertionResult StartOnSample(const std::string& sample);
 };
 
 // A scenario that fails for a fault that another piece of work mends: it runs, its failure is

@@ -73,15 +73,6 @@ SavedDriven ReadDriven(const std::string& path, int16_t identifier, Pick formula
 
 class Inputs : public Scenario {
  protected:
-  // A fresh program on the sample, once the splash window has gone; the pointer waits outside
-  // the main window, where it raises no tool tip.
-  ::testing::AssertionResult StartOnSample(const std::string& sample) {
-    Me().MoveTo(0, 0);
-    if (::testing::AssertionResult started = Start(sample); !started) return started;
-    if (!Me().WaitUntil([] { return Me().ShownWindows() == 1; }))
-      return ::testing::AssertionFailure() << "the splash window stayed";
-    return Me().Idle();
-  }
   // The room at the top left of the world's view where new sliders go, `width` pixels wide.
   Box GadgetArea(int width) const {
     const Box frame = Frame();

@@ -54,23 +54,6 @@ class MenuAndMdi : public Scenario {
   // A point of the status bar at the bottom of the frame: a click there closes an open menu.
   int ElsewhereX() const { return Frame().x + Frame().width / 2; }
   int ElsewhereY() const { return Frame().Bottom() - GetSystemMetrics(SM_CYFRAME) - 6; }
-  // A fresh program on a sample, once the splash window has gone; the pointer waits outside
-  // the main window, where it raises no tool tip.
-  ::testing::AssertionResult StartOnSample(const std::string& sample) {
-    Me().MoveTo(0, 0);
-    if (::testing::AssertionResult started = Start(sample); !started) return started;
-    if (!Me().WaitUntil([] { return Me().ShownWindows() == 1; }))
-      return ::testing::AssertionFailure() << "the splash window stayed";
-    return Me().Idle();
-  }
-  // Chooses a menu item and takes the pointer away from the window again.
-  ::testing::AssertionResult Choose(const std::string& menu, int items, int separators) {
-    if (::testing::AssertionResult chosen = ChooseMenu(MenuTitleX(menu), items, separators);
-        !chosen)
-      return chosen;
-    Me().MoveTo(0, 0);
-    return Me().Idle();
-  }
   // The frame's workspace below the bars and right of the palettes, where the document windows
   // stand.
   Box Workspace() const {

@@ -183,13 +183,6 @@ class MeterMenus : public ScriptScenario {
     const Box workspace = Workspace();
     return {workspace.x, workspace.y, workspace.width - 40, workspace.height - 40};
   }
-  ::testing::AssertionResult Choose(const std::string& menu, int items, int separators) {
-    if (::testing::AssertionResult chosen = ChooseMenu(MenuTitleX(menu), items, separators);
-        !chosen)
-      return chosen;
-    Me().MoveTo(0, 0);
-    return Me().Idle();
-  }
   // World > Step Forward from the keyboard, the times asked.
   ::testing::AssertionResult StepForward(int times) {
     for (int step = 0; step < times; ++step) {

@@ -90,13 +90,6 @@ class Rerun : public Scenario {
       return ::testing::AssertionFailure() << "the splash window stayed";
     return Me().Idle();
   }
-  ::testing::AssertionResult Choose(const std::string& menu, int items, int separators) {
-    if (::testing::AssertionResult chosen = ChooseMenu(MenuTitleX(menu), items, separators);
-        !chosen)
-      return chosen;
-    Me().MoveTo(0, 0);
-    return Me().Idle();
-  }
   Box WorldView() const {
     const Box frame = Frame();
     return {frame.x + kViewX, frame.y + kViewY, kViewWidth, kViewHeight};

@@ -51,20 +51,6 @@ class ScriptDocuments : public ScriptScenario {
  protected:
   // A fresh program on a sample, once the splash window has gone; the pointer waits outside the
   // main window, where it raises no tool tip.
-  ::testing::AssertionResult StartOnSample(const std::string& sample) {
-    Me().MoveTo(0, 0);
-    if (::testing::AssertionResult started = Start(sample); !started) return started;
-    if (!Me().WaitUntil([] { return Me().ShownWindows() == 1; }))
-      return ::testing::AssertionFailure() << "the splash window stayed";
-    return Me().Idle();
-  }
-  ::testing::AssertionResult Choose(const std::string& menu, int items, int separators) {
-    if (::testing::AssertionResult chosen = ChooseMenu(MenuTitleX(menu), items, separators);
-        !chosen)
-      return chosen;
-    Me().MoveTo(0, 0);
-    return Me().Idle();
-  }
   static ::testing::AssertionResult TitleNames(const std::string& name) {
     if (!Me().WaitUntil([&] { return Me().WindowTitled("Yarrowby - " + name) != 0; }))
       return ::testing::AssertionFailure() << "the title does not name " << name << ": "

@@ -18,22 +18,6 @@ std::string TitleOf(const std::string& sample) { return std::string("Yarrowby - 
 
 class TwoRuns : public Scenario {
  protected:
-  // A fresh program on the sample, once the splash window has gone; the pointer waits outside
-  // the main window, where it raises no tool tip.
-  ::testing::AssertionResult StartOnSample(const std::string& sample) {
-    Me().MoveTo(0, 0);
-    if (::testing::AssertionResult started = Start(sample); !started) return started;
-    if (!Me().WaitUntil([] { return Me().ShownWindows() == 1; }))
-      return ::testing::AssertionFailure() << "the splash window stayed";
-    return Me().Idle();
-  }
-  ::testing::AssertionResult Choose(const std::string& menu, int items, int separators) {
-    if (::testing::AssertionResult chosen = ChooseMenu(MenuTitleX(menu), items, separators);
-        !chosen)
-      return chosen;
-    Me().MoveTo(0, 0);
-    return Me().Idle();
-  }
   // File > Open..., the sample's full path typed into the dialog's name line.
   ::testing::AssertionResult OpenByDialog(const std::string& sample) {
     if (::testing::AssertionResult chosen = Choose("File", 1, 0); !chosen) return chosen;
