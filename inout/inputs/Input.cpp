@@ -491,7 +491,10 @@ void TInput::SetColourProperty(uint32_t tag, const RGB16Color& value) {
 
 uint16_t TInput::CanReadBlock(int16_t code) {
   switch (code) {
+    // The input block opens every input's record and makes a new input of it: taken by an input
+    // already there, a pasted or duplicated slider would only overwrite that one.
     case kBlockInput:
+      return 0;
     case kBlockInputCell:
     case kBlockInputTarget:
     case kBlockInputOldTarget:

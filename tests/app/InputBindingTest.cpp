@@ -14,6 +14,8 @@
 #include "inout/inputs/Input.h"
 #include "platform/win32/Menu.h"
 #include "tests/app/SketchFixture.h"
+#include "views/trackers/DuplicateCommands.h"
+#include "views/world/ClipboardCommands.h"
 
 namespace {
 
@@ -309,3 +311,24 @@ TEST_F(InputBindingTest, ARunStartsFromTheSlidersValue) {
 }
 
 }  // namespace
+
+// A slider duplicated or copied and pasted is a second slider, not the first one read over.
+TEST_F(InputBindingTest, ADuplicatedOrPastedSliderIsASecondSlider) {
+  const std::vector<TInput*> made = MakeSliders(&Wheel(), 5228);
+  ASSERT_EQ(made.size(), 1u);
+  const auto sliders = [this] {
+    size_t count = 0;
+    for (TLink* each : world_->Objects()) count += dynamic_cast<TInput*>(each) != nullptr;
+    return count;
+  };
+  const size_t before = sliders();
+  world_->DeselectAll();
+  world_->Select(made[0]);
+  Command(kCmdDuplicate);
+  EXPECT_EQ(sliders(), before + 1) << "duplicate placed no slider";
+  world_->DeselectAll();
+  world_->Select(made[0]);
+  Command(kCmdCopy);
+  Command(kCmdPaste);
+  EXPECT_EQ(sliders(), before + 2) << "paste placed no slider";
+}
