@@ -3,6 +3,7 @@
 // one script it edits. It opens, saves, compiles and runs that script, and asks before unsaved
 // changes are dropped.
 
+#include <cstddef>
 #include <cstdint>
 
 #include "core/FileSpec.h"
@@ -18,6 +19,9 @@ inline constexpr int16_t kScriptEditorStrings = 252;
 // The message reference of a silent refusal: the user chose to keep what would be dropped.
 inline constexpr int32_t kScriptShellSilentAbort = 0x7F830000;
 
+// The values of the shell window's kept rectangle: left, top, width and height.
+inline constexpr size_t kShellRectValues = 4;
+
 // What the shell's window and the editor share; one shell exists.
 struct ScriptShellState {
   HWND editWindow = nullptr;
@@ -28,7 +32,7 @@ struct ScriptShellState {
   bool closeRequested = false;
   // The shell window's rectangle when it was last closed (left, top, width, height); a width of
   // 0 leaves the window where it was made.
-  int16_t savedRect[4] = {0, 0, 0, 0};
+  int16_t savedRect[kShellRectValues] = {0, 0, 0, 0};
 };
 ScriptShellState& ShellState();
 

@@ -197,6 +197,7 @@ TEST_F(ScriptShellTest, ClosingWithUnsavedChangesAsksOnceAndCancelKeepsTheScript
   EXPECT_EQ(rect.left, 30);
   EXPECT_EQ(rect.top, 40);
   EXPECT_EQ(rect.right - rect.left, 500);
+  EXPECT_EQ(rect.bottom - rect.top, 300);
 }
 
 TEST_F(ScriptShellTest, QuitWhileTheShellRefusesIsASilentAbort) {
