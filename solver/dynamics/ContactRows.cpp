@@ -1730,6 +1730,33 @@ double Mechanics::ClosingSpeedBound(const StepMotion& a, const StepMotion& b) {
   return relative * (1 + 1e-12) + a.turning + b.turning;
 }
 
+// A body can be turned from its way in the step only by one whose reach (its swept box) meets
+// its way ahead: its outline grown along its velocity, and all round by what turning and the
+// step's accelerations can add in any direction. One that nothing can meet keeps to its way
+// ahead, and a pair of which one is such a body cannot meet in the step: a fast body flying away
+// from everything limits nothing.
+void Mechanics::FindTouchable(double h) {
+  aheadBoxes_.clear();
+  for (const int i : colliders_) {
+    const bool moves = bodyKin_[i].dof >= 0;
+    const double vx = moves ? v_[3 * i] : 0.0, vy = moves ? v_[3 * i + 1] : 0.0;
+    const double turning = moves ? std::max(OutlineSpeed(i, h) - Length(vx, vy), 0.0) : 0.0;
+    contact::Box ahead = OutlineBox(i);
+    const double round = margin_ / 2 + 2 * turning * h;
+    ahead.minX -= round + 2 * std::max(-vx, 0.0) * h;
+    ahead.minY -= round + 2 * std::max(-vy, 0.0) * h;
+    ahead.maxX += round + 2 * std::max(vx, 0.0) * h;
+    ahead.maxY += round + 2 * std::max(vy, 0.0) * h;
+    aheadBoxes_.push_back(ahead);
+  }
+  touchable_.assign(colliders_.size(), 0);
+  for (const auto& [ka, kb] : stepPairs_) {
+    if (!Overlap(sweptBoxes_[ka], sweptBoxes_[kb])) continue;
+    touchable_[ka] |= static_cast<char>(Overlap(aheadBoxes_[ka], sweptBoxes_[kb]));
+    touchable_[kb] |= static_cast<char>(Overlap(sweptBoxes_[ka], aheadBoxes_[kb]));
+  }
+}
+
 // Only pairs that can meet within the step limit it: each body's box grows by twice the way its
 // outline can travel in the step, and a pair whose grown boxes overlap may close by a tenth of
 // the thinner outline per step (in a fast run, by most of the distance at which points have
@@ -1741,26 +1768,12 @@ double Mechanics::ContactStepLimit(double h) {
   stepPairsValid_ = false;
   if (colliders_.empty() || !(h > 0)) return limit;
   sweptBoxes_.clear();
-  aheadBoxes_.clear();
   motions_.resize(colliders_.size());
   for (size_t k = 0; k < colliders_.size(); ++k) {
     const int i = colliders_[k];
-    const bool moves = bodyKin_[i].dof >= 0;
-    const double speed = moves ? OutlineSpeed(i, h) : 0.0;
+    const double speed = bodyKin_[i].dof >= 0 ? OutlineSpeed(i, h) : 0.0;
     motions_[k] = MotionOver(i, h);
     contact::Box box = OutlineBox(i);
-    // Where the body can go in the step whatever meets it, and where it goes if nothing does:
-    // ahead of it along its velocity, and all round by what turning and the step's
-    // accelerations can add in any direction.
-    const double vx = moves ? v_[3 * i] : 0.0, vy = moves ? v_[3 * i + 1] : 0.0;
-    const double turning = std::max(speed - Length(vx, vy), 0.0);
-    contact::Box ahead = box;
-    const double round = margin_ / 2 + 2 * turning * h;
-    ahead.minX -= round + 2 * std::max(-vx, 0.0) * h;
-    ahead.minY -= round + 2 * std::max(-vy, 0.0) * h;
-    ahead.maxX += round + 2 * std::max(vx, 0.0) * h;
-    ahead.maxY += round + 2 * std::max(vy, 0.0) * h;
-    aheadBoxes_.push_back(ahead);
     const double grow = margin_ / 2 + 2 * speed * h;
     box.minX -= grow;
     box.minY -= grow;
@@ -1793,19 +1806,16 @@ double Mechanics::ContactStepLimit(double h) {
   }
   stepPairs_.resize(listed);
   stepPairsValid_ = true;
-  // A body can be turned from its way in the step only by one whose reach meets its way ahead.
-  // One that nothing can meet keeps to its way ahead, and a pair of which one is such a body
-  // cannot meet in the step: a fast body flying away from everything limits nothing.
-  std::vector<char>& touchable = touchable_;
-  touchable.assign(colliders_.size(), 0);
-  for (const auto& [ka, kb] : stepPairs_) {
-    if (!Overlap(sweptBoxes_[ka], sweptBoxes_[kb])) continue;
-    touchable[ka] |= static_cast<char>(Overlap(aheadBoxes_[ka], sweptBoxes_[kb]));
-    touchable[kb] |= static_cast<char>(Overlap(sweptBoxes_[ka], aheadBoxes_[kb]));
-  }
+  // Which bodies something can meet in the step, found once a pair would limit it.
+  bool touchableFound = false;
+  auto touchable = [&](int ka, int kb) {
+    if (!touchableFound) FindTouchable(h);
+    touchableFound = true;
+    return touchable_[ka] && touchable_[kb];
+  };
   // Those whose swept boxes themselves overlap may limit the step.
   for (const auto& [ka, kb] : stepPairs_) {
-    if (!touchable[ka] || !touchable[kb] || !Overlap(sweptBoxes_[ka], sweptBoxes_[kb])) continue;
+    if (!Overlap(sweptBoxes_[ka], sweptBoxes_[kb])) continue;
     // Pairs that do not close (a crowd falling together) and pairs that cannot close faster than
     // the limit so far allows them (every pair may close by a tenth of the thinner outline) leave
     // the limit as it is, and are seen to without the square root of their closing speed.
@@ -1813,7 +1823,7 @@ double Mechanics::ContactStepLimit(double h) {
     if (!(bound > 0)) continue;
     const double thinner =
         std::min(colliderOutlines_[ka].thickness, colliderOutlines_[kb].thickness);
-    if (0.1 * thinner >= limit * bound) continue;
+    if (0.1 * thinner >= limit * bound || !touchable(ka, kb)) continue;
     const double closing = ClosingSpeed(motions_[ka], motions_[kb]);
     if (!(closing > 0)) continue;
     const int a = colliders_[ka], b = colliders_[kb];

@@ -561,9 +561,11 @@ class Mechanics {
   };
   StepMotion MotionOver(int body, double h) const;
   static double ClosingSpeed(const StepMotion& a, const StepMotion& b);
+  // Per collider, whether anything can meet it within a step of length h (into touchable_).
+  void FindTouchable(double h);
   static double ClosingSpeedBound(const StepMotion& a, const StepMotion& b);
   std::vector<StepMotion> motions_;  // per collider, buffer of ContactStepLimit
-  std::vector<contact::Box> aheadBoxes_;  // likewise
+  std::vector<contact::Box> aheadBoxes_;  // buffers of FindTouchable
   std::vector<char> touchable_;           // likewise
   contact::Box OutlineBox(int body) const;
   // The box of a body whose outline is one circle, placed at `centre`.
