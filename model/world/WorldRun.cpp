@@ -3,7 +3,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 
+#include "core/Alert.h"
 #include "core/Failure.h"
 #include "model/world/RunCommand.h"
 #include "model/world/WorldDisplay.h"
@@ -13,6 +15,25 @@
 namespace {
 
 constexpr int16_t kLastRunnableFrame = 32765;
+
+// The run errors of a value too large to hold: a formula's result, or the state of a body.
+constexpr int16_t kErrFormulaOverflow = -28804;
+constexpr int16_t kErrValueNotANumber = -28701;
+
+// Names the object a run's overflow concerns, so the alert says which one to look at: its kind
+// and number, and its name when it has one.
+void DescribeOverflow(TWorldDoc& world, int32_t identifier) {
+  if (identifier < 0) return;
+  TLink* object = world.FindObject(identifier);
+  if (object == nullptr) return;
+  // The solver names bodies and constraints only; of those, bodies have values in a frame.
+  std::string what = world.BodyValueOffset(object) >= 0 ? "body " : "constraint ";
+  what += std::to_string(identifier);
+  const auto* named = dynamic_cast<const TNamedLink*>(object);
+  if (named != nullptr && !named->GetName().IsEmpty())
+    what += std::string(" (\"") + named->GetName().AsCString() + "\")";
+  FailureDetailText() = Str255(("A value of " + what + " grew too large to hold.").c_str());
+}
 
 // Unlocks a handle when the scope ends, however it ends.
 class HandleLock {
@@ -214,6 +235,8 @@ bool TWorldDoc::HandleRunFailure(int16_t error, const int32_t* status) {
     if (host_->ReportSolverWarning(*this, error, status)) return true;
     ThrowFailure(kErrRunRefused, 0);
   }
+  if (error == kErrFormulaOverflow || error == kErrValueNotANumber)
+    DescribeOverflow(*this, status[1]);
   ThrowFailure(error, 0);
 }
 

@@ -13,6 +13,29 @@ namespace yb::dynamics {
 
 namespace {
 
+// The first body whose state is not a finite number, or kNone.
+int FirstOverflowedBody(const Context& context) {
+  for (int i = 1; i < context.BodyCount(); ++i) {
+    const BodyState b = context.Body(i);
+    for (const double v : {b.x, b.y, b.r, b.vx, b.vy, b.vr})
+      if (!std::isfinite(v)) return i;
+  }
+  return kNone;
+}
+
+bool CoordinateFinite(const Context& context, int constraint) {
+  return std::isfinite(context.ConstraintCoordinate(constraint)) &&
+         std::isfinite(context.ConstraintRate(constraint));
+}
+
+// The first constraint whose coordinate or its rate is not a finite number, or kNone.
+int FirstOverflowedConstraint(const Context& context) {
+  const int count = static_cast<int>(context.GetModel().constraints.size());
+  for (int c = 0; c < count; ++c)
+    if (!CoordinateFinite(context, c)) return c;
+  return kNone;
+}
+
 bool SameName(std::string_view a, std::string_view b) {
   return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
            return std::tolower(static_cast<unsigned char>(x)) ==
@@ -21,6 +44,27 @@ bool SameName(std::string_view a, std::string_view b) {
 }
 
 }  // namespace
+
+[[noreturn]] void ThrowFormulaFailure(const Context& context, int32_t result) {
+  if (result == kFormulaNoValue || result == kFormulaOverflow) {
+    // The constraint whose law is evaluated is named when its own coordinate overflowed or its
+    // law's result did; else the body or constraint whose state overflowed first.
+    const int current = context.CurrentConstraint();
+    if (current != kNone && (result == kFormulaOverflow || !CoordinateFinite(context, current)))
+      throw OverflowError{{result == kFormulaOverflow ? FormulaErrorNumber(result) : kErrNotANumber,
+                           "a value of a constraint overflowed"},
+                          current};
+    const int body = FirstOverflowedBody(context);
+    if (body != kNone)
+      throw OverflowError{{kErrNotANumber, "the state of a body overflowed", body}, kNone};
+    const int constraint = FirstOverflowedConstraint(context);
+    if (constraint != kNone)
+      throw OverflowError{{kErrNotANumber, "the coordinate of a constraint overflowed"}, constraint};
+  }
+  DynamicsError error{FormulaErrorNumber(result), FormulaErrorText(result)};
+  if (result == kFormulaOverflow && context.Self() > 0) error.body = context.Self();
+  throw error;
+}
 
 Value CompileFormula(std::string_view text) {
   auto program = std::make_shared<FormulaProgram>();
@@ -38,8 +82,7 @@ Value CompileFormula(std::string_view text) {
     const WorldEnvironment environment(context);
     double value = 0;
     const int32_t result = execute_program(*program, &environment, value);
-    if (result != kFormulaOk)
-      throw DynamicsError{FormulaErrorNumber(result), FormulaErrorText(result)};
+    if (result != kFormulaOk) ThrowFormulaFailure(context, result);
     return value;
   });
 }

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "solver/dynamics/Context.h"
+#include "solver/dynamics/Mechanics.h"
 #include "solver/formula/FormulaEnvironment.h"
 
 namespace yb::dynamics {
@@ -15,6 +16,18 @@ namespace yb::dynamics {
 // in the message. An evaluation that fails while running raises DynamicsError with the
 // evaluator's error number.
 Value CompileFormula(std::string_view text);
+
+// A value of the world too large to hold, met by a formula: the constraint (model index) whose
+// value overflowed, or kNone with the body in DynamicsError::body.
+struct OverflowError : DynamicsError {
+  int constraint = kNone;
+};
+
+// Raises the DynamicsError of a formula evaluation that failed with the result code. A formula
+// that failed because a value of the world overflowed before it read it raises OverflowError
+// (kErrNotANumber) naming the constraint or body that holds the value, not a value missing from
+// the object it asked; a constraint's law whose own result overflowed names that constraint.
+[[noreturn]] void ThrowFormulaFailure(const Context& context, int32_t result);
 
 // The running world as a formula environment.
 class WorldEnvironment : public FormulaEnvironment {

@@ -8,6 +8,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "solver/dynamics/FormulaValues.h"
 #include "solver/dynamics/Mechanics.h"
 #include "solver/engine/EngineEntry.h"
 #include "solver/formula/FormulaErrors.h"
@@ -463,8 +464,7 @@ dynamics::Value StreamModel::MakeValue(const CompiledItem& item,
         const StreamEnvironment environment(context, *binding, *inputs);
         double value = 0;
         const int32_t result = execute_program(*program, &environment, value);
-        if (result != kFormulaOk)
-          throw dynamics::DynamicsError{FormulaErrorNumber(result), FormulaErrorText(result)};
+        if (result != kFormulaOk) dynamics::ThrowFormulaFailure(context, result);
         return value;
       });
 }
@@ -559,8 +559,19 @@ dynamics::Model StreamModel::Build(const std::shared_ptr<const InputTable>& inpu
   for (size_t b = 0; b < world_.bodies.size(); ++b) {
     const BodyRecord& record = world_.bodies[b];
     const std::string where = Where("body", record.id);
+    const int index = static_cast<int>(b) + 1;  // the background is body 0 of the model
     auto value = [&](BodyItem item) {
-      return StartValue(bodyItems_[b][item], *inputs, model.bodies, where);
+      const CompiledItem& compiled = bodyItems_[b][item];
+      // A value too large to hold (a moment entered as 1e999) is an overflow of this body.
+      if (!compiled.program && std::isinf(compiled.constant))
+        throw dynamics::DynamicsError{dynamics::kErrNotANumber,
+                                      where + ": a starting value is too large", index};
+      try {
+        return StartValue(compiled, *inputs, model.bodies, where);
+      } catch (dynamics::DynamicsError& error) {
+        if (error.body == dynamics::kNone) error.body = index;
+        throw;
+      }
     };
     dynamics::Body body;
     body.x = value(kBodyX);

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 
+#include "solver/dynamics/FormulaValues.h"
 #include "solver/formula/FormulaErrors.h"
 
 namespace yb::stream {
@@ -176,6 +177,13 @@ int32_t WorldRun::RunFrame(const uint8_t* inputs, int32_t inputBytes, uint8_t* h
       }
     }
     broken_ = false;
+  } catch (const dynamics::OverflowError& error) {
+    // An overflow names the one object whose value grew too large: a constraint or a body.
+    if (error.constraint != dynamics::kNone)
+      status[1] = model_.ConstraintId(error.constraint);
+    else if (error.body > 0)
+      status[1] = model_.BodyId(error.body);
+    return LibraryCode(error.code);
   } catch (const dynamics::DynamicsError& error) {
     if (error.body > 0) status[1] = model_.BodyId(error.body);
     if (error.otherBody > 0) status[2] = model_.BodyId(error.otherBody);
