@@ -388,6 +388,32 @@ void PyramidRows() {
   LargePyramidRows();
 }
 
+// A ball 0.1 across dropped from 1 m onto a fixed floor, both of elasticity e.
+Scene DroppedBall(double e, double step) {
+  Scene scene;
+  scene.bodies.push_back(Floor(0));
+  scene.bodies.back().elasticity = e;
+  SceneBody ball;
+  ball.circle = true;
+  ball.radius = 0.1;
+  ball.y = 1.1;
+  ball.elasticity = e;
+  scene.bodies.push_back(ball);
+  scene.step = step;
+  return scene;
+}
+
+// The rows of a scene with a far ball, and each engine's time per step with the ball over its
+// time without it.
+void PrintFarBallRows(const std::string& name, const std::vector<Row>& with,
+                      const std::vector<Row>& without) {
+  PrintScene(name, "top box drop (m)", with);
+  for (size_t k = 0; k < with.size() && k < without.size(); ++k)
+    std::printf("%-22s %-18s time with the ball over without: %.3g\n", name.c_str(),
+                with[k].engine.c_str(), with[k].secondsPerStep / without[k].secondsPerStep);
+  std::fflush(stdout);
+}
+
 // A 1 cm ball at 200 m/s, 50 m from the 20-row pyramid and flying away from it: only pairs that
 // can meet hold each other to short steps, so the pyramid costs about what it costs alone.
 void FarBallRows() {
@@ -408,25 +434,13 @@ void FarBallRows() {
   const Probe drop = [&](const ContactEngine& e, int) { return start - e.Body(top).y; };
   const std::vector<Row> without = RunEngines(alone, kFrames, drop, false);
   const std::vector<Row> with = RunEngines(scene, kFrames, drop, false);
-  PrintScene("pyramid 20, far ball", "top box drop (m)", with);
-  for (size_t k = 0; k < with.size() && k < without.size(); ++k)
-    std::printf("%-22s %-18s time with the ball over without: %.3g\n", "pyramid 20, far ball",
-                with[k].engine.c_str(), with[k].secondsPerStep / without[k].secondsPerStep);
-  std::fflush(stdout);
+  PrintFarBallRows("pyramid 20, far ball", with, without);
 }
 
 void BounceRows() {
   const double e = 0.5;
-  Scene scene;
-  scene.bodies.push_back(Floor(0));
-  scene.bodies.back().elasticity = e;
-  SceneBody ball;
-  ball.circle = true;
-  ball.radius = 0.1;
-  ball.y = 1.1;
-  ball.elasticity = e;
-  scene.bodies.push_back(ball);
-  scene.step = 1.0 / 240;  // frames fine enough to see each apex
+  const Scene scene = DroppedBall(e, 1.0 / 240);  // frames fine enough to see each apex
+  const SceneBody& ball = scene.bodies[1];
   // The apex heights above the floor; the error is the worst ratio of successive apexes
   // against e^2.
   std::vector<double> apexes;
@@ -624,17 +638,7 @@ void LaunchedBoxRows() {
 // A ball dropped from 1 m onto a fixed floor, e = 0.5: its bounces end at sqrt(2h/g) (1 + 2e /
 // (1 - e)) = 1.355 s, and a second later it lies still. The error is its recorded speed then.
 void BallAtRestRows() {
-  const double e = 0.5;
-  Scene scene;
-  scene.bodies.push_back(Floor(0));
-  scene.bodies.back().elasticity = e;
-  SceneBody ball;
-  ball.circle = true;
-  ball.radius = 0.1;
-  ball.y = 1.1;
-  ball.elasticity = e;
-  scene.bodies.push_back(ball);
-  scene.step = 1.0 / 30;
+  const Scene scene = DroppedBall(0.5, 1.0 / 30);
   auto probe = [&](const ContactEngine& engine, int) {
     const PeerBody b = engine.Body(1);
     return std::hypot(b.vx, b.vy);
@@ -670,11 +674,7 @@ void SmallFarBallRows() {
   constexpr int kFrames = 15;
   const std::vector<Row> without = RunEngines(alone, kFrames, drop, false);
   const std::vector<Row> with = RunEngines(scene, kFrames, drop, false);
-  PrintScene("stack 10, small far ball", "top box drop (m)", with);
-  for (size_t k = 0; k < with.size() && k < without.size(); ++k)
-    std::printf("%-22s %-18s time with the ball over without: %.3g\n", "stack 10, small far ball",
-                with[k].engine.c_str(), with[k].secondsPerStep / without[k].secondsPerStep);
-  std::fflush(stdout);
+  PrintFarBallRows("stack 10, small far ball", with, without);
 }
 
 void ClosedFormRows() {
