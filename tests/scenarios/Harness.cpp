@@ -45,7 +45,10 @@ std::string ReadAll(const std::string& path) {
 
 // Windows come and go under a scenario's feet: asking about one that just went is no error.
 int IgnoreVanishedWindows(::Display*, XErrorEvent* error) {
-  if (error->error_code == BadWindow || error->error_code == BadMatch) return 0;
+  // (The geometry of a window that went is refused as a bad drawable.)
+  if (error->error_code == BadWindow || error->error_code == BadMatch ||
+      error->error_code == BadDrawable)
+    return 0;
   ADD_FAILURE() << "X error " << int(error->error_code) << " on request "
                 << int(error->request_code);
   return 0;
