@@ -64,7 +64,8 @@ function(yb_tests)
   if(NOT sources)
     return()
   endif()
-  add_executable(${target} ${sources})
+  # Each test process serves and reaches the script service in a socket folder of its own.
+  add_executable(${target} ${sources} ${PROJECT_SOURCE_DIR}/tests/PrivateDdeFolder.cpp)
   target_link_libraries(${target} PRIVATE ${ARG_DEPENDS} GTest::gtest GTest::gmock GTest::gtest_main)
   yb_test_headers(${target})
   gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST
