@@ -9,6 +9,7 @@
 #include "constraints/Constraint.h"
 #include "core/ClassRegistry.h"
 #include "core/Failure.h"
+#include "inout/inputs/Input.h"
 #include "model/world/QVDoc.h"
 
 namespace scenario {
@@ -177,6 +178,20 @@ Box FindOutline(const Picture& picture, int width, int height) {
     }
   }
   return ambiguous ? Box{} : best;
+}
+
+bool NamesSlider(TWorldDoc& world, const TFormula& formula, double& value) {
+  Str255 text;
+  formula.GetText(text);
+  const std::string named = text.AsCString();
+  for (TLink* object : world.Objects()) {
+    const auto* input = dynamic_cast<const TInput*>(object);
+    if (input == nullptr || named != "Input[" + std::to_string(input->GetIdentifier()) + "]")
+      continue;
+    value = input->GetValue();
+    return true;
+  }
+  return false;
 }
 
 }  // namespace scenario

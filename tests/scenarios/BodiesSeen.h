@@ -8,7 +8,27 @@
 #include "app/TApp.h"
 #include "tests/scenarios/Harness.h"
 
+class TFormula;
+class TWorldDoc;
+
 namespace scenario {
+
+// Where the spring-and-pin sample shows its objects as it opens, from the main window's corner:
+// the spring's anchor at the world's origin, the box's centre 1.5 m to its right, the row they
+// stand on; the top left of the world's view, where new meters and sliders go, clear of its
+// ruler; and how long a slider's thumb is along its track.
+namespace spring_and_pin {
+constexpr int kAnchorX = 236;
+constexpr int kBoxX = 682;
+constexpr int kObjectsY = 130;
+constexpr int kGadgetsX = 87;
+constexpr int kGadgetsY = 95;
+constexpr int kThumbLength = 18;
+}  // namespace spring_and_pin
+
+// Whether the formula's text is "Input[n]" for a slider n of the world; `value` is then that
+// slider's value.
+bool NamesSlider(TWorldDoc& world, const TFormula& formula, double& value);
 
 // The program's classes and resources, for as long as a document is written or read here.
 class ProgramUnits {

@@ -26,15 +26,7 @@ namespace {
 constexpr char kSample[] = "spring-and-pin.yb";
 constexpr char kSpringCopy[] = "spring-slider.yb";
 constexpr char kMotorCopy[] = "motor-slider.yb";
-// Where the sample shows its objects, from the main window's corner: the spring's anchor at the
-// world's origin, the box's centre 1.5 m to its right, and the spring between them.
-constexpr int kAnchorX = 236;
-constexpr int kBoxX = 682;
-constexpr int kObjectsY = 130;
-// The top left of the world's view, where new sliders go, clear of its ruler.
-constexpr int kGadgetsX = 87;
-constexpr int kGadgetsY = 95;
-constexpr int kThumbLength = 18;
+using namespace spring_and_pin;
 // How much of a run the period is measured over, in periods.
 constexpr double kPeriodsRecorded = 2.0;
 
@@ -50,14 +42,7 @@ SavedQuantity SliderOf(TWorldDoc& world, const TFormula& quantity) {
   Str255 text;
   quantity.GetText(text);
   saved.formula = text.AsCString();
-  for (TLink* object : world.Objects()) {
-    auto* input = dynamic_cast<TInput*>(object);
-    if (input == nullptr ||
-        saved.formula != "Input[" + std::to_string(input->GetIdentifier()) + "]")
-      continue;
-    saved.sliderFound = true;
-    saved.sliderValue = input->GetValue();
-  }
+  saved.sliderFound = NamesSlider(world, quantity, saved.sliderValue);
   return saved;
 }
 

@@ -1,6 +1,7 @@
 // Checks through the running program: a meter of the spring-and-pin sample's box, run and taken
 // back to the start, shows frame 0's values, which frame 1 changes and a step back brings back.
 
+#include "tests/scenarios/BodiesSeen.h"
 #include "tests/scenarios/Harness.h"
 
 namespace scenario {
@@ -8,13 +9,7 @@ namespace {
 
 constexpr char kSample[] = "spring-and-pin.yb";
 
-// Where the sample shows its box (from the main window's corner), the spring's anchor, and the
-// top left of the world's view, where new meters go.
-constexpr int kAnchorX = 236;
-constexpr int kBoxX = 682;
-constexpr int kObjectsY = 130;
-constexpr int kGadgetsX = 87;
-constexpr int kGadgetsY = 95;
+using namespace spring_and_pin;
 
 class EditingChecks : public Scenario {
  protected:

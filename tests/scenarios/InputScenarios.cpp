@@ -58,15 +58,8 @@ SavedDriven ReadDriven(const std::string& path, int16_t identifier, Pick formula
     Str255 text;
     formulaOf(*object)->GetText(text);
     saved.formula = text.AsCString();
-    for (TLink* each : world.Objects()) {
-      auto* input = dynamic_cast<TInput*>(each);
-      if (input == nullptr ||
-          saved.formula != "Input[" + std::to_string(input->GetIdentifier()) + "]")
-        continue;
-      saved.sliderFound = true;
-      saved.sliderValue = input->GetValue();
-      return saved;
-    }
+    saved.sliderFound = NamesSlider(world, *formulaOf(*object), saved.sliderValue);
+    if (saved.sliderFound) return saved;
   }
   return saved;
 }

@@ -9,6 +9,7 @@
 #include "constraints/Springs.h"
 #include "inout/inputs/Input.h"
 #include "model/world/QVDoc.h"
+#include "tests/scenarios/BodiesSeen.h"
 #include "tests/scenarios/Harness.h"
 #include "tools/samples/SampleWorlds.h"
 
@@ -17,16 +18,7 @@ namespace {
 
 constexpr char kSample[] = "spring-and-pin.yb";
 
-// Where the sample shows its objects, from the main window's corner: the spring's anchor at the
-// world's origin, the box's centre 1.5 m to its right, and the spring between them.
-constexpr int kAnchorX = 236;
-constexpr int kBoxX = 682;
-constexpr int kObjectsY = 130;
-// The top left of the world's view, where new meters and sliders go, clear of its ruler.
-constexpr int kGadgetsX = 87;
-constexpr int kGadgetsY = 95;
-// How long a slider's thumb is along its track.
-constexpr int kThumbLength = 18;
+using namespace spring_and_pin;
 
 // The spring's constant as a saved document keeps it: the text of its formula and the value of
 // the slider that formula names.
@@ -49,14 +41,7 @@ SavedConstant ReadSavedConstant(const std::string& path) {
       Str255 text;
       spring->Quantity().GetText(text);
       saved.formula = text.AsCString();
-    }
-    for (TLink* object : world.Objects()) {
-      auto* input = dynamic_cast<TInput*>(object);
-      if (input == nullptr ||
-          saved.formula != "Input[" + std::to_string(input->GetIdentifier()) + "]")
-        continue;
-      saved.sliderFound = true;
-      saved.sliderValue = input->GetValue();
+      saved.sliderFound = NamesSlider(world, spring->Quantity(), saved.sliderValue);
     }
   }
   app.TermUnits();

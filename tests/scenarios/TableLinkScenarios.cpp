@@ -30,14 +30,7 @@
 namespace scenario {
 namespace {
 
-// Where the spring-and-pin sample shows its objects, from the main window's corner (as the
-// meter scenarios find them): the spring's anchor, the box's centre, the row they stand on.
-constexpr int kAnchorX = 236;
-constexpr int kBoxX = 682;
-constexpr int kObjectsY = 130;
-// The top left of the world's view, where new meters and sliders go.
-constexpr int kGadgetsX = 87;
-constexpr int kGadgetsY = 95;
+using namespace spring_and_pin;
 // An empty place of the world, right of the wheel and below the spring.
 constexpr int kTableX = 487;
 constexpr int kTableY = 334;
