@@ -169,6 +169,7 @@ TEST_F(Furniture, TheScrollBarsOfANewWorldMoveItByALineAPageAndTheThumb) {
   ASSERT_TRUE(Settle());
   EXPECT_EQ(corner().y, start.y - 12) << "the down arrow did not move the world by a line";
   Me().Click(barX, client.y + ScrollBarWidth() / 2);
+  ASSERT_TRUE(Settle());  // each arrow's click handled before the next press
   Me().Click(client.x + ScrollBarHeight() / 2, barY);
   ASSERT_TRUE(Settle());
   ASSERT_EQ(corner(), start) << "the up and left arrows did not bring the world back";
