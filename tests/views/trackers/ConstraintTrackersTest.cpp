@@ -390,5 +390,48 @@ TEST_F(CurvedSlotSketchTest, AVertexDraggedOntoTheFirstClosesTheCurveAndUndoBrin
   EXPECT_NE(slot.ControlPoint(slot.ControlPointCount()), last);
 }
 
+// The release ends a vertex drag as each move does: the slot's rider, pushed off the curve since
+// the last move, is set back on it where the last move set it from the same place.
+TEST_F(CurvedSlotSketchTest, ReleasingADraggedVertexPutsTheRiderBackOnTheCurve) {
+  auto& tracker = Make<TCurvedSlotTracker>(kCurvedSlotTool);
+  Drag(tracker, At(0, 0), {At(4, 0)});
+  auto& slot = static_cast<TCurvedSlot&>(*tracker.Constraint());
+  slot.AppendVertex(TVector(4, 4));
+  tracker.Perform();
+  TPoint* rider = nullptr;
+  for (TLink* object : slot.Attached())
+    if (auto* point = dynamic_cast<TPoint*>(object); point != nullptr && !slot.IsPrimary(point))
+      rider = point;
+  ASSERT_NE(rider, nullptr);
+
+  TVector start = slot.ControlPoint(3);
+  slot.LocalToWorld(start);
+  auto vertex = std::make_unique<TCurvedSlotVertexTracker>();
+  vertex->InitCurvedSlotVertex(&view, context.get(), &slot, 3, start);
+  TEventRecord event;
+  event.message = WM_LBUTTONDOWN;
+  event.when = static_cast<uint32_t>(GetTickCount60());
+  vertex->HandleEvent(event);
+  const QV_CPoint press = At(start.x, start.y);
+  QV_CPoint previous = press;
+  QV_CPoint next = press;
+  vertex->TrackConstrain(press, previous, next);
+  vertex->TrackMouse(0, press, previous, next, true);
+  const TVector3 pushed(-1, -1, 0);
+  for (const QV_CPoint to : {At(4, 5), At(4, 6)}) {
+    rider->SetWorldPosition(pushed);
+    previous = next;
+    next = to;
+    vertex->TrackConstrain(press, previous, next);
+    vertex->TrackMouse(1, press, previous, next, true);
+  }
+  const TVector onCurve = rider->GetWorldXY();
+  ASSERT_GT(std::hypot(onCurve.x - pushed.x, onCurve.y - pushed.y), 0.1);
+
+  rider->SetWorldPosition(pushed);
+  vertex->TrackMouse(2, press, next, next, true);
+  ExpectAt(rider, onCurve.x, onCurve.y);
+}
+
 }  // namespace
 }  // namespace object_tracker_test
