@@ -136,11 +136,7 @@ void TGear::CheckDivisors(const TFormula& ratio, uint16_t internal) const {
 }
 
 std::string TGear::RatioText(const TFormula& ratio) {
-  if (ratio.IsFormula()) {
-    Str255 text;
-    ratio.GetText(text);
-    return std::string(text.Chars(), static_cast<size_t>(text.Length()));
-  }
+  if (ratio.IsFormula()) return ratio.InternalText();
   char number[40];
   std::snprintf(number, sizeof number, "%.17g", ratio.GetValue());
   // The formula language writes a positive exponent without its sign.

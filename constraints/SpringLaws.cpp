@@ -21,11 +21,8 @@ constexpr size_t kLongestIdentifier = 6;
 constexpr size_t kLongestNumber = 24;
 constexpr double kHitTolerance = 1.1;
 
-std::string TextOf(const TFormula& formula) {
-  Str255 text;
-  formula.GetText(text);
-  return std::string(text.Chars(), static_cast<size_t>(text.Length()));
-}
+// A law is solver text: each piece computes its value in internal units.
+std::string TextOf(const TFormula& formula) { return formula.InternalText(); }
 
 // Pieces are appended one by one: the texts grow in one buffer.
 std::string Power(int16_t e) {

@@ -46,8 +46,11 @@ void TTwoPointConstraint::AdjustQuantityToGeometry() {
   }
   Str255 old;
   quantity_->GetText(old);
+  // The text computes in its own units: the difference is added in them.
+  const TFormulaUnits* units = quantity_->GetUnits();
+  const double factor = units != nullptr && units->factor > 0.0 ? units->factor : 1.0;
   char number[64];
-  std::snprintf(number, sizeof number, "%+.10g", difference);
+  std::snprintf(number, sizeof number, "%+.10g", difference / factor);
   std::string text("(");
   text.append(old.Chars(), static_cast<size_t>(old.Length())).append(")").append(number);
   // A text past the formula limit would be cut: the quantity is better left as it stands.

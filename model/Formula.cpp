@@ -99,6 +99,22 @@ void TFormula::Assign(const TFormula& other) {
   *this = other;
 }
 
+std::string TextInInternalUnits(std::string_view text, double factor) {
+  if (factor == 1.0) return std::string(text);
+  char digits[40];
+  std::snprintf(digits, sizeof digits, "%.17g", factor);
+  std::string wrapped("(");
+  wrapped.append(text).append(")*").append(digits);
+  return wrapped;
+}
+
+std::string TFormula::InternalText() const {
+  Str255 text;
+  GetText(text);
+  if (!isFormula_) return std::string(text.Chars(), static_cast<size_t>(text.Length()));
+  return TextInInternalUnits(View(text), Factor());
+}
+
 bool TFormula::Equals(const TFormula& other) const {
   if (isFormula_ != other.isFormula_) return false;
   if (!isFormula_) return value_ == other.value_;

@@ -66,6 +66,11 @@ struct TFormulaUnits {
 
 // The record code that follows a record's name in a stream.
 inline constexpr int16_t kFormulaRecordCode = 3;
+// In a document, a formula typed in units other than the internal ones is filed as a text item
+// holding this mark, its unit factor and dimension code, then the formula item itself: the text
+// keeps meaning what it meant when it was typed, whatever units the world shows later. The mark
+// is no record name (those have digits after the "#").
+inline constexpr char kFormulaUnitsMark[] = "#U";
 // The longest record name: whatever a stored string holds, so that every name a reader keeps can
 // be filed again.
 inline constexpr int kFormulaRecordNameLimit = Str255::kCapacity;
@@ -76,6 +81,9 @@ bool ParseFormulaRecordName(const Str255& name, int32_t& count, Str255& text);
 // The name of a record of count elements for the text; false when it would not fit a stored
 // string.
 bool MakeFormulaRecordName(const Str255& text, int32_t count, Str255& name);
+
+// A formula text whose value is in units of factor, made a text whose value is in internal units.
+std::string TextInInternalUnits(std::string_view text, double factor);
 
 // A double as text with 18 significant digits in the general format, as the field constraints
 // write numbers into their formula texts.
@@ -153,6 +161,9 @@ class TFormula : public TObject {
   const TFormulaRecord* GetRecord() const { return record_ ? &*record_ : nullptr; }
   // The unit record, or null when the formula has none.
   const TFormulaUnits* GetUnits() const { return units_ ? &*units_ : nullptr; }
+  // The text that computes the formula's value in internal units, as the solver needs it: the
+  // text itself, or for a formula typed in other units, the text times its unit factor.
+  std::string InternalText() const;
   void SetUnits(const TFormulaUnits& units) { units_ = units; }
   void ClearUnits() { units_.reset(); }
 

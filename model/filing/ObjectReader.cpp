@@ -142,6 +142,14 @@ void TObjectReader::ReadFormula(TFormula& formula) {
   }
   Str255 stored;
   ReadString(stored);
+  if (stored == Str255(kFormulaUnitsMark)) return ReadFormulaInUnits(formula);
+  ReadFormulaAfterText(stored, formula);
+  // An item without units computes in internal units, whatever the formula read into held.
+  if (const TFormulaUnits* units = formula.GetUnits(); units != nullptr && units->factor != 1.0)
+    formula.Compile(1.0, nullptr);
+}
+
+void TObjectReader::ReadFormulaAfterText(const Str255& stored, TFormula& formula) {
   // A text never begins with "#"; a record's name always does.
   if (stored.IsEmpty() || stored.Chars()[0] != '#') {
     formula.SetFromPieces(stored);
@@ -151,6 +159,23 @@ void TObjectReader::ReadFormula(TFormula& formula) {
   Str255 text;
   ReadFormulaRecordAfterName(stored, record, text);
   formula.SetFromPieces(text, &record);
+}
+
+void TObjectReader::ReadFormulaInUnits(TFormula& formula) {
+  TFormulaUnits units;
+  units.factor = units.savedFactor = ReadReal();
+  units.unitKind = ReadLong();
+  FailIfBadFormat(!(units.factor > 0.0) || !std::isfinite(units.factor));
+  // The formula item itself follows: a text or a record, never a constant or more units.
+  FailIfBadFormat(ReadBoolean());
+  Str255 stored;
+  ReadString(stored);
+  FailIfBadFormat(stored == Str255(kFormulaUnitsMark));
+  TFormula read(formula);
+  ReadFormulaAfterText(stored, read);
+  read.SetUnits(units);
+  read.Compile(units.factor, nullptr);
+  formula.Assign(read);
 }
 
 std::unique_ptr<TFormula> TObjectReader::ReadNewFormula() {

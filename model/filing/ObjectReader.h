@@ -169,6 +169,10 @@ class TObjectReader : public TFilerBase {
 
   void Need(int32_t count);
   void ReadFormulaRecordAfterName(const Str255& name, TFormulaRecord& record, Str255& text);
+  // A formula item's text or record, its stored string read already.
+  void ReadFormulaAfterText(const Str255& stored, TFormula& formula);
+  // The units item's factor and dimension code, then the formula item they belong to.
+  void ReadFormulaInUnits(TFormula& formula);
   void ReadNumber(void* hostBytes, int32_t count);
   void ReadRecords(const ReadProgress& progress);
   // At an object boundary: whether the end mark of the object list comes next.

@@ -162,6 +162,16 @@ void TObjectWriter::WriteString(std::string_view text) {
   WriteBytes(stored.data(), static_cast<int32_t>(stored.size()));
 }
 
+namespace {
+
+// The factor that turns what a formula's text computes into internal units.
+double UnitFactorOf(const TFormula& formula) {
+  const TFormulaUnits* units = formula.GetUnits();
+  return units != nullptr ? units->factor : 1.0;
+}
+
+}  // namespace
+
 void TObjectWriter::WriteFormula(const TFormula* formula) {
   if (formula == nullptr) {
     WriteConstant(0.0);
@@ -171,11 +181,13 @@ void TObjectWriter::WriteFormula(const TFormula* formula) {
     WriteConstant(formula->GetValue());
     return;
   }
+  const double factor = UnitFactorOf(*formula);
+  if (factor != 1.0 && namer_ == nullptr) WriteFormulaUnits(*formula->GetUnits());
   const TFormulaRecord* record = formula->GetRecord();
   if (record != nullptr && record->IsFiled()) {
     WriteShort(0);
     if (namer_ != nullptr) {
-      WriteNamedFormulaRecord(*record);
+      WriteNamedFormulaRecord(*record, factor);
     } else {
       WriteFormulaRecord(*record);
     }
@@ -183,25 +195,33 @@ void TObjectWriter::WriteFormula(const TFormula* formula) {
   }
   Str255 text;
   formula->GetText(text);
-  WriteFormulaText(text);
+  WriteShort(0);
+  WriteTextOfFormula(text, factor);
+}
+
+void TObjectWriter::WriteFormulaUnits(const TFormulaUnits& units) {
+  WriteShort(0);
+  PutString(Str255(kFormulaUnitsMark), 1);
+  WriteDouble(units.factor);
+  WriteLong(units.unitKind);
 }
 
 void TObjectWriter::WriteFormulaText(const Str255& text) {
   WriteShort(0);
-  WriteTextOfFormula(text);
+  WriteTextOfFormula(text, 1.0);
 }
 
-void TObjectWriter::WriteTextOfFormula(const Str255& text) {
+void TObjectWriter::WriteTextOfFormula(const Str255& text, double factor) {
   if (namer_ == nullptr) {
     PutString(text, 1);
     return;
   }
   // The solver's form may be longer than a stored string holds; the stream's strings hold it.
-  WriteString(SolverFormulaText(std::string_view(text.Chars(), static_cast<size_t>(text.Length())),
-                                *namer_));
+  const std::string_view view(text.Chars(), static_cast<size_t>(text.Length()));
+  WriteString(SolverFormulaText(TextInInternalUnits(view, factor), *namer_));
 }
 
-void TObjectWriter::WriteNamedFormulaRecord(const TFormulaRecord& record) {
+void TObjectWriter::WriteNamedFormulaRecord(const TFormulaRecord& record, double factor) {
   int32_t count = 0;
   Str255 text;
   if (!ParseFormulaRecordName(record.name, count, text)) {
@@ -212,7 +232,7 @@ void TObjectWriter::WriteNamedFormulaRecord(const TFormulaRecord& record) {
   std::string name(1, '#');
   name += std::to_string(count);
   name += ':';
-  name += SolverFormulaText(view, *namer_);
+  name += SolverFormulaText(TextInInternalUnits(view, factor), *namer_);
   WriteString(name);
   WriteRecordNumbers(record);
 }

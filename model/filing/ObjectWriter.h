@@ -24,6 +24,7 @@
 class TFormula;
 class TFormulaNamer;
 struct TFormulaRecord;
+struct TFormulaUnits;
 
 class TFilerBase : public TObject {
   DECLARE_CLASS_ID(556, TObject)
@@ -91,6 +92,8 @@ class TObjectWriter : public TFilerBase {
   void WriteFormula(const TFormula* formula);
   // A formula item holding the text.
   void WriteFormulaText(const Str255& text);
+  // The units item that stands before a formula typed in other than internal units.
+  void WriteFormulaUnits(const TFormulaUnits& units);
   void WriteConstant(double value);
   // The record's name, the record code, its two numbers and its long, then each element's number
   // and long. The count is not written: the name carries it.
@@ -108,10 +111,11 @@ class TObjectWriter : public TFilerBase {
 
  private:
   void EndCurrentObject();
-  // A text for a formula item: the namer's form of it when there is a namer.
-  void WriteTextOfFormula(const Str255& text);
-  // A record whose text is written as the namer gives it.
-  void WriteNamedFormulaRecord(const TFormulaRecord& record);
+  // A text for a formula item: the namer's form of it when there is a namer, computing its value
+  // in internal units (factor is the formula's unit factor).
+  void WriteTextOfFormula(const Str255& text, double factor);
+  // A record whose text is written as the namer gives it, in internal units.
+  void WriteNamedFormulaRecord(const TFormulaRecord& record, double factor);
   // What follows a record's name: the record code, its numbers and its elements.
   void WriteRecordNumbers(const TFormulaRecord& record);
 

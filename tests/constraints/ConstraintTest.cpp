@@ -225,6 +225,16 @@ TEST_F(ConstraintTest, TwoPointQuantityFollowsTheEndsWithoutOutgrowingTheFormula
   c.Quantity().GetText(text);
   EXPECT_TRUE(PStringEqualsCString(text, "(a+b)-1")) << text.Chars();
 
+  // A text typed in centimetres gets the difference in centimetres.
+  c.Quantity().SetFromPieces("a+b");
+  c.Quantity().SetUnits(TFormulaUnits{0.01, 0.01, 0x1000000});
+  c.Quantity().StoreConstant(10.0);
+  c.ForceQuantityRead();
+  c.AdjustQuantityToGeometry();
+  c.Quantity().GetText(text);
+  EXPECT_TRUE(PStringEqualsCString(text, "(a+b)+200")) << text.Chars();
+  c.Quantity().ClearUnits();
+
   // Within 0.01 % nothing changes; a text that would pass 255 characters stays as it was.
   c.Quantity().SetConstant(12.0005);
   c.ForceQuantityRead();

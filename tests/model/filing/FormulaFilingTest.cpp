@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <string>
 
@@ -9,6 +10,8 @@
 
 namespace filing_test {
 namespace {
+
+constexpr int32_t kLengthKind = 0x1000000;
 
 TFormula Constant(double value) {
   return TFormula(value);
@@ -28,6 +31,15 @@ TFormulaRecord Record(std::vector<TFormulaElement> elements) {
   record.kind = 0x1000000;
   record.elements = std::move(elements);
   return record;
+}
+
+// A formula typed where lengths show in centimetres: its text computes centimetres.
+TFormula InCentimetres(const char* text) {
+  TFormula formula;
+  formula.SetFromPieces(Str255(text));
+  formula.SetUnits(TFormulaUnits{0.01, 0.01, kLengthKind});
+  formula.Compile(0.01, nullptr);
+  return formula;
 }
 
 std::string TextOf(const TFormula& formula) {
@@ -184,6 +196,48 @@ TEST_F(FormulaFilingTest, ElementListIsWrittenOnlyWithElementsAndTheLinkBaseDrop
   EXPECT_TRUE(read->note == Str255("after the list"));
 }
 
+TEST_F(FormulaFilingTest, AFormulaTypedInOtherUnitsKeepsItsFactorThroughEveryKind) {
+  const TFormulaRecord record = Record({{1.25, 7}});
+  std::vector<TFormula> written{InCentimetres("50*2"), InCentimetres("Input[2]"), Text("50*2")};
+  written.push_back(InCentimetres("t"));
+  written.back().SetFromPieces(Str255("t"), &record);
+  ASSERT_DOUBLE_EQ(written[0].GetValue(), 1.0);
+  for (const TFormula& formula : written)
+    shape.quantities.push_back(std::make_unique<TFormula>(formula));
+
+  struct Kind {
+    uint16_t flag;
+    int16_t kind;
+    int realFormat;
+  };
+  for (const Kind kind : {Kind{1, 2, 2}, Kind{1, 1, 2}, Kind{0, 1, 1}}) {
+    SCOPED_TRACE(kind.kind * 10 + kind.flag);
+    const auto bytes = Write(shape, kind.flag, kind.kind);
+    auto read = ReadShape(bytes, kind.kind, kind.realFormat);
+    ASSERT_NE(read, nullptr);
+    ASSERT_EQ(read->quantities.size(), written.size());
+    for (size_t i = 0; i < written.size(); ++i) {
+      ExpectSameFormula(*read->quantities[i], written[i]);
+      EXPECT_TRUE(read->quantities[i]->Equals(written[i])) << i;
+    }
+    EXPECT_DOUBLE_EQ(read->quantities[0]->GetValue(), 1.0);
+    EXPECT_EQ(read->quantities[2]->GetUnits(), nullptr);
+    EXPECT_EQ(Write(*read, kind.flag, kind.kind), bytes);
+  }
+}
+
+TEST_F(FormulaFilingTest, TheSolverIsGivenTextThatComputesInInternalUnits) {
+  EXPECT_EQ(InCentimetres("50*2").InternalText(), "(50*2)*0.01");
+  EXPECT_EQ(Text("50*2").InternalText(), "50*2");
+  EXPECT_EQ(Constant(0.5).InternalText(), "0.5");
+  // A factor that no short decimal holds is written whole.
+  TFormula inches = Text("Input[1]");
+  inches.SetUnits(TFormulaUnits{0.0254 / 3, 0.0254 / 3, kLengthKind});
+  const std::string text = inches.InternalText();
+  ASSERT_EQ(text.rfind("(Input[1])*", 0), 0u) << text;
+  EXPECT_EQ(std::stod(text.substr(11)), 0.0254 / 3);
+}
+
 class DamagedFormulaTest : public FormulaFilingTest {
  protected:
   // Reads the bytes and answers the failure's error number (1 when they read).
@@ -264,6 +318,42 @@ TEST_F(DamagedFormulaTest, NegativeElementCountFails) {
   ASSERT_GE(block, 0);
   std::memcpy(bytes.data() + block + 8, "\xFF\xFF\xFF\xFF", 4);
   EXPECT_EQ(ReadError(bytes), kErrBadFormat);
+}
+
+// A shape whose one quantity is the units item as given, followed by the formula item as given.
+class HandMadeUnits : public TTestShape {
+ public:
+  double factor = 0.01;
+  bool constantAfter = false;
+  bool unitsAgain = false;
+  void WriteBlockContents(int16_t code, TObjectWriter& writer) override {
+    if (code != kBlockQuantities) return TTestShape::WriteBlockContents(code, writer);
+    writer.WriteCode(1);
+    writer.WriteFormulaUnits(TFormulaUnits{factor, factor, kLengthKind});
+    if (unitsAgain) writer.WriteFormulaUnits(TFormulaUnits{factor, factor, kLengthKind});
+    if (constantAfter) {
+      writer.WriteConstant(0.0);
+    } else {
+      writer.WriteFormulaText("50*2");
+    }
+  }
+};
+
+TEST_F(DamagedFormulaTest, AUnitsItemWithoutAUsableFactorOrFormulaFails) {
+  HandMadeUnits handMade;
+  handMade.SetIdentifier(5);
+  handMade.quantities.push_back(nullptr);
+  ASSERT_EQ(ReadError(Write(handMade, 1, 2)), 1);
+  for (const double factor : {0.0, -0.01, std::nan(""), static_cast<double>(INFINITY)}) {
+    handMade.factor = factor;
+    EXPECT_EQ(ReadError(Write(handMade, 1, 2)), kErrBadFormat) << factor;
+  }
+  handMade.factor = 0.01;
+  handMade.constantAfter = true;
+  EXPECT_EQ(ReadError(Write(handMade, 1, 2)), kErrBadFormat);
+  handMade.constantAfter = false;
+  handMade.unitsAgain = true;
+  EXPECT_EQ(ReadError(Write(handMade, 1, 2)), kErrBadFormat);
 }
 
 }  // namespace
