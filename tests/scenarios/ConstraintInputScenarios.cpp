@@ -193,7 +193,7 @@ TEST_F(ConstraintInputs, TheSpringConstantsSliderSetsThePeriodOfTheRun) {
       << "the constant the slider holds is " << swing.constant.sliderValue;
 }
 
-// A motor clicked onto the wheel from the Tools menu, gathered by a band, and given a slider of
+// A motor clicked onto the wheel from the Tools menu, picked by a click, and given a slider of
 // its angular velocity: the slider's thumb dragged to the end of its track gives the motor the
 // slider's speed, and the saved world's motor drives the velocity the slider names. Undo takes
 // the slider and the binding back, and Redo brings them again.
@@ -224,12 +224,10 @@ TEST_F(ConstraintInputs, AMotorsAngularVelocitySliderDrivesTheMotor) {
     Me().Click(x, y);
     ASSERT_TRUE(Me().Idle());
   }
-  // A click on the icon picks the point it stands on; a band from outside the wheel around the
-  // icon, and clear of the wheel's middle, gathers the motor with its points.
+  // A click on the icon picks the motor, which stands over its points.
   ASSERT_TRUE(ChooseMenu(MenuTitleX("Tools"), 0, 0));
   ASSERT_TRUE(Me().Idle());
-  const int wheelRadius = static_cast<int>(std::lround(wheels[0].width * opened.scale / 2));
-  Me().SlowDrag(x + wheelRadius + 20, y - wheelRadius / 2, x - 12, y + 12);
+  Me().Click(x, y);
   ASSERT_TRUE(Me().Idle());
 
   // Input > Angular velocity, the fourth drive item behind one separator, makes a slider that

@@ -26,6 +26,8 @@ constexpr int kBobRadius = 223;
 constexpr int kAnchorX = 236;
 constexpr int kAnchorY = 130;
 constexpr int kPixelsPerMetre = 297;
+// How far below the origin, in pixels, a point of the world's background stands clear of all.
+constexpr int kBelowAnchor = 60;
 // The room at the top left of the world's view where new sliders go.
 constexpr int kGadgetsX = 60;
 constexpr int kGadgetsY = 95;
@@ -132,17 +134,27 @@ TEST_F(Inputs, ARadiusSliderResizesTheBobAndUndoRestoresIt) {
   EXPECT_TRUE(outlineShown()) << "undo left the bob small";
 }
 
-// The point at the world's origin, selected, gets a slider on its x position; dragging the thumb
-// to the far end moves the point a metre to the right.
+// A point put on the background below the world's origin with the Point tool gets a slider on
+// its x position; dragging the thumb to the far end moves the point a metre to the right. (At
+// the origin itself the wheel's pin stands over the points and takes the click.)
 TEST_F(Inputs, AnXPositionSliderMovesThePoint) {
   ASSERT_TRUE(StartOnSample("spring-and-pin.yb"));
   const Box frame = Frame();
-  const Box moved{frame.x + kAnchorX + kPixelsPerMetre - 8, frame.y + kAnchorY - 8, 16, 16};
+  const int pointY = kAnchorY + kBelowAnchor;
+  const Box moved{frame.x + kAnchorX + kPixelsPerMetre - 8, frame.y + pointY - 8, 16, 16};
   const Picture before = Me().Grab(moved);
   // Clear of the anchor's mark.
   const Picture empty = Me().Grab(GadgetArea(kAnchorX - 10 - kGadgetsX));
 
-  Me().Click(frame.x + kAnchorX, frame.y + kAnchorY);
+  // Tools > Point (behind two separators), clicked below the origin; then Tools > Select, and a
+  // click selects the new point.
+  ASSERT_TRUE(ChooseMenu(MenuTitleX("Tools"), 10, 2));
+  ASSERT_TRUE(Me().Idle());
+  Me().Click(frame.x + kAnchorX, frame.y + pointY);
+  ASSERT_TRUE(Me().Idle());
+  ASSERT_TRUE(ChooseMenu(MenuTitleX("Tools"), 0, 0));
+  ASSERT_TRUE(Me().Idle());
+  Me().Click(frame.x + kAnchorX, frame.y + pointY);
   ASSERT_TRUE(Me().Idle());
   const Box slider = MakeSlider(empty);
   ASSERT_GE(slider.width, 40) << "no slider appeared at the top left of the world";

@@ -63,10 +63,9 @@ bool Hits(TThing* object, const MacPoint& point) {
   if (auto* line = ThingAs<TLine>(object)) return line->HitTest(point);
   if (auto* mass = ThingAs<TMass>(object))
     return !mass->IsMemberClass(TZeroMass::kClassID) && mass->HitTest(point);
-  // A linear constraint is hit along its drawn segments; a rotational one stands on its
-  // primary point and leaves the press to it.
-  if (auto* constraint = ThingAs<TConstraint>(object))
-    return !constraint->IsRotational() && constraint->HitTest(point);
+  // A linear constraint is hit along its drawn segments; a rotational one where its primary
+  // point is, over which it stands.
+  if (auto* constraint = ThingAs<TConstraint>(object)) return constraint->HitTest(point);
   // A slot is hit along its line, away from the points that slide on it.
   if (auto* slot = ThingAs<TSlot>(object)) return slot->HitsForSelection(point);
   return object->HitTestWindowPoint(point) != 0;
@@ -82,12 +81,32 @@ bool OverBody(const std::vector<TThing*>& list, const MacPoint& point) {
 // The topmost object that answers the press. Over a body, a constraint takes only the presses
 // on what it draws: the reach beside its line is for picking it out of free space, and there
 // the body under it is what the user sees and means.
+// A shown rotational constraint of the list that holds the point object and whose icon is hit
+// (it stands on its primary point, which the held one may lie under).
+TThing* ConstraintStandingOn(const std::vector<TThing*>& list, TThing* object,
+                             const MacPoint& point) {
+  for (auto it = list.rbegin(); it != list.rend(); ++it) {
+    auto* constraint = ThingAs<TConstraint>(*it);
+    if (constraint == nullptr || constraint->IsShown() == 0 || !constraint->IsRotational())
+      continue;
+    const std::vector<TLink*>& held = constraint->Attached();
+    if (std::find(held.begin(), held.end(), object) == held.end()) continue;
+    if (constraint->HitTest(point)) return *it;
+  }
+  return nullptr;
+}
+
 TThing* TopmostHit(const std::vector<TThing*>& list, const MacPoint& point, bool overBody) {
   for (auto it = list.rbegin(); it != list.rend(); ++it) {
     if ((*it)->IsShown() == 0 || !Hits(*it, point)) continue;
     if (auto* constraint = ThingAs<TConstraint>(*it);
         overBody && constraint != nullptr && !constraint->HitsFigure(point))
       continue;
+    // A pin or motor is hit where its point is, and its icon covers the point's mark: the press
+    // is the constraint's whichever of the two came later into the world.
+    if (ThingAs<TPoint>(*it) != nullptr) {
+      if (TThing* standing = ConstraintStandingOn(list, *it, point)) return standing;
+    }
     return *it;
   }
   return nullptr;
