@@ -3,11 +3,13 @@
 // the spring's constant sets the constant when its thumb is dragged, slowly or quickly.
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
 
 #include "app/TApp.h"
 #include "constraints/Springs.h"
 #include "inout/inputs/Input.h"
+#include "inout/meters/Output.h"
 #include "model/world/QVDoc.h"
 #include "tests/scenarios/BodiesSeen.h"
 #include "tests/scenarios/Harness.h"
@@ -49,13 +51,35 @@ SavedConstant ReadSavedConstant(const std::string& path) {
   return saved;
 }
 
+// How many meters a saved document holds.
+int SavedMeterCount(const std::string& path) {
+  TApp app;
+  app.LoadResourceDlls();
+  app.InitUnits();
+  int count = 0;
+  {
+    TQVDoc document;
+    document.ReadDocument(path);
+    for (TLink* object : document.World().Objects())
+      if (dynamic_cast<TOutput*>(object) != nullptr) ++count;
+  }
+  app.TermUnits();
+  app.FreeResourceDlls();
+  return count;
+}
+
 class Meters : public Scenario {
  protected:
   // A fresh program on the sample, once the splash window has gone; the pointer waits outside
   // the main window, where it raises no tool tip.
-  ::testing::AssertionResult StartOnSample() {
+  // Given another name, the program starts on a copy of the sample under that name, which the
+  // test may save.
+  ::testing::AssertionResult StartOnSample(const std::string& name = kSample) {
+    if (name != kSample)
+      std::filesystem::copy_file(Home().Sample(kSample), Home().Sample(name),
+                                 std::filesystem::copy_options::overwrite_existing);
     Me().MoveTo(0, 0);
-    if (::testing::AssertionResult started = Start(kSample); !started) return started;
+    if (::testing::AssertionResult started = Start(name); !started) return started;
     if (!Me().WaitUntil([] { return Me().ShownWindows() == 1; }))
       return ::testing::AssertionFailure() << "the splash window stayed";
     return Me().Idle();
@@ -105,6 +129,29 @@ TEST_F(Meters, APositionMeterOfTheBoxShowsItsDigitsChangingDuringARun) {
       << "the meter's digits stood still while the box moved";
   Me().Control("period");
   ASSERT_TRUE(Me().Idle());
+}
+
+// Edit > Select All (Ctrl+A) takes a meter with the world's objects: Delete clears it too.
+TEST_F(Meters, SelectAllTakesAMeterThatDeleteThenClears) {
+  constexpr char kCopy[] = "select-all-meter.yb";
+  ASSERT_TRUE(StartOnSample(kCopy));
+  const Box frame = Frame();
+  const Box area = GadgetArea();
+  const Picture empty = Me().Grab(area);
+  Me().Click(frame.x + kBoxX - 10, frame.y + kObjectsY + 9);
+  ASSERT_TRUE(Me().Idle());
+  ASSERT_TRUE(ChooseMenu(MenuTitleX("Meter"), 0, 0));
+  ASSERT_TRUE(Me().Idle());
+  ASSERT_FALSE(ChangedBox(empty, Me().Grab(area)).Empty()) << "no meter appeared";
+
+  Me().Control("a");
+  ASSERT_TRUE(Me().Idle());
+  Me().Key("Delete");
+  ASSERT_TRUE(Me().Idle());
+  EXPECT_TRUE(Me().Grab(area) == empty) << "the meter stayed on the screen";
+  Me().Control("s");
+  ASSERT_TRUE(Me().Idle());
+  EXPECT_EQ(SavedMeterCount(Home().Sample(kCopy)), 0) << "the meter stayed in the world";
 }
 
 // A click on the spring selects it, and its Input menu makes a slider of its constant.

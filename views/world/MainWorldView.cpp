@@ -442,8 +442,19 @@ std::unordered_map<const TThing*, MacRect> TMainWorldView::ShownAreasNow() {
   return areas;
 }
 
+std::vector<std::pair<const TLink*, MacRect>> TMainWorldView::ShownGadgetsNow() const {
+  std::vector<std::pair<const TLink*, MacRect>> gadgets;
+  if (!world_) return gadgets;
+  for (TLink* object : world_->Objects()) {
+    if (const auto* gadget = dynamic_cast<const TWindowGadget*>(object))
+      gadgets.emplace_back(object, gadget->WindowFrame());
+  }
+  return gadgets;
+}
+
 void TMainWorldView::RememberShownAreas() {
   shownAreas_ = ShownAreasNow();
+  shownGadgets_ = ShownGadgetsNow();
 }
 
 void TMainWorldView::InvalidateChangedAreas() {
@@ -457,6 +468,9 @@ void TMainWorldView::InvalidateChangedAreas() {
   // Every object where it stands now, since a turn or a new colour keeps its place.
   for (const auto& [object, rect] : now) InvalidateWorldRect(rect);
   shownAreas_ = std::move(now);
+  std::vector<std::pair<const TLink*, MacRect>> gadgets = ShownGadgetsNow();
+  if (gadgets != shownGadgets_) InvalidateForeground();
+  shownGadgets_ = std::move(gadgets);
 }
 
 void TMainWorldView::InvalidateWorldRect(const MacRect& rect) {

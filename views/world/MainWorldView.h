@@ -363,6 +363,8 @@ class TMainWorldView : public TOffScreenViewBase, public TCursorSource, public T
   // Where the main list's objects stand now, as the background is drawn with them.
   void RememberShownAreas();
   std::unordered_map<const TThing*, MacRect> ShownAreasNow();
+  // The controls on the window and their frames, in the world's order.
+  std::vector<std::pair<const TLink*, MacRect>> ShownGadgetsNow() const;
   // The two ways an object draws itself: the first (its editing picture, with the marks of a
   // selected object) and the second (its shape alone).
   void FirstDraw(TThing* object, const MacRect& rect, int16_t mode, const Selection& selection);
@@ -448,6 +450,9 @@ class TMainWorldView : public TOffScreenViewBase, public TCursorSource, public T
   // The view rectangle of each object of the main list whose shape the editing background
   // holds (or will hold at its next drawing).
   std::unordered_map<const TThing*, MacRect> shownAreas_;
+  // The controls on the window as they were last drawn: one that went or moved leaves its image
+  // on the foreground until it is drawn again.
+  std::vector<std::pair<const TLink*, MacRect>> shownGadgets_;
   ClickHandler clickHandler_;
   HoverHandler hoverHandler_;
   OverlayHandler overlayHandler_;

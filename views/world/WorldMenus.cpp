@@ -406,9 +406,13 @@ void TWorldMenus::SelectAll() {
   TWorldWindow* window = Window();
   TWorldTrackerContext* context = window != nullptr ? window->TrackerContext() : nullptr;
   if (context == nullptr || World().GetRunState() != kRunIdle) return;
+  // Every object: the bodies, points and constraints, and the meters and sliders on the window.
   std::vector<TLink*> added;
-  for (TLink* object : context->WorldPositionedObjects())
-    if (!context->IsSelected(object)) added.push_back(object);
+  for (const std::vector<TLink*>& objects :
+       {context->WorldPositionedObjects(), context->ScreenPositionedObjects()}) {
+    for (TLink* object : objects)
+      if (!context->IsSelected(object)) added.push_back(object);
+  }
   if (added.empty()) return;
   context->SelectObjects(added, true);
   context->RefreshSelectionDisplay();
