@@ -1,6 +1,7 @@
 // Scripts run from the Script menu on the document a person sees: a script's message box takes
-// the keyboard and gives it back once answered, and a script that moves a body moves it on the
-// screen, leaving nothing of it behind, and in the world that is saved.
+// the keyboard and gives it back once answered, a script that moves a body moves it on the
+// screen, leaving nothing of it behind, and in the world that is saved, and a formula a script
+// types in centimetres runs as the length it names.
 
 #include <algorithm>
 #include <filesystem>
@@ -106,6 +107,33 @@ TEST_F(Scripts, AScriptMovesABodyOnTheScreenLeavingNothingBehindAndInTheSavedWor
   }
   app.TermUnits();
   app.FreeResourceDlls();
+}
+
+// A script that shows lengths in centimetres types the spring's rest length as "50*2": the run
+// that follows keeps the box swinging between 50 and 150 cm from the anchor, as the metre the
+// formula names holds it, and the formula reads back as typed.
+TEST_F(Scripts, ARestLengthTypedInCentimetresHoldsTheBoxAsTheMetreItNames) {
+  std::filesystem::copy_file(Home().Sample("spring-and-pin.yb"), Home().Sample("script-cm.yb"),
+                             std::filesystem::copy_options::overwrite_existing);
+  ASSERT_TRUE(Start("script-cm.yb"));
+  const std::string script = WriteScript(
+      "centimetres.ybs",
+      {"Sub Main()", "  Dim d As YBDocument", "  Set d = YB.ActiveDocument",
+       "  d.DistanceUnit = \"centimeters\"", "  d.Constraints(1).Length.Formula = \"50*2\"",
+       "  d.Run 40",
+       "  Print \"rest \"; d.Constraints(1).Length.Formula; \" \"; "
+       "d.Constraints(1).Length.Value",
+       "  Print \"box \"; d.Bodies(1).PX.Value", "End Sub"});
+  ASSERT_TRUE(RunScript(script));
+  ASSERT_TRUE(Me().WaitUntil([&] { return Said("box "); })) << Program()->Output();
+  ASSERT_TRUE(Me().Idle());
+  const std::string said = Program()->Output();
+  EXPECT_NE(said.find("rest 50*2 100\n"), std::string::npos) << said;
+  const size_t box = said.find("box ");
+  ASSERT_NE(box, std::string::npos);
+  const double x = std::stod(said.substr(box + 4));
+  EXPECT_GE(x, 50.0) << said;
+  EXPECT_LE(x, 150.0) << said;
 }
 
 }  // namespace
