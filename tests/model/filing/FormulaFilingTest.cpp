@@ -109,6 +109,15 @@ class FormulaFilingTest : public ::testing::Test {
   TTestShape shape;
 };
 
+// The kinds of stream a formula is written in: documents (both byte orders) and the native
+// stream of copies and undo, with the real format each is read with.
+struct StreamKind {
+  uint16_t flag;
+  int16_t kind;
+  int realFormat;
+};
+constexpr StreamKind kStreamKinds[] = {{1, 2, 2}, {1, 1, 2}, {0, 1, 1}};
+
 // Where needle stands in bytes, or -1.
 ptrdiff_t Find(const std::vector<uint8_t>& bytes, const std::vector<uint8_t>& needle) {
   const auto at = std::search(bytes.begin(), bytes.end(), needle.begin(), needle.end());
@@ -133,12 +142,7 @@ TEST_F(FormulaFilingTest, QuantitiesRoundTripThroughEveryKindByteForByte) {
   shape.quantities.push_back(nullptr);
   shape.recorded = {Text("Wheel.charge"), Text("GroupCofM(0).x", &record), Constant(0.0)};
 
-  struct Kind {
-    uint16_t flag;
-    int16_t kind;
-    int realFormat;
-  };
-  for (const Kind kind : {Kind{1, 2, 2}, Kind{1, 1, 2}, Kind{0, 1, 1}}) {
+  for (const StreamKind kind : kStreamKinds) {
     SCOPED_TRACE(kind.kind * 10 + kind.flag);
     const auto bytes = Write(shape, kind.flag, kind.kind);
     auto read = ReadShape(bytes, kind.kind, kind.realFormat);
@@ -205,12 +209,7 @@ TEST_F(FormulaFilingTest, AFormulaTypedInOtherUnitsKeepsItsFactorThroughEveryKin
   for (const TFormula& formula : written)
     shape.quantities.push_back(std::make_unique<TFormula>(formula));
 
-  struct Kind {
-    uint16_t flag;
-    int16_t kind;
-    int realFormat;
-  };
-  for (const Kind kind : {Kind{1, 2, 2}, Kind{1, 1, 2}, Kind{0, 1, 1}}) {
+  for (const StreamKind kind : kStreamKinds) {
     SCOPED_TRACE(kind.kind * 10 + kind.flag);
     const auto bytes = Write(shape, kind.flag, kind.kind);
     auto read = ReadShape(bytes, kind.kind, kind.realFormat);
