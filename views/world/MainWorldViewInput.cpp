@@ -78,9 +78,6 @@ bool OverBody(const std::vector<TThing*>& list, const MacPoint& point) {
   });
 }
 
-// The topmost object that answers the press. Over a body, a constraint takes only the presses
-// on what it draws: the reach beside its line is for picking it out of free space, and there
-// the body under it is what the user sees and means.
 // A shown rotational constraint of the list that holds the point object and whose icon is hit
 // (it stands on its primary point, which the held one may lie under).
 TThing* ConstraintStandingOn(const std::vector<TThing*>& list, TThing* object,
@@ -96,6 +93,9 @@ TThing* ConstraintStandingOn(const std::vector<TThing*>& list, TThing* object,
   return nullptr;
 }
 
+// The topmost object that answers the press. Over a body, a constraint takes only the presses
+// on what it draws: the reach beside its line is for picking it out of free space, and there
+// the body under it is what the user sees and means.
 TThing* TopmostHit(const std::vector<TThing*>& list, const MacPoint& point, bool overBody) {
   for (auto it = list.rbegin(); it != list.rend(); ++it) {
     if ((*it)->IsShown() == 0 || !Hits(*it, point)) continue;
