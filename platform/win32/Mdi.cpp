@@ -240,6 +240,27 @@ void ActivateNext(HWND client, HWND from, bool previous) {
     SetWindowPos(from, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
+// The frontmost shown document window other than `leaving`, or null.
+HWND FrontmostOther(HWND client, HWND leaving) {
+  for (HWND other = GetTopWindow(client); other; other = GetWindow(other, GW_HWNDNEXT)) {
+    if (other != leaving && IsWindowVisible(other)) return other;
+  }
+  return nullptr;
+}
+
+// The active document window goes out of sight: the frontmost other one becomes active, or, with
+// none left, no document window is active and the leaving one is told so.
+void HandOverActivation(HWND client, HWND leaving) {
+  if (const HWND other = FrontmostOther(client, leaving)) {
+    Activate(client, other);
+    return;
+  }
+  StoreActive(client, nullptr);
+  SendMessage(leaving, WM_NCACTIVATE, FALSE, 0);
+  SendMessage(leaving, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(leaving), 0);
+  RefreshWindowMenu(client);
+}
+
 LRESULT MdiClientProc(HWND client, UINT message, WPARAM wParam, LPARAM lParam) {
   const HWND child = reinterpret_cast<HWND>(wParam);
   switch (message) {
@@ -336,15 +357,14 @@ LRESULT DefMDIChildProc(HWND child, UINT message, WPARAM wParam, LPARAM lParam) 
         default:
           return DefWindowProc(child, message, wParam, lParam);
       }
+    case WM_SHOWWINDOW:
+      // A hidden document window is no longer the one the frame's menus act on.
+      if (wParam == FALSE && StoredActive(client) == child) HandOverActivation(client, child);
+      return DefWindowProc(child, message, wParam, lParam);
     case WM_DESTROY:
       if (StoredActive(client) == child) {
         StoreActive(client, nullptr);
-        for (HWND other = GetTopWindow(client); other; other = GetWindow(other, GW_HWNDNEXT)) {
-          if (other != child && IsWindowVisible(other)) {
-            Activate(client, other);
-            break;
-          }
-        }
+        if (const HWND other = FrontmostOther(client, child)) Activate(client, other);
       }
       RefreshWindowMenu(client, child);
       return DefWindowProc(child, message, wParam, lParam);

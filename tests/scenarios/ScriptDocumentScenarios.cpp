@@ -1,7 +1,8 @@
 // Scripts act on the document windows a person sees: the active document is the window last
 // clicked and a script brings another forward; a document a script opens has a window, and its
 // changes are asked about at Quit; a script's Close closes as File > Close does; Save As renames
-// the window, so that File > Save writes the new file; and a script hides and shows a window.
+// the window, so that File > Save writes the new file; and a script hides and shows a window,
+// the menus going to the window still shown.
 
 #include <filesystem>
 #include <fstream>
@@ -258,6 +259,21 @@ TEST_F(ScriptDocuments, AHiddenDocumentWindowLeavesNoFrameAndComesBack) {
                             "  Print \"shown again\"", "End Sub"},
                            "shown again"));
   EXPECT_EQ(Me().Grab(WorldView()).Differences(shown), 0) << "the window did not come back";
+}
+
+// Hiding the active document's window hands the menus to the document still shown.
+TEST_F(ScriptDocuments, HidingTheActiveWindowMakesTheShownDocumentActive) {
+  ASSERT_TRUE(StartOnSample("pendulum.yb"));
+  Me().Control("n");
+  ASSERT_TRUE(Me().Idle());
+  ASSERT_TRUE(RunUntilSaid("hide-active.ybs",
+                           {"Sub Main()", "  Print \"before \"; YB.ActiveDocument.Name",
+                            "  YB.ActiveDocument.ShowDocumentWindow = False",
+                            "  Print \"after \"; YB.ActiveDocument.Name", "End Sub"},
+                           "after "));
+  const std::string said = Program()->Output();
+  EXPECT_EQ(said.find("before pendulum"), std::string::npos) << said;
+  EXPECT_NE(said.find("after pendulum"), std::string::npos) << said;
 }
 
 }  // namespace

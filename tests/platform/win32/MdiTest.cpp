@@ -75,6 +75,33 @@ TEST_F(MdiTest, ActivationTellsBothDocumentWindowsAndBringsTheNewOneForward) {
   EXPECT_EQ(Active(), first);
 }
 
+// A hidden document window hands its activation to the frontmost one still shown; with none
+// left, no document window is active.
+TEST_F(MdiTest, HidingTheActiveWindowActivatesTheFrontmostShownOne) {
+  const HWND back = Document(0, 0);
+  const HWND middle = Document(20, 20);
+  const HWND front = Document(40, 40);
+  for (const HWND window : {back, middle, front})
+    SendMessage(client_, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(window), 0);
+  ASSERT_EQ(Active(), front);
+  Log().Clear();
+  ShowWindow(front, SW_HIDE);
+  EXPECT_EQ(Active(), middle);
+  const std::vector<LoggedMessage> notes = Log().All(WM_MDIACTIVATE);
+  ASSERT_EQ(notes.size(), 2u);
+  EXPECT_EQ(reinterpret_cast<HWND>(notes[0].lParam), middle);
+  // Hiding a window that is not active changes nothing.
+  ShowWindow(back, SW_HIDE);
+  EXPECT_EQ(Active(), middle);
+  Log().Clear();
+  ShowWindow(middle, SW_HIDE);
+  EXPECT_EQ(Active(), nullptr);
+  const std::vector<LoggedMessage> last = Log().All(WM_MDIACTIVATE);
+  ASSERT_EQ(last.size(), 1u);
+  EXPECT_EQ(last[0].window, middle);
+  EXPECT_EQ(reinterpret_cast<HWND>(last[0].lParam), nullptr);
+}
+
 TEST_F(MdiTest, TheActiveDocumentWindowsCaptionIsDrawnActiveAndOffersMaximising) {
   const HWND first = Document(0, 0);
   const HWND second = Document(220, 0);
