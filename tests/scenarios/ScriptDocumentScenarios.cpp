@@ -186,6 +186,24 @@ TEST_F(ScriptDocuments, ADocumentAScriptOpensHasAWindowAndItsChangeIsAskedAboutA
   EXPECT_EQ(CountOf(WithoutDesktop("--list-objects '" + opened + "'"), "TOval"), circles + 1);
 }
 
+// A script's Save saves as File > Save does: the world written, Quit has nothing to ask.
+TEST_F(ScriptDocuments, AWorldAScriptChangedAndSavedQuitsWithoutAQuestion) {
+  const std::string copy = Home().Sample("script-save.yb");
+  std::filesystem::copy_file(Home().Sample("pendulum.yb"), copy,
+                             std::filesystem::copy_options::overwrite_existing);
+  ASSERT_TRUE(StartOnSample("script-save.yb"));
+  const int circles = CountOf(WithoutDesktop("--list-objects '" + copy + "'"), "TOval");
+  ASSERT_TRUE(RunUntilSaid("save.ybs",
+                           {"Sub Main()", "  Dim c As YBBody",
+                            "  Set c = YB.ActiveDocument.NewBody(\"circle\")",
+                            "  YB.ActiveDocument.Save", "  Print \"saved\"", "End Sub"},
+                           "saved"));
+  EXPECT_EQ(CountOf(WithoutDesktop("--list-objects '" + copy + "'"), "TOval"), circles + 1);
+  Me().Control("q");
+  EXPECT_TRUE(Program()->WaitForExit()) << "Quit asked about the saved world: "
+                                        << Me().FocusedTitle();
+}
+
 TEST_F(ScriptDocuments, CloseClosesAnUnchangedWindowAtOnce) {
   ASSERT_TRUE(StartOnSample("pendulum.yb"));
   ASSERT_TRUE(RunUntilSaid("close.ybs",
