@@ -251,7 +251,9 @@ void TOwlView::OnClick(UINT message, WPARAM keys, LPARAM point) {
       } else if (doubleClick) {
         application->PostCommand(command);
       } else {
-        application->PerformCommand(command);
+        // Through the failure road: a tracker that ends silently (a sketch cancelled at its
+        // end) or fails is dealt with here, not thrown out of the message loop.
+        application->PerformQueuedCommand(command);
       }
     }
   }
@@ -274,7 +276,7 @@ void TOwlView::OnCharacter(WPARAM character, LPARAM data) {
                                              LOWORD(static_cast<uintptr_t>(data)), &event);
   if (!command) return;
   if (TCommandHandler* application = TCommandHandler::Application())
-    application->PerformCommand(command);
+    application->PerformQueuedCommand(command);
   else if (command->IsFreeWhenDone())
     delete command;
 }
