@@ -1,8 +1,9 @@
 // Vertex editing walked on a new world: a quadrilateral is clicked out with the polygon tool, then
-// the vertex tool works on it. A press on an edge puts a new corner there that follows the drag;
-// a corner's handle dragged moves that corner and Undo brings it back; a selected corner goes
-// with Edit > Cut or the Delete key, while Edit > Copy leaves the polygon as it was. Each step is
-// read back from the saved world.
+// the vertex tool works on it. A press on an edge puts a new corner there that follows the drag,
+// and Undo and Redo take it away and bring it back; a corner's handle dragged moves that corner
+// and Undo brings it back; a selected corner goes with Edit > Cut or the Delete key, while
+// Edit > Copy leaves the polygon as it was, and a triangle's corner is refused. Each step is read
+// back from the saved world.
 
 #include <cmath>
 #include <filesystem>
@@ -201,7 +202,7 @@ class VertexEditing : public Scenario {
   Spot shown_;
 };
 
-TEST_F(VertexEditing, APressOnAnEdgePutsANewCornerWhereTheDragEnds) {
+TEST_F(VertexEditing, APressOnAnEdgeAddsACornerWhereTheDragEndsAndUndoTakesItAway) {
   ASSERT_TRUE(Running());
   ASSERT_NO_FATAL_FAILURE(SketchQuadrilateral("new-corner.yb"));
   // A third of the way along the level top edge, dragged up and right to a place off the grid.
@@ -226,6 +227,18 @@ TEST_F(VertexEditing, APressOnAnEdgePutsANewCornerWhereTheDragEnds) {
   EXPECT_NEAR(added.y, released.y, kCentimetre / 2 + kPixelSlack) << saved.Description();
   // Far from where the press put it: the corner followed the drag.
   EXPECT_GT(added.y - sketched_.corners[0].y, 2 * kCentimetre) << saved.Description();
+
+  // Undo takes the new corner away; the same item, now redoing, puts it back where it ended.
+  ASSERT_TRUE(EditMenu(kUndoItems, kUndoSeparators));
+  const SavedCorners undone = SaveAndRead();
+  ASSERT_EQ(undone.corners.size(), 4u) << undone.Description();
+  for (size_t i = 0; i < undone.corners.size(); ++i)
+    EXPECT_TRUE(SamePoint(undone.corners[i], sketched_.corners[i])) << undone.Description();
+  ASSERT_TRUE(EditMenu(kUndoItems, kUndoSeparators));
+  const SavedCorners redone = SaveAndRead();
+  ASSERT_EQ(redone.corners.size(), 5u) << redone.Description();
+  for (size_t i = 0; i < redone.corners.size(); ++i)
+    EXPECT_TRUE(SamePoint(redone.corners[i], saved.corners[i])) << redone.Description();
 }
 
 TEST_F(VertexEditing, ACornerDraggedByItsHandleMovesAndUndoPutsItBack) {
