@@ -1,0 +1,248 @@
+// Selecting, moving, resizing and turning the bodies of the spring-and-pin sample at the desktop:
+// a band drawn from empty space takes the bodies wholly inside it, a dragged body lands on the
+// grid when the world snaps to it, a corner handle resizes the box until Undo gives its size
+// back, and a drag under the Tools menu's second tool turns the selection about its middle. The
+// saved world read back shows what each did.
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <numbers>
+#include <string>
+
+#include "bodies/Shapes.h"
+#include "core/Failure.h"
+#include "model/world/QVDoc.h"
+#include "tests/scenarios/BodiesSeen.h"
+#include "tests/scenarios/Harness.h"
+#include "views/offscreen/OffScreenViewBase.h"
+
+namespace scenario {
+namespace {
+
+constexpr char kSample[] = "spring-and-pin.yb";
+// The World menu's grid switches, by the items and separators above them: the world's option
+// that keeps drags to the grid and turns to steps of five degrees, and the grid lines.
+constexpr int kGridOptionItems = 11, kGridOptionSeparators = 3;
+constexpr int kGridLinesItems = 14, kGridLinesSeparators = 4;
+// The Tools menu's second tool, whose drags of the selection turn it.
+constexpr int kTurningToolItems = 1, kTurningToolSeparators = 0;
+// How far from the bodies a band starts and ends, in pixels.
+constexpr int kBandMargin = 10;
+// The largest error of a place or size that a drag puts to the nearest pixel, in pixels.
+constexpr double kPixelSlack = 1.5;
+
+// The turn of the world's one rectangle in the saved document, in radians; NaN when it cannot
+// be read or holds no rectangle.
+double SavedTurnOfTheBox(const std::string& path) {
+  ProgramUnits units;
+  try {
+    TQVDoc document;
+    document.ReadDocument(path);
+    for (TLink* object : document.World().Objects()) {
+      if (const auto* box = dynamic_cast<TRectangle*>(object))
+        return box->GetPositionValues().r;
+    }
+  } catch (const QVException&) {
+  }
+  return std::nan("");
+}
+
+class SelectionMoves : public Scenario {
+ protected:
+  // A fresh program on a private copy of the sample, the box and the wheel found as the program
+  // shows them.
+  void OpenCopy(const std::string& name) {
+    path_ = Home().Sample(name);
+    std::filesystem::copy_file(Home().Sample(kSample), path_,
+                               std::filesystem::copy_options::overwrite_existing);
+    Me().MoveTo(0, 0);
+    ASSERT_TRUE(Start(name));
+    ASSERT_TRUE(Me().WaitUntil([] { return Me().ShownWindows() == 1; }))
+        << "the splash window stayed";
+    opened_ = SaveAndRead();
+    ASSERT_TRUE(opened_.failure.empty()) << opened_.failure;
+    ASSERT_EQ(opened_.BodiesOfKind("TRectangle").size(), 1u) << opened_.Description();
+    ASSERT_EQ(opened_.BodiesOfKind("TOval").size(), 1u) << opened_.Description();
+    box_ = FindOutline(Me().Grab(Frame()), Pixels(OpenedBox().width),
+                       Pixels(OpenedBox().height));
+    ASSERT_FALSE(box_.Empty()) << "the box is not shown";
+  }
+
+  SavedWorld SaveAndRead() {
+    Me().Control("s");
+    EXPECT_TRUE(Me().Idle());
+    return ReadSavedWorld(path_);
+  }
+
+  SavedBody OpenedBox() const { return opened_.BodiesOfKind("TRectangle")[0]; }
+  SavedBody OpenedWheel() const { return opened_.BodiesOfKind("TOval")[0]; }
+  int Pixels(double metres) const { return static_cast<int>(std::lround(metres * opened_.scale)); }
+
+  int BoxMiddleX() const { return box_.x + box_.width / 2; }
+  int BoxMiddleY() const { return box_.y + box_.height / 2; }
+  // The wheel's square on the screen, placed from the box, whose place the screen shows.
+  Box WheelBox() const {
+    const int diameter = Pixels(OpenedWheel().width);
+    const int middleX = BoxMiddleX() + Pixels(OpenedWheel().x - OpenedBox().x);
+    const int middleY = BoxMiddleY() - Pixels(OpenedWheel().y - OpenedBox().y);
+    return {middleX - diameter / 2, middleY - diameter / 2, diameter, diameter};
+  }
+  // A point on the box clear of the spring's end at its middle and of its corners.
+  int BoxGripX() const { return box_.x + box_.width / 4; }
+  int BoxGripY() const { return box_.y + 3 * box_.height / 4; }
+
+  void SelectTheBox() {
+    Me().Click(BoxGripX(), BoxGripY());
+    ASSERT_TRUE(Me().Idle());
+  }
+
+  std::string path_;
+  SavedWorld opened_;
+  Box box_;
+};
+
+TEST_F(SelectionMoves, ABandFromEmptySpaceAroundBothBodiesSelectsBoth) {
+  ASSERT_NO_FATAL_FAILURE(OpenCopy("band-both.yb"));
+  const Box wheel = WheelBox();
+  const int left = std::min(box_.x, wheel.x) - kBandMargin;
+  const int top = std::min(box_.y, wheel.y) - kBandMargin;
+  const int right = std::max(box_.Right(), wheel.Right()) + kBandMargin;
+  const int bottom = std::max(box_.Bottom(), wheel.Bottom()) + kBandMargin;
+  Me().SlowDrag(left, top, right, bottom);
+  ASSERT_TRUE(Me().Idle());
+  Me().Key("Delete");
+  ASSERT_TRUE(Me().Idle());
+
+  const SavedWorld saved = SaveAndRead();
+  EXPECT_TRUE(saved.BodiesOfKind("TRectangle").empty()) << saved.Description();
+  EXPECT_TRUE(saved.BodiesOfKind("TOval").empty()) << saved.Description();
+}
+
+TEST_F(SelectionMoves, ABandAroundTheBoxAloneSelectsOnlyTheBox) {
+  ASSERT_NO_FATAL_FAILURE(OpenCopy("band-one.yb"));
+  // Drawn from its top right corner down to the left: the spring reaches out of the band.
+  Me().SlowDrag(box_.Right() + kBandMargin, box_.y - kBandMargin, box_.x - kBandMargin,
+                box_.Bottom() + kBandMargin);
+  ASSERT_TRUE(Me().Idle());
+  Me().Key("Delete");
+  ASSERT_TRUE(Me().Idle());
+
+  const SavedWorld saved = SaveAndRead();
+  EXPECT_TRUE(saved.BodiesOfKind("TRectangle").empty()) << saved.Description();
+  ASSERT_EQ(saved.BodiesOfKind("TOval").size(), 1u) << saved.Description();
+  EXPECT_DOUBLE_EQ(saved.BodiesOfKind("TOval")[0].x, OpenedWheel().x);
+  EXPECT_DOUBLE_EQ(saved.BodiesOfKind("TOval")[0].y, OpenedWheel().y);
+}
+
+// The sample keeps drags to the grid. With World's grid option switched off the box dragged
+// between grid lines stays between them; after Undo, with the option switched back on, the same
+// drag lands it on the nearest crossing of the grid drawn at the sample's scale.
+TEST_F(SelectionMoves, ADraggedBoxLandsOnTheGridOnlyWhileTheWorldKeepsToIt) {
+  ASSERT_NO_FATAL_FAILURE(OpenCopy("grid-drag.yb"));
+  ASSERT_TRUE(Choose("World", kGridLinesItems, kGridLinesSeparators));
+  const double step = ComputeGridParameters(opened_.scale, 1.0).major;
+  ASSERT_GT(step, 0.0);
+  // Left by four tenths of a step and down by one and three tenths: off every grid line. The box
+  // is pressed unselected, so that no click before the press makes it a double click.
+  const int byX = -Pixels(0.4 * step), byY = Pixels(1.3 * step);
+  const auto dragTheBox = [&] {
+    Me().SlowDrag(BoxGripX(), BoxGripY(), BoxGripX() + byX, BoxGripY() + byY);
+    return Me().Idle();
+  };
+  const auto onTheGrid = [step](double metres) {
+    return std::abs(metres / step - std::round(metres / step)) < 1e-6;
+  };
+
+  ASSERT_TRUE(Choose("World", kGridOptionItems, kGridOptionSeparators));
+  ASSERT_TRUE(dragTheBox());
+  const SavedWorld free = SaveAndRead();
+  ASSERT_EQ(free.BodiesOfKind("TRectangle").size(), 1u) << free.Description();
+  const SavedBody freed = free.BodiesOfKind("TRectangle")[0];
+  EXPECT_FALSE(onTheGrid(freed.x)) << "grid step " << step << "\n" << free.Description();
+  EXPECT_FALSE(onTheGrid(freed.y)) << "grid step " << step << "\n" << free.Description();
+  EXPECT_NEAR(freed.x, OpenedBox().x + byX / opened_.scale, kPixelSlack / opened_.scale);
+  EXPECT_NEAR(freed.y, OpenedBox().y - byY / opened_.scale, kPixelSlack / opened_.scale);
+
+  Me().Control("z");
+  ASSERT_TRUE(Me().Idle());
+  ASSERT_TRUE(Choose("World", kGridOptionItems, kGridOptionSeparators));
+  ASSERT_TRUE(dragTheBox());
+  const SavedWorld kept = SaveAndRead();
+  ASSERT_EQ(kept.BodiesOfKind("TRectangle").size(), 1u) << kept.Description();
+  const SavedBody moved = kept.BodiesOfKind("TRectangle")[0];
+  EXPECT_TRUE(onTheGrid(moved.x)) << "grid step " << step << "\n" << kept.Description();
+  EXPECT_TRUE(onTheGrid(moved.y)) << "grid step " << step << "\n" << kept.Description();
+  // Within a step of where the pointer took it.
+  EXPECT_NEAR(moved.x, OpenedBox().x + byX / opened_.scale, step) << kept.Description();
+  EXPECT_NEAR(moved.y, OpenedBox().y - byY / opened_.scale, step) << kept.Description();
+}
+
+// The selected box's lower right handle dragged out makes it wider and taller by the drag while
+// its upper left corner stays; Undo gives it its old size and place back.
+TEST_F(SelectionMoves, ACornerHandleResizesTheBoxAndUndoGivesItsSizeBack) {
+  ASSERT_NO_FATAL_FAILURE(OpenCopy("corner-resize.yb"));
+  ASSERT_NO_FATAL_FAILURE(SelectTheBox());
+  // The sample's box is a square, so it stays one: dragged out along its diagonal.
+  constexpr int kWider = 30, kTaller = 30;
+  const int cornerX = box_.Right() - 1, cornerY = box_.Bottom() - 1;
+  Me().SlowDrag(cornerX, cornerY, cornerX + kWider, cornerY + kTaller);
+  ASSERT_TRUE(Me().Idle());
+
+  const SavedWorld resized = SaveAndRead();
+  ASSERT_EQ(resized.BodiesOfKind("TRectangle").size(), 1u) << resized.Description();
+  const SavedBody box = resized.BodiesOfKind("TRectangle")[0];
+  // Sizes keep to twice the grid's fine step.
+  const double slack =
+      kPixelSlack / opened_.scale + 2 * ComputeGridParameters(opened_.scale, 1.0).fine;
+  EXPECT_NEAR(box.width, OpenedBox().width + kWider / opened_.scale, slack)
+      << resized.Description();
+  EXPECT_NEAR(box.height, OpenedBox().height + kTaller / opened_.scale, slack)
+      << resized.Description();
+  // The opposite corner held: the middle moved by half the growth.
+  EXPECT_NEAR(box.x - box.width / 2, OpenedBox().x - OpenedBox().width / 2, slack);
+  EXPECT_NEAR(box.y + box.height / 2, OpenedBox().y + OpenedBox().height / 2, slack);
+
+  Me().Control("z");
+  ASSERT_TRUE(Me().Idle());
+  const SavedWorld undone = SaveAndRead();
+  ASSERT_EQ(undone.BodiesOfKind("TRectangle").size(), 1u) << undone.Description();
+  const SavedBody back = undone.BodiesOfKind("TRectangle")[0];
+  EXPECT_DOUBLE_EQ(back.width, OpenedBox().width) << undone.Description();
+  EXPECT_DOUBLE_EQ(back.height, OpenedBox().height) << undone.Description();
+  EXPECT_DOUBLE_EQ(back.x, OpenedBox().x) << undone.Description();
+  EXPECT_DOUBLE_EQ(back.y, OpenedBox().y) << undone.Description();
+}
+
+// Under the Tools menu's second tool a press on the selection and a drag round its middle turn
+// it: the selected box, dragged a quarter of the way round (against the clock) from a point on
+// it, keeps its place and is saved turned by a quarter. The world's grid option is switched off
+// first, or every press on the small box would snap to its middle.
+TEST_F(SelectionMoves, TheTurningToolTurnsTheSelectionAboutItsMiddle) {
+  ASSERT_NO_FATAL_FAILURE(OpenCopy("turn.yb"));
+  EXPECT_NEAR(SavedTurnOfTheBox(path_), 0.0, 1e-12);
+  ASSERT_TRUE(Choose("World", kGridOptionItems, kGridOptionSeparators));
+  ASSERT_NO_FATAL_FAILURE(SelectTheBox());
+  ASSERT_TRUE(Choose("Tools", kTurningToolItems, kTurningToolSeparators));
+  // Right of the middle on the box (clear of the spring's end there) up to a point above it.
+  const int pressX = box_.Right() - box_.width / 8;
+  const int reach = pressX - BoxMiddleX();
+  Me().SlowDrag(pressX, BoxMiddleY(), BoxMiddleX(), BoxMiddleY() - 6 * reach, 12);
+  ASSERT_TRUE(Me().Idle());
+
+  const SavedWorld saved = SaveAndRead();
+  ASSERT_EQ(saved.BodiesOfKind("TRectangle").size(), 1u) << saved.Description();
+  const SavedBody turned = saved.BodiesOfKind("TRectangle")[0];
+  EXPECT_NEAR(turned.x, OpenedBox().x, 1e-9) << saved.Description();
+  EXPECT_NEAR(turned.y, OpenedBox().y, 1e-9) << saved.Description();
+  // A pixel off at the press point, some ten pixels from the middle, is a tenth of a radian.
+  constexpr double kTurnSlack = 0.1;
+  EXPECT_NEAR(SavedTurnOfTheBox(path_), std::numbers::pi / 2, kTurnSlack);
+  // The wheel, not selected, stays as it was.
+  ASSERT_EQ(saved.BodiesOfKind("TOval").size(), 1u) << saved.Description();
+  EXPECT_DOUBLE_EQ(saved.BodiesOfKind("TOval")[0].x, OpenedWheel().x);
+  EXPECT_DOUBLE_EQ(saved.BodiesOfKind("TOval")[0].y, OpenedWheel().y);
+}
+
+}  // namespace
+}  // namespace scenario
