@@ -12,6 +12,7 @@
 #include "model/Link.h"
 #include "model/world/WorldDoc.h"
 #include "scripting/host/CallFrame.h"
+#include "scripting/objects/ObjectSupport.h"
 
 IMPLEMENT_DYNAMIC(TAPILink, TAPIDispatcher)
 IMPLEMENT_DYNAMIC(TAPILinkCollection, TAPICollection)
@@ -80,7 +81,9 @@ APIResult TAPILink::SetName(const Str255& name) {
     context.Fail(kAPINoTarget);
     return context.Result();
   }
-  named->SetName(name);
+  // As one undoable step of the world, which draws it again: a shown name changes on the screen.
+  ApplyObjectEdit(*named,
+                  [name](TLink& object) { static_cast<TNamedLink&>(object).SetName(name); });
   return context.Result();
 }
 
@@ -116,8 +119,10 @@ APIResult TAPILink::SetFlag(uint32_t tag, bool value) {
     context.Fail(kAPINoTarget);
     return context.Result();
   }
-  link->SetFlagProperty(tag, value ? 1 : 0);
-  link->ForEachLinked(0);
+  ApplyObjectEdit(*link, [tag, value](TLink& object) {
+    object.SetFlagProperty(tag, value ? 1 : 0);
+    object.ForEachLinked(0);
+  });
   return context.Result();
 }
 

@@ -39,6 +39,8 @@
 namespace {
 
 constexpr int16_t kCmdStopRunning = 1034;
+// The Text tool drags out a block of text on the window.
+constexpr int16_t kTextTool = 2537;
 
 bool ModifierHeld() {
   return (GetKeyState(VK_SHIFT) & 0x8000) != 0 || (GetKeyState(VK_CONTROL) & 0x8000) != 0;
@@ -444,6 +446,7 @@ void TMainWorldView::DoSetupMenus() {
     EnableCheckMenuCommand(command, true, command == tool);
   for (int16_t command : kObjectTools) EnableCheckMenuCommand(command, true, command == tool);
   for (int16_t command : kConstraintTools) EnableCheckMenuCommand(command, true, command == tool);
+  EnableCheckMenuCommand(kTextTool, true, kTextTool == tool);
 }
 
 // ---------------------------------------------------------------------------------------------

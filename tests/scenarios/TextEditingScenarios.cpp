@@ -1,0 +1,247 @@
+// Text at the desktop: a body's name label clicked and typed over, blocks of text dragged out
+// with the Text tool and typed into, a text emptied by typing taken out and brought back by
+// Undo, and Edit > Font restyling the selected names and texts, undoably. What was typed and
+// chosen is checked in the world the program saved.
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "bodies/Body.h"
+#include "bodies/Shapes.h"
+#include "core/Failure.h"
+#include "core/port/PortText.h"
+#include "inout/gadgets/TextGadget.h"
+#include "model/world/QVDoc.h"
+#include "tests/scenarios/BodiesSeen.h"
+#include "tests/scenarios/Harness.h"
+#include "tests/scenarios/ScriptSteps.h"
+#include "tests/scenarios/WorldWindowSeen.h"
+
+namespace scenario {
+namespace {
+
+// The Tools menu's Text item, below every other tool and four separators.
+constexpr int kTextToolItem = 30;
+constexpr int kTextToolSeparators = 4;
+// Edit > Font..., below Undo, the four clipboard items, Duplicate and Select All.
+constexpr int kFontItem = 7;
+constexpr int kFontSeparators = 3;
+
+struct SavedText {
+  std::string text;
+  FontSpec font;
+};
+
+// The names and texts of a saved world: the box's (the sample's one rectangle) and every block
+// of text.
+struct SavedWords {
+  std::string failure;
+  std::string boxName;
+  FontSpec boxFont;
+  std::vector<SavedText> texts;
+};
+
+SavedWords ReadWords(const std::string& path) {
+  SavedWords saved;
+  ProgramUnits units;
+  try {
+    TQVDoc document;
+    document.ReadDocument(path);
+    for (TLink* object : document.World().Objects()) {
+      if (auto* text = dynamic_cast<TTextGadget*>(object)) {
+        saved.texts.push_back({text->GetText(), text->GetFont()});
+      } else if (auto* box = dynamic_cast<TRectangle*>(object)) {
+        saved.boxName = box->GetName().AsCString();
+        saved.boxFont = box->GetFont();
+      }
+    }
+  } catch (const QVException& failure) {
+    saved.failure = "error " + std::to_string(failure.error());
+  }
+  return saved;
+}
+
+class TextEditing : public ScriptScenario {
+ protected:
+  // A private copy of the spring-and-pin sample under the name, opened in a fresh program.
+  void OpenCopy(const std::string& name) {
+    path_ = Home().Sample(name);
+    std::filesystem::copy_file(Home().Sample("spring-and-pin.yb"), path_,
+                               std::filesystem::copy_options::overwrite_existing);
+    ASSERT_TRUE(StartOnSample(name));
+    document_ = window_seen::FindDocumentWindow(Me(), Frame());
+    ASSERT_TRUE(document_.Found()) << "no document window";
+  }
+
+  SavedWords SaveAndRead() {
+    Me().Control("s");
+    EXPECT_TRUE(Me().Idle());
+    return ReadWords(path_);
+  }
+
+  Box World() const { return window_seen::WholeWorld(document_); }
+
+  // A column of the world's view, from its left edge.
+  int WorldX(int x) const { return World().x + x; }
+
+  // The pointer off the program's windows, and everything it asked for drawn.
+  void Settle() {
+    Me().MoveTo(0, 0);
+    ASSERT_TRUE(Me().Idle());
+  }
+
+  // Names the box (the sample's first body) and shows its name by a script; answers where the
+  // label appeared.
+  Box ShowBoxName(const std::string& name) {
+    Settle();
+    const Picture before = Me().Grab(World());
+    const std::string script = WriteScript(
+        "show-name.ybs",
+        {"Sub Main()", "  Dim b", "  Set b = YB.ActiveDocument.Bodies(1)",
+         "  b.Name = \"" + name + "\"", "  b.ShowName = True", "  Print \"labelled\"",
+         "End Sub"});
+    EXPECT_TRUE(RunScript(script));
+    EXPECT_TRUE(Me().WaitUntil([] { return Said("labelled"); })) << Program()->Output();
+    Settle();
+    return ChangedBox(before, Me().Grab(World()));
+  }
+
+  // Tools > Text, a drag across the view from the left end of the block to its right, and the
+  // words typed at once into the new block. The tool stays chosen until Tools > Select, after
+  // which a press on an empty place ends the typing.
+  void PlaceText(int fromX, int y, int toX, const std::string& words) {
+    ASSERT_TRUE(Choose("Tools", kTextToolItem, kTextToolSeparators));
+    Me().SlowDrag(fromX, y, toX, y);
+    ASSERT_TRUE(Me().Idle());
+    Me().Type(words);
+    ASSERT_TRUE(Choose("Tools", 0, 0));
+    ClickAway();
+  }
+
+  // A press on an empty place of the view ends any typing.
+  void ClickAway() {
+    Me().Click(WorldX(40), World().Bottom() - 40);
+    ASSERT_TRUE(Me().Idle());
+  }
+
+  std::string path_;
+  window_seen::DocumentWindow document_;
+};
+
+// Where the Text tool drags its block: low in the view, away from the sample's objects.
+constexpr int kTextLeft = 300, kTextRight = 460, kTextDrop = 120;
+
+TEST_F(TextEditing, AClickedNameLabelTypedOverAndReturnedRenamesTheBody) {
+  OpenCopy("labelled-box.yb");
+  const Box label = ShowBoxName("Box");
+  ASSERT_FALSE(label.Empty()) << "the box's name was not shown";
+  ASSERT_EQ(SaveAndRead().boxName, "Box");
+
+  // A click on the name, the name taken back letter by letter from its end, a new one typed.
+  Me().Click(label.x + label.width / 2, label.y + label.height / 2);
+  ASSERT_TRUE(Me().Idle());
+  Me().Key("End");
+  for (int i = 0; i < 3; ++i) Me().Key("BackSpace");
+  Me().Type("Crate");
+  Me().Key("Return");
+  ASSERT_TRUE(Me().Idle());
+  const SavedWords renamed = SaveAndRead();
+  ASSERT_EQ(renamed.failure, "");
+  EXPECT_EQ(renamed.boxName, "Crate");
+
+  // Undo takes the typed name back.
+  ClickAway();
+  Me().Control("z");
+  ASSERT_TRUE(Me().Idle());
+  EXPECT_EQ(SaveAndRead().boxName, "Box");
+}
+
+TEST_F(TextEditing, TheTextToolsBlockTakesTypingAndADoubleClickTypesIntoItAgain) {
+  OpenCopy("texts.yb");
+  const int y = World().Bottom() - kTextDrop;
+  // The dragged block takes the keys at once.
+  PlaceText(WorldX(kTextLeft), y, WorldX(kTextRight), "Hello");
+  SavedWords saved = SaveAndRead();
+  ASSERT_EQ(saved.failure, "");
+  ASSERT_EQ(saved.texts.size(), 1u) << "no block of text was placed";
+  EXPECT_NE(saved.texts[0].text.find("Hello"), std::string::npos) << saved.texts[0].text;
+
+  // A double click on the block types into it again, after what it holds.
+  Me().DoubleClick(WorldX(kTextLeft) + 10, y);
+  ASSERT_TRUE(Me().Idle());
+  Me().Control("End");
+  Me().Type("Again");
+  ClickAway();
+  saved = SaveAndRead();
+  ASSERT_EQ(saved.texts.size(), 1u);
+  EXPECT_NE(saved.texts[0].text.find("HelloAgain"), std::string::npos) << saved.texts[0].text;
+}
+
+TEST_F(TextEditing, ATextEmptiedByTypingGoesAndUndoBringsItBack) {
+  OpenCopy("emptied.yb");
+  const int y = World().Bottom() - kTextDrop;
+  PlaceText(WorldX(kTextLeft), y, WorldX(kTextRight), "Gone");
+  ASSERT_EQ(SaveAndRead().texts.size(), 1u) << "no block of text was placed";
+
+  Me().DoubleClick(WorldX(kTextLeft) + 10, y);
+  ASSERT_TRUE(Me().Idle());
+  Me().Control("End");
+  for (int i = 0; i < 4; ++i) Me().Key("BackSpace");
+  ClickAway();
+  EXPECT_TRUE(SaveAndRead().texts.empty()) << "the emptied text stayed in the world";
+
+  Me().Control("z");
+  ASSERT_TRUE(Me().Idle());
+  const SavedWords back = SaveAndRead();
+  ASSERT_EQ(back.texts.size(), 1u) << "Undo did not bring the text back";
+  EXPECT_NE(back.texts[0].text.find("Gone"), std::string::npos) << back.texts[0].text;
+}
+
+TEST_F(TextEditing, EditFontRestylesTheSelectedNamesAndTextsUndoably) {
+  OpenCopy("fonts.yb");
+  ASSERT_FALSE(ShowBoxName("Box").Empty()) << "the box's name was not shown";
+  const int y = World().Bottom() - kTextDrop;
+  PlaceText(WorldX(kTextLeft), y, WorldX(kTextRight), "Styled");
+  const SavedWords before = SaveAndRead();
+  ASSERT_EQ(before.texts.size(), 1u) << "no block of text was placed";
+  constexpr int kPoints = 36;
+  ASSERT_LT(before.texts[0].font.size, kPoints);
+  ASSERT_LT(before.boxFont.size, kPoints);
+
+  // Everything selected, Edit > Font..., the size typed in place of the one shown, and OK.
+  Me().Control("a");
+  ASSERT_TRUE(Me().Idle());
+  ASSERT_TRUE(Choose("Edit", kFontItem, kFontSeparators));
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().FocusedTitle() == "Font"; }))
+      << "the font dialog did not take the keyboard: " << Me().FocusedTitle();
+  ASSERT_TRUE(Me().Idle());
+  // From the face list past the style list to the size.
+  Me().Key("Tab");
+  Me().Key("Tab");
+  Me().Key("End");
+  for (int i = 0; i < 4; ++i) Me().Key("BackSpace");
+  Me().Type(std::to_string(kPoints));
+  Me().Key("Return");
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().WindowTitled("Font") == 0; }))
+      << "the font dialog stayed";
+  ASSERT_TRUE(Me().Idle());
+
+  // A point is at least a pixel of the screen: the height is the size or more.
+  const SavedWords styled = SaveAndRead();
+  ASSERT_EQ(styled.texts.size(), 1u);
+  EXPECT_GE(styled.texts[0].font.size, kPoints);
+  EXPECT_EQ(styled.boxFont.size, styled.texts[0].font.size)
+      << "the name and the text took different sizes";
+
+  Me().Control("z");
+  ASSERT_TRUE(Me().Idle());
+  const SavedWords undone = SaveAndRead();
+  ASSERT_EQ(undone.texts.size(), 1u);
+  EXPECT_EQ(undone.texts[0].font, before.texts[0].font);
+  EXPECT_EQ(undone.boxFont, before.boxFont);
+}
+
+}  // namespace
+}  // namespace scenario
