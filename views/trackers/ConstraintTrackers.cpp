@@ -342,6 +342,9 @@ void TCurvedSlotTracker::InitCurvedSlotTracker(int16_t commandNumber, TTrackerVi
   InitCnstrTracker(commandNumber, view, world, std::move(placed), slot);
   slot_ = slot;
   SetShowFeedback(1);
+  // A curve is sketched click by click as well as by a drag: each further click adds a control
+  // point, and a click on the last one ends the sketch.
+  SetMultiClick(1);
   slot_->SetTracking(1);
   tracking_ = 1;
 }
