@@ -150,8 +150,8 @@ class ConstraintTools : public window_seen::WorldWindowScenario {
     return Me().Idle();
   }
 
-  // The pointer brought to the spot and seen there before the click, as a hand moves it: a
-  // sketch's next point goes where the program last saw the pointer.
+  // The pointer brought to the spot, and seen there by the program, before the click, as a hand
+  // moves it.
   void ClickAndWait(Spot at) {
     Me().MoveTo(at.x, at.y);
     ASSERT_TRUE(Me().Idle());

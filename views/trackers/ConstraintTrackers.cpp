@@ -354,8 +354,8 @@ void TCurvedSlotTracker::Press(const TVector& world) {
   // A new slot's curve is the sketch alone.
   if (IsCreating()) slot_->DeleteAllControlPoints();
   slot_->InvalidateCurve(0);
-  AddPoint(QV_CPoint(), world);
-  AddPoint(QV_CPoint(), world);
+  AppendControlPoint(world);
+  AppendControlPoint(world);
 }
 
 TCommandCore* TCurvedSlotTracker::TrackStep(int16_t phase, const QV_CPoint& anchor,
@@ -381,8 +381,15 @@ TCommandCore* TCurvedSlotTracker::TrackStep(int16_t phase, const QV_CPoint& anch
 
 int16_t TCurvedSlotTracker::AddPoint(const QV_CPoint&, const TVector& world) {
   if (slot_ == nullptr) return 0;
-  slot_->InsertControlPoint(slot_->ControlPointCount(), world);
+  // A click can come in the same step as the pointer's move to it, before the follower has
+  // followed: the click's own place is the one kept.
+  MovePoint(world);
+  AppendControlPoint(world);
   return 1;
+}
+
+void TCurvedSlotTracker::AppendControlPoint(const TVector& world) {
+  slot_->InsertControlPoint(slot_->ControlPointCount(), world);
 }
 
 void TCurvedSlotTracker::MovePoint(const TVector& world) {

@@ -181,7 +181,8 @@ class TCurvedSlotTracker : public TCnstrTracker {
                           const QV_CPoint& next, bool mouseMoved, const TVector& anchorWorld,
                           const TVector& previousWorld, const TVector& nextWorld,
                           bool moved) override;
-  // Appends a control point after the last and answers 1.
+  // A click: the point that follows the mouse is fixed at the click, a new follower is appended
+  // there, and the answer is 1.
   int16_t AddPoint(const QV_CPoint& screen, const TVector& world) override;
 
   const TVector& StartPoint() const { return start_; }
@@ -194,6 +195,9 @@ class TCurvedSlotTracker : public TCnstrTracker {
   void Finish() override;
 
  private:
+  // Appends a control point after the last.
+  void AppendControlPoint(const TVector& world);
+
   TCurvedSlot* slot_ = nullptr;
   // The slot's tracking flag is set until the release.
   uint16_t tracking_ = 0;

@@ -15,6 +15,8 @@
 #include "constraints/Pistons.h"
 #include "constraints/Slot.h"
 #include "core/Failure.h"
+#include "platform/win32/Message.h"
+#include "platform/win32/WindowMessages.h"
 #include "views/trackers/VertexTracker.h"
 #include "tests/views/trackers/ObjectTrackerWorld.h"
 #include "views/trackers/ConstraintTrackers.h"
@@ -307,6 +309,35 @@ TEST_F(CurvedSlotSketchTest, ClicksAddControlPointsAndTheFollowerGoesAtTheReleas
   // A second gesture on the same slot: its release takes away the point that followed.
   tracker.TrackMouse(2, At(0, 0), At(3, 3), At(3, 3), true);
   EXPECT_EQ(slot.ControlPointCount(), 3);
+}
+
+// Clicks that come in the same step of the loop as the pointer's jump to them: each control
+// point lands at its click, and the release takes away the follower.
+TEST_F(CurvedSlotSketchTest, EachClickKeepsItsOwnPlaceWhenItComesWithTheMoveToIt) {
+  auto& tracker = Make<TCurvedSlotTracker>(kCurvedSlotTool);
+  const QV_CPoint press = At(0, 0);
+  QV_CPoint previous = press;
+  QV_CPoint next = press;
+  tracker.TrackConstrain(press, previous, next);
+  tracker.TrackMouse(0, press, previous, next, true);
+  for (const QV_CPoint click : {At(2, 0), At(2, 2)}) {
+    PostMessage(nullptr, WM_LBUTTONDOWN, 0, static_cast<LPARAM>((click.v << 16) | click.h));
+    next = click;
+    tracker.TrackConstrain(press, previous, next);
+    tracker.TrackMouse(1, press, previous, next, true);
+    previous = next;
+  }
+  tracker.TrackMouse(2, press, previous, previous, true);
+  MSG left;
+  while (PeekMessage(&left, nullptr, 0, 0, PM_REMOVE)) {}
+
+  auto& slot = static_cast<TCurvedSlot&>(*tracker.Constraint());
+  ASSERT_EQ(slot.ControlPointCount(), 3);
+  const TVector first = slot.ControlPoint(1);
+  EXPECT_NEAR(slot.ControlPoint(2).x - first.x, 2.0, 1e-9);
+  EXPECT_NEAR(slot.ControlPoint(2).y - first.y, 0.0, 1e-9);
+  EXPECT_NEAR(slot.ControlPoint(3).x - first.x, 2.0, 1e-9);
+  EXPECT_NEAR(slot.ControlPoint(3).y - first.y, 2.0, 1e-9);
 }
 
 TEST_F(ConstraintTrackersTest, AForceIsAimedByItsTail) {
