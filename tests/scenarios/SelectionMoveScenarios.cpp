@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <functional>
 #include <numbers>
 #include <string>
 
@@ -27,6 +28,8 @@ constexpr int kGridOptionItems = 11, kGridOptionSeparators = 3;
 constexpr int kGridLinesItems = 14, kGridLinesSeparators = 4;
 // The Tools menu's second tool, whose drags of the selection turn it.
 constexpr int kTurningToolItems = 1, kTurningToolSeparators = 0;
+// The editing bar's second button, the turning tool's, from the main window's corner.
+constexpr int kTurnButtonX = 265, kTurnButtonY = 55, kBarButtonStep = 23;
 // How far from the bodies a band starts and ends, in pixels.
 constexpr int kBandMargin = 10;
 // The largest error of a place or size that a drag puts to the nearest pixel, in pixels.
@@ -100,6 +103,34 @@ class SelectionMoves : public Scenario {
   std::string path_;
   SavedWorld opened_;
   Box box_;
+  // Opens a copy, selects the box, chooses the turning tool as `choose` does and drags a quarter
+  // turn round the box's middle: the saved box has turned that far about its middle, alone.
+  void TurnTheBoxWith(const std::string& copy,
+                      const std::function<::testing::AssertionResult()>& choose) {
+    ASSERT_NO_FATAL_FAILURE(OpenCopy(copy));
+    EXPECT_NEAR(SavedTurnOfTheBox(path_), 0.0, 1e-12);
+    ASSERT_TRUE(Choose("World", kGridOptionItems, kGridOptionSeparators));
+    ASSERT_NO_FATAL_FAILURE(SelectTheBox());
+    ASSERT_TRUE(choose());
+    // Right of the middle on the box (clear of the spring's end there) up to a point above it.
+    const int pressX = box_.Right() - box_.width / 8;
+    const int reach = pressX - BoxMiddleX();
+    Me().SlowDrag(pressX, BoxMiddleY(), BoxMiddleX(), BoxMiddleY() - 6 * reach, 12);
+    ASSERT_TRUE(Me().Idle());
+
+    const SavedWorld saved = SaveAndRead();
+    ASSERT_EQ(saved.BodiesOfKind("TRectangle").size(), 1u) << saved.Description();
+    const SavedBody turned = saved.BodiesOfKind("TRectangle")[0];
+    EXPECT_NEAR(turned.x, OpenedBox().x, 1e-9) << saved.Description();
+    EXPECT_NEAR(turned.y, OpenedBox().y, 1e-9) << saved.Description();
+    // A pixel off at the press point, some ten pixels from the middle, is a tenth of a radian.
+    constexpr double kTurnSlack = 0.1;
+    EXPECT_NEAR(SavedTurnOfTheBox(path_), std::numbers::pi / 2, kTurnSlack);
+    // The wheel, not selected, stays as it was.
+    ASSERT_EQ(saved.BodiesOfKind("TOval").size(), 1u) << saved.Description();
+    EXPECT_DOUBLE_EQ(saved.BodiesOfKind("TOval")[0].x, OpenedWheel().x);
+    EXPECT_DOUBLE_EQ(saved.BodiesOfKind("TOval")[0].y, OpenedWheel().y);
+  }
 };
 
 TEST_F(SelectionMoves, ABandFromEmptySpaceAroundBothBodiesSelectsBoth) {
@@ -218,30 +249,27 @@ TEST_F(SelectionMoves, ACornerHandleResizesTheBoxAndUndoGivesItsSizeBack) {
 // it: the selected box, dragged a quarter of the way round (against the clock) from a point on
 // it, keeps its place and is saved turned by a quarter. The world's grid option is switched off
 // first, or every press on the small box would snap to its middle.
+// The turning tool, chosen from the Tools menu or from the editing bar's second button (the
+// picture of a turn), turns the selected box about its middle by a quarter turn dragged round it.
 TEST_F(SelectionMoves, TheTurningToolTurnsTheSelectionAboutItsMiddle) {
-  ASSERT_NO_FATAL_FAILURE(OpenCopy("turn.yb"));
-  EXPECT_NEAR(SavedTurnOfTheBox(path_), 0.0, 1e-12);
-  ASSERT_TRUE(Choose("World", kGridOptionItems, kGridOptionSeparators));
-  ASSERT_NO_FATAL_FAILURE(SelectTheBox());
-  ASSERT_TRUE(Choose("Tools", kTurningToolItems, kTurningToolSeparators));
-  // Right of the middle on the box (clear of the spring's end there) up to a point above it.
-  const int pressX = box_.Right() - box_.width / 8;
-  const int reach = pressX - BoxMiddleX();
-  Me().SlowDrag(pressX, BoxMiddleY(), BoxMiddleX(), BoxMiddleY() - 6 * reach, 12);
-  ASSERT_TRUE(Me().Idle());
+  ASSERT_NO_FATAL_FAILURE(TurnTheBoxWith("turn.yb", [this] {
+    return Choose("Tools", kTurningToolItems, kTurningToolSeparators);
+  }));
+}
 
-  const SavedWorld saved = SaveAndRead();
-  ASSERT_EQ(saved.BodiesOfKind("TRectangle").size(), 1u) << saved.Description();
-  const SavedBody turned = saved.BodiesOfKind("TRectangle")[0];
-  EXPECT_NEAR(turned.x, OpenedBox().x, 1e-9) << saved.Description();
-  EXPECT_NEAR(turned.y, OpenedBox().y, 1e-9) << saved.Description();
-  // A pixel off at the press point, some ten pixels from the middle, is a tenth of a radian.
-  constexpr double kTurnSlack = 0.1;
-  EXPECT_NEAR(SavedTurnOfTheBox(path_), std::numbers::pi / 2, kTurnSlack);
-  // The wheel, not selected, stays as it was.
-  ASSERT_EQ(saved.BodiesOfKind("TOval").size(), 1u) << saved.Description();
-  EXPECT_DOUBLE_EQ(saved.BodiesOfKind("TOval")[0].x, OpenedWheel().x);
-  EXPECT_DOUBLE_EQ(saved.BodiesOfKind("TOval")[0].y, OpenedWheel().y);
+TEST_F(SelectionMoves, TheEditingBarsTurnButtonTurnsTheSelectionToo) {
+  ASSERT_NO_FATAL_FAILURE(TurnTheBoxWith("turn-by-button.yb", [this] {
+    const Box frame = Frame();
+    Me().Click(frame.x + kTurnButtonX, frame.y + kTurnButtonY);
+    return Me().Idle();
+  }));
+  // Every tool of the bar (select, turn, zoom in, zoom out) is taken up without a complaint.
+  const Box frame = Frame();
+  for (int button = 0; button < 4; ++button) {
+    Me().Click(frame.x + kTurnButtonX + (button - 1) * kBarButtonStep, frame.y + kTurnButtonY);
+    ASSERT_TRUE(Me().Idle());
+    EXPECT_EQ(Me().ShownWindows(), 1) << "button " << button << " raised an alert";
+  }
 }
 
 }  // namespace

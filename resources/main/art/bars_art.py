@@ -100,7 +100,7 @@ BODIES = [
                *(p.line(x, 13, x + 1, 14) for x in range(3, 13, 2))),
 ]
 
-# Editing tools: select, select and drag, rotate, zoom in, zoom out.
+# Editing tools: select, select and turn, zoom in, zoom out.
 def arrow(p, x=3, y=1):
     p.path([(x, y), (x, y + 10), (x + 3, y + 7), (x + 6, y + 11), (x + 7, y + 10), (x + 5, y + 6),
             (x + 8, y + 6)], '#', True)
@@ -108,7 +108,6 @@ def arrow(p, x=3, y=1):
 
 EDITING = [
     lambda p: arrow(p),
-    lambda p: (arrow(p, 1, 1), p.box(10, 9, 14, 13, 'b', 'o')),
     lambda p: (p.ring(7.5, 7.5, 5, '#'), p.box(6, 1, 9, 3, '.', '.'), p.path([(10, 0), (10, 3), (13, 3)], 'r')),
     lambda p: (p.ring(6, 6, 4.5, '#', 'o'), p.line(9, 9, 13, 13), p.line(10, 9, 14, 13),
                p.line(4, 6, 8, 6, 'b'), p.line(6, 4, 6, 8, 'b')),

@@ -224,7 +224,7 @@ TEST_F(MainToolBarTest, TheOtherBarsAreDockedBesideTheirNeighbours) {
   EXPECT_EQ(tip.text, "Polygon");
   EXPECT_FALSE(tip.uFlags & TTF_ALWAYSTIP);
   CToolBar& editingBar = frame_->Bar(F::kBar2);
-  editingBar.GetItemRect(4, &first);
+  editingBar.GetItemRect(3, &first);
   EXPECT_EQ(editingBar.OnToolHitTest(POINT{first.right - 1, first.bottom - 1}, &tip), 2006);
   EXPECT_EQ(tip.text, "Zoom Out");
   EXPECT_TRUE(tip.uFlags & TTF_ALWAYSTIP);
