@@ -123,6 +123,9 @@ bool TInput::ShowsValueText() const {
 
 void TInput::SetKind(TInputKind kind) {
   if (kind == kind_) return;
+  // The field being typed into belongs to the old kind's layout: the typing ends first, its
+  // number taken, rather than leaving an edit control over a kind that has no such field.
+  EndTextEdit();
   Invalidate();
   // Only the table kind holds a table.
   if (kind_ == TInputKind::kTable && kind != TInputKind::kReading) SetDataTable(nullptr);

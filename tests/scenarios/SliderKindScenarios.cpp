@@ -1,0 +1,193 @@
+// The kinds an input can take, chosen from its own Input menu at the desktop: a slider on the
+// spring's constant becomes a text box whose typed value drives the constant, then a button and
+// a table, each drawn and saved as that kind. And Edit > New Button... places an action button
+// that runs the world when it is clicked.
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "constraints/Springs.h"
+#include "inout/gadgets/ActionButton.h"
+#include "inout/inputs/Input.h"
+#include "model/world/QVDoc.h"
+#include "tests/scenarios/BodiesSeen.h"
+#include "tests/scenarios/Harness.h"
+#include "tools/samples/SampleWorlds.h"
+
+namespace scenario {
+namespace {
+
+using namespace spring_and_pin;
+
+constexpr char kSample[] = "spring-and-pin.yb";
+// The command of the Run the world action.
+constexpr int kCmdRun = 1031;
+
+// The spring's constant and the world's input as a saved document keeps them.
+struct SavedInput {
+  std::string failure;  // why there is nothing to compare, or ""
+  std::string formula;  // the text of the spring's constant
+  bool named = false;   // whether that formula names the input
+  double value = 0.0;
+  TInputKind kind = TInputKind::kReading;
+};
+
+SavedInput ReadSavedInput(const std::string& path) {
+  SavedInput saved;
+  const ProgramUnits units;
+  TQVDoc document;
+  document.ReadDocument(path);
+  TWorldDoc& world = document.World();
+  auto* spring = dynamic_cast<TLSpring*>(world.FindObject(sample_worlds::kSpringId));
+  if (spring == nullptr) {
+    saved.failure = "the saved world has no spring";
+    return saved;
+  }
+  Str255 text;
+  spring->Quantity().GetText(text);
+  saved.formula = text.AsCString();
+  saved.named = NamesSlider(world, spring->Quantity(), saved.value);
+  int inputs = 0;
+  for (TLink* object : world.Objects()) {
+    if (const auto* input = dynamic_cast<const TInput*>(object)) {
+      saved.kind = input->GetKind();
+      ++inputs;
+    }
+  }
+  if (inputs != 1) saved.failure = "the saved world has " + std::to_string(inputs) + " inputs";
+  return saved;
+}
+
+// The commands of the action buttons a saved document holds.
+std::vector<int> SavedButtonCommands(const std::string& path) {
+  std::vector<int> commands;
+  const ProgramUnits units;
+  TQVDoc document;
+  document.ReadDocument(path);
+  for (TLink* object : document.World().Objects())
+    if (const auto* button = dynamic_cast<const TActionButton*>(object))
+      commands.push_back(button->GetCommand());
+  return commands;
+}
+
+class SliderKinds : public Scenario {
+ protected:
+  // A fresh program on a copy of the sample under the name, which the test may save.
+  ::testing::AssertionResult StartOnCopy(const std::string& name) {
+    std::filesystem::copy_file(Home().Sample(kSample), Home().Sample(name),
+                               std::filesystem::copy_options::overwrite_existing);
+    return StartOnSample(name);
+  }
+  // The room left of the spring's anchor, where new gadgets appear.
+  Box GadgetArea() const {
+    const Box frame = Frame();
+    return {frame.x + kGadgetsX, frame.y + kGadgetsY, kAnchorX - 6 - kGadgetsX, 100};
+  }
+  ::testing::AssertionResult Save() {
+    Me().Control("s");
+    return Me().Idle();
+  }
+};
+
+// The spring's slider, selected by a press beside its track, becomes a text box from its own
+// Input menu; a number typed into the box and Return is the spring's constant. While the box is
+// still being typed into it becomes a button, then a table.
+TEST_F(SliderKinds, ASliderBecomesATextBoxAButtonAndATableFromItsOwnMenu) {
+  constexpr char kCopy[] = "slider-kinds.yb";
+  ASSERT_TRUE(StartOnCopy(kCopy));
+  const Box frame = Frame();
+  const Box area = GadgetArea();
+  const Picture empty = Me().Grab(area);
+  Me().Click(frame.x + (kAnchorX + kBoxX) / 2, frame.y + kObjectsY);
+  ASSERT_TRUE(Me().Idle());
+  // Input > Spring constant, below Active when...
+  ASSERT_TRUE(ChooseMenu(MenuTitleX("Input"), 1, 0));
+  ASSERT_TRUE(Me().Idle());
+  const Box slider = ChangedBox(empty, Me().Grab(area));
+  ASSERT_GE(slider.width, 40) << "no slider appeared at the top left of the world";
+  const int y = slider.y + slider.height / 2;
+  // The margin left of the track: a press there takes the slider rather than its thumb.
+  Me().Click(slider.x - 2, y);
+  ASSERT_TRUE(Me().Idle());
+  const Picture asSlider = Me().Grab(area);
+
+  // The slider's own menu: Slider, Text Box, Button, Table.
+  ASSERT_TRUE(ChooseMenu(MenuTitleX("Input"), 1, 0));
+  ASSERT_TRUE(Me().Idle());
+  ASSERT_EQ(Me().ShownWindows(), 1) << "the menu stayed open: its item is greyed";
+  const Picture asTextBox = Me().Grab(area);
+  EXPECT_NE(asTextBox, asSlider) << "the slider still shows as it was";
+  Me().Click(slider.x + slider.width / 2, y);
+  ASSERT_TRUE(Me().Idle());
+  Me().Type("42");
+  Me().Key("Return");
+  ASSERT_TRUE(Me().Idle());
+  EXPECT_NE(Me().Grab(area), asTextBox) << "the box does not show the number typed";
+  ASSERT_TRUE(Save());
+  SavedInput saved = ReadSavedInput(Home().Sample(kCopy));
+  ASSERT_EQ(saved.failure, "");
+  EXPECT_EQ(saved.kind, TInputKind::kTextBox);
+  EXPECT_TRUE(saved.named) << "the constant reads no input: " << saved.formula;
+  EXPECT_EQ(saved.value, 42.0);
+
+  const Picture typed = Me().Grab(area);
+  ASSERT_TRUE(ChooseMenu(MenuTitleX("Input"), 2, 0));
+  ASSERT_TRUE(Me().Idle());
+  const Picture asButton = Me().Grab(area);
+  EXPECT_NE(asButton, typed) << "the text box still shows as it was";
+  // A button's name stands in its middle: the typing ends with the kind, and nothing of the
+  // typed number is left at the left of the face.
+  const Box left{slider.x + 4, slider.y + 3, slider.width / 3, slider.height - 5};
+  EXPECT_EQ(Me().Grab(left).Count(IsDark), 0) << "the typing went on over the button";
+  ASSERT_TRUE(Save());
+  saved = ReadSavedInput(Home().Sample(kCopy));
+  ASSERT_EQ(saved.failure, "");
+  EXPECT_EQ(saved.kind, TInputKind::kButton);
+  EXPECT_TRUE(saved.named) << "the constant lost its input: " << saved.formula;
+
+  ASSERT_TRUE(ChooseMenu(MenuTitleX("Input"), 3, 0));
+  ASSERT_TRUE(Me().Idle());
+  EXPECT_NE(Me().Grab(area), asButton) << "the button still shows as it was";
+  ASSERT_TRUE(Save());
+  saved = ReadSavedInput(Home().Sample(kCopy));
+  ASSERT_EQ(saved.failure, "");
+  EXPECT_EQ(saved.kind, TInputKind::kTable);
+}
+
+// Edit > New Button... asks what the button does; Run the world, the first action, puts a
+// button at the top left of the world's view, and a click on it runs the world.
+TEST_F(SliderKinds, ANewButtonThatRunsTheWorldRunsItWhenClicked) {
+  constexpr char kCopy[] = "run-button.yb";
+  ASSERT_TRUE(StartOnCopy(kCopy));
+  const Box frame = Frame();
+  const Box view{frame.x + 40, frame.y + 80, frame.width - 80, frame.height - 160};
+  const Picture before = Me().Grab(view);
+  ASSERT_TRUE(ChooseMenu(MenuTitleX("Edit"), 8, 3));
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().WindowTitled("Button Action") != 0; }))
+      << "the New Button dialog did not open";
+  ASSERT_TRUE(Me().Idle());
+  Me().Key("Down");
+  Me().Key("Return");
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().WindowTitled("Button Action") == 0; }))
+      << "the dialog stayed open";
+  ASSERT_TRUE(Me().Idle());
+  const Box button = ChangedBox(before, Me().Grab(view));
+  ASSERT_FALSE(button.Empty()) << "no button appeared";
+  ASSERT_LT(button.x, frame.x + kAnchorX) << "the button is not at the top left of the world";
+  ASSERT_LT(button.y, frame.y + kObjectsY) << "the button is not at the top left of the world";
+  ASSERT_TRUE(Save());
+  EXPECT_EQ(SavedButtonCommands(Home().Sample(kCopy)), std::vector<int>{kCmdRun});
+
+  // The world away from the button: the spring and the box, which move during a run.
+  const Box world{frame.x + kAnchorX + 20, frame.y + kObjectsY - 60, kBoxX - kAnchorX + 60, 120};
+  const Picture still = Me().Grab(world);
+  Me().Click(button.x + button.width / 2, button.y + button.height / 2);
+  EXPECT_TRUE(Me().WaitUntil([&] { return Me().Grab(world) != still; }))
+      << "the world did not run";
+  Me().Control("period");
+  ASSERT_TRUE(Me().Idle());
+}
+
+}  // namespace
+}  // namespace scenario
