@@ -166,6 +166,13 @@ std::unique_ptr<TCommandCore> MakeGadgetTracker(int16_t command, TWorldDoc& worl
 
 namespace {
 
+// A new button shows its name on its face: it starts as the caption of what the button does,
+// so that the face reads it rather than standing blank.
+void NameAfterCaption(TActionButton& button) {
+  button.SetName(button.GetButtonText());
+  button.AdjustSize();
+}
+
 // The new button of the New Button command: one that performs the chosen command, or one that
 // opens the chosen document.
 std::unique_ptr<TLink> MakeTemplateButton(const TTemplateChoice& choice) {
@@ -176,13 +183,13 @@ std::unique_ptr<TLink> MakeTemplateButton(const TTemplateChoice& choice) {
     TActionDocument document;
     document.path = Str255(choice.path.c_str());
     button->RefreshOpenCaption(document);
-    button->AdjustSize();
+    NameAfterCaption(*button);
     return button;
   }
   auto button = std::make_unique<TActionButton>();
   button->Initialize();
   button->SetCommand(choice.item);
-  button->AdjustSize();
+  NameAfterCaption(*button);
   return button;
 }
 

@@ -176,6 +176,10 @@ TEST_F(SliderKinds, ANewButtonThatRunsTheWorldRunsItWhenClicked) {
   ASSERT_FALSE(button.Empty()) << "no button appeared";
   ASSERT_LT(button.x, frame.x + kAnchorX) << "the button is not at the top left of the world";
   ASSERT_LT(button.y, frame.y + kObjectsY) << "the button is not at the top left of the world";
+  // Its face reads what it does: the word Run, inked inside the outline.
+  EXPECT_GE(button.width, 30) << "the button is too narrow to name its action";
+  const Box face{button.x + 4, button.y + 3, button.width - 8, button.height - 6};
+  EXPECT_GT(Me().Grab(face).Count(IsDark), 20) << "the button's face is blank";
   ASSERT_TRUE(Save());
   EXPECT_EQ(SavedButtonCommands(Home().Sample(kCopy)), std::vector<int>{kCmdRun});
 
