@@ -72,6 +72,25 @@ void TPictureAttachAction::DoWork() {
     picture_->AttachTo(picture_->GetAttachedBody(), false);
 }
 
+void TPictureAttachAction::AfterWork() {
+  TActionBase::AfterWork();
+  RedrawWorld();
+}
+
+void TPictureAttachAction::Undo() {
+  TActionBase::Undo();
+  RedrawWorld();
+}
+
+void TPictureAttachAction::Redo() {
+  TActionBase::Redo();
+  RedrawWorld();
+}
+
+void TPictureAttachAction::RedrawWorld() {
+  if (GetContext() != nullptr) GetContext()->RedrawAll(1, 1);
+}
+
 bool PictureAttachApplies(int16_t command, TWorldDoc& world) {
   if (command == kCmdAttachPictureToBody) return ChooseAttach(world).picture != nullptr;
   if (command == kCmdDetachPictureFromBody) return ChooseDetach(world) != nullptr;

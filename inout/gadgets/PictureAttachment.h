@@ -17,8 +17,15 @@ class TPictureAttachAction : public TActionBase {
   void InitPictureAttach(int16_t command, TWorldDoc& world, TPictGadgetBase& picture, TMass* body);
   void BeforePrepare() override;
   void DoWork() override;
+  // The picture changes place and the body its look: the world is drawn again after the work
+  // and after undo and redo.
+  void AfterWork() override;
+  void Undo() override;
+  void Redo() override;
 
  private:
+  void RedrawWorld();
+
   TPictGadgetBase* picture_ = nullptr;
   TMass* body_ = nullptr;
 };
