@@ -74,20 +74,6 @@ void TPictureAttachAction::DoWork() {
 
 void TPictureAttachAction::AfterWork() {
   TActionBase::AfterWork();
-  RedrawWorld();
-}
-
-void TPictureAttachAction::Undo() {
-  TActionBase::Undo();
-  RedrawWorld();
-}
-
-void TPictureAttachAction::Redo() {
-  TActionBase::Redo();
-  RedrawWorld();
-}
-
-void TPictureAttachAction::RedrawWorld() {
   if (GetContext() != nullptr) GetContext()->RedrawAll(1, 1);
 }
 

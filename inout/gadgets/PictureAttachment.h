@@ -18,14 +18,10 @@ class TPictureAttachAction : public TActionBase {
   void BeforePrepare() override;
   void DoWork() override;
   // The picture changes place and the body its look: the world is drawn again after the work
-  // and after undo and redo.
+  // (undo and redo draw what their images change).
   void AfterWork() override;
-  void Undo() override;
-  void Redo() override;
 
  private:
-  void RedrawWorld();
-
   TPictGadgetBase* picture_ = nullptr;
   TMass* body_ = nullptr;
 };

@@ -288,6 +288,13 @@ TEST_F(PicturesAndVectors, AnAttachedPictureRidesWithTheBoxUntilItIsDetached) {
   EXPECT_NEAR(MiddleX(carried), MiddleX(box_), 1) << "the picture is not on the box";
   EXPECT_NEAR(MiddleY(carried), MiddleY(box_), 1) << "the picture is not on the box";
   EXPECT_TRUE(FindBox().Empty()) << "the box still shows its own outline";
+  // Undone, the picture is back in its own place; the undo undone, on the box again.
+  Me().Control("z");
+  ASSERT_TRUE(Settle());
+  EXPECT_EQ(Red(), standing) << "the undone attachment left the picture on the box";
+  Me().Control("z");
+  ASSERT_TRUE(Settle());
+  EXPECT_EQ(Red(), carried) << "the attachment done again left the picture in its place";
   Me().Control("s");
   ASSERT_TRUE(Settle());
   EXPECT_EQ(SavedCarrier(path_), boxBody_.id) << "the saved picture is not carried by the box";
