@@ -101,6 +101,7 @@ class TInput : public TInOutput, public TRunInput {
   void EndTextEdit();
   TInputEdit* GetTextEdit() const { return edit_; }
   bool BeginWindowTextEdit(MacPoint point, CWnd* window) override;
+  void EndWindowTextEdit() override { EndTextEdit(); }
   // Writes the value text into the open edit control.
   void ShowValueTextInEdit();
   // Closes the open edit control without applying its text.

@@ -113,6 +113,8 @@ class TWindowGadget {
   // A press in a field the user types into (an input's value) opens an edit control over it in
   // the window (whose client pixels are the view's); true when it did.
   virtual bool BeginWindowTextEdit(MacPoint /*point*/, CWnd* /*window*/) { return false; }
+  // Ends that typing, taking a number typed; nothing when none is open.
+  virtual void EndWindowTextEdit() {}
   // The control's rectangle in the window's pixels, and a move of it by (dh, dv) pixels.
   virtual MacRect WindowFrame() const = 0;
   virtual void OffsetOnWindow(int16_t dh, int16_t dv) = 0;

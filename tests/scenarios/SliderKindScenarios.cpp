@@ -131,6 +131,23 @@ TEST_F(SliderKinds, ASliderBecomesATextBoxAButtonAndATableFromItsOwnMenu) {
   EXPECT_TRUE(saved.named) << "the constant reads no input: " << saved.formula;
   EXPECT_EQ(saved.value, 42.0);
 
+  // A press on the world's background ends the typing: keys then no longer reach the box.
+  Me().Click(frame.x + kAnchorX + 40, frame.y + kObjectsY + 120);
+  ASSERT_TRUE(Me().Idle());
+  Me().Type("7");
+  Me().Key("Return");
+  ASSERT_TRUE(Me().Idle());
+  ASSERT_TRUE(Save());
+  saved = ReadSavedInput(Home().Sample(kCopy));
+  EXPECT_EQ(saved.value, 42.0) << "the box took keys typed after a press elsewhere";
+
+  // Selected again and typed into, the box becomes a button before Return.
+  Me().Click(slider.x - 2, y);
+  ASSERT_TRUE(Me().Idle());
+  Me().Click(slider.x + slider.width / 2, y);
+  ASSERT_TRUE(Me().Idle());
+  Me().Type("5");
+  ASSERT_TRUE(Me().Idle());
   const Picture typed = Me().Grab(area);
   ASSERT_TRUE(ChooseMenu(MenuTitleX("Input"), 2, 0));
   ASSERT_TRUE(Me().Idle());

@@ -310,8 +310,12 @@ TCommandCore* TWorldClickDispatch::CurvedSlotVertexGesture(const MacPoint& point
 }
 
 TCommandCore* TWorldClickDispatch::ClickDispatch(const MacPoint& point, TMouseEvent* event) {
-  // A press elsewhere ends the typing of a gadget's text (which may take an emptied gadget out).
+  // A press elsewhere ends the typing of a gadget's text (which may take an emptied gadget out)
+  // and the typing of an input's value: its edit control would otherwise keep the keyboard,
+  // unseen once the world redraws over it, and take the keys meant for the world.
   view_.EndGadgetTextEdit();
+  for (TLink* object : world_.Objects())
+    if (auto* gadget = dynamic_cast<TWindowGadget*>(object)) gadget->EndWindowTextEdit();
   if (world_.GetPlayerMode() == 0 && world_.FirstRunningCommand() == nullptr)
     if (TCommandCore* resize = WindowHandleGesture(point, RecordOf(point, event))) return resize;
   // A control on the window is worked by a press, also while the world runs: the frontmost
