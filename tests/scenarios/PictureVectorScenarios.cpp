@@ -361,6 +361,38 @@ TEST_F(PicturesAndVectors, AccelerationAndForceArrowsAppearBesideTheSelectedBox)
   EXPECT_LE(std::abs(MiddleY(force.around) - MiddleY(box_)), 40) << "the new ink is not by the box";
 }
 
+// Arrows chosen part of the way through a run: the recorded frames hold no values for them, so
+// the world asks to go back to its start first, as before any edit, and its start stays where it
+// was.
+TEST_F(PicturesAndVectors, ArrowsChosenAfterAStepAskToGoBackToTheStart) {
+  ASSERT_NO_FATAL_FAILURE(Open(kVectorSample, false));
+  const Box start = box_;
+  const Picture plain = FirstStep();
+  box_ = FindBox();
+  ASSERT_FALSE(box_.Empty()) << "the box is not shown after a step";
+  ASSERT_NE(box_, start) << "the step did not move the box";
+  Me().Click(BoxX(), BoxY());
+  ASSERT_TRUE(Settle());
+  ASSERT_TRUE(Vectors(kAccelerationItem, 0));
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().WindowTitled("Yarrowby") != 0; }))
+      << "the arrow was shown over the recorded frames without a question";
+  Me().Key("Return");
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().WindowTitled("Yarrowby") == 0; }))
+      << "Return did not answer the question";
+  Me().Click(world_.x + 4, world_.y + 4);
+  ASSERT_TRUE(Settle());
+  EXPECT_EQ(FindBox(), start) << "the yes did not take the world back to its start";
+
+  // Chosen again at the start, the arrow shows beside the box at the first frame, which is the
+  // one worked out before.
+  box_ = start;
+  ASSERT_TRUE(ShowForTheBox(kAccelerationItem));
+  const NewInk acceleration = InkAdded(plain, FirstStep());
+  EXPECT_GE(acceleration.count, 30) << "no acceleration arrow appeared";
+  EXPECT_LE(std::abs(MiddleY(acceleration.around) - MiddleY(start)), 40)
+      << "the new ink is not by the box";
+}
+
 TEST_F(PicturesAndVectors, TheVectorDialogsChangeHowTheArrowsAreDrawn) {
   ASSERT_NO_FATAL_FAILURE(Open(kVectorSample, false));
   const Picture plain = FirstStep();

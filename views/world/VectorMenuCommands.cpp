@@ -6,6 +6,7 @@
 #include "bodies/vectors/VectorThing.h"
 #include "model/command/PropertyOps.h"
 #include "model/world/WorldDoc.h"
+#include "model/world/WorldEditCheck.h"
 #include "ui/dialogs/DialogCommand.h"
 
 namespace {
@@ -42,6 +43,10 @@ TCommandCore* MakeVectorMenuCommand(int16_t command, TWorldDoc& world) {
     allShown = allShown && shown != 0;
   }
   if (knowing.empty()) return nullptr;
+  // The recorded frames hold no values for an arrow shown now, and a change part of the way
+  // through a run would make the frame on the screen the world's start: the user is asked
+  // first, as before any edit of a world that has run.
+  CheckWorldEdit(world);
   const uint16_t value = command == kCmdRemoveVectors || !allShown ? 1 : 0;
   auto op = std::make_unique<TVectorMenuOp>(command, value);
   op->InitPropertyOp(command, &world, 1);
