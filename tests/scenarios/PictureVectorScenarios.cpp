@@ -2,7 +2,8 @@
 // of a selected body, on a private copy of the spring-and-pin sample. Edit > Attach Picture to
 // Body makes the box carry a red picture in place of its shape through a run, Edit > Detach
 // Picture gives the box its shape back; World > Vectors shows the box's acceleration and force
-// arrows, and the Vector Lengths and Vector Display dialogs change how they are drawn. Each is
+// arrows (asking first to go back to the start when chosen part of the way through a run), and
+// the Vector Lengths and Vector Display dialogs change how they are drawn. Each is
 // seen in the window's pixels, and the attachment and the arrows' length also in the saved world
 // read back.
 
