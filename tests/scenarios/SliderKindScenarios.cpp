@@ -157,6 +157,9 @@ TEST_F(SliderKinds, ASliderBecomesATextBoxAButtonAndATableFromItsOwnMenu) {
   // typed number is left at the left of the face.
   const Box left{slider.x + 4, slider.y + 3, slider.width / 3, slider.height - 5};
   EXPECT_EQ(Me().Grab(left).Count(IsDark), 0) << "the typing went on over the button";
+  // The button is lower than the box was: the box's bottom edge is gone with it.
+  const Box below{slider.x + 2, slider.y + slider.height + 6, slider.width / 3, 6};
+  EXPECT_EQ(Me().Grab(below).Count(IsDark), 0) << "the text box's outline stayed under the button";
   ASSERT_TRUE(Save());
   saved = ReadSavedInput(Home().Sample(kCopy));
   ASSERT_EQ(saved.failure, "");

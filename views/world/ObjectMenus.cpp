@@ -16,6 +16,7 @@
 #include "core/MenuSetup.h"
 #include "core/Resources.h"
 #include "model/command/PropertyOps.h"
+#include "model/world/WorldDisplay.h"
 #include "model/world/WorldDoc.h"
 #include "platform/win32/Menu.h"
 
@@ -38,9 +39,30 @@ bool IsInput(const TLink* object) {
 }
 
 // A kind changes much of an input (its layout, its value's range): undo takes back the whole.
+// The input's frame changes with its kind, so the world's views are drawn again each way: the
+// room the old kind took would otherwise keep its pixels.
 class TInputKindOp : public TChoicePropertyOp {
  public:
+  explicit TInputKindOp(TWorldDoc& world) : world_(world) {}
   void NoteTarget(TLink* object) override { TPropertyOp::NoteTarget(object); }
+  void DoWork() override {
+    TChoicePropertyOp::DoWork();
+    RedrawViews();
+  }
+  void Undo() override {
+    TChoicePropertyOp::Undo();
+    RedrawViews();
+  }
+  void Redo() override {
+    TChoicePropertyOp::Redo();
+    RedrawViews();
+  }
+
+ private:
+  void RedrawViews() {
+    if (TWorldDisplay* display = world_.GetDisplay()) display->InvalidateViews();
+  }
+  TWorldDoc& world_;
 };
 
 template <typename T>
@@ -106,7 +128,7 @@ HMENU ShowPopup(HMENU bar, int32_t position, const char* title, HMENU popup) {
 std::unique_ptr<TCommandCore> MakeInputKindCommand(int16_t command, TWorldDoc& world) {
   for (const TInputKindItem& item : kInputKindItems) {
     if (item.command != command) continue;
-    auto op = std::make_unique<TInputKindOp>();
+    auto op = std::make_unique<TInputKindOp>(world);
     op->InitValue(command, &world, 1, item.tag);
     bool any = false;
     for (TLink* object : world.Selection()) {
