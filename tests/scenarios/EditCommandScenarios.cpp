@@ -73,16 +73,6 @@ class EditCommands : public Scenario {
     return box_.y + box_.height / 2 - Pixels(OpenedWheel().y - OpenedBox().y) - up;
   }
 
-  // A click with the shift key held.
-  static void ShiftClick(int x, int y) {
-    XDisplay* display = Desktop().Display();
-    const unsigned int shift = XKeysymToKeycode(display, XStringToKeysym("Shift_L"));
-    XTestFakeKeyEvent(display, shift, True, CurrentTime);
-    XFlush(display);
-    Me().Click(x, y);
-    XTestFakeKeyEvent(display, shift, False, CurrentTime);
-    XFlush(display);
-  }
 
   ::testing::AssertionResult ChooseEdit(int items, int separators) {
     if (::testing::AssertionResult chosen = Choose("Edit", items, separators); !chosen)
@@ -101,7 +91,7 @@ TEST_F(EditCommands, ShiftClickedBodiesAreDeletedTogether) {
   ASSERT_NO_FATAL_FAILURE(OpenCopy("shift-both.yb"));
   Me().Click(BoxX(), BoxY());
   ASSERT_TRUE(Me().Idle());
-  ShiftClick(WheelX(), WheelY(20));
+  Me().ShiftClick(WheelX(), WheelY(20));
   ASSERT_TRUE(Me().Idle());
   Me().Key("Delete");
   ASSERT_TRUE(Me().Idle());
@@ -115,10 +105,10 @@ TEST_F(EditCommands, ASecondShiftClickTakesTheBodyOutOfTheSelection) {
   ASSERT_NO_FATAL_FAILURE(OpenCopy("shift-back.yb"));
   Me().Click(BoxX(), BoxY());
   ASSERT_TRUE(Me().Idle());
-  ShiftClick(WheelX(), WheelY(20));
+  Me().ShiftClick(WheelX(), WheelY(20));
   ASSERT_TRUE(Me().Idle());
   // Well away from the first, so that the two clicks are not taken for a double click.
-  ShiftClick(WheelX(), WheelY(-20));
+  Me().ShiftClick(WheelX(), WheelY(-20));
   ASSERT_TRUE(Me().Idle());
   Me().Key("Delete");
   ASSERT_TRUE(Me().Idle());

@@ -303,6 +303,15 @@ void Person::Click(int x, int y, int button) {
   Release(button);
 }
 
+void Person::ShiftClick(int x, int y) {
+  const KeyCode shift = XKeysymToKeycode(display_, SymbolOf("Shift_L"));
+  XTestFakeKeyEvent(display_, shift, True, CurrentTime);
+  Flush();
+  Click(x, y);
+  XTestFakeKeyEvent(display_, shift, False, CurrentTime);
+  Flush();
+}
+
 void Person::DoubleClick(int x, int y) {
   Click(x, y);
   Press();

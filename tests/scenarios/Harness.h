@@ -133,6 +133,8 @@ class Person {
   void Press(int button = 1);
   void Release(int button = 1);
   void Click(int x, int y, int button = 1);
+  // A click with the shift key held, which adds to the selection or takes out of it.
+  void ShiftClick(int x, int y);
   void DoubleClick(int x, int y);
   // A slow drag waits for the program to be idle after each of its moves; a fast one sends the
   // press, three moves and the release together.

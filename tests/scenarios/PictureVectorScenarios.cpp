@@ -176,16 +176,6 @@ class PicturesAndVectors : public window_seen::WorldWindowScenario {
                        static_cast<int>(boxBody_.height * scale_ + 0.5));
   }
 
-  // A click with the shift key held.
-  static void ShiftClick(int x, int y) {
-    XDisplay* display = Desktop().Display();
-    const unsigned int shift = XKeysymToKeycode(display, XStringToKeysym("Shift_L"));
-    XTestFakeKeyEvent(display, shift, True, CurrentTime);
-    XFlush(display);
-    Me().Click(x, y);
-    XTestFakeKeyEvent(display, shift, False, CurrentTime);
-    XFlush(display);
-  }
 
   Box Red() const { return Me().Grab(world_).BoundsOf(IsRed); }
   // A point inside the box, above the spring's end at its centre.
@@ -281,7 +271,7 @@ TEST_F(PicturesAndVectors, AnAttachedPictureRidesWithTheBoxUntilItIsDetached) {
   // The picture and the box selected together, the box carries the picture at its centre.
   Me().Click(MiddleX(standing), MiddleY(standing));
   ASSERT_TRUE(Me().Idle());
-  ShiftClick(BoxX(), BoxY());
+  Me().ShiftClick(BoxX(), BoxY());
   ASSERT_TRUE(Settle());
   ASSERT_TRUE(Edit(kAttachItem));
   const Box carried = Red();

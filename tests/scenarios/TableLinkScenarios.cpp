@@ -133,16 +133,6 @@ class TableLink : public Scenario {
     return ChangedBox(before, Me().Grab(room));
   }
 
-  // A click with the shift key held, which adds to the selection.
-  static void ShiftClick(int x, int y) {
-    XDisplay* display = Desktop().Display();
-    const unsigned int shift = XKeysymToKeycode(display, XStringToKeysym("Shift_L"));
-    XTestFakeKeyEvent(display, shift, True, CurrentTime);
-    XFlush(display);
-    Me().Click(x, y);
-    XTestFakeKeyEvent(display, shift, False, CurrentTime);
-    XFlush(display);
-  }
 
   // A point of the dialog given in dialog units, on the screen.
   static std::pair<int, int> DialogPoint(XWindowId dialog, int x, int y) {
@@ -181,7 +171,7 @@ TEST_F(TableLink, ASteppedWorldWritesItsMeterToTheTableAndItsSliderFollowsACell)
   // the meter adds the meter.
   Me().SlowDrag(slider.x - 8, slider.Bottom() + 8, slider.Right() + 7, slider.y - 6);
   ASSERT_TRUE(Me().Idle());
-  ShiftClick(meter.x + meter.width / 2, meter.y + meter.height / 2);
+  Me().ShiftClick(meter.x + meter.width / 2, meter.y + meter.height / 2);
   ASSERT_TRUE(Me().Idle());
 
   // World > Link to External Table...: below twenty-three items and six separators. A click
