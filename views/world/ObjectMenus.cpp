@@ -16,7 +16,6 @@
 #include "core/MenuSetup.h"
 #include "core/Resources.h"
 #include "model/command/PropertyOps.h"
-#include "model/world/WorldDisplay.h"
 #include "model/world/WorldDoc.h"
 #include "platform/win32/Menu.h"
 
@@ -43,7 +42,6 @@ bool IsInput(const TLink* object) {
 // room the old kind took would otherwise keep its pixels.
 class TInputKindOp : public TChoicePropertyOp {
  public:
-  explicit TInputKindOp(TWorldDoc& world) : world_(world) {}
   void NoteTarget(TLink* object) override { TPropertyOp::NoteTarget(object); }
   void DoWork() override {
     TChoicePropertyOp::DoWork();
@@ -60,9 +58,8 @@ class TInputKindOp : public TChoicePropertyOp {
 
  private:
   void RedrawViews() {
-    if (TWorldDisplay* display = world_.GetDisplay()) display->InvalidateViews();
+    if (GetContext() != nullptr) GetContext()->RedrawAll(1, 1);
   }
-  TWorldDoc& world_;
 };
 
 template <typename T>
@@ -128,7 +125,7 @@ HMENU ShowPopup(HMENU bar, int32_t position, const char* title, HMENU popup) {
 std::unique_ptr<TCommandCore> MakeInputKindCommand(int16_t command, TWorldDoc& world) {
   for (const TInputKindItem& item : kInputKindItems) {
     if (item.command != command) continue;
-    auto op = std::make_unique<TInputKindOp>(world);
+    auto op = std::make_unique<TInputKindOp>();
     op->InitValue(command, &world, 1, item.tag);
     bool any = false;
     for (TLink* object : world.Selection()) {
