@@ -360,7 +360,8 @@ void SdlPresenter::TopLevelChanged(HWND window) {
 void SdlPresenter::Close(HWND window, Shown& shown) {
   // Nothing more is asked of the desktop window once it is gone: neither the answer to an idle
   // question sent to it nor the keyboard.
-  if (shown.x != 0 && shown.x == idleWindow_) idleWindow_ = 0;
+  if (shown.x != 0 && shown.x == idle_.window) idle_.window = 0;
+  if (shown.x != 0 && shown.x == settled_.window) settled_.window = 0;
   if (shown.x != 0 && shown.x == keyboard_) keyboard_ = 0;
   SDL_DestroyWindow(shown.desktop);
   shown = Shown{};
@@ -636,27 +637,42 @@ void SdlPresenter::NoteIdleProbe(const SDL_SysWMmsg* message) {
   const XEvent& x = message->msg.x11.event;
   if (x.type != ClientMessage || x.xclient.format != 32) return;
   auto* display = static_cast<Display*>(xDisplay_);
-  if (x.xclient.message_type != XInternAtom(display, "_YB_IDLE_PROBE", False)) return;
-  idleWindow_ = x.xclient.window;
-  idleSerial_ = x.xclient.data.l[0];
+  Question* question = nullptr;
+  if (x.xclient.message_type == XInternAtom(display, "_YB_IDLE_PROBE", False))
+    question = &idle_;
+  else if (x.xclient.message_type == XInternAtom(display, "_YB_SETTLED_PROBE", False))
+    question = &settled_;
+  if (!question) return;
+  question->window = x.xclient.window;
+  question->serial = x.xclient.data.l[0];
 #else
   (void)message;
 #endif
 }
 
-void SdlPresenter::AnswerIdle() {
+void SdlPresenter::Answer(Question& question, const char* property) {
 #if defined(SDL_VIDEO_DRIVER_X11)
-  if (!idleWindow_ || !xDisplay_) return;
+  if (!question.window || !xDisplay_) return;
   auto* display = static_cast<Display*>(xDisplay_);
-  const Atom answer = XInternAtom(display, "_YB_IDLE", False);
-  const long serial = idleSerial_;
+  const Atom answer = XInternAtom(display, property, False);
+  const long serial = question.serial;
   // Every picture put on the desktop before this answer is on the screen when it is read.
-  XChangeProperty(display, idleWindow_, answer, XA_CARDINAL, 32, PropModeReplace,
+  XChangeProperty(display, question.window, answer, XA_CARDINAL, 32, PropModeReplace,
                   reinterpret_cast<const unsigned char*>(&serial), 1);
   XFlush(display);
+#else
+  (void)property;
 #endif
-  idleWindow_ = 0;
+  question.window = 0;
 }
+
+void SdlPresenter::AnswerIdle() {
+  // Idle is settled too.
+  Answer(settled_, "_YB_SETTLED");
+  Answer(idle_, "_YB_IDLE");
+}
+
+void SdlPresenter::AnswerSettled() { Answer(settled_, "_YB_SETTLED"); }
 
 POINT SdlPresenter::EventPoint(HWND window, int32_t x, int32_t y) {
   // The desktop's own screen position of the event that SDL is about to report: the event's place

@@ -39,8 +39,13 @@ class SdlPresenter : public WindowPresenter {
   // top-level desktop window a client message "_YB_IDLE_PROBE" with a serial number; the answer
   // is the property "_YB_IDLE" of that window set to the serial. The display keeps the order of
   // events, so the answer also says that all input sent before the question has been handled.
-  bool IdleAsked() const override { return idleWindow_ != 0; }
+  bool IdleAsked() const override { return idle_.window != 0; }
   void AnswerIdle() override;
+  // The lighter question "_YB_SETTLED_PROBE", answered in "_YB_SETTLED": every input sent before
+  // it has been handled and the loop has done its idle work once since, also while a run keeps
+  // the program from ever being idle. A person holding a modifier key waits for it.
+  bool SettleAsked() const override { return settled_.window != 0; }
+  void AnswerSettled() override;
 
   // The desktop window that shows a top-level window, or null while it is hidden.
   SDL_Window* DesktopWindowOf(HWND window) const;
@@ -96,9 +101,14 @@ class SdlPresenter : public WindowPresenter {
   unsigned long keyboard_ = 0;
   POINT pointer_;
   bool havePointer_ = false;
-  // The desktop window (an X window id) and serial of the last idle question not yet answered.
-  unsigned long idleWindow_ = 0;
-  long idleSerial_ = 0;
+  // The desktop window (an X window id) and serial of a question not yet answered.
+  struct Question {
+    unsigned long window = 0;
+    long serial = 0;
+  };
+  void Answer(Question& question, const char* property);
+  Question idle_;
+  Question settled_;
   uintptr_t cursorShape_ = 0;
   void* cursor_ = nullptr;
 };

@@ -52,9 +52,13 @@ int32_t CWinApp::RunMessageLoop() {
     MSG waiting;
     while (idle && PeekMessage(&waiting, nullptr, 0, 0, PM_NOREMOVE) == 0) {
       if (!OnIdle(count++)) idle = false;
+      NoteIdlePass();
     }
     do {
       if (!PumpMessage()) return exitCode_;
+      // A pass that found nothing waiting (a running world's, between its frames) has settled,
+      // although a run never lets the loop go idle.
+      if (m_msgCur.message == WM_KICKIDLE) NoteIdlePass();
       if (IsIdleMessage(&m_msgCur)) {
         idle = true;
         count = 0;
@@ -74,6 +78,8 @@ BOOL CWinApp::PumpOneMessage(bool wait) {
   } else {
     // Without waiting, the desktop's events are not taken in on their own.
     PollDesktop();
+    // A loop that never waits (a run going on) still settles between its passes.
+    NoteIdlePass();
     if (PeekMessage(&m_msgCur, nullptr, 0, 0, PM_REMOVE) == 0) {
       // Nothing waited: nothing to make a new idle period of either.
       m_msgCur = MSG{};

@@ -175,10 +175,18 @@ bool QueueHasWork() {
 
 void NoteLoopIdle() {
   WindowPresenter* presenter = GetWindowPresenter();
-  if (presenter == nullptr || !presenter->IdleAsked()) return;
+  // An idle loop has settled too: a loop that waits answers either question.
+  if (presenter == nullptr || (!presenter->IdleAsked() && !presenter->SettleAsked())) return;
   // Events that came in since the last look are work too.
   if (!PollDesktop() || QueueHasWork()) return;
   presenter->AnswerIdle();
+}
+
+void NoteIdlePass() {
+  WindowPresenter* presenter = GetWindowPresenter();
+  if (presenter == nullptr || !presenter->SettleAsked()) return;
+  if (!PollDesktop() || !Queue().input.empty()) return;
+  presenter->AnswerSettled();
 }
 
 namespace {

@@ -32,6 +32,10 @@ bool PollDesktop();
 // the program waits for that answer instead of for time to pass). Waiting loops say it through
 // GetMessage; a loop that only peeks says it itself.
 void NoteLoopIdle();
+// Said by a loop that has done its idle work (a running world's loop is never idle, but still
+// does it between frames): when no input waits, the presenter answers the desktop's question of
+// whether the program has settled.
+void NoteIdlePass();
 // True when a key or mouse-button message waits in the queue (the desktop's waiting events taken
 // in first); mouse moves do not count.
 BOOL GetInputState();

@@ -64,6 +64,10 @@ class WindowPresenter {
   // answer, given once every loop is idle with no event, message, paint or due timer waiting.
   virtual bool IdleAsked() const { return false; }
   virtual void AnswerIdle() {}
+  // The lighter question: every event before it handled and one idle pass done since, which a
+  // running world, never idle, still answers.
+  virtual bool SettleAsked() const { return false; }
+  virtual void AnswerSettled() {}
   // Sounds the desktop's bell: a tone of `frequency` hertz for `milliseconds`, or the desktop's
   // own bell when the frequency is 0. A desktop without a bell stays silent.
   virtual void RingBell(int32_t frequency, int32_t milliseconds) {

@@ -1,6 +1,8 @@
 #include "tests/scenarios/BodiesSeen.h"
 
+#include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <sstream>
 
 #include "app/TApp.h"
@@ -192,6 +194,44 @@ bool NamesSlider(TWorldDoc& world, const TFormula& formula, double& value) {
     return true;
   }
   return false;
+}
+
+::testing::AssertionResult SampleScenario::OpenCopy(const std::string& name,
+                                                    const std::string& sample) {
+  copy_ = Home().Sample(name);
+  std::filesystem::copy_file(Home().Sample(sample), copy_,
+                             std::filesystem::copy_options::overwrite_existing);
+  if (::testing::AssertionResult started = StartOnSample(name); !started) return started;
+  opened_ = SaveAndRead();
+  if (!opened_.failure.empty())
+    return ::testing::AssertionFailure() << "the copy saved at once reads back as " << opened_.failure;
+  return ::testing::AssertionSuccess();
+}
+
+SavedWorld SampleScenario::SaveAndRead() {
+  Me().Control("s");
+  if (::testing::AssertionResult idle = Me().Idle(); !idle) {
+    SavedWorld none;
+    none.failure = idle.message();
+    return none;
+  }
+  return ReadSavedWorld(copy_);
+}
+
+int SampleScenario::Pixels(double metres) const {
+  return static_cast<int>(std::lround(metres * opened_.scale));
+}
+
+Box SampleScenario::OutlineOf(const std::string& kind) const {
+  const std::vector<SavedBody> bodies = opened_.BodiesOfKind(kind);
+  if (bodies.size() != 1) return {};
+  return FindOutline(Me().Grab(Frame()), Pixels(bodies[0].width), Pixels(bodies[0].height));
+}
+
+Box SampleScenario::GadgetArea(int height) const {
+  using namespace spring_and_pin;
+  const Box frame = Frame();
+  return {frame.x + kGadgetsX, frame.y + kGadgetsY, kAnchorX - 6 - kGadgetsX, height};
 }
 
 }  // namespace scenario

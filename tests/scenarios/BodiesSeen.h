@@ -81,4 +81,30 @@ Box FindOutline(const Picture& picture, int width, int height);
 // Whether a pixel is drawn ink rather than paper.
 bool IsDark(uint32_t pixel);
 
+// Scenario groups that work on a private copy of a bundled sample and read back what it saves.
+class SampleScenario : public Scenario {
+ protected:
+  // A fresh program on a copy of a bundled sample saved under `name`, so that what one scenario
+  // saves never reaches another, once its splash has gone and with the pointer outside; then
+  // saved at once and read back (`Opened()`), so that its scale is the one the window shows.
+  ::testing::AssertionResult OpenCopy(const std::string& name,
+                                      const std::string& sample = "spring-and-pin.yb");
+  // Ctrl+S, then the copy as it was saved.
+  SavedWorld SaveAndRead();
+  const std::string& CopyPath() const { return copy_; }
+  const SavedWorld& Opened() const { return opened_; }
+  // A length of the opened world in screen pixels.
+  int Pixels(double metres) const;
+  // The outline of the opened world's only body of the kind ("TRectangle") on the screen; empty
+  // when it is not shown or the world has none or several.
+  Box OutlineOf(const std::string& kind) const;
+  // The room at the top left of the spring-and-pin sample's view, where new meters and sliders
+  // go: left of the spring's anchor and clear of the ruler.
+  Box GadgetArea(int height = 100) const;
+
+ private:
+  std::string copy_;
+  SavedWorld opened_;
+};
+
 }  // namespace scenario

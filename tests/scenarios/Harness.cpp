@@ -16,11 +16,15 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <memory>
 #include <thread>
 
+#include "platform/win32/Menu.h"
 #include "platform/win32/MenuLayout.h"
+#include "platform/win32/Resource.h"
 #include "platform/win32/Window.h"
+#include "resources/ResourceLibraries.h"
 
 // Last: Xlib's macros would clash with the names above.
 #include <X11/Xatom.h>
@@ -304,12 +308,11 @@ void Person::Click(int x, int y, int button) {
 }
 
 void Person::ShiftClick(int x, int y) {
-  const KeyCode shift = XKeysymToKeycode(display_, SymbolOf("Shift_L"));
-  XTestFakeKeyEvent(display_, shift, True, CurrentTime);
-  Flush();
-  Click(x, y);
-  XTestFakeKeyEvent(display_, shift, False, CurrentTime);
-  Flush();
+  MoveTo(x, y);
+  HoldWhile({"Shift_L"}, [&] {
+    Press();
+    Release();
+  });
 }
 
 void Person::DoubleClick(int x, int y) {
@@ -341,15 +344,33 @@ void Person::FastDrag(int fromX, int fromY, int toX, int toY) {
   Flush();
 }
 
-void Person::Key(const std::string& keysym, const std::vector<std::string>& held) {
-  for (const std::string& modifier : held)
-    XTestFakeKeyEvent(display_, XKeysymToKeycode(display_, SymbolOf(modifier)), True, CurrentTime);
+void Person::Tap(const std::string& keysym) {
   const KeyCode code = XKeysymToKeycode(display_, SymbolOf(keysym));
   XTestFakeKeyEvent(display_, code, True, CurrentTime);
   XTestFakeKeyEvent(display_, code, False, CurrentTime);
+  Flush();
+}
+
+void Person::HoldWhile(const std::vector<std::string>& held, const std::function<void()>& act) {
+  for (const std::string& modifier : held)
+    XTestFakeKeyEvent(display_, XKeysymToKeycode(display_, SymbolOf(modifier)), True, CurrentTime);
+  Flush();
+  // A person holds the modifier a moment before the key: the program sees it down while it idles
+  // (or, during a run, between frames).
+  EXPECT_TRUE(Settle());
+  act();
+  EXPECT_TRUE(Settle());
   for (auto it = held.rbegin(); it != held.rend(); ++it)
     XTestFakeKeyEvent(display_, XKeysymToKeycode(display_, SymbolOf(*it)), False, CurrentTime);
   Flush();
+}
+
+void Person::Key(const std::string& keysym, const std::vector<std::string>& held) {
+  if (held.empty()) {
+    Tap(keysym);
+    return;
+  }
+  HoldWhile(held, [&] { Tap(keysym); });
 }
 
 void Person::Type(const std::string& text) {
@@ -365,11 +386,12 @@ void Person::Type(const std::string& text) {
   }
 }
 
-::testing::AssertionResult Person::Idle() {
+::testing::AssertionResult Person::Ask(const char* probeName, const char* answerName,
+                                       bool goneAnswers) {
   const Window main = MainWindow();
   if (main == 0) return ::testing::AssertionFailure() << "no main window to ask whether it is idle";
-  const Atom probe = XInternAtom(display_, "_YB_IDLE_PROBE", False);
-  const Atom answer = XInternAtom(display_, "_YB_IDLE", False);
+  const Atom probe = XInternAtom(display_, probeName, False);
+  const Atom answer = XInternAtom(display_, answerName, False);
   const long serial = ++serial_;
   XEvent event{};
   event.xclient.type = ClientMessage;
@@ -389,10 +411,23 @@ void Person::Type(const std::string& text) {
     const bool same = status == Success && count == 1 && data &&
                       *reinterpret_cast<long*>(data) == serial;
     if (data) XFree(data);
-    return same;
+    return same || (goneAnswers && MainWindow() != main);
   });
   if (answered) return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure() << "the program never said it was idle";
+  return ::testing::AssertionFailure() << "the program never answered " << probeName;
+}
+
+::testing::AssertionResult Person::Idle() { return Ask("_YB_IDLE_PROBE", "_YB_IDLE", false); }
+
+::testing::AssertionResult Person::Settle() {
+  // Before the main window shows (a start that ends in an alert) there is no one to ask: the
+  // server has at least taken the input in order.
+  if (MainWindow() == 0) {
+    XSync(display_, False);
+    return ::testing::AssertionSuccess();
+  }
+  // A key that ends the program (a question answered on quitting) leaves nothing to settle.
+  return Ask("_YB_SETTLED_PROBE", "_YB_SETTLED", true);
 }
 
 XWindowId Person::MainWindow() const {
@@ -512,7 +547,17 @@ void Scenario::TearDown() {
     std::filesystem::create_directories(where);
     const std::string png =
         where + "/" + info->test_suite_name() + "." + info->name() + ".png";
-    if (gPerson->SavePng(png)) std::cout << "The screen at the failure: " << png << "\n";
+    const std::vector<std::string> titles = gPerson->Titles();
+    if (titles.empty()) {
+      std::cout << "No window was shown at the failure, so no picture was taken";
+      if (gProgram && gProgram->WaitForExit(0))
+        std::cout << " (the program had ended with " << gProgram->ExitCode() << ")";
+      std::cout << "\n";
+    } else if (gPerson->SavePng(png)) {
+      std::cout << "The screen at the failure: " << png << " (shown: " << ::testing::PrintToString(titles) << ")\n";
+    } else {
+      std::cout << "The screen could not be read or written to " << png << "\n";
+    }
     if (gProgram) std::cout << "The program said:\n" << gProgram->Output() << "\n";
   }
   gProgramTrusted = gProgram != nullptr && !failed && !gProgram->WaitForExit(0);
@@ -569,25 +614,6 @@ RunningProgram* Scenario::Program() { return gProgramTrusted ? gProgram.get() : 
 
 Box Scenario::Frame() const { return gPerson->Place(gPerson->MainWindow()); }
 
-int Scenario::MenuTitleX(const std::string& title) {
-  static const std::vector<std::string> bar{"File",   "Edit",  "World",  "Script", "Tools",
-                                            "Input",  "Meter", "Window", "Help"};
-  int x = GetSystemMetrics(SM_CXFRAME);
-  for (const std::string& item : bar) {
-    const int width = static_cast<int>(item.size()) * kMenuCharWidth + 16;
-    if (item == title) return x + width / 2;
-    x += width;
-  }
-  return -1;
-}
-
-::testing::AssertionResult Scenario::Choose(const std::string& menu, int items, int separators) {
-  if (::testing::AssertionResult chosen = ChooseMenu(MenuTitleX(menu), items, separators); !chosen)
-    return chosen;
-  gPerson->MoveTo(0, 0);
-  return gPerson->Idle();
-}
-
 ::testing::AssertionResult Scenario::StartOnSample(const std::string& sample) {
   gPerson->MoveTo(0, 0);
   if (::testing::AssertionResult started = Start(sample); !started) return started;
@@ -596,14 +622,204 @@ int Scenario::MenuTitleX(const std::string& title) {
   return gPerson->Idle();
 }
 
-::testing::AssertionResult Scenario::ChooseMenu(int titleX, int items, int separators) {
+// --- Menus by their labels ----------------------------------------------------------------------
+
+namespace {
+
+// A menu as its resource lays it out.
+struct MenuEntry {
+  std::string label;  // without '&' marks and shortcut
+  bool separator = false;
+  std::vector<MenuEntry> items;  // a popup's
+};
+
+MenuEntry EntriesOf(HMENU menu) {
+  MenuEntry entry;
+  const MenuRecord* record = FindMenuRecord(menu);
+  if (!record) return entry;
+  for (const MenuItem& item : record->items) {
+    MenuEntry child;
+    child.label = MenuLabel(item.text);
+    child.separator = (item.flags & MF_SEPARATOR) != 0;
+    if (item.submenu) child.items = EntriesOf(item.submenu).items;
+    entry.items.push_back(std::move(child));
+  }
+  return entry;
+}
+
+// The menu resource of that name ("20000" by number), read once from the program's own
+// resources; an empty menu when there is none.
+const MenuEntry& MenuResource(const std::string& name) {
+  static std::map<std::string, MenuEntry> read;
+  if (const auto found = read.find(name); found != read.end()) return found->second;
+  RegisterResourceLibraries();
+  const HMODULE module = LoadResourceLibrary(kMainResourceLibrary);
+  const bool number = !name.empty() && std::all_of(name.begin(), name.end(), ::isdigit);
+  const HMENU menu =
+      LoadMenu(module, number ? MAKEINTRESOURCEA(static_cast<uint16_t>(std::stoi(name)))
+                              : name.c_str());
+  MenuEntry entry = EntriesOf(menu);
+  if (menu) DestroyMenu(menu);
+  FreeResourceLibrary(module);
+  return read[name] = std::move(entry);
+}
+
+const MenuEntry& Bar(const MenuShape& shape) {
+  return MenuResource(shape.bar.empty() ? "20000" : shape.bar);
+}
+
+// The popup of a bar title, with the selection's object menu standing for Input and Meter.
+const MenuEntry* TitleMenu(const std::string& title, const MenuShape& shape) {
+  if ((title == "Input" || title == "Meter") && !shape.objectMenu.empty()) {
+    const MenuEntry& object = MenuResource(shape.objectMenu);
+    return object.items.empty() ? nullptr : &object.items.front();
+  }
+  for (const MenuEntry& item : Bar(shape).items)
+    if (item.label == title) return &item;
+  return nullptr;
+}
+
+// Where an item sits in its popup window: its height below the popup's top edge, the border
+// and every item above it counted.
+int ItemMiddle(const MenuEntry& menu, size_t index) {
+  int top = 1;
+  for (size_t i = 0; i < index; ++i)
+    top += menu.items[i].separator ? kMenuSeparatorHeight : kMenuItemHeight;
+  return top + kMenuItemHeight / 2;
+}
+
+// Items the program lists in the File menu in place of the recent files' placeholder.
+constexpr char kRecentPlaceholder[] = "Recent File";
+
+// The File menu's items below its recent files move down by the files listed after the first.
+int RecentFilesAbove(const std::string& title, const MenuEntry& menu, size_t index,
+                     const MenuShape& shape) {
+  if (title != "File") return 0;
+  for (size_t i = 0; i < index; ++i)
+    if (menu.items[i].label == kRecentPlaceholder) return std::max(shape.recentFiles, 1) - 1;
+  return 0;
+}
+
+}  // namespace
+
+namespace {
+
+// The middle of a title on a menu bar, from the frame's left edge; -1 when it has none.
+int TitleX(const MenuEntry& bar, const std::string& title) {
+  int x = GetSystemMetrics(SM_CXFRAME);
+  for (const MenuEntry& item : bar.items) {
+    const int width = static_cast<int>(item.label.size()) * kMenuCharWidth + 16;
+    if (item.label == title) return x + width / 2;
+    x += width;
+  }
+  return -1;
+}
+
+}  // namespace
+
+int Scenario::MenuTitleX(const std::string& title) { return TitleX(Bar({}), title); }
+
+::testing::AssertionResult Scenario::OpenTitle(const std::string& title, const MenuShape& shape,
+                                               Box& popup) {
   const Box frame = Frame();
   if (frame.Empty()) return ::testing::AssertionFailure() << "no main window";
-  const int barTop =
-      frame.y + GetSystemMetrics(SM_CYFRAME) + GetSystemMetrics(SM_CYCAPTION);
+  const int x = TitleX(Bar(shape), title);
+  if (x < 0) return ::testing::AssertionFailure() << "the menu bar has no title " << title;
+  const int barTop = frame.y + GetSystemMetrics(SM_CYFRAME) + GetSystemMetrics(SM_CYCAPTION);
   const int barHeight = GetSystemMetrics(SM_CYMENU);
   // The menu is a window that was not there before the click (the start-up picture or a tool
   // tip may go at the same time).
+  const std::vector<XWindowId> before = gPerson->Shown();
+  gPerson->Click(frame.x + x, barTop + barHeight / 2);
+  if (!gPerson->Idle()) return ::testing::AssertionFailure() << "the program stayed busy";
+  const std::vector<XWindowId> after = gPerson->Shown();
+  const bool opened = std::any_of(after.begin(), after.end(), [&](XWindowId window) {
+    return std::find(before.begin(), before.end(), window) == before.end();
+  });
+  if (!opened)
+    return ::testing::AssertionFailure() << "the " << title << " menu did not open at one click";
+  // The popup hangs below its title; items are clicked 10 pixels left of the title's middle,
+  // inside the narrowest popup.
+  popup = Box{frame.x + x - 30, barTop + barHeight, 0, 0};
+  return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult Scenario::Click(const MenuPath& path, const MenuShape& shape) {
+  if (path.size() < 2)
+    return ::testing::AssertionFailure() << "a menu item needs a title and a label";
+  const MenuEntry* menu = TitleMenu(path[0], shape);
+  if (!menu) return ::testing::AssertionFailure() << "no menu titled " << path[0];
+  Box popup;
+  if (::testing::AssertionResult opened = OpenTitle(path[0], shape, popup); !opened)
+    return opened;
+  for (size_t level = 1; level < path.size(); ++level) {
+    const auto item = std::find_if(menu->items.begin(), menu->items.end(),
+                                   [&](const MenuEntry& e) { return e.label == path[level]; });
+    if (item == menu->items.end())
+      return ::testing::AssertionFailure()
+             << "the menu " << path[level - 1] << " has no item " << path[level];
+    const size_t index = static_cast<size_t>(item - menu->items.begin());
+    const int below = level == 1 ? RecentFilesAbove(path[0], *menu, index, shape) : 0;
+    const std::vector<Box> before = gPerson->ShownPlaces();
+    gPerson->Click(popup.x + 20, popup.y + ItemMiddle(*menu, index) + below * kMenuItemHeight);
+    if (item->items.empty()) return ::testing::AssertionSuccess();
+    // Each further popup opens right of its item.
+    if (!gPerson->Idle()) return ::testing::AssertionFailure() << "the program stayed busy";
+    popup = Box{};
+    for (const Box& place : gPerson->ShownPlaces())
+      if (std::find(before.begin(), before.end(), place) == before.end() && place.x > popup.x)
+        popup = place;
+    if (popup.Empty())
+      return ::testing::AssertionFailure() << "the " << path[level] << " submenu did not open";
+    menu = &*item;
+  }
+  return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult Scenario::Choose(const MenuPath& path, const MenuShape& shape) {
+  if (::testing::AssertionResult chosen = Click(path, shape); !chosen) return chosen;
+  gPerson->MoveTo(0, 0);
+  return gPerson->Idle();
+}
+
+::testing::AssertionResult Scenario::ClickBelow(const std::string& title, int itemsAbove,
+                                                int pixelsMore) {
+  const MenuEntry* menu = TitleMenu(title, {});
+  if (!menu) return ::testing::AssertionFailure() << "no menu titled " << title;
+  Box popup;
+  if (::testing::AssertionResult opened = OpenTitle(title, {}, popup); !opened) return opened;
+  gPerson->Click(popup.x + 20,
+                 popup.y + ItemMiddle(*menu, static_cast<size_t>(itemsAbove)) + pixelsMore);
+  gPerson->MoveTo(0, 0);
+  return gPerson->Idle();
+}
+
+::testing::AssertionResult Scenario::ChooseRecentFile(int n) {
+  const MenuEntry* file = TitleMenu("File", {});
+  if (!file) return ::testing::AssertionFailure() << "no File menu";
+  const auto recent = std::find_if(file->items.begin(), file->items.end(),
+                                   [](const MenuEntry& e) { return e.label == kRecentPlaceholder; });
+  if (recent == file->items.end())
+    return ::testing::AssertionFailure() << "the File menu keeps no place for recent files";
+  // The recent files stand where the placeholder stands.
+  return ClickBelow("File", static_cast<int>(recent - file->items.begin()),
+                    (n - 1) * kMenuItemHeight);
+}
+
+::testing::AssertionResult Scenario::ChooseWindow(int n) {
+  const MenuEntry* window = TitleMenu("Window", {});
+  if (!window) return ::testing::AssertionFailure() << "no Window menu";
+  // The documents follow the menu's own items and a separator.
+  return ClickBelow("Window", static_cast<int>(window->items.size()),
+                    kMenuSeparatorHeight + (n - 1) * kMenuItemHeight);
+}
+
+// Counted positions, while scenarios move to labels.
+::testing::AssertionResult Scenario::ChooseMenu(int titleX, int items, int separators) {
+  const Box frame = Frame();
+  if (frame.Empty()) return ::testing::AssertionFailure() << "no main window";
+  const int barTop = frame.y + GetSystemMetrics(SM_CYFRAME) + GetSystemMetrics(SM_CYCAPTION);
+  const int barHeight = GetSystemMetrics(SM_CYMENU);
   const std::vector<XWindowId> before = gPerson->Shown();
   gPerson->Click(frame.x + titleX, barTop + barHeight / 2);
   if (!gPerson->Idle()) return ::testing::AssertionFailure() << "the program stayed busy";
@@ -616,6 +832,13 @@ int Scenario::MenuTitleX(const std::string& title) {
                     separators * kMenuSeparatorHeight + kMenuItemHeight / 2;
   gPerson->Click(frame.x + titleX - 10, itemY);
   return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult Scenario::Choose(const std::string& menu, int items, int separators) {
+  if (::testing::AssertionResult chosen = ChooseMenu(MenuTitleX(menu), items, separators); !chosen)
+    return chosen;
+  gPerson->MoveTo(0, 0);
+  return gPerson->Idle();
 }
 
 void MarkWaiting(const std::string& forWhat) { gWaitingFor = forWhat; }

@@ -133,15 +133,21 @@ class Person {
   void Press(int button = 1);
   void Release(int button = 1);
   void Click(int x, int y, int button = 1);
-  // A click with the shift key held, which adds to the selection or takes out of it.
+  // A click with the shift key held, which adds to the selection or takes out of it (pressed as
+  // a chord is).
   void ShiftClick(int x, int y);
   void DoubleClick(int x, int y);
   // A slow drag waits for the program to be idle after each of its moves; a fast one sends the
   // press, three moves and the release together.
   void SlowDrag(int fromX, int fromY, int toX, int toY, int moves = 8);
   void FastDrag(int fromX, int fromY, int toX, int toY);
+  // A key pressed and released; with modifiers held, as a person presses a chord: the modifiers
+  // go down, the program settles, the key is pressed and released, the program settles, the
+  // modifiers come up.
   void Key(const std::string& keysym, const std::vector<std::string>& held = {});
   void Control(const std::string& keysym) { Key(keysym, {"Control_L"}); }
+  // The modifiers held down around what `act` does, as Key holds them around a key.
+  void HoldWhile(const std::vector<std::string>& held, const std::function<void()>& act);
   // Typed key by key, each handled before the next: letters, digits and the punctuation of file
   // names.
   void Type(const std::string& text);
@@ -149,6 +155,9 @@ class Person {
   // The program's answer to "are you idle?" for the main window: every event sent before it has
   // been handled and nothing is left to do. Fails after kPatience.
   ::testing::AssertionResult Idle();
+  // The lighter answer: every event sent before it has been handled and the program has done its
+  // idle work since. A running world, never idle, still settles between its frames.
+  ::testing::AssertionResult Settle();
 
   // Top-level windows shown on the screen.
   XWindowId MainWindow() const;  // the frame, titled "Yarrowby..."
@@ -169,8 +178,26 @@ class Person {
 
  private:
   void Flush() const;
+  void Tap(const std::string& keysym);
+  // Sends the question to the main window and waits for its answer; `goneAnswers`: a main window
+  // that goes meanwhile counts as an answer.
+  ::testing::AssertionResult Ask(const char* probeName, const char* answerName, bool goneAnswers);
   XDisplay* display_;
   long serial_ = 0;
+};
+
+// A menu item named by its labels, from the menu bar's title down.
+using MenuPath = std::vector<std::string>;
+
+// What the program puts into its menus as it runs, which its menu resource cannot say.
+struct MenuShape {
+  // The menu resource whose popup stands as the Input or Meter menu for the selection
+  // ("InCircleMenu", "OutMassMenu").
+  std::string objectMenu;
+  // How many recent files the File menu lists (its placeholder, when none, counts as one).
+  int recentFiles = 1;
+  // The menu bar: the editing one, or player mode's "PLAYERMODE".
+  std::string bar;
 };
 
 // A scenario group: one virtual desktop and one program start shared by the tests of a suite;
@@ -204,16 +231,34 @@ class Scenario : public ::testing::Test {
 
   // The main window's place and the places of its furniture, from the layer's metrics.
   Box Frame() const;
-  // Opens a menu of the menu bar by its title's place and chooses its item below `items` items
-  // and `separators` separators.
-  ::testing::AssertionResult ChooseMenu(int titleX, int items, int separators);
-  // The x of a menu title on the bar, measured from the frame's left edge.
-  static int MenuTitleX(const std::string& title);
-  // Chooses a menu item by its menu's title, then takes the pointer away from the window again.
-  ::testing::AssertionResult Choose(const std::string& menu, int items, int separators);
+  // Chooses a menu item by its labels as the program's menu resource writes them, without their
+  // '&' marks and shortcuts, from the menu bar's title down: {"World", "Force Fields",
+  // "Gravity..."}; then takes the pointer away from the window and waits for the program to
+  // finish what the item began (a dialog that opens is waited for by the scenario itself).
+  ::testing::AssertionResult Choose(const MenuPath& path, const MenuShape& shape = {});
+  // The same, leaving the pointer where it clicked and not waiting: for items that start
+  // something the scenario watches as it goes (a run, a modal loop).
+  ::testing::AssertionResult Click(const MenuPath& path, const MenuShape& shape = {});
+  // File > the n-th recent file (1 for the first).
+  ::testing::AssertionResult ChooseRecentFile(int n);
+  // Window > the n-th document window that the menu lists (1 for the first).
+  ::testing::AssertionResult ChooseWindow(int n);
   // A fresh program on a sample, once the splash window has gone; the pointer waits outside the
   // main window, where it raises no tool tip.
   ::testing::AssertionResult StartOnSample(const std::string& sample);
+  // The x of a menu title on the editing menu bar, measured from the frame's left edge.
+  static int MenuTitleX(const std::string& title);
+  // Counted positions, being replaced by labels (to go).
+  ::testing::AssertionResult ChooseMenu(int titleX, int items, int separators);
+  ::testing::AssertionResult Choose(const std::string& menu, int items, int separators);
+
+ private:
+  // Opens the menu of a bar title at one click; `popup` is where its items are clicked.
+  ::testing::AssertionResult OpenTitle(const std::string& title, const MenuShape& shape,
+                                       Box& popup);
+  // Clicks in a title's menu `pixelsMore` below the middle of the item after `itemsAbove` of its
+  // resource's items (a place the program fills as it runs).
+  ::testing::AssertionResult ClickBelow(const std::string& title, int itemsAbove, int pixelsMore);
 };
 
 // A scenario that fails for a fault that another piece of work mends: it runs, its failure is
