@@ -15,28 +15,10 @@ namespace {
 constexpr char kSample[] = "spring-and-pin.yb";
 constexpr char kSampleTitle[] = "Yarrowby - spring-and-pin.yb";
 
-// Items counted from resources/main/menus.rc. Window: Cascade, Tile, Arrange Icons, Show
-// Clipboard, a separator, Properties.
-constexpr int kShowClipboardItem = 3, kShowClipboardSeparators = 0;
-constexpr int kPropertiesItem = 4, kPropertiesSeparators = 1;
-// World: Player Mode below twenty items and five separators; the player's World menu: Run, Stop,
-// Reset, a separator, Leave Player Mode.
-constexpr int kPlayerModeItem = 20, kPlayerModeSeparators = 5;
-constexpr int kLeavePlayerModeItem = 3, kLeavePlayerModeSeparators = 1;
-// File: New, Open, Close, Save; Quit after ten items, one recent file and three separators.
-constexpr int kSaveItem = 3;
-constexpr int kQuitItem = 11, kQuitSeparators = 3;
-
 class Application : public Scenario {
  protected:
-  ::testing::AssertionResult Window(int item, int separators) {
-    return ChooseMenu(MenuTitleX("Window"), item, separators);
-  }
-  ::testing::AssertionResult World(int item, int separators) {
-    return ChooseMenu(MenuTitleX("World"), item, separators);
-  }
   ::testing::AssertionResult OpenProperties() {
-    const ::testing::AssertionResult chosen = Window(kPropertiesItem, kPropertiesSeparators);
+    const ::testing::AssertionResult chosen = Click({"Window", "Properties"});
     if (!chosen) return chosen;
     if (!Me().WaitUntil([] { return Me().WindowTitled("Properties") != 0; }))
       return ::testing::AssertionFailure() << "the Properties window did not open";
@@ -64,10 +46,9 @@ TEST_F(Application, AFloatingWindowMovedByItsCaptionIsWhereItWasLeftAtTheNextSta
   ASSERT_EQ(moved.x, opened.x + 70) << "the caption did not move the window";
   ASSERT_EQ(moved.y, opened.y + 50) << "the caption did not move the window";
 
-  // File > Quit (below the other items, the one recent file and three separators) quits at
-  // once: nothing was changed.
+  // File > Quit quits at once: nothing was changed.
   RunningProgram& program = *Program();
-  ASSERT_TRUE(ChooseMenu(MenuTitleX("File"), kQuitItem, kQuitSeparators));
+  ASSERT_TRUE(Click({"File", "Quit"}));
   ASSERT_TRUE(program.WaitForExit()) << "File > Quit did not quit:\n" << program.Output();
   EXPECT_EQ(program.ExitCode(), 0) << program.Output();
 
@@ -94,15 +75,15 @@ TEST_F(Application, CtrlQQuitsWhileThePropertiesWindowHasTheKeyboard) {
 TEST_F(Application, AfterPlayerModeFileSaveWritesTheWorld) {
   ASSERT_TRUE(Start(kSample));
   ASSERT_TRUE(Me().WaitUntil([] { return Me().WindowTitled(kSampleTitle) != 0; }));
-  ASSERT_TRUE(World(kPlayerModeItem, kPlayerModeSeparators));
+  ASSERT_TRUE(Click({"World", "Player Mode"}));
   ASSERT_TRUE(Me().Idle());
-  ASSERT_TRUE(World(kLeavePlayerModeItem, kLeavePlayerModeSeparators));
+  ASSERT_TRUE(Click({"World", "Leave Player Mode"}, {.bar = "PLAYERMODE"}));
   ASSERT_TRUE(Me().Idle());
 
   // The world's file is taken away: only a save can bring it back.
   const std::string file = Home().Sample(kSample);
   ASSERT_TRUE(std::filesystem::remove(file));
-  ASSERT_TRUE(ChooseMenu(MenuTitleX("File"), kSaveItem, 0));
+  ASSERT_TRUE(Click({"File", "Save"}));
   ASSERT_TRUE(Me().Idle());
   EXPECT_TRUE(Me().WaitUntil([&] {
     return std::filesystem::exists(file) && std::filesystem::file_size(file) > 0;
@@ -117,7 +98,7 @@ TEST_F(Application, ShowClipboardChosenTwiceOpensOneClipboardWindow) {
   const Picture before = Me().Grab(inside);
   const int shown = Me().ShownWindows();
 
-  ASSERT_TRUE(Window(kShowClipboardItem, kShowClipboardSeparators));
+  ASSERT_TRUE(Click({"Window", "Show Clipboard"}));
   ASSERT_TRUE(Me().Idle());
   // The window opens inside the main window, not as a window of the desktop of its own.
   EXPECT_EQ(Me().ShownWindows(), shown);
@@ -136,10 +117,10 @@ TEST_F(Application, ShowClipboardChosenTwiceOpensOneClipboardWindow) {
   const Picture closed = Me().Grab(upper);
 
   // Chosen twice, it opens one window, which one Ctrl+W takes away.
-  ASSERT_TRUE(Window(kShowClipboardItem, kShowClipboardSeparators));
+  ASSERT_TRUE(Click({"Window", "Show Clipboard"}));
   ASSERT_TRUE(Me().Idle());
   ASSERT_GT(Me().Grab(upper).Differences(closed), 0) << "the clipboard window did not open again";
-  ASSERT_TRUE(Window(kShowClipboardItem, kShowClipboardSeparators));
+  ASSERT_TRUE(Click({"Window", "Show Clipboard"}));
   ASSERT_TRUE(Me().Idle());
   Me().Control("w");
   ASSERT_TRUE(Me().Idle());

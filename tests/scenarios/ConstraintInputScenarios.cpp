@@ -4,7 +4,6 @@
 // the saved world tells.
 
 #include <cmath>
-#include <filesystem>
 #include <numbers>
 #include <string>
 #include <vector>
@@ -23,7 +22,6 @@
 namespace scenario {
 namespace {
 
-constexpr char kSample[] = "spring-and-pin.yb";
 constexpr char kSpringCopy[] = "spring-slider.yb";
 constexpr char kMotorCopy[] = "motor-slider.yb";
 using namespace spring_and_pin;
@@ -114,29 +112,13 @@ SavedMotor ReadMotor(const std::string& path) {
   return saved;
 }
 
-class ConstraintInputs : public Scenario {
+class ConstraintInputs : public SampleScenario {
  protected:
-  // A fresh program on a private copy of the sample under the name, so that what one scenario
-  // saves never reaches another; the pointer waits outside the main window.
-  ::testing::AssertionResult StartOnCopy(const std::string& name) {
-    std::filesystem::copy_file(Home().Sample(kSample), Home().Sample(name),
-                               std::filesystem::copy_options::overwrite_existing);
-    Me().MoveTo(0, 0);
-    if (::testing::AssertionResult started = Start(name); !started) return started;
-    if (!Me().WaitUntil([] { return Me().ShownWindows() == 1; }))
-      return ::testing::AssertionFailure() << "the splash window stayed";
-    return Me().Idle();
-  }
-  // The room left of the spring's anchor, where new gadgets appear.
-  Box GadgetArea() const {
-    const Box frame = Frame();
-    return {frame.x + kGadgetsX, frame.y + kGadgetsY, kAnchorX - 6 - kGadgetsX, 100};
-  }
   // Chooses the item of the selected object's Input menu and finds the slider it places.
-  Box MakeSlider(int itemsAbove, int separatorsAbove) {
+  Box MakeSlider(const std::string& objectMenu, const std::string& item) {
     const Box area = GadgetArea();
     const Picture empty = Me().Grab(area);
-    EXPECT_TRUE(ChooseMenu(MenuTitleX("Input"), itemsAbove, separatorsAbove));
+    EXPECT_TRUE(Click({"Input", item}, {.objectMenu = objectMenu}));
     EXPECT_TRUE(Me().Idle());
     EXPECT_EQ(Me().ShownWindows(), 1) << "the menu stayed open: its item is greyed";
     return ChangedBox(empty, Me().Grab(area));
@@ -151,12 +133,11 @@ class ConstraintInputs : public Scenario {
 // to the middle gives the spring about half the constant, and the run swings with the period
 // 2 pi sqrt(m / k) of the constant the slider holds.
 TEST_F(ConstraintInputs, TheSpringConstantsSliderSetsThePeriodOfTheRun) {
-  ASSERT_TRUE(StartOnCopy(kSpringCopy));
+  ASSERT_TRUE(OpenCopy(kSpringCopy));
   const Box frame = Frame();
   Me().Click(frame.x + (kAnchorX + kBoxX) / 2, frame.y + kObjectsY);
   ASSERT_TRUE(Me().Idle());
-  // Input > Spring constant, below Active when...
-  const Box slider = MakeSlider(1, 0);
+  const Box slider = MakeSlider("InSpringMenu", "Spring constant");
   ASSERT_GE(slider.width, 40) << "no slider appeared at the top left of the world";
   const int y = slider.y + slider.height / 2;
   Me().SlowDrag(slider.Right() - 1 - kThumbLength / 2, y, slider.x + slider.width / 2, y);
@@ -172,7 +153,7 @@ TEST_F(ConstraintInputs, TheSpringConstantsSliderSetsThePeriodOfTheRun) {
     Me().Control("period");
     ASSERT_TRUE(Me().Idle());
     ASSERT_TRUE(Save());
-    swing = ReadSwing(Home().Sample(kSpringCopy));
+    swing = ReadSwing(CopyPath());
     ASSERT_TRUE(swing.constant.sliderFound)
         << "the constant reads no slider: " << swing.constant.formula;
     ASSERT_GT(swing.constant.sliderValue, 0.0);
@@ -198,46 +179,40 @@ TEST_F(ConstraintInputs, TheSpringConstantsSliderSetsThePeriodOfTheRun) {
 // slider's speed, and the saved world's motor drives the velocity the slider names. Undo takes
 // the slider and the binding back, and Redo brings them again.
 TEST_F(ConstraintInputs, AMotorsAngularVelocitySliderDrivesTheMotor) {
-  ASSERT_TRUE(StartOnCopy(kMotorCopy));
-  ASSERT_TRUE(Save());
-  const SavedWorld opened = ReadSavedWorld(Home().Sample(kMotorCopy));
-  ASSERT_TRUE(opened.failure.empty()) << opened.failure;
+  ASSERT_TRUE(OpenCopy(kMotorCopy));
+  const SavedWorld& opened = Opened();
   const std::vector<SavedBody> boxes = opened.BodiesOfKind("TRectangle");
   const std::vector<SavedBody> wheels = opened.BodiesOfKind("TOval");
   ASSERT_EQ(boxes.size(), 1u) << opened.Description();
   ASSERT_EQ(wheels.size(), 1u) << opened.Description();
-  const Box frame = Frame();
-  const int side = static_cast<int>(std::lround(boxes[0].width * opened.scale));
-  const Box square = FindOutline(Me().Grab(frame), side, side);
+  const Box square = OutlineOf("TRectangle");
   ASSERT_FALSE(square.Empty()) << "the box is not shown";
   // A tenth of a metre beside the wheel's middle: on the grid, inside the wheel.
-  const int x = square.x + square.width / 2 +
-                static_cast<int>(std::lround((wheels[0].x + 0.1 - boxes[0].x) * opened.scale));
-  const int y = square.y + square.height / 2 -
-                static_cast<int>(std::lround((wheels[0].y - boxes[0].y) * opened.scale));
+  const int x = square.x + square.width / 2 + Pixels(wheels[0].x + 0.1 - boxes[0].x);
+  const int y = square.y + square.height / 2 - Pixels(wheels[0].y - boxes[0].y);
 
-  // Tools > Motor (behind three separators), clicked onto the wheel twice: after a click
-  // without movement its last point follows the pointer until the next click.
-  ASSERT_TRUE(ChooseMenu(MenuTitleX("Tools"), 25, 3));
+  // Tools > Motor, clicked onto the wheel twice: after a click without movement its last point
+  // follows the pointer until the next click.
+  ASSERT_TRUE(Click({"Tools", "Motor"}));
   ASSERT_TRUE(Me().Idle());
   for (int click = 0; click < 2; ++click) {
     Me().Click(x, y);
     ASSERT_TRUE(Me().Idle());
   }
   // A click on the icon picks the motor, which stands over its points.
-  ASSERT_TRUE(ChooseMenu(MenuTitleX("Tools"), 0, 0));
+  ASSERT_TRUE(Click({"Tools", "Select"}));
   ASSERT_TRUE(Me().Idle());
   Me().Click(x, y);
   ASSERT_TRUE(Me().Idle());
 
-  // Input > Angular velocity, the fourth drive item behind one separator, makes a slider that
-  // the motor's speed reads; Undo takes the slider and the binding back, Redo brings them again.
-  const Box slider = MakeSlider(4, 1);
+  // Input > Angular velocity makes a slider that the motor's speed reads; Undo takes the slider
+  // and the binding back, Redo brings them again.
+  const Box slider = MakeSlider("InMotorMenu", "Angular velocity");
   ASSERT_GE(slider.width, 40) << "no slider appeared at the top left of the world";
   Me().Control("z");
   ASSERT_TRUE(Me().Idle());
   ASSERT_TRUE(Save());
-  const SavedMotor undone = ReadMotor(Home().Sample(kMotorCopy));
+  const SavedMotor undone = ReadMotor(CopyPath());
   ASSERT_TRUE(undone.found) << "the motor went with the slider";
   EXPECT_EQ(undone.kind, TPiston::kForce);
   EXPECT_EQ(undone.speed.formula, "0");
@@ -252,7 +227,7 @@ TEST_F(ConstraintInputs, AMotorsAngularVelocitySliderDrivesTheMotor) {
   Me().SlowDrag(middle, row, slider.Right() - 2, row);
   ASSERT_TRUE(Me().Idle());
   ASSERT_TRUE(Save());
-  const SavedMotor driven = ReadMotor(Home().Sample(kMotorCopy));
+  const SavedMotor driven = ReadMotor(CopyPath());
   ASSERT_TRUE(driven.found) << "no motor was saved";
   EXPECT_EQ(driven.kind, TPiston::kVelocity);
   ASSERT_TRUE(driven.speed.sliderFound)

@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -57,26 +56,15 @@ Box Around(Spot a, Spot b, int margin) {
   return Box{left, top, std::abs(b.x - a.x) + 2 * margin + 1, std::abs(b.y - a.y) + 2 * margin + 1};
 }
 
-class Constraints : public window_seen::WorldWindowScenario {
+class Constraints : public SampleScenario {
  protected:
-  // Starts the program on a private copy of the sample under a name of its own, so that what
-  // one scenario saves never reaches another.
-  ::testing::AssertionResult StartCopy(const std::string& sample, const std::string& name) {
-    std::filesystem::copy_file(Home().Sample(sample), Home().Sample(name),
-                               std::filesystem::copy_options::overwrite_existing);
-    const ::testing::AssertionResult started = Start(name);
-    if (!started) return started;
-    if (!Me().WaitUntil([] { return Me().ShownWindows() == 1; }))
-      return ::testing::AssertionFailure() << "windows besides the main one stayed shown";
-    return Settle();
+  // The pointer goes out of the program's windows (so that no tip, marker or highlight follows
+  // it) and the program finishes what it was doing.
+  static ::testing::AssertionResult Settle() {
+    Me().MoveTo(2, 2);
+    return Me().Idle();
   }
-
-  // Ctrl+S, then the saved world read back.
-  SavedWorld SaveAndRead(const std::string& name) {
-    Me().Control("s");
-    EXPECT_TRUE(Settle());
-    return ReadSavedWorld(Home().Sample(name));
-  }
+  DocumentWindow Document() const { return window_seen::FindDocumentWindow(Me(), Frame()); }
 
   // The spring-and-pin sample as it opened: where its box, its spring and its wheel are.
   struct SampleSeen {
@@ -90,9 +78,9 @@ class Constraints : public window_seen::WorldWindowScenario {
     bool Found() const { return !outline.Empty() && anchor.x > 0; }
   };
 
-  SampleSeen SeeSample(const std::string& name) {
+  SampleSeen SeeSample() {
     SampleSeen seen;
-    seen.saved = SaveAndRead(name);
+    seen.saved = Opened();
     const std::vector<SavedBody> boxes = seen.saved.BodiesOfKind("TRectangle");
     const std::vector<SavedBody> wheels = seen.saved.BodiesOfKind("TOval");
     if (boxes.size() != 1 || wheels.size() != 1) {
@@ -101,16 +89,13 @@ class Constraints : public window_seen::WorldWindowScenario {
     }
     seen.box = boxes[0];
     seen.wheel = wheels[0];
-    const double scale = seen.saved.scale;
-    const int side = static_cast<int>(std::lround(seen.box.width * scale));
-    seen.outline = FindOutline(Me().Grab(Frame()), side, side);
+    seen.outline = OutlineOf("TRectangle");
     if (seen.outline.Empty()) return seen;
     seen.boxCentre = {seen.outline.x + seen.outline.width / 2,
                       seen.outline.y + seen.outline.height / 2};
-    seen.wheelCentre = {
-        seen.boxCentre.x + static_cast<int>(std::lround((seen.wheel.x - seen.box.x) * scale)),
-        seen.boxCentre.y - static_cast<int>(std::lround((seen.wheel.y - seen.box.y) * scale))};
-    seen.wheelRadius = static_cast<int>(std::lround(seen.wheel.width * scale / 2));
+    seen.wheelCentre = {seen.boxCentre.x + Pixels(seen.wheel.x - seen.box.x),
+                        seen.boxCentre.y - Pixels(seen.wheel.y - seen.box.y)};
+    seen.wheelRadius = Pixels(seen.wheel.width / 2);
     // The spring runs level to the left from the box's middle to the first ink of that row.
     const Box row{Document().client.x, seen.boxCentre.y, seen.outline.x - Document().client.x, 1};
     const Picture line = Me().Grab(row);
@@ -124,9 +109,8 @@ class Constraints : public window_seen::WorldWindowScenario {
 // unmarked by a click on empty space; Delete takes it from the window and from the saved world,
 // Undo brings it back.
 TEST_F(Constraints, TheSamplesSpringIsDrawnPickedMarkedDeletedAndBroughtBack) {
-  const std::string name = "spring-picked.yb";
-  ASSERT_TRUE(StartCopy("spring-and-pin.yb", name));
-  const SampleSeen seen = SeeSample(name);
+  ASSERT_TRUE(OpenCopy("spring-picked.yb"));
+  const SampleSeen seen = SeeSample();
   ASSERT_TRUE(seen.Found()) << "no box or no spring anchor on the screen";
   const Spot a = seen.anchor, b = seen.boxCentre;
   ASSERT_GT(b.x - a.x, 60) << "the anchor is too close to the box to look between them";
@@ -167,7 +151,7 @@ TEST_F(Constraints, TheSamplesSpringIsDrawnPickedMarkedDeletedAndBroughtBack) {
   ASSERT_TRUE(Settle());
   EXPECT_EQ(Me().Grab(strip).Count([](uint32_t pixel) { return IsInk(pixel); }), 0)
       << "the deleted spring is still shown";
-  const SavedWorld deleted = SaveAndRead(name);
+  const SavedWorld deleted = SaveAndRead();
   EXPECT_TRUE(deleted.ConstraintsOfKind("TLSpring").empty()) << deleted.Description();
 
   // Undo: the spring again, as it opened.
@@ -176,16 +160,15 @@ TEST_F(Constraints, TheSamplesSpringIsDrawnPickedMarkedDeletedAndBroughtBack) {
   Me().Click(coil.x, a.y + 60);
   ASSERT_TRUE(Settle());
   EXPECT_EQ(Changed(opened, Me().Grab(strip)), 0) << "Undo did not bring the spring back";
-  const SavedWorld undone = SaveAndRead(name);
+  const SavedWorld undone = SaveAndRead();
   EXPECT_EQ(undone.ConstraintsOfKind("TLSpring").size(), 1u) << undone.Description();
 }
 
 // A band round the spring's two ends, not the whole box, marks the spring: a constraint lies in
 // a band when its points do, though its figure reaches a few pixels past them.
 TEST_F(Constraints, ABandAroundTheSpringsEndsMarksIt) {
-  const std::string name = "spring-banded.yb";
-  ASSERT_TRUE(StartCopy("spring-and-pin.yb", name));
-  const SampleSeen seen = SeeSample(name);
+  ASSERT_TRUE(OpenCopy("spring-banded.yb"));
+  const SampleSeen seen = SeeSample();
   ASSERT_TRUE(seen.Found()) << "no box or no spring anchor on the screen";
   const Spot a = seen.anchor, b = seen.boxCentre;
   const Box strip{a.x + 14, a.y - 14, seen.outline.x - a.x - 18, 29};
@@ -200,25 +183,27 @@ TEST_F(Constraints, ABandAroundTheSpringsEndsMarksIt) {
 TEST_F(Constraints, EachStraightKindDraggedFromTheBoxToTheWheelIsDrawnAndHoldsBoth) {
   struct Kind {
     const char* className;
-    int itemsAbove;  // in the Tools menu, behind its three separators
-    int reach;       // how far its figure strays from its line
+    const char* tool;  // its item in the Tools menu
+    int reach;         // how far its figure strays from its line
   };
-  const Kind kinds[] = {{"TRod", 15, 3},    {"TLRope", 16, 3},       {"TLSpring", 17, 6},
-                        {"TLDamper", 18, 9}, {"TLDampSpring", 19, 10}, {"TLPiston", 26, 4}};
+  const Kind kinds[] = {{"TRod", "Rod", 3},
+                        {"TLRope", "Rope", 3},
+                        {"TLSpring", "Spring", 6},
+                        {"TLDamper", "Damper", 9},
+                        {"TLDampSpring", "Spring-Damper", 10},
+                        {"TLPiston", "Actuator", 4}};
   for (const Kind& kind : kinds) {
     SCOPED_TRACE(kind.className);
-    const std::string name = std::string("dragged-") + kind.className + ".yb";
-    ASSERT_TRUE(StartCopy("spring-and-pin.yb", name));
-    const SampleSeen seen = SeeSample(name);
+    ASSERT_TRUE(OpenCopy(std::string("dragged-") + kind.className + ".yb"));
+    const SampleSeen seen = SeeSample();
     ASSERT_FALSE(seen.outline.Empty()) << "no box on the screen";
     // From the box's middle to the wheel a tenth of a metre beside its pin: both places lie on
     // the world's grid, so that snapping leaves the ends where the drag puts them.
     const Spot from = seen.boxCentre;
-    const Spot to{seen.wheelCentre.x + static_cast<int>(std::lround(0.1 * seen.saved.scale)),
-                  seen.wheelCentre.y};
+    const Spot to{seen.wheelCentre.x + Pixels(0.1), seen.wheelCentre.y};
     const Box watched = Around(from, to, 16);
     const Picture before = Me().Grab(watched);
-    ASSERT_TRUE(ChooseMenu(MenuTitleX("Tools"), kind.itemsAbove, 3));
+    ASSERT_TRUE(Click({"Tools", kind.tool}));
     ASSERT_TRUE(Me().Idle());
     Me().SlowDrag(from.x, from.y, to.x, to.y);
     ASSERT_TRUE(Settle());
@@ -226,7 +211,7 @@ TEST_F(Constraints, EachStraightKindDraggedFromTheBoxToTheWheelIsDrawnAndHoldsBo
         << "not drawn along the drag";
 
     // The sample's own spring holds the box to the background: the new one is the other.
-    const SavedWorld saved = SaveAndRead(name);
+    const SavedWorld saved = SaveAndRead();
     const std::vector<int> ends{seen.box.id, seen.wheel.id};
     const std::vector<SavedConstraint> made = saved.ConstraintsOfKind(kind.className);
     EXPECT_EQ(std::count_if(made.begin(), made.end(),
@@ -239,9 +224,8 @@ TEST_F(Constraints, EachStraightKindDraggedFromTheBoxToTheWheelIsDrawnAndHoldsBo
 // A click on the point in the middle of the box selects the point: a small square about it is
 // inverted, and a click on empty space brings back the picture from before.
 TEST_F(Constraints, ASelectedPointShowsItsSquare) {
-  const std::string name = "point-picked.yb";
-  ASSERT_TRUE(StartCopy("spring-and-pin.yb", name));
-  const SampleSeen seen = SeeSample(name);
+  ASSERT_TRUE(OpenCopy("point-picked.yb"));
+  const SampleSeen seen = SeeSample();
   ASSERT_FALSE(seen.outline.Empty()) << "no box on the screen";
   const Spot at = seen.boxCentre;
   const Box around{at.x - 6, at.y - 6, 13, 13};
@@ -263,16 +247,14 @@ TEST_F(Constraints, ASelectedPointShowsItsSquare) {
 
 // A rotational spring clicked onto the wheel from the Tools menu shows its own icon there.
 TEST_F(Constraints, ARotationalSpringClickedOntoTheWheelShowsItsIcon) {
-  const std::string name = "turned.yb";
-  ASSERT_TRUE(StartCopy("spring-and-pin.yb", name));
-  const SampleSeen seen = SeeSample(name);
+  ASSERT_TRUE(OpenCopy("turned.yb"));
+  const SampleSeen seen = SeeSample();
   ASSERT_FALSE(seen.outline.Empty()) << "no box on the screen";
   // A tenth of a metre beside the wheel's middle: on the grid, inside the wheel.
-  const Spot at{seen.wheelCentre.x + static_cast<int>(std::lround(0.1 * seen.saved.scale)),
-                seen.wheelCentre.y};
+  const Spot at{seen.wheelCentre.x + Pixels(0.1), seen.wheelCentre.y};
   const Box around{at.x - 8, at.y - 8, 17, 17};
   const Picture before = Me().Grab(around);
-  ASSERT_TRUE(ChooseMenu(MenuTitleX("Tools"), 20, 3));
+  ASSERT_TRUE(Click({"Tools", "Rotational Spring"}));
   ASSERT_TRUE(Me().Idle());
   Me().Click(at.x, at.y);
   ASSERT_TRUE(Settle());
@@ -282,12 +264,11 @@ TEST_F(Constraints, ARotationalSpringClickedOntoTheWheelShowsItsIcon) {
 // A click inside the pendulum's bob, halfway between its middle and its edge and away from its
 // rod, selects the bob: its selection mark shows, and goes again at a click on empty space.
 TEST_F(Constraints, AClickInsideThePendulumsBobSelectsIt) {
-  const std::string name = "bob-picked.yb";
-  ASSERT_TRUE(StartCopy("pendulum.yb", name));
-  const SavedWorld saved = SaveAndRead(name);
+  ASSERT_TRUE(OpenCopy("bob-picked.yb", "pendulum.yb"));
+  const SavedWorld& saved = Opened();
   const std::vector<SavedBody> bobs = saved.BodiesOfKind("TOval");
   ASSERT_EQ(bobs.size(), 1u) << saved.Description();
-  const int radius = static_cast<int>(std::lround(bobs[0].width * saved.scale / 2));
+  const int radius = Pixels(bobs[0].width / 2);
   ASSERT_GT(radius, 8);
 
   // The rod hangs down to the bob's middle: the lowest ink of the world is the bob's bottom,

@@ -6,9 +6,9 @@
 #include <filesystem>
 #include <string>
 
-#include "app/TApp.h"
 #include "model/world/QVDoc.h"
 #include "model/world/RunBridge.h"
+#include "tests/scenarios/BodiesSeen.h"
 #include "tests/scenarios/Harness.h"
 
 namespace scenario {
@@ -29,23 +29,15 @@ bool IsDark(uint32_t pixel) {
 // How many frames the run of a saved document keeps; -1 when it keeps none.
 int32_t SavedFrameCount(const std::string& path) {
   int32_t count = -1;
-  TApp app;
-  app.LoadResourceDlls();
-  app.InitUnits();
-  {
-    TQVDoc document;
-    document.ReadDocument(path);
-    if (const TFrameStore* store = document.World().GetStore()) count = store->FrameCount();
-  }
-  app.TermUnits();
-  app.FreeResourceDlls();
+  ProgramUnits units;
+  TQVDoc document;
+  document.ReadDocument(path);
+  if (const TFrameStore* store = document.World().GetStore()) count = store->FrameCount();
   return count;
 }
 
 class Documents : public Scenario {
  protected:
-  // A fresh program on a sample, once the splash window has gone; the pointer waits outside the
-  // main window, where it raises no tool tip.
   // Waits for the picture of the box to change `count` times from `shown`, which follows it;
   // a running world is never idle, so its view is watched instead.
   static ::testing::AssertionResult WatchFrames(const Box& box, Picture& shown, int count) {
@@ -70,7 +62,7 @@ class Documents : public Scenario {
 TEST_F(Documents, AWorldSavedAsClosedAndReopenedFromTheRecentFilesLooksAsItDid) {
   ASSERT_TRUE(StartOnSample("pendulum.yb"));
   // File > Save As..., and a name typed into the folder the dialog shows, the sample's own.
-  ASSERT_TRUE(Choose("File", 4, 0));
+  ASSERT_TRUE(Choose({"File", "Save As..."}));
   ASSERT_TRUE(Me().WaitUntil([] { return Me().FocusedTitle() == "Save the world as"; }))
       << "the save dialog did not take the keyboard: " << Me().FocusedTitle();
   ASSERT_TRUE(Me().Idle());
@@ -84,14 +76,14 @@ TEST_F(Documents, AWorldSavedAsClosedAndReopenedFromTheRecentFilesLooksAsItDid) 
   const Picture before = Me().Grab(view);
 
   // File > Close: the workspace's plain colour takes the window's place.
-  ASSERT_TRUE(Choose("File", 2, 0));
+  ASSERT_TRUE(Choose({"File", "Close"}));
   const Picture closed = Me().Grab(view);
   EXPECT_EQ(closed.Count([&](uint32_t pixel) { return pixel == closed.pixels.front(); }),
             view.width * view.height)
       << "the window is still shown";
 
-  // File > 1 kept.yb, the first recent file, after ten items and two separators.
-  ASSERT_TRUE(Choose("File", 10, 2));
+  // File > 1 kept.yb, the first recent file.
+  ASSERT_TRUE(ChooseRecentFile(1));
   EXPECT_EQ(Me().Grab(view).Differences(before), 0) << "the world reopened looks otherwise";
   EXPECT_NE(Me().WindowTitled("Yarrowby - kept.yb"), 0u);
 }
@@ -105,7 +97,7 @@ TEST_F(Documents, CloseClosesTheWindowLastClickedAndLeavesTheOther) {
       << "Ctrl+N made no new world";
   ASSERT_TRUE(Me().Idle());
   // Window > Tile: the two windows side by side, the new one active.
-  ASSERT_TRUE(Choose("Window", 1, 0));
+  ASSERT_TRUE(Choose({"Window", "Tile"}));
   const Box view = WorldView();
   const int half = view.width / 2;
   const Box left{view.x, view.y, half - 20, view.height};
@@ -125,7 +117,7 @@ TEST_F(Documents, CloseClosesTheWindowLastClickedAndLeavesTheOther) {
   ASSERT_NE(Me().WindowTitled("Yarrowby - pendulum.yb"), 0u)
       << "the click did not make the pendulum's window the active one";
 
-  ASSERT_TRUE(Choose("File", 2, 0));
+  ASSERT_TRUE(Choose({"File", "Close"}));
   EXPECT_LT(darkPixels(pendulum), 20) << "the pendulum's window is still shown";
   EXPECT_EQ(Me().Grab(untitled).Differences(untitledBefore), 0)
       << "the new world's window changed";
@@ -148,8 +140,8 @@ TEST_F(Documents, ARunSteppedBackGoesOnPastItsLastRecordedFrame) {
   const int32_t recorded = SavedFrameCount(Home().Sample(sample));
   ASSERT_GT(recorded, 1) << "the saved world keeps no run";
 
-  // World > Step Back, the fifth item, below one separator: an earlier frame of the tape.
-  ASSERT_TRUE(Choose("World", 4, 1));
+  // World > Step Back: an earlier frame of the tape.
+  ASSERT_TRUE(Choose({"World", "Step Back"}));
   shown = Me().Grab(view);
   EXPECT_NE(shown, stopped) << "Step Back showed no earlier frame";
 

@@ -4,7 +4,6 @@
 // the coordinates bar; a drawing whose block inserts itself is refused at once. The drawings are
 // made, and the exported one read, by ezdxf.
 
-#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -16,7 +15,6 @@
 #include "bodies/Shapes.h"
 #include "model/world/QVDoc.h"
 #include "model/world/WorldDoc.h"
-#include "platform/win32/MenuLayout.h"
 #include "platform/win32/Window.h"
 #include "tests/app/ProgramDocuments.h"
 #include "tests/scenarios/BodiesSeen.h"
@@ -93,25 +91,18 @@ std::string Describe(const Corners& corners) {
 
 class Dxf : public Scenario {
  protected:
-  // A fresh program with no document, once the splash window has gone.
-  ::testing::AssertionResult StartEmpty() {
-    Me().MoveTo(0, 0);
-    if (::testing::AssertionResult started = Start(""); !started) return started;
-    if (!Me().WaitUntil([] { return Me().ShownWindows() == 1; }))
-      return ::testing::AssertionFailure() << "the splash window stayed";
-    return Me().Idle();
-  }
   static ::testing::AssertionResult TitleNames(const std::string& name) {
     if (!Me().WaitUntil([&] { return Me().WindowTitled("Yarrowby - " + name) != 0; }))
       return ::testing::AssertionFailure() << "the title does not name " << name << ": "
                                            << Me().FocusedTitle();
     return Me().Idle();
   }
-  // A file dialog opened from the File menu (items above its item), the path typed into its
-  // name line, and the document it leaves named in the title.
-  ::testing::AssertionResult ThroughFileDialog(int items, const std::string& dialogTitle,
+  // A file dialog opened from the File menu, the path typed into its name line, and the
+  // document it leaves named in the title.
+  ::testing::AssertionResult ThroughFileDialog(const std::string& item,
+                                               const std::string& dialogTitle,
                                                const std::string& path) {
-    if (::testing::AssertionResult chosen = Choose("File", items, 0); !chosen) return chosen;
+    if (::testing::AssertionResult chosen = Choose({"File", item}); !chosen) return chosen;
     if (!Me().WaitUntil([&] { return Me().FocusedTitle() == dialogTitle; }))
       return ::testing::AssertionFailure() << dialogTitle << " did not take the keyboard: "
                                            << Me().FocusedTitle();
@@ -119,28 +110,18 @@ class Dxf : public Scenario {
     Me().Key("Return");
     return TitleNames(std::filesystem::path(path).filename().string());
   }
-  // File > Open..., the first item.
   ::testing::AssertionResult Open(const std::string& path) {
-    return ThroughFileDialog(1, "Open a world", path);
+    return ThroughFileDialog("Open...", "Open a world", path);
   }
-  // File > Save As..., the fifth item.
   ::testing::AssertionResult SaveAs(const std::string& path) {
-    return ThroughFileDialog(4, "Save the world as", path);
+    return ThroughFileDialog("Save As...", "Save the world as", path);
   }
-  // File > More Exports (below nine items and one separator) > DXF of This Frame (below one
-  // item and one separator), and the drawing's path typed over the name the dialog proposes.
+  // File > More Exports > DXF of This Frame..., and the drawing's path typed over the name the
+  // dialog proposes.
   ::testing::AssertionResult ExportShownFrame(const std::string& path) {
-    const std::vector<Box> before = Me().ShownPlaces();
-    if (::testing::AssertionResult chosen = ChooseMenu(MenuTitleX("File"), 9, 1); !chosen)
+    if (::testing::AssertionResult chosen = Click({"File", "More Exports", "DXF of This Frame..."});
+        !chosen)
       return chosen;
-    if (!Me().Idle()) return ::testing::AssertionFailure() << "the program stayed busy";
-    Box submenu;
-    for (const Box& place : Me().ShownPlaces())
-      if (std::find(before.begin(), before.end(), place) == before.end() && place.x > submenu.x)
-        submenu = place;
-    if (submenu.Empty()) return ::testing::AssertionFailure() << "More Exports did not open";
-    Me().Click(submenu.x + 20, submenu.y + 1 + kMenuItemHeight + kMenuSeparatorHeight +
-                                   kMenuItemHeight / 2);
     if (!Me().WaitUntil([] { return Me().FocusedTitle() == "Export"; }))
       return ::testing::AssertionFailure() << "the export dialog did not open: "
                                            << Me().FocusedTitle();
@@ -207,7 +188,7 @@ TEST_F(Dxf, AClosedOutlineOpenedFromADrawingIsExportedThroughItsCorners) {
       "d.saveas(sys.argv[1])\n",
       drawn);
   ASSERT_TRUE(std::filesystem::exists(drawn)) << "ezdxf made no drawing:\n" << made;
-  ASSERT_TRUE(StartEmpty());
+  ASSERT_TRUE(StartOnSample(""));
   ASSERT_TRUE(Open(drawn));
   EXPECT_FALSE(Me().Grab(WorldView()).BoundsOf(IsDark).Empty()) << "the outline is not shown";
 
@@ -232,12 +213,12 @@ TEST_F(Dxf, AClosedOutlineOpenedFromADrawingIsExportedThroughItsCorners) {
 TEST_F(Dxf, ACircleSavedOpenedAndSavedAgainIsWrittenAlike) {
   const std::string drawn = DrawCircle();
   ASSERT_FALSE(drawn.empty());
-  ASSERT_TRUE(StartEmpty());
+  ASSERT_TRUE(StartOnSample(""));
   ASSERT_TRUE(Open(drawn));
   const std::string first = Home().Path("circle-first.yb");
   const std::string second = Home().Path("circle-second.yb");
   ASSERT_TRUE(SaveAs(first));
-  ASSERT_TRUE(StartEmpty());
+  ASSERT_TRUE(StartOnSample(""));
   ASSERT_TRUE(Open(first));
   ASSERT_TRUE(SaveAs(second));
   EXPECT_EQ(program_documents::FirstDifference(program_documents::ReadBytes(first),
@@ -250,13 +231,12 @@ TEST_F(Dxf, ACircleSavedOpenedAndSavedAgainIsWrittenAlike) {
 TEST_F(Dxf, ARadiusTypedIntoTheCoordinatesBarKeepsTheMomentOfADisc) {
   const std::string drawn = DrawCircle();
   ASSERT_FALSE(drawn.empty());
-  ASSERT_TRUE(StartEmpty());
+  ASSERT_TRUE(StartOnSample(""));
   ASSERT_TRUE(Open(drawn));
   const std::string saved = Home().Path("circle-typed.yb");
   ASSERT_TRUE(SaveAs(saved));
 
-  // World > Coordinates Bar: below eighteen items and four separators.
-  ASSERT_TRUE(Choose("World", 17, 4));
+  ASSERT_TRUE(Choose({"World", "Coordinates Bar"}));
   const Box circle = Me().Grab(WorldView()).BoundsOf(IsDark);
   ASSERT_GE(circle.width, 20) << "the circle is not shown";
   // Inside the circle, below its centre and its radius line.
@@ -302,8 +282,8 @@ TEST_F(Dxf, ADrawingWhoseBlockInsertsItselfIsRefusedAtOnce) {
     std::fwrite(text.data(), 1, text.size(), file);
     std::fclose(file);
   }
-  ASSERT_TRUE(StartEmpty());
-  ASSERT_TRUE(Choose("File", 1, 0));
+  ASSERT_TRUE(StartOnSample(""));
+  ASSERT_TRUE(Choose({"File", "Open..."}));
   ASSERT_TRUE(Me().WaitUntil([] { return Me().FocusedTitle() == "Open a world"; }))
       << "the open dialog did not take the keyboard: " << Me().FocusedTitle();
   Me().Type(drawn);

@@ -11,36 +11,23 @@ constexpr char kSample[] = "spring-and-pin.yb";
 
 using namespace spring_and_pin;
 
-class EditingChecks : public Scenario {
- protected:
-  ::testing::AssertionResult StartOnSample() {
-    Me().MoveTo(0, 0);
-    if (::testing::AssertionResult started = Start(kSample); !started) return started;
-    if (!Me().WaitUntil([] { return Me().ShownWindows() == 1; }))
-      return ::testing::AssertionFailure() << "the splash window stayed";
-    return Me().Idle();
-  }
-  Box GadgetArea() const {
-    const Box frame = Frame();
-    return {frame.x + kGadgetsX, frame.y + kGadgetsY, kAnchorX - 6 - kGadgetsX, 100};
-  }
-};
+class EditingChecks : public SampleScenario {};
 
 TEST_F(EditingChecks, BackAtFrameZeroAMeterShowsFrameZerosRecordedValues) {
-  ASSERT_TRUE(StartOnSample());
+  ASSERT_TRUE(StartOnSample(kSample));
   const Box frame = Frame();
   Me().Click(frame.x + kBoxX - 10, frame.y + kObjectsY + 9);
   ASSERT_TRUE(Me().Idle());
   const Box area = GadgetArea();
   const Picture empty = Me().Grab(area);
-  // Meter > Position of the selected box.
-  ASSERT_TRUE(ChooseMenu(MenuTitleX("Meter"), 0, 0));
+  ASSERT_TRUE(Click({"Meter", "Position"}, {.objectMenu = "OutMassMenu"}));
   ASSERT_TRUE(Me().Idle());
   const Box meter = ChangedBox(empty, Me().Grab(area));
   ASSERT_GE(meter.width, 40) << "no meter appeared";
   ASSERT_GE(meter.height, 12) << "no meter appeared";
-  Me().Control("r");
+  // The meter as placed, before the run: whatever the run shows differs from it.
   const Picture placed = Me().Grab(meter);
+  Me().Control("r");
   ASSERT_TRUE(Me().WaitUntil([&] { return Me().Grab(meter) != placed; }))
       << "the meter showed nothing of the run";
   // Some frames later, the run stops with the meter on values of its own.
@@ -50,16 +37,15 @@ TEST_F(EditingChecks, BackAtFrameZeroAMeterShowsFrameZerosRecordedValues) {
   ASSERT_TRUE(Me().Idle());
   const Picture stopped = Me().Grab(meter);
 
-  // World > Back to Start (below Run, Stop, Reset, a separator, Step Forward and Step Back).
-  ASSERT_TRUE(ChooseMenu(MenuTitleX("World"), 5, 1));
+  ASSERT_TRUE(Click({"World", "Back to Start"}));
   ASSERT_TRUE(Me().Idle());
   const Picture atZero = Me().Grab(meter);
   EXPECT_NE(atZero, stopped) << "back at the start the meter kept the last frame's values";
   // One frame on the values move away from frame 0's; one back they are frame 0's again.
-  ASSERT_TRUE(ChooseMenu(MenuTitleX("World"), 3, 1));
+  ASSERT_TRUE(Click({"World", "Step Forward"}));
   ASSERT_TRUE(Me().Idle());
   EXPECT_NE(Me().Grab(meter), atZero) << "frame 1 showed what frame 0 showed";
-  ASSERT_TRUE(ChooseMenu(MenuTitleX("World"), 4, 1));
+  ASSERT_TRUE(Click({"World", "Step Back"}));
   ASSERT_TRUE(Me().Idle());
   EXPECT_EQ(Me().Grab(meter), atZero) << "stepping back to frame 0 showed other values";
 }

@@ -17,13 +17,9 @@
 #include "bodies/Shapes.h"
 #include "model/world/QVDoc.h"
 #include "model/world/WorldDoc.h"
-#include "platform/win32/MenuLayout.h"
 #include "platform/win32/Window.h"
 #include "tests/scenarios/BodiesSeen.h"
 #include "tests/scenarios/Harness.h"
-
-// Last: Xlib's macros would clash with the names above.
-#include <X11/Xlib.h>
 
 namespace scenario {
 namespace {
@@ -130,17 +126,21 @@ GreyPicture MovieFrame(const std::string& movie, int frame, const std::string& p
   return ReadPgm(picture);
 }
 
-class Exports : public Scenario {
+class Exports : public SampleScenario {
  protected:
-  // File > Export... by the mouse (the ninth item, below one separator) or by its keys (Alt+F,
-  // E).
+  // File > Export... by the mouse or by its keys (Alt+F, E).
   ::testing::AssertionResult OpenExportDialog(bool byKeys = false) {
-    if (byKeys) {
-      Me().Key("f", {"Alt_L"});
-      Me().Key("e");
-    } else if (!ChooseMenu(MenuTitleX("File"), 8, 1)) {
-      return ::testing::AssertionFailure() << "the File menu did not open";
-    }
+    if (!byKeys) return OpenExportDialogFrom({"File", "Export..."});
+    Me().Key("f", {"Alt_L"});
+    Me().Key("e");
+    return ExportDialogShown();
+  }
+  // The export dialog of a menu item.
+  ::testing::AssertionResult OpenExportDialogFrom(const MenuPath& item) {
+    if (::testing::AssertionResult chosen = Click(item); !chosen) return chosen;
+    return ExportDialogShown();
+  }
+  static ::testing::AssertionResult ExportDialogShown() {
     if (!Me().WaitUntil([&] { return Me().FocusedTitle() == "Export"; }))
       return ::testing::AssertionFailure()
              << "the export dialog did not take the keyboard: " << Me().FocusedTitle();
@@ -540,24 +540,19 @@ TEST_F(Exports, PrintingToAFileFromThePrintDialogPutsTheWholeWorldOnThePage) {
 // after the square's starting place (x 1.39 rather than 1.5): the export leaves out the run's
 // first frame.
 TEST_F(Exports, TheDataOfAMeterPlacedFromTheMeterMenuAreExportedFrameByFrame) {
-  ASSERT_TRUE(Start());
   // Saved as it opened, the world tells the scale its window shows it at: the square is found
   // by its outline, and a click on the middle of its left edge (away from the spring, which
   // meets its right side) selects it.
-  Me().Control("s");
-  ASSERT_TRUE(Me().Idle());
-  const SavedWorld opened = ReadSavedWorld(Home().Sample("spring-and-pin.yb"));
-  ASSERT_TRUE(opened.failure.empty()) << opened.failure;
-  const int side = static_cast<int>(std::lround(kSquareSide * opened.scale));
+  ASSERT_TRUE(OpenCopy("meter-data.yb"));
   const Box frame = Frame();
-  const Box square = FindOutline(Me().Grab(frame), side, side);
-  ASSERT_FALSE(square.Empty()) << "the square of " << side << " pixels is not shown";
+  const Box square = OutlineOf("TRectangle");
+  ASSERT_FALSE(square.Empty()) << "the square of " << Pixels(kSquareSide) << " pixels is not shown";
   Me().Click(square.x, square.y + square.height / 2);
   ASSERT_TRUE(Me().Idle());
   // Meter > Position places a meter of the square's place in the world window.
   const Picture unmetered = Me().Grab(frame);
   const int shown = Me().ShownWindows();
-  ASSERT_TRUE(ChooseMenu(MenuTitleX("Meter"), 0, 0));
+  ASSERT_TRUE(Click({"Meter", "Position"}, {.objectMenu = "OutMassMenu"}));
   ASSERT_TRUE(Me().Idle());
   ASSERT_EQ(Me().ShownWindows(), shown) << "the Meter menu stayed open: Position is greyed";
   ASSERT_NE(Me().Grab(frame), unmetered) << "no meter was placed";
@@ -584,7 +579,7 @@ TEST_F(Exports, TheDataOfAMeterPlacedFromTheMeterMenuAreExportedFrameByFrame) {
   {
     ProgramUnits units;
     TQVDoc document;
-    document.ReadDocument(Home().Sample("spring-and-pin.yb"));
+    document.ReadDocument(CopyPath());
     lastFrame = document.World().LastFrame();
   }
   ASSERT_GT(lastFrame, 0) << "the run recorded no frames";
@@ -711,22 +706,6 @@ std::string Describe(const std::vector<Corners>& outlines) {
   return ::testing::AssertionSuccess();
 }
 
-// Clicks the item of the submenu that opened since `before` (items and separators above it)
-// and waits for the export dialog it opens.
-::testing::AssertionResult ChooseSubmenuExport(Person& me, const std::vector<Box>& before,
-                                               int items, int separators) {
-  Box submenu;
-  for (const Box& place : me.ShownPlaces())
-    if (std::find(before.begin(), before.end(), place) == before.end() && place.x > submenu.x)
-      submenu = place;
-  if (submenu.Empty()) return ::testing::AssertionFailure() << "More Exports did not open";
-  me.Click(submenu.x + 20, submenu.y + 1 + items * kMenuItemHeight +
-                               separators * kMenuSeparatorHeight + kMenuItemHeight / 2);
-  if (!me.WaitUntil([&] { return me.FocusedTitle() == "Export"; }))
-    return ::testing::AssertionFailure() << "the export dialog did not open: " << me.FocusedTitle();
-  return me.Idle();
-}
-
 // Steps the world forward by the menu item the chooser picks, and sees it move in the box.
 ::testing::AssertionResult StepForward(Person& me, const Box& box, int steps,
                                        const std::function<::testing::AssertionResult()>& choose) {
@@ -747,18 +726,12 @@ std::vector<std::string> FilesIn(const std::filesystem::path& folder) {
   return files;
 }
 
-// Ten steps; File > More Exports (below nine items and one separator) > DXF of Each Frame (its
-// third item, below one separator) writes a drawing per recorded frame, each with the three
-// bars' closed outlines where that frame shows them.
+// Ten steps; File > More Exports > DXF of Each Frame writes a drawing per recorded frame, each with
+// the three bars' closed outlines where that frame shows them.
 TEST_F(Exports, EachFrameOfARunLinkageIsADrawingOfItsBarsWhereTheFrameShowsThem) {
   ASSERT_TRUE(Start("four-bar-linkage.yb"));
-  // World > Step Forward is below Run, Stop, Reset and a separator.
-  ASSERT_TRUE(StepForward(Me(), Frame(), 10,
-                          [this] { return ChooseMenu(MenuTitleX("World"), 3, 1); }));
-  const std::vector<Box> before = Me().ShownPlaces();
-  ASSERT_TRUE(ChooseMenu(MenuTitleX("File"), 9, 1));
-  ASSERT_TRUE(Me().Idle());
-  ASSERT_TRUE(ChooseSubmenuExport(Me(), before, 2, 1));
+  ASSERT_TRUE(StepForward(Me(), Frame(), 10, [this] { return Click({"World", "Step Forward"}); }));
+  ASSERT_TRUE(OpenExportDialogFrom({"File", "More Exports", "DXF of Each Frame..."}));
   const std::filesystem::path folder = Home().Path("bars");
   std::filesystem::create_directories(folder);
   ExportTo((folder / "bars.dxf").string());
@@ -783,17 +756,11 @@ TEST_F(Exports, EachFrameOfARunLinkageIsADrawingOfItsBarsWhereTheFrameShowsThem)
       << "the bars stood still from frame 0 to frame 10";
 }
 
-// Three steps; File > More Exports > DXF of This Frame (its second item, below one separator)
-// writes the one drawing of the frame shown.
+// Three steps; File > More Exports > DXF of This Frame writes the one drawing of the frame shown.
 TEST_F(Exports, TheShownFrameOfALinkageIsOneDrawingOfItsBars) {
   ASSERT_TRUE(Start("four-bar-linkage.yb"));
-  // World > Step Forward is below Run, Stop, Reset and a separator.
-  ASSERT_TRUE(StepForward(Me(), Frame(), 3,
-                          [this] { return ChooseMenu(MenuTitleX("World"), 3, 1); }));
-  const std::vector<Box> before = Me().ShownPlaces();
-  ASSERT_TRUE(ChooseMenu(MenuTitleX("File"), 9, 1));
-  ASSERT_TRUE(Me().Idle());
-  ASSERT_TRUE(ChooseSubmenuExport(Me(), before, 1, 1));
+  ASSERT_TRUE(StepForward(Me(), Frame(), 3, [this] { return Click({"World", "Step Forward"}); }));
+  ASSERT_TRUE(OpenExportDialogFrom({"File", "More Exports", "DXF of This Frame..."}));
   const std::filesystem::path folder = Home().Path("shown");
   std::filesystem::create_directories(folder);
   ExportTo((folder / "shown.dxf").string());

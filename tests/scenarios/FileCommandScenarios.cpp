@@ -65,15 +65,8 @@ std::string CircleDrawing() {
   return text;
 }
 
-class FileCommands : public Scenario {
+class FileCommands : public SampleScenario {
  protected:
-  // A private copy of a bundled sample under a new name in the samples folder; its path.
-  static std::string CopyOfSample(const std::string& sample, const std::string& name) {
-    const std::string copy = Home().Sample(name);
-    std::filesystem::copy_file(Home().Sample(sample), copy,
-                               std::filesystem::copy_options::overwrite_existing);
-    return copy;
-  }
   static ::testing::AssertionResult TitleNames(const std::string& name) {
     if (!Me().WaitUntil([&] { return Me().WindowTitled("Yarrowby - " + name) != 0; }))
       return ::testing::AssertionFailure()
@@ -111,7 +104,9 @@ class FileCommands : public Scenario {
 };
 
 TEST_F(FileCommands, ControlOOpensTheWorldWhosePathIsTypedInAWindowTitledWithItsName) {
-  const std::string opened = CopyOfSample("pendulum.yb", "opened-by-name.yb");
+  const std::string opened = Home().Sample("opened-by-name.yb");
+  std::filesystem::copy_file(Home().Sample("pendulum.yb"), opened,
+                             std::filesystem::copy_options::overwrite_existing);
   ASSERT_TRUE(StartOnSample("spring-and-pin.yb"));
   const Picture springAndPin = Me().Grab(WorldView());
 
@@ -127,27 +122,25 @@ TEST_F(FileCommands, ControlOOpensTheWorldWhosePathIsTypedInAWindowTitledWithIts
 
 // File > Close of a changed world asks; No closes the window and leaves the file alone.
 TEST_F(FileCommands, CloseOfAChangedWorldAsksAndNoLeavesTheFileAsItWas) {
-  const std::string file = CopyOfSample("pendulum.yb", "closed-unsaved.yb");
-  const std::string bytes = FileBytes(file);
-  ASSERT_TRUE(StartOnSample("closed-unsaved.yb"));
+  ASSERT_TRUE(OpenCopy("closed-unsaved.yb", "pendulum.yb"));
+  const std::string bytes = FileBytes(CopyPath());
   const Box view = WorldView();
   ASSERT_TRUE(DeleteEverything());
 
-  ASSERT_TRUE(ChooseMenu(MenuTitleX("File"), 2, 0));
+  ASSERT_TRUE(Click({"File", "Close"}));
   ASSERT_TRUE(Answer("n"));
   Me().MoveTo(0, 0);
   ASSERT_TRUE(Me().Idle());
   EXPECT_TRUE(Plain(Me().Grab(view))) << "the window is still shown";
   EXPECT_EQ(Me().WindowTitled("Yarrowby - closed-unsaved.yb"), 0u);
-  EXPECT_EQ(FileBytes(file), bytes) << "the file changed";
+  EXPECT_EQ(FileBytes(CopyPath()), bytes) << "the file changed";
 }
 
 // Ctrl+Q of a changed world asks; Cancel keeps the program and the changed world; a second
 // Quit answered No ends the program cleanly without writing the file.
 TEST_F(FileCommands, QuitOfAChangedWorldAsksAndCancelKeepsTheProgramRunning) {
-  const std::string file = CopyOfSample("spring-and-pin.yb", "quit-cancelled.yb");
-  const std::string bytes = FileBytes(file);
-  ASSERT_TRUE(StartOnSample("quit-cancelled.yb"));
+  ASSERT_TRUE(OpenCopy("quit-cancelled.yb"));
+  const std::string bytes = FileBytes(CopyPath());
   ASSERT_TRUE(DeleteEverything());
   const Picture changed = Me().Grab(WorldView());
 
@@ -164,7 +157,7 @@ TEST_F(FileCommands, QuitOfAChangedWorldAsksAndCancelKeepsTheProgramRunning) {
   ASSERT_TRUE(Answer("n"));
   ASSERT_TRUE(Program()->WaitForExit()) << Program()->Output();
   EXPECT_EQ(Program()->ExitCode(), 0) << Program()->Output();
-  EXPECT_EQ(FileBytes(file), bytes) << "the file changed";
+  EXPECT_EQ(FileBytes(CopyPath()), bytes) << "the file changed";
 }
 
 TEST_F(FileCommands, ControlPPrintsTheWorldIntoThePdfFileNamedInThePrintDialog) {
@@ -192,13 +185,10 @@ TEST_F(FileCommands, ControlPPrintsTheWorldIntoThePdfFileNamedInThePrintDialog) 
 TEST_F(FileCommands, ImportAddsTheDrawingsCircleToTheOpenWorld) {
   const std::string drawing = Home().Path("one-circle.dxf");
   ASSERT_TRUE(WriteFile(drawing, CircleDrawing()));
-  const std::string file = CopyOfSample("spring-and-pin.yb", "imported-into.yb");
-  const SavedWorld before = ReadSavedWorld(file);
-  ASSERT_TRUE(before.failure.empty()) << before.failure;
-  ASSERT_TRUE(StartOnSample("imported-into.yb"));
+  ASSERT_TRUE(OpenCopy("imported-into.yb"));
+  const SavedWorld& before = Opened();
 
-  // File > Import...: below New, Open, Close, Save, Save As, a separator, Page Setup and Print.
-  ASSERT_TRUE(ChooseMenu(MenuTitleX("File"), 7, 1));
+  ASSERT_TRUE(Click({"File", "Import..."}));
   ASSERT_TRUE(Focused("Import"));
   Me().Type(drawing);
   Me().Key("Return");
@@ -208,10 +198,8 @@ TEST_F(FileCommands, ImportAddsTheDrawingsCircleToTheOpenWorld) {
   ASSERT_TRUE(Me().Idle());
   EXPECT_NE(Me().WindowTitled("Yarrowby - imported-into.yb"), 0u)
       << "the drawing did not go into the open world";
-  Me().Control("s");
-  ASSERT_TRUE(Me().Idle());
 
-  const SavedWorld after = ReadSavedWorld(file);
+  const SavedWorld after = SaveAndRead();
   ASSERT_TRUE(after.failure.empty()) << after.failure;
   ASSERT_EQ(after.bodies.size(), before.bodies.size() + 1) << after.Description();
   ASSERT_EQ(after.constraints.size(), before.constraints.size()) << after.Description();
@@ -230,7 +218,7 @@ TEST_F(FileCommands, ImportAddsTheDrawingsCircleToTheOpenWorld) {
 TEST_F(FileCommands, AboutShowsTheVersionAndClosesFromTheKeyboard) {
   ASSERT_TRUE(Running("pendulum.yb"));
   for (const std::string key : {"Return", "Escape"}) {
-    ASSERT_TRUE(ChooseMenu(MenuTitleX("Help"), 0, 0));
+    ASSERT_TRUE(Click({"Help", "About Yarrowby..."}));
     ASSERT_TRUE(Focused("About Yarrowby"));
     const Picture about = Me().Grab(Me().Place(Me().WindowTitled("About Yarrowby")));
     // The text lines stand in the left part, the OK button in the middle below them: the name,

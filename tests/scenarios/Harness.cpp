@@ -107,6 +107,9 @@ std::unique_ptr<RunningProgram> gProgram;
 // Whether the program shared by the suite may carry on into the next test.
 bool gProgramTrusted = false;
 std::string gWaitingFor;
+// Whether the running test's first failure has had its picture taken.
+bool gFailurePictured = false;
+std::string gTestName;
 
 }  // namespace
 
@@ -534,32 +537,16 @@ void Scenario::TearDownTestSuite() {
 
 void Scenario::SetUp() {
   gWaitingFor.clear();
+  gFailurePictured = false;
+  // Named here: a listener told of a failure cannot ask the test framework, which is busy then.
+  const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+  gTestName = std::string(info->test_suite_name()) + "." + info->name();
   if (!gDesktop->Running()) GTEST_SKIP() << gDesktop->Failure();
 }
 
 void Scenario::TearDown() {
-  const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
   const bool failed = HasFailure();
-  if (failed) {
-    // A picture of the screen as the failure left it.
-    const char* folder = std::getenv("YB_SCENARIO_FAILURES");
-    const std::string where = folder && *folder ? folder : "/tmp";
-    std::filesystem::create_directories(where);
-    const std::string png =
-        where + "/" + info->test_suite_name() + "." + info->name() + ".png";
-    const std::vector<std::string> titles = gPerson->Titles();
-    if (titles.empty()) {
-      std::cout << "No window was shown at the failure, so no picture was taken";
-      if (gProgram && gProgram->WaitForExit(0))
-        std::cout << " (the program had ended with " << gProgram->ExitCode() << ")";
-      std::cout << "\n";
-    } else if (gPerson->SavePng(png)) {
-      std::cout << "The screen at the failure: " << png << " (shown: " << ::testing::PrintToString(titles) << ")\n";
-    } else {
-      std::cout << "The screen could not be read or written to " << png << "\n";
-    }
-    if (gProgram) std::cout << "The program said:\n" << gProgram->Output() << "\n";
-  }
+  if (failed && gProgram) std::cout << "The program said:\n" << gProgram->Output() << "\n";
   gProgramTrusted = gProgram != nullptr && !failed && !gProgram->WaitForExit(0);
 }
 
@@ -842,6 +829,27 @@ int Scenario::MenuTitleX(const std::string& title) { return TitleX(Bar({}), titl
 }
 
 void MarkWaiting(const std::string& forWhat) { gWaitingFor = forWhat; }
+
+void PictureTheFailure() {
+  if (gFailurePictured || !gPerson) return;
+  gFailurePictured = true;
+  const char* folder = std::getenv("YB_SCENARIO_FAILURES");
+  const std::string where = folder && *folder ? folder : "/tmp";
+  std::filesystem::create_directories(where);
+  const std::string png = where + "/" + gTestName + ".png";
+  const std::vector<std::string> titles = gPerson->Titles();
+  if (titles.empty()) {
+    std::cout << "No window was shown at the failure, so no picture was taken";
+    if (gProgram && gProgram->WaitForExit(0))
+      std::cout << " (the program had ended with " << gProgram->ExitCode() << ")";
+    std::cout << "\n";
+  } else if (gPerson->SavePng(png)) {
+    std::cout << "The screen at the failure: " << png
+              << " (shown: " << ::testing::PrintToString(titles) << ")\n";
+  } else {
+    std::cout << "The screen could not be read or written to " << png << "\n";
+  }
+}
 
 // The title a scenario of the running test waits for, or "".
 const std::string& WaitingFor() { return gWaitingFor; }

@@ -193,11 +193,11 @@ using MenuPath = std::vector<std::string>;
 struct MenuShape {
   // The menu resource whose popup stands as the Input or Meter menu for the selection
   // ("InCircleMenu", "OutMassMenu").
-  std::string objectMenu;
+  std::string objectMenu{};
   // How many recent files the File menu lists (its placeholder, when none, counts as one).
   int recentFiles = 1;
   // The menu bar: the editing one, or player mode's "PLAYERMODE".
-  std::string bar;
+  std::string bar{};
 };
 
 // A scenario group: one virtual desktop and one program start shared by the tests of a suite;
@@ -265,5 +265,9 @@ class Scenario : public ::testing::Test {
 // reported as waiting, and only a pass (time to remove the mark) fails the run.
 void MarkWaiting(const std::string& forWhat);
 #define WAITS_FOR(title) ::scenario::MarkWaiting(title)
+
+// Takes a picture of the screen at the running test's first failure, into YB_SCENARIO_FAILURES
+// (or /tmp), and says where; or says why there is none.
+void PictureTheFailure();
 
 }  // namespace scenario

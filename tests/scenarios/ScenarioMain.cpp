@@ -9,6 +9,8 @@
 #include <map>
 #include <string>
 
+#include "tests/scenarios/Harness.h"
+
 namespace scenario {
 const std::string& WaitingFor();
 }
@@ -17,6 +19,10 @@ namespace {
 
 class WaitingMarks : public ::testing::EmptyTestEventListener {
  public:
+  // The screen as the failure found it, before the scenario's later steps change it.
+  void OnTestPartResult(const ::testing::TestPartResult& result) override {
+    if (result.failed()) scenario::PictureTheFailure();
+  }
   void OnTestEnd(const ::testing::TestInfo& info) override {
     if (!scenario::WaitingFor().empty())
       marks_[std::string(info.test_suite_name()) + "." + info.name()] = scenario::WaitingFor();

@@ -50,8 +50,6 @@ int CountOf(const std::string& listing, const std::string& className) {
 
 class ScriptDocuments : public ScriptScenario {
  protected:
-  // A fresh program on a sample, once the splash window has gone; the pointer waits outside the
-  // main window, where it raises no tool tip.
   static ::testing::AssertionResult TitleNames(const std::string& name) {
     if (!Me().WaitUntil([&] { return Me().WindowTitled("Yarrowby - " + name) != 0; }))
       return ::testing::AssertionFailure() << "the title does not name " << name << ": "
@@ -108,13 +106,13 @@ class ScriptDocuments : public ScriptScenario {
 
 TEST_F(ScriptDocuments, TheActiveDocumentIsTheWindowClickedAndAScriptBringsAnotherForward) {
   ASSERT_TRUE(StartOnSample("pendulum.yb"));
-  ASSERT_TRUE(Choose("File", 1, 0));
+  ASSERT_TRUE(Choose({"File", "Open..."}));
   ASSERT_TRUE(Me().WaitUntil([] { return Me().FocusedTitle() == "Open a world"; }));
   Me().Type(Home().Sample("spring-and-pin.yb"));
   Me().Key("Return");
   ASSERT_TRUE(TitleNames("spring-and-pin.yb"));
   // Window > Tile: the two windows side by side; a click on each tells which stands where.
-  ASSERT_TRUE(Choose("Window", 1, 0));
+  ASSERT_TRUE(Choose({"Window", "Tile"}));
   const Box workspace = Workspace();
   const int half = workspace.width / 2;
   const Box left{workspace.x + 10, workspace.y + 40, half - 40, workspace.height - 60};
@@ -188,10 +186,8 @@ TEST_F(ScriptDocuments, ADocumentAScriptOpensHasAWindowAndItsChangeIsAskedAboutA
 
 // A script's Save saves as File > Save does: the world written, Quit has nothing to ask.
 TEST_F(ScriptDocuments, AWorldAScriptChangedAndSavedQuitsWithoutAQuestion) {
-  const std::string copy = Home().Sample("script-save.yb");
-  std::filesystem::copy_file(Home().Sample("pendulum.yb"), copy,
-                             std::filesystem::copy_options::overwrite_existing);
-  ASSERT_TRUE(StartOnSample("script-save.yb"));
+  ASSERT_TRUE(OpenCopy("script-save.yb", "pendulum.yb"));
+  const std::string& copy = CopyPath();
   const int circles = CountOf(WithoutDesktop("--list-objects '" + copy + "'"), "TOval");
   ASSERT_TRUE(RunUntilSaid("save.ybs",
                            {"Sub Main()", "  Dim c As YBBody",
@@ -252,12 +248,12 @@ TEST_F(ScriptDocuments, SaveAsRenamesTheWindowSoThatFileSaveWritesTheNewFile) {
   ASSERT_GT(circles, 0) << "the world was not saved under the new name";
 
   // A circle drawn with the mouse, then File > Save.
-  ASSERT_TRUE(Choose("Tools", 7, 1));
+  ASSERT_TRUE(Choose({"Tools", "Circle"}));
   const Box view = WorldView();
   Me().SlowDrag(view.x + 60, view.y + 60, view.x + 120, view.y + 120);
   Me().MoveTo(0, 0);
   ASSERT_TRUE(Me().Idle());
-  ASSERT_TRUE(Choose("File", 3, 0));
+  ASSERT_TRUE(Choose({"File", "Save"}));
   EXPECT_EQ(CountOf(WithoutDesktop("--list-objects '" + saved + "'"), "TOval"), circles + 1)
       << "File > Save did not write the file saved as";
   EXPECT_EQ(FileBytes(old), oldBytes) << "File > Save wrote the old file";

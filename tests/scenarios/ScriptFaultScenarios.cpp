@@ -9,10 +9,10 @@
 #include <utility>
 #include <vector>
 
-#include "app/TApp.h"
 #include "constraints/CollisionGroup.h"
 #include "core/Failure.h"
 #include "model/world/QVDoc.h"
+#include "tests/scenarios/BodiesSeen.h"
 #include "tests/scenarios/Harness.h"
 #include "tests/scenarios/ScriptSteps.h"
 
@@ -27,9 +27,7 @@ struct Pairs {
 
 Pairs CollidingPairs(const std::string& path, const std::vector<std::pair<int, int>>& pairs) {
   Pairs read;
-  TApp app;
-  app.LoadResourceDlls();
-  app.InitUnits();
+  const ProgramUnits units;
   try {
     TQVDoc document;
     document.ReadDocument(path);
@@ -48,8 +46,6 @@ Pairs CollidingPairs(const std::string& path, const std::vector<std::pair<int, i
   } catch (const QVException& failure) {
     read.failure = "error " + std::to_string(failure.error());
   }
-  app.TermUnits();
-  app.FreeResourceDlls();
   return read;
 }
 

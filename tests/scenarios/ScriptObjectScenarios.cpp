@@ -11,9 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "bodies/Background.h"
-#include "bodies/Body.h"
-#include "model/world/QVDoc.h"
 #include "tests/scenarios/BodiesSeen.h"
 #include "tests/scenarios/Harness.h"
 #include "tests/scenarios/ScriptSteps.h"
@@ -44,13 +41,6 @@ class ScriptObjects : public ScriptScenario {
     return output.substr(start, output.find('\n', start) - start);
   }
 
-  // A sample copied under a name of its own, opened in a fresh program.
-  ::testing::AssertionResult StartOnCopy(const std::string& sample, const std::string& name) {
-    std::filesystem::copy_file(Home().Sample(sample), Home().Sample(name),
-                               std::filesystem::copy_options::overwrite_existing);
-    return Start(name);
-  }
-
   // Runs Main with the lines from Script > Run Script... and waits until it printed "done".
   ::testing::AssertionResult RunLines(const std::string& name, std::vector<std::string> lines) {
     lines.insert(lines.begin(), {"Sub Main()", "Dim d", "Set d = YB.ActiveDocument"});
@@ -74,7 +64,7 @@ class ScriptObjects : public ScriptScenario {
 };
 
 TEST_F(ScriptObjects, ExportsFromAScriptWriteTheirRangeFromTheRecordedRunAndKeepIt) {
-  ASSERT_TRUE(StartOnCopy("pendulum.yb", "script-export.yb"));
+  ASSERT_TRUE(OpenCopy("script-export.yb", "pendulum.yb"));
   const std::string drawing = Home().Path("range.dxf");
   const std::string table = Home().Path("range.dta");
   // A meter of the bob's place, then a run of 30 frames and both exports of frames 2 to 10.
@@ -120,10 +110,8 @@ TEST_F(ScriptObjects, ExportsFromAScriptWriteTheirRangeFromTheRecordedRunAndKeep
 }
 
 TEST_F(ScriptObjects, APointOfTheLockedPointToolIsASquarePoint) {
-  ASSERT_TRUE(StartOnCopy("spring-and-pin.yb", "script-locked.yb"));
-  // Tools > Locked Point, below the selection tools (5) and the bodies (5) and the plain point.
-  ASSERT_TRUE(ChooseMenu(MenuTitleX("Tools"), 11, 2));
-  ASSERT_TRUE(Me().Idle());
+  ASSERT_TRUE(OpenCopy("script-locked.yb"));
+  ASSERT_TRUE(Choose({"Tools", "Locked Point"}));
   const Box frame = Frame();
   Me().Click(frame.x + frame.width / 2 - 60, frame.y + frame.height - 120);
   ASSERT_TRUE(Me().Idle());
@@ -136,7 +124,7 @@ TEST_F(ScriptObjects, APointOfTheLockedPointToolIsASquarePoint) {
 }
 
 TEST_F(ScriptObjects, ObjectsAScriptMakesAreInItsCollectionsAndAFieldIsNot) {
-  ASSERT_TRUE(StartOnCopy("spring-and-pin.yb", "script-numbers.yb"));
+  ASSERT_TRUE(OpenCopy("script-numbers.yb"));
   ASSERT_TRUE(RunLines(
       "numbers",
       {"Dim i, a, inObjects, inPoints", "For i = 1 To 4", "d.NewBody \"circle\"", "Next i",
@@ -148,7 +136,7 @@ TEST_F(ScriptObjects, ObjectsAScriptMakesAreInItsCollectionsAndAFieldIsNot) {
 
   // The pendulum's gravity is the world's own: a script walking its objects meets only the bob,
   // its points and its rod.
-  ASSERT_TRUE(StartOnCopy("pendulum.yb", "script-field.yb"));
+  ASSERT_TRUE(OpenCopy("script-field.yb", "pendulum.yb"));
   ASSERT_TRUE(RunLines("walk", {"Print \"walk \"; d.Objects.Count; \" \"; d.Bodies.Count + "
                                 "d.Points.Count + d.Constraints.Count"}));
   EXPECT_EQ(SaidAfter("walk "), "4 4") << Program()->Output();
@@ -166,29 +154,21 @@ TEST_F(ScriptObjects, ALibraryLoadedByOneExecuteAnswersTheNext) {
 }
 
 TEST_F(ScriptObjects, ABodySentToBackIsFirstInTheScriptsWalkAndInTheSavedFile) {
-  ASSERT_TRUE(StartOnCopy("spring-and-pin.yb", "script-order.yb"));
+  ASSERT_TRUE(OpenCopy("script-order.yb"));
   // The wheel (6) comes after the rectangle (2) until it is sent to the back.
   ASSERT_TRUE(RunLines("order", {"Print \"first \"; d.Objects(1).ID", "d.Select d.Body(6)",
                                  "d.SendToBack", "Print \"back \"; d.Objects(1).ID"}));
   EXPECT_EQ(SaidAfter("first "), "2") << Program()->Output();
   EXPECT_EQ(SaidAfter("back "), "6") << Program()->Output();
-  Me().Control("s");
-  ASSERT_TRUE(Me().Idle());
-  const ProgramUnits units;
-  TQVDoc saved;
-  saved.ReadDocument(Home().Sample("script-order.yb"));
-  int firstBody = -1;
-  for (TLink* object : saved.World().Objects()) {
-    if (!object->IsMemberClass(TMass::kClassID) || object->IsMemberClass(TZeroMass::kClassID))
-      continue;
-    firstBody = object->GetIdentifier();
-    break;
-  }
+  const SavedWorld saved = SaveAndRead();
+  ASSERT_EQ(saved.failure, "");
+  ASSERT_FALSE(saved.bodies.empty()) << "the saved world has no bodies";
+  const int firstBody = saved.bodies.front().id;
   EXPECT_EQ(firstBody, 6) << "the saved file keeps the old order";
 }
 
 TEST_F(ScriptObjects, OneUndoTakesBackAVertexAScriptAdded) {
-  ASSERT_TRUE(StartOnCopy("spring-and-pin.yb", "script-vertex.yb"));
+  ASSERT_TRUE(OpenCopy("script-vertex.yb"));
   const std::vector<std::string> outline = {
       "Dim i, x As Double, y As Double, s", "Set p = d.Bodies(d.Bodies.Count)",
       "For i = 1 To p.VertexCount", "p.GetVertex i, x, y", "s = s & \" \" & x & \",\" & y",

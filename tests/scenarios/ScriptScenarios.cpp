@@ -4,14 +4,10 @@
 // types in centimetres runs as the length it names.
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
-#include "app/TApp.h"
-#include "bodies/Body.h"
-#include "model/world/QVDoc.h"
+#include "tests/scenarios/BodiesSeen.h"
 #include "tests/scenarios/Harness.h"
 #include "tests/scenarios/ScriptSteps.h"
 
@@ -53,11 +49,7 @@ TEST_F(Scripts, AMessageBoxOfAScriptIsAnsweredByReturnAndGivesTheKeyboardBack) {
 // A body moved by a script leaves no picture at its old place, as the same move typed into the
 // coordinates bar leaves none.
 TEST_F(Scripts, AScriptMovesABodyOnTheScreenLeavingNothingBehindAndInTheSavedWorld) {
-  // A private copy that this scenario alone changes.
-  const std::string world = Home().Sample("script-moves.yb");
-  std::filesystem::copy_file(Home().Sample("spring-and-pin.yb"), world,
-                             std::filesystem::copy_options::overwrite_existing);
-  ASSERT_TRUE(Start("script-moves.yb"));
+  ASSERT_TRUE(OpenCopy("script-moves.yb"));
   // The square is the one drawing in the right half of the world window's top.
   const Box frame = Frame();
   const Box search{frame.x + frame.width * 5 / 8, frame.y + frame.height / 8, frame.width / 4,
@@ -87,35 +79,20 @@ TEST_F(Scripts, AScriptMovesABodyOnTheScreenLeavingNothingBehindAndInTheSavedWor
       << "the square is not shown at its new place";
 
   // Saved, the body is where the script put it.
-  Me().Control("s");
-  ASSERT_TRUE(Me().Idle());
-  TApp app;
-  app.LoadResourceDlls();
-  app.InitUnits();
-  {
-    TQVDoc readBack;
-    readBack.ReadDocument(world);
-    const TMass* moved = nullptr;
-    for (TLink* object : readBack.World().Objects())
-      if (object->GetIdentifier() == 2) moved = dynamic_cast<TMass*>(object);
-    EXPECT_NE(moved, nullptr) << "the saved world lost the body";
-    if (moved) {
-      const TVector3 place = moved->GetPositionValues();
-      EXPECT_NEAR(place.x, 0.8, 1e-9);
-      EXPECT_NEAR(place.y, -0.3, 1e-9);
-    }
-  }
-  app.TermUnits();
-  app.FreeResourceDlls();
+  const SavedWorld saved = SaveAndRead();
+  ASSERT_EQ(saved.failure, "");
+  const auto moved = std::find_if(saved.bodies.begin(), saved.bodies.end(),
+                                  [](const SavedBody& body) { return body.id == 2; });
+  ASSERT_NE(moved, saved.bodies.end()) << "the saved world lost the body";
+  EXPECT_NEAR(moved->x, 0.8, 1e-9);
+  EXPECT_NEAR(moved->y, -0.3, 1e-9);
 }
 
 // A script that shows lengths in centimetres types the spring's rest length as "50*2": the run
 // that follows keeps the box swinging between 50 and 150 cm from the anchor, as the metre the
 // formula names holds it, and the formula reads back as typed.
 TEST_F(Scripts, ARestLengthTypedInCentimetresHoldsTheBoxAsTheMetreItNames) {
-  std::filesystem::copy_file(Home().Sample("spring-and-pin.yb"), Home().Sample("script-cm.yb"),
-                             std::filesystem::copy_options::overwrite_existing);
-  ASSERT_TRUE(Start("script-cm.yb"));
+  ASSERT_TRUE(OpenCopy("script-cm.yb"));
   const std::string script = WriteScript(
       "centimetres.ybs",
       {"Sub Main()", "  Dim d As YBDocument", "  Set d = YB.ActiveDocument",

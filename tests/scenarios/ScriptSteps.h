@@ -3,11 +3,13 @@
 
 #include <string>
 
+#include "tests/scenarios/BodiesSeen.h"
 #include "tests/scenarios/Harness.h"
 
 namespace scenario {
 
-class ScriptScenario : public Scenario {
+// Scripts often work on a private copy of a sample and are judged by the world it saves.
+class ScriptScenario : public SampleScenario {
  protected:
   // Script > Run Script... by the mouse, or by its keys (Alt+S, R); the script's path typed
   // into the file dialog, and Return.
@@ -15,7 +17,7 @@ class ScriptScenario : public Scenario {
     if (byKeys) {
       Me().Key("s", {"Alt_L"});
       Me().Key("r");
-    } else if (!ChooseMenu(MenuTitleX("Script"), 0, 0)) {
+    } else if (!Click({"Script", "Run Script..."})) {
       return ::testing::AssertionFailure() << "the Script menu did not open";
     }
     if (!Me().WaitUntil([&] { return Me().FocusedTitle() == "Run Script"; }))

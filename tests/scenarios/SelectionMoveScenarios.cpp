@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <filesystem>
 #include <functional>
 #include <numbers>
 #include <string>
@@ -21,13 +20,10 @@
 namespace scenario {
 namespace {
 
-constexpr char kSample[] = "spring-and-pin.yb";
-// The World menu's grid switches, by the items and separators above them: the world's option
-// that keeps drags to the grid and turns to steps of five degrees, and the grid lines.
-constexpr int kGridOptionItems = 11, kGridOptionSeparators = 3;
-constexpr int kGridLinesItems = 14, kGridLinesSeparators = 4;
-// The Tools menu's second tool, whose drags of the selection turn it.
-constexpr int kTurningToolItems = 1, kTurningToolSeparators = 0;
+// The World menu's grid switches: the world's option that keeps drags to the grid and turns to
+// steps of five degrees, and the grid lines.
+const MenuPath kGridOption = {"World", "Snap Turns to 5 Degrees (Angles)"};
+const MenuPath kGridLines = {"World", "Grid"};
 // The editing bar's second button, the turning tool's, from the main window's corner.
 constexpr int kTurnButtonX = 265, kTurnButtonY = 55, kBarButtonStep = 23;
 // How far from the bodies a band starts and ends, in pixels.
@@ -51,36 +47,20 @@ double SavedTurnOfTheBox(const std::string& path) {
   return std::nan("");
 }
 
-class SelectionMoves : public Scenario {
+class SelectionMoves : public SampleScenario {
  protected:
   // A fresh program on a private copy of the sample, the box and the wheel found as the program
   // shows them.
-  void OpenCopy(const std::string& name) {
-    path_ = Home().Sample(name);
-    std::filesystem::copy_file(Home().Sample(kSample), path_,
-                               std::filesystem::copy_options::overwrite_existing);
-    Me().MoveTo(0, 0);
-    ASSERT_TRUE(Start(name));
-    ASSERT_TRUE(Me().WaitUntil([] { return Me().ShownWindows() == 1; }))
-        << "the splash window stayed";
-    opened_ = SaveAndRead();
-    ASSERT_TRUE(opened_.failure.empty()) << opened_.failure;
-    ASSERT_EQ(opened_.BodiesOfKind("TRectangle").size(), 1u) << opened_.Description();
-    ASSERT_EQ(opened_.BodiesOfKind("TOval").size(), 1u) << opened_.Description();
-    box_ = FindOutline(Me().Grab(Frame()), Pixels(OpenedBox().width),
-                       Pixels(OpenedBox().height));
+  void OpenTheBox(const std::string& name) {
+    ASSERT_TRUE(OpenCopy(name));
+    ASSERT_EQ(Opened().BodiesOfKind("TRectangle").size(), 1u) << Opened().Description();
+    ASSERT_EQ(Opened().BodiesOfKind("TOval").size(), 1u) << Opened().Description();
+    box_ = OutlineOf("TRectangle");
     ASSERT_FALSE(box_.Empty()) << "the box is not shown";
   }
 
-  SavedWorld SaveAndRead() {
-    Me().Control("s");
-    EXPECT_TRUE(Me().Idle());
-    return ReadSavedWorld(path_);
-  }
-
-  SavedBody OpenedBox() const { return opened_.BodiesOfKind("TRectangle")[0]; }
-  SavedBody OpenedWheel() const { return opened_.BodiesOfKind("TOval")[0]; }
-  int Pixels(double metres) const { return static_cast<int>(std::lround(metres * opened_.scale)); }
+  SavedBody OpenedBox() const { return Opened().BodiesOfKind("TRectangle")[0]; }
+  SavedBody OpenedWheel() const { return Opened().BodiesOfKind("TOval")[0]; }
 
   int BoxMiddleX() const { return box_.x + box_.width / 2; }
   int BoxMiddleY() const { return box_.y + box_.height / 2; }
@@ -100,16 +80,14 @@ class SelectionMoves : public Scenario {
     ASSERT_TRUE(Me().Idle());
   }
 
-  std::string path_;
-  SavedWorld opened_;
   Box box_;
   // Opens a copy, selects the box, chooses the turning tool as `choose` does and drags a quarter
   // turn round the box's middle: the saved box has turned that far about its middle, alone.
   void TurnTheBoxWith(const std::string& copy,
                       const std::function<::testing::AssertionResult()>& choose) {
-    ASSERT_NO_FATAL_FAILURE(OpenCopy(copy));
-    EXPECT_NEAR(SavedTurnOfTheBox(path_), 0.0, 1e-12);
-    ASSERT_TRUE(Choose("World", kGridOptionItems, kGridOptionSeparators));
+    ASSERT_NO_FATAL_FAILURE(OpenTheBox(copy));
+    EXPECT_NEAR(SavedTurnOfTheBox(CopyPath()), 0.0, 1e-12);
+    ASSERT_TRUE(Choose(kGridOption));
     ASSERT_NO_FATAL_FAILURE(SelectTheBox());
     ASSERT_TRUE(choose());
     // Right of the middle on the box (clear of the spring's end there) up to a point above it.
@@ -125,7 +103,7 @@ class SelectionMoves : public Scenario {
     EXPECT_NEAR(turned.y, OpenedBox().y, 1e-9) << saved.Description();
     // A pixel off at the press point, some ten pixels from the middle, is a tenth of a radian.
     constexpr double kTurnSlack = 0.1;
-    EXPECT_NEAR(SavedTurnOfTheBox(path_), std::numbers::pi / 2, kTurnSlack);
+    EXPECT_NEAR(SavedTurnOfTheBox(CopyPath()), std::numbers::pi / 2, kTurnSlack);
     // The wheel, not selected, stays as it was.
     ASSERT_EQ(saved.BodiesOfKind("TOval").size(), 1u) << saved.Description();
     EXPECT_DOUBLE_EQ(saved.BodiesOfKind("TOval")[0].x, OpenedWheel().x);
@@ -134,7 +112,7 @@ class SelectionMoves : public Scenario {
 };
 
 TEST_F(SelectionMoves, ABandFromEmptySpaceAroundBothBodiesSelectsBoth) {
-  ASSERT_NO_FATAL_FAILURE(OpenCopy("band-both.yb"));
+  ASSERT_NO_FATAL_FAILURE(OpenTheBox("band-both.yb"));
   const Box wheel = WheelBox();
   const int left = std::min(box_.x, wheel.x) - kBandMargin;
   const int top = std::min(box_.y, wheel.y) - kBandMargin;
@@ -151,7 +129,7 @@ TEST_F(SelectionMoves, ABandFromEmptySpaceAroundBothBodiesSelectsBoth) {
 }
 
 TEST_F(SelectionMoves, ABandAroundTheBoxAloneSelectsOnlyTheBox) {
-  ASSERT_NO_FATAL_FAILURE(OpenCopy("band-one.yb"));
+  ASSERT_NO_FATAL_FAILURE(OpenTheBox("band-one.yb"));
   // Drawn from its top right corner down to the left: the spring reaches out of the band.
   Me().SlowDrag(box_.Right() + kBandMargin, box_.y - kBandMargin, box_.x - kBandMargin,
                 box_.Bottom() + kBandMargin);
@@ -170,9 +148,9 @@ TEST_F(SelectionMoves, ABandAroundTheBoxAloneSelectsOnlyTheBox) {
 // between grid lines stays between them; after Undo, with the option switched back on, the same
 // drag lands it on the nearest crossing of the grid drawn at the sample's scale.
 TEST_F(SelectionMoves, ADraggedBoxLandsOnTheGridOnlyWhileTheWorldKeepsToIt) {
-  ASSERT_NO_FATAL_FAILURE(OpenCopy("grid-drag.yb"));
-  ASSERT_TRUE(Choose("World", kGridLinesItems, kGridLinesSeparators));
-  const double step = ComputeGridParameters(opened_.scale, 1.0).major;
+  ASSERT_NO_FATAL_FAILURE(OpenTheBox("grid-drag.yb"));
+  ASSERT_TRUE(Choose(kGridLines));
+  const double step = ComputeGridParameters(Opened().scale, 1.0).major;
   ASSERT_GT(step, 0.0);
   // Left by four tenths of a step and down by one and three tenths: off every grid line. The box
   // is pressed unselected, so that no click before the press makes it a double click.
@@ -185,19 +163,19 @@ TEST_F(SelectionMoves, ADraggedBoxLandsOnTheGridOnlyWhileTheWorldKeepsToIt) {
     return std::abs(metres / step - std::round(metres / step)) < 1e-6;
   };
 
-  ASSERT_TRUE(Choose("World", kGridOptionItems, kGridOptionSeparators));
+  ASSERT_TRUE(Choose(kGridOption));
   ASSERT_TRUE(dragTheBox());
   const SavedWorld free = SaveAndRead();
   ASSERT_EQ(free.BodiesOfKind("TRectangle").size(), 1u) << free.Description();
   const SavedBody freed = free.BodiesOfKind("TRectangle")[0];
   EXPECT_FALSE(onTheGrid(freed.x)) << "grid step " << step << "\n" << free.Description();
   EXPECT_FALSE(onTheGrid(freed.y)) << "grid step " << step << "\n" << free.Description();
-  EXPECT_NEAR(freed.x, OpenedBox().x + byX / opened_.scale, kPixelSlack / opened_.scale);
-  EXPECT_NEAR(freed.y, OpenedBox().y - byY / opened_.scale, kPixelSlack / opened_.scale);
+  EXPECT_NEAR(freed.x, OpenedBox().x + byX / Opened().scale, kPixelSlack / Opened().scale);
+  EXPECT_NEAR(freed.y, OpenedBox().y - byY / Opened().scale, kPixelSlack / Opened().scale);
 
   Me().Control("z");
   ASSERT_TRUE(Me().Idle());
-  ASSERT_TRUE(Choose("World", kGridOptionItems, kGridOptionSeparators));
+  ASSERT_TRUE(Choose(kGridOption));
   ASSERT_TRUE(dragTheBox());
   const SavedWorld kept = SaveAndRead();
   ASSERT_EQ(kept.BodiesOfKind("TRectangle").size(), 1u) << kept.Description();
@@ -205,14 +183,14 @@ TEST_F(SelectionMoves, ADraggedBoxLandsOnTheGridOnlyWhileTheWorldKeepsToIt) {
   EXPECT_TRUE(onTheGrid(moved.x)) << "grid step " << step << "\n" << kept.Description();
   EXPECT_TRUE(onTheGrid(moved.y)) << "grid step " << step << "\n" << kept.Description();
   // Within a step of where the pointer took it.
-  EXPECT_NEAR(moved.x, OpenedBox().x + byX / opened_.scale, step) << kept.Description();
-  EXPECT_NEAR(moved.y, OpenedBox().y - byY / opened_.scale, step) << kept.Description();
+  EXPECT_NEAR(moved.x, OpenedBox().x + byX / Opened().scale, step) << kept.Description();
+  EXPECT_NEAR(moved.y, OpenedBox().y - byY / Opened().scale, step) << kept.Description();
 }
 
 // The selected box's lower right handle dragged out makes it wider and taller by the drag while
 // its upper left corner stays; Undo gives it its old size and place back.
 TEST_F(SelectionMoves, ACornerHandleResizesTheBoxAndUndoGivesItsSizeBack) {
-  ASSERT_NO_FATAL_FAILURE(OpenCopy("corner-resize.yb"));
+  ASSERT_NO_FATAL_FAILURE(OpenTheBox("corner-resize.yb"));
   ASSERT_NO_FATAL_FAILURE(SelectTheBox());
   // The sample's box is a square, so it stays one: dragged out along its diagonal.
   constexpr int kWider = 30, kTaller = 30;
@@ -225,10 +203,10 @@ TEST_F(SelectionMoves, ACornerHandleResizesTheBoxAndUndoGivesItsSizeBack) {
   const SavedBody box = resized.BodiesOfKind("TRectangle")[0];
   // Sizes keep to twice the grid's fine step.
   const double slack =
-      kPixelSlack / opened_.scale + 2 * ComputeGridParameters(opened_.scale, 1.0).fine;
-  EXPECT_NEAR(box.width, OpenedBox().width + kWider / opened_.scale, slack)
+      kPixelSlack / Opened().scale + 2 * ComputeGridParameters(Opened().scale, 1.0).fine;
+  EXPECT_NEAR(box.width, OpenedBox().width + kWider / Opened().scale, slack)
       << resized.Description();
-  EXPECT_NEAR(box.height, OpenedBox().height + kTaller / opened_.scale, slack)
+  EXPECT_NEAR(box.height, OpenedBox().height + kTaller / Opened().scale, slack)
       << resized.Description();
   // The opposite corner held: the middle moved by half the growth.
   EXPECT_NEAR(box.x - box.width / 2, OpenedBox().x - OpenedBox().width / 2, slack);
@@ -253,7 +231,7 @@ TEST_F(SelectionMoves, ACornerHandleResizesTheBoxAndUndoGivesItsSizeBack) {
 // picture of a turn), turns the selected box about its middle by a quarter turn dragged round it.
 TEST_F(SelectionMoves, TheTurningToolTurnsTheSelectionAboutItsMiddle) {
   ASSERT_NO_FATAL_FAILURE(TurnTheBoxWith("turn.yb", [this] {
-    return Choose("Tools", kTurningToolItems, kTurningToolSeparators);
+    return Choose({"Tools", "Select and Turn"});
   }));
 }
 

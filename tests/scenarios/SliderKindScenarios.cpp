@@ -3,7 +3,6 @@
 // a table, each drawn and saved as that kind. And Edit > New Button... places an action button
 // that runs the world when it is clicked.
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -20,7 +19,6 @@ namespace {
 
 using namespace spring_and_pin;
 
-constexpr char kSample[] = "spring-and-pin.yb";
 // The command of the Run the world action.
 constexpr int kCmdRun = 1031;
 
@@ -71,19 +69,8 @@ std::vector<int> SavedButtonCommands(const std::string& path) {
   return commands;
 }
 
-class SliderKinds : public Scenario {
+class SliderKinds : public SampleScenario {
  protected:
-  // A fresh program on a copy of the sample under the name, which the test may save.
-  ::testing::AssertionResult StartOnCopy(const std::string& name) {
-    std::filesystem::copy_file(Home().Sample(kSample), Home().Sample(name),
-                               std::filesystem::copy_options::overwrite_existing);
-    return StartOnSample(name);
-  }
-  // The room left of the spring's anchor, where new gadgets appear.
-  Box GadgetArea() const {
-    const Box frame = Frame();
-    return {frame.x + kGadgetsX, frame.y + kGadgetsY, kAnchorX - 6 - kGadgetsX, 100};
-  }
   ::testing::AssertionResult Save() {
     Me().Control("s");
     return Me().Idle();
@@ -95,15 +82,13 @@ class SliderKinds : public Scenario {
 // still being typed into it becomes a button, then a table.
 TEST_F(SliderKinds, ASliderBecomesATextBoxAButtonAndATableFromItsOwnMenu) {
   constexpr char kCopy[] = "slider-kinds.yb";
-  ASSERT_TRUE(StartOnCopy(kCopy));
+  ASSERT_TRUE(OpenCopy(kCopy));
   const Box frame = Frame();
   const Box area = GadgetArea();
   const Picture empty = Me().Grab(area);
   Me().Click(frame.x + (kAnchorX + kBoxX) / 2, frame.y + kObjectsY);
   ASSERT_TRUE(Me().Idle());
-  // Input > Spring constant, below Active when...
-  ASSERT_TRUE(ChooseMenu(MenuTitleX("Input"), 1, 0));
-  ASSERT_TRUE(Me().Idle());
+  ASSERT_TRUE(Choose({"Input", "Spring constant"}, {.objectMenu = "InSpringMenu"}));
   const Box slider = ChangedBox(empty, Me().Grab(area));
   ASSERT_GE(slider.width, 40) << "no slider appeared at the top left of the world";
   const int y = slider.y + slider.height / 2;
@@ -113,8 +98,7 @@ TEST_F(SliderKinds, ASliderBecomesATextBoxAButtonAndATableFromItsOwnMenu) {
   const Picture asSlider = Me().Grab(area);
 
   // The slider's own menu: Slider, Text Box, Button, Table.
-  ASSERT_TRUE(ChooseMenu(MenuTitleX("Input"), 1, 0));
-  ASSERT_TRUE(Me().Idle());
+  ASSERT_TRUE(Choose({"Input", "Text Box"}, {.objectMenu = "OutInputMenu"}));
   ASSERT_EQ(Me().ShownWindows(), 1) << "the menu stayed open: its item is greyed";
   const Picture asTextBox = Me().Grab(area);
   EXPECT_NE(asTextBox, asSlider) << "the slider still shows as it was";
@@ -125,7 +109,7 @@ TEST_F(SliderKinds, ASliderBecomesATextBoxAButtonAndATableFromItsOwnMenu) {
   ASSERT_TRUE(Me().Idle());
   EXPECT_NE(Me().Grab(area), asTextBox) << "the box does not show the number typed";
   ASSERT_TRUE(Save());
-  SavedInput saved = ReadSavedInput(Home().Sample(kCopy));
+  SavedInput saved = ReadSavedInput(CopyPath());
   ASSERT_EQ(saved.failure, "");
   EXPECT_EQ(saved.kind, TInputKind::kTextBox);
   EXPECT_TRUE(saved.named) << "the constant reads no input: " << saved.formula;
@@ -138,7 +122,7 @@ TEST_F(SliderKinds, ASliderBecomesATextBoxAButtonAndATableFromItsOwnMenu) {
   Me().Key("Return");
   ASSERT_TRUE(Me().Idle());
   ASSERT_TRUE(Save());
-  saved = ReadSavedInput(Home().Sample(kCopy));
+  saved = ReadSavedInput(CopyPath());
   EXPECT_EQ(saved.value, 42.0) << "the box took keys typed after a press elsewhere";
 
   // Selected again and typed into, the box becomes a button before Return.
@@ -149,8 +133,7 @@ TEST_F(SliderKinds, ASliderBecomesATextBoxAButtonAndATableFromItsOwnMenu) {
   Me().Type("5");
   ASSERT_TRUE(Me().Idle());
   const Picture typed = Me().Grab(area);
-  ASSERT_TRUE(ChooseMenu(MenuTitleX("Input"), 2, 0));
-  ASSERT_TRUE(Me().Idle());
+  ASSERT_TRUE(Choose({"Input", "Button"}, {.objectMenu = "OutInputMenu"}));
   const Picture asButton = Me().Grab(area);
   EXPECT_NE(asButton, typed) << "the text box still shows as it was";
   // A button's name stands in its middle: the typing ends with the kind, and nothing of the
@@ -161,16 +144,15 @@ TEST_F(SliderKinds, ASliderBecomesATextBoxAButtonAndATableFromItsOwnMenu) {
   const Box below{slider.x + 2, slider.y + slider.height + 6, slider.width / 3, 6};
   EXPECT_EQ(Me().Grab(below).Count(IsDark), 0) << "the text box's outline stayed under the button";
   ASSERT_TRUE(Save());
-  saved = ReadSavedInput(Home().Sample(kCopy));
+  saved = ReadSavedInput(CopyPath());
   ASSERT_EQ(saved.failure, "");
   EXPECT_EQ(saved.kind, TInputKind::kButton);
   EXPECT_TRUE(saved.named) << "the constant lost its input: " << saved.formula;
 
-  ASSERT_TRUE(ChooseMenu(MenuTitleX("Input"), 3, 0));
-  ASSERT_TRUE(Me().Idle());
+  ASSERT_TRUE(Choose({"Input", "Table"}, {.objectMenu = "OutInputMenu"}));
   EXPECT_NE(Me().Grab(area), asButton) << "the button still shows as it was";
   ASSERT_TRUE(Save());
-  saved = ReadSavedInput(Home().Sample(kCopy));
+  saved = ReadSavedInput(CopyPath());
   ASSERT_EQ(saved.failure, "");
   EXPECT_EQ(saved.kind, TInputKind::kTable);
 }
@@ -179,11 +161,11 @@ TEST_F(SliderKinds, ASliderBecomesATextBoxAButtonAndATableFromItsOwnMenu) {
 // button at the top left of the world's view, and a click on it runs the world.
 TEST_F(SliderKinds, ANewButtonThatRunsTheWorldRunsItWhenClicked) {
   constexpr char kCopy[] = "run-button.yb";
-  ASSERT_TRUE(StartOnCopy(kCopy));
+  ASSERT_TRUE(OpenCopy(kCopy));
   const Box frame = Frame();
   const Box view{frame.x + 40, frame.y + 80, frame.width - 80, frame.height - 160};
   const Picture before = Me().Grab(view);
-  ASSERT_TRUE(ChooseMenu(MenuTitleX("Edit"), 8, 3));
+  ASSERT_TRUE(Click({"Edit", "New Button..."}));
   ASSERT_TRUE(Me().WaitUntil([] { return Me().WindowTitled("Button Action") != 0; }))
       << "the New Button dialog did not open";
   ASSERT_TRUE(Me().Idle());
@@ -201,7 +183,7 @@ TEST_F(SliderKinds, ANewButtonThatRunsTheWorldRunsItWhenClicked) {
   const Box face{button.x + 4, button.y + 3, button.width - 8, button.height - 6};
   EXPECT_GT(Me().Grab(face).Count(IsDark), 20) << "the button's face is blank";
   ASSERT_TRUE(Save());
-  EXPECT_EQ(SavedButtonCommands(Home().Sample(kCopy)), std::vector<int>{kCmdRun});
+  EXPECT_EQ(SavedButtonCommands(CopyPath()), std::vector<int>{kCmdRun});
 
   // The world away from the button: the spring and the box, which move during a run.
   const Box world{frame.x + kAnchorX + 20, frame.y + kObjectsY - 60, kBoxX - kAnchorX + 60, 120};

@@ -22,7 +22,6 @@
 #include "constraints/CollisionGroup.h"
 #include "model/Formula.h"
 #include "model/world/QVDoc.h"
-#include "platform/win32/MenuLayout.h"
 #include "platform/win32/Window.h"
 #include "tests/scenarios/BodiesSeen.h"
 #include "tests/scenarios/Harness.h"
@@ -33,15 +32,6 @@ namespace scenario {
 namespace {
 
 using window_seen::DocumentWindow;
-
-// Menu places, counted from resources/main/menus.rc: items and separators above each item.
-constexpr int kAxesItem = 27, kAxesSeparators = 7;
-constexpr int kCentreOfMassItem = 28, kCentreOfMassSeparators = 7;
-constexpr int kFrameZeroItem = 6, kFrameZeroSeparators = 1;
-constexpr int kDontCollideItem = 14, kCollideSeparators = 6;
-constexpr int kConvertItem = 15;
-// The Convert submenu: Shapes to Lines, Lines to a Polygon.
-constexpr int kShapesToLines = 0, kLinesToPolygon = 1;
 
 // Identifiers of the objects the worlds below are written with.
 constexpr int16_t kCollisionGroupId = 2;
@@ -154,18 +144,9 @@ std::vector<std::pair<int, int>> InkPatches(const Picture& picture) {
 
 class SpecialObjects : public window_seen::WorldWindowScenario {
  protected:
-  // A fresh program on the world written as the sample; only its main window shows.
-  ::testing::AssertionResult StartOn(const std::string& sample) {
-    Me().MoveTo(0, 0);
-    if (::testing::AssertionResult started = Start(sample); !started) return started;
-    if (!Me().WaitUntil([] { return Me().ShownWindows() == 1; }))
-      return ::testing::AssertionFailure() << "the splash window stayed";
-    return Settle();
-  }
-  ::testing::AssertionResult Choose(const std::string& menu, int items, int separators) {
-    if (::testing::AssertionResult chosen = ChooseMenu(MenuTitleX(menu), items, separators);
-        !chosen)
-      return chosen;
+  // Chooses an item that must be enabled.
+  ::testing::AssertionResult ChooseEnabled(const MenuPath& path) {
+    if (::testing::AssertionResult chosen = Click(path); !chosen) return chosen;
     return Closed();
   }
   // A menu stays open when its chosen item is greyed: it is closed, and that is a failure.
@@ -177,22 +158,6 @@ class SpecialObjects : public window_seen::WorldWindowScenario {
     Me().Key("Escape");
     (void)Settle();
     return ::testing::AssertionFailure() << "the menu stayed open: its item is greyed";
-  }
-  // Opens the submenu at the item and chooses its entry.
-  ::testing::AssertionResult ChooseInSubmenu(const std::string& menu, int items, int separators,
-                                             int entry) {
-    const std::vector<Box> before = Me().ShownPlaces();
-    if (::testing::AssertionResult opened = ChooseMenu(MenuTitleX(menu), items, separators);
-        !opened)
-      return opened;
-    if (!Me().Idle()) return ::testing::AssertionFailure() << "the program stayed busy";
-    Box submenu;
-    for (const Box& place : Me().ShownPlaces())
-      if (std::find(before.begin(), before.end(), place) == before.end() && place.x > submenu.x)
-        submenu = place;
-    if (submenu.Empty()) return ::testing::AssertionFailure() << "the submenu did not open";
-    Me().Click(submenu.x + 20, submenu.y + 1 + kMenuItemHeight * entry + kMenuItemHeight / 2);
-    return Closed();
   }
   ::testing::AssertionResult Save(const std::string& sample) {
     Me().Control("s");
@@ -209,7 +174,8 @@ class SpecialObjects : public window_seen::WorldWindowScenario {
             client.height - GetSystemMetrics(SM_CYHSCROLL) - 3};
   }
   // Runs with Ctrl+R until `arrived` holds for a picture of the world, then stops; a running
-  // world is never idle, so the pictures are watched instead.
+  // world is never idle, so the pictures are watched instead. What was awaited stays once it
+  // came, so the frame the stopped world shows must hold it too.
   ::testing::AssertionResult RunUntil(const std::function<bool(const Picture&)>& arrived) {
     const Box world = World();
     Me().Control("r");
@@ -217,6 +183,8 @@ class SpecialObjects : public window_seen::WorldWindowScenario {
     Me().Control("period");
     if (!Me().Idle()) return ::testing::AssertionFailure() << "the run did not stop";
     if (!seen) return ::testing::AssertionFailure() << "the run never showed what was awaited";
+    if (!arrived(Me().Grab(world)))
+      return ::testing::AssertionFailure() << "the stopped world no longer shows what was awaited";
     return ::testing::AssertionSuccess();
   }
 };
@@ -229,7 +197,7 @@ TEST_F(SpecialObjects, TheAxesItemDrawsTheAxesThroughTheOriginAndTakesThemAway) 
     sample_worlds::AddDisk(world, kFirstBodyId, 0.05, 1.0, -1.0, 1.0);
     sample_worlds::AddDisk(world, kSecondBodyId, 0.05, 1.0, 1.0, -1.0);
   });
-  ASSERT_TRUE(StartOn(sample));
+  ASSERT_TRUE(StartOnSample(sample));
   const Box world = World();
   const Picture plain = Me().Grab(world);
   ASSERT_EQ(plain.Count(IsAxisColour), 0) << "axes before they were asked for";
@@ -238,7 +206,7 @@ TEST_F(SpecialObjects, TheAxesItemDrawsTheAxesThroughTheOriginAndTakesThemAway) 
   const int originX = (disks[0].first + disks[1].first) / 2;
   const int originY = (disks[0].second + disks[1].second) / 2;
 
-  ASSERT_TRUE(Choose("World", kAxesItem, kAxesSeparators));
+  ASSERT_TRUE(ChooseEnabled({"World", "Axes"}));
   const Picture axes = Me().Grab(world);
   // Rows and columns nearly all of the axis colour: one each, through the origin.
   std::vector<int> rows, columns;
@@ -257,7 +225,7 @@ TEST_F(SpecialObjects, TheAxesItemDrawsTheAxesThroughTheOriginAndTakesThemAway) 
   EXPECT_LE(std::abs(rows.front() - originY), 1) << "the x axis misses the origin";
   EXPECT_LE(std::abs(columns.front() - originX), 1) << "the y axis misses the origin";
 
-  ASSERT_TRUE(Choose("World", kAxesItem, kAxesSeparators));
+  ASSERT_TRUE(ChooseEnabled({"World", "Axes"}));
   const Picture again = Me().Grab(world);
   EXPECT_EQ(again.Count(IsAxisColour), 0) << "the axes stayed";
   EXPECT_EQ(again.Differences(plain), 0) << "the world is not shown as before the axes";
@@ -271,7 +239,7 @@ TEST_F(SpecialObjects, TheCentreOfMassShowsDuringARunAndIsFiledAsTheSolversFormu
     sample_worlds::AddDisk(world, kFirstBodyId, 0.05, 1.0, -1.0, 0.0);
     sample_worlds::AddDisk(world, kSecondBodyId, 0.05, 3.0, 1.0, 0.0);
   });
-  ASSERT_TRUE(StartOn(sample));
+  ASSERT_TRUE(StartOnSample(sample));
   const Box world = World();
   const Picture plain = Me().Grab(world);
   const std::vector<std::pair<int, int>> disks = InkPatches(plain);
@@ -282,7 +250,7 @@ TEST_F(SpecialObjects, TheCentreOfMassShowsDuringARunAndIsFiledAsTheSolversFormu
   const Picture empty = Me().Grab(around);
   ASSERT_EQ(empty.Count(IsDark), 0) << "something stands at the centre of mass already";
 
-  ASSERT_TRUE(Choose("World", kCentreOfMassItem, kCentreOfMassSeparators));
+  ASSERT_TRUE(ChooseEnabled({"World", "Centre of Mass"}));
   ASSERT_TRUE(RunUntil([&](const Picture&) { return Me().Grab(around).Count(IsDark) >= 8; }))
       << "no mark appeared at the centre of mass during the run";
   ASSERT_TRUE(Save(sample));
@@ -307,7 +275,7 @@ TEST_F(SpecialObjects, DontCollideLetsACircleFallThroughTheBoxItRestedOn) {
     anchor.AttachToBody(&box);
     sample_worlds::AddDisk(world, kSecondBodyId, 0.1, 1.0, 0.0, 0.6);
   });
-  ASSERT_TRUE(StartOn(sample));
+  ASSERT_TRUE(StartOnSample(sample));
   const Box world = World();
   const Picture start = Me().Grab(world);
   const std::vector<std::pair<int, int>> shown = InkPatches(start);
@@ -347,10 +315,10 @@ TEST_F(SpecialObjects, DontCollideLetsACircleFallThroughTheBoxItRestedOn) {
   EXPECT_LT(lowest, 0.26) << "the circle never came down to the box";
 
   // Back to frame 0, forgetting the run; both bodies selected; Edit > Don't Collide.
-  ASSERT_TRUE(Choose("World", kFrameZeroItem, kFrameZeroSeparators));
+  ASSERT_TRUE(ChooseEnabled({"World", "Back to Frame 0 and Forget the Run"}));
   Me().Control("a");
   ASSERT_TRUE(Settle());
-  ASSERT_TRUE(Choose("Edit", kDontCollideItem, kCollideSeparators));
+  ASSERT_TRUE(ChooseEnabled({"Edit", "Don't Collide"}));
   ASSERT_TRUE(RunUntil([&](const Picture& now) { return inkAboveTheBox(now) == 0; }))
       << "the circle did not pass through the box";
   ASSERT_TRUE(Save(sample));
@@ -373,13 +341,13 @@ TEST_F(SpecialObjects, APolygonBecomesLinesAndTheLinesBecomeOnePolygonAgain) {
     polygon.LinkVertexTable(&table);
   });
   const std::string path = Home().Sample(sample);
-  ASSERT_TRUE(StartOn(sample));
+  ASSERT_TRUE(StartOnSample(sample));
   const Box world = World();
   ASSERT_GT(Me().Grab(world).Count(IsDark), 100) << "the polygon is not shown";
 
   Me().Control("a");
   ASSERT_TRUE(Settle());
-  ASSERT_TRUE(ChooseInSubmenu("Edit", kConvertItem, kCollideSeparators, kShapesToLines));
+  ASSERT_TRUE(ChooseEnabled({"Edit", "Convert", "Shapes to Lines"}));
   ASSERT_TRUE(Save(sample));
   const std::string lines = WithoutDesktop("--list-objects '" + path + "'");
   EXPECT_EQ(Listed(lines, "TLine"), 4) << lines;
@@ -388,7 +356,7 @@ TEST_F(SpecialObjects, APolygonBecomesLinesAndTheLinesBecomeOnePolygonAgain) {
   // Select All takes the four lines.
   Me().Control("a");
   ASSERT_TRUE(Settle());
-  ASSERT_TRUE(ChooseInSubmenu("Edit", kConvertItem, kCollideSeparators, kLinesToPolygon));
+  ASSERT_TRUE(ChooseEnabled({"Edit", "Convert", "Lines to a Polygon"}));
   ASSERT_TRUE(Save(sample));
   const std::string polygon = WithoutDesktop("--list-objects '" + path + "'");
   EXPECT_EQ(Listed(polygon, "TPolygon"), 1) << polygon;

@@ -167,10 +167,7 @@ class StoredPictures : public window_seen::WorldWindowScenario {};
 
 TEST_F(StoredPictures, AMacintoshPictureOpensAsItselfAndIsSavedConverted) {
   WriteWorldWithStoredPicture(Home().Sample(kSample));
-  Me().MoveTo(0, 0);
-  ASSERT_TRUE(Start(kSample));
-  ASSERT_TRUE(Me().WaitUntil([] { return Me().ShownWindows() == 1; })) << "the splash stayed";
-  ASSERT_TRUE(Settle());
+  ASSERT_TRUE(StartOnSample(kSample));
   const window_seen::DocumentWindow document = Document();
   ASSERT_TRUE(document.Found()) << "no document window";
 

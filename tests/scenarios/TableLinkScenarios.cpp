@@ -23,10 +23,6 @@
 #include "tests/scenarios/Harness.h"
 #include "tools/samples/SampleWorlds.h"
 
-// Last: Xlib's macros would clash with the names above.
-#include <X11/Xlib.h>
-#include <X11/extensions/XTest.h>
-
 namespace scenario {
 namespace {
 
@@ -122,17 +118,15 @@ class TableLink : public Scenario {
 
   // What appeared in the room of new gadgets when the menu item was chosen for the object
   // clicked first.
-  Box MakeGadget(int clickX, int clickY, const std::string& menu, int items) {
+  Box MakeGadget(int clickX, int clickY, const MenuPath& item, const MenuShape& shape) {
     const Box frame = Frame();
     Me().Click(frame.x + clickX, frame.y + clickY);
     EXPECT_TRUE(Me().Idle());
     const Box room{frame.x + kGadgetsX, frame.y + kGadgetsY, kAnchorX - 6 - kGadgetsX, 100};
     const Picture before = Me().Grab(room);
-    EXPECT_TRUE(ChooseMenu(MenuTitleX(menu), items, 0));
-    EXPECT_TRUE(Me().Idle());
+    EXPECT_TRUE(Choose(item, shape));
     return ChangedBox(before, Me().Grab(room));
   }
-
 
   // A point of the dialog given in dialog units, on the screen.
   static std::pair<int, int> DialogPoint(XWindowId dialog, int x, int y) {
@@ -159,11 +153,12 @@ TEST_F(TableLink, ASteppedWorldWritesItsMeterToTheTableAndItsSliderFollowsACell)
   std::filesystem::create_symlink(partner, program);
   ASSERT_TRUE(StartWithPartner());
 
-  // Meter > Position of the box (clicked off its centre point), Input > the spring's constant
-  // (below Active when...).
-  const Box meter = MakeGadget(kBoxX - 10, kObjectsY + 9, "Meter", 0);
+  // Meter > Position of the box (clicked off its centre point), Input > Spring constant.
+  const Box meter =
+      MakeGadget(kBoxX - 10, kObjectsY + 9, {"Meter", "Position"}, {.objectMenu = "OutMassMenu"});
   ASSERT_GE(meter.width, 40) << "no meter appeared";
-  const Box slider = MakeGadget((kAnchorX + kBoxX) / 2, kObjectsY, "Input", 1);
+  const Box slider = MakeGadget((kAnchorX + kBoxX) / 2, kObjectsY, {"Input", "Spring constant"},
+                                {.objectMenu = "InSpringMenu"});
   ASSERT_GE(slider.width, 40) << "no slider appeared";
   ASSERT_GE(slider.y, meter.Bottom()) << "the slider stands over the meter";
 
@@ -174,10 +169,9 @@ TEST_F(TableLink, ASteppedWorldWritesItsMeterToTheTableAndItsSliderFollowsACell)
   Me().ShiftClick(meter.x + meter.width / 2, meter.y + meter.height / 2);
   ASSERT_TRUE(Me().Idle());
 
-  // World > Link to External Table...: below twenty-three items and six separators. A click
-  // places the table document; a click on it, as on a button, opens its properties.
-  ASSERT_TRUE(ChooseMenu(MenuTitleX("World"), 23, 6));
-  ASSERT_TRUE(Me().Idle());
+  // World > Link to External Table...: a click places the table document; a click on it, as on
+  // a button, opens its properties.
+  ASSERT_TRUE(Choose({"World", "Link to External Table..."}));
   const Box frame = Frame();
   const Box around{frame.x + kTableX - 60, frame.y + kTableY - 40, 120, 80};
   const Picture empty = Me().Grab(around);
@@ -217,12 +211,9 @@ TEST_F(TableLink, ASteppedWorldWritesItsMeterToTheTableAndItsSliderFollowsACell)
       << "the properties stayed";
   ASSERT_TRUE(Me().Idle());
 
-  // Ten steps: World > Step Forward, below Run, Stop, Reset and a separator.
+  // Ten steps of World > Step Forward.
   const Picture sliderBefore = Me().Grab(slider);
-  for (int step = 0; step < kSteps; ++step) {
-    ASSERT_TRUE(ChooseMenu(MenuTitleX("World"), 3, 1));
-    ASSERT_TRUE(Me().Idle());
-  }
+  for (int step = 0; step < kSteps; ++step) ASSERT_TRUE(Choose({"World", "Step Forward"}));
   EXPECT_NE(Me().Grab(slider), sliderBefore) << "the slider's thumb stood still";
   Me().Control("s");
   ASSERT_TRUE(Me().Idle());

@@ -4,7 +4,6 @@
 // chosen is checked in the world the program saved.
 
 #include <algorithm>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -21,13 +20,6 @@
 
 namespace scenario {
 namespace {
-
-// The Tools menu's Text item, below every other tool and four separators.
-constexpr int kTextToolItem = 30;
-constexpr int kTextToolSeparators = 4;
-// Edit > Font..., below Undo, the four clipboard items, Duplicate and Select All.
-constexpr int kFontItem = 7;
-constexpr int kFontSeparators = 3;
 
 struct SavedText {
   std::string text;
@@ -65,20 +57,18 @@ SavedWords ReadWords(const std::string& path) {
 
 class TextEditing : public ScriptScenario {
  protected:
-  // A private copy of the spring-and-pin sample under the name, opened in a fresh program.
-  void OpenCopy(const std::string& name) {
-    path_ = Home().Sample(name);
-    std::filesystem::copy_file(Home().Sample("spring-and-pin.yb"), path_,
-                               std::filesystem::copy_options::overwrite_existing);
-    ASSERT_TRUE(StartOnSample(name));
+  // A private copy of the spring-and-pin sample under the name, opened in a fresh program, and
+  // the window that shows it.
+  void OpenWindow(const std::string& name) {
+    ASSERT_TRUE(OpenCopy(name));
     document_ = window_seen::FindDocumentWindow(Me(), Frame());
     ASSERT_TRUE(document_.Found()) << "no document window";
   }
 
-  SavedWords SaveAndRead() {
+  SavedWords SaveAndReadWords() {
     Me().Control("s");
     EXPECT_TRUE(Me().Idle());
-    return ReadWords(path_);
+    return ReadWords(CopyPath());
   }
 
   Box World() const { return window_seen::WholeWorld(document_); }
@@ -112,11 +102,11 @@ class TextEditing : public ScriptScenario {
   // words typed at once into the new block. The tool stays chosen until Tools > Select, after
   // which a press on an empty place ends the typing.
   void PlaceText(int fromX, int y, int toX, const std::string& words) {
-    ASSERT_TRUE(Choose("Tools", kTextToolItem, kTextToolSeparators));
+    ASSERT_TRUE(Choose({"Tools", "Text"}));
     Me().SlowDrag(fromX, y, toX, y);
     ASSERT_TRUE(Me().Idle());
     Me().Type(words);
-    ASSERT_TRUE(Choose("Tools", 0, 0));
+    ASSERT_TRUE(Choose({"Tools", "Select"}));
     ClickAway();
   }
 
@@ -126,7 +116,6 @@ class TextEditing : public ScriptScenario {
     ASSERT_TRUE(Me().Idle());
   }
 
-  std::string path_;
   window_seen::DocumentWindow document_;
 };
 
@@ -134,10 +123,10 @@ class TextEditing : public ScriptScenario {
 constexpr int kTextLeft = 300, kTextRight = 460, kTextDrop = 120;
 
 TEST_F(TextEditing, AClickedNameLabelTypedOverAndReturnedRenamesTheBody) {
-  OpenCopy("labelled-box.yb");
+  ASSERT_NO_FATAL_FAILURE(OpenWindow("labelled-box.yb"));
   const Box label = ShowBoxName("Box");
   ASSERT_FALSE(label.Empty()) << "the box's name was not shown";
-  ASSERT_EQ(SaveAndRead().boxName, "Box");
+  ASSERT_EQ(SaveAndReadWords().boxName, "Box");
 
   // A click on the name, the name taken back letter by letter from its end, a new one typed.
   Me().Click(label.x + label.width / 2, label.y + label.height / 2);
@@ -147,7 +136,7 @@ TEST_F(TextEditing, AClickedNameLabelTypedOverAndReturnedRenamesTheBody) {
   Me().Type("Crate");
   Me().Key("Return");
   ASSERT_TRUE(Me().Idle());
-  const SavedWords renamed = SaveAndRead();
+  const SavedWords renamed = SaveAndReadWords();
   ASSERT_EQ(renamed.failure, "");
   EXPECT_EQ(renamed.boxName, "Crate");
 
@@ -155,15 +144,15 @@ TEST_F(TextEditing, AClickedNameLabelTypedOverAndReturnedRenamesTheBody) {
   ClickAway();
   Me().Control("z");
   ASSERT_TRUE(Me().Idle());
-  EXPECT_EQ(SaveAndRead().boxName, "Box");
+  EXPECT_EQ(SaveAndReadWords().boxName, "Box");
 }
 
 TEST_F(TextEditing, TheTextToolsBlockTakesTypingAndADoubleClickTypesIntoItAgain) {
-  OpenCopy("texts.yb");
+  ASSERT_NO_FATAL_FAILURE(OpenWindow("texts.yb"));
   const int y = World().Bottom() - kTextDrop;
   // The dragged block takes the keys at once.
   PlaceText(WorldX(kTextLeft), y, WorldX(kTextRight), "Hello");
-  SavedWords saved = SaveAndRead();
+  SavedWords saved = SaveAndReadWords();
   ASSERT_EQ(saved.failure, "");
   ASSERT_EQ(saved.texts.size(), 1u) << "no block of text was placed";
   EXPECT_NE(saved.texts[0].text.find("Hello"), std::string::npos) << saved.texts[0].text;
@@ -174,37 +163,37 @@ TEST_F(TextEditing, TheTextToolsBlockTakesTypingAndADoubleClickTypesIntoItAgain)
   Me().Control("End");
   Me().Type("Again");
   ClickAway();
-  saved = SaveAndRead();
+  saved = SaveAndReadWords();
   ASSERT_EQ(saved.texts.size(), 1u);
   EXPECT_NE(saved.texts[0].text.find("HelloAgain"), std::string::npos) << saved.texts[0].text;
 }
 
 TEST_F(TextEditing, ATextEmptiedByTypingGoesAndUndoBringsItBack) {
-  OpenCopy("emptied.yb");
+  ASSERT_NO_FATAL_FAILURE(OpenWindow("emptied.yb"));
   const int y = World().Bottom() - kTextDrop;
   PlaceText(WorldX(kTextLeft), y, WorldX(kTextRight), "Gone");
-  ASSERT_EQ(SaveAndRead().texts.size(), 1u) << "no block of text was placed";
+  ASSERT_EQ(SaveAndReadWords().texts.size(), 1u) << "no block of text was placed";
 
   Me().DoubleClick(WorldX(kTextLeft) + 10, y);
   ASSERT_TRUE(Me().Idle());
   Me().Control("End");
   for (int i = 0; i < 4; ++i) Me().Key("BackSpace");
   ClickAway();
-  EXPECT_TRUE(SaveAndRead().texts.empty()) << "the emptied text stayed in the world";
+  EXPECT_TRUE(SaveAndReadWords().texts.empty()) << "the emptied text stayed in the world";
 
   Me().Control("z");
   ASSERT_TRUE(Me().Idle());
-  const SavedWords back = SaveAndRead();
+  const SavedWords back = SaveAndReadWords();
   ASSERT_EQ(back.texts.size(), 1u) << "Undo did not bring the text back";
   EXPECT_NE(back.texts[0].text.find("Gone"), std::string::npos) << back.texts[0].text;
 }
 
 TEST_F(TextEditing, EditFontRestylesTheSelectedNamesAndTextsUndoably) {
-  OpenCopy("fonts.yb");
+  ASSERT_NO_FATAL_FAILURE(OpenWindow("fonts.yb"));
   ASSERT_FALSE(ShowBoxName("Box").Empty()) << "the box's name was not shown";
   const int y = World().Bottom() - kTextDrop;
   PlaceText(WorldX(kTextLeft), y, WorldX(kTextRight), "Styled");
-  const SavedWords before = SaveAndRead();
+  const SavedWords before = SaveAndReadWords();
   ASSERT_EQ(before.texts.size(), 1u) << "no block of text was placed";
   constexpr int kPoints = 36;
   ASSERT_LT(before.texts[0].font.size, kPoints);
@@ -213,7 +202,7 @@ TEST_F(TextEditing, EditFontRestylesTheSelectedNamesAndTextsUndoably) {
   // Everything selected, Edit > Font..., the size typed in place of the one shown, and OK.
   Me().Control("a");
   ASSERT_TRUE(Me().Idle());
-  ASSERT_TRUE(Choose("Edit", kFontItem, kFontSeparators));
+  ASSERT_TRUE(Choose({"Edit", "Font..."}));
   ASSERT_TRUE(Me().WaitUntil([] { return Me().FocusedTitle() == "Font"; }))
       << "the font dialog did not take the keyboard: " << Me().FocusedTitle();
   ASSERT_TRUE(Me().Idle());
@@ -229,7 +218,7 @@ TEST_F(TextEditing, EditFontRestylesTheSelectedNamesAndTextsUndoably) {
   ASSERT_TRUE(Me().Idle());
 
   // A point is at least a pixel of the screen: the height is the size or more.
-  const SavedWords styled = SaveAndRead();
+  const SavedWords styled = SaveAndReadWords();
   ASSERT_EQ(styled.texts.size(), 1u);
   EXPECT_GE(styled.texts[0].font.size, kPoints);
   EXPECT_EQ(styled.boxFont.size, styled.texts[0].font.size)
@@ -237,7 +226,7 @@ TEST_F(TextEditing, EditFontRestylesTheSelectedNamesAndTextsUndoably) {
 
   Me().Control("z");
   ASSERT_TRUE(Me().Idle());
-  const SavedWords undone = SaveAndRead();
+  const SavedWords undone = SaveAndReadWords();
   ASSERT_EQ(undone.texts.size(), 1u);
   EXPECT_EQ(undone.texts[0].font, before.texts[0].font);
   EXPECT_EQ(undone.boxFont, before.boxFont);

@@ -146,16 +146,9 @@ class ToolSketches : public Scenario {
     return Me().Idle();
   }
 
-  // Tools menu items, counted from its top: five selection and zoom tools, a separator, the five
-  // bodies, a separator, the four points.
-  ::testing::AssertionResult ChooseTool(int items, int separators) {
-    if (!ChooseMenu(MenuTitleX("Tools"), items, separators))
-      return ::testing::AssertionFailure() << "the Tools menu did not open";
-    return Me().Idle();
-  }
-  ::testing::AssertionResult SquareFromMenu() { return ChooseTool(6, 1); }
-  ::testing::AssertionResult PolygonFromMenu() { return ChooseTool(8, 1); }
-  ::testing::AssertionResult AnchorFromMenu() { return ChooseTool(12, 2); }
+  ::testing::AssertionResult SquareFromMenu() { return Choose({"Tools", "Square"}); }
+  ::testing::AssertionResult PolygonFromMenu() { return Choose({"Tools", "Polygon"}); }
+  ::testing::AssertionResult AnchorFromMenu() { return Choose({"Tools", "Anchor"}); }
 
   // A polygon sketched by clicks: the first press starts it, each further click fixes a corner,
   // and a second click on the last corner ends it.

@@ -20,7 +20,7 @@ class TwoRuns : public Scenario {
  protected:
   // File > Open..., the sample's full path typed into the dialog's name line.
   ::testing::AssertionResult OpenByDialog(const std::string& sample) {
-    if (::testing::AssertionResult chosen = Choose("File", 1, 0); !chosen) return chosen;
+    if (::testing::AssertionResult chosen = Choose({"File", "Open..."}); !chosen) return chosen;
     if (!Me().WaitUntil([] { return Me().FocusedTitle() == "Open a world"; }))
       return ::testing::AssertionFailure()
              << "the open dialog did not take the keyboard: " << Me().FocusedTitle();
@@ -94,7 +94,7 @@ TEST_F(TwoRuns, RunningOneWorldStopsTheOtherAndStopLeavesBothStill) {
   ASSERT_TRUE(StartOnSample(kFirst));
   ASSERT_TRUE(OpenByDialog(kSecond));
   // Window > Tile: the two windows side by side; which stands where is learnt by clicking.
-  ASSERT_TRUE(Choose("Window", 1, 0));
+  ASSERT_TRUE(Choose({"Window", "Tile"}));
   const std::string left = SampleAt(0);
   ASSERT_TRUE(left == kFirst || left == kSecond) << "no world's window stands at the left";
   const bool firstLeft = left == kFirst;

@@ -24,9 +24,6 @@
 namespace scenario {
 namespace {
 
-// Tools menu: the selection and zoom tools (5), the bodies (5), the points (4) and the fifteen
-// constraints from Pin to Torque stand above Welded Pin, behind three separators.
-constexpr int kWeldedPinItem = 29, kWeldedPinSeparators = 3;
 // The Welded Pin button of the joints palette, beside the Pin button, from the main window's top
 // left corner.
 constexpr int kWeldedPinButtonX = 38, kWeldedPinButtonY = 199;
@@ -121,13 +118,6 @@ std::pair<int, int> MiddleOfInk(const Picture& picture) {
 
 class Weld : public window_seen::WorldWindowScenario {
  protected:
-  ::testing::AssertionResult StartOn(const std::string& sample) {
-    Me().MoveTo(0, 0);
-    if (::testing::AssertionResult started = Start(sample); !started) return started;
-    if (!Me().WaitUntil([] { return Me().ShownWindows() == 1; }))
-      return ::testing::AssertionFailure() << "the splash window stayed";
-    return Settle();
-  }
   // Runs with Ctrl+R until the world has been drawn anew `count` times, then stops; a running
   // world is never idle, so its pictures are watched instead.
   ::testing::AssertionResult RunFor(const Box& world, int count) {
@@ -174,7 +164,7 @@ void ExpectWeldedRun(const SavedWeld& saved) {
 void Weld::WeldAndRun(const std::string& sample,
                       const std::function<::testing::AssertionResult()>& chooseTool) {
   WriteHangingBoxAndDisk(Home().Sample(sample));
-  ASSERT_TRUE(StartOn(sample));
+  ASSERT_TRUE(StartOnSample(sample));
   const Box world = window_seen::WholeWorld(Document());
   ASSERT_FALSE(world.Empty()) << "no document window";
   // Saved as it opened, the world tells the scale its window shows it at. The box, with the
@@ -209,8 +199,8 @@ void Weld::WeldAndRun(const std::string& sample,
 
 TEST_F(Weld, TheToolsMenusWeldedPinMakesTwoBodiesTurnAsOne) {
   WeldAndRun("weld-menu.yb", [this] {
-    if (!ChooseMenu(MenuTitleX("Tools"), kWeldedPinItem, kWeldedPinSeparators))
-      return ::testing::AssertionFailure() << "the Tools menu did not open";
+    if (::testing::AssertionResult chosen = Click({"Tools", "Welded Pin"}); !chosen)
+      return chosen;
     return Settle();
   });
   if (HasFatalFailure()) return;

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <filesystem>
 #include <map>
 #include <string>
 #include <utility>
@@ -23,11 +22,8 @@ namespace {
 using window_seen::DocumentWindow;
 using window_seen::Tape;
 
-constexpr char kSample[] = "spring-and-pin.yb";
 // The grey of the coordinates bar's cells.
 constexpr uint32_t kCellGrey = 0xC0C0C0;
-// World > Scroll Bars: below eighteen items and four separators.
-constexpr int kScrollBarsItems = 18, kScrollBarsSeparators = 4;
 // The editing bar's selection tool button, from the main window's corner.
 constexpr int kSelectionButtonX = 242, kSelectionButtonY = 55;
 // What the box's x is typed as, in metres (the sample's unit of length).
@@ -74,41 +70,25 @@ uint32_t Commonest(const Picture& picture) {
 
 class WorldBars : public window_seen::WorldWindowScenario {
  protected:
-  // A fresh program on a private copy of the sample, saved at once so that what is read back
-  // holds the scale the window shows; the box is found where the program draws it.
-  ::testing::AssertionResult StartOnCopy(const std::string& name) {
-    copy_ = Home().Sample(name);
-    std::filesystem::copy_file(Home().Sample(kSample), copy_,
-                               std::filesystem::copy_options::overwrite_existing);
-    Me().MoveTo(0, 0);
-    if (::testing::AssertionResult started = Start(name); !started) return started;
-    if (!Me().WaitUntil([] { return Me().ShownWindows() == 1; }))
-      return ::testing::AssertionFailure() << "the splash window stayed";
+  // A private copy of the sample opened, its document window as it opens, and the box found
+  // where the program draws it.
+  ::testing::AssertionResult OpenTheBox(const std::string& name) {
+    if (::testing::AssertionResult opened = OpenCopy(name); !opened) return opened;
     if (::testing::AssertionResult settled = Settle(); !settled) return settled;
     document_ = Document();
     if (!document_.Found()) return ::testing::AssertionFailure() << "no document window";
     unrun_ = Me().Grab(document_.client);
-    opened_ = SaveAndRead();
-    if (!opened_.failure.empty()) return ::testing::AssertionFailure() << opened_.failure;
-    if (opened_.BodiesOfKind("TRectangle").size() != 1 || opened_.BodiesOfKind("TOval").size() != 1)
+    if (Opened().BodiesOfKind("TRectangle").size() != 1 ||
+        Opened().BodiesOfKind("TOval").size() != 1)
       return ::testing::AssertionFailure() << "not one box and one wheel: "
-                                           << opened_.Description();
+                                           << Opened().Description();
     openingBox_ = BoxShown();
     if (openingBox_.Empty()) return ::testing::AssertionFailure() << "the box is not shown";
     return ::testing::AssertionSuccess();
   }
 
-  SavedWorld SaveAndRead() {
-    Me().Control("s");
-    EXPECT_TRUE(Settle());
-    return ReadSavedWorld(copy_);
-  }
-
-  SavedBody OpenedBox() const { return opened_.BodiesOfKind("TRectangle")[0]; }
-  SavedBody OpenedWheel() const { return opened_.BodiesOfKind("TOval")[0]; }
-  int Pixels(double metres) const {
-    return static_cast<int>(std::lround(metres * opened_.scale));
-  }
+  SavedBody OpenedBox() const { return Opened().BodiesOfKind("TRectangle")[0]; }
+  SavedBody OpenedWheel() const { return Opened().BodiesOfKind("TOval")[0]; }
 
   // The world's pixels that no furniture covers: the box's row and most of the wheel.
   Box WorldPlace() const { return window_seen::UpperWorld(document_); }
@@ -198,17 +178,15 @@ class WorldBars : public window_seen::WorldWindowScenario {
     return {client.x, client.y, RightStrip().x - client.x - 1, BottomStrip().y - client.y};
   }
 
-  std::string copy_;
   DocumentWindow document_;
   Picture unrun_;  // the document window before any run
-  SavedWorld opened_;
   Box openingBox_;
 };
 
 // The box selected, its x typed into the bar's first cell and Return: the saved box stands
 // there, at its height; Ctrl+Z puts it back where it stood.
 TEST_F(WorldBars, AnXTypedIntoTheCoordinatesBarMovesTheBoxUntilUndo) {
-  ASSERT_TRUE(StartOnCopy("typed-x.yb"));
+  ASSERT_TRUE(OpenTheBox("typed-x.yb"));
   // On the box, clear of the spring's end at its middle.
   Me().Click(openingBox_.x + openingBox_.width / 4, openingBox_.y + 3 * openingBox_.height / 4);
   ASSERT_TRUE(Me().Idle());
@@ -250,7 +228,7 @@ TEST_F(WorldBars, AnXTypedIntoTheCoordinatesBarMovesTheBoxUntilUndo) {
 // After a run the thumb stands on the last frame; dragged half way back it shows an earlier
 // frame, the box elsewhere; dragged to the tape's start it shows the opening picture again.
 TEST_F(WorldBars, TheTapesThumbDraggedBackShowsEarlierFramesDownToTheOpeningOne) {
-  ASSERT_TRUE(StartOnCopy("tape-drag.yb"));
+  ASSERT_TRUE(OpenTheBox("tape-drag.yb"));
   const Box world = WorldPlace();
   const Picture opening = Me().Grab(world);
   const Tape tape = window_seen::FindTape(unrun_);
@@ -295,7 +273,7 @@ TEST_F(WorldBars, TheTapesThumbDraggedBackShowsEarlierFramesDownToTheOpeningOne)
 // gravity): a click on empty space leaves the run going, a click on the rectangle stops it, and
 // the picture stands still from then on.
 TEST_F(WorldBars, AClickOnABodyStopsTheRun) {
-  ASSERT_TRUE(StartOnCopy("click-stop.yb"));
+  ASSERT_TRUE(OpenTheBox("click-stop.yb"));
   const Box world = window_seen::WholeWorld(document_);
   // Below the spring's reach and right of the wheel's swing.
   const int left = world.Right() - 120, top = world.Bottom() - 90;
@@ -318,7 +296,7 @@ TEST_F(WorldBars, AClickOnABodyStopsTheRun) {
 // World > Scroll Bars: the strips along the window's bottom and right edge no longer show the
 // bars; chosen again, the window looks as it did.
 TEST_F(WorldBars, WorldScrollBarsHidesTheScrollBarsAndShowsThemAgain) {
-  ASSERT_TRUE(StartOnCopy("scroll-bars.yb"));
+  ASSERT_TRUE(OpenTheBox("scroll-bars.yb"));
   const Picture bottom = Me().Grab(BottomStrip());
   const Picture right = Me().Grab(RightStrip());
   const Picture above = Me().Grab(AboveTheBars());
@@ -335,7 +313,7 @@ TEST_F(WorldBars, WorldScrollBarsHidesTheScrollBarsAndShowsThemAgain) {
   ASSERT_GT(right.Count(rightFace), right.box.width * right.box.height / 2)
       << "no scroll bar along the right edge";
 
-  ASSERT_TRUE(Choose("World", kScrollBarsItems, kScrollBarsSeparators));
+  ASSERT_TRUE(Choose({"World", "Scroll Bars"}));
   ASSERT_TRUE(Settle());
   const Picture bottomHidden = Me().Grab(BottomStrip());
   const Picture rightHidden = Me().Grab(RightStrip());
@@ -344,7 +322,7 @@ TEST_F(WorldBars, WorldScrollBarsHidesTheScrollBarsAndShowsThemAgain) {
   EXPECT_LT(rightHidden.Count(rightFace), right.box.width * right.box.height / 4)
       << "the right scroll bar is still shown";
 
-  ASSERT_TRUE(Choose("World", kScrollBarsItems, kScrollBarsSeparators));
+  ASSERT_TRUE(Choose({"World", "Scroll Bars"}));
   ASSERT_TRUE(Settle());
   const Picture bottomShown = Me().Grab(BottomStrip());
   const Picture rightShown = Me().Grab(RightStrip());

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "tests/scenarios/BodiesSeen.h"
 #include "tests/scenarios/Harness.h"
 
 namespace scenario::window_seen {
@@ -58,8 +59,8 @@ struct RunButtons {
 };
 RunButtons FindRunButtons(const Person& me, const Box& mainFrame, const DocumentWindow& document);
 
-// The base of scenario groups on a document window.
-class WorldWindowScenario : public Scenario {
+// The base of scenario groups on a document window, which may be a private copy of a sample.
+class WorldWindowScenario : public SampleScenario {
  protected:
   // The group's program, started afresh when asked or when none runs, once the splash window
   // has gone (at a key, a click or after a few seconds): only the main window is shown.
