@@ -87,7 +87,9 @@ void RemoveList(HMENU menu) {
 
 // An ampersand in a title is shown as itself, not as a mnemonic.
 std::string ListedTitle(size_t index, HWND child) {
-  std::string text = "&" + std::to_string(index + 1) + " ";
+  std::string text = "&";
+  text += std::to_string(index + 1);
+  text += ' ';
   for (const char c : GetWindowTextString(child)) {
     text += c;
     if (c == '&') text += '&';

@@ -111,13 +111,15 @@ class InputBindingTest : public SketchFixture {
       }
       // A formula of one input starts the slider at the property's value; the speed of a pair
       // is worked out from both components.
-      if (wasConstant && TextOf(binding.first().front()) == NameOf(made[0]))
+      if (wasConstant && TextOf(binding.first().front()) == NameOf(made[0])) {
         EXPECT_DOUBLE_EQ(made[0]->GetValue(), before);
+      }
       const Range range = RangeOf(*made[0]);
       EXPECT_LE(range.low, made[0]->GetValue());
       EXPECT_GE(range.high, made[0]->GetValue());
-      if (binding.range)
+      if (binding.range) {
         EXPECT_TRUE(binding.range(*made[0])) << range.low << " to " << range.high;
+      }
     }
   }
   TMass& Box() { return *static_cast<TMass*>(world_->FindObject(kBoxId)); }

@@ -194,7 +194,9 @@ TEST_F(NewDocumentRunTest, ANewWorldHasItsBackgroundGroupsFieldsAndCentreOfMass)
     EXPECT_NE(dynamic_cast<TGravGroup*>(gravity->GetRelatedObject()), nullptr);
     EXPECT_NE(dynamic_cast<TCustomGroup*>(custom->GetRelatedObject()), nullptr);
     for (TLink* object : world.Objects()) {
-      if (auto* centre = dynamic_cast<TCOMPoint*>(object)) EXPECT_EQ(centre->IsShown(), 0);
+      if (auto* centre = dynamic_cast<TCOMPoint*>(object)) {
+        EXPECT_EQ(centre->IsShown(), 0);
+      }
     }
 
     TOval& ball = Add<TOval>(world, 20);

@@ -63,7 +63,9 @@ TEST_F(ScriptObjectNumbers, NewObjectsTakeTheLowestFreeNumbersBelowTheWorldsOwn)
   for (const TLink* object : world.Objects()) {
     const int16_t identifier = object->GetIdentifier();
     EXPECT_TRUE(seen.insert(identifier).second) << "two objects numbered " << identifier;
-    if (!before.contains(identifier)) EXPECT_LT(identifier, kWorldIdentifier);
+    if (!before.contains(identifier)) {
+      EXPECT_LT(identifier, kWorldIdentifier);
+    }
   }
   EXPECT_GT(seen.size(), before.size() + 2);
 }

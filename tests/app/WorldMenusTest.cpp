@@ -192,6 +192,9 @@ TEST_F(WorldMenusTest, PlayerModeRefusesEditingAndItsLockKeepsIt) {
   // Delete is not refused.
   std::unique_ptr<TCommandCore> clear = Made(kCmdClear);
   EXPECT_NE(dynamic_cast<TTracker488*>(clear.get()), nullptr);
+  // Of the tools only the selection tool is taken.
+  EXPECT_EQ(Made(TWorldDoc::kFirstCreationTool), nullptr);
+  EXPECT_EQ(world_->GetCurrentTool(), TWorldBase::kSelectionTool);
 
   world_->SetPlayerModeLocked(1);
   SetUpMenus();

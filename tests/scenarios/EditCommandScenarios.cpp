@@ -1,66 +1,43 @@
 // The Edit menu's commands on the objects of the spring-and-pin sample, given at the desktop: a
 // Shift-click adds a body to the selection and a second one takes it out again, Duplicate sets
 // each copy off from the body it copies, and Cut takes a body out of the world until Paste
-// brings it back. The saved world read back, and the screen, show what each command did.
+// brings it back. Undo and Cut given from the keys while the pointer rests on the object that
+// goes leave the program working. The saved world read back, and the screen, show what each
+// command did.
 
 #include <algorithm>
-#include <cmath>
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "tests/scenarios/BodiesSeen.h"
 #include "tests/scenarios/Harness.h"
 
-// Last: Xlib's macros would clash with the names above.
-#include <X11/Xlib.h>
-#include <X11/extensions/XTest.h>
-
 namespace scenario {
 namespace {
 
-constexpr char kSample[] = "spring-and-pin.yb";
-// The Edit menu's items by the items and separators above them.
-constexpr int kCutItems = 1, kCutSeparators = 1;
-constexpr int kPasteItems = 3, kPasteSeparators = 1;
-constexpr int kDuplicateItems = 5, kDuplicateSeparators = 2;
 // How far the first copy of a duplicate stands right of and below what it copies, in pixels.
 constexpr double kDuplicateStep = 12.0;
+// The Circle button, first on the bodies palette docked at the main window's left edge, from
+// the main window's corner.
+constexpr int kCircleButtonX = 15, kCircleButtonY = 81;
 
-class EditCommands : public Scenario {
+class EditCommands : public SampleScenario {
  protected:
-  // A fresh program on a private copy of the sample under the name, so that what one scenario
-  // saves never reaches another; the box and the wheel found as the program shows them.
-  void OpenCopy(const std::string& name) {
-    path_ = Home().Sample(name);
-    std::filesystem::copy_file(Home().Sample(kSample), path_,
-                               std::filesystem::copy_options::overwrite_existing);
-    Me().MoveTo(0, 0);
-    ASSERT_TRUE(Start(name));
-    ASSERT_TRUE(Me().WaitUntil([] { return Me().ShownWindows() == 1; }))
-        << "the splash window stayed";
-    opened_ = SaveAndRead();
-    ASSERT_TRUE(opened_.failure.empty()) << opened_.failure;
-    ASSERT_EQ(opened_.BodiesOfKind("TRectangle").size(), 1u) << opened_.Description();
-    ASSERT_EQ(opened_.BodiesOfKind("TOval").size(), 1u) << opened_.Description();
+  // A fresh program on a private copy of the sample under the name; the box found as the
+  // program shows it.
+  void OpenWithBox(const std::string& name) {
+    ASSERT_TRUE(OpenCopy(name));
+    ASSERT_EQ(Opened().BodiesOfKind("TRectangle").size(), 1u) << Opened().Description();
+    ASSERT_EQ(Opened().BodiesOfKind("TOval").size(), 1u) << Opened().Description();
     box_ = FindBox();
     ASSERT_FALSE(box_.Empty()) << "the box is not shown";
   }
 
-  SavedWorld SaveAndRead() {
-    Me().Control("s");
-    EXPECT_TRUE(Me().Idle());
-    return ReadSavedWorld(path_);
-  }
-
-  SavedBody OpenedBox() const { return opened_.BodiesOfKind("TRectangle")[0]; }
-  SavedBody OpenedWheel() const { return opened_.BodiesOfKind("TOval")[0]; }
-  int Pixels(double metres) const { return static_cast<int>(std::lround(metres * opened_.scale)); }
+  SavedBody OpenedBox() const { return Opened().BodiesOfKind("TRectangle")[0]; }
+  SavedBody OpenedWheel() const { return Opened().BodiesOfKind("TOval")[0]; }
 
   // The box's outline as the world window shows it now; empty when it is not there.
-  Box FindBox() const {
-    return FindOutline(Me().Grab(Frame()), Pixels(OpenedBox().width), Pixels(OpenedBox().height));
-  }
+  Box FindBox() const { return OutlineOf("TRectangle"); }
   // A point on the box, above the spring's end at its centre.
   int BoxX() const { return box_.x + box_.width / 2; }
   int BoxY() const { return box_.y + box_.height / 4; }
@@ -73,22 +50,24 @@ class EditCommands : public Scenario {
     return box_.y + box_.height / 2 - Pixels(OpenedWheel().y - OpenedBox().y) - up;
   }
 
-
-  ::testing::AssertionResult ChooseEdit(int items, int separators) {
-    if (::testing::AssertionResult chosen = Choose("Edit", items, separators); !chosen)
-      return chosen;
+  ::testing::AssertionResult ChooseEdit(const std::string& item) {
+    if (::testing::AssertionResult chosen = Choose({"Edit", item}); !chosen) return chosen;
     if (Me().ShownWindows() != 1)
       return ::testing::AssertionFailure() << "the menu stayed open: its item is greyed";
     return ::testing::AssertionSuccess();
   }
 
-  std::string path_;
-  SavedWorld opened_;
+  // The pointer comes to rest at the point and the program has seen it there.
+  static void RestAt(int x, int y) {
+    Me().MoveTo(x, y);
+    EXPECT_TRUE(Me().Idle());
+  }
+
   Box box_;
 };
 
 TEST_F(EditCommands, ShiftClickedBodiesAreDeletedTogether) {
-  ASSERT_NO_FATAL_FAILURE(OpenCopy("shift-both.yb"));
+  ASSERT_NO_FATAL_FAILURE(OpenWithBox("shift-both.yb"));
   Me().Click(BoxX(), BoxY());
   ASSERT_TRUE(Me().Idle());
   Me().ShiftClick(WheelX(), WheelY(20));
@@ -102,7 +81,7 @@ TEST_F(EditCommands, ShiftClickedBodiesAreDeletedTogether) {
 }
 
 TEST_F(EditCommands, ASecondShiftClickTakesTheBodyOutOfTheSelection) {
-  ASSERT_NO_FATAL_FAILURE(OpenCopy("shift-back.yb"));
+  ASSERT_NO_FATAL_FAILURE(OpenWithBox("shift-back.yb"));
   Me().Click(BoxX(), BoxY());
   ASSERT_TRUE(Me().Idle());
   Me().ShiftClick(WheelX(), WheelY(20));
@@ -121,13 +100,13 @@ TEST_F(EditCommands, ASecondShiftClickTakesTheBodyOutOfTheSelection) {
 }
 
 TEST_F(EditCommands, EachDuplicateStandsOffFromTheBodyItCopies) {
-  ASSERT_NO_FATAL_FAILURE(OpenCopy("duplicates.yb"));
+  ASSERT_NO_FATAL_FAILURE(OpenWithBox("duplicates.yb"));
   Me().Click(BoxX(), BoxY());
   ASSERT_TRUE(Me().Idle());
   // The first copy is selected after it is made, so the second Duplicate copies the copy and
   // carries the row on.
-  ASSERT_TRUE(ChooseEdit(kDuplicateItems, kDuplicateSeparators));
-  ASSERT_TRUE(ChooseEdit(kDuplicateItems, kDuplicateSeparators));
+  ASSERT_TRUE(ChooseEdit("Duplicate"));
+  ASSERT_TRUE(ChooseEdit("Duplicate"));
 
   const SavedWorld saved = SaveAndRead();
   std::vector<SavedBody> boxes = saved.BodiesOfKind("TRectangle");
@@ -151,16 +130,16 @@ TEST_F(EditCommands, EachDuplicateStandsOffFromTheBodyItCopies) {
 }
 
 TEST_F(EditCommands, CutTakesTheBodyOutAndPasteBringsItBack) {
-  ASSERT_NO_FATAL_FAILURE(OpenCopy("cut-and-paste.yb"));
+  ASSERT_NO_FATAL_FAILURE(OpenWithBox("cut-and-paste.yb"));
   Me().Click(BoxX(), BoxY());
   ASSERT_TRUE(Me().Idle());
-  ASSERT_TRUE(ChooseEdit(kCutItems, kCutSeparators));
+  ASSERT_TRUE(ChooseEdit("Cut"));
   EXPECT_TRUE(FindBox().Empty()) << "the cut box is still shown";
   const SavedWorld cut = SaveAndRead();
   EXPECT_TRUE(cut.BodiesOfKind("TRectangle").empty()) << cut.Description();
   ASSERT_EQ(cut.BodiesOfKind("TOval").size(), 1u) << cut.Description();
 
-  ASSERT_TRUE(ChooseEdit(kPasteItems, kPasteSeparators));
+  ASSERT_TRUE(ChooseEdit("Paste"));
   EXPECT_FALSE(FindBox().Empty()) << "the pasted box is not shown";
   const SavedWorld pasted = SaveAndRead();
   const std::vector<SavedBody> boxes = pasted.BodiesOfKind("TRectangle");
@@ -169,6 +148,81 @@ TEST_F(EditCommands, CutTakesTheBodyOutAndPasteBringsItBack) {
   EXPECT_DOUBLE_EQ(boxes[0].height, OpenedBox().height);
   EXPECT_DOUBLE_EQ(boxes[0].mass, OpenedBox().mass);
   EXPECT_EQ(pasted.BodiesOfKind("TOval").size(), 1u) << pasted.Description();
+}
+
+// Each key below is pressed as a person presses it, Control held a moment first, with the
+// pointer resting on the object that goes: while Control is down the program keeps naming the
+// object under the pointer, and the object's going must not leave it naming freed memory.
+
+TEST_F(EditCommands, CtrlZTakesBackTheCircleUnderTheRestingPointer) {
+  ASSERT_NO_FATAL_FAILURE(OpenWithBox("undo-circle.yb"));
+  const Box frame = Frame();
+  Me().Click(frame.x + kCircleButtonX, frame.y + kCircleButtonY);
+  ASSERT_TRUE(Me().Idle());
+  // Empty space between the spring and the wheel.
+  const int x = frame.x + spring_and_pin::kBoxX - 200;
+  const int y = frame.y + spring_and_pin::kObjectsY + 150;
+  Me().Click(x, y);
+  RestAt(x, y);
+  ASSERT_EQ(SaveAndRead().BodiesOfKind("TOval").size(), 2u) << "no circle was placed";
+
+  Me().Control("z");
+  ASSERT_TRUE(Me().Idle()) << "the program did not live through the undo";
+  const SavedWorld saved = SaveAndRead();
+  const std::vector<SavedBody> ovals = saved.BodiesOfKind("TOval");
+  ASSERT_EQ(ovals.size(), 1u) << saved.Description();
+  EXPECT_DOUBLE_EQ(ovals[0].x, OpenedWheel().x);
+}
+
+TEST_F(EditCommands, CtrlZTakesBackTheSpringUnderTheRestingPointer) {
+  ASSERT_NO_FATAL_FAILURE(OpenWithBox("undo-spring.yb"));
+  // From the box's middle to the wheel a tenth of a metre right of its pin: both places lie on
+  // the world's grid, so that snapping leaves the ends where the drag puts them.
+  const int fromX = box_.x + box_.width / 2, fromY = box_.y + box_.height / 2;
+  const int toX = fromX + Pixels(OpenedWheel().x - OpenedBox().x + 0.1);
+  const int toY = fromY - Pixels(OpenedWheel().y - OpenedBox().y);
+  ASSERT_TRUE(Choose({"Tools", "Spring"}));
+  Me().SlowDrag(fromX, fromY, toX, toY);
+  // Halfway along the new spring.
+  RestAt((fromX + toX) / 2, (fromY + toY) / 2);
+  ASSERT_EQ(SaveAndRead().ConstraintsOfKind("TLSpring").size(), 2u) << "no spring was made";
+
+  Me().Control("z");
+  ASSERT_TRUE(Me().Idle()) << "the program did not live through the undo";
+  const SavedWorld saved = SaveAndRead();
+  EXPECT_EQ(saved.ConstraintsOfKind("TLSpring").size(), 1u) << saved.Description();
+  EXPECT_EQ(saved.BodiesOfKind("TOval").size(), 1u) << saved.Description();
+}
+
+TEST_F(EditCommands, CtrlXCutsTheWheelUnderTheRestingPointer) {
+  ASSERT_NO_FATAL_FAILURE(OpenWithBox("cut-wheel.yb"));
+  Me().Click(WheelX(), WheelY(20));
+  RestAt(WheelX(), WheelY(20));
+
+  Me().Control("x");
+  ASSERT_TRUE(Me().Idle()) << "the program did not live through the cut";
+  const SavedWorld saved = SaveAndRead();
+  EXPECT_TRUE(saved.BodiesOfKind("TOval").empty()) << saved.Description();
+  EXPECT_EQ(saved.BodiesOfKind("TRectangle").size(), 1u) << saved.Description();
+}
+
+TEST_F(EditCommands, CtrlZTakesBackTheDuplicateUnderTheRestingPointer) {
+  ASSERT_NO_FATAL_FAILURE(OpenWithBox("undo-duplicate.yb"));
+  Me().Click(BoxX(), BoxY());
+  ASSERT_TRUE(Me().Idle());
+  Me().Control("d");
+  ASSERT_TRUE(Me().Idle());
+  // Inside the copy, below and right of the box it copies.
+  RestAt(box_.Right() + 6, box_.Bottom() + 6);
+  ASSERT_EQ(SaveAndRead().BodiesOfKind("TRectangle").size(), 2u) << "no copy was made";
+
+  Me().Control("z");
+  ASSERT_TRUE(Me().Idle()) << "the program did not live through the undo";
+  const SavedWorld saved = SaveAndRead();
+  const std::vector<SavedBody> boxes = saved.BodiesOfKind("TRectangle");
+  ASSERT_EQ(boxes.size(), 1u) << saved.Description();
+  EXPECT_DOUBLE_EQ(boxes[0].x, OpenedBox().x);
+  EXPECT_DOUBLE_EQ(boxes[0].y, OpenedBox().y);
 }
 
 }  // namespace

@@ -706,6 +706,28 @@ int TitleX(const MenuEntry& bar, const std::string& title) {
 
 int Scenario::MenuTitleX(const std::string& title) { return TitleX(Bar({}), title); }
 
+int MenuTitleMiddle(const Box& frame, const std::string& title) {
+  const int x = TitleX(Bar({}), title);
+  return x < 0 ? -1 : frame.x + x;
+}
+
+Box MenuItemRow(const Box& popup, const MenuPath& path) {
+  const MenuEntry* menu = &Bar({});
+  for (size_t level = 0; level < path.size(); ++level) {
+    const auto item = std::find_if(menu->items.begin(), menu->items.end(),
+                                   [&](const MenuEntry& e) { return e.label == path[level]; });
+    if (item == menu->items.end()) return {};
+    if (level + 1 == path.size()) {
+      const size_t index = static_cast<size_t>(item - menu->items.begin());
+      const int height = item->separator ? kMenuSeparatorHeight : kMenuItemHeight;
+      return {popup.x, popup.y + ItemMiddle(*menu, index) - kMenuItemHeight / 2, popup.width,
+              height};
+    }
+    menu = &*item;
+  }
+  return {};
+}
+
 ::testing::AssertionResult Scenario::OpenTitle(const std::string& title, const MenuShape& shape,
                                                Box& popup) {
   const Box frame = Frame();

@@ -200,6 +200,14 @@ struct MenuShape {
   std::string bar{};
 };
 
+// Menus as a person looks at them rather than chooses from them, laid out from the editing
+// menu bar's resource: the middle of a title on the bar of the main window shown at `frame`
+// (screen pixels; -1 when there is no such title), and the row of the item at the end of the
+// path in its popup shown at `popup` (empty when there is none), where its check mark or grey
+// letters are seen.
+int MenuTitleMiddle(const Box& frame, const std::string& title);
+Box MenuItemRow(const Box& popup, const MenuPath& path);
+
 // A scenario group: one virtual desktop and one program start shared by the tests of a suite;
 // a test that needs a fresh program (or whose predecessor failed) starts it again.
 class Scenario : public ::testing::Test {

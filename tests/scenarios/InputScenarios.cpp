@@ -73,13 +73,13 @@ class Inputs : public Scenario {
     const Box frame = Frame();
     return {frame.x + kGadgetsX, frame.y + kGadgetsY, width, 50};
   }
-  // Chooses the first item of the Input menu of the selected object and answers the box of
-  // the slider that appeared in the area, which showed `empty` before the object was selected.
-  Box MakeSlider(const Picture& empty) {
+  // Chooses the item of the selected object's Input menu (the menu resource the program shows
+  // for it) and answers the box of the slider that appeared in the area, which showed `empty`
+  // before the object was selected.
+  Box MakeSlider(const Picture& empty, const std::string& item, const std::string& inputMenu) {
     Me().MoveTo(0, 0);
     EXPECT_TRUE(Me().Idle());
-    EXPECT_TRUE(ChooseMenu(MenuTitleX("Input"), 0, 0));
-    EXPECT_TRUE(Me().Idle());
+    EXPECT_TRUE(Choose({"Input", item}, {.objectMenu = inputMenu}));
     EXPECT_EQ(Me().ShownWindows(), 1) << "the menu stayed open: its item is greyed";
     return ChangedBox(empty, Me().Grab(empty.box));
   }
@@ -112,7 +112,7 @@ TEST_F(Inputs, ARadiusSliderResizesTheBobAndUndoRestoresIt) {
   // Inside the bob, clear of its rod, its centre and its radius line.
   Me().Click(frame.x + kBobX + 80, frame.y + kBobY + 100);
   ASSERT_TRUE(Me().Idle());
-  const Box slider = MakeSlider(empty);
+  const Box slider = MakeSlider(empty, "Radius", "InCircleMenu");
   ASSERT_GE(slider.width, 40) << "no slider appeared at the top left of the world";
   ASSERT_GE(slider.height, 8) << "no slider appeared at the top left of the world";
 
@@ -146,17 +146,15 @@ TEST_F(Inputs, AnXPositionSliderMovesThePoint) {
   // Clear of the anchor's mark.
   const Picture empty = Me().Grab(GadgetArea(kAnchorX - 10 - kGadgetsX));
 
-  // Tools > Point (behind two separators), clicked below the origin; then Tools > Select, and a
-  // click selects the new point.
-  ASSERT_TRUE(ChooseMenu(MenuTitleX("Tools"), 10, 2));
-  ASSERT_TRUE(Me().Idle());
+  // Tools > Point, clicked below the origin; then Tools > Select, and a click selects the new
+  // point.
+  ASSERT_TRUE(Choose({"Tools", "Point"}));
   Me().Click(frame.x + kAnchorX, frame.y + pointY);
   ASSERT_TRUE(Me().Idle());
-  ASSERT_TRUE(ChooseMenu(MenuTitleX("Tools"), 0, 0));
-  ASSERT_TRUE(Me().Idle());
+  ASSERT_TRUE(Choose({"Tools", "Select"}));
   Me().Click(frame.x + kAnchorX, frame.y + pointY);
   ASSERT_TRUE(Me().Idle());
-  const Box slider = MakeSlider(empty);
+  const Box slider = MakeSlider(empty, "x position", "InPointMenu");
   ASSERT_GE(slider.width, 40) << "no slider appeared at the top left of the world";
 
   // The point stands at x = 0, the bottom of the slider's range of 0 to 1 metre.

@@ -72,8 +72,8 @@ class MenuAndMdi : public Scenario {
 
 TEST_F(MenuAndMdi, AMenuTitleOpensItsMenuAtTheFirstClickEveryTime) {
   ASSERT_TRUE(StartAlone());
-  const int fileX = Frame().x + MenuTitleX("File");
-  const int editX = Frame().x + MenuTitleX("Edit");
+  const int fileX = MenuTitleMiddle(Frame(), "File");
+  const int editX = MenuTitleMiddle(Frame(), "Edit");
   for (int round = 1; round <= 6; ++round) {
     HeldClick(fileX, BarY());
     ASSERT_EQ(Me().ShownWindows(), 2) << "round " << round << ": File did not open at one click";
@@ -108,7 +108,7 @@ TEST_F(MenuAndMdi, AnOpenMenuLeavesTheKeyboardWithTheMainWindow) {
   ASSERT_TRUE(Me().WaitUntil([&] { return Me().FocusedTitle() == mainTitle; }))
       << "the main window never took the keyboard";
   for (int round = 1; round <= 2; ++round) {
-    HeldClick(Frame().x + MenuTitleX("File"), BarY());
+    HeldClick(MenuTitleMiddle(Frame(), "File"), BarY());
     ASSERT_EQ(Me().ShownWindows(), 2);
     EXPECT_EQ(Me().FocusedTitle(), mainTitle) << "round " << round << ": the menu took the keyboard";
     HeldClick(ElsewhereX(), ElsewhereY());
@@ -160,8 +160,8 @@ TEST_F(MenuAndMdi, AMeterOfTheSelectedBobIsDrawnAtOnceAndSavedWithTheWorld) {
   ASSERT_TRUE(Me().Idle());
   const Picture selected = Me().Grab(workspace);
 
-  // Meter > Position, the first item of the body's meters: the meter is drawn at once.
-  ASSERT_TRUE(Choose("Meter", 0, 0));
+  // Meter > Position, of the body's meters: the meter is drawn at once.
+  ASSERT_TRUE(Choose({"Meter", "Position"}, {.objectMenu = "OutMassMenu"}));
   ASSERT_EQ(Me().ShownWindows(), 1) << "the menu stayed open: Position is greyed";
   const Box meter = ChangedBox(selected, Me().Grab(workspace));
   EXPECT_GE(meter.width, 40) << "no meter was drawn";
@@ -181,7 +181,7 @@ TEST_F(MenuAndMdi, TheDocumentLastClickedIsClosedAndRunAndTheWindowMenuBringsACo
       << "Ctrl+N made no new world";
   ASSERT_TRUE(Me().Idle());
   // Window > Tile: the two windows side by side.
-  ASSERT_TRUE(Choose("Window", 1, 0));
+  ASSERT_TRUE(Choose({"Window", "Tile"}));
   const Box workspace = Workspace();
   const int half = workspace.width / 2;
   const Box left{workspace.x + 10, workspace.y + 40, half - 40, workspace.height - 60};
@@ -216,13 +216,13 @@ TEST_F(MenuAndMdi, TheDocumentLastClickedIsClosedAndRunAndTheWindowMenuBringsACo
   ASSERT_TRUE(Me().Idle());
   const Picture stopped = Me().Grab(pendulum);
 
-  // A new world covers the pendulum's; Window > 1 pendulum.yb, below seven items and two
-  // separators, brings it forward again.
+  // A new world covers the pendulum's; Window > 1 pendulum.yb, the first document the menu
+  // lists, brings it forward again.
   Me().Control("n");
   ASSERT_TRUE(Me().WaitUntil([] { return Me().WindowTitled("Yarrowby - Untitled") != 0; }));
   ASSERT_TRUE(Me().Idle());
   ASSERT_NE(Me().Grab(pendulum), stopped) << "the new world's window does not cover the pendulum";
-  ASSERT_TRUE(Choose("Window", 7, 2));
+  ASSERT_TRUE(ChooseWindow(1));
   EXPECT_NE(Me().WindowTitled("Yarrowby - pendulum.yb"), 0u)
       << "the Window menu did not make the pendulum's window the active one";
   EXPECT_EQ(Me().Grab(pendulum), stopped) << "the pendulum's window is still covered";

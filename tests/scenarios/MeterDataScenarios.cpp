@@ -61,32 +61,13 @@ std::vector<std::vector<double>> Rows(const std::string& path) {
   return rows;
 }
 
-class MeterData : public Scenario {
+class MeterData : public SampleScenario {
  protected:
-  // A fresh program on a copy of the pendulum, once the splash window has gone.
-  ::testing::AssertionResult StartOnCopy(const std::string& name) {
-    document_ = name;
-    std::filesystem::copy_file(Home().Sample(kSample), Home().Sample(name),
-                               std::filesystem::copy_options::overwrite_existing);
-    Me().MoveTo(0, 0);
-    if (::testing::AssertionResult started = Start(name); !started) return started;
-    if (!Me().WaitUntil([] { return Me().ShownWindows() == 1; }))
-      return ::testing::AssertionFailure() << "the splash window stayed";
-    return Me().Idle();
-  }
   // The world's view inside the document window, clear of the palettes and scroll bars.
   Box WorldView() const {
     const Box frame = Frame();
     return {frame.x + 58, frame.y + 80, frame.width - 106, frame.height - 150};
   }
-  ::testing::AssertionResult Choose(const std::string& menu, int items, int separators) {
-    if (::testing::AssertionResult chosen = ChooseMenu(MenuTitleX(menu), items, separators);
-        !chosen)
-      return chosen;
-    Me().MoveTo(0, 0);
-    return Me().Idle();
-  }
-
   // The bob clicked at its foot and Meter > Position chosen: the box of the meter drawn at the
   // top left of the view. A click on an empty place then deselects, and the world runs a little
   // (Ctrl+R, then Ctrl+. once the window shows the bob moving).
@@ -99,7 +80,7 @@ class MeterData : public Scenario {
     EXPECT_TRUE(Me().Idle());
     const Box corner{view.x - 8, view.y, 230, 75};
     const Picture before = Me().Grab(corner);
-    EXPECT_TRUE(Choose("Meter", 0, 0));
+    EXPECT_TRUE(Choose({"Meter", "Position"}, {.objectMenu = "OutMassMenu"}));
     const Box meter = ChangedBox(before, Me().Grab(corner));
     Me().Click(view.Right() - 30, view.y + 30);
     EXPECT_TRUE(Me().Idle());
@@ -153,14 +134,12 @@ class MeterData : public Scenario {
   SavedRun Save() {
     Me().Control("s");
     EXPECT_TRUE(Me().Idle());
-    return ReadSavedRun(Home().Sample(document_));
+    return ReadSavedRun(CopyPath());
   }
-
-  std::string document_;
 };
 
 TEST_F(MeterData, TheXAxisColumnOfAnExportHoldsEachFramesTime) {
-  ASSERT_TRUE(StartOnCopy("meterdata-time.yb"));
+  ASSERT_TRUE(OpenCopy("meterdata-time.yb", kSample));
   const Box meter = PlaceMeterAndRun();
   ASSERT_GE(meter.width, 40) << "no meter was drawn";
   const std::string data = Home().Path("bob.dta");
@@ -183,20 +162,19 @@ TEST_F(MeterData, TheXAxisColumnOfAnExportHoldsEachFramesTime) {
 }
 
 TEST_F(MeterData, ACopiedMeterPastedIsASecondMeter) {
-  ASSERT_TRUE(StartOnCopy("meterdata-copy.yb"));
+  ASSERT_TRUE(OpenCopy("meterdata-copy.yb", kSample));
   const Box meter = PlaceMeterAndRun();
   ASSERT_GE(meter.width, 40) << "no meter was drawn";
-  // The meter chosen by a click on its right end, clear of its kind button; Edit > Copy, the
-  // third item below one separator.
+  // The meter chosen by a click on its right end, clear of its kind button; Edit > Copy.
   Me().Click(meter.Right() - 6, meter.y + meter.height / 2);
   Me().MoveTo(0, 0);
   ASSERT_TRUE(Me().Idle());
-  ASSERT_TRUE(Choose("Edit", 2, 1));
+  ASSERT_TRUE(Choose({"Edit", "Copy"}));
   ASSERT_EQ(Me().ShownWindows(), 1) << "the copy asked something";
-  // Back at the start (Ctrl+T) the world takes edits again: Edit > Paste, below Copy.
+  // Back at the start (Ctrl+T) the world takes edits again: Edit > Paste.
   Me().Control("t");
   ASSERT_TRUE(Me().Idle());
-  ASSERT_TRUE(Choose("Edit", 3, 1));
+  ASSERT_TRUE(Choose({"Edit", "Paste"}));
   ASSERT_EQ(Me().ShownWindows(), 1) << "the paste asked something";
   EXPECT_EQ(Save().meters, 2u) << "the saved world does not hold two meters";
 }

@@ -165,14 +165,6 @@ int TallestInkInValues(const Picture& meter) {
 
 class MeterMenus : public ScriptScenario {
  protected:
-  // A fresh program on a copy of the pendulum, once the splash window has gone.
-  ::testing::AssertionResult StartOnPendulum(const std::string& name) {
-    Me().MoveTo(0, 0);
-    if (::testing::AssertionResult started = Start(name); !started) return started;
-    if (!Me().WaitUntil([] { return Me().ShownWindows() == 1; }))
-      return ::testing::AssertionFailure() << "the splash window stayed";
-    return Me().Idle();
-  }
   // The frame's workspace below the bars and right of the palettes.
   Box Workspace() const {
     const Box frame = Frame();
@@ -196,7 +188,7 @@ class MeterMenus : public ScriptScenario {
   std::vector<uint8_t> Save() {
     Me().Control("s");
     EXPECT_TRUE(Me().Idle());
-    return FileBytes(Home().Sample(document_));
+    return FileBytes(CopyPath());
   }
   // The size of the meter's frame whose top left corner is the box's, from the dark runs of its
   // top and left edges (clear of the corners, where a selection mark may stand).
@@ -208,24 +200,9 @@ class MeterMenus : public ScriptScenario {
     while (height < picture.box.height && IsInk(picture.At(0, height))) ++height;
     return {meter.x, meter.y, width, height};
   }
-  // A fresh copy of the pendulum under the name, opened in a fresh program.
-  ::testing::AssertionResult StartOnCopy(const std::string& name) {
-    document_ = name;
-    std::filesystem::copy_file(Home().Sample(kSample), Home().Sample(name),
-                               std::filesystem::copy_options::overwrite_existing);
-    return StartOnPendulum(name);
-  }
-
-  std::string document_;
-
-  // The whole road for the object under (x, y) and the item of its Meter menu: the meter shows
-  // `lines` placeholder lines before any run (time and `lines` quantities are its columns) and
-  // frame 5's values on the tape; its kind button
-  // makes it a graph and then a bar meter; saved, reopened and saved again, only the values
-  // shown differ.
-  // The object under (x, y) clicked, and the item of its Meter menu chosen: the box of the meter
-  // drawn (empty when none was).
-  Box PlaceMeter(int x, int y, int item) {
+  // The object under (x, y) clicked, and Position chosen from its Meter menu (the menu resource
+  // the program shows for it): the box of the meter drawn (empty when none was).
+  Box PlaceMeter(int x, int y, const std::string& meterMenu) {
     const Box view = WorldView();
     Me().Click(x, y);
     Me().MoveTo(0, 0);
@@ -233,14 +210,18 @@ class MeterMenus : public ScriptScenario {
     // New meters go to the top left of the world's view, clear of the bob and its rod.
     const Box corner{view.x - 8, view.y, 230, 75};
     const Picture selected = Me().Grab(corner);
-    EXPECT_TRUE(Choose("Meter", item, 0));
+    EXPECT_TRUE(Choose({"Meter", "Position"}, {.objectMenu = meterMenu}));
     EXPECT_EQ(Me().ShownWindows(), 1) << "the menu stayed open: its item is greyed";
     return ChangedBox(selected, Me().Grab(corner));
   }
 
-  void FollowTheTape(int x, int y, int item, int lines) {
+  // The whole road for the object under (x, y) and Position of its Meter menu: the meter shows
+  // `lines` placeholder lines before any run (time and `lines` quantities are its columns) and
+  // frame 5's values on the tape; its kind button makes it a graph and then a bar meter; saved,
+  // reopened and saved again, only the values shown differ.
+  void FollowTheTape(int x, int y, const std::string& meterMenu, int lines) {
     const Box view = WorldView();
-    const Box meter = PlaceMeter(x, y, item);
+    const Box meter = PlaceMeter(x, y, meterMenu);
     ASSERT_GE(meter.width, 40) << "no meter was drawn";
     ASSERT_GE(meter.height, 12 * lines) << "the meter has fewer lines than its quantities";
     ASSERT_LT(meter.x, view.x + 40) << "the meter is not at the top left of the view";
@@ -252,14 +233,14 @@ class MeterMenus : public ScriptScenario {
     // A click on an empty place of the world deselects, so that the first step runs.
     Me().Click(view.Right() - 30, view.y + 30);
     ASSERT_TRUE(StepForward(kRunFrames));
-    // World > Back to Start, the sixth item, below one separator; then five steps on the tape.
-    ASSERT_TRUE(Choose("World", 5, 1));
+    // World > Back to Start, then five steps on the tape.
+    ASSERT_TRUE(Choose({"World", "Back to Start"}));
     ASSERT_TRUE(StepForward(kShownFrame));
     const Picture shown = Me().Grab(meter);
     EXPECT_GE(TallestInkInValues(shown), 5) << "the meter shows no digits on the tape";
 
     const std::vector<uint8_t> onTape = Save();
-    const SavedMeter saved = ReadSavedMeter(Home().Sample(document_));
+    const SavedMeter saved = ReadSavedMeter(CopyPath());
     ASSERT_EQ(saved.failure, "");
     EXPECT_NE(saved.name, "") << "the meter has no name";
     ASSERT_EQ(saved.frames, kRunFrames + 1) << "the steps did not record the run";
@@ -293,14 +274,15 @@ class MeterMenus : public ScriptScenario {
 
     // Saved, closed, opened again from the recent files and saved under another name.
     const std::vector<uint8_t> first = Save();
-    ASSERT_TRUE(Choose("File", 2, 0));
-    ASSERT_TRUE(Choose("File", 10, 2));
-    ASSERT_NE(Me().WindowTitled("Yarrowby - " + document_), 0u) << "the world did not reopen";
-    ASSERT_TRUE(Choose("File", 4, 0));
+    const std::string document = std::filesystem::path(CopyPath()).filename().string();
+    ASSERT_TRUE(Choose({"File", "Close"}));
+    ASSERT_TRUE(ChooseRecentFile(1));
+    ASSERT_NE(Me().WindowTitled("Yarrowby - " + document), 0u) << "the world did not reopen";
+    ASSERT_TRUE(Choose({"File", "Save As..."}));
     ASSERT_TRUE(Me().WaitUntil([] { return Me().FocusedTitle() == "Save the world as"; }))
         << "the save dialog did not take the keyboard: " << Me().FocusedTitle();
     ASSERT_TRUE(Me().Idle());
-    const std::string again = "again-" + document_;
+    const std::string again = "again-" + document;
     Me().Type(again);
     Me().Key("Return");
     ASSERT_TRUE(Me().WaitUntil([&] { return Me().WindowTitled("Yarrowby - " + again) != 0; }))
@@ -334,15 +316,15 @@ class MeterMenus : public ScriptScenario {
 
 // The bob, clicked on its outline at its foot: Meter > Position shows x, y and its turn.
 TEST_F(MeterMenus, ABodysPositionMeterFollowsTheTapeChangesKindAndSurvivesAReopening) {
-  ASSERT_TRUE(StartOnCopy("meter-bob.yb"));
+  ASSERT_TRUE(OpenCopy("meter-bob.yb", kSample));
   const Box bob = Me().Grab(WorldView()).BoundsOf(IsInk);
   ASSERT_GT(bob.width, 100) << "the pendulum's bob is not shown";
-  FollowTheTape(bob.x + bob.width / 2, bob.Bottom() - 1, 0, 3);
+  FollowTheTape(bob.x + bob.width / 2, bob.Bottom() - 1, "OutMassMenu", 3);
 }
 
 // The bob's centre point, clicked on its mark: Meter > Position shows x and y.
 TEST_F(MeterMenus, APointsPositionMeterFollowsTheTapeChangesKindAndSurvivesAReopening) {
-  ASSERT_TRUE(StartOnCopy("meter-point.yb"));
+  ASSERT_TRUE(OpenCopy("meter-point.yb", kSample));
   const Box bob = Me().Grab(WorldView()).BoundsOf(IsInk);
   ASSERT_GT(bob.width, 100) << "the pendulum's bob is not shown";
   // The point's mark is a ring about a dot, near the bob's middle: the dot is the pixel that is
@@ -365,16 +347,16 @@ TEST_F(MeterMenus, APointsPositionMeterFollowsTheTapeChangesKindAndSurvivesAReop
     }
   }
   ASSERT_GE(dotX, 0) << "the bob's middle shows no point";
-  FollowTheTape(dotX, dotY, 0, 2);
+  FollowTheTape(dotX, dotY, "OutPointMenu", 2);
 }
 
 // A script shows the name of the bob's meter: it stands in a strip along the top of the frame,
 // right of the kind button, framed below.
 TEST_F(MeterMenus, AMetersNameShownByAScriptStandsInAStripAtItsTop) {
-  ASSERT_TRUE(StartOnCopy("meter-named.yb"));
+  ASSERT_TRUE(OpenCopy("meter-named.yb", kSample));
   const Box bob = Me().Grab(WorldView()).BoundsOf(IsInk);
   ASSERT_GT(bob.width, 100) << "the pendulum's bob is not shown";
-  const Box meter = PlaceMeter(bob.x + bob.width / 2, bob.Bottom() - 1, 0);
+  const Box meter = PlaceMeter(bob.x + bob.width / 2, bob.Bottom() - 1, "OutMassMenu");
   ASSERT_GE(meter.width, 100) << "no meter was drawn";
   // Right of the kind button, inside the frame, where the first line holds no text on its left.
   const Box strip{meter.x + kStripLeft, meter.y + 1, 60, kStripHeight - 1};

@@ -48,14 +48,6 @@ int InkedLines(const Picture& meter) {
 
 class MeterPlaceholder : public Scenario {
  protected:
-  // A fresh program on a copy of the pendulum, once the splash window has gone.
-  ::testing::AssertionResult StartOnPendulum() {
-    Me().MoveTo(0, 0);
-    if (::testing::AssertionResult started = Start("pendulum.yb"); !started) return started;
-    if (!Me().WaitUntil([] { return Me().ShownWindows() == 1; }))
-      return ::testing::AssertionFailure() << "the splash window stayed";
-    return Me().Idle();
-  }
   // The frame's workspace below the bars and right of the palettes.
   Box Workspace() const {
     const Box frame = Frame();
@@ -65,7 +57,7 @@ class MeterPlaceholder : public Scenario {
 
 // Meter > Position with the bob selected, then Ctrl+R and Ctrl+. (run and stop).
 TEST_F(MeterPlaceholder, ANewMeterShowsItsPlaceholderUntilARunShowsAFrame) {
-  ASSERT_TRUE(StartOnPendulum());
+  ASSERT_TRUE(StartOnSample("pendulum.yb"));
   const Box workspace = Workspace();
   const Box world{workspace.x, workspace.y, workspace.width - 40, workspace.height - 40};
   const Box bob = Me().Grab(world).BoundsOf(IsDark);
@@ -78,9 +70,7 @@ TEST_F(MeterPlaceholder, ANewMeterShowsItsPlaceholderUntilARunShowsAFrame) {
   const Box corner{workspace.x - 8, workspace.y, 230, 75};
   const Picture selected = Me().Grab(corner);
 
-  ASSERT_TRUE(ChooseMenu(MenuTitleX("Meter"), 0, 0));
-  Me().MoveTo(0, 0);
-  ASSERT_TRUE(Me().Idle());
+  ASSERT_TRUE(Choose({"Meter", "Position"}, {.objectMenu = "OutMassMenu"}));
   ASSERT_EQ(Me().ShownWindows(), 1) << "the menu stayed open: Position is greyed";
   const Box meter = ChangedBox(selected, Me().Grab(corner));
   ASSERT_GE(meter.width, 40) << "no meter was drawn";

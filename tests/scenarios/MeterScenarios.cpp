@@ -3,10 +3,8 @@
 // the spring's constant sets the constant when its thumb is dragged, slowly or quickly.
 
 #include <algorithm>
-#include <filesystem>
 #include <string>
 
-#include "app/TApp.h"
 #include "constraints/Springs.h"
 #include "inout/inputs/Input.h"
 #include "inout/meters/Output.h"
@@ -32,84 +30,50 @@ struct SavedConstant {
 
 SavedConstant ReadSavedConstant(const std::string& path) {
   SavedConstant saved;
-  TApp app;
-  app.LoadResourceDlls();
-  app.InitUnits();
-  {
-    TQVDoc document;
-    document.ReadDocument(path);
-    TWorldDoc& world = document.World();
-    if (auto* spring = dynamic_cast<TLSpring*>(world.FindObject(sample_worlds::kSpringId))) {
-      Str255 text;
-      spring->Quantity().GetText(text);
-      saved.formula = text.AsCString();
-      saved.sliderFound = NamesSlider(world, spring->Quantity(), saved.sliderValue);
-    }
+  const ProgramUnits units;
+  TQVDoc document;
+  document.ReadDocument(path);
+  TWorldDoc& world = document.World();
+  if (auto* spring = dynamic_cast<TLSpring*>(world.FindObject(sample_worlds::kSpringId))) {
+    Str255 text;
+    spring->Quantity().GetText(text);
+    saved.formula = text.AsCString();
+    saved.sliderFound = NamesSlider(world, spring->Quantity(), saved.sliderValue);
   }
-  app.TermUnits();
-  app.FreeResourceDlls();
   return saved;
 }
 
 // How many meters a saved document holds.
 int SavedMeterCount(const std::string& path) {
-  TApp app;
-  app.LoadResourceDlls();
-  app.InitUnits();
+  const ProgramUnits units;
+  TQVDoc document;
+  document.ReadDocument(path);
   int count = 0;
-  {
-    TQVDoc document;
-    document.ReadDocument(path);
-    for (TLink* object : document.World().Objects())
-      if (dynamic_cast<TOutput*>(object) != nullptr) ++count;
-  }
-  app.TermUnits();
-  app.FreeResourceDlls();
+  for (TLink* object : document.World().Objects())
+    if (dynamic_cast<TOutput*>(object) != nullptr) ++count;
   return count;
 }
 
-class Meters : public Scenario {
+class Meters : public SampleScenario {
  protected:
-  // A fresh program on the sample, once the splash window has gone; the pointer waits outside
-  // the main window, where it raises no tool tip.
-  // Given another name, the program starts on a copy of the sample under that name, which the
-  // test may save.
-  ::testing::AssertionResult StartOnSample(const std::string& name = kSample) {
-    if (name != kSample)
-      std::filesystem::copy_file(Home().Sample(kSample), Home().Sample(name),
-                                 std::filesystem::copy_options::overwrite_existing);
-    Me().MoveTo(0, 0);
-    if (::testing::AssertionResult started = Start(name); !started) return started;
-    if (!Me().WaitUntil([] { return Me().ShownWindows() == 1; }))
-      return ::testing::AssertionFailure() << "the splash window stayed";
-    return Me().Idle();
-  }
-  // The room left of the spring's anchor, where new gadgets appear: the spring's mark, which
-  // changes with its selection, stays out of it.
-  Box GadgetArea() const {
-    const Box frame = Frame();
-    return {frame.x + kGadgetsX, frame.y + kGadgetsY, kAnchorX - 6 - kGadgetsX, 100};
-  }
-  // Saves the sample with Ctrl+S and reads the spring's constant back.
+  // Saves the copy with Ctrl+S and reads the spring's constant back.
   SavedConstant SaveAndReadBack() {
     Me().Control("s");
     EXPECT_TRUE(Me().Idle());
-    return ReadSavedConstant(Home().Sample(kSample));
+    return ReadSavedConstant(CopyPath());
   }
 };
 
 // The meter shows as soon as it is placed, before anything else redraws the world.
 TEST_F(Meters, APositionMeterOfTheBoxShowsItsDigitsChangingDuringARun) {
-  ASSERT_TRUE(StartOnSample());
+  ASSERT_TRUE(StartOnSample(kSample));
   const Box frame = Frame();
   // Off the box's centre, where its centre point would take the click.
   Me().Click(frame.x + kBoxX - 10, frame.y + kObjectsY + 9);
   ASSERT_TRUE(Me().Idle());
   const Box area = GadgetArea();
   const Picture empty = Me().Grab(area);
-  // Meter > Position, the first item of the body's meters.
-  ASSERT_TRUE(ChooseMenu(MenuTitleX("Meter"), 0, 0));
-  ASSERT_TRUE(Me().Idle());
+  ASSERT_TRUE(Choose({"Meter", "Position"}, {.objectMenu = "OutMassMenu"}));
   ASSERT_EQ(Me().ShownWindows(), 1) << "the menu stayed open: its item is greyed";
   const Box meter = ChangedBox(empty, Me().Grab(area));
   ASSERT_GE(meter.width, 40) << "no meter appeared at the top left of the world";
@@ -134,14 +98,13 @@ TEST_F(Meters, APositionMeterOfTheBoxShowsItsDigitsChangingDuringARun) {
 // Edit > Select All (Ctrl+A) takes a meter with the world's objects: Delete clears it too.
 TEST_F(Meters, SelectAllTakesAMeterThatDeleteThenClears) {
   constexpr char kCopy[] = "select-all-meter.yb";
-  ASSERT_TRUE(StartOnSample(kCopy));
+  ASSERT_TRUE(OpenCopy(kCopy));
   const Box frame = Frame();
   const Box area = GadgetArea();
   const Picture empty = Me().Grab(area);
   Me().Click(frame.x + kBoxX - 10, frame.y + kObjectsY + 9);
   ASSERT_TRUE(Me().Idle());
-  ASSERT_TRUE(ChooseMenu(MenuTitleX("Meter"), 0, 0));
-  ASSERT_TRUE(Me().Idle());
+  ASSERT_TRUE(Choose({"Meter", "Position"}, {.objectMenu = "OutMassMenu"}));
   ASSERT_FALSE(ChangedBox(empty, Me().Grab(area)).Empty()) << "no meter appeared";
 
   Me().Control("a");
@@ -151,20 +114,18 @@ TEST_F(Meters, SelectAllTakesAMeterThatDeleteThenClears) {
   EXPECT_TRUE(Me().Grab(area) == empty) << "the meter stayed on the screen";
   Me().Control("s");
   ASSERT_TRUE(Me().Idle());
-  EXPECT_EQ(SavedMeterCount(Home().Sample(kCopy)), 0) << "the meter stayed in the world";
+  EXPECT_EQ(SavedMeterCount(CopyPath()), 0) << "the meter stayed in the world";
 }
 
 // A click on the spring selects it, and its Input menu makes a slider of its constant.
 TEST_F(Meters, ASliderOnTheSpringConstantSetsTheConstantWhenItsThumbIsDragged) {
-  ASSERT_TRUE(StartOnSample());
+  ASSERT_TRUE(OpenCopy("spring-constant-slider.yb"));
   const Box frame = Frame();
   Me().Click(frame.x + (kAnchorX + kBoxX) / 2, frame.y + kObjectsY);
   ASSERT_TRUE(Me().Idle());
   const Box area = GadgetArea();
   const Picture empty = Me().Grab(area);
-  // Input > Spring constant, below Active when...
-  ASSERT_TRUE(ChooseMenu(MenuTitleX("Input"), 1, 0));
-  ASSERT_TRUE(Me().Idle());
+  ASSERT_TRUE(Choose({"Input", "Spring constant"}, {.objectMenu = "InSpringMenu"}));
   ASSERT_EQ(Me().ShownWindows(), 1) << "the menu stayed open: its item is greyed";
   const Box slider = ChangedBox(empty, Me().Grab(area));
   ASSERT_GE(slider.width, 40) << "no slider appeared at the top left of the world";

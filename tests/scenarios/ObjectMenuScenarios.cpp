@@ -5,30 +5,24 @@
 // the background behind it.
 
 #include <algorithm>
-#include <cmath>
-#include <filesystem>
 #include <string>
 #include <vector>
 
-#include "app/TApp.h"
 #include "constraints/Springs.h"
 #include "core/Failure.h"
 #include "model/world/QVDoc.h"
-#include "platform/win32/MenuLayout.h"
 #include "tests/scenarios/BodiesSeen.h"
 #include "tests/scenarios/Harness.h"
 
 namespace scenario {
 namespace {
 
-// Counted from resources/main/menus.rc. Edit: Properties below twelve items and five
-// separators; its submenu: Selection, Body, Spring, Rope, Damper, then below a separator the
-// world's Simulation, Numbers and Units, and View.
-constexpr int kPropertiesItem = 12, kPropertiesSeparators = 5;
-constexpr int kSelectionItem = 0, kBodyItem = 1, kSpringItem = 2, kRopeItem = 3, kDamperItem = 4;
-constexpr int kSimulationItem = 5, kNumbersItem = 6, kViewItem = 7;
-// Window: Properties below four items and one separator.
-constexpr int kPropertiesWindowItem = 4, kPropertiesWindowSeparators = 1;
+// Edit > Properties: the dialogs of the selection and of each kind of object, then the world's.
+const MenuPath kProperties = {"Edit", "Properties"};
+constexpr char kSelectionItem[] = "Of the Selection...", kBodyItem[] = "Body...",
+               kSpringItem[] = "Spring...", kRopeItem[] = "Rope...", kDamperItem[] = "Damper...";
+constexpr char kSimulationItem[] = "World Simulation...", kNumbersItem[] = "Numbers and Units...",
+               kViewItem[] = "World View...";
 
 // The stiffness of the saved world's spring, or the failure to read it.
 struct SavedSpring {
@@ -38,9 +32,7 @@ struct SavedSpring {
 
 SavedSpring ReadSpring(const std::string& path) {
   SavedSpring saved;
-  TApp app;
-  app.LoadResourceDlls();
-  app.InitUnits();
+  const ProgramUnits units;
   try {
     TQVDoc document;
     document.ReadDocument(path);
@@ -54,43 +46,31 @@ SavedSpring ReadSpring(const std::string& path) {
   } catch (const QVException& failure) {
     saved.failure = "error " + std::to_string(failure.error());
   }
-  app.TermUnits();
-  app.FreeResourceDlls();
   return saved;
 }
 
-class ObjectMenus : public Scenario {
+class ObjectMenus : public SampleScenario {
  protected:
   // A copy of the spring-and-pin sample under the name, opened in a fresh program; where its box
   // and its wheel are on the screen.
-  void OpenCopy(const std::string& name) {
-    path_ = Home().Sample(name);
-    std::filesystem::copy_file(Home().Sample("spring-and-pin.yb"), path_,
-                               std::filesystem::copy_options::overwrite_existing);
-    ASSERT_TRUE(Start(name));
-    // Saved at once, so that the scale read back is the one the window shows.
-    Me().Control("s");
-    ASSERT_TRUE(Me().Idle());
-    const SavedWorld opened = ReadSavedWorld(path_);
-    ASSERT_EQ(opened.BodiesOfKind("TRectangle").size(), 1u) << opened.Description();
-    ASSERT_EQ(opened.BodiesOfKind("TOval").size(), 1u) << opened.Description();
-    const SavedBody box = opened.BodiesOfKind("TRectangle")[0];
-    const SavedBody wheel = opened.BodiesOfKind("TOval")[0];
-    const auto pixels = [&](double metres) {
-      return static_cast<int>(std::lround(metres * opened.scale));
-    };
-    box_ = FindOutline(Me().Grab(Frame()), pixels(box.width), pixels(box.height));
+  void OpenSample(const std::string& name) {
+    ASSERT_TRUE(OpenCopy(name));
+    ASSERT_EQ(Opened().BodiesOfKind("TRectangle").size(), 1u) << Opened().Description();
+    ASSERT_EQ(Opened().BodiesOfKind("TOval").size(), 1u) << Opened().Description();
+    const SavedBody box = Opened().BodiesOfKind("TRectangle")[0];
+    const SavedBody wheel = Opened().BodiesOfKind("TOval")[0];
+    box_ = OutlineOf("TRectangle");
     ASSERT_FALSE(box_.Empty()) << "the box is not shown";
     // The wheel's centre, from the box's (y grows downwards on the screen).
-    wheelX_ = box_.x + box_.width / 2 + pixels(wheel.x - box.x);
-    wheelY_ = box_.y + box_.height / 2 - pixels(wheel.y - box.y);
-    wheelRadius_ = pixels(wheel.width / 2);
+    wheelX_ = box_.x + box_.width / 2 + Pixels(wheel.x - box.x);
+    wheelY_ = box_.y + box_.height / 2 - Pixels(wheel.y - box.y);
+    wheelRadius_ = Pixels(wheel.width / 2);
   }
 
   // Opens Edit > Properties and answers the place of its submenu (empty when none opened).
   Box OpenPropertiesSubmenu() {
     const std::vector<Box> before = Me().ShownPlaces();
-    EXPECT_TRUE(ChooseMenu(MenuTitleX("Edit"), kPropertiesItem, kPropertiesSeparators));
+    EXPECT_TRUE(Click(kProperties));
     EXPECT_TRUE(Me().Idle());
     Box submenu;
     for (const Box& place : Me().ShownPlaces())
@@ -98,21 +78,27 @@ class ObjectMenus : public Scenario {
         submenu = place;
     return submenu;
   }
+  // The row of an item of the open Properties submenu.
+  static Box ItemRow(const Box& submenu, const std::string& item) {
+    MenuPath path = kProperties;
+    path.push_back(item);
+    return MenuItemRow(submenu, path);
+  }
   // Whether the item of the open submenu is drawn in black, as an item that can be chosen is;
   // a greyed item has no black letters.
-  bool ShowsEnabled(const Box& submenu, int item, int separators = 0) {
-    const Box row{submenu.x + 2, ItemMiddle(submenu, item, separators) - kMenuItemHeight / 2,
-                  submenu.width - 4, kMenuItemHeight};
-    return Me().Grab(row).Count(IsInk) > 10;
+  static bool ShowsEnabled(const Box& submenu, const std::string& item) {
+    const Box row = ItemRow(submenu, item);
+    if (row.Empty()) return false;
+    return Me().Grab({row.x + 2, row.y, row.width - 4, row.height}).Count(IsInk) > 10;
   }
-  static int ItemMiddle(const Box& submenu, int item, int separators = 0) {
-    return submenu.y + 1 + item * kMenuItemHeight + separators * kMenuSeparatorHeight +
-           kMenuItemHeight / 2;
+  // Clicks the item of the open submenu.
+  static void ClickItem(const Box& submenu, const std::string& item) {
+    const Box row = ItemRow(submenu, item);
+    Me().Click(submenu.x + 20, row.y + row.height / 2);
   }
   // Window > Properties: the floating Properties window, and its place.
   void OpenPropertiesWindow() {
-    ASSERT_TRUE(
-        ChooseMenu(MenuTitleX("Window"), kPropertiesWindowItem, kPropertiesWindowSeparators));
+    ASSERT_TRUE(Click({"Window", "Properties"}));
     ASSERT_TRUE(Me().WaitUntil([] { return Me().WindowTitled("Properties") != 0; }))
         << "the Properties window did not open";
     ASSERT_TRUE(Me().Idle());
@@ -136,11 +122,11 @@ class ObjectMenus : public Scenario {
     }
   }
   // Chooses the item of Edit > Properties, waits for the dialog of the title and cancels it.
-  void ChooseAndCancel(int item, int separators, const std::string& title) {
+  void ChooseAndCancel(const std::string& item, const std::string& title) {
     const Box submenu = OpenPropertiesSubmenu();
     ASSERT_FALSE(submenu.Empty()) << "Edit > Properties opened no submenu";
-    ASSERT_TRUE(ShowsEnabled(submenu, item, separators)) << title << " is grey";
-    Me().Click(submenu.x + 20, ItemMiddle(submenu, item, separators));
+    ASSERT_TRUE(ShowsEnabled(submenu, item)) << title << " is grey";
+    ClickItem(submenu, item);
     ASSERT_TRUE(Me().WaitUntil([&] { return Me().WindowTitled(title) != 0; }))
         << "no " << title << ": " << testing::PrintToString(Me().Titles());
     ASSERT_TRUE(Me().Idle());
@@ -155,17 +141,16 @@ class ObjectMenus : public Scenario {
     ASSERT_TRUE(Me().Idle());
   }
 
-  std::string path_;
   Box box_;
   int wheelX_ = 0, wheelY_ = 0, wheelRadius_ = 0;
   Box properties_;
 };
 
 TEST_F(ObjectMenus, ThePropertyItemsAreGreyUntilAnObjectOfTheirKindIsSelected) {
-  ASSERT_NO_FATAL_FAILURE(OpenCopy("menus-follow-the-selection.yb"));
+  ASSERT_NO_FATAL_FAILURE(OpenSample("menus-follow-the-selection.yb"));
   Box submenu = OpenPropertiesSubmenu();
   ASSERT_FALSE(submenu.Empty()) << "Edit > Properties opened no submenu";
-  for (int item : {kSelectionItem, kBodyItem, kSpringItem, kRopeItem, kDamperItem})
+  for (const char* item : {kSelectionItem, kBodyItem, kSpringItem, kRopeItem, kDamperItem})
     EXPECT_FALSE(ShowsEnabled(submenu, item)) << "item " << item << " with nothing selected";
   ASSERT_NO_FATAL_FAILURE(CloseMenus());
 
@@ -176,18 +161,18 @@ TEST_F(ObjectMenus, ThePropertyItemsAreGreyUntilAnObjectOfTheirKindIsSelected) {
   ASSERT_FALSE(submenu.Empty()) << "Edit > Properties opened no submenu";
   EXPECT_TRUE(ShowsEnabled(submenu, kSelectionItem));
   EXPECT_TRUE(ShowsEnabled(submenu, kBodyItem));
-  for (int item : {kSpringItem, kRopeItem, kDamperItem})
+  for (const char* item : {kSpringItem, kRopeItem, kDamperItem})
     EXPECT_FALSE(ShowsEnabled(submenu, item)) << "item " << item << " with the box selected";
   ASSERT_NO_FATAL_FAILURE(CloseMenus());
 
   // Each enabled item opens its dialog on the box.
-  ASSERT_NO_FATAL_FAILURE(ChooseAndCancel(kSelectionItem, 0, "Selection Properties"));
-  ASSERT_NO_FATAL_FAILURE(ChooseAndCancel(kBodyItem, 0, "Body Properties"));
+  ASSERT_NO_FATAL_FAILURE(ChooseAndCancel(kSelectionItem, "Selection Properties"));
+  ASSERT_NO_FATAL_FAILURE(ChooseAndCancel(kBodyItem, "Body Properties"));
 }
 
 TEST_F(ObjectMenus, TheSpringPickedInThePropertiesWindowOpensItsDialogFromTheMenu) {
-  ASSERT_NO_FATAL_FAILURE(OpenCopy("spring-from-the-menu.yb"));
-  const SavedSpring before = ReadSpring(path_);
+  ASSERT_NO_FATAL_FAILURE(OpenSample("spring-from-the-menu.yb"));
+  const SavedSpring before = ReadSpring(CopyPath());
   ASSERT_EQ(before.failure, "");
   ASSERT_NE(before.stiffness, 42.0);
   ASSERT_NO_FATAL_FAILURE(OpenPropertiesWindow());
@@ -197,7 +182,7 @@ TEST_F(ObjectMenus, TheSpringPickedInThePropertiesWindowOpensItsDialogFromTheMen
   const Box submenu = OpenPropertiesSubmenu();
   ASSERT_FALSE(submenu.Empty()) << "Edit > Properties opened no submenu";
   ASSERT_TRUE(ShowsEnabled(submenu, kSpringItem)) << "Spring is grey with the spring picked";
-  Me().Click(submenu.x + 20, ItemMiddle(submenu, kSpringItem));
+  ClickItem(submenu, kSpringItem);
   ASSERT_TRUE(Me().WaitUntil([] { return Me().WindowTitled("Spring Properties") != 0; }))
       << "no Spring Properties: " << testing::PrintToString(Me().Titles());
   ASSERT_TRUE(Me().Idle());
@@ -212,13 +197,13 @@ TEST_F(ObjectMenus, TheSpringPickedInThePropertiesWindowOpensItsDialogFromTheMen
   ASSERT_TRUE(Me().Idle());
   Me().Control("s");
   ASSERT_TRUE(Me().Idle());
-  const SavedSpring after = ReadSpring(path_);
+  const SavedSpring after = ReadSpring(CopyPath());
   ASSERT_EQ(after.failure, "");
   EXPECT_DOUBLE_EQ(after.stiffness, 42.0);
 }
 
 TEST_F(ObjectMenus, ADoubleClickInsideTheWheelPicksTheWheelNotTheBackground) {
-  ASSERT_NO_FATAL_FAILURE(OpenCopy("wheel-not-background.yb"));
+  ASSERT_NO_FATAL_FAILURE(OpenSample("wheel-not-background.yb"));
   ASSERT_NO_FATAL_FAILURE(OpenPropertiesWindow());
   // With nothing selected the object list shows the world's first object, the background.
   const Picture first = Me().Grab(ObjectField());
@@ -241,9 +226,9 @@ TEST_F(ObjectMenus, ADoubleClickInsideTheWheelPicksTheWheelNotTheBackground) {
 
 TEST_F(ObjectMenus, TheWorldsOwnDialogsOpenFromEditProperties) {
   ASSERT_TRUE(Running());
-  ASSERT_NO_FATAL_FAILURE(ChooseAndCancel(kSimulationItem, 1, "Simulation"));
-  ASSERT_NO_FATAL_FAILURE(ChooseAndCancel(kNumbersItem, 1, "Numbers and Units"));
-  ASSERT_NO_FATAL_FAILURE(ChooseAndCancel(kViewItem, 1, "View"));
+  ASSERT_NO_FATAL_FAILURE(ChooseAndCancel(kSimulationItem, "Simulation"));
+  ASSERT_NO_FATAL_FAILURE(ChooseAndCancel(kNumbersItem, "Numbers and Units"));
+  ASSERT_NO_FATAL_FAILURE(ChooseAndCancel(kViewItem, "View"));
 }
 
 }  // namespace

@@ -14,13 +14,11 @@
 #include <string>
 #include <vector>
 
-#include "app/TApp.h"
 #include "bodies/points/Point.h"
 #include "core/Failure.h"
 #include "model/world/QVDoc.h"
 #include "model/world/WorldDoc.h"
-#include "platform/win32/MenuLayout.h"
-#include "platform/win32/Window.h"
+#include "tests/scenarios/BodiesSeen.h"
 #include "tests/scenarios/Harness.h"
 #include "tests/scenarios/WorldWindowSeen.h"
 #include "views/furniture/RulerView.h"
@@ -34,23 +32,13 @@ using window_seen::DocumentWindow;
 // Where the sample shows its box, from the main window's corner.
 constexpr int kBoxX = 682;
 constexpr int kObjectsY = 130;
-// The World menu: Run, Stop, Reset, a separator, five tape commands, a separator, two submenus,
-// then Redraw the World.
-constexpr int kRedrawItem = 10, kRedrawSeparators = 2;
-// World > Rulers and World > Snap to Hot Points, below the grid's item.
-constexpr int kRulersItem = 16, kRulersSeparators = 4;
-constexpr int kSnapItem = 15, kSnapSeparators = 4;
-// World > Snap Turns to 5 Degrees, which also pulls what is dropped onto the grid's lines.
-constexpr int kGridSnapItem = 11, kGridSnapSeparators = 3;
-// Tools > Zoom Out and Tools > Point.
-constexpr int kZoomOutItem = 4, kZoomOutSeparators = 0;
-constexpr int kPointItem = 10, kPointSeparators = 2;
+// World > Snap to Hot Points, and World > Snap Turns to 5 Degrees, which also pulls what is
+// dropped onto the grid's lines.
+constexpr char kSnapItem[] = "Snap to Hot Points";
+constexpr char kGridSnapItem[] = "Snap Turns to 5 Degrees (Angles)";
 // The box's top corners in the world (metres): its centre lies at (1.5, 0), its sides are 0.1 m
 // long.
 constexpr double kLeftCornerX = 1.45, kRightCornerX = 1.55, kCornerY = 0.05;
-// The Window menu: four window commands, a separator, Properties, then Position.
-constexpr int kPositionItem = 5, kPositionSeparators = 1;
-
 // The snapping scenario saves into a copy of the sample of its own, so that the sample the
 // other scenarios open stays as it was.
 constexpr char kSnappingSample[] = "snapping.yb";
@@ -77,9 +65,7 @@ struct SavedSnapping {
 
 SavedSnapping ReadSavedSnapping(const std::string& path) {
   SavedSnapping saved;
-  TApp app;
-  app.LoadResourceDlls();
-  app.InitUnits();
+  const ProgramUnits units;
   try {
     TQVDoc document;
     document.ReadDocument(path);
@@ -97,8 +83,6 @@ SavedSnapping ReadSavedSnapping(const std::string& path) {
   } catch (const QVException& failure) {
     saved.failure = "the saved world could not be read: " + std::to_string(failure.error());
   }
-  app.TermUnits();
-  app.FreeResourceDlls();
   return saved;
 }
 
@@ -126,7 +110,7 @@ class Picture : public window_seen::WorldWindowScenario {
     const Box world = World();
     if (world.Empty()) return ::testing::AssertionFailure() << "no document window";
     const scenario::Picture shown = Me().Grab(world);
-    if (!ChooseMenu(MenuTitleX("World"), kRedrawItem, kRedrawSeparators))
+    if (!Click({"World", "Redraw the World"}))
       return ::testing::AssertionFailure() << "World > Redraw the World could not be chosen";
     if (::testing::AssertionResult settled = Settle(); !settled) return settled;
     const scenario::Picture redrawn = Me().Grab(world);
@@ -144,22 +128,20 @@ class Picture : public window_seen::WorldWindowScenario {
            << "was redrawn";
   }
 
-  // Whether an item of the World menu shows its check mark: the menu is opened, looked at and
-  // closed again.
-  ::testing::AssertionResult WorldItemChecked(int item, int separators, bool& checked) {
+  // Whether an item of the World menu shows its check mark: the menu is opened by its keys,
+  // looked at and closed again.
+  ::testing::AssertionResult WorldItemChecked(const std::string& item, bool& checked) {
     const std::vector<Box> before = Me().ShownPlaces();
-    const Box frame = Frame();
-    const int barTop = frame.y + GetSystemMetrics(SM_CYFRAME) + GetSystemMetrics(SM_CYCAPTION);
-    Me().Click(frame.x + MenuTitleX("World"), barTop + GetSystemMetrics(SM_CYMENU) / 2);
+    Me().Key("w", {"Alt_L"});
     if (::testing::AssertionResult idle = Me().Idle(); !idle) return idle;
     Box menu;
     for (const Box& place : Me().ShownPlaces())
       if (std::find(before.begin(), before.end(), place) == before.end()) menu = place;
     if (menu.Empty()) return ::testing::AssertionFailure() << "the World menu did not open";
-    const int itemTop =
-        menu.y + 1 + item * kMenuItemHeight + separators * kMenuSeparatorHeight;
+    const Box row = MenuItemRow(menu, {"World", item});
+    if (row.Empty()) return ::testing::AssertionFailure() << "the World menu has no " << item;
     // The check mark stands left of the item's text.
-    const Box mark{menu.x + 2, itemTop + 2, 20, kMenuItemHeight - 4};
+    const Box mark{row.x + 2, row.y + 2, 20, row.height - 4};
     checked = Me().Grab(mark).Count(IsInk) > 0;
     Me().Key("Escape");
     if (!Me().WaitUntil([&] { return Me().ShownPlaces().size() == before.size(); }))
@@ -167,29 +149,18 @@ class Picture : public window_seen::WorldWindowScenario {
     return Me().Idle();
   }
 
-  // A fresh program on the snapping scenario's own copy of the sample, once the splash window
-  // has gone.
-  ::testing::AssertionResult OpenSnappingSample() {
-    if (::testing::AssertionResult started = Start(kSnappingSample); !started) return started;
-    if (!Me().WaitUntil([] { return Me().ShownWindows() == 1; }))
-      return ::testing::AssertionFailure() << "the splash window stayed";
-    return Settle();
-  }
-
   ::testing::AssertionResult SnapChecked(bool& checked) {
-    return WorldItemChecked(kSnapItem, kSnapSeparators, checked);
+    return WorldItemChecked(kSnapItem, checked);
   }
 
   // Snapping to the grid's lines goes off: a point dropped with hot points off stays where it
   // is dropped, and one dropped with them on is pulled onto a hot point alone.
   ::testing::AssertionResult GridSnapOff() {
     bool checked = false;
-    if (::testing::AssertionResult seen = WorldItemChecked(kGridSnapItem, kGridSnapSeparators,
-                                                           checked);
-        !seen)
+    if (::testing::AssertionResult seen = WorldItemChecked(kGridSnapItem, checked); !seen)
       return seen;
     if (!checked) return ::testing::AssertionSuccess();
-    if (!ChooseMenu(MenuTitleX("World"), kGridSnapItem, kGridSnapSeparators))
+    if (!Click({"World", kGridSnapItem}))
       return ::testing::AssertionFailure() << "World > Snap Turns could not be chosen";
     return Settle();
   }
@@ -216,9 +187,8 @@ class Picture : public window_seen::WorldWindowScenario {
   // near it), away from the box; then Ctrl+S.
   ::testing::AssertionResult DropPointBesideTheCorner(const Box& corner, bool right) {
     if (corner.Empty()) return ::testing::AssertionFailure() << "no box on the screen";
-    if (!ChooseMenu(MenuTitleX("Tools"), kPointItem, kPointSeparators))
+    if (!Choose({"Tools", "Point"}))
       return ::testing::AssertionFailure() << "Tools > Point could not be chosen";
-    if (::testing::AssertionResult idle = Me().Idle(); !idle) return idle;
     Me().Click(corner.x + (right ? 2 : -2), corner.y);
     if (::testing::AssertionResult settled = Settle(); !settled) return settled;
     Me().Control("s");
@@ -258,7 +228,7 @@ TEST_F(Picture, ADeletionAPlaceTypedInAndTheirUndoingLeaveNoBodyWhereItStood) {
 
   // The box is selected again: its place typed into the Position window.
   ClickTheBox();
-  ASSERT_TRUE(ChooseMenu(MenuTitleX("Window"), kPositionItem, kPositionSeparators));
+  ASSERT_TRUE(Click({"Window", "Position"}));
   ASSERT_TRUE(Me().WaitUntil([] { return Me().WindowTitled("Position") != 0; }))
       << "no Position window";
   ASSERT_TRUE(Me().Idle());
@@ -269,7 +239,7 @@ TEST_F(Picture, ADeletionAPlaceTypedInAndTheirUndoingLeaveNoBodyWhereItStood) {
   Me().Key("Tab");
   const Box position = Me().Place(Me().WindowTitled("Position"));
   EXPECT_TRUE(AsRedrawn("the box's x typed into the Position window", position));
-  ASSERT_TRUE(ChooseMenu(MenuTitleX("Edit"), 0, 0));
+  ASSERT_TRUE(Click({"Edit", "Undo"}));
   EXPECT_TRUE(AsRedrawn("the typed x undone", position));
 }
 
@@ -325,8 +295,7 @@ TEST_F(Picture, ZoomedOutRulersAreDrawnAsRulersGivenBack) {
   const scenario::Picture acrossBefore = Me().Grab(across);
   const scenario::Picture downBefore = Me().Grab(down);
 
-  ASSERT_TRUE(ChooseMenu(MenuTitleX("Tools"), kZoomOutItem, kZoomOutSeparators));
-  ASSERT_TRUE(Me().Idle());
+  ASSERT_TRUE(Choose({"Tools", "Zoom Out"}));
   const Box world = window_seen::UpperWorld(document);
   Me().Click(world.x + world.width / 2, world.y + world.height / 2);
   ASSERT_TRUE(Settle());
@@ -335,9 +304,9 @@ TEST_F(Picture, ZoomedOutRulersAreDrawnAsRulersGivenBack) {
   ASSERT_GT(acrossZoomed.Differences(acrossBefore), 0) << "the ruler across kept its marks";
   ASSERT_GT(downZoomed.Differences(downBefore), 0) << "the ruler down kept its marks";
 
-  ASSERT_TRUE(ChooseMenu(MenuTitleX("World"), kRulersItem, kRulersSeparators));
+  ASSERT_TRUE(Click({"World", "Rulers"}));
   ASSERT_TRUE(Settle());
-  ASSERT_TRUE(ChooseMenu(MenuTitleX("World"), kRulersItem, kRulersSeparators));
+  ASSERT_TRUE(Click({"World", "Rulers"}));
   ASSERT_TRUE(Settle());
   EXPECT_EQ(Me().Grab(across).Differences(acrossZoomed), 0)
       << "the ruler across given back differs from the zoomed one";
@@ -348,13 +317,13 @@ TEST_F(Picture, ZoomedOutRulersAreDrawnAsRulersGivenBack) {
 TEST_F(Picture, SnapToHotPointsIsKeptWithTheWorldAndPutsADroppedPointOnTheCorner) {
   std::filesystem::copy_file(SourceSample("spring-and-pin.yb"), Home().Sample(kSnappingSample),
                              std::filesystem::copy_options::overwrite_existing);
-  ASSERT_TRUE(OpenSnappingSample());
+  ASSERT_TRUE(StartOnSample(kSnappingSample));
   const Box left = BoxCorner(false);
   const Box right = BoxCorner(true);
   bool checked = false;
   ASSERT_TRUE(SnapChecked(checked));
   ASSERT_TRUE(checked) << "a world snaps to hot points unless told otherwise";
-  ASSERT_TRUE(ChooseMenu(MenuTitleX("World"), kSnapItem, kSnapSeparators));
+  ASSERT_TRUE(Click({"World", kSnapItem}));
   ASSERT_TRUE(Settle());
   ASSERT_TRUE(SnapChecked(checked));
   EXPECT_FALSE(checked) << "the check stayed";
@@ -371,10 +340,10 @@ TEST_F(Picture, SnapToHotPointsIsKeptWithTheWorldAndPutsADroppedPointOnTheCorner
 
   // Opened again, the world keeps the option off; switched on, a point dropped beside the other
   // corner lands on it.
-  ASSERT_TRUE(OpenSnappingSample());
+  ASSERT_TRUE(StartOnSample(kSnappingSample));
   ASSERT_TRUE(SnapChecked(checked));
   EXPECT_FALSE(checked) << "the option did not survive reopening";
-  ASSERT_TRUE(ChooseMenu(MenuTitleX("World"), kSnapItem, kSnapSeparators));
+  ASSERT_TRUE(Click({"World", kSnapItem}));
   ASSERT_TRUE(Settle());
   ASSERT_TRUE(SnapChecked(checked));
   EXPECT_TRUE(checked) << "the check did not come back";

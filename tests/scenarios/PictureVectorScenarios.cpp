@@ -21,14 +21,9 @@
 #include "model/world/QVDoc.h"
 #include "platform/win32/Gdi.h"
 #include "platform/win32/Metafile.h"
-#include "platform/win32/MenuLayout.h"
 #include "tests/scenarios/BodiesSeen.h"
 #include "tests/scenarios/Harness.h"
 #include "tests/scenarios/WorldWindowSeen.h"
-
-// Last: Xlib's macros would clash with the names above.
-#include <X11/Xlib.h>
-#include <X11/extensions/XTest.h>
 
 namespace scenario {
 namespace {
@@ -44,15 +39,6 @@ constexpr char kVectorSample[] = "vectors-and-box.yb";
 constexpr int16_t kPictureId = 90;
 constexpr int kPictureWidth = 40, kPictureHeight = 30;
 constexpr int16_t kPictureLeft = 520, kPictureTop = 150;
-
-// The Edit menu: Undo, a separator, Cut, Copy, Paste, Delete, a separator, Duplicate, Select
-// All, a separator, Font, New Button, then the picture commands.
-constexpr int kAttachItem = 9, kDetachItem = 10, kPictureSeparators = 3;
-// The World menu's Vectors submenu and, inside it, Acceleration, Total Force, and the two
-// dialogs below two separators.
-constexpr int kVectorsItem = 25, kVectorsSeparators = 7;
-constexpr int kAccelerationItem = 1, kTotalForceItem = 2;
-constexpr int kDisplayItem = 10, kLengthsItem = 11, kDialogSeparators = 2;
 
 bool Near(int value, int wanted) { return std::abs(value - wanted) <= 24; }
 bool IsRed(uint32_t pixel) {
@@ -151,10 +137,7 @@ class PicturesAndVectors : public window_seen::WorldWindowScenario {
     else
       std::filesystem::copy_file(Home().Sample(kSample), path_,
                                  std::filesystem::copy_options::overwrite_existing);
-    Me().MoveTo(0, 0);
-    ASSERT_TRUE(Start(name));
-    ASSERT_TRUE(Me().WaitUntil([] { return Me().ShownWindows() == 1; }))
-        << "the splash window stayed";
+    ASSERT_TRUE(StartOnSample(name));
     Me().Control("s");
     ASSERT_TRUE(Settle());
     const SavedWorld opened = ReadSavedWorld(path_);
@@ -176,35 +159,17 @@ class PicturesAndVectors : public window_seen::WorldWindowScenario {
                        static_cast<int>(boxBody_.height * scale_ + 0.5));
   }
 
-
   Box Red() const { return Me().Grab(world_).BoundsOf(IsRed); }
   // A point inside the box, above the spring's end at its centre.
   int BoxX() const { return MiddleX(box_); }
   int BoxY() const { return box_.y + box_.height / 4; }
 
-  ::testing::AssertionResult Edit(int item) {
-    if (::testing::AssertionResult chosen = Choose("Edit", item, kPictureSeparators); !chosen)
-      return chosen;
+  // An item of the Edit menu, which must be one that can be chosen.
+  ::testing::AssertionResult Edit(const std::string& item) {
+    if (::testing::AssertionResult chosen = Choose({"Edit", item}); !chosen) return chosen;
     if (Me().ShownWindows() != 1)
       return ::testing::AssertionFailure() << "the menu stayed open: its item is greyed";
     return Settle();
-  }
-
-  // World > Vectors, then an item of its submenu below `items` items and `separators`
-  // separators.
-  ::testing::AssertionResult Vectors(int items, int separators) {
-    const std::vector<Box> before = Me().ShownPlaces();
-    if (!ChooseMenu(MenuTitleX("World"), kVectorsItem, kVectorsSeparators))
-      return ::testing::AssertionFailure() << "World > Vectors could not be chosen";
-    if (::testing::AssertionResult idle = Me().Idle(); !idle) return idle;
-    Box submenu;
-    for (const Box& place : Me().ShownPlaces())
-      if (std::find(before.begin(), before.end(), place) == before.end() && place.x > submenu.x)
-        submenu = place;
-    if (submenu.Empty()) return ::testing::AssertionFailure() << "the Vectors submenu is shut";
-    Me().Click(submenu.x + 20, submenu.y + 1 + items * kMenuItemHeight +
-                                   separators * kMenuSeparatorHeight + kMenuItemHeight / 2);
-    return Me().Idle();
   }
 
   // The world's window at the first frame after the start: the first time it is worked out,
@@ -226,20 +191,21 @@ class PicturesAndVectors : public window_seen::WorldWindowScenario {
   }
 
   // Back at the start, the box selected, then an arrow of World > Vectors chosen for it.
-  ::testing::AssertionResult ShowForTheBox(int item) {
+  ::testing::AssertionResult ShowForTheBox(const std::string& arrow) {
     Me().Control("t");
     if (::testing::AssertionResult settled = Settle(); !settled) return settled;
     Me().Click(BoxX(), BoxY());
     if (::testing::AssertionResult settled = Settle(); !settled) return settled;
-    if (::testing::AssertionResult chosen = Vectors(item, 0); !chosen) return chosen;
+    if (::testing::AssertionResult chosen = Choose({"World", "Vectors", arrow}); !chosen)
+      return chosen;
     return Settle();
   }
 
   // Back at the start, a dialog of the Vectors submenu, once it shows with the keyboard in it.
-  ::testing::AssertionResult OpenDialog(int item, const std::string& title) {
+  ::testing::AssertionResult OpenDialog(const std::string& item, const std::string& title) {
     Me().Control("t");
     if (::testing::AssertionResult settled = Settle(); !settled) return settled;
-    if (::testing::AssertionResult chosen = Vectors(item, kDialogSeparators); !chosen)
+    if (::testing::AssertionResult chosen = Choose({"World", "Vectors", item}); !chosen)
       return chosen;
     if (!Me().WaitUntil([&] { return Me().FocusedTitle() == title; }))
       return ::testing::AssertionFailure() << "no " << title << " dialog";
@@ -273,7 +239,7 @@ TEST_F(PicturesAndVectors, AnAttachedPictureRidesWithTheBoxUntilItIsDetached) {
   ASSERT_TRUE(Me().Idle());
   Me().ShiftClick(BoxX(), BoxY());
   ASSERT_TRUE(Settle());
-  ASSERT_TRUE(Edit(kAttachItem));
+  ASSERT_TRUE(Edit("Attach Picture to Body"));
   const Box carried = Red();
   ASSERT_FALSE(carried.Empty()) << "the attached picture is not shown";
   EXPECT_NEAR(MiddleX(carried), MiddleX(box_), 1) << "the picture is not on the box";
@@ -307,7 +273,7 @@ TEST_F(PicturesAndVectors, AnAttachedPictureRidesWithTheBoxUntilItIsDetached) {
   // runs alone with its own shape. A click on the picture clear of the spring's point at the
   // box's centre selects the box.
   Me().Click(carried.x + 4, carried.Bottom() - 4);
-  ASSERT_TRUE(Edit(kDetachItem));
+  ASSERT_TRUE(Edit("Detach Picture"));
   Me().Click(world_.x + 4, world_.y + 4);
   ASSERT_TRUE(Settle());
   EXPECT_EQ(Red(), carried) << "the detached picture moved";
@@ -332,7 +298,7 @@ TEST_F(PicturesAndVectors, AccelerationAndForceArrowsAppearBesideTheSelectedBox)
   box_ = FindBox();
   ASSERT_FALSE(box_.Empty()) << "the box is not shown after a step";
 
-  ASSERT_TRUE(ShowForTheBox(kAccelerationItem));
+  ASSERT_TRUE(ShowForTheBox("Acceleration"));
   const NewInk acceleration = InkAdded(plain, FirstStep());
   ASSERT_GE(acceleration.count, 30) << "no acceleration arrow appeared";
   // The spring pulls the box towards its anchor on the left: the arrow leaves the box that way.
@@ -343,9 +309,9 @@ TEST_F(PicturesAndVectors, AccelerationAndForceArrowsAppearBesideTheSelectedBox)
 
   // Acceleration chosen again takes its arrow away; the total force's arrow, drawn alone, lies
   // along the spring as the acceleration's did.
-  ASSERT_TRUE(ShowForTheBox(kAccelerationItem));
+  ASSERT_TRUE(ShowForTheBox("Acceleration"));
   EXPECT_EQ(FirstStep().Differences(plain), 0) << "the acceleration arrow stayed";
-  ASSERT_TRUE(ShowForTheBox(kTotalForceItem));
+  ASSERT_TRUE(ShowForTheBox("Total Force"));
   const NewInk force = InkAdded(plain, FirstStep());
   ASSERT_GE(force.count, 30) << "no force arrow appeared";
   EXPECT_LT(force.around.x, box_.x) << "the force arrow does not point left of the box";
@@ -364,7 +330,7 @@ TEST_F(PicturesAndVectors, ArrowsChosenAfterAStepAskToGoBackToTheStart) {
   ASSERT_NE(box_, start) << "the step did not move the box";
   Me().Click(BoxX(), BoxY());
   ASSERT_TRUE(Settle());
-  ASSERT_TRUE(Vectors(kAccelerationItem, 0));
+  ASSERT_TRUE(Choose({"World", "Vectors", "Acceleration"}));
   ASSERT_TRUE(Me().WaitUntil([] { return Me().WindowTitled("Yarrowby") != 0; }))
       << "the arrow was shown over the recorded frames without a question";
   Me().Key("Return");
@@ -377,7 +343,7 @@ TEST_F(PicturesAndVectors, ArrowsChosenAfterAStepAskToGoBackToTheStart) {
   // Chosen again at the start, the arrow shows beside the box at the first frame, which is the
   // one worked out before.
   box_ = start;
-  ASSERT_TRUE(ShowForTheBox(kAccelerationItem));
+  ASSERT_TRUE(ShowForTheBox("Acceleration"));
   const NewInk acceleration = InkAdded(plain, FirstStep());
   EXPECT_GE(acceleration.count, 30) << "no acceleration arrow appeared";
   EXPECT_LE(std::abs(MiddleY(acceleration.around) - MiddleY(start)), 40)
@@ -387,14 +353,14 @@ TEST_F(PicturesAndVectors, ArrowsChosenAfterAStepAskToGoBackToTheStart) {
 TEST_F(PicturesAndVectors, TheVectorDialogsChangeHowTheArrowsAreDrawn) {
   ASSERT_NO_FATAL_FAILURE(Open(kVectorSample, false));
   const Picture plain = FirstStep();
-  ASSERT_TRUE(ShowForTheBox(kAccelerationItem));
+  ASSERT_TRUE(ShowForTheBox("Acceleration"));
   const NewInk shown = InkAdded(plain, FirstStep());
   ASSERT_GE(shown.count, 30) << "no acceleration arrow appeared";
 
   // Vector Lengths: the acceleration's length per unit (its second field) made small, the
   // arrow, which reached past the window's edge, ends short of it, and the world keeps the
   // length.
-  ASSERT_TRUE(OpenDialog(kLengthsItem, "Vector Lengths"));
+  ASSERT_TRUE(OpenDialog("Vector Lengths...", "Vector Lengths"));
   Me().Key("Tab");
   Me().Key("Home");
   Me().Key("End", {"Shift_L"});
@@ -409,7 +375,7 @@ TEST_F(PicturesAndVectors, TheVectorDialogsChangeHowTheArrowsAreDrawn) {
 
   // Vector Display: its fourth control, Names beside the arrows, switched off, the name goes and
   // the arrow stays as it was.
-  ASSERT_TRUE(OpenDialog(kDisplayItem, "Vector Display"));
+  ASSERT_TRUE(OpenDialog("Vector Display...", "Vector Display"));
   for (int tab = 0; tab < 3; ++tab) Me().Key("Tab");
   Me().Key("space");
   ASSERT_TRUE(Accept("Vector Display"));

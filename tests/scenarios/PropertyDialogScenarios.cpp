@@ -1,14 +1,11 @@
 // The properties dialogs of bodies and springs, opened by a double click on the object in the
 // world's window: what is typed, picked and dragged there is what the saved world holds.
 
-#include <cmath>
 #include <algorithm>
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "app/TApp.h"
 #include "bodies/Body.h"
 #include "bodies/BodyTags.h"
 #include "constraints/Springs.h"
@@ -35,9 +32,7 @@ double ValueOf(TLink& object, uint32_t tag) {
 
 SavedProperties ReadProperties(const std::string& path) {
   SavedProperties saved;
-  TApp app;
-  app.LoadResourceDlls();
-  app.InitUnits();
+  const ProgramUnits units;
   try {
     TQVDoc document;
     document.ReadDocument(path);
@@ -60,28 +55,17 @@ SavedProperties ReadProperties(const std::string& path) {
   } catch (const QVException& failure) {
     saved.failure = "error " + std::to_string(failure.error());
   }
-  app.TermUnits();
-  app.FreeResourceDlls();
   return saved;
 }
 
-class BodyDialogs : public Scenario {
+class BodyDialogs : public SampleScenario {
  protected:
   // A copy of the spring-and-pin sample under the name, opened in a fresh program; the box's
   // place on the screen.
-  void OpenCopy(const std::string& name) {
-    path_ = Home().Sample(name);
-    std::filesystem::copy_file(Home().Sample("spring-and-pin.yb"), path_,
-                               std::filesystem::copy_options::overwrite_existing);
-    ASSERT_TRUE(Start(name));
-    Me().Control("s");
-    ASSERT_TRUE(Me().Idle());
-    const SavedWorld opened = ReadSavedWorld(path_);
-    ASSERT_EQ(opened.BodiesOfKind("TRectangle").size(), 1u) << opened.Description();
-    const SavedBody box = opened.BodiesOfKind("TRectangle")[0];
-    side_ = static_cast<int>(std::lround(box.width * opened.scale));
-    box_ = FindOutline(Me().Grab(Frame()), side_, static_cast<int>(std::lround(box.height * opened.scale)));
-    ASSERT_FALSE(box_.Empty()) << "the box is not shown";
+  void OpenBox(const std::string& name) {
+    ASSERT_TRUE(OpenCopy(name));
+    box_ = OutlineOf("TRectangle");
+    ASSERT_FALSE(box_.Empty()) << "the box is not shown: " << Opened().Description();
   }
   // Double-clicks at the point and waits for the dialog of the title to take the keyboard.
   void OpenDialogAt(int x, int y, const std::string& title) {
@@ -93,15 +77,14 @@ class BodyDialogs : public Scenario {
         << "the dialog did not take the keyboard: " << Me().FocusedTitle();
     dialog_ = Me().Place(Me().WindowTitled(title));
   }
-  SavedProperties SaveAndRead() {
+  // Ctrl+S, then the box's and the spring's properties as the copy was saved.
+  SavedProperties SaveProperties() {
     Me().Control("s");
     EXPECT_TRUE(Me().Idle());
-    return ReadProperties(path_);
+    return ReadProperties(CopyPath());
   }
 
-  std::string path_;
   Box box_;
-  int side_ = 0;
   Box dialog_;
 };
 
@@ -137,7 +120,7 @@ constexpr double kSteelKineticFriction = 0.56999999284744263;
 // The material picked is saved with its density and frictions, and the elasticity the slider
 // was dragged to.
 TEST_F(BodyDialogs, AMaterialPickedAndTheElasticitySliderDraggedToItsEndAreSaved) {
-  ASSERT_NO_FATAL_FAILURE(OpenCopy("box-of-a-material.yb"));
+  ASSERT_NO_FATAL_FAILURE(OpenBox("box-of-a-material.yb"));
   ASSERT_NO_FATAL_FAILURE(
       OpenDialogAt(box_.x + box_.width / 2, box_.y + box_.height / 4, "Body Properties"));
   // The material popup at the top of the right column: open it and go down to Steel.
@@ -159,7 +142,7 @@ TEST_F(BodyDialogs, AMaterialPickedAndTheElasticitySliderDraggedToItsEndAreSaved
   ASSERT_TRUE(Me().WaitUntil([&] { return Me().WindowTitled("Body Properties") == 0; }))
       << "OK did not close the dialog";
   ASSERT_TRUE(Me().Idle());
-  const SavedProperties saved = SaveAndRead();
+  const SavedProperties saved = SaveProperties();
   ASSERT_EQ(saved.failure, "");
   EXPECT_DOUBLE_EQ(saved.density, kSteelDensity);
   EXPECT_DOUBLE_EQ(saved.staticFriction, kSteelStaticFriction);
@@ -172,8 +155,9 @@ TEST_F(BodyDialogs, AMaterialPickedAndTheElasticitySliderDraggedToItsEndAreSaved
 // The spring's dialog opens on the double click; keys typed straight after a click on the
 // stiffness reach the stiffness, and what they give is saved.
 TEST_F(BodyDialogs, AStiffnessTypedInTheSpringsOwnDialogIsSaved) {
-  ASSERT_NO_FATAL_FAILURE(OpenCopy("spring-of-a-new-stiffness.yb"));
-  const SavedProperties before = SaveAndRead();
+  WAITS_FOR("Keys typed at once into a clicked field keep their caret while Shift is held");
+  ASSERT_NO_FATAL_FAILURE(OpenBox("spring-of-a-new-stiffness.yb"));
+  const SavedProperties before = SaveProperties();
   ASSERT_NE(before.stiffness, 42.0);
   // On the coil, between the anchor and the box, at the height of the box's middle.
   ASSERT_NO_FATAL_FAILURE(
@@ -186,13 +170,14 @@ TEST_F(BodyDialogs, AStiffnessTypedInTheSpringsOwnDialogIsSaved) {
   ASSERT_TRUE(Me().WaitUntil([&] { return Me().WindowTitled("Spring Properties") == 0; }))
       << "Return did not close the dialog";
   ASSERT_TRUE(Me().Idle());
-  EXPECT_DOUBLE_EQ(SaveAndRead().stiffness, 42.0);
+  EXPECT_DOUBLE_EQ(SaveProperties().stiffness, 42.0);
 }
 
 // A field clicked as soon as the dialog shows keeps the keys typed into it, though the shape's
 // panel is built after the dialog shows.
 TEST_F(BodyDialogs, AMassTypedAtOnceIntoTheClickedFieldIsSaved) {
-  ASSERT_NO_FATAL_FAILURE(OpenCopy("box-typed-at-once.yb"));
+  WAITS_FOR("Keys typed at once into a clicked field keep their caret while Shift is held");
+  ASSERT_NO_FATAL_FAILURE(OpenBox("box-typed-at-once.yb"));
   Me().DoubleClick(box_.x + box_.width / 2, box_.y + box_.height / 4);
   ASSERT_TRUE(Me().WaitUntil([&] { return Me().WindowTitled("Body Properties") != 0; }))
       << "no Body Properties: " << testing::PrintToString(Me().Titles());
@@ -205,9 +190,7 @@ TEST_F(BodyDialogs, AMassTypedAtOnceIntoTheClickedFieldIsSaved) {
   ASSERT_TRUE(Me().WaitUntil([&] { return Me().WindowTitled("Body Properties") == 0; }))
       << "Return did not close the dialog";
   ASSERT_TRUE(Me().Idle());
-  Me().Control("s");
-  ASSERT_TRUE(Me().Idle());
-  const SavedWorld saved = ReadSavedWorld(path_);
+  const SavedWorld saved = SaveAndRead();
   ASSERT_EQ(saved.BodiesOfKind("TRectangle").size(), 1u) << saved.Description();
   EXPECT_DOUBLE_EQ(saved.BodiesOfKind("TRectangle")[0].mass, 3.0) << saved.Description();
 }
@@ -215,7 +198,7 @@ TEST_F(BodyDialogs, AMassTypedAtOnceIntoTheClickedFieldIsSaved) {
 // More... closes the body's dialog and goes on to the Properties window, where every object
 // can be edited.
 TEST_F(BodyDialogs, MoreGoesOnToThePropertiesWindow) {
-  ASSERT_NO_FATAL_FAILURE(OpenCopy("box-for-more-choices.yb"));
+  ASSERT_NO_FATAL_FAILURE(OpenBox("box-for-more-choices.yb"));
   ASSERT_NO_FATAL_FAILURE(
       OpenDialogAt(box_.x + box_.width / 2, box_.y + box_.height / 4, "Body Properties"));
   Me().Click(dialog_.x + 60, dialog_.Bottom() - 25);  // More..., at the foot of the left column

@@ -1,39 +1,22 @@
 // Editing a body's properties from the world's window: a double click on the body opens its own
 // dialog, a mass typed there is what the saved world holds, and Undo takes it back.
 
-#include <cmath>
-#include <filesystem>
-#include <string>
-
 #include "tests/scenarios/BodiesSeen.h"
 #include "tests/scenarios/Harness.h"
 
 namespace scenario {
 namespace {
 
-class Properties : public Scenario {
- protected:
-  // Ctrl+S on a world that has a file, and the world read back from it.
-  SavedWorld SaveAndReadBack(const std::string& path) {
-    Me().Control("s");
-    EXPECT_TRUE(Me().Idle());
-    return ReadSavedWorld(path);
-  }
-};
+class Properties : public SampleScenario {};
 
 // The body's own dialog, opened by a double click, walks its fields with Tab from the top: the
 // shape's panel, built a moment after the dialog shows, takes its place among them.
 TEST_F(Properties, AMassTypedInTheBodysOwnDialogIsSavedAndUndone) {
-  const std::string path = Home().Sample("box-with-a-new-mass.yb");
-  std::filesystem::copy_file(Home().Sample("spring-and-pin.yb"), path,
-                             std::filesystem::copy_options::overwrite_existing);
-  ASSERT_TRUE(Start(std::filesystem::path(path).filename().string()));
-  // Saved as it opened, the world tells the scale its window shows it at.
-  const SavedWorld opened = SaveAndReadBack(path);
-  ASSERT_EQ(opened.BodiesOfKind("TRectangle").size(), 1u) << opened.Description();
-  const SavedBody box = opened.BodiesOfKind("TRectangle")[0];
-  const int side = static_cast<int>(std::lround(box.width * opened.scale));
-  const Box shown = FindOutline(Me().Grab(Frame()), side, side);
+  ASSERT_TRUE(OpenCopy("box-with-a-new-mass.yb"));
+  ASSERT_EQ(Opened().BodiesOfKind("TRectangle").size(), 1u) << Opened().Description();
+  const SavedBody box = Opened().BodiesOfKind("TRectangle")[0];
+  const int side = Pixels(box.width);
+  const Box shown = OutlineOf("TRectangle");
   ASSERT_FALSE(shown.Empty()) << "the box of " << side << " pixels is not shown";
   constexpr double kNewMass = 2.5;
   ASSERT_NE(box.mass, kNewMass);
@@ -56,13 +39,13 @@ TEST_F(Properties, AMassTypedInTheBodysOwnDialogIsSavedAndUndone) {
   ASSERT_TRUE(Me().WaitUntil([&] { return Me().WindowTitled("Body Properties") == 0; }))
       << "Return did not close the dialog";
   ASSERT_TRUE(Me().Idle());
-  const SavedWorld edited = SaveAndReadBack(path);
+  const SavedWorld edited = SaveAndRead();
   ASSERT_EQ(edited.BodiesOfKind("TRectangle").size(), 1u) << edited.Description();
   EXPECT_DOUBLE_EQ(edited.BodiesOfKind("TRectangle")[0].mass, kNewMass) << edited.Description();
 
   Me().Control("z");
   ASSERT_TRUE(Me().Idle());
-  const SavedWorld undone = SaveAndReadBack(path);
+  const SavedWorld undone = SaveAndRead();
   ASSERT_EQ(undone.BodiesOfKind("TRectangle").size(), 1u) << undone.Description();
   EXPECT_DOUBLE_EQ(undone.BodiesOfKind("TRectangle")[0].mass, box.mass) << undone.Description();
 }

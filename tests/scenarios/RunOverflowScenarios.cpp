@@ -4,9 +4,9 @@
 #include <memory>
 #include <string>
 
-#include "app/TApp.h"
 #include "constraints/Springs.h"
 #include "model/world/QVDoc.h"
+#include "tests/scenarios/BodiesSeen.h"
 #include "tests/scenarios/Harness.h"
 #include "tools/samples/SampleWorlds.h"
 
@@ -15,29 +15,11 @@ namespace {
 
 constexpr char kStiffSpring[] = "stiff-spring.yb";
 
-// The program's resources and units in this process, for writing the document.
-class DocumentClasses {
- public:
-  DocumentClasses() {
-    app_.LoadResourceDlls();
-    app_.InitUnits();
-  }
-  ~DocumentClasses() {
-    app_.TermUnits();
-    app_.FreeResourceDlls();
-  }
-  DocumentClasses(const DocumentClasses&) = delete;
-  DocumentClasses& operator=(const DocumentClasses&) = delete;
-
- private:
-  TApp app_;
-};
-
 class RunOverflow : public Scenario {};
 
 TEST_F(RunOverflow, RunningAWorldWithASpringTooStiffAlertsThatTheSpringsValueOverflowed) {
   {
-    const DocumentClasses classes;
+    const ProgramUnits units;
     std::unique_ptr<TQVDoc> document = sample_worlds::MakeSpringAndPin();
     auto* spring =
         dynamic_cast<TLSpring*>(document->World().FindObject(sample_worlds::kSpringId));

@@ -1,12 +1,12 @@
 // How a world is viewed, switched from the menus: the grid shown and hidden, the rulers taken
 // away and given back, zooming in with the Zoom In tool, player mode left for the editing menus,
-// and velocity arrows shown on the selected bodies; each seen in the pixels of the main window.
+// player mode that makes and opens nothing, and velocity arrows shown on the selected bodies;
+// each seen in the pixels of the main window or in the world saved after.
 
 #include <algorithm>
 #include <cstdlib>
 #include <vector>
 
-#include "platform/win32/MenuLayout.h"
 #include "platform/win32/Window.h"
 #include "tests/scenarios/Harness.h"
 #include "tests/scenarios/WorldWindowSeen.h"
@@ -21,16 +21,9 @@ namespace {
 using window_seen::DocumentWindow;
 using window_seen::IsInk;
 
-// The World menu's items, counted from resources/main/menus.rc: the grid, hot point snapping,
-// rulers and player mode switches and the Vectors submenu, with the separators above each.
-constexpr int kGridItem = 14, kGridSeparators = 4;
-constexpr int kRulersItem = 16, kRulersSeparators = 4;
-constexpr int kPlayerModeItem = 21, kPlayerModeSeparators = 5;
-constexpr int kVectorsItem = 25, kVectorsSeparators = 7;
-// The player's World menu: Run, Stop, Reset, a separator, Leave Player Mode.
-constexpr int kLeavePlayerModeItem = 3, kLeavePlayerModeSeparators = 1;
-// The Tools menu: Select, Select and Drag, Edit Vertices, Zoom In.
-constexpr int kZoomInItem = 3;
+// The Circle button, first on the bodies palette docked at the main window's left edge, from
+// the main window's corner.
+constexpr int kCircleButtonX = 15, kCircleButtonY = 81;
 
 // The pixels that differ between two pictures of a box, but for those within two pixels of a
 // column and of a row (-1 for none).
@@ -45,10 +38,22 @@ int DifferencesBeside(const Picture& a, const Picture& b, int column, int row) {
   return count;
 }
 
+// Player mode's menu bar.
+MenuShape PlayerBar() {
+  MenuShape shape;
+  shape.bar = "PLAYERMODE";
+  return shape;
+}
+
 class Views : public window_seen::WorldWindowScenario {
  protected:
-  ::testing::AssertionResult World(int item, int separators) {
-    return ChooseMenu(MenuTitleX("World"), item, separators);
+  ::testing::AssertionResult World(const std::string& item) { return Click({"World", item}); }
+  // The main window's menu bar.
+  Box MenuBar() const {
+    const Box frame = Frame();
+    const int border = GetSystemMetrics(SM_CXFRAME);
+    const int top = frame.y + GetSystemMetrics(SM_CYFRAME) + GetSystemMetrics(SM_CYCAPTION);
+    return {frame.x + border, top, frame.width - 2 * border, GetSystemMetrics(SM_CYMENU)};
   }
 };
 
@@ -60,7 +65,7 @@ TEST_F(Views, TheGridItemShowsTheGridAndHidesItAgain) {
   const Box world = window_seen::UpperWorld(document);
   const Picture plain = Me().Grab(world);
 
-  ASSERT_TRUE(World(kGridItem, kGridSeparators));
+  ASSERT_TRUE(World("Grid"));
   ASSERT_TRUE(Settle());
   const Picture grid = Me().Grab(world);
   // Grid lines run across the whole world, both ways.
@@ -80,7 +85,7 @@ TEST_F(Views, TheGridItemShowsTheGridAndHidesItAgain) {
   EXPECT_GE(rows, 2) << "no grid lines across the world";
   EXPECT_GE(columns, 2) << "no grid lines down the world";
 
-  ASSERT_TRUE(World(kGridItem, kGridSeparators));
+  ASSERT_TRUE(World("Grid"));
   ASSERT_TRUE(Settle());
   EXPECT_EQ(Me().Grab(world).Differences(plain), 0) << "the grid stayed";
 }
@@ -96,7 +101,7 @@ TEST_F(Views, TheRulersItemGivesTheRulersPlaceToTheWorldAndTakesItBack) {
   const Box world = window_seen::UpperWorld(document);
   const Picture before = Me().Grab(world);
 
-  ASSERT_TRUE(World(kRulersItem, kRulersSeparators));
+  ASSERT_TRUE(World("Rulers"));
   ASSERT_TRUE(Settle());
   const Picture bare = Me().Grab(document.client);
   EXPECT_EQ(window_seen::HorizontalRulerRow(bare), -1) << "a ruler stayed across the window";
@@ -107,7 +112,7 @@ TEST_F(Views, TheRulersItemGivesTheRulersPlaceToTheWorldAndTakesItBack) {
   EXPECT_EQ(Me().Grab(moved).Differences(before), 0)
       << "the world is not shown where the ruler was";
 
-  ASSERT_TRUE(World(kRulersItem, kRulersSeparators));
+  ASSERT_TRUE(World("Rulers"));
   ASSERT_TRUE(Settle());
   const Picture again = Me().Grab(document.client);
   EXPECT_GE(window_seen::HorizontalRulerRow(again), 0) << "the ruler across did not come back";
@@ -118,20 +123,16 @@ TEST_F(Views, TheRulersItemGivesTheRulersPlaceToTheWorldAndTakesItBack) {
 TEST_F(Views, LeavingPlayerModeGivesBackTheEditingMenusAndKeys) {
   ASSERT_TRUE(Ready());
   ASSERT_TRUE(Settle());
-  const Box frame = Frame();
-  const int barTop = frame.y + GetSystemMetrics(SM_CYFRAME) + GetSystemMetrics(SM_CYCAPTION);
-  // The Tools title: the player's bar has no Tools menu, and another title stands there.
-  const Box tools{frame.x + MenuTitleX("Tools") - 2 * kMenuCharWidth, barTop + 2,
-                  4 * kMenuCharWidth, GetSystemMetrics(SM_CYMENU) - 4};
-  const Picture editing = Me().Grab(tools);
+  // The player's bar has no Tools, Input or Meter menu, and its titles stand elsewhere.
+  const Picture editing = Me().Grab(MenuBar());
 
-  ASSERT_TRUE(World(kPlayerModeItem, kPlayerModeSeparators));
+  ASSERT_TRUE(World("Player Mode"));
   ASSERT_TRUE(Settle());
-  EXPECT_GT(Me().Grab(tools).Differences(editing), 0) << "player mode kept the editing menus";
+  EXPECT_GT(Me().Grab(MenuBar()).Differences(editing), 0) << "player mode kept the editing menus";
 
-  ASSERT_TRUE(World(kLeavePlayerModeItem, kLeavePlayerModeSeparators));
+  ASSERT_TRUE(Click({"World", "Leave Player Mode"}, PlayerBar()));
   ASSERT_TRUE(Settle());
-  EXPECT_EQ(Me().Grab(tools).Differences(editing), 0) << "the Tools menu did not come back";
+  EXPECT_EQ(Me().Grab(MenuBar()).Differences(editing), 0) << "the editing menus did not come back";
 
   // Select All, an editing key the player's keys leave out, selects the box again.
   const DocumentWindow document = Document();
@@ -154,16 +155,7 @@ TEST_F(Views, VelocityArrowsAppearBesideTheSelectedBodies) {
   const Box world = window_seen::WholeWorld(document);
   const Picture plain = Me().Grab(world);
 
-  // World > Vectors opens its submenu beside it; Velocity is its first item.
-  const std::vector<Box> before = Me().ShownPlaces();
-  ASSERT_TRUE(World(kVectorsItem, kVectorsSeparators));
-  ASSERT_TRUE(Me().Idle());
-  Box submenu;
-  for (const Box& place : Me().ShownPlaces())
-    if (std::find(before.begin(), before.end(), place) == before.end() && place.x > submenu.x)
-      submenu = place;
-  ASSERT_FALSE(submenu.Empty()) << "the Vectors submenu did not open";
-  Me().Click(submenu.x + 20, submenu.y + 1 + kMenuItemHeight / 2);
+  ASSERT_TRUE(Click({"World", "Vectors", "Velocity"}));
   ASSERT_TRUE(Settle());
 
   // New dark pixels, close together: an arrow and its name beside a body.
@@ -207,7 +199,7 @@ TEST_F(Views, ZoomingInRelabelsTheRulers) {
   const Picture acrossBefore = Me().Grab(across);
   const Picture downBefore = Me().Grab(down);
 
-  ASSERT_TRUE(ChooseMenu(MenuTitleX("Tools"), kZoomInItem, 0));
+  ASSERT_TRUE(Click({"Tools", "Zoom In"}));
   ASSERT_TRUE(Me().Idle());
   Me().Click(x, y);
   ASSERT_TRUE(Settle());
@@ -217,6 +209,43 @@ TEST_F(Views, ZoomingInRelabelsTheRulers) {
       << "the ruler across kept its marks";
   EXPECT_GT(DifferencesBeside(Me().Grab(down), downBefore, -1, y - down.y), 0)
       << "the ruler down kept its marks";
+}
+
+// Player mode only plays the world: its palettes go, and a palette button left standing would
+// give no tool, so a drag across empty space makes no circle. Left again, the world is saved as
+// it was.
+TEST_F(Views, PlayerModeTakesNoToolFromThePalette) {
+  ASSERT_TRUE(OpenCopy("player-palette.yb"));
+  const Box frame = Frame();
+  const Box button{frame.x + kCircleButtonX - 8, frame.y + kCircleButtonY - 8, 16, 16};
+  const Picture circleButton = Me().Grab(button);
+  ASSERT_TRUE(Choose({"World", "Player Mode"}));
+  if (Me().Grab(button) == circleButton) {
+    ADD_FAILURE() << "the palettes stayed in player mode";
+    Me().Click(frame.x + kCircleButtonX, frame.y + kCircleButtonY);
+    ASSERT_TRUE(Me().Idle());
+  }
+  // Across empty space between the spring and the wheel.
+  const int x = frame.x + spring_and_pin::kBoxX - 200;
+  const int y = frame.y + spring_and_pin::kObjectsY + 150;
+  Me().SlowDrag(x, y, x + 40, y + 40);
+  ASSERT_TRUE(Me().Idle());
+
+  ASSERT_TRUE(Choose({"World", "Leave Player Mode"}, PlayerBar()));
+  const SavedWorld saved = SaveAndRead();
+  EXPECT_EQ(saved.BodiesOfKind("TOval").size(), 1u) << saved.Description();
+}
+
+// Nor does a double click on the box open its dialog, or any other window.
+TEST_F(Views, PlayerModeOpensNothingAtADoubleClick) {
+  ASSERT_TRUE(OpenCopy("player-double-click.yb"));
+  ASSERT_TRUE(Choose({"World", "Player Mode"}));
+  const Box box = OutlineOf("TRectangle");
+  ASSERT_FALSE(box.Empty()) << "the box is not shown";
+  const int windows = Me().ShownWindows();
+  Me().DoubleClick(box.x + box.width / 2, box.y + box.height / 4);
+  ASSERT_TRUE(Me().Idle());
+  EXPECT_EQ(Me().ShownWindows(), windows) << "a double click opened " << Me().FocusedTitle();
 }
 
 }  // namespace

@@ -40,7 +40,7 @@ class TTrackerWorld {
 
   // Fails when memory runs low, before a selection change.
   virtual void CheckLowSpace() = 0;
-  // True while the world refuses any edit (a run is going on).
+  // True while the world refuses any edit (a run is going on, or the world plays).
   virtual bool RefusesEditing() const = 0;
   // The properties dialog that the object names; 0 for none.
   virtual int16_t PropertiesDialogNumber(const TLink* object) const = 0;

@@ -399,16 +399,21 @@ TCommandCore* TMainWorldView::DoMenuCommand(int16_t commandNumber) {
     TCommandCore* command = snapper_->DoMenuCommand(commandNumber, handled);
     if (handled != 0) return command;
   }
+  // A world that plays is not edited: of the tools only the selection tool is taken, and no
+  // picture, meter or input control is made.
+  const bool playing = world_ && world_->GetPlayerMode() != 0;
   // Numbered among the tools, the picture commands act on the selection.
   if (world_ && IsPictureCommand(commandNumber)) {
-    if (world_->GetPlayerMode() != 0) return nullptr;
+    if (playing) return nullptr;
     return MakePictureCommand(commandNumber, *world_).release();
   }
   if (world_ && TWorldDoc::IsToolCommand(commandNumber)) {
+    if (playing && commandNumber != kSelectTool) return nullptr;
     world_->SetMode(commandNumber, 0);
     return nullptr;
   }
   if (world_ && IsCreationCommand(commandNumber)) {
+    if (playing) return nullptr;
     // Meters and input controls for the selected objects; never handed on.
     return MakeCreationCommand(commandNumber, *world_).release();
   }
@@ -442,11 +447,14 @@ void TMainWorldView::DoSetupMenus() {
     EnableMenuCommand(command, true);
   TWorldMenus(*this).DoSetupMenus();
   const int16_t tool = world_->GetCurrentTool();
-  for (int16_t command : {kSelectTool, kDragSelectTool, kZoomInTool, kZoomOutTool, kPartTool})
-    EnableCheckMenuCommand(command, true, command == tool);
-  for (int16_t command : kObjectTools) EnableCheckMenuCommand(command, true, command == tool);
-  for (int16_t command : kConstraintTools) EnableCheckMenuCommand(command, true, command == tool);
-  EnableCheckMenuCommand(kTextTool, true, kTextTool == tool);
+  const bool editing = world_->GetPlayerMode() == 0;
+  EnableCheckMenuCommand(kSelectTool, true, kSelectTool == tool);
+  for (int16_t command : {kDragSelectTool, kZoomInTool, kZoomOutTool, kPartTool})
+    EnableCheckMenuCommand(command, editing, command == tool);
+  for (int16_t command : kObjectTools) EnableCheckMenuCommand(command, editing, command == tool);
+  for (int16_t command : kConstraintTools)
+    EnableCheckMenuCommand(command, editing, command == tool);
+  EnableCheckMenuCommand(kTextTool, editing, kTextTool == tool);
 }
 
 // ---------------------------------------------------------------------------------------------

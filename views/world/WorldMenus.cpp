@@ -423,10 +423,12 @@ void TWorldMenus::SetPlayerMode(uint16_t on) {
   if ((world.GetPlayerMode() != 0) == (on != 0)) return;
   TWorldWindow* window = Window();
   if (window != nullptr) {
-    // Playing shows the world alone; editing brings back what the world keeps.
+    // Playing shows the world alone, without the tools that edit it; editing brings back what
+    // the world keeps.
     const bool bars = on == 0 && world.Settings().scrollBars != 0;
     window->ShowHScrollBar(bars);
     window->ShowVScrollBar(bars);
+    window->ShowFramePalettes(on == 0);
   }
   world.SetPlayerMode(on != 0 ? 1 : 0);
   if (on != 0) world.SetMode(TWorldBase::kSelectionTool, 2);

@@ -259,7 +259,9 @@ void TWorldTrackerContext::SendToCurrentTarget(int16_t command) {
 
 void TWorldTrackerContext::CheckLowSpace() { FailIfMemoryLow(); }
 
-bool TWorldTrackerContext::RefusesEditing() const { return world_.FirstRunningCommand() != nullptr; }
+bool TWorldTrackerContext::RefusesEditing() const {
+  return world_.FirstRunningCommand() != nullptr || world_.GetPlayerMode() != 0;
+}
 
 std::vector<TLink*> TWorldTrackerContext::SelectedObjects() { return world_.Selection(); }
 

@@ -1,10 +1,13 @@
 #include "views/world/WorldWindow.h"
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "core/Failure.h"
 #include "model/Thing.h"
 #include "model/world/WorldDoc.h"
+#include "model/world/WorldWatcher.h"
 #include "platform/mfc/CFrameWnd.h"
 #include "platform/win32/Input.h"
 #include "platform/win32/Message.h"
@@ -37,10 +40,34 @@ constexpr uint8_t kLayoutCoordinates = 16;
 
 }  // namespace
 
+// Hears of objects that come into the world or leave it, while the window shows the world.
+class TWorldWindow::ObjectsWatch : public TWorldWatcher {
+ public:
+  ObjectsWatch(TWorldWindow& window, TWorldDoc& world) : window_(window), world_(&world) {
+    world_->AddWatcher(this);
+  }
+  ~ObjectsWatch() {
+    if (world_) world_->RemoveWatcher(this);
+  }
+  ObjectsWatch(const ObjectsWatch&) = delete;
+  ObjectsWatch& operator=(const ObjectsWatch&) = delete;
+
+  void WorldContentsChanged() override {}
+  void WorldSelectionChanged() override {}
+  // The world tells of a leaving object before it frees it.
+  void WorldObjectsChanged() override { window_.ForgetLeftObjects(); }
+  void WorldGone() override { world_ = nullptr; }
+
+ private:
+  TWorldWindow& window_;
+  TWorldDoc* world_;
+};
+
 TWorldWindow::TWorldWindow(TWorldDoc& world, TWindowDocument& document)
     : world_(world), document_(document) {}
 
 TWorldWindow::~TWorldWindow() {
+  objectsWatch_.reset();
   if (indicator_) indicator_->SetFrameHandler(nullptr);
   if (coords_) coords_->SetPointToWorld(nullptr);
   if (world_.GetDisplay() == this) world_.SetDisplay(nullptr);
@@ -54,6 +81,7 @@ TWorldWindow::~TWorldWindow() {
 }
 
 void TWorldWindow::Forget() {
+  objectsWatch_.reset();
   if (world_.GetDisplay() == this) world_.SetDisplay(nullptr);
   world_.SetToolTrackerMaker(nullptr);
   world_.SetPendingPointClearer(nullptr);
@@ -91,6 +119,7 @@ void TWorldWindow::OpenWindow(bool alternateFrame) {
     throw;
   }
   mainView_ = view;
+  objectsWatch_ = std::make_unique<ObjectsWatch>(*this, world_);
   world_.SetDisplay(this);
   // The window stands where the document last kept it.
   world_.GiveWindowSettings();
@@ -298,6 +327,12 @@ void TWorldWindow::MouseMoved(const MacPoint& point, bool moving) {
   const bool keep = lastHit_ && (GetKeyState(VK_CONTROL) & 0x8000) != 0;
   if (!keep) lastHit_ = mainView_->FindObjectAt(point);
   ShowHoverStatus();
+}
+
+void TWorldWindow::ForgetLeftObjects() {
+  if (!lastHit_) return;
+  const std::vector<TLink*> objects = world_.Objects();
+  if (std::find(objects.begin(), objects.end(), lastHit_) == objects.end()) lastHit_ = nullptr;
 }
 
 void TWorldWindow::ShowRotationCentreLine(const MacPoint& point, bool inView) {

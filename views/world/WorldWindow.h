@@ -143,7 +143,11 @@ class TWorldWindow : public TWorldDisplay {
   void GetFurniture(TWorldSettings& settings) const override;
 
  private:
+  class ObjectsWatch;
   void Forget();
+  // An object that left the world (deleted, cut, undone) is no longer the one last hit: the
+  // hover status, which keeps it while Control is down, would otherwise name freed memory.
+  void ForgetLeftObjects();
   // The main frame's status line while the pointer hovers: the name of the object under it,
   // else the idle text.
   void ShowHoverStatus() const;
@@ -157,6 +161,7 @@ class TWorldWindow : public TWorldDisplay {
   TDezevOffScreenMgr* manager_ = nullptr;
   TMainWorldView* mainView_ = nullptr;
   TLink* lastHit_ = nullptr;
+  std::unique_ptr<ObjectsWatch> objectsWatch_;
   std::unique_ptr<TWorldTrackerView> trackerView_;
   std::unique_ptr<TWorldTrackerContext> trackerContext_;
   std::unique_ptr<TWorldClickDispatch> clicks_;

@@ -22,9 +22,9 @@ inline Body Ball(double x, double y, double radius, double vx, double vy, double
   return b;
 }
 
-// The walls are bodies 0 to 2, the striker the last body. A record that is never active
-// (`inertRecord`) changes nothing in the motion.
-inline Model Heap(bool inertRecord = false) {
+// The walls are bodies 0 to 2, the striker the last body. The heap is `rows` rows of `perRow`
+// balls. A record that is never active (`inertRecord`) changes nothing in the motion.
+inline Model Heap(bool inertRecord = false, int rows = 4, int perRow = 5) {
   Model model;
   auto wall = [&](double x, double y, double w, double h) {
     Body b;
@@ -43,8 +43,8 @@ inline Model Heap(bool inertRecord = false) {
   wall(-1.5, 1, 0.2, 3);
   wall(1.5, 1, 0.2, 3);
   std::vector<int> moving;
-  for (int row = 0; row < 4; ++row)
-    for (int k = 0; k < 5; ++k) {
+  for (int row = 0; row < rows; ++row)
+    for (int k = 0; k < perRow; ++k) {
       const double radius = 0.1 + 0.02 * ((row + k) % 3);
       moving.push_back(model.AddBody(Ball(-0.9 + 0.45 * k + 0.05 * (row % 2), 0.15 + 0.4 * row,
                                           radius, 0.3 * (k - 2), 0, 4.0 * (row - 1.5))));

@@ -2,6 +2,8 @@
 // of it does. Balls pressed together by their own friction can stick within their bounds or be
 // held at bounds low enough that the normal forces they leave keep them there: the accelerations
 // must not depend on which the evaluation before found, or the variable step shrinks to nothing.
+// Friction rounds that go on plain from round to round creep or swing there and run out instead
+// of settling.
 
 #include <gtest/gtest.h>
 
@@ -29,11 +31,20 @@ double Energy(const Simulation& sim) {
   return energy;
 }
 
+// Three rows of four balls, the striker just above them: they pack as the scene's twenty do, the
+// step stalling there within the frames run when the rounds start from the evaluation before and
+// go on plain, for a twentieth of the time the twenty take in a checked build.
+Model SmallHeap() {
+  Model model = heap::Heap(false, 3, 4);
+  model.bodies.back().y = 1.5;
+  return model;
+}
+
 // Over most of a second the heap packs: accurate mode runs through it, its energy never growing,
 // and comes to about where fast mode does.
 TEST(Heap, PacksInAccurateModeLosingEnergyAsAFastRunDoes) {
-  Simulation accurate(heap::Heap(), Settings(RunMode::Accurate));
-  Simulation fast(heap::Heap(), Settings(RunMode::Fast));
+  Simulation accurate(SmallHeap(), Settings(RunMode::Accurate));
+  Simulation fast(SmallHeap(), Settings(RunMode::Fast));
   const double start = Energy(accurate);
   double last = start;
   for (int frame = 1; frame <= 45; ++frame) {

@@ -117,12 +117,13 @@ TEST(PileStart, PileOnAnInclineIsHeldByItsFrictionFromTheFirstFrame) {
   }
 }
 
-// On an incline of 10 degrees, still well within the friction of 0.6, the pile is held by
+// On a steep incline, still well within the friction of 0.6 (31 degrees), the pile is held by
 // friction alone for as long as it is left: it stays where it was put, neither sinking into the
-// incline nor creeping down the slope. In fast mode small piles are solved exactly and large
-// ones swept; both must stand, as must a small one in accurate mode.
-void ExpectStandingOnASteepIncline(int rows, RunMode mode) {
-  const double tilt = 10 * M_PI / 180;
+// incline nor creeping down the slope. A resting pile's contacts drift at the rounding of their
+// forces; left alone, the drift grows every step until points count as opening and carry
+// nothing, and the pile slides (fast mode) or the variable step stalls (accurate mode).
+void ExpectStandingOnAnIncline(int rows, double degrees, RunMode mode) {
+  const double tilt = degrees * M_PI / 180;
   const Pile pile(rows, tilt, true, [](int, int) { return 1.0; });
   RunSettings settings;
   settings.SetRunMode(mode);
@@ -141,10 +142,19 @@ void ExpectStandingOnASteepIncline(int rows, RunMode mode) {
   }
 }
 
+// Small piles are solved exactly. Eight rows on 20 degrees in fast mode slide within seconds if
+// the drift is left alone; in accurate mode, on 10 degrees, where the pile comes to rest well
+// within the tighter bound, the step stalls.
 TEST(PileStart, PileOnASteepInclineStandsTenSeconds) {
-  ExpectStandingOnASteepIncline(12, RunMode::Fast);
-  ExpectStandingOnASteepIncline(24, RunMode::Fast);
-  ExpectStandingOnASteepIncline(12, RunMode::Accurate);
+  ExpectStandingOnAnIncline(8, 20, RunMode::Fast);
+  ExpectStandingOnAnIncline(8, 10, RunMode::Accurate);
+}
+
+// In fast mode a large pile's contacts are swept rather than solved exactly (24 rows have enough
+// of them); it must stand as well. It costs most of this group's time in a checked build, which
+// a test of its own spreads over another core.
+TEST(PileStart, SweptPileOnASteepInclineStandsTenSeconds) {
+  ExpectStandingOnAnIncline(24, 10, RunMode::Fast);
 }
 
 // Touching boxes with nothing under them fall together: no contact pushes, whatever their
