@@ -15,6 +15,7 @@
 #include "app/TApp.h"
 #include "app/shell/ProgramScripting.h"
 #include "app/shell/StartupHooks.h"
+#include "core/Alert.h"
 #include "core/ClassRegistry.h"
 #include "core/Failure.h"
 #include "core/Keys.h"
@@ -194,6 +195,7 @@ int RunWithWindows(const CommandLine& line, WindowPresenter* presenter) {
 // window, runs the start-up script and, where no display was there, says that no window was
 // opened.
 int RunWithoutWindows(const CommandLine& line, bool displayThere) {
+  const TWindowlessAlerts alerts(stderr);
   ProgramDirectoryAtStart();
   TApp app;
   app.LoadResourceDlls();

@@ -90,7 +90,8 @@ void TApp::ShowError(int16_t error, int32_t message) {
   }
   std::fprintf(errorStream_, "Yarrowby: %s%s\n", line.c_str(), numbers);
   std::fflush(errorStream_);
-  ErrorAlert(error, message);
+  // Without windows the line just written is the alert.
+  if (!AlertsAreWindowless()) ErrorAlert(error, message);
   FailureDetailText() = Str255();
 }
 

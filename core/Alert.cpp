@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 #include "core/Failure.h"
 #include "core/NumberText.h"
@@ -22,6 +23,7 @@ struct AlertState {
   Str255 texts[4];
   Str255 detail;
   int16_t alertFree = 1;
+  std::FILE* windowless = nullptr;
 };
 
 AlertState& State() {
@@ -45,9 +47,46 @@ int16_t ReadInt16(const char* bytes) {
   return value;
 }
 
+// The answer nobody gave: the one that does not go ahead.
+int32_t WindowlessAnswer(UINT style) {
+  switch (style & 0x0F) {
+    case MB_YESNO:
+      return IDNO;
+    case MB_OKCANCEL:
+      return IDCANCEL;
+    default:
+      return IDOK;
+  }
+}
+
+// The alert's text on one line: its line breaks become single spaces, and the spaces that empty
+// placeholders leave at its end go.
+std::string OneLine(const Str255& text) {
+  std::string line;
+  for (const char c : std::string(text.Chars(), text.Length())) {
+    const bool gap = c == '\n' || c == '\r' || c == ' ';
+    if (gap && (line.empty() || line.back() == ' ')) continue;
+    line += gap ? ' ' : c;
+  }
+  while (!line.empty() && line.back() == ' ') line.pop_back();
+  return line;
+}
+
+// Writes the alert and what was answered for nobody, and answers that.
+int32_t WriteAndAnswer(std::FILE* stream, const Str255& text, UINT style) {
+  const int32_t answer = WindowlessAnswer(style);
+  const char* const answered = answer == IDNO       ? " (answered No)"
+                               : answer == IDCANCEL ? " (answered Cancel)"
+                                                    : "";
+  std::fprintf(stream, "Yarrowby: %s%s\n", OneLine(text).c_str(), answered);
+  std::fflush(stream);
+  return answer;
+}
+
 // Shows the text in a message box with the alert-free flag cleared meanwhile.
 int32_t ShowBox(const Str255& text, UINT style) {
   AlertState& state = State();
+  if (state.windowless != nullptr) return WriteAndAnswer(state.windowless, text, style);
   state.alertFree = 0;
   const int32_t answer = MessageBox(GetActiveWindow(), text.AsCString(), kAlertCaption, style);
   state.alertFree = 1;
@@ -58,6 +97,14 @@ int32_t ShowBox(const Str255& text, UINT style) {
 
 int16_t& AlertFreeFlag() {
   return State().alertFree;
+}
+
+void SetWindowlessAlerts(std::FILE* stream) {
+  State().windowless = stream;
+}
+
+bool AlertsAreWindowless() {
+  return State().windowless != nullptr;
 }
 
 Str255& FailureDetailText() {

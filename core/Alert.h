@@ -5,6 +5,7 @@
 // named by the failure's message reference and the detail text the failing operation set.
 
 #include <cstdint>
+#include <cstdio>
 
 #include "core/PString.h"
 
@@ -20,6 +21,22 @@ inline constexpr int16_t kOverrideTableOffset = 1000;
 
 // The flag the window layer tests in its window handling: 1, and 0 while an alert is up.
 int16_t& AlertFreeFlag();
+
+// Without a window to show them in, nobody could ever answer an alert: it is written to the
+// stream on a line of its own instead and answered at once with what does not go ahead: OK to a
+// plain alert, No to a question, Cancel to a warning that may be cancelled. Null (the start)
+// shows alerts in message boxes.
+void SetWindowlessAlerts(std::FILE* stream);
+bool AlertsAreWindowless();
+
+// Alerts go to the stream for as long as it lives, and to message boxes again afterwards.
+class TWindowlessAlerts {
+ public:
+  explicit TWindowlessAlerts(std::FILE* stream) { SetWindowlessAlerts(stream); }
+  ~TWindowlessAlerts() { SetWindowlessAlerts(nullptr); }
+  TWindowlessAlerts(const TWindowlessAlerts&) = delete;
+  TWindowlessAlerts& operator=(const TWindowlessAlerts&) = delete;
+};
 
 // The detail text an operation may fill before it raises; it becomes ^3 of an error alert.
 Str255& FailureDetailText();

@@ -9,11 +9,13 @@
 #include "core/ClassRegistry.h"
 #include "core/Failure.h"
 #include "core/geometry/NumberFormat.h"
+#include "inout/gadgets/GadgetFinishing.h"
 #include "inout/inputs/InputTable.h"
 #include "inout/inputs/InputValueCommand.h"
 #include "model/filing/ObjectReader.h"
 #include "model/filing/ObjectWriter.h"
 #include "model/world/WorldDoc.h"
+#include "model/world/WorldEditCheck.h"
 
 namespace {
 
@@ -232,7 +234,7 @@ bool TInput::TakeValueText(const Str255& text) {
 
 void TInput::BeginValueChange() {
   pending_.reset();
-  if (gUndoSink == nullptr || gUndoSink->IsInputUndoOff()) return;
+  if (gUndoSink == nullptr || gUndoSink->IsInputUndoOff(*this)) return;
   pending_ = std::make_unique<double>(value_);
 }
 
@@ -241,6 +243,8 @@ void TInput::CommitValueChange() {
   const double old = *pending_;
   pending_.reset();
   if (std::fabs(old - value_) < kUndoThreshold || gUndoSink == nullptr) return;
+  // A change begun at the start and finished once a run was under way went to the run.
+  if (gUndoSink->IsInputUndoOff(*this)) return;
   gUndoSink->ValueChanged(*this, old, false);
 }
 
@@ -251,6 +255,24 @@ void TInput::ShowRecordedValue(double recorded) {
     return;
   }
   SetValue(recorded, false, false);
+}
+
+int32_t TInput::CountElements() { return 1 + TInOutput::CountElements(); }
+
+void TInput::WriteElements(TObjectWriter& writer) {
+  writer.WriteFormulaText(InputFormulaName(*this));
+  TInOutput::WriteElements(writer);
+}
+
+void TInput::FrameChanged(int16_t frame, int16_t first, int16_t last) {
+  if (frame < 0 || frame < first || frame > last) return;
+  TWorldDoc* world = WorldOf(*this);
+  TFrameStore* store = world != nullptr ? world->GetStore() : nullptr;
+  if (store == nullptr) return;
+  const int32_t offset = world->RecordedValueOffset(this);
+  // Frames recorded before the input was there hold no value of it.
+  if (offset < 0 || world->RecordLayout().RecordedCount(this) < 1) return;
+  ShowRecordedValue(store->Value(frame, offset));
 }
 
 void TInput::GetLinkItemName(int16_t n, const Str255& documentName) {

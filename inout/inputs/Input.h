@@ -38,14 +38,15 @@ enum class TInputKind : int32_t {
 class TInputUndoSink {
  public:
   virtual ~TInputUndoSink() = default;
-  // Whether value changes are left out of undo.
-  virtual bool IsInputUndoOff() const = 0;
+  // Whether the input's value changes are left out of undo (while its world runs or shows a
+  // later frame, a change goes to the run and is not an edit).
+  virtual bool IsInputUndoOff(const TInput& input) const = 0;
   // A finished change from old to the input's current value: performed at once when immediate,
   // else queued as a command.
   virtual void ValueChanged(TInput& input, double old, bool immediate) = 0;
 };
 
-class TInput : public TInOutput, public TRunInput {
+class TInput : public TInOutput, public TRunInput, public TFrameParticipant {
   DECLARE_CLASS_ID(444, TInOutput)
 
  public:
@@ -116,6 +117,11 @@ class TInput : public TInOutput, public TRunInput {
   // Replay: a recorded frame shows its value unless the user is dragging the control or changed
   // it since the last frame.
   void ShowRecordedValue(double recorded);
+  // Every frame records the value the input gave the solver for it (one element, its own
+  // formula "Input[n]"), so that a frame shown, the start among them, shows the value it ran with.
+  int32_t CountElements() override;
+  void WriteElements(TObjectWriter& writer) override;
+  void FrameChanged(int16_t frame, int16_t first, int16_t last) override;
   bool IsTracking() const { return tracking_; }
   bool ChangedByUser() const { return changedByUser_; }
 

@@ -6,24 +6,16 @@
 #include "model/command/CommandHandler.h"
 #include "model/filing/ChangeRecorder.h"
 #include "model/world/WorldDoc.h"
+#include "model/world/WorldEditCheck.h"
 #include "model/world/WorldHost.h"
-
-namespace {
-
-TWorldDoc* WorldOf(TInput& input) {
-  for (TLink* object : input.Linked()) {
-    if (auto* world = dynamic_cast<TWorldDoc*>(object)) return world;
-  }
-  return nullptr;
-}
-
-}  // namespace
 
 void TInputValueCommand::InitInputValue(TWorldDoc& world, TInput& input, double old) {
   InitAction(kCommandInputValue, nullptr, &world, 1);
   input_ = &input;
   old_ = old;
 }
+
+TWorldDoc* TInputValueCommand::World() const { return dynamic_cast<TWorldDoc*>(GetContext()); }
 
 void TInputValueCommand::PrepareWithRecovery() {
   const double current = input_->GetValue();
@@ -35,7 +27,11 @@ void TInputValueCommand::PrepareWithRecovery() {
 }
 
 void TInputValueCommand::DoWork() {
-  if (GetContext() != nullptr) GetContext()->Changed(0);
+  TWorldDoc* const world = World();
+  if (world == nullptr || ShowsARun(*world)) return;
+  // Frames the solver has not taken since they were read would replay the old value.
+  CheckWorldEdit(*world);
+  world->Changed(0);
 }
 
 void TInputValueCommand::Undo() {
@@ -46,6 +42,11 @@ void TInputValueCommand::Undo() {
 void TInputValueCommand::Redo() {
   TActionBase::Redo();
   if (GetContext() != nullptr) GetContext()->Changed(0);
+}
+
+bool TWorldInputUndo::IsInputUndoOff(const TInput& input) const {
+  const TWorldDoc* const world = WorldOf(input);
+  return world != nullptr && ShowsARun(*world);
 }
 
 void TWorldInputUndo::ValueChanged(TInput& input, double old, bool immediate) {

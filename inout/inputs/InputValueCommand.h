@@ -1,7 +1,8 @@
 #pragma once
 // The undoable record of an input's value change: made when the change is finished, with the
 // value the input had before. Undo brings that value back, and the world forgets the frames it
-// ran with the other one.
+// ran with the other one. While the world runs or shows a later frame a change makes no record:
+// the value goes to the solver at its next step and the start stays as it was.
 
 #include <cstdint>
 
@@ -20,11 +21,16 @@ class TInputValueCommand : public TActionBase {
   double GetOldValue() const { return old_; }
   // The input is recorded at its old value, so that undo restores it.
   void PrepareWithRecovery() override;
+  // At the start the world forgets the frames recorded from it, as after any edit there, and
+  // hears of the change; while it shows a run (the record was queued before the run began) the
+  // value is the run's and nothing more happens.
   void DoWork() override;
   void Undo() override;
   void Redo() override;
 
  private:
+  TWorldDoc* World() const;
+
   TInput* input_ = nullptr;
   double old_ = 0.0;
 };
@@ -33,7 +39,8 @@ class TInputValueCommand : public TActionBase {
 // a press, performed at once for a script's value. Installed when the input class registers.
 class TWorldInputUndo : public TInputUndoSink {
  public:
-  bool IsInputUndoOff() const override { return false; }
+  // While the input's world runs or shows a frame past its start.
+  bool IsInputUndoOff(const TInput& input) const override;
   void ValueChanged(TInput& input, double old, bool immediate) override;
   static TWorldInputUndo& Instance();
 };

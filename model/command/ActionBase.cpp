@@ -144,8 +144,8 @@ void TActionBase::Perform() {
   PrepareOnce();
   try {
     DoWork();
-  } catch (const QVException&) {
-    if (CanUndo() != 0) RollBack();
+  } catch (const QVException& failure) {
+    if (CanUndo() != 0) RollBack(failure.error() != kErrNone);
     throw;
   }
   AfterWork();
@@ -153,7 +153,12 @@ void TActionBase::Perform() {
   FreeAttached();
 }
 
-void TActionBase::RollBack() {
+void TActionBase::RollBack(bool workFailed) {
+  // An abandoned action (a dialog cancelled, an edit refused) changed nothing: the world is told
+  // of no change, which would forget the frames of its run. Work that failed part of the way
+  // may have changed what the image now puts back, so the world hears of it.
+  const bool saved = tellsContext_;
+  tellsContext_ = workFailed;
   try {
     AfterWork();
     FinishUndo();
@@ -162,6 +167,7 @@ void TActionBase::RollBack() {
   } catch (const QVException&) {
     // The work's own failure is the one to report.
   }
+  tellsContext_ = saved;
 }
 
 void TActionBase::PrepareWithRecovery() {
@@ -264,5 +270,5 @@ void TActionBase::ReadImage(Handle image, std::unique_ptr<TChangeReader>& reader
       }
     }
   }
-  if (context_ != nullptr) context_->Changed(0);
+  if (context_ != nullptr && tellsContext_) context_->Changed(0);
 }

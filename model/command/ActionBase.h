@@ -38,7 +38,8 @@ class TActionBase : public TCommandCore {
   // Save the context's edit mode and mark it performing; prepare once (BeforePrepare,
   // PrepareWithRecovery, AfterPrepare); DoWork; AfterWork, FinishUndo, FreeAttached. A failure of
   // DoWork in an undoable action rolls the world back through the undo image and passes on. The
-  // edit mode is restored however the action ends.
+  // edit mode is restored however the action ends; an action abandoned with error 0 rolls back
+  // without telling the context of a change.
   void Perform() override;
   void Redo() override;
   void Undo() override;
@@ -85,7 +86,9 @@ class TActionBase : public TCommandCore {
   void SwapSavedSelection();
 
  private:
-  void RollBack();
+  // Reads the undo image back after DoWork failed; the context hears of it only when the work
+  // failed (not when it was abandoned with error 0).
+  void RollBack(bool workFailed);
   void ReadImage(Handle image, std::unique_ptr<TChangeReader>& reader, int16_t mode);
   void DropRecorders();
   void ReleaseSavedSelection();
@@ -100,4 +103,7 @@ class TActionBase : public TCommandCore {
   std::unique_ptr<TChangeReader> undoReader_;
   std::unique_ptr<TChangeReader> redoReader_;
   uint16_t done_ = 0;
+  // Whether reading an image tells the context it changed (not while an abandoned action rolls
+  // back).
+  bool tellsContext_ = true;
 };

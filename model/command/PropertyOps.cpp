@@ -7,6 +7,8 @@
 #include "model/MenuProperty.h"
 #include "model/Thing.h"
 #include "model/filing/ChangeRecorder.h"
+#include "model/world/WorldDoc.h"
+#include "model/world/WorldEditCheck.h"
 
 namespace {
 
@@ -26,6 +28,25 @@ void NotePositionBlock(int16_t code, void* context) {
   auto& noted = *static_cast<NotedObject*>(context);
   InBothRecorders(*noted.command,
                   [&](TChangeRecorder& recorder) { recorder.NoteBlock(noted.object, code); });
+}
+
+// What a target reports of the blocks that hold a tag: whether any is one the solver is handed
+// (or the object as a whole, or its position), and whether it reported any at all.
+struct TagBlocks {
+  bool reported = false;
+  bool reachSolver = false;
+};
+
+void NoteTagBlock(int16_t code, void* context) {
+  auto& blocks = *static_cast<TagBlocks*>(context);
+  blocks.reported = true;
+  blocks.reachSolver = blocks.reachSolver || code < kFirstDocumentBlock;
+}
+
+void NoteTagObject(void* context) {
+  auto& blocks = *static_cast<TagBlocks*>(context);
+  blocks.reported = true;
+  blocks.reachSolver = true;
 }
 
 }  // namespace
@@ -59,7 +80,21 @@ void TPropertyOp::ApplyToAll() {
     ApplyTo(object);
 }
 
+bool TPropertyOp::ReachesSolver(const TWorldDoc& world) const {
+  const std::vector<TLink*> targets = Targets();
+  return std::any_of(targets.begin(), targets.end(),
+                     [&world](const TLink* object) { return SolverTakes(world, object); });
+}
+
+void TPropertyOp::CheckEditOfRun() {
+  if (GetCommandNumber() == 0 || CausesChange() == 0) return;
+  auto* world = dynamic_cast<TWorldDoc*>(GetContext());
+  if (world == nullptr || !ReachesSolver(*world)) return;
+  CheckWorldEdit(*world);
+}
+
 void TPropertyOp::BeforePrepare() {
+  CheckEditOfRun();
   for (TLink* object : Targets())
     NoteTarget(object);
   TActionBase::BeforePrepare();
@@ -167,6 +202,18 @@ void TPropertyOpBase::NoteWorldPositions() {
     NotedObject noted{this, object};
     object->ReportPositionBlocks(NotePositionBlock, &noted);
   }
+}
+
+bool TPropertyOpBase::ReachesSolver(const TWorldDoc& world) const {
+  for (TLink* object : Targets()) {
+    if (!SolverTakes(world, object)) continue;
+    TagBlocks blocks;
+    uint16_t found = 0;
+    object->ReportPropertyBlocks(tag_, found, NoteTagBlock, NoteTagObject, &blocks, &blocks);
+    // A tag whose blocks the object does not name may be held anywhere in it.
+    if (!blocks.reported || blocks.reachSolver) return true;
+  }
+  return false;
 }
 
 void TPropertyOpBase::BeforePrepare() {

@@ -20,6 +20,8 @@
 #include "model/Link.h"
 #include "model/command/ActionBase.h"
 
+class TWorldDoc;
+
 class TPropertyOp : public TActionBase {
   DECLARE_CLASS_ID(348, TActionBase)
 
@@ -37,7 +39,8 @@ class TPropertyOp : public TActionBase {
   // ApplyTo for every target in order.
   virtual void ApplyToAll();
 
-  // Notes every target, then the base.
+  // The world's edit check first (a change made at a later frame of a run asks, and is
+  // abandoned), then notes every target, then the base.
   void BeforePrepare() override;
   // ApplyToAll, then the context's changed notice.
   void DoWork() override;
@@ -45,7 +48,18 @@ class TPropertyOp : public TActionBase {
   std::vector<TLink*> Targets() const;
   TLink518* TargetList() const { return targets_.get(); }
 
+ protected:
+  // Whether the change reaches what the solver is handed: here, whether a target is one the
+  // solver takes.
+  virtual bool ReachesSolver(const TWorldDoc& world) const;
+
  private:
+  // The edit check of the world the targets are in, for a change a person makes (it has a
+  // command number; a script's has none and decides itself when its world runs) that reaches
+  // the solver: the world's view, frame display and units, its controls and a thing's colour
+  // may change during a run.
+  void CheckEditOfRun();
+
   std::unique_ptr<TLink518> targets_;
 };
 
@@ -99,6 +113,9 @@ class TPropertyOpBase : public TPropertyOp {
   // Every object of the context is noted whole; those that are not targets also note the blocks
   // that hold their position. Moving some objects may move every object joined to them.
   void NoteWorldPositions();
+  // The base's answer, unless every target the solver takes keeps the tag only in document
+  // blocks (a colour, a name, what is shown), which the solver's copy leaves out.
+  bool ReachesSolver(const TWorldDoc& world) const override;
 
  private:
   static void NoteBlockOfTarget(int16_t code, void* context);

@@ -3,6 +3,7 @@
 #include "model/world/WorldEditCheck.h"
 
 #include "core/Failure.h"
+#include "model/Thing.h"
 #include "model/world/RunCommand.h"
 #include "model/world/WorldDoc.h"
 
@@ -13,20 +14,26 @@ TWorldDoc* WorldOf(const TLink& object) {
   return nullptr;
 }
 
-// A world holds the frames of a run while it runs and while it shows a frame past its start.
-static bool ShowsARun(const TWorldDoc& world) {
+bool ShowsARun(const TWorldDoc& world) {
   return world.GetRunState() != 0 || world.CurrentFrame() > 0;
 }
 
-void CheckWorldEdit(TWorldDoc& world) {
-  if (!ShowsARun(world)) {
-    // An edit at the start makes the frames recorded from it stale. A world that ran since it
-    // was read forgets them when it changes; frames read with the document would otherwise be
-    // replayed, or their first state handed to the solver over the edit.
-    if (world.LastFrame() > 0 && world.IsSolverWorldLoaded() == 0) world.ResetHistory(1);
-    return;
-  }
+void RefuseEditOfRun(TWorldDoc& world) {
+  if (!ShowsARun(world)) return;
   if (world.Host().AskYesNo(kEditRecordedWorldAlert))
     world.Host().PostCommand(world.MakeRunCommand(kCmdReset, 1).release());
   ThrowFailure(kErrNone, 0);
+}
+
+void CheckWorldEdit(TWorldDoc& world) {
+  RefuseEditOfRun(world);
+  // An edit at the start makes the frames recorded from it stale. A world whose solver holds it
+  // forgets them when it changes; frames the solver has not taken since they were read or kept
+  // would otherwise be replayed, or their first state handed to the solver over the edit.
+  if (world.LastFrame() > 0 && world.IsSolverWorldLoaded() == 0) world.ResetHistory(1);
+}
+
+bool SolverTakes(const TWorldDoc& world, const TLink* object) {
+  if (object == nullptr) return false;
+  return object == world.GetEngineObject() || object->IsMemberClass(TThing::kClassID);
 }

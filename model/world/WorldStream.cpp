@@ -11,6 +11,7 @@
 #include "model/world/RunBridge.h"
 #include "model/world/RunCommand.h"
 #include "model/world/WorldDoc.h"
+#include "model/world/WorldEditCheck.h"
 #include "model/world/WorldParticipants.h"
 #include "solver/formula/FormulaErrors.h"
 #include "solver/formula/FormulaLexer.h"
@@ -84,7 +85,12 @@ bool StoredFramesFit(const TFrameStore& store, const TRecordLayout& now,
 }  // namespace
 
 void TWorldDoc::WorldChanged() {
-  if (solverWorldLoaded_ != 0 || GetStore() == nullptr) ResetHistory(0);
+  // While the world runs or shows a later frame its bodies hold that frame, not the start:
+  // forgetting the run now would make the frame shown the world's start. The edits that would
+  // change the run ask first (the edit check); what still comes here (units, the view, an undo)
+  // keeps the start and the run, and the solver takes the world again, from the start's state,
+  // when the run goes on.
+  if (!ShowsARun(*this) && (solverWorldLoaded_ != 0 || GetStore() == nullptr)) ResetHistory(0);
   solverWorldLoaded_ = 0;
   // The objects may record other values now; frames recorded before keep their layout.
   if (GetStore() == nullptr || GetStore()->FrameCount() == 0) recordLayout_.reset();

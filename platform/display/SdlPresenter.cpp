@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 #include "platform/win32/Clipboard.h"
 #include "platform/win32/Cursor.h"
@@ -15,6 +16,7 @@
 #include <SDL_syswm.h>
 #if defined(SDL_VIDEO_DRIVER_X11)
 #include <X11/Xatom.h>
+#include <poll.h>
 #endif
 
 namespace {
@@ -152,6 +154,7 @@ int32_t VirtualKeyOf(SDL_Keycode key) {
       return 0;
   }
 }
+
 
 SDL_SystemCursor SystemCursorOf(uintptr_t shape) {
   switch (shape) {
@@ -452,6 +455,29 @@ void SdlPresenter::SurfaceUpdated(HWND window, const RECT&) {
 
 bool SdlPresenter::WaitForEvents(int32_t timeout) {
   SDL_Event event;
+  if (SDL_PollEvent(&event)) {
+    Handle(event);
+    PollEvents();
+    return true;
+  }
+#if defined(SDL_VIDEO_DRIVER_X11)
+  // On X the wait is on the display's connection itself. SDL's own wait, for every event it takes
+  // in meanwhile (its wake-ups among them, so they keep coming), sends a wake-up message over a
+  // second connection to the newest desktop window; the display may carry one out after this
+  // connection closed that window (a tool tip or menu that went), and refuse it.
+  if (xDisplay_) {
+    auto* display = static_cast<Display*>(xDisplay_);
+    // Events already read from the connection (while a request waited for its reply) are not
+    // waited for.
+    if (XEventsQueued(display, QueuedAfterFlush) == 0) {
+      pollfd connection{ConnectionNumber(display), POLLIN, 0};
+      // Interrupted, the caller looks again as after any wake.
+      if (::poll(&connection, 1, timeout) == 0) return false;
+    }
+    PollEvents();
+    return true;
+  }
+#endif
   const int got = timeout < 0 ? SDL_WaitEvent(&event) : SDL_WaitEventTimeout(&event, timeout);
   if (!got) return false;
   Handle(event);
@@ -470,9 +496,11 @@ void SdlPresenter::Handle(const SDL_Event& event) {
     case SDL_SYSWMEVENT:
       NotePointer(event.syswm.msg);
       NoteFocus(event.syswm.msg);
+      NoteKeyEvent(event.syswm.msg);
       NoteIdleProbe(event.syswm.msg);
       return;
     case SDL_MOUSEMOTION: {
+      InjectKeys(keyboardSync_.BeforePointer());
       const HWND window = WindowOfId(event.motion.windowID);
       if (window) InjectMouseMove(EventPoint(window, event.motion.x, event.motion.y));
       return;
@@ -485,12 +513,14 @@ void SdlPresenter::Handle(const SDL_Event& event) {
         RestoreIfMinimized(window);
         return;
       }
+      InjectKeys(keyboardSync_.BeforePointer());
       const POINT screen = EventPoint(window, event.button.x, event.button.y);
       InjectMouseMove(screen);
       InjectMouseButton(ButtonOf(event.button.button), event.type == SDL_MOUSEBUTTONDOWN, screen);
       return;
     }
     case SDL_MOUSEWHEEL: {
+      InjectKeys(keyboardSync_.BeforePointer());
       POINT cursor;
       GetCursorPos(&cursor);
       InjectMouseWheel(cursor, event.wheel.y * 120);
@@ -498,8 +528,16 @@ void SdlPresenter::Handle(const SDL_Event& event) {
     }
     case SDL_KEYDOWN:
     case SDL_KEYUP: {
+      // Without X's own events in view every key counts as the display's.
+      const bool fromTheDisplay = !xDisplay_ || std::exchange(displayKeyEvent_, false);
       const int32_t key = VirtualKeyOf(event.key.keysym.sym);
-      if (key) InjectKey(key, event.type == SDL_KEYDOWN);
+      if (!key) return;
+      const bool down = event.type == SDL_KEYDOWN;
+      if (!fromTheDisplay) {
+        keyboardSync_.MadeUp(key, down);
+        return;
+      }
+      InjectKeys(keyboardSync_.FromDisplay(key, down));
       return;
     }
     case SDL_TEXTINPUT: {
@@ -626,6 +664,20 @@ void SdlPresenter::NoteFocus(const SDL_SysWMmsg* message) {
   // active window.
   keyboard_ = x.xfocus.window;
   GiveKeyboard();
+#else
+  (void)message;
+#endif
+}
+
+void SdlPresenter::InjectKeys(const std::vector<KeyboardSync::Change>& changes) {
+  for (const KeyboardSync::Change& change : changes) InjectKey(change.key, change.down);
+}
+
+void SdlPresenter::NoteKeyEvent(const SDL_SysWMmsg* message) {
+#if defined(SDL_VIDEO_DRIVER_X11)
+  if (!message || message->subsystem != SDL_SYSWM_X11) return;
+  const int type = message->msg.x11.event.type;
+  displayKeyEvent_ = type == KeyPress || type == KeyRelease;
 #else
   (void)message;
 #endif

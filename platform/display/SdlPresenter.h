@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/display/KeyboardSync.h"
 #include "platform/win32/WindowPresenter.h"
 
 struct SDL_Window;
@@ -81,6 +82,9 @@ class SdlPresenter : public WindowPresenter {
   void NotePointer(const SDL_SysWMmsg* message);
   // Without a manager: hands the keyboard back to the active window when it went elsewhere.
   void NoteFocus(const SDL_SysWMmsg* message);
+  void NoteKeyEvent(const SDL_SysWMmsg* message);
+  // Passes on the keys' changes before a pointer event.
+  void InjectKeys(const std::vector<KeyboardSync::Change>& changes);
   void NoteIdleProbe(const SDL_SysWMmsg* message);
   // The screen position of a mouse event at (x, y) in a window's desktop window.
   POINT EventPoint(HWND window, int32_t x, int32_t y);
@@ -93,6 +97,10 @@ class SdlPresenter : public WindowPresenter {
   // Whether a window manager runs on the desktop (known once a window exists on X).
   bool windowManager_ = true;
   bool syncing_ = false;
+  // Whether the display's last event was a key SDL has not yet passed on (on X); the key
+  // events SDL makes up itself go through `keyboardSync_`.
+  bool displayKeyEvent_ = false;
+  KeyboardSync keyboardSync_;
   HWND raised_ = nullptr;  // the active window, once brought to the front (with a manager)
   // Without a manager: the X windows in the order last put on the desktop, front first, and
   // whether something may have changed that order since; the X window given the keyboard last.

@@ -56,9 +56,6 @@ int32_t CWinApp::RunMessageLoop() {
     }
     do {
       if (!PumpMessage()) return exitCode_;
-      // A pass that found nothing waiting (a running world's, between its frames) has settled,
-      // although a run never lets the loop go idle.
-      if (m_msgCur.message == WM_KICKIDLE) NoteIdlePass();
       if (IsIdleMessage(&m_msgCur)) {
         idle = true;
         count = 0;

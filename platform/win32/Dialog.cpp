@@ -236,6 +236,24 @@ HWND MakeDialog(const void* dialogTemplate, uint32_t size, HWND parent, DLGPROC 
   return window;
 }
 
+// The program's other top-level windows, which a modal dialog disables while it runs, as an
+// alert does: no input reaches them (the floating windows no more than the dialog's owner) until
+// it ends.
+std::vector<HWND> DisableOthers(HWND dialog) {
+  std::vector<HWND> others;
+  for (HWND top = GetTopWindow(nullptr); top; top = GetWindow(top, GW_HWNDNEXT))
+    if (top != dialog && IsWindowEnabled(top)) others.push_back(top);
+  for (HWND window : others)
+    EnableWindow(window, FALSE);
+  return others;
+}
+
+void EnableAgain(std::vector<HWND>& windows) {
+  for (HWND window : windows)
+    if (IsWindow(window)) EnableWindow(window, TRUE);
+  windows.clear();
+}
+
 const void* FindTemplate(HMODULE& module, LPCSTR templateName, uint32_t* size) {
   if (module == nullptr) module = FindResourceModule(templateName, RT_DIALOG);
   const HRSRC resource = FindResource(module, templateName, RT_DIALOG);
@@ -286,9 +304,8 @@ BOOL EndDialog(HWND dialog, intptr_t result) {
   if (!state) return FALSE;
   state->ended = true;
   state->result = result;
-  // The owner is enabled before the dialog hides, so that it is the one activated.
-  const HWND owner = GetWindow(dialog, GW_OWNER);
-  if (state->modal && owner) EnableWindow(owner, TRUE);
+  // The windows are enabled before the dialog hides, so that its owner is the one activated.
+  EnableAgain(state->disabledByRun);
   ShowWindow(dialog, SW_HIDE);
   return TRUE;
 }
@@ -299,8 +316,11 @@ intptr_t RunModalDialog(HWND dialog, const DialogMessageFilter& filter) {
   const HWND owner = GetWindow(dialog, GW_OWNER);
   const bool ownerWasEnabled = owner && IsWindowEnabled(owner);
   state->modal = true;
+  // Kept here too: a dialog destroyed during its run takes its state with it.
+  std::vector<HWND> disabled;
   if (!state->ended) {
-    if (ownerWasEnabled) EnableWindow(owner, FALSE);
+    disabled = DisableOthers(dialog);
+    state->disabledByRun = disabled;
     ShowWindow(dialog, SW_SHOW);
     SetActiveWindow(dialog);
   }
@@ -320,11 +340,11 @@ intptr_t RunModalDialog(HWND dialog, const DialogMessageFilter& filter) {
   if (DialogState* still = FindDialogState(dialog)) {
     if (still->ended) result = still->result;
     still->modal = false;
+    EnableAgain(still->disabledByRun);
+  } else {
+    EnableAgain(disabled);
   }
-  if (ownerWasEnabled && IsWindow(owner)) {
-    EnableWindow(owner, TRUE);
-    SetActiveWindow(owner);
-  }
+  if (ownerWasEnabled && IsWindow(owner)) SetActiveWindow(owner);
   return result;
 }
 

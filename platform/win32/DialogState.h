@@ -16,6 +16,8 @@ struct DialogState {
   intptr_t result = 0;
   WORD defaultId = 0;         // set by DM_SETDEFID; 0 until then
   HWND savedFocus = nullptr;  // the control to focus again when the dialog is activated
+  // The other top-level windows a modal run disabled, enabled again when it ends.
+  std::vector<HWND> disabledByRun;
 };
 
 // The state of a dialog window, or null for any other window.

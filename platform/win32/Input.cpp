@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdlib>
+#include <deque>
 
 #include "platform/win32/Clock.h"
 #include "platform/win32/Message.h"
@@ -26,6 +27,9 @@ struct InputState {
   POINT lastDownPoint;
   int32_t beeps = 0;
   DWORD lastBeepFrequency = 0;
+  // Button messages queued for a window whose top-level window was disabled when they came, in
+  // their order: whether the window takes them is decided when they are taken from the queue.
+  std::deque<MSG> decidedWhenTaken;
 };
 
 InputState& State() {
@@ -74,8 +78,71 @@ UINT ClientMessage(MouseButton button, bool down) {
   }
 }
 
-void Queue(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  QueueInputMessage(StampMessage(window, message, wParam, lParam));
+void Queue(HWND window, UINT message, WPARAM wParam, LPARAM lParam, bool decideWhenTaken = false) {
+  const MSG stamped = StampMessage(window, message, wParam, lParam);
+  if (decideWhenTaken) State().decidedWhenTaken.push_back(stamped);
+  QueueInputMessage(stamped);
+}
+
+bool SameMessage(const MSG& a, const MSG& b) {
+  return a.hwnd == b.hwnd && a.message == b.message && a.wParam == b.wParam &&
+         a.lParam == b.lParam && a.time == b.time && a.pt.x == b.pt.x && a.pt.y == b.pt.y;
+}
+
+// Whether the message was queued to be decided on when it is taken; it is then no longer waited
+// for.
+bool TakeDecidedWhenTaken(const MSG& message) {
+  std::deque<MSG>& waiting = State().decidedWhenTaken;
+  const auto found = std::find_if(waiting.begin(), waiting.end(),
+                                  [&](const MSG& each) { return SameMessage(each, message); });
+  if (found == waiting.end()) return false;
+  waiting.erase(found);
+  return true;
+}
+
+bool IsPress(UINT message) {
+  switch (message) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONDBLCLK:
+    case WM_NCLBUTTONDOWN:
+    case WM_NCLBUTTONDBLCLK:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// A press in any window but the active one asks it (and, through the default processing, its
+// parents) about activation: a document window inside the active frame comes forward so. False
+// when the window eats the press.
+bool ActivateForPress(HWND target, LRESULT hit, UINT clientMessage) {
+  if (target == GetActiveWindow()) return true;
+  const HWND top = GetAncestorTopLevel(target);
+  const LRESULT answer = SendMessage(target, WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(top),
+                                     MAKELPARAM(static_cast<int32_t>(hit), clientMessage));
+  if (answer != MA_NOACTIVATE && answer != MA_NOACTIVATEANDEAT && top != GetActiveWindow())
+    SetActiveWindow(top);
+  return answer != MA_ACTIVATEANDEAT && answer != MA_NOACTIVATEANDEAT;
+}
+
+// A button message queued while its window's top-level window was disabled: taken once the
+// input before it has been handled, which may have ended what disabled it (a click on a modal
+// dialog's Cancel, with the next click right behind it). Still disabled, the window refuses it
+// and a press beeps; enabled, a press activates as it would have.
+bool DecideWhenTaken(const MSG& message) {
+  if (!IsWindow(message.hwnd) || !IsWindowEnabled(GetAncestorTopLevel(message.hwnd))) {
+    if (IsPress(message.message)) MessageBeep(0);
+    return false;
+  }
+  if (!IsPress(message.message)) return true;
+  const bool client = message.message < WM_NCMOUSEMOVE || message.message > WM_NCLBUTTONDBLCLK;
+  const LRESULT hit = client ? HTCLIENT : static_cast<LRESULT>(message.wParam);
+  const UINT clientMessage = client ? message.message : WM_LBUTTONDOWN;
+  return ActivateForPress(message.hwnd, hit, clientMessage) && IsWindow(message.hwnd);
 }
 
 bool IsDoubleClick(HWND window, int32_t button, POINT screen) {
@@ -91,8 +158,10 @@ bool IsDoubleClick(HWND window, int32_t button, POINT screen) {
 }
 
 // Finds the window a mouse event goes to and tells it about the cursor and activation. Answers
-// the target and hit-test code, or null when the event is swallowed.
-HWND RouteMouse(POINT screen, UINT clientMessage, bool buttonDown, LRESULT* hit) {
+// the target and hit-test code, or null when the event is swallowed. A button event for a window
+// whose top-level window is disabled is answered with `decideWhenTaken` set.
+HWND RouteMouse(POINT screen, UINT clientMessage, bool buttonDown, LRESULT* hit,
+                bool* decideWhenTaken = nullptr) {
   InputState& state = State();
   if (state.capture) {
     *hit = HTCLIENT;
@@ -103,21 +172,15 @@ HWND RouteMouse(POINT screen, UINT clientMessage, bool buttonDown, LRESULT* hit)
   *hit = SendMessage(target, WM_NCHITTEST, 0, MAKELPARAM(screen.x, screen.y));
   const HWND top = GetAncestorTopLevel(target);
   if (!IsWindowEnabled(top)) {
-    // A window behind a modal dialog: the cursor says no and a click only beeps.
+    // A window behind a modal dialog: the cursor says no. A button event is not refused yet: the
+    // input waiting before it may end the dialog (see DecideWhenTaken).
     SendMessage(target, WM_SETCURSOR, reinterpret_cast<WPARAM>(target),
                 MAKELPARAM(HTERROR, clientMessage));
-    if (buttonDown) MessageBeep(0);
-    return nullptr;
+    if (decideWhenTaken == nullptr || !IsWindow(target)) return nullptr;
+    *decideWhenTaken = true;
+    return target;
   }
-  // A press in any window but the active one asks it (and, through the default processing, its
-  // parents) about activation: a document window inside the active frame comes forward so.
-  if (buttonDown && target != GetActiveWindow()) {
-    const LRESULT answer = SendMessage(target, WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(top),
-                                       MAKELPARAM(static_cast<int32_t>(*hit), clientMessage));
-    if (answer != MA_NOACTIVATE && answer != MA_NOACTIVATEANDEAT && top != GetActiveWindow())
-      SetActiveWindow(top);
-    if (answer == MA_ACTIVATEANDEAT || answer == MA_NOACTIVATEANDEAT) return nullptr;
-  }
+  if (buttonDown && !ActivateForPress(target, *hit, clientMessage)) return nullptr;
   if (!IsWindow(target)) return nullptr;
   SendMessage(target, WM_SETCURSOR, reinterpret_cast<WPARAM>(target),
               MAKELPARAM(static_cast<int32_t>(*hit), clientMessage));
@@ -223,13 +286,14 @@ void InjectMouseButton(MouseButton button, bool down, POINT screen) {
   SetKey(state.async, KeyOf(button), down);
   UINT message = ClientMessage(button, down);
   LRESULT hit = HTNOWHERE;
-  const HWND target = RouteMouse(screen, message, down, &hit);
+  bool decideWhenTaken = false;
+  const HWND target = RouteMouse(screen, message, down, &hit, &decideWhenTaken);
   if (!target) return;
   const int32_t buttonIndex = static_cast<int32_t>(button);
   if (hit != HTCLIENT) {
     if (button != MouseButton::kLeft) return;
     Queue(target, down ? WM_NCLBUTTONDOWN : WM_NCLBUTTONUP, static_cast<WPARAM>(hit),
-          MAKELPARAM(screen.x, screen.y));
+          MAKELPARAM(screen.x, screen.y), decideWhenTaken);
     return;
   }
   if (down) {
@@ -246,7 +310,8 @@ void InjectMouseButton(MouseButton button, bool down, POINT screen) {
   }
   POINT client = screen;
   ScreenToClient(target, &client);
-  Queue(target, message, MouseKeyFlags(state.async), MAKELPARAM(client.x, client.y));
+  Queue(target, message, MouseKeyFlags(state.async), MAKELPARAM(client.x, client.y),
+        decideWhenTaken);
 }
 
 void InjectMouseWheel(POINT screen, int32_t delta) {
@@ -343,17 +408,19 @@ int32_t CharacterOfKey(int32_t key) {
   }
 }
 
-void NoteInputMessageTaken(const MSG& message) {
+bool NoteInputMessageTaken(const MSG& message) {
+  // The synchronous state follows the buttons even through a message the window refuses.
+  const bool delivered = !TakeDecidedWhenTaken(message) || DecideWhenTaken(message);
   InputState& state = State();
   switch (message.message) {
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
       SetKey(state.sync, static_cast<int32_t>(message.wParam), true);
-      return;
+      return delivered;
     case WM_KEYUP:
     case WM_SYSKEYUP:
       SetKey(state.sync, static_cast<int32_t>(message.wParam), false);
-      return;
+      return delivered;
     default:
       break;
   }
@@ -365,12 +432,15 @@ void NoteInputMessageTaken(const MSG& message) {
   }
   if (message.message == WM_NCLBUTTONDOWN) SetKey(state.sync, VK_LBUTTON, true);
   if (message.message == WM_NCLBUTTONUP) SetKey(state.sync, VK_LBUTTON, false);
+  return delivered;
 }
 
 void ForgetWindowInput(HWND window) {
   InputState& state = State();
   if (state.capture == window) state.capture = nullptr;
   if (state.lastDownWindow == window) state.lastDownWindow = nullptr;
+  // Its queued messages go with it.
+  std::erase_if(state.decidedWhenTaken, [&](const MSG& each) { return each.hwnd == window; });
 }
 
 void ResetInputState() {

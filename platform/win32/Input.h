@@ -2,9 +2,10 @@
 // Mouse and keyboard input. Presenters and tests inject what the user does; the layer keeps the
 // physical (asynchronous) state at once, finds the target window (capture, hit testing, the
 // enabled state of the top-level window), sends WM_SETCURSOR and WM_MOUSEACTIVATE, detects double
-// clicks and queues the messages. The key state that GetKeyState answers follows the messages as
-// they are taken from the queue; GetAsyncKeyState answers the physical state, the desktop's
-// waiting events taken in first. A loop that tracks the mouse needs the queue beside it
+// clicks and queues the messages; a button message for a disabled window is decided on when it
+// is taken. The key state that GetKeyState answers follows the messages as they are taken from
+// the queue; GetAsyncKeyState answers the physical state, the desktop's waiting events taken in
+// first. A loop that tracks the mouse needs the queue beside it
 // (WaitingLeftRelease): the physical state runs ahead of the moves still waiting to be taken.
 
 #include <cstdint>
@@ -49,4 +50,7 @@ void InjectKeyStroke(int32_t virtualKey);
 // -1 for a key without one.
 int32_t CharacterOfKey(int32_t virtualKey);
 // For the message queue: an input message is being taken, so the synchronous state follows it.
-void NoteInputMessageTaken(const MSG& message);
+// False when its window refuses it: a button message that came while the window's top-level
+// window was disabled is decided on now, once the input before it has been handled (a modal
+// dialog that a click before it ended no longer stands in its way).
+bool NoteInputMessageTaken(const MSG& message);

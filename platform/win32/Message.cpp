@@ -73,7 +73,8 @@ bool TakeFrom(std::deque<MSG>& queue, MSG* out, HWND filter, UINT first, UINT la
     *out = candidate;
     if (remove) {
       queue.erase(queue.begin() + static_cast<std::ptrdiff_t>(i));
-      if (isInput) NoteInputMessageTaken(*out);
+      // The input layer may refuse a message it addressed before the input ahead of it was handled.
+      if (isInput && !NoteInputMessageTaken(*out)) continue;
     }
     return true;
   }

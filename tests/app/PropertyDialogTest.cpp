@@ -372,11 +372,11 @@ TEST_F(PropertyDialogTest, TheDialogFollowsUndoTheSelectionAndTheWorldGoing) {
   settle();
   EXPECT_EQ(GetWindowTextString(field), "Wheel");
 
-  // The document closes before the dialog: the dialog forgets its world and empties nothing
-  // that is gone.
+  // The document closes before the dialog: the dialog forgets its world and shows nothing of it.
   document_.reset();
   EXPECT_EQ(window->GetWorld(), nullptr);
   settle();
+  EXPECT_EQ(GetWindowTextString(field), "") << "the dialog shows an object of a world gone";
   DestroyWindow(dialog);
 }
 

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -168,6 +170,35 @@ TEST_F(AlertTest, QuestionsAreAnsweredYesOrNo) {
   AnswerWith(VK_RETURN);
   EXPECT_EQ(ShowAlert(3), IDOK);
   EXPECT_EQ(shownText_, "No placeholder");
+}
+
+// Without windows nobody could answer a box: each alert is a line of the stream, answered at once
+// as not going ahead would be; no box opens and the alert-free flag stays set.
+TEST_F(AlertTest, WithoutWindowsAlertsAreWrittenAndAnsweredAtOnce) {
+  char* written = nullptr;
+  size_t size = 0;
+  std::FILE* stream = open_memstream(&written, &size);
+  ASSERT_NE(stream, nullptr);
+  {
+    const TWindowlessAlerts windowless(stream);
+    EXPECT_TRUE(AlertsAreWindowless());
+    // A box, were one shown, would be answered Yes.
+    AnswerWith('Y');
+    SetAlertTexts(Str255("Stop"), Str255(), Str255(), Str255());
+    EXPECT_FALSE(AskYesNo(130, 0));
+    EXPECT_TRUE(WarnMayCancel(Str255("Too thin\nto draw."), true));
+    FailureDetailText() = Str255("world.yb");
+    ErrorAlert(-34, 0x7F61000D);
+    EXPECT_FALSE(answered_) << "a box was shown";
+    EXPECT_EQ(AlertFreeFlag(), 1);
+  }
+  EXPECT_FALSE(AlertsAreWindowless());
+  std::fclose(stream);
+  EXPECT_EQ(std::string(written, size),
+            "Yarrowby: Only Stop (answered No)\n"
+            "Yarrowby: Too thin to draw. (answered Cancel)\n"
+            "Yarrowby: E:Disk full R:Free some space M:saving the world D:world.yb\n");
+  std::free(written);
 }
 
 }  // namespace

@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -20,16 +19,6 @@
 
 namespace scenario {
 namespace {
-
-// Places in the Tools menu, all of them below its three separators.
-constexpr int kToolsSeparators = 3;
-constexpr int kSlotItem = 22;
-constexpr int kCurvedSlotItem = 23;
-constexpr int kGearPairItem = 24;
-constexpr int kForceItem = 27;
-constexpr int kTorqueItem = 28;
-// The circle tool stands below the first separator only.
-constexpr int kCircleItem = 7;
 
 struct Spot {
   int x = 0, y = 0;
@@ -103,17 +92,14 @@ class ConstraintTools : public window_seen::WorldWindowScenario {
     }
   };
 
-  // The program started on a private copy of the sample under a name of its own, so that what
-  // one scenario saves never reaches another, and the sample found on the screen.
+  // The program on a private copy of the sample, and the sample found on the screen.
   SampleSeen StartOnCopy(const std::string& name) {
     SampleSeen seen;
-    std::filesystem::copy_file(Home().Sample("spring-and-pin.yb"), Home().Sample(name),
-                               std::filesystem::copy_options::overwrite_existing);
-    EXPECT_TRUE(Start(name));
-    EXPECT_TRUE(Me().WaitUntil([] { return Me().ShownWindows() == 1; }))
-        << "windows besides the main one stayed shown";
-    EXPECT_TRUE(Settle());
-    seen.saved = SaveAndRead(name);
+    if (::testing::AssertionResult opened = OpenCopy(name); !opened) {
+      ADD_FAILURE() << opened.message();
+      return seen;
+    }
+    seen.saved = Opened();
     const std::vector<SavedBody> boxes = seen.saved.BodiesOfKind("TRectangle");
     const std::vector<SavedBody> wheels = seen.saved.BodiesOfKind("TOval");
     if (boxes.size() != 1 || wheels.size() != 1) {
@@ -123,8 +109,8 @@ class ConstraintTools : public window_seen::WorldWindowScenario {
     seen.box = boxes[0];
     seen.wheel = wheels[0];
     const double scale = seen.saved.scale;
-    seen.boxSide = static_cast<int>(std::lround(seen.box.width * scale));
-    const Box outline = FindOutline(Me().Grab(Frame()), seen.boxSide, seen.boxSide);
+    seen.boxSide = Pixels(seen.box.width);
+    const Box outline = OutlineOf("TRectangle");
     if (outline.Empty()) {
       ADD_FAILURE() << "no box on the screen";
       return seen;
@@ -137,18 +123,7 @@ class ConstraintTools : public window_seen::WorldWindowScenario {
     return seen;
   }
 
-  // Ctrl+S, then the saved world read back.
-  SavedWorld SaveAndRead(const std::string& name) {
-    Me().Control("s");
-    EXPECT_TRUE(Settle());
-    return ReadSavedWorld(Home().Sample(name));
-  }
-
-  ::testing::AssertionResult Tool(int item, int separators = kToolsSeparators) {
-    const ::testing::AssertionResult chosen = ChooseMenu(MenuTitleX("Tools"), item, separators);
-    if (!chosen) return chosen;
-    return Me().Idle();
-  }
+  ::testing::AssertionResult Tool(const std::string& label) { return Choose({"Tools", label}); }
 
   // The pointer brought to the spot, and seen there by the program, before the click, as a hand
   // moves it.
@@ -170,18 +145,17 @@ int CountOn(const SavedWorld& saved, const std::string& kind, const std::vector<
 // A slot dragged along the box, from its left part to its right part: the box carries the
 // slot, and the slot's other end, which may not lie on the box as well, holds the background.
 TEST_F(ConstraintTools, ASlotDraggedAlongTheBoxHoldsIt) {
-  const std::string name = "slotted.yb";
-  const SampleSeen seen = StartOnCopy(name);
+  const SampleSeen seen = StartOnCopy("slotted.yb");
   ASSERT_FALSE(HasFailure());
   const int inside = seen.boxSide * 3 / 10;
   ASSERT_GE(inside, 6) << "the box is too small to drag along";
   const Spot from{seen.boxCentre.x - inside, seen.boxCentre.y + inside};
   const Spot to{seen.boxCentre.x + inside, seen.boxCentre.y + inside};
-  ASSERT_TRUE(Tool(kSlotItem));
+  ASSERT_TRUE(Tool("Slot"));
   Me().SlowDrag(from.x, from.y, to.x, to.y);
   ASSERT_TRUE(Settle());
 
-  const SavedWorld saved = SaveAndRead(name);
+  const SavedWorld saved = SaveAndRead();
   ASSERT_EQ(saved.ConstraintsOfKind("TSlot").size(), 1u) << saved.Description();
   EXPECT_EQ(CountOn(saved, "TSlot", {seen.box.id, 0}), 1) << saved.Description();
 }
@@ -191,8 +165,7 @@ TEST_F(ConstraintTools, ASlotDraggedAlongTheBoxHoldsIt) {
 // carried by the box where the sketch began and holding the background there. The clicks lie
 // on the world's grid, measured from the box's middle, where the first one snaps to.
 TEST_F(ConstraintTools, ACurvedSlotClickedPointByPointHoldsTheBox) {
-  const std::string name = "curved-slot.yb";
-  const SampleSeen seen = StartOnCopy(name);
+  const SampleSeen seen = StartOnCopy("curved-slot.yb");
   ASSERT_FALSE(HasFailure());
   const Spot onBox = seen.InBox();
   const TVector secondOff(-0.3, -0.4), thirdOff(-0.7, -0.1);
@@ -200,7 +173,7 @@ TEST_F(ConstraintTools, ACurvedSlotClickedPointByPointHoldsTheBox) {
   const Spot third = seen.FromBox(thirdOff.x, thirdOff.y);
   const Box watched = Around(onBox, {third.x, second.y}, 10);
   const Picture before = Me().Grab(watched);
-  ASSERT_TRUE(Tool(kCurvedSlotItem));
+  ASSERT_TRUE(Tool("Curved Slot"));
   for (const Spot& click : {onBox, second, third, third}) {
     ClickAndWait(click);
     if (HasFatalFailure()) return;
@@ -208,12 +181,12 @@ TEST_F(ConstraintTools, ACurvedSlotClickedPointByPointHoldsTheBox) {
   ASSERT_TRUE(Settle());
   EXPECT_GT(before.Differences(Me().Grab(watched)), 200) << "no curve drawn";
 
-  const SavedWorld saved = SaveAndRead(name);
+  const SavedWorld saved = SaveAndRead();
   ASSERT_EQ(saved.ConstraintsOfKind("TCurvedSlot").size(), 1u) << saved.Description();
   EXPECT_EQ(CountOn(saved, "TCurvedSlot", {seen.box.id, 0}), 1) << saved.Description();
   // The curve goes with its first point, which may snap onto the box's hot point: the other
   // points keep their places relative to it, as clicked.
-  const std::vector<std::vector<TVector>> curves = CurvedSlotControlPoints(Home().Sample(name));
+  const std::vector<std::vector<TVector>> curves = CurvedSlotControlPoints(CopyPath());
   ASSERT_EQ(curves.size(), 1u);
   ASSERT_EQ(curves[0].size(), 3u) << "the curve does not pass through the three clicks alone";
   const double pixel = 1.0 / saved.scale;
@@ -227,28 +200,27 @@ TEST_F(ConstraintTools, ACurvedSlotClickedPointByPointHoldsTheBox) {
 // A circle sketched right of the wheel, then a gear pair dragged from the wheel to it: one gear
 // joining the two circles, the wheel first.
 TEST_F(ConstraintTools, AGearPairDraggedBetweenTwoCirclesJoinsThem) {
-  const std::string name = "geared.yb";
-  const SampleSeen seen = StartOnCopy(name);
+  const SampleSeen seen = StartOnCopy("geared.yb");
   ASSERT_FALSE(HasFailure());
   // Half the wheel's size, right of it.
   const int radius = seen.wheelRadius / 2;
   const Spot corner{seen.wheelCentre.x + seen.wheelRadius + 40, seen.wheelCentre.y - radius};
   const Spot opposite{corner.x + 2 * radius, corner.y + 2 * radius};
-  ASSERT_TRUE(Tool(kCircleItem, 1));
+  ASSERT_TRUE(Tool("Circle"));
   Me().SlowDrag(corner.x, corner.y, opposite.x, opposite.y);
   ASSERT_TRUE(Settle());
-  const SavedWorld sketched = SaveAndRead(name);
+  const SavedWorld sketched = SaveAndRead();
   std::vector<SavedBody> circles = sketched.BodiesOfKind("TOval");
   ASSERT_EQ(circles.size(), 2u) << sketched.Description();
   const SavedBody& added = circles[0].id == seen.wheel.id ? circles[1] : circles[0];
 
   const Spot fromWheel = seen.InWheel();
   const Spot toCircle{corner.x + radius, corner.y + radius};
-  ASSERT_TRUE(Tool(kGearPairItem));
+  ASSERT_TRUE(Tool("Gear Pair"));
   Me().SlowDrag(fromWheel.x, fromWheel.y, toCircle.x, toCircle.y);
   ASSERT_TRUE(Settle());
 
-  const SavedWorld saved = SaveAndRead(name);
+  const SavedWorld saved = SaveAndRead();
   ASSERT_EQ(saved.ConstraintsOfKind("TGear").size(), 1u) << saved.Description();
   EXPECT_EQ(CountOn(saved, "TGear", {seen.wheel.id, added.id}), 1) << saved.Description();
 }
@@ -257,14 +229,13 @@ TEST_F(ConstraintTools, AGearPairDraggedBetweenTwoCirclesJoinsThem) {
 // box and the saved force lies on the box. A torque clicked onto the wheel (the gesture ended by
 // a second click there) is drawn there and saved between the wheel and the background.
 TEST_F(ConstraintTools, AForceClickedOntoTheBoxAndATorqueOntoTheWheelLieOnThem) {
-  const std::string name = "pushed.yb";
-  const SampleSeen seen = StartOnCopy(name);
+  const SampleSeen seen = StartOnCopy("pushed.yb");
   ASSERT_FALSE(HasFailure());
   const Spot onBox = seen.InBox();
   const Spot tail{onBox.x, onBox.y + 60};
   const Box watched = Around(onBox, tail, 12);
   const Picture before = Me().Grab(watched);
-  ASSERT_TRUE(Tool(kForceItem));
+  ASSERT_TRUE(Tool("Force"));
   ClickAndWait(onBox);
   ClickAndWait(tail);
   ASSERT_TRUE(Settle());
@@ -275,13 +246,13 @@ TEST_F(ConstraintTools, AForceClickedOntoTheBoxAndATorqueOntoTheWheelLieOnThem) 
   const Spot onWheel = seen.InWheel();
   const Box aroundWheel = Around(onWheel, onWheel, 12);
   const Picture wheelBefore = Me().Grab(aroundWheel);
-  ASSERT_TRUE(Tool(kTorqueItem));
+  ASSERT_TRUE(Tool("Torque"));
   ClickAndWait(onWheel);
   ClickAndWait(onWheel);
   ASSERT_TRUE(Settle());
   EXPECT_GE(wheelBefore.Differences(Me().Grab(aroundWheel)), 10) << "no torque drawn on the wheel";
 
-  const SavedWorld saved = SaveAndRead(name);
+  const SavedWorld saved = SaveAndRead();
   ASSERT_EQ(saved.ConstraintsOfKind("TForce").size(), 1u) << saved.Description();
   EXPECT_EQ(CountOn(saved, "TForce", {seen.box.id}), 1) << saved.Description();
   ASSERT_EQ(saved.ConstraintsOfKind("TTorque").size(), 1u) << saved.Description();

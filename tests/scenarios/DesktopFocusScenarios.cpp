@@ -1,14 +1,18 @@
 // The program on a bare desktop, where nothing but the program decides which window has the
 // keyboard and which window is in front: tool tips, menus and dropped lists leave the keyboard
-// with the active window, an alert stays in front of every other window until it is answered,
-// a combo box's list drops and is chosen from by mouse and by keys, a floating window stays in
-// front of the frame and comes back painted, and a quit after all of them says nothing.
+// with the active window, a tip goes when the pointer leaves the window, an alert stays in front
+// of every other window until it is answered, a modal dialog keeps the keys and clicks from the
+// floating windows and the first click after it acts, a combo box's list drops and is chosen
+// from by mouse and by keys, a floating window stays in front of the frame and comes back
+// painted, and a quit after all of them says nothing.
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "platform/win32/MenuLayout.h"
 #include "platform/win32/Window.h"
+#include "tests/scenarios/BodiesSeen.h"
 #include "tests/scenarios/Harness.h"
 
 // Last: Xlib's macros would clash with the names above.
@@ -19,6 +23,8 @@ namespace {
 
 constexpr char kSampleTitle[] = "Yarrowby - spring-and-pin.yb";
 constexpr char kEditorTitle[] = "Script Editor - (Untitled)";
+// From one button of the main tool bar to the next (New, Open, Save).
+constexpr int kButtonStep = 23;
 
 // Asks the program whether it is idle, as Person::Idle does, without waiting for the answer: a
 // driver may ask just as the program quits.
@@ -33,17 +39,13 @@ void AskWhetherIdle(XDisplay* display, XWindowId window) {
   XFlush(display);
 }
 
-class DesktopFocus : public Scenario {
+class DesktopFocus : public SampleScenario {
  protected:
   // A fresh program on the sample, alone on the desktop once its splash window has gone.
   ::testing::AssertionResult StartAlone() {
-    const ::testing::AssertionResult started = Start();
+    const ::testing::AssertionResult started = StartOnSample("spring-and-pin.yb");
     if (!started) return started;
-    if (!Me().WaitUntil([] { return Me().ShownWindows() == 1; }))
-      return ::testing::AssertionFailure() << "windows besides the main one stayed shown";
-    if (!Me().WaitUntil([] { return Me().FocusedTitle() == kSampleTitle; }))
-      return ::testing::AssertionFailure() << "the main window never took the keyboard";
-    return ::testing::AssertionSuccess();
+    return KeyboardWith(kSampleTitle);
   }
   ::testing::AssertionResult KeyboardWith(const std::string& title) {
     if (Me().WaitUntil([&] { return Me().FocusedTitle() == title; }))
@@ -57,15 +59,23 @@ class DesktopFocus : public Scenario {
   // A point of the world's window well away from the windows that open over the frame's middle.
   int WorldX() const { return Frame().x + Frame().width * 3 / 4; }
   int WorldY() const { return Frame().y + Frame().height * 3 / 4; }
-  // Window > Properties: Properties follows Cascade, Tile, Arrange Icons, Show Clipboard and a
-  // separator.
-  ::testing::AssertionResult OpenProperties() {
-    const ::testing::AssertionResult chosen = ChooseMenu(MenuTitleX("Window"), 4, 1);
+  // Window > Properties, or another of the floating windows.
+  ::testing::AssertionResult OpenFloating(const std::string& title = "Properties") {
+    const ::testing::AssertionResult chosen = Click({"Window", title});
     if (!chosen) return chosen;
-    if (!Me().WaitUntil([] { return Me().WindowTitled("Properties") != 0; }))
-      return ::testing::AssertionFailure() << "the Properties window did not open";
+    if (!Me().WaitUntil([&] { return Me().WindowTitled(title) != 0; }))
+      return ::testing::AssertionFailure() << "the " << title << " window did not open";
     return Me().Idle();
   }
+  ::testing::AssertionResult OpenProperties() { return OpenFloating(); }
+  // A property dialog's Cancel button, at its bottom right corner; nothing waits for the click.
+  static void ClickCancel(const std::string& title) {
+    const Box dialog = Me().Place(Me().WindowTitled(title));
+    Me().Click(dialog.Right() - 62, dialog.Bottom() - 26);
+  }
+  // The main tool bar's first button (New), just below the menu bar.
+  int NewButtonX() const { return Frame().x + GetSystemMetrics(SM_CXFRAME) + 12; }
+  int NewButtonY() const { return BarTop() + GetSystemMetrics(SM_CYMENU) + 12; }
   // A clean end: status 0 and nothing said.
   void ExpectCleanEnd() {
     RunningProgram* program = Program();
@@ -78,10 +88,8 @@ class DesktopFocus : public Scenario {
 
 TEST_F(DesktopFocus, TipsMenusAndDialogsLeaveTheKeyboardWhereItBelongs) {
   ASSERT_TRUE(StartAlone());
-  // The tool bar's first button (New), just below the menu bar: hovered until its tip shows.
-  const int buttonX = Frame().x + GetSystemMetrics(SM_CXFRAME) + 12;
-  const int buttonY = BarTop() + GetSystemMetrics(SM_CYMENU) + 12;
-  Me().MoveTo(buttonX, buttonY);
+  // The tool bar's first button (New): hovered until its tip shows.
+  Me().MoveTo(NewButtonX(), NewButtonY());
   ASSERT_TRUE(Me().WaitUntil([] { return Me().ShownWindows() == 2; })) << "no tip showed";
   EXPECT_EQ(Me().FocusedTitle(), kSampleTitle) << "the tip took the keyboard";
   Me().MoveTo(WorldX(), WorldY());
@@ -89,11 +97,11 @@ TEST_F(DesktopFocus, TipsMenusAndDialogsLeaveTheKeyboardWhereItBelongs) {
   ASSERT_TRUE(Me().Idle());
   EXPECT_TRUE(KeyboardWith(kSampleTitle)) << "after the tip";
 
-  // A menu opened and closed again by a click on the status bar; then Ctrl+A selects the world's
-  // objects, which shows on the screen.
-  Me().Click(Frame().x + MenuTitleX("Edit"), BarTop() + GetSystemMetrics(SM_CYMENU) / 2);
+  // A menu opened, with its Properties submenu, and closed again by a click on the status bar;
+  // then Ctrl+A selects the world's objects, which shows on the screen.
+  ASSERT_TRUE(Click({"Edit", "Properties"}));
   ASSERT_TRUE(Me().Idle());
-  ASSERT_EQ(Me().ShownWindows(), 2) << "the Edit menu did not open";
+  ASSERT_GT(Me().ShownWindows(), 1) << "the Edit menu did not open";
   Me().Click(Frame().x + Frame().width / 2, Frame().Bottom() - GetSystemMetrics(SM_CYFRAME) - 6);
   ASSERT_TRUE(Me().Idle());
   ASSERT_EQ(Me().ShownWindows(), 1) << "the Edit menu stayed open";
@@ -103,9 +111,8 @@ TEST_F(DesktopFocus, TipsMenusAndDialogsLeaveTheKeyboardWhereItBelongs) {
   ASSERT_TRUE(Me().Idle());
   EXPECT_NE(Me().Grab(Frame()), unselected) << "Ctrl+A did nothing after the menu";
 
-  // Edit > New Button...: New Button follows Can't Undo, Cut, Copy, Paste, Delete, Duplicate,
-  // Select All and Font, with three separators. Its dialog takes the keys: Escape closes it.
-  ASSERT_TRUE(ChooseMenu(MenuTitleX("Edit"), 8, 3));
+  // Edit > New Button...: its dialog takes the keys, and Escape closes it.
+  ASSERT_TRUE(Click({"Edit", "New Button..."}));
   ASSERT_TRUE(Me().WaitUntil([] { return Me().WindowTitled("Button Action") != 0; }))
       << "the New Button dialog did not open";
   EXPECT_TRUE(KeyboardWith("Button Action"));
@@ -123,9 +130,9 @@ TEST_F(DesktopFocus, TipsMenusAndDialogsLeaveTheKeyboardWhereItBelongs) {
 
 TEST_F(DesktopFocus, AnAlertStaysInFrontOfEveryWindowUntilItIsAnswered) {
   ASSERT_TRUE(StartAlone());
-  // Script > New Script, the second item, opens the Script Editor: moved down over the middle of
-  // the frame, where the alerts come, it has a script that does not compile typed in.
-  ASSERT_TRUE(ChooseMenu(MenuTitleX("Script"), 1, 0));
+  // Script > New Script opens the Script Editor: moved down over the middle of the frame, where
+  // the alerts come, it has a script that does not compile typed in.
+  ASSERT_TRUE(Click({"Script", "New Script"}));
   ASSERT_TRUE(KeyboardWith(kEditorTitle)) << "the Script Editor did not open";
   ASSERT_TRUE(Me().Idle());
   const Box before = Me().Place(Me().WindowTitled(kEditorTitle));
@@ -184,6 +191,60 @@ TEST_F(DesktopFocus, AnAlertStaysInFrontOfEveryWindowUntilItIsAnswered) {
   }
   EXPECT_GE(alerts, 1);
   EXPECT_EQ(Me().ShownWindows(), 2);
+}
+
+// The click right behind the one on the spring dialog's Cancel, as a quick hand gives it, acts:
+// the tool bar's Open button opens its dialog. The box's Body Properties dialog, opened by a
+// double click, runs modally over the Position window: a click on the Position window leaves the
+// keyboard with the dialog, 120 typed then is not the box's x, and Cancel leaves the box where
+// it was. A tip then goes when the pointer leaves the main window.
+TEST_F(DesktopFocus, AModalDialogKeepsInputFromTheFloatingWindowsAndTheNextClickActs) {
+  ASSERT_TRUE(OpenCopy("focus-modal.yb"));
+  const std::vector<SavedBody> opened = Opened().BodiesOfKind("TRectangle");
+  ASSERT_EQ(opened.size(), 1u) << Opened().Description();
+  // The click right behind the one on the spring dialog's Cancel.
+  Me().DoubleClick(Frame().x + (spring_and_pin::kAnchorX + spring_and_pin::kBoxX) / 2,
+                   Frame().y + spring_and_pin::kObjectsY);
+  ASSERT_TRUE(KeyboardWith("Spring Properties")) << "the double click opened no dialog";
+  ASSERT_TRUE(Me().Idle());
+  ClickCancel("Spring Properties");
+  Me().Click(NewButtonX() + kButtonStep, NewButtonY());  // Open
+  ASSERT_TRUE(KeyboardWith("Open a world")) << "the click right after Cancel was lost";
+  Me().Key("Escape");
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().ShownWindows() == 1; }));
+  ASSERT_TRUE(Me().Idle());
+
+  ASSERT_TRUE(OpenFloating("Position"));
+  const Box position = Me().Place(Me().WindowTitled("Position"));
+  const int shown = Me().ShownWindows();
+
+  // Off the middle of the box, where its point's mark stands.
+  const int offMiddle = Pixels(0.03);
+  Me().DoubleClick(Frame().x + spring_and_pin::kBoxX + offMiddle,
+                   Frame().y + spring_and_pin::kObjectsY + offMiddle);
+  ASSERT_TRUE(KeyboardWith("Body Properties")) << "the double click opened no dialog";
+  ASSERT_TRUE(Me().Idle());
+  // The Position window's X field, which the dialog does not cover.
+  Me().Click(position.x + 177, position.y + 45);
+  ASSERT_TRUE(Me().Idle());
+  EXPECT_EQ(Me().FocusedTitle(), "Body Properties") << "a window under the dialog took the keys";
+  Me().Type("120");
+  ClickCancel("Body Properties");
+  ASSERT_TRUE(Me().WaitUntil([&] { return Me().ShownWindows() == shown; }))
+      << "Cancel did not close the dialog";
+  ASSERT_TRUE(Me().Idle());
+  const SavedWorld saved = SaveAndRead();
+  ASSERT_EQ(saved.failure, "");
+  const std::vector<SavedBody> boxes = saved.BodiesOfKind("TRectangle");
+  ASSERT_EQ(boxes.size(), 1u) << saved.Description();
+  EXPECT_DOUBLE_EQ(boxes[0].x, opened[0].x) << "the box moved under a cancelled dialog";
+
+  // A tip, shown while the pointer rests on its button, goes when the pointer leaves the window.
+  Me().MoveTo(NewButtonX(), NewButtonY());
+  ASSERT_TRUE(Me().WaitUntil([&] { return Me().ShownWindows() == shown + 1; })) << "no tip showed";
+  Me().MoveTo(0, 0);
+  EXPECT_TRUE(Me().WaitUntil([&] { return Me().ShownWindows() == shown; }))
+      << "the tip stayed when the pointer left the window";
 }
 
 TEST_F(DesktopFocus, AComboBoxDropsAndIsChosenFromByMouseAndByKeys) {
@@ -264,8 +325,7 @@ TEST_F(DesktopFocus, AFloatingWindowStaysInFrontOfTheFrameAndComesBackPainted) {
 
 TEST_F(DesktopFocus, AQuitAfterTipsMenusAndFloatingWindowsIsSilent) {
   ASSERT_TRUE(StartAlone());
-  Me().MoveTo(Frame().x + GetSystemMetrics(SM_CXFRAME) + 12,
-              BarTop() + GetSystemMetrics(SM_CYMENU) + 12);
+  Me().MoveTo(NewButtonX(), NewButtonY());
   ASSERT_TRUE(Me().WaitUntil([] { return Me().ShownWindows() == 2; })) << "no tip showed";
   ASSERT_TRUE(OpenProperties());
   Me().Click(WorldX(), WorldY());

@@ -1,7 +1,8 @@
 // Dialogs that took no input: the World menu's Other... count dialogs take the number typed and
 // the saved world keeps it; the point table of a polygon with more vertices than it shows takes
 // what is typed into the clicked cell, and after a scroll into the cell clicked then, never into
-// a row the editor stood on before.
+// a row the editor stood on before; the world's own dialogs keep a value typed into a field when
+// the next click goes to a radio button or a check box.
 
 #include <algorithm>
 #include <cmath>
@@ -9,40 +10,65 @@
 #include <utility>
 #include <vector>
 
-#include "app/TApp.h"
 #include "bodies/Polygon.h"
 #include "bodies/Table.h"
 #include "core/Tag.h"
 #include "model/world/QVDoc.h"
-#include "platform/win32/MenuLayout.h"
 #include "platform/win32/Window.h"
 #include "tests/app/ProgramDocuments.h"
+#include "tests/scenarios/BodiesSeen.h"
 #include "tests/scenarios/Harness.h"
 
 namespace scenario {
 namespace {
 
-constexpr char kSample[] = "spring-and-pin.yb";
 constexpr char kManyVertices[] = "many-vertices.yb";
 constexpr int kVertices = 30;
 
-// The program's resources and units in this process, for reading and writing documents.
-class DocumentClasses {
- public:
-  DocumentClasses() {
-    app_.LoadResourceDlls();
-    app_.InitUnits();
-  }
-  ~DocumentClasses() {
-    app_.TermUnits();
-    app_.FreeResourceDlls();
-  }
-  DocumentClasses(const DocumentClasses&) = delete;
-  DocumentClasses& operator=(const DocumentClasses&) = delete;
-
- private:
-  TApp app_;
+// A place on a dialog in the dialog units of its template.
+struct DialogSpot {
+  int x = 0, y = 0;
 };
+
+// A world dialog as its template lays it out: its title and the size of its inside, in dialog
+// units, and the spots clicked on it: what makes the field take a value (none: {0, 0}), the
+// field, the box or button clicked after typing, OK.
+struct WorldDialog {
+  const char* item;  // under Edit > Properties
+  const char* title;
+  DialogSpot size;
+  DialogSpot first, field, box, ok;
+};
+
+// Simulation: the animation step's Fixed button and field, "Warn when a run is inaccurate".
+constexpr WorldDialog kSimulation{"World Simulation...", "Simulation", {212, 172},
+                                  {149, 73}, {186, 72}, {30, 127}, {121, 159}};
+// Numbers and Units: the digits' field and the numbers' Fixed button.
+constexpr WorldDialog kNumbers{"Numbers and Units...", "Numbers and Units", {304, 196},
+                               {}, {76, 14}, {66, 33}, {213, 183}};
+// View: the scale's field and the grid's check box.
+constexpr WorldDialog kView{"World View...", "View", {212, 100},
+                            {}, {86, 14}, {30, 31}, {121, 87}};
+
+// What the world dialogs set, as the saved world keeps it.
+struct SavedSettings {
+  double animationStep = 0.0;  // seconds
+  int32_t digits = 0;
+  double viewScale = 0.0;  // screen lengths per world length
+};
+
+SavedSettings ReadSettings(const std::string& path) {
+  const ProgramUnits units;
+  TQVDoc saved;
+  saved.ReadDocument(path);
+  SavedSettings settings;
+  if (TLink* engine = saved.World().GetEngineObject(); engine != nullptr)
+    engine->GetNumberProperty(MakeTag("dt_/"), settings.animationStep, nullptr);
+  if (TLink* handler = saved.World().GetUnitHandler(); handler != nullptr)
+    handler->GetIntProperty(MakeTag("  ##"), settings.digits, nullptr);
+  saved.World().GetNumberProperty(MakeTag("zSca"), settings.viewScale, nullptr);
+  return settings;
+}
 
 TPolygon* PolygonOf(TQVDoc& document) {
   for (TLink* object : document.World().Objects())
@@ -125,25 +151,47 @@ TableSeen SeeTable(const Picture& window) {
   return seen;
 }
 
-class DialogFaults : public Scenario {
+class DialogFaults : public SampleScenario {
  protected:
-  // Opens a submenu of the World menu (its item below `items` items and `separators`
-  // separators) and chooses its item below `below` items.
-  ::testing::AssertionResult ChooseInWorldSubmenu(int items, int separators, int below) {
-    const std::vector<Box> before = Me().ShownPlaces();
-    const ::testing::AssertionResult opened = ChooseMenu(MenuTitleX("World"), items, separators);
-    if (!opened) return opened;
-    if (!Me().Idle()) return ::testing::AssertionFailure() << "the program stayed busy";
-    Box submenu;
-    for (const Box& place : Me().ShownPlaces())
-      if (std::find(before.begin(), before.end(), place) == before.end() && place.x > submenu.x)
-        submenu = place;
-    if (submenu.Empty()) return ::testing::AssertionFailure() << "the submenu did not open";
-    Me().Click(submenu.x + 20, submenu.y + 1 + below * kMenuItemHeight + kMenuItemHeight / 2);
-    return ::testing::AssertionSuccess();
+  // A menu item that opens a modal dialog: waits for the dialog to take the keyboard.
+  static ::testing::AssertionResult OpenDialog(const ::testing::AssertionResult& chosen,
+                                               const std::string& title) {
+    if (!chosen) return chosen;
+    if (!Me().WaitUntil([&] { return Me().FocusedTitle() == title; }))
+      return ::testing::AssertionFailure() << "the dialog " << title
+                                           << " did not open: " << Me().FocusedTitle();
+    return Me().Idle();
   }
-  // File > Save (after New, Open, Close).
-  ::testing::AssertionResult Save() { return ChooseMenu(MenuTitleX("File"), 3, 0); }
+  ::testing::AssertionResult Save() { return Choose({"File", "Save"}); }
+  // A spot of the world dialog, scaled from its template's units to the dialog's inside as it
+  // stands on the screen, clicked; then the program settles.
+  static ::testing::AssertionResult ClickIn(const WorldDialog& dialog, DialogSpot spot) {
+    constexpr int kBorder = 3, kCaption = 18;
+    const Box place = Me().Place(Me().WindowTitled(dialog.title));
+    if (place.Empty()) return ::testing::AssertionFailure() << "no dialog " << dialog.title;
+    const double across = (place.width - 2 * kBorder) / static_cast<double>(dialog.size.x);
+    const double down = (place.height - kCaption - kBorder) / static_cast<double>(dialog.size.y);
+    Me().Click(place.x + kBorder + static_cast<int>(std::lround(spot.x * across)),
+               place.y + kCaption + static_cast<int>(std::lround(spot.y * down)));
+    return Me().Idle();
+  }
+  // Edit > Properties > the dialog: the value typed over its field, its box or button clicked
+  // next, then OK.
+  void TypeThenClickTheBox(const WorldDialog& dialog, const std::string& value) {
+    ASSERT_TRUE(OpenDialog(Click({"Edit", "Properties", dialog.item}), dialog.title));
+    if (dialog.first.x != 0) {
+      ASSERT_TRUE(ClickIn(dialog, dialog.first));
+    }
+    ASSERT_TRUE(ClickIn(dialog, dialog.field));
+    Me().Key("End");
+    Me().Key("Home", {"Shift_L"});
+    Me().Type(value);
+    ASSERT_TRUE(ClickIn(dialog, dialog.box));
+    ASSERT_TRUE(ClickIn(dialog, dialog.ok));
+    ASSERT_TRUE(Me().WaitUntil([&] { return Me().WindowTitled(dialog.title) == 0; }))
+        << "OK did not close " << dialog.title;
+    ASSERT_TRUE(Me().Idle());
+  }
   // The point table window and what it shows.
   TableSeen Table() const {
     const XWindowId points = Me().WindowTitled("Points");
@@ -159,24 +207,16 @@ class DialogFaults : public Scenario {
 // had no template and their failed runs counted as accepted. The counts typed and OK are now the
 // world's, and saved.
 TEST_F(DialogFaults, TheOtherCountsTypedAreTheSavedWorlds) {
-  ASSERT_TRUE(Running(kSample));
-  // Show Every Nth Frame stands below Run, Stop, Reset, the five tape commands and two
-  // separators; Other... below its five counts.
-  ASSERT_TRUE(ChooseInWorldSubmenu(8, 2, 5));
-  ASSERT_TRUE(Me().WaitUntil([] { return Me().FocusedTitle() == "Show Every Nth Frame"; }))
-      << "the dialog did not open: " << Me().FocusedTitle();
-  ASSERT_TRUE(Me().Idle());
+  ASSERT_TRUE(OpenCopy("other-counts.yb"));
+  ASSERT_TRUE(OpenDialog(Click({"World", "Show Every Nth Frame", "Other..."}),
+                         "Show Every Nth Frame"));
   Me().Type("3");
   Me().Key("Return");
   ASSERT_TRUE(Me().WaitUntil([] { return Me().WindowTitled("Show Every Nth Frame") == 0; }))
       << "OK did not close the dialog";
 
-  // Tracking stands below Show Every Nth Frame; Other... below No Tracks and six counts. Its OK
-  // is clicked.
-  ASSERT_TRUE(ChooseInWorldSubmenu(9, 2, 7));
-  ASSERT_TRUE(Me().WaitUntil([] { return Me().FocusedTitle() == "Tracking"; }))
-      << "the dialog did not open: " << Me().FocusedTitle();
-  ASSERT_TRUE(Me().Idle());
+  // Tracking's count: its OK is clicked.
+  ASSERT_TRUE(OpenDialog(Click({"World", "Tracking", "Other..."}), "Tracking"));
   Me().Type("5");
   const Box tracking = Me().Place(Me().WindowTitled("Tracking"));
   // OK is the first of the two buttons along the bottom, left of Cancel.
@@ -186,9 +226,9 @@ TEST_F(DialogFaults, TheOtherCountsTypedAreTheSavedWorlds) {
   ASSERT_TRUE(Save());
   ASSERT_TRUE(Me().Idle());
 
-  const DocumentClasses classes;
+  const ProgramUnits units;
   TQVDoc saved;
-  saved.ReadDocument(Home().Sample(kSample));
+  saved.ReadDocument(CopyPath());
   EXPECT_EQ(saved.World().GetSkipFrames(), 3);
   EXPECT_EQ(saved.World().GetTrackingWord(), 5);
 }
@@ -198,7 +238,7 @@ TEST_F(DialogFaults, TheOtherCountsTypedAreTheSavedWorlds) {
 TEST_F(DialogFaults, ThePointTableTakesTheTypedValueIntoTheClickedCellAfterAScroll) {
   std::vector<std::pair<double, double>> before;
   {
-    const DocumentClasses classes;
+    const ProgramUnits units;
     TQVDoc document;
     program_documents::BuildOneClassWorld(document.World(), "TPolygon");
     TPolygon* polygon = PolygonOf(document);
@@ -223,9 +263,7 @@ TEST_F(DialogFaults, ThePointTableTakesTheTypedValueIntoTheClickedCellAfterAScro
   }
   ASSERT_TRUE(Start(kManyVertices));
   Me().Control("a");
-  // Window > Point Table: below Cascade, Tile, Arrange Icons, Show Clipboard, Properties and
-  // Position, with one separator.
-  ASSERT_TRUE(ChooseMenu(MenuTitleX("Window"), 6, 1));
+  ASSERT_TRUE(Click({"Window", "Point Table"}));
   ASSERT_TRUE(Me().WaitUntil([] { return Me().WindowTitled("Points") != 0; }))
       << "the point table did not open";
   ASSERT_TRUE(Me().Idle());
@@ -272,7 +310,7 @@ TEST_F(DialogFaults, ThePointTableTakesTheTypedValueIntoTheClickedCellAfterAScro
   ASSERT_TRUE(Save());
   ASSERT_TRUE(Me().Idle());
 
-  const DocumentClasses classes;
+  const ProgramUnits units;
   TQVDoc saved;
   saved.ReadDocument(Home().Sample(kManyVertices));
   TPolygon* polygon = PolygonOf(saved);
@@ -285,6 +323,23 @@ TEST_F(DialogFaults, ThePointTableTakesTheTypedValueIntoTheClickedCellAfterAScro
     EXPECT_NEAR(x, expectedX, 1e-9) << "vertex " << vertex;
     EXPECT_NEAR(y, oldY, 1e-9) << "vertex " << vertex;
   }
+}
+
+// A value typed into a field was lost when the next click went to a radio button or a check box:
+// the click refreshed the dialog from the world before anything took the field's text, and OK
+// found nothing to save. Now leaving the field takes it, so each typed value is the saved one.
+TEST_F(DialogFaults, AValueTypedBeforeAClickOnABoxIsSaved) {
+  ASSERT_TRUE(OpenCopy("typed-values.yb"));
+  ASSERT_NO_FATAL_FAILURE(TypeThenClickTheBox(kSimulation, "0.03"));
+  ASSERT_NO_FATAL_FAILURE(TypeThenClickTheBox(kNumbers, "6"));
+  ASSERT_NO_FATAL_FAILURE(TypeThenClickTheBox(kView, "0.08"));
+  const SavedWorld written = SaveAndRead();
+  ASSERT_EQ(written.failure, "");
+
+  const SavedSettings saved = ReadSettings(CopyPath());
+  EXPECT_NEAR(saved.animationStep, 0.03, 1e-12);
+  EXPECT_EQ(saved.digits, 6);
+  EXPECT_NEAR(saved.viewScale, 0.08, 1e-12);
 }
 
 }  // namespace

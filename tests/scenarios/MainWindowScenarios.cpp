@@ -7,11 +7,11 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/TApp.h"
 #include "model/world/QVDoc.h"
 #include "platform/win32/Window.h"
 #include "scripting/host/Application.h"
 #include "tests/app/ProgramDocuments.h"
+#include "tests/scenarios/BodiesSeen.h"
 #include "tests/scenarios/Harness.h"
 
 namespace scenario {
@@ -21,10 +21,9 @@ constexpr char kSampleTitle[] = "Yarrowby - spring-and-pin.yb";
 
 class MainWindow : public Scenario {
  protected:
-  // File > Quit: Quit follows New, Open, Close, Save, Save As, Page Setup, Print, Import, Export,
-  // Export Settings and the recent files, with three separators between them.
+  // File > Quit, below the recent files.
   ::testing::AssertionResult Quit(int recentFiles = 1) {
-    return ChooseMenu(MenuTitleX("File"), 10 + recentFiles, 3);
+    return Click({"File", "Quit"}, {.recentFiles = recentFiles});
   }
   // A clean end: status 0 and nothing said.
   void ExpectCleanEnd(RunningProgram& program, const std::string& said = "") {
@@ -93,8 +92,9 @@ TEST_F(MainWindow, RunsTheStartupScriptAfterTheDocumentOpensAndQuitsFromTheFileM
 }
 
 TEST_F(MainWindow, ARunWithoutAnEndStopsAtTheStopKey) {
-  // The sample has no stop frame: its run goes on until it is stopped.
-  ASSERT_TRUE(Start());
+  // The sample has no stop frame: its run goes on until it is stopped. The pointer waits
+  // outside the window, where no tool tip comes up between two looks at the stopped frame.
+  ASSERT_TRUE(StartOnSample("spring-and-pin.yb"));
   const Box frame = Frame();
   const Picture still = Me().Grab(frame);
   Me().Control("r");
@@ -121,8 +121,7 @@ TEST_F(MainWindow, ARunWithoutAnEndStopsAtTheStopKey) {
 TEST_F(MainWindow, SaveAsFromTheFileMenuWritesAWorldThatReadsBackAndRewritesAlike) {
   ASSERT_TRUE(Start());
   const std::string saved = Home().Path("saved.yb");
-  // File > Save As..., the fifth item.
-  ASSERT_TRUE(ChooseMenu(MenuTitleX("File"), 4, 0));
+  ASSERT_TRUE(Click({"File", "Save As..."}));
   ASSERT_TRUE(Me().WaitUntil([&] { return Me().FocusedTitle() == "Save the world as"; }))
       << "the save dialog did not take the keyboard: " << Me().FocusedTitle();
   ASSERT_TRUE(Me().Idle());
@@ -137,20 +136,14 @@ TEST_F(MainWindow, SaveAsFromTheFileMenuWritesAWorldThatReadsBackAndRewritesAlik
   ExpectCleanEnd(program);
 
   // What was written reads back and is written again byte for byte.
-  TApp app;
-  app.LoadResourceDlls();
-  app.InitUnits();
-  {
-    TQVDoc readBack;
-    readBack.ReadDocument(saved);
-    const std::string again = Home().Path("again.yb");
-    readBack.WriteDocument(again);
-    EXPECT_EQ(program_documents::FirstDifference(program_documents::ReadBytes(saved),
-                                                 program_documents::ReadBytes(again)),
-              -1);
-  }
-  app.TermUnits();
-  app.FreeResourceDlls();
+  ProgramUnits units;
+  TQVDoc readBack;
+  readBack.ReadDocument(saved);
+  const std::string again = Home().Path("again.yb");
+  readBack.WriteDocument(again);
+  EXPECT_EQ(program_documents::FirstDifference(program_documents::ReadBytes(saved),
+                                               program_documents::ReadBytes(again)),
+            -1);
 }
 
 }  // namespace

@@ -1,37 +1,33 @@
 // The floating Properties window shows the panel of the object it edits: the spring picked in
 // its Object list shows the spring's fields, and a stiffness typed there is what the saved world
 // holds; the pin's mode chosen in its panel (when it acts) is in the saved pin; a pin sketched by
-// hand and double-clicked shows its panel there.
+// hand and double-clicked shows its panel there. It edits the world in front: a second world
+// clicked is the one it lists and names, and a world closed is listed no more.
 
 #include <algorithm>
 #include <filesystem>
 #include <vector>
 #include <string>
 
-#include "app/TApp.h"
+#include <gmock/gmock.h>
+
 #include "bodies/Shapes.h"
 #include "constraints/Pin.h"
 #include "constraints/Springs.h"
 #include "core/Failure.h"
 #include "model/Formula.h"
 #include "model/world/QVDoc.h"
-#include "platform/win32/MenuLayout.h"
 #include "platform/win32/Window.h"
+#include "tests/scenarios/BodiesSeen.h"
 #include "tests/scenarios/Harness.h"
 
 namespace scenario {
 namespace {
 
-// Menu items counted from resources/main/menus.rc. Window: Cascade, Tile, Arrange Icons, Show
-// Clipboard, a separator, Properties. File: New, Open, Close, Save. Tools: the selection and
-// zoom tools (5), a separator, the bodies (5), a separator, the points (4), a separator, Pin.
-constexpr int kPropertiesItem = 4, kPropertiesSeparators = 1;
-constexpr int kSaveItem = 3;
-constexpr int kPinItem = 14, kPinSeparators = 3;
-// Edit: Properties below twelve items and five separators; its first item is the selection's.
-constexpr int kEditPropertiesItem = 12, kEditPropertiesSeparators = 5;
-// Where a panel's fields and its second choice stand, from the window's left edge.
+// Where a panel's fields and its second choice stand, from the window's left edge, and the Name
+// field's row, from its top.
 constexpr int kFieldX = 177, kSecondChoiceX = 237;
+constexpr int kNameY = 77;
 // The ends of a slider beside a field.
 constexpr int kSliderLeftX = 265, kSliderRightX = 355;
 
@@ -53,9 +49,7 @@ struct SavedJoints {
 
 SavedJoints ReadJoints(const std::string& path) {
   SavedJoints saved;
-  TApp app;
-  app.LoadResourceDlls();
-  app.InitUnits();
+  ProgramUnits units;
   try {
     TQVDoc document;
     document.ReadDocument(path);
@@ -78,9 +72,25 @@ SavedJoints ReadJoints(const std::string& path) {
   } catch (const QVException& failure) {
     saved.failure = "error " + std::to_string(failure.error());
   }
-  app.TermUnits();
-  app.FreeResourceDlls();
   return saved;
+}
+
+// The names the objects of a saved world carry ("" for a document that cannot be read).
+std::vector<std::string> ReadNames(const std::string& path) {
+  std::vector<std::string> names;
+  ProgramUnits units;
+  try {
+    TQVDoc document;
+    document.ReadDocument(path);
+    for (TLink* object : document.World().Objects()) {
+      if (!object->IsMemberClass(517)) continue;
+      const Str255& name = static_cast<TNamedLink*>(object)->GetName();
+      if (name.Length() > 0) names.push_back(name.AsCString());
+    }
+  } catch (const QVException&) {
+    names.push_back("");
+  }
+  return names;
 }
 
 // The middle of the pixels that differ between two pictures of one box, on the screen; (0, 0)
@@ -100,22 +110,17 @@ Spot MiddleOfChange(const Picture& before, const Picture& after) {
               before.box.y + static_cast<int>(sumY / count)};
 }
 
-class Panels : public Scenario {
+class Panels : public SampleScenario {
  protected:
   ::testing::AssertionResult OpenProperties() {
-    const ::testing::AssertionResult chosen =
-        ChooseMenu(MenuTitleX("Window"), kPropertiesItem, kPropertiesSeparators);
+    const ::testing::AssertionResult chosen = Choose({"Window", "Properties"});
     if (!chosen) return chosen;
     if (!Me().WaitUntil([] { return Me().WindowTitled("Properties") != 0; }))
       return ::testing::AssertionFailure() << "the Properties window did not open";
     return Me().Idle();
   }
   // File > Save, from the menu bar whichever window has the keyboard.
-  ::testing::AssertionResult Save() {
-    const ::testing::AssertionResult chosen = ChooseMenu(MenuTitleX("File"), kSaveItem, 0);
-    if (!chosen) return chosen;
-    return Me().Idle();
-  }
+  ::testing::AssertionResult Save() { return Choose({"File", "Save"}); }
   // The Properties window's place on the screen.
   static Box Window() { return Me().Place(Me().WindowTitled("Properties")); }
   // Below the two rows every object has, where the panels stand.
@@ -137,19 +142,10 @@ class Panels : public Scenario {
     Me().Key("Escape");
     return Me().Idle();
   }
-  // Edit > Properties > Of the Selection: the submenu is the window that opens beside the menu.
+  // Edit > Properties > Of the Selection...
   ::testing::AssertionResult OpenSelectionDialog() {
-    const std::vector<Box> before = Me().ShownPlaces();
-    const ::testing::AssertionResult opened =
-        ChooseMenu(MenuTitleX("Edit"), kEditPropertiesItem, kEditPropertiesSeparators);
+    const ::testing::AssertionResult opened = Click({"Edit", "Properties", "Of the Selection..."});
     if (!opened) return opened;
-    if (!Me().Idle()) return ::testing::AssertionFailure() << "the program stayed busy";
-    Box submenu;
-    for (const Box& place : Me().ShownPlaces())
-      if (std::find(before.begin(), before.end(), place) == before.end() && place.x > submenu.x)
-        submenu = place;
-    if (submenu.Empty()) return ::testing::AssertionFailure() << "the submenu did not open";
-    Me().Click(submenu.x + 20, submenu.y + 1 + kMenuItemHeight / 2);
     if (!Me().WaitUntil([] { return Me().WindowTitled("Selection Properties") != 0; }))
       return ::testing::AssertionFailure() << "the selection's dialog did not open";
     return Me().Idle();
@@ -176,18 +172,31 @@ class Panels : public Scenario {
       return ::testing::AssertionFailure() << "the close box did not close the Properties window";
     return Me().Idle();
   }
-  // A copy of the sample under a name of its own, opened in a fresh program.
-  ::testing::AssertionResult StartOnCopy(const std::string& name) {
-    const std::string path = Home().Sample(name);
-    std::filesystem::copy_file(Home().Sample("spring-and-pin.yb"), path,
-                               std::filesystem::copy_options::overwrite_existing);
-    return Start(name);
+  // A point of the front world's window well away from the Properties window.
+  static Spot InTheWorld() {
+    const Box frame = Me().Place(Me().MainWindow());
+    return Spot{frame.x + frame.width * 3 / 4, frame.y + frame.height * 3 / 4};
+  }
+  // The entries of the Object list, as the dropped list shows them; Escape takes it away.
+  static ::testing::AssertionResult ListedObjects(Picture& listed) {
+    const std::vector<Box> before = Me().ShownPlaces();
+    Me().Click(Window().x + 214, Window().y + 48);
+    if (!Me().WaitUntil([&] { return Me().ShownPlaces().size() > before.size(); }))
+      return ::testing::AssertionFailure() << "the Object list did not drop";
+    const ::testing::AssertionResult idle = Me().Idle();
+    if (!idle) return idle;
+    for (const Box& place : Me().ShownPlaces())
+      if (std::find(before.begin(), before.end(), place) == before.end()) listed = Me().Grab(place);
+    Me().Key("Escape");
+    if (!Me().WaitUntil([&] { return Me().ShownPlaces().size() == before.size(); }))
+      return ::testing::AssertionFailure() << "Escape left the Object list down";
+    return Me().Idle();
   }
 };
 
 TEST_F(Panels, TheSpringPickedInTheObjectListShowsItsStiffnessAndATypedOneIsSaved) {
-  ASSERT_TRUE(StartOnCopy("panel-spring.yb"));
-  const std::string path = Home().Sample("panel-spring.yb");
+  ASSERT_TRUE(OpenCopy("panel-spring.yb"));
+  const std::string path = CopyPath();
   const SavedJoints before = ReadJoints(path);
   ASSERT_EQ(before.failure, "");
   ASSERT_GT(before.stiffness, 0.0);
@@ -231,8 +240,8 @@ TEST_F(Panels, TheSpringPickedInTheObjectListShowsItsStiffnessAndATypedOneIsSave
 // The selection's dialog, from Edit > Properties, shows the picked spring's panel: a stiffness
 // typed there and Return are saved.
 TEST_F(Panels, TheSelectionsDialogEditsThePickedSpring) {
-  ASSERT_TRUE(StartOnCopy("panel-selection.yb"));
-  const std::string path = Home().Sample("panel-selection.yb");
+  ASSERT_TRUE(OpenCopy("panel-selection.yb"));
+  const std::string path = CopyPath();
   ASSERT_TRUE(PickTheSpringAndCloseTheWindow());
 
   // The name has the keyboard; Tab goes on to the stiffness, the panel's first field.
@@ -251,7 +260,7 @@ TEST_F(Panels, TheSelectionsDialogEditsThePickedSpring) {
 
 // Its More Choices button (Alt+M) closes it and shows the Properties window instead.
 TEST_F(Panels, TheSelectionsDialogsMoreChoicesShowsThePropertiesWindow) {
-  ASSERT_TRUE(StartOnCopy("panel-more-choices.yb"));
+  ASSERT_TRUE(OpenCopy("panel-more-choices.yb"));
   ASSERT_TRUE(PickTheSpringAndCloseTheWindow());
   ASSERT_TRUE(OpenSelectionDialog());
   Me().Key("m", {"Alt_L"});
@@ -262,8 +271,8 @@ TEST_F(Panels, TheSelectionsDialogsMoreChoicesShowsThePropertiesWindow) {
 }
 
 TEST_F(Panels, TheBoxsElasticitySliderDraggedToItsEndIsSaved) {
-  ASSERT_TRUE(StartOnCopy("panel-box.yb"));
-  const std::string path = Home().Sample("panel-box.yb");
+  ASSERT_TRUE(OpenCopy("panel-box.yb"));
+  const std::string path = CopyPath();
   const SavedJoints before = ReadJoints(path);
   ASSERT_EQ(before.failure, "");
   ASSERT_LT(before.boxElasticity, 1.0);
@@ -288,8 +297,8 @@ TEST_F(Panels, TheBoxsElasticitySliderDraggedToItsEndIsSaved) {
 // A pin that welds nothing shows the mode of a weld as it is and cannot change it; when it acts
 // is its mode to choose.
 TEST_F(Panels, ThePinsModeChosenInItsPanelIsSaved) {
-  ASSERT_TRUE(StartOnCopy("panel-pin-mode.yb"));
-  const std::string path = Home().Sample("panel-pin-mode.yb");
+  ASSERT_TRUE(OpenCopy("panel-pin-mode.yb"));
+  const std::string path = CopyPath();
   const SavedJoints before = ReadJoints(path);
   ASSERT_EQ(before.failure, "");
   ASSERT_EQ(before.pinAlwaysActs, 1);
@@ -310,8 +319,8 @@ TEST_F(Panels, ThePinsModeChosenInItsPanelIsSaved) {
 
 // The pin's mark covers its point: a double click there opens the pin, not the point.
 TEST_F(Panels, ASketchedPinDoubleClickedShowsItsPanelAndItsChosenModeIsSaved) {
-  ASSERT_TRUE(StartOnCopy("panel-pin.yb"));
-  const std::string path = Home().Sample("panel-pin.yb");
+  ASSERT_TRUE(OpenCopy("panel-pin.yb"));
+  const std::string path = CopyPath();
   ASSERT_EQ(Me().WindowTitled("Properties"), 0u);
 
   // A pin clicked twice on the world's background, below the bodies: a new pin holds its place
@@ -320,14 +329,12 @@ TEST_F(Panels, ASketchedPinDoubleClickedShowsItsPanelAndItsChosenModeIsSaved) {
   const int x = frame.x + 120, y = frame.y + frame.height - 120;
   const Box around{x - 24, y - 24, 49, 49};
   const Picture before = Me().Grab(around);
-  ASSERT_TRUE(ChooseMenu(MenuTitleX("Tools"), kPinItem, kPinSeparators));
-  ASSERT_TRUE(Me().Idle());
+  ASSERT_TRUE(Choose({"Tools", "Pin"}));
   for (int click = 0; click < 2; ++click) {
     Me().Click(x, y);
     ASSERT_TRUE(Me().Idle());
   }
-  ASSERT_TRUE(ChooseMenu(MenuTitleX("Tools"), 0, 0));
-  ASSERT_TRUE(Me().Idle());
+  ASSERT_TRUE(Choose({"Tools", "Select"}));
   // The pin stands where the grid took it: the middle of what it drew.
   const Spot pin = MiddleOfChange(before, Me().Grab(around));
   ASSERT_GT(pin.x, 0) << "no pin was drawn";
@@ -347,6 +354,69 @@ TEST_F(Panels, ASketchedPinDoubleClickedShowsItsPanelAndItsChosenModeIsSaved) {
   const SavedJoints saved = ReadJoints(path);
   ASSERT_EQ(saved.failure, "");
   EXPECT_EQ(saved.pinAlwaysActs, 0);
+}
+
+// A second world opened and clicked is the one the Properties window lists, and a name typed
+// there is saved in it, not in the first; the first world closed, the window lists the second's
+// objects as before.
+TEST_F(Panels, ThePropertiesWindowEditsTheWorldInFront) {
+  const std::string second = Home().Sample("panel-second.yb");
+  std::filesystem::copy_file(Home().Sample("double-pendulum.yb"), second,
+                             std::filesystem::copy_options::overwrite_existing);
+  ASSERT_TRUE(OpenCopy("panel-first.yb", "pulley.yb"));
+  ASSERT_TRUE(OpenProperties());
+  Picture firstListed;
+  ASSERT_TRUE(ListedObjects(firstListed));
+
+  const Spot world = InTheWorld();
+  Me().Click(world.x, world.y);
+  ASSERT_TRUE(Me().Idle());
+  Me().Control("o");
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().FocusedTitle() == "Open a world"; }));
+  Me().Type(second);
+  Me().Key("Return");
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().WindowTitled("Yarrowby - panel-second.yb") != 0; }));
+  Me().Click(world.x, world.y);
+  Me().MoveTo(0, 0);
+  ASSERT_TRUE(Me().Idle());
+  Picture secondListed;
+  ASSERT_TRUE(ListedObjects(secondListed));
+  // The two worlds list different numbers of objects.
+  EXPECT_NE(secondListed.box.height, firstListed.box.height)
+      << "the Properties window lists the first world's objects";
+
+  // Home picks the list's first object, the background, and Down the first body after it: ZZ
+  // typed in the Name field names that body.
+  ASSERT_TRUE(ListWithKeyboard());
+  Me().Key("Home");
+  ASSERT_TRUE(Me().Idle());
+  Me().Key("Down");
+  ASSERT_TRUE(Me().Idle());
+  Me().Click(Window().x + kFieldX, Window().y + kNameY);
+  ASSERT_TRUE(Me().Idle());
+  Me().Type("ZZ");
+  Me().Key("Return");
+  ASSERT_TRUE(Me().Idle());
+  ASSERT_TRUE(Save());
+  EXPECT_THAT(ReadNames(second), ::testing::Contains("ZZ")) << "the world in front is not named";
+  EXPECT_THAT(ReadNames(CopyPath()), ::testing::Not(::testing::Contains("ZZ")))
+      << "the name went to the world behind";
+
+  // The first world in front again and closed (not saved, were it asked): the second's objects
+  // are listed.
+  ASSERT_TRUE(ChooseWindow(1));
+  ASSERT_NE(Me().WindowTitled("Yarrowby - panel-first.yb"), 0u) << "the first world is not in front";
+  Me().Control("w");
+  ASSERT_TRUE(Me().WaitUntil([] {
+    return Me().WindowTitled("Yarrowby - panel-second.yb") != 0 || Me().ShownWindows() > 2;
+  }));
+  if (Me().WindowTitled("Yarrowby - panel-second.yb") == 0) Me().Key("n");
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().WindowTitled("Yarrowby - panel-second.yb") != 0; }));
+  ASSERT_TRUE(Me().Idle());
+  Picture afterClose;
+  ASSERT_TRUE(ListedObjects(afterClose));
+  EXPECT_EQ(afterClose.box.height, secondListed.box.height)
+      << "the Properties window lists the closed world's objects";
 }
 
 }  // namespace

@@ -155,7 +155,6 @@ TEST_F(BodyDialogs, AMaterialPickedAndTheElasticitySliderDraggedToItsEndAreSaved
 // The spring's dialog opens on the double click; keys typed straight after a click on the
 // stiffness reach the stiffness, and what they give is saved.
 TEST_F(BodyDialogs, AStiffnessTypedInTheSpringsOwnDialogIsSaved) {
-  WAITS_FOR("Keys typed at once into a clicked field keep their caret while Shift is held");
   ASSERT_NO_FATAL_FAILURE(OpenBox("spring-of-a-new-stiffness.yb"));
   const SavedProperties before = SaveProperties();
   ASSERT_NE(before.stiffness, 42.0);
@@ -176,7 +175,6 @@ TEST_F(BodyDialogs, AStiffnessTypedInTheSpringsOwnDialogIsSaved) {
 // A field clicked as soon as the dialog shows keeps the keys typed into it, though the shape's
 // panel is built after the dialog shows.
 TEST_F(BodyDialogs, AMassTypedAtOnceIntoTheClickedFieldIsSaved) {
-  WAITS_FOR("Keys typed at once into a clicked field keep their caret while Shift is held");
   ASSERT_NO_FATAL_FAILURE(OpenBox("box-typed-at-once.yb"));
   Me().DoubleClick(box_.x + box_.width / 2, box_.y + box_.height / 4);
   ASSERT_TRUE(Me().WaitUntil([&] { return Me().WindowTitled("Body Properties") != 0; }))

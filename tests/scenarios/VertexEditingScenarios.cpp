@@ -34,11 +34,6 @@ int Centimetres(int count) {
   return static_cast<int>(std::lround(count * kNewWorldScale / 100.0));
 }
 
-// The Edit menu's items by the items and separators above them.
-constexpr int kUndoItems = 0, kUndoSeparators = 0;
-constexpr int kCutItems = 1, kCutSeparators = 1;
-constexpr int kCopyItems = 2, kCopySeparators = 1;
-
 // The corners of the one polygon of a saved world, in world metres (y up), in their order.
 struct SavedCorners {
   std::string failure;
@@ -110,18 +105,8 @@ class VertexEditing : public Scenario {
             {a.x + Centimetres(2), a.y + Centimetres(8)}};
   }
 
-  // Tools menu items counted from its top.
-  ::testing::AssertionResult ChooseTool(int items, int separators) {
-    if (!ChooseMenu(MenuTitleX("Tools"), items, separators))
-      return ::testing::AssertionFailure() << "the Tools menu did not open";
-    return Me().Idle();
-  }
-  ::testing::AssertionResult EditVerticesFromMenu() { return ChooseTool(2, 0); }
-  ::testing::AssertionResult PolygonFromMenu() { return ChooseTool(8, 1); }
-
-  ::testing::AssertionResult EditMenu(int items, int separators) {
-    return Choose("Edit", items, separators);
-  }
+  ::testing::AssertionResult Tool(const std::string& label) { return Choose({"Tools", label}); }
+  ::testing::AssertionResult Edit(const std::string& label) { return Choose({"Edit", label}); }
 
   // Ctrl+N, then the quadrilateral clicked corner by corner and ended by a second click on its
   // last corner; the corners are kept as saved, and `shown_` is where the first one is drawn.
@@ -132,7 +117,7 @@ class VertexEditing : public Scenario {
              Me().Grab(Sketchpad()).Count(IsDark) == 0;
     })) << "no empty new world was shown";
     ASSERT_TRUE(Me().Idle());
-    ASSERT_TRUE(PolygonFromMenu());
+    ASSERT_TRUE(Tool("Polygon"));
     const std::vector<Spot> corners = Quadrilateral();
     for (const Spot corner : corners) {
       Me().MoveTo(corner.x, corner.y);
@@ -148,7 +133,7 @@ class VertexEditing : public Scenario {
     sketched_ = ReadCorners(path_);
     ASSERT_EQ(sketched_.polygons, 1) << sketched_.Description();
     ASSERT_EQ(sketched_.corners.size(), corners.size()) << sketched_.Description();
-    ASSERT_TRUE(EditVerticesFromMenu());
+    ASSERT_TRUE(Tool("Edit Vertices"));
     // Nothing is selected, so the outline alone is drawn. The grid moved each corner by less
     // than half a step, all alike but for a pixel of rounding: the outline's top left is the
     // first corner.
@@ -229,12 +214,12 @@ TEST_F(VertexEditing, APressOnAnEdgeAddsACornerWhereTheDragEndsAndUndoTakesItAwa
   EXPECT_GT(added.y - sketched_.corners[0].y, 2 * kCentimetre) << saved.Description();
 
   // Undo takes the new corner away; the same item, now redoing, puts it back where it ended.
-  ASSERT_TRUE(EditMenu(kUndoItems, kUndoSeparators));
+  ASSERT_TRUE(Edit("Undo"));
   const SavedCorners undone = SaveAndRead();
   ASSERT_EQ(undone.corners.size(), 4u) << undone.Description();
   for (size_t i = 0; i < undone.corners.size(); ++i)
     EXPECT_TRUE(SamePoint(undone.corners[i], sketched_.corners[i])) << undone.Description();
-  ASSERT_TRUE(EditMenu(kUndoItems, kUndoSeparators));
+  ASSERT_TRUE(Edit("Undo"));
   const SavedCorners redone = SaveAndRead();
   ASSERT_EQ(redone.corners.size(), 5u) << redone.Description();
   for (size_t i = 0; i < redone.corners.size(); ++i)
@@ -262,7 +247,7 @@ TEST_F(VertexEditing, ACornerDraggedByItsHandleMovesAndUndoPutsItBack) {
   EXPECT_NEAR(moved.corners[2].y, sketched_.corners[2].y - 2 * kCentimetre, kPixelSlack)
       << moved.Description();
 
-  ASSERT_TRUE(EditMenu(kUndoItems, kUndoSeparators));
+  ASSERT_TRUE(Edit("Undo"));
   const SavedCorners undone = SaveAndRead();
   ASSERT_EQ(undone.corners.size(), 4u) << undone.Description();
   for (size_t i = 0; i < undone.corners.size(); ++i)
@@ -278,7 +263,7 @@ TEST_F(VertexEditing, ASelectedCornerGoesWithCutOrDeleteAndStaysWithCopy) {
   Me().Click(Shown(3).x, Shown(3).y);
   ASSERT_TRUE(Me().Idle());
 
-  ASSERT_TRUE(EditMenu(kCopyItems, kCopySeparators));
+  ASSERT_TRUE(Edit("Copy"));
   const SavedCorners copied = SaveAndRead();
   ASSERT_EQ(copied.polygons, 1) << copied.Description();
   ASSERT_EQ(copied.corners.size(), 4u) << "Copy changed the polygon\n" << copied.Description();
@@ -286,13 +271,13 @@ TEST_F(VertexEditing, ASelectedCornerGoesWithCutOrDeleteAndStaysWithCopy) {
     EXPECT_TRUE(SamePoint(copied.corners[i], sketched_.corners[i])) << copied.Description();
 
   // The corner is still selected: Cut takes it, and it alone; Undo gives it back.
-  ASSERT_TRUE(EditMenu(kCutItems, kCutSeparators));
+  ASSERT_TRUE(Edit("Cut"));
   const SavedCorners cut = SaveAndRead();
   ASSERT_EQ(cut.polygons, 1) << "Cut took the polygon\n" << cut.Description();
   ASSERT_EQ(cut.corners.size(), 3u) << cut.Description();
   for (size_t i = 0; i < 3; ++i)
     EXPECT_TRUE(SamePoint(cut.corners[i], sketched_.corners[i])) << cut.Description();
-  ASSERT_TRUE(EditMenu(kUndoItems, kUndoSeparators));
+  ASSERT_TRUE(Edit("Undo"));
   const SavedCorners undone = SaveAndRead();
   ASSERT_EQ(undone.corners.size(), 4u) << "Undo did not give the corner back\n"
                                        << undone.Description();

@@ -1,5 +1,7 @@
 #include "ui/dialogs/DialogCommand.h"
 
+#include <algorithm>
+
 #include "core/Failure.h"
 #include "model/command/CommandHandler.h"
 #include "model/world/WorldDoc.h"
@@ -49,6 +51,7 @@ void TDialogCommand::InitDialogCommand(int16_t commandNumber, TWorldDoc* target,
                                        const std::vector<TLink*>* selection) {
   MakeDialog(commandNumber, target);
   if (selection != nullptr) {
+    edited_ = selection;
     dialog_->SetSelection(selection, owner_.get(), target, 1);
     return;
   }
@@ -67,6 +70,8 @@ void TDialogCommand::InitDialogCommand(int16_t commandNumber, TWorldDoc* target,
 void TDialogCommand::MakeDialog(int16_t commandNumber, TWorldDoc* target) {
   delete dialog_;
   dialog_ = nullptr;
+  world_ = target;
+  edited_ = nullptr;
   InitAction(commandNumber, nullptr, target, 1);
   // The dialog's edits are commands of their own: this one neither takes nor gives back the
   // world's selection.
@@ -88,6 +93,10 @@ void TDialogCommand::MakeDialog(int16_t commandNumber, TWorldDoc* target) {
 }
 
 void TDialogCommand::Perform() {
+  if (world_ != nullptr && edited_ != nullptr &&
+      std::any_of(edited_->begin(), edited_->end(),
+                  [this](const TLink* object) { return SolverTakes(*world_, object); }))
+    RefuseEditOfRun(*world_);
   TActionBase::Perform();
   SetCanUndo(0);
   SetCausesChange(0);
@@ -109,6 +118,7 @@ void TRefHolder::InitForObject(int16_t commandNumber, TLink* object) {
   TWorldDoc* const world = WorldOf(*object);
   MakeDialog(commandNumber, world);
   objects_.push_back(object);
+  edited_ = &objects_;
   dialog_->SetSelection(&objects_, owner_.get(), world, 1);
 }
 

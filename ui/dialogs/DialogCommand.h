@@ -36,7 +36,9 @@ class TDialogCommand : public TActionBase {
   // A window (another dialog) that the next InitDialogCommand's dialog stands over instead.
   void StandOver(HWND window) { standOver_ = window; }
 
-  // The action's perform sequence; afterwards the command keeps nothing to undo.
+  // The action's perform sequence; afterwards the command keeps nothing to undo. A dialog of
+  // objects the solver is handed does not open while the world runs or shows a later frame:
+  // the world's edit check asks first and the command is abandoned.
   void Perform() override;
   // Runs the dialog modally and deletes it; a cancelled run fails silently.
   void DoWork() override;
@@ -55,6 +57,10 @@ class TDialogCommand : public TActionBase {
   // holds it as its parent.
   std::unique_ptr<TOwnerWindow> owner_;
   HWND standOver_ = nullptr;
+  // The world and the objects the dialog edits (none for the world's own dialogs, whose edits
+  // each ask as they apply), for the edit check before it opens.
+  TWorldDoc* world_ = nullptr;
+  const std::vector<TLink*>* edited_ = nullptr;
   // The world with its engine and its units, as the objects of a dialog opened without a
   // selection.
   std::vector<TLink*> worldAlone_;

@@ -10,6 +10,9 @@
 
 namespace {
 
+constexpr std::array<int16_t, 3> kFloatingWindowCommands{
+    kShowPropertiesWindow, kShowPositionWindow, kShowPointTableWindow};
+
 struct FloatingWindowSlot {
   // The object goes with its window: it is only used while the window exists. Window
   // handles are never used twice, so a destroyed window is never taken for a new one.
@@ -80,8 +83,7 @@ HWND FloatingWindowHandle(int16_t command) {
 }
 
 void BuildFloatingWindows() {
-  for (const int16_t command : {kShowPropertiesWindow, kShowPositionWindow, kShowPointTableWindow})
-    FailIfNull(BuildFloatingWindow(command));
+  for (const int16_t command : kFloatingWindowCommands) FailIfNull(BuildFloatingWindow(command));
 }
 
 void ShowFloatingWindow(int16_t command, TWorldDoc& world) {
@@ -93,6 +95,21 @@ void ShowFloatingWindow(int16_t command, TWorldDoc& world) {
   if (entry.window == nullptr) return;
   ShowWindow(entry.window, SW_SHOW);
   SetActiveWindow(entry.window);
+}
+
+void FloatingWindowsFollow(TWorldDoc& world) {
+  for (const int16_t command : kFloatingWindowCommands) {
+    if (auto* bound = dynamic_cast<WindowBase*>(FloatingWindow(command)))
+      bound->SetSelection(&world.Selection(), nullptr, &world, 1);
+  }
+}
+
+void FloatingWindowsLeave(const TWorldDoc& world) {
+  for (const int16_t command : kFloatingWindowCommands) {
+    auto* bound = dynamic_cast<WindowBase*>(FloatingWindow(command));
+    if (bound != nullptr && bound->GetWorld() == &world)
+      bound->SetSelection(nullptr, nullptr, nullptr, 0);
+  }
 }
 
 void HideFloatingWindow(int16_t command) {

@@ -3,8 +3,8 @@
 // objects' properties (shown by 10000, hidden by 10001), their position (10100, 10101) and the
 // point table (10200, 10201). The application builds them hidden once its main frame exists, so
 // that each can be put where the user left it; one that is not there yet is made the first time
-// it is shown. Showing binds it to the selection of the world that shows it; it is kept hidden
-// between showings.
+// it is shown. Showing binds it to the selection of the world that shows it, and each follows
+// the world whose window comes in front after; it is kept hidden between showings.
 
 #include <cstdint>
 
@@ -29,6 +29,11 @@ HWND FloatingWindowHandle(int16_t command);
 
 // Shows the window of the command over the world's selection and makes it the active window.
 void ShowFloatingWindow(int16_t command, TWorldDoc& world);
+// The world's window came in front: the windows show and edit its selection from now on, as
+// they would had they been shown from it.
+void FloatingWindowsFollow(TWorldDoc& world);
+// The world's window is gone: the windows that show its selection let go of it and show nothing.
+void FloatingWindowsLeave(const TWorldDoc& world);
 void HideFloatingWindow(int16_t command);
 bool IsFloatingWindowVisible(int16_t command);
 // The window object of the command while its window exists, else null.

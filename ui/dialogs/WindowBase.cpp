@@ -50,6 +50,13 @@ Str255 ComposeEntry(const TLink* object) {
 
 bool IsListed(const TLink* object) { return object->IsMemberClass(kListedObjectClass); }
 
+// What a dialog without a world shows: no object, so that every item is blank rather than
+// keeping the values of a world it no longer edits.
+const std::vector<TLink*>* NothingSelected() {
+  static const std::vector<TLink*> none;
+  return &none;
+}
+
 }  // namespace
 
 int16_t& gInModalDialog() {
@@ -112,8 +119,9 @@ void WindowBase::SetSelection(const std::vector<TLink*>* selection, TWindowObjec
     SetParentWindow(owner);
   } else {
     WatchWorld(nullptr);
-    binding_.Attach(nullptr, nullptr);
+    binding_.Attach(NothingSelected(), nullptr);
     SetUnitHandler(nullptr);
+    BlankFields();
     try {
       SetNextHandler(TCommandHandler::Application());
       SetParentWindow(nullptr);
@@ -131,13 +139,19 @@ void WindowBase::WatchWorld(TWorldDoc* world) {
   if (world_ != nullptr) world_->AddWatcher(this);
 }
 
+void WindowBase::BlankFields() {
+  // A field no object answers for keeps its text: without a world there is none to ask.
+  if (GetDialog() == nullptr) return;
+  GetDialog()->EachItem([](TMacDialogItem* item) {
+    if (item->IsRemoved() == 0 && item->IsMemberClass(kEditTextItemClass))
+      item->SetControlText(Str255(), true);
+  });
+}
+
 void WindowBase::WorldGone() {
-  // Nothing of the world may be touched any more: its objects and unit handler are going.
-  if (world_ != nullptr) world_->RemoveWatcher(this);
-  world_ = nullptr;
-  unitHandler_ = nullptr;
-  binding_.Attach(nullptr, nullptr);
-  RequestUpdate(true);
+  // Nothing of the world may be touched once it has gone: the dialog and its items let go of
+  // its objects and unit handler now, while they still stand.
+  SetSelection(nullptr, nullptr, nullptr, 0);
 }
 
 bool WindowBase::IsPropertyTag(uint32_t tag) const {

@@ -173,6 +173,8 @@ class WindowBase : public TDialogWindow, public TUpdatedDialog, public TWorldWat
   bool ApplyPanelTable();
   // Watches the world (or none), leaving the one watched before.
   void WatchWorld(TWorldDoc* world);
+  // Empties the text of every field, which shows nothing of a world the dialog has let go of.
+  void BlankFields();
 
   TWorldDoc* world_ = nullptr;
   int16_t dialogNumber_ = 0;

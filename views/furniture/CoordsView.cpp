@@ -17,6 +17,7 @@
 #include "model/Link.h"
 #include "model/command/CommandHandler.h"
 #include "model/world/WorldDoc.h"
+#include "model/world/WorldEditCheck.h"
 #include "platform/mfc/CWnd.h"
 #include "platform/win32/Edit.h"
 #include "platform/win32/Input.h"
@@ -491,7 +492,12 @@ int16_t TCoordsView::CommitText(bool performNow) {
     edit->SetSel(0, -1);
     return error;
   }
-  for (TLink* object : CellTargets(editCell_, field.tag)) command->AddTarget(object);
+  const std::vector<TLink*> targets = CellTargets(editCell_, field.tag);
+  if (!MayEditOverRun(targets)) {
+    CloseEdit();
+    return TCoordEditView::kCommitRefused;
+  }
+  for (TLink* object : targets) command->AddTarget(object);
   TCommandHandler* application = TCommandHandler::Application();
   if (!application) return 0;
   if (performNow)
@@ -499,6 +505,20 @@ int16_t TCoordsView::CommitText(bool performNow) {
   else
     application->PostCommand(command.release());
   return 0;
+}
+
+bool TCoordsView::MayEditOverRun(const std::vector<TLink*>& targets) {
+  if (!world_ || std::none_of(targets.begin(), targets.end(), [this](const TLink* object) {
+        return SolverTakes(*world_, object);
+      }))
+    return true;
+  try {
+    RefuseEditOfRun(*world_);
+  } catch (const QVException& failure) {
+    if (failure.error() != kErrNone) throw;
+    return false;
+  }
+  return true;
 }
 
 void TCoordsView::MoveToNextCell(bool backwards) {

@@ -68,6 +68,8 @@ class TCoordEditView {
   static constexpr int16_t kItemNumber = 17;
   // What a commit asked for while another is under way answers.
   static constexpr int16_t kCommitBusy = 1;
+  // What a commit answers when the world, showing a run, kept its value out: the edit closed.
+  static constexpr int16_t kCommitRefused = 2;
 
   explicit TCoordEditView(TCoordsView& bar) : bar_(bar), edit_(*this) {}
   ~TCoordEditView();
@@ -77,7 +79,7 @@ class TCoordEditView {
   bool Create(CWnd* parent, const RECT& area);
   TCoordEdit& Edit() { return edit_; }
   TCoordsView& Bar() { return bar_; }
-  // The bar's commit of the typed text: 0, a parse error, or kCommitBusy.
+  // The bar's commit of the typed text: 0, a parse error, kCommitBusy or kCommitRefused.
   int16_t Commit(bool performNow);
   // Tab and Shift-Tab.
   void MoveToNextCell(bool backwards);
@@ -197,8 +199,12 @@ class TCoordsView : public TOffScreenViewBase, public TWorldWatcher {
   FontSpec font_;
   int16_t lineHeight_ = 12;
   friend class TCoordEditView;
-  // The commit itself, which the edit's holder guards.
+  // The commit itself, which the edit's holder guards. While the world runs or shows a later
+  // frame a position that the solver is handed is not typed over the run: the world's edit check
+  // asks first and the edit closes without its value.
   int16_t CommitText(bool performNow);
+  // The edit check for the cell's objects: true when the value may go ahead.
+  bool MayEditOverRun(const std::vector<TLink*>& targets);
   void MoveToCell(bool backwards);
 
   std::unique_ptr<TCoordEditView> editView_;

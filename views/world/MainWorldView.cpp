@@ -17,6 +17,7 @@
 #include "model/world/WorldParticipants.h"
 #include "model/world/WorldWatcher.h"
 #include "platform/win32/Clock.h"
+#include "ui/dialogs/FloatingWindows.h"
 #include "ui/views/ViewServices.h"
 #include "views/furniture/RulerView.h"
 #include "views/offscreen/DezevOffScreenMgr.h"
@@ -64,6 +65,8 @@ TMainWorldView::~TMainWorldView() {
   worldWatch_.reset();
   FreeCompanions();
   if (goneHandler_) goneHandler_();
+  // The floating windows edit no world that has no window.
+  if (world_) FloatingWindowsLeave(*world_);
   if (world_ && frameLink_) world_->UpdateViewObject(frameLink_.get(), 0);
   if (snapper_ && snapper_->GetView() == this) snapper_->SetView(nullptr);
 }

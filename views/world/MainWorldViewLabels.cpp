@@ -15,6 +15,7 @@
 #include "platform/win32/Font.h"
 #include "platform/win32/Window.h"
 #include "platform/win32/WindowPaint.h"
+#include "ui/dialogs/FloatingWindows.h"
 #include "views/world/GadgetTextField.h"
 #include "views/world/MainWorldView.h"
 #include "views/world/WorldViewCompanions.h"
@@ -209,6 +210,8 @@ void TMainWorldView::RemoveSubview(TWrappedWindow* view) {
 
 void TMainWorldView::Activate(bool on) {
   TOffScreenViewBase::Activate(on);
+  // The floating windows edit the world in front.
+  if (on && world_) FloatingWindowsFollow(*world_);
   if (!on || !labelEditor_ || !LiveEditTarget()) return;
   if (TLabelEdit* edit = labelEditor_->GetEdit(); edit && edit->m_hWnd) ::SetFocus(edit->m_hWnd);
 }

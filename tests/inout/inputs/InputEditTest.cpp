@@ -17,7 +17,7 @@ namespace {
 
 class RecordingSink : public TInputUndoSink {
  public:
-  bool IsInputUndoOff() const override { return false; }
+  bool IsInputUndoOff(const TInput&) const override { return false; }
   void ValueChanged(TInput& input, double old, bool) override {
     changes.push_back({old, input.GetValue()});
   }

@@ -26,7 +26,7 @@ namespace {
 // Counts the finished value changes handed to undo.
 class CountingSink : public TInputUndoSink {
  public:
-  bool IsInputUndoOff() const override { return off; }
+  bool IsInputUndoOff(const TInput&) const override { return off; }
   void ValueChanged(TInput&, double old, bool immediate) override {
     olds.push_back(old);
     immediates.push_back(immediate);

@@ -26,12 +26,14 @@ class TPaintAction : public TActionBase {
     selectionDuringWork = world_.selection;
     thing_.SetColourProperty(kColour, kRed);
     if (failWith != 0) ThrowFailure(failWith, 77);
+    if (abandon) ThrowFailure(kErrNone, 0);
   }
   void PrepareFailed(int16_t error, int32_t message) override {
     if (!recoverFromMemory) TActionBase::PrepareFailed(error, message);
   }
   int prepared = 0;
   int16_t failWith = 0;
+  bool abandon = false;
   bool recoverFromMemory = false;
   int16_t modeDuringWork = 0;
   TList* selectionDuringWork = nullptr;
@@ -95,6 +97,23 @@ TEST_F(ActionBaseTest, FailingWorkRestoresTheWorldAndTheModeAndPassesTheSameFail
   }
   EXPECT_EQ(world.DocumentBytes(), before);
   EXPECT_EQ(world.editState.mode, 9);
+}
+
+// An action abandoned with the silent failure (a dialog cancelled, an edit refused) is put back
+// without the changed notice, which would make the world forget the frames of its run.
+TEST_F(ActionBaseTest, AnAbandonedActionRollsBackWithoutTheChangedNotice) {
+  TTestWorld world;
+  const auto before = world.DocumentBytes();
+  TPaintAction action(world, world.Thing(1), 1);
+  action.abandon = true;
+  EXPECT_THROW(action.Perform(), QVException);
+  EXPECT_EQ(world.DocumentBytes(), before);
+  EXPECT_TRUE(world.changedNotices.empty());
+  // A failure of the work itself is told: what the work changed may have been seen.
+  TPaintAction failing(world, world.Thing(1), 1);
+  failing.failWith = -25001;
+  EXPECT_THROW(failing.Perform(), QVException);
+  EXPECT_EQ(world.changedNotices, std::vector<int16_t>{0});
 }
 
 TEST_F(ActionBaseTest, WithoutUndoThereAreNoImagesAndNothingIsRolledBack) {

@@ -46,3 +46,34 @@ std::vector<unsigned long> StackFromFront(SDL_Window* any) {
   if (children) XFree(children);
   return stack;
 }
+
+ClientMessageCounter::ClientMessageCounter(SDL_Window* any, const char* type) {
+  if (Display* display = InfoOf(any).info.x11.display) type_ = XInternAtom(display, type, False);
+  SDL_AddEventWatch(Note, this);
+}
+
+ClientMessageCounter::~ClientMessageCounter() { SDL_DelEventWatch(Note, this); }
+
+int ClientMessageCounter::Note(void* counter, SDL_Event* event) {
+  auto* self = static_cast<ClientMessageCounter*>(counter);
+  if (event->type != SDL_SYSWMEVENT || !event->syswm.msg ||
+      event->syswm.msg->subsystem != SDL_SYSWM_X11)
+    return 0;
+  const XEvent& x = event->syswm.msg->msg.x11.event;
+  if (x.type == ClientMessage && x.xclient.message_type == self->type_) ++self->count_;
+  return 0;
+}
+
+bool SendFromAnotherClient(unsigned long window, const char* type) {
+  Display* display = XOpenDisplay(nullptr);
+  if (!display) return false;
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = window;
+  event.xclient.message_type = XInternAtom(display, type, False);
+  event.xclient.format = 32;
+  XSendEvent(display, window, False, NoEventMask, &event);
+  XSync(display, False);
+  XCloseDisplay(display);
+  return true;
+}

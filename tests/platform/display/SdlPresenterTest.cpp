@@ -1,14 +1,17 @@
 #include "platform/display/SdlPresenter.h"
 
 #include <gtest/gtest.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
 
 #include "platform/win32/Clipboard.h"
 #include "platform/win32/Clock.h"
@@ -153,6 +156,15 @@ void Settle(WindowPresenter& presenter, SDL_Window* any) {
     DispatchMessage(&message);
 }
 
+// Whether a thread of this process sleeps (waits in the kernel) rather than runs.
+bool Sleeping(pid_t thread) {
+  std::ifstream stat("/proc/self/task/" + std::to_string(thread) + "/stat");
+  std::string line;
+  std::getline(stat, line);
+  const size_t name = line.rfind(')');
+  return name != std::string::npos && line.size() > name + 2 && line[name + 2] == 'S';
+}
+
 // Where `window` stands in a stack listed from the front, or -1.
 int Place(const std::vector<unsigned long>& stack, unsigned long window) {
   for (size_t i = 0; i < stack.size(); ++i)
@@ -248,6 +260,57 @@ TEST(SdlPresenterTest, WithoutAManagerTheDesktopFollowsTheLayer) {
   Settle(*presenter, any);
   EXPECT_EQ(GetActiveWindow(), main);
   EXPECT_EQ(KeyboardWindow(any), x(main));
+
+  ResetWindowSystem();
+  SetWindowPresenter(nullptr);
+}
+
+// Waiting for the desktop sends nothing to our own desktop windows: a message sent to the newest
+// one while the program waits could reach the display after that window was closed (a tool tip
+// that went), and be refused. Another program's messages arrive while the presenter waits.
+TEST(SdlPresenterTest, AWaitForTheDesktopSendsNothingToOurWindows) {
+  if (!DisplayAvailable()) {
+    RunUnderVirtualDisplay("AWaitForTheDesktopSendsNothingToOurWindows");
+    return;
+  }
+  ResetWindowSystem();
+  UseProcessClock();
+  std::unique_ptr<SdlPresenter> presenter = SdlPresenter::Create();
+  ASSERT_NE(presenter, nullptr);
+  SetWindowPresenter(presenter.get());
+  WNDCLASS windowClass;
+  windowClass.lpfnWndProc = DefWindowProc;
+  windowClass.lpszClassName = "Plain";
+  RegisterClass(&windowClass);
+  const HWND main =
+      MakeWindow("Main", 0, WS_OVERLAPPEDWINDOW | WS_VISIBLE, {40, 40, 440, 340}, nullptr);
+  const HWND tip =
+      MakeWindow("", WS_EX_TOPMOST | WS_EX_NOACTIVATE, WS_POPUP | WS_BORDER, {0, 0, 1, 1}, main);
+  SetWindowPos(tip, HWND_TOPMOST, 100, 100, 60, 20, SWP_NOACTIVATE | SWP_SHOWWINDOW);
+  SDL_Window* any = presenter->DesktopWindowOf(main);
+  ASSERT_NE(any, nullptr);
+  Settle(*presenter, any);
+  const unsigned long target = XWindowOfDesktop(any);
+
+  ClientMessageCounter sent(any, "_YB_TEST_MESSAGE");
+  ClientMessageCounter wakes(any, "_SDL_WAKEUP");
+  constexpr int kMessages = 5;
+  const pid_t waiter = static_cast<pid_t>(syscall(SYS_gettid));
+  std::atomic<int> delivered = 0;
+  std::atomic<bool> done = false;
+  // Each message goes once the one before it was taken in and the presenter's thread sleeps,
+  // waiting.
+  std::thread other([&] {
+    for (int i = 0; i < kMessages; ++i) {
+      while (sent.Count() < i || !Sleeping(waiter)) std::this_thread::yield();
+      if (SendFromAnotherClient(target, "_YB_TEST_MESSAGE")) ++delivered;
+    }
+    done = true;
+  });
+  while (!done || sent.Count() < delivered) presenter->WaitForEvents(100);
+  other.join();
+  EXPECT_EQ(sent.Count(), kMessages);
+  EXPECT_EQ(wakes.Count(), 0);
 
   ResetWindowSystem();
   SetWindowPresenter(nullptr);

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/mfc/CDocument.h"
@@ -16,6 +18,7 @@
 #include "platform/win32/MessageBox.h"
 #include "platform/win32/Window.h"
 #include "platform/win32/WindowPaint.h"
+#include "platform/win32/WindowPresenter.h"
 
 namespace {
 
@@ -51,6 +54,55 @@ class TSavingDocument : public CDocument {
     return TRUE;
   }
   int saves = 0;
+};
+
+// A desktop whose driver asks whether the program has settled: the question comes in with the
+// desktop's events once it is sent.
+class TAskingDesktop : public WindowPresenter {
+ public:
+  void TopLevelCreated(HWND) override {}
+  void TopLevelChanged(HWND) override {}
+  void TopLevelDestroyed(HWND) override {}
+  void SurfaceUpdated(HWND, const RECT&) override {}
+  bool WaitForEvents(int32_t) override {
+    PollEvents();
+    return true;
+  }
+  void PollEvents() override {
+    asked = asked || sent;
+    sent = false;
+  }
+  void ShowCursorShape(uintptr_t) override {}
+  bool PutDesktopText(const std::string&) override { return false; }
+  bool GetDesktopText(std::string*) override { return false; }
+  bool SettleAsked() const override { return asked; }
+  void AnswerSettled() override {
+    asked = false;
+    ++answers;
+  }
+  // Idle is settled too.
+  void AnswerIdle() override {
+    if (asked) AnswerSettled();
+  }
+
+  bool sent = false;
+  bool asked = false;
+  int answers = 0;
+};
+
+// A loop that never waits, as a running world's: each pass takes what waits and goes on. Before
+// each pass the test's own step runs.
+class TRunningApp : public CWinApp {
+ public:
+  explicit TRunningApp(std::function<void(int)> beforePass) : beforePass_(std::move(beforePass)) {}
+  BOOL PumpMessage() override {
+    beforePass_(++passes_);
+    return PumpOneMessage(false);
+  }
+
+ private:
+  std::function<void(int)> beforePass_;
+  int passes_ = 0;
 };
 
 class WinAppTest : public ::testing::Test {
@@ -127,6 +179,37 @@ TEST_F(WinAppTest, AModifiedDocumentIsGivenUpOnlyWhenTheUserSaysSo) {
   EXPECT_EQ(untouched.saves, 0);
   EXPECT_TRUE(app.SaveAllModified());  // nothing left to ask about
   EXPECT_EQ(question, "Save the changes to \"world.yb\"?");
+}
+
+// A question that comes while the loop waits for work is answered there: the loop has settled.
+TEST_F(WinAppTest, TheQuestionWhetherTheLoopSettledIsAnsweredWhileItWaits) {
+  UseProcessClock();
+  TAskingDesktop desktop;
+  SetWindowPresenter(&desktop);
+  TLoggingApp app(log_);
+  int32_t step = 0;
+  SetIdleScript([&] {
+    ++step;
+    if (step == 1) desktop.sent = true;
+    if (desktop.answers > 0 || step == 20) PostQuitMessage(3);
+    return true;
+  });
+  EXPECT_EQ(app.RunMessageLoop(), 3);
+  SetWindowPresenter(nullptr);
+  EXPECT_EQ(desktop.answers, 1);
+}
+
+// A loop that never goes idle (a run between its frames) still answers the question.
+TEST_F(WinAppTest, TheQuestionWhetherTheLoopSettledIsAnsweredBetweenTheFramesOfARun) {
+  TAskingDesktop desktop;
+  SetWindowPresenter(&desktop);
+  TRunningApp app([&](int pass) {
+    if (pass == 3) desktop.sent = true;
+    if (desktop.answers > 0 || pass == 20) PostQuitMessage(4);
+  });
+  EXPECT_EQ(app.RunMessageLoop(), 4);
+  SetWindowPresenter(nullptr);
+  EXPECT_EQ(desktop.answers, 1);
 }
 
 }  // namespace

@@ -121,6 +121,34 @@ TEST_F(InputTest, ADisabledWindowBeepsInsteadOfTakingTheClick) {
   EXPECT_EQ(static_cast<int16_t>(LOWORD(static_cast<uintptr_t>(cursors.back().lParam))), HTERROR);
 }
 
+// A click that comes while a window is disabled waits behind the input before it, which may
+// enable the window again (the click on a modal dialog's Cancel with the next one right behind
+// it): the window takes it if it is enabled by the time the click is read, and beeps only if
+// it is still disabled then.
+TEST_F(InputTest, AClickQueuedBehindWhatEnablesItsWindowReachesIt) {
+  const HWND window = TopLevel(0, 0, 100, 100);
+  const HWND other = TopLevel(200, 0, 100, 100);
+  Pump();
+  SetActiveWindow(other);
+  EnableWindow(window, FALSE);
+  Log().Clear();
+  const int32_t beeps = BeepCount();
+  InjectClick(window, {10, 10});
+  EnableWindow(window, TRUE);
+  Pump();
+  EXPECT_THAT(Buttons(Log(), window), ElementsAre(WM_LBUTTONDOWN, WM_LBUTTONUP));
+  EXPECT_EQ(BeepCount(), beeps);
+  EXPECT_EQ(GetActiveWindow(), window) << "the press did not activate its window";
+
+  EnableWindow(window, FALSE);
+  Log().Clear();
+  InjectClick(window, {10, 10});
+  Pump();
+  EXPECT_TRUE(Buttons(Log(), window).empty());
+  EXPECT_EQ(BeepCount(), beeps + 1);
+  EXPECT_GE(GetKeyState(VK_LBUTTON), 0) << "the refused click left the button down";
+}
+
 TEST_F(InputTest, WaitingMovesMergeButClicksBetweenThemDoNot) {
   const HWND window = TopLevel(0, 0, 100, 100);
   Pump();
