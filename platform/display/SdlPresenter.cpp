@@ -507,16 +507,19 @@ void SdlPresenter::Handle(const SDL_Event& event) {
     }
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP: {
+      // A press the display gave a window that has gone since (a tip that showed under the
+      // pointer, then went) is the press of whatever stands at its place now.
       const HWND window = WindowOfId(event.button.windowID);
-      if (!window) return;
-      if (event.type == SDL_MOUSEBUTTONDOWN && IsIconic(window)) {
+      if (!window && !havePointer_) return;
+      if (window && event.type == SDL_MOUSEBUTTONDOWN && IsIconic(window)) {
         RestoreIfMinimized(window);
         return;
       }
       InjectKeys(keyboardSync_.BeforePointer());
-      const POINT screen = EventPoint(window, event.button.x, event.button.y);
+      const POINT screen = window ? EventPoint(window, event.button.x, event.button.y) : pointer_;
       InjectMouseMove(screen);
-      InjectMouseButton(ButtonOf(event.button.button), event.type == SDL_MOUSEBUTTONDOWN, screen);
+      InjectMouseButton(ButtonOf(event.button.button), event.type == SDL_MOUSEBUTTONDOWN, screen,
+                        std::exchange(displayButtonTime_, std::nullopt));
       return;
     }
     case SDL_MOUSEWHEEL: {
@@ -637,8 +640,9 @@ void SdlPresenter::NotePointer(const SDL_SysWMmsg* message) {
 #if defined(SDL_VIDEO_DRIVER_X11)
   if (!message || message->subsystem != SDL_SYSWM_X11) return;
   const XEvent& x = message->msg.x11.event;
-  // Every X event that SDL turns into a mouse event keeps the pointer's screen position; one
-  // that SDL drops is overwritten by the next.
+  // Every X event that SDL turns into mouse events keeps the pointer's screen position for all
+  // of them (a press away from the last move comes as a move and the press).
+  havePointer_ = true;
   if (x.type == MotionNotify) {
     pointer_ = POINT{x.xmotion.x_root, x.xmotion.y_root};
   } else if (x.type == ButtonPress || x.type == ButtonRelease) {
@@ -646,9 +650,8 @@ void SdlPresenter::NotePointer(const SDL_SysWMmsg* message) {
   } else if (x.type == EnterNotify || x.type == LeaveNotify) {
     pointer_ = POINT{x.xcrossing.x_root, x.xcrossing.y_root};
   } else {
-    return;
+    havePointer_ = false;
   }
-  havePointer_ = true;
 #else
   (void)message;
 #endif
@@ -676,8 +679,11 @@ void SdlPresenter::InjectKeys(const std::vector<KeyboardSync::Change>& changes) 
 void SdlPresenter::NoteKeyEvent(const SDL_SysWMmsg* message) {
 #if defined(SDL_VIDEO_DRIVER_X11)
   if (!message || message->subsystem != SDL_SYSWM_X11) return;
-  const int type = message->msg.x11.event.type;
-  displayKeyEvent_ = type == KeyPress || type == KeyRelease;
+  const XEvent& x = message->msg.x11.event;
+  displayKeyEvent_ = x.type == KeyPress || x.type == KeyRelease;
+  displayButtonTime_.reset();
+  if (x.type == ButtonPress || x.type == ButtonRelease)
+    displayButtonTime_ = static_cast<DWORD>(x.xbutton.time);
 #else
   (void)message;
 #endif
@@ -730,10 +736,7 @@ POINT SdlPresenter::EventPoint(HWND window, int32_t x, int32_t y) {
   // The desktop's own screen position of the event that SDL is about to report: the event's place
   // in the window is relative to where the window was when the event was made, which differs from
   // where it is now while the window follows the mouse (moved by its caption).
-  if (havePointer_) {
-    havePointer_ = false;
-    return pointer_;
-  }
+  if (havePointer_) return pointer_;
   return ScreenPointOf(DesktopWindowOf(window), x, y);
 }
 

@@ -5,6 +5,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -82,6 +83,7 @@ class SdlPresenter : public WindowPresenter {
   void NotePointer(const SDL_SysWMmsg* message);
   // Without a manager: hands the keyboard back to the active window when it went elsewhere.
   void NoteFocus(const SDL_SysWMmsg* message);
+  // Notes whether the display's event is a key or a pointer button SDL passes on next.
   void NoteKeyEvent(const SDL_SysWMmsg* message);
   // Passes on the keys' changes before a pointer event.
   void InjectKeys(const std::vector<KeyboardSync::Change>& changes);
@@ -100,6 +102,8 @@ class SdlPresenter : public WindowPresenter {
   // Whether the display's last event was a key SDL has not yet passed on (on X); the key
   // events SDL makes up itself go through `keyboardSync_`.
   bool displayKeyEvent_ = false;
+  // When the display's last event was a pointer button, its time (on X).
+  std::optional<DWORD> displayButtonTime_;
   KeyboardSync keyboardSync_;
   HWND raised_ = nullptr;  // the active window, once brought to the front (with a manager)
   // Without a manager: the X windows in the order last put on the desktop, front first, and

@@ -14,6 +14,7 @@
 #include "platform/win32/GdiObjects.h"
 #include "platform/win32/Message.h"
 #include "platform/win32/MessageBox.h"
+#include "platform/win32/ModalWindows.h"
 #include "platform/win32/Window.h"
 
 namespace {
@@ -236,24 +237,6 @@ HWND MakeDialog(const void* dialogTemplate, uint32_t size, HWND parent, DLGPROC 
   return window;
 }
 
-// The program's other top-level windows, which a modal dialog disables while it runs, as an
-// alert does: no input reaches them (the floating windows no more than the dialog's owner) until
-// it ends.
-std::vector<HWND> DisableOthers(HWND dialog) {
-  std::vector<HWND> others;
-  for (HWND top = GetTopWindow(nullptr); top; top = GetWindow(top, GW_HWNDNEXT))
-    if (top != dialog && IsWindowEnabled(top)) others.push_back(top);
-  for (HWND window : others)
-    EnableWindow(window, FALSE);
-  return others;
-}
-
-void EnableAgain(std::vector<HWND>& windows) {
-  for (HWND window : windows)
-    if (IsWindow(window)) EnableWindow(window, TRUE);
-  windows.clear();
-}
-
 const void* FindTemplate(HMODULE& module, LPCSTR templateName, uint32_t* size) {
   if (module == nullptr) module = FindResourceModule(templateName, RT_DIALOG);
   const HRSRC resource = FindResource(module, templateName, RT_DIALOG);
@@ -319,7 +302,7 @@ intptr_t RunModalDialog(HWND dialog, const DialogMessageFilter& filter) {
   // Kept here too: a dialog destroyed during its run takes its state with it.
   std::vector<HWND> disabled;
   if (!state->ended) {
-    disabled = DisableOthers(dialog);
+    disabled = DisableOtherWindows(dialog);
     state->disabledByRun = disabled;
     ShowWindow(dialog, SW_SHOW);
     SetActiveWindow(dialog);

@@ -24,6 +24,7 @@ struct InputState {
   HWND lastDownWindow = nullptr;
   int32_t lastDownButton = -1;
   DWORD lastDownTime = 0;
+  std::optional<DWORD> lastDownDisplayTime;
   POINT lastDownPoint;
   int32_t beeps = 0;
   DWORD lastBeepFrequency = 0;
@@ -145,12 +146,15 @@ bool DecideWhenTaken(const MSG& message) {
   return ActivateForPress(message.hwnd, hit, clientMessage) && IsWindow(message.hwnd);
 }
 
-bool IsDoubleClick(HWND window, int32_t button, POINT screen) {
+bool IsDoubleClick(HWND window, int32_t button, POINT screen, std::optional<DWORD> displayTime) {
   InputState& state = State();
   const WindowRecord* record = FindWindowRecord(window);
   if (!record || !(record->classStyle & CS_DBLCLKS)) return false;
   if (state.lastDownWindow != window || state.lastDownButton != button) return false;
-  if (GetTickCount() - state.lastDownTime > kDoubleClickTime) return false;
+  const DWORD elapsed = displayTime && state.lastDownDisplayTime
+                            ? *displayTime - *state.lastDownDisplayTime
+                            : GetTickCount() - state.lastDownTime;
+  if (elapsed > kDoubleClickTime) return false;
   const int32_t slackX = GetSystemMetrics(SM_CXDOUBLECLK) / 2;
   const int32_t slackY = GetSystemMetrics(SM_CYDOUBLECLK) / 2;
   return std::abs(screen.x - state.lastDownPoint.x) <= slackX &&
@@ -280,7 +284,8 @@ void InjectMouseMove(POINT screen) {
   }
 }
 
-void InjectMouseButton(MouseButton button, bool down, POINT screen) {
+void InjectMouseButton(MouseButton button, bool down, POINT screen,
+                       std::optional<DWORD> displayTime) {
   InputState& state = State();
   state.cursor = screen;
   SetKey(state.async, KeyOf(button), down);
@@ -297,7 +302,7 @@ void InjectMouseButton(MouseButton button, bool down, POINT screen) {
     return;
   }
   if (down) {
-    if (IsDoubleClick(target, buttonIndex, screen)) {
+    if (IsDoubleClick(target, buttonIndex, screen, displayTime)) {
       message += 2;  // the DBLCLK message follows the UP message of each button
       state.lastDownWindow = nullptr;
       state.lastDownButton = -1;
@@ -305,6 +310,7 @@ void InjectMouseButton(MouseButton button, bool down, POINT screen) {
       state.lastDownWindow = target;
       state.lastDownButton = buttonIndex;
       state.lastDownTime = GetTickCount();
+      state.lastDownDisplayTime = displayTime;
       state.lastDownPoint = screen;
     }
   }

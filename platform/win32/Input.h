@@ -1,4 +1,5 @@
 #pragma once
+
 // Mouse and keyboard input. Presenters and tests inject what the user does; the layer keeps the
 // physical (asynchronous) state at once, finds the target window (capture, hit testing, the
 // enabled state of the top-level window), sends WM_SETCURSOR and WM_MOUSEACTIVATE, detects double
@@ -9,6 +10,7 @@
 // (WaitingLeftRelease): the physical state runs ahead of the moves still waiting to be taken.
 
 #include <cstdint>
+#include <optional>
 
 #include "platform/win32/WindowTypes.h"
 
@@ -36,7 +38,10 @@ enum class MouseButton { kLeft, kRight, kMiddle };
 
 // Synthetic input at a screen point.
 void InjectMouseMove(POINT screen);
-void InjectMouseButton(MouseButton button, bool down, POINT screen);
+// `displayTime` is when the desktop says the button moved (its own milliseconds): two presses are
+// a double click by the user's timing, however late a busy program reads the second.
+void InjectMouseButton(MouseButton button, bool down, POINT screen,
+                       std::optional<DWORD> displayTime = std::nullopt);
 void InjectMouseWheel(POINT screen, int32_t delta);
 void InjectKey(int32_t virtualKey, bool down);
 // A character that no key of InjectKey produces (text from the desktop's input method).

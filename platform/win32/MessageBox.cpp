@@ -12,6 +12,7 @@
 #include "platform/win32/GdiObjects.h"
 #include "platform/win32/Input.h"
 #include "platform/win32/Message.h"
+#include "platform/win32/ModalWindows.h"
 #include "platform/win32/Window.h"
 #include "platform/win32/WindowDc.h"
 
@@ -182,22 +183,6 @@ bool HandleDialogKey(HWND dialog, BoxState& state, const MSG& message) {
   return false;
 }
 
-// The program's other top-level windows, which a box disables while it is up: it answers alone,
-// and nothing else can be activated and come in front of it until it is answered.
-std::vector<HWND> DisableOthers(HWND box) {
-  std::vector<HWND> others;
-  for (HWND top = GetTopWindow(nullptr); top; top = GetWindow(top, GW_HWNDNEXT))
-    if (top != box && IsWindowEnabled(top)) others.push_back(top);
-  for (HWND window : others)
-    EnableWindow(window, FALSE);
-  return others;
-}
-
-void EnableAgain(const std::vector<HWND>& windows) {
-  for (HWND window : windows)
-    if (IsWindow(window)) EnableWindow(window, TRUE);
-}
-
 }  // namespace
 
 HWND GetMessageBoxWindow() {
@@ -251,7 +236,8 @@ int32_t MessageBox(HWND owner, const char* text, const char* caption, UINT type)
     buttonX += kButtonWidth + kGap;
   }
 
-  const std::vector<HWND> disabled = DisableOthers(dialog);
+  // The box answers alone: nothing else can be activated and come in front of it.
+  std::vector<HWND> disabled = DisableOtherWindows(dialog);
   OpenBoxes().push_back(dialog);
   ShowWindow(dialog, SW_SHOW);
   SetFocus(state.buttons[defaultIndex]);

@@ -14,6 +14,7 @@
 #include "platform/win32/Input.h"
 #include "platform/win32/Message.h"
 #include "platform/win32/MessageBox.h"
+#include "platform/win32/ModalWindows.h"
 #include "platform/win32/Static.h"
 #include "platform/win32/Window.h"
 
@@ -311,8 +312,8 @@ std::optional<std::string> RunOpenFileDialog(const OpenFileRequest& request) {
 
   const HWND previous = OpenDialog();
   OpenDialog() = dialog;
-  const bool ownerWasEnabled = owner != nullptr && IsWindowEnabled(owner);
-  if (ownerWasEnabled) EnableWindow(owner, FALSE);
+  // As under any modal dialog, no input reaches the other windows, the floating ones included.
+  std::vector<HWND> disabled = DisableOtherWindows(dialog);
   ShowWindow(dialog, SW_SHOW);
   // The name takes the keys first, the whole of it chosen so that typing replaces it.
   SetFocus(state.nameField);
@@ -333,7 +334,7 @@ std::optional<std::string> RunOpenFileDialog(const OpenFileRequest& request) {
   }
 
   OpenDialog() = previous;
-  if (ownerWasEnabled && IsWindow(owner)) EnableWindow(owner, TRUE);
+  EnableAgain(disabled);
   if (IsWindow(dialog)) {
     SetWindowLongPtr(dialog, 0, 0);
     DestroyWindow(dialog);

@@ -704,8 +704,6 @@ int TitleX(const MenuEntry& bar, const std::string& title) {
 
 }  // namespace
 
-int Scenario::MenuTitleX(const std::string& title) { return TitleX(Bar({}), title); }
-
 int MenuTitleMiddle(const Box& frame, const std::string& title) {
   const int x = TitleX(Bar({}), title);
   return x < 0 ? -1 : frame.x + x;
@@ -821,33 +819,6 @@ Box MenuItemRow(const Box& popup, const MenuPath& path) {
   // The documents follow the menu's own items and a separator.
   return ClickBelow("Window", static_cast<int>(window->items.size()),
                     kMenuSeparatorHeight + (n - 1) * kMenuItemHeight);
-}
-
-// Counted positions, while scenarios move to labels.
-::testing::AssertionResult Scenario::ChooseMenu(int titleX, int items, int separators) {
-  const Box frame = Frame();
-  if (frame.Empty()) return ::testing::AssertionFailure() << "no main window";
-  const int barTop = frame.y + GetSystemMetrics(SM_CYFRAME) + GetSystemMetrics(SM_CYCAPTION);
-  const int barHeight = GetSystemMetrics(SM_CYMENU);
-  const std::vector<XWindowId> before = gPerson->Shown();
-  gPerson->Click(frame.x + titleX, barTop + barHeight / 2);
-  if (!gPerson->Idle()) return ::testing::AssertionFailure() << "the program stayed busy";
-  const std::vector<XWindowId> after = gPerson->Shown();
-  const bool opened = std::any_of(after.begin(), after.end(), [&](XWindowId window) {
-    return std::find(before.begin(), before.end(), window) == before.end();
-  });
-  if (!opened) return ::testing::AssertionFailure() << "the menu did not open at one click";
-  const int itemY = barTop + barHeight + 1 + items * kMenuItemHeight +
-                    separators * kMenuSeparatorHeight + kMenuItemHeight / 2;
-  gPerson->Click(frame.x + titleX - 10, itemY);
-  return ::testing::AssertionSuccess();
-}
-
-::testing::AssertionResult Scenario::Choose(const std::string& menu, int items, int separators) {
-  if (::testing::AssertionResult chosen = ChooseMenu(MenuTitleX(menu), items, separators); !chosen)
-    return chosen;
-  gPerson->MoveTo(0, 0);
-  return gPerson->Idle();
 }
 
 void MarkWaiting(const std::string& forWhat) { gWaitingFor = forWhat; }

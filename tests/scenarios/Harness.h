@@ -254,11 +254,6 @@ class Scenario : public ::testing::Test {
   // A fresh program on a sample, once the splash window has gone; the pointer waits outside the
   // main window, where it raises no tool tip.
   ::testing::AssertionResult StartOnSample(const std::string& sample);
-  // The x of a menu title on the editing menu bar, measured from the frame's left edge.
-  static int MenuTitleX(const std::string& title);
-  // Counted positions, being replaced by labels (to go).
-  ::testing::AssertionResult ChooseMenu(int titleX, int items, int separators);
-  ::testing::AssertionResult Choose(const std::string& menu, int items, int separators);
 
  private:
   // Opens the menu of a bar title at one click; `popup` is where its items are clicked.

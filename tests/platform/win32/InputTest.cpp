@@ -64,6 +64,26 @@ TEST_F(InputTest, DoubleClicksNeedTheClassStyleTheTimeAndTheSamePlace) {
   EXPECT_TRUE(Log().All(WM_LBUTTONDBLCLK).empty());
 }
 
+// A busy program reads the second press late: the desktop's own times decide.
+TEST_F(InputTest, ADoubleClickIsTimedByTheDesktopsTimesWhenItGivesThem) {
+  const HWND doubles = TopLevel(200, 0, 100, 100, WS_POPUP | WS_VISIBLE, kDoubleClickClass);
+  Pump();
+  Log().Clear();
+  InjectMouseButton(MouseButton::kLeft, true, {210, 10}, 5000);
+  InjectMouseButton(MouseButton::kLeft, false, {210, 10}, 5050);
+  AdvanceVirtualClock(900);
+  InjectMouseButton(MouseButton::kLeft, true, {210, 10}, 5200);
+  InjectMouseButton(MouseButton::kLeft, false, {210, 10}, 5250);
+  AdvanceVirtualClock(100);
+  InjectMouseButton(MouseButton::kLeft, true, {210, 10}, 5251);
+  InjectMouseButton(MouseButton::kLeft, false, {210, 10}, 5300);
+  InjectMouseButton(MouseButton::kLeft, true, {210, 10}, 5900);  // too slow by the desktop
+  Pump();
+  EXPECT_THAT(Buttons(Log(), doubles),
+              ElementsAre(WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP,
+                          WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDOWN));
+}
+
 TEST_F(InputTest, CaptureSendsTheMouseToOneWindowWhereverItIs) {
   const HWND left = TopLevel(0, 0, 100, 100);
   const HWND right = TopLevel(200, 0, 100, 100);

@@ -83,6 +83,21 @@ TEST_F(OpenFileDialogTest, PatternsMatchInAnyCaseAndTheCallerNamesTheLabels) {
   EXPECT_EQ(std::filesystem::path(*chosen), folder / "PLAN.DXF");
 }
 
+// A floating window the owner keeps takes no input while the dialog is up, and is live after.
+TEST_F(OpenFileDialogTest, TheOtherWindowsWaitUntilTheDialogEnds) {
+  const HWND palette = CreateWindowEx(0, kRecorderClass, "palette", WS_POPUP | WS_VISIBLE, 560, 50,
+                                      100, 100, owner, nullptr, nullptr);
+  bool paletteEnabled = true;
+  ScriptUser({[&] {
+    paletteEnabled = IsWindowEnabled(palette) || IsWindowEnabled(owner);
+    InjectKeyStroke(VK_ESCAPE);
+  }});
+  EXPECT_FALSE(RunOpenFileDialog(request).has_value());
+  EXPECT_FALSE(paletteEnabled);
+  EXPECT_TRUE(IsWindowEnabled(palette));
+  EXPECT_TRUE(IsWindowEnabled(owner));
+}
+
 TEST_F(OpenFileDialogTest, ANameInAFolderThatDoesNotExistIsRefusedWhenAsked) {
   request.flags = OFN_PATHMUSTEXIST;
   int boxes = 0;
