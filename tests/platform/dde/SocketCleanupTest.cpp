@@ -11,6 +11,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -44,6 +45,15 @@ class SocketCleanupTest : public ::testing::Test {
   std::string folder_;
 };
 
+// A child of a run started with signals ignored (as under nohup) inherits them ignored, and the
+// handler rightly leaves an ignored signal alone: the child starts from the defaults instead.
+// Should no signal come, the alarm ends the child rather than leaving the test waiting.
+void ResetSignalsAndBoundTheWait() {
+  for (const int signal : {SIGTERM, SIGINT, SIGHUP, SIGALRM})
+    std::signal(signal, SIG_DFL);
+  alarm(60);
+}
+
 TEST_F(SocketCleanupTest, AStartRemovesOnlyTheFilesNobodyListensAt) {
   const std::string dead = folder_ + "/yb.111.sock";
   const std::string live = folder_ + "/yb.222.sock";
@@ -76,6 +86,7 @@ TEST_F(SocketCleanupTest, AProcessEndedByASignalRemovesItsFilesAndEndsByThatSign
     ASSERT_GE(child, 0);
     if (child == 0) {
       close(ready[0]);
+      ResetSignalsAndBoundTheWait();
       const int fd = Bind(path, true);
       const int other = Bind(forgotten, true);
       const bool noted = fd >= 0 && other >= 0 && AddSocketForCleanup(path) &&
