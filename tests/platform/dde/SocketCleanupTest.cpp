@@ -45,12 +45,21 @@ class SocketCleanupTest : public ::testing::Test {
   std::string folder_;
 };
 
-// A child of a run started with signals ignored (as under nohup) inherits them ignored, and the
-// handler rightly leaves an ignored signal alone: the child starts from the defaults instead.
-// Should no signal come, the alarm ends the child rather than leaving the test waiting.
-void ResetSignalsAndBoundTheWait() {
-  for (const int signal : {SIGTERM, SIGINT, SIGHUP, SIGALRM})
-    std::signal(signal, SIG_DFL);
+// Started in the background or under nohup, the tests inherit ending signals ignored, and the
+// cleanup rightly leaves an ignored signal alone; these tests send the signals and watch the
+// cleanup, so the process takes them back to their default handling before any test installs.
+const bool gEndingSignalsHandled = [] {
+  for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+    struct sigaction current {};
+    if (sigaction(signal, nullptr, &current) == 0 && current.sa_handler == SIG_IGN)
+      std::signal(signal, SIG_DFL);
+  }
+  return true;
+}();
+
+// Should no signal come, the alarm ends the waiting child rather than leaving the test waiting.
+void BoundTheWait() {
+  std::signal(SIGALRM, SIG_DFL);
   alarm(60);
 }
 
@@ -86,7 +95,7 @@ TEST_F(SocketCleanupTest, AProcessEndedByASignalRemovesItsFilesAndEndsByThatSign
     ASSERT_GE(child, 0);
     if (child == 0) {
       close(ready[0]);
-      ResetSignalsAndBoundTheWait();
+      BoundTheWait();
       const int fd = Bind(path, true);
       const int other = Bind(forgotten, true);
       const bool noted = fd >= 0 && other >= 0 && AddSocketForCleanup(path) &&
