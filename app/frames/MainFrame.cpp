@@ -358,7 +358,7 @@ void CMainFrame::ShareScriptShellRect(bool toShell) {
   const Settings::Rect& stored = windowSettings_.Get(Settings::kScriptShell);
   if (!Settings::IsUsable(stored, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN))) return;
   static_assert(std::tuple_size_v<Settings::Rect> == kShellRectValues);
-  for (size_t i = 0; i < kShellRectValues; ++i) shell[i] = static_cast<int16_t>(stored[i]);
+  for (size_t i = 0; i < kShellRectValues; ++i) shell[i] = static_cast<int16_t>(stored.at(i));
 }
 
 void CMainFrame::ShowHelpUnavailable() {

@@ -78,7 +78,9 @@ bool StartVideo(std::string* why) {
   return false;
 }
 
-int32_t VirtualKeyOf(SDL_Keycode key) {
+}  // namespace
+
+int32_t SdlPresenter::VirtualKeyOf(int32_t key) {
   if (key >= SDLK_a && key <= SDLK_z) return 'A' + (key - SDLK_a);
   if (key >= SDLK_0 && key <= SDLK_9) return '0' + (key - SDLK_0);
   if (key >= SDLK_F1 && key <= SDLK_F12) return VK_F1 + (key - SDLK_F1);
@@ -155,6 +157,7 @@ int32_t VirtualKeyOf(SDL_Keycode key) {
   }
 }
 
+namespace {
 
 SDL_SystemCursor SystemCursorOf(uintptr_t shape) {
   switch (shape) {

@@ -51,6 +51,8 @@ class SdlPresenter : public WindowPresenter {
 
   // The desktop window that shows a top-level window, or null while it is hidden.
   SDL_Window* DesktopWindowOf(HWND window) const;
+  // The window layer's key for a desktop key code; 0 for a key the program does not take.
+  static int32_t VirtualKeyOf(int32_t key);
 
  private:
   // A desktop window showing a top-level window, and what it was last told.

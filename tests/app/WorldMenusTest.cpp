@@ -780,6 +780,15 @@ TEST_F(WorldMenusTest, TheBarShowsTheSelectedObjectsInputAndMeterMenus) {
   ASSERT_EQ(meters, resourceItems(TMass::OutMenuName()));
   Command(static_cast<int16_t>(meters.front()));
   EXPECT_NE(dynamic_cast<TOutput*>(world_->Objects().back()), nullptr);
+
+  // A maximised document window puts no menu of its own before the bar's: the positions hold.
+  const HWND frame = documents_->Documents().front()->GetWindowFrame()->m_hWnd;
+  ShowWindow(frame, SW_MAXIMIZE);
+  ASSERT_TRUE(IsZoomed(frame));
+  world_->DeselectAll();
+  world_->Select(spring);
+  SetUpMenus();
+  EXPECT_EQ(items(GetSubMenu(bar, kInputMenuPosition)), resourceItems(spring->GetInMenuName()));
 }
 
 // After a run, the editing commands ask whether to reset the world and make nothing; a yes

@@ -77,6 +77,7 @@
 #include "views/trackers/ResizeTrackers.h"
 #include "views/trackers/RotateTracker.h"
 #include "views/trackers/SelectionTrackers.h"
+#include "views/trackers/ShapeTrackers.h"
 #include "views/world/HotPointSnapper.h"
 #include "views/world/MainWorldView.h"
 #include "views/world/WorldTracking.h"
@@ -619,6 +620,22 @@ TEST_F(WorldTrackingTest, TrackersFindTheViewsSnapperAndItsHotPoints) {
   TTracker487 handle;
   handle.InitHandle(&trackerView, &context, Object(kSecondBox), 0);
   EXPECT_EQ(handle.Snapper(), tracking);
+  // A body's corner dragged by a resize or a sketch lands on the hot point beside it.
+  auto* firstBox = dynamic_cast<TBasicMass*>(Object(kFirstBox));
+  ASSERT_NE(firstBox, nullptr);
+  TShapeResizeTracker resize;
+  resize.InitShapeResize(&trackerView, &context, firstBox, 0);
+  TShapeSketchTracker sketch;
+  sketch.InitSketch(0, &trackerView, &context, nullptr, firstBox);
+  const auto landsOnTheCentre = [&](auto& tracker) {
+    TVector corner(centre.x + 2.0 / kPixelsPerMetre, centre.y);
+    tracker.ConstrainWorldPoint(corner, corner, corner);
+    EXPECT_NEAR(corner.x, centre.x, 1e-9);
+    EXPECT_NEAR(corner.y, centre.y, 1e-9);
+    EXPECT_EQ(tracker.IsOnHotPoint(), 1);
+  };
+  landsOnTheCentre(resize);
+  landsOnTheCentre(sketch);
   // With snapping off it starts all the same, without a snapper.
   Command(kCmdSnapToHotPoints);
   ASSERT_EQ(snapper->IsActive(), 0);

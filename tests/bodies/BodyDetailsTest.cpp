@@ -193,6 +193,20 @@ TEST_F(BodyDetailsTest, MovingALinesSecondEndMovesItsCentreAndTellsItsLinks) {
   line->RemoveDependent(&watcher);
 }
 
+TEST_F(BodyDetailsTest, ACentreOfMassOffsetMovesTheDrawnCentreAndTellsTheLinksAtOnce) {
+  auto body = Rectangle(40.0, 20.0);
+  TNoticeCounter watcher;
+  body->AddDependent(&watcher);
+  body->ValidateScreenTransform(Transform2D(1.0, 0.0, 100.0, -50.0, 0.0, 1.0));
+  const MacPoint centre = body->GetCOMScreenPoint();
+  body->SetNumberProperty(kTagCOMX, 10.0);
+  EXPECT_GE(watcher.notices, 1);
+  // The view scrolled meanwhile: the new offset is drawn in the new view.
+  body->ValidateScreenTransform(Transform2D(1.0, 0.0, 105.0, -50.0, 0.0, 1.0));
+  EXPECT_EQ(body->GetCOMScreenPoint(), MacPoint(centre.h + 15, centre.v));
+  body->RemoveDependent(&watcher);
+}
+
 TEST_F(BodyDetailsTest, ShapesReadFromTheirSizeBlockTakeThatSize) {
   // The rectangle's size block is read after its formulas and decides.
   auto small = Rectangle(2.0, 1.0);

@@ -13,6 +13,7 @@
 
 #include "bodies/Body.h"
 #include "bodies/BodyClasses.h"
+#include "bodies/BodyTags.h"
 #include "bodies/DXFOutput.h"
 #include "bodies/lines/Line.h"
 #include "core/ClassRegistry.h"
@@ -123,12 +124,51 @@ class PointTest : public ::testing::Test {
   TMass* body = nullptr;
 };
 
+// A stand-in constraint holding two points together; it stands at the first, where it is hit
+// at exactly one screen point.
+class TTie : public TLink, public TPointConstraintHooks {
+ public:
+  TTie(TPoint& first, TPoint& second, MacPoint hit) : points_{&first, &second}, hit_(hit) {
+    for (TPoint* point : points_) point->AddConstraint(this);
+  }
+  ~TTie() override {
+    for (TPoint* point : points_) {
+      point->RemoveConstraint(this);
+      point->RemoveDependent(this);
+    }
+  }
+  bool IsInactive() const override { return true; }
+  std::vector<TPoint*> OwnPoints() override { return points_; }
+  TPoint* HitPoint() override { return points_[0]; }
+  bool HitsAt(int32_t h, int32_t v) override { return h == hit_.h && v == hit_.v; }
+
+ private:
+  std::vector<TPoint*> points_;
+  MacPoint hit_;
+};
+
 void ExpectNear(const TVector& a, const TVector& b) {
   EXPECT_NEAR(a.x, b.x, 1e-12);
   EXPECT_NEAR(a.y, b.y, 1e-12);
 }
 
 }  // namespace
+
+TEST_F(PointTest, BodiesTiedThroughTheirPointsFormAGroupThatHitsAndChangesReach) {
+  auto* other = Add<TMass>(kMassTag, 6);
+  auto* far = Add<TMass>(kMassTag, 9);
+  TPoint* a = AddPoint(kPointTag, 7, body, {0.0, 0.0, 0.0});
+  TPoint* b = AddPoint(kPointTag, 8, other, {0.0, 0.0, 0.0});
+  TTie tie(*a, *b, MacPoint(20, 20));
+  EXPECT_EQ(body->FindInGroup([&](TMass& found, uint16_t&) { return &found == other; }), other);
+  EXPECT_EQ(body->FindInGroup([&](TMass& found, uint16_t&) { return &found == far; }), nullptr);
+  EXPECT_TRUE(body->HitAttachments(20, 20));
+  EXPECT_FALSE(body->HitAttachments(21, 20));
+  EXPECT_FALSE(other->HitAttachments(20, 20));  // the tie stands on the first body's point
+  std::vector<TLink*> concerned;
+  body->GetDependants(body_tags::kTagTwx, concerned);
+  EXPECT_EQ(concerned, (std::vector<TLink*>{&tie, a, b}));
+}
 
 TEST_F(PointTest, APointFollowsItsBodyAndConvertsThroughTheTrueInverseOfItsOwnFrame) {
   body->StorePosition({1.0, 2.0, kPi / 2});

@@ -383,6 +383,14 @@ TEST_F(ConstraintInputTest, ValuesAndRangesAreInTheWorldsDisplayUnits) {
   EXPECT_NEAR(length.maximum / length.minimum, 10.0, 1e-9);
   ASSERT_NE(rope.Quantity().GetUnits(), nullptr);
   EXPECT_NEAR(rope.Quantity().GetUnits()->factor, 0.01, 1e-15);
+
+  // A polar force's magnitude keeps the force's unit while its direction takes degrees.
+  TForce& force = Add<TForce>(world, 6);
+  force.Fx().SetConstant(0.0);
+  force.Fy().SetConstant(2.0);
+  const Bound polar = Attach(force, 5304, true);
+  EXPECT_BOUND(polar, 2.0, 0.0, 4.0);
+  EXPECT_NEAR(polar.secondValue, 90.0, 1e-9);
 }
 
 }  // namespace

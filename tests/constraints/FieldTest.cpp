@@ -237,12 +237,25 @@ TEST_F(FieldTest, FieldsSwitchedOffFileNoGoalsAndTellTheirGroup) {
   ASSERT_EQ(gravity.GetNumberProperty(kTagLineGravity, value, &room.second), 1);
   EXPECT_EQ(room.second, 0.0);
   EXPECT_EQ(room.guard, 0xA5A5A5A5u);
+  gravity.SetNumberProperty(kTagPlanetaryConstant, 2.5);
+  ASSERT_EQ(gravity.GetNumberProperty(kTagPlanetaryConstant, value, &room.second), 1);
+  EXPECT_EQ(value, 2.5);
   Str255 kindName;
   ASSERT_EQ(air.GetStringProperty(kTagAirKindText, kindName, nullptr), 1);
   EXPECT_EQ(kindName, Str255("Quadratic in speed"));
   air.SelectChoice(kTagAirNone);
   air.GetStringProperty(kTagAirKindText, kindName, nullptr);
   EXPECT_TRUE(kindName.IsEmpty());
+
+  // The electric field's On choice reads whether it is on.
+  auto& electric = AddField<TElectCnstr, TElectGroup>(world, 7, 6);
+  int16_t on = -1;
+  electric.SelectChoice(kTagElectOn);
+  ASSERT_EQ(electric.GetChoiceProperty(kTagElectOn, on, nullptr), 1);
+  EXPECT_EQ(on, 1);
+  electric.SelectChoice(kTagElectOff);
+  electric.GetChoiceProperty(kTagElectOn, on, nullptr);
+  EXPECT_EQ(on, 0);
 
   // A group that leaves the world leaves its field without one.
   world.RemoveObject(group);

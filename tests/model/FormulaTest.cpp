@@ -275,14 +275,19 @@ TEST(FormulaTest, TokensSplitAtOperatorsAndJoinBackToTheText) {
   std::string joined;
   std::vector<std::string> numbers;
   std::vector<std::string> names;
+  std::vector<std::string> operators;
   for (const TFormulaToken& token : TokenizeFormula(text)) {
     joined += token.text;
     if (token.kind == TFormulaToken::Kind::kNumber) numbers.push_back(token.text);
     if (token.kind == TFormulaToken::Kind::kName) names.push_back(token.text);
+    if (token.kind == TFormulaToken::Kind::kOperator) operators.push_back(token.text);
   }
   EXPECT_EQ(joined, text);
   EXPECT_EQ(numbers, (std::vector<std::string>{"1", "0", "12", "1.5e-3", ".25", "4"}));
   EXPECT_EQ(names, (std::vector<std::string>{"constraintforce", ".x", "body", ".p.r", "Input"}));
+  EXPECT_EQ(operators, (std::vector<std::string>{"(", "^", ",", "^", ")", "+", "[", "]", "*", "<>",
+                                                  "-", "<=", "[", "]"}));
+  EXPECT_EQ(TokenizeFormula("a>=b").at(1).text, ">=");
   EXPECT_TRUE(TokenizeFormula("").empty());
 }
 

@@ -103,7 +103,11 @@ TEST(GadgetFinishing, InputsHandTheirFormulaNamesAndTakeValuesTheirRangesHold) {
   target.SetName("Spring");
   auto first = NewInput(12);
   auto second = NewInput(7);
+  first->SetName("% x");
+  second->SetName("% y");
   EXPECT_TRUE(FinishInputControls(5321, *first, second.get(), &target));
+  EXPECT_STREQ(first->GetName().AsCString(), "Spring 1 x");
+  EXPECT_STREQ(second->GetName().AsCString(), "Spring 1 y");
   EXPECT_EQ(target.command_, 5321);
   EXPECT_EQ(target.first_, "Input[12]");
   EXPECT_EQ(target.second_, "Input[7]");

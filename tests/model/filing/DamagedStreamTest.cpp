@@ -69,6 +69,11 @@ class DamagedStreamTest : public ::testing::Test {
 
 TEST_F(DamagedStreamTest, HeaderFaultsAreFormatFailures) {
   EXPECT_EQ(ReadError(Bytes().Raw("ZodB").String("YB3X").bytes), kErrBadFormat);
+  // A whole document whose signature differs only in its fourth byte.
+  std::vector<uint8_t> whole = Bytes().Header().Long(-1).bytes;
+  ASSERT_EQ(ReadError(whole), 1);
+  whole[3] = 'B';
+  EXPECT_EQ(ReadError(whole), kErrBadFormat);
   EXPECT_EQ(ReadError(Bytes().Header("YB3X", "IE65").Long(-1).bytes), kErrBadFormat);
   EXPECT_EQ(ReadError(Bytes().Raw("Zo").bytes), kErrBadFormat);
   EXPECT_EQ(ReadError({}), kErrBadFormat);

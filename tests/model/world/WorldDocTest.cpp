@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/Alert.h"
 #include "tests/model/world/WorldTestSupport.h"
 
 namespace world_test {
@@ -116,6 +117,23 @@ TEST_F(WorldDocTest, NativeStreamHasTheShortHeaderAndNoInterfaceBlocks) {
   EXPECT_EQ(at, stream.size());
   EXPECT_EQ(identifiers, (std::vector<int16_t>{10000, 2}));
   EXPECT_EQ(codes, std::vector<int16_t>{kBlockMark});
+}
+
+TEST_F(WorldDocTest, ASolverWarningAboutTwoObjectsNamesBoth) {
+  world->InitWorld(0);
+  for (const auto& [identifier, name] : {std::pair{2, "arm"}, std::pair{3, "rod"}}) {
+    auto object = std::make_unique<TTestObject>();
+    object->Initialize();
+    object->SetIdentifier(identifier);
+    object->SetName(name);
+    world->AdoptObject(std::move(object));
+  }
+  struct : TWorldHost {
+    bool AskYesNo(int16_t) override { return true; }
+  } host;
+  const int32_t status[3] = {0, 2, 3};
+  EXPECT_TRUE(host.ReportSolverWarning(*world, 1, status));
+  EXPECT_STREQ(AlertText(2).AsCString(), "arm, rod");
 }
 
 TEST_F(WorldDocTest, RemovingAnObjectLeavesEveryListAndGroup) {

@@ -11,6 +11,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -44,6 +45,24 @@ class SocketCleanupTest : public ::testing::Test {
   std::string folder_;
 };
 
+// Started in the background or under nohup, the tests inherit ending signals ignored, and the
+// cleanup rightly leaves an ignored signal alone; these tests send the signals and watch the
+// cleanup, so the process takes them back to their default handling before any test installs.
+const bool gEndingSignalsHandled = [] {
+  for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+    struct sigaction current {};
+    if (sigaction(signal, nullptr, &current) == 0 && current.sa_handler == SIG_IGN)
+      std::signal(signal, SIG_DFL);
+  }
+  return true;
+}();
+
+// Should no signal come, the alarm ends the waiting child rather than leaving the test waiting.
+void BoundTheWait() {
+  std::signal(SIGALRM, SIG_DFL);
+  alarm(60);
+}
+
 TEST_F(SocketCleanupTest, AStartRemovesOnlyTheFilesNobodyListensAt) {
   const std::string dead = folder_ + "/yb.111.sock";
   const std::string live = folder_ + "/yb.222.sock";
@@ -76,6 +95,7 @@ TEST_F(SocketCleanupTest, AProcessEndedByASignalRemovesItsFilesAndEndsByThatSign
     ASSERT_GE(child, 0);
     if (child == 0) {
       close(ready[0]);
+      BoundTheWait();
       const int fd = Bind(path, true);
       const int other = Bind(forgotten, true);
       const bool noted = fd >= 0 && other >= 0 && AddSocketForCleanup(path) &&

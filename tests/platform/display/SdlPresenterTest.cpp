@@ -1,5 +1,6 @@
 #include "platform/display/SdlPresenter.h"
 
+#include <SDL.h>
 #include <gtest/gtest.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -94,6 +95,12 @@ void RunUnderVirtualDisplay(const char* testName) {
   EXPECT_EQ(std::system(command.c_str()), 0) << "the test failed under the virtual display:\n"
                                              << ReadAll(output);
   std::remove(output.c_str());
+}
+
+TEST(SdlPresenterTest, KeypadKeysBecomeTheLayersKeysTheDecimalPointIncluded) {
+  EXPECT_EQ(SdlPresenter::VirtualKeyOf(SDLK_KP_PERIOD), VK_DECIMAL);
+  EXPECT_EQ(SdlPresenter::VirtualKeyOf(SDLK_KP_0), VK_NUMPAD0);
+  EXPECT_EQ(SdlPresenter::VirtualKeyOf(SDLK_KP_9), VK_NUMPAD0 + 9);
 }
 
 TEST(SdlPresenterTest, ARealClickReachesAWindowProcedure) {

@@ -286,6 +286,8 @@ TEST(PictPlayer, CommentsArePassedOverAndUnknownOrShortDataRefused) {
   Pict p(2, 0, 0, 10, 10);
   p.Op(0xA0).U16(100);
   p.Op(0xA1).U16(100).U16(3).Bytes({1, 2, 3});
+  p.Op(0x1D).Bytes({1, 2, 3, 4, 5, 6});  // highlight colour
+  p.Op(0x1F).Bytes({0, 0x31, 0, 0, 0, 0});  // operation colour
   p.Op(0x31).Rect(0, 0, 5, 5);
   const std::vector<uint8_t> good = p.End();
   EXPECT_EQ(CountColour(*Played(good, 10, 10), kBlack), 25);

@@ -231,6 +231,24 @@ TEST_F(MdiTest, TileCoversTheClientWithoutOverlapAndCascadeSteps) {
   EXPECT_EQ(lefts.back(), 0);
 }
 
+TEST_F(MdiTest, TileSharesTheClientAmongTheShownWindowsAndLeavesTheMinimisedOnesAlone) {
+  const HWND shown[] = {Document(0, 0), Document(5, 5)};
+  const HWND hidden = Document(9, 9);
+  ShowWindow(hidden, SW_HIDE);
+  const HWND minimised = Document(12, 12);
+  CloseWindow(minimised);
+  SendMessage(client_, WM_MDITILE, MDITILE_VERTICAL, 0);
+  int64_t area = 0;
+  for (HWND window : shown) {
+    const RECT rect = ParentRect(window);
+    area += int64_t{rect.right - rect.left} * (rect.bottom - rect.top);
+  }
+  EXPECT_EQ(area, 600 * 400);
+  EXPECT_TRUE(IsIconic(minimised));
+  EXPECT_FALSE(IsWindowVisible(hidden));
+  EXPECT_EQ(ParentRect(hidden).left, 9);
+}
+
 TEST_F(MdiTest, MinimisedWindowsLineUpAlongTheBottom) {
   const HWND first = Document(100, 100);
   const HWND second = Document(200, 100);
@@ -428,6 +446,16 @@ TEST_F(MdiTest, APressInsideTheDocumentWindowBehindBringsItForward) {
   EXPECT_EQ(Active(), back);
   // The press still reaches the window under it.
   EXPECT_FALSE(Log().All(WM_LBUTTONDOWN).empty());
+}
+
+TEST_F(MdiTest, TheKeyboardFocusOrAChildActivationMakesADocumentWindowActive) {
+  const HWND first = Document(0, 0);
+  const HWND second = Document(250, 0);
+  SendMessage(client_, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(first), 0);
+  SetFocus(second);
+  EXPECT_EQ(Active(), second);
+  SendMessage(first, WM_CHILDACTIVATE, 0, 0);
+  EXPECT_EQ(Active(), first);
 }
 
 }  // namespace

@@ -93,6 +93,9 @@ TEST_F(DocumentWindow, SwitchesSendTheMenusCommandOnlyForAChange) {
   EXPECT_EQ(With("d.ShowRulers = True\nd.ShowTapeControl = True\nd.PlayerMode = True\n"
                  "Print d.ShowRulers; d.ShowTapeControl; d.PlayerMode; d.ShowScrollBars"),
             "TrueTrueTrueTrue\n");
+  EXPECT_EQ(With("d.CombineTapeScroll = True\nPrint d.CombineTapeScroll\n"
+                 "d.CombineTapeScroll = False\nPrint d.CombineTapeScroll"),
+            "True\nFalse\n");
   TWorldDoc& world = application_.front->World();
   EXPECT_EQ(world.Settings().rulers, 1);
   EXPECT_EQ(world.GetPlayerMode(), 1);

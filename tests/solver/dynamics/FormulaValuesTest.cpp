@@ -54,6 +54,12 @@ TEST(FormulaValues, FieldActivationAndConstraintForceFormulas) {
   const Context falling(sim.GetMechanics(), sim.Time());
   EXPECT_NEAR(CompileFormula("body[1].a.y")(falling), -9.81, 1e-9);
   EXPECT_NEAR(CompileFormula("GroupCofM(0).y")(falling), -1 - 9.81 * 0.25 / 2, 1e-10);
+  double p[3], v[3];
+  falling.PointState(1, p, v);
+  EXPECT_NEAR(v[1], -9.81 * 0.5, 1e-9);
+  EXPECT_EQ(CompileFormula("point[1].v.x")(falling), v[0]);
+  EXPECT_EQ(CompileFormula("point[1].v.y")(falling), v[1]);
+  EXPECT_EQ(CompileFormula("point[1].v.r")(falling), v[2]);
 }
 
 // Three bodies under their mutual gravity and one of them under a uniform field too: each body's
