@@ -693,6 +693,7 @@ void ContactTable(benchmark::State& state) {
       if (std::string(only) == "crowds") ShortCrowdRows();
       if (std::string(only) == "farball") FarBallRows();
       if (std::string(only) == "closedform") ClosedFormRows();
+      if (std::string(only) == "incline") InclineRows();
     }
     return;
   }

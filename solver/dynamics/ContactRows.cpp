@@ -1581,6 +1581,7 @@ void Mechanics::ImpactQueue::Refresh(const Mechanics& mechanics, int manifold) {
 // those a fast step stopped already are left out).
 void Mechanics::ContactEventValues(std::vector<double>& values) const {
   double gap = margin_;
+  leftOutSlowReturn_ = false;
   // A collision is located where the outlines meet. Points that were within the contact gap
   // and leaving when the step began are left out: they must not hide the approach of others.
   // A point a fast step held to its gap may end it closed: it is a collision to locate only
@@ -1594,6 +1595,8 @@ void Mechanics::ContactEventValues(std::vector<double>& values) const {
     // A point that was leaving its contact and is closing again has left and come back within
     // the step (a ball's last small bounces): that return is a collision like any other, which
     // would otherwise end the step deep in the floor and bounce from there.
+    if ((flags[k] & kPointLeaving) != 0 && p.separation < 0 && !ClosingAgain(p))
+      leftOutSlowReturn_ = true;
     if (flags[k] != 0 && ((flags[k] & kPointLeaving) == 0 || !ClosingAgain(p))) continue;
     const bool deeper = held.Contains(p.key) && !exact.Contains(p.key);
     gap = std::min(gap, deeper ? p.separation + LocatedOverlap() : p.separation);

@@ -228,6 +228,10 @@ class Mechanics {
   // error, and never more than a small part of the thinnest outline. Locating to this instead
   // of to the contact gap saves most of the trial steps of a crowded world.
   double LocatedOverlap() const { return std::min(overlapError_, 1e-2 * thinnest_); }
+  // Whether the collision value of the last EventValues left out a point returning into its
+  // contact too slowly to bounce: the value then jumps where that return speeds past the rest
+  // speed, an instant of no physical meaning.
+  bool LeftOutSlowReturn() const { return leftOutSlowReturn_; }
   // Whether the last fast step held the approach of two bodies that touch nothing else: their
   // impact is located where they meet, as an accurate run's is, and leaves with the velocities
   // of the textbook rather than with what a hold along the normal where the step began leaves.
@@ -865,6 +869,7 @@ class Mechanics {
   std::vector<std::pair<ContactKey, int>> sliding_;
   std::vector<Impact> impacts_;
   mutable bool collisionsRead_ = true;
+  mutable bool leftOutSlowReturn_ = false;  // see LeftOutSlowReturn
   ImpactQueue impactQueue_;
   std::vector<Touch> touches_;          // of the last evaluation of the accelerations
   std::vector<double> manifoldNormal_, manifoldChange_;  // buffers of StoreContactForces
