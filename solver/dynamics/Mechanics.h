@@ -200,7 +200,9 @@ class Mechanics {
   struct ContactStageTimes {
     double findPairs = 0, narrowPhase = 0, prepare = 0, solve = 0, impacts = 0;
   };
+  // The times stay zero unless the stages are timed (off by default: the clock is not free).
   const ContactStageTimes& ContactTimes() const { return contactTimes_; }
+  void TimeContactStages(bool on) { timeStages_ = on; }
   // Forgets the collisions recorded so far (a new frame begins).
   void ClearCollisions() { impacts_.clear(); }
   // Whether a collision has been recorded since the frame began.
@@ -897,6 +899,7 @@ class Mechanics {
   ForceMixing forceMixing_;
   Eigen::VectorXd roundIn_, roundOut_, roundNext_;
   ContactStageTimes contactTimes_;
+  bool timeStages_ = false;
   // Sleeping: the islands, whether any body may sleep, the inverse masses of the free
   // coordinates while awake (a sleeping body's are zero, so that it holds like a fixed one), the
   // applied forces of the last evaluation and those a body fell asleep under, what the sleeping
