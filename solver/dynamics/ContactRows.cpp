@@ -59,18 +59,22 @@ constexpr double kStepPairsSlack = 0.125;
 // A step that the step limit cuts into at most this many parts is cut into equal ones.
 constexpr double kMostEqualParts = 8;
 
-// Adds the wall time from its making to its end to a stage's total.
+// Adds the wall time from its making to its end to a stage's total, when the stages are timed:
+// reading the clock costs a good part of a small world's step.
 class StageTimer {
  public:
-  explicit StageTimer(double& total) : total_(total), start_(std::chrono::steady_clock::now()) {}
+  StageTimer(double& total, bool on) : total_(on ? &total : nullptr) {
+    if (on) start_ = std::chrono::steady_clock::now();
+  }
   ~StageTimer() {
-    total_ += std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
+    if (total_ == nullptr) return;
+    *total_ += std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
   }
   StageTimer(const StageTimer&) = delete;
   StageTimer& operator=(const StageTimer&) = delete;
 
  private:
-  double& total_;
+  double* total_;
   std::chrono::steady_clock::time_point start_;
 };
 
@@ -414,7 +418,7 @@ void Mechanics::FindContacts() {
   contactPoints_.clear();
   manifolds_.clear();
   {
-    const StageTimer timer(contactTimes_.findPairs);
+    const StageTimer timer(contactTimes_.findPairs, timeStages_);
     // Each outline's own box, so that a long wall or floor meets only what is near it.
     boxes_.clear();
     searched_.resize(colliders_.size());
@@ -446,7 +450,7 @@ void Mechanics::FindContacts() {
   // box of the step, their swept boxes overlap too, and the step limit listed the pair.
   const std::vector<std::pair<int, int>>& pairs =
       InsideSweptBoxes(boxes_) ? stepPairs_ : pairs_;
-  const StageTimer timer(contactTimes_.narrowPhase);
+  const StageTimer timer(contactTimes_.narrowPhase, timeStages_);
   // A crowd's kept pairs are near or not in no order a branch could guess: the pairs of two
   // circles further apart than they look are passed over first without branches, and those left
   // are met one by one.
@@ -706,7 +710,7 @@ Mechanics::Row& Mechanics::AddNormalRow(int point, bool touching) {
 // made.
 void Mechanics::BuildContactRows() {
   FindAwakeContacts();
-  const StageTimer timer(contactTimes_.prepare);
+  const StageTimer timer(contactTimes_.prepare, timeStages_);
   const int firstRow = builtRows_;
   // A point well apart, and neither touching, struck nor held by the projection, takes part in
   // no solve, no impact and no projection: it has no row (its gap is watched by the event
@@ -942,7 +946,7 @@ void Mechanics::SolveAccelerations() {
     touches_ = sleepingTouches_;
     return;
   }
-  const StageTimer timer(contactTimes_.solve);
+  const StageTimer timer(contactTimes_.solve, timeStages_);
   baseForce_ = force_;
   if (!SweepsApply(solveRows_)) {
     SolveContactRounds();
@@ -1151,7 +1155,7 @@ void Mechanics::RememberClosedContacts() {
 // times the normal impulse), else it is uk times the normal impulse against the slip.
 void Mechanics::ResolveImpacts(Eigen::VectorXd& state) {
   if (manifolds_.empty()) return;
-  const StageTimer timer(contactTimes_.impacts);
+  const StageTimer timer(contactTimes_.impacts, timeStages_);
   const double restSpeed = RestSpeed();
   // A point struck: within the contact gap, or within it before the joints' position correction
   // moved the bodies apart.
@@ -1581,6 +1585,7 @@ void Mechanics::ImpactQueue::Refresh(const Mechanics& mechanics, int manifold) {
 // those a fast step stopped already are left out).
 void Mechanics::ContactEventValues(std::vector<double>& values) const {
   double gap = margin_;
+  leftOutSlowReturn_ = false;
   // A collision is located where the outlines meet. Points that were within the contact gap
   // and leaving when the step began are left out: they must not hide the approach of others.
   // A point a fast step held to its gap may end it closed: it is a collision to locate only
@@ -1594,6 +1599,8 @@ void Mechanics::ContactEventValues(std::vector<double>& values) const {
     // A point that was leaving its contact and is closing again has left and come back within
     // the step (a ball's last small bounces): that return is a collision like any other, which
     // would otherwise end the step deep in the floor and bounce from there.
+    if ((flags[k] & kPointLeaving) != 0 && p.separation < 0 && !ClosingAgain(p))
+      leftOutSlowReturn_ = true;
     if (flags[k] != 0 && ((flags[k] & kPointLeaving) == 0 || !ClosingAgain(p))) continue;
     const bool deeper = held.Contains(p.key) && !exact.Contains(p.key);
     gap = std::min(gap, deeper ? p.separation + LocatedOverlap() : p.separation);

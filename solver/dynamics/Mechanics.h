@@ -200,7 +200,9 @@ class Mechanics {
   struct ContactStageTimes {
     double findPairs = 0, narrowPhase = 0, prepare = 0, solve = 0, impacts = 0;
   };
+  // The times stay zero unless the stages are timed (off by default: the clock is not free).
   const ContactStageTimes& ContactTimes() const { return contactTimes_; }
+  void TimeContactStages(bool on) { timeStages_ = on; }
   // Forgets the collisions recorded so far (a new frame begins).
   void ClearCollisions() { impacts_.clear(); }
   // Whether a collision has been recorded since the frame began.
@@ -228,6 +230,10 @@ class Mechanics {
   // error, and never more than a small part of the thinnest outline. Locating to this instead
   // of to the contact gap saves most of the trial steps of a crowded world.
   double LocatedOverlap() const { return std::min(overlapError_, 1e-2 * thinnest_); }
+  // Whether the collision value of the last EventValues left out a point returning into its
+  // contact too slowly to bounce: the value then jumps where that return speeds past the rest
+  // speed, an instant of no physical meaning.
+  bool LeftOutSlowReturn() const { return leftOutSlowReturn_; }
   // Whether the last fast step held the approach of two bodies that touch nothing else: their
   // impact is located where they meet, as an accurate run's is, and leaves with the velocities
   // of the textbook rather than with what a hold along the normal where the step began leaves.
@@ -865,6 +871,7 @@ class Mechanics {
   std::vector<std::pair<ContactKey, int>> sliding_;
   std::vector<Impact> impacts_;
   mutable bool collisionsRead_ = true;
+  mutable bool leftOutSlowReturn_ = false;  // see LeftOutSlowReturn
   ImpactQueue impactQueue_;
   std::vector<Touch> touches_;          // of the last evaluation of the accelerations
   std::vector<double> manifoldNormal_, manifoldChange_;  // buffers of StoreContactForces
@@ -892,6 +899,7 @@ class Mechanics {
   ForceMixing forceMixing_;
   Eigen::VectorXd roundIn_, roundOut_, roundNext_;
   ContactStageTimes contactTimes_;
+  bool timeStages_ = false;
   // Sleeping: the islands, whether any body may sleep, the inverse masses of the free
   // coordinates while awake (a sleeping body's are zero, so that it holds like a fixed one), the
   // applied forces of the last evaluation and those a body fell asleep under, what the sleeping

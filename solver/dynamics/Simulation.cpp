@@ -189,6 +189,7 @@ double Simulation::LocateCrossing(int index, double h, Eigen::VectorXd& result,
   // Plain copies: a lambda may not capture a structured binding on every compiler we build with.
   const std::pair<double, double> band = LandingBand(index);
   const double lower = band.first, upper = band.second;
+  const bool collision = index == mechanics_.CollisionEventIndex();
   auto inBand = [&](double v) { return v >= lower && v <= upper; };
   // A band wholly past the crossing (a fast run's) is aimed at in its middle, so that the step
   // goes as far as it may.
@@ -215,6 +216,14 @@ double Simulation::LocateCrossing(int index, double h, Eigen::VectorXd& result,
     const double v = values[index];
     found = inBand(v);
     search.Add(trial, v + shift, found || crossed(v + shift));
+    // Short of the crossing a point returning into its contact too slowly to bounce was left
+    // out: the collision value jumps where that return would count, and the search could only
+    // halve its way to that instant. The step ends here instead, where the impact at its end
+    // stops the slow return as it would at the end of any step.
+    if (collision && !crossed(v + shift) && mechanics_.LeftOutSlowReturn()) {
+      result.swap(y);
+      return trial;
+    }
   }
   const double hi = search.Hi();
   // The whole step, untried further, is still in `result`.
