@@ -238,5 +238,19 @@ TEST_F(ScriptService, ASentScriptRunsWholeWhileTheEditorsRunWaitsAtAStep) {
   Stop();
 }
 
+// A sent endless loop that the user breaks off with Ctrl+C did not do its work: the sender
+// hears so, and no alert comes.
+TEST_F(ScriptService, ASentLoopBrokenOffByCtrlCIsNotProcessed) {
+  ASSERT_TRUE(Running());
+  Helper sender(ExecuteCommand("Print \"looping\" : Do : Loop"));
+  ASSERT_TRUE(Me().WaitUntil([] { return Program()->Output().find("looping") != std::string::npos; }))
+      << Program()->Output();
+  std::string answer;
+  Me().HoldWhile({"Control_L", "c"}, [&] { answer = sender.NextLine(); });
+  EXPECT_EQ(answer, "not processed");
+  ASSERT_TRUE(Me().Idle());
+  EXPECT_EQ(Me().WindowTitled("Yarrowby"), XWindowId{0}) << "an alert came";
+}
+
 }  // namespace
 }  // namespace scenario
