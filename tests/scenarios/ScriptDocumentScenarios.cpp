@@ -77,12 +77,6 @@ class ScriptDocuments : public ScriptScenario {
     return ::testing::AssertionSuccess();
   }
   // Sends the text to the program's script service as one execute, as another program does.
-  static std::string ExecuteCommand(const std::string& text) {
-    const std::filesystem::path tool =
-        std::filesystem::path(ProgramPath()).parent_path().parent_path() / "tools/dde/yb-dde-execute";
-    return "YB_DDE_DIR=" + Quoted(Home().Path("dde")) + " " + Quoted(tool.string()) +
-           " --timeout 600000 " + Quoted(text);
-  }
   static ::testing::AssertionResult Execute(const std::string& text) {
     const std::string said = Shell(ExecuteCommand(text));
     if (said.find("acknowledged") != 0)
