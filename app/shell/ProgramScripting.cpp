@@ -188,6 +188,12 @@ bool TProgramScripting::CloseDocument(TQVDoc& document) {
   return true;
 }
 
+std::optional<bool> TProgramScripting::SaveDocument(TQVDoc& document) {
+  TWorldWindowDocument* shown = WindowDocumentOf(document);
+  if (shown == nullptr) return std::nullopt;
+  return shown->DoFileSave() != FALSE;
+}
+
 std::optional<bool> TProgramScripting::SaveDocumentAs(TQVDoc& document, const std::string& path) {
   TWorldWindowDocument* shown = WindowDocumentOf(document);
   if (shown == nullptr) return std::nullopt;

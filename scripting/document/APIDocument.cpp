@@ -227,6 +227,15 @@ APIResult TAPIDocument::Save() {
   TAPICallContext context(this, "");
   TQVDoc* document = CheckedDocument(context);
   if (document == nullptr) return context.Result();
+  // A document in a window is saved as File > Save saves it: one never saved asks for a name,
+  // and a Cancel there is a failure the script hears of.
+  TScriptApplication* application = ScriptApplication();
+  const std::optional<bool> byWindow =
+      application != nullptr ? application->SaveDocument(*document) : std::nullopt;
+  if (byWindow.has_value()) {
+    if (!*byWindow) context.Fail(kAPICallFailed);
+    return context.Result();
+  }
   if (document->Path().empty()) {
     context.Fail(kAPICallFailed);
     return context.Result();

@@ -224,6 +224,25 @@ TEST_F(ScriptDocuments, AWorldAScriptChangedAndSavedQuitsWithoutAQuestion) {
                                         << Me().FocusedTitle();
 }
 
+// Save of a world never saved asks for its name, as File > Save does, and writes it there.
+TEST_F(ScriptDocuments, SaveOfANewWorldAsksForItsNameAndWritesIt) {
+  ASSERT_TRUE(StartOnSample("pendulum.yb"));
+  const std::string saved = Home().Path("named.yb");
+  std::filesystem::remove(saved);
+  ASSERT_TRUE(RunScript(WriteScript(
+      "save-new.ybs", {"Sub Main()", "  Dim d As YBDocument", "  Set d = YB.New",
+                       "  Dim c As YBBody", "  Set c = d.NewBody(\"circle\")", "  d.Save",
+                       "  Print \"saved \"; d.Name", "End Sub"})));
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().FocusedTitle() == "Save the world as"; }))
+      << Me().FocusedTitle() << "\n" << Program()->Output();
+  ASSERT_TRUE(Me().Idle());
+  Me().Type(saved);
+  Me().Key("Return");
+  ASSERT_TRUE(Me().WaitUntil([] { return Said("saved "); })) << Program()->Output();
+  EXPECT_TRUE(Said("saved named.yb\n")) << Program()->Output();
+  EXPECT_EQ(CountOf(WithoutDesktop("--list-objects '" + saved + "'"), "TOval"), 1);
+}
+
 TEST_F(ScriptDocuments, CloseClosesAnUnchangedWindowAtOnce) {
   ASSERT_TRUE(StartOnSample("pendulum.yb"));
   ASSERT_TRUE(RunUntilSaid("close.ybs",
