@@ -95,6 +95,7 @@ intptr_t ScriptControl(ScriptRunContext* context, int16_t code, intptr_t number,
     case kScriptGetUser: return reinterpret_cast<intptr_t>(context->user);
     case kScriptSetUser: context->user = pointer; return 0;
     case kScriptRunErrorLine: return context->errorLine;
+    case kScriptRunStopAsked: return context->stopped && context->stopRequested ? 1 : 0;
     case kScriptSetStackSize:
       if (number >= 64 && number <= (1 << 20)) context->stackSize = static_cast<int32_t>(number);
       return context->stackSize;

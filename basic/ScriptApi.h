@@ -94,6 +94,7 @@ inline constexpr int16_t kScriptSetOwner = 4;         // on the engine: the owni
 inline constexpr int16_t kScriptGetUser = 4;          // on a context: what code 5 attached
 inline constexpr int16_t kScriptSetUser = 5;          // on a context: attach a pointer
 inline constexpr int16_t kScriptRunErrorLine = 6;     // on a context: the error's line
+inline constexpr int16_t kScriptRunStopAsked = 7;     // on a context: nonzero when code 11 stopped it
 inline constexpr int16_t kScriptSetStackSize = 9;     // on a context: value slots (0x2000)
 inline constexpr int16_t kScriptSetYield = 10;        // on the engine: ScriptYield; answers the one before
 inline constexpr int16_t kScriptStop = 11;            // on a context: number 1 stops the run

@@ -24,6 +24,22 @@
 #include "views/offscreen/GroupView.h"
 #include "views/offscreen/OffScreenMgr.h"
 
+namespace {
+
+// Counts a question or dialog of the document as open for as long as it lives.
+class AskingScope {
+ public:
+  explicit AskingScope(int& asking) : asking_(asking) { ++asking_; }
+  ~AskingScope() { --asking_; }
+  AskingScope(const AskingScope&) = delete;
+  AskingScope& operator=(const AskingScope&) = delete;
+
+ private:
+  int& asking_;
+};
+
+}  // namespace
+
 TWorldWindowDocument::TWorldWindowDocument(std::unique_ptr<TQVDoc> document,
                                            const std::string& path)
     : document_(std::move(document)), path_(path) {
@@ -50,8 +66,11 @@ BOOL TWorldWindowDocument::DoSave(const char* path) {
   if (target.empty()) {
     target = document_->Path().empty() ? document_->Title() + ".yb" : document_->Path();
     CDocManager* const manager = application != nullptr ? application->GetDocManager() : nullptr;
-    if (manager == nullptr || !manager->DoPromptFileName(target, "Save the world as", false))
-      return FALSE;
+    if (manager == nullptr) return FALSE;
+    const AskingScope asking(asking_);
+    if (!manager->DoPromptFileName(target, "Save the world as", false)) return FALSE;
+    // A document whose windows went while its dialog was open has nothing left to save.
+    if (Windows().empty()) return FALSE;
   }
   try {
     document_->WriteDocument(target);
@@ -78,6 +97,7 @@ BOOL TWorldWindowDocument::SaveModified() {
     if (IsModified()) saveItem_();
     return TRUE;
   }
+  const AskingScope asking(asking_);
   return CDocument::SaveModified();
 }
 
@@ -87,7 +107,8 @@ void TWorldWindowDocument::ServeItem(std::function<void()> save, std::function<v
 }
 
 bool TWorldWindowDocument::MayClose() {
-  return SaveModified() != FALSE;
+  // A document closed while it asked is not closed again.
+  return SaveModified() != FALSE && !Windows().empty();
 }
 
 void TWorldWindowDocument::Close() {

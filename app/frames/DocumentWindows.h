@@ -39,6 +39,9 @@ class TWorldWindowDocument : public TWindowDocument {
   BOOL DoSave(const char* path);
   // A world changed since it was read or saved asks whether to save it first.
   BOOL SaveModified() override;
+  // While the document asks its close question or shows its Save As dialog: another close must
+  // wait, since the question or dialog acts on the document when it is answered.
+  bool Asking() const { return asking_ > 0; }
   bool MayClose() override;
   // The windows close and the template forgets the document.
   void Close() override;
@@ -61,6 +64,7 @@ class TWorldWindowDocument : public TWindowDocument {
   COleItemList items_{this};
   std::function<void()> saveItem_;
   std::function<void()> itemClosed_;
+  int asking_ = 0;
 };
 
 // Document frames are CChildFrame windows showing a TOwlWindow. Opening and making documents

@@ -172,8 +172,9 @@ void TProgramScripting::OpenDocument(const FSSpec& file) {
 
 bool TProgramScripting::CloseDocument(TQVDoc& document) {
   // A document in a window closes as the window's Close does: a changed world asks first, and
-  // an answer of Cancel keeps it open.
+  // an answer of Cancel keeps it open. One that is already asking is left to its question.
   if (TWorldWindowDocument* shown = WindowDocumentOf(document)) {
+    if (shown->Asking()) return false;
     shown->Windows().front()->CloseRequest();
     return true;
   }
@@ -185,6 +186,12 @@ bool TProgramScripting::CloseDocument(TQVDoc& document) {
   std::unique_ptr<TQVDoc> closing = std::move(*own);
   ownDocuments_.erase(own);
   return true;
+}
+
+std::optional<bool> TProgramScripting::SaveDocument(TQVDoc& document) {
+  TWorldWindowDocument* shown = WindowDocumentOf(document);
+  if (shown == nullptr) return std::nullopt;
+  return shown->DoFileSave() != FALSE;
 }
 
 std::optional<bool> TProgramScripting::SaveDocumentAs(TQVDoc& document, const std::string& path) {

@@ -63,6 +63,7 @@ class TProgramScripting : public TScriptApplication {
   void ShowScriptMessage(int32_t kind, const char* text) override;
   void ScriptObjectGone() override { scriptObject_ = nullptr; }
   bool CloseDocument(TQVDoc& document) override;
+  std::optional<bool> SaveDocument(TQVDoc& document) override;
   std::optional<bool> SaveDocumentAs(TQVDoc& document, const std::string& path) override;
   bool ShowDocumentFrame(TQVDoc& document, bool show) override;
 

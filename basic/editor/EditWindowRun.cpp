@@ -56,9 +56,24 @@ void PumpMessages(ScriptRunContext* context) {
   }
 }
 
+void OnYield(ScriptRunContext* context);
+
+// The yield the engine had before any window's run took it over.
+ScriptYield FirstOuterYield() {
+  for (const EditWindowState* state : Running())
+    if (state->outerYield != &OnYield) return state->outerYield;
+  return nullptr;
+}
+
 void OnYield(ScriptRunContext* context) {
   EditWindowState* state = StateOfRun(context);
-  if (state != nullptr && state->outerYield != nullptr) state->outerYield(context);
+  // A run of another caller on the same engine (the script service, say) is left to the yield
+  // that caller expects: no window may stop it.
+  if (state == nullptr) {
+    if (const ScriptYield outer = FirstOuterYield()) outer(context);
+    return;
+  }
+  if (state->outerYield != nullptr) state->outerYield(context);
   PumpMessages(context);
   state = StateOfRun(context);  // a message may have closed the window
   if (state == nullptr || state->stopAsked) ScriptControl(context, kScriptStop, 1, nullptr);

@@ -227,6 +227,15 @@ APIResult TAPIDocument::Save() {
   TAPICallContext context(this, "");
   TQVDoc* document = CheckedDocument(context);
   if (document == nullptr) return context.Result();
+  // A document in a window is saved as File > Save saves it: one never saved asks for a name,
+  // and a Cancel there is a failure the script hears of.
+  TScriptApplication* application = ScriptApplication();
+  const std::optional<bool> byWindow =
+      application != nullptr ? application->SaveDocument(*document) : std::nullopt;
+  if (byWindow.has_value()) {
+    if (!*byWindow) context.Fail(kAPICallFailed);
+    return context.Result();
+  }
   if (document->Path().empty()) {
     context.Fail(kAPICallFailed);
     return context.Result();
@@ -369,42 +378,6 @@ APIResult TAPIDocument::GetHistoryFrames(int16_t* frames) {
   return context.Result();
 }
 
-namespace {
-
-// Holds a command one level inside the application's road of performed commands, so that a
-// failure of it comes back to the caller instead of ending in an alert: a script that asked for
-// a run hears of a failed run by the run's answer and goes on. Owned by its caller.
-class TQuietCommand : public TCommandCore {
- public:
-  explicit TQuietCommand(std::unique_ptr<TCommandCore> inner) : inner_(std::move(inner)) {
-    SetCanUndo(0);
-    SetCausesChange(0);
-    SetFreeWhenDone(0);
-  }
-  void Perform() override {
-    try {
-      succeeded_ = PerformNow(std::move(inner_));
-    } catch (const QVException&) {
-      succeeded_ = false;
-    }
-  }
-  bool Succeeded() const { return succeeded_; }
-
- private:
-  std::unique_ptr<TCommandCore> inner_;
-  bool succeeded_ = false;
-};
-
-// Performs the command now; false when it failed, which nobody is shown.
-bool PerformQuietly(std::unique_ptr<TCommandCore> command) {
-  TCommandHandler* handler = TCommandHandler::Application();
-  if (handler == nullptr) return PerformNow(std::move(command));
-  TQuietCommand quiet(std::move(command));
-  return handler->PerformQueuedCommand(&quiet) && quiet.Succeeded();
-}
-
-}  // namespace
-
 APIResult TAPIDocument::Run(bool framesGiven, int16_t frames, int16_t* failed) {
   TAPICallContext context(this, "");
   *failed = 0;
@@ -420,8 +393,10 @@ APIResult TAPIDocument::Run(bool framesGiven, int16_t frames, int16_t* failed) {
   if (!command) return context.Result();
   const int32_t changes = document->GetChangeCount();
   bool ran = false;
+  // A failed run that is the outermost command is shown to the user as a run from the menu is;
+  // inside another command it comes back here. Either way the script hears of it by the answer.
   try {
-    ran = PerformQuietly(std::move(command));
+    ran = PerformNow(std::move(command));
   } catch (...) {
     ran = false;
   }

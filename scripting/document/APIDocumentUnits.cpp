@@ -26,6 +26,19 @@ TWorldUnitHandler* HandlerOf(TQVDoc& document) {
   return UnitHandlerOf(&document.World());
 }
 
+// A word the getters answer for a state no word sets ("" for a unit without a name, "custom",
+// "undefined"): a value read and written back is taken in silence.
+bool ReadBackOnly(const char* word) {
+  const std::string lowered = LoweredWord(word);
+  return lowered.empty() || lowered == "custom" || lowered == "undefined";
+}
+
+// A word the setter does not know changes nothing, and the script is told unless the word is
+// one the getter answers.
+void RefuseWord(TAPICallContext& context, const char* word) {
+  if (!ReadBackOnly(word)) context.Fail(kAPIBadParameter, kAPIUnknownWord);
+}
+
 }  // namespace
 
 APIResult TAPIDocument::GetUnitSystem(Str63* name) {
@@ -45,6 +58,8 @@ APIResult TAPIDocument::SetUnitSystem(const Str63& name) {
     if (TWorldUnitHandler* units = HandlerOf(*document))
       if (const int16_t code = ParseUnitSystemName(name.Chars()); code >= 0)
         units->SetIndexProperty(kTagUnitSystem, code);
+      else
+        RefuseWord(context, name.Chars());
   return context.Result();
 }
 
@@ -65,7 +80,10 @@ APIResult TAPIDocument::SetUnit(int16_t quantity, const Str63& name) {
     if (TWorldUnitHandler* units = HandlerOf(*document)) {
       const uint32_t tag = UnitQuantityTag(quantity);
       const int16_t index = ParseUnitName(quantity, name.Chars());
-      if (tag != 0 && index >= 0) units->SetIndexProperty(tag, index);
+      if (tag != 0 && index >= 0)
+        units->SetIndexProperty(tag, index);
+      else
+        RefuseWord(context, name.Chars());
     }
   return context.Result();
 }
@@ -110,11 +128,14 @@ APIResult TAPIDocument::SetDecimalFormat(const Str63& word) {
   if (TQVDoc* document = CheckedDocument(context))
     if (TWorldUnitHandler* units = HandlerOf(*document)) {
       const std::string lowered = LoweredWord(std::string(word.Chars()).substr(0, 31));
+      bool known = false;
       for (const FormatWord& format : kFormats)
         if (lowered == format.word) {
           units->SelectChoice(format.tag);
+          known = true;
           break;
         }
+      if (!known) RefuseWord(context, word.Chars());
     }
   return context.Result();
 }

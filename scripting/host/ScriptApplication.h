@@ -45,6 +45,12 @@ class TScriptApplication {
   // Closes the document's window and the document, as the window's Close command does; false
   // when the document has no window to close.
   virtual bool CloseDocument(TQVDoc& document) { (void)document; return false; }
+  // Saves the document as its window's Save does (a world never saved asks for a name first):
+  // true when written. Empty when the document has no window.
+  virtual std::optional<bool> SaveDocument(TQVDoc& document) {
+    (void)document;
+    return std::nullopt;
+  }
   // Saves the document under the path as its window's Save As does (title, recent files, the
   // main frame's title): true when written. Empty when the document has no window.
   virtual std::optional<bool> SaveDocumentAs(TQVDoc& document, const std::string& path) {

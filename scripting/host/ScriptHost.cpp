@@ -222,7 +222,7 @@ int16_t TScriptHost::RunMain(TScriptText* script) {
   ScriptRunContext* context = NewRunContext(script);
   cleanup.Hold(context);
   RunContext(context);
-  return 0;
+  return ScriptControl(context, kScriptRunStopAsked, 0, nullptr) != 0 ? 1 : 0;
 }
 
 int16_t TScriptHost::CompileAndRun(TScriptText* script) {

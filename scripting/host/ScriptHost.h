@@ -74,8 +74,9 @@ class TScriptHost : public TScriptHostBase {
   int16_t StartEngine(TAPIDispatcher* root) override;
   // Raises -25210 when the script does not compile; keeps code it already holds.
   int16_t Compile(TScriptText* script) override;
-  // 0 when the script ran, -1 when it has no "Main". A run that ends in a run-time error raises
-  // -25210 afterwards. The script holds no module afterwards.
+  // 0 when the script ran, -1 when it has no "Main", 1 when the user broke the run off (a
+  // script's own End is no break). A run that ends in a run-time error raises -25210 afterwards.
+  // The script holds no module afterwards.
   int16_t RunMain(TScriptText* script) override;
   // Loads the script's file, compiles it and runs its "Main"; without an engine a silent abort.
   int16_t CompileAndRun(TScriptText* script) override;

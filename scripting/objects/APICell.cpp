@@ -89,9 +89,11 @@ APIResult TAPICell::SetFormula(const Str255& text) {
   TLink* owner = Owner();
   if (WorldOfObject(owner) == nullptr || AskOwner() == nullptr) return context.Result();
   std::unique_ptr<TFormula> formula = TFormula::New();
-  // A text that does not compile changes nothing.
-  if (formula->SetFormattedText(text, UnitHandlerOf(owner), dimension_) != 0)
+  // A text that does not compile changes nothing, and the script is told.
+  if (formula->SetFormattedText(text, UnitHandlerOf(owner), dimension_) != 0) {
+    context.Fail(kAPIBadParameter);
     return context.Result();
+  }
   ApplyFormulaProperty(*owner, propertyTag_, *formula);
   return context.Result();
 }

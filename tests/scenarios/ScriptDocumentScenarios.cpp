@@ -4,6 +4,7 @@
 // the window, so that File > Save writes the new file; and a script hides and shows a window,
 // the menus going to the window still shown.
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -77,13 +78,36 @@ class ScriptDocuments : public ScriptScenario {
   }
   // Sends the text to the program's script service as one execute, as another program does.
   static ::testing::AssertionResult Execute(const std::string& text) {
-    const std::filesystem::path tool =
-        std::filesystem::path(ProgramPath()).parent_path().parent_path() / "tools/dde/yb-dde-execute";
-    const std::string said = Shell("YB_DDE_DIR=" + Quoted(Home().Path("dde")) + " " +
-                                   Quoted(tool.string()) + " " + Quoted(text));
+    const std::string said = Shell(ExecuteCommand(text));
     if (said.find("acknowledged") != 0)
       return ::testing::AssertionFailure() << "the execute was not taken: " << said;
     return ::testing::AssertionSuccess();
+  }
+
+  // Sends the text without waiting for its answer, which the returned file receives.
+  static std::string ExecuteInBackground(const std::string& text, const std::string& name) {
+    const std::string answer = Home().Path(name);
+    std::filesystem::remove(answer);
+    Shell("(" + ExecuteCommand(text) + " > " + Quoted(answer) + " 2>&1 &)");
+    return answer;
+  }
+  // With the changed world's close question open: a sent Close answers 900 at once and asks
+  // nothing more; Yes saves the world and closes it, and the service goes on.
+  void SentCloseWhileAsking(const std::string& file, int circles) {
+    ASSERT_TRUE(Me().WaitUntil([] { return Me().FocusedTitle() == "Yarrowby"; }));
+    ExecuteInBackground(
+        "On Error Resume Next : YB.ActiveDocument.Close : Print \"second \"; Err.Number",
+        "second.txt");
+    ASSERT_TRUE(Me().WaitUntil([] { return Said("second "); })) << Program()->Output();
+    EXPECT_TRUE(Said("second 900\n")) << Program()->Output();
+    ASSERT_TRUE(Answer("y"));
+    ASSERT_TRUE(Me().WaitUntil([&] { return Plain(Me().Grab(WorldView())); }))
+        << "the window stayed";
+    ASSERT_TRUE(Me().Idle());
+    const std::vector<std::string> titles = Me().Titles();
+    EXPECT_EQ(std::count(titles.begin(), titles.end(), "Yarrowby"), 1) << "a question shows";
+    EXPECT_TRUE(Execute("Print \"served\""));
+    EXPECT_EQ(CountOf(WithoutDesktop("--list-objects '" + file + "'"), "TOval"), circles + 1);
   }
 
   // The frame's workspace below the bars and right of the palettes.
@@ -200,6 +224,25 @@ TEST_F(ScriptDocuments, AWorldAScriptChangedAndSavedQuitsWithoutAQuestion) {
                                         << Me().FocusedTitle();
 }
 
+// Save of a world never saved asks for its name, as File > Save does, and writes it there.
+TEST_F(ScriptDocuments, SaveOfANewWorldAsksForItsNameAndWritesIt) {
+  ASSERT_TRUE(StartOnSample("pendulum.yb"));
+  const std::string saved = Home().Path("named.yb");
+  std::filesystem::remove(saved);
+  ASSERT_TRUE(RunScript(WriteScript(
+      "save-new.ybs", {"Sub Main()", "  Dim d As YBDocument", "  Set d = YB.New",
+                       "  Dim c As YBBody", "  Set c = d.NewBody(\"circle\")", "  d.Save",
+                       "  Print \"saved \"; d.Name", "End Sub"})));
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().FocusedTitle() == "Save the world as"; }))
+      << Me().FocusedTitle() << "\n" << Program()->Output();
+  ASSERT_TRUE(Me().Idle());
+  Me().Type(saved);
+  Me().Key("Return");
+  ASSERT_TRUE(Me().WaitUntil([] { return Said("saved "); })) << Program()->Output();
+  EXPECT_TRUE(Said("saved named.yb\n")) << Program()->Output();
+  EXPECT_EQ(CountOf(WithoutDesktop("--list-objects '" + saved + "'"), "TOval"), 1);
+}
+
 TEST_F(ScriptDocuments, CloseClosesAnUnchangedWindowAtOnce) {
   ASSERT_TRUE(StartOnSample("pendulum.yb"));
   ASSERT_TRUE(RunUntilSaid("close.ybs",
@@ -229,6 +272,43 @@ TEST_F(ScriptDocuments, CloseOfAChangedWindowAsksAndCancelKeepsItAndNoLeavesTheF
   ASSERT_TRUE(Me().Idle());
   EXPECT_TRUE(Said("closed 0\nthen 901\n")) << Program()->Output();
   EXPECT_TRUE(Plain(Me().Grab(WorldView()))) << "the window is still shown";
+  EXPECT_EQ(FileBytes(file), bytes) << "the file changed";
+}
+
+TEST_F(ScriptDocuments, ASentCloseWhileASentCloseAsksAnswers900) {
+  ASSERT_TRUE(StartOnSample("pendulum.yb"));
+  const std::string file = Home().Sample("pendulum.yb");
+  const int circles = CountOf(WithoutDesktop("--list-objects '" + file + "'"), "TOval");
+  ASSERT_TRUE(Execute("YB.ActiveDocument.NewBody \"circle\""));
+  const std::string first = ExecuteInBackground("YB.ActiveDocument.Close", "first.txt");
+  SentCloseWhileAsking(file, circles);
+  EXPECT_TRUE(Me().WaitUntil([&] { return FileBytes(first).find("acknowledged") == 0; }))
+      << FileBytes(first);
+}
+
+TEST_F(ScriptDocuments, ASentCloseWhileFileCloseAsksAnswers900) {
+  ASSERT_TRUE(StartOnSample("pendulum.yb"));
+  const std::string file = Home().Sample("pendulum.yb");
+  const int circles = CountOf(WithoutDesktop("--list-objects '" + file + "'"), "TOval");
+  ASSERT_TRUE(Execute("YB.ActiveDocument.NewBody \"circle\""));
+  Me().Control("w");
+  SentCloseWhileAsking(file, circles);
+}
+
+TEST_F(ScriptDocuments, ASentCloseUnderTheSaveAsDialogAnswers900) {
+  ASSERT_TRUE(StartOnSample("pendulum.yb"));
+  const std::string file = Home().Sample("pendulum.yb");
+  const std::string bytes = FileBytes(file);
+  const Picture shown = Me().Grab(WorldView());
+  ASSERT_TRUE(Choose({"File", "Save As..."}));
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().FocusedTitle() == "Save the world as"; }));
+  ASSERT_TRUE(Execute("On Error Resume Next : YB.ActiveDocument.Close : Print \"close \"; Err.Number"));
+  ASSERT_TRUE(Me().WaitUntil([] { return Said("close "); })) << Program()->Output();
+  EXPECT_TRUE(Said("close 900\n")) << Program()->Output();
+  Me().Key("Escape");
+  Me().MoveTo(0, 0);
+  ASSERT_TRUE(Me().Idle());
+  EXPECT_EQ(Me().Grab(WorldView()).Differences(shown), 0) << "the world's window changed";
   EXPECT_EQ(FileBytes(file), bytes) << "the file changed";
 }
 

@@ -179,5 +179,23 @@ TEST_F(ScriptFaults, AScriptCollidesTheBodiesOfADocumentItMade) {
   EXPECT_TRUE(Said("made collide error 0\n")) << Program()->Output();
 }
 
+// A sent script's run that fails is shown as World > Run shows it, and the script then hears
+// of it by the run's answer.
+TEST_F(ScriptFaults, ASentRunThatFailsAlertsAndAnswersOne) {
+  ASSERT_TRUE(Start("spring-and-pin.yb"));
+  FILE* sender = popen(ExecuteCommand("Set d = YB.ActiveDocument : d.Constraint(5).K.Value = 1E+300"
+                                      " : Print \"ran \"; d.Run(20)")
+                           .c_str(),
+                       "r");
+  ASSERT_NE(sender, nullptr);
+  const bool alerted = Me().WaitUntil([] { return Me().WindowTitled("Yarrowby") != 0; });
+  EXPECT_TRUE(alerted) << "no alert: " << Program()->Output();
+  EXPECT_TRUE(Said("A value of constraint 5 grew too large to hold.")) << Program()->Output();
+  if (alerted) Me().Key("Return");
+  EXPECT_TRUE(Me().WaitUntil([] { return Said("ran "); })) << Program()->Output();
+  EXPECT_TRUE(Said("ran 1\n")) << Program()->Output();
+  pclose(sender);
+}
+
 }  // namespace
 }  // namespace scenario

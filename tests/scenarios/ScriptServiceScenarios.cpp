@@ -215,5 +215,42 @@ TEST_F(ScriptService, AScriptLongerThanTheServiceTakesIsRefusedAndAnsweredNotPro
       << Program()->Output();
 }
 
+// A script sent while the Script Editor's run waits at a step is no run of the editor's: it
+// runs whole, its calls on the program included, and is acknowledged.
+TEST_F(ScriptService, ASentScriptRunsWholeWhileTheEditorsRunWaitsAtAStep) {
+  ASSERT_TRUE(Running());
+  ASSERT_TRUE(Click({"Script", "New Script"}));
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().FocusedTitle() == "Script Editor - (Untitled)"; }))
+      << Me().FocusedTitle();
+  ASSERT_TRUE(Me().Idle());
+  Me().Key("Down");  // into Sub Main's empty line
+  Me().Type("Print 1");
+  Me().Key("Return");
+  Me().Type("Print 2");
+  // Debug > Step Into by its keys: the run waits at its first line.
+  Me().Key("d", {"Alt_L"});
+  Me().Key("i");
+  ASSERT_TRUE(Me().Idle());
+  EXPECT_EQ(Execute("Print \"W a\" : Print \"W \"; YB.ActiveDocument.Name : Print \"W c\""),
+            "acknowledged\n");
+  EXPECT_TRUE(Me().WaitUntil([] { return Program()->Output().find("W c") != std::string::npos; }))
+      << Program()->Output();
+  Stop();
+}
+
+// A sent endless loop that the user breaks off with Ctrl+C did not do its work: the sender
+// hears so, and no alert comes.
+TEST_F(ScriptService, ASentLoopBrokenOffByCtrlCIsNotProcessed) {
+  ASSERT_TRUE(Running());
+  Helper sender(ExecuteCommand("Print \"looping\" : Do : Loop"));
+  ASSERT_TRUE(Me().WaitUntil([] { return Program()->Output().find("looping") != std::string::npos; }))
+      << Program()->Output();
+  std::string answer;
+  Me().HoldWhile({"Control_L", "c"}, [&] { answer = sender.NextLine(); });
+  EXPECT_EQ(answer, "not processed");
+  ASSERT_TRUE(Me().Idle());
+  EXPECT_EQ(Me().WindowTitled("Yarrowby"), XWindowId{0}) << "an alert came";
+}
+
 }  // namespace
 }  // namespace scenario

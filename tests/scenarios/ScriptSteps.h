@@ -1,6 +1,7 @@
 #pragma once
 // The steps of scenarios that run scripts: Script > Run Script... and what the program printed.
 
+#include <filesystem>
 #include <string>
 
 #include "tests/scenarios/BodiesSeen.h"
@@ -27,6 +28,15 @@ class ScriptScenario : public SampleScenario {
     Me().Type(path);
     Me().Key("Return");
     return ::testing::AssertionSuccess();
+  }
+
+  // The shell command that sends the text to the program's script service as one execute, as
+  // another program does; it prints the service's answer.
+  static std::string ExecuteCommand(const std::string& text) {
+    const std::filesystem::path tool = std::filesystem::path(ProgramPath()).parent_path().parent_path() /
+                                       "tools/dde/yb-dde-execute";
+    return "YB_DDE_DIR='" + Home().Path("dde") + "' '" + tool.string() + "' --timeout 600000 '" +
+           text + "'";
   }
 
   // Whether the running program has printed the words.

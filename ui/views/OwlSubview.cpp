@@ -405,7 +405,10 @@ void TOwlSubview::CloseRequest() {
     DestroyWindowAndFrame();
     return;
   }
-  if (document_->MayClose()) document_->Close();
+  // Asking may let other work run that closes this window object: only the document is used
+  // after it.
+  TWindowDocument* const document = document_;
+  if (document->MayClose()) document->Close();
 }
 
 // ---------------------------------------------------------------------------------------------

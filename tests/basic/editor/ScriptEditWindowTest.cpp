@@ -246,6 +246,30 @@ TEST_F(ScriptEditWindowTest, StepsFromIdleStopAtTheFirstStatementAndStopEndsTheR
   EXPECT_EQ(ScriptEditCommand(edit, kEditRunState, 0, 0), 0);
 }
 
+// Another caller's script, run on the same engine while the window's run waits at a stop (as
+// the script service does), is no run of the window's and runs whole.
+TEST_F(ScriptEditWindowTest, ARunStartedWhileTheWindowsRunWaitsAtAStopRunsWhole) {
+  Put(kLoop);
+  g_onNote = [&](HWND window, UINT code) {
+    if (code != kEditNotifyStops) return;
+    ScriptCompileRequest request;
+    request.text = "Sub Main()\n  Dim i As Long\n  For i = 1 To 5000\n  Next\n  Print \"other \"; i\nEnd Sub\n";
+    request.engine = engine;
+    ASSERT_EQ(ScriptCompile(&request), kScriptCompiled);
+    uint16_t loadError = 0;
+    ScriptModule* module = ScriptLoadModule(engine, request.code, &loadError);
+    ScriptFreeCode(request.code);
+    uint32_t contextError = 0;
+    ScriptRunContext* other = ScriptNewRunContext(module, ScriptEntrySpec{}, 4, &contextError);
+    ScriptRun(other);
+    ScriptFreeRunContext(other);
+    ScriptUnloadModule(module);
+    PostMessage(window, kEditStop, 0, 0);
+  };
+  EXPECT_EQ(ScriptEditCommand(edit, kEditStepInto, 0, 0), 1);
+  EXPECT_EQ(g_printed, "other 5001\n");
+}
+
 TEST_F(ScriptEditWindowTest, AnEndlessRunKeepsMessagesFlowingSoThatStopReachesIt) {
   Put("Sub Main()\n  Do\n  Loop\nEnd Sub\n");
   g_onNote = [](HWND window, UINT code) {

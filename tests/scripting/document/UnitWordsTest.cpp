@@ -166,11 +166,11 @@ TEST_F(UnitMembers, EachUnitMemberServesItsQuantity) {
       With("d.DistanceUnit = \"Light Years\"\nd.MassUnit = \"pound\"\nd.ForceUnit = \"pound\"\n"
            "d.TimeUnit = \"hour (hr)\"\nd.VelocityUnit = \"none\"\nd.PowerUnit = \"\"\n"
            "d.RotationalVelocityUnit = \"revolutions per minute\"\nd.DistanceUnit = \"cm\"\n"
-           "d.DistanceUnit = \"\"\n"
+           "Print Err.Number\nErr.Clear\nd.DistanceUnit = \"\"\n"
            "Print d.DistanceUnit; \"/\"; d.MassUnit; \"/\"; d.ForceUnit; \"/\"; d.TimeUnit; "
            "\"/\"; d.VelocityUnit; \"/\"; d.PowerUnit; \"/\"; d.RotationalVelocityUnit; \"/\"; "
            "d.UnitSystem; \"/\"; Err.Number"),
-      "lightyears/earth pounds/pounds/hours (hr)///revs/min/custom/0\n");
+      "904\nlightyears/earth pounds/pounds/hours (hr)///revs/min/custom/0\n");
   EXPECT_EQ(units_->GetUnit(1), 8);
   EXPECT_EQ(units_->GetUnit(11), 0);
   EXPECT_EQ(units_->GetUnit(12), 2);
@@ -179,9 +179,11 @@ TEST_F(UnitMembers, EachUnitMemberServesItsQuantity) {
 TEST_F(UnitMembers, UnitSystemsSetEveryUnitAndUnknownNamesChangeNothing) {
   EXPECT_EQ(
       With("Print d.UnitSystem\nd.UnitSystem = \"SI (Degrees)\"\nPrint d.UnitSystem; \"/\"; "
-           "d.RotationUnit\nd.UnitSystem = \"SI\"\nd.UnitSystem = \"custom\"\nPrint d.UnitSystem\n"
-           "d.UnitSystem = \"cgs\"\nPrint d.DistanceUnit; \"/\"; d.UnitSystem"),
-      "si radians\nsi degrees/degrees\nsi degrees\ncentimeters/cgs\n");
+           "d.RotationUnit\nd.UnitSystem = \"SI\"\nPrint Err.Number\nErr.Clear\n"
+           "d.UnitSystem = \"custom\"\nPrint d.UnitSystem\n"
+           "d.UnitSystem = \"cgs\"\nPrint d.DistanceUnit; \"/\"; d.UnitSystem; \"/\"; Err.Number\n"
+           "d.UnitSystem = \"metric\"\nd.DecimalFormat = \"exponent\"\nPrint Err.Number; d.UnitSystem"),
+      "si radians\nsi degrees/degrees\n904\nsi degrees\ncentimeters/cgs/0\n904cgs\n");
 }
 
 TEST_F(UnitMembers, DigitsAreStoredAsWrittenAndFormatsByWord) {

@@ -160,13 +160,15 @@ TEST_F(BreakChecks, FirstCheckComesTwentyTicksAfterTheStartThenEveryTen) {
 TEST_F(ScriptHost, BreakKeysOrTheQuitFlagStopAScriptThatWouldRunForever) {
   auto forever = ScriptOf("Sub Main()\n  Dim n As Long\n  Do\n    n = n + 1\n  Loop\nEnd Sub\n");
   application_.quit = true;
-  EXPECT_EQ(menu_->Host()->CompileAndRun(forever.get()), 0);
+  EXPECT_EQ(menu_->Host()->CompileAndRun(forever.get()), 1) << "broken off";
   application_.quit = false;
   InjectKey(0x11, true);
   InjectKey(0x43, true);
-  EXPECT_EQ(menu_->Host()->RunMain(forever.get()), 0);
+  EXPECT_EQ(menu_->Host()->RunMain(forever.get()), 1);
   InjectKey(0x11, false);
   InjectKey(0x43, false);
+  auto ends = ScriptOf("Sub Main()\n  End\nEnd Sub\n");
+  EXPECT_EQ(menu_->Host()->CompileAndRun(ends.get()), 0) << "a script's own End is no break";
 }
 
 }  // namespace

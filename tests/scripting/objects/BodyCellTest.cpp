@@ -78,13 +78,13 @@ TEST_F(Bodies, ACellSetIsOneUndoableCommandAndReadsInDisplayUnits) {
   EXPECT_NEAR(Quantity(circle, kTagPosX), 2.5, 1e-12);
 }
 
-TEST_F(Bodies, FormulasReplaceValuesAndTextsThatDoNotCompileChangeNothing) {
+TEST_F(Bodies, FormulasReplaceValuesAndTextsThatDoNotCompileChangeNothingAndFail) {
   TOval* circle = Adopt(std::make_unique<TOval>());
   EXPECT_EQ(Run("Dim c As YBCell\nSet c = Objects.Body(1).PY\nPrint c.Formula = \"\"\n"
                 "c.Formula = \"2*3\"\nPrint c.Formula; c.Value\n"
-                "c.Formula = \"2*(\"\nPrint c.Formula; c.Value\n"
-                "c.Value = 4\nPrint c.Formula = \"\"; c.Value"),
-            "True\n2*36\n2*36\nTrue4\n");
+                "On Error Resume Next\nc.Formula = \"2*(\"\nPrint Err.Number\n"
+                "Print c.Formula; c.Value\nc.Value = 4\nPrint c.Formula = \"\"; c.Value"),
+            "True\n2*36\n905\n2*36\nTrue4\n");
   EXPECT_EQ(Text(circle, kTagPosY), "4");
 }
 
