@@ -401,12 +401,15 @@ bool TApp::OpenDocumentFile(const std::string& path) {
   MakeDocumentsByKind(command);
   HandleCommand(&command);
   if (command.Document() == nullptr) return false;
+  const std::string note = command.Document()->TakeImportNote();
   documents_->Open(command.TakeDocument(), full);
   NameDocumentInTitle(mainWindow_, full);
   if (recentFiles_ != nullptr) {
     recentFiles_->Add(full);
     if (MainFrame() != nullptr) recentFiles_->UpdateMenu(GetMenu(mainWindow_));
   }
+  // What the file held that the world did not take is told once the world shows the rest.
+  if (!note.empty()) WarnMayCancel(Str255(note.c_str()), false);
   return true;
 }
 

@@ -61,9 +61,9 @@ int32_t WindowlessAnswer(UINT style) {
 
 // The alert's text on one line: its line breaks become single spaces, and the spaces that empty
 // placeholders leave at its end go.
-std::string OneLine(const Str255& text) {
+std::string OneLine(const std::string& text) {
   std::string line;
-  for (const char c : std::string(text.Chars(), text.Length())) {
+  for (const char c : text) {
     const bool gap = c == '\n' || c == '\r' || c == ' ';
     if (gap && (line.empty() || line.back() == ' ')) continue;
     line += gap ? ' ' : c;
@@ -73,7 +73,7 @@ std::string OneLine(const Str255& text) {
 }
 
 // Writes the alert and what was answered for nobody, and answers that.
-int32_t WriteAndAnswer(std::FILE* stream, const Str255& text, UINT style) {
+int32_t WriteAndAnswer(std::FILE* stream, const std::string& text, UINT style) {
   const int32_t answer = WindowlessAnswer(style);
   const char* const answered = answer == IDNO       ? " (answered No)"
                                : answer == IDCANCEL ? " (answered Cancel)"
@@ -84,11 +84,11 @@ int32_t WriteAndAnswer(std::FILE* stream, const Str255& text, UINT style) {
 }
 
 // Shows the text in a message box with the alert-free flag cleared meanwhile.
-int32_t ShowBox(const Str255& text, UINT style) {
+int32_t ShowBox(const std::string& text, UINT style) {
   AlertState& state = State();
   if (state.windowless != nullptr) return WriteAndAnswer(state.windowless, text, style);
   state.alertFree = 0;
-  const int32_t answer = MessageBox(GetActiveWindow(), text.AsCString(), kAlertCaption, style);
+  const int32_t answer = MessageBox(GetActiveWindow(), text.c_str(), kAlertCaption, style);
   state.alertFree = 1;
   return answer;
 }
@@ -139,16 +139,37 @@ void BuildAlertText(Str255& out, int16_t alert) {
   }
 }
 
+namespace {
+
+// The alert's text as BuildAlertText fills it, but whole: the box shows every text of the alert
+// even when together they pass 255 characters (a path and the cause of a failure, say).
+std::string AssembledAlertText(int16_t alert) {
+  Str255 pattern;
+  Quietly([&] { GetIndString(pattern, kAlertTemplateList, alert); });
+  std::string out(pattern.Chars(), pattern.Length());
+  for (int round = 0; round < kPlaceholderRounds; ++round) {
+    const size_t caret = out.find('^');
+    if (caret == std::string::npos || caret + 1 >= out.size()) break;
+    const char digit = out[caret + 1];
+    if (digit < '0' || digit > '3') continue;
+    const Str255& fill = State().texts[digit - '0'];
+    const std::string text(fill.Chars(), fill.Length());
+    const char placeholder[3] = {'^', digit, '\0'};
+    for (size_t at = out.find(placeholder); at != std::string::npos;
+         at = out.find(placeholder, at + text.size()))
+      out.replace(at, 2, text);
+  }
+  return out;
+}
+
+}  // namespace
+
 int32_t ShowAlert(int16_t alert) {
-  Str255 text;
-  BuildAlertText(text, alert);
-  return ShowBox(text, MB_OK | MB_ICONEXCLAMATION);
+  return ShowBox(AssembledAlertText(alert), MB_OK | MB_ICONEXCLAMATION);
 }
 
 bool AskYesNo(int16_t alert, int32_t) {
-  Str255 text;
-  BuildAlertText(text, alert);
-  return ShowBox(text, MB_YESNO | MB_ICONQUESTION) == IDYES;
+  return ShowBox(AssembledAlertText(alert), MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
 bool AskYesNoDefault(int16_t alert) {
@@ -157,7 +178,9 @@ bool AskYesNoDefault(int16_t alert) {
 
 bool WarnMayCancel(const Str255& text, bool offerCancel) {
   const UINT buttons = offerCancel ? MB_OKCANCEL : MB_OK;
-  return ShowBox(text, buttons | MB_ICONEXCLAMATION) == IDCANCEL && offerCancel;
+  const std::string shown(text.Chars(), text.Length());
+  const bool cancelled = ShowBox(shown, buttons | MB_ICONEXCLAMATION) == IDCANCEL;
+  return cancelled && offerCancel;
 }
 
 bool LookupErrorText(int16_t error, int16_t table, Str255& out) {

@@ -17,6 +17,7 @@
 #include "core/List.h"
 #include "core/geometry/Transform2D.h"
 #include "model/Thing.h"
+#include "model/world/WorldParticipants.h"
 
 class TLineHandler;
 class TWorldDoc;
@@ -142,7 +143,7 @@ class TLine : public TThing, public TDXFExportable {
   uint16_t joined_ = 0;
 };
 
-class TLineHandler : public THandlerLink {
+class TLineHandler : public THandlerLink, public TMemberWatcher {
   DECLARE_CLASS_ID(513, THandlerLink)
 
  public:
@@ -176,6 +177,7 @@ class TLineHandler : public THandlerLink {
   std::vector<std::unique_ptr<TLink>> ReadLineTemplate();
   // The adoption notices of the world: lines join the lists, and leave them when they go.
   void AdoptChild(TLink& object);
+  void ObjectInWorld(TWorldDoc& /*world*/, TLink& object) override { AdoptChild(object); }
   void ObjectRemoved(TLink* object) override;
 
   uint16_t CanReadBlock(int16_t code) override;

@@ -13,6 +13,7 @@
 #include "model/Formula.h"
 #include "model/filing/ObjectReader.h"
 #include "model/filing/ObjectWriter.h"
+#include "model/world/ObjectNumbering.h"
 #include "model/world/WorldDoc.h"
 #include "platform/mfc/CFileDialog.h"
 #include "platform/win32/MessageBox.h"
@@ -249,6 +250,8 @@ TAEWorldTableMgr& ExternalTableManagerFor(TWorldDoc& world) {
   }
   auto made = std::make_unique<TAEWorldTableMgr>();
   made->Initialize();
+  // A number another object holds would be renumbered when the world is read again.
+  made->SetIdentifier(FreeIdentifier(world));
   TAEWorldTableMgr& manager = *made;
   world.AdoptObject(std::move(made));
   return manager;
@@ -281,6 +284,7 @@ bool ChooseExternalDocument(int16_t command, TAEWorldDocMgr& manager) {
   if (document == nullptr) {
     auto made = std::make_unique<TExternalDDETableDoc>();
     made->Initialize();
+    made->SetIdentifier(FreeIdentifier(*world));
     TExternalDDETableDoc& table = *made;
     world->AdoptObject(std::move(made));
     table.SetDocumentPath(path);

@@ -285,6 +285,8 @@ class DrawingImport {
 
   // Writes the whole text; false when nothing was written.
   bool Run();
+  // The kinds of entity passed over, with their counts: "3 TEXT, 1 SPLINE"; empty when none.
+  std::string PassedOver() const;
 
  private:
   Group ReadGroup() {
@@ -304,7 +306,11 @@ class DrawingImport {
   void ReadCircle();
   void ReadArc();
   void ReadPolyline();
+  void ReadLightPolyline();
+  // A polyline's vertices as an outline: a polygon of three or more, a line of two.
+  void WriteOutline(const std::vector<Vertex>& vertices);
   void ReadInsert();
+  void PassOver(std::string_view kind);
   // The groups of an entity up to the next code-0 group, which is left unread.
   template <class Take>
   void ForEachGroup(Take take);
@@ -329,6 +335,8 @@ class DrawingImport {
   int32_t objects_ = 0;
   EngBounds bounds_;
   std::vector<BlockEntry> blocks_;
+  // The entities of kinds the import does not make objects of, in the order first met.
+  std::vector<std::pair<std::string, int32_t>> passedOver_;
   Placement placement_;
   // The blocks being read through inserts, outermost first.
   std::vector<const BlockEntry*> active_;
@@ -402,19 +410,52 @@ void DrawingImport::ReadBlocks() {
 }
 
 void DrawingImport::ReadEntities(bool inBlock) {
+  // The sections after the entities hold no drawing: what they name is not passed over.
+  bool inSection = true;
   while (!groups_.AtEnd()) {
     const Group group = ReadGroup();
     if (group.code != 0) continue;
     const std::string_view kind = group.value;
     if (kind == "EOF") return;
     if (inBlock && kind == "ENDBLK") return;
+    if (kind == "ENDSEC") inSection = false;
+    if (!inSection) continue;
     if (kind == "LINE") ReadLine();
     else if (kind == "POINT") ReadPoint();
     else if (kind == "CIRCLE") ReadCircle();
     else if (kind == "ARC") ReadArc();
     else if (kind == "POLYLINE") ReadPolyline();
+    else if (kind == "LWPOLYLINE") ReadLightPolyline();
     else if (kind == "INSERT") ReadInsert();
+    else PassOver(kind);
   }
+}
+
+void DrawingImport::PassOver(std::string_view kind) {
+  for (auto& [name, count] : passedOver_) {
+    if (name != kind) continue;
+    ++count;
+    return;
+  }
+  passedOver_.emplace_back(std::string(kind), 1);
+}
+
+std::string DrawingImport::PassedOver() const {
+  // A note of reasonable length: the rarest kinds of a drawing of many kinds are summed up.
+  constexpr size_t kMostNamed = 8;
+  std::string text;
+  int32_t others = 0;
+  for (size_t i = 0; i < passedOver_.size(); ++i) {
+    const auto& [name, count] = passedOver_[i];
+    if (i >= kMostNamed) {
+      others += count;
+      continue;
+    }
+    if (!text.empty()) text += ", ";
+    text += std::to_string(count) + " " + name.substr(0, 40);
+  }
+  if (others > 0) text += ", " + std::to_string(others) + " of other kinds";
+  return text;
 }
 
 template <class Take>
@@ -528,7 +569,28 @@ void DrawingImport::ReadPolyline() {
       continue;
     vertices.push_back(vertex);
   }
-  if ((flags & kPolylineSkipped) != 0) return;
+  if ((flags & kPolylineSkipped) != 0) return PassOver("POLYLINE");
+  WriteOutline(vertices);
+}
+
+void DrawingImport::ReadLightPolyline() {
+  // Each vertex starts at its x; the y and the bulge after it are that vertex's.
+  std::vector<Vertex> vertices;
+  ForEachGroup([&](const Group& g) {
+    if (g.code == 10) vertices.push_back({ParseReal(g.value), 0.0, 0.0});
+    else if (vertices.empty()) return;
+    else if (g.code == 20) vertices.back().y = ParseReal(g.value);
+    else if (g.code == 42) vertices.back().bulge = ParseReal(g.value);
+  });
+  std::vector<Vertex> kept;
+  for (const Vertex& vertex : vertices) {
+    if (!kept.empty() && Near({kept.back().x, kept.back().y}, {vertex.x, vertex.y})) continue;
+    kept.push_back(vertex);
+  }
+  WriteOutline(kept);
+}
+
+void DrawingImport::WriteOutline(const std::vector<Vertex>& vertices) {
   std::vector<EngPoint> points = ExpandBulges(vertices);
   if (points.size() > 1 && Near(points.front(), points.back())) points.pop_back();
   for (EngPoint& p : points)
@@ -704,13 +766,14 @@ void DrawingImport::WriteView() {
 }  // namespace
 
 int16_t ImportDXF(std::span<const uint8_t> drawing, Handle handle, double scale,
-                  MacPoint windowSize, const DrawingProgress& progress) {
+                  MacPoint windowSize, const DrawingProgress& progress, std::string* passedOver) {
   if (handle == nullptr) ThrowFailure(kErrOutOfMemory, 0);
   bool written = false;
   try {
     TWorldTextWriter writer(handle);
     DrawingImport import(drawing, writer, scale, windowSize, progress);
     written = import.Run();
+    if (passedOver != nullptr) *passedOver = import.PassedOver();
     if (written) writer.Finish();
   } catch (...) {
     ResizeHandle(handle, 0);
@@ -722,7 +785,7 @@ int16_t ImportDXF(std::span<const uint8_t> drawing, Handle handle, double scale,
 }
 
 int16_t ImportDXF(TMacFile& file, Handle handle, double scale, MacPoint windowSize,
-                  const DrawingProgress& progress) {
+                  const DrawingProgress& progress, std::string* passedOver) {
   int32_t length = 0;
   FailIfError(file.GetEOF(length));
   FailIfError(file.SetFPos(0, 0));
@@ -730,5 +793,5 @@ int16_t ImportDXF(TMacFile& file, Handle handle, double scale, MacPoint windowSi
   int32_t count = length;
   if (count > 0) FailIfError(file.Read(bytes.data(), count));
   bytes.resize(static_cast<size_t>(std::max(count, 0)));
-  return ImportDXF(bytes, handle, scale, windowSize, progress);
+  return ImportDXF(bytes, handle, scale, windowSize, progress, passedOver);
 }

@@ -1,7 +1,7 @@
 #pragma once
 // The DXF import: turns a two-dimensional DXF drawing into a text world. Lines and arcs become
 // line objects (an arc as chords of at most 3 degrees), points become points, circles round
-// bodies and polylines polygon bodies (their bulges as chords); blocks are placed where their
+// bodies and polylines (old and light) polygon bodies (their bulges as chords); blocks are placed where their
 // inserts say, scaled and turned, at most 16 inserts deep. The world's view is set so that the
 // drawing fills a window of the given size.
 //
@@ -34,16 +34,21 @@ using DrawingProgress = std::function<void(bool& cancel, int32_t objects, double
 // Reads the drawing into the handle as a text world, lengths multiplied by the scale. Answers 0
 // (the handle holds the text, at its exact length) or -25201 when the drawing yields no object
 // (the handle is then empty). Raises -39 for a drawing that ends inside an entity, -25200 for a
-// malformed one and -25008 when cancelled; the handle is then left empty.
+// malformed one and -25008 when cancelled; the handle is then left empty. The entities of kinds
+// it makes nothing of are named with their counts in passedOver ("3 TEXT, 1 SPLINE"; empty when
+// none).
 int16_t ImportDXF(std::span<const uint8_t> drawing, Handle handle, double scale,
-                  MacPoint windowSize, const DrawingProgress& progress = {});
+                  MacPoint windowSize, const DrawingProgress& progress = {},
+                  std::string* passedOver = nullptr);
 // The same over an open file, read from its start.
 int16_t ImportDXF(TMacFile& file, Handle handle, double scale, MacPoint windowSize,
-                  const DrawingProgress& progress = {});
+                  const DrawingProgress& progress = {}, std::string* passedOver = nullptr);
 
-// The document's drawing importer: the text world of the DXF file at the path. A drawing that
-// yields nothing fails with -25201 and a message naming the file.
-void ImportDrawingFile(const std::string& path, double scale, std::vector<uint8_t>& worldText);
+// The document's drawing importer: the text world of the DXF file at the path, and in note what
+// the drawing held that the world does not (empty when nothing). A drawing that yields nothing
+// fails with -25201 and a message naming the file.
+void ImportDrawingFile(const std::string& path, double scale, std::vector<uint8_t>& worldText,
+                       std::string& note);
 
 // Makes the import the documents' drawing importer, and takes it away again.
 void InstallDrawingImport();

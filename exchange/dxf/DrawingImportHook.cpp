@@ -51,17 +51,24 @@ bool IsDxfPath(const std::string& path) {
 
 }  // namespace
 
-void ImportDrawingFile(const std::string& path, double scale, std::vector<uint8_t>& worldText) {
+void ImportDrawingFile(const std::string& path, double scale, std::vector<uint8_t>& worldText,
+                       std::string& note) {
+  note.clear();
   const std::vector<uint8_t> bytes = FileBytes(path);
   struct Owned {
     Handle handle;
     ~Owned() { FreeHandle(handle); }
   } text{AllocHandle(0)};
   if (IsDxfPath(path)) {
-    if (ImportDXF(bytes, text.handle, scale, kDefaultWindow) != 0) {
+    std::string passedOver;
+    if (ImportDXF(bytes, text.handle, scale, kDefaultWindow, {}, &passedOver) != 0) {
       const std::string detail = "The drawing \"" + path + "\" holds nothing that can be shown.";
       FailureDetailText() = Str255(detail.c_str());
       ThrowFailure(kErrDrawingEmpty, 0);
+    }
+    if (!passedOver.empty()) {
+      const std::string name = std::filesystem::path(path).filename().string();
+      note = "The drawing \"" + name + "\": " + passedOver + " not imported.";
     }
   } else if (IsLinkageFile(bytes)) {
     BuildLinkage(bytes, text.handle, kDefaultWindow);

@@ -6,6 +6,7 @@
 #include "exchange/export/DataExportType.h"
 #include "exchange/export/ExportHandler.h"
 #include "exchange/video/VideoExportType.h"
+#include "model/world/ObjectNumbering.h"
 #include "model/world/WorldDoc.h"
 
 namespace {
@@ -32,6 +33,8 @@ TExportHandler& ExportHandlerFor(TWorldDoc& world) {
   if (handler == nullptr) {
     auto made = std::make_unique<TExportHandler>();
     made->Initialize();
+    // A number another object holds would be renumbered when the world is read again.
+    made->SetIdentifier(FreeIdentifier(world));
     handler = made.get();
     // The handler takes no part in a run: the frames recorded so far are what it exports.
     world.SetResetGuard(1);

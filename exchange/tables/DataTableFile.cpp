@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -47,6 +48,13 @@ void TDataTableParser::AddLine(const char* line, size_t length) {
       // A line before the first numeric one is a title or header; later text after numbers
       // is damage, and a later line of text alone holds no row.
       if (line_.empty()) return;
+      Fail();
+    }
+    // No table holds an infinity or a value that is no number: such a value is damage, but a
+    // title may start with a word strtod reads as one ("Info", "Nancy").
+    if (!std::isfinite(value)) {
+      const bool word = std::isalpha(static_cast<unsigned char>(*p)) != 0;
+      if (word && line_.empty() && columns_ == 0) return;
       Fail();
     }
     if (columns_ > 0 && static_cast<int32_t>(line_.size()) >= columns_) Fail();

@@ -155,10 +155,13 @@ void TQVDoc::ReadAlternateFile(const std::string& path) {
     if (factor > 0.0) scale = 1.0 / factor;
   }
   std::vector<uint8_t> text;
-  g_drawingImporter(path, scale, text);
+  importNote_.clear();
+  std::string note;
+  g_drawingImporter(path, scale, text, note);
   auto reader = ReadObjects(std::span<const uint8_t>(text), 0, 0, world_.get(), nullptr, nullptr, {});
   reader->Complete(0);
   world_->AdoptObjects(reader->TakeObjects());
+  importNote_ = std::move(note);
 }
 
 void TQVDoc::WriteDocument(const std::string& path) {

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/MacFile.h"
@@ -57,12 +58,16 @@ class TQVDoc : public TObject, public TCommandDocument {
   // objects). Raises -25002 when the program has no importer. The document's
   // import mode is 3 while it reads, and 0 again afterwards on every way out.
   void ReadAlternateFile(const std::string& path);
+  // What the last file read that way held and the world did not take ("3 TEXT not imported"),
+  // for the user's command to tell; empty when nothing was left. Taking it empties it.
+  std::string TakeImportNote() { return std::exchange(importNote_, {}); }
   int16_t GetImportMode() const { return importMode_; }
   // The import command names the reader it chose before the file is read.
   void SetImportMode(int16_t mode) { importMode_ = mode; }
-  // Writes the world text of the drawing at the path, lengths multiplied by the scale.
+  // Writes the world text of the drawing at the path, lengths multiplied by the scale, and in
+  // note what it left out.
   using DrawingImporter = void (*)(const std::string& path, double scale,
-                                   std::vector<uint8_t>& worldText);
+                                   std::vector<uint8_t>& worldText, std::string& note);
   static void SetDrawingImporter(DrawingImporter importer);
   static bool HasDrawingImporter();
   // What shows a document file being read: told the share of the file read so far (0 to 1),
@@ -115,4 +120,5 @@ class TQVDoc : public TObject, public TCommandDocument {
   TrailerWriter trailerWriter_;
   CCmdTarget* apiDocument_ = nullptr;
   int16_t importMode_ = 0;
+  std::string importNote_;
 };

@@ -86,6 +86,7 @@ void TWorldDoc::InitWorld(int16_t) {
   SetNumberText(Str31(number.AsCString()));
   running_.clear();
   frameListeners_.clear();
+  memberWatchers_.clear();
   pauseControls_.assign(1, this);
   inputs_.clear();
   outputs_.clear();
@@ -152,6 +153,7 @@ void TWorldDoc::AdoptChild(TLink& object) {
     auto* listener = dynamic_cast<TFrameListener*>(other);
     if (other != &object && listener != nullptr) listener->ObjectInWorld(*this, object);
   }
+  TellMemberWatchers(object);
   if (object.IsMemberClass(kPauseControlClass)) AddOnce(pauseControls_, &object);
   if (object.IsMemberClass(kInputClass)) {
     AddOnce(inputs_, &object);
@@ -166,9 +168,19 @@ void TWorldDoc::AdoptChild(TLink& object) {
   }
 }
 
+void TWorldDoc::TellMemberWatchers(TLink& object) {
+  if (auto* watcher = dynamic_cast<TMemberWatcher*>(&object)) {
+    AddOnce(memberWatchers_, &object);
+    for (const auto& owned : owned_)
+      if (owned.get() != &object) watcher->ObjectInWorld(*this, *owned);
+  }
+  for (TLink* other : memberWatchers_)
+    if (other != &object) dynamic_cast<TMemberWatcher*>(other)->ObjectInWorld(*this, object);
+}
+
 void TWorldDoc::ForgetObject(TLink* object) {
   for (auto* list : {&viewObjects_, &pauseControls_, &inputs_, &outputs_, &otherGadgets_,
-                     &bodies_, &eightValue_, &frameListeners_})
+                     &bodies_, &eightValue_, &frameListeners_, &memberWatchers_})
     std::erase(*list, object);
   if (engineObject_ == object) {
     engineObject_ = nullptr;

@@ -487,6 +487,8 @@ class TWorldDoc : public TWorldBase, public TActionContext, public TPlacingWorld
   void ReadHistoryCursors(TObjectReader& reader);
   std::vector<uint8_t> ReadPrimitiveHistory(TObjectReader& reader);
   void ForgetObject(TLink* object);
+  // Tells the member watchers of the object that joins, and a joining watcher of those there.
+  void TellMemberWatchers(TLink& object);
   bool SetScale(double scale);
 
   TWorldHost* host_ = &TWorldHost::Default();
@@ -531,6 +533,7 @@ class TWorldDoc : public TWorldBase, public TActionContext, public TPlacingWorld
   std::vector<TLink*> bodies_;
   std::vector<TLink*> eightValue_;
   std::vector<TLink*> frameListeners_;
+  std::vector<TLink*> memberWatchers_;
   uint16_t canPlay_ = 0;
   int32_t outputDisplay_ = 2;
   uint16_t doublePrecision_ = 0;

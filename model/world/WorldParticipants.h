@@ -49,6 +49,17 @@ class TRunInput {
   ~TRunInput() = default;
 };
 
+// An object that keeps its own lists of some of its world's objects: told each object of its
+// world, those there when it joins, then each that joins after it, however they come (a tool, a
+// document read, an import).
+class TMemberWatcher {
+ public:
+  virtual void ObjectInWorld(TWorldDoc& world, TLink& object) = 0;
+
+ protected:
+  ~TMemberWatcher() = default;
+};
+
 // An object told the frame the solver is about to compute.
 class TFrameListener {
  public:

@@ -442,7 +442,11 @@ APIResult TAPIDocument::Export(int16_t command, const Str255& path, int16_t sele
   } catch (...) {
     exported = false;
   }
-  if (!exported && !context.Failed()) context.Fail(kAPIExportFailed);
+  if (exported || context.Failed()) return context.Result();
+  // Without meters there is nothing to write: the script is told that, not that the file is at
+  // fault.
+  const bool noMeters = command == kCmdExportMeterData && world.Outputs().empty();
+  context.Fail(kAPIExportFailed, noMeters ? kAPINoMetersToExport : 0);
   return context.Result();
 }
 

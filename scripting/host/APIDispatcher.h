@@ -25,7 +25,8 @@ class TAPICallLog {
 };
 
 // The two halves of a member's outcome: 0 success, 1 to 8 the failures of the call frame, and a
-// subcode (10: a keyword string the member does not know).
+// subcode (10: a keyword string the member does not know; 15: an export of meter data from a
+// world without meters).
 struct APIResult {
   int16_t code = 0;
   int16_t subcode = 0;
@@ -39,6 +40,7 @@ inline constexpr int16_t kAPICannotLoad = 6;
 inline constexpr int16_t kAPICannotRun = 7;
 inline constexpr int16_t kAPIExportFailed = 8;
 inline constexpr int16_t kAPIUnknownWord = 10;
+inline constexpr int16_t kAPINoMetersToExport = 15;
 
 class TAPIDispatcher : public CCmdTarget {
   DECLARE_DYNAMIC(TAPIDispatcher)

@@ -36,6 +36,8 @@ ErrorEntry ErrorOf(APIResult result) {
       return {907, "Could not run the specified script.  Check its location and confirm that it "
                    "compiles."};
     case kAPIExportFailed:
+      if (result.subcode == kAPINoMetersToExport)
+        return {908, "The export failed because the world has no meters to export."};
       return {908, "The export failed because the specified file could not be created (it may "
                    "already exist)."};
     default: return kGeneralError;

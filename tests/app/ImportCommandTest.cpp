@@ -38,7 +38,7 @@ struct ImportSeen {
 ImportSeen g_seen;
 TQVDoc* g_document = nullptr;
 
-void RecordImport(const std::string& path, double, std::vector<uint8_t>& text) {
+void RecordImport(const std::string& path, double, std::vector<uint8_t>& text, std::string&) {
   ++g_seen.calls;
   g_seen.path = path;
   g_seen.modeDuring = g_document->GetImportMode();

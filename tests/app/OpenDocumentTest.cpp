@@ -110,6 +110,20 @@ TEST_F(OpenDocumentTest, AFileThatCannotBeReadIsShownOnceByName) {
   EXPECT_TRUE(FailureDetailText().IsEmpty());
 }
 
+// A path too long for the alert gives up the middle of its folder: the file name and what became
+// of it are read whole.
+TEST_F(OpenDocumentTest, ALongPathKeepsItsFileNameAndWhatBecameOfIt) {
+  std::string path = std::filesystem::temp_directory_path().string();
+  for (int i = 0; i < 6; ++i) path += "/" + std::string(48, static_cast<char>('a' + i));
+  path += "/lost-world.yb";
+  ASSERT_GT(path.size(), 300u);
+  TOpenDocumentCommand open(path);
+  app_->Commands().HandleCommand(&open);
+  ASSERT_EQ(alerts_.size(), 1u);
+  EXPECT_NE(alerts_[0].find("/lost-world.yb\" was not opened."), std::string::npos) << alerts_[0];
+  EXPECT_NE(alerts_[0].find(std::filesystem::temp_directory_path().string()), std::string::npos);
+}
+
 }  // namespace
 
 // The reader's own cause stays in the alert, ahead of the document's name (which the alert's

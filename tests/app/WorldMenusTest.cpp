@@ -219,7 +219,7 @@ struct DrawingRead {
 DrawingRead g_drawingRead;
 TQVDoc* g_importing = nullptr;
 
-void ReadEmptyDrawing(const std::string& path, double, std::vector<uint8_t>& text) {
+void ReadEmptyDrawing(const std::string& path, double, std::vector<uint8_t>& text, std::string&) {
   ++g_drawingRead.calls;
   g_drawingRead.path = path;
   g_drawingRead.mode = g_importing->GetImportMode();

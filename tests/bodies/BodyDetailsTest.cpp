@@ -161,6 +161,19 @@ TEST_F(BodyDetailsTest, ALineInAWorldWithoutALineHandlerGivesTheWorldOne) {
   EXPECT_EQ(handler->GetLines()->GetCount(), 2);
 }
 
+// Lines a file brings in, before or after the world's handler, are the handler's (drawn and hit)
+// without anyone asking for it; a line that leaves the world leaves its lists.
+TEST_F(BodyDetailsTest, LinesThatJoinTheWorldJoinItsHandlersLists) {
+  auto* before = Add<TLine>(kLineTag, 11);
+  auto* handler = Add<TLineHandler>(kLineHandlerTag, 10);
+  auto* after = Add<TLine>(kLineTag, 12);
+  ASSERT_NE(handler->GetLines(), nullptr);
+  EXPECT_TRUE(handler->GetLines()->Contains(before));
+  EXPECT_TRUE(handler->GetLines()->Contains(after));
+  world->RemoveObject(after);
+  EXPECT_EQ(handler->GetLines()->GetCount(), 1);
+}
+
 TEST_F(BodyDetailsTest, MovingALinesSecondEndMovesItsCentreAndTellsItsLinks) {
   auto* handler = Add<TLineHandler>(kLineHandlerTag, 10);
   auto* line = Add<TLine>(kLineTag, 11);

@@ -152,6 +152,16 @@ TEST_F(AlertTest, AFailureWithAListMessageShowsAlert128WithAllFourTexts) {
   EXPECT_EQ(AlertFreeFlag(), 1);
 }
 
+// Texts that together pass 255 characters are shown whole.
+TEST_F(AlertTest, TheBoxShowsTheWholeTextOfItsParts) {
+  const std::string detail(200, 'd');
+  FailureDetailText() = Str255((detail + " the cause").c_str());
+  AnswerWith(VK_RETURN);
+  ErrorAlert(-34, 0x7F61000D);
+  EXPECT_EQ(shownText_, "E:Disk full R:Free some space M:saving the world D:" + detail +
+                            " the cause");
+}
+
 TEST_F(AlertTest, AFailureWithoutAMessageShowsAlert130) {
   AnswerWith(VK_RETURN);
   ErrorAlert(-25005, 0);

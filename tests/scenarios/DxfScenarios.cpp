@@ -1,8 +1,9 @@
-// Drawings of another program opened from the File menu: a closed outline comes back with its
-// corners when the shown frame is exported as a drawing, and a circle saved as a world, opened
-// and saved again is written alike, keeping the moment of a disc when its radius is typed into
-// the coordinates bar; a drawing whose block inserts itself is refused at once. The drawings are
-// made, and the exported one read, by ezdxf.
+// Drawings of another program opened from the File menu: a closed outline (old or light) comes
+// back with its corners when the shown frame is exported as a drawing, what a drawing held that
+// no object takes is named in a note, and a circle saved as a world, opened and saved again is
+// written alike, keeping the moment of a disc when its radius is typed into the coordinates bar;
+// a drawing whose block inserts itself is refused at once. The drawings are made, and the
+// exported one read, by ezdxf.
 
 #include <cmath>
 #include <cstdio>
@@ -205,6 +206,33 @@ TEST_F(Dxf, AClosedOutlineOpenedFromADrawingIsExportedThroughItsCorners) {
     EXPECT_NEAR(corners[i].first, kOutline[i].first, 1e-4) << "corner " << i;
     EXPECT_NEAR(corners[i].second, kOutline[i].second, 1e-4) << "corner " << i;
   }
+}
+
+// The same outline as a light polyline of today's drawings, beside a text: a note names the text
+// left out, and the outline comes back through its corners.
+TEST_F(Dxf, ALightOutlineOpensAsAPolygonAndANoteNamesWhatWasLeftOut) {
+  const std::string drawn = Home().Path("today.dxf");
+  const std::string made = Ezdxf(
+      "d = ezdxf.new('R2010')\n"
+      "d.modelspace().add_lwpolyline([" + PointList(kOutline) + "], close=True)\n"
+      "d.modelspace().add_text('left out')\n"
+      "d.saveas(sys.argv[1])\n",
+      drawn);
+  ASSERT_TRUE(std::filesystem::exists(drawn)) << "ezdxf made no drawing:\n" << made;
+  ASSERT_TRUE(StartOnSample(""));
+  ASSERT_TRUE(Open(drawn));
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().WindowTitled("Yarrowby") != 0; }))
+      << "no note named what was left out";
+  Me().Key("Return");
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().WindowTitled("Yarrowby") == 0; }));
+
+  const std::string exported = Home().Path("today-again.dxf");
+  ASSERT_TRUE(ExportShownFrame(exported));
+  std::string failure;
+  const std::vector<Corners> outlines = ClosedOutlinesOf(exported, failure);
+  ASSERT_TRUE(failure.empty()) << "ezdxf did not read the export:\n" << failure;
+  ASSERT_EQ(outlines.size(), 1u) << "the export holds " << outlines.size() << " closed outlines";
+  ASSERT_EQ(outlines.front().size(), kOutline.size()) << Describe(outlines.front());
 }
 
 // A circle drawn by ezdxf, saved as a world, opened in a program started afresh (whose first

@@ -111,6 +111,9 @@ void TImportCommand::Perform() {
     ImportChosenFile(chosen);
   }
   if (TWorldDisplay* display = document_->World().GetDisplay()) display->ZoomToExtents();
+  // What the file held that the world did not take is told once the world shows the rest.
+  const std::string note = document_->TakeImportNote();
+  if (!note.empty()) WarnMayCancel(Str255(note.c_str()), false);
 }
 
 void TImportCommand::ImportChosenFile(const FSSpec& chosen) {

@@ -35,6 +35,7 @@ constexpr const char* kPython = "/usr/bin/python3";
 struct Imported {
   int16_t result = 0;  // ImportDXF's answer, or the error it raised
   std::string text;
+  std::string passedOver;
 };
 
 Imported Import(const std::string& dxf, const DrawingProgress& progress = {}) {
@@ -42,7 +43,8 @@ Imported Import(const std::string& dxf, const DrawingProgress& progress = {}) {
   Handle handle = AllocHandle(0);
   const std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(dxf.data()), dxf.size());
   try {
-    imported.result = ImportDXF(bytes, handle, 1.0, MacPoint(640, 480), progress);
+    imported.result =
+        ImportDXF(bytes, handle, 1.0, MacPoint(640, 480), progress, &imported.passedOver);
   } catch (const QVException& failure) {
     imported.result = failure.error();
   }
@@ -150,6 +152,25 @@ TEST_F(DXFImportTest, PolylinesBecomeClosedPolygonsLinesOrNothing) {
   EXPECT_EQ(Count(two.text, "1701"), 0u);
   EXPECT_EQ(shape(Polyline({{1, 1}})).result, kErrDrawingEmpty);
   EXPECT_EQ(shape(Polyline({{0, 0}, {3, 0}, {0, 4}}, 16)).result, kErrDrawingEmpty);
+}
+
+TEST_F(DXFImportTest, LightPolylinesAreOutlinesAndOtherKindsAreNamedWithTheirCounts) {
+  // A closed square whose first side bows out below it (the bulge is its first vertex's), then a
+  // line of two vertices; text, a spline and a 3D polyline are passed over and named.
+  const Imported imported = Import(Drawing(
+      {"0", "LWPOLYLINE", "90", "4", "70", "1", "10", "0", "20", "0", "42", "1", "10", "2", "20",
+       "0", "10", "2", "20", "2", "10", "0", "20", "2", "0", "TEXT", "1", "a", "0", "LWPOLYLINE",
+       "90", "2", "10", "5", "20", "5", "10", "6", "20", "5", "0", "SPLINE", "0", "TEXT", "1",
+       "b"}));
+  ASSERT_EQ(imported.result, 0);
+  const auto vertices = ShapeVertices(imported.text);
+  ASSERT_GT(vertices.size(), 30u);
+  EXPECT_NEAR(std::min_element(vertices.begin(), vertices.end(),
+                               [](auto& a, auto& b) { return a.second < b.second; })->second,
+              -1.0, 1e-3);
+  EXPECT_EQ(Count(imported.text, "5025; 2, 5\n5 5 6 5 1\n"), 1u);
+  EXPECT_EQ(imported.passedOver, "2 TEXT, 1 SPLINE");
+  EXPECT_EQ(Import(Drawing(Polyline({{0, 0}, {3, 0}, {0, 4}}, 16))).passedOver, "1 POLYLINE");
 }
 
 TEST_F(DXFImportTest, BulgesBecomeArcsOnTheirSide) {

@@ -31,8 +31,9 @@ std::string FileBytes(const std::string& path) {
 
 // The drawing import's text with the circle's mass 1 and moment d^2/8 (1.125 for a diameter of
 // 3) replaced by a mass of 2 and a moment of 7, which is no disc's.
-void ImportWithAStaleMoment(const std::string& path, double scale, std::vector<uint8_t>& text) {
-  ImportDrawingFile(path, scale, text);
+void ImportWithAStaleMoment(const std::string& path, double scale, std::vector<uint8_t>& text,
+                            std::string& note) {
+  ImportDrawingFile(path, scale, text, note);
   std::string world(text.begin(), text.end());
   const std::string drawn = "\n1 1.125\n";
   const size_t at = world.find(drawn);

@@ -38,4 +38,18 @@ TEST(WorldExportHandler, AKeptHandlerGetsTheMissingKindsAndKeepsItsOwn) {
   EXPECT_EQ(handler.GetWorld(), &world);
 }
 
+// A handler made for a world numbers itself as a new object does: a taken number would be
+// renumbered when the saved world is read, and the world would not save back alike.
+TEST(WorldExportHandler, AMadeHandlerTakesANumberNoObjectHolds) {
+  world_test::WorldScope scope;
+  TWorldDoc world;
+  world.InitWorld(0);
+  auto first = std::make_unique<TLink>();
+  first->Initialize();
+  first->SetIdentifier(1);
+  world.AdoptObject(std::move(first));
+  const TExportHandler& handler = ExportHandlerFor(world);
+  EXPECT_EQ(world.FindObject(handler.GetIdentifier()), &handler);
+}
+
 }  // namespace

@@ -160,14 +160,17 @@ TEST_F(DataTableTest, SuccessiveLookupsGoOnFromTheRowReached) {
 
 TEST_F(DataTableTest, MalformedFilesAreRefusedAndAddNoTable) {
   for (const char* text : {"0 1\n1 2 3\n", "", "time speed\nno numbers\n", "0 1\n1 2 x\n",
-                           "0 1\n1\n"}) {
+                           "0 1\n1\n", "0 1\n1 1e999\n2 5\n", "0 1\n1 inf\n", "0 1\nnan 2\n",
+                           "-1e999 1\n"}) {
     FailureDetailText() = Str255();
     EXPECT_EQ(ReadError(text, "bad.dta"), kErrBadDataTable) << text;
     EXPECT_NE(Detail().find("\"bad.dta\""), std::string::npos) << Detail();
   }
   EXPECT_TRUE(manager.Tables().empty());
-  // Anything strtod reads is a number; a later line of text alone is no row.
-  TDataTable& table = Read("1.5e3 -2\nnote\n+4 .5\n");
+  EXPECT_NE(Detail().find("line 1 "), std::string::npos) << Detail();
+  // Any finite number strtod reads is one; a later line of text alone is no row, and a title
+  // may start with a word strtod would read as infinity.
+  TDataTable& table = Read("Info speed\n1.5e3 -2\nnote\n+4 .5\n");
   EXPECT_EQ(table.GetRowCount(), 2);
   EXPECT_EQ(table.GetValue(1, 1), 1500.0);
   EXPECT_EQ(table.GetValue(2, 2), 0.5);

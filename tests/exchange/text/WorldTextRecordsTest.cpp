@@ -26,7 +26,7 @@ namespace {
 
 std::string g_worldText;
 
-void HandOverText(const std::string&, double, std::vector<uint8_t>& text) {
+void HandOverText(const std::string&, double, std::vector<uint8_t>& text, std::string&) {
   text.assign(g_worldText.begin(), g_worldText.end());
 }
 

@@ -1,6 +1,11 @@
 // The document object as scripts use it: each member reached by its id, the answers of a new
 // world, the switches' ranges, the failures scripts are told of, and a document that closed.
 
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+
 #include <gtest/gtest.h>
 
 #include "basic/Engine.h"
@@ -45,6 +50,14 @@ TEST_F(DocumentMembers, FailuresReachTheScriptWithTheirNumbers) {
                              Caught("d.ImportDXF \"/tmp/drawing.dxf\"") +
                              Caught("Print d.ShowToolPalette") + Caught("d.Save"))),
             "904\nTrue\n0\n908\n908\n900\nFalse\n0\n900\n");
+}
+
+TEST_F(DocumentMembers, MeterDataOfAWorldWithoutMetersIsRefusedForThatCause) {
+  const std::string path = "/tmp/yb-no-meters-" + std::to_string(::getpid()) + ".dta";
+  EXPECT_EQ(Run(WithDocument("d.ExportMeterData \"" + path +
+                             "\"\nPrint Err.Number; \" \"; Err.Description")),
+            "908 The export failed because the world has no meters to export.\n");
+  EXPECT_FALSE(std::filesystem::exists(path));
 }
 
 TEST_F(DocumentMembers, CollectionsAreMadeOnceAndLookupsFindNothingInAnEmptyWorld) {

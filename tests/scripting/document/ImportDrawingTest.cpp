@@ -25,7 +25,8 @@ ImportSeen g_seen;
 TQVDoc* g_importing = nullptr;
 
 // An empty world text.
-void ImportNothing(const std::string& path, double scale, std::vector<uint8_t>& text) {
+void ImportNothing(const std::string& path, double scale, std::vector<uint8_t>& text,
+                   std::string&) {
   g_seen.path = path;
   g_seen.scale = scale;
   g_seen.modeDuring = g_importing->GetImportMode();
