@@ -27,6 +27,12 @@ class TWorldDisplay {
   virtual void SetShowGrid(bool show) = 0;
   // Zooms the main view so that every object of the world shows.
   virtual void ZoomToExtents() = 0;
+  // Sets the main view's scale (pixels per metre) about the view's middle, which its rulers,
+  // grid and scroll bars follow; false without a main view.
+  virtual bool SetViewScale(double scale) {
+    (void)scale;
+    return false;
+  }
   // Redraws what is stale in the main view now.
   virtual void UpdateView() = 0;
   // Marks every object of the world's views to be drawn again.

@@ -9,6 +9,7 @@
 #include "model/filing/ObjectReader.h"
 #include "model/world/Joiner.h"
 #include "model/world/RunCommand.h"
+#include "model/world/WorldDisplay.h"
 #include "model/world/WorldParticipants.h"
 #include "model/world/WorldSettings.h"
 #include "model/world/WorldVectorSettings.h"
@@ -404,7 +405,8 @@ void TWorldDoc::SetNumberProperty(uint32_t tag, const double& value) {
 
 bool TWorldDoc::SetScale(double scale) {
   if (!(scale > 0.0) || !std::isfinite(scale)) return false;
-  Scale().SetConstant(scale);
+  // The view shown is the one to zoom; a world without one keeps the scale for the next view.
+  if (display_ == nullptr || !display_->SetViewScale(scale)) Scale().SetConstant(scale);
   Changed();
   return true;
 }

@@ -129,10 +129,34 @@ void Select(HWND combo, ComboState& state, int32_t index, bool user) {
   if (user) NotifyParent(combo, CBN_SELCHANGE);
 }
 
+// Whether the dropped list holds more items than it shows, and so scrolls.
+bool ListScrolls(const ComboState& state) {
+  return state.items.count() > ListRows(state);
+}
+
+void UpdateListBar(const ComboState& state) {
+  if (!state.list || !ListScrolls(state)) return;
+  SCROLLINFO info;
+  info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+  info.nMin = 0;
+  info.nMax = state.items.count() - 1;
+  info.nPage = static_cast<UINT>(ListRows(state));
+  info.nPos = state.listTop;
+  SetScrollInfo(state.list, SB_VERT, &info, TRUE);
+}
+
+void SetListTop(ComboState& state, int32_t top) {
+  top = std::clamp(top, 0, std::max(0, state.items.count() - ListRows(state)));
+  if (top == state.listTop) return;
+  state.listTop = top;
+  UpdateListBar(state);
+  if (state.list) InvalidateRect(state.list, nullptr, TRUE);
+}
+
 void ShowHighlighted(ComboState& state) {
   const int32_t rows = ListRows(state);
-  if (state.highlighted < state.listTop) state.listTop = std::max(0, state.highlighted);
-  if (state.highlighted >= state.listTop + rows) state.listTop = state.highlighted - rows + 1;
+  if (state.highlighted < state.listTop) SetListTop(state, std::max(0, state.highlighted));
+  if (state.highlighted >= state.listTop + rows) SetListTop(state, state.highlighted - rows + 1);
 }
 
 void Drop(HWND combo, ComboState& state) {
@@ -145,10 +169,12 @@ void Drop(HWND combo, ComboState& state) {
   state.listTop = 0;
   ShowHighlighted(state);
   const int32_t height = ListRows(state) * state.itemHeight + 2;
+  const DWORD style = WS_POPUP | (ListScrolls(state) ? WS_VSCROLL : 0);
   state.list =
-      CreateWindowEx(WS_EX_TOPMOST | WS_EX_NOACTIVATE, kComboListClass, "", WS_POPUP, field.left,
+      CreateWindowEx(WS_EX_TOPMOST | WS_EX_NOACTIVATE, kComboListClass, "", style, field.left,
                      field.bottom, field.right - field.left, height, combo, nullptr, nullptr);
   if (!state.list) return;
+  UpdateListBar(state);
   SetWindowLongPtr(state.list, 0, reinterpret_cast<LONG_PTR>(combo));
   ShowWindow(state.list, SW_SHOWNA);
   SetCapture(combo);
@@ -178,6 +204,31 @@ int32_t ListItemAt(HWND combo, const ComboState& state, LPARAM lParam) {
   if (!PtInRect(client, point)) return -1;
   const int32_t index = state.listTop + (point.y - 1) / state.itemHeight;
   return state.items.Has(index) ? index : -1;
+}
+
+// A press at a point of the combo box's client area on the dropped list's scroll bar steps it:
+// the arrows a line, the track a page. False when the point is not on the bar.
+bool ListBarPress(HWND combo, ComboState& state, LPARAM lParam) {
+  if (!state.list || !ListScrolls(state)) return false;
+  POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+  MapWindowPoints(combo, state.list, &point, 1);
+  RECT client;
+  GetClientRect(state.list, &client);
+  RECT window;
+  GetWindowRect(state.list, &window);
+  if (point.x < client.right || point.y < 0 || point.y >= window.bottom - window.top) return false;
+  const int32_t height = window.bottom - window.top;
+  const int32_t arrow = GetSystemMetrics(SM_CXVSCROLL);
+  const int32_t rows = ListRows(state);
+  if (point.y < arrow) {
+    SetListTop(state, state.listTop - 1);
+  } else if (point.y >= height - arrow) {
+    SetListTop(state, state.listTop + 1);
+  } else {
+    const int32_t thumb = arrow + (height - 2 * arrow) * state.listTop / state.items.count();
+    SetListTop(state, state.listTop + (point.y < thumb ? -rows : rows));
+  }
+  return true;
 }
 
 void Highlight(ComboState& state, int32_t index) {
@@ -296,10 +347,17 @@ LRESULT ComboProc(HWND combo, UINT message, WPARAM wParam, LPARAM lParam) {
         Drop(combo, *state);
         return 0;
       }
-      // A press anywhere but on the list's items closes it and keeps the selection.
+      // A press anywhere but on the list's items or its scroll bar closes it and keeps the
+      // selection.
+      if (ListBarPress(combo, *state, lParam)) return 0;
       if (ListItemAt(combo, *state, lParam) < 0) CloseUp(combo, *state, false);
       return 0;
     }
+    case WM_MOUSEWHEEL:
+      if (!state->list) return DefWindowProc(combo, message, wParam, lParam);
+      SetListTop(*state,
+                 state->listTop - static_cast<int16_t>(HIWORD(wParam)) / WHEEL_DELTA * 3);
+      return 0;
     case WM_MOUSEMOVE:
       if (state->list) Highlight(*state, ListItemAt(combo, *state, lParam));
       return 0;

@@ -12,6 +12,7 @@
 #include "platform/win32/Dialog.h"
 #include "platform/win32/Edit.h"
 #include "platform/win32/Input.h"
+#include "platform/win32/ListBox.h"
 #include "platform/win32/Message.h"
 #include "platform/win32/MessageBox.h"
 #include "platform/win32/ModalWindows.h"
@@ -26,9 +27,11 @@ constexpr int32_t kGap = 8;
 constexpr int32_t kLineHeight = 20;
 constexpr int32_t kButtonWidth = 80;
 constexpr int32_t kLabelWidth = 90;
-constexpr int32_t kListedFiles = 10;
+// The rows the file list shows at most, and their height; it scrolls to the others.
+constexpr int32_t kShownFiles = 10;
+constexpr int32_t kFileRowHeight = 20;
 constexpr int32_t kNameId = 100;
-constexpr int32_t kFirstFileId = 200;
+constexpr int32_t kFileListId = 200;
 
 struct DialogState {
   std::filesystem::path folder;
@@ -101,7 +104,6 @@ std::vector<std::string> ListFiles(const std::filesystem::path& folder, const st
     if (Matches(name, pattern)) files.push_back(name);
   }
   std::sort(files.begin(), files.end());
-  if (files.size() > static_cast<size_t>(kListedFiles)) files.resize(kListedFiles);
   return files;
 }
 
@@ -155,20 +157,26 @@ void ChooseName(DialogState& state, const std::string& name) {
   Finish(state, path.lexically_normal().string());
 }
 
+// A file picked in the list is the name to open; a double click opens it.
+void FileListNotice(DialogState& state, HWND list, WORD notice) {
+  const auto index = static_cast<size_t>(SendMessage(list, LB_GETCURSEL, 0, 0));
+  if (index >= state.files.size()) return;
+  if (notice == LBN_SELCHANGE) SetWindowText(state.nameField, state.files[index].c_str());
+  if (notice == LBN_DBLCLK) ChooseName(state, state.files[index]);
+}
+
 LRESULT DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   DialogState* state = StateOf(dialog);
   if (state != nullptr && message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED) {
     const int32_t id = LOWORD(wParam);
     if (id == IDOK) ChooseName(*state, GetWindowTextString(state->nameField));
     if (id == IDCANCEL) Finish(*state, std::nullopt);
-    if (id >= kFirstFileId && id < kFirstFileId + static_cast<int32_t>(state->files.size()))
-      ChooseName(*state, state->files[static_cast<size_t>(id - kFirstFileId)]);
   }
+  if (state != nullptr && message == WM_COMMAND && LOWORD(wParam) == kFileListId)
+    FileListNotice(*state, reinterpret_cast<HWND>(lParam), HIWORD(wParam));
   if (state != nullptr && message == WM_COMMAND) {
     const int32_t id = LOWORD(wParam);
-    const bool own = id == IDOK || id == IDCANCEL || id == kNameId ||
-                     (id >= kFirstFileId &&
-                      id < kFirstFileId + static_cast<int32_t>(state->files.size()));
+    const bool own = id == IDOK || id == IDCANCEL || id == kNameId || id == kFileListId;
     if (!own && state->onCommand) state->onCommand(dialog, id, HIWORD(wParam));
     return 0;
   }
@@ -247,8 +255,12 @@ std::optional<std::string> RunOpenFileDialog(const OpenFileRequest& request) {
   const std::string pattern = FirstPattern(request.filter);
   state.files = ListFiles(state.folder, pattern);
 
-  const int32_t rows = 4 + static_cast<int32_t>(state.files.size()) + std::max(request.extraRows, 0);
-  const int32_t clientHeight = kGap + rows * (kLineHeight + kGap) + kLineHeight + kGap;
+  const int32_t shownFiles = std::min(static_cast<int32_t>(state.files.size()), kShownFiles);
+  // The list's rows and its one-pixel border.
+  const int32_t listHeight = shownFiles * kFileRowHeight + 2;
+  const int32_t rows = 4 + std::max(request.extraRows, 0);
+  const int32_t clientHeight = kGap + rows * (kLineHeight + kGap) + kLineHeight + kGap +
+                               (shownFiles > 0 ? listHeight + kGap : 0);
   const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
   RECT frame{0, 0, kWidth, clientHeight};
   AdjustWindowRectEx(&frame, style, FALSE, WS_EX_DLGMODALFRAME);
@@ -281,10 +293,18 @@ std::optional<std::string> RunOpenFileDialog(const OpenFileRequest& request) {
   MakeChild(dialog, kStaticClass, state.folder.string().c_str(), SS_LEFT | SS_NOPREFIX,
             fieldLeft, y, fieldWidth, -1);
   y += kLineHeight + kGap;
-  for (size_t i = 0; i < state.files.size(); ++i) {
-    MakeChild(dialog, kButtonClass, state.files[i].c_str(), BS_PUSHBUTTON | WS_TABSTOP, kGap * 2, y,
-              kWidth - 4 * kGap, kFirstFileId + static_cast<int32_t>(i));
-    y += kLineHeight + kGap;
+  if (!state.files.empty()) {
+    const HWND list = MakeChild(dialog, kListBoxClass, "",
+                                WS_BORDER | WS_VSCROLL | LBS_NOTIFY | WS_TABSTOP, kGap * 2, y,
+                                kWidth - 4 * kGap, kFileListId);
+    if (list != nullptr) {
+      SetWindowPos(list, nullptr, 0, 0, kWidth - 4 * kGap, listHeight,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+      SendMessage(list, LB_SETITEMHEIGHT, 0, kFileRowHeight);
+      for (const std::string& file : state.files)
+        SendMessage(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(file.c_str()));
+    }
+    y += listHeight + kGap;
   }
   MakeChild(dialog, kStaticClass, "File &name:", SS_LEFT, kGap, y, kLabelWidth,
             kFileNameLabelId);

@@ -234,6 +234,14 @@ TEST_F(PanelChoiceTest, EachClassShowsItsOwnPanelAndNoOther) {
     dialog->Binding().Attach(&selection_, &documents_.front()->World());
     dialog->ChoosePanels(1);
     EXPECT_EQ(ShownPanels(*dialog), std::set<int16_t>{16001}) << "dialog " << number;
+    // The background, which no entry names, and then nothing selected: no panel stays.
+    Choose(*dialog, objects_.at("TLSpring"));
+    Choose(*dialog, documents_.front()->World().Objects().front());
+    EXPECT_EQ(ShownPanels(*dialog), std::set<int16_t>{}) << "background in dialog " << number;
+    Choose(*dialog, objects_.at("TLSpring"));
+    selection_.clear();
+    dialog->ChoosePanels(1);
+    EXPECT_EQ(ShownPanels(*dialog), std::set<int16_t>{}) << "nothing in dialog " << number;
   }
 }
 

@@ -6,6 +6,7 @@
 // from by mouse and by keys, a floating window stays in front of the frame and comes back
 // painted, and a quit after all of them says nothing.
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -293,6 +294,41 @@ TEST_F(DesktopFocus, AComboBoxDropsAndIsChosenFromByMouseAndByKeys) {
   ASSERT_TRUE(Me().Idle());
   EXPECT_EQ(Me().Grab(field), byKeys) << "Escape chose an item";
   EXPECT_NE(Me().WindowTitled("Properties"), 0u);
+}
+
+// The box's Colour list holds more entries than it shows: the wheel and the arrows of its
+// scroll bar move it, and its last entry, clicked, opens the colour chooser.
+TEST_F(DesktopFocus, ALongDroppedListScrollsByWheelAndArrowsToItsLastEntry) {
+  ASSERT_TRUE(OpenCopy("focus-colour.yb"));
+  const int offMiddle = Pixels(0.03);
+  Me().DoubleClick(Frame().x + spring_and_pin::kBoxX + offMiddle,
+                   Frame().y + spring_and_pin::kObjectsY + offMiddle);
+  ASSERT_TRUE(KeyboardWith("Body Properties")) << "the double click opened no dialog";
+  ASSERT_TRUE(Me().Idle());
+  const Box dialog = Me().Place(Me().WindowTitled("Body Properties"));
+  const std::vector<Box> before = Me().ShownPlaces();
+  Me().Click(dialog.x + 174, dialog.y + 109);  // the Colour list's arrow
+  ASSERT_TRUE(Me().WaitUntil([&] { return Me().ShownPlaces().size() > before.size(); }))
+      << "the Colour list did not drop";
+  ASSERT_TRUE(Me().Idle());
+  Box list;
+  for (const Box& place : Me().ShownPlaces())
+    if (std::find(before.begin(), before.end(), place) == before.end()) list = place;
+  const Picture top = Me().Grab(list);
+
+  Me().Click(list.x + 20, list.y + 20, 5);  // the wheel turned down
+  ASSERT_TRUE(Me().Idle());
+  const Picture scrolled = Me().Grab(list);
+  EXPECT_NE(scrolled, top) << "the wheel did not scroll the list";
+  Me().Click(list.Right() - 4, list.y + 4);
+  ASSERT_TRUE(Me().Idle());
+  EXPECT_EQ(Me().Grab(list), top) << "the upper arrow did not scroll back";
+  Me().Click(list.Right() - 4, list.Bottom() - 4);
+  ASSERT_TRUE(Me().Idle());
+  EXPECT_EQ(Me().Grab(list), scrolled) << "the lower arrow did not scroll";
+  Me().Click(list.x + 20, list.Bottom() - 8);
+  EXPECT_TRUE(Me().WaitUntil([] { return Me().WindowTitled("Colour") != 0; }))
+      << "the last entry opened no colour chooser";
 }
 
 TEST_F(DesktopFocus, AFloatingWindowStaysInFrontOfTheFrameAndComesBackPainted) {

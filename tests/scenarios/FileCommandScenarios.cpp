@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/Window.h"
 #include "tests/scenarios/BodiesSeen.h"
 #include "tests/scenarios/Harness.h"
 #include "tests/scenarios/WorldWindowSeen.h"
@@ -118,6 +119,29 @@ TEST_F(FileCommands, ControlOOpensTheWorldWhosePathIsTypedInAWindowTitledWithIts
   Me().MoveTo(0, 0);
   ASSERT_TRUE(Me().Idle());
   EXPECT_NE(Me().Grab(WorldView()), springAndPin) << "no window shows the opened world";
+}
+
+// Of twelve worlds in the folder the open dialog lists, the twelfth is reached by the wheel
+// once a file is clicked, and a double click opens it.
+TEST_F(FileCommands, TheLastOfTwelveWorldsReachedByTheWheelOpens) {
+  ASSERT_TRUE(StartOnSample("spring-and-pin.yb"));
+  for (int i = 1; i <= 12; ++i) {
+    const std::string name = (i < 10 ? "world-0" : "world-") + std::to_string(i) + ".yb";
+    std::filesystem::copy_file(Home().Sample("pendulum.yb"), Home().Path("home") + "/" + name,
+                               std::filesystem::copy_options::overwrite_existing);
+  }
+  Me().Control("o");
+  ASSERT_TRUE(Focused("Open a world"));
+  const Box dialog = Me().Place(Me().WindowTitled("Open a world"));
+  // The middle of the list's first row; its rows are 20 pixels high, ten shown.
+  const int x = dialog.x + 60;
+  const int y = dialog.y + GetSystemMetrics(SM_CYDLGFRAME) + GetSystemMetrics(SM_CYCAPTION) + 47;
+  Me().Click(x, y);
+  ASSERT_TRUE(Me().Idle());
+  Me().Click(x, y, 5);
+  ASSERT_TRUE(Me().Idle());
+  Me().DoubleClick(x, y + 9 * 20);
+  EXPECT_TRUE(TitleNames("world-12.yb"));
 }
 
 // File > Close of a changed world asks; No closes the window and leaves the file alone.

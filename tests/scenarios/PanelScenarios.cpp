@@ -237,6 +237,33 @@ TEST_F(Panels, TheSpringPickedInTheObjectListShowsItsStiffnessAndATypedOneIsSave
   EXPECT_DOUBLE_EQ(after.stiffness, 55.0);
 }
 
+// The background clicked after the spring takes the spring's panel away: 50 typed where its
+// stiffness stood reaches no spring.
+TEST_F(Panels, TheBackgroundClickedAfterTheSpringLeavesNoStalePanel) {
+  ASSERT_TRUE(OpenCopy("panel-stale.yb"));
+  const double stiffness = ReadJoints(CopyPath()).stiffness;
+  ASSERT_GT(stiffness, 0.0);
+  ASSERT_TRUE(OpenProperties());
+  const Picture empty = Me().Grab(PanelBox());
+  ASSERT_TRUE(ListWithKeyboard());
+  Me().Key("End");
+  for (int up = 0; up < 4; ++up) Me().Key("Up");
+  ASSERT_TRUE(Me().Idle());
+  ASSERT_NE(Me().Grab(PanelBox()), empty) << "the spring's panel is not shown";
+
+  const Spot world = InTheWorld();
+  Me().Click(world.x, world.y);
+  ASSERT_TRUE(Me().Idle());
+  EXPECT_EQ(Me().Grab(PanelBox()), empty) << "the spring's panel stayed";
+  const Spot field = PanelRow(0, kFieldX);
+  Me().Click(field.x, field.y);
+  Me().Type("50");
+  Me().Key("Return");
+  ASSERT_TRUE(Me().Idle());
+  ASSERT_TRUE(Save());
+  EXPECT_DOUBLE_EQ(ReadJoints(CopyPath()).stiffness, stiffness);
+}
+
 // The selection's dialog, from Edit > Properties, shows the picked spring's panel: a stiffness
 // typed there and Return are saved.
 TEST_F(Panels, TheSelectionsDialogEditsThePickedSpring) {

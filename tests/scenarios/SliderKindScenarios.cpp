@@ -3,6 +3,7 @@
 // a table, each drawn and saved as that kind. And Edit > New Button... places an action button
 // that runs the world when it is clicked.
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -10,8 +11,11 @@
 #include "inout/gadgets/ActionButton.h"
 #include "inout/inputs/Input.h"
 #include "model/world/QVDoc.h"
+#include "platform/win32/Window.h"
 #include "tests/scenarios/BodiesSeen.h"
 #include "tests/scenarios/Harness.h"
+#include "tests/scenarios/ScriptSteps.h"
+#include "tests/scenarios/WorldWindowSeen.h"
 #include "tools/samples/SampleWorlds.h"
 
 namespace scenario {
@@ -19,8 +23,9 @@ namespace {
 
 using namespace spring_and_pin;
 
-// The command of the Run the world action.
+// The command of the Run the world action, and of the first script the Script menu lists.
 constexpr int kCmdRun = 1031;
+constexpr int kFirstScriptAction = 8241;
 
 // The spring's constant and the world's input as a saved document keeps them.
 struct SavedInput {
@@ -69,8 +74,26 @@ std::vector<int> SavedButtonCommands(const std::string& path) {
   return commands;
 }
 
-class SliderKinds : public SampleScenario {
+class SliderKinds : public ScriptScenario {
  protected:
+  // The actions the New Button dialog offers, as its dropped list shows them; the dialog is then
+  // left open with the list closed.
+  static ::testing::AssertionResult OfferedActions(std::vector<uint32_t>& shown) {
+    Person& me = Me();
+    if (!me.Idle()) return ::testing::AssertionFailure() << "the program stayed busy";
+    const std::vector<Box> before = me.ShownPlaces();
+    me.Key("Down", {"Alt_L"});
+    if (!me.WaitUntil([&] { return me.ShownPlaces().size() > before.size(); }))
+      return ::testing::AssertionFailure() << "the list of actions did not drop";
+    if (!me.Idle()) return ::testing::AssertionFailure() << "the program stayed busy";
+    for (const Box& place : me.ShownPlaces())
+      if (std::find(before.begin(), before.end(), place) == before.end())
+        shown = me.Grab(place).pixels;
+    me.Key("Escape");
+    if (!me.WaitUntil([&] { return me.ShownPlaces().size() == before.size(); }))
+      return ::testing::AssertionFailure() << "Escape left the list down";
+    return ::testing::AssertionSuccess();
+  }
   ::testing::AssertionResult Save() {
     Me().Control("s");
     return Me().Idle();
@@ -193,6 +216,52 @@ TEST_F(SliderKinds, ANewButtonThatRunsTheWorldRunsItWhenClicked) {
       << "the world did not run";
   Me().Control("period");
   ASSERT_TRUE(Me().Idle());
+}
+
+// A script that a script listed in the Script menu is offered after "Run a script:" whether the
+// world's window is maximised or not, and the button made runs it.
+TEST_F(SliderKinds, AListedScriptIsOfferedForANewButtonInAMaximisedWindowAndRunsWhenClicked) {
+  ASSERT_TRUE(OpenCopy("script-button.yb"));
+  const std::string greet =
+      WriteScript("greet.ybs", {"Sub Main()", "  Print \"greeted by the button\"", "End Sub"});
+  ASSERT_TRUE(RunScript(WriteScript(
+      "list-greet.ybs",
+      {"Sub Main()", "  YB.InsertMenuItem 1, \"Greet\", \"" + greet + "\"", "End Sub"})));
+  ASSERT_TRUE(Me().Idle());
+  const auto openDialog = [this] {
+    ASSERT_TRUE(Click({"Edit", "New Button..."}));
+    ASSERT_TRUE(Me().WaitUntil([] { return Me().WindowTitled("Button Action") != 0; }));
+  };
+  std::vector<uint32_t> restored, maximised;
+  ASSERT_NO_FATAL_FAILURE(openDialog());
+  ASSERT_TRUE(OfferedActions(restored));
+  Me().Key("Escape");
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().WindowTitled("Button Action") == 0; }));
+
+  // The size box left of the close box on the world window's caption maximises it.
+  const Box outline = window_seen::FindDocumentWindow(Me(), Frame()).outline;
+  const int box = GetSystemMetrics(SM_CYCAPTION) - 4;
+  Me().Click(outline.Right() - GetSystemMetrics(SM_CXFRAME) - 4 - box - box / 2,
+             outline.y + GetSystemMetrics(SM_CYFRAME) + 2 + box / 2);
+  ASSERT_TRUE(Me().Idle());
+  const Box frame = Frame();
+  const Box view{frame.x + 40, frame.y + 80, frame.width - 80, frame.height - 160};
+  const Picture before = Me().Grab(view);
+  ASSERT_NO_FATAL_FAILURE(openDialog());
+  ASSERT_TRUE(OfferedActions(maximised));
+  EXPECT_EQ(maximised, restored) << "a maximised window changes the actions offered";
+  // The seven fixed actions up to "Run a script:", then the first script.
+  for (int down = 0; down < 8; ++down) Me().Key("Down");
+  Me().Key("Return");
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().WindowTitled("Button Action") == 0; }));
+  ASSERT_TRUE(Me().Idle());
+  const Box button = ChangedBox(before, Me().Grab(view));
+  ASSERT_FALSE(button.Empty()) << "no button appeared";
+  Me().Click(button.x + button.width / 2, button.y + button.height / 2);
+  EXPECT_TRUE(Me().WaitUntil([] { return Said("greeted by the button"); }))
+      << Program()->Output();
+  ASSERT_TRUE(Save());
+  EXPECT_EQ(SavedButtonCommands(CopyPath()), std::vector<int>{kFirstScriptAction});
 }
 
 }  // namespace

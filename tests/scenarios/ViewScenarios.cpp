@@ -4,9 +4,12 @@
 // each seen in the pixels of the main window or in the world saved after.
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
+#include "model/world/WorldDoc.h"
 #include "platform/win32/Window.h"
 #include "tests/scenarios/Harness.h"
 #include "tests/scenarios/WorldWindowSeen.h"
@@ -246,6 +249,48 @@ TEST_F(Views, PlayerModeOpensNothingAtADoubleClick) {
   Me().DoubleClick(box.x + box.width / 2, box.y + box.height / 4);
   ASSERT_TRUE(Me().Idle());
   EXPECT_EQ(Me().ShownWindows(), windows) << "a double click opened " << Me().FocusedTitle();
+}
+
+// The width, in pixels, of what is inked in the 20 rows from the picture's first inked one (0
+// for nothing): the spring and the box, above the wheel.
+int InkedWidth(const Picture& picture) {
+  int first = picture.box.width, last = -1, top = -1;
+  for (int y = 0; y < picture.box.height && (top < 0 || y < top + 20); ++y)
+    for (int x = 0; x < picture.box.width; ++x)
+      if (IsInk(picture.At(x, y))) {
+        if (top < 0) top = y;
+        first = std::min(first, x);
+        last = std::max(last, x);
+      }
+  return last >= first ? last - first + 1 : 0;
+}
+
+// The World View dialog's Scale halved halves the spring and the box drawn about the view's
+// middle (but for the marks of their points, which keep their size).
+TEST_F(Views, HalvingTheWorldViewsScaleHalvesTheWorldDrawn) {
+  ASSERT_TRUE(OpenCopy("view-scale.yb"));
+  const Box upper = window_seen::UpperWorld(Document());
+  const int before = InkedWidth(Me().Grab(upper));
+  ASSERT_GT(before, 100) << "the spring is not shown";
+  ASSERT_TRUE(Click({"Edit", "Properties", "World View..."}));
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().FocusedTitle() == "View"; }));
+  // The field, which has the keyboard, counts screen lengths per world length.
+  Me().Type(std::to_string(Opened().scale / TWorldDoc::kPixelsPerMetre / 2));
+  Me().Key("Return");
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().WindowTitled("View") == 0; }));
+  ASSERT_TRUE(Settle());
+  EXPECT_NEAR(InkedWidth(Me().Grab(upper)), before / 2.0, 8.0);
+}
+
+// A world that never stored its view opens fitted to all it draws: the pendulum's pivot as well
+// as its bob, which then fills but a small part of the window.
+TEST_F(Views, ThePendulumOpensWithItsPivotAndBobInView) {
+  ASSERT_TRUE(OpenCopy("view-pendulum.yb", "pendulum.yb"));
+  const std::vector<SavedBody> bobs = Opened().BodiesOfKind("TOval");
+  ASSERT_EQ(bobs.size(), 1u) << Opened().Description();
+  const DocumentWindow document = Document();
+  ASSERT_TRUE(document.Found());
+  EXPECT_LT(Pixels(bobs[0].height), document.client.height / 4) << "the view fits the bob alone";
 }
 
 }  // namespace

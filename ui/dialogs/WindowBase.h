@@ -171,6 +171,7 @@ class WindowBase : public TDialogWindow, public TUpdatedDialog, public TWorldWat
   // Steps 2 to 9 of the panel choice; false when there was no table or no selection to choose
   // by (the items are then only refreshed).
   bool ApplyPanelTable();
+  void RemoveUnkeptPanels(bool hideUnpanelled);
   // Watches the world (or none), leaving the one watched before.
   void WatchWorld(TWorldDoc* world);
   // Empties the text of every field, which shows nothing of a world the dialog has let go of.

@@ -121,6 +121,11 @@ bool WindowBase::ApplyPanelTable() {
   const std::vector<TLink*>* const selection = binding_.Selection();
   if (!table || selection == nullptr || selection->empty() || GetDialog() == nullptr) {
     if (table && table->defaultPanel != 0) ShowDefaultPanel(table->defaultPanel);
+    // The panels of objects no longer selected go, lest a value typed there reach nothing.
+    if (table && GetDialog() != nullptr) {
+      GetDialog()->EachItem([](TMacDialogItem* item) { item->SetKeepMark(0); });
+      RemoveUnkeptPanels(false);
+    }
     return false;
   }
   const std::vector<TPanelEntry>& entries = table->entries;
@@ -143,10 +148,11 @@ bool WindowBase::ApplyPanelTable() {
       }
     }
   }
+  // Nothing selected matching an entry leaves no panel of an earlier choice standing either.
+  GetDialog()->EachItem([](TMacDialogItem* item) { item->SetKeepMark(0); });
   if (best == entries.size()) {
     ShowDefaultPanel(table->defaultPanel);
   } else {
-    GetDialog()->EachItem([](TMacDialogItem* item) { item->SetKeepMark(0); });
     for (size_t i = 0; i < best; ++i) ShowPanel(entries[i].panel, 0);
     ShowPanel(entries[best].panel, 1);
 
@@ -173,12 +179,18 @@ bool WindowBase::ApplyPanelTable() {
       }
     }
   }
-  // Panels none of whose items is kept go; the items owned by no panel are shown again after.
+  RemoveUnkeptPanels(true);
+  return true;
+}
+
+// Panels none of whose items is kept go. The items owned by no panel are hidden with them only
+// when the caller shows them again after.
+void WindowBase::RemoveUnkeptPanels(bool hideUnpanelled) {
   std::set<int16_t> unkept;
   GetDialog()->EachItem([&unkept](TMacDialogItem* item) {
     if (item->IsRemoved() == 0 && item->GetKeepMark() == 0) unkept.insert(item->GetPanelNumber());
   });
+  if (!hideUnpanelled) unkept.erase(0);
   for (int16_t panel : unkept) RemovePanelNumber(panel);
   GetDialog()->PlaceNewItems();
-  return true;
 }

@@ -5,12 +5,12 @@
 
 #include "core/Failure.h"
 #include "core/Handle.h"
+#include "core/MenuCommands.h"
 #include "core/Resources.h"
 #include "platform/mfc/CFrameWnd.h"
 #include "platform/win32/ComboBox.h"
 #include "platform/win32/Menu.h"
 #include "ui/dialogs/DialogFactory.h"
-#include "ui/views/OwlView.h"
 
 namespace {
 
@@ -46,7 +46,9 @@ HMENU ScriptPopup() {
   if (!frame || !frame->GetSafeHwnd()) return nullptr;
   const HMENU bar = GetMenu(frame->GetSafeHwnd());
   if (!bar) return nullptr;
-  return GetSubMenu(bar, TOwlView::IsChildMaximized() ? kScriptPopup + 1 : kScriptPopup);
+  // The bar's own rule: a maximised child adds a system menu before the titles only where the
+  // window layer puts one there.
+  return GetSubMenu(bar, kScriptPopup + MenuBarShift());
 }
 
 }  // namespace

@@ -106,11 +106,13 @@ class TMainWorldView : public TOffScreenViewBase, public TCursorSource, public T
   void ZoomAt(bool zoomIn, const MacPoint& point);
   // Zooms by the factor keeping the world point under `viewPoint` (x = h, y = -v) in place.
   void ZoomAboutPoint(const TVector& viewPoint, double factor);
+  void SetScaleAboutMiddle(double scale);
   void ScrollBy(const MacPoint& delta);
   // Puts the world origin at the view's centre.
   void CentreOrigin();
   // Zooms and centres the view so that the world's objects fill the fraction of it.
   void ZoomToFit(double fraction = 0.9);
+  TDoubleRect FitBounds() const;
   // While tracking: scrolls towards a point outside the view, faster the further out it lies
   // (at most every 3 ticks); 1 when it scrolled.
   int16_t AutoScroll(const MacPoint& point) override;

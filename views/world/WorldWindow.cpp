@@ -227,6 +227,12 @@ void TWorldWindow::ZoomToExtents() {
   if (mainView_) mainView_->ZoomToFit();
 }
 
+bool TWorldWindow::SetViewScale(double scale) {
+  if (!mainView_) return false;
+  mainView_->SetScaleAboutMiddle(scale);
+  return true;
+}
+
 void TWorldWindow::UpdateView() {
   if (mainView_) mainView_->Update();
 }

@@ -123,6 +123,7 @@ class TWorldWindow : public TWorldDisplay {
   bool GetShowGrid() const override;
   void SetShowGrid(bool show) override;
   void ZoomToExtents() override;
+  bool SetViewScale(double scale) override;
   void UpdateView() override;
   void InvalidateViews() override;
   void EraseTracks() override;

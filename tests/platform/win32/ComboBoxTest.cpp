@@ -99,6 +99,34 @@ TEST_F(ComboBoxTest, AClickDropsTheListAndAClickOnAnItemTakesIt) {
   EXPECT_EQ(Notices(), (std::vector<WORD>{CBN_SETFOCUS, CBN_DROPDOWN, CBN_CLOSEUP, CBN_SELCHANGE}));
 }
 
+// Ten items where five fit: the wheel shows three more, the scroll bar's lower arrow a line,
+// and the last item, clicked, is taken.
+TEST_F(ComboBoxTest, ALongListScrollsByWheelAndBarToItsLastItem) {
+  for (uintptr_t colour = 1; colour <= 6; ++colour)
+    SendMessage(combo, CB_ADDSTRING, 0, static_cast<LPARAM>(colour));
+  InjectClick(combo, POINT{20, 10});
+  Pump();
+  const HWND list = GetComboDroppedList(combo);
+  ASSERT_NE(list, nullptr);
+  EXPECT_NE(GetWindowLongPtr(list, GWL_STYLE) & WS_VSCROLL, 0);
+  RECT listRect;
+  GetWindowRect(list, &listRect);
+  InjectMouseWheel(POINT{listRect.left + 20, listRect.top + 20}, -WHEEL_DELTA);
+  const POINT arrow{listRect.right - 3, listRect.bottom - 3};
+  for (int press = 0; press < 2; ++press) {
+    InjectMouseButton(MouseButton::kLeft, true, arrow);
+    InjectMouseButton(MouseButton::kLeft, false, arrow);
+  }
+  Pump();
+  ASSERT_EQ(GetComboDroppedList(combo), list);
+  const POINT last{listRect.left + 20, listRect.top + 1 + 4 * 18 + 9};
+  InjectMouseMove(last);
+  InjectMouseButton(MouseButton::kLeft, true, last);
+  InjectMouseButton(MouseButton::kLeft, false, last);
+  Pump();
+  EXPECT_EQ(SendMessage(combo, CB_GETCURSEL, 0, 0), 9);
+}
+
 TEST_F(ComboBoxTest, KeysChangeTheSelectionAndEscapeLeavesTheListUnchosen) {
   SetFocus(combo);
   InjectKeyStroke(VK_DOWN);

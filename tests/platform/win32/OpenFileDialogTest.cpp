@@ -15,6 +15,7 @@
 #include "platform/win32/Control.h"
 #include "platform/win32/Dialog.h"
 #include "platform/win32/Input.h"
+#include "platform/win32/ListBox.h"
 #include "platform/win32/Message.h"
 #include "platform/win32/MessageBox.h"
 #include "tests/platform/win32/DialogTestSupport.h"
@@ -44,6 +45,12 @@ class OpenFileDialogTest : public WindowTest {
   static std::string Text(int32_t id) {
     return GetWindowTextString(GetDlgItem(GetOpenFileDialogWindow(), id));
   }
+  static HWND FileList() { return GetDlgItem(GetOpenFileDialogWindow(), 200); }
+  static std::string Listed(int32_t index) {
+    char text[256] = {};
+    SendMessage(FileList(), LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text));
+    return text;
+  }
   static void Type(const std::string& text) {
     for (const char c : text) InjectCharacter(static_cast<uint8_t>(c));
   }
@@ -65,11 +72,11 @@ TEST_F(OpenFileDialogTest, PatternsMatchInAnyCaseAndTheCallerNamesTheLabels) {
   std::string nameLabel;
   std::string folderLabel;
   ScriptUser({[&] {
-                first = Text(200);
-                second = Text(201);
+                first = Listed(0);
+                second = Listed(1);
                 nameLabel = Text(kFileNameLabelId);
                 folderLabel = Text(kFolderLabelId);
-                EXPECT_EQ(GetDlgItem(GetOpenFileDialogWindow(), 202), nullptr);
+                EXPECT_EQ(SendMessage(FileList(), LB_GETCOUNT, 0, 0), 2);
                 EXPECT_NE(GetDlgItem(GetOpenFileDialogWindow(), kFileTypeLabelId), nullptr);
                 Type("PLAN.DXF");
               },
@@ -96,6 +103,35 @@ TEST_F(OpenFileDialogTest, TheOtherWindowsWaitUntilTheDialogEnds) {
   EXPECT_FALSE(paletteEnabled);
   EXPECT_TRUE(IsWindowEnabled(palette));
   EXPECT_TRUE(IsWindowEnabled(owner));
+}
+
+// Twelve matches where ten rows show: the wheel brings the last into view, a click on a file
+// names it and a double click opens it.
+TEST_F(OpenFileDialogTest, EveryMatchIsListedAndTheLastReachedByTheWheelOpens) {
+  for (int i = 0; i < 10; ++i) std::ofstream(folder / ("more" + std::to_string(i) + ".dxf"));
+  std::string named;
+  ScriptUser({[] {
+                EXPECT_EQ(SendMessage(FileList(), LB_GETCOUNT, 0, 0), 12);
+                InjectClick(FileList(), POINT{20, 5});
+              },
+              [&] {
+                named = Text(100);
+                RECT list;
+                GetWindowRect(FileList(), &list);
+                InjectMouseWheel(POINT{list.left + 20, list.top + 20}, -WHEEL_DELTA);
+              },
+              [] {
+                RECT last{};
+                SendMessage(FileList(), LB_GETITEMRECT, 11, reinterpret_cast<LPARAM>(&last));
+                const POINT middle{20, (last.top + last.bottom) / 2};
+                InjectClick(FileList(), middle);
+                InjectClick(FileList(), middle);
+              },
+              [] { InjectKeyStroke(VK_ESCAPE); }});
+  const std::optional<std::string> chosen = RunOpenFileDialog(request);
+  EXPECT_EQ(named, "PLAN.DXF");
+  ASSERT_TRUE(chosen.has_value());
+  EXPECT_EQ(std::filesystem::path(*chosen), folder / "part.dxf");
 }
 
 TEST_F(OpenFileDialogTest, ANameInAFolderThatDoesNotExistIsRefusedWhenAsked) {
