@@ -19,6 +19,7 @@
 #include "app/TApp.h"
 #include "app/frames/DocumentWindows.h"
 #include "app/frames/MainFrame.h"
+#include "bodies/BodyTags.h"
 #include "bodies/Shapes.h"
 #include "bodies/points/Point.h"
 #include "constraints/CurvedSlot.h"
@@ -329,6 +330,38 @@ TEST_F(SketchConstraintsTest, ASpringAndAGearJoinTwoCirclesAndACurvedSlotIsDrawn
   ASSERT_NE(slotAgain, nullptr);
   EXPECT_EQ(slotAgain->ControlPointCount(), slot->ControlPointCount());
   EXPECT_TRUE(slotAgain->IsClosed());
+}
+
+// Two circles pinned at their centres and meshed by the gear tool: the first one spun, the second
+// turns the other way at the ratio.
+TEST_F(SketchConstraintsTest, AGearPairSketchedBetweenPinnedCirclesTurnsTheSecond) {
+  world_->SetAngleSnap(0);
+  Command(kCircleTool);
+  Drag({{0.6, -1.6}, {1.5, -2.0}, {2.4, -2.4}});
+  auto* big = Newest<TOval>();
+  Command(kCircleTool);
+  Drag({{2.6, -1.6}, {3.0, -1.8}, {3.4, -2.0}});
+  auto* small = Newest<TOval>();
+  ASSERT_NE(big, small);
+  for (TOval* circle : {big, small}) {
+    circle->SetMass(1.0);
+    const TVector centre = BoxOf(*circle).centre;
+    Command(kPinTool);
+    Drag({centre, {centre.x + 0.05, centre.y}, centre});
+  }
+  Command(kGearTool);
+  Drag({BoxOf(*big).centre, {2.5, -2.0}, BoxOf(*small).centre});
+  auto* gear = Newest<TGear>();
+  ASSERT_NE(gear, nullptr);
+  const double ratio = gear->Ratio().GetValue();
+  ASSERT_GT(ratio, 1.0);
+  big->SetFormulaProperty(body_tags::kTagVelRot, TFormula(5.0));
+  for (int step = 0; step < 20; ++step)
+    Command(kCmdStepForward);
+  ASSERT_EQ(world_->CurrentFrame(), 20);
+  const double turned = big->GetRotationValue();
+  ASSERT_GT(std::abs(turned), 0.1);
+  EXPECT_NEAR(small->GetRotationValue(), -ratio * turned, 0.02 * ratio * std::abs(turned));
 }
 
 }  // namespace

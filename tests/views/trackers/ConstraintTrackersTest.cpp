@@ -2,6 +2,7 @@
 // on bodies, points added click by click, gears meshed between circles, curved slots closed or
 // left open, forces aimed by their tails.
 
+#include <algorithm>
 #include <cmath>
 
 #include "bodies/BodyTags.h"
@@ -218,6 +219,16 @@ TEST_F(ConstraintTrackersTest, AGearBetweenTwoCirclesTakesTheirRatio) {
   ExpectAt(tracker.AttachedPoint(1), 6, 0);
   EXPECT_DOUBLE_EQ(gear->Ratio().GetValue(), 3.0);
   EXPECT_DOUBLE_EQ(gear->Quantity().GetValue(), 3.0);
+  // The pair turns through its contact constraint and contact points, placed with it.
+  const std::vector<TLink*> placed = context->Objects();
+  const auto inWorld = [&placed](const TLink* object) {
+    return object != nullptr && std::find(placed.begin(), placed.end(), object) != placed.end();
+  };
+  EXPECT_TRUE(inWorld(gear->GetContact()));
+  ASSERT_TRUE(inWorld(gear->GetFirstContactPoint()));
+  ASSERT_TRUE(inWorld(gear->GetSecondContactPoint()));
+  EXPECT_EQ(gear->GetFirstContactPoint()->GetAttachedPoint(), tracker.AttachedPoint(0));
+  EXPECT_EQ(gear->GetSecondContactPoint()->GetAttachedPoint(), tracker.AttachedPoint(1));
 }
 
 TEST_F(ConstraintTrackersTest, AGearOffCirclesKeepsItsRatio) {
