@@ -188,6 +188,33 @@ TEST_F(SketchConstraintsTest, APinAndAForceSketchedOnABodyMakeItSwingAboutThePin
   EXPECT_GT(centre.y, box.centre.y + 0.01);
 }
 
+// A pin clicked once on a bar, its gesture ended by a press above the view (on the tool bar):
+// both of its points stand at the click, none at the view's edge where the pointer left it.
+TEST_F(SketchConstraintsTest, APinClickedOnceAndEndedOffTheViewStandsAtTheClick) {
+  world_->SetAngleSnap(0);
+  Command(kRectangleTool);
+  Drag({{-3.4, -1.6}, {-2.0, -2.0}, {-0.6, -2.4}});
+  auto* bar = Newest<TRectangle>();
+  ASSERT_NE(bar, nullptr);
+  const TVector click = BoxOf(*bar).centre;
+  const POINT at = Screen(On(click.x, click.y));
+  const POINT off = Screen(MacPoint(40, -15));
+  Command(kPinTool);
+  Gesture(On(click.x, click.y), {[at] { InjectMouseButton(MouseButton::kLeft, false, at); },
+                                 [off] { InjectMouseMove(off); },
+                                 [off] { InjectMouseButton(MouseButton::kLeft, true, off); }});
+  InjectMouseButton(MouseButton::kLeft, false, off);
+  Pump();
+  auto* pin = Newest<TPin>();
+  ASSERT_NE(pin, nullptr);
+  ASSERT_EQ(pin->AttachedCount(), 2);
+  for (TLink* end : pin->Attached()) {
+    const TVector spot = static_cast<TPoint*>(end)->GetWorldXY();
+    EXPECT_NEAR(spot.x, click.x, 0.05);
+    EXPECT_NEAR(spot.y, click.y, 0.05);
+  }
+}
+
 // A motor sketched on a bar's end joins the bar to the background, and the run turns the bar at
 // the motor's speed.
 TEST_F(SketchConstraintsTest, AMotorSketchedOnABarsEndTurnsTheBarAboutIt) {

@@ -100,15 +100,17 @@ TCommandCore* TCnstrTracker::TrackStep(int16_t phase, const QV_CPoint& anchor,
   TCommandCore* const result = TDragTracker::TrackStep(
       phase, anchor, previous, next, mouseMoved, anchorWorld, previousWorld, nextWorld, moved);
   if (constraint_ == nullptr) return result;
-  currentScreen_ = next;
+  // A gesture ended off the view leaves the following point at the last click.
+  const bool back = EndedOffView();
+  currentScreen_ = back ? LastClick() : next;
   if (phase == 0) {
     pressScreen_ = anchor;
     Press(anchorWorld);
   }
   // The dragged point and the constraint are drawn again at every step, and the objects made
   // are shown where they landed at the release.
-  if (phase == 1 && moved) {
-    MovePoint(nextWorld);
+  if (phase == 1 && (moved || back)) {
+    MovePoint(back ? LastClickWorld() : nextWorld);
     ShowChanges();
   }
   if (phase == 2) {
