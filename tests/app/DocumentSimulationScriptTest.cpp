@@ -14,6 +14,7 @@
 #include "app/TApp.h"
 #include "constraints/CurvedSlot.h"
 #include "constraints/Field.h"
+#include "constraints/Gear.h"
 #include "constraints/Slot.h"
 #include "model/world/QVDoc.h"
 #include "scripting/document/APIDocument.h"
@@ -146,6 +147,8 @@ TEST_F(DocumentSimulationScript, EachKindWordMakesItsConstraintWithItsPoints) {
     const char* word;
     const char* type;
     int32_t points;
+    // A gear's contact constraint and contact points.
+    int32_t companions = 0;
   };
   const Kind kinds[] = {{"pin", "pin", 2},
                         {"SquarePin", "squarepin", 2},
@@ -167,7 +170,7 @@ TEST_F(DocumentSimulationScript, EachKindWordMakesItsConstraintWithItsPoints) {
                         {"actuator", "actuator", 2},
                         {"motor", "motor", 2},
                         {"pulley", "pulley", 3},
-                        {"gear", "gear", 2}};
+                        {"gear", "gear", 2, 3}};
   for (const Kind& kind : kinds) {
     document_->SetChangeCount(0);
     const size_t before = document_->World().Objects().size();
@@ -179,7 +182,13 @@ TEST_F(DocumentSimulationScript, EachKindWordMakesItsConstraintWithItsPoints) {
     EXPECT_EQ(std::string(type.Chars()), kind.type) << kind.word;
     auto* constraint = static_cast<TCnstr*>(made->target());
     EXPECT_EQ(constraint->AttachedCount(), kind.points) << kind.word;
-    EXPECT_EQ(document_->World().Objects().size(), before + 1 + kind.points) << kind.word;
+    EXPECT_EQ(document_->World().Objects().size(), before + 1 + kind.points + kind.companions)
+        << kind.word;
+    if (auto* gear = dynamic_cast<TGear*>(constraint)) {
+      EXPECT_NE(gear->GetContact(), nullptr);
+      ASSERT_NE(gear->GetSecondContactPoint(), nullptr);
+      EXPECT_EQ(gear->GetSecondContactPoint()->GetAttachedPoint(), gear->Attached()[1]);
+    }
     EXPECT_EQ(document_->GetChangeCount(), 1) << kind.word;
   }
 }

@@ -19,6 +19,7 @@
 #include "app/TApp.h"
 #include "app/frames/DocumentWindows.h"
 #include "app/frames/MainFrame.h"
+#include "bodies/BodyTags.h"
 #include "bodies/Shapes.h"
 #include "bodies/points/Point.h"
 #include "constraints/CurvedSlot.h"
@@ -187,6 +188,33 @@ TEST_F(SketchConstraintsTest, APinAndAForceSketchedOnABodyMakeItSwingAboutThePin
   EXPECT_GT(centre.y, box.centre.y + 0.01);
 }
 
+// A pin clicked once on a bar, its gesture ended by a press above the view (on the tool bar):
+// both of its points stand at the click, none at the view's edge where the pointer left it.
+TEST_F(SketchConstraintsTest, APinClickedOnceAndEndedOffTheViewStandsAtTheClick) {
+  world_->SetAngleSnap(0);
+  Command(kRectangleTool);
+  Drag({{-3.4, -1.6}, {-2.0, -2.0}, {-0.6, -2.4}});
+  auto* bar = Newest<TRectangle>();
+  ASSERT_NE(bar, nullptr);
+  const TVector click = BoxOf(*bar).centre;
+  const POINT at = Screen(On(click.x, click.y));
+  const POINT off = Screen(MacPoint(40, -15));
+  Command(kPinTool);
+  Gesture(On(click.x, click.y), {[at] { InjectMouseButton(MouseButton::kLeft, false, at); },
+                                 [off] { InjectMouseMove(off); },
+                                 [off] { InjectMouseButton(MouseButton::kLeft, true, off); }});
+  InjectMouseButton(MouseButton::kLeft, false, off);
+  Pump();
+  auto* pin = Newest<TPin>();
+  ASSERT_NE(pin, nullptr);
+  ASSERT_EQ(pin->AttachedCount(), 2);
+  for (TLink* end : pin->Attached()) {
+    const TVector spot = static_cast<TPoint*>(end)->GetWorldXY();
+    EXPECT_NEAR(spot.x, click.x, 0.05);
+    EXPECT_NEAR(spot.y, click.y, 0.05);
+  }
+}
+
 // A motor sketched on a bar's end joins the bar to the background, and the run turns the bar at
 // the motor's speed.
 TEST_F(SketchConstraintsTest, AMotorSketchedOnABarsEndTurnsTheBarAboutIt) {
@@ -329,6 +357,38 @@ TEST_F(SketchConstraintsTest, ASpringAndAGearJoinTwoCirclesAndACurvedSlotIsDrawn
   ASSERT_NE(slotAgain, nullptr);
   EXPECT_EQ(slotAgain->ControlPointCount(), slot->ControlPointCount());
   EXPECT_TRUE(slotAgain->IsClosed());
+}
+
+// Two circles pinned at their centres and meshed by the gear tool: the first one spun, the second
+// turns the other way at the ratio.
+TEST_F(SketchConstraintsTest, AGearPairSketchedBetweenPinnedCirclesTurnsTheSecond) {
+  world_->SetAngleSnap(0);
+  Command(kCircleTool);
+  Drag({{0.6, -1.6}, {1.5, -2.0}, {2.4, -2.4}});
+  auto* big = Newest<TOval>();
+  Command(kCircleTool);
+  Drag({{2.6, -1.6}, {3.0, -1.8}, {3.4, -2.0}});
+  auto* small = Newest<TOval>();
+  ASSERT_NE(big, small);
+  for (TOval* circle : {big, small}) {
+    circle->SetMass(1.0);
+    const TVector centre = BoxOf(*circle).centre;
+    Command(kPinTool);
+    Drag({centre, {centre.x + 0.05, centre.y}, centre});
+  }
+  Command(kGearTool);
+  Drag({BoxOf(*big).centre, {2.5, -2.0}, BoxOf(*small).centre});
+  auto* gear = Newest<TGear>();
+  ASSERT_NE(gear, nullptr);
+  const double ratio = gear->Ratio().GetValue();
+  ASSERT_GT(ratio, 1.0);
+  big->SetFormulaProperty(body_tags::kTagVelRot, TFormula(5.0));
+  for (int step = 0; step < 20; ++step)
+    Command(kCmdStepForward);
+  ASSERT_EQ(world_->CurrentFrame(), 20);
+  const double turned = big->GetRotationValue();
+  ASSERT_GT(std::abs(turned), 0.1);
+  EXPECT_NEAR(small->GetRotationValue(), -ratio * turned, 0.02 * ratio * std::abs(turned));
 }
 
 }  // namespace

@@ -87,6 +87,21 @@ void AddCurvedSlot(Template& entry) {
   slot.SetPointTable(&table);
 }
 
+// A gear pair between two points, with the contact constraint and the two contact points that it
+// writes after itself: without them the pair turns nothing.
+void AddGear(Template& entry, std::initializer_list<TVector> places) {
+  TGear& gear = Joined<TGear>(entry, places);
+  const auto companion = [&entry, &gear](std::unique_ptr<TLink> held) {
+    held->Initialize();
+    held->SetIdentifier(static_cast<int16_t>(entry.objects.size() + entry.held.size() + 1));
+    gear.CompanionAdded(held.get());
+    entry.held.push_back(std::move(held));
+  };
+  companion(std::make_unique<TGearCnstr>());
+  companion(std::make_unique<TGearCnstrPoint>());
+  companion(std::make_unique<TGearCnstrPoint>());
+}
+
 // The slider an input-control command places: named after the object it drives.
 void AddSlider(Template& entry) {
   TInput& slider = Own<TInput>(entry);
@@ -170,7 +185,7 @@ std::vector<Template> MakeTemplates() {
   Joined<TSlot>(add(2528, "A vertical slot"), {a, up}, kQuarterTurn);
   Joined<TLDampSpring>(add(2543, "A spring-damper"), {a, b});
   AddCurvedSlot(add(2546, "A curved slot"));
-  Joined<TGear>(add(2552, "A gear pair"), {a, b});
+  AddGear(add(2552, "A gear pair"), {a, b});
   Own<TOutput>(add(5000, "A meter"));
   AddMeters(add);
   AddSlider(add(kSliderTemplate, "A slider"));

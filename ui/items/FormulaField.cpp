@@ -220,6 +220,9 @@ void TFormulaFieldView::ResetField() {
 }
 
 void TFormulaFieldView::NarrowRange(double low, double high) {
+  // An object that clears both ends (a rope's length) sets no limits: a range of [0, 0] would
+  // refuse every length but none.
+  if (low == 0.0 && high == 0.0) return;
   if (low > minimum_) minimum_ = low;
   if (high < maximum_) maximum_ = high;
 }

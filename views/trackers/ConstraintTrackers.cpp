@@ -13,6 +13,7 @@
 #include "constraints/Forces.h"
 #include "constraints/Gear.h"
 #include "constraints/Pistons.h"
+#include "constraints/Ropes.h"
 #include "constraints/Slot.h"
 #include "core/Failure.h"
 #include "model/filing/ChangeRecorder.h"
@@ -62,6 +63,34 @@ double CircleRadius(TMass* body) {
   return oval->GetShapeRadius();
 }
 
+// A rope, separator or pulley line made by dragging its ends starts at the length its points
+// span, neither slack nor under strain. A pulley line's wheel points, left on the first end by the
+// press, are spread along the line between the ends and raised above it by half the ends' span,
+// so that no piece of the line has no length.
+void FitNewRope(TCnstr& constraint) {
+  auto* rope = dynamic_cast<TLRope*>(&constraint);
+  if (rope == nullptr || rope->AttachedCount() < 2) return;
+  TPoint* first = AsPoint(rope->Attached().front());
+  TPoint* last = AsPoint(rope->Attached().back());
+  if (first == nullptr || last == nullptr) return;
+  const TVector from = first->GetWorldXY();
+  const TVector to = last->GetWorldXY();
+  const double span = std::hypot(to.x - from.x, to.y - from.y);
+  const size_t pieces = rope->Attached().size() - 1;
+  for (size_t i = 1; i < pieces; ++i) {
+    // Points the user clicked into place stay there.
+    TPoint* wheel = AsPoint(rope->Attached()[i]);
+    if (wheel == nullptr || span == 0.0) continue;
+    const TVector at = wheel->GetWorldXY();
+    if (std::hypot(at.x - from.x, at.y - from.y) > 1e-9 * span) continue;
+    const double along = static_cast<double>(i) / static_cast<double>(pieces);
+    PutAt(*wheel, TVector(from.x + (to.x - from.x) * along,
+                          from.y + (to.y - from.y) * along + span / 2.0));
+  }
+  if (rope->Quantity().IsFormula()) return;
+  rope->Quantity().SetConstant(rope->PathLength());
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -100,15 +129,17 @@ TCommandCore* TCnstrTracker::TrackStep(int16_t phase, const QV_CPoint& anchor,
   TCommandCore* const result = TDragTracker::TrackStep(
       phase, anchor, previous, next, mouseMoved, anchorWorld, previousWorld, nextWorld, moved);
   if (constraint_ == nullptr) return result;
-  currentScreen_ = next;
+  // A gesture ended off the view leaves the following point at the last click.
+  const bool back = EndedOffView();
+  currentScreen_ = back ? LastClick() : next;
   if (phase == 0) {
     pressScreen_ = anchor;
     Press(anchorWorld);
   }
   // The dragged point and the constraint are drawn again at every step, and the objects made
   // are shown where they landed at the release.
-  if (phase == 1 && moved) {
-    MovePoint(nextWorld);
+  if (phase == 1 && (moved || back)) {
+    MovePoint(back ? LastClickWorld() : nextWorld);
     ShowChanges();
   }
   if (phase == 2) {
@@ -146,6 +177,7 @@ void TCnstrTracker::Finish() {
   if (constraint_->AttachedCount() > 1 && last != nullptr && last != first)
     SnapAndAttach(*last, CurrentScreen(), last->GetWorldXY());
   for (TLink* object : constraint_->Attached()) constraint_->ChooseReferenceObject(object);
+  if (IsCreating()) FitNewRope(*constraint_);
   constraint_->MarkChanged();
 }
 

@@ -6,6 +6,7 @@
 #include "core/MouseButton.h"
 #include "model/filing/ObjectReader.h"
 #include "platform/win32/Message.h"
+#include "platform/win32/Window.h"
 #include "platform/win32/WindowMessages.h"
 
 namespace {
@@ -16,6 +17,20 @@ bool TakePending(UINT first, UINT last, MSG* taken = nullptr) {
   if (!PeekMessage(&message, nullptr, first, last, PM_REMOVE)) return false;
   if (taken != nullptr) *taken = message;
   return true;
+}
+
+// Whether a press lies outside the view's extent: on the tool bar, a palette or the menu bar.
+bool IsOffView(const MSG& press, const TTrackerView& view) {
+  POINT point{static_cast<int16_t>(press.lParam & 0xFFFF),
+              static_cast<int16_t>((press.lParam >> 16) & 0xFFFF)};
+  const HWND window = view.TrackingWindow();
+  if (press.hwnd != window) {
+    if (press.hwnd != nullptr) ClientToScreen(press.hwnd, &point);
+    if (window != nullptr) ScreenToClient(window, &point);
+  }
+  const MacRect extent = view.TrackingExtent();
+  return point.x < extent.left || point.x >= extent.right || point.y < extent.top ||
+         point.y >= extent.bottom;
 }
 
 bool TakeEnding() {
@@ -35,6 +50,7 @@ void TDragTracker::InitDragTracker(int16_t commandNumber, TTrackerView* view,
   released_ = 0;
   clicking_ = 0;
   endNotified_ = 0;
+  endedOffView_ = 0;
   mouseDownTime_ = 0;
   InitPlacing(commandNumber, view, world, 1, 1, std::move(placed));
   object_ = object;
@@ -81,7 +97,24 @@ TCommandCore* TDragTracker::TrackStep(int16_t phase, const QV_CPoint& anchor, co
   return this;
 }
 
+bool TDragTracker::TakePressOffView() {
+  MSG press{};
+  if (TrackerView() == nullptr ||
+      !PeekMessage(&press, nullptr, WM_LBUTTONDOWN, WM_LBUTTONDOWN, PM_NOREMOVE) ||
+      !IsOffView(press, *TrackerView()))
+    return false;
+  TakePending(WM_LBUTTONDOWN, WM_LBUTTONDOWN);
+  return true;
+}
+
 void TDragTracker::MoveStep(const QV_CPoint& next) {
+  // Between clicks a press off the view is no point of the gesture: it ends the gesture as a
+  // key does, and what followed the pointer goes back to the last click.
+  if ((released_ != 0 || clicking_ != 0) && TakePressOffView()) {
+    endedOffView_ = 1;
+    SetEndsAtOnce(1);
+    return;
+  }
   if (released_ == 0 && multiClick_ != 0) {
     MSG down{};
     if (TakePending(WM_LBUTTONDOWN, WM_LBUTTONDOWN, &down)) {

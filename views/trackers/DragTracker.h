@@ -48,9 +48,16 @@ class TDragTracker : public TCommandMid {
   uint16_t IsReleased() const { return released_; }
   TLink* Object() const { return object_; }
   uint32_t MouseDownTime() const { return mouseDownTime_; }
+  // The gesture was ended by a press off the view: the following point belongs at the last
+  // click, in view and world coordinates.
+  bool EndedOffView() const { return endedOffView_ != 0; }
+  const QV_CPoint& LastClick() const { return clickAnchor_; }
+  const TVector& LastClickWorld() const { return lastPointWorld_; }
 
  private:
   void MoveStep(const QV_CPoint& anchor);
+  // Takes a waiting press that lies off the view; false, and the press left, otherwise.
+  bool TakePressOffView();
   void NotifyEnd();
 
   TLink* object_ = nullptr;
@@ -59,6 +66,7 @@ class TDragTracker : public TCommandMid {
   // Multi-click: the button came up before any movement, so points come by clicks.
   uint16_t clicking_ = 0;
   uint16_t endNotified_ = 0;
+  uint16_t endedOffView_ = 0;
   uint32_t mouseDownTime_ = 0;
   // The anchor of the click-by-click points, in view coordinates.
   QV_CPoint clickAnchor_;

@@ -192,6 +192,12 @@ TEST_F(ItemsTest, AFormulaFieldReadsOtherUnitsBeforeItsRangeAndKeepsItsText) {
   EXPECT_NEAR(field->Value().GetValue(), 0.9144, 1e-12);
   field->RestorePreviousText();
   EXPECT_EQ(GetWindowTextString(field->ControlWindow()->GetSafeHwnd()), "3 ft");
+
+  // An object that gives no range (both ends 0, as a rope's length) takes any length.
+  Show(*field, 0.2, 0.0, 0.0, kDimensionLength);
+  Type(*field, "2.5");
+  EXPECT_EQ(field->CommitText(), 0);
+  EXPECT_NEAR(field->Value().GetValue(), 2.5, 1e-12);
 }
 
 TEST_F(ItemsTest, MixedValuesShowNothingAndATypedValueIsOneForAll) {

@@ -2,6 +2,7 @@
 // on bodies, points added click by click, gears meshed between circles, curved slots closed or
 // left open, forces aimed by their tails.
 
+#include <algorithm>
 #include <cmath>
 
 #include "bodies/BodyTags.h"
@@ -13,6 +14,7 @@
 #include "constraints/Forces.h"
 #include "constraints/Gear.h"
 #include "constraints/Pistons.h"
+#include "constraints/Ropes.h"
 #include "constraints/Slot.h"
 #include "core/Failure.h"
 #include "platform/win32/Message.h"
@@ -28,6 +30,8 @@ namespace {
 constexpr int16_t kPinTool = 2524;
 constexpr int16_t kSpringTool = 2509;
 constexpr int16_t kRopeTool = 2508;
+constexpr int16_t kSeparatorTool = 2501;
+constexpr int16_t kPulleyTool = 2514;
 constexpr int16_t kGearTool = 2552;
 constexpr int16_t kCurvedSlotTool = 2546;
 constexpr int16_t kForceTool = 2506;
@@ -182,6 +186,27 @@ TEST_F(ConstraintTrackersTest, ClicksAddPointsUntilOneLandsOnThePrevious) {
   EXPECT_EQ(added->GetBody(), background);
 }
 
+// Dragged out, a separator holds the span of its ends and a pulley line the length of its path
+// over a wheel point off both ends.
+TEST_F(ConstraintTrackersTest, ARopeDraggedOutTakesTheLengthItsPointsSpan) {
+  auto& separator = Make<TCnstrTracker672>(kSeparatorTool);
+  Drag(separator, At(1, 1), {At(4, 1)});
+  separator.Perform();
+  EXPECT_NEAR(dynamic_cast<TLRope&>(*separator.Constraint()).Quantity().GetValue(), 3.0, 1e-9);
+
+  made_.reset();
+  auto& pulley = Make<TCnstrTracker672>(kPulleyTool);
+  Drag(pulley, At(1, 1), {At(5, 1)});
+  pulley.Perform();
+  TCnstr* line = pulley.Constraint();
+  ASSERT_EQ(line->AttachedCount(), 3);
+  const TVector wheel = static_cast<TPoint*>(line->Attached()[1])->GetWorldXY();
+  EXPECT_GT(std::hypot(wheel.x - 1, wheel.y - 1), 0.5);
+  EXPECT_GT(std::hypot(wheel.x - 5, wheel.y - 1), 0.5);
+  EXPECT_NEAR(dynamic_cast<TLRope&>(*line).Quantity().GetValue(), line->PathLength(), 1e-9);
+  EXPECT_GT(line->PathLength(), 4.0);
+}
+
 TEST_F(ConstraintTrackersTest, APointThatCannotBeMadeLeavesTheConstraintAsItWas) {
   auto& tracker = Make<TCnstrTracker672>(kRopeTool);
   Drag(tracker, At(1, 1), {At(3, 1)});
@@ -218,6 +243,16 @@ TEST_F(ConstraintTrackersTest, AGearBetweenTwoCirclesTakesTheirRatio) {
   ExpectAt(tracker.AttachedPoint(1), 6, 0);
   EXPECT_DOUBLE_EQ(gear->Ratio().GetValue(), 3.0);
   EXPECT_DOUBLE_EQ(gear->Quantity().GetValue(), 3.0);
+  // The pair turns through its contact constraint and contact points, placed with it.
+  const std::vector<TLink*> placed = context->Objects();
+  const auto inWorld = [&placed](const TLink* object) {
+    return object != nullptr && std::find(placed.begin(), placed.end(), object) != placed.end();
+  };
+  EXPECT_TRUE(inWorld(gear->GetContact()));
+  ASSERT_TRUE(inWorld(gear->GetFirstContactPoint()));
+  ASSERT_TRUE(inWorld(gear->GetSecondContactPoint()));
+  EXPECT_EQ(gear->GetFirstContactPoint()->GetAttachedPoint(), tracker.AttachedPoint(0));
+  EXPECT_EQ(gear->GetSecondContactPoint()->GetAttachedPoint(), tracker.AttachedPoint(1));
 }
 
 TEST_F(ConstraintTrackersTest, AGearOffCirclesKeepsItsRatio) {
