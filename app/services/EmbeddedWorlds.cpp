@@ -447,6 +447,14 @@ bool ShowItemAt(TWorldWindowDocument& document, POINT point) {
   return true;
 }
 
+// A press on the view outside the item edited in place ends that editing; the press then acts
+// on the world as any other.
+void EndEditingOutside(TWorldWindowDocument& document, POINT point) {
+  COleClientItem* const active = document.Items().GetInPlaceActiveItem(nullptr);
+  if (active == nullptr || ItemAt(document.Items(), point) == active) return;
+  active->Close();
+}
+
 std::unordered_map<HWND, ItemsInView>& ViewsWithItems() {
   static std::unordered_map<HWND, ItemsInView> views;
   return views;
@@ -457,6 +465,8 @@ LRESULT ViewWithItemsProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
   if (it == ViewsWithItems().end()) return DefWindowProc(window, message, wParam, lParam);
   const ItemsInView shown = it->second;
   if (message == WM_NCDESTROY) ViewsWithItems().erase(it);
+  if (message == WM_LBUTTONDOWN)
+    EndEditingOutside(*shown.document, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
   if (message == WM_LBUTTONDBLCLK &&
       ShowItemAt(*shown.document, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}))
     return 0;

@@ -225,5 +225,30 @@ TEST_F(EditCommands, CtrlZTakesBackTheDuplicateUnderTheRestingPointer) {
   EXPECT_DOUBLE_EQ(boxes[0].y, OpenedBox().y);
 }
 
+// Edit > Insert Object embeds a new world, edited in place under bars of its own; a press on the
+// world beside it ends the editing and brings the document's own bars back.
+TEST_F(EditCommands, APressBesideAWorldEditedInPlaceEndsTheEditing) {
+  ASSERT_NO_FATAL_FAILURE(OpenWithBox("insert-object.yb"));
+  const Box frame = Frame();
+  // The document's Help title: the bar of a world edited in place, which has no Input and Meter
+  // menus, ends before it.
+  const int help = MenuTitleMiddle(frame, "Help");
+  ASSERT_GE(help, 0);
+  const Box helpTitle{help - 10, frame.y + 26, 20, 14};
+  ASSERT_GT(Me().Grab(helpTitle).Count(IsInk), 0) << "the bar shows no Help title";
+
+  ASSERT_TRUE(Choose({"Edit", "Insert Object..."}));
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().FocusedTitle() == "Insert Object"; }))
+      << Me().FocusedTitle();
+  Me().Key("Return");
+  ASSERT_TRUE(Me().Idle());
+  ASSERT_EQ(Me().Grab(helpTitle).Count(IsInk), 0) << "the new world is not edited in place";
+
+  // Below the box, where the world is empty.
+  Me().Click(BoxX(), box_.Bottom() + 200);
+  ASSERT_TRUE(Me().Idle());
+  EXPECT_GT(Me().Grab(helpTitle).Count(IsInk), 0) << "the editing in place goes on";
+}
+
 }  // namespace
 }  // namespace scenario

@@ -4,6 +4,7 @@
 // under another name differs from the first file only in the values its meters showed.
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
@@ -373,6 +374,32 @@ TEST_F(MeterMenus, AMetersNameShownByAScriptStandsInAStripAtItsTop) {
   // The strip's lower edge, a line from its left end on.
   const Picture edge = Me().Grab({meter.x + kStripLeft, meter.y + kStripHeight, 30, 1});
   EXPECT_EQ(edge.Count(IsInk), 30) << "the strip is not framed below";
+}
+
+// The gear train's motor turns the large gear at a turn a second and the small gear, half its
+// size, twice as fast the other way: the small gear's pin, clicked on its mark, gets a meter of
+// the relative rotation it holds, which follows that turn through the run.
+TEST_F(MeterMenus, APinsRelativeRotationMeterFollowsTheTurnOfItsGear) {
+  // The small gear's centre on the sample's opening view, from the main window's corner.
+  constexpr int kPinX = 415;
+  constexpr int kPinY = 275;
+  ASSERT_TRUE(OpenCopy("meter-pin.yb", "gear-train-and-rack.yb"));
+  const Box frame = Frame();
+  Me().Click(frame.x + kPinX, frame.y + kPinY);
+  ASSERT_TRUE(Me().Idle());
+  ASSERT_TRUE(Choose({"Meter", "Relative rotation"}, {.objectMenu = "OutPinMenu"}));
+  const Box view = WorldView();
+  Me().Click(view.Right() - 30, view.Bottom() - 30);
+  ASSERT_TRUE(StepForward(kRunFrames));
+  Save();
+  const SavedMeter saved = ReadSavedMeter(CopyPath());
+  ASSERT_EQ(saved.failure, "");
+  ASSERT_EQ(saved.frames, kRunFrames + 1) << "the steps did not record the run";
+  ASSERT_EQ(saved.columns, 2);
+  const std::vector<double>& last = saved.values.back();
+  const double turn = 2.0 * 2.0 * 3.141592653589793 * last[0];
+  EXPECT_GT(turn, 1.0) << "the run took no time";
+  EXPECT_NEAR(std::abs(last[1]), turn, 1e-3 * turn) << "the pin's meter does not follow its gear";
 }
 
 }  // namespace
