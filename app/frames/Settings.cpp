@@ -145,10 +145,24 @@ void TWindowSettings::Write() const {
   }
 }
 
+TWindowSettings::Rect TWindowSettings::RectOf(int32_t left, int32_t top, int32_t right,
+                                              int32_t bottom) {
+  return Rect{static_cast<uint16_t>(left), static_cast<uint16_t>(top),
+              static_cast<uint16_t>(right - left), static_cast<uint16_t>(bottom - top)};
+}
+
 void TWindowSettings::Store(Window window, int32_t left, int32_t top, int32_t right,
                             int32_t bottom) {
-  rects_[window] = Rect{static_cast<uint16_t>(left), static_cast<uint16_t>(top),
-                        static_cast<uint16_t>(right - left), static_cast<uint16_t>(bottom - top)};
+  const Rect rect = RectOf(left, top, right, bottom);
+  std::optional<Rect>& refused = refusedAt_[window];
+  if (refused && *refused == rect) return;
+  refused.reset();
+  rects_[window] = rect;
+}
+
+void TWindowSettings::KeepRefused(Window window, int32_t left, int32_t top, int32_t right,
+                                  int32_t bottom) {
+  refusedAt_[window] = RectOf(left, top, right, bottom);
 }
 
 bool TWindowSettings::IsUsable(const Rect& rect, int32_t screenWidth, int32_t screenHeight) {

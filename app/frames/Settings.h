@@ -41,14 +41,22 @@ class TWindowSettings {
 
   const Rect& Get(Window window) const { return rects_[window]; }
   void Set(Window window, const Rect& rect) { rects_[window] = rect; }
-  // Stores a window rectangle: left and top, width and height.
+  // Stores a window rectangle: left and top, width and height. A window whose saved numbers
+  // were refused keeps them until it stands anywhere but where it stood when they were refused.
   void Store(Window window, int32_t left, int32_t top, int32_t right, int32_t bottom);
+  // The saved numbers of the window were refused; it stands at its default place, `left` ...
+  // `bottom`, and the saved numbers are kept until it is moved from there.
+  void KeepRefused(Window window, int32_t left, int32_t top, int32_t right, int32_t bottom);
   // Whether a stored rectangle may be used on a screen of this size: all four numbers set,
   // left + 10 and top + 10 inside the screen.
   static bool IsUsable(const Rect& rect, int32_t screenWidth, int32_t screenHeight);
 
  private:
+  static Rect RectOf(int32_t left, int32_t top, int32_t right, int32_t bottom);
+
   std::array<Rect, 4> rects_;
+  // Where each window stood when its saved numbers were refused; none once it has moved.
+  std::array<std::optional<Rect>, 4> refusedAt_;
 };
 
 // The script editor's font: face name and three numbers of the editor's own.

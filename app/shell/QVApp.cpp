@@ -213,14 +213,22 @@ constexpr FloatingPlace kFloatingPlaces[] = {
 
 }  // namespace
 
-void TQVApp::LayoutWindows(const TWindowSettings& saved) {
+void TQVApp::LayoutWindows(TWindowSettings& saved) {
   BuildFloatingWindows();
   const int32_t screenWidth = GetSystemMetrics(SM_CXSCREEN);
   const int32_t screenHeight = GetSystemMetrics(SM_CYSCREEN);
   for (const FloatingPlace& place : kFloatingPlaces) {
     const TWindowSettings::Rect& rect = saved.Get(place.setting);
     const HWND window = FloatingWindowHandle(place.command);
-    if (window == nullptr || !TWindowSettings::IsUsable(rect, screenWidth, screenHeight)) continue;
+    if (window == nullptr) continue;
+    if (!TWindowSettings::IsUsable(rect, screenWidth, screenHeight)) {
+      // The saved place may suit another screen: it is kept unless the user moves the window.
+      RECT standing{};
+      if (GetWindowRect(window, &standing))
+        saved.KeepRefused(place.setting, standing.left, standing.top, standing.right,
+                          standing.bottom);
+      continue;
+    }
     UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
     if (place.keepsSize) flags |= SWP_NOSIZE;
     SetWindowPos(window, nullptr, rect[0], rect[1], rect[2], rect[3], flags);

@@ -91,7 +91,7 @@ class TQVApp : public TMacApplication {
   // hidden, and each is put at its saved rectangle when that is on the screen (all four numbers
   // set, left and top more than 10 pixels inside it); the Position window keeps its own size.
   // A window that cannot be built raises -108. The player mode is applied afterwards.
-  void LayoutWindows(const TWindowSettings& saved);
+  void LayoutWindows(TWindowSettings& saved);
   // The rectangles of the floating windows that exist, kept in the settings (when the last
   // document closes, and when the program quits).
   static void StoreWindowPlaces(TWindowSettings& settings);

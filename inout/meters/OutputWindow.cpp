@@ -37,7 +37,7 @@ constexpr int16_t kMarkerReach = 2;
 // clears the frames and with them that state.
 bool ShowsRecordedFrame(TWorldDoc* world) {
   const TFrameStore* store = world != nullptr ? world->GetStore() : nullptr;
-  if (store == nullptr) return false;
+  if (store == nullptr || !world->ShowsRecordedFrame()) return false;
   const int16_t frame = store->CurrentFrame();
   return frame >= 0 && frame <= store->LastFrame();
 }

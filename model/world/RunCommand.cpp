@@ -190,6 +190,7 @@ bool TCommand::RunSlice(int32_t ticks) {
         continue;
       }
       world_->ShowFrame(next, 0);
+      if (GetCommandNumber() == kCmdReset) world_->ForgetFrameShown();
       if (listener_ != nullptr) listener_->FrameShown(*this, next);
       // A step that reaches the target, or makes no progress, ends the run.
       if (next == target_) {

@@ -213,7 +213,7 @@ void TWorldDoc::DropDefaultWorldObjects() {
 
 bool TWorldDoc::ShowsRecordedFrame() {
   const TFrameStore* store = GetStore();
-  return store != nullptr && store->CurrentFrame() >= 0;
+  return frameShown_ != 0 && store != nullptr && store->CurrentFrame() >= 0;
 }
 
 void TWorldDoc::RemoveObject(TLink* object) {

@@ -127,6 +127,9 @@ class TWorldDoc : public TWorldBase, public TActionContext, public TPlacingWorld
   TLink* GetVectorHandlerObject() const { return vectorHandler_; }
   // True while a recorded frame is shown (showing a frame sets it, a reset clears it).
   bool ShowsRecordedFrame();
+  // A reset leaves frame 0 in place but forgets that it was shown: meters go back to their
+  // placeholders until the next frame is shown.
+  void ForgetFrameShown() { frameShown_ = 0; }
 
   // Tells a change to the objects that match it (WorldMatching.cpp): first every object of the
   // world that either test accepts, then, of the objects linked to each world object, those the
@@ -510,6 +513,7 @@ class TWorldDoc : public TWorldBase, public TActionContext, public TPlacingWorld
   std::vector<TLink*> viewObjects_;
   uint16_t solverWorldLoaded_ = 0;
   int32_t runState_ = kRunIdle;
+  uint16_t frameShown_ = 0;
   int16_t toolArgument_ = 0;
   int16_t previousTool_ = kSelectionTool;
   int16_t previousToolArgument_ = 0;

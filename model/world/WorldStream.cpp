@@ -231,6 +231,7 @@ void TWorldDoc::ShowFrame(int16_t frame, uint16_t) {
   TFrameStore* store = GetStore();
   if (store == nullptr) return;
   store->SetCurrentFrame(frame);
+  frameShown_ = frame >= 0 ? 1 : 0;
   const auto first = static_cast<int16_t>(FirstHeldFrame());
   const auto last = static_cast<int16_t>(LastFrame());
   for (const auto* list : {&bodies_, &eightValue_}) {

@@ -62,6 +62,9 @@ class Context {
   // its ends.
   double ConstraintCoordinate(int constraint) const;
   double ConstraintRate(int constraint) const;
+  // The turn of a record's last point against its first, and its rate.
+  double ConstraintTurn(int constraint) const;
+  double ConstraintTurnRate(int constraint) const;
   // Convenience for force laws of the record being evaluated.
   double Coordinate() const { return ConstraintCoordinate(constraint_); }
   double Rate() const { return ConstraintRate(constraint_); }

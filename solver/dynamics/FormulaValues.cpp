@@ -186,15 +186,18 @@ int32_t WorldEnvironment::Member(const FormulaObject& object, FormulaMember memb
     case FormulaObjectKind::kConstraint: {
       const int c = context_.FindConstraint(object.number);
       if (c == kNone) return kFormulaUnknownObject;
+      // x: the length a linear record acts on; r: how far its other end has turned against its
+      // primary point, which for a rotational record is the coordinate it acts on.
       const bool rotational = context_.IsRotational(c);
-      double value;
-      if (member == FormulaMember::kDisplacement)
-        value = context_.ConstraintCoordinate(c);
-      else if (member == FormulaMember::kDisplacementRate)
-        value = context_.ConstraintRate(c);
-      else
+      if (member == FormulaMember::kDisplacement) {
+        out.x = rotational ? 0.0 : context_.ConstraintCoordinate(c);
+        out.r = context_.ConstraintTurn(c);
+      } else if (member == FormulaMember::kDisplacementRate) {
+        out.x = rotational ? 0.0 : context_.ConstraintRate(c);
+        out.r = context_.ConstraintTurnRate(c);
+      } else {
         return kFormulaNoValue;
-      (rotational ? out.r : out.x) = value;
+      }
       return kFormulaOk;
     }
     default:

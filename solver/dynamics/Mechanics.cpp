@@ -105,6 +105,8 @@ Mechanics::Mechanics(Model model) : model_(std::move(model)) {
   constraintForce_.assign(3 * n, 0.0);
   coordinate_.assign(n, 0.0);
   rate_.assign(n, 0.0);
+  turn_.assign(n, 0.0);
+  turnRate_.assign(n, 0.0);
   for (size_t c = 0; c < n; ++c) {
     const Constraint& record = model_.constraints[c];
     // Only force, torque and power goals load the bodies; limits bound drives instead.
@@ -313,6 +315,14 @@ void Mechanics::UpdateKinematics() {
       }
     }
   }
+  for (size_t c = 0; c < model_.constraints.size(); ++c) {
+    const std::vector<int>& points = model_.constraints[c].points;
+    if (points.size() < 2) continue;
+    const PointKin& first = pointKin_[points.front()];
+    const PointKin& last = pointKin_[points.back()];
+    turn_[c] = last.angle - first.angle;
+    turnRate_[c] = last.omega - first.omega;
+  }
 }
 
 void Mechanics::BodyAcceleration(int index, double& ax, double& ay, double& ar) const {
@@ -361,6 +371,16 @@ double Mechanics::ConstraintCoordinate(int constraint) const {
 double Mechanics::ConstraintRate(int constraint) const {
   if (constraint < 0 || constraint >= static_cast<int>(rate_.size())) return 0.0;
   return rate_[constraint];
+}
+
+double Mechanics::ConstraintTurn(int constraint) const {
+  if (constraint < 0 || constraint >= static_cast<int>(turn_.size())) return 0.0;
+  return turn_[constraint];
+}
+
+double Mechanics::ConstraintTurnRate(int constraint) const {
+  if (constraint < 0 || constraint >= static_cast<int>(turnRate_.size())) return 0.0;
+  return turnRate_[constraint];
 }
 
 double Mechanics::NotANumber(const std::string& name, const char* what) {

@@ -129,6 +129,11 @@ class Mechanics {
   double ConstraintForce(int constraint, Component component) const;
   double ConstraintCoordinate(int constraint) const;
   double ConstraintRate(int constraint) const;
+  // How far a record's last point has turned against its first (the primary point), and how
+  // fast, for every record of two points or more: what a meter of a joint's or a gear's
+  // relative rotation shows.
+  double ConstraintTurn(int constraint) const;
+  double ConstraintTurnRate(int constraint) const;
 
   void BodyAcceleration(int index, double& ax, double& ay, double& ar) const;
   // The animation step, which formulas read as extdt().
@@ -688,6 +693,7 @@ class Mechanics {
   std::vector<double> constraintForce_;  // per constraint, three components
   std::vector<double> nextConstraintForce_;
   std::vector<double> coordinate_, rate_;  // per constraint
+  std::vector<double> turn_, turnRate_;    // per constraint
   std::vector<int> measured_;              // the records whose coordinate and rate mean something
   std::vector<int> loading_;               // the records with goals that load the bodies
   std::vector<int> driveLimit_;  // per record: its goal that limits its drive's force, or kNone
@@ -1038,6 +1044,12 @@ inline double Context::ConstraintCoordinate(int constraint) const {
 }
 inline double Context::ConstraintRate(int constraint) const {
   return mechanics_.ConstraintRate(constraint);
+}
+inline double Context::ConstraintTurn(int constraint) const {
+  return mechanics_.ConstraintTurn(constraint);
+}
+inline double Context::ConstraintTurnRate(int constraint) const {
+  return mechanics_.ConstraintTurnRate(constraint);
 }
 
 }  // namespace yb::dynamics

@@ -137,6 +137,11 @@ TEST_F(FloatingWindowPlacesTest, StartBuildsThemHiddenAndPutsThemOnlyWhereTheScr
   EXPECT_EQ(Height(placed.position), Height(defaults.position));
   EXPECT_EQ(placed.pointTable.left, defaults.pointTable.left);
   EXPECT_EQ(placed.pointTable.top, defaults.pointTable.top);
+  // The refused place, meant perhaps for a wider screen, is written back as it was read.
+  const std::string profile = ReadProfile();
+  for (const char* kept : {"Geometry Left=30000", "Geometry Top=40", "Geometry Width=200",
+                           "Geometry Height=300"})
+    EXPECT_NE(profile.find(kept), std::string::npos) << kept << " was lost:\n" << profile;
 
   // A zero among the four numbers refuses the place too.
   WriteProfile(

@@ -1,13 +1,18 @@
 // Every item of every object's meter menu, chosen with that object selected in a sample world,
-// places a meter whose column formulas compile and that shows finite recorded values once the
-// world has run.
+// places a meter whose column formulas compile and that shows, once the world has run, the
+// values the world itself shows of the object: places and angles, their differences, rates by
+// finite differences of the shown frames, and mass times acceleration.
 
+#include <array>
 #include <cmath>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "app/shell/MenuBar.h"
+#include "bodies/Body.h"
+#include "bodies/points/Point.h"
+#include "constraints/Constraint.h"
 #include "constraints/Forces.h"
 #include "inout/meters/Output.h"
 #include "platform/win32/Menu.h"
@@ -44,7 +49,76 @@ std::vector<int16_t> MenuCommands(const Str255& name) {
 struct MadeMeter {
   TOutput* meter;
   std::string what;
+  TLink* object;
+  int16_t command;
 };
+
+// What the world shows of an object at the shown frame, read from the object, not the solver.
+struct Seen {
+  TVector3 p{0, 0, 0};
+  TVector3 v{0, 0, 0};
+  double mass = 0;
+};
+
+Seen SeenOf(TLink* object) {
+  Seen seen;
+  if (auto* body = dynamic_cast<TMass*>(object)) {
+    seen.p = body->GetPositionValues();
+    seen.v = body->GetVelocityValues();
+    seen.mass = body->GetMass();
+  } else if (auto* point = dynamic_cast<TPoint*>(object)) {
+    seen.p = point->GetWorldPosition();
+  } else if (auto* constraint = dynamic_cast<TCnstr*>(object)) {
+    seen.p = TVector3(constraint->PathLength(), 0.0, constraint->AngleDifference());
+  }
+  return seen;
+}
+
+// What a meter column should show, from what the world shows: a value at the frame, or a
+// difference of the frames about it, which matches the meter's own values averaged over those
+// frames (by Simpson's rule for a rate, by the three-point rule for an acceleration).
+struct Want {
+  double value;
+  int order;  // 0: the value itself; 1: a rate; 2: an acceleration from places
+};
+
+// What a meter of the command should show at frame `at`, from what the world shows at the
+// frames before, at and after it (step h apart); empty for quantities (constraint forces) the
+// world shows nothing of.
+std::vector<Want> ExpectedColumns(int16_t command, const Seen& before, const Seen& at,
+                                  const Seen& after, double h) {
+  const auto rate = [h](const TVector3& a, const TVector3& b) {
+    return TVector3((b.x - a.x) / (2 * h), (b.y - a.y) / (2 * h), (b.r - a.r) / (2 * h));
+  };
+  const TVector3 pointVelocity = rate(before.p, after.p);
+  const TVector3 bodyAcceleration = rate(before.v, after.v);
+  const double hh = h * h;
+  switch (command) {
+    case 5001: return {{at.p.x, 0}, {at.p.y, 0}, {at.p.r, 0}};
+    case 5002: return {{at.v.x, 0}, {at.v.y, 0}, {at.v.r, 0}};
+    case 5003:
+      return {{bodyAcceleration.x, 1}, {bodyAcceleration.y, 1}, {bodyAcceleration.r, 1}};
+    case 5004: return {{at.mass * bodyAcceleration.x, 1}, {at.mass * bodyAcceleration.y, 1}};
+    case 5010: return {{at.p.x, 0}, {at.p.y, 0}};
+    case 5011: return {{pointVelocity.x, 1}, {pointVelocity.y, 1}};
+    case 5012:
+      return {{(before.p.x - 2 * at.p.x + after.p.x) / hh, 2},
+              {(before.p.y - 2 * at.p.y + after.p.y) / hh, 2}};
+    case 5020: return {{at.p.x, 0}};
+    case 5021: return {{pointVelocity.x, 1}};
+    case 5030: return {{at.p.r, 0}};
+    case 5031: return {{pointVelocity.r, 1}};
+    default: return {};
+  }
+}
+
+// A meter column's values at the frames before, at and after the frame checked, weighed as the
+// expected value of that order is.
+double Weighed(const std::array<double, 3>& shown, int order) {
+  if (order == 1) return (shown[0] + 4 * shown[1] + shown[2]) / 6;
+  if (order == 2) return (shown[0] + 10 * shown[1] + shown[2]) / 12;
+  return shown[1];
+}
 
 class MeterMenuItemsCoverageTest : public SampleFixture {};
 
@@ -70,7 +144,7 @@ class MeterMenusFixture : public SketchFixture {
                                  std::to_string(object->GetIdentifier());
         TOutput* meter = MeterOf(object, command, what);
         if (meter == nullptr) return made;
-        made.push_back({meter, what});
+        made.push_back({meter, what, object, command});
       }
     }
     return made;
@@ -97,21 +171,39 @@ class MeterMenusFixture : public SketchFixture {
     return meter;
   }
 
-  // Runs a quarter of a second and shows the last frame: every meter shows its time and a
-  // finite value in each column.
+  // Runs a quarter of a second and shows the frame before the last: every meter shows its
+  // time, a finite value in each column, and what the world shows of its object.
   void RunAndCheck(const std::vector<MadeMeter>& made) {
     const double step = world_->GetEngine()->TimeStep();
     const auto frames = static_cast<int16_t>(std::ceil(0.25 / step));
     world_->RunToFrame(frames, nullptr);
     ASSERT_EQ(world_->LastFrame(), frames);
-    world_->ShowFrame(frames, 1);
+    const int16_t at = frames - 1;
     for (const MadeMeter& entry : made) {
-      ASSERT_EQ(entry.meter->GetCurrentFrame(), frames) << entry.what << " took no frame";
-      EXPECT_NEAR(entry.meter->Column(1)->GetCurrentValue(), frames * step, 1e-9) << entry.what;
-      for (int32_t i = 2; i <= entry.meter->GetColumnCount(); ++i) {
-        const double value = entry.meter->Column(i)->GetCurrentValue();
+      const int32_t columns = entry.meter->GetColumnCount();
+      std::vector<std::array<double, 3>> shown(static_cast<size_t>(columns) + 1);
+      std::array<Seen, 3> seen;
+      // The frame checked last, so that the meter is left showing it.
+      for (const int k : {0, 2, 1}) {
+        world_->ShowFrame(static_cast<int16_t>(at - 1 + k), 1);
+        seen[k] = SeenOf(entry.object);
+        for (int32_t i = 2; i <= columns; ++i)
+          shown[i][k] = entry.meter->Column(i)->GetCurrentValue();
+      }
+      ASSERT_EQ(entry.meter->GetCurrentFrame(), at) << entry.what << " took no frame";
+      EXPECT_NEAR(entry.meter->Column(1)->GetCurrentValue(), at * step, 1e-9) << entry.what;
+      const std::vector<Want> expected =
+          ExpectedColumns(entry.command, seen[0], seen[1], seen[2], step);
+      for (int32_t i = 2; i <= columns; ++i) {
+        const double value = shown[i][1];
         EXPECT_TRUE(std::isfinite(value) && std::abs(value) < 1e300)
             << entry.what << " column " << i << " shows " << value;
+        if (expected.size() < static_cast<size_t>(i - 1)) continue;
+        const Want& want = expected[i - 2];
+        // A difference of frames holds the integrator's error too, and more where contacts act.
+        const double share = want.order == 0 ? 1e-3 : 0.02;
+        EXPECT_NEAR(Weighed(shown[i], want.order), want.value, 1e-3 + share * std::abs(want.value))
+            << entry.what << " column " << i;
       }
     }
   }

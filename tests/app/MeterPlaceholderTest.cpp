@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "inout/meters/Output.h"
+#include "model/world/RunCommand.h"
 #include "tests/app/SampleFixture.h"
 #include "tests/support/MemoryCanvas.h"
 #include "tools/samples/SampleWorlds.h"
@@ -98,6 +99,12 @@ class MeterPlaceholderTest : public SampleFixture {
     document->World().ShowFrame(kFrames, 1);
     ASSERT_EQ(document->World().LastFrame(), kFrames);
   }
+  // A run command of the World menu, performed to its end.
+  void Perform(int16_t number) {
+    const std::unique_ptr<TCommand> command = document->World().MakeRunCommand(number, 1);
+    ASSERT_NE(command, nullptr);
+    command->Perform();
+  }
 
   std::unique_ptr<TQVDoc> document;
   TOutput* meter = nullptr;
@@ -119,6 +126,21 @@ TEST_F(MeterPlaceholderTest, ADigitalMeterShowsItsPlaceholderUntilAFrameIsShownA
   // A reset throws the frames away; the meter goes back to its placeholder.
   document->World().ResetHistory(1);
   EXPECT_EQ(Drawn()->Pixels(), before->Pixels());
+}
+
+// Reset goes back to frame 0 as the start of a new run, with no frame of it shown yet; Back to
+// Start shows frame 0 of the run that is kept.
+TEST_F(MeterPlaceholderTest, ResetBringsThePlaceholderBackWhereBackToStartShowsValues) {
+  const std::unique_ptr<MemoryCanvas> before = Drawn();
+  RunAndShowLast();
+  Perform(kCmdReset);
+  ASSERT_EQ(document->World().CurrentFrame(), 0);
+  EXPECT_EQ(Drawn()->Pixels(), before->Pixels()) << "the reset meter shows frame 0's values";
+
+  RunAndShowLast();
+  Perform(kCmdPlayBackToStart);
+  ASSERT_EQ(document->World().CurrentFrame(), 0);
+  EXPECT_GE(TallestText(*Drawn()), 5) << "back at the start, frame 0's value is not drawn";
 }
 
 TEST_F(MeterPlaceholderTest, ABarMeterDrawsItsBarsOnlyOnceAFrameIsShown) {
