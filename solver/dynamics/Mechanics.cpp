@@ -124,7 +124,7 @@ Mechanics::Mechanics(Model model) : model_(std::move(model)) {
     for (size_t g = 0; g < record.goals.size() && kinematicDrive; ++g)
       if (record.goals[g].type == GoalType::Force && record.goals[g].marking != kEquality)
         driveLimit_.back() = static_cast<int>(g);
-    const bool measured = MeasuresRotation(record.kind) ||
+    const bool measured = record.kind == ConstraintKind::Rotational ||
                           record.kind == ConstraintKind::Linear ||
                           record.kind == ConstraintKind::Rod;
     if (measured && record.points.size() >= 2) measured_.push_back(static_cast<int>(c));
@@ -299,7 +299,7 @@ void Mechanics::UpdateKinematics() {
   for (const int c : measured_) {
     const Constraint& record = model_.constraints[c];
     coordinate_[c] = rate_[c] = 0;
-    if (MeasuresRotation(record.kind)) {
+    if (record.kind == ConstraintKind::Rotational) {
       const PointKin& a = pointKin_[record.points[0]];
       const PointKin& b = pointKin_[record.points[1]];
       coordinate_[c] = b.angle - a.angle;

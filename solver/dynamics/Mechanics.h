@@ -1023,7 +1023,7 @@ inline int Context::FindConstraint(int32_t id) const {
   return kNone;
 }
 inline bool Context::IsRotational(int constraint) const {
-  return MeasuresRotation(mechanics_.GetModel().constraints[constraint].kind);
+  return mechanics_.GetModel().constraints[constraint].kind == ConstraintKind::Rotational;
 }
 inline double Context::Input(int number) const {
   const auto& inputs = mechanics_.GetModel().inputs;

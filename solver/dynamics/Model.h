@@ -109,23 +109,6 @@ enum class ConstraintKind : uint8_t {
   Rack,        // no slip between a pinion (first point, centre) and a rack (second point)
 };
 
-// Whether a record's coordinate is the relative rotation of its first two points' bodies
-// rather than the distance between them: what a rotational record acts on, and what a meter of
-// a joint's or a gear pair's relative rotation reads.
-inline bool MeasuresRotation(ConstraintKind kind) {
-  switch (kind) {
-    case ConstraintKind::Rotational:
-    case ConstraintKind::Pin:
-    case ConstraintKind::Slot:
-    case ConstraintKind::CurvedSlot:
-    case ConstraintKind::Gear:
-    case ConstraintKind::Rack:
-      return true;
-    default:
-      return false;
-  }
-}
-
 struct Constraint {
   ConstraintKind kind = ConstraintKind::Custom;
   // The frame's body (kNone = the world) and the frame angle, relative to that body.
