@@ -8,7 +8,6 @@
 #include <cstdlib>
 
 #include "bodies/Background.h"
-#include "bodies/lines/Line.h"
 #include "bodies/Body.h"
 #include "core/Failure.h"
 #include "core/geometry/Rounding.h"
@@ -233,42 +232,10 @@ int16_t TMainWorldView::AutoScroll(const MacPoint& point) {
   return 1;
 }
 
-// What a fit shows: every object drawn (points, constraints and lines too) but the ground's
-// axes, which run across the whole view.
-TDoubleRect TMainWorldView::FitBounds() const {
-  bool any = false;
-  TDoubleRect all{0, 0, 0, 0};
-  const ObjectLists lists = CollectLists();
-  for (const auto* list : {&lists.main, &lists.link, &lists.line}) {
-    for (TThing* thing : *list) {
-      TDoubleRect bounds{0, 0, 0, 0};
-      if (!DrawnBounds(*thing, bounds)) continue;
-      // Marks keep their size in pixels: only where such an object stands counts, so that a
-      // fitted view fits again to the same scale.
-      if (!ThingAs<TMass>(thing) && !ThingAs<TLine>(thing)) {
-        if (thing->GetBounds(bounds) == 0) continue;
-        const double x = (bounds.left + bounds.right) / 2;
-        const double y = (bounds.top + bounds.bottom) / 2;
-        bounds = TDoubleRect(x, y, x, y);
-      }
-      if (!any) {
-        all = bounds;
-        any = true;
-        continue;
-      }
-      all.left = std::min(all.left, bounds.left);
-      all.right = std::max(all.right, bounds.right);
-      all.top = std::max(all.top, bounds.top);
-      all.bottom = std::min(all.bottom, bounds.bottom);
-    }
-  }
-  return all;
-}
-
 void TMainWorldView::ZoomToFit(double fraction) {
   if (!world_) return;
   RecomputeWorldExtent();
-  const TDoubleRect bounds = FitBounds();
+  const TDoubleRect& bounds = objectBounds_;
   const double width = bounds.right - bounds.left;
   const double height = bounds.top - bounds.bottom;
   const TViewPoint& size = GetStoredSize();

@@ -112,7 +112,6 @@ class TMainWorldView : public TOffScreenViewBase, public TCursorSource, public T
   void CentreOrigin();
   // Zooms and centres the view so that the world's objects fill the fraction of it.
   void ZoomToFit(double fraction = 0.9);
-  TDoubleRect FitBounds() const;
   // While tracking: scrolls towards a point outside the view, faster the further out it lies
   // (at most every 3 ticks); 1 when it scrolled.
   int16_t AutoScroll(const MacPoint& point) override;
