@@ -77,6 +77,15 @@ class SketchConstraintsTest : public SketchFixture {
     }
     Gesture(On(points.front().x, points.front().y), desktop);
   }
+  // A big circle dragged out, and a small one right of it.
+  std::pair<TOval*, TOval*> TwoCircles() {
+    Command(kCircleTool);
+    Drag({{0.6, -1.6}, {1.5, -2.0}, {2.4, -2.4}});
+    auto* big = Newest<TOval>();
+    Command(kCircleTool);
+    Drag({{2.6, -1.6}, {3.0, -1.8}, {3.4, -2.0}});
+    return {big, Newest<TOval>()};
+  }
 };
 
 // The centre and half size of a body's box.
@@ -271,12 +280,7 @@ TEST_F(SketchConstraintsTest, ASpringAndAGearJoinTwoCirclesAndACurvedSlotIsDrawn
   // The trackers' own grid off (its step below a pixel), so that ends go where they are
   // dropped and snap only to hot points.
   world_->SetAngleSnap(0);
-  Command(kCircleTool);
-  Drag({{0.6, -1.6}, {1.5, -2.0}, {2.4, -2.4}});
-  auto* big = Newest<TOval>();
-  Command(kCircleTool);
-  Drag({{2.6, -1.6}, {3.0, -1.8}, {3.4, -2.0}});
-  auto* small = Newest<TOval>();
+  const auto [big, small] = TwoCircles();
   ASSERT_NE(big, nullptr);
   ASSERT_NE(small, nullptr);
   ASSERT_NE(big, small);
@@ -363,12 +367,7 @@ TEST_F(SketchConstraintsTest, ASpringAndAGearJoinTwoCirclesAndACurvedSlotIsDrawn
 // turns the other way at the ratio.
 TEST_F(SketchConstraintsTest, AGearPairSketchedBetweenPinnedCirclesTurnsTheSecond) {
   world_->SetAngleSnap(0);
-  Command(kCircleTool);
-  Drag({{0.6, -1.6}, {1.5, -2.0}, {2.4, -2.4}});
-  auto* big = Newest<TOval>();
-  Command(kCircleTool);
-  Drag({{2.6, -1.6}, {3.0, -1.8}, {3.4, -2.0}});
-  auto* small = Newest<TOval>();
+  const auto [big, small] = TwoCircles();
   ASSERT_NE(big, small);
   for (TOval* circle : {big, small}) {
     circle->SetMass(1.0);

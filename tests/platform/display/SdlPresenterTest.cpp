@@ -97,6 +97,27 @@ void RunUnderVirtualDisplay(const char* testName) {
   std::remove(output.c_str());
 }
 
+// The window layer on the real desktop through a fresh presenter, with a class of the procedure
+// registered; the layer is reset when it goes.
+struct OnTheDesktop {
+  OnTheDesktop(WNDPROC procedure, const char* className) {
+    ResetWindowSystem();
+    UseProcessClock();
+    presenter = SdlPresenter::Create();
+    if (!presenter) return;
+    SetWindowPresenter(presenter.get());
+    WNDCLASS windowClass;
+    windowClass.lpfnWndProc = procedure;
+    windowClass.lpszClassName = className;
+    RegisterClass(&windowClass);
+  }
+  ~OnTheDesktop() {
+    ResetWindowSystem();
+    SetWindowPresenter(nullptr);
+  }
+  std::unique_ptr<SdlPresenter> presenter;
+};
+
 TEST(SdlPresenterTest, KeypadKeysBecomeTheLayersKeysTheDecimalPointIncluded) {
   EXPECT_EQ(SdlPresenter::VirtualKeyOf(SDLK_KP_PERIOD), VK_DECIMAL);
   EXPECT_EQ(SdlPresenter::VirtualKeyOf(SDLK_KP_0), VK_NUMPAD0);
@@ -108,15 +129,9 @@ TEST(SdlPresenterTest, ARealClickReachesAWindowProcedure) {
     RunUnderVirtualDisplay("ARealClickReachesAWindowProcedure");
     return;
   }
-  ResetWindowSystem();
-  UseProcessClock();
-  std::unique_ptr<SdlPresenter> presenter = SdlPresenter::Create();
-  ASSERT_NE(presenter, nullptr);
-  SetWindowPresenter(presenter.get());
-  WNDCLASS windowClass;
-  windowClass.lpfnWndProc = ClickProc;
-  windowClass.lpszClassName = "Clickable";
-  RegisterClass(&windowClass);
+  OnTheDesktop onDesktop(ClickProc, "Clickable");
+  ASSERT_NE(onDesktop.presenter, nullptr);
+  SdlPresenter* presenter = onDesktop.presenter.get();
   const HWND window = CreateWindowEx(0, "Clickable", "Click me", WS_POPUP | WS_VISIBLE, 100, 100,
                                      200, 150, nullptr, nullptr, nullptr);
   ASSERT_NE(window, nullptr);
@@ -149,8 +164,6 @@ TEST(SdlPresenterTest, ARealClickReachesAWindowProcedure) {
   EXPECT_EQ(desktop, "caf\xC3\xA9!");
 
   DestroyWindow(window);
-  ResetWindowSystem();
-  SetWindowPresenter(nullptr);
 }
 
 // Handles every desktop event that the requests made so far have caused (the question to the
@@ -193,16 +206,10 @@ TEST(SdlPresenterTest, WithoutAManagerTheDesktopFollowsTheLayer) {
     RunUnderVirtualDisplay("WithoutAManagerTheDesktopFollowsTheLayer");
     return;
   }
-  ResetWindowSystem();
-  UseProcessClock();
-  std::unique_ptr<SdlPresenter> presenter = SdlPresenter::Create();
-  ASSERT_NE(presenter, nullptr);
-  SetWindowPresenter(presenter.get());
+  OnTheDesktop onDesktop(DefWindowProc, "Plain");
+  ASSERT_NE(onDesktop.presenter, nullptr);
+  SdlPresenter* presenter = onDesktop.presenter.get();
   RegisterStandardControls();
-  WNDCLASS windowClass;
-  windowClass.lpfnWndProc = DefWindowProc;
-  windowClass.lpszClassName = "Plain";
-  RegisterClass(&windowClass);
   const HWND main =
       MakeWindow("Main", 0, WS_OVERLAPPEDWINDOW | WS_VISIBLE, {40, 40, 440, 340}, nullptr);
   const HWND tool =
@@ -267,9 +274,6 @@ TEST(SdlPresenterTest, WithoutAManagerTheDesktopFollowsTheLayer) {
   Settle(*presenter, any);
   EXPECT_EQ(GetActiveWindow(), main);
   EXPECT_EQ(KeyboardWindow(any), x(main));
-
-  ResetWindowSystem();
-  SetWindowPresenter(nullptr);
 }
 
 // Waiting for the desktop sends nothing to our own desktop windows: a message sent to the newest
@@ -280,15 +284,9 @@ TEST(SdlPresenterTest, AWaitForTheDesktopSendsNothingToOurWindows) {
     RunUnderVirtualDisplay("AWaitForTheDesktopSendsNothingToOurWindows");
     return;
   }
-  ResetWindowSystem();
-  UseProcessClock();
-  std::unique_ptr<SdlPresenter> presenter = SdlPresenter::Create();
-  ASSERT_NE(presenter, nullptr);
-  SetWindowPresenter(presenter.get());
-  WNDCLASS windowClass;
-  windowClass.lpfnWndProc = DefWindowProc;
-  windowClass.lpszClassName = "Plain";
-  RegisterClass(&windowClass);
+  OnTheDesktop onDesktop(DefWindowProc, "Plain");
+  ASSERT_NE(onDesktop.presenter, nullptr);
+  SdlPresenter* presenter = onDesktop.presenter.get();
   const HWND main =
       MakeWindow("Main", 0, WS_OVERLAPPEDWINDOW | WS_VISIBLE, {40, 40, 440, 340}, nullptr);
   const HWND tip =
@@ -318,9 +316,6 @@ TEST(SdlPresenterTest, AWaitForTheDesktopSendsNothingToOurWindows) {
   other.join();
   EXPECT_EQ(sent.Count(), kMessages);
   EXPECT_EQ(wakes.Count(), 0);
-
-  ResetWindowSystem();
-  SetWindowPresenter(nullptr);
 }
 
 }  // namespace
