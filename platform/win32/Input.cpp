@@ -31,6 +31,10 @@ struct InputState {
   // Button messages queued for a window whose top-level window was disabled when they came, in
   // their order: whether the window takes them is decided when they are taken from the queue.
   std::deque<MSG> decidedWhenTaken;
+  // Button messages queued to the window that held the mouse when they came, though a press of
+  // theirs came after that window's own (its release not yet handled): routed when taken.
+  std::deque<MSG> routedWhenTaken;
+  bool routingClick = false;  // the press of the click being read was so queued
 };
 
 InputState& State() {
@@ -79,9 +83,11 @@ UINT ClientMessage(MouseButton button, bool down) {
   }
 }
 
-void Queue(HWND window, UINT message, WPARAM wParam, LPARAM lParam, bool decideWhenTaken = false) {
+void Queue(HWND window, UINT message, WPARAM wParam, LPARAM lParam, bool decideWhenTaken = false,
+           bool routeWhenTaken = false) {
   const MSG stamped = StampMessage(window, message, wParam, lParam);
   if (decideWhenTaken) State().decidedWhenTaken.push_back(stamped);
+  if (routeWhenTaken) State().routedWhenTaken.push_back(stamped);
   QueueInputMessage(stamped);
 }
 
@@ -90,10 +96,8 @@ bool SameMessage(const MSG& a, const MSG& b) {
          a.lParam == b.lParam && a.time == b.time && a.pt.x == b.pt.x && a.pt.y == b.pt.y;
 }
 
-// Whether the message was queued to be decided on when it is taken; it is then no longer waited
-// for.
-bool TakeDecidedWhenTaken(const MSG& message) {
-  std::deque<MSG>& waiting = State().decidedWhenTaken;
+// Whether the message is among those waiting; it is then no longer waited for.
+bool TakeWaiting(std::deque<MSG>& waiting, const MSG& message) {
   const auto found = std::find_if(waiting.begin(), waiting.end(),
                                   [&](const MSG& each) { return SameMessage(each, message); });
   if (found == waiting.end()) return false;
@@ -189,6 +193,30 @@ HWND RouteMouse(POINT screen, UINT clientMessage, bool buttonDown, LRESULT* hit,
   SendMessage(target, WM_SETCURSOR, reinterpret_cast<WPARAM>(target),
               MAKELPARAM(static_cast<int32_t>(*hit), clientMessage));
   return IsWindow(target) ? target : nullptr;
+}
+
+// A button message queued to the window that held the mouse when it came: if that window let
+// the mouse go meanwhile (the release of its own click handled), the message goes where the
+// pointer was, as the desktop routes a click only once the program takes it. False when no
+// window takes it there.
+bool RouteWhenTaken(MSG& message) {
+  if (GetCapture() == message.hwnd) return true;
+  const bool down = IsPress(message.message);
+  LRESULT hit = HTNOWHERE;
+  const HWND target = RouteMouse(message.pt, message.message, down, &hit);
+  if (!target) return false;
+  message.hwnd = target;
+  if (hit == HTCLIENT) {
+    POINT client = message.pt;
+    ScreenToClient(target, &client);
+    message.lParam = MAKELPARAM(client.x, client.y);
+    return true;
+  }
+  if (message.message != WM_LBUTTONDOWN && message.message != WM_LBUTTONUP) return false;
+  message.message = down ? WM_NCLBUTTONDOWN : WM_NCLBUTTONUP;
+  message.wParam = static_cast<WPARAM>(hit);
+  message.lParam = MAKELPARAM(message.pt.x, message.pt.y);
+  return true;
 }
 
 }  // namespace
@@ -290,6 +318,10 @@ void InjectMouseButton(MouseButton button, bool down, POINT screen,
   state.cursor = screen;
   SetKey(state.async, KeyOf(button), down);
   UINT message = ClientMessage(button, down);
+  // A press while a window still holds the mouse since its own press (whose release waits in
+  // the queue: a quick second click), and the rest of that click, are routed when taken.
+  const bool routeWhenTaken = state.capture != nullptr && (down || state.routingClick);
+  state.routingClick = down && routeWhenTaken;
   LRESULT hit = HTNOWHERE;
   bool decideWhenTaken = false;
   const HWND target = RouteMouse(screen, message, down, &hit, &decideWhenTaken);
@@ -317,7 +349,7 @@ void InjectMouseButton(MouseButton button, bool down, POINT screen,
   POINT client = screen;
   ScreenToClient(target, &client);
   Queue(target, message, MouseKeyFlags(state.async), MAKELPARAM(client.x, client.y),
-        decideWhenTaken);
+        decideWhenTaken, routeWhenTaken);
 }
 
 void InjectMouseWheel(POINT screen, int32_t delta) {
@@ -414,10 +446,13 @@ int32_t CharacterOfKey(int32_t key) {
   }
 }
 
-bool NoteInputMessageTaken(const MSG& message) {
-  // The synchronous state follows the buttons even through a message the window refuses.
-  const bool delivered = !TakeDecidedWhenTaken(message) || DecideWhenTaken(message);
+bool NoteInputMessageTaken(MSG& message) {
   InputState& state = State();
+  // The synchronous state follows the buttons even through a message the window refuses.
+  const bool toDecide = TakeWaiting(state.decidedWhenTaken, message);
+  const bool toRoute = TakeWaiting(state.routedWhenTaken, message);
+  bool delivered = !toDecide || DecideWhenTaken(message);
+  if (delivered && toRoute) delivered = RouteWhenTaken(message);
   switch (message.message) {
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
@@ -447,6 +482,7 @@ void ForgetWindowInput(HWND window) {
   if (state.lastDownWindow == window) state.lastDownWindow = nullptr;
   // Its queued messages go with it.
   std::erase_if(state.decidedWhenTaken, [&](const MSG& each) { return each.hwnd == window; });
+  std::erase_if(state.routedWhenTaken, [&](const MSG& each) { return each.hwnd == window; });
 }
 
 void ResetInputState() {

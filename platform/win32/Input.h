@@ -57,5 +57,6 @@ int32_t CharacterOfKey(int32_t virtualKey);
 // For the message queue: an input message is being taken, so the synchronous state follows it.
 // False when its window refuses it: a button message that came while the window's top-level
 // window was disabled is decided on now, once the input before it has been handled (a modal
-// dialog that a click before it ended no longer stands in its way).
-bool NoteInputMessageTaken(const MSG& message);
+// dialog that a click before it ended no longer stands in its way); one queued to the window that
+// held the mouse is routed now, when that window has let it go (the message is changed).
+bool NoteInputMessageTaken(MSG& message);

@@ -84,6 +84,28 @@ TEST_F(InputTest, ADoubleClickIsTimedByTheDesktopsTimesWhenItGivesThem) {
                           WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDOWN));
 }
 
+// A quick hand clicks elsewhere before the window that holds the mouse since its own press has
+// handled that press's release (a dialog's Cancel): the second click goes where it was made.
+TEST_F(InputTest, AClickReadWhileAnEarlierPressHoldsTheMouseGoesWhereItWasMade) {
+  const HWND left = TopLevel(0, 0, 100, 100);
+  const HWND right = TopLevel(200, 0, 100, 100);
+  Pump();
+  InjectMouseButton(MouseButton::kLeft, true, {50, 50});
+  Pump();
+  SetCapture(left);  // as a button does at its press
+  Log().Clear();
+  InjectMouseButton(MouseButton::kLeft, false, {50, 50});
+  InjectMouseButton(MouseButton::kLeft, true, {250, 50});
+  InjectMouseButton(MouseButton::kLeft, false, {250, 50});
+  MSG release;
+  ASSERT_TRUE(PeekMessage(&release, nullptr, WM_LBUTTONUP, WM_LBUTTONUP, PM_REMOVE));
+  EXPECT_EQ(release.hwnd, left);
+  ReleaseCapture();  // the release handled
+  Pump();
+  EXPECT_THAT(Buttons(Log(), right), ElementsAre(WM_LBUTTONDOWN, WM_LBUTTONUP));
+  EXPECT_TRUE(Buttons(Log(), left).empty());
+}
+
 TEST_F(InputTest, CaptureSendsTheMouseToOneWindowWhereverItIs) {
   const HWND left = TopLevel(0, 0, 100, 100);
   const HWND right = TopLevel(200, 0, 100, 100);
