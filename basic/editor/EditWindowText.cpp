@@ -123,13 +123,16 @@ void ShowWatches(EditWindowState& state) {
 }
 
 // Watches the selected name, or the word at the caret: a name of at most 80 characters, once.
+// A selection that is no name (the whole line a stop highlights) is not watched: only names can
+// be read at a stop.
 LRESULT AddWatch(EditWindowState& state) {
   const auto [start, end] = SelectionRange(state);
   std::string name = end > start ? TextOf(state).substr(start, end - start) : WordAtCaret(state);
   const auto notSpace = [](char c) { return c != ' ' && c != '\t'; };
   name.erase(name.begin(), std::find_if(name.begin(), name.end(), notSpace));
   name.erase(std::find_if(name.rbegin(), name.rend(), notSpace).base(), name.end());
-  if (name.empty() || name.size() > kMaxWatchName || name.find_first_of("\r\n") != std::string::npos) return 0;
+  if (name.empty() || name.size() > kMaxWatchName || !std::all_of(name.begin(), name.end(), IsWordChar))
+    return 0;
   for (const std::string& known : state.watchNames)
     if (SameName(known, name)) return 0;
   const bool wasEmpty = state.watchNames.empty();

@@ -206,6 +206,8 @@ TEST_F(ScriptEditWindowTest, ARunStopsAtABreakpointShowsWatchesAndContinues) {
   ScriptEditCommand(edit, kEditSetCaret, 0, -static_cast<int32_t>(SendMessage(ScriptEditTextWindow(edit), EM_LINEINDEX, 4, 0) + 5));
   EXPECT_EQ(ScriptEditCommand(edit, kEditAddWatch, 0, 0), 1);  // "total", the word at the caret
   EXPECT_EQ(ScriptEditCommand(edit, kEditAddWatch, 0, 0), 0) << "watched once";
+  SendMessage(ScriptEditTextWindow(edit), EM_SETSEL, 0, 12);  // "Sub Main" and more: no name
+  EXPECT_EQ(ScriptEditCommand(edit, kEditAddWatch, 0, 0), 0);
   EXPECT_EQ(ScriptEditCommand(edit, kEditWatchCount, 0, 0), 1);
   std::vector<std::string> seen;
   int32_t state = -1;
