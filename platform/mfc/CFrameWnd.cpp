@@ -147,6 +147,25 @@ void Consume(RECT& client, DWORD side, int32_t amount) {
   }
 }
 
+// Moves each bar after the bar it was docked beside, so that the neighbour is placed first
+// whatever order the bars were made in (a bar the user moved beside a later one).
+void PlaceNeighboursFirst(std::vector<HWND>& children) {
+  for (size_t pass = 0; pass < children.size(); ++pass) {
+    bool moved = false;
+    for (size_t i = 0; i < children.size(); ++i) {
+      const auto* bar = dynamic_cast<const CControlBar*>(CWnd::FromHandlePermanent(children[i]));
+      if (bar == nullptr || bar->GetDockNeighbour() == nullptr) continue;
+      const auto neighbour = std::find(children.begin() + static_cast<std::ptrdiff_t>(i) + 1,
+                                       children.end(), bar->GetDockNeighbour());
+      if (neighbour == children.end()) continue;
+      std::rotate(children.begin() + static_cast<std::ptrdiff_t>(i),
+                  children.begin() + static_cast<std::ptrdiff_t>(i) + 1, neighbour + 1);
+      moved = true;
+    }
+    if (!moved) return;
+  }
+}
+
 }  // namespace
 
 void CFrameWnd::RecalcLayout(BOOL) {
@@ -166,6 +185,7 @@ void CFrameWnd::RecalcLayout(BOOL) {
     const auto* bar = dynamic_cast<const CControlBar*>(FromHandlePermanent(child));
     return bar != nullptr && (SideOf(bar->GetBarStyle()) & (CBRS_TOP | CBRS_BOTTOM)) != 0;
   });
+  PlaceNeighboursFirst(children);
   for (const HWND child : children) {
     auto* bar = dynamic_cast<CControlBar*>(FromHandlePermanent(child));
     // The bar's own visibility: a frame still hidden lays its bars out all the same.
@@ -269,6 +289,40 @@ BOOL CFrameWnd::DockControlBar(CControlBar* bar, UINT dockBarId, const RECT* rec
   }
   RecalcLayout();
   return TRUE;
+}
+
+BOOL CFrameWnd::DockControlBarAt(CControlBar* bar, POINT screenPoint) {
+  if (bar == nullptr) return FALSE;
+  RECT client;
+  GetClientRect(&client);
+  POINT origin{0, 0};
+  ::ClientToScreen(m_hWnd, &origin);
+  ::OffsetRect(&client, origin.x, origin.y);
+  if (!PtInRect(client, screenPoint)) return FALSE;
+  struct Side {
+    DWORD side;
+    UINT dockBar;
+    int32_t distance;
+  };
+  const Side sides[] = {
+      {CBRS_TOP, AFX_IDW_DOCKBAR_TOP, screenPoint.y - client.top},
+      {CBRS_BOTTOM, AFX_IDW_DOCKBAR_BOTTOM, client.bottom - screenPoint.y},
+      {CBRS_LEFT, AFX_IDW_DOCKBAR_LEFT, screenPoint.x - client.left},
+      {CBRS_RIGHT, AFX_IDW_DOCKBAR_RIGHT, client.right - screenPoint.x},
+  };
+  const Side* nearest = nullptr;
+  for (const Side& side : sides) {
+    if (!(dockSides_ & bar->GetDockSides() & side.side)) continue;
+    if (nearest == nullptr || side.distance < nearest->distance) nearest = &side;
+  }
+  if (nearest == nullptr) return FALSE;
+  // A bar let go on the bar beside it would otherwise be each other's neighbour.
+  for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+    auto* other = dynamic_cast<CControlBar*>(FromHandlePermanent(child));
+    if (other != nullptr && other->GetDockNeighbour() == bar->m_hWnd) other->SetDockNeighbour(nullptr);
+  }
+  const RECT at{screenPoint.x, screenPoint.y, screenPoint.x + 1, screenPoint.y + 1};
+  return DockControlBar(bar, nearest->dockBar, &at);
 }
 
 void CFrameWnd::GetDockState(CDockState& state) const {

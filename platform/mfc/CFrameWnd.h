@@ -45,6 +45,10 @@ class CFrameWnd : public CWnd {
   // in a row of its own without such a bar or rectangle. False when the frame or the bar does
   // not allow the side.
   BOOL DockControlBar(CControlBar* bar, UINT dockBarId = 0, const RECT* rect = nullptr);
+  // A bar dragged by the mouse and let go at a point of the screen: docked on the side of the
+  // client area nearest that point that both the frame and the bar allow, beside the bar under
+  // the point. False, the bar staying, when the point lies outside the frame's client area.
+  BOOL DockControlBarAt(CControlBar* bar, POINT screenPoint);
   // The arrangement of the frame's control bars (those with an identifier), in window order.
   void GetDockState(CDockState& state) const;
   // Each saved bar the frame has shows or hides and keeps to its saved side; the frame lays out

@@ -207,6 +207,18 @@ BOOL CToolBar::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* res
       *result = 0;
       return TRUE;
     case WM_LBUTTONDOWN:
+      HideTip();
+      if (!PickUp(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)})) break;
+      *result = 0;
+      return TRUE;
+    case WM_LBUTTONUP:
+      if (!carried_) break;
+      LetGo(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+      *result = 0;
+      return TRUE;
+    case WM_CAPTURECHANGED:
+      carried_ = false;
+      break;
     case WM_DESTROY:
       HideTip();
       break;
@@ -223,6 +235,26 @@ BOOL CToolBar::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* res
   }
   *result = 0;
   return TRUE;
+}
+
+bool CToolBar::PickUp(POINT point) {
+  if (GetDockSides() == 0 || OnToolHitTest(point, nullptr) >= 0) return false;
+  carried_ = true;
+  ::SetCapture(m_hWnd);
+  return true;
+}
+
+void CToolBar::LetGo(POINT point) {
+  carried_ = false;
+  if (::GetCapture() == m_hWnd) ::ReleaseCapture();
+  auto* frame = dynamic_cast<CFrameWnd*>(CWnd::FromHandlePermanent(::GetParent(m_hWnd)));
+  if (frame == nullptr) return;
+  ::ClientToScreen(m_hWnd, &point);
+  RECT place;
+  ::GetWindowRect(m_hWnd, &place);
+  // Let go where it was picked up, the bar stays as it is.
+  if (PtInRect(place, point)) return;
+  frame->DockControlBarAt(this, point);
 }
 
 void CToolCmdUI::SetStyle(UINT style) {

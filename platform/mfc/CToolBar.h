@@ -154,6 +154,12 @@ class CToolBar : public CControlBar {
   // The wait is over, or the shown tip checks the pointer.
   void OnTipTimer();
   void HideTip();
+  // A press beside the buttons of a bar that may dock picks the bar up; letting go docks it
+  // where it was let go (its frame decides the side).
+  bool PickUp(POINT point);
+  void LetGo(POINT point);
+
+  bool carried_ = false;
 
   HMODULE module_ = nullptr;
   TToolTipWindow tip_;

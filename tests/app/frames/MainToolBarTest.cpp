@@ -231,6 +231,40 @@ TEST_F(MainToolBarTest, TheOtherBarsAreDockedBesideTheirNeighbours) {
   EXPECT_EQ(editingBar.OnToolHitTest(POINT{first.right + 1, first.top}, &tip), -1);
 }
 
+// A bar picked up beside its buttons and let go near the bottom docks there, and stays there at
+// the next start.
+TEST_F(MainToolBarTest, ABarDraggedToTheBottomDocksThereAndStays) {
+  int32_t gap = 0;
+  while (gap < Bar().GetCount() && Bar().GetItemID(gap) != ID_SEPARATOR) ++gap;
+  ASSERT_LT(gap, Bar().GetCount());
+  RECT separator;
+  Bar().GetItemRect(gap, &separator);
+  RECT client;
+  GetClientRect(frame_->m_hWnd, &client);
+  POINT drop{client.right / 2, client.bottom - 2};
+  ClientToScreen(frame_->m_hWnd, &drop);
+  const RECT before = WindowRectOf(Bar());
+  SendMessage(Bar().m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON,
+              MAKELPARAM((separator.left + separator.right) / 2, separator.top + 2));
+  SendMessage(Bar().m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(drop.x - before.left, drop.y - before.top));
+  const auto documentsAboveTheBar = [this] {
+    RECT documents;
+    GetWindowRect(frame_->m_hWndMDIClient, &documents);
+    return WindowRectOf(Bar()).top >= documents.bottom;
+  };
+  EXPECT_TRUE(documentsAboveTheBar());
+  EXPECT_EQ(GetCapture(), nullptr);
+
+  SendMessage(frame_->m_hWnd, WM_CLOSE, 0, 0);
+  app_->ExitInstance();
+  app_.reset();
+  app_ = std::make_unique<TApp>(stream_);
+  app_->SetConfigDirectory(folder_);
+  ASSERT_TRUE(app_->InitInstance(CCommandLineInfo()));
+  frame_ = app_->MainFrame();
+  EXPECT_TRUE(documentsAboveTheBar());
+}
+
 TEST_F(MainToolBarTest, HidingThePalettesTwiceThenShowingThemRestoresTheBars) {
   using F = CMainFrame;
   ShowWindow(frame_->Bar(F::kBar1).m_hWnd, SW_SHOW);
