@@ -379,6 +379,10 @@ void RemoveMessageSource(int32_t id) {
   Queue().sources.erase(id);
 }
 
+bool ServeReadySources() {
+  return ServeSources(0);
+}
+
 void SetIdleScript(IdleScript script) {
   Queue().idleScript = std::move(script);
 }
