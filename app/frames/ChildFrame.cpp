@@ -67,6 +67,10 @@ BOOL CChildFrame::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* 
     case WM_MDIACTIVATE:
       ShowItemMenu(reinterpret_cast<HWND>(lParam) == m_hWnd);
       if (reinterpret_cast<HWND>(lParam) == m_hWnd) NameInMainTitle();
+      // Left without an active window (this one hidden), the title names nothing.
+      if (CMDIFrameWnd* frame = GetMDIFrame();
+          lParam == 0 && frame != nullptr && frame->MDIGetActive() == nullptr)
+        ::SetWindowText(frame->m_hWnd, kProgramTitle);
       break;
     case WM_DESTROY:
       ShowItemMenu(false);

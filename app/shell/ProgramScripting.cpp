@@ -14,6 +14,7 @@
 #include "core/Keys.h"
 #include "model/command/CommandHandler.h"
 #include "model/world/QVDoc.h"
+#include "model/world/WorldDisplay.h"
 #include "platform/win32/MessageBox.h"
 #include "scripting/document/APIDocument.h"
 #include "scripting/host/Application.h"
@@ -146,7 +147,13 @@ void TProgramScripting::ActivateDocument(TQVDoc& document) {
   TWorldWindowDocument* shown = WindowDocumentOf(document);
   CFrameWnd* const frame = shown != nullptr ? shown->GetWindowFrame() : nullptr;
   auto* const main = dynamic_cast<CMDIFrameWnd*>(application->MainFrame());
-  if (frame != nullptr && main != nullptr) main->MDIActivate(frame);
+  if (frame == nullptr || main == nullptr) return;
+  // A hidden document comes back whole, its world's window with its frame, before it is active.
+  if (!frame->IsWindowVisible()) {
+    if (TWorldDisplay* display = document.World().GetDisplay()) display->SetShown(true);
+    ShowDocumentFrame(document, true);
+  }
+  main->MDIActivate(frame);
 }
 
 void TProgramScripting::NewDocument() {
@@ -205,6 +212,11 @@ bool TProgramScripting::ShowDocumentFrame(TQVDoc& document, bool show) {
   CFrameWnd* const frame = shown != nullptr ? shown->GetWindowFrame() : nullptr;
   if (frame == nullptr) return false;
   frame->ShowWindow(show ? SW_SHOW : SW_HIDE);
+  // A document that comes back while no other is active becomes the active one.
+  TApp* application = WindowedApplication();
+  auto* const main =
+      application != nullptr ? dynamic_cast<CMDIFrameWnd*>(application->MainFrame()) : nullptr;
+  if (show && main != nullptr && main->MDIGetActive() == nullptr) main->MDIActivate(frame);
   return true;
 }
 

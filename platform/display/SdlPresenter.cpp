@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <utility>
@@ -456,37 +457,56 @@ void SdlPresenter::SurfaceUpdated(HWND window, const RECT&) {
   if (source) SDL_FreeSurface(source);
 }
 
-bool SdlPresenter::WaitForEvents(int32_t timeout) {
+bool SdlPresenter::TakeQueuedEvents() {
   SDL_Event event;
-  if (SDL_PollEvent(&event)) {
-    Handle(event);
-    PollEvents();
-    return true;
-  }
+  if (!SDL_PollEvent(&event)) return false;
+  Handle(event);
+  PollEvents();
+  return true;
+}
+
+bool SdlPresenter::WaitForEvents(int32_t timeout) {
+  if (TakeQueuedEvents()) return true;
 #if defined(SDL_VIDEO_DRIVER_X11)
-  // On X the wait is on the display's connection itself. SDL's own wait, for every event it takes
-  // in meanwhile (its wake-ups among them, so they keep coming), sends a wake-up message over a
-  // second connection to the newest desktop window; the display may carry one out after this
-  // connection closed that window (a tool tip or menu that went), and refuse it.
-  if (xDisplay_) {
-    auto* display = static_cast<Display*>(xDisplay_);
-    // Events already read from the connection (while a request waited for its reply) are not
-    // waited for.
-    if (XEventsQueued(display, QueuedAfterFlush) == 0) {
-      pollfd connection{ConnectionNumber(display), POLLIN, 0};
-      // Interrupted, the caller looks again as after any wake.
-      if (::poll(&connection, 1, timeout) == 0) return false;
-    }
-    PollEvents();
-    return true;
-  }
+  if (xDisplay_) return WaitOnDisplay(timeout, {});
 #endif
+  SDL_Event event;
   const int got = timeout < 0 ? SDL_WaitEvent(&event) : SDL_WaitEventTimeout(&event, timeout);
   if (!got) return false;
   Handle(event);
   PollEvents();
   return true;
 }
+
+bool SdlPresenter::WaitForEventsOrDescriptors(int32_t timeout, std::span<pollfd> descriptors) {
+#if defined(SDL_VIDEO_DRIVER_X11)
+  if (xDisplay_) return TakeQueuedEvents() || WaitOnDisplay(timeout, descriptors);
+#endif
+  // SDL's own wait cannot watch other descriptors.
+  return WindowPresenter::WaitForEventsOrDescriptors(timeout, descriptors);
+}
+
+#if defined(SDL_VIDEO_DRIVER_X11)
+// On X the wait is on the display's connection itself. SDL's own wait, for every event it takes
+// in meanwhile (its wake-ups among them, so they keep coming), sends a wake-up message over a
+// second connection to the newest desktop window; the display may carry one out after this
+// connection closed that window (a tool tip or menu that went), and refuse it.
+bool SdlPresenter::WaitOnDisplay(int32_t timeout, std::span<pollfd> descriptors) {
+  auto* display = static_cast<Display*>(xDisplay_);
+  // Events already read from the connection (while a request waited for its reply) are not
+  // waited for.
+  if (XEventsQueued(display, QueuedAfterFlush) == 0) {
+    std::vector<pollfd> watched(descriptors.begin(), descriptors.end());
+    watched.push_back(pollfd{ConnectionNumber(display), POLLIN, 0});
+    const int got = ::poll(watched.data(), watched.size(), timeout);
+    std::copy_n(watched.begin(), descriptors.size(), descriptors.begin());
+    // Interrupted, the caller looks again as after any wake.
+    if (got == 0 || (got > 0 && watched.back().revents == 0)) return false;
+  }
+  PollEvents();
+  return true;
+}
+#endif
 
 void SdlPresenter::PollEvents() {
   SDL_Event event;

@@ -28,6 +28,7 @@ class SdlPresenter : public WindowPresenter {
   void TopLevelDestroyed(HWND window) override;
   void SurfaceUpdated(HWND window, const RECT& area) override;
   bool WaitForEvents(int32_t timeout) override;
+  bool WaitForEventsOrDescriptors(int32_t timeout, std::span<pollfd> descriptors) override;
   void PollEvents() override;
   void ShowCursorShape(uintptr_t shape) override;
   bool PutDesktopText(const std::string& text) override;
@@ -65,6 +66,10 @@ class SdlPresenter : public WindowPresenter {
 
   SdlPresenter() = default;
   void Handle(const union SDL_Event& event);
+  // Handles the events SDL already holds; false when there were none.
+  bool TakeQueuedEvents();
+  // Waits on the X connection and the descriptors together; true when desktop events came.
+  bool WaitOnDisplay(int32_t timeout, std::span<pollfd> descriptors);
   HWND WindowOfId(uint32_t id) const;
   void Show(HWND window);
   // Makes the desktop window of a window being shown; false when the desktop refuses.

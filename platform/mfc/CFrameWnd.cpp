@@ -563,7 +563,10 @@ void CMDIChildWnd::MDIDestroy() {
 
 BOOL CMDIChildWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
   if (message == WM_MDIACTIVATE) {
-    if (reinterpret_cast<HWND>(lParam) == m_hWnd && GetActiveView())
+    // A box or dialog that holds the program (the frame disabled meanwhile) keeps the keyboard.
+    const CMDIFrameWnd* frame = GetMDIFrame();
+    const bool held = frame != nullptr && !::IsWindowEnabled(frame->m_hWnd);
+    if (reinterpret_cast<HWND>(lParam) == m_hWnd && GetActiveView() && !held)
       ::SetFocus(GetActiveView()->m_hWnd);
     *result = 0;
     return TRUE;

@@ -50,6 +50,9 @@ int32_t CWinApp::RunMessageLoop() {
   int32_t count = 0;
   for (;;) {
     MSG waiting;
+    // A loop kept busy (a run going on) never waits in GetMessage, which serves outside work
+    // (a script sent to the program) otherwise.
+    ServeReadySources();
     while (idle && PeekMessage(&waiting, nullptr, 0, 0, PM_NOREMOVE) == 0) {
       if (!OnIdle(count++)) idle = false;
       NoteIdlePass();

@@ -134,12 +134,21 @@ void ActivateListed(HWND client, UINT command) {
   }
 }
 
+// The keyboard goes to the active document window, unless a box or dialog holds the program
+// (its frame disabled meanwhile, a script acting behind it): the frame hands it on when it
+// becomes active again.
+void FocusDocument(HWND client, HWND child) {
+  if (!IsWindowEnabled(GetParent(client))) return;
+  if (GetFocus() == child || IsChild(child, GetFocus())) return;
+  SetFocus(child);
+}
+
 void Activate(HWND client, HWND child) {
   if (!IsDocumentOf(client, child)) return;
   const HWND old = StoredActive(client);
   if (old == child) {
     SetWindowPos(child, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    if (!IsChild(child, GetFocus()) && GetFocus() != child) SetFocus(child);
+    FocusDocument(client, child);
     return;
   }
   const bool handOverMaximised = old && IsZoomed(old);
@@ -158,7 +167,7 @@ void Activate(HWND client, HWND child) {
   SendMessage(child, WM_NCACTIVATE, TRUE, 0);
   SendMessage(child, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(old),
               reinterpret_cast<LPARAM>(child));
-  if (IsWindow(child) && !IsChild(child, GetFocus())) SetFocus(child);
+  if (IsWindow(child)) FocusDocument(client, child);
   RefreshWindowMenu(client);
 }
 

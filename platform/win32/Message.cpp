@@ -94,37 +94,53 @@ bool FindPaint(MSG* out, HWND filter, UINT first, UINT last) {
   return false;
 }
 
-// Waits at most `timeout` milliseconds (forever when negative) for a source's descriptor and runs
-// the sources that can be read; true when one ran.
-bool ServeSources(int32_t timeout) {
-  MessageQueue& queue = Queue();
-  if (queue.sources.empty()) return false;
-  std::vector<pollfd> watched;
+// The descriptors the sources want watched now, each with the source it belongs to.
+struct WatchedSources {
+  std::vector<pollfd> descriptors;
   std::vector<int32_t> owners;
-  for (const auto& [id, source] : queue.sources) {
+};
+
+WatchedSources WatchSources() {
+  WatchedSources watched;
+  for (const auto& [id, source] : Queue().sources) {
     for (const int descriptor : source.watch()) {
-      watched.push_back(pollfd{descriptor, POLLIN, 0});
-      owners.push_back(id);
+      watched.descriptors.push_back(pollfd{descriptor, POLLIN, 0});
+      watched.owners.push_back(id);
     }
   }
-  if (watched.empty()) {
-    if (timeout > 0) std::this_thread::sleep_for(std::chrono::milliseconds(timeout));
-    return false;
-  }
-  if (poll(watched.data(), watched.size(), timeout) <= 0) return false;
+  return watched;
+}
+
+// Runs each source with a descriptor that a poll found readable; true when one ran.
+bool RunReadySources(const WatchedSources& watched) {
   std::vector<int32_t> readyIds;
-  for (size_t i = 0; i < watched.size(); ++i) {
-    if (watched[i].revents != 0 && std::find(readyIds.begin(), readyIds.end(), owners[i]) == readyIds.end())
-      readyIds.push_back(owners[i]);
+  for (size_t i = 0; i < watched.descriptors.size(); ++i) {
+    const int32_t owner = watched.owners[i];
+    if (watched.descriptors[i].revents != 0 &&
+        std::find(readyIds.begin(), readyIds.end(), owner) == readyIds.end())
+      readyIds.push_back(owner);
   }
   for (const int32_t id : readyIds) {
     // A source may go while another one's work runs.
-    const auto it = queue.sources.find(id);
-    if (it == queue.sources.end()) continue;
+    const auto it = Queue().sources.find(id);
+    if (it == Queue().sources.end()) continue;
     const std::function<void()> ready = it->second.ready;
     ready();
   }
   return !readyIds.empty();
+}
+
+// Waits at most `timeout` milliseconds (forever when negative) for a source's descriptor and runs
+// the sources that can be read; true when one ran.
+bool ServeSources(int32_t timeout) {
+  if (Queue().sources.empty()) return false;
+  WatchedSources watched = WatchSources();
+  if (watched.descriptors.empty()) {
+    if (timeout > 0) std::this_thread::sleep_for(std::chrono::milliseconds(timeout));
+    return false;
+  }
+  if (poll(watched.descriptors.data(), watched.descriptors.size(), timeout) <= 0) return false;
+  return RunReadySources(watched);
 }
 
 bool SourcesExpectWork() {
@@ -134,8 +150,17 @@ bool SourcesExpectWork() {
   return false;
 }
 
-// Waits for the presenter's events and the sources together, in short turns.
+// Waits for the presenter's events and the sources together, in one sleep.
 bool WaitForPresenterAndSources(WindowPresenter* presenter, int32_t timeout) {
+  WatchedSources watched = WatchSources();
+  const bool events = presenter->WaitForEventsOrDescriptors(timeout, watched.descriptors);
+  const bool served = RunReadySources(watched);
+  return events || served;
+}
+
+}  // namespace
+
+bool WindowPresenter::WaitForEventsOrDescriptors(int32_t timeout, std::span<pollfd> descriptors) {
   constexpr int32_t kTurn = 10;
   const auto start = std::chrono::steady_clock::now();
   for (;;) {
@@ -146,12 +171,10 @@ bool WaitForPresenterAndSources(WindowPresenter* presenter, int32_t timeout) {
       if (spent >= timeout) return false;
       turn = std::min<int32_t>(kTurn, timeout - static_cast<int32_t>(spent));
     }
-    if (presenter->WaitForEvents(turn)) return true;
-    if (ServeSources(0)) return true;
+    if (WaitForEvents(turn)) return true;
+    if (poll(descriptors.data(), descriptors.size(), 0) > 0) return false;
   }
 }
-
-}  // namespace
 
 bool PollDesktop() {
   static bool polling = false;
@@ -377,6 +400,10 @@ int32_t AddMessageSource(MessageSource source) {
 
 void RemoveMessageSource(int32_t id) {
   Queue().sources.erase(id);
+}
+
+bool ServeReadySources() {
+  return ServeSources(0);
 }
 
 void SetIdleScript(IdleScript script) {

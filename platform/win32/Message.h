@@ -85,3 +85,7 @@ struct MessageSource {
 };
 int32_t AddMessageSource(MessageSource source);
 void RemoveMessageSource(int32_t id);
+// Runs the sources that can be read now, without waiting; true when one ran. GetMessage serves
+// them on its own; the program's loop calls it where it goes on without waiting (a run going
+// on). Filtered loops (a tracker's, a menu's) leave outside work to the program's loop.
+bool ServeReadySources();

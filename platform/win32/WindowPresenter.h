@@ -3,7 +3,10 @@
 // shows the top-level ones (as surfaces in memory, or as real windows on the desktop) and turns
 // the desktop's events into this layer's input. One presenter is current at a time.
 
+#include <poll.h>
+
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -50,6 +53,10 @@ class WindowPresenter {
   // Waits at most `timeout` milliseconds (forever when negative) for desktop events and turns
   // them into input; answers false when no event can ever arrive.
   virtual bool WaitForEvents(int32_t timeout) = 0;
+  // The same wait, ended too when one of the descriptors can be read (their revents say which):
+  // one sleep for the desktop and the program's other sources of work. Answers true when
+  // desktop events were taken in. The default looks at both in short turns.
+  virtual bool WaitForEventsOrDescriptors(int32_t timeout, std::span<pollfd> descriptors);
   // Turns the events that are already there into input, without waiting.
   virtual void PollEvents() = 0;
   // The cursor shape to show (a standard cursor id, see Cursor.h).

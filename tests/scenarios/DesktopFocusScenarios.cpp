@@ -7,6 +7,7 @@
 // painted, and a quit after all of them says nothing.
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "platform/win32/Window.h"
 #include "tests/scenarios/BodiesSeen.h"
 #include "tests/scenarios/Harness.h"
+#include "tests/scenarios/ScriptSteps.h"
 
 // Last: Xlib's macros would clash with the names above.
 #include <X11/Xlib.h>
@@ -40,7 +42,18 @@ void AskWhetherIdle(XDisplay* display, XWindowId window) {
   XFlush(display);
 }
 
-class DesktopFocus : public SampleScenario {
+// What the shell command printed.
+std::string CommandOutput(const std::string& command) {
+  std::string output;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return output;
+  char buffer[256];
+  while (const size_t read = fread(buffer, 1, sizeof buffer, pipe)) output.append(buffer, read);
+  pclose(pipe);
+  return output;
+}
+
+class DesktopFocus : public ScriptScenario {
  protected:
   // A fresh program on the sample, alone on the desktop once its splash window has gone.
   ::testing::AssertionResult StartAlone() {
@@ -374,6 +387,23 @@ TEST_F(DesktopFocus, AQuitAfterTipsMenusAndFloatingWindowsIsSilent) {
   Me().Control("q");
   AskWhetherIdle(Desktop().Display(), main);
   ExpectCleanEnd();
+}
+
+// Quit's question about a changed world stays with the keyboard when a sent script closes
+// another window meanwhile.
+TEST_F(DesktopFocus, AQuestionKeepsTheKeysWhenASentScriptClosesAnotherWindow) {
+  ASSERT_TRUE(StartAlone());
+  ASSERT_EQ(CommandOutput(ExecuteCommand("YB.ActiveDocument.NewBody \"circle\"")), "acknowledged\n");
+  Me().Control("n");
+  ASSERT_TRUE(KeyboardWith("Yarrowby - Untitled"));
+  Me().Control("q");
+  ASSERT_TRUE(KeyboardWith("Yarrowby"));
+  ASSERT_EQ(CommandOutput(ExecuteCommand(
+                "Print \"closing \"; YB.Documents.Item(2).Name : YB.Documents.Item(2).Close")),
+            "acknowledged\n");
+  EXPECT_TRUE(Said("closing Untitled")) << Program()->Output();
+  Me().Key("n");
+  EXPECT_TRUE(Program()->WaitForExit()) << "the question took no key: " << Me().FocusedTitle();
 }
 
 }  // namespace

@@ -341,18 +341,35 @@ TEST_F(ScriptDocuments, SaveAsRenamesTheWindowSoThatFileSaveWritesTheNewFile) {
 
 TEST_F(ScriptDocuments, AHiddenDocumentWindowLeavesNoFrameAndComesBack) {
   ASSERT_TRUE(StartOnSample("pendulum.yb"));
-  const Picture shown = Me().Grab(WorldView());
+  const Box view = WorldView();
+  const Box caption{view.x, view.y - 20, view.width, 16};
+  const Picture shown = Me().Grab(view);
+  const Picture activeCaption = Me().Grab(caption);
   ASSERT_FALSE(Plain(shown));
   ASSERT_TRUE(RunUntilSaid("hide.ybs",
                            {"Sub Main()", "  YB.Documents.Item(1).ShowDocumentWindow = False",
                             "  Print \"hidden\"", "End Sub"},
                            "hidden"));
-  EXPECT_TRUE(Plain(Me().Grab(WorldView()))) << "the window or its frame is still shown";
+  EXPECT_TRUE(Plain(Me().Grab(view))) << "the window or its frame is still shown";
+  EXPECT_NE(Me().WindowTitled("Yarrowby"), 0u) << "the title names a hidden document";
   ASSERT_TRUE(RunUntilSaid("show.ybs",
                            {"Sub Main()", "  YB.Documents.Item(1).ShowDocumentWindow = True",
-                            "  Print \"shown again\"", "End Sub"},
+                            "  Print \"shown again \"; YB.ActiveDocument.Name", "End Sub"},
                            "shown again"));
-  EXPECT_EQ(Me().Grab(WorldView()).Differences(shown), 0) << "the window did not come back";
+  EXPECT_TRUE(Said("shown again pendulum.yb\n")) << Program()->Output();
+  EXPECT_EQ(Me().Grab(view).Differences(shown), 0) << "the window did not come back";
+  EXPECT_EQ(Me().Grab(caption).Differences(activeCaption), 0) << "the caption is not drawn active";
+
+  // Hidden behind another document, made the active one: it comes back whole, in front.
+  ASSERT_TRUE(RunUntilSaid(
+      "activate-hidden.ybs",
+      {"Sub Main()", "  Dim p As YBDocument", "  Set p = YB.ActiveDocument", "  Dim s As YBDocument",
+       "  Set s = YB.Open(\"" + Home().Sample("spring-and-pin.yb") + "\")",
+       "  p.ShowDocumentWindow = False", "  Set YB.ActiveDocument = p",
+       "  Print \"active \"; YB.ActiveDocument.Name", "End Sub"},
+      "active "));
+  EXPECT_TRUE(Said("active pendulum.yb\n")) << Program()->Output();
+  EXPECT_EQ(Me().Grab(view).Differences(shown), 0) << "the world is not shown as before";
 }
 
 // Hiding the active document's window hands the menus to the document still shown.

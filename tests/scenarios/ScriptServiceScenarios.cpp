@@ -252,5 +252,20 @@ TEST_F(ScriptService, ASentLoopBrokenOffByCtrlCIsNotProcessed) {
   EXPECT_EQ(Me().WindowTitled("Yarrowby"), XWindowId{0}) << "an alert came";
 }
 
+// A script sent while a run goes on is served between its frames; the running document cannot
+// be closed, so its Close fails with 900 and the execute is still acknowledged.
+TEST_F(ScriptService, AScriptSentDuringARunIsServedAndItsCloseAnswers900) {
+  ASSERT_TRUE(Running());
+  Me().Control("r");
+  ASSERT_TRUE(Me().Settle());
+  EXPECT_EQ(Execute("On Error Resume Next : YB.ActiveDocument.Close : Print \"close \"; Err.Number"),
+            "acknowledged\n");
+  EXPECT_TRUE(Me().WaitUntil([] { return Program()->Output().find("close ") != std::string::npos; }))
+      << Program()->Output();
+  EXPECT_NE(Program()->Output().find("close 900\n"), std::string::npos) << Program()->Output();
+  Me().Control("period");
+  ASSERT_TRUE(Me().Idle());
+}
+
 }  // namespace
 }  // namespace scenario

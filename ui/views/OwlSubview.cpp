@@ -138,7 +138,8 @@ void TOwlSubview::Activate(bool on) {
       active_ = false;
       if (CurrentWindow() == this) CurrentWindow() = nullptr;
       SetCurrentTarget(ApplicationHandler());
-      if (const HWND main = MainFrameWindow()) {
+      // A box or dialog that holds the program (its frame disabled meanwhile) keeps the keyboard.
+      if (const HWND main = MainFrameWindow(); main != nullptr && IsWindowEnabled(main)) {
         if (const HWND top = ::GetTopWindow(main)) {
           SetActiveWindow(top);
           SetFocus(top);

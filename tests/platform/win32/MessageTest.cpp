@@ -1,6 +1,8 @@
 #include "platform/win32/Message.h"
 
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include "platform/win32/Input.h"
 #include "platform/win32/Timer.h"
@@ -251,6 +253,57 @@ TEST_F(MessageTest, TheWaitingReleaseIsFoundWhereTheMovesLeaveIt) {
   InjectMouseButton(MouseButton::kLeft, true, {50, 50});
   InjectMouseButton(MouseButton::kLeft, false, {50, 50});
   EXPECT_EQ(WaitingLeftRelease(), LeftRelease::kNone);
+}
+
+// A desktop whose waits end at once, noting how long each was meant to last; `during` is what
+// arrives while the program sleeps. It is the presenter while it lives.
+class NotingDesktop : public QuietDesktop {
+ public:
+  NotingDesktop() { SetWindowPresenter(this); }
+  ~NotingDesktop() override { SetWindowPresenter(nullptr); }
+  bool WaitForEvents(int32_t timeout) override {
+    waits.push_back(timeout);
+    return false;
+  }
+  bool WaitForEventsOrDescriptors(int32_t timeout, std::span<pollfd> descriptors) override {
+    waits.push_back(timeout);
+    if (during) during();
+    poll(descriptors.data(), descriptors.size(), 0);
+    return false;
+  }
+  std::vector<int32_t> waits;
+  std::function<void()> during;
+};
+
+// With a socket watched, the loop sleeps once until the next timer, and a word written on the
+// socket meanwhile ends the sleep and is served.
+TEST_F(MessageTest, TheLoopSleepsOnceForTheDesktopTheSocketsAndTheNextTimer) {
+  UseProcessClock();
+  NotingDesktop desktop;
+  int sockets[2];
+  ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, sockets), 0);
+  int32_t served = 0;
+  const int32_t source = AddMessageSource({[&] { return std::vector<int>{sockets[0]}; },
+                                           [&] {
+                                             char word;
+                                             if (read(sockets[0], &word, 1) == 1) ++served;
+                                           },
+                                           nullptr});
+  const HWND window = TopLevel();
+  Pump();
+  SetTimer(window, 1, 500, nullptr);
+  EXPECT_TRUE(WaitMessage());
+  ASSERT_EQ(desktop.waits.size(), 1u) << "the wait was cut into turns";
+  EXPECT_GT(desktop.waits.front(), 250);
+  EXPECT_LE(desktop.waits.front(), 500);
+
+  desktop.during = [&] { ASSERT_EQ(write(sockets[1], "x", 1), 1); };
+  EXPECT_TRUE(WaitMessage());
+  EXPECT_EQ(desktop.waits.size(), 2u);
+  EXPECT_EQ(served, 1);
+  RemoveMessageSource(source);
+  close(sockets[0]);
+  close(sockets[1]);
 }
 
 }  // namespace
