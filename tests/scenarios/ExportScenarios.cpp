@@ -395,6 +395,26 @@ TEST_F(Exports, AMovieOfTheProposedFramesHoldsTheWholeRunBeforeAndAfterReopening
   EXPECT_EQ(ProbeMovie(Home().Sample("reopened.avi")).frames, 21);
 }
 
+// The drawing kind picked, the list shows the folder's drawings, not its meter data: the first
+// file of the list, clicked and exported to, is a drawing that is there already.
+TEST_F(Exports, TheFilesListedAreThoseOfTheKindPicked) {
+  for (const char* name : {"0-run.dta", "0-arm.dxf"}) std::ofstream(Home().Sample(name)) << "0\n";
+  ASSERT_TRUE(Start("pendulum.yb"));
+  ASSERT_TRUE(OpenExportDialog());
+  ChooseKindByMouse(kDrawing);
+  if (HasFatalFailure()) return;
+  const Box client = DialogClient();
+  Me().Click(client.x + 60, client.y + 46);  // the list's first row
+  ASSERT_TRUE(Me().Idle());
+  Me().Key("Return");
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().FocusedTitle() == "Save As"; }))
+      << "the first file listed is no drawing: " << Me().FocusedTitle();
+  Me().Key("n");
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().FocusedTitle() == "Export"; }));
+  Me().Key("Escape");
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().WindowTitled("Export") == 0; }));
+}
+
 // The movie's options refuse a depth the writer does not make: 16 bits per pixel typed and
 // confirmed bring a message, and the options stay open.
 TEST_F(Exports, TheMovieOptionsRefuseSixteenBitsPerPixelAndStay) {
