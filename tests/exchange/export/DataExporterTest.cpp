@@ -33,7 +33,6 @@
 #include "platform/win32/Dialog.h"
 #include "platform/win32/Font.h"
 #include "platform/win32/Input.h"
-#include "platform/win32/ListBox.h"
 #include "platform/win32/Message.h"
 #include "platform/win32/MessageBox.h"
 #include "platform/win32/OpenFileDialog.h"
@@ -330,22 +329,6 @@ class ExportDialogTest : public DataExporterTest {
   static void Type(const std::string& text) {
     for (const char c : text) InjectCharacter(static_cast<uint8_t>(c));
   }
-  // The names the dialog's file list shows.
-  static std::vector<std::string> ListedFiles() {
-    std::vector<std::string> names;
-    for (HWND child = GetWindow(Dialog(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-      char kind[32] = {};
-      GetClassName(child, kind, sizeof kind);
-      if (std::string(kind) != kListBoxClass) continue;
-      const auto count = static_cast<int>(SendMessage(child, LB_GETCOUNT, 0, 0));
-      for (int i = 0; i < count; ++i) {
-        char name[256] = {};
-        SendMessage(child, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(name));
-        names.emplace_back(name);
-      }
-    }
-    return names;
-  }
   static void ChooseKind(int index) {
     HWND list = GetDlgItem(Dialog(), kExportKindListId);
     SendMessage(list, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
@@ -453,32 +436,6 @@ TEST_F(ExportDialogTest, TheProposedFramesFollowTheKindChosen) {
   EXPECT_EQ(drawingStop, "1");
   EXPECT_EQ(runStart, "0");
   EXPECT_EQ(runStop, "2");  // the last recorded frame
-}
-
-// The files listed are the kind's: the meter data's at first, the drawings' once that kind is
-// chosen.
-TEST_F(ExportDialogTest, TheFilesListedAreThoseOfTheKindChosen) {
-  Record(2);
-  for (const char* name : {"run.dta", "arm.dxf"}) std::ofstream(folder + "/" + name) << "x";
-  const std::filesystem::path before = std::filesystem::current_path();
-  std::filesystem::current_path(folder);  // where a world without a file proposes its export
-  std::unique_ptr<TSmallCommand> command = MakeExportMenuCommand(kCmdExport, *world, nullptr);
-  ASSERT_NE(command, nullptr);
-  std::vector<std::string> data, drawings;
-  ScriptUser({[&] {
-    data = ListedFiles();
-    ChooseKind(1);
-    drawings = ListedFiles();
-    InjectKeyStroke(VK_ESCAPE);
-  }});
-  try {
-    command->DoIt();
-  } catch (const QVException& failure) {
-    EXPECT_EQ(failure.error(), kErrNone);
-  }
-  std::filesystem::current_path(before);
-  EXPECT_EQ(data, std::vector<std::string>{"run.dta"});
-  EXPECT_EQ(drawings, std::vector<std::string>{"arm.dxf"});
 }
 
 TEST_F(ExportDialogTest, MeterDataWithoutMetersIsRefusedWithAWordAndTheDialogStays) {
