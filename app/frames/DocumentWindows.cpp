@@ -162,6 +162,8 @@ TOwlSubview* TDocumentWindows::Open(std::unique_ptr<TQVDoc> document, const std:
   // A world whose view was never placed is shown whole.
   worldWindow->SetZoomToExtents(world.GetHorizontalOffset() == 0.0 &&
                                 world.GetVerticalOffset() == 0.0);
+  // A drawing's view was made before its window: it is framed in the window it opens in.
+  worldWindow->SetFitDrawing(windowDocument->Document().ReadFromDrawing());
   worldWindow->OpenWindow();
   TOwlSubview* window = worldWindow->FrameWindow();
   if (!window) ThrowFailure(kErrOutOfMemory, 0);

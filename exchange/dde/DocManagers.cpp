@@ -30,13 +30,21 @@ ExternalDocumentChooser& Chooser() {
   return chooser;
 }
 
-// A meter writes each linked column's value and display text into its cell. A column with no
-// value yet (a meter that no shown frame has given one) leaves its cell as it was: the mark of
-// a missing value is no number for the other program's table.
-void WriteLinkedColumns(TLink& object) {
+// A meter writes each linked column's value and display text into its cell: the values of the
+// frame the run leaves, the last one recorded. A run's first frame is computed within the step
+// that leaves it, never shown: the meter takes its values from the record first. A column with
+// no value (nothing recorded yet) leaves its cell as it was: the mark of a missing value is no
+// number for the other program's table.
+void WriteLinkedColumns(TWorldDoc* world, TLink& object) {
   auto* output = dynamic_cast<TOutput*>(&object);
   auto* cells = output != nullptr ? dynamic_cast<TCellLink*>(output->GetLinkItem()) : nullptr;
   if (cells == nullptr) return;
+  const int32_t leaving = world != nullptr ? world->LastFrame() : -1;
+  if (leaving >= 0 && output->GetCurrentFrame() != leaving) {
+    output->FrameChanged(static_cast<int16_t>(leaving),
+                         static_cast<int16_t>(world->FirstHeldFrame()),
+                         static_cast<int16_t>(leaving));
+  }
   output->ForEachLinkedValue(output->GetUnitHandler(), [cells](const Str255& name, double value, const Str255& text) {
     if (value == TFormula::kNoValue) return;
     cells->WriteCell(name, value, text);
@@ -126,7 +134,8 @@ void TAEWorldDocMgr::StartRun() {
 void TAEWorldDocMgr::NotifyFrame(int32_t) {
   const TExchangeScope exchange;
   const std::vector<TExternalDocGadget*> documents = documents_;
-  for (TExternalDocGadget* document : documents) document->ForEachOutput(WriteLinkedColumns);
+  for (TExternalDocGadget* document : documents)
+    document->ForEachOutput([this](TLink& output) { WriteLinkedColumns(world_, output); });
   StepAll();
 }
 

@@ -758,7 +758,8 @@ void DrawingImport::WriteView() {
   // of that must stay finite, for a drawing too wide or too narrow to be framed.
   const double w = Checked(box.Width() * 1.2);
   const double h = Checked(box.Height() * 1.2);
-  const double scale = Checked(h < w ? window_.h / w : window_.v / h);
+  const double scale = Checked(std::min(w > 0.0 ? window_.h / w : HUGE_VAL,
+                                        h > 0.0 ? window_.v / h : HUGE_VAL));
   Checked(EngPoint(box.left * scale + w * scale, box.top * scale + h * scale));
   WriteHomeView(writer_, box, window_);
 }

@@ -178,6 +178,9 @@ std::optional<std::string> RunExportDialog(TExportHandler& handler, TWorldDoc& w
   request.owner = owner;
   request.title = TableString(kTitleString);
   request.filter = filter;
+  // The list shows the files of the kind the handler will export, and follows the kind chosen.
+  request.pattern = KindIndex(handler.GetCurrentCommand());
+  request.patternsChange = true;
   request.save = true;
   request.flags = OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
   if (proposed != "*") {
@@ -235,6 +238,7 @@ std::optional<std::string> RunExportDialog(TExportHandler& handler, TWorldDoc& w
     const LRESULT index = SendMessage(GetDlgItem(dialog, id), CB_GETCURSEL, 0, 0);
     if (index < 0 || index >= 3) return;
     handler.SetCurrentCommand(kKinds[index]);
+    ShowFilesOfPattern(dialog, static_cast<int32_t>(index));
     // The frames proposed are the new kind's: a movie of the run after a drawing of one frame.
     int32_t start = 0;
     int32_t stop = 0;

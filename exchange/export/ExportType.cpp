@@ -9,6 +9,7 @@
 #include "exchange/export/ExportHandler.h"
 #include "model/world/WorldDoc.h"
 #include "ui/dialogs/DialogCommand.h"
+#include "ui/dialogs/WindowBase.h"
 #include "model/filing/ObjectReader.h"
 #include "model/filing/ObjectWriter.h"
 
@@ -88,6 +89,10 @@ bool TExportType::RunSettingsDialog(int16_t command, HWND parent, int32_t frameL
     TDialogCommand dialog;
     dialog.StandOver(parent);
     dialog.InitDialogCommand(command, world, &target);
+    if (WindowBase* window = dialog.GetDialog()) {
+      window->SetNumberCheck(
+          [this](uint32_t tag, int32_t value) { return RefusedNumber(tag, value); });
+    }
     dialog.Perform();
   } catch (const QVException&) {
     // Cancelled, or the dialog could not be made: the settings stay as they were.

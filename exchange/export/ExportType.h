@@ -76,6 +76,9 @@ class TExportType : public TObject {
   // The settings dialog of the command (its property dialog over the handler, which hands the
   // dialog's properties to this type). False when the user cancels it or it cannot be shown.
   virtual bool RunSettingsDialog(int16_t command, HWND parent, int32_t frameLimit);
+  // Why a whole number entered in the settings dialog cannot be taken for the property; empty
+  // when it can.
+  virtual Str255 RefusedNumber(uint32_t /*tag*/, int32_t /*value*/) const { return Str255(); }
   // The last frame and the window the settings dialog was last given.
   int32_t SettingsFrameLimit() const { return settingsFrameLimit_; }
   HWND SettingsParent() const { return settingsParent_; }

@@ -169,9 +169,13 @@ void WriteHomeView(TWorldTextWriter& writer, const EngBounds& bounds, MacPoint w
   const double h = std::fabs(box.top - box.bottom);
   const double horizontal = window.h;
   const double vertical = window.v;
-  const double scale = h < w ? horizontal / w : vertical / h;
+  // The scale at which the box fits both ways (a flat one need fit only across); the world's
+  // y runs up the window, so the box's top stands half its height above the window's middle.
+  const double across = w > 0.0 ? horizontal / w : HUGE_VAL;
+  const double down = h > 0.0 ? vertical / h : HUGE_VAL;
+  const double scale = std::min(across, down);
   const double hOffset = std::trunc(horizontal / 2) - (w / 2) * scale - box.left * scale;
-  const double vOffset = std::trunc(vertical / 2) - (h / 2) * scale - box.top * scale;
+  const double vOffset = -std::trunc(vertical / 2) + (h / 2) * scale - box.top * scale;
   writer.WriteObjectStart(world_text::kWorldIdentifier);
   writer.WriteString("/*  --- tagUIView ---  */\n");
   writer.WriteRecordLine(world_text::kView, 7).WriteString("0; \"Home\"; 0; ");

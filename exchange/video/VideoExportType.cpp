@@ -145,6 +145,11 @@ bool TVideoExportType::SetIndexProperty(uint32_t tag, int16_t value) {
   return true;
 }
 
+Str255 TVideoExportType::RefusedNumber(uint32_t tag, int32_t value) const {
+  if (tag != kTagBitDepth || value == 8 || value == 24 || value == 32) return Str255();
+  return Str255("A movie has 8, 24 or 32 bits per pixel.");
+}
+
 bool TVideoExportType::CanPerformAction(uint32_t tag) {
   return tag == kTagOptions || TExportType::CanPerformAction(tag);
 }

@@ -36,6 +36,8 @@ class TVideoExportType : public TExportType {
   // "bmpd": the bit depth of the frames, 8, 24 or 32 (others leave it).
   bool GetIndexProperty(uint32_t tag, int16_t& value) override;
   bool SetIndexProperty(uint32_t tag, int16_t value) override;
+  // The writer makes frames of 8, 24 and 32 bits per pixel only.
+  Str255 RefusedNumber(uint32_t tag, int32_t value) const override;
   // "opts": the writer's options dialog, with the options kept so far.
   bool CanPerformAction(uint32_t tag) override;
   bool DoTagAction(uint32_t tag) override;

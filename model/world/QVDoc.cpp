@@ -111,6 +111,7 @@ void TQVDoc::ReadDocument(const std::string& path) {
   // A drawing of another program becomes a new, untitled world.
   if (IsDrawingPath(path)) {
     ReadAlternateFile(path);
+    readFromDrawing_ = true;
     changes_ = 0;
     return;
   }
@@ -119,6 +120,7 @@ void TQVDoc::ReadDocument(const std::string& path) {
   // A file of no kind of ours may be another program's that the importer knows.
   if (type == kNoFileType) {
     ReadAlternateFile(path);
+    readFromDrawing_ = true;
     changes_ = 0;
     return;
   }

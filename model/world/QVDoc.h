@@ -61,6 +61,8 @@ class TQVDoc : public TObject, public TCommandDocument {
   // What the last file read that way held and the world did not take ("3 TEXT not imported"),
   // for the user's command to tell; empty when nothing was left. Taking it empties it.
   std::string TakeImportNote() { return std::exchange(importNote_, {}); }
+  // The document was read from a drawing (its view was made for no window of this program).
+  bool ReadFromDrawing() const { return readFromDrawing_; }
   int16_t GetImportMode() const { return importMode_; }
   // The import command names the reader it chose before the file is read.
   void SetImportMode(int16_t mode) { importMode_ = mode; }
@@ -121,4 +123,5 @@ class TQVDoc : public TObject, public TCommandDocument {
   CCmdTarget* apiDocument_ = nullptr;
   int16_t importMode_ = 0;
   std::string importNote_;
+  bool readFromDrawing_ = false;
 };

@@ -46,6 +46,8 @@ struct DialogState {
   int32_t extraTop = 0;
   std::function<void(HWND, int32_t, int32_t)> onCommand;
   std::function<std::optional<std::string>(HWND, const std::string&)> onAccept;
+  std::string filter;
+  HWND fileList = nullptr;
 };
 
 HWND& OpenDialog() {
@@ -57,22 +59,31 @@ DialogState* StateOf(HWND dialog) {
   return reinterpret_cast<DialogState*>(GetWindowLongPtr(dialog, 0));
 }
 
-// The first text of the filter ("World files (*.yb)"); the pattern when there is none.
-std::string FirstDescription(const std::string& filter, const std::string& pattern) {
-  const size_t first = filter.find('|');
-  if (first == std::string::npos || first == 0) return pattern;
-  return filter.substr(0, first);
+// The filter's texts, split at its bars: descriptions and patterns in turn.
+std::vector<std::string> FilterParts(const std::string& filter) {
+  std::vector<std::string> parts;
+  size_t at = 0;
+  for (size_t bar = filter.find('|'); bar != std::string::npos; bar = filter.find('|', at)) {
+    parts.push_back(filter.substr(at, bar - at));
+    at = bar + 1;
+  }
+  if (at < filter.size()) parts.push_back(filter.substr(at));
+  return parts;
 }
 
-// The first pattern of the filter ("*.yb"); "*.*" when there is none.
-std::string FirstPattern(const std::string& filter) {
-  const size_t first = filter.find('|');
-  if (first == std::string::npos) return "*.*";
-  const size_t second = filter.find('|', first + 1);
-  const std::string pattern = filter.substr(first + 1, second == std::string::npos
-                                                           ? std::string::npos
-                                                           : second - first - 1);
-  return pattern.empty() ? "*.*" : pattern;
+// The filter's pattern of the index ("*.yb" of "World files (*.yb)|*.yb"); "*.*" when it has
+// none.
+std::string PatternAt(const std::string& filter, int32_t index) {
+  const std::vector<std::string> parts = FilterParts(filter);
+  const size_t at = 2 * static_cast<size_t>(std::max(index, 0)) + 1;
+  return at < parts.size() && !parts[at].empty() ? parts[at] : "*.*";
+}
+
+// The filter's text of the index ("World files (*.yb)"); the pattern when there is none.
+std::string DescriptionAt(const std::string& filter, int32_t index) {
+  const std::vector<std::string> parts = FilterParts(filter);
+  const size_t at = 2 * static_cast<size_t>(std::max(index, 0));
+  return at + 1 < parts.size() && !parts[at].empty() ? parts[at] : PatternAt(filter, index);
 }
 
 // Names match without regard to ASCII case, as on the file systems the patterns come from.
@@ -242,6 +253,16 @@ int32_t FileDialogExtraTop(HWND dialog) {
   return state != nullptr ? state->extraTop : 0;
 }
 
+void ShowFilesOfPattern(HWND dialog, int32_t index) {
+  DialogState* state = StateOf(dialog);
+  if (state == nullptr) return;
+  state->files = ListFiles(state->folder, PatternAt(state->filter, index));
+  if (state->fileList == nullptr) return;
+  SendMessage(state->fileList, LB_RESETCONTENT, 0, 0);
+  for (const std::string& file : state->files)
+    SendMessage(state->fileList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(file.c_str()));
+}
+
 HWND GetOpenFileDialogWindow() {
   return OpenDialog();
 }
@@ -252,10 +273,18 @@ std::optional<std::string> RunOpenFileDialog(const OpenFileRequest& request) {
   std::error_code error;
   state.folder = request.folder.empty() ? std::filesystem::current_path(error)
                                         : std::filesystem::path(request.folder);
-  const std::string pattern = FirstPattern(request.filter);
+  const std::string pattern = PatternAt(request.filter, request.pattern);
   state.files = ListFiles(state.folder, pattern);
+  state.filter = request.filter;
 
-  const int32_t shownFiles = std::min(static_cast<int32_t>(state.files.size()), kShownFiles);
+  // A list whose pattern changes has room for the most files any one of the patterns finds.
+  size_t mostFiles = state.files.size();
+  const auto patterns = static_cast<int32_t>(FilterParts(request.filter).size() / 2);
+  for (int32_t index = 0; request.patternsChange && index < patterns; ++index) {
+    const size_t found = ListFiles(state.folder, PatternAt(request.filter, index)).size();
+    mostFiles = std::max(mostFiles, found);
+  }
+  const int32_t shownFiles = std::min(static_cast<int32_t>(mostFiles), kShownFiles);
   // The list's rows and its one-pixel border.
   const int32_t listHeight = shownFiles * kFileRowHeight + 2;
   const int32_t rows = 4 + std::max(request.extraRows, 0);
@@ -293,7 +322,7 @@ std::optional<std::string> RunOpenFileDialog(const OpenFileRequest& request) {
   MakeChild(dialog, kStaticClass, state.folder.string().c_str(), SS_LEFT | SS_NOPREFIX,
             fieldLeft, y, fieldWidth, -1);
   y += kLineHeight + kGap;
-  if (!state.files.empty()) {
+  if (shownFiles > 0) {
     const HWND list = MakeChild(dialog, kListBoxClass, "",
                                 WS_BORDER | WS_VSCROLL | LBS_NOTIFY | WS_TABSTOP, kGap * 2, y,
                                 kWidth - 4 * kGap, kFileListId);
@@ -304,6 +333,7 @@ std::optional<std::string> RunOpenFileDialog(const OpenFileRequest& request) {
       for (const std::string& file : state.files)
         SendMessage(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(file.c_str()));
     }
+    state.fileList = list;
     y += listHeight + kGap;
   }
   MakeChild(dialog, kStaticClass, "File &name:", SS_LEFT, kGap, y, kLabelWidth,
@@ -313,7 +343,7 @@ std::optional<std::string> RunOpenFileDialog(const OpenFileRequest& request) {
   y += kLineHeight + kGap;
   MakeChild(dialog, kStaticClass, "Files of &type:", SS_LEFT, kGap, y, kLabelWidth,
             kFileTypeLabelId);
-  MakeChild(dialog, kStaticClass, FirstDescription(request.filter, pattern).c_str(),
+  MakeChild(dialog, kStaticClass, DescriptionAt(request.filter, request.pattern).c_str(),
             SS_LEFT | SS_NOPREFIX, fieldLeft, y, fieldWidth, -1);
   y += kLineHeight + kGap;
   state.extraTop = y;

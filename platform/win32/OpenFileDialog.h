@@ -1,10 +1,10 @@
 #pragma once
 // The open dialog: a modal window that asks for a file. It lists the files of the folder that
-// match the filter's first pattern (a click on one chooses it), and a name field that holds the
-// keyboard when the dialog opens. Keys go to the focused control: Tab moves between the controls
-// (the caller's before the buttons), Return opens the name (a relative name is taken from the
-// folder), Escape, Cancel or the close box give up. The owner takes no input while the dialog
-// is up.
+// match one of the filter's patterns, the first unless asked (a click on one chooses it), and a
+// name field that holds the keyboard when the dialog opens. Keys go to the focused control: Tab
+// moves between the controls (the caller's before the buttons), Return opens the name (a
+// relative name is taken from the folder), Escape, Cancel or the close box give up. The owner
+// takes no input while the dialog is up.
 
 #include <cstdint>
 #include <functional>
@@ -18,6 +18,11 @@ struct OpenFileRequest {
   std::string title;
   // Pairs of text and pattern separated by '|', ended by "||" ("*.yb|*.yb|*.*|*.*||").
   std::string filter;
+  // Which of the filter's patterns is listed first (0 the first pair's). With patternsChange the
+  // caller lists another's files later (ShowFilesOfPattern): the list then has room for the
+  // most files any one pattern finds.
+  int32_t pattern = 0;
+  bool patternsChange = false;
   // The folder listed and where relative names are taken from; the current one when empty.
   std::string folder;
   // A save dialog: its button says "Save", a name without an extension takes the default one,
@@ -50,6 +55,9 @@ inline constexpr uint32_t OFN_EXPLORER = 0x00080000;
 inline constexpr int32_t kFileTypeLabelId = 1089;
 inline constexpr int32_t kFileNameLabelId = 1090;
 inline constexpr int32_t kFolderLabelId = 1091;
+
+// Lists the folder's files that match the filter's pattern of the index in place of those shown.
+void ShowFilesOfPattern(HWND dialog, int32_t index);
 
 // Where the caller's extra rows begin in the dialog's client area.
 int32_t FileDialogExtraTop(HWND dialog);

@@ -2,7 +2,7 @@
 // back with its corners when the shown frame is exported as a drawing, what a drawing held that
 // no object takes is named in a note, and a circle saved as a world, opened and saved again is
 // written alike, keeping the moment of a disc when its radius is typed into the coordinates bar;
-// a drawing whose block inserts itself is refused at once. The drawings are made, and the
+// a drawing opens whole in its window, and one whose block inserts itself is refused at once. The drawings are made, and the
 // exported one read, by ezdxf.
 
 #include <cmath>
@@ -294,6 +294,31 @@ TEST_F(Dxf, ARadiusTypedIntoTheCoordinatesBarKeepsTheMomentOfADisc) {
   const double mass = oval.GetMass();
   ASSERT_GT(mass, 0.0);
   EXPECT_NEAR(oval.CurrentMomentValue(), mass * kTypedRadius * kTypedRadius / 2, 1e-9 * mass);
+}
+
+// Four circles at the corners of a box wider than it is tall open framed for the window they
+// open in: the four together centred, none cut, with room to spare round them.
+TEST_F(Dxf, ADrawingOpensWholeAndCentredInItsWindow) {
+  const std::string drawn = Home().Path("corners.dxf");
+  const std::string made = Ezdxf(
+      "d = ezdxf.new('R2010')\n"
+      "for x, y in ((1, 1), (5, 1), (1, 4), (5, 4)): d.modelspace().add_circle((x, y), 0.5)\n"
+      "d.saveas(sys.argv[1])\n",
+      drawn);
+  ASSERT_TRUE(std::filesystem::exists(drawn)) << "ezdxf made no drawing:\n" << made;
+  ASSERT_TRUE(StartOnSample(""));
+  ASSERT_TRUE(Open(drawn));
+  const Box view = WorldView();
+  const Box ink = Me().Grab(view).BoundsOf(IsDark);
+  ASSERT_FALSE(ink.Empty()) << "no circle is shown";
+  // The circles span 5 by 4 world units: so does their ink, when all four are whole.
+  EXPECT_NEAR(static_cast<double>(ink.width) / ink.height, 5.0 / 4.0, 0.05);
+  EXPECT_GT(ink.x, view.x + 4);
+  EXPECT_GT(ink.y, view.y + 4);
+  EXPECT_LT(ink.Right(), view.Right() - 4);
+  EXPECT_LT(ink.Bottom(), view.Bottom() - 4);
+  EXPECT_NEAR(ink.x + ink.width / 2, view.x + view.width / 2, 3);
+  EXPECT_NEAR(ink.y + ink.height / 2, view.y + view.height / 2, 3);
 }
 
 // A drawing whose block inserts itself four times over, opened from the File menu: the program

@@ -395,6 +395,57 @@ TEST_F(Exports, AMovieOfTheProposedFramesHoldsTheWholeRunBeforeAndAfterReopening
   EXPECT_EQ(ProbeMovie(Home().Sample("reopened.avi")).frames, 21);
 }
 
+// The drawing kind picked, the list shows the folder's drawings, not its meter data: the first
+// file of the list, clicked and exported to, is a drawing that is there already.
+TEST_F(Exports, TheFilesListedAreThoseOfTheKindPicked) {
+  for (const char* name : {"0-run.dta", "0-arm.dxf"}) std::ofstream(Home().Sample(name)) << "0\n";
+  ASSERT_TRUE(Start("pendulum.yb"));
+  ASSERT_TRUE(OpenExportDialog());
+  ChooseKindByMouse(kDrawing);
+  if (HasFatalFailure()) return;
+  const Box client = DialogClient();
+  Me().Click(client.x + 60, client.y + 46);  // the list's first row
+  ASSERT_TRUE(Me().Idle());
+  Me().Key("Return");
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().FocusedTitle() == "Save As"; }))
+      << "the first file listed is no drawing: " << Me().FocusedTitle();
+  Me().Key("n");
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().FocusedTitle() == "Export"; }));
+  Me().Key("Escape");
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().WindowTitled("Export") == 0; }));
+}
+
+// The movie's options refuse a depth the writer does not make: 16 bits per pixel typed and
+// confirmed bring a message, and the options stay open.
+TEST_F(Exports, TheMovieOptionsRefuseSixteenBitsPerPixelAndStay) {
+  constexpr char kOptions[] = "Movie Export Options";
+  ASSERT_TRUE(Start("pendulum.yb"));
+  ASSERT_TRUE(OpenExportDialog());
+  ChooseKindByMouse(kMovie);
+  if (HasFatalFailure()) return;
+  const Box client = DialogClient();
+  Me().Click(client.x + 28, client.y + client.height - 3 * kDialogRow + 10);
+  ASSERT_TRUE(Me().WaitUntil([&] { return Me().FocusedTitle() == kOptions; }))
+      << "the options did not open: " << Me().FocusedTitle();
+  ASSERT_TRUE(Me().Idle());
+  // The bits field, at (102, 68) of the options' 212 by 118 dialog units.
+  const Box options = Me().Place(Me().WindowTitled(kOptions));
+  Me().Click(options.x + options.width * 102 / 212, options.Bottom() - options.height * 50 / 118);
+  ASSERT_TRUE(Me().Idle());
+  Me().Control("a");
+  Me().Type("16");
+  Me().Key("Return");
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().FocusedTitle() == "Yarrowby"; }))
+      << "no message refused 16 bits: " << Me().FocusedTitle();
+  Me().Key("Return");
+  ASSERT_TRUE(Me().WaitUntil([&] { return Me().FocusedTitle() == kOptions; }))
+      << "the options went with the message: " << Me().FocusedTitle();
+  Me().Key("Escape");
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().FocusedTitle() == "Export"; }));
+  Me().Key("Escape");
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().WindowTitled("Export") == 0; }));
+}
+
 // A movie of two hundred frames shows a progress window named after the export while it is
 // written, gone when it is done.
 TEST_F(Exports, ALongMovieShowsItsProgressWhileItIsWritten) {

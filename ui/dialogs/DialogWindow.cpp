@@ -109,10 +109,13 @@ bool TDialogWindow::Validate() { return dialog_ == nullptr || dialog_->ValidateA
 
 void TDialogWindow::ReportItemError(TMacDialogItem* item, int16_t error) {
   if (error == 0) return;
-  if (error != -1) {
-    const int16_t index = error >= 1 && error <= 5 ? error : 1;
-    Str255 text;
-    GetIndString(text, kItemErrorList, index);
+  Str255 text;
+  if (error != -1) GetIndString(text, kItemErrorList, error >= 1 && error <= 5 ? error : 1);
+  ReportItemRefusal(item, text);
+}
+
+void TDialogWindow::ReportItemRefusal(TMacDialogItem* item, const Str255& text) {
+  if (text.Length() != 0) {
     SetAlertTexts(text, Str255(), Str255(), Str255());
     ShowAlert(kItemErrorAlert);
     if (const HWND dialog = GetDialogHandle(); dialog != nullptr) {

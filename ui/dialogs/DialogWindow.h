@@ -8,6 +8,7 @@
 
 #include <cstdint>
 
+#include "core/PString.h"
 #include "model/handler/TargetHandler.h"
 #include "ui/dialogs/DialogOwner.h"
 
@@ -69,6 +70,8 @@ class TDialogWindow : public TTargetHandler, public TDialogOwner, public TWindow
   // 1 to 5 text n of list 300, any other text 1), gives the dialog and the item the focus
   // again, and puts the item's previous text back.
   virtual void ReportItemError(TMacDialogItem* item, int16_t error);
+  // The same with the text that says why.
+  void ReportItemRefusal(TMacDialogItem* item, const Str255& text);
   // Called when the dialog is confirmed or cancelled; nothing here.
   virtual void ConfirmResult() {}
   // Once per run: when every item validates, the tag becomes the result; otherwise a silent

@@ -445,7 +445,21 @@ TCommandCore* WindowBase::DoMenuCommand(int16_t commandNumber) {
   return TTargetHandler::DoMenuCommand(commandNumber);
 }
 
+bool WindowBase::RefusesNumber(TMacDialogItem* item) {
+  int32_t value = 0;
+  if (!numberCheck_ || item == nullptr || item->IsChanged() == 0 || !item->ReadInteger(value))
+    return false;
+  const Str255 refusal = numberCheck_(item->GetPropertyTag(), value);
+  if (refusal.Length() == 0) return false;
+  // The confirm that follows a refusal on leaving the field closes nothing.
+  if (GetDialog() != nullptr) GetDialog()->SetAcceptOnClose(0);
+  ReportItemRefusal(item, refusal);
+  item->SetChanged(0);
+  return true;
+}
+
 int16_t WindowBase::AcceptValue(TMacDialogItem* item) {
+  if (RefusesNumber(item)) return 1;
   // Controls other than fields were not checked by their control: a popup notes its choice here.
   if (item != nullptr && !item->IsMemberClass(kEditTextItemClass)) item->CheckText();
   CommitItem(item);

@@ -11,6 +11,7 @@
 //   TDialogWindow (346) > WindowBase (424)
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -138,8 +139,13 @@ class WindowBase : public TDialogWindow, public TUpdatedDialog, public TWorldWat
   void ReportItemError(TMacDialogItem* item, int16_t error) override;
   TCommandCore* DoMenuCommand(int16_t commandNumber) override;
 
-  // The dialog's owner side.
+  // The dialog's owner side. A whole number the number check refuses is not taken: the
+  // check's text says why, the field shows its previous number and the dialog stays.
   int16_t AcceptValue(TMacDialogItem* item) override;
+  // Asked of every whole number entered before it is taken: a text refuses it, an empty one
+  // lets it through.
+  using NumberCheck = std::function<Str255(uint32_t tag, int32_t value)>;
+  void SetNumberCheck(NumberCheck check) { numberCheck_ = std::move(check); }
   void ItemFocused(TMacDialogItem* item) override { currentItem_ = item; }
   void ShowDetails(bool show) override;
   int16_t LayoutNumber() const override { return dialogNumber_; }
@@ -165,6 +171,8 @@ class WindowBase : public TDialogWindow, public TUpdatedDialog, public TWorldWat
 
  private:
   void GiveUnitsToItems();
+  // Refuses the item's whole number when the number check does (see AcceptValue).
+  bool RefusesNumber(TMacDialogItem* item);
   // Panels (WindowPanels.cpp).
   void KeepPanel(int16_t panel);
   void RemovePanelNumber(int16_t panel);
@@ -188,4 +196,5 @@ class WindowBase : public TDialogWindow, public TUpdatedDialog, public TWorldWat
   int16_t active_ = 0;
   TMacDialogItem* currentItem_ = nullptr;
   TSelectionBinding binding_;
+  NumberCheck numberCheck_;
 };

@@ -9,6 +9,8 @@
 
 #include "bodies/Background.h"
 #include "bodies/Body.h"
+#include "bodies/lines/Line.h"
+#include "bodies/points/Point.h"
 #include "core/Failure.h"
 #include "core/geometry/Rounding.h"
 #include "model/Thing.h"
@@ -235,7 +237,52 @@ int16_t TMainWorldView::AutoScroll(const MacPoint& point) {
 void TMainWorldView::ZoomToFit(double fraction) {
   if (!world_) return;
   RecomputeWorldExtent();
-  const TDoubleRect& bounds = objectBounds_;
+  ZoomToBounds(objectBounds_, fraction);
+}
+
+void TMainWorldView::FitDrawing() {
+  if (!world_) return;
+  RecomputeWorldExtent();
+  // A tenth to spare on each side: the drawing fills 1 / 1.2 of the view across the way it
+  // fits tighter.
+  ZoomToBounds(DrawingBounds(), 1.0 / 1.2);
+}
+
+TDoubleRect TMainWorldView::DrawingBounds() const {
+  bool any = false;
+  TDoubleRect all{0, 0, 0, 0};
+  const ObjectLists lists = CollectLists();
+  for (const auto* list : {&lists.main, &lists.line}) {
+    for (TThing* thing : *list) {
+      TDoubleRect bounds{0, 0, 0, 0};
+      // What is not drawn (a centre of mass switched off) takes no room.
+      if (thing->IsShown() == 0) continue;
+      // A point's mark keeps its size in pixels: only where it stands counts.
+      if (ThingAs<TPoint>(thing) != nullptr) {
+        if (thing->GetBounds(bounds) == 0) continue;
+        const double x = (bounds.left + bounds.right) / 2;
+        const double y = (bounds.top + bounds.bottom) / 2;
+        bounds = TDoubleRect(x, y, x, y);
+      } else if (!ThingAs<TMass>(thing) && !ThingAs<TLine>(thing)) {
+        continue;
+      } else if (!DrawnBounds(*thing, bounds)) {
+        continue;
+      }
+      if (!any) {
+        all = bounds;
+        any = true;
+        continue;
+      }
+      all.left = std::min(all.left, bounds.left);
+      all.right = std::max(all.right, bounds.right);
+      all.top = std::max(all.top, bounds.top);
+      all.bottom = std::min(all.bottom, bounds.bottom);
+    }
+  }
+  return all;
+}
+
+void TMainWorldView::ZoomToBounds(const TDoubleRect& bounds, double fraction) {
   const double width = bounds.right - bounds.left;
   const double height = bounds.top - bounds.bottom;
   const TViewPoint& size = GetStoredSize();

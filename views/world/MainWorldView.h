@@ -112,6 +112,10 @@ class TMainWorldView : public TOffScreenViewBase, public TCursorSource, public T
   void CentreOrigin();
   // Zooms and centres the view so that the world's objects fill the fraction of it.
   void ZoomToFit(double fraction = 0.9);
+  // Frames a drawing just opened in its window: every body, line and point whole and centred,
+  // a tenth of the drawing's width and of its height to spare on each side, at the scale at
+  // which both fit.
+  void FitDrawing();
   // While tracking: scrolls towards a point outside the view, faster the further out it lies
   // (at most every 3 ticks); 1 when it scrolled.
   int16_t AutoScroll(const MacPoint& point) override;
@@ -344,6 +348,10 @@ class TMainWorldView : public TOffScreenViewBase, public TCursorSource, public T
   virtual bool WorldDrawsTracks() const;
 
  private:
+  // Zooms and centres the view on the world rectangle so that it fills the fraction of it.
+  void ZoomToBounds(const TDoubleRect& bounds, double fraction);
+  // What a drawing shows: every body and line, and where each point stands.
+  TDoubleRect DrawingBounds() const;
   class FrameLink;
   class WorldWatch;
   // The world's selection as a set, made once per pass.

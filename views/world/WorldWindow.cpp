@@ -178,6 +178,10 @@ void TWorldWindow::SetUpFurniture() {
     zoomToExtents_ = false;
     mainView_->ZoomToFit();
   }
+  if (fitDrawing_ && mainView_) {
+    fitDrawing_ = false;
+    mainView_->FitDrawing();
+  }
 }
 
 void TWorldWindow::ApplyWindowSettings() {

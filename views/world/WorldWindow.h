@@ -118,6 +118,9 @@ class TWorldWindow : public TWorldDisplay {
   void SetZoomDocuments(bool on) { zoomDocuments_ = on; }
   // The world is to be shown whole when its window is set up next.
   void SetZoomToExtents(bool on) { zoomToExtents_ = on; }
+  // The world is a drawing just read: framed whole, its lines and points too, once its window
+  // has the size it opens at.
+  void SetFitDrawing(bool on) { fitDrawing_ = on; }
 
   // What the world's users ask of its window (registered with the world while it is open).
   bool GetShowGrid() const override;
@@ -169,6 +172,7 @@ class TWorldWindow : public TWorldDisplay {
   TWindowLayout layout_;
   bool zoomDocuments_ = false;
   bool zoomToExtents_ = false;
+  bool fitDrawing_ = false;
   TScrollBarContainer* hScrollBar_ = nullptr;  // owned by the manager's view tree
   TScrollBarContainer* vScrollBar_ = nullptr;
   THRulerView* hRuler_ = nullptr;

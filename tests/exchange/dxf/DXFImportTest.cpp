@@ -229,7 +229,11 @@ TEST_F(DXFImportTest, TheViewFramesTheDrawingAndOnePlaceStillGetsOne) {
   const Imported line =
       Import(Drawing({"0", "LINE", "10", "0", "20", "0", "11", "10", "21", "5"}));
   ASSERT_EQ(line.result, 0);
-  EXPECT_EQ(Count(line.text, "0; \"Home\"; 0; 53.3333, 53.3333, -213.333, 0;\n"), 1u);
+  EXPECT_EQ(Count(line.text, "0; \"Home\"; 0; 53.3333, 53.3333, -373.333, 0;\n"), 1u);
+  // Wider than tall, yet the window's height is what limits it: the smaller scale.
+  const Imported steep =
+      Import(Drawing({"0", "LINE", "10", "0", "20", "0", "11", "10", "21", "9"}));
+  EXPECT_EQ(Count(steep.text, "0; \"Home\"; 0; 44.4444, 97.7778, -440, 0;\n"), 1u);
   const Imported points = Import(Drawing({"0", "POINT", "10", "3", "20", "4"}));
   ASSERT_EQ(points.result, 0);
   EXPECT_EQ(Count(points.text, "5010; 2, 7\n"), 1u);

@@ -25,10 +25,12 @@
 #include "model/world/WorldExports.h"
 #include "inout/meters/Output.h"
 #include "model/world/RunBridge.h"
+#include "platform/win32/Button.h"
 #include "platform/win32/Clock.h"
 #include "platform/win32/ComboBox.h"
 #include "platform/win32/Control.h"
 #include "platform/win32/ControlSupport.h"
+#include "platform/win32/Dialog.h"
 #include "platform/win32/Font.h"
 #include "platform/win32/Input.h"
 #include "platform/win32/Message.h"
@@ -525,6 +527,27 @@ int32_t TextWidth(HWND label) {
 }
 
 }  // namespace
+
+// Each check box of the meter data's options shows its whole text beside its box.
+TEST_F(ExportDialogTest, TheMeterDataOptionsShowTheirWholeTexts) {
+  const HWND dialog = CreateDialogParam(nullptr, MAKEINTRESOURCEA(1713), nullptr,
+                                        [](HWND, UINT, WPARAM, LPARAM) -> intptr_t { return 0; },
+                                        0);
+  ASSERT_NE(dialog, nullptr);
+  constexpr int32_t kBeforeText = 13 + 4;  // the box and the gap after it
+  int boxes = 0;
+  for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    char kind[32] = {};
+    GetClassName(child, kind, sizeof kind);
+    const auto style = static_cast<DWORD>(GetWindowLongPtr(child, GWL_STYLE));
+    if (std::string(kind) != kButtonClass || (style & BS_TYPEMASK) != BS_AUTOCHECKBOX) continue;
+    ++boxes;
+    const RECT box = BoxIn(dialog, child);
+    EXPECT_LE(TextWidth(child), box.right - box.left - kBeforeText) << GetWindowTextString(child);
+  }
+  EXPECT_EQ(boxes, 2);
+  DestroyWindow(dialog);
+}
 
 // Every label shows its whole text without running into its field, and each frame field is named.
 TEST_F(ExportDialogTest, LabelsShowWholeAndNameTheFrameFields) {
