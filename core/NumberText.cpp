@@ -86,7 +86,8 @@ std::string MenuText(int32_t command) {
   return text;
 }
 
-// The zero-terminated text of the 'CmdN' resource; false when there is none.
+}  // namespace
+
 bool CommandResourceName(int16_t command, Str255& out) {
   Handle handle = GetResourceHandle(MakeTag("CmdN"), command);
   if (handle == nullptr) return false;
@@ -101,8 +102,6 @@ bool CommandResourceName(int16_t command, Str255& out) {
   ReleaseResourceHandle(handle);
   return true;
 }
-
-}  // namespace
 
 bool AllCharsIn(const char* text, const char* set) {
   if (text == nullptr || set == nullptr) return false;

@@ -48,6 +48,9 @@ void MemCopy(const void* source, void* destination, size_t count);
 using CommandMenuTextLookup = std::function<std::string(int32_t command)>;
 void SetCommandMenuTextLookup(CommandMenuTextLookup lookup);
 
+// The zero-terminated text of the 'CmdN' resource of the command; false when there is none.
+bool CommandResourceName(int16_t command, Str255& out);
+
 // The name of a command as the user sees it: the 'CmdN' resource of that number, else the main
 // menu's item text (at most 153 characters; the alternative number command + 0x4000 when the
 // plain one has no text) with its first '&' removed and its first backspace made a blank.

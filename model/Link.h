@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "core/Handle.h"
@@ -41,8 +42,9 @@ class TLinkOwner {
   virtual RGB16Color DisplayColour(const RGB16Color& colour) = 0;
   // A thing's tracking was switched on.
   virtual void TrackingEnabled() = 0;
-  // The screen point of a world point in the world's main view.
-  virtual MacPoint WorldToScreen(const TVector& point) = 0;
+  // The screen point of a world point in the world's main view; none leaves it to the object's
+  // own drawing transform.
+  virtual std::optional<MacPoint> WorldToScreen(const TVector& point) = 0;
   // Snapping steps; 0.0 means no snapping.
   virtual double GridSpacing() const = 0;
   virtual double AngleStep() const = 0;

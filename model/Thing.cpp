@@ -263,8 +263,10 @@ void TThing::WorldToScreenOwn(const TVector& point, MacPoint& out) {
 }
 
 void TThing::WorldToScreen(const TVector& point, MacPoint& out) {
-  if (GetOwner() != nullptr) {
-    out = GetOwner()->WorldToScreen(point);
+  const std::optional<MacPoint> mapped =
+      GetOwner() != nullptr ? GetOwner()->WorldToScreen(point) : std::nullopt;
+  if (mapped) {
+    out = *mapped;
     return;
   }
   WorldToScreenOwn(point, out);

@@ -8,6 +8,7 @@
 #include "core/Failure.h"
 #include "core/MenuCommands.h"
 #include "core/MenuSetup.h"
+#include "core/NumberText.h"
 #include "core/Resources.h"
 #include "platform/mfc/CFrameWnd.h"
 #include "platform/win32/Message.h"
@@ -38,6 +39,14 @@ void Arrange(Arrangement how) {
 
 bool IsThisHandler(TTargetHandler* handler, void* self) {
   return handler == self;
+}
+
+// What the Undo item calls a command: its own name when it has one (commands that no menu item
+// names, and dialogs, whose items end in dots), else its menu item's text.
+std::string UndoName(int16_t command) {
+  Str255 name;
+  if (CommandResourceName(command, name)) return name.AsCString();
+  return MenuCommandName(command);
 }
 
 }  // namespace
@@ -248,7 +257,7 @@ void TApplicationHandler::SetUndoLabel(bool undo, int16_t command) {
   Str255 prefix;
   GetIndString(prefix, kUndoPrefixList, entry);
   std::string label = prefix.AsCString();
-  if (command != 0 && command != -1) label += MenuCommandName(command);
+  if (command != 0 && command != -1) label += UndoName(command);
   label += "\bCtrl+Z";
   SetMenuCommandText(kUndoCommand, Str255(label.c_str()));
   cachedUndo_ = undo;

@@ -205,6 +205,15 @@ void TOutput::DrawDigital() {
       PortMoveTo(static_cast<int16_t>(inner.left + kTextInset), baseline);
       PortDrawPString(column.GetLabel());
     }
+    if (showUnits_) {
+      // Half way across, or two thirds with the labels taking the left.
+      const int32_t width = inner.right - inner.left;
+      const int32_t at = showLabels_ ? width * 2 / 3 : width / 2;
+      Str255 unit;
+      column.GetUnitName(handler, unit);
+      PortMoveTo(static_cast<int16_t>(inner.left + kTextInset + at), baseline);
+      PortDrawPString(unit);
+    }
     PortMoveTo(static_cast<int16_t>(inner.right - kTextInset - PortStringWidth(text)), baseline);
     PortDrawPString(text);
     ++line;

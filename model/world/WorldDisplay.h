@@ -37,6 +37,8 @@ class TWorldDisplay {
   virtual void UpdateView() = 0;
   // Marks every object of the world's views to be drawn again.
   virtual void InvalidateViews() {}
+  // Marks an area of the main view (its pixels) to be drawn again.
+  virtual void InvalidateArea(const MacRect& area) { (void)area; }
   // The stored placement; applying it moves and sizes the frame when the width is above 0.
   virtual TWindowPlacement GetPlacement() const = 0;
   virtual void SetPlacement(const TWindowPlacement& placement) = 0;

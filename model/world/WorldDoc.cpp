@@ -50,6 +50,10 @@ void AddOnce(std::vector<TLink*>& list, TLink* object) {
 
 }  // namespace
 
+void TWorldObjectOwner::InvalidateArea(const MacRect& area) {
+  if (world_.GetDisplay() != nullptr) world_.GetDisplay()->InvalidateArea(area);
+}
+
 TWorldDoc::TWorldDoc() = default;
 
 TWorldDoc::~TWorldDoc() {
@@ -63,6 +67,7 @@ TWorldDoc::~TWorldDoc() {
   while (!owned_.empty()) {
     std::unique_ptr<TLink> object = std::move(owned_.back());
     owned_.pop_back();
+    object->SetOwner(nullptr);
     RemoveDependent(object.get());
   }
   FreeHandleIfAny(inputBuffer_);
@@ -117,6 +122,7 @@ void TWorldDoc::AdoptObject(std::unique_ptr<TLink> object) {
   if (!object) return;
   TLink& adopted = *object;
   owned_.push_back(std::move(object));
+  adopted.SetOwner(&objectOwner_);
   AddDependent(&adopted);
   AdoptChild(adopted);
   WorldChanged();
@@ -225,6 +231,7 @@ void TWorldDoc::RemoveObject(TLink* object) {
     vectorSettings->ObjectLeaving(*this, *object);
   std::unique_ptr<TLink> removed = std::move(*it);
   owned_.erase(it);
+  removed->SetOwner(nullptr);
   ForgetObject(object);
   // The geometry manager keeps no object that left.
   if (geometryManager_ && geometryManager_->IsMemberClass(TLink::kClassID))

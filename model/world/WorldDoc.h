@@ -77,6 +77,25 @@ inline constexpr int32_t kRunIdle = 0;
 inline constexpr int32_t kRunForward = 1;
 inline constexpr int32_t kRunBackward = 2;
 
+// What the world answers the objects it holds. The areas its window's controls mark stale go to
+// the world's views. The commands that change an object redraw it and count the change
+// themselves, and an object snaps and maps its points by its own settings, so the other answers
+// leave everything as the object alone would have it.
+class TWorldObjectOwner final : public TLinkOwner {
+ public:
+  explicit TWorldObjectOwner(const TWorldDoc& world) : world_(world) {}
+  void ObjectChanged(TLink&) override {}
+  RGB16Color DisplayColour(const RGB16Color& colour) override { return colour; }
+  void TrackingEnabled() override {}
+  std::optional<MacPoint> WorldToScreen(const TVector&) override { return std::nullopt; }
+  double GridSpacing() const override { return 0.0; }
+  double AngleStep() const override { return 0.0; }
+  void InvalidateArea(const MacRect& area) override;
+
+ private:
+  const TWorldDoc& world_;
+};
+
 class TWorldDoc : public TWorldBase, public TActionContext, public TPlacingWorld {
   DECLARE_CLASS_ID(450, TWorldBase)
 
@@ -95,7 +114,8 @@ class TWorldDoc : public TWorldBase, public TActionContext, public TPlacingWorld
   void InitWorld(int16_t argument);
 
   // The world's objects ------------------------------------------------------------------
-  // Takes the objects into the world: each is linked with it and kept in its lists by role.
+  // Takes the objects into the world: each is linked with it, has the world as its owner and is
+  // kept in its lists by role.
   void AdoptObjects(std::vector<std::unique_ptr<TLink>> objects);
   void AdoptObject(std::unique_ptr<TLink> object);
   // Files each object into the lists of its role.
@@ -497,6 +517,7 @@ class TWorldDoc : public TWorldBase, public TActionContext, public TPlacingWorld
   TWorldHost* host_ = &TWorldHost::Default();
   TLink* tableLoader_ = nullptr;
   TWorldDisplay* display_ = nullptr;
+  TWorldObjectOwner objectOwner_{*this};
   std::vector<std::unique_ptr<TLink>> owned_;
   std::vector<int16_t> lastPlaced_;
   // The stream of the last placing while it is undone.

@@ -12,7 +12,7 @@ class CountingOwner : public TLinkOwner {
   void ObjectChanged(TLink&) override { ++changes; }
   RGB16Color DisplayColour(const RGB16Color& c) override { return {c.green, c.red, c.blue}; }
   void TrackingEnabled() override {}
-  MacPoint WorldToScreen(const TVector&) override { return MacPoint(); }
+  std::optional<MacPoint> WorldToScreen(const TVector&) override { return MacPoint(); }
   double GridSpacing() const override { return 0.0; }
   double AngleStep() const override { return 0.0; }
 };

@@ -22,7 +22,7 @@ class FakeOwner : public TLinkOwner {
   void ObjectChanged(TLink&) override { ++changes; }
   RGB16Color DisplayColour(const RGB16Color& colour) override { return colour; }
   void TrackingEnabled() override { ++trackingNotices; }
-  MacPoint WorldToScreen(const TVector& p) override {
+  std::optional<MacPoint> WorldToScreen(const TVector& p) override {
     return MacPoint(static_cast<int16_t>(p.x * 10), static_cast<int16_t>(-p.y * 10));
   }
   double GridSpacing() const override { return grid; }

@@ -1,7 +1,7 @@
 // The application as a whole: a floating window moved by its caption is where it was left after
 // the program quits and starts again; leaving player mode gives back File > Save, which writes
 // the world; Window > Show Clipboard opens one clipboard window inside the main window, and
-// choosing it again opens no second one.
+// choosing it again opens no second one; it shows the picture of what Edit > Copy took.
 
 #include <algorithm>
 #include <filesystem>
@@ -129,6 +129,25 @@ TEST_F(Application, ShowClipboardChosenTwiceOpensOneClipboardWindow) {
   const Box changed = ChangedBox(closed, Me().Grab(upper));
   EXPECT_TRUE(changed.width <= 1 || changed.height <= 1)
       << "a second clipboard window was left open at " << changed.x << ", " << changed.y;
+}
+
+// The four-bar linkage copied whole (Ctrl+A, Ctrl+C) shows in the clipboard window.
+TEST_F(Application, ShowClipboardShowsThePictureOfWhatWasCopied) {
+  ASSERT_TRUE(Start("four-bar-linkage.yb"));
+  ASSERT_TRUE(
+      Me().WaitUntil([] { return Me().WindowTitled("Yarrowby - four-bar-linkage.yb") != 0; }));
+  ASSERT_TRUE(Me().Idle());
+  Me().Control("a");
+  ASSERT_TRUE(Me().Idle());
+  Me().Control("c");
+  ASSERT_TRUE(Me().Idle());
+  ASSERT_TRUE(Click({"Window", "Show Clipboard"}));
+  ASSERT_TRUE(Me().Idle());
+  // The clipboard window fills the frame's workspace: inside it, right of the palettes and
+  // below its caption.
+  const Box frame = Frame();
+  const Box client{frame.x + 60, frame.y + 96, frame.width - 70, frame.height - 140};
+  EXPECT_GT(Me().Grab(client).Count(IsInk), 5) << "the clipboard window is blank";
 }
 
 }  // namespace

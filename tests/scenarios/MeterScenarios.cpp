@@ -95,6 +95,30 @@ TEST_F(Meters, APositionMeterOfTheBoxShowsItsDigitsChangingDuringARun) {
   ASSERT_TRUE(Me().Idle());
 }
 
+// The buttons of a meter from the Meter menu name their columns, so its lines can be told apart.
+TEST_F(Meters, APositionMetersColumnButtonsNameTheirColumns) {
+  ASSERT_TRUE(StartOnSample(kSample));
+  const Box frame = Frame();
+  // The gadgets' corner of the world from the view's top edge, where a new meter's frame starts.
+  Box area = GadgetArea();
+  area.y -= 10;
+  const Picture empty = Me().Grab(area);
+  Me().Click(frame.x + kBoxX - 10, frame.y + kObjectsY + 9);
+  ASSERT_TRUE(Me().Idle());
+  ASSERT_TRUE(Choose({"Meter", "Position"}, {.objectMenu = "OutMassMenu"}));
+  // A press on the world's background leaves the meter unselected, its frame alone.
+  Me().Click(frame.x + kAnchorX + 40, frame.y + kObjectsY + 120);
+  ASSERT_TRUE(Me().Idle());
+  const Box meter = ChangedBox(empty, Me().Grab(area));
+  ASSERT_GE(meter.height, 60) << "no meter with a button for each of its three columns";
+  // Under the kind button (2 pixels in, 22 by 14) a button for each column, 14 high, 2 apart;
+  // inside their outlines.
+  for (int button = 0; button < 3; ++button) {
+    const Box inside{meter.x + 4, meter.y + 20 + button * 16, 15, 12};
+    EXPECT_GT(Me().Grab(inside).Count(IsInk), 0) << "column button " << button + 1 << " is blank";
+  }
+}
+
 // Edit > Select All (Ctrl+A) takes a meter with the world's objects: Delete clears it too.
 TEST_F(Meters, SelectAllTakesAMeterThatDeleteThenClears) {
   constexpr char kCopy[] = "select-all-meter.yb";

@@ -180,6 +180,29 @@ TEST_F(SliderKinds, ASliderBecomesATextBoxAButtonAndATableFromItsOwnMenu) {
   EXPECT_EQ(saved.kind, TInputKind::kTable);
 }
 
+// A slider on the box's width whose thumb drag is undone (Ctrl+Z) shows its thumb back where it
+// stood, before anything else redraws the world.
+TEST_F(SliderKinds, AnUndoneThumbDragShowsTheSliderAsBefore) {
+  ASSERT_TRUE(OpenCopy("width-slider.yb"));
+  const Box frame = Frame();
+  const Box area = GadgetArea();
+  const Picture empty = Me().Grab(area);
+  Me().Click(frame.x + kBoxX - 10, frame.y + kObjectsY + 9);
+  ASSERT_TRUE(Me().Idle());
+  ASSERT_TRUE(Choose({"Input", "Width"}, {.objectMenu = "InRectangleMenu"}));
+  const Box slider = ChangedBox(empty, Me().Grab(area));
+  ASSERT_GE(slider.width, 40) << "no slider appeared at the top left of the world";
+  const Picture before = Me().Grab(area);
+
+  const int y = slider.y + slider.height / 2;
+  Me().SlowDrag(slider.x + 2 + kThumbLength / 2, y, slider.x + slider.width / 2, y);
+  ASSERT_TRUE(Me().Idle());
+  ASSERT_NE(Me().Grab(area), before) << "the thumb did not move";
+  Me().Control("z");
+  ASSERT_TRUE(Me().Idle());
+  EXPECT_EQ(Me().Grab(area).Differences(before), 0) << "the slider does not show as before";
+}
+
 // Edit > New Button... asks what the button does; Run the world, the first action, puts a
 // button at the top left of the world's view, and a click on it runs the world.
 TEST_F(SliderKinds, ANewButtonThatRunsTheWorldRunsItWhenClicked) {

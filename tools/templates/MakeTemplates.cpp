@@ -118,40 +118,52 @@ void AddInput(Template& entry) {
 }
 
 // A meter of quantities of the object it is made for: column 1 is the time, the others the
-// formulas, where "&" stands for the object until the meter is made.
-void AddMeter(Template& entry, const char* name, std::initializer_list<const char*> formulas) {
+// formulas, where "&" stands for the object until the meter is made, each with the label that
+// tells its line and button apart.
+struct MeterColumn {
+  const char* label;
+  const char* formula;
+};
+
+void AddMeter(Template& entry, const char* name, std::initializer_list<MeterColumn> columns) {
   TOutput& meter = Own<TOutput>(entry);
   meter.SetName(name);
-  meter.SetColumnCount(static_cast<int32_t>(formulas.size()) + 1);
+  meter.SetColumnCount(static_cast<int32_t>(columns.size()) + 1);
   int32_t column = 1;
   TFormula time;
   time.SetFromPieces(Str255("time"));
   meter.SetColumnFormula(column, time);
-  for (const char* text : formulas) {
+  for (const MeterColumn& shown : columns) {
     TFormula formula;
-    formula.SetFromPieces(Str255(text));
+    formula.SetFromPieces(Str255(shown.formula));
     meter.SetColumnFormula(++column, formula);
+    meter.Column(column)->SetLabel(Str255(shown.label));
   }
 }
 
 // The meters of the objects' output menus.
 void AddMeters(const std::function<Template&(int16_t, const char*)>& add) {
-  AddMeter(add(5001, "A body's position"), "% position", {"&.p.x", "&.p.y", "&.p.r"});
-  AddMeter(add(5002, "A body's velocity"), "% velocity", {"&.v.x", "&.v.y", "&.v.r"});
-  AddMeter(add(5003, "A body's acceleration"), "% acceleration", {"&.a.x", "&.a.y", "&.a.r"});
+  AddMeter(add(5001, "A body's position"), "% position",
+           {{"x", "&.p.x"}, {"y", "&.p.y"}, {"rotation", "&.p.r"}});
+  AddMeter(add(5002, "A body's velocity"), "% velocity",
+           {{"Vx", "&.v.x"}, {"Vy", "&.v.y"}, {"Vr", "&.v.r"}});
+  AddMeter(add(5003, "A body's acceleration"), "% acceleration",
+           {{"Ax", "&.a.x"}, {"Ay", "&.a.y"}, {"Ar", "&.a.r"}});
   AddMeter(add(5004, "The total force on a body"), "% total force",
-           {"&.mass*&.a.x", "&.mass*&.a.y"});
-  AddMeter(add(5010, "A point's position"), "% position", {"&.p.x", "&.p.y"});
-  AddMeter(add(5011, "A point's velocity"), "% velocity", {"&.v.x", "&.v.y"});
-  AddMeter(add(5012, "A point's acceleration"), "% acceleration", {"&.a.x", "&.a.y"});
-  AddMeter(add(5020, "A constraint's length"), "% length", {"&.dp.x"});
-  AddMeter(add(5021, "How fast a constraint's length changes"), "% length rate", {"&.dv.x"});
+           {{"Fx", "&.mass*&.a.x"}, {"Fy", "&.mass*&.a.y"}});
+  AddMeter(add(5010, "A point's position"), "% position", {{"x", "&.p.x"}, {"y", "&.p.y"}});
+  AddMeter(add(5011, "A point's velocity"), "% velocity", {{"Vx", "&.v.x"}, {"Vy", "&.v.y"}});
+  AddMeter(add(5012, "A point's acceleration"), "% acceleration",
+           {{"Ax", "&.a.x"}, {"Ay", "&.a.y"}});
+  AddMeter(add(5020, "A constraint's length"), "% length", {{"length", "&.dp.x"}});
+  AddMeter(add(5021, "How fast a constraint's length changes"), "% length rate",
+           {{"rate", "&.dv.x"}});
   AddMeter(add(5022, "A constraint's force"), "% force",
-           {"constraintforce(&).x", "constraintforce(&).y"});
-  AddMeter(add(5030, "A constraint's rotation"), "% rotation", {"&.dp.r"});
+           {{"Fx", "constraintforce(&).x"}, {"Fy", "constraintforce(&).y"}});
+  AddMeter(add(5030, "A constraint's rotation"), "% rotation", {{"rotation", "&.dp.r"}});
   AddMeter(add(5031, "How fast a constraint's rotation changes"), "% rotation rate",
-           {"&.dv.r"});
-  AddMeter(add(5032, "A constraint's torque"), "% torque", {"constraintforce(&).r"});
+           {{"rate", "&.dv.r"}});
+  AddMeter(add(5032, "A constraint's torque"), "% torque", {{"torque", "constraintforce(&).r"}});
 }
 
 constexpr double kQuarterTurn = 1.5707963267948966;

@@ -248,6 +248,10 @@ void TWorldWindow::InvalidateViews() {
   mainView_->InvalidateForeground();
 }
 
+void TWorldWindow::InvalidateArea(const MacRect& area) {
+  if (mainView_) mainView_->InvalidateWorldRect(area);
+}
+
 void TWorldWindow::EraseTracks() {
   if (mainView_) mainView_->EraseTracks();
 }

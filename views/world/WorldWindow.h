@@ -129,6 +129,7 @@ class TWorldWindow : public TWorldDisplay {
   bool SetViewScale(double scale) override;
   void UpdateView() override;
   void InvalidateViews() override;
+  void InvalidateArea(const MacRect& area) override;
   void EraseTracks() override;
   TWindowPlacement GetPlacement() const override;
   void SetPlacement(const TWindowPlacement& placement) override;

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -155,6 +156,28 @@ TEST_F(ClipboardViewTest, APictureWithoutExtentFillsTheView) {
   const SIZE flat = TClipboardView::PictureViewport(-2, 0, 300, 120, device);
   EXPECT_EQ(flat.cx, 300);
   EXPECT_EQ(flat.cy, 120);
+}
+
+// A picture whose records set no window extent of their own (the world's copied pictures) spans
+// its extent, which gives the viewport: it keeps its shape and stays inside the view.
+TEST_F(ClipboardViewTest, APictureWithoutItsOwnWindowExtentSpansItsExtent) {
+  const HDC recorder = CreateMetaFile(nullptr);
+  Fill(recorder, 2540, 1270, RGB(0, 0, 0));
+  const HMETAFILE metafile = CloseMetaFile(recorder);
+  const METAFILEPICT picture{MM_ISOTROPIC, 2540, 1270, metafile};
+  Hold([&] { SetClipboardData(CF_METAFILEPICT, Block(&picture, sizeof picture)); });
+  const std::vector<COLORREF> shown = ViewPixels();
+  int32_t right = 0, bottom = 0;
+  for (int32_t y = 0; y < kSide; ++y) {
+    for (int32_t x = 0; x < kSide; ++x) {
+      if (At(shown, x, y) != RGB(0, 0, 0)) continue;
+      right = std::max(right, x + 1);
+      bottom = std::max(bottom, y + 1);
+    }
+  }
+  EXPECT_EQ(At(shown, 0, 0), RGB(0, 0, 0));
+  EXPECT_LT(right, kSide) << "the picture was blown up past the view";
+  EXPECT_NEAR(right, 2 * bottom, 2) << "the picture lost its shape";
 }
 
 TEST_F(ClipboardViewTest, FormsItCannotShowAreNamedInWords) {

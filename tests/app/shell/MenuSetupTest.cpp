@@ -201,6 +201,20 @@ TEST_F(MenuSetupTest, TheUndoItemNamesTheLastCommandAndIsRebuiltOnlyWhenItChange
   application.CommitLastCommand();
 }
 
+// A change of an input's value, which no menu item names, and the commands of dialogs, whose
+// items end in dots, go by names of their own.
+TEST_F(MenuSetupTest, TheUndoItemNamesInputChangesAndDialogsWithoutDots) {
+  TApplicationHandler& application = app_->Commands();
+  application.PerformCommand(new TRecordedCommand(log_, 2013, 1));
+  application.SetupTheMenus();
+  EXPECT_EQ(UndoText(), "Undo Input Change\bCtrl+Z");
+  application.CommitLastCommand();
+  application.PerformCommand(new TRecordedCommand(log_, 10410, 1));
+  application.SetupTheMenus();
+  EXPECT_EQ(UndoText(), "Undo Body\bCtrl+Z");
+  application.CommitLastCommand();
+}
+
 TEST_F(MenuSetupTest, ThePlayerBarAndItsKeysReplaceTheNormalOnesAndStrayPopupsAreDestroyed) {
   const HMENU normal = Bar();
   ASSERT_NE(normal, nullptr);

@@ -26,7 +26,7 @@ class CountingOwner : public TLinkOwner {
   void ObjectChanged(TLink&) override { ++changes; }
   RGB16Color DisplayColour(const RGB16Color& c) override { return c; }
   void TrackingEnabled() override {}
-  MacPoint WorldToScreen(const TVector&) override { return {}; }
+  std::optional<MacPoint> WorldToScreen(const TVector&) override { return {}; }
   double GridSpacing() const override { return 0.0; }
   double AngleStep() const override { return 0.0; }
   int changes = 0;

@@ -1,6 +1,6 @@
 // A meter's furniture drawn into a memory canvas: its name in a strip along the top of a framed
 // meter, right of the kind button, or above an unframed meter; the column buttons inside the
-// frame.
+// frame; the labels and unit names of a digital meter's lines.
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -8,6 +8,8 @@
 #include "core/Handle.h"
 #include "core/port/Port.h"
 #include "inout/meters/Output.h"
+#include "simulation/DimensionCode.h"
+#include "simulation/UnitHandler.h"
 #include "tests/support/MemoryCanvas.h"
 
 namespace {
@@ -148,6 +150,30 @@ TEST_F(OutputTitleTest, ColumnButtonsFitInsideTheFrameAndShowTheirColumns) {
     const COLORREF paper = canvas->At(button.left + 1, button.top + 1);
     EXPECT_EQ(paper == kWhite, i != 4);
   }
+}
+
+// With Units ticked, each line names its unit half way across its line, or two thirds across
+// when the labels take the left.
+TEST_F(OutputTitleTest, UnitNamesStandHalfWayAcrossOrTwoThirdsBesideLabels) {
+  TWorldUnitHandler units;
+  meter.SetUnitHandler(&units);
+  meter.Column(2)->SetUnitKind(static_cast<int32_t>(kDimensionLength));
+  meter.Column(2)->SetLabel(Str255("x"));
+  meter.SetFlagProperty(MakeTag("o Un"), 1);
+  const MacRect inner = meter.GetContentFrame();
+  const int32_t width = inner.right - inner.left;
+  // A few pixels from where a unit's name starts, down the first line.
+  const auto nameAt = [&](int32_t across) {
+    const auto left = static_cast<int16_t>(inner.left + 2 + across);
+    return MacRect(left, inner.top, static_cast<int16_t>(left + 6),
+                   static_cast<int16_t>(inner.top + meter.GetLineHeight()));
+  };
+  Draw();
+  EXPECT_GT(InkIn(nameAt(width / 2)), 0) << "no unit half way across";
+  meter.SetFlagProperty(MakeTag("o Lb"), 1);
+  Draw();
+  EXPECT_EQ(InkIn(nameAt(width / 2)), 0);
+  EXPECT_GT(InkIn(nameAt(width * 2 / 3)), 0) << "no unit two thirds across beside the label";
 }
 
 }  // namespace
