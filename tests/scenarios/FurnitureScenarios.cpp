@@ -1,6 +1,7 @@
 // The furniture of a document window as a user meets it: rulers, coordinates bar and tape along
 // the bottom edge whatever size the window takes, scroll-bar arrows that move the world by a
-// line, and the help line across the top that names the button under the pointer.
+// line, bars drawn whole after tiling, and the help line across the top that names the button
+// under the pointer.
 
 #include <algorithm>
 #include <map>
@@ -190,6 +191,25 @@ TEST_F(Furniture, TheScrollBarsOfANewWorldMoveItByALineAPageAndTheThumb) {
   ASSERT_TRUE(Settle());
   const Spot dragged = corner();
   EXPECT_TRUE(dragged.x < start.x && dragged.y == start.y) << "the thumb did not move the world left";
+}
+
+// After Window > Tile a new world's vertical bar is drawn whole, its down arrow at its foot.
+TEST_F(Furniture, TilingDrawsANewWorldsVerticalBarWhole) {
+  ASSERT_TRUE(Ready(true));
+  ASSERT_TRUE(NewWorld());
+  ASSERT_TRUE(Choose({"Window", "Tile"}));
+  ASSERT_TRUE(Settle());
+  // The rows of the tiled windows' clients; in the empty new world on the left, the first ink
+  // across the top row of its client is its bar's up arrow.
+  const Box rows = Shown().client;
+  ASSERT_FALSE(rows.Empty());
+  const Box across{rows.x, rows.y + ScrollBarWidth() / 2, rows.width, 1};
+  const Box upArrow = Me().Grab(across).BoundsOf(IsInk);
+  ASSERT_FALSE(upArrow.Empty()) << "no up arrow";
+  const int barBottom = rows.Bottom() - ScrollBarHeight() - 2;
+  const Box downArrow{upArrow.x - ScrollBarWidth() / 2, barBottom - ScrollBarWidth(),
+                      ScrollBarWidth(), ScrollBarWidth()};
+  EXPECT_GT(Me().Grab(downArrow).Count(IsInk), 0) << "the vertical bar has no down arrow";
 }
 
 // World > Help Line puts a grey line across the document window's top that names the tool button
