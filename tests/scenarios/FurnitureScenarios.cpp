@@ -213,14 +213,16 @@ TEST_F(Furniture, TilingDrawsANewWorldsVerticalBarWhole) {
 }
 
 // World > Help Line puts a grey line across the document window's top that names the tool button
-// under the pointer; chosen again, the line goes and the window looks as it did.
+// under the pointer; chosen again, the line goes and the window's top looks as it did, beside
+// the vertical bar's up arrow too.
 TEST_F(Furniture, TheHelpLineNamesTheHoveredToolButtonUntilItIsSwitchedOff) {
   ASSERT_TRUE(Ready(true));
   ASSERT_TRUE(Settle());
   const DocumentWindow document = Shown();
   ASSERT_TRUE(document.Found());
   // The line's rows above the dark rule along its bottom.
-  const Box top{document.client.x, document.client.y, 250, ScrollBarWidth() - 2};
+  const Box top{document.client.x, document.client.y, document.client.width,
+                ScrollBarWidth() - 2};
   const Picture before = Me().Grab(top);
   const auto grey = [](uint32_t pixel) { return pixel == 0xC0C0C0; };
   ASSERT_LT(before.Count(grey), top.width * top.height / 2) << "a grey line before it was asked for";
