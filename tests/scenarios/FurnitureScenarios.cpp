@@ -1,7 +1,7 @@
 // The furniture of a document window as a user meets it: rulers, coordinates bar and tape along
 // the bottom edge whatever size the window takes, scroll-bar arrows that move the world by a
-// line, bars drawn whole after tiling, and the help line across the top that names the button
-// under the pointer.
+// line (again and again while held), bars drawn whole after tiling, and the help line across
+// the top that names the button under the pointer.
 
 #include <algorithm>
 #include <map>
@@ -210,6 +210,29 @@ TEST_F(Furniture, TilingDrawsANewWorldsVerticalBarWhole) {
   const Box downArrow{upArrow.x - ScrollBarWidth() / 2, barBottom - ScrollBarWidth(),
                       ScrollBarWidth(), ScrollBarWidth()};
   EXPECT_GT(Me().Grab(downArrow).Count(IsInk), 0) << "the vertical bar has no down arrow";
+}
+
+// A held arrow steps the world again and again, not once.
+TEST_F(Furniture, AHeldScrollArrowGoesOnScrolling) {
+  ASSERT_TRUE(Ready(true));
+  ASSERT_TRUE(NewWorld());
+  const Box client = Shown().client;
+  const int middleX = client.x + client.width / 2;
+  const int middleY = client.y + client.height / 3;
+  ASSERT_TRUE(SketchRectangle(middleX, middleY, middleX + 40, middleY + 30));
+  const Box world{client.x + 2, client.y + 2, client.width - ScrollBarWidth() - 6,
+                  client.height - ScrollBarHeight() - 6};
+  const auto top = [&] { return InkCorner(Me().Grab(world)).y; };
+  const int start = top();
+  ASSERT_GE(start, 24) << "the sketched rectangle is not drawn";
+  // Held on the down arrow until the world has gone up by two lines (or out of view).
+  Me().MoveTo(client.Right() - 2 - ScrollBarWidth() / 2,
+              client.Bottom() - ScrollBarHeight() - 2 - ScrollBarWidth() / 2);
+  Me().Press();
+  const bool repeated = Me().WaitUntil([&] { return top() <= start - 24; });
+  Me().Release();
+  ASSERT_TRUE(Settle());
+  EXPECT_TRUE(repeated) << "the held arrow moved the world by " << start - top() << " pixels";
 }
 
 // World > Help Line puts a grey line across the document window's top that names the tool button
