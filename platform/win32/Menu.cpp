@@ -567,6 +567,8 @@ void PopupCascade::SelectFirst(size_t level) {
 // Opens the submenu of the level's selected item beside it, closing any other submenu open
 // from that level; answers whether that submenu is shown.
 bool PopupCascade::OpenSubmenu(size_t level) {
+  // The owner may have changed the menus while it was told of the selection.
+  if (!Valid()) return false;
   const int32_t index = levels_[level].selected;
   if (index < 0) return false;
   const MenuItem& entry = Record(level)->items[static_cast<size_t>(index)];
