@@ -1,6 +1,7 @@
 #include "app/frames/MainFrame.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "app/TApp.h"
 #include "app/frames/DocumentWindows.h"
@@ -60,6 +61,16 @@ void UpdateFrameworkItems(CCmdTarget* target, HMENU menu) {
     update.m_hMenu = menu;
     update.DoUpdate(target);
   }
+}
+
+// Whether each title of a menu bar is greyed, as the bar shows it.
+std::vector<UINT> TitleStates(HMENU bar) {
+  std::vector<UINT> states;
+  const int32_t count = GetMenuItemCount(bar);
+  for (int32_t i = 0; i < count; ++i)
+    states.push_back(GetMenuState(bar, static_cast<UINT>(i), MF_BYPOSITION) &
+                     (MF_GRAYED | MF_DISABLED));
+  return states;
 }
 
 // The menu of the bar that arranges the document windows: the one holding Cascade.
@@ -439,6 +450,10 @@ BOOL CMainFrame::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* r
         return TRUE;
       }
       return CMDIFrameWnd::OnWndMsg(message, wParam, lParam, result);
+    case WM_IDLEUPDATECMDUI:
+      CMDIFrameWnd::OnWndMsg(message, wParam, lParam, result);
+      SetUpMenusAtIdle();
+      return TRUE;
     case WM_INITMENU:
     case WM_INITMENUPOPUP: {
       ListDocumentWindows();
@@ -456,6 +471,18 @@ BOOL CMainFrame::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* r
     default:
       return CMDIFrameWnd::OnWndMsg(message, wParam, lParam, result);
   }
+}
+
+void CMainFrame::SetUpMenusAtIdle() {
+  TApplicationHandler* const application = ShellApplication();
+  const HMENU bar = ::GetMenu(m_hWnd);
+  if (!MenusNeedSetup() || application == nullptr || bar == nullptr) return;
+  const std::vector<UINT> titles = TitleStates(bar);
+  application->SetupTheMenus();
+  UpdateFrameworkItems(this, bar);
+  if (TitleStates(bar) == titles && !MenuBarNeedsRedraw() && !MenusChanged()) return;
+  ClearMenusChanged();
+  RedrawMenuBar();
 }
 
 void CMainFrame::ListDocumentWindows() {

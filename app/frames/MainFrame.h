@@ -141,6 +141,9 @@ class CMainFrame : public CMDIFrameWnd {
   // exactly when the menu closes.
   void WidenMessagePane();
   void OnMenuSelect(UINT flags, HMENU menu);
+  // The menus are set up when they open; a change since then (a new world, another selection)
+  // is set up at idle too, so that the bar's titles are greyed as their menus are.
+  void SetUpMenusAtIdle();
   // The Window menu lists the document windows as they are now, the active one checked.
   void ListDocumentWindows();
   // The help file is not installed, so every help command says so.

@@ -120,8 +120,30 @@ void PaintClosedShape(DeviceContext& dc, Raster& raster, const RECT& r, Shape sh
   PaintShape(dc, raster, inner, RegionData::Combine(outer, inner, RGN_DIFF), pen);
 }
 
+bool Styled(const PenInfo& pen) {
+  return pen.visible && pen.style >= PS_DASH && pen.style <= PS_DASHDOTDOT;
+}
+
+// A rectangle whose pen has dashes or dots: its outline is the pen's closed path along the
+// box's edge pixels, so that the gaps show, and the brush fills inside it.
+void PaintStyledRectangle(DeviceContext& dc, Raster& raster, const RECT& r, const PenInfo& pen) {
+  const POINT corners[] = {{r.left, r.top},
+                           {r.right - 1, r.top},
+                           {r.right - 1, r.bottom - 1},
+                           {r.left, r.bottom - 1}};
+  const Stroke stroke = StrokeOf(dc, raster, pen, corners, true);
+  const PaintSource brush = BrushSource(dc, dc.state.brush);
+  if (brush.kind != PaintSource::Kind::None && r.right - r.left > 2 && r.bottom - r.top > 2) {
+    raster.Fill(
+        RegionData::Rect(r.left + 1, r.top + 1, r.right - 1, r.bottom - 1).Within(raster.ClipBox()),
+        brush, dc.state.rop2);
+  }
+  PaintStroke(dc, raster, pen, stroke);
+}
+
 // Draws a closed shape given by its bounding box in logical units: records it while a metafile
-// is being made, else paints it through PaintClosedShape with the box in surface units.
+// is being made, else paints it through PaintClosedShape with the box in surface units (a
+// rectangle with a styled pen through PaintStyledRectangle).
 template <typename Shape>
 BOOL DrawBoxShape(HDC hdc, uint16_t function, std::initializer_list<int16_t> parameters,
                   int32_t left, int32_t top, int32_t right, int32_t bottom, Shape shape) {
@@ -135,6 +157,10 @@ BOOL DrawBoxShape(HDC hdc, uint16_t function, std::initializer_list<int16_t> par
   if (!raster.Ok()) return FALSE;
   const RECT r =
       NormalizedRect(raster.ToSurface(POINT{left, top}), raster.ToSurface(POINT{right, bottom}));
+  if (const PenInfo pen = CurrentPen(*dc); function == META_RECTANGLE && Styled(pen)) {
+    PaintStyledRectangle(*dc, raster, r, pen);
+    return TRUE;
+  }
   PaintClosedShape(*dc, raster, r, [&](const RECT& b, int32_t inset) {
     return shape(*dc, b, inset, raster.Limit());
   });

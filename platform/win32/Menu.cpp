@@ -4,6 +4,7 @@
 #include <cstring>
 #include <map>
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "platform/win32/MenuLayout.h"
 #include "platform/win32/Message.h"
 #include "platform/win32/ResourceText.h"
+#include "platform/win32/Timer.h"
 #include "platform/win32/Window.h"
 #include "platform/win32/WindowInternal.h"
 #include "platform/win32/WindowPaint.h"
@@ -383,14 +385,27 @@ HMENU LoadMenu(HMODULE module, LPCSTR name) {
 // The popup menu loop.
 
 namespace {
+// The bar position that WM_INITMENUPOPUP names for the menu being opened (0 for a popup menu).
+int32_t gOpeningBarPosition = 0;
+
+// The menu bar whose menu is open. A press on another of its titles closes the open menu and
+// opens that title's menu, so that one click opens a menu whether or not another is open.
+struct BarTracking {
+  HWND window = nullptr;
+  int32_t position = -1;
+  int32_t pressed = -1;  // the other title pressed while the menu was open
+};
+BarTracking* gBarTracking = nullptr;
+
+// Notes a press outside the open menu that falls on another title of the bar it came from.
+void NotePressOutside(HWND owner, POINT screen) {
+  BarTracking* const tracking = gBarTracking;
+  if (!tracking || tracking->window != owner) return;
+  const int32_t title = MenuBarItemAt(owner, screen);
+  if (title >= 0 && title != tracking->position) tracking->pressed = title;
+}
 
 constexpr char kPopupClass[] = "#32768";
-
-struct PopupState {
-  HMENU menu = nullptr;
-  HWND owner = nullptr;
-  int32_t selected = -1;
-};
 
 LRESULT CALLBACK_Popup(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_PAINT) {
@@ -413,21 +428,6 @@ void EnsurePopupClass() {
 
 bool Selectable(const MenuItem& entry) {
   return !(entry.flags & (MF_SEPARATOR | MF_GRAYED | MF_DISABLED));
-}
-
-void Select(PopupState& state, HWND popup, int32_t index, UINT trackFlags) {
-  if (index == state.selected) return;
-  state.selected = index;
-  SetWindowLongPtr(popup, GWLP_USERDATA, index);
-  RECT client;
-  GetClientRect(popup, &client);
-  InvalidateRect(popup, &client, TRUE);
-  if (trackFlags & TPM_NONOTIFY || index < 0) return;
-  const MenuItem& entry = FindMenuRecord(state.menu)->items[static_cast<size_t>(index)];
-  const UINT itemFlags = (entry.flags & 0xFFFF) | MF_HILITE | (entry.submenu ? MF_POPUP : 0);
-  const int32_t itemKey = entry.submenu ? index : static_cast<int32_t>(entry.id);
-  SendMessage(state.owner, WM_MENUSELECT, static_cast<WPARAM>(MAKELONG(itemKey, itemFlags)),
-              reinterpret_cast<LPARAM>(state.menu));
 }
 
 int32_t Step(const MenuRecord& record, int32_t from, int32_t direction) {
@@ -454,47 +454,76 @@ int32_t MnemonicIndex(const MenuRecord& record, char typed) {
   return -1;
 }
 
-}  // namespace
+// How long the pointer rests on an item before its submenu opens, or before an open submenu of
+// another item closes: a pointer that crosses items on its way into an open submenu leaves it
+// open.
+constexpr UINT kSubmenuDelay = 300;
+constexpr UINT_PTR kSubmenuTimer = 1;
 
-HWND GetActivePopupMenuWindow() {
-  return Table().activePopup;
-}
-
-namespace {
-// The bar position that WM_INITMENUPOPUP names for the menu being opened (0 for a popup menu).
-int32_t gOpeningBarPosition = 0;
-
-// The menu bar whose menu is open. A press on another of its titles closes the open menu and
-// opens that title's menu, so that one click opens a menu whether or not another is open.
-struct BarTracking {
+// One menu shown by the loop: the menu first opened, or a submenu beside the item of the level
+// below it that opened it.
+struct PopupLevel {
+  HMENU menu = nullptr;
   HWND window = nullptr;
-  int32_t position = -1;
-  int32_t pressed = -1;  // the other title pressed while the menu was open
+  int32_t selected = -1;
 };
-BarTracking* gBarTracking = nullptr;
 
-// Notes a press outside the open menu that falls on another title of the bar it came from.
-void NotePressOutside(HWND owner, POINT screen) {
-  BarTracking* const tracking = gBarTracking;
-  if (!tracking || tracking->window != owner) return;
-  const int32_t title = MenuBarItemAt(owner, screen);
-  if (title >= 0 && title != tracking->position) tracking->pressed = title;
-}
-}  // namespace
-
-BOOL TrackPopupMenu(HMENU menu, UINT flags, int32_t x, int32_t y, int32_t, HWND owner,
-                    const RECT*) {
-  const int32_t position = std::exchange(gOpeningBarPosition, 0);
-  MenuRecord* record = FindMenuRecord(menu);
-  if (!record || !IsWindow(owner)) return FALSE;
-  const bool notify = !(flags & TPM_NONOTIFY);
-  if (notify) {
-    SendMessage(owner, WM_ENTERMENULOOP, TRUE, 0);
-    SendMessage(owner, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu),
-                MAKELPARAM(position, FALSE));
+// A menu and the submenus opened from it. The mouse works every level shown; the keys work the
+// deepest one.
+class PopupCascade {
+ public:
+  PopupCascade(HWND owner, UINT flags) : owner_(owner), flags_(flags) {}
+  ~PopupCascade() {
+    if (!levels_.empty()) {
+      KillTimer(levels_.front().window, kSubmenuTimer);
+      if (GetCapture() == levels_.front().window) ReleaseCapture();
+    }
+    CloseAbove(-1);
   }
-  record = FindMenuRecord(menu);
-  if (!record) return FALSE;
+  PopupCascade(const PopupCascade&) = delete;
+  PopupCascade& operator=(const PopupCascade&) = delete;
+
+  // Shows the first menu at a screen point, moved onto the screen when it would run off it.
+  bool Open(HMENU menu, int32_t x, int32_t y) {
+    if (!Show(menu, x, y)) return false;
+    SetCapture(levels_.front().window);
+    return true;
+  }
+  // Runs until an item is chosen or the menu is closed; the chosen item's command, if any.
+  std::optional<UINT> Run();
+
+ private:
+  const MenuRecord* Record(size_t level) const { return FindMenuRecord(levels_[level].menu); }
+  bool Valid() const;
+  bool Show(HMENU menu, int32_t x, int32_t y);
+  bool Select(size_t level, int32_t index);
+  void SelectFirst(size_t level);
+  bool OpenSubmenu(size_t level);
+  bool RestWouldChange(size_t level) const;
+  void CloseAbove(int32_t level);
+  void Activate(size_t level, int32_t index, bool byKey);
+  void OnMouse(const MSG& message);
+  void OnRest();
+  void OnKey(WPARAM key);
+
+  HWND owner_;
+  UINT flags_;
+  std::vector<PopupLevel> levels_;
+  size_t restingLevel_ = 0;  // the level the pointer last moved on
+  std::optional<UINT> chosen_;
+  bool done_ = false;
+};
+
+bool PopupCascade::Valid() const {
+  if (!IsWindow(owner_)) return false;
+  return std::all_of(levels_.begin(), levels_.end(), [](const PopupLevel& level) {
+    return FindMenuRecord(level.menu) && IsWindow(level.window);
+  });
+}
+
+bool PopupCascade::Show(HMENU menu, int32_t x, int32_t y) {
+  const MenuRecord* record = FindMenuRecord(menu);
+  if (!record) return false;
   EnsurePopupClass();
   const SIZE size = PopupMenuSize(*record);
   // As on the desktop, a menu that would run off the screen is moved back onto it, so that
@@ -503,109 +532,249 @@ BOOL TrackPopupMenu(HMENU menu, UINT flags, int32_t x, int32_t y, int32_t, HWND 
   y = std::max(0, std::min(y, GetSystemMetrics(SM_CYSCREEN) - size.cy));
   const HWND popup =
       CreateWindowEx(WS_EX_TOPMOST | WS_EX_NOACTIVATE, kPopupClass, "", WS_POPUP | WS_BORDER, x, y,
-                     size.cx, size.cy, owner, nullptr, menu);
-  if (!popup) return FALSE;
+                     size.cx, size.cy, owner_, nullptr, menu);
+  if (!popup) return false;
   SetWindowLongPtr(popup, GWLP_USERDATA, -1);
   SetWindowLongPtr(popup, 0, reinterpret_cast<LONG_PTR>(menu));
   ShowWindow(popup, SW_SHOWNA);
-  const HWND outerPopup = Table().activePopup;
+  levels_.push_back({menu, popup, -1});
   Table().activePopup = popup;
-  SetCapture(popup);
+  return true;
+}
 
-  PopupState state;
-  state.menu = menu;
-  state.owner = owner;
-  int32_t chosen = -1;
-  bool done = false;
+// Answers whether the selection changed.
+bool PopupCascade::Select(size_t level, int32_t index) {
+  PopupLevel& shown = levels_[level];
+  if (index == shown.selected) return false;
+  shown.selected = index;
+  SetWindowLongPtr(shown.window, GWLP_USERDATA, index);
+  RECT client;
+  GetClientRect(shown.window, &client);
+  InvalidateRect(shown.window, &client, TRUE);
+  if (flags_ & TPM_NONOTIFY || index < 0) return true;
+  const MenuItem& entry = Record(level)->items[static_cast<size_t>(index)];
+  const UINT itemFlags = (entry.flags & 0xFFFF) | MF_HILITE | (entry.submenu ? MF_POPUP : 0);
+  const int32_t itemKey = entry.submenu ? index : static_cast<int32_t>(entry.id);
+  SendMessage(owner_, WM_MENUSELECT, static_cast<WPARAM>(MAKELONG(itemKey, itemFlags)),
+              reinterpret_cast<LPARAM>(shown.menu));
+  return true;
+}
+
+void PopupCascade::SelectFirst(size_t level) {
+  if (level < levels_.size()) Select(level, Step(*Record(level), -1, 1));
+}
+
+// Opens the submenu of the level's selected item beside it, closing any other submenu open
+// from that level; answers whether that submenu is shown.
+bool PopupCascade::OpenSubmenu(size_t level) {
+  // The owner may have changed the menus while it was told of the selection.
+  if (!Valid()) return false;
+  const int32_t index = levels_[level].selected;
+  if (index < 0) return false;
+  const MenuItem& entry = Record(level)->items[static_cast<size_t>(index)];
+  if (!entry.submenu || !Selectable(entry)) return false;
+  const HMENU submenu = entry.submenu;
+  if (level + 1 < levels_.size() && levels_[level + 1].menu == submenu) return true;
+  CloseAbove(static_cast<int32_t>(level));
+  if (!(flags_ & TPM_NONOTIFY))
+    SendMessage(owner_, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(submenu),
+                MAKELPARAM(index, FALSE));
+  const MenuRecord* subRecord = FindMenuRecord(submenu);
+  if (!subRecord || !Valid()) return false;
+  RECT item;
+  GetWindowRect(levels_[level].window, &item);
+  const int32_t top = item.top + PopupMenuItemTop(*Record(level), index);
+  // Right of its item; left of it when the screen has no room on the right.
+  int32_t x = item.right;
+  const int32_t width = PopupMenuSize(*subRecord).cx;
+  if (x + width > GetSystemMetrics(SM_CXSCREEN)) x = item.left - width;
+  return Show(submenu, x, top);
+}
+
+// Whether the submenus shown above the level differ from the one its selected item opens.
+bool PopupCascade::RestWouldChange(size_t level) const {
+  const int32_t index = levels_[level].selected;
+  const MenuItem* entry =
+      index >= 0 ? &Record(level)->items[static_cast<size_t>(index)] : nullptr;
+  const HMENU wanted = entry && entry->submenu && Selectable(*entry) ? entry->submenu : nullptr;
+  const HMENU shown = level + 1 < levels_.size() ? levels_[level + 1].menu : nullptr;
+  return wanted != shown;
+}
+
+// Closes the levels above `level` (-1: all of them).
+void PopupCascade::CloseAbove(int32_t level) {
+  while (static_cast<int32_t>(levels_.size()) > level + 1) {
+    const HWND window = levels_.back().window;
+    levels_.pop_back();
+    if (IsWindow(window)) DestroyWindow(window);
+  }
+  if (!levels_.empty()) Table().activePopup = levels_.back().window;
+}
+
+void PopupCascade::Activate(size_t level, int32_t index, bool byKey) {
+  const MenuItem& entry = Record(level)->items[static_cast<size_t>(index)];
+  if (!Selectable(entry)) return;
+  if (entry.submenu) {
+    Select(level, index);
+    if (OpenSubmenu(level) && byKey) SelectFirst(level + 1);
+    return;
+  }
+  chosen_ = entry.id;
+  done_ = true;
+}
+
+void PopupCascade::OnMouse(const MSG& message) {
+  const POINT screen = message.pt;
+  int32_t level = static_cast<int32_t>(levels_.size()) - 1;
+  RECT area{};
+  for (; level >= 0; --level) {
+    GetWindowRect(levels_[static_cast<size_t>(level)].window, &area);
+    if (PtInRect(area, screen)) break;
+  }
+  const bool inside = level >= 0;
+  const auto shown = static_cast<size_t>(std::max(level, 0));
+  POINT client = screen;
+  ScreenToClient(levels_[shown].window, &client);
+  const int32_t index = inside ? PopupMenuItemAt(*Record(shown), client.y) : -1;
+  switch (message.message) {
+    case WM_MOUSEMOVE:
+      if (!inside) return;
+      // The pointer resting on an item opens its submenu, or closes one of another item.
+      Select(shown, index);
+      restingLevel_ = shown;
+      if (RestWouldChange(shown)) {
+        SetTimer(levels_.front().window, kSubmenuTimer, kSubmenuDelay, nullptr);
+      } else {
+        KillTimer(levels_.front().window, kSubmenuTimer);
+      }
+      return;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+      if (!inside) {
+        if (message.message == WM_LBUTTONDOWN) NotePressOutside(owner_, screen);
+        done_ = true;
+      } else if (index >= 0 && Record(shown)->items[static_cast<size_t>(index)].submenu) {
+        Activate(shown, index, false);
+      }
+      return;
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+      if (message.message == WM_RBUTTONUP && !(flags_ & TPM_RIGHTBUTTON)) return;
+      if (inside && index >= 0) Activate(shown, index, false);
+      return;
+    default:
+      return;
+  }
+}
+
+void PopupCascade::OnRest() {
+  KillTimer(levels_.front().window, kSubmenuTimer);
+  const size_t level = std::min(restingLevel_, levels_.size() - 1);
+  if (!OpenSubmenu(level)) CloseAbove(static_cast<int32_t>(level));
+}
+
+void PopupCascade::OnKey(WPARAM key) {
+  // The keys take over from the pointer.
+  KillTimer(levels_.front().window, kSubmenuTimer);
+  const size_t level = levels_.size() - 1;
+  const MenuRecord& record = *Record(level);
+  const int32_t selected = levels_[level].selected;
+  switch (key) {
+    case VK_DOWN:
+      Select(level, Step(record, selected, 1));
+      return;
+    case VK_UP:
+      Select(level, Step(record, selected < 0 ? 0 : selected, -1));
+      return;
+    case VK_RIGHT:
+      if (OpenSubmenu(level)) SelectFirst(level + 1);
+      return;
+    case VK_LEFT:
+    case VK_ESCAPE:
+      // A submenu closes alone; Escape in the first menu closes it.
+      if (level > 0) {
+        CloseAbove(static_cast<int32_t>(level) - 1);
+      } else if (key == VK_ESCAPE) {
+        done_ = true;
+      }
+      return;
+    case VK_MENU:
+      done_ = true;
+      return;
+    case VK_RETURN:
+      if (selected < 0) {
+        done_ = true;
+      } else {
+        Activate(level, selected, true);
+      }
+      return;
+    default: {
+      const int32_t character = CharacterOfKey(static_cast<int32_t>(key));
+      if (character <= ' ') return;
+      const int32_t index = MnemonicIndex(record, static_cast<char>(character));
+      if (index < 0 || !Selectable(record.items[static_cast<size_t>(index)])) return;
+      Select(level, index);
+      Activate(level, index, true);
+      return;
+    }
+  }
+}
+
+std::optional<UINT> PopupCascade::Run() {
   MSG message;
-  while (!done) {
+  while (!done_) {
     const BOOL got = GetMessage(&message, nullptr, 0, 0);
     if (got <= 0) {
       if (got == 0) PostQuitMessage(static_cast<int32_t>(message.wParam));
       break;
     }
-    record = FindMenuRecord(menu);
-    if (!record || !IsWindow(popup) || !IsWindow(owner)) break;
-    const bool mouse = message.message >= WM_MOUSEFIRST && message.message <= WM_MOUSELAST;
-    if (mouse) {
-      POINT screen = message.pt;
-      RECT area;
-      GetWindowRect(popup, &area);
-      const bool inside = PtInRect(area, screen);
-      POINT client = screen;
-      ScreenToClient(popup, &client);
-      const int32_t index = inside ? PopupMenuItemAt(*record, client.y) : -1;
-      if (message.message == WM_MOUSEMOVE) {
-        if (inside) Select(state, popup, index, flags);
-      } else if (message.message == WM_LBUTTONDOWN || message.message == WM_RBUTTONDOWN) {
-        if (!inside) {
-          if (message.message == WM_LBUTTONDOWN) NotePressOutside(owner, screen);
-          done = true;
-        }
-      } else if (message.message == WM_LBUTTONUP ||
-                 (message.message == WM_RBUTTONUP && (flags & TPM_RIGHTBUTTON))) {
-        if (inside && index >= 0 && Selectable(record->items[static_cast<size_t>(index)])) {
-          chosen = index;
-          done = true;
-        }
-      }
-      continue;
+    if (!Valid()) break;
+    if (message.message >= WM_MOUSEFIRST && message.message <= WM_MOUSELAST) {
+      OnMouse(message);
+    } else if (message.message == WM_TIMER && message.hwnd == levels_.front().window &&
+               message.wParam == kSubmenuTimer) {
+      OnRest();
+    } else if (message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN) {
+      OnKey(message.wParam);
+    } else if (message.message < WM_KEYFIRST || message.message > WM_KEYLAST) {
+      DispatchMessage(&message);
     }
-    if (message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN) {
-      switch (message.wParam) {
-        case VK_DOWN:
-          Select(state, popup, Step(*record, state.selected, 1), flags);
-          break;
-        case VK_UP:
-          Select(state, popup, Step(*record, state.selected < 0 ? 0 : state.selected, -1), flags);
-          break;
-        case VK_RETURN:
-          if (state.selected >= 0 && Selectable(record->items[static_cast<size_t>(state.selected)]))
-            chosen = state.selected;
-          done = chosen >= 0 || state.selected < 0;
-          break;
-        case VK_ESCAPE:
-        case VK_MENU:
-          done = true;
-          break;
-        default: {
-          const int32_t character = CharacterOfKey(static_cast<int32_t>(message.wParam));
-          if (character > ' ') {
-            const int32_t index = MnemonicIndex(*record, static_cast<char>(character));
-            if (index >= 0 && Selectable(record->items[static_cast<size_t>(index)])) {
-              Select(state, popup, index, flags);
-              chosen = index;
-              done = true;
-            }
-          }
-          break;
-        }
-      }
-      continue;
-    }
-    if (message.message >= WM_KEYFIRST && message.message <= WM_KEYLAST) continue;
-    DispatchMessage(&message);
   }
+  return chosen_;
+}
 
-  if (GetCapture() == popup) ReleaseCapture();
+}  // namespace
+
+HWND GetActivePopupMenuWindow() {
+  return Table().activePopup;
+}
+
+BOOL TrackPopupMenu(HMENU menu, UINT flags, int32_t x, int32_t y, int32_t, HWND owner,
+                    const RECT*) {
+  const int32_t position = std::exchange(gOpeningBarPosition, 0);
+  if (!FindMenuRecord(menu) || !IsWindow(owner)) return FALSE;
+  const bool notify = !(flags & TPM_NONOTIFY);
+  if (notify) {
+    SendMessage(owner, WM_ENTERMENULOOP, TRUE, 0);
+    SendMessage(owner, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu),
+                MAKELPARAM(position, FALSE));
+  }
+  const HWND outerPopup = Table().activePopup;
+  std::optional<UINT> chosen;
+  {
+    PopupCascade cascade(owner, flags);
+    if (!cascade.Open(menu, x, y)) return FALSE;
+    chosen = cascade.Run();
+  }
   Table().activePopup = outerPopup;
-  if (IsWindow(popup)) DestroyWindow(popup);
-  record = FindMenuRecord(menu);
-  const bool haveChoice = record && chosen >= 0;
-  const MenuItem chosenItem = haveChoice ? record->items[static_cast<size_t>(chosen)] : MenuItem{};
   if (notify && IsWindow(owner)) {
     SendMessage(owner, WM_MENUSELECT, static_cast<WPARAM>(MAKELONG(0, 0xFFFF)), 0);
     SendMessage(owner, WM_EXITMENULOOP, TRUE, 0);
   }
-  if (!haveChoice) return 0;
-  if (chosenItem.submenu) {
-    RECT area{x, y, x + size.cx, y + size.cy};
-    return TrackPopupMenu(chosenItem.submenu, flags, area.right,
-                          y + PopupMenuItemTop(*record, chosen), 0, owner, nullptr);
-  }
-  if (flags & TPM_RETURNCMD) return static_cast<BOOL>(chosenItem.id);
-  PostMessage(owner, WM_COMMAND,
-              static_cast<WPARAM>(MAKELONG(static_cast<int32_t>(chosenItem.id), 0)), 0);
+  if (!chosen) return 0;
+  if (flags & TPM_RETURNCMD) return static_cast<BOOL>(*chosen);
+  PostMessage(owner, WM_COMMAND, static_cast<WPARAM>(MAKELONG(static_cast<int32_t>(*chosen), 0)),
+              0);
   return TRUE;
 }
 

@@ -9,6 +9,7 @@
 #include "platform/win32/GdiObjects.h"
 #include "platform/win32/Input.h"
 #include "platform/win32/Message.h"
+#include "platform/win32/Timer.h"
 #include "platform/win32/Window.h"
 #include "platform/win32/WindowMessages.h"
 #include "platform/win32/WindowPaint.h"
@@ -17,12 +18,21 @@ namespace {
 
 constexpr int32_t kMinimumThumb = 8;
 
+// A held arrow or trough steps again and again, as on the desktop: first after a pause, then
+// quickly, for as long as the pointer stays on the part pressed.
+constexpr UINT_PTR kRepeatTimer = 1;
+constexpr UINT kRepeatDelay = 400;
+constexpr UINT kRepeatInterval = 60;
+constexpr WORD kNoRepeat = SB_ENDSCROLL;
+
 // What the control remembers between a press and its release.
 struct PressState {
   bool pressed = false;
   bool dragging = false;
   int32_t grabOffset = 0;  // from the thumb's start to the pointer, along the bar
   int32_t trackPosition = 0;
+  WORD repeat = kNoRepeat;  // the step a held arrow or trough repeats
+  int32_t pointer = 0;      // where the held button's pointer is, along the bar
 };
 
 PressState* StateOf(HWND bar) {
@@ -142,22 +152,47 @@ void Paint(HWND bar, const PressState& state) {
   FrameSolid(paint.dc(), thumb, kControlEdge);
 }
 
+// The step a press at `along` asks for: an arrow's line or the trough's page; SB_THUMBTRACK on
+// the thumb.
+WORD StepAt(const Layout& layout, int32_t along) {
+  if (along < layout.arrow) return SB_LINEUP;
+  if (along >= layout.length - layout.arrow) return SB_LINEDOWN;
+  if (along < layout.thumbStart) return SB_PAGEUP;
+  if (along >= layout.thumbStart + layout.thumbLength) return SB_PAGEDOWN;
+  return SB_THUMBTRACK;
+}
+
 void Press(HWND bar, PressState& state, LPARAM lParam) {
   SetCapture(bar);
   state.pressed = true;
   const Layout layout = LayoutOf(bar);
   const int32_t along = Along(bar, lParam);
-  if (along < layout.arrow) return Notify(bar, SB_LINEUP, 0);
-  if (along >= layout.length - layout.arrow) return Notify(bar, SB_LINEDOWN, 0);
-  if (along < layout.thumbStart) return Notify(bar, SB_PAGEUP, 0);
-  if (along >= layout.thumbStart + layout.thumbLength) return Notify(bar, SB_PAGEDOWN, 0);
+  const WORD step = StepAt(layout, along);
+  if (step != SB_THUMBTRACK) {
+    state.repeat = step;
+    state.pointer = along;
+    SetTimer(bar, kRepeatTimer, kRepeatDelay, nullptr);
+    return Notify(bar, step, 0);
+  }
   state.dragging = true;
   state.grabOffset = along - layout.thumbStart;
   state.trackPosition = GetScrollPos(bar, SB_CTL);
   InvalidateRect(bar, nullptr, TRUE);
 }
 
+// Steps once more while the pointer stays on the part pressed (the thumb, moving under it, ends
+// a trough's steps).
+void Repeat(HWND bar, PressState& state) {
+  if (!state.pressed || state.repeat == kNoRepeat) {
+    KillTimer(bar, kRepeatTimer);
+    return;
+  }
+  SetTimer(bar, kRepeatTimer, kRepeatInterval, nullptr);
+  if (StepAt(LayoutOf(bar), state.pointer) == state.repeat) Notify(bar, state.repeat, 0);
+}
+
 void Drag(HWND bar, PressState& state, LPARAM lParam) {
+  if (state.pressed) state.pointer = Along(bar, lParam);
   if (!state.dragging) return;
   const int32_t position = PositionAt(LayoutOf(bar), Along(bar, lParam) - state.grabOffset);
   if (position == state.trackPosition) return;
@@ -168,6 +203,8 @@ void Drag(HWND bar, PressState& state, LPARAM lParam) {
 void Release(HWND bar, PressState& state) {
   if (!state.pressed) return;
   state.pressed = false;
+  state.repeat = kNoRepeat;
+  KillTimer(bar, kRepeatTimer);
   if (GetCapture() == bar) ReleaseCapture();
   if (state.dragging) {
     state.dragging = false;
@@ -195,6 +232,9 @@ LRESULT ScrollBarProc(HWND bar, UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_LBUTTONUP:
       Release(bar, *state);
+      return 0;
+    case WM_TIMER:
+      if (wParam == kRepeatTimer) Repeat(bar, *state);
       return 0;
     case WM_CAPTURECHANGED:
       if (reinterpret_cast<HWND>(lParam) != bar) Release(bar, *state);

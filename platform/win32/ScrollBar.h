@@ -3,7 +3,8 @@
 // areas beside the thumb. The range and position are the control's own scroll state (SB_CTL
 // with the scroll-state calls). A press is told to the parent as WM_HSCROLL (WM_VSCROLL with
 // SBS_VERT) with the request in the low word and the control as lParam: the arrows send
-// SB_LINEUP and SB_LINEDOWN, the page areas SB_PAGEUP and SB_PAGEDOWN, dragging the thumb sends
+// SB_LINEUP and SB_LINEDOWN, the page areas SB_PAGEUP and SB_PAGEDOWN (sent again and again,
+// on a timer, while the button is held on the same part), dragging the thumb sends
 // SB_THUMBTRACK with the position under the pointer in the high word and SB_THUMBPOSITION on the
 // release. Every press ends with SB_ENDSCROLL. The control never moves its own position: the
 // parent does, as it sees fit.

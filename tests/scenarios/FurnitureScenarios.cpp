@@ -1,6 +1,7 @@
 // The furniture of a document window as a user meets it: rulers, coordinates bar and tape along
 // the bottom edge whatever size the window takes, scroll-bar arrows that move the world by a
-// line, and the help line across the top that names the button under the pointer.
+// line (again and again while held), bars drawn whole after tiling, and the help line across
+// the top that names the button under the pointer.
 
 #include <algorithm>
 #include <map>
@@ -192,15 +193,59 @@ TEST_F(Furniture, TheScrollBarsOfANewWorldMoveItByALineAPageAndTheThumb) {
   EXPECT_TRUE(dragged.x < start.x && dragged.y == start.y) << "the thumb did not move the world left";
 }
 
+// After Window > Tile a new world's vertical bar is drawn whole, its down arrow at its foot.
+TEST_F(Furniture, TilingDrawsANewWorldsVerticalBarWhole) {
+  ASSERT_TRUE(Ready(true));
+  ASSERT_TRUE(NewWorld());
+  ASSERT_TRUE(Choose({"Window", "Tile"}));
+  ASSERT_TRUE(Settle());
+  // The rows of the tiled windows' clients; in the empty new world on the left, the first ink
+  // across the top row of its client is its bar's up arrow.
+  const Box rows = Shown().client;
+  ASSERT_FALSE(rows.Empty());
+  const Box across{rows.x, rows.y + ScrollBarWidth() / 2, rows.width, 1};
+  const Box upArrow = Me().Grab(across).BoundsOf(IsInk);
+  ASSERT_FALSE(upArrow.Empty()) << "no up arrow";
+  const int barBottom = rows.Bottom() - ScrollBarHeight() - 2;
+  const Box downArrow{upArrow.x - ScrollBarWidth() / 2, barBottom - ScrollBarWidth(),
+                      ScrollBarWidth(), ScrollBarWidth()};
+  EXPECT_GT(Me().Grab(downArrow).Count(IsInk), 0) << "the vertical bar has no down arrow";
+}
+
+// A held arrow steps the world again and again, not once.
+TEST_F(Furniture, AHeldScrollArrowGoesOnScrolling) {
+  ASSERT_TRUE(Ready(true));
+  ASSERT_TRUE(NewWorld());
+  const Box client = Shown().client;
+  const int middleX = client.x + client.width / 2;
+  const int middleY = client.y + client.height / 3;
+  ASSERT_TRUE(SketchRectangle(middleX, middleY, middleX + 40, middleY + 30));
+  const Box world{client.x + 2, client.y + 2, client.width - ScrollBarWidth() - 6,
+                  client.height - ScrollBarHeight() - 6};
+  const auto top = [&] { return InkCorner(Me().Grab(world)).y; };
+  const int start = top();
+  ASSERT_GE(start, 24) << "the sketched rectangle is not drawn";
+  // Held on the down arrow until the world has gone up by two lines (or out of view).
+  Me().MoveTo(client.Right() - 2 - ScrollBarWidth() / 2,
+              client.Bottom() - ScrollBarHeight() - 2 - ScrollBarWidth() / 2);
+  Me().Press();
+  const bool repeated = Me().WaitUntil([&] { return top() <= start - 24; });
+  Me().Release();
+  ASSERT_TRUE(Settle());
+  EXPECT_TRUE(repeated) << "the held arrow moved the world by " << start - top() << " pixels";
+}
+
 // World > Help Line puts a grey line across the document window's top that names the tool button
-// under the pointer; chosen again, the line goes and the window looks as it did.
+// under the pointer; chosen again, the line goes and the window's top looks as it did, beside
+// the vertical bar's up arrow too.
 TEST_F(Furniture, TheHelpLineNamesTheHoveredToolButtonUntilItIsSwitchedOff) {
   ASSERT_TRUE(Ready(true));
   ASSERT_TRUE(Settle());
   const DocumentWindow document = Shown();
   ASSERT_TRUE(document.Found());
   // The line's rows above the dark rule along its bottom.
-  const Box top{document.client.x, document.client.y, 250, ScrollBarWidth() - 2};
+  const Box top{document.client.x, document.client.y, document.client.width,
+                ScrollBarWidth() - 2};
   const Picture before = Me().Grab(top);
   const auto grey = [](uint32_t pixel) { return pixel == 0xC0C0C0; };
   ASSERT_LT(before.Count(grey), top.width * top.height / 2) << "a grey line before it was asked for";

@@ -1,6 +1,8 @@
 // The menu bar and the document windows on a bare desktop: a click on a menu title opens its
 // menu every time, also just after a click elsewhere closed a menu and while another menu is
-// open, and an open menu leaves the keyboard with the main window; a maximised document window
+// open, and an open menu leaves the keyboard with the main window; a submenu opens beside its
+// item while its menu stays open, and closes alone; a title is grey while its menu offers
+// nothing, and not once it does, before any menu opens; a maximised document window
 // that is restored leaves the workspace around it painted. A selected body's Meter menu places a
 // meter that shows at once and is saved; with two documents the one last clicked is the one
 // File's and World's commands act on, and the Window menu brings a covered one forward.
@@ -59,6 +61,11 @@ class MenuAndMdi : public Scenario {
   Box Workspace() const {
     const Box frame = Frame();
     return {frame.x + 58, frame.y + 80, frame.width - 66, frame.height - 110};
+  }
+  // Whether a title of the menu bar shows grey letters (else black ones).
+  bool Greyed(const std::string& title) const {
+    const Picture letters = Me().Grab({MenuTitleMiddle(Frame(), title) - 10, BarY() - 5, 20, 10});
+    return letters.Count([](uint32_t pixel) { return pixel == 0x808080; }) > 0;
   }
   // A click as a person makes it: the button stays down while the program takes the press.
   void HeldClick(int x, int y) {
@@ -144,6 +151,48 @@ TEST_F(MenuAndMdi, ARestoredDocumentWindowLeavesTheWorkspaceAroundItPainted) {
       << "the maximised picture stayed around the restored window";
 }
 
+TEST_F(MenuAndMdi, ARestingPointerOpensASubmenuBesideItsItemAndLeftClosesItAlone) {
+  ASSERT_TRUE(StartAlone());
+  const std::vector<Box> before = Me().ShownPlaces();
+  HeldClick(MenuTitleMiddle(Frame(), "World"), BarY());
+  ASSERT_EQ(Me().ShownWindows(), 2) << "World did not open";
+  const auto newlyShown = [](const std::vector<Box>& known) {
+    for (const Box& place : Me().ShownPlaces())
+      if (std::find(known.begin(), known.end(), place) == known.end()) return place;
+    return Box{};
+  };
+  const Box world = newlyShown(before);
+  const Box vectors = MenuItemRow(world, {"World", "Vectors"});
+  ASSERT_FALSE(vectors.Empty());
+  Me().MoveTo(vectors.x + 20, vectors.y + vectors.height / 2);
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().ShownWindows() == 3; }))
+      << "Vectors did not open where the pointer rests";
+  std::vector<Box> known = before;
+  known.push_back(world);
+  const Box submenu = newlyShown(known);
+  // Beside its item, which it spans (moved up when the screen has no room below).
+  EXPECT_NEAR(submenu.x, world.Right(), 2) << "Vectors did not open beside World";
+  EXPECT_TRUE(submenu.y <= vectors.y && submenu.Bottom() >= vectors.Bottom())
+      << "Vectors did not open beside its item";
+  EXPECT_TRUE(Me().WaitUntil([&] { return Me().Grab(submenu).Count(IsInk) > 0; }))
+      << "Vectors's items are not drawn";
+  Me().Key("Left");
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().ShownWindows() == 2; }));
+  EXPECT_EQ(newlyShown(before), world) << "World did not stay open";
+  Me().Key("Escape");
+  EXPECT_TRUE(Me().WaitUntil([] { return Me().ShownWindows() == 1; }));
+}
+
+TEST_F(MenuAndMdi, MenuTitlesFollowWhatTheirMenusOfferBeforeAnyMenuOpens) {
+  ASSERT_TRUE(Start(""));
+  ASSERT_TRUE(StartAlone());
+  // The title's letters: grey while its menu has nothing to offer, black once it has.
+  EXPECT_TRUE(Me().WaitUntil([&] { return Greyed("Edit"); })) << "Edit is not grey without a world";
+  Me().Control("n");
+  ASSERT_TRUE(Me().Idle());
+  EXPECT_TRUE(Me().WaitUntil([&] { return !Greyed("Edit"); })) << "Edit stayed grey";
+}
+
 TEST_F(MenuAndMdi, AMeterOfTheSelectedBobIsDrawnAtOnceAndSavedWithTheWorld) {
   ASSERT_TRUE(StartOnSample("pendulum.yb"));
   // The bob is the large circle of the world; the rod runs from above into its centre. The
@@ -158,6 +207,7 @@ TEST_F(MenuAndMdi, AMeterOfTheSelectedBobIsDrawnAtOnceAndSavedWithTheWorld) {
   Me().Click(centreX, bob.Bottom() - 1);
   Me().MoveTo(0, 0);
   ASSERT_TRUE(Me().Idle());
+  EXPECT_TRUE(Me().WaitUntil([&] { return !Greyed("Meter"); })) << "Meter stayed grey";
   const Picture selected = Me().Grab(workspace);
 
   // Meter > Position, of the body's meters: the meter is drawn at once.

@@ -201,7 +201,9 @@ void TScrollBarContainer::ScrollStateChanged(uint32_t packedPosition, const TDou
 }
 
 void TScrollBarContainer::Resize(int32_t width, int32_t height, bool invalidate) {
-  if (scrollBar_) scrollBar_->MoveWindow(0, 0, width, height, FALSE);
+  // The control is painted whole at its new size: a part it grew by would otherwise keep what
+  // was there (the world, or a help line gone).
+  if (scrollBar_) scrollBar_->MoveWindow(0, 0, width, height, TRUE);
   TOffScreenViewBase::Resize(width, height, invalidate);
 }
 

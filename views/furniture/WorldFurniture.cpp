@@ -271,9 +271,15 @@ void TWorldWindow::ShowHelpLine(bool show) {
     if (vScrollBar_) vScrollBar_->MoveTopLeft(0, rows, true);
   };
   if (!show) {
-    makeRoom(-helpLine_->GetStoredSize().v);
+    const TViewPoint at = helpLine_->GetLocation();
+    const TViewPoint size = helpLine_->GetStoredSize();
+    makeRoom(-size.v);
     Discard(helpLine_);
     helpLine_ = nullptr;
+    // The line's rows beside the bar, which no view takes back, are drawn afresh.
+    manager_->InvalidateDeep(MacRect(static_cast<int16_t>(at.h), static_cast<int16_t>(at.v),
+                                     static_cast<int16_t>(at.h + size.h),
+                                     static_cast<int16_t>(at.v + size.v)));
     mainView_->RecomputeWorldExtent();
     return;
   }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/Failure.h"
+#include "core/MenuSetup.h"
 #include "model/Thing.h"
 #include "model/world/WorldDoc.h"
 #include "model/world/WorldWatcher.h"
@@ -53,7 +54,9 @@ class TWorldWindow::ObjectsWatch : public TWorldWatcher {
   ObjectsWatch& operator=(const ObjectsWatch&) = delete;
 
   void WorldContentsChanged() override {}
-  void WorldSelectionChanged() override {}
+  // What the menus offer follows the selection (the Input and Meter menus are the selected
+  // object's).
+  void WorldSelectionChanged() override { InvalidateMenuSetup(); }
   // The world tells of a leaving object before it frees it.
   void WorldObjectsChanged() override { window_.ForgetLeftObjects(); }
   void WorldGone() override { world_ = nullptr; }

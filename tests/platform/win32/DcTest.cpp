@@ -309,6 +309,28 @@ TEST(DcShapes, PolygonOutlinesWithHollowBrushesAndDashedPens) {
   DeleteObject(brush);
 }
 
+TEST(DcShapes, ARectangleWithADashedPenShowsItsGapsAndInvertsBackWhenDrawnTwice) {
+  MemoryCanvas canvas(40, 40);
+  canvas.Scramble();
+  const std::vector<COLORREF> before = canvas.Pixels();
+  HPEN dashed = CreatePen(PS_DASH, 1, kBlack);
+  SelectObject(canvas.dc(), dashed);
+  SelectObject(canvas.dc(), GetStockObject(NULL_BRUSH));
+  SetBkMode(canvas.dc(), TRANSPARENT);
+  SetROP2(canvas.dc(), R2_NOTXORPEN);
+  Rectangle(canvas.dc(), 4, 4, 35, 31);
+  // The top edge: 18 pixels of dash, then 6 of gap; inside, nothing.
+  EXPECT_NE(canvas.At(21, 4), before[4 * 40 + 21]);
+  EXPECT_EQ(canvas.At(22, 4), before[4 * 40 + 22]);
+  EXPECT_EQ(canvas.At(27, 4), before[4 * 40 + 27]);
+  EXPECT_EQ(canvas.At(20, 20), before[20 * 40 + 20]);
+  Rectangle(canvas.dc(), 4, 4, 35, 31);
+  EXPECT_EQ(canvas.Pixels(), before);
+  SelectObject(canvas.dc(), GetStockObject(BLACK_PEN));
+  SelectObject(canvas.dc(), GetStockObject(WHITE_BRUSH));
+  DeleteObject(dashed);
+}
+
 TEST(DcBlit, PatBltWhitenessBlacknessAndStretching) {
   MemoryCanvas canvas(10, 10, kRed);
   PatBlt(canvas.dc(), 0, 0, 5, 10, BLACKNESS);

@@ -356,6 +356,73 @@ TEST_F(MenuTest, ArrowsInAOneItemMenuSelectItsItem) {
   DestroyMenu(menu);
 }
 
+// Runs a popup menu answering with its command; on each idle turn the next step acts when it
+// answers true, and answers false while what it waits for has not come yet.
+UINT TrackWithSteps(HWND window, HMENU menu, std::vector<std::function<bool()>> steps) {
+  size_t next = 0;
+  SetIdleScript([&] {
+    if (next >= steps.size() || !steps[next]()) return false;
+    ++next;
+    return true;
+  });
+  const auto chosen =
+      static_cast<UINT>(TrackPopupMenu(menu, TPM_RETURNCMD, 0, 0, 0, window, nullptr));
+  SetIdleScript(nullptr);
+  EXPECT_EQ(next, steps.size()) << "the menu closed before every step was taken";
+  return chosen;
+}
+
+TEST_F(MenuTest, ASubmenuOpensBesideItsItemWhileItsMenuStaysOpen) {
+  const HWND window = TopLevel(0, 0, 300, 300);
+  const HMENU bar = BuildBar();
+  const HMENU file = GetSubMenu(bar, 0);
+  const int32_t recentTop = PopupMenuItemTop(*FindMenuRecord(file), 3);
+  HWND filePopup = nullptr;
+  RECT fileArea{};
+  RECT recentArea{};
+  const auto recentShown = [&] {
+    const HWND popup = GetActivePopupMenuWindow();
+    return popup != nullptr && popup != filePopup;
+  };
+  const UINT chosen = TrackWithSteps(
+      window, file,
+      {[&] {
+         filePopup = GetActivePopupMenuWindow();
+         GetWindowRect(filePopup, &fileArea);
+         for (const int32_t key : {VK_DOWN, VK_DOWN, VK_DOWN, VK_RIGHT}) InjectKeyStroke(key);
+         return true;
+       },
+       [&] {
+         if (!recentShown()) return false;
+         GetWindowRect(GetActivePopupMenuWindow(), &recentArea);
+         InjectKeyStroke(VK_LEFT);
+         return true;
+       },
+       [&] {
+         if (recentShown()) return false;
+         // The pointer resting on Recent opens it again.
+         InjectMouseMove({fileArea.left + 10, fileArea.top + recentTop + 5});
+         return true;
+       },
+       [&] {
+         if (!recentShown()) return false;
+         const POINT clear{recentArea.left + 10, recentArea.top + 5};
+         InjectMouseMove(clear);
+         InjectMouseButton(MouseButton::kLeft, true, clear);
+         InjectMouseButton(MouseButton::kLeft, false, clear);
+         return true;
+       }});
+  EXPECT_EQ(chosen, 110u);
+  EXPECT_EQ(recentArea.left, fileArea.right);
+  EXPECT_EQ(recentArea.top, fileArea.top + recentTop);
+  const auto init = Log().All(WM_INITMENUPOPUP);
+  ASSERT_EQ(init.size(), 3u);  // File, and Recent twice
+  EXPECT_EQ(reinterpret_cast<HMENU>(init[1].wParam), GetSubMenu(file, 3));
+  EXPECT_EQ(LOWORD(static_cast<uintptr_t>(init[1].lParam)), 3);
+  EXPECT_FALSE(IsWindow(filePopup));
+  DestroyMenu(bar);
+}
+
 TEST_F(MenuTest, RemovingALaterItemRemovesExactlyThatItem) {
   const HMENU menu = CreatePopupMenu();
   const HMENU sub = CreatePopupMenu();
